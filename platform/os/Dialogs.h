@@ -1,0 +1,27 @@
+#pragma once
+// Message boxes never block here: they are written to standard error and recorded so that
+// tests can read them. The cursor keeps the original's show counter.
+#include <string>
+#include <vector>
+
+namespace platform {
+
+struct RecordedMessageBox {
+    std::string title;
+    std::string text;
+};
+
+void ShowMessageBox(const std::string& title, const std::string& text);
+std::vector<RecordedMessageBox> RecordedMessageBoxes();
+void ClearRecordedMessageBoxes();
+
+// Adds one to (show) or takes one from (hide) the display counter and returns it;
+// the cursor shows while the counter is at least 0.
+int ShowCursor(bool show);
+
+struct LocalTime {
+    int year, month, day, hour, minute, second, milliseconds;
+};
+LocalTime GetLocalTime();
+
+}  // namespace platform

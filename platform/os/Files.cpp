@@ -1,0 +1,75 @@
+#include "platform/os/Files.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cstdlib>
+
+namespace platform {
+
+CreateDirectoryResult CreateDirectory(const std::string& path) {
+    if (path.empty()) return CreateDirectoryResult::Failed;
+    if (mkdir(path.c_str(), 0755) == 0) return CreateDirectoryResult::Created;
+    if (errno == EEXIST) {
+        struct stat st;
+        if (stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return CreateDirectoryResult::AlreadyExists;
+    }
+    return CreateDirectoryResult::Failed;
+}
+
+bool WildcardMatch(const std::string& pattern, const std::string& name) {
+    size_t p = 0, n = 0, starP = std::string::npos, starN = 0;
+    auto same = [](char a, char b) {
+        return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
+    };
+    while (n < name.size()) {
+        if (p < pattern.size() && (pattern[p] == '?' || (pattern[p] != '*' && same(pattern[p], name[n])))) {
+            ++p;
+            ++n;
+        } else if (p < pattern.size() && pattern[p] == '*') {
+            starP = p++;
+            starN = n;
+        } else if (starP != std::string::npos) {
+            p = starP + 1;
+            n = ++starN;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == '*') ++p;
+    return p == pattern.size();
+}
+
+std::vector<FoundFile> FindFiles(const std::string& pattern) {
+    std::vector<FoundFile> found;
+    size_t slash = pattern.find_last_of("/\\");
+    std::string folder = slash == std::string::npos ? "." : pattern.substr(0, slash);
+    std::replace(folder.begin(), folder.end(), '\\', '/');
+    std::string mask = slash == std::string::npos ? pattern : pattern.substr(slash + 1);
+    if (folder.empty()) folder = "/";
+    DIR* dir = opendir(folder.c_str());
+    if (!dir) return found;
+    while (dirent* entry = readdir(dir)) {
+        std::string name = entry->d_name;
+        if (!WildcardMatch(mask, name)) continue;
+        struct stat st;
+        bool isDir = stat((folder + "/" + name).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+        found.push_back({name, isDir});
+    }
+    closedir(dir);
+    std::sort(found.begin(), found.end(), [](const FoundFile& a, const FoundFile& b) { return a.name < b.name; });
+    return found;
+}
+
+std::optional<std::string> AppDataFolder() {
+    const char* xdg = std::getenv("XDG_DATA_HOME");
+    if (xdg && *xdg) return std::string(xdg);
+    const char* home = std::getenv("HOME");
+    if (home && *home) return std::string(home) + "/.local/share";
+    return std::nullopt;
+}
+
+}  // namespace platform

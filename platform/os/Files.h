@@ -1,0 +1,28 @@
+#pragma once
+// Folders, wildcard file search and the application-data folder.
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+enum class CreateDirectoryResult { Created, AlreadyExists, Failed };
+CreateDirectoryResult CreateDirectory(const std::string& path);
+
+struct FoundFile {
+    std::string name;  // the name alone, without its folder
+    bool isDirectory = false;
+};
+
+// Lists the entries of a folder whose names match the wildcard pattern of the last path
+// component ('*' any run, '?' one character, case-insensitive, as the original's file search
+// matched); "." and ".." are listed when the pattern matches them. Sorted by name so that
+// listings are stable. An unreadable folder gives an empty list.
+std::vector<FoundFile> FindFiles(const std::string& pattern);
+bool WildcardMatch(const std::string& pattern, const std::string& name);
+
+// The per-user application-data folder: $XDG_DATA_HOME, else $HOME/.local/share;
+// nothing when neither is known.
+std::optional<std::string> AppDataFolder();
+
+}  // namespace platform

@@ -1,0 +1,9 @@
+#pragma once
+// The C run-time generator of the original: RAND_MAX 32767, state per thread.
+namespace platform {
+
+constexpr int kCrtRandMax = 32767;
+void crt_srand(unsigned seed);
+int crt_rand();
+
+}  // namespace platform

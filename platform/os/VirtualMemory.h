@@ -1,0 +1,18 @@
+#pragma once
+// Reserve, commit and release address space, for memory pools that manage their own pages.
+#include <cstddef>
+
+namespace platform {
+
+size_t PageSize();
+// Reserves address space with no access; nullptr when refused.
+void* ReserveMemory(size_t size);
+// Makes [address, address + size) readable and writable (page-rounded); false when refused.
+bool CommitMemory(void* address, size_t size);
+// Returns the pages to the system and makes them inaccessible again.
+bool DecommitMemory(void* address, size_t size);
+// Makes committed pages inaccessible without returning them (guard pages).
+bool ProtectNoAccess(void* address, size_t size);
+bool ReleaseMemory(void* address, size_t size);
+
+}  // namespace platform
