@@ -1,6 +1,7 @@
 #pragma once
 // The engine's immutable, reference-counted string. Copies share one counted buffer (a u32 use
 // count, the characters and a NUL in a single allocation), so copying never allocates.
+// The count is a plain integer: a string is shared across threads only by copies made on one.
 #include <cstddef>
 #include <cstdint>
 #include <functional>
