@@ -7,7 +7,7 @@
 #include <typeinfo>
 
 namespace SD {
-class Quaternion;
+struct Quaternion;
 }
 
 namespace MFCore {
