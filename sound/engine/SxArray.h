@@ -61,6 +61,11 @@ public:
         return -1;
     }
     void RemoveAll() { m_length = 0; }
+    // Moves an empty array to another pool.
+    void SetPool(SxMemPoolId pool) {
+        Term();
+        m_pool = pool;
+    }
     // Frees the buffer and zeroes the three fields.
     void Term() {
         MemoryMgr::Free(m_pool, m_items);
