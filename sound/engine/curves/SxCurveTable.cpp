@@ -15,10 +15,11 @@ float LinearToDb(float x) { return 20.0f * std::log10(x); }
 float LogShape(float x) { return std::pow(x, 1.41f); }
 float SineShape(float x) { return 1.0f - std::sin((1.0f - x) * kPi * 0.5f); }
 float CubicShape(float x) { return x * x * x; }
+// At the ends of its range the fader's logarithm runs to infinity; the table keeps to +-96.3.
 float DbFader(float x) {
     x = std::clamp(x, SxDbFloor, -SxDbFloor);
-    if (x >= 0.0f) return -20.0f * std::log10((96.3f - x) / 96.3f);
-    return 20.0f * std::log10((x + 96.3f) / 96.3f);
+    float db = x >= 0.0f ? -20.0f * std::log10((96.3f - x) / 96.3f) : 20.0f * std::log10((x + 96.3f) / 96.3f);
+    return std::clamp(db, SxDbFloor, -SxDbFloor);
 }
 float Frequency(float x) { return std::clamp(20.0f * std::pow(10.0f, (x - 20.0f) / 6660.0f), 20.0f, 20000.0f); }
 
