@@ -20,6 +20,7 @@ float Evaluate(const Point* points, uint32_t count, float x, Y y) {
         const Point& q = points[i + 1];
         if (q.x > x) {
             float t = (x - p.x) / (q.x - p.x);
+            if (!(t >= 0.0f)) t = 0.0f;   // points that are not numbers (from a bad bank)
             if (p.shape == SxCurve_Linear) return y(p) + t * (y(q) - y(p));
             if (p.shape == SxCurve_Constant) return y(p);
             return SxMath::InterpolateCurve(t, y(p), y(q), static_cast<SxCurveInterpolation>(p.shape));

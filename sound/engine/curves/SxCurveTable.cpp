@@ -147,7 +147,7 @@ float LinearToDB(float gain) {
     return g_LinearToDbTable.Lookup(gain) + offset;
 }
 
-float DBToLinear(float db) { return g_DbToLinearTable.LookupClamped(std::isfinite(db) ? db : SxDbFloor); }
+float LookupDBToLinear(float db) { return g_DbToLinearTable.LookupClamped(std::isfinite(db) ? db : SxDbFloor); }
 
 float InterpolateCurveDB(float t, float a, float b, SxCurveInterpolation shape) {
     return LinearToDB(InterpolateCurve(t, a, b, shape));

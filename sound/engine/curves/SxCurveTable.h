@@ -55,7 +55,7 @@ float InterpolateCurve(float t, float a, float b, SxCurveInterpolation shape);
 // Gain to dB: -96.3 for a gain at or below 0 or not finite.
 float LinearToDB(float gain);
 // dB to gain through the clamped dB-to-linear table; a non-finite value gives its floor.
-float DBToLinear(float db);
+float LookupDBToLinear(float db);
 // Interpolates linear gains a and b and gives the result in dB.
 float InterpolateCurveDB(float t, float a, float b, SxCurveInterpolation shape);
 

@@ -63,7 +63,7 @@ CSxTransition* CSxTransitionMgr::TakeOverMostAdvanced(SxArray<CSxTransition*>& l
 }
 
 CSxTransition* CSxTransitionMgr::AddTransitionToList(const SxTransitionParams& params, bool startNow, List list) {
-    if (m_max == 0) return nullptr;
+    if (m_max == 0 || !params.user) return nullptr;
     SxArray<CSxTransition*>& entries = m_lists[list == kStateList ? kStateList : kFadeList];
     CSxTransition* transition = nullptr;
     if (entries.Length() < m_max) transition = SxNew<CSxTransition>(g_DefaultPoolId);
@@ -72,8 +72,8 @@ CSxTransition* CSxTransitionMgr::AddTransitionToList(const SxTransitionParams& p
 
     transition->m_targetID = params.targetID;
     transition->m_flags = params.dB ? CSxTransition::kDb : 0;
-    float start = params.dB ? SxMath::DBToLinear(params.startValue) : params.startValue;
-    float target = params.dB ? SxMath::DBToLinear(params.targetValue) : params.targetValue;
+    float start = params.dB ? SxMath::LookupDBToLinear(params.startValue) : params.startValue;
+    float target = params.dB ? SxMath::LookupDBToLinear(params.targetValue) : params.targetValue;
     transition->m_start = transition->m_current = start;
     transition->m_target = target;
     transition->m_shape = params.mirror && !(target > start) ? Mirrored(params.shape) : params.shape;
@@ -97,7 +97,7 @@ void CSxTransitionMgr::ChangeParameter(CSxTransition* transition, int32_t target
                                        uint32_t durationMs, SxCurveInterpolation shape, SxValueMeaning meaning) {
     const uint32_t now = g_uSxAudioFrameCounter;
     const bool dB = (transition->m_flags & CSxTransition::kDb) != 0;
-    if (dB) newTarget = SxMath::DBToLinear(newTarget);
+    if (dB) newTarget = SxMath::LookupDBToLinear(newTarget);
     if (transition->m_flags & CSxTransition::kHasRun) transition->m_start = transition->m_current;
     if (meaning == SxValueMeaning_Offset) newTarget = dB ? transition->m_target * newTarget : transition->m_target + newTarget;
 

@@ -85,7 +85,7 @@ TEST_F(Curves, DecibelConversions) {
         float db, gain;
     } back[] = {{0.0f, 1.0f}, {-6.02f, 0.5f}, {20.0f, 10.0f}, {-200.0f, 1.531e-5f}, {kNaN, 1.531e-5f},
                 {kInf, 1.531e-5f}};
-    for (const Back& b : back) EXPECT_NEAR(SxMath::DBToLinear(b.db), b.gain, b.gain * 0.01f) << b.db;
+    for (const Back& b : back) EXPECT_NEAR(SxMath::LookupDBToLinear(b.db), b.gain, b.gain * 0.01f) << b.db;
     // dB ramps interpolate gains and answer in dB.
     EXPECT_NEAR(SxMath::InterpolateCurveDB(0.5f, 0.0f, 1.0f, SxCurve_Linear), -6.02f, 0.02f);
 }
@@ -112,6 +112,18 @@ TEST_F(Curves, ConversionTableClampsAndInterpolates) {
     EXPECT_EQ(a.Set(one, 0, 0), SX_InvalidParameter);
     EXPECT_EQ(a.Count(), 0u);
     EXPECT_EQ(a.Convert(12.5f), 12.5f);   // no points: the input passes
+}
+
+// Points straight from a bank may be out of order or not numbers: the result stays one of
+// the curve's values and nothing is read outside the points.
+TEST_F(Curves, MalformedPointsGiveAPointsValue) {
+    const SxCurvePoint bad[] = {{50, 1, SxCurve_Linear}, {10, 2, 77}, {kNaN, 3, SxCurve_Linear}, {kInf, 4, SxCurve_Linear}};
+    CSxConversionTable curve;
+    ASSERT_EQ(curve.Set(bad, 4, 99), SX_Success);
+    for (float x : {-kInf, 0.0f, 30.0f, 60.0f, kInf, kNaN}) {
+        float y = curve.Convert(x);
+        EXPECT_TRUE(y >= 1.0f && y <= 4.0f) << x << " gave " << y;
+    }
 }
 
 TEST_F(Curves, ScalingsOfTheResult) {
