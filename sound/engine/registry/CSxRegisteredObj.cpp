@@ -21,8 +21,8 @@ uint8_t ToByte(float ratio) {
 }  // namespace
 
 CSxRegisteredObj::~CSxRegisteredObj() {
-    if (g_pObjectIndex) {
-        for (SxUniqueID nodeID : m_modifiedNodes) {
+    if (g_pObjectIndex && m_pModifiedNodes) {
+        for (SxUniqueID nodeID : *m_pModifiedNodes) {
             CSxIndexable* node = g_pObjectIndex->GetPtrAndAddRef(SxIndex_Node, nodeID);
             if (!node) continue;
             if (g_GameObjectReleaseHooks.unregisterFromNode) g_GameObjectReleaseHooks.unregisterFromNode(node, this);
@@ -31,6 +31,7 @@ CSxRegisteredObj::~CSxRegisteredObj() {
     }
     if (g_GameObjectReleaseHooks.unregisterFromGameParameters)
         g_GameObjectReleaseHooks.unregisterFromGameParameters(this);
+    SxDelete(g_DefaultPoolId, m_pModifiedNodes);
 }
 
 int32_t CSxRegisteredObj::Release() {
@@ -102,8 +103,12 @@ void CSxRegisteredObj::ClearSwitch(SxUniqueID nodeID) {
 }
 
 SXRESULT CSxRegisteredObj::SetNodeAsModified(SxUniqueID nodeID) {
-    if (m_modifiedNodes.Find(nodeID) >= 0) return SX_Success;
-    return m_modifiedNodes.AddLast(nodeID) ? SX_Success : SX_Fail;
+    if (!m_pModifiedNodes) {
+        m_pModifiedNodes = SxNew<SxPoolList<SxUniqueID>>(g_DefaultPoolId);
+        if (!m_pModifiedNodes) return SX_Fail;
+        m_pModifiedNodes->Init(0, 0, g_DefaultPoolId);
+    }
+    return m_pModifiedNodes->Set(nodeID) ? SX_Success : SX_Fail;
 }
 
 }  // namespace SX

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "sound/engine/SxArray.h"
+#include "sound/engine/SxPoolList.h"
 #include "sound/engine/SxTypes.h"
 
 namespace SX {
@@ -68,10 +69,11 @@ public:
     // Records that the node holds values for this object, so that its destruction reaches
     // the node; SX_Fail when memory fails.
     SXRESULT SetNodeAsModified(SxUniqueID nodeID);
-    const SxArray<SxUniqueID>& ModifiedNodes() const { return m_modifiedNodes; }
+    // Null until a node first holds values for the object.
+    const SxPoolList<SxUniqueID>* ModifiedNodes() const { return m_pModifiedNodes; }
 
 private:
-    SxArray<SxUniqueID> m_modifiedNodes{8};
+    SxPoolList<SxUniqueID>* m_pModifiedNodes = nullptr;
     SxArray<SxSoundPosition> m_positions{1};
     uint8_t m_activeListeners = 1;
     uint8_t m_positionBits = 31 << 3;   // bits 0-2 multi-position type, 3-7 listener index

@@ -6,9 +6,9 @@ CSxRegistryMgr* g_pRegistryMgr = nullptr;
 
 SXRESULT CSxRegistryMgr::Init() {
     m_pool = g_DefaultPoolId;
-    m_modifiedNodes.SetPool(m_pool);
     for (Item*& head : m_buckets) head = nullptr;
     m_count = 0;
+    if (m_modifiedNodes.Init(8, 0, m_pool) != SX_Success) return SX_InsufficientMemory;
     CSxRegisteredObj* global = RegisterObject(0);
     if (!global) return SX_Fail;
     SxSoundPosition origin;
@@ -133,8 +133,7 @@ void CSxRegistryMgr::ClearSwitch(SxUniqueID nodeID, CSxRegisteredObj* object) {
 }
 
 SXRESULT CSxRegistryMgr::AddModifiedNode(SxUniqueID nodeID) {
-    if (m_modifiedNodes.Find(nodeID) >= 0) return SX_Success;
-    return m_modifiedNodes.AddLast(nodeID) ? SX_Success : SX_InsufficientMemory;
+    return m_modifiedNodes.Set(nodeID) ? SX_Success : SX_InsufficientMemory;
 }
 
 CSxRegisteredObj* CSxRegistryMgr::IteratorBegin(Iterator& it) {

@@ -3,7 +3,7 @@
 // thread only (and by bank code under the global lock), so it has no lock of its own.
 #include <cstdint>
 
-#include "sound/engine/SxArray.h"
+#include "sound/engine/SxPoolList.h"
 #include "sound/engine/registry/CSxRegisteredObj.h"
 
 namespace SX {
@@ -44,7 +44,7 @@ public:
 
     // Nodes that hold per-object values on some game object (no duplicates).
     SXRESULT AddModifiedNode(SxUniqueID nodeID);
-    const SxArray<SxUniqueID>& ModifiedNodes() const { return m_modifiedNodes; }
+    const SxPoolList<SxUniqueID>& ModifiedNodes() const { return m_modifiedNodes; }
 
     // Walks the buckets in order; null at the end.
     struct Iterator {
@@ -63,7 +63,7 @@ private:
     CSxRegisteredObj* Find(SxGameObjectID id) const;
     void Unlink(Item** link);
 
-    SxArray<SxUniqueID> m_modifiedNodes{8};
+    SxPoolList<SxUniqueID> m_modifiedNodes;
     SxMemPoolId m_pool = SxInvalidPoolId;
     Item* m_buckets[kBuckets] = {};
     uint32_t m_count = 0;

@@ -162,7 +162,8 @@ TEST_F(Registry, DestructionUnregistersFromNodesAndGameParameters) {
     EXPECT_EQ(o->SetNodeAsModified(77), SX_Success);
     EXPECT_EQ(o->SetNodeAsModified(77), SX_Success);
     EXPECT_EQ(o->SetNodeAsModified(78), SX_Success);   // not loaded: skipped
-    EXPECT_EQ(o->ModifiedNodes().Length(), 2u);
+    ASSERT_NE(o->ModifiedNodes(), nullptr);
+    EXPECT_EQ(o->ModifiedNodes()->Length(), 2u);
     registry.UnregisterObject(9);
     EXPECT_EQ(g_nodeCalls, (std::vector<std::pair<SxUniqueID, SxGameObjectID>>{{77, 9}}));
     EXPECT_EQ(g_paramCalls, std::vector<SxGameObjectID>{9});
