@@ -1,0 +1,74 @@
+#include "engine/SuperialDataMap.h"
+
+#include <tinyxml.h>
+
+#include "core/FileText.h"
+#include "core/Logger.h"
+#include "engine/SuperialValue.h"
+#include "engine/SuperialXml.h"
+
+namespace SD {
+
+SuperialDataMap::SuperialDataMap() : top_(new SuperialValue), topLast_(top_) { top_->owner_ = this; }
+
+SuperialDataMap::~SuperialDataMap() { SuperialValue::DestroyList(top_); }
+
+std::unique_ptr<SuperialDataMap> SuperialDataMap::createFromFile(const char* path) {
+    if (!path) {
+        SD_WARNING(3, "SuperialDataMap was told to load a file, but given a NULLfilename.  Have a NULL pointer back :)");
+        return nullptr;
+    }
+    std::string text;
+    if (!ReadWholeFile(path, text)) return nullptr;
+    return parseXmlFromBuffer(text.c_str());
+}
+
+std::unique_ptr<SuperialDataMap> SuperialDataMap::parseXmlFromBuffer(const char* text) {
+    if (!text) text = "";
+    // String values must survive a round trip, leading and inner white space included.
+    TiXmlBase::SetCondenseWhiteSpace(false);
+    TiXmlDocument document;
+    document.Parse(text, nullptr, TIXML_ENCODING_UNKNOWN);
+    if (document.Error() && document.ErrorId() != TiXmlBase::TIXML_ERROR_DOCUMENT_EMPTY) {
+        SD_WARNING(3, "SuperialDataMap encountered an error while parsing XML data.  TinyXML is reporting it at (row %d, column %d) as: %s\n\n",
+                   document.ErrorRow(), document.ErrorCol(), document.ErrorDesc());
+        SD_WARNING(3, "%s", text);
+        SD_WARNING(3, "Again, in case that buffer was too long: SuperialDataMap encountered an error while parsing XML data.  TinyXML is reporting it at (row %d, column %d) as: %s\n",
+                   document.ErrorRow(), document.ErrorCol(), document.ErrorDesc());
+        return nullptr;
+    }
+    const TiXmlElement* element = document.Error() ? nullptr : document.FirstChildElement();
+    if (!element) {
+        SD_WARNING(3, "XML data didn't have a root element.  Weird.");
+        return nullptr;
+    }
+    auto map = std::make_unique<SuperialDataMap>();
+    SuperialValue* node = map->top_;
+    SuperialXml::FillFromElement(*node, *element);
+    for (element = element->NextSiblingElement(); element; element = element->NextSiblingElement()) {
+        node = SuperialValue::InsertAfter(node, kSuperialSameType);
+        SuperialXml::FillFromElement(*node, *element);
+    }
+    return map;
+}
+
+std::string SuperialDataMap::WriteToString(const SuperialDataMap& map) {
+    std::string out = "<?xml version=\"1.0\" ?>\n";
+    SuperialXml::WriteNodeList(out, map.top_, 0);
+    out += '\n';
+    return out;
+}
+
+size_t SuperialDataMap::WriteDocument(const SuperialDataMap& map, std::FILE* stream) {
+    if (!stream) return 0;
+    const std::string text = WriteToString(map);
+    return std::fwrite(text.data(), 1, text.size(), stream);
+}
+
+size_t SuperialDataMap::WriteToFile(const char* path, const SuperialDataMap& map) {
+    if (!path) return 0;
+    const std::string text = WriteToString(map);
+    return WriteFileReplacing(path, text) ? text.size() : 0;
+}
+
+}  // namespace SD
