@@ -1,13 +1,28 @@
 #include "engine/SuperialDataMap.h"
 
+#include <cstring>
 #include <tinyxml.h>
 
-#include "core/FileText.h"
+#include "core/FileUtil.h"
 #include "core/Logger.h"
 #include "engine/SuperialValue.h"
 #include "engine/SuperialXml.h"
 
 namespace SD {
+
+namespace {
+// The whole file as text; false, without a report, when it cannot be opened or read.
+bool ReadText(const char* path, std::string& out) {
+    std::FILE* file = std::fopen(path, "rb");
+    if (!file) return false;
+    char chunk[16384];
+    size_t got;
+    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) out.append(chunk, got);
+    const bool failed = std::ferror(file) != 0;
+    std::fclose(file);
+    return !failed;
+}
+}  // namespace
 
 SuperialDataMap::SuperialDataMap() : top_(new SuperialValue), topLast_(top_) { top_->owner_ = this; }
 
@@ -19,16 +34,19 @@ std::unique_ptr<SuperialDataMap> SuperialDataMap::createFromFile(const char* pat
         return nullptr;
     }
     std::string text;
-    if (!ReadWholeFile(path, text)) return nullptr;
+    if (!ReadText(path, text)) return nullptr;
     return parseXmlFromBuffer(text.c_str());
 }
 
 std::unique_ptr<SuperialDataMap> SuperialDataMap::parseXmlFromBuffer(const char* text) {
     if (!text) text = "";
+    // Text is taken byte for byte (a UTF-8 mark in front is dropped), so that every name and
+    // text the writer puts out, valid UTF-8 or not, reads back as it was.
+    if (std::strncmp(text, "\xEF\xBB\xBF", 3) == 0) text += 3;
     // String values must survive a round trip, leading and inner white space included.
     TiXmlBase::SetCondenseWhiteSpace(false);
     TiXmlDocument document;
-    document.Parse(text, nullptr, TIXML_ENCODING_UNKNOWN);
+    document.Parse(text, nullptr, TIXML_ENCODING_LEGACY);
     if (document.Error() && document.ErrorId() != TiXmlBase::TIXML_ERROR_DOCUMENT_EMPTY) {
         SD_WARNING(3, "SuperialDataMap encountered an error while parsing XML data.  TinyXML is reporting it at (row %d, column %d) as: %s\n\n",
                    document.ErrorRow(), document.ErrorCol(), document.ErrorDesc());
@@ -68,7 +86,7 @@ size_t SuperialDataMap::WriteDocument(const SuperialDataMap& map, std::FILE* str
 size_t SuperialDataMap::WriteToFile(const char* path, const SuperialDataMap& map) {
     if (!path) return 0;
     const std::string text = WriteToString(map);
-    return WriteFileReplacing(path, text) ? text.size() : 0;
+    return WriteWholeFile(path, nullptr, 0, text.data(), text.size()) ? text.size() : 0;
 }
 
 }  // namespace SD

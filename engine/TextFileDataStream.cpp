@@ -3,7 +3,6 @@
 #include <cctype>
 #include <cstring>
 
-#include "core/FileText.h"
 #include "core/Logger.h"
 
 namespace Data {
@@ -43,7 +42,7 @@ bool TextFileDataStream::openFile(const char* path, const char* mode) {
     }
     path_ = path;
     if (mode[0] == 'w') {
-        temporaryPath_ = SD::TemporaryPathBeside(path);
+        temporaryPath_ = path_ + ".tmp";
         file_ = std::fopen(temporaryPath_.c_str(), "w");
     } else {
         file_ = std::fopen(path, "r");
