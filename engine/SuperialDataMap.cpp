@@ -22,6 +22,39 @@ bool ReadText(const char* path, std::string& out) {
     std::fclose(file);
     return !failed;
 }
+
+// The deepest element nesting of the text, counted without parsing (comments, CDATA and
+// quoted attribute values skipped); the counting stops once it passes limit.
+int NestingDepth(const char* p, int limit) {
+    int depth = 0;
+    int deepest = 0;
+    while (*p && deepest <= limit) {
+        if (*p != '<') {
+            ++p;
+        } else if (std::strncmp(p, "<!--", 4) == 0 || std::strncmp(p, "<![CDATA[", 9) == 0) {
+            p = std::strstr(p + 4, p[2] == '-' ? "-->" : "]]>");
+            if (!p) break;
+            p += 3;
+        } else if (p[1] == '/') {
+            --depth;
+            p += 2;
+        } else if (p[1] == '!' || p[1] == '?') {
+            ++p;
+        } else {
+            if (++depth > deepest) deepest = depth;
+            char quote = 0;
+            for (++p; *p && (quote || *p != '>'); ++p) {
+                if (quote) {
+                    if (*p == quote) quote = 0;
+                } else if (*p == '"' || *p == '\'') {
+                    quote = *p;
+                }
+            }
+            if (*p == '>' && p[-1] == '/') --depth;
+        }
+    }
+    return deepest;
+}
 }  // namespace
 
 SuperialDataMap::SuperialDataMap() : top_(new SuperialValue), topLast_(top_) { top_->owner_ = this; }
@@ -43,6 +76,11 @@ std::unique_ptr<SuperialDataMap> SuperialDataMap::parseXmlFromBuffer(const char*
     // Text is taken byte for byte (a UTF-8 mark in front is dropped), so that every name and
     // text the writer puts out, valid UTF-8 or not, reads back as it was.
     if (std::strncmp(text, "\xEF\xBB\xBF", 3) == 0) text += 3;
+    // The parser recurses once per level; refuse nesting that could exhaust the stack.
+    if (NestingDepth(text, kMaxNesting) > kMaxNesting) {
+        SD_WARNING(3, "XML data nests elements deeper than %d levels; refused.", kMaxNesting);
+        return nullptr;
+    }
     // String values must survive a round trip, leading and inner white space included.
     TiXmlBase::SetCondenseWhiteSpace(false);
     TiXmlDocument document;

@@ -11,6 +11,9 @@ class SuperialValue;
 
 class SuperialDataMap {
 public:
+    // Deepest element nesting accepted from text.
+    static constexpr int kMaxNesting = 1024;
+
     // The top-level slot holds a fresh Null node owned by this map.
     SuperialDataMap();
     ~SuperialDataMap();

@@ -205,6 +205,25 @@ TEST(SuperialXml, MalformedEmptyAndRootlessTextGivesNullAndTheWarnings) {
     }
 }
 
+TEST(SuperialXml, NestingIsLimited) {
+    Debug::GlobalLogger logger;
+    auto nested = [](int depth, const char* open, const char* close) {
+        std::string text;
+        for (int i = 0; i < depth; ++i) text += open;
+        for (int i = 0; i < depth; ++i) text += close;
+        return text;
+    };
+    const int limit = SuperialDataMap::kMaxNesting;
+    // Self-closed siblings, comments and quoted '>' do not count as nesting.
+    const std::string flat = "<a>" + nested(5000, "<b x='>'/><!-- <c> -->", "") + "</a>";
+    EXPECT_NE(SuperialDataMap::parseXmlFromBuffer(flat.c_str()), nullptr);
+    EXPECT_NE(SuperialDataMap::parseXmlFromBuffer(nested(limit, "<a>", "</a>").c_str()), nullptr);
+    qvtest::StderrCapture err;
+    EXPECT_EQ(SuperialDataMap::parseXmlFromBuffer(nested(100000, "<a>", "</a>").c_str()), nullptr);
+    EXPECT_EQ(SuperialDataMap::parseXmlFromBuffer(nested(limit + 1, "<a b=\"1\">", "</a>").c_str()), nullptr);
+    EXPECT_NE(err.Text().find("deeper than 1024 levels; refused."), std::string::npos);
+}
+
 TEST(SuperialXml, FilesThatCannotBeReadGiveNull) {
     Debug::GlobalLogger logger;
     qvtest::TempTree tree;
