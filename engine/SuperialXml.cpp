@@ -47,6 +47,10 @@ void AppendFormatted(std::string& out, const char* format, double value) {
 
 void AppendInteger(std::string& out, int value) { out += std::to_string(value); }
 
+bool IsAllWhiteSpace(const std::string& text) {
+    return text.find_first_not_of(" \t\r\n") == std::string::npos;
+}
+
 }  // namespace
 
 unsigned SuperialXml::ClassifyAttributeText(const char* text, long long& integer, double& real) {
@@ -116,6 +120,17 @@ void SuperialXml::AppendEscaped(std::string& out, const std::string& text) {
     }
 }
 
+void SuperialXml::AppendText(std::string& out, const std::string& text) {
+    // The parser drops element text that is only white space; in a CDATA section it is kept.
+    if (!text.empty() && IsAllWhiteSpace(text)) {
+        out += "<![CDATA[";
+        out += text;
+        out += "]]>";
+    } else {
+        AppendEscaped(out, text);
+    }
+}
+
 void SuperialXml::WriteNodeList(std::string& out, const SuperialValue* node, int depth) {
     for (; node; node = node->Next()) {
         if (node->Tag().empty()) {
@@ -159,7 +174,7 @@ void SuperialXml::WriteNodeList(std::string& out, const SuperialValue* node, int
             out += ">\n";
         } else if (node->Type() == kSuperialString || node->Type() == kSuperialText) {
             out += '>';
-            AppendEscaped(out, node->GetText());
+            AppendText(out, node->GetText());
             out += "</";
             out += node->Tag();
             out += ">\n";

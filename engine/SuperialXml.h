@@ -15,6 +15,8 @@ struct SuperialXml {
     static void WriteNodeList(std::string& out, const SuperialValue* node, int depth);
     // The text with &, <, >, and double quotes replaced by their entities.
     static void AppendEscaped(std::string& out, const std::string& text);
+    // Element text: escaped, or in a CDATA section when it is only white space.
+    static void AppendText(std::string& out, const std::string& text);
     // Whole-text classification of an attribute's text: 6 Integer, 7 Float or 4 String.
     static unsigned ClassifyAttributeText(const char* text, long long& integer, double& real);
 };

@@ -107,6 +107,16 @@ TEST(SuperialXml, FileRoundTripCountsTheCharactersAndReplacesTheOldFile) {
     EXPECT_EQ(tree.Read("Assets/level.xml"), kGolden);
 }
 
+TEST(SuperialXml, StringsOfOnlyWhiteSpaceSurviveARoundTrip) {
+    for (const std::string text : {" ", "  \n\t ", "\r\n"}) {
+        SuperialDataMap map;
+        map.Top()->Assign(text, "Blank", "String");
+        auto back = SuperialDataMap::parseXmlFromBuffer(SuperialDataMap::WriteToString(map).c_str());
+        ASSERT_NE(back, nullptr);
+        EXPECT_EQ(back->Top()->GetText(), text);
+    }
+}
+
 TEST(SuperialXml, ExtraAttributesAreTypedByTheirWholeText) {
     auto map = SuperialDataMap::parseXmlFromBuffer(
         "<Thing a=\"2\" b=\"2.5\" c=\"1e3\" d=\"abc\" e=\"-4\" f=\"4000000000\" g=\"99999999999\" h=\"\" i=\"Nan\" j=\"2x\" />");
@@ -281,6 +291,7 @@ TEST(SuperialXml, TextIsTakenByteForByte) {
         EXPECT_EQ(SuperialDataMap::WriteToString(*again), written);
     }
     auto utf8 = SuperialDataMap::parseXmlFromBuffer(cases[1].c_str());
+    ASSERT_NE(utf8, nullptr);
     EXPECT_EQ(utf8->Top()->Name(), "caf\xC3\xA9");
     EXPECT_EQ(utf8->Top()->GetText(), "\xE2\x82\xAC 5");
 }
