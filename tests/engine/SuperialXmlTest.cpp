@@ -297,3 +297,26 @@ TEST(SuperialXml, TextIsTakenByteForByte) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(SuperialXml, EveryByteInNamesTextsAndAttributesSurvivesARoundTrip) {
+    std::string all;
+    for (int c = 1; c < 256; ++c) all += static_cast<char>(c);
+    SuperialDataMap map;
+    SuperialValue* root = map.Top();
+    root->SetTypeName("Object");
+    root->SetName(all);
+    SuperialValue::AppendChild(root, 0)->Assign(all, all, "String");
+    SuperialValue::AddStringAttribute(root, "text", all);
+    auto back = SuperialDataMap::parseXmlFromBuffer(SuperialDataMap::WriteToString(map).c_str());
+    ASSERT_NE(back, nullptr);
+    EXPECT_EQ(back->Top()->Name(), all);
+    EXPECT_EQ(back->Top()->FirstChild()->Name(), all);
+    EXPECT_EQ(back->Top()->FirstChild()->GetText(), all);
+    std::string text;
+    EXPECT_TRUE(back->Top()->GetAttribute("text", text));
+    EXPECT_EQ(text, all);
+}
+
+}  // namespace
