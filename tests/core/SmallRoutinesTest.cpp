@@ -41,19 +41,17 @@ TEST(BlurTaps, EmptyTargetGivesNoOffsets) {
 }
 
 TEST(AffinePoint, AppliesRotationScaleAndTranslation) {
-    struct Case { float m[12]; float p[3]; float want[3]; };
+    struct Case { float m[12]; SD::Vec3 p, want; };
     const Case cases[] = {
         {{1, 0, 0, 10, 0, 1, 0, 0, 0, 0, 1, 0}, {1, 2, 3}, {11, 2, 3}},
         {{0, -1, 0, 0, 1, 0, 0, 0, 0, 0, 1, 5}, {1, 2, 3}, {-2, 1, 8}},  // quarter turn about z
         {{2, 0, 0, 0, 0, 3, 0, 0, 0, 0, 4, 0}, {1, 1, 1}, {2, 3, 4}},
     };
     for (const Case& c : cases) {
-        float out[3];
-        SD::TransformPoint34(c.m, c.p, out);
-        for (int i = 0; i < 3; ++i) EXPECT_FLOAT_EQ(out[i], c.want[i]);
-        float inPlace[3] = {c.p[0], c.p[1], c.p[2]};
-        SD::TransformPoint34(c.m, inPlace, inPlace);
-        for (int i = 0; i < 3; ++i) EXPECT_FLOAT_EQ(inPlace[i], c.want[i]);
+        const SD::Vec3 out = SD::TransformPoint34(c.m, c.p);
+        EXPECT_FLOAT_EQ(out.x, c.want.x);
+        EXPECT_FLOAT_EQ(out.y, c.want.y);
+        EXPECT_FLOAT_EQ(out.z, c.want.z);
     }
 }
 
