@@ -47,10 +47,10 @@ void* ThreadMain(void* arg) {
         ok = setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), NiceFor(block->priority)) == 0;
     }
     {
-        // Notified under the lock: the starter destroys the block as soon as it sees applied.
         std::lock_guard<std::mutex> lock(block->mutex);
         block->priorityApplied = ok;
         block->applied = true;
+        // Under the lock: the starter destroys the block as soon as it sees applied.
         block->cv.notify_all();
     }
     (*body)();
