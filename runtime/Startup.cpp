@@ -4,14 +4,22 @@
 #include <memory>
 
 #include "core/ConfigFile.h"
+#include "core/ConfigVars.h"
+#include "core/CrashHandler.h"
 #include "core/EngineCore.h"
 #include "core/Logger.h"
 #include "core/MessageSystem.h"
 #include "core/RTTI.h"
 #include "core/Random.h"
+#include "core/WorkerPool.h"
+#include "engine/ComponentManager.h"
+#include "engine/Factory.h"
+#include "engine/Transformer.h"
 #include "platform/os/Clock.h"
+#include "platform/os/Dialogs.h"
 #include "platform/os/Random.h"
 #include "runtime/InterpolatorSystem.h"
+#include "runtime/Kinect.h"
 #include "runtime/SplineSystem.h"
 
 namespace SD {
@@ -28,6 +36,18 @@ void InstallRunBound(Core& core, const RunOptions& options) {
         if (options.maxFrames != 0 && c.GetFrameCount() >= options.maxFrames) c.Quit();
         if (options.maxSeconds > 0.0 && Core::GetTime() - start >= options.maxSeconds) c.Quit();
     });
+}
+
+// Adds the systems in their update order; the ones built here are owned by the core, the
+// singletons are not.
+void AddSystems(Core& core, int totalObjects) {
+    core.AddSystem(Message_System::GetInstance(), false);
+    core.AddSystem(&Spline_System::GetInstance(), false);
+    core.AddSystem(&InterpolatorSystem::GetInstance(), false);
+    core.AddSystem(Kinect_::GetInstance(), false);
+    core.AddSystem(new ComponentManager_(), true);
+    core.AddSystem(new Transformer_(), true);
+    core.AddSystem(new Factory_(static_cast<uint32_t>(totalObjects)), true);
 }
 
 }  // namespace
@@ -50,8 +70,10 @@ WindowSettings ReadWindowSettings(ConfigFile& config, int screenWidth, int scree
 
 RunSummary RunProgram(const RunOptions& options) {
     RunSummary summary;
+    InstallCrashHandler();
     RTTIClassRegistry::Create();
     auto logger = std::make_unique<Debug::GlobalLogger>();
+    WorkerPool::GetInstance().Start();
 
     platform::crt_srand(platform::TickCount());
     SeedRandom();
@@ -62,14 +84,16 @@ RunSummary RunProgram(const RunOptions& options) {
     WindowSettings window = ReadWindowSettings(*config, kHeadlessScreenWidth, kHeadlessScreenHeight);
     (void)window;
 
+    // The persisted variables live in the application-data folder; without one there is
+    // nowhere to keep them, so they are neither read nor written.
+    std::optional<std::string> varsPath = ConfigVarsPath();
+    if (varsPath) ConfigVars::GetInstance().Load(*varsPath);
+
     config->SetSection("Factory");
     int totalObjects = config->GetInt("TotalObjects", 10000);
-    (void)totalObjects;
+    AddSystems(*core, totalObjects);
 
-    // The update order; systems that are singletons are not owned by the core.
-    core->AddSystem(Message_System::GetInstance(), false);
-    core->AddSystem(&Spline_System::GetInstance(), false);
-    core->AddSystem(&InterpolatorSystem::GetInstance(), false);
+    platform::ShowCursor(false);
 
     core->Configure(*config);
 
@@ -88,7 +112,9 @@ RunSummary RunProgram(const RunOptions& options) {
         summary.error = "unknown exception";
     }
     summary.frames = core->GetFrameCount();
+    if (Factory_* factory = Factory_::GetInstance()) summary.objectsAlive = factory->GetPool().GetLiveCount();
 
+    if (varsPath) ConfigVars::GetInstance().Save(*varsPath);
     config.reset();
     core.reset();
     logger.reset();
