@@ -2,6 +2,8 @@
 // overrides, reloading and saving back.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "EngineTestSupport.h"
 #include "core/ConfigFile.h"
 #include "core/Logger.h"
