@@ -6,8 +6,8 @@
 
 #include "platform/os/Threads.h"
 #include "sound/engine/SxAudioThread.h"
-#include "sound/engine/SxPlayingMgr.h"
-#include "sound/engine/SxPositionRepository.h"
+#include "sound/engine/playing/CSxPlayingMgr.h"
+#include "sound/engine/positions/CSxPositionRepository.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/os/Clock.h"
-#include "sound/engine/SxPositionRepository.h"
+#include "sound/engine/positions/CSxPositionRepository.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "sound/engine/SxPositionRepository.h"
+#include "sound/engine/positions/CSxPositionRepository.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,9 +1,9 @@
-#include "sound/engine/SxPlayingMgr.h"
+#include "sound/engine/playing/CSxPlayingMgr.h"
 
 #include <mutex>
 
 #include "sound/engine/SxAudioThread.h"
-#include "sound/engine/SxPositionRepository.h"
+#include "sound/engine/positions/CSxPositionRepository.h"
 
 namespace SX {
 

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "platform/os/Threads.h"
-#include "sound/engine/SxResult.h"
+#include "sound/engine/SxTypes.h"
 
 namespace SX {
 

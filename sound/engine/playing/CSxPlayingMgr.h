@@ -7,8 +7,8 @@
 #include <unordered_map>
 
 #include "platform/os/Threads.h"
-#include "sound/engine/SxCallbackTypes.h"
-#include "sound/engine/SxResult.h"
+#include "sound/engine/playing/SxCallbackTypes.h"
+#include "sound/engine/SxTypes.h"
 
 namespace SX {
 
