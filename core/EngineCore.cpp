@@ -1,0 +1,86 @@
+#include "core/EngineCore.h"
+
+#include <exception>
+
+#include "core/ConfigFile.h"
+
+namespace SD {
+namespace {
+Core* g_core = nullptr;
+}
+
+Core* Core::CreateInstance() {
+    g_core = new Core();
+    return g_core;
+}
+
+Core* Core::GetInstance() { return g_core; }
+
+double Core::GetTime() { return g_core ? g_core->clock_.GetTime() : 0.0; }
+
+Core::Core() = default;
+
+Core::~Core() {
+    for (ISystem* system : owned_) delete system;
+    if (g_core == this) g_core = nullptr;
+}
+
+void Core::AddSystem(ISystem* system, bool owned) {
+    if (!system) return;
+    systems_.push_back(system);
+    if (owned) owned_.push_back(system);
+}
+
+void Core::Configure(ConfigFile& config) {
+    for (ISystem* system : systems_) {
+        config.SetSection(system->GetName());
+        system->ReadConfig(config);
+    }
+}
+
+void Core::Start() {
+    for (ISystem* system : systems_) system->Initialize();
+}
+
+void Core::RunFrame() {
+    ++frameCount_;
+    frameTimer_.Restart();
+    double measured = frameTimer_.GetLastTime();
+    if (measured > kMaxFrameTime) measured = static_cast<double>(static_cast<float>(kDefaultFrameTime));
+    smoothedFrameTime_ = 0.1 * measured + 0.9 * smoothedFrameTime_;
+    frameTime_ = smoothedFrameTime_;
+    double dt = smoothedFrameTime_;
+
+    if (paused_) dt = 0.0;
+    previousPaused_ = paused_;
+
+    for (ISystem* system : systems_) system->Update(static_cast<float>(dt));
+
+    frameTimer_.WaitForFrame();
+    if (frameObserver_) frameObserver_(*this);
+}
+
+void Core::Run() {
+    try {
+        Start();
+        while (!quit_) RunFrame();
+    } catch (...) {
+        Shutdown();
+        throw;
+    }
+    Shutdown();
+}
+
+void Core::Shutdown() {
+    std::exception_ptr first;
+    for (auto it = systems_.rbegin(); it != systems_.rend(); ++it) {
+        try {
+            (*it)->Shutdown();
+        } catch (...) {
+            if (!first) first = std::current_exception();
+        }
+    }
+    if (first) std::rethrow_exception(first);
+}
+
+}  // namespace SD

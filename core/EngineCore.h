@@ -1,0 +1,68 @@
+#pragma once
+// The engine core: owns the systems in update order and runs the frame.
+#include <functional>
+#include <vector>
+
+#include "core/System.h"
+#include "core/Timer.h"
+
+namespace SD {
+
+class ConfigFile;
+
+class Core {
+public:
+    static constexpr double kDefaultFrameTime = 0.016;
+    // A measured frame above this is taken as a hitch and replaced by the default.
+    static constexpr double kMaxFrameTime = 0.5;
+
+    // Allocates the one core and publishes it; GetInstance returns it until it is destroyed.
+    static Core* CreateInstance();
+    static Core* GetInstance();
+    // Seconds since the core was constructed (0 when there is none); runs through pauses.
+    static double GetTime();
+
+    Core();
+    ~Core();  // deletes the owned systems in the order they were added
+    Core(const Core&) = delete;
+    Core& operator=(const Core&) = delete;
+
+    const char* GetName() const { return "Core"; }
+
+    void AddSystem(ISystem* system, bool owned);
+    void Configure(ConfigFile& config);
+    void Start();
+    void RunFrame();
+    // Start, frames until quit, Shutdown; Shutdown runs also when an exception leaves the loop.
+    void Run();
+    // Every system's Shutdown in reverse update order; one that throws does not stop the others
+    // (the first exception is rethrown once all have run).
+    void Shutdown();
+
+    double GetFrameTime() const { return frameTime_; }
+    double GetSmoothedFrameTime() const { return smoothedFrameTime_; }
+    unsigned long GetFrameCount() const { return frameCount_; }
+    bool IsQuitting() const { return quit_; }
+    void Quit() { quit_ = true; }
+    bool IsPaused() const { return paused_; }
+    void SetPaused(bool paused) { paused_ = paused; }
+    Timer& GetFrameTimer() { return frameTimer_; }
+    // Called after every frame; a headless run uses it to stop after a bounded run.
+    void SetFrameObserver(std::function<void(Core&)> observer) { frameObserver_ = std::move(observer); }
+    const std::vector<ISystem*>& GetSystems() const { return systems_; }
+
+private:
+    std::vector<ISystem*> systems_;
+    std::vector<ISystem*> owned_;
+    double frameTime_ = kDefaultFrameTime;
+    double smoothedFrameTime_ = kDefaultFrameTime;
+    bool quit_ = false;
+    bool paused_ = false;
+    bool previousPaused_ = false;
+    unsigned long frameCount_ = 0;
+    std::function<void(Core&)> frameObserver_;
+    Stopwatch clock_;
+    Timer frameTimer_;
+};
+
+}  // namespace SD

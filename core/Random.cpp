@@ -1,0 +1,64 @@
+#include "core/Random.h"
+
+#include <cmath>
+#include <utility>
+
+#include "platform/os/Random.h"
+
+namespace SD {
+namespace {
+
+RandomState g_state = kRandomStartState;
+
+// The raw value of the float functions: the output scaled by 2^-15, in [0, 131072).
+double RawRandom() { return static_cast<double>(RandomNext()) * (1.0 / 32768.0); }
+
+}  // namespace
+
+void SeedRandom() {
+    int r1 = platform::crt_rand();
+    int r2 = platform::crt_rand();
+    int r3 = platform::crt_rand();
+    int r4 = platform::crt_rand();
+    if (r4 != 0) g_state.x = static_cast<uint32_t>(r4);
+    if (r3 != 0) {
+        g_state.y = static_cast<uint32_t>(r3);
+        g_state.z = static_cast<uint32_t>(r2);
+        g_state.w = static_cast<uint32_t>(r1);
+    }
+}
+
+void SetRandomState(const RandomState& state) { g_state = state; }
+RandomState GetRandomState() { return g_state; }
+
+uint32_t RandomNext() {
+    uint32_t t = g_state.x ^ (g_state.x << 11);
+    g_state.x = g_state.y;
+    g_state.y = g_state.z;
+    g_state.z = g_state.w;
+    g_state.w = g_state.w ^ (g_state.w >> 19) ^ t ^ (t >> 8);
+    return g_state.w;
+}
+
+unsigned RandomInt(unsigned a, unsigned b) {
+    if (a > b) std::swap(a, b);
+    uint32_t span = b - a + 1u;
+    uint32_t out = RandomNext();
+    return span == 0 ? out : out % span + a;
+}
+
+float RandomFloat(float a, float b) {
+    if (a > b) std::swap(a, b);
+    double raw = RawRandom();
+    if (a == b) return a;
+    return static_cast<float>(std::fmod(raw, static_cast<double>(b - a))) + a;
+}
+
+double RandomDouble(double a, double b) {
+    if (a > b) std::swap(a, b);
+    double raw = RawRandom();
+    if (a == b) return a;
+    return std::fmod(raw, b - a) + a;
+}
+
+}  // namespace SD

@@ -1,0 +1,29 @@
+#pragma once
+// The engine's xorshift128 generator, one process-wide state shared by every caller
+// (main thread only).
+#include <cstdint>
+
+namespace SD {
+
+struct RandomState {
+    uint32_t x, y, z, w;
+};
+
+// The published start values.
+constexpr RandomState kRandomStartState{123456789u, 362436069u, 521288629u, 88675123u};
+
+// Seeds from four successive C run-time values (platform::crt_rand); zeros keep the start values.
+void SeedRandom();
+void SetRandomState(const RandomState& state);
+RandomState GetRandomState();
+
+// One step of the generator.
+uint32_t RandomNext();
+
+// [min, max] both ends included; the full unsigned range (span wraps to 0) gives the raw output.
+unsigned RandomInt(unsigned a, unsigned b);
+// [min, max); equal bounds give that bound.
+float RandomFloat(float a, float b);
+double RandomDouble(double a, double b);
+
+}  // namespace SD
