@@ -4,6 +4,7 @@
 
 #include "sound/engine/SxAudioThread.h"
 #include "sound/engine/positions/CSxPositionRepository.h"
+#include "sound/engine/transitions/SxTimingSettings.h"
 
 namespace SX {
 
@@ -217,8 +218,7 @@ void CSxPlayingMgr::NotifyMusic(uint32_t playingID) {
     CallOutsideLock(callback, SxCallback_MusicNotification, &info);
 }
 
-void CSxPlayingMgr::NotifyMusicSync(uint32_t playingID, uint32_t syncBit, const SxMusicGrid& grid,
-                                    uint32_t outputSampleRate) {
+void CSxPlayingMgr::NotifyMusicSync(uint32_t playingID, uint32_t syncBit, const SxMusicGrid& grid) {
     std::unique_lock<platform::CriticalSection> guard(lock_);
     Record* record = FindForNotification(playingID, syncBit);
     if (!record) return;
@@ -227,7 +227,7 @@ void CSxPlayingMgr::NotifyMusicSync(uint32_t playingID, uint32_t syncBit, const 
     info.eventID = record->eventID;
     info.playingID = playingID;
     info.syncType = syncBit;
-    const float rate = float(outputSampleRate);
+    const float rate = float(SxTimingSettings::sampleRate);
     info.beatDuration = float(grid.beat) / rate;
     info.barDuration = float(grid.bar) / rate;
     info.gridDuration = float(grid.gridPeriod) / rate;

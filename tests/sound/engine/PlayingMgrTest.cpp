@@ -8,6 +8,7 @@
 #include "sound/engine/SxAudioThread.h"
 #include "sound/engine/playing/CSxPlayingMgr.h"
 #include "sound/engine/positions/CSxPositionRepository.h"
+#include "sound/engine/transitions/SxTimingSettings.h"
 
 namespace {
 
@@ -122,8 +123,8 @@ TEST_F(PlayingMgr, NotificationsReachOnlyTheKindsAskedFor) {
     mgr.NotifyDuration(4, 1500.0f, 1500.0f, 9);
     mgr.NotifyEndOfDynamicSequenceItem(4, 9, nullptr);
     mgr.NotifyMusic(4);
-    mgr.NotifyMusicSync(4, 0x200, SxMusicGrid{24000, 96000, 48000, 0}, 48000);  // not asked
-    mgr.NotifyMusicSync(4, 0x100, SxMusicGrid{24000, 96000, 48000, 0}, 48000);
+    mgr.NotifyMusicSync(4, 0x200, SxMusicGrid{24000, 96000, 48000, 0});  // not asked
+    mgr.NotifyMusicSync(4, 0x100, SxMusicGrid{24000, 96000, 48000, 0});
     std::vector<uint32_t> types;
     for (const Call& c : g_calls) types.push_back(c.type);
     EXPECT_EQ(types, (std::vector<uint32_t>{SxCallback_Duration, SxCallback_EndOfDynamicSequenceItem,
@@ -135,10 +136,11 @@ TEST_F(PlayingMgr, NotificationsReachOnlyTheKindsAskedFor) {
 }
 
 TEST_F(PlayingMgr, MusicSyncGivesTheGridInSeconds) {
+    SxTimingSettings::SetSampleRate(48000);
     Post(6, 0x100);
     SxMusicSyncCallbackInfo got{};
     g_onCall = [&](SxCallbackType, SxCallbackInfo* info) { got = *static_cast<SxMusicSyncCallbackInfo*>(info); };
-    mgr.NotifyMusicSync(6, 0x100, SxMusicGrid{24000, 96000, 48000, 12000}, 48000);
+    mgr.NotifyMusicSync(6, 0x100, SxMusicGrid{24000, 96000, 48000, 12000});
     EXPECT_EQ(got.syncType, 0x100u);
     EXPECT_FLOAT_EQ(got.beatDuration, 0.5f);
     EXPECT_FLOAT_EQ(got.barDuration, 2.0f);
