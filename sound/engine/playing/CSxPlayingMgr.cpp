@@ -179,6 +179,11 @@ void CSxPlayingMgr::NotifyMarker(uint32_t playingID, const SxMarker& marker) {
     CallOutsideLock(callback, SxCallback_Marker, &info);
 }
 
+void CSxPlayingMgr::NotifyMarkers(std::vector<SxPendingMarker>& markers) {
+    for (const SxPendingMarker& pending : markers) NotifyMarker(pending.playingID, pending.marker);
+    markers.clear();
+}
+
 void CSxPlayingMgr::NotifyDuration(uint32_t playingID, float duration, float estimatedDuration,
                                    uint32_t audioNodeID) {
     std::unique_lock<platform::CriticalSection> guard(lock_);

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <unordered_map>
+#include <vector>
 
 #include "platform/os/Threads.h"
 #include "sound/engine/playing/SxCallbackTypes.h"
@@ -27,6 +28,12 @@ struct SxMusicGrid {
     uint32_t bar = 0;
     uint32_t gridPeriod = 0;
     uint32_t gridOffset = 0;
+};
+
+// A marker a source met during the frame, waiting to be notified.
+struct SxPendingMarker {
+    uint32_t playingID;
+    SxMarker marker;
 };
 
 class CSxPlayingMgr {
@@ -55,6 +62,8 @@ public:
 
     void NotifyEndOfDynamicSequenceItem(uint32_t playingID, uint32_t audioNodeID, void* pCustomInfo);
     void NotifyMarker(uint32_t playingID, const SxMarker& marker);
+    // Each in order; the list is emptied.
+    void NotifyMarkers(std::vector<SxPendingMarker>& markers);
     void NotifyDuration(uint32_t playingID, float duration, float estimatedDuration, uint32_t audioNodeID);
     // The head of the info is filled in here; the volumes are the caller's.
     void NotifySpeakerVolumes(uint32_t playingID, SxSpeakerVolumeMatrixCallbackInfo* info);

@@ -133,6 +133,17 @@ TEST_F(PlayingMgr, NotificationsReachOnlyTheKindsAskedFor) {
     Post(5, SxCallbackFlag_EnableGetSourcePlayPosition);  // position only: no music
     mgr.NotifyMusic(5);
     EXPECT_EQ(g_calls.size(), 4u);
+
+    g_calls.clear();
+    Post(6, SxCallback_Marker);
+    std::vector<SxPendingMarker> markers = {{6, {1, 10, "a"}}, {4, {2, 20, "b"}}, {6, {3, 30, "c"}}};
+    std::vector<uint32_t> ids;
+    g_onCall = [&](SxCallbackType, SxCallbackInfo* info) {
+        ids.push_back(static_cast<SxMarkerCallbackInfo*>(info)->marker.identifier);
+    };
+    mgr.NotifyMarkers(markers);
+    EXPECT_EQ(ids, (std::vector<uint32_t>{1, 3}));
+    EXPECT_TRUE(markers.empty());
 }
 
 TEST_F(PlayingMgr, MusicSyncGivesTheGridInSeconds) {
