@@ -37,7 +37,7 @@ public:
     // 0 when the group is unknown.
     uint32_t GetState(uint32_t groupID) const;
 
-    // A node's use of a group; the chunk stays the node's.
+    // A node's use of a group; the chunk stays the node's, which removes it before freeing it.
     SXRESULT AddStateGroupChunk(uint32_t groupID, SxStateGroupChunk* chunk);
     void RemoveStateGroupChunk(uint32_t groupID, SxStateGroupChunk* chunk);
 
