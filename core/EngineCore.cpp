@@ -57,6 +57,7 @@ void Core::RunFrame() {
     for (ISystem* system : systems_) system->Update(static_cast<float>(dt));
 
     frameTimer_.WaitForFrame();
+    if (frameObserver_) frameObserver_(*this);
 }
 
 void Core::Run() {

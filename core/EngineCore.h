@@ -1,5 +1,6 @@
 #pragma once
 // The engine core: owns the systems in update order and runs the frame.
+#include <functional>
 #include <vector>
 
 #include "core/System.h"
@@ -46,6 +47,8 @@ public:
     bool IsPaused() const { return paused_; }
     void SetPaused(bool paused) { paused_ = paused; }
     Timer& GetFrameTimer() { return frameTimer_; }
+    // Called after every frame; a headless run uses it to stop after a bounded run.
+    void SetFrameObserver(std::function<void(Core&)> observer) { frameObserver_ = std::move(observer); }
     const std::vector<ISystem*>& GetSystems() const { return systems_; }
 
 private:
@@ -57,6 +60,7 @@ private:
     bool paused_ = false;
     bool previousPaused_ = false;
     unsigned long frameCount_ = 0;
+    std::function<void(Core&)> frameObserver_;
     Stopwatch clock_;
     Timer frameTimer_;
 };

@@ -1,0 +1,47 @@
+#include "app/RunCommand.h"
+
+#include <cerrno>
+#include <cstdlib>
+
+namespace qv {
+namespace {
+
+bool ParseNumber(const std::string& text, double* value) {
+    if (text.empty()) return false;
+    errno = 0;
+    char* end = nullptr;
+    *value = std::strtod(text.c_str(), &end);
+    return errno == 0 && end && *end == '\0' && *value >= 0.0;
+}
+
+}  // namespace
+
+Command ParseCommand(const std::vector<std::string>& args) {
+    Command cmd;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        double value = 0.0;
+        if ((a == "--frames" || a == "--seconds") && i + 1 < args.size() && ParseNumber(args[i + 1], &value)) {
+            if (a == "--frames") cmd.options.maxFrames = static_cast<unsigned long>(value);
+            else cmd.options.maxSeconds = value;
+            ++i;
+            continue;
+        }
+        cmd.ok = false;
+        cmd.error = "usage: quorvanta [--frames N | --seconds S]  (bad argument: " + a + ")";
+        return cmd;
+    }
+    return cmd;
+}
+
+std::string SummaryLine(const SD::RunSummary& s) {
+    std::string line = "quorvanta: ";
+    line += s.clean ? "clean" : "failed";
+    line += ": frames " + std::to_string(s.frames);
+    line += ", state " + (s.state.empty() ? std::string("none") : s.state);
+    line += ", objects alive " + std::to_string(s.objectsAlive);
+    if (!s.clean) line += ", error: " + s.error;
+    return line;
+}
+
+}  // namespace qv

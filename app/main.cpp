@@ -1,0 +1,14 @@
+#include <cstdio>
+
+#include "app/RunCommand.h"
+
+int main(int argc, char** argv) {
+    qv::Command cmd = qv::ParseCommand(std::vector<std::string>(argv + 1, argv + argc));
+    if (!cmd.ok) {
+        std::fprintf(stderr, "%s\n", cmd.error.c_str());
+        return 2;
+    }
+    SD::RunSummary summary = SD::RunProgram(cmd.options);
+    std::printf("%s\n", qv::SummaryLine(summary).c_str());
+    return summary.clean ? 0 : 1;
+}

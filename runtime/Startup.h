@@ -1,0 +1,38 @@
+#pragma once
+// The program's entry routine: builds the engine in its fixed order, runs the main loop and
+// tears everything down again.
+#include <string>
+
+namespace SD {
+
+class ConfigFile;
+
+struct WindowSettings {
+    std::string title;
+    int width = 0;
+    int height = 0;
+    bool windowFullScreen = false;  // a frameless window covering the screen
+    bool deviceFullScreen = false;  // the graphics device takes the screen
+};
+
+// Section "Window": "true" takes the screen, "fake" covers it with a window, anything else
+// (compared exactly) is a window of Width by Height.
+WindowSettings ReadWindowSettings(ConfigFile& config, int screenWidth, int screenHeight);
+
+// A headless run stops when the game quits or after the given frames or seconds (0: no bound).
+struct RunOptions {
+    unsigned long maxFrames = 0;
+    double maxSeconds = 0.0;
+};
+
+struct RunSummary {
+    unsigned long frames = 0;
+    std::string state;          // the game state running when the loop ended
+    unsigned long objectsAlive = 0;
+    bool clean = false;         // false when the loop ended with an exception
+    std::string error;
+};
+
+RunSummary RunProgram(const RunOptions& options);
+
+}  // namespace SD

@@ -1,0 +1,169 @@
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "core/ConfigFile.h"
+#include "core/EngineCore.h"
+#include "platform/os/Clock.h"
+#include "support/TempTree.h"
+
+namespace {
+
+std::vector<std::string> g_calls;
+
+// Records every call; on frame work it advances the manual clock to simulate its cost.
+class RecordingSystem : public SD::ISystem {
+public:
+    RecordingSystem(std::string name, platform::ManualClock* clock = nullptr, bool throwOnShutdown = false)
+        : name_(std::move(name)), clock_(clock), throwOnShutdown_(throwOnShutdown) {}
+    ~RecordingSystem() override { g_calls.push_back("delete " + name_); }
+    const char* GetName() const override { return name_.c_str(); }
+    void ReadConfig(SD::ConfigFile& config) override {
+        g_calls.push_back("config " + name_ + " [" + config.GetSection() + "]");
+    }
+    void Initialize() override { g_calls.push_back("init " + name_); }
+    void Shutdown() override {
+        g_calls.push_back("shutdown " + name_);
+        if (throwOnShutdown_) throw std::runtime_error("shutdown failed");
+    }
+    void Update(float dt) override {
+        dts.push_back(dt);
+        g_calls.push_back("update " + name_);
+        if (clock_) clock_->Advance(work);
+    }
+    std::vector<float> dts;
+    double work = 0.0;
+
+private:
+    std::string name_;
+    platform::ManualClock* clock_;
+    bool throwOnShutdown_;
+};
+
+class EngineCoreTest : public ::testing::Test {
+protected:
+    void SetUp() override { g_calls.clear(); }
+    platform::ManualClock clock;
+    platform::ScopedClock scoped{clock};
+};
+
+TEST_F(EngineCoreTest, FrameTimesAreClampedAndSmoothed) {
+    SD::Core core;
+    RecordingSystem system("S", &clock);
+    core.AddSystem(&system, false);
+
+    core.RunFrame();  // the first frame uses a measured time of 0
+    EXPECT_NEAR(core.GetFrameTime(), 0.0144, 1e-12);
+
+    system.work = 0.030;
+    core.RunFrame();  // measures the first frame, which took no time
+    core.RunFrame();  // measures the second frame's 0.030 s of work
+    double expected = 0.1 * 0.030 + 0.9 * (0.1 * 0.0 + 0.9 * 0.0144);
+    EXPECT_NEAR(core.GetFrameTime(), expected, 1e-9);
+
+    system.work = 0.7;  // a hitch is replaced by single-precision 0.016
+    core.RunFrame();
+    double before = core.GetFrameTime();
+    core.RunFrame();
+    EXPECT_NEAR(core.GetFrameTime(), 0.1 * 0.01600000075995922 + 0.9 * before, 1e-12);
+    EXPECT_FLOAT_EQ(system.dts.back(), static_cast<float>(core.GetFrameTime()));
+    EXPECT_EQ(core.GetFrameCount(), 5u);
+}
+
+TEST_F(EngineCoreTest, PausedFramesGiveSystemsZeroButKeepTheFrameTime) {
+    SD::Core core;
+    RecordingSystem system("S", &clock);
+    core.AddSystem(&system, false);
+    core.RunFrame();
+    core.SetPaused(true);
+    core.RunFrame();
+    core.SetPaused(false);
+    core.RunFrame();
+    ASSERT_EQ(system.dts.size(), 3u);
+    EXPECT_GT(system.dts[0], 0.0f);
+    EXPECT_EQ(system.dts[1], 0.0f);
+    EXPECT_GT(system.dts[2], 0.0f);
+    EXPECT_GT(core.GetFrameTime(), 0.0);
+}
+
+TEST_F(EngineCoreTest, TheClockRunsThroughPauses) {
+    SD::Core* core = SD::Core::CreateInstance();
+    clock.Advance(2.0);
+    core->SetPaused(true);
+    clock.Advance(1.0);
+    EXPECT_DOUBLE_EQ(SD::Core::GetTime(), 3.0);
+    delete core;
+    EXPECT_EQ(SD::Core::GetInstance(), nullptr);
+    EXPECT_EQ(SD::Core::GetTime(), 0.0);
+}
+
+class QuitAfter : public RecordingSystem {
+public:
+    QuitAfter(SD::Core& core, int frames) : RecordingSystem("Quitter"), core_(core), frames_(frames) {}
+    void Update(float dt) override {
+        RecordingSystem::Update(dt);
+        if (--frames_ == 0) core_.Quit();
+    }
+
+private:
+    SD::Core& core_;
+    int frames_;
+};
+
+TEST_F(EngineCoreTest, LifecycleOrderAcrossSystems) {
+    qvtest::TempTree tree;
+    {
+        RecordingSystem b("B");
+        SD::Core core;
+        core.AddSystem(new RecordingSystem("A"), true);
+        core.AddSystem(&b, false);
+        core.AddSystem(new QuitAfter(core, 2), true);
+        core.AddSystem(nullptr, true);  // refused, never called
+        SD::ConfigFile config;
+        core.Configure(config);
+        EXPECT_EQ(config.GetSection(), "Quitter");
+        core.Run();
+        EXPECT_TRUE(core.IsQuitting());
+        g_calls.push_back("end");
+    }
+    const std::vector<std::string> expected = {
+        "config A [A]", "config B [B]", "config Quitter [Quitter]",
+        "init A", "init B", "init Quitter",
+        "update A", "update B", "update Quitter",
+        "update A", "update B", "update Quitter",
+        "shutdown Quitter", "shutdown B", "shutdown A",
+        "end", "delete A", "delete Quitter", "delete B",
+    };
+    EXPECT_EQ(g_calls, expected);
+}
+
+TEST_F(EngineCoreTest, ShutdownReachesEverySystemEvenWhenOneThrows) {
+    SD::Core core;
+    RecordingSystem a("A"), b("B", nullptr, true), c("C");
+    core.AddSystem(&a, false);
+    core.AddSystem(&b, false);
+    core.AddSystem(&c, false);
+    EXPECT_THROW(core.Shutdown(), std::runtime_error);
+    const std::vector<std::string> expected = {"shutdown C", "shutdown B", "shutdown A"};
+    EXPECT_EQ(g_calls, expected);
+}
+
+class Thrower : public RecordingSystem {
+public:
+    Thrower() : RecordingSystem("Thrower") {}
+    void Update(float) override { throw std::logic_error("frame failed"); }
+};
+
+TEST_F(EngineCoreTest, AnExceptionLeavingTheLoopStillShutsDown) {
+    SD::Core core;
+    RecordingSystem a("A");
+    Thrower t;
+    core.AddSystem(&a, false);
+    core.AddSystem(&t, false);
+    EXPECT_THROW(core.Run(), std::logic_error);
+    EXPECT_EQ(g_calls.back(), "shutdown A");
+}
+
+}  // namespace

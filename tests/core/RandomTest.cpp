@@ -1,0 +1,59 @@
+#include <gtest/gtest.h>
+
+#include "core/Random.h"
+#include "platform/os/Random.h"
+
+namespace {
+
+class RandomTest : public ::testing::Test {
+protected:
+    void SetUp() override { SD::SetRandomState(SD::kRandomStartState); }
+};
+
+TEST_F(RandomTest, XorshiftFromItsPublishedStartValues) {
+    EXPECT_EQ(SD::RandomNext(), 3701687786u);
+    EXPECT_EQ(SD::RandomNext(), 458299110u);
+}
+
+TEST_F(RandomTest, SeedingTakesFourRuntimeValues) {
+    platform::crt_srand(1);  // 41, 18467, 6334, 26500
+    SD::SeedRandom();
+    SD::RandomState s = SD::GetRandomState();
+    EXPECT_EQ(s.x, 26500u);
+    EXPECT_EQ(s.y, 6334u);
+    EXPECT_EQ(s.z, 18467u);
+    EXPECT_EQ(s.w, 41u);
+    EXPECT_EQ(SD::RandomNext(), 54492138u);
+}
+
+TEST_F(RandomTest, IntegersCoverBothEndsWhateverTheOrder) {
+    EXPECT_EQ(SD::RandomInt(5, 5), 5u);
+    bool seen[10] = {};
+    for (int i = 0; i < 2000; ++i) {
+        unsigned v = SD::RandomInt(9, 3);
+        ASSERT_GE(v, 3u);
+        ASSERT_LE(v, 9u);
+        seen[v] = true;
+    }
+    for (unsigned v = 3; v <= 9; ++v) EXPECT_TRUE(seen[v]) << v;
+    SD::RandomInt(0, 0xFFFFFFFFu);  // the span wraps to 0: no division by zero
+}
+
+TEST_F(RandomTest, FloatsStayInTheHalfOpenRange) {
+    for (int i = 0; i < 2000; ++i) {
+        float f = SD::RandomFloat(2.0f, 1.0f);
+        ASSERT_GE(f, 1.0f);
+        ASSERT_LT(f, 2.0f);
+        double d = SD::RandomDouble(-3.0, 7.5);
+        ASSERT_GE(d, -3.0);
+        ASSERT_LT(d, 7.5);
+    }
+    SD::SetRandomState(SD::kRandomStartState);
+    // The raw value is the output times 2^-15; (0, 1) keeps its fractional part.
+    double raw = 3701687786.0 / 32768.0;
+    EXPECT_FLOAT_EQ(SD::RandomFloat(0.0f, 1.0f), static_cast<float>(raw - static_cast<long long>(raw)));
+    EXPECT_EQ(SD::RandomFloat(1.0f, 1.0f), 1.0f);
+    EXPECT_EQ(SD::RandomDouble(4.0, 4.0), 4.0);
+}
+
+}  // namespace

@@ -1,0 +1,64 @@
+#include <gtest/gtest.h>
+
+#include "core/ConfigFile.h"
+#include "platform/os/Clock.h"
+#include "runtime/Startup.h"
+#include "support/TempTree.h"
+
+namespace {
+
+TEST(Startup, WindowSettingsFromTheConfiguration) {
+    struct Case { const char* ini; const char* title; int w, h; bool windowFull, deviceFull; };
+    const Case cases[] = {
+        {"", "Quorvanta", 1280, 800, false, false},
+        {"[Window]\nName=Test\nWidth=640\nHeight=480\n", "Test", 640, 480, false, false},
+        {"[Window]\nWidth=640\nHeight=480\nFullscreen=true\n", "Quorvanta", 1920, 1080, true, true},
+        {"[Window]\nWidth=640\nHeight=480\nFullscreen=fake\n", "Quorvanta", 1920, 1080, true, false},
+        {"[Window]\nWidth=640\nHeight=480\nFullscreen=True\n", "Quorvanta", 640, 480, false, false},
+    };
+    for (const Case& c : cases) {
+        qvtest::TempTree tree;
+        if (*c.ini) tree.Write("Assets/Config/config.ini", c.ini);
+        SD::ConfigFile config;
+        SD::WindowSettings s = SD::ReadWindowSettings(config, 1920, 1080);
+        EXPECT_EQ(s.title, c.title) << c.ini;
+        EXPECT_EQ(s.width, c.w) << c.ini;
+        EXPECT_EQ(s.height, c.h) << c.ini;
+        EXPECT_EQ(s.windowFullScreen, c.windowFull) << c.ini;
+        EXPECT_EQ(s.deviceFullScreen, c.deviceFull) << c.ini;
+    }
+}
+
+// A bounded run on a manual clock: the configured frame rate decides how many frames fit.
+TEST(Startup, FrameRateComesFromTheConfiguration) {
+    struct Case { const char* ini; unsigned long minFrames, maxFrames; };
+    const Case cases[] = {
+        {"[FrameRateController]\nlimit_frame_rate=true\nfps=10\n", 10, 11},
+        {"[FrameRateController]\nlimit_frame_rate=true\nfps=0\n", 500, 1000000},   // 0 fps: no limit
+        {"[FrameRateController]\nlimit_frame_rate=false\nfps=10\n", 500, 1000000},
+    };
+    for (const Case& c : cases) {
+        qvtest::TempTree tree;
+        tree.Write("Assets/Config/config.ini", c.ini);
+        platform::ManualClock clock;
+        clock.SetStepPerRead(0.0005);
+        platform::ScopedClock scoped(clock);
+        SD::RunOptions options;
+        options.maxSeconds = 1.0;
+        SD::RunSummary summary = SD::RunProgram(options);
+        EXPECT_TRUE(summary.clean);
+        EXPECT_GE(summary.frames, c.minFrames) << c.ini;
+        EXPECT_LE(summary.frames, c.maxFrames) << c.ini;
+    }
+}
+
+TEST(Startup, AFrameBoundStopsTheRun) {
+    qvtest::TempTree tree;
+    SD::RunOptions options;
+    options.maxFrames = 7;
+    SD::RunSummary summary = SD::RunProgram(options);
+    EXPECT_TRUE(summary.clean);
+    EXPECT_EQ(summary.frames, 7u);
+}
+
+}  // namespace
