@@ -66,6 +66,8 @@ public:
     uint32_t GetFirstReleasedKey() const;
     // Forgets every key held (codes 1 and up) in the current and previous state.
     static void WipeKeystateBuffers();
+    // The display name of a code; empty outside the table.
+    static const std::string& GetKeyName(uint32_t code) { return SD::GetKeyName(code); }
 
     int GetMouseDeltaX() const { return mouseX_; }
     int GetMouseDeltaY() const { return mouseY_; }

@@ -26,14 +26,14 @@ void Window::Post(const WindowMessage& message) {
 int64_t Window::PostRawInput(const RawInput& record) {
     const int64_t handle = nextInputHandle_++;
     pendingInput_[handle] = record;
-    queue_.push_back({msg::kInput, 0, handle});
+    queue_.push_back({msg::kInput, 0, handle, {}});
     return handle;
 }
 
 uint64_t Window::PostDropFiles(std::vector<std::string> paths) {
     const uint64_t drop = nextDrop_++;
     drops_[drop] = std::move(paths);
-    queue_.push_back({msg::kDropFiles, drop, 0});
+    queue_.push_back({msg::kDropFiles, drop, 0, {}});
     return drop;
 }
 
@@ -48,7 +48,7 @@ bool Window::Peek(WindowMessage& out) {
     if (queue_.empty()) {
         if (!quitPosted_) return false;
         quitPosted_ = false;
-        out = {msg::kQuit, static_cast<uint64_t>(quitCode_), 0};
+        out = {msg::kQuit, static_cast<uint64_t>(quitCode_), 0, {}};
         return true;
     }
     out = queue_.front();

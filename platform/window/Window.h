@@ -14,12 +14,6 @@
 
 namespace platform {
 
-struct WindowMessage {
-    uint32_t message = 0;
-    uint64_t wParam = 0;
-    int64_t lParam = 0;
-};
-
 struct WindowRect {
     int32_t left = 0;
     int32_t top = 0;
@@ -27,6 +21,14 @@ struct WindowRect {
     int32_t bottom = 0;
     int32_t Width() const { return right - left; }
     int32_t Height() const { return bottom - top; }
+};
+
+struct WindowMessage {
+    uint32_t message = 0;
+    uint64_t wParam = 0;
+    int64_t lParam = 0;
+    // The proposed window rectangle of a size-calculation message.
+    WindowRect rect;
 };
 
 class Window {
@@ -56,7 +58,7 @@ public:
 
     // The queue. A posted quit is handed out only once every other message is gone.
     void Post(const WindowMessage& message);
-    void Post(uint32_t message, uint64_t wParam, int64_t lParam) { Post({message, wParam, lParam}); }
+    void Post(uint32_t message, uint64_t wParam, int64_t lParam) { Post({message, wParam, lParam, {}}); }
     // Posts an input message whose lParam is the handle of the record.
     int64_t PostRawInput(const RawInput& record);
     // Posts a dropped-files message whose wParam is the handle of the list.
