@@ -11,13 +11,14 @@
 #include "core/Random.h"
 #include "platform/os/Clock.h"
 #include "platform/os/Random.h"
+#include "platform/window/MessageIds.h"
+#include "platform/window/Screen.h"
+#include "runtime/Input.h"
 #include "runtime/SplineSystem.h"
+#include "runtime/Window.h"
 
 namespace SD {
 namespace {
-
-constexpr int kHeadlessScreenWidth = 1920;
-constexpr int kHeadlessScreenHeight = 1080;
 
 // Ends a headless run at its bound by setting the quit flag, as any outside party may.
 void InstallRunBound(Core& core, const RunOptions& options) {
@@ -58,8 +59,7 @@ RunSummary RunProgram(const RunOptions& options) {
     std::unique_ptr<Core> core(Core::CreateInstance());
     auto config = std::make_unique<ConfigFile>();
 
-    WindowSettings window = ReadWindowSettings(*config, kHeadlessScreenWidth, kHeadlessScreenHeight);
-    (void)window;
+    WindowSettings window = ReadWindowSettings(*config, platform::ScreenWidth(), platform::ScreenHeight());
 
     config->SetSection("Factory");
     int totalObjects = config->GetInt("TotalObjects", 10000);
@@ -67,9 +67,16 @@ RunSummary RunProgram(const RunOptions& options) {
 
     // The update order; systems that are singletons are not owned by the core.
     core->AddSystem(Message_System::GetInstance(), false);
+    auto* input = new Input_();
+    core->AddSystem(input, true);
+    core->AddSystem(new Window_(window.title, static_cast<uint32_t>(window.width), static_cast<uint32_t>(window.height),
+                                window.windowFullScreen, platform::show::kNormal),
+                    true);
     core->AddSystem(&Spline_System::GetInstance(), false);
 
     core->Configure(*config);
+    // Developer keys stay off whatever the configuration says.
+    input->SetDevKeysEnabled(false);
 
     config->SetSection("FrameRateController");
     bool limit = config->GetBool("limit_frame_rate", false);
