@@ -14,6 +14,7 @@
 #include "platform/window/MessageIds.h"
 #include "platform/window/Screen.h"
 #include "runtime/Input.h"
+#include "runtime/InterpolatorSystem.h"
 #include "runtime/SplineSystem.h"
 #include "runtime/Window.h"
 
@@ -73,6 +74,7 @@ RunSummary RunProgram(const RunOptions& options) {
                                 window.windowFullScreen, platform::show::kNormal),
                     true);
     core->AddSystem(&Spline_System::GetInstance(), false);
+    core->AddSystem(&InterpolatorSystem::GetInstance(), false);
 
     core->Configure(*config);
     // Developer keys stay off whatever the configuration says.
