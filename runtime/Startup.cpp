@@ -18,15 +18,16 @@
 #include "platform/os/Clock.h"
 #include "platform/os/Dialogs.h"
 #include "platform/os/Random.h"
+#include "platform/window/MessageIds.h"
+#include "platform/window/Screen.h"
+#include "runtime/Input.h"
 #include "runtime/InterpolatorSystem.h"
 #include "runtime/Kinect.h"
 #include "runtime/SplineSystem.h"
+#include "runtime/Window.h"
 
 namespace SD {
 namespace {
-
-constexpr int kHeadlessScreenWidth = 1920;
-constexpr int kHeadlessScreenHeight = 1080;
 
 // Ends a headless run at its bound by setting the quit flag, as any outside party may.
 void InstallRunBound(Core& core, const RunOptions& options) {
@@ -40,14 +41,20 @@ void InstallRunBound(Core& core, const RunOptions& options) {
 
 // Adds the systems in their update order; the ones built here are owned by the core, the
 // singletons are not.
-void AddSystems(Core& core, int totalObjects) {
+Input_* AddSystems(Core& core, const WindowSettings& window, int totalObjects) {
     core.AddSystem(Message_System::GetInstance(), false);
+    auto* input = new Input_();
+    core.AddSystem(input, true);
+    core.AddSystem(new Window_(window.title, static_cast<uint32_t>(window.width), static_cast<uint32_t>(window.height),
+                               window.windowFullScreen, platform::show::kNormal),
+                   true);
     core.AddSystem(&Spline_System::GetInstance(), false);
     core.AddSystem(&InterpolatorSystem::GetInstance(), false);
     core.AddSystem(Kinect_::GetInstance(), false);
     core.AddSystem(new ComponentManager_(), true);
     core.AddSystem(new Transformer_(), true);
     core.AddSystem(new Factory_(static_cast<uint32_t>(totalObjects)), true);
+    return input;
 }
 
 }  // namespace
@@ -81,8 +88,7 @@ RunSummary RunProgram(const RunOptions& options) {
     std::unique_ptr<Core> core(Core::CreateInstance());
     auto config = std::make_unique<ConfigFile>();
 
-    WindowSettings window = ReadWindowSettings(*config, kHeadlessScreenWidth, kHeadlessScreenHeight);
-    (void)window;
+    WindowSettings window = ReadWindowSettings(*config, platform::ScreenWidth(), platform::ScreenHeight());
 
     // The persisted variables live in the application-data folder; without one there is
     // nowhere to keep them, so they are neither read nor written.
@@ -91,11 +97,13 @@ RunSummary RunProgram(const RunOptions& options) {
 
     config->SetSection("Factory");
     int totalObjects = config->GetInt("TotalObjects", 10000);
-    AddSystems(*core, totalObjects);
+    Input_* input = AddSystems(*core, window, totalObjects);
 
     platform::ShowCursor(false);
 
     core->Configure(*config);
+    // Developer keys stay off whatever the configuration says.
+    input->SetDevKeysEnabled(false);
 
     config->SetSection("FrameRateController");
     bool limit = config->GetBool("limit_frame_rate", false);
