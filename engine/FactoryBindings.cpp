@@ -47,7 +47,7 @@ int GetGameObject(lua_State* L) {
 int CreateObject(lua_State* L) {
     Factory_* factory = SelfFactory(L);
     const char* name = lua_type(L, 2) == LUA_TSTRING || lua_type(L, 2) == LUA_TNUMBER ? lua_tostring(L, 2) : nullptr;
-    auto* parent = static_cast<GameObject*>(CheckScriptValue(L, 3, "GameObject")->object);
+    GameObject* parent = LiveGameObject(CheckScriptValue(L, 3, "GameObject"));
     if (!factory) return Null(L, "CreateObject");
     PushGameObject(L, name ? factory->CreateObject(name, parent) : nullptr);
     return 1;

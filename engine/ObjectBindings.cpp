@@ -11,17 +11,38 @@
 namespace SD {
 namespace {
 
+// Records the owner's slot so the value can be checked later.
+void TrackOwner(ScriptValue* value, GameObject* owner) {
+    if (!owner) return;
+    value->ownerSlot = owner->GetHandle().GetIndex();
+    value->ownerGeneration = owner->GetHandle().GetGeneration();
+}
+
+// The owner recorded in the value when it is still alive; null when it is gone. Values without
+// a recorded owner give `untracked`.
+GameObject* RecordedOwner(const ScriptValue* value, GameObject* untracked, bool* tracked) {
+    *tracked = value->ownerGeneration != 0;
+    if (!*tracked) return untracked;
+    Factory_* factory = Factory_::GetInstance();
+    return factory ? factory->GetPool().Resolve(value->ownerSlot, value->ownerGeneration) : nullptr;
+}
+
+void PushTransform(lua_State* L, Transform* transform) {
+    ScriptValue* value = PushScriptValue(L, transform, "Transform", false);
+    if (transform) TrackOwner(value, transform->GetOwner());
+}
+
 // ---- Component ---------------------------------------------------------------------------
 
 int ComponentBase(lua_State* L) {
-    auto* component = static_cast<Component*>(CheckComponentValue(L, 1)->object);
+    Component* component = LiveComponent(CheckComponentValue(L, 1));
     if (!component) return ReportNullThis(L, "Component", "Base", true);
-    PushScriptValue(L, component->GetOwner(), "GameObject", false);
+    PushGameObject(L, component->GetOwner());
     return 1;
 }
 
 int ComponentGetID(lua_State* L) {
-    auto* component = static_cast<Component*>(CheckComponentValue(L, 1)->object);
+    Component* component = LiveComponent(CheckComponentValue(L, 1));
     if (!component) return ReportNullThis(L, "Component", "VGetID", true);
     lua_pushnumber(L, component->VGetID());
     return 1;
@@ -34,7 +55,7 @@ const ScriptMethod kComponentMethods[] = {
 // ---- Transform ---------------------------------------------------------------------------
 
 Transform* SelfTransform(lua_State* L) {
-    return static_cast<Transform*>(CheckScriptValue(L, 1, "Transform")->object);
+    return LiveTransform(CheckScriptValue(L, 1, "Transform"));
 }
 
 int TransformNull(lua_State* L, const char* method, bool returnsValue) {
@@ -98,7 +119,7 @@ int TransformSetFloat(lua_State* L) {
 int TransformBase(lua_State* L) {
     Transform* t = SelfTransform(L);
     if (!t) return TransformNull(L, "Base", true);
-    PushScriptValue(L, t->GetOwner(), "GameObject", false);
+    PushGameObject(L, t->GetOwner());
     return 1;
 }
 
@@ -159,7 +180,7 @@ const ScriptMethod kTransformMethods[] = {
 // ---- GameObject --------------------------------------------------------------------------
 
 GameObject* SelfObject(lua_State* L) {
-    return static_cast<GameObject*>(CheckScriptValue(L, 1, "GameObject")->object);
+    return LiveGameObject(CheckScriptValue(L, 1, "GameObject"));
 }
 
 int ObjectNull(lua_State* L, const char* method, bool returnsValue) {
@@ -238,7 +259,7 @@ int ObjectGetComponent(lua_State* L) {
 int ObjectGetTransform(lua_State* L) {
     GameObject* object = SelfObject(L);
     if (!object) return ObjectNull(L, "GetTransform", true);
-    PushScriptValue(L, &object->GetTransform(), "Transform", false);
+    PushTransform(L, &object->GetTransform());
     return 1;
 }
 
@@ -324,6 +345,40 @@ const ScriptMethod kHandleMethods[] = {
 
 }  // namespace
 
+GameObject* LiveGameObject(const ScriptValue* value) {
+    auto* object = static_cast<GameObject*>(value->object);
+    bool tracked = false;
+    GameObject* owner = RecordedOwner(value, object, &tracked);
+    return owner == object ? object : nullptr;
+}
+
+Transform* LiveTransform(const ScriptValue* value) {
+    auto* transform = static_cast<Transform*>(value->object);
+    bool tracked = false;
+    GameObject* owner = RecordedOwner(value, nullptr, &tracked);
+    if (!tracked) return transform;
+    return owner && &owner->GetTransform() == transform ? transform : nullptr;
+}
+
+Component* LiveComponent(const ScriptValue* value) {
+    auto* component = static_cast<Component*>(value->object);
+    bool tracked = false;
+    GameObject* owner = RecordedOwner(value, nullptr, &tracked);
+    if (!tracked) return component;
+    if (!owner) return nullptr;
+    if (&owner->GetTransform() == component) return component;
+    for (Component* c : owner->GetComponents()) {
+        if (c == component) return component;
+    }
+    return nullptr;
+}
+
+bool IsLiveValue(const ScriptValue* value) {
+    if (!value->object) return false;
+    if (value->ownerGeneration == 0) return true;
+    return LiveGameObject(value) || LiveComponent(value);
+}
+
 void PushComponent(lua_State* L, Component* component) {
     const char* className = component && component->VGetID() == CID_Transform ? "Transform" : "Component";
     Factory_* factory = Factory_::GetInstance();
@@ -333,10 +388,14 @@ void PushComponent(lua_State* L, Component* component) {
         if (lua_istable(L, -1)) className = name.c_str();
         lua_pop(L, 1);
     }
-    PushScriptValue(L, component, className, false);
+    ScriptValue* value = PushScriptValue(L, component, className, false);
+    if (component) TrackOwner(value, component->GetOwner());
 }
 
-void PushGameObject(lua_State* L, GameObject* object) { PushScriptValue(L, object, "GameObject", false); }
+void PushGameObject(lua_State* L, GameObject* object) {
+    ScriptValue* value = PushScriptValue(L, object, "GameObject", false);
+    TrackOwner(value, object);
+}
 
 void PushGameObjectHandle(lua_State* L, const GameObjectHandle& handle) {
     ScriptValue* value = PushScriptValue(L, nullptr, "GameObjectHandle", true);

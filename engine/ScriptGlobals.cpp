@@ -3,6 +3,7 @@
 
 #include "core/Random.h"
 #include "engine/GameObject.h"
+#include "engine/ObjectBindings.h"
 #include "engine/ScriptBuiltins.h"
 #include "engine/ScriptValue.h"
 
@@ -10,8 +11,8 @@ namespace SD {
 namespace {
 
 int GetParent(lua_State* L) {
-    auto* object = static_cast<GameObject*>(CheckScriptValue(L, 1, "GameObject")->object);
-    PushScriptValue(L, object ? object->GetParent() : nullptr, "GameObject", false);
+    GameObject* object = LiveGameObject(CheckScriptValue(L, 1, "GameObject"));
+    PushGameObject(L, object ? object->GetParent() : nullptr);
     return 1;
 }
 
@@ -36,7 +37,7 @@ int DRandom(lua_State* L) {
     return 1;
 }
 
-// True for nil, a null light userdata and an engine value without an object; an argument of
+// True for nil, a null light userdata and an engine value without a live object; an argument of
 // any other kind is an error.
 int IsNil(lua_State* L) {
     int type = lua_type(L, 1);
@@ -45,7 +46,7 @@ int IsNil(lua_State* L) {
     } else if (type == LUA_TLIGHTUSERDATA) {
         lua_pushboolean(L, lua_touserdata(L, 1) == nullptr);
     } else if (ScriptValue* value = ToScriptValue(L, 1)) {
-        lua_pushboolean(L, value->object == nullptr);
+        lua_pushboolean(L, !IsLiveValue(value));
     } else {
         return luaL_argerror(L, 1, lua_pushfstring(L, "engine value expected, got %s", luaL_typename(L, 1)));
     }

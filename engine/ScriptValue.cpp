@@ -40,6 +40,8 @@ ScriptValue* PushScriptValue(lua_State* L, void* object, const char* className, 
     auto* value = static_cast<ScriptValue*>(lua_newuserdata(L, sizeof(ScriptValue)));
     value->object = object;
     value->owned = owned ? 1u : 0u;
+    value->ownerSlot = 0;
+    value->ownerGeneration = 0;
     luaL_getmetatable(L, className);
     if (lua_istable(L, -1)) {
         lua_setmetatable(L, -2);

@@ -14,6 +14,11 @@ namespace SD {
 struct ScriptValue {
     void* object;
     uint32_t owned;
+    // For values that live in a game object (the object, its transform, its components): the
+    // owner's pool slot and generation when the value was made, so that a value kept after its
+    // object is gone reads as null. Generation 0: not tracked.
+    uint32_t ownerSlot;
+    uint32_t ownerGeneration;
 };
 
 // Pushes a new userdata holding the object with the registry metatable `className` (none when

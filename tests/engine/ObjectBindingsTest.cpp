@@ -110,4 +110,28 @@ TEST_F(ObjectBindingsTest, DestroyThroughTheScript) {
     EXPECT_TRUE(lua.Boolean("gone"));
 }
 
+// Values kept by a script after their object is deleted read as null instead of reaching
+// freed memory.
+TEST_F(ObjectBindingsTest, ValuesKeptPastTheirObjectReadAsNull) {
+    ASSERT_TRUE(lua.Run("c = child:GetComponent(22)"));
+    child->RemoveComponent(child->GetComponent(kMoverID));
+    ASSERT_TRUE(lua.Run("removed = IsNil(c) id = c:VGetID()"));
+    EXPECT_TRUE(lua.Boolean("removed"));
+    ASSERT_TRUE(lua.Run("child:Destroy()"));
+    factory.Update(0.0f);
+    SD::GameObject* other = factory.NewGameObject();  // may reuse the slot
+    ASSERT_NE(other, nullptr);
+    std::string printed = lua.RunPrinted(R"(
+        a = child:GetName()
+        b = t:GetPosX()
+        d = IsNil(child) and IsNil(t)
+        e = get_parent(child)
+    )");
+    EXPECT_NE(printed.find("'GameObject::GetName' with this pointer being NULL."), std::string::npos) << printed;
+    EXPECT_NE(printed.find("'Transform::GetPosX' with this pointer being NULL."), std::string::npos) << printed;
+    EXPECT_TRUE(lua.Boolean("d"));
+    ASSERT_TRUE(lua.Run("e = IsNil(e)"));
+    EXPECT_TRUE(lua.Boolean("e"));
+}
+
 }  // namespace
