@@ -9,6 +9,7 @@
 #include "engine/LuaComponentManager.h"
 #include "engine/LuaState.h"
 #include "engine/ObjectBindings.h"
+#include "engine/SuperialValue.h"
 
 namespace SD {
 namespace {
@@ -36,6 +37,25 @@ void LuaLogic::VReadData(Data::IDataStream& stream, int version) {
 void LuaLogic::VWriteData(Data::IDataStream& stream) {
     stream.write(initializeFunction_);
     stream.write(updateFunction_);
+}
+
+void LuaLogic::VWriteSuperial(SuperialValue* node, int) {
+    if (!node) return;
+    if (node->Type() == kSuperialNull) node->MakeObject();
+    SuperialValue::AppendChild(node, kSuperialNull)->Assign(initializeFunction_, "Initialize Function", "String");
+    SuperialValue::AppendChild(node, kSuperialNull)->Assign(updateFunction_, "Update Function", "String");
+}
+
+void LuaLogic::VReadSuperial(SuperialValue* node, bool byName) {
+    if (!node || !node->IsContainer()) return;
+    SuperialValue* init = node->FirstChild();
+    SuperialValue* update = init ? init->Next() : nullptr;
+    if (byName) {
+        init = SuperialValue::FindChildByName(node, "Initialize Function");
+        update = SuperialValue::FindChildByName(node, "Update Function");
+    }
+    if (init) initializeFunction_ = init->GetText();
+    if (update) updateFunction_ = update->GetText();
 }
 
 void LuaLogic::VInitialize(bool) {

@@ -23,6 +23,10 @@ public:
     // version 1 the initialise and then the update function.
     void VReadData(Data::IDataStream& stream, int version) override;
     void VWriteData(Data::IDataStream& stream) override;
+    // "Initialize Function" and "Update Function" as "String" values.
+    void VWriteSuperial(SuperialValue* node, int flags) override;
+    // By name, or by position (initialise first) when `byName` is false.
+    void VReadSuperial(SuperialValue* node, bool byName) override;
     void VInitialize(bool fromScript) override;
     void VSerialize(IStream& stream, int version) override;
     void VRegister() override;

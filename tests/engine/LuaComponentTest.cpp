@@ -10,6 +10,9 @@
 #include "engine/LuaComponentCreators.h"
 #include "engine/LuaComponentManager.h"
 #include "engine/LuaLogic.h"
+#include "engine/SuperialDataMap.h"
+#include "engine/SuperialValue.h"
+#include "engine/TextFileDataStream.h"
 #include "support/TempTree.h"
 
 namespace {
@@ -170,6 +173,53 @@ TEST_F(LuaComponentTest, ManagerCopesWithABrokenOrMissingTable) {
         EXPECT_NE(log.find(c.logged), std::string::npos) << log;
         EXPECT_EQ(lua_gettop(lua.host.L), 0);
     }
+}
+
+TEST_F(LuaComponentTest, LogicDataOfEachVersion) {
+    tree.Write("bin/v0.txt", "OnlyUpdate\n");
+    tree.Write("bin/v1.txt", "Init Update\n");
+    struct Version {
+        const char* file;
+        int version;
+        const char* init;
+        const char* update;
+    } cases[] = {{"v0.txt", 0, "nil", "OnlyUpdate"}, {"v1.txt", 1, "Init", "Update"}, {"v1.txt", 7, "", ""}};
+    for (const Version& c : cases) {
+        SCOPED_TRACE(c.version);
+        SD::LuaLogic logic;
+        Data::TextFileDataStream stream;
+        ASSERT_TRUE(stream.openFile(c.file, "rt"));
+        logic.VReadData(stream, c.version);
+        EXPECT_EQ(logic.InitializeFunction(), c.init);
+        EXPECT_EQ(logic.UpdateFunction(), c.update);
+    }
+
+    SD::LuaLogic written;
+    written.InitializeFunction() = "A";
+    written.UpdateFunction() = "B";
+    SD::SuperialDataMap map;
+    SD::SuperialValue* node = map.Top();
+    written.VWriteSuperial(node, 0);
+    for (bool byName : {true, false}) {
+        SD::LuaLogic read;
+        read.VReadSuperial(node, byName);
+        EXPECT_EQ(read.InitializeFunction(), "A");
+        EXPECT_EQ(read.UpdateFunction(), "B");
+    }
+}
+
+// An initialise function of "nil" is no function: nothing is called, nothing is reported.
+TEST_F(LuaComponentTest, LogicWithoutInitialiseFunctionCallsNone) {
+    tree.Write("Assets/Objects/nil.xml", "<?xml version=\"1.0\" ?>\n<GameObjectBlueprints>" +
+                                             Blueprint("NilInit", LuaLogicXml("nil", "LogicUpdate")) +
+                                             "</GameObjectBlueprints>\n");
+    factory.AddBlueprint("../Assets/Objects/nil.xml");
+    ASSERT_TRUE(lua.host.executeFile("counter.lua"));
+    qvtest::StderrCapture err;
+    ASSERT_NE(Create("NilInit"), nullptr);
+    EXPECT_EQ(err.Text(), "");
+    EXPECT_EQ(Frames(1, 0.1f), "");
+    EXPECT_EQ(lua.Number("logicFrames"), 1);
 }
 
 }  // namespace
