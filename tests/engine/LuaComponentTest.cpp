@@ -208,6 +208,25 @@ TEST_F(LuaComponentTest, LogicDataOfEachVersion) {
     }
 }
 
+// The sample component script shipped with the game turns its object.
+TEST_F(LuaComponentTest, SampleSpinnerScriptTurnsItsObject) {
+    std::ifstream in(qvtest::SourceDir() + "/Assets/LuaScripts/Spinner.lua");
+    std::stringstream spinner;
+    spinner << in.rdbuf();
+    ASSERT_FALSE(spinner.str().empty());
+    tree.Write("Assets/LuaScripts/Spinner.lua", spinner.str());
+    tree.Write("Assets/Objects/spinner.xml", "<?xml version=\"1.0\" ?>\n<GameObjectBlueprints>" +
+                                                 Blueprint("Spinner", LuaComponentXml("Spinner.lua", "SpinnerInit",
+                                                                                      "SpinnerUpdate")) +
+                                                 "</GameObjectBlueprints>\n");
+    factory.AddBlueprint("../Assets/Objects/spinner.xml");
+    SD::GameObject* object = Create("Spinner");
+    ASSERT_NE(object, nullptr);
+    EXPECT_EQ(Frames(10, 0.1f), "");
+    EXPECT_EQ(object->GetTransform().GetScale(), SD::Vec3(1, 1, 1));
+    EXPECT_GT(object->GetTransform().GetDir().x, 0.9f);
+}
+
 // An initialise function of "nil" is no function: nothing is called, nothing is reported.
 TEST_F(LuaComponentTest, LogicWithoutInitialiseFunctionCallsNone) {
     tree.Write("Assets/Objects/nil.xml", "<?xml version=\"1.0\" ?>\n<GameObjectBlueprints>" +
