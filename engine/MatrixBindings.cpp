@@ -25,8 +25,8 @@ void Push(lua_State* L, const M& m) {
 
 template <class M>
 int Gc(lua_State* L) {
-    if (lua_type(L, 1) != LUA_TUSERDATA || lua_objlen(L, 1) != sizeof(ScriptValue)) return 0;
-    auto* value = static_cast<ScriptValue*>(lua_touserdata(L, 1));
+    ScriptValue* value = ToScriptValueOf(L, 1, ClassName<M>());
+    if (!value) return 0;
     if (value->owned) delete static_cast<M*>(value->object);
     value->object = nullptr;
     return 0;

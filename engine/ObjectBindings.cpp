@@ -289,8 +289,8 @@ const ScriptMethod kGameObjectMethods[] = {
 // environment table, so scripts can hang data and functions on it (`handle.update = f`).
 
 int HandleGc(lua_State* L) {
-    if (lua_type(L, 1) != LUA_TUSERDATA || lua_objlen(L, 1) != sizeof(ScriptValue)) return 0;
-    auto* value = static_cast<ScriptValue*>(lua_touserdata(L, 1));
+    ScriptValue* value = ToScriptValueOf(L, 1, "GameObjectHandle");
+    if (!value) return 0;
     if (value->owned) delete static_cast<GameObjectHandle*>(value->object);
     value->object = nullptr;
     return 0;

@@ -51,7 +51,7 @@ ScriptValue* PushScriptValue(lua_State* L, void* object, const char* className, 
     return value;
 }
 
-ScriptValue* CheckScriptValue(lua_State* L, int index, const char* className) {
+ScriptValue* ToScriptValueOf(lua_State* L, int index, const char* className) {
     ScriptValue* value = FullValue(L, index);
     if (value && lua_getmetatable(L, index)) {
         luaL_getmetatable(L, className);
@@ -59,8 +59,13 @@ ScriptValue* CheckScriptValue(lua_State* L, int index, const char* className) {
         lua_pop(L, 2);
         if (same) return value;
     }
-    RaiseTypeError(L, index, className);
     return nullptr;
+}
+
+ScriptValue* CheckScriptValue(lua_State* L, int index, const char* className) {
+    ScriptValue* value = ToScriptValueOf(L, index, className);
+    if (!value) RaiseTypeError(L, index, className);
+    return value;
 }
 
 ScriptValue* CheckComponentValue(lua_State* L, int index) {

@@ -30,6 +30,8 @@ ScriptValue* PushScriptValue(lua_State* L, void* object, const char* className, 
 ScriptValue* CheckScriptValue(lua_State* L, int index, const char* className);
 // The same for any class registered as a component class.
 ScriptValue* CheckComponentValue(lua_State* L, int index);
+// The value at `index` when it is a userdata of class `className`, else null; never raises.
+ScriptValue* ToScriptValueOf(lua_State* L, int index, const char* className);
 // The value at `index` when it is a userdata of any registered script class, else null.
 ScriptValue* ToScriptValue(lua_State* L, int index);
 

@@ -60,8 +60,8 @@ int Null(lua_State* L, const char* method, bool returnsValue = true) {
 
 template <class V>
 int Gc(lua_State* L) {
-    if (lua_type(L, 1) != LUA_TUSERDATA || lua_objlen(L, 1) != sizeof(ScriptValue)) return 0;
-    auto* value = static_cast<ScriptValue*>(lua_touserdata(L, 1));
+    ScriptValue* value = ToScriptValueOf(L, 1, VectorTraits<V>::kName);
+    if (!value) return 0;
     if (value->owned) delete static_cast<V*>(value->object);
     value->object = nullptr;
     return 0;

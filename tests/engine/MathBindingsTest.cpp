@@ -36,6 +36,7 @@ const MathCase kCases[] = {
     {"r = tostring(V3(1, 2, 3))", "  1.000000   2.000000   3.000000\n"},
     {"r = tostring(Vec4())", "  0.000000   0.000000   0.000000   0.000000\n"},
     {"r = #tostring(V3(3e38, -3e38, 3e38))", "127"},
+    {"local gc = debug.getmetatable(Vec3()).__gc gc(Vec2()) local v = Vec3() gc(v) gc(v) r = IsNil(v)", "true"},
     {"r = getmetatable(Mtx33()) == Mtx33 and getmetatable(Mtx44.Identity()) == Mtx44", "true"},
 };
 
