@@ -11,6 +11,7 @@
 #include "core/Random.h"
 #include "platform/os/Clock.h"
 #include "platform/os/Random.h"
+#include "runtime/InterpolatorSystem.h"
 #include "runtime/SplineSystem.h"
 
 namespace SD {
@@ -68,6 +69,7 @@ RunSummary RunProgram(const RunOptions& options) {
     // The update order; systems that are singletons are not owned by the core.
     core->AddSystem(Message_System::GetInstance(), false);
     core->AddSystem(&Spline_System::GetInstance(), false);
+    core->AddSystem(&InterpolatorSystem::GetInstance(), false);
 
     core->Configure(*config);
 
