@@ -13,6 +13,9 @@
 #include "core/MessageIds.h"
 #include "core/MessageSystem.h"
 #include "engine/ChangeActiveState.h"
+#include "engine/Factory.h"
+#include "engine/GameObject.h"
+#include "engine/ObjectCreated.h"
 #include "engine/PlayStateQuery.h"
 #include "runtime/GameStateManager.h"
 #include "support/TempTree.h"
@@ -184,6 +187,34 @@ TEST_F(GameStateManagerTest, DestructionDeletesEveryRegisteredState) {
     }
     EXPECT_EQ(deletions, 3);
     EXPECT_EQ(SD::GameStateManager_::GetInstance(), nullptr);
+}
+
+TEST_F(GameStateManagerTest, ObjectsCreatedWhileAStateRunsAreDestroyedWhenItIsLeft) {
+    SD::Factory_ factory(16);
+    Add("A");
+    Add("B");
+    SD::GameObject* early = factory.NewGameObject();
+    SD::ObjectCreated beforeAnyState(early);
+    SD::Message_System::GetInstance()->SendMessage(beforeAnyState);
+    manager.ChangeLevelTo("A");
+    Frames(3);
+    SD::GameObject* owned = factory.NewGameObject();
+    SD::GameObject* rescued = factory.NewGameObject();
+    for (SD::GameObject* object : {owned, rescued}) {
+        SD::ObjectCreated created(object);
+        SD::Message_System::GetInstance()->SendMessage(created);
+    }
+    manager.RemoveObjectFromCurrentLevel(rescued);
+    EXPECT_EQ(manager.GetCurrentLevel()->GetObjects().size(), 2u);
+    SD::GameObjectHandle ownedHandle = owned->GetHandle();
+    manager.ChangeLevelTo("B");
+    Frames(2);
+    EXPECT_TRUE(manager.FindLevel("A")->GetObjects().empty());
+    factory.Update(0.0f);
+    EXPECT_EQ(ownedHandle.get(), nullptr);
+    EXPECT_NE(rescued->GetHandle().get(), nullptr);
+    EXPECT_NE(early->GetHandle().get(), nullptr);
+    factory.Shutdown();
 }
 
 struct PlayStateRecorder {
