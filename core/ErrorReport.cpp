@@ -8,6 +8,7 @@
 
 #include "core/Logger.h"
 #include "platform/os/Dialogs.h"
+#include "platform/os/SourceLines.h"
 
 namespace Debug {
 namespace {
@@ -61,6 +62,15 @@ std::string ExtractFormatTypes(const char* format) {
         }
     }
     return types;
+}
+
+bool GetSourceLine(const void* address, SourceLine& record) {
+    std::string file;
+    unsigned line = 0;
+    if (!platform::LookUpSourceLine(address, file, line)) return false;
+    std::snprintf(record.fileName, sizeof record.fileName, "%s", file.c_str());
+    record.line = line;
+    return true;
 }
 
 bool OpenConsole() {

@@ -3,6 +3,7 @@
 // box for hard failures, prints to the debugger output (standard error here), the text of the
 // last operating-system error, the conversion letters of a printf format and the console.
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 namespace Debug {
@@ -20,6 +21,15 @@ void DebugPrint(const char* format, ...) __attribute__((format(printf, 1, 2)));
 // The conversion letters (c, d, f, i, p, s) of a printf format, in order. A conversion runs
 // from its '%' to the next blank or newline, and every such letter inside it is taken.
 std::string ExtractFormatTypes(const char* format);
+
+struct SourceLine {
+    char fileName[260];
+    uint32_t line;
+};
+
+// The source file and line of a code address. False, with the record untouched, when the
+// address has no line information; a longer file name is cut to fit and always terminated.
+bool GetSourceLine(const void* address, SourceLine& record);
 
 // The process already has its standard streams: they are made unbuffered and the C++
 // streams synchronised with them. Always true.

@@ -65,6 +65,24 @@ TEST(ExtractFormatTypes, CollectsLettersUntilABlank) {
     EXPECT_EQ(Debug::ExtractFormatTypes(nullptr), "");
 }
 
+__attribute__((noinline)) const void* CallerAddress() {
+    return __builtin_extract_return_addr(__builtin_return_address(0));
+}
+
+TEST(SourceLine, NamesTheFileAndLineOfAnAddress) {
+    Debug::SourceLine record{"untouched", 3};
+    const void* here = CallerAddress(); const uint32_t expected = __LINE__;
+    ASSERT_TRUE(Debug::GetSourceLine(here, record));
+    EXPECT_NE(std::string(record.fileName).find("ErrorReportTest.cpp"), std::string::npos) << record.fileName;
+    EXPECT_EQ(record.line, expected);
+
+    Debug::SourceLine missing{"untouched", 3};
+    int onTheStack = 0;
+    EXPECT_FALSE(Debug::GetSourceLine(&onTheStack, missing));
+    EXPECT_STREQ(missing.fileName, "untouched");
+    EXPECT_EQ(missing.line, 3u);
+}
+
 TEST(PrintLastOsError, LogsTheErrorTextAtLevelTwo) {
     Debug::GlobalLogger logger;
     qvtest::StderrCapture err;
