@@ -39,10 +39,12 @@ bool ShowErrorBox(const char* file, int line, const char* format, ...) {
 
 void DebugPrint(const char* format, ...) {
     char message[kReportBufferSize] = {};
-    va_list args;
-    va_start(args, format);
-    std::vsnprintf(message, sizeof message, format ? format : "", args);
-    va_end(args);
+    if (format) {
+        va_list args;
+        va_start(args, format);
+        std::vsnprintf(message, sizeof message, format, args);
+        va_end(args);
+    }
     WriteDebugOutput(message);
     WriteDebugOutput("\n");
 }
