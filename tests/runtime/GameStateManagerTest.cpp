@@ -2,6 +2,7 @@
 // state during transitions, quitting, the starting state and the play state.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -241,6 +242,48 @@ TEST_F(GameStateManagerTest, PlayStateIsAnnouncedAndMirroredIntoThePauseFlag) {
     }
     EXPECT_EQ(recorder.seen.size(), std::size(steps));
     messages->RemoveHandlerOf(SD::MessageIds::ChangeActiveState, &recorder);
+}
+
+// Asks the engine to quit, as any part of the game may, in its nth running frame.
+class QuittingLevel : public TraceLevel {
+public:
+    QuittingLevel(std::vector<std::string>& journal, int frames) : TraceLevel(journal, "Q"), frames_(frames) {}
+    void Update(float dt) override {
+        TraceLevel::Update(dt);
+        if (--frames_ == 0) SD::Message_System::GetInstance()->PostMessage(SD::IMessage(SD::MessageIds::QuitRequest), 0.0f);
+    }
+
+private:
+    int frames_;
+};
+
+TEST(GameStateManagerInTheCore, TheConfiguredStateRunsUntilAQuitRequestEndsTheLoop) {
+    qvtest::TempTree tree;
+    tree.Write("Assets/Config/config.ini", "[GameStateManager]\nStartingLevel=Menu\n");
+    std::vector<std::string> journal;
+    std::string runningAtFrame3;
+    {
+        std::unique_ptr<SD::Core> core(SD::Core::CreateInstance());
+        auto* manager = new SD::GameStateManager_();
+        manager->RegisterLevel(new QuittingLevel(journal, 3), "Menu");
+        core->AddSystem(SD::Message_System::GetInstance(), false);
+        core->AddSystem(manager, true);
+        SD::ConfigFile config;
+        core->Configure(config);
+        core->SetFrameObserver([&](SD::Core& c) {
+            if (c.GetFrameCount() == 3 && manager->GetCurrentLevel()) runningAtFrame3 = manager->GetCurrentLevel()->GetName();
+            if (c.GetFrameCount() > 50) c.Quit();
+        });
+        core->Run();
+        // Idle, load, enter, three running frames, leave, quit.
+        EXPECT_EQ(core->GetFrameCount(), 8u);
+        EXPECT_EQ(manager->GetPreviousLevel(), manager->FindLevel("Menu"));
+    }
+    SD::Message_System::DestroyInstance();
+    EXPECT_EQ(runningAtFrame3, "Menu");
+    ASSERT_FALSE(journal.empty());
+    EXPECT_EQ(journal.back(), "Q:Unload");
+    EXPECT_EQ(std::count(journal.begin(), journal.end(), "Q:Load"), 1);
 }
 
 }  // namespace
