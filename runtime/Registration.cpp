@@ -2,6 +2,8 @@
 
 #include "engine/Factory.h"
 #include "engine/Level.h"
+#include "engine/LuaComponent.h"
+#include "engine/LuaLogic.h"
 #include "engine/Transform.h"
 #include "runtime/GameStateManager.h"
 
@@ -130,6 +132,8 @@ Level* Registrations::ChooseFirstState(GameStateManager_& manager) const {
 
 void SupplyEngineClasses(Registrations& registrations) {
     registrations.SupplyComponent("Transform", &MakeComponentCreator<Transform>);
+    registrations.SupplyComponent("LuaLogic", &MakeComponentCreator<LuaLogic>);
+    registrations.SupplyComponent("LuaComponent", &MakeComponentCreator<LuaComponent>);
 }
 
 Registrations& StartupRegistrations() {
