@@ -99,6 +99,7 @@ enum ComponentID : uint32_t {
 constexpr ComponentID kLuaComponentID = static_cast<ComponentID>(5);
 constexpr ComponentID kTerrainID = static_cast<ComponentID>(83);
 constexpr ComponentID kWindStreamerID = static_cast<ComponentID>(86);
+constexpr ComponentID kNameID = static_cast<ComponentID>(105);
 // Marks a component whose creator has not stored its class's number yet.
 constexpr ComponentID kUnsetComponentID = static_cast<ComponentID>(0xFFFF);
 

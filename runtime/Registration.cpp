@@ -1,9 +1,11 @@
 #include "runtime/Registration.h"
 
 #include "engine/Factory.h"
+#include "engine/Group.h"
 #include "engine/Level.h"
 #include "engine/LuaComponent.h"
 #include "engine/LuaLogic.h"
+#include "engine/Name.h"
 #include "engine/Transform.h"
 #include "runtime/GameStateManager.h"
 
@@ -134,6 +136,8 @@ void SupplyEngineClasses(Registrations& registrations) {
     registrations.SupplyComponent("Transform", &MakeComponentCreator<Transform>);
     registrations.SupplyComponent("LuaLogic", &MakeComponentCreator<LuaLogic>);
     registrations.SupplyComponent("LuaComponent", &MakeComponentCreator<LuaComponent>);
+    registrations.SupplyComponent("Group", &MakeComponentCreator<Group>);
+    registrations.SupplyComponent("Name", &MakeComponentCreator<::Name>);
 }
 
 Registrations& StartupRegistrations() {

@@ -21,7 +21,7 @@ namespace {
 
 // The classes built so far. The change that builds a class of the registration order adds
 // its name here; every other name is expected among those still to come.
-const std::set<std::string> kBuiltComponents = {"Transform", "LuaLogic", "LuaComponent"};
+const std::set<std::string> kBuiltComponents = {"Transform", "LuaLogic", "LuaComponent", "Group", "Name"};
 const std::set<std::string> kBuiltLevels = {};
 
 std::string FiledName(const std::string& registered) {
