@@ -43,6 +43,10 @@ void ActionList::ReplaceGroupFront(Action action, GroupIDs::GroupID group) {
     finished_ = false;
 }
 
+void ActionList::PopBack() {
+    if (!entries_.empty()) entries_.pop_back();
+}
+
 void ActionList::Update(std::vector<MFCore::Any>& args) {
     blocked_ = 0;
     index_ = 0;

@@ -33,6 +33,14 @@ public:
     void RemoveGroup(GroupIDs::GroupID group);
     void ReplaceGroupBack(Action action, GroupIDs::GroupID group);
     void ReplaceGroupFront(Action action, GroupIDs::GroupID group);
+    // Drops the last action; an empty list stays empty.
+    void PopBack();
+
+    // The names the game code calls the same operations by.
+    void Append(Action action, GroupIDs::GroupID group) { PushBack(std::move(action), group); }
+    void Replace(Action action, GroupIDs::GroupID group) { ReplaceGroupBack(std::move(action), group); }
+    void ReplaceFront(Action action, GroupIDs::GroupID group) { ReplaceGroupFront(std::move(action), group); }
+    void Run(std::vector<MFCore::Any>& args) { Update(args); }
 
     // Runs every unblocked action once; an exception from an action leaves the list as it is,
     // with the index on the failing entry.

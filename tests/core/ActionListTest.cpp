@@ -79,6 +79,40 @@ TEST(ActionList, ReplaceGroupLeavesOneEntryAtTheEnd) {
     EXPECT_EQ(UpdateList(list, 2), (std::vector<std::string>{"run1@2"}));
 }
 
+std::vector<std::string> RunList(SD::ActionList& list, int frame) {
+    g_log.clear();
+    std::vector<MFCore::Any> args{MFCore::Any(frame)};
+    list.Run(args);
+    return g_log;
+}
+
+void PopsLast(int frame, SD::ActionList* list, Group group) {
+    Log("pop", frame, group);
+    list->PopBack();
+}
+
+TEST(ActionList, GameCodeNamesAndPopBack) {
+    SD::ActionList list;
+    list.PopBack();  // nothing to drop
+    list.Append(Make(Plain), G(4));
+    list.Append(Make(Plain), G(1));
+    list.Append(Make(Plain), G(4));
+    list.Replace(Make(Plain), G(4));
+    EXPECT_EQ(RunList(list, 1), (std::vector<std::string>{"run1@1", "run4@1"}));
+    list.ReplaceFront(Make(Finishes), G(1));
+    EXPECT_EQ(RunList(list, 2), (std::vector<std::string>{"finish1@2", "run4@2"}));
+    list.Append(Make(Plain), G(8));
+    list.PopBack();
+    EXPECT_EQ(RunList(list, 3), (std::vector<std::string>{"run4@3"}));
+    // An action may drop the last one, itself included, while the list runs.
+    list.Append(Make(PopsLast), G(2));
+    list.Append(Make(Plain), G(16));
+    EXPECT_EQ(RunList(list, 4), (std::vector<std::string>{"run4@4", "pop2@4"}));
+    EXPECT_EQ(RunList(list, 5), (std::vector<std::string>{"run4@5", "pop2@5"}));
+    EXPECT_EQ(RunList(list, 6), (std::vector<std::string>{"run4@6"}));
+    EXPECT_EQ(list.Size(), 1u);
+}
+
 TEST(ActionList, AnExceptionLeavesTheListAsItIs) {
     SD::ActionList list;
     list.PushBack(Make(Plain), G(1));
