@@ -33,6 +33,10 @@ template <class T>
 Interpolator<T>::Interpolator()
     : startTime_(static_cast<float>(Core::GetTime())), start_(), delta_(Unit<T>()), value_() {}
 
+template <class T>
+Interpolator<T>::Interpolator(const T& from, const T& to)
+    : startTime_(static_cast<float>(Core::GetTime())), start_(from), delta_(Difference(to, from)), value_(from) {}
+
 template <class T> void Interpolator<T>::Begin(double duration) {
     if (duration < -0.0001 || duration > 0.0001) duration_ = duration;
     startTime_ = static_cast<float>(Core::GetTime());
@@ -49,6 +53,12 @@ template <class T> void Interpolator<T>::Start(const T& from, const T& to, doubl
 }
 
 template <class T> void Interpolator<T>::Restart(double duration) { Begin(duration); }
+
+template <class T> void Interpolator<T>::Reverse() {
+    start_ = start_ + delta_;
+    delta_ = Difference(T(), delta_);
+    Begin(duration_);
+}
 
 template <class T> bool Interpolator<T>::Update(float time) {
     elapsed_ = time - startTime_;

@@ -28,9 +28,13 @@ private:
 template <class T> class Interpolator : public IInterpolator {
 public:
     Interpolator();
+    // From `from` to `to`, started now, with no duration yet.
+    Interpolator(const T& from, const T& to);
     // A duration within 0.0001 s of zero keeps the previous one.
     void Start(const T& from, const T& to, double duration);
     void Restart(double duration);
+    // Runs back from the end to the start, from now, over the same duration.
+    void Reverse();
     bool Update(float time) override;
 
     const T& GetValue() const { return value_; }

@@ -21,6 +21,32 @@ bool ReadLine(std::istream& in, std::string& line) {
 
 }  // namespace
 
+double Spline::Parameter(double elapsed) const {
+    if (durations.empty()) return elapsed;
+    double accumulated = 0.0;
+    for (size_t i = 0; i < durations.size(); ++i) {
+        double d = durations[i];
+        // A stretch of no duration is passed at once rather than divided by.
+        if (d > 0.0 && accumulated + d >= elapsed) return static_cast<double>(i) + (elapsed - accumulated) / d;
+        accumulated += d;
+    }
+    return static_cast<double>(durations.size());
+}
+
+Vec3 Spline::GetPointAtLength(double time) const {
+    if (time < 0.0) time = 0.0;
+    if (time > totalDuration) time = totalDuration;
+    double t = Parameter(time);
+    return Vec3(static_cast<float>(EvaluateCurve(x, t)), static_cast<float>(EvaluateCurve(y, t)),
+                static_cast<float>(EvaluateCurve(z, t)));
+}
+
+void Spline::Restart() {
+    finished = false;
+    elapsed = 0.0;
+    startTime = Core::GetTime();
+}
+
 Spline* SplineHandle::Get() const { return table ? table->Resolve(index, generation) : nullptr; }
 
 Spline_System& Spline_System::GetInstance() {
@@ -118,6 +144,12 @@ Spline* Spline_System::FindSpline(const SharedString& name) const {
     return it == names_.end() ? nullptr : it->second.Get();
 }
 
+Spline* Spline_System::StartSpline(const SharedString& name) {
+    Spline* spline = FindSpline(name);
+    if (spline) spline->Restart();
+    return spline;
+}
+
 void Spline_System::DestroySpline(const SplineHandle& handle) {
     Spline* spline = handle.table == this ? handle.Get() : nullptr;
     if (!spline) return;
@@ -137,30 +169,14 @@ void Spline_System::DestroyAllSplines() {
     while (!splines_.empty()) DestroySpline(splines_.front()->handle);
 }
 
-double Spline_System::Parameter(const Spline& spline, double elapsed) const {
-    if (spline.durations.empty()) return elapsed;
-    double accumulated = 0.0;
-    for (size_t i = 0; i < spline.durations.size(); ++i) {
-        double d = spline.durations[i];
-        // A stretch of no duration is passed at once rather than divided by.
-        if (d > 0.0 && accumulated + d >= elapsed) return static_cast<double>(i) + (elapsed - accumulated) / d;
-        accumulated += d;
-    }
-    return static_cast<double>(spline.durations.size());
-}
-
 Vec3 Spline_System::GetPositionAtTime(const Spline& spline, double time) const {
-    if (time < 0.0) time = 0.0;
-    if (time > spline.totalDuration) time = spline.totalDuration;
-    double t = Parameter(spline, time);
-    return Vec3(static_cast<float>(EvaluateCurve(spline.x, t)), static_cast<float>(EvaluateCurve(spline.y, t)),
-                static_cast<float>(EvaluateCurve(spline.z, t)));
+    return spline.GetPointAtLength(time);
 }
 
 Vec3 Spline_System::GetCurvatureAtTime(const Spline& spline, double time) const {
     if (time < 0.0) time = 0.0;
     if (time > spline.totalDuration) time = spline.totalDuration;
-    double t = Parameter(spline, time);
+    double t = spline.Parameter(time);
     return Vec3(static_cast<float>(EvaluateCurveSecondDerivative(spline.x, t)),
                 static_cast<float>(EvaluateCurveSecondDerivative(spline.y, t)),
                 static_cast<float>(EvaluateCurveSecondDerivative(spline.z, t)));
@@ -174,9 +190,7 @@ void Spline_System::Update(float) {
             elapsed = s->totalDuration;
         }
         s->elapsed = elapsed;
-        double t = Parameter(*s, elapsed);
-        s->position = Vec3(static_cast<float>(EvaluateCurve(s->x, t)), static_cast<float>(EvaluateCurve(s->y, t)),
-                           static_cast<float>(EvaluateCurve(s->z, t)));
+        s->position = s->GetPointAtLength(elapsed);
     }
 }
 

@@ -36,6 +36,13 @@ struct Spline {
     bool finished = false;
     Vec3 position;
     SplineHandle handle;
+
+    // The point `time` seconds after the start, the time clamped to [0, total duration].
+    Vec3 GetPointAtLength(double time) const;
+    // Curve parameter of the time since the start: stretch i + the fraction of it passed.
+    double Parameter(double elapsed) const;
+    // Runs again from the engine clock now.
+    void Restart();
 };
 
 class Spline_System : public ISystem {
@@ -60,6 +67,8 @@ public:
                               const SharedString& name, SplineHandle* out = nullptr);
     SplineHandle CreateFourPointSpline(const Vec3 points[4], const SharedString& name, SplineHandle* out = nullptr);
     Spline* FindSpline(const SharedString& name) const;
+    // Restarts the spline of that name; null when there is none.
+    Spline* StartSpline(const SharedString& name);
     void DestroySpline(const SplineHandle& handle);
     void DestroyAllSplines();
 
@@ -82,7 +91,6 @@ private:
     };
     SplineHandle AllocateSlot(Spline* spline);
     SplineHandle Link(std::unique_ptr<Spline> spline, const SharedString& name, SplineHandle* out);
-    double Parameter(const Spline& spline, double elapsed) const;
 
     Slot slots_[kSlotCount];
     uint32_t usedSlots_ = 0;

@@ -63,6 +63,39 @@ TEST_F(InterpolatorTest, VectorsAndTheClockBeforeTheStart) {
     EXPECT_FLOAT_EQ(v.GetValue().z, 2.0f);
 }
 
+TEST_F(InterpolatorTest, ReverseRunsBackFromTheEndOverTheSameDuration) {
+    struct Case {
+        double reverseAfter;  // seconds into a 2 s run from 2 to 6
+        float halfwayBack, end;
+    };
+    // Reversing early still goes back from the end value, not from where the value was.
+    const Case cases[] = {{2.5, 4.0f, 2.0f}, {0.5, 4.0f, 2.0f}};
+    for (const Case& c : cases) {
+        SD::InterpolatorF f;
+        f.Start(2.0f, 6.0f, 2.0);
+        Tick(c.reverseAfter);
+        f.Reverse();
+        EXPECT_FLOAT_EQ(f.GetValue(), 6.0f);
+        EXPECT_FALSE(f.IsComplete());
+        EXPECT_DOUBLE_EQ(f.GetDuration(), 2.0);
+        Tick(1.0);
+        EXPECT_FLOAT_EQ(f.GetValue(), c.halfwayBack);
+        Tick(1.0);
+        EXPECT_FLOAT_EQ(f.GetValue(), c.end);
+        EXPECT_TRUE(f.IsComplete());
+    }
+}
+
+TEST_F(InterpolatorTest, ConstructedFromTwoVectorsStartsAtTheFirst) {
+    SD::InterpolatorV3 v(SD::Vec3(1, 1, 1), SD::Vec3(3, 5, 1));
+    EXPECT_FLOAT_EQ(v.GetValue().y, 1.0f);
+    EXPECT_FALSE(v.IsComplete());
+    v.Restart(2.0);
+    Tick(1.0);
+    EXPECT_FLOAT_EQ(v.GetValue().x, 2.0f);
+    EXPECT_FLOAT_EQ(v.GetValue().y, 3.0f);
+}
+
 TEST_F(InterpolatorTest, InterpolatorsJoinAndLeaveTheSystem) {
     SD::InterpolatorSystem& system = SD::InterpolatorSystem::GetInstance();
     size_t before = system.Count();

@@ -135,4 +135,35 @@ TEST_F(SplineSystemTest, FourPointSplinesRunOnElapsedTime) {
     ExpectNear(splines.GetPositionAtTime(*h.Get(), 5.0), points[3]);
 }
 
+TEST_F(SplineSystemTest, StartingByNameRunsAFinishedSplineAgainFromNow) {
+    SD::SplineHandle h = splines.CreateSpline({{0, 0, 0}, {10, 0, 0}}, {2.0}, "Loop");
+    ASSERT_TRUE(h);
+    clock.Advance(5.0);
+    splines.Update(0.0f);
+    EXPECT_TRUE(h.Get()->finished);
+    ExpectNear(h.Get()->position, {10, 0, 0});
+
+    EXPECT_EQ(splines.StartSpline("Loop"), h.Get());
+    EXPECT_FALSE(h.Get()->finished);
+    splines.Update(0.0f);
+    ExpectNear(h.Get()->position, {0, 0, 0});
+    clock.Advance(1.0);
+    splines.Update(0.0f);
+    ExpectNear(h.Get()->position, {5, 0, 0});
+    EXPECT_FALSE(h.Get()->finished);
+    EXPECT_EQ(splines.StartSpline("Missing"), nullptr);
+}
+
+TEST_F(SplineSystemTest, PointAtLengthIsClampedToTheSpline) {
+    SD::SplineHandle h = splines.CreateSpline({{0, 0, 0}, {4, 0, 0}, {4, 4, 0}}, {1.0, 3.0}, "");
+    ASSERT_TRUE(h);
+    const SD::Spline& s = *h.Get();
+    struct Case { double length; SD::Vec3 point; };
+    const Case cases[] = {{-2.0, {0, 0, 0}}, {0.0, {0, 0, 0}}, {1.0, {4, 0, 0}}, {4.0, {4, 4, 0}}, {50.0, {4, 4, 0}}};
+    for (const Case& c : cases) {
+        ExpectNear(s.GetPointAtLength(c.length), c.point);
+        ExpectNear(splines.GetPositionAtTime(s, c.length), c.point);
+    }
+}
+
 }  // namespace
