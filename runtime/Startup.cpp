@@ -29,7 +29,6 @@
 #include "runtime/GameStateManager.h"
 #include "runtime/Input.h"
 #include "runtime/InputCodes.h"
-#include "runtime/InterpolatorBindings.h"
 #include "runtime/InterpolatorSystem.h"
 #include "runtime/Kinect.h"
 #include "runtime/Registration.h"
@@ -138,9 +137,6 @@ RunSummary RunProgram(const RunOptions& options) {
     OwnedSystems systems = AddSystems(*core, window, totalObjects);
 
     for (const InputKeyConstant& c : InputKeyConstants()) AddScriptConstant(c.name, c.value);
-    // The class list keeps every record it is given, so each is added once per process.
-    static const bool runtimeClassesAdded = (AddScriptClass(InterpolatorScriptClass()), true);
-    (void)runtimeClassesAdded;
     OpenScripting(*config);
 
     platform::ShowCursor(false);
