@@ -56,7 +56,8 @@ bool OutputBuffer::GetCurrentPosition(uint32_t& playCursor, uint32_t& writeCurso
         return true;
     }
     playCursor = PlayedBytesLocked();
-    writeCursor = playing_ ? (playCursor + WriteLeadBytes(format_)) % size_ : playCursor;
+    const bool moving = playing_ && QueryCounter() - startCounter_ >= CounterFrequency() / format_.sampleRate;
+    writeCursor = moving ? (playCursor + WriteLeadBytes(format_)) % size_ : playCursor;
     return true;
 }
 

@@ -43,8 +43,9 @@ public:
     bool Play();
     void Stop();
     bool IsPlaying() const;
-    // Both cursors are 0 until Play. The write cursor runs a little ahead of the play cursor:
-    // the span between them is already committed to the device. False when the device failed.
+    // Both cursors are 0 until Play. Once the first frame has played the write cursor runs
+    // 10 ms ahead of the play cursor: the span between them is already committed to the device.
+    // False when the device failed.
     bool GetCurrentPosition(uint32_t& playCursor, uint32_t& writeCursor);
     // Gives the region [offset, offset + bytes) in at most two parts (the second when it wraps).
     // False for a region larger than the buffer or an offset outside it.
