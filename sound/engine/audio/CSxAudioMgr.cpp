@@ -1,0 +1,382 @@
+#include "sound/engine/audio/CSxAudioMgr.h"
+
+#include <ctime>
+#include <mutex>
+
+#include "core/Logger.h"
+#include "platform/os/Random.h"
+#include "sound/engine/SxBehavioralExtensions.h"
+#include "sound/engine/lower/CSxLEngine.h"
+
+namespace SX {
+
+CSxAudioMgr* g_pAudioMgr = nullptr;
+platform::CriticalSection g_csMain;
+SxFrameHooks g_FrameHooks;
+SxEventHooks g_EventHooks;
+
+namespace {
+void AddPendingCount(SxPlayingID id) {
+    if (g_EventHooks.addPendingCount) g_EventHooks.addPendingCount(id);
+}
+void RemovePendingCount(SxPlayingID id) {
+    if (g_EventHooks.removePendingCount) g_EventHooks.removePendingCount(id);
+}
+}  // namespace
+
+CSxAudioMgr::~CSxAudioMgr() { Term(); }
+
+SXRESULT CSxAudioMgr::Init(const SxInitSettings& settings) {
+    m_batchesQueued = 0;
+    m_batchesApplied = 0;
+    m_frame = 0;
+    m_lookAhead = settings.continuousPlaybackLookAhead;
+    return m_ring.Init(settings.commandQueueSize / SxChunkRing::kChunkSize);
+}
+
+SXRESULT CSxAudioMgr::Start(const SxThreadProperties& properties) {
+    m_spaceAvailable.Reset();
+    m_stop = false;
+    platform::ThreadOptions options;
+    options.name = "SX::EventManager";
+    options.priority = properties.priority > 0 ? platform::ThreadPriority::AboveNormal : platform::ThreadPriority::Normal;
+    options.affinityMask = properties.affinityMask;
+    options.stackSize = properties.stackSize;
+    m_threadRunning = true;
+    if (!m_thread.Start([this] { ThreadMain(); }, options).started) {
+        m_threadRunning = false;
+        return SX_Fail;
+    }
+    return SX_Success;
+}
+
+void CSxAudioMgr::StopThread() {
+    if (!m_thread.Joinable()) return;
+    m_stop = true;
+    m_wake.Set();
+    m_thread.Join();
+    m_threadRunning = false;
+}
+
+void CSxAudioMgr::ThreadMain() {
+    m_threadId = std::this_thread::get_id();
+    platform::crt_srand(static_cast<unsigned>(std::time(nullptr)));
+    CSxLEngine::StartOutput();
+    while (!m_stop) {
+        Perform();
+        m_wake.Wait(CSxLEngine::GetWaitTime());
+    }
+    m_threadId = std::thread::id();
+}
+
+void CSxAudioMgr::Term() {
+    StopThread();
+    DrainQueue();
+    ClearPendingActions();
+    while (m_freeNodes) {
+        Node* next = m_freeNodes->next;
+        delete m_freeNodes;
+        m_freeNodes = next;
+    }
+}
+
+void CSxAudioMgr::SetHandler(uint16_t type, SxMsgHandler handler) {
+    if (type < SxMsg_TypeCount) m_handlers[type] = handler;
+}
+
+uint32_t CSxAudioMgr::ChunkCount() {
+    platform::Lock lock(m_queueLock);
+    return m_ring.ChunkCount();
+}
+
+SXRESULT CSxAudioMgr::Enqueue(SxQueuedMsgHeader& record, uint32_t size) {
+    if (size > SxChunkRing::kChunkSize) return SX_MessageTooLarge;
+    record.size = static_cast<uint16_t>(size);
+    std::unique_lock<platform::CriticalSection> lock(m_queueLock);
+    SXRESULT result = m_ring.Append(&record, size);
+    while (result == SX_InsufficientMemory) {
+        // Waiting for room is only safe on a game thread while the audio thread drains.
+        if (IsAudioThread() || !m_threadRunning) return SX_InsufficientMemory;
+        m_spaceAvailable.Reset();
+        m_writerWaiting = true;
+        lock.unlock();
+        m_wake.Set();
+        m_spaceAvailable.Wait();
+        lock.lock();
+        result = m_ring.Append(&record, size);
+    }
+    return result;
+}
+
+SXRESULT CSxAudioMgr::RenderAudio() {
+    bool appended = false;
+    {
+        platform::Lock lock(m_queueLock);
+        if (!m_ring.IsEmpty()) {
+            SxQueuedMsgHeader end{sizeof(SxQueuedMsgHeader), SxMsg_EndOfBatch};
+            if (m_ring.Append(&end, sizeof end) == SX_Success) {
+                ++m_batchesQueued;
+                appended = true;
+            }
+        }
+    }
+    if (appended) m_wake.Set();
+    return SX_Success;
+}
+
+void CSxAudioMgr::ProcessMsgQueue() {
+    if (!m_writerWaiting && m_batchesApplied == m_batchesQueued) return;
+    std::unique_lock<platform::CriticalSection> lock(m_queueLock);
+    bool batchEnded = false;
+    while (!batchEnded) {
+        const uint8_t* block;
+        uint32_t bytes;
+        if (!m_ring.PeekBlock(block, bytes)) break;
+        lock.unlock();
+        uint32_t consumed = 0;
+        while (consumed < bytes && !batchEnded) {
+            const auto& header = *reinterpret_cast<const SxQueuedMsgHeader*>(block + consumed);
+            batchEnded = ApplyRecord(header);
+            consumed += header.size;
+            ++m_processedMessages;
+        }
+        lock.lock();
+        m_ring.Commit(consumed);
+    }
+    m_writerWaiting = false;
+    lock.unlock();
+    m_spaceAvailable.Set();
+}
+
+bool CSxAudioMgr::ApplyRecord(const SxQueuedMsgHeader& record) {
+    switch (record.type) {
+        case SxMsg_EndOfBatch:
+            ++m_batchesApplied;
+            return m_batchesApplied == m_batchesQueued && !m_writerWaiting;
+        case SxMsg_PostEvent:
+            ApplyPostEvent(reinterpret_cast<const SxMsgPostEvent&>(record));
+            return false;
+        default:
+            if (record.type < SxMsg_TypeCount && m_handlers[record.type]) m_handlers[record.type](record);
+            return false;
+    }
+}
+
+void CSxAudioMgr::ApplyPostEvent(const SxMsgPostEvent& record) {
+    ISxPostedEvent* event = record.event;
+    const bool registered = record.gameObject == SxAllGameObjects || !g_EventHooks.isGameObjectRegistered ||
+                            g_EventHooks.isGameObjectRegistered(record.gameObject);
+    for (uint32_t i = 0; i < event->ActionCount(); ++i) {
+        ISxEventAction* action = event->Action(i);
+        const bool scopedToObject = action->ActionType() & 1;
+        if (scopedToObject && !registered) continue;
+        auto* pending = new (std::nothrow) SxPendingAction;
+        if (!pending) continue;
+        pending->action = action;
+        pending->playingID = record.playingID;
+        pending->callerPlayingID = record.callerPlayingID;
+        pending->gameObject = scopedToObject ? record.gameObject : SxAllGameObjects;
+        EnqueueOrExecuteAction(pending);
+    }
+    RemovePendingCount(record.playingID);
+    event->Release();
+}
+
+void CSxAudioMgr::DrainQueue() {
+    platform::Lock lock(m_queueLock);
+    const uint8_t* block;
+    uint32_t bytes;
+    while (m_ring.PeekBlock(block, bytes)) {
+        for (uint32_t consumed = 0; consumed < bytes;) {
+            const auto& header = *reinterpret_cast<const SxQueuedMsgHeader*>(block + consumed);
+            if (header.type == SxMsg_PostEvent) {
+                const auto& post = reinterpret_cast<const SxMsgPostEvent&>(header);
+                RemovePendingCount(post.playingID);
+                post.event->Release();
+            }
+            consumed += header.size;
+        }
+        m_ring.Commit(bytes);
+    }
+    m_ring.Term();
+    m_batchesQueued = 0;
+    m_batchesApplied = 0;
+}
+
+void CSxAudioMgr::Perform() {
+    platform::Lock lock(g_csMain);
+    uint32_t buffers = CSxLEngine::GetNumBuffersToRefill();
+    for (;;) {
+        ProcessMsgQueue();
+        ProcessPendingList();
+        if (buffers == 0) break;
+        SxBehavioralExtensions::Call(false);
+        if (g_FrameHooks.processTransitions) g_FrameHooks.processTransitions(m_frame + 1);
+        if (g_FrameHooks.processPaths) g_FrameHooks.processPaths(m_frame + 1);
+        if (g_FrameHooks.processLimiters) g_FrameHooks.processLimiters();
+        CSxLEngine::Perform();
+        if (g_FrameHooks.processCommands) g_FrameHooks.processCommands();
+        ++m_frame;
+        --buffers;
+    }
+    if (g_FrameHooks.renderMotion) g_FrameHooks.renderMotion();
+}
+
+// --- pending actions ---
+
+CSxAudioMgr::Node* CSxAudioMgr::NewNode(SxPendingAction* pending) {
+    Node* node = m_freeNodes;
+    if (node)
+        m_freeNodes = node->next;
+    else
+        node = new (std::nothrow) Node;
+    if (node) *node = Node{nullptr, pending};
+    return node;
+}
+
+void CSxAudioMgr::FreeNode(Node* node) {
+    node->next = m_freeNodes;
+    m_freeNodes = node;
+}
+
+void CSxAudioMgr::EnqueueOrExecuteAction(SxPendingAction* pending) {
+    AddPendingCount(pending->playingID);
+    pending->action->AddRef();
+    const uint32_t delay = pending->action->DelaySamples();
+    uint32_t frames = delay >> 10;
+    pending->launchFrame = m_frame;
+    pending->sampleOffset = delay & 1023;
+    if (delay <= 1023) return ExecuteNow(pending);
+    if (pending->action->ActionType() == SxActionType_PlayAndContinue) {
+        const uint32_t lookAhead = frames < m_lookAhead ? frames : m_lookAhead;
+        frames -= lookAhead;
+        pending->sampleOffset = delay - (frames << 10);
+        if (frames == 0) return ExecuteNow(pending);
+    }
+    pending->launchFrame += frames;
+    if (!InsertByLaunchFrame(pending)) Drop(pending);
+}
+
+bool CSxAudioMgr::InsertByLaunchFrame(SxPendingAction* pending) {
+    Node* node = NewNode(pending);
+    if (!node) return false;
+    Node** link = &m_pending;
+    while (*link && (*link)->action->launchFrame <= pending->launchFrame) link = &(*link)->next;
+    node->next = *link;
+    *link = node;
+    return true;
+}
+
+bool CSxAudioMgr::AppendPaused(SxPendingAction* pending) {
+    Node* node = NewNode(pending);
+    if (!node) return false;
+    Node** link = &m_paused;
+    while (*link) link = &(*link)->next;
+    *link = node;
+    return true;
+}
+
+void CSxAudioMgr::ExecuteNow(SxPendingAction* pending) {
+    pending->action->Execute(*pending);
+    Drop(pending);
+}
+
+void CSxAudioMgr::Drop(SxPendingAction* pending) {
+    RemovePendingCount(pending->playingID);
+    pending->action->Release();
+    delete pending;
+}
+
+void CSxAudioMgr::ProcessPendingList() {
+    while (m_pending && m_pending->action->launchFrame <= m_frame) {
+        Node* node = m_pending;
+        m_pending = node->next;
+        SxPendingAction* pending = node->action;
+        FreeNode(node);
+        ExecuteNow(pending);
+        ++m_processedMessages;
+    }
+}
+
+void CSxAudioMgr::StopPendingOfPlayingID(SxPlayingID playingID) {
+    for (Node** list : {&m_pending, &m_paused})
+        for (Node** link = list; *link;) {
+            Node* node = *link;
+            if (node->action->playingID == playingID) {
+                *link = node->next;
+                Drop(node->action);
+                FreeNode(node);
+            } else {
+                link = &node->next;
+            }
+        }
+}
+
+namespace {
+bool Matches(const SxPendingAction& p, SxPlayingID playingID, SxGameObjectID gameObject) {
+    return (playingID == 0 || p.playingID == playingID) &&
+           (gameObject == SxAllGameObjects || p.gameObject == gameObject);
+}
+}  // namespace
+
+void CSxAudioMgr::PausePending(SxPlayingID playingID, SxGameObjectID gameObject) {
+    for (Node* node = m_paused; node; node = node->next)
+        if (Matches(*node->action, playingID, gameObject)) ++node->action->pauseCount;
+    for (Node** link = &m_pending; *link;) {
+        Node* node = *link;
+        if (!Matches(*node->action, playingID, gameObject)) {
+            link = &node->next;
+            continue;
+        }
+        *link = node->next;
+        SxPendingAction* pending = node->action;
+        FreeNode(node);
+        pending->pausedFrame = m_frame;
+        pending->pauseCount = 0;
+        if (!AppendPaused(pending)) Drop(pending);
+    }
+}
+
+void CSxAudioMgr::ResumePending(SxPlayingID playingID, SxGameObjectID gameObject, bool master) {
+    for (Node** link = &m_paused; *link;) {
+        Node* node = *link;
+        SxPendingAction* pending = node->action;
+        if (!Matches(*pending, playingID, gameObject)) {
+            link = &node->next;
+            continue;
+        }
+        if (pending->pauseCount != 0 && !master) {
+            --pending->pauseCount;
+            link = &node->next;
+            continue;
+        }
+        *link = node->next;
+        FreeNode(node);
+        pending->launchFrame += m_frame - pending->pausedFrame;
+        if (!InsertByLaunchFrame(pending)) Drop(pending);
+    }
+}
+
+void CSxAudioMgr::ClearPendingActions() {
+    for (Node** list : {&m_pending, &m_paused})
+        while (*list) {
+            Node* node = *list;
+            *list = node->next;
+            Drop(node->action);
+            FreeNode(node);
+        }
+}
+
+uint32_t CSxAudioMgr::PendingCount() const {
+    uint32_t n = 0;
+    for (Node* node = m_pending; node; node = node->next) ++n;
+    return n;
+}
+
+uint32_t CSxAudioMgr::PausedCount() const {
+    uint32_t n = 0;
+    for (Node* node = m_paused; node; node = node->next) ++n;
+    return n;
+}
+
+}  // namespace SX

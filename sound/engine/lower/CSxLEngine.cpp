@@ -1,0 +1,127 @@
+#include "sound/engine/lower/CSxLEngine.h"
+
+#include <xmmintrin.h>
+
+#include <cstring>
+#include <new>
+
+#include "sound/engine/output/CSxSinkDevice.h"
+#include "sound/engine/output/CSxSinkDummy.h"
+
+namespace SX {
+
+SxPlatformInitSettings CSxLEngine::s_settings;
+uint32_t CSxLEngine::s_sampleRate = 48000;
+uint32_t CSxLEngine::s_waitTimeMs = 10;
+uint32_t CSxLEngine::s_channelMask = SxChannelMaskStereo;
+uint32_t CSxLEngine::s_panningRule = 0;
+CSxSink* CSxLEngine::s_sink = nullptr;
+uint32_t CSxLEngine::s_retryCountdown = 0;
+CSxMasterMixNode CSxLEngine::s_master;
+SxAudioBuffer CSxLEngine::s_output;
+
+void CSxLEngine::GetDefaultPlatformInitSettings(SxPlatformInitSettings& settings) {
+    settings = SxPlatformInitSettings();
+}
+
+CSxSink* CSxLEngine::CreateDeviceSink() { return CSxSinkDevice::Create(s_settings, s_sampleRate, s_waitTimeMs).release(); }
+
+CSxSink* CSxLEngine::CreateDummySink() { return new (std::nothrow) CSxSinkDummy(s_sampleRate, s_waitTimeMs); }
+
+void CSxLEngine::DestroySink(CSxSink* sink) {
+    if (!sink) return;
+    sink->Term();
+    delete sink;
+}
+
+bool CSxLEngine::UsingDeviceSink() { return dynamic_cast<CSxSinkDevice*>(s_sink) != nullptr; }
+
+SXRESULT CSxLEngine::Init(const SxPlatformInitSettings& settings) {
+    s_panningRule = 0;
+    s_settings = settings;
+    s_sampleRate = settings.sampleRateMode == 1 ? 24000 : 48000;
+    s_waitTimeMs = static_cast<uint32_t>(1.024e6 / s_sampleRate * 0.5);
+    s_retryCountdown = 0;
+    if (!s_sink) {
+        s_sink = CreateDeviceSink();
+        if (!s_sink) s_sink = CreateDummySink();
+        if (!s_sink) return SX_Fail;
+    }
+    s_channelMask = s_sink->ChannelMask();
+    const SXRESULT result = s_master.Init(s_channelMask);
+    if (result != SX_Success) return result;
+    const uint32_t samples = SxChannelCount(s_channelMask) * SxFrameLength;
+    s_output.data = new (std::nothrow) float[samples]();
+    if (!s_output.data) return SX_InsufficientMemory;
+    s_output.channelMask = s_channelMask;
+    s_output.state = SX_DataNeeded;
+    s_output.maxFrames = SxFrameLength;
+    s_output.validFrames = 0;
+    return s_sink->Init();
+}
+
+void CSxLEngine::Stop() { s_master.Term(); }
+
+void CSxLEngine::Term() {
+    delete[] s_output.data;
+    s_output.Clear();
+    s_master.Term();
+    DestroySink(s_sink);
+    s_sink = nullptr;
+    s_retryCountdown = 0;
+}
+
+void CSxLEngine::StartOutput() {
+    if (s_sink) s_sink->Play();
+}
+
+uint32_t CSxLEngine::GetNumBuffersToRefill() {
+    if (s_retryCountdown != 0) {
+        --s_retryCountdown;
+        CSxSink* device = CreateDeviceSink();
+        if (device && device->Init() == SX_Success && device->Play() == SX_Success) {
+            DestroySink(s_sink);
+            s_sink = device;
+            s_retryCountdown = 0;
+        } else {
+            DestroySink(device);
+        }
+    }
+    uint32_t buffers = 0;
+    if (!s_sink || s_sink->GetRefillSize(buffers) != SX_Success) {
+        DestroySink(s_sink);
+        s_sink = CreateDummySink();
+        if (s_sink) {
+            s_sink->Init();
+            s_sink->Play();
+        }
+        s_retryCountdown = kSinkRetries;
+        return 0;
+    }
+    return buffers;
+}
+
+SXRESULT CSxLEngine::MixIntoMaster(const SxAudioBuffer& busBuffer, const float* previous, const float* current) {
+    return s_master.MixBuffer(busBuffer, previous, current);
+}
+
+void CSxLEngine::SetMasterBusVolume(float db) { s_master.SetVolumeDb(db); }
+void CSxLEngine::SetMasterBusLFE(float db) { s_master.SetLfeDb(db); }
+
+void CSxLEngine::Perform() {
+    if (!s_sink) return;
+    if (s_sink->IsStarved()) s_sink->ResetStarved();
+    // Flush denormals to zero for the mix; only that bit is restored.
+    const unsigned int csr = _mm_getcsr();
+    _mm_setcsr(csr | 0x8000);
+    s_output.validFrames = 0;
+    if (s_master.HasData()) s_master.ProcessFinalMix(s_output);
+    if (s_output.validFrames)
+        s_sink->PassData(s_output);
+    else
+        s_sink->PassSilence(SxFrameLength);
+    s_master.ResetFrame();
+    _mm_setcsr((_mm_getcsr() & ~0x8000u) | (csr & 0x8000u));
+}
+
+}  // namespace SX
