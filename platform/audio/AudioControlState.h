@@ -16,6 +16,7 @@ struct AudioControl {
     std::atomic<bool> speakerReadable{true};
     std::atomic<bool> positionFails{false};
     std::atomic<int> liveBuffers{0};
+    std::atomic<int> openAttempts{0};
 
     std::mutex captureMutex;
     bool capturing = false;

@@ -30,6 +30,7 @@ void Reset() {
     s.speakerConfig = kSpeakerStereo;
     s.speakerReadable = true;
     s.positionFails = false;
+    s.openAttempts = 0;
     StopCapture();
 }
 
@@ -41,6 +42,7 @@ void SetSpeakerConfig(uint32_t config, bool readable) {
 }
 void SetPositionFails(bool fails) { ControlState().positionFails = fails; }
 int LiveBuffers() { return ControlState().liveBuffers.load(); }
+int OpenAttempts() { return ControlState().openAttempts.load(); }
 
 void StartCapture() {
     AudioControl& s = ControlState();

@@ -21,6 +21,8 @@ void SetSpeakerConfig(uint32_t config, bool readable = true);
 void SetPositionFails(bool fails);
 // Buffers alive now.
 int LiveBuffers();
+// Calls of Open since the last Reset.
+int OpenAttempts();
 
 // Capture of what is unlocked, in order, across buffers.
 void StartCapture();

@@ -85,6 +85,7 @@ bool OutputBuffer::Unlock(void* part1, uint32_t bytes1, void* part2, uint32_t by
 }
 
 std::unique_ptr<OutputDevice> OutputDevice::Open() {
+    ControlState().openAttempts.fetch_add(1);
     if (ControlState().openFails.load()) return nullptr;
     return std::unique_ptr<OutputDevice>(new OutputDevice());
 }

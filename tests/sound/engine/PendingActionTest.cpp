@@ -1,0 +1,160 @@
+#include <gtest/gtest.h>
+
+#include <map>
+#include <vector>
+
+#include "platform/audio/AudioTestControl.h"
+#include "platform/os/Clock.h"
+#include "sound/engine/audio/CSxAudioMgr.h"
+#include "sound/engine/lower/CSxLEngine.h"
+
+using namespace SX;
+namespace control = platform::audio::control;
+
+namespace {
+
+struct Launch {
+    int tag;
+    uint32_t frame, offset;
+};
+std::vector<Launch> g_launches;
+std::map<SxPlayingID, int> g_pendingCounts;
+
+class TestAction : public ISxEventAction {
+public:
+    TestAction(int tag, uint32_t delay, uint16_t type) : tag_(tag), delay_(delay), type_(type) {}
+    void AddRef() override { ++refs; }
+    void Release() override { --refs; }
+    uint16_t ActionType() const override { return type_; }
+    SxUniqueID ActionID() const override { return 100 + tag_; }
+    uint32_t DelaySamples() const override { return delay_; }
+    void Execute(SxPendingAction& pending) override {
+        g_launches.push_back({tag_, g_pAudioMgr->FrameCounter(), pending.sampleOffset});
+    }
+    int refs = 0;
+
+private:
+    int tag_;
+    uint32_t delay_;
+    uint16_t type_;
+};
+
+constexpr uint16_t kPlay = 0x0403;
+
+class PendingActionTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        g_launches.clear();
+        g_pendingCounts.clear();
+        g_EventHooks.addPendingCount = [](SxPlayingID id) { ++g_pendingCounts[id]; };
+        g_EventHooks.removePendingCount = [](SxPlayingID id) { --g_pendingCounts[id]; };
+        control::Reset();
+        control::SetOpenFails(true);  // the silent sink paces frames by the tick count
+        ASSERT_EQ(CSxLEngine::Init(SxPlatformInitSettings()), SX_Success);
+        ASSERT_EQ(mgr.Init(SxInitSettings()), SX_Success);
+        g_pAudioMgr = &mgr;
+    }
+    void TearDown() override {
+        mgr.Term();
+        CSxLEngine::Term();
+        g_pAudioMgr = nullptr;
+        g_EventHooks = SxEventHooks();
+        control::Reset();
+        for (auto& [id, count] : g_pendingCounts) EXPECT_EQ(count, 0) << "playing ID " << id;
+    }
+    void Schedule(TestAction& action, SxPlayingID playingID = 1) {
+        auto* pending = new SxPendingAction;
+        pending->action = &action;
+        pending->playingID = playingID;
+        mgr.EnqueueOrExecuteAction(pending);
+    }
+    // Three frames per call: 64 ms at 48000 Hz.
+    void RunThreeFrames() {
+        clock.Advance(0.064);
+        mgr.Perform();
+    }
+    platform::ManualClock clock;
+    platform::ScopedClock scoped{clock};
+    CSxAudioMgr mgr;
+};
+
+TEST_F(PendingActionTest, DelaysBecomeALaunchFrameAndAnOffset) {
+    struct Case {
+        uint32_t delay;
+        uint16_t type;
+        uint32_t frame, offset;
+    } cases[] = {
+        {0, kPlay, 0, 0},
+        {1023, kPlay, 0, 1023},
+        {1024, kPlay, 1, 0},
+        {5000, kPlay, 4, 5000 - 4096},
+        // Play-and-continue runs up to the look-ahead (1 frame) early, keeping the rest as offset.
+        {2047, SxActionType_PlayAndContinue, 0, 2047},
+        {2048, SxActionType_PlayAndContinue, 1, 1024},
+        {5 * 1024 + 10, SxActionType_PlayAndContinue, 4, 1034},
+    };
+    std::vector<TestAction> actions;
+    actions.reserve(std::size(cases));
+    for (size_t i = 0; i < std::size(cases); ++i) actions.emplace_back(static_cast<int>(i), cases[i].delay, cases[i].type);
+    for (auto& action : actions) Schedule(action);
+    for (int i = 0; i < 3; ++i) RunThreeFrames();
+    ASSERT_EQ(g_launches.size(), std::size(cases));
+    for (const Launch& launch : g_launches) {
+        const Case& c = cases[launch.tag];
+        EXPECT_EQ(launch.frame, c.frame) << "delay " << c.delay;
+        EXPECT_EQ(launch.offset, c.offset) << "delay " << c.delay;
+    }
+    for (auto& action : actions) EXPECT_EQ(action.refs, 0);
+}
+
+TEST_F(PendingActionTest, ActionsDueInOneFrameLaunchInPostingOrder) {
+    TestAction late(1, 3000, kPlay), early(2, 2500, kPlay), third(3, 2900, kPlay);
+    Schedule(late);
+    Schedule(early);
+    Schedule(third);
+    RunThreeFrames();
+    ASSERT_EQ(g_launches.size(), 3u);
+    EXPECT_EQ(g_launches[0].tag, 1);
+    EXPECT_EQ(g_launches[1].tag, 2);
+    EXPECT_EQ(g_launches[2].tag, 3);
+}
+
+TEST_F(PendingActionTest, PauseTwiceResumeOnceStaysPausedAndMasterResumeShiftsTheLaunch) {
+    TestAction action(1, 10 * 1024, kPlay), other(2, 10 * 1024, kPlay);
+    Schedule(action, 7);
+    Schedule(other, 8);
+    mgr.PausePending(7, SxAllGameObjects);
+    mgr.PausePending(7, SxAllGameObjects);
+    mgr.ResumePending(7, SxAllGameObjects, false);
+    EXPECT_EQ(mgr.PausedCount(), 1u);
+    EXPECT_EQ(mgr.PendingCount(), 1u);
+    RunThreeFrames();
+    mgr.ResumePending(0, SxAllGameObjects, true);  // master resume
+    EXPECT_EQ(mgr.PausedCount(), 0u);
+    for (int i = 0; i < 5; ++i) RunThreeFrames();
+    ASSERT_EQ(g_launches.size(), 2u);
+    EXPECT_EQ(g_launches[0].tag, 2);
+    EXPECT_EQ(g_launches[0].frame, 10u);
+    EXPECT_EQ(g_launches[1].tag, 1);
+    EXPECT_EQ(g_launches[1].frame, 13u) << "moved by the three frames spent paused";
+}
+
+TEST_F(PendingActionTest, MasterPauseHoldsEverythingAndStopDropsIt) {
+    TestAction a(1, 2048, kPlay), b(2, 4096, kPlay);
+    Schedule(a, 1);
+    Schedule(b, 2);
+    mgr.PausePending(0, SxAllGameObjects);
+    RunThreeFrames();
+    RunThreeFrames();
+    EXPECT_TRUE(g_launches.empty());
+    EXPECT_EQ(mgr.PausedCount(), 2u);
+    mgr.StopPendingOfPlayingID(2);
+    mgr.ResumePending(0, SxAllGameObjects, true);
+    RunThreeFrames();
+    ASSERT_EQ(g_launches.size(), 1u);
+    EXPECT_EQ(g_launches[0].tag, 1);
+    EXPECT_EQ(g_launches[0].frame, 8u);
+    EXPECT_EQ(b.refs, 0);
+}
+
+}  // namespace
