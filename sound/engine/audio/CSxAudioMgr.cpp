@@ -91,7 +91,7 @@ uint32_t CSxAudioMgr::ChunkCount() {
 
 SXRESULT CSxAudioMgr::Enqueue(SxQueuedMsgHeader& record, uint32_t size) {
     if (size > SxChunkRing::kChunkSize) return SX_MessageTooLarge;
-    record.size = static_cast<uint16_t>(size);
+    record.size = static_cast<uint16_t>(SxChunkRing::AlignedSize(size));
     std::unique_lock<platform::CriticalSection> lock(m_queueLock);
     SXRESULT result = m_ring.Append(&record, size);
     while (result == SX_InsufficientMemory) {
@@ -113,7 +113,7 @@ SXRESULT CSxAudioMgr::RenderAudio() {
     {
         platform::Lock lock(m_queueLock);
         if (!m_ring.IsEmpty()) {
-            SxQueuedMsgHeader end{sizeof(SxQueuedMsgHeader), SxMsg_EndOfBatch};
+            SxQueuedMsgHeader end{SxChunkRing::AlignedSize(sizeof(SxQueuedMsgHeader)), SxMsg_EndOfBatch};
             if (m_ring.Append(&end, sizeof end) == SX_Success) {
                 ++m_batchesQueued;
                 appended = true;

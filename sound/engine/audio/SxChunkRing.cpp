@@ -42,11 +42,12 @@ bool SxChunkRing::InsertChunk(uint32_t at) {
 }
 
 SXRESULT SxChunkRing::Append(const void* record, uint32_t size) {
-    if (kChunkSize - m_writeFill >= size) {
+    const uint32_t span = AlignedSize(size);
+    if (kChunkSize - m_writeFill >= span) {
         std::memcpy(m_entries[m_write].chunk + m_writeFill, record, size);
-        m_writeFill += size;
+        m_writeFill += span;
     } else {
-        if (m_full || size > kChunkSize) return SX_InsufficientMemory;
+        if (m_full || span > kChunkSize) return SX_InsufficientMemory;
         uint32_t next = m_write + 1 == m_count ? 0 : m_write + 1;
         if (next == m_read) {
             // Every chunk is in use: a new one goes in front of the read chunk.
@@ -59,7 +60,7 @@ SXRESULT SxChunkRing::Append(const void* record, uint32_t size) {
         }
         m_write = next;
         std::memcpy(m_entries[m_write].chunk, record, size);
-        m_writeFill = size;
+        m_writeFill = span;
     }
     m_entries[m_write].fill = m_writeFill;
     return SX_Success;

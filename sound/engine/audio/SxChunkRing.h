@@ -11,6 +11,8 @@ namespace SX {
 class SxChunkRing {
 public:
     static constexpr uint32_t kChunkSize = 2048;
+    // Records start on 8-byte boundaries so that their pointers are aligned.
+    static constexpr uint32_t AlignedSize(uint32_t size) { return (size + 7u) & ~7u; }
 
     SxChunkRing() = default;
     ~SxChunkRing() { Term(); }
@@ -21,7 +23,8 @@ public:
     SXRESULT Init(uint32_t maxChunks);
     void Term();
 
-    // SX_InsufficientMemory when the ring is full (the full flag is then set).
+    // Copies size bytes and takes AlignedSize(size) of the chunk. SX_InsufficientMemory when
+    // the ring is full (the full flag is then set).
     SXRESULT Append(const void* record, uint32_t size);
     bool IsEmpty() const;
     bool IsFull() const { return m_full; }

@@ -1,0 +1,224 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include "platform/audio/AudioTestControl.h"
+#include "platform/os/Clock.h"
+#include "platform/os/Threads.h"
+#include "sound/engine/SxSoundEngine.h"
+#include "sound/engine/audio/CSxAudioMgr.h"
+#include "sound/engine/lower/CSxLEngine.h"
+
+using namespace SX;
+namespace control = platform::audio::control;
+
+namespace {
+
+// Polls (1 ms real sleeps) until done() or two seconds passed.
+template <typename Done>
+bool WaitFor(Done done) {
+    for (int i = 0; i < 2000; ++i) {
+        if (done()) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return done();
+}
+
+class SoundEngineTest : public ::testing::Test {
+protected:
+    void SetUp() override { control::Reset(); }
+    void TearDown() override {
+        SoundEngine::Term();
+        g_EventHooks = SxEventHooks();
+        control::Reset();
+    }
+    platform::ManualClock clock;
+    platform::ScopedClock scoped{clock};
+};
+
+TEST(SoundEngineIDs, FnvOfTheLowerCasedName) {
+    // Computed once with a separate script: 32-bit FNV-1 over the lower-cased bytes.
+    struct Case {
+        const char* name;
+        uint32_t id;
+    } cases[] = {
+        {"", 0x811C9DC5u}, {"a", 0x050C5D7Eu}, {"Play_Flower", 0xA2DA2837u}, {"PLAY_flower", 0xA2DA2837u},
+        {"Init", 0x50C63A23u},
+    };
+    for (const Case& c : cases) EXPECT_EQ(SoundEngine::GetIDFromString(c.name), c.id) << c.name;
+    EXPECT_EQ(SoundEngine::GetIDFromString(static_cast<const char*>(nullptr)), 0u);
+    EXPECT_EQ(SoundEngine::GetIDFromString(L"Play_Flower"), 0xA2DA2837u);
+    const std::string longName(300, 'x');
+    EXPECT_EQ(SoundEngine::GetIDFromString(longName.c_str()), 0x3B8B591Fu) << "hashed on its first 259 characters";
+    EXPECT_EQ(SoundEngine::GetIDFromString(longName.substr(0, 259).c_str()), 0x3B8B591Fu);
+}
+
+TEST_F(SoundEngineTest, TermWithoutInitAndSecondInitLeaveTheEngineAsItWas) {
+    SoundEngine::Term();
+    EXPECT_FALSE(SoundEngine::IsInitialized());
+
+    SxPlatformInitSettings platformSettings;
+    platformSettings.numRefillsInVoice = 1;
+    ASSERT_EQ(SoundEngine::Init(nullptr, &platformSettings), SX_Success);
+    EXPECT_EQ(platformSettings.numRefillsInVoice, 4) << "raised and written back";
+
+    SxPlatformInitSettings second;
+    second.sampleRateMode = 1;
+    EXPECT_EQ(SoundEngine::Init(nullptr, &second), SX_Fail);
+    EXPECT_EQ(second.sampleRateMode, 1u);
+    EXPECT_EQ(CSxLEngine::OutputSampleRate(), 48000u);
+    EXPECT_TRUE(SoundEngine::IsInitialized());
+    SoundEngine::Term();
+    EXPECT_FALSE(SoundEngine::IsInitialized());
+    EXPECT_EQ(g_pAudioMgr, nullptr);
+    EXPECT_EQ(control::LiveBuffers(), 0);
+}
+
+std::mutex g_nameMutex;
+std::string g_threadName;
+std::atomic<int> g_lastCalls{0};
+void RecordThread(bool lastCall) {
+    if (lastCall) {
+        ++g_lastCalls;
+        return;
+    }
+    std::lock_guard<std::mutex> lock(g_nameMutex);
+    g_threadName = platform::CurrentThreadName();
+}
+
+TEST_F(SoundEngineTest, AudioThreadWritesSilenceAtExactlyTheOutputRate) {
+    control::StartCapture();
+    ASSERT_EQ(SoundEngine::AddBehavioralExtension(RecordThread), SX_Success);
+    ASSERT_EQ(SoundEngine::Init(nullptr, nullptr), SX_Success);
+    ASSERT_TRUE(CSxLEngine::UsingDeviceSink());
+    EXPECT_EQ(SoundEngine::GetSpeakerConfiguration(), 3u);
+    const uint64_t zeroFill = 4 * 4096;  // the whole device buffer, cleared at set-up
+    // The first wake fills the whole buffer; then each 64 ms of device time frees 3 frames.
+    uint64_t expected = zeroFill + 4 * 4096;
+    ASSERT_TRUE(WaitFor([&] { return control::CapturedBytes() == expected; })) << control::CapturedBytes();
+    for (int step = 0; step < 20; ++step) {
+        clock.Advance(0.064);
+        expected += 3 * 4096;
+        ASSERT_TRUE(WaitFor([&] { return control::CapturedBytes() >= expected; })) << step;
+    }
+    SoundEngine::Term();
+    EXPECT_EQ(control::CapturedBytes(), expected) << "never ahead of the device";
+    for (uint8_t b : control::Captured()) ASSERT_EQ(b, 0);
+    std::lock_guard<std::mutex> lock(g_nameMutex);
+    EXPECT_EQ(g_threadName, "SX::EventManage");
+    EXPECT_EQ(g_lastCalls, 1);
+}
+
+TEST_F(SoundEngineTest, UnopenableDeviceRunsOnTheSilentSink) {
+    control::SetOpenFails(true);
+    ASSERT_EQ(SoundEngine::Init(nullptr, nullptr), SX_Success);
+    EXPECT_FALSE(CSxLEngine::UsingDeviceSink());
+    EXPECT_EQ(CSxLEngine::GetWaitTime(), 10u);
+}
+
+TEST_F(SoundEngineTest, FailingDeviceFallsBackAndIsRetriedOnTheNextTenWakes) {
+    ASSERT_EQ(CSxLEngine::Init(SxPlatformInitSettings()), SX_Success);
+    CSxLEngine::StartOutput();
+    ASSERT_TRUE(CSxLEngine::UsingDeviceSink());
+    EXPECT_EQ(CSxLEngine::GetNumBuffersToRefill(), 4u);
+
+    control::SetPositionFails(true);
+    control::SetOpenFails(true);
+    const int opensBefore = control::OpenAttempts();
+    EXPECT_EQ(CSxLEngine::GetNumBuffersToRefill(), 0u);
+    EXPECT_FALSE(CSxLEngine::UsingDeviceSink());
+    for (int wake = 0; wake < 15; ++wake) CSxLEngine::GetNumBuffersToRefill();
+    EXPECT_EQ(control::OpenAttempts() - opensBefore, 10);
+    control::SetOpenFails(false);
+    CSxLEngine::GetNumBuffersToRefill();
+    EXPECT_FALSE(CSxLEngine::UsingDeviceSink()) << "no retry after the ten wakes";
+
+    // A later failure of the silent sink cannot happen; a device failure while a retry runs
+    // recovers as soon as the device opens again.
+    CSxLEngine::Term();
+    control::Reset();
+    ASSERT_EQ(CSxLEngine::Init(SxPlatformInitSettings()), SX_Success);
+    control::SetPositionFails(true);
+    CSxLEngine::GetNumBuffersToRefill();
+    control::SetPositionFails(false);
+    CSxLEngine::GetNumBuffersToRefill();
+    EXPECT_TRUE(CSxLEngine::UsingDeviceSink());
+    EXPECT_EQ(CSxLEngine::RetryCountdown(), 0u);
+    CSxLEngine::Term();
+}
+
+struct FakeEvent : ISxPostedEvent {
+    void AddRef() override { ++refs; }
+    void Release() override { --refs; }
+    SxUniqueID EventID() const override { return 1; }
+    uint32_t ActionCount() const override { return 0; }
+    ISxEventAction* Action(uint32_t) const override { return nullptr; }
+    std::atomic<int> refs{0};
+};
+FakeEvent g_event;
+std::atomic<int> g_pending{0};
+
+TEST_F(SoundEngineTest, PostEventQueuesUntilRenderAudioAndUndoesAFailedEnqueue) {
+    g_EventHooks.findEventAndAddRef = [](SxUniqueID id) -> ISxPostedEvent* {
+        if (id != SoundEngine::GetIDFromString("Play_Flower")) return nullptr;
+        g_event.AddRef();
+        return &g_event;
+    };
+    g_EventHooks.addPlayingID = [](SxPlayingID, SxUniqueID, SxGameObjectID) {
+        ++g_pending;
+        return true;
+    };
+    g_EventHooks.removePendingCount = [](SxPlayingID) { --g_pending; };
+
+    EXPECT_EQ(SoundEngine::PostEvent("Play_Flower", 100), 0u) << "no engine";
+    control::SetOpenFails(true);
+    SxInitSettings settings;
+    settings.commandQueueSize = 4096;
+    ASSERT_EQ(SoundEngine::Init(&settings, nullptr), SX_Success);
+    EXPECT_EQ(SoundEngine::PostEvent("Unknown", 100), 0u);
+    const SxPlayingID first = SoundEngine::PostEvent("Play_Flower", 100);
+    const SxPlayingID second = SoundEngine::PostEvent("play_flower", 100);
+    EXPECT_NE(first, 0u);
+    EXPECT_EQ(second, first + 1);
+    EXPECT_EQ(g_event.refs, 2);
+    SoundEngine::RenderAudio();
+    ASSERT_TRUE(WaitFor([] { return g_event.refs == 0; }));
+    EXPECT_EQ(g_pending, 0);
+
+    // Stop the audio thread so that the queue fills: the call must refuse, not wait.
+    g_pAudioMgr->StopThread();
+    int accepted = 0;
+    while (SoundEngine::PostEvent("Play_Flower", 100) != 0) ++accepted;
+    EXPECT_GT(accepted, 0);
+    EXPECT_EQ(g_event.refs, accepted) << "the refused post holds no reference";
+    EXPECT_EQ(g_pending, accepted);
+    SoundEngine::Term();
+    EXPECT_EQ(g_event.refs, 0) << "queued posts are released at termination";
+    EXPECT_EQ(g_pending, 0);
+}
+
+TEST_F(SoundEngineTest, CallsValidateBeforeQueuing) {
+    control::SetOpenFails(true);
+    ASSERT_EQ(SoundEngine::Init(nullptr, nullptr), SX_Success);
+    EXPECT_EQ(SoundEngine::RegisterGameObj(0), SX_Fail);
+    EXPECT_EQ(SoundEngine::RegisterGameObj(0xFFFFFFFFu), SX_Fail);
+    EXPECT_EQ(SoundEngine::UnregisterGameObj(0), SX_Fail);
+    EXPECT_EQ(SoundEngine::SetPosition(0, SxSoundPosition()), SX_Fail);
+    EXPECT_EQ(SoundEngine::RegisterGameObj(5), SX_Success);
+    std::vector<SxSoundPosition> positions(85);
+    EXPECT_EQ(SoundEngine::SetMultiplePositions(5, positions.data(), 84, 0), SX_Success);
+    EXPECT_EQ(SoundEngine::SetMultiplePositions(5, positions.data(), 85, 0), SX_Fail);
+    EXPECT_EQ(SoundEngine::SetMultiplePositions(5, positions.data(), 1, 3), SX_InvalidParameter);
+    EXPECT_EQ(SoundEngine::SetMultiplePositions(5, nullptr, 1, 0), SX_InvalidParameter);
+
+    EXPECT_EQ(SoundEngine::SetPanningRule(1), SX_Success);
+    EXPECT_EQ(SoundEngine::GetPanningRule(), 0u) << "applied by the audio thread after RenderAudio";
+    SoundEngine::RenderAudio();
+    EXPECT_TRUE(WaitFor([] { return SoundEngine::GetPanningRule() == 1; }));
+}
+
+}  // namespace
