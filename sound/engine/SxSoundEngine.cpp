@@ -1,5 +1,6 @@
 #include "sound/engine/SxSoundEngine.h"
 
+#include <algorithm>
 #include <atomic>
 
 #include "sound/engine/audio/CSxAudioMgr.h"
@@ -12,6 +13,7 @@ SxInitSettings g_initSettings;
 SxPlatformInitSettings g_platformSettings;
 bool g_initialized = false;
 std::atomic<uint32_t> g_playingIDCounter{0};
+constexpr SxUniqueID kStateNone = 0x2CA33BDBu;  // the ID of the state name "none"
 
 template <typename Record>
 SXRESULT Queue(Record& record, uint32_t size = sizeof(Record)) {
@@ -129,7 +131,7 @@ SXRESULT SetRTPCValue(SxUniqueID gameParameter, float value, SxGameObjectID game
 SXRESULT SetState(SxStateGroupID group, SxUniqueID state) {
     SxMsgSetState record;
     record.group = group;
-    record.state = state == 0x2CA33BDBu ? 0 : state;  // the ID of the name "none"
+    record.state = state == kStateNone ? 0 : state;
     return Queue(record);
 }
 
@@ -189,6 +191,207 @@ void StopPlayingID(SxPlayingID playingID, int32_t transitionMs, SxCurveInterpola
     Queue(record);
 }
 
+SXRESULT SetRTPCValue(const char* gameParameter, float value, SxGameObjectID gameObject, int32_t transitionMs,
+                      SxCurveInterpolation curve) {
+    return SetRTPCValue(GetIDFromString(gameParameter), value, gameObject, transitionMs, curve);
+}
+
+SXRESULT ResetRTPCValue(SxUniqueID gameParameter, SxGameObjectID gameObject, int32_t transitionMs,
+                        SxCurveInterpolation curve) {
+    SxMsgResetRTPC record;
+    if (transitionMs != 0) record.header.type = SxMsg_ResetRTPCWithTransition;
+    record.gameParameter = gameParameter;
+    record.gameObject = gameObject;
+    record.transitionMs = transitionMs;
+    record.curve = curve;
+    return Queue(record, transitionMs != 0 ? sizeof record : sizeof record - sizeof record.transitionMs - sizeof record.curve);
+}
+
+SXRESULT SetState(const char* group, const char* state) {
+    return SetState(GetIDFromString(group), GetIDFromString(state));
+}
+
+SXRESULT SetStateInternal(SxStateGroupID group, SxUniqueID state, bool skipTransition, bool skipNotification) {
+    SxMsgSetState record;
+    record.group = group;
+    record.state = state == kStateNone ? 0 : state;
+    record.skipTransition = skipTransition;
+    record.skipNotification = skipNotification;
+    return Queue(record);
+}
+
+SXRESULT SetSwitch(const char* switchGroup, const char* switchState, SxGameObjectID gameObject) {
+    return SetSwitch(GetIDFromString(switchGroup), GetIDFromString(switchState), gameObject);
+}
+
+SXRESULT PostTrigger(SxUniqueID trigger, SxGameObjectID gameObject) {
+    SxMsgTrigger record;
+    record.gameObject = gameObject;
+    record.trigger = trigger;
+    return Queue(record);
+}
+
+SXRESULT PostTrigger(const char* trigger, SxGameObjectID gameObject) {
+    return PostTrigger(GetIDFromString(trigger), gameObject);
+}
+
+SXRESULT SetActiveListeners(SxGameObjectID gameObject, uint32_t listenerMask) {
+    SxMsgSetActiveListeners record;
+    record.gameObject = gameObject;
+    record.listenerMask = listenerMask;
+    return Queue(record);
+}
+
+SXRESULT SetListenerPosition(const SxListenerPosition& position, uint32_t listener) {
+    SxMsgSetListenerPosition record;
+    record.listener = listener;
+    record.position = position;
+    return Queue(record);
+}
+
+SXRESULT SetListenerSpatialization(uint32_t listener, bool spatialized, const float* volumes) {
+    SxMsgSetListenerSpatialization record;
+    record.listener = listener;
+    record.spatialized = spatialized;
+    record.volumesPresent = volumes != nullptr;
+    if (volumes) std::copy(volumes, volumes + 6, record.volumes);
+    return Queue(record);
+}
+
+SXRESULT SetListenerPipeline(uint32_t listener, bool audio, bool motion) {
+    SxMsgSetListenerPipeline record;
+    record.listener = listener;
+    record.audio = audio;
+    record.motion = motion;
+    return Queue(record);
+}
+
+SXRESULT SetListenerScalingFactor(uint32_t listener, float factor) {
+    if (!(factor > 0.0f)) return SX_InvalidParameter;
+    SxMsgTargetValue<SxMsg_SetListenerScaling> record;
+    record.target = listener;
+    record.value = factor;
+    return Queue(record);
+}
+
+SXRESULT SetGameObjectEnvironmentsValues(SxGameObjectID gameObject, const SxEnvironmentValue* values, uint32_t count) {
+    if (count > 4 || (count > 0 && !values)) return SX_InvalidParameter;
+    for (uint32_t i = 0; i < count; ++i)
+        for (uint32_t j = i + 1; j < count; ++j)
+            if (values[i].environmentID == values[j].environmentID) return SX_InvalidParameter;
+    SxMsgSetEnvironmentsValues record;
+    record.gameObject = gameObject;
+    record.count = count;
+    std::copy(values, values + count, record.values);
+    return Queue(record);
+}
+
+SXRESULT SetGameObjectDryLevelValue(SxGameObjectID gameObject, float level) {
+    SxMsgTargetValue<SxMsg_SetDryLevel> record;
+    record.target = gameObject;
+    record.value = level;
+    return Queue(record);
+}
+
+SXRESULT SetEnvironmentVolumes(SxUniqueID environment, const float volumes[6]) {
+    SxMsgSetEnvironmentVolumes record;
+    record.environment = environment;
+    std::copy(volumes, volumes + 6, record.volumes);
+    return Queue(record);
+}
+
+SXRESULT BypassEnvironment(SxUniqueID environment, bool bypass) {
+    SxMsgBypassEnvironment record;
+    record.environment = environment;
+    record.bypass = bypass;
+    return Queue(record);
+}
+
+SXRESULT SetObjectObstructionAndOcclusion(SxGameObjectID gameObject, uint32_t listener, float obstruction,
+                                          float occlusion) {
+    SxMsgSetObstructionAndOcclusion record;
+    record.gameObject = gameObject;
+    record.listener = listener;
+    record.obstruction = obstruction;
+    record.occlusion = occlusion;
+    return Queue(record);
+}
+
+SXRESULT SetAttenuationScalingFactor(SxGameObjectID gameObject, float factor) {
+    if (!(factor > 0.0f)) return SX_InvalidParameter;
+    SxMsgTargetValue<SxMsg_SetAttenuationScaling> record;
+    record.target = gameObject;
+    record.value = factor;
+    return Queue(record);
+}
+
+namespace {
+// Queues a record that holds a reference to the event; the reference goes when queuing fails.
+template <typename Record>
+SXRESULT QueueWithEvent(SxUniqueID eventID, Record& record) {
+    if (!g_pAudioMgr || !g_EventHooks.findEventAndAddRef) return SX_Fail;
+    record.event = g_EventHooks.findEventAndAddRef(eventID);
+    if (!record.event) return SX_Fail;
+    const SXRESULT result = Queue(record);
+    if (result != SX_Success) record.event->Release();
+    return result;
+}
+}  // namespace
+
+SXRESULT ExecuteActionOnEvent(SxUniqueID event, SxActionOnEventKind kind, SxGameObjectID gameObject,
+                              int32_t transitionMs, SxCurveInterpolation curve, SxPlayingID playingID) {
+    SxMsgExecuteActionOnEvent record;
+    record.gameObject = gameObject;
+    record.kind = kind;
+    record.transitionMs = transitionMs;
+    record.curve = curve;
+    record.playingID = playingID;
+    return QueueWithEvent(event, record);
+}
+
+SXRESULT SeekOnEvent(SxUniqueID event, SxGameObjectID gameObject, int32_t positionMs, bool snapToMarker) {
+    SxMsgSeekOnEvent record;
+    record.gameObject = gameObject;
+    record.position.positionMs = positionMs;
+    record.snapToMarker = snapToMarker;
+    return QueueWithEvent(event, record);
+}
+
+SXRESULT SeekOnEvent(SxUniqueID event, SxGameObjectID gameObject, float fraction, bool snapToMarker) {
+    SxMsgSeekOnEvent record;
+    record.gameObject = gameObject;
+    record.position.fraction = fraction;
+    record.isFraction = 1;
+    record.snapToMarker = snapToMarker;
+    return QueueWithEvent(event, record);
+}
+
+SxPlayingID PlaySourcePlugin(uint32_t pluginID, uint32_t companyID, SxGameObjectID gameObject) {
+    SxMsgSourcePlugin record;
+    record.gameObject = gameObject;
+    record.playingID = ++g_playingIDCounter;
+    record.pluginID = pluginID;
+    record.companyID = companyID;
+    return Queue(record) == SX_Success ? record.playingID : 0;
+}
+
+SXRESULT StopSourcePlugin(uint32_t pluginID, uint32_t companyID, SxPlayingID playingID) {
+    SxMsgSourcePlugin record;
+    record.playingID = playingID;
+    record.pluginID = pluginID;
+    record.companyID = companyID;
+    record.stop = 1;
+    return Queue(record);
+}
+
+SXRESULT SetEffect(SxUniqueID nodeID, uint32_t slot, SxUniqueID effectID) {
+    SxMsgSetEffect record;
+    record.nodeID = nodeID;
+    record.slot = slot;
+    record.effectID = effectID;
+    return Queue(record);
+}
+
 SXRESULT SetPanningRule(uint32_t rule) {
     SxMsgSetPanningRule record;
     record.rule = rule;
@@ -204,3 +407,44 @@ SXRESULT RemoveBehavioralExtension(SxBehavioralExtension function) {
 }
 
 }  // namespace SX::SoundEngine
+
+namespace SX::MotionEngine {
+
+namespace {
+SXRESULT QueueDevice(uint8_t player, uint16_t companyID, uint16_t deviceID, void* initData, bool add) {
+    if (!g_pAudioMgr) return SX_Fail;
+    SxMsgMotionPlayerDevice record;
+    record.player = player;
+    record.companyID = companyID;
+    record.deviceID = deviceID;
+    record.initData = initData;
+    record.add = add;
+    return g_pAudioMgr->Enqueue(record.header, sizeof record);
+}
+}  // namespace
+
+SXRESULT AddPlayerMotionDevice(uint8_t player, uint16_t companyID, uint16_t deviceID, void* initData) {
+    return QueueDevice(player, companyID, deviceID, initData, true);
+}
+
+SXRESULT RemovePlayerMotionDevice(uint8_t player, uint16_t companyID, uint16_t deviceID) {
+    return QueueDevice(player, companyID, deviceID, nullptr, false);
+}
+
+SXRESULT SetPlayerListener(uint8_t player, uint8_t listener) {
+    if (!g_pAudioMgr) return SX_Fail;
+    SxMsgMotionSetPlayerListener record;
+    record.player = player;
+    record.listener = listener;
+    return g_pAudioMgr->Enqueue(record.header, sizeof record);
+}
+
+SXRESULT SetPlayerVolume(uint8_t player, float volumeDb) {
+    if (!g_pAudioMgr) return SX_Fail;
+    SxMsgMotionSetPlayerVolume record;
+    record.player = player;
+    record.volumeDb = volumeDb;
+    return g_pAudioMgr->Enqueue(record.header, sizeof record);
+}
+
+}  // namespace SX::MotionEngine

@@ -6,6 +6,7 @@
 #include "sound/engine/SxBehavioralExtensions.h"
 #include "sound/engine/SxInitSettings.h"
 #include "sound/engine/SxTypes.h"
+#include "sound/engine/audio/SxQueuedMsg.h"
 
 namespace SX::SoundEngine {
 
@@ -25,8 +26,18 @@ SxPlayingID PostEvent(SxUniqueID eventID, SxGameObjectID gameObject, SxPlayingID
 SxPlayingID PostEvent(const char* eventName, SxGameObjectID gameObject, SxPlayingID callerPlayingID = 0);
 SXRESULT SetRTPCValue(SxUniqueID gameParameter, float value, SxGameObjectID gameObject = SxAllGameObjects,
                       int32_t transitionMs = 0, SxCurveInterpolation curve = SxCurve_Linear);
+SXRESULT SetRTPCValue(const char* gameParameter, float value, SxGameObjectID gameObject = SxAllGameObjects,
+                      int32_t transitionMs = 0, SxCurveInterpolation curve = SxCurve_Linear);
+SXRESULT ResetRTPCValue(SxUniqueID gameParameter, SxGameObjectID gameObject = SxAllGameObjects,
+                        int32_t transitionMs = 0, SxCurveInterpolation curve = SxCurve_Linear);
 SXRESULT SetState(SxStateGroupID group, SxUniqueID state);
+SXRESULT SetState(const char* group, const char* state);
+// Used by the music engine: with skipNotification the state-change hook is not called.
+SXRESULT SetStateInternal(SxStateGroupID group, SxUniqueID state, bool skipTransition, bool skipNotification);
 SXRESULT SetSwitch(SxUniqueID switchGroup, SxUniqueID switchState, SxGameObjectID gameObject);
+SXRESULT SetSwitch(const char* switchGroup, const char* switchState, SxGameObjectID gameObject);
+SXRESULT PostTrigger(SxUniqueID trigger, SxGameObjectID gameObject = SxAllGameObjects);
+SXRESULT PostTrigger(const char* trigger, SxGameObjectID gameObject = SxAllGameObjects);
 SXRESULT RegisterGameObj(SxGameObjectID gameObject);
 SXRESULT UnregisterGameObj(SxGameObjectID gameObject);
 SXRESULT UnregisterAllGameObj();
@@ -34,6 +45,30 @@ SXRESULT SetPosition(SxGameObjectID gameObject, const SxSoundPosition& position,
 // At most 84 positions fit one record; more give SX_Fail.
 SXRESULT SetMultiplePositions(SxGameObjectID gameObject, const SxSoundPosition* positions, uint16_t count,
                               uint32_t type);
+SXRESULT SetActiveListeners(SxGameObjectID gameObject, uint32_t listenerMask);
+SXRESULT SetListenerPosition(const SxListenerPosition& position, uint32_t listener = 0);
+// volumes may be null: the listener keeps its speaker volumes.
+SXRESULT SetListenerSpatialization(uint32_t listener, bool spatialized, const float* volumes);
+SXRESULT SetListenerPipeline(uint32_t listener, bool audio, bool motion);
+SXRESULT SetListenerScalingFactor(uint32_t listener, float factor);
+// At most 4 values, each environment once.
+SXRESULT SetGameObjectEnvironmentsValues(SxGameObjectID gameObject, const SxEnvironmentValue* values, uint32_t count);
+SXRESULT SetGameObjectDryLevelValue(SxGameObjectID gameObject, float level);
+SXRESULT SetEnvironmentVolumes(SxUniqueID environment, const float volumes[6]);
+SXRESULT BypassEnvironment(SxUniqueID environment, bool bypass);
+SXRESULT SetObjectObstructionAndOcclusion(SxGameObjectID gameObject, uint32_t listener, float obstruction,
+                                          float occlusion);
+SXRESULT SetAttenuationScalingFactor(SxGameObjectID gameObject, float factor);
+// SX_Fail for an unknown event.
+SXRESULT ExecuteActionOnEvent(SxUniqueID event, SxActionOnEventKind kind, SxGameObjectID gameObject = SxAllGameObjects,
+                              int32_t transitionMs = 0, SxCurveInterpolation curve = SxCurve_Linear,
+                              SxPlayingID playingID = 0);
+SXRESULT SeekOnEvent(SxUniqueID event, SxGameObjectID gameObject, int32_t positionMs, bool snapToMarker = false);
+SXRESULT SeekOnEvent(SxUniqueID event, SxGameObjectID gameObject, float fraction, bool snapToMarker = false);
+// The new playing ID, or 0.
+SxPlayingID PlaySourcePlugin(uint32_t pluginID, uint32_t companyID, SxGameObjectID gameObject);
+SXRESULT StopSourcePlugin(uint32_t pluginID, uint32_t companyID, SxPlayingID playingID);
+SXRESULT SetEffect(SxUniqueID nodeID, uint32_t slot, SxUniqueID effectID);
 void StopAll(SxGameObjectID gameObject = SxAllGameObjects);
 void StopPlayingID(SxPlayingID playingID, int32_t transitionMs = 0, SxCurveInterpolation curve = SxCurve_Linear);
 SXRESULT SetPanningRule(uint32_t rule);
@@ -48,3 +83,12 @@ SxUniqueID GetIDFromString(const char* name);
 SxUniqueID GetIDFromString(const wchar_t* name);
 
 }  // namespace SX::SoundEngine
+
+namespace SX::MotionEngine {
+
+SXRESULT AddPlayerMotionDevice(uint8_t player, uint16_t companyID, uint16_t deviceID, void* initData);
+SXRESULT RemovePlayerMotionDevice(uint8_t player, uint16_t companyID, uint16_t deviceID);
+SXRESULT SetPlayerListener(uint8_t player, uint8_t listener);
+SXRESULT SetPlayerVolume(uint8_t player, float volumeDb);
+
+}  // namespace SX::MotionEngine

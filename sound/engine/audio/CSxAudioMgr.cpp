@@ -158,6 +158,7 @@ bool CSxAudioMgr::ApplyRecord(const SxQueuedMsgHeader& record) {
             return false;
         default:
             if (record.type < SxMsg_TypeCount && m_handlers[record.type]) m_handlers[record.type](record);
+            ReleaseReferences(record);
             return false;
     }
 }
@@ -182,6 +183,13 @@ void CSxAudioMgr::ApplyPostEvent(const SxMsgPostEvent& record) {
     event->Release();
 }
 
+void CSxAudioMgr::ReleaseReferences(const SxQueuedMsgHeader& record) {
+    if (record.type == SxMsg_ExecuteActionOnEvent)
+        reinterpret_cast<const SxMsgExecuteActionOnEvent&>(record).event->Release();
+    else if (record.type == SxMsg_SeekOnEvent)
+        reinterpret_cast<const SxMsgSeekOnEvent&>(record).event->Release();
+}
+
 void CSxAudioMgr::DrainQueue() {
     platform::Lock lock(m_queueLock);
     const uint8_t* block;
@@ -193,6 +201,8 @@ void CSxAudioMgr::DrainQueue() {
                 const auto& post = reinterpret_cast<const SxMsgPostEvent&>(header);
                 RemovePendingCount(post.playingID);
                 post.event->Release();
+            } else {
+                ReleaseReferences(header);
             }
             consumed += header.size;
         }

@@ -52,7 +52,8 @@ public:
     // One audio frame: asks the sink for buffers and renders them.
     void Perform();
 
-    // Reader side of the message types other managers own.
+    // Reader side of the message types other managers own. A handler must not release the
+    // objects the record refers to: the reader does that after it.
     void SetHandler(uint16_t type, SxMsgHandler handler);
 
     // Pending actions.
@@ -82,6 +83,8 @@ private:
     void ThreadMain();
     bool ApplyRecord(const SxQueuedMsgHeader& record);
     void ApplyPostEvent(const SxMsgPostEvent& record);
+    // Drops the event reference a record holds once it is applied or drained.
+    static void ReleaseReferences(const SxQueuedMsgHeader& record);
     void ExecuteNow(SxPendingAction* pending);
     void Drop(SxPendingAction* pending);
     bool InsertByLaunchFrame(SxPendingAction* pending);

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstring>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -219,6 +220,97 @@ TEST_F(SoundEngineTest, CallsValidateBeforeQueuing) {
     EXPECT_EQ(SoundEngine::GetPanningRule(), 0u) << "applied by the audio thread after RenderAudio";
     SoundEngine::RenderAudio();
     EXPECT_TRUE(WaitFor([] { return SoundEngine::GetPanningRule() == 1; }));
+}
+
+}  // namespace
+
+namespace {
+
+std::mutex g_recordMutex;
+std::vector<std::vector<uint8_t>> g_records;
+void KeepRecord(const SxQueuedMsgHeader& header) {
+    std::lock_guard<std::mutex> lock(g_recordMutex);
+    const auto* bytes = reinterpret_cast<const uint8_t*>(&header);
+    g_records.emplace_back(bytes, bytes + header.size);
+}
+template <typename Record>
+Record As(const std::vector<uint8_t>& bytes) {
+    Record r;
+    std::memcpy(static_cast<void*>(&r), bytes.data(), std::min(sizeof r, bytes.size()));
+    return r;
+}
+
+TEST_F(SoundEngineTest, EveryCallBecomesItsRecordAndEventReferencesAreDropped) {
+    g_records.clear();
+    g_EventHooks.findEventAndAddRef = [](SxUniqueID id) -> ISxPostedEvent* {
+        if (id != 77) return nullptr;
+        g_event.AddRef();
+        return &g_event;
+    };
+    control::SetOpenFails(true);
+    ASSERT_EQ(SoundEngine::Init(nullptr, nullptr), SX_Success);
+    for (uint16_t type = 2; type < SxMsg_TypeCount; ++type) g_pAudioMgr->SetHandler(type, KeepRecord);
+
+    const float volumes[6] = {1, 2, 3, 4, 5, 6};
+    const SxEnvironmentValue envs[2] = {{5, 0.5f}, {6, 0.25f}}, duplicate[2] = {{5, 0.5f}, {5, 0.25f}};
+    struct Call {
+        SXRESULT result;
+        uint16_t type;
+    } calls[] = {
+        {SoundEngine::SetRTPCValue(1, 0.5f), SxMsg_SetRTPC},
+        {SoundEngine::SetRTPCValue("Speed", 0.5f, 100, 200), SxMsg_SetRTPCWithTransition},
+        {SoundEngine::ResetRTPCValue(1), SxMsg_ResetRTPC},
+        {SoundEngine::ResetRTPCValue(1, 100, 50), SxMsg_ResetRTPCWithTransition},
+        {SoundEngine::SetState(1, 0x2CA33BDBu), SxMsg_SetState},
+        {SoundEngine::SetSwitch("Surface", "Grass", 100), SxMsg_SetSwitch},
+        {SoundEngine::PostTrigger("Hit"), SxMsg_Trigger},
+        {SoundEngine::RegisterGameObj(100), SxMsg_RegisterGameObj},
+        {SoundEngine::UnregisterAllGameObj(), SxMsg_UnregisterGameObj},
+        {SoundEngine::SetPosition(100, SxSoundPosition(), 0xFFFFFFFFu), SxMsg_SetPosition},
+        {SoundEngine::SetActiveListeners(100, 3), SxMsg_SetActiveListeners},
+        {SoundEngine::SetListenerPosition(SxListenerPosition(), 1), SxMsg_SetListenerPosition},
+        {SoundEngine::SetListenerSpatialization(1, true, nullptr), SxMsg_SetListenerSpatialization},
+        {SoundEngine::SetGameObjectEnvironmentsValues(100, envs, 2), SxMsg_SetEnvironmentsValues},
+        {SoundEngine::SetGameObjectDryLevelValue(100, 0.5f), SxMsg_SetDryLevel},
+        {SoundEngine::SetEnvironmentVolumes(5, volumes), SxMsg_SetEnvironmentVolumes},
+        {SoundEngine::BypassEnvironment(5, true), SxMsg_BypassEnvironment},
+        {SoundEngine::SetObjectObstructionAndOcclusion(100, 0, 0.5f, 0.25f), SxMsg_SetObstructionAndOcclusion},
+        {SoundEngine::SetListenerPipeline(0, true, false), SxMsg_SetListenerPipeline},
+        {MotionEngine::SetPlayerListener(0, 1), SxMsg_MotionSetPlayerListener},
+        {MotionEngine::AddPlayerMotionDevice(0, 0, 406, nullptr), SxMsg_MotionPlayerDevice},
+        {MotionEngine::SetPlayerVolume(0, -3.0f), SxMsg_MotionSetPlayerVolume},
+        {SoundEngine::ExecuteActionOnEvent(77, SxActionOnEvent_Pause), SxMsg_ExecuteActionOnEvent},
+        {SoundEngine::SetAttenuationScalingFactor(100, 2.0f), SxMsg_SetAttenuationScaling},
+        {SoundEngine::SetListenerScalingFactor(0, 2.0f), SxMsg_SetListenerScaling},
+        {SoundEngine::SeekOnEvent(77, 100, 0.5f), SxMsg_SeekOnEvent},
+        {SoundEngine::PlaySourcePlugin(3, 0, 100) != 0 ? SX_Success : SX_Fail, SxMsg_SourcePlugin},
+        {SoundEngine::SetEffect(9, 1, 10), SxMsg_SetEffect},
+    };
+    for (const Call& call : calls) EXPECT_EQ(call.result, SX_Success) << call.type;
+    EXPECT_EQ(g_event.refs, 2) << "held by the two queued records";
+
+    // Refused before queuing.
+    EXPECT_EQ(SoundEngine::ExecuteActionOnEvent(78, SxActionOnEvent_Stop), SX_Fail);
+    EXPECT_EQ(SoundEngine::SetGameObjectEnvironmentsValues(100, duplicate, 2), SX_InvalidParameter);
+    EXPECT_EQ(SoundEngine::SetGameObjectEnvironmentsValues(100, envs, 5), SX_InvalidParameter);
+    EXPECT_EQ(SoundEngine::SetAttenuationScalingFactor(100, 0.0f), SX_InvalidParameter);
+    EXPECT_EQ(SoundEngine::SetListenerScalingFactor(0, -1.0f), SX_InvalidParameter);
+
+    SoundEngine::RenderAudio();
+    ASSERT_TRUE(WaitFor([&] {
+        std::lock_guard<std::mutex> lock(g_recordMutex);
+        return g_records.size() == std::size(calls);
+    }));
+    EXPECT_TRUE(WaitFor([] { return g_event.refs == 0; }));
+    std::lock_guard<std::mutex> lock(g_recordMutex);
+    for (size_t i = 0; i < std::size(calls); ++i)
+        EXPECT_EQ(As<SxQueuedMsgHeader>(g_records[i]).type, calls[i].type) << i;
+    EXPECT_EQ(As<SxMsgSetState>(g_records[4]).state, 0u) << "the state \"none\" is stored as 0";
+    EXPECT_EQ(As<SxMsgSetSwitch>(g_records[5]).switchGroup, SoundEngine::GetIDFromString("surface"));
+    EXPECT_EQ(As<SxMsgSetPosition>(g_records[9]).listener, 31u);
+    EXPECT_EQ(As<SxMsgSetListenerSpatialization>(g_records[12]).volumesPresent, 0);
+    EXPECT_EQ(As<SxMsgSetEnvironmentsValues>(g_records[13]).values[1].environmentID, 6u);
+    EXPECT_EQ(As<SxMsgSeekOnEvent>(g_records[25]).isFraction, 1);
 }
 
 }  // namespace
