@@ -50,8 +50,9 @@ void* ThreadMain(void* arg) {
         std::lock_guard<std::mutex> lock(block->mutex);
         block->priorityApplied = ok;
         block->applied = true;
+        // Under the lock: the starter destroys the block as soon as it sees applied.
+        block->cv.notify_all();
     }
-    block->cv.notify_all();
     (*body)();
     return nullptr;
 }

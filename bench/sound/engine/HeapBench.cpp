@@ -1,0 +1,151 @@
+// The pool heap against the system allocator on one replayed trace of sound-engine-like
+// requests: mostly small records, some stream buffers, a few media files.
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <random>
+#include <vector>
+
+#include "sound/engine/memory/SxMemoryMgr.h"
+
+namespace {
+
+using namespace SX;
+
+constexpr uint32_t kPoolSize = 64u << 20;
+constexpr size_t kChurnOps = 200000;
+
+struct Op {
+    bool allocate;
+    uint32_t slot;
+    uint32_t size;
+};
+
+struct Trace {
+    std::vector<Op> fill;    // brings the live bytes to the target
+    std::vector<Op> churn;   // measured: frees and allocations around the target
+    uint32_t slots = 0;
+};
+
+uint32_t DrawSize(std::mt19937& rng) {
+    uint32_t r = rng() % 1000;
+    if (r < 850) return 16 + rng() % 497;            // records and lists
+    if (r < 950) return 513 + rng() % 3584;          // larger records
+    if (r < 990) return 32 * 1024;                   // stream buffers
+    return 1024 * 1024;                              // in-memory media
+}
+
+Trace MakeTrace(double fill) {
+    Trace trace;
+    std::mt19937 rng(20261209);
+    const uint64_t target = static_cast<uint64_t>(kPoolSize * fill);
+    std::vector<uint32_t> liveSlots, freeSlots;
+    std::vector<uint32_t> sizes;
+    uint64_t live = 0;
+    auto allocate = [&](std::vector<Op>& out) {
+        uint32_t size = DrawSize(rng);
+        uint32_t slot;
+        if (freeSlots.empty()) {
+            slot = static_cast<uint32_t>(sizes.size());
+            sizes.push_back(0);
+        } else {
+            slot = freeSlots.back();
+            freeSlots.pop_back();
+        }
+        sizes[slot] = size;
+        liveSlots.push_back(slot);
+        live += size;
+        out.push_back({true, slot, size});
+    };
+    auto release = [&](std::vector<Op>& out) {
+        size_t i = rng() % liveSlots.size();
+        uint32_t slot = liveSlots[i];
+        liveSlots[i] = liveSlots.back();
+        liveSlots.pop_back();
+        freeSlots.push_back(slot);
+        live -= sizes[slot];
+        out.push_back({false, slot, 0});
+    };
+    while (live < target) allocate(trace.fill);
+    while (trace.churn.size() < kChurnOps) {
+        if (live > target && !liveSlots.empty())
+            release(trace.churn);
+        else
+            allocate(trace.churn);
+    }
+    trace.slots = static_cast<uint32_t>(sizes.size());
+    return trace;
+}
+
+const Trace& TraceFor(int percent) {
+    static Trace low = MakeTrace(0.10), high = MakeTrace(0.90);
+    return percent == 10 ? low : high;
+}
+
+struct PoolHeap {
+    SxMemPoolId pool;
+    PoolHeap() {
+        SxMemoryMgrSettings settings{2};
+        MemoryMgr::Init(&settings);
+        pool = MemoryMgr::CreatePool(nullptr, kPoolSize, 16, SxMemPool_VirtualMemory);
+    }
+    ~PoolHeap() { MemoryMgr::Term(); }
+    void* Allocate(size_t size) { return MemoryMgr::Malloc(pool, size); }
+    void Release(void* p) { MemoryMgr::Free(pool, p); }
+    size_t Largest() { return MemoryMgr::GetLargestFreeBlock(pool); }
+};
+
+struct SystemHeap {
+    void* Allocate(size_t size) { return std::malloc(size); }
+    void Release(void* p) { std::free(p); }
+    size_t Largest() { return 0; }
+};
+
+template <typename Heap>
+void Replay(benchmark::State& state) {
+    const Trace& trace = TraceFor(static_cast<int>(state.range(0)));
+    std::vector<double> ns;
+    ns.reserve(trace.churn.size());
+    size_t failures = 0, largest = 0;
+    for (auto _ : state) {
+        Heap heap;
+        std::vector<void*> slots(trace.slots, nullptr);
+        auto apply = [&](const Op& op) {
+            if (op.allocate) {
+                slots[op.slot] = heap.Allocate(op.size);
+                if (!slots[op.slot]) ++failures;
+                else static_cast<char*>(slots[op.slot])[0] = 1;
+            } else {
+                heap.Release(slots[op.slot]);
+                slots[op.slot] = nullptr;
+            }
+        };
+        for (const Op& op : trace.fill) apply(op);
+        ns.clear();
+        for (const Op& op : trace.churn) {
+            auto t0 = std::chrono::steady_clock::now();
+            apply(op);
+            auto t1 = std::chrono::steady_clock::now();
+            ns.push_back(std::chrono::duration<double, std::nano>(t1 - t0).count());
+        }
+        largest = heap.Largest();
+        for (void* p : slots) heap.Release(p);
+    }
+    std::sort(ns.begin(), ns.end());
+    double mean = 0;
+    for (double v : ns) mean += v;
+    state.counters["mean_ns"] = mean / ns.size();
+    state.counters["p999_ns"] = ns[static_cast<size_t>(ns.size() * 0.999)];
+    state.counters["failed_allocs"] = static_cast<double>(failures) / state.iterations();
+    if (largest) state.counters["largest_free_MB"] = largest / 1048576.0;
+}
+
+void BM_PoolHeapTrace(benchmark::State& state) { Replay<PoolHeap>(state); }
+void BM_SystemMallocTrace(benchmark::State& state) { Replay<SystemHeap>(state); }
+
+BENCHMARK(BM_PoolHeapTrace)->Arg(10)->Arg(90)->Iterations(3)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SystemMallocTrace)->Arg(10)->Arg(90)->Iterations(3)->Unit(benchmark::kMillisecond);
+
+}  // namespace

@@ -1,0 +1,72 @@
+#pragma once
+// Writes one component into its element of a level-layer file. Labelled values and labelled
+// groups equal to the same-named entry of the component's blueprint element are left out, so
+// the level file carries only what the level changes; named values (the header) are always
+// written.
+#include <vector>
+
+#include "engine/IStream.h"
+#include "engine/StreamOverrides.h"
+#include "engine/SuperialStreamValues.h"
+
+namespace SD {
+
+class LevelLayerSaveStream : public IStream {
+public:
+    // output: the element made for the component; blueprint: the component's element in the
+    // object's blueprint, or null when the blueprint has none (then everything is written).
+    LevelLayerSaveStream(SuperialValue* output, SuperialValue* blueprint)
+        : output_(output), counterpart_(blueprint), group_(output) {}
+
+    int GetDirection() const override { return kWrite; }
+    bool IsUpdate() const override { return false; }
+    SuperialValue* GetCurrentNode() const override { return output_; }
+    // The outer group writes into the output element itself; nested groups become children.
+    void BeginGroup(const char* label, const char* tag, unsigned typeCode) override;
+    void EndGroup(const char* label, const char* tag, unsigned typeCode) override;
+    SD_ISTREAM_FORWARD_ALL
+
+    // The blueprint node matching the current output node, or null.
+    SuperialValue* BlueprintCounterpart() const { return counterpart_; }
+
+private:
+    struct State {
+        SuperialValue* output;
+        SuperialValue* counterpart;
+        SuperialValue* group;
+        ValueAdder adder;
+    };
+
+    template <class T>
+    void Named(T& value, const char* name) {
+        if (output_ && name) AddTypedAttribute(output_, name, value);
+    }
+    template <class T>
+    void Value(T& value, const char* label, const char* typeName) {
+        if (label) {
+            MakeReadyForChildren(output_);
+            SuperialValue* node = SuperialValue::AppendChild(output_, kSuperialNull);
+            if (!node) return;
+            StoreLabelledValue(*node, value, label, typeName);
+            DropIfAsBlueprint(node);
+            return;
+        }
+        if (adder_ != ValueAdder::InsertAfter) MakeReadyForChildren(output_);
+        SuperialValue* node = AddWith(adder_, output_);
+        if (!node) return;
+        StoreLabelledValue(*node, value, nullptr, typeName);
+        output_ = node;
+        adder_ = ValueAdder::InsertAfter;
+    }
+    // Removes node (the last child of its parent) when the blueprint holds the same entry.
+    void DropIfAsBlueprint(SuperialValue* node);
+
+    SuperialValue* output_;
+    SuperialValue* counterpart_;
+    // The node of the innermost group (output_ moves on along a run of unlabelled values).
+    SuperialValue* group_;
+    ValueAdder adder_ = ValueAdder::FirstChild;
+    std::vector<State> stack_;
+};
+
+}  // namespace SD

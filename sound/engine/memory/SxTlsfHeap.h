@@ -1,0 +1,66 @@
+#pragma once
+// A two-level segregated-fit heap laid over one block of memory: allocation and free in
+// constant time. Not locked; the memory manager locks around it.
+#include <cstddef>
+#include <cstdint>
+
+namespace SX {
+
+class SxTlsfHeap {
+public:
+    static constexpr size_t kAlignment = 16;        // of every block handed out
+    static constexpr size_t kHeaderSize = 16;       // previous-block link, size word, check word
+    static constexpr size_t kMinBlockSize = 16;     // room for the two free-list links
+    static constexpr size_t kMaxRequest = 0x40000000;   // requests of this size and more are refused
+    static constexpr size_t kMaxFreeBlock = 0x3FFFFFF0;
+    static constexpr int kFirstLevels = 24;
+    static constexpr int kSecondLevels = 32;
+
+    // Bytes the heap keeps for itself: its control area and the first block's header.
+    static size_t Overhead();
+    // Lays a heap over [memory, memory + size); memory must be 16-byte aligned. Null when the
+    // size cannot hold the control area, one minimum block and the end marker, or when the
+    // single free block would exceed kMaxFreeBlock.
+    static SxTlsfHeap* Create(void* memory, size_t size);
+
+    // Null for 0 bytes, kMaxRequest or more, or no room. *cost receives what the block takes
+    // from the heap (its size plus its header).
+    void* Malloc(size_t size, size_t* cost);
+    // Aligned to a power of two; alignments up to 16 are plain allocations. Null for others.
+    void* Malign(size_t size, size_t alignment, size_t* cost);
+    // False, changing nothing, when the pointer is not a live block of this heap (foreign,
+    // interior or already freed).
+    bool Free(void* pointer, size_t* cost);
+    bool Owns(const void* pointer) const;
+
+    struct Summary {
+        size_t freeBlocks = 0;
+        size_t freeBytes = 0;
+        size_t largestFree = 0;
+        size_t usedBlocks = 0;
+        size_t usedBytes = 0;   // sizes plus headers, as counted by the pool
+    };
+    // Walks every block; ok is false when a link, flag, free list or bitmap is inconsistent.
+    Summary Inspect(bool* ok = nullptr) const;
+
+    SxTlsfHeap(const SxTlsfHeap&) = delete;
+    SxTlsfHeap& operator=(const SxTlsfHeap&) = delete;
+
+    struct Block;   // header of a physical block (defined with the heap's code)
+
+private:
+    SxTlsfHeap() = default;
+    void InsertFree(Block* block);
+    void RemoveFree(Block* block);
+    Block* FindFree(size_t size);
+    void SplitTail(Block* block, size_t size);
+    Block* LiveBlock(const void* pointer) const;
+
+    uint32_t firstBitmap_ = 0;
+    uint32_t secondBitmaps_[kFirstLevels] = {};
+    Block* lists_[kFirstLevels][kSecondLevels] = {};
+    Block* first_ = nullptr;
+    Block* end_ = nullptr;   // the zero-size marker after the last block
+};
+
+}  // namespace SX

@@ -1,0 +1,286 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/EngineCore.h"
+#include "core/GamePause.h"
+#include "core/MessageSystem.h"
+#include "platform/os/Clock.h"
+
+namespace {
+
+using SD::IMessage;
+using SD::Message_System;
+
+constexpr int kType = 40;
+constexpr int kOtherType = 41;
+
+struct TestMessage : IMessage {
+    TestMessage(int v, int type = kType) : IMessage(type), value(v) {}
+    int value;
+};
+
+std::vector<std::string> g_log;
+
+// A handler that logs "<name>:<value>" and then runs its action, if any.
+struct Handler {
+    std::string name;
+    std::function<void(Handler&, IMessage*)> action;
+    void On(IMessage* message) {
+        g_log.push_back(name + ":" + std::to_string(static_cast<TestMessage*>(message)->value));
+        if (action) action(*this, message);
+    }
+};
+
+struct Handle {
+    uint32_t index;
+    uint32_t GetIndex() const { return index; }
+};
+
+class MessageSystemTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        g_log.clear();
+        core_.reset(SD::Core::CreateInstance());
+        system_ = Message_System::GetInstance();
+    }
+    void TearDown() override { Message_System::DestroyInstance(); }
+
+    void Register(Handler& h, int type = kType) { system_->RegisterHandler(type, &h, &Handler::On); }
+    void Send(int value, int type = kType) {
+        TestMessage message(value, type);
+        system_->SendMessage(message);
+    }
+
+    platform::ManualClock clock_;
+    platform::ScopedClock scopedClock_{clock_};
+    std::unique_ptr<SD::Core> core_;
+    Message_System* system_ = nullptr;
+};
+
+TEST_F(MessageSystemTest, BroadcastAndPerObjectHandlersAreSeparate) {
+    Handler global{"global", nullptr}, object{"object", nullptr}, unrelated{"other type", nullptr};
+    Register(global);
+    Register(unrelated, kOtherType);
+    system_->RegisterObjectHandler(kType, Handle{7}, &object, &Handler::On);
+
+    Send(1);
+    EXPECT_EQ(g_log, (std::vector<std::string>{"global:1", "object:1"})) << "registered per object also hears broadcasts";
+
+    system_->RemoveHandlerOf(kType, &object);
+    g_log.clear();
+    Send(2);
+    TestMessage direct(3);
+    system_->SendMessageToObject(Handle{7}, direct);
+    system_->SendMessageToObject(8u, direct);
+    EXPECT_EQ(g_log, (std::vector<std::string>{"global:2", "object:3"}));
+
+    system_->RemoveObjectHandlerOf(kType, 7u, &object);
+    g_log.clear();
+    system_->SendMessageToObject(7u, direct);
+    EXPECT_TRUE(g_log.empty());
+}
+
+TEST_F(MessageSystemTest, RemoveHandlerOfTakesOnlyTheFirstMatch) {
+    Handler twice{"twice", nullptr};
+    Register(twice);
+    Register(twice);
+    system_->RemoveHandlerOf(kType, &twice);
+    Send(1);
+    EXPECT_EQ(g_log, (std::vector<std::string>{"twice:1"}));
+}
+
+// Handlers that change the system while a message is being delivered.
+TEST_F(MessageSystemTest, HandlersMayChangeTheSystemDuringDelivery) {
+    struct Case {
+        const char* what;
+        std::function<void(Message_System*, std::vector<std::unique_ptr<Handler>>&)> setup;
+        std::vector<std::string> first, second;
+    };
+    auto make = [](std::vector<std::unique_ptr<Handler>>& hs, const char* name) -> Handler& {
+        hs.push_back(std::make_unique<Handler>(Handler{name, nullptr}));
+        return *hs.back();
+    };
+    const Case cases[] = {
+        {"removes itself",
+         [&](Message_System* s, auto& hs) {
+             Handler& a = make(hs, "a");
+             a.action = [s](Handler& self, IMessage*) { s->RemoveHandlerOf(kType, &self); };
+             s->RegisterHandler(kType, &a, &Handler::On);
+             s->RegisterHandler(kType, &make(hs, "b"), &Handler::On);
+         },
+         {"a:1", "b:1"}, {"b:2"}},
+        {"removes a later handler",
+         [&](Message_System* s, auto& hs) {
+             Handler& a = make(hs, "a");
+             Handler& b = make(hs, "b");
+             a.action = [s, &b](Handler&, IMessage*) { s->RemoveHandlerOf(kType, &b); };
+             s->RegisterHandler(kType, &a, &Handler::On);
+             s->RegisterHandler(kType, &b, &Handler::On);
+             s->RegisterHandler(kType, &make(hs, "c"), &Handler::On);
+         },
+         {"a:1", "c:1"}, {"a:2", "c:2"}},
+        {"removes an earlier handler",
+         [&](Message_System* s, auto& hs) {
+             Handler& a = make(hs, "a");
+             Handler& b = make(hs, "b");
+             b.action = [s, &a](Handler&, IMessage*) { s->RemoveHandlerOf(kType, &a); };
+             s->RegisterHandler(kType, &a, &Handler::On);
+             s->RegisterHandler(kType, &b, &Handler::On);
+             s->RegisterHandler(kType, &make(hs, "c"), &Handler::On);
+         },
+         {"a:1", "b:1", "c:1"}, {"b:2", "c:2"}},
+        {"adds a handler for the same type",
+         [&](Message_System* s, auto& hs) {
+             Handler& a = make(hs, "a");
+             Handler& late = make(hs, "late");
+             a.action = [s, &late](Handler&, IMessage*) {
+                 if (!late.action) {
+                     late.action = [](Handler&, IMessage*) {};
+                     s->RegisterHandler(kType, &late, &Handler::On);
+                 }
+             };
+             s->RegisterHandler(kType, &a, &Handler::On);
+         },
+         {"a:1", "late:1"}, {"a:2", "late:2"}},
+        {"sends messages of its own",
+         [&](Message_System* s, auto& hs) {
+             Handler& a = make(hs, "a");
+             a.action = [s](Handler&, IMessage* m) {
+                 const int value = static_cast<TestMessage*>(m)->value;
+                 if (value >= 10) return;
+                 TestMessage same(value * 10);
+                 s->SendMessage(same);
+                 TestMessage other(value * 100, kOtherType);
+                 s->SendMessage(other);
+             };
+             s->RegisterHandler(kType, &a, &Handler::On);
+             s->RegisterHandler(kOtherType, &make(hs, "o"), &Handler::On);
+             s->RegisterHandler(kType, &make(hs, "b"), &Handler::On);
+         },
+         {"a:1", "a:10", "b:10", "o:100", "b:1"}, {"a:2", "a:20", "b:20", "o:200", "b:2"}},
+        {"removes the other handlers of a nested delivery",
+         [&](Message_System* s, auto& hs) {
+             Handler& a = make(hs, "a");
+             Handler& b = make(hs, "b");
+             b.action = [s, &a](Handler&, IMessage* m) {
+                 if (static_cast<TestMessage*>(m)->value < 10) {
+                     TestMessage nested(static_cast<TestMessage*>(m)->value * 10);
+                     s->SendMessage(nested);
+                 } else {
+                     s->RemoveHandlerOf(kType, &a);
+                 }
+             };
+             s->RegisterHandler(kType, &a, &Handler::On);
+             s->RegisterHandler(kType, &b, &Handler::On);
+             s->RegisterHandler(kType, &make(hs, "c"), &Handler::On);
+         },
+         {"a:1", "b:1", "a:10", "b:10", "c:10", "c:1"}, {"b:2", "b:20", "c:20", "c:2"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Message_System::DestroyInstance();
+        Message_System* s = system_ = Message_System::GetInstance();
+        std::vector<std::unique_ptr<Handler>> handlers;
+        c.setup(s, handlers);
+        g_log.clear();
+        Send(1);
+        EXPECT_EQ(g_log, c.first);
+        g_log.clear();
+        Send(2);
+        EXPECT_EQ(g_log, c.second);
+    }
+}
+
+TEST_F(MessageSystemTest, PostedMessagesArriveWhenTheEngineClockReachesThem) {
+    Handler h{"h", nullptr};
+    Register(h);
+    system_->PostMessage(TestMessage(0), 0.0f);
+    EXPECT_EQ(g_log, (std::vector<std::string>{"h:0"})) << "no delay sends at once";
+    g_log.clear();
+
+    system_->PostMessage(TestMessage(3), 3.0f);
+    system_->PostMessage(TestMessage(1), 1.0f);
+    system_->PostMessage(TestMessage(2), 2.0f);
+    clock_.Advance(0.5);
+    system_->Update(0.016f);
+    EXPECT_TRUE(g_log.empty());
+    clock_.Advance(1.0);
+    system_->Update(0.016f);
+    EXPECT_EQ(g_log, (std::vector<std::string>{"h:1"}));
+    clock_.Advance(1.4);
+    system_->Update(0.016f);
+    EXPECT_EQ(g_log, (std::vector<std::string>{"h:1", "h:2"})) << "2.9 s is short of the 3.0 s delay";
+    clock_.Advance(0.2);
+    system_->Update(0.016f);
+    EXPECT_EQ(g_log, (std::vector<std::string>{"h:1", "h:2", "h:3"}));
+    EXPECT_EQ(system_->QueuedCount(), 0u);
+}
+
+TEST_F(MessageSystemTest, EqualDueTimesAllArriveInOneUpdate) {
+    Handler h{"h", nullptr};
+    Register(h);
+    for (int i = 0; i < 5; ++i) system_->PostMessage(TestMessage(i), 1.0f);
+    system_->PostMessage(TestMessage(9), 4.0f);
+    clock_.Advance(1.0);
+    system_->Update(0.0f);
+    std::sort(g_log.begin(), g_log.end());
+    EXPECT_EQ(g_log, (std::vector<std::string>{"h:0", "h:1", "h:2", "h:3", "h:4"}));
+    EXPECT_EQ(system_->QueuedCount(), 1u);
+}
+
+struct PauseWatcher {
+    int seen = 0;
+    void On(IMessage* m) { seen += static_cast<SD::GamePause*>(m)->paused ? 1 : 0; }
+};
+
+TEST_F(MessageSystemTest, DelayedMessagesFallDueWhilePaused) {
+    Handler h{"h", nullptr};
+    Register(h);
+    PauseWatcher watcher;
+    system_->RegisterHandler(SD::MessageIds::GamePause, &watcher, &PauseWatcher::On);
+    system_->PostMessage(SD::GamePause(true), 2.0f);
+    system_->PostMessage(TestMessage(5), 2.0f);
+    core_->SetPaused(true);
+    clock_.Advance(2.5);
+    core_->AddSystem(system_, false);
+    core_->RunFrame();  // the core updates its systems with a zero frame time while paused
+    EXPECT_EQ(g_log, (std::vector<std::string>{"h:5"}));
+    EXPECT_EQ(watcher.seen, 1);
+    EXPECT_FLOAT_EQ(system_->GetClock(), 2.5f);
+}
+
+TEST_F(MessageSystemTest, HandlersMayPostWhileDueMessagesAreDelivered) {
+    Handler h{"h", nullptr};
+    h.action = [this](Handler&, IMessage* m) {
+        const int value = static_cast<TestMessage*>(m)->value;
+        if (value < 3) system_->PostMessage(TestMessage(value + 1), value == 1 ? -1.0f : 1.0f);
+    };
+    Register(h);
+    system_->PostMessage(TestMessage(0), 1.0f);
+    clock_.Advance(1.0);
+    system_->Update(0.0f);
+    EXPECT_EQ(g_log, (std::vector<std::string>{"h:0"}));
+    clock_.Advance(1.0);
+    system_->Update(0.0f);
+    EXPECT_EQ(g_log, (std::vector<std::string>{"h:0", "h:1", "h:2"})) << "a message already due arrives at once";
+    EXPECT_EQ(system_->QueuedCount(), 1u);
+}
+
+TEST_F(MessageSystemTest, DestroyingReleasesQueuedMessagesAndAllHandlers) {
+    Handler h{"h", nullptr};
+    system_->RegisterObjectHandler(kType, 3u, &h, &Handler::On);
+    system_->PostMessage(TestMessage(1), 5.0f);
+    Message_System::DestroyInstance();
+    Message_System* fresh = Message_System::GetInstance();
+    TestMessage message(2);
+    fresh->SendMessage(message);
+    fresh->SendMessageToObject(3u, message);
+    EXPECT_TRUE(g_log.empty());
+    EXPECT_STREQ(fresh->GetName(), "MessageSystem");
+}
+
+}  // namespace

@@ -1,0 +1,248 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+
+#include "engine/SuperialDataMap.h"
+#include "engine/SuperialValue.h"
+
+namespace {
+
+using SD::SuperialValue;
+
+std::string Names(const SuperialValue* first) {
+    std::string out;
+    for (const SuperialValue* n = first; n; n = n->Next()) {
+        if (!out.empty()) out += ',';
+        out += n->Name();
+    }
+    return out;
+}
+
+// Checks that the links of a list agree both ways and with the list's recorded last node.
+void ExpectLinked(const SuperialValue* first, const SuperialValue* last) {
+    const SuperialValue* previous = nullptr;
+    for (const SuperialValue* n = first; n; n = n->Next()) {
+        EXPECT_EQ(n->Previous(), previous);
+        previous = n;
+    }
+    EXPECT_EQ(previous, last);
+}
+
+SuperialValue* Named(SuperialValue* node, const char* name) {
+    node->SetName(name);
+    return node;
+}
+
+struct TreeCase {
+    const char* what;
+    std::function<void(SuperialValue& root)> act;
+    const char* children;
+    const char* attributes;
+};
+
+TEST(SuperialValue, InsertAndRemoveRules) {
+    const TreeCase cases[] = {
+        {"AddChild puts each new child first",
+         [](SuperialValue& r) {
+             Named(SuperialValue::AddChild(&r, 7), "a");
+             Named(SuperialValue::AddChild(&r, 7), "b");
+         },
+         "b,a", ""},
+        {"AppendChild keeps call order",
+         [](SuperialValue& r) {
+             Named(SuperialValue::AppendChild(&r, 7), "a");
+             Named(SuperialValue::AppendChild(&r, 7), "b");
+             Named(SuperialValue::AppendChild(&r, 7), "c");
+         },
+         "a,b,c", ""},
+        {"InsertAfter links directly after the node",
+         [](SuperialValue& r) {
+             SuperialValue* a = Named(SuperialValue::AppendChild(&r, 7), "a");
+             Named(SuperialValue::AppendChild(&r, 7), "c");
+             Named(SuperialValue::InsertAfter(a, SD::kSuperialSameType), "b");
+             Named(SuperialValue::AppendChild(&r, 7), "d");
+         },
+         "a,b,c,d", ""},
+        {"removing the first child makes the second first",
+         [](SuperialValue& r) {
+             SuperialValue* a = Named(SuperialValue::AppendChild(&r, 7), "a");
+             Named(SuperialValue::AppendChild(&r, 7), "b");
+             SuperialValue::Remove(a);
+         },
+         "b", ""},
+        {"removing the only child leaves an empty object",
+         [](SuperialValue& r) { SuperialValue::Remove(SuperialValue::AppendChild(&r, 7)); }, "", ""},
+        {"removing the last child keeps appends working",
+         [](SuperialValue& r) {
+             Named(SuperialValue::AppendChild(&r, 7), "a");
+             SuperialValue::Remove(Named(SuperialValue::AppendChild(&r, 7), "b"));
+             Named(SuperialValue::AppendChild(&r, 7), "c");
+         },
+         "a,c", ""},
+        {"a removed container's children take its place",
+         [](SuperialValue& r) {
+             Named(SuperialValue::AppendChild(&r, 7), "a");
+             SuperialValue* box = Named(SuperialValue::AppendChild(&r, 2), "box");
+             Named(SuperialValue::AppendChild(box, 7), "x");
+             Named(SuperialValue::AppendChild(box, 7), "y");
+             Named(SuperialValue::AppendChild(&r, 7), "b");
+             SuperialValue::Remove(box);
+             Named(SuperialValue::AppendChild(&r, 7), "c");
+         },
+         "a,x,y,b,c", ""},
+        {"Destroy frees a node with the siblings after it",
+         [](SuperialValue& r) {
+             Named(SuperialValue::AppendChild(&r, 7), "a");
+             SuperialValue* b = Named(SuperialValue::AppendChild(&r, 7), "b");
+             Named(SuperialValue::AppendChild(&r, 7), "c");
+             SuperialValue::Destroy(b);
+             Named(SuperialValue::AppendChild(&r, 7), "d");
+         },
+         "a,d", ""},
+        {"ClearChildren empties the list",
+         [](SuperialValue& r) {
+             Named(SuperialValue::AppendChild(&r, 2), "a");
+             SuperialValue::ClearChildren(&r);
+             Named(SuperialValue::AppendChild(&r, 7), "b");
+         },
+         "b", ""},
+        {"AddAttribute puts each new attribute first",
+         [](SuperialValue& r) {
+             Named(SuperialValue::AddAttribute(&r, 6), "a");
+             Named(SuperialValue::AddAttribute(&r, 6), "b");
+         },
+         "", "b,a"},
+        {"typed attribute adders keep call order",
+         [](SuperialValue& r) {
+             SuperialValue::AddIntegerAttribute(&r, "version", 1);
+             SuperialValue::AddBooleanAttribute(&r, "Play", true);
+             SuperialValue::AddFloatAttribute(&r, "Scale", 2.0);
+             SuperialValue::AddStringAttribute(&r, "Label", "x");
+         },
+         "", "version,Play,Scale,Label"},
+        {"removing an attribute relinks the attribute list",
+         [](SuperialValue& r) {
+             SuperialValue::AddIntegerAttribute(&r, "a", 1);
+             SuperialValue* b = SuperialValue::AddIntegerAttribute(&r, "b", 2);
+             SuperialValue::AddIntegerAttribute(&r, "c", 3);
+             SuperialValue::Destroy(b);
+             SuperialValue::AddIntegerAttribute(&r, "d", 4);
+         },
+         "", "a,c,d"},
+        {"InsertAfter on an attribute makes an attribute of its type",
+         [](SuperialValue& r) {
+             SuperialValue* a = SuperialValue::AddFloatAttribute(&r, "a", 1.0);
+             SuperialValue* b = Named(SuperialValue::InsertAfter(a, SD::kSuperialSameType), "b");
+             EXPECT_TRUE(b->IsAttribute());
+             EXPECT_EQ(b->Type(), SD::kSuperialFloat);
+             SuperialValue::AddFloatAttribute(&r, "c", 1.0);
+         },
+         "", "a,b,c"},
+    };
+    for (const TreeCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        SuperialValue root;
+        root.MakeObject();
+        c.act(root);
+        EXPECT_EQ(Names(root.FirstChild()), c.children);
+        EXPECT_EQ(Names(root.FirstAttribute()), c.attributes);
+        ExpectLinked(root.FirstChild(), root.LastChild());
+        ExpectLinked(root.FirstAttribute(), root.LastAttribute());
+        for (const SuperialValue* n = root.FirstChild(); n; n = n->Next()) EXPECT_EQ(n->Parent(), &root);
+    }
+}
+
+TEST(SuperialValue, TypeChangesAndSettersAreRefusedWhereTheyWouldLoseData) {
+    SuperialValue object;
+    object.MakeObject();
+    SuperialValue::AppendChild(&object, SD::kSuperialFloat);
+    EXPECT_FALSE(object.SetInteger(3));
+    EXPECT_FALSE(object.SetType(SD::kSuperialString));
+    EXPECT_EQ(object.Type(), SD::kSuperialObject);
+    EXPECT_NE(object.FirstChild(), nullptr);
+
+    SuperialValue empty;
+    empty.MakeObject();
+    EXPECT_TRUE(empty.SetInteger(3));
+    EXPECT_EQ(empty.Type(), SD::kSuperialInteger);
+    EXPECT_EQ(empty.Tag(), "Integer");
+    EXPECT_EQ(empty.GetInteger(), 3);
+
+    SuperialValue holder;
+    SuperialValue* attribute = SuperialValue::AddAttribute(&holder, SD::kSuperialNull);
+    EXPECT_FALSE(attribute->SetType(SD::kSuperialObject));
+    EXPECT_TRUE(attribute->SetType(SD::kSuperialInteger));
+    EXPECT_EQ(SuperialValue::AddChild(attribute, SD::kSuperialNull), nullptr);
+    EXPECT_EQ(SuperialValue::AppendChildWithTypeName(attribute, "Float"), nullptr);
+
+    SuperialValue scalar;
+    scalar.SetFloat(1.5);
+    EXPECT_EQ(SuperialValue::AddChild(&scalar, SD::kSuperialNull), nullptr);
+    EXPECT_EQ(SuperialValue::AppendChild(&scalar, SD::kSuperialNull), nullptr);
+
+    SuperialValue fresh;
+    SuperialValue* made = SuperialValue::AppendChildWithTypeName(&fresh, "Transform");
+    ASSERT_NE(made, nullptr);
+    EXPECT_EQ(fresh.Type(), SD::kSuperialObject);
+    EXPECT_EQ(made->Type(), SD::kSuperialObject);
+    EXPECT_EQ(made->Tag(), "Transform");
+    SuperialValue array;
+    EXPECT_TRUE(array.SetTypeName("Array"));
+    EXPECT_EQ(array.Type(), SD::kSuperialArray);
+}
+
+TEST(SuperialValue, AssignKeepsTheCallersLabelAndTypeName) {
+    SuperialValue node;
+    node.Assign(2.5f, "Speed", "Real");
+    EXPECT_EQ(node.Type(), SD::kSuperialFloat);
+    EXPECT_EQ(node.Name(), "Speed");
+    EXPECT_EQ(node.Tag(), "Real");
+    EXPECT_FLOAT_EQ(node.GetFloat(), 2.5f);
+}
+
+TEST(SuperialValue, LookupsAndAttributeReaders) {
+    SuperialValue root;
+    root.MakeObject();
+    Named(SuperialValue::AppendChild(&root, 7), "Blueprint")->SetTag("Float");
+    Named(SuperialValue::AppendChild(&root, 6), "Other")->SetTag("Integer");
+    EXPECT_EQ(SuperialValue::FindByName(nullptr, "x"), nullptr);
+    EXPECT_EQ(SuperialValue::FindChildByName(&root, "blueprint"), nullptr);
+    EXPECT_EQ(SuperialValue::FindChildByName(&root, "Other"), root.LastChild());
+    EXPECT_EQ(SuperialValue::FindChildByTag(&root, "Float"), root.FirstChild());
+
+    SuperialValue::AddFloatAttribute(&root, "f", 0.25);
+    SuperialValue::AddIntegerAttribute(&root, "i", -4);
+    SuperialValue::AddStringAttribute(&root, "s", "text");
+    double d = 0;
+    int i = 0;
+    std::string s;
+    bool b = false;
+    EXPECT_TRUE(root.GetAttribute("f", d));
+    EXPECT_TRUE(root.GetAttribute("i", i));
+    EXPECT_TRUE(root.GetAttribute("s", s));
+    EXPECT_TRUE(root.GetAttribute("i", b));
+    EXPECT_EQ(d, 0.25);
+    EXPECT_EQ(i, -4);
+    EXPECT_EQ(s, "text");
+    EXPECT_TRUE(b);
+    int untouched = 77;
+    EXPECT_FALSE(root.GetAttribute("missing", untouched));
+    EXPECT_EQ(untouched, 77);
+}
+
+TEST(SuperialDataMap, TopLevelListIsKeptByTheMap) {
+    SD::SuperialDataMap map;
+    SuperialValue* first = map.Top();
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(first->Owner(), &map);
+    EXPECT_EQ(first->Name(), "(Unnamed)");
+    SuperialValue* second = SuperialValue::InsertAfter(first, SD::kSuperialSameType);
+    EXPECT_EQ(second->Owner(), &map);
+    SuperialValue::Remove(first);
+    EXPECT_EQ(map.Top(), second);
+    SuperialValue::Destroy(second);
+    EXPECT_EQ(map.Top(), nullptr);
+}
+
+}  // namespace

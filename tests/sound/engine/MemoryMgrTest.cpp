@@ -1,0 +1,293 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <map>
+#include <random>
+#include <vector>
+
+#include "sound/engine/memory/SxMemoryMgr.h"
+#include "sound/engine/memory/SxTlsfHeap.h"
+
+namespace {
+
+using namespace SX;
+
+class MemoryPools : public ::testing::Test {
+protected:
+    void SetUp() override {
+        SxMemoryMgrSettings settings;
+        settings.maxPools = 4;
+        ASSERT_EQ(MemoryMgr::Init(&settings), SX_Success);
+    }
+    void TearDown() override { MemoryMgr::Term(); }
+
+    static uint32_t Used(SxMemPoolId pool) {
+        SxPoolStats stats;
+        EXPECT_EQ(MemoryMgr::GetPoolStats(pool, stats), SX_Success);
+        return stats.usedBytes;
+    }
+    static uint32_t Reserved(SxMemPoolId pool) {
+        SxPoolMemInfo info;
+        MemoryMgr::GetPoolMemoryUsed(pool, info);
+        return info.reservedBytes;
+    }
+};
+
+TEST_F(MemoryPools, InitOnlyOnceAndNeedsSettings) {
+    SxMemoryMgrSettings settings{4};
+    EXPECT_EQ(MemoryMgr::Init(&settings), SX_Fail);
+    MemoryMgr::Term();
+    EXPECT_FALSE(MemoryMgr::IsInitialized());
+    EXPECT_EQ(MemoryMgr::Init(nullptr), SX_Fail);
+    EXPECT_EQ(MemoryMgr::Init(&settings), SX_Success);
+    EXPECT_EQ(MemoryMgr::GetMaxPools(), 4u);
+}
+
+TEST_F(MemoryPools, CreatePoolRefusesWhatItCannotUse) {
+    alignas(16) static char caller[64 * 1024];
+    struct Case {
+        const char* what;
+        void* memory;
+        uint32_t size, blockSize, attributes;
+        bool ok;
+    } cases[] = {
+        {"source 3", nullptr, 65536, 16, 3, false},
+        {"caller memory missing", nullptr, 65536, 16, SxMemPool_CallerMemory, false},
+        {"block size 0", nullptr, 65536, 0, SxMemPool_Heap, false},
+        {"heap smaller than its own overhead", nullptr, 1000, 64, SxMemPool_Heap, false},
+        {"fixed block cannot hold a link", nullptr, 1024, 4, SxMemPool_Heap | SxMemPool_FixedBlocks, false},
+        {"caller memory", caller, sizeof caller, 16, SxMemPool_CallerMemory, true},
+        {"C heap", nullptr, 65536, 16, SxMemPool_Heap, true},
+        {"virtual memory", nullptr, 65536, 16, SxMemPool_VirtualMemory, true},
+    };
+    for (const Case& c : cases) {
+        SxMemPoolId id = MemoryMgr::CreatePool(c.memory, c.size, c.blockSize, c.attributes);
+        EXPECT_EQ(id >= 0, c.ok) << c.what;
+        if (id >= 0) {
+            void* p = MemoryMgr::Malloc(id, 100);
+            EXPECT_NE(p, nullptr) << c.what;
+            std::memset(p, 0xAB, 100);
+            EXPECT_EQ(MemoryMgr::Free(id, p), SX_Success);
+            EXPECT_EQ(MemoryMgr::DestroyPool(id), SX_Success);
+        }
+    }
+    EXPECT_EQ(MemoryMgr::GetNumPools(), 0u);
+}
+
+TEST_F(MemoryPools, FixedPoolReservesWholeBlocksOnly) {
+    SxMemPoolId id = MemoryMgr::CreatePool(nullptr, 1000, 64, SxMemPool_Heap | SxMemPool_FixedBlocks);
+    ASSERT_GE(id, 0);
+    EXPECT_EQ(Reserved(id), 960u);
+    EXPECT_EQ(MemoryMgr::GetBlockSize(id), 64u);
+    EXPECT_EQ(MemoryMgr::GetPoolAttributes(id), uint32_t(SxMemPool_Heap | SxMemPool_FixedBlocks));
+}
+
+TEST_F(MemoryPools, TableFillsAndIdsAreChecked) {
+    std::vector<SxMemPoolId> ids;
+    for (int i = 0; i < 4; ++i) ids.push_back(MemoryMgr::CreatePool(nullptr, 65536, 16, SxMemPool_Heap));
+    EXPECT_EQ(ids, (std::vector<SxMemPoolId>{0, 1, 2, 3}));
+    EXPECT_EQ(MemoryMgr::CreatePool(nullptr, 65536, 16, SxMemPool_Heap), -1);
+    EXPECT_EQ(MemoryMgr::DestroyPool(1), SX_Success);
+    EXPECT_EQ(MemoryMgr::CheckPoolId(1), SX_InvalidID);
+    EXPECT_EQ(MemoryMgr::CreatePool(nullptr, 65536, 16, SxMemPool_Heap), 1);   // first free slot
+
+    for (SxMemPoolId bad : {-1, 4, 1000}) {
+        EXPECT_EQ(MemoryMgr::CheckPoolId(bad), SX_InvalidID);
+        EXPECT_EQ(MemoryMgr::DestroyPool(bad), SX_InvalidID);
+        EXPECT_EQ(MemoryMgr::Malloc(bad, 16), nullptr);
+        EXPECT_EQ(MemoryMgr::Free(bad, ids.data()), SX_InvalidID);
+        EXPECT_EQ(MemoryMgr::GetBlock(bad), nullptr);
+        EXPECT_EQ(MemoryMgr::ReleaseBlock(bad, ids.data()), SX_InvalidID);
+    }
+    SxPoolStats stats;
+    EXPECT_EQ(MemoryMgr::GetPoolStats(4, stats), SX_Fail);
+}
+
+TEST_F(MemoryPools, AccountingOfSmallAndEmptyRequests) {
+    SxMemPoolId id = MemoryMgr::CreatePool(nullptr, 65536, 16, SxMemPool_Heap);
+    EXPECT_EQ(Reserved(id), 65536u - SxTlsfHeap::Overhead());
+    EXPECT_EQ(MemoryMgr::Malloc(id, 0), nullptr);
+    EXPECT_EQ(Used(id), 0u);
+    EXPECT_EQ(MemoryMgr::Free(id, nullptr), SX_Success);
+    void* p = MemoryMgr::Malloc(id, 1);
+    EXPECT_EQ(Used(id), SxTlsfHeap::kMinBlockSize + SxTlsfHeap::kHeaderSize);
+    EXPECT_EQ(MemoryMgr::Free(id, p), SX_Success);
+    EXPECT_EQ(Used(id), 0u);
+    EXPECT_EQ(MemoryMgr::Malloc(id, SxTlsfHeap::kMaxRequest), nullptr);
+    EXPECT_EQ(MemoryMgr::Malloc(id, 65536), nullptr);   // more than the pool holds
+}
+
+TEST_F(MemoryPools, DoubleForeignAndInteriorFreesAreRefused) {
+    SxMemPoolId a = MemoryMgr::CreatePool(nullptr, 65536, 16, SxMemPool_Heap);
+    SxMemPoolId b = MemoryMgr::CreatePool(nullptr, 65536, 16, SxMemPool_Heap);
+    char* p = static_cast<char*>(MemoryMgr::Malloc(a, 200));
+    char* q = static_cast<char*>(MemoryMgr::Malloc(a, 200));
+    char* r = static_cast<char*>(MemoryMgr::Malloc(a, 200));
+    std::memset(q, 0, 200);
+    uint32_t used = Used(a);
+    int local = 0;
+    struct Case {
+        const char* what;
+        SxMemPoolId pool;
+        void* pointer;
+    } cases[] = {
+        {"other pool", b, p}, {"interior", a, p + 16}, {"misaligned", a, p + 1},
+        {"stack", a, &local}, {"zeroed data", a, q + 32},
+    };
+    for (const Case& c : cases) EXPECT_EQ(MemoryMgr::Free(c.pool, c.pointer), SX_Fail) << c.what;
+    EXPECT_EQ(Used(a), used);
+    EXPECT_EQ(MemoryMgr::Free(a, q), SX_Success);
+    EXPECT_EQ(MemoryMgr::Free(a, q), SX_Fail);          // still free
+    EXPECT_EQ(MemoryMgr::Free(a, p), SX_Success);       // merges with q
+    EXPECT_EQ(MemoryMgr::Free(a, q), SX_Fail);          // merged away
+    EXPECT_EQ(MemoryMgr::Free(a, r), SX_Success);
+    EXPECT_EQ(Used(a), 0u);
+}
+
+TEST_F(MemoryPools, PoolAlignmentAndMalignGiveAlignedBlocks) {
+    SxMemPoolId plain = MemoryMgr::CreatePool(nullptr, 1 << 20, 16, SxMemPool_Heap);
+    SxMemPoolId aligned = MemoryMgr::CreatePool(nullptr, 1 << 20, 16, SxMemPool_Heap, 256);
+    for (size_t size : {1u, 17u, 300u, 5000u}) {
+        void* p = MemoryMgr::Malloc(aligned, size);
+        EXPECT_EQ(reinterpret_cast<uintptr_t>(p) % 256, 0u) << size;
+        for (uint32_t a : {32u, 64u, 4096u}) {
+            void* q = MemoryMgr::Malign(plain, size, a);
+            EXPECT_EQ(reinterpret_cast<uintptr_t>(q) % a, 0u) << size << " " << a;
+            std::memset(q, 1, size);
+            EXPECT_EQ(MemoryMgr::Free(plain, q), SX_Success);
+        }
+        EXPECT_EQ(MemoryMgr::Free(aligned, p), SX_Success);
+    }
+    EXPECT_EQ(MemoryMgr::Malign(plain, 64, 48), nullptr);   // not a power of two
+    EXPECT_EQ(Used(plain), 0u);
+    EXPECT_EQ(Used(aligned), 0u);
+}
+
+TEST_F(MemoryPools, FixedBlocksExhaustReuseAndRefuseBadReleases) {
+    SxMemPoolId id = MemoryMgr::CreatePool(nullptr, 64 * 4, 64, SxMemPool_Heap | SxMemPool_FixedBlocks, 64);
+    ASSERT_GE(id, 0);
+    std::vector<char*> blocks;
+    while (void* b = MemoryMgr::GetBlock(id)) blocks.push_back(static_cast<char*>(b));
+    ASSERT_EQ(blocks.size(), 4u);
+    EXPECT_EQ(Used(id), 256u);
+    for (char* b : blocks) EXPECT_EQ(reinterpret_cast<uintptr_t>(b) % 64, 0u);
+    std::vector<char*> sorted = blocks;
+    std::sort(sorted.begin(), sorted.end());
+    EXPECT_EQ(sorted, blocks);   // handed out in address order
+    for (char* b : blocks) std::memset(b, 0xCD, 64);
+
+    EXPECT_EQ(MemoryMgr::Malloc(id, 16), nullptr);      // not a heap
+    EXPECT_EQ(MemoryMgr::ReleaseBlock(id, blocks[1] + 8), SX_Fail);
+    EXPECT_EQ(MemoryMgr::ReleaseBlock(id, blocks[3] + 64), SX_Fail);
+    EXPECT_EQ(MemoryMgr::ReleaseBlock(id, blocks[0] - 64), SX_Fail);
+    EXPECT_EQ(MemoryMgr::ReleaseBlock(id, blocks[1]), SX_Success);
+    EXPECT_EQ(MemoryMgr::ReleaseBlock(id, blocks[1]), SX_Fail);   // twice
+    EXPECT_EQ(MemoryMgr::ReleaseBlock(id, blocks[2]), SX_Success);
+    EXPECT_EQ(Used(id), 128u);
+    // Released blocks queue at the tail: first released, first reused.
+    EXPECT_EQ(MemoryMgr::GetBlock(id), blocks[1]);
+    EXPECT_EQ(MemoryMgr::GetBlock(id), blocks[2]);
+    EXPECT_EQ(MemoryMgr::GetBlock(id), nullptr);
+}
+
+// The heap against a shadow model of its live blocks.
+TEST(TlsfHeap, RandomTraceKeepsBlocksApartAlignedAndAccounted) {
+    constexpr size_t kSize = 4 << 20;
+    std::vector<char> memory(kSize + 16);
+    char* base = reinterpret_cast<char*>((reinterpret_cast<uintptr_t>(memory.data()) + 15) & ~uintptr_t(15));
+    SxTlsfHeap* heap = SxTlsfHeap::Create(base, kSize);
+    ASSERT_NE(heap, nullptr);
+    bool ok = false;
+    const SxTlsfHeap::Summary initial = heap->Inspect(&ok);
+    ASSERT_TRUE(ok);
+    ASSERT_EQ(initial.freeBlocks, 1u);
+
+    struct Live {
+        size_t size, cost;
+        uint8_t fill;
+    };
+    std::map<char*, Live> live;
+    size_t used = 0;
+    std::mt19937 rng(1234);
+    auto check = [&](char* p, const Live& l) {
+        for (size_t i = 0; i < l.size; i += 1 + l.size / 8) ASSERT_EQ(static_cast<uint8_t>(p[i]), l.fill);
+    };
+    for (int step = 0; step < 20000; ++step) {
+        bool allocate = live.empty() || rng() % 100 < 55;
+        if (allocate) {
+            size_t size = rng() % 10 == 0 ? 1 + rng() % 40000 : 1 + rng() % 600;
+            size_t align = size_t(1) << (rng() % 9);   // 1 .. 256
+            size_t cost = 0;
+            bool aligned = align > 16 && rng() % 2;
+            char* p = static_cast<char*>(aligned ? heap->Malign(size, align, &cost) : heap->Malloc(size, &cost));
+            if (!p) continue;
+            ASSERT_EQ(reinterpret_cast<uintptr_t>(p) % (aligned ? align : 16), 0u);
+            ASSERT_GE(cost, size + SxTlsfHeap::kHeaderSize);
+            auto next = live.lower_bound(p);
+            if (next != live.end()) {
+                ASSERT_LE(p + size, next->first) << "overlaps the next block";
+            }
+            if (next != live.begin()) {
+                auto prev = std::prev(next);
+                ASSERT_LE(prev->first + prev->second.size, p) << "overlaps the previous block";
+            }
+            ASSERT_TRUE(p >= base && p + size <= base + kSize);
+            Live l{size, cost, static_cast<uint8_t>(rng())};
+            std::memset(p, l.fill, size);
+            live[p] = l;
+            used += cost;
+        } else {
+            auto it = live.begin();
+            std::advance(it, rng() % live.size());
+            check(it->first, it->second);
+            size_t cost = 0;
+            ASSERT_TRUE(heap->Free(it->first, &cost));
+            ASSERT_EQ(cost, it->second.cost);
+            used -= cost;
+            live.erase(it);
+        }
+        if (step % 1000 == 0) {
+            SxTlsfHeap::Summary s = heap->Inspect(&ok);
+            ASSERT_TRUE(ok) << step;
+            ASSERT_EQ(s.usedBytes, used);
+            ASSERT_EQ(s.usedBlocks, live.size());
+        }
+    }
+    std::vector<char*> order;
+    for (auto& [p, l] : live) order.push_back(p);
+    std::shuffle(order.begin(), order.end(), rng);
+    for (char* p : order) {
+        check(p, live[p]);
+        ASSERT_TRUE(heap->Free(p, nullptr));
+    }
+    SxTlsfHeap::Summary end = heap->Inspect(&ok);
+    EXPECT_TRUE(ok);
+    EXPECT_EQ(end.freeBlocks, 1u);
+    EXPECT_EQ(end.largestFree, initial.largestFree);
+    EXPECT_EQ(end.usedBytes, 0u);
+}
+
+TEST(TlsfHeap, AlignedRequestsAtEveryPowerOfTwo) {
+    constexpr size_t kSize = 1 << 20;
+    std::vector<char> memory(kSize + 16);
+    char* base = reinterpret_cast<char*>((reinterpret_cast<uintptr_t>(memory.data()) + 15) & ~uintptr_t(15));
+    SxTlsfHeap* heap = SxTlsfHeap::Create(base, kSize);
+    std::vector<void*> blocks;
+    for (size_t a = 32; a <= 65536; a *= 2) {
+        for (size_t size : {size_t(1), size_t(16), a - 16, a + 16}) {
+            void* p = heap->Malign(size, a, nullptr);
+            ASSERT_NE(p, nullptr);
+            EXPECT_EQ(reinterpret_cast<uintptr_t>(p) % a, 0u);
+            blocks.push_back(p);
+        }
+    }
+    bool ok = false;
+    heap->Inspect(&ok);
+    EXPECT_TRUE(ok);
+    for (void* p : blocks) EXPECT_TRUE(heap->Free(p, nullptr));
+    EXPECT_EQ(heap->Inspect(&ok).freeBlocks, 1u);
+    EXPECT_TRUE(ok);
+}
+
+}  // namespace
