@@ -3,8 +3,19 @@
 #include <algorithm>
 #include <atomic>
 
+#include "platform/os/Clock.h"
+#include "sound/engine/SxRegistryMessages.h"
 #include "sound/engine/audio/CSxAudioMgr.h"
+#include "sound/engine/curves/SxCurveTable.h"
+#include "sound/engine/index/CSxObjectIndex.h"
 #include "sound/engine/lower/CSxLEngine.h"
+#include "sound/engine/memory/SxMemoryMgr.h"
+#include "sound/engine/registry/CSxRegistryMgr.h"
+#include "sound/engine/transitions/CSxTransitionMgr.h"
+
+namespace SX {
+float g_fTicksPerMs = 0.0f;
+}  // namespace SX
 
 namespace SX::SoundEngine {
 
@@ -12,6 +23,7 @@ namespace {
 SxInitSettings g_initSettings;
 SxPlatformInitSettings g_platformSettings;
 bool g_initialized = false;
+bool g_curvesBuilt = false;
 std::atomic<uint32_t> g_playingIDCounter{0};
 constexpr SxUniqueID kStateNone = 0x2CA33BDBu;  // the ID of the state name "none"
 
@@ -29,12 +41,45 @@ SXRESULT QueueGameObject(uint16_t type, SxGameObjectID gameObject) {
     return g_pAudioMgr->Enqueue(record, sizeof record);
 }
 
+// Creates the manager when its global is still null and initialises it.
+template <typename Manager, typename InitFn>
+SXRESULT CreateManager(Manager*& global, InitFn init) {
+    if (global) return SX_Success;
+    global = SxNew<Manager>(g_DefaultPoolId);
+    if (!global) return SX_InsufficientMemory;
+    return init(*global);
+}
+
+template <typename Manager>
+void DestroyManager(Manager*& global) {
+    SxDelete(g_DefaultPoolId, global);
+    global = nullptr;
+}
+
+SXRESULT CreateManagers() {
+    g_fTicksPerMs = static_cast<float>(platform::CounterFrequency()) / 1000.0f;
+    SXRESULT result = CreateManager(g_pObjectIndex, [](CSxObjectIndex& index) {
+        index.Init();
+        return SX_Success;
+    });
+    if (result == SX_Success && !g_curvesBuilt) {
+        result = SxCurveTable::BuildAll(333, 333, 255);
+        g_curvesBuilt = result == SX_Success;
+    }
+    if (result == SX_Success) result = CreateManager(g_pRegistryMgr, [](CSxRegistryMgr& m) { return m.Init(); });
+    if (result == SX_Success)
+        result = CreateManager(g_pTransitionMgr,
+                               [](CSxTransitionMgr& m) { return m.Init(g_initSettings.maxNumTransitions); });
+    return result;
+}
+
 SXRESULT CreateAudioManager() {
     SXRESULT result = CSxLEngine::Init(g_platformSettings);
     if (result != SX_Success) return result;
     if (g_pAudioMgr) return SX_Success;
-    g_pAudioMgr = new (std::nothrow) CSxAudioMgr;
+    g_pAudioMgr = SxNew<CSxAudioMgr>(g_DefaultPoolId);
     if (!g_pAudioMgr) return SX_InsufficientMemory;
+    InstallRegistryHandlers(*g_pAudioMgr);
     g_pAudioMgr->SetHandler(SxMsg_SetPanningRule, [](const SxQueuedMsgHeader& record) {
         CSxLEngine::SetPanningRule(reinterpret_cast<const SxMsgSetPanningRule&>(record).rule);
     });
@@ -51,6 +96,7 @@ void GetDefaultPlatformInitSettings(SxPlatformInitSettings& settings) {
 }
 
 SXRESULT Init(SxInitSettings* settings, SxPlatformInitSettings* platformSettings) {
+    if (!MemoryMgr::IsInitialized()) return SX_MemoryMgrNotInitialized;
     // A running engine keeps its settings: refuse before touching them.
     if (g_initialized) return SX_Fail;
     g_initSettings = settings ? *settings : SxInitSettings();
@@ -61,13 +107,20 @@ SXRESULT Init(SxInitSettings* settings, SxPlatformInitSettings* platformSettings
     if (g_platformSettings.numRefillsInVoice < 2) g_platformSettings.numRefillsInVoice = 4;
     if (platformSettings) *platformSettings = g_platformSettings;
 
-    const SXRESULT result = CreateAudioManager();
+    if (g_DefaultPoolId == SxInvalidPoolId) {
+        const uint32_t size = g_initSettings.defaultPoolSize > 64 ? g_initSettings.defaultPoolSize : 0x1000000;
+        g_DefaultPoolId = MemoryMgr::CreatePool(nullptr, size, 64, SxMemPool_Heap, 0);
+        if (g_DefaultPoolId == SxInvalidPoolId) return SX_InsufficientMemory;
+    }
+    SXRESULT result = CreateManagers();
     if (result == SX_Success) {
         if (settings) *settings = g_initSettings;
-        g_initialized = true;
-    } else {
-        Term();
+        result = CreateAudioManager();
     }
+    if (result == SX_Success)
+        g_initialized = true;
+    else
+        Term();
     return result;
 }
 
@@ -76,12 +129,21 @@ void Term() {
     CSxLEngine::Stop();
     SxBehavioralExtensions::Call(true);
     SxBehavioralExtensions::Clear();
+    CSxLEngine::Term();
     if (g_pAudioMgr) {
         g_pAudioMgr->Term();
-        delete g_pAudioMgr;
-        g_pAudioMgr = nullptr;
+        DestroyManager(g_pAudioMgr);
     }
-    CSxLEngine::Term();
+    if (g_pObjectIndex) g_pObjectIndex->Term();
+    if (g_pTransitionMgr) g_pTransitionMgr->Term();
+    DestroyManager(g_pTransitionMgr);
+    if (g_pRegistryMgr) g_pRegistryMgr->Term();
+    DestroyManager(g_pRegistryMgr);
+    if (g_curvesBuilt) SxCurveTable::FreeAll();
+    g_curvesBuilt = false;
+    DestroyManager(g_pObjectIndex);
+    if (g_DefaultPoolId != SxInvalidPoolId) MemoryMgr::DestroyPool(g_DefaultPoolId);
+    g_DefaultPoolId = SxInvalidPoolId;
     g_initialized = false;
 }
 

@@ -8,6 +8,11 @@
 #include "sound/engine/SxTypes.h"
 #include "sound/engine/audio/SxQueuedMsg.h"
 
+namespace SX {
+// Performance-counter ticks per millisecond, set by Init.
+extern float g_fTicksPerMs;
+}  // namespace SX
+
 namespace SX::SoundEngine {
 
 void GetDefaultInitSettings(SxInitSettings& settings);

@@ -10,6 +10,7 @@
 #include "platform/audio/AudioTestControl.h"
 #include "sound/engine/SxSoundEngine.h"
 #include "sound/engine/audio/CSxAudioMgr.h"
+#include "sound/engine/memory/SxMemoryMgr.h"
 
 namespace {
 
@@ -35,6 +36,9 @@ void PostBatch() {
 
 void BM_PostMixedRecords(benchmark::State& state) {
     platform::audio::control::SetOpenFails(true);
+    SX::SxMemoryMgrSettings memory;
+    memory.maxPools = 8;
+    SX::MemoryMgr::Init(&memory);
     SX::g_EventHooks.findEventAndAddRef = [](SX::SxUniqueID) -> SX::ISxPostedEvent* { return &g_event; };
     if (SX::SoundEngine::Init(nullptr, nullptr) != SX::SX_Success) {
         state.SkipWithError("engine did not start");
@@ -49,6 +53,7 @@ void BM_PostMixedRecords(benchmark::State& state) {
         benchmark::Counter(static_cast<double>(allocations) / (static_cast<double>(state.iterations()) * 1000));
     state.counters["chunks"] = SX::g_pAudioMgr->ChunkCount();
     SX::SoundEngine::Term();
+    SX::MemoryMgr::Term();
     SX::g_EventHooks = SX::SxEventHooks();
     platform::audio::control::Reset();
 }

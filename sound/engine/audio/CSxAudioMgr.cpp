@@ -7,6 +7,9 @@
 #include "platform/os/Random.h"
 #include "sound/engine/SxBehavioralExtensions.h"
 #include "sound/engine/lower/CSxLEngine.h"
+#include "sound/engine/memory/SxMemoryMgr.h"
+#include "sound/engine/transitions/CSxTransitionMgr.h"
+#include "sound/engine/transitions/SxTimingSettings.h"
 
 namespace SX {
 
@@ -29,21 +32,20 @@ CSxAudioMgr::~CSxAudioMgr() { Term(); }
 SXRESULT CSxAudioMgr::Init(const SxInitSettings& settings) {
     m_batchesQueued = 0;
     m_batchesApplied = 0;
-    m_frame = 0;
+    g_uSxAudioFrameCounter = 0;
     m_lookAhead = settings.continuousPlaybackLookAhead;
-    return m_ring.Init(settings.commandQueueSize / SxChunkRing::kChunkSize);
+    return m_ring.Init(settings.commandQueueSize / SxChunkRing::kChunkSize, g_DefaultPoolId);
 }
+
+uint32_t CSxAudioMgr::FrameCounter() const { return g_uSxAudioFrameCounter; }
 
 SXRESULT CSxAudioMgr::Start(const SxThreadProperties& properties) {
     m_spaceAvailable.Reset();
     m_stop = false;
-    platform::ThreadOptions options;
-    options.name = "SX::EventManager";
-    options.priority = properties.priority > 0 ? platform::ThreadPriority::AboveNormal : platform::ThreadPriority::Normal;
-    options.affinityMask = properties.affinityMask;
-    options.stackSize = properties.stackSize;
     m_threadRunning = true;
-    if (!m_thread.Start([this] { ThreadMain(); }, options).started) {
+    SxThread::Create([](void* self) { static_cast<CSxAudioMgr*>(self)->ThreadMain(); }, this, properties, m_thread,
+                     "SX::EventManager");
+    if (!m_thread) {
         m_threadRunning = false;
         return SX_Fail;
     }
@@ -51,10 +53,11 @@ SXRESULT CSxAudioMgr::Start(const SxThreadProperties& properties) {
 }
 
 void CSxAudioMgr::StopThread() {
-    if (!m_thread.Joinable()) return;
+    if (!m_thread) return;
     m_stop = true;
     m_wake.Set();
-    m_thread.Join();
+    m_thread->Join();
+    m_thread.reset();
     m_threadRunning = false;
 }
 
@@ -75,7 +78,7 @@ void CSxAudioMgr::Term() {
     ClearPendingActions();
     while (m_freeNodes) {
         Node* next = m_freeNodes->next;
-        delete m_freeNodes;
+        MemoryMgr::Free(g_DefaultPoolId, m_freeNodes);
         m_freeNodes = next;
     }
 }
@@ -171,7 +174,7 @@ void CSxAudioMgr::ApplyPostEvent(const SxMsgPostEvent& record) {
         ISxEventAction* action = event->Action(i);
         const bool scopedToObject = action->ActionType() & 1;
         if (scopedToObject && !registered) continue;
-        auto* pending = new (std::nothrow) SxPendingAction;
+        auto* pending = SxNew<SxPendingAction>(g_DefaultPoolId);
         if (!pending) continue;
         pending->action = action;
         pending->playingID = record.playingID;
@@ -221,12 +224,12 @@ void CSxAudioMgr::Perform() {
         ProcessPendingList();
         if (buffers == 0) break;
         SxBehavioralExtensions::Call(false);
-        if (g_FrameHooks.processTransitions) g_FrameHooks.processTransitions(m_frame + 1);
-        if (g_FrameHooks.processPaths) g_FrameHooks.processPaths(m_frame + 1);
+        if (g_pTransitionMgr) g_pTransitionMgr->ProcessTransitionsList(g_uSxAudioFrameCounter + 1);
+        if (g_FrameHooks.processPaths) g_FrameHooks.processPaths(g_uSxAudioFrameCounter + 1);
         if (g_FrameHooks.processLimiters) g_FrameHooks.processLimiters();
         CSxLEngine::Perform();
         if (g_FrameHooks.processCommands) g_FrameHooks.processCommands();
-        ++m_frame;
+        ++g_uSxAudioFrameCounter;
         --buffers;
     }
     if (g_FrameHooks.renderMotion) g_FrameHooks.renderMotion();
@@ -239,7 +242,7 @@ CSxAudioMgr::Node* CSxAudioMgr::NewNode(SxPendingAction* pending) {
     if (node)
         m_freeNodes = node->next;
     else
-        node = new (std::nothrow) Node;
+        node = static_cast<Node*>(MemoryMgr::Malloc(g_DefaultPoolId, sizeof(Node)));
     if (node) *node = Node{nullptr, pending};
     return node;
 }
@@ -254,7 +257,7 @@ void CSxAudioMgr::EnqueueOrExecuteAction(SxPendingAction* pending) {
     pending->action->AddRef();
     const uint32_t delay = pending->action->DelaySamples();
     uint32_t frames = delay >> 10;
-    pending->launchFrame = m_frame;
+    pending->launchFrame = g_uSxAudioFrameCounter;
     pending->sampleOffset = delay & 1023;
     if (delay <= 1023) return ExecuteNow(pending);
     if (pending->action->ActionType() == SxActionType_PlayAndContinue) {
@@ -294,11 +297,11 @@ void CSxAudioMgr::ExecuteNow(SxPendingAction* pending) {
 void CSxAudioMgr::Drop(SxPendingAction* pending) {
     RemovePendingCount(pending->playingID);
     pending->action->Release();
-    delete pending;
+    SxDelete(g_DefaultPoolId, pending);
 }
 
 void CSxAudioMgr::ProcessPendingList() {
-    while (m_pending && m_pending->action->launchFrame <= m_frame) {
+    while (m_pending && m_pending->action->launchFrame <= g_uSxAudioFrameCounter) {
         Node* node = m_pending;
         m_pending = node->next;
         SxPendingAction* pending = node->action;
@@ -341,7 +344,7 @@ void CSxAudioMgr::PausePending(SxPlayingID playingID, SxGameObjectID gameObject)
         *link = node->next;
         SxPendingAction* pending = node->action;
         FreeNode(node);
-        pending->pausedFrame = m_frame;
+        pending->pausedFrame = g_uSxAudioFrameCounter;
         pending->pauseCount = 0;
         if (!AppendPaused(pending)) Drop(pending);
     }
@@ -362,7 +365,7 @@ void CSxAudioMgr::ResumePending(SxPlayingID playingID, SxGameObjectID gameObject
         }
         *link = node->next;
         FreeNode(node);
-        pending->launchFrame += m_frame - pending->pausedFrame;
+        pending->launchFrame += g_uSxAudioFrameCounter - pending->pausedFrame;
         if (!InsertByLaunchFrame(pending)) Drop(pending);
     }
 }

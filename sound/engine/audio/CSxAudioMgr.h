@@ -11,15 +11,16 @@
 #include "sound/engine/audio/SxChunkRing.h"
 #include "sound/engine/audio/SxPostedEvent.h"
 #include "sound/engine/audio/SxQueuedMsg.h"
+#include "sound/engine/thread/SxThread.h"
 
 namespace SX {
 
 using SxMsgHandler = void (*)(const SxQueuedMsgHeader& record);
 
-// The frame's steps that belong to the managers and renderers above the lower engine, in the
-// order the frame runs them; an empty entry is skipped.
+// The frame's steps that belong to the path manager, the upper renderer and the motion devices,
+// in the order the frame runs them (around the transition manager and the lower engine); an
+// empty entry is skipped.
 struct SxFrameHooks {
-    void (*processTransitions)(uint32_t frame) = nullptr;
     void (*processPaths)(uint32_t frame) = nullptr;
     void (*processLimiters)() = nullptr;
     void (*processCommands)() = nullptr;
@@ -66,7 +67,7 @@ public:
     void ResumePending(SxPlayingID playingID, SxGameObjectID gameObject, bool master);
     void ClearPendingActions();
 
-    uint32_t FrameCounter() const { return m_frame; }
+    uint32_t FrameCounter() const;
     uint32_t PendingCount() const;
     uint32_t PausedCount() const;
     uint32_t ChunkCount();
@@ -107,10 +108,9 @@ private:
     Node* m_pending = nullptr;
     Node* m_paused = nullptr;
     Node* m_freeNodes = nullptr;
-    uint32_t m_frame = 0;
     uint32_t m_processedMessages = 0;
 
-    platform::Thread m_thread;
+    SxThreadHandle m_thread;
     std::atomic<bool> m_stop{false};
     std::atomic<bool> m_threadRunning{false};
     std::atomic<std::thread::id> m_threadId{};

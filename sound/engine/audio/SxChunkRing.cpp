@@ -1,12 +1,14 @@
 #include "sound/engine/audio/SxChunkRing.h"
 
-#include <cstdlib>
 #include <cstring>
+
+#include "sound/engine/memory/SxMemoryMgr.h"
 
 namespace SX {
 
-SXRESULT SxChunkRing::Init(uint32_t maxChunks) {
+SXRESULT SxChunkRing::Init(uint32_t maxChunks, SxMemPoolId pool) {
     Term();
+    m_pool = pool;
     m_maxChunks = maxChunks < 2 ? 2 : maxChunks;
     for (uint32_t i = 0; i < 2; ++i)
         if (!InsertChunk(i)) {
@@ -17,8 +19,8 @@ SXRESULT SxChunkRing::Init(uint32_t maxChunks) {
 }
 
 void SxChunkRing::Term() {
-    for (uint32_t i = 0; i < m_count; ++i) std::free(m_entries[i].chunk);
-    std::free(m_entries);
+    for (uint32_t i = 0; i < m_count; ++i) MemoryMgr::Free(m_pool, m_entries[i].chunk);
+    MemoryMgr::Free(m_pool, m_entries);
     m_entries = nullptr;
     m_count = m_capacity = m_maxChunks = 0;
     m_read = m_readOffset = m_write = m_writeFill = 0;
@@ -28,12 +30,14 @@ void SxChunkRing::Term() {
 bool SxChunkRing::InsertChunk(uint32_t at) {
     if (m_count == m_capacity) {
         const uint32_t capacity = m_capacity ? m_capacity * 2 : 4;
-        auto* entries = static_cast<Entry*>(std::realloc(m_entries, sizeof(Entry) * capacity));
+        auto* entries = static_cast<Entry*>(MemoryMgr::Malloc(m_pool, sizeof(Entry) * capacity));
         if (!entries) return false;
+        if (m_count) std::memcpy(entries, m_entries, sizeof(Entry) * m_count);
+        MemoryMgr::Free(m_pool, m_entries);
         m_entries = entries;
         m_capacity = capacity;
     }
-    auto* chunk = static_cast<uint8_t*>(std::malloc(kChunkSize));
+    auto* chunk = static_cast<uint8_t*>(MemoryMgr::Malloc(m_pool, kChunkSize));
     if (!chunk) return false;
     std::memmove(m_entries + at + 1, m_entries + at, sizeof(Entry) * (m_count - at));
     m_entries[at] = Entry{chunk, 0};

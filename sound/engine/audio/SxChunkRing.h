@@ -19,8 +19,9 @@ public:
     SxChunkRing(const SxChunkRing&) = delete;
     SxChunkRing& operator=(const SxChunkRing&) = delete;
 
-    // Two chunks now; at most maxChunks (never less than 2). SX_InsufficientMemory on failure.
-    SXRESULT Init(uint32_t maxChunks);
+    // Two chunks now, from the pool; at most maxChunks (never less than 2).
+    // SX_InsufficientMemory on failure.
+    SXRESULT Init(uint32_t maxChunks, SxMemPoolId pool);
     void Term();
 
     // Copies size bytes and takes AlignedSize(size) of the chunk. SX_InsufficientMemory when
@@ -43,6 +44,7 @@ private:
     };
     bool InsertChunk(uint32_t at);
 
+    SxMemPoolId m_pool = SxInvalidPoolId;
     Entry* m_entries = nullptr;
     uint32_t m_count = 0;
     uint32_t m_capacity = 0;

@@ -3,12 +3,15 @@
 #include <xmmintrin.h>
 
 #include <cstring>
-#include <new>
 
+#include "sound/engine/memory/SxMemoryMgr.h"
 #include "sound/engine/output/CSxSinkDevice.h"
 #include "sound/engine/output/CSxSinkDummy.h"
+#include "sound/engine/transitions/SxTimingSettings.h"
 
 namespace SX {
+
+SxMemPoolId g_LEngineDefaultPoolId = SxInvalidPoolId;
 
 SxPlatformInitSettings CSxLEngine::s_settings;
 uint32_t CSxLEngine::s_sampleRate = 48000;
@@ -24,35 +27,47 @@ void CSxLEngine::GetDefaultPlatformInitSettings(SxPlatformInitSettings& settings
     settings = SxPlatformInitSettings();
 }
 
-CSxSink* CSxLEngine::CreateDeviceSink() { return CSxSinkDevice::Create(s_settings, s_sampleRate, s_waitTimeMs).release(); }
+CSxSink* CSxLEngine::CreateDeviceSink() {
+    return CSxSinkDevice::Create(s_settings, s_sampleRate, s_waitTimeMs, g_LEngineDefaultPoolId);
+}
 
-CSxSink* CSxLEngine::CreateDummySink() { return new (std::nothrow) CSxSinkDummy(s_sampleRate, s_waitTimeMs); }
+CSxSink* CSxLEngine::CreateDummySink() {
+    return SxNew<CSxSinkDummy>(g_LEngineDefaultPoolId, s_sampleRate, s_waitTimeMs);
+}
 
 void CSxLEngine::DestroySink(CSxSink* sink) {
     if (!sink) return;
     sink->Term();
-    delete sink;
+    SxDelete(g_LEngineDefaultPoolId, sink);
 }
 
 bool CSxLEngine::UsingDeviceSink() { return dynamic_cast<CSxSinkDevice*>(s_sink) != nullptr; }
 
 SXRESULT CSxLEngine::Init(const SxPlatformInitSettings& settings) {
     s_panningRule = 0;
+    if (!MemoryMgr::IsInitialized()) return SX_Fail;
     s_settings = settings;
     s_sampleRate = settings.sampleRateMode == 1 ? 24000 : 48000;
-    s_waitTimeMs = static_cast<uint32_t>(1.024e6 / s_sampleRate * 0.5);
+    SxTimingSettings::SetSampleRate(s_sampleRate);
+    s_waitTimeMs = SxTimingSettings::halfFrameMs;
     s_retryCountdown = 0;
+    if (g_LEngineDefaultPoolId == SxInvalidPoolId) {
+        const uint32_t size = settings.lowerEnginePoolSize > 64 ? settings.lowerEnginePoolSize : 0x1000000;
+        g_LEngineDefaultPoolId = MemoryMgr::CreatePool(nullptr, size, 64, SxMemPool_Heap, 16);
+        if (g_LEngineDefaultPoolId == SxInvalidPoolId) return SX_InsufficientMemory;
+    }
     if (!s_sink) {
         s_sink = CreateDeviceSink();
         if (!s_sink) s_sink = CreateDummySink();
         if (!s_sink) return SX_Fail;
     }
     s_channelMask = s_sink->ChannelMask();
-    const SXRESULT result = s_master.Init(s_channelMask);
+    const SXRESULT result = s_master.Init(s_channelMask, g_LEngineDefaultPoolId);
     if (result != SX_Success) return result;
-    const uint32_t samples = SxChannelCount(s_channelMask) * SxFrameLength;
-    s_output.data = new (std::nothrow) float[samples]();
+    const uint32_t bytes = SxChannelCount(s_channelMask) * SxFrameLength * sizeof(float);
+    s_output.data = static_cast<float*>(MemoryMgr::Malign(g_LEngineDefaultPoolId, bytes, 16));
     if (!s_output.data) return SX_InsufficientMemory;
+    std::memset(s_output.data, 0, bytes);
     s_output.channelMask = s_channelMask;
     s_output.state = SX_DataNeeded;
     s_output.maxFrames = SxFrameLength;
@@ -63,12 +78,14 @@ SXRESULT CSxLEngine::Init(const SxPlatformInitSettings& settings) {
 void CSxLEngine::Stop() { s_master.Term(); }
 
 void CSxLEngine::Term() {
-    delete[] s_output.data;
+    if (s_output.data) MemoryMgr::Free(g_LEngineDefaultPoolId, s_output.data);
     s_output.Clear();
     s_master.Term();
     DestroySink(s_sink);
     s_sink = nullptr;
     s_retryCountdown = 0;
+    if (g_LEngineDefaultPoolId != SxInvalidPoolId) MemoryMgr::DestroyPool(g_LEngineDefaultPoolId);
+    g_LEngineDefaultPoolId = SxInvalidPoolId;
 }
 
 void CSxLEngine::StartOutput() {

@@ -5,10 +5,14 @@
 #include <cstdint>
 
 #include "sound/engine/SxInitSettings.h"
+#include "sound/engine/SxTypes.h"
 #include "sound/engine/lower/CSxMasterMixNode.h"
 #include "sound/engine/output/CSxSink.h"
 
 namespace SX {
+
+// The pool every record of the lower engine comes from; -1 while the lower engine is down.
+extern SxMemPoolId g_LEngineDefaultPoolId;
 
 class CSxLEngine {
 public:
@@ -16,7 +20,8 @@ public:
     static constexpr uint32_t kSinkRetries = 10;
 
     static void GetDefaultPlatformInitSettings(SxPlatformInitSettings& settings);
-    // Rate from the settings, sink (the device, else the silent one), master node and buffer.
+    // Rate from the settings, its memory pool, sink (the device, else the silent one), master
+    // node and output buffer. SX_Fail without the memory manager or any sink.
     static SXRESULT Init(const SxPlatformInitSettings& settings);
     static void Stop();
     static void Term();

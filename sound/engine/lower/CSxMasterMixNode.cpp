@@ -2,19 +2,21 @@
 
 #include <algorithm>
 #include <cstring>
-#include <new>
+#include "sound/engine/memory/SxMemoryMgr.h"
 
 #include "sound/engine/lower/SxDecibels.h"
 #include "sound/engine/lower/SxMixKernels.h"
 
 namespace SX {
 
-SXRESULT CSxMasterMixNode::Init(uint32_t channelMask) {
+SXRESULT CSxMasterMixNode::Init(uint32_t channelMask, SxMemPoolId pool) {
     if (channelMask != SxChannelMaskStereo && channelMask != SxChannelMask51) return SX_UnsupportedChannelConfig;
-    const uint32_t samples = SxChannelCount(channelMask) * SxFrameLength;
-    m_data.reset(new (std::nothrow) float[samples]());
-    if (!m_data) return SX_InsufficientMemory;
-    m_buffer.data = m_data.get();
+    Term();
+    const uint32_t bytes = SxChannelCount(channelMask) * SxFrameLength * sizeof(float);
+    m_buffer.data = static_cast<float*>(MemoryMgr::Malign(pool, bytes, 16));
+    if (!m_buffer.data) return SX_InsufficientMemory;
+    m_pool = pool;
+    std::memset(m_buffer.data, 0, bytes);
     m_buffer.channelMask = channelMask;
     m_buffer.maxFrames = SxFrameLength;
     m_buffer.validFrames = 0;
@@ -26,7 +28,7 @@ SXRESULT CSxMasterMixNode::Init(uint32_t channelMask) {
 }
 
 void CSxMasterMixNode::Term() {
-    m_data.reset();
+    if (m_buffer.data) MemoryMgr::Free(m_pool, m_buffer.data);
     m_buffer.Clear();
     for (Slot& slot : m_slots) slot = Slot();
 }
@@ -34,7 +36,7 @@ void CSxMasterMixNode::Term() {
 void CSxMasterMixNode::ResetFrame() {
     m_state = m_result == SX_NoMoreData ? kIdle : kActive;
     m_result = SX_NoMoreData;
-    if (m_data) std::memset(m_data.get(), 0, sizeof(float) * m_buffer.Channels() * SxFrameLength);
+    if (m_buffer.data) std::memset(m_buffer.data, 0, sizeof(float) * m_buffer.Channels() * SxFrameLength);
 }
 
 SXRESULT CSxMasterMixNode::MixBuffer(const SxAudioBuffer& busBuffer, const float* previous, const float* current) {

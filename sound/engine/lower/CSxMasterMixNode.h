@@ -3,7 +3,6 @@
 // sum, the master volume and LFE level are applied, and the result is written interleaved into
 // the output buffer for the sink.
 #include <cstdint>
-#include <memory>
 
 #include "sound/engine/lower/SxAudioBuffer.h"
 
@@ -24,7 +23,7 @@ public:
 
     // SX_InsufficientMemory when the mix buffer cannot be had; SX_UnsupportedChannelConfig for
     // a mask other than stereo or 5.1.
-    SXRESULT Init(uint32_t channelMask);
+    SXRESULT Init(uint32_t channelMask, SxMemPoolId pool);
     void Term();
 
     void ResetFrame();
@@ -55,7 +54,7 @@ private:
     float m_lfe = 1.0f, m_previousLfe = 1.0f;
     float m_volumeDb = 0.0f, m_lfeDb = 0.0f;
     SxAudioBuffer m_buffer;
-    std::unique_ptr<float[]> m_data;
+    SxMemPoolId m_pool = SxInvalidPoolId;
     uint32_t m_result = SX_NoMoreData;
     Slot m_slots[kEffectSlots];
     uint8_t m_bypassAll = 0;

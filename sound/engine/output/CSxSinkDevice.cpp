@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "sound/engine/lower/SxMixKernels.h"
+#include "sound/engine/memory/SxMemoryMgr.h"
 
 namespace SX {
 
@@ -41,15 +42,16 @@ bool CSxSinkDevice::CheckFormat(uint32_t channelMask) {
     return m_device->CreateBuffer(Format(channelMask), size) != nullptr;
 }
 
-std::unique_ptr<CSxSinkDevice> CSxSinkDevice::Create(const SxPlatformInitSettings& settings, uint32_t sampleRate,
-                                                     uint32_t waitTimeMs) {
+CSxSinkDevice* CSxSinkDevice::Create(const SxPlatformInitSettings& settings, uint32_t sampleRate,
+                                     uint32_t waitTimeMs, SxMemPoolId pool) {
     auto device = platform::audio::OutputDevice::Open();
     if (!device) return nullptr;
     uint32_t mask = settings.channelMask ? settings.channelMask : MaskFromSpeakerConfig(*device);
     if (mask != SxChannelMaskStereo && mask != SxChannelMask51) mask = SxChannelMaskStereo;
     const uint32_t refills = settings.numRefillsInVoice < 2 ? 4 : settings.numRefillsInVoice;
-    std::unique_ptr<CSxSinkDevice> sink(
-        new CSxSinkDevice(std::move(device), mask, sampleRate, refills, settings.globalFocus != 0, waitTimeMs));
+    auto* sink = SxNew<CSxSinkDevice>(pool, std::move(device), mask, sampleRate, refills, settings.globalFocus != 0,
+                                      waitTimeMs);
+    if (!sink) return nullptr;
     // A device that refuses 6 channels runs in stereo; one that refuses stereo fails in Init.
     if (mask == SxChannelMask51 && !sink->CheckFormat(SxChannelMask51)) sink->m_channelMask = SxChannelMaskStereo;
     sink->m_initialised = true;

@@ -12,9 +12,11 @@ namespace SX {
 class CSxSinkDevice : public CSxSink {
 public:
     // Opens the device and settles the channel mask (stereo or 5.1); null when the device
-    // cannot be opened or takes no 5.1 and no stereo buffer.
-    static std::unique_ptr<CSxSinkDevice> Create(const SxPlatformInitSettings& settings, uint32_t sampleRate,
-                                                 uint32_t waitTimeMs);
+    // cannot be opened or the pool has no room. The sink lives in the pool (SxDelete).
+    static CSxSinkDevice* Create(const SxPlatformInitSettings& settings, uint32_t sampleRate, uint32_t waitTimeMs,
+                                 SxMemPoolId pool);
+    CSxSinkDevice(std::unique_ptr<platform::audio::OutputDevice> device, uint32_t channelMask, uint32_t sampleRate,
+                  uint32_t refillBuffers, bool globalFocus, uint32_t waitTimeMs);
     ~CSxSinkDevice() override;
 
     SXRESULT Init() override;
@@ -37,8 +39,6 @@ public:
     uint32_t BufferSize() const { return m_bufferSize; }
 
 private:
-    CSxSinkDevice(std::unique_ptr<platform::audio::OutputDevice> device, uint32_t channelMask, uint32_t sampleRate,
-                  uint32_t refillBuffers, bool globalFocus, uint32_t waitTimeMs);
     platform::audio::PcmFormat Format(uint32_t channelMask) const;
     bool CheckFormat(uint32_t channelMask);
     SXRESULT Advance(uint32_t bytes);

@@ -8,6 +8,7 @@
 #include "sound/engine/SxBehavioralExtensions.h"
 #include "sound/engine/audio/CSxAudioMgr.h"
 #include "sound/engine/lower/CSxLEngine.h"
+#include "SxTestMemory.h"
 
 using namespace SX;
 namespace control = platform::audio::control;
@@ -31,7 +32,6 @@ protected:
         control::SetOpenFails(true);
         ASSERT_EQ(CSxLEngine::Init(SxPlatformInitSettings()), SX_Success);
         ASSERT_EQ(mgr.Init(SxInitSettings()), SX_Success);
-        g_FrameHooks.processTransitions = [](uint32_t f) { g_calls.push_back("transitions " + std::to_string(f)); };
         g_FrameHooks.processPaths = [](uint32_t f) { g_calls.push_back("paths " + std::to_string(f)); };
         g_FrameHooks.processLimiters = [] { g_calls.push_back("limiters"); };
         g_FrameHooks.processCommands = [] { g_calls.push_back("commands"); };
@@ -50,6 +50,7 @@ protected:
         ASSERT_EQ(mgr.Enqueue(record.header, sizeof record), SX_Success);
         mgr.RenderAudio();
     }
+    sxtest::TestMemory memory;
     platform::ManualClock clock;
     platform::ScopedClock scoped{clock};
     CSxAudioMgr mgr;
@@ -62,8 +63,8 @@ TEST_F(AudioFrameTest, EachBufferRunsTheFrameInItsFixedOrder) {
     clock.Advance(0.043);  // two buffers due at 48000 Hz
     mgr.Perform();
     const std::vector<std::string> expected = {
-        "message", "ext2", "ext1", "transitions 1", "paths 1", "limiters", "commands",
-        "ext2", "ext1", "transitions 2", "paths 2", "limiters", "commands", "motion"};
+        "message", "ext2", "ext1", "paths 1", "limiters", "commands",
+        "ext2", "ext1", "paths 2", "limiters", "commands", "motion"};
     EXPECT_EQ(g_calls, expected);
     EXPECT_EQ(mgr.FrameCounter(), 2u);
 }

@@ -7,6 +7,7 @@
 #include "platform/audio/AudioTestControl.h"
 #include "platform/os/Clock.h"
 #include "sound/engine/lower/CSxLEngine.h"
+#include "SxTestMemory.h"
 
 using namespace SX;
 namespace control = platform::audio::control;
@@ -51,6 +52,7 @@ protected:
         std::memcpy(samples.data(), bytes.data(), samples.size() * 2);
         return samples;
     }
+    sxtest::TestMemory memory;
     platform::ManualClock clock;
     platform::ScopedClock scoped{clock};
     std::vector<float> bus;

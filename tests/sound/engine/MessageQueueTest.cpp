@@ -8,6 +8,7 @@
 
 #include "sound/engine/audio/CSxAudioMgr.h"
 #include "sound/engine/lower/CSxLEngine.h"
+#include "SxTestMemory.h"
 
 using namespace SX;
 
@@ -54,6 +55,7 @@ protected:
         for (uint32_t i = 0; i + 8 < size && i < sizeof r.payload; ++i) r.payload[i] = static_cast<uint8_t>(sequence + i);
         return mgr.Enqueue(r.header, size);
     }
+    sxtest::TestMemory memory;
     CSxAudioMgr mgr;
 };
 

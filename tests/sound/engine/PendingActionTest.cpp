@@ -7,6 +7,7 @@
 #include "platform/os/Clock.h"
 #include "sound/engine/audio/CSxAudioMgr.h"
 #include "sound/engine/lower/CSxLEngine.h"
+#include "SxTestMemory.h"
 
 using namespace SX;
 namespace control = platform::audio::control;
@@ -63,7 +64,7 @@ protected:
         for (auto& [id, count] : g_pendingCounts) EXPECT_EQ(count, 0) << "playing ID " << id;
     }
     void Schedule(TestAction& action, SxPlayingID playingID = 1) {
-        auto* pending = new SxPendingAction;
+        auto* pending = SxNew<SxPendingAction>(g_DefaultPoolId);
         pending->action = &action;
         pending->playingID = playingID;
         mgr.EnqueueOrExecuteAction(pending);
@@ -73,6 +74,7 @@ protected:
         clock.Advance(0.064);
         mgr.Perform();
     }
+    sxtest::TestMemory memory;
     platform::ManualClock clock;
     platform::ScopedClock scoped{clock};
     CSxAudioMgr mgr;

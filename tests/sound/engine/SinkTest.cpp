@@ -7,26 +7,37 @@
 #include "platform/os/Clock.h"
 #include "sound/engine/output/CSxSinkDevice.h"
 #include "sound/engine/output/CSxSinkDummy.h"
+#include "SxTestMemory.h"
 
 using namespace SX;
 namespace control = platform::audio::control;
 
 namespace {
 
+struct SinkDeleter {
+    void operator()(CSxSinkDevice* sink) const { SxDelete(g_DefaultPoolId, sink); }
+};
+using SinkPtr = std::unique_ptr<CSxSinkDevice, SinkDeleter>;
+
+SinkPtr CreateSink(const SxPlatformInitSettings& settings) {
+    return SinkPtr(CSxSinkDevice::Create(settings, 48000, 10, g_DefaultPoolId));
+}
+
 class SinkTest : public ::testing::Test {
 protected:
     void SetUp() override { control::Reset(); }
     void TearDown() override { control::Reset(); }
-    std::unique_ptr<CSxSinkDevice> MakeSink(uint32_t mask = 3) {
+    SinkPtr MakeSink(uint32_t mask = 3) {
         SxPlatformInitSettings settings;
         settings.channelMask = mask;
-        auto sink = CSxSinkDevice::Create(settings, 48000, 10);
+        auto sink = CreateSink(settings);
         EXPECT_TRUE(sink);
         if (sink) {
             EXPECT_EQ(sink->Init(), SX_Success);
         }
         return sink;
     }
+    sxtest::TestMemory memory;
     platform::ManualClock clock;
     platform::ScopedClock scoped{clock};
 };
@@ -99,12 +110,12 @@ TEST_F(SinkTest, ChannelMaskFromSettingsAndSpeakerLayout) {
         control::SetMaxChannels(c.maxChannels);
         SxPlatformInitSettings settings;
         settings.channelMask = c.setting;
-        auto sink = CSxSinkDevice::Create(settings, 48000, 10);
+        auto sink = CreateSink(settings);
         ASSERT_TRUE(sink);
         EXPECT_EQ(sink->ChannelMask(), c.mask) << c.setting << " " << c.layout;
     }
     control::SetOpenFails(true);
-    EXPECT_FALSE(CSxSinkDevice::Create(SxPlatformInitSettings(), 48000, 10));
+    EXPECT_FALSE(CreateSink(SxPlatformInitSettings()));
 }
 
 TEST_F(SinkTest, DataIsConvertedAndSilenceAndEmptyFramesMoveTheOffsetAsDue) {

@@ -13,6 +13,8 @@
 #include "sound/engine/SxSoundEngine.h"
 #include "sound/engine/audio/CSxAudioMgr.h"
 #include "sound/engine/lower/CSxLEngine.h"
+#include "sound/engine/memory/SxMemoryMgr.h"
+#include "sound/engine/registry/CSxRegistryMgr.h"
 
 using namespace SX;
 namespace control = platform::audio::control;
@@ -31,9 +33,15 @@ bool WaitFor(Done done) {
 
 class SoundEngineTest : public ::testing::Test {
 protected:
-    void SetUp() override { control::Reset(); }
+    void SetUp() override {
+        control::Reset();
+        SxMemoryMgrSettings settings;
+        settings.maxPools = 8;
+        ASSERT_EQ(MemoryMgr::Init(&settings), SX_Success);
+    }
     void TearDown() override {
         SoundEngine::Term();
+        MemoryMgr::Term();
         g_EventHooks = SxEventHooks();
         control::Reset();
     }
@@ -61,6 +69,12 @@ TEST(SoundEngineIDs, FnvOfTheLowerCasedName) {
 TEST_F(SoundEngineTest, TermWithoutInitAndSecondInitLeaveTheEngineAsItWas) {
     SoundEngine::Term();
     EXPECT_FALSE(SoundEngine::IsInitialized());
+    MemoryMgr::Term();
+    EXPECT_EQ(SoundEngine::Init(nullptr, nullptr), SX_MemoryMgrNotInitialized);
+    SoundEngine::Term();
+    SxMemoryMgrSettings memory;
+    memory.maxPools = 8;
+    ASSERT_EQ(MemoryMgr::Init(&memory), SX_Success);
 
     SxPlatformInitSettings platformSettings;
     platformSettings.numRefillsInVoice = 1;
@@ -76,6 +90,10 @@ TEST_F(SoundEngineTest, TermWithoutInitAndSecondInitLeaveTheEngineAsItWas) {
     SoundEngine::Term();
     EXPECT_FALSE(SoundEngine::IsInitialized());
     EXPECT_EQ(g_pAudioMgr, nullptr);
+    EXPECT_EQ(g_pRegistryMgr, nullptr);
+    EXPECT_EQ(g_DefaultPoolId, SxInvalidPoolId);
+    EXPECT_EQ(g_LEngineDefaultPoolId, SxInvalidPoolId);
+    EXPECT_EQ(MemoryMgr::GetNumPools(), 0u);
     EXPECT_EQ(control::LiveBuffers(), 0);
 }
 
@@ -311,6 +329,33 @@ TEST_F(SoundEngineTest, EveryCallBecomesItsRecordAndEventReferencesAreDropped) {
     EXPECT_EQ(As<SxMsgSetListenerSpatialization>(g_records[12]).volumesPresent, 0);
     EXPECT_EQ(As<SxMsgSetEnvironmentsValues>(g_records[13]).values[1].environmentID, 6u);
     EXPECT_EQ(As<SxMsgSeekOnEvent>(g_records[25]).isFraction, 1);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(SoundEngineTest, GameObjectMessagesReachTheRegistryAfterRenderAudio) {
+    control::SetOpenFails(true);
+    ASSERT_EQ(SoundEngine::Init(nullptr, nullptr), SX_Success);
+    auto positionX = [](SxGameObjectID id) {
+        platform::Lock lock(g_csMain);
+        CSxRegisteredObj* object = g_pRegistryMgr->GetObjAndAddref(id);
+        if (!object) return -1.0f;
+        const float x = object->PositionCount() ? object->Positions()[0].position.x : 0.0f;
+        object->Release();
+        return x;
+    };
+    SxSoundPosition position;
+    position.position.x = 5.0f;
+    ASSERT_EQ(SoundEngine::RegisterGameObj(100), SX_Success);
+    ASSERT_EQ(SoundEngine::SetPosition(100, position), SX_Success);
+    EXPECT_EQ(positionX(100), -1.0f) << "not before RenderAudio";
+    SoundEngine::RenderAudio();
+    EXPECT_TRUE(WaitFor([&] { return positionX(100) == 5.0f; }));
+    ASSERT_EQ(SoundEngine::UnregisterGameObj(100), SX_Success);
+    SoundEngine::RenderAudio();
+    EXPECT_TRUE(WaitFor([&] { return positionX(100) == -1.0f; }));
 }
 
 }  // namespace
