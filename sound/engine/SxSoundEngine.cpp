@@ -96,6 +96,7 @@ void GetDefaultPlatformInitSettings(SxPlatformInitSettings& settings) {
 }
 
 SXRESULT Init(SxInitSettings* settings, SxPlatformInitSettings* platformSettings) {
+    ResetSettingOwners();
     if (!MemoryMgr::IsInitialized()) return SX_MemoryMgrNotInitialized;
     // A running engine keeps its settings: refuse before touching them.
     if (g_initialized) return SX_Fail;

@@ -11,6 +11,11 @@
 namespace SX {
 // Performance-counter ticks per millisecond, set by Init.
 extern float g_fTicksPerMs;
+// Below this volume a voice is inaudible: linear and in dB.
+extern float g_fVolumeThreshold;
+extern float g_fVolumeThresholdDB;
+// The most voices the upper renderer lets play.
+extern uint16_t g_u16MaxNumVoices;
 }  // namespace SX
 
 namespace SX::SoundEngine {
@@ -79,6 +84,14 @@ void StopPlayingID(SxPlayingID playingID, int32_t transitionMs = 0, SxCurveInter
 SXRESULT SetPanningRule(uint32_t rule);
 uint32_t GetPanningRule();
 uint32_t GetSpeakerConfiguration();
+
+// Settings owned by the caller of the lowest level: the game (0) over banks (2) over the
+// defaults (3, restored by Init). A call of a higher level than the owner's is ignored.
+SXRESULT SetVolumeThreshold(float db);
+SXRESULT SetVolumeThresholdInternal(float db, uint32_t level);
+SXRESULT SetMaxNumVoicesLimit(uint16_t count);
+SXRESULT SetMaxNumVoicesLimitInternal(uint16_t count, uint32_t level);
+void ResetSettingOwners();
 
 SXRESULT AddBehavioralExtension(SxBehavioralExtension function);
 SXRESULT RemoveBehavioralExtension(SxBehavioralExtension function);

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cmath>
 #include <cstring>
 #include <mutex>
 #include <string>
@@ -356,6 +357,30 @@ TEST_F(SoundEngineTest, GameObjectMessagesReachTheRegistryAfterRenderAudio) {
     ASSERT_EQ(SoundEngine::UnregisterGameObj(100), SX_Success);
     SoundEngine::RenderAudio();
     EXPECT_TRUE(WaitFor([&] { return positionX(100) == -1.0f; }));
+}
+
+}  // namespace
+
+namespace {
+
+TEST(SoundEngineSettings, ThresholdAndVoiceLimitBelongToTheLowestLevelCaller) {
+    SoundEngine::ResetSettingOwners();
+    EXPECT_EQ(SoundEngine::SetVolumeThreshold(-100.0f), SX_InvalidParameter);
+    EXPECT_EQ(SoundEngine::SetVolumeThreshold(1.0f), SX_InvalidParameter);
+    EXPECT_EQ(SoundEngine::SetVolumeThresholdInternal(-40.0f, 2), SX_Success);  // a bank, over the default
+    EXPECT_EQ(g_fVolumeThresholdDB, -40.0f);
+    EXPECT_EQ(SoundEngine::SetVolumeThreshold(-50.0f), SX_Success);
+    EXPECT_NEAR(g_fVolumeThreshold, std::pow(10.0f, -2.5f), 1e-6f);
+    EXPECT_EQ(SoundEngine::SetVolumeThresholdInternal(-30.0f, 2), SX_Success);
+    EXPECT_EQ(g_fVolumeThresholdDB, -50.0f) << "a bank no longer changes the game's setting";
+
+    EXPECT_EQ(SoundEngine::SetMaxNumVoicesLimit(0), SX_InvalidParameter);
+    EXPECT_EQ(SoundEngine::SetMaxNumVoicesLimit(32), SX_Success);
+    EXPECT_EQ(SoundEngine::SetMaxNumVoicesLimitInternal(64, 2), SX_Success);
+    EXPECT_EQ(g_u16MaxNumVoices, 32);
+    SoundEngine::ResetSettingOwners();  // as Init does
+    EXPECT_EQ(SoundEngine::SetMaxNumVoicesLimitInternal(64, 2), SX_Success);
+    EXPECT_EQ(g_u16MaxNumVoices, 64);
 }
 
 }  // namespace
