@@ -159,12 +159,47 @@ bool CSxAudioMgr::ApplyRecord(const SxQueuedMsgHeader& record) {
         case SxMsg_PostEvent:
             ApplyPostEvent(reinterpret_cast<const SxMsgPostEvent&>(record));
             return false;
+        case SxMsg_StopPlayingID: {
+            Selection selection;
+            selection.playingID = reinterpret_cast<const SxMsgStopPlayingID&>(record).playingID;
+            StopPending(selection);
+            break;
+        }
+        case SxMsg_ExecuteActionOnEvent:
+            ApplyActionOnEvent(reinterpret_cast<const SxMsgExecuteActionOnEvent&>(record));
+            break;
         default:
-            if (record.type < SxMsg_TypeCount && m_handlers[record.type]) m_handlers[record.type](record);
-            ReleaseReferences(record);
-            return false;
+            break;
+    }
+    if (record.type < SxMsg_TypeCount && m_handlers[record.type]) m_handlers[record.type](record);
+    ReleaseReferences(record);
+    return false;
+}
+
+void CSxAudioMgr::ApplyActionOnEvent(const SxMsgExecuteActionOnEvent& record) {
+    for (uint32_t i = 0; i < record.event->ActionCount(); ++i) {
+        ISxEventAction* action = record.event->Action(i);
+        if (action->ActionType() == SxActionType_Play) continue;  // applied to its target by the hierarchy
+        Selection selection;
+        selection.actionID = action->ActionID();
+        selection.playingID = record.playingID;
+        switch (record.kind) {
+            case SxActionOnEvent_Stop:
+            case SxActionOnEvent_Break:
+                StopPending(selection);
+                break;
+            case SxActionOnEvent_Pause:
+                PausePending(selection);
+                break;
+            case SxActionOnEvent_Resume:
+                ResumePending(selection, false);
+                break;
+            default:
+                break;
+        }
     }
 }
+
 
 void CSxAudioMgr::ApplyPostEvent(const SxMsgPostEvent& record) {
     ISxPostedEvent* event = record.event;
@@ -311,11 +346,19 @@ void CSxAudioMgr::ProcessPendingList() {
     }
 }
 
-void CSxAudioMgr::StopPendingOfPlayingID(SxPlayingID playingID) {
+namespace {
+bool Matches(const SxPendingAction& p, const CSxAudioMgr::Selection& s) {
+    return (s.playingID == 0 || p.playingID == s.playingID) &&
+           (s.gameObject == SxAllGameObjects || p.gameObject == s.gameObject) &&
+           (s.actionID == 0 || p.action->ActionID() == s.actionID);
+}
+}  // namespace
+
+void CSxAudioMgr::StopPending(const Selection& selection) {
     for (Node** list : {&m_pending, &m_paused})
         for (Node** link = list; *link;) {
             Node* node = *link;
-            if (node->action->playingID == playingID) {
+            if (Matches(*node->action, selection)) {
                 *link = node->next;
                 Drop(node->action);
                 FreeNode(node);
@@ -325,19 +368,12 @@ void CSxAudioMgr::StopPendingOfPlayingID(SxPlayingID playingID) {
         }
 }
 
-namespace {
-bool Matches(const SxPendingAction& p, SxPlayingID playingID, SxGameObjectID gameObject) {
-    return (playingID == 0 || p.playingID == playingID) &&
-           (gameObject == SxAllGameObjects || p.gameObject == gameObject);
-}
-}  // namespace
-
-void CSxAudioMgr::PausePending(SxPlayingID playingID, SxGameObjectID gameObject) {
+void CSxAudioMgr::PausePending(const Selection& selection) {
     for (Node* node = m_paused; node; node = node->next)
-        if (Matches(*node->action, playingID, gameObject)) ++node->action->pauseCount;
+        if (Matches(*node->action, selection)) ++node->action->pauseCount;
     for (Node** link = &m_pending; *link;) {
         Node* node = *link;
-        if (!Matches(*node->action, playingID, gameObject)) {
+        if (!Matches(*node->action, selection)) {
             link = &node->next;
             continue;
         }
@@ -350,11 +386,11 @@ void CSxAudioMgr::PausePending(SxPlayingID playingID, SxGameObjectID gameObject)
     }
 }
 
-void CSxAudioMgr::ResumePending(SxPlayingID playingID, SxGameObjectID gameObject, bool master) {
+void CSxAudioMgr::ResumePending(const Selection& selection, bool master) {
     for (Node** link = &m_paused; *link;) {
         Node* node = *link;
         SxPendingAction* pending = node->action;
-        if (!Matches(*pending, playingID, gameObject)) {
+        if (!Matches(*pending, selection)) {
             link = &node->next;
             continue;
         }

@@ -54,17 +54,27 @@ public:
     void Perform();
 
     // Reader side of the message types other managers own. A handler must not release the
-    // objects the record refers to: the reader does that after it.
+    // objects the record refers to: the reader does that after it. For a stop of a playing ID
+    // the reader first stops its pending actions, and for an action on an event it applies
+    // the event's other actions to their pending entries; the handlers do the rest (the
+    // master bus's stop, the play actions' targets).
     void SetHandler(uint16_t type, SxMsgHandler handler);
 
     // Pending actions.
     void EnqueueOrExecuteAction(SxPendingAction* pending);
     void ProcessPendingList();
-    void StopPendingOfPlayingID(SxPlayingID playingID);
-    // playingID 0 and gameObject SxAllGameObjects match every entry.
-    void PausePending(SxPlayingID playingID, SxGameObjectID gameObject);
-    // A master resume ignores the pause counts.
-    void ResumePending(SxPlayingID playingID, SxGameObjectID gameObject, bool master);
+    // Entries matching every given criterion; an empty selection matches all.
+    struct Selection {
+        SxPlayingID playingID = 0;                     // 0: any
+        SxGameObjectID gameObject = SxAllGameObjects;  // any
+        SxUniqueID actionID = 0;                       // 0: any
+    };
+    void StopPending(const Selection& selection);
+    // Pending entries move to the paused list; paused ones need one more resume.
+    void PausePending(const Selection& selection);
+    // Paused entries needing no more resumes go back by the frames they spent paused; the
+    // others need one resume less. A master resume ignores the counts.
+    void ResumePending(const Selection& selection, bool master);
     void ClearPendingActions();
 
     uint32_t FrameCounter() const;
@@ -84,6 +94,7 @@ private:
     void ThreadMain();
     bool ApplyRecord(const SxQueuedMsgHeader& record);
     void ApplyPostEvent(const SxMsgPostEvent& record);
+    void ApplyActionOnEvent(const SxMsgExecuteActionOnEvent& record);
     // Drops the event reference a record holds once it is applied or drained.
     static void ReleaseReferences(const SxQueuedMsgHeader& record);
     void ExecuteNow(SxPendingAction* pending);

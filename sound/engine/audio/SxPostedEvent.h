@@ -10,6 +10,7 @@ namespace SX {
 struct SxPendingAction;
 
 // Action types the manager tells apart (the low byte is the scope; bit 0: one game object).
+constexpr uint16_t SxActionType_Play = 0x0403;
 constexpr uint16_t SxActionType_PlayAndContinue = 0x0503;
 
 class ISxEventAction {

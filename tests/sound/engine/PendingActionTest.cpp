@@ -125,13 +125,15 @@ TEST_F(PendingActionTest, PauseTwiceResumeOnceStaysPausedAndMasterResumeShiftsTh
     TestAction action(1, 10 * 1024, kPlay), other(2, 10 * 1024, kPlay);
     Schedule(action, 7);
     Schedule(other, 8);
-    mgr.PausePending(7, SxAllGameObjects);
-    mgr.PausePending(7, SxAllGameObjects);
-    mgr.ResumePending(7, SxAllGameObjects, false);
+    CSxAudioMgr::Selection seven;
+    seven.playingID = 7;
+    mgr.PausePending(seven);
+    mgr.PausePending(seven);
+    mgr.ResumePending(seven, false);
     EXPECT_EQ(mgr.PausedCount(), 1u);
     EXPECT_EQ(mgr.PendingCount(), 1u);
     RunThreeFrames();
-    mgr.ResumePending(0, SxAllGameObjects, true);  // master resume
+    mgr.ResumePending(CSxAudioMgr::Selection(), true);  // master resume
     EXPECT_EQ(mgr.PausedCount(), 0u);
     for (int i = 0; i < 5; ++i) RunThreeFrames();
     ASSERT_EQ(g_launches.size(), 2u);
@@ -145,18 +147,69 @@ TEST_F(PendingActionTest, MasterPauseHoldsEverythingAndStopDropsIt) {
     TestAction a(1, 2048, kPlay), b(2, 4096, kPlay);
     Schedule(a, 1);
     Schedule(b, 2);
-    mgr.PausePending(0, SxAllGameObjects);
+    mgr.PausePending(CSxAudioMgr::Selection());
     RunThreeFrames();
     RunThreeFrames();
     EXPECT_TRUE(g_launches.empty());
     EXPECT_EQ(mgr.PausedCount(), 2u);
-    mgr.StopPendingOfPlayingID(2);
-    mgr.ResumePending(0, SxAllGameObjects, true);
+    CSxAudioMgr::Selection two;
+    two.playingID = 2;
+    mgr.StopPending(two);
+    mgr.ResumePending(CSxAudioMgr::Selection(), true);
     RunThreeFrames();
     ASSERT_EQ(g_launches.size(), 1u);
     EXPECT_EQ(g_launches[0].tag, 1);
     EXPECT_EQ(g_launches[0].frame, 8u);
     EXPECT_EQ(b.refs, 0);
+}
+
+}  // namespace
+
+namespace {
+
+struct TwoActionEvent : ISxPostedEvent {
+    TwoActionEvent(TestAction& a, TestAction& b) : actions{&a, &b} {}
+    void AddRef() override { ++refs; }
+    void Release() override { --refs; }
+    SxUniqueID EventID() const override { return 9; }
+    uint32_t ActionCount() const override { return 2; }
+    ISxEventAction* Action(uint32_t i) const override { return actions[i]; }
+    TestAction* actions[2];
+    int refs = 1;
+};
+
+TEST_F(PendingActionTest, MessagesStopAndPauseTheWaitingActionsOfAnEventOrPlayingID) {
+    TestAction first(1, 4096, kPlay + 1), second(2, 4096, kPlay + 1), third(3, 4096, kPlay + 1);
+    Schedule(first, 5);
+    Schedule(second, 5);
+    Schedule(third, 6);
+    TwoActionEvent event(first, second);
+
+    SxMsgExecuteActionOnEvent pause;
+    pause.event = &event;
+    pause.kind = SxActionOnEvent_Pause;
+    pause.playingID = 5;
+    event.AddRef();
+    ASSERT_EQ(mgr.Enqueue(pause.header, sizeof pause), SX_Success);
+    SxMsgStopPlayingID stop;
+    stop.playingID = 6;
+    ASSERT_EQ(mgr.Enqueue(stop.header, sizeof stop), SX_Success);
+    mgr.RenderAudio();
+    mgr.Perform();
+    EXPECT_EQ(mgr.PausedCount(), 2u);
+    EXPECT_EQ(mgr.PendingCount(), 0u) << "playing ID 6 stopped";
+    EXPECT_EQ(event.refs, 1) << "the record's reference is dropped";
+    EXPECT_EQ(third.refs, 0);
+
+    SxMsgExecuteActionOnEvent resume = pause;
+    resume.kind = SxActionOnEvent_Resume;
+    event.AddRef();
+    ASSERT_EQ(mgr.Enqueue(resume.header, sizeof resume), SX_Success);
+    mgr.RenderAudio();
+    mgr.Perform();
+    EXPECT_EQ(mgr.PendingCount(), 2u);
+    for (int i = 0; i < 3; ++i) RunThreeFrames();
+    EXPECT_EQ(g_launches.size(), 2u);
 }
 
 }  // namespace
