@@ -8,6 +8,9 @@ namespace SX {
 
 using SxAssertHook = void (*)(const char* expression, const char* fileName, int line);
 
+// The assert hook of the last Init's settings; this engine never calls it.
+extern SxAssertHook g_pAssertHook;
+
 struct SxInitSettings {
     SxAssertHook assertHook = nullptr;            // kept, never called
     uint32_t maxNumPaths = 255;

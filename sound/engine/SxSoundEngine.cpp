@@ -15,6 +15,7 @@
 
 namespace SX {
 float g_fTicksPerMs = 0.0f;
+SxAssertHook g_pAssertHook = nullptr;
 }  // namespace SX
 
 namespace SX::SoundEngine {
@@ -101,6 +102,7 @@ SXRESULT Init(SxInitSettings* settings, SxPlatformInitSettings* platformSettings
     // A running engine keeps its settings: refuse before touching them.
     if (g_initialized) return SX_Fail;
     g_initSettings = settings ? *settings : SxInitSettings();
+    g_pAssertHook = g_initSettings.assertHook;
     if (platformSettings)
         g_platformSettings = *platformSettings;
     else

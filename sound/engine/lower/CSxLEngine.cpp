@@ -75,7 +75,7 @@ SXRESULT CSxLEngine::Init(const SxPlatformInitSettings& settings) {
     return s_sink->Init();
 }
 
-void CSxLEngine::Stop() { s_master.Term(); }
+void CSxLEngine::Stop() { s_master.DropEffects(); }
 
 void CSxLEngine::Term() {
     if (s_output.data) MemoryMgr::Free(g_LEngineDefaultPoolId, s_output.data);

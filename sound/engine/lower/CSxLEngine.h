@@ -23,6 +23,7 @@ public:
     // Rate from the settings, its memory pool, sink (the device, else the silent one), master
     // node and output buffer. SX_Fail without the memory manager or any sink.
     static SXRESULT Init(const SxPlatformInitSettings& settings);
+    // At engine termination, with the audio thread stopped: drops the master node's effects.
     static void Stop();
     static void Term();
 

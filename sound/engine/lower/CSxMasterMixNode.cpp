@@ -30,7 +30,12 @@ SXRESULT CSxMasterMixNode::Init(uint32_t channelMask, SxMemPoolId pool) {
 void CSxMasterMixNode::Term() {
     if (m_buffer.data) MemoryMgr::Free(m_pool, m_buffer.data);
     m_buffer.Clear();
+    DropEffects();
+}
+
+void CSxMasterMixNode::DropEffects() {
     for (Slot& slot : m_slots) slot = Slot();
+    m_bypassAll = 0;
 }
 
 void CSxMasterMixNode::ResetFrame() {

@@ -39,6 +39,8 @@ public:
     void SetEffect(uint32_t slot, ISxMasterEffect* effect);
     void SetBypass(uint32_t slot, bool bypass);
     void SetBypassAll(bool bypass);
+    // Empties every slot (at termination, before the effects' owners go).
+    void DropEffects();
 
     State GetState() const { return m_state; }
     bool HasData() const { return m_result == SX_DataReady; }

@@ -384,3 +384,41 @@ TEST(SoundEngineSettings, ThresholdAndVoiceLimitBelongToTheLowestLevelCaller) {
 }
 
 }  // namespace
+
+namespace {
+
+std::atomic<int> g_refusedOnAudioThread{0};
+void FillQueueFromTheAudioThread(bool lastCall) {
+    if (lastCall || g_refusedOnAudioThread) return;
+    // A callback calling the engine from the audio thread: a full queue must refuse, never wait.
+    for (int i = 0; i < 1000; ++i)
+        if (SoundEngine::SetRTPCValue(1u, 1.0f) == SX_InsufficientMemory) {
+            ++g_refusedOnAudioThread;
+            return;
+        }
+}
+
+TEST_F(SoundEngineTest, TheAudioThreadNeverWaitsForItself) {
+    g_refusedOnAudioThread = 0;
+    SxInitSettings settings;
+    settings.commandQueueSize = 4096;
+    ASSERT_EQ(SoundEngine::Init(&settings, nullptr), SX_Success);
+    ASSERT_EQ(SoundEngine::AddBehavioralExtension(FillQueueFromTheAudioThread), SX_Success);
+    clock.Advance(0.064);  // three buffers due: the frames run the extension
+    EXPECT_TRUE(WaitFor([] { return g_refusedOnAudioThread > 0; }));
+}
+
+TEST_F(SoundEngineTest, FailedInitTearsEverythingDown) {
+    SxInitSettings settings;
+    settings.defaultPoolSize = 65;  // far too small for the managers
+    const SXRESULT result = SoundEngine::Init(&settings, nullptr);
+    EXPECT_NE(result, SX_Success);
+    EXPECT_FALSE(SoundEngine::IsInitialized());
+    EXPECT_EQ(g_pAudioMgr, nullptr);
+    EXPECT_EQ(g_DefaultPoolId, SxInvalidPoolId);
+    EXPECT_EQ(MemoryMgr::GetNumPools(), 0u);
+    SoundEngine::Term();
+    EXPECT_EQ(SoundEngine::Init(nullptr, nullptr), SX_Success) << "a new Init after the failure";
+}
+
+}  // namespace
