@@ -132,3 +132,36 @@ TEST_F(MessageQueueTest, WriterBlockedOnAFullQueueIsReleasedByTheAudioThread) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ChunkRing, ChunkInsertedBeforeTheReadChunkKeepsTheOrder) {
+    sxtest::TestMemory memory;
+    SxChunkRing ring;
+    ASSERT_EQ(ring.Init(8, g_DefaultPoolId), SX_Success);
+    uint32_t record[64];  // 256-byte records: 8 fill a chunk
+    auto append = [&](uint32_t value) {
+        record[0] = value;
+        return ring.Append(record, sizeof record);
+    };
+    std::vector<uint32_t> read;
+    auto drain = [&] {
+        const uint8_t* block;
+        uint32_t bytes;
+        while (ring.PeekBlock(block, bytes)) {
+            for (uint32_t at = 0; at < bytes; at += sizeof record) read.push_back(*reinterpret_cast<const uint32_t*>(block + at));
+            ring.Commit(bytes);
+        }
+    };
+    uint32_t next = 0;
+    for (int i = 0; i < 9; ++i) ASSERT_EQ(append(next++), SX_Success);  // chunk 0 full, one in chunk 1
+    drain();                                                            // the reader now stands in chunk 1
+    for (int i = 0; i < 7 + 8 + 3; ++i) ASSERT_EQ(append(next++), SX_Success);  // rest of 1, all of 0, then a new chunk
+    EXPECT_EQ(ring.ChunkCount(), 3u);
+    drain();
+    ASSERT_EQ(read.size(), next);
+    for (uint32_t i = 0; i < next; ++i) EXPECT_EQ(read[i], i);
+    EXPECT_TRUE(ring.IsEmpty());
+}
+
+}  // namespace
