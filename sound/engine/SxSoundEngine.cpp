@@ -471,6 +471,18 @@ SXRESULT RemoveBehavioralExtension(SxBehavioralExtension function) {
     return SxBehavioralExtensions::Remove(function);
 }
 
+SXRESULT RegisterGlobalCallback(SxBehavioralExtension function) {
+    platform::Lock lock(g_csMain);
+    return SxBehavioralExtensions::Add(function);
+}
+
+SXRESULT UnregisterGlobalCallback(SxBehavioralExtension function) {
+    platform::Lock lock(g_csMain);
+    return SxBehavioralExtensions::Remove(function);
+}
+
+SXRESULT StopOutputCapture() { return static_cast<SXRESULT>(4); }
+
 }  // namespace SX::SoundEngine
 
 namespace SX::MotionEngine {

@@ -93,8 +93,14 @@ SXRESULT SetMaxNumVoicesLimit(uint16_t count);
 SXRESULT SetMaxNumVoicesLimitInternal(uint16_t count, uint32_t level);
 void ResetSettingOwners();
 
+// Extensions are meant for initialisation time; the global callbacks go into the same list
+// under the global audio lock, so they may change while the audio thread runs.
 SXRESULT AddBehavioralExtension(SxBehavioralExtension function);
 SXRESULT RemoveBehavioralExtension(SxBehavioralExtension function);
+SXRESULT RegisterGlobalCallback(SxBehavioralExtension function);
+SXRESULT UnregisterGlobalCallback(SxBehavioralExtension function);
+// Output capture is not part of this engine: always 4.
+SXRESULT StopOutputCapture();
 
 // FNV-1 of the name with ASCII capitals lowered, over at most 259 characters; 0 for null.
 SxUniqueID GetIDFromString(const char* name);

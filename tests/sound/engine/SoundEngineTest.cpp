@@ -422,3 +422,28 @@ TEST_F(SoundEngineTest, FailedInitTearsEverythingDown) {
 }
 
 }  // namespace
+
+namespace {
+
+std::atomic<int> g_globalCalls{0};
+void CountGlobalCall(bool lastCall) {
+    if (!lastCall) ++g_globalCalls;
+}
+
+TEST_F(SoundEngineTest, GlobalCallbacksComeAndGoWhileTheAudioThreadRuns) {
+    ASSERT_EQ(SoundEngine::Init(nullptr, nullptr), SX_Success);
+    g_globalCalls = 0;
+    ASSERT_EQ(SoundEngine::RegisterGlobalCallback(CountGlobalCall), SX_Success);
+    clock.Advance(0.064);
+    EXPECT_TRUE(WaitFor([] { return g_globalCalls >= 3; }));
+    ASSERT_EQ(SoundEngine::UnregisterGlobalCallback(CountGlobalCall), SX_Success);
+    const int calls = g_globalCalls;
+    const uint32_t frame = g_pAudioMgr->FrameCounter();
+    clock.Advance(0.064);
+    EXPECT_TRUE(WaitFor([&] { return g_pAudioMgr->FrameCounter() >= frame + 3; }));
+    EXPECT_EQ(g_globalCalls, calls);
+    EXPECT_EQ(SoundEngine::UnregisterGlobalCallback(CountGlobalCall), SX_Fail);
+    EXPECT_EQ(SoundEngine::StopOutputCapture(), static_cast<SXRESULT>(4));
+}
+
+}  // namespace
