@@ -43,6 +43,8 @@ public:
 
     const FunctionSignature& GetSignature() const { return signature_; }
     const std::vector<Any>& GetDefaults() const { return defaults_; }
+    // Adds a default for the next parameter from the end not yet covered.
+    void AppendDefault(Any value) { defaults_.push_back(std::move(value)); }
 
     // Appends clones of the trailing defaults until args holds `needed` values. Throws
     // "Too few arguments given." (appending nothing) when the defaults do not cover the gap.

@@ -3,6 +3,9 @@
 #include <exception>
 
 #include "core/ConfigFile.h"
+#include "core/GamePause.h"
+#include "core/MessageSystem.h"
+#include "core/ProfileEvent.h"
 
 namespace SD {
 namespace {
@@ -51,10 +54,17 @@ void Core::RunFrame() {
     frameTime_ = smoothedFrameTime_;
     double dt = smoothedFrameTime_;
 
+    if (previousPaused_ != paused_) {
+        GamePause message(paused_);
+        Message_System::GetInstance()->SendMessage(message);
+    }
     if (paused_) dt = 0.0;
     previousPaused_ = paused_;
 
-    for (ISystem* system : systems_) system->Update(static_cast<float>(dt));
+    for (ISystem* system : systems_) {
+        ProfileScope scope(system->GetName());
+        system->Update(static_cast<float>(dt));
+    }
 
     frameTimer_.WaitForFrame();
     if (frameObserver_) frameObserver_(*this);

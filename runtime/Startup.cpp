@@ -6,9 +6,13 @@
 #include "core/ConfigFile.h"
 #include "core/EngineCore.h"
 #include "core/Logger.h"
+#include "core/MessageSystem.h"
+#include "core/RTTI.h"
 #include "core/Random.h"
 #include "platform/os/Clock.h"
 #include "platform/os/Random.h"
+#include "runtime/InterpolatorSystem.h"
+#include "runtime/SplineSystem.h"
 
 namespace SD {
 namespace {
@@ -46,6 +50,7 @@ WindowSettings ReadWindowSettings(ConfigFile& config, int screenWidth, int scree
 
 RunSummary RunProgram(const RunOptions& options) {
     RunSummary summary;
+    RTTIClassRegistry::Create();
     auto logger = std::make_unique<Debug::GlobalLogger>();
 
     platform::crt_srand(platform::TickCount());
@@ -60,6 +65,11 @@ RunSummary RunProgram(const RunOptions& options) {
     config->SetSection("Factory");
     int totalObjects = config->GetInt("TotalObjects", 10000);
     (void)totalObjects;
+
+    // The update order; systems that are singletons are not owned by the core.
+    core->AddSystem(Message_System::GetInstance(), false);
+    core->AddSystem(&Spline_System::GetInstance(), false);
+    core->AddSystem(&InterpolatorSystem::GetInstance(), false);
 
     core->Configure(*config);
 
@@ -82,6 +92,7 @@ RunSummary RunProgram(const RunOptions& options) {
     config.reset();
     core.reset();
     logger.reset();
+    RTTIClassRegistry::Destroy();
     return summary;
 }
 

@@ -6,6 +6,9 @@
 
 #include "core/ConfigFile.h"
 #include "core/EngineCore.h"
+#include "core/GamePause.h"
+#include "core/MessageSystem.h"
+#include "core/ProfileEvent.h"
 #include "platform/os/Clock.h"
 #include "support/TempTree.h"
 
@@ -72,20 +75,38 @@ TEST_F(EngineCoreTest, FrameTimesAreClampedAndSmoothed) {
     EXPECT_EQ(core.GetFrameCount(), 5u);
 }
 
-TEST_F(EngineCoreTest, PausedFramesGiveSystemsZeroButKeepTheFrameTime) {
+// Records the core's announcements: pause edges and the per-system profiling events.
+struct Announcements {
+    std::vector<std::string> seen;
+    void OnPause(SD::IMessage* m) { seen.push_back(static_cast<SD::GamePause*>(m)->paused ? "pause" : "resume"); }
+    void OnProfile(SD::IMessage* m) { seen.push_back("profile " + static_cast<SD::ProfileEvent*>(m)->name); }
+};
+
+TEST_F(EngineCoreTest, PauseEdgesAreAnnouncedOnceAndSystemsGetZero) {
+    SD::Message_System::DestroyInstance();
+    Announcements heard;
+    SD::Message_System* messages = SD::Message_System::GetInstance();
+    messages->RegisterHandler(SD::MessageIds::GamePause, &heard, &Announcements::OnPause);
+    messages->RegisterHandler(SD::MessageIds::ProfileEvent, &heard, &Announcements::OnProfile);
+
     SD::Core core;
     RecordingSystem system("S", &clock);
     core.AddSystem(&system, false);
-    core.RunFrame();
-    core.SetPaused(true);
-    core.RunFrame();
-    core.SetPaused(false);
-    core.RunFrame();
-    ASSERT_EQ(system.dts.size(), 3u);
+    const bool pausedPerFrame[] = {false, true, true, false, false};
+    for (bool paused : pausedPerFrame) {
+        core.SetPaused(paused);
+        core.RunFrame();
+    }
+    const std::vector<std::string> expected = {"profile S", "pause", "profile S", "profile S",
+                                               "resume", "profile S", "profile S"};
+    EXPECT_EQ(heard.seen, expected);
+    ASSERT_EQ(system.dts.size(), 5u);
     EXPECT_GT(system.dts[0], 0.0f);
     EXPECT_EQ(system.dts[1], 0.0f);
-    EXPECT_GT(system.dts[2], 0.0f);
-    EXPECT_GT(core.GetFrameTime(), 0.0);
+    EXPECT_EQ(system.dts[2], 0.0f);
+    EXPECT_GT(system.dts[3], 0.0f);
+    EXPECT_GT(core.GetFrameTime(), 0.0);  // the frame time keeps the smoothed value while paused
+    SD::Message_System::DestroyInstance();
 }
 
 TEST_F(EngineCoreTest, TheClockRunsThroughPauses) {

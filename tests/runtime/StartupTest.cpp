@@ -34,14 +34,14 @@ TEST(Startup, FrameRateComesFromTheConfiguration) {
     struct Case { const char* ini; unsigned long minFrames, maxFrames; };
     const Case cases[] = {
         {"[FrameRateController]\nlimit_frame_rate=true\nfps=10\n", 10, 11},
-        {"[FrameRateController]\nlimit_frame_rate=true\nfps=0\n", 500, 1000000},   // 0 fps: no limit
-        {"[FrameRateController]\nlimit_frame_rate=false\nfps=10\n", 500, 1000000},
+        {"[FrameRateController]\nlimit_frame_rate=true\nfps=0\n", 1000, 1000000},   // 0 fps: no limit
+        {"[FrameRateController]\nlimit_frame_rate=false\nfps=10\n", 1000, 1000000},
     };
     for (const Case& c : cases) {
         qvtest::TempTree tree;
         tree.Write("Assets/Config/config.ini", c.ini);
         platform::ManualClock clock;
-        clock.SetStepPerRead(0.0005);
+        clock.SetStepPerRead(0.00001);
         platform::ScopedClock scoped(clock);
         SD::RunOptions options;
         options.maxSeconds = 1.0;

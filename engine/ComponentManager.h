@@ -1,0 +1,34 @@
+#pragma once
+// The system that updates every registered update component once a frame, in registration
+// order, and tells them when developer pause begins and ends.
+#include <cstdint>
+
+#include "core/System.h"
+#include "engine/Component.h"
+
+namespace SD {
+
+class IUpdateComponent;
+
+class ComponentManager_ : public ISystem {
+public:
+    // The one manager, published for the components' registration; cleared by the destructor.
+    ComponentManager_();
+    ~ComponentManager_() override;
+    static ComponentManager_* GetInstance();
+
+    const char* GetName() const override { return "ComponentManager"; }
+    // Takes the game's current play state as the last one seen.
+    void Initialize() override;
+    void Update(float dt) override;
+
+    void RegisterUpdateComponent(IUpdateComponent* component);
+    void UnregisterUpdateComponent(IUpdateComponent* component);
+    ComponentList& GetUpdateList() { return updateList_; }
+
+private:
+    ComponentList updateList_;
+    int32_t lastPlayState_ = 0;
+};
+
+}  // namespace SD

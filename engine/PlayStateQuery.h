@@ -1,0 +1,15 @@
+#pragma once
+// The game's current play state (0 Play, 1 Pause, 2 DevPause) as the engine reads it. The
+// game-state manager that owns it sits above the engine, so it installs its query at start-up;
+// until then the game counts as playing.
+#include <cstdint>
+
+namespace SD {
+
+using PlayStateQuery = uint32_t (*)();
+
+// Null restores the default (always Play).
+void SetPlayStateQuery(PlayStateQuery query);
+uint32_t GetCurrentPlayState();
+
+}  // namespace SD

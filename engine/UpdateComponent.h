@@ -1,0 +1,24 @@
+#pragma once
+// A component that the component manager updates every frame while it is registered.
+#include "engine/Component.h"
+
+namespace SD {
+
+class IUpdateComponent : public Component {
+public:
+    // Leaves the update list when destroyed while still in it.
+    ~IUpdateComponent() override;
+
+    // Appends this component to the component manager's update list, then VOnRegistered.
+    void VRegister() override;
+    // Unlinks it, then VOnUnregistered.
+    void VUnregister() override;
+
+    virtual void VUpdate(float dt) = 0;
+    virtual void VOnDevPauseEnter();
+    virtual void VOnDevPauseExit();
+    virtual void VOnRegistered();
+    virtual void VOnUnregistered();
+};
+
+}  // namespace SD

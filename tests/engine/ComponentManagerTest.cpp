@@ -1,0 +1,101 @@
+// The component manager's frame: update order, developer-pause hooks, changes during the walk.
+#include <gtest/gtest.h>
+
+#include "EngineTestSupport.h"
+
+namespace {
+
+using enginetest::EngineFixture;
+using enginetest::Journal;
+using enginetest::kMoverID;
+using enginetest::Mover;
+
+uint32_t gPlayState = 0;
+uint32_t QueryPlayState() { return gPlayState; }
+
+class ComponentManagerTest : public EngineFixture {
+protected:
+    ComponentManagerTest() {
+        gPlayState = 0;
+        SD::SetPlayStateQuery(&QueryPlayState);
+    }
+    ~ComponentManagerTest() override { SD::SetPlayStateQuery(nullptr); }
+
+    Mover* AddMover(const std::string& label) {
+        SD::GameObject* object = factory.NewGameObject();
+        auto* mover = static_cast<Mover*>(object->AddComponent(kMoverID));
+        mover->label = label;
+        object->Initialize(false);
+        return mover;
+    }
+};
+
+struct FrameCase {
+    uint32_t before, after;
+    std::vector<std::string> journal;
+};
+
+TEST_F(ComponentManagerTest, DevPauseHooksWrapTheFramesUpdate) {
+    const FrameCase cases[] = {
+        {0, 0, {"a:update", "b:update"}},
+        {0, 2, {"a:enter", "b:enter", "a:update", "b:update"}},
+        {1, 2, {"a:enter", "b:enter", "a:update", "b:update"}},
+        {2, 2, {"a:update", "b:update"}},
+        {2, 0, {"a:update", "b:update", "a:exit", "b:exit"}},
+        {2, 1, {"a:update", "b:update", "a:exit", "b:exit"}},
+        {1, 0, {"a:update", "b:update"}},
+    };
+    AddMover("a");
+    AddMover("b");
+    for (const FrameCase& c : cases) {
+        gPlayState = c.before;
+        components.Update(0.016f);
+        Journal().clear();
+        gPlayState = c.after;
+        components.Update(0.016f);
+        EXPECT_EQ(Journal(), c.journal) << c.before << " -> " << c.after;
+    }
+}
+
+// Starts another mover from its update, and puts itself to sleep when asked.
+class Spawner : public Mover {
+public:
+    void VUpdate(float dt) override {
+        Mover::VUpdate(dt);
+        if (spawn) {
+            spawn->Start();
+            spawn = nullptr;
+        }
+        if (leave) Sleep();
+    }
+    Mover* spawn = nullptr;
+    bool leave = false;
+};
+
+TEST_F(ComponentManagerTest, ComponentsAddedOrRemovedDuringTheWalk) {
+    AddMover("first");
+    Spawner spawner;
+    spawner.label = "spawner";
+    Mover late;
+    late.label = "late";
+    spawner.spawn = &late;
+    spawner.Start();
+    components.Update(0.0f);
+    EXPECT_EQ(Journal(), (std::vector<std::string>{"first:update", "spawner:update", "late:update"}));
+
+    // A component that leaves the list during its update does not end the walk.
+    Journal().clear();
+    spawner.leave = true;
+    components.Update(0.0f);
+    EXPECT_EQ(Journal(), (std::vector<std::string>{"first:update", "spawner:update", "late:update"}));
+    EXPECT_FALSE(spawner.IsRegistered());
+    EXPECT_EQ(components.GetUpdateList().Size(), 2u);
+}
+
+TEST_F(ComponentManagerTest, AnEmptyListRunsNothing) {
+    components.Update(0.016f);
+    transformer.Update(0.016f);
+    EXPECT_TRUE(Journal().empty());
+}
+
+}  // namespace

@@ -1,0 +1,122 @@
+// Game objects: components and their chains, initialisation, sleep, wake and play state.
+#include <gtest/gtest.h>
+
+#include "EngineTestSupport.h"
+
+namespace {
+
+using enginetest::EngineFixture;
+using enginetest::Journal;
+using enginetest::kMoverID;
+using enginetest::kTagID;
+using enginetest::Mover;
+
+class GameObjectTest : public EngineFixture {};
+
+TEST_F(GameObjectTest, ComponentsOfOneIdShareAHandleChain) {
+    SD::GameObject* object = factory.NewGameObject();
+    ASSERT_NE(object, nullptr);
+    EXPECT_EQ(object->GetComponent(SD::CID_Transform), &object->GetTransform());
+    EXPECT_EQ(object->AddComponent(SD::CID_Transform), &object->GetTransform());
+    SD::Component* first = object->AddComponent(kMoverID);
+    SD::Component* second = object->AddComponent(kMoverID);
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(object->GetComponents().size(), 1u);
+    EXPECT_EQ(object->GetComponent(kMoverID), first);
+    EXPECT_EQ(first->GetHandle()->current, second);
+    // Removing the oldest leaves the newer one reachable from the object.
+    object->RemoveComponent(first);
+    EXPECT_EQ(object->GetComponent(kMoverID), second);
+    EXPECT_EQ(second->GetHandle()->first, second);
+    // An ID without a creator, or out of range, gives nothing.
+    EXPECT_EQ(object->AddComponent(static_cast<SD::ComponentID>(1)), nullptr);
+    EXPECT_EQ(object->AddComponent(SD::CID_Total), nullptr);
+    EXPECT_EQ(object->AddComponent(static_cast<SD::ComponentID>(5000)), nullptr);
+    // Removing something that is not there does nothing.
+    Mover stray;
+    object->RemoveComponent(&stray);
+    EXPECT_EQ(object->GetComponents().size(), 1u);
+}
+
+TEST_F(GameObjectTest, InitializeRegistersComponentsAndTransform) {
+    SD::GameObject* object = factory.NewGameObject();
+    object->AddComponent(kMoverID);
+    object->AddComponent(kTagID);
+    object->Initialize(false);
+    EXPECT_EQ(object->GetState(), SD::GameObject::kInitialized);
+    EXPECT_EQ(components.GetUpdateList().Size(), 1u);
+    EXPECT_EQ(transformer.GetTransformList().Size(), 1u);
+    EXPECT_EQ(object->GetComponent(kMoverID)->GetOwner(), object);
+    EXPECT_EQ(Journal(), std::vector<std::string>{"Tag:register"});
+    // A second Initialize does nothing.
+    object->Initialize(false);
+    EXPECT_EQ(components.GetUpdateList().Size(), 1u);
+}
+
+TEST_F(GameObjectTest, SleepDuringInitializeHappensAtItsEnd) {
+    SD::GameObject* before = factory.NewGameObject();
+    before->AddComponent(kMoverID);
+    before->Sleep();  // before Initialize: forgotten
+    before->Initialize(false);
+    EXPECT_FALSE(before->IsAsleep());
+
+    SD::GameObject* during = factory.NewGameObject();
+    static_cast<Mover*>(during->AddComponent(kMoverID))->sleepOnInitialize = true;
+    during->Initialize(false);
+    EXPECT_TRUE(during->IsAsleep());
+    EXPECT_FALSE(during->GetComponent(kMoverID)->IsRegistered());
+    EXPECT_FALSE(during->GetTransform().IsRegistered());
+    EXPECT_EQ(components.GetUpdateList().Size(), 1u);
+}
+
+TEST_F(GameObjectTest, SleepGoesChildrenFirstAndAwakeParentFirst) {
+    SD::GameObject* parent = factory.NewGameObject();
+    SD::GameObject* child = factory.NewGameObject();
+    parent->AttachChild(child);
+    static_cast<Mover*>(parent->AddComponent(kMoverID))->label = "parent";
+    static_cast<Mover*>(child->AddComponent(kMoverID))->label = "child";
+    parent->Initialize(false);
+    ASSERT_EQ(components.GetUpdateList().Size(), 2u);
+
+    // The update list shows the order of unregistration and registration.
+    parent->Sleep();
+    EXPECT_TRUE(child->IsAsleep());
+    EXPECT_EQ(components.GetUpdateList().Size(), 0u);
+    parent->Awake();
+    EXPECT_FALSE(child->IsAsleep());
+    components.Update(0.0f);
+    EXPECT_EQ(Journal(), (std::vector<std::string>{"parent:update", "child:update"}));
+}
+
+TEST_F(GameObjectTest, PlayStateMessagesReachEveryObject) {
+    factory.Initialize();
+    SD::GameObject* object = factory.NewGameObject();
+    SD::Component* mover = object->AddComponent(kMoverID);
+    mover->SetActiveIn(SD::kPlayStatePause, false);
+    object->Initialize(false);
+    ASSERT_TRUE(mover->IsRegistered());
+
+    SD::ChangeActiveState pause(SD::kPlayStatePause, SD::kPlayStatePlay);
+    SD::Message_System::GetInstance()->SendMessage(pause);
+    EXPECT_FALSE(mover->IsRegistered());
+    EXPECT_TRUE(object->GetTransform().IsRegistered());
+    EXPECT_EQ(object->GetPlayState(), SD::kPlayStatePause);
+
+    SD::ChangeActiveState play(SD::kPlayStatePlay, SD::kPlayStatePause);
+    SD::Message_System::GetInstance()->SendMessage(play);
+    EXPECT_TRUE(mover->IsRegistered());
+    factory.Shutdown();
+}
+
+TEST_F(GameObjectTest, InitializeAppliesTheGamesCurrentPlayState) {
+    SD::SetPlayStateQuery([]() -> uint32_t { return SD::kPlayStatePause; });
+    SD::GameObject* object = factory.NewGameObject();
+    SD::Component* mover = object->AddComponent(kMoverID);
+    mover->SetActiveIn(SD::kPlayStatePause, false);
+    object->Initialize(false);
+    SD::SetPlayStateQuery(nullptr);
+    EXPECT_FALSE(mover->IsRegistered());
+    EXPECT_EQ(object->GetPlayState(), SD::kPlayStatePause);
+}
+
+}  // namespace

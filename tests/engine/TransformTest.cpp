@@ -1,0 +1,164 @@
+// The transform's matrices and motion records, and the transformer's pass over the object tree.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "EngineTestSupport.h"
+#include "core/EngineCore.h"
+#include "engine/SuperialDataMap.h"
+#include "engine/SuperialValue.h"
+
+namespace {
+
+using enginetest::EngineFixture;
+
+void ExpectNear(const SD::Vec3& actual, const SD::Vec3& expected, float tolerance = 1e-5f) {
+    EXPECT_NEAR(actual.x, expected.x, tolerance);
+    EXPECT_NEAR(actual.y, expected.y, tolerance);
+    EXPECT_NEAR(actual.z, expected.z, tolerance);
+}
+
+TEST(Transform, FreshTransformAndRotationBookkeeping) {
+    SD::Transform t;
+    EXPECT_EQ(t.GetScale(), SD::Vec3(1, 1, 1));
+    EXPECT_EQ(t.GetOrient(), SD::Mtx33::Identity());
+    EXPECT_TRUE(t.IsInvalid());
+    EXPECT_EQ(t.GetGlobalMatrix(), SD::Mtx44::Zero());
+
+    // Setting the same angle twice rotates once.
+    t.SetRotateZ(0.5f);
+    t.SetRotateZ(0.5f);
+    ExpectNear(t.GetRight(), SD::Vec3(std::cos(0.5f), std::sin(0.5f), 0));
+    EXPECT_EQ(t.GetChangeCount(), 2u);
+
+    // A target straight above gives the right axis (1, 0, 0).
+    t.LookAt(SD::Vec3(0, 0, 10));
+    ExpectNear(t.GetRight(), SD::Vec3(1, 0, 0));
+    ExpectNear(t.GetDir(), SD::Vec3(0, 0, -1));
+    EXPECT_EQ(t.GetChangeCount(), 0u);
+
+    // More than 8192 units of change re-orthonormalise at the next refresh.
+    for (int i = 0; i < 8193; ++i) t.RotateLocalXRad(0.001f);
+    EXPECT_EQ(t.GetChangeCount(), 8193u);
+    t.Refresh();
+    EXPECT_EQ(t.GetChangeCount(), 0u);
+    EXPECT_NEAR(t.GetUp().Length(), 1.0f, 1e-6f);
+}
+
+TEST(Transform, RotationsAboutAPivotAndTheAccumulatedRotation) {
+    SD::Transform t;
+    t.SetPos(SD::Vec3(2, 0, 0));
+    t.RotateGlobalZRad(static_cast<float>(M_PI / 2), SD::Vec3(1, 0, 0));
+    ExpectNear(t.GetLocalPos(), SD::Vec3(1, 1, 0));
+    ExpectNear(t.GetRight(), SD::Vec3(0, 1, 0));
+    t.Rotate(0.25f, SD::Vec3(0, 1, 0));
+    EXPECT_EQ(t.GetChangeCount(), 11u);
+    ExpectNear(t.GetAngularDelta(), SD::Vec3(0, 0.25f, static_cast<float>(M_PI / 2)));
+    t.Refresh();
+    ExpectNear(t.GetPrevAngularDelta(), SD::Vec3(0, 0.25f, static_cast<float>(M_PI / 2)));
+    ExpectNear(t.GetAngularDelta(), SD::Vec3());
+}
+
+TEST(Transform, FakeVelocityUsesTheCoresFrameTime) {
+    SD::Transform t;
+    t.SetPos(SD::Vec3(1, 2, 3));
+    ExpectNear(t.GetFakeVel(), SD::Vec3());  // no core: no frame time
+    std::unique_ptr<SD::Core> core(SD::Core::CreateInstance());
+    ExpectNear(t.GetFakeVel(), SD::Vec3(1, 2, 3) * static_cast<float>(1.0 / SD::Core::kDefaultFrameTime), 1e-3f);
+    t.SetPrevPos(SD::Vec3(1, 2, 3));
+    ExpectNear(t.GetFakeVel(), SD::Vec3());
+    ExpectNear(t.GetPosDelta(), SD::Vec3(1, 2, 3));
+}
+
+TEST(Transform, ReflectedAccessorsReachTheFields) {
+    RTTIClassRegistry::Create();
+    SD::Transform t;
+    const IRTTIUser::ClassInfo info = t.GetClassInfo();
+    EXPECT_EQ(info.name, "SD::Transform");
+    ASSERT_EQ(info.functions.size(), 18u);
+    auto call = [&info, &t](const std::string& name, std::vector<MFCore::Any> args) -> MFCore::BoundFunction* {
+        for (const auto& entry : info.functions) {
+            if (entry.name != name) continue;
+            args.insert(args.begin(), MFCore::Any(&t));
+            entry.function->Invoke(args);
+            return entry.function.get();
+        }
+        ADD_FAILURE() << name;
+        return nullptr;
+    };
+    t.SetInvalid(false);
+    call("SetPosY", {MFCore::Any(2.5f)});
+    EXPECT_EQ(t.GetPosY(), 2.5f);
+    EXPECT_TRUE(t.IsInvalid());
+    call("SetRotateZ", {MFCore::Any(0.5f)});
+    MFCore::BoundFunction* getter = call("GetRotateZ", {});
+    EXPECT_EQ(MFCore::Any::Extract<float>(*getter->GetResult()), 0.5f);
+    RTTIClassRegistry::Destroy();
+}
+
+TEST(Transform, ValueTreeRecordReadsBackInOrderAndByName) {
+    SD::Transform source;
+    source.SetPos(SD::Vec3(1, 2, 3));
+    source.SetScale(SD::Vec3(4, 5, 6));
+    source.RotateLocalXRad(0.5f);
+    SD::SuperialDataMap map;
+    source.VWriteSuperial(map.Top(), 0);
+    for (bool byName : {false, true}) {
+        SD::Transform copy;
+        copy.VReadSuperial(map.Top(), byName);
+        EXPECT_EQ(copy.GetLocalPos(), source.GetLocalPos());
+        EXPECT_EQ(copy.GetScale(), source.GetScale());
+        EXPECT_EQ(copy.GetOrient(), source.GetOrient());
+    }
+    // A record without the fields leaves them alone.
+    SD::SuperialDataMap empty;
+    empty.Top()->MakeObject();
+    SD::Transform untouched;
+    untouched.VReadSuperial(empty.Top(), true);
+    untouched.VReadSuperial(empty.Top(), false);
+    EXPECT_EQ(untouched.GetScale(), SD::Vec3(1, 1, 1));
+}
+
+class TransformTreeTest : public EngineFixture {
+protected:
+    TransformTreeTest() : EngineFixture(2100) {}
+};
+
+TEST_F(TransformTreeTest, WorldPositionIgnoresParentScaleWhileTheMatrixUsesIt) {
+    SD::GameObject* parent = factory.NewGameObject();
+    SD::GameObject* child = factory.NewGameObject();
+    parent->AttachChild(child);
+    parent->GetTransform().SetPos(SD::Vec3(10, 0, 0));
+    parent->GetTransform().SetScale(SD::Vec3(2, 2, 2));
+    parent->GetTransform().RotateLocalZRad(static_cast<float>(M_PI / 2));
+    child->GetTransform().SetPos(SD::Vec3(1, 0, 0));
+    parent->Initialize(false);
+    transformer.Update(0.0f);
+    ExpectNear(child->GetTransform().GetPos(), SD::Vec3(10, 1, 0));
+    ExpectNear(child->GetTransform().GetGlobalMatrix().GetColumn3(3), SD::Vec3(10, 2, 0));
+}
+
+TEST_F(TransformTreeTest, DeepTreeIsRefreshedOnceParentsFirst) {
+    // Deepest object first, each initialised before it is attached, so the transformer's list
+    // runs from the leaves up and only the root may start a pass.
+    constexpr int kDepth = 2000;
+    std::vector<SD::GameObject*> chain(kDepth);
+    for (int i = kDepth - 1; i >= 0; --i) {
+        chain[i] = factory.NewGameObject();
+        ASSERT_NE(chain[i], nullptr);
+        chain[i]->GetTransform().SetPos(SD::Vec3(1, 0, 0));
+        chain[i]->Initialize(false);
+        if (i + 1 < kDepth) chain[i]->AttachChild(chain[i + 1]);
+    }
+    ASSERT_EQ(transformer.GetTransformList().Size(), static_cast<size_t>(kDepth));
+    transformer.Update(0.0f);
+    for (int i = 1; i < kDepth; i += 199) {
+        const SD::Transform& t = chain[i]->GetTransform();
+        // Built on the parent's fresh matrix, and moved once: a second visit would see no motion.
+        EXPECT_FLOAT_EQ(t.GetGlobalMatrix().GetColumn3(3).x, static_cast<float>(i + 1)) << i;
+        EXPECT_FLOAT_EQ(t.GetPosDelta().x, static_cast<float>(i + 1)) << i;
+        EXPECT_NE(t.GetPrevGlobalMatrix(), t.GetGlobalMatrix()) << i;
+    }
+}
+
+}  // namespace
