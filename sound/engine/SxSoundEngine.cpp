@@ -154,24 +154,35 @@ bool IsInitialized() { return g_initialized; }
 
 SXRESULT RenderAudio() { return g_pAudioMgr ? g_pAudioMgr->RenderAudio() : SX_Fail; }
 
-SxPlayingID PostEvent(SxUniqueID eventID, SxGameObjectID gameObject, SxPlayingID callerPlayingID) {
+SxPlayingID PostEvent(SxUniqueID eventID, SxGameObjectID gameObject, SxPlayingID callerPlayingID,
+                      uint32_t externalSourceCount, const SxExternalSourceInfo* externalSources) {
     if (!g_pAudioMgr || !g_EventHooks.findEventAndAddRef) return 0;
+    SxExternalSourceArray* array = nullptr;
+    if (externalSourceCount > 0 && externalSources) {
+        array = SxExternalSourceArray::Create(externalSources, externalSourceCount);
+        if (!array) return 0;
+    }
     ISxPostedEvent* event = g_EventHooks.findEventAndAddRef(eventID);
-    if (!event) return 0;
-    const SxPlayingID playingID = ++g_playingIDCounter;
-    if (g_EventHooks.addPlayingID && !g_EventHooks.addPlayingID(playingID, eventID, gameObject)) {
+    const SxPlayingID playingID = event ? ++g_playingIDCounter : 0;
+    if (event && g_EventHooks.addPlayingID && !g_EventHooks.addPlayingID(playingID, eventID, gameObject)) {
         event->Release();
+        event = nullptr;
+    }
+    if (!event) {
+        if (array) array->Release();
         return 0;
     }
     SxMsgPostEvent record;
     record.gameObject = gameObject;
     record.playingID = playingID;
     record.callerPlayingID = callerPlayingID;
+    record.externalSources.array = array;
     record.event = event;
     if (Queue(record) != SX_Success) {
         // Nothing will apply the record: undo what it would have balanced.
         if (g_EventHooks.removePendingCount) g_EventHooks.removePendingCount(playingID);
         event->Release();
+        if (array) array->Release();
         return 0;
     }
     return playingID;

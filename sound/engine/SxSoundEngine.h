@@ -6,6 +6,7 @@
 #include "sound/engine/SxBehavioralExtensions.h"
 #include "sound/engine/SxInitSettings.h"
 #include "sound/engine/SxTypes.h"
+#include "sound/engine/audio/SxExternalSources.h"
 #include "sound/engine/audio/SxQueuedMsg.h"
 
 namespace SX {
@@ -31,8 +32,10 @@ bool IsInitialized();
 // Closes the batch of messages posted since the last call.
 SXRESULT RenderAudio();
 
-// The new playing ID, or 0 (unknown event, no engine, or the message could not be queued).
-SxPlayingID PostEvent(SxUniqueID eventID, SxGameObjectID gameObject, SxPlayingID callerPlayingID = 0);
+// The new playing ID, or 0 (unknown event, no engine, no memory for the external sources, or
+// the message could not be queued).
+SxPlayingID PostEvent(SxUniqueID eventID, SxGameObjectID gameObject, SxPlayingID callerPlayingID = 0,
+                      uint32_t externalSourceCount = 0, const SxExternalSourceInfo* externalSources = nullptr);
 SxPlayingID PostEvent(const char* eventName, SxGameObjectID gameObject, SxPlayingID callerPlayingID = 0);
 SXRESULT SetRTPCValue(SxUniqueID gameParameter, float value, SxGameObjectID gameObject = SxAllGameObjects,
                       int32_t transitionMs = 0, SxCurveInterpolation curve = SxCurve_Linear);

@@ -6,6 +6,7 @@
 #include "core/Logger.h"
 #include "platform/os/Random.h"
 #include "sound/engine/SxBehavioralExtensions.h"
+#include "sound/engine/audio/SxExternalSources.h"
 #include "sound/engine/lower/CSxLEngine.h"
 #include "sound/engine/memory/SxMemoryMgr.h"
 #include "sound/engine/transitions/CSxTransitionMgr.h"
@@ -215,10 +216,13 @@ void CSxAudioMgr::ApplyPostEvent(const SxMsgPostEvent& record) {
         pending->playingID = record.playingID;
         pending->callerPlayingID = record.callerPlayingID;
         pending->gameObject = scopedToObject ? record.gameObject : SxAllGameObjects;
+        pending->externalSources = record.externalSources;
+        if (pending->externalSources.array) pending->externalSources.array->AddRef();
         EnqueueOrExecuteAction(pending);
     }
     RemovePendingCount(record.playingID);
     event->Release();
+    if (record.externalSources.array) record.externalSources.array->Release();
 }
 
 void CSxAudioMgr::ReleaseReferences(const SxQueuedMsgHeader& record) {
@@ -239,6 +243,7 @@ void CSxAudioMgr::DrainQueue() {
                 const auto& post = reinterpret_cast<const SxMsgPostEvent&>(header);
                 RemovePendingCount(post.playingID);
                 post.event->Release();
+                if (post.externalSources.array) post.externalSources.array->Release();
             } else {
                 ReleaseReferences(header);
             }
@@ -332,6 +337,7 @@ void CSxAudioMgr::ExecuteNow(SxPendingAction* pending) {
 void CSxAudioMgr::Drop(SxPendingAction* pending) {
     RemovePendingCount(pending->playingID);
     pending->action->Release();
+    if (pending->externalSources.array) pending->externalSources.array->Release();
     SxDelete(g_DefaultPoolId, pending);
 }
 

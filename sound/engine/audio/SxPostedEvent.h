@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "sound/engine/SxTypes.h"
+#include "sound/engine/audio/SxQueuedMsg.h"
 
 namespace SX {
 
@@ -61,6 +62,7 @@ struct SxPendingAction {
     uint32_t pauseCount = 0;           // resumes still needed before it runs again
     SxPlayingID callerPlayingID = 0;
     SxGameObjectID gameObject = SxAllGameObjects;
+    SxExternalSourceData externalSources;  // one reference to the array held
 };
 
 }  // namespace SX

@@ -8,6 +8,7 @@
 namespace SX {
 
 class ISxPostedEvent;
+class SxExternalSourceArray;
 
 enum SxQueuedMsgType : uint16_t {
     SxMsg_EndOfBatch = 0,
@@ -60,15 +61,15 @@ struct SxQueuedMsgBase {
 // Four words of external-source data: three zero words, then the array or null.
 struct SxExternalSourceData {
     uint32_t words[3] = {};
-    void* array = nullptr;
+    SxExternalSourceArray* array = nullptr;
 };
 
 struct SxMsgPostEvent : SxQueuedMsgBase<SxMsg_PostEvent> {
     SxGameObjectID gameObject = 0;
     SxPlayingID playingID = 0;
     SxPlayingID callerPlayingID = 0;
-    SxExternalSourceData externalSources;
-    ISxPostedEvent* event = nullptr;  // one reference held by the record
+    SxExternalSourceData externalSources;  // one reference to the array held by the record
+    ISxPostedEvent* event = nullptr;       // one reference held by the record
 };
 
 struct SxMsgSetRTPC : SxQueuedMsgBase<SxMsg_SetRTPC> {

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <mutex>
 #include <string>
+#include <vector>
 #include <thread>
 
 #include "platform/audio/AudioTestControl.h"
@@ -444,6 +445,71 @@ TEST_F(SoundEngineTest, GlobalCallbacksComeAndGoWhileTheAudioThreadRuns) {
     EXPECT_EQ(g_globalCalls, calls);
     EXPECT_EQ(SoundEngine::UnregisterGlobalCallback(CountGlobalCall), SX_Fail);
     EXPECT_EQ(SoundEngine::StopOutputCapture(), static_cast<SXRESULT>(4));
+}
+
+}  // namespace
+
+namespace {
+
+std::mutex g_sourceMutex;
+std::wstring g_sourceName;
+std::atomic<int> g_sourceActionRuns{0};
+
+struct SourceAction : ISxEventAction {
+    void AddRef() override {}
+    void Release() override {}
+    uint16_t ActionType() const override { return 0x0403; }
+    SxUniqueID ActionID() const override { return 3; }
+    uint32_t DelaySamples() const override { return 0; }
+    void Execute(SxPendingAction& pending) override {
+        std::lock_guard<std::mutex> lock(g_sourceMutex);
+        const SxExternalSourceArray* array = pending.externalSources.array;
+        g_sourceName = array && array->Count() == 2 ? (*array)[1].fileName : L"";
+        ++g_sourceActionRuns;
+    }
+} g_sourceAction;
+
+struct SourceEvent : ISxPostedEvent {
+    void AddRef() override {}
+    void Release() override {}
+    SxUniqueID EventID() const override { return 2; }
+    uint32_t ActionCount() const override { return 1; }
+    ISxEventAction* Action(uint32_t) const override { return &g_sourceAction; }
+} g_sourceEvent;
+
+TEST_F(SoundEngineTest, ExternalSourcesAreCopiedForTheActionsAndFreedAfterwards) {
+    g_sourceActionRuns = 0;
+    g_EventHooks.findEventAndAddRef = [](SxUniqueID) -> ISxPostedEvent* { return &g_sourceEvent; };
+    control::SetOpenFails(true);
+    ASSERT_EQ(SoundEngine::Init(nullptr, nullptr), SX_Success);
+    auto used = [] {
+        platform::Lock lock(g_csMain);
+        SxPoolMemInfo info;
+        MemoryMgr::GetPoolMemoryUsed(g_DefaultPoolId, info);
+        return info.usedBytes;
+    };
+    SoundEngine::PostEvent(2u, 100);  // the action is for one game object: skipped while unregistered
+    SoundEngine::RegisterGameObj(100);
+    SoundEngine::PostEvent(2u, 100);
+    SoundEngine::RenderAudio();
+    ASSERT_TRUE(WaitFor([] { return g_sourceActionRuns == 1; }));
+    const uint32_t before = used();
+
+    std::wstring name = L"voice_017.wem";
+    SxExternalSourceInfo sources[2];
+    sources[0].cookie = 1;
+    sources[0].fileID = 44;
+    sources[1].cookie = 2;
+    sources[1].fileName = name.c_str();
+    ASSERT_NE(SoundEngine::PostEvent(2u, 100, 0, 2, sources), 0u);
+    name.assign(name.size(), L'x');  // the caller's string may go at once
+    SoundEngine::RenderAudio();
+    ASSERT_TRUE(WaitFor([] { return g_sourceActionRuns == 2; }));
+    {
+        std::lock_guard<std::mutex> lock(g_sourceMutex);
+        EXPECT_EQ(g_sourceName, L"voice_017.wem");
+    }
+    EXPECT_EQ(used(), before) << "names and array freed with the last reference";
 }
 
 }  // namespace
