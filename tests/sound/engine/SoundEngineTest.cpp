@@ -495,7 +495,7 @@ TEST_F(SoundEngineTest, ExternalSourcesAreCopiedForTheActionsAndFreedAfterwards)
     ASSERT_TRUE(WaitFor([] { return g_sourceActionRuns == 1; }));
     const uint32_t before = used();
 
-    std::wstring name = L"voice_017.wem";
+    std::wstring name = L"voice_017.med";
     SxExternalSourceInfo sources[2];
     sources[0].cookie = 1;
     sources[0].fileID = 44;
@@ -507,7 +507,7 @@ TEST_F(SoundEngineTest, ExternalSourcesAreCopiedForTheActionsAndFreedAfterwards)
     ASSERT_TRUE(WaitFor([] { return g_sourceActionRuns == 2; }));
     {
         std::lock_guard<std::mutex> lock(g_sourceMutex);
-        EXPECT_EQ(g_sourceName, L"voice_017.wem");
+        EXPECT_EQ(g_sourceName, L"voice_017.med");
     }
     EXPECT_EQ(used(), before) << "names and array freed with the last reference";
 }
