@@ -20,7 +20,7 @@ uint32_t CSxLEngine::s_channelMask = SxChannelMaskStereo;
 uint32_t CSxLEngine::s_panningRule = 0;
 CSxSink* CSxLEngine::s_sink = nullptr;
 uint32_t CSxLEngine::s_retryCountdown = 0;
-CSxMasterMixNode CSxLEngine::s_master;
+MasterMixNode CSxLEngine::s_master;
 SxAudioBuffer CSxLEngine::s_output;
 
 void CSxLEngine::GetDefaultPlatformInitSettings(SxPlatformInitSettings& settings) {

@@ -6,7 +6,7 @@
 
 #include "sound/engine/SxInitSettings.h"
 #include "sound/engine/SxTypes.h"
-#include "sound/engine/lower/CSxMasterMixNode.h"
+#include "sound/engine/lower/MasterMixNode.h"
 #include "sound/engine/output/CSxSink.h"
 
 namespace SX {
@@ -44,7 +44,7 @@ public:
     static uint32_t GetWaitTime() { return s_waitTimeMs; }
     static uint32_t ChannelMask() { return s_channelMask; }
     static CSxSink* Sink() { return s_sink; }
-    static CSxMasterMixNode& MasterNode() { return s_master; }
+    static MasterMixNode& MasterNode() { return s_master; }
     static uint32_t RetryCountdown() { return s_retryCountdown; }
     static bool UsingDeviceSink();
 
@@ -60,7 +60,7 @@ private:
     static uint32_t s_panningRule;
     static CSxSink* s_sink;
     static uint32_t s_retryCountdown;
-    static CSxMasterMixNode s_master;
+    static MasterMixNode s_master;
     static SxAudioBuffer s_output;
 };
 

@@ -114,7 +114,7 @@ TEST_F(LowerEngineTest, FivePointOneMasterWritesDeviceOrderWithItsLfeLevel) {
 TEST_F(LowerEngineTest, MasterEffectsResetOnBypassAndAfterAnIdleStretch) {
     Start(3);
     CountingEffect effect;
-    CSxMasterMixNode& master = CSxLEngine::MasterNode();
+    MasterMixNode& master = CSxLEngine::MasterNode();
     master.SetEffect(0, &effect);
     auto frameWithData = [&] {
         MixConstant(3, 1.0f, 1.0f, 1.0f);
@@ -132,7 +132,7 @@ TEST_F(LowerEngineTest, MasterEffectsResetOnBypassAndAfterAnIdleStretch) {
     frameWithData();
     EXPECT_EQ(effect.executes, 2);
     CSxLEngine::Perform();  // nothing mixed: the node goes idle
-    EXPECT_EQ(master.GetState(), CSxMasterMixNode::kIdle);
+    EXPECT_EQ(master.GetState(), MasterMixNode::kIdle);
     frameWithData();
     EXPECT_EQ(effect.resets, 3);
     const auto s = Frames();

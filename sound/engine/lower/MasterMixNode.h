@@ -16,7 +16,7 @@ public:
     virtual void Reset() = 0;
 };
 
-class CSxMasterMixNode {
+class MasterMixNode {
 public:
     static constexpr uint32_t kEffectSlots = 4;
     enum State : uint32_t { kActive = 1, kIdle = 2 };

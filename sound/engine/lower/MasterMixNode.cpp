@@ -1,4 +1,4 @@
-#include "sound/engine/lower/CSxMasterMixNode.h"
+#include "sound/engine/lower/MasterMixNode.h"
 
 #include <algorithm>
 #include <cstring>
@@ -9,7 +9,7 @@
 
 namespace SX {
 
-SXRESULT CSxMasterMixNode::Init(uint32_t channelMask, SxMemPoolId pool) {
+SXRESULT MasterMixNode::Init(uint32_t channelMask, SxMemPoolId pool) {
     if (channelMask != SxChannelMaskStereo && channelMask != SxChannelMask51) return SX_UnsupportedChannelConfig;
     Term();
     const uint32_t bytes = SxChannelCount(channelMask) * SxFrameLength * sizeof(float);
@@ -27,24 +27,24 @@ SXRESULT CSxMasterMixNode::Init(uint32_t channelMask, SxMemPoolId pool) {
     return SX_Success;
 }
 
-void CSxMasterMixNode::Term() {
+void MasterMixNode::Term() {
     if (m_buffer.data) MemoryMgr::Free(m_pool, m_buffer.data);
     m_buffer.Clear();
     DropEffects();
 }
 
-void CSxMasterMixNode::DropEffects() {
+void MasterMixNode::DropEffects() {
     for (Slot& slot : m_slots) slot = Slot();
     m_bypassAll = 0;
 }
 
-void CSxMasterMixNode::ResetFrame() {
+void MasterMixNode::ResetFrame() {
     m_state = m_result == SX_NoMoreData ? kIdle : kActive;
     m_result = SX_NoMoreData;
     if (m_buffer.data) std::memset(m_buffer.data, 0, sizeof(float) * m_buffer.Channels() * SxFrameLength);
 }
 
-SXRESULT CSxMasterMixNode::MixBuffer(const SxAudioBuffer& busBuffer, const float* previous, const float* current) {
+SXRESULT MasterMixNode::MixBuffer(const SxAudioBuffer& busBuffer, const float* previous, const float* current) {
     if (busBuffer.validFrames == 0) return SX_Success;
     if (busBuffer.channelMask != m_buffer.channelMask) return SX_NoDataReady;
     m_result = SX_DataReady;
@@ -58,27 +58,27 @@ SXRESULT CSxMasterMixNode::MixBuffer(const SxAudioBuffer& busBuffer, const float
     return SX_Success;
 }
 
-void CSxMasterMixNode::SetVolumeDb(float db) {
+void MasterMixNode::SetVolumeDb(float db) {
     m_volumeDb = db;
     m_volume = SxMath::DbToLinear(db);
 }
 
-void CSxMasterMixNode::SetLfeDb(float db) {
+void MasterMixNode::SetLfeDb(float db) {
     m_lfeDb = db;
     m_lfe = SxMath::DbToLinear(db);
 }
 
-void CSxMasterMixNode::SetEffect(uint32_t slot, ISxMasterEffect* effect) {
+void MasterMixNode::SetEffect(uint32_t slot, ISxMasterEffect* effect) {
     if (slot < kEffectSlots) m_slots[slot] = Slot{effect, 0};
 }
 
-void CSxMasterMixNode::SetBypass(uint32_t slot, bool bypass) {
+void MasterMixNode::SetBypass(uint32_t slot, bool bypass) {
     if (slot < kEffectSlots) m_slots[slot].bypass = static_cast<uint8_t>((m_slots[slot].bypass & 2) | bypass);
 }
 
-void CSxMasterMixNode::SetBypassAll(bool bypass) { m_bypassAll = static_cast<uint8_t>((m_bypassAll & 2) | bypass); }
+void MasterMixNode::SetBypassAll(bool bypass) { m_bypassAll = static_cast<uint8_t>((m_bypassAll & 2) | bypass); }
 
-void CSxMasterMixNode::ProcessFinalMix(SxAudioBuffer& out) {
+void MasterMixNode::ProcessFinalMix(SxAudioBuffer& out) {
     if (m_state == kActive) {
         for (Slot& slot : m_slots) {
             if (!slot.effect) continue;
