@@ -60,6 +60,8 @@ void CSxAudioMgr::StopThread() {
     m_thread->Join();
     m_thread.reset();
     m_threadRunning = false;
+    // A writer still waiting for room gives up instead of waiting for ever.
+    m_spaceAvailable.Set();
 }
 
 void CSxAudioMgr::ThreadMain() {
