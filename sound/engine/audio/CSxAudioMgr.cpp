@@ -3,7 +3,6 @@
 #include <ctime>
 #include <mutex>
 
-#include "core/Logger.h"
 #include "platform/os/Random.h"
 #include "sound/engine/SxBehavioralExtensions.h"
 #include "sound/engine/audio/SxExternalSources.h"
