@@ -63,6 +63,11 @@ void WorkerThread::Run() {
     }
 }
 
+WorkerPool& WorkerPool::GetInstance() {
+    static WorkerPool pool;
+    return pool;
+}
+
 WorkerPool::~WorkerPool() {
     StopAll();
     CloseEvents();

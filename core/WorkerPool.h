@@ -73,6 +73,9 @@ private:
 
 class WorkerPool {
 public:
+    // The program's pool, created on first use and stopped at exit.
+    static WorkerPool& GetInstance();
+
     WorkerPool() = default;
     ~WorkerPool();
     WorkerPool(const WorkerPool&) = delete;

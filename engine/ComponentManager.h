@@ -10,6 +10,17 @@ namespace SD {
 
 class IUpdateComponent;
 
+// Calls the member function on each component of a registration list from `first` up to, not
+// including, `end` (null for the end of the list), following the list links.
+template <class T>
+void ForEachComponent(Component* first, Component* end, void (T::*function)()) {
+    for (Component* c = first; c && c != end; c = ComponentList::Next(c)) (static_cast<T*>(c)->*function)();
+}
+template <class T>
+void ForEachComponentWithTime(Component* first, Component* end, void (T::*function)(float), float dt) {
+    for (Component* c = first; c && c != end; c = ComponentList::Next(c)) (static_cast<T*>(c)->*function)(dt);
+}
+
 class ComponentManager_ : public ISystem {
 public:
     // The one manager, published for the components' registration; cleared by the destructor.

@@ -4,21 +4,30 @@
 #include <memory>
 
 #include "core/ConfigFile.h"
+#include "core/ConfigVars.h"
+#include "core/CrashHandler.h"
 #include "core/EngineCore.h"
 #include "core/Logger.h"
 #include "core/MessageSystem.h"
 #include "core/RTTI.h"
 #include "core/Random.h"
+#include "core/WorkerPool.h"
+#include "engine/ComponentManager.h"
+#include "engine/Factory.h"
+#include "engine/Transformer.h"
 #include "platform/os/Clock.h"
+#include "platform/os/Dialogs.h"
 #include "platform/os/Random.h"
+#include "platform/window/MessageIds.h"
+#include "platform/window/Screen.h"
+#include "runtime/Input.h"
 #include "runtime/InterpolatorSystem.h"
+#include "runtime/Kinect.h"
 #include "runtime/SplineSystem.h"
+#include "runtime/Window.h"
 
 namespace SD {
 namespace {
-
-constexpr int kHeadlessScreenWidth = 1920;
-constexpr int kHeadlessScreenHeight = 1080;
 
 // Ends a headless run at its bound by setting the quit flag, as any outside party may.
 void InstallRunBound(Core& core, const RunOptions& options) {
@@ -28,6 +37,24 @@ void InstallRunBound(Core& core, const RunOptions& options) {
         if (options.maxFrames != 0 && c.GetFrameCount() >= options.maxFrames) c.Quit();
         if (options.maxSeconds > 0.0 && Core::GetTime() - start >= options.maxSeconds) c.Quit();
     });
+}
+
+// Adds the systems in their update order; the ones built here are owned by the core, the
+// singletons are not.
+Input_* AddSystems(Core& core, const WindowSettings& window, int totalObjects) {
+    core.AddSystem(Message_System::GetInstance(), false);
+    auto* input = new Input_();
+    core.AddSystem(input, true);
+    core.AddSystem(new Window_(window.title, static_cast<uint32_t>(window.width), static_cast<uint32_t>(window.height),
+                               window.windowFullScreen, platform::show::kNormal),
+                   true);
+    core.AddSystem(&Spline_System::GetInstance(), false);
+    core.AddSystem(&InterpolatorSystem::GetInstance(), false);
+    core.AddSystem(Kinect_::GetInstance(), false);
+    core.AddSystem(new ComponentManager_(), true);
+    core.AddSystem(new Transformer_(), true);
+    core.AddSystem(new Factory_(static_cast<uint32_t>(totalObjects)), true);
+    return input;
 }
 
 }  // namespace
@@ -50,8 +77,10 @@ WindowSettings ReadWindowSettings(ConfigFile& config, int screenWidth, int scree
 
 RunSummary RunProgram(const RunOptions& options) {
     RunSummary summary;
+    InstallCrashHandler();
     RTTIClassRegistry::Create();
     auto logger = std::make_unique<Debug::GlobalLogger>();
+    WorkerPool::GetInstance().Start();
 
     platform::crt_srand(platform::TickCount());
     SeedRandom();
@@ -59,19 +88,22 @@ RunSummary RunProgram(const RunOptions& options) {
     std::unique_ptr<Core> core(Core::CreateInstance());
     auto config = std::make_unique<ConfigFile>();
 
-    WindowSettings window = ReadWindowSettings(*config, kHeadlessScreenWidth, kHeadlessScreenHeight);
-    (void)window;
+    WindowSettings window = ReadWindowSettings(*config, platform::ScreenWidth(), platform::ScreenHeight());
+
+    // The persisted variables live in the application-data folder; without one there is
+    // nowhere to keep them, so they are neither read nor written.
+    std::optional<std::string> varsPath = ConfigVarsPath();
+    if (varsPath) ConfigVars::GetInstance().Load(*varsPath);
 
     config->SetSection("Factory");
     int totalObjects = config->GetInt("TotalObjects", 10000);
-    (void)totalObjects;
+    Input_* input = AddSystems(*core, window, totalObjects);
 
-    // The update order; systems that are singletons are not owned by the core.
-    core->AddSystem(Message_System::GetInstance(), false);
-    core->AddSystem(&Spline_System::GetInstance(), false);
-    core->AddSystem(&InterpolatorSystem::GetInstance(), false);
+    platform::ShowCursor(false);
 
     core->Configure(*config);
+    // Developer keys stay off whatever the configuration says.
+    input->SetDevKeysEnabled(false);
 
     config->SetSection("FrameRateController");
     bool limit = config->GetBool("limit_frame_rate", false);
@@ -88,7 +120,9 @@ RunSummary RunProgram(const RunOptions& options) {
         summary.error = "unknown exception";
     }
     summary.frames = core->GetFrameCount();
+    if (Factory_* factory = Factory_::GetInstance()) summary.objectsAlive = factory->GetPool().GetLiveCount();
 
+    if (varsPath) ConfigVars::GetInstance().Save(*varsPath);
     config.reset();
     core.reset();
     logger.reset();

@@ -113,14 +113,15 @@ unsigned ProcessorCount() {
     return n == 0 ? 1 : n;
 }
 
+// Never destroyed: threads owned by objects that die at exit may still wait on events then.
 std::mutex& Event::SharedMutex() {
-    static std::mutex m;
-    return m;
+    static std::mutex* m = new std::mutex;
+    return *m;
 }
 
 std::condition_variable& Event::SharedCondition() {
-    static std::condition_variable cv;
-    return cv;
+    static std::condition_variable* cv = new std::condition_variable;
+    return *cv;
 }
 
 Event::Event(bool manualReset, bool initiallySet) : manualReset_(manualReset), set_(initiallySet) {}

@@ -1,6 +1,8 @@
 // Registration of components with their system as play state, sleep and start change.
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <string>
 #include <vector>
 
 #include "engine/Component.h"

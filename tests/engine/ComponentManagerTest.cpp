@@ -92,6 +92,16 @@ TEST_F(ComponentManagerTest, ComponentsAddedOrRemovedDuringTheWalk) {
     EXPECT_EQ(components.GetUpdateList().Size(), 2u);
 }
 
+TEST_F(ComponentManagerTest, ForEachComponentWalksARangeOfTheList) {
+    AddMover("a");
+    Mover* b = AddMover("b");
+    AddMover("c");
+    SD::ComponentList& list = components.GetUpdateList();
+    SD::ForEachComponentWithTime(list.First(), b, &Mover::VUpdate, 0.0f);
+    SD::ForEachComponent(b, nullptr, &Mover::VOnDevPauseEnter);
+    EXPECT_EQ(Journal(), (std::vector<std::string>{"a:update", "b:enter", "c:enter"}));
+}
+
 TEST_F(ComponentManagerTest, AnEmptyListRunsNothing) {
     components.Update(0.016f);
     transformer.Update(0.016f);

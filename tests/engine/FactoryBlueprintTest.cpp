@@ -2,7 +2,10 @@
 // overrides, reloading and saving back.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "EngineTestSupport.h"
+#include "core/ConfigFile.h"
 #include "core/Logger.h"
 #include "engine/ObjectCreated.h"
 #include "engine/SuperialDataMap.h"
@@ -173,7 +176,7 @@ TEST_F(BlueprintTest, BlueprintsThatContainThemselvesStop) {
 }
 
 TEST_F(BlueprintTest, DuplicateNamesResolveToTheFirstFileUnlessTheFastMapIsOn) {
-    auto text = [this](SD::SuperialValue* blueprint) {
+    auto text = [](SD::SuperialValue* blueprint) {
         SD::SuperialValue* components = SD::SuperialValue::FindChildByTag(blueprint, "Components");
         SD::SuperialValue* tag = SD::SuperialValue::FindChildByTag(components, "Tag");
         return SD::SuperialValue::FindChildByName(tag, "Text")->GetText();
@@ -293,6 +296,31 @@ TEST_F(BlueprintTest, LevelEntryRecordsTheBlueprintAndEveryComponent) {
     other->Top()->SetTypeName("GameObject");
     SD::GameObject::SaveToLevelLayerFile(car, other->Top(), true);
     EXPECT_NE(Log().find("Blueprint is [Gone]."), std::string::npos);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(FactoryStartUp, ConfigurationChoosesFormatsAndTheManifestLoadsAtInitialize) {
+    qvtest::TempTree tree;
+    tree.Write("Assets/Config/config.ini",
+               "[Factory]\nObjectInFormat=xml\nObjectOutFormat=xml\nObjectManifest=../Assets/Objects/objects.man\n");
+    tree.Write("Assets/Objects/objects.man", "PATH=\"../Assets/Objects\"\n\"things.xml\"\n");
+    tree.Write("Assets/Objects/things.xml",
+               "<GameObjectBlueprints><GameObjectBlueprint name=\"Thing\"><Components/></GameObjectBlueprint>"
+               "</GameObjectBlueprints>");
+    SD::Factory_ factory(4);
+    SD::ConfigFile config("../Assets/Config/config.ini");
+    config.SetSection("Factory");
+    factory.ReadConfig(config);
+    EXPECT_EQ(factory.GetObjectPath(), "../Assets/Objects");
+    EXPECT_EQ(factory.GetObjectInFormat(), "xml");
+    factory.Initialize();
+    EXPECT_NE(factory.CreateObject("Thing", nullptr), nullptr);
+    factory.Shutdown();
+    EXPECT_EQ(factory.GetBlueprint("Thing"), nullptr);
+    EXPECT_EQ(factory.GetPool().GetLiveCount(), 0u);
 }
 
 }  // namespace

@@ -22,10 +22,17 @@ TempTree::TempTree() {
     fs::create_directories(root_ + "/Graphics");
     previousDir_ = fs::current_path().string();
     fs::current_path(root_ + "/bin");
+    if (const char* home = std::getenv("XDG_DATA_HOME")) {
+        hadDataHome_ = true;
+        previousDataHome_ = home;
+    }
+    setenv("XDG_DATA_HOME", (root_ + "/AppData").c_str(), 1);
 }
 
 TempTree::~TempTree() {
     std::error_code ec;
+    if (hadDataHome_) setenv("XDG_DATA_HOME", previousDataHome_.c_str(), 1);
+    else unsetenv("XDG_DATA_HOME");
     fs::current_path(previousDir_, ec);
     fs::remove_all(root_, ec);
 }

@@ -1,6 +1,7 @@
 #pragma once
 // A temporary folder shaped like the game's install (<tmp>/bin, <tmp>/Assets, <tmp>/Graphics),
 // entered at <tmp>/bin for the life of the object so that "../Assets/..." paths resolve into it.
+// The application-data folder points at <tmp>/AppData meanwhile, so nothing reaches the home.
 #include <string>
 
 namespace qvtest {
@@ -23,6 +24,8 @@ public:
 private:
     std::string root_;
     std::string previousDir_;
+    std::string previousDataHome_;
+    bool hadDataHome_ = false;
 };
 
 // The source tree (for sample data), from QV_SOURCE_DIR or the compiled-in path.

@@ -1,0 +1,42 @@
+#pragma once
+// The obstruction and occlusion curves that banks define: for each of obstruction and
+// occlusion, one curve to a volume and one to a low-pass filter value.
+#include <cstdint>
+
+#include "sound/engine/SxTypes.h"
+#include "sound/engine/curves/CSxConversionTable.h"
+
+namespace SX {
+
+enum SxObsOccCurveKind : uint32_t { SxCurve_Obstruction = 0, SxCurve_Occlusion = 1 };
+enum SxObsOccCurveTarget : uint32_t { SxCurveTarget_Volume = 0, SxCurveTarget_LowPass = 1 };
+
+class CSxEnvironmentsMgr {
+public:
+    static constexpr uint32_t kCurves = 4;
+
+    CSxEnvironmentsMgr() = default;
+    ~CSxEnvironmentsMgr() { Term(); }
+    CSxEnvironmentsMgr(const CSxEnvironmentsMgr&) = delete;
+    CSxEnvironmentsMgr& operator=(const CSxEnvironmentsMgr&) = delete;
+
+    SXRESULT Init();
+    void Term();
+
+    // Bank thread, under the global audio lock.
+    SXRESULT SetObsOccCurve(SxObsOccCurveKind kind, SxObsOccCurveTarget target, uint32_t scaling,
+                            const SxCurvePoint* points, uint32_t count);
+    void SetCurveEnabled(SxObsOccCurveKind kind, SxObsOccCurveTarget target, bool enabled);
+    // 0 when the curve is not enabled.
+    float GetCurveValue(SxObsOccCurveKind kind, SxObsOccCurveTarget target, float x) const;
+
+private:
+    static uint32_t Index(SxObsOccCurveKind kind, SxObsOccCurveTarget target) { return (kind & 1) * 2 + (target & 1); }
+
+    bool enabled_[kCurves] = {};
+    CSxConversionTable curves_[kCurves];
+};
+
+extern CSxEnvironmentsMgr* g_pEnvironmentsMgr;
+
+}  // namespace SX
