@@ -4,13 +4,18 @@
 #include <atomic>
 
 #include "platform/os/Clock.h"
-#include "sound/engine/SxRegistryMessages.h"
+#include "sound/engine/SxManagerMessages.h"
 #include "sound/engine/audio/CSxAudioMgr.h"
 #include "sound/engine/curves/SxCurveTable.h"
 #include "sound/engine/index/CSxObjectIndex.h"
 #include "sound/engine/lower/CSxLEngine.h"
+#include "sound/engine/environments/CSxEnvironmentsMgr.h"
 #include "sound/engine/memory/SxMemoryMgr.h"
+#include "sound/engine/playing/CSxPlayingMgr.h"
+#include "sound/engine/positions/CSxPositionRepository.h"
 #include "sound/engine/registry/CSxRegistryMgr.h"
+#include "sound/engine/rtpc/CSxRTPCMgr.h"
+#include "sound/engine/states/CSxStateMgr.h"
 #include "sound/engine/transitions/CSxTransitionMgr.h"
 
 namespace SX {
@@ -57,6 +62,12 @@ void DestroyManager(Manager*& global) {
     global = nullptr;
 }
 
+template <typename Manager>
+void TermManager(Manager*& global) {
+    if (global) global->Term();
+    DestroyManager(global);
+}
+
 SXRESULT CreateManagers() {
     g_fTicksPerMs = static_cast<float>(platform::CounterFrequency()) / 1000.0f;
     SXRESULT result = CreateManager(g_pObjectIndex, [](CSxObjectIndex& index) {
@@ -67,10 +78,16 @@ SXRESULT CreateManagers() {
         result = SxCurveTable::BuildAll(333, 333, 255);
         g_curvesBuilt = result == SX_Success;
     }
-    if (result == SX_Success) result = CreateManager(g_pRegistryMgr, [](CSxRegistryMgr& m) { return m.Init(); });
+    auto init = [](auto& manager) { return manager.Init(); };
+    if (result == SX_Success) result = CreateManager(g_pRTPCMgr, init);
+    if (result == SX_Success) result = CreateManager(g_pEnvironmentsMgr, init);
+    if (result == SX_Success) result = CreateManager(g_pPlayingMgr, init);
+    if (result == SX_Success) result = CreateManager(g_pPositionRepository, init);
+    if (result == SX_Success) result = CreateManager(g_pRegistryMgr, init);
     if (result == SX_Success)
         result = CreateManager(g_pTransitionMgr,
                                [](CSxTransitionMgr& m) { return m.Init(g_initSettings.maxNumTransitions); });
+    if (result == SX_Success) result = CreateManager(g_pStateMgr, init);
     return result;
 }
 
@@ -80,7 +97,7 @@ SXRESULT CreateAudioManager() {
     if (g_pAudioMgr) return SX_Success;
     g_pAudioMgr = SxNew<CSxAudioMgr>(g_DefaultPoolId);
     if (!g_pAudioMgr) return SX_InsufficientMemory;
-    InstallRegistryHandlers(*g_pAudioMgr);
+    InstallManagerHandlers(*g_pAudioMgr);
     g_pAudioMgr->SetHandler(SxMsg_SetPanningRule, [](const SxQueuedMsgHeader& record) {
         CSxLEngine::SetPanningRule(reinterpret_cast<const SxMsgSetPanningRule&>(record).rule);
     });
@@ -138,10 +155,13 @@ void Term() {
         DestroyManager(g_pAudioMgr);
     }
     if (g_pObjectIndex) g_pObjectIndex->Term();
-    if (g_pTransitionMgr) g_pTransitionMgr->Term();
-    DestroyManager(g_pTransitionMgr);
-    if (g_pRegistryMgr) g_pRegistryMgr->Term();
-    DestroyManager(g_pRegistryMgr);
+    TermManager(g_pStateMgr);
+    TermManager(g_pTransitionMgr);
+    TermManager(g_pRegistryMgr);
+    TermManager(g_pPlayingMgr);
+    TermManager(g_pPositionRepository);
+    TermManager(g_pEnvironmentsMgr);
+    TermManager(g_pRTPCMgr);
     if (g_curvesBuilt) SxCurveTable::FreeAll();
     g_curvesBuilt = false;
     DestroyManager(g_pObjectIndex);
@@ -154,8 +174,9 @@ bool IsInitialized() { return g_initialized; }
 
 SXRESULT RenderAudio() { return g_pAudioMgr ? g_pAudioMgr->RenderAudio() : SX_Fail; }
 
-SxPlayingID PostEvent(SxUniqueID eventID, SxGameObjectID gameObject, SxPlayingID callerPlayingID,
-                      uint32_t externalSourceCount, const SxExternalSourceInfo* externalSources) {
+SxPlayingID PostEvent(SxUniqueID eventID, SxGameObjectID gameObject, uint32_t callbackFlags,
+                      SxCallbackFunc callback, void* cookie, uint32_t externalSourceCount,
+                      const SxExternalSourceInfo* externalSources, SxPlayingID callerPlayingID) {
     if (!g_pAudioMgr || !g_EventHooks.findEventAndAddRef) return 0;
     SxExternalSourceArray* array = nullptr;
     if (externalSourceCount > 0 && externalSources) {
@@ -164,9 +185,18 @@ SxPlayingID PostEvent(SxUniqueID eventID, SxGameObjectID gameObject, SxPlayingID
     }
     ISxPostedEvent* event = g_EventHooks.findEventAndAddRef(eventID);
     const SxPlayingID playingID = event ? ++g_playingIDCounter : 0;
-    if (event && g_EventHooks.addPlayingID && !g_EventHooks.addPlayingID(playingID, eventID, gameObject)) {
-        event->Release();
-        event = nullptr;
+    if (event && g_pPlayingMgr) {
+        SxPostInfo post;
+        post.eventID = eventID;
+        post.playingID = playingID;
+        post.gameObj = gameObject;
+        post.callback = callback;
+        post.pCookie = cookie;
+        post.flags = callbackFlags;
+        if (g_pPlayingMgr->AddPlayingID(post) != SX_Success) {
+            event->Release();
+            event = nullptr;
+        }
     }
     if (!event) {
         if (array) array->Release();
@@ -180,7 +210,7 @@ SxPlayingID PostEvent(SxUniqueID eventID, SxGameObjectID gameObject, SxPlayingID
     record.event = event;
     if (Queue(record) != SX_Success) {
         // Nothing will apply the record: undo what it would have balanced.
-        if (g_EventHooks.removePendingCount) g_EventHooks.removePendingCount(playingID);
+        if (g_pPlayingMgr) g_pPlayingMgr->RemovePendingCount(playingID);
         event->Release();
         if (array) array->Release();
         return 0;
@@ -188,8 +218,31 @@ SxPlayingID PostEvent(SxUniqueID eventID, SxGameObjectID gameObject, SxPlayingID
     return playingID;
 }
 
-SxPlayingID PostEvent(const char* eventName, SxGameObjectID gameObject, SxPlayingID callerPlayingID) {
-    return PostEvent(GetIDFromString(eventName), gameObject, callerPlayingID);
+SxPlayingID PostEvent(const char* eventName, SxGameObjectID gameObject, uint32_t callbackFlags,
+                      SxCallbackFunc callback, void* cookie, uint32_t externalSourceCount,
+                      const SxExternalSourceInfo* externalSources, SxPlayingID callerPlayingID) {
+    return PostEvent(GetIDFromString(eventName), gameObject, callbackFlags, callback, cookie, externalSourceCount,
+                     externalSources, callerPlayingID);
+}
+
+void CancelEventCallback(SxPlayingID playingID) {
+    if (g_pPlayingMgr) g_pPlayingMgr->CancelEventCallback(playingID);
+}
+
+void CancelEventCallbackCookie(void* cookie) {
+    if (g_pPlayingMgr) g_pPlayingMgr->CancelEventCallbackCookie(cookie);
+}
+
+SXRESULT GetSourcePlayPosition(SxPlayingID playingID, int32_t* positionMs, bool extrapolate) {
+    if (!g_pPositionRepository) {
+        if (positionMs) *positionMs = 0;
+        return SX_Fail;
+    }
+    return g_pPositionRepository->GetCurrPosition(playingID, positionMs, extrapolate);
+}
+
+void SetStateHook(bool (*hook)(uint32_t groupID, uint32_t stateID)) {
+    if (g_pStateMgr) g_pStateMgr->SetStateHook(hook);
 }
 
 SXRESULT SetRTPCValue(SxUniqueID gameParameter, float value, SxGameObjectID gameObject, int32_t transitionMs,

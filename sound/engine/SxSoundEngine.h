@@ -8,6 +8,7 @@
 #include "sound/engine/SxTypes.h"
 #include "sound/engine/audio/SxExternalSources.h"
 #include "sound/engine/audio/SxQueuedMsg.h"
+#include "sound/engine/playing/SxCallbackTypes.h"
 
 namespace SX {
 // Performance-counter ticks per millisecond, set by Init.
@@ -32,11 +33,21 @@ bool IsInitialized();
 // Closes the batch of messages posted since the last call.
 SXRESULT RenderAudio();
 
-// The new playing ID, or 0 (unknown event, no engine, no memory for the external sources, or
-// the message could not be queued).
-SxPlayingID PostEvent(SxUniqueID eventID, SxGameObjectID gameObject, SxPlayingID callerPlayingID = 0,
-                      uint32_t externalSourceCount = 0, const SxExternalSourceInfo* externalSources = nullptr);
-SxPlayingID PostEvent(const char* eventName, SxGameObjectID gameObject, SxPlayingID callerPlayingID = 0);
+// The new playing ID, or 0 (unknown event, no engine, no memory for the external sources, the
+// playing ID could not be registered, or the message could not be queued).
+SxPlayingID PostEvent(SxUniqueID eventID, SxGameObjectID gameObject, uint32_t callbackFlags = 0,
+                      SxCallbackFunc callback = nullptr, void* cookie = nullptr, uint32_t externalSourceCount = 0,
+                      const SxExternalSourceInfo* externalSources = nullptr, SxPlayingID callerPlayingID = 0);
+SxPlayingID PostEvent(const char* eventName, SxGameObjectID gameObject, uint32_t callbackFlags = 0,
+                      SxCallbackFunc callback = nullptr, void* cookie = nullptr, uint32_t externalSourceCount = 0,
+                      const SxExternalSourceInfo* externalSources = nullptr, SxPlayingID callerPlayingID = 0);
+// Act at once, through the playing manager.
+void CancelEventCallback(SxPlayingID playingID);
+void CancelEventCallbackCookie(void* cookie);
+// Where the playing ID's source is, in ms; SX_Fail (0 ms) when unknown.
+SXRESULT GetSourcePlayPosition(SxPlayingID playingID, int32_t* positionMs, bool extrapolate = true);
+// The music engine's hook, called before a state change is applied.
+void SetStateHook(bool (*hook)(uint32_t groupID, uint32_t stateID));
 SXRESULT SetRTPCValue(SxUniqueID gameParameter, float value, SxGameObjectID gameObject = SxAllGameObjects,
                       int32_t transitionMs = 0, SxCurveInterpolation curve = SxCurve_Linear);
 SXRESULT SetRTPCValue(const char* gameParameter, float value, SxGameObjectID gameObject = SxAllGameObjects,

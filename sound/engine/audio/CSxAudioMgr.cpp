@@ -8,22 +8,22 @@
 #include "sound/engine/audio/SxExternalSources.h"
 #include "sound/engine/lower/CSxLEngine.h"
 #include "sound/engine/memory/SxMemoryMgr.h"
+#include "sound/engine/playing/CSxPlayingMgr.h"
 #include "sound/engine/transitions/CSxTransitionMgr.h"
 #include "sound/engine/transitions/SxTimingSettings.h"
 
 namespace SX {
 
 CSxAudioMgr* g_pAudioMgr = nullptr;
-platform::CriticalSection g_csMain;
 SxFrameHooks g_FrameHooks;
 SxEventHooks g_EventHooks;
 
 namespace {
 void AddPendingCount(SxPlayingID id) {
-    if (g_EventHooks.addPendingCount) g_EventHooks.addPendingCount(id);
+    if (g_pPlayingMgr) g_pPlayingMgr->AddPendingCount(id);
 }
 void RemovePendingCount(SxPlayingID id) {
-    if (g_EventHooks.removePendingCount) g_EventHooks.removePendingCount(id);
+    if (g_pPlayingMgr) g_pPlayingMgr->RemovePendingCount(id);
 }
 }  // namespace
 
@@ -64,14 +64,14 @@ void CSxAudioMgr::StopThread() {
 }
 
 void CSxAudioMgr::ThreadMain() {
-    m_threadId = std::this_thread::get_id();
+    SetCurrentThreadIsAudioThread(true);
     platform::crt_srand(static_cast<unsigned>(std::time(nullptr)));
     CSxLEngine::StartOutput();
     while (!m_stop) {
         Perform();
         m_wake.Wait(CSxLEngine::GetWaitTime());
     }
-    m_threadId = std::thread::id();
+    SetCurrentThreadIsAudioThread(false);
 }
 
 void CSxAudioMgr::Term() {

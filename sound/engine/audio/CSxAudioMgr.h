@@ -4,9 +4,9 @@
 // delay, or put aside by a pause).
 #include <atomic>
 #include <cstdint>
-#include <thread>
 
 #include "platform/os/Threads.h"
+#include "sound/engine/SxAudioThread.h"
 #include "sound/engine/SxInitSettings.h"
 #include "sound/engine/audio/SxChunkRing.h"
 #include "sound/engine/audio/SxPostedEvent.h"
@@ -82,7 +82,6 @@ public:
     uint32_t PausedCount() const;
     uint32_t ChunkCount();
     uint32_t ProcessedMessages() const { return m_processedMessages; }
-    bool IsAudioThread() const { return m_threadId.load() == std::this_thread::get_id(); }
     bool ThreadRunning() const { return m_threadRunning.load(); }
     uint32_t LookAhead() const { return m_lookAhead; }
 
@@ -124,12 +123,8 @@ private:
     SxThreadHandle m_thread;
     std::atomic<bool> m_stop{false};
     std::atomic<bool> m_threadRunning{false};
-    std::atomic<std::thread::id> m_threadId{};
 };
 
 extern CSxAudioMgr* g_pAudioMgr;
-// The engine's global audio lock: held for the whole audio frame, and by other threads while
-// they touch what the frame uses.
-extern platform::CriticalSection g_csMain;
 
 }  // namespace SX

@@ -40,15 +40,11 @@ protected:
     ~ISxPostedEvent() = default;
 };
 
-// Where the engine finds what PostEvent names, and where playing IDs are counted. Installed
-// by the object index and the playing manager; an empty lookup finds no event.
+// Where the engine finds what PostEvent names (installed with the event objects; an empty
+// lookup finds no event), and whether a game object is registered (actions scoped to one game
+// object run only for registered objects; no check: all are).
 struct SxEventHooks {
     ISxPostedEvent* (*findEventAndAddRef)(SxUniqueID eventID) = nullptr;
-    // False when the playing ID cannot be registered.
-    bool (*addPlayingID)(SxPlayingID playingID, SxUniqueID eventID, SxGameObjectID gameObject) = nullptr;
-    void (*addPendingCount)(SxPlayingID playingID) = nullptr;
-    void (*removePendingCount)(SxPlayingID playingID) = nullptr;
-    // Actions scoped to one game object run only for registered objects; no hook: all are.
     bool (*isGameObjectRegistered)(SxGameObjectID gameObject) = nullptr;
 };
 extern SxEventHooks g_EventHooks;

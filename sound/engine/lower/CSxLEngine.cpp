@@ -6,6 +6,7 @@
 
 #include "sound/engine/memory/SxMemoryMgr.h"
 #include "sound/engine/output/CSxSinkDevice.h"
+#include "sound/engine/positions/CSxPositionRepository.h"
 #include "sound/engine/output/CSxSinkDummy.h"
 #include "sound/engine/transitions/SxTimingSettings.h"
 
@@ -132,6 +133,7 @@ void CSxLEngine::Perform() {
     const unsigned int csr = _mm_getcsr();
     _mm_setcsr(csr | 0x8000);
     s_output.validFrames = 0;
+    if (g_pPositionRepository && g_pPositionRepository->HasEntries()) g_pPositionRepository->SetFrameTimeStamp();
     if (s_master.HasData()) s_master.ProcessFinalMix(s_output);
     if (s_output.validFrames)
         s_sink->PassData(s_output);

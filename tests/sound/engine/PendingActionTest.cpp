@@ -1,12 +1,13 @@
 #include <gtest/gtest.h>
 
-#include <map>
+#include <set>
 #include <vector>
 
 #include "platform/audio/AudioTestControl.h"
 #include "platform/os/Clock.h"
 #include "sound/engine/audio/CSxAudioMgr.h"
 #include "sound/engine/lower/CSxLEngine.h"
+#include "sound/engine/playing/CSxPlayingMgr.h"
 #include "SxTestMemory.h"
 
 using namespace SX;
@@ -19,7 +20,6 @@ struct Launch {
     uint32_t frame, offset;
 };
 std::vector<Launch> g_launches;
-std::map<SxPlayingID, int> g_pendingCounts;
 
 class TestAction : public ISxEventAction {
 public:
@@ -46,9 +46,8 @@ class PendingActionTest : public ::testing::Test {
 protected:
     void SetUp() override {
         g_launches.clear();
-        g_pendingCounts.clear();
-        g_EventHooks.addPendingCount = [](SxPlayingID id) { ++g_pendingCounts[id]; };
-        g_EventHooks.removePendingCount = [](SxPlayingID id) { --g_pendingCounts[id]; };
+        ASSERT_EQ(playing.Init(), SX_Success);
+        g_pPlayingMgr = &playing;
         control::Reset();
         control::SetOpenFails(true);  // the silent sink paces frames by the tick count
         ASSERT_EQ(CSxLEngine::Init(SxPlatformInitSettings()), SX_Success);
@@ -59,11 +58,21 @@ protected:
         mgr.Term();
         CSxLEngine::Term();
         g_pAudioMgr = nullptr;
-        g_EventHooks = SxEventHooks();
         control::Reset();
-        for (auto& [id, count] : g_pendingCounts) EXPECT_EQ(count, 0) << "playing ID " << id;
+        // Every action added a pending count and dropped it: only the post's own count is left.
+        for (SxPlayingID id : posted) {
+            playing.RemovePendingCount(id);
+            EXPECT_FALSE(playing.IsActive(id)) << "playing ID " << id;
+        }
+        g_pPlayingMgr = nullptr;
+        playing.Term();
     }
     void Schedule(TestAction& action, SxPlayingID playingID = 1) {
+        if (posted.insert(playingID).second) {
+            SxPostInfo post;
+            post.playingID = playingID;
+            ASSERT_EQ(playing.AddPlayingID(post), SX_Success);
+        }
         auto* pending = SxNew<SxPendingAction>(g_DefaultPoolId);
         pending->action = &action;
         pending->playingID = playingID;
@@ -77,6 +86,8 @@ protected:
     sxtest::TestMemory memory;
     platform::ManualClock clock;
     platform::ScopedClock scoped{clock};
+    CSxPlayingMgr playing;
+    std::set<SxPlayingID> posted;
     CSxAudioMgr mgr;
 };
 

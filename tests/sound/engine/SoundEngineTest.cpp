@@ -16,7 +16,10 @@
 #include "sound/engine/audio/CSxAudioMgr.h"
 #include "sound/engine/lower/CSxLEngine.h"
 #include "sound/engine/memory/SxMemoryMgr.h"
+#include "sound/engine/playing/CSxPlayingMgr.h"
 #include "sound/engine/registry/CSxRegistryMgr.h"
+#include "sound/engine/rtpc/CSxRTPCMgr.h"
+#include "sound/engine/states/CSxStateMgr.h"
 
 using namespace SX;
 namespace control = platform::audio::control;
@@ -181,7 +184,6 @@ struct FakeEvent : ISxPostedEvent {
     std::atomic<int> refs{0};
 };
 FakeEvent g_event;
-std::atomic<int> g_pending{0};
 
 TEST_F(SoundEngineTest, PostEventQueuesUntilRenderAudioAndUndoesAFailedEnqueue) {
     g_EventHooks.findEventAndAddRef = [](SxUniqueID id) -> ISxPostedEvent* {
@@ -189,11 +191,6 @@ TEST_F(SoundEngineTest, PostEventQueuesUntilRenderAudioAndUndoesAFailedEnqueue) 
         g_event.AddRef();
         return &g_event;
     };
-    g_EventHooks.addPlayingID = [](SxPlayingID, SxUniqueID, SxGameObjectID) {
-        ++g_pending;
-        return true;
-    };
-    g_EventHooks.removePendingCount = [](SxPlayingID) { --g_pending; };
 
     EXPECT_EQ(SoundEngine::PostEvent("Play_Flower", 100), 0u) << "no engine";
     control::SetOpenFails(true);
@@ -206,20 +203,26 @@ TEST_F(SoundEngineTest, PostEventQueuesUntilRenderAudioAndUndoesAFailedEnqueue) 
     EXPECT_NE(first, 0u);
     EXPECT_EQ(second, first + 1);
     EXPECT_EQ(g_event.refs, 2);
+    EXPECT_TRUE(g_pPlayingMgr->IsActive(first));
     SoundEngine::RenderAudio();
     ASSERT_TRUE(WaitFor([] { return g_event.refs == 0; }));
-    EXPECT_EQ(g_pending, 0);
+    EXPECT_TRUE(WaitFor([&] { return !g_pPlayingMgr->IsActive(first) && !g_pPlayingMgr->IsActive(second); }))
+        << "an event without actions ends when its post is applied";
 
     // Stop the audio thread so that the queue fills: the call must refuse, not wait.
     g_pAudioMgr->StopThread();
     int accepted = 0;
-    while (SoundEngine::PostEvent("Play_Flower", 100) != 0) ++accepted;
+    SxPlayingID last = 0;
+    while (SxPlayingID id = SoundEngine::PostEvent("Play_Flower", 100)) {
+        last = id;
+        ++accepted;
+    }
     EXPECT_GT(accepted, 0);
     EXPECT_EQ(g_event.refs, accepted) << "the refused post holds no reference";
-    EXPECT_EQ(g_pending, accepted);
+    EXPECT_TRUE(g_pPlayingMgr->IsActive(last));
+    EXPECT_FALSE(g_pPlayingMgr->IsActive(last + 1)) << "the refused post's playing ID is released";
     SoundEngine::Term();
     EXPECT_EQ(g_event.refs, 0) << "queued posts are released at termination";
-    EXPECT_EQ(g_pending, 0);
 }
 
 TEST_F(SoundEngineTest, CallsValidateBeforeQueuing) {
@@ -501,7 +504,7 @@ TEST_F(SoundEngineTest, ExternalSourcesAreCopiedForTheActionsAndFreedAfterwards)
     sources[0].fileID = 44;
     sources[1].cookie = 2;
     sources[1].fileName = name.c_str();
-    ASSERT_NE(SoundEngine::PostEvent(2u, 100, 0, 2, sources), 0u);
+    ASSERT_NE(SoundEngine::PostEvent(2u, 100, 0, nullptr, nullptr, 2, sources), 0u);
     name.assign(name.size(), L'x');  // the caller's string may go at once
     SoundEngine::RenderAudio();
     ASSERT_TRUE(WaitFor([] { return g_sourceActionRuns == 2; }));
@@ -510,6 +513,48 @@ TEST_F(SoundEngineTest, ExternalSourcesAreCopiedForTheActionsAndFreedAfterwards)
         EXPECT_EQ(g_sourceName, L"voice_017.med");
     }
     EXPECT_EQ(used(), before) << "names and array freed with the last reference";
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(SoundEngineTest, GameSyncMessagesReachTheirManagersAfterRenderAudio) {
+    control::SetOpenFails(true);
+    ASSERT_EQ(SoundEngine::Init(nullptr, nullptr), SX_Success);
+    auto global = [](SxUniqueID id) {
+        platform::Lock lock(g_csMain);
+        bool found = false;
+        const float value = g_pRTPCMgr->GetGlobalRTPCValue(id, &found);
+        return found ? value : -1.0f;
+    };
+    auto objectValue = [](SxUniqueID id, SxGameObjectID gameObject) {
+        platform::Lock lock(g_csMain);
+        CSxRegisteredObj* object = g_pRegistryMgr->GetObjAndAddref(gameObject);
+        const float value = g_pRTPCMgr->GetRTPCValue(id, object);
+        if (object) object->Release();
+        return value;
+    };
+    auto state = [](uint32_t group) {
+        platform::Lock lock(g_csMain);
+        return g_pStateMgr->GetState(group);
+    };
+    {
+        platform::Lock lock(g_csMain);  // as a bank would
+        ASSERT_EQ(g_pStateMgr->AddStateGroup(SoundEngine::GetIDFromString("Season")), SX_Success);
+    }
+    ASSERT_EQ(SoundEngine::SetRTPCValue("Speed", 0.75f), SX_Success);
+    ASSERT_EQ(SoundEngine::SetRTPCValue("Wind", 0.5f, 7), SX_Success);  // 7 is not registered: dropped
+    ASSERT_EQ(SoundEngine::SetState("Season", "Winter"), SX_Success);
+    EXPECT_EQ(global(SoundEngine::GetIDFromString("Speed")), -1.0f);
+    SoundEngine::RenderAudio();
+    EXPECT_TRUE(WaitFor([&] { return global(SoundEngine::GetIDFromString("speed")) == 0.75f; }));
+    EXPECT_TRUE(WaitFor([&] { return state(SoundEngine::GetIDFromString("season")) == SoundEngine::GetIDFromString("winter"); }));
+    SoundEngine::RegisterGameObj(7);
+    SoundEngine::SetRTPCValue("Wind", 0.25f, 7);
+    SoundEngine::RenderAudio();
+    EXPECT_TRUE(WaitFor([&] { return objectValue(SoundEngine::GetIDFromString("wind"), 7) == 0.25f; }));
+    EXPECT_EQ(global(SoundEngine::GetIDFromString("wind")), -1.0f) << "the unregistered object's value never landed";
 }
 
 }  // namespace

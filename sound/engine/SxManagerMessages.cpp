@@ -1,7 +1,9 @@
-#include "sound/engine/SxRegistryMessages.h"
+#include "sound/engine/SxManagerMessages.h"
 
 #include "sound/engine/audio/CSxAudioMgr.h"
 #include "sound/engine/registry/CSxRegistryMgr.h"
+#include "sound/engine/rtpc/CSxRTPCMgr.h"
+#include "sound/engine/states/CSxStateMgr.h"
 
 namespace SX {
 
@@ -20,7 +22,70 @@ bool IsRegistered(SxGameObjectID gameObject) {
     return true;
 }
 
-}  // namespace
+// The registered object with a reference for the life of a message; an object ID of -1 means
+// none (global). A message naming an unregistered object is dropped.
+class MessageObject {
+public:
+    explicit MessageObject(SxGameObjectID id)
+        : m_object(id != SxAllGameObjects && g_pRegistryMgr ? g_pRegistryMgr->GetObjAndAddref(id) : nullptr),
+          m_dropped(id != SxAllGameObjects && !m_object) {}
+    ~MessageObject() {
+        if (m_object) m_object->Release();
+    }
+    MessageObject(const MessageObject&) = delete;
+    MessageObject& operator=(const MessageObject&) = delete;
+    bool Dropped() const { return m_dropped; }
+    CSxRegisteredObj* Get() const { return m_object; }
+
+private:
+    CSxRegisteredObj* m_object;
+    bool m_dropped;
+};
+
+void SetRTPC(const SxQueuedMsgHeader& h) {
+    const auto& r = As<SxMsgSetRTPC>(h);
+    MessageObject object(r.gameObject);
+    if (!g_pRTPCMgr || object.Dropped()) return;
+    SxRTPCTransitionParams transition;
+    if (h.type == SxMsg_SetRTPCWithTransition) {
+        transition.durationMs = static_cast<uint32_t>(r.transitionMs);
+        transition.shape = static_cast<SxCurveInterpolation>(r.curve);
+    }
+    g_pRTPCMgr->SetRTPCInternal(r.gameParameter, r.value, object.Get(), transition);
+}
+
+void ResetRTPC(const SxQueuedMsgHeader& h) {
+    const auto& r = As<SxMsgResetRTPC>(h);
+    MessageObject object(r.gameObject);
+    if (!g_pRTPCMgr || object.Dropped()) return;
+    SxRTPCTransitionParams transition;
+    if (h.type == SxMsg_ResetRTPCWithTransition) {
+        transition.durationMs = static_cast<uint32_t>(r.transitionMs);
+        transition.shape = static_cast<SxCurveInterpolation>(r.curve);
+    }
+    g_pRTPCMgr->ResetRTPC(r.gameParameter, object.Get(), transition);
+}
+
+void InstallGameSyncHandlers(CSxAudioMgr& mgr) {
+    mgr.SetHandler(SxMsg_SetRTPC, SetRTPC);
+    mgr.SetHandler(SxMsg_SetRTPCWithTransition, SetRTPC);
+    mgr.SetHandler(SxMsg_ResetRTPC, ResetRTPC);
+    mgr.SetHandler(SxMsg_ResetRTPCWithTransition, ResetRTPC);
+    mgr.SetHandler(SxMsg_SetSwitch, [](const SxQueuedMsgHeader& h) {
+        const auto& r = As<SxMsgSetSwitch>(h);
+        MessageObject object(r.gameObject);
+        if (g_pRTPCMgr && object.Get()) g_pRTPCMgr->SetSwitchInternal(r.switchGroup, r.switchState, object.Get());
+    });
+    mgr.SetHandler(SxMsg_SetState, [](const SxQueuedMsgHeader& h) {
+        const auto& r = As<SxMsgSetState>(h);
+        if (g_pStateMgr) g_pStateMgr->SetStateInternal(r.group, r.state, r.skipTransition, r.skipNotification);
+    });
+    mgr.SetHandler(SxMsg_Trigger, [](const SxQueuedMsgHeader& h) {
+        const auto& r = As<SxMsgTrigger>(h);
+        MessageObject object(r.gameObject);
+        if (g_pStateMgr && !object.Dropped()) g_pStateMgr->Trigger(r.trigger, object.Get());
+    });
+}
 
 void InstallRegistryHandlers(CSxAudioMgr& mgr) {
     g_EventHooks.isGameObjectRegistered = IsRegistered;
@@ -67,6 +132,13 @@ void InstallRegistryHandlers(CSxAudioMgr& mgr) {
         if (g_pRegistryMgr)
             g_pRegistryMgr->SetObstructionAndOcclusion(r.gameObject, r.listener, r.obstruction, r.occlusion);
     });
+}
+
+}  // namespace
+
+void InstallManagerHandlers(CSxAudioMgr& mgr) {
+    InstallRegistryHandlers(mgr);
+    InstallGameSyncHandlers(mgr);
 }
 
 }  // namespace SX
