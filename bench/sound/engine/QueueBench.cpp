@@ -24,17 +24,24 @@ struct NoActionEvent : SX::ISxPostedEvent {
     SX::ISxEventAction* Action(uint32_t) const override { return nullptr; }
 } g_event;
 
-void PostBatch() {
+// A quarter of the records are posted events unless withEvents is false (a state change then).
+void PostBatch(bool withEvents) {
     for (uint32_t i = 0; i < 250; ++i) {
         SX::SoundEngine::SetRTPCValue(10, static_cast<float>(i), 100);
         SX::SoundEngine::SetSwitch(20, 30 + i, 100);
         SX::SoundEngine::SetPosition(100, SX::SxSoundPosition());
-        SX::SoundEngine::PostEvent(1u, 100);
+        if (withEvents)
+            SX::SoundEngine::PostEvent(1u, 100);
+        else
+            SX::SoundEngine::SetState(40, 50 + i);
     }
     SX::SoundEngine::RenderAudio();
 }
 
+// Posted events also register their playing IDs with the playing manager, which allocates a
+// record per playing ID; the queue itself allocates nothing once it has grown.
 void BM_PostMixedRecords(benchmark::State& state) {
+    const bool withEvents = state.range(0) != 0;
     platform::audio::control::SetOpenFails(true);
     SX::SxMemoryMgrSettings memory;
     memory.maxPools = 8;
@@ -44,9 +51,9 @@ void BM_PostMixedRecords(benchmark::State& state) {
         state.SkipWithError("engine did not start");
         return;
     }
-    for (int warm = 0; warm < 20; ++warm) PostBatch();
+    for (int warm = 0; warm < 20; ++warm) PostBatch(withEvents);
     const size_t before = g_allocations.load();
-    for (auto _ : state) PostBatch();
+    for (auto _ : state) PostBatch(withEvents);
     const size_t allocations = g_allocations.load() - before;
     state.SetItemsProcessed(state.iterations() * 1000);
     state.counters["allocs/record"] =
@@ -57,7 +64,7 @@ void BM_PostMixedRecords(benchmark::State& state) {
     SX::g_EventHooks = SX::SxEventHooks();
     platform::audio::control::Reset();
 }
-BENCHMARK(BM_PostMixedRecords)->UseRealTime();
+BENCHMARK(BM_PostMixedRecords)->ArgName("events")->Arg(1)->Arg(0)->UseRealTime();
 
 }  // namespace
 
