@@ -8,8 +8,8 @@
 #include "sound/engine/audio/CSxAudioMgr.h"
 #include "sound/engine/curves/SxCurveTable.h"
 #include "sound/engine/index/CSxObjectIndex.h"
-#include "sound/engine/lower/CSxLEngine.h"
 #include "sound/engine/environments/CSxEnvironmentsMgr.h"
+#include "sound/engine/lower/CSxLEngine.h"
 #include "sound/engine/memory/SxMemoryMgr.h"
 #include "sound/engine/playing/CSxPlayingMgr.h"
 #include "sound/engine/positions/CSxPositionRepository.h"
@@ -114,10 +114,10 @@ void GetDefaultPlatformInitSettings(SxPlatformInitSettings& settings) {
 }
 
 SXRESULT Init(SxInitSettings* settings, SxPlatformInitSettings* platformSettings) {
-    ResetSettingOwners();
     if (!MemoryMgr::IsInitialized()) return SX_MemoryMgrNotInitialized;
     // A running engine keeps its settings: refuse before touching them.
     if (g_initialized) return SX_Fail;
+    ResetSettingOwners();
     g_initSettings = settings ? *settings : SxInitSettings();
     g_pAssertHook = g_initSettings.assertHook;
     if (platformSettings)
