@@ -15,8 +15,12 @@
 #include "sound/engine/SxSoundEngine.h"
 #include "sound/engine/audio/CSxAudioMgr.h"
 #include "sound/engine/lower/CSxLEngine.h"
+#include "sound/engine/environments/CSxEnvironmentsMgr.h"
+#include "sound/engine/index/CSxObjectIndex.h"
 #include "sound/engine/memory/SxMemoryMgr.h"
 #include "sound/engine/playing/CSxPlayingMgr.h"
+#include "sound/engine/positions/CSxPositionRepository.h"
+#include "sound/engine/transitions/CSxTransitionMgr.h"
 #include "sound/engine/registry/CSxRegistryMgr.h"
 #include "sound/engine/rtpc/CSxRTPCMgr.h"
 #include "sound/engine/states/CSxStateMgr.h"
@@ -85,6 +89,14 @@ TEST_F(SoundEngineTest, TermWithoutInitAndSecondInitLeaveTheEngineAsItWas) {
     platformSettings.numRefillsInVoice = 1;
     ASSERT_EQ(SoundEngine::Init(nullptr, &platformSettings), SX_Success);
     EXPECT_EQ(platformSettings.numRefillsInVoice, 4) << "raised and written back";
+    for (const void* manager : {static_cast<const void*>(g_pObjectIndex), static_cast<const void*>(g_pRTPCMgr),
+                                static_cast<const void*>(g_pEnvironmentsMgr), static_cast<const void*>(g_pPlayingMgr),
+                                static_cast<const void*>(g_pPositionRepository), static_cast<const void*>(g_pRegistryMgr),
+                                static_cast<const void*>(g_pTransitionMgr), static_cast<const void*>(g_pStateMgr),
+                                static_cast<const void*>(g_pAudioMgr)})
+        EXPECT_NE(manager, nullptr);
+    EXPECT_NE(g_DefaultPoolId, SxInvalidPoolId);
+    EXPECT_NE(g_LEngineDefaultPoolId, SxInvalidPoolId);
 
     SxPlatformInitSettings second;
     second.sampleRateMode = 1;
@@ -96,6 +108,8 @@ TEST_F(SoundEngineTest, TermWithoutInitAndSecondInitLeaveTheEngineAsItWas) {
     EXPECT_FALSE(SoundEngine::IsInitialized());
     EXPECT_EQ(g_pAudioMgr, nullptr);
     EXPECT_EQ(g_pRegistryMgr, nullptr);
+    EXPECT_EQ(g_pStateMgr, nullptr);
+    EXPECT_EQ(g_pObjectIndex, nullptr);
     EXPECT_EQ(g_DefaultPoolId, SxInvalidPoolId);
     EXPECT_EQ(g_LEngineDefaultPoolId, SxInvalidPoolId);
     EXPECT_EQ(MemoryMgr::GetNumPools(), 0u);
