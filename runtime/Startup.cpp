@@ -8,43 +8,49 @@
 #include "core/CrashHandler.h"
 #include "core/EngineCore.h"
 #include "core/Logger.h"
+#include "core/MessageIds.h"
 #include "core/MessageSystem.h"
 #include "core/RTTI.h"
 #include "core/Random.h"
 #include "core/WorkerPool.h"
 #include "engine/ComponentManager.h"
 #include "engine/Factory.h"
+#include "engine/Level.h"
+#include "engine/LevelLayerManager.h"
+#include "engine/LuaComponentManager.h"
+#include "engine/ScriptBindings.h"
+#include "engine/ScriptHost.h"
 #include "engine/Transformer.h"
 #include "platform/os/Clock.h"
 #include "platform/os/Dialogs.h"
 #include "platform/os/Random.h"
 #include "platform/window/MessageIds.h"
 #include "platform/window/Screen.h"
+#include "runtime/GameStateManager.h"
 #include "runtime/Input.h"
+#include "runtime/InputCodes.h"
 #include "runtime/InterpolatorSystem.h"
 #include "runtime/Kinect.h"
+#include "runtime/Registration.h"
 #include "runtime/SplineSystem.h"
 #include "runtime/Window.h"
 
 namespace SD {
 namespace {
 
-// Ends a headless run at its bound by setting the quit flag, as any outside party may.
-void InstallRunBound(Core& core, const RunOptions& options) {
-    if (options.maxFrames == 0 && options.maxSeconds <= 0.0) return;
-    double start = Core::GetTime();
-    core.SetFrameObserver([options, start](Core& c) {
-        if (options.maxFrames != 0 && c.GetFrameCount() >= options.maxFrames) c.Quit();
-        if (options.maxSeconds > 0.0 && Core::GetTime() - start >= options.maxSeconds) c.Quit();
-    });
-}
+// The systems start-up builds itself; the core owns and deletes them.
+struct OwnedSystems {
+    Input_* input = nullptr;
+    GameStateManager_* states = nullptr;
+    Factory_* factory = nullptr;
+};
 
-// Adds the systems in their update order; the ones built here are owned by the core, the
-// singletons are not.
-Input_* AddSystems(Core& core, const WindowSettings& window, int totalObjects) {
+// Adds the systems in their update order; singletons are not owned by the core.
+OwnedSystems AddSystems(Core& core, const WindowSettings& window, int totalObjects) {
+    OwnedSystems owned;
     core.AddSystem(Message_System::GetInstance(), false);
-    auto* input = new Input_();
-    core.AddSystem(input, true);
+    owned.input = new Input_();
+    core.AddSystem(owned.input, true);
     core.AddSystem(new Window_(window.title, static_cast<uint32_t>(window.width), static_cast<uint32_t>(window.height),
                                window.windowFullScreen, platform::show::kNormal),
                    true);
@@ -52,9 +58,40 @@ Input_* AddSystems(Core& core, const WindowSettings& window, int totalObjects) {
     core.AddSystem(&InterpolatorSystem::GetInstance(), false);
     core.AddSystem(Kinect_::GetInstance(), false);
     core.AddSystem(new ComponentManager_(), true);
+    // Script-driven objects are updated right after the components.
+    core.AddSystem(LuaComponentManager::GetInstance(), false);
+    owned.states = new GameStateManager_();
+    core.AddSystem(owned.states, true);
     core.AddSystem(new Transformer_(), true);
-    core.AddSystem(new Factory_(static_cast<uint32_t>(totalObjects)), true);
-    return input;
+    owned.factory = new Factory_(static_cast<uint32_t>(totalObjects));
+    core.AddSystem(owned.factory, true);
+    core.AddSystem(new LevelLayerManager(), true);
+    return owned;
+}
+
+// Ends a headless run at its bound: a running game state is asked to quit, as a quit request
+// from anywhere would, and leaves through its own exit; with none running the loop just stops.
+void InstallRunBound(Core& core, const RunOptions& options, GameStateManager_& states) {
+    if (options.maxFrames == 0 && options.maxSeconds <= 0.0) return;
+    double start = Core::GetTime();
+    bool asked = false;
+    core.SetFrameObserver([options, start, asked, &states](Core& c) mutable {
+        bool reached = (options.maxFrames != 0 && c.GetFrameCount() >= options.maxFrames) ||
+                       (options.maxSeconds > 0.0 && Core::GetTime() - start >= options.maxSeconds);
+        if (!reached) return;
+        if (asked || !states.GetCurrentLevel()) {
+            c.Quit();
+            return;
+        }
+        asked = true;
+        IMessage quit(MessageIds::QuitRequest);
+        Message_System::GetInstance()->SendMessage(quit);
+    });
+}
+
+std::string RunningStateName(const GameStateManager_& states) {
+    const Level* level = states.GetCurrentLevel() ? states.GetCurrentLevel() : states.GetPreviousLevel();
+    return level ? level->GetName() : std::string();
 }
 
 }  // namespace
@@ -97,20 +134,29 @@ RunSummary RunProgram(const RunOptions& options) {
 
     config->SetSection("Factory");
     int totalObjects = config->GetInt("TotalObjects", 10000);
-    Input_* input = AddSystems(*core, window, totalObjects);
+    OwnedSystems systems = AddSystems(*core, window, totalObjects);
+
+    for (const InputKeyConstant& c : InputKeyConstants()) AddScriptConstant(c.name, c.value);
+    OpenScripting(*config);
 
     platform::ShowCursor(false);
 
+    Registrations& registrations = StartupRegistrations();
+    registrations.RegisterComponents(*systems.factory);
+    registrations.RegisterLevels(*systems.states);
+
     core->Configure(*config);
-    // Developer keys stay off whatever the configuration says.
-    input->SetDevKeysEnabled(false);
 
     config->SetSection("FrameRateController");
     bool limit = config->GetBool("limit_frame_rate", false);
     float fps = config->GetFloat("fps", 62.0f);
     if (limit) core->GetFrameTimer().SetFrameRate(fps);
 
-    InstallRunBound(*core, options);
+    // Developer keys stay off whatever the configuration says.
+    systems.input->SetDevKeysEnabled(false);
+    registrations.ChooseFirstState(*systems.states);
+
+    InstallRunBound(*core, options, *systems.states);
     try {
         core->Run();
         summary.clean = true;
@@ -120,9 +166,11 @@ RunSummary RunProgram(const RunOptions& options) {
         summary.error = "unknown exception";
     }
     summary.frames = core->GetFrameCount();
-    if (Factory_* factory = Factory_::GetInstance()) summary.objectsAlive = factory->GetPool().GetLiveCount();
+    summary.state = RunningStateName(*systems.states);
+    summary.objectsAlive = systems.factory->GetPool().GetLiveCount();
 
     if (varsPath) ConfigVars::GetInstance().Save(*varsPath);
+    CloseScripting();
     config.reset();
     core.reset();
     logger.reset();

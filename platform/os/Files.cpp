@@ -7,6 +7,7 @@
 #include <cctype>
 #include <cerrno>
 #include <cstdlib>
+#include <filesystem>
 
 namespace platform {
 
@@ -65,11 +66,16 @@ std::vector<FoundFile> FindFiles(const std::string& pattern) {
 }
 
 std::optional<std::string> AppDataFolder() {
+    std::string folder;
     const char* xdg = std::getenv("XDG_DATA_HOME");
-    if (xdg && *xdg) return std::string(xdg);
     const char* home = std::getenv("HOME");
-    if (home && *home) return std::string(home) + "/.local/share";
-    return std::nullopt;
+    if (xdg && *xdg) folder = xdg;
+    else if (home && *home) folder = std::string(home) + "/.local/share";
+    else return std::nullopt;
+    // The folder always exists where the program came from; a fresh account may lack it here.
+    std::error_code ec;
+    std::filesystem::create_directories(folder, ec);
+    return folder;
 }
 
 }  // namespace platform

@@ -21,8 +21,8 @@ struct FoundFile {
 std::vector<FoundFile> FindFiles(const std::string& pattern);
 bool WildcardMatch(const std::string& pattern, const std::string& name);
 
-// The per-user application-data folder: $XDG_DATA_HOME, else $HOME/.local/share;
-// nothing when neither is known.
+// The per-user application-data folder: $XDG_DATA_HOME, else $HOME/.local/share, created
+// when missing; nothing when neither is known.
 std::optional<std::string> AppDataFolder();
 
 }  // namespace platform

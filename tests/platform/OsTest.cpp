@@ -117,8 +117,11 @@ TEST(Files, FindCreateAndAppData) {
     EXPECT_TRUE(dirs[0].isDirectory);
     EXPECT_TRUE(platform::FindFiles("../Nowhere/*").empty());
 
-    setenv("XDG_DATA_HOME", "/x/data", 1);
-    EXPECT_EQ(platform::AppDataFolder().value_or(""), "/x/data");
+    setenv("XDG_DATA_HOME", tree.Path("x/data").c_str(), 1);
+    EXPECT_EQ(platform::AppDataFolder().value_or(""), tree.Path("x/data"));
+    setenv("XDG_DATA_HOME", tree.Path("fresh/account/share").c_str(), 1);
+    EXPECT_EQ(platform::AppDataFolder().value_or(""), tree.Path("fresh/account/share"));
+    EXPECT_TRUE(tree.Exists("fresh/account/share"));  // created on demand, as a new account lacks it
     unsetenv("XDG_DATA_HOME");
     std::string home = getenv("HOME") ? getenv("HOME") : "";
     unsetenv("HOME");

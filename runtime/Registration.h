@@ -1,0 +1,70 @@
+#pragma once
+// The classes start-up registers: every component creator with the factory and every game
+// state with the game-state manager, under fixed names and in a fixed order. A class joins
+// when the layer that builds it supplies a maker under its registered name; names still
+// without a maker are skipped and reported as still to come.
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "engine/ComponentCreator.h"
+#include "engine/ComponentID.h"
+
+namespace SD {
+
+class Factory_;
+class GameStateManager_;
+class Level;
+
+struct ComponentRegistration {
+    const char* name;  // as registered; the factory files it under the part after the last ':'
+    ComponentID id;
+};
+
+// The component creators in registration order.
+const std::vector<ComponentRegistration>& ComponentRegistrationOrder();
+// The game states in registration order.
+const std::vector<std::string>& LevelRegistrationOrder();
+
+using ComponentCreatorMaker = IComponentCreator* (*)();
+using LevelMaker = Level* (*)();
+
+template <class T> IComponentCreator* MakeComponentCreator() { return new ComponentCreator<T>; }
+template <class T> Level* MakeLevel() { return new T(); }
+
+class Registrations {
+public:
+    // False, and nothing kept, for a name that is not in the registration order.
+    bool SupplyComponent(const std::string& registeredName, ComponentCreatorMaker make);
+    bool SupplyLevel(const std::string& name, LevelMaker make);
+    // Called by ChooseFirstState with the "LoadLevel" state once "SplashLevel" is pending, so
+    // the game can name the state to load next and switch the sky drawing off.
+    void SetLoadLevelPreparer(std::function<void(Level& loadLevel)> prepare) { prepare_ = std::move(prepare); }
+
+    // Registers every supplied class in the registration order; returns their names.
+    std::vector<std::string> RegisterComponents(Factory_& factory) const;
+    std::vector<std::string> RegisterLevels(GameStateManager_& manager) const;
+    // The names of the order that have no maker yet, in order.
+    std::vector<std::string> ComponentsToCome() const;
+    std::vector<std::string> LevelsToCome() const;
+
+    // With a "LoadLevel" state registered, "SplashLevel" becomes the pending state (replacing
+    // any configured starting state) and the preparer gets the loading state, which is
+    // returned; otherwise nothing changes and the result is null.
+    Level* ChooseFirstState(GameStateManager_& manager) const;
+
+private:
+    std::map<std::string, ComponentCreatorMaker> components_;
+    std::map<std::string, LevelMaker> levels_;
+    std::function<void(Level&)> prepare_;
+};
+
+// The engine's own component classes.
+void SupplyEngineClasses(Registrations& registrations);
+
+// The registrations start-up uses, with the engine's own classes supplied; the layers above
+// the engine add theirs before the program runs.
+Registrations& StartupRegistrations();
+
+}  // namespace SD
