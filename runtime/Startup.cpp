@@ -32,6 +32,7 @@
 #include "runtime/InterpolatorSystem.h"
 #include "runtime/Kinect.h"
 #include "runtime/Registration.h"
+#include "runtime/RuntimeScriptBindings.h"
 #include "runtime/SplineSystem.h"
 #include "runtime/Window.h"
 
@@ -137,6 +138,7 @@ RunSummary RunProgram(const RunOptions& options) {
     OwnedSystems systems = AddSystems(*core, window, totalObjects);
 
     for (const InputKeyConstant& c : InputKeyConstants()) AddScriptConstant(c.name, c.value);
+    AddRuntimeScriptClasses();
     OpenScripting(*config);
 
     platform::ShowCursor(false);

@@ -61,4 +61,28 @@ TEST(Startup, AFrameBoundStopsTheRun) {
     EXPECT_EQ(summary.frames, 7u);
 }
 
+// Start-up opens scripting after every system exists: the first script sees the engine's
+// classes and constants, and a failing script does not stop the run.
+TEST(Startup, TheFirstScriptSeesTheEngine) {
+    qvtest::TempTree tree;
+    tree.Write("Assets/Config/config.ini", "[Global]\nLuaFilePath=../Assets/LuaScripts\n");
+    tree.Write("Assets/LuaScripts/InitLuaStuff.lua",
+               "ActiveLuaGameObjects = { objects = {}, update = function(self, dt) end }\n"
+               "local f = io.open('../seen.txt', 'w')\n"
+               "f:write(tostring(Input_ ~= nil), ' ', tostring(GameStateManager_ ~= nil), ' ',\n"
+               "        tostring(Factory_ ~= nil), ' ', tostring(CID_Transform), ' ', tostring(Vec3 ~= nil))\n"
+               "f:close()\n");
+    SD::RunOptions options;
+    options.maxFrames = 2;
+    EXPECT_TRUE(SD::RunProgram(options).clean);
+    EXPECT_EQ(tree.Read("seen.txt"), "true true true 0 true");
+
+    tree.Write("Assets/LuaScripts/InitLuaStuff.lua", "this is not lua");
+    qvtest::StderrCapture err;
+    SD::RunSummary summary = SD::RunProgram(options);
+    EXPECT_TRUE(summary.clean);
+    EXPECT_EQ(summary.frames, 2u);
+    EXPECT_NE(err.Text().find("InitLuaStuff.lua"), std::string::npos);
+}
+
 }  // namespace

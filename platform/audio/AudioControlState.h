@@ -1,0 +1,31 @@
+#pragma once
+// The process-wide settings behind AudioTestControl.h, shared with the device code.
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+#include <vector>
+
+#include "platform/audio/OutputDevice.h"
+
+namespace platform::audio {
+
+struct AudioControl {
+    std::atomic<bool> openFails{false};
+    std::atomic<uint16_t> maxChannels{8};
+    std::atomic<uint32_t> speakerConfig{kSpeakerStereo};
+    std::atomic<bool> speakerReadable{true};
+    std::atomic<bool> positionFails{false};
+    std::atomic<int> liveBuffers{0};
+    std::atomic<int> openAttempts{0};
+
+    std::mutex captureMutex;
+    bool capturing = false;
+    PcmFormat captureFormat;
+    std::vector<uint8_t> captured;
+    uint64_t capturedBytes = 0;
+};
+
+AudioControl& ControlState();
+void CaptureWrite(const PcmFormat& format, const void* data, uint32_t bytes);
+
+}  // namespace platform::audio

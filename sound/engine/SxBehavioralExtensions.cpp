@@ -1,0 +1,42 @@
+#include "sound/engine/SxBehavioralExtensions.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace SX::SxBehavioralExtensions {
+
+namespace {
+std::vector<SxBehavioralExtension>& List() {
+    static std::vector<SxBehavioralExtension> list;
+    return list;
+}
+}  // namespace
+
+SXRESULT Add(SxBehavioralExtension function) {
+    List().push_back(function);
+    return SX_Success;
+}
+
+SXRESULT Remove(SxBehavioralExtension function) {
+    auto& list = List();
+    auto it = std::find(list.begin(), list.end(), function);
+    if (it == list.end()) return SX_Fail;
+    list.erase(it);
+    return SX_Success;
+}
+
+void Call(bool lastCall) {
+    // By index from the end, so a function that removes itself does not skip the next one.
+    auto& list = List();
+    for (size_t i = list.size(); i-- > 0;) {
+        if (i >= list.size()) continue;
+        list[i](lastCall);
+    }
+}
+
+void Clear() {
+    List().clear();
+    List().shrink_to_fit();
+}
+
+}  // namespace SX::SxBehavioralExtensions

@@ -1,0 +1,144 @@
+#include "sound/engine/SxManagerMessages.h"
+
+#include "sound/engine/audio/CSxAudioMgr.h"
+#include "sound/engine/registry/CSxRegistryMgr.h"
+#include "sound/engine/rtpc/CSxRTPCMgr.h"
+#include "sound/engine/states/CSxStateMgr.h"
+
+namespace SX {
+
+namespace {
+
+template <typename Record>
+const Record& As(const SxQueuedMsgHeader& header) {
+    return reinterpret_cast<const Record&>(header);
+}
+
+bool IsRegistered(SxGameObjectID gameObject) {
+    if (!g_pRegistryMgr) return false;
+    CSxRegisteredObj* object = g_pRegistryMgr->GetObjAndAddref(gameObject);
+    if (!object) return false;
+    object->Release();
+    return true;
+}
+
+// The registered object with a reference for the life of a message; an object ID of -1 means
+// none (global). A message naming an unregistered object is dropped.
+class MessageObject {
+public:
+    explicit MessageObject(SxGameObjectID id)
+        : m_object(id != SxAllGameObjects && g_pRegistryMgr ? g_pRegistryMgr->GetObjAndAddref(id) : nullptr),
+          m_dropped(id != SxAllGameObjects && !m_object) {}
+    ~MessageObject() {
+        if (m_object) m_object->Release();
+    }
+    MessageObject(const MessageObject&) = delete;
+    MessageObject& operator=(const MessageObject&) = delete;
+    bool Dropped() const { return m_dropped; }
+    CSxRegisteredObj* Get() const { return m_object; }
+
+private:
+    CSxRegisteredObj* m_object;
+    bool m_dropped;
+};
+
+void SetRTPC(const SxQueuedMsgHeader& h) {
+    const auto& r = As<SxMsgSetRTPC>(h);
+    MessageObject object(r.gameObject);
+    if (!g_pRTPCMgr || object.Dropped()) return;
+    SxRTPCTransitionParams transition;
+    if (h.type == SxMsg_SetRTPCWithTransition) {
+        transition.durationMs = static_cast<uint32_t>(r.transitionMs);
+        transition.shape = static_cast<SxCurveInterpolation>(r.curve);
+    }
+    g_pRTPCMgr->SetRTPCInternal(r.gameParameter, r.value, object.Get(), transition);
+}
+
+void ResetRTPC(const SxQueuedMsgHeader& h) {
+    const auto& r = As<SxMsgResetRTPC>(h);
+    MessageObject object(r.gameObject);
+    if (!g_pRTPCMgr || object.Dropped()) return;
+    SxRTPCTransitionParams transition;
+    if (h.type == SxMsg_ResetRTPCWithTransition) {
+        transition.durationMs = static_cast<uint32_t>(r.transitionMs);
+        transition.shape = static_cast<SxCurveInterpolation>(r.curve);
+    }
+    g_pRTPCMgr->ResetRTPC(r.gameParameter, object.Get(), transition);
+}
+
+void InstallGameSyncHandlers(CSxAudioMgr& mgr) {
+    mgr.SetHandler(SxMsg_SetRTPC, SetRTPC);
+    mgr.SetHandler(SxMsg_SetRTPCWithTransition, SetRTPC);
+    mgr.SetHandler(SxMsg_ResetRTPC, ResetRTPC);
+    mgr.SetHandler(SxMsg_ResetRTPCWithTransition, ResetRTPC);
+    mgr.SetHandler(SxMsg_SetSwitch, [](const SxQueuedMsgHeader& h) {
+        const auto& r = As<SxMsgSetSwitch>(h);
+        MessageObject object(r.gameObject);
+        if (g_pRTPCMgr && object.Get()) g_pRTPCMgr->SetSwitchInternal(r.switchGroup, r.switchState, object.Get());
+    });
+    mgr.SetHandler(SxMsg_SetState, [](const SxQueuedMsgHeader& h) {
+        const auto& r = As<SxMsgSetState>(h);
+        if (g_pStateMgr) g_pStateMgr->SetStateInternal(r.group, r.state, r.skipTransition, r.skipNotification);
+    });
+    mgr.SetHandler(SxMsg_Trigger, [](const SxQueuedMsgHeader& h) {
+        const auto& r = As<SxMsgTrigger>(h);
+        MessageObject object(r.gameObject);
+        if (g_pStateMgr && !object.Dropped()) g_pStateMgr->Trigger(r.trigger, object.Get());
+    });
+}
+
+void InstallRegistryHandlers(CSxAudioMgr& mgr) {
+    g_EventHooks.isGameObjectRegistered = IsRegistered;
+    mgr.SetHandler(SxMsg_RegisterGameObj, [](const SxQueuedMsgHeader& h) {
+        if (g_pRegistryMgr) g_pRegistryMgr->RegisterObject(As<SxMsgGameObject>(h).gameObject);
+    });
+    mgr.SetHandler(SxMsg_UnregisterGameObj, [](const SxQueuedMsgHeader& h) {
+        if (!g_pRegistryMgr) return;
+        const SxGameObjectID id = As<SxMsgGameObject>(h).gameObject;
+        if (id == SxAllGameObjects)
+            g_pRegistryMgr->UnregisterAll();
+        else
+            g_pRegistryMgr->UnregisterObject(id);
+    });
+    mgr.SetHandler(SxMsg_SetPosition, [](const SxQueuedMsgHeader& h) {
+        const auto& r = As<SxMsgSetPosition>(h);
+        if (g_pRegistryMgr)
+            g_pRegistryMgr->SetPosition(r.gameObject, &r.position, 1, 0, static_cast<uint8_t>(r.listener));
+    });
+    mgr.SetHandler(SxMsg_SetMultiplePositions, [](const SxQueuedMsgHeader& h) {
+        const auto& r = As<SxMsgSetMultiplePositions>(h);
+        const auto* positions = reinterpret_cast<const SxSoundPosition*>(&r + 1);
+        if (g_pRegistryMgr)
+            g_pRegistryMgr->SetPosition(r.gameObject, positions, r.count, static_cast<uint8_t>(r.type), 31);
+    });
+    mgr.SetHandler(SxMsg_SetActiveListeners, [](const SxQueuedMsgHeader& h) {
+        const auto& r = As<SxMsgSetActiveListeners>(h);
+        if (g_pRegistryMgr) g_pRegistryMgr->SetActiveListeners(r.gameObject, static_cast<uint8_t>(r.listenerMask));
+    });
+    mgr.SetHandler(SxMsg_SetEnvironmentsValues, [](const SxQueuedMsgHeader& h) {
+        const auto& r = As<SxMsgSetEnvironmentsValues>(h);
+        if (g_pRegistryMgr) g_pRegistryMgr->SetGameObjectEnvironmentsValues(r.gameObject, r.values, r.count);
+    });
+    mgr.SetHandler(SxMsg_SetDryLevel, [](const SxQueuedMsgHeader& h) {
+        const auto& r = As<SxMsgTargetValue<SxMsg_SetDryLevel>>(h);
+        if (g_pRegistryMgr) g_pRegistryMgr->SetDryLevel(r.target, r.value);
+    });
+    mgr.SetHandler(SxMsg_SetAttenuationScaling, [](const SxQueuedMsgHeader& h) {
+        const auto& r = As<SxMsgTargetValue<SxMsg_SetAttenuationScaling>>(h);
+        if (g_pRegistryMgr) g_pRegistryMgr->SetAttenuationScalingFactor(r.target, r.value);
+    });
+    mgr.SetHandler(SxMsg_SetObstructionAndOcclusion, [](const SxQueuedMsgHeader& h) {
+        const auto& r = As<SxMsgSetObstructionAndOcclusion>(h);
+        if (g_pRegistryMgr)
+            g_pRegistryMgr->SetObstructionAndOcclusion(r.gameObject, r.listener, r.obstruction, r.occlusion);
+    });
+}
+
+}  // namespace
+
+void InstallManagerHandlers(CSxAudioMgr& mgr) {
+    InstallRegistryHandlers(mgr);
+    InstallGameSyncHandlers(mgr);
+}
+
+}  // namespace SX

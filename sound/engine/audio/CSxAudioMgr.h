@@ -1,0 +1,130 @@
+#pragma once
+// The audio manager: the queue of API messages, the audio thread "SX::EventManager", the audio
+// frame it runs, and the lists of pending actions (actions of posted events waiting for their
+// delay, or put aside by a pause).
+#include <atomic>
+#include <cstdint>
+
+#include "platform/os/Threads.h"
+#include "sound/engine/SxAudioThread.h"
+#include "sound/engine/SxInitSettings.h"
+#include "sound/engine/audio/SxChunkRing.h"
+#include "sound/engine/audio/SxPostedEvent.h"
+#include "sound/engine/audio/SxQueuedMsg.h"
+#include "sound/engine/thread/SxThread.h"
+
+namespace SX {
+
+using SxMsgHandler = void (*)(const SxQueuedMsgHeader& record);
+
+// The frame's steps that belong to the path manager, the upper renderer and the motion devices,
+// in the order the frame runs them (around the transition manager and the lower engine); an
+// empty entry is skipped.
+struct SxFrameHooks {
+    void (*processPaths)(uint32_t frame) = nullptr;
+    void (*processLimiters)() = nullptr;
+    void (*processCommands)() = nullptr;
+    void (*renderMotion)() = nullptr;
+};
+extern SxFrameHooks g_FrameHooks;
+
+class CSxAudioMgr {
+public:
+    CSxAudioMgr() = default;
+    ~CSxAudioMgr();
+    CSxAudioMgr(const CSxAudioMgr&) = delete;
+    CSxAudioMgr& operator=(const CSxAudioMgr&) = delete;
+
+    SXRESULT Init(const SxInitSettings& settings);
+    // Starts the audio thread; SX_Fail when it cannot be made.
+    SXRESULT Start(const SxThreadProperties& properties);
+    void StopThread();
+    // Drops every queued message and pending action and frees the queue.
+    void Term();
+
+    // Appends a record (its size stored in its header). A full queue makes a game thread wait
+    // for the audio thread; the audio thread itself, or any caller while no audio thread runs,
+    // gets SX_InsufficientMemory instead. SX_MessageTooLarge for a record above a chunk.
+    SXRESULT Enqueue(SxQueuedMsgHeader& record, uint32_t size);
+    // Closes a batch when anything is queued and wakes the audio thread.
+    SXRESULT RenderAudio();
+    // Applies the records of closed batches (everything while a writer waits for room).
+    void ProcessMsgQueue();
+    // One audio frame: asks the sink for buffers and renders them.
+    void Perform();
+
+    // Reader side of the message types other managers own. A handler must not release the
+    // objects the record refers to: the reader does that after it. For a stop of a playing ID
+    // the reader first stops its pending actions, and for an action on an event it applies
+    // the event's other actions to their pending entries; the handlers do the rest (the
+    // master bus's stop, the play actions' targets).
+    void SetHandler(uint16_t type, SxMsgHandler handler);
+
+    // Pending actions.
+    void EnqueueOrExecuteAction(SxPendingAction* pending);
+    void ProcessPendingList();
+    // Entries matching every given criterion; an empty selection matches all.
+    struct Selection {
+        SxPlayingID playingID = 0;                     // 0: any
+        SxGameObjectID gameObject = SxAllGameObjects;  // any
+        SxUniqueID actionID = 0;                       // 0: any
+    };
+    void StopPending(const Selection& selection);
+    // Pending entries move to the paused list; paused ones need one more resume.
+    void PausePending(const Selection& selection);
+    // Paused entries needing no more resumes go back by the frames they spent paused; the
+    // others need one resume less. A master resume ignores the counts.
+    void ResumePending(const Selection& selection, bool master);
+    void ClearPendingActions();
+
+    uint32_t FrameCounter() const;
+    uint32_t PendingCount() const;
+    uint32_t PausedCount() const;
+    uint32_t ChunkCount();
+    uint32_t ProcessedMessages() const { return m_processedMessages; }
+    bool ThreadRunning() const { return m_threadRunning.load(); }
+    uint32_t LookAhead() const { return m_lookAhead; }
+
+private:
+    struct Node {
+        Node* next;
+        SxPendingAction* action;
+    };
+    void ThreadMain();
+    bool ApplyRecord(const SxQueuedMsgHeader& record);
+    void ApplyPostEvent(const SxMsgPostEvent& record);
+    void ApplyActionOnEvent(const SxMsgExecuteActionOnEvent& record);
+    // Drops the event reference a record holds once it is applied or drained.
+    static void ReleaseReferences(const SxQueuedMsgHeader& record);
+    void ExecuteNow(SxPendingAction* pending);
+    void Drop(SxPendingAction* pending);
+    bool InsertByLaunchFrame(SxPendingAction* pending);
+    bool AppendPaused(SxPendingAction* pending);
+    Node* NewNode(SxPendingAction* pending);
+    void FreeNode(Node* node);
+    void DrainQueue();
+
+    platform::CriticalSection m_queueLock;
+    SxChunkRing m_ring;
+    std::atomic<bool> m_writerWaiting{false};
+    std::atomic<uint32_t> m_batchesQueued{0};
+    uint32_t m_batchesApplied = 0;
+    platform::Event m_spaceAvailable{true, false};
+    platform::Event m_wake{false, false};
+
+    SxMsgHandler m_handlers[SxMsg_TypeCount] = {};
+    uint32_t m_lookAhead = 1;
+
+    Node* m_pending = nullptr;
+    Node* m_paused = nullptr;
+    Node* m_freeNodes = nullptr;
+    uint32_t m_processedMessages = 0;
+
+    SxThreadHandle m_thread;
+    std::atomic<bool> m_stop{false};
+    std::atomic<bool> m_threadRunning{false};
+};
+
+extern CSxAudioMgr* g_pAudioMgr;
+
+}  // namespace SX

@@ -1,0 +1,64 @@
+#pragma once
+// What the audio manager needs of an event and its actions. The object hierarchy implements
+// these; the manager only schedules and runs them.
+#include <cstdint>
+
+#include "sound/engine/SxTypes.h"
+#include "sound/engine/audio/SxQueuedMsg.h"
+
+namespace SX {
+
+struct SxPendingAction;
+
+// Action types the manager tells apart (the low byte is the scope; bit 0: one game object).
+constexpr uint16_t SxActionType_Play = 0x0403;
+constexpr uint16_t SxActionType_PlayAndContinue = 0x0503;
+
+class ISxEventAction {
+public:
+    virtual void AddRef() = 0;
+    virtual void Release() = 0;
+    virtual uint16_t ActionType() const = 0;
+    virtual SxUniqueID ActionID() const = 0;
+    // Delay before the action runs, in samples at the output rate.
+    virtual uint32_t DelaySamples() const = 0;
+    virtual void Execute(SxPendingAction& pending) = 0;
+
+protected:
+    ~ISxEventAction() = default;
+};
+
+class ISxPostedEvent {
+public:
+    virtual void AddRef() = 0;
+    virtual void Release() = 0;
+    virtual SxUniqueID EventID() const = 0;
+    virtual uint32_t ActionCount() const = 0;
+    virtual ISxEventAction* Action(uint32_t index) const = 0;
+
+protected:
+    ~ISxPostedEvent() = default;
+};
+
+// Where the engine finds what PostEvent names (installed with the event objects; an empty
+// lookup finds no event), and whether a game object is registered (actions scoped to one game
+// object run only for registered objects; no check: all are).
+struct SxEventHooks {
+    ISxPostedEvent* (*findEventAndAddRef)(SxUniqueID eventID) = nullptr;
+    bool (*isGameObjectRegistered)(SxGameObjectID gameObject) = nullptr;
+};
+extern SxEventHooks g_EventHooks;
+
+struct SxPendingAction {
+    ISxEventAction* action = nullptr;  // one reference held
+    uint32_t launchFrame = 0;
+    uint32_t sampleOffset = 0;         // 0 to 1023 within the launch frame
+    uint32_t pausedFrame = 0;
+    SxPlayingID playingID = 0;
+    uint32_t pauseCount = 0;           // resumes still needed before it runs again
+    SxPlayingID callerPlayingID = 0;
+    SxGameObjectID gameObject = SxAllGameObjects;
+    SxExternalSourceData externalSources;  // one reference to the array held
+};
+
+}  // namespace SX

@@ -1,0 +1,67 @@
+#pragma once
+// The lower engine: owns the output sink, the master mix node and the master output buffer,
+// and renders one 1024-frame audio frame at a time on the audio thread. Voices and buses mix
+// into the master node through MixIntoMaster.
+#include <cstdint>
+
+#include "sound/engine/SxInitSettings.h"
+#include "sound/engine/SxTypes.h"
+#include "sound/engine/lower/MasterMixNode.h"
+#include "sound/engine/output/CSxSink.h"
+
+namespace SX {
+
+// The pool every record of the lower engine comes from; -1 while the lower engine is down.
+extern SxMemPoolId g_LEngineDefaultPoolId;
+
+class CSxLEngine {
+public:
+    // Wakes on which the device sink is tried again after a failure.
+    static constexpr uint32_t kSinkRetries = 10;
+
+    static void GetDefaultPlatformInitSettings(SxPlatformInitSettings& settings);
+    // Rate from the settings, its memory pool, sink (the device, else the silent one), master
+    // node and output buffer. SX_Fail without the memory manager or any sink.
+    static SXRESULT Init(const SxPlatformInitSettings& settings);
+    // At engine termination, with the audio thread stopped: drops the master node's effects.
+    static void Stop();
+    static void Term();
+
+    static void StartOutput();
+    // Buffers the sink wants now; replaces a failed sink by the silent one, and while a retry
+    // countdown runs tries the device again first.
+    static uint32_t GetNumBuffersToRefill();
+    static void Perform();
+
+    // Adds a bus's output to this frame's master mix.
+    static SXRESULT MixIntoMaster(const SxAudioBuffer& busBuffer, const float* previous, const float* current);
+    static void SetMasterBusVolume(float db);
+    static void SetMasterBusLFE(float db);
+    static void SetPanningRule(uint32_t rule) { s_panningRule = rule; }
+    static uint32_t PanningRule() { return s_panningRule; }
+
+    static uint32_t OutputSampleRate() { return s_sampleRate; }
+    static uint32_t GetWaitTime() { return s_waitTimeMs; }
+    static uint32_t ChannelMask() { return s_channelMask; }
+    static CSxSink* Sink() { return s_sink; }
+    static MasterMixNode& MasterNode() { return s_master; }
+    static uint32_t RetryCountdown() { return s_retryCountdown; }
+    static bool UsingDeviceSink();
+
+private:
+    static CSxSink* CreateDeviceSink();
+    static CSxSink* CreateDummySink();
+    static void DestroySink(CSxSink* sink);
+
+    static SxPlatformInitSettings s_settings;
+    static uint32_t s_sampleRate;
+    static uint32_t s_waitTimeMs;
+    static uint32_t s_channelMask;
+    static uint32_t s_panningRule;
+    static CSxSink* s_sink;
+    static uint32_t s_retryCountdown;
+    static MasterMixNode s_master;
+    static SxAudioBuffer s_output;
+};
+
+}  // namespace SX

@@ -1,0 +1,35 @@
+#pragma once
+// The buffer the lower engine passes between its nodes: planar f32 samples, each channel
+// maxFrames long, channels in the order of their mask bits except that the LFE channel
+// (bit 3) comes last.
+#include <cstdint>
+
+#include "sound/engine/SxTypes.h"
+
+namespace SX {
+
+constexpr uint32_t SxFrameLength = 1024;
+constexpr uint32_t SxChannelMaskStereo = 0x3;
+constexpr uint32_t SxChannelMask51 = 0x3F;
+constexpr uint32_t SxChannelMask40 = 0x33;
+constexpr uint32_t SxChannelBitLFE = 0x8;
+
+inline uint32_t SxChannelCount(uint32_t mask) {
+    uint32_t n = 0;
+    for (; mask; mask &= mask - 1) ++n;
+    return n;
+}
+
+struct SxAudioBuffer {
+    float* data = nullptr;
+    uint32_t channelMask = 0;
+    uint32_t state = SX_NoMoreData;  // 17 empty, 43 data needed, 45 data ready
+    uint16_t maxFrames = 0;
+    uint16_t validFrames = 0;
+
+    uint32_t Channels() const { return SxChannelCount(channelMask); }
+    float* Channel(uint32_t index) const { return data + index * maxFrames; }
+    void Clear() { *this = SxAudioBuffer(); }
+};
+
+}  // namespace SX
