@@ -4,7 +4,6 @@
 // join and leave. A sleeping object stays in its groups; only play-state changes and removal
 // take it out.
 #include <memory>
-#include <vector>
 
 #include "core/BoundFunction.h"
 #include "core/RTTI.h"
