@@ -46,6 +46,16 @@ struct OwnedSystems {
     Factory_* factory = nullptr;
 };
 
+// The script objects' manager comes into being with the script host, after the systems are
+// added; this place in the update order hands each frame to whichever manager is open.
+class ScriptObjectsUpdate : public ISystem {
+public:
+    const char* GetName() const override { return "LuaComponentManager"; }
+    void Update(float dt) override {
+        if (LuaComponentManager* manager = LuaComponentManager::GetInstance()) manager->Update(dt);
+    }
+};
+
 // Adds the systems in their update order; singletons are not owned by the core.
 OwnedSystems AddSystems(Core& core, const WindowSettings& window, int totalObjects) {
     OwnedSystems owned;
@@ -60,7 +70,7 @@ OwnedSystems AddSystems(Core& core, const WindowSettings& window, int totalObjec
     core.AddSystem(Kinect_::GetInstance(), false);
     core.AddSystem(new ComponentManager_(), true);
     // Script-driven objects are updated right after the components.
-    core.AddSystem(LuaComponentManager::GetInstance(), false);
+    core.AddSystem(new ScriptObjectsUpdate(), true);
     owned.states = new GameStateManager_();
     core.AddSystem(owned.states, true);
     core.AddSystem(new Transformer_(), true);

@@ -85,4 +85,20 @@ TEST(Startup, TheFirstScriptSeesTheEngine) {
     EXPECT_NE(err.Text().find("InitLuaStuff.lua"), std::string::npos);
 }
 
+// The script objects' table is walked once a frame, right after the components.
+TEST(Startup, ScriptObjectsAreUpdatedEveryFrame) {
+    qvtest::TempTree tree;
+    tree.Write("Assets/Config/config.ini", "[Global]\nLuaFilePath=../Assets/LuaScripts\n");
+    tree.Write("Assets/LuaScripts/InitLuaStuff.lua",
+               "local frames = 0\n"
+               "ActiveLuaGameObjects = { objects = {}, update = function(self, dt)\n"
+               "    frames = frames + 1\n"
+               "    local f = io.open('../frames.txt', 'w') f:write(frames) f:close()\n"
+               "end }\n");
+    SD::RunOptions options;
+    options.maxFrames = 3;
+    EXPECT_TRUE(SD::RunProgram(options).clean);
+    EXPECT_EQ(tree.Read("frames.txt"), "3");
+}
+
 }  // namespace
