@@ -100,6 +100,15 @@ void InstallRunBound(Core& core, const RunOptions& options, GameStateManager_& s
     });
 }
 
+// A size the window and its frame can hold; anything else is reported and takes the default.
+int ReadWindowSize(ConfigFile& config, const char* key, int fallback) {
+    constexpr int kLargest = 16384;
+    const int size = config.GetInt(key, fallback);
+    if (size > 0 && size <= kLargest) return size;
+    SD_WARNING(3, "Window %s of %d is not 1 to %d; %d is used", key, size, kLargest, fallback);
+    return fallback;
+}
+
 std::string RunningStateName(const GameStateManager_& states) {
     const Level* level = states.GetCurrentLevel() ? states.GetCurrentLevel() : states.GetPreviousLevel();
     return level ? level->GetName() : std::string();
@@ -111,8 +120,8 @@ WindowSettings ReadWindowSettings(ConfigFile& config, int screenWidth, int scree
     WindowSettings s;
     config.SetSection("Window");
     s.title = config.GetString("Name", "Quorvanta");
-    s.width = config.GetInt("Width", 1280);
-    s.height = config.GetInt("Height", 800);
+    s.width = ReadWindowSize(config, "Width", 1280);
+    s.height = ReadWindowSize(config, "Height", 800);
     std::string fullScreen = config.GetString("Fullscreen", "false");
     if (fullScreen == "true" || fullScreen == "fake") {
         s.width = screenWidth;

@@ -15,6 +15,9 @@ TEST(Startup, WindowSettingsFromTheConfiguration) {
         {"[Window]\nWidth=640\nHeight=480\nFullscreen=true\n", "Quorvanta", 1920, 1080, true, true},
         {"[Window]\nWidth=640\nHeight=480\nFullscreen=fake\n", "Quorvanta", 1920, 1080, true, false},
         {"[Window]\nWidth=640\nHeight=480\nFullscreen=True\n", "Quorvanta", 640, 480, false, false},
+        // Sizes no window can take fall back to the defaults.
+        {"[Window]\nWidth=0\nHeight=-480\n", "Quorvanta", 1280, 800, false, false},
+        {"[Window]\nWidth=2147483647\nHeight=99999\n", "Quorvanta", 1280, 800, false, false},
     };
     for (const Case& c : cases) {
         qvtest::TempTree tree;
