@@ -28,7 +28,6 @@
 #include "platform/window/Screen.h"
 #include "runtime/GameStateManager.h"
 #include "runtime/Input.h"
-#include "runtime/InputCodes.h"
 #include "runtime/InterpolatorSystem.h"
 #include "runtime/Kinect.h"
 #include "runtime/Registration.h"
@@ -156,7 +155,6 @@ RunSummary RunProgram(const RunOptions& options) {
     int totalObjects = config->GetInt("TotalObjects", 10000);
     OwnedSystems systems = AddSystems(*core, window, totalObjects);
 
-    for (const InputKeyConstant& c : InputKeyConstants()) AddScriptConstant(c.name, c.value);
     AddRuntimeScriptClasses();
     OpenScripting(*config);
 
