@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "core/ConfigFile.h"
+#include "core/ConfigVars.h"
 #include "platform/os/Clock.h"
 #include "runtime/Startup.h"
 #include "support/TempTree.h"
@@ -102,6 +105,25 @@ TEST(Startup, ScriptObjectsAreUpdatedEveryFrame) {
     options.maxFrames = 3;
     EXPECT_TRUE(SD::RunProgram(options).clean);
     EXPECT_EQ(tree.Read("frames.txt"), "3");
+}
+
+// Whatever the file says, the developer keys are off once the game runs; the persisted
+// variables are written at exit also when there were none to read.
+TEST(Startup, DeveloperKeysStayOffAndTheVariablesAreWrittenAtExit) {
+    qvtest::TempTree tree;
+    tree.Write("Assets/Config/config.ini", "[Global]\nLuaFilePath=../Assets/LuaScripts\n[Dev]\nDevKeys=true\n");
+    tree.Write("Assets/LuaScripts/InitLuaStuff.lua",
+               "ActiveLuaGameObjects = { objects = {}, update = function(self, dt)\n"
+               "    local f = io.open('../devkeys.txt', 'w')\n"
+               "    f:write(tostring(Input_.GetInstance():GetDevKeysEnabled())) f:close()\n"
+               "end }\n");
+    SD::RunOptions options;
+    options.maxFrames = 1;
+    EXPECT_TRUE(SD::RunProgram(options).clean);
+    EXPECT_EQ(tree.Read("devkeys.txt"), "false");
+    std::optional<std::string> vars = SD::ConfigVarsPath();
+    ASSERT_TRUE(vars);
+    EXPECT_TRUE(std::filesystem::exists(*vars)) << *vars;
 }
 
 }  // namespace
