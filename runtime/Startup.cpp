@@ -38,6 +38,9 @@
 namespace SD {
 namespace {
 
+constexpr int kLargestWindowSize = 16384;
+constexpr int kLargestObjectPool = 1 << 20;
+
 // The systems start-up builds itself; the core owns and deletes them.
 struct OwnedSystems {
     Input_* input = nullptr;
@@ -99,12 +102,12 @@ void InstallRunBound(Core& core, const RunOptions& options, GameStateManager_& s
     });
 }
 
-// A size the window and its frame can hold; anything else is reported and takes the default.
-int ReadWindowSize(ConfigFile& config, const char* key, int fallback) {
-    constexpr int kLargest = 16384;
-    const int size = config.GetInt(key, fallback);
-    if (size > 0 && size <= kLargest) return size;
-    SD_WARNING(3, "Window %s of %d is not 1 to %d; %d is used", key, size, kLargest, fallback);
+// A count or size of the current section from 1 to `largest`; anything else is reported and
+// takes the default (a window's frame added to a huge size overflows, a huge pool cannot be had).
+int ReadPositive(ConfigFile& config, const char* section, const char* key, int fallback, int largest) {
+    const int value = config.GetInt(key, fallback);
+    if (value > 0 && value <= largest) return value;
+    SD_WARNING(3, "[%s] %s=%d is not 1 to %d; %d is used", section, key, value, largest, fallback);
     return fallback;
 }
 
@@ -119,8 +122,8 @@ WindowSettings ReadWindowSettings(ConfigFile& config, int screenWidth, int scree
     WindowSettings s;
     config.SetSection("Window");
     s.title = config.GetString("Name", "Quorvanta");
-    s.width = ReadWindowSize(config, "Width", 1280);
-    s.height = ReadWindowSize(config, "Height", 800);
+    s.width = ReadPositive(config, "Window", "Width", 1280, kLargestWindowSize);
+    s.height = ReadPositive(config, "Window", "Height", 800, kLargestWindowSize);
     std::string fullScreen = config.GetString("Fullscreen", "false");
     if (fullScreen == "true" || fullScreen == "fake") {
         s.width = screenWidth;
@@ -152,7 +155,7 @@ RunSummary RunProgram(const RunOptions& options) {
     if (varsPath) ConfigVars::GetInstance().Load(*varsPath);
 
     config->SetSection("Factory");
-    int totalObjects = config->GetInt("TotalObjects", 10000);
+    int totalObjects = ReadPositive(*config, "Factory", "TotalObjects", 10000, kLargestObjectPool);
     OwnedSystems systems = AddSystems(*core, window, totalObjects);
 
     AddRuntimeScriptClasses();

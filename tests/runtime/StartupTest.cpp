@@ -107,6 +107,20 @@ TEST(Startup, ScriptObjectsAreUpdatedEveryFrame) {
     EXPECT_EQ(tree.Read("frames.txt"), "3");
 }
 
+// A pool size no memory could hold is reported and the default pool is made instead.
+TEST(Startup, AnImpossibleObjectPoolTakesTheDefault) {
+    for (const char* size : {"-1", "0", "2000000000"}) {
+        qvtest::TempTree tree;
+        tree.Write("Assets/Config/config.ini", std::string("[Factory]\nTotalObjects=") + size + "\n");
+        qvtest::StderrCapture err;
+        SD::RunOptions options;
+        options.maxFrames = 1;
+        EXPECT_TRUE(SD::RunProgram(options).clean) << size;
+        EXPECT_NE(err.Text().find(std::string("[Factory] TotalObjects=") + size + " is not 1 to"), std::string::npos)
+            << err.Text();
+    }
+}
+
 // Whatever the file says, the developer keys are off once the game runs; the persisted
 // variables are written at exit also when there were none to read.
 TEST(Startup, DeveloperKeysStayOffAndTheVariablesAreWrittenAtExit) {
