@@ -1,7 +1,9 @@
 #include "app/RunCommand.h"
 
 #include <cerrno>
+#include <cmath>
 #include <cstdlib>
+#include <limits>
 
 namespace qv {
 namespace {
@@ -14,6 +16,11 @@ bool ParseNumber(const std::string& text, double* value) {
     return errno == 0 && end && *end == '\0' && *value >= 0.0;
 }
 
+// A whole number of frames that the counter can hold.
+bool IsFrameCount(double value) {
+    return value == std::floor(value) && value < static_cast<double>(std::numeric_limits<unsigned long>::max());
+}
+
 }  // namespace
 
 Command ParseCommand(const std::vector<std::string>& args) {
@@ -21,8 +28,10 @@ Command ParseCommand(const std::vector<std::string>& args) {
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         double value = 0.0;
-        if ((a == "--frames" || a == "--seconds") && i + 1 < args.size() && ParseNumber(args[i + 1], &value)) {
-            if (a == "--frames") cmd.options.maxFrames = static_cast<unsigned long>(value);
+        const bool frames = a == "--frames";
+        if ((frames || a == "--seconds") && i + 1 < args.size() && ParseNumber(args[i + 1], &value) &&
+            (!frames || IsFrameCount(value))) {
+            if (frames) cmd.options.maxFrames = static_cast<unsigned long>(value);
             else cmd.options.maxSeconds = value;
             ++i;
             continue;

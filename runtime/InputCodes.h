@@ -317,8 +317,7 @@ enum InputKeyEnumeration : int {
     INPUT_KEY_BUFFER_SIZE = 394,
 };
 
-// Codes per pad, and the first code of pad 1.
-constexpr int kPadCodeBase = xpad1_KVAD_U;
+// The 3D mouse's buttons, mouse3d_F1 onwards.
 constexpr int kMouse3dButtonCount = 21;
 
 struct InputKeyConstant {

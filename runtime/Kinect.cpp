@@ -38,10 +38,7 @@ void Kinect_::DestroyInstance() {
 
 Kinect_::Kinect_() = default;
 
-Kinect_::~Kinect_() {
-    if (statusSource_) statusSource_->SetDeviceStatusCallback(nullptr, nullptr);
-    CloseSensor();
-}
+Kinect_::~Kinect_() { Shutdown(); }
 
 void Kinect_::Initialize() {
     OpenSensor();
@@ -49,7 +46,16 @@ void Kinect_::Initialize() {
     statusSource_->SetDeviceStatusCallback(&Kinect_::OnDeviceStatus, this);
 }
 
-void Kinect_::Shutdown() { CloseSensor(); }
+// A connect reported after this must not reopen the sensor.
+void Kinect_::Shutdown() {
+    if (statusSource_) statusSource_->SetDeviceStatusCallback(nullptr, nullptr);
+    statusSource_ = nullptr;
+    {
+        std::lock_guard<std::mutex> lock(statusMutex_);
+        pendingStatus_.clear();
+    }
+    CloseSensor();
+}
 
 // The runtime calls this on a thread of its own: the main thread acts on it in Update.
 void Kinect_::OnDeviceStatus(int status, const char*, const char*, void* user) {

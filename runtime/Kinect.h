@@ -42,6 +42,7 @@ public:
     const char* GetName() const override { return "Kinect"; }
     // Opens the sensor and asks the runtime to report connects and disconnects.
     void Initialize() override;
+    // Stops listening for connects and closes the sensor.
     void Shutdown() override;
     // Acts on the connects and disconnects reported since the last frame, then sets the
     // tracked-player flags from the latest skeleton frame.

@@ -8,6 +8,7 @@
 #include "engine/ScriptBindings.h"
 #include "engine/ScriptValue.h"
 #include "runtime/GameStateManager.h"
+#include "runtime/InputCodes.h"
 #include "runtime/InterpolatorSystem.h"
 #include "runtime/Kinect.h"
 #include "runtime/Window.h"
@@ -166,6 +167,7 @@ void AddRuntimeScriptClasses() {
     added = true;
     AddScriptClass(InputScriptClass());
     for (const ScriptClass& record : kClasses) AddScriptClass(record);
+    for (const InputKeyConstant& c : InputKeyConstants()) AddScriptConstant(c.name, c.value);
 }
 
 void PushInterpolator(lua_State* L, InterpolatorF* interpolator) {

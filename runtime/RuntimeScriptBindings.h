@@ -10,8 +10,8 @@ template <class T> class Interpolator;
 using InterpolatorF = Interpolator<float>;
 struct ScriptClass;
 
-// Adds the runtime classes to the lists that RegisterScriptBindings walks; call it before
-// scripting is opened. Later calls add nothing.
+// Adds the runtime classes and the input-code constants to the lists that
+// RegisterScriptBindings walks; call it before scripting is opened. Later calls add nothing.
 void AddRuntimeScriptClasses();
 
 // Hands an interpolator owned by engine or game code to a script as an "Interpolatorf" value.

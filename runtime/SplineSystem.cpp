@@ -108,8 +108,8 @@ SplineHandle Spline_System::Link(std::unique_ptr<Spline> spline, const SharedStr
 
 SplineHandle Spline_System::CreateSpline(const std::vector<Vec3>& points, const std::vector<double>& durations,
                                          const SharedString& name, SplineHandle* out) {
-    if (points.size() < 2) {
-        SD_WARNING(3, "spline \"%s\" needs at least two points, has %zu", name.c_str(), points.size());
+    if (points.size() < 2 || points.size() > kMaxPoints) {
+        SD_WARNING(3, "spline \"%s\" needs 2 to %zu points, has %zu", name.c_str(), kMaxPoints, points.size());
         if (out) *out = {};
         return {};
     }
@@ -224,7 +224,7 @@ int Spline_System::LoadSplines(const std::string& path) {
             break;
         }
         long count = std::strtol(line.c_str(), nullptr, 10);
-        if (count < 2 || count > 100000) {
+        if (count < 2 || count > static_cast<long>(kMaxPoints)) {
             SD_WARNING(3, "%s: spline %d (\"%s\") has a point count of \"%s\"", path.c_str(), record, name.c_str(),
                        line.c_str());
             break;

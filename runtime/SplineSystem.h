@@ -50,6 +50,8 @@ public:
     static constexpr uint32_t kSlotCount = 101;
     static constexpr uint32_t kWrap = 100;
     static constexpr double kFourPointDuration = 6.0;
+    // The fit solves a dense system of about n by n, so a path has a bounded number of points.
+    static constexpr size_t kMaxPoints = 1000;
     static constexpr const char* kSplineFile = "../Assets/Splines/Splines.txt";
 
     static Spline_System& GetInstance();

@@ -28,7 +28,6 @@
 #include "platform/window/Screen.h"
 #include "runtime/GameStateManager.h"
 #include "runtime/Input.h"
-#include "runtime/InputCodes.h"
 #include "runtime/InterpolatorSystem.h"
 #include "runtime/Kinect.h"
 #include "runtime/Registration.h"
@@ -39,11 +38,24 @@
 namespace SD {
 namespace {
 
+constexpr int kLargestWindowSize = 16384;
+constexpr int kLargestObjectPool = 1 << 20;
+
 // The systems start-up builds itself; the core owns and deletes them.
 struct OwnedSystems {
     Input_* input = nullptr;
     GameStateManager_* states = nullptr;
     Factory_* factory = nullptr;
+};
+
+// The script objects' manager comes into being with the script host, after the systems are
+// added; this place in the update order hands each frame to whichever manager is open.
+class ScriptObjectsUpdate : public ISystem {
+public:
+    const char* GetName() const override { return "LuaComponentManager"; }
+    void Update(float dt) override {
+        if (LuaComponentManager* manager = LuaComponentManager::GetInstance()) manager->Update(dt);
+    }
 };
 
 // Adds the systems in their update order; singletons are not owned by the core.
@@ -60,7 +72,7 @@ OwnedSystems AddSystems(Core& core, const WindowSettings& window, int totalObjec
     core.AddSystem(Kinect_::GetInstance(), false);
     core.AddSystem(new ComponentManager_(), true);
     // Script-driven objects are updated right after the components.
-    core.AddSystem(LuaComponentManager::GetInstance(), false);
+    core.AddSystem(new ScriptObjectsUpdate(), true);
     owned.states = new GameStateManager_();
     core.AddSystem(owned.states, true);
     core.AddSystem(new Transformer_(), true);
@@ -90,6 +102,15 @@ void InstallRunBound(Core& core, const RunOptions& options, GameStateManager_& s
     });
 }
 
+// A count or size of the current section from 1 to `largest`; anything else is reported and
+// takes the default (a window's frame added to a huge size overflows, a huge pool cannot be had).
+int ReadPositive(ConfigFile& config, const char* section, const char* key, int fallback, int largest) {
+    const int value = config.GetInt(key, fallback);
+    if (value > 0 && value <= largest) return value;
+    SD_WARNING(3, "[%s] %s=%d is not 1 to %d; %d is used", section, key, value, largest, fallback);
+    return fallback;
+}
+
 std::string RunningStateName(const GameStateManager_& states) {
     const Level* level = states.GetCurrentLevel() ? states.GetCurrentLevel() : states.GetPreviousLevel();
     return level ? level->GetName() : std::string();
@@ -101,8 +122,8 @@ WindowSettings ReadWindowSettings(ConfigFile& config, int screenWidth, int scree
     WindowSettings s;
     config.SetSection("Window");
     s.title = config.GetString("Name", "Quorvanta");
-    s.width = config.GetInt("Width", 1280);
-    s.height = config.GetInt("Height", 800);
+    s.width = ReadPositive(config, "Window", "Width", 1280, kLargestWindowSize);
+    s.height = ReadPositive(config, "Window", "Height", 800, kLargestWindowSize);
     std::string fullScreen = config.GetString("Fullscreen", "false");
     if (fullScreen == "true" || fullScreen == "fake") {
         s.width = screenWidth;
@@ -134,10 +155,9 @@ RunSummary RunProgram(const RunOptions& options) {
     if (varsPath) ConfigVars::GetInstance().Load(*varsPath);
 
     config->SetSection("Factory");
-    int totalObjects = config->GetInt("TotalObjects", 10000);
+    int totalObjects = ReadPositive(*config, "Factory", "TotalObjects", 10000, kLargestObjectPool);
     OwnedSystems systems = AddSystems(*core, window, totalObjects);
 
-    for (const InputKeyConstant& c : InputKeyConstants()) AddScriptConstant(c.name, c.value);
     AddRuntimeScriptClasses();
     OpenScripting(*config);
 

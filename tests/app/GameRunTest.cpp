@@ -50,6 +50,10 @@ TEST(GameRun, CommandParsing) {
     EXPECT_TRUE(c.ok);
     EXPECT_EQ(c.options.maxFrames, 300u);
     EXPECT_DOUBLE_EQ(c.options.maxSeconds, 2.5);
+    // A frame count must be whole and fit the counter; inf and 1e30 would not convert.
+    for (const char* frames : {"2.5", "1e30", "inf"})
+        EXPECT_FALSE(qv::ParseCommand({"--frames", frames}).ok) << frames;
+    EXPECT_TRUE(qv::ParseCommand({"--seconds", "inf"}).ok);
     SD::RunSummary s;
     s.frames = 3;
     s.clean = true;

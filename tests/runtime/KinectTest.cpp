@@ -207,4 +207,15 @@ TEST_F(KinectWithSensor, ConnectsAndDisconnectsAreHandledOnTheMainThread) {
     EXPECT_EQ(kinect->GetTrackedSkeleton(), 1) << "skeleton 3 is no longer tracked";
 }
 
+// Once shut down the system stops listening: a sensor plugged in afterwards is left closed.
+TEST_F(KinectWithSensor, ShutdownStopsListeningForConnects) {
+    sensor.Unplug();
+    kinect->Initialize();
+    kinect->Shutdown();
+    sensor.Plug();
+    kinect->Update(0.016f);
+    EXPECT_FALSE(kinect->IsConnected());
+    EXPECT_FALSE(sensor.IsInitialized());
+}
+
 }  // namespace

@@ -30,7 +30,6 @@ struct RuntimeBindings {
         static const bool added = [] {
             SD::AddRuntimeScriptClasses();
             SD::AddRuntimeScriptClasses();  // a repeat adds nothing
-            for (const SD::InputKeyConstant& c : SD::InputKeyConstants()) SD::AddScriptConstant(c.name, c.value);
             return true;
         }();
         (void)added;

@@ -87,6 +87,15 @@ TEST_F(SplineSystemTest, BrokenRecordsStopTheLoadWithoutASpline) {
     }
 }
 
+// A path too long to fit is refused, as a point count the fit cannot take would be.
+TEST_F(SplineSystemTest, OverlongPathsAreRefused) {
+    const size_t n = SD::Spline_System::kMaxPoints + 1;
+    qvtest::StderrCapture err;
+    EXPECT_FALSE(splines.CreateSpline(std::vector<SD::Vec3>(n), std::vector<double>(n - 1, 0.01), "Long"));
+    EXPECT_EQ(splines.Count(), 0u);
+    EXPECT_NE(err.Text().find("\"Long\" needs 2 to"), std::string::npos) << err.Text();
+}
+
 TEST_F(SplineSystemTest, ZeroDurationsArePassedAtOnce) {
     SD::SplineHandle h = splines.CreateSpline({{0, 0, 0}, {5, 0, 0}, {10, 0, 0}}, {0.0, 2.0}, "Jump");
     ASSERT_TRUE(h);

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "core/ConfigFile.h"
+#include "core/ConfigVars.h"
 #include "platform/os/Clock.h"
 #include "runtime/Startup.h"
 #include "support/TempTree.h"
@@ -15,6 +18,9 @@ TEST(Startup, WindowSettingsFromTheConfiguration) {
         {"[Window]\nWidth=640\nHeight=480\nFullscreen=true\n", "Quorvanta", 1920, 1080, true, true},
         {"[Window]\nWidth=640\nHeight=480\nFullscreen=fake\n", "Quorvanta", 1920, 1080, true, false},
         {"[Window]\nWidth=640\nHeight=480\nFullscreen=True\n", "Quorvanta", 640, 480, false, false},
+        // Sizes no window can take fall back to the defaults.
+        {"[Window]\nWidth=0\nHeight=-480\n", "Quorvanta", 1280, 800, false, false},
+        {"[Window]\nWidth=2147483647\nHeight=99999\n", "Quorvanta", 1280, 800, false, false},
     };
     for (const Case& c : cases) {
         qvtest::TempTree tree;
@@ -83,6 +89,55 @@ TEST(Startup, TheFirstScriptSeesTheEngine) {
     EXPECT_TRUE(summary.clean);
     EXPECT_EQ(summary.frames, 2u);
     EXPECT_NE(err.Text().find("InitLuaStuff.lua"), std::string::npos);
+}
+
+// The script objects' table is walked once a frame, right after the components.
+TEST(Startup, ScriptObjectsAreUpdatedEveryFrame) {
+    qvtest::TempTree tree;
+    tree.Write("Assets/Config/config.ini", "[Global]\nLuaFilePath=../Assets/LuaScripts\n");
+    tree.Write("Assets/LuaScripts/InitLuaStuff.lua",
+               "local frames = 0\n"
+               "ActiveLuaGameObjects = { objects = {}, update = function(self, dt)\n"
+               "    frames = frames + 1\n"
+               "    local f = io.open('../frames.txt', 'w') f:write(frames) f:close()\n"
+               "end }\n");
+    SD::RunOptions options;
+    options.maxFrames = 3;
+    EXPECT_TRUE(SD::RunProgram(options).clean);
+    EXPECT_EQ(tree.Read("frames.txt"), "3");
+}
+
+// A pool size no memory could hold is reported and the default pool is made instead.
+TEST(Startup, AnImpossibleObjectPoolTakesTheDefault) {
+    for (const char* size : {"-1", "0", "2000000000"}) {
+        qvtest::TempTree tree;
+        tree.Write("Assets/Config/config.ini", std::string("[Factory]\nTotalObjects=") + size + "\n");
+        qvtest::StderrCapture err;
+        SD::RunOptions options;
+        options.maxFrames = 1;
+        EXPECT_TRUE(SD::RunProgram(options).clean) << size;
+        EXPECT_NE(err.Text().find(std::string("[Factory] TotalObjects=") + size + " is not 1 to"), std::string::npos)
+            << err.Text();
+    }
+}
+
+// Whatever the file says, the developer keys are off once the game runs; the persisted
+// variables are written at exit also when there were none to read.
+TEST(Startup, DeveloperKeysStayOffAndTheVariablesAreWrittenAtExit) {
+    qvtest::TempTree tree;
+    tree.Write("Assets/Config/config.ini", "[Global]\nLuaFilePath=../Assets/LuaScripts\n[Dev]\nDevKeys=true\n");
+    tree.Write("Assets/LuaScripts/InitLuaStuff.lua",
+               "ActiveLuaGameObjects = { objects = {}, update = function(self, dt)\n"
+               "    local f = io.open('../devkeys.txt', 'w')\n"
+               "    f:write(tostring(Input_.GetInstance():GetDevKeysEnabled())) f:close()\n"
+               "end }\n");
+    SD::RunOptions options;
+    options.maxFrames = 1;
+    EXPECT_TRUE(SD::RunProgram(options).clean);
+    EXPECT_EQ(tree.Read("devkeys.txt"), "false");
+    std::optional<std::string> vars = SD::ConfigVarsPath();
+    ASSERT_TRUE(vars);
+    EXPECT_TRUE(std::filesystem::exists(*vars)) << *vars;
 }
 
 }  // namespace
