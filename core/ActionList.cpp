@@ -64,13 +64,26 @@ void ActionList::Update(std::vector<MFCore::Any>& args) {
             entry.action->Invoke(args);
             args.resize(given);
         }
-        if (!finished_) {
-            ++index_;
+        // Entries added or removed before it while it ran have moved the running entry.
+        const int32_t at = FindRunning(entry);
+        if (at < 0) {
+            finished_ = false;  // it removed itself; the entries after it have moved up
+        } else if (!finished_) {
+            index_ = at + 1;
         } else {
-            if (static_cast<size_t>(index_) < entries_.size()) entries_.erase(entries_.begin() + index_);
+            index_ = at;
+            entries_.erase(entries_.begin() + at);
             finished_ = false;
         }
     }
+}
+
+int32_t ActionList::FindRunning(const Entry& entry) const {
+    const size_t at = static_cast<size_t>(index_);
+    if (at < entries_.size() && entries_[at].action == entry.action) return index_;
+    for (size_t i = 0; i < entries_.size(); ++i)
+        if (entries_[i].action == entry.action && entries_[i].group == entry.group) return static_cast<int32_t>(i);
+    return -1;
 }
 
 }  // namespace SD

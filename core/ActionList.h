@@ -60,6 +60,8 @@ private:
         uint32_t group;
     };
     void Bind(const Action& action, GroupIDs::GroupID group);
+    // The position of the entry that just ran, -1 when it is no longer in the list.
+    int32_t FindRunning(const Entry& entry) const;
 
     uint32_t blocked_ = 0;
     std::deque<Entry> entries_;

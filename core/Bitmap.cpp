@@ -4,6 +4,7 @@
 #include <cstring>
 #include <memory>
 
+#include "core/FileUtil.h"
 #include "core/Logger.h"
 
 namespace SD {
@@ -123,35 +124,13 @@ bool WriteBmpFile(const std::string& path, BmpHeader header, const BmpImage& ima
         SD_WARNING(3, "Bitmap image for %s has fewer pixels than %d x %d", path.c_str(), image.width, image.height);
         return false;
     }
-    const std::string temporary = path + ".tmp";
-    {
-        File file(std::fopen(temporary.c_str(), "wb"));
-        if (!file) {
-            SD_WARNING(3, "Could not create bitmap file %s", path.c_str());
-            return false;
-        }
-        static const unsigned char kZeros[3] = {0, 0, 0};
-        const size_t padding = size_t(BmpRowSize(image.width)) - rowBytes;
-        bool ok = std::fwrite(header.data(), 1, header.size(), file.get()) == header.size();
-        for (size_t i = 0; ok && i < size_t(image.height); ++i) {
-            const unsigned char* row = image.pixels.data() + (size_t(image.height) - 1 - i) * rowBytes;
-            ok = (rowBytes == 0 || std::fwrite(row, 1, rowBytes, file.get()) == rowBytes) &&
-                 (padding == 0 || std::fwrite(kZeros, 1, padding, file.get()) == padding);
-        }
-        ok = std::fflush(file.get()) == 0 && ok;
-        if (!ok) {
-            file.reset();
-            std::remove(temporary.c_str());
-            SD_WARNING(3, "Could not write bitmap file %s", path.c_str());
-            return false;
-        }
+    const size_t rowSize = size_t(BmpRowSize(image.width));
+    std::vector<unsigned char> rows(rowSize * size_t(image.height));
+    for (size_t i = 0; i < size_t(image.height); ++i) {
+        if (rowBytes)
+            std::memcpy(&rows[i * rowSize], &image.pixels[(size_t(image.height) - 1 - i) * rowBytes], rowBytes);
     }
-    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
-        std::remove(temporary.c_str());
-        SD_WARNING(3, "Could not replace bitmap file %s", path.c_str());
-        return false;
-    }
-    return true;
+    return WriteWholeFile(path, header.data(), header.size(), rows.data(), rows.size());
 }
 
 }  // namespace SD

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <limits>
 
+#include "core/FileUtil.h"
 #include "core/FolderMap.h"
 #include "core/Logger.h"
 
@@ -65,33 +66,28 @@ bool ConfigVars::Load(const std::string& path) {
     return true;
 }
 
-bool ConfigVars::Save(FILE* file) {
-    if (!file) return false;
-    bool ok = true;
+std::string ConfigVars::SavedRecords() const {
+    std::string records;
     for (const auto& var : vars_) {
         if (!(var->flags & ConfigVar::kSaved)) continue;
-        std::string record = var->name;
-        record.push_back('\0');
-        record += var->value;
-        record.push_back('\0');
-        ok = std::fwrite(record.data(), 1, record.size(), file) == record.size() && ok;
+        records += var->name;
+        records.push_back('\0');
+        records += var->value;
+        records.push_back('\0');
     }
+    return records;
+}
+
+bool ConfigVars::Save(FILE* file) {
+    if (!file) return false;
+    const std::string records = SavedRecords();
+    const bool ok = records.empty() || std::fwrite(records.data(), 1, records.size(), file) == records.size();
     return std::fclose(file) == 0 && ok;
 }
 
 bool ConfigVars::Save(const std::string& path) {
-    const std::string temporary = path + ".tmp";
-    if (!Save(std::fopen(temporary.c_str(), "wb"))) {
-        std::remove(temporary.c_str());
-        SD_WARNING(3, "Could not write %s", path.c_str());
-        return false;
-    }
-    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
-        std::remove(temporary.c_str());
-        SD_WARNING(3, "Could not replace %s", path.c_str());
-        return false;
-    }
-    return true;
+    const std::string records = SavedRecords();
+    return WriteWholeFile(path, nullptr, 0, records.data(), records.size());
 }
 
 ConfigVar& ConfigVars::FindOrCreate(const std::string& name, const std::string& text) {

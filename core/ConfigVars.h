@@ -56,6 +56,9 @@ public:
     void Clear();
 
 private:
+    // Name, NUL, value text, NUL for every variable flagged saved, in creation order.
+    std::string SavedRecords() const;
+
     // Kept in creation order so that the saved file is stable.
     std::vector<std::unique_ptr<ConfigVar>> vars_;
     std::unordered_map<std::string, ConfigVar*> byName_;

@@ -1,5 +1,6 @@
 #include "core/LogInWindowMessage.h"
 
+#include "core/ErrorReport.h"
 #include "core/MessageSystem.h"
 
 namespace SD {
@@ -17,28 +18,17 @@ void LogLine::Fill(const char* lineFormat, ...) {
 void LogLine::VFill(const char* lineFormat, va_list list) {
     format = lineFormat;
     count = 0;
-    bool inConversion = false;
-    for (const char* c = lineFormat; c && *c && count < kMaxArguments; ++c) {
-        if (*c == '%') {
-            inConversion = true;
-            continue;
-        }
-        if (*c == ' ' || *c == '\n') {
-            inConversion = false;
-            continue;
-        }
-        if (!inConversion) continue;
-        LogArgument& arg = args[count];
-        switch (*c) {
+    for (char type : Debug::ExtractFormatTypes(lineFormat)) {
+        if (count >= kMaxArguments) break;
+        LogArgument& arg = args[count++];
+        switch (type) {
         case 'c': arg.type = LogArgument::Character; arg.character = static_cast<char>(va_arg(list, int)); break;
         case 'd':
         case 'i': arg.type = LogArgument::Integer; arg.integer = va_arg(list, int); break;
         case 'f': arg.type = LogArgument::Float; arg.real = static_cast<float>(va_arg(list, double)); break;
         case 'p': arg.type = LogArgument::Pointer; arg.pointer = va_arg(list, const void*); break;
-        case 's': arg.type = LogArgument::String; arg.text = va_arg(list, const char*); break;
-        default: continue;
+        default: /* 's' */ arg.type = LogArgument::String; arg.text = va_arg(list, const char*); break;
         }
-        ++count;
     }
 }
 

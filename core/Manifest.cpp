@@ -1,6 +1,7 @@
 #include "core/Manifest.h"
 
 #include <cctype>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
@@ -85,7 +86,10 @@ ManifestLineKind ParseManifestLine(char* line, char*& valueStart) {
 
 bool ReadManifest(const std::string& fileName, std::vector<std::string>& out) {
     std::FILE* file = std::fopen(fileName.c_str(), "r");
-    if (!file) return false;
+    if (!file) {
+        SD_WARNING(3, "Could not open manifest \"%s\": %s", fileName.c_str(), std::strerror(errno));
+        return false;
+    }
     out.clear();
     std::string folder;
     std::string extension;

@@ -13,6 +13,10 @@ RandomState g_state = kRandomStartState;
 // The raw value of the float functions: the output scaled by 2^-15, in [0, 131072).
 double RawRandom() { return static_cast<double>(RandomNext()) * (1.0 / 32768.0); }
 
+// Adding the remainder to the lower bound can round up to the upper one; the range is
+// half-open, so that case gives the largest value below it.
+template <class T> T BelowHigh(T value, T low, T high) { return value < high ? value : std::nextafter(high, low); }
+
 }  // namespace
 
 void SeedRandom() {
@@ -51,14 +55,14 @@ float RandomFloat(float a, float b) {
     if (a > b) std::swap(a, b);
     double raw = RawRandom();
     if (a == b) return a;
-    return static_cast<float>(std::fmod(raw, static_cast<double>(b - a))) + a;
+    return BelowHigh(static_cast<float>(std::fmod(raw, static_cast<double>(b - a))) + a, a, b);
 }
 
 double RandomDouble(double a, double b) {
     if (a > b) std::swap(a, b);
     double raw = RawRandom();
     if (a == b) return a;
-    return std::fmod(raw, b - a) + a;
+    return BelowHigh(std::fmod(raw, b - a) + a, a, b);
 }
 
 }  // namespace SD

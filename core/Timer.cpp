@@ -45,7 +45,8 @@ void Timer::WaitForFrame() {
     lastTime_ = GetTime();
     int ms = static_cast<int>((frameInterval_ - lastTime_) * 500.0);
     if (ms >= 3 && ms <= 13) platform::Sleep(static_cast<uint32_t>(ms));
-    while (frameInterval_ > lastTime_) lastTime_ = GetTime();
+    // A paused reading never moves, so the wait could never end.
+    while (!IsPaused() && frameInterval_ > lastTime_) lastTime_ = GetTime();
 }
 
 }  // namespace SD

@@ -59,7 +59,9 @@ void WorkerThread::Run() {
             c = args_[2];
         }
         if (function) function(a, b, c);
-        doneEvent_->Set();
+        // A job queued while this one ran has cleared the done event for itself.
+        std::lock_guard<std::mutex> lock(jobMutex_);
+        if (!jobPending_) doneEvent_->Set();
     }
 }
 

@@ -81,8 +81,8 @@ public:
     WorkerPool(const WorkerPool&) = delete;
     WorkerPool& operator=(const WorkerPool&) = delete;
 
-    // The number of workers for a machine with this many processors: two fewer, none
-    // below two.
+    // The number of workers for a machine with this many processors: two fewer, and none
+    // on a machine with two or fewer.
     static size_t WorkerCountFor(unsigned processors);
 
     // Starts the workers for the given processor count (the machine's by default).

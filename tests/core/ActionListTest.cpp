@@ -113,6 +113,32 @@ TEST(ActionList, GameCodeNamesAndPopBack) {
     EXPECT_EQ(list.Size(), 1u);
 }
 
+void PushesFrontAndFinishes(int frame, SD::ActionList* list, Group group) {
+    Log("front", frame, group);
+    list->PushFront(Make(Plain), G(16));
+    list->Finish();
+}
+void RemovesOwnGroupAndFinishes(int frame, SD::ActionList* list, Group group) {
+    Log("remove", frame, group);
+    list->RemoveGroup(group);
+    list->Finish();
+}
+
+// The running action may move in the list; finishing removes that action, not its old slot.
+TEST(ActionList, FinishRemovesTheRunningActionWhereverItMoved) {
+    SD::ActionList list;
+    list.PushBack(Make(PushesFrontAndFinishes), G(1));
+    list.PushBack(Make(Plain), G(2));
+    EXPECT_EQ(UpdateList(list, 1), (std::vector<std::string>{"front1@1", "run2@1"}));
+    EXPECT_EQ(UpdateList(list, 2), (std::vector<std::string>{"run16@2", "run2@2"}));
+
+    SD::ActionList removing;
+    removing.PushBack(Make(RemovesOwnGroupAndFinishes), G(1));
+    removing.PushBack(Make(Plain), G(2));
+    EXPECT_EQ(UpdateList(removing, 1), (std::vector<std::string>{"remove1@1", "run2@1"}));
+    EXPECT_EQ(UpdateList(removing, 2), (std::vector<std::string>{"run2@2"}));
+}
+
 TEST(ActionList, AnExceptionLeavesTheListAsItIs) {
     SD::ActionList list;
     list.PushBack(Make(Plain), G(1));

@@ -117,11 +117,14 @@ TEST(Manifest, LongLinesAreCutAndReadingGoesOn) {
     EXPECT_NE(err.Text().find("line 1 is longer than 1023 characters"), std::string::npos);
 }
 
-TEST(Manifest, AMissingFileLeavesTheListAlone) {
+TEST(Manifest, AMissingFileIsReportedAndLeavesTheListAlone) {
+    Debug::GlobalLogger logger;
     qvtest::TempTree tree;
     std::vector<std::string> files = {"kept"};
+    qvtest::StderrCapture err;
     EXPECT_FALSE(SD::ReadManifest("../Assets/none.man", files));
     EXPECT_EQ(files, std::vector<std::string>{"kept"});
+    EXPECT_NE(err.Text().find("Could not open manifest \"../Assets/none.man\""), std::string::npos);
 }
 
 }  // namespace

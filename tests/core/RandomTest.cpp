@@ -56,4 +56,19 @@ TEST_F(RandomTest, FloatsStayInTheHalfOpenRange) {
     EXPECT_EQ(SD::RandomDouble(4.0, 4.0), 4.0);
 }
 
+// A state whose next output is the given value: with x = 0 the step gives w ^ (w >> 19).
+SD::RandomState StateGiving(uint32_t output) { return {0u, 0u, 0u, output ^ (output >> 19)}; }
+
+// A remainder just below the span rounds up to the upper bound when it is added to a large
+// lower bound in single precision; the upper bound itself must never come out.
+TEST_F(RandomTest, FloatsNeverReachTheUpperBound) {
+    struct Case { float low, high; uint32_t output; };
+    for (Case c : {Case{1000.0f, 1000.1f, 3275u}, Case{1000.0f, 1000.1f, 9827u}, Case{5000.0f, 5001.0f, 32760u}}) {
+        SD::SetRandomState(StateGiving(c.output));
+        const float value = SD::RandomFloat(c.high, c.low);
+        EXPECT_LT(value, c.high) << c.low << " " << c.output;
+        EXPECT_GE(value, c.low) << c.low << " " << c.output;
+    }
+}
+
 }  // namespace

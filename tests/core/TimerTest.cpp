@@ -56,6 +56,17 @@ TEST_F(TimerTest, LimiterSleepsOnlyInItsWindowAndAlwaysReachesTheTarget) {
     }
 }
 
+// A paused timer's reading never advances, so waiting for it would never end.
+TEST_F(TimerTest, PausedLimiterReturnsAfterOneReading) {
+    clock.SetStepPerRead(0.0001);
+    SD::Timer timer;
+    timer.SetFrameRate(62.0);
+    clock.Advance(0.004);
+    timer.SetPaused(true);
+    timer.WaitForFrame();
+    EXPECT_DOUBLE_EQ(timer.GetLastTime(), 0.0);
+}
+
 TEST_F(TimerTest, NonPositiveRatesRemoveTheLimit) {
     SD::Timer timer;
     timer.SetFrameRate(62.0);

@@ -15,7 +15,7 @@ void RecordThread(uintptr_t target, uintptr_t, uintptr_t) {
     *reinterpret_cast<std::thread::id*>(target) = std::this_thread::get_id();
 }
 
-TEST(WorkerPool, StartsTwoFewerWorkersThanProcessorsAndNoneBelowTwo) {
+TEST(WorkerPool, StartsTwoFewerWorkersThanProcessors) {
     struct Case { unsigned processors; size_t workers; };
     for (Case c : {Case{0, 0}, Case{1, 0}, Case{2, 0}, Case{3, 1}, Case{4, 2}, Case{8, 6}}) {
         SD::WorkerPool pool;
@@ -57,6 +57,31 @@ TEST(WorkerPool, RepeatedJobsEachSignalTheirOwnCompletion) {
         ASSERT_TRUE(pool.WaitForJob(0));
         ASSERT_EQ(sum.load(), round * (round + 1) / 2) << "completion seen before the job ran";
     }
+}
+
+// Signals that it started, then holds the worker until released.
+struct HeldJob {
+    platform::Event started{true, false};
+    platform::Event release{true, false};
+    static void Run(uintptr_t self, uintptr_t, uintptr_t) {
+        auto* job = reinterpret_cast<HeldJob*>(self);
+        job->started.Set();
+        job->release.Wait();
+    }
+};
+
+TEST(WorkerPool, JobQueuedWhileAnotherRunsIsNotReportedDoneEarly) {
+    SD::WorkerPool pool;
+    pool.Start(3);
+    HeldJob first, second;
+    ASSERT_TRUE(pool.QueueJob(0, &HeldJob::Run, reinterpret_cast<uintptr_t>(&first), 0, 0));
+    first.started.Wait();
+    ASSERT_TRUE(pool.QueueJob(0, &HeldJob::Run, reinterpret_cast<uintptr_t>(&second), 0, 0));
+    first.release.Set();
+    second.started.Wait();
+    EXPECT_FALSE(pool.DoneEvent(0)->IsSet()) << "the end of the first job signalled the second as done";
+    second.release.Set();
+    EXPECT_TRUE(pool.WaitForJob(0));
 }
 
 TEST(WorkerPool, RefusesJobsForMissingWorkers) {
