@@ -43,8 +43,10 @@ void Timer::SetFrameRate(double fps) { frameInterval_ = fps > 0.0 ? 1.0 / fps : 
 
 void Timer::WaitForFrame() {
     lastTime_ = GetTime();
-    int ms = static_cast<int>((frameInterval_ - lastTime_) * 500.0);
-    if (ms >= 3 && ms <= 13) platform::Sleep(static_cast<uint32_t>(ms));
+    // Half the remaining milliseconds, truncated: 3 to 13 exactly when the half lies in [3, 14).
+    // Compared before converting, so an absurd interval cannot overflow the conversion.
+    double halfMs = (frameInterval_ - lastTime_) * 500.0;
+    if (halfMs >= 3.0 && halfMs < 14.0) platform::Sleep(static_cast<uint32_t>(halfMs));
     // A paused reading never moves, so the wait could never end.
     while (!IsPaused() && frameInterval_ > lastTime_) lastTime_ = GetTime();
 }
