@@ -151,11 +151,26 @@ TEST_F(SoundEngineTest, AudioThreadWritesSilenceAtExactlyTheOutputRate) {
     EXPECT_EQ(g_lastCalls, 1);
 }
 
-TEST_F(SoundEngineTest, UnopenableDeviceRunsOnTheSilentSink) {
-    control::SetOpenFails(true);
-    ASSERT_EQ(SoundEngine::Init(nullptr, nullptr), SX_Success);
-    EXPECT_FALSE(CSxLEngine::UsingDeviceSink());
-    EXPECT_EQ(CSxLEngine::GetWaitTime(), 10u);
+TEST_F(SoundEngineTest, UnusableDeviceRunsOnTheSilentSink) {
+    struct Case {
+        const char* what;
+        void (*breakDevice)();
+    } cases[] = {
+        {"device cannot be opened", [] { control::SetOpenFails(true); }},
+        {"device opens but refuses every buffer", [] { control::SetMaxChannels(1); }},
+    };
+    for (const Case& c : cases) {
+        control::Reset();
+        c.breakDevice();
+        SxPlatformInitSettings settings;
+        settings.channelMask = 63;
+        ASSERT_EQ(SoundEngine::Init(nullptr, &settings), SX_Success) << c.what;
+        EXPECT_FALSE(CSxLEngine::UsingDeviceSink()) << c.what;
+        EXPECT_EQ(SoundEngine::GetSpeakerConfiguration(), 3u) << c.what;
+        EXPECT_EQ(CSxLEngine::GetWaitTime(), 10u) << c.what;
+        SoundEngine::Term();
+        EXPECT_EQ(control::LiveBuffers(), 0) << c.what;
+    }
 }
 
 TEST_F(SoundEngineTest, FailingDeviceFallsBackAndIsRetriedOnTheNextTenWakes) {
