@@ -58,7 +58,12 @@ void CSxAudioMgr::StopThread() {
     m_wake.Set();
     m_thread->Join();
     m_thread.reset();
-    m_threadRunning = false;
+    {
+        // Under the queue lock: a writer checks the flag and resets the event under it, so
+        // the event set below cannot be lost between the two.
+        platform::Lock lock(m_queueLock);
+        m_threadRunning = false;
+    }
     // A writer still waiting for room gives up instead of waiting for ever.
     m_spaceAvailable.Set();
 }
