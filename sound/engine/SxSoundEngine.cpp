@@ -242,6 +242,8 @@ SXRESULT GetSourcePlayPosition(SxPlayingID playingID, int32_t* positionMs, bool 
 }
 
 void SetStateHook(bool (*hook)(uint32_t groupID, uint32_t stateID)) {
+    // The audio frame calls the hook: change it only between frames.
+    platform::Lock lock(g_csMain);
     if (g_pStateMgr) g_pStateMgr->SetStateHook(hook);
 }
 
