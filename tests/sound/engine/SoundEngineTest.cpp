@@ -586,4 +586,19 @@ TEST_F(SoundEngineTest, GameSyncMessagesReachTheirManagersAfterRenderAudio) {
     EXPECT_EQ(global(SoundEngine::GetIDFromString("wind")), -1.0f) << "the unregistered object's value never landed";
 }
 
+TEST_F(SoundEngineTest, TermWhileGameParameterRampsRunOnAGameObjectAndGlobally) {
+    ASSERT_EQ(SoundEngine::Init(nullptr, nullptr), SX_Success);
+    SoundEngine::RegisterGameObj(7);
+    ASSERT_EQ(SoundEngine::SetRTPCValue("Wind", 1.0f, 7, 5000), SX_Success);
+    ASSERT_EQ(SoundEngine::SetRTPCValue("Wind", 1.0f, SxAllGameObjects, 5000), SX_Success);
+    SoundEngine::RenderAudio();
+    // The manual clock holds the device still: the ramps cannot end before Term.
+    EXPECT_TRUE(WaitFor([] {
+        platform::Lock lock(g_csMain);
+        return g_pTransitionMgr->Count(CSxTransitionMgr::kFadeList) == 2;
+    }));
+    SoundEngine::Term();
+    EXPECT_EQ(MemoryMgr::GetNumPools(), 0u);
+}
+
 }  // namespace
