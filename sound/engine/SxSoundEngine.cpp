@@ -234,8 +234,9 @@ void CancelEventCallbackCookie(void* cookie) {
 }
 
 SXRESULT GetSourcePlayPosition(SxPlayingID playingID, int32_t* positionMs, bool extrapolate) {
+    if (!positionMs) return SX_InvalidParameter;
     if (!g_pPositionRepository) {
-        if (positionMs) *positionMs = 0;
+        *positionMs = 0;
         return SX_Fail;
     }
     return g_pPositionRepository->GetCurrPosition(playingID, positionMs, extrapolate);
