@@ -123,13 +123,20 @@ SXRESULT CSxSinkDevice::PassData(const SxAudioBuffer& buffer) {
     void *p1, *p2;
     uint32_t n1, n2;
     if (!m_buffer->Lock(m_writeOffset, bytes, &p1, &n1, &p2, &n2)) return SX_Fail;
-    auto* out = static_cast<int16_t*>(p1);
+    // Frames start at frame boundaries unless silence of part of a frame came before; then
+    // the locked span wraps and the frame is converted aside and copied in two parts.
+    int16_t wrapped[6 * SxFrameLength];
+    auto* out = p2 ? wrapped : static_cast<int16_t*>(p1);
     if (buffer.channelMask == m_channelMask)
         SxMixKernels::FloatTo16(buffer.data, out, SxChannelCount(m_channelMask) * SxFrameLength);
     else if (m_channelMask == SxChannelMask51)
         SxMixKernels::StereoTo51Pcm16(buffer.data, out, SxFrameLength);
     else
         SxMixKernels::FivePointOneToStereoPcm16(buffer.data, out, SxFrameLength);
+    if (p2) {
+        std::memcpy(p1, wrapped, n1);
+        std::memcpy(p2, reinterpret_cast<uint8_t*>(wrapped) + n1, n2);
+    }
     if (!m_buffer->Unlock(p1, n1, p2, n2)) return SX_Fail;
     return Advance(bytes);
 }
