@@ -19,12 +19,11 @@ uint32_t MaskFromSpeakerConfig(const platform::audio::OutputDevice& device) {
 }  // namespace
 
 CSxSinkDevice::CSxSinkDevice(std::unique_ptr<platform::audio::OutputDevice> device, uint32_t channelMask,
-                             uint32_t sampleRate, uint32_t refillBuffers, bool globalFocus, uint32_t waitTimeMs)
+                             uint32_t sampleRate, uint32_t refillBuffers, uint32_t waitTimeMs)
     : CSxSink(channelMask, waitTimeMs),
       m_device(std::move(device)),
       m_sampleRate(sampleRate),
-      m_refillBuffers(refillBuffers),
-      m_globalFocus(globalFocus) {}
+      m_refillBuffers(refillBuffers) {}
 
 CSxSinkDevice::~CSxSinkDevice() { Term(); }
 
@@ -49,12 +48,10 @@ CSxSinkDevice* CSxSinkDevice::Create(const SxPlatformInitSettings& settings, uin
     uint32_t mask = settings.channelMask ? settings.channelMask : MaskFromSpeakerConfig(*device);
     if (mask != SxChannelMaskStereo && mask != SxChannelMask51) mask = SxChannelMaskStereo;
     const uint32_t refills = settings.numRefillsInVoice < 2 ? 4 : settings.numRefillsInVoice;
-    auto* sink = SxNew<CSxSinkDevice>(pool, std::move(device), mask, sampleRate, refills, settings.globalFocus != 0,
-                                      waitTimeMs);
+    auto* sink = SxNew<CSxSinkDevice>(pool, std::move(device), mask, sampleRate, refills, waitTimeMs);
     if (!sink) return nullptr;
     // A device that refuses 6 channels runs in stereo; one that refuses stereo fails in Init.
     if (mask == SxChannelMask51 && !sink->CheckFormat(SxChannelMask51)) sink->m_channelMask = SxChannelMaskStereo;
-    sink->m_initialised = true;
     return sink;
 }
 
