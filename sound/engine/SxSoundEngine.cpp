@@ -554,16 +554,17 @@ SXRESULT StopOutputCapture() { return static_cast<SXRESULT>(4); }
 
 namespace SX::MotionEngine {
 
+using SoundEngine::Queue;
+
 namespace {
 SXRESULT QueueDevice(uint8_t player, uint16_t companyID, uint16_t deviceID, void* initData, bool add) {
-    if (!g_pAudioMgr) return SX_Fail;
     SxMsgMotionPlayerDevice record;
     record.player = player;
     record.companyID = companyID;
     record.deviceID = deviceID;
     record.initData = initData;
     record.add = add;
-    return g_pAudioMgr->Enqueue(record.header, sizeof record);
+    return Queue(record);
 }
 }  // namespace
 
@@ -576,19 +577,17 @@ SXRESULT RemovePlayerMotionDevice(uint8_t player, uint16_t companyID, uint16_t d
 }
 
 SXRESULT SetPlayerListener(uint8_t player, uint8_t listener) {
-    if (!g_pAudioMgr) return SX_Fail;
     SxMsgMotionSetPlayerListener record;
     record.player = player;
     record.listener = listener;
-    return g_pAudioMgr->Enqueue(record.header, sizeof record);
+    return Queue(record);
 }
 
 SXRESULT SetPlayerVolume(uint8_t player, float volumeDb) {
-    if (!g_pAudioMgr) return SX_Fail;
     SxMsgMotionSetPlayerVolume record;
     record.player = player;
     record.volumeDb = volumeDb;
-    return g_pAudioMgr->Enqueue(record.header, sizeof record);
+    return Queue(record);
 }
 
 }  // namespace SX::MotionEngine
