@@ -585,6 +585,10 @@ TEST_F(SoundEngineTest, GameSyncMessagesReachTheirManagersAfterRenderAudio) {
     SoundEngine::RenderAudio();
     EXPECT_TRUE(WaitFor([&] { return objectValue(SoundEngine::GetIDFromString("wind"), 7) == 0.25f; }));
     EXPECT_EQ(global(SoundEngine::GetIDFromString("wind")), -1.0f) << "the unregistered object's value never landed";
+    SoundEngine::SetRTPCValue("Speed", 0.25f, SxAllGameObjects, -5);
+    SoundEngine::RenderAudio();
+    EXPECT_TRUE(WaitFor([&] { return global(SoundEngine::GetIDFromString("speed")) == 0.25f; }))
+        << "a negative time is no ramp";
 }
 
 TEST_F(SoundEngineTest, TermWhileGameParameterRampsRunOnAGameObjectAndGlobally) {
