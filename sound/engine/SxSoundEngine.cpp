@@ -426,6 +426,7 @@ SXRESULT SetGameObjectDryLevelValue(SxGameObjectID gameObject, float level) {
 }
 
 SXRESULT SetEnvironmentVolumes(SxUniqueID environment, const float volumes[6]) {
+    if (!volumes) return SX_InvalidParameter;
     SxMsgSetEnvironmentVolumes record;
     record.environment = environment;
     std::copy(volumes, volumes + 6, record.volumes);

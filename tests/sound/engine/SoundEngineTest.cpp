@@ -268,6 +268,7 @@ TEST_F(SoundEngineTest, CallsValidateBeforeQueuing) {
     EXPECT_EQ(SoundEngine::SetMultiplePositions(5, positions.data(), 1, 3), SX_InvalidParameter);
     EXPECT_EQ(SoundEngine::SetMultiplePositions(5, nullptr, 1, 0), SX_InvalidParameter);
     EXPECT_EQ(SoundEngine::GetSourcePlayPosition(1, nullptr), SX_InvalidParameter);
+    EXPECT_EQ(SoundEngine::SetEnvironmentVolumes(1, nullptr), SX_InvalidParameter);
 
     EXPECT_EQ(SoundEngine::SetPanningRule(1), SX_Success);
     EXPECT_EQ(SoundEngine::GetPanningRule(), 0u) << "applied by the audio thread after RenderAudio";
