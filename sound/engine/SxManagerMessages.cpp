@@ -42,28 +42,30 @@ private:
     bool m_dropped;
 };
 
+// The ramp a record asks for; a time of 0 or less sets the value at once.
+template <typename Record>
+SxRTPCTransitionParams TransitionOf(const Record& r, bool withTransition) {
+    SxRTPCTransitionParams transition;
+    if (withTransition && r.transitionMs > 0) {
+        transition.durationMs = static_cast<uint32_t>(r.transitionMs);
+        transition.shape = static_cast<SxCurveInterpolation>(r.curve);
+    }
+    return transition;
+}
+
 void SetRTPC(const SxQueuedMsgHeader& h) {
     const auto& r = As<SxMsgSetRTPC>(h);
     MessageObject object(r.gameObject);
     if (!g_pRTPCMgr || object.Dropped()) return;
-    SxRTPCTransitionParams transition;
-    if (h.type == SxMsg_SetRTPCWithTransition) {
-        transition.durationMs = static_cast<uint32_t>(r.transitionMs);
-        transition.shape = static_cast<SxCurveInterpolation>(r.curve);
-    }
-    g_pRTPCMgr->SetRTPCInternal(r.gameParameter, r.value, object.Get(), transition);
+    g_pRTPCMgr->SetRTPCInternal(r.gameParameter, r.value, object.Get(),
+                                TransitionOf(r, h.type == SxMsg_SetRTPCWithTransition));
 }
 
 void ResetRTPC(const SxQueuedMsgHeader& h) {
     const auto& r = As<SxMsgResetRTPC>(h);
     MessageObject object(r.gameObject);
     if (!g_pRTPCMgr || object.Dropped()) return;
-    SxRTPCTransitionParams transition;
-    if (h.type == SxMsg_ResetRTPCWithTransition) {
-        transition.durationMs = static_cast<uint32_t>(r.transitionMs);
-        transition.shape = static_cast<SxCurveInterpolation>(r.curve);
-    }
-    g_pRTPCMgr->ResetRTPC(r.gameParameter, object.Get(), transition);
+    g_pRTPCMgr->ResetRTPC(r.gameParameter, object.Get(), TransitionOf(r, h.type == SxMsg_ResetRTPCWithTransition));
 }
 
 void InstallGameSyncHandlers(CSxAudioMgr& mgr) {

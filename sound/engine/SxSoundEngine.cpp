@@ -234,14 +234,17 @@ void CancelEventCallbackCookie(void* cookie) {
 }
 
 SXRESULT GetSourcePlayPosition(SxPlayingID playingID, int32_t* positionMs, bool extrapolate) {
+    if (!positionMs) return SX_InvalidParameter;
     if (!g_pPositionRepository) {
-        if (positionMs) *positionMs = 0;
+        *positionMs = 0;
         return SX_Fail;
     }
     return g_pPositionRepository->GetCurrPosition(playingID, positionMs, extrapolate);
 }
 
 void SetStateHook(bool (*hook)(uint32_t groupID, uint32_t stateID)) {
+    // The audio frame calls the hook: change it only between frames.
+    platform::Lock lock(g_csMain);
     if (g_pStateMgr) g_pStateMgr->SetStateHook(hook);
 }
 
@@ -423,6 +426,7 @@ SXRESULT SetGameObjectDryLevelValue(SxGameObjectID gameObject, float level) {
 }
 
 SXRESULT SetEnvironmentVolumes(SxUniqueID environment, const float volumes[6]) {
+    if (!volumes) return SX_InvalidParameter;
     SxMsgSetEnvironmentVolumes record;
     record.environment = environment;
     std::copy(volumes, volumes + 6, record.volumes);
@@ -551,16 +555,17 @@ SXRESULT StopOutputCapture() { return static_cast<SXRESULT>(4); }
 
 namespace SX::MotionEngine {
 
+using SoundEngine::Queue;
+
 namespace {
 SXRESULT QueueDevice(uint8_t player, uint16_t companyID, uint16_t deviceID, void* initData, bool add) {
-    if (!g_pAudioMgr) return SX_Fail;
     SxMsgMotionPlayerDevice record;
     record.player = player;
     record.companyID = companyID;
     record.deviceID = deviceID;
     record.initData = initData;
     record.add = add;
-    return g_pAudioMgr->Enqueue(record.header, sizeof record);
+    return Queue(record);
 }
 }  // namespace
 
@@ -573,19 +578,17 @@ SXRESULT RemovePlayerMotionDevice(uint8_t player, uint16_t companyID, uint16_t d
 }
 
 SXRESULT SetPlayerListener(uint8_t player, uint8_t listener) {
-    if (!g_pAudioMgr) return SX_Fail;
     SxMsgMotionSetPlayerListener record;
     record.player = player;
     record.listener = listener;
-    return g_pAudioMgr->Enqueue(record.header, sizeof record);
+    return Queue(record);
 }
 
 SXRESULT SetPlayerVolume(uint8_t player, float volumeDb) {
-    if (!g_pAudioMgr) return SX_Fail;
     SxMsgMotionSetPlayerVolume record;
     record.player = player;
     record.volumeDb = volumeDb;
-    return g_pAudioMgr->Enqueue(record.header, sizeof record);
+    return Queue(record);
 }
 
 }  // namespace SX::MotionEngine

@@ -58,7 +58,12 @@ void CSxAudioMgr::StopThread() {
     m_wake.Set();
     m_thread->Join();
     m_thread.reset();
-    m_threadRunning = false;
+    {
+        // Under the queue lock: a writer checks the flag and resets the event under it, so
+        // the event set below cannot be lost between the two.
+        platform::Lock lock(m_queueLock);
+        m_threadRunning = false;
+    }
     // A writer still waiting for room gives up instead of waiting for ever.
     m_spaceAvailable.Set();
 }
@@ -114,18 +119,19 @@ SXRESULT CSxAudioMgr::Enqueue(SxQueuedMsgHeader& record, uint32_t size) {
 }
 
 SXRESULT CSxAudioMgr::RenderAudio() {
-    bool appended = false;
+    bool wake = false;
     {
         platform::Lock lock(m_queueLock);
         if (!m_ring.IsEmpty()) {
             SxQueuedMsgHeader end{SxChunkRing::AlignedSize(sizeof(SxQueuedMsgHeader)), SxMsg_EndOfBatch};
-            if (m_ring.Append(&end, sizeof end) == SX_Success) {
+            if (m_ring.Append(&end, sizeof end) == SX_Success)
                 ++m_batchesQueued;
-                appended = true;
-            }
+            else
+                m_writerWaiting = true;  // no room to close the batch: the reader takes all that is queued
+            wake = true;
         }
     }
-    if (appended) m_wake.Set();
+    if (wake) m_wake.Set();
     return SX_Success;
 }
 

@@ -46,7 +46,8 @@ public:
     // for the audio thread; the audio thread itself, or any caller while no audio thread runs,
     // gets SX_InsufficientMemory instead. SX_MessageTooLarge for a record above a chunk.
     SXRESULT Enqueue(SxQueuedMsgHeader& record, uint32_t size);
-    // Closes a batch when anything is queued and wakes the audio thread.
+    // Closes a batch when anything is queued and wakes the audio thread. A queue too full for
+    // the close has the reader apply everything queued instead.
     SXRESULT RenderAudio();
     // Applies the records of closed batches (everything while a writer waits for room).
     void ProcessMsgQueue();

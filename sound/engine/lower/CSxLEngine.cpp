@@ -59,8 +59,15 @@ SXRESULT CSxLEngine::Init(const SxPlatformInitSettings& settings) {
     }
     if (!s_sink) {
         s_sink = CreateDeviceSink();
-        if (!s_sink) s_sink = CreateDummySink();
-        if (!s_sink) return SX_Fail;
+        // A device that opens but gives no buffer leaves the output to the silent sink.
+        if (s_sink && s_sink->Init() != SX_Success) {
+            DestroySink(s_sink);
+            s_sink = nullptr;
+        }
+        if (!s_sink) {
+            s_sink = CreateDummySink();
+            if (!s_sink || s_sink->Init() != SX_Success) return SX_Fail;
+        }
     }
     s_channelMask = s_sink->ChannelMask();
     const SXRESULT result = s_master.Init(s_channelMask, g_LEngineDefaultPoolId);
@@ -73,7 +80,7 @@ SXRESULT CSxLEngine::Init(const SxPlatformInitSettings& settings) {
     s_output.state = SX_DataNeeded;
     s_output.maxFrames = SxFrameLength;
     s_output.validFrames = 0;
-    return s_sink->Init();
+    return SX_Success;
 }
 
 void CSxLEngine::Stop() { s_master.DropEffects(); }

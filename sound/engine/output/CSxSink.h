@@ -33,7 +33,6 @@ public:
 protected:
     uint32_t m_channelMask;
     uint32_t m_waitTimeMs;
-    bool m_initialised = false;
 };
 
 }  // namespace SX

@@ -19,12 +19,11 @@ uint32_t MaskFromSpeakerConfig(const platform::audio::OutputDevice& device) {
 }  // namespace
 
 CSxSinkDevice::CSxSinkDevice(std::unique_ptr<platform::audio::OutputDevice> device, uint32_t channelMask,
-                             uint32_t sampleRate, uint32_t refillBuffers, bool globalFocus, uint32_t waitTimeMs)
+                             uint32_t sampleRate, uint32_t refillBuffers, uint32_t waitTimeMs)
     : CSxSink(channelMask, waitTimeMs),
       m_device(std::move(device)),
       m_sampleRate(sampleRate),
-      m_refillBuffers(refillBuffers),
-      m_globalFocus(globalFocus) {}
+      m_refillBuffers(refillBuffers) {}
 
 CSxSinkDevice::~CSxSinkDevice() { Term(); }
 
@@ -49,12 +48,10 @@ CSxSinkDevice* CSxSinkDevice::Create(const SxPlatformInitSettings& settings, uin
     uint32_t mask = settings.channelMask ? settings.channelMask : MaskFromSpeakerConfig(*device);
     if (mask != SxChannelMaskStereo && mask != SxChannelMask51) mask = SxChannelMaskStereo;
     const uint32_t refills = settings.numRefillsInVoice < 2 ? 4 : settings.numRefillsInVoice;
-    auto* sink = SxNew<CSxSinkDevice>(pool, std::move(device), mask, sampleRate, refills, settings.globalFocus != 0,
-                                      waitTimeMs);
+    auto* sink = SxNew<CSxSinkDevice>(pool, std::move(device), mask, sampleRate, refills, waitTimeMs);
     if (!sink) return nullptr;
     // A device that refuses 6 channels runs in stereo; one that refuses stereo fails in Init.
     if (mask == SxChannelMask51 && !sink->CheckFormat(SxChannelMask51)) sink->m_channelMask = SxChannelMaskStereo;
-    sink->m_initialised = true;
     return sink;
 }
 
@@ -123,13 +120,20 @@ SXRESULT CSxSinkDevice::PassData(const SxAudioBuffer& buffer) {
     void *p1, *p2;
     uint32_t n1, n2;
     if (!m_buffer->Lock(m_writeOffset, bytes, &p1, &n1, &p2, &n2)) return SX_Fail;
-    auto* out = static_cast<int16_t*>(p1);
+    // Frames start at frame boundaries unless silence of part of a frame came before; then
+    // the locked span wraps and the frame is converted aside and copied in two parts.
+    int16_t wrapped[6 * SxFrameLength];
+    auto* out = p2 ? wrapped : static_cast<int16_t*>(p1);
     if (buffer.channelMask == m_channelMask)
         SxMixKernels::FloatTo16(buffer.data, out, SxChannelCount(m_channelMask) * SxFrameLength);
     else if (m_channelMask == SxChannelMask51)
         SxMixKernels::StereoTo51Pcm16(buffer.data, out, SxFrameLength);
     else
         SxMixKernels::FivePointOneToStereoPcm16(buffer.data, out, SxFrameLength);
+    if (p2) {
+        std::memcpy(p1, wrapped, n1);
+        std::memcpy(p2, reinterpret_cast<uint8_t*>(wrapped) + n1, n2);
+    }
     if (!m_buffer->Unlock(p1, n1, p2, n2)) return SX_Fail;
     return Advance(bytes);
 }

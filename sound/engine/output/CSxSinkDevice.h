@@ -16,7 +16,7 @@ public:
     static CSxSinkDevice* Create(const SxPlatformInitSettings& settings, uint32_t sampleRate, uint32_t waitTimeMs,
                                  SxMemPoolId pool);
     CSxSinkDevice(std::unique_ptr<platform::audio::OutputDevice> device, uint32_t channelMask, uint32_t sampleRate,
-                  uint32_t refillBuffers, bool globalFocus, uint32_t waitTimeMs);
+                  uint32_t refillBuffers, uint32_t waitTimeMs);
     ~CSxSinkDevice() override;
 
     SXRESULT Init() override;
@@ -47,7 +47,6 @@ private:
     std::unique_ptr<platform::audio::OutputBuffer> m_buffer;
     uint32_t m_sampleRate;
     uint32_t m_refillBuffers;
-    bool m_globalFocus;
     uint32_t m_bufferSize = 0;
     uint32_t m_writeOffset = 0;
     uint32_t m_playCursor = 0;

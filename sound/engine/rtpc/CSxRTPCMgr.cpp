@@ -140,7 +140,9 @@ CSxRTPCMgr::CSxRTPCTransition* CSxRTPCMgr::FindTransition(ParamRecord& record, C
 }
 
 void CSxRTPCMgr::StopTransition(ParamRecord& record, CSxRTPCTransition* transition) {
-    transition->transition->RemoveTransitionUser(transition);
+    // At termination the transition manager goes first, and its transitions with it; game
+    // objects released after that still come here.
+    if (g_pTransitionMgr) transition->transition->RemoveTransitionUser(transition);
     record.transitions.erase(std::find(record.transitions.begin(), record.transitions.end(), transition));
     delete transition;
 }

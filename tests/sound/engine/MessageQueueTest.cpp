@@ -105,16 +105,22 @@ TEST_F(MessageQueueTest, NothingAppliesBeforeRenderAudioAndAnEmptyRenderQueuesNo
     EXPECT_EQ(g_applied, (std::vector<uint32_t>{1, 2, 3}));
 }
 
-TEST_F(MessageQueueTest, FullTwoChunkQueueWithoutAudioThreadRefusesInsteadOfWaiting) {
+TEST_F(MessageQueueTest, FullTwoChunkQueueWithoutAudioThreadRefusesAndStillRenders) {
     Init(4096);  // two chunks
     EXPECT_EQ(Post(0, 2049), SX_MessageTooLarge);
     ASSERT_EQ(Post(0, 2048), SX_Success);
     ASSERT_EQ(Post(1, 2048), SX_Success);
     EXPECT_EQ(Post(2, 8), SX_InsufficientMemory);
     EXPECT_EQ(mgr.ChunkCount(), 2u);
-    mgr.RenderAudio();  // no room for the end of the batch either
+    mgr.RenderAudio();  // no room for the end of the batch: the reader takes everything queued
     mgr.ProcessMsgQueue();
-    EXPECT_TRUE(g_applied.empty());
+    EXPECT_EQ(g_applied, (std::vector<uint32_t>{0, 1}));
+    ASSERT_EQ(Post(2, 8), SX_Success);
+    mgr.ProcessMsgQueue();
+    EXPECT_EQ(g_applied.size(), 2u) << "later records wait for their own batch again";
+    mgr.RenderAudio();
+    mgr.ProcessMsgQueue();
+    EXPECT_EQ(g_applied, (std::vector<uint32_t>{0, 1, 2}));
 }
 
 TEST_F(MessageQueueTest, WriterBlockedOnAFullQueueIsReleasedByTheAudioThread) {

@@ -146,6 +146,25 @@ TEST_F(SinkTest, DataIsConvertedAndSilenceAndEmptyFramesMoveTheOffsetAsDue) {
     EXPECT_EQ(bytes.back(), 0);
 }
 
+TEST_F(SinkTest, DataAfterAPartFrameOfSilenceWrapsAtTheBufferEnd) {
+    auto sink = MakeSink();
+    const uint32_t size = sink->BufferSize();
+    control::StartCapture();
+    std::vector<float> frame(2 * 1024, 0.5f);
+    SxAudioBuffer buffer{frame.data(), 3, SX_DataReady, 1024, 1024};
+    ASSERT_EQ(sink->PassSilence(512), SX_Success);
+    const uint32_t frames = size / 4096;
+    for (uint32_t i = 0; i < frames; ++i) ASSERT_EQ(sink->PassData(buffer), SX_Success);
+    EXPECT_EQ(sink->WriteOffset(), 2048u);
+    const auto bytes = control::Captured();
+    ASSERT_EQ(bytes.size(), 2048u + size);
+    for (size_t i = 2048; i < bytes.size(); i += 2) {
+        int16_t sample;
+        std::memcpy(&sample, bytes.data() + i, 2);
+        ASSERT_EQ(sample, 16384) << i;
+    }
+}
+
 TEST_F(SinkTest, StereoMixOnAFivePointOneDeviceGoesToLeftAndRight) {
     auto sink = MakeSink(63);
     control::StartCapture();

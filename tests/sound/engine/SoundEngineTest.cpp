@@ -151,11 +151,26 @@ TEST_F(SoundEngineTest, AudioThreadWritesSilenceAtExactlyTheOutputRate) {
     EXPECT_EQ(g_lastCalls, 1);
 }
 
-TEST_F(SoundEngineTest, UnopenableDeviceRunsOnTheSilentSink) {
-    control::SetOpenFails(true);
-    ASSERT_EQ(SoundEngine::Init(nullptr, nullptr), SX_Success);
-    EXPECT_FALSE(CSxLEngine::UsingDeviceSink());
-    EXPECT_EQ(CSxLEngine::GetWaitTime(), 10u);
+TEST_F(SoundEngineTest, UnusableDeviceRunsOnTheSilentSink) {
+    struct Case {
+        const char* what;
+        void (*breakDevice)();
+    } cases[] = {
+        {"device cannot be opened", [] { control::SetOpenFails(true); }},
+        {"device opens but refuses every buffer", [] { control::SetMaxChannels(1); }},
+    };
+    for (const Case& c : cases) {
+        control::Reset();
+        c.breakDevice();
+        SxPlatformInitSettings settings;
+        settings.channelMask = 63;
+        ASSERT_EQ(SoundEngine::Init(nullptr, &settings), SX_Success) << c.what;
+        EXPECT_FALSE(CSxLEngine::UsingDeviceSink()) << c.what;
+        EXPECT_EQ(SoundEngine::GetSpeakerConfiguration(), 3u) << c.what;
+        EXPECT_EQ(CSxLEngine::GetWaitTime(), 10u) << c.what;
+        SoundEngine::Term();
+        EXPECT_EQ(control::LiveBuffers(), 0) << c.what;
+    }
 }
 
 TEST_F(SoundEngineTest, FailingDeviceFallsBackAndIsRetriedOnTheNextTenWakes) {
@@ -252,6 +267,8 @@ TEST_F(SoundEngineTest, CallsValidateBeforeQueuing) {
     EXPECT_EQ(SoundEngine::SetMultiplePositions(5, positions.data(), 85, 0), SX_Fail);
     EXPECT_EQ(SoundEngine::SetMultiplePositions(5, positions.data(), 1, 3), SX_InvalidParameter);
     EXPECT_EQ(SoundEngine::SetMultiplePositions(5, nullptr, 1, 0), SX_InvalidParameter);
+    EXPECT_EQ(SoundEngine::GetSourcePlayPosition(1, nullptr), SX_InvalidParameter);
+    EXPECT_EQ(SoundEngine::SetEnvironmentVolumes(1, nullptr), SX_InvalidParameter);
 
     EXPECT_EQ(SoundEngine::SetPanningRule(1), SX_Success);
     EXPECT_EQ(SoundEngine::GetPanningRule(), 0u) << "applied by the audio thread after RenderAudio";
@@ -569,6 +586,25 @@ TEST_F(SoundEngineTest, GameSyncMessagesReachTheirManagersAfterRenderAudio) {
     SoundEngine::RenderAudio();
     EXPECT_TRUE(WaitFor([&] { return objectValue(SoundEngine::GetIDFromString("wind"), 7) == 0.25f; }));
     EXPECT_EQ(global(SoundEngine::GetIDFromString("wind")), -1.0f) << "the unregistered object's value never landed";
+    SoundEngine::SetRTPCValue("Speed", 0.25f, SxAllGameObjects, -5);
+    SoundEngine::RenderAudio();
+    EXPECT_TRUE(WaitFor([&] { return global(SoundEngine::GetIDFromString("speed")) == 0.25f; }))
+        << "a negative time is no ramp";
+}
+
+TEST_F(SoundEngineTest, TermWhileGameParameterRampsRunOnAGameObjectAndGlobally) {
+    ASSERT_EQ(SoundEngine::Init(nullptr, nullptr), SX_Success);
+    SoundEngine::RegisterGameObj(7);
+    ASSERT_EQ(SoundEngine::SetRTPCValue("Wind", 1.0f, 7, 5000), SX_Success);
+    ASSERT_EQ(SoundEngine::SetRTPCValue("Wind", 1.0f, SxAllGameObjects, 5000), SX_Success);
+    SoundEngine::RenderAudio();
+    // The manual clock holds the device still: the ramps cannot end before Term.
+    EXPECT_TRUE(WaitFor([] {
+        platform::Lock lock(g_csMain);
+        return g_pTransitionMgr->Count(CSxTransitionMgr::kFadeList) == 2;
+    }));
+    SoundEngine::Term();
+    EXPECT_EQ(MemoryMgr::GetNumPools(), 0u);
 }
 
 }  // namespace
