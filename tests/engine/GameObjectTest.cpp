@@ -119,4 +119,43 @@ TEST_F(GameObjectTest, InitializeAppliesTheGamesCurrentPlayState) {
     EXPECT_EQ(object->GetPlayState(), SD::kPlayStatePause);
 }
 
+// A component that destroys another object when it is itself destroyed.
+class Undertaker : public SD::Component {
+public:
+    static constexpr SD::ComponentID kID = static_cast<SD::ComponentID>(30);
+    ~Undertaker() override {
+        if (SD::GameObject* other = victim.get()) other->Destroy();
+    }
+    SD::ComponentID VGetID() const override { return kID; }
+    int VGetVersion() const override { return 1; }
+    void VRegister() override {}
+    void VUnregister() override {}
+    SD::GameObjectHandle victim;
+};
+
+class FullFactoryTest : public EngineFixture {
+protected:
+    FullFactoryTest() : EngineFixture(2) {
+        factory.RegisterComponentCreator("Undertaker", Undertaker::kID, new SD::ComponentCreator<Undertaker>);
+    }
+};
+
+// Queuing during the deferred deletion (a component destroying another object as it goes)
+// must not disturb the queue being emptied; the newly queued object goes at the next update.
+TEST_F(FullFactoryTest, DestructionQueuedWhileDeletingWaitsForTheNextUpdate) {
+    SD::GameObject* first = factory.NewGameObject();
+    SD::GameObject* second = factory.NewGameObject();
+    ASSERT_NE(second, nullptr);
+    static_cast<Undertaker*>(first->AddComponent(Undertaker::kID))->victim = second->GetHandle();
+    const SD::GameObjectHandle firstHandle = first->GetHandle();
+    const SD::GameObjectHandle secondHandle = second->GetHandle();
+    first->Destroy();
+    first->Destroy();
+    factory.Update(0.0f);
+    EXPECT_EQ(firstHandle.get(), nullptr);
+    EXPECT_EQ(secondHandle.get(), second);
+    factory.Update(0.0f);
+    EXPECT_EQ(secondHandle.get(), nullptr);
+}
+
 }  // namespace
