@@ -90,12 +90,13 @@ void GameObject::Initialize(bool fromScript) {
     state_ = kCreated;
     transform_.SetOwner(this);
     transform_.Initialize(fromScript);
-    for (Component* c : components_) {
-        c->SetOwner(this);
-        c->Initialize(fromScript);
+    // By index: a component may add others to its object while it initialises or starts.
+    for (size_t i = 0; i < components_.size(); ++i) {
+        components_[i]->SetOwner(this);
+        components_[i]->Initialize(fromScript);
     }
     transform_.Start();
-    for (Component* c : components_) c->Start();
+    for (size_t i = 0; i < components_.size(); ++i) components_[i]->Start();
     children_.ForEach([fromScript](GameObject* child) { child->Initialize(fromScript); });
     const uint32_t remembered = state_;
     state_ = kInitialized;

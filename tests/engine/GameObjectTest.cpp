@@ -53,6 +53,30 @@ TEST_F(GameObjectTest, InitializeRegistersComponentsAndTransform) {
     EXPECT_EQ(components.GetUpdateList().Size(), 1u);
 }
 
+// A component that gives its object a Tag when it is initialised.
+class Recruiter : public SD::Component {
+public:
+    static constexpr SD::ComponentID kID = static_cast<SD::ComponentID>(31);
+    SD::ComponentID VGetID() const override { return kID; }
+    int VGetVersion() const override { return 1; }
+    void VRegister() override {}
+    void VUnregister() override {}
+    void VInitialize(bool) override { GetOwner()->AddComponent(kTagID); }
+};
+
+// Components added while the object initialises are initialised and started with the rest.
+TEST_F(GameObjectTest, ComponentsAddedDuringInitializeAreStartedToo) {
+    factory.RegisterComponentCreator("Recruiter", Recruiter::kID, new SD::ComponentCreator<Recruiter>);
+    SD::GameObject* object = factory.NewGameObject();
+    object->AddComponent(Recruiter::kID);
+    object->Initialize(false);
+    SD::Component* tag = object->GetComponent(kTagID);
+    ASSERT_NE(tag, nullptr);
+    EXPECT_EQ(tag->GetOwner(), object);
+    EXPECT_TRUE(tag->IsRegistered());
+    EXPECT_EQ(Journal(), std::vector<std::string>{"Tag:register"});
+}
+
 TEST_F(GameObjectTest, SleepDuringInitializeHappensAtItsEnd) {
     SD::GameObject* before = factory.NewGameObject();
     before->AddComponent(kMoverID);
