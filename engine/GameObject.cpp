@@ -81,6 +81,9 @@ void GameObject::RemoveComponent(Component* component) {
 }
 
 void GameObject::AttachChild(GameObject* child) {
+    if (!child || child == this) return;
+    // Its links serve one list at a time: it leaves its previous parent first.
+    if (child->parent_) child->parent_->children_.Remove(child);
     child->parent_ = this;
     children_.PushBack(child);
 }

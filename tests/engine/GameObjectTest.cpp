@@ -53,6 +53,25 @@ TEST_F(GameObjectTest, InitializeRegistersComponentsAndTransform) {
     EXPECT_EQ(components.GetUpdateList().Size(), 1u);
 }
 
+TEST_F(GameObjectTest, AttachingAChildMovesItFromItsFormerParent) {
+    SD::GameObject* first = factory.NewGameObject();
+    SD::GameObject* second = factory.NewGameObject();
+    SD::GameObject* child = factory.NewGameObject();
+    first->AttachChild(child);
+    second->AttachChild(child);
+    first->AttachChild(nullptr);
+    first->AttachChild(first);
+    EXPECT_EQ(child->GetParent(), second);
+    EXPECT_TRUE(first->GetChildren().Empty());
+    ASSERT_EQ(second->GetChildren().Size(), 1u);
+    EXPECT_EQ(second->GetChildren().First(), child);
+    // Destroying the former parent leaves the child alone.
+    const SD::GameObjectHandle handle = child->GetHandle();
+    first->Destroy();
+    factory.Update(0.0f);
+    EXPECT_EQ(handle.get(), child);
+}
+
 // A component that gives its object a Tag when it is initialised.
 class Recruiter : public SD::Component {
 public:
