@@ -36,10 +36,14 @@ void Factory_::ReadConfig(ConfigFile& config) {
 }
 
 void Factory_::Update(float) {
-    for (const GameObjectHandle& handle : pendingDestruction_) {
+    // Deleting an object can queue others (a component that destroys what it holds); those
+    // wait for the next update instead of growing the queue being walked.
+    std::vector<GameObjectHandle> due;
+    due.reserve(totalObjects_);
+    due.swap(pendingDestruction_);
+    for (const GameObjectHandle& handle : due) {
         if (GameObject* object = handle.get()) DeleteObject(object);
     }
-    pendingDestruction_.clear();
 }
 
 void Factory_::RegisterComponentCreator(const std::string& name, ComponentID id, IComponentCreator* creator) {

@@ -81,6 +81,9 @@ void GameObject::RemoveComponent(Component* component) {
 }
 
 void GameObject::AttachChild(GameObject* child) {
+    if (!child || child == this) return;
+    // Its links serve one list at a time: it leaves its previous parent first.
+    if (child->parent_) child->parent_->children_.Remove(child);
     child->parent_ = this;
     children_.PushBack(child);
 }
@@ -90,12 +93,13 @@ void GameObject::Initialize(bool fromScript) {
     state_ = kCreated;
     transform_.SetOwner(this);
     transform_.Initialize(fromScript);
-    for (Component* c : components_) {
-        c->SetOwner(this);
-        c->Initialize(fromScript);
+    // By index: a component may add others to its object while it initialises or starts.
+    for (size_t i = 0; i < components_.size(); ++i) {
+        components_[i]->SetOwner(this);
+        components_[i]->Initialize(fromScript);
     }
     transform_.Start();
-    for (Component* c : components_) c->Start();
+    for (size_t i = 0; i < components_.size(); ++i) components_[i]->Start();
     children_.ForEach([fromScript](GameObject* child) { child->Initialize(fromScript); });
     const uint32_t remembered = state_;
     state_ = kInitialized;

@@ -68,9 +68,21 @@ const char* TypeName(lua_State* L, int index) {
     return lua_type(L, index) == LUA_TNONE ? "no value" : luaL_typename(L, index);
 }
 
+// Logs a result of the wrong type for `kind` (nil most likely means too many results asked for);
+// always false.
+bool ReportMismatch(lua_State* L, int index, const char* kind) {
+    if (lua_isnil(L, index)) {
+        SD_WARNING(3, "Return type descriptor mismatch.  User wanted %s, Lua is trying to return a nil.  "
+                      "Did you ask for too many parameters?", kind);
+    } else {
+        SD_WARNING(3, "Return type descriptor mismatch.  User wanted %s, Lua is trying to return a %s.", kind,
+                   TypeName(L, index));
+    }
+    return false;
+}
+
 // Converts the result at `index` for `letter`; false (logged) on a mismatch.
 bool ReadResult(lua_State* L, int index, char letter, va_list& args, const char* name, const char* signature) {
-    bool isNil = lua_isnil(L, index);
     switch (letter) {
         case 'S':
         case 's': {
@@ -80,15 +92,7 @@ bool ReadResult(lua_State* L, int index, char letter, va_list& args, const char*
                 CopyCut(L, index, buffer, size);
                 return true;
             }
-            const char* kind = letter == 'S' ? "a (safe) string ('S')" : "a string ('s')";
-            if (isNil) {
-                SD_WARNING(3, "Return type descriptor mismatch.  User wanted %s, Lua is trying to return a nil.  "
-                              "Did you ask for too many parameters?", kind);
-            } else {
-                SD_WARNING(3, "Return type descriptor mismatch.  User wanted %s, Lua is trying to return a %s.",
-                           kind, TypeName(L, index));
-            }
-            return false;
+            return ReportMismatch(L, index, letter == 'S' ? "a (safe) string ('S')" : "a string ('s')");
         }
         case 'b': {
             bool* out = va_arg(args, bool*);
@@ -96,7 +100,7 @@ bool ReadResult(lua_State* L, int index, char letter, va_list& args, const char*
                 *out = lua_toboolean(L, index) != 0;
                 return true;
             }
-            if (isNil) {
+            if (lua_isnil(L, index)) {
                 SD_WARNING(3, "Error when calling Lua function \"%s\" with user-given signature \"%s\".  Return type "
                               "descriptor mismatch.  User wanted a boolean ('b'), Lua is trying to return a nil.  "
                               "Did you ask for too many parameters?", name, signature);
@@ -124,15 +128,7 @@ bool ReadResult(lua_State* L, int index, char letter, va_list& args, const char*
                 }
                 return true;
             }
-            const char* kind = letter == 'i' ? "an integer ('n')" : "a number ('n')";
-            if (isNil) {
-                SD_WARNING(3, "Return type descriptor mismatch.  User wanted %s, Lua is trying to return a nil.  "
-                              "Did you ask for too many parameters?", kind);
-            } else {
-                SD_WARNING(3, "Return type descriptor mismatch.  User wanted %s, Lua is trying to return a %s.",
-                           kind, TypeName(L, index));
-            }
-            return false;
+            return ReportMismatch(L, index, letter == 'i' ? "an integer ('n')" : "a number ('n')");
         }
         case 'v':
             return true;

@@ -165,12 +165,6 @@ void Transform::UpdateGlobalMatrix() {
     invalid_ = false;
 }
 
-void Transform::UpdateAlongParentLinks() {
-    std::vector<Transform*> chain;
-    for (Transform* t = this; t; t = t->parent_) chain.push_back(t);
-    for (auto it = chain.rbegin(); it != chain.rend(); ++it) (*it)->UpdateGlobalMatrix();
-}
-
 void Transform::Refresh() {
     if (changeCount_ > kOrthonormalizeThreshold) {
         orientation_.Orthonormalize();

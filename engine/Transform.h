@@ -103,8 +103,6 @@ public:
     const Mtx44& GetGlobalMatrix() const { return globalMatrix_; }
     const Mtx44& GetPrevGlobalMatrix() const { return previousGlobalMatrix_; }
     void UpdateGlobalMatrix();
-    // Rebuilds the transform-level parents first, outermost first, then this one.
-    void UpdateAlongParentLinks();
     // Re-orthonormalises after enough change, rebuilds the world matrix and takes over the
     // rotation accumulated since the last refresh.
     void Refresh();

@@ -8,8 +8,9 @@
 #include <fstream>
 #include <string>
 
-#include "engine/EngineComponentCreators.h"
+#include "engine/ComponentCreator.h"
 #include "engine/Factory.h"
+#include "engine/Transform.h"
 
 namespace {
 
@@ -49,7 +50,7 @@ private:
 };
 
 void LoadInto(SD::Factory_& factory, const BlueprintFolder& folder, bool fast) {
-    SD::RegisterEngineComponentCreators(factory);
+    factory.RegisterComponentCreator("Transform", SD::CID_Transform, new SD::ComponentCreator<SD::Transform>);
     factory.SetObjectInFormat("xml");
     for (const std::string& path : folder.Paths()) factory.AddBlueprint(path.c_str());
     if (fast) factory.RebuildFastBlueprintLookupMap();

@@ -1,8 +1,8 @@
 // One frame of the component manager and of the transformer over 10,000 registered entries.
 #include <benchmark/benchmark.h>
 
+#include "engine/ComponentCreator.h"
 #include "engine/ComponentManager.h"
-#include "engine/EngineComponentCreators.h"
 #include "engine/Factory.h"
 #include "engine/GameObject.h"
 #include "engine/Transformer.h"
@@ -24,7 +24,7 @@ void BM_ComponentManagerFrame(benchmark::State& state) {
     SD::ComponentManager_ manager;
     SD::Transformer_ transformer;
     SD::Factory_ factory(kCount);
-    SD::RegisterEngineComponentCreators(factory);
+    factory.RegisterComponentCreator("Transform", SD::CID_Transform, new SD::ComponentCreator<SD::Transform>);
     factory.RegisterComponentCreator("Spinner", kSpinnerID, new SD::ComponentCreator<Spinner>);
     for (int i = 0; i < kCount; ++i) {
         SD::GameObject* object = factory.NewGameObject();
@@ -40,7 +40,7 @@ BENCHMARK(BM_ComponentManagerFrame)->Unit(benchmark::kMicrosecond);
 void BM_TransformerFrame(benchmark::State& state) {
     SD::Transformer_ transformer;
     SD::Factory_ factory(kCount);
-    SD::RegisterEngineComponentCreators(factory);
+    factory.RegisterComponentCreator("Transform", SD::CID_Transform, new SD::ComponentCreator<SD::Transform>);
     const int perRoot = static_cast<int>(state.range(0)) + 1;
     SD::GameObject* root = nullptr;
     for (int i = 0; i < kCount; ++i) {

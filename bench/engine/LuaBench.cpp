@@ -7,12 +7,12 @@
 #include <cstdio>
 #include <string>
 
+#include "engine/ComponentCreator.h"
 #include "engine/ComponentManager.h"
-#include "engine/EngineComponentCreators.h"
 #include "engine/Factory.h"
 #include "engine/GameObject.h"
 #include "engine/LuaComponent.h"
-#include "engine/LuaComponentCreators.h"
+#include "engine/LuaLogic.h"
 #include "engine/LuaState.h"
 #include "engine/ScriptBindings.h"
 
@@ -60,8 +60,9 @@ void BM_LuaComponentFrame(benchmark::State& state) {
     const auto count = static_cast<uint32_t>(state.range(0));
     {
         SD::Factory_ factory(count + 1);
-        SD::RegisterEngineComponentCreators(factory);
-        SD::RegisterLuaComponentCreators(factory);
+        factory.RegisterComponentCreator("Transform", SD::CID_Transform, new SD::ComponentCreator<SD::Transform>);
+        factory.RegisterComponentCreator("LuaLogic", SD::CID_LuaLogic, new SD::ComponentCreator<SD::LuaLogic>);
+        factory.RegisterComponentCreator("LuaComponent", SD::kLuaComponentID, new SD::ComponentCreator<SD::LuaComponent>);
         for (uint32_t i = 0; i < count; ++i) {
             SD::GameObject* object = factory.NewGameObject();
             auto* component = static_cast<SD::LuaComponent*>(object->AddComponent(SD::kLuaComponentID));

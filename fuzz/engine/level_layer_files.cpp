@@ -6,9 +6,10 @@
 #include <cstdio>
 #include <string>
 
-#include "engine/EngineComponentCreators.h"
+#include "engine/ComponentCreator.h"
 #include "engine/Factory.h"
 #include "engine/LevelLayerFile.h"
+#include "engine/Transform.h"
 
 namespace {
 
@@ -38,7 +39,7 @@ const char kBlueprints[] =
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string folder = Folder();
     SD::Factory_ factory(64);
-    SD::RegisterEngineComponentCreators(factory);
+    factory.RegisterComponentCreator("Transform", SD::CID_Transform, new SD::ComponentCreator<SD::Transform>);
     factory.SetObjectInFormat("xml");
     WriteFile(folder + "/blueprints.xml", kBlueprints, sizeof kBlueprints - 1);
     factory.AddBlueprint((folder + "/blueprints.xml").c_str());

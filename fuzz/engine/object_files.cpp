@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <string>
 
-#include "engine/EngineComponentCreators.h"
+#include "engine/ComponentCreator.h"
 #include "engine/Factory.h"
 #include "engine/GameObject.h"
 
@@ -32,7 +32,7 @@ void WriteFile(const std::string& path, const uint8_t* data, size_t size) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string folder = Folder();
     SD::Factory_ factory(64);
-    SD::RegisterEngineComponentCreators(factory);
+    factory.RegisterComponentCreator("Transform", SD::CID_Transform, new SD::ComponentCreator<SD::Transform>);
     factory.SetObjectPath(folder);
 
     // As a blueprint file: every blueprint it lists is created and destroyed.

@@ -10,11 +10,13 @@
 #include "core/MessageSystem.h"
 #include "core/SharedString.h"
 #include "engine/ChangeActiveState.h"
+#include "engine/ComponentCreator.h"
 #include "engine/ComponentManager.h"
-#include "engine/EngineComponentCreators.h"
 #include "engine/Factory.h"
 #include "engine/GameObject.h"
 #include "engine/IStream.h"
+#include "engine/LuaComponent.h"
+#include "engine/LuaLogic.h"
 #include "engine/PlayStateQuery.h"
 #include "engine/Transformer.h"
 #include "engine/UpdateComponent.h"
@@ -65,12 +67,18 @@ public:
     std::string text;
 };
 
+// The two script component classes, for the tests that run scripts on objects.
+inline void RegisterScriptComponents(SD::Factory_& factory) {
+    factory.RegisterComponentCreator("LuaLogic", SD::CID_LuaLogic, new SD::ComponentCreator<SD::LuaLogic>);
+    factory.RegisterComponentCreator("LuaComponent", SD::kLuaComponentID, new SD::ComponentCreator<SD::LuaComponent>);
+}
+
 // A factory with the component manager and transformer, and the two classes registered.
 class EngineFixture : public ::testing::Test {
 protected:
     explicit EngineFixture(uint32_t totalObjects = 64) : factory(totalObjects) {
         Journal().clear();
-        SD::RegisterEngineComponentCreators(factory);
+        factory.RegisterComponentCreator("Transform", SD::CID_Transform, new SD::ComponentCreator<SD::Transform>);
         factory.RegisterComponentCreator("Mover", kMoverID, new SD::ComponentCreator<Mover>);
         factory.RegisterComponentCreator("Game::Tag", kTagID, new SD::ComponentCreator<Tag>);
     }

@@ -53,6 +53,49 @@ TEST_F(GameObjectTest, InitializeRegistersComponentsAndTransform) {
     EXPECT_EQ(components.GetUpdateList().Size(), 1u);
 }
 
+TEST_F(GameObjectTest, AttachingAChildMovesItFromItsFormerParent) {
+    SD::GameObject* first = factory.NewGameObject();
+    SD::GameObject* second = factory.NewGameObject();
+    SD::GameObject* child = factory.NewGameObject();
+    first->AttachChild(child);
+    second->AttachChild(child);
+    first->AttachChild(nullptr);
+    first->AttachChild(first);
+    EXPECT_EQ(child->GetParent(), second);
+    EXPECT_TRUE(first->GetChildren().Empty());
+    ASSERT_EQ(second->GetChildren().Size(), 1u);
+    EXPECT_EQ(second->GetChildren().First(), child);
+    // Destroying the former parent leaves the child alone.
+    const SD::GameObjectHandle handle = child->GetHandle();
+    first->Destroy();
+    factory.Update(0.0f);
+    EXPECT_EQ(handle.get(), child);
+}
+
+// A component that gives its object a Tag when it is initialised.
+class Recruiter : public SD::Component {
+public:
+    static constexpr SD::ComponentID kID = static_cast<SD::ComponentID>(31);
+    SD::ComponentID VGetID() const override { return kID; }
+    int VGetVersion() const override { return 1; }
+    void VRegister() override {}
+    void VUnregister() override {}
+    void VInitialize(bool) override { GetOwner()->AddComponent(kTagID); }
+};
+
+// Components added while the object initialises are initialised and started with the rest.
+TEST_F(GameObjectTest, ComponentsAddedDuringInitializeAreStartedToo) {
+    factory.RegisterComponentCreator("Recruiter", Recruiter::kID, new SD::ComponentCreator<Recruiter>);
+    SD::GameObject* object = factory.NewGameObject();
+    object->AddComponent(Recruiter::kID);
+    object->Initialize(false);
+    SD::Component* tag = object->GetComponent(kTagID);
+    ASSERT_NE(tag, nullptr);
+    EXPECT_EQ(tag->GetOwner(), object);
+    EXPECT_TRUE(tag->IsRegistered());
+    EXPECT_EQ(Journal(), std::vector<std::string>{"Tag:register"});
+}
+
 TEST_F(GameObjectTest, SleepDuringInitializeHappensAtItsEnd) {
     SD::GameObject* before = factory.NewGameObject();
     before->AddComponent(kMoverID);
@@ -117,6 +160,45 @@ TEST_F(GameObjectTest, InitializeAppliesTheGamesCurrentPlayState) {
     SD::SetPlayStateQuery(nullptr);
     EXPECT_FALSE(mover->IsRegistered());
     EXPECT_EQ(object->GetPlayState(), SD::kPlayStatePause);
+}
+
+// A component that destroys another object when it is itself destroyed.
+class Undertaker : public SD::Component {
+public:
+    static constexpr SD::ComponentID kID = static_cast<SD::ComponentID>(30);
+    ~Undertaker() override {
+        if (SD::GameObject* other = victim.get()) other->Destroy();
+    }
+    SD::ComponentID VGetID() const override { return kID; }
+    int VGetVersion() const override { return 1; }
+    void VRegister() override {}
+    void VUnregister() override {}
+    SD::GameObjectHandle victim;
+};
+
+class FullFactoryTest : public EngineFixture {
+protected:
+    FullFactoryTest() : EngineFixture(2) {
+        factory.RegisterComponentCreator("Undertaker", Undertaker::kID, new SD::ComponentCreator<Undertaker>);
+    }
+};
+
+// Queuing during the deferred deletion (a component destroying another object as it goes)
+// must not disturb the queue being emptied; the newly queued object goes at the next update.
+TEST_F(FullFactoryTest, DestructionQueuedWhileDeletingWaitsForTheNextUpdate) {
+    SD::GameObject* first = factory.NewGameObject();
+    SD::GameObject* second = factory.NewGameObject();
+    ASSERT_NE(second, nullptr);
+    static_cast<Undertaker*>(first->AddComponent(Undertaker::kID))->victim = second->GetHandle();
+    const SD::GameObjectHandle firstHandle = first->GetHandle();
+    const SD::GameObjectHandle secondHandle = second->GetHandle();
+    first->Destroy();
+    first->Destroy();
+    factory.Update(0.0f);
+    EXPECT_EQ(firstHandle.get(), nullptr);
+    EXPECT_EQ(secondHandle.get(), second);
+    factory.Update(0.0f);
+    EXPECT_EQ(secondHandle.get(), nullptr);
 }
 
 }  // namespace

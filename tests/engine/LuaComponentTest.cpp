@@ -7,7 +7,6 @@
 #include "EngineTestSupport.h"
 #include "LuaTestSupport.h"
 #include "engine/LuaComponent.h"
-#include "engine/LuaComponentCreators.h"
 #include "engine/LuaComponentManager.h"
 #include "engine/LuaLogic.h"
 #include "engine/SuperialDataMap.h"
@@ -45,7 +44,7 @@ size_t Count(const std::string& text, const std::string& what) {
 class LuaComponentTest : public EngineFixture {
 protected:
     LuaComponentTest() : manager(&lua.host) {
-        SD::RegisterLuaComponentCreators(factory);
+        enginetest::RegisterScriptComponents(factory);
         factory.SetObjectInFormat("xml");
         lua.host.SetFolder("../Assets/LuaScripts/");
         std::ifstream in(qvtest::SourceDir() + "/Assets/LuaScripts/InitLuaStuff.lua");

@@ -3,7 +3,6 @@
 
 #include "EngineTestSupport.h"
 #include "LuaTestSupport.h"
-#include "engine/LuaComponentCreators.h"
 #include "support/TempTree.h"
 
 namespace {
@@ -14,7 +13,7 @@ using enginetest::kMoverID;
 class ObjectBindingsTest : public EngineFixture {
 protected:
     ObjectBindingsTest() {
-        SD::RegisterLuaComponentCreators(factory);
+        enginetest::RegisterScriptComponents(factory);
         factory.SetObjectInFormat("xml");
         tree.Write("Assets/Objects/things.xml",
                    "<?xml version=\"1.0\" ?>\n<GameObjectBlueprints>"
