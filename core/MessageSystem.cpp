@@ -1,35 +1,20 @@
 #include "core/MessageSystem.h"
 
 #include <algorithm>
-#include <cstdlib>
 
 #include "core/EngineCore.h"
 #include "core/LogInWindowMessage.h"
 #include "core/Logger.h"
+#include "core/Singleton.h"
 
 namespace SD {
 namespace {
 
-Message_System* g_instance = nullptr;
-bool g_destroyerRegistered = false;
-
 }  // namespace
 
-Message_System* Message_System::GetInstance() {
-    if (!g_instance) {
-        g_instance = new Message_System();
-        if (!g_destroyerRegistered) {
-            std::atexit(&Message_System::DestroyInstance);
-            g_destroyerRegistered = true;
-        }
-    }
-    return g_instance;
-}
+Message_System* Message_System::GetInstance() { return Singleton<Message_System>::Get(); }
 
-void Message_System::DestroyInstance() {
-    delete g_instance;
-    g_instance = nullptr;
-}
+void Message_System::DestroyInstance() { Singleton<Message_System>::Destroy(); }
 
 Message_System::Message_System() { Debug::SetWindowLogHook(&BroadcastLogInWindow); }
 

@@ -13,6 +13,7 @@
 
 #include "core/Delegate.h"
 #include "core/Message.h"
+#include "core/Singleton.h"
 #include "core/System.h"
 
 namespace SD {
@@ -123,6 +124,7 @@ private:
     };
     using HandlerTable = std::unordered_map<int, HandlerList>;
 
+    friend class Singleton<Message_System>;
     Message_System();
 
     template <class T> static void Append(HandlerList& list, T* object, void (T::*method)(IMessage*)) {

@@ -1,14 +1,13 @@
 #include "runtime/InterpolatorSystem.h"
 
 #include <cmath>
-#include <cstdlib>
 
 #include "core/EngineCore.h"
+#include "core/Singleton.h"
 
 namespace SD {
 namespace {
 
-InterpolatorSystem* g_interpolators = nullptr;
 
 Vec3 Scale(const Vec3& v, float s) { return v * s; }
 float Scale(float v, float s) { return v * s; }
@@ -26,7 +25,7 @@ IInterpolator::IInterpolator() {
 }
 
 IInterpolator::~IInterpolator() {
-    if (registered_ && g_interpolators) g_interpolators->Unlink(this);
+    if (registered_ && Singleton<InterpolatorSystem>::Peek()) Singleton<InterpolatorSystem>::Peek()->Unlink(this);
 }
 
 template <class T>
@@ -74,22 +73,9 @@ template <class T> bool Interpolator<T>::Update(float time) {
 template class Interpolator<float>;
 template class Interpolator<Vec3>;
 
-InterpolatorSystem& InterpolatorSystem::GetInstance() {
-    if (!g_interpolators) {
-        g_interpolators = new InterpolatorSystem();
-        static bool registered = false;
-        if (!registered) {
-            registered = true;
-            std::atexit(&InterpolatorSystem::DestroyInstance);
-        }
-    }
-    return *g_interpolators;
-}
+InterpolatorSystem& InterpolatorSystem::GetInstance() { return *Singleton<InterpolatorSystem>::Get(); }
 
-void InterpolatorSystem::DestroyInstance() {
-    delete g_interpolators;
-    g_interpolators = nullptr;
-}
+void InterpolatorSystem::DestroyInstance() { Singleton<InterpolatorSystem>::Destroy(); }
 
 InterpolatorSystem::InterpolatorSystem() = default;
 

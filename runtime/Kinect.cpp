@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstdlib>
 
 #include "core/MessageSystem.h"
+#include "core/Singleton.h"
 #include "runtime/KinectDeviceChange.h"
 
 namespace SD {
@@ -13,28 +13,13 @@ namespace {
 using platform::sensor::kSkeletonCount;
 using platform::sensor::kStateTracked;
 
-Kinect_* g_instance = nullptr;
-
 const platform::sensor::SmoothingParameters kSmoothing{0.5f, 0.5f, 0.5f, 0.05f, 0.04f};
 
 }  // namespace
 
-Kinect_* Kinect_::GetInstance() {
-    if (!g_instance) {
-        g_instance = new Kinect_();
-        static bool destroyerRegistered = false;
-        if (!destroyerRegistered) {
-            destroyerRegistered = true;
-            std::atexit(&Kinect_::DestroyInstance);
-        }
-    }
-    return g_instance;
-}
+Kinect_* Kinect_::GetInstance() { return Singleton<Kinect_>::Get(); }
 
-void Kinect_::DestroyInstance() {
-    delete g_instance;
-    g_instance = nullptr;
-}
+void Kinect_::DestroyInstance() { Singleton<Kinect_>::Destroy(); }
 
 Kinect_::Kinect_() = default;
 

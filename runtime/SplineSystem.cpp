@@ -6,12 +6,12 @@
 
 #include "core/EngineCore.h"
 #include "core/Logger.h"
+#include "core/Singleton.h"
 #include "runtime/CurveSampling.h"
 
 namespace SD {
 namespace {
 
-Spline_System* g_splines = nullptr;
 
 bool ReadLine(std::istream& in, std::string& line) {
     if (!std::getline(in, line)) return false;
@@ -49,22 +49,9 @@ void Spline::Restart() {
 
 Spline* SplineHandle::Get() const { return table ? table->Resolve(index, generation) : nullptr; }
 
-Spline_System& Spline_System::GetInstance() {
-    if (!g_splines) {
-        g_splines = new Spline_System();
-        static bool registered = false;
-        if (!registered) {
-            registered = true;
-            std::atexit(&Spline_System::DestroyInstance);
-        }
-    }
-    return *g_splines;
-}
+Spline_System& Spline_System::GetInstance() { return *Singleton<Spline_System>::Get(); }
 
-void Spline_System::DestroyInstance() {
-    delete g_splines;
-    g_splines = nullptr;
-}
+void Spline_System::DestroyInstance() { Singleton<Spline_System>::Destroy(); }
 
 Spline_System::Spline_System() = default;
 
