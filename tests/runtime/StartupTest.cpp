@@ -67,25 +67,33 @@ TEST(Startup, AFrameBoundStopsTheRun) {
     EXPECT_EQ(summary.frames, 7u);
 }
 
+// Runs the program for some frames with the given first script and extra configuration.
+SD::RunSummary RunWithScript(qvtest::TempTree& tree, const std::string& script, unsigned long frames,
+                             const std::string& extraConfig = "") {
+    tree.Write("Assets/Config/config.ini", "[Global]\nLuaFilePath=../Assets/LuaScripts\n" + extraConfig);
+    tree.Write("Assets/LuaScripts/InitLuaStuff.lua", script);
+    SD::RunOptions options;
+    options.maxFrames = frames;
+    return SD::RunProgram(options);
+}
+
 // Start-up opens scripting after every system exists: the first script sees the engine's
 // classes and constants, and a failing script does not stop the run.
 TEST(Startup, TheFirstScriptSeesTheEngine) {
     qvtest::TempTree tree;
-    tree.Write("Assets/Config/config.ini", "[Global]\nLuaFilePath=../Assets/LuaScripts\n");
-    tree.Write("Assets/LuaScripts/InitLuaStuff.lua",
-               "ActiveLuaGameObjects = { objects = {}, update = function(self, dt) end }\n"
-               "local f = io.open('../seen.txt', 'w')\n"
-               "f:write(tostring(Input_ ~= nil), ' ', tostring(GameStateManager_ ~= nil), ' ',\n"
-               "        tostring(Factory_ ~= nil), ' ', tostring(CID_Transform), ' ', tostring(Vec3 ~= nil))\n"
-               "f:close()\n");
-    SD::RunOptions options;
-    options.maxFrames = 2;
-    EXPECT_TRUE(SD::RunProgram(options).clean);
+    EXPECT_TRUE(RunWithScript(tree,
+                              "ActiveLuaGameObjects = { objects = {}, update = function(self, dt) end }\n"
+                              "local f = io.open('../seen.txt', 'w')\n"
+                              "f:write(tostring(Input_ ~= nil), ' ', tostring(GameStateManager_ ~= nil), ' ',\n"
+                              "        tostring(Factory_ ~= nil), ' ', tostring(CID_Transform), ' ',\n"
+                              "        tostring(Vec3 ~= nil))\n"
+                              "f:close()\n",
+                              2)
+                    .clean);
     EXPECT_EQ(tree.Read("seen.txt"), "true true true 0 true");
 
-    tree.Write("Assets/LuaScripts/InitLuaStuff.lua", "this is not lua");
     qvtest::StderrCapture err;
-    SD::RunSummary summary = SD::RunProgram(options);
+    SD::RunSummary summary = RunWithScript(tree, "this is not lua", 2);
     EXPECT_TRUE(summary.clean);
     EXPECT_EQ(summary.frames, 2u);
     EXPECT_NE(err.Text().find("InitLuaStuff.lua"), std::string::npos);
@@ -94,16 +102,14 @@ TEST(Startup, TheFirstScriptSeesTheEngine) {
 // The script objects' table is walked once a frame, right after the components.
 TEST(Startup, ScriptObjectsAreUpdatedEveryFrame) {
     qvtest::TempTree tree;
-    tree.Write("Assets/Config/config.ini", "[Global]\nLuaFilePath=../Assets/LuaScripts\n");
-    tree.Write("Assets/LuaScripts/InitLuaStuff.lua",
-               "local frames = 0\n"
-               "ActiveLuaGameObjects = { objects = {}, update = function(self, dt)\n"
-               "    frames = frames + 1\n"
-               "    local f = io.open('../frames.txt', 'w') f:write(frames) f:close()\n"
-               "end }\n");
-    SD::RunOptions options;
-    options.maxFrames = 3;
-    EXPECT_TRUE(SD::RunProgram(options).clean);
+    EXPECT_TRUE(RunWithScript(tree,
+                              "local frames = 0\n"
+                              "ActiveLuaGameObjects = { objects = {}, update = function(self, dt)\n"
+                              "    frames = frames + 1\n"
+                              "    local f = io.open('../frames.txt', 'w') f:write(frames) f:close()\n"
+                              "end }\n",
+                              3)
+                    .clean);
     EXPECT_EQ(tree.Read("frames.txt"), "3");
 }
 
@@ -125,15 +131,13 @@ TEST(Startup, AnImpossibleObjectPoolTakesTheDefault) {
 // variables are written at exit also when there were none to read.
 TEST(Startup, DeveloperKeysStayOffAndTheVariablesAreWrittenAtExit) {
     qvtest::TempTree tree;
-    tree.Write("Assets/Config/config.ini", "[Global]\nLuaFilePath=../Assets/LuaScripts\n[Dev]\nDevKeys=true\n");
-    tree.Write("Assets/LuaScripts/InitLuaStuff.lua",
-               "ActiveLuaGameObjects = { objects = {}, update = function(self, dt)\n"
-               "    local f = io.open('../devkeys.txt', 'w')\n"
-               "    f:write(tostring(Input_.GetInstance():GetDevKeysEnabled())) f:close()\n"
-               "end }\n");
-    SD::RunOptions options;
-    options.maxFrames = 1;
-    EXPECT_TRUE(SD::RunProgram(options).clean);
+    EXPECT_TRUE(RunWithScript(tree,
+                              "ActiveLuaGameObjects = { objects = {}, update = function(self, dt)\n"
+                              "    local f = io.open('../devkeys.txt', 'w')\n"
+                              "    f:write(tostring(Input_.GetInstance():GetDevKeysEnabled())) f:close()\n"
+                              "end }\n",
+                              1, "[Dev]\nDevKeys=true\n")
+                    .clean);
     EXPECT_EQ(tree.Read("devkeys.txt"), "false");
     std::optional<std::string> vars = SD::ConfigVarsPath();
     ASSERT_TRUE(vars);
