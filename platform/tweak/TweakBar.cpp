@@ -91,6 +91,15 @@ Item* FindItemIn(const Bar* bar, const std::string& name) {
     return nullptr;
 }
 
+bool IsGroupOf(const Bar* bar, const std::string& name) {
+    if (bar->groups.count(name)) return true;
+    for (const auto& item : bar->items) {
+        auto group = item->params.find("group");
+        if (group != item->params.end() && group->second == name) return true;
+    }
+    return false;
+}
+
 const StructType* Struct(uint32_t type) {
     const auto& structs = Lib().structs;
     if (type < kFirstStructType || type - kFirstStructType >= structs.size()) return nullptr;
@@ -293,7 +302,9 @@ bool SetParam(Bar* bar, const char* itemName, const char* paramName, ParamType t
     }
     std::string key = paramName;
     for (char& c : key) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    // A name that items use as their group names the group, even when an item has it too.
     if (!itemName || !*itemName) bar->params[key] = value;
+    else if (IsGroupOf(bar, itemName)) bar->groups[itemName][key] = value;
     else if (Item* item = FindItemIn(bar, itemName)) item->params[key] = value;
     else bar->groups[itemName][key] = value;
     return true;

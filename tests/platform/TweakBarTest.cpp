@@ -82,6 +82,14 @@ TEST_F(TweakBarTest, DefinitionsSetBarAndItemParameters) {
     int one = 1;
     EXPECT_TRUE(tw::SetParam(bar, "Transform", "opened", tw::kParamInt32, 1, &one));
     EXPECT_EQ(tw::GroupParams(bar, "Transform").at("opened"), "1");
+    // A group and an item of one name: the group takes the parameter.
+    ASSERT_TRUE(tw::AddVarCB(bar, "Name", tw::kTypeFloat, SetProbe, GetProbe, &probe, "group='Name' "));
+    EXPECT_TRUE(tw::SetParam(bar, "Name", "opened", tw::kParamInt32, 1, &one));
+    EXPECT_EQ(tw::GroupParams(bar, "Name").at("opened"), "1");
+    const float step = 0.5f;
+    EXPECT_TRUE(tw::SetParam(bar, "PosX", "step", tw::kParamFloat, 1, &step));
+    ASSERT_TRUE(tw::FindItem(bar, "PosX", &item));
+    EXPECT_EQ(item.params.at("step"), "0.5");
 }
 
 TEST_F(TweakBarTest, MalformedDefinitionsAreRefusedWhole) {
