@@ -56,8 +56,13 @@ Library& Lib() {
     return library;
 }
 
+// The errors kept for tests: the latest ones, so a program that keeps failing stays bounded.
+constexpr size_t kKeptErrors = 256;
+
 bool Fail(const std::string& message) {
-    Lib().errors.push_back(message);
+    auto& errors = Lib().errors;
+    if (errors.size() == kKeptErrors) errors.erase(errors.begin());
+    errors.push_back(message);
     return false;
 }
 

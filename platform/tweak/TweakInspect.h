@@ -42,7 +42,7 @@ bool PressButton(Bar* bar, const std::string& name);
 
 int WindowWidth();
 int WindowHeight();
-// Every error the library recorded since the last reset, oldest first.
+// The errors the library recorded since the last reset (the latest 256), oldest first.
 const std::vector<std::string>& Errors();
 // Frees every bar and struct type and forgets the copy function, window size and errors.
 void ResetForTests();

@@ -266,6 +266,13 @@ TEST_F(TweakBarTest, ItemsKeepTheirOrderAndNamesAreUniquePerBar) {
     EXPECT_EQ(tw::Items(bar).size(), 3u);
 }
 
+TEST_F(TweakBarTest, OnlyTheLatestErrorsAreKept) {
+    for (int i = 0; i < 1000; ++i) tw::NewBar("");
+    tw::RemoveVar(nullptr, "last");
+    ASSERT_EQ(tw::Errors().size(), 256u);
+    EXPECT_EQ(tw::Errors().back(), "no such bar to remove \"last\" from");
+}
+
 TEST_F(TweakBarTest, WindowSizeIsKeptAndNoWindowEventIsHandled) {
     EXPECT_TRUE(tw::WindowSize(1280, 800));
     EXPECT_EQ(tw::WindowWidth(), 1280);
