@@ -321,4 +321,32 @@ TEST_F(SplineModeTest, ASplineOfFewerThanTwoPointsIsNotWritten) {
     EXPECT_EQ(editor->GetSplinePoints().size(), 2u) << "the points stay until the next spline starts";
 }
 
+TEST_F(SplineModeTest, ASplineHoldsABoundedNumberOfPoints) {
+    EnterSplineMode();
+    ASSERT_TRUE(tw::WriteValue(tw::FindBar("Spline Bar"), "Spline's Name:", "Long"));
+    for (size_t i = 0; i <= QV::LevelEditor::kMaxSplinePoints; ++i) Tap({SD::key_SPACE});
+    EXPECT_EQ(editor->GetSplinePoints().size(), QV::LevelEditor::kMaxSplinePoints);
+    EXPECT_EQ(editor->GetSplineTimes().size(), QV::LevelEditor::kMaxSplinePoints);
+}
+
+TEST_F(LevelEditorTest, ShortTemplateNamesMakeButtonsOfTheWholeName) {
+    tree.Write("Assets/Objects/Tiny.xml",
+               "<GameObjectBlueprints><GameObjectBlueprint name=\"Tiny\"><Components/></GameObjectBlueprint>"
+               "</GameObjectBlueprints>");
+    tree.Write("Assets/Objects/Prefix.xml",
+               "<GameObjectBlueprints><GameObjectBlueprint name=\"ObjectTemplates/\"><Components/>"
+               "</GameObjectBlueprint></GameObjectBlueprints>");
+    tree.Write("Assets/Objects/Short.man", "PATH=\"../Assets/Objects\"\n\"Tiny.xml\"\n\"Prefix.xml\"\n");
+    tree.Write("Assets/Config/config.ini", "[LevelEditor]\nLevelManifest=../Assets/Objects/Short.man\n");
+    SD::ConfigFile settings("../Assets/Config/config.ini");
+    editor->ReadConfig(settings);
+    editor->Setup();
+    EXPECT_EQ(editor->GetTemplates(), (std::vector<std::string>{"Tiny", "ObjectTemplates/"}));
+    EXPECT_EQ(ItemNames("Object Templates"), (std::vector<std::string>{"Tiny", "ObjectTemplates/"}));
+    SwitchOn();
+    ASSERT_TRUE(tw::PressButton(tw::FindBar("Object Templates"), "Tiny"));
+    ASSERT_NE(editor->GetSelectedObject(), nullptr);
+    EXPECT_EQ(editor->GetSelectedObject()->GetBlueprintName(), "Tiny");
+}
+
 }  // namespace
