@@ -1,5 +1,8 @@
 #include "runtime/Registration.h"
 
+#include <algorithm>
+
+#include "core/EngineCore.h"
 #include "engine/Factory.h"
 #include "engine/Group.h"
 #include "engine/Level.h"
@@ -62,6 +65,29 @@ const std::vector<std::string>& LevelRegistrationOrder() {
         "SplashLevel", "SowlarTestBed", "World_EscortMission", "Graphics_Test", "Logic_Test",
     };
     return order;
+}
+
+const std::vector<std::string>& SuppliedSystemOrder() {
+    static const std::vector<std::string> order = {
+        "Physics_System", "Firefly_Manager", "TweakableSystem", "HudSystem", "Graphics_",
+        "WindSystem_",    "GhostEngine_",    "LevelEditor",     "SowlarSystem_",
+    };
+    return order;
+}
+
+bool Registrations::SupplySystem(const std::string& name, SystemMaker make, bool ownedByCore) {
+    const auto& order = SuppliedSystemOrder();
+    if (!make || std::find(order.begin(), order.end(), name) == order.end()) return false;
+    systems_[name] = SystemSupply{make, ownedByCore};
+    return true;
+}
+
+ISystem* Registrations::AddSuppliedSystem(Core& core, const std::string& name) const {
+    auto found = systems_.find(name);
+    if (found == systems_.end()) return nullptr;
+    ISystem* system = found->second.make();
+    if (system) core.AddSystem(system, found->second.ownedByCore);
+    return system;
 }
 
 bool Registrations::SupplyComponent(const std::string& registeredName, ComponentCreatorMaker make) {

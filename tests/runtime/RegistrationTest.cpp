@@ -10,6 +10,7 @@
 
 #include "GameStateTestSupport.h"
 #include "core/ConfigFile.h"
+#include "core/EngineCore.h"
 #include "core/MessageSystem.h"
 #include "engine/Component.h"
 #include "engine/Factory.h"
@@ -150,6 +151,51 @@ TEST_F(FirstStateTest, LevelsAreRegisteredInOrderAndLoadLevelReplacesTheStarting
     manager.Update(0.1f);
     EXPECT_EQ(g_journal, (std::vector<std::string>{"L3:Load", "L3:Initialize"}));
     EXPECT_EQ(registrations.LevelsToCome().size(), 7u);
+}
+
+}  // namespace
+
+namespace {
+
+// Records the frames it is updated in, into the order shared by the probes of one test.
+class OrderProbe : public SD::ISystem {
+public:
+    OrderProbe(std::vector<std::string>* log, std::string name) : log_(log), name_(std::move(name)) {}
+    const char* GetName() const override { return name_.c_str(); }
+    void Update(float) override { log_->push_back(name_); }
+
+private:
+    std::vector<std::string>* log_;
+    std::string name_;
+};
+
+std::vector<std::string> g_updates;
+OrderProbe g_editor(&g_updates, "LevelEditor");
+SD::ISystem* MakeTweakables() { return new OrderProbe(&g_updates, "TweakableSystem"); }
+SD::ISystem* TheEditor() { return &g_editor; }
+
+TEST(Registration, SuppliedSystemsAreAddedWhereStartupPlacesThem) {
+    SD::Registrations registrations;
+    EXPECT_FALSE(registrations.SupplySystem("Frobnicator", &MakeTweakables, true));
+    EXPECT_FALSE(registrations.SupplySystem("LevelEditor", nullptr, false));
+    EXPECT_TRUE(registrations.SupplySystem("TweakableSystem", &MakeTweakables, true));
+    EXPECT_TRUE(registrations.SupplySystem("LevelEditor", &TheEditor, false));
+
+    g_updates.clear();
+    {
+        SD::Core core;
+        EXPECT_EQ(registrations.AddSuppliedSystem(core, "Graphics_"), nullptr) << "not supplied";
+        EXPECT_EQ(registrations.AddSuppliedSystem(core, "LevelEditor"), &g_editor);
+        SD::ISystem* tweakables = registrations.AddSuppliedSystem(core, "TweakableSystem");
+        ASSERT_NE(tweakables, nullptr);
+        EXPECT_STREQ(tweakables->GetName(), "TweakableSystem");
+        core.RunFrame();
+    }  // the core deletes the system it owns; the singleton lives on
+    EXPECT_EQ(g_updates, (std::vector<std::string>{"LevelEditor", "TweakableSystem"}));
+    EXPECT_STREQ(g_editor.GetName(), "LevelEditor");
+    const auto& order = SD::SuppliedSystemOrder();
+    EXPECT_LT(std::find(order.begin(), order.end(), "TweakableSystem"),
+              std::find(order.begin(), order.end(), "LevelEditor"));
 }
 
 }  // namespace
