@@ -12,6 +12,7 @@
 #include "sound/engine/lower/CSxLEngine.h"
 #include "sound/engine/memory/SxMemoryMgr.h"
 #include "sound/engine/playing/CSxPlayingMgr.h"
+#include "sound/engine/plugin/SxPluginTable.h"
 #include "sound/engine/positions/CSxPositionRepository.h"
 #include "sound/engine/registry/CSxRegistryMgr.h"
 #include "sound/engine/rtpc/CSxRTPCMgr.h"
@@ -162,6 +163,7 @@ void Term() {
     TermManager(g_pPositionRepository);
     TermManager(g_pEnvironmentsMgr);
     TermManager(g_pRTPCMgr);
+    SxPluginTable::Clear();
     if (g_curvesBuilt) SxCurveTable::FreeAll();
     g_curvesBuilt = false;
     DestroyManager(g_pObjectIndex);

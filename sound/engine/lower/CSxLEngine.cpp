@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "sound/engine/memory/SxMemoryMgr.h"
+#include "sound/engine/plugin/SxFXMemAlloc.h"
 #include "sound/engine/output/CSxSinkDevice.h"
 #include "sound/engine/positions/CSxPositionRepository.h"
 #include "sound/engine/output/CSxSinkDummy.h"
@@ -57,6 +58,7 @@ SXRESULT CSxLEngine::Init(const SxPlatformInitSettings& settings) {
         g_LEngineDefaultPoolId = MemoryMgr::CreatePool(nullptr, size, 64, SxMemPool_Heap, 16);
         if (g_LEngineDefaultPoolId == SxInvalidPoolId) return SX_InsufficientMemory;
     }
+    g_LEngineFxAllocator.SetPool(g_LEngineDefaultPoolId);
     if (!s_sink) {
         s_sink = CreateDeviceSink();
         // A device that opens but gives no buffer leaves the output to the silent sink.
@@ -83,9 +85,13 @@ SXRESULT CSxLEngine::Init(const SxPlatformInitSettings& settings) {
     return SX_Success;
 }
 
-void CSxLEngine::Stop() { s_master.DropEffects(); }
+void CSxLEngine::Stop() {
+    DestroyBusNodes();
+    s_master.DropEffects();
+}
 
 void CSxLEngine::Term() {
+    DestroyBusNodes();
     if (s_output.data) MemoryMgr::Free(g_LEngineDefaultPoolId, s_output.data);
     s_output.Clear();
     s_master.Term();
@@ -141,12 +147,14 @@ void CSxLEngine::Perform() {
     _mm_setcsr(csr | 0x8000);
     s_output.validFrames = 0;
     if (g_pPositionRepository && g_pPositionRepository->HasEntries()) g_pPositionRepository->SetFrameTimeStamp();
+    ProcessBusNodes();
     if (s_master.HasData()) s_master.ProcessFinalMix(s_output);
     if (s_output.validFrames)
         s_sink->PassData(s_output);
     else
         s_sink->PassSilence(SxFrameLength);
     s_master.ResetFrame();
+    RemoveIdleBusNodes();
     _mm_setcsr((_mm_getcsr() & ~0x8000u) | (csr & 0x8000u));
 }
 

@@ -11,6 +11,14 @@
 
 namespace SX {
 
+class CSxMixBusNode;
+class ISxBusObject;
+class ISxEffectObject;
+class ISxPlugin;
+
+// Called for every live effect instance of an effect object (ForEachFxInstance).
+using SxFxInstanceCallback = void (*)(ISxPlugin* plugin, SxGameObjectID gameObject, void* cookie);
+
 // The pool every record of the lower engine comes from; -1 while the lower engine is down.
 extern SxMemPoolId g_LEngineDefaultPoolId;
 
@@ -40,6 +48,34 @@ public:
     static void SetPanningRule(uint32_t rule) { s_panningRule = rule; }
     static uint32_t PanningRule() { return s_panningRule; }
 
+    // Bus and environmental mix nodes below the master, and the bus commands of the hierarchy.
+    // The node of a bus, made with its parents' on first use; null when one cannot be made.
+    static CSxMixBusNode* GetVPLMixBus(ISxBusObject* bus, bool motion = false);
+    static CSxMixBusNode* GetEnvMixBus(SxUniqueID environmentID);
+    static CSxMixBusNode* FindBusNode(SxUniqueID busID);
+    static CSxMixBusNode* FindEnvNode(SxUniqueID environmentID);
+    static uint32_t BusNodeCount();
+    static uint32_t EnvNodeCount();
+    // Mixes every bus node, last first, into its parent or the master; environmental nodes
+    // follow the bus that feeds them.
+    static void ProcessBusNodes();
+    // Destroys nodes that received nothing this frame and that nothing references.
+    static void RemoveIdleBusNodes();
+    static void IncrMasterBusVolume(float db);
+    static void IncrMasterBusLFE(float db);
+    static void BypassMasterBusFx(uint32_t bits, uint32_t mask);
+    static SXRESULT SetMasterBusFx(uint32_t slot);
+    static void SetBusVolume(SxUniqueID busID, float db);
+    static void IncrBusVolume(SxUniqueID busID, float db);
+    static void SetBusLFE(SxUniqueID busID, float db);
+    static void IncrBusLFE(SxUniqueID busID, float db);
+    static void BypassBusFx(SxUniqueID busID, uint32_t bits, uint32_t mask);
+    static void SetBusFx(SxUniqueID busID, uint32_t slot);
+    static void BypassEnvFx(SxUniqueID environmentID, bool bypass);
+    static void StopMixBussesUsingFx(const ISxEffectObject* effect);
+    static void ResetMixBussesUsingFx(const ISxEffectObject* effect);
+    static void ForEachFxInstance(const ISxEffectObject* effect, SxFxInstanceCallback callback, void* cookie);
+
     static uint32_t OutputSampleRate() { return s_sampleRate; }
     static uint32_t GetWaitTime() { return s_waitTimeMs; }
     static uint32_t ChannelMask() { return s_channelMask; }
@@ -52,6 +88,7 @@ private:
     static CSxSink* CreateDeviceSink();
     static CSxSink* CreateDummySink();
     static void DestroySink(CSxSink* sink);
+    static void DestroyBusNodes();
 
     static SxPlatformInitSettings s_settings;
     static uint32_t s_sampleRate;

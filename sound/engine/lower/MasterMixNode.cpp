@@ -46,7 +46,7 @@ void MasterMixNode::ResetFrame() {
 
 SXRESULT MasterMixNode::MixBuffer(const SxAudioBuffer& busBuffer, const float* previous, const float* current) {
     if (busBuffer.validFrames == 0) return SX_Success;
-    if (busBuffer.channelMask != m_buffer.channelMask) return SX_NoDataReady;
+    if ((busBuffer.channelMask & ~m_buffer.channelMask) != 0) return SX_NoDataReady;
     m_result = SX_DataReady;
     if (m_state == kIdle) {
         // Effects start from a clean state after an idle stretch.
@@ -54,7 +54,17 @@ SXRESULT MasterMixNode::MixBuffer(const SxAudioBuffer& busBuffer, const float* p
             if (slot.effect) slot.effect->Reset();
     }
     m_state = kActive;
-    SxMixKernels::MixNode(busBuffer.data, m_buffer.data, m_buffer.Channels(), SxFrameLength, previous, current);
+    if (busBuffer.channelMask == m_buffer.channelMask) {
+        SxMixKernels::MixNode(busBuffer.data, m_buffer.data, m_buffer.Channels(), SxFrameLength, previous, current);
+        return SX_Success;
+    }
+    for (uint32_t bit = 0; bit < 6; ++bit) {
+        if (!(busBuffer.channelMask & (1u << bit))) continue;
+        const uint32_t c = SxPlanarIndex(busBuffer.channelMask, bit);
+        const float step = (current[c] - previous[c]) * (1.0f / SxFrameLength);
+        SxMixKernels::MixChannel(busBuffer.Channel(c), m_buffer.Channel(SxPlanarIndex(m_buffer.channelMask, bit)),
+                                 SxFrameLength, previous[c], step);
+    }
     return SX_Success;
 }
 
