@@ -84,10 +84,16 @@ void CSxMixBusNode::Release() {
     if (m_refCount) --m_refCount;
 }
 
+// The whole buffer holds this frame's mix from the first input on: effects process all of it.
+void CSxMixBusNode::HoldData() {
+    m_buffer.state = SX_DataReady;
+    m_buffer.validFrames = m_buffer.maxFrames;
+    if (m_state == kIdle) m_state = kActive;
+}
+
 void CSxMixBusNode::MixVoice(SxAudioBuffer& voice, const SxSpeakerGains* gains, uint32_t panningRule) {
     if (voice.validFrames == 0) return;
-    m_buffer.state = SX_DataReady;
-    if (m_state == kIdle) m_state = kActive;
+    HoldData();
     voice.ZeroFillToMaxFrames();
     const uint32_t frames = std::min<uint32_t>(voice.maxFrames, m_buffer.maxFrames);
     const uint32_t inputs = voice.Channels();
@@ -104,8 +110,7 @@ void CSxMixBusNode::MixVoice(SxAudioBuffer& voice, const SxSpeakerGains* gains, 
 
 void CSxMixBusNode::MixNode(const SxAudioBuffer& child, const float* previous, const float* current) {
     if (child.validFrames == 0) return;
-    m_buffer.state = SX_DataReady;
-    if (m_state == kIdle) m_state = kActive;
+    HoldData();
     const uint32_t frames = std::min<uint32_t>(child.maxFrames, m_buffer.maxFrames);
     for (uint32_t bit = 0; bit < 18; ++bit) {
         if (!(child.channelMask & (1u << bit)) || !(m_buffer.channelMask & (1u << bit))) continue;

@@ -66,6 +66,7 @@ public:
 
 private:
     void ReloadVolumes();
+    void HoldData();
 
     float m_volume = 1.0f, m_previousVolume = 1.0f;
     float m_previousLfe = 1.0f, m_lfe = 1.0f;

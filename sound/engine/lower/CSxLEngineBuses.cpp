@@ -114,8 +114,7 @@ CSxMixBusNode* CSxLEngine::GetVPLMixBus(ISxBusObject* bus, bool motion) {
             parent->Connect();
         } else if (s_master.GetState() != MasterMixNode::kActive) {
             const BusHandle master = MasterBus();
-            s_master.SetVolumeDb(master.VolumeDb());
-            s_master.SetLfeDb(master.LfeDb());
+            s_master.ReloadVolumes(master.VolumeDb(), master.LfeDb());
         }
     }
     if (!handle.FeedsEnvironmental() && handle.HasEffects()) node->SetupFx(0);

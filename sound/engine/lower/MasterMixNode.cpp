@@ -41,6 +41,7 @@ void MasterMixNode::DropEffects() {
 void MasterMixNode::ResetFrame() {
     m_state = m_result == SX_NoMoreData ? kIdle : kActive;
     m_result = SX_NoMoreData;
+    m_buffer.validFrames = 0;
     if (m_buffer.data) std::memset(m_buffer.data, 0, sizeof(float) * m_buffer.Channels() * SxFrameLength);
 }
 
@@ -54,6 +55,8 @@ SXRESULT MasterMixNode::MixBuffer(const SxAudioBuffer& busBuffer, const float* p
             if (slot.effect) slot.effect->Reset();
     }
     m_state = kActive;
+    // Effects process the valid frames: the whole buffer holds this frame's mix.
+    m_buffer.validFrames = m_buffer.maxFrames;
     if (busBuffer.channelMask == m_buffer.channelMask) {
         SxMixKernels::MixNode(busBuffer.data, m_buffer.data, m_buffer.Channels(), SxFrameLength, previous, current);
         return SX_Success;
@@ -76,6 +79,13 @@ void MasterMixNode::SetVolumeDb(float db) {
 void MasterMixNode::SetLfeDb(float db) {
     m_lfeDb = db;
     m_lfe = SxMath::DbToLinear(db);
+}
+
+void MasterMixNode::ReloadVolumes(float volumeDb, float lfeDb) {
+    SetVolumeDb(volumeDb);
+    SetLfeDb(lfeDb);
+    m_previousVolume = m_volume;
+    m_previousLfe = m_lfe;
 }
 
 void MasterMixNode::SetEffect(uint32_t slot, ISxMasterEffect* effect) {

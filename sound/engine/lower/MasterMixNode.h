@@ -33,6 +33,8 @@ public:
     // Master bus volume and LFE level in dB.
     void SetVolumeDb(float db);
     void SetLfeDb(float db);
+    // The master bus's levels at the start of its mix: no ramp from the former ones.
+    void ReloadVolumes(float volumeDb, float lfeDb);
     float VolumeDb() const { return m_volumeDb; }
     float LfeDb() const { return m_lfeDb; }
     // Runs the effects and writes the mix, interleaved and ramped, into out.
