@@ -9,6 +9,7 @@
 #include "sound/engine/curves/SxCurveTable.h"
 #include "sound/engine/index/CSxObjectIndex.h"
 #include "sound/engine/environments/CSxEnvironmentsMgr.h"
+#include "sound/engine/listener/SxListenerMessages.h"
 #include "sound/engine/lower/CSxLEngine.h"
 #include "sound/engine/memory/SxMemoryMgr.h"
 #include "sound/engine/playing/CSxPlayingMgr.h"
@@ -99,6 +100,7 @@ SXRESULT CreateAudioManager() {
     g_pAudioMgr = SxNew<CSxAudioMgr>(g_DefaultPoolId);
     if (!g_pAudioMgr) return SX_InsufficientMemory;
     InstallManagerHandlers(*g_pAudioMgr);
+    InstallListenerHandlers(*g_pAudioMgr);
     g_pAudioMgr->SetHandler(SxMsg_SetPanningRule, [](const SxQueuedMsgHeader& record) {
         CSxLEngine::SetPanningRule(reinterpret_cast<const SxMsgSetPanningRule&>(record).rule);
     });

@@ -72,6 +72,7 @@ SXRESULT CSxLEngine::Init(const SxPlatformInitSettings& settings) {
         }
     }
     s_channelMask = s_sink->ChannelMask();
+    InitListeners();
     const SXRESULT result = s_master.Init(s_channelMask, g_LEngineDefaultPoolId);
     if (result != SX_Success) return result;
     const uint32_t bytes = SxChannelCount(s_channelMask) * SxFrameLength * sizeof(float);

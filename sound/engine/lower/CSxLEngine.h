@@ -6,6 +6,7 @@
 
 #include "sound/engine/SxInitSettings.h"
 #include "sound/engine/SxTypes.h"
+#include "sound/engine/listener/SxListener.h"
 #include "sound/engine/lower/MasterMixNode.h"
 #include "sound/engine/output/CSxSink.h"
 
@@ -45,7 +46,8 @@ public:
     static SXRESULT MixIntoMaster(const SxAudioBuffer& busBuffer, const float* previous, const float* current);
     static void SetMasterBusVolume(float db);
     static void SetMasterBusLFE(float db);
-    static void SetPanningRule(uint32_t rule) { s_panningRule = rule; }
+    // Stores the rule and turns every listener's matrix for it.
+    static void SetPanningRule(uint32_t rule);
     static uint32_t PanningRule() { return s_panningRule; }
 
     // Bus and environmental mix nodes below the master, and the bus commands of the hierarchy.
@@ -75,6 +77,19 @@ public:
     static void StopMixBussesUsingFx(const ISxEffectObject* effect);
     static void ResetMixBussesUsingFx(const ISxEffectObject* effect);
     static void ForEachFxInstance(const ISxEffectObject* effect, SxFxInstanceCallback callback, void* cookie);
+
+    // Listeners. Indexes of 8 and above give SX_InvalidParameter.
+    static void InitListeners();
+    static SXRESULT SetListenerPosition(uint32_t listener, const SxVector& front, const SxVector& top,
+                                        const SxVector& position);
+    // volumes (6 dB values) may be null: the listener keeps its own.
+    static SXRESULT SetListenerSpatialization(uint32_t listener, bool spatialized, const float* volumes);
+    static SXRESULT SetListenerScalingFactor(uint32_t listener, float factor);
+    static float GetListenerScalingFactor(uint32_t listener);
+    static SXRESULT SetListenerPipeline(uint32_t listener, bool audio, bool motion);
+    static const SxListener& GetListener(uint32_t listener);
+    static uint32_t AudioListenerMask();
+    static uint32_t MotionListenerMask();
 
     static uint32_t OutputSampleRate() { return s_sampleRate; }
     static uint32_t GetWaitTime() { return s_waitTimeMs; }
