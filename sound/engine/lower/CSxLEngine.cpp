@@ -96,6 +96,7 @@ void CSxLEngine::Term() {
     if (s_output.data) MemoryMgr::Free(g_LEngineDefaultPoolId, s_output.data);
     s_output.Clear();
     s_master.Term();
+    FreeCachedAudioBuffers();
     DestroySink(s_sink);
     s_sink = nullptr;
     s_retryCountdown = 0;

@@ -91,6 +91,13 @@ public:
     static uint32_t AudioListenerMask();
     static uint32_t MotionListenerMask();
 
+    // Sample buffers in 24 classes of 1 KB, two free buffers kept per class; larger sizes are
+    // allocated and freed directly. Null when the pool is exhausted.
+    static void* GetCachedAudioBuffer(uint32_t size);
+    // size must be the size the buffer was asked with.
+    static void ReleaseCachedAudioBuffer(uint32_t size, void* buffer);
+    static void FreeCachedAudioBuffers();
+
     static uint32_t OutputSampleRate() { return s_sampleRate; }
     static uint32_t GetWaitTime() { return s_waitTimeMs; }
     static uint32_t ChannelMask() { return s_channelMask; }
