@@ -6,7 +6,6 @@ namespace SX {
 
 ISxStreamMgr* g_pPluginStreamMgr = nullptr;
 SxMediaHooks g_MediaHooks;
-SxInstanceHooks g_InstanceHooks;
 
 // Media records grow three at a time in the lower engine's pool.
 CSxEffectContextBase::CSxEffectContextBase(uint32_t slot) : m_slot(slot), m_media(3, g_LEngineDefaultPoolId) {}

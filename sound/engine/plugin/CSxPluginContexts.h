@@ -6,11 +6,10 @@
 
 #include "sound/engine/SxArray.h"
 #include "sound/engine/bus/BusHandle.h"
+#include "sound/engine/lower/SxInstanceHooks.h"
 #include "sound/engine/plugin/ISxPlugin.h"
 
 namespace SX {
-
-class CSxPBI;
 
 // The process-wide stream manager, given to plug-ins that stream; installed by the stream manager.
 extern ISxStreamMgr* g_pPluginStreamMgr;
@@ -21,15 +20,6 @@ struct SxMediaHooks {
     void (*releaseMedia)(uint32_t mediaID, void* holder) = nullptr;
 };
 extern SxMediaHooks g_MediaHooks;
-
-// What the contexts read of a voice's playback instance; installed by the hierarchy.
-struct SxInstanceHooks {
-    SxPlayingID (*playingID)(const CSxPBI* instance) = nullptr;
-    uint16_t (*loopCount)(const CSxPBI* instance) = nullptr;
-    // The media ID of (effect slot, data index) from the instance's node; -1 for none.
-    int32_t (*fxMediaID)(const CSxPBI* instance, uint32_t slot, uint32_t dataIndex) = nullptr;
-};
-extern SxInstanceHooks g_InstanceHooks;
 
 class CSxEffectContextBase : public ISxEffectPluginContext {
 public:
