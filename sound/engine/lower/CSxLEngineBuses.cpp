@@ -54,10 +54,16 @@ BusHandle MasterBus() { return BusHandle(g_BusHooks.masterBus ? g_BusHooks.maste
 
 void MixOut(CSxMixBusNode& node, CSxMixBusNode* parent) {
     node.ProcessEffects();
-    if (parent)
+    if (parent) {
         parent->MixNode(node.GetOutput(), node.PreviousGains(), node.CurrentGains());
-    else
+    } else {
+        // A master that was idle takes its effects afresh from the master bus.
+        MasterMixNode& master = CSxLEngine::MasterNode();
+        if (node.GetOutput().validFrames && master.GetState() == MasterMixNode::kIdle && !master.HasData() &&
+            MasterBus())
+            for (uint32_t slot = 0; slot < MasterMixNode::kEffectSlots; ++slot) CSxLEngine::SetMasterBusFx(slot);
         CSxLEngine::MixIntoMaster(node.GetOutput(), node.PreviousGains(), node.CurrentGains());
+    }
     node.Clear();
 }
 

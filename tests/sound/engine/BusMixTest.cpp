@@ -307,6 +307,7 @@ TEST_F(BusMixTest, MasterEffectsComeFromTheMasterBusAndGoWithTheirEffect) {
     EXPECT_EQ(instances, 1);
     MixVoice(node, 1.0f);
     CSxLEngine::Perform();
+    EXPECT_EQ(sxtest::g_gain.inits, 2) << "the idle master took its effect afresh";
     CSxLEngine::StopMixBussesUsingFx(&halve);
     MixVoice(node, 1.0f);
     CSxLEngine::Perform();
