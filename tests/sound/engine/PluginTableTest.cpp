@@ -9,6 +9,7 @@
 #include "SxTestPlugins.h"
 #include "sound/engine/plugin/SxFXMemAlloc.h"
 #include "sound/engine/plugin/SxPluginDsp.h"
+#include "sound/engine/plugin/SxParamsBlockReader.h"
 #include "sound/engine/plugin/SxPluginTable.h"
 
 using namespace SX;
@@ -180,6 +181,49 @@ TEST(PluginDspTest, TailRunsOnSilenceForItsLengthThenLetsTheVoiceEnd) {
     buffer.state = SX_DataReady;
     none.HandleTail(buffer, 0);
     EXPECT_EQ(none.Remaining(), SxFXTailHandler::kNoTail) << "new input resets the tail";
+}
+
+}  // namespace
+
+namespace {
+
+TEST(ParamsBlockReaderTest, ReadsPackedFieldsAndRefusesBlocksOfAnotherSize) {
+    uint8_t block[9];
+    const float gain = -3.5f;
+    const uint32_t mode = 0x01020304;
+    std::memcpy(block, &gain, 4);
+    std::memcpy(block + 4, &mode, 4);
+    block[8] = 1;
+    struct Case {
+        const char* what;
+        const void* data;
+        uint32_t size, expected;
+        bool valid;
+    } cases[] = {
+        {"exact", block, 9, 9, true},
+        {"short", block, 8, 9, false},
+        {"long", block, 9, 5, false},
+        {"null", nullptr, 9, 9, false},
+        {"empty", block, 0, 9, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        SxParamsBlockReader reader(c.data, c.size, c.expected);
+        EXPECT_EQ(reader.Result(), c.valid ? SX_Success : SX_InvalidParameter);
+        const float readGain = reader.ReadF32(1.0f);
+        const uint32_t readMode = reader.ReadU32(7);
+        const uint8_t flag = reader.ReadU8(9);
+        if (c.valid) {
+            EXPECT_EQ(readGain, gain);
+            EXPECT_EQ(readMode, mode);
+            EXPECT_EQ(flag, 1);
+            EXPECT_EQ(reader.ReadU8(5), 5) << "nothing past the end";
+        } else {
+            EXPECT_EQ(readGain, 1.0f) << "defaults, not bytes of a refused block";
+            EXPECT_EQ(readMode, 7u);
+            EXPECT_EQ(flag, 9);
+        }
+    }
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <new>
 
 #include "sound/engine/plugin/ISxPlugin.h"
+#include "sound/engine/plugin/SxParamsBlockReader.h"
 #include "sound/engine/plugin/SxPluginDsp.h"
 #include "sound/engine/plugin/SxPluginTable.h"
 
@@ -66,10 +67,10 @@ public:
     SXRESULT Term(ISxPluginMemAlloc* allocator) override { return Destroy(this, allocator); }
     // A block of any other size than its one field is refused: the defaults stay.
     SXRESULT SetParamsBlock(const void* block, uint32_t size) override {
-        gain = 1.0f;
+        SxParamsBlockReader reader(block, size, sizeof(float));
+        gain = SxParamDbToLinear(reader.ReadF32(0.0f));
         changed = 1;
-        if (!block || size != sizeof(float)) return SX_InvalidParameter;
-        return SetParam(0, block, size);
+        return reader.Result();
     }
     float gain = 1.0f;
     uint8_t changed = 0;
