@@ -8,6 +8,7 @@
 #include "sound/engine/listener/SxPanning.h"
 #include "sound/engine/lower/CSxLEngine.h"
 #include "sound/engine/lower/SxDecibels.h"
+#include "sound/engine/playing/CSxPlayingMgr.h"
 #include "sound/engine/registry/CSxRegisteredObj.h"
 
 namespace SX {
@@ -144,6 +145,16 @@ void SxComputeSpeakerVolumes(const SxVoiceVolumeParams& params, SxVoiceVolumes& 
         out.inaudible = !audible;
     else
         out.inaudible = !(volume > -96.3f) && (!params.hasLfe || !(lfe > -96.3f));
+}
+
+void SxNotifySpeakerVolumes(SxPlayingID playingID, SxVoiceVolumes& volumes, bool feedsEnvironmental) {
+    if (!g_pPlayingMgr) return;
+    SxSpeakerVolumeMatrixCallbackInfo info{};
+    info.pVolumesDry = &volumes.dry[0][0];
+    info.pVolumesWet = feedsEnvironmental ? &volumes.wet[0][0] : nullptr;
+    info.inputChannels = volumes.channels;
+    info.outputChannels = SxChannelCount(CSxLEngine::ChannelMask());
+    g_pPlayingMgr->NotifySpeakerVolumes(playingID, &info);
 }
 
 }  // namespace SX

@@ -57,4 +57,9 @@ struct SxVoiceVolumes {
 // Computes the voice's volumes for this frame from the listeners of the lower engine.
 void SxComputeSpeakerVolumes(const SxVoiceVolumeParams& params, SxVoiceVolumes& out);
 
+// Hands the volumes to the game's speaker-volume callback of the playing ID, when it asked for
+// one; the callback may change them before they are mixed. The wet volumes go with them when
+// the voice feeds environmental nodes.
+void SxNotifySpeakerVolumes(SxPlayingID playingID, SxVoiceVolumes& volumes, bool feedsEnvironmental);
+
 }  // namespace SX

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "SxTestMemory.h"
+#include "sound/engine/listener/SxSpeakerVolumes.h"
 #include "sound/engine/lower/CSxSrcNotifier.h"
 #include "sound/engine/playing/CSxPlayingMgr.h"
 #include "sound/engine/plugin/CSxPluginContexts.h"
@@ -122,6 +123,28 @@ TEST_F(SourceNotifierTest, VoiceContextsAnswerForTheirInstance) {
     insert.GetPluginMedia(0, data, size);
     EXPECT_EQ(data, nullptr) << "no media hook: no media";
     EXPECT_EQ(size, 0u);
+}
+
+TEST_F(SourceNotifierTest, TheSpeakerVolumeCallbackSeesAndMayChangeTheVolumes) {
+    SxPostInfo post;
+    post.playingID = 43;
+    post.flags = SxCallback_SpeakerVolumeMatrix;
+    post.callback = [](SxCallbackType type, SxCallbackInfo* info) {
+        ASSERT_EQ(type, SxCallback_SpeakerVolumeMatrix);
+        auto* matrix = static_cast<SxSpeakerVolumeMatrixCallbackInfo*>(info);
+        EXPECT_EQ(matrix->inputChannels, 2u);
+        EXPECT_EQ(matrix->pVolumesWet, nullptr) << "no wet volumes without sends";
+        EXPECT_EQ(matrix->pVolumesDry[8 + 1], 0.5f) << "input 1, right speaker";
+        matrix->pVolumesDry[0] = 0.25f;
+    };
+    ASSERT_EQ(playing.AddPlayingID(post), SX_Success);
+    SxVoiceVolumes volumes;
+    volumes.channels = 2;
+    volumes.dry[1][1] = 0.5f;
+    SxNotifySpeakerVolumes(43, volumes, false);
+    EXPECT_EQ(volumes.dry[0][0], 0.25f);
+    SxNotifySpeakerVolumes(42, volumes, false);
+    EXPECT_EQ(volumes.dry[0][0], 0.25f) << "a playing ID that did not ask is not called";
 }
 
 }  // namespace
