@@ -10,7 +10,9 @@
 #include "platform/os/Clock.h"
 #include "sound/engine/bus/CSxMixBusNode.h"
 #include "sound/engine/lower/CSxLEngine.h"
+#include "sound/engine/listener/SxSpeakerVolumes.h"
 #include "sound/engine/lower/SxDecibels.h"
+#include "sound/engine/registry/CSxRegisteredObj.h"
 
 using namespace SX;
 namespace control = platform::audio::control;
@@ -394,6 +396,41 @@ TEST_F(BusMixTest, BusContextsTellSendModeAndFetchMediaOnce) {
     CSxLEngine::Stop();
     EXPECT_EQ(g_mediaReleases, 1) << "held media goes back with the context";
     g_MediaHooks = SxMediaHooks();
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(BusMixTest, APositionedEmitterReachesTheSpeakersOnItsSide) {
+    Start(SxChannelMask51);
+    TestBus plain{20, nullptr, 0.0f};
+    CSxMixBusNode* node = CSxLEngine::GetVPLMixBus(&plain);
+    node->Connect();
+    CSxRegisteredObj emitter(5);
+    const SxSoundPosition right{{10, 0, 0}, {0, 0, 1}};
+    ASSERT_EQ(emitter.SetPositions(&right, 1, 0, 0), SX_Success);
+    SxVoiceVolumeParams params;
+    params.positioned = true;
+    params.positioningType = 3;
+    params.gameObject = &emitter;
+    SxVoiceVolumes volumes;
+    SxComputeSpeakerVolumes(params, volumes);
+    SxSpeakerGains gains;
+    std::copy(volumes.dry[0], volumes.dry[0] + 8, gains.current);
+    std::copy(volumes.dry[0], volumes.dry[0] + 8, gains.previous);
+    voice.assign(SxFrameLength, 0.5f);
+    SxAudioBuffer buffer{voice.data(), 4, SX_DataReady, SxFrameLength, SxFrameLength};
+    node->MixVoice(buffer, &gains, CSxLEngine::PanningRule());
+    CSxLEngine::Perform();
+    const auto s = Samples();
+    ASSERT_EQ(s.size(), 6u * SxFrameLength);
+    const int16_t* frame = s.data() + 6 * 300;  // device order L, R, C, LFE, SL, SR
+    EXPECT_NEAR(volumes.dry[0][1], 0.70711f, 0.005f);
+    const int16_t side = Pcm(0.5 * volumes.dry[0][1]);
+    const int16_t expected[6] = {0, side, 0, 0, 0, side};
+    for (int d = 0; d < 6; ++d) EXPECT_NEAR(frame[d], expected[d], 1) << d;
+    node->Release();
 }
 
 }  // namespace
