@@ -6,6 +6,7 @@
 
 #include "SxTestMemory.h"
 #include "sound/engine/curves/CSxConversionTable.h"
+#include "sound/engine/environments/CSxEnvironmentsMgr.h"
 #include "sound/engine/listener/SxMath3D.h"
 #include "sound/engine/listener/SxPanning.h"
 #include "sound/engine/listener/SxSpeakerVolumes.h"
@@ -227,6 +228,34 @@ TEST_F(SpeakerVolumesTest, EmittersAtNoNumberOrInfinityGiveFiniteGains) {
                 }
         }
     }
+}
+
+TEST_F(SpeakerVolumesTest, ObstructionLowersTheDryPathAndOcclusionBothPaths) {
+    CSxEnvironmentsMgr environments;
+    ASSERT_EQ(environments.Init(), SX_Success);
+    const SxCurvePoint obstruction[] = {{0, 0, SxCurve_Linear}, {100, -12, SxCurve_Linear}};
+    const SxCurvePoint occlusion[] = {{0, 0, SxCurve_Linear}, {100, -6, SxCurve_Linear}};
+    ASSERT_EQ(environments.SetObsOccCurve(SxCurve_Obstruction, SxCurveTarget_Volume, 0, obstruction, 2), SX_Success);
+    ASSERT_EQ(environments.SetObsOccCurve(SxCurve_Occlusion, SxCurveTarget_Volume, 0, occlusion, 2), SX_Success);
+    environments.SetCurveEnabled(SxCurve_Obstruction, SxCurveTarget_Volume, true);
+    environments.SetCurveEnabled(SxCurve_Occlusion, SxCurveTarget_Volume, true);
+    g_pEnvironmentsMgr = &environments;
+    ASSERT_EQ(object.SetObstructionAndOcclusion(0, 1.0f, 1.0f), SX_Success);
+    object.SetDryLevel(0.5f);
+    const SxSoundPosition front{{0, 0, 10}, {0, 0, 1}};
+    ASSERT_EQ(object.SetPositions(&front, 1, 0, 0), SX_Success);
+    SxVoiceVolumeParams params;
+    params.positioned = true;
+    params.positioningType = 3;
+    params.attenuation = &attenuation;
+    params.gameObject = &object;
+    params.feedsEnvironmental = true;
+    SxVoiceVolumes v;
+    SxComputeSpeakerVolumes(params, v);
+    g_pEnvironmentsMgr = nullptr;
+    EXPECT_NEAR(v.dry[0][0], SxMath::DbToLinear(-3.0f - 12.0f - 6.0f) * 0.5f, 0.002f) << "and the dry level";
+    EXPECT_NEAR(v.wet[0][0], SxMath::DbToLinear(-3.0f - 6.0f), 0.005f);
+    EXPECT_EQ(v.wet[0][3], 0.0f);
 }
 
 TEST_F(SpeakerVolumesTest, UnpositionedVoicesFollowTheirPan) {
