@@ -130,6 +130,7 @@ public:
         return &m_db;
     }
     int32_t MediaID(uint32_t) const override { return -1; }
+    void SubscribeRTPC(ISxPluginParam*, CSxRegisteredObj*) override {}
 
 private:
     float m_db = -1.0f;

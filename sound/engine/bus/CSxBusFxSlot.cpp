@@ -49,6 +49,7 @@ SXRESULT CSxBusFxSlot::Create(const SxFxSlotInfo& fx, CSxMixBusNode* node, uint3
         }
     }
     if (result == SX_Success) {
+        fx.effect->SubscribeRTPC(m_params, nullptr);
         m_context = SxNew<CSxBusFXContext>(g_LEngineDefaultPoolId, node, slot, bus, environmentID);
         if (!m_context) result = SX_InsufficientMemory;
     }

@@ -7,6 +7,9 @@
 
 namespace SX {
 
+class CSxRegisteredObj;
+class ISxPluginParam;
+
 // An effect object of the hierarchy (a share set or a custom effect).
 class ISxEffectObject {
 public:
@@ -16,6 +19,9 @@ public:
     virtual const void* ParamsBlock(uint32_t& size) const = 0;
     // Media ID of a data index; -1 for none.
     virtual int32_t MediaID(uint32_t dataIndex) const = 0;
+    // Subscribes a parameter object made from this effect to the effect's game-parameter
+    // curves (a null game object: the global values).
+    virtual void SubscribeRTPC(ISxPluginParam* params, CSxRegisteredObj* gameObject) = 0;
 
 protected:
     ~ISxEffectObject() = default;

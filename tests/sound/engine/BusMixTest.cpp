@@ -28,7 +28,12 @@ public:
         return params.empty() ? nullptr : params.data();
     }
     int32_t MediaID(uint32_t dataIndex) const override { return dataIndex == 0 ? 77 : -1; }
+    void SubscribeRTPC(ISxPluginParam* params, CSxRegisteredObj* gameObject) override {
+        EXPECT_EQ(gameObject, nullptr) << "bus effects follow the global values";
+        subscribed = params;
+    }
     uint32_t fxID;
+    ISxPluginParam* subscribed = nullptr;
     std::vector<uint8_t> params;
 };
 
@@ -142,8 +147,9 @@ TEST_F(BusMixTest, ThreeLevelsOfBusesWithAnInsertEffectReachTheOutput) {
     for (uint32_t k : {0u, 100u, 1023u}) EXPECT_NEAR(Left(0, k), Pcm(expected), 1) << k;
     EXPECT_EQ(Samples()[1], Samples()[0]) << "right as left";
     EXPECT_EQ(sxtest::g_gain.executes, 1);
-    EXPECT_EQ(static_cast<sxtest::TestGainFX*>(CSxLEngine::FindBusNode(11)->FxSlot(0).Plugin())->m_format.channelMask,
-              3u);
+    const CSxBusFxSlot& slot = CSxLEngine::FindBusNode(11)->FxSlot(0);
+    EXPECT_EQ(static_cast<sxtest::TestGainFX*>(slot.Plugin())->m_format.channelMask, 3u);
+    EXPECT_EQ(halve.subscribed, slot.Params()) << "game parameters reach the slot's own parameter object";
     node->Release();
 }
 
