@@ -91,6 +91,17 @@ void CSxMixBusNode::HoldData() {
     if (m_state == kIdle) m_state = kActive;
 }
 
+// Any other layout: each channel of the node takes the gain of its own speaker.
+void CSxMixBusNode::MixIntoSpeakers(const float* src, uint32_t frames, const SxSpeakerGains& gains) {
+    for (uint32_t bit = 0; bit < 6; ++bit) {
+        if (!(m_buffer.channelMask & (1u << bit))) continue;
+        const uint32_t s = kSpeakerOfBit[bit];
+        const float step = (gains.current[s] - gains.previous[s]) / static_cast<float>(frames);
+        SxMixKernels::MixChannel(src, m_buffer.Channel(SxPlanarIndex(m_buffer.channelMask, bit)), frames,
+                                 gains.previous[s], step);
+    }
+}
+
 void CSxMixBusNode::MixVoice(SxAudioBuffer& voice, const SxSpeakerGains* gains, uint32_t panningRule) {
     if (voice.validFrames == 0) return;
     HoldData();
@@ -105,6 +116,8 @@ void CSxMixBusNode::MixVoice(SxAudioBuffer& voice, const SxSpeakerGains* gains, 
             SxMixKernels::MixIntoFourPointZero(src, m_buffer.data, frames, gains[c]);
         else if (m_buffer.channelMask == SxChannelMaskStereo)
             SxMixKernels::MixIntoStereo(src, m_buffer.data, frames, gains[c], panningRule);
+        else
+            MixIntoSpeakers(src, frames, gains[c]);
     }
 }
 

@@ -67,6 +67,7 @@ public:
 private:
     void ReloadVolumes();
     void HoldData();
+    void MixIntoSpeakers(const float* src, uint32_t frames, const SxSpeakerGains& gains);
 
     float m_volume = 1.0f, m_previousVolume = 1.0f;
     float m_previousLfe = 1.0f, m_lfe = 1.0f;

@@ -279,6 +279,26 @@ TEST_F(BusMixTest, IdleNodesGoAtTheEndOfTheFrameAndReleaseTheirParent) {
     EXPECT_EQ(top.refs, 0);
 }
 
+TEST_F(BusMixTest, ACentreOnlyBusTakesTheCentreGainOfItsVoices) {
+    top.mask = 4;
+    Start(SxChannelMask51);
+    CSxMixBusNode* node = CSxLEngine::GetVPLMixBus(&top);
+    ASSERT_EQ(node->ChannelMask(), 4u);
+    node->Connect();
+    voice.assign(SxFrameLength, 1.0f);
+    SxAudioBuffer buffer{voice.data(), 4, SX_DataReady, SxFrameLength, SxFrameLength};
+    SxSpeakerGains gains;
+    gains.current[0] = gains.previous[0] = 1.0f;
+    gains.current[2] = gains.previous[2] = 0.5f;
+    node->MixVoice(buffer, &gains, 0);
+    CSxLEngine::Perform();
+    const auto s = Samples();
+    const int16_t* frame = s.data() + 6 * 10;
+    EXPECT_EQ(frame[0], 0) << "no left channel on this bus";
+    EXPECT_NEAR(frame[2], Pcm(0.5 * SxMath::DbToLinear(-6.0f)), 1);
+    node->Release();
+}
+
 TEST_F(BusMixTest, ABusWithFewerChannelsMixesIntoTheSameSpeakers) {
     leaf.mask = SxChannelMaskStereo;
     Start(SxChannelMask51);
