@@ -8,6 +8,8 @@
 #include "sound/engine/SxTypes.h"
 #include "sound/engine/listener/SxListener.h"
 #include "sound/engine/lower/MasterMixNode.h"
+#include "sound/engine/lower/SxEnvironmentSends.h"
+#include "sound/engine/lower/SxMixKernels.h"
 #include "sound/engine/output/CSxSink.h"
 
 namespace SX {
@@ -58,6 +60,10 @@ public:
     static CSxMixBusNode* FindEnvNode(SxUniqueID environmentID);
     static uint32_t BusNodeCount();
     static uint32_t EnvNodeCount();
+    // A voice's auxiliary sends: each environment's node (made on first use) takes the voice
+    // with its wet gains ramped from the send's previous level to its current one.
+    static void MixEnvironmentSends(SxAudioBuffer& voice, const SxSpeakerGains* wetGains,
+                                    const SxEnvironmentSend* sends, uint32_t count);
     // Mixes every bus node, last first, into its parent or the master; environmental nodes
     // follow the bus that feeds them.
     static void ProcessBusNodes();

@@ -142,6 +142,22 @@ CSxMixBusNode* CSxLEngine::GetEnvMixBus(SxUniqueID environmentID) {
     return node;
 }
 
+void CSxLEngine::MixEnvironmentSends(SxAudioBuffer& voice, const SxSpeakerGains* wetGains,
+                                     const SxEnvironmentSend* sends, uint32_t count) {
+    const uint32_t channels = std::min<uint32_t>(voice.Channels(), 8);
+    SxSpeakerGains scaled[8];
+    for (uint32_t i = 0; i < count && i < SxMaxEnvironmentSends && sends[i].environmentID != 0; ++i) {
+        CSxMixBusNode* node = GetEnvMixBus(sends[i].environmentID);
+        if (!node) continue;
+        for (uint32_t c = 0; c < channels; ++c)
+            for (uint32_t s = 0; s < 8; ++s) {
+                scaled[c].current[s] = wetGains[c].current[s] * sends[i].current;
+                scaled[c].previous[s] = wetGains[c].previous[s] * sends[i].previous;
+            }
+        node->MixVoice(voice, scaled, s_panningRule);
+    }
+}
+
 void CSxLEngine::ProcessBusNodes() {
     SxArray<BusNodeEntry>& buses = BusNodes();
     for (uint32_t i = buses.Length(); i-- > 0;) {

@@ -460,3 +460,67 @@ TEST_F(BusMixTest, APositionedEmitterReachesTheSpeakersOnItsSide) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(EnvironmentSendsTest, CurrentSendsComeFirstAndKeptOnesGiveTheirPreviousLevel) {
+    struct Case {
+        const char* what;
+        std::vector<SxEnvironmentValue> current, kept;
+        std::vector<SxEnvironmentSend> expected;
+    } cases[] = {
+        {"new sends fade in", {{5, 0.8f}}, {}, {{5, 0.8f, 0.0f}}},
+        {"a held send ramps between its levels", {{5, 0.8f}}, {{5, 0.2f}}, {{5, 0.8f, 0.2f}}},
+        {"an ended send fades out", {}, {{6, 0.5f}}, {{6, 0.0f, 0.5f}}},
+        {"both", {{5, 1.0f}, {7, 0.3f}}, {{6, 0.5f}, {7, 0.1f}}, {{5, 1.0f, 0}, {7, 0.3f, 0.1f}, {6, 0, 0.5f}}},
+        {"no more than four",
+         {{1, 1}, {2, 1}, {3, 1}, {4, 1}},
+         {{9, 1}},
+         {{1, 1, 0}, {2, 1, 0}, {3, 1, 0}, {4, 1, 0}}},
+    };
+    for (Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        c.current.resize(4);
+        c.kept.resize(4);
+        SxEnvironmentSend out[4];
+        const uint32_t count = SxMergeEnvironmentValues(c.current.data(), c.kept.data(), out);
+        ASSERT_EQ(count, c.expected.size());
+        for (uint32_t i = 0; i < count; ++i) {
+            EXPECT_EQ(out[i].environmentID, c.expected[i].environmentID) << i;
+            EXPECT_EQ(out[i].current, c.expected[i].current) << i;
+            EXPECT_EQ(out[i].previous, c.expected[i].previous) << i;
+        }
+        if (count < 4) {
+            EXPECT_EQ(out[count].environmentID, 0u) << "a zero ID ends the list";
+        }
+    }
+}
+
+TEST_F(BusMixTest, ASendFadesInOnItsFirstFrameAndOutOnItsLast) {
+    top.feedsEnv = true;
+    top.volumeDb = 0.0f;
+    Start();
+    CSxMixBusNode* bus = CSxLEngine::GetVPLMixBus(&top);
+    bus->Connect();
+    voice.assign(SxFrameLength, 1.0f);
+    SxSpeakerGains wet;
+    wet.current[0] = wet.previous[0] = 1.0f;
+    auto frame = [&](float current, float previous) {
+        SxAudioBuffer buffer{voice.data(), 4, SX_DataReady, SxFrameLength, SxFrameLength};
+        const SxEnvironmentSend send{31, current, previous};
+        CSxLEngine::MixEnvironmentSends(buffer, &wet, &send, 1);
+        CSxLEngine::Perform();
+    };
+    frame(1.0f, 0.0f);
+    frame(0.0f, 1.0f);
+    EXPECT_EQ(Left(0, 0), 0) << "fades in from 0";
+    EXPECT_NEAR(Left(0, 512), Pcm(0.5), 1);
+    EXPECT_NEAR(Left(1, 0), Pcm(1.0), 1) << "and out from its last level";
+    EXPECT_NEAR(Left(1, 768), Pcm(0.25), 1);
+    EXPECT_EQ(Samples()[2 * 5 + 1], 0) << "the right speaker had no wet gain";
+    CSxLEngine::Perform();
+    EXPECT_EQ(CSxLEngine::EnvNodeCount(), 0u) << "the node goes once nothing is sent";
+    bus->Release();
+}
+
+}  // namespace
