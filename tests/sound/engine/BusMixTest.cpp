@@ -125,6 +125,7 @@ protected:
     TestBus top{10, nullptr, -6.0f};
     TestBus middle{11, &top, -3.0f};
     TestBus leaf{12, &middle, -1.0f};
+    TestBus plain{20, nullptr, 0.0f};
     std::vector<float> voice;
 };
 
@@ -430,7 +431,6 @@ namespace {
 
 TEST_F(BusMixTest, APositionedEmitterReachesTheSpeakersOnItsSide) {
     Start(SxChannelMask51);
-    TestBus plain{20, nullptr, 0.0f};
     CSxMixBusNode* node = CSxLEngine::GetVPLMixBus(&plain);
     node->Connect();
     CSxRegisteredObj emitter(5);
