@@ -35,7 +35,6 @@ SxVector Cross(const SxVector& a, const SxVector& b) {
 }
 
 SxVector Sub(const SxVector& a, const SxVector& b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
-float Distance(const SxVector& a, const SxVector& b) { return Length(Sub(a, b)); }
 
 SxVector Normalize(const SxVector& v) {
     const float length = Length(v);

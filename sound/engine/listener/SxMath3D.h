@@ -16,7 +16,6 @@ float Interpolate(float x0, float y0, float x1, float y1, float x);
 float Length(const SxVector& v);
 float Dot(const SxVector& a, const SxVector& b);
 SxVector Cross(const SxVector& a, const SxVector& b);
-float Distance(const SxVector& a, const SxVector& b);
 SxVector Sub(const SxVector& a, const SxVector& b);
 // A zero vector is left as it is.
 SxVector Normalize(const SxVector& v);
