@@ -608,3 +608,37 @@ TEST_F(SoundEngineTest, TermWhileGameParameterRampsRunOnAGameObjectAndGlobally) 
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(SoundEngineTest, ListenerCallsReachTheLowerEngineAfterRenderAudio) {
+    control::SetOpenFails(true);
+    ASSERT_EQ(SoundEngine::Init(nullptr, nullptr), SX_Success);
+    auto listener = [](uint32_t index) {
+        platform::Lock lock(g_csMain);
+        return CSxLEngine::GetListener(index);
+    };
+    SxListenerPosition position;
+    position.front = {0, 0, 2};
+    position.top = {0, 3, 0};
+    position.position = {4, 5, 6};
+    ASSERT_EQ(SoundEngine::SetListenerPosition(position, 3), SX_Success);
+    const float volumes[6] = {-1, -2, -3, -4, -5, -6};
+    ASSERT_EQ(SoundEngine::SetListenerSpatialization(3, false, volumes), SX_Success);
+    ASSERT_EQ(SoundEngine::SetListenerScalingFactor(3, 2.5f), SX_Success);
+    ASSERT_EQ(SoundEngine::SetListenerPipeline(3, false, true), SX_Success);
+    EXPECT_EQ(listener(3).position.x, 0.0f) << "not before RenderAudio";
+    SoundEngine::RenderAudio();
+    ASSERT_TRUE(WaitFor([&] { return listener(3).scalingFactor == 2.5f; }));
+    const SxListener l = listener(3);
+    EXPECT_EQ(l.position.z, 6.0f);
+    EXPECT_EQ(l.front.z, 1.0f) << "normalised";
+    EXPECT_EQ(l.top.y, 1.0f);
+    EXPECT_EQ(l.spatialized, 0);
+    EXPECT_EQ(l.volumes[5], -6.0f);
+    platform::Lock lock(g_csMain);
+    EXPECT_EQ(CSxLEngine::AudioListenerMask() & 8u, 0u);
+    EXPECT_EQ(CSxLEngine::MotionListenerMask(), 8u);
+}
+
+}  // namespace
