@@ -81,8 +81,9 @@ std::unique_ptr<SuperialDataMap> SuperialDataMap::parseXmlFromBuffer(const char*
         SD_WARNING(3, "XML data nests elements deeper than %d levels; refused.", kMaxNesting);
         return nullptr;
     }
-    // String values must survive a round trip, leading and inner white space included.
-    TiXmlBase::SetCondenseWhiteSpace(false);
+    // Element text is read with its white space condensed, so hand-edited, indented files
+    // read as they mean; the writer protects white space that must survive.
+    TiXmlBase::SetCondenseWhiteSpace(true);
     TiXmlDocument document;
     document.Parse(text, nullptr, TIXML_ENCODING_LEGACY);
     if (document.Error() && document.ErrorId() != TiXmlBase::TIXML_ERROR_DOCUMENT_EMPTY) {
