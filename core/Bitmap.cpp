@@ -87,7 +87,10 @@ bool ReadBmpFile(BmpImage& image, const std::string& path) {
     const int32_t width = int32_t(ReadU32(header, 18));
     const int32_t height = int32_t(ReadU32(header, 22));
     const unsigned bits = ReadU16(header, 28);
-    if (ReadU16(header, 0) != kBmpType || width < 0 || height < 0 || bits != kBitsPerPixel) {
+    // Rows of no pixels take no bytes, so the size check below would let any number of them
+    // through: a zero width is refused unless there are no rows at all.
+    if (ReadU16(header, 0) != kBmpType || width < 0 || height < 0 || (width == 0 && height > 0) ||
+        bits != kBitsPerPixel) {
         SD_WARNING(3, "Bitmap file %s is not a bottom-up 24-bit bitmap (%d x %d, %u bits)", path.c_str(),
                    width, height, bits);
         return false;

@@ -116,6 +116,12 @@ TEST(Bitmap, MalformedFilesAreRefusedAndLeaveTheImage) {
         SetU32(b, 22, 1);
         cases.push_back({"absurd width", b});
     }
+    for (uint32_t height : {4u, 0x7FFFFFFFu}) {
+        std::string b = good;
+        SetU32(b, 18, 0);
+        SetU32(b, 22, height);
+        cases.push_back({"zero width", b});
+    }
 
     for (const Case& c : cases) {
         tree.Write("bad.bmp", c.bytes);
