@@ -6,6 +6,7 @@
 
 #include "core/FileUtil.h"
 #include "core/Logger.h"
+#include "platform/os/Files.h"
 
 namespace SD {
 namespace {
@@ -67,14 +68,14 @@ BmpHeader MakeBmpHeader(int32_t width, int32_t height) {
 }
 
 BmpHeader& ReadBmpHeader(const std::string& path, BmpHeader& dest) {
-    File file(std::fopen(path.c_str(), "rb"));
+    File file(std::fopen(platform::NativePath(path).c_str(), "rb"));
     BmpHeader header;
     if (file && ReadWholeHeader(file.get(), header)) dest = header;
     return dest;
 }
 
 bool ReadBmpFile(BmpImage& image, const std::string& path) {
-    File file(std::fopen(path.c_str(), "rb"));
+    File file(std::fopen(platform::NativePath(path).c_str(), "rb"));
     if (!file) {
         SD_WARNING(3, "Could not open bitmap file %s", path.c_str());
         return false;

@@ -7,13 +7,14 @@
 #include "core/Logger.h"
 #include "engine/SuperialValue.h"
 #include "engine/SuperialXml.h"
+#include "platform/os/Files.h"
 
 namespace SD {
 
 namespace {
 // The whole file as text; false, without a report, when it cannot be opened or read.
 bool ReadText(const char* path, std::string& out) {
-    std::FILE* file = std::fopen(path, "rb");
+    std::FILE* file = std::fopen(platform::NativePath(path).c_str(), "rb");
     if (!file) return false;
     char chunk[16384];
     size_t got;

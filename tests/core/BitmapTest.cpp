@@ -46,6 +46,18 @@ TEST(Bitmap, RoundTripsWithAndWithoutRowPadding) {
     }
 }
 
+TEST(Bitmap, PathsWithBackslashesReadAndWrite) {
+    qvtest::TempTree tree;
+    const SD::BmpImage written = Gradient(3, 2);
+    ASSERT_TRUE(SD::WriteBmpFile("..\\Assets\\pic.bmp", SD::MakeBmpHeader(3, 2), written));
+    EXPECT_TRUE(tree.Exists("Assets/pic.bmp"));
+    SD::BmpImage read;
+    ASSERT_TRUE(SD::ReadBmpFile(read, "..\\Assets\\pic.bmp"));
+    EXPECT_EQ(read.pixels, written.pixels);
+    SD::BmpHeader header{};
+    EXPECT_EQ(SD::ReadBmpHeader("..\\Assets\\pic.bmp", header), SD::MakeBmpHeader(3, 2));
+}
+
 TEST(Bitmap, ZeroHeightGivesAnEmptyImage) {
     qvtest::TempTree tree;
     SD::BmpImage empty;

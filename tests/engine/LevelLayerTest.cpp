@@ -218,6 +218,15 @@ TEST_F(LevelLayerTest, AComponentElementWithAttributesOnlySetsTheHeader) {
     EXPECT_EQ(mover->speed, 5.0f);
 }
 
+TEST_F(LevelLayerTest, PathsWithBackslashesLoadAndSave) {
+    SD::LevelLayerFile* file = SD::LevelLayerManager::LoadLayerFile("..\\Assets\\Levels\\Town\\objects.xml");
+    ASSERT_NE(file, nullptr);
+    EXPECT_EQ(file->GetLayers().size(), 3u);
+    ASSERT_TRUE(file->SaveAs("..\\Assets\\Levels\\Town\\copy.xml"));
+    EXPECT_TRUE(tree.Exists("Assets/Levels/Town/copy.xml"));
+    EXPECT_NE(SD::LevelLayerManager::LoadLayerFile("../Assets/Levels/Town/copy.xml"), nullptr);
+}
+
 TEST_F(LevelLayerTest, AFailedSaveIsReportedAndLeavesTheOldFile) {
     SD::LevelLayerFile* file = SD::LevelLayerManager::LoadLayerFile("../Assets/Levels/Town/objects.xml");
     ASSERT_NE(file, nullptr);
