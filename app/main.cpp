@@ -1,5 +1,6 @@
 #include <cstdio>
 
+#include "app/QuitSignals.h"
 #include "app/RunCommand.h"
 
 int main(int argc, char** argv) {
@@ -8,6 +9,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "%s\n", cmd.error.c_str());
         return 2;
     }
+    qv::InstallQuitSignals();
     SD::RunSummary summary = SD::RunProgram(cmd.options);
     std::printf("%s\n", qv::SummaryLine(summary).c_str());
     return summary.clean ? 0 : 1;
