@@ -130,6 +130,7 @@ void RecordThread(bool lastCall) {
 }
 
 TEST_F(SoundEngineTest, AudioThreadWritesSilenceAtExactlyTheOutputRate) {
+    g_lastCalls = 0;
     control::StartCapture();
     ASSERT_EQ(SoundEngine::AddBehavioralExtension(RecordThread), SX_Success);
     ASSERT_EQ(SoundEngine::Init(nullptr, nullptr), SX_Success);
@@ -515,6 +516,7 @@ TEST_F(SoundEngineTest, ExtensionsPanningRuleAndFrameCounterAreSafeWhileTheAudio
         EXPECT_GE(frame, lastFrame);
         lastFrame = frame;
     }
+    clock.Advance(0.064);  // three more buffers due
     EXPECT_TRUE(WaitFor([] { return g_globalCalls > 0; })) << "the frames ran the extensions";
     EXPECT_TRUE(WaitFor([] { return SoundEngine::GetPanningRule() == (kAdded - 1) % 2; }));
     for (int i = 0; i < kAdded; ++i) ASSERT_EQ(SoundEngine::RemoveBehavioralExtension(CountGlobalCall), SX_Success);
