@@ -1,5 +1,6 @@
 #include <cstdio>
 
+#include "app/QuitSignals.h"
 #include "app/RunCommand.h"
 #include "game/GameRegistration.h"
 #include "runtime/Registration.h"
@@ -11,6 +12,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     QV::SupplyGameClasses(SD::StartupRegistrations());
+    qv::InstallQuitSignals();
     SD::RunSummary summary = SD::RunProgram(cmd.options);
     std::printf("%s\n", qv::SummaryLine(summary).c_str());
     return summary.clean ? 0 : 1;

@@ -535,7 +535,11 @@ SXRESULT SetPanningRule(uint32_t rule) {
     return Queue(record);
 }
 
-uint32_t GetPanningRule() { return CSxLEngine::PanningRule(); }
+uint32_t GetPanningRule() {
+    // The audio thread applies a queued rule under the audio lock.
+    platform::Lock lock(g_csMain);
+    return CSxLEngine::PanningRule();
+}
 uint32_t GetSpeakerConfiguration() { return CSxLEngine::ChannelMask(); }
 
 SXRESULT AddBehavioralExtension(SxBehavioralExtension function) { return SxBehavioralExtensions::Add(function); }

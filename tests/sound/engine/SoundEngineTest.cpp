@@ -3,6 +3,7 @@
 #include <atomic>
 #include <chrono>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <mutex>
 #include <string>
@@ -129,6 +130,7 @@ void RecordThread(bool lastCall) {
 }
 
 TEST_F(SoundEngineTest, AudioThreadWritesSilenceAtExactlyTheOutputRate) {
+    g_lastCalls = 0;
     control::StartCapture();
     ASSERT_EQ(SoundEngine::AddBehavioralExtension(RecordThread), SX_Success);
     ASSERT_EQ(SoundEngine::Init(nullptr, nullptr), SX_Success);
@@ -252,6 +254,37 @@ TEST_F(SoundEngineTest, PostEventQueuesUntilRenderAudioAndUndoesAFailedEnqueue) 
     EXPECT_FALSE(g_pPlayingMgr->IsActive(last + 1)) << "the refused post's playing ID is released";
     SoundEngine::Term();
     EXPECT_EQ(g_event.refs, 0) << "queued posts are released at termination";
+}
+
+std::atomic<int> g_selfCancellingEnds{0};
+void CancelOwnCallbackAtTheEnd(SxCallbackType, SxCallbackInfo* info) {
+    ++g_selfCancellingEnds;
+    SoundEngine::CancelEventCallback(info->playingID);
+}
+
+TEST_F(SoundEngineTest, TermReturnsWhenAnEndOfEventCallbackCancelsItself) {
+    g_EventHooks.findEventAndAddRef = [](SxUniqueID) -> ISxPostedEvent* {
+        g_event.AddRef();
+        return &g_event;
+    };
+    control::SetOpenFails(true);
+    ASSERT_EQ(SoundEngine::Init(nullptr, nullptr), SX_Success);
+    g_selfCancellingEnds = 0;
+    ASSERT_NE(SoundEngine::PostEvent("Play_Flower", 100, SxCallback_EndOfEvent, CancelOwnCallbackAtTheEnd), 0u);
+    // Never rendered: Term drops the queued post, which ends the event on Term's own thread.
+    std::atomic<bool> returned{false};
+    std::thread term([&] {
+        SoundEngine::Term();
+        returned = true;
+    });
+    for (int i = 0; i < 10 && !returned; ++i) WaitFor([&] { return returned.load(); });
+    if (!returned) {
+        ADD_FAILURE() << "Term waits for the callback that runs on its own thread";
+        std::_Exit(1);
+    }
+    term.join();
+    EXPECT_EQ(g_selfCancellingEnds, 1);
+    EXPECT_EQ(g_event.refs, 0);
 }
 
 TEST_F(SoundEngineTest, CallsValidateBeforeQueuing) {
@@ -463,6 +496,31 @@ namespace {
 std::atomic<int> g_globalCalls{0};
 void CountGlobalCall(bool lastCall) {
     if (!lastCall) ++g_globalCalls;
+}
+
+// Calls the game makes while the audio thread renders; the thread-sanitizer run of this
+// test reports any of them that touches what the frame uses without the audio lock.
+TEST_F(SoundEngineTest, ExtensionsPanningRuleAndFrameCounterAreSafeWhileTheAudioThreadRuns) {
+    ASSERT_EQ(SoundEngine::Init(nullptr, nullptr), SX_Success);
+    g_globalCalls = 0;
+    constexpr int kAdded = 64;  // enough for the list to grow several times mid-run
+    uint32_t lastFrame = 0;
+    for (int i = 0; i < kAdded; ++i) {
+        ASSERT_EQ(SoundEngine::AddBehavioralExtension(CountGlobalCall), SX_Success);
+        ASSERT_EQ(SoundEngine::SetPanningRule(i % 2), SX_Success);
+        SoundEngine::RenderAudio();
+        clock.Advance(0.0214);  // one buffer due
+        const uint32_t rule = SoundEngine::GetPanningRule();
+        EXPECT_LE(rule, 1u);
+        const uint32_t frame = g_pAudioMgr->FrameCounter();
+        EXPECT_GE(frame, lastFrame);
+        lastFrame = frame;
+    }
+    clock.Advance(0.064);  // three more buffers due
+    EXPECT_TRUE(WaitFor([] { return g_globalCalls > 0; })) << "the frames ran the extensions";
+    EXPECT_TRUE(WaitFor([] { return SoundEngine::GetPanningRule() == (kAdded - 1) % 2; }));
+    for (int i = 0; i < kAdded; ++i) ASSERT_EQ(SoundEngine::RemoveBehavioralExtension(CountGlobalCall), SX_Success);
+    EXPECT_EQ(SoundEngine::RemoveBehavioralExtension(CountGlobalCall), SX_Fail);
 }
 
 TEST_F(SoundEngineTest, GlobalCallbacksComeAndGoWhileTheAudioThreadRuns) {
