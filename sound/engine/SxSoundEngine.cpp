@@ -9,6 +9,7 @@
 #include "sound/engine/curves/SxCurveTable.h"
 #include "sound/engine/index/CSxObjectIndex.h"
 #include "sound/engine/environments/CSxEnvironmentsMgr.h"
+#include "sound/engine/events/SxHierarchyHooks.h"
 #include "sound/engine/lower/CSxLEngine.h"
 #include "sound/engine/memory/SxMemoryMgr.h"
 #include "sound/engine/playing/CSxPlayingMgr.h"
@@ -101,7 +102,8 @@ SXRESULT CreateAudioManager() {
     g_pAudioMgr->SetHandler(SxMsg_SetPanningRule, [](const SxQueuedMsgHeader& record) {
         CSxLEngine::SetPanningRule(reinterpret_cast<const SxMsgSetPanningRule&>(record).rule);
     });
-    result = g_pAudioMgr->Init(g_initSettings);
+    result = SxInitHierarchy(*g_pAudioMgr);
+    if (result == SX_Success) result = g_pAudioMgr->Init(g_initSettings);
     if (result == SX_Success) result = g_pAudioMgr->Start(g_platformSettings.audioThread);
     return result;
 }
@@ -147,6 +149,7 @@ SXRESULT Init(SxInitSettings* settings, SxPlatformInitSettings* platformSettings
 void Term() {
     if (g_pAudioMgr) g_pAudioMgr->StopThread();
     CSxLEngine::Stop();
+    SxTermHierarchy();
     SxBehavioralExtensions::Call(true);
     SxBehavioralExtensions::Clear();
     CSxLEngine::Term();
