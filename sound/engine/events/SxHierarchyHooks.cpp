@@ -87,6 +87,7 @@ void ActionOnEvent(const SxQueuedMsgHeader& header) {
             g_pAudioMgr->ResumePending(selection, false);
         else
             g_pAudioMgr->StopPending(selection);
+        params.targetID = target;
         if (node) node->ExecuteAction(params);
     });
     if (object) object->Release();

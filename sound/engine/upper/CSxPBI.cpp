@@ -100,10 +100,11 @@ void CSxPBI::Term(bool) {
     m_registered = false;
     if (m_gameObj) m_gameObj->Release();
     m_gameObj = nullptr;
-    m_node->RemoveInstance(this);
-    m_node->Release();
+    // A resolved external source is the instance's own; any other lives in the node.
     if (m_source && (m_source->Flags() & CSxSource::kOwnedByInstance)) SxDelete(g_DefaultPoolId, m_source);
     m_source = nullptr;
+    m_node->RemoveInstance(this);
+    m_node->Release();
 }
 
 void CSxPBI::PrepareToPlay() {

@@ -62,7 +62,7 @@ protected:
     // One audio frame: messages, actions, the lower engine's commands, then its reports.
     void RunFrame() {
         SX::SoundEngine::RenderAudio();
-        clock.Advance(1024.0 / 48000.0 + 1e-4);
+        clock.Advance(0.022);  // a little over one 1024-sample buffer at 48000 Hz
         SX::g_pAudioMgr->Perform();
     }
 
