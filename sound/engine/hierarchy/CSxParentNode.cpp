@@ -68,6 +68,10 @@ SXRESULT CSxParentNode::ExecuteAction(const SxActionParams& params) {
     return result;
 }
 
+void CSxParentNode::RecalcNotification() {
+    for (CSxParameterNodeBase* child : m_children) child->RecalcNotification();
+}
+
 CSxActorMixer* CSxActorMixer::Create(SxUniqueID id) {
     auto* node = SxNew<CSxActorMixer>(g_DefaultPoolId, id);
     if (node && g_pObjectIndex) g_pObjectIndex->AddToIndex(node);

@@ -22,6 +22,8 @@ public:
     SXRESULT SetChildren(SxReadCursor& cursor);
     // The action reaches every child, from the last to the first.
     SXRESULT ExecuteAction(const SxActionParams& params) override;
+    // A change of this node's values reaches the instances of every node below it.
+    void RecalcNotification() override;
 
     uint32_t ChildCount() const { return static_cast<uint32_t>(m_children.size()); }
     CSxParameterNodeBase* Child(uint32_t i) const { return m_children[i]; }

@@ -1,0 +1,168 @@
+#include <gtest/gtest.h>
+
+#include "SxHierarchyFixture.h"
+#include "sound/engine/hierarchy/CSxSound.h"
+#include "sound/engine/upper/CSxLEngineCmds.h"
+#include "sound/engine/upper/CSxURenderer.h"
+
+using namespace SX;
+namespace bw = bankwriter;
+
+namespace {
+
+// Voices that play until stopped, so that instances stay to be looked at.
+class HeldVoices : public ISxVoiceLayer {
+public:
+    bool StartVoice(CSxPBI& instance, bool) override {
+        instance.SetVoiceContext(this);
+        instance.NotifyStarted(0.0f);
+        return true;
+    }
+    void Command(CSxPBI& instance, SxLowerCommand command) override {
+        if (command == SxLowerCmd_Stop) instance.Destroy(1);
+    }
+};
+
+constexpr uint32_t kSpeed = 0x55;                            // a game parameter
+constexpr uint32_t kGroup = 0x300, kCalm = 0x301, kStorm = 0x302;  // a state group and two states
+constexpr SxUniqueID kTop = 10, kMiddle = 11, kLeaf = 12, kPlay = 900;
+
+bw::RTPCCurve Linear(uint32_t param, float y0, float y100) {
+    return bw::RTPCCurve{kSpeed, param, 0, 0, {{0.0f, y0, SxCurve_Linear}, {100.0f, y100, SxCurve_Linear}}};
+}
+
+class Parameters : public sxtest::HierarchyEngine {
+protected:
+    void SetUp() override {
+        HierarchyEngine::SetUp();
+        CSxLEngineCmds::SetVoiceLayer(&voices);
+    }
+    void TearDown() override {
+        CSxLEngineCmds::SetVoiceLayer(nullptr);
+        HierarchyEngine::TearDown();
+    }
+    // Plays the leaf on game object 5 and answers its instance with fresh parameters.
+    CSxPBI* PlayLeaf() {
+        SoundEngine::RegisterGameObj(5);
+        SoundEngine::PostEvent(kPlay, 5);
+        RunFrame();
+        return Refreshed();
+    }
+    CSxPBI* Refreshed() {
+        CSxPBI* instance = CSxURenderer::FirstActive();
+        if (instance) {
+            platform::Lock lock(g_csMain);
+            instance->RefreshParameters();
+        }
+        return instance;
+    }
+    std::vector<bw::Bytes> PlayRecords(const bw::NodeBase& leaf) {
+        return {bw::Record(SxHirc_Sound, bw::SoundBody(kLeaf, bw::Source(), leaf)),
+                bw::Record(SxHirc_Action, bw::ActionBody(kPlay + 1, 0x0403, kLeaf, {}, {}, bw::PlayParams(4, 0))),
+                bw::Record(SxHirc_Event, bw::EventBody(kPlay, {kPlay + 1}))};
+    }
+    HeldVoices voices;
+};
+
+// Worked out by hand: the leaf, the middle mixer with its state and a pitch curve, the top
+// mixer with a volume curve and the priority.
+TEST_F(Parameters, ThreeLevelsAddUpWithCurvesAndStates) {
+    bw::NodeBase leaf, middle, top;
+    leaf.props = {bw::PropF(SxProp_Volume, -0.5f), bw::PropF(SxProp_Pitch, -50.0f), bw::PropF(SxProp_LPF, 20.0f),
+                  bw::PropF(SxProp_LFE, -1.0f)};
+    middle.props = {bw::PropF(SxProp_Volume, -1.5f), bw::PropF(SxProp_LPF, 10.0f)};
+    middle.stateGroups = {{kGroup, 0, {{kCalm, 5000}}}};
+    middle.rtpcs = {Linear(SxRTPC_Pitch, 0.0f, 1200.0f)};
+    top.props = {bw::PropF(SxProp_Volume, -2.0f), bw::PropF(SxProp_Pitch, 100.0f), bw::PropF(SxProp_LPF, 5.0f),
+                 bw::PropF(SxProp_Priority, 70.0f)};
+    top.overridePriority = true;
+    top.rtpcs = {Linear(SxRTPC_Volume, -12.0f, 0.0f)};
+    std::vector<bw::Bytes> records = PlayRecords(leaf);
+    records.push_back(bw::Record(SxHirc_State, bw::StateBody(5000, {bw::PropF(SxProp_Volume, -3.0f),
+                                                                      bw::PropF(SxProp_Pitch, 200.0f)})));
+    records.push_back(bw::Record(SxHirc_ActorMixer, bw::ActorMixerBody(kMiddle, middle, {kLeaf})));
+    records.push_back(bw::Record(SxHirc_ActorMixer, bw::ActorMixerBody(kTop, top, {kMiddle})));
+    ASSERT_EQ(Load(records), SX_Success);
+    SoundEngine::SetState(kGroup, kCalm);
+    SoundEngine::SetRTPCValue(kSpeed, 50.0f);
+
+    CSxPBI* instance = PlayLeaf();
+    ASSERT_NE(instance, nullptr);
+    struct Expect {
+        const char* what;
+        float volume, pitch, lpf, lfe;
+    };
+    // Each change invalidates the instance's parameters; the next refresh sees it.
+    auto check = [&](const Expect& e) {
+        ASSERT_EQ(Refreshed(), instance);
+        EXPECT_FLOAT_EQ(instance->Sums().volume, e.volume) << e.what;
+        EXPECT_FLOAT_EQ(instance->Pitch(), e.pitch) << e.what;
+        EXPECT_FLOAT_EQ(instance->LPF(), e.lpf) << e.what;
+        EXPECT_FLOAT_EQ(instance->Sums().lfe, e.lfe) << e.what;
+        EXPECT_FLOAT_EQ(instance->EffectiveVolume(), e.volume) << e.what;
+    };
+    // volume -0.5 - 1.5 - 3 (state) - 2 - 6 (curve at 50); pitch -50 + 600 (curve) + 200 (state) + 100.
+    check({"calm, speed 50", -13.0f, 850.0f, 35.0f, -1.0f});
+    EXPECT_FLOAT_EQ(instance->Priority(), 70.0f) << "the top's override decides";
+
+    SoundEngine::SetRTPCValue(kSpeed, 100.0f, 5);
+    ApplyMessages();
+    check({"the object's own speed 100", -7.0f, 1450.0f, 35.0f, -1.0f});
+    SoundEngine::SetState(kGroup, kStorm);
+    ApplyMessages();
+    check({"a state without values", -4.0f, 1250.0f, 35.0f, -1.0f});
+    SoundEngine::ResetRTPCValue(kSpeed, 5);
+    SoundEngine::SetState(kGroup, kCalm);
+    ApplyMessages();
+    check({"back to calm and the global speed", -13.0f, 850.0f, 35.0f, -1.0f});
+}
+
+TEST_F(Parameters, RandomOffsetsAreDrawnOnceAndVolumesNeverExceedZero) {
+    bw::NodeBase leaf;
+    leaf.props = {bw::PropF(SxProp_Volume, 6.0f)};
+    leaf.ranges = {bw::RangeF(SxProp_Pitch, -100.0f, 100.0f), bw::RangeF(SxProp_LFE, -3.0f, -3.0f)};
+    ASSERT_EQ(Load(PlayRecords(leaf)), SX_Success);
+    CSxPBI* instance = PlayLeaf();
+    ASSERT_NE(instance, nullptr);
+    const float pitch = instance->Pitch();
+    EXPECT_GE(pitch, -100.0f);
+    EXPECT_LE(pitch, 100.0f);
+    EXPECT_FLOAT_EQ(instance->RandomOffsets().lfe, -3.0f) << "an empty range gives its minimum";
+    EXPECT_FLOAT_EQ(instance->EffectiveVolume(), 0.0f) << "+6 dB from the tree contributes 0";
+    {
+        platform::Lock lock(g_csMain);
+        Find<CSxSound>(SxIndex_Node, kLeaf)->RecalcNotification();
+    }
+    EXPECT_FLOAT_EQ(Refreshed()->Pitch(), pitch) << "a recalculation keeps the offsets drawn";
+}
+
+TEST_F(Parameters, PositioningValuesComeFromTheNodeThatOverridesPositioning) {
+    bw::NodeBase leaf, top;
+    leaf.props = {bw::PropF(SxProp_PositioningValue1, 99.0f)};  // ignored: the leaf does not override
+    top.positioning.overrideParent = true;
+    top.positioning.is3D = true;
+    top.positioning.type = 3;
+    top.props = {bw::PropF(SxProp_PositioningValue1, 25.0f), bw::PropF(SxProp_PositioningValue3, 50.0f)};
+    std::vector<bw::Bytes> records = PlayRecords(leaf);
+    records.push_back(bw::Record(SxHirc_ActorMixer, bw::ActorMixerBody(kTop, top, {kLeaf})));
+    ASSERT_EQ(Load(records), SX_Success);
+    CSxPBI* instance = PlayLeaf();
+    ASSERT_NE(instance, nullptr);
+    EXPECT_FALSE(instance->Positioning().is2D);
+    EXPECT_EQ(instance->Positioning().type, 3u);
+    EXPECT_FLOAT_EQ(instance->Positioning().value1, 25.0f);
+    EXPECT_FLOAT_EQ(instance->Positioning().value3, 0.5f) << "passed as a fraction";
+}
+
+TEST_F(Parameters, AnAttenuationThatIsNotLoadedRefusesThePlay) {
+    bw::NodeBase leaf;
+    leaf.positioning.overrideParent = true;
+    leaf.positioning.is3D = true;
+    leaf.positioning.type = 1;
+    leaf.positioning.attenuationID = 777;
+    ASSERT_EQ(Load(PlayRecords(leaf)), SX_Success);
+    EXPECT_EQ(PlayLeaf(), nullptr);
+    EXPECT_EQ(Find<CSxSound>(SxIndex_Node, kLeaf)->PlayCount(), 0u) << "the count is undone";
+}
+
+}  // namespace
