@@ -23,7 +23,7 @@ SXRESULT SxPropBundle::Read(SxReadCursor& cursor) {
     m_entries.assign(count, Entry{});
     for (Entry& e : m_entries) cursor.U8(e.id);
     for (Entry& e : m_entries) {
-        uint32_t bits;
+        uint32_t bits = 0;
         cursor.U32(bits);
         e.value.i = static_cast<int32_t>(bits);
     }
@@ -55,7 +55,7 @@ SXRESULT SxRangeBundle::Read(SxReadCursor& cursor) {
     m_entries.assign(count, Entry{});
     for (Entry& e : m_entries) cursor.U8(e.id);
     for (Entry& e : m_entries) {
-        uint32_t min, max;
+        uint32_t min = 0, max = 0;
         cursor.U32(min);
         cursor.U32(max);
         e.min.i = static_cast<int32_t>(min);
