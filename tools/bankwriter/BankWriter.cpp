@@ -190,6 +190,84 @@ Bytes EffectBody(uint32_t id, const Effect& e) {
     return w.Raw(RTPCList(e.rtpcs)).Take();
 }
 
+Bytes RanSeqBody(uint32_t id, const NodeBase& node, const RanSeq& c) {
+    Writer w;
+    w.U32(id).Raw(NodeBaseBlock(node));
+    w.U16(c.loopCount).F32(c.transitionMs).F32(c.transitionMin).F32(c.transitionMax).U16(c.avoidRepeat);
+    w.U8(c.transitionMode).U8(c.randomType).U8(c.playMode).U8(0).U8(c.resetAtEachPlay).U8(c.restartBackward);
+    w.U8(c.continuous).U8(c.global).Raw(Children(c.children));
+    w.U16(static_cast<uint16_t>(c.playList.size()));
+    for (const auto& entry : c.playList) w.U32(entry.first).U32(entry.second);
+    return w.Take();
+}
+
+Bytes SwitchBody(uint32_t id, const NodeBase& node, const Switch& c) {
+    Writer w;
+    w.U32(id).Raw(NodeBaseBlock(node)).U32(c.groupID).U32(c.groupType).U32(c.defaultSwitch);
+    w.U8(c.continuousValidation).Raw(Children(c.children));
+    w.U32(static_cast<uint32_t>(c.switches.size()));
+    for (const auto& entry : c.switches) w.U32(entry.first).Raw(Children(entry.second));
+    w.U32(static_cast<uint32_t>(c.childParams.size()));
+    for (const auto& p : c.childParams)
+        w.U32(p.nodeID).U8(p.firstOnly).U8(p.continueAcrossSwitch).U32(p.behavior).U32(p.fadeOutMs).U32(p.fadeInMs);
+    return w.Take();
+}
+
+Bytes BusBody(uint32_t id, const Bus& b) {
+    Writer w;
+    w.U32(id).U32(b.parentBusID);
+    w.U8(static_cast<uint8_t>(b.props.size()));
+    for (const Prop& p : b.props) w.U8(p.id);
+    for (const Prop& p : b.props) w.U32(p.bits);
+    w.U8(b.killNewest).U8(b.useVirtualBehavior).U16(b.maxInstances).U8(b.ownInstanceLimit).U16(b.channels);
+    w.U16(0).U8(b.environmental);
+    w.U32(b.recoveryMs).F32(b.maxDuckVolume).U32(static_cast<uint32_t>(b.duckTargets.size()));
+    for (const DuckTarget& d : b.duckTargets) w.U32(d.busID).F32(d.volume).U32(d.fadeOutMs).U32(d.fadeInMs).U8(d.curve);
+    w.U8(static_cast<uint8_t>(b.effects.size())).U8(b.bypassBits);
+    for (const EffectSlot& e : b.effects) w.U8(e.slot).U32(e.effectID).U8(e.shareSet).U8(0);
+    w.Raw(RTPCList(b.rtpcs));
+    w.U32(static_cast<uint32_t>(b.stateGroups.size()));
+    for (const StateGroupUse& g : b.stateGroups) {
+        w.U32(g.groupID).U8(g.syncType).U16(static_cast<uint16_t>(g.states.size()));
+        for (const auto& st : g.states) w.U32(st.first).U32(st.second);
+    }
+    if (b.withFeedbackBus) w.U32(b.feedbackBusID);
+    return w.Take();
+}
+
+Bytes LayerBody(const Layer& layer) {
+    Writer w;
+    w.U32(layer.id).Raw(RTPCList(layer.rtpcs)).U32(layer.crossfadeGameParameter);
+    w.U32(static_cast<uint32_t>(layer.associations.size()));
+    for (const LayerAssociation& a : layer.associations) {
+        w.U32(a.childID).U32(static_cast<uint32_t>(a.points.size()));
+        Points(w, a.points);
+    }
+    return w.Take();
+}
+
+Bytes LayerContainerBody(uint32_t id, const NodeBase& node, const std::vector<uint32_t>& children,
+                         const std::vector<Layer>& layers) {
+    Writer w;
+    w.U32(id).Raw(NodeBaseBlock(node)).Raw(Children(children)).U32(static_cast<uint32_t>(layers.size()));
+    for (const Layer& layer : layers) w.Raw(LayerBody(layer));
+    return w.Take();
+}
+
+Bytes DialogueBody(uint32_t id, const std::vector<uint32_t>& arguments, uint8_t probability, uint8_t mode,
+                   const Bytes& tree) {
+    Writer w;
+    w.U32(id).Raw(Children(arguments)).U32(static_cast<uint32_t>(tree.size())).U8(probability).U8(mode).Raw(tree);
+    return w.Take();
+}
+
+Bytes FeedbackNodeBody(uint32_t id, const std::vector<FeedbackSource>& sources, const NodeBase& node) {
+    Writer w;
+    w.U32(id).U32(static_cast<uint32_t>(sources.size()));
+    for (const FeedbackSource& s : sources) w.U16(s.companyID).U16(s.deviceID).F32(s.volumeOffset).Raw(SourceBlock(s.source));
+    return w.Raw(NodeBaseBlock(node)).Take();
+}
+
 Bytes Record(uint8_t type, const Bytes& body) {
     return Writer().U8(type).U32(static_cast<uint32_t>(body.size())).Raw(body).Take();
 }

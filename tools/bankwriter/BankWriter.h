@@ -175,6 +175,87 @@ struct Effect {
 };
 Bytes EffectBody(uint32_t id, const Effect& effect);
 
+// Random/sequence container: the node block, then its own settings, children and play list.
+struct RanSeq {
+    uint16_t loopCount = 1;
+    float transitionMs = 0, transitionMin = 0, transitionMax = 0;
+    uint16_t avoidRepeat = 0;
+    uint8_t transitionMode = 0, randomType = 0, playMode = 0;
+    bool resetAtEachPlay = false, restartBackward = false, continuous = false, global = false;
+    std::vector<uint32_t> children;
+    std::vector<std::pair<uint32_t, uint32_t>> playList;  // {child ID, weight}
+};
+Bytes RanSeqBody(uint32_t id, const NodeBase& node, const RanSeq& container);
+
+// Switch container.
+struct SwitchChildParams {
+    uint32_t nodeID;
+    bool firstOnly = false, continueAcrossSwitch = false;
+    uint32_t behavior = 0, fadeOutMs = 0, fadeInMs = 0;
+};
+struct Switch {
+    uint32_t groupID = 0, groupType = 0, defaultSwitch = 0;
+    bool continuousValidation = false;
+    std::vector<uint32_t> children;
+    std::vector<std::pair<uint32_t, std::vector<uint32_t>>> switches;  // {switch ID, node IDs}
+    std::vector<SwitchChildParams> childParams;
+};
+Bytes SwitchBody(uint32_t id, const NodeBase& node, const Switch& container);
+
+// Bus: a block of its own in place of the node block.
+struct DuckTarget {
+    uint32_t busID;
+    float volume;
+    uint32_t fadeOutMs, fadeInMs;
+    uint8_t curve;
+};
+struct Bus {
+    uint32_t parentBusID = 0;
+    std::vector<Prop> props;
+    bool killNewest = false, useVirtualBehavior = false;
+    uint16_t maxInstances = 0;
+    bool ownInstanceLimit = false;
+    uint16_t channels = 0;
+    bool environmental = false;
+    uint32_t recoveryMs = 0;
+    float maxDuckVolume = 0;
+    std::vector<DuckTarget> duckTargets;
+    uint8_t bypassBits = 0;
+    std::vector<EffectSlot> effects;  // the rendered flag is not written for buses
+    std::vector<RTPCCurve> rtpcs;
+    std::vector<StateGroupUse> stateGroups;
+    bool withFeedbackBus = false;
+    uint32_t feedbackBusID = 0;
+};
+Bytes BusBody(uint32_t id, const Bus& bus);
+
+// Layer container and its layers.
+struct LayerAssociation {
+    uint32_t childID;
+    std::vector<Point> points;
+};
+struct Layer {
+    uint32_t id;
+    std::vector<RTPCCurve> rtpcs;
+    uint32_t crossfadeGameParameter = 0;
+    std::vector<LayerAssociation> associations;
+};
+Bytes LayerBody(const Layer& layer);
+Bytes LayerContainerBody(uint32_t id, const NodeBase& node, const std::vector<uint32_t>& children,
+                         const std::vector<Layer>& layers);
+
+// Dialogue event: arguments and a decision tree kept as raw bytes.
+Bytes DialogueBody(uint32_t id, const std::vector<uint32_t>& arguments, uint8_t probability, uint8_t mode,
+                   const Bytes& tree);
+
+// Feedback node: per device a source, then the node block.
+struct FeedbackSource {
+    uint16_t companyID, deviceID;
+    float volumeOffset;
+    Source source;
+};
+Bytes FeedbackNodeBody(uint32_t id, const std::vector<FeedbackSource>& sources, const NodeBase& node);
+
 // Framing: {u8 type, u32 size, body}, and a chunk body {u32 count, records}.
 Bytes Record(uint8_t type, const Bytes& body);
 Bytes HircChunk(const std::vector<Bytes>& records);
