@@ -1,11 +1,14 @@
 #include "sound/engine/hierarchy/CSxParameterNodeBase.h"
 
+#include <algorithm>
+
 #include "sound/engine/curves/CSxConversionTable.h"
 #include "sound/engine/hierarchy/CSxState.h"
 #include "sound/engine/index/CSxObjectIndex.h"
 #include "sound/engine/memory/SxMemoryMgr.h"
 #include "sound/engine/rtpc/CSxRTPCMgr.h"
 #include "sound/engine/states/CSxStateMgr.h"
+#include "sound/engine/upper/CSxURenderer.h"
 
 namespace SX {
 
@@ -342,13 +345,73 @@ CSxParameterNodeBase* CSxParameterNodeBase::PositioningNode() {
     return node;
 }
 
-void CSxParameterNodeBase::IncrementPlayCount() {
-    for (CSxParameterNodeBase* node = this; node; node = node->m_parent) ++node->m_playCount;
+CSxParameterNodeBase* CSxParameterNodeBase::LimitingNode() {
+    CSxParameterNodeBase* node = this;
+    while (node->m_parent && !(node->m_flagsA & kOverrideLimit)) node = node->m_parent;
+    return node;
 }
 
-void CSxParameterNodeBase::DecrementPlayCount() {
-    for (CSxParameterNodeBase* node = this; node; node = node->m_parent)
+uint16_t CSxParameterNodeBase::InstanceLimit(CSxRegisteredObj* gameObj) const {
+    if (m_maxInstances != 0 && IsRTPCSubscribed(SxRTPC_MaxInstances))
+        return static_cast<uint16_t>(RTPCValue(SxRTPC_MaxInstances, gameObj));
+    return m_maxInstances;
+}
+
+SXRESULT CSxParameterNodeBase::ApplyInstanceLimit(SxPlayCountRecord& record) {
+    const bool global = m_flagsA & kGlobalLimit;
+    uint32_t count;
+    if (global) {
+        count = ++m_limiterPlayCount;
+    } else {
+        auto entry = std::find_if(m_objectCounts.begin(), m_objectCounts.end(),
+                                  [&](const ObjectCount& c) { return c.gameObj == record.gameObj; });
+        if (entry == m_objectCounts.end()) {
+            m_objectCounts.push_back(ObjectCount{record.gameObj, 0});
+            entry = m_objectCounts.end() - 1;
+        }
+        count = ++entry->playCount;
+    }
+    const uint16_t limit = InstanceLimit(global ? nullptr : record.gameObj);
+    if (limit == 0 || count - record.kickCount <= limit) return SX_Success;
+    // Too many: the weakest instance below this node makes room, or the new one is refused.
+    const SXRESULT result = CSxURenderer::KickOut(record.priority, global ? nullptr : record.gameObj, ID(),
+                                                  m_flagsA & kKillNewest, m_flagsA & kUseVirtualBehavior);
+    if (result == SX_Success) ++record.kickCount;
+    return result;
+}
+
+SXRESULT CSxParameterNodeBase::IncrementPlayCount(SxPlayCountRecord& record) {
+    SXRESULT result = SX_Success;
+    for (CSxParameterNodeBase* node = this; node; node = node->m_parent) {
+        ++node->m_playCount;
+        if ((node->m_flagsA & kOverrideLimit || !node->m_parent) && !record.limitApplied) {
+            record.limitApplied = true;
+            const SXRESULT limited = node->ApplyInstanceLimit(record);
+            if (limited == SX_MustBeVirtual && result == SX_Success)
+                result = SX_MustBeVirtual;
+            else if (limited != SX_Success && limited != SX_MustBeVirtual)
+                result = limited;
+        }
+    }
+    return result;
+}
+
+void CSxParameterNodeBase::DecrementPlayCount(SxPlayCountRecord& record) {
+    bool limitReleased = false;
+    for (CSxParameterNodeBase* node = this; node; node = node->m_parent) {
         if (node->m_playCount) --node->m_playCount;
+        if ((node->m_flagsA & kOverrideLimit || !node->m_parent) && !limitReleased) {
+            limitReleased = true;
+            if (node->m_flagsA & kGlobalLimit) {
+                if (node->m_limiterPlayCount) --node->m_limiterPlayCount;
+                continue;
+            }
+            auto& counts = node->m_objectCounts;
+            auto entry = std::find_if(counts.begin(), counts.end(),
+                                      [&](const ObjectCount& c) { return c.gameObj == record.gameObj; });
+            if (entry != counts.end() && --entry->playCount == 0) counts.erase(entry);
+        }
+    }
 }
 
 }  // namespace SX

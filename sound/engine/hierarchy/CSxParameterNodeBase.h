@@ -80,6 +80,15 @@ struct SxPositioning {
     std::vector<Item> items;
 };
 
+// What a play hands up the tree while it is counted: the limiting node applies the instance
+// limit once.
+struct SxPlayCountRecord {
+    float priority = 0.0f;
+    CSxRegisteredObj* gameObj = nullptr;
+    uint16_t kickCount = 0;
+    bool limitApplied = false;
+};
+
 class CSxPBIAware : public CSxIndexable {
 public:
     using CSxIndexable::CSxIndexable;
@@ -134,9 +143,13 @@ public:
     CSxParameterNodeBase* PositioningNode();
     const SxPositioning* Positioning() const { return m_positioning.get(); }
 
-    // Counts of what plays below the node (the activity record).
-    void IncrementPlayCount();
-    void DecrementPlayCount();
+    // Counts of what plays below the node, up to the top. The limiting node (the nearest that
+    // overrides the playback limit, or the top) applies its instance limit, globally or per
+    // game object: 1 passes, 2 refuses, 80 asks for the new instance to be virtual.
+    SXRESULT IncrementPlayCount(SxPlayCountRecord& record);
+    void DecrementPlayCount(SxPlayCountRecord& record);
+    // The node that limits instances of this one.
+    CSxParameterNodeBase* LimitingNode();
     uint32_t PlayCount() const { return m_playCount; }
     bool IsPlaying() const { return m_playCount != 0; }
 
@@ -186,6 +199,8 @@ private:
         uint8_t shareSet = 0;
         uint8_t rendered = 0;
     };
+    SXRESULT ApplyInstanceLimit(SxPlayCountRecord& record);
+    uint16_t InstanceLimit(CSxRegisteredObj* gameObj) const;
     StateGroup* FindStateGroup(uint32_t groupID);
     SXRESULT AddStateGroup(uint32_t groupID, uint8_t syncType, StateGroup*& out);
     void ReleaseStateGroups();
@@ -199,6 +214,13 @@ private:
     Effect m_effects[4];
     uint32_t m_rtpcBits = 0;
     uint32_t m_playCount = 0;
+    // The limiter's counts of a global limit, and the per-object entries of a per-object one.
+    uint32_t m_limiterPlayCount = 0;
+    struct ObjectCount {
+        CSxRegisteredObj* gameObj;
+        uint32_t playCount;
+    };
+    std::vector<ObjectCount> m_objectCounts;
     uint16_t m_maxInstances = 0;
     uint8_t m_flagsA = kUseStates | kGlobalLimit;
     uint8_t m_flagsB = 0;

@@ -92,7 +92,9 @@ void CSxPBI::ReadPositioning() {
 void CSxPBI::Term(bool) {
     if (!(m_transport & kCountsReleased)) {
         m_transport |= kCountsReleased;
-        m_node->DecrementPlayCount();
+        SxPlayCountRecord count;
+        count.gameObj = m_gameObj;
+        m_node->DecrementPlayCount(count);
     }
     ReleaseFades();
     m_lifecycle &= ~kStarted;
@@ -188,6 +190,11 @@ void CSxPBI::StopWithFade(const SxFadeParams& fade, bool allowImmediate) {
     } else {
         StopInstance();
     }
+}
+
+void CSxPBI::StopByLimit(uint32_t reason) {
+    m_transport = static_cast<uint8_t>((m_transport & 0x8F) | kStoppedByLimit | ((reason & 7) << 4));
+    StopWithFade(SxFadeParams(), true);
 }
 
 void CSxPBI::StopInstance() {

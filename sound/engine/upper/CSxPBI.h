@@ -52,6 +52,9 @@ public:
     void PrepareToPlay();
     void PlayWithFade(const SxFadeParams& fade, bool paused, bool advanceBatch);
     void StopWithFade(const SxFadeParams& fade, bool allowImmediate);
+    // An instance limit made room: stops at once, remembering why (0 instance limit, 1 voice
+    // limit, 2 memory).
+    void StopByLimit(uint32_t reason);
     // Once: the lower engine is told to stop (a stop is never lost) and the fades end.
     void StopInstance();
     void Pause(bool quiet);
@@ -100,6 +103,7 @@ public:
     void SetSampleOffset(uint32_t offset) { m_sampleOffset = offset; }
     bool IsPaused() const { return m_transport & kPaused; }
     bool IsStopping() const { return m_lifecycle & kStopping; }
+    bool IsStoppedByLimit() const { return m_transport & kStoppedByLimit; }
     bool IsStarted() const { return m_lifecycle & kStarted; }
     bool IsFinished() const { return m_lifecycle & kFinished; }
     uint32_t PauseCount() const { return m_pauseCount; }
@@ -123,6 +127,7 @@ private:
     // Transport bits.
     static constexpr uint8_t kStopRequested = 1 << 0;
     static constexpr uint8_t kPaused = 1 << 1;
+    static constexpr uint8_t kStoppedByLimit = 1 << 3;
     static constexpr uint8_t kCountsReleased = 1 << 7;
 
     uint8_t SourceState() const { return (m_state >> 3) & 0xF; }

@@ -96,20 +96,59 @@ SXRESULT CSxURenderer::ResolveExternalSource(const CSxSource& source, const SxPB
     return SX_Fail;
 }
 
+SXRESULT CSxURenderer::KickOut(float priority, CSxRegisteredObj* gameObj, SxUniqueID nodeID, bool allowEqual,
+                               bool useVirtual) {
+    // Whether the instance's node, or an ancestor up to the one that limits it, is the node.
+    auto under = [&](const CSxPBI& instance) {
+        if (nodeID == 0) return true;
+        for (CSxParameterNodeBase* node = instance.Node(); node; node = node->Parent()) {
+            if (node->ID() == nodeID) return true;
+            if (node->FlagsA() & CSxParameterNodeBase::kOverrideLimit) break;
+        }
+        return false;
+    };
+    CSxPBI* victim = nullptr;
+    float lowest = 101.0f;
+    for (CSxPBI* instance = s_head; instance; instance = instance->m_nextActive) {
+        if (gameObj && instance->GameObj() != gameObj) continue;
+        if (instance->IsStoppedByLimit()) continue;
+        if (!(instance->Priority() < lowest || (allowEqual && instance->Priority() == lowest))) continue;
+        if (!under(*instance) || (useVirtual && VirtualBehavior(instance->Node()) == 0)) continue;
+        victim = instance;
+        lowest = instance->Priority();
+    }
+    if (!victim || victim->Priority() > priority || (allowEqual && victim->Priority() == priority))
+        return useVirtual ? SX_MustBeVirtual : SX_Fail;
+    if (!useVirtual || VirtualBehavior(victim->Node()) == 1) victim->StopByLimit(0);
+    return SX_Success;
+}
+
 SXRESULT CSxURenderer::Play(CSxSoundBase* node, CSxSource* source, SxPBIParams& params) {
     SxPriorityParams priority;
     node->GetPriority(params.gameObj, priority.basePriority, priority.distanceOffset);
     priority.priority = priority.basePriority;
 
     const SXRESULT voices = CheckMaxVoices(priority.priority);
-    if (voices == SX_MustBeVirtual && VirtualBehavior(node) == 1) return SX_Refused;
-    node->IncrementPlayCount();
+    SxPlayCountRecord count;
+    count.priority = priority.priority;
+    count.gameObj = params.gameObj;
+    const SXRESULT counted = node->IncrementPlayCount(count);
+    auto undoCount = [&] {
+        SxPlayCountRecord undo;
+        undo.gameObj = params.gameObj;
+        node->DecrementPlayCount(undo);
+    };
+    const bool mustBeVirtual = voices == SX_MustBeVirtual || counted == SX_MustBeVirtual;
+    if ((counted != SX_Success && counted != SX_MustBeVirtual) || (mustBeVirtual && VirtualBehavior(node) == 1)) {
+        undoCount();
+        return SX_Refused;
+    }
 
     CSxSource* playSource = source;
     if (source->IsExternal()) {
         const SXRESULT resolved = ResolveExternalSource(*source, params, playSource);
         if (resolved != SX_Success) {
-            node->DecrementPlayCount();
+            undoCount();
             return resolved;
         }
     }
@@ -117,7 +156,7 @@ SXRESULT CSxURenderer::Play(CSxSoundBase* node, CSxSource* source, SxPBIParams& 
     CSxPBI* instance = maker->CreatePBI(node, playSource, params, priority);
     if (!instance) {
         if (playSource != source) SxDelete(g_DefaultPoolId, playSource);
-        node->DecrementPlayCount();
+        undoCount();
         return SX_Fail;
     }
     if (instance->Init() != SX_Success) {

@@ -34,6 +34,13 @@ public:
     // instances whose node or one of its ancestors is among the exceptions.
     static void ExecuteOnAll(const SxActionParams& params, const std::vector<SxUniqueID>& exceptions);
 
+    // Makes room for a new instance of priority P under the node (0: anywhere) for a game
+    // object (null: any): the weakest candidate, the earliest-started among equals (the
+    // latest-started with allowEqual), is stopped by the limit. 2 (or 80 with useVirtual) when
+    // none is weaker; with useVirtual only a victim whose behaviour is kill is stopped.
+    static SXRESULT KickOut(float priority, CSxRegisteredObj* gameObj, SxUniqueID nodeID, bool allowEqual,
+                            bool useVirtual);
+
     // Once per frame, before the lower engine renders.
     static void ProcessLimiters();
     // Once per frame, after the lower engine rendered: starts and ends reported by voices.
