@@ -10,6 +10,7 @@
 #include "sound/engine/index/CSxObjectIndex.h"
 #include "sound/engine/environments/CSxEnvironmentsMgr.h"
 #include "sound/engine/events/SxHierarchyHooks.h"
+#include "sound/engine/hierarchy/SxHircReader.h"
 #include "sound/engine/lower/CSxLEngine.h"
 #include "sound/engine/memory/SxMemoryMgr.h"
 #include "sound/engine/playing/CSxPlayingMgr.h"
@@ -249,6 +250,12 @@ void SetStateHook(bool (*hook)(uint32_t groupID, uint32_t stateID)) {
     // The audio frame calls the hook: change it only between frames.
     platform::Lock lock(g_csMain);
     if (g_pStateMgr) g_pStateMgr->SetStateHook(hook);
+}
+
+void SetHircObjectHook(SXRESULT (*hook)(uint8_t type, const uint8_t* body, uint32_t size, SxBankID bank)) {
+    // Banks read records under the global audio lock.
+    platform::Lock lock(g_csMain);
+    SxSetHircObjectHook(hook);
 }
 
 SXRESULT SetRTPCValue(SxUniqueID gameParameter, float value, SxGameObjectID gameObject, int32_t transitionMs,

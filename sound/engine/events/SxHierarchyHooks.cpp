@@ -112,11 +112,9 @@ void SeekOnEvent(const SxQueuedMsgHeader& header) {
 
 SXRESULT SxInitHierarchy(CSxAudioMgr& mgr) {
     g_EventHooks.findEventAndAddRef = FindEvent;
-    g_FrameHooks.processLimiters = [] {
-        CSxURenderer::ProcessLimiters();
-        // The lower engine's frame starts by handing the queued commands to its voices.
-        CSxLEngineCmds::ExecuteCommands();
-    };
+    // The lower engine's frame starts by handing the queued commands to its voices; instance
+    // limits are applied when each instance starts, so nothing else runs before it.
+    g_FrameHooks.processLimiters = CSxLEngineCmds::ExecuteCommands;
     g_FrameHooks.processCommands = CSxURenderer::ProcessCommands;
     mgr.SetHandler(SxMsg_StopAll, StopAll);
     mgr.SetHandler(SxMsg_StopPlayingID, StopPlayingID);

@@ -19,8 +19,6 @@ public:
     uint32_t IndexableType() const override { return 4; }
     SXRESULT Play(SxPBIParams& params) override;
     SXRESULT ExecuteAction(const SxActionParams& params) override;
-    SXRESULT PrepareData() { return m_source.PrepareData(); }
-    void UnPrepareData() { m_source.UnPrepareData(); }
 
     CSxSource& Source() { return m_source; }
 

@@ -1,6 +1,6 @@
 #include "sound/engine/hierarchy/SxHircReader.h"
 
-#include <mutex>
+#include <atomic>
 
 #include "core/Logger.h"
 #include "sound/engine/SxAudioThread.h"
@@ -15,6 +15,13 @@
 namespace SX {
 
 namespace {
+
+std::atomic<SxHircObjectHook> g_hircObjectHook{nullptr};
+
+bool ReadHere(uint8_t type) {
+    return type == SxHirc_State || type == SxHirc_Sound || type == SxHirc_Action || type == SxHirc_Event ||
+           type == SxHirc_ActorMixer;
+}
 
 template <typename Object>
 SXRESULT ReadNew(Object* object, const uint8_t* body, uint32_t size, CSxIndexable** out) {
@@ -39,13 +46,14 @@ SxIndexTable TableOf(uint8_t type) {
 
 }  // namespace
 
+void SxSetHircObjectHook(SxHircObjectHook hook) { g_hircObjectHook = hook; }
+
 SXRESULT SxReadHircObject(uint8_t type, const uint8_t* body, uint32_t size, CSxIndexable** out) {
     *out = nullptr;
     SxReadCursor cursor(body, size);
     uint32_t id;
     if (!g_pObjectIndex || !cursor.U32(id)) return SX_Fail;
-    if (type != SxHirc_State && type != SxHirc_Sound && type != SxHirc_Action && type != SxHirc_Event &&
-        type != SxHirc_ActorMixer) {
+    if (!ReadHere(type)) {
         SD_WARNING(1, "hierarchy record %u of type %u is not read by this engine; skipped", id, type);
         return SX_Success;
     }
@@ -80,7 +88,7 @@ SXRESULT SxReadHircObject(uint8_t type, const uint8_t* body, uint32_t size, CSxI
     }
 }
 
-SXRESULT SxReadHircChunk(const uint8_t* data, uint32_t size, std::vector<CSxIndexable*>& loaded) {
+SXRESULT SxReadHircChunk(const uint8_t* data, uint32_t size, std::vector<CSxIndexable*>& loaded, SxBankID bank) {
     SxReadCursor cursor(data, size);
     uint32_t count;
     if (!cursor.U32(count) || !cursor.HasRoomFor(count, 5)) {
@@ -97,7 +105,10 @@ SXRESULT SxReadHircChunk(const uint8_t* data, uint32_t size, std::vector<CSxInde
             return SX_InvalidFile;
         }
         CSxIndexable* object = nullptr;
-        const SXRESULT result = SxReadHircObject(type, cursor.Data(), bodySize, &object);
+        SXRESULT result = SX_Refused;
+        const SxHircObjectHook hook = g_hircObjectHook;
+        if (!ReadHere(type) && hook) result = hook(type, cursor.Data(), bodySize, bank);
+        if (result == SX_Refused) result = SxReadHircObject(type, cursor.Data(), bodySize, &object);
         if (result != SX_Success) {
             SD_WARNING(1, "hierarchy record %u (type %u) at offset %u failed with %d", i, type, offset, result);
             return result;

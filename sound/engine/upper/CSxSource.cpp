@@ -88,10 +88,6 @@ CSxSource* CSxSource::Clone() const {
     return copy;
 }
 
-SXRESULT CSxSource::PrepareData() { return SX_Success; }
-
-void CSxSource::UnPrepareData() {}
-
 void CSxSource::GetMedia(const uint8_t*& data, uint32_t& size) const {
     if (m_ownData && Kind() != kKindStreamed) {
         data = static_cast<const uint8_t*>(m_ownData);

@@ -41,9 +41,6 @@ public:
     // and the original free their own. Null when memory fails.
     CSxSource* Clone() const;
 
-    // Media held by the bank manager; with no bank manager yet, there is nothing to prepare.
-    SXRESULT PrepareData();
-    void UnPrepareData();
     // Own data and size when the source has them; otherwise none (the bank manager's media
     // table comes with the bank reader).
     void GetMedia(const uint8_t*& data, uint32_t& size) const;

@@ -240,8 +240,6 @@ void CSxURenderer::ExecuteOnAll(const SxActionParams& params, const std::vector<
     }
 }
 
-void CSxURenderer::ProcessLimiters() {}
-
 void CSxURenderer::Post(CSxPBI::RendererEntry& entry) {
     if (entry.queued) return;
     entry.queued = true;

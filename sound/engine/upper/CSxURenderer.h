@@ -41,8 +41,6 @@ public:
     static SXRESULT KickOut(float priority, CSxRegisteredObj* gameObj, SxUniqueID nodeID, bool allowEqual,
                             bool useVirtual);
 
-    // Once per frame, before the lower engine renders.
-    static void ProcessLimiters();
     // Once per frame, after the lower engine rendered: starts and ends reported by voices.
     static void ProcessCommands();
     // Posted by an instance for the lower engine's notifications 3 (started) and 4 (ended).

@@ -211,6 +211,25 @@ TEST_F(HierarchyRecords, ChunkFramingFailuresStopTheLoadAndKeepWhatWasRead) {
     EXPECT_EQ(loaded.size(), 1u);
 }
 
+std::vector<uint8_t> g_hookTypes;
+SXRESULT MusicHook(uint8_t type, const uint8_t*, uint32_t, SxBankID bank) {
+    g_hookTypes.push_back(type);
+    EXPECT_EQ(bank, 77u);
+    return type == 99 ? SX_Refused : type == 12 ? SX_Fail : SX_Success;
+}
+
+TEST_F(HierarchyRecords, TheMusicHookReadsTheTypesThisEngineDoesNot) {
+    SoundEngine::SetHircObjectHook(MusicHook);
+    const bw::Bytes state = bw::Record(SxHirc_State, bw::StateBody(5000, {}));
+    const bw::Bytes chunk = bw::HircChunk({bw::Record(10, {1, 0, 0, 0}), state, bw::Record(99, {2, 0, 0, 0}),
+                                           bw::Record(12, {3, 0, 0, 0}), bw::Record(11, {4, 0, 0, 0})});
+    EXPECT_EQ(SxReadHircChunk(chunk.data(), static_cast<uint32_t>(chunk.size()), loaded, 77), SX_Fail)
+        << "the hook's failure stops the load";
+    EXPECT_EQ(g_hookTypes, (std::vector<uint8_t>{10, 99, 12})) << "the state is read here; 11 is never reached";
+    EXPECT_EQ(loaded.size(), 1u);
+    SoundEngine::SetHircObjectHook(nullptr);
+}
+
 TEST_F(HierarchyRecords, EventsRefuseMissingActionsAndLinkARepeatedActionOnce) {
     const auto play = [](uint32_t id) {
         return bw::Record(SxHirc_Action, bw::ActionBody(id, 0x0403, 1, {}, {}, bw::PlayParams(4, 0)));
