@@ -305,3 +305,68 @@ TEST_F(Playback, SeekAndBreakReachTheInstances) {
 }
 
 }  // namespace
+
+namespace {
+
+class ExternalSources : public sxtest::HierarchyEngine {
+protected:
+    void SetUp() override {
+        HierarchyEngine::SetUp();
+        CSxLEngineCmds::SetVoiceLayer(&voices);
+        bw::Source placeholder;
+        placeholder.pluginID = 0x00080001;  // an external source, resolved at play time
+        placeholder.streamType = 1;
+        placeholder.fileID = 42;            // its cookie
+        ASSERT_EQ(Load({bw::Record(SxHirc_Sound, bw::SoundBody(1, placeholder, bw::NodeBase())),
+                        bw::Record(SxHirc_Action, bw::ActionBody(3, 0x0403, 1, {}, {}, bw::PlayParams(4, 0))),
+                        bw::Record(SxHirc_Event, bw::EventBody(2, {3}))}),
+                  SX_Success);
+        SoundEngine::RegisterGameObj(5);
+    }
+    void TearDown() override {
+        CSxLEngineCmds::SetVoiceLayer(nullptr);
+        HierarchyEngine::TearDown();
+    }
+    VoiceLog voices;
+};
+
+TEST_F(ExternalSources, TheEntryWithTheSourcesCookieReplacesItForOnePlay) {
+    static char memory[64];
+    struct Case {
+        const char* what;
+        SxExternalSourceInfo entry;
+        bool plays;
+        uint32_t kind;
+    } cases[] = {
+        {"a file name", {42, 4, L"line.wem", nullptr, 0, 0}, true, CSxSource::kKindStreamed},
+        {"memory", {42, 4, nullptr, memory, sizeof memory, 0}, true, CSxSource::kKindInMemory},
+        {"a file ID", {42, 4, nullptr, nullptr, 0, 9}, true, CSxSource::kKindStreamed},
+        {"another cookie", {41, 4, L"line.wem", nullptr, 0, 0}, false, 0},
+    };
+    for (const Case& c : cases) {
+        g_ended.clear();
+        const SxPlayingID id = SoundEngine::PostEvent(2, 5, SxCallback_EndOfEvent, OnEvent, nullptr, 1, &c.entry);
+        ASSERT_NE(id, 0u) << c.what;
+        ApplyMessages();
+        CSxPBI* instance = CSxURenderer::FirstActive();
+        ASSERT_EQ(instance != nullptr, c.plays) << c.what;
+        if (instance) {
+            EXPECT_NE(instance->Source(), &Find<CSxSound>(SxIndex_Node, 1)->Source()) << c.what;
+            EXPECT_EQ(instance->Source()->Kind(), c.kind) << c.what;
+            EXPECT_EQ(instance->Source()->PluginID(), 0x00040001u) << c.what;
+            if (c.entry.fileName) {
+                EXPECT_EQ(std::wstring(instance->Source()->FileName()), L"line.wem");
+            }
+            if (c.entry.inMemory) {
+                EXPECT_EQ(instance->Media(), reinterpret_cast<const uint8_t*>(memory));
+            }
+            SoundEngine::StopAll();
+        }
+        RunFrame();
+        EXPECT_EQ(CSxURenderer::ActiveCount(), 0u) << c.what;
+        EXPECT_EQ(g_ended, std::vector<SxPlayingID>{id}) << c.what;
+    }
+    EXPECT_EQ(Find<CSxSound>(SxIndex_Node, 1)->PlayCount(), 0u);
+}
+
+}  // namespace
