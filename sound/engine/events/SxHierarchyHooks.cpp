@@ -5,6 +5,7 @@
 #include "sound/engine/events/CSxEvent.h"
 #include "sound/engine/hierarchy/CSxParameterNodeBase.h"
 #include "sound/engine/index/CSxObjectIndex.h"
+#include "sound/engine/registry/CSxRegisteredObj.h"
 #include "sound/engine/registry/CSxRegistryMgr.h"
 #include "sound/engine/upper/CSxLEngineCmds.h"
 #include "sound/engine/upper/CSxURenderer.h"
@@ -116,6 +117,9 @@ SXRESULT SxInitHierarchy(CSxAudioMgr& mgr) {
     // limits are applied when each instance starts, so nothing else runs before it.
     g_FrameHooks.processLimiters = CSxLEngineCmds::ExecuteCommands;
     g_FrameHooks.processCommands = CSxURenderer::ProcessCommands;
+    g_GameObjectReleaseHooks.unregisterFromNode = [](CSxIndexable* node, CSxRegisteredObj* object) {
+        static_cast<CSxParameterNodeBase*>(node)->UnregisterGameObject(object);
+    };
     mgr.SetHandler(SxMsg_StopAll, StopAll);
     mgr.SetHandler(SxMsg_StopPlayingID, StopPlayingID);
     mgr.SetHandler(SxMsg_ExecuteActionOnEvent, ActionOnEvent);
@@ -128,6 +132,7 @@ void SxTermHierarchy() {
     g_EventHooks.findEventAndAddRef = nullptr;
     g_FrameHooks.processLimiters = nullptr;
     g_FrameHooks.processCommands = nullptr;
+    g_GameObjectReleaseHooks.unregisterFromNode = nullptr;
 }
 
 }  // namespace SX

@@ -3,11 +3,15 @@
 #include <algorithm>
 
 #include "sound/engine/curves/CSxConversionTable.h"
+#include "sound/engine/hierarchy/CSxSIS.h"
 #include "sound/engine/hierarchy/CSxState.h"
 #include "sound/engine/index/CSxObjectIndex.h"
 #include "sound/engine/memory/SxMemoryMgr.h"
+#include "sound/engine/registry/CSxRegisteredObj.h"
+#include "sound/engine/registry/CSxRegistryMgr.h"
 #include "sound/engine/rtpc/CSxRTPCMgr.h"
 #include "sound/engine/states/CSxStateMgr.h"
+#include "sound/engine/transitions/CSxTransitionMgr.h"
 #include "sound/engine/upper/CSxURenderer.h"
 
 namespace SX {
@@ -21,6 +25,8 @@ bool ReadFlag(SxReadCursor& cursor, uint8_t& flags, uint8_t bit) {
     return true;
 }
 }  // namespace
+
+CSxParameterNodeBase::CSxParameterNodeBase(SxUniqueID id) : CSxPBIAware(id, SxIndex_Node) {}
 
 CSxParameterNodeBase::~CSxParameterNodeBase() {
     if (m_rtpcBits && g_pRTPCMgr) g_pRTPCMgr->UnSubscribeAll(this);
@@ -306,7 +312,7 @@ void CSxParameterNodeBase::SetRTPCValue(uint32_t propertyID, float, CSxRegistere
 // --- values along the tree ---
 
 void CSxParameterNodeBase::GetAudioParameters(SxAudioSums& sums, uint32_t mask, CSxRegisteredObj* gameObj,
-                                              bool drawRandom, SxAudioSums& offsets) {
+                                              bool drawRandom, SxAudioSums& offsets, float& volumeFactor) {
     if (m_flagsA & kUseStates) {
         for (const StateGroup& group : m_stateGroups) {
             const float* v = group.chunk->values;
@@ -321,6 +327,14 @@ void CSxParameterNodeBase::GetAudioParameters(SxAudioSums& sums, uint32_t mask, 
     if (mask & SxParamMask_LFE) sums.lfe += own(SxProp_LFE);
     if (mask & SxParamMask_Pitch) sums.pitch += own(SxProp_Pitch);
     if (mask & SxParamMask_LPF) sums.lpf += own(SxProp_LPF);
+    for (const CSxSIS* sis : {m_allObjectsSIS.get(), gameObj ? FindSIS(gameObj) : nullptr}) {
+        if (!sis) continue;
+        if (mask & SxParamMask_Volume) sums.volume += sis->Value(SxProp_Volume);
+        if (mask & SxParamMask_LFE) sums.lfe += sis->Value(SxProp_LFE);
+        if (mask & SxParamMask_Pitch) sums.pitch += sis->Value(SxProp_Pitch);
+        if (mask & SxParamMask_LPF) sums.lpf += sis->Value(SxProp_LPF);
+        volumeFactor *= sis->Value(SxProp_MuteRatio);
+    }
     if (drawRandom) {
         auto draw = [&](uint32_t prop, float& offset) {
             if (const SxRangeBundle::Entry* e = m_ranges.Find(prop)) offset += SxRandomInRange(e->min.f, e->max.f);
@@ -330,7 +344,7 @@ void CSxParameterNodeBase::GetAudioParameters(SxAudioSums& sums, uint32_t mask, 
         draw(SxProp_Pitch, offsets.pitch);
         draw(SxProp_LPF, offsets.lpf);
     }
-    if (m_parent) m_parent->GetAudioParameters(sums, mask, gameObj, drawRandom, offsets);
+    if (m_parent) m_parent->GetAudioParameters(sums, mask, gameObj, drawRandom, offsets, volumeFactor);
 }
 
 void CSxParameterNodeBase::GetPriority(CSxRegisteredObj* gameObj, float& priority, float& distanceOffset) {
@@ -343,6 +357,87 @@ CSxParameterNodeBase* CSxParameterNodeBase::PositioningNode() {
     CSxParameterNodeBase* node = this;
     while (node->m_parent && !(node->m_flagsB & kOverridePositioning)) node = node->m_parent;
     return node;
+}
+
+// --- values per game object ---
+
+CSxSIS* CSxParameterNodeBase::FindSIS(CSxRegisteredObj* gameObj) const {
+    if (!gameObj) return m_allObjectsSIS.get();
+    for (const auto& sis : m_objectSIS)
+        if (sis->GameObj() == gameObj) return sis.get();
+    return nullptr;
+}
+
+CSxSIS* CSxParameterNodeBase::GetSIS(CSxRegisteredObj* gameObj) {
+    if (CSxSIS* sis = FindSIS(gameObj)) return sis;
+    if (!gameObj) {
+        if (g_pRegistryMgr) g_pRegistryMgr->AddModifiedNode(ID());
+        m_allObjectsSIS = std::make_unique<CSxSIS>(this, nullptr);
+        return m_allObjectsSIS.get();
+    }
+    if (gameObj->SetNodeAsModified(ID()) != SX_Success) return nullptr;
+    m_objectSIS.push_back(std::make_unique<CSxSIS>(this, gameObj));
+    return m_objectSIS.back().get();
+}
+
+void CSxParameterNodeBase::UnregisterGameObject(CSxRegisteredObj* gameObj) {
+    for (auto it = m_objectSIS.begin(); it != m_objectSIS.end(); ++it) {
+        if ((*it)->GameObj() != gameObj) continue;
+        m_objectSIS.erase(it);
+        return;
+    }
+}
+
+void CSxParameterNodeBase::MoveValue(CSxSIS& sis, uint32_t prop, float target, SxCurveInterpolation curve,
+                                     uint32_t timeMs) {
+    const bool dB = prop == SxProp_Volume || prop == SxProp_LFE || prop == SxProp_FeedbackVolume ||
+                    prop == SxProp_MuteRatio;
+    const float current = prop == SxProp_MuteRatio ? sis.Value(prop) * 96.3f - 96.3f : sis.Value(prop);
+    if (target != current && timeMs != 0 && g_pTransitionMgr) {
+        SxTransitionParams params;
+        params.user = &sis;
+        params.targetID = static_cast<int32_t>(prop);
+        params.startValue = current;
+        params.targetValue = target;
+        params.durationMs = timeMs;
+        params.shape = curve;
+        params.dB = dB;
+        if (CSxTransition* transition = g_pTransitionMgr->AddTransitionToList(params, true, CSxTransitionMgr::kFadeList)) {
+            sis.SetTransition(prop, transition);
+            return;
+        }
+    }
+    sis.TransUpdateValue(static_cast<int32_t>(prop), target, true);
+}
+
+void CSxParameterNodeBase::SetSxPropOnObject(uint32_t prop, CSxRegisteredObj* gameObj, SxValueMeaning meaning,
+                                             float value, SxCurveInterpolation curve, uint32_t timeMs) {
+    CSxSIS* sis = GetSIS(gameObj);
+    if (!sis) return;
+    const float own = m_props.GetFloat(prop);
+    if (CSxTransition* running = sis->Transition(prop)) {
+        const bool independent = meaning == SxValueMeaning_Independent;
+        g_pTransitionMgr->ChangeParameter(running, static_cast<int32_t>(prop), independent ? value - own : value,
+                                          timeMs, curve, independent ? SxValueMeaning_Default : meaning);
+        return;
+    }
+    const float target = meaning == SxValueMeaning_Offset        ? value + sis->Value(prop)
+                         : meaning == SxValueMeaning_Independent ? value - own
+                                                                 : 0.0f;
+    MoveValue(*sis, prop, target, curve, timeMs);
+}
+
+void CSxParameterNodeBase::Mute(CSxRegisteredObj* gameObj, SxCurveInterpolation curve, uint32_t timeMs) {
+    if (CSxSIS* sis = GetSIS(gameObj)) MoveValue(*sis, SxProp_MuteRatio, -96.3f, curve, timeMs);
+}
+
+void CSxParameterNodeBase::Unmute(CSxRegisteredObj* gameObj, SxCurveInterpolation curve, uint32_t timeMs) {
+    CSxSIS* sis = FindSIS(gameObj);
+    if (!sis || (sis->Value(SxProp_MuteRatio) == 1.0f && !sis->Transition(SxProp_MuteRatio))) return;
+    if (CSxTransition* running = sis->Transition(SxProp_MuteRatio))
+        g_pTransitionMgr->ChangeParameter(running, SxProp_MuteRatio, 0.0f, timeMs, curve, SxValueMeaning_Default);
+    else
+        MoveValue(*sis, SxProp_MuteRatio, 0.0f, curve, timeMs);
 }
 
 CSxParameterNodeBase* CSxParameterNodeBase::LimitingNode() {

@@ -17,6 +17,7 @@
 namespace SX {
 
 class CSxPBI;
+class CSxSIS;
 class CSxSource;
 class CSxState;
 struct SxPriorityParams;
@@ -113,7 +114,7 @@ public:
     static constexpr uint8_t kPositioning2D = 1 << 2;
     static constexpr uint8_t kOverrideEffects = 1 << 3;
 
-    explicit CSxParameterNodeBase(SxUniqueID id) : CSxPBIAware(id, SxIndex_Node) {}
+    explicit CSxParameterNodeBase(SxUniqueID id);
     ~CSxParameterNodeBase() override;
 
     virtual SxNodeCategory NodeCategory() const = 0;
@@ -134,9 +135,23 @@ public:
     bool IsSelfOrAncestor(const CSxParameterNodeBase* node) const;
 
     // The sums of the node and its ancestors for a game object; with drawRandom the random
-    // ranges add one draw each into offsets.
+    // ranges add one draw each into offsets. Mute ratios multiply volumeFactor.
     void GetAudioParameters(SxAudioSums& sums, uint32_t mask, CSxRegisteredObj* gameObj, bool drawRandom,
-                            SxAudioSums& offsets);
+                            SxAudioSums& offsets, float& volumeFactor);
+
+    // The values held for a game object (null: for all), made on first use; null when the game
+    // object cannot record that the node holds values for it.
+    CSxSIS* GetSIS(CSxRegisteredObj* gameObj);
+    // Moves a property's offset on a game object's values (null: all objects): an offset
+    // meaning adds to the current offset, an independent one sets the property to the value,
+    // the default meaning takes the offset back to 0. With a time the offset ramps.
+    void SetSxPropOnObject(uint32_t prop, CSxRegisteredObj* gameObj, SxValueMeaning meaning, float value,
+                           SxCurveInterpolation curve, uint32_t timeMs);
+    void Mute(CSxRegisteredObj* gameObj, SxCurveInterpolation curve, uint32_t timeMs);
+    // Only a set of values that exists is unmuted.
+    void Unmute(CSxRegisteredObj* gameObj, SxCurveInterpolation curve, uint32_t timeMs);
+    // The game object is going: its values go with it.
+    void UnregisterGameObject(CSxRegisteredObj* gameObj);
     // The nearest node with the priority override (or the top) decides.
     void GetPriority(CSxRegisteredObj* gameObj, float& priority, float& distanceOffset);
     // The node where the positioning walk stops: the nearest one that overrides it, or the top.
@@ -200,6 +215,8 @@ private:
         uint8_t rendered = 0;
     };
     SXRESULT ApplyInstanceLimit(SxPlayCountRecord& record);
+    CSxSIS* FindSIS(CSxRegisteredObj* gameObj) const;
+    void MoveValue(CSxSIS& sis, uint32_t prop, float target, SxCurveInterpolation curve, uint32_t timeMs);
     uint16_t InstanceLimit(CSxRegisteredObj* gameObj) const;
     StateGroup* FindStateGroup(uint32_t groupID);
     SXRESULT AddStateGroup(uint32_t groupID, uint8_t syncType, StateGroup*& out);
@@ -211,6 +228,8 @@ private:
     SxRangeBundle m_ranges;
     std::vector<StateGroup> m_stateGroups;
     std::unique_ptr<SxPositioning> m_positioning;
+    std::unique_ptr<CSxSIS> m_allObjectsSIS;
+    std::vector<std::unique_ptr<CSxSIS>> m_objectSIS;
     Effect m_effects[4];
     uint32_t m_rtpcBits = 0;
     uint32_t m_playCount = 0;

@@ -308,7 +308,7 @@ void CSxPBI::TransUpdateValue(int32_t kind, float value, bool done) {
 }
 
 void CSxPBI::ComputeEffectiveVolumes() {
-    const float f = std::max(m_playStopRatio * m_pauseRatio, 0.0f);
+    const float f = std::max(m_playStopRatio * m_volumeFactor * m_pauseRatio, 0.0f);
     m_effectiveVolume = (std::min(m_sums.volume + m_offsets.volume, 0.0f) + 96.3f) * f - 96.3f;
     m_effectiveLFE = (std::min(m_sums.lfe + m_offsets.lfe, 0.0f) + 96.3f) * f - 96.3f;
 }
@@ -318,7 +318,8 @@ void CSxPBI::RefreshParameters() {
     m_sums = SxAudioSums();
     ReadPositioning();
     const bool draw = !(m_lifecycle & kOffsetsDrawn);
-    m_node->GetAudioParameters(m_sums, SxParamMask_All, m_gameObj, draw, m_offsets);
+    m_volumeFactor = 1.0f;
+    m_node->GetAudioParameters(m_sums, SxParamMask_All, m_gameObj, draw, m_offsets, m_volumeFactor);
     m_lifecycle |= kOffsetsDrawn;
     m_pitch = m_sums.pitch + m_offsets.pitch;
     m_lpf = m_sums.lpf + m_offsets.lpf;

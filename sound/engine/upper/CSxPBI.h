@@ -177,6 +177,7 @@ private:
     float m_effectiveLFE = 0.0f;
     float m_pitch = 0.0f;
     float m_lpf = 0.0f;
+    float m_volumeFactor = 1.0f;  // the mute ratios along the tree
     float m_playStopRatio = 1.0f;
     float m_pauseRatio = 1.0f;
     SxPositioningValues m_positioning;

@@ -2,6 +2,7 @@
 
 #include "SxHierarchyFixture.h"
 #include "sound/engine/hierarchy/CSxSound.h"
+#include "sound/engine/registry/CSxRegisteredObj.h"
 #include "sound/engine/upper/CSxLEngineCmds.h"
 #include "sound/engine/upper/CSxURenderer.h"
 
@@ -163,6 +164,96 @@ TEST_F(Parameters, AnAttenuationThatIsNotLoadedRefusesThePlay) {
     ASSERT_EQ(Load(PlayRecords(leaf)), SX_Success);
     EXPECT_EQ(PlayLeaf(), nullptr);
     EXPECT_EQ(Find<CSxSound>(SxIndex_Node, kLeaf)->PlayCount(), 0u) << "the count is undone";
+}
+
+}  // namespace
+
+namespace {
+
+// Values set at run time on one game object or on all, as the mute and property actions set
+// them.
+class RuntimeValues : public Parameters {
+protected:
+    void SetUp() override {
+        Parameters::SetUp();
+        bw::NodeBase leaf;
+        leaf.props = {bw::PropF(SxProp_Volume, -2.0f)};
+        ASSERT_EQ(Load(PlayRecords(leaf)), SX_Success);
+        for (SxGameObjectID object : {5u, 6u}) SoundEngine::RegisterGameObj(object);
+        SoundEngine::PostEvent(kPlay, 5);
+        SoundEngine::PostEvent(kPlay, 6);
+        RunFrame();
+    }
+    CSxSound* Leaf() { return Find<CSxSound>(SxIndex_Node, kLeaf); }
+    // The effective volume of the instance on the game object, after a refresh.
+    float VolumeOn(SxGameObjectID object) {
+        platform::Lock lock(g_csMain);
+        for (CSxPBI* i = CSxURenderer::FirstActive(); i; i = CSxURenderer::NextActive(i)) {
+            if (i->GameObj()->ID() != object) continue;
+            i->RefreshParameters();
+            return i->EffectiveVolume();
+        }
+        return 1.0f;
+    }
+    CSxRegisteredObj* Object(SxGameObjectID object) {
+        for (CSxPBI* i = CSxURenderer::FirstActive(); i; i = CSxURenderer::NextActive(i))
+            if (i->GameObj()->ID() == object) return i->GameObj();
+        return nullptr;
+    }
+};
+
+TEST_F(RuntimeValues, OffsetsAndMutesApplyToTheirGameObjectOrToAll) {
+    struct Step {
+        const char* what;
+        void (*apply)(CSxSound& node, CSxRegisteredObj* five);
+        float onFive, onSix;
+    } steps[] = {
+        {"mute on 5", [](CSxSound& n, CSxRegisteredObj* five) { n.Mute(five, SxCurve_Linear, 0); }, -96.3f, -2.0f},
+        {"unmute 5", [](CSxSound& n, CSxRegisteredObj* five) { n.Unmute(five, SxCurve_Linear, 0); }, -2.0f, -2.0f},
+        {"offset -6 on all",
+         [](CSxSound& n, CSxRegisteredObj*) { n.SetSxPropOnObject(SxProp_Volume, nullptr, SxValueMeaning_Offset, -6.0f, SxCurve_Linear, 0); },
+         -8.0f, -8.0f},
+        {"a further offset -1 on all",
+         [](CSxSound& n, CSxRegisteredObj*) { n.SetSxPropOnObject(SxProp_Volume, nullptr, SxValueMeaning_Offset, -1.0f, SxCurve_Linear, 0); },
+         -9.0f, -9.0f},
+        {"volume -10 on 5",
+         [](CSxSound& n, CSxRegisteredObj* five) { n.SetSxPropOnObject(SxProp_Volume, five, SxValueMeaning_Independent, -10.0f, SxCurve_Linear, 0); },
+         -17.0f, -9.0f},
+        {"reset on all",
+         [](CSxSound& n, CSxRegisteredObj*) { n.SetSxPropOnObject(SxProp_Volume, nullptr, SxValueMeaning_Default, 0.0f, SxCurve_Linear, 0); },
+         -10.0f, -2.0f},
+        {"mute all", [](CSxSound& n, CSxRegisteredObj*) { n.Mute(nullptr, SxCurve_Linear, 0); }, -96.3f, -96.3f},
+    };
+    for (const Step& step : steps) {
+        {
+            platform::Lock lock(g_csMain);
+            step.apply(*Leaf(), Object(5));
+        }
+        EXPECT_NEAR(VolumeOn(5), step.onFive, 1e-3) << step.what;
+        EXPECT_NEAR(VolumeOn(6), step.onSix, 1e-3) << step.what;
+    }
+}
+
+TEST_F(RuntimeValues, AMuteWithATimeRampsAndAGameObjectTakesItsValuesAlong) {
+    {
+        platform::Lock lock(g_csMain);
+        Leaf()->Mute(Object(5), SxCurve_Linear, 200);
+    }
+    RunFrame();
+    const float ramping = VolumeOn(5);
+    EXPECT_LT(ramping, -2.0f);
+    EXPECT_GT(ramping, -96.3f);
+    for (int i = 0; i < 12; ++i) RunFrame();
+    EXPECT_NEAR(VolumeOn(5), -96.3f, 1e-3);
+
+    // The game object goes; registered again, it starts without the mute.
+    SoundEngine::StopAll();
+    SoundEngine::UnregisterGameObj(5);
+    RunFrame();
+    SoundEngine::RegisterGameObj(5);
+    SoundEngine::PostEvent(kPlay, 5);
+    RunFrame();
+    EXPECT_NEAR(VolumeOn(5), -2.0f, 1e-3);
 }
 
 }  // namespace
