@@ -192,6 +192,11 @@ SXRESULT CSxActionActive::Execute(SxPendingAction& pending) {
         case 0x05:
             params.flags[1] = params.gameObj ? 0 : 1;
             CSxURenderer::ExecuteOnAll(params, {});
+            // For every object, every node's state transitions are held or released too, as
+            // the action's way down from the master bus would.
+            if (params.flags[1] && g_pObjectIndex)
+                for (CSxIndexable* node : g_pObjectIndex->Table(SxIndex_Node).Items())
+                    static_cast<CSxParameterNodeBase*>(node)->PauseTransitions(params.kind == SxActionKind_Pause);
             break;
         case 0x08:
         case 0x09:

@@ -232,6 +232,17 @@ SXRESULT CSxParameterNodeBase::ReadStateGroups(SxReadCursor& cursor) {
     return SX_Success;
 }
 
+void CSxParameterNodeBase::PauseTransitions(bool pause) {
+    for (StateGroup& group : m_stateGroups)
+        for (CSxTransition* transition : group.chunk->transitions) {
+            if (!transition) continue;
+            if (pause)
+                transition->Pause();
+            else
+                transition->Resume();
+        }
+}
+
 bool CSxParameterNodeBase::GetStateValues(uint32_t groupID, uint32_t stateID, float values[4]) {
     StateGroup* group = FindStateGroup(groupID);
     if (!group) return false;

@@ -126,6 +126,9 @@ public:
     // The node's values changed: its instances recompute their parameters.
     virtual void RecalcNotification() {}
 
+    // Pauses (true) or resumes the node's running state transitions.
+    void PauseTransitions(bool pause);
+
     // Reads the common node block; a partial read stops after the effects block.
     SXRESULT SetNodeBaseParams(SxReadCursor& cursor, bool partial);
 

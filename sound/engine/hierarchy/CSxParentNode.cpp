@@ -58,6 +58,7 @@ SXRESULT CSxParentNode::SetChildren(SxReadCursor& cursor) {
 }
 
 SXRESULT CSxParentNode::ExecuteAction(const SxActionParams& params) {
+    if (params.flags[1]) PauseTransitions(params.kind == SxActionKind_Pause);
     SXRESULT result = SX_Success;
     // A child may leave the list while the action runs on it: walk a copy.
     const std::vector<CSxParameterNodeBase*> children = m_children;

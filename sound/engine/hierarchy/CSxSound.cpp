@@ -52,6 +52,8 @@ SXRESULT CSxSound::SetInitialValues(const uint8_t* body, uint32_t size) {
 SXRESULT CSxSound::Play(SxPBIParams& params) { return CSxURenderer::Play(this, &m_source, params); }
 
 SXRESULT CSxSound::ExecuteAction(const SxActionParams& params) {
+    // An action for every object also holds or releases the node's own state transitions.
+    if (params.flags[1]) PauseTransitions(params.kind == SxActionKind_Pause);
     if (!IsPlaying() || params.kind > SxActionKind_Seek) return SX_Success;
     const SxFadeParams fade{params.transitionMs, params.curve};
     switch (params.kind) {

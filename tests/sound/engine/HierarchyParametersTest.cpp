@@ -3,6 +3,7 @@
 #include "SxHierarchyFixture.h"
 #include "sound/engine/hierarchy/CSxSound.h"
 #include "sound/engine/registry/CSxRegisteredObj.h"
+#include "sound/engine/states/CSxStateMgr.h"
 #include "sound/engine/upper/CSxLEngineCmds.h"
 #include "sound/engine/upper/CSxURenderer.h"
 
@@ -254,6 +255,43 @@ TEST_F(RuntimeValues, AMuteWithATimeRampsAndAGameObjectTakesItsValuesAlong) {
     SoundEngine::PostEvent(kPlay, 5);
     RunFrame();
     EXPECT_NEAR(VolumeOn(5), -2.0f, 1e-3);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(Parameters, PausingEverythingHoldsStateTransitionsUntilResumed) {
+    bw::NodeBase leaf;
+    leaf.stateGroups = {{kGroup, 0, {{kStorm, 5000}}}};
+    std::vector<bw::Bytes> records = {bw::Record(SxHirc_State, bw::StateBody(5000, {bw::PropF(SxProp_Pitch, 1000.0f)}))};
+    for (const bw::Bytes& r : PlayRecords(leaf)) records.push_back(r);
+    for (auto [id, type] : {std::pair<SxUniqueID, uint16_t>{800, 0x0204}, {810, 0x0304}}) {
+        records.push_back(bw::Record(SxHirc_Action, bw::ActionBody(id + 1, type, 0, {}, {}, bw::ActiveParams(4, 0, {}))));
+        records.push_back(bw::Record(SxHirc_Event, bw::EventBody(id, {id + 1})));
+    }
+    ASSERT_EQ(Load(records), SX_Success);
+    CSxPBI* instance = PlayLeaf();
+    ASSERT_NE(instance, nullptr);
+    {
+        platform::Lock lock(g_csMain);
+        ASSERT_EQ(g_pStateMgr->SetStateGroupDefaultTime(kGroup, 500), SX_Success);
+    }
+    SoundEngine::SetState(kGroup, kStorm);
+    RunFrame();
+    const float started = Refreshed()->Pitch();
+    EXPECT_GT(started, 0.0f);
+    EXPECT_LT(started, 1000.0f);
+
+    SoundEngine::PostEvent(800, SxAllGameObjects);  // pause everything
+    RunFrame();
+    const float held = Refreshed()->Pitch();
+    for (int i = 0; i < 5; ++i) RunFrame();
+    EXPECT_FLOAT_EQ(Refreshed()->Pitch(), held) << "the state transition waits";
+
+    SoundEngine::PostEvent(810, SxAllGameObjects);  // resume everything
+    for (int i = 0; i < 30; ++i) RunFrame();
+    EXPECT_FLOAT_EQ(Refreshed()->Pitch(), 1000.0f);
 }
 
 }  // namespace
