@@ -103,7 +103,8 @@ SXRESULT CreateAudioManager() {
     g_pAudioMgr->SetHandler(SxMsg_SetPanningRule, [](const SxQueuedMsgHeader& record) {
         CSxLEngine::SetPanningRule(reinterpret_cast<const SxMsgSetPanningRule&>(record).rule);
     });
-    result = SxInitHierarchy(*g_pAudioMgr);
+    result = SxInitHierarchy(*g_pAudioMgr, g_initSettings.defaultMemoryThreshold,
+                             g_platformSettings.lowerEngineMemoryThreshold);
     if (result == SX_Success) result = g_pAudioMgr->Init(g_initSettings);
     if (result == SX_Success) result = g_pAudioMgr->Start(g_platformSettings.audioThread);
     return result;

@@ -111,7 +111,7 @@ void SeekOnEvent(const SxQueuedMsgHeader& header) {
 
 }  // namespace
 
-SXRESULT SxInitHierarchy(CSxAudioMgr& mgr) {
+SXRESULT SxInitHierarchy(CSxAudioMgr& mgr, float defaultPoolThreshold, float lowerEngineThreshold) {
     g_EventHooks.findEventAndAddRef = FindEvent;
     // The lower engine's frame starts by handing the queued commands to its voices; instance
     // limits are applied when each instance starts, so nothing else runs before it.
@@ -124,7 +124,7 @@ SXRESULT SxInitHierarchy(CSxAudioMgr& mgr) {
     mgr.SetHandler(SxMsg_StopPlayingID, StopPlayingID);
     mgr.SetHandler(SxMsg_ExecuteActionOnEvent, ActionOnEvent);
     mgr.SetHandler(SxMsg_SeekOnEvent, SeekOnEvent);
-    return CSxURenderer::Init();
+    return CSxURenderer::Init(defaultPoolThreshold, lowerEngineThreshold);
 }
 
 void SxTermHierarchy() {

@@ -9,7 +9,8 @@ namespace SX {
 
 class CSxAudioMgr;
 
-SXRESULT SxInitHierarchy(CSxAudioMgr& mgr);
+// The thresholds are the memory thresholds of the default pool and of the lower engine's.
+SXRESULT SxInitHierarchy(CSxAudioMgr& mgr, float defaultPoolThreshold, float lowerEngineThreshold);
 // Ends what plays and removes the hooks.
 void SxTermHierarchy();
 

@@ -4,6 +4,7 @@
 
 #include "sound/engine/SxSoundEngine.h"
 #include "sound/engine/hierarchy/CSxSoundBase.h"
+#include "sound/engine/lower/CSxLEngine.h"
 #include "sound/engine/memory/SxMemoryMgr.h"
 #include "sound/engine/upper/CSxSource.h"
 
@@ -13,6 +14,8 @@ CSxPBI* CSxURenderer::s_head = nullptr;
 CSxPBI* CSxURenderer::s_tail = nullptr;
 uint32_t CSxURenderer::s_activeCount = 0;
 uint32_t CSxURenderer::s_sequence = 0;
+float CSxURenderer::s_defaultPoolThreshold = 1.0f;
+float CSxURenderer::s_lowerEngineThreshold = 1.0f;
 CSxPBI::RendererEntry* CSxURenderer::s_cmdHead = nullptr;
 CSxPBI::RendererEntry* CSxURenderer::s_cmdTail = nullptr;
 
@@ -28,7 +31,13 @@ uint8_t VirtualBehavior(CSxParameterNodeBase* node) {
 }
 }  // namespace
 
-SXRESULT CSxURenderer::Init() {
+void CSxURenderer::SetMemoryThresholds(float defaultPoolThreshold, float lowerEngineThreshold) {
+    s_defaultPoolThreshold = defaultPoolThreshold;
+    s_lowerEngineThreshold = lowerEngineThreshold;
+}
+
+SXRESULT CSxURenderer::Init(float defaultPoolThreshold, float lowerEngineThreshold) {
+    SetMemoryThresholds(defaultPoolThreshold, lowerEngineThreshold);
     s_head = s_tail = nullptr;
     s_activeCount = 0;
     s_sequence = 0;
@@ -62,6 +71,29 @@ SXRESULT CSxURenderer::CheckMaxVoices(float priority) {
     if (!victim || !(victim->Priority() < priority)) return SX_MustBeVirtual;
     if (VirtualBehavior(victim->Node()) == 1) victim->StopWithFade(SxFadeParams(), true);
     return SX_Success;
+}
+
+bool CSxURenderer::CheckMemoryThreshold(float priority) {
+    auto over = [](SxMemPoolId pool, float threshold) {
+        SxPoolMemInfo info;
+        if (threshold >= 1.0f || pool == SxInvalidPoolId || MemoryMgr::GetPoolMemoryUsed(pool, info) != SX_Success ||
+            info.reservedBytes == 0)
+            return false;
+        return static_cast<double>(info.usedBytes) / info.reservedBytes > threshold;
+    };
+    if (!over(g_DefaultPoolId, s_defaultPoolThreshold) && !over(g_LEngineDefaultPoolId, s_lowerEngineThreshold))
+        return true;
+    // The weakest instance, the later-started among equals, makes room when it is weaker.
+    CSxPBI* victim = nullptr;
+    float lowest = 101.0f;
+    for (CSxPBI* instance = s_head; instance; instance = instance->m_nextActive) {
+        if (instance->IsStoppedByLimit() || instance->Priority() > lowest) continue;
+        victim = instance;
+        lowest = instance->Priority();
+    }
+    if (!victim || !(victim->Priority() < priority)) return false;
+    victim->StopByLimit(2);
+    return true;
 }
 
 SXRESULT CSxURenderer::ResolveExternalSource(const CSxSource& source, const SxPBIParams& params, CSxSource*& out) {
@@ -128,6 +160,7 @@ SXRESULT CSxURenderer::Play(CSxSoundBase* node, CSxSource* source, SxPBIParams& 
     node->GetPriority(params.gameObj, priority.basePriority, priority.distanceOffset);
     priority.priority = priority.basePriority;
 
+    if (!CheckMemoryThreshold(priority.priority)) return SX_Refused;
     const SXRESULT voices = CheckMaxVoices(priority.priority);
     SxPlayCountRecord count;
     count.priority = priority.priority;

@@ -15,7 +15,10 @@ class CSxSource;
 
 class CSxURenderer {
 public:
-    static SXRESULT Init();
+    // The memory thresholds: above this fraction of its pool in use, the default pool (or the
+    // lower engine's) makes a new instance evict a weaker one or be refused; 1.0 or more: off.
+    static SXRESULT Init(float defaultPoolThreshold = 1.0f, float lowerEngineThreshold = 1.0f);
+    static void SetMemoryThresholds(float defaultPoolThreshold, float lowerEngineThreshold);
     // Ends every instance, without telling a voice layer (the lower engine goes first).
     static void Term();
 
@@ -57,6 +60,7 @@ private:
     static void Unlink(CSxPBI* instance);
     static void DestroyInstance(CSxPBI* instance);
     static SXRESULT CheckMaxVoices(float priority);
+    static bool CheckMemoryThreshold(float priority);
     static SXRESULT ResolveExternalSource(const CSxSource& source, const SxPBIParams& params, CSxSource*& out);
     static void Post(CSxPBI::RendererEntry& entry);
 
@@ -64,6 +68,8 @@ private:
     static CSxPBI* s_tail;
     static uint32_t s_activeCount;
     static uint32_t s_sequence;
+    static float s_defaultPoolThreshold;
+    static float s_lowerEngineThreshold;
     static CSxPBI::RendererEntry* s_cmdHead;
     static CSxPBI::RendererEntry* s_cmdTail;
 };

@@ -126,4 +126,32 @@ TEST_F(InstanceLimits, TheVoiceLimitRefusesOrEvictsByPriorityAndBehaviour) {
     }
 }
 
+TEST_F(InstanceLimits, AboveTheMemoryThresholdANewInstanceEvictsAWeakerOneOrIsRefused) {
+    for (const char* pool : {"default", "lower engine"}) {
+        bw::NodeBase weak, strong;
+        strong.overridePriority = true;
+        strong.props = {bw::PropF(SxProp_Priority, 60.0f)};
+        LoadTree(bw::NodeBase(), weak, bw::NodeBase());
+        const SxPlayingID first = Play(101, 5);  // priority 50, threshold off
+        {
+            platform::Lock lock(g_csMain);
+            const bool onDefault = pool == std::string("default");
+            CSxURenderer::SetMemoryThresholds(onDefault ? 1e-6f : 1.0f, onDefault ? 1.0f : 1e-6f);
+        }
+        Play(102, 5);
+        EXPECT_EQ(Playing(), (std::set<SxPlayingID>{first})) << pool << ": a new instance of equal priority is refused";
+        Unload();
+        LoadTree(bw::NodeBase(), strong, bw::NodeBase());
+        const SxPlayingID stronger = Play(102, 5);
+        EXPECT_EQ(Playing(), (std::set<SxPlayingID>{stronger})) << pool << ": the weaker one made room";
+        {
+            platform::Lock lock(g_csMain);
+            CSxURenderer::SetMemoryThresholds(1.0f, 1.0f);
+        }
+        SoundEngine::StopAll();
+        RunFrame();
+        Unload();
+    }
+}
+
 }  // namespace
