@@ -7,6 +7,7 @@
 #include "sound/engine/hierarchy/CSxSound.h"
 #include "sound/engine/hierarchy/CSxState.h"
 #include "sound/engine/rtpc/CSxRTPCMgr.h"
+#include "sound/engine/upper/CSxURenderer.h"
 
 using namespace SX;
 namespace bw = bankwriter;
@@ -262,6 +263,46 @@ TEST_F(HierarchyRecords, EventsRefuseMissingActionsAndLinkARepeatedActionOnce) {
     // Both actions are back to the bank's single reference.
     EXPECT_EQ(Find<CSxAction>(SxIndex_Action, 10)->RefCount(), 1u);
     EXPECT_EQ(Find<CSxAction>(SxIndex_Action, 11)->RefCount(), 1u);
+}
+
+TEST_F(HierarchyRecords, FadeTimesDrawWithinTheirRangeAndProbabilitiesDecideThePlay) {
+    ASSERT_EQ(Load({bw::Record(SxHirc_Sound, bw::SoundBody(1, bw::Source(), bw::NodeBase())),
+                    bw::Record(SxHirc_Action, bw::ActionBody(40, 0x0403, 1, {bw::PropI(SxProp_TransitionTime, 100)},
+                                                             {bw::RangeI(SxProp_TransitionTime, -50, 50)},
+                                                             bw::PlayParams(4, 0))),
+                    bw::Record(SxHirc_Action, bw::ActionBody(41, 0x0403, 1, {bw::PropI(SxProp_TransitionTime, 100)},
+                                                             {bw::RangeI(SxProp_TransitionTime, 0, 0)},
+                                                             bw::PlayParams(4, 0))),
+                    bw::Record(SxHirc_Action, bw::ActionBody(42, 0x0403, 1, {bw::PropF(SxProp_Probability, 0.0f)}, {},
+                                                             bw::PlayParams(4, 0))),
+                    bw::Record(SxHirc_Action, bw::ActionBody(43, 0x0403, 1, {bw::PropF(SxProp_Probability, 100.0f)},
+                                                             {}, bw::PlayParams(4, 0))),
+                    bw::Record(SxHirc_Event, bw::EventBody(50, {42})), bw::Record(SxHirc_Event, bw::EventBody(51, {43})),
+                    bw::Record(SxHirc_Event, bw::EventBody(52, {41}))}),
+              SX_Success);
+    auto* ranged = Find<CSxAction>(SxIndex_Action, 40);
+    int low = 1000, high = 0;
+    for (int i = 0; i < 200; ++i) {
+        const int32_t fade = ranged->GetFadeTime();
+        low = std::min(low, fade);
+        high = std::max(high, fade);
+    }
+    EXPECT_GE(low, 50);
+    EXPECT_LE(high, 150);
+    EXPECT_LT(low, high) << "the draws vary";
+    EXPECT_EQ(Find<CSxAction>(SxIndex_Action, 41)->GetFadeTime(), 100) << "an empty range adds its minimum";
+
+    SoundEngine::RegisterGameObj(5);
+    struct Case {
+        SxUniqueID event;
+        uint32_t plays;
+    } cases[] = {{50, 0}, {51, 20}, {52, 20}};
+    for (const Case& c : cases) {
+        for (int i = 0; i < 20; ++i) SoundEngine::PostEvent(c.event, 5);
+        ApplyMessages();
+        EXPECT_EQ(CSxURenderer::ActiveCount(), c.plays) << "event " << c.event;
+        RunFrame();
+    }
 }
 
 TEST_F(HierarchyRecords, ActionTypesTheFactoryDoesNotMakeFail) {
