@@ -13,7 +13,7 @@ class CSxParameterNodeBase;
 class CSxRegisteredObj;
 class CSxTransition;
 
-class CSxSIS : public ITransitionable {
+class CSxSIS final : public ITransitionable {
 public:
     CSxSIS(CSxParameterNodeBase* node, CSxRegisteredObj* gameObj) : m_node(node), m_gameObj(gameObj) {}
     // Leaves every running transition.
