@@ -177,6 +177,7 @@ SXRESULT CSxActionActive::Execute(SxPendingAction& pending) {
     CSxAudioMgr::Selection selection;
     selection.playingID = pending.callerPlayingID;
     selection.gameObject = pending.gameObject;
+    selection.includeResumeActions = m_pauseResumeActions != 0;
     switch (scope) {
         case 0x02:
         case 0x03:

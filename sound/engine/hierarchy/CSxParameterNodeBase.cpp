@@ -438,6 +438,20 @@ void CSxParameterNodeBase::SetSxPropOnObject(uint32_t prop, CSxRegisteredObj* ga
     MoveValue(*sis, prop, target, curve, timeMs);
 }
 
+void CSxParameterNodeBase::ResetSxProp(uint32_t prop, SxCurveInterpolation curve, uint32_t timeMs) {
+    for (const auto& sis : m_objectSIS)
+        if (sis->Value(prop) != 0.0f)
+            SetSxPropOnObject(prop, sis->GameObj(), SxValueMeaning_Default, 0.0f, SxCurve_Linear, 0);
+    if (m_allObjectsSIS && m_allObjectsSIS->Value(prop) != 0.0f)
+        SetSxPropOnObject(prop, nullptr, SxValueMeaning_Default, 0.0f, curve, timeMs);
+}
+
+void CSxParameterNodeBase::UnmuteAll(SxCurveInterpolation curve, uint32_t timeMs) {
+    Unmute(nullptr, curve, timeMs);
+    for (const auto& sis : m_objectSIS)
+        if (sis->Value(SxProp_MuteRatio) != 1.0f) Unmute(sis->GameObj(), curve, timeMs);
+}
+
 void CSxParameterNodeBase::Mute(CSxRegisteredObj* gameObj, SxCurveInterpolation curve, uint32_t timeMs) {
     if (CSxSIS* sis = GetSIS(gameObj)) MoveValue(*sis, SxProp_MuteRatio, -96.3f, curve, timeMs);
 }

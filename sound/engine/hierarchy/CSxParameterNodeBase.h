@@ -150,7 +150,11 @@ public:
     // the default meaning takes the offset back to 0. With a time the offset ramps.
     void SetSxPropOnObject(uint32_t prop, CSxRegisteredObj* gameObj, SxValueMeaning meaning, float value,
                            SxCurveInterpolation curve, uint32_t timeMs);
+    // Every game object's offset back to 0 at once, then the all-objects offset with the ramp.
+    void ResetSxProp(uint32_t prop, SxCurveInterpolation curve, uint32_t timeMs);
     void Mute(CSxRegisteredObj* gameObj, SxCurveInterpolation curve, uint32_t timeMs);
+    // The all-objects set, then every game object's.
+    void UnmuteAll(SxCurveInterpolation curve, uint32_t timeMs);
     // Only a set of values that exists is unmuted.
     void Unmute(CSxRegisteredObj* gameObj, SxCurveInterpolation curve, uint32_t timeMs);
     // The game object is going: its values go with it.

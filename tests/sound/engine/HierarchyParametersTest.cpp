@@ -224,6 +224,10 @@ TEST_F(RuntimeValues, OffsetsAndMutesApplyToTheirGameObjectOrToAll) {
          [](CSxSound& n, CSxRegisteredObj*) { n.SetSxPropOnObject(SxProp_Volume, nullptr, SxValueMeaning_Default, 0.0f, SxCurve_Linear, 0); },
          -10.0f, -2.0f},
         {"mute all", [](CSxSound& n, CSxRegisteredObj*) { n.Mute(nullptr, SxCurve_Linear, 0); }, -96.3f, -96.3f},
+        {"and 5 on its own", [](CSxSound& n, CSxRegisteredObj* five) { n.Mute(five, SxCurve_Linear, 0); }, -96.3f, -96.3f},
+        {"unmute everything", [](CSxSound& n, CSxRegisteredObj*) { n.UnmuteAll(SxCurve_Linear, 0); }, -10.0f, -2.0f},
+        {"reset the volume everywhere", [](CSxSound& n, CSxRegisteredObj*) { n.ResetSxProp(SxProp_Volume, SxCurve_Linear, 0); },
+         -2.0f, -2.0f},
     };
     for (const Step& step : steps) {
         {

@@ -214,6 +214,24 @@ TEST_F(Playback, PauseAndResumeCountLevelsUnlessTheResumeIsMaster) {
     EXPECT_FALSE(instance->IsPaused());
 }
 
+TEST_F(Playback, APauseLeavesWaitingResumeActionsAloneUnlessItsFlagSaysOtherwise) {
+    ASSERT_EQ(Load({bw::Record(SxHirc_Action, bw::ActionBody(1051, 0x0303, kSound, {bw::PropI(SxProp_DelayTime, 1000)}, {},
+                                                             bw::ActiveParams(4, 0, {}))),
+                    bw::Record(SxHirc_Event, bw::EventBody(1050, {1051})),
+                    bw::Record(SxHirc_Action, bw::ActionBody(1061, 0x0203, kSound, {}, {}, bw::ActiveParams(4, 0, {}))),
+                    bw::Record(SxHirc_Event, bw::EventBody(1060, {1061}))}),
+              SX_Success);
+    SoundEngine::PostEvent(1050, 5);  // a resume a second from now
+    ApplyMessages();
+    ASSERT_EQ(g_pAudioMgr->PendingCount(), 1u);
+    SoundEngine::PostEvent(1060, 5);  // a pause that leaves resumes alone
+    ApplyMessages();
+    EXPECT_EQ(g_pAudioMgr->PausedCount(), 0u);
+    SoundEngine::PostEvent(kPauseEvent, 5);  // a pause that takes them too
+    ApplyMessages();
+    EXPECT_EQ(g_pAudioMgr->PausedCount(), 1u);
+}
+
 TEST_F(Playback, AStopBeforeTheVoiceStartedEndsTheInstanceWithoutAVoice) {
     CSxLEngineCmds::SetVoiceLayer(&voices);
     const SxPlayingID id = Post(kPlayEvent, 5);
