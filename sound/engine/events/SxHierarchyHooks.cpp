@@ -113,9 +113,11 @@ void SeekOnEvent(const SxQueuedMsgHeader& header) {
 
 SXRESULT SxInitHierarchy(CSxAudioMgr& mgr, float defaultPoolThreshold, float lowerEngineThreshold) {
     g_EventHooks.findEventAndAddRef = FindEvent;
-    // The lower engine's frame starts by handing the queued commands to its voices; instance
-    // limits are applied when each instance starts, so nothing else runs before it.
-    g_FrameHooks.processLimiters = CSxLEngineCmds::ExecuteCommands;
+    g_FrameHooks.processLimiters = [] {
+        CSxURenderer::ProcessLimiters();
+        // The lower engine's frame starts by handing the queued commands to its voices.
+        CSxLEngineCmds::ExecuteCommands();
+    };
     g_FrameHooks.processCommands = CSxURenderer::ProcessCommands;
     g_GameObjectReleaseHooks.unregisterFromNode = [](CSxIndexable* node, CSxRegisteredObj* object) {
         static_cast<CSxParameterNodeBase*>(node)->UnregisterGameObject(object);

@@ -172,6 +172,8 @@ public:
     void DecrementPlayCount(SxPlayCountRecord& record);
     // The node that limits instances of this one.
     CSxParameterNodeBase* LimitingNode();
+    // Its most instances (0: no limit), from game parameter 9 when a curve drives it.
+    uint16_t InstanceLimit(CSxRegisteredObj* gameObj) const;
     uint32_t PlayCount() const { return m_playCount; }
     bool IsPlaying() const { return m_playCount != 0; }
 
@@ -224,7 +226,6 @@ private:
     SXRESULT ApplyInstanceLimit(SxPlayCountRecord& record);
     CSxSIS* FindSIS(CSxRegisteredObj* gameObj) const;
     void MoveValue(CSxSIS& sis, uint32_t prop, float target, SxCurveInterpolation curve, uint32_t timeMs);
-    uint16_t InstanceLimit(CSxRegisteredObj* gameObj) const;
     StateGroup* FindStateGroup(uint32_t groupID);
     SXRESULT AddStateGroup(uint32_t groupID, uint8_t syncType, StateGroup*& out);
     void ReleaseStateGroups();

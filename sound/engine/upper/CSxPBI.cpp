@@ -89,7 +89,20 @@ void CSxPBI::ReadPositioning() {
     m_positioning.value3 = stop->Props().GetFloat(SxProp_PositioningValue3) * 0.01f;
 }
 
+void CSxPBI::MarkVirtual() {
+    if (m_virtual) return;
+    m_virtual = true;
+    CSxURenderer::s_virtualCount++;
+}
+
+void CSxPBI::UnmarkVirtual() {
+    if (!m_virtual) return;
+    m_virtual = false;
+    CSxURenderer::s_virtualCount--;
+}
+
 void CSxPBI::Term(bool) {
+    UnmarkVirtual();
     if (!(m_transport & kCountsReleased)) {
         m_transport |= kCountsReleased;
         SxPlayCountRecord count;

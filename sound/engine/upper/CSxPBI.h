@@ -104,6 +104,12 @@ public:
     bool IsPaused() const { return m_transport & kPaused; }
     bool IsStopping() const { return m_lifecycle & kStopping; }
     bool IsStoppedByLimit() const { return m_transport & kStoppedByLimit; }
+    // A limiter asked this frame for the voice to go virtual; the lower engine does it and
+    // reports with MarkVirtual, and UnmarkVirtual when the voice comes back.
+    bool IsSentVirtual() const { return m_sentVirtual; }
+    bool IsVirtual() const { return m_virtual; }
+    void MarkVirtual();
+    void UnmarkVirtual();
     bool IsStarted() const { return m_lifecycle & kStarted; }
     bool IsFinished() const { return m_lifecycle & kFinished; }
     uint32_t PauseCount() const { return m_pauseCount; }
@@ -192,6 +198,9 @@ private:
     uint8_t m_lifecycle = 0;
     uint8_t m_transport = 0;
     bool m_registered = false;  // holds an active count of its playing ID
+    bool m_sentVirtual = false;
+    bool m_wasLimited = false;  // sent virtual by a limiter last frame
+    bool m_virtual = false;
 };
 
 }  // namespace SX

@@ -13,6 +13,7 @@ namespace SX {
 CSxPBI* CSxURenderer::s_head = nullptr;
 CSxPBI* CSxURenderer::s_tail = nullptr;
 uint32_t CSxURenderer::s_activeCount = 0;
+uint32_t CSxURenderer::s_virtualCount = 0;
 uint32_t CSxURenderer::s_sequence = 0;
 float CSxURenderer::s_defaultPoolThreshold = 1.0f;
 float CSxURenderer::s_lowerEngineThreshold = 1.0f;
@@ -40,6 +41,7 @@ SXRESULT CSxURenderer::Init(float defaultPoolThreshold, float lowerEngineThresho
     SetMemoryThresholds(defaultPoolThreshold, lowerEngineThreshold);
     s_head = s_tail = nullptr;
     s_activeCount = 0;
+    s_virtualCount = 0;
     s_sequence = 0;
     s_cmdHead = s_cmdTail = nullptr;
     return CSxLEngineCmds::Init();
@@ -57,12 +59,14 @@ void CSxURenderer::Term() {
 }
 
 SXRESULT CSxURenderer::CheckMaxVoices(float priority) {
-    if (s_activeCount + 1 <= g_u16MaxNumVoices) return SX_Success;
+    if (s_activeCount - s_virtualCount + 1 <= g_u16MaxNumVoices) return SX_Success;
     // The weakest instance that may be evicted; among equals the later-started one.
     CSxPBI* victim = nullptr;
     float lowest = 101.0f;
     for (CSxPBI* instance = s_head; instance; instance = instance->m_nextActive) {
-        if (instance->IsStopping() || VirtualBehavior(instance->Node()) == 0) continue;
+        if (instance->IsStoppedByLimit() || instance->IsSentVirtual() || instance->IsVirtual() ||
+            VirtualBehavior(instance->Node()) == 0)
+            continue;
         if (instance->Priority() <= lowest) {
             lowest = instance->Priority();
             victim = instance;
@@ -143,7 +147,7 @@ SXRESULT CSxURenderer::KickOut(float priority, CSxRegisteredObj* gameObj, SxUniq
     float lowest = 101.0f;
     for (CSxPBI* instance = s_head; instance; instance = instance->m_nextActive) {
         if (gameObj && instance->GameObj() != gameObj) continue;
-        if (instance->IsStoppedByLimit()) continue;
+        if (instance->IsStoppedByLimit() || instance->IsSentVirtual() || instance->IsVirtual()) continue;
         if (!(instance->Priority() < lowest || (allowEqual && instance->Priority() == lowest))) continue;
         if (!under(*instance) || (useVirtual && VirtualBehavior(instance->Node()) == 0)) continue;
         victim = instance;
@@ -270,6 +274,72 @@ void CSxURenderer::ExecuteOnAll(const SxActionParams& params, const std::vector<
             }
         }
         instance = next;
+    }
+}
+
+void CSxURenderer::Enforce(std::vector<CSxPBI*>& instances, uint32_t max, bool killNewest, bool useVirtual,
+                           uint32_t reason) {
+    if (max == 0 || instances.size() <= max) return;
+    // Priority descending; among equals the oldest first with kill-newest, else the newest. A
+    // heap sort: the audio thread's stack is small and this sort does not recurse.
+    auto before = [&](const CSxPBI* a, const CSxPBI* b) {
+        if (a->Priority() != b->Priority()) return a->Priority() > b->Priority();
+        return killNewest ? a->SequenceNumber() < b->SequenceNumber() : a->SequenceNumber() > b->SequenceNumber();
+    };
+    std::make_heap(instances.begin(), instances.end(), before);
+    std::sort_heap(instances.begin(), instances.end(), before);
+    uint32_t audible = 0;
+    for (CSxPBI* instance : instances) {
+        if (audible < max) {
+            if ((!instance->IsVirtual() || instance->m_wasLimited) && !instance->IsStoppedByLimit() &&
+                !instance->IsSentVirtual())
+                ++audible;
+            continue;
+        }
+        if (instance->IsStoppedByLimit()) continue;
+        const uint8_t behavior = useVirtual ? VirtualBehavior(instance->Node()) : 1;
+        if (behavior == 1)
+            instance->StopByLimit(reason);
+        else if (behavior == 2)
+            instance->m_sentVirtual = true;
+    }
+}
+
+void CSxURenderer::ProcessLimiters() {
+    std::vector<CSxPBI*> all;
+    // The instances of limiting nodes, with the limiter each counts in: the node, and the game
+    // object for a per-object limit.
+    struct Limited {
+        CSxParameterNodeBase* node;
+        CSxRegisteredObj* gameObj;
+        CSxPBI* instance;
+    };
+    std::vector<Limited> limited;
+    all.reserve(s_activeCount);
+    for (CSxPBI* instance = s_head; instance; instance = instance->m_nextActive) {
+        instance->m_wasLimited = instance->m_sentVirtual;
+        instance->m_sentVirtual = false;
+        all.push_back(instance);
+        CSxParameterNodeBase* limiting = instance->Node()->LimitingNode();
+        if (limiting->MaxInstances() == 0) continue;
+        const bool global = limiting->FlagsA() & CSxParameterNodeBase::kGlobalLimit;
+        limited.push_back(Limited{limiting, global ? nullptr : instance->GameObj(), instance});
+    }
+    // The voice limit keeps the oldest among equals and uses the virtual behaviour.
+    Enforce(all, g_u16MaxNumVoices, true, true, 1);
+    std::vector<CSxPBI*> group;
+    for (size_t i = 0; i < limited.size(); ++i) {
+        if (!limited[i].node) continue;  // already taken by an earlier group
+        const Limited key = limited[i];
+        group.clear();
+        for (size_t j = i; j < limited.size(); ++j) {
+            if (limited[j].node != key.node || limited[j].gameObj != key.gameObj) continue;
+            group.push_back(limited[j].instance);
+            limited[j].node = nullptr;
+        }
+        const uint8_t flags = key.node->FlagsA();
+        Enforce(group, key.node->InstanceLimit(key.gameObj), flags & CSxParameterNodeBase::kKillNewest,
+                flags & CSxParameterNodeBase::kUseVirtualBehavior, 0);
     }
 }
 

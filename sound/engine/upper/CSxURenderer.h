@@ -50,7 +50,14 @@ public:
     static void PostStarted(CSxPBI& instance, float timeLeftMs);
     static void PostDestroyed(CSxPBI& instance, uint32_t argument);
 
+    // Once per frame, before the lower engine renders: the voice limit over every instance and
+    // each limiting node's limit over its instances (per game object for a per-object limit),
+    // in priority order; the instances past a limit are stopped, or sent virtual when the
+    // limit uses the virtual behaviour and theirs says so.
+    static void ProcessLimiters();
+
     static uint32_t ActiveCount() { return s_activeCount; }
+    static uint32_t VirtualCount() { return s_virtualCount; }
     static CSxPBI* FirstActive() { return s_head; }
     static CSxPBI* NextActive(const CSxPBI* instance) { return instance->m_nextActive; }
     static uint32_t NextSequenceNumber() { return s_sequence++; }
@@ -63,10 +70,14 @@ private:
     static bool CheckMemoryThreshold(float priority);
     static SXRESULT ResolveExternalSource(const CSxSource& source, const SxPBIParams& params, CSxSource*& out);
     static void Post(CSxPBI::RendererEntry& entry);
+    static void Enforce(std::vector<CSxPBI*>& instances, uint32_t max, bool killNewest, bool useVirtual,
+                        uint32_t reason);
+    friend class CSxPBI;
 
     static CSxPBI* s_head;
     static CSxPBI* s_tail;
     static uint32_t s_activeCount;
+    static uint32_t s_virtualCount;
     static uint32_t s_sequence;
     static float s_defaultPoolThreshold;
     static float s_lowerEngineThreshold;

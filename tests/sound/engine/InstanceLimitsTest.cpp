@@ -154,4 +154,46 @@ TEST_F(InstanceLimits, AboveTheMemoryThresholdANewInstanceEvictsAWeakerOneOrIsRe
     }
 }
 
+TEST_F(InstanceLimits, LimitsLoweredWhilePlayingStopOrSendVirtualTheNewestEachFrame) {
+    for (uint8_t behavior : {1, 2}) {
+        bw::NodeBase sound;
+        sound.advanced.belowThresholdBehavior = behavior;
+        sound.advanced.overrideVirtual = true;
+        LoadTree(sound, bw::NodeBase(), bw::NodeBase());
+        std::vector<SxPlayingID> ids;
+        for (int i = 0; i < 4; ++i) ids.push_back(Play(101, 5));
+        SoundEngine::SetMaxNumVoicesLimitInternal(2, 0);
+        RunFrame();
+        if (behavior == 1) {
+            EXPECT_EQ(Playing(), (std::set<SxPlayingID>{ids[0], ids[1]})) << "the newest two are stopped";
+        } else {
+            EXPECT_EQ(Playing().size(), 4u);
+            std::set<SxPlayingID> sentVirtual;
+            for (CSxPBI* i = CSxURenderer::FirstActive(); i; i = CSxURenderer::NextActive(i))
+                if (i->IsSentVirtual()) sentVirtual.insert(i->PlayingID());
+            EXPECT_EQ(sentVirtual, (std::set<SxPlayingID>{ids[2], ids[3]})) << "the newest two go virtual";
+        }
+        SoundEngine::SetMaxNumVoicesLimitInternal(256, 0);
+        SoundEngine::StopAll();
+        RunFrame();
+        Unload();
+    }
+}
+
+TEST_F(InstanceLimits, AGameParameterThatLowersANodesLimitTakesEffectNextFrame) {
+    bw::NodeBase sound;
+    sound.advanced.maxInstances = 8;
+    sound.advanced.killNewest = true;
+    sound.advanced.overrideLimit = true;
+    sound.rtpcs = {{0x99, SxRTPC_MaxInstances, 0, 0, {{0, 0, SxCurve_Linear}, {100, 100, SxCurve_Linear}}}};
+    LoadTree(sound, bw::NodeBase(), bw::NodeBase());
+    SoundEngine::SetRTPCValue(0x99, 4.0f);
+    std::vector<SxPlayingID> ids;
+    for (int i = 0; i < 4; ++i) ids.push_back(Play(101, 5));
+    EXPECT_EQ(Playing().size(), 4u);
+    SoundEngine::SetRTPCValue(0x99, 1.0f);
+    RunFrame();
+    EXPECT_EQ(Playing(), (std::set<SxPlayingID>{ids[0]})) << "the oldest stays";
+}
+
 }  // namespace
