@@ -31,13 +31,15 @@ protected:
         HierarchyEngine::SetUp();
         CSxLEngineCmds::SetVoiceLayer(&voices);
         for (SxGameObjectID object : {5u, 6u}) SoundEngine::RegisterGameObj(object);
+        voiceLimit = g_u16MaxNumVoices;
     }
     void TearDown() override {
         CSxLEngineCmds::SetVoiceLayer(nullptr);
-        SoundEngine::SetMaxNumVoicesLimitInternal(256, 0);
+        g_u16MaxNumVoices = voiceLimit;
         SoundEngine::ResetSettingOwners();
         HierarchyEngine::TearDown();
     }
+    uint16_t voiceLimit = 0;
     void LoadTree(const bw::NodeBase& sound1, const bw::NodeBase& sound2, const bw::NodeBase& mixer) {
         ASSERT_EQ(Load({bw::Record(SxHirc_Sound, bw::SoundBody(1, bw::Source(), sound1)),
                         bw::Record(SxHirc_Sound, bw::SoundBody(2, bw::Source(), sound2)),
@@ -119,7 +121,7 @@ TEST_F(InstanceLimits, TheVoiceLimitRefusesOrEvictsByPriorityAndBehaviour) {
         const SxPlayingID added = Play(102, 5);
         EXPECT_EQ(Playing().count(added), c.newPlays ? 1u : 0u) << c.what;
         EXPECT_EQ(Playing().count(old), c.oldStays ? 1u : 0u) << c.what;
-        SoundEngine::SetMaxNumVoicesLimitInternal(256, 0);
+        SoundEngine::SetMaxNumVoicesLimitInternal(voiceLimit, 0);
         SoundEngine::StopAll();
         RunFrame();
         Unload();
@@ -173,7 +175,7 @@ TEST_F(InstanceLimits, LimitsLoweredWhilePlayingStopOrSendVirtualTheNewestEachFr
                 if (i->IsSentVirtual()) sentVirtual.insert(i->PlayingID());
             EXPECT_EQ(sentVirtual, (std::set<SxPlayingID>{ids[2], ids[3]})) << "the newest two go virtual";
         }
-        SoundEngine::SetMaxNumVoicesLimitInternal(256, 0);
+        SoundEngine::SetMaxNumVoicesLimitInternal(voiceLimit, 0);
         SoundEngine::StopAll();
         RunFrame();
         Unload();
