@@ -73,7 +73,7 @@ SXRESULT CSxURenderer::CheckMaxVoices(float priority) {
         }
     }
     if (!victim || !(victim->Priority() < priority)) return SX_MustBeVirtual;
-    if (VirtualBehavior(victim->Node()) == 1) victim->StopWithFade(SxFadeParams(), true);
+    if (VirtualBehavior(victim->Node()) == 1) victim->StopByLimit(1);
     return SX_Success;
 }
 
