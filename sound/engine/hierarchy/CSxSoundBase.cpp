@@ -22,6 +22,11 @@ void CSxSoundBase::RemoveInstance(CSxPBI* instance) {
 
 CSxPBI* CSxSoundBase::NextInstance(const CSxPBI* instance) { return instance->m_nextOfNode; }
 
+void CSxSoundBase::SetVolumeModifier(float factor, CSxRegisteredObj* gameObj, const void* key, bool exclusive) {
+    for (CSxPBI* instance = m_instances; instance; instance = instance->m_nextOfNode)
+        if (!gameObj || instance->GameObj() == gameObj) instance->SetVolumeModifier(factor, key, 0, exclusive);
+}
+
 void CSxSoundBase::RecalcNotification() {
     for (CSxPBI* instance = m_instances; instance; instance = instance->m_nextOfNode) instance->InvalidateParameters();
 }

@@ -15,6 +15,10 @@ public:
     CSxPBI* FirstInstance() const { return m_instances; }
     static CSxPBI* NextInstance(const CSxPBI* instance);
 
+    // The instances of a game object (null: all) take a keyed volume factor.
+    void SetVolumeModifier(float factor, CSxRegisteredObj* gameObj, const void* key, bool exclusive);
+    void SetGlobalVolumeModifier(float factor, const void* key) { SetVolumeModifier(factor, nullptr, key, false); }
+
     // Every instance recomputes its parameters at its next refresh.
     void RecalcNotification() override;
 

@@ -320,8 +320,31 @@ void CSxPBI::TransUpdateValue(int32_t kind, float value, bool done) {
     ComputeEffectiveVolumes();
 }
 
+void CSxPBI::SetVolumeModifier(float factor, const void* key, uint32_t flags, bool exclusive) {
+    const uint32_t side = flags & 1;
+    auto other = std::find_if(m_modifiers.begin(), m_modifiers.end(),
+                              [&](const VolumeModifier& m) { return m.key == key && (m.flags & 1) != side; });
+    if (exclusive && other != m_modifiers.end()) {
+        if (side) return;
+        m_modifiers.erase(other);
+    }
+    auto same = std::find_if(m_modifiers.begin(), m_modifiers.end(),
+                             [&](const VolumeModifier& m) { return m.key == key && (m.flags & 1) == side; });
+    if (factor == 1.0f && (!exclusive || side)) {
+        if (same != m_modifiers.end()) m_modifiers.erase(same);
+    } else if (same != m_modifiers.end()) {
+        same->flags = flags;
+        same->factor = factor;
+    } else {
+        m_modifiers.push_back(VolumeModifier{key, flags, factor});
+    }
+    ComputeEffectiveVolumes();
+}
+
 void CSxPBI::ComputeEffectiveVolumes() {
-    const float f = std::max(m_playStopRatio * m_volumeFactor * m_pauseRatio, 0.0f);
+    float m = m_volumeFactor;
+    for (const VolumeModifier& modifier : m_modifiers) m *= modifier.factor;
+    const float f = std::max(m_playStopRatio * m * m_pauseRatio, 0.0f);
     m_effectiveVolume = (std::min(m_sums.volume + m_offsets.volume, 0.0f) + 96.3f) * f - 96.3f;
     m_effectiveLFE = (std::min(m_sums.lfe + m_offsets.lfe, 0.0f) + 96.3f) * f - 96.3f;
 }
@@ -329,6 +352,9 @@ void CSxPBI::ComputeEffectiveVolumes() {
 void CSxPBI::RefreshParameters() {
     if (m_lifecycle & kParamsValid) return;
     m_sums = SxAudioSums();
+    m_modifiers.erase(std::remove_if(m_modifiers.begin(), m_modifiers.end(),
+                                     [](const VolumeModifier& m) { return !(m.flags & 2); }),
+                      m_modifiers.end());
     ReadPositioning();
     const bool draw = !(m_lifecycle & kOffsetsDrawn);
     m_volumeFactor = 1.0f;

@@ -4,6 +4,7 @@
 // engine, to which it posts transport commands. The lower engine reports back through the
 // upper renderer's command list.
 #include <cstdint>
+#include <vector>
 
 #include "sound/engine/hierarchy/CSxParameterNodeBase.h"
 #include "sound/engine/transitions/ITransitionable.h"
@@ -64,6 +65,11 @@ public:
     void PlayToEnd();
     void SeekTime(int32_t ms, bool snap);
     void SeekPercent(float fraction, bool snap);
+
+    // A volume factor kept under a key (flags bit 0 tells two of one key apart, bit 1 keeps it
+    // across parameter refreshes); a factor of 1.0 removes it. With exclusive, one of the same
+    // key and the other bit 0 gives way, unless the new one has bit 0 set.
+    void SetVolumeModifier(float factor, const void* key, uint32_t flags, bool exclusive);
 
     // Recomputes from the tree unless the parameters are still valid.
     void RefreshParameters();
@@ -197,6 +203,12 @@ private:
     uint8_t m_state = 0;
     uint8_t m_lifecycle = 0;
     uint8_t m_transport = 0;
+    struct VolumeModifier {
+        const void* key;
+        uint32_t flags;
+        float factor;
+    };
+    std::vector<VolumeModifier> m_modifiers;
     bool m_registered = false;  // holds an active count of its playing ID
     bool m_sentVirtual = false;
     bool m_wasLimited = false;  // sent virtual by a limiter last frame

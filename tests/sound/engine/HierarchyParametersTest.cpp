@@ -299,3 +299,49 @@ TEST_F(Parameters, PausingEverythingHoldsStateTransitionsUntilResumed) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(RuntimeValues, KeyedVolumeFactorsMultiplyAndGiveWayByTheirRules) {
+    CSxPBI* five = nullptr;
+    for (CSxPBI* i = CSxURenderer::FirstActive(); i; i = CSxURenderer::NextActive(i))
+        if (i->GameObj()->ID() == 5) five = i;
+    ASSERT_NE(five, nullptr);
+    const int a = 0, b = 0;  // two keys
+    // Each step's factor on the instance, from 0 dB to silence: volume (-2 + 96.3) x f - 96.3.
+    struct Step {
+        const char* what;
+        float factor;
+        const void* key;
+        uint32_t flags;
+        bool exclusive;
+        float product;
+    } steps[] = {
+        {"a half", 0.5f, &a, 0, false, 0.5f},
+        {"another key multiplies", 0.5f, &b, 0, false, 0.25f},
+        {"the same key replaces", 0.8f, &a, 0, false, 0.4f},
+        {"the other side of a key, exclusive: it gives way to nothing", 0.1f, &a, 1, true, 0.4f},
+        {"the other side, not exclusive, multiplies", 0.5f, &b, 1, false, 0.2f},
+        {"exclusive from side 0 removes side 1 first", 0.9f, &b, 0, true, 0.72f},
+        {"1.0 removes", 1.0f, &a, 0, false, 0.9f},
+        {"kept across refreshes", 0.5f, &a, 2, false, 0.45f},
+    };
+    for (const Step& step : steps) {
+        platform::Lock lock(g_csMain);
+        five->SetVolumeModifier(step.factor, step.key, step.flags, step.exclusive);
+        EXPECT_NEAR(five->EffectiveVolume(), (-2.0f + 96.3f) * step.product - 96.3f, 1e-3) << step.what;
+    }
+    {
+        platform::Lock lock(g_csMain);
+        Leaf()->RecalcNotification();
+    }
+    EXPECT_NEAR(VolumeOn(5), (-2.0f + 96.3f) * 0.5f - 96.3f, 1e-3) << "only the kept factor survives a refresh";
+    VolumeOn(6);
+    {
+        platform::Lock lock(g_csMain);
+        Leaf()->SetGlobalVolumeModifier(0.5f, &b);
+    }
+    EXPECT_NEAR(VolumeOn(6), (-2.0f + 96.3f) * 0.5f - 96.3f, 1e-3) << "a global factor reaches every instance";
+}
+
+}  // namespace
