@@ -152,7 +152,7 @@ void CSxPBI::ReleaseFades() {
     }
 }
 
-void CSxPBI::PostLower(SxLowerCommand command) { CSxLEngineCmds::Enqueue(command, *this); }
+SXRESULT CSxPBI::PostLower(SxLowerCommand command) { return CSxLEngineCmds::Enqueue(command, *this); }
 
 void CSxPBI::PlayWithFade(const SxFadeParams& fade, bool paused, bool advanceBatch) {
     if (fade.timeMs != 0) {
@@ -167,13 +167,12 @@ void CSxPBI::PlayWithFade(const SxFadeParams& fade, bool paused, bool advanceBat
         }
     }
     ComputeEffectiveVolumes();
-    if (!paused) {
-        PostLower(SxLowerCmd_Play);
-    } else {
+    if (paused) {
         m_transport |= kPaused;
-        PostLower(SxLowerCmd_PlayPaused);
         if (m_playStopFade) m_playStopFade->Pause();
     }
+    // A play the lower engine never hears of would leave the instance alive for ever: it ends.
+    if (PostLower(paused ? SxLowerCmd_PlayPaused : SxLowerCmd_Play) != SX_Success) Destroy(0);
     if (advanceBatch) CSxLEngineCmds::AdvanceBatch();
 }
 

@@ -148,7 +148,7 @@ private:
     void ReadPositioning();
     CSxTransition* StartFade(int32_t kind, float fromDb, float toDb, const SxFadeParams& fade);
     void ReleaseFades();
-    void PostLower(SxLowerCommand command);
+    SXRESULT PostLower(SxLowerCommand command);
 
     // Links: the renderer's active list and the node's instance list.
     CSxPBI* m_nextActive = nullptr;
