@@ -1,6 +1,7 @@
 #include "sound/engine/upper/CSxURenderer.h"
 
 #include <algorithm>
+#include <functional>
 
 #include "sound/engine/SxSoundEngine.h"
 #include "sound/engine/hierarchy/CSxSoundBase.h"
@@ -327,16 +328,19 @@ void CSxURenderer::ProcessLimiters() {
     }
     // The voice limit keeps the oldest among equals and uses the virtual behaviour.
     Enforce(all, g_u16MaxNumVoices, true, true, 1);
+    // Side by side by limiter (heap sort again: no recursion on the audio thread's stack).
+    auto byLimiter = [](const Limited& a, const Limited& b) {
+        const std::less<const void*> less;
+        return a.node != b.node ? less(a.node, b.node) : less(a.gameObj, b.gameObj);
+    };
+    std::make_heap(limited.begin(), limited.end(), byLimiter);
+    std::sort_heap(limited.begin(), limited.end(), byLimiter);
     std::vector<CSxPBI*> group;
-    for (size_t i = 0; i < limited.size(); ++i) {
-        if (!limited[i].node) continue;  // already taken by an earlier group
+    for (size_t i = 0; i < limited.size();) {
         const Limited key = limited[i];
         group.clear();
-        for (size_t j = i; j < limited.size(); ++j) {
-            if (limited[j].node != key.node || limited[j].gameObj != key.gameObj) continue;
-            group.push_back(limited[j].instance);
-            limited[j].node = nullptr;
-        }
+        for (; i < limited.size() && limited[i].node == key.node && limited[i].gameObj == key.gameObj; ++i)
+            group.push_back(limited[i].instance);
         const uint8_t flags = key.node->FlagsA();
         Enforce(group, key.node->InstanceLimit(key.gameObj), flags & CSxParameterNodeBase::kKillNewest,
                 flags & CSxParameterNodeBase::kUseVirtualBehavior, 0);
