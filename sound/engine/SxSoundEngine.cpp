@@ -9,6 +9,8 @@
 #include "sound/engine/curves/SxCurveTable.h"
 #include "sound/engine/index/CSxObjectIndex.h"
 #include "sound/engine/environments/CSxEnvironmentsMgr.h"
+#include "sound/engine/events/SxHierarchyHooks.h"
+#include "sound/engine/hierarchy/SxHircReader.h"
 #include "sound/engine/listener/SxListenerMessages.h"
 #include "sound/engine/lower/CSxLEngine.h"
 #include "sound/engine/memory/SxMemoryMgr.h"
@@ -104,7 +106,9 @@ SXRESULT CreateAudioManager() {
     g_pAudioMgr->SetHandler(SxMsg_SetPanningRule, [](const SxQueuedMsgHeader& record) {
         CSxLEngine::SetPanningRule(reinterpret_cast<const SxMsgSetPanningRule&>(record).rule);
     });
-    result = g_pAudioMgr->Init(g_initSettings);
+    result = SxInitHierarchy(*g_pAudioMgr, g_initSettings.defaultMemoryThreshold,
+                             g_platformSettings.lowerEngineMemoryThreshold);
+    if (result == SX_Success) result = g_pAudioMgr->Init(g_initSettings);
     if (result == SX_Success) result = g_pAudioMgr->Start(g_platformSettings.audioThread);
     return result;
 }
@@ -150,6 +154,7 @@ SXRESULT Init(SxInitSettings* settings, SxPlatformInitSettings* platformSettings
 void Term() {
     if (g_pAudioMgr) g_pAudioMgr->StopThread();
     CSxLEngine::Stop();
+    SxTermHierarchy();
     SxBehavioralExtensions::Call(true);
     SxBehavioralExtensions::Clear();
     CSxLEngine::Term();
@@ -250,6 +255,12 @@ void SetStateHook(bool (*hook)(uint32_t groupID, uint32_t stateID)) {
     // The audio frame calls the hook: change it only between frames.
     platform::Lock lock(g_csMain);
     if (g_pStateMgr) g_pStateMgr->SetStateHook(hook);
+}
+
+void SetHircObjectHook(SXRESULT (*hook)(uint8_t type, const uint8_t* body, uint32_t size, SxBankID bank)) {
+    // Banks read records under the global audio lock.
+    platform::Lock lock(g_csMain);
+    SxSetHircObjectHook(hook);
 }
 
 SXRESULT SetRTPCValue(SxUniqueID gameParameter, float value, SxGameObjectID gameObject, int32_t transitionMs,

@@ -367,7 +367,9 @@ namespace {
 bool Matches(const SxPendingAction& p, const CSxAudioMgr::Selection& s) {
     return (s.playingID == 0 || p.playingID == s.playingID) &&
            (s.gameObject == SxAllGameObjects || p.gameObject == s.gameObject) &&
-           (s.actionID == 0 || p.action->ActionID() == s.actionID);
+           (s.actionID == 0 || p.action->ActionID() == s.actionID) &&
+           (s.targetID == 0 || p.action->TargetID() == s.targetID) &&
+           (s.includeResumeActions || (p.action->ActionType() >> 8) != 0x03);
 }
 }  // namespace
 

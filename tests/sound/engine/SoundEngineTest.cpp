@@ -207,8 +207,8 @@ TEST_F(SoundEngineTest, FailingDeviceFallsBackAndIsRetriedOnTheNextTenWakes) {
 }
 
 struct FakeEvent : ISxPostedEvent {
-    void AddRef() override { ++refs; }
-    void Release() override { --refs; }
+    uint32_t AddRef() override { return ++refs; }
+    uint32_t Release() override { return --refs; }
     SxUniqueID EventID() const override { return 1; }
     uint32_t ActionCount() const override { return 0; }
     ISxEventAction* Action(uint32_t) const override { return nullptr; }
@@ -217,17 +217,19 @@ struct FakeEvent : ISxPostedEvent {
 FakeEvent g_event;
 
 TEST_F(SoundEngineTest, PostEventQueuesUntilRenderAudioAndUndoesAFailedEnqueue) {
-    g_EventHooks.findEventAndAddRef = [](SxUniqueID id) -> ISxPostedEvent* {
+    auto findEvent = [](SxUniqueID id) -> ISxPostedEvent* {
         if (id != SoundEngine::GetIDFromString("Play_Flower")) return nullptr;
         g_event.AddRef();
         return &g_event;
     };
+    g_EventHooks.findEventAndAddRef = findEvent;
 
     EXPECT_EQ(SoundEngine::PostEvent("Play_Flower", 100), 0u) << "no engine";
     control::SetOpenFails(true);
     SxInitSettings settings;
     settings.commandQueueSize = 4096;
     ASSERT_EQ(SoundEngine::Init(&settings, nullptr), SX_Success);
+    g_EventHooks.findEventAndAddRef = findEvent;  // in place of the index's event table
     EXPECT_EQ(SoundEngine::PostEvent("Unknown", 100), 0u);
     const SxPlayingID first = SoundEngine::PostEvent("Play_Flower", 100);
     const SxPlayingID second = SoundEngine::PostEvent("play_flower", 100);
@@ -329,13 +331,13 @@ Record As(const std::vector<uint8_t>& bytes) {
 
 TEST_F(SoundEngineTest, EveryCallBecomesItsRecordAndEventReferencesAreDropped) {
     g_records.clear();
+    control::SetOpenFails(true);
+    ASSERT_EQ(SoundEngine::Init(nullptr, nullptr), SX_Success);
     g_EventHooks.findEventAndAddRef = [](SxUniqueID id) -> ISxPostedEvent* {
         if (id != 77) return nullptr;
         g_event.AddRef();
         return &g_event;
     };
-    control::SetOpenFails(true);
-    ASSERT_EQ(SoundEngine::Init(nullptr, nullptr), SX_Success);
     for (uint16_t type = 2; type < SxMsg_TypeCount; ++type) g_pAudioMgr->SetHandler(type, KeepRecord);
 
     const float volumes[6] = {1, 2, 3, 4, 5, 6};
@@ -548,22 +550,23 @@ std::wstring g_sourceName;
 std::atomic<int> g_sourceActionRuns{0};
 
 struct SourceAction : ISxEventAction {
-    void AddRef() override {}
-    void Release() override {}
+    uint32_t AddRef() override { return 1; }
+    uint32_t Release() override { return 1; }
     uint16_t ActionType() const override { return 0x0403; }
     SxUniqueID ActionID() const override { return 3; }
     uint32_t DelaySamples() const override { return 0; }
-    void Execute(SxPendingAction& pending) override {
+    SXRESULT Execute(SxPendingAction& pending) override {
         std::lock_guard<std::mutex> lock(g_sourceMutex);
         const SxExternalSourceArray* array = pending.externalSources.array;
         g_sourceName = array && array->Count() == 2 ? (*array)[1].fileName : L"";
         ++g_sourceActionRuns;
+        return SX_Success;
     }
 } g_sourceAction;
 
 struct SourceEvent : ISxPostedEvent {
-    void AddRef() override {}
-    void Release() override {}
+    uint32_t AddRef() override { return 1; }
+    uint32_t Release() override { return 1; }
     SxUniqueID EventID() const override { return 2; }
     uint32_t ActionCount() const override { return 1; }
     ISxEventAction* Action(uint32_t) const override { return &g_sourceAction; }
@@ -571,9 +574,9 @@ struct SourceEvent : ISxPostedEvent {
 
 TEST_F(SoundEngineTest, ExternalSourcesAreCopiedForTheActionsAndFreedAfterwards) {
     g_sourceActionRuns = 0;
-    g_EventHooks.findEventAndAddRef = [](SxUniqueID) -> ISxPostedEvent* { return &g_sourceEvent; };
     control::SetOpenFails(true);
     ASSERT_EQ(SoundEngine::Init(nullptr, nullptr), SX_Success);
+    g_EventHooks.findEventAndAddRef = [](SxUniqueID) -> ISxPostedEvent* { return &g_sourceEvent; };
     auto used = [] {
         platform::Lock lock(g_csMain);
         SxPoolMemInfo info;
