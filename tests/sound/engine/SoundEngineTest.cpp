@@ -265,12 +265,13 @@ void CancelOwnCallbackAtTheEnd(SxCallbackType, SxCallbackInfo* info) {
 }
 
 TEST_F(SoundEngineTest, TermReturnsWhenAnEndOfEventCallbackCancelsItself) {
+    control::SetOpenFails(true);
+    ASSERT_EQ(SoundEngine::Init(nullptr, nullptr), SX_Success);
+    // Init installs the hierarchy's event lookup; this test posts its own event.
     g_EventHooks.findEventAndAddRef = [](SxUniqueID) -> ISxPostedEvent* {
         g_event.AddRef();
         return &g_event;
     };
-    control::SetOpenFails(true);
-    ASSERT_EQ(SoundEngine::Init(nullptr, nullptr), SX_Success);
     g_selfCancellingEnds = 0;
     ASSERT_NE(SoundEngine::PostEvent("Play_Flower", 100, SxCallback_EndOfEvent, CancelOwnCallbackAtTheEnd), 0u);
     // Never rendered: Term drops the queued post, which ends the event on Term's own thread.
