@@ -38,6 +38,7 @@ public:
     SxIOBlock* GetIOBlock();
     void ReleaseIOBlock(SxIOBlock* block);
     uint32_t NumFreeIOBlocks();
+    bool HasIOMemory() const { return m_ioMemory.NumBlocks() > 0; }
 
     // Deletes a task that was never linked (its creation failed).
     void DeleteTask(CSxStmTask* task);

@@ -240,10 +240,10 @@ SXRESULT CSxAutoStmBase::NextBuffer(void*& buffer, uint32_t& size, bool wait) {
         }
         if (Is(SxTask_FileOpen) && m_nextExpected >= m_desc.fileSize) return SX_NoMoreData;
         if (!wait) return SX_NoDataReady;
-        // Nothing will come: not reading, or the IO memory is full while this client holds
-        // buffers it has yet to give back.
-        if ((!Is(SxTask_NeedsScheduling) && !m_inFlight) || (m_handedOut > 0 && m_device->MemoryFull()))
-            return SX_NoDataReady;
+        // Nothing will come: not reading, no IO memory at all, or the IO memory is full while
+        // this client holds buffers it has yet to give back.
+        const bool starved = m_device->MemoryFull() && (m_handedOut > 0 || !m_device->HasIOMemory());
+        if ((!Is(SxTask_NeedsScheduling) && !m_inFlight) || starved) return SX_NoDataReady;
         WaitForSignal(lock);
     }
 }
@@ -286,7 +286,10 @@ SXRESULT CSxAutoStmBase::PrepareTransfer(SxTransfer& transfer) {
         if (size > left) size = static_cast<uint32_t>(left);
     }
     SxIOBlock* block = m_device->GetIOBlock();  // raises memory-full when none is left
-    if (!block) return SX_NoMoreData;
+    if (!block) {
+        SignalClient();  // a waiting client may have nothing left to wait for
+        return SX_NoMoreData;
+    }
     block->position = position;
     uint32_t counted = size;
     const int64_t loopEnd = m_heuristics.loopEnd;

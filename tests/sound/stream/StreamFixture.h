@@ -29,6 +29,15 @@ inline std::string FileBytes(size_t size, uint32_t seed) {
     return bytes;
 }
 
+// Equal bytes, or where they first differ (the streams are too long to print).
+inline ::testing::AssertionResult SameBytes(const std::string& got, const std::string& expected) {
+    size_t i = 0;
+    while (i < got.size() && i < expected.size() && got[i] == expected[i]) ++i;
+    if (i == got.size() && i == expected.size()) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "sizes " << got.size() << " and " << expected.size()
+                                         << ", first difference at byte " << i;
+}
+
 inline std::wstring Wide(const std::string& text) { return std::wstring(text.begin(), text.end()); }
 
 // Reads pass a gate that tests may close; a block size may be imposed.
