@@ -101,9 +101,16 @@ void CSxDeviceBase::ReleaseIOBlock(SxIOBlock* block) {
     ClearMemoryFull();
 }
 
-uint32_t CSxDeviceBase::NumFreeIOBlocks() {
+SxIOBlock* CSxDeviceBase::FindCachedIOBlock(uint32_t fileID, int64_t position, uint32_t size) {
     platform::Lock lock(m_lockThread);
-    return m_ioMemory.NumFreeBlocks();
+    return m_ioMemory.FindCached(fileID, position, size);
+}
+
+void CSxDeviceBase::CacheIOBlock(SxIOBlock* block, uint32_t fileID, uint32_t dataSize) {
+    platform::Lock lock(m_lockThread);
+    if (!m_ioMemory.Caching()) return;
+    block->fileID = fileID;
+    block->dataSize = dataSize;
 }
 
 void CSxDeviceBase::StampClock() { m_clock = platform::QueryCounter(); }

@@ -37,7 +37,9 @@ public:
     // releasing one clears it, in the same lock, so no release can slip between the two.
     SxIOBlock* GetIOBlock();
     void ReleaseIOBlock(SxIOBlock* block);
-    uint32_t NumFreeIOBlocks();
+    SxIOBlock* FindCachedIOBlock(uint32_t fileID, int64_t position, uint32_t size);
+    // After a successful transfer: the block's data may serve other streams of the file.
+    void CacheIOBlock(SxIOBlock* block, uint32_t fileID, uint32_t dataSize);
     bool HasIOMemory() const { return m_ioMemory.NumBlocks() > 0; }
 
     // Deletes a task that was never linked (its creation failed).

@@ -22,6 +22,7 @@ SXRESULT CSxIOMemMgr::Init(const SxDeviceSettings& settings) {
         return SX_Fail;
     }
     m_numBlocks = count;
+    m_caching = settings.maxCacheRatio > 1.0f;
     for (uint32_t i = 0; i < count; ++i) {
         SxIOBlock* block = new (&m_blocks[i]) SxIOBlock;
         block->data = static_cast<uint8_t*>(m_memory) + size_t(i) * settings.granularity;
@@ -43,13 +44,31 @@ SxIOBlock* CSxIOMemMgr::GetBlock() {
     if (!m_freeHead) m_freeTail = nullptr;
     block->next = nullptr;
     block->refCount = 1;
-    --m_numFree;
+    block->fileID = SX_INVALID_FILE_ID;
     return block;
+}
+
+SxIOBlock* CSxIOMemMgr::FindCached(uint32_t fileID, int64_t position, uint32_t size) {
+    if (!m_caching || fileID == SX_INVALID_FILE_ID) return nullptr;
+    for (uint32_t i = 0; i < m_numBlocks; ++i) {
+        SxIOBlock* block = &m_blocks[i];
+        if (block->fileID != fileID || block->position != position || block->dataSize < size) continue;
+        if (block->refCount == 0) {
+            // Take it off the free list.
+            SxIOBlock* previous = nullptr;
+            for (SxIOBlock* free = m_freeHead; free != block; free = free->next) previous = free;
+            (previous ? previous->next : m_freeHead) = block->next;
+            if (m_freeTail == block) m_freeTail = previous;
+            block->next = nullptr;
+        }
+        ++block->refCount;
+        return block;
+    }
+    return nullptr;
 }
 
 void CSxIOMemMgr::ReleaseBlock(SxIOBlock* block) {
     if (!block || block->refCount == 0 || --block->refCount > 0) return;
-    ++m_numFree;
     if (block->fileID != SX_INVALID_FILE_ID && m_freeTail) {
         m_freeTail->next = block;
         block->next = nullptr;

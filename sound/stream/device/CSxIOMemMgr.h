@@ -11,7 +11,8 @@ struct SxIOBlock {
     int64_t position = 0;         // file position of the data
     uint8_t* data = nullptr;
     SxIOBlock* next = nullptr;    // free list
-    uint32_t fileID = SX_INVALID_FILE_ID;
+    uint32_t fileID = SX_INVALID_FILE_ID;  // whose data the block caches; none while it is read
+    uint32_t dataSize = 0;
     uint16_t refCount = 0;
 };
 
@@ -21,14 +22,18 @@ public:
     SXRESULT Init(const SxDeviceSettings& settings);
     void Term();
 
-    // The head of the free list, or null when every block is out.
+    // The head of the free list, or null when every block is out. The block's cached data,
+    // if any, is forgotten.
     SxIOBlock* GetBlock();
+    // With caching on: a block holding the file's data from that position on, at least size
+    // bytes of it, with a reference added; null when none does.
+    SxIOBlock* FindCached(uint32_t fileID, int64_t position, uint32_t size);
+    bool Caching() const { return m_caching; }
     // At the last reference a block goes back: cached data to the tail (reused last), an
     // empty block to the head.
     void ReleaseBlock(SxIOBlock* block);
 
     uint32_t NumBlocks() const { return m_numBlocks; }
-    uint32_t NumFreeBlocks() const { return m_numFree; }
 
 private:
     SxMemPoolId m_pool = SxInvalidPoolId;
@@ -37,7 +42,7 @@ private:
     SxIOBlock* m_freeHead = nullptr;
     SxIOBlock* m_freeTail = nullptr;
     uint32_t m_numBlocks = 0;
-    uint32_t m_numFree = 0;
+    bool m_caching = false;
 };
 
 }  // namespace SX::StreamMgr

@@ -285,15 +285,23 @@ SXRESULT CSxAutoStmBase::PrepareTransfer(SxTransfer& transfer) {
         }
         if (size > left) size = static_cast<uint32_t>(left);
     }
+    const int64_t loopEnd = m_heuristics.loopEnd;
+    uint32_t counted = size;
+    if (loopEnd != 0 && position + size > loopEnd) counted = position < loopEnd ? uint32_t(loopEnd - position) : 0;
+    if (SxIOBlock* cached = m_device->FindCachedIOBlock(m_fileID, position, size)) {
+        // Another stream of this file read it already: no transfer.
+        m_ready.push_back({cached, 0, position, size, counted});
+        m_buffered += counted;
+        UpdateSchedulingStatus();
+        SignalClient();
+        return SX_NoMoreData;
+    }
     SxIOBlock* block = m_device->GetIOBlock();  // raises memory-full when none is left
     if (!block) {
         SignalClient();  // a waiting client may have nothing left to wait for
         return SX_NoMoreData;
     }
     block->position = position;
-    uint32_t counted = size;
-    const int64_t loopEnd = m_heuristics.loopEnd;
-    if (loopEnd != 0 && position + size > loopEnd) counted = position < loopEnd ? uint32_t(loopEnd - position) : 0;
     m_buffered += counted;
     transfer.buffer = block->data;
     transfer.block = block;
@@ -321,6 +329,7 @@ void CSxAutoStmBase::Update(SxTransfer& transfer, SXRESULT result) {
         if (result != SX_Success && !dropped && !Is(SxTask_ToBeDestroyed)) m_error = true;
         m_device->ReleaseIOBlock(transfer.block);
     } else {
+        m_device->CacheIOBlock(transfer.block, m_fileID, transfer.info.requestedSize);
         m_ready.push_back({transfer.block, 0, m_inFlightPosition, transfer.info.requestedSize, transfer.countedBytes});
     }
     UpdateSchedulingStatus();

@@ -33,11 +33,6 @@ CSxStmTask::~CSxStmTask() {
     if (m_name) MemoryMgr::Free(GetPoolID(), m_name);
 }
 
-bool CSxStmTask::CanBeDestroyed() {
-    platform::Lock lock(m_lock);
-    return true;
-}
-
 bool CSxStmTask::SetDeferredOpen(const SxDeferredOpen& record) {
     m_deferred = SxNew<SxDeferredOpen>(GetPoolID(), record);
     return m_deferred != nullptr;

@@ -62,8 +62,8 @@ public:
     CSxStmTask(const CSxStmTask&) = delete;
     CSxStmTask& operator=(const CSxStmTask&) = delete;
 
-    // Whether the IO thread may delete the task now.
-    virtual bool CanBeDestroyed();
+    // Whether the IO thread may delete the task now (no transfer of it in flight).
+    virtual bool CanBeDestroyed() = 0;
     // Forces the stream into its final state (the device is going).
     virtual void ForceFinalState() = 0;
     // SX_Success: transfer filled; SX_NoMoreData: nothing to transfer, the task saw to itself;

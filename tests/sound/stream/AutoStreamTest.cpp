@@ -200,6 +200,29 @@ TEST_F(AutoStreamTest, WithoutIOMemoryOnlyStandardStreamsWork) {
     stream->Destroy();
 }
 
+// With a cache ratio above 1, a second stream of the same file takes the blocks the first
+// one read instead of reading them again.
+TEST_F(AutoStreamTest, StreamsOfOneFileShareCachedBlocks) {
+    const std::string bytes = FileBytes(4 * 16384 + 100, 19);
+    m_tree.Write("Audio/19.med", bytes);
+    SxDeviceSettings settings = DefaultDevice();
+    settings.maxCacheRatio = 2.0f;
+    StartDevice(settings);
+    ISxAutoStream* first = OpenMedia(19, Heuristics(), true);
+    ASSERT_TRUE(first);
+    ASSERT_EQ(first->Start(), SX_Success);
+    EXPECT_TRUE(sxtest::SameBytes(ReadAll(first), bytes));
+    first->Destroy();
+    const int reads = m_hook.Reads();
+    EXPECT_EQ(reads, 5);
+    ISxAutoStream* second = OpenMedia(19, Heuristics(), true);
+    ASSERT_TRUE(second);
+    ASSERT_EQ(second->Start(), SX_Success);
+    EXPECT_TRUE(sxtest::SameBytes(ReadAll(second), bytes));
+    EXPECT_EQ(m_hook.Reads(), reads);
+    second->Destroy();
+}
+
 // Sixteen streams share four IO blocks, each wanting about one block ahead: the streams
 // left without memory say so, and every stream still arrives whole when its reader drains it.
 TEST_F(AutoStreamTest, ManyStreamsShareASmallIOMemory) {

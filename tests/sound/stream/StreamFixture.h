@@ -70,6 +70,10 @@ public:
         std::unique_lock<std::mutex> lock(m_mutex);
         m_changed.wait(lock, [&] { return m_entered >= count; });
     }
+    int Reads() {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_entered;
+    }
     uint32_t m_blockSize = 0;
 
 private:
