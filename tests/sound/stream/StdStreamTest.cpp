@@ -45,8 +45,10 @@ TEST_F(StdStreamTest, ReadsAFileWholeInPiecesOpenedAtOnceOrByTheIOThread) {
         stream->QueryInfo(info);
         EXPECT_EQ(info.size, 100000);
         EXPECT_TRUE(info.isOpen);
-        // At the end a read of any size gives 0 bytes at once.
+        // At the end a read of any size gives 0 bytes at once, without the IO thread.
+        const int reads = m_hook.Reads();
         EXPECT_EQ(stream->Read(buffer.data(), 16, false, 50, 0.0f, size), SX_Success);
+        EXPECT_EQ(m_hook.Reads(), reads);
         uint32_t done = 99;
         stream->Data(done);
         EXPECT_EQ(done, 0u);
@@ -132,6 +134,33 @@ TEST_F(StdStreamTest, CancelStopsAPendingRead) {
     EXPECT_TRUE(
         sxtest::SameBytes(std::string(buffer.data(), 16384), FileBytes(3 * 16384, 6).substr(0, 16384)));
     stream->Destroy();
+}
+
+// Two late requests of equal priority: the stream served longer ago goes first, though the
+// other stands first in the device's list (the newest stream is at its head).
+TEST_F(StdStreamTest, OfTwoLateStreamsTheOneServedLongerAgoGoesFirst) {
+    m_tree.Write("Audio/8.bnk", FileBytes(4096, 8));
+    StartDevice();
+    ISxStdStream* older = OpenBank(8, true);
+    ISxStdStream* newer = OpenBank(8, true);
+    ISxStdStream* blocker = OpenBank(8, true);
+    ASSERT_TRUE(older && newer && blocker);
+    char a[16], b[16], c[16];
+    uint32_t size;
+    ASSERT_EQ(older->Read(a, 16, true, 50, 0.0f, size), SX_Success);  // served first
+    ASSERT_EQ(newer->Read(b, 16, true, 50, 0.0f, size), SX_Success);  // served last
+    m_hook.CloseGate();
+    ASSERT_EQ(blocker->Read(c, 16, false, 50, 0.0f, size), SX_Success);
+    m_hook.WaitForReads(3);  // the IO thread is held in the blocker's transfer
+    ASSERT_EQ(newer->Read(b, 16, false, 50, 0.0f, size), SX_Success);
+    ASSERT_EQ(older->Read(a, 16, false, 50, 0.0f, size), SX_Success);
+    m_hook.OpenGate();
+    while (older->Status() == SX_StmStatusPending || newer->Status() == SX_StmStatusPending) std::this_thread::yield();
+    const std::vector<void*> order = m_hook.Buffers();
+    ASSERT_EQ(order.size(), 5u);
+    EXPECT_EQ(order[3], static_cast<void*>(a));
+    EXPECT_EQ(order[4], static_cast<void*>(b));
+    for (ISxStdStream* stream : {older, newer, blocker}) stream->Destroy();
 }
 
 TEST_F(StdStreamTest, AMissingFileOpenedLaterFailsTheRead) {

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "sound/engine/SxTestMemory.h"
 #include "sound/stream/lowlevel/CSxDefaultIOHookBlocking.h"
@@ -48,6 +49,7 @@ public:
         {
             std::unique_lock<std::mutex> lock(m_mutex);
             ++m_entered;
+            m_buffers.push_back(buffer);
             m_changed.notify_all();
             m_changed.wait(lock, [&] { return m_open; });
         }
@@ -74,9 +76,15 @@ public:
         std::lock_guard<std::mutex> lock(m_mutex);
         return m_entered;
     }
+    // The buffers read into, in the order of the transfers.
+    std::vector<void*> Buffers() {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_buffers;
+    }
     uint32_t m_blockSize = 0;
 
 private:
+    std::vector<void*> m_buffers;
     std::mutex m_mutex;
     std::condition_variable m_changed;
     bool m_open = true;
