@@ -104,6 +104,7 @@ TEST_F(StreamTest, DevicesTakeTheFirstFreeSlotAndBlockingWins) {
         EXPECT_EQ(StreamMgr::CreateDevice(c.settings, &b), SX_INVALID_DEVICE_ID) << c.what;
     // The refused devices left their slot free.
     EXPECT_EQ(StreamMgr::CreateDevice(settings, &b), 2u);
+    for (uint32_t id : {0u, 1u, 2u}) EXPECT_EQ(StreamMgr::DestroyDevice(id), SX_Success);
 }
 
 TEST_F(StreamTest, StreamsOfAMissingFileAndBadArgumentsAreRefused) {
