@@ -1,5 +1,7 @@
 #include "sound/stream/device/CSxDeviceBase.h"
 
+#include <utility>
+
 #include "core/Logger.h"
 #include "platform/os/Clock.h"
 #include "sound/engine/memory/SxMemoryMgr.h"
@@ -46,13 +48,33 @@ uint32_t CSxDeviceBase::CheckedBlockSize(SxFileDesc& desc) {
     return blockSize;
 }
 
+template <typename T, typename... Args>
+T* CSxDeviceBase::NewTask(Args&&... args) {
+    if (T* task = SxNew<T>(GetPoolID(), std::forward<Args>(args)...)) return task;
+    DeleteReleasedTasksOfAllDevices();
+    return SxNew<T>(GetPoolID(), std::forward<Args>(args)...);
+}
+
+void CSxDeviceBase::DeleteReleasedTasks() {
+    platform::Lock lock(m_lockTasks);
+    CSxStmTask** link = &m_tasks;
+    while (CSxStmTask* task = *link) {
+        if (task != m_inService && task->Is(SxTask_ToBeDestroyed) && task->CanBeDestroyed()) {
+            *link = task->m_next;
+            DeleteTask(task);
+        } else {
+            link = &task->m_next;
+        }
+    }
+}
+
 SXRESULT CSxDeviceBase::CreateStd(const SxFileDesc& desc, SxOpenMode openMode, ISxStdStream*& stream,
                                   CSxStmTask*& task) {
     if (desc.fileSize < 0) return SX_InvalidParameter;
     SxFileDesc copy = desc;
     const uint32_t blockSize = CheckedBlockSize(copy);
     if (!blockSize) return SX_Fail;
-    auto* stdStm = SxNew<CSxStdStmBase>(GetPoolID(), this, desc, blockSize, openMode);
+    auto* stdStm = NewTask<CSxStdStmBase>(this, desc, blockSize, openMode);
     if (!stdStm) return SX_Fail;
     AddTask(stdStm);
     stream = stdStm;
@@ -67,7 +89,7 @@ SXRESULT CSxDeviceBase::CreateAuto(const SxFileDesc& desc, uint32_t fileID, cons
     SxFileDesc copy = desc;
     const uint32_t blockSize = CheckedBlockSize(copy);
     if (!blockSize) return SX_Fail;
-    auto* autoStm = SxNew<CSxAutoStmBase>(GetPoolID(), this, desc, blockSize, fileID);
+    auto* autoStm = NewTask<CSxAutoStmBase>(this, desc, blockSize, fileID);
     if (!autoStm) return SX_Fail;
     SXRESULT result = autoStm->Init(heuristics, bufferSettings);
     if (result != SX_Success) {
@@ -151,7 +173,13 @@ CSxStmTask* CSxDeviceBase::SchedulerFindNextTask(float& deadlineMs) {
         }
     }
     deadlineMs = choiceDeadline;
+    m_inService = choice;
     return choice;
+}
+
+void CSxDeviceBase::EndService() {
+    platform::Lock lock(m_lockTasks);
+    m_inService = nullptr;
 }
 
 bool CSxDeviceBase::StopAllTasks() {
@@ -191,6 +219,7 @@ void CSxDeviceBlocking::PerformNextTransfer() {
             task->Update(transfer, SX_NoTransferPrepared);
         }
     }
+    EndService();
     DecrementInFlight();
 }
 

@@ -44,21 +44,31 @@ public:
 
     // Deletes a task that was never linked (its creation failed).
     void DeleteTask(CSxStmTask* task);
+    // Deletes the streams their clients released that no transfer holds any more, so that
+    // their memory serves a new stream.
+    void DeleteReleasedTasks();
 
 protected:
     // The task the device serves next, with its deadline; null when none needs scheduling.
     CSxStmTask* SchedulerFindNextTask(float& deadlineMs);
+    // The transfer of the task the scheduler chose is over.
+    void EndService();
     bool StopAllTasks() override;
     void StampClock() override;
 
 private:
     void AddTask(CSxStmTask* task);
+    // Makes a stream object, deleting released streams of every device once when the
+    // manager's pool is full.
+    template <typename T, typename... Args>
+    T* NewTask(Args&&... args);
     // The block size the hook gives for the file: non-zero, at most the granularity and a
     // divisor of it; 0 when it is not.
     uint32_t CheckedBlockSize(SxFileDesc& desc);
 
     int64_t m_clock = 0;
     CSxStmTask* m_tasks = nullptr;
+    CSxStmTask* m_inService = nullptr;  // the task the IO thread is serving, outside the list lock
     platform::CriticalSection m_lockTasks;
     CSxIOMemMgr m_ioMemory;
     ISxLowLevelIOHook* m_hook;

@@ -89,6 +89,10 @@ void RemoveLanguageChangeObserver(void* cookie) {
 
 SxMemPoolId GetPoolID() { return g_poolId; }
 
+void DeleteReleasedTasksOfAllDevices() {
+    if (Manager()) Manager()->DeleteReleasedTasks();
+}
+
 CSxStreamMgr::~CSxStreamMgr() {
     if (m_devices) MemoryMgr::Free(g_poolId, m_devices);
     if (m_abandoned) MemoryMgr::Free(g_poolId, m_abandoned);
@@ -166,6 +170,12 @@ SXRESULT CSxStreamMgr::DestroyDevice(uint32_t deviceID) {
     std::lock_guard<std::mutex> lock(m_lockDevices);
     if (Grow(m_abandoned, m_numAbandoned)) m_abandoned[m_numAbandoned - 1] = device;
     return SX_Fail;
+}
+
+void CSxStreamMgr::DeleteReleasedTasks() {
+    std::lock_guard<std::mutex> lock(m_lockDevices);
+    for (uint32_t id = 0; id < m_numDevices; ++id)
+        if (m_devices[id]) m_devices[id]->DeleteReleasedTasks();
 }
 
 CSxDeviceBase* CSxStreamMgr::Device(uint32_t deviceID) {

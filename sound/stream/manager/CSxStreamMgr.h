@@ -30,6 +30,7 @@ public:
     SXRESULT AddObserver(SxLanguageChangeHandler handler, void* cookie);
     void RemoveObserver(void* cookie);
     void NotifyObservers(const wchar_t* language);
+    void DeleteReleasedTasks();
 
 private:
     struct Observer {

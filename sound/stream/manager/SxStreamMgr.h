@@ -39,5 +39,7 @@ SXRESULT AddLanguageChangeObserver(SxLanguageChangeHandler handler, void* cookie
 void RemoveLanguageChangeObserver(void* cookie);
 
 SxMemPoolId GetPoolID();
+// Every device deletes the streams their clients released (the manager's pool is short).
+void DeleteReleasedTasksOfAllDevices();
 
 }  // namespace SX::StreamMgr

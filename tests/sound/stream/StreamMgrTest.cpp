@@ -126,3 +126,41 @@ TEST_F(StreamTest, StreamsOfAMissingFileAndBadArgumentsAreRefused) {
 }
 
 }  // namespace
+
+namespace {
+
+// When the manager's pool is full, streams released by their clients but not yet deleted by
+// the IO thread (it has had no work since) are deleted to make room.
+TEST(StreamMemory, ReleasedStreamsMakeRoomForNewOnes) {
+    qvtest::TempTree tree;
+    sxtest::TestMemory memory;
+    tree.Write("Audio/1.bnk", "bank");
+    SX::SxStreamMgrSettings settings;
+    settings.memorySize = 8192;
+    ASSERT_NE(SX::StreamMgr::Create(settings), nullptr);
+    sxtest::GatedHook hook;
+    SX::SxDeviceSettings device;
+    device.ioMemorySize = 0;
+    ASSERT_EQ(hook.Init(device, false), SX::SX_Success);
+    ASSERT_EQ(hook.SetBasePath(sxtest::Wide(tree.Path("Audio/")).c_str()), SX::SX_Success);
+    std::vector<SX::ISxStdStream*> streams;
+    SX::SxFileSystemFlags flags;
+    for (;;) {
+        SX::ISxStdStream* stream = nullptr;
+        if (SX::ISxStreamMgr::m_pStreamMgr->CreateStd(1u, &flags, SX::SX_OpenModeRead, stream, true) != SX::SX_Success)
+            break;
+        streams.push_back(stream);
+        ASSERT_LT(streams.size(), 200u);
+    }
+    ASSERT_GE(streams.size(), 2u);
+    streams.back()->Destroy();
+    streams.pop_back();
+    SX::ISxStdStream* again = nullptr;
+    EXPECT_EQ(SX::ISxStreamMgr::m_pStreamMgr->CreateStd(1u, &flags, SX::SX_OpenModeRead, again, true), SX::SX_Success);
+    if (again) streams.push_back(again);
+    for (SX::ISxStdStream* stream : streams) stream->Destroy();
+    hook.Term();
+    EXPECT_EQ(SX::ISxStreamMgr::m_pStreamMgr->Destroy(), SX::SX_Success);
+}
+
+}  // namespace
