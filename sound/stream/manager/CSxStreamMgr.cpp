@@ -243,7 +243,7 @@ SXRESULT CSxStreamMgr::CreateStream(const Target& target, SxFileSystemFlags* fla
     if (automatic && (heuristics->throughput < 0.0f || heuristics->priority < 0 || heuristics->priority > 100))
         return SX_InvalidParameter;
     if (!target.byID && !target.name) return SX_InvalidParameter;
-    // A name the deferred-open record cannot hold would be opened cut short later.
+    // No path can be built from a name this long.
     if (!target.byID && std::wcslen(target.name) >= SX_MAX_PATH) return SX_Fail;
     if (flags) flags->isAutomaticStream = automatic;
     ISxFileLocationResolver* resolver = GetFileLocationResolver();
@@ -283,7 +283,7 @@ SXRESULT CSxStreamMgr::CreateStream(const Target& target, SxFileSystemFlags* fla
     SxDeferredOpen record;
     record.byID = target.byID;
     record.fileID = target.fileID;
-    if (!target.byID) std::wcscpy(record.name, target.name);
+    record.name = target.byID ? nullptr : target.name;
     record.hasFlags = flags != nullptr;
     if (flags) record.flags = *flags;
     record.openMode = openMode;

@@ -1,6 +1,7 @@
 #include "sound/stream/streams/CSxStmTask.h"
 
 #include <cwchar>
+#include <new>
 
 #include "sound/engine/memory/SxMemoryMgr.h"
 #include "sound/stream/device/CSxDeviceBase.h"
@@ -34,8 +35,16 @@ CSxStmTask::~CSxStmTask() {
 }
 
 bool CSxStmTask::SetDeferredOpen(const SxDeferredOpen& record) {
-    m_deferred = SxNew<SxDeferredOpen>(GetPoolID(), record);
-    return m_deferred != nullptr;
+    const size_t nameLength = record.name ? std::wcslen(record.name) + 1 : 0;
+    void* block = MemoryMgr::Malloc(GetPoolID(), sizeof(SxDeferredOpen) + nameLength * sizeof(wchar_t));
+    if (!block) return false;
+    m_deferred = new (block) SxDeferredOpen(record);
+    if (nameLength) {
+        auto* name = reinterpret_cast<wchar_t*>(m_deferred + 1);
+        std::wmemcpy(name, record.name, nameLength);
+        m_deferred->name = name;
+    }
+    return true;
 }
 
 SXRESULT CSxStmTask::OpenDeferred() {

@@ -37,7 +37,7 @@ struct SxTransfer {
 struct SxDeferredOpen {
     bool byID = false;
     uint32_t fileID = 0;
-    wchar_t name[SX_MAX_PATH] = {};
+    const wchar_t* name = nullptr;  // the record's own copy follows it in the same block
     bool hasFlags = false;
     SxFileSystemFlags flags;
     SxOpenMode openMode = SX_OpenModeRead;
@@ -72,7 +72,7 @@ public:
     virtual void Update(SxTransfer& transfer, SXRESULT result) = 0;
     virtual float DeadlineMs() = 0;
 
-    // Takes a copy of what opening needs; false when out of memory.
+    // Takes a copy of what opening needs, the name included; false when out of memory.
     bool SetDeferredOpen(const SxDeferredOpen& record);
     bool HasDeferredOpen() const { return m_deferred != nullptr; }
     // The file was opened when the stream was made: the stream owns the descriptor now.

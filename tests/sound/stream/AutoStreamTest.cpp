@@ -45,6 +45,14 @@ TEST_F(AutoStreamTest, DeliversTheFileInOrder) {
         EXPECT_TRUE(endOfFile);
         stream->Destroy();
     }
+    // By name, opened by the IO thread.
+    SxFileSystemFlags flags;
+    flags.codecID = 1;
+    ISxAutoStream* stream = nullptr;
+    ASSERT_EQ(Mgr()->CreateAuto(L"11.MED", &flags, Heuristics(), nullptr, stream, false), SX_Success);
+    ASSERT_EQ(stream->Start(), SX_Success);
+    EXPECT_TRUE(sxtest::SameBytes(ReadAll(stream), bytes));
+    stream->Destroy();
 }
 
 TEST_F(AutoStreamTest, NothingIsReadyRightAfterStart) {
