@@ -107,7 +107,12 @@ TEST_F(StdStreamTest, DestroyWaitsForTheTransferInFlight) {
     ASSERT_EQ(stream->Read(buffer, 4096, false, 50, 0.0f, size), SX_Success);
     m_hook.WaitForReads(1);
     EXPECT_EQ(stream->Status(), SX_StmStatusPending);
-    std::thread opener([&] { m_hook.OpenGate(); });
+    // The gate opens once Destroy has cancelled the request and waits for the transfer (the
+    // stream lives until the IO thread is done with it, so it may still be asked).
+    std::thread opener([&] {
+        while (stream->Status() != SX_StmStatusCancelled) std::this_thread::yield();
+        m_hook.OpenGate();
+    });
     stream->Destroy();  // returns only once the IO thread is done with the buffer
     delete[] buffer;    // any later write into it would be caught by the address sanitizer
     opener.join();
@@ -125,8 +130,11 @@ TEST_F(StdStreamTest, CancelStopsAPendingRead) {
     uint32_t size;
     ASSERT_EQ(stream->Read(buffer.data(), 3 * 16384, false, 50, 0.0f, size), SX_Success);
     m_hook.WaitForReads(1);
-    std::thread opener([&] { m_hook.OpenGate(); });
-    stream->Cancel();
+    std::thread opener([&] {
+        while (stream->Status() != SX_StmStatusCancelled) std::this_thread::yield();
+        m_hook.OpenGate();
+    });
+    stream->Cancel();  // returns once the transfer in flight has ended
     opener.join();
     EXPECT_EQ(stream->Status(), SX_StmStatusCancelled);
     // The stream is usable again.
