@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <string>
 #include <thread>
 #include <vector>
@@ -252,10 +253,11 @@ TEST_F(AutoStreamTest, ManyStreamsShareASmallIOMemory) {
         ASSERT_TRUE(streams.back());
         ASSERT_EQ(streams.back()->Start(), SX_Success);
     }
-    // Wait until the IO memory is used up; the streams without data report that they
-    // cannot progress.
+    // Wait until the IO memory is used up and the IO thread has told every stream without data
+    // that it cannot progress (it reaches them one by one, after the memory ran out).
     int withData = 0, starved = 0;
-    while (withData < 4) {
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while ((withData < 4 || starved < kStreams - 4) && std::chrono::steady_clock::now() < giveUp) {
         withData = starved = 0;
         for (ISxAutoStream* stream : streams) {
             uint32_t buffering = 0;
