@@ -64,7 +64,9 @@ protected:
         EXPECT_NEAR(c.normal.y, e.normal.y, 1e-4f);
         EXPECT_NEAR(c.normal.z, e.normal.z, 1e-4f);
         EXPECT_NEAR(c.depth, e.depth, 1e-4f);
-        if (restitution >= 0.0f) EXPECT_FLOAT_EQ(c.restitution, restitution);
+        if (restitution >= 0.0f) {
+            EXPECT_FLOAT_EQ(c.restitution, restitution);
+        }
     }
 
     void Clear() {
