@@ -99,7 +99,7 @@ class PhysicsWorld : public ::testing::Test {
 protected:
     static constexpr float kFrame = 0.016f;
 
-    PhysicsWorld() : factory(4096) {
+    explicit PhysicsWorld(uint32_t totalObjects = 4096) : factory(totalObjects) {
         factory.RegisterComponentCreator("Transform", SD::CID_Transform, new SD::ComponentCreator<SD::Transform>);
         factory.RegisterComponentCreator("Body", SD::CID_Body, new SD::ComponentCreator<Gedankenexperiment::Body>);
         factory.RegisterComponentCreator("Collider", SD::CID_Collider,
