@@ -1,5 +1,6 @@
 #include "runtime/Registration.h"
 
+#include "core/EngineCore.h"
 #include "engine/Factory.h"
 #include "engine/Group.h"
 #include "engine/Level.h"
@@ -62,6 +63,31 @@ const std::vector<std::string>& LevelRegistrationOrder() {
         "SplashLevel", "SowlarTestBed", "World_EscortMission", "Graphics_Test", "Logic_Test",
     };
     return order;
+}
+
+const std::vector<std::string>& SystemRegistrationOrder() {
+    static const std::vector<std::string> order = {
+        "Physics_System", "Firefly_Manager", "TweakableSystem", "HudSystem",   "Graphics_",
+        "WindSystem_",    "GhostEngine_",    "LevelEditor",     "SowlarSystem_",
+    };
+    return order;
+}
+
+bool Registrations::SupplySystem(const std::string& name, SystemMaker make, bool owned) {
+    for (const std::string& entry : SystemRegistrationOrder()) {
+        if (make && name == entry) {
+            systems_[name] = {make, owned};
+            return true;
+        }
+    }
+    return false;
+}
+
+bool Registrations::AddSystem(Core& core, const std::string& name) const {
+    auto found = systems_.find(name);
+    if (found == systems_.end()) return false;
+    core.AddSystem(found->second.first(), found->second.second);
+    return true;
 }
 
 bool Registrations::SupplyComponent(const std::string& registeredName, ComponentCreatorMaker make) {

@@ -13,8 +13,10 @@
 
 namespace SD {
 
+class Core;
 class Factory_;
 class GameStateManager_;
+class ISystem;
 class Level;
 
 struct ComponentRegistration {
@@ -26,9 +28,13 @@ struct ComponentRegistration {
 const std::vector<ComponentRegistration>& ComponentRegistrationOrder();
 // The game states in registration order.
 const std::vector<std::string>& LevelRegistrationOrder();
+// The systems of the layers above the runtime, in update order; start-up adds each at its place
+// among its own systems.
+const std::vector<std::string>& SystemRegistrationOrder();
 
 using ComponentCreatorMaker = IComponentCreator* (*)();
 using LevelMaker = Level* (*)();
+using SystemMaker = ISystem* (*)();
 
 template <class T> IComponentCreator* MakeComponentCreator() { return new ComponentCreator<T>; }
 template <class T> Level* MakeLevel() { return new T(); }
@@ -38,6 +44,8 @@ public:
     // False, and nothing kept, for a name that is not in the registration order.
     bool SupplyComponent(const std::string& registeredName, ComponentCreatorMaker make);
     bool SupplyLevel(const std::string& name, LevelMaker make);
+    // `owned`: the core deletes the system; otherwise it is a singleton that outlives the core.
+    bool SupplySystem(const std::string& name, SystemMaker make, bool owned);
     // Called by ChooseFirstState with the "LoadLevel" state once "SplashLevel" is pending, so
     // the game can name the state to load next and switch the sky drawing off.
     void SetLoadLevelPreparer(std::function<void(Level& loadLevel)> prepare) { prepare_ = std::move(prepare); }
@@ -45,6 +53,8 @@ public:
     // Registers every supplied class in the registration order; returns their names.
     std::vector<std::string> RegisterComponents(Factory_& factory) const;
     std::vector<std::string> RegisterLevels(GameStateManager_& manager) const;
+    // Adds the system supplied under the name to the core; false when none was.
+    bool AddSystem(Core& core, const std::string& name) const;
     // The names of the order that have no maker yet, in order.
     std::vector<std::string> ComponentsToCome() const;
     std::vector<std::string> LevelsToCome() const;
@@ -57,6 +67,7 @@ public:
 private:
     std::map<std::string, ComponentCreatorMaker> components_;
     std::map<std::string, LevelMaker> levels_;
+    std::map<std::string, std::pair<SystemMaker, bool>> systems_;
     std::function<void(Level&)> prepare_;
 };
 

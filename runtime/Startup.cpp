@@ -58,8 +58,10 @@ public:
     }
 };
 
-// Adds the systems in their update order; singletons are not owned by the core.
-OwnedSystems AddSystems(Core& core, const WindowSettings& window, int totalObjects) {
+// Adds the systems in their update order; singletons are not owned by the core. The layers
+// above the runtime supply theirs through the registrations.
+OwnedSystems AddSystems(Core& core, const WindowSettings& window, int totalObjects,
+                        const Registrations& registrations) {
     OwnedSystems owned;
     core.AddSystem(Message_System::GetInstance(), false);
     owned.input = new Input_();
@@ -67,6 +69,7 @@ OwnedSystems AddSystems(Core& core, const WindowSettings& window, int totalObjec
     core.AddSystem(new Window_(window.title, static_cast<uint32_t>(window.width), static_cast<uint32_t>(window.height),
                                window.windowFullScreen, platform::show::kNormal),
                    true);
+    registrations.AddSystem(core, "Physics_System");
     core.AddSystem(&Spline_System::GetInstance(), false);
     core.AddSystem(&InterpolatorSystem::GetInstance(), false);
     core.AddSystem(Kinect_::GetInstance(), false);
@@ -156,14 +159,14 @@ RunSummary RunProgram(const RunOptions& options) {
 
     config->SetSection("Factory");
     int totalObjects = ReadPositive(*config, "Factory", "TotalObjects", 10000, kLargestObjectPool);
-    OwnedSystems systems = AddSystems(*core, window, totalObjects);
+    Registrations& registrations = StartupRegistrations();
+    OwnedSystems systems = AddSystems(*core, window, totalObjects, registrations);
 
     AddRuntimeScriptClasses();
     OpenScripting(*config);
 
     platform::ShowCursor(false);
 
-    Registrations& registrations = StartupRegistrations();
     registrations.RegisterComponents(*systems.factory);
     registrations.RegisterLevels(*systems.states);
 

@@ -2,8 +2,6 @@
 // cached by name; malformed files are logged and give meshes without triangles.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -13,6 +11,7 @@
 #include <set>
 
 #include "PhysicsTestSupport.h"
+#include "engine/LuaTestSupport.h"
 #include "physics/MeshFile.h"
 #include "physics/PairTests.h"
 
@@ -57,31 +56,6 @@ std::string ModelMesh(const std::vector<uint32_t>& indices, const std::vector<SD
 // A square of two triangles 20 wide at height 0.
 const std::vector<SD::Vec3> kSquare = {{-10, 0, -10}, {10, 0, -10}, {10, 0, 10}, {-10, 0, 10}};
 const std::vector<uint32_t> kSquareIndices = {0, 3, 2, 0, 2, 1};
-
-// Captures standard output while it lives.
-class StdoutCapture {
-public:
-    StdoutCapture() {
-        std::fflush(stdout);
-        saved_ = dup(1);
-        file_ = std::tmpfile();
-        dup2(fileno(file_), 1);
-    }
-    std::string Text() {
-        std::fflush(stdout);
-        dup2(saved_, 1);
-        close(saved_);
-        std::string text;
-        std::rewind(file_);
-        for (int c; (c = std::fgetc(file_)) != EOF;) text.push_back(char(c));
-        std::fclose(file_);
-        return text;
-    }
-
-private:
-    int saved_ = -1;
-    FILE* file_ = nullptr;
-};
 
 class MeshFileTest : public PhysicsWorld {
 protected:
@@ -238,7 +212,7 @@ TEST_F(MeshFileTest, AnIndexCountThatIsNoMultipleOfThreeKeepsTheVerticesInPlace)
 TEST_F(MeshFileTest, WithoutTheDataFolderTheMeshIsUsedAndTheFailureShown) {
     std::filesystem::remove_all(tree.Path("Assets/PhysicsMeshData"));
     Model("Hill", ModelMesh(kSquareIndices, kSquare));
-    StdoutCapture out;
+    luatest::StdoutCapture out;
     auto mesh = LoadPhysicsMesh("Hill");
     const std::string text = out.Text();
     EXPECT_EQ(mesh->triangles.size(), 2u);

@@ -10,6 +10,7 @@
 
 #include "GameStateTestSupport.h"
 #include "core/ConfigFile.h"
+#include "core/EngineCore.h"
 #include "core/MessageSystem.h"
 #include "engine/Component.h"
 #include "engine/Factory.h"
@@ -104,6 +105,29 @@ TEST(Registration, NamespacedNamesAreFiledUnderTheirLastPart) {
     for (unsigned freeId : {1u, 3u, 10u, 11u, 16u, 21u, 31u, 34u, 50u, 77u})
         EXPECT_EQ(factory.CreateComponent(static_cast<SD::ComponentID>(freeId)), nullptr) << freeId;
     factory.Shutdown();
+}
+
+class ProbeSystem : public SD::ISystem {
+public:
+    const char* GetName() const override { return "Probe"; }
+    void Update(float) override {}
+};
+
+SD::ISystem* MakeProbeSystem() { return new ProbeSystem; }
+
+// Systems of the layers above the runtime join the core where start-up asks for them by name.
+TEST(Registration, SuppliedSystemsAreAddedWhereAsked) {
+    SD::Registrations registrations;
+    EXPECT_FALSE(registrations.SupplySystem("Frobnicator", &MakeProbeSystem, true));
+    EXPECT_FALSE(registrations.SupplySystem("Physics_System", nullptr, true));
+    SD::Core core;
+    EXPECT_FALSE(registrations.AddSystem(core, "Physics_System"));
+    EXPECT_TRUE(core.GetSystems().empty());
+    EXPECT_TRUE(registrations.SupplySystem("Physics_System", &MakeProbeSystem, true));
+    EXPECT_TRUE(registrations.AddSystem(core, "Physics_System"));
+    ASSERT_EQ(core.GetSystems().size(), 1u);
+    EXPECT_STREQ(core.GetSystems()[0]->GetName(), "Probe");
+    EXPECT_EQ(SD::SystemRegistrationOrder().front(), "Physics_System");
 }
 
 std::vector<std::string> g_journal;
