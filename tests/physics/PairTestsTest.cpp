@@ -378,15 +378,20 @@ TEST_F(HeightMapPairTest, MissingOrTooSmallMapsAreLoggedAndHaveNoContact) {
     tree.Write("Assets/textures/HeightMaps/junk.bmp", "not a bitmap at all, not even a header of one");
     auto junk = std::make_unique<HeightMap>();
     junk->Load("junk");
+    const SD::BmpHeader header = SD::MakeBmpHeader(3, 3);
+    tree.Write("Assets/textures/HeightMaps/cut.bmp", std::string(header.begin(), header.end()) + "0123456789");
+    auto cut = std::make_unique<HeightMap>();
+    cut->Load("cut");
     const std::string log = err.Text();
     EXPECT_NE(log.find("../Assets/textures/HeightMaps/nowhere.bmp could not be read"), std::string::npos) << log;
     EXPECT_NE(log.find("../Assets/textures/HeightMaps/dot.bmp is 1x1 pixels"), std::string::npos) << log;
     EXPECT_NE(log.find("../Assets/textures/HeightMaps/junk.bmp could not be read"), std::string::npos) << log;
+    EXPECT_NE(log.find("../Assets/textures/HeightMaps/cut.bmp could not be read"), std::string::npos) << log;
     Placement ball = At({0, 0, 0});
     ball.body = true;
     Placement ground = At({});
     ground.scale = {30, 10, 30};
-    for (auto* map : {&missing, &dot, &junk}) {
+    for (auto* map : {&missing, &dot, &junk, &cut}) {
         Collider* sphere = Make(MakeSphere(1), ball);
         Check("unusable map", sphere, Make(std::move(*map), ground), {false, {}, 0});
         EXPECT_EQ(sphere->GetBody()->GetForce(), SD::Vec3());

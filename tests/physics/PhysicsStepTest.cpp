@@ -158,6 +158,24 @@ TEST_F(PhysicsStepTest, ThePlayerFliesThroughFirefliesWhichStillTouchOthers) {
     EXPECT_EQ(log.calls, (std::vector<std::string>{"Player:Other", "Other:Player", "Firefly:Other", "Other:Firefly"}));
 }
 
+// A box body falling on a static sphere: the mirrored pair test puts the sphere first, so the
+// static rock is called first and the crate is the one pushed.
+TEST_F(PhysicsStepTest, AgainstAStaticSphereTheSphereComesFirstAndTheBodyMoves) {
+    Blueprints(Blueprint("Crate", TransformXml({}) + BodyXml(10, {0, 50, 0}) + BoxXml({1, 1, 1}, 0.5f)) +
+               Blueprint("Rock", TransformXml({}) + SphereXml(2, 0.5f)));
+    SD::GameObject* rock = Spawn("Rock", "Rock", {0, 0, 0});
+    SD::GameObject* crate = Spawn("Crate", "Crate", {0, 2.5f, 0});
+    Physics().BuildTree();
+    ContactLog log;
+    log.Bind(rock);
+    log.Bind(crate);
+    Physics().Substep(0.001f);
+    EXPECT_EQ(log.calls, (std::vector<std::string>{"Rock:Crate", "Crate:Rock"}));
+    // The box's face is 1.5 above the rock's centre, 0.5 inside its radius.
+    EXPECT_NEAR(crate->GetTransform().GetLocalPos().y, 3.0f, 1e-5f);
+    EXPECT_EQ(rock->GetTransform().GetLocalPos(), SD::Vec3(0, 0, 0));
+}
+
 TEST_F(PhysicsStepTest, TwoImmovableBodiesOverlappingStayPut) {
     Blueprints(Blueprint("Anchor", TransformXml({}) + BodyXml(0, {0, 50, 0}) + SphereXml(1, 0.5f)));
     SD::GameObject* a = Spawn("Anchor", "A", {0, 0, 0});
