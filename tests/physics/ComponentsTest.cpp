@@ -83,6 +83,28 @@ TEST_F(ComponentsTest, ColliderDataIsWrittenInOrderAndReadsBackIntoAnotherShape)
     EXPECT_EQ(SD::SuperialValue::FindChildByName(&bare, "Shape Type")->GetText(), "ERROR KITTY!");
 }
 
+// The tweak bars and the editor reach a sphere's radius by name.
+TEST_F(ComponentsTest, TheRadiusIsReflected) {
+    RTTIClassRegistry::Create();
+    Blueprints(Blueprint("Ball", TransformXml({}) + SphereXml(2, 0.5f)) +
+               Blueprint("Box", TransformXml({}) + BoxXml({1, 1, 1}, 0.5f)));
+    for (const char* name : {"Ball", "Box"}) {
+        Collider* collider = ColliderOf(factory.CreateObject(name, nullptr));
+        const IRTTIUser::ClassInfo info = collider->GetClassInfo();
+        ASSERT_EQ(info.functions.size(), 2u);
+        EXPECT_EQ(info.functions[0].name, "GetRadius");
+        EXPECT_EQ(info.functions[1].name, "SetRadius");
+        std::vector<MFCore::Any> set{MFCore::Any(collider), MFCore::Any(3.5f)};
+        info.functions[1].function->Invoke(set);
+        std::vector<MFCore::Any> get{MFCore::Any(collider)};
+        info.functions[0].function->Invoke(get);
+        // Only a sphere has a radius; other shapes read 0 and ignore the setter.
+        EXPECT_EQ(MFCore::Any::Extract<float>(*info.functions[0].function->GetResult()),
+                  std::string(name) == "Ball" ? 3.5f : 0.0f);
+    }
+    RTTIClassRegistry::Destroy();
+}
+
 TEST_F(ComponentsTest, AColliderOfAnUnknownShapeIsLoggedAndNotRegistered) {
     Blueprints(Blueprint("Blob", TransformXml({}) + ColliderXml("Blob", "", 0.5f)) +
                Blueprint("Solid", TransformXml({}) + SphereXml(1, 0.5f)));
