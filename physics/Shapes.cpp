@@ -50,7 +50,8 @@ void AxisABox::SerializeFields(SD::IStream& stream) { SD::SerializeVec3(stream, 
 void HeightMap::SerializeFields(SD::IStream& stream) {
     std::string name = filename;
     stream.Serialize(name, "Filename", "String");
-    if (Reading(stream) && !name.empty()) Load(name);
+    // Level data that repeats the blueprint's name does not read the bitmap again.
+    if (Reading(stream) && !name.empty() && (name != filename || !IsUsable())) Load(name);
 }
 
 void HeightMap::Load(const std::string& name) {

@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 
 #include "PhysicsTestSupport.h"
+#include "core/Bitmap.h"
 #include "engine/SuperialInStream.h"
 #include "engine/SuperialOutStream.h"
 #include "engine/SuperialValue.h"
@@ -81,6 +83,29 @@ TEST_F(ComponentsTest, ColliderDataIsWrittenInOrderAndReadsBackIntoAnotherShape)
     SD::SuperialOutStream bareOut(&bare);
     ColliderOf(box)->VSerialize(bareOut, Collider::kDataVersion);
     EXPECT_EQ(SD::SuperialValue::FindChildByName(&bare, "Shape Type")->GetText(), "ERROR KITTY!");
+}
+
+// Level data that names the height map its blueprint named keeps the loaded map.
+TEST_F(ComponentsTest, AHeightMapIsReadOnceForItsName) {
+    std::filesystem::create_directories(tree.Path("Assets/textures/HeightMaps"));
+    SD::BmpImage image;
+    image.width = image.height = 2;
+    image.pixels.assign(12, 40);
+    SD::WriteBmpFile(tree.Path("Assets/textures/HeightMaps/ground.bmp"), SD::MakeBmpHeader(2, 2), image);
+    Blueprints(Blueprint("Ground", TransformXml({}, {10, 10, 10}) +
+                                       ColliderXml("HM", "<String name=\"Filename\">ground</String>", 0.5f)));
+    Collider* collider = ColliderOf(factory.CreateObject("Ground", nullptr));
+    const auto& map = static_cast<const HeightMap&>(*collider->GetShape());
+    ASSERT_TRUE(map.IsUsable());
+    std::filesystem::remove(tree.Path("Assets/textures/HeightMaps/ground.bmp"));
+    SD::SuperialValue written;
+    SD::SuperialOutStream out(&written);
+    collider->VSerialize(out, Collider::kDataVersion);
+    qvtest::StderrCapture err;
+    SD::SuperialInStream in(written.FirstChild());
+    collider->VSerialize(in, Collider::kDataVersion);
+    EXPECT_TRUE(map.IsUsable());
+    EXPECT_EQ(err.Text(), "");
 }
 
 // The tweak bars and the editor reach a sphere's radius by name.
