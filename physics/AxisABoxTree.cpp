@@ -100,13 +100,16 @@ void AxisABoxTree::Split(AxisABoxNode& node, int depth) {
         child = std::make_unique<AxisABoxNode>();
         child->parent = &node;
     }
+    // The cut is shifted from the median position: the value a full sort would put in the
+    // middle, which a partial one finds as well.
     std::vector<Collider*> sorted = node.colliders;
-    std::sort(sorted.begin(), sorted.end(),
-              [](const Collider* l, const Collider* r) { return l->position.x < r->position.x; });
-    const float sx = sorted[count / 2]->position.x + kSplitShift;
-    std::sort(sorted.begin(), sorted.end(),
-              [](const Collider* l, const Collider* r) { return l->position.z < r->position.z; });
-    const float sz = sorted[count / 2]->position.z + kSplitShift;
+    const auto middle = sorted.begin() + count / 2;
+    std::nth_element(sorted.begin(), middle, sorted.end(),
+                     [](const Collider* l, const Collider* r) { return l->position.x < r->position.x; });
+    const float sx = (*middle)->position.x + kSplitShift;
+    std::nth_element(sorted.begin(), middle, sorted.end(),
+                     [](const Collider* l, const Collider* r) { return l->position.z < r->position.z; });
+    const float sz = (*middle)->position.z + kSplitShift;
     Distribute(node, sx, sz);
 
     size_t cmax = 0, cmin = SIZE_MAX, tmax = 0, tmin = SIZE_MAX;

@@ -111,7 +111,9 @@ void Physics_System::Detect() {
         if (SD::GameObject* object = SD::Factory_::GetGameObjectByName(kPlayerName))
             player = static_cast<Collider*>(object->GetComponent(SD::CID_Collider));
     }
-    const std::vector<Collider*> dynamic = ListOf<Collider>(dynamic_);
+    std::vector<Collider*>& dynamic = dynamicScratch_;
+    dynamic.clear();
+    for (SD::Component* c : dynamic_) dynamic.push_back(static_cast<Collider*>(c));
     for (size_t i = 0; i < dynamic.size(); ++i) {
         for (size_t j = i + 1; j < dynamic.size(); ++j) {
             Collider* a = dynamic[i];

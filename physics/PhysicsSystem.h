@@ -70,6 +70,7 @@ private:
     SD::ComponentList static_;
     AxisABoxTree tree_;
     std::vector<const std::vector<Collider*>*> found_;
+    std::vector<Collider*> dynamicScratch_;  // the dynamic list, walked by index in detection
     std::map<std::string, std::shared_ptr<const MeshData>> meshCache_;
     ContactTable contacts_;
 };

@@ -70,6 +70,30 @@ TEST(PhysicsRegistration, TheProgramRunsThePhysicsEveryFrame) {
     Physics_System::DestroyInstance();
 }
 
+// Stands in for the physics system and notes the update order once every system is added.
+std::vector<std::string> g_updateOrder;
+class OrderProbe : public SD::ISystem {
+public:
+    const char* GetName() const override { return "Physics"; }
+    void Initialize() override {
+        for (SD::ISystem* system : SD::Core::GetInstance()->GetSystems()) g_updateOrder.push_back(system->GetName());
+    }
+    void Update(float) override {}
+};
+SD::ISystem* MakeOrderProbe() { return new OrderProbe; }
+
+TEST(PhysicsRegistration, StartUpPlacesThePhysicsRightAfterTheWindow) {
+    qvtest::TempTree tree;
+    SD::Registrations& startup = SD::StartupRegistrations();
+    startup.SupplySystem("Physics_System", &MakeOrderProbe, true);
+    SD::RunOptions options;
+    options.maxFrames = 1;
+    EXPECT_TRUE(SD::RunProgram(options).clean);
+    SupplyPhysicsClasses(startup);
+    const std::vector<std::string> first(g_updateOrder.begin(), g_updateOrder.begin() + std::min<size_t>(5, g_updateOrder.size()));
+    EXPECT_EQ(first, (std::vector<std::string>{"MessageSystem", "Input", "Window", "Physics", "SplineSystem"}));
+}
+
 class BodyScriptTest : public PhysicsWorld {
 protected:
     BodyScriptTest() { SupplyPhysicsClasses(registrations); }
