@@ -1,6 +1,8 @@
 #include <cstdio>
 
+#include "app/QuitSignals.h"
 #include "app/RunCommand.h"
+#include "game/GameRegistration.h"
 #include "physics/PhysicsRegistration.h"
 #include "runtime/Registration.h"
 
@@ -10,8 +12,9 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "%s\n", cmd.error.c_str());
         return 2;
     }
-    // The layers above the runtime hand start-up their classes and systems.
     Gedankenexperiment::SupplyPhysicsClasses(SD::StartupRegistrations());
+    QV::SupplyGameClasses(SD::StartupRegistrations());
+    qv::InstallQuitSignals();
     SD::RunSummary summary = SD::RunProgram(cmd.options);
     std::printf("%s\n", qv::SummaryLine(summary).c_str());
     return summary.clean ? 0 : 1;

@@ -1,5 +1,7 @@
 #include "runtime/Registration.h"
 
+#include <algorithm>
+
 #include "core/EngineCore.h"
 #include "engine/Factory.h"
 #include "engine/Group.h"
@@ -65,29 +67,27 @@ const std::vector<std::string>& LevelRegistrationOrder() {
     return order;
 }
 
-const std::vector<std::string>& SystemRegistrationOrder() {
+const std::vector<std::string>& SuppliedSystemOrder() {
     static const std::vector<std::string> order = {
-        "Physics_System", "Firefly_Manager", "TweakableSystem", "HudSystem",   "Graphics_",
+        "Physics_System", "Firefly_Manager", "TweakableSystem", "HudSystem", "Graphics_",
         "WindSystem_",    "GhostEngine_",    "LevelEditor",     "SowlarSystem_",
     };
     return order;
 }
 
-bool Registrations::SupplySystem(const std::string& name, SystemMaker make, bool owned) {
-    for (const std::string& entry : SystemRegistrationOrder()) {
-        if (make && name == entry) {
-            systems_[name] = {make, owned};
-            return true;
-        }
-    }
-    return false;
+bool Registrations::SupplySystem(const std::string& name, SystemMaker make, bool ownedByCore) {
+    const auto& order = SuppliedSystemOrder();
+    if (!make || std::find(order.begin(), order.end(), name) == order.end()) return false;
+    systems_[name] = SystemSupply{make, ownedByCore};
+    return true;
 }
 
-bool Registrations::AddSystem(Core& core, const std::string& name) const {
+ISystem* Registrations::AddSuppliedSystem(Core& core, const std::string& name) const {
     auto found = systems_.find(name);
-    if (found == systems_.end()) return false;
-    core.AddSystem(found->second.first(), found->second.second);
-    return true;
+    if (found == systems_.end()) return nullptr;
+    ISystem* system = found->second.make();
+    if (system) core.AddSystem(system, found->second.ownedByCore);
+    return system;
 }
 
 bool Registrations::SupplyComponent(const std::string& registeredName, ComponentCreatorMaker make) {

@@ -28,9 +28,9 @@ struct ComponentRegistration {
 const std::vector<ComponentRegistration>& ComponentRegistrationOrder();
 // The game states in registration order.
 const std::vector<std::string>& LevelRegistrationOrder();
-// The systems of the layers above the runtime, in update order; start-up adds each at its place
-// among its own systems.
-const std::vector<std::string>& SystemRegistrationOrder();
+// The systems of the layers above the runtime, in update order; start-up adds each supplied
+// one at its place among its own systems.
+const std::vector<std::string>& SuppliedSystemOrder();
 
 using ComponentCreatorMaker = IComponentCreator* (*)();
 using LevelMaker = Level* (*)();
@@ -44,8 +44,8 @@ public:
     // False, and nothing kept, for a name that is not in the registration order.
     bool SupplyComponent(const std::string& registeredName, ComponentCreatorMaker make);
     bool SupplyLevel(const std::string& name, LevelMaker make);
-    // `owned`: the core deletes the system; otherwise it is a singleton that outlives the core.
-    bool SupplySystem(const std::string& name, SystemMaker make, bool owned);
+    // `ownedByCore`: the core deletes the system; otherwise it is a singleton that outlives it.
+    bool SupplySystem(const std::string& name, SystemMaker make, bool ownedByCore);
     // Called by ChooseFirstState with the "LoadLevel" state once "SplashLevel" is pending, so
     // the game can name the state to load next and switch the sky drawing off.
     void SetLoadLevelPreparer(std::function<void(Level& loadLevel)> prepare) { prepare_ = std::move(prepare); }
@@ -53,8 +53,8 @@ public:
     // Registers every supplied class in the registration order; returns their names.
     std::vector<std::string> RegisterComponents(Factory_& factory) const;
     std::vector<std::string> RegisterLevels(GameStateManager_& manager) const;
-    // Adds the system supplied under the name to the core; false when none was.
-    bool AddSystem(Core& core, const std::string& name) const;
+    // Makes and adds the system supplied under that name, if any; returns it.
+    ISystem* AddSuppliedSystem(Core& core, const std::string& name) const;
     // The names of the order that have no maker yet, in order.
     std::vector<std::string> ComponentsToCome() const;
     std::vector<std::string> LevelsToCome() const;
@@ -67,7 +67,11 @@ public:
 private:
     std::map<std::string, ComponentCreatorMaker> components_;
     std::map<std::string, LevelMaker> levels_;
-    std::map<std::string, std::pair<SystemMaker, bool>> systems_;
+    struct SystemSupply {
+        SystemMaker make;
+        bool ownedByCore;
+    };
+    std::map<std::string, SystemSupply> systems_;
     std::function<void(Level&)> prepare_;
 };
 

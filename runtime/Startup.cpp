@@ -24,6 +24,7 @@
 #include "platform/os/Clock.h"
 #include "platform/os/Dialogs.h"
 #include "platform/os/Random.h"
+#include "platform/tweak/TweakBar.h"
 #include "platform/window/MessageIds.h"
 #include "platform/window/Screen.h"
 #include "runtime/GameStateManager.h"
@@ -58,10 +59,9 @@ public:
     }
 };
 
-// Adds the systems in their update order; singletons are not owned by the core. The layers
-// above the runtime supply theirs through the registrations.
-OwnedSystems AddSystems(Core& core, const WindowSettings& window, int totalObjects,
-                        const Registrations& registrations) {
+// Adds the systems in their update order; singletons are not owned by the core.
+// The systems supplied by the layers above take their places in the order as they come.
+OwnedSystems AddSystems(Core& core, const WindowSettings& window, int totalObjects, const Registrations& supplied) {
     OwnedSystems owned;
     core.AddSystem(Message_System::GetInstance(), false);
     owned.input = new Input_();
@@ -69,19 +69,27 @@ OwnedSystems AddSystems(Core& core, const WindowSettings& window, int totalObjec
     core.AddSystem(new Window_(window.title, static_cast<uint32_t>(window.width), static_cast<uint32_t>(window.height),
                                window.windowFullScreen, platform::show::kNormal),
                    true);
-    registrations.AddSystem(core, "Physics_System");
+    supplied.AddSuppliedSystem(core, "Physics_System");
     core.AddSystem(&Spline_System::GetInstance(), false);
     core.AddSystem(&InterpolatorSystem::GetInstance(), false);
     core.AddSystem(Kinect_::GetInstance(), false);
     core.AddSystem(new ComponentManager_(), true);
     // Script-driven objects are updated right after the components.
     core.AddSystem(new ScriptObjectsUpdate(), true);
+    supplied.AddSuppliedSystem(core, "Firefly_Manager");
+    supplied.AddSuppliedSystem(core, "TweakableSystem");
     owned.states = new GameStateManager_();
     core.AddSystem(owned.states, true);
+    supplied.AddSuppliedSystem(core, "HudSystem");
     core.AddSystem(new Transformer_(), true);
+    supplied.AddSuppliedSystem(core, "Graphics_");
     owned.factory = new Factory_(static_cast<uint32_t>(totalObjects));
     core.AddSystem(owned.factory, true);
+    supplied.AddSuppliedSystem(core, "WindSystem_");
+    supplied.AddSuppliedSystem(core, "GhostEngine_");
+    supplied.AddSuppliedSystem(core, "LevelEditor");
     core.AddSystem(new LevelLayerManager(), true);
+    supplied.AddSuppliedSystem(core, "SowlarSystem_");
     return owned;
 }
 
@@ -165,6 +173,7 @@ RunSummary RunProgram(const RunOptions& options) {
     AddRuntimeScriptClasses();
     OpenScripting(*config);
 
+    platform::tweak::WindowSize(window.width, window.height);
     platform::ShowCursor(false);
 
     registrations.RegisterComponents(*systems.factory);

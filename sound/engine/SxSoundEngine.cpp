@@ -9,9 +9,11 @@
 #include "sound/engine/curves/SxCurveTable.h"
 #include "sound/engine/index/CSxObjectIndex.h"
 #include "sound/engine/environments/CSxEnvironmentsMgr.h"
+#include "sound/engine/listener/SxListenerMessages.h"
 #include "sound/engine/lower/CSxLEngine.h"
 #include "sound/engine/memory/SxMemoryMgr.h"
 #include "sound/engine/playing/CSxPlayingMgr.h"
+#include "sound/engine/plugin/SxPluginTable.h"
 #include "sound/engine/positions/CSxPositionRepository.h"
 #include "sound/engine/registry/CSxRegistryMgr.h"
 #include "sound/engine/rtpc/CSxRTPCMgr.h"
@@ -98,6 +100,7 @@ SXRESULT CreateAudioManager() {
     g_pAudioMgr = SxNew<CSxAudioMgr>(g_DefaultPoolId);
     if (!g_pAudioMgr) return SX_InsufficientMemory;
     InstallManagerHandlers(*g_pAudioMgr);
+    InstallListenerHandlers(*g_pAudioMgr);
     g_pAudioMgr->SetHandler(SxMsg_SetPanningRule, [](const SxQueuedMsgHeader& record) {
         CSxLEngine::SetPanningRule(reinterpret_cast<const SxMsgSetPanningRule&>(record).rule);
     });
@@ -162,6 +165,7 @@ void Term() {
     TermManager(g_pPositionRepository);
     TermManager(g_pEnvironmentsMgr);
     TermManager(g_pRTPCMgr);
+    SxPluginTable::Clear();
     if (g_curvesBuilt) SxCurveTable::FreeAll();
     g_curvesBuilt = false;
     DestroyManager(g_pObjectIndex);
@@ -531,7 +535,11 @@ SXRESULT SetPanningRule(uint32_t rule) {
     return Queue(record);
 }
 
-uint32_t GetPanningRule() { return CSxLEngine::PanningRule(); }
+uint32_t GetPanningRule() {
+    // The audio thread applies a queued rule under the audio lock.
+    platform::Lock lock(g_csMain);
+    return CSxLEngine::PanningRule();
+}
 uint32_t GetSpeakerConfiguration() { return CSxLEngine::ChannelMask(); }
 
 SXRESULT AddBehavioralExtension(SxBehavioralExtension function) { return SxBehavioralExtensions::Add(function); }

@@ -9,6 +9,7 @@
 #include "sound/engine/audio/SxExternalSources.h"
 #include "sound/engine/audio/SxQueuedMsg.h"
 #include "sound/engine/playing/SxCallbackTypes.h"
+#include "sound/engine/plugin/SxPluginTable.h"
 
 namespace SX {
 // Performance-counter ticks per millisecond, set by Init.

@@ -27,7 +27,7 @@ TEST(PhysicsRegistration, BodyAndColliderJoinTheFactoryAndTheSystemTheCore) {
     EXPECT_EQ(id, SD::CID_Collider);
     {
         SD::Core core;
-        EXPECT_TRUE(registrations.AddSystem(core, "Physics_System"));
+        EXPECT_EQ(registrations.AddSuppliedSystem(core, "Physics_System"), Physics_System::GetInstance());
         ASSERT_EQ(core.GetSystems().size(), 1u);
         EXPECT_EQ(core.GetSystems()[0], Physics_System::GetInstance());
         EXPECT_STREQ(core.GetSystems()[0]->GetName(), "Physics");

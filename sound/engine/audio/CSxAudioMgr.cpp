@@ -37,7 +37,11 @@ SXRESULT CSxAudioMgr::Init(const SxInitSettings& settings) {
     return m_ring.Init(settings.commandQueueSize / SxChunkRing::kChunkSize, g_DefaultPoolId);
 }
 
-uint32_t CSxAudioMgr::FrameCounter() const { return g_uSxAudioFrameCounter; }
+uint32_t CSxAudioMgr::FrameCounter() const {
+    // The audio frame counts under the audio lock.
+    platform::Lock lock(g_csMain);
+    return g_uSxAudioFrameCounter;
+}
 
 SXRESULT CSxAudioMgr::Start(const SxThreadProperties& properties) {
     m_spaceAvailable.Reset();

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <chrono>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <mutex>
 #include <string>
@@ -129,6 +130,7 @@ void RecordThread(bool lastCall) {
 }
 
 TEST_F(SoundEngineTest, AudioThreadWritesSilenceAtExactlyTheOutputRate) {
+    g_lastCalls = 0;
     control::StartCapture();
     ASSERT_EQ(SoundEngine::AddBehavioralExtension(RecordThread), SX_Success);
     ASSERT_EQ(SoundEngine::Init(nullptr, nullptr), SX_Success);
@@ -252,6 +254,37 @@ TEST_F(SoundEngineTest, PostEventQueuesUntilRenderAudioAndUndoesAFailedEnqueue) 
     EXPECT_FALSE(g_pPlayingMgr->IsActive(last + 1)) << "the refused post's playing ID is released";
     SoundEngine::Term();
     EXPECT_EQ(g_event.refs, 0) << "queued posts are released at termination";
+}
+
+std::atomic<int> g_selfCancellingEnds{0};
+void CancelOwnCallbackAtTheEnd(SxCallbackType, SxCallbackInfo* info) {
+    ++g_selfCancellingEnds;
+    SoundEngine::CancelEventCallback(info->playingID);
+}
+
+TEST_F(SoundEngineTest, TermReturnsWhenAnEndOfEventCallbackCancelsItself) {
+    g_EventHooks.findEventAndAddRef = [](SxUniqueID) -> ISxPostedEvent* {
+        g_event.AddRef();
+        return &g_event;
+    };
+    control::SetOpenFails(true);
+    ASSERT_EQ(SoundEngine::Init(nullptr, nullptr), SX_Success);
+    g_selfCancellingEnds = 0;
+    ASSERT_NE(SoundEngine::PostEvent("Play_Flower", 100, SxCallback_EndOfEvent, CancelOwnCallbackAtTheEnd), 0u);
+    // Never rendered: Term drops the queued post, which ends the event on Term's own thread.
+    std::atomic<bool> returned{false};
+    std::thread term([&] {
+        SoundEngine::Term();
+        returned = true;
+    });
+    for (int i = 0; i < 10 && !returned; ++i) WaitFor([&] { return returned.load(); });
+    if (!returned) {
+        ADD_FAILURE() << "Term waits for the callback that runs on its own thread";
+        std::_Exit(1);
+    }
+    term.join();
+    EXPECT_EQ(g_selfCancellingEnds, 1);
+    EXPECT_EQ(g_event.refs, 0);
 }
 
 TEST_F(SoundEngineTest, CallsValidateBeforeQueuing) {
@@ -465,6 +498,31 @@ void CountGlobalCall(bool lastCall) {
     if (!lastCall) ++g_globalCalls;
 }
 
+// Calls the game makes while the audio thread renders; the thread-sanitizer run of this
+// test reports any of them that touches what the frame uses without the audio lock.
+TEST_F(SoundEngineTest, ExtensionsPanningRuleAndFrameCounterAreSafeWhileTheAudioThreadRuns) {
+    ASSERT_EQ(SoundEngine::Init(nullptr, nullptr), SX_Success);
+    g_globalCalls = 0;
+    constexpr int kAdded = 64;  // enough for the list to grow several times mid-run
+    uint32_t lastFrame = 0;
+    for (int i = 0; i < kAdded; ++i) {
+        ASSERT_EQ(SoundEngine::AddBehavioralExtension(CountGlobalCall), SX_Success);
+        ASSERT_EQ(SoundEngine::SetPanningRule(i % 2), SX_Success);
+        SoundEngine::RenderAudio();
+        clock.Advance(0.0214);  // one buffer due
+        const uint32_t rule = SoundEngine::GetPanningRule();
+        EXPECT_LE(rule, 1u);
+        const uint32_t frame = g_pAudioMgr->FrameCounter();
+        EXPECT_GE(frame, lastFrame);
+        lastFrame = frame;
+    }
+    clock.Advance(0.064);  // three more buffers due
+    EXPECT_TRUE(WaitFor([] { return g_globalCalls > 0; })) << "the frames ran the extensions";
+    EXPECT_TRUE(WaitFor([] { return SoundEngine::GetPanningRule() == (kAdded - 1) % 2; }));
+    for (int i = 0; i < kAdded; ++i) ASSERT_EQ(SoundEngine::RemoveBehavioralExtension(CountGlobalCall), SX_Success);
+    EXPECT_EQ(SoundEngine::RemoveBehavioralExtension(CountGlobalCall), SX_Fail);
+}
+
 TEST_F(SoundEngineTest, GlobalCallbacksComeAndGoWhileTheAudioThreadRuns) {
     ASSERT_EQ(SoundEngine::Init(nullptr, nullptr), SX_Success);
     g_globalCalls = 0;
@@ -605,6 +663,40 @@ TEST_F(SoundEngineTest, TermWhileGameParameterRampsRunOnAGameObjectAndGlobally) 
     }));
     SoundEngine::Term();
     EXPECT_EQ(MemoryMgr::GetNumPools(), 0u);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(SoundEngineTest, ListenerCallsReachTheLowerEngineAfterRenderAudio) {
+    control::SetOpenFails(true);
+    ASSERT_EQ(SoundEngine::Init(nullptr, nullptr), SX_Success);
+    auto listener = [](uint32_t index) {
+        platform::Lock lock(g_csMain);
+        return CSxLEngine::GetListener(index);
+    };
+    SxListenerPosition position;
+    position.front = {0, 0, 2};
+    position.top = {0, 3, 0};
+    position.position = {4, 5, 6};
+    ASSERT_EQ(SoundEngine::SetListenerPosition(position, 3), SX_Success);
+    const float volumes[6] = {-1, -2, -3, -4, -5, -6};
+    ASSERT_EQ(SoundEngine::SetListenerSpatialization(3, false, volumes), SX_Success);
+    ASSERT_EQ(SoundEngine::SetListenerScalingFactor(3, 2.5f), SX_Success);
+    ASSERT_EQ(SoundEngine::SetListenerPipeline(3, false, true), SX_Success);
+    EXPECT_EQ(listener(3).position.x, 0.0f) << "not before RenderAudio";
+    SoundEngine::RenderAudio();
+    ASSERT_TRUE(WaitFor([&] { return listener(3).scalingFactor == 2.5f; }));
+    const SxListener l = listener(3);
+    EXPECT_EQ(l.position.z, 6.0f);
+    EXPECT_EQ(l.front.z, 1.0f) << "normalised";
+    EXPECT_EQ(l.top.y, 1.0f);
+    EXPECT_EQ(l.spatialized, 0);
+    EXPECT_EQ(l.volumes[5], -6.0f);
+    platform::Lock lock(g_csMain);
+    EXPECT_EQ(CSxLEngine::AudioListenerMask() & 8u, 0u);
+    EXPECT_EQ(CSxLEngine::MotionListenerMask(), 8u);
 }
 
 }  // namespace
