@@ -81,6 +81,17 @@ void AxisABoxTree::Clear() {
     maxDepth_ = 0;
 }
 
+void AxisABoxTree::Remove(const Collider* collider) {
+    if (root_) RemoveFrom(*root_, collider);
+}
+
+void AxisABoxTree::RemoveFrom(AxisABoxNode& node, const Collider* collider) {
+    auto& list = node.colliders;
+    list.erase(std::remove(list.begin(), list.end(), collider), list.end());
+    for (auto& child : node.children)
+        if (child) RemoveFrom(*child, collider);
+}
+
 void AxisABoxTree::Build(const std::vector<Collider*>& colliders) {
     Clear();
     root_ = std::make_unique<AxisABoxNode>();

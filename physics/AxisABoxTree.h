@@ -44,6 +44,8 @@ public:
     // Replaces the tree by one over the colliders, in their order.
     void Build(const std::vector<Collider*>& colliders);
     void Clear();
+    // Takes a collider that goes away out of every node that holds it.
+    void Remove(const Collider* collider);
     // Appends the collider vector of every node (with colliders) that the shape overlaps, in
     // tree order. Before the first build there are none.
     void Query(Collider& collider, std::vector<const std::vector<Collider*>*>& result) const;
@@ -54,6 +56,7 @@ public:
 private:
     void Split(AxisABoxNode& node, int depth);
     void Distribute(AxisABoxNode& node, float sx, float sz);
+    static void RemoveFrom(AxisABoxNode& node, const Collider* collider);
     void QueryNode(const AxisABoxNode& node, Collider& collider,
                    std::vector<const std::vector<Collider*>*>& result) const;
 

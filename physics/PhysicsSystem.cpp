@@ -28,10 +28,11 @@ bool IsFirefly(const Collider* c) {
     return c->GetOwner() && c->GetOwner()->GetBlueprintName() == kFireflyBlueprint;
 }
 
+// A collider whose shape was taken away after it was registered takes part in nothing.
 void Test(Collider& first, Collider& second, ContactTable& contacts) {
-    Shape& a = *first.GetShape();
-    Shape& b = *second.GetShape();
-    GetPairTest(a.GetType(), b.GetType())(a, first.position, b, second.position, contacts);
+    Shape* a = first.GetShape();
+    Shape* b = second.GetShape();
+    if (a && b) GetPairTest(a->GetType(), b->GetType())(*a, first.position, *b, second.position, contacts);
 }
 
 }  // namespace
@@ -60,9 +61,17 @@ void Physics_System::AddCollider(Collider* collider) {
 
 void Physics_System::RemoveCollider(Collider* collider) {
     if (collider->listed_ == Collider::Listed::kNone) return;
-    (collider->listed_ == Collider::Listed::kDynamic ? dynamic_ : static_).Remove(collider);
+    const bool wasStatic = collider->listed_ == Collider::Listed::kStatic;
+    (wasStatic ? static_ : dynamic_).Remove(collider);
     collider->listed_ = Collider::Listed::kNone;
     contacts_.Forget(collider);
+    // The tree must not hand out a collider that is gone; an empty level needs no tree.
+    if (wasStatic) {
+        if (static_.Empty())
+            tree_.Clear();
+        else
+            tree_.Remove(collider);
+    }
 }
 
 std::vector<Body*> Physics_System::GetBodies() { return ListOf<Body>(bodies_); }

@@ -205,4 +205,26 @@ TEST_F(BroadPhaseTest, TheSystemFindsStaticsOnlyThroughTheTreeBuiltForTheLevel) 
     (void)late;
 }
 
+// A static object destroyed after the tree was built leaves it: nothing reaches the collider
+// that is gone, the others are still found.
+TEST_F(BroadPhaseTest, StaticsThatGoAwayLeaveTheTree) {
+    std::vector<Collider*> statics;
+    for (int i = 0; i < 12; ++i) statics.push_back(Box({i * 30.0f, 0, 0}, {10, 1, 10}));
+    Collider* ball = Ball({60, 1.5f, 0}, 1, true);
+    Physics().BuildTree();
+    statics[2]->GetOwner()->Destroy();
+    factory.Update(0);
+    EXPECT_FALSE(Physics().CheckCollisionsNow());
+    ball->position = {90, 1.5f, 0};
+    EXPECT_TRUE(Physics().CheckCollisionsNow());
+    // A static whose shape is taken away takes part in nothing either.
+    statics[3]->SetShape(nullptr);
+    EXPECT_FALSE(Physics().CheckCollisionsNow());
+    for (size_t i = 0; i < statics.size(); ++i)
+        if (i != 2) statics[i]->GetOwner()->Destroy();
+    factory.Update(0);
+    EXPECT_EQ(Physics().GetTree().GetRoot(), nullptr);
+    EXPECT_FALSE(Physics().CheckCollisionsNow());
+}
+
 }  // namespace
