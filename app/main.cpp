@@ -3,6 +3,7 @@
 #include "app/QuitSignals.h"
 #include "app/RunCommand.h"
 #include "game/GameRegistration.h"
+#include "physics/PhysicsRegistration.h"
 #include "runtime/Registration.h"
 
 int main(int argc, char** argv) {
@@ -11,6 +12,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "%s\n", cmd.error.c_str());
         return 2;
     }
+    Gedankenexperiment::SupplyPhysicsClasses(SD::StartupRegistrations());
     QV::SupplyGameClasses(SD::StartupRegistrations());
     qv::InstallQuitSignals();
     SD::RunSummary summary = SD::RunProgram(cmd.options);

@@ -1,0 +1,179 @@
+#include "physics/AxisABoxTree.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "engine/Transform.h"
+#include "physics/Collider.h"
+#include "physics/MeshData.h"
+#include "physics/PairSupport.h"
+
+namespace Gedankenexperiment {
+namespace {
+
+bool BoxesOverlap(const SD::Vec3& c1, const SD::Vec3& h1, const SD::Vec3& c2, const SD::Vec3& h2) {
+    return std::fabs(c1.x - c2.x) <= h1.x + h2.x && std::fabs(c1.y - c2.y) <= h1.y + h2.y &&
+           std::fabs(c1.z - c2.z) <= h1.z + h2.z;
+}
+
+// Half sizes on the world axes of a box with the given half sizes along the orientation's axes.
+SD::Vec3 WorldHalfSizes(const SD::Mtx33& m, const SD::Vec3& e) {
+    const SD::Mtx33 a = m.GetAbs();
+    return {a(0, 0) * e.x + a(0, 1) * e.y + a(0, 2) * e.z, a(1, 0) * e.x + a(1, 1) * e.y + a(1, 2) * e.z,
+            a(2, 0) * e.x + a(2, 1) * e.y + a(2, 2) * e.z};
+}
+
+size_t MeshLoad(const std::vector<Collider*>& colliders) {
+    size_t load = 0;
+    for (const Collider* c : colliders) {
+        const Shape* shape = c->GetShape();
+        if (shape && shape->GetType() == kShapeMesh) {
+            const auto& mesh = static_cast<const Mesh&>(*shape);
+            if (mesh.data) load += mesh.data->triangles.size();
+        }
+    }
+    return load;
+}
+
+}  // namespace
+
+bool HasNodeTest(int shapeType) {
+    return shapeType == kShapeSphere || shapeType == kShapeOBB || shapeType == kShapeAAB ||
+           shapeType == kShapeHeightMap || shapeType == kShapeMesh;
+}
+
+bool NodeOverlaps(const AxisABoxNode& node, Collider& collider) {
+    Shape* shape = collider.GetShape();
+    if (!shape) return false;
+    const SD::Vec3& p = collider.position;
+    const SD::Vec3& e = node.box.extents;
+    const SD::Vec3& c = node.center;
+    switch (shape->GetType()) {
+        case kShapeSphere: {
+            const float r = static_cast<const Sphere&>(*shape).radius;
+            const SD::Vec3 q(std::clamp(p.x, c.x - e.x, c.x + e.x), std::clamp(p.y, c.y - e.y, c.y + e.y),
+                             std::clamp(p.z, c.z - e.z, c.z + e.z));
+            return (p - q).LengthSq() <= r * r;
+        }
+        case kShapeOBB:
+            return BoxesOverlap(c, e, p, WorldHalfSizes(Orientation(*shape), static_cast<OrientedBox&>(*shape).extents));
+        case kShapeAAB: return BoxesOverlap(c, e, p, static_cast<AxisABox&>(*shape).extents);
+        case kShapeHeightMap: {
+            const auto& map = static_cast<const HeightMap&>(*shape);
+            return BoxesOverlap(c, e, p + SD::Vec3(0.0f, map.heightScale * 0.5f, 0.0f),
+                                SD::Vec3(map.sizeX, map.heightScale, map.sizeZ));
+        }
+        case kShapeMesh: {
+            auto& mesh = static_cast<Mesh&>(*shape);
+            if (!mesh.hasBounds) {
+                const SD::Vec3 extents = mesh.data ? mesh.data->extents : SD::Vec3();
+                mesh.bounds = WorldHalfSizes(Orientation(mesh), Multiply(collider.GetScale(), extents));
+                mesh.hasBounds = true;
+            }
+            return BoxesOverlap(c, e, p, mesh.bounds);
+        }
+        default: return false;
+    }
+}
+
+void AxisABoxTree::Clear() {
+    root_.reset();
+    maxDepth_ = 0;
+}
+
+void AxisABoxTree::Remove(const Collider* collider) {
+    if (root_) RemoveFrom(*root_, collider);
+}
+
+void AxisABoxTree::RemoveFrom(AxisABoxNode& node, const Collider* collider) {
+    auto& list = node.colliders;
+    list.erase(std::remove(list.begin(), list.end(), collider), list.end());
+    for (auto& child : node.children)
+        if (child) RemoveFrom(*child, collider);
+}
+
+void AxisABoxTree::Build(const std::vector<Collider*>& colliders) {
+    Clear();
+    root_ = std::make_unique<AxisABoxNode>();
+    root_->colliders = colliders;
+    root_->box.extents = SD::Vec3(kRootExtent, kRootExtent, kRootExtent);
+    Split(*root_, 0);
+}
+
+void AxisABoxTree::Split(AxisABoxNode& node, int depth) {
+    const size_t count = node.colliders.size();
+    if (count <= kMaxLeafColliders) return;
+    if (node.box.extents.x < kSmallestNode || node.box.extents.z < kSmallestNode) return;
+    if (node.parent && node.parent->colliders.size() == count) return;
+    if (depth >= kMaxDepth) return;
+    maxDepth_ = std::max(maxDepth_, depth);
+    for (auto& child : node.children) {
+        child = std::make_unique<AxisABoxNode>();
+        child->parent = &node;
+    }
+    // The cut is shifted from the median position: the value a full sort would put in the
+    // middle, which a partial one finds as well.
+    std::vector<Collider*> sorted = node.colliders;
+    const auto middle = sorted.begin() + count / 2;
+    std::nth_element(sorted.begin(), middle, sorted.end(),
+                     [](const Collider* l, const Collider* r) { return l->position.x < r->position.x; });
+    const float sx = (*middle)->position.x + kSplitShift;
+    std::nth_element(sorted.begin(), middle, sorted.end(),
+                     [](const Collider* l, const Collider* r) { return l->position.z < r->position.z; });
+    const float sz = (*middle)->position.z + kSplitShift;
+    Distribute(node, sx, sz);
+
+    size_t cmax = 0, cmin = SIZE_MAX, tmax = 0, tmin = SIZE_MAX;
+    for (const auto& child : node.children) {
+        cmax = std::max(cmax, child->colliders.size());
+        cmin = std::min(cmin, child->colliders.size());
+        const size_t load = MeshLoad(child->colliders);
+        tmax = std::max(tmax, load);
+        tmin = std::min(tmin, load);
+    }
+    float meshPenalty = 0.0f;
+    if (tmax > 0) {
+        meshPenalty = ((float(tmax) - float(tmin)) - 50000.0f) / float(tmax);
+        meshPenalty = std::clamp(meshPenalty, 0.0f, 0.1f);
+    }
+    const float rating = (float(count) - float(cmax) + float(cmin)) / float(count) - meshPenalty;
+    if (rating < kGoodSplit) {
+        for (auto& child : node.children) child->colliders.clear();
+        Distribute(node, node.center.x, node.center.z);
+    }
+    for (auto& child : node.children) Split(*child, depth + 1);
+    node.colliders.clear();
+    node.colliders.shrink_to_fit();
+}
+
+void AxisABoxTree::Distribute(AxisABoxNode& node, float sx, float sz) {
+    const float x0 = node.center.x - node.box.extents.x, x1 = node.center.x + node.box.extents.x;
+    const float z0 = node.center.z - node.box.extents.z, z1 = node.center.z + node.box.extents.z;
+    // The cut stays inside the node, so the children never reach outside it.
+    sx = std::clamp(sx, x0, x1);
+    sz = std::clamp(sz, z0, z1);
+    const float ranges[4][4] = {{x0, sx, sz, z1}, {sx, x1, sz, z1}, {x0, sx, z0, sz}, {sx, x1, z0, sz}};
+    for (int i = 0; i < 4; ++i) {
+        AxisABoxNode& child = *node.children[i];
+        const float* r = ranges[i];
+        child.center = SD::Vec3((r[0] + r[1]) * 0.5f, node.center.y, (r[2] + r[3]) * 0.5f);
+        child.box.extents = SD::Vec3((r[1] - r[0]) * 0.5f, node.box.extents.y, (r[3] - r[2]) * 0.5f);
+    }
+    for (Collider* collider : node.colliders)
+        for (auto& child : node.children)
+            if (NodeOverlaps(*child, *collider)) child->colliders.push_back(collider);
+}
+
+void AxisABoxTree::Query(Collider& collider, std::vector<const std::vector<Collider*>*>& result) const {
+    if (root_) QueryNode(*root_, collider, result);
+}
+
+void AxisABoxTree::QueryNode(const AxisABoxNode& node, Collider& collider,
+                             std::vector<const std::vector<Collider*>*>& result) const {
+    if (!NodeOverlaps(node, collider)) return;
+    if (!node.colliders.empty()) result.push_back(&node.colliders);
+    for (const auto& child : node.children)
+        if (child) QueryNode(*child, collider, result);
+}
+
+}  // namespace Gedankenexperiment

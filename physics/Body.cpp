@@ -1,0 +1,117 @@
+#include "physics/Body.h"
+
+#include <cmath>
+
+#include "engine/GameObject.h"
+#include "engine/IStream.h"
+#include "engine/MathSerialize.h"
+#include "engine/Transform.h"
+#include "physics/Collider.h"
+#include "physics/PhysicsSystem.h"
+
+namespace Gedankenexperiment {
+
+const SD::Vec3 Body::kGravity(0.0f, -50.0f, 0.0f);
+
+namespace {
+
+float InverseOf(float mass) { return mass != 0.0f ? 1.0f / mass : 0.0f; }
+
+}  // namespace
+
+Body::Body() { SetID(SD::CID_Body); }
+
+Body::~Body() {
+    if (Physics_System* system = Physics_System::Peek()) system->RemoveBody(this);
+    if (collider_) collider_->DetachBody(this);
+}
+
+void Body::VInitialize(bool) {
+    inverseMass_ = InverseOf(mass_);
+    SD::GameObject* owner = GetOwner();
+    transform_ = &owner->GetTransform();
+    collider_ = static_cast<Collider*>(owner->GetComponent(SD::CID_Collider));
+    // The collider keeps copies of the mass: whichever of the two initialises last, they agree.
+    if (collider_) {
+        collider_->mass = mass_;
+        collider_->inverseMass = inverseMass_;
+    }
+    position_ = transform_->GetLocalPos();
+}
+
+void Body::VSerialize(SD::IStream& stream, int) {
+    SD::SerializeVec3(stream, "Applied Gravity", appliedGravity_);
+    stream.Serialize(mass_, "Mass", "Float");
+}
+
+void Body::VRegister() { Physics_System::GetInstance()->AddBody(this); }
+
+void Body::VUnregister() {
+    if (Physics_System* system = Physics_System::Peek()) system->RemoveBody(this);
+}
+
+void Body::SetMass(float mass) {
+    mass_ = mass;
+    inverseMass_ = InverseOf(mass);
+    if (collider_) {
+        collider_->mass = mass_;
+        collider_->inverseMass = inverseMass_;
+    }
+}
+
+void Body::AddForce(float x, float y, float z) {
+    std::lock_guard<std::mutex> guard(lock_);
+    force_ += SD::Vec3(x, y, z);
+}
+
+SD::Vec3 Body::GetForce() {
+    std::lock_guard<std::mutex> guard(lock_);
+    return force_;
+}
+
+void Body::SetVelocity(const SD::Vec3& v) {
+    velocity_ = v;
+    if (collider_) collider_->velocity = v;
+}
+
+void Body::SetPosition(const SD::Vec3& p) {
+    if (collider_) {
+        collider_->position = p;
+    } else if (transform_) {
+        transform_->SetPos(p);
+    }
+}
+
+void Body::DetachCollider(const Collider* collider) {
+    if (collider_ == collider) collider_ = nullptr;
+}
+
+void Body::Integrate(float h) {
+    if (collider_) {
+        position_ = collider_->position;
+        acceleration_ = collider_->acceleration;
+        velocity_ = collider_->velocity;
+    } else if (transform_) {
+        position_ = transform_->GetLocalPos();
+    }
+    position_ += velocity_ * h;
+    acceleration_ = kGravity + appliedGravity_;
+    {
+        // The accumulator keeps the acceleration it becomes: the next substep scales it by the
+        // inverse mass again and adds to it. The game's handling is tuned to this.
+        std::lock_guard<std::mutex> guard(lock_);
+        force_ = acceleration_ + force_ * inverseMass_;
+        velocity_ += force_ * h;
+    }
+    velocity_ *= std::pow(kDecayPerSecond, h);
+    if (velocity_.Length() > kSpeedLimit) velocity_ = velocity_.GetNormalized() * kCutSpeed;
+    if (collider_) {
+        collider_->position = position_;
+        collider_->acceleration = acceleration_;
+        collider_->velocity = velocity_;
+    } else if (transform_) {
+        transform_->SetPos(position_);
+    }
+}
+
+}  // namespace Gedankenexperiment

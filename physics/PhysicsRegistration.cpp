@@ -1,0 +1,28 @@
+#include "physics/PhysicsRegistration.h"
+
+#include "engine/ScriptBindings.h"
+#include "physics/Body.h"
+#include "physics/Collider.h"
+#include "physics/PhysicsScriptBindings.h"
+#include "physics/PhysicsSystem.h"
+#include "runtime/Registration.h"
+
+namespace Gedankenexperiment {
+namespace {
+
+SD::ISystem* PhysicsSystemInstance() { return Physics_System::GetInstance(); }
+
+}  // namespace
+
+void SupplyPhysicsClasses(SD::Registrations& registrations) {
+    registrations.SupplyComponent("Body", &SD::MakeComponentCreator<Body>);
+    registrations.SupplyComponent("Collider", &SD::MakeComponentCreator<Collider>);
+    registrations.SupplySystem("Physics_System", &PhysicsSystemInstance, false);
+    static bool scriptClassesAdded = false;
+    if (scriptClassesAdded) return;
+    scriptClassesAdded = true;
+    SD::AddScriptClass(BodyScriptClass());
+    SD::AddScriptClass(PhysicsScriptClass());
+}
+
+}  // namespace Gedankenexperiment

@@ -1,0 +1,207 @@
+#include "physics/PhysicsSystem.h"
+
+#include "core/Singleton.h"
+#include "engine/Factory.h"
+#include "engine/GameObject.h"
+#include "engine/Transform.h"
+#include "physics/Body.h"
+#include "physics/Collider.h"
+#include "physics/PairTests.h"
+
+namespace Gedankenexperiment {
+namespace {
+
+using Instance = SD::Singleton<Physics_System>;
+
+const char* const kPlayerName = "Player";
+const char* const kFireflyBlueprint = "World/Firefly";
+
+template <class T>
+std::vector<T*> ListOf(SD::ComponentList& list) {
+    std::vector<T*> out;
+    out.reserve(list.Size());
+    for (SD::Component* c : list) out.push_back(static_cast<T*>(c));
+    return out;
+}
+
+bool IsFirefly(const Collider* c) {
+    return c->GetOwner() && c->GetOwner()->GetBlueprintName() == kFireflyBlueprint;
+}
+
+// A collider whose shape was taken away after it was registered takes part in nothing.
+void Test(Collider& first, Collider& second, ContactTable& contacts) {
+    Shape* a = first.GetShape();
+    Shape* b = second.GetShape();
+    if (a && b) GetPairTest(a->GetType(), b->GetType())(*a, first.position, *b, second.position, contacts);
+}
+
+}  // namespace
+
+Physics_System* Physics_System::GetInstance() { return Instance::Get(); }
+Physics_System* Physics_System::Peek() { return Instance::Peek(); }
+void Physics_System::DestroyInstance() { Instance::Destroy(); }
+
+Physics_System::~Physics_System() {
+    for (SD::ComponentList* list : {&dynamic_, &static_})
+        for (SD::Component* c : *list) static_cast<Collider*>(c)->listed_ = Collider::Listed::kNone;
+}
+
+void Physics_System::AddBody(Body* body) {
+    if (!body->listLink_.IsLinked()) bodies_.PushBack(body);
+}
+
+void Physics_System::RemoveBody(Body* body) { bodies_.Remove(body); }
+
+void Physics_System::AddCollider(Collider* collider) {
+    if (collider->listed_ != Collider::Listed::kNone) return;
+    const bool dynamic = collider->IsDynamic();
+    (dynamic ? dynamic_ : static_).PushBack(collider);
+    collider->listed_ = dynamic ? Collider::Listed::kDynamic : Collider::Listed::kStatic;
+}
+
+void Physics_System::RemoveCollider(Collider* collider) {
+    if (collider->listed_ == Collider::Listed::kNone) return;
+    const bool wasStatic = collider->listed_ == Collider::Listed::kStatic;
+    (wasStatic ? static_ : dynamic_).Remove(collider);
+    collider->listed_ = Collider::Listed::kNone;
+    contacts_.Forget(collider);
+    // The tree must not hand out a collider that is gone; an empty level needs no tree.
+    if (wasStatic) {
+        if (static_.Empty())
+            tree_.Clear();
+        else
+            tree_.Remove(collider);
+    }
+}
+
+std::vector<Body*> Physics_System::GetBodies() { return ListOf<Body>(bodies_); }
+std::vector<Collider*> Physics_System::GetDynamicColliders() { return ListOf<Collider>(dynamic_); }
+std::vector<Collider*> Physics_System::GetStaticColliders() { return ListOf<Collider>(static_); }
+
+void Physics_System::Update(float frameTime) {
+    const float half = frameTime * 0.5f;
+    float remaining = frameTime;
+    while (remaining > kShortestStep) {
+        const float h = half < remaining ? half : remaining;
+        // A remainder too short for a step of its own is dropped with it.
+        if (!(h > 0.0f)) break;
+        Substep(h);
+        remaining -= h;
+    }
+}
+
+void Physics_System::Substep(float h) {
+    contacts_.Reset();
+    Integrate(h);
+    Detect();
+    CorrectPositions();
+    ResolveVelocities(h);
+    Notify();
+    WriteBack();
+}
+
+bool Physics_System::CheckCollisionsNow() {
+    contacts_.Reset();
+    Detect();
+    const bool found = contacts_.Count() > 0;
+    Notify();
+    return found;
+}
+
+void Physics_System::BuildTree() { tree_.Build(ListOf<Collider>(static_)); }
+
+void Physics_System::Integrate(float h) {
+    bodies_.ForEach([h](SD::Component* c) { static_cast<Body*>(c)->Integrate(h); });
+}
+
+void Physics_System::Detect() {
+    Collider* player = nullptr;
+    if (SD::Factory_::GetInstance()) {
+        if (SD::GameObject* object = SD::Factory_::GetGameObjectByName(kPlayerName))
+            player = static_cast<Collider*>(object->GetComponent(SD::CID_Collider));
+    }
+    std::vector<Collider*>& dynamic = dynamicScratch_;
+    dynamic.clear();
+    for (SD::Component* c : dynamic_) dynamic.push_back(static_cast<Collider*>(c));
+    for (size_t i = 0; i < dynamic.size(); ++i) {
+        for (size_t j = i + 1; j < dynamic.size(); ++j) {
+            Collider* a = dynamic[i];
+            Collider* b = dynamic[j];
+            // The player's vehicle flies through fireflies.
+            if ((a == player && IsFirefly(b)) || (b == player && IsFirefly(a))) continue;
+            Test(*a, *b, contacts_);
+        }
+    }
+    for (Collider* a : dynamic) {
+        found_.clear();
+        tree_.Query(*a, found_);
+        for (const std::vector<Collider*>* colliders : found_)
+            for (Collider* b : *colliders) Test(*a, *b, contacts_);
+    }
+}
+
+void Physics_System::CorrectPositions() {
+    for (uint32_t i = 0; i < contacts_.Count(); ++i) {
+        Contact& c = contacts_[i];
+        if (!c.first || c.first->ghost || c.second->ghost) continue;
+        Collider& a = *c.first;
+        Collider& b = *c.second;
+        if (!b.GetBody()) {
+            a.position += c.normal * c.depth;
+        } else if (!a.GetBody()) {
+            b.position -= c.normal * c.depth;
+        } else {
+            const float total = a.inverseMass + b.inverseMass;
+            // Two bodies that nothing can move stay where they are.
+            if (!(total > 0.0f)) continue;
+            const float s = c.depth / total;
+            a.position += c.normal * (s * a.inverseMass);
+            b.position -= c.normal * (s * b.inverseMass);
+        }
+    }
+}
+
+void Physics_System::ResolveVelocities(float h) {
+    for (uint32_t i = 0; i < contacts_.Count(); ++i) {
+        Contact& c = contacts_[i];
+        if (!c.first || c.first->ghost || c.second->ghost) continue;
+        Collider& a = *c.first;
+        Collider& b = *c.second;
+        const float vs = c.normal.Dot(a.velocity - b.velocity);
+        if (vs > 0.0f) continue;
+        const float e = c.restitution;
+        float vt = -(e * vs);
+        const float va = c.normal.Dot((a.acceleration - b.acceleration) * h);
+        if (va < 0.0f) {
+            vt += e * va;
+            if (vt < 0.0f) vt = 0.0f;
+        }
+        // The masses are summed, not the inverse masses: the game's bounces are tuned to it.
+        const float j = (a.mass + b.mass) * (vt - vs);
+        if (a.mass != 0.0f) a.velocity += c.normal * (j * a.inverseMass);
+        if (b.mass != 0.0f) b.velocity -= c.normal * (j * b.inverseMass);
+    }
+}
+
+void Physics_System::Notify() {
+    for (uint32_t i = 0; i < contacts_.Count(); ++i) {
+        Contact& c = contacts_[i];
+        if (!c.first) continue;
+        Collider* first = c.first;
+        Collider* second = c.second;
+        first->NotifyContact(second);
+        // The first callback may have removed either collider, which clears the record.
+        if (c.first) second->NotifyContact(first);
+        c.first = nullptr;
+    }
+}
+
+void Physics_System::WriteBack() {
+    dynamic_.ForEach([](SD::Component* component) {
+        auto* c = static_cast<Collider*>(component);
+        if (SD::Transform* transform = c->GetTransform()) transform->SetPos(c->position);
+        c->previousPosition = c->position;
+    });
+}
+
+}  // namespace Gedankenexperiment

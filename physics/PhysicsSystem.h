@@ -1,0 +1,78 @@
+#pragma once
+// The engine system that moves every physics body, finds the contacts between colliders,
+// resolves them and tells the colliders' owners. It runs before the component manager, so the
+// forces game logic adds in a frame act in the next one.
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/System.h"
+#include "engine/Component.h"
+#include "physics/AxisABoxTree.h"
+#include "physics/Contact.h"
+
+namespace Gedankenexperiment {
+
+class Body;
+class Collider;
+struct MeshData;
+
+class Physics_System : public SD::ISystem {
+public:
+    // Frames and remainders this short run no substep.
+    static constexpr float kShortestStep = 0.0001f;
+
+    // Created on first use; destroyed at exit (or earlier by tests, after which the next use
+    // makes a fresh one).
+    static Physics_System* GetInstance();
+    // The system if it exists; never creates it.
+    static Physics_System* Peek();
+    static void DestroyInstance();
+
+    Physics_System() = default;
+    ~Physics_System() override;
+
+    const char* GetName() const override { return "Physics"; }
+    const char* GetTypeName() const { return "Physics_System"; }
+    void Update(float frameTime) override;
+
+    // One substep of the given length.
+    void Substep(float h);
+    // Detection and notification without integration or resolution; whether anything touched.
+    bool CheckCollisionsNow();
+    // Sorts the static colliders into the broad-phase tree, replacing the previous tree.
+    void BuildTree();
+
+    void AddBody(Body* body);
+    void RemoveBody(Body* body);
+    // To the dynamic list when the collider has a Body, else to the static list.
+    void AddCollider(Collider* collider);
+    void RemoveCollider(Collider* collider);
+
+    std::vector<Body*> GetBodies();
+    std::vector<Collider*> GetDynamicColliders();
+    std::vector<Collider*> GetStaticColliders();
+    const AxisABoxTree& GetTree() const { return tree_; }
+    ContactTable& GetContacts() { return contacts_; }
+    std::map<std::string, std::shared_ptr<const MeshData>>& GetMeshCache() { return meshCache_; }
+
+private:
+    void Integrate(float h);
+    void Detect();
+    void CorrectPositions();
+    void ResolveVelocities(float h);
+    void Notify();
+    void WriteBack();
+
+    SD::ComponentList bodies_;
+    SD::ComponentList dynamic_;
+    SD::ComponentList static_;
+    AxisABoxTree tree_;
+    std::vector<const std::vector<Collider*>*> found_;
+    std::vector<Collider*> dynamicScratch_;  // the dynamic list, walked by index in detection
+    std::map<std::string, std::shared_ptr<const MeshData>> meshCache_;
+    ContactTable contacts_;
+};
+
+}  // namespace Gedankenexperiment

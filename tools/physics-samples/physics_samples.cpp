@@ -1,0 +1,116 @@
+// Writes the sample physics data of the game into an Assets folder:
+//   Models/fin/SampleHill.bin          a model file with one mesh: a 40 x 40 hill
+//   PhysicsMeshData/SampleHill.bin     the physics mesh data built from it
+//   textures/HeightMaps/SampleHill.bmp a 16 x 16 height map with a bump in the middle
+// Usage: physics_samples <Assets folder>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "core/Bitmap.h"
+#include "core/FileUtil.h"
+#include "physics/MeshFile.h"
+
+namespace {
+
+constexpr int kGrid = 8;           // cells per side of the hill
+constexpr float kHillSize = 40.0f;  // across
+constexpr float kHillHeight = 6.0f;
+
+float HillHeight(float x, float z) {
+    const float r = std::sqrt(x * x + z * z) / (kHillSize * 0.5f);
+    return r >= 1.0f ? 0.0f : kHillHeight * 0.5f * (1.0f + std::cos(3.14159265f * r));
+}
+
+void PutU32(std::vector<unsigned char>& out, uint32_t v) {
+    for (int i = 0; i < 4; ++i) out.push_back(static_cast<unsigned char>(v >> (8 * i)));
+}
+
+void PutF32(std::vector<unsigned char>& out, float f) {
+    uint32_t bits;
+    std::memcpy(&bits, &f, 4);
+    PutU32(out, bits);
+}
+
+// One mesh chunk in the model file layout: an unused word, the indices, the vertices
+// (position, normal, uv) and the mesh's name. Each cell has its own four corners, as a model
+// exported with hard edges would, so the physics builder has seams to weld.
+std::vector<unsigned char> HillModel() {
+    std::vector<float> vertices;
+    std::vector<uint32_t> indices;
+    const float cell = kHillSize / kGrid;
+    for (int i = 0; i < kGrid; ++i) {
+        for (int j = 0; j < kGrid; ++j) {
+            const uint32_t base = uint32_t(vertices.size() / 8);
+            for (int corner = 0; corner < 4; ++corner) {
+                const float x = -kHillSize / 2 + (i + (corner == 1 || corner == 2)) * cell;
+                const float z = -kHillSize / 2 + (j + (corner >= 2)) * cell;
+                vertices.insert(vertices.end(), {x, HillHeight(x, z), z, 0, 1, 0, x / kHillSize, z / kHillSize});
+            }
+            indices.insert(indices.end(), {base, base + 3, base + 2, base, base + 2, base + 1});
+        }
+    }
+    std::vector<unsigned char> payload;
+    PutU32(payload, 0);
+    PutU32(payload, uint32_t(indices.size()));
+    for (uint32_t i : indices) PutU32(payload, i);
+    PutU32(payload, uint32_t(vertices.size() / 8));
+    for (float f : vertices) PutF32(payload, f);
+    const std::string name = "SampleHill";
+    payload.push_back(static_cast<unsigned char>(name.size()));
+    payload.insert(payload.end(), name.begin(), name.end());
+    std::vector<unsigned char> file;
+    PutU32(file, Gedankenexperiment::kMeshChunkTag);
+    PutU32(file, uint32_t(payload.size()));
+    file.insert(file.end(), payload.begin(), payload.end());
+    return file;
+}
+
+SD::BmpImage HeightMap() {
+    SD::BmpImage image;
+    image.width = image.height = 16;
+    for (int k = 0; k < 16; ++k) {
+        for (int m = 0; m < 16; ++m) {
+            const float d = std::hypot(m - 7.5f, k - 7.5f) / 7.5f;
+            const auto h = static_cast<unsigned char>(d >= 1.0f ? 0 : 255 * 0.5f * (1.0f + std::cos(3.14159265f * d)));
+            image.pixels.insert(image.pixels.end(), {h, h, h});
+        }
+    }
+    return image;
+}
+
+bool Write(const std::string& path, const std::vector<unsigned char>& bytes) {
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    return SD::WriteWholeFile(path, bytes.data(), bytes.size(), nullptr, 0);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: physics_samples <Assets folder>\n");
+        return 2;
+    }
+    const std::string assets = argv[1];
+    const std::vector<unsigned char> model = HillModel();
+    std::vector<SD::Vec3> positions;
+    std::vector<Gedankenexperiment::MeshTriangle> triangles;
+    std::string error;
+    if (!Gedankenexperiment::ParseModelMesh(model, positions, triangles, error)) {
+        std::fprintf(stderr, "physics_samples: the hill model does not read back: %s\n", error.c_str());
+        return 1;
+    }
+    const Gedankenexperiment::MeshData mesh = Gedankenexperiment::BuildMeshData(positions, std::move(triangles));
+    bool ok = Write(assets + "/Models/fin/SampleHill.bin", model);
+    ok = Write(assets + "/PhysicsMeshData/SampleHill.bin", Gedankenexperiment::WriteMeshDataFile(mesh)) && ok;
+    std::filesystem::create_directories(assets + "/textures/HeightMaps");
+    SD::BmpImage map = HeightMap();
+    ok = SD::WriteBmpFile(assets + "/textures/HeightMaps/SampleHill.bmp", SD::MakeBmpHeader(16, 16), map) && ok;
+    if (!ok) return 1;
+    std::printf("physics_samples: wrote the hill model, its mesh data (%zu triangles) and the height map\n",
+                mesh.triangles.size());
+    return 0;
+}
