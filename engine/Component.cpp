@@ -1,8 +1,21 @@
 #include "engine/Component.h"
 
+#include "core/SizeClassPool.h"
 #include "engine/GameObject.h"
 
 namespace SD {
+
+namespace {
+// Never destroyed: components may be deleted by other objects' exit-time destructors.
+SizeClassPool& ComponentStorage() {
+    static SizeClassPool* pool = new SizeClassPool;
+    return *pool;
+}
+}  // namespace
+
+void* Component::operator new(std::size_t size) { return ComponentStorage().Allocate(size); }
+
+void Component::operator delete(void* block, std::size_t size) { ComponentStorage().Free(block, size); }
 
 void Component::VReadData(Data::IDataStream&, int) {}
 void Component::VWriteData(Data::IDataStream&) {}

@@ -3,6 +3,7 @@
 // shared by the components of one class on one object, the links of the serving system's list
 // and the activation state that decides, with the play state and sleep, when the component
 // is registered with that system.
+#include <cstddef>
 #include <cstdint>
 
 #include "engine/ComponentID.h"
@@ -35,6 +36,11 @@ public:
     Component() { listLink_.element = this; }
     Component(const Component&) = delete;
     Component& operator=(const Component&) = delete;
+
+    // Components come from a pool of their own, so the components of one size made one after
+    // another lie together in memory and the per-frame passes over them stream.
+    static void* operator new(std::size_t size);
+    static void operator delete(void* block, std::size_t size);
 
     virtual ComponentID VGetID() const = 0;
     virtual int VGetVersion() const = 0;
@@ -112,5 +118,9 @@ private:
 
 // The system's list of its registered components.
 using ComponentList = IntrusiveList<Component, &Component::listLink_>;
+
+// How many components ahead the per-frame passes start fetching the memory a component's
+// update will read.
+constexpr int kFrameLookAhead = 3;
 
 }  // namespace SD

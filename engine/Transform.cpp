@@ -176,6 +176,14 @@ void Transform::Refresh() {
 }
 
 void Transform::UpdateHierarchy() {
+    // Most objects have no children: they need no walk.
+    GameObject* self = GetOwner();
+    if (!self || self->GetChildren().Empty()) {
+        positionDelta_ = position_ - previousPosition_;
+        previousPosition_ = position_;
+        Refresh();
+        return;
+    }
     // Depth first, parents before children, without recursion so deep trees cannot exhaust
     // the stack.
     static thread_local std::vector<Transform*> pending;

@@ -18,7 +18,11 @@ Transformer_::~Transformer_() {
 Transformer_* Transformer_::GetInstance() { return gTransformer; }
 
 void Transformer_::Update(float) {
-    transforms_.ForEach([](Component* c) {
+    // The transforms a few places ahead are fetched while this one is brought up to date.
+    const auto prefetch = [](Component* c) {
+        if (const GameObject* owner = c->GetOwner()) owner->PrefetchFrameData();
+    };
+    transforms_.ForEachLookingAhead(kFrameLookAhead, prefetch, [](Component* c) {
         GameObject* owner = c->GetOwner();
         // A transform below another object's is reached through its parent's pass.
         if (owner && owner->GetParent() && owner->GetParent()->GetComponent(c->GetID())) return;
