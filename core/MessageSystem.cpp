@@ -68,26 +68,11 @@ void Message_System::SendMessageToObject(uint32_t objectIndex, IMessage& message
     Deliver(objectHandlers_[objectIndex][message.GetType()], message);
 }
 
-void Message_System::Deliver(HandlerList& list, IMessage& message) {
-    // Each handler gets this delivery's message itself, so a nested send cannot change what the
-    // remaining handlers of this one receive.
-    struct DeliveryScope {
-        HandlerList& list;
-        explicit DeliveryScope(HandlerList& l) : list(l) { ++list.deliveries; }
-        ~DeliveryScope() {
-            if (--list.deliveries > 0 || !list.hasRemoved) return;
-            list.slots.erase(std::remove_if(list.slots.begin(), list.slots.end(),
-                                            [](const HandlerSlot& slot) { return slot.removed; }),
-                             list.slots.end());
-            list.hasRemoved = false;
-        }
-    } scope(list);
-    // The length is read at every step: handlers appended meanwhile are called too.
-    for (size_t i = 0; i < list.slots.size(); ++i) {
-        const HandlerSlot& slot = list.slots[i];
-        if (slot.removed) continue;
-        slot.call(slot.delegate.get(), &message);
-    }
+void Message_System::DropRemoved(HandlerList& list) {
+    list.slots.erase(std::remove_if(list.slots.begin(), list.slots.end(),
+                                    [](const HandlerSlot& slot) { return slot.removed; }),
+                     list.slots.end());
+    list.hasRemoved = false;
 }
 
 void Message_System::RemoveFirst(HandlerList& list, void* object) {

@@ -151,7 +151,26 @@ private:
     }
     HandlerList& OtherList(int type);
     static void RemoveFirst(HandlerList& list, void* object);
-    static void Deliver(HandlerList& list, IMessage& message);
+    // Inline, so that a send to a short list costs little more than the calls themselves.
+    static void Deliver(HandlerList& list, IMessage& message) {
+        // Each handler gets this delivery's message itself, so a nested send cannot change what
+        // the remaining handlers of this one receive.
+        struct DeliveryScope {
+            HandlerList& list;
+            explicit DeliveryScope(HandlerList& l) : list(l) { ++list.deliveries; }
+            ~DeliveryScope() {
+                if (--list.deliveries == 0 && list.hasRemoved) DropRemoved(list);
+            }
+        } scope(list);
+        // The length is read at every step: handlers appended meanwhile are called too.
+        for (size_t i = 0; i < list.slots.size(); ++i) {
+            const HandlerSlot& slot = list.slots[i];
+            if (slot.removed) continue;
+            slot.call(slot.delegate.get(), &message);
+        }
+    }
+    // Takes out the slots marked during deliveries, once none runs.
+    static void DropRemoved(HandlerList& list);
     void RefreshClock();
     void PushEvent(std::unique_ptr<Event> event);
     std::unique_ptr<Event> PopEvent();
