@@ -119,8 +119,11 @@ private:
 // The system's list of its registered components.
 using ComponentList = IntrusiveList<Component, &Component::listLink_>;
 
-// How many components ahead the per-frame passes start fetching the memory a component's
-// update will read.
-constexpr int kFrameLookAhead = 3;
+// The per-frame passes over a list start fetching, at each element, what the element a few
+// places on will read: its own memory and its object's transform. Its place is guessed from the
+// spacing of this element and the next, and of their objects (the pools lay out what is made
+// one after another at a fixed spacing), so no chain of links is followed ahead; nothing past
+// the next element is read, and a wrong guess only fetches in vain.
+void PrefetchFrameAhead(const Component* current);
 
 }  // namespace SD

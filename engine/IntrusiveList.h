@@ -80,28 +80,6 @@ public:
         }
     }
 
-    // As ForEach; before each call, `ahead` gets the element `distance` places further on, when
-    // there is one, so that it can start fetching what that element's call will read. The
-    // element is looked up afresh from the current one each time: only linked elements are read.
-    template <class Ahead, class Fn>
-    void ForEachLookingAhead(int distance, Ahead&& ahead, Fn&& fn) {
-        IntrusiveLink<T>* link = head_.next;
-        while (link != &tail_) {
-            IntrusiveLink<T>* further = link;
-            for (int k = 0; k < distance && further != &tail_; ++k) further = further->next;
-            if (further != &tail_) ahead(further->element);
-            IntrusiveLink<T>* before = link->prev;
-            fn(link->element);
-            if (link->IsLinked()) {
-                link = link->next;
-            } else if (before->IsLinked()) {
-                link = before->next;
-            } else {
-                return;
-            }
-        }
-    }
-
     class Iterator {
     public:
         explicit Iterator(IntrusiveLink<T>* link) : link_(link) {}

@@ -18,11 +18,8 @@ Transformer_::~Transformer_() {
 Transformer_* Transformer_::GetInstance() { return gTransformer; }
 
 void Transformer_::Update(float) {
-    // The transforms a few places ahead are fetched while this one is brought up to date.
-    const auto prefetch = [](Component* c) {
-        if (const GameObject* owner = c->GetOwner()) owner->PrefetchFrameData();
-    };
-    transforms_.ForEachLookingAhead(kFrameLookAhead, prefetch, [](Component* c) {
+    transforms_.ForEach([](Component* c) {
+        PrefetchFrameAhead(c);
         GameObject* owner = c->GetOwner();
         // A transform below another object's is reached through its parent's pass.
         if (owner && owner->GetParent() && owner->GetParent()->GetComponent(c->GetID())) return;
