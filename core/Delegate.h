@@ -51,6 +51,13 @@ public:
         this->template StoreResult<R>([&] { return (object->*method)(std::get<0>(values)); });
     }
     void* GetObject() const override { return object_; }
+    // The bound call with its argument as it is, for callers that know the exact types and
+    // need neither an argument list nor a stored result.
+    R Call(A arg) {
+        T* object = object_;
+        auto method = this->method_;
+        return (object->*method)(arg);
+    }
 
 private:
     T* object_;

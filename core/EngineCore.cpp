@@ -61,8 +61,15 @@ void Core::RunFrame() {
     if (paused_) dt = 0.0;
     previousPaused_ = paused_;
 
-    for (ISystem* system : systems_) {
-        ProfileScope scope(system->GetName());
+    // Each system keeps its profiling event from frame to frame; the name is copied afresh
+    // into the capacity it already has.
+    const size_t count = systems_.size();
+    if (profileEvents_.size() < count) profileEvents_.resize(count, ProfileEvent(std::string()));
+    for (size_t i = 0; i < count; ++i) {
+        ISystem* system = systems_[i];
+        const char* name = system->GetName();
+        profileEvents_[i].name.assign(name ? name : "");
+        ProfileScope scope(profileEvents_[i]);
         system->Update(static_cast<float>(dt));
     }
 

@@ -3,6 +3,7 @@
 #include <functional>
 #include <vector>
 
+#include "core/ProfileEvent.h"
 #include "core/System.h"
 #include "core/Timer.h"
 
@@ -54,6 +55,7 @@ public:
 private:
     std::vector<ISystem*> systems_;
     std::vector<ISystem*> owned_;
+    std::vector<ProfileEvent> profileEvents_;  // one per system, in update order, reused every frame
     double frameTime_ = kDefaultFrameTime;
     double smoothedFrameTime_ = kDefaultFrameTime;
     bool quit_ = false;

@@ -10,7 +10,39 @@
 namespace SD {
 namespace {
 
+// Free lists of event storage by size in steps of 16 bytes; larger events use the heap as is.
+// Events live on the main thread only, as the whole message system does.
+constexpr std::size_t kEventGrain = 16;
+constexpr std::size_t kEventClasses = 16;
+struct FreeEventBlock {
+    FreeEventBlock* next;
+};
+FreeEventBlock* freeEventBlocks[kEventClasses];
+
+std::size_t EventClass(std::size_t size) { return (size + kEventGrain - 1) / kEventGrain - 1; }
+
 }  // namespace
+
+void* Message_System::Event::operator new(std::size_t size) {
+    const std::size_t c = EventClass(size);
+    if (c >= kEventClasses) return ::operator new(size);
+    if (FreeEventBlock* block = freeEventBlocks[c]) {
+        freeEventBlocks[c] = block->next;
+        return block;
+    }
+    return ::operator new((c + 1) * kEventGrain);
+}
+
+void Message_System::Event::operator delete(void* block, std::size_t size) {
+    const std::size_t c = EventClass(size);
+    if (c >= kEventClasses) {
+        ::operator delete(block);
+        return;
+    }
+    auto* free = static_cast<FreeEventBlock*>(block);
+    free->next = freeEventBlocks[c];
+    freeEventBlocks[c] = free;
+}
 
 Message_System* Message_System::GetInstance() { return Singleton<Message_System>::Get(); }
 
@@ -27,37 +59,20 @@ void Message_System::RefreshClock() { clock_ = static_cast<float>(Core::GetTime(
 void Message_System::Update(float) {
     if (queue_.empty()) return;
     RefreshClock();
-    while (!queue_.empty() && !(queue_.front()->GetDueTime() > clock_)) PopEvent()->Fire();
+    while (!queue_.empty() && !(queue_.front().dueTime > clock_)) PopEvent()->Fire();
 }
 
-void Message_System::SendMessage(IMessage& message) { Deliver(handlers_[message.GetType()], message); }
+Message_System::HandlerList& Message_System::OtherList(int type) { return handlers_[type]; }
 
 void Message_System::SendMessageToObject(uint32_t objectIndex, IMessage& message) {
     Deliver(objectHandlers_[objectIndex][message.GetType()], message);
 }
 
-void Message_System::Deliver(HandlerList& list, IMessage& message) {
-    // Each delivery has its own arguments, so a nested send cannot change what the remaining
-    // handlers of this one receive.
-    std::vector<MFCore::Any> args;
-    args.emplace_back(&message);
-    struct DeliveryScope {
-        HandlerList& list;
-        explicit DeliveryScope(HandlerList& l) : list(l) { ++list.deliveries; }
-        ~DeliveryScope() {
-            if (--list.deliveries > 0 || !list.hasRemoved) return;
-            list.slots.erase(std::remove_if(list.slots.begin(), list.slots.end(),
-                                            [](const HandlerSlot& slot) { return slot.removed; }),
-                             list.slots.end());
-            list.hasRemoved = false;
-        }
-    } scope(list);
-    // The length is read at every step: handlers appended meanwhile are called too.
-    for (size_t i = 0; i < list.slots.size(); ++i) {
-        if (list.slots[i].removed) continue;
-        MFCore::BoundFunction* delegate = list.slots[i].delegate.get();
-        delegate->Invoke(args);
-    }
+void Message_System::DropRemoved(HandlerList& list) {
+    list.slots.erase(std::remove_if(list.slots.begin(), list.slots.end(),
+                                    [](const HandlerSlot& slot) { return slot.removed; }),
+                     list.slots.end());
+    list.hasRemoved = false;
 }
 
 void Message_System::RemoveFirst(HandlerList& list, void* object) {
@@ -75,11 +90,12 @@ void Message_System::RemoveFirst(HandlerList& list, void* object) {
 
 // Push sifts up while the parent is due later.
 void Message_System::PushEvent(std::unique_ptr<Event> event) {
-    queue_.push_back(std::move(event));
+    const float due = event->GetDueTime();
+    queue_.push_back(Queued{due, std::move(event)});
     size_t i = queue_.size() - 1;
     while (i > 0) {
         const size_t parent = (i - 1) / 2;
-        if (!(queue_[parent]->GetDueTime() > queue_[i]->GetDueTime())) break;
+        if (!(queue_[parent].dueTime > queue_[i].dueTime)) break;
         std::swap(queue_[parent], queue_[i]);
         i = parent;
     }
@@ -88,8 +104,8 @@ void Message_System::PushEvent(std::unique_ptr<Event> event) {
 // Taking the top moves the last event into the hole and sifts it down, preferring the right
 // child unless it is due later than the left one.
 std::unique_ptr<Message_System::Event> Message_System::PopEvent() {
-    std::unique_ptr<Event> top = std::move(queue_.front());
-    std::unique_ptr<Event> last = std::move(queue_.back());
+    std::unique_ptr<Event> top = std::move(queue_.front().event);
+    Queued last = std::move(queue_.back());
     queue_.pop_back();
     if (queue_.empty()) return top;
     queue_.front() = std::move(last);
@@ -99,9 +115,8 @@ std::unique_ptr<Message_System::Event> Message_System::PopEvent() {
         const size_t left = 2 * i + 1;
         if (left >= n) break;
         const size_t right = left + 1;
-        const size_t child =
-            right < n && !(queue_[right]->GetDueTime() > queue_[left]->GetDueTime()) ? right : left;
-        if (!(queue_[i]->GetDueTime() > queue_[child]->GetDueTime())) break;
+        const size_t child = right < n && !(queue_[right].dueTime > queue_[left].dueTime) ? right : left;
+        if (!(queue_[i].dueTime > queue_[child].dueTime)) break;
         std::swap(queue_[i], queue_[child]);
         i = child;
     }

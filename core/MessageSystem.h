@@ -3,6 +3,7 @@
 // message type id, optionally also under one game object's slot index. A message is
 // delivered at once to the handlers of its type, or kept and delivered once the engine clock
 // reaches its due time (the clock runs on through a pause).
+#include <cstddef>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -27,6 +28,10 @@ public:
         virtual ~Event() = default;
         virtual void Fire() = 0;
         float GetDueTime() const { return dueTime_; }
+
+        // Events come and go with every post and delivery: their storage is recycled.
+        static void* operator new(std::size_t size);
+        static void operator delete(void* block, std::size_t size);
 
     private:
         float dueTime_;
@@ -58,7 +63,7 @@ public:
 
     // Every handler of the message's type, in registration order. A handler added during the
     // delivery is called in it; one removed during it is not called afterwards.
-    void SendMessage(IMessage& message);
+    void SendMessage(IMessage& message) { Deliver(ListFor(message.GetType()), message); }
     // Only the handlers registered under the object for the message's type.
     void SendMessageToObject(uint32_t objectIndex, IMessage& message);
     template <class Handle, class = decltype(std::declval<const Handle&>().GetIndex())>
@@ -80,7 +85,7 @@ public:
     }
 
     template <class T> void RegisterHandler(int type, T* object, void (T::*method)(IMessage*)) {
-        Append(handlers_[type], object, method);
+        Append(ListFor(type), object, method);
     }
     // As RegisterHandler, and a second handler under the object for SendMessageToObject.
     template <class T>
@@ -95,7 +100,7 @@ public:
 
     // Removes the first handler of the type bound to the object.
     template <class T> void RemoveHandlerOf(int type, T* object) {
-        RemoveFirst(handlers_[type], static_cast<void*>(object));
+        RemoveFirst(ListFor(type), static_cast<void*>(object));
     }
     // Removes the first handler of the type bound to the object under the object's index.
     template <class T> void RemoveObjectHandlerOf(int type, uint32_t objectIndex, T* object) {
@@ -111,8 +116,11 @@ public:
     size_t QueuedCount() const { return queue_.size(); }
 
 private:
+    // The slot owns the delegate; `call` is a call through it typed for its class, so a
+    // delivery builds no argument list.
     struct HandlerSlot {
         std::unique_ptr<MFCore::BoundFunction> delegate;
+        void (*call)(MFCore::BoundFunction* delegate, IMessage* message);
         bool removed = false;
     };
     // Removal during a delivery only marks the slot, so that indices stay put and the running
@@ -123,24 +131,61 @@ private:
         bool hasRemoved = false;
     };
     using HandlerTable = std::unordered_map<int, HandlerList>;
+    // The ids in use are small: their lists sit in a fixed table, the others in a hash map.
+    // Neither moves a list once made, so a delivery may hold on to its list.
+    static constexpr int kDirectTypes = 64;
 
     friend class Singleton<Message_System>;
     Message_System();
 
+    template <class T> static void CallAs(MFCore::BoundFunction* delegate, IMessage* message) {
+        static_cast<MFCore::Delegate_1Parameters<void, T, IMessage*>*>(delegate)->Call(message);
+    }
     template <class T> static void Append(HandlerList& list, T* object, void (T::*method)(IMessage*)) {
         list.slots.push_back(
-            HandlerSlot{std::make_unique<MFCore::Delegate_1Parameters<void, T, IMessage*>>(object, method)});
+            HandlerSlot{std::make_unique<MFCore::Delegate_1Parameters<void, T, IMessage*>>(object, method), &CallAs<T>});
     }
+    HandlerList& ListFor(int type) {
+        return static_cast<unsigned>(type) < static_cast<unsigned>(kDirectTypes) ? directHandlers_[type]
+                                                                                  : OtherList(type);
+    }
+    HandlerList& OtherList(int type);
     static void RemoveFirst(HandlerList& list, void* object);
-    static void Deliver(HandlerList& list, IMessage& message);
+    // Inline, so that a send to a short list costs little more than the calls themselves.
+    static void Deliver(HandlerList& list, IMessage& message) {
+        // Each handler gets this delivery's message itself, so a nested send cannot change what
+        // the remaining handlers of this one receive.
+        struct DeliveryScope {
+            HandlerList& list;
+            explicit DeliveryScope(HandlerList& l) : list(l) { ++list.deliveries; }
+            ~DeliveryScope() {
+                if (--list.deliveries == 0 && list.hasRemoved) DropRemoved(list);
+            }
+        } scope(list);
+        // The length is read at every step: handlers appended meanwhile are called too.
+        for (size_t i = 0; i < list.slots.size(); ++i) {
+            const HandlerSlot& slot = list.slots[i];
+            if (slot.removed) continue;
+            slot.call(slot.delegate.get(), &message);
+        }
+    }
+    // Takes out the slots marked during deliveries, once none runs.
+    static void DropRemoved(HandlerList& list);
     void RefreshClock();
     void PushEvent(std::unique_ptr<Event> event);
     std::unique_ptr<Event> PopEvent();
 
     float clock_ = 0.0f;
+    HandlerList directHandlers_[kDirectTypes];
     HandlerTable handlers_;
     std::map<uint32_t, HandlerTable> objectHandlers_;
-    std::vector<std::unique_ptr<Event>> queue_;  // binary min-heap on due time
+    // An entry of the delayed queue keeps its event's due time beside it, so that ordering the
+    // heap reads no event.
+    struct Queued {
+        float dueTime;
+        std::unique_ptr<Event> event;
+    };
+    std::vector<Queued> queue_;  // binary min-heap on due time
 };
 
 }  // namespace SD

@@ -4,7 +4,9 @@
 
 namespace SD {
 
-ProfileScope::ProfileScope(const char* name) : event_(name ? name : "") { stopwatch_.Restart(); }
+ProfileScope::ProfileScope(const char* name) : own_(name ? name : ""), event_(own_) { stopwatch_.Restart(); }
+
+ProfileScope::ProfileScope(ProfileEvent& event) : own_(std::string()), event_(event) { stopwatch_.Restart(); }
 
 ProfileScope::~ProfileScope() {
     event_.seconds = stopwatch_.GetTime();

@@ -21,13 +21,17 @@ public:
 class ProfileScope {
 public:
     explicit ProfileScope(const char* name);
+    // Fills and broadcasts the caller's event instead of one of its own: a scope entered every
+    // frame keeps one event, so that naming it allocates nothing once its name has fitted.
+    explicit ProfileScope(ProfileEvent& event);
     ~ProfileScope();
     ProfileScope(const ProfileScope&) = delete;
     ProfileScope& operator=(const ProfileScope&) = delete;
 
 private:
     Stopwatch stopwatch_;
-    ProfileEvent event_;
+    ProfileEvent own_;
+    ProfileEvent& event_;
 };
 
 }  // namespace SD

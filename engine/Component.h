@@ -3,6 +3,7 @@
 // shared by the components of one class on one object, the links of the serving system's list
 // and the activation state that decides, with the play state and sleep, when the component
 // is registered with that system.
+#include <cstddef>
 #include <cstdint>
 
 #include "engine/ComponentID.h"
@@ -35,6 +36,11 @@ public:
     Component() { listLink_.element = this; }
     Component(const Component&) = delete;
     Component& operator=(const Component&) = delete;
+
+    // Components come from a pool of their own, so the components of one size made one after
+    // another lie together in memory and the per-frame passes over them stream.
+    static void* operator new(std::size_t size);
+    static void operator delete(void* block, std::size_t size);
 
     virtual ComponentID VGetID() const = 0;
     virtual int VGetVersion() const = 0;
@@ -112,5 +118,12 @@ private:
 
 // The system's list of its registered components.
 using ComponentList = IntrusiveList<Component, &Component::listLink_>;
+
+// The per-frame passes over a list start fetching, at each element, what the element a few
+// places on will read: its own memory and its object's transform. Its place is guessed from the
+// spacing of this element and the next, and of their objects (the pools lay out what is made
+// one after another at a fixed spacing), so no chain of links is followed ahead; nothing past
+// the next element is read, and a wrong guess only fetches in vain.
+void PrefetchFrameAhead(const Component* current);
 
 }  // namespace SD

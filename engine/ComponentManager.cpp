@@ -9,6 +9,7 @@ namespace {
 ComponentManager_* gComponentManager = nullptr;
 
 IUpdateComponent* AsUpdate(Component* c) { return static_cast<IUpdateComponent*>(c); }
+
 }  // namespace
 
 ComponentManager_::ComponentManager_() { gComponentManager = this; }
@@ -25,7 +26,10 @@ void ComponentManager_::Update(float dt) {
     const int32_t state = static_cast<int32_t>(GetCurrentPlayState());
     if (state == kPlayStateDevPause && lastPlayState_ != kPlayStateDevPause)
         updateList_.ForEach([](Component* c) { AsUpdate(c)->VOnDevPauseEnter(); });
-    updateList_.ForEach([dt](Component* c) { AsUpdate(c)->VUpdate(dt); });
+    updateList_.ForEach([dt](Component* c) {
+        PrefetchFrameAhead(c);
+        AsUpdate(c)->VUpdate(dt);
+    });
     if (state != kPlayStateDevPause && lastPlayState_ == kPlayStateDevPause)
         updateList_.ForEach([](Component* c) { AsUpdate(c)->VOnDevPauseExit(); });
     lastPlayState_ = state;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/SizeClassPool.h"
 #include "engine/Factory.h"
 #include "engine/PlayStateQuery.h"
 
@@ -15,7 +16,17 @@ void ForEachInChain(Component* head, Fn&& fn) {
     const Component::HandleBlock* block = head->GetHandle();
     for (Component* c = block ? block->first : head; c; c = c->GetNext()) fn(c);
 }
+
+// Never destroyed: objects may be deleted by other objects' exit-time destructors.
+SizeClassPool& ObjectStorage() {
+    static SizeClassPool* pool = new SizeClassPool;
+    return *pool;
+}
 }  // namespace
+
+void* GameObject::operator new(std::size_t size) { return ObjectStorage().Allocate(size); }
+
+void GameObject::operator delete(void* block, std::size_t size) { ObjectStorage().Free(block, size); }
 
 GameObject::GameObject() : objectId_(gNextObjectId++) {}
 

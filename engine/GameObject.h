@@ -2,6 +2,7 @@
 // The entity: a named collection of components with an embedded transform, a place in the
 // object tree, and the handle by which others refer to it. Objects are created, found and
 // deleted only through the factory.
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -29,6 +30,11 @@ public:
     GameObject(const GameObject&) = delete;
     GameObject& operator=(const GameObject&) = delete;
 
+    // Objects come from a pool of their own, so objects made one after another lie together in
+    // memory and the per-frame passes over their transforms stream.
+    static void* operator new(std::size_t size);
+    static void operator delete(void* block, std::size_t size);
+
     // ID 0 is the embedded transform; otherwise the oldest component of that ID, or null.
     Component* GetComponent(ComponentID id);
     // ID 0 returns the transform. A second component of one ID joins the first's handle chain.
@@ -40,6 +46,15 @@ public:
     const std::vector<Component*>& GetComponents() const { return components_; }
 
     Transform& GetTransform() { return transform_; }
+    // Starts fetching what the per-frame passes read of the object `distance` bytes away from
+    // this one (the transform and the tree links that follow it), in address arithmetic modulo
+    // the address space. A prefetch never faults, so a guess that misses costs only the fetch.
+    void PrefetchFrameDataAt(uintptr_t distance) const {
+        const uintptr_t first = reinterpret_cast<uintptr_t>(&transform_) + distance;
+        const uintptr_t size = reinterpret_cast<uintptr_t>(&children_ + 1) - reinterpret_cast<uintptr_t>(&transform_);
+        for (uintptr_t offset = 0; offset < size; offset += 64)
+            __builtin_prefetch(reinterpret_cast<const void*>(first + offset));
+    }
     GameObject* GetParent() const { return parent_; }
     // Appends the child to this object's children.
     void AttachChild(GameObject* child);
@@ -86,6 +101,11 @@ private:
     static void SerializeInChildren(SuperialValue* node, GameObject* parent);
     void ClearName();
 
+    // What the per-frame passes read comes first and together: the transform and the tree
+    // links; the rest of the object follows.
+    Transform transform_;
+    GameObject* parent_ = nullptr;
+    ChildList children_;
     std::vector<Component*> components_;
     GameObjectHandle handle_;
     uint32_t state_ = kCreated;
@@ -94,9 +114,6 @@ private:
     std::string name_;
     std::string blueprintName_;
     uint32_t objectId_;
-    Transform transform_;
-    GameObject* parent_ = nullptr;
-    ChildList children_;
 };
 
 }  // namespace SD

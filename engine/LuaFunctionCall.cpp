@@ -26,10 +26,11 @@ bool IsStringOrNumber(lua_State* L, int index) {
     return type == LUA_TSTRING || type == LUA_TNUMBER;
 }
 
-// Pushes one argument per letter; false (logged) at a bad letter or a full stack.
-bool PushArguments(lua_State* L, const char*& letter, va_list& args, int& pushed) {
+// Pushes one argument per letter; false (logged) at a bad letter or a full stack. Room for
+// each value is checked before its push unless the caller has made room for them all.
+bool PushArguments(lua_State* L, const char*& letter, va_list& args, int& pushed, bool roomMade) {
     for (; *letter && *letter != ':'; ++letter) {
-        if (lua_gettop(L) >= LuaState::kMaxStackSlots || !lua_checkstack(L, 1)) {
+        if (!roomMade && (lua_gettop(L) >= LuaState::kMaxStackSlots || !lua_checkstack(L, 1))) {
             SD_WARNING(2, "stack overflow (%s)", "Lua stack is full.");
             return false;
         }
@@ -62,6 +63,17 @@ bool PushArguments(lua_State* L, const char*& letter, va_list& args, int& pushed
         ++pushed;
     }
     return true;
+}
+
+// The letters before the first ':' (or the end) and those after it.
+void CountLetters(const char* signature, int& arguments, int& results) {
+    const char* c = signature;
+    while (*c && *c != ':') ++c;
+    arguments = static_cast<int>(c - signature);
+    if (*c != ':') return;
+    const char* first = ++c;
+    while (*c) ++c;
+    results = static_cast<int>(c - first);
 }
 
 const char* TypeName(lua_State* L, int index) {
@@ -115,8 +127,9 @@ bool ReadResult(lua_State* L, int index, char letter, va_list& args, const char*
         case 'n': {
             int* outInt = letter == 'i' ? va_arg(args, int*) : nullptr;
             double* outNumber = letter == 'n' ? va_arg(args, double*) : nullptr;
-            if (lua_isnumber(L, index)) {
-                double value = lua_tonumber(L, index);
+            // A value that reads as 0 may be no number at all; only then is it asked.
+            const double value = lua_tonumber(L, index);
+            if (value != 0.0 || lua_isnumber(L, index)) {
                 if (outNumber) {
                     *outNumber = value;
                 } else if (value != value) {
@@ -144,12 +157,19 @@ bool ReadResult(lua_State* L, int index, char letter, va_list& args, const char*
 bool LuaState::executeFunction(const char* name, const char* signature, ...) {
     const char* sig = signature ? signature : "";
     int base = lua_gettop(L);
+    // When the whole call fits, one check makes room for the function, its arguments and its
+    // results; otherwise each push is checked as it is made, and the first that does not fit
+    // fails as it always has.
+    int argumentCount = 0, resultLetters = 0;
+    CountLetters(sig, argumentCount, resultLetters);
+    const bool roomMade =
+        base + argumentCount < kMaxStackSlots && lua_checkstack(L, 1 + argumentCount + resultLetters);
     PushRawGlobal(L, name);
     va_list args;
     va_start(args, signature);
     const char* letter = sig;
     int pushed = 0;
-    if (!PushArguments(L, letter, args, pushed)) {
+    if (!PushArguments(L, letter, args, pushed, roomMade)) {
         DumpLuaStack(L);
         lua_settop(L, base);
         va_end(args);
@@ -157,8 +177,8 @@ bool LuaState::executeFunction(const char* name, const char* signature, ...) {
     }
     if (*letter == ':') ++letter;
     const char* results = letter;
-    int resultCount = static_cast<int>(std::strlen(results));
-    if (!lua_checkstack(L, resultCount)) {
+    const int resultCount = resultLetters;
+    if (!roomMade && !lua_checkstack(L, resultCount)) {
         SD_WARNING(2, "stack overflow (%s)", "Lua stack is full.");
         lua_settop(L, base);
         va_end(args);

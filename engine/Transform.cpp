@@ -149,11 +149,20 @@ void Transform::OrthogonalizeOrient() {
 
 void Transform::UpdateGlobalMatrix() {
     previousGlobalMatrix_ = globalMatrix_;
-    const Mtx33& m = orientation_;
-    globalMatrix_ = Mtx44(m(0, 0) * scale_.x, m(0, 1) * scale_.y, m(0, 2) * scale_.z, position_.x,
-                          m(1, 0) * scale_.x, m(1, 1) * scale_.y, m(1, 2) * scale_.z, position_.y,
-                          m(2, 0) * scale_.x, m(2, 1) * scale_.y, m(2, 2) * scale_.z, position_.z,
-                          0.0f, 0.0f, 0.0f, 1.0f);
+    // Written in place, row by row: each row is the orientation's row scaled per column, then
+    // the position.
+    const float* o = orientation_.m;
+    float* g = globalMatrix_.m;
+    for (int row = 0; row < 3; ++row) {
+        g[4 * row] = o[3 * row] * scale_.x;
+        g[4 * row + 1] = o[3 * row + 1] * scale_.y;
+        g[4 * row + 2] = o[3 * row + 2] * scale_.z;
+    }
+    g[3] = position_.x;
+    g[7] = position_.y;
+    g[11] = position_.z;
+    g[12] = g[13] = g[14] = 0.0f;
+    g[15] = 1.0f;
     if (parent_) globalMatrix_ = parent_->globalMatrix_ * globalMatrix_;
     if (const Transform* p = GetParentObjectTransform()) {
         globalMatrix_ = p->globalMatrix_ * globalMatrix_;
@@ -176,6 +185,14 @@ void Transform::Refresh() {
 }
 
 void Transform::UpdateHierarchy() {
+    // Most objects have no children: they need no walk.
+    GameObject* self = GetOwner();
+    if (!self || self->GetChildren().Empty()) {
+        positionDelta_ = position_ - previousPosition_;
+        previousPosition_ = position_;
+        Refresh();
+        return;
+    }
     // Depth first, parents before children, without recursion so deep trees cannot exhaust
     // the stack.
     static thread_local std::vector<Transform*> pending;

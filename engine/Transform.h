@@ -116,20 +116,22 @@ private:
     void RotateLocal(const Mtx33& rotation, int axis, float angle);
     void RotateGlobal(const Mtx33& rotation, int axis, float angle, const Vec3* pivot);
 
-    Vec3 position_;
-    Vec3 worldPosition_;
-    Vec3 previousPosition_;
-    Vec3 angularDelta_;
-    Vec3 previousAngularDelta_;
-    Vec3 positionDelta_;
-    Vec3 scale_{1.0f, 1.0f, 1.0f};
+    // What a rotation writes lies together, so that turning an object touches one or two
+    // cache lines; the refresh reads the rest.
     Mtx33 orientation_;
-    Vec3 rotateAngles_;
+    Vec3 angularDelta_;
+    uint32_t changeCount_ = 0;
+    bool invalid_ = true;
+    Vec3 position_;
+    Vec3 previousPosition_;
+    Vec3 positionDelta_;
+    Vec3 previousAngularDelta_;
+    Vec3 scale_{1.0f, 1.0f, 1.0f};
+    Transform* parent_ = nullptr;
     Mtx44 globalMatrix_;
     Mtx44 previousGlobalMatrix_;
-    Transform* parent_ = nullptr;
-    bool invalid_ = true;
-    uint32_t changeCount_ = 0;
+    Vec3 worldPosition_;
+    Vec3 rotateAngles_;
 };
 
 }  // namespace SD

@@ -19,6 +19,7 @@ Transformer_* Transformer_::GetInstance() { return gTransformer; }
 
 void Transformer_::Update(float) {
     transforms_.ForEach([](Component* c) {
+        PrefetchFrameAhead(c);
         GameObject* owner = c->GetOwner();
         // A transform below another object's is reached through its parent's pass.
         if (owner && owner->GetParent() && owner->GetParent()->GetComponent(c->GetID())) return;

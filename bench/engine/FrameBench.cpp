@@ -1,16 +1,22 @@
-// One frame of the component manager and of the transformer over 10,000 registered entries.
+// One frame of the component manager and the transformer over 1k, 10k and 100k objects, each
+// with a component that turns its object, beside the anchor: the same math over a contiguous
+// array. The per-object cost should not grow with the count.
 #include <benchmark/benchmark.h>
 
+#include <vector>
+
+#include "core/Matrix.h"
+#include "core/Vector.h"
 #include "engine/ComponentCreator.h"
 #include "engine/ComponentManager.h"
 #include "engine/Factory.h"
 #include "engine/GameObject.h"
+#include "engine/Transform.h"
 #include "engine/Transformer.h"
 #include "engine/UpdateComponent.h"
 
 namespace {
 
-constexpr int kCount = 10000;
 constexpr SD::ComponentID kSpinnerID = static_cast<SD::ComponentID>(104);
 
 class Spinner : public SD::IUpdateComponent {
@@ -20,27 +26,84 @@ public:
     void VUpdate(float dt) override { GetOwner()->GetTransform().RotateLocalYRad(dt); }
 };
 
-void BM_ComponentManagerFrame(benchmark::State& state) {
-    SD::ComponentManager_ manager;
-    SD::Transformer_ transformer;
-    SD::Factory_ factory(kCount);
+void Register(SD::Factory_& factory) {
     factory.RegisterComponentCreator("Transform", SD::CID_Transform, new SD::ComponentCreator<SD::Transform>);
     factory.RegisterComponentCreator("Spinner", kSpinnerID, new SD::ComponentCreator<Spinner>);
-    for (int i = 0; i < kCount; ++i) {
+}
+
+void BM_Frame(benchmark::State& state) {
+    const auto count = static_cast<uint32_t>(state.range(0));
+    SD::ComponentManager_ manager;
+    SD::Transformer_ transformer;
+    SD::Factory_ factory(count);
+    Register(factory);
+    for (uint32_t i = 0; i < count; ++i) {
         SD::GameObject* object = factory.NewGameObject();
+        object->GetTransform().SetPos(SD::Vec3(static_cast<float>(i), 0.0f, 1.0f));
         object->AddComponent(kSpinnerID);
         object->Initialize(false);
     }
-    for (auto _ : state) manager.Update(0.016f);
-    state.SetItemsProcessed(state.iterations() * kCount);
+    for (auto _ : state) {
+        manager.Update(0.016f);
+        transformer.Update(0.016f);
+    }
+    state.SetItemsProcessed(state.iterations() * count);
+    state.counters["ns/object"] = benchmark::Counter(static_cast<double>(state.iterations()) * count,
+                                                     benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
-BENCHMARK(BM_ComponentManagerFrame)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Frame)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMicrosecond);
 
-// Roots with `range(0)` children each, 10,000 transforms in all.
+// The anchor: the fields the frame reads and writes, one object after another in one array,
+// with the spinner's turn and the transformer's refresh done by the same math.
+struct PlainTransform {
+    SD::Vec3 position, previousPosition, positionDelta, angularDelta, previousAngularDelta;
+    SD::Vec3 scale{1.0f, 1.0f, 1.0f};
+    SD::Mtx33 orientation;
+    SD::Mtx44 global, previousGlobal;
+    uint32_t changeCount = 0;
+};
+
+void BM_FrameAnchor_ContiguousArray(benchmark::State& state) {
+    const auto count = static_cast<uint32_t>(state.range(0));
+    std::vector<PlainTransform> objects(count);
+    for (uint32_t i = 0; i < count; ++i) objects[i].position = SD::Vec3(static_cast<float>(i), 0.0f, 1.0f);
+    const float dt = 0.016f;
+    for (auto _ : state) {
+        for (PlainTransform& t : objects) {
+            t.orientation = t.orientation * SD::Mtx33::RotationY(dt);
+            t.angularDelta += t.orientation.GetColumn(1) * dt;
+            ++t.changeCount;
+        }
+        for (PlainTransform& t : objects) {
+            t.positionDelta = t.position - t.previousPosition;
+            t.previousPosition = t.position;
+            if (t.changeCount > SD::Transform::kOrthonormalizeThreshold) {
+                t.orientation.Orthonormalize();
+                t.changeCount = 0;
+            }
+            t.previousGlobal = t.global;
+            const SD::Mtx33& m = t.orientation;
+            const SD::Vec3& s = t.scale;
+            t.global = SD::Mtx44(m(0, 0) * s.x, m(0, 1) * s.y, m(0, 2) * s.z, t.position.x, m(1, 0) * s.x,
+                                 m(1, 1) * s.y, m(1, 2) * s.z, t.position.y, m(2, 0) * s.x, m(2, 1) * s.y,
+                                 m(2, 2) * s.z, t.position.z, 0.0f, 0.0f, 0.0f, 1.0f);
+            t.previousAngularDelta = t.angularDelta;
+            t.angularDelta = SD::Vec3();
+        }
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(state.iterations() * count);
+    state.counters["ns/object"] = benchmark::Counter(static_cast<double>(state.iterations()) * count,
+                                                     benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_FrameAnchor_ContiguousArray)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMicrosecond);
+
+// Roots with `range(0)` children each, 10,000 transforms in all: the transformer alone.
 void BM_TransformerFrame(benchmark::State& state) {
+    constexpr int kCount = 10000;
     SD::Transformer_ transformer;
     SD::Factory_ factory(kCount);
-    factory.RegisterComponentCreator("Transform", SD::CID_Transform, new SD::ComponentCreator<SD::Transform>);
+    Register(factory);
     const int perRoot = static_cast<int>(state.range(0)) + 1;
     SD::GameObject* root = nullptr;
     for (int i = 0; i < kCount; ++i) {

@@ -61,4 +61,14 @@ bool ReleaseMemory(void* address, size_t size) {
     return munmap(address, size) == 0;
 }
 
+void AdviseLargePages(void* address, size_t size) {
+    if (!address || size == 0) return;
+#ifdef MADV_HUGEPAGE
+    void* start;
+    size_t length;
+    PageSpan(address, size, &start, &length);
+    madvise(start, length, MADV_HUGEPAGE);
+#endif
+}
+
 }  // namespace platform

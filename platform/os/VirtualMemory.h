@@ -14,5 +14,9 @@ bool DecommitMemory(void* address, size_t size);
 // Makes committed pages inaccessible without returning them (guard pages).
 bool ProtectNoAccess(void* address, size_t size);
 bool ReleaseMemory(void* address, size_t size);
+// A hint that [address, address + size) is used densely and should be backed by large pages
+// where the system offers them (fewer address-translation misses); the memory and its content
+// stay as they are. Ignored for null, zero or where unsupported.
+void AdviseLargePages(void* address, size_t size);
 
 }  // namespace platform

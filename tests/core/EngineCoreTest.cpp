@@ -109,6 +109,45 @@ TEST_F(EngineCoreTest, PauseEdgesAreAnnouncedOnceAndSystemsGetZero) {
     SD::Message_System::DestroyInstance();
 }
 
+// The core keeps one profiling event per system across frames: each frame's event still
+// carries the name the system gives that frame and that frame's time.
+TEST_F(EngineCoreTest, ProfilingEventsFollowEachSystemsNameEveryFrame) {
+    SD::Message_System::DestroyInstance();
+    struct Timings {
+        std::vector<std::string> names;
+        std::vector<double> seconds;
+        void On(SD::IMessage* m) {
+            names.push_back(static_cast<SD::ProfileEvent*>(m)->name);
+            seconds.push_back(static_cast<SD::ProfileEvent*>(m)->seconds);
+        }
+    } timings;
+    SD::Message_System::GetInstance()->RegisterHandler(SD::MessageIds::ProfileEvent, &timings, &Timings::On);
+    class Renaming : public SD::ISystem {
+    public:
+        const char* GetName() const override { return name.c_str(); }
+        void Update(float) override {}
+        std::string name = "Short";
+    } renaming;
+    SD::Core core;
+    RecordingSystem slow("SlowSystemWithAName", &clock);
+    slow.work = 0.25;
+    core.AddSystem(&renaming, false);
+    core.AddSystem(&slow, false);
+    core.RunFrame();
+    renaming.name = "ANameLongerThanTheFirstByFar";
+    slow.work = 0.5;
+    core.RunFrame();
+    renaming.name = "";
+    core.RunFrame();
+    EXPECT_EQ(timings.names, (std::vector<std::string>{"Short", "SlowSystemWithAName", "ANameLongerThanTheFirstByFar",
+                                                       "SlowSystemWithAName", "", "SlowSystemWithAName"}));
+    ASSERT_EQ(timings.seconds.size(), 6u);
+    EXPECT_DOUBLE_EQ(timings.seconds[1], 0.25);
+    EXPECT_DOUBLE_EQ(timings.seconds[3], 0.5);
+    EXPECT_DOUBLE_EQ(timings.seconds[4], 0.0);
+    SD::Message_System::DestroyInstance();
+}
+
 TEST_F(EngineCoreTest, TheClockRunsThroughPauses) {
     SD::Core* core = SD::Core::CreateInstance();
     clock.Advance(2.0);

@@ -270,6 +270,93 @@ TEST_F(MessageSystemTest, HandlersMayPostWhileDueMessagesAreDelivered) {
     EXPECT_EQ(system_->QueuedCount(), 1u);
 }
 
+// Small ids sit in a fixed table and the rest in a hash map; both kinds behave alike, even when
+// a delivery registers enough new ids to make the map grow under it.
+TEST_F(MessageSystemTest, EveryTypeIdKeepsItsOwnListWhereverItIsKept) {
+    for (int type : {0, 5, 63, 64, 1000, -1, -64}) {
+        SCOPED_TRACE(type);
+        Message_System::DestroyInstance();
+        system_ = Message_System::GetInstance();
+        g_log.clear();
+        std::vector<std::unique_ptr<Handler>> extra;
+        Handler a{"a", nullptr}, b{"b", nullptr}, neighbour{"n", nullptr};
+        a.action = [&](Handler&, IMessage*) {
+            for (int other = 2000; other < 2200; ++other) {
+                extra.push_back(std::make_unique<Handler>(Handler{"x", nullptr}));
+                system_->RegisterHandler(other, extra.back().get(), &Handler::On);
+            }
+            for (int other = 10; other < 60; ++other) system_->RegisterHandler(other, extra.back().get(), &Handler::On);
+        };
+        Register(a, type);
+        Register(b, type);
+        Register(neighbour, type + 1);
+        Send(1, type);
+        EXPECT_EQ(g_log, (std::vector<std::string>{"a:1", "b:1"}));
+        a.action = nullptr;
+        system_->RemoveHandlerOf(type, &a);
+        g_log.clear();
+        Send(2, type);
+        Send(3, type + 1);
+        EXPECT_EQ(g_log, (std::vector<std::string>{"b:2", "n:3"}));
+    }
+}
+
+TEST_F(MessageSystemTest, EqualDueTimesArriveInHeapOrder) {
+    Handler h{"h", nullptr};
+    Register(h);
+    for (int i = 0; i < 5; ++i) system_->PostMessage(TestMessage(i), 1.0f);
+    clock_.Advance(1.0);
+    system_->Update(0.0f);
+    // Each take moves the last entry to the top, where an equal time stays.
+    EXPECT_EQ(g_log, (std::vector<std::string>{"h:0", "h:4", "h:3", "h:2", "h:1"}));
+}
+
+// Event storage is recycled between posts; messages of several sizes, some too large to be
+// recycled, still arrive whole and in due order, round after round.
+TEST_F(MessageSystemTest, QueuedCopiesOfEverySizeArriveIntact) {
+    struct LargeMessage : IMessage {
+        explicit LargeMessage(int v) : IMessage(kOtherType) {
+            for (int& word : payload) word = v;
+        }
+        int payload[200];
+    };
+    struct LargeWatcher {
+        std::vector<int> seen;
+        void On(IMessage* m) {
+            const auto* large = static_cast<LargeMessage*>(m);
+            for (int word : large->payload)
+                if (word != large->payload[0]) ADD_FAILURE() << "payload damaged";
+            seen.push_back(large->payload[0]);
+        }
+    };
+    Handler h{"h", nullptr};
+    Register(h);
+    LargeWatcher watcher;
+    system_->RegisterHandler(kOtherType, &watcher, &LargeWatcher::On);
+    for (int round = 0; round < 3; ++round) {
+        g_log.clear();
+        watcher.seen.clear();
+        for (int i = 0; i < 40; ++i) {
+            const float delay = 0.01f * static_cast<float>(1 + (i * 17) % 40);
+            if (i % 3 == 0)
+                system_->PostMessage(LargeMessage(i), delay);
+            else
+                system_->PostMessage(TestMessage(i), delay);
+        }
+        clock_.Advance(1.0);
+        system_->Update(0.0f);
+        EXPECT_EQ(system_->QueuedCount(), 0u);
+        std::vector<int> expectedSmall, expectedLarge;
+        for (int step = 1; step <= 40; ++step)
+            for (int i = 0; i < 40; ++i)
+                if (1 + (i * 17) % 40 == step) (i % 3 == 0 ? expectedLarge : expectedSmall).push_back(i);
+        std::vector<std::string> expectedLog;
+        for (int i : expectedSmall) expectedLog.push_back("h:" + std::to_string(i));
+        EXPECT_EQ(g_log, expectedLog);
+        EXPECT_EQ(watcher.seen, expectedLarge);
+    }
+}
+
 TEST_F(MessageSystemTest, DestroyingReleasesQueuedMessagesAndAllHandlers) {
     Handler h{"h", nullptr};
     system_->RegisterObjectHandler(kType, 3u, &h, &Handler::On);

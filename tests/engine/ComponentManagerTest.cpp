@@ -92,6 +92,46 @@ TEST_F(ComponentManagerTest, ComponentsAddedOrRemovedDuringTheWalk) {
     EXPECT_EQ(components.GetUpdateList().Size(), 2u);
 }
 
+// Destroys other components from its update.
+constexpr SD::ComponentID kDestroyerID = static_cast<SD::ComponentID>(23);
+class Destroyer : public Mover {
+public:
+    SD::ComponentID VGetID() const override { return kDestroyerID; }
+    void VUpdate(float dt) override {
+        Mover::VUpdate(dt);
+        for (Mover* victim : victims) victim->GetOwner()->RemoveComponent(victim);
+        victims.clear();
+    }
+    std::vector<Mover*> victims;
+};
+
+// The walk fetches ahead of the component it updates; an update that destroys the components
+// just after it, or further on, must leave the walk reading only live ones.
+TEST_F(ComponentManagerTest, ComponentsDestroyedAheadOfTheWalkAreSkipped) {
+    factory.RegisterComponentCreator("Destroyer", kDestroyerID, new SD::ComponentCreator<Destroyer>);
+    for (size_t firstVictim = 2; firstVictim <= 6; ++firstVictim) {
+        SCOPED_TRACE(firstVictim);
+        std::vector<Mover*> movers;
+        for (size_t i = 0; i < 8; ++i) {
+            SD::GameObject* object = factory.NewGameObject();
+            auto* mover = static_cast<Mover*>(object->AddComponent(i == 1 ? kDestroyerID : kMoverID));
+            mover->label = std::string(1, static_cast<char>('a' + i));
+            object->Initialize(false);
+            movers.push_back(mover);
+        }
+        static_cast<Destroyer*>(movers[1])->victims = {movers[firstVictim], movers[firstVictim + 1]};
+        Journal().clear();
+        components.Update(0.0f);
+        std::vector<std::string> expected;
+        for (size_t i = 0; i < movers.size(); ++i)
+            if (i != firstVictim && i != firstVictim + 1)
+                expected.push_back(std::string(1, static_cast<char>('a' + i)) + ":update");
+        EXPECT_EQ(Journal(), expected);
+        factory.DestroyAllGameObjects();
+        EXPECT_TRUE(components.GetUpdateList().Empty());
+    }
+}
+
 TEST_F(ComponentManagerTest, ForEachComponentWalksARangeOfTheList) {
     AddMover("a");
     Mover* b = AddMover("b");

@@ -24,6 +24,7 @@ function touch() touched = (touched or 0) + 1 end
 function one() return 1 end
 function ten() return "abcdefghij" end
 function fail() error("boom") end
+function atable() return {} end
 )";
 
 struct CallCase {
@@ -164,6 +165,27 @@ const CallCase kCallCases[] = {
     {"more arguments than the stack holds",
      [](SD::LuaState& s, std::string&) { return s.executeFunction("touch", std::string(9000, 'v').c_str()); },
      false, "", "Lua stack is full."},
+    {"a full stack is found before a bad letter behind it",
+     [](SD::LuaState& s, std::string&) { return s.executeFunction("touch", (std::string(9000, 'v') + "x").c_str()); },
+     false, "", "Lua stack is full."},
+    {"more results than the stack holds",
+     [](SD::LuaState& s, std::string&) { return s.executeFunction("touch", (":" + std::string(9000, 'v')).c_str()); },
+     false, "", "Lua stack is full."},
+    {"a result of 0 and a numeric string are numbers",
+     [](SD::LuaState& s, std::string& out) {
+         double zero = 1.0;
+         int twelve = 0;
+         bool ok = s.executeFunction("echo", "is:ni", 0, "12", &zero, &twelve);
+         out = Num(zero) + " " + std::to_string(twelve);
+         return ok;
+     },
+     true, "0 12", ""},
+    {"a table is no number",
+     [](SD::LuaState& s, std::string&) {
+         double n = 0;
+         return s.executeFunction("atable", ":n", &n);
+     },
+     false, "", "User wanted a number ('n'), Lua is trying to return a table."},
 };
 
 TEST(LuaStateCallTest, SignatureLetters) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdlib>
 #include <cstring>
 #include <thread>
 
@@ -88,6 +89,21 @@ TEST(VirtualMemory, ReserveCommitRelease) {
     EXPECT_EQ(p[page], 0);  // decommitted pages come back zeroed
     EXPECT_TRUE(platform::ReleaseMemory(p, page * 4));
     EXPECT_EQ(platform::ReserveMemory(0), nullptr);
+}
+
+TEST(VirtualMemory, LargePageAdviceKeepsMemoryAndContent) {
+    const size_t size = 4 * 1024 * 1024;
+    auto* p = static_cast<unsigned char*>(std::aligned_alloc(2 * 1024 * 1024, size));
+    ASSERT_NE(p, nullptr);
+    for (size_t i = 0; i < size; i += 4096) p[i] = static_cast<unsigned char>(i >> 12);
+    platform::AdviseLargePages(p, size);
+    platform::AdviseLargePages(p + 100, 10);  // not page-aligned: widened, still harmless
+    platform::AdviseLargePages(nullptr, size);
+    platform::AdviseLargePages(p, 0);
+    for (size_t i = 0; i < size; i += 4096) ASSERT_EQ(p[i], static_cast<unsigned char>(i >> 12));
+    p[size - 1] = 7;
+    EXPECT_EQ(p[size - 1], 7);
+    std::free(p);
 }
 
 TEST(Files, WildcardsMatchLikeTheOriginal) {

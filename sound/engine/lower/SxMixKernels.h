@@ -1,8 +1,9 @@
 #pragma once
 // The inner loops of the mix: adding a channel into another with a gain that ramps linearly
 // over the frame from last frame's value to this frame's, interleaving the master mix into
-// the output buffer, and converting it to 16-bit samples for the sink. Frame counts are
-// multiples of 8.
+// the output buffer, and converting it to 16-bit samples for the sink. Each runs on the widest
+// vectors the processor offers (see SxMixKernelPaths.h); the mixer's frame counts are multiples
+// of 8, and any other length is finished sample by sample with the same arithmetic.
 #include <cstdint>
 
 namespace SX {
@@ -40,10 +41,11 @@ void InterleaveStereo(const float* planar, float* out, uint32_t frames, float pr
 void InterleaveFivePointOne(const float* planar, float* out, uint32_t frames, float previous, float current,
                             float previousLfe, float currentLfe);
 
-// x 32767, rounded to nearest (ties to even), saturated to 16 bits; not a number gives 0.
-// count is a multiple of 16.
+// x 32767, rounded to nearest (ties to even), saturated to 16 bits (infinities too); a value
+// that is not a number gives 0.
 void FloatTo16(const float* in, int16_t* out, uint32_t count);
-// Mismatched layouts: each value clamped to [-1, 1], x 32767, truncated toward zero.
+// Mismatched layouts: each value clamped to [-1, 1], x 32767, truncated toward zero; a value
+// that is not a number gives 0.
 // Stereo frames to 5.1 frames: left to channel 0, right to channel 1, the rest silent.
 void StereoTo51Pcm16(const float* in, int16_t* out, uint32_t frames);
 // 5.1 frames (device order) to stereo: centre and surrounds folded in at 0.707.
