@@ -1,6 +1,8 @@
 #include <cstdio>
 
 #include "app/RunCommand.h"
+#include "graphics/GraphicsStartup.h"
+#include "runtime/Registration.h"
 
 int main(int argc, char** argv) {
     qv::Command cmd = qv::ParseCommand(std::vector<std::string>(argv + 1, argv + argc));
@@ -8,6 +10,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "%s\n", cmd.error.c_str());
         return 2;
     }
+    Aperture::InstallGraphics(SD::StartupRegistrations());
     SD::RunSummary summary = SD::RunProgram(cmd.options);
     std::printf("%s\n", qv::SummaryLine(summary).c_str());
     return summary.clean ? 0 : 1;

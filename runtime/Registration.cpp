@@ -124,6 +124,11 @@ std::vector<std::string> Registrations::LevelsToCome() const {
     return missing;
 }
 
+ISystem* Registrations::MakeSystem(const std::string& name, Window_& window, const WindowSettings& settings) const {
+    auto found = systems_.find(name);
+    return found == systems_.end() ? nullptr : found->second(window, settings);
+}
+
 Level* Registrations::ChooseFirstState(GameStateManager_& manager) const {
     Level* loading = manager.FindLevel("LoadLevel");
     if (!loading) return nullptr;

@@ -10,12 +10,15 @@
 
 #include "engine/ComponentCreator.h"
 #include "engine/ComponentID.h"
+#include "runtime/Startup.h"
 
 namespace SD {
 
 class Factory_;
 class GameStateManager_;
+class ISystem;
 class Level;
+class Window_;
 
 struct ComponentRegistration {
     const char* name;  // as registered; the factory files it under the part after the last ':'
@@ -28,6 +31,9 @@ const std::vector<ComponentRegistration>& ComponentRegistrationOrder();
 const std::vector<std::string>& LevelRegistrationOrder();
 
 using ComponentCreatorMaker = IComponentCreator* (*)();
+// Makes a system of a layer above the runtime, given the game window and its settings; the
+// engine core owns what it returns.
+using SystemMaker = std::function<ISystem*(Window_& window, const WindowSettings& settings)>;
 using LevelMaker = Level* (*)();
 
 template <class T> IComponentCreator* MakeComponentCreator() { return new ComponentCreator<T>; }
@@ -40,6 +46,13 @@ public:
     bool SupplyLevel(const std::string& name, LevelMaker make);
     // Called by ChooseFirstState with the "LoadLevel" state once "SplashLevel" is pending, so
     // the game can name the state to load next and switch the sky drawing off.
+    // Start-up makes the system supplied under a name at that name's place in the update order.
+    void SupplySystem(const std::string& name, SystemMaker make) { systems_[name] = std::move(make); }
+    // Null when nothing was supplied under the name.
+    ISystem* MakeSystem(const std::string& name, Window_& window, const WindowSettings& settings) const;
+    // How many draw calls the last frame recorded, for the run's summary (0 with no counter).
+    void SetDrawCallCounter(std::function<unsigned long()> count) { drawCalls_ = std::move(count); }
+    unsigned long CountDrawCalls() const { return drawCalls_ ? drawCalls_() : 0; }
     void SetLoadLevelPreparer(std::function<void(Level& loadLevel)> prepare) { prepare_ = std::move(prepare); }
 
     // Registers every supplied class in the registration order; returns their names.
@@ -58,6 +71,8 @@ private:
     std::map<std::string, ComponentCreatorMaker> components_;
     std::map<std::string, LevelMaker> levels_;
     std::function<void(Level&)> prepare_;
+    std::map<std::string, SystemMaker> systems_;
+    std::function<unsigned long()> drawCalls_;
 };
 
 // The engine's own component classes.

@@ -59,14 +59,14 @@ public:
 };
 
 // Adds the systems in their update order; singletons are not owned by the core.
-OwnedSystems AddSystems(Core& core, const WindowSettings& window, int totalObjects) {
+OwnedSystems AddSystems(Core& core, const WindowSettings& window, int totalObjects, const Registrations& registrations) {
     OwnedSystems owned;
     core.AddSystem(Message_System::GetInstance(), false);
     owned.input = new Input_();
     core.AddSystem(owned.input, true);
-    core.AddSystem(new Window_(window.title, static_cast<uint32_t>(window.width), static_cast<uint32_t>(window.height),
-                               window.windowFullScreen, platform::show::kNormal),
-                   true);
+    auto* windowSystem = new Window_(window.title, static_cast<uint32_t>(window.width),
+                                     static_cast<uint32_t>(window.height), window.windowFullScreen, platform::show::kNormal);
+    core.AddSystem(windowSystem, true);
     core.AddSystem(&Spline_System::GetInstance(), false);
     core.AddSystem(&InterpolatorSystem::GetInstance(), false);
     core.AddSystem(Kinect_::GetInstance(), false);
@@ -76,6 +76,7 @@ OwnedSystems AddSystems(Core& core, const WindowSettings& window, int totalObjec
     owned.states = new GameStateManager_();
     core.AddSystem(owned.states, true);
     core.AddSystem(new Transformer_(), true);
+    if (ISystem* graphics = registrations.MakeSystem("Graphics", *windowSystem, window)) core.AddSystem(graphics, true);
     owned.factory = new Factory_(static_cast<uint32_t>(totalObjects));
     core.AddSystem(owned.factory, true);
     core.AddSystem(new LevelLayerManager(), true);
@@ -156,14 +157,14 @@ RunSummary RunProgram(const RunOptions& options) {
 
     config->SetSection("Factory");
     int totalObjects = ReadPositive(*config, "Factory", "TotalObjects", 10000, kLargestObjectPool);
-    OwnedSystems systems = AddSystems(*core, window, totalObjects);
+    Registrations& registrations = StartupRegistrations();
+    OwnedSystems systems = AddSystems(*core, window, totalObjects, registrations);
 
     AddRuntimeScriptClasses();
     OpenScripting(*config);
 
     platform::ShowCursor(false);
 
-    Registrations& registrations = StartupRegistrations();
     registrations.RegisterComponents(*systems.factory);
     registrations.RegisterLevels(*systems.states);
 
@@ -190,6 +191,7 @@ RunSummary RunProgram(const RunOptions& options) {
     summary.frames = core->GetFrameCount();
     summary.state = RunningStateName(*systems.states);
     summary.objectsAlive = systems.factory->GetPool().GetLiveCount();
+    summary.drawCalls = registrations.CountDrawCalls();
 
     if (varsPath) ConfigVars::GetInstance().Save(*varsPath);
     CloseScripting();

@@ -29,11 +29,14 @@ Result RunGame(const std::string& args) {
 
 TEST(GameRun, RunsBoundedOnTheSampleDataAndSummarises) {
     qvtest::TempTree tree;
-    std::filesystem::copy(qvtest::SourceDir() + "/Assets", tree.Path("Assets"),
-                          std::filesystem::copy_options::recursive | std::filesystem::copy_options::overwrite_existing);
+    for (const char* folder : {"Assets", "Graphics"})
+        std::filesystem::copy(qvtest::SourceDir() + "/" + folder, tree.Path(folder),
+                              std::filesystem::copy_options::recursive | std::filesystem::copy_options::overwrite_existing);
     Result r = RunGame("--frames 20");
     EXPECT_EQ(r.exitCode, 0) << r.output;
     EXPECT_NE(r.output.find("quorvanta: clean: frames 20,"), std::string::npos) << r.output;
+    // Each empty frame fills the geometry buffers of the reflection and the main view.
+    EXPECT_NE(r.output.find(", draw calls 2"), std::string::npos) << r.output;
 }
 
 TEST(GameRun, BadArgumentsAreRefused) {
@@ -57,7 +60,8 @@ TEST(GameRun, CommandParsing) {
     SD::RunSummary s;
     s.frames = 3;
     s.clean = true;
-    EXPECT_EQ(qv::SummaryLine(s), "quorvanta: clean: frames 3, state none, objects alive 0");
+    s.drawCalls = 7;
+    EXPECT_EQ(qv::SummaryLine(s), "quorvanta: clean: frames 3, state none, objects alive 0, draw calls 7");
 }
 
 }  // namespace
