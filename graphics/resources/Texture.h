@@ -79,6 +79,9 @@ private:
 class RenderBuffer : public iTexture, public RenderTarget {
 public:
     ~RenderBuffer() override;
+    // Both bases hold the same size.
+    using iTexture::GetHeight;
+    using iTexture::GetWidth;
     // Recomputes a relative size from the current render size first. False when the device
     // refused the texture.
     bool OnResetDevice() override;

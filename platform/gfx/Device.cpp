@@ -129,7 +129,19 @@ void Device::Describe(Command& c, size_t at, const BaseTexture* texture) {
     c.a[at + 2] = texture->GetFormat();
 }
 
-void Device::Record(Command command) { current_.push_back(std::move(command)); }
+void Device::Record(Command command) {
+    current_.push_back(std::move(command));
+    if (loseAfter_ != 0 && current_.size() >= loseAfter_) {
+        loseAfter_ = 0;
+        LoseDevice(1);
+    }
+}
+
+bool Device::FailThisCreation() {
+    if (failCreations_ == 0) return false;
+    --failCreations_;
+    return true;
+}
 
 Result Device::BeginScene() {
     if (inScene_) return kInvalidCall;
@@ -174,6 +186,7 @@ Result Device::Clear(uint32_t flags, uint32_t argb, float z, uint32_t stencil) {
 
 Result Device::CreateTexture(uint32_t width, uint32_t height, uint32_t levels, uint32_t usage, uint32_t format,
                              Pool pool, Texture** out) {
+    if (FailThisCreation()) return kOutOfMemory;
     if (!out || width == 0 || height == 0 || BytesPerPixel(format) == 0 || format == kFormatD24S8)
         return kInvalidCall;
     // Render targets live with the device and must be in the default pool.
@@ -189,6 +202,7 @@ Result Device::CreateTexture(uint32_t width, uint32_t height, uint32_t levels, u
 
 Result Device::CreateVolumeTexture(uint32_t width, uint32_t height, uint32_t depth, uint32_t format, Pool pool,
                                    VolumeTexture** out) {
+    if (FailThisCreation()) return kOutOfMemory;
     if (!out || width == 0 || height == 0 || depth == 0 || BytesPerPixel(format) != 4 || format == kFormatD24S8)
         return kInvalidCall;
     *out = new VolumeTexture(this, pool, width, height, depth, format);
@@ -196,12 +210,14 @@ Result Device::CreateVolumeTexture(uint32_t width, uint32_t height, uint32_t dep
 }
 
 Result Device::CreateVertexBuffer(uint32_t length, Pool pool, VertexBuffer** out) {
+    if (FailThisCreation()) return kOutOfMemory;
     if (!out || length == 0) return kInvalidCall;
     *out = new VertexBuffer(this, pool, length);
     return kOk;
 }
 
 Result Device::CreateIndexBuffer(uint32_t length, uint32_t format, Pool pool, IndexBuffer** out) {
+    if (FailThisCreation()) return kOutOfMemory;
     if (!out || length == 0 || (format != kFormatIndex16 && format != kFormatIndex32)) return kInvalidCall;
     *out = new IndexBuffer(this, pool, length, format);
     return kOk;

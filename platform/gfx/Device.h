@@ -114,6 +114,11 @@ public:
     bool IsLost() const { return lost_; }
     // The next `count` resets fail with the code, whatever the device's state.
     void FailResets(uint32_t count, Result code) { failResets_ = count; failResetCode_ = code; }
+    // The device is lost (as LoseDevice(1)) once the frame being recorded holds `commands`
+    // commands: a loss in the middle of a frame.
+    void LoseDeviceAfter(size_t commands) { loseAfter_ = commands; }
+    // The next `count` texture and buffer creations fail with kOutOfMemory.
+    void FailCreations(uint32_t count) { failCreations_ = count; }
 
 private:
     friend class DeviceObject;
@@ -137,6 +142,9 @@ private:
     uint32_t failResets_ = 0;
     Result failResetCode_ = kInvalidCall;
     uint32_t resets_ = 0;
+    size_t loseAfter_ = 0;
+    uint32_t failCreations_ = 0;
+    bool FailThisCreation();
 
     std::map<uint32_t, uint32_t> renderStates_;
     std::map<std::pair<uint32_t, uint32_t>, uint32_t> samplerStates_;
