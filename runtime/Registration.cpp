@@ -124,6 +124,11 @@ std::vector<std::string> Registrations::LevelsToCome() const {
     return missing;
 }
 
+void Registrations::SupplySystem(const std::string& name, SystemMaker make) {
+    if (make) systems_[name] = std::move(make);
+    else systems_.erase(name);
+}
+
 ISystem* Registrations::MakeSystem(const std::string& name, Window_& window, const WindowSettings& settings) const {
     auto found = systems_.find(name);
     return found == systems_.end() ? nullptr : found->second(window, settings);

@@ -46,8 +46,9 @@ public:
     bool SupplyLevel(const std::string& name, LevelMaker make);
     // Called by ChooseFirstState with the "LoadLevel" state once "SplashLevel" is pending, so
     // the game can name the state to load next and switch the sky drawing off.
-    // Start-up makes the system supplied under a name at that name's place in the update order.
-    void SupplySystem(const std::string& name, SystemMaker make) { systems_[name] = std::move(make); }
+    // Start-up makes the system supplied under a name at that name's place in the update order;
+    // an empty maker withdraws it.
+    void SupplySystem(const std::string& name, SystemMaker make);
     // Null when nothing was supplied under the name.
     ISystem* MakeSystem(const std::string& name, Window_& window, const WindowSettings& settings) const;
     // How many draw calls the last frame recorded, for the run's summary (0 with no counter).

@@ -1,11 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "core/ConfigFile.h"
 #include "core/ConfigVars.h"
 #include "platform/os/Clock.h"
+#include "core/EngineCore.h"
+#include "runtime/Registration.h"
 #include "runtime/Startup.h"
+#include "runtime/Window.h"
 #include "support/TempTree.h"
 
 namespace {
@@ -111,6 +115,43 @@ TEST(Startup, ScriptObjectsAreUpdatedEveryFrame) {
                               3)
                     .clean);
     EXPECT_EQ(tree.Read("frames.txt"), "3");
+}
+
+// A system of a higher layer is made at its place in the update order with the game window,
+// and the summary takes the draw calls from the counter the layer installs.
+TEST(Startup, SuppliedGraphicsSystemJoinsAfterTheTransformerWithTheWindow) {
+    struct Probe : SD::ISystem {
+        explicit Probe(std::vector<std::string>* seen) : order(seen) {}
+        const char* GetName() const override { return "Graphics"; }
+        void Update(float) override {
+            order->clear();
+            for (SD::ISystem* s : SD::Core::GetInstance()->GetSystems()) order->push_back(s->GetName());
+        }
+        std::vector<std::string>* order;
+    };
+    qvtest::TempTree tree;
+    tree.Write("Assets/Config/config.ini", "[Window]\nWidth=640\nHeight=360\n");
+    std::vector<std::string> order;
+    uint32_t windowWidth = 0;
+    SD::Registrations& registrations = SD::StartupRegistrations();
+    registrations.SupplySystem("Graphics", [&](SD::Window_& window, const SD::WindowSettings& settings) {
+        windowWidth = window.GetWidth();
+        EXPECT_FALSE(settings.deviceFullScreen);
+        return static_cast<SD::ISystem*>(new Probe(&order));
+    });
+    registrations.SetDrawCallCounter([] { return 5ul; });
+    SD::RunOptions options;
+    options.maxFrames = 1;
+    SD::RunSummary summary = SD::RunProgram(options);
+    registrations.SupplySystem("Graphics", nullptr);
+    registrations.SetDrawCallCounter(nullptr);
+    EXPECT_TRUE(summary.clean);
+    EXPECT_EQ(windowWidth, 640u);
+    auto at = [&](const char* name) { return std::find(order.begin(), order.end(), name) - order.begin(); };
+    ASSERT_LT(at("Graphics"), static_cast<long>(order.size()));
+    EXPECT_EQ(at("Graphics"), at("Transformer") + 1);
+    EXPECT_EQ(summary.drawCalls, 5u);
+    EXPECT_EQ(SD::RunProgram(options).drawCalls, 0u) << "withdrawn";
 }
 
 // A pool size no memory could hold is reported and the default pool is made instead.
