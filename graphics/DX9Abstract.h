@@ -62,9 +62,12 @@ public:
     uint32_t GetBackBufferHeight() const { return backBufferHeight; }
     uint32_t GetRenderWidth() const { return renderWidth; }
     uint32_t GetRenderHeight() const { return renderHeight; }
-    // Where the render area sits, centred in the back buffer.
-    uint32_t GetRenderOffsetX() const { return (backBufferWidth - renderWidth) / 2; }
-    uint32_t GetRenderOffsetY() const { return (backBufferHeight - renderHeight) / 2; }
+    // Where the render area sits, centred in the back buffer; 0 when a resized window made it
+    // wider or taller than the back buffer.
+    uint32_t GetRenderOffsetX() const { return renderWidth < backBufferWidth ? (backBufferWidth - renderWidth) / 2 : 0; }
+    uint32_t GetRenderOffsetY() const {
+        return renderHeight < backBufferHeight ? (backBufferHeight - renderHeight) / 2 : 0;
+    }
     bool IsDeviceReady() const { return deviceReady; }
     bool GetVsync() const { return waitForVsync; }
     bool GetFullscreen() const { return fullscreen; }

@@ -236,12 +236,21 @@ void Graphics_::Update(float dt) {
     if (device.CheckDevice()) return;
     device.BeginScene();
     DrawScene();
-    // The frame reaches the back buffer through post-processing; until that runs, the back
-    // buffer shows the letterbox cleared to black.
-    device.GetBackBufferTarget()->Bind();
-    Clear(true, 0.0f, 0.0f, 0.0f, 0.0f);
+    PresentToBackBuffer();
     device.EndScene();
     device.Present();
+}
+
+// The main colour target goes into the render area of the back buffer, between black bars.
+void Graphics_::PresentToBackBuffer() {
+    FrameBuffer* back = device.GetBackBufferTarget();
+    back->Bind();
+    Clear(true, 0.0f, 0.0f, 0.0f, 0.0f);
+    const int32_t left = static_cast<int32_t>(device.GetRenderOffsetX());
+    const int32_t top = static_cast<int32_t>(device.GetRenderOffsetY());
+    const platform::gfx::Rect area{left, top, left + static_cast<int32_t>(device.GetRenderWidth()),
+                                   top + static_cast<int32_t>(device.GetRenderHeight())};
+    back->CopyFrom(mainColor, &area);
 }
 
 void Graphics_::DrawScene() {

@@ -120,6 +120,7 @@ private:
     void BindCriticalShaders();
     void CreateRenderBuffers();
     void DrawScene();
+    void PresentToBackBuffer();
     void ScenePass(Resource::RenderBuffer* color, Resource::RenderBuffer* geometry, Resource::RenderBuffer* light);
     void OnResolutionChange(SD::IMessage* message);
     void OnBackgroundColor(SD::IMessage* message);

@@ -1,7 +1,10 @@
 #include "platform/gfx/Device.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
+
+#include "platform/gfx/Half.h"
 
 namespace platform::gfx {
 namespace {
@@ -345,7 +348,8 @@ Result Device::SetClipPlane(uint32_t index, const float plane[4]) {
 }
 
 Result Device::StretchRect(Surface* source, Surface* destination, const Rect* rect) {
-    if (!source || !destination || source == destination || source->GetFormat() != destination->GetFormat())
+    if (!source || !destination || source == destination || source->GetFormat() == kFormatD24S8 ||
+        destination->GetFormat() == kFormatD24S8)
         return kInvalidCall;
     Rect r = rect ? *rect : Rect{0, 0, static_cast<int32_t>(destination->Width()),
                                  static_cast<int32_t>(destination->Height())};
@@ -361,14 +365,42 @@ Result Device::StretchRect(Surface* source, Surface* destination, const Rect* re
     c.a[5] = static_cast<uint32_t>(r.bottom);
     Record(std::move(c));
     if (lost_) return kOk;
-    const uint32_t bpp = BytesPerPixel(source->GetFormat());
     const uint32_t w = static_cast<uint32_t>(r.right - r.left), h = static_cast<uint32_t>(r.bottom - r.top);
-    for (uint32_t y = 0; y < h; ++y)
+    // Source columns in 16.16 fixed point: exact when the sizes match.
+    const uint64_t step = (uint64_t{source->Width()} << 16) / w;
+    const uint32_t from = source->GetFormat(), to = destination->GetFormat();
+    const uint32_t sourceBpp = BytesPerPixel(from), destinationBpp = BytesPerPixel(to);
+    const bool halfToBytes = from == kFormatA16B16G16R16F && destinationBpp == 4;
+    for (uint32_t y = 0; y < h; ++y) {
+        const uint32_t sy = static_cast<uint32_t>(uint64_t{y} * source->Height() / h);
+        const uint8_t* sourceRow = source->bits_.data() + static_cast<size_t>(sy) * source->Pitch();
+        uint8_t* destinationRow = destination->bits_.data() + static_cast<size_t>(r.top + static_cast<int32_t>(y)) * destination->Pitch() +
+                                  static_cast<size_t>(r.left) * destinationBpp;
         for (uint32_t x = 0; x < w; ++x) {
-            uint32_t sx = x * source->Width() / w, sy = y * source->Height() / h;
-            std::memcpy(destination->bits_.data() + (static_cast<size_t>(r.top + y) * destination->Width() + r.left + x) * bpp,
-                        source->bits_.data() + (static_cast<size_t>(sy) * source->Width() + sx) * bpp, bpp);
+            const uint32_t sx = static_cast<uint32_t>((x * step) >> 16);
+            const uint8_t* in = sourceRow + static_cast<size_t>(sx) * sourceBpp;
+            uint8_t* out = destinationRow + static_cast<size_t>(x) * destinationBpp;
+            if (from == to) {
+                std::memcpy(out, in, sourceBpp);
+            } else if (halfToBytes) {
+                static const std::vector<uint8_t> toByte = [] {
+                    std::vector<uint8_t> table(65536);
+                    for (uint32_t i = 0; i < table.size(); ++i) {
+                        const float v = FromHalf(static_cast<uint16_t>(i));
+                        table[i] = v > 0.0f ? static_cast<uint8_t>(std::lround(std::min(v, 1.0f) * 255.0f)) : 0;
+                    }
+                    return table;
+                }();
+                uint16_t half[4];
+                std::memcpy(half, in, sizeof half);
+                const uint32_t word = uint32_t{toByte[half[3]]} << 24 | uint32_t{toByte[half[0]]} << 16 |
+                                      uint32_t{toByte[half[1]]} << 8 | toByte[half[2]];
+                std::memcpy(out, &word, 4);
+            } else {
+                destination->WritePixel(r.left + x, r.top + y, source->ReadPixel(sx, sy));
+            }
         }
+    }
     return kOk;
 }
 

@@ -84,7 +84,7 @@ public:
     Result GetBackBuffer(Surface** out);
     Result SetClipPlane(uint32_t index, const float plane[4]);
     // Copies with point sampling from one surface into a rectangle of another (the whole
-    // destination for a null rectangle).
+    // destination for a null rectangle), converting between colour formats.
     Result StretchRect(Surface* source, Surface* destination, const Rect* destinationRect);
 
     // Drawing needs a scene, a vertex declaration and, per declared stream, a bound stream.

@@ -1,35 +1,14 @@
 #include "platform/gfx/Objects.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
 #include "platform/gfx/Device.h"
+#include "platform/gfx/Half.h"
 
 namespace platform::gfx {
 namespace {
-
-uint16_t ToHalf(float value) {
-    uint32_t bits;
-    std::memcpy(&bits, &value, sizeof bits);
-    uint16_t sign = static_cast<uint16_t>((bits >> 16) & 0x8000u);
-    int32_t exponent = static_cast<int32_t>((bits >> 23) & 0xFFu) - 127 + 15;
-    uint32_t mantissa = bits & 0x7FFFFFu;
-    if (exponent <= 0) return sign;                                   // too small: zero
-    if (exponent >= 31) return static_cast<uint16_t>(sign | 0x7C00u);  // too large: infinity
-    return static_cast<uint16_t>(sign | (exponent << 10) | (mantissa >> 13));
-}
-
-float FromHalf(uint16_t half) {
-    uint32_t sign = (half & 0x8000u) << 16;
-    uint32_t exponent = (half >> 10) & 0x1Fu;
-    uint32_t mantissa = half & 0x3FFu;
-    uint32_t bits = sign;
-    if (exponent == 31) bits |= 0x7F800000u | (mantissa << 13);
-    else if (exponent != 0) bits |= ((exponent - 15 + 127) << 23) | (mantissa << 13);
-    float value;
-    std::memcpy(&value, &bits, sizeof value);
-    return value;
-}
 
 float Channel(uint32_t argb, int shift) { return static_cast<float>((argb >> shift) & 0xFFu) / 255.0f; }
 
@@ -145,6 +124,22 @@ Surface::Color Surface::ReadPixel(uint32_t x, uint32_t y) const {
     if (format_ == kFormatD24S8) return {static_cast<float>(word >> 8) / 16777215.0f, 0, 0, 0};
     return {Channel(word, 16), Channel(word, 8), Channel(word, 0),
             format_ == kFormatX8R8G8B8 ? 1.0f : Channel(word, 24)};
+}
+
+void Surface::WritePixel(uint32_t x, uint32_t y, const Color& c) {
+    if (x >= width_ || y >= height_) return;
+    uint8_t* p = bits_.data() + static_cast<size_t>(y) * Pitch() + static_cast<size_t>(x) * BytesPerPixel(format_);
+    if (format_ == kFormatA16B16G16R16F) {
+        const uint16_t h[4] = {ToHalf(c.r), ToHalf(c.g), ToHalf(c.b), ToHalf(c.a)};
+        std::memcpy(p, h, sizeof h);
+    } else if (format_ == kFormatG32R32F) {
+        const float rg[2] = {c.r, c.g};
+        std::memcpy(p, rg, sizeof rg);
+    } else if (format_ == kFormatA8R8G8B8 || format_ == kFormatX8R8G8B8) {
+        auto byte = [](float v) { return static_cast<uint32_t>(std::lround(std::clamp(v, 0.0f, 1.0f) * 255.0f)); };
+        const uint32_t word = byte(c.a) << 24 | byte(c.r) << 16 | byte(c.g) << 8 | byte(c.b);
+        std::memcpy(p, &word, 4);
+    }
 }
 
 Texture::Texture(Device* device, Pool pool, uint32_t width, uint32_t height, uint32_t levels, uint32_t usage,

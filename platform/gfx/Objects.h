@@ -68,6 +68,8 @@ public:
     // give the depth in x.
     struct Color { float r, g, b, a; };
     Color ReadPixel(uint32_t x, uint32_t y) const;
+    // Stores the colour in the surface's format (colour formats only).
+    void WritePixel(uint32_t x, uint32_t y, const Color& color);
 
 private:
     friend class Device;

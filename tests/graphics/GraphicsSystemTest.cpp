@@ -105,6 +105,12 @@ TEST(GraphicsFrame, GeometryBufferHoldsTheFarDistanceAndTheColourTargetTheBackgr
     EXPECT_FLOAT_EQ(px.b, 1.0f);
     EXPECT_FLOAT_EQ(px.r, 0.0f);
     EXPECT_FLOAT_EQ(px.a, 0.0f);
+    // The back buffer shows the colour target in the render area, between black bars.
+    const platform::gfx::Surface* back = f.Device().BackBuffer();
+    EXPECT_FLOAT_EQ(back->ReadPixel(640, 40).b, 1.0f);
+    EXPECT_FLOAT_EQ(back->ReadPixel(1279, 759).b, 1.0f);
+    EXPECT_FLOAT_EQ(back->ReadPixel(640, 39).b, 0.0f);
+    EXPECT_FLOAT_EQ(back->ReadPixel(640, 760).b, 0.0f);
 }
 
 TEST(GraphicsFrame, LostMidFrameResumesWithTheSameCommands) {

@@ -163,6 +163,27 @@ TEST_F(GfxDevice, ClearsWriteTheTargetsPixels) {
     EXPECT_EQ(device->BoundRenderTarget(0), device->BackBuffer());
 }
 
+TEST_F(GfxDevice, StretchRectScalesAndConvertsFormats) {
+    Texture* source = nullptr;
+    ASSERT_EQ(device->CreateTexture(2, 2, 1, kUsageRenderTarget, kFormatA16B16G16R16F, Pool::kDefault, &source), kOk);
+    Surface* level = nullptr;
+    source->GetSurfaceLevel(0, &level);
+    level->WritePixel(0, 0, {1.0f, 0.0f, 0.0f, 1.0f});
+    level->WritePixel(1, 1, {0.0f, 0.5f, 1.0f, 1.0f});
+    const Rect area{10, 4, 14, 8};
+    ASSERT_EQ(device->StretchRect(level, device->BackBuffer(), &area), kOk);
+    const Surface* back = device->BackBuffer();
+    EXPECT_FLOAT_EQ(back->ReadPixel(11, 5).r, 1.0f) << "each source texel covers 2 x 2";
+    EXPECT_FLOAT_EQ(back->ReadPixel(13, 7).b, 1.0f);
+    EXPECT_NEAR(back->ReadPixel(12, 6).g, 0.5f, 1.0f / 255.0f);
+    EXPECT_FLOAT_EQ(back->ReadPixel(9, 5).r, 0.0f) << "outside the rectangle";
+    const Rect outside{60, 0, 70, 4};
+    EXPECT_EQ(device->StretchRect(level, device->BackBuffer(), &outside), kInvalidCall);
+    EXPECT_EQ(device->StretchRect(level, device->DepthStencil(), nullptr), kInvalidCall);
+    level->Release();
+    source->Release();
+}
+
 TEST_F(GfxDevice, LostDeviceIsReportedUntilReset) {
     Texture* managed = nullptr;
     device->CreateTexture(4, 4, 1, 0, kFormatA8R8G8B8, Pool::kManaged, &managed);
