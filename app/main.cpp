@@ -1,6 +1,8 @@
 #include <cstdio>
 
+#include "app/QuitSignals.h"
 #include "app/RunCommand.h"
+#include "game/GameRegistration.h"
 #include "graphics/GraphicsStartup.h"
 #include "runtime/Registration.h"
 
@@ -11,6 +13,8 @@ int main(int argc, char** argv) {
         return 2;
     }
     Aperture::InstallGraphics(SD::StartupRegistrations());
+    QV::SupplyGameClasses(SD::StartupRegistrations());
+    qv::InstallQuitSignals();
     SD::RunSummary summary = SD::RunProgram(cmd.options);
     std::printf("%s\n", qv::SummaryLine(summary).c_str());
     return summary.clean ? 0 : 1;

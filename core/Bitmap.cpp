@@ -6,6 +6,7 @@
 
 #include "core/FileUtil.h"
 #include "core/Logger.h"
+#include "platform/os/Files.h"
 
 namespace SD {
 namespace {
@@ -67,14 +68,14 @@ BmpHeader MakeBmpHeader(int32_t width, int32_t height) {
 }
 
 BmpHeader& ReadBmpHeader(const std::string& path, BmpHeader& dest) {
-    File file(std::fopen(path.c_str(), "rb"));
+    File file(std::fopen(platform::NativePath(path).c_str(), "rb"));
     BmpHeader header;
     if (file && ReadWholeHeader(file.get(), header)) dest = header;
     return dest;
 }
 
 bool ReadBmpFile(BmpImage& image, const std::string& path) {
-    File file(std::fopen(path.c_str(), "rb"));
+    File file(std::fopen(platform::NativePath(path).c_str(), "rb"));
     if (!file) {
         SD_WARNING(3, "Could not open bitmap file %s", path.c_str());
         return false;
@@ -87,7 +88,10 @@ bool ReadBmpFile(BmpImage& image, const std::string& path) {
     const int32_t width = int32_t(ReadU32(header, 18));
     const int32_t height = int32_t(ReadU32(header, 22));
     const unsigned bits = ReadU16(header, 28);
-    if (ReadU16(header, 0) != kBmpType || width < 0 || height < 0 || bits != kBitsPerPixel) {
+    // Rows of no pixels take no bytes, so the size check below would let any number of them
+    // through: a zero width is refused unless there are no rows at all.
+    if (ReadU16(header, 0) != kBmpType || width < 0 || height < 0 || (width == 0 && height > 0) ||
+        bits != kBitsPerPixel) {
         SD_WARNING(3, "Bitmap file %s is not a bottom-up 24-bit bitmap (%d x %d, %u bits)", path.c_str(),
                    width, height, bits);
         return false;

@@ -38,7 +38,7 @@ void ListFolder(const std::string& folder, const std::string& pattern, std::vect
 
 bool ReadWholeFile(const std::string& path, std::vector<unsigned char>& bytes) {
     bytes.clear();
-    std::FILE* file = std::fopen(path.c_str(), "rb");
+    std::FILE* file = std::fopen(platform::NativePath(path).c_str(), "rb");
     if (!file) {
         SD_WARNING(3, "Failed to open file \"%s\": %s", path.c_str(), std::strerror(errno));
         return false;
@@ -58,7 +58,8 @@ bool ReadWholeFile(const std::string& path, std::vector<unsigned char>& bytes) {
 
 bool WriteWholeFile(const std::string& path, const void* header, size_t headerSize, const void* body,
                     size_t bodySize) {
-    const std::string temporary = path + ".tmp";
+    const std::string target = platform::NativePath(path);
+    const std::string temporary = target + ".tmp";
     std::FILE* file = std::fopen(temporary.c_str(), "wb");
     if (!file) {
         SD_WARNING(3, "Failed to create file \"%s\": %s", temporary.c_str(), std::strerror(errno));
@@ -67,7 +68,7 @@ bool WriteWholeFile(const std::string& path, const void* header, size_t headerSi
     bool written = (headerSize == 0 || std::fwrite(header, 1, headerSize, file) == headerSize) &&
                    (bodySize == 0 || std::fwrite(body, 1, bodySize, file) == bodySize);
     written = std::fclose(file) == 0 && written;
-    if (!written || std::rename(temporary.c_str(), path.c_str()) != 0) {
+    if (!written || std::rename(temporary.c_str(), target.c_str()) != 0) {
         SD_WARNING(3, "Failed to write file \"%s\"", path.c_str());
         std::remove(temporary.c_str());
         return false;

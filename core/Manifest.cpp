@@ -7,6 +7,7 @@
 
 #include "core/FilePath.h"
 #include "core/Logger.h"
+#include "platform/os/Files.h"
 
 namespace SD {
 
@@ -85,7 +86,7 @@ ManifestLineKind ParseManifestLine(char* line, char*& valueStart) {
 }
 
 bool ReadManifest(const std::string& fileName, std::vector<std::string>& out) {
-    std::FILE* file = std::fopen(fileName.c_str(), "r");
+    std::FILE* file = std::fopen(platform::NativePath(fileName).c_str(), "r");
     if (!file) {
         SD_WARNING(3, "Could not open manifest \"%s\": %s", fileName.c_str(), std::strerror(errno));
         return false;

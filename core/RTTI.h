@@ -78,6 +78,16 @@ public:
     }
 
 protected:
+    // What a reflected class's GetBoundClassInfo returns: a copy of the description in which
+    // every member function is replaced by its twin tied to `object` (under a count of its own).
+    ClassInfo BindClassInfo(T* object) {
+        ClassInfo info = GetClassInfo();
+        const MFCore::Any self(object);
+        for (FunctionEntry& entry : info.functions)
+            if (MFCore::BoundFunction* bound = entry.function->BindTo(self)) entry.function.reset(bound);
+        return info;
+    }
+
     template <class R> void RegisterGetter(R (T::*getter)(), const char* text) {
         Add(text, new MFCore::MemberFunction_0Parameters<R, T>(getter));
     }

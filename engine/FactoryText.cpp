@@ -7,6 +7,7 @@
 #include "engine/Factory.h"
 #include "engine/GameObject.h"
 #include "engine/TextFileDataStream.h"
+#include "platform/os/Files.h"
 
 namespace SD {
 
@@ -16,7 +17,7 @@ namespace {
 constexpr size_t kMaxWordLength = 100;
 
 bool CanOpen(const std::string& path) {
-    std::FILE* file = std::fopen(path.c_str(), "r");
+    std::FILE* file = std::fopen(platform::NativePath(path).c_str(), "r");
     if (!file) return false;
     std::fclose(file);
     return true;

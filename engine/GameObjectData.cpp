@@ -11,8 +11,6 @@ namespace SD {
 
 namespace {
 bool gAddComponentsFromLevel = true;
-
-bool HasChildren(const SuperialValue* node) { return node->IsContainer() && node->FirstChild(); }
 }  // namespace
 
 void GameObject::SetSupportAddingComponentsFromLevelFile(bool support) { gAddComponentsFromLevel = support; }
@@ -45,7 +43,9 @@ void GameObject::SerializeInComponents(SuperialValue* node, GameObject* object, 
         Component* existing = nullptr;
         if (fromLevel) {
             existing = object->GetComponent(id);
-            if (existing && HasChildren(element)) {
+            // An element with attributes only still carries the header (version and the
+            // play-state flags), so every element is read.
+            if (existing) {
                 SuperialUpdateStream stream(element);
                 existing->SerializeWithHeader(stream, name);
             }
@@ -53,7 +53,7 @@ void GameObject::SerializeInComponents(SuperialValue* node, GameObject* object, 
         }
         if (existing) continue;
         Component* added = object->AddComponent(id);
-        if (added && HasChildren(element)) {
+        if (added) {
             SuperialInStream stream(element);
             added->SerializeWithHeader(stream, name);
         }

@@ -33,6 +33,7 @@ public:
     void VOnSleep() override;
     void VOnAwake() override {}
     void RegisterFunctions() override;
+    ClassInfo GetBoundClassInfo() override { return BindClassInfo(this); }
 
     // Null is ignored. A registered component leaves its old group and joins the new one; an
     // unregistered one joins at its next registration.

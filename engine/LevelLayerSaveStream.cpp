@@ -21,20 +21,11 @@ void LevelLayerSaveStream::BeginGroup(const char* label, const char* tag, unsign
 
 void LevelLayerSaveStream::EndGroup(const char*, const char*, unsigned) {
     if (stack_.empty()) return;
-    SuperialValue* closed = group_;
-    const bool nested = stack_.size() > 1;
     output_ = stack_.back().output;
     counterpart_ = stack_.back().counterpart;
     group_ = stack_.back().group;
     adder_ = stack_.back().adder;
     stack_.pop_back();
-    if (nested && closed && closed->Parent() == output_) DropIfAsBlueprint(closed);
-}
-
-void LevelLayerSaveStream::DropIfAsBlueprint(SuperialValue* node) {
-    if (!counterpart_ || node->Name() == SuperialValue::kUnnamed || node->Next()) return;
-    if (SuperialValue::SameContent(node, SuperialValue::FindChildByName(counterpart_, node->Name())))
-        SuperialValue::DestroyList(node);
 }
 
 }  // namespace SD

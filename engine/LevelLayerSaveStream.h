@@ -1,8 +1,8 @@
 #pragma once
-// Writes one component into its element of a level-layer file. Labelled values and labelled
-// groups equal to the same-named entry of the component's blueprint element are left out, so
-// the level file carries only what the level changes; named values (the header) are always
-// written.
+// Writes one component into its element of a level-layer file. Every value the component
+// visits is written, whatever its blueprint holds: a level entry read back over a fresh copy
+// of the blueprint must give the component as it was saved, header flags included. The
+// blueprint element is only followed alongside, for callers that look at it.
 #include <vector>
 
 #include "engine/IStream.h"
@@ -14,7 +14,7 @@ namespace SD {
 class LevelLayerSaveStream : public IStream {
 public:
     // output: the element made for the component; blueprint: the component's element in the
-    // object's blueprint, or null when the blueprint has none (then everything is written).
+    // object's blueprint, or null when the blueprint has none.
     LevelLayerSaveStream(SuperialValue* output, SuperialValue* blueprint)
         : output_(output), counterpart_(blueprint), group_(output) {}
 
@@ -48,7 +48,6 @@ private:
             SuperialValue* node = SuperialValue::AppendChild(output_, kSuperialNull);
             if (!node) return;
             StoreLabelledValue(*node, value, label, typeName);
-            DropIfAsBlueprint(node);
             return;
         }
         if (adder_ != ValueAdder::InsertAfter) MakeReadyForChildren(output_);
@@ -58,9 +57,6 @@ private:
         output_ = node;
         adder_ = ValueAdder::InsertAfter;
     }
-    // Removes node (the last child of its parent) when the blueprint holds the same entry.
-    void DropIfAsBlueprint(SuperialValue* node);
-
     SuperialValue* output_;
     SuperialValue* counterpart_;
     // The node of the innermost group (output_ moves on along a run of unlabelled values).

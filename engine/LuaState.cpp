@@ -6,6 +6,7 @@
 
 #include "core/ConfigFile.h"
 #include "core/Logger.h"
+#include "platform/os/Files.h"
 
 namespace SD {
 namespace {
@@ -29,7 +30,7 @@ void LuaState::ReadConfig(ConfigFile& config) {
 }
 
 bool LuaState::executeFile(const char* fileName) {
-    std::string path = folder_ + (fileName ? fileName : "");
+    const std::string path = platform::NativePath(folder_ + (fileName ? fileName : ""));
     int status = luaL_loadfile(L, path.c_str());
     if (status == 0) status = lua_pcall(L, 0, 0, 0);
     if (status == 0) return true;

@@ -18,6 +18,7 @@ public:
     void VRegister() override {}
     void VUnregister() override {}
     void RegisterFunctions() override;
+    ClassInfo GetBoundClassInfo() override { return BindClassInfo(this); }
 
     const std::string& GetName() const { return name_; }
     // Only the field: the object keeps its registered name until the next initialisation.

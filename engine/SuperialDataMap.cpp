@@ -7,13 +7,14 @@
 #include "core/Logger.h"
 #include "engine/SuperialValue.h"
 #include "engine/SuperialXml.h"
+#include "platform/os/Files.h"
 
 namespace SD {
 
 namespace {
 // The whole file as text; false, without a report, when it cannot be opened or read.
 bool ReadText(const char* path, std::string& out) {
-    std::FILE* file = std::fopen(path, "rb");
+    std::FILE* file = std::fopen(platform::NativePath(path).c_str(), "rb");
     if (!file) return false;
     char chunk[16384];
     size_t got;
@@ -81,8 +82,9 @@ std::unique_ptr<SuperialDataMap> SuperialDataMap::parseXmlFromBuffer(const char*
         SD_WARNING(3, "XML data nests elements deeper than %d levels; refused.", kMaxNesting);
         return nullptr;
     }
-    // String values must survive a round trip, leading and inner white space included.
-    TiXmlBase::SetCondenseWhiteSpace(false);
+    // Element text is read with its white space condensed, so hand-edited, indented files
+    // read as they mean; the writer protects white space that must survive.
+    TiXmlBase::SetCondenseWhiteSpace(true);
     TiXmlDocument document;
     document.Parse(text, nullptr, TIXML_ENCODING_LEGACY);
     if (document.Error() && document.ErrorId() != TiXmlBase::TIXML_ERROR_DOCUMENT_EMPTY) {

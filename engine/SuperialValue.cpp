@@ -1,5 +1,6 @@
 #include "engine/SuperialValue.h"
 
+#include <limits>
 #include <type_traits>
 
 #include "engine/SuperialDataMap.h"
@@ -26,6 +27,32 @@ bool SuperialValue::SetType(unsigned code) {
     }
     type_ = code;
     return true;
+}
+
+namespace {
+// A float held to the range of an integer type and rounded toward zero; not a number is 0.
+template <class T>
+T FloatToInteger(float f) {
+    if (!(f == f)) return 0;
+    if (f <= static_cast<float>(std::numeric_limits<T>::min())) return std::numeric_limits<T>::min();
+    if (f >= static_cast<float>(std::numeric_limits<T>::max())) return std::numeric_limits<T>::max();
+    return static_cast<T>(f);
+}
+}  // namespace
+
+bool SuperialValue::GetBoolean() const { return type_ == kSuperialFloat ? value_.f != 0.0f : value_.u != 0; }
+
+int SuperialValue::GetInteger() const {
+    return type_ == kSuperialFloat ? FloatToInteger<int32_t>(value_.f) : value_.i;
+}
+
+unsigned SuperialValue::GetUnsigned() const {
+    return type_ == kSuperialFloat ? FloatToInteger<uint32_t>(value_.f) : value_.u;
+}
+
+float SuperialValue::GetFloat() const {
+    if (type_ == kSuperialInteger || type_ == kSuperialBoolean) return static_cast<float>(value_.i);
+    return value_.f;
 }
 
 unsigned SuperialValue::TypeCodeFromTag(const std::string& tag) {

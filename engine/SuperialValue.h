@@ -40,11 +40,13 @@ public:
     const std::string& Tag() const { return tag_; }
     void SetTag(const std::string& tag) { tag_ = tag; }
 
-    // The value word seen as each scalar type; a container's word reads 0.
-    bool GetBoolean() const { return value_.u != 0; }
-    int GetInteger() const { return value_.i; }
-    unsigned GetUnsigned() const { return value_.u; }
-    float GetFloat() const { return value_.f; }
+    // The value as each scalar type, converted by value: a Float read as an integer is
+    // rounded toward zero and held to the integer's range (not a number reads 0), and an
+    // Integer or Boolean read as a float is its number. A container's value reads 0.
+    bool GetBoolean() const;
+    int GetInteger() const;
+    unsigned GetUnsigned() const;
+    float GetFloat() const;
     const std::string& GetText() const { return text_; }
 
     // Type changes: false when refused (a container with children cannot become a scalar,

@@ -1,5 +1,6 @@
 #include "engine/SuperialXml.h"
 
+#include <cctype>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
@@ -47,8 +48,23 @@ void AppendFormatted(std::string& out, const char* format, double value) {
 
 void AppendInteger(std::string& out, int value) { out += std::to_string(value); }
 
+void AppendEscapedChar(std::string& out, char c) {
+    switch (c) {
+        case '&': out += "&amp;"; break;
+        case '<': out += "&lt;"; break;
+        case '>': out += "&gt;"; break;
+        case '"': out += "&quot;"; break;
+        default: out += c; break;
+    }
+}
+
+// White space as the parser sees it.
+bool IsSpace(char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; }
+
 bool IsAllWhiteSpace(const std::string& text) {
-    return text.find_first_not_of(" \t\r\n") == std::string::npos;
+    for (char c : text)
+        if (!IsSpace(c)) return false;
+    return true;
 }
 
 }  // namespace
@@ -109,25 +125,33 @@ void SuperialXml::FillFromElement(SuperialValue& node, const TiXmlElement& eleme
 }
 
 void SuperialXml::AppendEscaped(std::string& out, const std::string& text) {
-    for (char c : text) {
-        switch (c) {
-            case '&': out += "&amp;"; break;
-            case '<': out += "&lt;"; break;
-            case '>': out += "&gt;"; break;
-            case '"': out += "&quot;"; break;
-            default: out += c; break;
-        }
-    }
+    for (char c : text) AppendEscapedChar(out, c);
 }
 
 void SuperialXml::AppendText(std::string& out, const std::string& text) {
-    // The parser drops element text that is only white space; in a CDATA section it is kept.
+    // The reader condenses white space in element text (the ends trimmed, every run made one
+    // space) and drops text that is only white space. Such text goes in a CDATA section, which
+    // is read as it stands; in other text, each white-space character that condensing would
+    // change is written as a character reference, which condensing leaves alone.
     if (!text.empty() && IsAllWhiteSpace(text)) {
         out += "<![CDATA[";
         out += text;
         out += "]]>";
-    } else {
-        AppendEscaped(out, text);
+        return;
+    }
+    bool afterSpace = true;  // a space written as it stands; at the start one would be trimmed
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (!IsSpace(c)) {
+            AppendEscapedChar(out, c);
+            afterSpace = false;
+        } else if (c == ' ' && !afterSpace && i + 1 < text.size()) {
+            out += ' ';
+            afterSpace = true;
+        } else {
+            out += "&#" + std::to_string(static_cast<unsigned char>(c)) + ';';
+            afterSpace = false;
+        }
     }
 }
 

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "core/Logger.h"
+#include "platform/os/Files.h"
 
 namespace Data {
 
@@ -40,12 +41,12 @@ bool TextFileDataStream::openFile(const char* path, const char* mode) {
                              path_.c_str(), path);
         close();
     }
-    path_ = path;
+    path_ = platform::NativePath(path);
     if (mode[0] == 'w') {
         temporaryPath_ = path_ + ".tmp";
         file_ = std::fopen(temporaryPath_.c_str(), "w");
     } else {
-        file_ = std::fopen(path, "r");
+        file_ = std::fopen(path_.c_str(), "r");
     }
     if (!file_) {
         SD_WARNING(3, "Failed to open file \"%s\".", path);

@@ -33,6 +33,7 @@ public:
     void VUnregister() override;
     // The reflected position, scale and rotate-angle accessors.
     void RegisterFunctions() override;
+    ClassInfo GetBoundClassInfo() override { return BindClassInfo(this); }
 
     void SetPos(const Vec3& p) { position_ = p; invalid_ = true; }
     void SetScale(const Vec3& s) { scale_ = s; invalid_ = true; }

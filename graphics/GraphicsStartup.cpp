@@ -6,11 +6,19 @@
 
 namespace Aperture {
 
+namespace {
+
+SD::ISystem* MakeGraphics() { return Graphics_::GetInstance(); }
+
+}  // namespace
+
+// The engine core deletes the system with the others; its device is created on the window
+// when the core initialises it.
 void InstallGraphics(SD::Registrations& registrations) {
-    registrations.SupplySystem("Graphics", [](SD::Window_& window, const SD::WindowSettings& settings) {
-        Graphics_* graphics = Graphics_::GetInstance();
-        graphics->SetWindow(window.GetPlatformWindow(), window.GetWidth(), window.GetHeight(), settings.deviceFullScreen);
-        return static_cast<SD::ISystem*>(graphics);
+    registrations.SupplySystem("Graphics_", &MakeGraphics, true);
+    registrations.SetWindowReceiver([](SD::Window_& window, const SD::WindowSettings& settings) {
+        if (Graphics_* graphics = Graphics_::Peek())
+            graphics->SetWindow(window.GetPlatformWindow(), window.GetWidth(), window.GetHeight(), settings.deviceFullScreen);
     });
     registrations.SetDrawCallCounter([]() -> unsigned long {
         Graphics_* graphics = Graphics_::Peek();

@@ -1,5 +1,8 @@
 #include "runtime/Registration.h"
 
+#include <algorithm>
+
+#include "core/EngineCore.h"
 #include "engine/Factory.h"
 #include "engine/Group.h"
 #include "engine/Level.h"
@@ -64,6 +67,29 @@ const std::vector<std::string>& LevelRegistrationOrder() {
     return order;
 }
 
+const std::vector<std::string>& SuppliedSystemOrder() {
+    static const std::vector<std::string> order = {
+        "Physics_System", "Firefly_Manager", "TweakableSystem", "HudSystem", "Graphics_",
+        "WindSystem_",    "GhostEngine_",    "LevelEditor",     "SowlarSystem_",
+    };
+    return order;
+}
+
+bool Registrations::SupplySystem(const std::string& name, SystemMaker make, bool ownedByCore) {
+    const auto& order = SuppliedSystemOrder();
+    if (!make || std::find(order.begin(), order.end(), name) == order.end()) return false;
+    systems_[name] = SystemSupply{make, ownedByCore};
+    return true;
+}
+
+ISystem* Registrations::AddSuppliedSystem(Core& core, const std::string& name) const {
+    auto found = systems_.find(name);
+    if (found == systems_.end()) return nullptr;
+    ISystem* system = found->second.make();
+    if (system) core.AddSystem(system, found->second.ownedByCore);
+    return system;
+}
+
 bool Registrations::SupplyComponent(const std::string& registeredName, ComponentCreatorMaker make) {
     for (const ComponentRegistration& entry : ComponentRegistrationOrder()) {
         if (make && registeredName == entry.name) {
@@ -122,16 +148,6 @@ std::vector<std::string> Registrations::LevelsToCome() const {
         if (found == levels_.end()) missing.push_back(name);
     }
     return missing;
-}
-
-void Registrations::SupplySystem(const std::string& name, SystemMaker make) {
-    if (make) systems_[name] = std::move(make);
-    else systems_.erase(name);
-}
-
-ISystem* Registrations::MakeSystem(const std::string& name, Window_& window, const WindowSettings& settings) const {
-    auto found = systems_.find(name);
-    return found == systems_.end() ? nullptr : found->second(window, settings);
 }
 
 Level* Registrations::ChooseFirstState(GameStateManager_& manager) const {

@@ -14,6 +14,7 @@
 
 namespace SD {
 
+class Core;
 class Factory_;
 class GameStateManager_;
 class ISystem;
@@ -29,12 +30,13 @@ struct ComponentRegistration {
 const std::vector<ComponentRegistration>& ComponentRegistrationOrder();
 // The game states in registration order.
 const std::vector<std::string>& LevelRegistrationOrder();
+// The systems of the layers above the runtime, in update order; start-up adds each supplied
+// one at its place among its own systems.
+const std::vector<std::string>& SuppliedSystemOrder();
 
 using ComponentCreatorMaker = IComponentCreator* (*)();
-// Makes a system of a layer above the runtime, given the game window and its settings; the
-// engine core owns what it returns.
-using SystemMaker = std::function<ISystem*(Window_& window, const WindowSettings& settings)>;
 using LevelMaker = Level* (*)();
+using SystemMaker = ISystem* (*)();
 
 template <class T> IComponentCreator* MakeComponentCreator() { return new ComponentCreator<T>; }
 template <class T> Level* MakeLevel() { return new T(); }
@@ -44,21 +46,28 @@ public:
     // False, and nothing kept, for a name that is not in the registration order.
     bool SupplyComponent(const std::string& registeredName, ComponentCreatorMaker make);
     bool SupplyLevel(const std::string& name, LevelMaker make);
-    // Called by ChooseFirstState with the "LoadLevel" state once "SplashLevel" is pending, so
-    // the game can name the state to load next and switch the sky drawing off.
-    // Start-up makes the system supplied under a name at that name's place in the update order;
-    // an empty maker withdraws it.
-    void SupplySystem(const std::string& name, SystemMaker make);
-    // Null when nothing was supplied under the name.
-    ISystem* MakeSystem(const std::string& name, Window_& window, const WindowSettings& settings) const;
+    // `ownedByCore`: the core deletes the system; otherwise it is a singleton that outlives it.
+    bool SupplySystem(const std::string& name, SystemMaker make, bool ownedByCore);
+    // Start-up hands the game window to the receiver once every system exists, before the
+    // systems are configured (the graphics system creates its device on it).
+    void SetWindowReceiver(std::function<void(Window_& window, const WindowSettings& settings)> receive) {
+        windowReceiver_ = std::move(receive);
+    }
+    void HandWindow(Window_& window, const WindowSettings& settings) const {
+        if (windowReceiver_) windowReceiver_(window, settings);
+    }
     // How many draw calls the last frame recorded, for the run's summary (0 with no counter).
     void SetDrawCallCounter(std::function<unsigned long()> count) { drawCalls_ = std::move(count); }
     unsigned long CountDrawCalls() const { return drawCalls_ ? drawCalls_() : 0; }
+    // Called by ChooseFirstState with the "LoadLevel" state once "SplashLevel" is pending, so
+    // the game can name the state to load next and switch the sky drawing off.
     void SetLoadLevelPreparer(std::function<void(Level& loadLevel)> prepare) { prepare_ = std::move(prepare); }
 
     // Registers every supplied class in the registration order; returns their names.
     std::vector<std::string> RegisterComponents(Factory_& factory) const;
     std::vector<std::string> RegisterLevels(GameStateManager_& manager) const;
+    // Makes and adds the system supplied under that name, if any; returns it.
+    ISystem* AddSuppliedSystem(Core& core, const std::string& name) const;
     // The names of the order that have no maker yet, in order.
     std::vector<std::string> ComponentsToCome() const;
     std::vector<std::string> LevelsToCome() const;
@@ -71,8 +80,13 @@ public:
 private:
     std::map<std::string, ComponentCreatorMaker> components_;
     std::map<std::string, LevelMaker> levels_;
+    struct SystemSupply {
+        SystemMaker make;
+        bool ownedByCore;
+    };
+    std::map<std::string, SystemSupply> systems_;
     std::function<void(Level&)> prepare_;
-    std::map<std::string, SystemMaker> systems_;
+    std::function<void(Window_&, const WindowSettings&)> windowReceiver_;
     std::function<unsigned long()> drawCalls_;
 };
 

@@ -7,6 +7,7 @@
 #include "core/EngineCore.h"
 #include "core/Logger.h"
 #include "core/Singleton.h"
+#include "platform/os/Files.h"
 #include "runtime/CurveSampling.h"
 
 namespace SD {
@@ -183,7 +184,7 @@ void Spline_System::Update(float) {
 
 bool Spline_System::SaveSpline(const std::vector<Vec3>& points, const std::vector<double>& durations,
                                const std::string& name, const std::string& path) {
-    FILE* f = std::fopen(path.c_str(), "a");
+    FILE* f = std::fopen(platform::NativePath(path).c_str(), "a");
     if (!f) {
         SD_WARNING(3, "cannot open %s to save spline \"%s\"", path.c_str(), name.c_str());
         return false;
@@ -199,7 +200,7 @@ bool Spline_System::SaveSpline(const std::vector<Vec3>& points, const std::vecto
 }
 
 int Spline_System::LoadSplines(const std::string& path) {
-    std::ifstream in(path);
+    std::ifstream in(platform::NativePath(path));
     if (!in) return 0;
     int created = 0;
     std::string name, line;

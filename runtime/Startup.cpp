@@ -24,6 +24,7 @@
 #include "platform/os/Clock.h"
 #include "platform/os/Dialogs.h"
 #include "platform/os/Random.h"
+#include "platform/tweak/TweakBar.h"
 #include "platform/window/MessageIds.h"
 #include "platform/window/Screen.h"
 #include "runtime/GameStateManager.h"
@@ -44,6 +45,7 @@ constexpr int kLargestObjectPool = 1 << 20;
 // The systems start-up builds itself; the core owns and deletes them.
 struct OwnedSystems {
     Input_* input = nullptr;
+    Window_* window = nullptr;
     GameStateManager_* states = nullptr;
     Factory_* factory = nullptr;
 };
@@ -59,27 +61,36 @@ public:
 };
 
 // Adds the systems in their update order; singletons are not owned by the core.
-OwnedSystems AddSystems(Core& core, const WindowSettings& window, int totalObjects, const Registrations& registrations) {
+// The systems supplied by the layers above take their places in the order as they come.
+OwnedSystems AddSystems(Core& core, const WindowSettings& window, int totalObjects, const Registrations& supplied) {
     OwnedSystems owned;
     core.AddSystem(Message_System::GetInstance(), false);
     owned.input = new Input_();
     core.AddSystem(owned.input, true);
-    auto* windowSystem = new Window_(window.title, static_cast<uint32_t>(window.width),
-                                     static_cast<uint32_t>(window.height), window.windowFullScreen, platform::show::kNormal);
-    core.AddSystem(windowSystem, true);
+    owned.window = new Window_(window.title, static_cast<uint32_t>(window.width), static_cast<uint32_t>(window.height),
+                               window.windowFullScreen, platform::show::kNormal);
+    core.AddSystem(owned.window, true);
+    supplied.AddSuppliedSystem(core, "Physics_System");
     core.AddSystem(&Spline_System::GetInstance(), false);
     core.AddSystem(&InterpolatorSystem::GetInstance(), false);
     core.AddSystem(Kinect_::GetInstance(), false);
     core.AddSystem(new ComponentManager_(), true);
     // Script-driven objects are updated right after the components.
     core.AddSystem(new ScriptObjectsUpdate(), true);
+    supplied.AddSuppliedSystem(core, "Firefly_Manager");
+    supplied.AddSuppliedSystem(core, "TweakableSystem");
     owned.states = new GameStateManager_();
     core.AddSystem(owned.states, true);
+    supplied.AddSuppliedSystem(core, "HudSystem");
     core.AddSystem(new Transformer_(), true);
-    if (ISystem* graphics = registrations.MakeSystem("Graphics", *windowSystem, window)) core.AddSystem(graphics, true);
+    supplied.AddSuppliedSystem(core, "Graphics_");
     owned.factory = new Factory_(static_cast<uint32_t>(totalObjects));
     core.AddSystem(owned.factory, true);
+    supplied.AddSuppliedSystem(core, "WindSystem_");
+    supplied.AddSuppliedSystem(core, "GhostEngine_");
+    supplied.AddSuppliedSystem(core, "LevelEditor");
     core.AddSystem(new LevelLayerManager(), true);
+    supplied.AddSuppliedSystem(core, "SowlarSystem_");
     return owned;
 }
 
@@ -163,7 +174,9 @@ RunSummary RunProgram(const RunOptions& options) {
     AddRuntimeScriptClasses();
     OpenScripting(*config);
 
+    platform::tweak::WindowSize(window.width, window.height);
     platform::ShowCursor(false);
+    registrations.HandWindow(*systems.window, window);
 
     registrations.RegisterComponents(*systems.factory);
     registrations.RegisterLevels(*systems.states);

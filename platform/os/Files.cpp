@@ -11,8 +11,14 @@
 
 namespace platform {
 
-CreateDirectoryResult CreateDirectory(const std::string& path) {
-    if (path.empty()) return CreateDirectoryResult::Failed;
+std::string NativePath(std::string path) {
+    std::replace(path.begin(), path.end(), '\\', '/');
+    return path;
+}
+
+CreateDirectoryResult CreateDirectory(const std::string& given) {
+    if (given.empty()) return CreateDirectoryResult::Failed;
+    const std::string path = NativePath(given);
     if (mkdir(path.c_str(), 0755) == 0) return CreateDirectoryResult::Created;
     if (errno == EEXIST) {
         struct stat st;
@@ -47,8 +53,7 @@ bool WildcardMatch(const std::string& pattern, const std::string& name) {
 std::vector<FoundFile> FindFiles(const std::string& pattern) {
     std::vector<FoundFile> found;
     size_t slash = pattern.find_last_of("/\\");
-    std::string folder = slash == std::string::npos ? "." : pattern.substr(0, slash);
-    std::replace(folder.begin(), folder.end(), '\\', '/');
+    std::string folder = slash == std::string::npos ? "." : NativePath(pattern.substr(0, slash));
     std::string mask = slash == std::string::npos ? pattern : pattern.substr(slash + 1);
     if (folder.empty()) folder = "/";
     DIR* dir = opendir(folder.c_str());

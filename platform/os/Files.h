@@ -6,6 +6,10 @@
 
 namespace platform {
 
+// The path with every backslash made a slash: the original's paths, in its configuration and
+// scripts, use either separator, and its file system took both.
+std::string NativePath(std::string path);
+
 enum class CreateDirectoryResult { Created, AlreadyExists, Failed };
 CreateDirectoryResult CreateDirectory(const std::string& path);
 

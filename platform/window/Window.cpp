@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "platform/window/CloseRequest.h"
 #include "platform/window/MessageIds.h"
 
 namespace platform {
@@ -45,6 +46,10 @@ void Window::PostQuit(int exitCode) {
 bool Window::Peek(WindowMessage& out) {
     currentInputHandle_ = 0;
     currentInput_ = RawInput{};
+    if (TakeWindowCloseRequest()) {
+        out = {msg::kDestroy, 0, 0, {}};
+        return true;
+    }
     if (queue_.empty()) {
         if (!quitPosted_) return false;
         quitPosted_ = false;

@@ -64,7 +64,8 @@ public:
     // Posts a dropped-files message whose wParam is the handle of the list.
     uint64_t PostDropFiles(std::vector<std::string> paths);
     void PostQuit(int exitCode);
-    // Takes the next message; false when the queue is empty.
+    // Takes the next message; false when the queue is empty. A close request made from
+    // outside (see CloseRequest.h) comes first, as a destroy message.
     bool Peek(WindowMessage& out);
     size_t Pending() const { return queue_.size() + (quitPosted_ ? 1 : 0); }
 

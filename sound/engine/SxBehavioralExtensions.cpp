@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <vector>
 
+#include "sound/engine/SxAudioThread.h"
+
 namespace SX::SxBehavioralExtensions {
 
 namespace {
@@ -12,12 +14,16 @@ std::vector<SxBehavioralExtension>& List() {
 }
 }  // namespace
 
+// The audio frame walks the list under the audio lock; every change takes it too, so a list
+// that grows never moves under the walk.
 SXRESULT Add(SxBehavioralExtension function) {
+    platform::Lock lock(g_csMain);
     List().push_back(function);
     return SX_Success;
 }
 
 SXRESULT Remove(SxBehavioralExtension function) {
+    platform::Lock lock(g_csMain);
     auto& list = List();
     auto it = std::find(list.begin(), list.end(), function);
     if (it == list.end()) return SX_Fail;
@@ -27,6 +33,7 @@ SXRESULT Remove(SxBehavioralExtension function) {
 
 void Call(bool lastCall) {
     // By index from the end, so a function that removes itself does not skip the next one.
+    platform::Lock lock(g_csMain);
     auto& list = List();
     for (size_t i = list.size(); i-- > 0;) {
         if (i >= list.size()) continue;
@@ -35,6 +42,7 @@ void Call(bool lastCall) {
 }
 
 void Clear() {
+    platform::Lock lock(g_csMain);
     List().clear();
     List().shrink_to_fit();
 }

@@ -9,9 +9,13 @@
 #include "sound/engine/curves/SxCurveTable.h"
 #include "sound/engine/index/CSxObjectIndex.h"
 #include "sound/engine/environments/CSxEnvironmentsMgr.h"
+#include "sound/engine/events/SxHierarchyHooks.h"
+#include "sound/engine/hierarchy/SxHircReader.h"
+#include "sound/engine/listener/SxListenerMessages.h"
 #include "sound/engine/lower/CSxLEngine.h"
 #include "sound/engine/memory/SxMemoryMgr.h"
 #include "sound/engine/playing/CSxPlayingMgr.h"
+#include "sound/engine/plugin/SxPluginTable.h"
 #include "sound/engine/positions/CSxPositionRepository.h"
 #include "sound/engine/registry/CSxRegistryMgr.h"
 #include "sound/engine/rtpc/CSxRTPCMgr.h"
@@ -98,10 +102,13 @@ SXRESULT CreateAudioManager() {
     g_pAudioMgr = SxNew<CSxAudioMgr>(g_DefaultPoolId);
     if (!g_pAudioMgr) return SX_InsufficientMemory;
     InstallManagerHandlers(*g_pAudioMgr);
+    InstallListenerHandlers(*g_pAudioMgr);
     g_pAudioMgr->SetHandler(SxMsg_SetPanningRule, [](const SxQueuedMsgHeader& record) {
         CSxLEngine::SetPanningRule(reinterpret_cast<const SxMsgSetPanningRule&>(record).rule);
     });
-    result = g_pAudioMgr->Init(g_initSettings);
+    result = SxInitHierarchy(*g_pAudioMgr, g_initSettings.defaultMemoryThreshold,
+                             g_platformSettings.lowerEngineMemoryThreshold);
+    if (result == SX_Success) result = g_pAudioMgr->Init(g_initSettings);
     if (result == SX_Success) result = g_pAudioMgr->Start(g_platformSettings.audioThread);
     return result;
 }
@@ -147,6 +154,7 @@ SXRESULT Init(SxInitSettings* settings, SxPlatformInitSettings* platformSettings
 void Term() {
     if (g_pAudioMgr) g_pAudioMgr->StopThread();
     CSxLEngine::Stop();
+    SxTermHierarchy();
     SxBehavioralExtensions::Call(true);
     SxBehavioralExtensions::Clear();
     CSxLEngine::Term();
@@ -162,6 +170,7 @@ void Term() {
     TermManager(g_pPositionRepository);
     TermManager(g_pEnvironmentsMgr);
     TermManager(g_pRTPCMgr);
+    SxPluginTable::Clear();
     if (g_curvesBuilt) SxCurveTable::FreeAll();
     g_curvesBuilt = false;
     DestroyManager(g_pObjectIndex);
@@ -246,6 +255,12 @@ void SetStateHook(bool (*hook)(uint32_t groupID, uint32_t stateID)) {
     // The audio frame calls the hook: change it only between frames.
     platform::Lock lock(g_csMain);
     if (g_pStateMgr) g_pStateMgr->SetStateHook(hook);
+}
+
+void SetHircObjectHook(SXRESULT (*hook)(uint8_t type, const uint8_t* body, uint32_t size, SxBankID bank)) {
+    // Banks read records under the global audio lock.
+    platform::Lock lock(g_csMain);
+    SxSetHircObjectHook(hook);
 }
 
 SXRESULT SetRTPCValue(SxUniqueID gameParameter, float value, SxGameObjectID gameObject, int32_t transitionMs,
@@ -531,7 +546,11 @@ SXRESULT SetPanningRule(uint32_t rule) {
     return Queue(record);
 }
 
-uint32_t GetPanningRule() { return CSxLEngine::PanningRule(); }
+uint32_t GetPanningRule() {
+    // The audio thread applies a queued rule under the audio lock.
+    platform::Lock lock(g_csMain);
+    return CSxLEngine::PanningRule();
+}
 uint32_t GetSpeakerConfiguration() { return CSxLEngine::ChannelMask(); }
 
 SXRESULT AddBehavioralExtension(SxBehavioralExtension function) { return SxBehavioralExtensions::Add(function); }

@@ -9,6 +9,7 @@
 #include "sound/engine/audio/SxExternalSources.h"
 #include "sound/engine/audio/SxQueuedMsg.h"
 #include "sound/engine/playing/SxCallbackTypes.h"
+#include "sound/engine/plugin/SxPluginTable.h"
 
 namespace SX {
 // Performance-counter ticks per millisecond, set by Init.
@@ -48,6 +49,9 @@ void CancelEventCallbackCookie(void* cookie);
 SXRESULT GetSourcePlayPosition(SxPlayingID playingID, int32_t* positionMs, bool extrapolate = true);
 // The music engine's hook, called before a state change is applied.
 void SetStateHook(bool (*hook)(uint32_t groupID, uint32_t stateID));
+// The music engine's reader of the hierarchy records this engine does not read (types 10 to
+// 13 and any unknown type); it answers 3 for a type that is not its own.
+void SetHircObjectHook(SXRESULT (*hook)(uint8_t type, const uint8_t* body, uint32_t size, SxBankID bank));
 SXRESULT SetRTPCValue(SxUniqueID gameParameter, float value, SxGameObjectID gameObject = SxAllGameObjects,
                       int32_t transitionMs = 0, SxCurveInterpolation curve = SxCurve_Linear);
 SXRESULT SetRTPCValue(const char* gameParameter, float value, SxGameObjectID gameObject = SxAllGameObjects,

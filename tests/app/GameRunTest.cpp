@@ -1,13 +1,19 @@
 #include <gtest/gtest.h>
 
+#include <signal.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <array>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <thread>
 
 #include "app/RunCommand.h"
+#include "core/ConfigVars.h"
 #include "support/TempTree.h"
 
 namespace {
@@ -27,16 +33,122 @@ Result RunGame(const std::string& args) {
     return r;
 }
 
-TEST(GameRun, RunsBoundedOnTheSampleDataAndSummarises) {
-    qvtest::TempTree tree;
+// The sample data the game reads through "../Assets" and "../Graphics".
+void CopySampleData(const qvtest::TempTree& tree) {
     for (const char* folder : {"Assets", "Graphics"})
         std::filesystem::copy(qvtest::SourceDir() + "/" + folder, tree.Path(folder),
                               std::filesystem::copy_options::recursive | std::filesystem::copy_options::overwrite_existing);
+}
+
+TEST(GameRun, RunsBoundedOnTheSampleDataAndSummarises) {
+    qvtest::TempTree tree;
+    CopySampleData(tree);
     Result r = RunGame("--frames 20");
     EXPECT_EQ(r.exitCode, 0) << r.output;
     EXPECT_NE(r.output.find("quorvanta: clean: frames 20,"), std::string::npos) << r.output;
     // Each empty frame fills the geometry buffers of the reflection and the main view.
     EXPECT_NE(r.output.find(", draw calls 2"), std::string::npos) << r.output;
+}
+
+// The game started with no bound in the background, its output going to a pipe and its
+// application data to the tree's "data" folder.
+struct RunningGame {
+    pid_t pid = -1;
+    int output = -1;
+
+    explicit RunningGame(const qvtest::TempTree& tree) {
+        int fds[2];
+        if (pipe(fds) != 0) return;
+        const std::string dataHome = tree.Path("data");
+        pid = fork();
+        if (pid == 0) {
+            dup2(fds[1], 1);
+            dup2(fds[1], 2);
+            close(fds[0]);
+            close(fds[1]);
+            setenv("XDG_DATA_HOME", dataHome.c_str(), 1);
+            execl(QV_GAME_EXE, QV_GAME_EXE, static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        close(fds[1]);
+        output = fds[0];
+    }
+    ~RunningGame() {
+        if (pid > 0 && waitpid(pid, nullptr, WNOHANG) == 0) {
+            kill(pid, SIGKILL);
+            waitpid(pid, nullptr, 0);
+        }
+        if (output >= 0) close(output);
+    }
+
+    // Waits until the game has its handlers for SIGINT and SIGTERM (a minute at most).
+    bool CatchesQuitSignals() const {
+        const unsigned long long wanted = (1ull << (SIGINT - 1)) | (1ull << (SIGTERM - 1));
+        for (int i = 0; i < 6000; ++i) {
+            std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+            std::string line;
+            while (std::getline(status, line))
+                if (line.rfind("SigCgt:", 0) == 0 && (std::stoull(line.substr(7), nullptr, 16) & wanted) == wanted)
+                    return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return false;
+    }
+
+    // Everything the game printed until it ended, and how it ended.
+    std::string Finish(int& status) {
+        std::string text;
+        std::array<char, 512> buffer;
+        ssize_t got;
+        while ((got = read(output, buffer.data(), buffer.size())) > 0) text.append(buffer.data(), size_t(got));
+        waitpid(pid, &status, 0);
+        pid = -1;
+        return text;
+    }
+};
+
+// A signal is the window being closed: the game shuts down in order, saves its variables and
+// prints its summary.
+TEST(GameRun, AFirstQuitSignalEndsAnUnboundedRunLikeClosingTheWindow) {
+    for (int signal : {SIGINT, SIGTERM}) {
+        SCOPED_TRACE(signal);
+        qvtest::TempTree tree;
+        CopySampleData(tree);
+        RunningGame game(tree);
+        ASSERT_GT(game.pid, 0);
+        ASSERT_TRUE(game.CatchesQuitSignals());
+        kill(game.pid, signal);
+        int status = 0;
+        const std::string output = game.Finish(status);
+        ASSERT_TRUE(WIFEXITED(status)) << output;
+        EXPECT_EQ(WEXITSTATUS(status), 0) << output;
+        EXPECT_NE(output.find("quorvanta: clean: frames "), std::string::npos) << output;
+        bool saved = false;
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(tree.Path("data")))
+            saved = saved || entry.path().filename() == SD::ConfigVars::kFileName;
+        EXPECT_TRUE(saved) << "the persisted variables are written";
+    }
+}
+
+TEST(GameRun, ASecondQuitSignalEndsTheProgramAtOnce) {
+    qvtest::TempTree tree;
+    CopySampleData(tree);
+    RunningGame game(tree);
+    ASSERT_GT(game.pid, 0);
+    ASSERT_TRUE(game.CatchesQuitSignals());
+    // Both arrive before the game can act on the first (in either order).
+    kill(game.pid, SIGSTOP);
+    int stopped = 0;
+    ASSERT_EQ(waitpid(game.pid, &stopped, WUNTRACED), game.pid);
+    ASSERT_TRUE(WIFSTOPPED(stopped));
+    kill(game.pid, SIGINT);
+    kill(game.pid, SIGTERM);
+    kill(game.pid, SIGCONT);
+    int status = 0;
+    const std::string output = game.Finish(status);
+    ASSERT_TRUE(WIFSIGNALED(status)) << output;
+    EXPECT_TRUE(WTERMSIG(status) == SIGINT || WTERMSIG(status) == SIGTERM) << WTERMSIG(status);
+    EXPECT_EQ(output.find("quorvanta:"), std::string::npos) << output;
 }
 
 TEST(GameRun, BadArgumentsAreRefused) {

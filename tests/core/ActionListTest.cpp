@@ -155,7 +155,8 @@ TEST(ActionList, EmptyListsAndActionsWithoutTheListParameters) {
     SD::ActionList list;
     EXPECT_TRUE(UpdateList(list, 1).empty());
     EXPECT_EQ(list.BlockedGroups(), 0u);
-    static int calls = 0;
+    static int calls;
+    calls = 0;
     list.PushBack(std::make_shared<MFCore::StaticFunction_0Parameters<void>>([] { ++calls; }), G(1));
     UpdateList(list, 1);
     UpdateList(list, 2);

@@ -46,6 +46,18 @@ TEST(Bitmap, RoundTripsWithAndWithoutRowPadding) {
     }
 }
 
+TEST(Bitmap, PathsWithBackslashesReadAndWrite) {
+    qvtest::TempTree tree;
+    const SD::BmpImage written = Gradient(3, 2);
+    ASSERT_TRUE(SD::WriteBmpFile("..\\Assets\\pic.bmp", SD::MakeBmpHeader(3, 2), written));
+    EXPECT_TRUE(tree.Exists("Assets/pic.bmp"));
+    SD::BmpImage read;
+    ASSERT_TRUE(SD::ReadBmpFile(read, "..\\Assets\\pic.bmp"));
+    EXPECT_EQ(read.pixels, written.pixels);
+    SD::BmpHeader header{};
+    EXPECT_EQ(SD::ReadBmpHeader("..\\Assets\\pic.bmp", header), SD::MakeBmpHeader(3, 2));
+}
+
 TEST(Bitmap, ZeroHeightGivesAnEmptyImage) {
     qvtest::TempTree tree;
     SD::BmpImage empty;
@@ -115,6 +127,12 @@ TEST(Bitmap, MalformedFilesAreRefusedAndLeaveTheImage) {
         SetU32(b, 18, 0x40000000);
         SetU32(b, 22, 1);
         cases.push_back({"absurd width", b});
+    }
+    for (uint32_t height : {4u, 0x7FFFFFFFu}) {
+        std::string b = good;
+        SetU32(b, 18, 0);
+        SetU32(b, 22, height);
+        cases.push_back({"zero width", b});
     }
 
     for (const Case& c : cases) {

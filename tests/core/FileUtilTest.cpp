@@ -33,6 +33,15 @@ TEST(WholeFile, WritesHeaderAndBodyAndReadsThemBack) {
     EXPECT_TRUE(read.empty());
 }
 
+TEST(WholeFile, PathsWithBackslashesAreTheSameFiles) {
+    qvtest::TempTree tree;
+    ASSERT_TRUE(SD::WriteWholeFile("..\\Assets\\out.txt", nullptr, 0, "abc", 3));
+    EXPECT_EQ(tree.Read("Assets/out.txt"), "abc");
+    std::vector<unsigned char> read;
+    ASSERT_TRUE(SD::ReadWholeFile("..\\Assets/out.txt", read));
+    EXPECT_EQ(read, Bytes("abc"));
+}
+
 TEST(WholeFile, UnreadablePathsFailWithAWarningAndNoBytes) {
     qvtest::TempTree tree;
     Debug::GlobalLogger logger;

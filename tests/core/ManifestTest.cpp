@@ -115,6 +115,9 @@ TEST(Manifest, LongLinesAreCutAndReadingGoesOn) {
     ASSERT_TRUE(SD::ReadManifest("../Assets/long.man", files));
     EXPECT_EQ(files, std::vector<std::string>{"/after"});
     EXPECT_NE(err.Text().find("line 1 is longer than 1023 characters"), std::string::npos);
+    files.clear();
+    EXPECT_TRUE(SD::ReadManifest("..\\Assets\\long.man", files)) << "either separator";
+    EXPECT_EQ(files, std::vector<std::string>{"/after"});
 }
 
 TEST(Manifest, AMissingFileIsReportedAndLeavesTheListAlone) {

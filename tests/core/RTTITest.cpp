@@ -32,6 +32,26 @@ private:
 
 class Silent : public IRTTIUser {};
 
+// A reflected class with its own bound description, as every game component has.
+class Bound : public RTTIUser<Bound> {
+public:
+    void RegisterFunctions() override {
+        RTTI_GETTER(&Bound::GetValue);
+        RTTI_SETTER(&Bound::SetValue);
+        RTTI_GETTER(&Bound::GetLabel);
+        RTTI_SETTER(&Bound::SetLabel);
+    }
+    ClassInfo GetBoundClassInfo() override { return BindClassInfo(this); }
+
+    float GetValue() { return value_; }
+    void SetValue(float v) { value_ = v; }
+    const char* GetLabel() const { return "bound"; }
+    void SetLabel(const char*) {}
+
+private:
+    float value_ = 1.5f;
+};
+
 const IRTTIUser::FunctionEntry* Find(const IRTTIUser::ClassInfo& info, const std::string& name) {
     for (const auto& entry : info.functions)
         if (entry.name == name) return &entry;
@@ -114,6 +134,35 @@ TEST_F(RTTITest, OneSharedDescriptionPerClassOwnedByTheRegistry) {
     EXPECT_EQ(first.GetClassInfo().functions.size(), 4u);
     EXPECT_EQ(Sample::registrations, before + 2);
     EXPECT_EQ(RTTIClassRegistry::GetInstance()->Size(), 1u);
+}
+
+TEST_F(RTTITest, BoundDescriptionsCallTheirOwnObjectOnly) {
+    Bound first, second;
+    IRTTIUser::ClassInfo a = first.GetBoundClassInfo();
+    IRTTIUser::ClassInfo b = second.GetBoundClassInfo();
+    ASSERT_EQ(a.functions.size(), 4u);
+    EXPECT_EQ(a.name, "rttitest::Bound");
+    for (size_t i = 0; i < a.functions.size(); ++i) {
+        EXPECT_EQ(a.functions[i].name, b.functions[i].name);
+        EXPECT_EQ(a.functions[i].function->GetObject(), static_cast<void*>(&first));
+        EXPECT_EQ(b.functions[i].function->GetObject(), static_cast<void*>(&second));
+        EXPECT_EQ(a.functions[i].function.use_count(), 1) << "each twin has a count of its own";
+    }
+    std::vector<Any> value = MFCore::MakeArguments(8.0f);
+    Find(b, "SetValue")->function->Invoke(value);
+    EXPECT_EQ(second.GetValue(), 8.0f);
+    EXPECT_EQ(first.GetValue(), 1.5f);
+
+    std::vector<Any> extra{Any(3), Any("ignored")};
+    Find(a, "GetValue")->function->Invoke(extra);
+    EXPECT_EQ(Any::Extract<float>(*Find(a, "GetValue")->function->GetResult()), 1.5f);
+    std::vector<Any> none;
+    EXPECT_THROW(Find(a, "SetValue")->function->Invoke(none), std::logic_error) << "a setter needs its value";
+    std::vector<Any> wrong{Any(2)};
+    EXPECT_THROW(Find(a, "SetValue")->function->Invoke(wrong), std::logic_error) << "an int is no float";
+    EXPECT_EQ(first.GetValue(), 1.5f);
+    IRTTIUser::ClassInfo* shared = RTTIClassRegistry::GetInstance()->Find("rttitest::Bound");
+    EXPECT_EQ(shared->functions[0].function->GetObject(), nullptr) << "the class description stays unbound";
 }
 
 TEST_F(RTTITest, AClassWithoutRegistrationIsUndefined) {

@@ -56,8 +56,10 @@ std::string TagXml(const std::string& text) {
            "</String></Tag>";
 }
 
+// Laid out the way a hand-edited file is: the name on its own indented line.
 std::string Child(const std::string& blueprint, const std::string& overrides = "") {
-    return "<Child><String name=\"Blueprint Name\">" + blueprint + "</String>" + overrides + "</Child>";
+    return "\n    <Child>\n      <String name=\"Blueprint Name\">\n        " + blueprint + "\n      </String>" +
+           overrides + "\n    </Child>\n";
 }
 
 class BlueprintTest : public EngineFixture {

@@ -157,6 +157,9 @@ TEST_F(LevelLayerTest, SavedFileReloadsToTheSameObjects) {
     car->GetTransform().SetPos(SD::Vec3(-1, 0.5f, 4));
     static_cast<Mover*>(car->GetComponent(kMoverID))->speed = 12.0f;
     ObjectOf(file, "Ground", 1)->Destroy();  // destroyed elsewhere: dropped from the save
+    // Flags changed on components whose fields all equal the blueprint's.
+    car->GetTransform().SetActiveIn(SD::kPlayStateDevPause, false);
+    ObjectOf(file, "Sky", 0)->GetComponent(kTagID)->SetActiveIn(SD::kPlayStatePause, false);
     factory.Update(0.0f);
     ASSERT_TRUE(file->SaveAs("../Assets/Levels/Town/saved.xml"));
     EXPECT_EQ(file->GetPath(), "../Assets/Levels/Town/saved.xml");
@@ -178,10 +181,50 @@ TEST_F(LevelLayerTest, SavedFileReloadsToTheSameObjects) {
     SD::GameObject* sign = ObjectOf(reloaded, "Sky", 0);
     ASSERT_NE(sign, nullptr);
     EXPECT_NE(sign->GetComponent(kMoverID), nullptr);  // the added component is saved too
+    EXPECT_FALSE(again->GetTransform().IsActiveIn(SD::kPlayStateDevPause));
+    EXPECT_TRUE(again->GetTransform().IsActiveIn(SD::kPlayStatePause));
+    SD::Component* tag = sign->GetComponent(kTagID);
+    ASSERT_NE(tag, nullptr);
+    EXPECT_FALSE(tag->IsActiveIn(SD::kPlayStatePause));
+    EXPECT_EQ(static_cast<Tag*>(tag)->text, "plain");
+    EXPECT_NE(saved.find("<String name=\"Text\" >plain</String>"), std::string::npos)
+        << "fields equal to the blueprint's are written too\n" << saved;
 
     ASSERT_TRUE(reloaded->Save());
     EXPECT_EQ(tree.Read("Assets/Levels/Town/saved.xml"), saved);
     EXPECT_NE(saved.find("<LevelLayer name=\"Empty\""), std::string::npos) << saved;
+}
+
+TEST_F(LevelLayerTest, AComponentElementWithAttributesOnlySetsTheHeader) {
+    tree.Write("Assets/Levels/Town/flags.xml",
+               "<LevelLayers>" +
+                   Layer("Ground", Object("Sign", "<Tag version=\"1\" Play=\"1\" Pause=\"0\" DevPause=\"0\"/>") +
+                                       Object("Car", "<Mover Play=\"0\"/>")) +
+                   "</LevelLayers>");
+    SD::LevelLayerFile* file = SD::LevelLayerManager::LoadLayerFile("../Assets/Levels/Town/flags.xml");
+    ASSERT_NE(file, nullptr);
+    SD::GameObject* sign = ObjectOf(file, "Ground", 0);
+    SD::GameObject* car = ObjectOf(file, "Ground", 1);
+    ASSERT_NE(sign, nullptr);
+    ASSERT_NE(car, nullptr);
+    SD::Component* tag = sign->GetComponent(kTagID);
+    EXPECT_TRUE(tag->IsActiveIn(SD::kPlayStatePlay));
+    EXPECT_FALSE(tag->IsActiveIn(SD::kPlayStatePause));
+    EXPECT_FALSE(tag->IsActiveIn(SD::kPlayStateDevPause));
+    EXPECT_EQ(static_cast<Tag*>(tag)->text, "plain");
+    auto* mover = static_cast<Mover*>(car->GetComponent(kMoverID));
+    EXPECT_FALSE(mover->IsActiveIn(SD::kPlayStatePlay));
+    EXPECT_TRUE(mover->IsActiveIn(SD::kPlayStatePause));
+    EXPECT_EQ(mover->speed, 5.0f);
+}
+
+TEST_F(LevelLayerTest, PathsWithBackslashesLoadAndSave) {
+    SD::LevelLayerFile* file = SD::LevelLayerManager::LoadLayerFile("..\\Assets\\Levels\\Town\\objects.xml");
+    ASSERT_NE(file, nullptr);
+    EXPECT_EQ(file->GetLayers().size(), 3u);
+    ASSERT_TRUE(file->SaveAs("..\\Assets\\Levels\\Town\\copy.xml"));
+    EXPECT_TRUE(tree.Exists("Assets/Levels/Town/copy.xml"));
+    EXPECT_NE(SD::LevelLayerManager::LoadLayerFile("../Assets/Levels/Town/copy.xml"), nullptr);
 }
 
 TEST_F(LevelLayerTest, AFailedSaveIsReportedAndLeavesTheOldFile) {

@@ -223,9 +223,10 @@ TEST_F(LuaFileTest, RunsFilesAndReportsBrokenOnes) {
     }
 }
 
-// A name is a file name, never script text: quotes and backslashes reach the file system.
+// A name is a file name, never script text: quotes reach the file system and backslashes
+// separate folders, as they did in the original's file system.
 TEST_F(LuaFileTest, DoFileLoadsNamesWithQuotesAndBackslashes) {
-    tree.Write("Assets/LuaScripts/it's\\odd.lua", "odd = true\n");
+    tree.Write("Assets/LuaScripts/it's/odd.lua", "odd = true\n");
     SD::LuaDoFile("it's\\odd.lua");
     EXPECT_TRUE(lua.Boolean("odd"));
 
@@ -253,6 +254,21 @@ TEST(LuaConfigTest, FolderFromConfigurationEndsInSlash) {
     tree.Write("Assets/Config/config.ini", "[Global]\nLuaFilePath=../Assets/Scripts\n");
     host.ReadConfig(config);
     EXPECT_EQ(host.GetFolder(), "../Assets/Scripts/");
+}
+
+// The original's configuration and scripts write paths with backslashes.
+TEST(LuaConfigTest, FolderAndScriptPathsWithBackslashesLoad) {
+    qvtest::TempTree tree;
+    Debug::GlobalLogger logger;
+    tree.Write("Assets/LuaScripts/Sub/thing.lua", "loaded = 7");
+    tree.Write("Assets/Config/config.ini", "[Global]\nLuaFilePath=..\\Assets\\LuaScripts\n");
+    SD::LuaState host(luaL_newstate());
+    SD::ConfigFile config;
+    host.ReadConfig(config);
+    ASSERT_TRUE(host.executeFile("Sub\\thing.lua"));
+    lua_getglobal(host.L, "loaded");
+    EXPECT_EQ(lua_tointeger(host.L, -1), 7);
+    lua_pop(host.L, 1);
 }
 
 // Start-up: the sample InitLuaStuff.lua from the configured folder defines the table the Lua

@@ -113,7 +113,7 @@ TEST(SerialisationStreams, OutWritesTheComponentInTheFileLayout) {
               "    <Integer name=\"Count\" value=\"-42\" />\n"
               "    <Integer name=\"Mask\" value=\"-2147483648\" />\n"
               "    <Boolean name=\"Enabled\" value=\"1\" />\n"
-              "    <String name=\"Title\" >  The &quot;best&quot; car </String>\n"
+              "    <String name=\"Title\" >&#32; The &quot;best&quot; car&#32;</String>\n"
               "    <String name=\"Kind\" >Vehicle</String>\n"
               "    <Vector3 name=\"Position\" >\n"
               "      <Float value=\"1.000000\" />\n"
@@ -166,6 +166,28 @@ TEST(SerialisationStreams, UpdateFindsFieldsByNameAndKeepsWhatIsMissingOrMisspel
     EXPECT_EQ(c, expected);
 }
 
+TEST(SerialisationStreams, ValuesOfAnotherNumberTypeReachTheComponentByValue) {
+    auto map = SuperialDataMap::parseXmlFromBuffer(
+        "<TestComponent version=\"1.0\" Play=\"1.0\" flags=\"7.9\" gain=\"2\">\n"
+        "  <Integer name=\"Speed\" value=\"3\" />\n"
+        "  <Float name=\"Count\" value=\"-4.5\" />\n"
+        "  <Float name=\"Enabled\" value=\"-0.0\" />\n"
+        "</TestComponent>");
+    ASSERT_NE(map, nullptr);
+    TestComponent expected = Sample();
+    expected.version = 1;
+    expected.play = true;
+    expected.flags = 7;
+    expected.gain = 2.0f;
+    expected.speed = 3.0f;
+    expected.count = -4;
+    expected.enabled = false;
+    TestComponent c = Sample();
+    SD::SuperialUpdateStream update(map->Top());
+    c.Serialize(update);
+    EXPECT_EQ(c, expected);
+}
+
 TEST(SerialisationStreams, InReadsByPositionWhateverTheLabels) {
     auto map = SuperialDataMap::parseXmlFromBuffer(
         "<TestComponent>\n"
@@ -198,9 +220,9 @@ TEST(SerialisationStreams, ReadingStreamsSurviveMissingNodesAndUnbalancedGroups)
     EXPECT_EQ(c, Sample());
 }
 
-// A level save writes only what the level changed; the blueprint plus the level entry then
-// read back as the level's component.
-TEST(LevelLayerSaveStream, WritesTheHeaderAndOnlyTheFieldsThatDifferFromTheBlueprint) {
+// A level save writes every field, also those equal to the blueprint's: the level entry read
+// over the blueprint then gives the placed component, header flags included.
+TEST(LevelLayerSaveStream, WritesTheHeaderAndEveryFieldWhateverTheBlueprintHolds) {
     TestComponent blueprintComponent = Sample();
     auto blueprint = SuperialDataMap::parseXmlFromBuffer(WriteToXml(blueprintComponent).c_str());
     ASSERT_NE(blueprint, nullptr);
@@ -209,6 +231,7 @@ TEST(LevelLayerSaveStream, WritesTheHeaderAndOnlyTheFieldsThatDifferFromTheBluep
     TestComponent placed = Sample();
     placed.speed = 30;
     placed.position[1] = 7;
+    placed.play = true;  // a header flag too
 
     SuperialDataMap level;
     SuperialValue* element = SuperialValue::AppendChildWithTypeName(level.Top(), "TestComponent");
@@ -216,29 +239,23 @@ TEST(LevelLayerSaveStream, WritesTheHeaderAndOnlyTheFieldsThatDifferFromTheBluep
     EXPECT_EQ(save.GetDirection(), SD::IStream::kWrite);
     EXPECT_EQ(save.BlueprintCounterpart(), blueprintNode);
     placed.Serialize(save);
+    std::string order;
+    for (SuperialValue* n = element->FirstChild(); n; n = n->Next()) order += n->Name() + " ";
+    EXPECT_EQ(order, "Speed Weight Count Mask Enabled Title Kind Position ");
     level.Top()->SetTag("Components");
-    EXPECT_EQ(SuperialDataMap::WriteToString(level),
-              "<?xml version=\"1.0\" ?>\n"
-              "<Components >\n"
-              "  <TestComponent version=\"3\" Play=\"0\" Pause=\"1\" DevPause=\"1\" owner=\"A &amp; B\" "
-              "ownerName=\"&lt;owner&gt;\" ratio=\"0.250000\" gain=\"-2.500000\" flags=\"-268435455\" >\n"
-              "    <Float name=\"Speed\" value=\"30.000000\" />\n"
-              "    <Vector3 name=\"Position\" >\n"
-              "      <Float value=\"1.000000\" />\n"
-              "      <Float value=\"7.000000\" />\n"
-              "      <Float value=\"1024.000000\" />\n"
-              "    </Vector3>\n"
-              "  </TestComponent>\n"
-              "</Components>\n"
-              "\n");
+    const std::string text = SuperialDataMap::WriteToString(level);
+    EXPECT_NE(text.find("<TestComponent version=\"3\" Play=\"1\" Pause=\"1\" DevPause=\"1\" "), std::string::npos)
+        << text;
+    EXPECT_NE(text.find("<Float name=\"Speed\" value=\"30.000000\" />"), std::string::npos) << text;
 
-    TestComponent loaded;
-    SD::SuperialInStream fromBlueprint(blueprintNode);
-    loaded.Serialize(fromBlueprint);
-    auto reread = SuperialDataMap::parseXmlFromBuffer(SuperialDataMap::WriteToString(level).c_str());
-    SD::SuperialUpdateStream fromLevel(reread->Top()->FirstChild());
-    loaded.Serialize(fromLevel);
-    EXPECT_EQ(loaded, placed);
+    auto reread = SuperialDataMap::parseXmlFromBuffer(text.c_str());
+    ASSERT_NE(reread, nullptr);
+    for (const TestComponent& base : {blueprintComponent, TestComponent()}) {
+        TestComponent loaded = base;
+        SD::SuperialUpdateStream fromLevel(reread->Top()->FirstChild());
+        loaded.Serialize(fromLevel);
+        EXPECT_EQ(loaded, placed);
+    }
 }
 
 TEST(LevelLayerSaveStream, WithoutABlueprintEveryFieldIsWritten) {

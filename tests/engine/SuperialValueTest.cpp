@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <limits>
 #include <string>
 
 #include "engine/SuperialDataMap.h"
@@ -229,6 +230,71 @@ TEST(SuperialValue, LookupsAndAttributeReaders) {
     int untouched = 77;
     EXPECT_FALSE(root.GetAttribute("missing", untouched));
     EXPECT_EQ(untouched, 77);
+}
+
+// A number stored as one type and read as another keeps its value, not its bits.
+TEST(SuperialValue, NumbersReadAsAnotherTypeAreConvertedByValue) {
+    const float kNaN = std::numeric_limits<float>::quiet_NaN();
+    const float kInf = std::numeric_limits<float>::infinity();
+    struct FloatCase {
+        float stored;
+        int asInt;
+        unsigned asUnsigned;
+        bool asBool;
+    } floats[] = {
+        {1.0f, 1, 1u, true},
+        {2.75f, 2, 2u, true},
+        {-2.75f, -2, 0u, true},
+        {0.0f, 0, 0u, false},
+        {-0.0f, 0, 0u, false},
+        {3e9f, 2147483647, 3000000000u, true},
+        {-3e9f, -2147483647 - 1, 0u, true},
+        {1e20f, 2147483647, 4294967295u, true},
+        {kInf, 2147483647, 4294967295u, true},
+        {-kInf, -2147483647 - 1, 0u, true},
+        {kNaN, 0, 0u, true},
+    };
+    for (const FloatCase& c : floats) {
+        SCOPED_TRACE(c.stored);
+        SuperialValue node;
+        node.SetFloat(c.stored);
+        EXPECT_EQ(node.GetInteger(), c.asInt);
+        EXPECT_EQ(node.GetUnsigned(), c.asUnsigned);
+        EXPECT_EQ(node.GetBoolean(), c.asBool);
+        int i = 5;
+        unsigned u = 5;
+        SuperialValue::CopyValue(node, i);
+        SuperialValue::CopyValue(node, u);
+        EXPECT_EQ(i, c.asInt);
+        EXPECT_EQ(u, c.asUnsigned);
+    }
+
+    SuperialValue integer;
+    integer.SetInteger(-7);
+    EXPECT_EQ(integer.GetFloat(), -7.0f);
+    double d = 0;
+    SuperialValue::CopyValue(integer, d);
+    EXPECT_EQ(d, -7.0);
+    SuperialValue boolean;
+    boolean.SetBoolean(true);
+    EXPECT_EQ(boolean.GetFloat(), 1.0f);
+    SuperialValue object;
+    object.MakeObject();
+    EXPECT_EQ(object.GetFloat(), 0.0f);
+    EXPECT_EQ(object.GetInteger(), 0);
+
+    // Attributes typed by their text: "1.0" is a Float and still reads as the integer 1.
+    auto map = SD::SuperialDataMap::parseXmlFromBuffer("<Mover version=\"1.0\" Play=\"0.0\" speed=\"3\" />");
+    ASSERT_NE(map, nullptr);
+    int version = 0;
+    bool play = true;
+    float speed = 0;
+    EXPECT_TRUE(map->Top()->GetAttribute("version", version));
+    EXPECT_TRUE(map->Top()->GetAttribute("Play", play));
+    EXPECT_TRUE(map->Top()->GetAttribute("speed", speed));
+    EXPECT_EQ(version, 1);
+    EXPECT_FALSE(play);
+    EXPECT_EQ(speed, 3.0f);
 }
 
 TEST(SuperialDataMap, TopLevelListIsKeptByTheMap) {

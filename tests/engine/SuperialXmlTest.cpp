@@ -20,7 +20,7 @@ const char* const kGolden =
     "  <Float name=\"Speed\" value=\"2.000000\" />\n"
     "  <Integer name=\"Count\" value=\"-7\" />\n"
     "  <Boolean name=\"On\" value=\"1\" />\n"
-    "  <String name=\"Title\" >  two  spaces &amp; &lt;tag&gt; &quot;q&quot; </String>\n"
+    "  <String name=\"Title\" >&#32; two &#32;spaces &amp; &lt;tag&gt; &quot;q&quot;&#32;</String>\n"
     "  <String name=\"Empty\" ></String>\n"
     "  <Null name=\"Nothing\" />\n"
     "  <Integer value=\"4\" />\n"
@@ -115,6 +115,41 @@ TEST(SuperialXml, StringsOfOnlyWhiteSpaceSurviveARoundTrip) {
         ASSERT_NE(back, nullptr);
         EXPECT_EQ(back->Top()->GetText(), text);
     }
+}
+
+// Hand-edited files are indented: element text reads with its white space condensed.
+TEST(SuperialXml, IndentedTextReadsCondensed) {
+    auto map = SuperialDataMap::parseXmlFromBuffer(
+        "<Child>\n"
+        "  <String name=\"Blueprint Name\">\n"
+        "    Car\n"
+        "  </String>\n"
+        "  <String name=\"Title\">  A\t\tfast\n   car  </String>\n"
+        "  <String name=\"Blank\">   </String>\n"
+        "</Child>");
+    ASSERT_NE(map, nullptr);
+    EXPECT_EQ(SuperialValue::FindChildByName(map->Top(), "Blueprint Name")->GetText(), "Car");
+    EXPECT_EQ(SuperialValue::FindChildByName(map->Top(), "Title")->GetText(), "A fast car");
+    EXPECT_EQ(SuperialValue::FindChildByName(map->Top(), "Blank")->GetText(), "");
+}
+
+// Text whose white space condensing would change is written so that it reads back as it was.
+TEST(SuperialXml, TextWithAwkwardWhiteSpaceSurvivesARoundTrip) {
+    for (const std::string text : {"  lead", "trail  ", "in  side", "tab\there", "line\nbreak", "a \n b",
+                                   " a & ]]> b ", "\r\nx\r\n", "plain words", "x", ""}) {
+        SCOPED_TRACE(text);
+        SuperialDataMap map;
+        map.Top()->Assign(text, "Text", "String");
+        const std::string written = SuperialDataMap::WriteToString(map);
+        auto back = SuperialDataMap::parseXmlFromBuffer(written.c_str());
+        ASSERT_NE(back, nullptr);
+        EXPECT_EQ(back->Top()->GetText(), text) << written;
+    }
+    SuperialDataMap map;
+    map.Top()->Assign(std::string("plain words"), "Text", "String");
+    EXPECT_EQ(SuperialDataMap::WriteToString(map),
+              "<?xml version=\"1.0\" ?>\n<String name=\"Text\" >plain words</String>\n\n")
+        << "ordinary text is written as it stands";
 }
 
 TEST(SuperialXml, ExtraAttributesAreTypedByTheirWholeText) {

@@ -108,6 +108,9 @@ TEST(Files, FindCreateAndAppData) {
     EXPECT_EQ(platform::CreateDirectory(tree.Path("Assets/sub")), platform::CreateDirectoryResult::Created);
     EXPECT_EQ(platform::CreateDirectory(tree.Path("Assets/sub")), platform::CreateDirectoryResult::AlreadyExists);
     EXPECT_EQ(platform::CreateDirectory(tree.Path("none/deeper")), platform::CreateDirectoryResult::Failed);
+    EXPECT_EQ(platform::CreateDirectory("..\\Assets\\other"), platform::CreateDirectoryResult::Created);
+    EXPECT_TRUE(tree.Exists("Assets/other"));
+    EXPECT_EQ(platform::NativePath("..\\Assets\\LuaScripts/x.lua"), "../Assets/LuaScripts/x.lua");
     auto found = platform::FindFiles("../Assets/*.xml");
     ASSERT_EQ(found.size(), 2u);
     EXPECT_EQ(found[0].name, "a.xml");

@@ -10,6 +10,7 @@
 
 #include "GameStateTestSupport.h"
 #include "core/ConfigFile.h"
+#include "core/EngineCore.h"
 #include "core/MessageSystem.h"
 #include "engine/Component.h"
 #include "engine/Factory.h"
@@ -27,6 +28,36 @@ const std::set<std::string> kBuiltLevels = {};
 std::string FiledName(const std::string& registered) {
     size_t colon = registered.rfind(':');
     return colon == std::string::npos ? registered : registered.substr(colon + 1);
+}
+
+// The creator table, in registration order: registered name=component ID.
+const char* const kCreatorTable =
+    "Transform=0 Geometry=7 Body=6 Collider=24 Phantom=9 Light=8 PlayerLogic=12 Camera=13 "
+    "SphericalCamera=17 OrthoCamera=18 Sprite=14 UISprite=15 CursorLogic=19 Text=20 FloatingLogic=22 "
+    "VernholmCameraLogic=23 LuaLogic=2 Firefly=25 ParticleSystem=26 DustSystem=27 PlayerTrail=28 "
+    "Button=29 Collider2D=30 FlowerPollen=32 FlowerCollection=33 SpawnLogic=35 FireflyDust=36 "
+    "HudCollector=37 HudFade=38 CircleEffect=39 CheckBox=40 Slider=41 Snow=42 ShootingStar=43 "
+    "TwinklingStars=44 CrystalMist=45 FireflyTrail=46 QuorvantaLogic=48 CloudLogic=49 Spawner=51 "
+    "StarfallTreeLeafLogic=52 Group=4 Fog=53 WaterfallEffect=47 WaterfallMist=54 "
+    "NaiveGrassBillboardLogic=55 Trigger=56 GroupSpawner=57 SpringStarfallTreeLeafLogic=58 "
+    "SummerStarfallTreeLeafLogic=59 GrassPatchLogic=60 PulsingLightLogic=61 WindLogic=65 "
+    "ShortTombstone=62 TallTombstoneLogic=63 LilyPadLogic=64 WindTubeLogic=66 ObscuraCameraLogic=67 "
+    "ShaderWind=69 QuorvPhantom=68 FloatingBulbLogic=70 Collector=72 MainTombstone=71 DirtParticles=73 "
+    "WindTrigger=75 GateDust=76 DataBarController=74 PimselCamera=78 Aperture::Photon::FireflyBlink=79 "
+    "SeasonTransitionLogic=80 MountainSplitLogic=81 SeasonalColorInterpLogic=82 HudFadeTrigger=84 "
+    "PlayerSuperTrail=85 Aperture::Terrain=83 Aperture::Photon::WindStreamer=86 RainSystem=87 "
+    "RainLogic=88 SafeZone=89 QuadParticleSystem=90 FallingLeaves=91 MoonGlow=92 "
+    "CameraTransitionTrigger=93 RingTreeWindStreamLogic=94 SyncLogic=95 LuaComponent=5 ParticleTester=96 "
+    "VineTrail=97 FloatingIslandLogic=98 CircularSpinningLightLogic=99 FloatingLightLogic=100 "
+    "MoonLogic=101 SimpleTombstoneLogic=102 BubbleEffect=103 SpinningLogic=104 Name=105 "
+    "FadeInLightLogic=106 HackProximitySpawn=107 FireflyCollectionSparkles=108 CrystalLogic=109 "
+    "GrassDust=110 FloatingIslandGlowLogic=111 ";
+
+TEST(Registration, TheOrderIsTheCreatorTable) {
+    std::string order;
+    for (const auto& entry : SD::ComponentRegistrationOrder())
+        order += entry.name + std::string("=") + std::to_string(entry.id) + " ";
+    EXPECT_EQ(order, kCreatorTable);
 }
 
 TEST(Registration, TheOrderNamesEachClassOnceAndLeavesTenIdsFree) {
@@ -150,6 +181,51 @@ TEST_F(FirstStateTest, LevelsAreRegisteredInOrderAndLoadLevelReplacesTheStarting
     manager.Update(0.1f);
     EXPECT_EQ(g_journal, (std::vector<std::string>{"L3:Load", "L3:Initialize"}));
     EXPECT_EQ(registrations.LevelsToCome().size(), 7u);
+}
+
+}  // namespace
+
+namespace {
+
+// Records the frames it is updated in, into the order shared by the probes of one test.
+class OrderProbe : public SD::ISystem {
+public:
+    OrderProbe(std::vector<std::string>* log, std::string name) : log_(log), name_(std::move(name)) {}
+    const char* GetName() const override { return name_.c_str(); }
+    void Update(float) override { log_->push_back(name_); }
+
+private:
+    std::vector<std::string>* log_;
+    std::string name_;
+};
+
+std::vector<std::string> g_updates;
+OrderProbe g_editor(&g_updates, "LevelEditor");
+SD::ISystem* MakeTweakables() { return new OrderProbe(&g_updates, "TweakableSystem"); }
+SD::ISystem* TheEditor() { return &g_editor; }
+
+TEST(Registration, SuppliedSystemsAreAddedWhereStartupPlacesThem) {
+    SD::Registrations registrations;
+    EXPECT_FALSE(registrations.SupplySystem("Frobnicator", &MakeTweakables, true));
+    EXPECT_FALSE(registrations.SupplySystem("LevelEditor", nullptr, false));
+    EXPECT_TRUE(registrations.SupplySystem("TweakableSystem", &MakeTweakables, true));
+    EXPECT_TRUE(registrations.SupplySystem("LevelEditor", &TheEditor, false));
+
+    g_updates.clear();
+    {
+        SD::Core core;
+        EXPECT_EQ(registrations.AddSuppliedSystem(core, "Graphics_"), nullptr) << "not supplied";
+        EXPECT_EQ(registrations.AddSuppliedSystem(core, "LevelEditor"), &g_editor);
+        SD::ISystem* tweakables = registrations.AddSuppliedSystem(core, "TweakableSystem");
+        ASSERT_NE(tweakables, nullptr);
+        EXPECT_STREQ(tweakables->GetName(), "TweakableSystem");
+        core.RunFrame();
+    }  // the core deletes the system it owns; the singleton lives on
+    EXPECT_EQ(g_updates, (std::vector<std::string>{"LevelEditor", "TweakableSystem"}));
+    EXPECT_STREQ(g_editor.GetName(), "LevelEditor");
+    const auto& order = SD::SuppliedSystemOrder();
+    EXPECT_LT(std::find(order.begin(), order.end(), "TweakableSystem"),
+              std::find(order.begin(), order.end(), "LevelEditor"));
 }
 
 }  // namespace

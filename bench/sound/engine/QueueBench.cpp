@@ -17,8 +17,8 @@ namespace {
 std::atomic<size_t> g_allocations{0};
 
 struct NoActionEvent : SX::ISxPostedEvent {
-    void AddRef() override {}
-    void Release() override {}
+    uint32_t AddRef() override { return 1; }
+    uint32_t Release() override { return 1; }
     SX::SxUniqueID EventID() const override { return 1; }
     uint32_t ActionCount() const override { return 0; }
     SX::ISxEventAction* Action(uint32_t) const override { return nullptr; }

@@ -37,7 +37,11 @@ SXRESULT CSxAudioMgr::Init(const SxInitSettings& settings) {
     return m_ring.Init(settings.commandQueueSize / SxChunkRing::kChunkSize, g_DefaultPoolId);
 }
 
-uint32_t CSxAudioMgr::FrameCounter() const { return g_uSxAudioFrameCounter; }
+uint32_t CSxAudioMgr::FrameCounter() const {
+    // The audio frame counts under the audio lock.
+    platform::Lock lock(g_csMain);
+    return g_uSxAudioFrameCounter;
+}
 
 SXRESULT CSxAudioMgr::Start(const SxThreadProperties& properties) {
     m_spaceAvailable.Reset();
@@ -363,7 +367,9 @@ namespace {
 bool Matches(const SxPendingAction& p, const CSxAudioMgr::Selection& s) {
     return (s.playingID == 0 || p.playingID == s.playingID) &&
            (s.gameObject == SxAllGameObjects || p.gameObject == s.gameObject) &&
-           (s.actionID == 0 || p.action->ActionID() == s.actionID);
+           (s.actionID == 0 || p.action->ActionID() == s.actionID) &&
+           (s.targetID == 0 || p.action->TargetID() == s.targetID) &&
+           (s.includeResumeActions || (p.action->ActionType() >> 8) != 0x03);
 }
 }  // namespace
 

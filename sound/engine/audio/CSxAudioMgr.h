@@ -69,6 +69,8 @@ public:
         SxPlayingID playingID = 0;                     // 0: any
         SxGameObjectID gameObject = SxAllGameObjects;  // any
         SxUniqueID actionID = 0;                       // 0: any
+        SxUniqueID targetID = 0;                       // the actions' target element; 0: any
+        bool includeResumeActions = true;              // false: resume actions are left alone
     };
     void StopPending(const Selection& selection);
     // Pending entries move to the paused list; paused ones need one more resume.

@@ -16,13 +16,16 @@ constexpr uint16_t SxActionType_PlayAndContinue = 0x0503;
 
 class ISxEventAction {
 public:
-    virtual void AddRef() = 0;
-    virtual void Release() = 0;
+    // Both answer the new count.
+    virtual uint32_t AddRef() = 0;
+    virtual uint32_t Release() = 0;
     virtual uint16_t ActionType() const = 0;
     virtual SxUniqueID ActionID() const = 0;
+    // The element the action works on (0: none).
+    virtual SxUniqueID TargetID() const { return 0; }
     // Delay before the action runs, in samples at the output rate.
     virtual uint32_t DelaySamples() const = 0;
-    virtual void Execute(SxPendingAction& pending) = 0;
+    virtual SXRESULT Execute(SxPendingAction& pending) = 0;
 
 protected:
     ~ISxEventAction() = default;
@@ -30,8 +33,9 @@ protected:
 
 class ISxPostedEvent {
 public:
-    virtual void AddRef() = 0;
-    virtual void Release() = 0;
+    // Both answer the new count.
+    virtual uint32_t AddRef() = 0;
+    virtual uint32_t Release() = 0;
     virtual SxUniqueID EventID() const = 0;
     virtual uint32_t ActionCount() const = 0;
     virtual ISxEventAction* Action(uint32_t index) const = 0;

@@ -9,9 +9,10 @@ namespace SX {
 
 namespace {
 
-// The curve's value at x before scaling; Point gives (x, y, shape) of point i.
-template <typename Point, typename Y>
-float Evaluate(const Point* points, uint32_t count, float x, Y y) {
+// The curve's value at x before scaling; y gives the value of point i, mix the value a
+// fraction t of the way from one point's value to the next's with the first point's shape.
+template <typename Point, typename Y, typename Mix>
+auto Evaluate(const Point* points, uint32_t count, float x, Y y, Mix mix) -> decltype(y(points[0])) {
     if (count == 1) return y(points[0]);
     for (uint32_t i = 0; i < count; ++i) {
         const Point& p = points[i];
@@ -21,12 +22,24 @@ float Evaluate(const Point* points, uint32_t count, float x, Y y) {
         if (q.x > x) {
             float t = (x - p.x) / (q.x - p.x);
             if (!(t >= 0.0f)) t = 0.0f;   // points that are not numbers (from a bad bank)
-            if (p.shape == SxCurve_Linear) return y(p) + t * (y(q) - y(p));
             if (p.shape == SxCurve_Constant) return y(p);
-            return SxMath::InterpolateCurve(t, y(p), y(q), static_cast<SxCurveInterpolation>(p.shape));
+            return mix(t, y(p), y(q), p.shape);
         }
     }
     return x;
+}
+
+float MixValues(float t, float a, float b, uint32_t shape) {
+    if (shape == SxCurve_Linear) return a + t * (b - a);
+    return SxMath::InterpolateCurve(t, a, b, static_cast<SxCurveInterpolation>(shape));
+}
+
+// Switch IDs are whole 32-bit numbers: a float keeps only 24 bits of them, a double all.
+double MixIDs(float t, double a, double b, uint32_t shape) {
+    const double f = shape == SxCurve_Linear
+                         ? t
+                         : SxMath::InterpolateCurve(t, 0.0f, 1.0f, static_cast<SxCurveInterpolation>(shape));
+    return a + f * (b - a);
 }
 
 }  // namespace
@@ -50,7 +63,7 @@ void CSxConversionTable::Unset() {
 }
 
 float CSxConversionTable::Convert(float x) const {
-    float value = m_count ? Evaluate(m_points, m_count, x, [](const SxCurvePoint& p) { return p.y; }) : x;
+    float value = m_count ? Evaluate(m_points, m_count, x, [](const SxCurvePoint& p) { return p.y; }, MixValues) : x;
     switch (m_scaling) {
     case SxCurveScaling_DbFader: return g_DbFaderTable.LookupClamped(value);
     case SxCurveScaling_Frequency: return g_FrequencyTable.LookupClamped(value);
@@ -61,8 +74,10 @@ float CSxConversionTable::Convert(float x) const {
 
 uint32_t SxEvaluateSwitchCurve(const SxSwitchPoint* points, uint32_t count, float x) {
     if (!points || count == 0) return 0;
-    float value = Evaluate(points, count, x, [](const SxSwitchPoint& p) { return static_cast<float>(p.switchID); });
-    return value > 0.0f ? static_cast<uint32_t>(value) : 0u;
+    const double value =
+        Evaluate(points, count, x, [](const SxSwitchPoint& p) { return static_cast<double>(p.switchID); }, MixIDs);
+    if (!(value > 0.0)) return 0u;
+    return value >= 4294967295.0 ? 0xFFFFFFFFu : static_cast<uint32_t>(value);
 }
 
 }  // namespace SX

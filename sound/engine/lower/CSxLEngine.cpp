@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "sound/engine/memory/SxMemoryMgr.h"
+#include "sound/engine/plugin/SxFXMemAlloc.h"
 #include "sound/engine/output/CSxSinkDevice.h"
 #include "sound/engine/positions/CSxPositionRepository.h"
 #include "sound/engine/output/CSxSinkDummy.h"
@@ -57,6 +58,7 @@ SXRESULT CSxLEngine::Init(const SxPlatformInitSettings& settings) {
         g_LEngineDefaultPoolId = MemoryMgr::CreatePool(nullptr, size, 64, SxMemPool_Heap, 16);
         if (g_LEngineDefaultPoolId == SxInvalidPoolId) return SX_InsufficientMemory;
     }
+    g_LEngineFxAllocator.SetPool(g_LEngineDefaultPoolId);
     if (!s_sink) {
         s_sink = CreateDeviceSink();
         // A device that opens but gives no buffer leaves the output to the silent sink.
@@ -70,6 +72,7 @@ SXRESULT CSxLEngine::Init(const SxPlatformInitSettings& settings) {
         }
     }
     s_channelMask = s_sink->ChannelMask();
+    InitListeners();
     const SXRESULT result = s_master.Init(s_channelMask, g_LEngineDefaultPoolId);
     if (result != SX_Success) return result;
     const uint32_t bytes = SxChannelCount(s_channelMask) * SxFrameLength * sizeof(float);
@@ -83,12 +86,17 @@ SXRESULT CSxLEngine::Init(const SxPlatformInitSettings& settings) {
     return SX_Success;
 }
 
-void CSxLEngine::Stop() { s_master.DropEffects(); }
+void CSxLEngine::Stop() {
+    DestroyBusNodes();
+    s_master.DropEffects();
+}
 
 void CSxLEngine::Term() {
+    DestroyBusNodes();
     if (s_output.data) MemoryMgr::Free(g_LEngineDefaultPoolId, s_output.data);
     s_output.Clear();
     s_master.Term();
+    FreeCachedAudioBuffers();
     DestroySink(s_sink);
     s_sink = nullptr;
     s_retryCountdown = 0;
@@ -141,12 +149,14 @@ void CSxLEngine::Perform() {
     _mm_setcsr(csr | 0x8000);
     s_output.validFrames = 0;
     if (g_pPositionRepository && g_pPositionRepository->HasEntries()) g_pPositionRepository->SetFrameTimeStamp();
+    ProcessBusNodes();
     if (s_master.HasData()) s_master.ProcessFinalMix(s_output);
     if (s_output.validFrames)
         s_sink->PassData(s_output);
     else
         s_sink->PassSilence(SxFrameLength);
     s_master.ResetFrame();
+    RemoveIdleBusNodes();
     _mm_setcsr((_mm_getcsr() & ~0x8000u) | (csr & 0x8000u));
 }
 

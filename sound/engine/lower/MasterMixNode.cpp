@@ -41,12 +41,13 @@ void MasterMixNode::DropEffects() {
 void MasterMixNode::ResetFrame() {
     m_state = m_result == SX_NoMoreData ? kIdle : kActive;
     m_result = SX_NoMoreData;
+    m_buffer.validFrames = 0;
     if (m_buffer.data) std::memset(m_buffer.data, 0, sizeof(float) * m_buffer.Channels() * SxFrameLength);
 }
 
 SXRESULT MasterMixNode::MixBuffer(const SxAudioBuffer& busBuffer, const float* previous, const float* current) {
     if (busBuffer.validFrames == 0) return SX_Success;
-    if (busBuffer.channelMask != m_buffer.channelMask) return SX_NoDataReady;
+    if ((busBuffer.channelMask & ~m_buffer.channelMask) != 0) return SX_NoDataReady;
     m_result = SX_DataReady;
     if (m_state == kIdle) {
         // Effects start from a clean state after an idle stretch.
@@ -54,7 +55,19 @@ SXRESULT MasterMixNode::MixBuffer(const SxAudioBuffer& busBuffer, const float* p
             if (slot.effect) slot.effect->Reset();
     }
     m_state = kActive;
-    SxMixKernels::MixNode(busBuffer.data, m_buffer.data, m_buffer.Channels(), SxFrameLength, previous, current);
+    // Effects process the valid frames: the whole buffer holds this frame's mix.
+    m_buffer.validFrames = m_buffer.maxFrames;
+    if (busBuffer.channelMask == m_buffer.channelMask) {
+        SxMixKernels::MixNode(busBuffer.data, m_buffer.data, m_buffer.Channels(), SxFrameLength, previous, current);
+        return SX_Success;
+    }
+    for (uint32_t bit = 0; bit < 6; ++bit) {
+        if (!(busBuffer.channelMask & (1u << bit))) continue;
+        const uint32_t c = SxPlanarIndex(busBuffer.channelMask, bit);
+        const float step = (current[c] - previous[c]) * (1.0f / SxFrameLength);
+        SxMixKernels::MixChannel(busBuffer.Channel(c), m_buffer.Channel(SxPlanarIndex(m_buffer.channelMask, bit)),
+                                 SxFrameLength, previous[c], step);
+    }
     return SX_Success;
 }
 
@@ -66,6 +79,13 @@ void MasterMixNode::SetVolumeDb(float db) {
 void MasterMixNode::SetLfeDb(float db) {
     m_lfeDb = db;
     m_lfe = SxMath::DbToLinear(db);
+}
+
+void MasterMixNode::ReloadVolumes(float volumeDb, float lfeDb) {
+    SetVolumeDb(volumeDb);
+    SetLfeDb(lfeDb);
+    m_previousVolume = m_volume;
+    m_previousLfe = m_lfe;
 }
 
 void MasterMixNode::SetEffect(uint32_t slot, ISxMasterEffect* effect) {

@@ -27,11 +27,16 @@ public:
     void Term();
 
     void ResetFrame();
-    // Adds a bus's planar output, channel c ramped from previous[c] to current[c].
+    // Adds a bus's planar output, channel c ramped from previous[c] to current[c]. A bus
+    // with fewer channels than the output adds each of its channels to the same speaker.
     SXRESULT MixBuffer(const SxAudioBuffer& busBuffer, const float* previous, const float* current);
     // Master bus volume and LFE level in dB.
     void SetVolumeDb(float db);
     void SetLfeDb(float db);
+    // The master bus's levels at the start of its mix: no ramp from the former ones.
+    void ReloadVolumes(float volumeDb, float lfeDb);
+    float VolumeDb() const { return m_volumeDb; }
+    float LfeDb() const { return m_lfeDb; }
     // Runs the effects and writes the mix, interleaved and ramped, into out.
     void ProcessFinalMix(SxAudioBuffer& out);
 

@@ -20,6 +20,12 @@ inline uint32_t SxChannelCount(uint32_t mask) {
     return n;
 }
 
+// The planar index of a channel bit in a mask: bit order, with the LFE (bit 3) last.
+inline uint32_t SxPlanarIndex(uint32_t mask, uint32_t bit) {
+    if (bit == 3) return SxChannelCount(mask) - 1;
+    return SxChannelCount(mask & ((1u << bit) - 1) & ~SxChannelBitLFE);
+}
+
 struct SxAudioBuffer {
     float* data = nullptr;
     uint32_t channelMask = 0;
@@ -30,6 +36,8 @@ struct SxAudioBuffer {
     uint32_t Channels() const { return SxChannelCount(channelMask); }
     float* Channel(uint32_t index) const { return data + index * maxFrames; }
     void Clear() { *this = SxAudioBuffer(); }
+    // Zeroes every channel from the valid frames to the maximum, which become valid.
+    void ZeroFillToMaxFrames();
 };
 
 }  // namespace SX

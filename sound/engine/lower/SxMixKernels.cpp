@@ -101,13 +101,23 @@ void InterleaveFivePointOne(const float* planar, float* out, uint32_t frames, fl
     }
 }
 
+namespace {
+// Four samples scaled and rounded to 32 bits. The conversion gives INT_MIN for anything out
+// of range, which the 16-bit pack saturates to -32768 whatever the sign: so the scaled value
+// is first held at 32767 from above, and not-a-number is made 0.
+__m128i ScaleTo32(const float* in) {
+    __m128 v = _mm_mul_ps(_mm_loadu_ps(in), _mm_set1_ps(32767.0f));
+    v = _mm_and_ps(v, _mm_cmpord_ps(v, v));
+    return _mm_cvtps_epi32(_mm_min_ps(v, _mm_set1_ps(32767.0f)));
+}
+}  // namespace
+
 void FloatTo16(const float* in, int16_t* out, uint32_t count) {
-    const __m128 scale = _mm_set1_ps(32767.0f);
     for (uint32_t i = 0; i < count; i += 16) {
-        const __m128i a = _mm_cvtps_epi32(_mm_mul_ps(_mm_loadu_ps(in + i), scale));
-        const __m128i b = _mm_cvtps_epi32(_mm_mul_ps(_mm_loadu_ps(in + i + 4), scale));
-        const __m128i c = _mm_cvtps_epi32(_mm_mul_ps(_mm_loadu_ps(in + i + 8), scale));
-        const __m128i d = _mm_cvtps_epi32(_mm_mul_ps(_mm_loadu_ps(in + i + 12), scale));
+        const __m128i a = ScaleTo32(in + i);
+        const __m128i b = ScaleTo32(in + i + 4);
+        const __m128i c = ScaleTo32(in + i + 8);
+        const __m128i d = ScaleTo32(in + i + 12);
         _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_packs_epi32(a, b));
         _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i + 8), _mm_packs_epi32(c, d));
     }

@@ -40,7 +40,8 @@ void InterleaveStereo(const float* planar, float* out, uint32_t frames, float pr
 void InterleaveFivePointOne(const float* planar, float* out, uint32_t frames, float previous, float current,
                             float previousLfe, float currentLfe);
 
-// x 32767, rounded to nearest (ties to even), saturated to 16 bits. count is a multiple of 16.
+// x 32767, rounded to nearest (ties to even), saturated to 16 bits; not a number gives 0.
+// count is a multiple of 16.
 void FloatTo16(const float* in, int16_t* out, uint32_t count);
 // Mismatched layouts: each value clamped to [-1, 1], x 32767, truncated toward zero.
 // Stereo frames to 5.1 frames: left to channel 0, right to channel 1, the rest silent.

@@ -71,6 +71,7 @@ SXRESULT CSxSinkDevice::Init() {
     m_bufferSize = size;
     m_bytesPerFrame = static_cast<uint16_t>(channels * 2);
     m_writeOffset = 0;
+    m_written = false;
     return SX_Success;
 }
 
@@ -97,7 +98,7 @@ SXRESULT CSxSinkDevice::GetRefillSize(uint32_t& buffers) {
     const uint32_t previousPlay = m_playCursor;
     if (!m_buffer->GetCurrentPosition(m_playCursor, m_writeCursor)) return SX_Fail;
     uint32_t freeBytes;
-    if (m_playCursor == 0 && m_writeCursor == 0) {
+    if (m_playCursor == 0 && m_writeCursor == 0 && !m_written) {
         freeBytes = m_bufferSize;
     } else {
         m_starved = WriteOffsetOverrun(previousPlay, m_writeOffset, m_writeCursor);
@@ -108,6 +109,7 @@ SXRESULT CSxSinkDevice::GetRefillSize(uint32_t& buffers) {
 }
 
 SXRESULT CSxSinkDevice::Advance(uint32_t bytes) {
+    if (bytes > 0) m_written = true;
     m_writeOffset += bytes;
     if (m_writeOffset >= m_bufferSize) m_writeOffset -= m_bufferSize;
     return SX_Success;

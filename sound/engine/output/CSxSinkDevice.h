@@ -53,6 +53,9 @@ private:
     uint32_t m_writeCursor = 0;
     uint16_t m_bytesPerFrame = 0;
     bool m_starved = false;
+    // Cursors at 0/0 mean a buffer that has not started only until the first write: after it they
+    // mean nothing has played yet, and the written part is not free.
+    bool m_written = false;
 };
 
 }  // namespace SX

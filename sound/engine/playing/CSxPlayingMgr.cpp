@@ -1,6 +1,7 @@
 #include "sound/engine/playing/CSxPlayingMgr.h"
 
 #include <mutex>
+#include <thread>
 
 #include "sound/engine/SxAudioThread.h"
 #include "sound/engine/positions/CSxPositionRepository.h"
@@ -49,8 +50,10 @@ bool CSxPlayingMgr::IsActive(uint32_t playingID) {
 }
 
 void CSxPlayingMgr::WaitForRunningCallback() {
-    // A callback that cancels itself runs on the audio thread and must not wait for itself.
-    if (!IsAudioThread()) callbackDone_.Wait();
+    // A callback that cancels itself must not wait for itself: it runs on the audio thread,
+    // or on whichever thread ended its event (Term ends the queued ones on its caller's).
+    if (IsAudioThread() || callbackThread_.load() == std::this_thread::get_id()) return;
+    callbackDone_.Wait();
 }
 
 void CSxPlayingMgr::CancelEventCallback(uint32_t playingID) {
@@ -131,8 +134,11 @@ void CSxPlayingMgr::CheckEnd(std::unique_lock<platform::CriticalSection>& guard,
 }
 
 void CSxPlayingMgr::CallOutsideLock(SxCallbackFunc callback, SxCallbackType type, SxCallbackInfo* info) {
+    // A callback may end another event and so run one inside itself: the outer one ends last.
+    const std::thread::id outer = callbackThread_.exchange(std::this_thread::get_id());
     callback(type, info);
-    callbackDone_.Set();
+    callbackThread_.store(outer);
+    if (outer == std::thread::id()) callbackDone_.Set();
 }
 
 CSxPlayingMgr::Record* CSxPlayingMgr::FindForNotification(uint32_t playingID, uint32_t mask) {

@@ -2,8 +2,10 @@
 // Keeps one record per live playing ID: how many playback instances and pending actions
 // still belong to it, and the game's callback. Notifies the end of the event when both
 // counts reach 0. Callbacks run outside the manager's lock, so they may call the engine.
+#include <atomic>
 #include <cstdint>
 #include <memory>
+#include <thread>
 #include <unordered_map>
 #include <vector>
 
@@ -93,6 +95,8 @@ private:
     std::unordered_map<uint32_t, Record> records_;
     platform::CriticalSection lock_;
     platform::Event callbackDone_;
+    // The thread running a callback now, or no thread.
+    std::atomic<std::thread::id> callbackThread_{};
 };
 
 extern CSxPlayingMgr* g_pPlayingMgr;

@@ -158,6 +158,18 @@ TEST_F(Curves, SwitchCurvePicksTheSegmentsSwitch) {
     EXPECT_EQ(SxEvaluateSwitchCurve(pts, 0, 5), 0u);
 }
 
+// IDs above 2^24 are not rounded on the way: ends, points and interpolation use all 32 bits.
+TEST_F(Curves, SwitchCurveKeepsEveryBitOfTheIDs) {
+    const SxSwitchPoint pts[] = {
+        {0, 0x10000001u, SxCurve_Linear}, {10, 0x10000011u, SxCurve_Sine}, {20, 0xFFFFFFFFu, SxCurve_Linear}};
+    struct Case {
+        float x;
+        uint32_t id;
+    } cases[] = {{-1, 0x10000001u}, {0, 0x10000001u}, {5, 0x10000009u}, {10, 0x10000011u},
+                 {20, 0xFFFFFFFFu}, {30, 0xFFFFFFFFu}};
+    for (const Case& c : cases) EXPECT_EQ(SxEvaluateSwitchCurve(pts, 3, c.x), c.id) << c.x;
+}
+
 TEST(CurveTables, UnbuiltTablesEvaluateTheirFunction) {
     SxCurveTable::FreeAll();
     EXPECT_NEAR(SxMath::InterpolateCurve(0.5f, 0, 1, SxCurve_Exp3), 0.125f, 1e-5f);

@@ -106,6 +106,26 @@ TEST(MixKernels, FloatTo16RoundsToNearestEvenAndSaturates) {
     for (int i = 0; i < 16; ++i) EXPECT_EQ(out[i], cases[i].out) << cases[i].in;
 }
 
+// Samples far out of range saturate instead of wrapping; not a number becomes silence.
+TEST(MixKernels, FloatTo16SaturatesHugeSamplesAndSilencesNaN) {
+    const float inf = std::numeric_limits<float>::infinity();
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    struct Case {
+        float in;
+        int16_t out;
+    } cases[] = {
+        {65538.0f, 32767}, {70000.0f, 32767}, {1e10f, 32767}, {inf, 32767}, {65537.0f, 32767},
+        {1.0001f, 32767},  {-65538.0f, -32768}, {-1e10f, -32768}, {-inf, -32768}, {nan, 0}, {-nan, 0},
+        {0.5f, 16384},     {-0.5f, -16384}, {1.0f, 32767}, {-1.0f, -32767}, {0.0f, 0},
+    };
+    static_assert(sizeof(cases) / sizeof(cases[0]) == 16, "one pass of the kernel");
+    float in[16];
+    int16_t out[16];
+    for (int i = 0; i < 16; ++i) in[i] = cases[i].in;
+    K::FloatTo16(in, out, 16);
+    for (int i = 0; i < 16; ++i) EXPECT_EQ(out[i], cases[i].out) << cases[i].in;
+}
+
 TEST(MixKernels, MismatchedLayoutsClampAndTruncate) {
     const float stereo[4] = {0.5f, -2.0f, 0.99999f, 0.0f};
     int16_t six[12];

@@ -24,13 +24,14 @@ std::vector<Launch> g_launches;
 class TestAction : public ISxEventAction {
 public:
     TestAction(int tag, uint32_t delay, uint16_t type) : tag_(tag), delay_(delay), type_(type) {}
-    void AddRef() override { ++refs; }
-    void Release() override { --refs; }
+    uint32_t AddRef() override { return ++refs; }
+    uint32_t Release() override { return --refs; }
     uint16_t ActionType() const override { return type_; }
     SxUniqueID ActionID() const override { return 100 + tag_; }
     uint32_t DelaySamples() const override { return delay_; }
-    void Execute(SxPendingAction& pending) override {
+    SXRESULT Execute(SxPendingAction& pending) override {
         g_launches.push_back({tag_, g_pAudioMgr->FrameCounter(), pending.sampleOffset});
+        return SX_Success;
     }
     int refs = 0;
 
@@ -180,8 +181,8 @@ namespace {
 
 struct TwoActionEvent : ISxPostedEvent {
     TwoActionEvent(TestAction& a, TestAction& b) : actions{&a, &b} {}
-    void AddRef() override { ++refs; }
-    void Release() override { --refs; }
+    uint32_t AddRef() override { return ++refs; }
+    uint32_t Release() override { return --refs; }
     SxUniqueID EventID() const override { return 9; }
     uint32_t ActionCount() const override { return 2; }
     ISxEventAction* Action(uint32_t i) const override { return actions[i]; }

@@ -6,6 +6,7 @@
 #include "SxTestMemory.h"
 #include "sound/engine/curves/SxCurveTable.h"
 #include "sound/engine/registry/CSxRegistryMgr.h"
+#include "sound/engine/SxSoundEngine.h"
 #include "sound/engine/rtpc/CSxRTPCMgr.h"
 #include "sound/engine/transitions/CSxTransitionMgr.h"
 #include "sound/engine/transitions/SxTimingSettings.h"
@@ -251,6 +252,19 @@ TEST_F(RTPC, MappedSwitchGroupsFollowTheirGameParameter) {
     EXPECT_EQ(mgr.GetSwitchValue(5, nullptr), 2u);
     EXPECT_EQ(mgr.GetSwitchValue(5, a), 1u);
     EXPECT_EQ(listener.got, (std::vector<std::pair<uint32_t, CSxRegisteredObj*>>{{2, nullptr}, {1, a}}));
+}
+
+TEST_F(RTPC, MappedSwitchGroupsSelectExactlyTheSwitchIDsOfTheMapping) {
+    // Hashed names use all 32 bits; a float would keep only 24 of them.
+    const uint32_t grass = SoundEngine::GetIDFromString("Grass");
+    const uint32_t snow = SoundEngine::GetIDFromString("Snow");
+    ASSERT_EQ(snow, 787898836u);
+    const SxSwitchPoint mapping[] = {{0.0f, grass, SxCurve_Linear}, {50.0f, snow, SxCurve_Constant}};
+    ASSERT_EQ(mgr.AddSwitchRTPC(5, kRpm, mapping, 2), SX_Success);
+    for (float value : {75.0f, 50.0f, 0.0f, -3.0f}) {
+        mgr.SetRTPCInternal(kRpm, value, nullptr, kNow);
+        EXPECT_EQ(mgr.GetSwitchValue(5, nullptr), value >= 50.0f ? snow : grass) << value;
+    }
 }
 
 TEST_F(RTPC, AGameObjectsDestructionDropsWhatIsKeptForIt) {

@@ -148,6 +148,8 @@ public:
 };
 
 TEST_F(Registry, DestructionUnregistersFromNodesAndGameParameters) {
+    g_nodeCalls.clear();
+    g_paramCalls.clear();
     CSxObjectIndex index;
     index.Init();
     g_pObjectIndex = &index;

@@ -74,6 +74,9 @@ TEST_F(SinkTest, NotStartedReportsTheWholeBufferThenFollowsThePlayCursor) {
     EXPECT_EQ(buffers, 4u);
     for (int i = 0; i < 4; ++i) ASSERT_EQ(sink->PassSilence(1024), SX_Success);
     EXPECT_EQ(sink->WriteOffset(), 0u);
+    // Still 0/0, but now because nothing has played: the buffer is full, not free.
+    ASSERT_EQ(sink->GetRefillSize(buffers), SX_Success);
+    EXPECT_EQ(buffers, 0u);
 
     clock.Advance(3072.0 / 48000);  // three frames
     ASSERT_EQ(sink->GetRefillSize(buffers), SX_Success);

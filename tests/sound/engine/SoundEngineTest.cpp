@@ -3,6 +3,7 @@
 #include <atomic>
 #include <chrono>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <mutex>
 #include <string>
@@ -129,6 +130,7 @@ void RecordThread(bool lastCall) {
 }
 
 TEST_F(SoundEngineTest, AudioThreadWritesSilenceAtExactlyTheOutputRate) {
+    g_lastCalls = 0;
     control::StartCapture();
     ASSERT_EQ(SoundEngine::AddBehavioralExtension(RecordThread), SX_Success);
     ASSERT_EQ(SoundEngine::Init(nullptr, nullptr), SX_Success);
@@ -205,8 +207,8 @@ TEST_F(SoundEngineTest, FailingDeviceFallsBackAndIsRetriedOnTheNextTenWakes) {
 }
 
 struct FakeEvent : ISxPostedEvent {
-    void AddRef() override { ++refs; }
-    void Release() override { --refs; }
+    uint32_t AddRef() override { return ++refs; }
+    uint32_t Release() override { return --refs; }
     SxUniqueID EventID() const override { return 1; }
     uint32_t ActionCount() const override { return 0; }
     ISxEventAction* Action(uint32_t) const override { return nullptr; }
@@ -215,17 +217,19 @@ struct FakeEvent : ISxPostedEvent {
 FakeEvent g_event;
 
 TEST_F(SoundEngineTest, PostEventQueuesUntilRenderAudioAndUndoesAFailedEnqueue) {
-    g_EventHooks.findEventAndAddRef = [](SxUniqueID id) -> ISxPostedEvent* {
+    auto findEvent = [](SxUniqueID id) -> ISxPostedEvent* {
         if (id != SoundEngine::GetIDFromString("Play_Flower")) return nullptr;
         g_event.AddRef();
         return &g_event;
     };
+    g_EventHooks.findEventAndAddRef = findEvent;
 
     EXPECT_EQ(SoundEngine::PostEvent("Play_Flower", 100), 0u) << "no engine";
     control::SetOpenFails(true);
     SxInitSettings settings;
     settings.commandQueueSize = 4096;
     ASSERT_EQ(SoundEngine::Init(&settings, nullptr), SX_Success);
+    g_EventHooks.findEventAndAddRef = findEvent;  // in place of the index's event table
     EXPECT_EQ(SoundEngine::PostEvent("Unknown", 100), 0u);
     const SxPlayingID first = SoundEngine::PostEvent("Play_Flower", 100);
     const SxPlayingID second = SoundEngine::PostEvent("play_flower", 100);
@@ -252,6 +256,38 @@ TEST_F(SoundEngineTest, PostEventQueuesUntilRenderAudioAndUndoesAFailedEnqueue) 
     EXPECT_FALSE(g_pPlayingMgr->IsActive(last + 1)) << "the refused post's playing ID is released";
     SoundEngine::Term();
     EXPECT_EQ(g_event.refs, 0) << "queued posts are released at termination";
+}
+
+std::atomic<int> g_selfCancellingEnds{0};
+void CancelOwnCallbackAtTheEnd(SxCallbackType, SxCallbackInfo* info) {
+    ++g_selfCancellingEnds;
+    SoundEngine::CancelEventCallback(info->playingID);
+}
+
+TEST_F(SoundEngineTest, TermReturnsWhenAnEndOfEventCallbackCancelsItself) {
+    control::SetOpenFails(true);
+    ASSERT_EQ(SoundEngine::Init(nullptr, nullptr), SX_Success);
+    // Init installs the hierarchy's event lookup; this test posts its own event.
+    g_EventHooks.findEventAndAddRef = [](SxUniqueID) -> ISxPostedEvent* {
+        g_event.AddRef();
+        return &g_event;
+    };
+    g_selfCancellingEnds = 0;
+    ASSERT_NE(SoundEngine::PostEvent("Play_Flower", 100, SxCallback_EndOfEvent, CancelOwnCallbackAtTheEnd), 0u);
+    // Never rendered: Term drops the queued post, which ends the event on Term's own thread.
+    std::atomic<bool> returned{false};
+    std::thread term([&] {
+        SoundEngine::Term();
+        returned = true;
+    });
+    for (int i = 0; i < 10 && !returned; ++i) WaitFor([&] { return returned.load(); });
+    if (!returned) {
+        ADD_FAILURE() << "Term waits for the callback that runs on its own thread";
+        std::_Exit(1);
+    }
+    term.join();
+    EXPECT_EQ(g_selfCancellingEnds, 1);
+    EXPECT_EQ(g_event.refs, 0);
 }
 
 TEST_F(SoundEngineTest, CallsValidateBeforeQueuing) {
@@ -296,13 +332,13 @@ Record As(const std::vector<uint8_t>& bytes) {
 
 TEST_F(SoundEngineTest, EveryCallBecomesItsRecordAndEventReferencesAreDropped) {
     g_records.clear();
+    control::SetOpenFails(true);
+    ASSERT_EQ(SoundEngine::Init(nullptr, nullptr), SX_Success);
     g_EventHooks.findEventAndAddRef = [](SxUniqueID id) -> ISxPostedEvent* {
         if (id != 77) return nullptr;
         g_event.AddRef();
         return &g_event;
     };
-    control::SetOpenFails(true);
-    ASSERT_EQ(SoundEngine::Init(nullptr, nullptr), SX_Success);
     for (uint16_t type = 2; type < SxMsg_TypeCount; ++type) g_pAudioMgr->SetHandler(type, KeepRecord);
 
     const float volumes[6] = {1, 2, 3, 4, 5, 6};
@@ -465,6 +501,31 @@ void CountGlobalCall(bool lastCall) {
     if (!lastCall) ++g_globalCalls;
 }
 
+// Calls the game makes while the audio thread renders; the thread-sanitizer run of this
+// test reports any of them that touches what the frame uses without the audio lock.
+TEST_F(SoundEngineTest, ExtensionsPanningRuleAndFrameCounterAreSafeWhileTheAudioThreadRuns) {
+    ASSERT_EQ(SoundEngine::Init(nullptr, nullptr), SX_Success);
+    g_globalCalls = 0;
+    constexpr int kAdded = 64;  // enough for the list to grow several times mid-run
+    uint32_t lastFrame = 0;
+    for (int i = 0; i < kAdded; ++i) {
+        ASSERT_EQ(SoundEngine::AddBehavioralExtension(CountGlobalCall), SX_Success);
+        ASSERT_EQ(SoundEngine::SetPanningRule(i % 2), SX_Success);
+        SoundEngine::RenderAudio();
+        clock.Advance(0.0214);  // one buffer due
+        const uint32_t rule = SoundEngine::GetPanningRule();
+        EXPECT_LE(rule, 1u);
+        const uint32_t frame = g_pAudioMgr->FrameCounter();
+        EXPECT_GE(frame, lastFrame);
+        lastFrame = frame;
+    }
+    clock.Advance(0.064);  // three more buffers due
+    EXPECT_TRUE(WaitFor([] { return g_globalCalls > 0; })) << "the frames ran the extensions";
+    EXPECT_TRUE(WaitFor([] { return SoundEngine::GetPanningRule() == (kAdded - 1) % 2; }));
+    for (int i = 0; i < kAdded; ++i) ASSERT_EQ(SoundEngine::RemoveBehavioralExtension(CountGlobalCall), SX_Success);
+    EXPECT_EQ(SoundEngine::RemoveBehavioralExtension(CountGlobalCall), SX_Fail);
+}
+
 TEST_F(SoundEngineTest, GlobalCallbacksComeAndGoWhileTheAudioThreadRuns) {
     ASSERT_EQ(SoundEngine::Init(nullptr, nullptr), SX_Success);
     g_globalCalls = 0;
@@ -490,22 +551,23 @@ std::wstring g_sourceName;
 std::atomic<int> g_sourceActionRuns{0};
 
 struct SourceAction : ISxEventAction {
-    void AddRef() override {}
-    void Release() override {}
+    uint32_t AddRef() override { return 1; }
+    uint32_t Release() override { return 1; }
     uint16_t ActionType() const override { return 0x0403; }
     SxUniqueID ActionID() const override { return 3; }
     uint32_t DelaySamples() const override { return 0; }
-    void Execute(SxPendingAction& pending) override {
+    SXRESULT Execute(SxPendingAction& pending) override {
         std::lock_guard<std::mutex> lock(g_sourceMutex);
         const SxExternalSourceArray* array = pending.externalSources.array;
         g_sourceName = array && array->Count() == 2 ? (*array)[1].fileName : L"";
         ++g_sourceActionRuns;
+        return SX_Success;
     }
 } g_sourceAction;
 
 struct SourceEvent : ISxPostedEvent {
-    void AddRef() override {}
-    void Release() override {}
+    uint32_t AddRef() override { return 1; }
+    uint32_t Release() override { return 1; }
     SxUniqueID EventID() const override { return 2; }
     uint32_t ActionCount() const override { return 1; }
     ISxEventAction* Action(uint32_t) const override { return &g_sourceAction; }
@@ -513,9 +575,9 @@ struct SourceEvent : ISxPostedEvent {
 
 TEST_F(SoundEngineTest, ExternalSourcesAreCopiedForTheActionsAndFreedAfterwards) {
     g_sourceActionRuns = 0;
-    g_EventHooks.findEventAndAddRef = [](SxUniqueID) -> ISxPostedEvent* { return &g_sourceEvent; };
     control::SetOpenFails(true);
     ASSERT_EQ(SoundEngine::Init(nullptr, nullptr), SX_Success);
+    g_EventHooks.findEventAndAddRef = [](SxUniqueID) -> ISxPostedEvent* { return &g_sourceEvent; };
     auto used = [] {
         platform::Lock lock(g_csMain);
         SxPoolMemInfo info;
@@ -605,6 +667,40 @@ TEST_F(SoundEngineTest, TermWhileGameParameterRampsRunOnAGameObjectAndGlobally) 
     }));
     SoundEngine::Term();
     EXPECT_EQ(MemoryMgr::GetNumPools(), 0u);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(SoundEngineTest, ListenerCallsReachTheLowerEngineAfterRenderAudio) {
+    control::SetOpenFails(true);
+    ASSERT_EQ(SoundEngine::Init(nullptr, nullptr), SX_Success);
+    auto listener = [](uint32_t index) {
+        platform::Lock lock(g_csMain);
+        return CSxLEngine::GetListener(index);
+    };
+    SxListenerPosition position;
+    position.front = {0, 0, 2};
+    position.top = {0, 3, 0};
+    position.position = {4, 5, 6};
+    ASSERT_EQ(SoundEngine::SetListenerPosition(position, 3), SX_Success);
+    const float volumes[6] = {-1, -2, -3, -4, -5, -6};
+    ASSERT_EQ(SoundEngine::SetListenerSpatialization(3, false, volumes), SX_Success);
+    ASSERT_EQ(SoundEngine::SetListenerScalingFactor(3, 2.5f), SX_Success);
+    ASSERT_EQ(SoundEngine::SetListenerPipeline(3, false, true), SX_Success);
+    EXPECT_EQ(listener(3).position.x, 0.0f) << "not before RenderAudio";
+    SoundEngine::RenderAudio();
+    ASSERT_TRUE(WaitFor([&] { return listener(3).scalingFactor == 2.5f; }));
+    const SxListener l = listener(3);
+    EXPECT_EQ(l.position.z, 6.0f);
+    EXPECT_EQ(l.front.z, 1.0f) << "normalised";
+    EXPECT_EQ(l.top.y, 1.0f);
+    EXPECT_EQ(l.spatialized, 0);
+    EXPECT_EQ(l.volumes[5], -6.0f);
+    platform::Lock lock(g_csMain);
+    EXPECT_EQ(CSxLEngine::AudioListenerMask() & 8u, 0u);
+    EXPECT_EQ(CSxLEngine::MotionListenerMask(), 8u);
 }
 
 }  // namespace

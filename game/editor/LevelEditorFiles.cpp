@@ -1,0 +1,218 @@
+// The editor's level files: "LevelData.ld" (format version and the player's spawn point) and
+// "objects.xml" (the template's layers, then "Main", then one layer per group) in
+// "../Assets/Levels/<name>/", and the autosaves in time-stamped sub-folders.
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "core/FilePath.h"
+#include "core/FileUtil.h"
+#include "core/Logger.h"
+#include "engine/Factory.h"
+#include "engine/GameObject.h"
+#include "engine/LevelLayer.h"
+#include "engine/LevelLayerFile.h"
+#include "engine/LevelLayerManager.h"
+#include "engine/SuperialDataMap.h"
+#include "engine/SuperialValue.h"
+#include "game/editor/LevelEditor.h"
+#include "game/editor/ObjectLabel.h"
+#include "platform/os/Dialogs.h"
+
+namespace QV {
+namespace {
+
+constexpr int kDataVersion = 2;
+
+std::string LevelFolder(const std::string& name) { return std::string(LevelEditor::kLevelsFolder) + name + "/"; }
+
+std::vector<std::string> PathParts(const std::string& name) {
+    std::vector<std::string> parts(1);
+    for (char c : name) {
+        if (c == '/' || c == '\\') parts.emplace_back();
+        else parts.back().push_back(c);
+    }
+    return parts;
+}
+
+// Creates the levels folder and every folder of the name below it.
+bool MakeLevelFolder(const std::string& name) {
+    std::string path = LevelEditor::kLevelsFolder;
+    path.pop_back();
+    if (SD::MakeDirectory(path.c_str()) > 1) {
+        SD_WARNING(3, "Cannot create the folder [%s].", path.c_str());
+        return false;
+    }
+    for (const std::string& part : PathParts(name)) {
+        path += "/" + part;
+        if (SD::MakeDirectory(path.c_str()) > 1) {
+            SD_WARNING(3, "Cannot create the folder [%s].", path.c_str());
+            return false;
+        }
+    }
+    return true;
+}
+
+std::string Vec3Line(const SD::Vec3& v) {
+    std::ostringstream line;
+    line << v.x << ' ' << v.y << ' ' << v.z << '\n';
+    return line.str();
+}
+
+struct LevelData {
+    int version = 0;
+    SD::Vec3 position;
+    SD::Vec3 angles;
+};
+
+bool ParseLevelData(const std::vector<unsigned char>& bytes, LevelData* data) {
+    std::istringstream in(std::string(bytes.begin(), bytes.end()));
+    if (!(in >> data->version >> data->position.x >> data->position.y >> data->position.z)) return false;
+    data->angles = SD::Vec3();
+    if (data->version == kDataVersion && !(in >> data->angles.x >> data->angles.y >> data->angles.z)) return false;
+    return true;
+}
+
+std::string TimeStamp() {
+    const platform::LocalTime t = platform::GetLocalTime();
+    char text[64];
+    std::snprintf(text, sizeof text, "save_%02d-%02d-%02d_%02d-%02d-%02d", t.month, t.day, t.year % 100, t.hour,
+                  t.minute, t.second);
+    return text;
+}
+
+// The "LevelLayer" node of the objects of `records` that still exist, under `root`.
+void AppendLayer(SD::SuperialValue* root, const std::string& name, const LevelObjectRecords& records) {
+    SD::LevelLayer layer(name);
+    for (const LevelObjectRecord& record : records)
+        if (SD::GameObject* object = record.handle.get()) layer.AddObject(object);
+    layer.Save(root);
+}
+
+std::vector<std::string> TemplateLayerNames() {
+    std::vector<std::string> names;
+    std::unique_ptr<SD::SuperialDataMap> document = SD::SuperialDataMap::createFromFile(LevelEditor::kTemplatePath);
+    SD::SuperialValue* root = document ? document->Top() : nullptr;
+    if (!root || !root->IsContainer()) return names;
+    for (SD::SuperialValue* child = root->FirstChild(); child; child = child->Next())
+        if (child->Tag() == "LevelLayer") names.push_back(child->Name());
+    return names;
+}
+
+}  // namespace
+
+bool LevelEditor::IsAcceptableLevelName(const std::string& name) {
+    if (name.empty()) return false;
+    for (char c : name) {
+        const unsigned char u = static_cast<unsigned char>(c);
+        if (u < 0x20 || u == 0x7F || c == ':') return false;
+    }
+    for (const std::string& part : PathParts(name))
+        if (part.empty() || part == "." || part == "..") return false;
+    return true;
+}
+
+bool LevelEditor::SaveLevel(const char* name) {
+    if (!name || !IsAcceptableLevelName(name)) {
+        SD_WARNING(3, "Level name [%s] is refused: it is empty or leaves the levels folder.", name ? name : "(null)");
+        return false;
+    }
+    // The template is read as data: its objects are copied into the file, never created.
+    std::unique_ptr<SD::SuperialDataMap> document = SD::SuperialDataMap::createFromFile(kTemplatePath);
+    SD::SuperialValue* root = document ? document->Top() : nullptr;
+    if (!root || root->Tag() != "LevelLayers" || !root->IsContainer()) {
+        SD_WARNING(3, "Cannot save level [%s]: the template [%s] is missing or not a level file.", name, kTemplatePath);
+        return false;
+    }
+    if (!MakeLevelFolder(name)) return false;
+
+    SD::Factory_* factory = SD::Factory_::GetInstance();
+    SD::GameObject* player = factory ? factory->GetGameObject(std::string("Player")) : nullptr;
+    SD::Vec3 position;
+    SD::Vec3 angles;
+    // Without a player the spawn point stored last is written.
+    if (player && hooks_->GetPlayerReset(player, &position, &angles)) {
+        spawnPosition_ = position;
+        spawnAngles_ = angles;
+    }
+
+    AppendLayer(root, "Main", mainRecords_);
+    for (const auto& group : groups_) AppendLayer(root, group.first, group.second);
+
+    const std::string folder = LevelFolder(name);
+    if (SD::SuperialDataMap::WriteToFile((folder + "objects.xml").c_str(), *document) == 0) return false;
+    const std::string data = std::to_string(kDataVersion) + "\n" + Vec3Line(spawnPosition_) + Vec3Line(spawnAngles_);
+    return SD::WriteWholeFile(folder + "LevelData.ld", nullptr, 0, data.data(), data.size());
+}
+
+bool LevelEditor::LoadLevel(const char* name) {
+    if (!name || !IsAcceptableLevelName(name)) {
+        SD_WARNING(3, "Level name [%s] is refused: it is empty or leaves the levels folder.", name ? name : "(null)");
+        return false;
+    }
+    // Both files are checked before the current level is cleared.
+    const std::string folder = LevelFolder(name);
+    std::vector<unsigned char> bytes;
+    if (!SD::ReadWholeFile(folder + "LevelData.ld", bytes)) {
+        levelName_ = name;
+        MakeLevelFolder(name);
+        return false;
+    }
+    LevelData data;
+    if (!ParseLevelData(bytes, &data)) {
+        SD_WARNING(3, "Level data [%sLevelData.ld] is malformed: a version and three numbers (and for version 2 "
+                      "three more) were expected.",
+                   folder.c_str());
+        return false;
+    }
+    const std::string objectsPath = folder + "objects.xml";
+    if (!SD::SuperialDataMap::createFromFile(objectsPath.c_str())) {
+        SD_WARNING(3, "Level objects [%s] cannot be read; the level was left as it was.", objectsPath.c_str());
+        return false;
+    }
+    ClearLevel();
+    SD::LevelLayerFile* file = SD::LevelLayerManager::LoadLayerFile(objectsPath);
+    if (!file) return false;
+    spawnPosition_ = data.position;
+    spawnAngles_ = data.angles;
+    // Every save copies the template's layers afresh; kept as groups they would be written a
+    // second time by each save and grow with every load and save.
+    const std::vector<std::string> templateLayers = TemplateLayerNames();
+    for (const auto& layer : file->GetLayers()) {
+        const std::string& layerName = layer->GetName();
+        const bool fromTemplate =
+            std::find(templateLayers.begin(), templateLayers.end(), layerName) != templateLayers.end();
+        LevelObjectRecords& records = layerName == "Main" ? mainRecords_
+                                      : fromTemplate      ? templateRecords_
+                                                          : GroupRecords(layerName);
+        AddLoadedLayer(layerName, layer->GetObjects(), records);
+    }
+    levelName_ = name;
+    return true;
+}
+
+void LevelEditor::AddLoadedLayer(const std::string& layer, const std::vector<SD::GameObjectHandle>& handles,
+                                 LevelObjectRecords& records) {
+    for (const SD::GameObjectHandle& handle : handles) {
+        LevelObjectRecord record;
+        record.handle = handle;
+        record.label = SD::SharedString(ObjectLabel(handle.get()));
+        records.push_back(record);
+        objectHandles_.push_back(handle);
+        AddObjectButton(record, layer, ++buttonCounter_);
+    }
+}
+
+void LevelEditor::AutoSave(float frameTime) {
+    // A duration of 0 or below switches autosaving off.
+    if (!(autoSaveDuration_ > 0.0f)) return;
+    autoSaveCountdown_ -= frameTime;
+    if (autoSaveCountdown_ >= 0.0f) return;
+    SaveLevel((levelName_ + "/" + TimeStamp()).c_str());
+    autoSaveCountdown_ = autoSaveDuration_;
+}
+
+}  // namespace QV

@@ -1,0 +1,140 @@
+#include "sound/engine/events/SxHierarchyHooks.h"
+
+#include "sound/engine/audio/CSxAudioMgr.h"
+#include "sound/engine/events/CSxAction.h"
+#include "sound/engine/events/CSxEvent.h"
+#include "sound/engine/hierarchy/CSxParameterNodeBase.h"
+#include "sound/engine/index/CSxObjectIndex.h"
+#include "sound/engine/registry/CSxRegisteredObj.h"
+#include "sound/engine/registry/CSxRegistryMgr.h"
+#include "sound/engine/upper/CSxLEngineCmds.h"
+#include "sound/engine/upper/CSxURenderer.h"
+
+namespace SX {
+
+namespace {
+
+template <typename Record>
+const Record& As(const SxQueuedMsgHeader& header) {
+    return reinterpret_cast<const Record&>(header);
+}
+
+ISxPostedEvent* FindEvent(SxUniqueID id) {
+    return static_cast<CSxEvent*>(g_pObjectIndex ? g_pObjectIndex->GetPtrAndAddRef(SxIndex_Event, id) : nullptr);
+}
+
+// The registered object a message names with a reference, none for -1; false when the message
+// names an object that is not registered (it is then dropped).
+bool MessageObject(SxGameObjectID id, CSxRegisteredObj*& object) {
+    object = nullptr;
+    if (id == SxAllGameObjects) return true;
+    object = g_pRegistryMgr ? g_pRegistryMgr->GetObjAndAddref(id) : nullptr;
+    return object != nullptr;
+}
+
+void StopAll(const SxQueuedMsgHeader& header) {
+    const SxGameObjectID id = As<SxMsgGameObject>(header).gameObject;
+    CSxAction* action = CSxAction::Create(id == SxAllGameObjects ? 0x0104 : 0x0105, 0);
+    if (!action) return;
+    CSxRegisteredObj* object;
+    if (MessageObject(id, object)) {
+        SxPendingAction pending;
+        pending.gameObject = id;
+        action->Execute(pending);
+        if (object) object->Release();
+    }
+    action->Release();
+}
+
+void StopPlayingID(const SxQueuedMsgHeader& header) {
+    const auto& record = As<SxMsgStopPlayingID>(header);
+    SxActionParams params;
+    params.playingID = record.playingID;
+    params.transitionMs = record.transitionMs > 0 ? static_cast<uint32_t>(record.transitionMs) : 0;
+    params.curve = static_cast<SxCurveInterpolation>(record.curve);
+    CSxURenderer::ExecuteOnAll(params, {});
+}
+
+// The play actions of an event and what they target.
+template <typename Fn>
+void ForEachPlayTarget(ISxPostedEvent* event, Fn fn) {
+    for (uint32_t i = 0; i < event->ActionCount(); ++i) {
+        ISxEventAction* action = event->Action(i);
+        if (action->ActionType() != SxActionType_Play) continue;
+        auto* node = static_cast<CSxParameterNodeBase*>(g_pObjectIndex->GetPtrAndAddRef(SxIndex_Node, action->TargetID()));
+        fn(action->TargetID(), node);
+        if (node) node->Release();
+    }
+}
+
+void ActionOnEvent(const SxQueuedMsgHeader& header) {
+    const auto& record = As<SxMsgExecuteActionOnEvent>(header);
+    CSxRegisteredObj* object;
+    if (record.kind > SxActionOnEvent_Break || !g_pObjectIndex || !MessageObject(record.gameObject, object)) return;
+    SxActionParams params;
+    params.kind = static_cast<SxActionKind>(record.kind);
+    params.gameObj = object;
+    params.playingID = record.playingID;
+    params.transitionMs = record.transitionMs > 0 ? static_cast<uint32_t>(record.transitionMs) : 0;
+    params.curve = static_cast<SxCurveInterpolation>(record.curve);
+    ForEachPlayTarget(record.event, [&](SxUniqueID target, CSxParameterNodeBase* node) {
+        CSxAudioMgr::Selection selection;
+        selection.playingID = record.playingID;
+        selection.gameObject = record.gameObject;
+        selection.targetID = target;
+        if (params.kind == SxActionKind_Pause)
+            g_pAudioMgr->PausePending(selection);
+        else if (params.kind == SxActionKind_Resume)
+            g_pAudioMgr->ResumePending(selection, false);
+        else
+            g_pAudioMgr->StopPending(selection);
+        params.targetID = target;
+        if (node) node->ExecuteAction(params);
+    });
+    if (object) object->Release();
+}
+
+void SeekOnEvent(const SxQueuedMsgHeader& header) {
+    const auto& record = As<SxMsgSeekOnEvent>(header);
+    CSxRegisteredObj* object;
+    if (!g_pObjectIndex || !MessageObject(record.gameObject, object)) return;
+    SxActionParams params;
+    params.kind = SxActionKind_Seek;
+    params.gameObj = object;
+    params.seekValue = record.isFraction ? record.position.fraction : static_cast<float>(record.position.positionMs);
+    params.seekBits = static_cast<uint8_t>((record.isFraction ? 1 : 0) | (record.snapToMarker ? 2 : 0));
+    ForEachPlayTarget(record.event, [&](SxUniqueID, CSxParameterNodeBase* node) {
+        if (node) node->ExecuteAction(params);
+    });
+    if (object) object->Release();
+}
+
+}  // namespace
+
+SXRESULT SxInitHierarchy(CSxAudioMgr& mgr, float defaultPoolThreshold, float lowerEngineThreshold) {
+    g_EventHooks.findEventAndAddRef = FindEvent;
+    g_FrameHooks.processLimiters = [] {
+        CSxURenderer::ProcessLimiters();
+        // The lower engine's frame starts by handing the queued commands to its voices.
+        CSxLEngineCmds::ExecuteCommands();
+    };
+    g_FrameHooks.processCommands = CSxURenderer::ProcessCommands;
+    g_GameObjectReleaseHooks.unregisterFromNode = [](CSxIndexable* node, CSxRegisteredObj* object) {
+        static_cast<CSxParameterNodeBase*>(node)->UnregisterGameObject(object);
+    };
+    mgr.SetHandler(SxMsg_StopAll, StopAll);
+    mgr.SetHandler(SxMsg_StopPlayingID, StopPlayingID);
+    mgr.SetHandler(SxMsg_ExecuteActionOnEvent, ActionOnEvent);
+    mgr.SetHandler(SxMsg_SeekOnEvent, SeekOnEvent);
+    return CSxURenderer::Init(defaultPoolThreshold, lowerEngineThreshold);
+}
+
+void SxTermHierarchy() {
+    CSxURenderer::Term();
+    g_EventHooks.findEventAndAddRef = nullptr;
+    g_FrameHooks.processLimiters = nullptr;
+    g_FrameHooks.processCommands = nullptr;
+    g_GameObjectReleaseHooks.unregisterFromNode = nullptr;
+}
+
+}  // namespace SX

@@ -1,0 +1,122 @@
+#include "sound/engine/hierarchy/SxHircReader.h"
+
+#include <atomic>
+
+#include "core/Logger.h"
+#include "sound/engine/SxAudioThread.h"
+#include "sound/engine/events/CSxAction.h"
+#include "sound/engine/events/CSxEvent.h"
+#include "sound/engine/hierarchy/CSxParentNode.h"
+#include "sound/engine/hierarchy/CSxSound.h"
+#include "sound/engine/hierarchy/CSxState.h"
+#include "sound/engine/hierarchy/SxReadCursor.h"
+#include "sound/engine/index/CSxObjectIndex.h"
+
+namespace SX {
+
+namespace {
+
+std::atomic<SxHircObjectHook> g_hircObjectHook{nullptr};
+
+bool ReadHere(uint8_t type) {
+    return type == SxHirc_State || type == SxHirc_Sound || type == SxHirc_Action || type == SxHirc_Event ||
+           type == SxHirc_ActorMixer;
+}
+
+template <typename Object>
+SXRESULT ReadNew(Object* object, const uint8_t* body, uint32_t size, CSxIndexable** out) {
+    if (!object) return SX_Fail;
+    const SXRESULT result = object->SetInitialValues(body, size);
+    if (result != SX_Success) {
+        object->Release();
+        return result;
+    }
+    *out = object;
+    return SX_Success;
+}
+
+SxIndexTable TableOf(uint8_t type) {
+    switch (type) {
+        case SxHirc_State: return SxIndex_State;
+        case SxHirc_Action: return SxIndex_Action;
+        case SxHirc_Event: return SxIndex_Event;
+        default: return SxIndex_Node;
+    }
+}
+
+}  // namespace
+
+void SxSetHircObjectHook(SxHircObjectHook hook) { g_hircObjectHook = hook; }
+
+SXRESULT SxReadHircObject(uint8_t type, const uint8_t* body, uint32_t size, CSxIndexable** out) {
+    *out = nullptr;
+    SxReadCursor cursor(body, size);
+    uint32_t id;
+    if (!g_pObjectIndex || !cursor.U32(id)) return SX_Fail;
+    if (!ReadHere(type)) {
+        SD_WARNING(1, "hierarchy record %u of type %u is not read by this engine; skipped", id, type);
+        return SX_Success;
+    }
+    if (CSxIndexable* existing = g_pObjectIndex->GetPtrAndAddRef(TableOf(type), id)) {
+        *out = existing;
+        return SX_Success;
+    }
+    platform::Lock lock(g_csMain);
+    switch (type) {
+        case SxHirc_State:
+            return ReadNew(CSxState::Create(id), body, size, out);
+        case SxHirc_Sound:
+            return ReadNew(CSxSound::Create(id), body, size, out);
+        case SxHirc_ActorMixer:
+            return ReadNew(CSxActorMixer::Create(id), body, size, out);
+        case SxHirc_Action: {
+            uint16_t actionType;
+            if (!cursor.U16(actionType)) return SX_Fail;
+            CSxAction* action = CSxAction::Create(actionType, id);
+            if (!action) {
+                SD_WARNING(1, "action %u has the type 0x%04X, which makes no action", id, actionType);
+                return SX_Fail;
+            }
+            return ReadNew(action, body, size, out);
+        }
+        default: {
+            CSxEvent* event = CSxEvent::Create(id);
+            const SXRESULT result = ReadNew(event, body, size, out);
+            if (result == SX_Success) g_pObjectIndex->AddToIndex(event);
+            return result;
+        }
+    }
+}
+
+SXRESULT SxReadHircChunk(const uint8_t* data, uint32_t size, std::vector<CSxIndexable*>& loaded, SxBankID bank) {
+    SxReadCursor cursor(data, size);
+    uint32_t count;
+    if (!cursor.U32(count) || !cursor.HasRoomFor(count, 5)) {
+        SD_WARNING(1, "hierarchy chunk of %u bytes has no room for its object count", size);
+        return SX_InvalidFile;
+    }
+    loaded.reserve(loaded.size() + count);
+    for (uint32_t i = 0; i < count; ++i) {
+        const uint32_t offset = size - cursor.Left();
+        uint8_t type;
+        uint32_t bodySize;
+        if (!cursor.U8(type) || !cursor.U32(bodySize) || bodySize > cursor.Left()) {
+            SD_WARNING(1, "hierarchy record %u at offset %u is cut short", i, offset);
+            return SX_InvalidFile;
+        }
+        CSxIndexable* object = nullptr;
+        SXRESULT result = SX_Refused;
+        const SxHircObjectHook hook = g_hircObjectHook;
+        if (!ReadHere(type) && hook) result = hook(type, cursor.Data(), bodySize, bank);
+        if (result == SX_Refused) result = SxReadHircObject(type, cursor.Data(), bodySize, &object);
+        if (result != SX_Success) {
+            SD_WARNING(1, "hierarchy record %u (type %u) at offset %u failed with %d", i, type, offset, result);
+            return result;
+        }
+        if (object) loaded.push_back(object);
+        cursor.Skip(bodySize);
+    }
+    return SX_Success;
+}
+
+}  // namespace SX

@@ -1,0 +1,34 @@
+#pragma once
+// What a voice's source tells its playback instance, the playing manager and the position
+// repository when it starts, stops, pauses and resumes.
+#include <cstdint>
+
+#include "sound/engine/lower/SxInstanceHooks.h"
+
+namespace SX {
+
+class CSxSrcNotifier {
+public:
+    // hasDuration: the source knows its duration (streams of unknown length do not).
+    CSxSrcNotifier(CSxPBI* instance, bool hasDuration) : m_instance(instance), m_hasDuration(hasDuration) {}
+
+    // The instance refreshes its parameters and learns its duration at its pitch; the playing
+    // manager is told both; a position-tracking instance enters the position repository.
+    void NotifyStart(float sourceDurationMs);
+    // A position-tracking instance leaves the repository; the instance is told it ended.
+    void NotifyStop(bool flag);
+    void NotifyPause();
+    // pitchRatio: the resampler's current ratio of input to output frames.
+    void NotifyResume(float pitchRatio);
+
+    CSxPBI* Instance() const { return m_instance; }
+
+private:
+    SxPlayingID PlayingID() const;
+    bool TracksPosition() const;
+
+    CSxPBI* m_instance;
+    bool m_hasDuration;
+};
+
+}  // namespace SX

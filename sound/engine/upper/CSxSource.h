@@ -1,0 +1,71 @@
+#pragma once
+// Where a sound's audio comes from: a codec or plug-in, media held in a bank, a streamed
+// file, or memory the caller supplied. A sound owns one; a resolved external source is a copy
+// owned by one playback instance.
+#include <cstdint>
+
+#include "sound/engine/SxTypes.h"
+
+namespace SX {
+
+class CSxSource {
+public:
+    // Flag bits.
+    static constexpr uint32_t kFlag0 = 1u << 0;
+    static constexpr uint32_t kPrefetch = 1u << 1;
+    static constexpr uint32_t kKindShift = 2;
+    static constexpr uint32_t kKindMask = 0x1Fu << kKindShift;
+    static constexpr uint32_t kKindStreamed = 1;
+    static constexpr uint32_t kKindPlugin = 2;
+    static constexpr uint32_t kKindInMemory = 3;
+    static constexpr uint32_t kFilled = 1u << 7;
+    static constexpr uint32_t kLFE = 1u << 8;
+    static constexpr uint32_t kOwnedByInstance = 1u << 9;
+    static constexpr uint32_t kFlag2 = 1u << 10;
+    static constexpr uint32_t kAllFlags = 0x7FFu;
+
+    CSxSource() = default;
+    virtual ~CSxSource() { Reset(); }
+    CSxSource(const CSxSource&) = delete;
+    CSxSource& operator=(const CSxSource&) = delete;
+
+    void SetSource(uint32_t pluginID, SxUniqueID mediaID, uint32_t fileID, uint32_t offset, uint32_t size,
+                   uint32_t flags);
+    void SetSourceInMemory(uint32_t pluginID, void* data, SxUniqueID mediaID, uint32_t fileID, uint32_t offset,
+                           uint32_t size, uint32_t flags);
+    // Copies the zero-terminated name; SX_InsufficientMemory when the copy cannot be had.
+    SXRESULT SetSourceByName(SxUniqueID mediaID, uint32_t pluginID, const wchar_t* name, bool lfe, bool flag2,
+                             bool owned);
+    void SetSourceByID(SxUniqueID id);
+    // A copy of every field; a name streamed by name is duplicated, never shared, so the copy
+    // and the original free their own. Null when memory fails.
+    CSxSource* Clone() const;
+
+    // Own data and size when the source has them; otherwise none (the bank manager's media
+    // table comes with the bank reader).
+    void GetMedia(const uint8_t*& data, uint32_t& size) const;
+
+    SxUniqueID MediaID() const { return m_mediaID; }
+    uint32_t FileID() const { return m_fileID; }
+    uint32_t Offset() const { return m_offset; }
+    uint32_t Size() const { return m_size; }
+    uint32_t Flags() const { return m_flags; }
+    uint32_t Kind() const { return (m_flags & kKindMask) >> kKindShift; }
+    uint32_t PluginID() const { return m_pluginID; }
+    const void* OwnData() const { return m_ownData; }
+    const wchar_t* FileName() const { return Kind() == kKindStreamed ? static_cast<const wchar_t*>(m_ownData) : nullptr; }
+    bool IsExternal() const { return (m_pluginID >> 16) == 0x0008; }
+
+private:
+    void Reset();
+
+    SxUniqueID m_mediaID = 0xFFFFFFFFu;
+    uint32_t m_fileID = 0xFFFFFFFFu;
+    uint32_t m_offset = 0;
+    uint32_t m_size = 0;
+    uint32_t m_flags = 0;
+    void* m_ownData = nullptr;
+    uint32_t m_pluginID = 0xFFFFFFFFu;
+};
+
+}  // namespace SX
