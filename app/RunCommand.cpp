@@ -49,6 +49,7 @@ std::string SummaryLine(const SD::RunSummary& s) {
     line += ": frames " + std::to_string(s.frames);
     line += ", state " + (s.state.empty() ? std::string("none") : s.state);
     line += ", objects alive " + std::to_string(s.objectsAlive);
+    line += ", draw calls " + std::to_string(s.drawCalls);
     if (!s.clean) line += ", error: " + s.error;
     return line;
 }

@@ -16,7 +16,7 @@ struct Command {
 // "--frames N" and "--seconds S"; anything else is an error.
 Command ParseCommand(const std::vector<std::string>& args);
 
-// "quorvanta: <clean|failed>: frames N, state S, objects alive N"
+// "quorvanta: <clean|failed>: frames N, state S, objects alive N, draw calls N"
 std::string SummaryLine(const SD::RunSummary& summary);
 
 }  // namespace qv

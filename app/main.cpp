@@ -3,6 +3,7 @@
 #include "app/QuitSignals.h"
 #include "app/RunCommand.h"
 #include "game/GameRegistration.h"
+#include "graphics/GraphicsStartup.h"
 #include "physics/PhysicsRegistration.h"
 #include "runtime/Registration.h"
 
@@ -13,6 +14,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     Gedankenexperiment::SupplyPhysicsClasses(SD::StartupRegistrations());
+    Aperture::InstallGraphics(SD::StartupRegistrations());
     QV::SupplyGameClasses(SD::StartupRegistrations());
     qv::InstallQuitSignals();
     SD::RunSummary summary = SD::RunProgram(cmd.options);

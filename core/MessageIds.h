@@ -14,6 +14,7 @@ constexpr int ObjectCreated = 13;
 constexpr int Resize = 14;
 constexpr int GamePause = 15;
 constexpr int DeviceChange = 16;
+constexpr int BackgroundColor = 20;
 constexpr int FlowerTrigger = 24;
 constexpr int BlinkEvent = 26;
 constexpr int WindMessage = 28;

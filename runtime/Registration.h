@@ -10,6 +10,7 @@
 
 #include "engine/ComponentCreator.h"
 #include "engine/ComponentID.h"
+#include "runtime/Startup.h"
 
 namespace SD {
 
@@ -18,6 +19,7 @@ class Factory_;
 class GameStateManager_;
 class ISystem;
 class Level;
+class Window_;
 
 struct ComponentRegistration {
     const char* name;  // as registered; the factory files it under the part after the last ':'
@@ -46,6 +48,17 @@ public:
     bool SupplyLevel(const std::string& name, LevelMaker make);
     // `ownedByCore`: the core deletes the system; otherwise it is a singleton that outlives it.
     bool SupplySystem(const std::string& name, SystemMaker make, bool ownedByCore);
+    // Start-up hands the game window to the receiver once every system exists, before the
+    // systems are configured (the graphics system creates its device on it).
+    void SetWindowReceiver(std::function<void(Window_& window, const WindowSettings& settings)> receive) {
+        windowReceiver_ = std::move(receive);
+    }
+    void HandWindow(Window_& window, const WindowSettings& settings) const {
+        if (windowReceiver_) windowReceiver_(window, settings);
+    }
+    // How many draw calls the last frame recorded, for the run's summary (0 with no counter).
+    void SetDrawCallCounter(std::function<unsigned long()> count) { drawCalls_ = std::move(count); }
+    unsigned long CountDrawCalls() const { return drawCalls_ ? drawCalls_() : 0; }
     // Called by ChooseFirstState with the "LoadLevel" state once "SplashLevel" is pending, so
     // the game can name the state to load next and switch the sky drawing off.
     void SetLoadLevelPreparer(std::function<void(Level& loadLevel)> prepare) { prepare_ = std::move(prepare); }
@@ -73,6 +86,8 @@ private:
     };
     std::map<std::string, SystemSupply> systems_;
     std::function<void(Level&)> prepare_;
+    std::function<void(Window_&, const WindowSettings&)> windowReceiver_;
+    std::function<unsigned long()> drawCalls_;
 };
 
 // The engine's own component classes.

@@ -45,6 +45,7 @@ constexpr int kLargestObjectPool = 1 << 20;
 // The systems start-up builds itself; the core owns and deletes them.
 struct OwnedSystems {
     Input_* input = nullptr;
+    Window_* window = nullptr;
     GameStateManager_* states = nullptr;
     Factory_* factory = nullptr;
 };
@@ -66,9 +67,9 @@ OwnedSystems AddSystems(Core& core, const WindowSettings& window, int totalObjec
     core.AddSystem(Message_System::GetInstance(), false);
     owned.input = new Input_();
     core.AddSystem(owned.input, true);
-    core.AddSystem(new Window_(window.title, static_cast<uint32_t>(window.width), static_cast<uint32_t>(window.height),
-                               window.windowFullScreen, platform::show::kNormal),
-                   true);
+    owned.window = new Window_(window.title, static_cast<uint32_t>(window.width), static_cast<uint32_t>(window.height),
+                               window.windowFullScreen, platform::show::kNormal);
+    core.AddSystem(owned.window, true);
     supplied.AddSuppliedSystem(core, "Physics_System");
     core.AddSystem(&Spline_System::GetInstance(), false);
     core.AddSystem(&InterpolatorSystem::GetInstance(), false);
@@ -175,6 +176,7 @@ RunSummary RunProgram(const RunOptions& options) {
 
     platform::tweak::WindowSize(window.width, window.height);
     platform::ShowCursor(false);
+    registrations.HandWindow(*systems.window, window);
 
     registrations.RegisterComponents(*systems.factory);
     registrations.RegisterLevels(*systems.states);
@@ -202,6 +204,7 @@ RunSummary RunProgram(const RunOptions& options) {
     summary.frames = core->GetFrameCount();
     summary.state = RunningStateName(*systems.states);
     summary.objectsAlive = systems.factory->GetPool().GetLiveCount();
+    summary.drawCalls = registrations.CountDrawCalls();
 
     if (varsPath) ConfigVars::GetInstance().Save(*varsPath);
     CloseScripting();

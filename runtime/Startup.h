@@ -29,6 +29,7 @@ struct RunSummary {
     unsigned long frames = 0;
     std::string state;          // the game state running when the loop ended
     unsigned long objectsAlive = 0;
+    unsigned long drawCalls = 0;  // recorded by the last frame drawn
     bool clean = false;         // false when the loop ended with an exception
     std::string error;
 };

@@ -33,13 +33,21 @@ Result RunGame(const std::string& args) {
     return r;
 }
 
+// The sample data the game reads through "../Assets" and "../Graphics".
+void CopySampleData(const qvtest::TempTree& tree) {
+    for (const char* folder : {"Assets", "Graphics"})
+        std::filesystem::copy(qvtest::SourceDir() + "/" + folder, tree.Path(folder),
+                              std::filesystem::copy_options::recursive | std::filesystem::copy_options::overwrite_existing);
+}
+
 TEST(GameRun, RunsBoundedOnTheSampleDataAndSummarises) {
     qvtest::TempTree tree;
-    std::filesystem::copy(qvtest::SourceDir() + "/Assets", tree.Path("Assets"),
-                          std::filesystem::copy_options::recursive | std::filesystem::copy_options::overwrite_existing);
+    CopySampleData(tree);
     Result r = RunGame("--frames 20");
     EXPECT_EQ(r.exitCode, 0) << r.output;
     EXPECT_NE(r.output.find("quorvanta: clean: frames 20,"), std::string::npos) << r.output;
+    // Each empty frame fills the geometry buffers of the reflection and the main view.
+    EXPECT_NE(r.output.find(", draw calls 2"), std::string::npos) << r.output;
 }
 
 // The game started with no bound in the background, its output going to a pipe and its
@@ -99,18 +107,13 @@ struct RunningGame {
     }
 };
 
-void CopySampleAssets(const qvtest::TempTree& tree) {
-    std::filesystem::copy(qvtest::SourceDir() + "/Assets", tree.Path("Assets"),
-                          std::filesystem::copy_options::recursive | std::filesystem::copy_options::overwrite_existing);
-}
-
 // A signal is the window being closed: the game shuts down in order, saves its variables and
 // prints its summary.
 TEST(GameRun, AFirstQuitSignalEndsAnUnboundedRunLikeClosingTheWindow) {
     for (int signal : {SIGINT, SIGTERM}) {
         SCOPED_TRACE(signal);
         qvtest::TempTree tree;
-        CopySampleAssets(tree);
+        CopySampleData(tree);
         RunningGame game(tree);
         ASSERT_GT(game.pid, 0);
         ASSERT_TRUE(game.CatchesQuitSignals());
@@ -129,7 +132,7 @@ TEST(GameRun, AFirstQuitSignalEndsAnUnboundedRunLikeClosingTheWindow) {
 
 TEST(GameRun, ASecondQuitSignalEndsTheProgramAtOnce) {
     qvtest::TempTree tree;
-    CopySampleAssets(tree);
+    CopySampleData(tree);
     RunningGame game(tree);
     ASSERT_GT(game.pid, 0);
     ASSERT_TRUE(game.CatchesQuitSignals());
@@ -169,7 +172,8 @@ TEST(GameRun, CommandParsing) {
     SD::RunSummary s;
     s.frames = 3;
     s.clean = true;
-    EXPECT_EQ(qv::SummaryLine(s), "quorvanta: clean: frames 3, state none, objects alive 0");
+    s.drawCalls = 7;
+    EXPECT_EQ(qv::SummaryLine(s), "quorvanta: clean: frames 3, state none, objects alive 0, draw calls 7");
 }
 
 }  // namespace

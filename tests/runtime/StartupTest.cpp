@@ -1,11 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "core/ConfigFile.h"
 #include "core/ConfigVars.h"
 #include "platform/os/Clock.h"
+#include "core/EngineCore.h"
+#include "runtime/Registration.h"
 #include "runtime/Startup.h"
+#include "runtime/Window.h"
 #include "support/TempTree.h"
 
 namespace {
@@ -111,6 +115,51 @@ TEST(Startup, ScriptObjectsAreUpdatedEveryFrame) {
                               3)
                     .clean);
     EXPECT_EQ(tree.Read("frames.txt"), "3");
+}
+
+// Stands in for the graphics system: notes the update order it finds itself in.
+struct GraphicsProbe : SD::ISystem {
+    static std::vector<std::string>& Order() {
+        static std::vector<std::string> order;
+        return order;
+    }
+    static SD::ISystem* Make() { return new GraphicsProbe; }
+    const char* GetName() const override { return "Graphics"; }
+    void Update(float) override {
+        Order().clear();
+        for (SD::ISystem* s : SD::Core::GetInstance()->GetSystems()) Order().push_back(s->GetName());
+    }
+};
+
+// The graphics system is made right after the transformer, is handed the game window before
+// the systems are configured, and the summary takes the draw calls from its counter.
+TEST(Startup, GraphicsJoinsAfterTheTransformerAndIsHandedTheWindow) {
+    qvtest::TempTree tree;
+    tree.Write("Assets/Config/config.ini", "[Window]\nWidth=640\nHeight=360\n");
+    uint32_t windowWidth = 0;
+    bool handedBeforeConfigure = false;
+    SD::Registrations& registrations = SD::StartupRegistrations();
+    ASSERT_TRUE(registrations.SupplySystem("Graphics_", &GraphicsProbe::Make, true));
+    registrations.SetWindowReceiver([&](SD::Window_& window, const SD::WindowSettings& settings) {
+        windowWidth = window.GetWidth();
+        handedBeforeConfigure = SD::Core::GetInstance()->GetFrameCount() == 0;
+        EXPECT_FALSE(settings.deviceFullScreen);
+    });
+    registrations.SetDrawCallCounter([] { return 5ul; });
+    SD::RunOptions options;
+    options.maxFrames = 1;
+    SD::RunSummary summary = SD::RunProgram(options);
+    registrations = SD::Registrations();
+    SD::SupplyEngineClasses(registrations);
+    EXPECT_TRUE(summary.clean);
+    EXPECT_EQ(windowWidth, 640u);
+    EXPECT_TRUE(handedBeforeConfigure);
+    const std::vector<std::string>& order = GraphicsProbe::Order();
+    auto at = [&](const char* name) { return std::find(order.begin(), order.end(), name) - order.begin(); };
+    ASSERT_LT(at("Graphics"), static_cast<long>(order.size()));
+    EXPECT_EQ(at("Graphics"), at("Transformer") + 1);
+    EXPECT_EQ(summary.drawCalls, 5u);
+    EXPECT_EQ(SD::RunProgram(options).drawCalls, 0u) << "no counter installed";
 }
 
 // A pool size no memory could hold is reported and the default pool is made instead.

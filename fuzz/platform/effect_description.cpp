@@ -1,0 +1,45 @@
+// Feeds arbitrary text to the effect-description reader and creates an effect from it on a
+// headless device, sharing a pool with a fixed effect.
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "platform/gfx/Device.h"
+#include "platform/gfx/Effect.h"
+#include "platform/window/Window.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    static platform::Window window("fuzz", 0, 0, 16, 16);
+    static std::unique_ptr<platform::gfx::Device> device = [] {
+        platform::gfx::PresentParameters p;
+        p.backBufferWidth = p.backBufferHeight = 16;
+        p.backBufferFormat = platform::gfx::kFormatX8R8G8B8;
+        p.deviceWindow = &window;
+        std::unique_ptr<platform::gfx::Device> d;
+        platform::gfx::Driver().CreateDevice(p, d);
+        return d;
+    }();
+    using namespace platform::gfx;
+    EffectPool* pool = EffectPool::Create();
+    Effect* fixed = nullptr;
+    CreateEffect(device.get(), "param shared float time\ntechnique T\npass p\n", pool, &fixed, nullptr);
+    Effect* effect = nullptr;
+    std::string errors;
+    if (CreateEffect(device.get(), std::string(reinterpret_cast<const char*>(data), size), pool, &effect, &errors) ==
+        kOk) {
+        uint32_t passes = 0;
+        effect->Begin(&passes);
+        for (uint32_t i = 0; i < passes; ++i) {
+            effect->BeginPass(i);
+            effect->EndPass();
+        }
+        effect->End();
+        effect->SetFloat("time", 1.0f);
+        effect->Release();
+    }
+    fixed->Release();
+    pool->Release();
+    device->Present();
+    return 0;
+}

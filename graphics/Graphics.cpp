@@ -1,0 +1,283 @@
+#include "graphics/Graphics.h"
+
+#include <algorithm>
+#include <stdexcept>
+#include <vector>
+
+#include "core/ConfigFile.h"
+#include "core/ErrorReport.h"
+#include "core/FileUtil.h"
+#include "core/Logger.h"
+#include "core/MessageIds.h"
+#include "core/MessageSystem.h"
+#include "graphics/GraphicsMessages.h"
+#include "graphics/resources/Effect.h"
+#include "graphics/resources/ResourceManager.h"
+#include "graphics/resources/Texture.h"
+#include "platform/gfx/ViewMath.h"
+#include "runtime/Window.h"
+#include "runtime/WindowMessages.h"
+
+namespace Aperture {
+namespace {
+
+Graphics_* instance = nullptr;
+
+constexpr float kPi = 3.14159265358979f;
+
+SD::Mtx44 FromDevice(const platform::gfx::Matrix& m) {
+    SD::Mtx44 out;
+    for (int i = 0; i < 16; ++i) out.m[i] = m.m[i];
+    return out;
+}
+
+}  // namespace
+
+Graphics_* Graphics_::GetInstance() {
+    if (!instance) new Graphics_();
+    return instance;
+}
+
+Graphics_* Graphics_::Peek() { return instance; }
+
+Graphics_::Graphics_() { instance = this; }
+
+Graphics_::~Graphics_() {
+    if (subscribed) Shutdown();
+    screenQuad.reset();
+    if (meshDeclaration) meshDeclaration->Release();
+    meshDeclaration = nullptr;
+    if (instance == this) instance = nullptr;
+}
+
+void Graphics_::ReadConfig(SD::ConfigFile& config) {
+    config.SetSection("Graphics");
+    noPostProcess = config.GetBool("no_post_process", false);
+    renderShadows = config.GetBool("render_shadows", true);
+    renderBloom = config.GetBool("render_bloom", true);
+    renderDepthOfField = config.GetBool("render_depth_of_field", true);
+    const std::string quality = config.GetString("reflection_quality", "high");
+    if (quality == "high") reflectionQuality = 3;
+    else if (quality == "medium") reflectionQuality = 2;
+    else if (quality == "low") reflectionQuality = 1;
+    else if (quality == "no") reflectionQuality = 0;
+    else {
+        SD_WARNING(3, "[Graphics] reflection_quality=\"%s\" is not high, medium, low or no; high is used", quality.c_str());
+        reflectionQuality = 3;
+    }
+    reloadTarget = config.GetString("reload_target", "no_target");
+    cameraNear = config.GetFloat("camera_near_distance", 1.0f);
+    cameraFar = config.GetFloat("camera_far_distance", 20000.0f);
+    waitForVsync = config.GetBool("wait_for_v_sync", false);
+    generateMaps = config.GetBool("generate_maps", false);
+    testCompile = SD::FilePath(config.GetString("test_compile", "").c_str());
+}
+
+void Graphics_::SetWindow(platform::Window* w, uint32_t width, uint32_t height, bool full) {
+    window = w;
+    windowWidth = width;
+    windowHeight = height;
+    fullscreen = full;
+    device.SetParameters(window, fullscreen, width, height, targetAspect);
+    renderWidth = device.GetRenderWidth();
+    renderHeight = device.GetRenderHeight();
+}
+
+void Graphics_::Initialize() {
+    if (!device.Create(waitForVsync)) throw std::runtime_error("the graphics device could not be created");
+    defaultFov = 45;
+    defaultView = FromDevice(platform::gfx::MatrixLookAtLH({0, 0, -10}, {0, 0, 0}, {0, 1, 0}));
+    projection = FromDevice(platform::gfx::MatrixPerspectiveFovLH(
+        static_cast<float>(defaultFov) * kPi / 180.0f,
+        static_cast<float>(renderWidth) / static_cast<float>(std::max<uint32_t>(renderHeight, 1)), cameraNear, cameraFar));
+    device.CreateResourceManager();
+
+    LoadShaders();
+    CreateRenderBuffers();
+    // Position and texture coordinate, the layout of the screen quad.
+    device.GetDevice()->CreateVertexDeclaration({{0, 0, 2, 0, 0, 0}, {0, 12, 1, 0, 5, 0}}, &meshDeclaration);
+    BindCriticalShaders();
+    CreateScreenQuad();
+
+    SD::Message_System* messages = SD::Message_System::GetInstance();
+    messages->RegisterHandler(SD::MessageIds::ResolutionChange, this, &Graphics_::OnResolutionChange);
+    messages->RegisterHandler(SD::MessageIds::BackgroundColor, this, &Graphics_::OnBackgroundColor);
+    messages->RegisterHandler(SD::MessageIds::Resize, this, &Graphics_::OnResize);
+    subscribed = true;
+}
+
+void Graphics_::Shutdown() {
+    if (!subscribed) return;
+    SD::Message_System* messages = SD::Message_System::GetInstance();
+    messages->RemoveHandlerOf(SD::MessageIds::ResolutionChange, this);
+    messages->RemoveHandlerOf(SD::MessageIds::BackgroundColor, this);
+    messages->RemoveHandlerOf(SD::MessageIds::Resize, this);
+    subscribed = false;
+}
+
+void Graphics_::LoadShaders() {
+    // Searched with the folder's own case: file names are case-sensitive here.
+    std::vector<SD::FilePath> files;
+    if (!SD::ListFilesRecursive(kShaderFolder, "*.fx", files)) {
+        Debug::ShowErrorBox("Graphics", 3222, "Could not find shader files");
+        throw std::runtime_error("no effect files in " + std::string(kShaderFolder));
+    }
+    Resource::ResourceManager* manager = device.GetResourceManager();
+    for (const SD::FilePath& file : files) {
+        Resource::Effect* effect = manager->CreateEffect(file);
+        effects[effect->GetName()] = effect;
+    }
+}
+
+void Graphics_::BindCriticalShaders() {
+    sharedEffect = GetEffect(kSharedEffectName);
+    if (!sharedEffect) {
+        Debug::ShowErrorBox("Graphics", 3272, "Error finding critical shader asset!\n");
+        throw std::runtime_error(std::string("the effect ") + kSharedEffectName + " is missing");
+    }
+    clearEffect = GetEffect(kClearEffectName);
+}
+
+float Graphics_::ReflectionScale(int quality) {
+    if (quality == 3) return 1.0f;
+    if (quality == 2) return 0.66667f;
+    return 0.33333f;
+}
+
+void Graphics_::CreateRenderBuffers() {
+    Resource::ResourceManager* manager = device.GetResourceManager();
+    mainColor = manager->CreateScaledRenderBuffer(1.0f, 1.0f);
+    secondColor = manager->CreateScaledRenderBuffer(1.0f, 1.0f);
+    geometryBuffer = manager->CreateScaledRenderBuffer(1.0f, 1.0f);
+    lightBuffer = manager->CreateScaledRenderBuffer(1.0f, 1.0f);
+    const float scale = ReflectionScale(reflectionQuality);
+    reflectionColor = manager->CreateScaledRenderBuffer(scale, scale);
+    reflectionGeometry = manager->CreateScaledRenderBuffer(scale, scale);
+    reflectionLight = manager->CreateScaledRenderBuffer(scale, scale);
+}
+
+Resource::Effect* Graphics_::GetEffect(const std::string& name) const {
+    auto it = effects.find(name);
+    return it == effects.end() ? nullptr : it->second;
+}
+
+void Graphics_::CreateScreenQuad() {
+    platform::gfx::Device* d = device.GetDevice();
+    if (!d || d->IsLost()) return;
+    screenQuad = std::make_unique<ScreenQuad>(d);
+}
+
+void Graphics_::SetVsync(bool on) {
+    if (on == waitForVsync) return;
+    waitForVsync = on;
+    device.SetVsync(on);
+}
+
+void Graphics_::SetFullscreen(bool on) {
+    if (on == fullscreen) return;
+    fullscreen = on;
+    device.SetFullscreen(on);
+}
+
+void Graphics_::SetResolution(uint32_t width, uint32_t height) {
+    if (width == 0 || height == 0) {
+        SD_WARNING(3, "Resolution %ux%u ignored", width, height);
+        return;
+    }
+    windowWidth = width;
+    windowHeight = height;
+    device.Resize(width, height);
+    renderWidth = device.GetRenderWidth();
+    renderHeight = device.GetRenderHeight();
+    CreateScreenQuad();
+}
+
+void Graphics_::SetWaterQuality(int quality) {
+    if (quality == reflectionQuality) return;
+    reflectionQuality = quality;
+    if (quality == 0) return;
+    const float scale = ReflectionScale(quality);
+    for (Resource::RenderBuffer* buffer : {reflectionColor, reflectionGeometry, reflectionLight}) {
+        if (!buffer) continue;
+        buffer->Unload();
+        buffer->SetScale(scale, scale);
+        buffer->Load();
+    }
+}
+
+void Graphics_::OnResolutionChange(SD::IMessage* message) {
+    auto* change = static_cast<SD::ResolutionChange*>(message);
+    SetResolution(change->width, change->height);
+    if (change->width == 0 || change->height == 0) return;
+    if (SD::Window_* w = SD::Window_::GetInstance()) w->SetSize(change->width, change->height);
+}
+
+void Graphics_::OnBackgroundColor(SD::IMessage* message) {
+    auto* color = static_cast<BackgroundColorMessage*>(message);
+    backgroundColor = {color->red, color->green, color->blue};
+}
+
+// A minimised window reports a size of 0: the sizes stay as they were.
+void Graphics_::OnResize(SD::IMessage* message) {
+    auto* resize = static_cast<SD::Resize*>(message);
+    if (!fullscreen && resize->width > 0 && resize->height > 0) {
+        windowWidth = static_cast<uint32_t>(resize->width);
+        windowHeight = static_cast<uint32_t>(resize->height);
+        device.ComputeRenderArea(windowWidth, windowHeight);
+        renderWidth = device.GetRenderWidth();
+        renderHeight = device.GetRenderHeight();
+    }
+    CreateScreenQuad();
+}
+
+void Graphics_::Update(float dt) {
+    accumulatedTime += dt;
+    lastFrameTime = dt;
+    if (device.CheckDevice()) return;
+    device.BeginScene();
+    DrawScene();
+    PresentToBackBuffer();
+    device.EndScene();
+    device.Present();
+}
+
+// The main colour target goes into the render area of the back buffer, between black bars.
+void Graphics_::PresentToBackBuffer() {
+    FrameBuffer* back = device.GetBackBufferTarget();
+    back->Bind();
+    Clear(true, 0.0f, 0.0f, 0.0f, 0.0f);
+    const int32_t left = static_cast<int32_t>(device.GetRenderOffsetX());
+    const int32_t top = static_cast<int32_t>(device.GetRenderOffsetY());
+    const platform::gfx::Rect area{left, top, left + static_cast<int32_t>(device.GetRenderWidth()),
+                                   top + static_cast<int32_t>(device.GetRenderHeight())};
+    back->CopyFrom(mainColor, &area);
+}
+
+void Graphics_::DrawScene() {
+    SetFrameConstants();
+    if (reflectionQuality != 0) {
+        SetProjection(sharedEffect);
+        SetViewMatrix(sharedEffect);
+        SetWaterClipPlane(defaultView);
+        ScenePass(reflectionColor, reflectionGeometry, reflectionLight);
+        sharedEffect->SetTexture("waterReflection", reflectionColor);
+        device.GetDevice()->SetRenderState(platform::gfx::kRsClipPlaneEnable, 0);
+    }
+    SetViewMatrix(sharedEffect);
+    SetProjection(sharedEffect);
+    ScenePass(mainColor, geometryBuffer, lightBuffer);
+}
+
+// The view's pass over what is registered with the graphics system: the geometry buffer starts
+// at the far distance, the colour target at the background colour, and the light buffer is
+// handed to the materials through the shared effect.
+void Graphics_::ScenePass(Resource::RenderBuffer* color, Resource::RenderBuffer* geometry,
+                          Resource::RenderBuffer* light) {
+    FillTarget(geometry, SD::Vec4(0.0f, 0.0f, 0.0f, cameraFar));
+    BindTarget(color, GetEffect("sky"));
+    Clear(true, backgroundColor.x, backgroundColor.y, backgroundColor.z, 0.0f);
+    color->Unbind();
+    sharedEffect->SetTexture("lightBuffer", light);
+}
+
+}  // namespace Aperture

@@ -1,0 +1,181 @@
+#pragma once
+// The graphics system: owns the device layer, the resource manager and the effect table, and
+// draws one frame per engine update: per-frame constants on the shared scene effect, the water
+// reflection and the main view through their render buffers, then presents.
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <unordered_map>
+
+#include "core/FilePath.h"
+#include "core/Matrix.h"
+#include "core/System.h"
+#include "core/Vector.h"
+#include "graphics/DX9Abstract.h"
+#include "graphics/ScreenQuad.h"
+
+namespace SD {
+class IMessage;
+}
+
+namespace Aperture {
+
+namespace Resource {
+class Effect;
+class RenderBuffer;
+}  // namespace Resource
+
+class Graphics_ : public SD::ISystem {
+public:
+    static constexpr const char* kShaderFolder = "../Graphics/shaders/";
+    static constexpr const char* kSharedEffectName = "forward_phong_illum";
+    static constexpr const char* kClearEffectName = "SetValue";
+
+    // Created on first use; the engine core that it is handed to deletes it.
+    static Graphics_* GetInstance();
+    // The live instance, never creating one.
+    static Graphics_* Peek();
+
+    Graphics_();
+    ~Graphics_() override;
+    Graphics_(const Graphics_&) = delete;
+    Graphics_& operator=(const Graphics_&) = delete;
+
+    const char* GetName() const override { return "Graphics"; }
+    void ReadConfig(SD::ConfigFile& config) override;
+    // Creates the device, the resource manager, the effects, the render buffers and the screen
+    // quad, and subscribes to its messages. Throws after the error box when the device or the
+    // critical effects cannot be had: the program cannot go on without them.
+    void Initialize() override;
+    void Shutdown() override;
+    void Update(float dt) override;
+
+    // Called once by start-up before Initialize.
+    void SetWindow(platform::Window* window, uint32_t width, uint32_t height, bool fullscreen);
+
+    void SetVsync(bool waitForVsync);
+    bool GetVsync() const { return waitForVsync; }
+    void SetFullscreen(bool fullscreen);
+    bool GetFullscreen() const { return fullscreen; }
+    void SetResolution(uint32_t width, uint32_t height);
+    void SetWaterQuality(int quality);
+    int GetWaterQuality() const { return reflectionQuality; }
+    void SetRenderShadows(bool on) { renderShadows = on; }
+    bool GetRenderShadows() const { return renderShadows; }
+    void SetRenderBloom(bool on) { renderBloom = on; }
+    bool GetRenderBloom() const { return renderBloom; }
+    void SetRenderDOF(bool on) { renderDepthOfField = on; }
+    bool GetRenderDOF() const { return renderDepthOfField; }
+    void SetSkyEnabled(bool on) { skyEnabled = on; }
+    bool GetSkyEnabled() const { return skyEnabled; }
+    SD::Vec2 GetRenderSize() const { return {static_cast<float>(renderWidth), static_cast<float>(renderHeight)}; }
+    uint32_t GetWindowWidth() const { return windowWidth; }
+    uint32_t GetWindowHeight() const { return windowHeight; }
+
+    // Settings read from the configuration.
+    bool GetNoPostProcess() const { return noPostProcess; }
+    bool GetGenerateMaps() const { return generateMaps; }
+    float GetCameraNear() const { return cameraNear; }
+    float GetCameraFar() const { return cameraFar; }
+    const std::string& GetReloadTarget() const { return reloadTarget; }
+    const SD::FilePath& GetTestCompile() const { return testCompile; }
+    const SD::Vec3& GetBackgroundColor() const { return backgroundColor; }
+
+    // Per-frame constants and the render-target routines of the passes.
+    void SetFrameConstants();
+    void SetViewMatrix(Resource::Effect* effect);
+    SD::Mtx44 BuildProjection();
+    SD::Mtx44 SetProjection(Resource::Effect* effect);
+    void SetWaterClipPlane(const SD::Mtx44& view);
+    // Clears the bound target with depth 1 and stencil 0; colour only unless clearDepth.
+    void Clear(bool clearDepth, float red, float green, float blue, float alpha);
+    // 0xAARRGGBB from channels in 0..1, each truncated after scaling by 255.
+    static uint32_t PackColor(float red, float green, float blue, float alpha);
+    void BindTarget(RenderTarget* target, Resource::Effect* effect);
+    void DrawFullScreenQuad(Resource::Effect* effect);
+    void FillTarget(RenderTarget* target, const SD::Vec4& color);
+    // Rebuilds the screen quad unless the device is lost.
+    void CreateScreenQuad();
+
+    // The effect filed under the name, or null.
+    Resource::Effect* GetEffect(const std::string& name) const;
+    Resource::Effect* GetSharedEffect() const { return sharedEffect; }
+    DX9Abstract& GetDeviceLayer() { return device; }
+    const SD::Mtx44& GetDefaultView() const { return defaultView; }
+    const SD::Mtx44& GetProjection() const { return projection; }
+    float GetTime() const { return accumulatedTime; }
+
+    Resource::RenderBuffer* GetMainColor() const { return mainColor; }
+    Resource::RenderBuffer* GetGeometryBuffer() const { return geometryBuffer; }
+    Resource::RenderBuffer* GetLightBuffer() const { return lightBuffer; }
+    Resource::RenderBuffer* GetReflectionColor() const { return reflectionColor; }
+    Resource::RenderBuffer* GetReflectionGeometry() const { return reflectionGeometry; }
+    Resource::RenderBuffer* GetReflectionLight() const { return reflectionLight; }
+
+    // The scale of the reflection buffers for a quality: 1 for 3, 2/3 for 2, 1/3 otherwise.
+    static float ReflectionScale(int quality);
+
+private:
+    void LoadShaders();
+    void BindCriticalShaders();
+    void CreateRenderBuffers();
+    void DrawScene();
+    void PresentToBackBuffer();
+    void ScenePass(Resource::RenderBuffer* color, Resource::RenderBuffer* geometry, Resource::RenderBuffer* light);
+    void OnResolutionChange(SD::IMessage* message);
+    void OnBackgroundColor(SD::IMessage* message);
+    void OnResize(SD::IMessage* message);
+
+    DX9Abstract device;
+    std::unique_ptr<ScreenQuad> screenQuad;
+    platform::gfx::VertexDeclaration* meshDeclaration = nullptr;
+    std::unordered_map<std::string, Resource::Effect*> effects;
+
+    SD::Vec3 globalAmbient{165.0f / 255.0f, 210.0f / 255.0f, 229.0f / 255.0f};
+    SD::Vec3 fogColor{1.0f, 1.0f, 1.0f};
+    float fogFar = 2500.0f;
+    float fogNear = 10.0f;
+    float seasonTransitions[3] = {0.0f, 0.0f, 0.0f};
+    float glowIntensity = 1.0f;
+    float glowSpread = 1.0f;
+    float lastFrameTime = 0.0f;
+    float accumulatedTime = 0.0f;
+
+    std::string reloadTarget = "no_target";
+    SD::FilePath testCompile;
+    float cameraNear = 1.0f;
+    float cameraFar = 20000.0f;
+    int defaultFov = 45;
+    float targetAspect = 16.0f / 9.0f;
+    bool waitForVsync = false;
+    bool fullscreen = false;
+    bool noPostProcess = false;
+    bool renderDepthOfField = true;
+    bool renderShadows = true;
+    bool renderBloom = true;
+    bool generateMaps = false;
+    int reflectionQuality = 3;
+    bool skyEnabled = true;
+
+    platform::Window* window = nullptr;
+    uint32_t windowWidth = 0;
+    uint32_t windowHeight = 0;
+    uint32_t renderHeight = 0;
+    uint32_t renderWidth = 0;
+    SD::Mtx44 defaultView;
+    SD::Mtx44 projection;
+    SD::Vec3 backgroundColor{0.0f, 0.0f, 0.0f};
+
+    Resource::Effect* sharedEffect = nullptr;
+    Resource::Effect* clearEffect = nullptr;
+    Resource::RenderBuffer* mainColor = nullptr;
+    Resource::RenderBuffer* secondColor = nullptr;
+    Resource::RenderBuffer* geometryBuffer = nullptr;
+    Resource::RenderBuffer* lightBuffer = nullptr;
+    Resource::RenderBuffer* reflectionColor = nullptr;
+    Resource::RenderBuffer* reflectionGeometry = nullptr;
+    Resource::RenderBuffer* reflectionLight = nullptr;
+    bool subscribed = false;
+};
+
+}  // namespace Aperture

@@ -1,0 +1,457 @@
+#include "platform/gfx/Device.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "platform/gfx/Half.h"
+
+namespace platform::gfx {
+namespace {
+
+bool ValidParameters(const PresentParameters& p) {
+    return p.deviceWindow && p.backBufferWidth > 0 && p.backBufferHeight > 0 &&
+           BytesPerPixel(p.backBufferFormat) == 4 && p.backBufferFormat != kFormatD24S8 &&
+           (!p.enableAutoDepthStencil || p.autoDepthStencilFormat == kFormatD24S8);
+}
+
+}  // namespace
+
+Result Driver::CreateDevice(const PresentParameters& params, std::unique_ptr<Device>& out) {
+    if (failNextCreate_) {
+        failNextCreate_ = false;
+        return kNotFound;
+    }
+    if (!ValidParameters(params)) return kInvalidCall;
+    out = std::make_unique<Device>(params);
+    return kOk;
+}
+
+Device::Device(const PresentParameters& params) : params_(params) {
+    CreateSwapChain();
+    ResetState();
+    Bind(targets_[0], backBuffer_);
+}
+
+Device::~Device() {
+    ResetState();
+    ReleaseSwapChain();
+    // Objects the caller never released outlive the device without it.
+    for (DeviceObject* object : objects_) object->device_ = nullptr;
+}
+
+void Device::CreateSwapChain() {
+    backBuffer_ = new Surface(this, Pool::kDefault, params_.backBufferWidth, params_.backBufferHeight,
+                              params_.backBufferFormat);
+    if (params_.enableAutoDepthStencil)
+        depth_ = new Surface(this, Pool::kDefault, params_.backBufferWidth, params_.backBufferHeight,
+                             params_.autoDepthStencilFormat);
+}
+
+void Device::ReleaseSwapChain() {
+    if (backBuffer_) backBuffer_->Release();
+    if (depth_) depth_->Release();
+    backBuffer_ = depth_ = nullptr;
+}
+
+template <class T> void Device::Bind(T*& slot, T* object) {
+    if (object) object->HoldByDevice();
+    T* old = slot;
+    slot = object;
+    if (old) old->DropByDevice();
+}
+
+void Device::ResetState() {
+    for (auto& t : textures_) Bind(t, static_cast<BaseTexture*>(nullptr));
+    for (auto& s : streams_) {
+        Bind(s.buffer, static_cast<VertexBuffer*>(nullptr));
+        s = Stream{};
+    }
+    Bind(indices_, static_cast<IndexBuffer*>(nullptr));
+    Bind(declaration_, static_cast<VertexDeclaration*>(nullptr));
+    for (auto& t : targets_) Bind(t, static_cast<Surface*>(nullptr));
+    renderStates_.clear();
+    renderStates_[kRsZEnable] = params_.enableAutoDepthStencil ? 1 : 0;
+    samplerStates_.clear();
+    clipPlanes_ = {};
+    inScene_ = false;
+}
+
+size_t Device::HeldDefaultPoolObjects() const {
+    size_t held = 0;
+    for (const DeviceObject* object : objects_) {
+        if (object->GetPool() != Pool::kDefault || !object->HoldsDeviceMemory()) continue;
+        const bool own = object == backBuffer_ || object == depth_;
+        if (object->refs_ > (own ? 1u : 0u)) ++held;
+    }
+    return held;
+}
+
+Result Device::TestCooperativeLevel() {
+    if (!lost_) return kOk;
+    if (lostChecks_ > 0) {
+        --lostChecks_;
+        return kDeviceLost;
+    }
+    return kDeviceNotReset;
+}
+
+Result Device::Reset(const PresentParameters& params) {
+    if (failResets_ > 0) {
+        --failResets_;
+        return failResetCode_;
+    }
+    if (!ValidParameters(params) || HeldDefaultPoolObjects() > 0) return kInvalidCall;
+    ResetState();
+    ReleaseSwapChain();
+    params_ = params;
+    CreateSwapChain();
+    Bind(targets_[0], backBuffer_);
+    lost_ = false;
+    lostChecks_ = 0;
+    current_.clear();
+    ++resets_;
+    return kOk;
+}
+
+void Device::LoseDevice(uint32_t lostChecks) {
+    lost_ = true;
+    lostChecks_ = lostChecks;
+}
+
+Command Device::Make(Op op) {
+    Command c;
+    c.op = op;
+    return c;
+}
+
+void Device::Describe(Command& c, size_t at, const BaseTexture* texture) {
+    if (!texture) return;
+    c.a[at] = texture->Width();
+    c.a[at + 1] = texture->Height();
+    c.a[at + 2] = texture->GetFormat();
+}
+
+void Device::Record(Command command) {
+    current_.push_back(std::move(command));
+    if (loseAfter_ != 0 && current_.size() >= loseAfter_) {
+        loseAfter_ = 0;
+        LoseDevice(1);
+    }
+}
+
+bool Device::FailThisCreation() {
+    if (failCreations_ == 0) return false;
+    --failCreations_;
+    return true;
+}
+
+Result Device::BeginScene() {
+    if (inScene_) return kInvalidCall;
+    inScene_ = true;
+    Record(Make(Op::kBeginScene));
+    return kOk;
+}
+
+Result Device::EndScene() {
+    if (!inScene_) return kInvalidCall;
+    inScene_ = false;
+    Record(Make(Op::kEndScene));
+    return kOk;
+}
+
+Result Device::Present() {
+    if (inScene_) return kInvalidCall;
+    if (lost_) return kDeviceLost;
+    Record(Make(Op::kPresent));
+    lastDrawCalls_ = static_cast<uint32_t>(std::count_if(current_.begin(), current_.end(),
+                                                          [](const Command& c) { return c.IsDraw(); }));
+    // Swapping keeps both lists' storage, so a steady frame allocates no new list.
+    std::swap(last_, current_);
+    current_.clear();
+    ++presented_;
+    return kOk;
+}
+
+Result Device::Clear(uint32_t flags, uint32_t argb, float z, uint32_t stencil) {
+    if ((flags & (kClearZBuffer | kClearStencil)) && !depth_) return kInvalidCall;
+    Command c = Make(Op::kClear);
+    c.a[0] = flags;
+    c.a[1] = argb;
+    c.a[2] = stencil;
+    c.v[0] = z;
+    Record(std::move(c));
+    if (lost_) return kOk;
+    if ((flags & kClearTarget) && targets_[0]) targets_[0]->Fill(argb);
+    if ((flags & kClearZBuffer) && depth_) depth_->FillDepth(z, stencil);
+    return kOk;
+}
+
+Result Device::CreateTexture(uint32_t width, uint32_t height, uint32_t levels, uint32_t usage, uint32_t format,
+                             Pool pool, Texture** out) {
+    if (FailThisCreation()) return kOutOfMemory;
+    if (!out || width == 0 || height == 0 || BytesPerPixel(format) == 0 || format == kFormatD24S8)
+        return kInvalidCall;
+    // Render targets live with the device and must be in the default pool.
+    if ((usage & kUsageRenderTarget) && pool != Pool::kDefault) return kInvalidCall;
+    if (levels == 0 || (usage & kUsageAutoGenMipmap)) {
+        uint32_t all = 1;
+        for (uint32_t w = width, h = height; w > 1 || h > 1; w /= 2, h /= 2) ++all;
+        levels = (usage & kUsageAutoGenMipmap) ? 1 : all;
+    }
+    *out = new Texture(this, pool, width, height, levels, usage, format);
+    return kOk;
+}
+
+Result Device::CreateVolumeTexture(uint32_t width, uint32_t height, uint32_t depth, uint32_t format, Pool pool,
+                                   VolumeTexture** out) {
+    if (FailThisCreation()) return kOutOfMemory;
+    if (!out || width == 0 || height == 0 || depth == 0 || BytesPerPixel(format) != 4 || format == kFormatD24S8)
+        return kInvalidCall;
+    *out = new VolumeTexture(this, pool, width, height, depth, format);
+    return kOk;
+}
+
+Result Device::CreateVertexBuffer(uint32_t length, Pool pool, VertexBuffer** out) {
+    if (FailThisCreation()) return kOutOfMemory;
+    if (!out || length == 0) return kInvalidCall;
+    *out = new VertexBuffer(this, pool, length);
+    return kOk;
+}
+
+Result Device::CreateIndexBuffer(uint32_t length, uint32_t format, Pool pool, IndexBuffer** out) {
+    if (FailThisCreation()) return kOutOfMemory;
+    if (!out || length == 0 || (format != kFormatIndex16 && format != kFormatIndex32)) return kInvalidCall;
+    *out = new IndexBuffer(this, pool, length, format);
+    return kOk;
+}
+
+Result Device::CreateVertexDeclaration(const std::vector<VertexElement>& elements, VertexDeclaration** out) {
+    if (!out || elements.empty()) return kInvalidCall;
+    for (const VertexElement& e : elements)
+        if (e.stream >= kMaxStreams) return kInvalidCall;
+    *out = new VertexDeclaration(this, elements);
+    return kOk;
+}
+
+Result Device::SetRenderState(uint32_t state, uint32_t value) {
+    renderStates_[state] = value;
+    Command c = Make(Op::kSetRenderState);
+    c.a[0] = state;
+    c.a[1] = value;
+    Record(std::move(c));
+    return kOk;
+}
+
+uint32_t Device::GetRenderState(uint32_t state) const {
+    auto it = renderStates_.find(state);
+    return it == renderStates_.end() ? 0 : it->second;
+}
+
+Result Device::SetSamplerState(uint32_t sampler, uint32_t type, uint32_t value) {
+    if (sampler >= kMaxTextureStages) return kInvalidCall;
+    samplerStates_[{sampler, type}] = value;
+    Command c = Make(Op::kSetSamplerState);
+    c.a[0] = sampler;
+    c.a[1] = type;
+    c.a[2] = value;
+    Record(std::move(c));
+    return kOk;
+}
+
+uint32_t Device::GetSamplerState(uint32_t sampler, uint32_t type) const {
+    auto it = samplerStates_.find({sampler, type});
+    return it == samplerStates_.end() ? 0 : it->second;
+}
+
+Result Device::SetTexture(uint32_t stage, BaseTexture* texture) {
+    if (stage >= kMaxTextureStages) return kInvalidCall;
+    Bind(textures_[stage], texture);
+    Command c = Make(Op::kSetTexture);
+    c.a[0] = stage;
+    Describe(c, 1, texture);
+    Record(std::move(c));
+    return kOk;
+}
+
+Result Device::SetStreamSource(uint32_t stream, VertexBuffer* buffer, uint32_t offset, uint32_t stride) {
+    if (stream >= kMaxStreams || (buffer && offset > buffer->Length())) return kInvalidCall;
+    Bind(streams_[stream].buffer, buffer);
+    streams_[stream].offset = offset;
+    streams_[stream].stride = stride;
+    Command c = Make(Op::kSetStreamSource);
+    c.a[0] = stream;
+    c.a[1] = buffer ? buffer->Length() : 0;
+    c.a[2] = offset;
+    c.a[3] = stride;
+    Record(std::move(c));
+    return kOk;
+}
+
+Result Device::SetIndices(IndexBuffer* buffer) {
+    Bind(indices_, buffer);
+    Command c = Make(Op::kSetIndices);
+    c.a[0] = buffer ? buffer->Length() : 0;
+    c.a[1] = buffer ? buffer->GetFormat() : 0;
+    Record(std::move(c));
+    return kOk;
+}
+
+Result Device::SetVertexDeclaration(VertexDeclaration* declaration) {
+    Bind(declaration_, declaration);
+    Command c = Make(Op::kSetVertexDeclaration);
+    c.a[0] = declaration ? static_cast<uint32_t>(declaration->Elements().size()) : 0;
+    Record(std::move(c));
+    return kOk;
+}
+
+Result Device::SetRenderTarget(uint32_t index, Surface* surface) {
+    if (index >= kMaxRenderTargets || (index == 0 && !surface)) return kInvalidCall;
+    if (surface && surface != backBuffer_) {
+        const Texture* owner = static_cast<const Texture*>(surface->container_);
+        if (!owner || !(owner->Usage() & kUsageRenderTarget)) return kInvalidCall;
+    }
+    Bind(targets_[index], surface);
+    Command c = Make(Op::kSetRenderTarget);
+    c.a[0] = index;
+    if (surface) {
+        c.a[1] = surface->Width();
+        c.a[2] = surface->Height();
+        c.a[3] = surface->GetFormat();
+    }
+    Record(std::move(c));
+    return kOk;
+}
+
+Result Device::GetRenderTarget(uint32_t index, Surface** out) {
+    if (!out || index >= kMaxRenderTargets || !targets_[index]) return kNotFound;
+    targets_[index]->AddRef();
+    *out = targets_[index];
+    return kOk;
+}
+
+Result Device::GetBackBuffer(Surface** out) {
+    if (!out || !backBuffer_) return kInvalidCall;
+    backBuffer_->AddRef();
+    *out = backBuffer_;
+    return kOk;
+}
+
+Result Device::SetClipPlane(uint32_t index, const float plane[4]) {
+    if (index >= kMaxClipPlanes || !plane) return kInvalidCall;
+    std::copy(plane, plane + 4, clipPlanes_[index].begin());
+    Command c = Make(Op::kSetClipPlane);
+    c.a[0] = index;
+    std::copy(plane, plane + 4, c.v);
+    Record(std::move(c));
+    return kOk;
+}
+
+Result Device::StretchRect(Surface* source, Surface* destination, const Rect* rect) {
+    if (!source || !destination || source == destination || source->GetFormat() == kFormatD24S8 ||
+        destination->GetFormat() == kFormatD24S8)
+        return kInvalidCall;
+    Rect r = rect ? *rect : Rect{0, 0, static_cast<int32_t>(destination->Width()),
+                                 static_cast<int32_t>(destination->Height())};
+    if (r.left < 0 || r.top < 0 || r.right <= r.left || r.bottom <= r.top ||
+        static_cast<uint32_t>(r.right) > destination->Width() || static_cast<uint32_t>(r.bottom) > destination->Height())
+        return kInvalidCall;
+    Command c = Make(Op::kStretchRect);
+    c.a[0] = source->Width();
+    c.a[1] = source->Height();
+    c.a[2] = static_cast<uint32_t>(r.left);
+    c.a[3] = static_cast<uint32_t>(r.top);
+    c.a[4] = static_cast<uint32_t>(r.right);
+    c.a[5] = static_cast<uint32_t>(r.bottom);
+    Record(std::move(c));
+    if (lost_) return kOk;
+    const uint32_t w = static_cast<uint32_t>(r.right - r.left), h = static_cast<uint32_t>(r.bottom - r.top);
+    // Source columns in 16.16 fixed point: exact when the sizes match.
+    const uint64_t step = (uint64_t{source->Width()} << 16) / w;
+    const uint32_t from = source->GetFormat(), to = destination->GetFormat();
+    const uint32_t sourceBpp = BytesPerPixel(from), destinationBpp = BytesPerPixel(to);
+    const bool halfToBytes = from == kFormatA16B16G16R16F && destinationBpp == 4;
+    for (uint32_t y = 0; y < h; ++y) {
+        const uint32_t sy = static_cast<uint32_t>(uint64_t{y} * source->Height() / h);
+        const uint8_t* sourceRow = source->bits_.data() + static_cast<size_t>(sy) * source->Pitch();
+        uint8_t* destinationRow = destination->bits_.data() + static_cast<size_t>(r.top + static_cast<int32_t>(y)) * destination->Pitch() +
+                                  static_cast<size_t>(r.left) * destinationBpp;
+        for (uint32_t x = 0; x < w; ++x) {
+            const uint32_t sx = static_cast<uint32_t>((x * step) >> 16);
+            const uint8_t* in = sourceRow + static_cast<size_t>(sx) * sourceBpp;
+            uint8_t* out = destinationRow + static_cast<size_t>(x) * destinationBpp;
+            if (from == to) {
+                std::memcpy(out, in, sourceBpp);
+            } else if (halfToBytes) {
+                static const std::vector<uint8_t> toByte = [] {
+                    std::vector<uint8_t> table(65536);
+                    for (uint32_t i = 0; i < table.size(); ++i) {
+                        const float v = FromHalf(static_cast<uint16_t>(i));
+                        table[i] = v > 0.0f ? static_cast<uint8_t>(std::lround(std::min(v, 1.0f) * 255.0f)) : 0;
+                    }
+                    return table;
+                }();
+                uint16_t half[4];
+                std::memcpy(half, in, sizeof half);
+                const uint32_t word = uint32_t{toByte[half[3]]} << 24 | uint32_t{toByte[half[0]]} << 16 |
+                                      uint32_t{toByte[half[1]]} << 8 | toByte[half[2]];
+                std::memcpy(out, &word, 4);
+            } else {
+                destination->WritePixel(r.left + x, r.top + y, source->ReadPixel(sx, sy));
+            }
+        }
+    }
+    return kOk;
+}
+
+Result Device::CheckDraw() const {
+    if (!inScene_ || !declaration_) return kInvalidCall;
+    for (const VertexElement& e : declaration_->Elements())
+        if (!streams_[e.stream].buffer) return kInvalidCall;
+    return kOk;
+}
+
+Result Device::DrawPrimitive(uint32_t type, uint32_t startVertex, uint32_t primitiveCount) {
+    if (Result r = CheckDraw(); Failed(r)) return r;
+    Command c = Make(Op::kDrawPrimitive);
+    c.a[0] = type;
+    c.a[1] = startVertex;
+    c.a[2] = primitiveCount;
+    Record(std::move(c));
+    return kOk;
+}
+
+Result Device::DrawIndexedPrimitive(uint32_t type, int32_t baseVertex, uint32_t minIndex, uint32_t vertexCount,
+                                    uint32_t startIndex, uint32_t primitiveCount) {
+    if (Result r = CheckDraw(); Failed(r)) return r;
+    if (!indices_) return kInvalidCall;
+    const uint32_t indexSize = indices_->GetFormat() == kFormatIndex16 ? 2 : 4;
+    const uint32_t perPrimitive = type == kTriangleList ? 3 : (type == kLineList ? 2 : 1);
+    const uint64_t indexCount = type == kTriangleStrip ? primitiveCount + 2ull : uint64_t{primitiveCount} * perPrimitive;
+    if ((startIndex + indexCount) * indexSize > indices_->Length()) return kInvalidCall;
+    Command c = Make(Op::kDrawIndexedPrimitive);
+    c.a[0] = type;
+    c.a[1] = static_cast<uint32_t>(baseVertex);
+    c.a[2] = minIndex;
+    c.a[3] = vertexCount;
+    c.a[4] = startIndex;
+    c.a[5] = primitiveCount;
+    Record(std::move(c));
+    return kOk;
+}
+
+bool Command::operator==(const Command& o) const {
+    return op == o.op && name == o.name && std::equal(a, a + 6, o.a) && std::equal(v, v + 16, o.v);
+}
+
+const char* OpName(Op op) {
+    static const char* const names[] = {
+        "BeginScene", "EndScene", "Present", "Clear", "SetRenderState", "SetSamplerState", "SetTexture",
+        "SetStreamSource", "SetIndices", "SetVertexDeclaration", "SetRenderTarget", "SetClipPlane",
+        "DrawPrimitive", "DrawIndexedPrimitive", "StretchRect", "SetTechnique", "BeginEffect", "BeginPass",
+        "EndPass", "EndEffect", "SetParameter", "DrawText",
+    };
+    return names[static_cast<size_t>(op)];
+}
+
+}  // namespace platform::gfx

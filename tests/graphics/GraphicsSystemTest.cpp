@@ -1,0 +1,203 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "GraphicsTestSupport.h"
+#include "graphics/GraphicsMessages.h"
+#include "graphics/resources/Effect.h"
+#include "graphics/resources/ResourceManager.h"
+#include "graphics/resources/Texture.h"
+#include "runtime/WindowMessages.h"
+
+namespace {
+
+using gfxtest::GraphicsFixture;
+using platform::gfx::Command;
+using platform::gfx::Op;
+
+size_t CountOps(const std::vector<Command>& frame, Op op) {
+    return static_cast<size_t>(std::count_if(frame.begin(), frame.end(), [op](const Command& c) { return c.op == op; }));
+}
+
+TEST(GraphicsSettings, ConfigurationKeysAndTheirDefaults) {
+    GraphicsFixture defaults("", 1280, 800, false);
+    Aperture::Graphics_& g = *defaults.graphics;
+    EXPECT_FALSE(g.GetNoPostProcess());
+    EXPECT_TRUE(g.GetRenderShadows());
+    EXPECT_TRUE(g.GetRenderBloom());
+    EXPECT_TRUE(g.GetRenderDOF());
+    EXPECT_EQ(g.GetWaterQuality(), 3);
+    EXPECT_EQ(g.GetReloadTarget(), "no_target");
+    EXPECT_FLOAT_EQ(g.GetCameraNear(), 1.0f);
+    EXPECT_FLOAT_EQ(g.GetCameraFar(), 20000.0f);
+    EXPECT_FALSE(g.GetVsync());
+    EXPECT_FALSE(g.GetGenerateMaps());
+    EXPECT_STREQ(g.GetTestCompile().fullPath, "");
+
+    GraphicsFixture set(
+        "no_post_process=TRUE\nrender_shadows=false\nrender_bloom=no\nrender_depth_of_field=0\n"
+        "reflection_quality=low\nreload_target=tree\ncamera_near_distance=0.5\ncamera_far_distance=900\n"
+        "wait_for_v_sync=true\ngenerate_maps=true\ntest_compile=../Graphics/shaders/blur.fx\n",
+        1280, 800, false);
+    Aperture::Graphics_& s = *set.graphics;
+    EXPECT_TRUE(s.GetNoPostProcess());
+    EXPECT_FALSE(s.GetRenderShadows());
+    EXPECT_FALSE(s.GetRenderBloom());
+    EXPECT_FALSE(s.GetRenderDOF());
+    EXPECT_EQ(s.GetWaterQuality(), 1);
+    EXPECT_EQ(s.GetReloadTarget(), "tree");
+    EXPECT_FLOAT_EQ(s.GetCameraNear(), 0.5f);
+    EXPECT_FLOAT_EQ(s.GetCameraFar(), 900.0f);
+    EXPECT_TRUE(s.GetVsync());
+    EXPECT_TRUE(s.GetGenerateMaps());
+    EXPECT_STREQ(s.GetTestCompile().fileName, "blur");
+    EXPECT_STREQ(s.GetTestCompile().extension, "fx");
+}
+
+TEST(GraphicsSettings, ReflectionQualityTexts) {
+    struct Case { const char* text; int quality; };
+    for (const Case& c : {Case{"high", 3}, Case{"medium", 2}, Case{"low", 1}, Case{"no", 0}, Case{"ultra", 3},
+                          Case{"High", 3}}) {
+        GraphicsFixture f(std::string("reflection_quality=") + c.text + "\n", 1280, 800, false);
+        EXPECT_EQ(f.graphics->GetWaterQuality(), c.quality) << c.text;
+        if (c.text == std::string("ultra")) {
+            EXPECT_NE(std::string(f.logger.Buffer()).find("\"ultra\""), std::string::npos);
+        }
+    }
+}
+
+TEST(GraphicsFrame, HeadlessFramesAreLetterboxedAndPresented) {
+    GraphicsFixture f;
+    EXPECT_EQ(f.Device().BackBuffer()->Width(), 1280u);
+    EXPECT_EQ(f.Device().BackBuffer()->Height(), 800u);
+    EXPECT_EQ(f.graphics->GetRenderSize().x, 1280.0f);
+    EXPECT_EQ(f.graphics->GetRenderSize().y, 720.0f);
+    EXPECT_EQ(f.graphics->GetMainColor()->GetWidth(), 1280u);
+    EXPECT_EQ(f.graphics->GetMainColor()->GetHeight(), 720u);
+    for (int i = 0; i < 3; ++i) f.graphics->Update(0.016f);
+    EXPECT_EQ(f.Device().PresentedFrames(), 3u);
+    const auto& frame = f.Frame();
+    EXPECT_EQ(frame.front().op, Op::kBeginScene);
+    EXPECT_EQ(frame.back().op, Op::kPresent);
+    // The reflection's and the main view's geometry buffers are each filled by one quad.
+    EXPECT_EQ(f.Device().LastFrameDrawCalls(), 2u);
+    EXPECT_EQ(CountOps(frame, Op::kSetClipPlane), 1u);
+    EXPECT_NEAR(f.graphics->GetTime(), 0.048f, 1e-6);
+}
+
+TEST(GraphicsFrame, NoReflectionDrawsOnlyTheMainView) {
+    GraphicsFixture f("reflection_quality=no\n");
+    f.graphics->Update(0.016f);
+    EXPECT_EQ(f.Device().LastFrameDrawCalls(), 1u);
+    EXPECT_EQ(CountOps(f.Frame(), Op::kSetClipPlane), 0u);
+}
+
+TEST(GraphicsFrame, GeometryBufferHoldsTheFarDistanceAndTheColourTargetTheBackground) {
+    GraphicsFixture f("camera_far_distance=900\n");
+    Aperture::BackgroundColorMessage blue(0.0f, 0.0f, 1.0f);
+    SD::Message_System::GetInstance()->SendMessage(blue);
+    f.graphics->Update(0.016f);
+    // The clear effect draws "color_value" over a cleared buffer; its value is what the
+    // buffer holds once the shader has run.
+    const platform::gfx::ParamValue* fill = f.graphics->GetEffect("SetValue")->GetEffect()->GetValue("color_value");
+    EXPECT_EQ(fill->floats, (std::vector<float>{0, 0, 0, 900}));
+    auto px = f.graphics->GetMainColor()->GetTexture()->Level(0)->ReadPixel(5, 5);
+    EXPECT_FLOAT_EQ(px.b, 1.0f);
+    EXPECT_FLOAT_EQ(px.r, 0.0f);
+    EXPECT_FLOAT_EQ(px.a, 0.0f);
+    // The back buffer shows the colour target in the render area, between black bars.
+    const platform::gfx::Surface* back = f.Device().BackBuffer();
+    EXPECT_FLOAT_EQ(back->ReadPixel(640, 40).b, 1.0f);
+    EXPECT_FLOAT_EQ(back->ReadPixel(1279, 759).b, 1.0f);
+    EXPECT_FLOAT_EQ(back->ReadPixel(640, 39).b, 0.0f);
+    EXPECT_FLOAT_EQ(back->ReadPixel(640, 760).b, 0.0f);
+}
+
+TEST(GraphicsFrame, LostMidFrameResumesWithTheSameCommands) {
+    GraphicsFixture f;
+    f.graphics->Update(0.0f);
+    f.graphics->Update(0.0f);
+    const std::vector<Command> before = f.Frame();
+    const uint64_t presented = f.Device().PresentedFrames();
+
+    f.Device().LoseDeviceAfter(10);
+    f.graphics->Update(0.0f);  // lost part-way: not presented
+    EXPECT_EQ(f.Device().PresentedFrames(), presented);
+    f.graphics->Update(0.0f);  // lost: the volatile resources are released, nothing drawn
+    EXPECT_FALSE(f.graphics->GetMainColor()->IsCreated());
+    EXPECT_EQ(f.Device().HeldDefaultPoolObjects(), 0u);
+    f.graphics->Update(0.0f);  // not reset: reset and restore, still nothing drawn
+    EXPECT_EQ(f.Device().ResetCount(), 1u);
+    EXPECT_TRUE(f.graphics->GetMainColor()->IsCreated());
+    EXPECT_EQ(f.Device().PresentedFrames(), presented);
+    f.graphics->Update(0.0f);
+    EXPECT_EQ(f.Device().PresentedFrames(), presented + 1);
+    EXPECT_EQ(f.Frame(), before);
+}
+
+TEST(GraphicsFrame, FailedResetKeepsResourcesReleasedUntilOneSucceeds) {
+    GraphicsFixture f;
+    f.Device().FailResets(1, platform::gfx::kInvalidCall);
+    f.graphics->SetVsync(true);
+    EXPECT_EQ(f.Device().ResetCount(), 0u);
+    EXPECT_FALSE(f.graphics->GetDeviceLayer().IsDeviceReady());
+    EXPECT_FALSE(f.graphics->GetMainColor()->IsCreated()) << "nothing restored after a failed reset";
+    EXPECT_EQ(f.graphics->GetDeviceLayer().GetBackBufferTarget()->GetSurface(), nullptr);
+    f.graphics->Update(0.0f);  // tries again
+    EXPECT_EQ(f.Device().ResetCount(), 1u);
+    EXPECT_TRUE(f.graphics->GetMainColor()->IsCreated());
+    EXPECT_EQ(f.Device().GetPresentParameters().presentationInterval, platform::gfx::kPresentIntervalOne);
+    f.graphics->Update(0.0f);
+    EXPECT_EQ(f.Device().PresentedFrames(), 1u);
+}
+
+TEST(GraphicsFrame, SettingsThatResetTheDevice) {
+    GraphicsFixture f;
+    f.graphics->SetVsync(false);  // unchanged: no reset
+    EXPECT_EQ(f.Device().ResetCount(), 0u);
+    f.graphics->SetVsync(true);
+    EXPECT_EQ(f.Device().ResetCount(), 1u);
+    f.graphics->SetFullscreen(true);
+    EXPECT_EQ(f.Device().ResetCount(), 2u);
+    EXPECT_FALSE(f.Device().GetPresentParameters().windowed);
+    f.graphics->SetResolution(1920, 1200);
+    EXPECT_EQ(f.Device().ResetCount(), 3u);
+    EXPECT_EQ(f.Device().BackBuffer()->Width(), 1920u);
+    EXPECT_EQ(f.graphics->GetMainColor()->GetWidth(), 1920u) << "relative buffers follow the render size";
+    EXPECT_EQ(f.graphics->GetMainColor()->GetHeight(), 1080u);
+    f.graphics->SetResolution(0, 0);
+    EXPECT_EQ(f.Device().ResetCount(), 3u);
+    // Water quality re-creates the reflection buffers without a reset.
+    f.graphics->SetWaterQuality(1);
+    EXPECT_EQ(f.Device().ResetCount(), 3u);
+    using Aperture::Resource::RenderBuffer;
+    EXPECT_EQ(f.graphics->GetReflectionColor()->GetWidth(), RenderBuffer::ScaledSize(1920, 0.33333f));
+    EXPECT_EQ(f.graphics->GetReflectionLight()->GetHeight(), RenderBuffer::ScaledSize(1080, 0.33333f));
+    EXPECT_TRUE(f.graphics->GetReflectionGeometry()->IsCreated());
+    f.graphics->SetWaterQuality(0);
+    EXPECT_EQ(f.graphics->GetReflectionColor()->GetWidth(), RenderBuffer::ScaledSize(1920, 0.33333f)) << "0 leaves the buffers alone";
+}
+
+TEST(GraphicsFrame, WindowMessages) {
+    GraphicsFixture f;
+    SD::Resize resize(1000, 400);
+    SD::Message_System::GetInstance()->SendMessage(resize);
+    EXPECT_EQ(f.graphics->GetRenderSize().x, 712.0f);
+    EXPECT_EQ(f.graphics->GetRenderSize().y, 400.0f);
+    SD::Resize minimised(0, 0);
+    SD::Message_System::GetInstance()->SendMessage(minimised);
+    EXPECT_EQ(f.graphics->GetWindowWidth(), 1000u);
+    f.graphics->SetFullscreen(true);
+    SD::Resize inFullScreen(640, 480);
+    SD::Message_System::GetInstance()->SendMessage(inFullScreen);
+    EXPECT_EQ(f.graphics->GetWindowWidth(), 1000u) << "no size changes in full screen";
+    SD::ResolutionChange change(800, 600);
+    SD::Message_System::GetInstance()->SendMessage(change);
+    EXPECT_EQ(f.Device().BackBuffer()->Height(), 600u);
+    f.graphics->Shutdown();
+    SD::ResolutionChange ignored(320, 200);
+    SD::Message_System::GetInstance()->SendMessage(ignored);
+    EXPECT_EQ(f.Device().BackBuffer()->Height(), 600u) << "handlers go at shutdown";
+}
+
+}  // namespace

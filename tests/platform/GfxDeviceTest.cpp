@@ -1,0 +1,226 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "GfxTestSupport.h"
+
+namespace {
+
+using namespace platform::gfx;
+
+struct GfxDevice : ::testing::Test, gfxtest::DeviceFixture {
+    VertexDeclaration* declaration = nullptr;
+    VertexBuffer* vertices = nullptr;
+    void SetUp() override {
+        ASSERT_TRUE(device);
+        ASSERT_EQ(device->CreateVertexDeclaration({{0, 0, 2, 0, 0, 0}}, &declaration), kOk);
+        ASSERT_EQ(device->CreateVertexBuffer(4 * 16, Pool::kManaged, &vertices), kOk);
+    }
+    void TearDown() override {
+        device->SetVertexDeclaration(nullptr);
+        device->SetStreamSource(0, nullptr, 0, 0);
+        vertices->Release();
+        declaration->Release();
+    }
+    void BindTriangleInput() {
+        device->SetVertexDeclaration(declaration);
+        device->SetStreamSource(0, vertices, 0, 16);
+    }
+};
+
+TEST_F(GfxDevice, BrokenRulesFailAndChangeNothing) {
+    struct Case {
+        const char* rule;
+        std::function<Result(GfxDevice&)> call;
+    };
+    const Case cases[] = {
+        {"nested BeginScene", [](GfxDevice& f) { f.device->BeginScene(); return f.device->BeginScene(); }},
+        {"EndScene outside a scene", [](GfxDevice& f) { return f.device->EndScene(); }},
+        {"Present inside a scene", [](GfxDevice& f) { f.device->BeginScene(); return f.device->Present(); }},
+        {"draw with no declaration",
+         [](GfxDevice& f) {
+             f.device->BeginScene();
+             f.device->SetStreamSource(0, f.vertices, 0, 16);
+             return f.device->DrawPrimitive(kTriangleList, 0, 1);
+         }},
+        {"draw with a declared stream unbound",
+         [](GfxDevice& f) {
+             f.device->BeginScene();
+             f.device->SetStreamSource(0, nullptr, 0, 0);
+             f.device->SetVertexDeclaration(f.declaration);
+             return f.device->DrawPrimitive(kTriangleList, 0, 1);
+         }},
+        {"draw outside a scene", [](GfxDevice& f) { f.BindTriangleInput(); return f.device->DrawPrimitive(kTriangleList, 0, 1); }},
+        {"indexed draw past the index buffer",
+         [](GfxDevice& f) {
+             IndexBuffer* ib = nullptr;
+             f.device->CreateIndexBuffer(6, kFormatIndex16, Pool::kManaged, &ib);
+             f.device->SetIndices(ib);
+             ib->Release();
+             f.device->BeginScene();
+             f.BindTriangleInput();
+             return f.device->DrawIndexedPrimitive(kTriangleList, 0, 0, 4, 0, 2);
+         }},
+        {"reset with a default-pool texture held",
+         [](GfxDevice& f) {
+             Texture* t = nullptr;
+             f.device->CreateTexture(8, 8, 1, kUsageRenderTarget, kFormatA8R8G8B8, Pool::kDefault, &t);
+             Result r = f.device->Reset(f.device->GetPresentParameters());
+             t->Release();
+             return r;
+         }},
+        {"reset with the back buffer held",
+         [](GfxDevice& f) {
+             Surface* back = nullptr;
+             f.device->GetBackBuffer(&back);
+             Result r = f.device->Reset(f.device->GetPresentParameters());
+             back->Release();
+             return r;
+         }},
+        {"render target in the managed pool",
+         [](GfxDevice& f) {
+             Texture* t = nullptr;
+             return f.device->CreateTexture(8, 8, 1, kUsageRenderTarget, kFormatA8R8G8B8, Pool::kManaged, &t);
+         }},
+        {"unbinding target 0", [](GfxDevice& f) { return f.device->SetRenderTarget(0, nullptr); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.rule);
+        size_t before = device->CurrentFrame().size();
+        EXPECT_EQ(c.call(*this), kInvalidCall);
+        EXPECT_EQ(device->ResetCount(), 0u);
+        for (size_t i = before; i < device->CurrentFrame().size(); ++i) EXPECT_FALSE(device->CurrentFrame()[i].IsDraw());
+        if (device->InScene()) device->EndScene();
+    }
+}
+
+TEST_F(GfxDevice, LocksStayInsideTheBuffer) {
+    struct Case { uint32_t offset, size; Result result; };
+    const Case cases[] = {{0, 0, kOk}, {0, 64, kOk}, {60, 4, kOk}, {64, 0, kOk},
+                          {60, 5, kInvalidCall}, {65, 0, kInvalidCall}, {1, 0xFFFFFFFFu, kInvalidCall}};
+    for (const Case& c : cases) {
+        void* data = nullptr;
+        EXPECT_EQ(vertices->Lock(c.offset, c.size, &data), c.result) << c.offset << "+" << c.size;
+        if (c.result == kOk) {
+            EXPECT_EQ(vertices->Lock(0, 0, &data), kInvalidCall) << "locked twice";
+            EXPECT_EQ(vertices->Unlock(), kOk);
+        }
+    }
+    EXPECT_EQ(vertices->Unlock(), kInvalidCall);
+    Texture* t = nullptr;
+    ASSERT_EQ(device->CreateTexture(4, 4, 0, 0, kFormatA8R8G8B8, Pool::kManaged, &t), kOk);
+    EXPECT_EQ(t->LevelCount(), 3u);
+    LockedRect rect;
+    EXPECT_EQ(t->LockRect(3, rect), kInvalidCall);
+    t->Release();
+}
+
+TEST_F(GfxDevice, RecordsTheFrameAndCountsItsDraws) {
+    device->BeginScene();
+    BindTriangleInput();
+    device->SetRenderState(kRsClipPlaneEnable, 1);
+    EXPECT_EQ(device->DrawPrimitive(kTriangleList, 0, 1), kOk);
+    EXPECT_EQ(device->DrawPrimitive(kTriangleStrip, 0, 2), kOk);
+    device->EndScene();
+    EXPECT_TRUE(device->LastFrame().empty());
+    ASSERT_EQ(device->Present(), kOk);
+    EXPECT_TRUE(device->CurrentFrame().empty());
+    const auto& frame = device->LastFrame();
+    ASSERT_EQ(frame.size(), 8u);
+    EXPECT_EQ(frame.front().op, Op::kBeginScene);
+    EXPECT_EQ(frame[3].op, Op::kSetRenderState);
+    EXPECT_EQ(frame[3].a[1], 1u);
+    EXPECT_EQ(frame.back().op, Op::kPresent);
+    EXPECT_EQ(device->LastFrameDrawCalls(), 2u);
+    EXPECT_EQ(device->GetRenderState(kRsClipPlaneEnable), 1u);
+}
+
+TEST_F(GfxDevice, ClearsWriteTheTargetsPixels) {
+    device->Clear(kClearTarget | kClearZBuffer, 0xFFFF7F00u, 0.5f, 0);
+    auto px = device->BackBuffer()->ReadPixel(63, 31);
+    EXPECT_FLOAT_EQ(px.r, 1.0f);
+    EXPECT_FLOAT_EQ(px.g, 127.0f / 255.0f);
+    EXPECT_FLOAT_EQ(px.b, 0.0f);
+    EXPECT_NEAR(device->DepthStencil()->ReadPixel(0, 0).r, 0.5f, 1e-6);
+
+    // A float target bound in its place takes the colour as floats; the back buffer keeps its own.
+    Texture* target = nullptr;
+    ASSERT_EQ(device->CreateTexture(8, 4, 1, kUsageRenderTarget, kFormatA16B16G16R16F, Pool::kDefault, &target), kOk);
+    Surface* level = nullptr;
+    target->GetSurfaceLevel(0, &level);
+    ASSERT_EQ(device->SetRenderTarget(0, level), kOk);
+    device->Clear(kClearTarget, 0x80FF0000u, 1.0f, 0);
+    auto f = level->ReadPixel(7, 3);
+    EXPECT_FLOAT_EQ(f.r, 1.0f);
+    EXPECT_FLOAT_EQ(f.g, 0.0f);
+    EXPECT_NEAR(f.a, 128.0f / 255.0f, 1e-3);
+    EXPECT_FLOAT_EQ(device->BackBuffer()->ReadPixel(0, 0).g, 127.0f / 255.0f);
+    level->Release();
+    // Released while still bound: the binding keeps it alive but does not block a reset.
+    EXPECT_EQ(target->Release(), 0u);
+    EXPECT_EQ(device->HeldDefaultPoolObjects(), 0u);
+    EXPECT_EQ(device->Reset(device->GetPresentParameters()), kOk);
+    EXPECT_EQ(device->BoundRenderTarget(0), device->BackBuffer());
+}
+
+TEST_F(GfxDevice, StretchRectScalesAndConvertsFormats) {
+    Texture* source = nullptr;
+    ASSERT_EQ(device->CreateTexture(2, 2, 1, kUsageRenderTarget, kFormatA16B16G16R16F, Pool::kDefault, &source), kOk);
+    Surface* level = nullptr;
+    source->GetSurfaceLevel(0, &level);
+    level->WritePixel(0, 0, {1.0f, 0.0f, 0.0f, 1.0f});
+    level->WritePixel(1, 1, {0.0f, 0.5f, 1.0f, 1.0f});
+    const Rect area{10, 4, 14, 8};
+    ASSERT_EQ(device->StretchRect(level, device->BackBuffer(), &area), kOk);
+    const Surface* back = device->BackBuffer();
+    EXPECT_FLOAT_EQ(back->ReadPixel(11, 5).r, 1.0f) << "each source texel covers 2 x 2";
+    EXPECT_FLOAT_EQ(back->ReadPixel(13, 7).b, 1.0f);
+    EXPECT_NEAR(back->ReadPixel(12, 6).g, 0.5f, 1.0f / 255.0f);
+    EXPECT_FLOAT_EQ(back->ReadPixel(9, 5).r, 0.0f) << "outside the rectangle";
+    const Rect outside{60, 0, 70, 4};
+    EXPECT_EQ(device->StretchRect(level, device->BackBuffer(), &outside), kInvalidCall);
+    EXPECT_EQ(device->StretchRect(level, device->DepthStencil(), nullptr), kInvalidCall);
+    level->Release();
+    source->Release();
+}
+
+TEST_F(GfxDevice, LostDeviceIsReportedUntilReset) {
+    Texture* managed = nullptr;
+    device->CreateTexture(4, 4, 1, 0, kFormatA8R8G8B8, Pool::kManaged, &managed);
+    device->SetRenderState(kRsClipPlaneEnable, 1);
+    device->LoseDevice(2);
+    EXPECT_EQ(device->TestCooperativeLevel(), kDeviceLost);
+    EXPECT_EQ(device->TestCooperativeLevel(), kDeviceLost);
+    EXPECT_EQ(device->TestCooperativeLevel(), kDeviceNotReset);
+    EXPECT_EQ(device->Present(), kDeviceLost);
+    device->FailResets(1, kInvalidCall);
+    EXPECT_EQ(device->Reset(device->GetPresentParameters()), kInvalidCall);
+    EXPECT_EQ(device->TestCooperativeLevel(), kDeviceNotReset);
+    PresentParameters bigger = device->GetPresentParameters();
+    bigger.backBufferWidth = 128;
+    ASSERT_EQ(device->Reset(bigger), kOk);
+    EXPECT_EQ(device->TestCooperativeLevel(), kOk);
+    EXPECT_EQ(device->BackBuffer()->Width(), 128u);
+    EXPECT_EQ(device->GetRenderState(kRsClipPlaneEnable), 0u) << "states return to their defaults";
+    EXPECT_EQ(managed->Width(), 4u) << "managed objects survive";
+    managed->Release();
+}
+
+TEST(GfxDriver, CreationRefusesBadParametersAndCanBeMadeToFail) {
+    platform::Window window("w", 0, 0, 10, 10);
+    Driver driver;
+    std::unique_ptr<Device> device;
+    PresentParameters p = gfxtest::Parameters(&window, 10, 10);
+    PresentParameters noWindow = p, noSize = p;
+    noWindow.deviceWindow = nullptr;
+    noSize.backBufferHeight = 0;
+    EXPECT_EQ(driver.CreateDevice(noWindow, device), kInvalidCall);
+    EXPECT_EQ(driver.CreateDevice(noSize, device), kInvalidCall);
+    driver.FailNextCreate();
+    EXPECT_EQ(driver.CreateDevice(p, device), kNotFound);
+    EXPECT_FALSE(device);
+    EXPECT_EQ(driver.CreateDevice(p, device), kOk);
+    EXPECT_TRUE(device);
+}
+
+}  // namespace

@@ -1,0 +1,145 @@
+#include <gtest/gtest.h>
+
+#include "GfxTestSupport.h"
+#include "platform/gfx/Effect.h"
+
+namespace {
+
+using namespace platform::gfx;
+
+const char* const kScene =
+    "# scene\n"
+    "param shared float time\n"
+    "param shared float4x4 view\n"
+    "param shared texture lightBuffer\n"
+    "param float4 half_texel_offset\n"
+    "param float4x4 light_info 8\n"
+    "technique Geometry\n"
+    "pass p0\n"
+    "technique Material\n"
+    "pass first\n"
+    "pass second\n";
+
+TEST(GfxEffectFile, MalformedDescriptionsNameTheLine) {
+    struct Case { const char* text; const char* error; };
+    const Case cases[] = {
+        {"", "line 0: no technique"},
+        {"param float x\n", "line 1: no technique"},
+        {"technique T\n", "line 1: technique 'T' has no pass"},
+        {"technique T\ntechnique U\npass p\n", "line 2: technique 'T' has no pass"},
+        {"pass p\n", "line 1: pass 'p' outside a technique"},
+        {"param float3 x\ntechnique T\npass p\n", "line 1: unknown parameter type 'float3'"},
+        {"param float\n", "line 1: param needs a type, a name and an optional count"},
+        {"param float x 0\n", "line 1: parameter count '0' is not 1 to 256"},
+        {"param float x 99999\n", "line 1: parameter count '99999' is not 1 to 256"},
+        {"param float x\nparam int x\n", "line 2: parameter 'x' declared twice"},
+        {"param float a-b\n", "line 1: bad parameter name 'a-b'"},
+        {"technique T\npass p\ntechnique T\n", "line 3: technique 'T' declared twice"},
+        {"shader main\n", "line 1: unknown keyword 'shader'"},
+        {"technique T extra\n", "line 1: technique needs one name"},
+    };
+    for (const Case& c : cases) {
+        EffectDescription d;
+        d.techniques.push_back({"kept", {"p"}});
+        std::string error;
+        EXPECT_FALSE(ParseEffectDescription(c.text, d, error)) << c.text;
+        EXPECT_EQ(error, c.error) << c.text;
+        EXPECT_EQ(d.techniques[0].name, "kept") << "a failed read leaves the output alone";
+    }
+    std::string big(kMaxEffectFileSize + 1, '#');
+    EffectDescription d;
+    std::string error;
+    EXPECT_FALSE(ParseEffectDescription(big, d, error));
+}
+
+TEST(GfxEffectFile, ReadsParametersTechniquesAndPasses) {
+    EffectDescription d;
+    std::string error;
+    ASSERT_TRUE(ParseEffectDescription(kScene, d, error)) << error;
+    ASSERT_EQ(d.params.size(), 5u);
+    EXPECT_TRUE(d.params[0].shared);
+    EXPECT_FALSE(d.params[3].shared);
+    EXPECT_EQ(d.params[4].type, ParamType::kFloat4x4);
+    EXPECT_EQ(d.params[4].count, 8u);
+    ASSERT_EQ(d.techniques.size(), 2u);
+    EXPECT_EQ(d.techniques[1].passes, (std::vector<std::string>{"first", "second"}));
+}
+
+struct GfxEffect : ::testing::Test, gfxtest::DeviceFixture {
+    EffectPool* pool = EffectPool::Create();
+    Effect* a = nullptr;
+    Effect* b = nullptr;
+    void SetUp() override {
+        std::string errors;
+        ASSERT_EQ(CreateEffect(device.get(), kScene, pool, &a, &errors), kOk) << errors;
+        ASSERT_EQ(CreateEffect(device.get(), "param shared float time\ntechnique T\npass p\n", pool, &b, &errors), kOk);
+    }
+    void TearDown() override {
+        a->Release();
+        b->Release();
+        pool->Release();
+    }
+};
+
+TEST_F(GfxEffect, SharedParametersHoldOneValueForThePool) {
+    EXPECT_EQ(a->SetFloat("time", 2.5f), kOk);
+    EXPECT_FLOAT_EQ(b->GetValue("time")->floats[0], 2.5f);
+    EXPECT_FLOAT_EQ(pool->Find("time")->floats[0], 2.5f);
+    EXPECT_EQ(b->SetFloat("half_texel_offset", 1.0f), kInvalidCall) << "not offered by b";
+    EXPECT_EQ(a->SetFloat("half_texel_offset", 1.0f), kInvalidCall) << "a vector, not a float";
+    EXPECT_EQ(a->SetVector("half_texel_offset", {0.25f, 0.5f, 0, 0}), kOk);
+    Matrix lights[9];
+    EXPECT_EQ(a->SetMatrixArray("light_info", lights, 9), kInvalidCall);
+    EXPECT_EQ(a->SetMatrixArray("light_info", lights, 8), kOk);
+    // A pool whose shared name has another shape refuses the effect with the reason.
+    Effect* c = nullptr;
+    std::string errors;
+    EXPECT_EQ(CreateEffect(device.get(), "param shared float4 time\ntechnique T\npass p\n", pool, &c, &errors),
+              kInvalidCall);
+    EXPECT_EQ(errors, "shared parameter 'time' is float[1] in the pool");
+    EXPECT_EQ(pool->RefCount(), 3u);
+}
+
+TEST_F(GfxEffect, DrawingSequenceIsEnforcedAndRecorded) {
+    uint32_t passes = 0;
+    EXPECT_EQ(a->SetTechnique("Nope"), kInvalidCall);
+    ASSERT_EQ(a->SetTechnique("Material"), kOk);
+    ASSERT_EQ(a->Begin(&passes), kOk);
+    EXPECT_EQ(passes, 2u);
+    EXPECT_EQ(a->Begin(&passes), kInvalidCall);
+    EXPECT_EQ(a->SetTechnique("Geometry"), kInvalidCall) << "not while begun";
+    EXPECT_EQ(a->BeginPass(2), kInvalidCall);
+    EXPECT_EQ(a->BeginPass(1), kOk);
+    EXPECT_EQ(a->End(), kInvalidCall) << "a pass is open";
+    EXPECT_EQ(a->EndPass(), kOk);
+    EXPECT_EQ(a->EndPass(), kInvalidCall);
+    EXPECT_EQ(a->End(), kOk);
+    std::vector<Op> ops;
+    for (const Command& c : device->CurrentFrame()) ops.push_back(c.op);
+    EXPECT_EQ(ops, (std::vector<Op>{Op::kSetTechnique, Op::kBeginEffect, Op::kBeginPass, Op::kEndPass, Op::kEndEffect}));
+    EXPECT_EQ(device->CurrentFrame()[2].name, "second");
+}
+
+TEST_F(GfxEffect, BoundTexturesDoNotHoldOffAReset) {
+    Texture* t = nullptr;
+    ASSERT_EQ(device->CreateTexture(4, 4, 1, kUsageRenderTarget, kFormatA8R8G8B8, Pool::kDefault, &t), kOk);
+    EXPECT_EQ(b->SetTexture("lightBuffer", t), kInvalidCall);
+    EXPECT_EQ(a->SetTexture("lightBuffer", t), kOk);
+    EXPECT_EQ(pool->Find("lightBuffer")->texture, t);
+    t->Release();
+    EXPECT_EQ(device->Reset(device->GetPresentParameters()), kOk);
+    EXPECT_EQ(a->SetTexture("lightBuffer", nullptr), kOk);
+}
+
+TEST_F(GfxEffect, EffectsKeepTheirPoolAlive) {
+    pool->AddRef();
+    pool->Release();
+    EffectPool* p = EffectPool::Create();
+    Effect* e = nullptr;
+    ASSERT_EQ(CreateEffect(device.get(), "param shared float x\ntechnique T\npass p\n", p, &e, nullptr), kOk);
+    EXPECT_EQ(p->Release(), 1u);
+    EXPECT_EQ(e->SetFloat("x", 1.0f), kOk);
+    e->Release();
+}
+
+}  // namespace
