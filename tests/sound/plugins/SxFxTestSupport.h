@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "sound/engine/plugin/ISxPlugin.h"
+#include "sound/engine/plugin/SxPluginDsp.h"
 
 namespace fxtest {
 
