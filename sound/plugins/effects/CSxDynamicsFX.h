@@ -84,11 +84,6 @@ private:
 using CSxCompressorFX = CSxDynamicsFX<SxDynamicsKind::Compressor>;
 using CSxExpanderFX = CSxDynamicsFX<SxDynamicsKind::Expander>;
 
-// exp(-2.2 / (rate x t)): the envelope covers 90 % of a step in t seconds.
-float SxTimeConstantCoef(float seconds, uint32_t sampleRate);
-// 10 log10(power) from the float's bits, without the library logarithm.
-float SxFastPowerToDb(float power);
-
 ISxPlugin* CreateCompressorFX(ISxPluginMemAlloc* allocator);
 ISxPluginParam* CreateCompressorFXParams(ISxPluginMemAlloc* allocator);
 ISxPlugin* CreateExpanderFX(ISxPluginMemAlloc* allocator);

@@ -3,6 +3,7 @@
 #include <limits>
 
 #include "sound/plugins/effects/CSxDynamicsFX.h"
+#include "sound/plugins/effects/SxFxMath.h"
 #include "SxFxTestSupport.h"
 
 namespace fxtest {
