@@ -192,7 +192,11 @@ void CSxFDNReverbFX::ComputeCoefficients() {
     if (c * lMax > 1.0) c = 1.0 / lMax;
     for (uint32_t i = 0; i < m_lines; ++i) {
         const double g = std::pow(0.001, m_lengths[i] * (1.0 / rate) * (1.0 / time));
-        const double a1 = ln10Over4 * std::log10(g) * c;
+        double a1 = ln10Over4 * std::log10(g) * c;
+        // An HF ratio below 1 lifts the highs; past this bound a line would gain at half the
+        // rate and the network would grow without end.
+        const double lowest = 0.999 * (g - 1.0) / (g + 1.0);
+        if (a1 < lowest) a1 = lowest;
         m_a1[i] = static_cast<float>(a1);
         m_b0[i] = static_cast<float>(g * (1.0 - a1));
     }

@@ -89,6 +89,19 @@ TEST(FDNReverbFX, HighsDieFasterWithAnHfRatioAboveOne) {
     EXPECT_LT(times[1], times[0] * 0.9);
 }
 
+TEST(FDNReverbFX, ShortTimesWithHighsDecayingSlowerStayStable) {
+    for (float ratio : {0.1f, 0.5f, 0.9f}) {
+        for (float time : {0.01f, 0.1f, 1.0f}) {
+            FDNRig rig(CreateFDNReverbFX, CreateFDNReverbFXParams);
+            const Block block = FDNBlock(time, ratio, 8, -200.0f, 0.0f, 0.0f, true);
+            ASSERT_EQ(rig.Start(44100, 0x3, &block), SX_Success);
+            const std::vector<double> energy = ImpulseEnergy(rig, 0x3, 120);
+            EXPECT_LT(energy.back(), energy[1] * 1e-3) << ratio << " " << time;
+            for (double e : energy) ASSERT_TRUE(std::isfinite(e));
+        }
+    }
+}
+
 TEST(FDNReverbFX, SendModeHasNoDryAndSilencesAnUnprocessedLfe) {
     for (bool send : {false, true}) {
         FDNRig rig(CreateFDNReverbFX, CreateFDNReverbFXParams);
