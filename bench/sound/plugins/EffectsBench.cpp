@@ -17,6 +17,7 @@
 #include "sound/plugins/effects/CSxModalSynth.h"
 #include "sound/plugins/effects/CSxParametricEQFX.h"
 #include "sound/plugins/effects/CSxPeakLimiterFX.h"
+#include "sound/plugins/effects/CSxRoomReverbFX.h"
 
 namespace {
 
@@ -111,6 +112,7 @@ void BM_PeakLimiter(benchmark::State& s) { RunEffect(s, CreatePeakLimiterFX, Cre
 void BM_ParametricEQ(benchmark::State& s) { RunEffect(s, CreateParametricEQFX, CreateParametricEQFXParams); }
 void BM_Meter(benchmark::State& s) { RunEffect(s, CreateMeterFX, CreateMeterFXParams); }
 void BM_FDNReverb(benchmark::State& s) { RunEffect(s, CreateFDNReverbFX, CreateFDNReverbFXParams); }
+void BM_RoomReverb(benchmark::State& s) { RunEffect(s, CreateRoomReverbFX, CreateRoomReverbFXParams); }
 
 void BM_ModalSynth(benchmark::State& s) {
     // 32 modes, mono only.
@@ -173,4 +175,5 @@ BENCHMARK(BM_PeakLimiter)->Arg(0x3)->Arg(0x3F);
 BENCHMARK(BM_ParametricEQ)->Arg(0x3)->Arg(0x3F);
 BENCHMARK(BM_Meter)->Arg(0x3)->Arg(0x3F);
 BENCHMARK(BM_FDNReverb)->Arg(0x3)->Arg(0x3F);
+BENCHMARK(BM_RoomReverb)->Arg(0x3)->Arg(0x3F);
 BENCHMARK(BM_ModalSynth)->Arg(0x4);

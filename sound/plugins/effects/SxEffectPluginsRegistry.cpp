@@ -9,6 +9,7 @@
 #include "sound/plugins/effects/CSxModalSynth.h"
 #include "sound/plugins/effects/CSxParametricEQFX.h"
 #include "sound/plugins/effects/CSxPeakLimiterFX.h"
+#include "sound/plugins/effects/CSxRoomReverbFX.h"
 
 namespace SX {
 
@@ -26,6 +27,7 @@ const Registration kPlugins[] = {
     {SxPluginType_Effect, 110, CreatePeakLimiterFX, CreatePeakLimiterFXParams},
     {SxPluginType_Effect, 105, CreateParametricEQFX, CreateParametricEQFXParams},
     {SxPluginType_Effect, 106, CreateDelayFX, CreateDelayFXParams},
+    {SxPluginType_Effect, 118, CreateRoomReverbFX, CreateRoomReverbFXParams},
     {SxPluginType_Effect, 115, CreateFDNReverbFX, CreateFDNReverbFXParams},
     {SxPluginType_Effect, 116, CreateModalSynth, CreateModalSynthParams},  // an effect that makes sound
     {SxPluginType_Source, 200, CreateAudioInputSource, CreateAudioInputSourceParams},

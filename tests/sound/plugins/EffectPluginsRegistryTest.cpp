@@ -10,7 +10,7 @@
 namespace fxtest {
 namespace {
 
-constexpr uint32_t kEffectIDs[] = {108, 109, 110, 105, 106, 115, 116, 129};
+constexpr uint32_t kEffectIDs[] = {108, 109, 110, 105, 106, 118, 115, 116, 129};
 
 class EffectPluginsRegistry : public ::testing::Test {
 protected:
@@ -25,9 +25,9 @@ protected:
 
 TEST_F(EffectPluginsRegistry, RegistersOnceUnderCompanyZero) {
     EXPECT_EQ(RegisterEffectPlugins(), SX_Success);
-    EXPECT_EQ(SxPluginTable::PluginCount(), 9u);
+    EXPECT_EQ(SxPluginTable::PluginCount(), 10u);
     EXPECT_EQ(RegisterEffectPlugins(), SX_Fail) << "a second registration keeps the first";
-    EXPECT_EQ(SxPluginTable::PluginCount(), 9u);
+    EXPECT_EQ(SxPluginTable::PluginCount(), 10u);
     ISxPlugin* source = nullptr;
     CountingAllocator allocator;
     ASSERT_EQ(SxPluginTable::CreatePlugin(SxPluginKey(SxPluginType_Source, 0, 200), &allocator, source), SX_Success);
