@@ -154,8 +154,7 @@ SXRESULT CSxFDNReverbFX::SetUp(uint32_t channelMask) {
     }
     for (uint32_t c = 0; c < channels; ++c)
         for (uint32_t k = 0; k < SxFDNMaxLines; ++k) m_signs[c][k] = rows[c][k] == '+' ? 1.0f : -1.0f;
-    // Processed channels are the first planar channels, and the LFE last when it is processed.
-    for (uint32_t c = 0; c < channels; ++c) m_planar[c] = c;
+    // Processed channels are the first planar channels (the LFE, last, only when processed).
     m_channels = channels;
 
     m_preDelayLength = static_cast<uint32_t>(static_cast<float>(m_sampleRate) * params.preDelay);
@@ -252,7 +251,7 @@ void CSxFDNReverbFX::Process(SxAudioBuffer& buffer) {
     const float wetStep = (m_params->wetLevel - m_prevWet) * invMax;
     float dry = m_prevDry, wet = m_prevWet;
     float* channels[SxFDNMaxChannels];
-    for (uint32_t c = 0; c < m_channels; ++c) channels[c] = buffer.Channel(m_planar[c]);
+    for (uint32_t c = 0; c < m_channels; ++c) channels[c] = buffer.Channel(c);
     float f[N], d[N];
     for (uint32_t k = 0; k < N; ++k) f[k] = m_state[k];
     constexpr float reflect = 2.0f / static_cast<float>(N);

@@ -96,7 +96,6 @@ private:
     uint32_t m_sampleRate = 0;
     uint32_t m_tailLength = 0;
     uint32_t m_channels = 0;
-    uint32_t m_planar[SxFDNMaxChannels] = {};  // the buffer channel of each processed channel
     float m_signs[SxFDNMaxChannels][SxFDNMaxLines] = {};
     bool m_sendMode = false;
 };
