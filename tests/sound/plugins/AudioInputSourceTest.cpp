@@ -1,7 +1,9 @@
 // Audio input source: the game's callbacks, the gain ramp on float and integer samples.
 #include <limits>
 
+#include "platform/audio/CaptureDevice.h"
 #include "sound/plugins/effects/CSxFXSrcAudioInput.h"
+#include "sound/plugins/effects/SxCaptureAudioInput.h"
 #include "SxFxTestSupport.h"
 
 namespace fxtest {
@@ -144,6 +146,32 @@ TEST_F(AudioInputSource, GameGainsAndBlocksThatAreNotNumbers) {
     EXPECT_EQ(params->SetParam(0, &v, 4), SX_InvalidParameter);
     EXPECT_EQ(params->SetParam(1, nullptr, 4), SX_InvalidParameter);
     params->Term(&allocator);
+}
+
+TEST_F(AudioInputSource, TheInputDeviceFeedsTheVoiceAtItsRateAndLayout) {
+    platform::audio::PcmFormat pcm;
+    pcm.sampleRate = 24000;
+    pcm.channels = 2;
+    platform::audio::CaptureDevice device(pcm, 4096);
+    std::vector<int16_t> recorded;
+    for (int i = 0; i < 1500; ++i) {
+        recorded.push_back(static_cast<int16_t>(i * 10));
+        recorded.push_back(static_cast<int16_t>(-i * 10));
+    }
+    device.Deliver(recorded.data(), 1500);
+    SxFeedAudioInputFromCapture(&device);
+    Source s;
+    EXPECT_EQ(s.format.sampleRate, 24000u);
+    EXPECT_EQ(s.format.channelMask, 0x3u);
+    Buffer first(0x3), second(0x3);
+    s.source->Execute(&first.buffer);
+    s.source->Execute(&second.buffer);
+    EXPECT_FLOAT_EQ(first.Channel(0)[100], 1000.0f / 32768.0f);
+    EXPECT_FLOAT_EQ(first.Channel(1)[100], -1000.0f / 32768.0f);
+    EXPECT_FLOAT_EQ(second.Channel(0)[0], 10240.0f / 32768.0f) << "the second buffer goes on where the first ended";
+    EXPECT_EQ(second.Channel(0)[1500 - 1024], 0.0f) << "what the device lacks is silence";
+    EXPECT_EQ(second.buffer.validFrames, 1024);
+    EXPECT_EQ(device.AvailableFrames(), 0u);
 }
 
 }  // namespace
