@@ -65,7 +65,11 @@ TEST_F(EffectPluginsRegistry, EveryEffectRunsWithItsDefaults) {
                     effect->Execute(&b.buffer);
                     EXPECT_TRUE(SxBufferIsFinite(b.buffer)) << id;
                 }
+                // A reset leaves no history: silence in, silence out.
                 EXPECT_EQ(effect->Reset(), SX_Success);
+                Buffer silent(mask);
+                effect->Execute(&silent.buffer);
+                EXPECT_EQ(Peak(silent.samples.data(), silent.samples.size()), 0.0) << id << " " << mask;
                 EXPECT_EQ(effect->TimeSkip(1024), SX_DataReady);
             }
             effect->Term(&allocator);

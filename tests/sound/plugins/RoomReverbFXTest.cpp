@@ -159,6 +159,25 @@ TEST(RoomReverbFX, DecayTimeFollowsTheParameter) {
     }
 }
 
+TEST(RoomReverbFX, TailCoversTheReverbDelayAndDecayTime) {
+    RoomRig rig(CreateRoomReverbFX, CreateRoomReverbFXParams);
+    ASSERT_EQ(rig.Start(48000, 0x3), SX_Success);
+    Buffer b(0x3);
+    b.Fill(0.5f);
+    rig.effect->Execute(&b.buffer);
+    int buffers = 0;
+    while (true) {
+        Buffer e(0x3);
+        e.buffer.validFrames = 0;
+        e.buffer.state = SX_NoMoreData;
+        rig.effect->Execute(&e.buffer);
+        ++buffers;
+        if (e.buffer.state == SX_NoMoreData) break;
+        ASSERT_LT(buffers, 200);
+    }
+    EXPECT_EQ(buffers, 58);  // 58800 frames: 25 ms and 1.2 s
+}
+
 TEST(RoomReverbFX, SendModeDropsTheDryAndUnlistedLayoutsPass) {
     RoomRig rig(CreateRoomReverbFX, CreateRoomReverbFXParams);
     ASSERT_EQ(rig.Start(48000, 0x3, nullptr, true), SX_Success);
