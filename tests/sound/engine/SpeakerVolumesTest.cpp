@@ -308,6 +308,7 @@ TEST(SxMathTest, DecibelsLogarithmsAndAngles) {
     EXPECT_NEAR(SxMath::DbToLinear(-6.02f), 0.5f, 0.002f);
     EXPECT_NEAR(SxMath::DbToLinear(-6.0f), std::pow(10.0f, -6.0f / 20.0f), 1e-6f);
     EXPECT_EQ(SxMath::DbToLinear(0.0f), 1.0f);
+    EXPECT_EQ(SxMath::DbToLinear(-1e-6f), 1.0f) << "just under 0 dB reads the last table entry";
     EXPECT_EQ(SxMath::DbToLinear(std::numeric_limits<float>::infinity()), 1.0f);
     EXPECT_EQ(SxMath::DbToLinear(-std::numeric_limits<float>::infinity()), 0.0f);
     EXPECT_EQ(SxMath::DbToLinear(std::numeric_limits<float>::quiet_NaN()), 0.0f);
