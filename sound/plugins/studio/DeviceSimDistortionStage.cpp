@@ -69,7 +69,8 @@ void DeviceSimDistortionStage::SetUp(const DeviceSimSetUp& s, const DeviceSimDis
     const double q = 1.0 + drive * (1.0 / peakGain - 1.0);
     const double makeup = std::pow(10.0, (20.0 * std::log10(base * q) + type.makeupOffset * drive) / 20.0);
 
-    const float asymmetry = float(-0.02 * Percent(p.asymmetry, 0.0f));
+    // 50 % halves the negative excursions and 100 % removes them.
+    const float asymmetry = float(-0.01 * Percent(p.asymmetry, 0.0f));
     const BiquadCoefs post = ToCoefs(DesignHighPass1(s.design, 20.0));
 
     ForEachRecord<Record>(s.header, [&](Record& r) {
