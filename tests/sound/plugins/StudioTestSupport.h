@@ -16,7 +16,7 @@ class CountingAllocator final : public SX::ISxPluginMemAlloc {
 public:
     void* Malloc(size_t size) override {
         ++calls;
-        if (failAfter >= 0 && calls > failAfter) return nullptr;
+        if ((failAfter >= 0 && calls > failAfter) || calls == failOnly) return nullptr;
         ++live;
         return std::malloc(size ? size : 1);
     }
@@ -30,6 +30,7 @@ public:
     int frees = 0;
     int live = 0;
     int failAfter = -1;   // the calls past this number fail; -1 never
+    int failOnly = -1;    // the call of this number fails
 };
 
 // A planar buffer of channels x maxFrames samples.
