@@ -101,7 +101,8 @@ DeviceSimDistortionRecord* DeviceSimDistortionStage::Process(Record* r, float* s
         r->detectorInput = level;
         r->envelope = e;
         // The detector can overshoot [0, 1] slightly: the lookup stays inside the table.
-        const float position = std::min(std::max(255.0f * e, 0.0f), 255.0f);
+        float position = 255.0f * e;
+        position = position > 255.0f ? 255.0f : (position > 0.0f ? position : 0.0f);
         const uint32_t i = std::min(uint32_t(position), 254u);
         const float fraction = position - float(i);
         const float target = r->table[i] + fraction * (r->table[i + 1] - r->table[i]);

@@ -99,7 +99,9 @@ void LimiterProcessImpl<Channels>::Process(SxAudioBuffer& buffer) {
         float delayed[Channels];
         float peakIn = 0.0f, peakDelayed = 0.0f;
         for (uint32_t c = 0; c < Channels; ++c) {
-            const float x = std::min(std::max(channel[c][n] * kInputScale, -1.0f), 1.0f);
+            float x = channel[c][n] * kInputScale;
+            x = x > 1.0f ? 1.0f : (x < -1.0f ? -1.0f : x);
+            if (x != x) x = 0.0f;   // not a number: nothing enters the line
             float& slot = m_lines[c * m_lineLength + m_linePosition];
             delayed[c] = slot;
             slot = x;
