@@ -19,7 +19,6 @@ public:
     void* GetBase(uint32_t* size = nullptr) const;
     // The next n bytes; the caller sized the block for every carve.
     void* Carve(uint32_t n);
-    bool IsAllocated() const { return m_base != nullptr; }
 
 private:
     uint32_t m_size = 0;
