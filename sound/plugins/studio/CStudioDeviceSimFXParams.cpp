@@ -1,5 +1,6 @@
 #include "sound/plugins/studio/CStudioDeviceSimFXParams.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <new>
@@ -87,6 +88,34 @@ SXRESULT CStudioDeviceSimFXParams::SetParam(int16_t paramID, const void* value, 
     }
     *changed = 1;
     return SX_Success;
+}
+
+void CStudioDeviceSimFXParams::SetRTPCValue(uint32_t propertyID, float value, CSxRegisteredObj*) {
+    const int16_t id = static_cast<int16_t>(propertyID);
+    switch (id) {
+    case DeviceSim_FilterOn:
+    case DeviceSim_DistortionOn:
+    case DeviceSim_EQOn:
+    case DeviceSim_NoiseOn:
+    case DeviceSim_ModelOn:
+    case DeviceSim_GateOn:
+    case DeviceSim_LoFiOn: {
+        const uint8_t on = value != 0.0f && !std::isnan(value) ? 1 : 0;
+        SetParam(id, &on, sizeof on);
+        return;
+    }
+    case DeviceSim_LowPassSlope:
+    case DeviceSim_HighPassSlope:
+    case DeviceSim_DistortionType:
+    case DeviceSim_EQType:
+    case DeviceSim_ModelIndex: {
+        const uint32_t whole = value > 0.0f ? uint32_t(std::min(value, 4294967040.0f)) : 0u;
+        SetParam(id, &whole, sizeof whole);
+        return;
+    }
+    default:
+        SetParam(id, &value, sizeof value);
+    }
 }
 
 void CStudioDeviceSimFXParams::SetAllChanged() {

@@ -37,6 +37,10 @@ public:
     SXRESULT Term(ISxPluginMemAlloc* allocator) override;
     // A block of any other size than 139 bytes is refused: the defaults stay and 31 is returned.
     SXRESULT SetParamsBlock(const void* block, uint32_t size) override;
+    // A game parameter always arrives as a number: it is handed to SetParam in the field's
+    // own type (a switch is on when the value is not 0; a slope, type or model index is the
+    // value truncated, negative values 0), so that curves can switch stages and pick models.
+    void SetRTPCValue(uint32_t propertyID, float value, CSxRegisteredObj* gameObject) override;
 
     void SetAllChanged();
     void ClearAllChanged();

@@ -296,6 +296,30 @@ TEST(StudioDeviceSimTest, SetParamReadsEachFieldInItsOwnType) {
     EXPECT_EQ(v.distortion.changed + v.noise.changed, 0) << "only the groups touched";
 }
 
+TEST(StudioDeviceSimTest, GameParametersReachEveryFieldAsANumber) {
+    CStudioDeviceSimFXParams params;
+    params.Init(nullptr, nullptr, 0);
+    ISxPluginParam& subscriber = params;
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    subscriber.SetRTPCValue(DeviceSim_ModelOn, 1.0f, nullptr);
+    subscriber.SetRTPCValue(DeviceSim_GateOn, 0.0f, nullptr);
+    subscriber.SetRTPCValue(DeviceSim_NoiseOn, nan, nullptr);
+    subscriber.SetRTPCValue(DeviceSim_ModelIndex, 42.7f, nullptr);
+    subscriber.SetRTPCValue(DeviceSim_DistortionType, -3.0f, nullptr);
+    subscriber.SetRTPCValue(DeviceSim_LowPassSlope, 1e20f, nullptr);
+    subscriber.SetRTPCValue(DeviceSim_EQFreq, 2500.0f, nullptr);
+    subscriber.SetRTPCValue(DeviceSim_OutputGain, -6.0f, nullptr);
+    const StudioDeviceSimFXParams& v = params.values;
+    EXPECT_EQ(v.model.on, 1);
+    EXPECT_EQ(v.gate.on, 0);
+    EXPECT_EQ(v.noise.on, 0);
+    EXPECT_EQ(v.model.index, 42u);
+    EXPECT_EQ(v.distortion.type, 0u);
+    EXPECT_EQ(v.filter.lowPassSlope, 4294967040u);
+    EXPECT_EQ(v.eq.freq, 2500.0f);
+    EXPECT_NEAR(v.outputGain, 0.501187f, 1e-6f);
+}
+
 TEST(StudioDeviceSimTest, SetParamRefusesUnknownIDsNullValuesAndShortValues) {
     CStudioDeviceSimFXParams params;
     params.Init(nullptr, nullptr, 0);
