@@ -342,3 +342,39 @@ TEST_F(BankLoad, GameSyncPreparationNeedsAList) {
 }
 
 }  // namespace
+
+namespace {
+
+using namespace SX;
+
+class SampleBanks : public sxtest::BankEngine {
+protected:
+    void TearDown() override {
+        sxtest::BankEngine::TearDown();
+        SxSetBankFolder("");
+    }
+};
+
+// The sample banks of Assets/Sound, as the tool writes them: Init brings the settings and
+// names Game, whose event plays once Game is prepared.
+TEST_F(SampleBanks, InitAndGameLoadAndTheirEventPlays) {
+    SxSetBankFolder(qvtest::SourceDir() + "/Assets/Sound");
+    SxBankID init = 0;
+    ASSERT_EQ(SoundEngine::LoadBank("Init.bnk", SxInvalidPoolId, init), SX_Success);
+    EXPECT_TRUE(g_pStateMgr->IsStateGroupRegistered(SoundEngine::GetIDFromString("Season")));
+    EXPECT_EQ(g_u16MaxNumVoices, 64);
+    // By ID a bank file is "<ID>.bnk"; a preparation opens it by the name Init's string table gave.
+    const SxBankID game = SoundEngine::GetIDFromString("Game");
+    EXPECT_EQ(SoundEngine::LoadBank(game, SxInvalidPoolId), SX_FileNotFound);
+    ASSERT_EQ(SoundEngine::PrepareBank(SxPreparation_Load, game), SX_Success);
+    EXPECT_TRUE(g_pBankMgr->HasMedia(SoundEngine::GetIDFromString("Chime")));
+    SoundEngine::RegisterGameObj(100);
+    g_ended = 0;
+    EXPECT_NE(SoundEngine::PostEvent("Play_Chime", 100, SxCallback_EndOfEvent, CountEnd), 0u);
+    EXPECT_TRUE(RunUntil([] { return g_ended == 1; }));
+    ASSERT_EQ(SoundEngine::PrepareBank(SxPreparation_Unload, game), SX_Success);
+    ASSERT_EQ(SoundEngine::UnloadBank("Init.bnk"), SX_Success);
+    EXPECT_EQ(g_pBankMgr->BankCount(), 0u);
+}
+
+}  // namespace
