@@ -45,9 +45,7 @@ SXRESULT CSxBankMgr::CopyMedia(CSxLoadedBank& bank) {
     platform::Lock lock(m_mediaLock);
     std::vector<SxUniqueID> taken;
     for (const SxMediaIndexEntry& entry : bank.m_mediaIndex) {
-        if (m_mediaFilter &&
-            std::find(m_mediaFilter->begin(), m_mediaFilter->end(), entry.mediaID) == m_mediaFilter->end())
-            continue;
+        if (m_mediaFilter && m_mediaFilter->count(entry.mediaID) == 0) continue;
         MediaEntry& media = m_media[entry.mediaID];
         if (!media.own && entry.size > 0) {
             media.own = static_cast<uint8_t*>(MemoryMgr::Malign(m_mediaPool, entry.size, 16));
@@ -61,6 +59,7 @@ SXRESULT CSxBankMgr::CopyMedia(CSxLoadedBank& bank) {
         }
         ++media.refs;
         taken.push_back(entry.mediaID);
+        if (m_copied) m_copied->push_back(entry.mediaID);
     }
     if (!m_mediaFilter) bank.Set(SxBankFlag_MediaPrepared);
     return SX_Success;

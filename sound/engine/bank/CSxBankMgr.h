@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "platform/os/Threads.h"
@@ -114,7 +115,7 @@ private:
     SXRESULT UnprepareEvents(const std::vector<uint32_t>& ids);
     SXRESULT PrepareEvent(SxUniqueID eventID);
     void UnprepareEvent(PreparedEvent& prepared);
-    SXRESULT PrepareEventMedia(SxBankID bankID, SxUniqueID mediaID);
+    SXRESULT PrepareCollectedMedia();
     SXRESULT ClearPreparedEvents();
     SXRESULT PrepareGameSyncs(const SxBankCommand& command);
     SXRESULT PrepareBank(SxBankID bankID, uint32_t content, bool byCommand);
@@ -146,7 +147,16 @@ private:
     std::unordered_map<SxBankID, std::string> m_bankNames;  // "<name>.bnk"
     std::unordered_map<SxUniqueID, MediaEntry> m_media;
     std::unordered_map<SxUniqueID, PreparedEvent> m_preparedEvents;
-    const std::vector<SxUniqueID>* m_mediaFilter = nullptr;  // media a preparation copies
+    // Media of the events being prepared that no bank in memory holds, read afterwards in one
+    // pass per bank file.
+    struct CollectedMedia {
+        SxUniqueID event;
+        SxBankID bank;
+        SxUniqueID media;
+    };
+    std::vector<CollectedMedia> m_collected;
+    const std::unordered_set<SxUniqueID>* m_mediaFilter = nullptr;  // media a media-only read copies
+    std::vector<SxUniqueID>* m_copied = nullptr;                      // and the references it took
     SxMemPoolId m_mediaPool = SxInvalidPoolId;
 
     std::mutex m_queueLock;

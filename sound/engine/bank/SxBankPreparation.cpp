@@ -1,6 +1,7 @@
 // Preparation: the structure of banks, and the media of events and game syncs, loaded ahead of
 // play and counted, so that the last unpreparation frees them.
 #include <algorithm>
+#include <unordered_set>
 
 #include "core/Logger.h"
 #include "sound/engine/SxAudioThread.h"
@@ -89,20 +90,33 @@ SXRESULT CSxBankMgr::UnprepareBank(SxBankID bankID, bool byCommand) {
     return SX_Success;
 }
 
-SXRESULT CSxBankMgr::PrepareEventMedia(SxBankID bankID, SxUniqueID mediaID) {
-    if (PrepareMedia(mediaID) == SX_Success) return SX_Success;
-    if (bankID == kNoBank) return SX_IDNotFound;
-    // Not in any loaded bank: copied out of the bank file, that media item alone.
-    std::unique_ptr<ISxBankSource> source = OpenByID(bankID);
-    if (!source) return SX_FileNotFound;
-    CSxLoadedBank* reader = NewBank(bankID, SxInvalidPoolId);
-    if (!reader) return SX_Fail;
-    const std::vector<SxUniqueID> wanted{mediaID};
-    m_mediaFilter = &wanted;
-    SXRESULT result = ReadBank(*source, *reader, SxBankLoad_MediaOnly);
-    m_mediaFilter = nullptr;
-    DiscardBank(reader);
-    if (result == SX_Success && !HasMedia(mediaID)) result = SX_IDNotFound;
+SXRESULT CSxBankMgr::PrepareCollectedMedia() {
+    std::unordered_map<SxBankID, std::unordered_set<SxUniqueID>> byBank;
+    for (const CollectedMedia& item : m_collected) byBank[item.bank].insert(item.media);
+    std::vector<SxUniqueID> copied;
+    SXRESULT result = SX_Success;
+    for (const auto& bankMedia : byBank) {
+        std::unique_ptr<ISxBankSource> source = OpenByID(bankMedia.first);
+        CSxLoadedBank* reader = source ? NewBank(bankMedia.first, SxInvalidPoolId) : nullptr;
+        if (!reader) {
+            result = source ? SX_Fail : SX_FileNotFound;
+            break;
+        }
+        m_mediaFilter = &bankMedia.second;
+        m_copied = &copied;
+        result = ReadBank(*source, *reader, SxBankLoad_MediaOnly);
+        m_mediaFilter = nullptr;
+        m_copied = nullptr;
+        DiscardBank(reader);
+        if (result != SX_Success) break;
+    }
+    // Each event takes its own reference; the reading pass lets go of its own after.
+    for (size_t i = 0; i < m_collected.size() && result == SX_Success; ++i) {
+        const CollectedMedia& item = m_collected[i];
+        result = PrepareMedia(item.media);
+        if (result == SX_Success) m_preparedEvents[item.event].media.push_back(item.media);
+    }
+    for (SxUniqueID media : copied) DropMediaReference(media);
     return result;
 }
 
@@ -132,8 +146,12 @@ SXRESULT CSxBankMgr::PrepareEvent(SxUniqueID eventID) {
         if (target->IndexableType() == 4) {
             const CSxSource& source = static_cast<CSxSound*>(target)->Source();
             if (source.Kind() == CSxSource::kKindInMemory) {
-                result = PrepareEventMedia(bankID, source.MediaID());
-                if (result == SX_Success) prepared.media.push_back(source.MediaID());
+                if (PrepareMedia(source.MediaID()) == SX_Success)
+                    prepared.media.push_back(source.MediaID());
+                else if (bankID != kNoBank)
+                    m_collected.push_back({eventID, bankID, source.MediaID()});
+                else
+                    result = SX_IDNotFound;
             }
         }
         platform::Lock lock(g_csMain);
@@ -158,14 +176,16 @@ void CSxBankMgr::UnprepareEvent(PreparedEvent& prepared) {
 }
 
 SXRESULT CSxBankMgr::PrepareEvents(const SxBankCommand& command) {
-    for (size_t i = 0; i < command.ids.size(); ++i) {
-        const SXRESULT result = PrepareEvent(command.ids[i]);
-        if (result != SX_Success) {
-            UnprepareEvents(std::vector<uint32_t>(command.ids.begin(), command.ids.begin() + i));
-            return result;
-        }
-    }
-    return SX_Success;
+    m_collected.clear();
+    SXRESULT result = SX_Success;
+    size_t prepared = 0;
+    for (; prepared < command.ids.size() && result == SX_Success; ++prepared) result = PrepareEvent(command.ids[prepared]);
+    if (result != SX_Success) --prepared;
+    if (result == SX_Success) result = PrepareCollectedMedia();
+    m_collected.clear();
+    if (result != SX_Success)
+        UnprepareEvents(std::vector<uint32_t>(command.ids.begin(), command.ids.begin() + prepared));
+    return result;
 }
 
 SXRESULT CSxBankMgr::UnprepareEvents(const std::vector<uint32_t>& ids) {

@@ -81,8 +81,11 @@ protected:
     }
     static uint32_t ObjectCount() {
         uint32_t count = 0;
-        for (SX::SxIndexTable table : {SX::SxIndex_Node, SX::SxIndex_State, SX::SxIndex_Event, SX::SxIndex_Action})
-            count += SX::g_pObjectIndex->Table(table).Count();
+        for (SX::SxIndexTable table : {SX::SxIndex_Node, SX::SxIndex_State, SX::SxIndex_Event, SX::SxIndex_Action}) {
+            SX::SxIDTable& objects = SX::g_pObjectIndex->Table(table);
+            platform::Lock lock(objects.Lock());
+            count += objects.Count();
+        }
         return count;
     }
     // Frames for the audio thread until the condition holds (bounded by a count, not a time).
