@@ -168,3 +168,29 @@ TEST_F(BankMalformed, OddButValidBanksLoad) {
 }
 
 }  // namespace
+
+namespace {
+
+using namespace SX;
+namespace bw = bankwriter;
+
+class BankFuzzFindings : public sxtest::BankEngine {};
+
+// Found by the bank reader's fuzz target: a threshold a hair below 0 dB (bits 0x82700000)
+// made the decibel table read one step past its end.
+TEST_F(BankFuzzFindings, AThresholdJustBelowZeroDecibels) {
+    float threshold;
+    const uint32_t bits = 0x82700000u;
+    std::memcpy(&threshold, &bits, 4);
+    bw::BankFile file;
+    file.id = 3;
+    file.withSettings = true;
+    file.settings.volumeThreshold = threshold;
+    const sxtest::AlignedBank bank(bw::WriteBank(file));
+    SxBankID id;
+    ASSERT_EQ(SoundEngine::LoadBank(bank.Data(), bank.Size(), id), SX_Success);
+    EXPECT_FLOAT_EQ(g_fVolumeThreshold, 1.0f);
+    ASSERT_EQ(SoundEngine::UnloadBank(3), SX_Success);
+}
+
+}  // namespace
