@@ -67,8 +67,10 @@ Bytes StringChunk(const std::vector<std::pair<uint32_t, std::string>>& names) {
     Writer w;
     w.U32(1).U32(static_cast<uint32_t>(names.size()));
     for (const auto& n : names) {
-        w.U32(n.first).U8(static_cast<uint8_t>(n.second.size()));
-        for (char c : n.second) w.U8(static_cast<uint8_t>(c));
+        // The length is one byte: a longer name is cut to 255 characters, never wrapped.
+        const size_t length = n.second.size() < 255 ? n.second.size() : 255;
+        w.U32(n.first).U8(static_cast<uint8_t>(length));
+        for (size_t i = 0; i < length; ++i) w.U8(static_cast<uint8_t>(n.second[i]));
     }
     return Chunk("STID", w.Take());
 }

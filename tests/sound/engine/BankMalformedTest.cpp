@@ -194,3 +194,26 @@ TEST_F(BankFuzzFindings, AThresholdJustBelowZeroDecibels) {
 }
 
 }  // namespace
+
+namespace {
+
+using namespace SX;
+namespace bw = bankwriter;
+
+class BankNames : public sxtest::BankEngine {};
+
+// A name's length is one byte in the string table: the writer cuts a longer name to 255
+// characters instead of letting the length wrap into a broken chunk.
+TEST_F(BankNames, ALongNameIsCutNotWrapped) {
+    bw::BankFile file;
+    file.id = 4;
+    file.bankNames = {{5, std::string(300, 'n')}, {6, "Next"}};
+    const bw::Bytes bytes = bw::WriteBank(file);
+    EXPECT_EQ(bytes.size(), bw::ChunkOffset(bytes, "STID") + 8 + 8 + (4 + 1 + 255) + (4 + 1 + 4));
+    const sxtest::AlignedBank bank(bytes);
+    SxBankID id;
+    ASSERT_EQ(SoundEngine::LoadBank(bank.Data(), bank.Size(), id), SX_Success);
+    ASSERT_EQ(SoundEngine::UnloadBank(4), SX_Success);
+}
+
+}  // namespace
