@@ -86,7 +86,11 @@ SXRESULT CSxBankMgr::UnprepareBank(SxBankID bankID, bool byCommand) {
     }
     if (bank->Has(SxBankFlag_MediaPrepared))
         for (const SxMediaIndexEntry& entry : bank->m_mediaIndex) DropMediaReference(entry.mediaID);
-    DiscardBank(bank);
+    // A source may still play media of a bank that was loaded too: its data goes with the
+    // last reference.
+    ReleaseObjects(*bank);
+    bank->Set(SxBankFlag_Unloading);
+    ReleaseBank(bank);
     return SX_Success;
 }
 
