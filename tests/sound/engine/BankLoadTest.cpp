@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <fstream>
+#include <memory>
 #include <string>
 
 #include "SxBankFixture.h"
@@ -375,6 +376,96 @@ TEST_F(SampleBanks, InitAndGameLoadAndTheirEventPlays) {
     ASSERT_EQ(SoundEngine::PrepareBank(SxPreparation_Unload, game), SX_Success);
     ASSERT_EQ(SoundEngine::UnloadBank("Init.bnk"), SX_Success);
     EXPECT_EQ(g_pBankMgr->BankCount(), 0u);
+}
+
+}  // namespace
+
+namespace {
+
+using namespace SX;
+namespace bw = bankwriter;
+
+class BankPreparation : public sxtest::BankEngine {
+protected:
+    void TearDown() override {
+        sxtest::BankEngine::TearDown();
+        SxSetBankFolder("");
+    }
+    // Media.bnk on disk with sounds 10 and 20 (media 310, 320); an events bank in memory whose
+    // events 12 and 22 play them, and event 32, which plays sound 30 of a bank that is missing.
+    void SetUpBanks() {
+        const SxBankID media = SoundEngine::GetIDFromString("Media");
+        bw::BankFile mediaBank;
+        mediaBank.id = media;
+        mediaBank.media = {{310, bw::Bytes(64, 9)}, {320, bw::Bytes(32, 8)}};
+        for (uint32_t sound : {10u, 20u}) {
+            bw::Source source;
+            source.mediaID = 300 + sound;
+            mediaBank.records.push_back(bw::Record(SxHirc_Sound, bw::SoundBody(sound, source, bw::NodeBase())));
+        }
+        const bw::Bytes bytes = bw::WriteBank(mediaBank);
+        std::ofstream(tree.Path("Media.bnk"), std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        SxSetBankFolder(tree.Root());
+        bw::Source missingSource;
+        missingSource.mediaID = 330;
+        bw::BankFile events;
+        events.id = 50;
+        events.bankNames = {{media, "Media"}, {777, "Missing"}};
+        events.records = {
+            bw::Record(SxHirc_Sound, bw::SoundBody(30, missingSource, bw::NodeBase())),
+            bw::Record(SxHirc_Action, bw::ActionBody(11, 0x0403, 10, {}, {}, bw::PlayParams(4, media))),
+            bw::Record(SxHirc_Event, bw::EventBody(12, {11})),
+            bw::Record(SxHirc_Action, bw::ActionBody(21, 0x0403, 20, {}, {}, bw::PlayParams(4, media))),
+            bw::Record(SxHirc_Action, bw::ActionBody(23, 0x0403, 10, {}, {}, bw::PlayParams(4, media))),
+            bw::Record(SxHirc_Event, bw::EventBody(22, {21, 23})),
+            bw::Record(SxHirc_Action, bw::ActionBody(31, 0x0403, 30, {}, {}, bw::PlayParams(4, 777))),
+            bw::Record(SxHirc_Event, bw::EventBody(32, {31})),
+        };
+        eventBank = std::make_unique<sxtest::AlignedBank>(bw::WriteBank(events));
+        SxBankID id;
+        ASSERT_EQ(SoundEngine::LoadBank(eventBank->Data(), eventBank->Size(), id), SX_Success);
+    }
+    qvtest::TempTree tree;
+    std::unique_ptr<sxtest::AlignedBank> eventBank;
+};
+
+// Events sharing media in one preparation each hold them: the media go with the last one.
+TEST_F(BankPreparation, EventsSharingMediaHoldThemUntilTheLastIsUnprepared) {
+    SetUpBanks();
+    const uint32_t before = PoolUsed();
+    const SxUniqueID both[] = {12, 22};
+    ASSERT_EQ(SoundEngine::PrepareEvent(SxPreparation_Load, both, 2), SX_Success);
+    EXPECT_TRUE(g_pBankMgr->HasMedia(310));
+    EXPECT_TRUE(g_pBankMgr->HasMedia(320));
+    ASSERT_EQ(SoundEngine::PrepareEvent(SxPreparation_Unload, &both[0], 1), SX_Success);
+    EXPECT_TRUE(g_pBankMgr->HasMedia(310));
+    ASSERT_EQ(SoundEngine::PrepareEvent(SxPreparation_Unload, &both[1], 1), SX_Success);
+    EXPECT_EQ(g_pBankMgr->MediaCount(), 0u);
+    EXPECT_EQ(PoolUsed(), before);
+    ASSERT_EQ(SoundEngine::UnloadBank(50), SX_Success);
+}
+
+// A preparation that fails part way undoes the events it had prepared, and the callback hears
+// the failure with the event's ID when only one was asked for.
+TEST_F(BankPreparation, AFailedPreparationUndoesWhatItDid) {
+    SetUpBanks();
+    const uint32_t before = PoolUsed();
+    const SxUniqueID some[] = {12, 22, 32};
+    EXPECT_EQ(SoundEngine::PrepareEvent(SxPreparation_Load, some, 3), SX_FileNotFound);
+    EXPECT_EQ(g_pBankMgr->EventPreparationCount(12), 0u);
+    EXPECT_EQ(g_pBankMgr->EventPreparationCount(22), 0u);
+    EXPECT_EQ(g_pBankMgr->MediaCount(), 0u);
+    EXPECT_EQ(g_pBankMgr->BankCount(), 1u);
+    EXPECT_EQ(PoolUsed(), before);
+
+    Completion done;
+    ASSERT_EQ(SoundEngine::PrepareEvent(SxPreparation_Load, &some[2], 1, Record, &done), SX_Success);
+    EXPECT_TRUE(RunUntil([&] { return done.calls == 1; }));
+    EXPECT_EQ(done.bankID, 32u);
+    EXPECT_EQ(done.result, SX_FileNotFound);
+    ASSERT_EQ(SoundEngine::ClearPreparedEvents(), SX_Success);
+    ASSERT_EQ(SoundEngine::UnloadBank(50), SX_Success);
 }
 
 }  // namespace
