@@ -6,6 +6,7 @@
 #include "platform/os/Clock.h"
 #include "sound/engine/SxManagerMessages.h"
 #include "sound/engine/audio/CSxAudioMgr.h"
+#include "sound/engine/bank/CSxBankMgr.h"
 #include "sound/engine/curves/SxCurveTable.h"
 #include "sound/engine/index/CSxObjectIndex.h"
 #include "sound/engine/environments/CSxEnvironmentsMgr.h"
@@ -112,6 +113,17 @@ SXRESULT CreateAudioManager() {
     if (result == SX_Success) result = g_pAudioMgr->Start(g_platformSettings.audioThread);
     return result;
 }
+
+SXRESULT CreateBankManager() {
+    g_pAudioMgr->SetHandler(SxMsg_BankRelease, [](const SxQueuedMsgHeader& record) {
+        reinterpret_cast<const SxMsgBankRelease&>(record).bank->Release();
+    });
+    const SxMemPoolId mediaPool =
+        MemoryMgr::CheckPoolId(g_initSettings.preparePoolId) == SX_Success ? g_initSettings.preparePoolId : g_DefaultPoolId;
+    return CreateManager(g_pBankMgr, [mediaPool](CSxBankMgr& manager) {
+        return manager.Init(g_platformSettings.bankThread, mediaPool);
+    });
+}
 }  // namespace
 
 void GetDefaultInitSettings(SxInitSettings& settings) { settings = SxInitSettings(); }
@@ -144,6 +156,7 @@ SXRESULT Init(SxInitSettings* settings, SxPlatformInitSettings* platformSettings
         if (settings) *settings = g_initSettings;
         result = CreateAudioManager();
     }
+    if (result == SX_Success) result = CreateBankManager();
     if (result == SX_Success)
         g_initialized = true;
     else
@@ -152,8 +165,10 @@ SXRESULT Init(SxInitSettings* settings, SxPlatformInitSettings* platformSettings
 }
 
 void Term() {
+    if (g_pBankMgr) g_pBankMgr->StopThread();
     if (g_pAudioMgr) g_pAudioMgr->StopThread();
     CSxLEngine::Stop();
+    TermManager(g_pBankMgr);
     SxTermHierarchy();
     SxBehavioralExtensions::Call(true);
     SxBehavioralExtensions::Clear();

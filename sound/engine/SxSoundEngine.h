@@ -8,6 +8,7 @@
 #include "sound/engine/SxTypes.h"
 #include "sound/engine/audio/SxExternalSources.h"
 #include "sound/engine/audio/SxQueuedMsg.h"
+#include "sound/engine/bank/SxBankCalls.h"
 #include "sound/engine/playing/SxCallbackTypes.h"
 #include "sound/engine/plugin/SxPluginTable.h"
 

@@ -9,6 +9,7 @@ namespace SX {
 
 class ISxPostedEvent;
 class SxExternalSourceArray;
+class CSxLoadedBank;
 
 enum SxQueuedMsgType : uint16_t {
     SxMsg_EndOfBatch = 0,
@@ -31,6 +32,7 @@ enum SxQueuedMsgType : uint16_t {
     SxMsg_SetEnvironmentVolumes = 20,
     SxMsg_BypassEnvironment = 21,
     SxMsg_SetObstructionAndOcclusion = 22,
+    SxMsg_BankRelease = 26,
     SxMsg_StopAll = 27,
     SxMsg_SetListenerPipeline = 28,
     SxMsg_MotionSetPlayerListener = 29,
@@ -252,6 +254,12 @@ struct SxMsgSetMultiplePositions : SxQueuedMsgBase<SxMsg_SetMultiplePositions> {
 
 struct SxMsgSetPanningRule : SxQueuedMsgBase<SxMsg_SetPanningRule> {
     uint32_t rule = 0;
+};
+
+// The bank's last reference, dropped on the audio thread once nothing it queued before
+// still needs the bank.
+struct SxMsgBankRelease : SxQueuedMsgBase<SxMsg_BankRelease> {
+    CSxLoadedBank* bank = nullptr;
 };
 
 }  // namespace SX

@@ -1,5 +1,6 @@
 #include "sound/engine/lower/SxDecibels.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 
@@ -22,7 +23,8 @@ float DbToLinear(float db) {
     if (!(db > -96.3f)) return 0.0f;
     if (db >= 0.0f) return 1.0f;
     const float x = db + 97.0f;
-    const int i = static_cast<int>(x);
+    // Just below 0 dB the sum rounds to 97: the last step of the table, not past it.
+    const int i = std::min(static_cast<int>(x), 96);
     const float frac = x - static_cast<float>(i);
     return Table()[i] + (Table()[i + 1] - Table()[i]) * frac;
 }

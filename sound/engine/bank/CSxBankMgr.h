@@ -1,0 +1,172 @@
+#pragma once
+// The bank manager: every bank in memory, the media table that in-memory sources play from,
+// the prepared events and banks, and the bank thread "SX::BankManager" that runs the bank
+// commands queued by the bank calls.
+#include <atomic>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+#include "platform/os/Threads.h"
+#include "sound/engine/bank/CSxBankCallbackMgr.h"
+#include "sound/engine/bank/CSxLoadedBank.h"
+#include "sound/engine/bank/SxBankTypes.h"
+#include "sound/engine/thread/SxThread.h"
+
+namespace SX {
+
+class CSxIndexable;
+class ISxBankSource;
+
+// Media handed to a source: the bytes, and the bank that holds them (null when the media
+// table holds its own copy). Give it back with CSxBankMgr::ReleaseMedia.
+struct SxMediaRef {
+    const uint8_t* data = nullptr;
+    uint32_t size = 0;
+    CSxLoadedBank* bank = nullptr;
+};
+
+enum SxBankLoadMode : uint32_t {
+    SxBankLoad_Load = 0,           // structure, media data kept whole
+    SxBankLoad_Prepare = 1,        // structure, media copied one by one
+    SxBankLoad_StructureOnly = 2,
+    SxBankLoad_MediaOnly = 3,
+};
+
+class CSxBankMgr {
+public:
+    static constexpr uint32_t kFormatVersion = 62;
+
+    CSxBankMgr() = default;
+    ~CSxBankMgr();
+    CSxBankMgr(const CSxBankMgr&) = delete;
+    CSxBankMgr& operator=(const CSxBankMgr&) = delete;
+
+    // Starts the bank thread; SX_Fail when it cannot.
+    SXRESULT Init(const SxThreadProperties& thread, SxMemPoolId mediaPool);
+    void StopThread();
+    // Drops queued commands unrun, clears preparations, frees every bank (no callbacks).
+    void Term();
+
+    SXRESULT QueueBankCommand(SxBankCommand command);
+    CSxBankCallbackMgr& Callbacks() { return m_callbacks; }
+
+    // The bank ID at offset 12 of a bank in memory; 0 below 24 bytes.
+    static SxBankID GetBankIDFromInMemorySpace(const void* memory, uint32_t size);
+    // Hashes the name cut at its first "." and keeps the name to open the file by.
+    SxBankID BankIDFromName(const char* name);
+
+    // Media for a source, from the audio thread: false when the media is not known or every
+    // bank holding it is unloading.
+    bool GetMedia(SxUniqueID mediaID, SxMediaRef& out);
+    void ReleaseMedia(SxUniqueID mediaID);
+    // Both references of a GetMedia.
+    void ReleaseMedia(SxUniqueID mediaID, const SxMediaRef& media);
+    // Media prepared ahead of play: copied out of a loaded bank holding it.
+    SXRESULT PrepareMedia(SxUniqueID mediaID);
+    void UnprepareMedia(SxUniqueID mediaID);
+
+    // Seen from tests and tools.
+    bool IsBankLoaded(SxBankID bankID);
+    uint32_t BankCount();
+    uint32_t MediaCount();
+    bool HasMedia(SxUniqueID mediaID);
+    uint32_t EventPreparationCount(SxUniqueID eventID);
+    bool BankThreadIsCurrent() const;
+
+    // Reads a whole bank into the record (the bank thread's worker, public for the fuzz target
+    // and the benchmarks): on failure the objects read so far stay in the record.
+    SXRESULT ReadBank(ISxBankSource& source, CSxLoadedBank& bank, SxBankLoadMode mode);
+    // Releases a record that was never listed: its objects, its media and the record.
+    void DiscardBank(CSxLoadedBank* bank);
+
+private:
+    friend class CSxLoadedBank;
+    struct PreparedEvent {
+        uint32_t count = 0;  // saturating
+        CSxIndexable* event = nullptr;
+        std::vector<SxBankID> banks;
+        std::vector<SxUniqueID> media;
+    };
+    struct MediaHolder {
+        CSxLoadedBank* bank;
+        const uint8_t* data;
+        uint32_t size;
+    };
+    struct MediaEntry {
+        uint8_t* own = nullptr;  // from the media pool
+        uint32_t ownSize = 0;
+        std::vector<MediaHolder> holders;
+        uint32_t refs = 0;
+    };
+
+    void ThreadMain();
+    void Execute(SxBankCommand& command);
+    void Complete(const SxBankCommand& command, SxBankID bankID, SXRESULT result, SxMemPoolId pool);
+
+    SXRESULT Load(const SxBankCommand& command);
+    SXRESULT Unload(const SxBankCommand& command);
+    SXRESULT ClearBanks();
+    SXRESULT PrepareEvents(const SxBankCommand& command);
+    SXRESULT UnprepareEvents(const std::vector<uint32_t>& ids);
+    SXRESULT PrepareEvent(SxUniqueID eventID);
+    void UnprepareEvent(PreparedEvent& prepared);
+    SXRESULT PrepareCollectedMedia();
+    SXRESULT ClearPreparedEvents();
+    SXRESULT PrepareGameSyncs(const SxBankCommand& command);
+    SXRESULT PrepareBank(SxBankID bankID, uint32_t content, bool byCommand);
+    SXRESULT UnprepareBank(SxBankID bankID, bool byCommand);
+
+    std::unique_ptr<ISxBankSource> Open(const SxBankCommand& command);
+    std::unique_ptr<ISxBankSource> OpenByID(SxBankID bankID);
+    CSxLoadedBank* NewBank(SxBankID bankID, SxMemPoolId pool);
+    // Releases a bank's objects in batches under the global audio lock.
+    static void ReleaseObjects(CSxLoadedBank& bank);
+    // Marks the bank unloading and hands its last reference to the audio thread.
+    void StartUnload(CSxLoadedBank* bank, SxBankCallbackFunc callback, void* cookie, bool direct);
+    void ReleaseBank(CSxLoadedBank* bank);
+    void FreeBankData(CSxLoadedBank& bank);
+
+    // Chunks.
+    SXRESULT ReadMediaIndex(const uint8_t* body, uint32_t size, CSxLoadedBank& bank);
+    SXRESULT ReadData(ISxBankSource& source, uint32_t size, CSxLoadedBank& bank);
+    SXRESULT ReadStringTable(const uint8_t* body, uint32_t size);
+    SXRESULT IndexMedia(CSxLoadedBank& bank);
+    SXRESULT CopyMedia(CSxLoadedBank& bank);
+    void WithdrawMedia(CSxLoadedBank& bank);
+    void DropMediaReference(SxUniqueID mediaID);
+
+    platform::CriticalSection m_bankLock;   // before m_mediaLock
+    platform::CriticalSection m_mediaLock;
+    std::unordered_map<SxBankID, CSxLoadedBank*> m_banks;
+    std::vector<CSxLoadedBank*> m_unloading;  // out of the list, waiting for the audio thread
+    std::unordered_map<SxBankID, std::string> m_bankNames;  // "<name>.bnk"
+    std::unordered_map<SxUniqueID, MediaEntry> m_media;
+    std::unordered_map<SxUniqueID, PreparedEvent> m_preparedEvents;
+    // Media of the events being prepared that no bank in memory holds, read afterwards in one
+    // pass per bank file.
+    struct CollectedMedia {
+        SxUniqueID event;
+        SxBankID bank;
+        SxUniqueID media;
+    };
+    std::vector<CollectedMedia> m_collected;
+    const std::unordered_set<SxUniqueID>* m_mediaFilter = nullptr;  // media a media-only read copies
+    std::vector<SxUniqueID>* m_copied = nullptr;                      // and the references it took
+    SxMemPoolId m_mediaPool = SxInvalidPoolId;
+
+    std::mutex m_queueLock;
+    std::deque<SxBankCommand> m_queue;
+    platform::Event m_wake{false, false};
+    std::atomic<bool> m_stop{false};
+    SxThreadHandle m_thread;
+    CSxBankCallbackMgr m_callbacks;
+};
+
+extern CSxBankMgr* g_pBankMgr;
+
+}  // namespace SX

@@ -1,0 +1,160 @@
+#include "tools/samplebanks/BankDescription.h"
+
+#include <sstream>
+
+#include "sound/engine/SxSoundEngine.h"
+#include "sound/engine/hierarchy/SxHircReader.h"
+
+namespace samplebanks {
+
+namespace bw = bankwriter;
+
+namespace {
+
+uint32_t ID(const std::string& name) { return SX::SoundEngine::GetIDFromString(name.c_str()); }
+
+bool Pair(const std::string& text, float& x, std::string& y) {
+    const size_t colon = text.find(':');
+    if (colon == std::string::npos) return false;
+    try {
+        x = std::stof(text.substr(0, colon));
+    } catch (...) {
+        return false;
+    }
+    y = text.substr(colon + 1);
+    return !y.empty();
+}
+
+bool Apply(const std::string& verb, std::istringstream& args, std::vector<NamedBank>& banks) {
+    if (verb == "bank") {
+        NamedBank bank;
+        if (!(args >> bank.name)) return false;
+        bank.file.id = ID(bank.name);
+        banks.push_back(std::move(bank));
+        return true;
+    }
+    if (banks.empty()) return false;
+    bw::BankFile& file = banks.back().file;
+    std::string a, b, c;
+    if (verb == "volume-threshold") {
+        file.withSettings = true;
+        return static_cast<bool>(args >> file.settings.volumeThreshold);
+    }
+    if (verb == "max-voices") {
+        file.withSettings = true;
+        return static_cast<bool>(args >> file.settings.maxVoices);
+    }
+    if (verb == "state-group") {
+        uint32_t ms;
+        if (!(args >> a >> ms)) return false;
+        file.withSettings = true;
+        file.settings.stateGroups.push_back({ID(a), ms, {}});
+        return true;
+    }
+    if (verb == "state-transition") {
+        uint32_t ms;
+        if (!(args >> a >> b >> c >> ms)) return false;
+        for (auto& group : file.settings.stateGroups)
+            if (group.id == ID(a)) {
+                group.transitions.push_back({ID(b), ID(c), ms});
+                return true;
+            }
+        return false;
+    }
+    if (verb == "switch-mapping") {
+        if (!(args >> a >> b)) return false;
+        bw::SwitchMapping mapping{ID(a), ID(b), {}};
+        for (std::string point; args >> point;) {
+            float x;
+            std::string name;
+            if (!Pair(point, x, name)) return false;
+            mapping.points.push_back({x, ID(name), SX::SxCurve_Constant});
+        }
+        file.withSettings = true;
+        file.settings.switchMappings.push_back(std::move(mapping));
+        return true;
+    }
+    if (verb == "parameter") {
+        float value;
+        if (!(args >> a >> value)) return false;
+        file.withSettings = true;
+        file.settings.gameParameterDefaults.emplace_back(ID(a), value);
+        return true;
+    }
+    if (verb == "environment") {
+        unsigned index;
+        if (!(args >> index) || index > 3) return false;
+        bw::EnvironmentCurve& curve = file.environment[index];
+        curve.enabled = true;
+        for (std::string point; args >> point;) {
+            float x;
+            std::string y;
+            if (!Pair(point, x, y)) return false;
+            try {
+                curve.points.push_back({x, std::stof(y), SX::SxCurve_Linear});
+            } catch (...) {
+                return false;
+            }
+        }
+        file.withEnvironment = true;
+        return true;
+    }
+    if (verb == "bank-name") {
+        if (!(args >> a) || a.size() > 255) return false;
+        file.bankNames.emplace_back(ID(a), a);
+        return true;
+    }
+    if (verb == "media") {
+        size_t size;
+        unsigned fill;
+        if (!(args >> a >> size >> fill) || size > (64u << 20)) return false;
+        file.media.push_back({ID(a), bw::Bytes(size, static_cast<uint8_t>(fill))});
+        return true;
+    }
+    if (verb == "sound") {
+        if (!(args >> a >> b)) return false;
+        bw::Source source;
+        source.mediaID = ID(b);
+        bw::NodeBase node;
+        if (args >> c) node.parentID = ID(c);
+        file.records.push_back(bw::Record(SX::SxHirc_Sound, bw::SoundBody(ID(a), source, node)));
+        return true;
+    }
+    if (verb == "mixer") {
+        if (!(args >> a)) return false;
+        std::vector<uint32_t> children;
+        while (args >> b) children.push_back(ID(b));
+        file.records.push_back(bw::Record(SX::SxHirc_ActorMixer, bw::ActorMixerBody(ID(a), bw::NodeBase(), children)));
+        return true;
+    }
+    if (verb == "event") {
+        if (!(args >> a >> b)) return false;
+        const uint32_t bank = args >> c ? ID(c) : file.id;
+        const uint32_t action = ID(a + ".play");
+        file.records.push_back(
+            bw::Record(SX::SxHirc_Action, bw::ActionBody(action, 0x0403, ID(b), {}, {}, bw::PlayParams(4, bank))));
+        file.records.push_back(bw::Record(SX::SxHirc_Event, bw::EventBody(ID(a), {action})));
+        return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+bool ReadDescription(std::istream& in, std::vector<NamedBank>& banks, std::string& error) {
+    std::string line;
+    for (int number = 1; std::getline(in, line); ++number) {
+        const size_t hash = line.find('#');
+        if (hash != std::string::npos) line.erase(hash);
+        std::istringstream args(line);
+        std::string verb;
+        if (!(args >> verb)) continue;
+        if (!Apply(verb, args, banks)) {
+            error = "line " + std::to_string(number) + ": cannot read \"" + line + "\"";
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace samplebanks

@@ -1,0 +1,33 @@
+#pragma once
+// Bank files from a small text description, one directive a line ('#' starts a comment);
+// every ID is the sound engine's ID of a name:
+//   bank <Name>                                  starts the bank <Name>.bnk
+//   volume-threshold <dB> | max-voices <n>       global settings
+//   state-group <Group> <default ms>
+//   state-transition <Group> <From> <To> <ms>
+//   switch-mapping <SwitchGroup> <Parameter> <x>:<Switch>...
+//   parameter <Name> <default>
+//   environment <curve 0-3> <x>:<y>...           obstruction volume/filter, occlusion volume/filter
+//   bank-name <Name>                             a bank the string table names
+//   media <Name> <bytes> <fill byte>
+//   sound <Name> <Media> [<Parent>]
+//   mixer <Name> <Child>...
+//   event <Name> <Target> [<Bank>]               one play action, "<Name>.play"
+#include <istream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "tools/bankwriter/BankFile.h"
+
+namespace samplebanks {
+
+struct NamedBank {
+    std::string name;
+    bankwriter::BankFile file;
+};
+
+// The banks in order; error gets "line N: ..." for the first bad line.
+bool ReadDescription(std::istream& in, std::vector<NamedBank>& banks, std::string& error);
+
+}  // namespace samplebanks
