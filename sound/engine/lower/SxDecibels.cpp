@@ -7,12 +7,10 @@
 namespace SX::SxMath {
 
 namespace {
-// Entry 98 repeats unity: a level just under 0 dB rounds x up to 97 and reads one past it.
-const std::array<float, 99>& Table() {
-    static const std::array<float, 99> table = [] {
-        std::array<float, 99> t{};
+const std::array<float, 98>& Table() {
+    static const std::array<float, 98> table = [] {
+        std::array<float, 98> t{};
         for (int i = 0; i < 98; ++i) t[i] = static_cast<float>(std::pow(10.0, (i - 97) / 20.0));
-        t[98] = 1.0f;
         return t;
     }();
     return table;
