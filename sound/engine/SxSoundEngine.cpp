@@ -21,6 +21,7 @@
 #include "sound/engine/rtpc/CSxRTPCMgr.h"
 #include "sound/engine/states/CSxStateMgr.h"
 #include "sound/engine/transitions/CSxTransitionMgr.h"
+#include "sound/engine/voice/CSxVoiceMgr.h"
 
 namespace SX {
 float g_fTicksPerMs = 0.0f;
@@ -108,6 +109,7 @@ SXRESULT CreateAudioManager() {
     });
     result = SxInitHierarchy(*g_pAudioMgr, g_initSettings.defaultMemoryThreshold,
                              g_platformSettings.lowerEngineMemoryThreshold);
+    if (result == SX_Success) CSxVoiceMgr::Install();
     if (result == SX_Success) result = g_pAudioMgr->Init(g_initSettings);
     if (result == SX_Success) result = g_pAudioMgr->Start(g_platformSettings.audioThread);
     return result;
@@ -154,6 +156,7 @@ SXRESULT Init(SxInitSettings* settings, SxPlatformInitSettings* platformSettings
 void Term() {
     if (g_pAudioMgr) g_pAudioMgr->StopThread();
     CSxLEngine::Stop();
+    CSxVoiceMgr::Remove();
     SxTermHierarchy();
     SxBehavioralExtensions::Call(true);
     SxBehavioralExtensions::Clear();
