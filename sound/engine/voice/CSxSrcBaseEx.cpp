@@ -50,6 +50,7 @@ void CSxSrcBaseEx::NotifyMarkers(uint32_t from, uint32_t count) const {
 }
 
 SXRESULT CSxSrcBaseEx::Advance(SxNodeBuffer& buffer, uint32_t frames) {
+    NotifyMarkers(m_current, frames);
     buffer.markers.clear();
     for (const SxSourceMarker& marker : m_media.markers)
         if (marker.position >= m_current && marker.position - m_current < frames)

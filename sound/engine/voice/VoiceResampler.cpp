@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <iterator>
 
 #include "sound/engine/lower/SxAudioBuffer.h"
@@ -15,6 +16,15 @@ constexpr double kInterp16 = 1.0 / 2147483648.0;  // 2^-31: a 16.16 product of 1
 
 // Sample access per source kind. 16-bit interpolation works in 64 bits: the difference of two
 // samples times a 16-bit fraction plus the sample shifted by 16 overflows 32 bits.
+// Samples are read through memcpy: media chunks are only 2-byte aligned, so float frames in
+// memory need not be 4-byte aligned.
+template <typename S>
+S Load(const S* p) {
+    S value;
+    std::memcpy(&value, p, sizeof value);
+    return value;
+}
+
 struct Pcm16 {
     using Sample = int16_t;
     static float Convert(int16_t s) { return s * kScale16; }
@@ -48,8 +58,8 @@ SXRESULT Copy(VoiceResampler& r, const void* input, uint32_t inputFrames, float*
     const uint32_t count = std::min(inputFrames - r.m_inputOffset, r.m_maxOutput - r.m_outputOffset);
     for (uint32_t c = 0; c < channels; ++c) {
         float* out = output + static_cast<size_t>(r.m_planar[c]) * stride + r.m_outputOffset;
-        for (uint32_t i = 0; i < count; ++i) out[i] = K::Convert(in[i * channels + c]);
-        if (count) K::Previous(r)[c] = in[(count - 1) * channels + c];
+        for (uint32_t i = 0; i < count; ++i) out[i] = K::Convert(Load(in + i * channels + c));
+        if (count) K::Previous(r)[c] = Load(in + (count - 1) * channels + c);
     }
     r.m_inputOffset += count;
     r.m_outputOffset += count;
@@ -63,8 +73,8 @@ void Emit(VoiceResampler& r, const typename K::Sample* in, float* output, uint32
     const uint32_t index = r.m_phase >> 16;
     const uint32_t fraction = r.m_phase & 0xFFFF;
     for (uint32_t c = 0; c < channels; ++c) {
-        const auto a = index == 0 ? K::Previous(r)[c] : in[(index - 1) * channels + c];
-        const auto b = in[index * channels + c];
+        const auto a = index == 0 ? K::Previous(r)[c] : Load(in + (index - 1) * channels + c);
+        const auto b = Load(in + index * channels + c);
         output[static_cast<size_t>(r.m_planar[c]) * stride + r.m_outputOffset] = K::Lerp(a, b, fraction);
     }
     ++r.m_outputOffset;
@@ -76,7 +86,7 @@ SXRESULT Finish(VoiceResampler& r, const typename K::Sample* in, uint32_t availa
     const uint32_t channels = ChannelsOf<Fixed>(r);
     const uint32_t consumed = std::min(r.m_phase >> 16, available);
     if (consumed)
-        for (uint32_t c = 0; c < channels; ++c) K::Previous(r)[c] = in[(consumed - 1) * channels + c];
+        for (uint32_t c = 0; c < channels; ++c) K::Previous(r)[c] = Load(in + (consumed - 1) * channels + c);
     r.m_phase -= consumed << 16;
     r.m_inputOffset += consumed;
     return r.m_outputOffset >= r.m_maxOutput ? SX_DataReady : SX_DataNeeded;

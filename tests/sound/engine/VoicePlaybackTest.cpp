@@ -1,0 +1,235 @@
+// Events posted to a sound engine whose output is the device, and the tone measured on what
+// reached it.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "platform/audio/AudioTestControl.h"
+#include "platform/os/Clock.h"
+#include "sound/engine/SxAudioThread.h"
+#include "sound/engine/SxSoundEngine.h"
+#include "sound/engine/audio/CSxAudioMgr.h"
+#include "sound/engine/hierarchy/SxHircReader.h"
+#include "sound/engine/hierarchy/SxPropBundle.h"
+#include "sound/engine/index/CSxIndexable.h"
+#include "sound/engine/listener/SxSpeakerVolumes.h"
+#include "sound/engine/lower/SxMixKernels.h"
+#include "sound/engine/memory/SxMemoryMgr.h"
+#include "sound/engine/playing/SxCallbackTypes.h"
+#include "sound/engine/upper/CSxURenderer.h"
+#include "sound/engine/voice/CSxSrcBaseEx.h"
+#include "sound/engine/voice/CSxVoiceMgr.h"
+#include "tools/bankwriter/BankWriter.h"
+#include "tools/mediawriter/MediaWriter.h"
+
+using namespace SX;
+namespace bw = bankwriter;
+namespace control = platform::audio::control;
+
+namespace {
+
+constexpr SxUniqueID kSound = 100, kEvent = 1000, kMedia = 77;
+constexpr double kPi = 3.14159265358979323846;
+
+std::vector<uint8_t> g_media;
+std::vector<SxPlayingID> g_ended;
+std::vector<std::string> g_markers;
+
+bool FindMedia(SxUniqueID id, const uint8_t*& data, uint32_t& size) {
+    if (id != kMedia || g_media.empty()) return false;
+    data = g_media.data();
+    size = static_cast<uint32_t>(g_media.size());
+    return true;
+}
+
+void OnEvent(SxCallbackType type, SxCallbackInfo* info) {
+    if (type == SxCallback_EndOfEvent) g_ended.push_back(info->playingID);
+    if (type == SxCallback_Marker) {
+        const char* label = static_cast<SxMarkerCallbackInfo*>(info)->marker.strLabel;
+        g_markers.push_back(label ? label : "");
+    }
+}
+
+class VoicePlayback : public ::testing::Test {
+protected:
+    void SetUp() override {
+        control::Reset();
+        SxMemoryMgrSettings settings;
+        settings.maxPools = 8;
+        ASSERT_EQ(MemoryMgr::Init(&settings), SX_Success);
+        ASSERT_EQ(SoundEngine::Init(nullptr, nullptr), SX_Success);
+        g_pAudioMgr->StopThread();
+        g_MediaLookupHooks.findMedia = FindMedia;
+        g_ended.clear();
+        g_markers.clear();
+    }
+    void TearDown() override {
+        {
+            platform::Lock lock(g_csMain);
+            for (CSxIndexable* object : loaded) object->Release();
+            loaded.clear();
+        }
+        SoundEngine::Term();
+        MemoryMgr::Term();
+        g_MediaLookupHooks.findMedia = nullptr;
+        g_media.clear();
+        control::Reset();
+    }
+    void LoadSound(const std::vector<bw::Prop>& props, uint32_t codec = 1) {
+        bw::Source source;
+        source.pluginID = codec << 16 | 1;
+        source.mediaID = kMedia;
+        source.size = static_cast<uint32_t>(g_media.size());
+        bw::NodeBase node;
+        node.props = props;
+        const bw::Bytes chunk = bw::HircChunk({
+            bw::Record(SxHirc_Sound, bw::SoundBody(kSound, source, node)),
+            bw::Record(SxHirc_Action, bw::ActionBody(kEvent + 1, 0x0403, kSound, {}, {}, bw::PlayParams(4, 0))),
+            bw::Record(SxHirc_Event, bw::EventBody(kEvent, {kEvent + 1})),
+        });
+        ASSERT_EQ(SxReadHircChunk(chunk.data(), static_cast<uint32_t>(chunk.size()), loaded), SX_Success);
+        SoundEngine::RegisterGameObj(5);
+    }
+    // Frames until the event ends and a few after, capturing the device's left channel.
+    std::vector<float> PlayAndCapture(SxPlayingID& id, uint32_t maxFrames = 200) {
+        control::StartCapture();
+        id = SoundEngine::PostEvent(kEvent, 5, SxCallback_EndOfEvent | SxCallback_Marker, OnEvent);
+        for (uint32_t frame = 0, after = 0; frame < maxFrames && after < 3; ++frame) {
+            SoundEngine::RenderAudio();
+            clock.Advance(0.0214);
+            g_pAudioMgr->Perform();
+            if (!g_ended.empty()) ++after;
+        }
+        const std::vector<uint8_t> bytes = control::Captured();
+        const uint32_t channels = control::CapturedFormat().channels;
+        control::StopCapture();
+        std::vector<float> left(bytes.size() / 2 / channels);
+        for (size_t i = 0; i < left.size(); ++i) {
+            int16_t s;
+            std::memcpy(&s, &bytes[i * channels * 2], 2);
+            left[i] = s / 32768.0f;
+        }
+        return left;
+    }
+    platform::ManualClock clock;
+    platform::ScopedClock scoped{clock};
+    std::vector<CSxIndexable*> loaded;
+};
+
+struct Tone {
+    size_t first = 0, last = 0;  // frames where the envelope is above half its peak
+    double frequency = 0.0, peak = 0.0, largestStep = 0.0;
+};
+
+Tone Measure(const std::vector<float>& x) {
+    Tone t;
+    for (float v : x) t.peak = std::max<double>(t.peak, std::fabs(v));
+    const size_t window = 480;
+    bool found = false;
+    for (size_t w = 0; w + window <= x.size(); w += window) {
+        double top = 0.0;
+        for (size_t i = w; i < w + window; ++i) top = std::max<double>(top, std::fabs(x[i]));
+        if (top > t.peak * 0.5) {
+            if (!found) t.first = w;
+            found = true;
+            t.last = w + window;
+        }
+    }
+    // Frequency and smoothness inside the tone, away from its fades.
+    const size_t from = t.first + 2048, to = t.last > 2048 + from ? t.last - 2048 : from;
+    double firstCross = -1, lastCross = -1;
+    int crossings = 0;
+    for (size_t i = from + 1; i < to; ++i) {
+        if (x[i - 1] < 0.0f && x[i] >= 0.0f) {
+            const double c = (i - 1) + x[i - 1] / (x[i - 1] - x[i]);
+            if (firstCross < 0) firstCross = c;
+            else ++crossings;
+            lastCross = c;
+        }
+        if (i + 1 < to) t.largestStep = std::max(t.largestStep, std::fabs(double(x[i + 1]) - 2.0 * x[i] + x[i - 1]));
+    }
+    t.frequency = crossings ? crossings * 48000.0 / (lastCross - firstCross) : 0.0;
+    return t;
+}
+
+// The device's left-channel gain of a centred mono voice at a volume: the speaker volumes and
+// the stereo fold the mix applies.
+double LeftGain(float volumeDb) {
+    SxVoiceVolumeParams params;
+    params.channelMask = 0x4;
+    params.volumeDb = volumeDb;
+    SxVoiceVolumes volumes;
+    SxComputeSpeakerVolumes(params, volumes);
+    SxSpeakerGains gains;
+    for (int s = 0; s < 6; ++s) gains.current[s] = gains.previous[s] = volumes.dry[0][s];
+    std::vector<float> one(1024, 1.0f), stereo(2048, 0.0f);
+    SxMixKernels::MixIntoStereo(one.data(), stereo.data(), 1024, gains, 0);
+    return stereo[512];
+}
+
+TEST_F(VoicePlayback, PostedEventPlaysItsToneAtThePitchLevelAndLengthOfItsSound) {
+    struct Case {
+        const char* what;
+        QV::media::Encoding encoding;
+        uint32_t mask;
+        float cents, volumeDb;
+        int loops;
+    } cases[] = {
+        {"16-bit mono", QV::media::Encoding::Pcm16, 0x4, 0.0f, 0.0f, 1},
+        {"float stereo", QV::media::Encoding::Float32, 0x3, 0.0f, 0.0f, 1},
+        {"ADPCM mono", QV::media::Encoding::Adpcm, 0x4, 0.0f, 0.0f, 1},
+        {"an octave up", QV::media::Encoding::Pcm16, 0x4, 1200.0f, 0.0f, 1},
+        {"a fifth down, quieter", QV::media::Encoding::Pcm16, 0x4, -700.0f, -6.0f, 1},
+        {"three passes", QV::media::Encoding::Pcm16, 0x4, 0.0f, 0.0f, 3},
+    };
+    // A third of a second of whole cycles and whole blocks, so that it loops without a step.
+    const uint32_t frames = 64 * 249;
+    for (const Case& c : cases) {
+        TearDown();
+        SetUp();
+        QV::media::Signal signal = QV::media::Sine(1000.0, 0.5, frames, 48000, c.mask);
+        signal.cues = {{1, 4800, "here"}};
+        g_media = QV::media::Build(signal, c.encoding);
+        LoadSound({bw::PropF(SxProp_Pitch, c.cents), bw::PropF(SxProp_Volume, c.volumeDb),
+                   bw::PropI(SxProp_LoopCount, c.loops)},
+                  c.encoding == QV::media::Encoding::Adpcm ? 2 : 1);
+        SxPlayingID id = 0;
+        const std::vector<float> left = PlayAndCapture(id);
+        ASSERT_NE(id, 0u) << c.what;
+        EXPECT_EQ(g_ended, std::vector<SxPlayingID>{id}) << c.what << ": the end is notified once";
+        EXPECT_EQ(CSxURenderer::ActiveCount(), 0u) << c.what;
+        EXPECT_EQ(CSxVoiceMgr::Get()->VoiceCount(), 0u) << c.what;
+        EXPECT_EQ(g_markers, std::vector<std::string>(c.loops, "here")) << c.what;
+
+        const Tone tone = Measure(left);
+        const double ratio = std::pow(2.0, c.cents / 1200.0);
+        EXPECT_NEAR(tone.frequency, 1000.0 * ratio, 1000.0 * ratio * 0.003) << c.what;
+        const double length = frames * c.loops / ratio;
+        EXPECT_NEAR(double(tone.last - tone.first), length, 1000.0) << c.what;
+        // Stereo media put each channel on its own speaker at full gain.
+        const double gain = c.mask == 0x3 ? 1.0 : LeftGain(c.volumeDb);
+        EXPECT_NEAR(tone.peak, 0.5 * gain, 0.5 * gain * 0.03) << c.what;
+        // ADPCM's own noise is rougher than any step the mix could add: its blocks are checked
+        // against their decoder elsewhere.
+        if (c.encoding == QV::media::Encoding::Adpcm) continue;
+        const double w = 2 * kPi * 1000.0 * ratio / 48000.0;
+        EXPECT_LT(tone.largestStep, 0.5 * gain * w * w * 1.5 + 4.0 / 32768) << c.what << ": no clicks";
+    }
+}
+
+TEST_F(VoicePlayback, MediaThatCannotPlayEndsTheEventInSilence) {
+    QV::media::Signal signal = QV::media::Sine(1000.0, 0.5, 4800, 48000, 0x4);
+    g_media = QV::media::Build(signal, QV::media::Encoding::Pcm16);
+    g_media[20] = 1;  // a format tag no source plays
+    LoadSound({});
+    SxPlayingID id = 0;
+    const std::vector<float> left = PlayAndCapture(id, 10);
+    EXPECT_EQ(g_ended, std::vector<SxPlayingID>{id});
+    for (float v : left) ASSERT_EQ(v, 0.0f);
+    EXPECT_EQ(CSxVoiceMgr::Get()->VoiceCount(), 0u);
+}
+
+}  // namespace
