@@ -11,6 +11,7 @@
 #include "platform/os/Clock.h"
 #include "sound/engine/SxAudioThread.h"
 #include "sound/engine/SxSoundEngine.h"
+#include "sound/engine/audio/SxExternalSources.h"
 #include "sound/engine/audio/CSxAudioMgr.h"
 #include "sound/engine/hierarchy/SxHircReader.h"
 #include "sound/engine/hierarchy/SxPropBundle.h"
@@ -83,6 +84,9 @@ protected:
         source.pluginID = codec << 16 | 1;
         source.mediaID = kMedia;
         source.size = static_cast<uint32_t>(g_media.size());
+        LoadSource(source, props);
+    }
+    void LoadSource(const bw::Source& source, const std::vector<bw::Prop>& props) {
         bw::NodeBase node;
         node.props = props;
         const bw::Bytes chunk = bw::HircChunk({
@@ -94,9 +98,11 @@ protected:
         SoundEngine::RegisterGameObj(5);
     }
     // Frames until the event ends and a few after, capturing the device's left channel.
-    std::vector<float> PlayAndCapture(SxPlayingID& id, uint32_t maxFrames = 200) {
+    std::vector<float> PlayAndCapture(SxPlayingID& id, uint32_t maxFrames = 200,
+                                      const SxExternalSourceInfo* external = nullptr) {
         control::StartCapture();
-        id = SoundEngine::PostEvent(kEvent, 5, SxCallback_EndOfEvent | SxCallback_Marker, OnEvent);
+        id = SoundEngine::PostEvent(kEvent, 5, SxCallback_EndOfEvent | SxCallback_Marker, OnEvent, nullptr,
+                                    external ? 1 : 0, external);
         for (uint32_t frame = 0, after = 0; frame < maxFrames && after < 3; ++frame) {
             SoundEngine::RenderAudio();
             clock.Advance(0.0214);
@@ -218,6 +224,23 @@ TEST_F(VoicePlayback, PostedEventPlaysItsToneAtThePitchLevelAndLengthOfItsSound)
         const double w = 2 * kPi * 1000.0 * ratio / 48000.0;
         EXPECT_LT(tone.largestStep, 0.5 * gain * w * w * 1.5 + 4.0 / 32768) << c.what << ": no clicks";
     }
+}
+
+TEST_F(VoicePlayback, ExternalSourceInMemoryPlaysInPlaceOfItsPlaceholder) {
+    bw::Source placeholder;
+    placeholder.pluginID = 0x00080001;  // resolved at play time by its cookie
+    placeholder.streamType = 1;
+    placeholder.fileID = 42;
+    LoadSource(placeholder, {});
+    std::vector<uint8_t> media = QV::media::Build(QV::media::Sine(500.0, 0.5, 64 * 300, 48000, 0x3), QV::media::Encoding::Adpcm);
+    const SxExternalSourceInfo entry{42, 2, nullptr, media.data(), static_cast<uint32_t>(media.size()), 0};
+    SxPlayingID id = 0;
+    const std::vector<float> left = PlayAndCapture(id, 200, &entry);
+    EXPECT_EQ(g_ended, std::vector<SxPlayingID>{id});
+    const Tone tone = Measure(left);
+    EXPECT_NEAR(tone.frequency, 500.0, 1.5);
+    EXPECT_NEAR(double(tone.last - tone.first), 64.0 * 300, 1000.0);
+    EXPECT_NEAR(tone.peak, 0.5, 0.03);
 }
 
 TEST_F(VoicePlayback, MediaThatCannotPlayEndsTheEventInSilence) {
