@@ -35,11 +35,10 @@ SXRESULT CSxVPLSrcCbxNode::AddSrc(CSxPBI* instance) {
     return result;
 }
 
-SXRESULT CSxVPLSrcCbxNode::IsReadyToPlay(uint32_t buffersToRender) {
+SXRESULT CSxVPLSrcCbxNode::IsReadyToPlay() {
     const SXRESULT result = m_source ? m_source->StartSource() : SX_Fail;
     if (result == SX_NotReady) return SX_NotReady;
-    if (result != SX_Success) return SX_Fail;
-    return m_startOffset < (buffersToRender + 1) * SxFrameLength ? SX_Success : SX_NotReady;
+    return result == SX_Success ? SX_Success : SX_Fail;
 }
 
 void CSxVPLSrcCbxNode::Start() {

@@ -28,9 +28,9 @@ public:
     // Makes the instance's source and starts it: 1 or 63 keep it; 2 when no source can be
     // made; any other result of the source (7, 78, 2) is returned and the source freed.
     SXRESULT AddSrc(CSxPBI* instance);
-    // 1 when the source is ready and the instance's start offset falls within the buffers
-    // about to be rendered, 63 while it must wait, 2 on failure.
-    SXRESULT IsReadyToPlay(uint32_t buffersToRender);
+    // 1 when the source is ready, 63 while it must wait, 2 on failure. The start offset is
+    // not looked at here: PrepareFrame alone counts it down.
+    SXRESULT IsReadyToPlay();
 
     void Start();
     void Stop();

@@ -108,7 +108,7 @@ void CSxVoiceMgr::RenderVoices() {
     for (size_t i = 0; i < m_voices.size();) {
         CSxVPLSrcCbxNode* voice = m_voices[i];
         if (voice->GetState() == CSxVPLSrcCbxNode::kCreated) {
-            const SXRESULT ready = voice->IsReadyToPlay(0);
+            const SXRESULT ready = voice->IsReadyToPlay();
             if (ready == SX_Fail) voice->Stop();
             if (ready == SX_Success) {
                 voice->Start();

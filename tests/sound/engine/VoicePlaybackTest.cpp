@@ -243,6 +243,48 @@ TEST_F(VoicePlayback, ExternalSourceInMemoryPlaysInPlaceOfItsPlaceholder) {
     EXPECT_NEAR(tone.peak, 0.5, 0.03);
 }
 
+// The first sample that reached the device non-zero.
+size_t FirstSound(const std::vector<float>& x) {
+    for (size_t i = 0; i < x.size(); ++i)
+        if (x[i] != 0.0f) return i;
+    return x.size();
+}
+
+TEST_F(VoicePlayback, StartOffsetDelaysTheSoundByExactlyItsFrames) {
+    // The offset is counted once: whole frames hold the voice back, the rest is silence
+    // inside its first frame.
+    g_media = QV::media::Build(QV::media::Sine(1000.0, 0.5, 4800, 48000, 0x4), QV::media::Encoding::Pcm16);
+    LoadSound({});
+    size_t first[2] = {};
+    const uint32_t offsets[2] = {0, 2500};
+    for (int run = 0; run < 2; ++run) {
+        g_ended.clear();
+        control::StartCapture();
+        const SxPlayingID id = SoundEngine::PostEvent(kEvent, 5, SxCallback_EndOfEvent, OnEvent);
+        SoundEngine::RenderAudio();
+        g_pAudioMgr->Perform();  // the play action runs; its voice starts with the next frame
+        ASSERT_EQ(CSxURenderer::ActiveCount(), 1u);
+        CSxURenderer::FirstActive()->SetSampleOffset(offsets[run]);
+        for (int frame = 0; frame < 20; ++frame) {
+            SoundEngine::RenderAudio();
+            clock.Advance(0.0214);
+            g_pAudioMgr->Perform();
+        }
+        EXPECT_EQ(g_ended, std::vector<SxPlayingID>{id});
+        const std::vector<uint8_t> bytes = control::Captured();
+        control::StopCapture();
+        std::vector<float> left(bytes.size() / 4);
+        for (size_t i = 0; i < left.size(); ++i) {
+            int16_t v;
+            std::memcpy(&v, &bytes[i * 4], 2);
+            left[i] = v;
+        }
+        first[run] = FirstSound(left);
+        ASSERT_LT(first[run], left.size());
+    }
+    EXPECT_NEAR(double(first[1]) - double(first[0]), 2500.0, 1.0);
+}
+
 TEST_F(VoicePlayback, MediaThatCannotPlayEndsTheEventInSilence) {
     QV::media::Signal signal = QV::media::Sine(1000.0, 0.5, 4800, 48000, 0x4);
     g_media = QV::media::Build(signal, QV::media::Encoding::Pcm16);
