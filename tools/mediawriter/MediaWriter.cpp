@@ -216,9 +216,10 @@ bool ReadWav(const std::string& path, Signal& signal, std::string& error) {
                 } else if (bits == 8) {
                     v = (p[0] - 128) / 128.0f;
                 } else {
-                    int32_t s = 0;
-                    for (uint32_t b = 0; b < width; ++b) s |= static_cast<int32_t>(p[b]) << (8 * (4 - width + b));
-                    v = static_cast<float>(s / 2147483648.0);
+                    // Left-justified in 32 bits, so every width reads as the same full scale.
+                    uint32_t bits32 = 0;
+                    for (uint32_t b = 0; b < width; ++b) bits32 |= static_cast<uint32_t>(p[b]) << (8 * (4 - width + b));
+                    v = static_cast<float>(static_cast<int32_t>(bits32) / 2147483648.0);
                 }
                 signal.samples[i] = v;
             }
