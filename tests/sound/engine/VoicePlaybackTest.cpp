@@ -243,6 +243,48 @@ TEST_F(VoicePlayback, ExternalSourceInMemoryPlaysInPlaceOfItsPlaceholder) {
     EXPECT_NEAR(tone.peak, 0.5, 0.03);
 }
 
+TEST_F(VoicePlayback, SeekMovesThePlayingSoundAndItEndsSoonerBySoMuch) {
+    struct Case {
+        const char* what;
+        QV::media::Encoding encoding;
+        bool byFraction;
+    } cases[] = {{"PCM by time", QV::media::Encoding::Pcm16, false},
+                 {"ADPCM by time", QV::media::Encoding::Adpcm, false},
+                 {"PCM by fraction", QV::media::Encoding::Pcm16, true}};
+    for (const Case& c : cases) {
+        TearDown();
+        SetUp();
+        g_media = QV::media::Build(QV::media::Sine(1000.0, 0.5, 48000, 48000, 0x4), c.encoding);
+        LoadSound({}, c.encoding == QV::media::Encoding::Adpcm ? 2 : 1);
+        control::StartCapture();
+        const SxPlayingID id = SoundEngine::PostEvent(kEvent, 5, SxCallback_EndOfEvent, OnEvent);
+        for (int frame = 0; frame < 60; ++frame) {
+            if (frame == 2) {
+                // 0.6 s in: 28800 of the 48000 frames.
+                if (c.byFraction)
+                    SoundEngine::SeekOnEvent(kEvent, 5, 0.6f);
+                else
+                    SoundEngine::SeekOnEvent(kEvent, 5, int32_t(600));
+            }
+            SoundEngine::RenderAudio();
+            clock.Advance(0.0214);
+            g_pAudioMgr->Perform();
+        }
+        EXPECT_EQ(g_ended, std::vector<SxPlayingID>{id}) << c.what;
+        const std::vector<uint8_t> bytes = control::Captured();
+        control::StopCapture();
+        std::vector<float> left(bytes.size() / 4);
+        for (size_t i = 0; i < left.size(); ++i) {
+            int16_t v;
+            std::memcpy(&v, &bytes[i * 4], 2);
+            left[i] = v / 32768.0f;
+        }
+        const Tone tone = Measure(left);
+        // A frame or two before the seek, then the last 19200 frames.
+        EXPECT_NEAR(double(tone.last - tone.first), 19200.0 + 2048.0, 1600.0) << c.what;
+    }
+}
+
 // The first sample that reached the device non-zero.
 size_t FirstSound(const std::vector<float>& x) {
     for (size_t i = 0; i < x.size(); ++i)
