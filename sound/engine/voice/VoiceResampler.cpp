@@ -189,27 +189,6 @@ bool VoiceResampler::Init(uint32_t bitsPerSample, uint32_t channelMask, uint32_t
     return false;
 }
 
-bool VoiceResampler::ChangeFormat(uint32_t bitsPerSample, uint32_t channelMask, uint32_t sourceRate) {
-    const bool wasFloat = m_format != kNoKernel && m_format >= 4;
-    if (!SetFormat(bitsPerSample, channelMask, sourceRate)) return false;
-    const bool isFloat = m_format >= 4;
-    if (wasFloat != isFloat) ConvertPrevious(isFloat);
-    m_recompute = true;
-    SetPitch(m_lastPitch);
-    return true;
-}
-
-void VoiceResampler::ConvertPrevious(bool toFloat) {
-    for (uint32_t c = 0; c < 6; ++c) {
-        if (toFloat) {
-            m_previousF[c] = m_previous16[c] * kScale16;
-        } else {
-            const float scaled = m_previousF[c] * 32767.0f;
-            m_previous16[c] = static_cast<int16_t>(std::min(32767.0f, std::max(-32768.0f, scaled)));
-        }
-    }
-}
-
 void VoiceResampler::Reset() {
     m_inputOffset = 0;
     m_outputOffset = 0;

@@ -31,9 +31,6 @@ public:
 
     // False when the format has no kernel: the source must then fail, never reach the table.
     bool Init(uint32_t bitsPerSample, uint32_t channelMask, uint32_t sourceRate, uint32_t outputRate);
-    // Takes a new source format (the next source of a voice), keeping the previous frame so the
-    // join interpolates across; the pitch ramp and phase go on.
-    bool ChangeFormat(uint32_t bitsPerSample, uint32_t channelMask, uint32_t sourceRate);
     // Offsets and phase back to the start; the previous frame becomes silence.
     void Reset();
 
@@ -84,7 +81,6 @@ public:
 private:
     bool SetFormat(uint32_t bitsPerSample, uint32_t channelMask, uint32_t sourceRate);
     uint32_t IncrementFor(float cents) const;
-    void ConvertPrevious(bool toFloat);
 };
 
 }  // namespace SX
