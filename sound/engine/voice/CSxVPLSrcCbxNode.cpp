@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <new>
 
+#include "sound/engine/hierarchy/CSxSoundBase.h"
 #include "sound/engine/listener/SxSpeakerVolumes.h"
 #include "sound/engine/upper/CSxPBI.h"
 #include "sound/engine/voice/CSxSrcBaseEx.h"
@@ -32,7 +33,46 @@ SXRESULT CSxVPLSrcCbxNode::AddSrc(CSxPBI* instance) {
     m_notifier = new (std::nothrow) CSxSrcNotifier(instance, true);
     if (!m_notifier) return SX_InsufficientMemory;
     m_startOffset = instance->SampleOffset();
+    ReadVirtualBehavior();
     return result;
+}
+
+void CSxVPLSrcCbxNode::ReadVirtualBehavior() {
+    // The nearest node, from the sound up, that sets its own; the top node's otherwise.
+    const CSxParameterNodeBase* node = m_instance->Node();
+    while (node && !(node->FlagsA() & CSxParameterNodeBase::kOverrideVirtual) && node->Parent()) node = node->Parent();
+    if (!node) return;
+    m_belowThreshold = node->BelowThresholdBehavior() <= kGoVirtual ? node->BelowThresholdBehavior()
+                                                                     : static_cast<uint8_t>(kKeepPlaying);
+    m_resume = node->VirtualQueueBehavior() <= kResume ? node->VirtualQueueBehavior() : static_cast<uint8_t>(kFromBeginning);
+}
+
+void CSxVPLSrcCbxNode::EnterVirtual() {
+    // Resuming where it was keeps the source buffer in hand; the others start afresh.
+    if (m_resume != kResume) m_pitch.Restart();
+    m_virtual = true;
+    m_instance->MarkVirtual();
+}
+
+void CSxVPLSrcCbxNode::LeaveVirtual() {
+    if (m_resume == kFromBeginning && m_source->Seek(0) != SX_Success) Stop();
+    if (m_resume != kResume) m_lowPass.ResetHistory();
+    m_virtual = false;
+    m_instance->UnmarkVirtual();
+}
+
+void CSxVPLSrcCbxNode::SkipVirtualFrame() {
+    uint32_t remaining = m_pitch.Resampler().OutputToInputFrames(SxFrameLength);
+    while (remaining) {
+        uint32_t frames = remaining;
+        const SXRESULT result = m_source->TimeSkip(frames);
+        if (result == SX_NoMoreData) {
+            Stop();
+            return;
+        }
+        if (result != SX_DataReady || frames == 0) return;
+        remaining -= std::min(frames, remaining);
+    }
 }
 
 SXRESULT CSxVPLSrcCbxNode::IsReadyToPlay() {
@@ -115,16 +155,31 @@ bool CSxVPLSrcCbxNode::PrepareFrame() {
             Stop();
             return false;
         }
-        ComputeVolumes();
+        m_audibleLast = ComputeVolumes();
         // The first frame fades in from silence.
         for (SxSpeakerGains& gains : m_gains) std::fill(std::begin(gains.previous), std::end(gains.previous), 0.0f);
         return true;
     }
-    ComputeVolumes();
-    return true;
+    const bool audible = ComputeVolumes();
+    // A voice that just fell below the threshold plays one more frame, so that it fades out.
+    const bool processed = audible || m_audibleLast || m_belowThreshold == kKeepPlaying;
+    m_audibleLast = audible;
+    if (processed) {
+        if (m_virtual) LeaveVirtual();
+        return m_state == kPlaying;
+    }
+    if (m_belowThreshold == kStopVoice) {
+        Stop();
+        return false;
+    }
+    if (!m_virtual) EnterVirtual();
+    if (m_resume == kFromElapsedTime) SkipVirtualFrame();
+    // Coming back, it fades in from silence.
+    for (SxSpeakerGains& gains : m_gains) std::fill(std::begin(gains.previous), std::end(gains.previous), 0.0f);
+    return false;
 }
 
-void CSxVPLSrcCbxNode::ComputeVolumes() {
+bool CSxVPLSrcCbxNode::ComputeVolumes() {
     m_instance->RefreshParameters();
     SxVoiceVolumeParams params;
     params.channelMask = m_buffer.channelMask;
@@ -143,6 +198,7 @@ void CSxVPLSrcCbxNode::ComputeVolumes() {
     for (uint32_t c = 0; c < 6; ++c)
         for (uint32_t s = 0; s < 8; ++s) m_gains[c].current[s] = c < volumes.channels && s < 6 ? volumes.dry[c][s] : 0.0f;
     m_lowPass.SetValue(std::min(100.0f, std::max(0.0f, m_instance->LPF())));
+    return !volumes.inaudible;
 }
 
 SXRESULT CSxVPLSrcCbxNode::Render() {

@@ -41,8 +41,11 @@ public:
     void SeekVoice();
 
     // The per-frame decision: false while stopped or paused, while the start offset spans
-    // the whole frame (it then drops by one frame), or when the chain cannot be built.
+    // the whole frame (it then drops by one frame), when the chain cannot be built, and while
+    // the voice is below the volume threshold past one more frame (it then keeps playing,
+    // stops or goes virtual, as its node says).
     bool PrepareFrame();
+    bool IsVirtual() const { return m_virtual; }
     // Renders one frame into the voice's buffer: 45, or 17 for its last frame, 2 failure.
     SXRESULT Render();
     SxNodeBuffer& Buffer() { return m_buffer; }
@@ -56,9 +59,19 @@ public:
     // The end of the voice: its instance is told, once.
     void NotifyEnd();
 
+    // What a voice below the volume threshold does, and how a virtual voice comes back.
+    enum BelowThreshold : uint8_t { kKeepPlaying = 0, kStopVoice = 1, kGoVirtual = 2 };
+    enum VirtualResume : uint8_t { kFromBeginning = 0, kFromElapsedTime = 1, kResume = 2 };
+
 private:
     SXRESULT InitChain();
-    void ComputeVolumes();
+    // False when the voice is inaudible.
+    bool ComputeVolumes();
+    void ReadVirtualBehavior();
+    void EnterVirtual();
+    void LeaveVirtual();
+    // A virtual voice resuming from the elapsed time lets its source's time run on.
+    void SkipVirtualFrame();
 
     uint32_t m_outputRate;
     State m_state = kCreated;
@@ -71,6 +84,10 @@ private:
     std::vector<float> m_samples;
     SxSpeakerGains m_gains[6];
     uint32_t m_startOffset = 0;  // frames of silence before the source, counted once, here
+    uint8_t m_belowThreshold = kKeepPlaying;
+    uint8_t m_resume = kFromBeginning;
+    bool m_audibleLast = true;
+    bool m_virtual = false;
     bool m_chainBuilt = false;
     bool m_ended = false;
 };

@@ -79,16 +79,18 @@ protected:
         g_media.clear();
         control::Reset();
     }
-    void LoadSound(const std::vector<bw::Prop>& props, uint32_t codec = 1) {
+    void LoadSound(const std::vector<bw::Prop>& props, uint32_t codec = 1, const bw::AdvancedSettings& advanced = {}) {
         bw::Source source;
         source.pluginID = codec << 16 | 1;
         source.mediaID = kMedia;
         source.size = static_cast<uint32_t>(g_media.size());
-        LoadSource(source, props);
+        LoadSource(source, props, advanced);
     }
-    void LoadSource(const bw::Source& source, const std::vector<bw::Prop>& props) {
+    void LoadSource(const bw::Source& source, const std::vector<bw::Prop>& props,
+                    const bw::AdvancedSettings& advanced = {}) {
         bw::NodeBase node;
         node.props = props;
+        node.advanced = advanced;
         const bw::Bytes chunk = bw::HircChunk({
             bw::Record(SxHirc_Sound, bw::SoundBody(kSound, source, node)),
             bw::Record(SxHirc_Action, bw::ActionBody(kEvent + 1, 0x0403, kSound, {}, {}, bw::PlayParams(4, 0))),
@@ -282,6 +284,50 @@ TEST_F(VoicePlayback, SeekMovesThePlayingSoundAndItEndsSoonerBySoMuch) {
         const Tone tone = Measure(left);
         // A frame or two before the seek, then the last 19200 frames.
         EXPECT_NEAR(double(tone.last - tone.first), 19200.0 + 2048.0, 1600.0) << c.what;
+    }
+}
+
+TEST_F(VoicePlayback, VoiceBelowTheThresholdKeepsPlayingStopsOrGoesVirtualAsItsNodeSays) {
+    // A third of a second: 16 frames of output.
+    struct Case {
+        const char* what;
+        uint8_t belowThreshold, resume;
+        int endsAtFrame;  // -1: still playing after 40 frames
+        bool virtualVoice;
+    } cases[] = {
+        {"keeps playing", 0, 0, 16, false},
+        {"stops after one more frame", 1, 0, 2, false},
+        {"virtual, time runs on", 2, 1, 16, true},
+        {"virtual, resumes where it was", 2, 2, -1, true},
+        {"virtual, restarts when heard", 2, 0, -1, true},
+    };
+    for (const Case& c : cases) {
+        TearDown();
+        SetUp();
+        g_media = QV::media::Build(QV::media::Sine(1000.0, 0.5, 64 * 249, 48000, 0x4), QV::media::Encoding::Pcm16);
+        bw::AdvancedSettings advanced;
+        advanced.belowThresholdBehavior = c.belowThreshold;
+        advanced.virtualQueueBehavior = c.resume;
+        advanced.overrideVirtual = true;
+        LoadSound({bw::PropF(SxProp_Volume, -120.0f)}, 1, advanced);
+        const SxPlayingID id = SoundEngine::PostEvent(kEvent, 5, SxCallback_EndOfEvent, OnEvent);
+        int endedAt = -1;
+        bool sawVirtual = false;
+        for (int frame = 0; frame < 40 && endedAt < 0; ++frame) {
+            SoundEngine::RenderAudio();
+            clock.Advance(0.0214);
+            g_pAudioMgr->Perform();
+            sawVirtual = sawVirtual || CSxURenderer::VirtualCount() == 1;
+            if (!g_ended.empty()) endedAt = frame;
+        }
+        if (c.endsAtFrame < 0) {
+            EXPECT_EQ(endedAt, -1) << c.what;
+            EXPECT_EQ(CSxVoiceMgr::Get()->VoiceCount(), 1u) << c.what;
+        } else {
+            EXPECT_NEAR(endedAt, c.endsAtFrame, 1) << c.what;
+            EXPECT_EQ(g_ended, std::vector<SxPlayingID>{id}) << c.what;
+        }
+        EXPECT_EQ(sawVirtual, c.virtualVoice) << c.what;
     }
 }
 
