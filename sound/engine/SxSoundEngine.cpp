@@ -22,6 +22,7 @@
 #include "sound/engine/rtpc/CSxRTPCMgr.h"
 #include "sound/engine/states/CSxStateMgr.h"
 #include "sound/engine/transitions/CSxTransitionMgr.h"
+#include "sound/engine/voice/CSxVoiceMgr.h"
 
 namespace SX {
 float g_fTicksPerMs = 0.0f;
@@ -109,6 +110,7 @@ SXRESULT CreateAudioManager() {
     });
     result = SxInitHierarchy(*g_pAudioMgr, g_initSettings.defaultMemoryThreshold,
                              g_platformSettings.lowerEngineMemoryThreshold);
+    if (result == SX_Success) CSxVoiceMgr::Install();
     if (result == SX_Success) result = g_pAudioMgr->Init(g_initSettings);
     if (result == SX_Success) result = g_pAudioMgr->Start(g_platformSettings.audioThread);
     return result;
@@ -168,6 +170,8 @@ void Term() {
     if (g_pBankMgr) g_pBankMgr->StopThread();
     if (g_pAudioMgr) g_pAudioMgr->StopThread();
     CSxLEngine::Stop();
+    // Voices give back the media they hold before the banks go.
+    CSxVoiceMgr::Remove();
     TermManager(g_pBankMgr);
     SxTermHierarchy();
     SxBehavioralExtensions::Call(true);

@@ -17,6 +17,7 @@ SxMemPoolId g_LEngineDefaultPoolId = SxInvalidPoolId;
 
 SxPlatformInitSettings CSxLEngine::s_settings;
 uint32_t CSxLEngine::s_sampleRate = 48000;
+void (*CSxLEngine::s_voiceRenderer)() = nullptr;
 uint32_t CSxLEngine::s_waitTimeMs = 10;
 uint32_t CSxLEngine::s_channelMask = SxChannelMaskStereo;
 uint32_t CSxLEngine::s_panningRule = 0;
@@ -149,6 +150,7 @@ void CSxLEngine::Perform() {
     _mm_setcsr(csr | 0x8000);
     s_output.validFrames = 0;
     if (g_pPositionRepository && g_pPositionRepository->HasEntries()) g_pPositionRepository->SetFrameTimeStamp();
+    if (s_voiceRenderer) s_voiceRenderer();
     ProcessBusNodes();
     if (s_master.HasData()) s_master.ProcessFinalMix(s_output);
     if (s_output.validFrames)

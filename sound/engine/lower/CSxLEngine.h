@@ -43,6 +43,8 @@ public:
     // countdown runs tries the device again first.
     static uint32_t GetNumBuffersToRefill();
     static void Perform();
+    // The voices, rendered into their buses at the start of each frame; installed by them.
+    static void SetVoiceRenderer(void (*render)()) { s_voiceRenderer = render; }
 
     // Adds a bus's output to this frame's master mix.
     static SXRESULT MixIntoMaster(const SxAudioBuffer& busBuffer, const float* previous, const float* current);
@@ -127,6 +129,7 @@ private:
     static uint32_t s_retryCountdown;
     static MasterMixNode s_master;
     static SxAudioBuffer s_output;
+    static void (*s_voiceRenderer)();
 };
 
 }  // namespace SX

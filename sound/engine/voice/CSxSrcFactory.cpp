@@ -1,0 +1,37 @@
+#include "sound/engine/voice/CSxSrcFactory.h"
+
+#include <new>
+
+#include "sound/engine/plugin/SxPluginTable.h"
+#include "sound/engine/upper/CSxPBI.h"
+#include "sound/engine/upper/CSxSource.h"
+#include "sound/engine/voice/CSxSrcBankADPCM.h"
+#include "sound/engine/voice/CSxSrcBankPCM.h"
+
+namespace SX {
+
+namespace {
+constexpr uint32_t kCodecPCM = 1;
+constexpr uint32_t kCodecADPCM = 2;
+}  // namespace
+
+CSxVPLSrcNode* CreateVPLSrcNode(CSxPBI* instance) {
+    const CSxSource* source = instance ? instance->Source() : nullptr;
+    if (!source) return nullptr;
+    const uint32_t kind = source->Kind();
+    const uint32_t id = source->PluginID();
+    if (kind == 0 || kind == CSxSource::kKindPlugin || id < 0x10000 || id == 0xFFFFFFFFu) return nullptr;
+    const bool inMemory = kind == CSxSource::kKindInMemory;
+    const uint32_t codec = id >> 16;
+    if (codec == kCodecPCM || codec == kCodecADPCM) {
+        // Streamed files need the stream manager's automatic streams.
+        if (!inMemory) return nullptr;
+        if (codec == kCodecPCM) return new (std::nothrow) CSxSrcBankPCM(instance);
+        return new (std::nothrow) CSxSrcBankADPCM(instance);
+    }
+    SxCodecCreators creators;
+    if (!SxPluginTable::FindCodec((id & ~15u) | SxPluginType_Codec, creators)) return nullptr;
+    return inMemory ? creators.bankSource(instance) : creators.fileSource(instance);
+}
+
+}  // namespace SX

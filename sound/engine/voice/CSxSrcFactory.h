@@ -1,0 +1,13 @@
+#pragma once
+// Makes the source node of a playback instance from its source record.
+namespace SX {
+
+class CSxPBI;
+class CSxVPLSrcNode;
+
+// Codec 1 (PCM) and 2 (ADPCM) held in memory are built in; other codecs come from the
+// registered-codec table. Null, for an unknown kind or codec, a streamed file or a plug-in
+// source (not played by voices yet), or no memory.
+CSxVPLSrcNode* CreateVPLSrcNode(CSxPBI* instance);
+
+}  // namespace SX
