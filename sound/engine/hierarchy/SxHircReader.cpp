@@ -4,6 +4,7 @@
 
 #include "core/Logger.h"
 #include "sound/engine/SxAudioThread.h"
+#include "sound/engine/containers/CSxRanSeqCntr.h"
 #include "sound/engine/events/CSxAction.h"
 #include "sound/engine/events/CSxEvent.h"
 #include "sound/engine/hierarchy/CSxParentNode.h"
@@ -20,7 +21,7 @@ std::atomic<SxHircObjectHook> g_hircObjectHook{nullptr};
 
 bool ReadHere(uint8_t type) {
     return type == SxHirc_State || type == SxHirc_Sound || type == SxHirc_Action || type == SxHirc_Event ||
-           type == SxHirc_ActorMixer;
+           type == SxHirc_ActorMixer || type == SxHirc_RanSeq;
 }
 
 template <typename Object>
@@ -69,6 +70,9 @@ SXRESULT SxReadHircObject(uint8_t type, const uint8_t* body, uint32_t size, CSxI
             return ReadNew(CSxSound::Create(id), body, size, out);
         case SxHirc_ActorMixer:
             return ReadNew(CSxActorMixer::Create(id), body, size, out);
+        case SxHirc_RanSeq:
+            // Made as a sequence; the block sets the real mode.
+            return ReadNew(CSxRanSeqCntr::Create(id, CSxRanSeqCntr::Mode_Sequence), body, size, out);
         case SxHirc_Action: {
             uint16_t actionType;
             if (!cursor.U16(actionType)) return SX_Fail;
