@@ -4,6 +4,7 @@
 
 #include "core/Logger.h"
 #include "sound/engine/SxAudioThread.h"
+#include "sound/engine/buses/CSxBus.h"
 #include "sound/engine/containers/CSxRanSeqCntr.h"
 #include "sound/engine/events/CSxAction.h"
 #include "sound/engine/events/CSxEvent.h"
@@ -21,7 +22,7 @@ std::atomic<SxHircObjectHook> g_hircObjectHook{nullptr};
 
 bool ReadHere(uint8_t type) {
     return type == SxHirc_State || type == SxHirc_Sound || type == SxHirc_Action || type == SxHirc_Event ||
-           type == SxHirc_ActorMixer || type == SxHirc_RanSeq;
+           type == SxHirc_ActorMixer || type == SxHirc_RanSeq || type == SxHirc_Bus;
 }
 
 template <typename Object>
@@ -70,6 +71,8 @@ SXRESULT SxReadHircObject(uint8_t type, const uint8_t* body, uint32_t size, CSxI
             return ReadNew(CSxSound::Create(id), body, size, out);
         case SxHirc_ActorMixer:
             return ReadNew(CSxActorMixer::Create(id), body, size, out);
+        case SxHirc_Bus:
+            return ReadNew(CSxBus::Create(id), body, size, out);
         case SxHirc_RanSeq:
             // Made as a sequence; the block sets the real mode.
             return ReadNew(CSxRanSeqCntr::Create(id, CSxRanSeqCntr::Mode_Sequence), body, size, out);
