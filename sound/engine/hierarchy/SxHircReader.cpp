@@ -6,6 +6,7 @@
 #include "sound/engine/SxAudioThread.h"
 #include "sound/engine/buses/CSxBus.h"
 #include "sound/engine/containers/CSxRanSeqCntr.h"
+#include "sound/engine/containers/CSxSwitchCntr.h"
 #include "sound/engine/events/CSxAction.h"
 #include "sound/engine/events/CSxEvent.h"
 #include "sound/engine/hierarchy/CSxParentNode.h"
@@ -22,7 +23,8 @@ std::atomic<SxHircObjectHook> g_hircObjectHook{nullptr};
 
 bool ReadHere(uint8_t type) {
     return type == SxHirc_State || type == SxHirc_Sound || type == SxHirc_Action || type == SxHirc_Event ||
-           type == SxHirc_ActorMixer || type == SxHirc_RanSeq || type == SxHirc_Bus;
+           type == SxHirc_ActorMixer || type == SxHirc_RanSeq || type == SxHirc_Bus ||
+           type == SxHirc_Switch;
 }
 
 template <typename Object>
@@ -71,6 +73,8 @@ SXRESULT SxReadHircObject(uint8_t type, const uint8_t* body, uint32_t size, CSxI
             return ReadNew(CSxSound::Create(id), body, size, out);
         case SxHirc_ActorMixer:
             return ReadNew(CSxActorMixer::Create(id), body, size, out);
+        case SxHirc_Switch:
+            return ReadNew(CSxSwitchCntr::Create(id), body, size, out);
         case SxHirc_Bus:
             return ReadNew(CSxBus::Create(id), body, size, out);
         case SxHirc_RanSeq:
