@@ -253,13 +253,11 @@ SXRESULT CSxBus::ApplyDuckTargets() {
 }
 
 void CSxBus::DuckChanged(float) {
-    // Every bus folds its values into the instances that play through it.
+    // Every bus folds its values into the instances that play through it: they recompute
+    // their parameters when next asked, as after any change of the tree's values.
     for (CSxPBI* instance = CSxURenderer::FirstActive(); instance; instance = CSxURenderer::NextActive(instance)) {
         CSxBus* routing = RoutingBusAndAddRef(instance->Node());
-        if (RoutesThrough(routing, this)) {
-            instance->InvalidateParameters();
-            instance->RefreshParameters();
-        }
+        if (RoutesThrough(routing, this)) instance->InvalidateParameters();
         if (routing) routing->Release();
     }
 }

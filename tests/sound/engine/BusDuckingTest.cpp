@@ -141,11 +141,13 @@ TEST_F(BusDucking, DuckingFollowsItsCurveFrameByFrame) {
     Post(110);
     ExpectCurve(Frames(7), {-1.2f, -2.4f, -3.6f, -4.8f, -6.0f, -6.0f, -6.0f});
     EXPECT_EQ(int(Find<CSxBus>(SxIndex_Node, 2)->GetDuckState()), CSxBus::Duck_Ducking);
+    listener->RefreshParameters();  // as its voice does when it next mixes
     EXPECT_NEAR(listener->EffectiveVolume(), undisturbed - 6.0f, 1e-4) << "what plays through bus 3 hears it";
     // The voice ends at the close of the frame that stops it, and the release is timed from
     // that frame's count: the next frame stands two tenths in.
     Post(120);
     ExpectCurve(Frames(11), {-6.0f, -4.8f, -4.2f, -3.6f, -3.0f, -2.4f, -1.8f, -1.2f, -0.6f, 0.0f, 0.0f});
+    listener->RefreshParameters();
     EXPECT_NEAR(listener->EffectiveVolume(), undisturbed, 1e-4);
 }
 
