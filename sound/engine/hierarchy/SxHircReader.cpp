@@ -4,6 +4,7 @@
 
 #include "core/Logger.h"
 #include "sound/engine/SxAudioThread.h"
+#include "sound/engine/attenuations/CSxAttenuation.h"
 #include "sound/engine/buses/CSxBus.h"
 #include "sound/engine/containers/CSxRanSeqCntr.h"
 #include "sound/engine/containers/CSxSwitchCntr.h"
@@ -24,7 +25,7 @@ std::atomic<SxHircObjectHook> g_hircObjectHook{nullptr};
 bool ReadHere(uint8_t type) {
     return type == SxHirc_State || type == SxHirc_Sound || type == SxHirc_Action || type == SxHirc_Event ||
            type == SxHirc_ActorMixer || type == SxHirc_RanSeq || type == SxHirc_Bus ||
-           type == SxHirc_Switch;
+           type == SxHirc_Switch || type == SxHirc_Attenuation;
 }
 
 template <typename Object>
@@ -44,6 +45,7 @@ SxIndexTable TableOf(uint8_t type) {
         case SxHirc_State: return SxIndex_State;
         case SxHirc_Action: return SxIndex_Action;
         case SxHirc_Event: return SxIndex_Event;
+        case SxHirc_Attenuation: return SxIndex_Attenuation;
         default: return SxIndex_Node;
     }
 }
@@ -73,6 +75,8 @@ SXRESULT SxReadHircObject(uint8_t type, const uint8_t* body, uint32_t size, CSxI
             return ReadNew(CSxSound::Create(id), body, size, out);
         case SxHirc_ActorMixer:
             return ReadNew(CSxActorMixer::Create(id), body, size, out);
+        case SxHirc_Attenuation:
+            return ReadNew(CSxAttenuation::Create(id), body, size, out);
         case SxHirc_Switch:
             return ReadNew(CSxSwitchCntr::Create(id), body, size, out);
         case SxHirc_Bus:
