@@ -6,6 +6,7 @@
 #include "platform/os/Random.h"
 #include "sound/engine/audio/CSxAudioMgr.h"
 #include "sound/engine/containers/CSxPlayList.h"
+#include "sound/engine/containers/SxContainerBase.h"
 #include "sound/engine/containers/SxContainerInfo.h"
 #include "sound/engine/index/CSxObjectIndex.h"
 #include "sound/engine/memory/SxMemoryMgr.h"
@@ -54,8 +55,8 @@ CSxRanSeqCntr::~CSxRanSeqCntr() {
 }
 
 SXRESULT CSxRanSeqCntr::CanAddChild(CSxParameterNodeBase* child) {
-    if (child->NodeCategory() == SxNodeCategory_Bus) return SX_WrongChildKind;
-    return CSxParentNode::CanAddChild(child);
+    const SXRESULT accepted = SxContainerCanAddChild(*this, child);
+    return accepted == SX_Success ? CSxParentNode::CanAddChild(child) : accepted;
 }
 
 // --- the bank block ---

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "sound/engine/audio/CSxAudioMgr.h"
+#include "sound/engine/containers/SxContainerBase.h"
 #include "sound/engine/index/CSxObjectIndex.h"
 #include "sound/engine/memory/SxMemoryMgr.h"
 #include "sound/engine/playing/CSxPlayingMgr.h"
@@ -160,6 +161,11 @@ const std::vector<SxUniqueID>* CSxSwitchCntr::ListFor(uint32_t& value) const {
 uint32_t CSxSwitchCntr::CurrentValue(CSxRegisteredObj* gameObj) const {
     if (m_groupType == Group_State) return g_pStateMgr ? g_pStateMgr->GetState(m_groupID) : 0;
     return g_pRTPCMgr ? g_pRTPCMgr->GetSwitchValue(m_groupID, gameObj) : 0;
+}
+
+SXRESULT CSxSwitchCntr::CanAddChild(CSxParameterNodeBase* child) {
+    const SXRESULT accepted = SxContainerCanAddChild(*this, child);
+    return accepted == SX_Success ? CSxParentNode::CanAddChild(child) : accepted;
 }
 
 void CSxSwitchCntr::RemoveChild(CSxParameterNodeBase* child) {

@@ -50,6 +50,10 @@ public:
     // Plays followed for switch changes.
     uint32_t FollowedPlayCount() const { return static_cast<uint32_t>(m_followed.size()); }
 
+protected:
+    // Sounds, feedback nodes and containers only.
+    SXRESULT CanAddChild(CSxParameterNodeBase* child) override;
+
 private:
     struct SwitchList {
         uint32_t switchID;

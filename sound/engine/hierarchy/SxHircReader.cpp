@@ -6,6 +6,7 @@
 #include "sound/engine/SxAudioThread.h"
 #include "sound/engine/attenuations/CSxAttenuation.h"
 #include "sound/engine/buses/CSxBus.h"
+#include "sound/engine/containers/CSxLayerCntr.h"
 #include "sound/engine/containers/CSxRanSeqCntr.h"
 #include "sound/engine/containers/CSxSwitchCntr.h"
 #include "sound/engine/events/CSxAction.h"
@@ -25,7 +26,7 @@ std::atomic<SxHircObjectHook> g_hircObjectHook{nullptr};
 bool ReadHere(uint8_t type) {
     return type == SxHirc_State || type == SxHirc_Sound || type == SxHirc_Action || type == SxHirc_Event ||
            type == SxHirc_ActorMixer || type == SxHirc_RanSeq || type == SxHirc_Bus ||
-           type == SxHirc_Switch || type == SxHirc_Attenuation;
+           type == SxHirc_Switch || type == SxHirc_Attenuation || type == SxHirc_Layer;
 }
 
 template <typename Object>
@@ -77,6 +78,8 @@ SXRESULT SxReadHircObject(uint8_t type, const uint8_t* body, uint32_t size, CSxI
             return ReadNew(CSxActorMixer::Create(id), body, size, out);
         case SxHirc_Attenuation:
             return ReadNew(CSxAttenuation::Create(id), body, size, out);
+        case SxHirc_Layer:
+            return ReadNew(CSxLayerCntr::Create(id), body, size, out);
         case SxHirc_Switch:
             return ReadNew(CSxSwitchCntr::Create(id), body, size, out);
         case SxHirc_Bus:
