@@ -9,6 +9,7 @@
 #include "sound/engine/containers/CSxLayerCntr.h"
 #include "sound/engine/containers/CSxRanSeqCntr.h"
 #include "sound/engine/containers/CSxSwitchCntr.h"
+#include "sound/engine/dialogue/CSxDialogueEvent.h"
 #include "sound/engine/events/CSxAction.h"
 #include "sound/engine/events/CSxEvent.h"
 #include "sound/engine/hierarchy/CSxParentNode.h"
@@ -26,7 +27,8 @@ std::atomic<SxHircObjectHook> g_hircObjectHook{nullptr};
 bool ReadHere(uint8_t type) {
     return type == SxHirc_State || type == SxHirc_Sound || type == SxHirc_Action || type == SxHirc_Event ||
            type == SxHirc_ActorMixer || type == SxHirc_RanSeq || type == SxHirc_Bus ||
-           type == SxHirc_Switch || type == SxHirc_Attenuation || type == SxHirc_Layer;
+           type == SxHirc_Switch || type == SxHirc_Attenuation || type == SxHirc_Layer ||
+           type == SxHirc_Dialogue;
 }
 
 template <typename Object>
@@ -47,6 +49,7 @@ SxIndexTable TableOf(uint8_t type) {
         case SxHirc_Action: return SxIndex_Action;
         case SxHirc_Event: return SxIndex_Event;
         case SxHirc_Attenuation: return SxIndex_Attenuation;
+        case SxHirc_Dialogue: return SxIndex_DialogueEvent;
         default: return SxIndex_Node;
     }
 }
@@ -78,6 +81,8 @@ SXRESULT SxReadHircObject(uint8_t type, const uint8_t* body, uint32_t size, CSxI
             return ReadNew(CSxActorMixer::Create(id), body, size, out);
         case SxHirc_Attenuation:
             return ReadNew(CSxAttenuation::Create(id), body, size, out);
+        case SxHirc_Dialogue:
+            return ReadNew(CSxDialogueEvent::Create(id), body, size, out);
         case SxHirc_Layer:
             return ReadNew(CSxLayerCntr::Create(id), body, size, out);
         case SxHirc_Switch:
