@@ -27,7 +27,7 @@ SXRESULT CSxDialogueEvent::SetInitialValues(const uint8_t* body, uint32_t size) 
     m_mode = mode == Mode_Weighted ? Mode_Weighted : Mode_BestMatch;
     m_tree.resize(treeSize / 12);
     for (TreeNode& node : m_tree) {
-        uint32_t second;
+        uint32_t second = 0;
         cursor.U32(node.key);
         cursor.U32(second);
         cursor.U16(node.weight);
