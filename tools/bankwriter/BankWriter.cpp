@@ -169,6 +169,20 @@ Bytes ActiveParams(uint8_t curve, uint8_t flag, const std::vector<uint32_t>& exc
     return Writer().U8(curve).U8(flag).Raw(Children(exceptions)).Take();
 }
 
+Bytes MuteParams(uint8_t curve, const std::vector<uint32_t>& exceptions) { return ActiveParams(curve, exceptions); }
+
+Bytes SetValueParams(uint8_t curve, uint8_t meaning, float value, float min, float max,
+                     const std::vector<uint32_t>& exceptions) {
+    return Writer().U8(curve).U8(meaning).F32(value).F32(min).F32(max).Raw(Children(exceptions)).Take();
+}
+
+Bytes GroupValueParams(uint32_t groupID, uint32_t valueID) { return Writer().U32(groupID).U32(valueID).Take(); }
+
+Bytes SeekParams(bool percentage, float value, float min, float max, bool snap,
+                 const std::vector<uint32_t>& exceptions) {
+    return Writer().U8(percentage).F32(value).F32(min).F32(max).U8(snap).Raw(Children(exceptions)).Take();
+}
+
 Bytes AttenuationBody(uint32_t id, const Attenuation& a) {
     Writer w;
     w.U32(id).U8(a.coneEnabled);

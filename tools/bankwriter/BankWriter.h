@@ -152,6 +152,14 @@ Bytes PlayParams(uint8_t curve, uint32_t bankID);
 // Stop (no flag), pause (flag: also pause pending resumes) and resume (flag: master resume).
 Bytes ActiveParams(uint8_t curve, const std::vector<uint32_t>& exceptions);
 Bytes ActiveParams(uint8_t curve, uint8_t flag, const std::vector<uint32_t>& exceptions);
+// Mute (no value block), property and game-parameter actions.
+Bytes MuteParams(uint8_t curve, const std::vector<uint32_t>& exceptions);
+Bytes SetValueParams(uint8_t curve, uint8_t meaning, float value, float min, float max,
+                     const std::vector<uint32_t>& exceptions);
+// Set state and set switch: the group and the state or switch.
+Bytes GroupValueParams(uint32_t groupID, uint32_t valueID);
+Bytes SeekParams(bool percentage, float value, float min, float max, bool snap,
+                 const std::vector<uint32_t>& exceptions);
 
 struct Attenuation {
     bool coneEnabled = false;

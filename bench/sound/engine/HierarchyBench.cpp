@@ -1,6 +1,8 @@
 // The audio thread's cost of posted events that each play one sound under a five-level tree
 // with three game-parameter curves (anchor: the same posts of an event without actions), and
-// the reading of 10,000 hierarchy records (anchor: a copy of the same bytes).
+// the reading of 10,000 hierarchy records (anchor: a copy of the same bytes), the choices of
+// 256 containers in one frame (anchor: finding the same children by ID), and frames while 16
+// buses are being ducked (anchor: the same frames with nothing ducked).
 #include <benchmark/benchmark.h>
 
 #include <cstring>
@@ -11,8 +13,14 @@
 #include "sound/engine/SxAudioThread.h"
 #include "sound/engine/SxSoundEngine.h"
 #include "sound/engine/audio/CSxAudioMgr.h"
+#include "sound/engine/buses/CSxBus.h"
+#include "sound/engine/containers/CSxRanSeqCntr.h"
 #include "sound/engine/hierarchy/SxHircReader.h"
 #include "sound/engine/index/CSxIndexable.h"
+#include "sound/engine/index/CSxObjectIndex.h"
+#include "sound/engine/registry/CSxRegistryMgr.h"
+#include "sound/engine/upper/CSxLEngineCmds.h"
+#include "sound/engine/upper/CSxPBI.h"
 #include "sound/engine/memory/SxMemoryMgr.h"
 #include "tools/bankwriter/BankWriter.h"
 
@@ -144,5 +152,136 @@ void BM_Anchor_CopyTheSameBytes(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * 10000);
 }
 BENCHMARK(BM_Anchor_CopyTheSameBytes)->Unit(benchmark::kMicrosecond);
+
+constexpr uint32_t kContainers = 256, kChildren = 8;
+
+// Containers 1000 + i over sounds 2000 + i * 8 ...: standard random avoiding 2, shuffle,
+// weighted random and sequence in turn.
+bw::Bytes Containers() {
+    std::vector<bw::Bytes> records;
+    for (uint32_t c = 0; c < kContainers; ++c) {
+        bw::RanSeq settings;
+        settings.avoidRepeat = 2;
+        settings.randomType = c % 4 == 1;
+        settings.playMode = c % 4 == 3;
+        for (uint32_t k = 0; k < kChildren; ++k) {
+            const uint32_t id = 2000 + c * kChildren + k;
+            records.push_back(bw::Record(SxHirc_Sound, bw::SoundBody(id, bw::Source(), bw::NodeBase())));
+            settings.children.push_back(id);
+            settings.playList.push_back({id, c % 4 == 2 ? 10000 * (k + 1) : 50000});
+        }
+        records.push_back(bw::Record(SxHirc_RanSeq, bw::RanSeqBody(1000 + c, bw::NodeBase(), settings)));
+    }
+    return bw::HircChunk(records);
+}
+
+template <typename Choose>
+void ContainerFrames(benchmark::State& state, Choose choose) {
+    Engine engine;
+    engine.Load(Containers());
+    SoundEngine::RegisterGameObj(5);
+    SoundEngine::RenderAudio();
+    g_pAudioMgr->Perform();
+    CSxRegisteredObj* object = g_pRegistryMgr->GetObjAndAddref(5);
+    std::vector<CSxRanSeqCntr*> containers;
+    for (uint32_t c = 0; c < kContainers; ++c) {
+        CSxIndexable* found = g_pObjectIndex->GetPtrAndAddRef(SxIndex_Node, 1000 + c);
+        containers.push_back(static_cast<CSxRanSeqCntr*>(found));
+        found->Release();
+    }
+    uint32_t frame = 0;
+    for (auto _ : state) {
+        for (uint32_t c = 0; c < kContainers; ++c) {
+            // Releasing the child keeps the choice from being optimised away.
+            CSxParameterNodeBase* child = choose(*containers[c], object, frame);
+            if (child) child->Release();
+        }
+        ++frame;
+    }
+    object->Release();
+    state.SetItemsProcessed(state.iterations() * kContainers);
+}
+
+void BM_ContainerChoicesPerFrame(benchmark::State& state) {
+    ContainerFrames(state, [](CSxRanSeqCntr& container, CSxRegisteredObj* object, uint32_t) {
+        uint16_t position;
+        SxUniqueID id;
+        return container.SelectStepChild(object, position, id);
+    });
+}
+BENCHMARK(BM_ContainerChoicesPerFrame)->Unit(benchmark::kMicrosecond);
+
+void BM_Anchor_ContainerChildrenByID(benchmark::State& state) {
+    ContainerFrames(state, [](CSxRanSeqCntr& container, CSxRegisteredObj*, uint32_t frame) {
+        const auto id = container.ID() - 1000;
+        return static_cast<CSxParameterNodeBase*>(
+            g_pObjectIndex->GetPtrAndAddRef(SxIndex_Node, 2000 + id * kChildren + frame % kChildren));
+    });
+}
+BENCHMARK(BM_Anchor_ContainerChildrenByID)->Unit(benchmark::kMicrosecond);
+
+// Voices that play until they are stopped.
+class EndlessVoices : public ISxVoiceLayer {
+public:
+    bool StartVoice(CSxPBI& instance, bool) override {
+        instance.SetVoiceContext(this);
+        instance.NotifyStarted(1000.0f);
+        return true;
+    }
+    void Command(CSxPBI& instance, SxLowerCommand command) override {
+        if (command == SxLowerCmd_Stop) instance.Destroy(1);
+    }
+};
+
+// Bus 1 is the master; bus 2 ducks buses 3 to 18 over a fade that never ends while each of
+// them plays a sound (events 100 + bus).
+void DuckFrames(benchmark::State& state, bool duck) {
+    Engine engine;
+    EndlessVoices voices;
+    CSxLEngineCmds::SetVoiceLayer(&voices);
+    std::vector<bw::Bytes> records = {bw::Record(SxHirc_Bus, bw::BusBody(1, bw::Bus()))};
+    bw::Bus ducker;
+    ducker.parentBusID = 1;
+    ducker.maxDuckVolume = -96.3f;
+    for (uint32_t b = 3; b < 19; ++b) ducker.duckTargets.push_back({b, -12.0f, 100000000, 100000000, 4});
+    records.push_back(bw::Record(SxHirc_Bus, bw::BusBody(2, ducker)));
+    for (uint32_t b = 3; b < 19; ++b) {
+        bw::Bus ducked;
+        ducked.parentBusID = 1;
+        ducked.maxDuckVolume = -96.3f;
+        records.push_back(bw::Record(SxHirc_Bus, bw::BusBody(b, ducked)));
+    }
+    for (uint32_t b = 2; b < 19; ++b) {
+        bw::NodeBase node;
+        node.busID = b;
+        records.push_back(bw::Record(SxHirc_Sound, bw::SoundBody(500 + b, bw::Source(), node)));
+        records.push_back(bw::Record(SxHirc_Action, bw::ActionBody(600 + b, 0x0403, 500 + b, {}, {}, bw::PlayParams(4, 0))));
+        records.push_back(bw::Record(SxHirc_Event, bw::EventBody(100 + b, {600 + b})));
+    }
+    engine.Load(bw::HircChunk(records));
+    SoundEngine::RegisterGameObj(5);
+    SoundEngine::SetMaxNumVoicesLimit(2 * kEventsPerFrame);
+    for (uint32_t b = duck ? 2 : 3; b < 19; ++b) SoundEngine::PostEvent(100 + b, 5);
+    for (auto _ : state) {
+        state.PauseTiming();
+        SoundEngine::RenderAudio();
+        engine.clock.Advance(0.022);
+        state.ResumeTiming();
+        g_pAudioMgr->Perform();
+    }
+    CSxBus* ducked = static_cast<CSxBus*>(g_pObjectIndex->GetPtrAndAddRef(SxIndex_Node, 18));
+    if (duck && ducked->TotalDuck() == 0.0f) state.SkipWithError("nothing was ducked");
+    ducked->Release();
+    SoundEngine::StopAll();
+    SoundEngine::RenderAudio();
+    g_pAudioMgr->Perform();
+    CSxLEngineCmds::SetVoiceLayer(nullptr);
+}
+
+void BM_FramesDucking16Buses(benchmark::State& state) { DuckFrames(state, true); }
+BENCHMARK(BM_FramesDucking16Buses)->Unit(benchmark::kMicrosecond);
+
+void BM_Anchor_FramesWithNothingDucked(benchmark::State& state) { DuckFrames(state, false); }
+BENCHMARK(BM_Anchor_FramesWithNothingDucked)->Unit(benchmark::kMicrosecond);
 
 }  // namespace

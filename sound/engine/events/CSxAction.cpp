@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "platform/os/Random.h"
+#include "sound/engine/actions/CSxActionKinds.h"
 #include "sound/engine/audio/CSxAudioMgr.h"
 #include "sound/engine/hierarchy/CSxParameterNodeBase.h"
 #include "sound/engine/index/CSxObjectIndex.h"
@@ -14,17 +15,17 @@
 
 namespace SX {
 
-namespace {
-// The registered object of a pending action, with a reference, or null (every object).
-CSxRegisteredObj* GameObjectOf(const SxPendingAction& pending) {
+CSxRegisteredObj* CSxAction::GameObjectOf(const SxPendingAction& pending) {
     if (pending.gameObject == SxAllGameObjects || !g_pRegistryMgr) return nullptr;
     return g_pRegistryMgr->GetObjAndAddref(pending.gameObject);
 }
 
-CSxParameterNodeBase* FindNode(SxUniqueID id) {
+CSxParameterNodeBase* CSxAction::FindNode(SxUniqueID id) {
     return static_cast<CSxParameterNodeBase*>(g_pObjectIndex ? g_pObjectIndex->GetPtrAndAddRef(SxIndex_Node, id)
                                                               : nullptr);
 }
+
+namespace {
 
 // Milliseconds become samples at the output rate (whole samples per millisecond first).
 void ConvertDelay(SxPropValue& value) {
@@ -44,7 +45,9 @@ CSxAction* CSxAction::Create(uint16_t actionType, SxUniqueID id) {
             action = SxNew<CSxActionActive>(g_DefaultPoolId, actionType, id);
             break;
         default:
-            return nullptr;
+            action = SxCreateActionKind(actionType, id);
+            if (!action) return nullptr;
+            break;
     }
     if (action && id != 0 && g_pObjectIndex) g_pObjectIndex->AddToIndex(action);
     return action;

@@ -12,6 +12,9 @@
 
 namespace SX {
 
+class CSxParameterNodeBase;
+class CSxRegisteredObj;
+
 enum SxActionKindByte : uint8_t {
     SxActionKind_StopType = 0x01,
     SxActionKind_PauseType = 0x02,
@@ -48,6 +51,10 @@ public:
     const SxRangeBundle& Ranges() const { return m_ranges; }
 
 protected:
+    // The registered object of a pending action, with a reference, or null (every object).
+    static CSxRegisteredObj* GameObjectOf(const SxPendingAction& pending);
+    // The node with a reference, or null when it is not loaded.
+    static CSxParameterNodeBase* FindNode(SxUniqueID id);
     virtual SXRESULT SetActionParams(SxReadCursor& cursor);
     bool ReadCurve(SxReadCursor& cursor);
     int32_t RandomizedInt(uint32_t id) const;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "sound/engine/buses/CSxBus.h"
 #include "sound/engine/curves/CSxConversionTable.h"
 #include "sound/engine/hierarchy/CSxSIS.h"
 #include "sound/engine/hierarchy/CSxState.h"
@@ -513,6 +514,7 @@ SXRESULT CSxParameterNodeBase::IncrementPlayCount(SxPlayCountRecord& record) {
                 result = limited;
         }
     }
+    CSxBus::CountPlay(this, true);
     return result;
 }
 
@@ -532,6 +534,7 @@ void CSxParameterNodeBase::DecrementPlayCount(SxPlayCountRecord& record) {
             if (entry != counts.end() && --entry->playCount == 0) counts.erase(entry);
         }
     }
+    CSxBus::CountPlay(this, false);
 }
 
 }  // namespace SX

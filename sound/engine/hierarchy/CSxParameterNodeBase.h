@@ -158,7 +158,7 @@ public:
     // Only a set of values that exists is unmuted.
     void Unmute(CSxRegisteredObj* gameObj, SxCurveInterpolation curve, uint32_t timeMs);
     // The game object is going: its values go with it.
-    void UnregisterGameObject(CSxRegisteredObj* gameObj);
+    virtual void UnregisterGameObject(CSxRegisteredObj* gameObj);
     // The nearest node with the priority override (or the top) decides.
     void GetPriority(CSxRegisteredObj* gameObj, float& priority, float& distanceOffset);
     // The node where the positioning walk stops: the nearest one that overrides it, or the top.

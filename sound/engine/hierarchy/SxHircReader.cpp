@@ -4,6 +4,12 @@
 
 #include "core/Logger.h"
 #include "sound/engine/SxAudioThread.h"
+#include "sound/engine/attenuations/CSxAttenuation.h"
+#include "sound/engine/buses/CSxBus.h"
+#include "sound/engine/containers/CSxLayerCntr.h"
+#include "sound/engine/containers/CSxRanSeqCntr.h"
+#include "sound/engine/containers/CSxSwitchCntr.h"
+#include "sound/engine/dialogue/CSxDialogueEvent.h"
 #include "sound/engine/events/CSxAction.h"
 #include "sound/engine/events/CSxEvent.h"
 #include "sound/engine/hierarchy/CSxParentNode.h"
@@ -20,7 +26,9 @@ std::atomic<SxHircObjectHook> g_hircObjectHook{nullptr};
 
 bool ReadHere(uint8_t type) {
     return type == SxHirc_State || type == SxHirc_Sound || type == SxHirc_Action || type == SxHirc_Event ||
-           type == SxHirc_ActorMixer;
+           type == SxHirc_ActorMixer || type == SxHirc_RanSeq || type == SxHirc_Bus ||
+           type == SxHirc_Switch || type == SxHirc_Attenuation || type == SxHirc_Layer ||
+           type == SxHirc_Dialogue;
 }
 
 template <typename Object>
@@ -40,6 +48,8 @@ SxIndexTable TableOf(uint8_t type) {
         case SxHirc_State: return SxIndex_State;
         case SxHirc_Action: return SxIndex_Action;
         case SxHirc_Event: return SxIndex_Event;
+        case SxHirc_Attenuation: return SxIndex_Attenuation;
+        case SxHirc_Dialogue: return SxIndex_DialogueEvent;
         default: return SxIndex_Node;
     }
 }
@@ -69,6 +79,19 @@ SXRESULT SxReadHircObject(uint8_t type, const uint8_t* body, uint32_t size, CSxI
             return ReadNew(CSxSound::Create(id), body, size, out);
         case SxHirc_ActorMixer:
             return ReadNew(CSxActorMixer::Create(id), body, size, out);
+        case SxHirc_Attenuation:
+            return ReadNew(CSxAttenuation::Create(id), body, size, out);
+        case SxHirc_Dialogue:
+            return ReadNew(CSxDialogueEvent::Create(id), body, size, out);
+        case SxHirc_Layer:
+            return ReadNew(CSxLayerCntr::Create(id), body, size, out);
+        case SxHirc_Switch:
+            return ReadNew(CSxSwitchCntr::Create(id), body, size, out);
+        case SxHirc_Bus:
+            return ReadNew(CSxBus::Create(id), body, size, out);
+        case SxHirc_RanSeq:
+            // Made as a sequence; the block sets the real mode.
+            return ReadNew(CSxRanSeqCntr::Create(id, CSxRanSeqCntr::Mode_Sequence), body, size, out);
         case SxHirc_Action: {
             uint16_t actionType;
             if (!cursor.U16(actionType)) return SX_Fail;

@@ -1,6 +1,7 @@
 #pragma once
 // Reads hierarchy records (the objects of a bank's HIRC chunk) into the object index: the
-// state, sound, action, event and actor-mixer records. Used by the bank reader and by tests.
+// state, sound, action, event, actor-mixer, container (random/sequence, switch, layer), bus,
+// attenuation and dialogue-event records. Used by the bank reader and by tests.
 #include <cstdint>
 #include <vector>
 

@@ -4,6 +4,8 @@
 #include <cmath>
 
 #include "platform/os/Random.h"
+#include "sound/engine/buses/CSxBus.h"
+#include "sound/engine/containers/CSxLayerCntr.h"
 #include "sound/engine/hierarchy/CSxSoundBase.h"
 #include "sound/engine/index/CSxObjectIndex.h"
 #include "sound/engine/lower/CSxLEngine.h"
@@ -358,6 +360,8 @@ void CSxPBI::RefreshParameters() {
     const bool draw = !(m_lifecycle & kOffsetsDrawn);
     m_volumeFactor = 1.0f;
     m_node->GetAudioParameters(m_sums, SxParamMask_All, m_gameObj, draw, m_offsets, m_volumeFactor);
+    CSxBus::AddBusParameters(m_node, m_sums, SxParamMask_All, m_gameObj);
+    CSxLayerCntr::AddLayerParameters(m_node, m_sums, SxParamMask_All, m_gameObj, m_volumeFactor);
     m_lifecycle |= kOffsetsDrawn;
     m_pitch = m_sums.pitch + m_offsets.pitch;
     m_lpf = m_sums.lpf + m_offsets.lpf;

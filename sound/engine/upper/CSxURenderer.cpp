@@ -270,6 +270,14 @@ void CSxURenderer::ExecuteOnAll(const SxActionParams& params, const std::vector<
                 case SxActionKind_Resume:
                     instance->ResumeWithFade(fade, params.flags[2] != 0);
                     break;
+                case SxActionKind_Seek:
+                    if (params.seekBits & 1) {
+                        instance->SeekPercent(std::clamp(params.seekValue, 0.0f, 1.0f), params.seekBits & 2);
+                    } else {
+                        const auto ms = static_cast<int32_t>(params.seekValue);
+                        instance->SeekTime(ms < 0 ? 0 : ms, params.seekBits & 2);
+                    }
+                    break;
                 default:
                     break;
             }

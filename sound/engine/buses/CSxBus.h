@@ -1,0 +1,118 @@
+#pragma once
+// A bus of the mixing tree: the node sounds are routed to. It adds its volume, LFE, pitch and
+// low-pass values to what plays through it and, while anything plays through it, ducks other
+// buses, each by its own amount, fade times and curve, releasing them after a recovery time
+// once it falls silent. The first bus made while there is none becomes the master bus.
+#include <cstdint>
+#include <vector>
+
+#include "sound/engine/hierarchy/CSxParentNode.h"
+#include "sound/engine/transitions/ITransitionable.h"
+
+namespace SX {
+
+class CSxTransition;
+
+class CSxBus : public CSxParentNode {
+public:
+    static constexpr uint32_t kMaxDuckEntries = 100;
+    static constexpr float kNoDuckFloor = -96.3f;
+    enum DuckState : uint8_t { Duck_Idle = 0, Duck_Ducking = 1, Duck_Recovering = 2 };
+
+    // Constructed and entered in the node table; the master bus when there is none.
+    static CSxBus* Create(SxUniqueID id);
+    explicit CSxBus(SxUniqueID id);
+    ~CSxBus() override;
+
+    // u32 ID, u32 parent bus, the bus's properties and limits, the ducking, the effects, the
+    // game-parameter curves and the state groups.
+    SXRESULT SetInitialValues(const uint8_t* body, uint32_t size);
+    SxNodeCategory NodeCategory() const override { return SxNodeCategory_Bus; }
+    // A bus takes child buses; a node that names the bus as its own only routes to it (its
+    // parent stays its own), so nothing is kept for it here.
+    SXRESULT AddChild(SxUniqueID childID) override;
+    // A bus only routes: it has nothing of its own to play.
+    SXRESULT Play(SxPBIParams&) override { return SX_Fail; }
+
+    bool IsMasterBus() const;
+    // The master bus with a reference, or null.
+    static CSxBus* GetMasterBusAndAddRef();
+    static void ClearMasterBus();
+    // The bus a node plays through: the nearest override bus up its parents, else the master
+    // bus. With a reference, or null.
+    static CSxBus* RoutingBusAndAddRef(const CSxParameterNodeBase* node);
+
+    // A sound of the node starts or ends: every bus it plays through counts it; the first
+    // sound of a bus starts its ducking and the last one releases it.
+    static void CountPlay(const CSxParameterNodeBase* node, bool started);
+    // Adds what the node's buses give an instance of it (their values and, for buses that are
+    // not mixed in the lower engine, their ducking) to the sums.
+    static void AddBusParameters(const CSxParameterNodeBase* node, SxAudioSums& sums, uint32_t mask,
+                                 CSxRegisteredObj* gameObj);
+
+    // A mix bus (an effect, or environmental) has its volume applied in the lower engine.
+    bool HasEffect() const;
+    CSxBus* ParentBus() const { return static_cast<CSxBus*>(Parent()); }
+    uint32_t BusPlayCount() const { return m_playCount; }
+    DuckState GetDuckState() const { return m_duckState; }
+    // max(max duck volume, the sum of what every ducking bus applies now), dB.
+    float TotalDuck() const;
+    float MaxDuckVolume() const { return m_maxDuckVolume; }
+    uint32_t RecoveryTimeSamples() const { return m_recoverySamples; }
+    uint32_t DuckTargetCount() const { return static_cast<uint32_t>(m_targets.size()); }
+    // The delayed release: a bus still recovering releases its targets.
+    void EndRecovery();
+    // Sets or replaces the ducking of one target; 2 when the list is full.
+    SXRESULT AddDuckTarget(SxUniqueID busID, float volume, uint32_t fadeOutMs, uint32_t fadeInMs,
+                           SxCurveInterpolation curve);
+
+private:
+    struct DuckTarget {
+        SxUniqueID busID;
+        float volume;
+        uint32_t fadeOutMs, fadeInMs;
+        SxCurveInterpolation curve;
+    };
+    // What one ducking bus applies to this one now.
+    class DuckItem final : public ITransitionable {
+    public:
+        DuckItem(CSxBus& owner, SxUniqueID from) : m_owner(owner), m_from(from) {}
+        ~DuckItem();
+        void TransUpdateValue(int32_t targetID, float value, bool done) override;
+        void Move(float target, uint32_t timeMs, SxCurveInterpolation curve);
+        void Hold();
+        SxUniqueID From() const { return m_from; }
+        float Volume() const { return m_volume; }
+
+    private:
+        CSxBus& m_owner;
+        SxUniqueID m_from;
+        CSxTransition* m_transition = nullptr;
+        float m_volume = 0.0f;
+    };
+
+    void ChangeDuckState(DuckState state);
+    SXRESULT ApplyDuckTargets();
+    DuckItem* FindDuckItem(SxUniqueID from);
+    // The total duck moved by delta: what plays through the bus hears it.
+    void DuckChanged(float delta);
+    bool ScheduleRelease();
+
+    SxPropBundle m_busProps;
+    std::vector<DuckTarget> m_targets;
+    std::vector<DuckItem*> m_duckItems;
+    uint32_t m_recoverySamples = 0;
+    uint32_t m_playCount = 0;
+    float m_maxDuckVolume = kNoDuckFloor;
+    SxUniqueID m_effects[4] = {};
+    uint16_t m_maxInstances = 0;
+    uint16_t m_channels = 63;
+    uint8_t m_bypassBits = 0;
+    bool m_killNewest = false;
+    bool m_useVirtual = false;
+    bool m_ownInstanceLimit = false;
+    bool m_environmental = false;
+    DuckState m_duckState = Duck_Idle;
+};
+
+}  // namespace SX

@@ -1,0 +1,41 @@
+#pragma once
+// A container that plays all its children at once; its layers tie children to game
+// parameters and crossfades.
+#include <vector>
+
+#include "sound/engine/hierarchy/CSxParentNode.h"
+
+namespace SX {
+
+class CSxLayer;
+
+class CSxLayerCntr : public CSxParentNode {
+public:
+    // Constructed and entered in the node table; null when memory fails.
+    static CSxLayerCntr* Create(SxUniqueID id);
+    using CSxParentNode::CSxParentNode;
+    ~CSxLayerCntr() override;
+
+    // u32 ID, the common node block, the children, u32 layer count and each layer's body.
+    SXRESULT SetInitialValues(const uint8_t* body, uint32_t size);
+    SxNodeCategory NodeCategory() const override { return SxNodeCategory_Layer; }
+    // Every child plays a copy of the request, in order; the first failure ends the play and
+    // is its result. With no children nothing plays and the play succeeds.
+    SXRESULT Play(SxPBIParams& params) override;
+    void RemoveChild(CSxParameterNodeBase* child) override;
+
+    uint32_t LayerCount() const { return static_cast<uint32_t>(m_layers.size()); }
+    CSxLayer* Layer(uint32_t i) const { return m_layers[i]; }
+
+    // What the layers of every layer container above the node give an instance of it.
+    static void AddLayerParameters(const CSxParameterNodeBase* node, SxAudioSums& sums, uint32_t mask,
+                                   CSxRegisteredObj* gameObj, float& volumeFactor);
+
+protected:
+    SXRESULT CanAddChild(CSxParameterNodeBase* child) override;
+
+private:
+    std::vector<CSxLayer*> m_layers;  // one reference each
+};
+
+}  // namespace SX
