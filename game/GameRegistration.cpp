@@ -8,6 +8,7 @@
 #include "game/components/Spawner.h"
 #include "game/components/SpinningLogic.h"
 #include "game/components/Trigger.h"
+#include "game/components/TriggerScriptBindings.h"
 #include "game/editor/CursorLogic.h"
 #include "game/editor/LevelEditor.h"
 #include "game/editor/LevelEditorScript.h"
@@ -38,8 +39,10 @@ void SupplyGameClasses(SD::Registrations& registrations) {
     registrations.SupplyComponent("GroupSpawner", &SD::MakeComponentCreator<GroupSpawner>);
     registrations.SupplyComponent("SpinningLogic", &SD::MakeComponentCreator<SpinningLogic>);
     static bool scriptsAdded = false;
-    if (!scriptsAdded) SD::AddScriptClass(LevelEditorScriptClass());
+    if (scriptsAdded) return;
     scriptsAdded = true;
+    SD::AddScriptClass(LevelEditorScriptClass());
+    SD::AddScriptClass(TriggerScriptClass());
 }
 
 }  // namespace QV
