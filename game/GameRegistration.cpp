@@ -2,9 +2,11 @@
 
 #include <memory>
 
+#include "engine/GameObject.h"
 #include "engine/ScriptBindings.h"
 #include "game/components/FloatingLogic.h"
 #include "game/components/GroupSpawner.h"
+#include "game/components/SpawnLogic.h"
 #include "game/components/Spawner.h"
 #include "game/components/SpinningLogic.h"
 #include "game/components/Trigger.h"
@@ -14,6 +16,7 @@
 #include "game/editor/LevelEditorScript.h"
 #include "game/editor/PhysicsEditorHooks.h"
 #include "game/systems/TweakableSystem.h"
+#include "physics/OverlapTests.h"
 #include "runtime/Registration.h"
 
 namespace QV {
@@ -27,6 +30,14 @@ SD::ISystem* TheLevelEditor() {
     return &editor;
 }
 
+// Where an object with an entrance comes to rest, for the box the physics keeps its mesh in.
+bool RestingPosition(SD::GameObject* object, SD::Vec3* position) {
+    auto* spawn = static_cast<SpawnLogic*>(object->GetComponent(SD::CID_SpawnLogic));
+    if (!spawn) return false;
+    *position = spawn->GetRestingPosition();
+    return true;
+}
+
 }  // namespace
 
 void SupplyGameClasses(SD::Registrations& registrations) {
@@ -34,10 +45,12 @@ void SupplyGameClasses(SD::Registrations& registrations) {
     registrations.SupplySystem("LevelEditor", &TheLevelEditor, false);
     registrations.SupplyComponent("CursorLogic", &SD::MakeComponentCreator<CursorLogic>);
     registrations.SupplyComponent("FloatingLogic", &SD::MakeComponentCreator<FloatingLogic>);
+    registrations.SupplyComponent("SpawnLogic", &SD::MakeComponentCreator<SpawnLogic>);
     registrations.SupplyComponent("Spawner", &SD::MakeComponentCreator<Spawner>);
     registrations.SupplyComponent("Trigger", &SD::MakeComponentCreator<Trigger>);
     registrations.SupplyComponent("GroupSpawner", &SD::MakeComponentCreator<GroupSpawner>);
     registrations.SupplyComponent("SpinningLogic", &SD::MakeComponentCreator<SpinningLogic>);
+    Gedankenexperiment::SetRestingPositionQuery(&RestingPosition);
     static bool scriptsAdded = false;
     if (scriptsAdded) return;
     scriptsAdded = true;

@@ -34,6 +34,23 @@ public:
         (void)color;
     }
 
+    // The colour of an object's geometry; false when it has none.
+    virtual bool GetGeometryColor(SD::GameObject* object, SD::Vec4* color) {
+        (void)object;
+        (void)color;
+        return false;
+    }
+    virtual void SetGeometryColor(SD::GameObject* object, const SD::Vec4& color) {
+        (void)object;
+        (void)color;
+    }
+    // The opacity of an object's on-screen sprite; false when it has none.
+    virtual bool SetSpriteOpacity(SD::GameObject* object, float opacity) {
+        (void)object;
+        (void)opacity;
+        return false;
+    }
+
     // Collecting a firefly: the sparkles shown where it is, and its flight to the player.
     virtual void ShowCollectionSparkles(SD::GameObject* firefly) { (void)firefly; }
     virtual void SendFireflyToPlayer(SD::GameObject* firefly) { (void)firefly; }

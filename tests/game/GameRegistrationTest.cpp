@@ -15,7 +15,7 @@ TEST(GameRegistration, TheWorldLogicClassesRegisterUnderTheirNamesAndNumbers) {
     SD::Factory_ factory(16);
     const std::vector<std::string> registered = registrations.RegisterComponents(factory);
     const std::pair<const char*, unsigned> expected[] = {
-        {"CursorLogic", 19}, {"FloatingLogic", 22}, {"Spawner", 51},
+        {"CursorLogic", 19}, {"FloatingLogic", 22}, {"SpawnLogic", 35}, {"Spawner", 51},
         {"Trigger", 56},     {"GroupSpawner", 57},  {"SpinningLogic", 104},
     };
     for (const auto& [name, id] : expected) {
@@ -28,7 +28,7 @@ TEST(GameRegistration, TheWorldLogicClassesRegisterUnderTheirNamesAndNumbers) {
         factory.DestroyComponent(made);
     }
     // In the registration order: the floating logic comes before the spawners, the spinner last.
-    EXPECT_EQ(registered, (std::vector<std::string>{"CursorLogic", "FloatingLogic", "Spawner", "Trigger",
+    EXPECT_EQ(registered, (std::vector<std::string>{"CursorLogic", "FloatingLogic", "SpawnLogic", "Spawner", "Trigger",
                                                     "GroupSpawner", "SpinningLogic"}));
     factory.Shutdown();
 }

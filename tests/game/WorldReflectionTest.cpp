@@ -7,6 +7,7 @@
 
 #include "GameTestSupport.h"
 #include "WorldTestSupport.h"
+#include "core/Delegate.h"
 
 namespace {
 
@@ -99,6 +100,23 @@ TEST_F(WorldReflectionTest, GroupSpawner) {
     RoundTrip(spawner, {{"GetGroupName", "SetGroupName", 's', 0, "Group_03"},
                         {"GetAction", "SetAction", 's', 0, "SpawnWithDelay"},
                         {"GetAction", "SetAction", 's', 0, "Invalid Action"}});
+}
+
+TEST_F(WorldReflectionTest, SpawnLogic) {
+    QV::SpawnLogic logic;
+    EXPECT_EQ(Names(logic.GetClassInfo()),
+              (std::vector<std::string>{"GetDelay", "SetDelay", "GetDuration", "SetDuration", "GetActionName",
+                                        "SetActionName", "GetSinkDepth", "SetSinkDepth"}));
+    RoundTrip(logic, {{"GetDelay", "SetDelay", 'f', 2.5, nullptr},
+                      {"GetDuration", "SetDuration", 'f', 3.0, nullptr},
+                      {"GetActionName", "SetActionName", 's', 0, "RiseUp"},
+                      {"GetSinkDepth", "SetSinkDepth", 'f', 12.0, nullptr}});
+    // A negative duration reads back as 0; the sink depth's getter is the one bound without const.
+    IRTTIUser::ClassInfo info = logic.GetBoundClassInfo();
+    std::vector<MFCore::Any> args{MFCore::Any(-1.0f)};
+    Find(info, "SetDuration")->Invoke(args);
+    EXPECT_FLOAT_EQ(logic.GetDuration(), 0.0f);
+    EXPECT_NE(dynamic_cast<MFCore::Delegate_0Parameters<float, QV::SpawnLogic>*>(Find(info, "GetSinkDepth")), nullptr);
 }
 
 }  // namespace

@@ -24,6 +24,7 @@
 #include "engine/Transformer.h"
 #include "game/components/FloatingLogic.h"
 #include "game/components/GroupSpawner.h"
+#include "game/components/SpawnLogic.h"
 #include "game/components/Spawner.h"
 #include "game/components/SpinningLogic.h"
 #include "game/components/Trigger.h"
@@ -33,6 +34,7 @@
 #include "physics/PhysicsSystem.h"
 #include "physics/PhysicsTestSupport.h"
 #include "platform/os/Clock.h"
+#include "runtime/InterpolatorSystem.h"
 #include "support/TempTree.h"
 
 namespace worldtest {
@@ -144,6 +146,20 @@ public:
         return true;
     }
     void SetLightColor(SD::GameObject* object, const SD::Vec4& color) override { lights[object] = color; }
+    bool GetGeometryColor(SD::GameObject* object, SD::Vec4* color) override {
+        auto found = geometry.find(object);
+        if (found == geometry.end()) return false;
+        *color = found->second;
+        return true;
+    }
+    void SetGeometryColor(SD::GameObject* object, const SD::Vec4& color) override {
+        if (geometry.count(object)) geometry[object] = color;
+    }
+    bool SetSpriteOpacity(SD::GameObject* object, float value) override {
+        if (!opacity.count(object)) return false;
+        opacity[object] = value;
+        return true;
+    }
     void ShowCollectionSparkles(SD::GameObject* firefly) override { calls.push_back("sparkles " + firefly->GetName()); }
     void SendFireflyToPlayer(SD::GameObject* firefly) override { calls.push_back("join " + firefly->GetName()); }
     void ScaleFollowDistance(SD::GameObject*, double factor) override { followDistance *= factor; }
@@ -174,6 +190,8 @@ public:
 
     std::vector<std::string> calls;
     std::map<SD::GameObject*, SD::Vec4> lights;
+    std::map<SD::GameObject*, SD::Vec4> geometry;  // only the objects listed have one
+    std::map<SD::GameObject*, float> opacity;
     double followDistance = 100.0;
     int made = 0;
     SD::Vec3 lastForce;
@@ -193,6 +211,7 @@ protected:
         factory.RegisterComponentCreator("SpinningLogic", QV::kSpinningLogicID,
                                          new SD::ComponentCreator<QV::SpinningLogic>);
         factory.RegisterComponentCreator("Trigger", SD::CID_Trigger, new SD::ComponentCreator<QV::Trigger>);
+        factory.RegisterComponentCreator("SpawnLogic", SD::CID_SpawnLogic, new SD::ComponentCreator<QV::SpawnLogic>);
         factory.RegisterComponentCreator("Spawner", SD::CID_Spawner, new SD::ComponentCreator<QV::Spawner>);
         factory.RegisterComponentCreator("GroupSpawner", SD::CID_GroupSpawner,
                                          new SD::ComponentCreator<QV::GroupSpawner>);
@@ -205,6 +224,7 @@ protected:
         QV::SetWorldHooks(nullptr);
         Gedankenexperiment::Physics_System::DestroyInstance();
         SD::Message_System::DestroyInstance();
+        SD::InterpolatorSystem::DestroyInstance();
     }
 
     void Blueprints(const std::string& blueprints) {
@@ -233,10 +253,11 @@ protected:
             collider->position = collider->previousPosition = position;
     }
 
-    // One frame: the clock moves on, then physics, components and due messages.
+    // One frame: the clock moves on, then physics, interpolators, components and due messages.
     void Frame(float dt) {
         clock.Advance(dt);
         Physics().Update(dt);
+        SD::InterpolatorSystem::GetInstance().Update(dt);
         components.Update(dt);
         SD::Message_System::GetInstance()->Update(dt);
     }
