@@ -19,6 +19,10 @@ public:
     virtual void VOnDevPauseExit();
     virtual void VOnRegistered();
     virtual void VOnUnregistered();
+    // Put the owner back into the state last captured, and capture its current state; the
+    // classes that move their owner use them around edits of the level.
+    virtual void VRestoreStartState() {}
+    virtual void VCaptureStartState() {}
 };
 
 }  // namespace SD

@@ -1,17 +1,42 @@
 #include "game/GameRegistration.h"
 
+#include <memory>
+
+#include "engine/GameObject.h"
 #include "engine/ScriptBindings.h"
+#include "game/components/FloatingLogic.h"
+#include "game/components/GroupSpawner.h"
+#include "game/components/SpawnLogic.h"
+#include "game/components/Spawner.h"
+#include "game/components/SpinningLogic.h"
+#include "game/components/Trigger.h"
+#include "game/components/TriggerScriptBindings.h"
 #include "game/editor/CursorLogic.h"
 #include "game/editor/LevelEditor.h"
 #include "game/editor/LevelEditorScript.h"
+#include "game/editor/PhysicsEditorHooks.h"
 #include "game/systems/TweakableSystem.h"
+#include "physics/OverlapTests.h"
 #include "runtime/Registration.h"
 
 namespace QV {
 namespace {
 
 SD::ISystem* MakeTweakableSystem() { return new TweakableSystem(); }
-SD::ISystem* TheLevelEditor() { return &LevelEditor::GetInstance(); }
+
+SD::ISystem* TheLevelEditor() {
+    LevelEditor& editor = LevelEditor::GetInstance();
+    editor.SetHooks(std::make_unique<PhysicsEditorHooks>());
+    return &editor;
+}
+
+// Where an object with an entrance comes to rest, for the box the physics keeps its mesh in.
+bool RestingPosition(SD::GameObject* object, SD::Vec3* position) {
+    auto* spawn = static_cast<SpawnLogic*>(object->GetComponent(SD::CID_SpawnLogic));
+    if (!spawn) return false;
+    *position = spawn->GetRestingPosition();
+    return true;
+}
 
 }  // namespace
 
@@ -19,9 +44,18 @@ void SupplyGameClasses(SD::Registrations& registrations) {
     registrations.SupplySystem("TweakableSystem", &MakeTweakableSystem, true);
     registrations.SupplySystem("LevelEditor", &TheLevelEditor, false);
     registrations.SupplyComponent("CursorLogic", &SD::MakeComponentCreator<CursorLogic>);
+    registrations.SupplyComponent("FloatingLogic", &SD::MakeComponentCreator<FloatingLogic>);
+    registrations.SupplyComponent("SpawnLogic", &SD::MakeComponentCreator<SpawnLogic>);
+    registrations.SupplyComponent("Spawner", &SD::MakeComponentCreator<Spawner>);
+    registrations.SupplyComponent("Trigger", &SD::MakeComponentCreator<Trigger>);
+    registrations.SupplyComponent("GroupSpawner", &SD::MakeComponentCreator<GroupSpawner>);
+    registrations.SupplyComponent("SpinningLogic", &SD::MakeComponentCreator<SpinningLogic>);
+    Gedankenexperiment::SetRestingPositionQuery(&RestingPosition);
     static bool scriptsAdded = false;
-    if (!scriptsAdded) SD::AddScriptClass(LevelEditorScriptClass());
+    if (scriptsAdded) return;
     scriptsAdded = true;
+    SD::AddScriptClass(LevelEditorScriptClass());
+    SD::AddScriptClass(TriggerScriptClass());
 }
 
 }  // namespace QV

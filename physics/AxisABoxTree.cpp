@@ -6,22 +6,10 @@
 #include "engine/Transform.h"
 #include "physics/Collider.h"
 #include "physics/MeshData.h"
-#include "physics/PairSupport.h"
+#include "physics/OverlapTests.h"
 
 namespace Gedankenexperiment {
 namespace {
-
-bool BoxesOverlap(const SD::Vec3& c1, const SD::Vec3& h1, const SD::Vec3& c2, const SD::Vec3& h2) {
-    return std::fabs(c1.x - c2.x) <= h1.x + h2.x && std::fabs(c1.y - c2.y) <= h1.y + h2.y &&
-           std::fabs(c1.z - c2.z) <= h1.z + h2.z;
-}
-
-// Half sizes on the world axes of a box with the given half sizes along the orientation's axes.
-SD::Vec3 WorldHalfSizes(const SD::Mtx33& m, const SD::Vec3& e) {
-    const SD::Mtx33 a = m.GetAbs();
-    return {a(0, 0) * e.x + a(0, 1) * e.y + a(0, 2) * e.z, a(1, 0) * e.x + a(1, 1) * e.y + a(1, 2) * e.z,
-            a(2, 0) * e.x + a(2, 1) * e.y + a(2, 2) * e.z};
-}
 
 size_t MeshLoad(const std::vector<Collider*>& colliders) {
     size_t load = 0;
@@ -37,43 +25,13 @@ size_t MeshLoad(const std::vector<Collider*>& colliders) {
 
 }  // namespace
 
-bool HasNodeTest(int shapeType) {
-    return shapeType == kShapeSphere || shapeType == kShapeOBB || shapeType == kShapeAAB ||
-           shapeType == kShapeHeightMap || shapeType == kShapeMesh;
-}
+bool HasNodeTest(int shapeType) { return GetOverlapTest(kShapeAAB, shapeType) != nullptr; }
 
 bool NodeOverlaps(const AxisABoxNode& node, Collider& collider) {
     Shape* shape = collider.GetShape();
     if (!shape) return false;
-    const SD::Vec3& p = collider.position;
-    const SD::Vec3& e = node.box.extents;
-    const SD::Vec3& c = node.center;
-    switch (shape->GetType()) {
-        case kShapeSphere: {
-            const float r = static_cast<const Sphere&>(*shape).radius;
-            const SD::Vec3 q(std::clamp(p.x, c.x - e.x, c.x + e.x), std::clamp(p.y, c.y - e.y, c.y + e.y),
-                             std::clamp(p.z, c.z - e.z, c.z + e.z));
-            return (p - q).LengthSq() <= r * r;
-        }
-        case kShapeOBB:
-            return BoxesOverlap(c, e, p, WorldHalfSizes(Orientation(*shape), static_cast<OrientedBox&>(*shape).extents));
-        case kShapeAAB: return BoxesOverlap(c, e, p, static_cast<AxisABox&>(*shape).extents);
-        case kShapeHeightMap: {
-            const auto& map = static_cast<const HeightMap&>(*shape);
-            return BoxesOverlap(c, e, p + SD::Vec3(0.0f, map.heightScale * 0.5f, 0.0f),
-                                SD::Vec3(map.sizeX, map.heightScale, map.sizeZ));
-        }
-        case kShapeMesh: {
-            auto& mesh = static_cast<Mesh&>(*shape);
-            if (!mesh.hasBounds) {
-                const SD::Vec3 extents = mesh.data ? mesh.data->extents : SD::Vec3();
-                mesh.bounds = WorldHalfSizes(Orientation(mesh), Multiply(collider.GetScale(), extents));
-                mesh.hasBounds = true;
-            }
-            return BoxesOverlap(c, e, p, mesh.bounds);
-        }
-        default: return false;
-    }
+    const OverlapTest test = GetOverlapTest(kShapeAAB, shape->GetType());
+    return test && test(const_cast<AxisABox&>(node.box), node.center, *shape, collider.position);
 }
 
 void AxisABoxTree::Clear() {

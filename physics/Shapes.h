@@ -124,6 +124,10 @@ public:
     // broad phase.
     bool hasBounds = false;
     SD::Vec3 bounds;
+    // Set with the bounds when the object comes to rest elsewhere than where it stands then:
+    // the box is kept around that resting point.
+    bool hasRestingCentre = false;
+    SD::Vec3 restingCentre;
 };
 
 }  // namespace Gedankenexperiment

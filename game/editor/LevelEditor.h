@@ -80,6 +80,8 @@ public:
 
     // The cursor's body reports what it touches this frame.
     void OnCursorContact(SD::GameObject* other);
+    // What the cursor touched last, or null.
+    SD::GameObject* GetTouched() const { return touched_.get(); }
     void OnFileDrop(SD::IMessage* message);
 
     // Level files (see LevelEditorFiles.cpp). Names are refused when they would leave the

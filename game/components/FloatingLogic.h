@@ -1,0 +1,37 @@
+#pragma once
+// Bobs its object up and down about the position it had when its start state was captured.
+#include "core/RTTI.h"
+#include "core/Vector.h"
+#include "engine/UpdateComponent.h"
+
+namespace QV {
+
+class FloatingLogic : public SD::IUpdateComponent, public RTTIUser<FloatingLogic> {
+public:
+    FloatingLogic() { SetID(SD::CID_Floating); }
+
+    SD::ComponentID VGetID() const override { return SD::CID_Floating; }
+    int VGetVersion() const override { return 1; }
+    void VInitialize(bool fromScript) override;
+    void VSerialize(SD::IStream& stream, int version) override;
+    void VUpdate(float dt) override;
+    void VRestoreStartState() override;
+    void VCaptureStartState() override;
+    void RegisterFunctions() override;
+    ClassInfo GetBoundClassInfo() override { return BindClassInfo(this); }
+
+    // The move extent: how far above and below its start the object goes.
+    float GetMoveDelta() const { return moveExtent_; }
+    void SetMoveDelta(float extent) { moveExtent_ = extent; }
+    // Radians per second.
+    float GetMoveSpeed() const { return moveSpeed_; }
+    void SetMoveSpeed(float speed) { moveSpeed_ = speed; }
+
+private:
+    float moveExtent_ = 5.0f;
+    float moveSpeed_ = 5.0f;
+    SD::Vec3 start_;
+    float time_ = 0.0f;
+};
+
+}  // namespace QV

@@ -1,0 +1,149 @@
+#include "game/components/Spawner.h"
+
+#include <cmath>
+
+#include "core/Logger.h"
+#include "core/Random.h"
+#include "engine/GameObject.h"
+#include "engine/IStream.h"
+#include "engine/MathSerialize.h"
+#include "engine/Transform.h"
+#include "game/components/WorldHooks.h"
+
+namespace QV {
+namespace {
+
+const char* OwnerName(const SD::Component& c) { return c.GetOwner() ? c.GetOwner()->GetName().c_str() : ""; }
+
+// The engine's shared generator as a value in [0, 131072).
+double RandomValue() { return static_cast<double>(SD::RandomNext()) * (1.0 / 32768.0); }
+
+SD::GameObject* SpawnFirefly(const SD::Vec3& at, const SD::Vec3& spawnerPosition, Spawner* spawner, int colour,
+                             const char* behaviour) {
+    WorldHooks& hooks = GetWorldHooks();
+    SD::GameObject* firefly = hooks.SpawnFirefly(at, spawnerPosition, colour, behaviour);
+    if (!firefly) return nullptr;
+    hooks.ConfigureFirefly(firefly, spawner->GetWaitZoneSize(), spawner->GetWaitZoneVelocity(),
+                           spawner->GetFollowPath() ? "FollowPath" : "WatchForPlayer");
+    return firefly;
+}
+
+SD::GameObject* Spawn_Pink_Firefly(const SD::Vec3& at, const SD::Vec3& from, Spawner* spawner) {
+    return SpawnFirefly(at, from, spawner, 1, nullptr);
+}
+SD::GameObject* Spawn_Green_Firefly(const SD::Vec3& at, const SD::Vec3& from, Spawner* spawner) {
+    return SpawnFirefly(at, from, spawner, 2, nullptr);
+}
+SD::GameObject* Spawn_Blue_Firefly(const SD::Vec3& at, const SD::Vec3& from, Spawner* spawner) {
+    return SpawnFirefly(at, from, spawner, 3, "Still");
+}
+SD::GameObject* Spawn_Yellow_Firefly(const SD::Vec3& at, const SD::Vec3& from, Spawner* spawner) {
+    SD::GameObject* firefly = SpawnFirefly(at, from, spawner, 4, nullptr);
+    if (firefly) GetWorldHooks().AddYellowFirefly(firefly);
+    return firefly;
+}
+
+}  // namespace
+
+void Spawner::VInitialize(bool) {
+    positionFunctions_["GeneratePos_RandomlyNearby"] = &GeneratePos_RandomlyNearby;
+    positionFunctions_["GeneratePos_AtSpawner"] = &GeneratePos_AtSpawner;
+    spawnFunctions_["Spawn_Yellow_Firefly"] = &Spawn_Yellow_Firefly;
+    spawnFunctions_["Spawn_Pink_Firefly"] = &Spawn_Pink_Firefly;
+    spawnFunctions_["Spawn_Green_Firefly"] = &Spawn_Green_Firefly;
+    spawnFunctions_["Spawn_Blue_Firefly"] = &Spawn_Blue_Firefly;
+    spawned_.reserve(static_cast<size_t>(numberToKeep_));
+    timer_.Restart();
+    waitZoneVelocity_ = SD::Vec3(2000.0f, 2000.0f, 2000.0f);
+}
+
+void Spawner::VSerialize(SD::IStream& stream, int version) {
+    if (version < 0 || version > kDataVersion) return;
+    if (version == 3) {
+        SD::SerializeVec3(stream, "Wait Zone Velocity", waitZoneVelocity_);
+        SD::SerializeVec3(stream, "Wait Zone Size", waitZoneSize_);
+        SD::SerializeVec3(stream, "Spawn Zone Size", spawnZoneSize_);
+    }
+    if (version >= 2) stream.Serialize(splineName_, "Spline Name", "String");
+    if (version >= 1) {
+        stream.Serialize(numberToKeep_, "Number of objects to have active", "Integer");
+        if (numberToKeep_ < 0) {
+            SD_WARNING(2, "Spawner of object %s: \"Number of objects to have active\" %d is negative; 0 is used",
+                       OwnerName(*this), numberToKeep_);
+            numberToKeep_ = 0;
+        }
+        stream.Serialize(interval_, "Rate to spawn objects", "Float");
+        stream.Serialize(spawning_, "Spawn state", "Boolean");
+    }
+    stream.Serialize(spawnFunction_, "Spawn function", "String");
+    stream.Serialize(positionFunction_, "Pos function", "String");
+    if (stream.GetDirection() == SD::IStream::kRead) warnedUnknown_ = false;
+}
+
+void Spawner::VUpdate(float) {
+    if (!spawning_) return;
+    std::vector<SD::GameObjectHandle> alive;
+    for (const SD::GameObjectHandle& handle : spawned_)
+        if (handle.get()) alive.push_back(handle);
+    spawned_.swap(alive);
+    if (static_cast<int>(spawned_.size()) < numberToKeep_ && timer_.GetTime() > interval_) {
+        SpawnOne();
+        timer_.Restart();
+    }
+}
+
+void Spawner::SpawnOne() {
+    SD::GameObject* owner = GetOwner();
+    if (!owner) return;
+    const SD::Vec3 origin = owner->GetTransform().GetLocalPos();
+    SD::Vec3 at = origin;
+    if (!positionFunction_.empty()) {
+        auto found = positionFunctions_.find(positionFunction_);
+        if (found == positionFunctions_.end()) {
+            if (!warnedUnknown_)
+                SD_WARNING(2, "Spawner of object %s: unknown \"Pos function\" \"%s\"; nothing spawns", OwnerName(*this),
+                           positionFunction_.c_str());
+            warnedUnknown_ = true;
+            return;
+        }
+        at = found->second(origin, this);
+    }
+    auto spawn = spawnFunctions_.find(spawnFunction_);
+    if (spawn == spawnFunctions_.end()) {
+        if (!warnedUnknown_)
+            SD_WARNING(2, "Spawner of object %s: unknown \"Spawn function\" \"%s\"; nothing spawns", OwnerName(*this),
+                       spawnFunction_.c_str());
+        warnedUnknown_ = true;
+        return;
+    }
+    if (SD::GameObject* made = spawn->second(at, origin, this)) spawned_.push_back(made->GetHandle());
+}
+
+SD::Vec3 Spawner::GeneratePos_RandomlyNearby(const SD::Vec3& position, Spawner* spawner) {
+    const float sizes[3] = {spawner->spawnZoneSize_.x, spawner->spawnZoneSize_.y, spawner->spawnZoneSize_.z};
+    float result[3] = {position.x, position.y, position.z};
+    for (int i = 0; i < 3; ++i) {
+        const double s = std::fabs(static_cast<double>(sizes[i]));
+        const double draw = RandomValue();
+        // An empty range (size 0) has no remainder to take: the spawner's own coordinate.
+        if (s > 0.0) result[i] += static_cast<float>(std::fmod(draw, 2.0 * s) - s);
+    }
+    return SD::Vec3(result[0], result[1], result[2]);
+}
+
+SD::Vec3 Spawner::GeneratePos_AtSpawner(const SD::Vec3& position, Spawner*) { return position; }
+
+void Spawner::RegisterFunctions() {
+    RTTI_GETTER(&Spawner::GetSpawn_fn);
+    RTTI_SETTER(&Spawner::SetSpawn_fn);
+    RTTI_GETTER(&Spawner::GetPos_fn);
+    RTTI_SETTER(&Spawner::SetPos_fn);
+    RTTI_GETTER(&Spawner::GetNum_active_objects);
+    RTTI_SETTER(&Spawner::SetNum_active_objects);
+    RTTI_GETTER(&Spawner::GetSpawn_rate);
+    RTTI_SETTER(&Spawner::SetSpawn_rate);
+    RTTI_GETTER(&Spawner::GetSpawn_state);
+    RTTI_SETTER(&Spawner::SetSpawn_state);
+}
+
+}  // namespace QV

@@ -1,0 +1,145 @@
+// The named actions a trigger's data can choose: collecting the fireflies its object's spawner
+// released, advancing the story, starting scenery events, posting sounds and re-arming.
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "core/Logger.h"
+#include "engine/Factory.h"
+#include "engine/GameObject.h"
+#include "engine/Transform.h"
+#include "game/components/Spawner.h"
+#include "game/components/Trigger.h"
+#include "game/components/WorldHooks.h"
+#include "game/components/WorldLogic.h"
+#include "physics/Collider.h"
+
+namespace QV {
+namespace {
+
+const char* OwnerName(const SD::Component& c) { return c.GetOwner() ? c.GetOwner()->GetName().c_str() : ""; }
+
+// The trigger's object, or null (logged): every action needs it.
+SD::GameObject* ObjectOf(Trigger* trigger) {
+    SD::GameObject* object = trigger ? trigger->GetOwner() : nullptr;
+    if (!object) SD_WARNING(2, "Trigger action called without a trigger object; nothing done");
+    return object;
+}
+
+// The sounds of the story's steps 1-3, 4-6 and 7-9; none outside them.
+const char* StorySound(int counter, const char* first) {
+    if (counter >= 1 && counter <= 3) return first;
+    if (counter >= 4 && counter <= 6) return "Play_Reed";
+    if (counter >= 7 && counter <= 9) return "Play_Old_Crystals";
+    return nullptr;
+}
+
+void CollectFireflies(Trigger* trigger, bool orange) {
+    SD::GameObject* object = ObjectOf(trigger);
+    if (!object) return;
+    auto* spawner = static_cast<Spawner*>(object->GetComponent(SD::CID_Spawner));
+    if (!spawner) {
+        SD_WARNING(2, "Trigger of object %s collects fireflies but the object has no spawner", OwnerName(*trigger));
+        return;
+    }
+    const std::vector<SD::GameObjectHandle> handles = spawner->GetSpawnedObjects();
+    if (handles.empty() || !trigger->IsRegistered()) {
+        Trigger::ScheduleReset(trigger, 4.0f);
+        return;
+    }
+    WorldHooks& hooks = GetWorldHooks();
+    SD::GameObject* player = FindPlayer();
+    if (SD::GameObject* first = handles.front().get()) {
+        SD::Vec4 fireflyColor, playerColor;
+        if (player && hooks.GetLightColor(first, &fireflyColor) && hooks.GetLightColor(player, &playerColor)) {
+            const float k = 0.04f * static_cast<float>(handles.size());
+            hooks.SetLightColor(player, SD::Vec4(playerColor.x + fireflyColor.x * k, playerColor.y + fireflyColor.y * k,
+                                                 playerColor.z + fireflyColor.z * k, playerColor.w + fireflyColor.w * k));
+        }
+    }
+    for (const SD::GameObjectHandle& handle : handles) {
+        SD::GameObject* firefly = handle.get();
+        if (!firefly) continue;
+        if (!orange) hooks.ShowCollectionSparkles(firefly);
+        hooks.SendFireflyToPlayer(firefly);
+        SD::Component* light = firefly->GetComponent(SD::CID_Light);
+        if (light && !light->IsAsleep()) light->Sleep();
+    }
+    SD::GameObject* camera = SD::Factory_::GetGameObjectByName("PlayerCam");
+    if (camera) hooks.ScaleFollowDistance(camera, orange ? 1.08 : 1.02);
+    if (orange) {
+        hooks.AdvanceStory();
+        if (camera) {
+            if (hooks.GetStoryCounter() == 9 && player) {
+                const SD::Vec3 above = player->GetTransform().GetLocalPos() + SD::Vec3(0.0f, 25.0f, 0.0f);
+                object->GetTransform().SetPos(above);
+                if (auto* collider = static_cast<Gedankenexperiment::Collider*>(object->GetComponent(SD::CID_Collider)))
+                    collider->position = above;
+            }
+            hooks.SetCameraTarget(camera, object);
+        }
+    }
+    const int counter = hooks.GetStoryCounter();
+    if (const char* sound = StorySound(counter, orange ? "Play_Pitcher" : "Play_Lily_Pad")) hooks.PostSound(sound);
+    if (SD::GameObject* narrator = SD::Factory_::GetGameObjectByName("NarrHudFadeTrigger"))
+        hooks.PlayNarration(narrator, counter);
+    spawner->SetSpawn_state(false);
+    spawner->ClearSpawnedObjects();
+}
+
+void AttachFirefliesToPlayer(Trigger* trigger) { CollectFireflies(trigger, false); }
+void AttachOrangeFirefliesToPlayer(Trigger* trigger) { CollectFireflies(trigger, true); }
+
+void ActivateStonedGroup(Trigger*) {
+    SD::GameObject* tombstone = SD::Factory_::GetGameObjectByName("MainTombstone");
+    if (tombstone && !GetWorldHooks().ActivateTombstone(tombstone))
+        SD_WARNING(2, "Object MainTombstone has no main tombstone to activate");
+}
+
+void SpawnFriendlyWind(Trigger* trigger) {
+    if (!ObjectOf(trigger)) return;
+    std::puts("RingTreeTrigger");
+    WorldHooks& hooks = GetWorldHooks();
+    hooks.PostSound("Play_Flower");
+    if (SD::GameObject* player = FindPlayer()) hooks.SpawnFriendlyWind(player->GetTransform().GetPos());
+    Trigger::ScheduleReset(trigger, 3.0f);
+}
+
+void StartSummerEvent(Trigger*) { GetWorldHooks().StartSummerEvent(); }
+
+void BoostPlayerEvent(Trigger* trigger) {
+    if (!ObjectOf(trigger)) return;
+    GetWorldHooks().PostSound("Play_Flower");
+    Trigger::ScheduleReset(trigger, 4.0f);
+}
+
+void StartPulsingLight(Trigger* trigger) {
+    SD::GameObject* object = ObjectOf(trigger);
+    if (object && !GetWorldHooks().StartPulsingLight(object))
+        SD_WARNING(2, "Trigger of object %s starts a pulsing light but the object has none", OwnerName(*trigger));
+}
+
+struct NamedAction {
+    const char* name;
+    Trigger::Action action;
+};
+
+const NamedAction kActions[] = {
+    {"AttachFirefliesToPlayer", &AttachFirefliesToPlayer},
+    {"AttachOrangeFirefliesToPlayer", &AttachOrangeFirefliesToPlayer},
+    {"ActivateStonedGroup", &ActivateStonedGroup},
+    {"SpawnFriendlyWind", &SpawnFriendlyWind},
+    {"StartSummerEvent", &StartSummerEvent},
+    {"BoostPlayerEvent", &BoostPlayerEvent},
+    {"StartPulsingLight", &StartPulsingLight},
+};
+
+}  // namespace
+
+Trigger::Action Trigger::FindAction(const std::string& name) {
+    for (const NamedAction& entry : kActions)
+        if (name == entry.name) return entry.action;
+    return nullptr;
+}
+
+}  // namespace QV

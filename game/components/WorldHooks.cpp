@@ -1,0 +1,17 @@
+#include "game/components/WorldHooks.h"
+
+namespace QV {
+namespace {
+
+WorldHooks* g_installed = nullptr;
+
+}  // namespace
+
+WorldHooks& GetWorldHooks() {
+    static WorldHooks defaults;
+    return g_installed ? *g_installed : defaults;
+}
+
+void SetWorldHooks(WorldHooks* hooks) { g_installed = hooks; }
+
+}  // namespace QV

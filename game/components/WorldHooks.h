@@ -1,0 +1,116 @@
+#pragma once
+// What the world logic asks of the layers that join the game separately: the engine's sound
+// system, the graphics components (lights, geometry, sparkles), the fireflies and their manager,
+// the cameras, the narration, the tombstones and the season story. Each installs its part when
+// it joins; until then the defaults change nothing, answer "none", and keep the story counter
+// here.
+#include "core/Vector.h"
+
+namespace SD {
+class GameObject;
+}
+
+namespace QV {
+
+class WorldHooks {
+public:
+    virtual ~WorldHooks() = default;
+
+    // Posts a sound event by name on the game's global sound object.
+    virtual void PostSound(const char* event) { (void)event; }
+
+    // The season story's counter, which only grows.
+    virtual int GetStoryCounter() { return storyCounter_; }
+    virtual void AdvanceStory() { ++storyCounter_; }
+
+    // The colour of an object's light; false when it has none.
+    virtual bool GetLightColor(SD::GameObject* object, SD::Vec4* color) {
+        (void)object;
+        (void)color;
+        return false;
+    }
+    virtual void SetLightColor(SD::GameObject* object, const SD::Vec4& color) {
+        (void)object;
+        (void)color;
+    }
+
+    // The colour of an object's geometry; false when it has none.
+    virtual bool GetGeometryColor(SD::GameObject* object, SD::Vec4* color) {
+        (void)object;
+        (void)color;
+        return false;
+    }
+    virtual void SetGeometryColor(SD::GameObject* object, const SD::Vec4& color) {
+        (void)object;
+        (void)color;
+    }
+    // The opacity of an object's on-screen sprite; false when it has none.
+    virtual bool SetSpriteOpacity(SD::GameObject* object, float opacity) {
+        (void)object;
+        (void)opacity;
+        return false;
+    }
+
+    // Collecting a firefly: the sparkles shown where it is, and its flight to the player.
+    virtual void ShowCollectionSparkles(SD::GameObject* firefly) { (void)firefly; }
+    virtual void SendFireflyToPlayer(SD::GameObject* firefly) { (void)firefly; }
+
+    // The player camera's follow distance and target.
+    virtual void ScaleFollowDistance(SD::GameObject* camera, double factor) {
+        (void)camera;
+        (void)factor;
+    }
+    virtual void SetCameraTarget(SD::GameObject* camera, SD::GameObject* target) {
+        (void)camera;
+        (void)target;
+    }
+
+    // The narration of the story counter's step, played by the narrator's fade trigger.
+    virtual void PlayNarration(SD::GameObject* narrator, int storyCounter) {
+        (void)narrator;
+        (void)storyCounter;
+    }
+    // False when the object has no main tombstone, pulsing light.
+    virtual bool ActivateTombstone(SD::GameObject* object) {
+        (void)object;
+        return false;
+    }
+    virtual bool StartPulsingLight(SD::GameObject* object) {
+        (void)object;
+        return false;
+    }
+    virtual void SpawnFriendlyWind(const SD::Vec3& position) { (void)position; }
+    // Starts the summer event when the current game state is the world.
+    virtual void StartSummerEvent() {}
+
+    // A firefly of the colour index (1 pink, 2 green, 3 blue, 4 yellow) made by the firefly
+    // manager at `at`, with a behaviour to start (null for its default); null when none was made.
+    virtual SD::GameObject* SpawnFirefly(const SD::Vec3& at, const SD::Vec3& spawnerPosition, int colour,
+                                         const char* behaviour) {
+        (void)at;
+        (void)spawnerPosition;
+        (void)colour;
+        (void)behaviour;
+        return nullptr;
+    }
+    // Gives a spawned firefly its path scale and force, and the behaviour of its idle lane.
+    virtual void ConfigureFirefly(SD::GameObject* firefly, const SD::Vec3& pathScale, const SD::Vec3& pathForce,
+                                  const char* idleBehaviour) {
+        (void)firefly;
+        (void)pathScale;
+        (void)pathForce;
+        (void)idleBehaviour;
+    }
+    // Adds a yellow firefly to the world state's list, when the world is the current state.
+    virtual void AddYellowFirefly(SD::GameObject* firefly) { (void)firefly; }
+
+private:
+    int storyCounter_ = 0;
+};
+
+// The installed hooks (the defaults when none are installed).
+WorldHooks& GetWorldHooks();
+// Installs hooks the caller keeps alive; null restores the defaults.
+void SetWorldHooks(WorldHooks* hooks);
+
+}  // namespace QV

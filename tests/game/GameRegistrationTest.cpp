@@ -1,0 +1,36 @@
+// The game's component classes join start-up under their names and numbers.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "GameTestSupport.h"
+#include "game/GameRegistration.h"
+#include "runtime/Registration.h"
+
+namespace {
+
+TEST(GameRegistration, TheWorldLogicClassesRegisterUnderTheirNamesAndNumbers) {
+    SD::Registrations registrations;
+    QV::SupplyGameClasses(registrations);
+    SD::Factory_ factory(16);
+    const std::vector<std::string> registered = registrations.RegisterComponents(factory);
+    const std::pair<const char*, unsigned> expected[] = {
+        {"CursorLogic", 19}, {"FloatingLogic", 22}, {"SpawnLogic", 35}, {"Spawner", 51},
+        {"Trigger", 56},     {"GroupSpawner", 57},  {"SpinningLogic", 104},
+    };
+    for (const auto& [name, id] : expected) {
+        SD::ComponentID found;
+        ASSERT_TRUE(factory.FindComponentID(name, &found)) << name;
+        EXPECT_EQ(found, id) << name;
+        SD::Component* made = factory.CreateComponent(static_cast<SD::ComponentID>(id));
+        ASSERT_NE(made, nullptr) << name;
+        EXPECT_EQ(made->VGetID(), id) << name;
+        factory.DestroyComponent(made);
+    }
+    // In the registration order: the floating logic comes before the spawners, the spinner last.
+    EXPECT_EQ(registered, (std::vector<std::string>{"CursorLogic", "FloatingLogic", "SpawnLogic", "Spawner", "Trigger",
+                                                    "GroupSpawner", "SpinningLogic"}));
+    factory.Shutdown();
+}
+
+}  // namespace

@@ -1,0 +1,279 @@
+#pragma once
+// A small world for the world logic tests: a factory with the physics and world components,
+// a manual clock under the engine core, hooks that record what the components ask of the
+// layers not in this build (and make fireflies from a blueprint), and a frame in the engine's
+// order: physics, components, messages.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/EngineCore.h"
+#include "core/Logger.h"
+#include "core/MessageSystem.h"
+#include "engine/ComponentCreator.h"
+#include "engine/ComponentManager.h"
+#include "engine/Factory.h"
+#include "engine/GameObject.h"
+#include "engine/Group.h"
+#include "engine/IStream.h"
+#include "engine/Name.h"
+#include "engine/Transform.h"
+#include "engine/Transformer.h"
+#include "game/components/FloatingLogic.h"
+#include "game/components/GroupSpawner.h"
+#include "game/components/SpawnLogic.h"
+#include "game/components/Spawner.h"
+#include "game/components/SpinningLogic.h"
+#include "game/components/Trigger.h"
+#include "game/components/WorldHooks.h"
+#include "physics/Body.h"
+#include "physics/Collider.h"
+#include "physics/PhysicsSystem.h"
+#include "physics/PhysicsTestSupport.h"
+#include "platform/os/Clock.h"
+#include "runtime/InterpolatorSystem.h"
+#include "support/TempTree.h"
+
+namespace worldtest {
+
+using physicstest::Blueprint;
+using physicstest::BodyXml;
+using physicstest::ColliderXml;
+using physicstest::Num;
+using physicstest::SphereXml;
+using physicstest::TransformXml;
+using physicstest::Vec3Xml;
+
+inline std::string Header(const char* name, int version) {
+    return std::string("<") + name + " version=\"" + std::to_string(version) + "\" Play=\"1\" Pause=\"1\" DevPause=\"1\">";
+}
+inline std::string StringXml(const char* name, const std::string& text) {
+    return std::string("<String name=\"") + name + "\">" + text + "</String>";
+}
+inline std::string IntXml(const char* name, int v) {
+    return std::string("<Integer name=\"") + name + "\" value=\"" + std::to_string(v) + "\"/>";
+}
+inline std::string BoolXml(const char* name, bool v) {
+    return std::string("<Boolean name=\"") + name + "\" value=\"" + (v ? "1" : "0") + "\"/>";
+}
+inline std::string FloatXml(const char* name, float v) {
+    return std::string("<Float name=\"") + name + "\" value=\"" + Num(v) + "\"/>";
+}
+// A trigger of data version 3 with its script function and actions.
+inline std::string TriggerXml(const std::vector<std::string>& actions, const std::string& lua = "", int version = 3,
+                              int count = -1) {
+    std::string xml = Header("Trigger", version);
+    if (version == 3) xml += StringXml("Lua Trigger Function", lua);
+    xml += IntXml("Num Actions", count < 0 ? static_cast<int>(actions.size()) : count);
+    for (const std::string& a : actions) xml += "<String>" + a + "</String>";
+    return xml + "</Trigger>";
+}
+inline std::string GhostBoxXml(float extent) {
+    return ColliderXml("AAB", Vec3Xml("Extents", extent, extent, extent), 0.5f, true);
+}
+
+// Feeds a component's reads from queues by kind: strings (shared or not), integers and
+// booleans, floats. Values past the end of a queue are empty, 0 or untouched.
+class ValueReader : public SD::IStream {
+public:
+    int GetDirection() const override { return kRead; }
+    bool IsUpdate() const override { return false; }
+    SD::SuperialValue* GetCurrentNode() const override { return nullptr; }
+    void BeginGroup(const char*, const char*, unsigned) override {}
+    void EndGroup(const char*, const char*, unsigned) override {}
+    void SerializeNamed(SD::SharedString&, const char*) override {}
+    void SerializeNamed(std::string&, const char*) override {}
+    void SerializeNamed(bool&, const char*) override {}
+    void SerializeNamed(double&, const char*) override {}
+    void SerializeNamed(float&, const char*) override {}
+    void SerializeNamed(unsigned int&, const char*) override {}
+    void SerializeNamed(int&, const char*) override {}
+    void Serialize(SD::SharedString& v, const char*, const char*) override { v = NextString().c_str(); }
+    void Serialize(std::string& v, const char*, const char*) override { v = NextString(); }
+    void Serialize(bool& v, const char*, const char*) override { v = NextInt() != 0; }
+    void Serialize(double&, const char*, const char*) override {}
+    void Serialize(float& v, const char*, const char*) override {
+        if (nextFloat_ < floats.size()) v = floats[nextFloat_++];
+    }
+    void Serialize(unsigned int& v, const char*, const char*) override { v = static_cast<unsigned>(NextInt()); }
+    void Serialize(int& v, const char*, const char*) override { v = NextInt(); }
+
+    std::vector<std::string> strings;
+    std::vector<int> ints;  // booleans too
+    std::vector<float> floats;
+
+private:
+    std::string NextString() {
+        if (next_ >= strings.size()) return std::string();
+        return strings[next_++];
+    }
+    int NextInt() {
+        if (nextInt_ >= ints.size()) return 0;
+        return ints[nextInt_++];
+    }
+    size_t next_ = 0;
+    size_t nextInt_ = 0;
+    size_t nextFloat_ = 0;
+};
+
+// Records what a component writes as "label=value".
+class ValueWriter : public ValueReader {
+public:
+    int GetDirection() const override { return kWrite; }
+    void Serialize(SD::SharedString& v, const char* label, const char*) override { Add(label, v.c_str()); }
+    void Serialize(std::string& v, const char* label, const char*) override { Add(label, v); }
+    void Serialize(unsigned int& v, const char* label, const char*) override { Add(label, std::to_string(v)); }
+    void Serialize(int& v, const char* label, const char*) override { Add(label, std::to_string(v)); }
+    void Serialize(bool& v, const char* label, const char*) override { Add(label, v ? "true" : "false"); }
+    void Serialize(float& v, const char* label, const char*) override { Add(label, Num(v)); }
+    std::vector<std::string> values;
+
+private:
+    void Add(const char* label, const std::string& value) { values.push_back((label ? label : "") + ("=" + value)); }
+};
+
+// Records what the world logic asks of the layers outside this build.
+class RecordingHooks : public QV::WorldHooks {
+public:
+    void PostSound(const char* event) override { calls.push_back(std::string("sound ") + event); }
+    bool GetLightColor(SD::GameObject* object, SD::Vec4* color) override {
+        auto found = lights.find(object);
+        if (found == lights.end()) return false;
+        *color = found->second;
+        return true;
+    }
+    void SetLightColor(SD::GameObject* object, const SD::Vec4& color) override { lights[object] = color; }
+    bool GetGeometryColor(SD::GameObject* object, SD::Vec4* color) override {
+        auto found = geometry.find(object);
+        if (found == geometry.end()) return false;
+        *color = found->second;
+        return true;
+    }
+    void SetGeometryColor(SD::GameObject* object, const SD::Vec4& color) override {
+        if (geometry.count(object)) geometry[object] = color;
+    }
+    bool SetSpriteOpacity(SD::GameObject* object, float value) override {
+        if (!opacity.count(object)) return false;
+        opacity[object] = value;
+        return true;
+    }
+    void ShowCollectionSparkles(SD::GameObject* firefly) override { calls.push_back("sparkles " + firefly->GetName()); }
+    void SendFireflyToPlayer(SD::GameObject* firefly) override { calls.push_back("join " + firefly->GetName()); }
+    void ScaleFollowDistance(SD::GameObject*, double factor) override { followDistance *= factor; }
+    void SetCameraTarget(SD::GameObject*, SD::GameObject* target) override {
+        calls.push_back("camera target " + target->GetName());
+    }
+    void PlayNarration(SD::GameObject*, int counter) override { calls.push_back("narration " + std::to_string(counter)); }
+    bool ActivateTombstone(SD::GameObject*) override {
+        calls.push_back("tombstone");
+        return true;
+    }
+    void SpawnFriendlyWind(const SD::Vec3&) override { calls.push_back("friendly wind"); }
+    void StartSummerEvent() override { calls.push_back("summer"); }
+    SD::GameObject* SpawnFirefly(const SD::Vec3& at, const SD::Vec3&, int colour, const char* behaviour) override {
+        SD::GameObject* firefly = SD::Factory_::GetInstance()->CreateObject("World/Firefly", nullptr);
+        if (!firefly) return nullptr;
+        firefly->GetTransform().SetPos(at);
+        firefly->NameObject("Firefly" + std::to_string(++made));
+        firefly->Initialize(false);
+        calls.push_back("firefly " + std::to_string(colour) + (behaviour ? std::string(" ") + behaviour : ""));
+        return firefly;
+    }
+    void ConfigureFirefly(SD::GameObject*, const SD::Vec3&, const SD::Vec3& force, const char* idle) override {
+        lastForce = force;
+        lastIdle = idle;
+    }
+    void AddYellowFirefly(SD::GameObject* firefly) override { calls.push_back("yellow " + firefly->GetName()); }
+
+    std::vector<std::string> calls;
+    std::map<SD::GameObject*, SD::Vec4> lights;
+    std::map<SD::GameObject*, SD::Vec4> geometry;  // only the objects listed have one
+    std::map<SD::GameObject*, float> opacity;
+    double followDistance = 100.0;
+    int made = 0;
+    SD::Vec3 lastForce;
+    std::string lastIdle;
+};
+
+class WorldFixture : public ::testing::Test {
+protected:
+    WorldFixture() : core(SD::Core::CreateInstance()), factory(1024) {
+        factory.RegisterComponentCreator("Transform", SD::CID_Transform, new SD::ComponentCreator<SD::Transform>);
+        factory.RegisterComponentCreator("Body", SD::CID_Body, new SD::ComponentCreator<Gedankenexperiment::Body>);
+        factory.RegisterComponentCreator("Collider", SD::CID_Collider,
+                                         new SD::ComponentCreator<Gedankenexperiment::Collider>);
+        factory.RegisterComponentCreator("Group", SD::CID_Group, new SD::ComponentCreator<SD::Group>);
+        factory.RegisterComponentCreator("Name", SD::kNameID, new SD::ComponentCreator<::Name>);
+        factory.RegisterComponentCreator("FloatingLogic", SD::CID_Floating, new SD::ComponentCreator<QV::FloatingLogic>);
+        factory.RegisterComponentCreator("SpinningLogic", QV::kSpinningLogicID,
+                                         new SD::ComponentCreator<QV::SpinningLogic>);
+        factory.RegisterComponentCreator("Trigger", SD::CID_Trigger, new SD::ComponentCreator<QV::Trigger>);
+        factory.RegisterComponentCreator("SpawnLogic", SD::CID_SpawnLogic, new SD::ComponentCreator<QV::SpawnLogic>);
+        factory.RegisterComponentCreator("Spawner", SD::CID_Spawner, new SD::ComponentCreator<QV::Spawner>);
+        factory.RegisterComponentCreator("GroupSpawner", SD::CID_GroupSpawner,
+                                         new SD::ComponentCreator<QV::GroupSpawner>);
+        factory.SetObjectInFormat("xml");
+        QV::SetWorldHooks(&hooks);
+        SD::Message_System::GetInstance()->Initialize();
+    }
+    ~WorldFixture() override {
+        factory.Shutdown();
+        QV::SetWorldHooks(nullptr);
+        Gedankenexperiment::Physics_System::DestroyInstance();
+        SD::Message_System::DestroyInstance();
+        SD::InterpolatorSystem::DestroyInstance();
+    }
+
+    void Blueprints(const std::string& blueprints) {
+        const std::string name = "Assets/Objects/world" + std::to_string(files_++) + ".xml";
+        tree.Write(name, "<?xml version=\"1.0\" ?>\n<GameObjectBlueprints>\n" + blueprints + "</GameObjectBlueprints>\n");
+        factory.AddBlueprint(("../" + name).c_str());
+    }
+    SD::GameObject* Spawn(const char* blueprint, const std::string& name, SD::Vec3 position = {}) {
+        SD::GameObject* object = factory.CreateObject(blueprint, nullptr);
+        EXPECT_NE(object, nullptr) << blueprint;
+        if (!object) return nullptr;
+        object->GetTransform().SetPos(position);
+        object->NameObject(name);
+        object->Initialize(false);
+        return object;
+    }
+    template <class T> static T* Get(SD::GameObject* object, SD::ComponentID id) {
+        return object ? static_cast<T*>(object->GetComponent(id)) : nullptr;
+    }
+    static Gedankenexperiment::Physics_System& Physics() { return *Gedankenexperiment::Physics_System::GetInstance(); }
+    // Moves a body's object, its collider included, as a teleport.
+    static void Place(SD::GameObject* object, SD::Vec3 position) {
+        if (auto* body = Get<Gedankenexperiment::Body>(object, SD::CID_Body)) body->SetPosition(position);
+        object->GetTransform().SetPos(position);
+        if (auto* collider = Get<Gedankenexperiment::Collider>(object, SD::CID_Collider))
+            collider->position = collider->previousPosition = position;
+    }
+
+    // One frame: the clock moves on, then physics, interpolators, components and due messages.
+    void Frame(float dt) {
+        clock.Advance(dt);
+        Physics().Update(dt);
+        SD::InterpolatorSystem::GetInstance().Update(dt);
+        components.Update(dt);
+        SD::Message_System::GetInstance()->Update(dt);
+    }
+
+    platform::ManualClock clock;
+    platform::ScopedClock scopedClock{clock};
+    std::unique_ptr<SD::Core> core;
+    qvtest::TempTree tree;
+    Debug::GlobalLogger logger;
+    SD::ComponentManager_ components;
+    SD::Transformer_ transformer;
+    SD::Factory_ factory;
+    RecordingHooks hooks;
+
+private:
+    int files_ = 0;
+};
+
+}  // namespace worldtest
