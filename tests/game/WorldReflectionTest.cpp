@@ -116,7 +116,8 @@ TEST_F(WorldReflectionTest, SpawnLogic) {
     std::vector<MFCore::Any> args{MFCore::Any(-1.0f)};
     Find(info, "SetDuration")->Invoke(args);
     EXPECT_FLOAT_EQ(logic.GetDuration(), 0.0f);
-    EXPECT_NE(dynamic_cast<MFCore::Delegate_0Parameters<float, QV::SpawnLogic>*>(Find(info, "GetSinkDepth")), nullptr);
+    using SinkDepthGetter = MFCore::Delegate_0Parameters<float, QV::SpawnLogic>;
+    EXPECT_NE(dynamic_cast<SinkDepthGetter*>(Find(info, "GetSinkDepth")), nullptr);
 }
 
 }  // namespace
