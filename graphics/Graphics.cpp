@@ -12,6 +12,7 @@
 #include "core/MessageSystem.h"
 #include "graphics/GraphicsMessages.h"
 #include "graphics/resources/Effect.h"
+#include "graphics/resources/Material.h"
 #include "graphics/resources/ResourceManager.h"
 #include "graphics/resources/Texture.h"
 #include "platform/gfx/ViewMath.h"
@@ -92,10 +93,18 @@ void Graphics_::Initialize() {
         static_cast<float>(renderWidth) / static_cast<float>(std::max<uint32_t>(renderHeight, 1)), cameraNear, cameraFar));
     device.CreateResourceManager();
 
+    Resource::Material::RegisterValueReaders();
+    Resource::Material::SetLookups([this](const std::string& name) { return GetEffect(name); },
+                                   [this](const std::string& name) { return FindTexture(name); });
+    if (generateMaps) {
+        Debug::DebugPrint("Generating normal maps from height maps.\n");
+        GenerateNormalMaps();
+    }
     LoadShaders();
     CreateRenderBuffers();
     // Position and texture coordinate, the layout of the screen quad.
     device.GetDevice()->CreateVertexDeclaration({{0, 0, 2, 0, 0, 0}, {0, 12, 1, 0, 5, 0}}, &meshDeclaration);
+    CreateVertexFormats();
     BindCriticalShaders();
     CreateScreenQuad();
 
@@ -124,8 +133,10 @@ void Graphics_::LoadShaders() {
     }
     Resource::ResourceManager* manager = device.GetResourceManager();
     for (const SD::FilePath& file : files) {
+        const std::string name = GetAssetName(file);
         Resource::Effect* effect = manager->CreateEffect(file);
-        effects[effect->GetName()] = effect;
+        effect->SetName(name);
+        AddEffect(name, effect);
     }
 }
 

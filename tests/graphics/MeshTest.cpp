@@ -1,0 +1,134 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <map>
+
+#include "ResourceTestSupport.h"
+#include "graphics/resources/Buffers.h"
+#include "graphics/resources/Mesh.h"
+#include "graphics/resources/ResourceManager.h"
+
+namespace {
+
+using namespace Aperture::Resource;
+
+SD::Vec3 Cross(const SD::Vec3& a, const SD::Vec3& b) { return a.Cross(b); }
+
+TEST(Primitives, CountsOfEveryGenerator) {
+    struct Case {
+        const char* name;
+        MeshGeometry geometry;
+        size_t vertices, indices;
+    };
+    MeshGeometry plane, twoSided;
+    GenerateGrid(plane, 1, 1, {0, 0, 0}, {1, 0, 0}, {0, 0, 1}, {0, 1, 0}, false);
+    GenerateGrid(twoSided, 1, 1, {0, 0, 0}, {1, 0, 0}, {0, 0, 1}, {0, 1, 0}, true);
+    const uint32_t n = 3;
+    const Case cases[] = {
+        {"plane 1x1", plane, 4, 6},
+        {"double-sided plane 1x1", twoSided, 8, 12},
+        {"cube sphere 3", GenerateCubeSphere(n), 6 * (n + 1) * (n + 1), 36 * n * n},
+        {"sphere 16x16", GenerateSphere(16, 16, {0, 0, 0}, 1.0f), 289, 1536},
+        {"cone 64", GenerateCone(64, 1), 130, 384},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(c.geometry.vertices.size(), c.vertices) << c.name;
+        EXPECT_EQ(c.geometry.indices.size(), c.indices) << c.name;
+        for (uint16_t i : c.geometry.indices) ASSERT_LT(i, c.geometry.vertices.size()) << c.name;
+    }
+}
+
+TEST(Primitives, GeometryOfPlaneSphereCubeSphereAndCone) {
+    gfxtest::ResourceFixture f;
+    Plane* plane = f.manager->CreatePlane(1, 1, {0, 0, 0}, {1, 0, 0}, {0, 0, 1}, {0, 0, 0});
+    EXPECT_EQ(plane->GetNormal(), (SD::Vec3{0, 1, 0})) << "a zero normal becomes axisV x axisU";
+    MeshGeometry g;
+    GenerateGrid(g, 1, 1, {0, 0, 0}, {1, 0, 0}, {0, 0, 1}, {0, 1, 0}, false);
+    const SD::Vec3 p0 = g.vertices[g.indices[0]].position, p1 = g.vertices[g.indices[1]].position,
+                   p2 = g.vertices[g.indices[2]].position;
+    EXPECT_EQ(Cross(p1 - p0, p2 - p0), (SD::Vec3{0, -1, 0})) << "wound along axisU x axisV";
+
+    const SD::Vec3 centre{1, 2, 3};
+    Sphere* sphere = f.manager->CreateSphere(16, 16, centre, 2.0f);
+    EXPECT_EQ(sphere->GetVertexCount(), 289u);
+    EXPECT_EQ(sphere->GetCentroid(), centre);
+    const MeshGeometry s = GenerateSphere(16, 16, centre, 2.0f);
+    for (int i = 0; i <= 16; ++i) {
+        EXPECT_NEAR(s.vertices[i].position.x, 1.0f, 1e-6f);
+        EXPECT_NEAR(s.vertices[i].position.y, 4.0f, 1e-6f);
+        EXPECT_NEAR(s.vertices[i].position.z, 3.0f, 1e-6f);
+    }
+    EXPECT_NEAR(sphere->GetBoundsMax().y, 4.0f, 1e-5f);
+    EXPECT_NEAR(sphere->GetBoundsMin().y, 0.0f, 1e-5f);
+
+    for (const MeshVertexData& v : GenerateCubeSphere(4).vertices) EXPECT_NEAR(v.position.Length(), 1.0f, 1e-6f);
+
+    const MeshGeometry cone = GenerateCone(8, 1);
+    EXPECT_EQ(cone.vertices[16].position, (SD::Vec3{0, -1, 0})) << "base centre";
+    EXPECT_EQ(cone.vertices[17].position, (SD::Vec3{0, 0, 0})) << "apex";
+    EXPECT_EQ(cone.vertices[8].position, cone.vertices[0].position) << "the extra ring closes the fans";
+}
+
+TEST(MeshBuffers, BuildBuffersFillsTheDeviceAndRefusesCountsPast16Bits) {
+    gfxtest::ResourceFixture f;
+    Plane* plane = f.manager->CreatePlane(2, 3, {0, 0, 0}, {1, 0, 0}, {0, 0, 1}, {0, 1, 0});
+    ASSERT_TRUE(plane->IsLoaded());
+    EXPECT_EQ(plane->GetVertexBuffer()->GetBuffer()->Length(), 12u * 56u);
+    EXPECT_EQ(plane->GetIndexBuffer()->GetBuffer()->Length(), 36u * 2u);
+    EXPECT_EQ(plane->GetBoundsMin(), (SD::Vec3{0, 0, 0}));
+    EXPECT_EQ(plane->GetBoundsMax(), (SD::Vec3{1, 0, 1}));
+
+    Mesh* huge = f.manager->CreateMesh();
+    std::vector<MeshVertexData> vertices(70000);
+    std::vector<uint16_t> indices(70000, 0);
+    EXPECT_FALSE(huge->SetMeshData(vertices, indices));
+    EXPECT_EQ(huge->GetVertexBuffer(), nullptr) << "nothing is built from a truncated count";
+    EXPECT_NE(std::string(f.logger.Buffer()).find("at most 65535"), std::string::npos);
+}
+
+TEST(MeshBuffers, IndexAndInstanceBuffersComeBackAfterADeviceReset) {
+    gfxtest::ResourceFixture f;
+    Plane* plane = f.manager->CreatePlane(1, 1, {0, 0, 0}, {1, 0, 0}, {0, 0, 1}, {0, 1, 0});
+    auto* grass = f.manager->CreateInstanceBuffer<GrassVertex>();
+    EXPECT_EQ(grass->GetCapacity(), 2048u);
+    EXPECT_EQ(grass->GetSizeBytes(), 40960u);
+    const std::vector<uint16_t> before = plane->GetIndices().empty() ? plane->GetIndexBuffer()->GetIndices()
+                                                                     : plane->GetIndices();
+    ASSERT_TRUE(f.LoseAndReset()) << "default-pool buffers are released for the reset";
+    ASSERT_NE(plane->GetIndexBuffer()->GetBuffer(), nullptr);
+    EXPECT_EQ(0, std::memcmp(plane->GetIndexBuffer()->GetBuffer()->Bytes(), before.data(), before.size() * 2))
+        << "rebuilt from the CPU copy";
+    ASSERT_NE(grass->GetBuffer(), nullptr);
+    EXPECT_NE(grass->Lock(2048), nullptr);
+    grass->Unlock();
+    EXPECT_EQ(grass->Lock(2049), nullptr) << "never past the capacity";
+}
+
+TEST(MeshBuffers, FailedCreationsAreNeverLockedOrDrawn) {
+    gfxtest::ResourceFixture f;
+    f.Device().FailCreations(2);
+    Plane* plane = f.manager->CreatePlane(1, 1, {0, 0, 0}, {1, 0, 0}, {0, 0, 1}, {0, 1, 0});
+    EXPECT_FALSE(plane->IsLoaded());
+    EXPECT_EQ(plane->GetVertexBuffer()->GetBuffer(), nullptr);
+    EXPECT_EQ(plane->GetIndexBuffer()->GetBuffer(), nullptr);
+    f.Device().FailCreations(1);
+    auto* lights = f.manager->CreateInstanceBuffer<LightVertex>();
+    EXPECT_FALSE(lights->IsLoaded());
+    EXPECT_EQ(lights->Lock(1), nullptr);
+    const size_t recorded = f.Device().CurrentFrame().size();
+    plane->DrawPasses(nullptr, 1);
+    EXPECT_EQ(f.Device().CurrentFrame().size(), recorded) << "nothing bound from missing buffers";
+}
+
+TEST(MeshBuffers, IndexBufferUnloadReportsReferencesLeft) {
+    gfxtest::ResourceFixture f;
+    const uint16_t indices[] = {0, 1, 2};
+    IndexBuffer* buffer = f.manager->CreateIndexBuffer(indices, 3);
+    buffer->GetBuffer()->AddRef();
+    platform::gfx::IndexBuffer* device = buffer->GetBuffer();
+    EXPECT_FALSE(buffer->Unload());
+    device->Release();
+}
+
+}  // namespace
