@@ -230,6 +230,14 @@ TEST(ModelFile, DescriptionErrorsNameTheirLine) {
     meshes.clear();
     EXPECT_FALSE(modelwriter::ParseDescription("mesh a\n", meshes, error));
     EXPECT_EQ(error, "line 1: mesh a is not ended");
+    meshes.clear();
+    EXPECT_FALSE(modelwriter::ParseDescription("mesh a\nv 0 0 0 0 0 1 0 0\nf 0 0 1\nend\n", meshes, error));
+    EXPECT_EQ(error, "line 4: mesh a has a face past its vertices");
+    std::string many = "mesh big\n";
+    for (int i = 0; i < 65536; ++i) many += "v 0 0 0 0 0 1 0 0\n";
+    meshes.clear();
+    EXPECT_FALSE(modelwriter::ParseDescription(many + "end\n", meshes, error));
+    EXPECT_EQ(error, "line 65538: mesh big has more than 65535 vertices or indices");
 }
 
 }  // namespace

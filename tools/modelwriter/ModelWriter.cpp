@@ -42,6 +42,11 @@ bool ParseDescription(const std::string& text, std::vector<MeshDescription>& mes
             }
         } else if (keyword == "end") {
             if (!open) return fail("end outside a mesh");
+            const size_t vertices = open->vertices.size() / 8;
+            if (vertices > kMaxCount || open->indices.size() > kMaxCount)
+                return fail("mesh " + open->name + " has more than 65535 vertices or indices");
+            for (uint32_t index : open->indices)
+                if (index >= vertices) return fail("mesh " + open->name + " has a face past its vertices");
             open = nullptr;
         } else {
             return fail("unknown keyword " + keyword);

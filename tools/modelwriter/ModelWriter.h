@@ -5,6 +5,7 @@
 //   f a b c                        one triangle of vertex indices
 //   end                            ends the mesh
 // '#' starts a comment. The file is one mesh chunk per mesh, then a zero tag.
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -12,6 +13,8 @@
 namespace modelwriter {
 
 constexpr uint32_t kMeshTag = 0x6D657368;
+// A mesh's counts must fit the loader's 16-bit buffers.
+constexpr size_t kMaxCount = 65535;
 
 struct MeshDescription {
     std::string name;
@@ -19,7 +22,8 @@ struct MeshDescription {
     std::vector<uint32_t> indices;
 };
 
-// False with the line and the reason in error.
+// False with the line and the reason in error; a mesh with more than 65535 vertices or
+// indices, or a face past its vertices, is refused.
 bool ParseDescription(const std::string& text, std::vector<MeshDescription>& meshes, std::string& error);
 
 void PutU32(std::vector<unsigned char>& out, uint32_t value);
