@@ -45,6 +45,8 @@ Graphics_::Graphics_() { instance = this; }
 
 Graphics_::~Graphics_() {
     if (subscribed) Shutdown();
+    // The material lookups reach into this system's tables.
+    Resource::Material::SetLookups(nullptr, nullptr);
     screenQuad.reset();
     if (meshDeclaration) meshDeclaration->Release();
     meshDeclaration = nullptr;
