@@ -10,6 +10,7 @@
 #include "graphics/resources/Mesh.h"
 #include "graphics/resources/Model.h"
 #include "graphics/resources/ResourceManager.h"
+#include "graphics/resources/Vertex.h"
 
 namespace {
 
@@ -137,6 +138,8 @@ TEST(BuiltInModels, EveryModelExistsWithItsMeshesAndASecondCallKeepsTheFirst) {
 
 TEST(BuiltInModels, AMissingMaterialLeavesTheMeshWithout) {
     gfxtest::GraphicsFixture f;
+    EXPECT_NE(Aperture::Resource::MeshVertex::GetDeclaration(), nullptr) << "start-up creates the declarations";
+    EXPECT_NE(Aperture::Resource::LightVertex::GetDeclaration(), nullptr);
     f.graphics->CreateBuiltInModels();
     auto* water = dynamic_cast<Model*>(f.graphics->FindModel("water"));
     ASSERT_NE(water, nullptr);
