@@ -149,6 +149,22 @@ void Graphics_::BindCriticalShaders() {
         throw std::runtime_error(std::string("the effect ") + kSharedEffectName + " is missing");
     }
     clearEffect = GetEffect(kClearEffectName);
+    for (size_t i = 0; i < static_cast<size_t>(EffectRole::kCount); ++i)
+        roleEffects[i] = GetEffect(EffectRoleName(static_cast<EffectRole>(i)));
+}
+
+const char* Graphics_::EffectRoleName(EffectRole role) {
+    switch (role) {
+        case EffectRole::kUserInterface: return "ui";
+        case EffectRole::kDebug: return "debug";
+        case EffectRole::kMotionBlur: return "motion_blur";
+        case EffectRole::kGeometryBuffer: return "geo_buffer";
+        case EffectRole::kLightPrepass: return "light_prepass";
+        case EffectRole::kShadowDepth: return "shadow_depth_buffer";
+        case EffectRole::kShadowDepthAlpha: return "shadow_depth_buffer_alpha";
+        case EffectRole::kCount: break;
+    }
+    return "";
 }
 
 float Graphics_::ReflectionScale(int quality) {

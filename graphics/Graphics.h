@@ -151,6 +151,12 @@ public:
     static constexpr const char* kHeightMapFolder = "../Assets/Textures/HeightMaps/";
     static constexpr const char* kNormalMapFolder = "../Assets/Textures/NormalMaps/";
     Resource::Effect* GetSharedEffect() const { return sharedEffect; }
+    // The effects the passes draw with, bound by fixed names after the shaders are loaded; a
+    // name that is not loaded leaves its role without an effect.
+    enum class EffectRole { kUserInterface, kDebug, kMotionBlur, kGeometryBuffer, kLightPrepass, kShadowDepth,
+                            kShadowDepthAlpha, kCount };
+    static const char* EffectRoleName(EffectRole role);
+    Resource::Effect* GetRoleEffect(EffectRole role) const { return roleEffects[static_cast<size_t>(role)]; }
     DX9Abstract& GetDeviceLayer() { return device; }
     const SD::Mtx44& GetDefaultView() const { return defaultView; }
     const SD::Mtx44& GetProjection() const { return projection; }
@@ -224,6 +230,7 @@ private:
 
     Resource::Effect* sharedEffect = nullptr;
     Resource::Effect* clearEffect = nullptr;
+    Resource::Effect* roleEffects[static_cast<size_t>(EffectRole::kCount)] = {};
     Resource::RenderBuffer* mainColor = nullptr;
     Resource::RenderBuffer* secondColor = nullptr;
     Resource::RenderBuffer* geometryBuffer = nullptr;

@@ -160,9 +160,29 @@ TEST(EffectTable, ASecondEffectUnderANameReplacesTheFirstAndRebindsItsMaterials)
         manager->CreateEffect(SD::FilePath("../Graphics/shaders/lit_material.fx"));
     g.AddEffect("lit_material", replacement);
     EXPECT_EQ(g.FindEffect("lit_material"), replacement);
+    Aperture::Resource::Effect* shadow = g.FindEffect("shadow_depth_buffer");
+    Aperture::Resource::Effect* newShadow =
+        manager->CreateEffect(SD::FilePath("../Graphics/shaders/shadow_depth_buffer.fx"));
+    ASSERT_EQ(g.GetRoleEffect(Graphics_::EffectRole::kShadowDepth), shadow);
+    g.AddEffect("shadow_depth_buffer", newShadow);
+    EXPECT_EQ(g.GetRoleEffect(Graphics_::EffectRole::kShadowDepth), newShadow) << "the role follows its name";
     EXPECT_EQ(manager->GetEffects().size(), effects) << "the first effect is deleted";
     EXPECT_EQ(g.FindMaterial("bricks")->GetEffect("Geometry"), replacement);
     EXPECT_TRUE(g.FindMaterial("bricks")->ApplyPass("Geometry"));
+}
+
+TEST(EffectTable, EveryRoleIsBoundFromTheSampleShadersAndAMissingOneStaysEmpty) {
+    gfxtest::GraphicsFixture f;
+    for (size_t i = 0; i < static_cast<size_t>(Graphics_::EffectRole::kCount); ++i) {
+        const auto role = static_cast<Graphics_::EffectRole>(i);
+        EXPECT_EQ(f.graphics->GetRoleEffect(role), f.graphics->FindEffect(Graphics_::EffectRoleName(role)));
+        EXPECT_NE(f.graphics->GetRoleEffect(role), nullptr) << Graphics_::EffectRoleName(role);
+    }
+    gfxtest::GraphicsFixture without("", 1280, 800, false);
+    std::filesystem::remove(without.tree.Path("Graphics/shaders/debug.fx"));
+    without.graphics->Initialize();
+    EXPECT_EQ(without.graphics->GetRoleEffect(Graphics_::EffectRole::kDebug), nullptr);
+    EXPECT_NE(without.graphics->GetRoleEffect(Graphics_::EffectRole::kUserInterface), nullptr);
 }
 
 TEST(NormalMaps, GenerateMapsWritesANormalMapBesideEveryHeightMap) {
