@@ -43,7 +43,7 @@ bool ReadMesh(SD::ByteReader& r, size_t index, ModelMeshData& mesh, bool& keep, 
     mesh.vertices.resize(m);
     SD::Vec3 sum{0.0f, 0.0f, 0.0f};
     for (MeshVertexData& v : mesh.vertices) {
-        float f[8];
+        float f[8] = {};
         for (float& x : f) r.F32(x);
         v.position = {f[0], f[1], f[2]};
         v.normal = {f[3], f[4], f[5]};
