@@ -170,4 +170,25 @@ void DrawIndexedBuffers(IndexBuffer* indexBuffer, VertexBuffer<MeshVertex>* vert
     }
 }
 
+void DrawInstancedBuffers(VertexBuffer<MeshVertex>* vertexBuffer, Effect* effect, unsigned passCount,
+                          IndexBuffer* indexBuffer, const InstanceDrawView& instances, uint32_t stride) {
+    platform::gfx::Device* device = CurrentDevice();
+    if (!device || !vertexBuffer || !vertexBuffer->GetBuffer() || !indexBuffer || !indexBuffer->GetBuffer() ||
+        !instances.buffer || instances.count == 0)
+        return;
+    device->SetStreamSourceFreq(0, platform::gfx::kStreamIndexedData | instances.count);
+    device->SetStreamSource(0, vertexBuffer->GetBuffer(), 0, kMeshVertexSize);
+    device->SetStreamSourceFreq(1, platform::gfx::kStreamInstanceData | 1u);
+    device->SetStreamSource(1, instances.buffer, instances.offsetBytes, stride);
+    device->SetIndices(indexBuffer->GetBuffer());
+    const uint32_t primitives = static_cast<uint16_t>(indexBuffer->GetIndices().size()) / 3u;
+    for (unsigned pass = 0; pass < passCount && effect; ++pass) {
+        effect->BeginPass(pass);
+        device->DrawIndexedPrimitive(platform::gfx::kTriangleList, 0, 0, vertexBuffer->GetCount(), 0, primitives);
+        effect->EndPass();
+    }
+    device->SetStreamSourceFreq(0, 1);
+    device->SetStreamSourceFreq(1, 1);
+}
+
 }  // namespace Aperture::Resource

@@ -61,8 +61,21 @@ private:
     std::vector<uint16_t> indices;
 };
 
+// What one instanced draw reads of an instance buffer: its device buffer (no reference is
+// taken: the view lives only for the draw), the number of instances and the byte offset of the
+// first record.
+struct InstanceDrawView {
+    platform::gfx::VertexBuffer* buffer = nullptr;
+    uint32_t count = 0;
+    uint32_t offsetBytes = 0;
+};
+
 template <class T> class InstanceBuffer : public iResource {
 public:
+    // The view of the records written by the last lock, from the first record.
+    InstanceDrawView View() const { return {buffer, count, 0}; }
+    // The view of `n` records from record `first`, for batches in one buffer.
+    InstanceDrawView View(uint32_t first, uint32_t n) const { return {buffer, n, first * RecordSize()}; }
     ~InstanceBuffer() override;
     bool Load() override;
     bool Unload() override;
@@ -96,5 +109,11 @@ private:
 // triangles of the index list once per effect pass; a pass count of 0 only binds.
 void DrawIndexedBuffers(IndexBuffer* indexBuffer, VertexBuffer<MeshVertex>* vertexBuffer, Effect* effect,
                         unsigned passCount);
+
+// Draws the mesh once per instance of the view: stream 0 repeats the mesh `count` times,
+// stream 1 advances one record of `stride` bytes per instance; the frequencies go back to 1
+// afterwards. Nothing is drawn from a missing buffer or an empty view.
+void DrawInstancedBuffers(VertexBuffer<MeshVertex>* vertexBuffer, Effect* effect, unsigned passCount,
+                          IndexBuffer* indexBuffer, const InstanceDrawView& instances, uint32_t stride);
 
 }  // namespace Aperture::Resource

@@ -6,6 +6,7 @@
 
 #include "ResourceTestSupport.h"
 #include "graphics/resources/Buffers.h"
+#include "graphics/resources/Effect.h"
 #include "graphics/resources/Mesh.h"
 #include "graphics/resources/ResourceManager.h"
 
@@ -129,6 +130,61 @@ TEST(MeshBuffers, IndexBufferUnloadReportsReferencesLeft) {
     platform::gfx::IndexBuffer* device = buffer->GetBuffer();
     EXPECT_FALSE(buffer->Unload());
     device->Release();
+}
+
+}  // namespace
+
+namespace {
+
+using namespace Aperture::Resource;
+using platform::gfx::Op;
+
+std::vector<platform::gfx::Command> Only(const std::vector<platform::gfx::Command>& frame, size_t from,
+                                         std::initializer_list<Op> ops) {
+    std::vector<platform::gfx::Command> out;
+    for (size_t i = from; i < frame.size(); ++i)
+        for (Op op : ops)
+            if (frame[i].op == op) out.push_back(frame[i]);
+    return out;
+}
+
+TEST(InstancedDrawing, StreamsAreSetForTheInstancesAndResetAfterwards) {
+    gfxtest::ResourceFixture f;
+    Plane* plane = f.manager->CreatePlane(1, 1, {0, 0, 0}, {1, 0, 0}, {0, 0, 1}, {0, 1, 0});
+    auto* grass = f.manager->CreateInstanceBuffer<GrassVertex>();
+    ASSERT_NE(grass->Lock(5), nullptr);
+    grass->Unlock();
+    Effect* effect = f.manager->CreateEffect(f.File("Graphics/shaders/i.fx", gfxtest::kGoodEffect));
+    f.manager->CreateVertexFormat<GrassVertex>();
+    platform::gfx::Device& d = f.Device();
+    d.SetVertexDeclaration(GrassVertex::GetDeclaration());
+    d.BeginScene();
+    const size_t from = d.CurrentFrame().size();
+    ASSERT_EQ(effect->Begin(), 1u);
+    DrawInstancedBuffers(plane->GetVertexBuffer(), effect, 1, plane->GetIndexBuffer(), grass->View(3, 2),
+                         GrassVertex::InstanceStride());
+    effect->End();
+    const auto freq = Only(d.CurrentFrame(), from, {Op::kSetStreamSourceFreq});
+    ASSERT_EQ(freq.size(), 4u);
+    EXPECT_EQ(freq[0].a[1], 0x40000000u | 2u);
+    EXPECT_EQ(freq[1].a[1], 0x80000001u);
+    EXPECT_EQ(freq[2].a[0], 0u);
+    EXPECT_EQ(freq[2].a[1], 1u);
+    EXPECT_EQ(freq[3].a[0], 1u);
+    EXPECT_EQ(freq[3].a[1], 1u);
+    const auto streams = Only(d.CurrentFrame(), from, {Op::kSetStreamSource});
+    ASSERT_EQ(streams.size(), 2u);
+    EXPECT_EQ(streams[1].a[2], 3u * 20u) << "stream 1 starts at the batch's first record";
+    EXPECT_EQ(streams[1].a[3], 20u);
+    const auto draws = Only(d.CurrentFrame(), from, {Op::kDrawIndexedPrimitive});
+    ASSERT_EQ(draws.size(), 1u);
+    EXPECT_EQ(draws[0].a[5], 2u);
+    EXPECT_EQ(grass->GetBuffer()->RefCount(), 1u) << "the view took no reference";
+    d.EndScene();
+
+    const size_t before = d.CurrentFrame().size();
+    DrawInstancedBuffers(plane->GetVertexBuffer(), effect, 1, plane->GetIndexBuffer(), grass->View(0, 0), 20);
+    EXPECT_EQ(d.CurrentFrame().size(), before) << "an empty view draws nothing";
 }
 
 }  // namespace
