@@ -145,6 +145,28 @@ template <class T> void* InstanceBuffer<T>::Lock(uint32_t n) {
     return lockedData;
 }
 
+template <class T> void* InstanceBuffer<T>::LockAll() {
+    count = 0;
+    if (!buffer) return nullptr;
+    if (platform::gfx::Failed(buffer->Lock(offset * RecordSize(), 0, &lockedData))) lockedData = nullptr;
+    return lockedData;
+}
+
+template <class T> bool InstanceBuffer<T>::Fill(const void* records, uint32_t bytes) {
+    const uint32_t n = bytes / RecordSize();
+    if (!buffer || n == 0 || n > capacity) return false;
+    if (platform::gfx::Failed(buffer->Lock(offset * RecordSize(), n * RecordSize(), &lockedData))) {
+        lockedData = nullptr;
+        Debug::ShowErrorBox("graphics\\InstanceBuffer", 136, "Error: could not lock instance buffer.");
+        return false;
+    }
+    std::memcpy(lockedData, records, n * RecordSize());
+    buffer->Unlock();
+    lockedData = nullptr;
+    count = n;
+    return true;
+}
+
 template <class T> void InstanceBuffer<T>::Unlock() {
     if (buffer && lockedData) buffer->Unlock();
     lockedData = nullptr;

@@ -83,6 +83,12 @@ public:
     // when the buffer is not loaded, n exceeds the capacity or the lock fails.
     void* Lock(uint32_t n);
     void Unlock();
+    // Light volumes: the whole buffer from the start offset, with the count left at 0 for the
+    // caller to pass the number written to the draw.
+    void* LockAll();
+    // Particles: copies `bytes` of records (whole records only, at most the capacity) and
+    // unlocks; the count becomes the number of records. False when nothing was written.
+    bool Fill(const void* records, uint32_t bytes);
 
     static uint32_t RecordSize() { return TemplateVertex<T>::InstanceStride(); }
     platform::gfx::VertexBuffer* GetBuffer() const { return buffer; }

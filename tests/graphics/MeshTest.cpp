@@ -188,3 +188,51 @@ TEST(InstancedDrawing, StreamsAreSetForTheInstancesAndResetAfterwards) {
 }
 
 }  // namespace
+
+namespace {
+
+using namespace Aperture::Resource;
+
+TEST(InstanceBuffers, ConstructionValuesAndTheFillsOfEachKind) {
+    gfxtest::ResourceFixture f;
+    struct Case {
+        const char* name;
+        uint32_t capacity, sizeBytes;
+        bool dynamic;
+        uint32_t gotCapacity, gotSize;
+        bool gotDynamic;
+    };
+    auto* inst = f.manager->CreateInstanceBuffer<MeshVertexInst>();
+    auto* light = f.manager->CreateInstanceBuffer<LightVertex>();
+    auto* grass = f.manager->CreateInstanceBuffer<GrassVertex>();
+    auto* point = f.manager->CreateInstanceBuffer<ParticleVertex>();
+    auto* quad = f.manager->CreateInstanceBuffer<QuadParticleVertex>();
+    const Case cases[] = {
+        {"mesh instances", 128, 10240, true, inst->GetCapacity(), inst->GetSizeBytes(), inst->IsDynamic()},
+        {"light volumes", 256, 30720, true, light->GetCapacity(), light->GetSizeBytes(), light->IsDynamic()},
+        {"grass", 2048, 40960, true, grass->GetCapacity(), grass->GetSizeBytes(), grass->IsDynamic()},
+        {"point particles", 1024, 32768, false, point->GetCapacity(), point->GetSizeBytes(), point->IsDynamic()},
+        {"quad particles", 1024, 86016, false, quad->GetCapacity(), quad->GetSizeBytes(), quad->IsDynamic()},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(c.gotCapacity, c.capacity) << c.name;
+        EXPECT_EQ(c.gotSize, c.sizeBytes) << c.name;
+        EXPECT_EQ(c.gotDynamic, c.dynamic) << c.name;
+    }
+    EXPECT_EQ(point->GetBuffer()->GetPool(), platform::gfx::Pool::kManaged);
+    EXPECT_EQ(grass->GetBuffer()->GetPool(), platform::gfx::Pool::kDefault);
+
+    ASSERT_NE(light->LockAll(), nullptr);
+    EXPECT_EQ(light->GetCount(), 0u);
+    light->Unlock();
+
+    std::vector<unsigned char> records(3 * 84 + 10, 7);
+    EXPECT_TRUE(quad->Fill(records.data(), static_cast<uint32_t>(records.size())));
+    EXPECT_EQ(quad->GetCount(), 3u) << "whole records only";
+    EXPECT_EQ(quad->GetBuffer()->Bytes()[3 * 84 - 1], 7);
+    EXPECT_EQ(quad->GetBuffer()->Bytes()[3 * 84], 0);
+    std::vector<unsigned char> tooMany(1025 * 32);
+    EXPECT_FALSE(point->Fill(tooMany.data(), static_cast<uint32_t>(tooMany.size()))) << "never past the capacity";
+}
+
+}  // namespace
