@@ -12,6 +12,7 @@
 #include "core/MessageSystem.h"
 #include "graphics/GraphicsMessages.h"
 #include "graphics/resources/Effect.h"
+#include "graphics/resources/Material.h"
 #include "graphics/resources/ResourceManager.h"
 #include "graphics/resources/Texture.h"
 #include "platform/gfx/ViewMath.h"
@@ -44,6 +45,8 @@ Graphics_::Graphics_() { instance = this; }
 
 Graphics_::~Graphics_() {
     if (subscribed) Shutdown();
+    // The material lookups reach into this system's tables.
+    Resource::Material::SetLookups(nullptr, nullptr);
     screenQuad.reset();
     if (meshDeclaration) meshDeclaration->Release();
     meshDeclaration = nullptr;
@@ -92,10 +95,18 @@ void Graphics_::Initialize() {
         static_cast<float>(renderWidth) / static_cast<float>(std::max<uint32_t>(renderHeight, 1)), cameraNear, cameraFar));
     device.CreateResourceManager();
 
+    Resource::Material::RegisterValueReaders();
+    Resource::Material::SetLookups([this](const std::string& name) { return GetEffect(name); },
+                                   [this](const std::string& name) { return FindTexture(name); });
+    if (generateMaps) {
+        Debug::DebugPrint("Generating normal maps from height maps.\n");
+        GenerateNormalMaps();
+    }
     LoadShaders();
     CreateRenderBuffers();
     // Position and texture coordinate, the layout of the screen quad.
     device.GetDevice()->CreateVertexDeclaration({{0, 0, 2, 0, 0, 0}, {0, 12, 1, 0, 5, 0}}, &meshDeclaration);
+    CreateVertexFormats();
     BindCriticalShaders();
     CreateScreenQuad();
 
@@ -124,8 +135,10 @@ void Graphics_::LoadShaders() {
     }
     Resource::ResourceManager* manager = device.GetResourceManager();
     for (const SD::FilePath& file : files) {
+        const std::string name = GetAssetName(file);
         Resource::Effect* effect = manager->CreateEffect(file);
-        effects[effect->GetName()] = effect;
+        effect->SetName(name);
+        AddEffect(name, effect);
     }
 }
 
@@ -136,6 +149,22 @@ void Graphics_::BindCriticalShaders() {
         throw std::runtime_error(std::string("the effect ") + kSharedEffectName + " is missing");
     }
     clearEffect = GetEffect(kClearEffectName);
+    for (size_t i = 0; i < static_cast<size_t>(EffectRole::kCount); ++i)
+        roleEffects[i] = GetEffect(EffectRoleName(static_cast<EffectRole>(i)));
+}
+
+const char* Graphics_::EffectRoleName(EffectRole role) {
+    switch (role) {
+        case EffectRole::kUserInterface: return "ui";
+        case EffectRole::kDebug: return "debug";
+        case EffectRole::kMotionBlur: return "motion_blur";
+        case EffectRole::kGeometryBuffer: return "geo_buffer";
+        case EffectRole::kLightPrepass: return "light_prepass";
+        case EffectRole::kShadowDepth: return "shadow_depth_buffer";
+        case EffectRole::kShadowDepthAlpha: return "shadow_depth_buffer_alpha";
+        case EffectRole::kCount: break;
+    }
+    return "";
 }
 
 float Graphics_::ReflectionScale(int quality) {

@@ -23,6 +23,16 @@ namespace Aperture {
 namespace Resource {
 class Effect;
 class RenderBuffer;
+class iTexture;
+class Material;
+class Model;
+class iModel;
+class MeshVertex;
+class MeshVertexInst;
+class GrassVertex;
+class DefaultVertex;
+class DebugVertex;
+class LightVertex;
 }  // namespace Resource
 
 class Graphics_ : public SD::ISystem {
@@ -99,7 +109,54 @@ public:
 
     // The effect filed under the name, or null.
     Resource::Effect* GetEffect(const std::string& name) const;
+
+    // Asset names: a file name listed in the asset-name table maps to its asset name; any
+    // other path gives its file name without extension.
+    static std::string GetAssetName(const SD::FilePath& path);
+    static std::string ResolveAssetName(const std::string& name);
+
+    // Loaders: 0 loaded, 2 already filed under that name (textures and models), 3 the device
+    // is lost and nothing was loaded. A material file that cannot be read gives 1.
+    static constexpr int kLoaded = 0;
+    static constexpr int kLoadFailed = 1;
+    static constexpr int kAlreadyLoaded = 2;
+    static constexpr int kDeviceLost = 3;
+    int LoadTexture(const SD::FilePath& path);
+    int LoadTextureFile(const std::string& file);
+    int LoadModel(const SD::FilePath& path);
+    int LoadModelFile(const std::string& file);
+    int LoadMaterial(const SD::FilePath& path);
+    int LoadMaterialFile(const std::string& file);
+    // Reads the three manifests and loads every file they list: textures, then materials (they
+    // bind the textures), then models (they bind the materials). False when a manifest
+    // cannot be read.
+    bool LoadManifests(const std::string& textureManifest, const std::string& materialManifest,
+                       const std::string& modelManifest);
+
+    // Table registration: a second texture or model under a name is ignored; a second effect
+    // replaces and deletes the first and re-reads the materials that used it.
+    void AddEffect(const std::string& name, Resource::Effect* effect);
+    void AddTexture(const std::string& name, Resource::iTexture* texture);
+    void AddModel(const std::string& name, Resource::iModel* model);
+    Resource::Effect* FindEffect(const std::string& name) const { return GetEffect(name); }
+    Resource::iTexture* FindTexture(const std::string& name) const;
+    // Logs a name that is not filed and gives null.
+    Resource::Material* FindMaterial(const std::string& name) const;
+    Resource::iModel* FindModel(const std::string& name) const;
+    // The meshes and models made from primitives that levels may name.
+    void CreateBuiltInModels();
+    // Writes a normal map beside the textures for every height map; stops the program when
+    // there is none.
+    void GenerateNormalMaps();
+    static constexpr const char* kHeightMapFolder = "../Assets/Textures/HeightMaps/";
+    static constexpr const char* kNormalMapFolder = "../Assets/Textures/NormalMaps/";
     Resource::Effect* GetSharedEffect() const { return sharedEffect; }
+    // The effects the passes draw with, bound by fixed names after the shaders are loaded; a
+    // name that is not loaded leaves its role without an effect.
+    enum class EffectRole { kUserInterface, kDebug, kMotionBlur, kGeometryBuffer, kLightPrepass, kShadowDepth,
+                            kShadowDepthAlpha, kCount };
+    static const char* EffectRoleName(EffectRole role);
+    Resource::Effect* GetRoleEffect(EffectRole role) const { return roleEffects[static_cast<size_t>(role)]; }
     DX9Abstract& GetDeviceLayer() { return device; }
     const SD::Mtx44& GetDefaultView() const { return defaultView; }
     const SD::Mtx44& GetProjection() const { return projection; }
@@ -118,6 +175,8 @@ public:
 private:
     void LoadShaders();
     void BindCriticalShaders();
+    void CreateVertexFormats();
+    bool DeviceLost();
     void CreateRenderBuffers();
     void DrawScene();
     void PresentToBackBuffer();
@@ -130,6 +189,9 @@ private:
     std::unique_ptr<ScreenQuad> screenQuad;
     platform::gfx::VertexDeclaration* meshDeclaration = nullptr;
     std::unordered_map<std::string, Resource::Effect*> effects;
+    std::unordered_map<std::string, Resource::iTexture*> textures;
+    std::unordered_map<std::string, Resource::Material*> materials;
+    std::unordered_map<std::string, Resource::iModel*> models;
 
     SD::Vec3 globalAmbient{165.0f / 255.0f, 210.0f / 255.0f, 229.0f / 255.0f};
     SD::Vec3 fogColor{1.0f, 1.0f, 1.0f};
@@ -168,6 +230,7 @@ private:
 
     Resource::Effect* sharedEffect = nullptr;
     Resource::Effect* clearEffect = nullptr;
+    Resource::Effect* roleEffects[static_cast<size_t>(EffectRole::kCount)] = {};
     Resource::RenderBuffer* mainColor = nullptr;
     Resource::RenderBuffer* secondColor = nullptr;
     Resource::RenderBuffer* geometryBuffer = nullptr;

@@ -5,6 +5,7 @@
 #include "engine/IStream.h"
 #include "engine/MathSerialize.h"
 #include "physics/MeshFile.h"
+#include "platform/os/FileIO.h"
 
 namespace Gedankenexperiment {
 namespace {
@@ -58,7 +59,9 @@ void HeightMap::Load(const std::string& name) {
     filename = name;
     pixels.clear();
     width = height = 0;
-    const std::string path = "../Assets/textures/HeightMaps/" + name + ".bmp";
+    // The graphics side names the same folder "Textures": resolved without regard to case, as
+    // the original's file system did.
+    const std::string path = platform::ResolvePath("../Assets/textures/HeightMaps/" + name + ".bmp");
     SD::BmpImage image;
     if (!SD::ReadBmpFile(image, path)) {
         SD_WARNING(2, "Height map %s could not be read; it has no contact", path.c_str());

@@ -112,6 +112,18 @@ void Effect::SetTexture(const std::string& parameter, iTexture* texture) {
     if (effect) effect->SetTexture(parameter, texture ? texture->GetTexture() : nullptr);
 }
 
+void Effect::SetInt(const std::string& parameter, int value) {
+    if (effect) effect->SetInt(parameter, value);
+}
+
+bool Effect::BeginParameterBlock() { return effect && !platform::gfx::Failed(effect->BeginParameterBlock()); }
+
+uint32_t Effect::EndParameterBlock() { return effect ? effect->EndParameterBlock() : 0; }
+
+void Effect::ApplyParameterBlock(uint32_t block) {
+    if (effect) effect->ApplyParameterBlock(block);
+}
+
 bool Effect::SetTechnique(const std::string& technique) {
     return effect && !platform::gfx::Failed(effect->SetTechnique(technique));
 }

@@ -41,6 +41,12 @@ public:
     void SetMatrix(const std::string& parameter, const SD::Mtx44& matrix);
     void SetFloat(const std::string& parameter, float value);
     void SetTexture(const std::string& parameter, iTexture* texture);
+    void SetInt(const std::string& parameter, int value);
+    // Settings made between these two land in a parameter block of the effect (0 when the
+    // effect is not created); applying the block makes them again.
+    bool BeginParameterBlock();
+    uint32_t EndParameterBlock();
+    void ApplyParameterBlock(uint32_t block);
 
     bool SetTechnique(const std::string& technique);
     // The number of passes; 0 when the effect is not created or already begun.

@@ -47,6 +47,7 @@ public:
 
 protected:
     friend class ResourceManager;
+    friend class Mesh;  // a mesh unloads the buffers it uses
     bool loaded = false;
     SD::FilePath path;
     bool fileBacked = false;

@@ -7,6 +7,9 @@
 #include <vector>
 
 #include "core/FilePath.h"
+#include "core/Vector.h"
+#include "graphics/resources/Buffers.h"
+#include "graphics/resources/Model.h"
 #include "platform/gfx/Device.h"
 
 namespace Aperture::Resource {
@@ -14,6 +17,12 @@ namespace Aperture::Resource {
 class iResource;
 class Effect;
 class Font;
+class Material;
+class Mesh;
+class Plane;
+class Sphere;
+class CubeSphere;
+class Cone;
 class RenderBuffer;
 class Texture;
 class VolumeTexture;
@@ -51,6 +60,38 @@ public:
     Effect* CreateEffect(const SD::FilePath& path);
     Font* CreateFont(const std::string& face, uint32_t width, uint32_t height);
 
+    // Geometry. Index and instance buffers live in the default pool: they are released when
+    // the device is lost and loaded again after the reset.
+    VertexBuffer<MeshVertex>* CreateVertexBuffer(uint32_t vertexCount);
+    IndexBuffer* CreateIndexBuffer(const uint16_t* indices, uint16_t count);
+    template <class T> InstanceBuffer<T>* CreateInstanceBuffer() {
+        auto* b = new InstanceBuffer<T>();
+        statics.push_back(b);
+        deviceBuffers.push_back(b);
+        return b;
+    }
+    template <class T> T* CreateVertexFormat() {
+        auto* v = new T();
+        v->loaded = v->Load();
+        statics.push_back(v);
+        return v;
+    }
+    Mesh* CreateMesh();
+    Plane* CreatePlane(uint32_t segmentsU, uint32_t segmentsV, const SD::Vec3& origin, const SD::Vec3& axisU,
+                       const SD::Vec3& axisV, const SD::Vec3& normal);
+    Sphere* CreateSphere(uint32_t slices, uint32_t stacks, const SD::Vec3& centre, float radius);
+    CubeSphere* CreateCubeSphere(uint32_t subdivisions);
+    Cone* CreateCone(uint32_t slices);
+    // An empty model, or one read from a model file.
+    Model* CreateModel();
+    Model* CreateModel(const SD::FilePath& path, const MaterialLookup& findMaterial);
+    Material* CreateMaterial(const SD::FilePath& path);
+    // Releases and reads again every material with a pass on the effect, so that it binds
+    // what is now filed under the effect's name.
+    void ReloadMaterialsUsing(const Effect* effect);
+    const std::vector<Material*>& GetMaterials() const { return materials; }
+    const std::vector<iResource*>& GetDeviceBuffers() const { return deviceBuffers; }
+
     // Deletes a listed effect (unloading it first); anything else is left alone.
     void RemoveEffect(Effect* effect);
 
@@ -68,6 +109,8 @@ private:
     std::vector<Effect*> effects;
     std::vector<iResource*> textures;  // file textures and render buffers
     std::vector<Font*> fonts;
+    std::vector<Material*> materials;
+    std::vector<iResource*> deviceBuffers;  // also in statics, which owns them
     platform::gfx::Device* device = nullptr;
     platform::gfx::PresentParameters presentParameters;
     uint32_t renderWidth = 0;

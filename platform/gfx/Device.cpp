@@ -67,6 +67,7 @@ void Device::ResetState() {
         Bind(s.buffer, static_cast<VertexBuffer*>(nullptr));
         s = Stream{};
     }
+    frequencies_.fill(1);
     Bind(indices_, static_cast<IndexBuffer*>(nullptr));
     Bind(declaration_, static_cast<VertexDeclaration*>(nullptr));
     for (auto& t : targets_) Bind(t, static_cast<Surface*>(nullptr));
@@ -288,6 +289,16 @@ Result Device::SetStreamSource(uint32_t stream, VertexBuffer* buffer, uint32_t o
     return kOk;
 }
 
+Result Device::SetStreamSourceFreq(uint32_t stream, uint32_t setting) {
+    if (stream >= kMaxStreams) return kInvalidCall;
+    frequencies_[stream] = setting;
+    Command c = Make(Op::kSetStreamSourceFreq);
+    c.a[0] = stream;
+    c.a[1] = setting;
+    Record(std::move(c));
+    return kOk;
+}
+
 Result Device::SetIndices(IndexBuffer* buffer) {
     Bind(indices_, buffer);
     Command c = Make(Op::kSetIndices);
@@ -449,7 +460,7 @@ const char* OpName(Op op) {
         "BeginScene", "EndScene", "Present", "Clear", "SetRenderState", "SetSamplerState", "SetTexture",
         "SetStreamSource", "SetIndices", "SetVertexDeclaration", "SetRenderTarget", "SetClipPlane",
         "DrawPrimitive", "DrawIndexedPrimitive", "StretchRect", "SetTechnique", "BeginEffect", "BeginPass",
-        "EndPass", "EndEffect", "SetParameter", "DrawText",
+        "EndPass", "EndEffect", "SetParameter", "DrawText", "SetStreamSourceFreq",
     };
     return names[static_cast<size_t>(op)];
 }

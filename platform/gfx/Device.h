@@ -74,6 +74,9 @@ public:
     uint32_t GetSamplerState(uint32_t sampler, uint32_t type) const;
     Result SetTexture(uint32_t stage, BaseTexture* texture);
     Result SetStreamSource(uint32_t stream, VertexBuffer* buffer, uint32_t offset, uint32_t stride);
+    // Instanced drawing: a stream's frequency setting (1 by default and after a reset).
+    Result SetStreamSourceFreq(uint32_t stream, uint32_t setting);
+    uint32_t GetStreamSourceFreq(uint32_t stream) const { return stream < kMaxStreams ? frequencies_[stream] : 0; }
     Result SetIndices(IndexBuffer* buffer);
     Result SetVertexDeclaration(VertexDeclaration* declaration);
     VertexDeclaration* GetVertexDeclaration() const { return declaration_; }
@@ -155,6 +158,7 @@ private:
         uint32_t stride = 0;
     };
     std::array<Stream, kMaxStreams> streams_{};
+    std::array<uint32_t, kMaxStreams> frequencies_{1, 1, 1, 1};
     IndexBuffer* indices_ = nullptr;
     VertexDeclaration* declaration_ = nullptr;
     std::array<Surface*, kMaxRenderTargets> targets_{};

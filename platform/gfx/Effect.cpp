@@ -53,6 +53,10 @@ Effect::Effect(Device* device, EffectPool* pool, EffectDescription description)
 }
 
 Effect::~Effect() {
+    if (recording_) blocks_.push_back(std::move(recording_));
+    for (auto& block : blocks_)
+        for (BlockEntry& entry : *block)
+            if (entry.texture) entry.texture->DropByDevice();
     for (auto& value : own_) EffectPool::Unbind(*value);
     if (pool_) pool_->Release();
 }
@@ -77,6 +81,10 @@ Result Effect::Set(const std::string& name, ParamType type, const float* values,
     ParamValue& value = *it->second;
     if (value.type != type || count == 0 || count > value.count) return kInvalidCall;
     const size_t floats = static_cast<size_t>(FloatsPerElement(type)) * count;
+    if (recording_) {
+        recording_->push_back({name, type, std::vector<float>(values, values + floats), count, nullptr});
+        return kOk;
+    }
     std::copy(values, values + floats, value.floats.begin());
     Command c;
     c.op = Op::kSetParameter;
@@ -137,6 +145,10 @@ Result Effect::SetTexture(const std::string& name, BaseTexture* texture) {
     if (it == params_.end() || it->second->type != ParamType::kTexture) return kInvalidCall;
     ParamValue& value = *it->second;
     if (texture) texture->HoldByDevice();
+    if (recording_) {
+        recording_->push_back({name, ParamType::kTexture, {}, 0, texture});
+        return kOk;
+    }
     EffectPool::Unbind(value);
     value.texture = texture;
     Command c;
@@ -154,6 +166,28 @@ Result Effect::SetTexture(const std::string& name, BaseTexture* texture) {
 const ParamValue* Effect::GetValue(const std::string& name) const {
     auto it = params_.find(name);
     return it == params_.end() ? nullptr : it->second;
+}
+
+Result Effect::BeginParameterBlock() {
+    if (recording_) return kInvalidCall;
+    recording_ = std::make_unique<Block>();
+    return kOk;
+}
+
+uint32_t Effect::EndParameterBlock() {
+    if (!recording_) return 0;
+    blocks_.push_back(std::move(recording_));
+    return static_cast<uint32_t>(blocks_.size());
+}
+
+Result Effect::ApplyParameterBlock(uint32_t handle) {
+    if (handle == 0 || handle > blocks_.size() || recording_) return kInvalidCall;
+    for (const BlockEntry& entry : *blocks_[handle - 1]) {
+        const Result r = entry.type == ParamType::kTexture ? SetTexture(entry.name, entry.texture)
+                                                           : Set(entry.name, entry.type, entry.floats.data(), entry.count);
+        if (Failed(r)) return r;
+    }
+    return kOk;
 }
 
 Result Effect::SetTechnique(const std::string& name) {

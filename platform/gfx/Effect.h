@@ -72,6 +72,15 @@ public:
     // The current value, or null for a name the effect does not offer.
     const ParamValue* GetValue(const std::string& name) const;
 
+    // Parameter blocks: between Begin and End every setting is checked and kept in the block
+    // instead of taking effect; applying the block makes the kept settings in order. Handles
+    // start at 1; 0 is no block. Begin inside a block and End outside one fail.
+    Result BeginParameterBlock();
+    uint32_t EndParameterBlock();
+    Result ApplyParameterBlock(uint32_t handle);
+    bool InParameterBlock() const { return recording_ != nullptr; }
+    size_t ParameterBlockCount() const { return blocks_.size(); }
+
     Result SetTechnique(const std::string& name);
     const std::string& CurrentTechnique() const { return technique_->name; }
     // Begin inside Begin, a pass out of range or inside a pass, and End inside a pass fail.
@@ -87,7 +96,18 @@ private:
     Result Set(const std::string& name, ParamType type, const float* values, uint32_t count);
     void Record(Op op, const std::string& name, uint32_t index = 0);
 
+    struct BlockEntry {
+        std::string name;
+        ParamType type;
+        std::vector<float> floats;
+        uint32_t count = 0;
+        BaseTexture* texture = nullptr;
+    };
+    using Block = std::vector<BlockEntry>;
+
     uint32_t refs_ = 1;
+    std::vector<std::unique_ptr<Block>> blocks_;
+    std::unique_ptr<Block> recording_;
     Device* device_;
     EffectPool* pool_;
     EffectDescription description_;

@@ -45,6 +45,11 @@ enum RenderState : uint32_t { kRsZEnable = 7, kRsClipPlaneEnable = 152 };
 
 enum PrimitiveType : uint32_t { kPointList = 1, kLineList = 2, kTriangleList = 4, kTriangleStrip = 5 };
 
+// Stream frequency settings of instanced drawing: the geometry stream is drawn
+// kStreamIndexedData | instances times, the instance stream advances once per instance.
+constexpr uint32_t kStreamIndexedData = 0x40000000u;
+constexpr uint32_t kStreamInstanceData = 0x80000000u;
+
 constexpr uint32_t kPresentIntervalOne = 1;
 constexpr uint32_t kPresentIntervalImmediate = 0x80000000u;
 constexpr uint32_t kSwapEffectDiscard = 1;
@@ -78,6 +83,7 @@ enum class Op : uint8_t {
     kSetStreamSource, kSetIndices, kSetVertexDeclaration, kSetRenderTarget, kSetClipPlane,
     kDrawPrimitive, kDrawIndexedPrimitive, kStretchRect,
     kSetTechnique, kBeginEffect, kBeginPass, kEndPass, kEndEffect, kSetParameter, kDrawText,
+    kSetStreamSourceFreq,
 };
 const char* OpName(Op op);
 

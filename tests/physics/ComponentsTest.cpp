@@ -85,19 +85,20 @@ TEST_F(ComponentsTest, ColliderDataIsWrittenInOrderAndReadsBackIntoAnotherShape)
     EXPECT_EQ(SD::SuperialValue::FindChildByName(&bare, "Shape Type")->GetText(), "ERROR KITTY!");
 }
 
-// Level data that names the height map its blueprint named keeps the loaded map.
+// Level data that names the height map its blueprint named keeps the loaded map. The map lies in
+// the folder as the graphics side spells it ("Textures"): found all the same.
 TEST_F(ComponentsTest, AHeightMapIsReadOnceForItsName) {
-    std::filesystem::create_directories(tree.Path("Assets/textures/HeightMaps"));
+    std::filesystem::create_directories(tree.Path("Assets/Textures/HeightMaps"));
     SD::BmpImage image;
     image.width = image.height = 2;
     image.pixels.assign(12, 40);
-    SD::WriteBmpFile(tree.Path("Assets/textures/HeightMaps/ground.bmp"), SD::MakeBmpHeader(2, 2), image);
+    SD::WriteBmpFile(tree.Path("Assets/Textures/HeightMaps/ground.bmp"), SD::MakeBmpHeader(2, 2), image);
     Blueprints(Blueprint("Ground", TransformXml({}, {10, 10, 10}) +
                                        ColliderXml("HM", "<String name=\"Filename\">ground</String>", 0.5f)));
     Collider* collider = ColliderOf(factory.CreateObject("Ground", nullptr));
     const auto& map = static_cast<const HeightMap&>(*collider->GetShape());
     ASSERT_TRUE(map.IsUsable());
-    std::filesystem::remove(tree.Path("Assets/textures/HeightMaps/ground.bmp"));
+    std::filesystem::remove(tree.Path("Assets/Textures/HeightMaps/ground.bmp"));
     SD::SuperialValue written;
     SD::SuperialOutStream out(&written);
     collider->VSerialize(out, Collider::kDataVersion);

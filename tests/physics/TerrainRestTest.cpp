@@ -18,7 +18,7 @@ class TerrainRestTest : public PhysicsWorld {
 protected:
     TerrainRestTest() {
         for (const char* sample :
-             {"Models/fin/SampleHill.bin", "PhysicsMeshData/SampleHill.bin", "textures/HeightMaps/SampleHill.bmp"}) {
+             {"Models/fin/SampleHill.bin", "PhysicsMeshData/SampleHill.bin", "Textures/HeightMaps/SampleHill.bmp"}) {
             const std::string to = tree.Path(std::string("Assets/") + sample);
             std::filesystem::create_directories(std::filesystem::path(to).parent_path());
             std::filesystem::copy_file(qvtest::SourceDir() + "/Assets/" + sample, to);

@@ -1,7 +1,7 @@
 // Writes the sample physics data of the game into an Assets folder:
 //   Models/fin/SampleHill.bin          a model file with one mesh: a 40 x 40 hill
 //   PhysicsMeshData/SampleHill.bin     the physics mesh data built from it
-//   textures/HeightMaps/SampleHill.bmp a 16 x 16 height map with a bump in the middle
+//   Textures/HeightMaps/SampleHill.bmp a 16 x 16 height map with a bump in the middle
 // Usage: physics_samples <Assets folder>
 #include <cmath>
 #include <cstdio>
@@ -106,9 +106,9 @@ int main(int argc, char** argv) {
     const Gedankenexperiment::MeshData mesh = Gedankenexperiment::BuildMeshData(positions, std::move(triangles));
     bool ok = Write(assets + "/Models/fin/SampleHill.bin", model);
     ok = Write(assets + "/PhysicsMeshData/SampleHill.bin", Gedankenexperiment::WriteMeshDataFile(mesh)) && ok;
-    std::filesystem::create_directories(assets + "/textures/HeightMaps");
+    std::filesystem::create_directories(assets + "/Textures/HeightMaps");
     SD::BmpImage map = HeightMap();
-    ok = SD::WriteBmpFile(assets + "/textures/HeightMaps/SampleHill.bmp", SD::MakeBmpHeader(16, 16), map) && ok;
+    ok = SD::WriteBmpFile(assets + "/Textures/HeightMaps/SampleHill.bmp", SD::MakeBmpHeader(16, 16), map) && ok;
     if (!ok) return 1;
     std::printf("physics_samples: wrote the hill model, its mesh data (%zu triangles) and the height map\n",
                 mesh.triangles.size());

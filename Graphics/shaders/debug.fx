@@ -1,0 +1,5 @@
+# Lines and boxes of the debug drawing in one colour.
+param float4x4 world
+param float4 color
+technique SingleInstance
+pass p0
