@@ -4,6 +4,9 @@
 #include "game/editor/CursorLogic.h"
 #include "game/editor/LevelEditor.h"
 #include "game/editor/LevelEditorScript.h"
+#include "game/hud/HudRegistration.h"
+#include "game/hud/HudScript.h"
+#include "game/states/StateRegistration.h"
 #include "game/systems/TweakableSystem.h"
 #include "runtime/Registration.h"
 
@@ -19,8 +22,13 @@ void SupplyGameClasses(SD::Registrations& registrations) {
     registrations.SupplySystem("TweakableSystem", &MakeTweakableSystem, true);
     registrations.SupplySystem("LevelEditor", &TheLevelEditor, false);
     registrations.SupplyComponent("CursorLogic", &SD::MakeComponentCreator<CursorLogic>);
+    SupplyHudClasses(registrations);
+    SupplyFrontEndStates(registrations);
     static bool scriptsAdded = false;
-    if (!scriptsAdded) SD::AddScriptClass(LevelEditorScriptClass());
+    if (!scriptsAdded) {
+        SD::AddScriptClass(LevelEditorScriptClass());
+        SD::AddScriptClass(HudScriptClass());
+    }
     scriptsAdded = true;
 }
 
