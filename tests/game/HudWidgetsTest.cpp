@@ -3,6 +3,8 @@
 #include <cmath>
 
 #include "HudTestSupport.h"
+#include "engine/SuperialDataMap.h"
+#include "engine/SuperialOutStream.h"
 
 namespace {
 
@@ -31,6 +33,11 @@ std::string SliderXml(float low, float high, float steps, float boundaryPixels) 
     return text;
 }
 
+std::string ResCollectorXml() {
+    std::string xml = CollectorXml(0, false, false);
+    return xml.replace(xml.find("\"Res Collector\" value=\"0\""), 25, "\"Res Collector\" value=\"1\"");
+}
+
 // The track is 0.5 wide at x = 2.
 std::string TrackBlueprint() {
     return "<GameObjectBlueprint name=\"W/Track\"><Components><Transform version=\"0\" Play=\"1\" Pause=\"1\" "
@@ -55,7 +62,9 @@ protected:
               Blueprint("W/B1", ButtonXml("Pressed")) + Blueprint("W/B2", ButtonXml("Pressed")) +
               Blueprint("W/Close", ButtonXml("CloseMenu")) + Blueprint("W/Box", CheckBoxXml("QueryOn")) +
               Blueprint("W/Vol", SliderXml(0, 1, 10, 0)) + Blueprint("W/Range", SliderXml(2, 4, 2, 0)) +
-              Blueprint("W/Flat", SliderXml(1, 1, 0, 0)) + TrackBlueprint() + Blueprint("W/Knob"));
+              Blueprint("W/Flat", SliderXml(1, 1, 0, 0)) + TrackBlueprint() + Blueprint("W/Knob") +
+              Blueprint("W/Modes", ResCollectorXml()) + Blueprint("Hud/Res_1280x800", ButtonXml("Pressed")) +
+              Blueprint("Hud/Res_640x480", ButtonXml("Pressed")));
         ASSERT_TRUE(lua.Run(kScripts));
     }
     // A HUD of that collector with those widgets, opened and settled for a frame.
@@ -217,6 +226,21 @@ TEST_F(Widgets, ASliderTakesItsTrackAndKnobWithIt) {
     EXPECT_EQ(factory.GetPool().GetLiveCount(), before);
 }
 
+// A slider is only ever read: writing one is reported and writes nothing, and the slider and
+// its parts carry on.
+TEST_F(Widgets, WritingASliderIsRefusedWithoutThrowing) {
+    SD::GameObject* menu = Menu("W/Plain", {"W/Vol"});
+    ASSERT_NE(menu, nullptr);
+    QV::Slider& slider = SliderOf(menu);
+    SD::SuperialDataMap map;
+    SD::SuperialOutStream out(map.Top());
+    qvtest::StderrCapture errors;
+    EXPECT_NO_THROW(slider.VSerialize(out, 0));
+    EXPECT_NE(errors.Text().find("Slider Serialization not yet implemented."), std::string::npos);
+    EXPECT_EQ(SD::SuperialDataMap::WriteToString(map).find("Min Range"), std::string::npos);
+    EXPECT_NE(slider.Knob(), nullptr);
+}
+
 TEST_F(Widgets, LeftAndRightMoveTheFocusExceptOnASlider) {
     SD::GameObject* menu = Menu("W/Sides", {"W/B0", "W/Vol", "W/B1"});
     ASSERT_NE(menu, nullptr);
@@ -228,6 +252,17 @@ TEST_F(Widgets, LeftAndRightMoveTheFocusExceptOnASlider) {
     EXPECT_NEAR(slider->GetValue(), 0.9f, 1e-5);
     Tap({SD::key_DOWN});
     Tap({SD::key_LEFT});
+    EXPECT_EQ(Front().CurrentIndex(), 1);
+}
+
+TEST_F(Widgets, AResolutionMenuDropsTheModesTheDisplayDoesNotOffer) {
+    QV::GetHudHooks().offersResolution = [](uint32_t width, uint32_t) { return width != 640; };
+    ASSERT_NE(Menu("W/Modes", {"Hud/Res_640x480", "W/B0", "Hud/Res_1280x800", "Hud/Res_640x480"}), nullptr);
+    std::vector<std::string> left;
+    for (SD::Component* item : Front().Items()) left.push_back(item->GetOwner()->GetBlueprintName());
+    EXPECT_EQ(left, (std::vector<std::string>{"W/B0", "Hud/Res_1280x800"}));
+    Tap({SD::key_DOWN});
+    Tap({SD::key_DOWN});
     EXPECT_EQ(Front().CurrentIndex(), 1);
 }
 
