@@ -21,6 +21,12 @@ struct HudHooks {
     std::function<void(float volume)> volumeChanged;
     // Whether the display offers that resolution; every one counts as offered while empty.
     std::function<bool(uint32_t width, uint32_t height)> offersResolution;
+    // The story steps a fading HUD object drives: the player's cinematic flag, the player's
+    // fade colours, the fireflies' final sequence and the season cycle's end of the game.
+    std::function<void(bool on)> setCinematic;
+    std::function<void()> applyHudFadeColours;
+    std::function<void()> finalSequence;
+    std::function<void()> endOfGame;
 };
 
 HudHooks& GetHudHooks();

@@ -3,6 +3,7 @@
 #include "game/hud/Button.h"
 #include "game/hud/CheckBox.h"
 #include "game/hud/HudCollector.h"
+#include "game/hud/HudFade.h"
 #include "game/hud/HudSystem.h"
 #include "game/hud/Slider.h"
 #include "runtime/Registration.h"
@@ -18,6 +19,7 @@ void SupplyHudClasses(SD::Registrations& registrations) {
     registrations.SupplySystem("HudSystem", &MakeHudSystem, true);
     registrations.SupplyComponent("Button", &SD::MakeComponentCreator<Button>);
     registrations.SupplyComponent("HudCollector", &SD::MakeComponentCreator<HudCollector>);
+    registrations.SupplyComponent("HudFade", &SD::MakeComponentCreator<HudFade>);
     registrations.SupplyComponent("CheckBox", &SD::MakeComponentCreator<CheckBox>);
     registrations.SupplyComponent("Slider", &SD::MakeComponentCreator<Slider>);
 }

@@ -17,6 +17,7 @@
 #include "game/hud/Button.h"
 #include "game/hud/CheckBox.h"
 #include "game/hud/HudCollector.h"
+#include "game/hud/HudFade.h"
 #include "game/hud/HudHooks.h"
 #include "game/hud/HudSystem.h"
 #include "game/hud/Slider.h"
@@ -66,6 +67,7 @@ protected:
         factory.RegisterComponentCreator("Button", SD::CID_Button, new SD::ComponentCreator<QV::Button>);
         factory.RegisterComponentCreator("HudCollector", SD::CID_HudCollector,
                                          new SD::ComponentCreator<QV::HudCollector>);
+        factory.RegisterComponentCreator("HudFade", SD::CID_HudFade, new SD::ComponentCreator<QV::HudFade>);
         factory.RegisterComponentCreator("CheckBox", SD::CID_CheckBox, new SD::ComponentCreator<QV::CheckBox>);
         factory.RegisterComponentCreator("Slider", SD::CID_Slider, new SD::ComponentCreator<QV::Slider>);
         factory.SetObjectInFormat("xml");
