@@ -14,12 +14,6 @@
 namespace QV {
 namespace {
 
-// Joint slots of a tracked skeleton.
-constexpr int kShoulderCentre = 2;
-constexpr int kLeftHand = 7;
-constexpr int kRightHand = 11;
-constexpr int kHipCentre = 0;
-
 float Clamp01(float v) { return std::clamp(v, 0.0f, 1.0f); }
 
 void AddOpacity(const char* name, float delta, float high) {
@@ -58,11 +52,9 @@ void MainMenu::KinectStep(float dt) {
         pushTimer_ = 0.0f;
         return;
     }
-    const SD::Vec3 hip = kinect->GetJointPosition(kHipCentre);
-    const SD::Vec3 shoulder = kinect->GetJointPosition(kShoulderCentre);
-    const SD::Vec3 centre = (hip + shoulder) * 0.5f;
-    const SD::Vec3 left = kinect->GetJointPosition(kLeftHand) - centre;
-    const SD::Vec3 right = kinect->GetJointPosition(kRightHand) - centre;
+    const SD::Vec3 centre = kinect->GetJointMidpoint();
+    const SD::Vec3 left = kinect->GetJointPosition(SD::Kinect_::kLeftHand) - centre;
+    const SD::Vec3 right = kinect->GetJointPosition(SD::Kinect_::kRightHand) - centre;
 
     const float depth = Clamp01((centre.z - 1.25f) / 3.0f) * 0.1f;
     const float side = Clamp01(centre.x + 0.5f) * 0.1f;

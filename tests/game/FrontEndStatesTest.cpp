@@ -13,6 +13,8 @@
 #include "game/states/MainMenu.h"
 #include "game/states/SplashLevel.h"
 #include "platform/os/Clock.h"
+#include "platform/sensor/ScriptedSensor.h"
+#include "runtime/Kinect.h"
 #include "runtime/GameStateManager.h"
 #include "runtime/InterpolatorSystem.h"
 
@@ -213,6 +215,65 @@ TEST_F(FrontEnd, TheCreditsRollBackToTheMenuOnQuitOrAtTheirEnd) {
     ASSERT_TRUE(RunUntilIn("Credits"));
     Level("Credits").Update((Named("Credits")->GetTransform().GetPosY() - QV::Credits::kEndY) / 0.07f + 0.1f);
     EXPECT_EQ(states.GetPendingLevel(), states.FindLevel("MainMenu"));
+}
+
+}  // namespace
+
+namespace {
+
+// The menu with a scripted sensor plugged in and a player standing in place.
+class FrontEndWithSensor : public FrontEnd {
+protected:
+    void SetUp() override {
+        platform::sensor::AttachRuntime(&sensor);
+        FrontEnd::SetUp();
+        kinect = SD::Kinect_::GetInstance();
+        kinect->Initialize();
+    }
+    void TearDown() override {
+        kinect->Shutdown();
+        SD::Kinect_::DestroyInstance();
+        platform::sensor::AttachRuntime(nullptr);
+    }
+    // Both hands `reach` metres in front of the body, the body 2 m from the sensor.
+    void Stand(float reach) {
+        platform::sensor::SkeletonFrame frame;
+        auto& body = frame.skeletons[0];
+        body.trackingState = platform::sensor::kStateTracked;
+        body.joints[SD::Kinect_::kHipCentre] = {0.0f, -0.2f, 2.0f, 1};
+        body.joints[SD::Kinect_::kShoulderCentre] = {0.0f, 0.3f, 2.0f, 1};
+        body.joints[SD::Kinect_::kLeftHand] = {-0.3f, 0.1f, 2.0f - reach, 1};
+        body.joints[SD::Kinect_::kRightHand] = {0.3f, 0.1f, 2.0f - reach, 1};
+        ASSERT_TRUE(sensor.DeliverFrame(frame));
+        ASSERT_TRUE(kinect->WaitForFrames(++delivered, 10000));
+        kinect->Update(0.0f);
+    }
+
+    platform::sensor::ScriptedSensor sensor;
+    SD::Kinect_* kinect = nullptr;
+    uint64_t delivered = 0;
+};
+
+TEST_F(FrontEndWithSensor, APushHeldForTwoSecondsStartsTheWorldAndGoDoesNot) {
+    states.ChangeLevelTo("MainMenu");
+    ASSERT_TRUE(RunUntilIn("MainMenu"));
+    ASSERT_TRUE(kinect->IsConnected());
+    input.ClearDigitalKey(SD::key_SPACE);  // Go alone, not the menu's select
+    input.BindDigital("Go", SD::key_SPACE);
+    TapState(SD::key_SPACE);
+    EXPECT_EQ(states.GetPendingLevel(), states.FindLevel("MainMenu"));
+
+    Stand(0.1f);  // hands at the body: no push
+    for (int i = 0; i < 10; ++i) StateFrame(0.25f);
+    auto& menu = static_cast<QV::MainMenu&>(Level("MainMenu"));
+    EXPECT_EQ(menu.GetPushTimer(), 0.0f);
+    const float resting = QV::GetSpriteOpacity(Named("KinectImage"));
+    Stand(0.4f);
+    for (int i = 0; i < 8; ++i) StateFrame(0.25f);  // 2.0 s: not yet past
+    EXPECT_EQ(states.GetPendingLevel(), states.FindLevel("MainMenu"));
+    StateFrame(0.25f);
+    EXPECT_EQ(states.GetPendingLevel(), states.FindLevel("World"));
+    EXPECT_GT(QV::GetSpriteOpacity(Named("KinectImage")), resting) << "the hand rings show the push";
 }
 
 }  // namespace
