@@ -15,6 +15,9 @@
 #include "game/editor/LevelEditor.h"
 #include "game/editor/LevelEditorScript.h"
 #include "game/editor/PhysicsEditorHooks.h"
+#include "game/hud/HudRegistration.h"
+#include "game/hud/HudScript.h"
+#include "game/states/StateRegistration.h"
 #include "game/systems/TweakableSystem.h"
 #include "physics/OverlapTests.h"
 #include "runtime/Registration.h"
@@ -50,12 +53,15 @@ void SupplyGameClasses(SD::Registrations& registrations) {
     registrations.SupplyComponent("Trigger", &SD::MakeComponentCreator<Trigger>);
     registrations.SupplyComponent("GroupSpawner", &SD::MakeComponentCreator<GroupSpawner>);
     registrations.SupplyComponent("SpinningLogic", &SD::MakeComponentCreator<SpinningLogic>);
+    SupplyHudClasses(registrations);
+    SupplyFrontEndStates(registrations);
     Gedankenexperiment::SetRestingPositionQuery(&RestingPosition);
     static bool scriptsAdded = false;
     if (scriptsAdded) return;
     scriptsAdded = true;
     SD::AddScriptClass(LevelEditorScriptClass());
     SD::AddScriptClass(TriggerScriptClass());
+    SD::AddScriptClass(HudScriptClass());
 }
 
 }  // namespace QV

@@ -45,9 +45,20 @@ TEST(GameRun, RunsBoundedOnTheSampleDataAndSummarises) {
     CopySampleData(tree);
     Result r = RunGame("--frames 20");
     EXPECT_EQ(r.exitCode, 0) << r.output;
-    EXPECT_NE(r.output.find("quorvanta: clean: frames 20,"), std::string::npos) << r.output;
+    // At the bound the running state is asked to quit and leaves in one more frame.
+    EXPECT_NE(r.output.find("quorvanta: clean: frames 21,"), std::string::npos) << r.output;
     // Each empty frame fills the geometry buffers of the reflection and the main view.
     EXPECT_NE(r.output.find(", draw calls 2"), std::string::npos) << r.output;
+}
+
+// Without input the splash passes on (the sample data has no logos), the loading screen loads
+// the manifests' art and moves on to the menu, which waits there.
+TEST(GameRun, GoesFromTheSplashThroughLoadingToTheMainMenuOnItsOwn) {
+    qvtest::TempTree tree;
+    CopySampleData(tree);
+    Result r = RunGame("--frames 300");
+    EXPECT_EQ(r.exitCode, 0) << r.output;
+    EXPECT_NE(r.output.find("quorvanta: clean: frames 301, state MainMenu,"), std::string::npos) << r.output;
 }
 
 // The game started with no bound in the background, its output going to a pipe and its

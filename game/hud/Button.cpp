@@ -1,0 +1,51 @@
+#include "game/hud/Button.h"
+
+#include "engine/IStream.h"
+#include "game/hud/HudCollector.h"
+#include "game/hud/HudHooks.h"
+#include "game/hud/HudSystem.h"
+#include "runtime/Input.h"
+
+namespace QV {
+namespace {
+
+float gSelectCoolDown = 0.0f;
+constexpr float kSelectCoolDown = 0.3f;
+
+}  // namespace
+
+void Button::ResetCoolDown() { gSelectCoolDown = 0.0f; }
+
+void Button::VSerialize(SD::IStream& stream, int) {
+    stream.Serialize(onTrigger, "OnTrigger Function", "String");
+    stream.Serialize(upTexture, "Up Texture", "String");
+    stream.Serialize(overTexture, "Over Texture", "String");
+    stream.Serialize(downTexture, "Down Texture", "String");
+}
+
+void Button::Step(HudCollector& collector, bool focused, float dt) {
+    if (!focused) {
+        SetSpriteOpacity(GetOwner(), 1.0f);
+        if (state_ != kUp) SetSpriteTexture(GetOwner(), upTexture);
+        state_ = kUp;
+        return;
+    }
+    gSelectCoolDown -= dt;
+    HudSystem* hud = HudSystem::GetInstance();
+    SD::Input_* input = SD::Input_::GetInstance();
+    if (hud && !hud->CollectorAdded() && gSelectCoolDown <= 0.0f && input && input->GetDigitalTriggered("HS_Select")) {
+        gSelectCoolDown = kSelectCoolDown;
+        if (state_ != kDown) {
+            SetSpriteTexture(GetOwner(), downTexture);
+            state_ = kDown;
+        }
+        CallScript(onTrigger, dt);
+        PostHudSound("Play_FireflyMainMenu");
+        return;
+    }
+    SetSpriteOpacity(GetOwner(), collector.AdvancePulse());
+    if (state_ != kOver) SetSpriteTexture(GetOwner(), overTexture);
+    state_ = kOver;
+}
+
+}  // namespace QV

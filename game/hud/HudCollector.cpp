@@ -1,0 +1,127 @@
+#include "game/hud/HudCollector.h"
+
+#include <algorithm>
+
+#include "core/EngineCore.h"
+#include "engine/GameObject.h"
+#include "engine/IStream.h"
+#include "game/hud/Button.h"
+#include "game/hud/CheckBox.h"
+#include "game/hud/HudHooks.h"
+#include "game/hud/HudSystem.h"
+#include "game/hud/Slider.h"
+#include "runtime/Input.h"
+
+namespace QV {
+namespace {
+
+constexpr float kPulseHigh = 1.3f;
+constexpr float kPulseLow = 0.5f;
+constexpr double kPulseSeconds = 0.75;
+
+bool Triggered(SD::Input_* input, const char* action) { return input && input->GetDigitalTriggered(action); }
+
+}  // namespace
+
+HudCollector* ParentCollector(const SD::Component& widget) {
+    SD::GameObject* owner = widget.GetOwner();
+    SD::GameObject* parent = owner ? owner->GetParent() : nullptr;
+    return parent ? static_cast<HudCollector*>(parent->GetComponent(SD::CID_HudCollector)) : nullptr;
+}
+
+void HudCollector::VInitialize(bool) { RestartPulse(); }
+
+void HudCollector::RestartPulse() { pulse_.Start(kPulseHigh, kPulseLow, kPulseSeconds); }
+
+float HudCollector::AdvancePulse() {
+    if (pulse_.IsComplete()) pulse_.Reverse();
+    return pulse_.GetValue();
+}
+
+void HudCollector::VSerialize(SD::IStream& stream, int version) {
+    if (version != 0 && version != 1) return;
+    if (version == 1) stream.Serialize(resCollector, "Res Collector", "Boolean");
+    stream.Serialize(startingIndex, "Starting index", "Integer");
+    stream.Serialize(wrapping, "Wrapping?", "Boolean");
+    stream.Serialize(animateWhilePaused, "Animate while paused?", "Boolean");
+    stream.Serialize(leftRightSupport, "Left/Right Support", "Boolean");
+}
+
+void HudCollector::VRegister() {
+    current_ = startingIndex;
+    if (HudSystem* hud = HudSystem::GetInstance()) hud->RegisterCollector(this);
+}
+
+void HudCollector::VUnregister() {
+    if (HudSystem* hud = HudSystem::GetInstance()) hud->UnregisterCollector(this);
+}
+
+void HudCollector::RemoveItem(SD::Component* widget) {
+    auto found = std::find(items_.begin(), items_.end(), widget);
+    if (found != items_.end()) items_.erase(found);
+}
+
+void HudCollector::DropUnofferedResolutions() {
+    const auto& offers = GetHudHooks().offersResolution;
+    for (size_t i = 0; i < items_.size();) {
+        SD::Component* item = items_[i];
+        uint32_t width = 0, height = 0;
+        SD::GameObject* owner = item->GetOwner();
+        SD::Component* button = owner ? owner->GetComponent(SD::CID_Button) : nullptr;
+        const bool resolution = owner && HudSystem::ParseResolution(owner->GetBlueprintName(), &width, &height);
+        if (button && resolution && offers && !offers(width, height)) {
+            const size_t before = items_.size();
+            button->SetActiveIn(button->GetPlayState(), false);
+            button->ApplyPlayState(button->GetPlayState());
+            // Unregistering removes it; should it stay, step past it rather than loop on it.
+            if (items_.size() < before) continue;
+        }
+        ++i;
+    }
+    resCollector = false;
+}
+
+void HudCollector::Update(float dt) {
+    if (items_.empty()) return;
+    if (resCollector) DropUnofferedResolutions();
+    if (items_.empty()) return;
+
+    SD::Input_* input = SD::Input_::GetInstance();
+    const int count = static_cast<int>(items_.size());
+    const int prev = current_;
+    int index = current_;
+    if (Triggered(input, "HS_Up")) --index;
+    if (Triggered(input, "HS_Down")) ++index;
+    if (leftRightSupport && prev >= 0 && prev < count && items_[prev]->GetID() != SD::CID_Slider) {
+        if (Triggered(input, "HS_Left")) --index;
+        if (Triggered(input, "HS_Right")) ++index;
+    }
+    if (index != prev) {
+        PostHudSound("Play_FireflyMainMenu");
+        RestartPulse();
+    }
+    if (wrapping) {
+        while (index < 0) index += count;
+        index %= count;
+    } else {
+        index = std::clamp(index, 0, count - 1);
+    }
+    current_ = index;
+
+    const SD::Core* core = SD::Core::GetInstance();
+    const float step = animateWhilePaused && core ? static_cast<float>(core->GetFrameTime()) : dt;
+    // A callback may open or close HUDs and so change the items: walk a copy.
+    const std::vector<SD::Component*> items = items_;
+    for (size_t i = 0; i < items.size(); ++i) {
+        if (std::find(items_.begin(), items_.end(), items[i]) == items_.end()) continue;
+        const bool focused = static_cast<int>(i) == current_;
+        switch (items[i]->GetID()) {
+            case SD::CID_Button: static_cast<Button*>(items[i])->Step(*this, focused, step); break;
+            case SD::CID_CheckBox: static_cast<CheckBox*>(items[i])->Step(*this, focused, step); break;
+            case SD::CID_Slider: static_cast<Slider*>(items[i])->Step(*this, focused, step); break;
+            default: break;
+        }
+    }
+}
+
+}  // namespace QV

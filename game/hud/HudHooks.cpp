@@ -1,0 +1,59 @@
+#include "game/hud/HudHooks.h"
+
+#include <algorithm>
+#include <unordered_map>
+
+#include "engine/GameObject.h"
+
+namespace QV {
+namespace {
+
+float gVolume = 1.0f;
+
+// Opacities keyed by the object's handle slot, so a reused slot starts over with its generation.
+struct OpacityRecord {
+    uint32_t generation;
+    float opacity;
+};
+std::unordered_map<uint32_t, OpacityRecord>& Opacities() {
+    static std::unordered_map<uint32_t, OpacityRecord> opacities;
+    return opacities;
+}
+
+}  // namespace
+
+HudHooks& GetHudHooks() {
+    static HudHooks hooks;
+    return hooks;
+}
+
+void SetSpriteTexture(SD::GameObject* object, const std::string& texture) {
+    if (object && GetHudHooks().setTexture) GetHudHooks().setTexture(*object, texture);
+}
+
+void SetSpriteOpacity(SD::GameObject* object, float opacity) {
+    if (!object) return;
+    const SD::GameObjectHandle& h = object->GetHandle();
+    Opacities()[h.GetIndex()] = {h.GetGeneration(), opacity};
+    if (GetHudHooks().setOpacity) GetHudHooks().setOpacity(*object, opacity);
+}
+
+float GetSpriteOpacity(const SD::GameObject* object) {
+    if (!object) return 1.0f;
+    const SD::GameObjectHandle& h = object->GetHandle();
+    auto found = Opacities().find(h.GetIndex());
+    return found != Opacities().end() && found->second.generation == h.GetGeneration() ? found->second.opacity : 1.0f;
+}
+
+void PostHudSound(const char* event) {
+    if (GetHudHooks().postSound) GetHudHooks().postSound(event);
+}
+
+void SetGlobalVolume(float volume) {
+    gVolume = std::clamp(volume, 0.0f, 1.0f);
+    if (GetHudHooks().volumeChanged) GetHudHooks().volumeChanged(gVolume);
+}
+
+float GetGlobalVolume() { return gVolume; }
+
+}  // namespace QV

@@ -1,0 +1,44 @@
+#pragma once
+// What the HUD needs of the layers it cannot reach yet: the sprite of a widget's object
+// (texture and opacity), the game's sound events and the master volume. Each hook is empty
+// until a provider installs it; an empty hook skips the change, as a widget without a sprite
+// does.
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace SD {
+class GameObject;
+}
+
+namespace QV {
+
+struct HudHooks {
+    std::function<void(SD::GameObject&, const std::string& texture)> setTexture;
+    std::function<void(SD::GameObject&, float opacity)> setOpacity;
+    std::function<void(const char* event)> postSound;
+    // Receives the clamped master volume after it is stored.
+    std::function<void(float volume)> volumeChanged;
+    // Whether the display offers that resolution; every one counts as offered while empty.
+    std::function<bool(uint32_t width, uint32_t height)> offersResolution;
+    // The story steps a fading HUD object drives: the player's cinematic flag, the player's
+    // fade colours, the fireflies' final sequence and the season cycle's end of the game.
+    std::function<void(bool on)> setCinematic;
+    std::function<void()> applyHudFadeColours;
+    std::function<void()> finalSequence;
+    std::function<void()> endOfGame;
+};
+
+HudHooks& GetHudHooks();
+
+void SetSpriteTexture(SD::GameObject* object, const std::string& texture);
+void SetSpriteOpacity(SD::GameObject* object, float opacity);
+// The opacity last set through the HUD on that object (1 when none was set).
+float GetSpriteOpacity(const SD::GameObject* object);
+void PostHudSound(const char* event);
+
+// The master volume, 0 to 1 (1 at start); values outside are clamped.
+void SetGlobalVolume(float volume);
+float GetGlobalVolume();
+
+}  // namespace QV

@@ -1,0 +1,27 @@
+#include "game/hud/HudRegistration.h"
+
+#include "game/hud/Button.h"
+#include "game/hud/CheckBox.h"
+#include "game/hud/HudCollector.h"
+#include "game/hud/HudFade.h"
+#include "game/hud/HudSystem.h"
+#include "game/hud/Slider.h"
+#include "runtime/Registration.h"
+
+namespace QV {
+namespace {
+
+SD::ISystem* MakeHudSystem() { return new HudSystem(); }
+
+}  // namespace
+
+void SupplyHudClasses(SD::Registrations& registrations) {
+    registrations.SupplySystem("HudSystem", &MakeHudSystem, true);
+    registrations.SupplyComponent("Button", &SD::MakeComponentCreator<Button>);
+    registrations.SupplyComponent("HudCollector", &SD::MakeComponentCreator<HudCollector>);
+    registrations.SupplyComponent("HudFade", &SD::MakeComponentCreator<HudFade>);
+    registrations.SupplyComponent("CheckBox", &SD::MakeComponentCreator<CheckBox>);
+    registrations.SupplyComponent("Slider", &SD::MakeComponentCreator<Slider>);
+}
+
+}  // namespace QV

@@ -1,0 +1,13 @@
+#pragma once
+// The script class "HudSystem": scripts open HUDs by name and switch the resolution for a
+// resolution entry's object.
+
+namespace SD {
+struct ScriptClass;
+}
+
+namespace QV {
+
+const SD::ScriptClass& HudScriptClass();
+
+}  // namespace QV

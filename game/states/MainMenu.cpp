@@ -1,0 +1,92 @@
+#include "game/states/MainMenu.h"
+
+#include "engine/GameObject.h"
+#include "game/editor/LevelEditor.h"
+#include "game/hud/HudHooks.h"
+#include "game/hud/HudSystem.h"
+#include "game/states/StateObjects.h"
+#include "physics/PhysicsSystem.h"
+#include "runtime/GameStateManager.h"
+#include "runtime/Input.h"
+#include "runtime/InputCodes.h"
+#include "runtime/Kinect.h"
+
+namespace QV {
+
+void MainMenu::Load() {
+    for (uint32_t code : {SD::key_ESCAPE, SD::xpad1_BACK, SD::xpad1_B}) bindings_.BindDigital("Quit", code);
+    for (uint32_t code : {SD::key_SPACE, SD::key_RETURN, SD::xpad1_A}) bindings_.BindDigital("Go", code);
+    bindings_.BindDigital("KinectTiltHigh", SD::key_PLUS);
+    bindings_.BindDigital("KinectTiltCenter", SD::key_0);
+    bindings_.BindDigital("KinectTiltLow", SD::key_MINUS);
+
+    if (HudSystem* hud = HudSystem::GetInstance())
+        if (SD::GameObject* menu = hud->CreateHud("MainMenu")) menu->Initialize(false);
+    if (LevelEditor* editor = LevelEditor::Peek()) editor->LoadLevel("MainMenu");
+
+    const char* const prompts[][2] = {
+        {"Hud/KinectImage", "KinectImage"},     {"Hud/KinectImage2", "KinectImage1_2"},
+        {"Hud/KinectImage3", "KinectImage1_3"}, {"Hud/KinectImage", "KinectImage2"},
+        {"Hud/KinectImage2", "KinectImage2_2"}, {"Hud/KinectImage3", "KinectImage2_3"},
+        {"Hud/KinectTriangle", "KinectTriangle"}, {"Hud/KinectCircle", "KinectCircle"},
+    };
+    for (const auto& prompt : prompts) CreateNamed(prompt[0], prompt[1]);
+
+    if (SD::GameStateManager_* states = SD::GameStateManager_::GetInstance()) states->SetPlayState(0);
+    CreateNamed("MainMenu/CameraTarget", "MM_Target");
+    CreateNamed("MainMenu/Camera", nullptr);
+    CreateNamed("World/TwinklingStars", nullptr);
+    CreateNamed("World/ParticleTest", nullptr);
+
+    if (Gedankenexperiment::Physics_System* physics = Gedankenexperiment::Physics_System::GetInstance())
+        physics->BuildTree();
+    PostHudSound("Play_Spring_Ambient");
+    PostHudSound("Resume_Master_Audio_Bus");
+    startCoolDown_ = kStartCoolDown;
+    pushTimer_ = 0.0f;
+}
+
+void MainMenu::Unload() {
+    if (SD::Input_* input = SD::Input_::GetInstance()) input->ClearDigital("StartGame");
+    bindings_.UnbindAll();
+    if (LevelEditor* editor = LevelEditor::Peek()) editor->SetReturnCamera(nullptr);
+}
+
+int MainMenu::TransitionIn(float dt) {
+    Update(dt);
+    return fade_.Show() ? 1 : 0;
+}
+
+void MainMenu::StartWorld() {
+    PostHudSound("Play_FireflyMainMenu");
+    SD::GameStateManager_::ChangeLevel("World");
+}
+
+void MainMenu::Update(float dt) {
+    if (startCoolDown_ > 0.0f) startCoolDown_ -= dt;
+    SD::Kinect_* kinect = SD::Kinect_::GetInstance();
+    const bool sensor = kinect && kinect->IsConnected();
+    KinectStep(dt);
+    SD::Input_* input = SD::Input_::GetInstance();
+    if (!input) return;
+    if (!sensor && input->GetDigitalTriggered("Go") && startCoolDown_ <= 0.0f) StartWorld();
+    if (sensor) {
+        if (input->GetDigitalTriggered("KinectTiltLow")) kinect->SetElevation(-9);
+        if (input->GetDigitalTriggered("KinectTiltCenter")) kinect->SetElevation(3);
+        if (input->GetDigitalTriggered("KinectTiltHigh")) kinect->SetElevation(11);
+    }
+    SD::GameStateManager_* states = SD::GameStateManager_::GetInstance();
+    if (input->GetDigitalTriggered("Quit") && states && states->GetPlayState() != 2) {
+        if (!FindNamed("QuitPrompt")) {
+            HudSystem* hud = HudSystem::GetInstance();
+            if (SD::GameObject* prompt = hud ? hud->CreateHud("PromptToQuit") : nullptr) {
+                prompt->NameObject("QuitPrompt");
+                prompt->Initialize(false);
+            }
+        } else {
+            DestroyNamed("QuitPrompt");
+        }
+    }
+}
+
+}  // namespace QV

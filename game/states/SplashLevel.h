@@ -1,0 +1,42 @@
+#pragma once
+// The first screen: two logos fade in and out one after the other, then the controls screen
+// shows with a blinking prompt until the player presses on; any key skips the logos. Then the
+// loading state follows.
+#include "engine/Level.h"
+#include "game/states/ScreenFade.h"
+
+namespace QV {
+
+class SplashLevel : public SD::Level {
+public:
+    enum Phase { kLogos = 0, kControls = 1, kDone = 2 };
+
+    void Load() override;
+    void Unload() override {}
+    void Initialize() override { fade_.FadeIn(0.0); }
+    int TransitionIn(float dt) override;
+    void OnEntered() override { ScreenFade::RemoveOverlay(); }
+    void BeginExit() override { fade_.FadeOut(0.85); }
+    int TransitionOut(float) override { return fade_.Show() ? 1 : 0; }
+    void OnExited() override { ScreenFade::RemoveOverlay(); }
+    void Update(float dt) override;
+
+    int GetPhase() const { return phase_; }
+
+private:
+    // One logo's rise, hold and fall; true once it has faded out and been destroyed.
+    bool StepLogo(const char* name, float& opacity, float hold, float dt);
+    void StepControls(float dt);
+
+    ScreenFade fade_;
+    float logoA_ = 0.0f;
+    float logoB_ = 0.0f;
+    float controls_ = 0.0f;
+    float prompt_ = 0.0f;
+    int blink_ = 1;
+    float holdTimer_ = 0.0f;
+    bool rising_ = true;
+    int phase_ = kLogos;
+};
+
+}  // namespace QV
