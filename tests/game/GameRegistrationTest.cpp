@@ -27,9 +27,11 @@ TEST(GameRegistration, TheWorldLogicClassesRegisterUnderTheirNamesAndNumbers) {
         EXPECT_EQ(made->VGetID(), id) << name;
         factory.DestroyComponent(made);
     }
-    // In the registration order: the floating logic comes before the spawners, the spinner last.
-    EXPECT_EQ(registered, (std::vector<std::string>{"CursorLogic", "FloatingLogic", "SpawnLogic", "Spawner", "Trigger",
-                                                    "GroupSpawner", "SpinningLogic"}));
+    // In the registration order, the HUD's widgets among them: the floating logic comes before the
+    // spawners, the spinner last.
+    EXPECT_EQ(registered, (std::vector<std::string>{"CursorLogic", "FloatingLogic", "Button", "SpawnLogic",
+                                                    "HudCollector", "HudFade", "CheckBox", "Slider", "Spawner",
+                                                    "Trigger", "GroupSpawner", "SpinningLogic"}));
     factory.Shutdown();
 }
 
