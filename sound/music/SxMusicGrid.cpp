@@ -1,0 +1,23 @@
+#include "sound/music/SxMusicGrid.h"
+
+#include <cmath>
+
+#include "sound/engine/transitions/SxTimingSettings.h"
+
+namespace SX {
+
+SXRESULT SxComputeMusicGrid(const SxMusicGridFields& fields, SxMusicGrid& out) {
+    if (!(fields.tempo > 0.0f) || fields.beatValue == 0 || fields.beatsPerBar == 0 || !(fields.gridPeriodMs > 0.0))
+        return SX_InvalidParameter;
+    const double beat = std::round(SxTimingSettings::sampleRate * (60.0 / fields.tempo) * (4.0 / fields.beatValue));
+    const int32_t period = SxTimeConv::MillisecondsToSamples(fields.gridPeriodMs);
+    // A tempo so high that a beat or the grid period rounds to nothing would step nowhere.
+    if (beat < 1.0 || period < 1 || beat * fields.beatsPerBar > 2147483647.0) return SX_InvalidParameter;
+    out.beatDuration = static_cast<int32_t>(beat);
+    out.barDuration = out.beatDuration * fields.beatsPerBar;
+    out.gridPeriod = period;
+    out.gridOffset = SxTimeConv::MillisecondsToSamples(fields.gridOffsetMs);
+    return SX_Success;
+}
+
+}  // namespace SX
