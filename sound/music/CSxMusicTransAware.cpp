@@ -2,6 +2,7 @@
 
 #include "core/Logger.h"
 #include "sound/engine/transitions/SxTimingSettings.h"
+#include "sound/music/SxMusicSync.h"
 #include "sound/music/SxMusicRead.h"
 
 namespace SX {
@@ -59,6 +60,22 @@ const SxMusicTransitionRule* CSxMusicTransAware::GetTransitionRule(uint32_t sour
             return &rule;
     }
     return &m_rules[0];
+}
+
+const SxMusicTransitionRule* CSxMusicTransAware::GetTransitionRule(uint32_t sourceID, uint32_t destinationID,
+                                                                   uint32_t& lookups) const {
+    if (++lookups > SxMaxRuleLookups) return &FallbackRule();
+    return GetTransitionRule(sourceID, destinationID);
+}
+
+const SxMusicTransitionRule& CSxMusicTransAware::FallbackRule() {
+    static const SxMusicTransitionRule rule = [] {
+        SxMusicTransitionRule r;
+        r.syncType = SxSyncType_ExitMarker;
+        r.playPostExit = true;
+        return r;
+    }();
+    return rule;
 }
 
 }  // namespace SX

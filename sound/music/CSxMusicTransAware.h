@@ -11,6 +11,8 @@ namespace SX {
 constexpr uint32_t SxMusicAnyID = 0xFFFFFFFFu;
 // Bytes of one rule in a bank record.
 constexpr uint32_t SxTransitionRuleSize = 79;
+// Rule lookups one change may make before the fallback rule is used.
+constexpr uint32_t SxMaxRuleLookups = 64;
 
 struct SxMusicFade {
     uint32_t timeMs = 0;
@@ -48,6 +50,11 @@ public:
     // The rule for a change between two IDs: the last rule matching both (any matches all);
     // rule 0 when none does; null without rules.
     const SxMusicTransitionRule* GetTransitionRule(uint32_t sourceID, uint32_t destinationID) const;
+    // The same, counting the lookups of one change in lookups: from the 65th on, the fallback
+    // rule (any to any at the exit cue with its post-exit, no fades) ends the resolution.
+    const SxMusicTransitionRule* GetTransitionRule(uint32_t sourceID, uint32_t destinationID,
+                                                   uint32_t& lookups) const;
+    static const SxMusicTransitionRule& FallbackRule();
     const std::vector<SxMusicTransitionRule>& Rules() const { return m_rules; }
 
 protected:

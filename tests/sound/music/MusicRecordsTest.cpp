@@ -159,6 +159,10 @@ TEST_F(MusicRecords, SwitchContainerRulesAndSwitches) {
     EXPECT_TRUE(rule->hasTransSegment);
     EXPECT_EQ(rule->transSegment.fadeOut.offset, 480);
     EXPECT_EQ(sw->GetTransitionRule(201, 200)->syncType, 7u);
+    // One change resolves at most 64 rules; after that the fallback rule ends it.
+    uint32_t lookups = 0;
+    for (uint32_t i = 0; i < SxMaxRuleLookups; ++i) ASSERT_EQ(sw->GetTransitionRule(200, 201, lookups), rule);
+    EXPECT_EQ(sw->GetTransitionRule(200, 201, lookups), &CSxMusicTransAware::FallbackRule());
 }
 
 TEST_F(MusicRecords, ChildrenOfTheWrongKindAreRefused) {
