@@ -24,13 +24,19 @@ SXRESULT CSxMusicSegment::SetInitialValues(const uint8_t* body, uint32_t size) {
         SD_WARNING(1, "music segment %u: duration or cues cut short", ID());
         return SX_InvalidFile;
     }
-    m_duration = SxTimeConv::MillisecondsToSamples(durationMs);
+    if (!SxMsToSamples(durationMs, m_duration)) {
+        SD_WARNING(1, "music segment %u: duration of %g ms is out of range", ID(), durationMs);
+        return SX_InvalidFile;
+    }
     std::vector<SxMusicMarker> cues(cueCount);
     for (SxMusicMarker& cue : cues) {
         double ms;
         cursor.U32(cue.id);
         SxReadF64(cursor, ms);
-        cue.position = SxTimeConv::MillisecondsToSamples(ms);
+        if (!SxMsToSamples(ms, cue.position)) {
+            SD_WARNING(1, "music segment %u: cue %u at %g ms is out of range", ID(), cue.id, ms);
+            return SX_InvalidFile;
+        }
     }
     for (size_t i = 0; i < cues.size(); ++i) {
         const int32_t low = i ? cues[i - 1].position : 0;

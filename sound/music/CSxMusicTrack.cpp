@@ -63,11 +63,14 @@ SXRESULT CSxMusicTrack::SetInitialValues(const uint8_t* body, uint32_t size, boo
         SxReadF64(cursor, sourceMs);
         const double lengthMs = endTrim + sourceMs - beginTrim;
         if (!(lengthMs > 0.0)) continue;
-        clip.start = SxTimeConv::MillisecondsToSamples(playAt + beginTrim);
-        clip.duration = SxTimeConv::MillisecondsToSamples(lengthMs);
-        clip.sourceDuration = SxTimeConv::MillisecondsToSamples(sourceMs);
+        int32_t trim;
+        if (!SxMsToSamples(playAt + beginTrim, clip.start) || !SxMsToSamples(lengthMs, clip.duration) ||
+            !SxMsToSamples(sourceMs, clip.sourceDuration) || !SxMsToSamples(beginTrim, trim)) {
+            SD_WARNING(1, "music track %u: clip %u has times out of range", id, i);
+            return SX_InvalidFile;
+        }
         if (clip.sourceDuration <= 0 || clip.duration <= 0) continue;
-        clip.sourceOffset = SxTimeConv::MillisecondsToSamples(beginTrim) % clip.sourceDuration;
+        clip.sourceOffset = trim % clip.sourceDuration;
         if (clip.sourceOffset < 0) clip.sourceOffset += clip.sourceDuration;
         m_clips.push_back(clip);
     }
@@ -81,7 +84,11 @@ SXRESULT CSxMusicTrack::SetInitialValues(const uint8_t* body, uint32_t size, boo
     }
     const double samples = lookAheadMs * static_cast<double>(CSxMusicRenderer::LookAheadScale()) *
                            SxTimingSettings::sampleRate / 1000.0;
-    m_lookAhead = static_cast<int32_t>(std::fmax(std::fmin(std::round(samples), 2147483647.0), -2147483648.0));
+    if (!std::isfinite(samples) || std::fabs(samples) > 2147483000.0) {
+        SD_WARNING(1, "music track %u: look-ahead of %d ms is out of range", id, lookAheadMs);
+        return SX_InvalidFile;
+    }
+    m_lookAhead = static_cast<int32_t>(std::round(samples));
     for (const auto& source : m_sources) source->lookAhead = m_lookAhead;
     return SX_Success;
 }

@@ -12,7 +12,9 @@ namespace {
 bool ReadFade(SxReadCursor& cursor, SxMusicFade& fade) {
     int32_t offsetMs;
     if (!cursor.U32(fade.timeMs) || !cursor.U32(fade.curve) || !SxReadI32(cursor, offsetMs)) return false;
-    fade.offset = static_cast<int32_t>(static_cast<int64_t>(SxTimingSettings::sampleRate / 1000) * offsetMs);
+    const int64_t samples = static_cast<int64_t>(SxTimingSettings::sampleRate / 1000) * offsetMs;
+    if (samples < INT32_MIN || samples > INT32_MAX) return false;
+    fade.offset = static_cast<int32_t>(samples);
     return true;
 }
 

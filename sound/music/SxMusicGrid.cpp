@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "sound/engine/transitions/SxTimingSettings.h"
+#include "sound/music/SxMusicRead.h"
 
 namespace SX {
 
@@ -10,13 +11,15 @@ SXRESULT SxComputeMusicGrid(const SxMusicGridFields& fields, SxMusicGrid& out) {
     if (!(fields.tempo > 0.0f) || fields.beatValue == 0 || fields.beatsPerBar == 0 || !(fields.gridPeriodMs > 0.0))
         return SX_InvalidParameter;
     const double beat = std::round(SxTimingSettings::sampleRate * (60.0 / fields.tempo) * (4.0 / fields.beatValue));
-    const int32_t period = SxTimeConv::MillisecondsToSamples(fields.gridPeriodMs);
+    int32_t period, offset;
+    if (!SxMsToSamples(fields.gridPeriodMs, period) || !SxMsToSamples(fields.gridOffsetMs, offset))
+        return SX_InvalidParameter;
     // A tempo so high that a beat or the grid period rounds to nothing would step nowhere.
-    if (beat < 1.0 || period < 1 || beat * fields.beatsPerBar > 2147483647.0) return SX_InvalidParameter;
+    if (!(beat >= 1.0) || period < 1 || beat * fields.beatsPerBar > 2147483647.0) return SX_InvalidParameter;
     out.beatDuration = static_cast<int32_t>(beat);
     out.barDuration = out.beatDuration * fields.beatsPerBar;
     out.gridPeriod = period;
-    out.gridOffset = SxTimeConv::MillisecondsToSamples(fields.gridOffsetMs);
+    out.gridOffset = offset;
     return SX_Success;
 }
 

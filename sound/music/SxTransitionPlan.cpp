@@ -1,6 +1,7 @@
 #include "sound/music/SxTransitionPlan.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "sound/engine/transitions/SxTimingSettings.h"
 
@@ -17,7 +18,7 @@ SXRESULT SxPlanTransition(const SxSegmentTiming& source, int32_t sourcePosition,
                           const SxSegmentTiming& destination, int32_t lookAhead, SxTransitionPlan& plan) {
     const uint32_t syncType = rule.syncType & 0x1F;
     const bool sameTime = rule.entryType == SxEntryType_SameTime;
-    const int64_t fadeSamples = SxTimeConv::MillisecondsToSamples(rule.sourceFade.timeMs);
+    const int64_t fadeSamples = std::llround(SxTimingSettings::sampleRate * (rule.sourceFade.timeMs * 0.001));
     const int64_t fadeNeed = rule.sourceFade.timeMs >= 1 ? fadeSamples - rule.sourceFade.offset : 0;
 
     int32_t entry = 0;

@@ -2,6 +2,8 @@
 // they make, their grid, cues, clips, rules and playlists, and what broken records do.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "sound/engine/SxHierarchyFixture.h"
 #include "sound/engine/transitions/SxTimingSettings.h"
 #include "sound/music/CSxMusicContainers.h"
@@ -238,6 +240,19 @@ TEST_F(MusicRecords, BrokenRecordsFailCleanly) {
               SX_InvalidFile);
     EXPECT_EQ(Load({bw::Record(bw::Hirc_MusicSegment, bw::MusicSegmentBody(261, Node({}), 1000.0, {{1, 1500.0}}))}),
               SX_InvalidFile);
+    // Times that are not finite or do not fit in samples.
+    const double nan = std::nan("");
+    EXPECT_EQ(Load({bw::Record(bw::Hirc_MusicSegment, bw::MusicSegmentBody(262, Node({}), 1e300, {}))}),
+              SX_InvalidFile);
+    EXPECT_EQ(Load({bw::Record(bw::Hirc_MusicSegment, bw::MusicSegmentBody(263, Node({}), 1000.0, {{1, nan}}))}),
+              SX_InvalidFile);
+    bw::MusicTrack farClip;
+    farClip.clips = {{0, 1, 1e20, 0.0, 0.0, 100.0}};
+    EXPECT_EQ(Load({bw::Record(bw::Hirc_MusicTrack, bw::MusicTrackBody(264, farClip))}), SX_InvalidFile);
+    bw::MusicNode badGrid = Node({}, true);
+    badGrid.gridPeriodMs = nan;
+    ASSERT_EQ(Load({Segment(265, badGrid)}), SX_Success);
+    EXPECT_FALSE(Find<CSxMusicSegment>(SxIndex_Node, 265)->OverridesGrid()) << "the grid is refused, not the node";
     EXPECT_EQ(Find<CSxParameterNodeBase>(SxIndex_Node, 260), nullptr);
     EXPECT_NE(Find<CSxParameterNodeBase>(SxIndex_Node, 100), nullptr);
 }
