@@ -24,8 +24,8 @@ void SxNotifyGrid(const SxSegmentTiming& segment, int32_t p0, int32_t p1, uint32
     // Boundaries of the active part only: the post-exit overlaps the music that follows.
     const int64_t from = std::max<int64_t>(p0, 0);
     const int64_t to = std::min<int64_t>(p1, active);
-    if (flags & SxMusicCallback_Bar) AddSteps(SxMusicCallback_Bar, 0, segment.grid.barDuration, from, to, p0, out);
-    if (flags & SxMusicCallback_Beat) AddSteps(SxMusicCallback_Beat, 0, segment.grid.beatDuration, from, to, p0, out);
+    if (flags & SxMusicCallback_Bar) AddSteps(SxMusicCallback_Bar, 0, segment.grid.bar, from, to, p0, out);
+    if (flags & SxMusicCallback_Beat) AddSteps(SxMusicCallback_Beat, 0, segment.grid.beat, from, to, p0, out);
     if (flags & SxMusicCallback_Grid)
         AddSteps(SxMusicCallback_Grid, segment.grid.gridOffset, segment.grid.gridPeriod, from, to, p0, out);
     if (flags & SxMusicCallback_UserCue) {

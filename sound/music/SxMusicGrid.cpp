@@ -16,10 +16,10 @@ SXRESULT SxComputeMusicGrid(const SxMusicGridFields& fields, SxMusicGrid& out) {
         return SX_InvalidParameter;
     // A tempo so high that a beat or the grid period rounds to nothing would step nowhere.
     if (!(beat >= 1.0) || period < 1 || beat * fields.beatsPerBar > 2147483647.0) return SX_InvalidParameter;
-    out.beatDuration = static_cast<int32_t>(beat);
-    out.barDuration = out.beatDuration * fields.beatsPerBar;
-    out.gridPeriod = period;
-    out.gridOffset = offset;
+    out.beat = static_cast<uint32_t>(beat);
+    out.bar = out.beat * fields.beatsPerBar;
+    out.gridPeriod = static_cast<uint32_t>(period);
+    out.gridOffset = static_cast<uint32_t>((offset % period + period) % period);
     return SX_Success;
 }
 

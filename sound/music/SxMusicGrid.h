@@ -1,17 +1,12 @@
 #pragma once
-// The musical grid of a music node, in samples at the output rate.
+// The musical grid of a music node (the engine's SxMusicGrid: beat, bar, grid period and
+// offset in samples at the output rate) from the fields of its bank record.
 #include <cstdint>
 
 #include "sound/engine/SxTypes.h"
+#include "sound/engine/playing/CSxPlayingMgr.h"
 
 namespace SX {
-
-struct SxMusicGrid {
-    int32_t beatDuration = 0;
-    int32_t barDuration = 0;
-    int32_t gridPeriod = 0;
-    int32_t gridOffset = 0;
-};
 
 // The grid fields as a bank record stores them.
 struct SxMusicGridFields {
@@ -23,7 +18,8 @@ struct SxMusicGridFields {
 };
 
 // SX_InvalidParameter (and out untouched) for a tempo, signature or grid period that would
-// leave a zero or negative step; else the grid at the current output rate.
+// leave a zero or negative step; else the grid at the current output rate, its offset brought
+// into [0, period) (the same grid lines from the entry cue on).
 SXRESULT SxComputeMusicGrid(const SxMusicGridFields& fields, SxMusicGrid& out);
 
 }  // namespace SX

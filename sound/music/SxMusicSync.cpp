@@ -34,10 +34,10 @@ SXRESULT SxGetNextSyncPosition(const SxSegmentTiming& segment, int32_t position,
         first = segment.grid.gridOffset;
         break;
     case SxSyncType_NextBar:
-        step = segment.grid.barDuration;
+        step = segment.grid.bar;
         break;
     case SxSyncType_NextBeat:
-        step = segment.grid.beatDuration;
+        step = segment.grid.beat;
         break;
     case SxSyncType_NextMarker:
         for (std::size_t i = excludePreEntry ? 1 : 0; i < segment.cues.size(); ++i) {

@@ -78,8 +78,8 @@ TEST_F(MusicRecords, SegmentWithTracksOnItsGridAndCues) {
     EXPECT_EQ(timing.PreEntry(), 24000);
     EXPECT_EQ(timing.Active(), 384000);
     EXPECT_EQ(timing.PostExit(), 72000);
-    EXPECT_EQ(timing.grid.beatDuration, 24000);
-    EXPECT_EQ(timing.grid.barDuration, 96000);
+    EXPECT_EQ(timing.grid.beat, 24000);
+    EXPECT_EQ(timing.grid.bar, 96000);
 
     ASSERT_EQ(track->Clips().size(), 2u) << "the clip trimmed to nothing is dropped";
     EXPECT_EQ(track->Clips()[0].duration, 96000);
@@ -101,8 +101,8 @@ TEST_F(MusicRecords, GridsAreInheritedAndBadGridsRefused) {
     auto* bad = Find<CSxMusicSegment>(SxIndex_Node, 201);
     ASSERT_TRUE(plain && bad);
     EXPECT_FALSE(bad->OverridesGrid());
-    EXPECT_EQ(plain->GetMusicGrid().beatDuration, 48000);
-    EXPECT_EQ(bad->GetMusicGrid().beatDuration, 48000);
+    EXPECT_EQ(plain->GetMusicGrid().beat, 48000);
+    EXPECT_EQ(bad->GetMusicGrid().beat, 48000);
     auto* ranseq = Find<CSxMusicRanSeqCntr>(SxIndex_Node, 300);
     ASSERT_TRUE(ranseq);
     SxPlaylistIterator it;

@@ -28,15 +28,19 @@ protected:
 };
 
 TEST_F(MusicSyncTest, GridFromTempoAndSignature) {
-    EXPECT_EQ(segment.grid.beatDuration, 24000);
-    EXPECT_EQ(segment.grid.barDuration, 96000);
+    EXPECT_EQ(segment.grid.beat, 24000);
+    EXPECT_EQ(segment.grid.bar, 96000);
     EXPECT_EQ(segment.grid.gridPeriod, 48000);
     EXPECT_EQ(segment.grid.gridOffset, 12000);
     SxMusicGridFields eighth{500.0, 0.0, 120.0f, 6, 8};
     SxMusicGrid grid;
     ASSERT_EQ(SxComputeMusicGrid(eighth, grid), SX_Success);
-    EXPECT_EQ(grid.beatDuration, 12000);
-    EXPECT_EQ(grid.barDuration, 72000);
+    EXPECT_EQ(grid.beat, 12000);
+    EXPECT_EQ(grid.bar, 72000);
+    // An offset before the entry cue gives the same grid lines from the entry on.
+    SxMusicGridFields early{1000.0, -250.0, 120.0f, 4, 4};
+    ASSERT_EQ(SxComputeMusicGrid(early, grid), SX_Success);
+    EXPECT_EQ(grid.gridOffset, 36000u);
 }
 
 TEST_F(MusicSyncTest, GridWithNothingToStepOnIsRefused) {
@@ -48,7 +52,7 @@ TEST_F(MusicSyncTest, GridWithNothingToStepOnIsRefused) {
     for (const auto& fields : bad) {
         SxMusicGrid grid{1, 2, 3, 4};
         EXPECT_EQ(SxComputeMusicGrid(fields, grid), SX_InvalidParameter) << fields.tempo;
-        EXPECT_EQ(grid.beatDuration, 1);
+        EXPECT_EQ(grid.beat, 1);
     }
 }
 

@@ -48,7 +48,7 @@ TEST_F(SampleMusic, ThePieceLoadsAndItsPlaylistWalksTwice) {
     EXPECT_TRUE(g_pBankMgr->HasMedia(SoundEngine::GetIDFromString("Music_E4")));
     const SxSegmentTiming timing = theme->Timing();
     EXPECT_EQ(timing.Active(), 96000);
-    EXPECT_EQ(timing.grid.barDuration, 96000);
+    EXPECT_EQ(timing.grid.bar, 96000);
     ASSERT_EQ(melody->Clips().size(), 1u);
     EXPECT_EQ(melody->Clips()[0].duration, 48000);
 
