@@ -207,6 +207,20 @@ TEST_F(MusicRecords, SubTrackSelection) {
     EXPECT_EQ(Find<CSxMusicTrack>(SxIndex_Node, 120)->SelectSubTrack(), 0u);
 }
 
+TEST_F(MusicRecords, InitAgainKeepsTheHookAndTermRemovesIt) {
+    SxMusicSettings settings;
+    MusicEngine::GetDefaultInitSettings(settings);
+    settings.fLookAheadScale = 2.0f;
+    ASSERT_EQ(MusicEngine::Init(&settings), SX_Success);
+    ASSERT_EQ(Load({Track(100)}), SX_Success);
+    EXPECT_EQ(Find<CSxMusicTrack>(SxIndex_Node, 100)->LookAhead(), 9600) << "100 ms scaled by 2";
+    MusicEngine::Term();
+    MusicEngine::Term();
+    ASSERT_EQ(Load({Segment(200, Node({}))}), SX_Success);
+    EXPECT_EQ(Find<CSxParameterNodeBase>(SxIndex_Node, 200), nullptr) << "without the music engine it is skipped";
+    EXPECT_EQ(CSxMusicRenderer::LookAheadScale(), 1.0f);
+}
+
 TEST_F(MusicRecords, OtherTypesAreNotTheHooks) {
     CSxIndexable* object = reinterpret_cast<CSxIndexable*>(1);
     EXPECT_EQ(CSxMusicRenderer::HircObjectHook(9, nullptr, 0, 0, &object), SX_Refused);
