@@ -276,7 +276,8 @@ void SetStateHook(bool (*hook)(uint32_t groupID, uint32_t stateID)) {
     if (g_pStateMgr) g_pStateMgr->SetStateHook(hook);
 }
 
-void SetHircObjectHook(SXRESULT (*hook)(uint8_t type, const uint8_t* body, uint32_t size, SxBankID bank)) {
+void SetHircObjectHook(SXRESULT (*hook)(uint8_t type, const uint8_t* body, uint32_t size, SxBankID bank,
+                                        CSxIndexable** object)) {
     // Banks read records under the global audio lock.
     platform::Lock lock(g_csMain);
     SxSetHircObjectHook(hook);

@@ -13,6 +13,7 @@
 #include "sound/engine/plugin/SxPluginTable.h"
 
 namespace SX {
+class CSxIndexable;
 // Performance-counter ticks per millisecond, set by Init.
 extern float g_fTicksPerMs;
 // Below this volume a voice is inaudible: linear and in dB.
@@ -52,7 +53,8 @@ SXRESULT GetSourcePlayPosition(SxPlayingID playingID, int32_t* positionMs, bool 
 void SetStateHook(bool (*hook)(uint32_t groupID, uint32_t stateID));
 // The music engine's reader of the hierarchy records this engine does not read (types 10 to
 // 13 and any unknown type); it answers 3 for a type that is not its own.
-void SetHircObjectHook(SXRESULT (*hook)(uint8_t type, const uint8_t* body, uint32_t size, SxBankID bank));
+void SetHircObjectHook(SXRESULT (*hook)(uint8_t type, const uint8_t* body, uint32_t size, SxBankID bank,
+                                        CSxIndexable** object));
 SXRESULT SetRTPCValue(SxUniqueID gameParameter, float value, SxGameObjectID gameObject = SxAllGameObjects,
                       int32_t transitionMs = 0, SxCurveInterpolation curve = SxCurve_Linear);
 SXRESULT SetRTPCValue(const char* gameParameter, float value, SxGameObjectID gameObject = SxAllGameObjects,

@@ -4,6 +4,8 @@
 
 #include "sound/engine/SxSoundEngine.h"
 #include "sound/engine/hierarchy/SxHircReader.h"
+#include "tools/bankwriter/MusicRecords.h"
+#include "tools/mediawriter/MediaWriter.h"
 
 namespace samplebanks {
 
@@ -125,6 +127,60 @@ bool Apply(const std::string& verb, std::istringstream& args, std::vector<NamedB
         std::vector<uint32_t> children;
         while (args >> b) children.push_back(ID(b));
         file.records.push_back(bw::Record(SX::SxHirc_ActorMixer, bw::ActorMixerBody(ID(a), bw::NodeBase(), children)));
+        return true;
+    }
+    if (verb == "tone") {
+        double hz, ms;
+        if (!(args >> a >> hz >> ms) || !(hz > 0.0 && hz < 24000.0) || !(ms > 0.0 && ms <= 60000.0)) return false;
+        const auto frames = static_cast<uint32_t>(ms * 48);
+        const auto signal = QV::media::Sine(hz, 0.25, frames, 48000, QV::media::DefaultChannelMask(1));
+        file.media.push_back({ID(a), QV::media::Build(signal, QV::media::Encoding::Adpcm)});
+        return true;
+    }
+    if (verb == "music-track") {
+        double at, ms;
+        if (!(args >> a >> b >> at >> ms) || !(ms > 0.0)) return false;
+        bw::MusicTrack track;
+        bw::Source source;
+        source.mediaID = ID(b);
+        track.sources = {source};
+        track.clips = {{0, ID(b), at, 0.0, 0.0, ms}};
+        file.records.push_back(bw::Record(bw::Hirc_MusicTrack, bw::MusicTrackBody(ID(a), track)));
+        return true;
+    }
+    if (verb == "music-segment") {
+        float tempo;
+        unsigned beats;
+        double ms;
+        if (!(args >> a >> tempo >> beats >> ms) || beats == 0 || beats > 255 || !(ms > 0.0)) return false;
+        bw::MusicNode node;
+        node.tempo = tempo;
+        node.beatsPerBar = static_cast<uint8_t>(beats);
+        node.gridPeriodMs = 60000.0 / tempo;
+        node.overrideGrid = true;
+        while (args >> b) node.children.push_back(ID(b));
+        file.records.push_back(
+            bw::Record(bw::Hirc_MusicSegment, bw::MusicSegmentBody(ID(a), node, ms, {{1, 0.0}, {2, ms}})));
+        return true;
+    }
+    if (verb == "music-playlist") {
+        unsigned loops;
+        if (!(args >> a >> loops) || loops > 65535) return false;
+        bw::MusicNode node;
+        std::vector<bw::PlaylistItem> items(1);
+        items[0].itemID = ID(a);
+        items[0].loopCount = static_cast<uint16_t>(loops);
+        for (uint32_t n = 1; args >> b; ++n) {
+            node.children.push_back(ID(b));
+            bw::PlaylistItem item;
+            item.segmentID = ID(b);
+            item.itemID = ID(a) + n;
+            items.push_back(item);
+        }
+        items[0].childCount = static_cast<uint32_t>(items.size() - 1);
+        bw::TransitionRule exit;
+        exit.syncType = 7;
+        file.records.push_back(bw::Record(bw::Hirc_MusicRanSeq, bw::MusicRanSeqBody(ID(a), node, {exit}, items)));
         return true;
     }
     if (verb == "event") {

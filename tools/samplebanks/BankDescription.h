@@ -13,6 +13,10 @@
 //   sound <Name> <Media> [<Parent>]
 //   mixer <Name> <Child>...
 //   event <Name> <Target> [<Bank>]               one play action, "<Name>.play"
+//   tone <Name> <Hz> <ms>                        an ADPCM mono sine at 48000 Hz as media
+//   music-track <Name> <Media> <at ms> <ms>      one clip of the media
+//   music-segment <Name> <bpm> <beats/bar> <ms> <Track>...   entry at 0, exit at the end
+//   music-playlist <Name> <loops> <Segment>...   a sequence, changing at each exit cue
 #include <istream>
 #include <string>
 #include <utility>

@@ -130,7 +130,7 @@ SXRESULT SxReadHircChunk(const uint8_t* data, uint32_t size, std::vector<CSxInde
         CSxIndexable* object = nullptr;
         SXRESULT result = SX_Refused;
         const SxHircObjectHook hook = g_hircObjectHook;
-        if (!ReadHere(type) && hook) result = hook(type, cursor.Data(), bodySize, bank);
+        if (!ReadHere(type) && hook) result = hook(type, cursor.Data(), bodySize, bank, &object);
         if (result == SX_Refused) result = SxReadHircObject(type, cursor.Data(), bodySize, &object);
         if (result != SX_Success) {
             SD_WARNING(1, "hierarchy record %u (type %u) at offset %u failed with %d", i, type, offset, result);

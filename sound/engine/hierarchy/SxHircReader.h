@@ -31,8 +31,10 @@ enum SxHircType : uint8_t {
 
 // Reads the records this engine does not know (the music engine's types 10 to 13 among them):
 // the record's type and body and the loading bank's ID; 3 (SX_Refused) when the type is not its
-// own, which skips the record. Installed by the music engine through SetHircObjectHook.
-using SxHircObjectHook = SXRESULT (*)(uint8_t type, const uint8_t* body, uint32_t size, SxBankID bank);
+// own, which skips the record. *object gets what the record made or found, with one reference
+// for the loading bank (null for nothing). Installed by the music engine through SetHircObjectHook.
+using SxHircObjectHook = SXRESULT (*)(uint8_t type, const uint8_t* body, uint32_t size, SxBankID bank,
+                                      CSxIndexable** object);
 void SxSetHircObjectHook(SxHircObjectHook hook);
 
 // One record body. A new object is made and read under the global audio lock; one already in

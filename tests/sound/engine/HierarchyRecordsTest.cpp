@@ -213,7 +213,7 @@ TEST_F(HierarchyRecords, ChunkFramingFailuresStopTheLoadAndKeepWhatWasRead) {
 }
 
 std::vector<uint8_t> g_hookTypes;
-SXRESULT MusicHook(uint8_t type, const uint8_t*, uint32_t, SxBankID bank) {
+SXRESULT MusicHook(uint8_t type, const uint8_t*, uint32_t, SxBankID bank, CSxIndexable**) {
     g_hookTypes.push_back(type);
     EXPECT_EQ(bank, 77u);
     return type == 99 ? SX_Refused : type == 12 ? SX_Fail : SX_Success;

@@ -1,0 +1,15 @@
+#include "sound/music/SxMusicEngine.h"
+
+#include "sound/music/CSxMusicRenderer.h"
+
+namespace SX::MusicEngine {
+
+void GetDefaultInitSettings(SxMusicSettings& settings) { settings.fLookAheadScale = 1.0f; }
+
+SXRESULT Init(SxMusicSettings* settings) {
+    return CSxMusicRenderer::Init(settings ? settings->fLookAheadScale : 1.0f);
+}
+
+void Term() { CSxMusicRenderer::Term(); }
+
+}  // namespace SX::MusicEngine

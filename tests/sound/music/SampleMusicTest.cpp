@@ -1,0 +1,65 @@
+// The sample music bank of Assets/Sound, as the tool writes it, loaded with the music engine:
+// its playlist walks its two segments twice, each a bar at 120 beats per minute, their tracks
+// holding the generated tones.
+#include <gtest/gtest.h>
+
+#include "sound/engine/SxBankFixture.h"
+#include "sound/music/CSxMusicContainers.h"
+#include "sound/music/CSxMusicSegment.h"
+#include "sound/music/CSxMusicTrack.h"
+#include "sound/music/SxMusicEngine.h"
+#include "sound/music/SxPlaylistIterator.h"
+#include "sound/engine/bank/SxBankSource.h"
+#include "support/TempTree.h"
+
+namespace SX {
+namespace {
+
+class SampleMusic : public sxtest::BankEngine {
+protected:
+    void SetUp() override {
+        BankEngine::SetUp();
+        ASSERT_EQ(MusicEngine::Init(nullptr), SX_Success);
+    }
+    void TearDown() override {
+        MusicEngine::Term();
+        BankEngine::TearDown();
+        SxSetBankFolder("");
+    }
+    template <typename T>
+    T* Find(const char* name) {
+        CSxIndexable* object = g_pObjectIndex->GetPtrAndAddRef(SxIndex_Node, SoundEngine::GetIDFromString(name));
+        if (!object) return nullptr;
+        object->Release();
+        return dynamic_cast<T*>(object);
+    }
+};
+
+TEST_F(SampleMusic, ThePieceLoadsAndItsPlaylistWalksTwice) {
+    SxSetBankFolder(qvtest::SourceDir() + "/Assets/Sound");
+    SxBankID bank = 0;
+    ASSERT_EQ(SoundEngine::LoadBank("Music.bnk", SxInvalidPoolId, bank), SX_Success);
+    auto* piece = Find<CSxMusicRanSeqCntr>("Music_Piece");
+    auto* theme = Find<CSxMusicSegment>("Music_Theme");
+    auto* melody = Find<CSxMusicTrack>("Music_Melody");
+    ASSERT_TRUE(piece && theme && melody);
+    EXPECT_EQ(piece->ChildCount(), 2u);
+    EXPECT_EQ(melody->Parent(), theme);
+    EXPECT_TRUE(g_pBankMgr->HasMedia(SoundEngine::GetIDFromString("Music_E4")));
+    const SxSegmentTiming timing = theme->Timing();
+    EXPECT_EQ(timing.Active(), 96000);
+    EXPECT_EQ(timing.grid.bar, 96000);
+    ASSERT_EQ(melody->Clips().size(), 1u);
+    EXPECT_EQ(melody->Clips()[0].duration, 48000);
+
+    std::vector<uint32_t> played;
+    SxPlaylistIterator it;
+    ASSERT_EQ(it.First(piece->Playlist()), SX_Success);
+    for (; it.HasNext() && played.size() < 10; it.Next()) played.push_back(it.SegmentID());
+    const uint32_t a = theme->ID(), b = SoundEngine::GetIDFromString("Music_Reply");
+    EXPECT_EQ(played, (std::vector<uint32_t>{a, b, a, b}));
+    ASSERT_EQ(SoundEngine::UnloadBank("Music.bnk"), SX_Success);
+}
+
+}  // namespace
+}  // namespace SX
