@@ -35,7 +35,9 @@ CSxVPLSrcNode* CreateVPLSrcNode(CSxPBI* instance) {
     }
     SxCodecCreators creators;
     if (!SxPluginTable::FindCodec((id & ~15u) | SxPluginType_Codec, creators)) return nullptr;
-    return inMemory ? creators.bankSource(instance) : creators.fileSource(instance);
+    // A codec may come without one of its two sources.
+    const SxCreateCodecSourceCallback create = inMemory ? creators.bankSource : creators.fileSource;
+    return create ? create(instance) : nullptr;
 }
 
 }  // namespace SX

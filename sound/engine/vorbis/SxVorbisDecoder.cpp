@@ -82,11 +82,18 @@ SXRESULT SxVorbisDecoder::DecodeFrames(const uint8_t* region, uint32_t available
             produced += take;
         }
         if (produced == request || m_lastSeen) break;
-        if (available - consumed < 2) break;
+        // A final region that cannot hold another whole packet ends here: the rest is cut short.
+        if (available - consumed < 2) {
+            m_lastSeen = final;
+            break;
+        }
         const uint8_t* record = region + consumed;
         const uint32_t size = record[0] | uint32_t(record[1]) << 8;
         if (size > maxPacket) return SX_Fail;
-        if (size > available - consumed - 2) break;
+        if (size > available - consumed - 2) {
+            m_lastSeen = final;
+            break;
+        }
         consumed += 2 + size;
         DecodePacket(record + 2, size, final && consumed == available);
     }

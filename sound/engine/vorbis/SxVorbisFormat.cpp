@@ -37,6 +37,13 @@ SXRESULT SxVorbisFormat::Read(const uint8_t* fmt, uint32_t fmtSize, uint32_t dat
     return SX_Success;
 }
 
+SXRESULT SxVorbisFormat::SetupPacket(const uint8_t* data, const uint8_t*& setup, uint32_t& size) const {
+    const uint8_t* record = data + seekTableSize;
+    size = U16(record);
+    setup = record + 2;
+    return seekTableSize + 2 + size > firstPacket ? SX_InvalidFile : SX_Success;
+}
+
 void SxVorbisSeekLookup(const uint8_t* table, uint32_t tableSize, uint32_t dataBytes, uint32_t target,
                         uint32_t& frame, uint32_t& offset) {
     frame = 0;

@@ -30,6 +30,9 @@ struct SxVorbisFormat {
     // 7 for a chunk too short, of another tag, or whose offsets do not fit in a data chunk
     // of dataSize bytes (a seek table, setup or loop region past the data).
     SXRESULT Read(const uint8_t* fmt, uint32_t fmtSize, uint32_t dataSize);
+    // The setup packet in the data chunk; 7 when its record is larger than the room between
+    // the seek table and the first audio packet.
+    SXRESULT SetupPacket(const uint8_t* data, const uint8_t*& setup, uint32_t& size) const;
 };
 
 // Seek table entries {u16 frames, u16 bytes}: the packet to decode from for a target frame,

@@ -79,6 +79,11 @@ TEST_F(VorbisDecode, PackedDecodeMatchesTheStandardDecoder) {
         Opened opened;
         ASSERT_TRUE(Open(media, opened));
         EXPECT_EQ(opened.format.totalFrames, samples.size() / c.channels);
+        if (c.kind == Kind::Transient) {
+            const auto blocks = BlockCounts(opened);
+            EXPECT_GT(blocks.first, 0u);   // short blocks around the attacks
+            EXPECT_GT(blocks.second, 0u);  // long blocks between them
+        }
         const std::vector<int16_t> expected = Reference(ogg, c.channels);
         EXPECT_TRUE(WithinOne(DecodeFrom(opened, 0, 0), expected));
     }

@@ -115,3 +115,21 @@ inline std::vector<int16_t> DecodeFrom(const Opened& opened, uint32_t offset, ui
 }
 
 }  // namespace vorbistest
+
+namespace vorbistest {
+
+// Packets of each block size in the packed media: {short, long}.
+inline std::pair<uint32_t, uint32_t> BlockCounts(const Opened& opened) {
+    std::pair<uint32_t, uint32_t> counts{0, 0};
+    const uint32_t modeBits = SX::SxVorbisILog(uint32_t(opened.setup->modes.size()) - 1);
+    for (uint32_t at = opened.format.firstPacket; at + 2 <= opened.info.dataSize;) {
+        const uint32_t size = opened.data[at] | opened.data[at + 1] << 8;
+        SX::SxVorbisBits bits(opened.data + at + 2, size);
+        const uint32_t mode = bits.Read(modeBits);
+        if (mode < opened.setup->modes.size()) (opened.setup->modes[mode].blockFlag ? counts.second : counts.first)++;
+        at += 2 + size;
+    }
+    return counts;
+}
+
+}  // namespace vorbistest
