@@ -92,7 +92,8 @@ void CSxSrcFileBase::TakeBuffer(const uint8_t* buffer, uint32_t size) {
     position += skip;
     const bool looping = m_loopsRemaining != 1 && StreamLooping();
     const uint32_t regionEnd = looping ? m_loopEndOffset : DataEnd();
-    if (position + size >= regionEnd && m_skip == 0) {
+    m_regionEnd = position + size >= regionEnd && m_skip == 0;
+    if (m_regionEnd) {
         size = regionEnd > position ? regionEnd - position : 0;
         if (looping) {
             ++m_streamLoops;

@@ -51,6 +51,9 @@ protected:
     void SetHeuristics();
     uint32_t DataEnd() const { return m_media.dataOffset + m_media.dataSize; }
 
+    // True when the buffer in hand ends where the region does (the data's end or the loop end).
+    bool BufferEndsRegion() const { return m_regionEnd; }
+
     const uint8_t* m_data = nullptr;  // next byte of the stream buffer in hand
     uint32_t m_left = 0;              // bytes left in it, up to the end of the region
     uint32_t m_loopStartOffset = 0;   // file offsets of the loop region
@@ -70,6 +73,7 @@ private:
     uint16_t m_streamLoops = 0;  // passes the stream is ahead of playback
     bool m_held = false;       // a stream buffer is in hand and must be returned
     bool m_endOfData = false;
+    bool m_regionEnd = false;
     bool m_headerParsed = false;
 };
 

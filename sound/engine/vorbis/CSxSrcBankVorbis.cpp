@@ -6,6 +6,7 @@
 #include "sound/engine/lower/CSxLEngine.h"
 #include "sound/engine/plugin/SxPluginTable.h"
 #include "sound/engine/voice/CSxSrcBankPCM.h"
+#include "sound/engine/vorbis/CSxSrcFileVorbis.h"
 #include "sound/engine/vorbis/SxVorbisSetupCache.h"
 
 namespace SX {
@@ -107,8 +108,9 @@ SXRESULT CSxSrcBankVorbis::Seek(uint32_t frame) {
 
 namespace {
 CSxVPLSrcNode* CreateBankVorbis(CSxPBI* instance) { return new (std::nothrow) CSxSrcBankVorbis(instance); }
+CSxVPLSrcNode* CreateFileVorbis(CSxPBI* instance) { return new (std::nothrow) CSxSrcFileVorbis(instance); }
 }  // namespace
 
-SXRESULT RegisterVorbisCodec() { return SxPluginTable::RegisterCodec(0, 4, nullptr, CreateBankVorbis); }
+SXRESULT RegisterVorbisCodec() { return SxPluginTable::RegisterCodec(0, 4, CreateFileVorbis, CreateBankVorbis); }
 
 }  // namespace SX

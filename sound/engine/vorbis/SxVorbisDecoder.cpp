@@ -84,14 +84,14 @@ SXRESULT SxVorbisDecoder::DecodeFrames(const uint8_t* region, uint32_t available
         if (produced == request || m_lastSeen) break;
         // A final region that cannot hold another whole packet ends here: the rest is cut short.
         if (available - consumed < 2) {
-            m_lastSeen = final;
+            m_lastSeen |= final;
             break;
         }
         const uint8_t* record = region + consumed;
         const uint32_t size = record[0] | uint32_t(record[1]) << 8;
         if (size > maxPacket) return SX_Fail;
         if (size > available - consumed - 2) {
-            m_lastSeen = final;
+            m_lastSeen |= final;
             break;
         }
         consumed += 2 + size;

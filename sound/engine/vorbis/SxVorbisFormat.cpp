@@ -30,7 +30,7 @@ SXRESULT SxVorbisFormat::Read(const uint8_t* fmt, uint32_t fmtSize, uint32_t dat
     longLog2 = fmt[65];
     if (channels == 0 || channels > SxMediaMaxChannels || sampleRate == 0 || totalFrames == 0) return SX_InvalidFile;
     if (seekTableSize % 4 != 0 || seekTableSize > dataSize || firstPacket > dataSize ||
-        firstPacket < seekTableSize + 2)
+        firstPacket < seekTableSize + 2 || firstPacket - seekTableSize - 2 > 0xFFFF)
         return SX_InvalidFile;
     const uint32_t packets = dataSize - seekTableSize;
     if (loopEnd > packets || loopStart > loopEnd || loopStart + seekTableSize < firstPacket) return SX_InvalidFile;
