@@ -3,6 +3,7 @@
 // marks the reader: a packet that ends early is not an error in audio data, a setup that ends
 // early is.
 #include <cstdint>
+#include <cstring>
 
 namespace SX {
 
@@ -33,6 +34,10 @@ public:
     // The next 32 bits without consuming them (zeros past the end).
     uint32_t Peek32() const {
         uint64_t window = 0;
+        if (m_byte + 8 <= m_size) {
+            std::memcpy(&window, m_data + m_byte, 8);  // little-endian, as the bits are packed
+            return static_cast<uint32_t>(window >> m_bit);
+        }
         for (uint32_t i = 0; i < 5 && m_byte + i < m_size; ++i) window |= uint64_t(m_data[m_byte + i]) << (8 * i);
         return static_cast<uint32_t>(window >> m_bit);
     }

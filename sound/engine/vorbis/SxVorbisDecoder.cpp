@@ -329,11 +329,26 @@ void SxVorbisDecoder::DecodeResidue(SxVorbisBits& bits, const SxVorbisResidue& r
                             if (!entry) return;
                             for (uint32_t d = 0; d < dims; ++d) add(j, offset + k + d * step, entry[d]);
                         }
-                    } else {
-                        for (uint32_t k = 0; k + dims <= residue.partitionSize;) {
+                    } else if (interleaved) {
+                        // Walk the interleaved vector by channel and index instead of dividing.
+                        uint32_t channel = offset % count, index = offset / count;
+                        for (uint32_t k = 0; k + dims <= residue.partitionSize; k += dims) {
                             const float* entry = book.DecodeVector(bits);
                             if (!entry) return;
-                            for (uint32_t d = 0; d < dims; ++d) add(j, offset + k++, entry[d]);
+                            for (uint32_t d = 0; d < dims; ++d) {
+                                vectors[channel][index] += entry[d];
+                                if (++channel == count) {
+                                    channel = 0;
+                                    ++index;
+                                }
+                            }
+                        }
+                    } else {
+                        float* v = vectors[j] + offset;
+                        for (uint32_t k = 0; k + dims <= residue.partitionSize; k += dims) {
+                            const float* entry = book.DecodeVector(bits);
+                            if (!entry) return;
+                            for (uint32_t d = 0; d < dims; ++d) v[k + d] += entry[d];
                         }
                     }
                 }
