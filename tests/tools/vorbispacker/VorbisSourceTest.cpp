@@ -120,6 +120,24 @@ TEST_F(VorbisSources, SourcesOfOneMediaShareTheirSetup) {
     EXPECT_TRUE(WithinOne(Pull(second), once.data(), once.size()));
 }
 
+TEST_F(VorbisSources, DifferentSetupsUnderOneIDAreNotMixedUp) {
+    std::vector<uint8_t> mono, stereo;
+    const std::vector<int16_t> monoFrames = Material(Kind::Tone, 1, 44100, 3, mono);
+    const std::vector<int16_t> stereoFrames = Material(Kind::Tone, 2, 44100, 3, stereo);
+    Opened a, b;
+    ASSERT_TRUE(Open(mono, a));
+    ASSERT_TRUE(Open(stereo, b));
+    // The stereo media claims the mono media's setup ID.
+    std::memcpy(&stereo[size_t(b.info.fmt - stereo.data()) + 60], a.info.fmt + 60, 4);
+    CSxSrcBankVorbis first(nullptr), second(nullptr);
+    first.UseMedia(mono.data(), uint32_t(mono.size()));
+    second.UseMedia(stereo.data(), uint32_t(stereo.size()));
+    ASSERT_EQ(first.StartSource(), SX_Success);
+    ASSERT_EQ(second.StartSource(), SX_Success);
+    EXPECT_TRUE(WithinOne(Pull(first), monoFrames.data(), monoFrames.size()));
+    EXPECT_TRUE(WithinOne(Pull(second), stereoFrames.data(), stereoFrames.size()));
+}
+
 TEST_F(VorbisSources, MalformedMediaFailsCleanly) {
     std::vector<uint8_t> media;
     Material(Kind::Tone, 2, 44100, 2, media);
