@@ -2,7 +2,8 @@
 # Installs the Debian packages the project builds with, only those that are missing.
 set -euo pipefail
 packages=(cmake g++ make pkg-config libgtest-dev libgmock-dev libbenchmark-dev
-          liblua5.1-0-dev libtinyxml-dev libtolua++5.1-dev libpng-dev)
+          liblua5.1-0-dev libtinyxml-dev libtolua++5.1-dev libpng-dev
+          libvorbis-dev vorbis-tools)
 missing=()
 for p in "${packages[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then

@@ -3,7 +3,7 @@
 // and per device a hook that moves one transfer of an open file.
 #include <cstdint>
 
-#include "sound/stream/SxStreamTypes.h"
+#include "sound/engine/stream/SxStreamTypes.h"
 
 namespace SX::StreamMgr {
 

@@ -7,6 +7,8 @@
 #include "sound/engine/upper/CSxSource.h"
 #include "sound/engine/voice/CSxSrcBankADPCM.h"
 #include "sound/engine/voice/CSxSrcBankPCM.h"
+#include "sound/engine/voice/CSxSrcFileADPCM.h"
+#include "sound/engine/voice/CSxSrcFilePCM.h"
 
 namespace SX {
 
@@ -24,14 +26,18 @@ CSxVPLSrcNode* CreateVPLSrcNode(CSxPBI* instance) {
     const bool inMemory = kind == CSxSource::kKindInMemory;
     const uint32_t codec = id >> 16;
     if (codec == kCodecPCM || codec == kCodecADPCM) {
-        // Streamed files need the stream manager's automatic streams.
-        if (!inMemory) return nullptr;
-        if (codec == kCodecPCM) return new (std::nothrow) CSxSrcBankPCM(instance);
-        return new (std::nothrow) CSxSrcBankADPCM(instance);
+        if (codec == kCodecPCM) {
+            if (inMemory) return new (std::nothrow) CSxSrcBankPCM(instance);
+            return new (std::nothrow) CSxSrcFilePCM(instance);
+        }
+        if (inMemory) return new (std::nothrow) CSxSrcBankADPCM(instance);
+        return new (std::nothrow) CSxSrcFileADPCM(instance);
     }
     SxCodecCreators creators;
     if (!SxPluginTable::FindCodec((id & ~15u) | SxPluginType_Codec, creators)) return nullptr;
-    return inMemory ? creators.bankSource(instance) : creators.fileSource(instance);
+    // A codec may come without one of its two sources.
+    const SxCreateCodecSourceCallback create = inMemory ? creators.bankSource : creators.fileSource;
+    return create ? create(instance) : nullptr;
 }
 
 }  // namespace SX

@@ -5,9 +5,9 @@ namespace SX {
 class CSxPBI;
 class CSxVPLSrcNode;
 
-// Codec 1 (PCM) and 2 (ADPCM) held in memory are built in; other codecs come from the
-// registered-codec table. Null, for an unknown kind or codec, a streamed file or a plug-in
-// source (not played by voices yet), or no memory.
+// Codec 1 (PCM) and 2 (ADPCM), in memory or streamed, are built in; other codecs come from
+// the registered-codec table. Null, for an unknown kind or codec, a plug-in source (not
+// played by voices yet), or no memory.
 CSxVPLSrcNode* CreateVPLSrcNode(CSxPBI* instance);
 
 }  // namespace SX

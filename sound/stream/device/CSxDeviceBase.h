@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "sound/stream/ISxLowLevelIO.h"
-#include "sound/stream/ISxStreams.h"
+#include "sound/engine/stream/ISxStreams.h"
 #include "sound/stream/device/CSxIOMemMgr.h"
 #include "sound/stream/device/CSxIOThread.h"
 

@@ -3,7 +3,7 @@
 // automatic streams for their transfers. Not locked: the device's thread lock guards it.
 #include <cstdint>
 
-#include "sound/stream/SxStreamTypes.h"
+#include "sound/engine/stream/SxStreamTypes.h"
 
 namespace SX::StreamMgr {
 

@@ -6,7 +6,7 @@
 
 #include "platform/os/Threads.h"
 #include "sound/engine/thread/SxThread.h"
-#include "sound/stream/SxStreamTypes.h"
+#include "sound/engine/stream/SxStreamTypes.h"
 
 namespace SX::StreamMgr {
 

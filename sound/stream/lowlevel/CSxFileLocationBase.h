@@ -3,7 +3,7 @@
 // stream manager's current language as a folder for language-specific files.
 #include <cstdint>
 
-#include "sound/stream/SxStreamTypes.h"
+#include "sound/engine/stream/SxStreamTypes.h"
 
 namespace SX {
 

@@ -9,10 +9,6 @@
 #include "sound/stream/device/CSxDeviceBase.h"
 #include "sound/stream/streams/CSxStmTask.h"
 
-namespace SX {
-ISxStreamMgr* ISxStreamMgr::m_pStreamMgr = nullptr;
-}
-
 namespace SX::StreamMgr {
 
 namespace {

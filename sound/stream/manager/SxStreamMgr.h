@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "sound/stream/ISxLowLevelIO.h"
-#include "sound/stream/ISxStreams.h"
+#include "sound/engine/stream/ISxStreams.h"
 
 namespace SX::StreamMgr {
 

@@ -5,7 +5,7 @@
 #include <atomic>
 #include <cstdint>
 
-#include "sound/stream/ISxStreams.h"
+#include "sound/engine/stream/ISxStreams.h"
 #include "sound/stream/package/CSxFilePackageLUT.h"
 
 namespace SX {

@@ -3,7 +3,7 @@
 // target length of data ready, and hands the blocks to its client in file order.
 #include <deque>
 
-#include "sound/stream/ISxStreams.h"
+#include "sound/engine/stream/ISxStreams.h"
 #include "sound/stream/streams/CSxStmTask.h"
 
 namespace SX::StreamMgr {

@@ -1,7 +1,7 @@
 #pragma once
 // A standard stream: reads or writes the caller's buffer on request, in transfers of at most
 // one granularity, straight into the buffer.
-#include "sound/stream/ISxStreams.h"
+#include "sound/engine/stream/ISxStreams.h"
 #include "sound/stream/streams/CSxStmTask.h"
 
 namespace SX::StreamMgr {

@@ -7,7 +7,7 @@
 #include <mutex>
 
 #include "platform/os/Threads.h"
-#include "sound/stream/SxStreamTypes.h"
+#include "sound/engine/stream/SxStreamTypes.h"
 #include "sound/stream/device/CSxIOMemMgr.h"
 
 namespace SX::StreamMgr {

@@ -3,7 +3,7 @@
 // streams read ahead into IO memory and hand their buffers out in file order.
 #include <cstdint>
 
-#include "sound/stream/SxStreamTypes.h"
+#include "sound/engine/stream/SxStreamTypes.h"
 
 namespace SX {
 

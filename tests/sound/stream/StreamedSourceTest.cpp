@@ -1,0 +1,209 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "StreamFixture.h"
+#include "platform/audio/AudioTestControl.h"
+#include "sound/engine/lower/CSxLEngine.h"
+#include "sound/engine/voice/CSxSrcBankADPCM.h"
+#include "sound/engine/voice/CSxSrcBankPCM.h"
+#include "sound/engine/voice/CSxSrcFileADPCM.h"
+#include "sound/engine/voice/CSxSrcFilePCM.h"
+#include "tools/mediawriter/MediaWriter.h"
+
+namespace {
+
+using namespace SX;
+namespace media = QV::media;
+
+// What a source hands out, buffer by buffer: the bytes and where each buffer started.
+struct Played {
+    std::string bytes;
+    std::vector<int32_t> positions;
+    SXRESULT last = SX_Success;
+};
+
+class StreamedSources : public sxtest::StreamTest {
+protected:
+    void SetUp() override {
+        StreamTest::SetUp();
+        platform::audio::control::Reset();
+        platform::audio::control::SetOpenFails(true);
+        SxPlatformInitSettings settings;
+        ASSERT_EQ(CSxLEngine::Init(settings), SX_Success);  // the decoders' buffer cache
+    }
+    void TearDown() override {
+        CSxLEngine::Term();
+        platform::audio::control::Reset();
+        StreamTest::TearDown();
+    }
+    // A device whose buffers split frames and blocks of every layout used here.
+    void StartSmallDevice() {
+        SxDeviceSettings settings = DefaultDevice();
+        settings.granularity = 4096;
+        StartDevice(settings);
+    }
+    static SXRESULT Start(CSxVPLSrcNode& source) {
+        for (int i = 0; i < 100000; ++i) {
+            const SXRESULT result = source.StartSource();
+            if (result != SX_NotReady) return result;
+            std::this_thread::yield();
+        }
+        return SX_NotReady;
+    }
+    // Pulls buffers to the end; a starved stream is waited for, a bounded number of times.
+    static Played Pull(CSxVPLSrcNode& source, uint32_t request, uint32_t maxBuffers = 4000) {
+        Played played;
+        uint32_t starved = 0;
+        for (uint32_t i = 0; i < maxBuffers;) {
+            SxNodeBuffer buffer;
+            buffer.maxFrames = static_cast<uint16_t>(request);
+            source.GetBuffer(buffer);
+            played.last = static_cast<SXRESULT>(buffer.state);
+            if (buffer.state == SX_NoDataReady && ++starved < 1000000) {
+                std::this_thread::yield();
+                continue;
+            }
+            if (buffer.state != SX_DataReady && buffer.state != SX_NoMoreData) break;
+            ++i;
+            played.positions.push_back(buffer.playPosition);
+            played.bytes.append(static_cast<const char*>(buffer.frames),
+                                buffer.validFrames * source.Format().blockAlign);
+            source.ReleaseBuffer();
+            if (buffer.state == SX_NoMoreData) break;
+        }
+        return played;
+    }
+};
+
+struct Case {
+    const char* what;
+    media::Encoding encoding;
+    uint32_t mask;
+    uint32_t frames;
+    uint16_t loops;  // 1 plays once
+    uint32_t loopStart, loopEnd;
+    uint32_t request;
+};
+
+TEST_F(StreamedSources, StreamedPlaysTheSameBytesAsInMemory) {
+    const Case cases[] = {
+        {"mono PCM once", media::Encoding::Pcm16, 0x4, 20000, 1, 0, 0, 1024},
+        {"5.1 PCM, frames split between buffers", media::Encoding::Pcm16, 0x3F, 9000, 1, 0, 0, 1024},
+        {"stereo float PCM, odd requests", media::Encoding::Float32, 0x3, 7001, 1, 0, 0, 333},
+        {"stereo PCM looping three times", media::Encoding::Pcm16, 0x3, 12000, 3, 2000, 8999, 1024},
+        {"5.1 PCM, a loop shorter than a stream buffer", media::Encoding::Pcm16, 0x3F, 6000, 4, 100, 299, 1024},
+        {"stereo ADPCM once", media::Encoding::Adpcm, 0x3, 20000, 1, 0, 0, 1024},
+        {"5.1 ADPCM, blocks split between buffers", media::Encoding::Adpcm, 0x3F, 9000, 1, 0, 0, 1024},
+        {"mono ADPCM looping twice", media::Encoding::Adpcm, 0x4, 30000, 2, 640, 20479, 1024},
+        {"stereo ADPCM, small requests", media::Encoding::Adpcm, 0x3, 5000, 1, 0, 0, 200},
+    };
+    StartSmallDevice();
+    uint32_t id = 100;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        media::Signal signal = media::Sine(440.0 + id, 0.7, c.frames, 48000, c.mask);
+        for (size_t i = 0; i < signal.samples.size(); i += 7) signal.samples[i] *= -0.5f;  // not periodic
+        signal.loop = c.loops != 1;
+        signal.loopStart = c.loopStart;
+        signal.loopEnd = c.loopEnd;
+        const std::vector<uint8_t> bytes = media::Build(signal, c.encoding);
+        m_tree.Write("Audio/" + std::to_string(id) + ".med", std::string(bytes.begin(), bytes.end()));
+        const bool adpcm = c.encoding == media::Encoding::Adpcm;
+        CSxSrcBankPCM bankPcm(nullptr);
+        CSxSrcBankADPCM bankAdpcm(nullptr);
+        CSxSrcBaseEx& bank = adpcm ? static_cast<CSxSrcBaseEx&>(bankAdpcm) : bankPcm;
+        bank.UseMedia(bytes.data(), static_cast<uint32_t>(bytes.size()));
+        bank.SetLoopCount(c.loops);
+        CSxSrcFilePCM filePcm(nullptr);
+        CSxSrcFileADPCM fileAdpcm(nullptr);
+        CSxSrcFileBase& file = adpcm ? static_cast<CSxSrcFileBase&>(fileAdpcm) : filePcm;
+        file.UseFile(id++);
+        file.SetLoopCount(c.loops);
+        ASSERT_EQ(bank.StartSource(), SX_Success);
+        ASSERT_EQ(Start(file), SX_Success);
+        EXPECT_EQ(file.TotalFrames(), bank.TotalFrames());
+        EXPECT_EQ(file.Format().blockAlign, bank.Format().blockAlign);
+        const Played expected = Pull(bank, c.request);
+        const Played got = Pull(file, c.request);
+        EXPECT_EQ(expected.last, SX_NoMoreData);
+        EXPECT_EQ(got.last, SX_NoMoreData);
+        EXPECT_TRUE(sxtest::SameBytes(got.bytes, expected.bytes));
+        const uint64_t played = expected.bytes.size() / bank.Format().blockAlign;
+        EXPECT_EQ(played, uint64_t(bank.TotalFrames()) + uint64_t(c.loopEnd - c.loopStart + 1) * (c.loops - 1));
+        file.StopSource();
+    }
+}
+
+TEST_F(StreamedSources, SeeksLandWhereTheInMemorySourceLands) {
+    StartSmallDevice();
+    const uint32_t positions[] = {0, 1, 100, 4095, 12345, 29999};
+    uint32_t id = 200;
+    for (media::Encoding encoding : {media::Encoding::Pcm16, media::Encoding::Adpcm}) {
+        media::Signal signal = media::Sine(523.0, 0.6, 30000, 48000, 0x3);
+        const std::vector<uint8_t> bytes = media::Build(signal, encoding);
+        m_tree.Write("Audio/" + std::to_string(id) + ".med", std::string(bytes.begin(), bytes.end()));
+        const bool adpcm = encoding == media::Encoding::Adpcm;
+        CSxSrcBankPCM bankPcm(nullptr);
+        CSxSrcBankADPCM bankAdpcm(nullptr);
+        CSxSrcBaseEx& bank = adpcm ? static_cast<CSxSrcBaseEx&>(bankAdpcm) : bankPcm;
+        bank.UseMedia(bytes.data(), static_cast<uint32_t>(bytes.size()));
+        CSxSrcFilePCM filePcm(nullptr);
+        CSxSrcFileADPCM fileAdpcm(nullptr);
+        CSxSrcFileBase& file = adpcm ? static_cast<CSxSrcFileBase&>(fileAdpcm) : filePcm;
+        file.UseFile(id++);
+        ASSERT_EQ(bank.StartSource(), SX_Success);
+        ASSERT_EQ(Start(file), SX_Success);
+        Pull(file, 1024, 3);  // part-way through the file first
+        for (uint32_t position : positions) {
+            SCOPED_TRACE(position);
+            ASSERT_EQ(bank.Seek(position), SX_Success);
+            ASSERT_EQ(file.Seek(position), SX_Success);
+            EXPECT_EQ(file.SkipFrames(), bank.SkipFrames());
+            EXPECT_EQ(file.CurrentFrame(), bank.CurrentFrame());
+            // Streamed ADPCM hands out the blocks in hand, so buffers may be cut elsewhere:
+            // the first position and the bytes that follow must agree.
+            const size_t left = size_t(bank.TotalFrames() - bank.CurrentFrame()) * bank.Format().blockAlign;
+            const Played expected = Pull(bank, 1024, 4);
+            const Played got = Pull(file, 1024, 4);
+            ASSERT_FALSE(got.positions.empty());
+            EXPECT_EQ(got.positions[0], expected.positions[0]);
+            const size_t common = std::min(got.bytes.size(), expected.bytes.size());
+            EXPECT_GE(common, std::min<size_t>(2048u, left));
+            EXPECT_TRUE(sxtest::SameBytes(got.bytes.substr(0, common), expected.bytes.substr(0, common)));
+        }
+        EXPECT_EQ(file.Seek(file.TotalFrames()), SX_Fail);
+        file.StopSource();
+    }
+}
+
+TEST_F(StreamedSources, MissingFilesAndMalformedMediaFail) {
+    StartSmallDevice();
+    m_tree.Write("Audio/300.med", std::string("RIFF\x10\0\0\0WAVEjunkjunkjunk", 24));
+    media::Signal signal = media::Sine(440.0, 0.5, 1000, 48000, 0x4);
+    const std::vector<uint8_t> pcm = media::Build(signal, media::Encoding::Pcm16);
+    m_tree.Write("Audio/301.med", std::string(pcm.begin(), pcm.end()));
+    struct {
+        const char* what;
+        uint32_t id;
+        bool adpcm;
+        SXRESULT expected;
+    } cases[] = {
+        {"no such file", 999, false, SX_Fail},
+        {"no format chunk", 300, false, SX_InvalidFile},
+        {"PCM media given to the ADPCM source", 301, true, SX_InvalidFile},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        CSxSrcFilePCM filePcm(nullptr);
+        CSxSrcFileADPCM fileAdpcm(nullptr);
+        CSxSrcFileBase& file = c.adpcm ? static_cast<CSxSrcFileBase&>(fileAdpcm) : filePcm;
+        file.UseFile(c.id);
+        EXPECT_EQ(Start(file), c.expected);
+    }
+}
+
+}  // namespace

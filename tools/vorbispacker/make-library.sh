@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Regenerates the built-in codebook library from the encoder's own codebooks: a short noise
+# signal is encoded at every quality for one, two and six channels at the usual sample rates,
+# and every distinct codebook of the results is kept.
+# usage: make-library.sh <vorbispacker> [out.cpp]
+set -euo pipefail
+packer=${1:?usage: make-library.sh <vorbispacker> [out.cpp]}
+out=${2:-$(dirname "$0")/../../sound/engine/vorbis/SxVorbisLibraryData.cpp}
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+files=()
+for rate in 22050 32000 44100 48000; do
+  for channels in 1 2 6; do
+    head -c $((rate * channels)) /dev/urandom > "$work/noise.raw"
+    for quality in -1 0 1 2 3 4 5 6 7 8 9 10; do
+      ogg="$work/$rate-$channels-$quality.ogg"
+      oggenc -Q --raw --raw-rate=$rate --raw-chan=$channels --raw-bits=16 -q $quality -o "$ogg" "$work/noise.raw"
+      files+=("$ogg")
+    done
+  done
+done
+"$packer" library "$out" "${files[@]}"
