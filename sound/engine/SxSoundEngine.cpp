@@ -15,6 +15,7 @@
 #include "sound/engine/listener/SxListenerMessages.h"
 #include "sound/engine/lower/CSxLEngine.h"
 #include "sound/engine/memory/SxMemoryMgr.h"
+#include "sound/engine/paths/CSxPathMgr.h"
 #include "sound/engine/playing/CSxPlayingMgr.h"
 #include "sound/engine/plugin/SxPluginTable.h"
 #include "sound/engine/positions/CSxPositionRepository.h"
@@ -93,6 +94,8 @@ SXRESULT CreateManagers() {
     if (result == SX_Success)
         result = CreateManager(g_pTransitionMgr,
                                [](CSxTransitionMgr& m) { return m.Init(g_initSettings.maxNumTransitions); });
+    if (result == SX_Success)
+        result = CreateManager(g_pPathMgr, [](CSxPathMgr& m) { return m.Init(g_initSettings.maxNumPaths); });
     if (result == SX_Success) result = CreateManager(g_pStateMgr, init);
     return result;
 }
@@ -183,6 +186,7 @@ void Term() {
     }
     if (g_pObjectIndex) g_pObjectIndex->Term();
     TermManager(g_pStateMgr);
+    TermManager(g_pPathMgr);
     TermManager(g_pTransitionMgr);
     TermManager(g_pRegistryMgr);
     TermManager(g_pPlayingMgr);

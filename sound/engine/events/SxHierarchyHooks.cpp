@@ -5,6 +5,7 @@
 #include "sound/engine/events/CSxEvent.h"
 #include "sound/engine/hierarchy/CSxParameterNodeBase.h"
 #include "sound/engine/index/CSxObjectIndex.h"
+#include "sound/engine/paths/CSxPathMgr.h"
 #include "sound/engine/registry/CSxRegisteredObj.h"
 #include "sound/engine/registry/CSxRegistryMgr.h"
 #include "sound/engine/upper/CSxLEngineCmds.h"
@@ -119,6 +120,9 @@ SXRESULT SxInitHierarchy(CSxAudioMgr& mgr, float defaultPoolThreshold, float low
         CSxLEngineCmds::ExecuteCommands();
     };
     g_FrameHooks.processCommands = CSxURenderer::ProcessCommands;
+    g_FrameHooks.processPaths = [](uint32_t frame) {
+        if (g_pPathMgr) g_pPathMgr->ProcessPathsList(frame);
+    };
     g_GameObjectReleaseHooks.unregisterFromNode = [](CSxIndexable* node, CSxRegisteredObj* object) {
         static_cast<CSxParameterNodeBase*>(node)->UnregisterGameObject(object);
     };
@@ -134,6 +138,7 @@ void SxTermHierarchy() {
     g_EventHooks.findEventAndAddRef = nullptr;
     g_FrameHooks.processLimiters = nullptr;
     g_FrameHooks.processCommands = nullptr;
+    g_FrameHooks.processPaths = nullptr;
     g_GameObjectReleaseHooks.unregisterFromNode = nullptr;
 }
 

@@ -19,6 +19,7 @@
 #include "sound/engine/environments/CSxEnvironmentsMgr.h"
 #include "sound/engine/index/CSxObjectIndex.h"
 #include "sound/engine/memory/SxMemoryMgr.h"
+#include "sound/engine/paths/CSxPathMgr.h"
 #include "sound/engine/playing/CSxPlayingMgr.h"
 #include "sound/engine/positions/CSxPositionRepository.h"
 #include "sound/engine/transitions/CSxTransitionMgr.h"
@@ -94,8 +95,9 @@ TEST_F(SoundEngineTest, TermWithoutInitAndSecondInitLeaveTheEngineAsItWas) {
                                 static_cast<const void*>(g_pEnvironmentsMgr), static_cast<const void*>(g_pPlayingMgr),
                                 static_cast<const void*>(g_pPositionRepository), static_cast<const void*>(g_pRegistryMgr),
                                 static_cast<const void*>(g_pTransitionMgr), static_cast<const void*>(g_pStateMgr),
-                                static_cast<const void*>(g_pAudioMgr)})
+                                static_cast<const void*>(g_pAudioMgr), static_cast<const void*>(g_pPathMgr)})
         EXPECT_NE(manager, nullptr);
+    EXPECT_EQ(g_pPathMgr->MaxPaths(), 255u) << "the init settings' path limit";
     EXPECT_NE(g_DefaultPoolId, SxInvalidPoolId);
     EXPECT_NE(g_LEngineDefaultPoolId, SxInvalidPoolId);
 
@@ -110,6 +112,7 @@ TEST_F(SoundEngineTest, TermWithoutInitAndSecondInitLeaveTheEngineAsItWas) {
     EXPECT_EQ(g_pAudioMgr, nullptr);
     EXPECT_EQ(g_pRegistryMgr, nullptr);
     EXPECT_EQ(g_pStateMgr, nullptr);
+    EXPECT_EQ(g_pPathMgr, nullptr);
     EXPECT_EQ(g_pObjectIndex, nullptr);
     EXPECT_EQ(g_DefaultPoolId, SxInvalidPoolId);
     EXPECT_EQ(g_LEngineDefaultPoolId, SxInvalidPoolId);
