@@ -63,7 +63,28 @@ void CSxConversionTable::Unset() {
 }
 
 float CSxConversionTable::Convert(float x) const {
-    float value = m_count ? Evaluate(m_points, m_count, x, [](const SxCurvePoint& p) { return p.y; }, MixValues) : x;
+    const float value = m_count ? Evaluate(m_points, m_count, x, [](const SxCurvePoint& p) { return p.y; }, MixValues) : x;
+    return Scale(value);
+}
+
+float CSxConversionTable::ConvertWithCursor(float x, uint32_t& cursor) const {
+    if (!m_points || m_count == 0) return Scale(x);
+    if (m_count == 1) return Scale(m_points[0].y);
+    if (cursor >= m_count) cursor = m_count - 1;
+    for (uint32_t i = cursor;; cursor = ++i) {
+        const SxCurvePoint& p = m_points[i];
+        if (p.x >= x || i + 1 == m_count) return Scale(p.y);
+        const SxCurvePoint& q = m_points[i + 1];
+        if (q.x > x) {
+            float t = (x - p.x) / (q.x - p.x);
+            if (!(t >= 0.0f)) t = 0.0f;
+            if (p.shape == SxCurve_Constant) return Scale(p.y);
+            return Scale(MixValues(t, p.y, q.y, p.shape));
+        }
+    }
+}
+
+float CSxConversionTable::Scale(float value) const {
     switch (m_scaling) {
     case SxCurveScaling_DbFader: return g_DbFaderTable.LookupClamped(value);
     case SxCurveScaling_Frequency: return g_FrequencyTable.LookupClamped(value);
