@@ -25,8 +25,6 @@ public:
     virtual void Stop() = 0;
     // The highest level finished since the last call, which resets it.
     virtual float TakePeak() = 0;
-    // Asked before each frame: whether the device wants the frame run for it alone.
-    virtual bool NeedsFrame() = 0;
     // True while the hardware is there.
     virtual bool IsActive() = 0;
     // The channels of the device's motion mix.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <initializer_list>
+#include <limits>
 
 #include "core/Logger.h"
 #include "sound/plugins/effects/SxFxObject.h"
@@ -108,12 +109,14 @@ SXRESULT RumbleMixBus::Send(float left, float right) {
     left = std::min(left, 1.0f);
     right = std::min(right, 1.0f);
     if (!m_controller) return SX_Success;
-    if (left == m_lastLeft && right == m_lastRight) return SX_Success;
+    // A pad that went away is asked again, so that it gets the levels once it is back.
+    if (left == m_lastLeft && right == m_lastRight && m_controller->IsConnected()) return SX_Success;
     const SXRESULT result = m_controller->SetMotors(left, right);
     if (result != SX_Success) {
-        // Not remembered, so the same levels go out again once the pad is back; a frame
+        // Nothing is remembered as sent: the next pair goes out whatever it holds, and a frame
         // without data queues the zeros again.
         m_silent = false;
+        m_lastLeft = m_lastRight = std::numeric_limits<float>::quiet_NaN();
         return result;
     }
     m_lastLeft = left;

@@ -26,7 +26,6 @@ public:
     SXRESULT SendNextPair() override;
     void Stop() override {}
     float TakePeak() override;
-    bool NeedsFrame() override { return false; }
     bool IsActive() override { return m_controller && m_controller->IsConnected(); }
     uint32_t GetChannelMask() override { return 0x3; }
     void SetVolume(float volume) override { m_volume = volume; }

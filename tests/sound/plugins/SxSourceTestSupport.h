@@ -1,7 +1,7 @@
 #pragma once
 // What the source plug-in tests share: a source context with a loop count, and a rig that
 // creates, initialises and terminates a source with its parameters.
-#include "../engine/SxTestMemory.h"
+#include "sound/engine/SxTestMemory.h"
 #include "SxFxTestSupport.h"
 
 namespace fxtest {
