@@ -6,6 +6,7 @@
 
 #include "platform/os/Random.h"
 #include "sound/engine/plugin/SxParamsBlockReader.h"
+#include "sound/engine/plugin/SxPluginDsp.h"
 #include "sound/plugins/effects/SxFxObject.h"
 
 namespace SX {
@@ -158,7 +159,7 @@ SXRESULT CSxToneGen::Init(ISxPluginMemAlloc* allocator, ISxSourcePluginContext* 
     m_context = context;
     m_params = static_cast<CSxToneGenParams*>(params);
     m_values = m_params->values;
-    if (m_values.waveform > SxTone_PinkNoise) return SX_InvalidParameter;
+    if (m_values.waveform > SxTone_PinkNoise || format.sampleRate == 0) return SX_InvalidParameter;
     m_rate = format.sampleRate;
     m_frequencyLimit = std::fmin(float(m_rate) * 0.5f, 20000.0f);
     m_loops = context ? context->GetNumLoops() : 1;
@@ -176,7 +177,7 @@ SXRESULT CSxToneGen::Init(ISxPluginMemAlloc* allocator, ISxSourcePluginContext* 
         // Attack, decay and release take at least one sample each, and the loop holds them all.
         for (int k : {0, 1, 3})
             if (m_lengths[k] == 0) m_lengths[k] = 1;
-        const float s = std::pow(10.0f, v.sustainLevelDb * 0.05f);
+        const float s = SxParamDbToLinear(v.sustainLevelDb);
         m_steps[0] = 1.0f / float(m_lengths[0]);
         m_steps[1] = -(1.0f - s) / float(m_lengths[1]);
         m_steps[3] = -s / float(m_lengths[3]);
@@ -238,7 +239,7 @@ SXRESULT CSxToneGen::Reset() {
     m_intoSegment = 0;
     m_envelopeGain = m_fadesIn ? 0.0f : 1.0f;
     m_glideStep = m_rate ? 1.0f / (float(m_rate) * 0.1f) : 1.0f;
-    m_targetGain = m_currentGain = m_params ? std::pow(10.0f, m_params->values.gainDb * 0.05f) : 1.0f;
+    m_targetGain = m_currentGain = m_params ? SxParamDbToLinear(m_params->values.gainDb) : 1.0f;
     m_glideTaken = m_glideToTake = 0;
     for (LowPass& f : m_filters) f.x1 = f.x2 = f.y1 = f.y2 = 0.0f;
     return SX_Success;
@@ -304,7 +305,7 @@ void CSxToneGen::Execute(SxAudioBuffer* buffer) {
     buffer->validFrames = uint16_t(n);
     if (n > 0) {
         const SxToneGenValues& v = m_values;
-        m_targetGain = std::pow(10.0f, m_params->values.gainDb * 0.05f);
+        m_targetGain = SxParamDbToLinear(m_params->values.gainDb);
         const float d = m_targetGain - m_currentGain;
         m_glideToTake = uint32_t(std::fabs(d) / m_glideStep);
         m_glideSignedStep = d > 0.0f ? m_glideStep : -m_glideStep;

@@ -57,7 +57,7 @@ public:
     SXRESULT Reset() override;
     SXRESULT GetPluginInfo(SxPluginInfo& info) override;
     // SX_InsufficientMemory when the pink-noise rows cannot be had; SX_InvalidParameter for
-    // an unknown waveform.
+    // an unknown waveform or a rate of 0.
     SXRESULT Init(ISxPluginMemAlloc* allocator, ISxSourcePluginContext* context, ISxPluginParam* params,
                   SxAudioFormat& format) override;
     float GetDuration() const override;
