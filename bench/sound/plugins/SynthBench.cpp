@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 #include "platform/pad/Pad.h"
@@ -15,6 +16,7 @@
 #include "sound/plugins/motion/CSxMotionGenerator.h"
 #include "sound/plugins/motion/SxMotionPluginsRegistry.h"
 #include "sound/plugins/synth/CSxToneGen.h"
+#include "sound/plugins/synth/CSxWindSynth.h"
 
 namespace {
 
@@ -121,6 +123,24 @@ void BM_MotionGenerator(benchmark::State& state) {
     });
 }
 
+// Arg: deflectors; stereo.
+void BM_WindSynth(benchmark::State& state) {
+    const uint16_t count = uint16_t(state.range(0));
+    RunSource(state, CreateWindSynth, CreateWindSynthParams, 48000, 0x3, [&](ISxPluginParam* p) {
+        std::vector<uint8_t> list(6 + 20 * count + 2, 0);
+        const float maxDistance = 30.0f;
+        std::memcpy(list.data(), &count, 2);
+        std::memcpy(list.data() + 2, &maxDistance, 4);
+        for (uint16_t k = 0; k < count; ++k) {
+            const float d[5] = {1.0f + k, 20.0f * k, 200.0f + 50.0f * k, 4.0f, 0.0f};
+            std::memcpy(list.data() + 6 + 20 * k, d, 20);
+        }
+        p->SetParam(0x7FFF, list.data(), uint32_t(list.size()));
+        const float gainDb = 0.0f;
+        p->SetParam(26, &gainDb, 4);
+    });
+}
+
 void BM_ReferenceMixIntoFour(benchmark::State& state) {
     std::vector<float> voice(2048, 0.25f), mixes(4 * 2048 + 4 * 1024, 0.0f);
     for (auto _ : state) {
@@ -173,5 +193,6 @@ void BM_MotionMixingFourPads(benchmark::State& state) {
 BENCHMARK(BM_ReferenceSinLoop);
 BENCHMARK(BM_ToneGen)->Args({0, 0})->Args({0, 1})->Args({2, 0})->Args({2, 1})->Args({4, 0})->Args({5, 0});
 BENCHMARK(BM_MotionGenerator);
+BENCHMARK(BM_WindSynth)->Arg(4)->Arg(16);
 BENCHMARK(BM_ReferenceMixIntoFour);
 BENCHMARK(BM_MotionMixingFourPads);

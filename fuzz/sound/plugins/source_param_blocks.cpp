@@ -10,6 +10,7 @@
 #include "sound/plugins/motion/CSxMotionGenerator.h"
 #include "sound/plugins/motion/RumbleMixBus.h"
 #include "sound/plugins/synth/CSxToneGen.h"
+#include "sound/plugins/synth/CSxWindSynth.h"
 
 namespace {
 
@@ -38,6 +39,7 @@ struct Source {
 const Source kSources[] = {
     {CreateToneGen, CreateToneGenParams, 18},
     {CreateMotionGenerator, CreateMotionGeneratorParams, 17},
+    {CreateWindSynth, CreateWindSynthParams, 50},
 };
 
 }  // namespace
@@ -68,7 +70,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     params->SetParam(0x7FFF, block, blockSize);   // a curve list from the same bytes
     SxAudioFormat format;
     format.sampleRate = (data[0] & 0x40) ? 44100 : 375;
-    format.channelMask = 0x4;
+    format.channelMask = (data[0] & 0x8) ? 0x33 : 0x4;
     if (source->Init(&allocator, &context, params, format) == SX_Success) {
         source->Reset();
         static float samples[4 * 1024];

@@ -2,6 +2,7 @@
 
 #include "sound/engine/plugin/SxPluginTable.h"
 #include "sound/plugins/synth/CSxToneGen.h"
+#include "sound/plugins/synth/CSxWindSynth.h"
 
 namespace SX {
 
@@ -14,6 +15,7 @@ struct Registration {
 
 const Registration kSources[] = {
     {102, CreateToneGen, CreateToneGenParams},
+    {119, CreateWindSynth, CreateWindSynthParams},
 };
 }  // namespace
 
