@@ -16,6 +16,7 @@
 #include "sound/plugins/motion/CSxMotionGenerator.h"
 #include "sound/plugins/motion/SxMotionPluginsRegistry.h"
 #include "sound/plugins/synth/CSxToneGen.h"
+#include "sound/plugins/synth/CSxWhooshSynth.h"
 #include "sound/plugins/synth/CSxWindSynth.h"
 
 namespace {
@@ -141,6 +142,38 @@ void BM_WindSynth(benchmark::State& state) {
     });
 }
 
+// Arg: the noise colour; eight deflectors passing by in stereo, four control points a buffer.
+void BM_WhooshSynth(benchmark::State& state) {
+    const uint16_t colour = uint16_t(state.range(0));
+    RunSource(state, CreateWhooshSynth, CreateWhooshSynthParams, 48000, 0x3, [&](ISxPluginParam* p) {
+        const uint16_t count = 8;
+        std::vector<uint8_t> list;
+        auto put = [&](const void* v, size_t n) {
+            list.insert(list.end(), static_cast<const uint8_t*>(v), static_cast<const uint8_t*>(v) + n);
+        };
+        put(&count, 2);
+        for (uint16_t k = 0; k < count; ++k) {
+            const float d[3] = {200.0f + 100.0f * k, 4.0f, 0.0f};
+            put(d, 12);
+        }
+        const uint16_t curves = 0, pathPoints = 2;
+        const float length = 1.0f;
+        const float path[6] = {0.0f, -1.0f, 0.1f, 1.0f, 1.0f, 0.1f};
+        put(&curves, 2);
+        put(&pathPoints, 2);
+        put(&length, 4);
+        put(path, sizeof path);
+        p->SetParam(0x7FFF, list.data(), uint32_t(list.size()));
+        const float off = 0.0f, gainDb = 0.0f, speed = 60.0f;
+        const uint16_t points = 4;
+        p->SetParam(2, &off, 4);
+        p->SetParam(26, &gainDb, 4);
+        p->SetParam(0, &speed, 4);
+        p->SetParam(46, &colour, 2);
+        p->SetParam(51, &points, 2);
+    });
+}
+
 void BM_ReferenceMixIntoFour(benchmark::State& state) {
     std::vector<float> voice(2048, 0.25f), mixes(4 * 2048 + 4 * 1024, 0.0f);
     for (auto _ : state) {
@@ -194,5 +227,6 @@ BENCHMARK(BM_ReferenceSinLoop);
 BENCHMARK(BM_ToneGen)->Args({0, 0})->Args({0, 1})->Args({2, 0})->Args({2, 1})->Args({4, 0})->Args({5, 0});
 BENCHMARK(BM_MotionGenerator);
 BENCHMARK(BM_WindSynth)->Arg(4)->Arg(16);
+BENCHMARK(BM_WhooshSynth)->Arg(0)->Arg(1)->Arg(3);
 BENCHMARK(BM_ReferenceMixIntoFour);
 BENCHMARK(BM_MotionMixingFourPads);

@@ -1,5 +1,5 @@
-// Feeds arbitrary parameter blocks and game-parameter values to the synthesised sources and the
-// motion generator: the first byte picks the source, the loop count and the rate, the rest is
+// Feeds arbitrary parameter blocks and game-parameter values to the tone generator, the wind
+// and whoosh synths and the motion generator: the first byte picks the source, the loop count and the rate, the rest is
 // the block; each source that accepts its block then makes a few buffers, which a motion
 // device mixes into its frame.
 #include <cstddef>
@@ -10,6 +10,7 @@
 #include "sound/plugins/motion/CSxMotionGenerator.h"
 #include "sound/plugins/motion/RumbleMixBus.h"
 #include "sound/plugins/synth/CSxToneGen.h"
+#include "sound/plugins/synth/CSxWhooshSynth.h"
 #include "sound/plugins/synth/CSxWindSynth.h"
 
 namespace {
@@ -40,6 +41,7 @@ const Source kSources[] = {
     {CreateToneGen, CreateToneGenParams, 18},
     {CreateMotionGenerator, CreateMotionGeneratorParams, 17},
     {CreateWindSynth, CreateWindSynthParams, 50},
+    {CreateWhooshSynth, CreateWhooshSynthParams, 54},
 };
 
 }  // namespace

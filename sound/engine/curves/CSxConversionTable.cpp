@@ -68,18 +68,22 @@ float CSxConversionTable::Convert(float x) const {
 }
 
 float CSxConversionTable::ConvertWithCursor(float x, uint32_t& cursor) const {
-    if (!m_points || m_count == 0) return Scale(x);
-    if (m_count == 1) return Scale(m_points[0].y);
-    if (cursor >= m_count) cursor = m_count - 1;
+    return Scale(SxEvaluateCurveWithCursor(m_points, m_count, x, cursor));
+}
+
+float SxEvaluateCurveWithCursor(const SxCurvePoint* points, uint32_t count, float x, uint32_t& cursor) {
+    if (!points || count == 0) return x;
+    if (count == 1) return points[0].y;
+    if (cursor >= count) cursor = count - 1;
     for (uint32_t i = cursor;; cursor = ++i) {
-        const SxCurvePoint& p = m_points[i];
-        if (p.x >= x || i + 1 == m_count) return Scale(p.y);
-        const SxCurvePoint& q = m_points[i + 1];
+        const SxCurvePoint& p = points[i];
+        if (p.x >= x || i + 1 == count) return p.y;
+        const SxCurvePoint& q = points[i + 1];
         if (q.x > x) {
             float t = (x - p.x) / (q.x - p.x);
             if (!(t >= 0.0f)) t = 0.0f;
-            if (p.shape == SxCurve_Constant) return Scale(p.y);
-            return Scale(MixValues(t, p.y, q.y, p.shape));
+            if (p.shape == SxCurve_Constant) return p.y;
+            return MixValues(t, p.y, q.y, p.shape);
         }
     }
 }

@@ -59,6 +59,10 @@ private:
     uint32_t m_scaling = SxCurveScaling_None;
 };
 
+// A curve's value at x before scaling, searching forward from point cursor (see
+// ConvertWithCursor); x itself without points.
+float SxEvaluateCurveWithCursor(const SxCurvePoint* points, uint32_t count, float x, uint32_t& cursor);
+
 // The switch a value selects: evaluated like a curve on the IDs as unsigned numbers, the
 // result truncated. 0 without points.
 uint32_t SxEvaluateSwitchCurve(const SxSwitchPoint* points, uint32_t count, float x);

@@ -16,31 +16,6 @@ constexpr uint32_t kDeflectorBytes = 20;
 constexpr float kPi = 3.1415927f;
 constexpr int kValueIDs[CSxWindSynthParams::kValueCount] = {0, 3, 6, 9, 20, 23, 26};
 
-// Reads packed little-endian fields, answering false once a read runs past the end.
-struct Cursor {
-    const uint8_t* data;
-    uint32_t size;
-    uint32_t offset = 0;
-    template <typename T>
-    bool Read(T& out) {
-        if (size - offset < sizeof(T) || offset > size) return false;
-        std::memcpy(&out, data + offset, sizeof(T));
-        offset += sizeof(T);
-        return true;
-    }
-    bool Skip(uint32_t bytes) {
-        if (size - offset < bytes) return false;
-        offset += bytes;
-        return true;
-    }
-};
-
-bool IsSynthesisedMask(uint32_t mask) {
-    for (uint32_t m : {0x3u, 0x4u, 0x7u, 0x8u, 0xBu, 0xCu, 0xFu, 0x33u, 0x37u, 0x3Bu, 0x3Fu})
-        if (mask == m) return true;
-    return false;
-}
-
 }  // namespace
 
 uint32_t CSxWindSynthParams::MaskOfConfiguration(uint16_t configuration) {
@@ -72,7 +47,7 @@ void CSxWindSynthParams::SetDefaults() {
 CSxWindSynthParams::~CSxWindSynthParams() { SxFxFreeArray(allocator, deflectors); }
 
 SXRESULT CSxWindSynthParams::SetDeflectorsAndCurves(const uint8_t* list, uint32_t size) {
-    Cursor c{list, size};
+    SxBlockCursor c{list, size};
     uint16_t count = 0;
     float maxDist = 0.0f;
     if (!c.Read(count) || !c.Read(maxDist) || count > kMaxSynthDeflectors || !(maxDist > 0.0f)) return SX_InvalidParameter;
@@ -125,7 +100,7 @@ SXRESULT CSxWindSynthParams::SetParamsBlock(const void* block, uint32_t size) {
     // The lists first: a block refused there leaves every value as it was.
     const SXRESULT lists = SetDeflectorsAndCurves(bytes + kFixedSize, size - kFixedSize);
     if (lists == SX_InvalidParameter) return lists;
-    Cursor c{bytes, kFixedSize};
+    SxBlockCursor c{bytes, kFixedSize};
     uint16_t configuration = 0;
     c.Read(duration);
     c.Read(durationRange);
@@ -286,8 +261,7 @@ SXRESULT CSxWindSynth::Init(ISxPluginMemAlloc* allocator, ISxSourcePluginContext
     m_loops = context ? context->GetNumLoops() : 1;
     m_rate = format.sampleRate;
     if (m_rate == 0) return SX_InvalidParameter;
-    uint32_t mask = p.channelMask;
-    if (!IsSynthesisedMask(mask)) mask = 0x3;
+    const uint32_t mask = SxSynthChannelMask(p.channelMask);
     format.channelMask = mask;
     m_channels = SxChannelCount(mask);
     m_random.state = uint32_t(platform::crt_rand());

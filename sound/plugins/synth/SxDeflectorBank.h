@@ -3,12 +3,42 @@
 // the resonance-gain law of a deflector and the bank of noise-excited resonators (one lane
 // per deflector) panned to one, two or four channels.
 #include <cstdint>
+#include <cstring>
+#include <initializer_list>
 
 #include "sound/engine/lower/SxAudioBuffer.h"
 #include "sound/engine/plugin/ISxPlugin.h"
 #include "sound/plugins/effects/SxReverbBlocks.h"
 
 namespace SX {
+
+// Reads packed little-endian fields of a parameter block, answering false once a read would
+// run past its end.
+struct SxBlockCursor {
+    const uint8_t* data;
+    uint32_t size;
+    uint32_t offset = 0;
+    template <typename T>
+    bool Read(T& out) {
+        if (offset > size || size - offset < sizeof(T)) return false;
+        std::memcpy(&out, data + offset, sizeof(T));
+        offset += sizeof(T);
+        return true;
+    }
+    bool Skip(uint32_t bytes) {
+        if (offset > size || size - offset < bytes) return false;
+        offset += bytes;
+        return true;
+    }
+};
+
+// The channel mask a synth plays: a supported one as it is, any other becomes stereo. One,
+// two and four channels are synthesised; the others stay silent.
+inline uint32_t SxSynthChannelMask(uint32_t mask) {
+    for (uint32_t m : {0x3u, 0x4u, 0x7u, 0x8u, 0xBu, 0xCu, 0xFu, 0x33u, 0x37u, 0x3Bu, 0x3Fu})
+        if (mask == m) return mask;
+    return 0x3;
+}
 
 // The synths' own generator: state x 214013 + 2531011.
 struct SxSynthRandom {

@@ -2,6 +2,7 @@
 
 #include "sound/engine/plugin/SxPluginTable.h"
 #include "sound/plugins/synth/CSxToneGen.h"
+#include "sound/plugins/synth/CSxWhooshSynth.h"
 #include "sound/plugins/synth/CSxWindSynth.h"
 
 namespace SX {
@@ -16,6 +17,7 @@ struct Registration {
 const Registration kSources[] = {
     {102, CreateToneGen, CreateToneGenParams},
     {119, CreateWindSynth, CreateWindSynthParams},
+    {120, CreateWhooshSynth, CreateWhooshSynthParams},
 };
 }  // namespace
 

@@ -159,7 +159,8 @@ TEST_F(MotionDevices, RegistrationOfSourcesAndDevices) {
         uint32_t infoType;
     } cases[] = {{SxPluginType_MotionSource, kMotionGeneratorPluginID, SxPluginType_MotionSource},
                  {SxPluginType_Source, 102, SxPluginType_Source},
-                 {SxPluginType_Source, 119, SxPluginType_Source}};
+                 {SxPluginType_Source, 119, SxPluginType_Source},
+                 {SxPluginType_Source, 120, SxPluginType_Source}};
     for (const Case& c : cases) {
         ISxPlugin* plugin = nullptr;
         ISxPluginParam* params = nullptr;
