@@ -15,6 +15,7 @@
 #include "sound/engine/listener/SxListenerMessages.h"
 #include "sound/engine/lower/CSxLEngine.h"
 #include "sound/engine/memory/SxMemoryMgr.h"
+#include "sound/engine/motion/CSxMotionDeviceMgr.h"
 #include "sound/engine/paths/CSxPathMgr.h"
 #include "sound/engine/playing/CSxPlayingMgr.h"
 #include "sound/engine/plugin/SxPluginTable.h"
@@ -108,6 +109,7 @@ SXRESULT CreateAudioManager() {
     if (!g_pAudioMgr) return SX_InsufficientMemory;
     InstallManagerHandlers(*g_pAudioMgr);
     InstallListenerHandlers(*g_pAudioMgr);
+    InstallMotionHandlers(*g_pAudioMgr);
     g_pAudioMgr->SetHandler(SxMsg_SetPanningRule, [](const SxQueuedMsgHeader& record) {
         CSxLEngine::SetPanningRule(reinterpret_cast<const SxMsgSetPanningRule&>(record).rule);
     });
@@ -172,6 +174,7 @@ SXRESULT Init(SxInitSettings* settings, SxPlatformInitSettings* platformSettings
 void Term() {
     if (g_pBankMgr) g_pBankMgr->StopThread();
     if (g_pAudioMgr) g_pAudioMgr->StopThread();
+    if (CSxMotionDeviceMgr* motion = CSxMotionDeviceMgr::Active()) motion->StopAll();
     CSxLEngine::Stop();
     // Voices give back the media they hold before the banks go.
     CSxVoiceMgr::Remove();

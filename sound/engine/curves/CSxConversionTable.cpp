@@ -63,7 +63,32 @@ void CSxConversionTable::Unset() {
 }
 
 float CSxConversionTable::Convert(float x) const {
-    float value = m_count ? Evaluate(m_points, m_count, x, [](const SxCurvePoint& p) { return p.y; }, MixValues) : x;
+    const float value = m_count ? Evaluate(m_points, m_count, x, [](const SxCurvePoint& p) { return p.y; }, MixValues) : x;
+    return Scale(value);
+}
+
+float CSxConversionTable::ConvertWithCursor(float x, uint32_t& cursor) const {
+    return Scale(SxEvaluateCurveWithCursor(m_points, m_count, x, cursor));
+}
+
+float SxEvaluateCurveWithCursor(const SxCurvePoint* points, uint32_t count, float x, uint32_t& cursor) {
+    if (!points || count == 0) return x;
+    if (count == 1) return points[0].y;
+    if (cursor >= count) cursor = count - 1;
+    for (uint32_t i = cursor;; cursor = ++i) {
+        const SxCurvePoint& p = points[i];
+        if (p.x >= x || i + 1 == count) return p.y;
+        const SxCurvePoint& q = points[i + 1];
+        if (q.x > x) {
+            float t = (x - p.x) / (q.x - p.x);
+            if (!(t >= 0.0f)) t = 0.0f;
+            if (p.shape == SxCurve_Constant) return p.y;
+            return MixValues(t, p.y, q.y, p.shape);
+        }
+    }
+}
+
+float CSxConversionTable::Scale(float value) const {
     switch (m_scaling) {
     case SxCurveScaling_DbFader: return g_DbFaderTable.LookupClamped(value);
     case SxCurveScaling_Frequency: return g_FrequencyTable.LookupClamped(value);

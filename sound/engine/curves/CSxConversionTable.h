@@ -42,16 +42,26 @@ public:
     SXRESULT Set(const SxCurvePoint* points, uint32_t count, uint32_t scaling);
     void Unset();
     float Convert(float x) const;
+    // The value at x searching forward from point cursor, which is left on the segment used;
+    // the caller sets it to 0 when x goes back. A cursor past the last point (the curve was
+    // replaced by a shorter one) is brought back to the last point.
+    float ConvertWithCursor(float x, uint32_t& cursor) const;
 
     const SxCurvePoint* Points() const { return m_points; }
     uint32_t Count() const { return m_count; }
     uint32_t Scaling() const { return m_scaling; }
 
 private:
+    float Scale(float value) const;
+
     SxCurvePoint* m_points = nullptr;
     uint32_t m_count = 0;
     uint32_t m_scaling = SxCurveScaling_None;
 };
+
+// A curve's value at x before scaling, searching forward from point cursor (see
+// ConvertWithCursor); x itself without points.
+float SxEvaluateCurveWithCursor(const SxCurvePoint* points, uint32_t count, float x, uint32_t& cursor);
 
 // The switch a value selects: evaluated like a curve on the IDs as unsigned numbers, the
 // result truncated. 0 without points.

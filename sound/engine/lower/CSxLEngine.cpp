@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "sound/engine/memory/SxMemoryMgr.h"
+#include "sound/engine/motion/CSxMotionDeviceMgr.h"
 #include "sound/engine/plugin/SxFXMemAlloc.h"
 #include "sound/engine/output/CSxSinkDevice.h"
 #include "sound/engine/positions/CSxPositionRepository.h"
@@ -94,6 +95,7 @@ void CSxLEngine::Stop() {
 
 void CSxLEngine::Term() {
     DestroyBusNodes();
+    CSxMotionDeviceMgr::Destroy();
     if (s_output.data) MemoryMgr::Free(g_LEngineDefaultPoolId, s_output.data);
     s_output.Clear();
     s_master.Term();
@@ -152,6 +154,7 @@ void CSxLEngine::Perform() {
     if (g_pPositionRepository && g_pPositionRepository->HasEntries()) g_pPositionRepository->SetFrameTimeStamp();
     if (s_voiceRenderer) s_voiceRenderer();
     ProcessBusNodes();
+    if (CSxMotionDeviceMgr* motion = CSxMotionDeviceMgr::Active()) motion->ProcessFrame();
     if (s_master.HasData()) s_master.ProcessFinalMix(s_output);
     if (s_output.validFrames)
         s_sink->PassData(s_output);

@@ -44,7 +44,8 @@ SXRESULT RegisterPlugin(SxPluginType type, uint32_t companyID, uint32_t pluginID
     const uint32_t key = SxPluginKey(type, companyID, pluginID);
     std::lock_guard<std::mutex> guard(Lock());
     if (FindPlugin(key)) return SX_Fail;
-    if (!create || !createParam) return SX_InvalidParameter;
+    // Motion devices have no parameter object.
+    if (!create || (!createParam && type != SxPluginType_MotionDevice)) return SX_InvalidParameter;
     Plugins().push_back({key, create, createParam});
     return SX_Success;
 }

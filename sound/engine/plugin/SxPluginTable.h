@@ -26,7 +26,8 @@ struct SxCodecCreators {
 
 namespace SxPluginTable {
 
-// SX_Fail for a key already registered (the first stays), SX_InvalidParameter for a null function.
+// SX_Fail for a key already registered (the first stays), SX_InvalidParameter for a null function
+// (a motion device needs none for parameters).
 SXRESULT RegisterPlugin(SxPluginType type, uint32_t companyID, uint32_t pluginID, SxCreatePluginCallback create,
                         SxCreateParamCallback createParam);
 SXRESULT RegisterCodec(uint32_t companyID, uint32_t codecID, SxCreateCodecSourceCallback fileSource,

@@ -114,6 +114,40 @@ TEST_F(Curves, ConversionTableClampsAndInterpolates) {
     EXPECT_EQ(a.Convert(12.5f), 12.5f);   // no points: the input passes
 }
 
+// The cursor evaluator walks forward with a rising x and agrees with the plain evaluation;
+// a cursor past the last point (a curve replaced by a shorter one) is held to the last point.
+TEST_F(Curves, CursorEvaluationWalksForwardAndClampsAStaleCursor) {
+    const SxCurvePoint pts[] = {{0, 0, SxCurve_Linear}, {1, 10, SxCurve_Constant}, {2, 20, SxCurve_Linear}, {4, 0, SxCurve_Linear}};
+    CSxConversionTable curve;
+    ASSERT_EQ(curve.Set(pts, 4, SxCurveScaling_None), SX_Success);
+    uint32_t cursor = 0;
+    for (float x = -0.5f; x < 5.0f; x += 0.125f) EXPECT_NEAR(curve.ConvertWithCursor(x, cursor), curve.Convert(x), 1e-4f) << x;
+    EXPECT_EQ(cursor, 3u);
+
+    struct Case {
+        uint32_t cursor;
+        float x, y;
+        uint32_t after;
+    } cases[] = {
+        {3, 0.5f, 0.0f, 3},       // the cursor never goes back: the last point's value
+        {4, 0.5f, 0.0f, 3},       // one past the end
+        {0xFFFFFFFFu, 3.0f, 0.0f, 3},
+        {1, 3.0f, 10.0f, 2},
+    };
+    for (const Case& c : cases) {
+        uint32_t k = c.cursor;
+        EXPECT_NEAR(curve.ConvertWithCursor(c.x, k), c.y, 1e-4f) << c.cursor;
+        EXPECT_EQ(k, c.after) << c.cursor;
+    }
+
+    CSxConversionTable empty;
+    uint32_t k = 7;
+    EXPECT_EQ(empty.ConvertWithCursor(2.5f, k), 2.5f);   // no points: x passes through
+    const SxCurvePoint one[] = {{3, 42, SxCurve_Linear}};
+    ASSERT_EQ(curve.Set(one, 1, SxCurveScaling_None), SX_Success);
+    EXPECT_EQ(curve.ConvertWithCursor(100.0f, k), 42.0f);
+}
+
 // Points straight from a bank may be out of order or not numbers: the result stays one of
 // the curve's values and nothing is read outside the points.
 TEST_F(Curves, MalformedPointsGiveAPointsValue) {

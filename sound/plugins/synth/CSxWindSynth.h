@@ -1,0 +1,136 @@
+#pragma once
+// Wind: a gusting wind speed travels across deflectors placed around the listener; each is a
+// noise-excited resonator whose pitch and loudness follow the speed that reaches it, delayed
+// by its distance upwind, panned to one, two or four channels.
+#include <cstdint>
+
+#include "sound/engine/curves/CSxConversionTable.h"
+#include "sound/engine/plugin/ISxPlugin.h"
+#include "sound/plugins/synth/SxDeflectorBank.h"
+
+namespace SX {
+
+struct SxSynthValue {
+    float base = 0.0f;
+    float range = 0.0f;
+    uint8_t curveOn = 0;
+};
+
+struct SxWindDeflector {
+    float distance;    // m
+    float angle;       // degrees, 0 ahead, 90 to the right
+    float frequency;   // Hz at a wind speed of 8
+    float q;
+    float gain;        // linear
+};
+
+// A block or replacement list may hold at most this many deflectors, curves and points.
+constexpr uint16_t kMaxSynthDeflectors = 1024;
+constexpr uint16_t kMaxSynthCurves = 64;
+constexpr uint16_t kMaxSynthCurvePoints = 4096;
+
+class CSxWindSynthParams final : public ISxPluginParam {
+public:
+    enum Value { kSpeed, kDirection, kGustiness, kGustRate, kPitch, kQ, kGain, kValueCount };
+    static constexpr uint32_t kChangeAll = 63;
+    static constexpr uint32_t kChangeDirection = 0x10000;
+    static constexpr uint32_t kChangeDeflectors = 0x10016;
+    static constexpr uint32_t kFixedSize = 89;
+
+    explicit CSxWindSynthParams(ISxPluginMemAlloc* allocator) : allocator(allocator) { SetDefaults(); }
+    ~CSxWindSynthParams() override;
+    SXRESULT SetParam(int16_t paramID, const void* value, uint32_t size) override;
+    ISxPluginParam* Clone(ISxPluginMemAlloc* allocator) override;
+    SXRESULT Init(ISxPluginMemAlloc* allocator, const void* block, uint32_t size) override;
+    SXRESULT Term(ISxPluginMemAlloc* allocator) override;
+    // SX_InvalidParameter, keeping every value, for a block that is short, lists more than
+    // it holds, exceeds the bounds above or has a maximum distance that is not above 0.
+    SXRESULT SetParamsBlock(const void* block, uint32_t size) override;
+
+    CSxConversionTable curves[kValueCount];
+    float duration = 10.0f;
+    float durationRange = 0.0f;
+    uint32_t channelMask = 0x3;
+    float referenceDistance = 5.0f;
+    float rolloff = 0.5f;
+    float maxDistance = 30.0f;
+    float speedExponent = 0.5f;
+    float timeScale = 1.0f;
+    SxSynthValue values[kValueCount];
+    ISxPluginMemAlloc* allocator;
+    SxWindDeflector* deflectors = nullptr;
+    uint16_t deflectorCount = 0;
+    uint32_t changeMask = kChangeAll;
+
+    static uint32_t MaskOfConfiguration(uint16_t configuration);
+    static int ValueOfID(uint32_t id);   // the value a curve ID selects (speed for any other)
+
+private:
+    void SetDefaults();
+    // Deflector list and curve list from offset 89 of a block: validated as a whole first.
+    SXRESULT SetDeflectorsAndCurves(const uint8_t* list, uint32_t size);
+};
+
+class CSxWindSynth final : public ISxSourcePlugin {
+public:
+    SXRESULT Term(ISxPluginMemAlloc* allocator) override;
+    SXRESULT Reset() override;
+    SXRESULT GetPluginInfo(SxPluginInfo& info) override;
+    SXRESULT Init(ISxPluginMemAlloc* allocator, ISxSourcePluginContext* context, ISxPluginParam* params,
+                  SxAudioFormat& format) override;
+    float GetDuration() const override { return float(m_loops) * m_cycleDuration * 1000.0f; }
+    SXRESULT StopLooping() override {
+        m_loops = 1;
+        return SX_Success;
+    }
+    SXRESULT Seek() override { return SX_Success; }
+    SXRESULT TimeSkip(uint32_t& frames) override;
+    void Execute(SxAudioBuffer* buffer) override;
+
+    float DeflectorSpeed(uint32_t k) const { return m_states[k].windSpeed; }
+    float DeflectorGain(uint32_t k) const { return m_bank.Gain(k); }
+    float CycleDuration() const { return m_cycleDuration; }
+
+private:
+    struct DeflectorState {
+        float delayDistance, windSpeed, frequency, q, targetGain, pitchRandom, qRandom, gainFactor;
+    };
+    struct Gust {
+        float target = 0, step = 0, value = 0, exponent = 0;
+        SxSynthRandom random;
+        float Sample(float speed, float gustiness, float gustRate, float bufferTime);
+    };
+    SXRESULT AdvanceTime(uint32_t frames);
+    void NewCycleDuration();
+    void FreeState();
+
+    ISxPluginMemAlloc* m_allocator = nullptr;
+    CSxWindSynthParams* m_params = nullptr;
+    uint32_t m_rate = 0;
+    uint32_t m_channels = 0;
+    uint16_t m_loops = 1;
+    uint32_t m_cycles = 0;
+    float m_time = 0.0f;
+    float m_cycleDuration = 10.0f;
+    float m_offsets[4] = {};   // speed, direction, gustiness, gust rate
+    uint32_t m_cursors[CSxWindSynthParams::kValueCount] = {};
+    bool m_firstBuffer = true;
+    // The deflectors as they were at Init: a list replaced during play does not reach a
+    // source that is already playing.
+    SxWindDeflector* m_deflectors = nullptr;
+    uint32_t m_deflectorCount = 0;
+    DeflectorState* m_states = nullptr;
+    SxResonatorBank m_bank;
+    float* m_excitation = nullptr;
+    SxPinkExcitation m_noise;
+    SxSynthRandom m_random;
+    Gust m_gust;
+    float* m_ring = nullptr;
+    uint32_t m_ringSize = 0;
+    uint32_t m_ringWrite = 0;
+};
+
+ISxPlugin* CreateWindSynth(ISxPluginMemAlloc* allocator);
+ISxPluginParam* CreateWindSynthParams(ISxPluginMemAlloc* allocator);
+
+}  // namespace SX
