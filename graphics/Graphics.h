@@ -12,6 +12,7 @@
 #include "core/System.h"
 #include "core/Vector.h"
 #include "graphics/DX9Abstract.h"
+#include "graphics/RenderBatch.h"
 #include "graphics/ScreenQuad.h"
 
 namespace SD {
@@ -40,6 +41,10 @@ public:
     static constexpr const char* kShaderFolder = "../Graphics/shaders/";
     static constexpr const char* kSharedEffectName = "forward_phong_illum";
     static constexpr const char* kClearEffectName = "SetValue";
+
+    using RenderItem = ::Aperture::RenderItem;
+    using RenderBatch = ::Aperture::RenderBatch;
+    using RenderBatchList = ::Aperture::RenderBatchList;
 
     // Created on first use; the engine core that it is handed to deletes it.
     static Graphics_* GetInstance();
