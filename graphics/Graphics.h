@@ -12,6 +12,11 @@
 #include "core/System.h"
 #include "core/Vector.h"
 #include "graphics/DX9Abstract.h"
+#include "engine/IntrusiveList.h"
+#include "graphics/GrassTree.h"
+#include "graphics/RenderBatch.h"
+#include "graphics/Scene.h"
+#include "graphics/components/Geometry.h"
 #include "graphics/ScreenQuad.h"
 
 namespace SD {
@@ -40,6 +45,13 @@ public:
     static constexpr const char* kShaderFolder = "../Graphics/shaders/";
     static constexpr const char* kSharedEffectName = "forward_phong_illum";
     static constexpr const char* kClearEffectName = "SetValue";
+
+    using RenderItem = ::Aperture::RenderItem;
+    using RenderBatch = ::Aperture::RenderBatch;
+    using RenderBatchList = ::Aperture::RenderBatchList;
+    using Scene = ::Aperture::Scene;
+    using GeometryList = SD::IntrusiveList<Geometry, &Geometry::graphicsLink>;
+    enum SceneIndex { kMainScene, kReflectionScene, kCascadeScene1, kCascadeScene2, kCascadeScene3, kSceneCount };
 
     // Created on first use; the engine core that it is handed to deletes it.
     static Graphics_* GetInstance();
@@ -169,6 +181,20 @@ public:
     Resource::RenderBuffer* GetReflectionGeometry() const { return reflectionGeometry; }
     Resource::RenderBuffer* GetReflectionLight() const { return reflectionLight; }
 
+    // Scene registration: the geometry takes the model its name files ("sphere" when the name
+    // is not filed) and the model's name, and joins the geometry list.
+    void RegisterGeometry(Geometry* geometry);
+    // Drops the geometry's grass tree, when it has one, and unlinks it.
+    void UnregisterGeometry(Geometry* geometry);
+    GeometryList& GetGeometryList() { return geometryList; }
+    const GrassTree* FindGrassTree(const Geometry* geometry) const;
+    // Files one render item per mesh of a geometry inside the frustum into the record's lists
+    // by the passes its material offers, and the visible grass of its tree.
+    void CollectGeometry(const Frustum& frustum, Geometry& geometry, Scene& scene);
+    // Every geometry into the main view and then the reflection; batches both opaque lists.
+    void CollectViewItems(const Frustum& view, const Frustum& reflected);
+    Scene& GetScene(SceneIndex index) { return scenes[index]; }
+
     // The scale of the reflection buffers for a quality: 1 for 3, 2/3 for 2, 1/3 otherwise.
     static float ReflectionScale(int quality);
 
@@ -239,6 +265,10 @@ private:
     Resource::RenderBuffer* reflectionGeometry = nullptr;
     Resource::RenderBuffer* reflectionLight = nullptr;
     bool subscribed = false;
+
+    GeometryList geometryList;
+    std::unordered_map<const Geometry*, std::unique_ptr<GrassTree>> grassTrees;
+    Scene scenes[kSceneCount];
 };
 
 }  // namespace Aperture

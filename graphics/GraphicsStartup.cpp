@@ -1,6 +1,8 @@
 #include "graphics/GraphicsStartup.h"
 
+#include "engine/ComponentCreator.h"
 #include "graphics/Graphics.h"
+#include "graphics/components/Geometry.h"
 #include "runtime/Registration.h"
 #include "runtime/Window.h"
 
@@ -16,6 +18,7 @@ SD::ISystem* MakeGraphics() { return Graphics_::GetInstance(); }
 // when the core initialises it.
 void InstallGraphics(SD::Registrations& registrations) {
     registrations.SupplySystem("Graphics_", &MakeGraphics, true);
+    registrations.SupplyComponent("Geometry", &SD::MakeComponentCreator<Geometry>);
     registrations.SetWindowReceiver([](SD::Window_& window, const SD::WindowSettings& settings) {
         if (Graphics_* graphics = Graphics_::Peek())
             graphics->SetWindow(window.GetPlatformWindow(), window.GetWidth(), window.GetHeight(), settings.deviceFullScreen);

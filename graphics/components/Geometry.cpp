@@ -1,0 +1,70 @@
+#include "graphics/components/Geometry.h"
+
+#include <vector>
+
+#include "engine/GameObject.h"
+#include "engine/IStream.h"
+#include "engine/MathSerialize.h"
+#include "engine/Transform.h"
+#include "graphics/Graphics.h"
+#include "graphics/resources/Mesh.h"
+#include "graphics/resources/Model.h"
+
+namespace Aperture {
+
+void Geometry::VSerialize(SD::IStream& stream, int) {
+    stream.Serialize(modelName, "Model Name", "String");
+    SD::SerializeFloat4(stream, color, "color", "Color");
+}
+
+void Geometry::VRegister() { Graphics_::GetInstance()->RegisterGeometry(this); }
+
+void Geometry::VUnregister() {
+    if (Graphics_* graphics = Graphics_::Peek()) graphics->UnregisterGeometry(this);
+}
+
+void Geometry::RegisterFunctions() {
+    RTTI_GETTER(&Geometry::GetColorR);
+    RTTI_SETTER(&Geometry::SetColorR);
+    RTTI_GETTER(&Geometry::GetColorG);
+    RTTI_SETTER(&Geometry::SetColorG);
+    RTTI_GETTER(&Geometry::GetColorB);
+    RTTI_SETTER(&Geometry::SetColorB);
+    RTTI_GETTER(&Geometry::GetColorA);
+    RTTI_SETTER(&Geometry::SetColorA);
+}
+
+const SD::Mtx44& Geometry::GetRenderWorld() const {
+    if (!GetOwner()) return SD::Mtx44::Identity();
+    return GetOwner()->GetTransform().GetGlobalMatrix();
+}
+
+void Geometry::ComputeBounds(AABB& box) {
+    box = AABB();
+    if (!GetOwner()) return;
+    std::vector<SD::Transform*> chain;
+    for (SD::GameObject* o = GetOwner(); o; o = o->GetParent()) chain.push_back(&o->GetTransform());
+    for (auto it = chain.rbegin(); it != chain.rend(); ++it) (*it)->UpdateGlobalMatrix();
+    if (!model) return;
+    const SD::Mtx44& world = GetOwner()->GetTransform().GetGlobalMatrix();
+    for (const Resource::Mesh* mesh : model->GetMeshes()) {
+        AABB local;
+        AABB::FromCorners(mesh->GetBoundsMax(), mesh->GetBoundsMin(), local);
+        for (unsigned corner = 0; corner < 8; ++corner)
+            AABB::Merge(box, world.TransformPoint(AABB::GetCorner(local, corner)));
+    }
+}
+
+bool Geometry::IsCulled(const Frustum& frustum) {
+    AABB box;
+    ComputeBounds(box);
+    cullData[0] = box.min.x;
+    cullData[1] = box.min.y;
+    cullData[2] = box.min.z;
+    cullData[3] = box.max.x;
+    cullData[4] = box.max.y;
+    cullData[5] = box.max.z;
+    return IsBoxCulled(box, frustum);
+}
+
+}  // namespace Aperture

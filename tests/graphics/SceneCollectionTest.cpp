@@ -1,0 +1,192 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "GraphicsTestSupport.h"
+#include "engine/GameObject.h"
+#include "engine/Transform.h"
+#include "graphics/Graphics.h"
+#include "graphics/components/Geometry.h"
+#include "graphics/resources/Material.h"
+#include "graphics/resources/Mesh.h"
+#include "graphics/resources/Model.h"
+#include "graphics/resources/ResourceManager.h"
+#include "platform/gfx/ViewMath.h"
+
+namespace {
+
+using Aperture::Frustum;
+using Aperture::Geometry;
+using Aperture::Graphics_;
+using Aperture::Resource::Material;
+using Aperture::Resource::Mesh;
+
+// A frustum from a camera at eye looking along +z, 90 degrees, depth 1 to 1000.
+Frustum ViewFrom(float eyeX) {
+    namespace gfx = platform::gfx;
+    const gfx::Matrix product =
+        gfx::MatrixMultiply(gfx::MatrixLookAtLH({eyeX, 0, 0}, {eyeX, 0, 1}, {0, 1, 0}),
+                            gfx::MatrixPerspectiveFovLH(3.14159265f / 2.0f, 1.0f, 1.0f, 1000.0f));
+    SD::Mtx44 m;
+    std::memcpy(m.m, product.m, sizeof(m.m));
+    Frustum f;
+    Frustum::Build(m, f);
+    return f;
+}
+
+// Materials: "stone" (opaque and shadow), "glass" (transparent), "pond" (reflective and,
+// failing a "Geometry" pass, opaque through "Material"). Models of unit spheres: "rock" (one
+// stone mesh), "window" (a glass mesh, then a stone mesh), "pond".
+struct SceneFixture : gfxtest::GraphicsFixture {
+    SceneFixture() {
+        stone = LoadMaterial("stone", {"Geometry", "Shadow"});
+        glass = LoadMaterial("glass", {"Transparent"});
+        pond = LoadMaterial("pond", {"Reflective", "Material"});
+        rockMesh = Sphere(stone);
+        windowGlass = Sphere(glass);
+        windowFrame = Sphere(stone);
+        pondMesh = Sphere(pond);
+        AddModel("rock", {rockMesh});
+        AddModel("window", {windowGlass, windowFrame});
+        AddModel("pond", {pondMesh});
+    }
+    ~SceneFixture() {
+        for (auto& g : geometries) g->VUnregister();
+        geometries.clear();
+        for (SD::GameObject* o : objects) delete o;
+    }
+    Material* LoadMaterial(const std::string& name, const std::vector<std::string>& passes) {
+        std::string text = name + "\n";
+        for (const std::string& pass : passes)
+            text += "pass_begin_empty " + pass + "\neffect " + Graphics_::kSharedEffectName + "\npass_end_empty x\n";
+        tree.Write("Assets/Materials/" + name + ".mat", text);
+        EXPECT_EQ(graphics->LoadMaterial(SD::FilePath(tree.Path("Assets/Materials/" + name + ".mat").c_str())),
+                  Graphics_::kLoaded);
+        Material* m = graphics->FindMaterial(name);
+        EXPECT_NE(m, nullptr);
+        for (const std::string& pass : passes) EXPECT_TRUE(m && m->HasPass(pass)) << name << " " << pass;
+        return m;
+    }
+    Mesh* Sphere(Material* material) {
+        Mesh* mesh = Manager()->CreateSphere(6, 6, {0, 0, 0}, 1.0f);
+        mesh->SetMaterial(material);
+        return mesh;
+    }
+    void AddModel(const std::string& name, const std::vector<Mesh*>& meshes) {
+        auto* model = Manager()->CreateModel();
+        model->SetName(name);
+        for (Mesh* m : meshes) model->AddMesh(m);
+        graphics->AddModel(name, model);
+    }
+    Aperture::Resource::ResourceManager* Manager() { return graphics->GetDeviceLayer().GetResourceManager(); }
+    Geometry* Place(const std::string& model, SD::Vec3 position, SD::Vec4 color = {1, 1, 1, 1}) {
+        auto* object = new SD::GameObject();
+        object->GetTransform().SetPos(position);
+        objects.push_back(object);
+        auto geometry = std::make_unique<Geometry>();
+        geometry->SetOwner(object);
+        geometry->SetModelName(model);
+        geometry->SetColor(color);
+        geometry->VRegister();
+        geometries.push_back(std::move(geometry));
+        return geometries.back().get();
+    }
+    // The owner's x position of each item's geometry in order, which tells the placed objects
+    // apart (only batching copies the world matrix into the item).
+    static std::vector<float> Xs(const std::vector<Aperture::RenderItem>& items) {
+        std::vector<float> xs;
+        for (const auto& item : items) xs.push_back(item.geometry->GetRenderWorld()(0, 3));
+        return xs;
+    }
+
+    Material* stone = nullptr;
+    Material* glass = nullptr;
+    Material* pond = nullptr;
+    Mesh* rockMesh = nullptr;
+    Mesh* windowGlass = nullptr;
+    Mesh* windowFrame = nullptr;
+    Mesh* pondMesh = nullptr;
+    std::vector<SD::GameObject*> objects;
+    std::vector<std::unique_ptr<Geometry>> geometries;
+};
+
+TEST(SceneRegistration, GeometryTakesItsModelOrTheSphere) {
+    SceneFixture f;
+    f.graphics->CreateBuiltInModels();
+    Geometry* rock = f.Place("rock", {0, 0, 10});
+    Geometry* lost = f.Place("no_such_model", {0, 0, 10});
+    EXPECT_EQ(rock->GetModel(), f.graphics->FindModel("rock"));
+    EXPECT_EQ(lost->GetModel(), f.graphics->FindModel("sphere"));
+    EXPECT_EQ(lost->GetModelName(), "sphere");
+    EXPECT_EQ(f.graphics->GetGeometryList().Size(), 2u);
+    lost->VUnregister();
+    EXPECT_EQ(f.graphics->GetGeometryList().Size(), 1u);
+    EXPECT_EQ(f.graphics->GetGeometryList().First(), rock);
+}
+
+TEST(SceneCollection, KnownSceneFillsListsAndBatches) {
+    SceneFixture f;
+    // In view: rocks at x = 3 and x = -3, a window at x = 0, a pond at x = 5; behind the
+    // camera: a rock; far off to the side: a window.
+    f.Place("rock", {3, 0, 20}, {0.5f, 0, 0, 1});
+    f.Place("window", {0, 0, 30});
+    f.Place("rock", {0, 0, -50});
+    f.Place("pond", {5, 0, 40});
+    f.Place("rock", {-3, 0, 25});
+    f.Place("window", {500, 0, 30});
+    f.graphics->CollectViewItems(ViewFrom(0), ViewFrom(0));
+    Graphics_::Scene& scene = f.graphics->GetScene(Graphics_::kMainScene);
+
+    // Opaque: stone (the rocks' meshes, then the window frame, by mesh ID), then pond.
+    const auto& opaque = scene.opaque.items;
+    ASSERT_EQ(opaque.size(), 4u);
+    EXPECT_EQ(opaque[0].mesh, f.rockMesh);
+    EXPECT_EQ(opaque[1].mesh, f.rockMesh);
+    EXPECT_EQ(opaque[2].mesh, f.windowFrame);
+    EXPECT_EQ(opaque[2].world(0, 3), 0.0f);
+    EXPECT_EQ(opaque[3].mesh, f.pondMesh);
+    ASSERT_EQ(scene.opaque.batches.size(), 3u);
+    EXPECT_EQ(scene.opaque.batches[0].count, 2u);
+    EXPECT_EQ(scene.opaque.batches[1].first, 2u);
+    EXPECT_EQ(scene.opaque.batches[2].first, 3u);
+    // The colour travels with its item.
+    for (const auto& item : opaque) {
+        EXPECT_EQ(item.color.x, item.world(0, 3) == 3.0f ? 0.5f : 1.0f);
+    }
+    // Shadow items are filed but only batched for the cascades.
+    EXPECT_EQ(SceneFixture::Xs(scene.shadow.items), (std::vector<float>{3, 0, -3}));
+    EXPECT_TRUE(scene.shadow.batches.empty());
+    ASSERT_EQ(scene.transparent.size(), 1u);
+    EXPECT_EQ(scene.transparent[0].mesh, f.windowGlass);
+    ASSERT_EQ(scene.reflective.size(), 1u);
+    EXPECT_EQ(scene.reflective[0].mesh, f.pondMesh);
+    // The reflection saw the same frustum.
+    EXPECT_EQ(f.graphics->GetScene(Graphics_::kReflectionScene).opaque.items.size(), 4u);
+    EXPECT_TRUE(f.geometries[0]->IsVisible());
+    EXPECT_FALSE(f.geometries[2]->IsVisible());
+    // The culling record holds the world box of the last test.
+    EXPECT_FLOAT_EQ(f.geometries[0]->cullData[0], 3.0f + f.rockMesh->GetBoundsMin().x);
+    EXPECT_FLOAT_EQ(f.geometries[0]->cullData[5], 20.0f + f.rockMesh->GetBoundsMax().z);
+}
+
+TEST(SceneCollection, MovedCameraSeesAnotherSet) {
+    SceneFixture f;
+    f.Place("rock", {3, 0, 20});
+    f.Place("window", {0, 0, 30});
+    f.Place("rock", {0, 0, -50});
+    f.Place("window", {500, 0, 30});
+    // The camera moved to x = 500 sees the far window only; the reflection stays at 0.
+    f.graphics->CollectViewItems(ViewFrom(500), ViewFrom(0));
+    Graphics_::Scene& scene = f.graphics->GetScene(Graphics_::kMainScene);
+    EXPECT_EQ(SceneFixture::Xs(scene.opaque.items), (std::vector<float>{500}));
+    ASSERT_EQ(scene.transparent.size(), 1u);
+    EXPECT_EQ(SceneFixture::Xs(scene.transparent), (std::vector<float>{500}));
+    ASSERT_EQ(scene.opaque.batches.size(), 1u);
+    const Graphics_::Scene& reflection = f.graphics->GetScene(Graphics_::kReflectionScene);
+    EXPECT_EQ(SceneFixture::Xs(reflection.opaque.items), (std::vector<float>{3, 0}));
+}
+
+}  // namespace
