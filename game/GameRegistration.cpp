@@ -15,6 +15,9 @@
 #include "game/editor/LevelEditor.h"
 #include "game/editor/LevelEditorScript.h"
 #include "game/editor/PhysicsEditorHooks.h"
+#include "game/fireflies/Firefly.h"
+#include "game/fireflies/FireflyHooks.h"
+#include "game/fireflies/FireflyManager.h"
 #include "game/systems/TweakableSystem.h"
 #include "physics/OverlapTests.h"
 #include "runtime/Registration.h"
@@ -23,6 +26,7 @@ namespace QV {
 namespace {
 
 SD::ISystem* MakeTweakableSystem() { return new TweakableSystem(); }
+SD::ISystem* TheFireflyManager() { return &Firefly_Manager::GetInstance(); }
 
 SD::ISystem* TheLevelEditor() {
     LevelEditor& editor = LevelEditor::GetInstance();
@@ -41,9 +45,11 @@ bool RestingPosition(SD::GameObject* object, SD::Vec3* position) {
 }  // namespace
 
 void SupplyGameClasses(SD::Registrations& registrations) {
+    registrations.SupplySystem("Firefly_Manager", &TheFireflyManager, false);
     registrations.SupplySystem("TweakableSystem", &MakeTweakableSystem, true);
     registrations.SupplySystem("LevelEditor", &TheLevelEditor, false);
     registrations.SupplyComponent("CursorLogic", &SD::MakeComponentCreator<CursorLogic>);
+    registrations.SupplyComponent("Firefly", &SD::MakeComponentCreator<Firefly>);
     registrations.SupplyComponent("FloatingLogic", &SD::MakeComponentCreator<FloatingLogic>);
     registrations.SupplyComponent("SpawnLogic", &SD::MakeComponentCreator<SpawnLogic>);
     registrations.SupplyComponent("Spawner", &SD::MakeComponentCreator<Spawner>);
@@ -51,6 +57,9 @@ void SupplyGameClasses(SD::Registrations& registrations) {
     registrations.SupplyComponent("GroupSpawner", &SD::MakeComponentCreator<GroupSpawner>);
     registrations.SupplyComponent("SpinningLogic", &SD::MakeComponentCreator<SpinningLogic>);
     Gedankenexperiment::SetRestingPositionQuery(&RestingPosition);
+    // Hooks installed before (by a test world, say) stay.
+    static FireflyHooks fireflyHooks;
+    if (!WorldHooksInstalled()) SetWorldHooks(&fireflyHooks);
     static bool scriptsAdded = false;
     if (scriptsAdded) return;
     scriptsAdded = true;

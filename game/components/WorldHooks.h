@@ -112,5 +112,6 @@ private:
 WorldHooks& GetWorldHooks();
 // Installs hooks the caller keeps alive; null restores the defaults.
 void SetWorldHooks(WorldHooks* hooks);
+bool WorldHooksInstalled();
 
 }  // namespace QV

@@ -5,17 +5,19 @@
 
 #include "GameTestSupport.h"
 #include "game/GameRegistration.h"
+#include "game/components/WorldHooks.h"
 #include "runtime/Registration.h"
 
 namespace {
 
 TEST(GameRegistration, TheWorldLogicClassesRegisterUnderTheirNamesAndNumbers) {
+    QV::SetWorldHooks(nullptr);
     SD::Registrations registrations;
     QV::SupplyGameClasses(registrations);
     SD::Factory_ factory(16);
     const std::vector<std::string> registered = registrations.RegisterComponents(factory);
     const std::pair<const char*, unsigned> expected[] = {
-        {"CursorLogic", 19}, {"FloatingLogic", 22}, {"SpawnLogic", 35}, {"Spawner", 51},
+        {"CursorLogic", 19}, {"Firefly", 25}, {"FloatingLogic", 22}, {"SpawnLogic", 35}, {"Spawner", 51},
         {"Trigger", 56},     {"GroupSpawner", 57},  {"SpinningLogic", 104},
     };
     for (const auto& [name, id] : expected) {
@@ -28,9 +30,12 @@ TEST(GameRegistration, TheWorldLogicClassesRegisterUnderTheirNamesAndNumbers) {
         factory.DestroyComponent(made);
     }
     // In the registration order: the floating logic comes before the spawners, the spinner last.
-    EXPECT_EQ(registered, (std::vector<std::string>{"CursorLogic", "FloatingLogic", "SpawnLogic", "Spawner", "Trigger",
-                                                    "GroupSpawner", "SpinningLogic"}));
+    EXPECT_EQ(registered, (std::vector<std::string>{"CursorLogic", "FloatingLogic", "Firefly", "SpawnLogic",
+                                                    "Spawner", "Trigger", "GroupSpawner", "SpinningLogic"}));
     factory.Shutdown();
+    // The spawners reach the firefly manager through the installed world hooks.
+    EXPECT_TRUE(QV::WorldHooksInstalled());
+    QV::SetWorldHooks(nullptr);
 }
 
 }  // namespace
