@@ -6,6 +6,7 @@
 #include "engine/ScriptBindings.h"
 #include "game/components/FloatingLogic.h"
 #include "game/components/GroupSpawner.h"
+#include "game/components/LightLogic.h"
 #include "game/components/SpawnLogic.h"
 #include "game/components/Spawner.h"
 #include "game/components/SpinningLogic.h"
@@ -56,6 +57,9 @@ void SupplyGameClasses(SD::Registrations& registrations) {
     registrations.SupplyComponent("Trigger", &SD::MakeComponentCreator<Trigger>);
     registrations.SupplyComponent("GroupSpawner", &SD::MakeComponentCreator<GroupSpawner>);
     registrations.SupplyComponent("SpinningLogic", &SD::MakeComponentCreator<SpinningLogic>);
+    registrations.SupplyComponent("PulsingLightLogic", &SD::MakeComponentCreator<PulsingLightLogic>);
+    registrations.SupplyComponent("FloatingLightLogic", &SD::MakeComponentCreator<FloatingLightLogic>);
+    registrations.SupplyComponent("FadeInLightLogic", &SD::MakeComponentCreator<FadeInLightLogic>);
     Gedankenexperiment::SetRestingPositionQuery(&RestingPosition);
     // Hooks installed before (by a test world, say) stay.
     static FireflyHooks fireflyHooks;

@@ -18,7 +18,8 @@ TEST(GameRegistration, TheWorldLogicClassesRegisterUnderTheirNamesAndNumbers) {
     const std::vector<std::string> registered = registrations.RegisterComponents(factory);
     const std::pair<const char*, unsigned> expected[] = {
         {"CursorLogic", 19}, {"Firefly", 25}, {"FloatingLogic", 22}, {"SpawnLogic", 35}, {"Spawner", 51},
-        {"Trigger", 56},     {"GroupSpawner", 57},  {"SpinningLogic", 104},
+        {"Trigger", 56},     {"GroupSpawner", 57},  {"SpinningLogic", 104}, {"PulsingLightLogic", 61},
+        {"FloatingLightLogic", 100}, {"FadeInLightLogic", 106},
     };
     for (const auto& [name, id] : expected) {
         SD::ComponentID found;
@@ -31,7 +32,8 @@ TEST(GameRegistration, TheWorldLogicClassesRegisterUnderTheirNamesAndNumbers) {
     }
     // In the registration order: the floating logic comes before the spawners, the spinner last.
     EXPECT_EQ(registered, (std::vector<std::string>{"CursorLogic", "FloatingLogic", "Firefly", "SpawnLogic",
-                                                    "Spawner", "Trigger", "GroupSpawner", "SpinningLogic"}));
+                                                    "Spawner", "Trigger", "GroupSpawner", "PulsingLightLogic",
+                                                    "FloatingLightLogic", "SpinningLogic", "FadeInLightLogic"}));
     factory.Shutdown();
     // The spawners reach the firefly manager through the installed world hooks.
     EXPECT_TRUE(QV::WorldHooksInstalled());
