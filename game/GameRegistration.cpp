@@ -4,6 +4,7 @@
 
 #include "engine/GameObject.h"
 #include "engine/ScriptBindings.h"
+#include "game/components/CircularSpinningLightLogic.h"
 #include "game/components/FloatingLogic.h"
 #include "game/components/GroupSpawner.h"
 #include "game/components/LightLogic.h"
@@ -60,6 +61,7 @@ void SupplyGameClasses(SD::Registrations& registrations) {
     registrations.SupplyComponent("PulsingLightLogic", &SD::MakeComponentCreator<PulsingLightLogic>);
     registrations.SupplyComponent("FloatingLightLogic", &SD::MakeComponentCreator<FloatingLightLogic>);
     registrations.SupplyComponent("FadeInLightLogic", &SD::MakeComponentCreator<FadeInLightLogic>);
+    registrations.SupplyComponent("CircularSpinningLightLogic", &SD::MakeComponentCreator<CircularSpinningLightLogic>);
     Gedankenexperiment::SetRestingPositionQuery(&RestingPosition);
     // Hooks installed before (by a test world, say) stay.
     static FireflyHooks fireflyHooks;
