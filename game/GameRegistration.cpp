@@ -8,6 +8,7 @@
 #include "game/components/FloatingLogic.h"
 #include "game/components/GroupSpawner.h"
 #include "game/components/LightLogic.h"
+#include "game/components/SimpleTombstoneLogic.h"
 #include "game/components/SpawnLogic.h"
 #include "game/components/Spawner.h"
 #include "game/components/SpinningLogic.h"
@@ -62,6 +63,7 @@ void SupplyGameClasses(SD::Registrations& registrations) {
     registrations.SupplyComponent("FloatingLightLogic", &SD::MakeComponentCreator<FloatingLightLogic>);
     registrations.SupplyComponent("FadeInLightLogic", &SD::MakeComponentCreator<FadeInLightLogic>);
     registrations.SupplyComponent("CircularSpinningLightLogic", &SD::MakeComponentCreator<CircularSpinningLightLogic>);
+    registrations.SupplyComponent("SimpleTombstoneLogic", &SD::MakeComponentCreator<SimpleTombstoneLogic>);
     Gedankenexperiment::SetRestingPositionQuery(&RestingPosition);
     // Hooks installed before (by a test world, say) stay.
     static FireflyHooks fireflyHooks;

@@ -20,6 +20,7 @@ TEST(GameRegistration, TheWorldLogicClassesRegisterUnderTheirNamesAndNumbers) {
         {"CursorLogic", 19}, {"Firefly", 25}, {"FloatingLogic", 22}, {"SpawnLogic", 35}, {"Spawner", 51},
         {"Trigger", 56},     {"GroupSpawner", 57},  {"SpinningLogic", 104}, {"PulsingLightLogic", 61},
         {"FloatingLightLogic", 100}, {"FadeInLightLogic", 106}, {"CircularSpinningLightLogic", 99},
+        {"SimpleTombstoneLogic", 102},
     };
     for (const auto& [name, id] : expected) {
         SD::ComponentID found;
@@ -33,8 +34,8 @@ TEST(GameRegistration, TheWorldLogicClassesRegisterUnderTheirNamesAndNumbers) {
     // In the registration order: the floating logic comes before the spawners, the spinner last.
     EXPECT_EQ(registered, (std::vector<std::string>{"CursorLogic", "FloatingLogic", "Firefly", "SpawnLogic",
                                                     "Spawner", "Trigger", "GroupSpawner", "PulsingLightLogic",
-                                                    "CircularSpinningLightLogic", "FloatingLightLogic", "SpinningLogic",
-                                                    "FadeInLightLogic"}));
+                                                    "CircularSpinningLightLogic", "FloatingLightLogic",
+                                                    "SimpleTombstoneLogic", "SpinningLogic", "FadeInLightLogic"}));
     factory.Shutdown();
     // The spawners reach the firefly manager through the installed world hooks.
     EXPECT_TRUE(QV::WorldHooksInstalled());
