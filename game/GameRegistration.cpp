@@ -6,12 +6,14 @@
 #include "engine/ScriptBindings.h"
 #include "game/components/CircularSpinningLightLogic.h"
 #include "game/components/FloatingLogic.h"
+#include "game/components/GameHooks.h"
 #include "game/components/GroupSpawner.h"
 #include "game/components/LightLogic.h"
 #include "game/components/SimpleTombstoneLogic.h"
 #include "game/components/SpawnLogic.h"
 #include "game/components/Spawner.h"
 #include "game/components/SpinningLogic.h"
+#include "game/components/Tombstones.h"
 #include "game/components/Trigger.h"
 #include "game/components/TriggerScriptBindings.h"
 #include "game/editor/CursorLogic.h"
@@ -19,7 +21,6 @@
 #include "game/editor/LevelEditorScript.h"
 #include "game/editor/PhysicsEditorHooks.h"
 #include "game/fireflies/Firefly.h"
-#include "game/fireflies/FireflyHooks.h"
 #include "game/fireflies/FireflyManager.h"
 #include "game/systems/TweakableSystem.h"
 #include "physics/OverlapTests.h"
@@ -64,10 +65,12 @@ void SupplyGameClasses(SD::Registrations& registrations) {
     registrations.SupplyComponent("FadeInLightLogic", &SD::MakeComponentCreator<FadeInLightLogic>);
     registrations.SupplyComponent("CircularSpinningLightLogic", &SD::MakeComponentCreator<CircularSpinningLightLogic>);
     registrations.SupplyComponent("SimpleTombstoneLogic", &SD::MakeComponentCreator<SimpleTombstoneLogic>);
+    registrations.SupplyComponent("ShortTombstone", &SD::MakeComponentCreator<ShortTombstone>);
+    registrations.SupplyComponent("MainTombstone", &SD::MakeComponentCreator<MainTombstone>);
     Gedankenexperiment::SetRestingPositionQuery(&RestingPosition);
     // Hooks installed before (by a test world, say) stay.
-    static FireflyHooks fireflyHooks;
-    if (!WorldHooksInstalled()) SetWorldHooks(&fireflyHooks);
+    static GameHooks gameHooks;
+    if (!WorldHooksInstalled()) SetWorldHooks(&gameHooks);
     static bool scriptsAdded = false;
     if (scriptsAdded) return;
     scriptsAdded = true;
