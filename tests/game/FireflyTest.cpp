@@ -41,6 +41,7 @@ protected:
         Blueprints(Blueprint("World/Firefly", TransformXml({}) + BodyXml(1) + FireflyXml(2)) +
                    Blueprint("OldFirefly", TransformXml({}) + BodyXml(1) + FireflyXml(1)) +
                    Blueprint("FutureFirefly", TransformXml({}) + BodyXml(1) + FireflyXml(9)) +
+                   Blueprint("BareFirefly", TransformXml({}) + BodyXml(1) + Header("Firefly", 2) + "</Firefly>") +
                    Blueprint("Player", TransformXml({}) + BodyXml(1)) + wings);
         manager().Initialize();
     }
@@ -172,6 +173,14 @@ TEST_F(FireflyTest, TheDataOfEachVersionIsReadAndVersionTwoIsWritten) {
     EXPECT_FLOAT_EQ(old->GetBlinkFadeSpeed(), 1.0f);
     EXPECT_FLOAT_EQ(old->GetFlySpeed(), 300.0f);
     EXPECT_STREQ(old->GetDefaultIdleAction().c_str(), "Still");
+    // Missing fields keep their defaults; the firefly still runs its default behaviours.
+    QV::Firefly* bare = FireflyOf(Spawn("BareFirefly", "Bare"));
+    ASSERT_NE(bare, nullptr);
+    EXPECT_FLOAT_EQ(bare->GetFlySpeed(), 800.0f);
+    EXPECT_FLOAT_EQ(bare->GetBlinkFadeSpeed(), 1.0f);
+    bare->DoAction(2, SD::SharedString());
+    EXPECT_EQ(Lane(bare, QV::Firefly::kLaneIdle), "Twitch");
+    FlyFrame(0.02f);
     // An unknown version reads nothing.
     EXPECT_FLOAT_EQ(future->GetFlySpeed(), 800.0f);
     EXPECT_STREQ(future->GetDefaultIdleAction().c_str(), "Twitch");
