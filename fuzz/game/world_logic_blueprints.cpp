@@ -1,7 +1,8 @@
 // Feeds arbitrary bytes to the factory as the component list of a blueprint that may carry
 // every world logic component (trigger, spawner, group spawner, spawn logic, floating and
-// spinning logic, with a collider and a group), creates the object, runs a few frames in which
-// the player touches it, and destroys it.
+// spinning logic, firefly, the lights and the tombstones, with a collider and a group), creates
+// the object, runs a few frames (the firefly manager's too) in which the player touches it, and
+// destroys it.
 #include <unistd.h>
 
 #include <cstdint>
@@ -16,12 +17,18 @@
 #include "engine/GameObject.h"
 #include "engine/Group.h"
 #include "engine/Transform.h"
+#include "game/components/CircularSpinningLightLogic.h"
 #include "game/components/FloatingLogic.h"
 #include "game/components/GroupSpawner.h"
+#include "game/components/LightLogic.h"
+#include "game/components/SimpleTombstoneLogic.h"
 #include "game/components/SpawnLogic.h"
 #include "game/components/Spawner.h"
 #include "game/components/SpinningLogic.h"
+#include "game/components/Tombstones.h"
 #include "game/components/Trigger.h"
+#include "game/fireflies/Firefly.h"
+#include "game/fireflies/FireflyManager.h"
 #include "physics/Body.h"
 #include "physics/Collider.h"
 #include "physics/PhysicsSystem.h"
@@ -73,6 +80,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Register<QV::Spawner>(factory, "Spawner", SD::CID_Spawner);
     Register<QV::Trigger>(factory, "Trigger", SD::CID_Trigger);
     Register<QV::GroupSpawner>(factory, "GroupSpawner", SD::CID_GroupSpawner);
+    Register<QV::Firefly>(factory, "Firefly", SD::CID_Firefly);
+    Register<QV::FloatingLightLogic>(factory, "FloatingLightLogic", QV::kFloatingLightLogicID);
+    Register<QV::PulsingLightLogic>(factory, "PulsingLightLogic", SD::CID_PulsingLightLogic);
+    Register<QV::FadeInLightLogic>(factory, "FadeInLightLogic", QV::kFadeInLightLogicID);
+    Register<QV::CircularSpinningLightLogic>(factory, "CircularSpinningLightLogic", QV::kCircularSpinningLightLogicID);
+    Register<QV::SimpleTombstoneLogic>(factory, "SimpleTombstoneLogic", QV::kSimpleTombstoneLogicID);
+    Register<QV::ShortTombstone>(factory, "ShortTombstone", QV::kShortTombstoneID);
+    Register<QV::MainTombstone>(factory, "MainTombstone", QV::kMainTombstoneID);
+    QV::Firefly_Manager::GetInstance().Initialize();
     factory.SetObjectInFormat("xml");
 
     const std::string input(reinterpret_cast<const char*>(data), size);
@@ -93,12 +109,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             Gedankenexperiment::Physics_System::GetInstance()->Update(0.25f);
             SD::InterpolatorSystem::GetInstance().Update(0.25f);
             components.Update(0.25f);
+            QV::Firefly_Manager::GetInstance().Update(0.25f);
             SD::Message_System::GetInstance()->Update(0.25f);
         }
+        if (auto* tombstone = static_cast<QV::MainTombstone*>(object->GetComponent(QV::kMainTombstoneID)))
+            tombstone->Activate();
         if (auto* trigger = static_cast<QV::Trigger*>(object->GetComponent(SD::CID_Trigger)))
             if (player) trigger->OnContact(static_cast<Gedankenexperiment::Collider*>(player->GetComponent(SD::CID_Collider)));
     }
     factory.Shutdown();
+    QV::Firefly_Manager::DestroyInstance();
     Gedankenexperiment::Physics_System::DestroyInstance();
     SD::Message_System::DestroyInstance();
     return 0;

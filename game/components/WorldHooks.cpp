@@ -14,4 +14,6 @@ WorldHooks& GetWorldHooks() {
 
 void SetWorldHooks(WorldHooks* hooks) { g_installed = hooks; }
 
+bool WorldHooksInstalled() { return g_installed != nullptr; }
+
 }  // namespace QV

@@ -34,6 +34,13 @@ public:
         (void)color;
     }
 
+    // The near and far attenuation of an object's light.
+    virtual void SetLightAttenuation(SD::GameObject* object, float nearDistance, float farDistance) {
+        (void)object;
+        (void)nearDistance;
+        (void)farDistance;
+    }
+
     // The colour of an object's geometry; false when it has none.
     virtual bool GetGeometryColor(SD::GameObject* object, SD::Vec4* color) {
         (void)object;
@@ -112,5 +119,6 @@ private:
 WorldHooks& GetWorldHooks();
 // Installs hooks the caller keeps alive; null restores the defaults.
 void SetWorldHooks(WorldHooks* hooks);
+bool WorldHooksInstalled();
 
 }  // namespace QV

@@ -5,18 +5,22 @@
 
 #include "GameTestSupport.h"
 #include "game/GameRegistration.h"
+#include "game/components/WorldHooks.h"
 #include "runtime/Registration.h"
 
 namespace {
 
 TEST(GameRegistration, TheWorldLogicClassesRegisterUnderTheirNamesAndNumbers) {
+    QV::SetWorldHooks(nullptr);
     SD::Registrations registrations;
     QV::SupplyGameClasses(registrations);
     SD::Factory_ factory(16);
     const std::vector<std::string> registered = registrations.RegisterComponents(factory);
     const std::pair<const char*, unsigned> expected[] = {
-        {"CursorLogic", 19}, {"FloatingLogic", 22}, {"SpawnLogic", 35}, {"Spawner", 51},
-        {"Trigger", 56},     {"GroupSpawner", 57},  {"SpinningLogic", 104},
+        {"CursorLogic", 19}, {"Firefly", 25}, {"FloatingLogic", 22}, {"SpawnLogic", 35}, {"Spawner", 51},
+        {"Trigger", 56},     {"GroupSpawner", 57},  {"SpinningLogic", 104}, {"PulsingLightLogic", 61},
+        {"FloatingLightLogic", 100}, {"FadeInLightLogic", 106}, {"CircularSpinningLightLogic", 99},
+        {"SimpleTombstoneLogic", 102}, {"ShortTombstone", 62}, {"MainTombstone", 71},
     };
     for (const auto& [name, id] : expected) {
         SD::ComponentID found;
@@ -29,10 +33,15 @@ TEST(GameRegistration, TheWorldLogicClassesRegisterUnderTheirNamesAndNumbers) {
     }
     // In the registration order, the HUD's widgets among them: the floating logic comes before the
     // spawners, the spinner last.
-    EXPECT_EQ(registered, (std::vector<std::string>{"CursorLogic", "FloatingLogic", "Button", "SpawnLogic",
-                                                    "HudCollector", "HudFade", "CheckBox", "Slider", "Spawner",
-                                                    "Trigger", "GroupSpawner", "SpinningLogic"}));
+    EXPECT_EQ(registered, (std::vector<std::string>{
+                              "CursorLogic", "FloatingLogic", "Firefly", "Button", "SpawnLogic", "HudCollector",
+                              "HudFade", "CheckBox", "Slider", "Spawner", "Trigger", "GroupSpawner",
+                              "PulsingLightLogic", "ShortTombstone", "MainTombstone", "CircularSpinningLightLogic",
+                              "FloatingLightLogic", "SimpleTombstoneLogic", "SpinningLogic", "FadeInLightLogic"}));
     factory.Shutdown();
+    // The spawners reach the firefly manager through the installed world hooks.
+    EXPECT_TRUE(QV::WorldHooksInstalled());
+    QV::SetWorldHooks(nullptr);
 }
 
 }  // namespace

@@ -1,0 +1,114 @@
+#include "game/components/CircularSpinningLightLogic.h"
+
+#include <cmath>
+
+#include "core/Random.h"
+#include "engine/Factory.h"
+#include "engine/GameObject.h"
+#include "engine/Group.h"
+#include "engine/IStream.h"
+#include "engine/MathSerialize.h"
+#include "engine/PlayStateQuery.h"
+#include "engine/Transform.h"
+#include "game/components/WorldHooks.h"
+
+namespace QV {
+namespace {
+
+SD::Vec3 OnRing(const SD::Vec3& centre, float angle, float radius) {
+    return SD::Vec3(centre.x + std::cos(angle) * radius, centre.y, centre.z + std::sin(angle) * radius);
+}
+
+}  // namespace
+
+CircularSpinningLightLogic::~CircularSpinningLightLogic() {
+    for (const SD::GameObjectHandle& handle : lights_) {
+        if (SD::GameObject* light = handle.get()) light->Destroy();
+    }
+}
+
+void CircularSpinningLightLogic::Layout(bool create) {
+    SD::GameObject* owner = GetOwner();
+    if (!owner || count_ < 1) return;
+    const float step = 2.0f * 3.14159265f / static_cast<float>(count_);
+    const SD::Vec3 centre = owner->GetTransform().GetLocalPos();
+    float angle = startAngle_;
+    for (int i = 0; i < count_; ++i, angle += step) {
+        SD::GameObject* light = nullptr;
+        if (create) {
+            SD::Factory_* factory = SD::Factory_::GetInstance();
+            light = factory ? factory->CreateObject(kLightBlueprint, nullptr) : nullptr;
+            if (light) light->Initialize(false);
+            lights_.push_back(light ? light->GetHandle() : SD::GameObjectHandle());
+            angles_.push_back(angle);
+        } else if (static_cast<size_t>(i) < lights_.size()) {
+            light = lights_[i].get();
+            angles_[i] = angle;
+        }
+        // A light destroyed elsewhere is skipped.
+        if (!light) continue;
+        light->GetTransform().SetPos(OnRing(centre, angle, radius_));
+        GetWorldHooks().SetLightColor(light, colour_);
+        GetWorldHooks().SetGeometryColor(light, colour_);
+        GetWorldHooks().SetLightAttenuation(light, attenuationNear_, attenuationFar_);
+    }
+}
+
+void CircularSpinningLightLogic::VInitialize(bool) {
+    if (lights_.empty()) Layout(true);
+    startAngle_ = static_cast<float>(SD::RandomNext() * (1.0 / 32768.0));
+}
+
+void CircularSpinningLightLogic::VSerialize(SD::IStream& stream, int) {
+    stream.Serialize(count_, "Number Of Lights", "Integer");
+    stream.Serialize(radius_, "Radius That Lights Are On", "Float");
+    stream.Serialize(spinSpeed_, "Spin Speed Of Lights", "Float");
+    SD::SerializeFloat4(stream, colour_, "Color", "Vector4");
+    stream.Serialize(attenuationNear_, "Attenuation Near", "Float");
+    stream.Serialize(attenuationFar_, "Attenuation Far", "Float");
+}
+
+void CircularSpinningLightLogic::VUpdate(float dt) {
+    SD::GameObject* owner = GetOwner();
+    if (!owner) return;
+    // While the level is edited the ring follows its object.
+    if (SD::GetCurrentPlayState() == SD::kPlayStateDevPause) {
+        Layout(false);
+        return;
+    }
+    auto* group = static_cast<SD::Group*>(owner->GetComponent(SD::CID_Group));
+    const bool active = !group || group->IsActive();
+    const SD::Vec3 centre = owner->GetTransform().GetLocalPos();
+    for (size_t i = 0; i < lights_.size(); ++i) {
+        SD::GameObject* light = lights_[i].get();
+        if (!light) continue;
+        if (!active) {
+            GetWorldHooks().SetLightColor(light, SD::Vec4());
+            continue;
+        }
+        angles_[i] += spinSpeed_ * dt;
+        light->GetTransform().SetPos(OnRing(centre, angles_[i], radius_));
+        GetWorldHooks().SetLightColor(light, colour_);
+    }
+}
+
+void CircularSpinningLightLogic::RegisterFunctions() {
+    RTTI_GETTER(&CircularSpinningLightLogic::GetSpinningLightRadius);
+    RTTI_SETTER(&CircularSpinningLightLogic::SetSpinningLightRadius);
+    RTTI_GETTER(&CircularSpinningLightLogic::GetSpinSpeed);
+    RTTI_SETTER(&CircularSpinningLightLogic::SetSpinSpeed);
+    RTTI_GETTER(&CircularSpinningLightLogic::GetSpinningLightsColorR);
+    RTTI_SETTER(&CircularSpinningLightLogic::SetSpinningLightsColorR);
+    RTTI_GETTER(&CircularSpinningLightLogic::GetSpinningLightsColorG);
+    RTTI_SETTER(&CircularSpinningLightLogic::SetSpinningLightsColorG);
+    RTTI_GETTER(&CircularSpinningLightLogic::GetSpinningLightsColorB);
+    RTTI_SETTER(&CircularSpinningLightLogic::SetSpinningLightsColorB);
+    RTTI_GETTER(&CircularSpinningLightLogic::GetSpinningLightsColorA);
+    RTTI_SETTER(&CircularSpinningLightLogic::SetSpinningLightsColorA);
+    RTTI_GETTER(&CircularSpinningLightLogic::GetSpinningLightsAttenNear);
+    RTTI_SETTER(&CircularSpinningLightLogic::SetSpinningLightsAttenNear);
+    RTTI_GETTER(&CircularSpinningLightLogic::GetSpinningLightsAttenFar);
+    RTTI_SETTER(&CircularSpinningLightLogic::SetSpinningLightsAttenFar);
+}
+
+}  // namespace QV

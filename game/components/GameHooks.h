@@ -1,0 +1,20 @@
+#pragma once
+// The world hooks the game installs at start-up: spawners reach the firefly manager and trigger
+// actions the main tombstone through them. The hooks of layers not in the game keep their
+// defaults.
+#include "game/components/WorldHooks.h"
+
+namespace QV {
+
+class GameHooks : public WorldHooks {
+public:
+    // A firefly of the colour in a new group about the spawner, placed at `at`.
+    SD::GameObject* SpawnFirefly(const SD::Vec3& at, const SD::Vec3& spawnerPosition, int colour,
+                                 const char* behaviour) override;
+    void ConfigureFirefly(SD::GameObject* firefly, const SD::Vec3& pathScale, const SD::Vec3& pathForce,
+                          const char* idleBehaviour) override;
+    // Activates the object's main tombstone; false when it has none.
+    bool ActivateTombstone(SD::GameObject* object) override;
+};
+
+}  // namespace QV

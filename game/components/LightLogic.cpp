@@ -1,0 +1,160 @@
+#include "game/components/LightLogic.h"
+
+#include <cmath>
+#include <limits>
+
+#include "engine/GameObject.h"
+#include "engine/Group.h"
+#include "engine/IStream.h"
+#include "engine/PlayStateQuery.h"
+#include "engine/Transform.h"
+#include "game/components/WorldHooks.h"
+#include "game/components/WorldLogic.h"
+
+namespace QV {
+namespace {
+
+constexpr float kPi = 3.14159265358979f;
+
+// True when the object has a group and the group is not active.
+bool GroupInactive(SD::GameObject* owner) {
+    auto* group = static_cast<SD::Group*>(owner->GetComponent(SD::CID_Group));
+    return group && !group->IsActive();
+}
+
+SD::Vec4 LightColour(SD::GameObject* owner) {
+    SD::Vec4 colour;
+    GetWorldHooks().GetLightColor(owner, &colour);
+    return colour;
+}
+
+void SetBothColours(SD::GameObject* owner, const SD::Vec4& colour) {
+    GetWorldHooks().SetLightColor(owner, colour);
+    GetWorldHooks().SetGeometryColor(owner, colour);
+}
+
+}  // namespace
+
+void FloatingLightLogic::VInitialize(bool) {
+    time_ = 0.0f;
+    if (GetOwner()) start_ = GetOwner()->GetTransform().GetLocalPos();
+}
+
+void FloatingLightLogic::VRestoreStartState() {
+    time_ = 0.0f;
+    if (GetOwner()) GetOwner()->GetTransform().SetPos(start_);
+}
+
+void FloatingLightLogic::VSerialize(SD::IStream& stream, int) {
+    stream.Serialize(extents_, "Extents", "Float");
+    stream.Serialize(speed_, "Speed", "Float");
+}
+
+void FloatingLightLogic::VUpdate(float dt) {
+    SD::GameObject* owner = GetOwner();
+    if (!owner) return;
+    // While the level is edited the bob follows the object wherever it is moved.
+    if (SD::GetCurrentPlayState() == SD::kPlayStateDevPause) {
+        VInitialize(false);
+        return;
+    }
+    if (GroupInactive(owner)) {
+        const float far = std::numeric_limits<float>::max();
+        owner->GetTransform().SetPos(SD::Vec3(far, far, far));
+        return;
+    }
+    time_ += dt;
+    const float lift = (std::sin(speed_ * time_) * 0.5f + 0.5f) * extents_;
+    owner->GetTransform().SetPos(SD::Vec3(start_.x, start_.y + lift, start_.z));
+    GetWorldHooks().SetGeometryColor(owner, LightColour(owner));
+}
+
+void FloatingLightLogic::RegisterFunctions() {
+    RTTI_GETTER(&FloatingLightLogic::GetExtents);
+    RTTI_SETTER(&FloatingLightLogic::SetExtents);
+    RTTI_GETTER(&FloatingLightLogic::GetSpeed);
+    RTTI_SETTER(&FloatingLightLogic::SetSpeed);
+}
+
+float PulsingLightLogic::ResetPhase() const { return 1.5f * kPi / speed_; }
+
+void PulsingLightLogic::VInitialize(bool) {
+    phase_ = ResetPhase();
+    if (!GetOwner()) return;
+    captured_ = LightColour(GetOwner());
+    GetWorldHooks().SetGeometryColor(GetOwner(), captured_);
+}
+
+void PulsingLightLogic::VCaptureStartState() { PulsingLightLogic::VInitialize(false); }
+
+void PulsingLightLogic::VRestoreStartState() {
+    phase_ = ResetPhase();
+    if (GetOwner()) SetBothColours(GetOwner(), captured_);
+}
+
+void PulsingLightLogic::VSerialize(SD::IStream& stream, int) {
+    stream.Serialize(speed_, "Pulsing Speed", "Float");
+    stream.Serialize(maxIntensity_, "Max Light Intensity", "Float");
+    stream.Serialize(pulsing_, "Pulse Start", "Boolean");
+}
+
+void PulsingLightLogic::VUpdate(float dt) {
+    SD::GameObject* owner = GetOwner();
+    if (!owner || !IsRunning()) return;
+    if (GroupInactive(owner) || !pulsing_) {
+        SetBothColours(owner, SD::Vec4());
+        return;
+    }
+    phase_ += dt;
+    const float k = (std::sin(speed_ * phase_) + 1.0f) * 0.5f * maxIntensity_;
+    SetBothColours(owner, captured_ * k);
+}
+
+void PulsingLightLogic::RegisterFunctions() {
+    RTTI_GETTER(&PulsingLightLogic::GetLightPulseSpeed);
+    RTTI_SETTER(&PulsingLightLogic::SetLightPulseSpeed);
+    RTTI_GETTER(&PulsingLightLogic::GetLightPulseIntensity);
+    RTTI_SETTER(&PulsingLightLogic::SetLightPulseIntensity);
+    RTTI_GETTER(&PulsingLightLogic::GetPulseStart);
+    RTTI_SETTER(&PulsingLightLogic::SetPulseStart);
+}
+
+void FadeInLightLogic::VInitialize(bool) {
+    if (GetOwner()) captured_ = LightColour(GetOwner());
+    elapsed_ = 0.0f;
+}
+
+void FadeInLightLogic::VCaptureStartState() { FadeInLightLogic::VInitialize(false); }
+
+void FadeInLightLogic::VRestoreStartState() {
+    if (GetOwner()) SetBothColours(GetOwner(), captured_);
+}
+
+void FadeInLightLogic::VSerialize(SD::IStream& stream, int) {
+    stream.Serialize(startDistance_, "Distance To Start Fading In", "Float");
+    stream.Serialize(fadeTime_, "Fading In Time", "Float");
+}
+
+void FadeInLightLogic::VUpdate(float dt) {
+    SD::GameObject* owner = GetOwner();
+    if (!owner || !IsRunning()) return;
+    if (GroupInactive(owner)) {
+        SetBothColours(owner, SD::Vec4());
+        return;
+    }
+    SD::GameObject* player = FindPlayer();
+    if (!player) return;
+    const float distanceSq = (owner->GetTransform().GetLocalPos() - player->GetTransform().GetLocalPos()).LengthSq();
+    if (elapsed_ < 0.0001f && startDistance_ * startDistance_ > distanceSq) elapsed_ += dt;
+    if (elapsed_ > 0.0001f && fadeTime_ > elapsed_) elapsed_ += dt;
+    SetBothColours(owner, captured_ * (elapsed_ / fadeTime_));
+}
+
+void FadeInLightLogic::RegisterFunctions() {
+    RTTI_GETTER(&FadeInLightLogic::GetLightFadeTime);
+    RTTI_SETTER(&FadeInLightLogic::SetLightFadeTime);
+    RTTI_GETTER(&FadeInLightLogic::GetFadeLightDistanceCheck);
+    RTTI_SETTER(&FadeInLightLogic::SetFadeLightDistanceCheck);
+}
+
+}  // namespace QV
