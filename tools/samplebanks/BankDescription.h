@@ -10,6 +10,8 @@
 //   environment <curve 0-3> <x>:<y>...           obstruction volume/filter, occlusion volume/filter
 //   bank-name <Name>                             a bank the string table names
 //   media <Name> <bytes> <fill byte>
+//   tone <Name> <Hz> <seconds> <dB>              16-bit PCM media of a sine, 48 kHz mono
+//   (a sound whose media is a tone plays it from memory)
 //   sound <Name> <Media> [<Parent>]
 //   mixer <Name> <Child>...
 //   event <Name> <Target> [<Bank>]               one play action, "<Name>.play"
