@@ -19,6 +19,7 @@ namespace {
 constexpr uint32_t kMaxPools = 20;
 constexpr uint32_t kEnginePoolSize = 0x500000;
 constexpr int32_t kDefaultPool = -1;
+constexpr uint32_t kThreadStack = 256 * 1024;
 constexpr char kInitBank[] = "Init.bnk";
 
 MusicEngineHooks g_music;
@@ -96,6 +97,9 @@ bool Manager::StartEngine() {
     SX::SoundEngine::GetDefaultPlatformInitSettings(platform);
     init.defaultPoolSize = kEnginePoolSize;
     platform.lowerEnginePoolSize = kEnginePoolSize;
+    // The defaults' 8 KB stacks are too small here: mixing a full output frame overflowed them.
+    platform.audioThread.stackSize = std::max(platform.audioThread.stackSize, kThreadStack);
+    platform.bankThread.stackSize = std::max(platform.bankThread.stackSize, kThreadStack);
     result = SX::SoundEngine::Init(&init, &platform);
     if (result != SX::SX_Success) {
         Fail("SX::SoundEngine::Init() returned SXRESULT " + std::to_string(result));
