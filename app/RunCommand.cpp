@@ -36,8 +36,12 @@ Command ParseCommand(const std::vector<std::string>& args) {
             ++i;
             continue;
         }
+        if (a == "--wav" && i + 1 < args.size() && !args[i + 1].empty()) {
+            cmd.wavPath = args[++i];
+            continue;
+        }
         cmd.ok = false;
-        cmd.error = "usage: quorvanta [--frames N | --seconds S]  (bad argument: " + a + ")";
+        cmd.error = "usage: quorvanta [--frames N | --seconds S] [--wav FILE]  (bad argument: " + a + ")";
         return cmd;
     }
     return cmd;
@@ -50,6 +54,7 @@ std::string SummaryLine(const SD::RunSummary& s) {
     line += ", state " + (s.state.empty() ? std::string("none") : s.state);
     line += ", objects alive " + std::to_string(s.objectsAlive);
     line += ", draw calls " + std::to_string(s.drawCalls);
+    if (!s.sound.empty()) line += ", " + s.sound;
     if (!s.clean) line += ", error: " + s.error;
     return line;
 }

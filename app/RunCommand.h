@@ -9,14 +9,15 @@ namespace qv {
 
 struct Command {
     SD::RunOptions options;
+    std::string wavPath;  // where the captured sound output is saved, empty for none
     bool ok = true;
     std::string error;
 };
 
-// "--frames N" and "--seconds S"; anything else is an error.
+// "--frames N", "--seconds S" and "--wav FILE"; anything else is an error.
 Command ParseCommand(const std::vector<std::string>& args);
 
-// "quorvanta: <clean|failed>: frames N, state S, objects alive N, draw calls N"
+// "quorvanta: <clean|failed>: frames N, state S, objects alive N, draw calls N[, <sound>]"
 std::string SummaryLine(const SD::RunSummary& summary);
 
 }  // namespace qv

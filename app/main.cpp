@@ -5,7 +5,9 @@
 #include "game/GameRegistration.h"
 #include "graphics/GraphicsStartup.h"
 #include "physics/PhysicsRegistration.h"
+#include "platform/audio/AudioTestControl.h"
 #include "runtime/Registration.h"
+#include "sound/system/SoundSystemRegistration.h"
 
 int main(int argc, char** argv) {
     qv::Command cmd = qv::ParseCommand(std::vector<std::string>(argv + 1, argv + argc));
@@ -16,8 +18,16 @@ int main(int argc, char** argv) {
     Gedankenexperiment::SupplyPhysicsClasses(SD::StartupRegistrations());
     Aperture::InstallGraphics(SD::StartupRegistrations());
     QV::SupplyGameClasses(SD::StartupRegistrations());
+    SD::SupplySoundSystem(SD::StartupRegistrations());
     qv::InstallQuitSignals();
+    if (!cmd.wavPath.empty()) platform::audio::control::StartCapture();
     SD::RunSummary summary = SD::RunProgram(cmd.options);
+    if (!cmd.wavPath.empty()) {
+        namespace control = platform::audio::control;
+        if (!control::SaveWav(cmd.wavPath, control::CapturedFormat(), control::Captured()))
+            std::fprintf(stderr, "quorvanta: could not save %s\n", cmd.wavPath.c_str());
+        control::StopCapture();
+    }
     std::printf("%s\n", qv::SummaryLine(summary).c_str());
     return summary.clean ? 0 : 1;
 }

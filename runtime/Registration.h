@@ -59,6 +59,9 @@ public:
     // How many draw calls the last frame recorded, for the run's summary (0 with no counter).
     void SetDrawCallCounter(std::function<unsigned long()> count) { drawCalls_ = std::move(count); }
     unsigned long CountDrawCalls() const { return drawCalls_ ? drawCalls_() : 0; }
+    // The sound system's part of the run's summary (empty with no reporter).
+    void SetSoundReporter(std::function<std::string()> report) { sound_ = std::move(report); }
+    std::string ReportSound() const { return sound_ ? sound_() : std::string(); }
     // Called by ChooseFirstState with the "LoadLevel" state once "SplashLevel" is pending, so
     // the game can name the state to load next and switch the sky drawing off.
     void SetLoadLevelPreparer(std::function<void(Level& loadLevel)> prepare) { prepare_ = std::move(prepare); }
@@ -88,6 +91,7 @@ private:
     std::function<void(Level&)> prepare_;
     std::function<void(Window_&, const WindowSettings&)> windowReceiver_;
     std::function<unsigned long()> drawCalls_;
+    std::function<std::string()> sound_;
 };
 
 // The engine's own component classes.

@@ -205,6 +205,7 @@ RunSummary RunProgram(const RunOptions& options) {
     summary.state = RunningStateName(*systems.states);
     summary.objectsAlive = systems.factory->GetPool().GetLiveCount();
     summary.drawCalls = registrations.CountDrawCalls();
+    summary.sound = registrations.ReportSound();
 
     if (varsPath) ConfigVars::GetInstance().Save(*varsPath);
     CloseScripting();

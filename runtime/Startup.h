@@ -30,6 +30,7 @@ struct RunSummary {
     std::string state;          // the game state running when the loop ended
     unsigned long objectsAlive = 0;
     unsigned long drawCalls = 0;  // recorded by the last frame drawn
+    std::string sound;            // the sound system's report, empty without one
     bool clean = false;         // false when the loop ended with an exception
     std::string error;
 };

@@ -185,6 +185,29 @@ TEST(GameRun, CommandParsing) {
     s.clean = true;
     s.drawCalls = 7;
     EXPECT_EQ(qv::SummaryLine(s), "quorvanta: clean: frames 3, state none, objects alive 0, draw calls 7");
+    s.sound = "sounds played 2";
+    EXPECT_EQ(qv::SummaryLine(s), "quorvanta: clean: frames 3, state none, objects alive 0, draw calls 7, sounds played 2");
+    c = qv::ParseCommand({"--seconds", "1", "--wav", "out.wav"});
+    EXPECT_TRUE(c.ok);
+    EXPECT_EQ(c.wavPath, "out.wav");
+    EXPECT_FALSE(qv::ParseCommand({"--wav"}).ok);
+    EXPECT_FALSE(qv::ParseCommand({"--wav", ""}).ok);
+}
+
+TEST(GameRun, StartsTheSoundEngineAndSavesWhatItPlayed) {
+    qvtest::TempTree tree;
+    CopySampleData(tree);
+    const std::string wav = tree.Path("run.wav");
+    Result r = RunGame("--frames 30 --wav " + wav);
+    EXPECT_EQ(r.exitCode, 0) << r.output;
+    EXPECT_NE(r.output.find(", sounds played 0"), std::string::npos) << r.output;
+    EXPECT_EQ(r.output.find("sound failures"), std::string::npos) << "the sample banks load: " << r.output;
+    std::ifstream in(wav, std::ios::binary);
+    ASSERT_TRUE(in.good());
+    char header[44] = {};
+    in.read(header, sizeof header);
+    EXPECT_EQ(std::string(header, 4), "RIFF");
+    EXPECT_EQ(std::string(header + 8, 4), "WAVE");
 }
 
 }  // namespace

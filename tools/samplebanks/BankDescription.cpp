@@ -1,5 +1,7 @@
 #include "tools/samplebanks/BankDescription.h"
 
+#include <algorithm>
+#include <cmath>
 #include <sstream>
 
 #include "sound/engine/SxSoundEngine.h"
@@ -14,6 +16,11 @@ namespace bw = bankwriter;
 namespace {
 
 uint32_t ID(const std::string& name) { return SX::SoundEngine::GetIDFromString(name.c_str()); }
+
+constexpr uint32_t kToneRate = 48000;
+constexpr uint32_t kPcmCodec = 1u << 16 | 1;
+
+bool IsMediaFile(const bw::Bytes& data) { return data.size() >= 12 && std::equal(data.begin(), data.begin() + 4, "RIFF"); }
 
 bool Pair(const std::string& text, float& x, std::string& y) {
     const size_t colon = text.find(':');
@@ -113,10 +120,26 @@ bool Apply(const std::string& verb, std::istringstream& args, std::vector<NamedB
         file.media.push_back({ID(a), bw::Bytes(size, static_cast<uint8_t>(fill))});
         return true;
     }
+    if (verb == "tone") {
+        double hz, seconds, db;
+        if (!(args >> a >> hz >> seconds >> db) || !(hz > 0.0 && hz < kToneRate / 2.0) ||
+            !(seconds > 0.0 && seconds <= 60.0) || !(db <= 0.0 && db >= -96.0))
+            return false;
+        const auto frames = static_cast<uint32_t>(seconds * kToneRate);
+        const QV::media::Signal tone = QV::media::Sine(hz, std::pow(10.0, db / 20.0), frames, kToneRate, 0x4);
+        file.media.push_back({ID(a), QV::media::Build(tone, QV::media::Encoding::Pcm16)});
+        return true;
+    }
     if (verb == "sound") {
         if (!(args >> a >> b)) return false;
         bw::Source source;
         source.mediaID = ID(b);
+        // Media written by a tone of this bank play from memory as 16-bit PCM.
+        for (const auto& media : file.media)
+            if (media.id == source.mediaID && IsMediaFile(media.bytes)) {
+                source.pluginID = kPcmCodec;
+                source.size = static_cast<uint32_t>(media.bytes.size());
+            }
         bw::NodeBase node;
         if (args >> c) node.parentID = ID(c);
         file.records.push_back(bw::Record(SX::SxHirc_Sound, bw::SoundBody(ID(a), source, node)));
@@ -129,7 +152,7 @@ bool Apply(const std::string& verb, std::istringstream& args, std::vector<NamedB
         file.records.push_back(bw::Record(SX::SxHirc_ActorMixer, bw::ActorMixerBody(ID(a), bw::NodeBase(), children)));
         return true;
     }
-    if (verb == "tone") {
+    if (verb == "adpcm-tone") {
         double hz, ms;
         if (!(args >> a >> hz >> ms) || !(hz > 0.0 && hz < 24000.0) || !(ms > 0.0 && ms <= 60000.0)) return false;
         const auto frames = static_cast<uint32_t>(ms * 48);

@@ -10,10 +10,12 @@
 //   environment <curve 0-3> <x>:<y>...           obstruction volume/filter, occlusion volume/filter
 //   bank-name <Name>                             a bank the string table names
 //   media <Name> <bytes> <fill byte>
+//   tone <Name> <Hz> <seconds> <dB>              16-bit PCM media of a sine, 48 kHz mono
+//   (a sound whose media is a tone plays it from memory)
 //   sound <Name> <Media> [<Parent>]
 //   mixer <Name> <Child>...
 //   event <Name> <Target> [<Bank>]               one play action, "<Name>.play"
-//   tone <Name> <Hz> <ms>                        an ADPCM mono sine at 48000 Hz as media
+//   adpcm-tone <Name> <Hz> <ms>                  an ADPCM mono sine at 48000 Hz as media
 //   music-track <Name> <Media> <at ms> <ms>      one clip of the media
 //   music-segment <Name> <bpm> <beats/bar> <ms> <Track>...   entry at 0, exit at the end
 //   music-playlist <Name> <loops> <Segment>...   a sequence, changing at each exit cue

@@ -13,6 +13,10 @@ CSxSrcBaseEx::CSxSrcBaseEx(CSxPBI* instance) : CSxVPLSrcNode(instance) {
     m_loopsRemaining = m_loopCount;
 }
 
+CSxSrcBaseEx::~CSxSrcBaseEx() {
+    if (m_looked && g_MediaLookupHooks.releaseMedia) g_MediaLookupHooks.releaseMedia(m_lookedID, m_looked);
+}
+
 SXRESULT CSxSrcBaseEx::OpenMedia(const uint8_t*& media, uint32_t& size) {
     media = m_given;
     size = m_givenSize;
@@ -20,8 +24,16 @@ SXRESULT CSxSrcBaseEx::OpenMedia(const uint8_t*& media, uint32_t& size) {
         media = m_instance->Media();
         size = m_instance->MediaSize();
     }
-    if (!media && m_instance && m_instance->Source() && g_MediaLookupHooks.findMedia)
-        g_MediaLookupHooks.findMedia(m_instance->Source()->MediaID(), media, size);
+    if (!media && !m_looked && m_instance && m_instance->Source() && g_MediaLookupHooks.findMedia &&
+        g_MediaLookupHooks.findMedia(m_instance->Source()->MediaID(), media, size) && media) {
+        m_looked = media;
+        m_lookedSize = size;
+        m_lookedID = m_instance->Source()->MediaID();
+    }
+    if (!media && m_looked) {
+        media = m_looked;
+        size = m_lookedSize;
+    }
     if (!media || !size) return SX_Fail;
     SXRESULT result = SxParseMedia(media, size, true, m_media);
     if (result == SX_Success) result = SxReadMediaFormat(m_media, m_mediaFormat);

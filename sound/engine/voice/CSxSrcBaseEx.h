@@ -11,6 +11,7 @@ namespace SX {
 class CSxSrcBaseEx : public CSxVPLSrcNode {
 public:
     explicit CSxSrcBaseEx(CSxPBI* instance);
+    ~CSxSrcBaseEx() override;
 
     // Media handed in directly, used before the instance's own and the media lookup's.
     void UseMedia(const uint8_t* media, uint32_t size) {
@@ -57,12 +58,16 @@ protected:
     uint16_t m_loopCount = 1;
     const uint8_t* m_given = nullptr;
     uint32_t m_givenSize = 0;
+    const uint8_t* m_looked = nullptr;  // media held from the lookup, given back at the end
+    uint32_t m_lookedSize = 0;
+    SxUniqueID m_lookedID = 0;
 };
 
 // Where a source finds media that its sound does not hold itself: the bank manager installs
-// it. Null, or false from it, means no media.
+// it. Null, or false from it, means no media. Media found is held until releaseMedia, when set.
 struct SxMediaLookupHooks {
     bool (*findMedia)(SxUniqueID mediaID, const uint8_t*& data, uint32_t& size) = nullptr;
+    void (*releaseMedia)(SxUniqueID mediaID, const uint8_t* data) = nullptr;
 };
 extern SxMediaLookupHooks g_MediaLookupHooks;
 

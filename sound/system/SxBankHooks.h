@@ -1,0 +1,19 @@
+#pragma once
+// What joins the bank manager and the stream manager to the voices: the media of loaded banks
+// handed to sources through the media lookup, and banks opened through the stream manager (so
+// they come from files under the base path or from loaded file packages).
+#include <memory>
+
+#include "sound/engine/bank/SxBankSource.h"
+
+namespace SD {
+
+// Installs both hooks; RemoveBankHooks puts the defaults back.
+void InstallBankHooks();
+void RemoveBankHooks();
+
+// The bank of that name (or "<ID>.bnk") read whole through the stream manager; null when the
+// stream manager is missing or the file cannot be opened or read.
+std::unique_ptr<SX::ISxBankSource> OpenBankThroughStreams(const char* name, SX::SxBankID bankID);
+
+}  // namespace SD

@@ -1,0 +1,162 @@
+// The sound engine started by the sound system's Manager from bank files on disk: a tone
+// posted through it is measured on the output device, and start-up failures are reported
+// once each while the rest goes on.
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "sound/engine/memory/SxMemoryMgr.h"
+#include "sound/system/SoundManager.h"
+#include "tests/sound/system/SoundSystemFixture.h"
+
+using namespace soundtest;
+using qvtest::TempTree;
+namespace control = platform::audio::control;
+
+namespace {
+
+class ManagerRun : public ::testing::Test {
+protected:
+    void SetUp() override {
+        control::Reset();
+        tree.Write("Audio/Init.bnk", InitBank());
+        tree.Write("Audio/Game.bnk", GameBank());
+    }
+    void TearDown() override { control::Reset(); }
+    SD::Manager::Settings Settings(const std::string& banks, const std::string& packages = "") {
+        return SD::Manager::Settings{tree.Path("Audio/"), banks, packages};
+    }
+    TempTree tree;
+};
+
+// The audio thread stopped and its frames run here, on a manual clock.
+class ManagerFrames : public ManagerRun {
+protected:
+    // Frames of about 21 ms rendered on the manual clock, the audio thread's work done here.
+    void RunFrames(SD::Manager& manager, int frames) {
+        for (int i = 0; i < frames; ++i) {
+            manager.Update(0.0214f);
+            clock.Advance(0.0214);
+            SX::g_pAudioMgr->Perform();
+        }
+    }
+    // Banks unload through the audio thread: it runs again before Term.
+    void RestartAudioThread() { ASSERT_EQ(SX::g_pAudioMgr->Start(SX::SxThreadProperties()), SX::SX_Success); }
+    TempTree tree;
+    platform::ManualClock clock;
+    platform::ScopedClock scoped{clock};
+};
+
+TEST_F(ManagerFrames, ATonePostedFromABankFileReachesTheDeviceAtItsLevelAndLength) {
+    SD::Manager manager(Settings("Game.bnk"));
+    manager.Init();
+    ASSERT_TRUE(manager.Started());
+    EXPECT_TRUE(manager.Failures().empty());
+    ASSERT_EQ(manager.LoadedBanks().size(), 2u);
+    SX::g_pAudioMgr->StopThread();
+    control::StartCapture();
+    RunFrames(manager, 5);
+    const size_t before = control::CapturedBytes();
+    EXPECT_NE(manager.PostEvent("Play_Tone", 0), 0u);
+    RunFrames(manager, 45);
+    const uint32_t rate = control::CapturedFormat().sampleRate;
+    const Capture capture = TakeCapture();
+    control::StopCapture();
+    ASSERT_EQ(rate, 48000u);
+    const Heard heard = Listen(capture.left);
+    const size_t postedAt = before / 2 / control::CapturedFormat().channels;
+    // The tone starts within two frames of the post, lasts its half second, at its frequency.
+    EXPECT_GE(heard.first, postedAt);
+    EXPECT_LT(heard.first, postedAt + 2 * 1024);
+    EXPECT_NEAR(double(heard.last - heard.first), double(kToneFrames), 240.0) << "less the start and end ramps";
+    EXPECT_NEAR(heard.frequency, kToneHz, 10.0);
+    // A centre source reaches the left speaker at -3 dB.
+    EXPECT_NEAR(heard.peak, kToneAmplitude * std::sqrt(0.5), 0.02);
+    EXPECT_EQ(manager.SoundsPlayed(), 1u);
+    EXPECT_EQ(manager.RememberedPlayingIDs(), 0u) << "an ended event is forgotten";
+    RestartAudioThread();
+    manager.Term();
+    EXPECT_TRUE(manager.LoadedBanks().empty());
+}
+
+TEST_F(ManagerRun, TermStopsWhatIsStillPlayingAndUnloadsEveryBank) {
+    tree.Write("Audio/More.bnk", GameBank("More"));
+    SD::Manager manager(Settings("  Game.bnk  More.bnk "));
+    manager.Init();
+    EXPECT_TRUE(manager.Failures().empty()) << "empty names between the spaces are skipped";
+    EXPECT_EQ(manager.LoadedBanks().size(), 3u);
+    manager.PostEvent("Play_Tone", 0);
+    manager.Update(0.02f);
+    EXPECT_EQ(manager.RememberedPlayingIDs(), 1u);
+    manager.Term();
+    EXPECT_EQ(manager.RememberedPlayingIDs(), 0u);
+    EXPECT_TRUE(manager.LoadedBanks().empty());
+    // Every bank is gone from the engine: each loads again.
+    for (const char* name : {"Init.bnk", "Game.bnk", "More.bnk"}) {
+        SX::SxBankID id = 0;
+        EXPECT_EQ(SX::SoundEngine::LoadBank(name, -1, id), SX::SX_Success) << name;
+    }
+}
+
+struct StartCase {
+    const char* what;
+    std::function<void(TempTree&)> prepare;
+    const char* banks;
+    const char* packages;
+    const char* failure;  // in the one failure reported
+    size_t banksLoaded;
+};
+
+TEST_F(ManagerRun, AStartUpFailureIsReportedOnceAndTheRestGoesOn) {
+    const StartCase cases[] = {
+        {"missing bank", [](TempTree&) {}, "Missing.bnk Game.bnk", "", "\"Missing.bnk\"", 2},
+        {"broken bank", [](TempTree& t) { t.Write("Audio/Broken.bnk", "BKHD not a bank at all"); },
+         "Broken.bnk Game.bnk", "", "\"Broken.bnk\"", 2},
+        {"cut bank", [](TempTree& t) { t.Write("Audio/Cut.bnk", GameBank("Cut").substr(0, 40)); }, "Cut.bnk Game.bnk",
+         "", "\"Cut.bnk\"", 2},
+        {"missing package", [](TempTree&) {}, "Game.bnk", "Absent.pck", "\"Absent.pck\"", 2},
+        {"no output device", [](TempTree&) { control::SetOpenFails(true); }, "Game.bnk", "", "no sound output device",
+         2},
+    };
+    for (const StartCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        control::Reset();
+        c.prepare(tree);
+        SD::Manager manager(Settings(c.banks, c.packages));
+        manager.Init();
+        EXPECT_TRUE(manager.Started());
+        ASSERT_EQ(manager.Failures().size(), 1u);
+        EXPECT_NE(manager.Failures()[0].find(c.failure), std::string::npos) << manager.Failures()[0];
+        EXPECT_EQ(manager.LoadedBanks().size(), c.banksLoaded);
+        EXPECT_NE(manager.PostEvent("Play_Tone", 0), 0u) << "the game's sound still plays";
+        manager.Term();
+    }
+}
+
+TEST_F(ManagerRun, AFailedStartLoadsNothingAndReportsTheFailure) {
+    SX::SxMemoryMgrSettings memory;
+    memory.maxPools = 4;
+    ASSERT_EQ(SX::MemoryMgr::Init(&memory), SX::SX_Success);
+    {
+        SD::Manager manager(Settings("Game.bnk"));
+        manager.Init();
+        EXPECT_FALSE(manager.Started());
+        ASSERT_EQ(manager.Failures().size(), 1u);
+        EXPECT_EQ(manager.Failures()[0], "SX::MemoryMgr::Init() returned SXRESULT 2");
+        EXPECT_TRUE(manager.LoadedBanks().empty());
+        EXPECT_EQ(manager.PostEvent("Play_Tone", 0), 0u);
+        manager.Update(0.02f);
+        manager.Term();
+    }
+    EXPECT_TRUE(SX::MemoryMgr::IsInitialized()) << "what it did not start is left alone";
+    SX::MemoryMgr::Term();
+}
+
+TEST(BankNames, SplitAtSpacesWithoutEmptyNames) {
+    EXPECT_EQ(SD::SplitNames(""), std::vector<std::string>{});
+    EXPECT_EQ(SD::SplitNames("  "), std::vector<std::string>{});
+    EXPECT_EQ(SD::SplitNames("A.bnk  B.bnk "), (std::vector<std::string>{"A.bnk", "B.bnk"}));
+    EXPECT_EQ(SD::SplitNames("^_^"), std::vector<std::string>{"^_^"});
+}
+
+}  // namespace
