@@ -7,8 +7,8 @@
 
 #include "sound/engine/bank/CSxBankMgr.h"
 #include "sound/engine/voice/CSxSrcBaseEx.h"
-#include "sound/stream/ISxStreams.h"
-#include "sound/stream/SxStreamTypes.h"
+#include "sound/engine/stream/ISxStreams.h"
+#include "sound/engine/stream/SxStreamTypes.h"
 
 namespace SD {
 namespace {
