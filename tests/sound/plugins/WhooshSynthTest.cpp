@@ -78,9 +78,9 @@ TEST(WhooshSynth, WithoutDeflectorsOrPathItIsSilentForTenSecondsACycle) {
 
 TEST(WhooshSynth, TheCentreDeflectorStandsStill) {
     Rig rig(CreateWhooshSynth, CreateWhooshSynthParams);
-    WhooshSpec spec = Flyby();
-    spec.centre = 1;
-    const Block block = WhooshBlock(spec);
+    WhooshSpec setup = Flyby();
+    setup.centre = 1;
+    const Block block = WhooshBlock(setup);
     ASSERT_EQ(rig.Start(48000, 0, &block, 0x3), SX_Success);
     Buffer b(0x3);
     rig.source->Execute(&b.buffer);
@@ -113,10 +113,10 @@ TEST(WhooshSynth, WithoutTheSpeedCurveTheObjectMovesInProportionToTime) {
 
 TEST(WhooshSynth, TheLevelFollowsTheGainAndSpeedGameParameters) {
     Rig rig(CreateWhooshSynth, CreateWhooshSynthParams);
-    WhooshSpec spec = Flyby();
-    spec.path = {{0, 0.05f, 0.0f}};   // standing still, close by
+    WhooshSpec setup = Flyby();
+    setup.path = {{0, 0.05f, 0.0f}};   // standing still, close by
     platform::crt_srand(5);
-    const Block block = WhooshBlock(spec);
+    const Block block = WhooshBlock(setup);
     ASSERT_EQ(rig.Start(48000, 0, &block, 0x4), SX_Success);
     RmsOf(rig, 2);
     const double before = RmsOf(rig, 20);
@@ -142,12 +142,12 @@ TEST(WhooshSynth, ShapedNoiseHasTheBiquadsDcGain) {
 TEST(WhooshSynth, ControlPointsRaisedDuringPlayAreKeptAtTheirStartingCount) {
     for (uint16_t colour : {0, 1, 2, 3}) {
         Rig rig(CreateWhooshSynth, CreateWhooshSynthParams);
-        WhooshSpec spec = Flyby();
-        spec.colour = colour;
-        spec.controlPoints = 2;
-        spec.speedCurveOn = 1;
-        spec.speedCurve = {{0, 0, 4}, {1, 60, 4}, {2, 20, 4}};
-        const Block block = WhooshBlock(spec);
+        WhooshSpec setup = Flyby();
+        setup.colour = colour;
+        setup.controlPoints = 2;
+        setup.speedCurveOn = 1;
+        setup.speedCurve = {{0, 0, 4}, {1, 60, 4}, {2, 20, 4}};
+        const Block block = WhooshBlock(setup);
         ASSERT_EQ(rig.Start(48000, 0, &block, 0x33), SX_Success);
         std::vector<float> out;
         rig.Run(out, 4096);

@@ -67,9 +67,9 @@ TEST(WindSynth, WithoutDeflectorsItIsSilentForTenSecondsACycle) {
 
 TEST(WindSynth, TheLevelFollowsTheSpeedAndGainGameParameters) {
     Rig rig(CreateWindSynth, CreateWindSynthParams);
-    WindSpec spec;
-    spec.deflectors = {{2.0f, 30.0f, 400.0f, 5.0f, 0.0f}};
-    const Block block = WindBlock(spec);
+    WindSpec setup;
+    setup.deflectors = {{2.0f, 30.0f, 400.0f, 5.0f, 0.0f}};
+    const Block block = WindBlock(setup);
     platform::crt_srand(7);
     ASSERT_EQ(rig.Start(48000, 0, &block, 0x3), SX_Success);
     RmsOf(rig, 4);
@@ -89,9 +89,9 @@ TEST(WindSynth, TheLevelFollowsTheSpeedAndGainGameParameters) {
 
 TEST(WindSynth, DistanceGainIsOneInsideTheReferenceAndFallsBeyond) {
     Rig rig(CreateWindSynth, CreateWindSynthParams);
-    WindSpec spec;
-    spec.deflectors = {{1.0f, 0, 300, 4, 0}, {5.0f, 0, 300, 4, 0}, {10.0f, 0, 300, 4, 0}};
-    const Block block = WindBlock(spec);
+    WindSpec setup;
+    setup.deflectors = {{1.0f, 0, 300, 4, 0}, {5.0f, 0, 300, 4, 0}, {10.0f, 0, 300, 4, 0}};
+    const Block block = WindBlock(setup);
     ASSERT_EQ(rig.Start(48000, 0, &block, 0x3), SX_Success);
     Buffer b(0x3);
     rig.source->Execute(&b.buffer);
@@ -102,9 +102,9 @@ TEST(WindSynth, DistanceGainIsOneInsideTheReferenceAndFallsBeyond) {
 // Speeds below 2 are held at 2; a resonance above half the rate is held there; a deflector
 // far beyond the maximum distance reads the oldest speed of the ring.
 TEST(WindSynth, DeflectorsAndTheSpeedRingAtTheirLimits) {
-    auto render = [](const WindSpec& spec, uint32_t mask) {
+    auto render = [](const WindSpec& setup, uint32_t mask) {
         Rig rig(CreateWindSynth, CreateWindSynthParams);
-        const Block block = WindBlock(spec);
+        const Block block = WindBlock(setup);
         platform::crt_srand(3);
         EXPECT_EQ(rig.Start(48000, 0, &block, mask), SX_Success);
         std::vector<float> out;
@@ -125,9 +125,9 @@ TEST(WindSynth, DeflectorsAndTheSpeedRingAtTheirLimits) {
     WindSpec far;
     far.maxDistance = 0.5f;
     far.deflectors = {{500, 180, 300, 5, 0}, {1, 0, 300, 5, 0}};
-    for (const WindSpec* spec : {&high, &far}) {
+    for (const WindSpec* setup : {&high, &far}) {
         for (uint32_t mask : {0x4u, 0x3u, 0x33u}) {
-            const auto out = render(*spec, mask);
+            const auto out = render(*setup, mask);
             SxAudioBuffer view;
             view.data = const_cast<float*>(out.data());
             view.channelMask = 0x4;
@@ -224,9 +224,9 @@ TEST(WindSynth, ADeflectorListReplacedDuringPlayReachesOnlyNewSources) {
 
 TEST(WindSynth, LoopsTimeSkipAndStopLooping) {
     Rig rig(CreateWindSynth, CreateWindSynthParams);
-    WindSpec spec;
-    spec.duration = 1.0f;
-    const Block block = WindBlock(spec);
+    WindSpec setup;
+    setup.duration = 1.0f;
+    const Block block = WindBlock(setup);
     ASSERT_EQ(rig.Start(48000, 3, &block, 0x3), SX_Success);
     EXPECT_NEAR(rig.source->GetDuration(), 3000.0f, 1e-2f);
     uint32_t frames = 48000;
@@ -240,10 +240,10 @@ TEST(WindSynth, LoopsTimeSkipAndStopLooping) {
 
 TEST(WindSynth, CloneCopiesValuesDeflectorsAndCurves) {
     Rig rig(CreateWindSynth, CreateWindSynthParams);
-    WindSpec spec;
-    spec.deflectors = {{2, 0, 400, 5, -6.0206f}, {4, 90, 600, 2, 0}};
-    spec.curves = {{26, {{0, -3, 4}, {5, 3, 4}}}};
-    const Block block = WindBlock(spec);
+    WindSpec setup;
+    setup.deflectors = {{2, 0, 400, 5, -6.0206f}, {4, 90, 600, 2, 0}};
+    setup.curves = {{26, {{0, -3, 4}, {5, 3, 4}}}};
+    const Block block = WindBlock(setup);
     ASSERT_EQ(rig.params->Init(&rig.allocator, block.Data(), block.Size()), SX_Success);
     auto* copy = static_cast<CSxWindSynthParams*>(rig.params->Clone(&rig.allocator));
     ASSERT_NE(copy, nullptr);
