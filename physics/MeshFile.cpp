@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "core/ByteWriter.h"
 #include "core/FileUtil.h"
 #include "core/Logger.h"
 #include "physics/PhysicsSystem.h"
@@ -41,15 +42,8 @@ private:
     size_t at_;
 };
 
-void PutU32(std::vector<unsigned char>& out, uint32_t v) {
-    for (int i = 0; i < 4; ++i) out.push_back(static_cast<unsigned char>(v >> (8 * i)));
-}
-
-void PutF32(std::vector<unsigned char>& out, float f) {
-    uint32_t bits;
-    std::memcpy(&bits, &f, 4);
-    PutU32(out, bits);
-}
+using SD::PutF32;
+using SD::PutU32;
 
 void PutVec(std::vector<unsigned char>& out, const SD::Vec3& v) {
     PutF32(out, v.x);

@@ -1,5 +1,7 @@
 #include "tools/modelwriter/ModelWriter.h"
 
+#include "core/ByteWriter.h"
+
 #include <cstring>
 #include <sstream>
 
@@ -56,9 +58,8 @@ bool ParseDescription(const std::string& text, std::vector<MeshDescription>& mes
     return true;
 }
 
-void PutU32(std::vector<unsigned char>& out, uint32_t value) {
-    for (int i = 0; i < 4; ++i) out.push_back(static_cast<unsigned char>(value >> (8 * i)));
-}
+using SD::PutF32;
+using SD::PutU32;
 
 std::vector<unsigned char> MeshPayload(const MeshDescription& mesh) {
     return MeshPayload(mesh, static_cast<uint32_t>(mesh.indices.size()),
@@ -71,11 +72,7 @@ std::vector<unsigned char> MeshPayload(const MeshDescription& mesh, uint32_t ind
     PutU32(out, indexCount);
     for (uint32_t i : mesh.indices) PutU32(out, i);
     PutU32(out, vertexCount);
-    for (float f : mesh.vertices) {
-        uint32_t bits;
-        std::memcpy(&bits, &f, sizeof bits);
-        PutU32(out, bits);
-    }
+    for (float f : mesh.vertices) PutF32(out, f);
     const size_t length = mesh.name.size() < 255 ? mesh.name.size() : 255;
     out.push_back(static_cast<unsigned char>(length));
     out.insert(out.end(), mesh.name.begin(), mesh.name.begin() + static_cast<std::ptrdiff_t>(length));

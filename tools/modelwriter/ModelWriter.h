@@ -26,7 +26,6 @@ struct MeshDescription {
 // indices, or a face past its vertices, is refused.
 bool ParseDescription(const std::string& text, std::vector<MeshDescription>& meshes, std::string& error);
 
-void PutU32(std::vector<unsigned char>& out, uint32_t value);
 // The payload of one mesh chunk. Counts are written as given, so a test can state counts that
 // disagree with the data; a name longer than 255 bytes is cut.
 std::vector<unsigned char> MeshPayload(const MeshDescription& mesh);

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/Bitmap.h"
+#include "core/ByteWriter.h"
 #include "core/FileUtil.h"
 #include "physics/MeshFile.h"
 
@@ -25,15 +26,8 @@ float HillHeight(float x, float z) {
     return r >= 1.0f ? 0.0f : kHillHeight * 0.5f * (1.0f + std::cos(3.14159265f * r));
 }
 
-void PutU32(std::vector<unsigned char>& out, uint32_t v) {
-    for (int i = 0; i < 4; ++i) out.push_back(static_cast<unsigned char>(v >> (8 * i)));
-}
-
-void PutF32(std::vector<unsigned char>& out, float f) {
-    uint32_t bits;
-    std::memcpy(&bits, &f, 4);
-    PutU32(out, bits);
-}
+using SD::PutF32;
+using SD::PutU32;
 
 // One mesh chunk in the model file layout: an unused word, the indices, the vertices
 // (position, normal, uv) and the mesh's name. Each cell has its own four corners, as a model
