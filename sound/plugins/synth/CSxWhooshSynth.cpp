@@ -165,13 +165,7 @@ SXRESULT CSxWhooshSynthParams::SetParam(int16_t paramID, const void* value, uint
     if (paramID == 49) return SxFxReadValue(value, size, attenuationOn) ? SX_Success : SX_InvalidParameter;
     float v;
     if (!SxFxReadValue(value, size, v)) return SX_InvalidParameter;
-    for (int k = 0; k < kValueCount; ++k) {
-        if (paramID == kValueIDs[k]) values[k].base = k == kGain ? SxParamDbToLinear(v) : v;
-        else if (paramID == kValueIDs[k] + 1) values[k].range = v;
-        else if (paramID == kValueIDs[k] + 2) values[k].curveOn = uint8_t(v != 0.0f);
-        else continue;
-        return SX_Success;
-    }
+    if (SxSetSynthValue(values, kValueIDs, kValueCount, kGain, paramID, v) >= 0) return SX_Success;
     switch (paramID) {
     case 42: duration = v; break;
     case 43: durationRange = v; break;

@@ -120,6 +120,17 @@ SXRESULT CSxWindSynthParams::SetParamsBlock(const void* block, uint32_t size) {
     return lists;
 }
 
+int SxSetSynthValue(SxSynthValue* values, const int* ids, int count, int gainIndex, int paramID, float v) {
+    for (int k = 0; k < count; ++k) {
+        if (paramID == ids[k]) values[k].base = k == gainIndex ? SxParamDbToLinear(v) : v;
+        else if (paramID == ids[k] + 1) values[k].range = v;
+        else if (paramID == ids[k] + 2) values[k].curveOn = uint8_t(v != 0.0f);
+        else continue;
+        return k;
+    }
+    return -1;
+}
+
 SXRESULT CSxWindSynthParams::SetParam(int16_t paramID, const void* value, uint32_t size) {
     if (paramID == -1) return SX_Success;
     if (!value || paramID < -1 || paramID > 48) {
@@ -134,11 +145,8 @@ SXRESULT CSxWindSynthParams::SetParam(int16_t paramID, const void* value, uint32
     }
     float v;
     if (!SxFxReadValue(value, size, v)) return SX_InvalidParameter;
-    for (int k = 0; k < kValueCount; ++k) {
-        if (paramID == kValueIDs[k]) values[k].base = k == kGain ? SxParamDbToLinear(v) : v;
-        else if (paramID == kValueIDs[k] + 1) values[k].range = v;
-        else if (paramID == kValueIDs[k] + 2) values[k].curveOn = uint8_t(v != 0.0f);
-        else continue;
+    const int k = SxSetSynthValue(values, kValueIDs, kValueCount, kGain, paramID, v);
+    if (k >= 0) {
         if (k == kDirection) changeMask |= kChangeDirection;
         return SX_Success;
     }

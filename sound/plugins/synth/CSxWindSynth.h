@@ -16,6 +16,10 @@ struct SxSynthValue {
     uint8_t curveOn = 0;
 };
 
+// Each value owns three parameter IDs from ids[k]: its base (decibels for the gain value), its
+// random range and its curve flag. Sets the one paramID names; the value's index, or -1.
+int SxSetSynthValue(SxSynthValue* values, const int* ids, int count, int gainIndex, int paramID, float v);
+
 struct SxWindDeflector {
     float distance;    // m
     float angle;       // degrees, 0 ahead, 90 to the right
