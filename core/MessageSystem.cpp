@@ -88,6 +88,29 @@ void Message_System::RemoveFirst(HandlerList& list, void* object) {
     }
 }
 
+void Message_System::RemoveEvery(HandlerList& list, void* object) {
+    for (auto it = list.slots.begin(); it != list.slots.end();) {
+        if (it->removed || it->delegate->GetObject() != object) {
+            ++it;
+        } else if (list.deliveries > 0) {
+            it->removed = true;
+            list.hasRemoved = true;
+            ++it;
+        } else {
+            it = list.slots.erase(it);
+        }
+    }
+}
+
+void Message_System::RemoveEveryHandlerOf(int type, uint32_t objectIndex, void* object) {
+    RemoveEvery(ListFor(type), object);
+    // Looked up without inserting: an object that never subscribed leaves no empty table behind.
+    auto perObject = objectHandlers_.find(objectIndex);
+    if (perObject == objectHandlers_.end()) return;
+    auto list = perObject->second.find(type);
+    if (list != perObject->second.end()) RemoveEvery(list->second, object);
+}
+
 // Push sifts up while the parent is due later.
 void Message_System::PushEvent(std::unique_ptr<Event> event) {
     const float due = event->GetDueTime();

@@ -14,6 +14,7 @@
 
 #include "core/Delegate.h"
 #include "core/Message.h"
+#include "core/MessageIds.h"
 #include "core/Singleton.h"
 #include "core/System.h"
 
@@ -111,6 +112,17 @@ public:
         RemoveObjectHandlerOf(type, static_cast<uint32_t>(handle.GetIndex()), object);
     }
 
+    // Removes every wind-message handler bound to the object: from the global list, then from
+    // the list under the object's index. Components that subscribe to the wind in both call it
+    // when they go; one that never subscribed changes nothing.
+    template <class T> void RemoveHandlersOf28(uint32_t objectIndex, T* object) {
+        RemoveEveryHandlerOf(MessageIds::WindMessage, objectIndex, static_cast<void*>(object));
+    }
+    template <class Handle, class T, class = decltype(std::declval<const Handle&>().GetIndex())>
+    void RemoveHandlersOf28(const Handle& handle, T* object) {
+        RemoveHandlersOf28(static_cast<uint32_t>(handle.GetIndex()), object);
+    }
+
     // The engine clock as last read (at Initialize, a post, or an Update with work queued).
     float GetClock() const { return clock_; }
     size_t QueuedCount() const { return queue_.size(); }
@@ -151,6 +163,8 @@ private:
     }
     HandlerList& OtherList(int type);
     static void RemoveFirst(HandlerList& list, void* object);
+    static void RemoveEvery(HandlerList& list, void* object);
+    void RemoveEveryHandlerOf(int type, uint32_t objectIndex, void* object);
     // Inline, so that a send to a short list costs little more than the calls themselves.
     static void Deliver(HandlerList& list, IMessage& message) {
         // Each handler gets this delivery's message itself, so a nested send cannot change what

@@ -1,5 +1,7 @@
 #include "core/RTTI.h"
 
+#include "core/Logger.h"
+
 namespace {
 RTTIClassRegistry* g_registry = nullptr;
 }
@@ -15,6 +17,13 @@ std::string IRTTIUser::AccessorNameFromText(const std::string& text) {
     const size_t start = colon == std::string::npos ? 0 : colon + 1;
     const size_t end = text.find_first_of(" )", start);
     return text.substr(start, end == std::string::npos ? std::string::npos : end - start);
+}
+
+IRTTIUser::FunctionEntry* IRTTIUser::FindFunction(ClassInfo& info, const std::string& name) {
+    for (FunctionEntry& entry : info.functions)
+        if (entry.name == name) return &entry;
+    SD_WARNING(2, "Class %s has no reflected function \"%s\"", info.name.c_str(), name.c_str());
+    return nullptr;
 }
 
 RTTIClassRegistry* RTTIClassRegistry::Create() {

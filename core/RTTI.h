@@ -30,6 +30,10 @@ public:
     // The description name of a type name: "void" and "undefined" stay, otherwise everything
     // up to and including the first blank goes ("class SD::Transform" gives "SD::Transform").
     static std::string ClassNameFromTypeName(const std::string& typeName);
+    // The entry of that name in a description, or null: a name the class does not publish is
+    // logged and nothing is added to the description.
+    static FunctionEntry* FindFunction(ClassInfo& info, const std::string& name);
+
     // The accessor name in a member-pointer text: after the last ':' and up to the next blank
     // or ')' ("&Transform::GetPosX" gives "GetPosX").
     static std::string AccessorNameFromText(const std::string& text);

@@ -10,9 +10,6 @@ namespace {
 
 RandomState g_state = kRandomStartState;
 
-// The raw value of the float functions: the output scaled by 2^-15, in [0, 131072).
-double RawRandom() { return static_cast<double>(RandomNext()) * (1.0 / 32768.0); }
-
 // Adding the remainder to the lower bound can round up to the upper one; the range is
 // half-open, so that case gives the largest value below it.
 template <class T> T BelowHigh(T value, T low, T high) { return value < high ? value : std::nextafter(high, low); }
@@ -44,6 +41,10 @@ uint32_t RandomNext() {
     return g_state.w;
 }
 
+double RandomRaw() { return static_cast<double>(RandomNext()) * (1.0 / 32768.0); }
+
+float Rand() { return static_cast<float>(RandomRaw()); }
+
 unsigned RandomInt(unsigned a, unsigned b) {
     if (a > b) std::swap(a, b);
     uint32_t span = b - a + 1u;
@@ -53,16 +54,33 @@ unsigned RandomInt(unsigned a, unsigned b) {
 
 float RandomFloat(float a, float b) {
     if (a > b) std::swap(a, b);
-    double raw = RawRandom();
+    double raw = RandomRaw();
     if (a == b) return a;
     return BelowHigh(static_cast<float>(std::fmod(raw, static_cast<double>(b - a))) + a, a, b);
 }
 
 double RandomDouble(double a, double b) {
     if (a > b) std::swap(a, b);
-    double raw = RawRandom();
+    double raw = RandomRaw();
     if (a == b) return a;
     return BelowHigh(std::fmod(raw, b - a) + a, a, b);
+}
+
+Vec3 RandomVec3(float xMin, float xMax, float yMin, float yMax, float zMin, float zMax) {
+    Vec3 v;
+    v.z = RandomFloat(zMin, zMax);
+    v.y = RandomFloat(yMin, yMax);
+    v.x = RandomFloat(xMin, xMax);
+    return v;
+}
+
+Vec4 RandomVec4(float xMin, float xMax, float yMin, float yMax, float zMin, float zMax, float wMin, float wMax) {
+    Vec4 v;
+    v.w = RandomFloat(wMin, wMax);
+    v.z = RandomFloat(zMin, zMax);
+    v.y = RandomFloat(yMin, yMax);
+    v.x = RandomFloat(xMin, xMax);
+    return v;
 }
 
 }  // namespace SD

@@ -1,7 +1,9 @@
 #include "game/components/CircularSpinningLightLogic.h"
 
+#include <algorithm>
 #include <cmath>
 
+#include "core/Logger.h"
 #include "core/Random.h"
 #include "engine/Factory.h"
 #include "engine/GameObject.h"
@@ -30,14 +32,22 @@ CircularSpinningLightLogic::~CircularSpinningLightLogic() {
 void CircularSpinningLightLogic::Layout(bool create) {
     SD::GameObject* owner = GetOwner();
     if (!owner || count_ < 1) return;
-    const float step = 2.0f * 3.14159265f / static_cast<float>(count_);
+    // A ring cannot have more lights than the factory has objects: a larger count in the data is
+    // cut to that.
+    const SD::Factory_* factory = SD::Factory_::GetInstance();
+    const int most = factory ? static_cast<int>(factory->GetPool().GetCapacity()) : 0;
+    const int count = std::min(count_, most);
+    if (create && count < count_)
+        SD_WARNING(2, "Ring of lights of object %s: \"Number Of Lights\" %d is more than the %d objects there can be",
+                   owner->GetName().c_str(), count_, most);
+    if (count < 1) return;
+    const float step = 2.0f * 3.14159265f / static_cast<float>(count);
     const SD::Vec3 centre = owner->GetTransform().GetLocalPos();
     float angle = startAngle_;
-    for (int i = 0; i < count_; ++i, angle += step) {
+    for (int i = 0; i < count; ++i, angle += step) {
         SD::GameObject* light = nullptr;
         if (create) {
-            SD::Factory_* factory = SD::Factory_::GetInstance();
-            light = factory ? factory->CreateObject(kLightBlueprint, nullptr) : nullptr;
+            light = SD::Factory_::GetInstance()->CreateObject(kLightBlueprint, nullptr);
             if (light) light->Initialize(false);
             lights_.push_back(light ? light->GetHandle() : SD::GameObjectHandle());
             angles_.push_back(angle);
@@ -56,7 +66,7 @@ void CircularSpinningLightLogic::Layout(bool create) {
 
 void CircularSpinningLightLogic::VInitialize(bool) {
     if (lights_.empty()) Layout(true);
-    startAngle_ = static_cast<float>(SD::RandomNext() * (1.0 / 32768.0));
+    startAngle_ = SD::Rand();
 }
 
 void CircularSpinningLightLogic::VSerialize(SD::IStream& stream, int) {

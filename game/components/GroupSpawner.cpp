@@ -43,7 +43,8 @@ void GroupSpawner::VInitialize(bool) {
     SD::GameObject* owner = GetOwner();
     auto* trigger = owner ? static_cast<Trigger*>(owner->GetComponent(SD::CID_Trigger)) : nullptr;
     if (trigger)
-        trigger->AddCallback(new MFCore::Delegate_0Parameters<void, GroupSpawner>(this, &GroupSpawner::OnTriggerFired));
+        trigger->AddCallback(new MFCore::Delegate_0Parameters<void, GroupSpawner>(this, &GroupSpawner::OnTriggerFired),
+                             lifetime_.Token());
     else
         SD_WARNING(2, "Group spawner of object %s has no trigger; it never starts", OwnerName(*this));
     SetAction(actionName_);

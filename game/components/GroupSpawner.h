@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/BoundFunction.h"
+#include "core/GuardedFunction.h"
 #include "core/RTTI.h"
 #include "core/SharedString.h"
 #include "engine/UpdateComponent.h"
@@ -46,6 +47,8 @@ private:
     unsigned woken_ = 0;
     SD::SharedString actionName_;
     std::shared_ptr<MFCore::BoundFunction> action_;
+    // Ends the callback the trigger keeps when the spawner goes first.
+    MFCore::Lifetime lifetime_;
 };
 
 }  // namespace QV

@@ -4,14 +4,13 @@
 // Both distances are squared distances.
 #include <string>
 
-#include "core/RTTI.h"
 #include "engine/UpdateComponent.h"
 
 namespace QV {
 
 constexpr SD::ComponentID kSimpleTombstoneLogicID = static_cast<SD::ComponentID>(102);
 
-class SimpleTombstoneLogic : public SD::IUpdateComponent, public RTTIUser<SimpleTombstoneLogic> {
+class SimpleTombstoneLogic : public SD::IUpdateComponent {
 public:
     static constexpr int kDataVersion = 2;
 
@@ -21,8 +20,6 @@ public:
     void VInitialize(bool fromScript) override;
     void VSerialize(SD::IStream& stream, int version) override;
     void VUpdate(float dt) override;
-    void RegisterFunctions() override {}
-    ClassInfo GetBoundClassInfo() override { return BindClassInfo(this); }
 
     bool IsDone() const { return done_; }
     bool SoundEmitted() const { return soundEmitted_; }

@@ -1,9 +1,11 @@
 #include "game/components/Spawner.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "core/Logger.h"
 #include "core/Random.h"
+#include "engine/Factory.h"
 #include "engine/GameObject.h"
 #include "engine/IStream.h"
 #include "engine/MathSerialize.h"
@@ -14,9 +16,6 @@ namespace QV {
 namespace {
 
 const char* OwnerName(const SD::Component& c) { return c.GetOwner() ? c.GetOwner()->GetName().c_str() : ""; }
-
-// The engine's shared generator as a value in [0, 131072).
-double RandomValue() { return static_cast<double>(SD::RandomNext()) * (1.0 / 32768.0); }
 
 SD::GameObject* SpawnFirefly(const SD::Vec3& at, const SD::Vec3& spawnerPosition, Spawner* spawner, int colour,
                              const char* behaviour) {
@@ -43,6 +42,12 @@ SD::GameObject* Spawn_Yellow_Firefly(const SD::Vec3& at, const SD::Vec3& from, S
     return firefly;
 }
 
+// How many objects the factory holds at most: no spawner keeps more alive.
+int ObjectCapacity() {
+    const SD::Factory_* factory = SD::Factory_::GetInstance();
+    return factory ? static_cast<int>(factory->GetPool().GetCapacity()) : 0;
+}
+
 }  // namespace
 
 void Spawner::VInitialize(bool) {
@@ -52,7 +57,7 @@ void Spawner::VInitialize(bool) {
     spawnFunctions_["Spawn_Pink_Firefly"] = &Spawn_Pink_Firefly;
     spawnFunctions_["Spawn_Green_Firefly"] = &Spawn_Green_Firefly;
     spawnFunctions_["Spawn_Blue_Firefly"] = &Spawn_Blue_Firefly;
-    spawned_.reserve(static_cast<size_t>(numberToKeep_));
+    spawned_.reserve(static_cast<size_t>(std::min(numberToKeep_, ObjectCapacity())));
     timer_.Restart();
     waitZoneVelocity_ = SD::Vec3(2000.0f, 2000.0f, 2000.0f);
 }
@@ -71,6 +76,14 @@ void Spawner::VSerialize(SD::IStream& stream, int version) {
             SD_WARNING(2, "Spawner of object %s: \"Number of objects to have active\" %d is negative; 0 is used",
                        OwnerName(*this), numberToKeep_);
             numberToKeep_ = 0;
+        }
+        // More objects than the factory can hold can never be alive at once.
+        const int most = ObjectCapacity();
+        if (numberToKeep_ > most) {
+            SD_WARNING(2, "Spawner of object %s: \"Number of objects to have active\" %d is more than the %d objects "
+                          "there can be; %d is used",
+                       OwnerName(*this), numberToKeep_, most, most);
+            numberToKeep_ = most;
         }
         stream.Serialize(interval_, "Rate to spawn objects", "Float");
         stream.Serialize(spawning_, "Spawn state", "Boolean");
@@ -124,7 +137,7 @@ SD::Vec3 Spawner::GeneratePos_RandomlyNearby(const SD::Vec3& position, Spawner* 
     float result[3] = {position.x, position.y, position.z};
     for (int i = 0; i < 3; ++i) {
         const double s = std::fabs(static_cast<double>(sizes[i]));
-        const double draw = RandomValue();
+        const double draw = SD::RandomRaw();
         // An empty range (size 0) has no remainder to take: the spawner's own coordinate.
         if (s > 0.0) result[i] += static_cast<float>(std::fmod(draw, 2.0 * s) - s);
     }

@@ -18,7 +18,7 @@ namespace {
 constexpr float kShake = 3.14159265f * 0.007142857f;
 
 float RandomAngle(float limit) {
-    return std::fmod(static_cast<float>(SD::RandomNext() * (1.0 / 32768.0)), 2.0f * limit) - limit;
+    return std::fmod(SD::Rand(), 2.0f * limit) - limit;
 }
 
 void SetBulbAlpha(SD::GameObject* object, float alpha) {

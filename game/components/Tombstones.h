@@ -13,15 +13,13 @@ namespace QV {
 constexpr SD::ComponentID kShortTombstoneID = static_cast<SD::ComponentID>(62);
 constexpr SD::ComponentID kMainTombstoneID = static_cast<SD::ComponentID>(71);
 
-class ShortTombstone : public SD::IUpdateComponent, public RTTIUser<ShortTombstone> {
+class ShortTombstone : public SD::IUpdateComponent {
 public:
     ShortTombstone() { SetID(kShortTombstoneID); }
     SD::ComponentID VGetID() const override { return kShortTombstoneID; }
     int VGetVersion() const override { return 0; }
     void VInitialize(bool fromScript) override;
     void VUpdate(float dt) override;
-    void RegisterFunctions() override {}
-    ClassInfo GetBoundClassInfo() override { return BindClassInfo(this); }
 
     bool IsActive() const { return active_; }
     void SetActive(bool active) { active_ = active; }

@@ -1,5 +1,6 @@
 #include "game/components/Trigger.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <exception>
 
@@ -31,8 +32,9 @@ void Trigger::VInitialize(bool) {
     SD::GameObject* owner = GetOwner();
     auto* collider = owner ? static_cast<Gedankenexperiment::Collider*>(owner->GetComponent(SD::CID_Collider)) : nullptr;
     if (collider) {
-        collider->SetCallback(new MFCore::Delegate_1Parameters<void, Trigger, Gedankenexperiment::Collider*>(
-            this, &Trigger::OnContact));
+        collider->SetCallback(new MFCore::GuardedFunction(
+            new MFCore::Delegate_1Parameters<void, Trigger, Gedankenexperiment::Collider*>(this, &Trigger::OnContact),
+            lifetime_.Token()));
     } else {
         SD_WARNING(2, "Trigger of object %s has no collider; it never fires", OwnerName(*this));
     }
@@ -81,6 +83,24 @@ void Trigger::AddCallback(MFCore::BoundFunction* callback) {
     if (callback) callbacks_.push_back(Callback{std::shared_ptr<MFCore::BoundFunction>(callback), false});
 }
 
+void Trigger::AddCallback(MFCore::BoundFunction* callback, std::weak_ptr<const void> lifetime) {
+    if (!callback) return;
+    DropExpiredCallbacks();
+    auto* guard = new MFCore::GuardedFunction(callback, std::move(lifetime));
+    callbacks_.push_back(Callback{std::shared_ptr<MFCore::BoundFunction>(guard), false, guard});
+}
+
+void Trigger::DropExpiredCallbacks() {
+    callbacks_.erase(std::remove_if(callbacks_.begin(), callbacks_.end(),
+                                    [](const Callback& c) { return c.guard && c.guard->Expired(); }),
+                     callbacks_.end());
+}
+
+size_t Trigger::GetCallbackCount() {
+    DropExpiredCallbacks();
+    return callbacks_.size();
+}
+
 bool Trigger::AddCallback(const std::string& actionName) {
     Action action = FindAction(actionName);
     if (!action) {
@@ -108,6 +128,7 @@ void Trigger::OnContact(Gedankenexperiment::Collider* other) {
 }
 
 void Trigger::RunCallbacks() {
+    DropExpiredCallbacks();
     // By index, on shared copies: a callback may add others or read the trigger again.
     for (size_t i = 0; i < callbacks_.size(); ++i) {
         std::shared_ptr<MFCore::BoundFunction> function = callbacks_[i].function;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/BoundFunction.h"
+#include "core/GuardedFunction.h"
 #include "core/SharedString.h"
 #include "engine/Component.h"
 
@@ -42,13 +43,17 @@ public:
 
     // Takes a callable of one argument (the trigger, as an Any of Trigger*) or none.
     void AddCallback(MFCore::BoundFunction* callback);
+    // The same for a callback bound to a component that may go before the trigger: once the
+    // lifetime has ended the callback leaves the list and is never called.
+    void AddCallback(MFCore::BoundFunction* callback, std::weak_ptr<const void> lifetime);
     // Appends the named action; false (logged) for a name the action table does not hold.
     bool AddCallback(const std::string& actionName);
 
     bool IsFired() const { return fired_; }
     void SetFired(bool fired) { fired_ = fired; }
     const std::vector<std::string>& GetActionNames() const { return actionNames_; }
-    size_t GetCallbackCount() const { return callbacks_.size(); }
+    // Callbacks whose owners have gone are not counted.
+    size_t GetCallbackCount();
     const SD::SharedString& GetLuaFunction() const { return luaFunction_; }
 
     // Called by the collider with the other collider of a contact.
@@ -65,15 +70,20 @@ private:
     struct Callback {
         std::shared_ptr<MFCore::BoundFunction> function;
         bool fromData;  // appended for a name read from data; replaced when the data is read again
+        const MFCore::GuardedFunction* guard = nullptr;  // the function, when its owner may go first
     };
 
     void RunCallbacks();
+    // Drops the callbacks whose owners have gone.
+    void DropExpiredCallbacks();
 
     std::vector<Callback> callbacks_;
     std::vector<std::string> actionNames_;
     SD::SharedString luaFunction_;
     bool fired_ = false;
     bool listening_ = false;
+    // Guards the contact callback the collider keeps: the collider may outlive the trigger.
+    MFCore::Lifetime lifetime_;
 };
 
 }  // namespace QV

@@ -46,23 +46,22 @@ bool Triggered(const char* binding) { return Input() && Input()->GetDigitalTrigg
 bool KeyTriggered(uint32_t code) { return Input() && Input()->GetKeyStateTriggered(code); }
 bool KeyHeld(uint32_t code) { return Input() && Input()->GetKeyState(code); }
 
-// Calls the component's reflected setter of that name with the value; false when it has none.
+// Calls the component's reflected setter of that name with the value; false (logged) when it has
+// none.
 bool CallSetter(SD::Component* component, const char* name, const MFCore::Any& value) {
     auto* reflected = dynamic_cast<IRTTIUser*>(component);
     if (!reflected) return false;
-    const IRTTIUser::ClassInfo info = reflected->GetBoundClassInfo();
-    for (const IRTTIUser::FunctionEntry& entry : info.functions) {
-        if (entry.name != name) continue;
-        try {
-            std::vector<MFCore::Any> args{value};
-            entry.function->Invoke(args);
-            return true;
-        } catch (const std::exception& e) {
-            SD_WARNING(3, "Setting %s on a spawn logic failed: %s", name, e.what());
-            return false;
-        }
+    IRTTIUser::ClassInfo info = reflected->GetBoundClassInfo();
+    IRTTIUser::FunctionEntry* entry = IRTTIUser::FindFunction(info, name);
+    if (!entry) return false;
+    try {
+        std::vector<MFCore::Any> args{value};
+        entry->function->Invoke(args);
+        return true;
+    } catch (const std::exception& e) {
+        SD_WARNING(3, "Setting %s on a spawn logic failed: %s", name, e.what());
+        return false;
     }
-    return false;
 }
 
 }  // namespace
@@ -160,7 +159,7 @@ void LevelEditor::ApplySpawnSettings(SD::GameObject* object) {
     }
     CallSetter(spawn, "SetDelay", MFCore::Any(firstFloat_));
     CallSetter(spawn, "SetDuration", MFCore::Any(secondFloat_ < 0.0f ? 0.0f : secondFloat_));
-    CallSetter(spawn, "SetAction", MFCore::Any(static_cast<const char*>(actionName_ ? actionName_ : "")));
+    CallSetter(spawn, "SetActionName", MFCore::Any(static_cast<const char*>(actionName_ ? actionName_ : "")));
 }
 
 void LevelEditor::UpdateGroupMode() {

@@ -5,6 +5,7 @@
 
 #include "core/EngineCore.h"
 #include "core/Logger.h"
+#include "core/Random.h"
 #include "core/Matrix.h"
 #include "core/MessageIds.h"
 #include "core/MessageSystem.h"
@@ -86,10 +87,10 @@ void Firefly::VInitialize(bool) {
         }
     }
     baseScale_ = transform_->GetScale();
-    pulsePhase_ = RawRandom();
+    pulsePhase_ = SD::Rand();
     detachRestart_ = true;
     flyToObjTime_ = 0.0f;
-    blinkCountdown_ = std::fmod(RawRandom(), 2.5f);
+    blinkCountdown_ = std::fmod(SD::Rand(), 2.5f);
 }
 
 void Firefly::VSerialize(SD::IStream& stream, int version) {

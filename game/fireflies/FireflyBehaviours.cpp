@@ -50,7 +50,7 @@ void Firefly::SeekGroup() {
 void Firefly::CountDownToBlink(float dt) {
     blinkCountdown_ -= dt;
     if (blinkCountdown_ > 0.0f) return;
-    blinkCountdown_ = std::fmod(RawRandom(), 3.5f) + 2.5f;
+    blinkCountdown_ = std::fmod(SD::Rand(), 3.5f) + 2.5f;
     PutOnLane(kLaneBlink, Name("Blink"));
 }
 
@@ -107,11 +107,11 @@ void Firefly::Blink(float) {
 
 void Firefly::Twitch(float) {
     if (twitchWatch_.GetTime() <= twitchInterval_) return;
-    SD::Vec3 direction(std::fmod(RawRandom(), 2.0f) - 1.0f, std::fmod(RawRandom(), 2.0f) - 1.0f,
-                       std::fmod(RawRandom(), 2.0f) - 1.0f);
+    SD::Vec3 direction(std::fmod(SD::Rand(), 2.0f) - 1.0f, std::fmod(SD::Rand(), 2.0f) - 1.0f,
+                       std::fmod(SD::Rand(), 2.0f) - 1.0f);
     if (direction.LengthSq() > 0.0f) AddForce(direction.GetNormalized() * twitchPower_);
     twitchWatch_.Restart();
-    twitchInterval_ = std::fmod(RawRandom(), 1.0f) + 0.5f;
+    twitchInterval_ = std::fmod(SD::Rand(), 1.0f) + 0.5f;
 }
 
 void Firefly::Twirl(float) {

@@ -4,45 +4,39 @@ namespace QV {
 
 FireflyGroup* FireflyGroupHandle::Get() const { return table ? table->Resolve(*this) : nullptr; }
 
-FireflyGroupTable::FireflyGroupTable() : slots_(kCapacity + 1) {}
-
-uint32_t FireflyGroupTable::NextFreeSlot() {
-    while (slots_[cursor_].group) cursor_ = cursor_ % kCapacity + 1;
-    return cursor_;
-}
-
 bool FireflyGroupTable::Register(FireflyGroup* group) {
-    // With slot 0 free, 500 live groups fill slots 1..500 and the search would never end.
     if (IsFull()) return false;
-    const uint32_t index = NextFreeSlot();
-    slots_[index].group = group;
+    const uint32_t index = slots_.NextFreeSlot();
+    if (index == SD::SlotTable<FireflyGroup>::kNoSlot) return false;
+    slots_[index].object = group;
     ++live_;
-    group->handle = FireflyGroupHandle{index, slots_[index].generation, this};
+    group->handle = FireflyGroupHandle{index, slots_[index].word, this};
     return true;
 }
 
 FireflyGroup* FireflyGroupTable::Resolve(const FireflyGroupHandle& handle) const {
-    if (handle.table != this || handle.index >= slots_.size()) return nullptr;
-    const Slot& slot = slots_[handle.index];
-    return slot.generation == handle.generation ? slot.group : nullptr;
+    if (handle.table != this || handle.index >= slots_.Size()) return nullptr;
+    const auto& slot = slots_[handle.index];
+    return slot.word == handle.generation ? slot.object : nullptr;
 }
 
 void FireflyGroupTable::Release(const FireflyGroupHandle& handle) {
     FireflyGroup* group = Resolve(handle);
     if (!group) return;
-    Slot& slot = slots_[handle.index];
+    auto& slot = slots_[handle.index];
     delete group;
-    slot.group = nullptr;
-    ++slot.generation;
+    slot.object = nullptr;
+    ++slot.word;
     --live_;
 }
 
 void FireflyGroupTable::Clear() {
-    for (Slot& slot : slots_) {
-        if (!slot.group) continue;
-        delete slot.group;
-        slot.group = nullptr;
-        ++slot.generation;
+    for (uint32_t i = 0; i < slots_.Size(); ++i) {
+        auto& slot = slots_[i];
+        if (!slot.object) continue;
+        delete slot.object;
+        slot.object = nullptr;
+        ++slot.word;
     }
     live_ = 0;
 }

@@ -4,8 +4,8 @@
 // wrap from the last slot to 1. Releasing a slot destroys its group and bumps its generation so
 // that old handles stop resolving.
 #include <cstdint>
-#include <vector>
 
+#include "core/SlotTable.h"
 #include "game/fireflies/FireflyGroup.h"
 
 namespace QV {
@@ -14,7 +14,7 @@ class FireflyGroupTable {
 public:
     static constexpr uint32_t kCapacity = 500;
 
-    FireflyGroupTable();
+    FireflyGroupTable() = default;
     ~FireflyGroupTable() { Clear(); }
     FireflyGroupTable(const FireflyGroupTable&) = delete;
     FireflyGroupTable& operator=(const FireflyGroupTable&) = delete;
@@ -31,16 +31,9 @@ public:
     void Clear();
 
 private:
-    struct Slot {
-        FireflyGroup* group = nullptr;
-        uint32_t generation = 1;
-    };
-    // Only called with a free slot among 1..capacity, so the search ends.
-    uint32_t NextFreeSlot();
-
-    std::vector<Slot> slots_;
+    // Each slot's word is its generation.
+    SD::SlotTable<FireflyGroup> slots_{kCapacity, 1};
     uint32_t live_ = 0;
-    uint32_t cursor_ = 0;
 };
 
 }  // namespace QV

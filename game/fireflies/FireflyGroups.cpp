@@ -6,8 +6,6 @@
 
 namespace QV {
 
-float RawRandom() { return static_cast<float>(SD::RandomNext() * (1.0 / 32768.0)); }
-
 FireflyGroup* FireflyGroups::MakeEscortGroup() {
     auto* group = new FireflyGroup(SD::Vec3(), 0);
     if (table_.Register(group)) return group;
@@ -96,7 +94,7 @@ void FireflyGroups::MoveEscortSet(int set, const SD::Vec3& head) {
     for (size_t i = groups.size() - 1; i >= 1; --i) {
         groups[i]->centre = groups[i - 1]->centre;
         groups[i]->flags = groups[i - 1]->flags;
-        const float offset = std::fmod(RawRandom(), 11.1f) - 5.55f;
+        const float offset = std::fmod(SD::Rand(), 11.1f) - 5.55f;
         groups[i]->centre = groups[i]->centre + SD::Vec3(offset, offset, offset);
     }
     groups[0]->centre = head;

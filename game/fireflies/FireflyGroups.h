@@ -55,7 +55,4 @@ private:
     std::vector<FireflyGroupHandle> requestGroups_;
 };
 
-// The engine generator's next value scaled as its float form, in [0, 131072).
-float RawRandom();
-
 }  // namespace QV

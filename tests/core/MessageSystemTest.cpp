@@ -93,6 +93,36 @@ TEST_F(MessageSystemTest, RemoveHandlerOfTakesOnlyTheFirstMatch) {
     EXPECT_EQ(g_log, (std::vector<std::string>{"twice:1"}));
 }
 
+TEST_F(MessageSystemTest, WindHandlersOfAComponentGoFromBothListsAndNothingElseDoes) {
+    constexpr int kWind = SD::MessageIds::WindMessage;
+    Handler leaving{"leaving", nullptr}, staying{"staying", nullptr}, never{"never", nullptr};
+    system_->RegisterObjectHandler(kWind, Handle{4}, &leaving, &Handler::On);
+    system_->RegisterObjectHandler(kWind, Handle{4}, &leaving, &Handler::On);
+    system_->RegisterObjectHandler(kWind, Handle{4}, &staying, &Handler::On);
+    Register(leaving);  // another type: not the wind's
+    system_->RemoveHandlersOf28(Handle{4}, &never);
+    system_->RemoveHandlersOf28(Handle{9}, &never);
+    Send(1, kWind);
+    EXPECT_EQ(g_log, (std::vector<std::string>{"leaving:1", "leaving:1", "staying:1"})) << "never subscribed: no change";
+
+    system_->RemoveHandlersOf28(Handle{4}, &leaving);
+    g_log.clear();
+    Send(2, kWind);
+    TestMessage direct(3, kWind);
+    system_->SendMessageToObject(Handle{4}, direct);
+    Send(4);
+    EXPECT_EQ(g_log, (std::vector<std::string>{"staying:2", "staying:3", "leaving:4"}));
+
+    // Removed while the wind is being delivered: the handler after the remover is not called.
+    Handler remover{"remover", [this, &staying](Handler&, IMessage*) { system_->RemoveHandlersOf28(4u, &staying); }};
+    system_->RegisterObjectHandler(kWind, Handle{5}, &remover, &Handler::On);
+    system_->RegisterObjectHandler(kWind, Handle{5}, &staying, &Handler::On);
+    g_log.clear();
+    Send(5, kWind);
+    Send(6, kWind);
+    EXPECT_EQ(g_log, (std::vector<std::string>{"staying:5", "remover:5", "remover:6"}));
+}
+
 // Handlers that change the system while a message is being delivered.
 TEST_F(MessageSystemTest, HandlersMayChangeTheSystemDuringDelivery) {
     struct Case {

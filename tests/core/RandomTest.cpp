@@ -71,4 +71,51 @@ TEST_F(RandomTest, FloatsNeverReachTheUpperBound) {
     }
 }
 
+TEST_F(RandomTest, TheRawNumberIsTheOutputOverTwoToTheFifteenth) {
+    EXPECT_DOUBLE_EQ(SD::RandomRaw(), 3701687786.0 / 32768.0);
+    SD::SetRandomState(SD::kRandomStartState);
+    EXPECT_FLOAT_EQ(SD::Rand(), static_cast<float>(3701687786.0 / 32768.0));
+    EXPECT_DOUBLE_EQ(SD::RandomRaw(), 458299110.0 / 32768.0) << "each call advances the generator once";
+}
+
+TEST_F(RandomTest, RandomVectorsDrawTheLastComponentFirstWithinEachPair) {
+    // The first draw of a fresh generator, taken alone for one pair.
+    const float first = SD::RandomFloat(-150.0f, 150.0f);
+    SD::SetRandomState(SD::kRandomStartState);
+    const SD::Vec3 v = SD::RandomVec3(-150.0f, 150.0f, 0.0f, 2.0f, 150.0f, -150.0f);
+    EXPECT_FLOAT_EQ(v.z, first);
+    SD::SetRandomState(SD::kRandomStartState);
+    EXPECT_EQ(SD::RandomVec3(-150.0f, 150.0f, 0.0f, 2.0f, 150.0f, -150.0f), v) << "the same state gives the same vector";
+
+    SD::SetRandomState(SD::kRandomStartState);
+    const SD::Vec4 w = SD::RandomVec4(0.0f, 1.0f, 0.0f, 1.0f, 0.0f, 1.0f, -150.0f, 150.0f);
+    EXPECT_FLOAT_EQ(w.w, first);
+
+    for (int i = 0; i < 500; ++i) {
+        const SD::Vec3 r = SD::RandomVec3(-150.0f, 150.0f, 0.0f, 2.0f, 150.0f, -150.0f);
+        ASSERT_GE(r.x, -150.0f);
+        ASSERT_LT(r.x, 150.0f);
+        ASSERT_GE(r.y, 0.0f);
+        ASSERT_LT(r.y, 2.0f);
+        ASSERT_GE(r.z, -150.0f) << "the reversed pair is reordered";
+        ASSERT_LT(r.z, 150.0f);
+        const SD::Vec4 q = SD::RandomVec4(1.0f, 0.0f, 5.0f, 6.0f, -1.0f, -2.0f, 10.0f, 20.0f);
+        ASSERT_TRUE(q.x >= 0.0f && q.x < 1.0f && q.y >= 5.0f && q.y < 6.0f && q.z >= -2.0f && q.z < -1.0f &&
+                    q.w >= 10.0f && q.w < 20.0f);
+    }
+}
+
+TEST_F(RandomTest, AnEmptyPairGivesItsBoundAndStillUsesItsDraw) {
+    const SD::Vec3 v = SD::RandomVec3(3.0f, 3.0f, -1.0f, -1.0f, 0.0f, 0.0f);
+    EXPECT_EQ(v, SD::Vec3(3.0f, -1.0f, 0.0f));
+    SD::RandomState expected = SD::kRandomStartState;
+    SD::SetRandomState(expected);
+    for (int i = 0; i < 3; ++i) SD::RandomNext();
+    expected = SD::GetRandomState();
+    SD::SetRandomState(SD::kRandomStartState);
+    SD::RandomVec3(3.0f, 3.0f, -1.0f, -1.0f, 0.0f, 0.0f);
+    const SD::RandomState after = SD::GetRandomState();
+    EXPECT_TRUE(after.x == expected.x && after.y == expected.y && after.z == expected.z && after.w == expected.w);
+}
+
 }  // namespace

@@ -1,6 +1,7 @@
 // A ring of lights in a small world: made evenly spaced, circling while the group is active,
 // dark and still while it is not, following the object while the level is edited, gone with
-// the component; rings of no or a negative number of lights make nothing.
+// the component; rings of no or a negative number of lights make nothing, and a ring of more
+// lights than there can be objects stops at what there can be.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -29,7 +30,8 @@ protected:
                    Blueprint("Ring", TransformXml({}) + RingXml(4) +
                                          "<Group version=\"0\" Play=\"1\" Pause=\"1\" DevPause=\"1\"></Group>") +
                    Blueprint("Empty", TransformXml({}) + RingXml(0)) +
-                   Blueprint("Negative", TransformXml({}) + RingXml(-3)));
+                   Blueprint("Negative", TransformXml({}) + RingXml(-3)) +
+                   Blueprint("Huge", TransformXml({}) + RingXml(2000000000)));
     }
     static QV::CircularSpinningLightLogic* RingOf(SD::GameObject* object) {
         return Get<QV::CircularSpinningLightLogic>(object, QV::kCircularSpinningLightLogicID);
@@ -65,10 +67,13 @@ TEST_F(CircularSpinningLightTest, FourLightsStandAQuarterTurnApartCircleWhileAct
     EXPECT_EQ(handle.get(), nullptr);
 }
 
-TEST_F(CircularSpinningLightTest, RingsOfNoOrANegativeNumberOfLightsMakeNothing) {
+TEST_F(CircularSpinningLightTest, RingsOfNoOrANegativeNumberOfLightsMakeNothingAndHugeOnesAreCut) {
     EXPECT_TRUE(RingOf(Spawn("Empty", "Empty"))->GetLights().empty());
     QV::CircularSpinningLightLogic* negative = RingOf(Spawn("Negative", "Negative"));
     EXPECT_TRUE(negative->GetLights().empty());
+    // A count beyond what the factory can hold is cut to its capacity: the ring ends.
+    QV::CircularSpinningLightLogic* huge = RingOf(Spawn("Huge", "Huge"));
+    EXPECT_LE(huge->GetLights().size(), static_cast<size_t>(factory.GetPool().GetCapacity()));
     Frame(0.1f);
     ValueWriter writer;
     negative->VSerialize(writer, 0);

@@ -9,6 +9,7 @@
 
 #include "EditorTestSupport.h"
 #include "engine/Group.h"
+#include "game/components/SpawnLogic.h"
 #include "game/editor/ObjectLabel.h"
 #include "platform/tweak/TweakBar.h"
 #include "platform/tweak/TweakInspect.h"
@@ -231,6 +232,30 @@ TEST_F(LevelEditorTest, GroupModePlacesNamedGroupMembers) {
 
     ASSERT_TRUE(editor->SaveLevel("Grouped"));
     EXPECT_NE(tree.Read("Assets/Levels/Grouped/objects.xml").find("name=\"Stones\""), std::string::npos);
+}
+
+TEST_F(LevelEditorTest, GroupModeGivesItsSpawnLogicTheBarsDelayDurationAndAction) {
+    factory.RegisterComponentCreator("SpawnLogic", SD::CID_SpawnLogic, new SD::ComponentCreator<QV::SpawnLogic>);
+    SwitchOn();
+    keys.insert(SD::key_CONTROL);
+    Tap({SD::key_G});
+    keys.erase(SD::key_CONTROL);
+    Frame();
+    tw::Bar* bar = tw::FindBar("Group Bar");
+    ASSERT_NE(bar, nullptr);
+    ASSERT_TRUE(tw::WriteValue(bar, "Group's Name:", "Rocks"));
+    ASSERT_TRUE(tw::WriteValue(bar, "Delay Time:", "2.5"));
+    ASSERT_TRUE(tw::WriteValue(bar, "Duration Amount:", "-1"));
+    ASSERT_TRUE(tw::WriteValue(bar, "Action Name:", "RiseUp"));
+    ASSERT_TRUE(tw::WriteValue(bar, "Adds Spawn Logic:", "1"));
+    Tap({SD::key_SPACE});
+    SD::GameObject* member = editor->GetSelectedObject();
+    ASSERT_NE(member, nullptr);
+    auto* spawn = static_cast<QV::SpawnLogic*>(member->GetComponent(SD::CID_SpawnLogic));
+    ASSERT_NE(spawn, nullptr);
+    EXPECT_FLOAT_EQ(spawn->GetDelay(), 2.5f);
+    EXPECT_FLOAT_EQ(spawn->GetDuration(), 0.0f) << "clamped to at least 0";
+    EXPECT_STREQ(spawn->GetActionName(), "RiseUp");
 }
 
 class SplineModeTest : public LevelEditorTest {

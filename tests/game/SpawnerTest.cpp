@@ -34,6 +34,7 @@ protected:
                    Blueprint("Defaults", TransformXml({}) + Header("Spawner", 0) + StringXml("Spawn function", "x") +
                                              "</Spawner>") +
                    Blueprint("Negative", TransformXml({}) + SpawnerXml(1, -5, 0.0f, true, "Spawn_Pink_Firefly", "")) +
+                   Blueprint("Huge", TransformXml({}) + SpawnerXml(1, 2000000000, 0.0f, false, "Spawn_Pink_Firefly", "")) +
                    Blueprint("Unknown", TransformXml({}) + SpawnerXml(1, 2, 0.0f, true, "Spawn_Red_Firefly", "")) +
                    Blueprint("NoPlace", TransformXml({}) + SpawnerXml(1, 2, 0.0f, true, "Spawn_Pink_Firefly", "Nowhere")) +
                    Blueprint("Future", TransformXml({}) + SpawnerXml(4, 2, 0.0f, true, "Spawn_Pink_Firefly", "")));
@@ -121,6 +122,9 @@ TEST_F(SpawnerTest, MissingNegativeUnknownAndFutureDataSpawnNothingAndCrashNothi
     EXPECT_EQ(defaults->GetSpawnZoneSize(), SD::Vec3(1050, 150, 1050));
     QV::Spawner* negative = SpawnerOf(Spawn("Negative", "Negative"));
     EXPECT_EQ(negative->GetNum_active_objects(), 0) << "clamped";
+    QV::Spawner* huge = SpawnerOf(Spawn("Huge", "Huge"));
+    EXPECT_EQ(huge->GetNum_active_objects(), static_cast<int>(factory.GetPool().GetCapacity()))
+        << "no more than the factory can hold";
     QV::Spawner* unknown = SpawnerOf(Spawn("Unknown", "Unknown"));
     QV::Spawner* noPlace = SpawnerOf(Spawn("NoPlace", "NoPlace"));
     QV::Spawner* future = SpawnerOf(Spawn("Future", "Future"));
@@ -234,6 +238,32 @@ TEST_F(GroupSpawnerTest, AnUnknownActionShowsInvalidActionAndDoesNothing) {
     // Without a trigger it never starts.
     SD::GameObject* lonely = Spawn("Lonely", "Lonely");
     EXPECT_FALSE(Get<QV::GroupSpawner>(lonely, SD::CID_GroupSpawner)->IsRegistered());
+}
+
+// Components removed while the rest of their object stays: nothing is left that calls them.
+TEST_F(GroupSpawnerTest, ASpawnerOrTriggerRemovedFirstLeavesNothingBehindToCall) {
+    Members(1);
+    SD::GameObject* gate = Spawn("Gate", "Gate");
+    SD::GameObject* player = Spawn("Player", "Player", {100, 0, 0});
+    Physics().BuildTree();
+    auto* trigger = Get<QV::Trigger>(gate, SD::CID_Trigger);
+    ASSERT_EQ(trigger->GetCallbackCount(), 1u);
+    gate->RemoveComponent(gate->GetComponent(SD::CID_GroupSpawner));
+    EXPECT_EQ(trigger->GetCallbackCount(), 0u) << "the spawner's callback went with it";
+    Place(player, {0, 0, 0});
+    Frame(0.5f);
+    EXPECT_TRUE(trigger->IsFired());
+    EXPECT_EQ(Awake(), ".");
+
+    gate->RemoveComponent(trigger);
+    Place(player, {100, 0, 0});
+    Frame(0.5f);
+    Place(player, {0, 0, 0});
+    Frame(0.5f);  // the collider stays and is touched again: its callback calls nothing
+    EXPECT_EQ(Awake(), ".");
+    factory.DestroyGameObject(gate);
+    factory.Update(0.0f);
+    Frame(0.5f);
 }
 
 }  // namespace

@@ -99,6 +99,25 @@ TEST_F(TriggerTest, AResetNamingAReusedSlotDoesNotReArmTheNewObjectsTrigger) {
     EXPECT_FALSE(trigger->IsFired()) << "a negative delay is due at the next update";
 }
 
+TEST_F(TriggerTest, ResetsPostedTwiceAreBothDeliveredEachInTheUpdateThatFindsItDue) {
+    SD::GameObject* stone = Spawn("Quiet", "Stone");
+    auto* trigger = Get<QV::Trigger>(stone, SD::CID_Trigger);
+    SD::Message_System* messages = SD::Message_System::GetInstance();
+    trigger->SetFired(true);
+    QV::Trigger::ScheduleReset(trigger, 2.5f);
+    QV::Trigger::ScheduleReset(trigger, 2.5f);
+    EXPECT_EQ(messages->QueuedCount(), 2u);
+    for (int i = 0; i < 9; ++i) Frame(0.25f);
+    EXPECT_TRUE(trigger->IsFired()) << "2.25 s: not yet due";
+    Frame(0.25f);
+    EXPECT_FALSE(trigger->IsFired());
+    EXPECT_EQ(messages->QueuedCount(), 0u) << "both came due in that update";
+    QV::Trigger::ScheduleReset(trigger, std::nanf(""));
+    trigger->SetFired(true);
+    Frame(0.016f);
+    EXPECT_FALSE(trigger->IsFired()) << "a reset with no number for its delay is delivered at the next update";
+}
+
 TEST_F(TriggerTest, CollectingWithNothingSpawnedOnlyReArmsAfterFourSeconds) {
     SD::GameObject* stone = Spawn("Collector", "Stone");
     SD::GameObject* player = Spawn("Player", "Player", {100, 0, 0});

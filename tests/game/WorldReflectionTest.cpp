@@ -8,6 +8,11 @@
 #include "GameTestSupport.h"
 #include "WorldTestSupport.h"
 #include "core/Delegate.h"
+#include "game/components/CircularSpinningLightLogic.h"
+#include "game/components/LightLogic.h"
+#include "game/components/SimpleTombstoneLogic.h"
+#include "game/components/Tombstones.h"
+#include "game/fireflies/Firefly.h"
 
 namespace {
 
@@ -118,6 +123,130 @@ TEST_F(WorldReflectionTest, SpawnLogic) {
     EXPECT_FLOAT_EQ(logic.GetDuration(), 0.0f);
     using SinkDepthGetter = MFCore::Delegate_0Parameters<float, QV::SpawnLogic>;
     EXPECT_NE(dynamic_cast<SinkDepthGetter*>(Find(info, "GetSinkDepth")), nullptr);
+}
+
+TEST_F(WorldReflectionTest, FadeInLightLogic) {
+    QV::FadeInLightLogic logic;
+    EXPECT_EQ(Names(logic.GetClassInfo()), (std::vector<std::string>{"GetLightFadeTime", "SetLightFadeTime",
+                                                                      "GetFadeLightDistanceCheck",
+                                                                      "SetFadeLightDistanceCheck"}));
+    RoundTrip(logic, {{"GetLightFadeTime", "SetLightFadeTime", 'f', 4.5, nullptr},
+                      {"GetFadeLightDistanceCheck", "SetFadeLightDistanceCheck", 'f', -30.0, nullptr}});
+}
+
+TEST_F(WorldReflectionTest, PulsingLightLogic) {
+    QV::PulsingLightLogic logic;
+    EXPECT_EQ(Names(logic.GetClassInfo()),
+              (std::vector<std::string>{"GetLightPulseSpeed", "SetLightPulseSpeed", "GetLightPulseIntensity",
+                                        "SetLightPulseIntensity", "GetPulseStart", "SetPulseStart"}));
+    RoundTrip(logic, {{"GetLightPulseSpeed", "SetLightPulseSpeed", 'f', 2.25, nullptr},
+                      {"GetLightPulseIntensity", "SetLightPulseIntensity", 'f', 1e6, nullptr},
+                      {"GetPulseStart", "SetPulseStart", 'b', 1, nullptr},
+                      {"GetPulseStart", "SetPulseStart", 'b', 0, nullptr}});
+}
+
+TEST_F(WorldReflectionTest, CircularSpinningLightLogic) {
+    QV::CircularSpinningLightLogic logic;
+    const std::vector<std::string> names = Names(logic.GetClassInfo());
+    EXPECT_EQ(names, (std::vector<std::string>{
+                         "GetSpinningLightRadius", "SetSpinningLightRadius", "GetSpinSpeed", "SetSpinSpeed",
+                         "GetSpinningLightsColorR", "SetSpinningLightsColorR", "GetSpinningLightsColorG",
+                         "SetSpinningLightsColorG", "GetSpinningLightsColorB", "SetSpinningLightsColorB",
+                         "GetSpinningLightsColorA", "SetSpinningLightsColorA", "GetSpinningLightsAttenNear",
+                         "SetSpinningLightsAttenNear", "GetSpinningLightsAttenFar", "SetSpinningLightsAttenFar"}))
+        << "\"Number Of Lights\" has no accessor";
+    // Each colour channel is written alone: the rows read back only if the others stay.
+    RoundTrip(logic, {{"GetSpinningLightRadius", "SetSpinningLightRadius", 'f', 25.0, nullptr},
+                      {"GetSpinSpeed", "SetSpinSpeed", 'f', -0.5, nullptr},
+                      {"GetSpinningLightsColorR", "SetSpinningLightsColorR", 'f', 0.1, nullptr},
+                      {"GetSpinningLightsColorG", "SetSpinningLightsColorG", 'f', 0.2, nullptr},
+                      {"GetSpinningLightsColorB", "SetSpinningLightsColorB", 'f', 0.3, nullptr},
+                      {"GetSpinningLightsColorA", "SetSpinningLightsColorA", 'f', 0.4, nullptr},
+                      {"GetSpinningLightsAttenNear", "SetSpinningLightsAttenNear", 'f', 5.0, nullptr},
+                      {"GetSpinningLightsAttenFar", "SetSpinningLightsAttenFar", 'f', 500.0, nullptr}});
+    EXPECT_FLOAT_EQ(logic.GetSpinningLightsColorR(), 0.1f);
+    EXPECT_FLOAT_EQ(logic.GetSpinningLightsColorG(), 0.2f);
+    EXPECT_FLOAT_EQ(logic.GetSpinningLightsColorB(), 0.3f);
+}
+
+TEST_F(WorldReflectionTest, FloatingLightLogic) {
+    QV::FloatingLightLogic logic;
+    EXPECT_EQ(Names(logic.GetClassInfo()), (std::vector<std::string>{"GetExtents", "SetExtents", "GetSpeed", "SetSpeed"}));
+    RoundTrip(logic, {{"GetExtents", "SetExtents", 'f', 12.0, nullptr}, {"GetSpeed", "SetSpeed", 'f', 0.0, nullptr}});
+}
+
+TEST_F(WorldReflectionTest, MainTombstone) {
+    QV::MainTombstone tombstone;
+    EXPECT_EQ(Names(tombstone.GetClassInfo()), (std::vector<std::string>{"GetGroupName", "SetGroupName"}));
+    RoundTrip(tombstone, {{"GetGroupName", "SetGroupName", 's', 0, "Stones_North"},
+                          {"GetGroupName", "SetGroupName", 's', 0, ""}});
+    // The getter hands out the field's own text, no copy.
+    IRTTIUser::ClassInfo info = tombstone.GetBoundClassInfo();
+    std::vector<MFCore::Any> args{MFCore::Any(static_cast<const char*>("Ring"))};
+    Find(info, "SetGroupName")->Invoke(args);
+    std::vector<MFCore::Any> none;
+    Find(info, "GetGroupName")->Invoke(none);
+    EXPECT_EQ(MFCore::Any::Extract<const char*>(*Find(info, "GetGroupName")->GetResult()), tombstone.GetGroupName());
+}
+
+// Classes without properties to publish stay out of the reflection altogether.
+TEST_F(WorldReflectionTest, TombstonesWithoutPropertiesAreNotReflected) {
+    QV::ShortTombstone shortStone;
+    QV::SimpleTombstoneLogic simple;
+    EXPECT_EQ(dynamic_cast<IRTTIUser*>(static_cast<SD::Component*>(&shortStone)), nullptr);
+    EXPECT_EQ(dynamic_cast<IRTTIUser*>(static_cast<SD::Component*>(&simple)), nullptr);
+}
+
+// A property name a class does not publish: logged, and the description gains nothing.
+TEST_F(WorldReflectionTest, AnUnknownPropertyNameIsLoggedAndAddsNothing) {
+    QV::SpawnLogic spawn;
+    QV::MainTombstone tombstone;
+    QV::PulsingLightLogic light;
+    struct Case {
+        IRTTIUser* object;
+        const char* name;
+    };
+    for (const Case& c : {Case{&spawn, "SetAction"}, Case{&tombstone, "getGroupName"}, Case{&light, ""},
+                          Case{&light, "SetLightPulseSpeed "}}) {
+        IRTTIUser::ClassInfo info = c.object->GetBoundClassInfo();
+        const size_t before = info.functions.size();
+        EXPECT_EQ(IRTTIUser::FindFunction(info, c.name), nullptr) << c.name;
+        EXPECT_NE(std::string(logger.Buffer()).find(std::string("\"") + c.name + "\""), std::string::npos) << c.name;
+        EXPECT_EQ(info.functions.size(), before);
+        EXPECT_EQ(c.object->GetClassInfo().functions.size(), before) << "the class description is untouched";
+    }
+    IRTTIUser::ClassInfo info = light.GetBoundClassInfo();
+    ASSERT_NE(IRTTIUser::FindFunction(info, "SetLightPulseSpeed"), nullptr);
+}
+
+// Behaviour chosen by a name that no table holds: logged, and no callable is made or queued.
+TEST_F(WorldReflectionTest, AnUnknownActionNameIsLoggedAndCreatesNothing) {
+    auto logged = [this](const char* name) {
+        return std::string(logger.Buffer()).find(std::string("\"") + name + "\"") != std::string::npos;
+    };
+    QV::SpawnLogic spawn;
+    ValueReader reader;
+    reader.strings = {"NoSuchEntrance"};
+    spawn.VSerialize(reader, 2);
+    EXPECT_TRUE(logged("NoSuchEntrance"));
+    EXPECT_EQ(spawn.GetQueuedCount(), 0u);
+
+    QV::GroupSpawner group;
+    group.SetAction("NoSuchSpawn");
+    EXPECT_TRUE(logged("NoSuchSpawn"));
+    EXPECT_STREQ(group.GetAction(), "Invalid Action");
+
+    QV::Trigger trigger;
+    EXPECT_FALSE(trigger.AddCallback(std::string("NoSuchTriggerAction")));
+    EXPECT_TRUE(logged("NoSuchTriggerAction"));
+    EXPECT_EQ(trigger.GetCallbackCount(), 0u);
+    EXPECT_EQ(QV::Trigger::FindAction("NoSuchTriggerAction"), nullptr);
+    EXPECT_EQ(trigger.GetCallbackCount(), 0u) << "looking up inserts nothing";
+
+    QV::Firefly firefly;
+    EXPECT_FALSE(firefly.PutOnLane(QV::Firefly::kLaneIdle, SD::SharedString("NoSuchBehaviour")));
+    EXPECT_TRUE(logged("NoSuchBehaviour"));
+    EXPECT_EQ(firefly.BehaviourOn(QV::Firefly::kLaneIdle), nullptr);
 }
 
 }  // namespace

@@ -86,6 +86,24 @@ TEST_F(InterpolatorTest, ReverseRunsBackFromTheEndOverTheSameDuration) {
     }
 }
 
+TEST_F(InterpolatorTest, ReversingAFinishedRunTwiceRunsItForwardAgain) {
+    SD::InterpolatorF f;
+    f.Start(2.0f, 5.0f, 1.0);
+    Tick(1.5);
+    ASSERT_TRUE(f.IsComplete());
+    f.Reverse();
+    EXPECT_FLOAT_EQ(f.GetValue(), 5.0f) << "the way back starts at the old end at once";
+    Tick(1.0);
+    EXPECT_FLOAT_EQ(f.GetValue(), 2.0f);
+    EXPECT_TRUE(f.IsComplete());
+    f.Reverse();
+    EXPECT_FLOAT_EQ(f.GetValue(), 2.0f);
+    Tick(0.5);
+    EXPECT_FLOAT_EQ(f.GetValue(), 3.5f);
+    Tick(0.5);
+    EXPECT_FLOAT_EQ(f.GetValue(), 5.0f);
+}
+
 TEST_F(InterpolatorTest, ConstructedFromTwoVectorsStartsAtTheFirst) {
     SD::InterpolatorV3 v(SD::Vec3(1, 1, 1), SD::Vec3(3, 5, 1));
     EXPECT_FLOAT_EQ(v.GetValue().y, 1.0f);
