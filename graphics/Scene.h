@@ -8,6 +8,8 @@
 
 namespace Aperture {
 
+class Light;
+
 struct Scene {
     RenderBatchList opaque;
     RenderBatchList shadow;
@@ -15,6 +17,8 @@ struct Scene {
     std::vector<RenderItem> reflective;
     // The instances of the visible grass-tree nodes.
     std::vector<GrassInstance> grass;
+    // The lights that reach into the view.
+    std::vector<Light*> lights;
 
     // Appends the node's own instances.
     void AppendGrass(GrassTree::Node* node) { grass.insert(grass.end(), node->instances.begin(), node->instances.end()); }
@@ -24,6 +28,7 @@ struct Scene {
         transparent.clear();
         reflective.clear();
         grass.clear();
+        lights.clear();
     }
 };
 
