@@ -15,7 +15,8 @@ namespace {
 // A nil or stale light argument is reported, never raised: level scripts call these on
 // objects that may have gone.
 Light* Self(lua_State* L) {
-    return static_cast<Light*>(SD::LiveComponent(SD::ToScriptValueOf(L, 1, "Light")));
+    const SD::ScriptValue* value = SD::ToScriptValueOf(L, 1, "Light");
+    return value ? static_cast<Light*>(SD::LiveComponent(value)) : nullptr;
 }
 
 int Null(lua_State* L, const char* method, bool returnsValue) {
@@ -90,6 +91,20 @@ int GetColor(lua_State* L) {
     return 1;
 }
 
+int Base(lua_State* L) {
+    Light* light = Self(L);
+    if (!light) return Null(L, "Base", true);
+    SD::PushGameObject(L, light->GetOwner());
+    return 1;
+}
+
+int VGetID(lua_State* L) {
+    Light* light = Self(L);
+    if (!light) return Null(L, "VGetID", true);
+    lua_pushinteger(L, light->VGetID());
+    return 1;
+}
+
 int SetInnerAngle(lua_State* L) { return SetFloat<&Light::SetInnerAngle>(L, "SetInnerAngle"); }
 int SetOuterAngle(lua_State* L) { return SetFloat<&Light::SetOuterAngle>(L, "SetOuterAngle"); }
 int SetAttenNear(lua_State* L) { return SetFloat<&Light::SetAttenNear>(L, "SetAttenNear"); }
@@ -105,7 +120,6 @@ int GetA(lua_State* L) { return GetFloat<&Light::GetLightColorA>(L, "GetLightCol
 int GetAttenNear(lua_State* L) { return GetFloat<&Light::GetAttenNear>(L, "GetAttenNear"); }
 int GetAttenFar(lua_State* L) { return GetFloat<&Light::GetAttenFar>(L, "GetAttenFar"); }
 
-// "Base" and "VGetID" come with the component methods of every component class.
 const SD::ScriptMethod kMethods[] = {
     {"__gc", nullptr},
     {"__call", nullptr},
@@ -129,6 +143,8 @@ const SD::ScriptMethod kMethods[] = {
     {"SetLightColorA", SetA},
     {"GetAttenNear", GetAttenNear},
     {"GetAttenFar", GetAttenFar},
+    {"Base", Base},
+    {"VGetID", VGetID},
 };
 
 }  // namespace
