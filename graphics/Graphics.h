@@ -14,6 +14,7 @@
 #include "graphics/DX9Abstract.h"
 #include "engine/IntrusiveList.h"
 #include "graphics/GrassTree.h"
+#include "graphics/ParticleCulling.h"
 #include "graphics/RenderBatch.h"
 #include "graphics/Scene.h"
 #include "graphics/components/Camera.h"
@@ -58,6 +59,7 @@ public:
     using CameraList = SD::IntrusiveList<Camera, &Camera::graphicsLink>;
     using LightList = SD::IntrusiveList<Light, &Light::graphicsLink>;
     using TerrainList = SD::IntrusiveList<Terrain, &Terrain::graphicsLink>;
+    using ParticleList = SD::IntrusiveList<CulledParticles, &CulledParticles::graphicsLink>;
     static constexpr int kCascadeCount = 3;
     static constexpr const char* kShadowCasterName = "ShadowCaster";
     static constexpr const char* kShadowCasterBlueprint = "ObjectTemplates/ShadowCaster";
@@ -212,8 +214,8 @@ public:
     const Frustum& GetCascadeFrustum(int cascade) const { return cascadeFrusta[cascade]; }
     Scene& GetScene(SceneIndex index) { return scenes[index]; }
     // The scene step of a frame: clears the records, updates every camera in list order, then,
-    // with an active camera and a render area, collects the views, the visible lights and the
-    // shadow casters. Called by Update before drawing.
+    // with an active camera and a render area, collects the views, the visible lights and
+    // particle systems, and the shadow casters. Called by Update before drawing.
     void PrepareScene(float dt);
 
     // Cameras: the first of the list is active.
@@ -235,6 +237,17 @@ public:
     // Every light into the visible lights of the main view and the reflection: directional
     // lights always, others when their range reaches into the view.
     void CullLights();
+
+    // Particle systems join their list while registered.
+    void RegisterPointParticles(CulledParticles* system) { pointParticleList.PushBack(system); }
+    void UnregisterPointParticles(CulledParticles* system) { pointParticleList.Remove(system); }
+    void RegisterQuadParticles(CulledParticles* system) { quadParticleList.PushBack(system); }
+    void UnregisterQuadParticles(CulledParticles* system) { quadParticleList.Remove(system); }
+    ParticleList& GetPointParticleList() { return pointParticleList; }
+    ParticleList& GetQuadParticleList() { return quadParticleList; }
+    // Every enabled particle system into the particle lists of the main view and the
+    // reflection whose frustum its bounding sphere reaches.
+    void CullParticleSystems();
 
     // Terrains take the material their name files (none when it is not loaded) and join the list.
     void AddTerrain(Terrain* terrain);
@@ -316,6 +329,8 @@ private:
     CameraList cameraList;
     LightList lightList;
     TerrainList terrainList;
+    ParticleList pointParticleList;
+    ParticleList quadParticleList;
     SD::GameObject* shadowCasterLight = nullptr;
     Frustum cascadeFrusta[kCascadeCount];
     bool cascadesSet[kCascadeCount] = {false, false, false};

@@ -8,6 +8,7 @@
 
 namespace Aperture {
 
+class CulledParticles;
 class Light;
 
 struct Scene {
@@ -19,6 +20,9 @@ struct Scene {
     std::vector<GrassInstance> grass;
     // The lights that reach into the view.
     std::vector<Light*> lights;
+    // The point and quad particle systems that reach into the view.
+    std::vector<CulledParticles*> pointParticles;
+    std::vector<CulledParticles*> quadParticles;
 
     // Appends the node's own instances.
     void AppendGrass(GrassTree::Node* node) { grass.insert(grass.end(), node->instances.begin(), node->instances.end()); }
@@ -29,6 +33,8 @@ struct Scene {
         reflective.clear();
         grass.clear();
         lights.clear();
+        pointParticles.clear();
+        quadParticles.clear();
     }
 };
 

@@ -95,6 +95,7 @@ void Graphics_::PrepareScene(float dt) {
     if (!GetActiveCamera()) return;
     CollectViewItems();
     CullLights();
+    CullParticleSystems();
     if (renderShadows) CollectShadowCasters();
 }
 

@@ -1,5 +1,5 @@
-// The registration lists of cameras, lights and terrains, the shadow caster, and the visible
-// lights of the views.
+// The registration lists of cameras, lights, particle systems and terrains, the shadow caster,
+// and the visible lights and particle systems of the views.
 #include "engine/Factory.h"
 #include "engine/GameObject.h"
 #include "engine/Transform.h"
@@ -53,6 +53,34 @@ void Graphics_::CullLights() {
         if (!IsSphereCulled(light->cullData, world, camera->GetReflectedFrustum().planes, range))
             reflection.lights.push_back(light);
     }
+}
+
+void Graphics_::CullParticleSystems() {
+    Camera* camera = GetActiveCamera();
+    if (!camera) return;
+    Scene& main = scenes[kMainScene];
+    Scene& reflection = scenes[kReflectionScene];
+    auto cull = [camera](CulledParticles* system, std::vector<CulledParticles*>& mainList,
+                         std::vector<CulledParticles*>& reflectionList) {
+        float* record = system->cullRecord.cullData;
+        const float radius = system->GetCullRadius();
+        if (!IsSphereCulled(record, system->GetCullWorld(), camera->GetFrustum().planes, radius))
+            mainList.push_back(system);
+        if (!IsSphereCulled(record, system->GetCullWorld(), camera->GetReflectedFrustum().planes, radius))
+            reflectionList.push_back(system);
+    };
+    for (CulledParticles* system : pointParticleList) {
+        if (!system->IsParticleSystemEnabled()) continue;
+        if (system->GetCullRadius() <= CulledParticles::kNoBoundsRadius) {
+            main.pointParticles.push_back(system);
+            reflection.pointParticles.push_back(system);
+            continue;
+        }
+        cull(system, main.pointParticles, reflection.pointParticles);
+    }
+    for (CulledParticles* system : quadParticleList)
+        if (system->IsParticleSystemEnabled() && system->GetCullRadius() > CulledParticles::kNoBoundsRadius)
+            cull(system, main.quadParticles, reflection.quadParticles);
 }
 
 void Graphics_::AddTerrain(Terrain* terrain) {

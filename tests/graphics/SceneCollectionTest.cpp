@@ -279,6 +279,63 @@ TEST(SceneFrame, UpdateCollectsWhatTheActiveCameraAndTheCascadesSee) {
     EXPECT_EQ(cascade1.shadow.items.size(), 3u);
 }
 
+struct FakeParticles : Aperture::CulledParticles {
+    FakeParticles(bool enabled, float radius, SD::Vec3 at)
+        : enabled(enabled), radius(radius), world(SD::Mtx44::Translation(at)) {}
+    bool IsParticleSystemEnabled() const override { return enabled; }
+    float GetCullRadius() const override { return radius; }
+    const SD::Mtx44& GetCullWorld() const override { return world; }
+    bool enabled;
+    float radius;
+    SD::Mtx44 world;
+};
+
+// Which views draw a particle system: unbounded point systems everywhere, unbounded quad
+// systems nowhere, disabled ones nowhere, others where their sphere reaches.
+TEST(SceneFrame, ParticleSystemsReachTheViewsTheirSpheresTouch) {
+    SceneFixture f;
+    const struct {
+        const char* name;
+        bool quad;
+        bool enabled;
+        float radius;
+        SD::Vec3 at;
+        bool seen;
+    } cases[] = {
+        {"point unbounded behind", false, true, 0.0f, {0, 0, -100}, true},
+        {"quad unbounded ahead", true, true, 0.0f, {0, 0, 20}, false},
+        {"point disabled ahead", false, false, 2.0f, {0, 0, 20}, false},
+        {"point ahead", false, true, 2.0f, {0, 0, 20}, true},
+        {"point behind", false, true, 2.0f, {0, 0, -100}, false},
+        {"quad ahead", true, true, 2.0f, {0, 0, 20}, true},
+        {"quad far aside", true, true, 2.0f, {500, 0, 20}, false},
+    };
+    std::vector<std::unique_ptr<FakeParticles>> systems;
+    for (const auto& c : cases) {
+        systems.push_back(std::make_unique<FakeParticles>(c.enabled, c.radius, c.at));
+        if (c.quad)
+            f.graphics->RegisterQuadParticles(systems.back().get());
+        else
+            f.graphics->RegisterPointParticles(systems.back().get());
+    }
+    f.LookFrom({0, 0, 0});
+    f.graphics->Update(0.016f);
+    for (size_t i = 0; i < systems.size(); ++i) {
+        for (auto index : {Graphics_::kMainScene, Graphics_::kReflectionScene}) {
+            const Graphics_::Scene& scene = f.graphics->GetScene(index);
+            const auto& list = cases[i].quad ? scene.quadParticles : scene.pointParticles;
+            EXPECT_EQ(std::count(list.begin(), list.end(), systems[i].get()), cases[i].seen ? 1 : 0)
+                << cases[i].name << " in view " << index;
+        }
+    }
+    for (size_t i = 0; i < systems.size(); ++i) {
+        if (cases[i].quad)
+            f.graphics->UnregisterQuadParticles(systems[i].get());
+        else
+            f.graphics->UnregisterPointParticles(systems[i].get());
+    }
+}
+
 TEST(SceneFrame, NoCameraOrNoRenderAreaLeavesTheRecordsEmpty) {
     SceneFixture f;
     f.Place("rock", {0, 0, 20});
