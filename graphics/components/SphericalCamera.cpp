@@ -23,7 +23,8 @@ constexpr float kTwoPi = 6.28318548f;
 
 SphericalCamera::~SphericalCamera() {
     if (!listening) return;
-    if (SD::Message_System* messages = SD::Message_System::GetInstance())
+    // A message system already gone took the handler with it; none is made here.
+    if (SD::Message_System* messages = SD::Singleton<SD::Message_System>::Peek())
         messages->RemoveHandlerOf(SD::MessageIds::TweakBarMessage, this);
 }
 

@@ -198,7 +198,9 @@ TEST(TerrainData, DefaultMaterialNameAndMalformedText) {
     EXPECT_EQ(copy->GetMaterialName(), "rockface");
     auto wrong = ReadFromXml<Terrain>(Record("Terrain", 0, "<Integer name=\"Material Name\" value=\"3\" />\n"), "Terrain");
     // A field of the wrong kind reads as empty; registering it finds no material and says so.
-    if (wrong) EXPECT_TRUE(wrong->GetMaterialName().empty());
+    if (wrong) {
+        EXPECT_TRUE(wrong->GetMaterialName().empty());
+    }
 }
 
 TEST(TerrainRegistration, TakesItsMaterialWhileRegistered) {
