@@ -219,7 +219,10 @@ public:
     void PrepareScene(float dt);
 
     // Cameras: the first of the list is active.
-    void RegisterCamera(Camera* camera) { cameraList.PushBack(camera); }
+    // A camera already in the list stays where it is.
+    void RegisterCamera(Camera* camera) {
+        if (!camera->graphicsLink.IsLinked()) cameraList.PushBack(camera);
+    }
     void UnregisterCamera(Camera* camera) { cameraList.Remove(camera); }
     // Links the camera right after the head, unlinking it first when it is linked.
     void MoveCameraToFront(Camera* camera);

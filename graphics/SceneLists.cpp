@@ -14,6 +14,8 @@ void Graphics_::MoveCameraToFront(Camera* camera) {
 }
 
 void Graphics_::RegisterLight(Light* light) {
+    // A second registration would link the light twice and break the list.
+    if (light->graphicsLink.IsLinked()) return;
     lightList.PushBack(light);
     if (light->GetType() != Light::kDirectional) return;
     shadowCasterLight = light->GetOwner();
@@ -85,7 +87,7 @@ void Graphics_::CullParticleSystems() {
 
 void Graphics_::AddTerrain(Terrain* terrain) {
     terrain->SetMaterial(FindMaterial(terrain->GetMaterialName()));
-    terrainList.PushBack(terrain);
+    if (!terrain->graphicsLink.IsLinked()) terrainList.PushBack(terrain);
 }
 
 void Graphics_::RemoveTerrain(Terrain* terrain) {

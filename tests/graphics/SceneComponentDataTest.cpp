@@ -239,6 +239,7 @@ TEST(LightRegistration, TheLastDirectionalLightCastsTheShadows) {
     auto make = [&factory](int kind) {
         SD::GameObject* object = factory.NewGameObject();
         auto* light = static_cast<Light*>(object->AddComponent(SD::CID_Light));
+        light->SetOwner(object);
         light->SetType(kind);
         return light;
     };
@@ -246,6 +247,7 @@ TEST(LightRegistration, TheLastDirectionalLightCastsTheShadows) {
     Light* b = make(Light::kDirectional);
     Light* point = make(Light::kPoint);
     a->VRegister();
+    ASSERT_NE(a->GetOwner(), nullptr);
     EXPECT_EQ(f.graphics->GetShadowCasterLight(), a->GetOwner());
     b->VRegister();
     point->VRegister();
@@ -258,6 +260,49 @@ TEST(LightRegistration, TheLastDirectionalLightCastsTheShadows) {
     a->VUnregister();
     EXPECT_EQ(f.graphics->GetShadowCasterLight(), nullptr);
     EXPECT_EQ(f.graphics->GetLightList().Size(), 0u);
+    factory.Shutdown();
+    RTTIClassRegistry::Destroy();
+}
+
+// The first directional light brings the "ShadowCaster" object from its blueprint; the last
+// one to go takes it away.
+TEST(LightRegistration, TheShadowCasterObjectComesAndGoesWithTheDirectionalLights) {
+    gfxtest::GraphicsFixture f("", 1280, 800, false);
+    f.tree.Write("Assets/Objects/templates.xml",
+                 "<?xml version=\"1.0\" ?>\n<GameObjectBlueprints>\n"
+                 "<GameObjectBlueprint name=\"ObjectTemplates/ShadowCaster\"><Components>"
+                 "<Name version=\"0\" Play=\"1\" Pause=\"1\" DevPause=\"1\"><String name=\"Name\">ShadowCaster</String></Name>"
+                 "</Components></GameObjectBlueprint>\n</GameObjectBlueprints>\n");
+    SD::Registrations registrations;
+    SD::SupplyEngineClasses(registrations);
+    Aperture::InstallGraphics(registrations);
+    SD::ComponentManager_ components;
+    SD::Factory_ factory(16);
+    factory.SetObjectInFormat("xml");
+    registrations.RegisterComponents(factory);
+    factory.AddBlueprint(f.tree.Path("Assets/Objects/templates.xml").c_str());
+    auto make = [&factory](int kind) {
+        SD::GameObject* object = factory.NewGameObject();
+        auto* light = static_cast<Light*>(object->AddComponent(SD::CID_Light));
+        light->SetOwner(object);
+        light->SetType(kind);
+        return light;
+    };
+    Light* a = make(Light::kDirectional);
+    Light* b = make(Light::kDirectional);
+    a->VRegister();
+    SD::GameObject* caster = factory.GetGameObject(std::string("ShadowCaster"));
+    ASSERT_NE(caster, nullptr);
+    b->VRegister();
+    EXPECT_EQ(factory.GetGameObject(std::string("ShadowCaster")), caster);  // one is enough
+    b->VUnregister();
+    EXPECT_EQ(factory.GetGameObject(std::string("ShadowCaster")), caster);
+    EXPECT_EQ(f.graphics->GetShadowCasterLight(), a->GetOwner());
+    EXPECT_EQ(caster->GetName(), "ShadowCaster");
+    a->VUnregister();
+    EXPECT_EQ(f.graphics->GetShadowCasterLight(), nullptr);
+    factory.Update(0.0f);  // destruction is carried out at the factory's update
+    EXPECT_EQ(factory.GetGameObject(std::string("ShadowCaster")), nullptr);
     factory.Shutdown();
     RTTIClassRegistry::Destroy();
 }
