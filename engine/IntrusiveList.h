@@ -37,6 +37,16 @@ public:
         ++count_;
     }
 
+    void PushFront(T* element) {
+        IntrusiveLink<T>& link = element->*Link;
+        link.element = element;
+        link.prev = &head_;
+        link.next = head_.next;
+        head_.next->prev = &link;
+        head_.next = &link;
+        ++count_;
+    }
+
     // Unlinks an element of this list and clears its links; an unlinked element is ignored.
     void Remove(T* element) {
         IntrusiveLink<T>& link = element->*Link;

@@ -19,7 +19,7 @@
 #include "game/editor/CursorLogic.h"
 #include "game/editor/LevelEditor.h"
 #include "game/editor/LevelEditorScript.h"
-#include "game/editor/PhysicsEditorHooks.h"
+#include "game/editor/GameEditorHooks.h"
 #include "game/fireflies/Firefly.h"
 #include "game/fireflies/FireflyManager.h"
 #include "game/hud/HudRegistration.h"
@@ -37,7 +37,7 @@ SD::ISystem* TheFireflyManager() { return &Firefly_Manager::GetInstance(); }
 
 SD::ISystem* TheLevelEditor() {
     LevelEditor& editor = LevelEditor::GetInstance();
-    editor.SetHooks(std::make_unique<PhysicsEditorHooks>());
+    editor.SetHooks(std::make_unique<GameEditorHooks>());
     return &editor;
 }
 

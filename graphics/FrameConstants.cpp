@@ -43,11 +43,17 @@ void Graphics_::SetFrameConstants() {
 }
 
 void Graphics_::SetViewMatrix(Resource::Effect* effect) {
-    if (effect) effect->SetMatrix("view", defaultView);
+    if (!effect) return;
+    if (Camera* camera = GetActiveCamera())
+        camera->SetViewConstants(effect);
+    else
+        effect->SetMatrix("view", defaultView);
 }
 
 SD::Mtx44 Graphics_::BuildProjection() {
-    platform::gfx::Matrix p = platform::gfx::MatrixPerspectiveFovLH(static_cast<float>(defaultFov) * kPi / 180.0f,
+    const Camera* camera = GetActiveCamera();
+    const float fov = camera ? camera->GetFov() : static_cast<float>(defaultFov);
+    platform::gfx::Matrix p = platform::gfx::MatrixPerspectiveFovLH(fov * kPi / 180.0f,
                                                                     targetAspect, cameraNear, cameraFar);
     std::copy(p.m, p.m + 16, projection.m);
     return projection;

@@ -263,6 +263,7 @@ void Graphics_::Update(float dt) {
     accumulatedTime += dt;
     lastFrameTime = dt;
     if (device.CheckDevice()) return;
+    PrepareScene(dt);
     device.BeginScene();
     DrawScene();
     PresentToBackBuffer();
@@ -283,11 +284,17 @@ void Graphics_::PresentToBackBuffer() {
 }
 
 void Graphics_::DrawScene() {
+    // Every pass draws through the shared effect; without it there is nothing to draw with.
+    if (!sharedEffect) return;
     SetFrameConstants();
     if (reflectionQuality != 0) {
         SetProjection(sharedEffect);
-        SetViewMatrix(sharedEffect);
-        SetWaterClipPlane(defaultView);
+        Camera* camera = GetActiveCamera();
+        if (camera)
+            camera->SetReflectedViewConstants(sharedEffect);
+        else
+            SetViewMatrix(sharedEffect);
+        SetWaterClipPlane(camera ? camera->GetReflectedView() : defaultView);
         ScenePass(reflectionColor, reflectionGeometry, reflectionLight);
         sharedEffect->SetTexture("waterReflection", reflectionColor);
         device.GetDevice()->SetRenderState(platform::gfx::kRsClipPlaneEnable, 0);

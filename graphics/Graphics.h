@@ -14,14 +14,19 @@
 #include "graphics/DX9Abstract.h"
 #include "engine/IntrusiveList.h"
 #include "graphics/GrassTree.h"
+#include "graphics/ParticleCulling.h"
 #include "graphics/RenderBatch.h"
 #include "graphics/Scene.h"
+#include "graphics/components/Camera.h"
 #include "graphics/components/Geometry.h"
+#include "graphics/components/Light.h"
+#include "graphics/components/Terrain.h"
 #include "graphics/ScreenQuad.h"
 
 namespace SD {
+class GameObject;
 class IMessage;
-}
+}  // namespace SD
 
 namespace Aperture {
 
@@ -51,6 +56,13 @@ public:
     using RenderBatchList = ::Aperture::RenderBatchList;
     using Scene = ::Aperture::Scene;
     using GeometryList = SD::IntrusiveList<Geometry, &Geometry::graphicsLink>;
+    using CameraList = SD::IntrusiveList<Camera, &Camera::graphicsLink>;
+    using LightList = SD::IntrusiveList<Light, &Light::graphicsLink>;
+    using TerrainList = SD::IntrusiveList<Terrain, &Terrain::graphicsLink>;
+    using ParticleList = SD::IntrusiveList<CulledParticles, &CulledParticles::graphicsLink>;
+    static constexpr int kCascadeCount = 3;
+    static constexpr const char* kShadowCasterName = "ShadowCaster";
+    static constexpr const char* kShadowCasterBlueprint = "ObjectTemplates/ShadowCaster";
     enum SceneIndex { kMainScene, kReflectionScene, kCascadeScene1, kCascadeScene2, kCascadeScene3, kSceneCount };
 
     // Created on first use; the engine core that it is handed to deletes it.
@@ -191,9 +203,59 @@ public:
     // Files one render item per mesh of a geometry inside the frustum into the record's lists
     // by the passes its material offers, and the visible grass of its tree.
     void CollectGeometry(const Frustum& frustum, Geometry& geometry, Scene& scene);
-    // Every geometry into the main view and then the reflection; batches both opaque lists.
-    void CollectViewItems(const Frustum& view, const Frustum& reflected);
+    // With an active camera, every geometry into the main view through the camera's frustum
+    // and into the reflection through its reflected frustum; batches both opaque lists.
+    void CollectViewItems();
+    // Every geometry into the three cascade records through the cascade frusta; batches their
+    // shadow lists. Nothing until the cascade matrices have been set.
+    void CollectShadowCasters();
+    // The view and projection of a cascade (0 to 2), set by the shadow pass.
+    void SetCascadeMatrices(int cascade, const SD::Mtx44& view, const SD::Mtx44& projection);
+    const Frustum& GetCascadeFrustum(int cascade) const { return cascadeFrusta[cascade]; }
     Scene& GetScene(SceneIndex index) { return scenes[index]; }
+    // The scene step of a frame: clears the records, updates every camera in list order, then,
+    // with an active camera and a render area, collects the views, the visible lights and
+    // particle systems, and the shadow casters. Called by Update before drawing.
+    void PrepareScene(float dt);
+
+    // Cameras: the first of the list is active.
+    // A camera already in the list stays where it is.
+    void RegisterCamera(Camera* camera) {
+        if (!camera->graphicsLink.IsLinked()) cameraList.PushBack(camera);
+    }
+    void UnregisterCamera(Camera* camera) { cameraList.Remove(camera); }
+    // Links the camera right after the head, unlinking it first when it is linked.
+    void MoveCameraToFront(Camera* camera);
+    Camera* GetActiveCamera() const { return cameraList.Empty() ? nullptr : cameraList.First(); }
+    CameraList& GetCameraList() { return cameraList; }
+
+    // Lights join the list; a light of kind 3 makes its owner the shadow caster and brings the
+    // "ShadowCaster" object into the world when it is missing.
+    void RegisterLight(Light* light);
+    // Unlinks the light; when it was the shadow caster's, the last other light of kind 3 takes
+    // the role, and without one the "ShadowCaster" object goes.
+    void UnregisterLight(Light* light);
+    LightList& GetLightList() { return lightList; }
+    SD::GameObject* GetShadowCasterLight() const { return shadowCasterLight; }
+    // Every light into the visible lights of the main view and the reflection: directional
+    // lights always, others when their range reaches into the view.
+    void CullLights();
+
+    // Particle systems join their list while registered.
+    void RegisterPointParticles(CulledParticles* system) { pointParticleList.PushBack(system); }
+    void UnregisterPointParticles(CulledParticles* system) { pointParticleList.Remove(system); }
+    void RegisterQuadParticles(CulledParticles* system) { quadParticleList.PushBack(system); }
+    void UnregisterQuadParticles(CulledParticles* system) { quadParticleList.Remove(system); }
+    ParticleList& GetPointParticleList() { return pointParticleList; }
+    ParticleList& GetQuadParticleList() { return quadParticleList; }
+    // Every enabled particle system into the particle lists of the main view and the
+    // reflection whose frustum its bounding sphere reaches.
+    void CullParticleSystems();
+
+    // Terrains take the material their name files (none when it is not loaded) and join the list.
+    void AddTerrain(Terrain* terrain);
+    void RemoveTerrain(Terrain* terrain);
+    TerrainList& GetTerrainList() { return terrainList; }
 
     // The scale of the reflection buffers for a quality: 1 for 3, 2/3 for 2, 1/3 otherwise.
     static float ReflectionScale(int quality);
@@ -267,6 +329,14 @@ private:
     bool subscribed = false;
 
     GeometryList geometryList;
+    CameraList cameraList;
+    LightList lightList;
+    TerrainList terrainList;
+    ParticleList pointParticleList;
+    ParticleList quadParticleList;
+    SD::GameObject* shadowCasterLight = nullptr;
+    Frustum cascadeFrusta[kCascadeCount];
+    bool cascadesSet[kCascadeCount] = {false, false, false};
     std::unordered_map<const Geometry*, std::unique_ptr<GrassTree>> grassTrees;
     Scene scenes[kSceneCount];
 };

@@ -2,7 +2,13 @@
 
 #include "engine/ComponentCreator.h"
 #include "graphics/Graphics.h"
+#include "engine/ScriptBindings.h"
 #include "graphics/components/Geometry.h"
+#include "graphics/components/Light.h"
+#include "graphics/components/LightScript.h"
+#include "graphics/components/OrthoCamera.h"
+#include "graphics/components/SphericalCamera.h"
+#include "graphics/components/Terrain.h"
 #include "runtime/Registration.h"
 #include "runtime/Window.h"
 
@@ -19,6 +25,16 @@ SD::ISystem* MakeGraphics() { return Graphics_::GetInstance(); }
 void InstallGraphics(SD::Registrations& registrations) {
     registrations.SupplySystem("Graphics_", &MakeGraphics, true);
     registrations.SupplyComponent("Geometry", &SD::MakeComponentCreator<Geometry>);
+    registrations.SupplyComponent("Light", &SD::MakeComponentCreator<Light>);
+    registrations.SupplyComponent("Camera", &SD::MakeComponentCreator<Camera>);
+    registrations.SupplyComponent("SphericalCamera", &SD::MakeComponentCreator<SphericalCamera>);
+    registrations.SupplyComponent("OrthoCamera", &SD::MakeComponentCreator<OrthoCamera>);
+    registrations.SupplyComponent("Aperture::Terrain", &SD::MakeComponentCreator<Terrain>);
+    static bool scriptsAdded = false;
+    if (!scriptsAdded) {
+        scriptsAdded = true;
+        SD::AddScriptClass(LightScriptClass());
+    }
     registrations.SetWindowReceiver([](SD::Window_& window, const SD::WindowSettings& settings) {
         if (Graphics_* graphics = Graphics_::Peek())
             graphics->SetWindow(window.GetPlatformWindow(), window.GetWidth(), window.GetHeight(), settings.deviceFullScreen);

@@ -8,6 +8,9 @@
 
 namespace Aperture {
 
+class CulledParticles;
+class Light;
+
 struct Scene {
     RenderBatchList opaque;
     RenderBatchList shadow;
@@ -15,6 +18,11 @@ struct Scene {
     std::vector<RenderItem> reflective;
     // The instances of the visible grass-tree nodes.
     std::vector<GrassInstance> grass;
+    // The lights that reach into the view.
+    std::vector<Light*> lights;
+    // The point and quad particle systems that reach into the view.
+    std::vector<CulledParticles*> pointParticles;
+    std::vector<CulledParticles*> quadParticles;
 
     // Appends the node's own instances.
     void AppendGrass(GrassTree::Node* node) { grass.insert(grass.end(), node->instances.begin(), node->instances.end()); }
@@ -24,6 +32,9 @@ struct Scene {
         transparent.clear();
         reflective.clear();
         grass.clear();
+        lights.clear();
+        pointParticles.clear();
+        quadParticles.clear();
     }
 };
 

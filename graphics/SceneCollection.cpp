@@ -1,10 +1,22 @@
 // Scene registration of geometry and the collection of render items per view.
+#include <cstring>
+
 #include "graphics/Graphics.h"
 #include "graphics/resources/Material.h"
 #include "graphics/resources/Mesh.h"
 #include "graphics/resources/Model.h"
+#include "platform/gfx/ViewMath.h"
 
 namespace Aperture {
+namespace {
+
+platform::gfx::Matrix ToDeviceMatrix(const SD::Mtx44& m) {
+    platform::gfx::Matrix out;
+    std::memcpy(out.m, m.m, sizeof(out.m));
+    return out;
+}
+
+}  // namespace
 
 void Graphics_::RegisterGeometry(Geometry* geometry) {
     Resource::iModel* model = FindModel(geometry->GetModelName());
@@ -42,13 +54,49 @@ void Graphics_::CollectGeometry(const Frustum& frustum, Geometry& geometry, Scen
     }
 }
 
-void Graphics_::CollectViewItems(const Frustum& view, const Frustum& reflected) {
+void Graphics_::CollectViewItems() {
+    Camera* camera = GetActiveCamera();
+    if (!camera) return;
     for (Geometry* geometry : geometryList) {
-        CollectGeometry(view, *geometry, scenes[kMainScene]);
-        CollectGeometry(reflected, *geometry, scenes[kReflectionScene]);
+        CollectGeometry(camera->GetFrustum(), *geometry, scenes[kMainScene]);
+        CollectGeometry(camera->GetReflectedFrustum(), *geometry, scenes[kReflectionScene]);
     }
     scenes[kMainScene].opaque.Build();
     scenes[kReflectionScene].opaque.Build();
+}
+
+void Graphics_::SetCascadeMatrices(int cascade, const SD::Mtx44& view, const SD::Mtx44& cascadeProjection) {
+    if (cascade < 0 || cascade >= kCascadeCount) return;
+    const platform::gfx::Matrix product = platform::gfx::MatrixMultiply(ToDeviceMatrix(view), ToDeviceMatrix(cascadeProjection));
+    SD::Mtx44 m;
+    std::memcpy(m.m, product.m, sizeof(m.m));
+    Frustum::Build(m, cascadeFrusta[cascade]);
+    cascadesSet[cascade] = true;
+}
+
+void Graphics_::CollectShadowCasters() {
+    for (Geometry* geometry : geometryList)
+        for (int c = 0; c < kCascadeCount; ++c)
+            if (cascadesSet[c]) CollectGeometry(cascadeFrusta[c], *geometry, scenes[kCascadeScene1 + c]);
+    for (int c = 0; c < kCascadeCount; ++c) scenes[kCascadeScene1 + c].shadow.Build();
+}
+
+void Graphics_::PrepareScene(float dt) {
+    for (Scene& scene : scenes) scene.Clear();
+    for (Geometry* geometry : geometryList) geometry->SetVisible(false);
+    // Without a render area there is no projection to build the views from.
+    if (renderWidth == 0 || renderHeight == 0) return;
+    cameraList.ForEach([dt](Camera* camera) { camera->VUpdate(dt); });
+    const SD::Mtx44 viewProjection = BuildProjection();
+    for (Camera* camera : cameraList) {
+        camera->UpdateViewMatrix();
+        camera->UpdateFrusta(viewProjection);
+    }
+    if (!GetActiveCamera()) return;
+    CollectViewItems();
+    CullLights();
+    CullParticleSystems();
+    if (renderShadows) CollectShadowCasters();
 }
 
 }  // namespace Aperture

@@ -1,7 +1,7 @@
 #pragma once
-// The world hooks the game installs at start-up: spawners reach the firefly manager and trigger
-// actions the main tombstone through them. The hooks of layers not in the game keep their
-// defaults.
+// The world hooks the game installs at start-up: spawners reach the firefly manager, trigger
+// actions the main tombstone, and the world logic the lights and geometry of objects through
+// them. The hooks of layers not in the game keep their defaults.
 #include "game/components/WorldHooks.h"
 
 namespace QV {
@@ -15,6 +15,13 @@ public:
                           const char* idleBehaviour) override;
     // Activates the object's main tombstone; false when it has none.
     bool ActivateTombstone(SD::GameObject* object) override;
+
+    // The object's light and geometry; an object without one is left alone.
+    bool GetLightColor(SD::GameObject* object, SD::Vec4* color) override;
+    void SetLightColor(SD::GameObject* object, const SD::Vec4& color) override;
+    void SetLightAttenuation(SD::GameObject* object, float nearDistance, float farDistance) override;
+    bool GetGeometryColor(SD::GameObject* object, SD::Vec4* color) override;
+    void SetGeometryColor(SD::GameObject* object, const SD::Vec4& color) override;
 };
 
 }  // namespace QV

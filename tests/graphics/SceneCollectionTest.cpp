@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <cstring>
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -10,6 +10,7 @@
 #include "engine/Transform.h"
 #include "graphics/Graphics.h"
 #include "graphics/components/Geometry.h"
+#include "graphics/components/Light.h"
 #include "graphics/resources/Material.h"
 #include "graphics/resources/Mesh.h"
 #include "graphics/resources/Model.h"
@@ -18,24 +19,10 @@
 
 namespace {
 
-using Aperture::Frustum;
 using Aperture::Geometry;
 using Aperture::Graphics_;
 using Aperture::Resource::Material;
 using Aperture::Resource::Mesh;
-
-// A frustum from a camera at eye looking along +z, 90 degrees, depth 1 to 1000.
-Frustum ViewFrom(float eyeX) {
-    namespace gfx = platform::gfx;
-    const gfx::Matrix product =
-        gfx::MatrixMultiply(gfx::MatrixLookAtLH({eyeX, 0, 0}, {eyeX, 0, 1}, {0, 1, 0}),
-                            gfx::MatrixPerspectiveFovLH(3.14159265f / 2.0f, 1.0f, 1.0f, 1000.0f));
-    SD::Mtx44 m;
-    std::memcpy(m.m, product.m, sizeof(m.m));
-    Frustum f;
-    Frustum::Build(m, f);
-    return f;
-}
 
 // Materials: "stone" (opaque and shadow), "glass" (transparent), "pond" (reflective and,
 // failing a "Geometry" pass, opaque through "Material"). Models of unit spheres: "rock" (one
@@ -54,6 +41,8 @@ struct SceneFixture : gfxtest::GraphicsFixture {
         AddModel("pond", {pondMesh});
     }
     ~SceneFixture() {
+        camera.VUnregister();
+        for (auto& l : lights) l->VUnregister();
         for (auto& g : geometries) g->VUnregister();
         geometries.clear();
         for (SD::GameObject* o : objects) delete o;
@@ -80,6 +69,32 @@ struct SceneFixture : gfxtest::GraphicsFixture {
         model->SetName(name);
         for (Mesh* m : meshes) model->AddMesh(m);
         graphics->AddModel(name, model);
+    }
+    // The active camera at `at` looking along +z with a 90-degree view, its frusta up to date.
+    void LookFrom(SD::Vec3 at) {
+        eye.GetTransform().SetOrient(SD::Mtx33::Identity());
+        eye.GetTransform().SetPos(at);
+        camera.SetOwner(&eye);
+        camera.SetFov(90.0f);
+        if (!camera.graphicsLink.IsLinked()) camera.VRegister();
+        camera.UpdateViewMatrix();
+        camera.UpdateFrusta(graphics->BuildProjection());
+    }
+    Aperture::Light* AddLight(int kind, SD::Vec3 position, float range) {
+        auto* object = new SD::GameObject();
+        object->GetTransform().SetPos(position);
+        object->GetTransform().UpdateGlobalMatrix();
+        objects.push_back(object);
+        lights.push_back(std::make_unique<Aperture::Light>());
+        Aperture::Light* light = lights.back().get();
+        light->SetOwner(object);
+        light->SetType(kind);
+        light->SetAttenFar(range);
+        light->VRegister();
+        return light;
+    }
+    void ClearScenes() {
+        for (int i = 0; i < Graphics_::kSceneCount; ++i) graphics->GetScene(static_cast<Graphics_::SceneIndex>(i)).Clear();
     }
     Aperture::Resource::ResourceManager* Manager() { return graphics->GetDeviceLayer().GetResourceManager(); }
     Geometry* Place(const std::string& model, SD::Vec3 position, SD::Vec4 color = {1, 1, 1, 1}) {
@@ -111,6 +126,9 @@ struct SceneFixture : gfxtest::GraphicsFixture {
     Mesh* pondMesh = nullptr;
     std::vector<SD::GameObject*> objects;
     std::vector<std::unique_ptr<Geometry>> geometries;
+    std::vector<std::unique_ptr<Aperture::Light>> lights;
+    SD::GameObject eye;
+    Aperture::Camera camera;
 };
 
 TEST(SceneRegistration, GeometryTakesItsModelOrTheSphere) {
@@ -137,7 +155,8 @@ TEST(SceneCollection, KnownSceneFillsListsAndBatches) {
     f.Place("pond", {5, 0, 40});
     f.Place("rock", {-3, 0, 25});
     f.Place("window", {500, 0, 30});
-    f.graphics->CollectViewItems(ViewFrom(0), ViewFrom(0));
+    f.LookFrom({0, 0, 0});
+    f.graphics->CollectViewItems();
     Graphics_::Scene& scene = f.graphics->GetScene(Graphics_::kMainScene);
 
     // Opaque: stone (the rocks' meshes, then the window frame, by mesh ID), then pond.
@@ -178,15 +197,155 @@ TEST(SceneCollection, MovedCameraSeesAnotherSet) {
     f.Place("window", {0, 0, 30});
     f.Place("rock", {0, 0, -50});
     f.Place("window", {500, 0, 30});
-    // The camera moved to x = 500 sees the far window only; the reflection stays at 0.
-    f.graphics->CollectViewItems(ViewFrom(500), ViewFrom(0));
+    f.LookFrom({0, 0, 0});
+    f.graphics->CollectViewItems();
+    EXPECT_EQ(SceneFixture::Xs(f.graphics->GetScene(Graphics_::kMainScene).opaque.items), (std::vector<float>{3, 0}));
+    // The camera moved to x = 500 sees the far window only, and so does its reflection.
+    f.ClearScenes();
+    f.LookFrom({500, 0, 0});
+    f.graphics->CollectViewItems();
     Graphics_::Scene& scene = f.graphics->GetScene(Graphics_::kMainScene);
     EXPECT_EQ(SceneFixture::Xs(scene.opaque.items), (std::vector<float>{500}));
-    ASSERT_EQ(scene.transparent.size(), 1u);
     EXPECT_EQ(SceneFixture::Xs(scene.transparent), (std::vector<float>{500}));
     ASSERT_EQ(scene.opaque.batches.size(), 1u);
     const Graphics_::Scene& reflection = f.graphics->GetScene(Graphics_::kReflectionScene);
-    EXPECT_EQ(SceneFixture::Xs(reflection.opaque.items), (std::vector<float>{3, 0}));
+    EXPECT_EQ(SceneFixture::Xs(reflection.opaque.items), (std::vector<float>{500}));
+}
+
+TEST(SceneCollection, NoActiveCameraCollectsNothing) {
+    SceneFixture f;
+    f.Place("rock", {0, 0, 20});
+    f.graphics->CollectViewItems();
+    f.graphics->CullLights();
+    for (auto index : {Graphics_::kMainScene, Graphics_::kReflectionScene}) {
+        EXPECT_TRUE(f.graphics->GetScene(index).opaque.items.empty());
+        EXPECT_TRUE(f.graphics->GetScene(index).lights.empty());
+    }
+}
+
+// An orthographic shadow view from 100 above `centre` looking down, 60 wide.
+void SetCascade(Graphics_& graphics, int cascade, SD::Vec3 centre) {
+    namespace gfx = platform::gfx;
+    const gfx::Matrix view = gfx::MatrixLookAtLH({centre.x, 100, centre.z}, {centre.x, 0, centre.z}, {0, 0, 1});
+    const gfx::Matrix projection = gfx::MatrixOrthoLH(60, 60, 1, 200);
+    SD::Mtx44 v, p;
+    std::copy(view.m, view.m + 16, v.m);
+    std::copy(projection.m, projection.m + 16, p.m);
+    graphics.SetCascadeMatrices(cascade, v, p);
+}
+
+// Each frame the active camera's view fills the main view and the reflection, the visible
+// lights and the shadow cascades that the shadow views reach.
+TEST(SceneFrame, UpdateCollectsWhatTheActiveCameraAndTheCascadesSee) {
+    SceneFixture f;
+    f.Place("rock", {3, 0, 20});
+    f.Place("window", {0, 0, 30});
+    f.Place("rock", {-3, 0, 25});
+    f.Place("window", {500, 0, 30});
+    f.Place("rock", {500, 0, 40});
+    Aperture::Light* near = f.AddLight(Aperture::Light::kPoint, {0, 0, 20}, 5.0f);
+    f.AddLight(Aperture::Light::kPoint, {0, 0, -100}, 5.0f);  // behind the camera
+    Aperture::Light* sun = f.AddLight(Aperture::Light::kDirectional, {0, 0, -100}, 0.0f);
+    SetCascade(*f.graphics, 0, {0, 0, 25});
+    SetCascade(*f.graphics, 1, {500, 0, 35});
+    f.LookFrom({0, 0, 0});
+
+    f.graphics->Update(0.016f);
+    const Graphics_::Scene& main = f.graphics->GetScene(Graphics_::kMainScene);
+    EXPECT_EQ(SceneFixture::Xs(main.opaque.items), (std::vector<float>{3, -3, 0}));
+    ASSERT_EQ(main.opaque.batches.size(), 2u);  // the two rocks share a batch, the frame has its own
+    EXPECT_EQ(main.opaque.batches[0].count, 2u);
+    EXPECT_EQ(SceneFixture::Xs(main.transparent), (std::vector<float>{0}));
+    EXPECT_EQ(main.lights, (std::vector<Aperture::Light*>{near, sun}));
+    const Graphics_::Scene& reflection = f.graphics->GetScene(Graphics_::kReflectionScene);
+    EXPECT_EQ(reflection.opaque.items.size(), 3u);
+    EXPECT_EQ(reflection.opaque.batches.size(), 2u);
+    EXPECT_EQ(reflection.lights, (std::vector<Aperture::Light*>{near, sun}));
+    const Graphics_::Scene& cascade1 = f.graphics->GetScene(Graphics_::kCascadeScene1);
+    // Batched: the rocks' meshes first, then the window frame.
+    EXPECT_EQ(SceneFixture::Xs(cascade1.shadow.items), (std::vector<float>{3, -3, 0}));
+    ASSERT_EQ(cascade1.shadow.batches.size(), 2u);
+    const Graphics_::Scene& cascade2 = f.graphics->GetScene(Graphics_::kCascadeScene2);
+    EXPECT_EQ(SceneFixture::Xs(cascade2.shadow.items), (std::vector<float>{500, 500}));
+    EXPECT_TRUE(f.graphics->GetScene(Graphics_::kCascadeScene3).shadow.items.empty());
+
+    // The camera moves to x = 500: the next frame sees the far window and rock only.
+    f.eye.GetTransform().SetPos({500, 0, 0});
+    f.graphics->Update(0.016f);
+    EXPECT_EQ(SceneFixture::Xs(main.opaque.items), (std::vector<float>{500, 500}));
+    EXPECT_EQ(main.lights, (std::vector<Aperture::Light*>{sun}));
+    EXPECT_EQ(SceneFixture::Xs(reflection.opaque.items), (std::vector<float>{500, 500}));
+    // The cascades stay where the shadow pass put them.
+    EXPECT_EQ(cascade1.shadow.items.size(), 3u);
+}
+
+struct FakeParticles : Aperture::CulledParticles {
+    FakeParticles(bool enabled, float radius, SD::Vec3 at)
+        : enabled(enabled), radius(radius), world(SD::Mtx44::Translation(at)) {}
+    bool IsParticleSystemEnabled() const override { return enabled; }
+    float GetCullRadius() const override { return radius; }
+    const SD::Mtx44& GetCullWorld() const override { return world; }
+    bool enabled;
+    float radius;
+    SD::Mtx44 world;
+};
+
+// Which views draw a particle system: unbounded point systems everywhere, unbounded quad
+// systems nowhere, disabled ones nowhere, others where their sphere reaches.
+TEST(SceneFrame, ParticleSystemsReachTheViewsTheirSpheresTouch) {
+    SceneFixture f;
+    const struct {
+        const char* name;
+        bool quad;
+        bool enabled;
+        float radius;
+        SD::Vec3 at;
+        bool seen;
+    } cases[] = {
+        {"point unbounded behind", false, true, 0.0f, {0, 0, -100}, true},
+        {"quad unbounded ahead", true, true, 0.0f, {0, 0, 20}, false},
+        {"point disabled ahead", false, false, 2.0f, {0, 0, 20}, false},
+        {"point ahead", false, true, 2.0f, {0, 0, 20}, true},
+        {"point behind", false, true, 2.0f, {0, 0, -100}, false},
+        {"quad ahead", true, true, 2.0f, {0, 0, 20}, true},
+        {"quad far aside", true, true, 2.0f, {500, 0, 20}, false},
+    };
+    std::vector<std::unique_ptr<FakeParticles>> systems;
+    for (const auto& c : cases) {
+        systems.push_back(std::make_unique<FakeParticles>(c.enabled, c.radius, c.at));
+        if (c.quad)
+            f.graphics->RegisterQuadParticles(systems.back().get());
+        else
+            f.graphics->RegisterPointParticles(systems.back().get());
+    }
+    f.LookFrom({0, 0, 0});
+    f.graphics->Update(0.016f);
+    for (size_t i = 0; i < systems.size(); ++i) {
+        for (auto index : {Graphics_::kMainScene, Graphics_::kReflectionScene}) {
+            const Graphics_::Scene& scene = f.graphics->GetScene(index);
+            const auto& list = cases[i].quad ? scene.quadParticles : scene.pointParticles;
+            EXPECT_EQ(std::count(list.begin(), list.end(), systems[i].get()), cases[i].seen ? 1 : 0)
+                << cases[i].name << " in view " << index;
+        }
+    }
+    for (size_t i = 0; i < systems.size(); ++i) {
+        if (cases[i].quad)
+            f.graphics->UnregisterQuadParticles(systems[i].get());
+        else
+            f.graphics->UnregisterPointParticles(systems[i].get());
+    }
+}
+
+TEST(SceneFrame, NoCameraOrNoRenderAreaLeavesTheRecordsEmpty) {
+    SceneFixture f;
+    f.Place("rock", {0, 0, 20});
+    f.AddLight(Aperture::Light::kDirectional, {0, 0, 0}, 0.0f);
+    SetCascade(*f.graphics, 0, {0, 0, 20});
+    f.graphics->Update(0.016f);
+    for (int i = 0; i < Graphics_::kSceneCount; ++i) {
+        const Graphics_::Scene& scene = f.graphics->GetScene(static_cast<Graphics_::SceneIndex>(i));
+        EXPECT_TRUE(scene.opaque.items.empty() && scene.shadow.items.empty() && scene.lights.empty()) << i;
+    }
 }
 
 }  // namespace

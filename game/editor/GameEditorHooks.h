@@ -1,0 +1,19 @@
+#pragma once
+// The level editor's hooks as the game installs them: the physics side, and the renderer side
+// that switches and zooms the cameras and reads and tints the objects' geometry.
+#include "game/editor/PhysicsEditorHooks.h"
+
+namespace QV {
+
+class GameEditorHooks : public PhysicsEditorHooks {
+public:
+    SD::Component* GetActiveCamera() override;
+    // A component that is no camera is left alone.
+    void SetActiveCamera(SD::Component* camera) override;
+    bool GetCameraRadius(SD::Component* camera, float* radius) override;
+    void SetCameraRadius(SD::Component* camera, float radius) override;
+    void SetGeometryColor(SD::GameObject* object, const SD::Vec4& color) override;
+    std::string GetModelName(SD::GameObject* object) override;
+};
+
+}  // namespace QV

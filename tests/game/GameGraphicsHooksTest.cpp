@@ -1,0 +1,95 @@
+// The graphics side of the game's hooks: world logic tints and dims objects' lights and
+// geometry, and the level editor switches and zooms the cameras through them.
+#include <gtest/gtest.h>
+
+#include "core/RTTI.h"
+#include "engine/ComponentManager.h"
+#include "engine/Factory.h"
+#include "engine/GameObject.h"
+#include "game/components/GameHooks.h"
+#include "game/editor/GameEditorHooks.h"
+#include "graphics/Graphics.h"
+#include "graphics/GraphicsStartup.h"
+#include "graphics/components/Geometry.h"
+#include "graphics/components/Light.h"
+#include "graphics/components/SphericalCamera.h"
+#include "runtime/Registration.h"
+
+namespace {
+
+struct HookWorld {
+    HookWorld() : factory(16) {
+        Aperture::InstallGraphics(registrations);
+        registrations.RegisterComponents(factory);
+    }
+    ~HookWorld() {
+        factory.Shutdown();
+        RTTIClassRegistry::Destroy();
+    }
+    SD::Registrations registrations;
+    Aperture::Graphics_ graphics;
+    SD::ComponentManager_ components;
+    SD::Factory_ factory;
+};
+
+TEST(GameGraphicsHooks, LightsAndGeometryOfObjects) {
+    HookWorld world;
+    SD::GameObject* lamp = world.factory.NewGameObject();
+    auto* light = static_cast<Aperture::Light*>(lamp->AddComponent(SD::CID_Light));
+    auto* geometry = static_cast<Aperture::Geometry*>(lamp->AddComponent(SD::CID_Geometry));
+    geometry->SetModelName("lantern");
+    SD::GameObject* bare = world.factory.NewGameObject();
+    QV::GameHooks hooks;
+
+    hooks.SetLightColor(lamp, {1, 0.5f, 0.25f, 1});
+    hooks.SetLightAttenuation(lamp, 2, 30);
+    SD::Vec4 colour;
+    ASSERT_TRUE(hooks.GetLightColor(lamp, &colour));
+    EXPECT_EQ(colour, SD::Vec4(1, 0.5f, 0.25f, 1));
+    EXPECT_EQ(light->GetAttenNear(), 2.0f);
+    EXPECT_EQ(light->GetAttenFar(), 30.0f);
+    hooks.SetGeometryColor(lamp, {0, 1, 0, 0.5f});
+    ASSERT_TRUE(hooks.GetGeometryColor(lamp, &colour));
+    EXPECT_EQ(colour, SD::Vec4(0, 1, 0, 0.5f));
+    // Objects without them, and no object at all, answer "none" and change nothing.
+    for (SD::GameObject* object : {bare, static_cast<SD::GameObject*>(nullptr)}) {
+        EXPECT_FALSE(hooks.GetLightColor(object, &colour));
+        EXPECT_FALSE(hooks.GetGeometryColor(object, &colour));
+        hooks.SetLightColor(object, {1, 1, 1, 1});
+        hooks.SetLightAttenuation(object, 1, 1);
+        hooks.SetGeometryColor(object, {1, 1, 1, 1});
+    }
+
+    QV::GameEditorHooks editor;
+    EXPECT_EQ(editor.GetModelName(lamp), "lantern");
+    EXPECT_EQ(editor.GetModelName(bare), "");
+    editor.SetGeometryColor(lamp, {1, 0, 0, 1});
+    EXPECT_EQ(geometry->GetColor(), SD::Vec4(1, 0, 0, 1));
+}
+
+TEST(GameGraphicsHooks, TheEditorSwitchesAndZoomsCameras) {
+    HookWorld world;
+    SD::GameObject* a = world.factory.NewGameObject();
+    SD::GameObject* b = world.factory.NewGameObject();
+    auto* first = static_cast<Aperture::Camera*>(a->AddComponent(SD::CID_Camera));
+    auto* orbit = static_cast<Aperture::SphericalCamera*>(b->AddComponent(SD::CID_SphericalCamera));
+    first->VRegister();
+    orbit->VRegister();
+    QV::GameEditorHooks editor;
+    EXPECT_EQ(editor.GetActiveCamera(), first);
+    editor.SetActiveCamera(orbit);
+    EXPECT_EQ(editor.GetActiveCamera(), orbit);
+    editor.SetActiveCamera(b->AddComponent(SD::CID_Light));  // no camera: nothing changes
+    EXPECT_EQ(editor.GetActiveCamera(), orbit);
+
+    float radius = 0.0f;
+    EXPECT_FALSE(editor.GetCameraRadius(first, &radius));
+    ASSERT_TRUE(editor.GetCameraRadius(orbit, &radius));
+    EXPECT_EQ(radius, 25.0f);
+    editor.SetCameraRadius(orbit, 7.5f);
+    EXPECT_EQ(orbit->GetRadius(), 7.5f);
+    first->VUnregister();
+    orbit->VUnregister();
+}
+
+}  // namespace
