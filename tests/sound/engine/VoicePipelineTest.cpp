@@ -36,10 +36,12 @@ public:
 };
 
 TestEffect g_half(kGainKey, -6.0206f), g_quarter(kGainKey, -12.0412f), g_broken(kFailingKey, 0.0f);
+// The effect the hierarchy now gives for kHalf (an effect replaced on its node).
+TestEffect* g_halfNow = &g_half;
 
 ISxEffectObject* FindEffect(SxUniqueID id, bool) {
     switch (id) {
-        case kHalf: return &g_half;
+        case kHalf: return g_halfNow;
         case kQuarter: return &g_quarter;
         case kBroken: return &g_broken;
         default: return nullptr;
@@ -78,6 +80,7 @@ protected:
         RegisterTestPlugins();
         g_BusHooks.effectObject = FindEffect;
         g_masterBus.feedsEnv = false;
+        g_halfNow = &g_half;
     }
     void TearDown() override {
         VoiceFixture::TearDown();
@@ -165,6 +168,34 @@ TEST_F(VoicePipeline, BypassingAnEffectWhilePlayingResetsItOnceAndTheSoundFollow
     EXPECT_NEAR(PeakOf(left, at + 5 * 1024, at + 10 * 1024), plain * 0.5, plain * 0.02);
     EXPECT_NEAR(PeakOf(left, at + 18 * 1024, at + 26 * 1024), plain, plain * 0.02);
     EXPECT_NEAR(PeakOf(left, at + 34 * 1024, at + 44 * 1024), plain * 0.5, plain * 0.02);
+}
+
+TEST_F(VoicePipeline, EffectReplacedWhilePlayingTakesOverFromTheNextFrame) {
+    g_media = ToneMedia(48000);
+    bw::NodeBase node;
+    node.overrideEffects = true;
+    node.effects = {{0, kHalf}, {2, kHalf}};
+    LoadSoundNode(node, 1);
+    control::StartCapture();
+    const SxPlayingID id = SoundEngine::PostEvent(kEvent, kGameObject, SxCallback_EndOfEvent, OnEvent);
+    int termsBefore = 0, termsAfter = 0;
+    for (int frame = 0; frame < 60; ++frame) {
+        if (frame == 20)
+            WithAudioLock([&] {
+                termsBefore = g_gain.terms;
+                g_halfNow = &g_quarter;
+                CSxVoiceMgr::Get()->SetFx(CSxURenderer::FirstActive()->Node(), 2);
+                termsAfter = g_gain.terms;
+            });
+        Frame();
+    }
+    const std::vector<float> left = TakeLeft();
+    EXPECT_EQ(g_ended, std::vector<SxPlayingID>{id});
+    EXPECT_EQ(termsAfter, termsBefore + 1) << "only the replaced slot's effect goes";
+    size_t at = 0;
+    while (at < left.size() && left[at] == 0.0f) ++at;
+    EXPECT_NEAR(PeakOf(left, at + 5 * 1024, at + 17 * 1024), plain * 0.25, plain * 0.01);
+    EXPECT_NEAR(PeakOf(left, at + 22 * 1024, at + 44 * 1024), plain * 0.125, plain * 0.005);
 }
 
 TEST_F(VoicePipeline, SendsReachTheEnvironmentsOfTheGameObjectAtTheirLevels) {
