@@ -33,6 +33,7 @@ public:
     bool IsEnded() const { return m_ended; }
     bool Holds(const ISxEffectObject* effect) const { return m_fx.Holds(effect); }
     bool HasEffect() const { return m_fx.HasPlugin(); }
+    ISxInPlaceEffectPlugin* Plugin() const { return m_fx.Plugin(); }
 
 private:
     CSxBusFxSlot m_fx;

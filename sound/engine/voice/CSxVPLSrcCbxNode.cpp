@@ -95,7 +95,8 @@ void CSxVPLSrcCbxNode::SkipVirtualFrame() {
     const SXRESULT result = m_pitch.TimeSkip(frames);
     for (CSxVPLFilterNode* fx : m_fx)
         if (fx) fx->TimeSkip(SxFrameLength);
-    if (result != SX_DataReady) Stop();
+    // A stream with nothing in hand skips nothing this frame and tries again on the next.
+    if (result == SX_NoMoreData || result == SX_Fail) Stop();
 }
 
 SXRESULT CSxVPLSrcCbxNode::IsReadyToPlay() {
@@ -370,6 +371,13 @@ bool CSxVPLSrcCbxNode::HoldsFx(const ISxEffectObject* effect) const {
     for (const CSxVPLFilterNode* fx : m_fx)
         if (fx && fx->Holds(effect)) return true;
     return false;
+}
+
+void CSxVPLSrcCbxNode::ForEachFxInstance(const ISxEffectObject* effect, SxFxInstanceCallback callback,
+                                         void* cookie) const {
+    const CSxRegisteredObj* object = m_current.instance ? m_current.instance->GameObj() : nullptr;
+    for (const CSxVPLFilterNode* fx : m_fx)
+        if (fx && fx->Holds(effect)) callback(fx->Plugin(), object ? object->ID() : 0, cookie);
 }
 
 void CSxVPLSrcCbxNode::NotifyEnd() {

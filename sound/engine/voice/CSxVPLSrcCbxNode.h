@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "sound/engine/lower/CSxLEngine.h"
 #include "sound/engine/lower/CSxSrcLpFilter.h"
 #include "sound/engine/lower/CSxSrcNotifier.h"
 #include "sound/engine/lower/SxEnvironmentSends.h"
@@ -88,6 +89,8 @@ public:
     void SetFx(uint32_t slot);
     // Whether an insert effect of the voice was made from the effect.
     bool HoldsFx(const ISxEffectObject* effect) const;
+    // The callback gets each insert effect made from the effect, with the voice's game object.
+    void ForEachFxInstance(const ISxEffectObject* effect, SxFxInstanceCallback callback, void* cookie) const;
 
     State GetState() const { return m_state; }
     CSxPBI* Instance() const { return m_current.instance; }

@@ -39,10 +39,15 @@ void CSxVoiceMgr::Install() {
     CSxLEngine::SetVoiceRenderer([] {
         if (s_manager) s_manager->RenderVoices();
     });
+    CSxLEngine::SetVoiceFxVisitor([](const ISxEffectObject* effect, SxFxInstanceCallback callback, void* cookie) {
+        if (s_manager)
+            for (const CSxVPLSrcCbxNode* voice : s_manager->m_voices) voice->ForEachFxInstance(effect, callback, cookie);
+    });
 }
 
 void CSxVoiceMgr::Remove() {
     CSxLEngine::SetVoiceRenderer(nullptr);
+    CSxLEngine::SetVoiceFxVisitor(nullptr);
     if (CSxLEngineCmds::VoiceLayer() == s_manager) CSxLEngineCmds::SetVoiceLayer(nullptr);
     delete s_manager;
     s_manager = nullptr;

@@ -144,7 +144,18 @@ TEST_F(VoicePipeline, BypassingAnEffectWhilePlayingResetsItOnceAndTheSoundFollow
     control::StartCapture();
     const SxPlayingID id = SoundEngine::PostEvent(kEvent, kGameObject, SxCallback_EndOfEvent, OnEvent);
     int resetsBeforeBypass = 0, resetsAfterBypass = 0, resetsAfterReturn = 0;
+    std::vector<SxGameObjectID> instancesOf;
     for (int frame = 0; frame < 60; ++frame) {
+        if (frame == 5)
+            WithAudioLock([&] {
+                CSxLEngine::ForEachFxInstance(
+                    &g_half,
+                    [](ISxPlugin* plugin, SxGameObjectID object, void* cookie) {
+                        EXPECT_NE(plugin, nullptr);
+                        static_cast<std::vector<SxGameObjectID>*>(cookie)->push_back(object);
+                    },
+                    &instancesOf);
+            });
         if (frame == 15)
             WithAudioLock([&] {
                 resetsBeforeBypass = g_gain.resets;
@@ -159,6 +170,7 @@ TEST_F(VoicePipeline, BypassingAnEffectWhilePlayingResetsItOnceAndTheSoundFollow
     }
     const std::vector<float> left = TakeLeft();
     EXPECT_EQ(g_ended, std::vector<SxPlayingID>{id});
+    EXPECT_EQ(instancesOf, std::vector<SxGameObjectID>{kGameObject}) << "the voice's effect, on its game object";
     EXPECT_EQ(resetsAfterBypass, resetsBeforeBypass + 1) << "entering bypass resets the effect once";
     EXPECT_EQ(resetsAfterReturn, resetsAfterBypass) << "leaving bypass runs it on without a reset";
     // The voice's frames 14 to 28 went out without the effect; the windows keep clear of the
