@@ -301,14 +301,14 @@ void CSxVPLSrcCbxNode::FinishFrame() {
     for (SxSpeakerGains& gains : m_wet) std::copy(std::begin(gains.current), std::end(gains.current), gains.previous);
 }
 
-void CSxVPLSrcCbxNode::SwitchToNextSrc() {
+void CSxVPLSrcCbxNode::SwitchToNextSrc(bool started) {
     m_current.notifier->NotifyStop(false);
     FreeSource(m_current);
     m_current = m_next;
     m_next = SourceSlot();
     for (CSxVPLFilterNode* fx : m_fx)
         if (fx) fx->SetInstance(m_current.instance);
-    m_current.notifier->NotifyStart(static_cast<float>(m_current.source->GetDurationMs()));
+    if (started) m_current.notifier->NotifyStart(static_cast<float>(m_current.source->GetDurationMs()));
 }
 
 SXRESULT CSxVPLSrcCbxNode::JoinNextSource(uint32_t framesLeft) {
@@ -324,20 +324,22 @@ SXRESULT CSxVPLSrcCbxNode::JoinNextSource(uint32_t framesLeft) {
     if (started == SX_NotReady) return SX_NoMoreData;
     if (started != SX_Success) return SX_Fail;
     if (m_next.source->Format().channelMask != m_current.source->Format().channelMask) return SX_NoMoreData;
-    SwitchToNextSrc();
+    SwitchToNextSrc(true);
     return m_pitch.ChangeSource(m_current.source, m_current.instance) ? SX_Success : SX_Fail;
 }
 
 bool CSxVPLSrcCbxNode::ContinueWithNextSource() {
     if (!m_next.source || m_state != kPlaying) return false;
     const SXRESULT started = m_next.source->StartSource();
-    if (started != SX_Success) {
+    if (started != SX_Success && started != SX_NotReady) {
         Stop();
         return false;
     }
     m_pitch.ReleaseBuffer();
     ReleaseEffects();
-    SwitchToNextSrc();
+    SwitchToNextSrc(started == SX_Success);
+    // A stream still filling makes the voice wait, as a new one does, until it can start.
+    if (started == SX_NotReady) m_state = kCreated;
     // The new source gets a chain of its own format and effects on the next frame.
     m_chainBuilt = false;
     m_sourceEnded = false;

@@ -70,7 +70,8 @@ public:
     void FinishFrame();
 
     // The source ended (17) and a next one waits: the next becomes the current source, with
-    // its own chain from the next frame on. False when there is none or it fails to start.
+    // its own chain from the next frame on (a stream still filling puts the voice back to
+    // waiting for it). False when there is none or it fails to start.
     bool ContinueWithNextSource();
     // Asked by the pitch node where the current source ended, with the frames left in its
     // buffer: 1 when the next source took over (same channels, no start offset left), 17 when
@@ -110,8 +111,9 @@ private:
     };
     SXRESULT MakeSource(CSxPBI* instance, SourceSlot& out);
     static void FreeSource(SourceSlot& source);
-    // The current source is told it ended and the next takes its place.
-    void SwitchToNextSrc();
+    // The current source is told it ended and the next takes its place; started: it is told
+    // it started.
+    void SwitchToNextSrc(bool started);
     SXRESULT InitChain();
     void ReleaseEffects();
     SXRESULT MakeEffect(uint32_t slot);

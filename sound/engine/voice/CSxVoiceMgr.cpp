@@ -165,6 +165,8 @@ void CSxVoiceMgr::RenderVoices() {
             if (ready == SX_Success) {
                 voice->Start();
                 if (m_startPaused[i]) voice->Pause();
+                // A voice waiting again for its next source starts it playing.
+                m_startPaused[i] = false;
             }
         }
         if (voice->GetState() == CSxVPLSrcCbxNode::kStopped) {
