@@ -302,6 +302,8 @@ void CSxVPLSrcCbxNode::FinishFrame() {
 }
 
 void CSxVPLSrcCbxNode::SwitchToNextSrc(bool started) {
+    // The instance that ended no longer reaches this voice with its commands.
+    m_current.instance->SetVoiceContext(nullptr);
     m_current.notifier->NotifyStop(false);
     FreeSource(m_current);
     m_current = m_next;
