@@ -26,6 +26,20 @@ void CSxBusFxSlot::Drop() {
 
 SXRESULT CSxBusFxSlot::Create(const SxFxSlotInfo& fx, CSxMixBusNode* node, uint32_t slot, BusHandle bus,
                               SxUniqueID environmentID, const SxAudioFormat& format) {
+    return Build(fx, nullptr, format, [&] {
+        return SxNew<CSxBusFXContext>(g_LEngineDefaultPoolId, node, slot, bus, environmentID);
+    });
+}
+
+SXRESULT CSxBusFxSlot::CreateOnVoice(const SxFxSlotInfo& fx, CSxPBI* instance, CSxRegisteredObj* gameObject,
+                                     uint32_t slot, const SxAudioFormat& format) {
+    return Build(fx, gameObject, format,
+                 [&] { return SxNew<CSxInsertFXContext>(g_LEngineDefaultPoolId, instance, slot); });
+}
+
+template <typename MakeContext>
+SXRESULT CSxBusFxSlot::Build(const SxFxSlotInfo& fx, CSxRegisteredObj* gameObject, const SxAudioFormat& format,
+                             MakeContext makeContext) {
     Drop();
     if (!fx.effect) return SX_Success;
     const uint32_t fxID = fx.effect->FxID();
@@ -40,7 +54,7 @@ SXRESULT CSxBusFxSlot::Create(const SxFxSlotInfo& fx, CSxMixBusNode* node, uint3
     if (result == SX_Success) {
         m_plugin = dynamic_cast<ISxInPlaceEffectPlugin*>(plugin);
         SxPluginInfo info;
-        // Only in-place effects run on a mix node.
+        // Only in-place effects run here.
         if (!m_plugin || plugin->GetPluginInfo(info) != SX_Success || info.type != SxPluginType_Effect ||
             !info.inPlace) {
             plugin->Term(&g_LEngineFxAllocator);
@@ -49,8 +63,8 @@ SXRESULT CSxBusFxSlot::Create(const SxFxSlotInfo& fx, CSxMixBusNode* node, uint3
         }
     }
     if (result == SX_Success) {
-        fx.effect->SubscribeRTPC(m_params, nullptr);
-        m_context = SxNew<CSxBusFXContext>(g_LEngineDefaultPoolId, node, slot, bus, environmentID);
+        fx.effect->SubscribeRTPC(m_params, gameObject);
+        m_context = makeContext();
         if (!m_context) result = SX_InsufficientMemory;
     }
     m_flags = fx.bypass ? 1 : 0;
@@ -61,6 +75,10 @@ SXRESULT CSxBusFxSlot::Create(const SxFxSlotInfo& fx, CSxMixBusNode* node, uint3
     if (result == SX_Success) result = m_plugin->Reset();
     if (result != SX_Success) Drop();
     return result;
+}
+
+void CSxBusFxSlot::SetInstance(CSxPBI* instance) {
+    if (auto* insert = dynamic_cast<CSxInsertFXContext*>(m_context)) insert->SetInstance(instance);
 }
 
 void CSxBusFxSlot::Execute(SxAudioBuffer& buffer) {

@@ -1,6 +1,6 @@
 #pragma once
-// One insert-effect slot of a mix node: the parameter object, the in-place effect plug-in and
-// its bus context, made from an effect of the hierarchy through the plug-in table.
+// One insert-effect slot of a mix node or of a voice: the parameter object, the in-place effect
+// plug-in and its context, made from an effect of the hierarchy through the plug-in table.
 #include <cstdint>
 
 #include "sound/engine/bus/BusHandle.h"
@@ -23,7 +23,13 @@ public:
     // effect, or a failing Init or Reset leaves the slot empty and is returned.
     SXRESULT Create(const SxFxSlotInfo& fx, CSxMixBusNode* node, uint32_t slot, BusHandle bus,
                     SxUniqueID environmentID, const SxAudioFormat& format);
+    // The same on a voice: the context is the instance's, and the parameters follow the game
+    // object's values of the effect's game parameters.
+    SXRESULT CreateOnVoice(const SxFxSlotInfo& fx, CSxPBI* instance, CSxRegisteredObj* gameObject, uint32_t slot,
+                           const SxAudioFormat& format);
     void Drop();
+    // A voice's effect follows the voice to its next instance.
+    void SetInstance(CSxPBI* instance);
 
     // Runs the effect in place. An effect that leaves samples that are not finite numbers has
     // its output silenced and its state reset, so that the fault does not reach the speakers
@@ -40,11 +46,15 @@ public:
     uint8_t& Flags() { return m_flags; }
 
 private:
+    template <typename MakeContext>
+    SXRESULT Build(const SxFxSlotInfo& fx, CSxRegisteredObj* gameObject, const SxAudioFormat& format,
+                   MakeContext makeContext);
+
     uint32_t m_fxID = kEmpty;
     ISxEffectObject* m_effect = nullptr;
     ISxPluginParam* m_params = nullptr;
     ISxInPlaceEffectPlugin* m_plugin = nullptr;
-    CSxBusFXContext* m_context = nullptr;
+    CSxEffectContextBase* m_context = nullptr;
     uint8_t m_flags = 0;
 };
 

@@ -187,6 +187,7 @@ public:
     bool IsRTPCSubscribed(uint32_t param) const { return (m_rtpcBits >> (param % 32)) & 1; }
     uint8_t EffectBypassBits() const { return m_bypassBits; }
     SxUniqueID EffectID(uint32_t slot) const { return slot < 4 ? m_effects[slot].id : 0; }
+    bool EffectIsShareSet(uint32_t slot) const { return slot < 4 && m_effects[slot].shareSet != 0; }
     SxUniqueID OverrideBusID() const { return m_busID; }
 
     // Value of a game-parameter-driven node value for the object (0 when not subscribed).

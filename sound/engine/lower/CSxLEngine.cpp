@@ -19,6 +19,7 @@ SxMemPoolId g_LEngineDefaultPoolId = SxInvalidPoolId;
 SxPlatformInitSettings CSxLEngine::s_settings;
 uint32_t CSxLEngine::s_sampleRate = 48000;
 void (*CSxLEngine::s_voiceRenderer)() = nullptr;
+CSxLEngine::SxVoiceFxVisitor CSxLEngine::s_voiceFxVisitor = nullptr;
 uint32_t CSxLEngine::s_waitTimeMs = 10;
 uint32_t CSxLEngine::s_channelMask = SxChannelMaskStereo;
 uint32_t CSxLEngine::s_panningRule = 0;

@@ -45,6 +45,9 @@ public:
     static void Perform();
     // The voices, rendered into their buses at the start of each frame; installed by them.
     static void SetVoiceRenderer(void (*render)()) { s_voiceRenderer = render; }
+    // The voices' own effect instances, visited by ForEachFxInstance; installed by the voices.
+    using SxVoiceFxVisitor = void (*)(const ISxEffectObject* effect, SxFxInstanceCallback callback, void* cookie);
+    static void SetVoiceFxVisitor(SxVoiceFxVisitor visitor) { s_voiceFxVisitor = visitor; }
 
     // Adds a bus's output to this frame's master mix.
     static SXRESULT MixIntoMaster(const SxAudioBuffer& busBuffer, const float* previous, const float* current);
@@ -130,6 +133,7 @@ private:
     static MasterMixNode s_master;
     static SxAudioBuffer s_output;
     static void (*s_voiceRenderer)();
+    static SxVoiceFxVisitor s_voiceFxVisitor;
 };
 
 }  // namespace SX

@@ -283,6 +283,7 @@ void CSxLEngine::ForEachFxInstance(const ISxEffectObject* effect, SxFxInstanceCa
     for (const BusNodeEntry& entry : BusNodes())
         for (uint32_t slot = 0; slot < CSxMixBusNode::kEffectSlots; ++slot)
             if (entry.node->FxSlot(slot).Holds(effect)) callback(entry.node->FxSlot(slot).Plugin(), 0, cookie);
+    if (s_voiceFxVisitor) s_voiceFxVisitor(effect, callback, cookie);
 }
 
 }  // namespace SX

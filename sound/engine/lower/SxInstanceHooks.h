@@ -8,6 +8,7 @@
 namespace SX {
 
 class CSxPBI;
+class ISxBusObject;
 
 struct SxInstanceHooks {
     SxPlayingID (*playingID)(const CSxPBI* instance) = nullptr;
@@ -15,6 +16,9 @@ struct SxInstanceHooks {
     // The media ID of (effect slot, data index) from the instance's node; -1 for none.
     int32_t (*fxMediaID)(const CSxPBI* instance, uint32_t slot, uint32_t dataIndex) = nullptr;
     SxUniqueID (*nodeID)(const CSxPBI* instance) = nullptr;
+    // The bus the instance is mixed into, when the hierarchy hands its buses down; null: the
+    // master bus.
+    ISxBusObject* (*outputBus)(const CSxPBI* instance) = nullptr;
     float (*pitchCents)(const CSxPBI* instance) = nullptr;
     // The instance keeps its play position in the position repository.
     bool (*tracksPosition)(const CSxPBI* instance) = nullptr;

@@ -58,6 +58,7 @@ public:
     CSxInsertFXContext(CSxPBI* instance, uint32_t slot) : CSxEffectContextBase(slot), m_instance(instance) {}
     bool IsSendModeEffect() const override { return false; }
     SxPlayingID GetPlayingID() const override;
+    void SetInstance(CSxPBI* instance) { m_instance = instance; }
 
 private:
     int32_t MediaID(uint32_t dataIndex) const override;

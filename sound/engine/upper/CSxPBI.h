@@ -92,6 +92,10 @@ public:
     SxPlayingID PlayingID() const { return m_playingID; }
     const uint32_t* CustomData() const { return m_customData; }
     uint32_t SequenceNumber() const { return m_sequence; }
+    // Instances of one continuous sequence share a non-zero ID: the lower engine plays each
+    // next one as its voice's next source, joined to the end of the one before.
+    uint32_t ContinuousSequence() const { return m_continuousSequence; }
+    void SetContinuousSequence(uint32_t id) { m_continuousSequence = id; }
     float Priority() const { return m_priority.priority; }
     float EffectiveVolume() const { return m_effectiveVolume; }
     float EffectiveLFE() const { return m_effectiveLFE; }
@@ -178,6 +182,7 @@ private:
     SxPlayHistory m_history;
     SxPriorityParams m_priority;
     uint32_t m_sequence;
+    uint32_t m_continuousSequence = 0;
     void* m_voice = nullptr;
     CSxTransition* m_playStopFade = nullptr;
     CSxTransition* m_pauseFade = nullptr;

@@ -4,17 +4,67 @@
 #include <cstring>
 
 #include "sound/engine/upper/CSxPBI.h"
+#include "sound/engine/voice/CSxVPLSrcCbxNode.h"
 #include "sound/engine/voice/CSxVPLSrcNode.h"
 
 namespace SX {
 
-bool CSxVPLPitchNode::Init(CSxVPLSrcNode* source, CSxPBI* instance, uint32_t outputRate) {
+bool CSxVPLPitchNode::Init(CSxVPLSrcNode* source, CSxPBI* instance, uint32_t outputRate, CSxVPLSrcCbxNode* voice) {
     m_source = source;
     m_instance = instance;
+    m_voice = voice;
     m_held = false;
     m_ended = false;
     const SxAudioFormat& format = source->Format();
     return m_resampler.Init(format.bitsPerSample, format.channelMask, format.sampleRate, outputRate);
+}
+
+bool CSxVPLPitchNode::ChangeSource(CSxVPLSrcNode* source, CSxPBI* instance) {
+    ReleaseBuffer();
+    m_source = source;
+    m_instance = instance;
+    m_ended = false;
+    const SxAudioFormat& format = source->Format();
+    m_resampler.SetPitch(instance ? instance->Pitch() : 0.0f);
+    return m_resampler.ChangeFormat(format.bitsPerSample, format.channelMask, format.sampleRate);
+}
+
+SXRESULT CSxVPLPitchNode::TimeSkip(uint32_t& frames) {
+    m_resampler.SetPitch(m_instance ? m_instance->Pitch() : 0.0f, true);
+    uint32_t remaining = m_resampler.OutputToInputFrames(frames);
+    uint32_t skipped = 0;
+    while (remaining) {
+        if (m_held) {
+            const uint32_t at = m_resampler.InputOffset();
+            const uint32_t used = std::min<uint32_t>(m_input.validFrames - at, remaining);
+            m_resampler.SetInputOffset(at + used);
+            remaining -= used;
+            skipped += used;
+            if (at + used >= m_input.validFrames) {
+                ReleaseBuffer();
+                m_resampler.SetInputOffset(0);
+                m_ended = m_inputState == SX_NoMoreData;
+            }
+            continue;
+        }
+        if (m_ended) break;
+        // The frames a seek left over inside a block are skipped first, without counting.
+        const uint32_t leftover = m_source->SkipFrames();
+        uint32_t step = remaining + leftover;
+        const SXRESULT result = m_source->TimeSkip(step);
+        if (result == SX_NoMoreData)
+            m_ended = true;
+        else if (result != SX_DataReady)
+            return result;
+        const uint32_t dropped = std::min(leftover, step);
+        m_source->SetSkipFrames(leftover - dropped);
+        const uint32_t used = std::min(step - dropped, remaining);
+        remaining -= used;
+        skipped += used;
+        if (step == 0 && !m_ended) break;
+    }
+    frames = m_resampler.InputToOutputFrames(skipped);
+    return m_ended && !m_held ? SX_NoMoreData : SX_DataReady;
 }
 
 void CSxVPLPitchNode::ReleaseBuffer() {
@@ -41,16 +91,23 @@ SXRESULT CSxVPLPitchNode::GetBuffer(SxNodeBuffer& out) {
         m_resampler.SetOutputOffset(frames);
         m_silence -= frames;
     }
-    while (m_resampler.OutputOffset() < out.maxFrames) {
+    for (;;) {
+        if (!m_held && m_ended) {
+            // The voice's next source may carry on inside this buffer (or from its end).
+            if (!m_voice) break;
+            const SXRESULT joined = m_voice->JoinNextSource(out.maxFrames - m_resampler.OutputOffset());
+            if (joined == SX_Fail) return SX_Fail;
+            if (joined != SX_Success) break;
+        }
+        if (m_resampler.OutputOffset() >= out.maxFrames) break;
         if (!m_held) {
-            if (m_ended) break;
             m_input.maxFrames = kSourceRequest;
             m_source->GetBuffer(m_input);
             if (m_input.state == SX_Fail || m_input.state == SX_InsufficientMemory) return SX_Fail;
             if (m_input.state == SX_NoDataReady || m_input.validFrames == 0) {
                 if (m_input.state == SX_NoMoreData) {
                     m_ended = true;
-                    break;
+                    continue;
                 }
                 // Starved: this buffer ends in silence.
                 const uint32_t at = m_resampler.OutputOffset();

@@ -1,7 +1,8 @@
 #pragma once
 // The node after a voice's source: pulls the source's buffers and resamples them, at the
 // instance's pitch, into the voice's planar output buffer. It drops the frames a seek left
-// over and starts the voice behind the part of its start offset that falls in the first buffer.
+// over, starts the voice behind the part of its start offset that falls in the first buffer,
+// and moves on to the voice's next source inside the buffer where the current one ends.
 #include <cstdint>
 
 #include "sound/engine/voice/SxNodeBuffer.h"
@@ -10,6 +11,7 @@
 namespace SX {
 
 class CSxPBI;
+class CSxVPLSrcCbxNode;
 class CSxVPLSrcNode;
 
 class CSxVPLPitchNode {
@@ -17,7 +19,11 @@ public:
     static constexpr uint16_t kSourceRequest = 1024;
 
     // False when the source's format has no kernel.
-    bool Init(CSxVPLSrcNode* source, CSxPBI* instance, uint32_t outputRate);
+    // voice (may be null) is asked for its next source when the source ends.
+    bool Init(CSxVPLSrcNode* source, CSxPBI* instance, uint32_t outputRate, CSxVPLSrcCbxNode* voice = nullptr);
+    // The voice's next source takes over from here (its frames follow the last one played).
+    // False when its format has no kernel.
+    bool ChangeSource(CSxVPLSrcNode* source, CSxPBI* instance);
     // Silence that precedes the first frame of the source (the start offset's remainder).
     void SetLeadingSilence(uint32_t frames) { m_silence = frames; }
 
@@ -29,6 +35,12 @@ public:
     void ReleaseBuffer();
     // After a seek: the resampler starts afresh from the new position.
     void Restart();
+    // Lets output frames of time pass without producing them: the increment takes the
+    // instance's pitch at once, the frames convert to input frames, and the frames a seek left
+    // over, then the input in hand, then the source's own skip use them up. frames comes back
+    // as the output frames skipped. 45, 17 once the input ended and none is held, or the
+    // source's failure.
+    SXRESULT TimeSkip(uint32_t& frames);
 
     const VoiceResampler& Resampler() const { return m_resampler; }
     bool Ended() const { return m_ended; }
@@ -36,6 +48,7 @@ public:
 private:
     CSxVPLSrcNode* m_source = nullptr;
     CSxPBI* m_instance = nullptr;
+    CSxVPLSrcCbxNode* m_voice = nullptr;
     VoiceResampler m_resampler;
     SxNodeBuffer m_input;
     uint32_t m_silence = 0;

@@ -5,6 +5,9 @@
 
 #include "sound/engine/hierarchy/CSxSoundBase.h"
 #include "sound/engine/listener/SxSpeakerVolumes.h"
+#include "sound/engine/lower/CSxLEngine.h"
+#include "sound/engine/memory/SxMemoryMgr.h"
+#include "sound/engine/registry/CSxRegisteredObj.h"
 #include "sound/engine/upper/CSxPBI.h"
 #include "sound/engine/voice/CSxSrcBaseEx.h"
 #include "sound/engine/voice/CSxSrcFactory.h"
@@ -13,33 +16,55 @@ namespace SX {
 
 CSxVPLSrcCbxNode::~CSxVPLSrcCbxNode() {
     m_pitch.ReleaseBuffer();
-    if (m_source) {
-        m_source->StopSource();
-        delete m_source;
+    ReleaseEffects();
+    FreeSource(m_current);
+    FreeSource(m_next);
+}
+
+SXRESULT CSxVPLSrcCbxNode::MakeSource(CSxPBI* instance, SourceSlot& out) {
+    CSxVPLSrcNode* source = CreateVPLSrcNode(instance);
+    if (!source) return SX_Fail;
+    const SXRESULT result = source->StartSource();
+    if (result != SX_Success && result != SX_NotReady) {
+        delete source;
+        return result;
     }
-    delete m_notifier;
+    auto* notifier = new (std::nothrow) CSxSrcNotifier(instance, true);
+    if (!notifier) {
+        source->StopSource();
+        delete source;
+        return SX_InsufficientMemory;
+    }
+    out = SourceSlot{instance, source, notifier};
+    return result;
+}
+
+void CSxVPLSrcCbxNode::FreeSource(SourceSlot& source) {
+    if (source.source) {
+        source.source->StopSource();
+        delete source.source;
+    }
+    delete source.notifier;
+    source = SourceSlot();
 }
 
 SXRESULT CSxVPLSrcCbxNode::AddSrc(CSxPBI* instance) {
-    m_instance = instance;
-    m_source = CreateVPLSrcNode(instance);
-    if (!m_source) return SX_Fail;
-    const SXRESULT result = m_source->StartSource();
-    if (result != SX_Success && result != SX_NotReady) {
-        delete m_source;
-        m_source = nullptr;
-        return result;
-    }
-    m_notifier = new (std::nothrow) CSxSrcNotifier(instance, true);
-    if (!m_notifier) return SX_InsufficientMemory;
+    m_current.instance = instance;
+    const SXRESULT result = MakeSource(instance, m_current);
+    if (result != SX_Success && result != SX_NotReady) return result;
     m_startOffset = instance->SampleOffset();
     ReadVirtualBehavior();
     return result;
 }
 
+SXRESULT CSxVPLSrcCbxNode::AddNextSrc(CSxPBI* instance) {
+    if (m_next.source) return SX_Fail;
+    return MakeSource(instance, m_next);
+}
+
 void CSxVPLSrcCbxNode::ReadVirtualBehavior() {
     // The nearest node, from the sound up, that sets its own; the top node's otherwise.
-    const CSxParameterNodeBase* node = m_instance->Node();
+    const CSxParameterNodeBase* node = m_current.instance->Node();
     while (node && !(node->FlagsA() & CSxParameterNodeBase::kOverrideVirtual) && node->Parent()) node = node->Parent();
     if (!node) return;
     m_belowThreshold = node->BelowThresholdBehavior() <= kGoVirtual ? node->BelowThresholdBehavior()
@@ -49,34 +74,33 @@ void CSxVPLSrcCbxNode::ReadVirtualBehavior() {
 
 void CSxVPLSrcCbxNode::EnterVirtual() {
     // Resuming where it was keeps the source buffer in hand; the others start afresh.
-    if (m_resume != kResume) m_pitch.Restart();
+    if (m_resume != kResume) {
+        m_pitch.Restart();
+        for (CSxVPLFilterNode* fx : m_fx)
+            if (fx) fx->Reset();
+    }
     m_virtual = true;
-    m_instance->MarkVirtual();
+    m_current.instance->MarkVirtual();
 }
 
 void CSxVPLSrcCbxNode::LeaveVirtual() {
-    if (m_resume == kFromBeginning && m_source->Seek(0) != SX_Success) Stop();
+    if (m_resume == kFromBeginning && m_current.source->Seek(0) != SX_Success) Stop();
     if (m_resume != kResume) m_lowPass.ResetHistory();
     m_virtual = false;
-    m_instance->UnmarkVirtual();
+    m_current.instance->UnmarkVirtual();
 }
 
 void CSxVPLSrcCbxNode::SkipVirtualFrame() {
-    uint32_t remaining = m_pitch.Resampler().OutputToInputFrames(SxFrameLength);
-    while (remaining) {
-        uint32_t frames = remaining;
-        const SXRESULT result = m_source->TimeSkip(frames);
-        if (result == SX_NoMoreData) {
-            Stop();
-            return;
-        }
-        if (result != SX_DataReady || frames == 0) return;
-        remaining -= std::min(frames, remaining);
-    }
+    uint32_t frames = SxFrameLength;
+    const SXRESULT result = m_pitch.TimeSkip(frames);
+    for (CSxVPLFilterNode* fx : m_fx)
+        if (fx) fx->TimeSkip(SxFrameLength);
+    // A stream with nothing in hand skips nothing this frame and tries again on the next.
+    if (result == SX_NoMoreData || result == SX_Fail) Stop();
 }
 
 SXRESULT CSxVPLSrcCbxNode::IsReadyToPlay() {
-    const SXRESULT result = m_source ? m_source->StartSource() : SX_Fail;
+    const SXRESULT result = m_current.source ? m_current.source->StartSource() : SX_Fail;
     if (result == SX_NotReady) return SX_NotReady;
     return result == SX_Success ? SX_Success : SX_Fail;
 }
@@ -84,7 +108,7 @@ SXRESULT CSxVPLSrcCbxNode::IsReadyToPlay() {
 void CSxVPLSrcCbxNode::Start() {
     if (m_state == kCreated) {
         m_state = kPlaying;
-        m_notifier->NotifyStart(static_cast<float>(m_source->GetDurationMs()));
+        m_current.notifier->NotifyStart(static_cast<float>(m_current.source->GetDurationMs()));
     } else if (m_state != kStopped) {
         Stop();
     }
@@ -95,7 +119,7 @@ void CSxVPLSrcCbxNode::Stop() { m_state = kStopped; }
 void CSxVPLSrcCbxNode::Pause() {
     if (m_state == kPlaying) {
         m_state = kPaused;
-        m_notifier->NotifyPause();
+        m_current.notifier->NotifyPause();
     } else {
         Stop();
     }
@@ -103,7 +127,7 @@ void CSxVPLSrcCbxNode::Pause() {
 
 void CSxVPLSrcCbxNode::Resume() {
     if (m_state == kPaused) {
-        m_notifier->NotifyResume(m_pitch.Resampler().PitchRatio());
+        m_current.notifier->NotifyResume(m_pitch.Resampler().PitchRatio());
         m_state = kPlaying;
     } else if (m_state != kPlaying) {
         Stop();
@@ -111,37 +135,71 @@ void CSxVPLSrcCbxNode::Resume() {
 }
 
 void CSxVPLSrcCbxNode::StopLooping() {
-    if (!m_source || !m_source->IsStarted() || m_source->StopLooping() != SX_Success) Stop();
+    if (!m_current.source || !m_current.source->IsStarted() || m_current.source->StopLooping() != SX_Success) Stop();
 }
 
 void CSxVPLSrcCbxNode::SeekVoice() {
-    auto* source = dynamic_cast<CSxSrcBaseEx*>(m_source);
+    auto* source = dynamic_cast<CSxSrcBaseEx*>(m_current.source);
     if (!source || !source->IsStarted()) return;
-    const uint32_t rate = m_source->Format().sampleRate;
+    const uint32_t rate = m_current.source->Format().sampleRate;
     uint32_t frame;
-    if (m_instance->SeekFraction() > 0.0f)
-        frame = static_cast<uint32_t>(m_instance->SeekFraction() * source->TotalFrames());
+    if (m_current.instance->SeekFraction() > 0.0f)
+        frame = static_cast<uint32_t>(m_current.instance->SeekFraction() * source->TotalFrames());
     else
-        frame = static_cast<uint32_t>(static_cast<uint64_t>(m_instance->SeekPosition()) * rate / m_outputRate);
+        frame = static_cast<uint32_t>(static_cast<uint64_t>(m_current.instance->SeekPosition()) * rate / m_outputRate);
     m_pitch.Restart();
     m_lowPass.ResetHistory();
-    if (m_source->Seek(frame) != SX_Success) Stop();
+    m_sourceEnded = false;
+    for (CSxVPLFilterNode* fx : m_fx)
+        if (fx) fx->Reset();
+    if (m_current.source->Seek(frame) != SX_Success) Stop();
 }
 
 SXRESULT CSxVPLSrcCbxNode::InitChain() {
-    if (!m_pitch.Init(m_source, m_instance, m_outputRate)) return SX_UnsupportedChannelConfig;
-    const uint32_t mask = m_source->Format().channelMask;
+    if (!m_pitch.Init(m_current.source, m_current.instance, m_outputRate, this)) return SX_UnsupportedChannelConfig;
+    const uint32_t mask = m_current.source->Format().channelMask;
     const SXRESULT result = m_lowPass.Init(mask, false);
     if (result != SX_Success) return result;
     m_samples.assign(static_cast<size_t>(SxChannelCount(mask)) * SxFrameLength, 0.0f);
     m_buffer.data = m_samples.data();
     m_buffer.channelMask = mask;
     m_buffer.maxFrames = static_cast<uint16_t>(SxFrameLength);
+    m_bypassAll = (SxGetInsertFxBypass(*m_current.instance) & SxInsertFxBypassAll) != 0;
+    for (uint32_t slot = 0; slot < SxInsertFxSlots; ++slot)
+        if (MakeEffect(slot) == SX_InsufficientMemory) return SX_InsufficientMemory;
     // The part of the start offset inside this frame plays as silence before the source.
     m_pitch.SetLeadingSilence(m_startOffset);
     m_startOffset = 0;
+    m_sourceEnded = false;
     m_chainBuilt = true;
     return SX_Success;
+}
+
+SXRESULT CSxVPLSrcCbxNode::MakeEffect(uint32_t slot) {
+    if (m_fx[slot]) {
+        SxDelete(g_LEngineDefaultPoolId, m_fx[slot]);
+        m_fx[slot] = nullptr;
+    }
+    const SxFxSlotInfo fx = SxGetInsertFx(*m_current.instance, slot);
+    if (!fx.effect) return SX_Success;
+    auto* node = SxNew<CSxVPLFilterNode>(g_LEngineDefaultPoolId);
+    if (!node) return SX_InsufficientMemory;
+    const SxAudioFormat format = SxFloatFormat(m_outputRate, m_buffer.channelMask);
+    const SXRESULT result = node->Init(fx, slot, m_current.instance, format);
+    // An effect that cannot run is left out; the voice plays on without it.
+    if (result != SX_Success) {
+        SxDelete(g_LEngineDefaultPoolId, node);
+        return result;
+    }
+    m_fx[slot] = node;
+    return SX_Success;
+}
+
+void CSxVPLSrcCbxNode::ReleaseEffects() {
+    for (CSxVPLFilterNode*& fx : m_fx) {
+        SxDelete(g_LEngineDefaultPoolId, fx);
+        fx = nullptr;
+    }
 }
 
 bool CSxVPLSrcCbxNode::PrepareFrame() {
@@ -180,47 +238,161 @@ bool CSxVPLSrcCbxNode::PrepareFrame() {
 }
 
 bool CSxVPLSrcCbxNode::ComputeVolumes() {
-    m_instance->RefreshParameters();
+    CSxPBI& instance = *m_current.instance;
+    instance.RefreshParameters();
     SxVoiceVolumeParams params;
     params.channelMask = m_buffer.channelMask;
-    params.volumeDb = std::min(0.0f, m_instance->EffectiveVolume());
-    params.lfeDb = m_instance->EffectiveLFE();
+    params.volumeDb = std::min(0.0f, instance.EffectiveVolume());
+    params.lfeDb = instance.EffectiveLFE();
     params.hasLfe = (params.channelMask & SxChannelBitLFE) != 0;
-    const SxPositioningValues& positioning = m_instance->Positioning();
-    if (!positioning.is2D && m_instance->GameObj()) {
+    params.feedsEnvironmental = m_feedsEnv;
+    params.gameObject = instance.GameObj();
+    const SxPositioningValues& positioning = instance.Positioning();
+    if (!positioning.is2D && instance.GameObj()) {
         params.positioned = true;
         params.positioningType = positioning.type;
-        params.gameObject = m_instance->GameObj();
     }
     SxVoiceVolumes volumes;
     SxComputeSpeakerVolumes(params, volumes);
-    SxNotifySpeakerVolumes(m_instance->PlayingID(), volumes, false);
+    SxNotifySpeakerVolumes(instance.PlayingID(), volumes, m_feedsEnv);
     for (uint32_t c = 0; c < 6; ++c)
-        for (uint32_t s = 0; s < 8; ++s) m_gains[c].current[s] = c < volumes.channels && s < 6 ? volumes.dry[c][s] : 0.0f;
-    m_lowPass.SetValue(std::min(100.0f, std::max(0.0f, m_instance->LPF())));
+        for (uint32_t s = 0; s < 8; ++s) {
+            const bool used = c < volumes.channels && s < 6;
+            m_gains[c].current[s] = used ? volumes.dry[c][s] : 0.0f;
+            m_wet[c].current[s] = used && m_feedsEnv ? volumes.wet[c][s] : 0.0f;
+        }
+    m_lowPass.SetValue(std::min(100.0f, std::max(0.0f, instance.LPF())));
     return !volumes.inaudible;
 }
 
 SXRESULT CSxVPLSrcCbxNode::Render() {
     m_buffer.maxFrames = static_cast<uint16_t>(SxFrameLength);
-    const SXRESULT result = m_pitch.GetBuffer(m_buffer);
-    if (result == SX_Fail) return result;
+    SXRESULT result = SX_NoMoreData;
+    if (m_sourceEnded) {
+        // Only the effects' tails are left: they run on an empty buffer that says so.
+        m_buffer.validFrames = 0;
+        m_buffer.markers.clear();
+        m_buffer.playPosition = -1;
+    } else {
+        result = m_pitch.GetBuffer(m_buffer);
+        if (result == SX_Fail) return result;
+        m_sourceEnded = result == SX_NoMoreData;
+    }
+    m_buffer.state = result;
+    for (CSxVPLFilterNode* fx : m_fx)
+        if (fx) fx->Execute(m_buffer, m_bypassAll);
     m_lowPass.Execute(m_buffer);
-    return result;
+    return static_cast<SXRESULT>(m_buffer.state);
+}
+
+void CSxVPLSrcCbxNode::MixEnvironmentSends() {
+    if (!m_feedsEnv) return;
+    static const SxEnvironmentValue kNone[SxMaxEnvironmentSends] = {};
+    const CSxRegisteredObj* object = m_current.instance->GameObj();
+    const SxEnvironmentValue* current = object ? object->EnvironmentValues() : kNone;
+    SxEnvironmentSend sends[SxMaxEnvironmentSends];
+    const uint32_t count = SxMergeEnvironmentValues(current, m_kept, sends);
+    if (count) CSxLEngine::MixEnvironmentSends(m_buffer, m_wet, sends, count);
+    std::copy(current, current + SxMaxEnvironmentSends, m_kept);
 }
 
 void CSxVPLSrcCbxNode::FinishFrame() {
     for (SxSpeakerGains& gains : m_gains) std::copy(std::begin(gains.current), std::end(gains.current), gains.previous);
+    for (SxSpeakerGains& gains : m_wet) std::copy(std::begin(gains.current), std::end(gains.current), gains.previous);
+}
+
+void CSxVPLSrcCbxNode::SwitchToNextSrc(bool started) {
+    // The instance that ended no longer reaches this voice with its commands.
+    m_current.instance->SetVoiceContext(nullptr);
+    m_current.notifier->NotifyStop(false);
+    FreeSource(m_current);
+    m_current = m_next;
+    m_next = SourceSlot();
+    for (CSxVPLFilterNode* fx : m_fx)
+        if (fx) fx->SetInstance(m_current.instance);
+    if (started) m_current.notifier->NotifyStart(static_cast<float>(m_current.source->GetDurationMs()));
+}
+
+SXRESULT CSxVPLSrcCbxNode::JoinNextSource(uint32_t framesLeft) {
+    if (!m_next.source || m_state != kPlaying) return SX_NoMoreData;
+    CSxPBI& next = *m_next.instance;
+    // A start offset still to come is counted down here, then played as the next source's
+    // leading silence once it becomes the current one.
+    if (next.SampleOffset() >= 1) {
+        next.SetSampleOffset(next.SampleOffset() - std::min(next.SampleOffset(), framesLeft));
+        return SX_NoMoreData;
+    }
+    const SXRESULT started = m_next.source->StartSource();
+    if (started == SX_NotReady) return SX_NoMoreData;
+    if (started != SX_Success) return SX_Fail;
+    if (m_next.source->Format().channelMask != m_current.source->Format().channelMask) return SX_NoMoreData;
+    SwitchToNextSrc(true);
+    return m_pitch.ChangeSource(m_current.source, m_current.instance) ? SX_Success : SX_Fail;
+}
+
+bool CSxVPLSrcCbxNode::ContinueWithNextSource() {
+    if (!m_next.source || m_state != kPlaying) return false;
+    const SXRESULT started = m_next.source->StartSource();
+    if (started != SX_Success && started != SX_NotReady) {
+        Stop();
+        return false;
+    }
+    m_pitch.ReleaseBuffer();
+    ReleaseEffects();
+    SwitchToNextSrc(started == SX_Success);
+    // A stream still filling makes the voice wait, as a new one does, until it can start.
+    if (started == SX_NotReady) m_state = kCreated;
+    // The new source gets a chain of its own format and effects on the next frame.
+    m_chainBuilt = false;
+    m_sourceEnded = false;
+    m_startOffset = m_current.instance->SampleOffset();
+    return true;
+}
+
+void CSxVPLSrcCbxNode::DropNextSource() {
+    if (!m_next.source) return;
+    m_next.notifier->NotifyStop(false);
+    FreeSource(m_next);
+}
+
+void CSxVPLSrcCbxNode::BypassFx(uint32_t bits, uint32_t mask) {
+    for (uint32_t slot = 0; slot < SxInsertFxSlots; ++slot)
+        if ((mask >> slot) & 1 && m_fx[slot]) m_fx[slot]->SetBypass((bits >> slot) & 1);
+    if (mask & SxInsertFxBypassAll) m_bypassAll = (bits & SxInsertFxBypassAll) != 0;
+}
+
+void CSxVPLSrcCbxNode::RefreshFxBypass(uint32_t slot) {
+    const uint32_t bits = SxGetInsertFxBypass(*m_current.instance);
+    BypassFx(bits, slot < SxInsertFxSlots ? 1u << slot : SxInsertFxBypassAll);
+}
+
+void CSxVPLSrcCbxNode::SetFx(uint32_t slot) {
+    if (slot >= SxInsertFxSlots || !m_chainBuilt) return;
+    MakeEffect(slot);
+}
+
+bool CSxVPLSrcCbxNode::HoldsFx(const ISxEffectObject* effect) const {
+    for (const CSxVPLFilterNode* fx : m_fx)
+        if (fx && fx->Holds(effect)) return true;
+    return false;
+}
+
+void CSxVPLSrcCbxNode::ForEachFxInstance(const ISxEffectObject* effect, SxFxInstanceCallback callback,
+                                         void* cookie) const {
+    const CSxRegisteredObj* object = m_current.instance ? m_current.instance->GameObj() : nullptr;
+    for (const CSxVPLFilterNode* fx : m_fx)
+        if (fx && fx->Holds(effect)) callback(fx->Plugin(), object ? object->ID() : 0, cookie);
 }
 
 void CSxVPLSrcCbxNode::NotifyEnd() {
     if (m_ended) return;
     m_ended = true;
     m_state = kStopped;
-    if (m_notifier)
-        m_notifier->NotifyStop(false);
-    else if (m_instance)
-        m_instance->Destroy(0);
+    DropNextSource();
+    if (m_current.notifier)
+        m_current.notifier->NotifyStop(false);
+    else if (m_current.instance)
+        m_current.instance->Destroy(0);
 }
 
 }  // namespace SX

@@ -7,6 +7,7 @@
 #include "sound/engine/lower/SxInstanceHooks.h"
 #include "sound/engine/upper/CSxPBI.h"
 #include "sound/engine/voice/CSxVPLSrcCbxNode.h"
+#include "sound/engine/voice/SxInsertFx.h"
 
 namespace SX {
 
@@ -19,6 +20,9 @@ void InstallInstanceHooks() {
     g_InstanceHooks.loopCount = [](const CSxPBI* instance) { return instance->LoopCount(); };
     g_InstanceHooks.nodeID = [](const CSxPBI* instance) { return instance->Node() ? instance->Node()->ID() : 0u; };
     g_InstanceHooks.pitchCents = [](const CSxPBI* instance) { return instance->Pitch(); };
+    g_InstanceHooks.fxMediaID = [](const CSxPBI* instance, uint32_t slot, uint32_t dataIndex) {
+        return SxGetInsertFxMediaID(*instance, slot, dataIndex);
+    };
     g_InstanceHooks.refreshParameters = [](CSxPBI* instance) { instance->RefreshParameters(); };
     g_InstanceHooks.notifyStarted = [](CSxPBI* instance, float durationMs) { instance->NotifyStarted(durationMs); };
     g_InstanceHooks.notifyEnded = [](CSxPBI* instance, bool) { instance->Destroy(0); };
@@ -35,10 +39,15 @@ void CSxVoiceMgr::Install() {
     CSxLEngine::SetVoiceRenderer([] {
         if (s_manager) s_manager->RenderVoices();
     });
+    CSxLEngine::SetVoiceFxVisitor([](const ISxEffectObject* effect, SxFxInstanceCallback callback, void* cookie) {
+        if (s_manager)
+            for (const CSxVPLSrcCbxNode* voice : s_manager->m_voices) voice->ForEachFxInstance(effect, callback, cookie);
+    });
 }
 
 void CSxVoiceMgr::Remove() {
     CSxLEngine::SetVoiceRenderer(nullptr);
+    CSxLEngine::SetVoiceFxVisitor(nullptr);
     if (CSxLEngineCmds::VoiceLayer() == s_manager) CSxLEngineCmds::SetVoiceLayer(nullptr);
     delete s_manager;
     s_manager = nullptr;
@@ -55,7 +64,23 @@ CSxVoiceMgr::~CSxVoiceMgr() {
     }
 }
 
+CSxVPLSrcCbxNode* CSxVoiceMgr::SequenceVoice(const CSxPBI& instance) const {
+    const uint32_t sequence = instance.ContinuousSequence();
+    if (sequence == 0) return nullptr;
+    for (CSxVPLSrcCbxNode* voice : m_voices)
+        if (voice->GetState() != CSxVPLSrcCbxNode::kStopped && !voice->HasNextSource() && voice->Instance() &&
+            voice->Instance()->ContinuousSequence() == sequence)
+            return voice;
+    return nullptr;
+}
+
 bool CSxVoiceMgr::StartVoice(CSxPBI& instance, bool paused) {
+    if (CSxVPLSrcCbxNode* voice = SequenceVoice(instance)) {
+        const SXRESULT result = voice->AddNextSrc(&instance);
+        if (result != SX_Success && result != SX_NotReady) return false;
+        instance.SetVoiceContext(voice);
+        return true;
+    }
     auto* voice = new (std::nothrow) CSxVPLSrcCbxNode(CSxLEngine::OutputSampleRate());
     if (!voice) return false;
     const SXRESULT result = voice->AddSrc(&instance);
@@ -72,6 +97,12 @@ bool CSxVoiceMgr::StartVoice(CSxPBI& instance, bool paused) {
 void CSxVoiceMgr::Command(CSxPBI& instance, SxLowerCommand command) {
     auto* voice = static_cast<CSxVPLSrcCbxNode*>(instance.VoiceContext());
     if (!voice) return;
+    if (voice->NextInstance() == &instance) {
+        // Waiting behind another source: only a stop (or an end of its loop) reaches it.
+        if (command == SxLowerCmd_Stop || command == SxLowerCmd_EndOfLoop) voice->DropNextSource();
+        return;
+    }
+    if (voice->Instance() != &instance) return;
     switch (command) {
         case SxLowerCmd_Stop: voice->Stop(); break;
         case SxLowerCmd_Pause: voice->Pause(); break;
@@ -82,6 +113,25 @@ void CSxVoiceMgr::Command(CSxPBI& instance, SxLowerCommand command) {
     }
 }
 
+template <typename Fn>
+void CSxVoiceMgr::ForVoicesOf(const CSxParameterNodeBase* node, Fn fn) {
+    for (CSxVPLSrcCbxNode* voice : m_voices)
+        if (voice->Instance() && voice->Instance()->Node() && voice->Instance()->Node()->IsSelfOrAncestor(node))
+            fn(*voice);
+}
+
+void CSxVoiceMgr::BypassFx(const CSxParameterNodeBase* node, uint32_t bits, uint32_t mask) {
+    ForVoicesOf(node, [&](CSxVPLSrcCbxNode& voice) { voice.BypassFx(bits, mask); });
+}
+
+void CSxVoiceMgr::RefreshFxBypass(const CSxParameterNodeBase* node, uint32_t slot) {
+    ForVoicesOf(node, [&](CSxVPLSrcCbxNode& voice) { voice.RefreshFxBypass(slot); });
+}
+
+void CSxVoiceMgr::SetFx(const CSxParameterNodeBase* node, uint32_t slot) {
+    ForVoicesOf(node, [&](CSxVPLSrcCbxNode& voice) { voice.SetFx(slot); });
+}
+
 void CSxVoiceMgr::DestroyVoice(size_t index) {
     CSxVPLSrcCbxNode* voice = m_voices[index];
     voice->NotifyEnd();
@@ -90,9 +140,11 @@ void CSxVoiceMgr::DestroyVoice(size_t index) {
     m_startPaused.erase(m_startPaused.begin() + static_cast<std::ptrdiff_t>(index));
 }
 
-CSxMixBusNode* CSxVoiceMgr::Target() {
-    if (g_BusHooks.masterBus)
-        if (CSxMixBusNode* node = CSxLEngine::GetVPLMixBus(g_BusHooks.masterBus())) return node;
+CSxMixBusNode* CSxVoiceMgr::Target(const CSxVPLSrcCbxNode& voice) {
+    ISxBusObject* bus = g_InstanceHooks.outputBus ? g_InstanceHooks.outputBus(voice.Instance()) : nullptr;
+    if (!bus && g_BusHooks.masterBus) bus = g_BusHooks.masterBus();
+    if (bus)
+        if (CSxMixBusNode* node = CSxLEngine::GetVPLMixBus(bus)) return node;
     if (!m_direct) {
         m_direct = new (std::nothrow) CSxMixBusNode();
         if (m_direct && m_direct->Init(CSxLEngine::ChannelMask(), static_cast<uint16_t>(SxFrameLength), BusHandle()) !=
@@ -113,21 +165,37 @@ void CSxVoiceMgr::RenderVoices() {
             if (ready == SX_Success) {
                 voice->Start();
                 if (m_startPaused[i]) voice->Pause();
+                // A voice waiting again for its next source starts it playing.
+                m_startPaused[i] = false;
             }
         }
         if (voice->GetState() == CSxVPLSrcCbxNode::kStopped) {
             DestroyVoice(i);
             continue;
         }
+        if (voice->GetState() != CSxVPLSrcCbxNode::kPlaying) {
+            ++i;
+            continue;
+        }
+        CSxMixBusNode* target = Target(*voice);
+        voice->SetFeedsEnvironmental(target && target->Bus().FeedsEnvironmental());
         if (!voice->PrepareFrame()) {
             ++i;
             continue;
         }
         const SXRESULT result = voice->Render();
-        CSxMixBusNode* target = result == SX_Fail ? nullptr : Target();
-        if (target) target->MixVoice(voice->Buffer(), voice->Gains(), CSxLEngine::PanningRule());
+        if (result != SX_Fail) {
+            voice->MixEnvironmentSends();
+            if (target) {
+                // Attaching reloads the volumes of a node that was idle.
+                target->Connect();
+                target->MixVoice(voice->Buffer(), voice->Gains(), CSxLEngine::PanningRule());
+                target->Release();
+            }
+        }
         voice->FinishFrame();
-        if (result == SX_Fail || result == SX_NoMoreData) {
+        // A source that ended hands over to the voice's next source, if one waits.
+        if (result == SX_Fail || (result == SX_NoMoreData && !voice->ContinueWithNextSource())) {
             DestroyVoice(i);
             continue;
         }

@@ -1,8 +1,10 @@
 #pragma once
-// The voices of the lower engine: makes one for each play command, hands it the instance's
-// transport commands, and each frame renders every playing voice into its bus (the master
-// bus's node, or a node of the voices' own that feeds the master when the hierarchy gives no
-// master bus).
+// The voices of the lower engine: makes one for each play command (or, for the next instance
+// of a continuous sequence, queues it behind the voice of the one before), hands it the
+// instance's transport commands, and each frame renders every playing voice into its bus (the
+// node of the instance's own bus when the hierarchy hands it down, else the master bus's node,
+// or a node of the voices' own that feeds the master when the hierarchy gives no master bus)
+// and into the environments of its game object when that bus feeds them.
 #include <cstdint>
 #include <vector>
 
@@ -11,6 +13,7 @@
 
 namespace SX {
 
+class CSxParameterNodeBase;
 class CSxVPLSrcCbxNode;
 
 class CSxVoiceMgr final : public ISxVoiceLayer {
@@ -26,13 +29,24 @@ public:
 
     // One frame of every voice, mixed into the buses.
     void RenderVoices();
+
+    // Insert effects of the voices of a node and of the nodes below it: slot bypass bits where
+    // the mask says (bit 4 every effect), one slot's bypass read again from the hierarchy, or
+    // one slot's effect made again from it.
+    void BypassFx(const CSxParameterNodeBase* node, uint32_t bits, uint32_t mask);
+    void RefreshFxBypass(const CSxParameterNodeBase* node, uint32_t slot);
+    void SetFx(const CSxParameterNodeBase* node, uint32_t slot);
     uint32_t VoiceCount() const { return static_cast<uint32_t>(m_voices.size()); }
 
 private:
     CSxVoiceMgr() = default;
     ~CSxVoiceMgr();
     void DestroyVoice(size_t index);
-    CSxMixBusNode* Target();
+    CSxMixBusNode* Target(const CSxVPLSrcCbxNode& voice);
+    // The voice whose current source is the one before the instance in its continuous sequence.
+    CSxVPLSrcCbxNode* SequenceVoice(const CSxPBI& instance) const;
+    template <typename Fn>
+    void ForVoicesOf(const CSxParameterNodeBase* node, Fn fn);
 
     std::vector<CSxVPLSrcCbxNode*> m_voices;
     std::vector<bool> m_startPaused;

@@ -197,6 +197,25 @@ void VoiceResampler::Reset() {
     std::fill(std::begin(m_previousF), std::end(m_previousF), 0.0f);
 }
 
+bool VoiceResampler::ChangeFormat(uint32_t bitsPerSample, uint32_t channelMask, uint32_t sourceRate) {
+    const bool wasFloat = m_format != kNoKernel && m_format >= 4;
+    const uint8_t before = m_format;
+    if (!SetFormat(bitsPerSample, channelMask, sourceRate)) return false;
+    const bool isFloat = m_format >= 4;
+    if (before != kNoKernel && wasFloat != isFloat)
+        for (uint32_t c = 0; c < 6; ++c) {
+            if (isFloat)
+                m_previousF[c] = m_previous16[c] * kScale16;
+            else
+                m_previous16[c] = static_cast<int16_t>(std::min(32767.0f, std::max(-32768.0f, m_previousF[c] * 32767.0f)));
+        }
+    // The rate ratio may have changed: the increment follows at once.
+    const float cents = m_lastPitch;
+    m_recompute = true;
+    SetPitch(cents);
+    return true;
+}
+
 uint32_t VoiceResampler::IncrementFor(float cents) const {
     return static_cast<uint32_t>(std::pow(2.0, cents / 1200.0) * m_ratio * 65536.0 + 0.5);
 }

@@ -33,6 +33,10 @@ public:
     bool Init(uint32_t bitsPerSample, uint32_t channelMask, uint32_t sourceRate, uint32_t outputRate);
     // Offsets and phase back to the start; the previous frame becomes silence.
     void Reset();
+    // The next source of the voice takes over inside a buffer: its format replaces the current
+    // one, and the last frame of the source before it is kept (converted to the new sample
+    // kind) so that interpolation runs on across the join. False when the format has no kernel.
+    bool ChangeFormat(uint32_t bitsPerSample, uint32_t channelMask, uint32_t sourceRate);
 
     // Pitch in cents, clamped to +-2400. A change ramps unless immediate.
     void SetPitch(float cents, bool immediate = false);

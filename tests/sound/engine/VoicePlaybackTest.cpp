@@ -1,182 +1,12 @@
 // Events posted to a sound engine whose output is the device, and the tone measured on what
 // reached it.
-#include <gtest/gtest.h>
+#include "SxVoiceFixture.h"
 
-#include <cmath>
-#include <cstring>
-#include <string>
-#include <vector>
-
-#include "platform/audio/AudioTestControl.h"
-#include "platform/os/Clock.h"
-#include "sound/engine/SxAudioThread.h"
-#include "sound/engine/SxSoundEngine.h"
-#include "sound/engine/audio/SxExternalSources.h"
-#include "sound/engine/audio/CSxAudioMgr.h"
-#include "sound/engine/hierarchy/SxHircReader.h"
-#include "sound/engine/hierarchy/SxPropBundle.h"
-#include "sound/engine/index/CSxIndexable.h"
-#include "sound/engine/listener/SxSpeakerVolumes.h"
-#include "sound/engine/lower/SxMixKernels.h"
-#include "sound/engine/memory/SxMemoryMgr.h"
-#include "sound/engine/playing/SxCallbackTypes.h"
-#include "sound/engine/upper/CSxURenderer.h"
-#include "sound/engine/voice/CSxSrcBaseEx.h"
-#include "sound/engine/voice/CSxVoiceMgr.h"
-#include "tools/bankwriter/BankWriter.h"
-#include "tools/mediawriter/MediaWriter.h"
-
-using namespace SX;
-namespace bw = bankwriter;
-namespace control = platform::audio::control;
+using namespace sxtest;
 
 namespace {
 
-constexpr SxUniqueID kSound = 100, kEvent = 1000, kMedia = 77;
-constexpr double kPi = 3.14159265358979323846;
-
-std::vector<uint8_t> g_media;
-std::vector<SxPlayingID> g_ended;
-std::vector<std::string> g_markers;
-
-bool FindMedia(SxUniqueID id, const uint8_t*& data, uint32_t& size) {
-    if (id != kMedia || g_media.empty()) return false;
-    data = g_media.data();
-    size = static_cast<uint32_t>(g_media.size());
-    return true;
-}
-
-void OnEvent(SxCallbackType type, SxCallbackInfo* info) {
-    if (type == SxCallback_EndOfEvent) g_ended.push_back(info->playingID);
-    if (type == SxCallback_Marker) {
-        const char* label = static_cast<SxMarkerCallbackInfo*>(info)->marker.strLabel;
-        g_markers.push_back(label ? label : "");
-    }
-}
-
-class VoicePlayback : public ::testing::Test {
-protected:
-    void SetUp() override {
-        control::Reset();
-        SxMemoryMgrSettings settings;
-        settings.maxPools = 8;
-        ASSERT_EQ(MemoryMgr::Init(&settings), SX_Success);
-        ASSERT_EQ(SoundEngine::Init(nullptr, nullptr), SX_Success);
-        g_pAudioMgr->StopThread();
-        g_MediaLookupHooks.findMedia = FindMedia;
-        g_ended.clear();
-        g_markers.clear();
-    }
-    void TearDown() override {
-        {
-            platform::Lock lock(g_csMain);
-            for (CSxIndexable* object : loaded) object->Release();
-            loaded.clear();
-        }
-        SoundEngine::Term();
-        MemoryMgr::Term();
-        g_MediaLookupHooks.findMedia = nullptr;
-        g_media.clear();
-        control::Reset();
-    }
-    void LoadSound(const std::vector<bw::Prop>& props, uint32_t codec = 1, const bw::AdvancedSettings& advanced = {}) {
-        bw::Source source;
-        source.pluginID = codec << 16 | 1;
-        source.mediaID = kMedia;
-        source.size = static_cast<uint32_t>(g_media.size());
-        LoadSource(source, props, advanced);
-    }
-    void LoadSource(const bw::Source& source, const std::vector<bw::Prop>& props,
-                    const bw::AdvancedSettings& advanced = {}) {
-        bw::NodeBase node;
-        node.props = props;
-        node.advanced = advanced;
-        const bw::Bytes chunk = bw::HircChunk({
-            bw::Record(SxHirc_Sound, bw::SoundBody(kSound, source, node)),
-            bw::Record(SxHirc_Action, bw::ActionBody(kEvent + 1, 0x0403, kSound, {}, {}, bw::PlayParams(4, 0))),
-            bw::Record(SxHirc_Event, bw::EventBody(kEvent, {kEvent + 1})),
-        });
-        ASSERT_EQ(SxReadHircChunk(chunk.data(), static_cast<uint32_t>(chunk.size()), loaded), SX_Success);
-        SoundEngine::RegisterGameObj(5);
-    }
-    // Frames until the event ends and a few after, capturing the device's left channel.
-    std::vector<float> PlayAndCapture(SxPlayingID& id, uint32_t maxFrames = 200,
-                                      const SxExternalSourceInfo* external = nullptr) {
-        control::StartCapture();
-        id = SoundEngine::PostEvent(kEvent, 5, SxCallback_EndOfEvent | SxCallback_Marker, OnEvent, nullptr,
-                                    external ? 1 : 0, external);
-        for (uint32_t frame = 0, after = 0; frame < maxFrames && after < 3; ++frame) {
-            SoundEngine::RenderAudio();
-            clock.Advance(0.0214);
-            g_pAudioMgr->Perform();
-            if (!g_ended.empty()) ++after;
-        }
-        const std::vector<uint8_t> bytes = control::Captured();
-        const uint32_t channels = control::CapturedFormat().channels;
-        control::StopCapture();
-        std::vector<float> left(bytes.size() / 2 / channels);
-        for (size_t i = 0; i < left.size(); ++i) {
-            int16_t s;
-            std::memcpy(&s, &bytes[i * channels * 2], 2);
-            left[i] = s / 32768.0f;
-        }
-        return left;
-    }
-    platform::ManualClock clock;
-    platform::ScopedClock scoped{clock};
-    std::vector<CSxIndexable*> loaded;
-};
-
-struct Tone {
-    size_t first = 0, last = 0;  // frames where the envelope is above half its peak
-    double frequency = 0.0, peak = 0.0, largestStep = 0.0;
-};
-
-Tone Measure(const std::vector<float>& x) {
-    Tone t;
-    for (float v : x) t.peak = std::max<double>(t.peak, std::fabs(v));
-    const size_t window = 480;
-    bool found = false;
-    for (size_t w = 0; w + window <= x.size(); w += window) {
-        double top = 0.0;
-        for (size_t i = w; i < w + window; ++i) top = std::max<double>(top, std::fabs(x[i]));
-        if (top > t.peak * 0.5) {
-            if (!found) t.first = w;
-            found = true;
-            t.last = w + window;
-        }
-    }
-    // Frequency and smoothness inside the tone, away from its fades.
-    const size_t from = t.first + 2048, to = t.last > 2048 + from ? t.last - 2048 : from;
-    double firstCross = -1, lastCross = -1;
-    int crossings = 0;
-    for (size_t i = from + 1; i < to; ++i) {
-        if (x[i - 1] < 0.0f && x[i] >= 0.0f) {
-            const double c = (i - 1) + x[i - 1] / (x[i - 1] - x[i]);
-            if (firstCross < 0) firstCross = c;
-            else ++crossings;
-            lastCross = c;
-        }
-        if (i + 1 < to) t.largestStep = std::max(t.largestStep, std::fabs(double(x[i + 1]) - 2.0 * x[i] + x[i - 1]));
-    }
-    t.frequency = crossings ? crossings * 48000.0 / (lastCross - firstCross) : 0.0;
-    return t;
-}
-
-// The device's left-channel gain of a centred mono voice at a volume: the speaker volumes and
-// the stereo fold the mix applies.
-double LeftGain(float volumeDb) {
-    SxVoiceVolumeParams params;
-    params.channelMask = 0x4;
-    params.volumeDb = volumeDb;
-    SxVoiceVolumes volumes;
-    SxComputeSpeakerVolumes(params, volumes);
-    SxSpeakerGains gains;
-    for (int s = 0; s < 6; ++s) gains.current[s] = gains.previous[s] = volumes.dry[0][s];
-    std::vector<float> one(1024, 1.0f), stereo(2048, 0.0f);
-    SxMixKernels::MixIntoStereo(one.data(), stereo.data(), 1024, gains, 0);
-    return stereo[512];
-}
+using VoicePlayback = VoiceFixture;
 
 TEST_F(VoicePlayback, PostedEventPlaysItsToneAtThePitchLevelAndLengthOfItsSound) {
     struct Case {
@@ -294,10 +124,12 @@ TEST_F(VoicePlayback, VoiceBelowTheThresholdKeepsPlayingStopsOrGoesVirtualAsItsN
         uint8_t belowThreshold, resume;
         int endsAtFrame;  // -1: still playing after 40 frames
         bool virtualVoice;
+        float cents = 0.0f;
     } cases[] = {
         {"keeps playing", 0, 0, 16, false},
         {"stops after one more frame", 1, 0, 2, false},
         {"virtual, time runs on", 2, 1, 16, true},
+        {"virtual an octave up, time runs on twice as fast", 2, 1, 8, true, 1200.0f},
         {"virtual, resumes where it was", 2, 2, -1, true},
         {"virtual, restarts when heard", 2, 0, -1, true},
     };
@@ -309,7 +141,7 @@ TEST_F(VoicePlayback, VoiceBelowTheThresholdKeepsPlayingStopsOrGoesVirtualAsItsN
         advanced.belowThresholdBehavior = c.belowThreshold;
         advanced.virtualQueueBehavior = c.resume;
         advanced.overrideVirtual = true;
-        LoadSound({bw::PropF(SxProp_Volume, -120.0f)}, 1, advanced);
+        LoadSound({bw::PropF(SxProp_Volume, -120.0f), bw::PropF(SxProp_Pitch, c.cents)}, 1, advanced);
         const SxPlayingID id = SoundEngine::PostEvent(kEvent, 5, SxCallback_EndOfEvent, OnEvent);
         int endedAt = -1;
         bool sawVirtual = false;

@@ -1,0 +1,39 @@
+#include "sound/engine/voice/SxInsertFx.h"
+
+#include "sound/engine/hierarchy/CSxSoundBase.h"
+#include "sound/engine/upper/CSxPBI.h"
+
+namespace SX {
+
+namespace {
+
+const CSxParameterNodeBase* EffectsNode(const CSxPBI& instance) {
+    const CSxParameterNodeBase* node = instance.Node();
+    while (node && !(node->FlagsB() & CSxParameterNodeBase::kOverrideEffects) && node->Parent()) node = node->Parent();
+    return node;
+}
+
+}  // namespace
+
+SxFxSlotInfo SxGetInsertFx(const CSxPBI& instance, uint32_t slot) {
+    SxFxSlotInfo info;
+    const CSxParameterNodeBase* node = EffectsNode(instance);
+    if (!node || slot >= SxInsertFxSlots || !g_BusHooks.effectObject) return info;
+    const SxUniqueID id = node->EffectID(slot);
+    if (id == 0) return info;
+    info.effect = g_BusHooks.effectObject(id, node->EffectIsShareSet(slot));
+    info.bypass = (node->EffectBypassBits() >> slot) & 1;
+    return info;
+}
+
+uint32_t SxGetInsertFxBypass(const CSxPBI& instance) {
+    const CSxParameterNodeBase* node = EffectsNode(instance);
+    return node ? node->EffectBypassBits() & 0x1Fu : 0u;
+}
+
+int32_t SxGetInsertFxMediaID(const CSxPBI& instance, uint32_t slot, uint32_t dataIndex) {
+    const SxFxSlotInfo fx = SxGetInsertFx(instance, slot);
+    return fx.effect ? fx.effect->MediaID(dataIndex) : -1;
+}
+
+}  // namespace SX
