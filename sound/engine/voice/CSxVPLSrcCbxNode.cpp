@@ -34,6 +34,11 @@ SXRESULT CSxVPLSrcCbxNode::AddSrc(CSxPBI* instance) {
     if (!m_notifier) return SX_InsufficientMemory;
     m_startOffset = instance->SampleOffset();
     ReadVirtualBehavior();
+    // An instance may begin inside its source (music clips joined mid-way).
+    if (result == SX_Success && instance->SeekPosition() > 0) {
+        const uint64_t frame = static_cast<uint64_t>(instance->SeekPosition()) * m_source->Format().sampleRate / m_outputRate;
+        if (m_source->Seek(static_cast<uint32_t>(frame)) != SX_Success) return SX_Fail;
+    }
     return result;
 }
 
@@ -206,7 +211,13 @@ SXRESULT CSxVPLSrcCbxNode::Render() {
     const SXRESULT result = m_pitch.GetBuffer(m_buffer);
     if (result == SX_Fail) return result;
     m_lowPass.Execute(m_buffer);
-    return result;
+    // An instance told to end inside this frame is silent from that sample on, and ends.
+    const int32_t stopAt = m_instance->TakeStopOffset();
+    if (stopAt < 0) return result;
+    const uint32_t channels = SxChannelCount(m_buffer.channelMask);
+    for (uint32_t c = 0; c < channels && static_cast<uint32_t>(stopAt) < m_buffer.validFrames; ++c)
+        std::fill(m_buffer.Channel(c) + stopAt, m_buffer.Channel(c) + m_buffer.validFrames, 0.0f);
+    return SX_NoMoreData;
 }
 
 void CSxVPLSrcCbxNode::FinishFrame() {

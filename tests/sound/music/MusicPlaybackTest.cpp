@@ -1,0 +1,67 @@
+// Music posted as an event and heard on the device: a playlist of two segments at 120 beats per
+// minute, each segment's tracks playing their media on the grid, with the music callbacks at
+// the samples where their beats, bars, grid lines and cues fall.
+#include <algorithm>
+
+#include "SxMusicPlayFixture.h"
+#include "sound/engine/upper/CSxURenderer.h"
+#include "sound/music/SxMusicSync.h"
+
+namespace SX {
+namespace {
+
+namespace bw = bankwriter;
+using sxtest::FirstDeparture;
+using sxtest::MusicCallback;
+
+constexpr uint32_t kA = 100, kB = 200, kPlaylist = 300, kEvent = 900;
+constexpr float kLevelA = 0.2f, kLevelB = 0.5f;
+
+class MusicPlayback : public sxtest::MusicPlayEngine {
+protected:
+    // A: two bars with a user cue at 1.5 s; B: one bar. The playlist plays A then B once.
+    void LoadPlaylist(std::vector<bw::PlaylistItem> items) {
+        std::vector<bw::Bytes> records = Segment(kA, kLevelA, 4000.0, {{1, 0.0}, {2, 1500.0}, {3, 4000.0}}, kPlaylist);
+        const std::vector<bw::Bytes> b = Segment(kB, kLevelB, 2000.0, {{1, 0.0}, {2, 2000.0}}, kPlaylist);
+        records.insert(records.end(), b.begin(), b.end());
+        bw::TransitionRule atExit;
+        atExit.syncType = SxSyncType_ExitMarker;
+        records.push_back(bw::Record(bw::Hirc_MusicRanSeq,
+                                     bw::MusicRanSeqBody(kPlaylist, Grid({kA, kB}), {atExit}, items)));
+        Load(records, kEvent, kPlaylist);
+    }
+};
+
+TEST_F(MusicPlayback, TwoSegmentPlaylistSoundsAndCallsBackAtItsSamples) {
+    LoadPlaylist({{0, 1, 2, 0, 1}, {kA, 2}, {kB, 3}});
+    ASSERT_NE(Post(kEvent, 0x3F00), 0u);
+    while (!ended && frames < 400) Frame();
+    for (int i = 0; i < 3; ++i) Frame();
+    ASSERT_TRUE(ended) << "the event ends with its music";
+    EXPECT_EQ(CSxMusicRenderer::ContextCount(), 0u);
+    EXPECT_EQ(CSxURenderer::ActiveCount(), 0u);
+
+    // The device hears A from the first sample to its exit cue at 192000, then B for one bar.
+    const std::vector<float> left = Captured();
+    ASSERT_GT(left.size(), 289000u);
+    const float a = left[48000], b = left[240000];
+    EXPECT_GT(a, 0.1f);
+    EXPECT_NEAR(b / a, kLevelB / kLevelA, 0.01);
+    EXPECT_EQ(FirstDeparture(left, 0, 0.0f), 1) << "A starts at the first sample (its first frame ramps in from 0)";
+    EXPECT_EQ(FirstDeparture(left, 1024, a), 192000) << "B takes over at A's exit cue";
+    EXPECT_EQ(FirstDeparture(left, 193024, b), 288000) << "B ends at its exit cue";
+
+    std::vector<MusicCallback> expected{{0, 0x400}, {72000, 0x2000}, {192000, 0x800}, {192000, 0x400}, {288000, 0x800}};
+    for (int64_t t : {0, 96000, 192000}) expected.push_back({t, 0x200});
+    for (int64_t t = 0; t < 288000; t += 24000) {
+        expected.push_back({t, 0x100});
+        expected.push_back({t, 0x1000});
+    }
+    std::sort(expected.begin(), expected.end());
+    std::vector<MusicCallback> heard = callbacks;
+    std::sort(heard.begin(), heard.end());
+    EXPECT_EQ(heard, expected);
+}
+
+}  // namespace
+}  // namespace SX
