@@ -286,11 +286,36 @@ void CSxMusicCtx::OnSwitchChange(uint32_t switchID, CSxRegisteredObj* gameObj) {
     ChangeSwitch(switchID);
 }
 
+bool CSxMusicCtx::UndoValid() const {
+    if (!m_undo.active) return false;
+    const auto held = std::find_if(m_chain.begin(), m_chain.end(),
+                                   [&](const std::unique_ptr<CSxSegmentBucket>& b) { return b.get() == m_undo.source; });
+    return held != m_chain.end() && m_undo.source->stopTime > m_now;
+}
+
 void CSxMusicCtx::ChangeSwitch(uint32_t value) {
     if (!m_switch || m_stopping || value == m_switchValue) return;
     const uint32_t targetID = m_switch->NodeForSwitch(value);
     if (m_switch->ContinuePlayback() && targetID == m_switchTarget) {
         m_switchValue = value;
+        return;
+    }
+    if (!UndoValid()) m_undo = Undo{};
+    // Back to the music still heard before a pending change took over: the change is cancelled.
+    if (m_undo.active && targetID == m_undo.target) {
+        CSxSegmentBucket& source = *m_undo.source;
+        m_chain.erase(std::find_if(m_chain.begin(), m_chain.end(),
+                                   [&](const std::unique_ptr<CSxSegmentBucket>& b) { return b.get() == &source; }) + 1,
+                      m_chain.end());
+        source.stopTime = m_undo.stopTime;
+        source.fadeOutStart = m_undo.fadeOutStart;
+        source.fadeOutLength = m_undo.fadeOutLength;
+        source.syncTime = m_undo.syncTime;
+        source.hasFollower = false;
+        m_feed = std::move(m_undo.feed);
+        m_switchTarget = m_undo.target;
+        m_switchValue = value;
+        m_undo = Undo{};
         return;
     }
     CSxMusicNode* target = FindMusicNode(targetID);
@@ -304,13 +329,14 @@ void CSxMusicCtx::ChangeSwitch(uint32_t value) {
 
     // The change leaves the segment heard now at the first sync point that fits; a bucket not
     // yet heard (a pending change, the playlist's next segment) is replaced.
-    bool done = false;
+    CSxSegmentBucket* chosen = nullptr;
+    Undo undo;
     uint32_t lookups = 0;
     size_t first = 0;
     if (CSxSegmentBucket* current = CurrentBucket()) {
         while (m_chain[first].get() != current) ++first;
     }
-    for (size_t i = first; i < m_chain.size() && i < first + kMaxSyncBuckets && !done; ++i) {
+    for (size_t i = first; i < m_chain.size() && i < first + kMaxSyncBuckets && !chosen; ++i) {
         CSxSegmentBucket& source = *m_chain[i];
         const bool started = source.Started(m_now);
         const int64_t base = started ? m_now : source.playTime;
@@ -319,6 +345,11 @@ void CSxMusicCtx::ChangeSwitch(uint32_t value) {
         bool toSequence = false;
         const SxMusicTransitionRule* rule = m_switch->GetTransitionRule(source.segment, destination, lookups, toSequence);
         const SxMusicTransitionRule& used = rule ? *rule : CSxMusicTransAware::FallbackRule();
+        undo.source = &source;
+        undo.stopTime = source.stopTime;
+        undo.fadeOutStart = source.fadeOutStart;
+        undo.fadeOutLength = source.fadeOutLength;
+        undo.syncTime = source.syncTime;
         const size_t before = m_chain.size();
         if (!Schedule(source, base, static_cast<int32_t>(position), next, used, true)) continue;
         // Drop the buckets that were to follow the source: the new music takes their place.
@@ -329,23 +360,29 @@ void CSxMusicCtx::ChangeSwitch(uint32_t value) {
         }
         m_chain.erase(m_chain.begin() + static_cast<std::ptrdiff_t>(i) + 1, m_chain.end());
         if (added) m_chain.push_back(std::move(added));
-        done = true;
+        chosen = &source;
     }
-    if (m_chain.empty()) {
-        // From silence the new music starts now.
-        m_feed = std::move(feed);
-        if (next.segment) ScheduleFirst(next);
-        done = true;
-    }
-    if (next.segment) next.segment->Release();
-    if (!done) {
+    const bool fromSilence = m_chain.empty();
+    if (!chosen && !fromSilence) {
+        if (next.segment) next.segment->Release();
         SD_WARNING(1, "music switch %u: no sync point for the change to %u; the music goes on", m_switch->ID(), value);
         return;
+    }
+    // The music heard now and its way on are kept until the change completes, so that a change
+    // back to it cancels this one.
+    if (chosen && !(m_undo.active && m_undo.source == chosen)) {
+        undo.active = true;
+        undo.target = m_switchTarget;
+        undo.feed = std::move(m_feed);
+        m_undo = std::move(undo);
     }
     m_feed = std::move(feed);
     m_switchValue = value;
     m_switchTarget = targetID;
     m_ended = false;
+    // From silence the new music starts now.
+    if (fromSilence && next.segment) ScheduleFirst(next);
+    if (next.segment) next.segment->Release();
 }
 
 // --- frames ---
@@ -371,6 +408,7 @@ void CSxMusicCtx::Execute() {
     m_chain.erase(std::remove_if(m_chain.begin(), m_chain.end(),
                                  [&](const std::unique_ptr<CSxSegmentBucket>& b) { return b->stopTime <= m_now; }),
                   m_chain.end());
+    if (m_undo.active && !UndoValid()) m_undo = Undo{};
     if (m_chain.empty() && m_stopping) m_ended = true;
     std::stable_sort(m_notes.begin(), m_notes.end(), [](const Pending& a, const Pending& b) { return a.time < b.time; });
     if (g_pPlayingMgr && m_params.playingID) {
@@ -385,6 +423,11 @@ void CSxMusicCtx::RunBucket(CSxSegmentBucket& bucket) {
     const int64_t end = m_now + SxFrameLength;
     if (bucket.syncTime >= m_now && bucket.syncTime < end && (m_params.callbackFlags & SxMusicCallback_SwitchChange))
         m_notes.push_back({bucket.syncTime, SxMusicCallback_SwitchChange, bucket.timing.grid});
+    // A segment that stops at its exit cue still reaches it, also on the frame's first sample.
+    const int64_t exit = bucket.entryTime + bucket.timing.Active();
+    if ((m_params.callbackFlags & SxMusicCallback_Exit) && bucket.ctx && exit == bucket.stopTime && exit >= m_now &&
+        exit < end)
+        m_notes.push_back({exit, SxMusicCallback_Exit, bucket.timing.grid});
     if (bucket.stopTime <= m_now) {
         bucket.ctx.reset();
         return;
@@ -411,10 +454,6 @@ void CSxMusicCtx::RunBucket(CSxSegmentBucket& bucket) {
         SxNotifyGrid(bucket.timing, static_cast<int32_t>(from), static_cast<int32_t>(to), m_params.callbackFlags, out);
     for (const SxMusicNotification& n : out)
         m_notes.push_back({bucket.entryTime + from + n.offset, n.bit, bucket.timing.grid});
-    // A segment that stops at its exit cue still reaches it.
-    const int64_t exit = bucket.entryTime + bucket.timing.Active();
-    if ((m_params.callbackFlags & SxMusicCallback_Exit) && exit == bucket.stopTime && exit >= m_now + offset && exit < end)
-        m_notes.push_back({exit, SxMusicCallback_Exit, bucket.timing.grid});
 }
 
 // --- transport ---

@@ -107,6 +107,8 @@ private:
     bool Schedule(CSxSegmentBucket& source, int64_t base, int32_t basePosition, const Next& next,
                   const SxMusicTransitionRule& rule, bool notifySync);
     void ChangeSwitch(uint32_t value);
+    // The music a pending switch change leaves is still heard.
+    bool UndoValid() const;
     void RunBucket(CSxSegmentBucket& bucket);
     // The bucket heard now (the latest started), or null.
     CSxSegmentBucket* CurrentBucket() const;
@@ -119,6 +121,18 @@ private:
     uint32_t m_switchTarget = 0;  // the node the switch's current value plays
     bool m_subscribed = false;
     Feed m_feed;
+    // What a pending switch change replaced, until its source stops.
+    struct Undo {
+        bool active = false;
+        Feed feed;
+        uint32_t target = 0;
+        CSxSegmentBucket* source = nullptr;
+        int64_t stopTime = 0;
+        int64_t fadeOutStart = 0;
+        int32_t fadeOutLength = 0;
+        int64_t syncTime = 0;
+    };
+    Undo m_undo;
     std::vector<std::unique_ptr<CSxSegmentBucket>> m_chain;
     std::vector<StateAction> m_stateActions;
     struct Pending {

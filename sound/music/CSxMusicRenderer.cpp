@@ -35,7 +35,7 @@ enum SxMusicHircType : uint8_t {
 std::atomic<bool> g_initialized{false};
 std::atomic<float> g_lookAheadScale{1.0f};
 // Term waits this long in all for the audio thread to release the stopped music.
-constexpr uint32_t kTermWaitMs = 2000;
+constexpr uint32_t kTermWaitMs = 1000;
 constexpr uint32_t kTermWaitStepMs = 20;
 
 template <typename Node>

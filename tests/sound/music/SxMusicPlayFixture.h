@@ -58,6 +58,9 @@ protected:
         s_self = this;
     }
     void TearDown() override {
+        // The music stops in the frames after a stop-all, so that Term has nothing to wait for.
+        SX::SoundEngine::StopAll();
+        for (int i = 0; i < 2; ++i) Frame();
         SX::MusicEngine::Term();
         {
             platform::Lock lock(SX::g_csMain);
@@ -128,6 +131,8 @@ protected:
         SX::g_pAudioMgr->Perform();
         ++frames;
     }
+    // The sample of the capture at which the next frame starts.
+    int64_t NextFrameSample() const { return static_cast<int64_t>(SX::g_uSxAudioFrameCounter - startFrame) * 1024; }
     // The left channel captured so far, full scale 1.
     static std::vector<float> Captured() {
         const std::vector<uint8_t> bytes = platform::audio::control::Captured();
