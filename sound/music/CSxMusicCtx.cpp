@@ -238,6 +238,42 @@ void CSxMusicCtx::ScheduleFollower(CSxSegmentBucket& last) {
 
 bool CSxMusicCtx::Schedule(CSxSegmentBucket& source, int64_t base, int32_t basePosition, const Next& next,
                            const SxMusicTransitionRule& rule, bool notifySync) {
+    if (!rule.hasTransSegment) return ScheduleLeg(source, base, basePosition, next, rule, notifySync);
+    // Two legs: the source to the transition segment by the rule's sync and source fade, with
+    // the segment's fade-in; then the segment at its exit cue to the destination, with the
+    // segment's fade-out and the rule's destination settings.
+    const SxMusicTransSegment& between = rule.transSegment;
+    auto* segment = dynamic_cast<CSxMusicSegment*>(FindMusicNode(between.segmentID));
+    if (!segment) {
+        SD_WARNING(1, "music: transition segment %u is not loaded", between.segmentID);
+        return false;
+    }
+    SxMusicTransitionRule toSegment = rule;
+    toSegment.hasTransSegment = false;
+    toSegment.destinationFade = between.fadeIn;
+    toSegment.entryType = SxEntryType_EntryMarker;
+    toSegment.playPreEntry = between.playPreEntry;
+    SxMusicTransitionRule toDestination = rule;
+    toDestination.hasTransSegment = false;
+    toDestination.sourceFade = between.fadeOut;
+    toDestination.syncType = SxSyncType_ExitMarker;
+    toDestination.playPostExit = between.playPostExit;
+
+    const size_t before = m_chain.size();
+    const SxBucketEnd saved = source.End();
+    const bool first = ScheduleLeg(source, base, basePosition, Next{segment, 0}, toSegment, false);
+    segment->Release();
+    if (!first) return false;
+    CSxSegmentBucket& trans = *m_chain.back();
+    const int32_t from = std::max(trans.playPosition, 0);
+    if (ScheduleLeg(trans, trans.entryTime + from, from, next, toDestination, notifySync)) return true;
+    m_chain.resize(before);
+    source.SetEnd(saved);
+    return false;
+}
+
+bool CSxMusicCtx::ScheduleLeg(CSxSegmentBucket& source, int64_t base, int32_t basePosition, const Next& next,
+                              const SxMusicTransitionRule& rule, bool notifySync) {
     const SxSegmentTiming& destination = next.segment ? next.segment->Timing() : NoSegment();
     SxTransitionPlan plan;
     if (SxPlanTransition(source.timing, basePosition, rule, destination, 0, plan) != SX_Success) return false;
@@ -307,10 +343,7 @@ void CSxMusicCtx::ChangeSwitch(uint32_t value) {
         m_chain.erase(std::find_if(m_chain.begin(), m_chain.end(),
                                    [&](const std::unique_ptr<CSxSegmentBucket>& b) { return b.get() == &source; }) + 1,
                       m_chain.end());
-        source.stopTime = m_undo.stopTime;
-        source.fadeOutStart = m_undo.fadeOutStart;
-        source.fadeOutLength = m_undo.fadeOutLength;
-        source.syncTime = m_undo.syncTime;
+        source.SetEnd(m_undo.end);
         source.hasFollower = false;
         m_feed = std::move(m_undo.feed);
         m_switchTarget = m_undo.target;
@@ -346,20 +379,14 @@ void CSxMusicCtx::ChangeSwitch(uint32_t value) {
         const SxMusicTransitionRule* rule = m_switch->GetTransitionRule(source.segment, destination, lookups, toSequence);
         const SxMusicTransitionRule& used = rule ? *rule : CSxMusicTransAware::FallbackRule();
         undo.source = &source;
-        undo.stopTime = source.stopTime;
-        undo.fadeOutStart = source.fadeOutStart;
-        undo.fadeOutLength = source.fadeOutLength;
-        undo.syncTime = source.syncTime;
+        undo.end = source.End();
         const size_t before = m_chain.size();
         if (!Schedule(source, base, static_cast<int32_t>(position), next, used, true)) continue;
         // Drop the buckets that were to follow the source: the new music takes their place.
-        std::unique_ptr<CSxSegmentBucket> added;
-        if (m_chain.size() > before) {
-            added = std::move(m_chain.back());
-            m_chain.pop_back();
-        }
+        std::vector<std::unique_ptr<CSxSegmentBucket>> added;
+        for (size_t k = before; k < m_chain.size(); ++k) added.push_back(std::move(m_chain[k]));
         m_chain.erase(m_chain.begin() + static_cast<std::ptrdiff_t>(i) + 1, m_chain.end());
-        if (added) m_chain.push_back(std::move(added));
+        for (auto& bucket : added) m_chain.push_back(std::move(bucket));
         chosen = &source;
     }
     const bool fromSilence = m_chain.empty();

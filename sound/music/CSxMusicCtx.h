@@ -106,6 +106,9 @@ private:
     // false when the source has no sync point for it.
     bool Schedule(CSxSegmentBucket& source, int64_t base, int32_t basePosition, const Next& next,
                   const SxMusicTransitionRule& rule, bool notifySync);
+    // One leg of it: no transition segment.
+    bool ScheduleLeg(CSxSegmentBucket& source, int64_t base, int32_t basePosition, const Next& next,
+                     const SxMusicTransitionRule& rule, bool notifySync);
     void ChangeSwitch(uint32_t value);
     // The music a pending switch change leaves is still heard.
     bool UndoValid() const;
@@ -127,10 +130,7 @@ private:
         Feed feed;
         uint32_t target = 0;
         CSxSegmentBucket* source = nullptr;
-        int64_t stopTime = 0;
-        int64_t fadeOutStart = 0;
-        int32_t fadeOutLength = 0;
-        int64_t syncTime = 0;
+        SxBucketEnd end{};
     };
     Undo m_undo;
     std::vector<std::unique_ptr<CSxSegmentBucket>> m_chain;

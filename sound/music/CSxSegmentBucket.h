@@ -13,6 +13,15 @@ namespace SX {
 
 class CSxMusicSegment;
 
+// How a bucket ends: what a transition changes and may have to put back.
+struct SxBucketEnd {
+    int64_t stopTime;
+    int64_t fadeOutStart;
+    int32_t fadeOutLength;
+    int64_t syncTime;
+    bool hasFollower;
+};
+
 struct CSxSegmentBucket {
     static constexpr int64_t kNever = std::numeric_limits<int64_t>::max();
 
@@ -23,6 +32,14 @@ struct CSxSegmentBucket {
 
     // The volume factor of the fades at time t (0 before a fade-in starts).
     float VolumeAt(int64_t t) const;
+    SxBucketEnd End() const { return {stopTime, fadeOutStart, fadeOutLength, syncTime, hasFollower}; }
+    void SetEnd(const SxBucketEnd& end) {
+        stopTime = end.stopTime;
+        fadeOutStart = end.fadeOutStart;
+        fadeOutLength = end.fadeOutLength;
+        syncTime = end.syncTime;
+        hasFollower = end.hasFollower;
+    }
     bool Started(int64_t now) const { return ctx || playTime <= now; }
     int64_t StopPosition() const { return stopTime == kNever ? kNever : stopTime - entryTime; }
 

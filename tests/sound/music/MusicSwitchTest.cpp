@@ -14,9 +14,9 @@ namespace bw = bankwriter;
 using sxtest::FirstDeparture;
 using sxtest::MusicCallback;
 
-constexpr uint32_t kA = 100, kB = 200, kSwitch = 300, kEvent = 900;
+constexpr uint32_t kA = 100, kB = 200, kT = 400, kSwitch = 300, kEvent = 900;
 constexpr uint32_t kGroup = 50, kStateA = 1, kStateB = 2;
-constexpr float kLevelA = 0.2f, kLevelB = 0.5f;
+constexpr float kLevelA = 0.2f, kLevelB = 0.5f, kLevelT = 0.8f;
 // The state changes about 50 frames (some 51000 samples) into A, in its first bar's third beat.
 // At 120 beats per minute a beat is 24000 samples and a bar 96000; the grid lines fall every
 // 36000 samples from 12000; A's user cue is at 81600 and its exit cue at 384000.
@@ -27,9 +27,10 @@ class MusicSwitch : public sxtest::MusicPlayEngine {
 protected:
     void LoadSwitch(const bw::TransitionRule& rule) {
         std::vector<bw::Bytes> records = Segment(kA, kLevelA, 8000.0, {{1, 0.0}, {2, 1700.0}, {3, 8000.0}}, kSwitch);
-        const std::vector<bw::Bytes> b = Segment(kB, kLevelB, 4000.0, {{1, 0.0}, {2, 4000.0}}, kSwitch);
-        records.insert(records.end(), b.begin(), b.end());
-        bw::MusicNode node = Grid({kA, kB});
+        for (const std::vector<bw::Bytes>& more : {Segment(kB, kLevelB, 4000.0, {{1, 0.0}, {2, 4000.0}}, kSwitch),
+                                                   Segment(kT, kLevelT, 2000.0, {{1, 0.0}, {2, 2000.0}}, kSwitch)})
+            records.insert(records.end(), more.begin(), more.end());
+        bw::MusicNode node = Grid({kA, kB, kT});
         node.gridPeriodMs = 750.0;
         node.gridOffsetMs = 250.0;
         records.push_back(bw::Record(bw::Hirc_MusicSwitch,
@@ -114,6 +115,28 @@ TEST_F(MusicSwitch, SourceFadeEndsAtTheSyncPointAndTheDestinationFadesIn) {
     EXPECT_LT(left[97000], left[104000]);
     EXPECT_LT(left[104000], left[110000]);
     EXPECT_NEAR(left[110000] / a, kLevelB / kLevelA, 0.01);
+}
+
+TEST_F(MusicSwitch, TransitionSegmentPlaysBetweenTheTwo) {
+    // A leaves on the next bar (96000) for the one-bar transition segment, which hands over to B
+    // at its exit cue (192000).
+    bw::TransitionRule rule;
+    rule.syncType = SxSyncType_NextBar;
+    rule.hasTransSegment = true;
+    rule.transSegmentID = kT;
+    LoadSwitch(rule);
+    const std::vector<float> left = PlayAndChange(200);
+    const float a = left[20000];
+    EXPECT_EQ(FirstDeparture(left, 1024, a), 96000);
+    const float t = left[150000];
+    EXPECT_NEAR(t / a, kLevelT / kLevelA, 0.02);
+    EXPECT_EQ(FirstDeparture(left, 98048, t), 192000);
+    EXPECT_NEAR(left[200000] / a, kLevelB / kLevelA, 0.01);
+    // The transition segment reaches its exit cue where B enters.
+    std::vector<MusicCallback> expected{{0, 0x400}, {96000, 0x400}, {192000, 0x400}, {192000, 0x800}, {192000, 0x4000}};
+    std::vector<MusicCallback> heard = callbacks;
+    std::sort(heard.begin(), heard.end());
+    EXPECT_EQ(heard, expected);
 }
 
 TEST_F(MusicSwitch, SecondChangeWithinTheBarReplacesTheFirst) {
