@@ -88,12 +88,11 @@ protected:
     }
     // A segment with one track holding one clip of the whole media, from the segment's start.
     std::vector<bw::Bytes> Segment(uint32_t id, float level, double durationMs, std::vector<bw::Cue> cues,
-                                   uint32_t parent) {
+                                   uint32_t parent, bw::MusicNode node = {}) {
         bw::MusicTrack track;
         track.sources = {Level(id + 1000, level, durationMs)};
         track.clips = {{0, id + 1000, 0.0, 0.0, 0.0, durationMs}};
         track.node.parentID = id;
-        bw::MusicNode node;
         node.node.parentID = parent;
         node.children = {id + 500};
         return {bw::Record(bw::Hirc_MusicTrack, bw::MusicTrackBody(id + 500, track)),
