@@ -86,6 +86,7 @@ SXRESULT CSxMusicCtx::MakeFeed(CSxMusicNode* node, CSxRegisteredObj* gameObj, Fe
         if (!inner) break;
         if (depth >= kMaxSwitchDepth) {
             SD_WARNING(1, "music switch %u: switches nest deeper than %d", inner->ID(), kMaxSwitchDepth);
+            if (depth > 0) inner->Release();
             return SX_Fail;
         }
         node = FindMusicNode(inner->NodeForSwitch(SwitchValue(*inner, gameObj)));
@@ -231,6 +232,7 @@ void CSxMusicCtx::ScheduleFollower(CSxSegmentBucket& last) {
     const int32_t from = std::max(last.playPosition, 0);
     if (!Schedule(last, last.entryTime + from, from, next, used, false)) {
         SD_WARNING(1, "music: no sync point in segment %u for the next one; the music ends", last.segment->ID());
+        last.stopTime = last.entryTime + last.timing.Active() + last.timing.PostExit();
         m_ended = true;
     }
     next.segment->Release();

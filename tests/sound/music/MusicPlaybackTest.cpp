@@ -5,6 +5,7 @@
 
 #include "SxMusicPlayFixture.h"
 #include "sound/engine/upper/CSxURenderer.h"
+#include "sound/engine/audio/SxQueuedMsg.h"
 #include "sound/music/SxMusicSync.h"
 
 namespace SX {
@@ -61,6 +62,29 @@ TEST_F(MusicPlayback, TwoSegmentPlaylistSoundsAndCallsBackAtItsSamples) {
     std::vector<MusicCallback> heard = callbacks;
     std::sort(heard.begin(), heard.end());
     EXPECT_EQ(heard, expected);
+}
+
+TEST_F(MusicPlayback, PauseCountsAndResumeAllEndsEveryPause) {
+    Load(Segment(kA, kLevelA, 4000.0, {{1, 0.0}, {2, 4000.0}}, 0, Grid({})), kEvent, kA);
+    ASSERT_NE(Post(kEvent, 0), 0u);
+    for (int i = 0; i < 20; ++i) Frame();
+    SoundEngine::ExecuteActionOnEvent(kEvent, SxActionOnEvent_Pause);
+    SoundEngine::ExecuteActionOnEvent(kEvent, SxActionOnEvent_Pause);
+    for (int i = 0; i < 10; ++i) Frame();
+    SoundEngine::ExecuteActionOnEvent(kEvent, SxActionOnEvent_Resume);
+    for (int i = 0; i < 10; ++i) Frame();
+    const size_t stillPaused = Captured().size();
+    SoundEngine::ExecuteActionOnEvent(kEvent, SxActionOnEvent_Resume);
+    for (int i = 0; i < 10; ++i) Frame();
+    const std::vector<float> left = Captured();
+    const float a = left[10000];
+    ASSERT_GT(a, 0.1f);
+    EXPECT_FLOAT_EQ(left[stillPaused - 2048], 0.0f) << "one resume of two pauses leaves it paused";
+    EXPECT_FLOAT_EQ(left[left.size() - 2048], a) << "the second resume plays it on";
+    while (!ended && frames < 300) Frame();
+    // The pause held the music's clock: it ends 20 frames later than it would have.
+    EXPECT_TRUE(ended);
+    EXPECT_GT(frames, 192000 / 1024 + 15u);
 }
 
 }  // namespace

@@ -25,7 +25,7 @@ constexpr int64_t kImmediate = -1;  // the frame the change reaches the engine
 
 class MusicSwitch : public sxtest::MusicPlayEngine {
 protected:
-    void LoadSwitch(const bw::TransitionRule& rule) {
+    void LoadSwitch(const bw::TransitionRule& rule, bool grid = true) {
         std::vector<bw::Bytes> records = Segment(kA, kLevelA, 8000.0, {{1, 0.0}, {2, 1700.0}, {3, 8000.0}}, kSwitch);
         for (const std::vector<bw::Bytes>& more : {Segment(kB, kLevelB, 4000.0, {{1, 0.0}, {2, 4000.0}}, kSwitch),
                                                    Segment(kT, kLevelT, 2000.0, {{1, 0.0}, {2, 2000.0}}, kSwitch)})
@@ -33,6 +33,7 @@ protected:
         bw::MusicNode node = Grid({kA, kB, kT});
         node.gridPeriodMs = 750.0;
         node.gridOffsetMs = 250.0;
+        node.overrideGrid = grid;
         records.push_back(bw::Record(bw::Hirc_MusicSwitch,
                                      bw::MusicSwitchBody(kSwitch, node, {rule}, 1, kGroup, kStateA, false,
                                                          {{kStateA, kA}, {kStateB, kB}})));
@@ -154,6 +155,20 @@ TEST_F(MusicSwitch, SecondChangeWithinTheBarReplacesTheFirst) {
     const float a = left[20000];
     EXPECT_EQ(FirstDeparture(left, 1024, a), -1);
     EXPECT_TRUE(callbacks.empty()) << "no change became current";
+}
+
+TEST_F(MusicSwitch, GridSyncWithoutAGridDropsTheChange) {
+    for (uint32_t syncType : {SxSyncType_NextBar, SxSyncType_NextBeat, SxSyncType_NextGrid}) {
+        TearDown();
+        SetUp();
+        bw::TransitionRule rule;
+        rule.syncType = syncType;
+        LoadSwitch(rule, false);
+        const std::vector<float> left = PlayAndChange(120);
+        EXPECT_EQ(FirstDeparture(left, 1024, left[20000]), -1) << syncType << ": A plays on";
+        const std::vector<MusicCallback> entryOnly{{0, 0x400}};
+        EXPECT_EQ(callbacks, entryOnly) << syncType;
+    }
 }
 
 TEST_F(MusicSwitch, StoppedMusicEndsItsEventAndTermReturns) {
