@@ -139,6 +139,7 @@ CSxMusicCtx::CSxMusicCtx(CSxMusicNode& node, const SxMusicPlayParams& params) : 
 }
 
 CSxMusicCtx::~CSxMusicCtx() {
+    if (m_triggersRegistered && g_pStateMgr) g_pStateMgr->UnregisterTrigger(this);
     if (m_subscribed) {
         if (m_switch->GroupType() == SxGroupType_State) {
             if (g_pStateMgr) g_pStateMgr->UnregisterStateListener(this);
@@ -146,6 +147,7 @@ CSxMusicCtx::~CSxMusicCtx() {
             g_pRTPCMgr->UnregisterSwitchSubscriber(this);
         }
     }
+    m_stingers.clear();
     m_chain.clear();
     m_feed.Reset();
     // Deferred state changes are not lost with their music.
@@ -162,6 +164,7 @@ std::unique_ptr<CSxMusicCtx> CSxMusicCtx::Create(CSxMusicNode& node, const SxMus
 }
 
 SXRESULT CSxMusicCtx::Init() {
+    m_triggersRegistered = g_pStateMgr && g_pStateMgr->RegisterTrigger(this, m_params.gameObj) == SX_Success;
     m_switch = dynamic_cast<CSxMusicSwitchCntr*>(m_node);
     if (m_switch) {
         const uint32_t group = m_switch->GroupID();
@@ -423,7 +426,8 @@ void CSxMusicCtx::Execute() {
         if (!last.hasFollower && last.Started(m_now + SxFrameLength)) ScheduleFollower(last);
     }
     m_notes.clear();
-    for (size_t i = 0; i < m_chain.size(); ++i) RunBucket(*m_chain[i]);
+    for (size_t i = 0; i < m_chain.size(); ++i) RunBucket(*m_chain[i], true);
+    for (const auto& stinger : m_stingers) RunBucket(*stinger, false);
     const int64_t end = m_now + SxFrameLength;
     for (size_t i = 0; i < m_stateActions.size();) {
         if (m_stateActions[i].time >= end) {
@@ -437,6 +441,12 @@ void CSxMusicCtx::Execute() {
     m_chain.erase(std::remove_if(m_chain.begin(), m_chain.end(),
                                  [&](const std::unique_ptr<CSxSegmentBucket>& b) { return b->stopTime <= m_now; }),
                   m_chain.end());
+    m_stingers.erase(std::remove_if(m_stingers.begin(), m_stingers.end(),
+                                    [&](const std::unique_ptr<CSxSegmentBucket>& b) { return b->stopTime <= m_now; }),
+                     m_stingers.end());
+    m_stingerRecords.erase(std::remove_if(m_stingerRecords.begin(), m_stingerRecords.end(),
+                                          [&](const StingerRecord& r) { return r.dontRepeatEnd <= m_now; }),
+                           m_stingerRecords.end());
     if (m_undo.active && !UndoValid()) m_undo = Undo{};
     if (m_chain.empty() && m_stopping) m_ended = true;
     std::stable_sort(m_notes.begin(), m_notes.end(), [](const Pending& a, const Pending& b) { return a.time < b.time; });
@@ -448,13 +458,13 @@ void CSxMusicCtx::Execute() {
     m_now = end;
 }
 
-void CSxMusicCtx::RunBucket(CSxSegmentBucket& bucket) {
+void CSxMusicCtx::RunBucket(CSxSegmentBucket& bucket, bool ofChain) {
     const int64_t end = m_now + SxFrameLength;
     if (bucket.syncTime >= m_now && bucket.syncTime < end && (m_params.callbackFlags & SxMusicCallback_SwitchChange))
         m_notes.push_back({bucket.syncTime, SxMusicCallback_SwitchChange, bucket.timing.grid});
     // A segment that stops at its exit cue still reaches it, also on the frame's first sample.
     const int64_t exit = bucket.entryTime + bucket.timing.Active();
-    if ((m_params.callbackFlags & SxMusicCallback_Exit) && bucket.ctx && exit == bucket.stopTime && exit >= m_now &&
+    if (ofChain && (m_params.callbackFlags & SxMusicCallback_Exit) && bucket.ctx && exit == bucket.stopTime && exit >= m_now &&
         exit < end)
         m_notes.push_back({exit, SxMusicCallback_Exit, bucket.timing.grid});
     if (bucket.stopTime <= m_now) {
@@ -475,7 +485,7 @@ void CSxMusicCtx::RunBucket(CSxSegmentBucket& bucket) {
     bucket.ctx->Execute(offset);
     if (bucket.stopTime < end) bucket.ctx->StopAt(static_cast<uint32_t>(std::max(bucket.stopTime - m_now, int64_t(offset))));
 
-    if (!(m_params.callbackFlags & SxMusicCallback_AllGrid)) return;
+    if (!ofChain || !(m_params.callbackFlags & SxMusicCallback_AllGrid)) return;
     const int64_t from = m_now + offset - bucket.entryTime;
     const int64_t to = std::min(end, bucket.stopTime) - bucket.entryTime;
     std::vector<SxMusicNotification> out;
@@ -490,6 +500,7 @@ void CSxMusicCtx::RunBucket(CSxSegmentBucket& bucket) {
 void CSxMusicCtx::Stop(uint32_t fadeMs) {
     m_stopping = true;
     m_ended = true;
+    m_stingers.clear();
     const int64_t length = MsToSamples(fadeMs);
     // Buckets not heard yet go; those heard fade out from now.
     m_chain.erase(std::remove_if(m_chain.begin(), m_chain.end(),
@@ -512,8 +523,9 @@ void CSxMusicCtx::Stop(uint32_t fadeMs) {
 
 void CSxMusicCtx::Pause() {
     if (m_pauseCount++ > 0) return;
-    for (const auto& bucket : m_chain)
-        if (bucket->ctx) bucket->ctx->Pause();
+    for (const auto* list : {&m_chain, &m_stingers})
+        for (const auto& bucket : *list)
+            if (bucket->ctx) bucket->ctx->Pause();
 }
 
 void CSxMusicCtx::Resume(bool all) {
@@ -523,8 +535,52 @@ void CSxMusicCtx::Resume(bool all) {
         return;
     }
     m_pauseCount = 0;
-    for (const auto& bucket : m_chain)
-        if (bucket->ctx) bucket->ctx->Resume();
+    for (const auto* list : {&m_chain, &m_stingers})
+        for (const auto& bucket : *list)
+            if (bucket->ctx) bucket->ctx->Resume();
+}
+
+// --- stingers ---
+
+void CSxMusicCtx::Trigger(uint32_t triggerID) {
+    if (m_stopping || m_pauseCount > 0) return;
+    CSxSegmentBucket* current = CurrentBucket();
+    if (!current) return;
+    const std::vector<SxStingerRecord> stingers = current->segment->GetStingers();
+    const auto stinger = std::find_if(stingers.begin(), stingers.end(),
+                                      [&](const SxStingerRecord& s) { return s.triggerID == triggerID; });
+    if (stinger == stingers.end()) return;
+    for (const StingerRecord& record : m_stingerRecords)
+        if (record.triggerID == triggerID && record.dontRepeatEnd > m_now) return;
+    auto* segment = dynamic_cast<CSxMusicSegment*>(FindMusicNode(stinger->segmentID));
+    if (!segment) return;
+    // The sync point in the segment heard now (or, when the stinger may look one segment ahead,
+    // in the one that follows), before that segment stops.
+    int64_t syncTime = CSxSegmentBucket::kNever;
+    size_t at = 0;
+    while (m_chain[at].get() != current) ++at;
+    const size_t last = at + (stinger->lookAheadCount == 1 ? 1 : 0);
+    for (size_t i = at; i < m_chain.size() && i <= last && syncTime == CSxSegmentBucket::kNever; ++i) {
+        CSxSegmentBucket& bucket = *m_chain[i];
+        const int64_t from = std::max(m_now, bucket.playTime) - bucket.entryTime;
+        int32_t sync;
+        if (from < INT32_MIN || from > INT32_MAX ||
+            SxGetNextSyncPosition(bucket.timing, static_cast<int32_t>(from), stinger->syncType, false, sync) != SX_Success)
+            continue;
+        if (bucket.entryTime + sync < bucket.stopTime) syncTime = bucket.entryTime + sync;
+    }
+    if (syncTime != CSxSegmentBucket::kNever) {
+        auto bucket = std::make_unique<CSxSegmentBucket>(*segment, 0);
+        bucket->playTime = syncTime;
+        bucket->playPosition = 0;
+        bucket->entryTime = syncTime;
+        bucket->stopTime = syncTime + bucket->timing.Active() + bucket->timing.PostExit();
+        bucket->hasFollower = true;
+        m_stingers.push_back(std::move(bucket));
+        m_stingerRecords.push_back(
+            {triggerID, syncTime + int64_t(SxTimingSettings::sampleRate / 1000) * stinger->dontRepeatMs});
+    }
+    segment->Release();
 }
 
 // --- state sync and segment information ---

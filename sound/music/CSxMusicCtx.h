@@ -31,7 +31,7 @@ struct SxMusicPlayParams {
     uint32_t sampleOffset = 0;  // into the first frame
 };
 
-class CSxMusicCtx final : public ISxStateListener, public ISxSwitchSubscriber {
+class CSxMusicCtx final : public ISxStateListener, public ISxSwitchSubscriber, public ISxTriggerAware {
 public:
     // Null when the node cannot be played (a container without anything to play).
     static std::unique_ptr<CSxMusicCtx> Create(CSxMusicNode& node, const SxMusicPlayParams& params);
@@ -71,6 +71,9 @@ public:
     // A switch container's group changed value.
     void OnStateChanged(uint32_t stateID) override;
     void OnSwitchChange(uint32_t switchID, CSxRegisteredObj* gameObj) override;
+    // A trigger on the context's game object: the playing segment's stinger for it plays over
+    // the music from the stinger's sync point.
+    void Trigger(uint32_t triggerID) override;
 
 private:
     // What comes next: a lone segment once, or a playlist's segments in turn.
@@ -112,7 +115,8 @@ private:
     void ChangeSwitch(uint32_t value);
     // The music a pending switch change leaves is still heard.
     bool UndoValid() const;
-    void RunBucket(CSxSegmentBucket& bucket);
+    // Plays the bucket's part of the frame; a bucket of the chain also gives its grid callbacks.
+    void RunBucket(CSxSegmentBucket& bucket, bool ofChain);
     // The bucket heard now (the latest started), or null.
     CSxSegmentBucket* CurrentBucket() const;
     void Notify(int64_t time, uint32_t bit, const SxSegmentTiming& timing);
@@ -135,6 +139,14 @@ private:
     Undo m_undo;
     std::vector<std::unique_ptr<CSxSegmentBucket>> m_chain;
     std::vector<StateAction> m_stateActions;
+    // Stingers play beside the chain; a trigger is not heard again before its don't-repeat end.
+    struct StingerRecord {
+        uint32_t triggerID;
+        int64_t dontRepeatEnd;
+    };
+    std::vector<std::unique_ptr<CSxSegmentBucket>> m_stingers;
+    std::vector<StingerRecord> m_stingerRecords;
+    bool m_triggersRegistered = false;
     struct Pending {
         int64_t time;
         uint32_t bit;

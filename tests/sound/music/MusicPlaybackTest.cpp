@@ -64,6 +64,32 @@ TEST_F(MusicPlayback, TwoSegmentPlaylistSoundsAndCallsBackAtItsSamples) {
     EXPECT_EQ(heard, expected);
 }
 
+TEST_F(MusicPlayback, TriggerPlaysTheStingerOnTheNextBarOnceWithinItsDontRepeatTime) {
+    constexpr uint32_t kStinger = 400, kTrigger = 77;
+    constexpr float kLevelS = 0.3f;
+    bw::MusicNode node = Grid({});
+    node.stingers = {{kTrigger, kStinger, SxSyncType_NextBar, 3000, 0}};
+    std::vector<bw::Bytes> records = Segment(kA, kLevelA, 8000.0, {{1, 0.0}, {2, 8000.0}}, 0, node);
+    const std::vector<bw::Bytes> s = Segment(kStinger, kLevelS, 1000.0, {{1, 0.0}, {2, 1000.0}}, 0);
+    records.insert(records.end(), s.begin(), s.end());
+    Load(records, kEvent, kA);
+    ASSERT_NE(Post(kEvent, 0), 0u);
+    while (frames < 50) Frame();
+    ASSERT_LT(NextFrameSample(), 96000);
+    SoundEngine::PostTrigger(kTrigger, kObject);
+    Frame();
+    SoundEngine::PostTrigger(kTrigger, kObject);
+    while (frames < 200) Frame();
+    const std::vector<float> left = Captured();
+    const float a = left[20000];
+    // The stinger sounds over A from the bar line for its one second, and only once.
+    EXPECT_EQ(FirstDeparture(left, 1024, a), 96000);
+    const float both = left[120000];
+    EXPECT_NEAR(both / a, (kLevelA + kLevelS) / kLevelA, 0.02);
+    EXPECT_EQ(FirstDeparture(left, 97024, both), 144000);
+    EXPECT_EQ(FirstDeparture(left, 145024, a), -1);
+}
+
 TEST_F(MusicPlayback, PauseCountsAndResumeAllEndsEveryPause) {
     Load(Segment(kA, kLevelA, 4000.0, {{1, 0.0}, {2, 4000.0}}, 0, Grid({})), kEvent, kA);
     ASSERT_NE(Post(kEvent, 0), 0u);
