@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "core/Logger.h"
 #include "sound/engine/index/CSxObjectIndex.h"
@@ -519,6 +520,38 @@ void CSxMusicCtx::Stop(uint32_t fadeMs) {
         for (const auto& bucket : m_chain) bucket->ctx.reset();
         m_chain.clear();
     }
+}
+
+bool CSxMusicCtx::Seek(float value, bool fraction, bool snap) {
+    CSxSegmentBucket* bucket = CurrentBucket();
+    if (!bucket || m_stopping) return false;
+    const SxSegmentTiming& timing = bucket->timing;
+    double position = fraction ? std::clamp(double(value), 0.0, 1.0) * timing.Active()
+                               : std::max(double(value), 0.0) * SxTimingSettings::sampleRate / 1000.0;
+    if (snap) {
+        // The nearest cue, the first found on ties.
+        double best = -1.0;
+        for (const SxMusicMarker& cue : timing.cues) {
+            const double at = double(cue.position) - timing.PreEntry();
+            if (best < 0.0 || std::fabs(at - position) < std::fabs(best - position)) best = at;
+        }
+        position = best;
+    }
+    if (position >= double(timing.Active()) + timing.PostExit()) return false;
+    const auto at = static_cast<int32_t>(std::llround(position));
+    // What plays stops at once and the segment goes on from the new position.
+    m_chain.erase(std::find_if(m_chain.begin(), m_chain.end(),
+                               [&](const std::unique_ptr<CSxSegmentBucket>& b) { return b.get() == bucket; }) + 1,
+                  m_chain.end());
+    m_undo = Undo{};
+    bucket->ctx.reset();
+    bucket->playTime = m_now;
+    bucket->playPosition = at;
+    bucket->entryTime = m_now - at;
+    bucket->fadeInStart = std::numeric_limits<int64_t>::min();
+    bucket->fadeInLength = 0;
+    bucket->SetEnd({CSxSegmentBucket::kNever, CSxSegmentBucket::kNever, 0, CSxSegmentBucket::kNever, false});
+    return true;
 }
 
 void CSxMusicCtx::Pause() {

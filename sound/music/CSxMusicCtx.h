@@ -47,6 +47,10 @@ public:
 
     // Fades every bucket out over fadeMs from now and plays nothing more.
     void Stop(uint32_t fadeMs);
+    // Moves the segment heard now to a position (ms from its entry cue, or a fraction of its
+    // active part), with snap to its nearest cue; what follows is scheduled anew. False when
+    // nothing plays or the position lies outside the segment.
+    bool Seek(float value, bool fraction, bool snap);
     // Pause counts; a resume-all ends every pause.
     void Pause();
     void Resume(bool all);

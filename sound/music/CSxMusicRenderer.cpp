@@ -125,6 +125,10 @@ void ApplyAction(CSxMusicCtx& ctx, const SxActionParams& params) {
         case SxActionKind_Resume:
             ctx.Resume(params.flags[2] != 0);
             break;
+        case SxActionKind_Seek:
+            if (ctx.Seek(params.seekValue, params.seekBits & 1, params.seekBits & 2) && ctx.PlayingID() && g_pPlayingMgr)
+                g_pPlayingMgr->NotifyMusic(ctx.PlayingID());
+            break;
         default:
             break;
     }
@@ -141,6 +145,8 @@ void OnExecuteOnAll(const SxActionParams& params, const std::vector<SxUniqueID>&
 }
 
 void Install() {
+    // Installing again (a second Init) must not step the music twice a frame.
+    SoundEngine::RemoveBehavioralExtension(&CSxMusicRenderer::PerformFrame);
     SoundEngine::AddBehavioralExtension(&CSxMusicRenderer::PerformFrame);
     SoundEngine::SetStateHook(&CSxMusicRenderer::SetStateHook);
     SoundEngine::SetHircObjectHook(&CSxMusicRenderer::HircObjectHook);

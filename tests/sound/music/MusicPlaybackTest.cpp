@@ -90,6 +90,29 @@ TEST_F(MusicPlayback, TriggerPlaysTheStingerOnTheNextBarOnceWithinItsDontRepeatT
     EXPECT_EQ(FirstDeparture(left, 145024, a), -1);
 }
 
+TEST_F(MusicPlayback, SeekMovesThePlayingSegmentAndItEndsSoonerBySoMuch) {
+    struct Case {
+        const char* what;
+        int32_t ms;
+        bool snap;
+    } cases[] = {{"to 6 s", 6000, false}, {"to 5.9 s, snapped to the cue at 6 s", 5900, true}};
+    for (const Case& c : cases) {
+        TearDown();
+        SetUp();
+        Load(Segment(kA, kLevelA, 8000.0, {{1, 0.0}, {2, 6000.0}, {3, 8000.0}}, 0, Grid({})), kEvent, kA);
+        ASSERT_NE(Post(kEvent, 0), 0u);
+        while (frames < 20) Frame();
+        const int64_t seekAt = NextFrameSample();
+        SoundEngine::SeekOnEvent(kEvent, kObject, c.ms, c.snap);
+        while (!ended && frames < 400) Frame();
+        EXPECT_TRUE(ended) << c.what;
+        // Two seconds (96000 samples) were left from 6 s: the music is heard to exactly then.
+        const std::vector<float> left = Captured();
+        EXPECT_EQ(FirstDeparture(left, static_cast<size_t>(seekAt) + 2048, left[seekAt + 2048]), seekAt + 96000)
+            << c.what;
+    }
+}
+
 TEST_F(MusicPlayback, PauseCountsAndResumeAllEndsEveryPause) {
     Load(Segment(kA, kLevelA, 4000.0, {{1, 0.0}, {2, 4000.0}}, 0, Grid({})), kEvent, kA);
     ASSERT_NE(Post(kEvent, 0), 0u);
