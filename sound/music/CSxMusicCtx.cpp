@@ -18,32 +18,11 @@
 #include "sound/music/CSxMusicTrack.h"
 #include "sound/music/SxGridNotifier.h"
 #include "sound/music/SxMusicEngine.h"
+#include "sound/music/SxMusicLookup.h"
 #include "sound/music/SxTransitionPlan.h"
 
 namespace SX {
 namespace {
-
-// A switch whose child is a switch resolves down at most this many levels.
-constexpr int kMaxSwitchDepth = 8;
-// Buckets a switch change tries for a sync point before it gives up.
-constexpr size_t kMaxSyncBuckets = 64;
-
-int32_t MsToSamples(uint32_t ms) {
-    return static_cast<int32_t>(std::min<int64_t>(int64_t(SxTimingSettings::sampleRate) * ms / 1000, INT32_MAX));
-}
-
-CSxMusicNode* FindMusicNode(uint32_t id) {
-    if (!g_pObjectIndex || id == 0) return nullptr;
-    CSxIndexable* object = g_pObjectIndex->GetPtrAndAddRef(SxIndex_Node, id);
-    auto* node = dynamic_cast<CSxMusicNode*>(object);
-    if (object && !node) object->Release();
-    return node;
-}
-
-uint32_t SwitchValue(const CSxMusicSwitchCntr& node, CSxRegisteredObj* gameObj) {
-    if (node.GroupType() == SxGroupType_State) return g_pStateMgr ? g_pStateMgr->GetState(node.GroupID()) : 0;
-    return g_pRTPCMgr ? g_pRTPCMgr->GetSwitchValue(node.GroupID(), gameObj) : 0;
-}
 
 // The silence a switch without a node for its value plays: nothing to sync to but now.
 const SxSegmentTiming& NoSegment() {
@@ -52,82 +31,6 @@ const SxSegmentTiming& NoSegment() {
 }
 
 }  // namespace
-
-// --- feeds ---
-
-CSxMusicCtx::Feed::Feed(Feed&& other) noexcept { *this = std::move(other); }
-
-CSxMusicCtx::Feed& CSxMusicCtx::Feed::operator=(Feed&& other) noexcept {
-    if (this == &other) return *this;
-    Reset();
-    node = other.node;
-    sequence = other.sequence;
-    playlist = std::move(other.playlist);
-    started = other.started;
-    other.node = nullptr;
-    other.sequence = nullptr;
-    other.started = false;
-    return *this;
-}
-
-CSxMusicCtx::Feed::~Feed() { Reset(); }
-
-void CSxMusicCtx::Feed::Reset() {
-    playlist.reset();
-    if (node) node->Release();
-    node = nullptr;
-    sequence = nullptr;
-    started = false;
-}
-
-SXRESULT CSxMusicCtx::MakeFeed(CSxMusicNode* node, CSxRegisteredObj* gameObj, Feed& out) {
-    out.Reset();
-    for (int depth = 0; node; ++depth) {
-        auto* inner = dynamic_cast<CSxMusicSwitchCntr*>(node);
-        if (!inner) break;
-        if (depth >= kMaxSwitchDepth) {
-            SD_WARNING(1, "music switch %u: switches nest deeper than %d", inner->ID(), kMaxSwitchDepth);
-            if (depth > 0) inner->Release();
-            return SX_Fail;
-        }
-        node = FindMusicNode(inner->NodeForSwitch(SwitchValue(*inner, gameObj)));
-        if (depth > 0) inner->Release();
-        if (!node) return SX_Success;
-        if (dynamic_cast<CSxMusicSwitchCntr*>(node)) continue;
-        out.node = node;
-        out.sequence = dynamic_cast<CSxMusicRanSeqCntr*>(node);
-        return SX_Success;
-    }
-    if (!node) return SX_Success;
-    node->AddRef();
-    out.node = node;
-    out.sequence = dynamic_cast<CSxMusicRanSeqCntr*>(node);
-    return SX_Success;
-}
-
-CSxMusicCtx::Next CSxMusicCtx::NextOf(Feed& feed) {
-    Next next;
-    if (!feed.node) return next;
-    uint32_t id = 0;
-    if (feed.sequence) {
-        if (!feed.playlist) {
-            feed.playlist = std::make_unique<SxPlaylistIterator>();
-            if (feed.playlist->First(feed.sequence->Playlist()) != SX_Success) return next;
-        } else {
-            feed.playlist->Next();
-        }
-        if (!feed.playlist->HasNext()) return next;
-        feed.playlist->Commit();
-        id = feed.playlist->SegmentID();
-        next.itemID = feed.playlist->ItemID();
-    } else if (!feed.started) {
-        id = feed.node->ID();
-    }
-    feed.started = true;
-    next.segment = dynamic_cast<CSxMusicSegment*>(FindMusicNode(id));
-    if (!next.segment && id) SD_WARNING(1, "music: segment %u is not loaded; the music ends", id);
-    return next;
-}
 
 // --- life ---
 
@@ -173,9 +76,9 @@ SXRESULT CSxMusicCtx::Init() {
                                         ? (g_pStateMgr ? g_pStateMgr->RegisterStateListener(this, group) : SX_Fail)
                                         : (g_pRTPCMgr ? g_pRTPCMgr->RegisterSwitchSubscriber(this, group) : SX_Fail);
         m_subscribed = subscribed == SX_Success;
-        m_switchValue = SwitchValue(*m_switch, m_params.gameObj);
+        m_switchValue = SxCurrentSwitchValue(*m_switch, m_params.gameObj);
         m_switchTarget = m_switch->NodeForSwitch(m_switchValue);
-        CSxMusicNode* target = FindMusicNode(m_switchTarget);
+        CSxMusicNode* target = SxFindMusicNode(m_switchTarget);
         const SXRESULT made = MakeFeed(target, m_params.gameObj, m_feed);
         if (target) target->Release();
         if (made != SX_Success) return made;
@@ -208,7 +111,7 @@ void CSxMusicCtx::ScheduleFirst(const Next& next) {
             position = 0;
         if (rule->destinationFade.timeMs > 0) {
             bucket->fadeInStart = rule->destinationFade.offset;
-            bucket->fadeInLength = MsToSamples(rule->destinationFade.timeMs);
+            bucket->fadeInLength = SxMusicMsToSamples(rule->destinationFade.timeMs);
         }
     }
     // The first frame is heard from the event's sample offset, a later start from now.
@@ -249,7 +152,7 @@ bool CSxMusicCtx::Schedule(CSxSegmentBucket& source, int64_t base, int32_t baseP
     // the segment's fade-in; then the segment at its exit cue to the destination, with the
     // segment's fade-out and the rule's destination settings.
     const SxMusicTransSegment& between = rule.transSegment;
-    auto* segment = dynamic_cast<CSxMusicSegment*>(FindMusicNode(between.segmentID));
+    auto* segment = dynamic_cast<CSxMusicSegment*>(SxFindMusicNode(between.segmentID));
     if (!segment) {
         SD_WARNING(1, "music: transition segment %u is not loaded", between.segmentID);
         return false;
@@ -286,7 +189,7 @@ bool CSxMusicCtx::ScheduleLeg(CSxSegmentBucket& source, int64_t base, int32_t ba
     source.stopTime = base + plan.sourceStop;
     if (plan.sourceFadeMs > 0) {
         source.fadeOutStart = base + plan.sourceFadeStart;
-        source.fadeOutLength = MsToSamples(plan.sourceFadeMs);
+        source.fadeOutLength = SxMusicMsToSamples(plan.sourceFadeMs);
     } else {
         source.fadeOutStart = CSxSegmentBucket::kNever;
         source.fadeOutLength = 0;
@@ -303,7 +206,7 @@ bool CSxMusicCtx::ScheduleLeg(CSxSegmentBucket& source, int64_t base, int32_t ba
     bucket->entryTime = bucket->playTime - plan.destinationPosition;
     if (rule.destinationFade.timeMs > 0) {
         bucket->fadeInStart = base + plan.syncDelay + rule.destinationFade.offset;
-        bucket->fadeInLength = MsToSamples(rule.destinationFade.timeMs);
+        bucket->fadeInLength = SxMusicMsToSamples(rule.destinationFade.timeMs);
     }
     if (notifySync) bucket->syncTime = base + plan.syncDelay;
     m_chain.push_back(std::move(bucket));
@@ -317,105 +220,6 @@ CSxSegmentBucket* CSxMusicCtx::CurrentBucket() const {
         current = bucket.get();
     }
     return current;
-}
-
-// --- switch changes ---
-
-void CSxMusicCtx::OnStateChanged(uint32_t stateID) { ChangeSwitch(stateID); }
-
-void CSxMusicCtx::OnSwitchChange(uint32_t switchID, CSxRegisteredObj* gameObj) {
-    if (gameObj && gameObj != m_params.gameObj) return;
-    ChangeSwitch(switchID);
-}
-
-bool CSxMusicCtx::UndoValid() const {
-    if (!m_undo.active) return false;
-    const auto held = std::find_if(m_chain.begin(), m_chain.end(),
-                                   [&](const std::unique_ptr<CSxSegmentBucket>& b) { return b.get() == m_undo.source; });
-    return held != m_chain.end() && m_undo.source->stopTime > m_now;
-}
-
-void CSxMusicCtx::ChangeSwitch(uint32_t value) {
-    if (!m_switch || m_stopping || value == m_switchValue) return;
-    const uint32_t targetID = m_switch->NodeForSwitch(value);
-    if (m_switch->ContinuePlayback() && targetID == m_switchTarget) {
-        m_switchValue = value;
-        return;
-    }
-    if (!UndoValid()) m_undo = Undo{};
-    // Back to the music still heard before a pending change took over: the change is cancelled.
-    if (m_undo.active && targetID == m_undo.target) {
-        CSxSegmentBucket& source = *m_undo.source;
-        m_chain.erase(std::find_if(m_chain.begin(), m_chain.end(),
-                                   [&](const std::unique_ptr<CSxSegmentBucket>& b) { return b.get() == &source; }) + 1,
-                      m_chain.end());
-        source.SetEnd(m_undo.end);
-        source.hasFollower = false;
-        m_feed = std::move(m_undo.feed);
-        m_switchTarget = m_undo.target;
-        m_switchValue = value;
-        m_undo = Undo{};
-        return;
-    }
-    CSxMusicNode* target = FindMusicNode(targetID);
-    Feed feed;
-    const SXRESULT made = MakeFeed(target, m_params.gameObj, feed);
-    if (target) target->Release();
-    if (made != SX_Success) return;
-    Next next = NextOf(feed);
-    const CSxParameterNodeBase* destination =
-        next.segment ? static_cast<const CSxParameterNodeBase*>(next.segment) : feed.node;
-
-    // The change leaves the segment heard now at the first sync point that fits; a bucket not
-    // yet heard (a pending change, the playlist's next segment) is replaced.
-    CSxSegmentBucket* chosen = nullptr;
-    Undo undo;
-    uint32_t lookups = 0;
-    size_t first = 0;
-    if (CSxSegmentBucket* current = CurrentBucket()) {
-        while (m_chain[first].get() != current) ++first;
-    }
-    for (size_t i = first; i < m_chain.size() && i < first + kMaxSyncBuckets && !chosen; ++i) {
-        CSxSegmentBucket& source = *m_chain[i];
-        const bool started = source.Started(m_now);
-        const int64_t base = started ? m_now : source.playTime;
-        const int64_t position = base - source.entryTime;
-        if (position > INT32_MAX || position < INT32_MIN) continue;
-        bool toSequence = false;
-        const SxMusicTransitionRule* rule = m_switch->GetTransitionRule(source.segment, destination, lookups, toSequence);
-        const SxMusicTransitionRule& used = rule ? *rule : CSxMusicTransAware::FallbackRule();
-        undo.source = &source;
-        undo.end = source.End();
-        const size_t before = m_chain.size();
-        if (!Schedule(source, base, static_cast<int32_t>(position), next, used, true)) continue;
-        // Drop the buckets that were to follow the source: the new music takes their place.
-        std::vector<std::unique_ptr<CSxSegmentBucket>> added;
-        for (size_t k = before; k < m_chain.size(); ++k) added.push_back(std::move(m_chain[k]));
-        m_chain.erase(m_chain.begin() + static_cast<std::ptrdiff_t>(i) + 1, m_chain.end());
-        for (auto& bucket : added) m_chain.push_back(std::move(bucket));
-        chosen = &source;
-    }
-    const bool fromSilence = m_chain.empty();
-    if (!chosen && !fromSilence) {
-        if (next.segment) next.segment->Release();
-        SD_WARNING(1, "music switch %u: no sync point for the change to %u; the music goes on", m_switch->ID(), value);
-        return;
-    }
-    // The music heard now and its way on are kept until the change completes, so that a change
-    // back to it cancels this one.
-    if (chosen && !(m_undo.active && m_undo.source == chosen)) {
-        undo.active = true;
-        undo.target = m_switchTarget;
-        undo.feed = std::move(m_feed);
-        m_undo = std::move(undo);
-    }
-    m_feed = std::move(feed);
-    m_switchValue = value;
-    m_switchTarget = targetID;
-    m_ended = false;
-    // From silence the new music starts now.
-    if (fromSilence && next.segment) ScheduleFirst(next);
-    if (next.segment) next.segment->Release();
 }
 
 // --- frames ---
@@ -494,126 +298,6 @@ void CSxMusicCtx::RunBucket(CSxSegmentBucket& bucket, bool ofChain) {
         SxNotifyGrid(bucket.timing, static_cast<int32_t>(from), static_cast<int32_t>(to), m_params.callbackFlags, out);
     for (const SxMusicNotification& n : out)
         m_notes.push_back({bucket.entryTime + from + n.offset, n.bit, bucket.timing.grid});
-}
-
-// --- transport ---
-
-void CSxMusicCtx::Stop(uint32_t fadeMs) {
-    m_stopping = true;
-    m_ended = true;
-    m_stingers.clear();
-    const int64_t length = MsToSamples(fadeMs);
-    // Buckets not heard yet go; those heard fade out from now.
-    m_chain.erase(std::remove_if(m_chain.begin(), m_chain.end(),
-                                 [&](const std::unique_ptr<CSxSegmentBucket>& b) { return !b->Started(m_now); }),
-                  m_chain.end());
-    for (const auto& bucket : m_chain) {
-        bucket->syncTime = CSxSegmentBucket::kNever;
-        if (m_now + length >= bucket->stopTime) continue;
-        bucket->stopTime = m_now + length;
-        if (length > 0) {
-            bucket->fadeOutStart = m_now;
-            bucket->fadeOutLength = static_cast<int32_t>(length);
-        }
-    }
-    if (length == 0) {
-        for (const auto& bucket : m_chain) bucket->ctx.reset();
-        m_chain.clear();
-    }
-}
-
-bool CSxMusicCtx::Seek(float value, bool fraction, bool snap) {
-    CSxSegmentBucket* bucket = CurrentBucket();
-    if (!bucket || m_stopping) return false;
-    const SxSegmentTiming& timing = bucket->timing;
-    double position = fraction ? std::clamp(double(value), 0.0, 1.0) * timing.Active()
-                               : std::max(double(value), 0.0) * SxTimingSettings::sampleRate / 1000.0;
-    if (snap) {
-        // The nearest cue, the first found on ties.
-        double best = -1.0;
-        for (const SxMusicMarker& cue : timing.cues) {
-            const double at = double(cue.position) - timing.PreEntry();
-            if (best < 0.0 || std::fabs(at - position) < std::fabs(best - position)) best = at;
-        }
-        position = best;
-    }
-    if (position >= double(timing.Active()) + timing.PostExit()) return false;
-    const auto at = static_cast<int32_t>(std::llround(position));
-    // What plays stops at once and the segment goes on from the new position.
-    m_chain.erase(std::find_if(m_chain.begin(), m_chain.end(),
-                               [&](const std::unique_ptr<CSxSegmentBucket>& b) { return b.get() == bucket; }) + 1,
-                  m_chain.end());
-    m_undo = Undo{};
-    bucket->ctx.reset();
-    bucket->playTime = m_now;
-    bucket->playPosition = at;
-    bucket->entryTime = m_now - at;
-    bucket->fadeInStart = std::numeric_limits<int64_t>::min();
-    bucket->fadeInLength = 0;
-    bucket->SetEnd({CSxSegmentBucket::kNever, CSxSegmentBucket::kNever, 0, CSxSegmentBucket::kNever, false});
-    return true;
-}
-
-void CSxMusicCtx::Pause() {
-    if (m_pauseCount++ > 0) return;
-    for (const auto* list : {&m_chain, &m_stingers})
-        for (const auto& bucket : *list)
-            if (bucket->ctx) bucket->ctx->Pause();
-}
-
-void CSxMusicCtx::Resume(bool all) {
-    if (m_pauseCount == 0) return;
-    if (!all && m_pauseCount > 1) {
-        --m_pauseCount;
-        return;
-    }
-    m_pauseCount = 0;
-    for (const auto* list : {&m_chain, &m_stingers})
-        for (const auto& bucket : *list)
-            if (bucket->ctx) bucket->ctx->Resume();
-}
-
-// --- stingers ---
-
-void CSxMusicCtx::Trigger(uint32_t triggerID) {
-    if (m_stopping || m_pauseCount > 0) return;
-    CSxSegmentBucket* current = CurrentBucket();
-    if (!current) return;
-    const std::vector<SxStingerRecord> stingers = current->segment->GetStingers();
-    const auto stinger = std::find_if(stingers.begin(), stingers.end(),
-                                      [&](const SxStingerRecord& s) { return s.triggerID == triggerID; });
-    if (stinger == stingers.end()) return;
-    for (const StingerRecord& record : m_stingerRecords)
-        if (record.triggerID == triggerID && record.dontRepeatEnd > m_now) return;
-    auto* segment = dynamic_cast<CSxMusicSegment*>(FindMusicNode(stinger->segmentID));
-    if (!segment) return;
-    // The sync point in the segment heard now (or, when the stinger may look one segment ahead,
-    // in the one that follows), before that segment stops.
-    int64_t syncTime = CSxSegmentBucket::kNever;
-    size_t at = 0;
-    while (m_chain[at].get() != current) ++at;
-    const size_t last = at + (stinger->lookAheadCount == 1 ? 1 : 0);
-    for (size_t i = at; i < m_chain.size() && i <= last && syncTime == CSxSegmentBucket::kNever; ++i) {
-        CSxSegmentBucket& bucket = *m_chain[i];
-        const int64_t from = std::max(m_now, bucket.playTime) - bucket.entryTime;
-        int32_t sync;
-        if (from < INT32_MIN || from > INT32_MAX ||
-            SxGetNextSyncPosition(bucket.timing, static_cast<int32_t>(from), stinger->syncType, false, sync) != SX_Success)
-            continue;
-        if (bucket.entryTime + sync < bucket.stopTime) syncTime = bucket.entryTime + sync;
-    }
-    if (syncTime != CSxSegmentBucket::kNever) {
-        auto bucket = std::make_unique<CSxSegmentBucket>(*segment, 0);
-        bucket->playTime = syncTime;
-        bucket->playPosition = 0;
-        bucket->entryTime = syncTime;
-        bucket->stopTime = syncTime + bucket->timing.Active() + bucket->timing.PostExit();
-        bucket->hasFollower = true;
-        m_stingers.push_back(std::move(bucket));
-        m_stingerRecords.push_back(
-            {triggerID, syncTime + int64_t(SxTimingSettings::sampleRate / 1000) * stinger->dontRepeatMs});
-    }
-    segment->Release();
 }
 
 // --- state sync and segment information ---
