@@ -64,6 +64,35 @@ TEST_F(MusicPlayback, TwoSegmentPlaylistSoundsAndCallsBackAtItsSamples) {
     EXPECT_EQ(heard, expected);
 }
 
+TEST_F(MusicPlayback, PlaylistRulePlaysThePreEntryOfTheNextAndThePostExitOfTheLast) {
+    // A: two bars and a quarter second of post-exit; B: half a second of pre-entry, then a bar.
+    std::vector<bw::Bytes> records = Segment(kA, kLevelA, 4250.0, {{1, 0.0}, {2, 4000.0}}, kPlaylist);
+    const std::vector<bw::Bytes> b = Segment(kB, kLevelB, 2500.0, {{1, 500.0}, {2, 2500.0}}, kPlaylist);
+    records.insert(records.end(), b.begin(), b.end());
+    bw::TransitionRule rule;
+    rule.syncType = SxSyncType_ExitMarker;
+    rule.playPostExit = true;
+    rule.playPreEntry = true;
+    records.push_back(bw::Record(bw::Hirc_MusicRanSeq, bw::MusicRanSeqBody(kPlaylist, Grid({kA, kB}), {rule},
+                                                                          {{0, 1, 2, 0, 1}, {kA, 2}, {kB, 3}})));
+    Load(records, kEvent, kPlaylist);
+    ASSERT_NE(Post(kEvent, 0x0C00), 0u);
+    while (!ended && frames < 400) Frame();
+    const std::vector<float> left = Captured();
+    const float a = left[48000];
+    // B's pre-entry is heard from 168000 over A; A's post-exit ends at 204000; B's entry cue is
+    // on A's exit cue.
+    EXPECT_EQ(FirstDeparture(left, 1024, a), 168000);
+    const float both = left[180000];
+    EXPECT_NEAR(both / a, (kLevelA + kLevelB) / kLevelA, 0.02);
+    EXPECT_EQ(FirstDeparture(left, 170048, both), 204000);
+    EXPECT_NEAR(left[210000] / a, kLevelB / kLevelA, 0.01);
+    std::vector<MusicCallback> expected{{0, 0x400}, {192000, 0x400}, {192000, 0x800}, {288000, 0x800}};
+    std::vector<MusicCallback> heard = callbacks;
+    std::sort(heard.begin(), heard.end());
+    EXPECT_EQ(heard, expected);
+}
+
 TEST_F(MusicPlayback, TriggerPlaysTheStingerOnTheNextBarOnceWithinItsDontRepeatTime) {
     constexpr uint32_t kStinger = 400, kTrigger = 77;
     constexpr float kLevelS = 0.3f;
