@@ -90,6 +90,7 @@ SXRESULT CSxMusicCtx::Init() {
         ScheduleFirst(next);
         next.segment->Release();
     }
+    m_feed.Keep(true);
     // A switch on silence waits for its group to change; anything else must have music.
     m_ended = !m_switch && m_chain.empty();
     if (m_chain.empty() && !m_switch) return SX_Fail;
@@ -125,6 +126,7 @@ void CSxMusicCtx::ScheduleFirst(const Next& next) {
 void CSxMusicCtx::ScheduleFollower(CSxSegmentBucket& last) {
     last.hasFollower = true;
     Next next = NextOf(m_feed);
+    m_feed.Keep(true);
     if (!next.segment) {
         // The last segment plays to its end.
         if (last.stopTime == CSxSegmentBucket::kNever)

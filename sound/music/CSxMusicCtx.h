@@ -91,6 +91,9 @@ private:
         Feed& operator=(Feed&& other) noexcept;
         ~Feed();
         void Reset();
+        // The playlist's step states as the feed left them are kept, or put back (a change
+        // that did not happen).
+        void Keep(bool keep);
     };
     struct Next {
         CSxMusicSegment* segment = nullptr;  // one reference held
@@ -105,7 +108,7 @@ private:
     SXRESULT Init();
     // The node's feed; a switch inside resolves to its current child (bounded depth).
     static SXRESULT MakeFeed(CSxMusicNode* node, CSxRegisteredObj* gameObj, Feed& out);
-    // The next segment of a feed, or none; the playlist's step states are kept.
+    // The next segment of a feed, or none; the playlist's step states change tentatively.
     static Next NextOf(Feed& feed);
     void ScheduleFirst(const Next& next);
     void ScheduleFollower(CSxSegmentBucket& last);

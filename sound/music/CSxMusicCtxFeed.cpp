@@ -64,6 +64,14 @@ SXRESULT CSxMusicCtx::MakeFeed(CSxMusicNode* node, CSxRegisteredObj* gameObj, Fe
     return SX_Success;
 }
 
+void CSxMusicCtx::Feed::Keep(bool keep) {
+    if (!playlist) return;
+    if (keep)
+        playlist->Commit();
+    else
+        playlist->Restore();
+}
+
 CSxMusicCtx::Next CSxMusicCtx::NextOf(Feed& feed) {
     Next next;
     if (!feed.node) return next;
@@ -76,7 +84,6 @@ CSxMusicCtx::Next CSxMusicCtx::NextOf(Feed& feed) {
             feed.playlist->Next();
         }
         if (!feed.playlist->HasNext()) return next;
-        feed.playlist->Commit();
         id = feed.playlist->SegmentID();
         next.itemID = feed.playlist->ItemID();
     } else if (!feed.started) {

@@ -93,6 +93,7 @@ void CSxMusicCtx::ChangeSwitch(uint32_t value) {
     const bool fromSilence = m_chain.empty();
     if (!chosen && !fromSilence) {
         if (next.segment) next.segment->Release();
+        feed.Keep(false);
         SD_WARNING(1, "music switch %u: no sync point for the change to %u; the music goes on", m_switch->ID(), value);
         return;
     }
@@ -104,6 +105,7 @@ void CSxMusicCtx::ChangeSwitch(uint32_t value) {
         undo.feed = std::move(m_feed);
         m_undo = std::move(undo);
     }
+    feed.Keep(true);
     m_feed = std::move(feed);
     m_switchValue = value;
     m_switchTarget = targetID;
