@@ -2,11 +2,16 @@
 // minute, each segment's tracks playing their media on the grid, with the music callbacks at
 // the samples where their beats, bars, grid lines and cues fall.
 #include <algorithm>
+#include <cmath>
 
 #include "SxMusicPlayFixture.h"
 #include "sound/engine/upper/CSxURenderer.h"
 #include "sound/engine/audio/SxQueuedMsg.h"
 #include "sound/music/SxMusicSync.h"
+#include "platform/os/Random.h"
+#include "sound/engine/index/CSxObjectIndex.h"
+#include "sound/music/CSxMusicContainers.h"
+#include "sound/music/SxPlaylistIterator.h"
 
 namespace SX {
 namespace {
@@ -20,6 +25,11 @@ constexpr float kLevelA = 0.2f, kLevelB = 0.5f;
 
 class MusicPlayback : public sxtest::MusicPlayEngine {
 protected:
+    static CSxParameterNodeBase* FindNode(uint32_t id) {
+        CSxIndexable* object = g_pObjectIndex->GetPtrAndAddRef(SxIndex_Node, id);
+        if (object) object->Release();
+        return dynamic_cast<CSxParameterNodeBase*>(object);
+    }
     // A: two bars with a user cue at 1.5 s; B: one bar. The playlist plays A then B once.
     void LoadPlaylist(std::vector<bw::PlaylistItem> items) {
         std::vector<bw::Bytes> records = Segment(kA, kLevelA, 4000.0, {{1, 0.0}, {2, 1500.0}, {3, 4000.0}}, kPlaylist);
@@ -62,6 +72,59 @@ TEST_F(MusicPlayback, TwoSegmentPlaylistSoundsAndCallsBackAtItsSamples) {
     std::vector<MusicCallback> heard = callbacks;
     std::sort(heard.begin(), heard.end());
     EXPECT_EQ(heard, expected);
+}
+
+TEST_F(MusicPlayback, RandomPlaylistIsHeardInTheOrderItsIteratorDraws) {
+    // A random level avoiding one repeat, looped, over three half-second segments told apart by
+    // their levels: the music heard follows what an iterator alone draws with the same seed.
+    constexpr uint32_t kC = 250;
+    std::vector<bw::Bytes> records;
+    const float levels[] = {0.2f, 0.5f, 0.35f};
+    const uint32_t ids[] = {kA, kB, kC};
+    for (int i = 0; i < 3; ++i) {
+        const std::vector<bw::Bytes> segment = Segment(ids[i], levels[i], 500.0, {{1, 0.0}, {2, 500.0}}, kPlaylist);
+        records.insert(records.end(), segment.begin(), segment.end());
+    }
+    bw::TransitionRule atExit;
+    atExit.syncType = SxSyncType_ExitMarker;
+    bw::PlaylistItem random{0, 1, 3, 2, 8};
+    random.avoidRepeat = 1;
+    records.push_back(bw::Record(bw::Hirc_MusicRanSeq,
+                                 bw::MusicRanSeqBody(kPlaylist, Grid({kA, kB, kC}), {atExit},
+                                                     {random, {kA, 2}, {kB, 3}, {kC, 4}})));
+    Load(records, kEvent, kPlaylist);
+    auto* container = dynamic_cast<CSxMusicRanSeqCntr*>(FindNode(kPlaylist));
+    ASSERT_NE(container, nullptr);
+    for (unsigned seed : {1234u, 99u}) {
+        platform::crt_srand(seed);
+        std::vector<uint32_t> drawn;
+        SxPlaylistIterator it;
+        ASSERT_EQ(it.First(container->Playlist()), SX_Success);
+        for (; it.HasNext() && drawn.size() < 40; it.Next()) drawn.push_back(it.SegmentID());
+        ASSERT_GE(drawn.size(), 8u);
+        ASSERT_LT(drawn.size(), 40u);
+        for (size_t k = 1; k < drawn.size(); ++k) EXPECT_NE(drawn[k], drawn[k - 1]) << "no repeat";
+
+        platform::crt_srand(seed);
+        ASSERT_NE(Post(kEvent, 0), 0u);
+        while (!ended && frames < 1000) Frame();
+        ASSERT_TRUE(ended);
+        const std::vector<float> left = Captured();
+        ASSERT_GE(left.size(), drawn.size() * 24000);
+        // Each half second's level against the first one's, whose segment the draw tells.
+        const size_t first = static_cast<size_t>(std::find(ids, ids + 3, drawn[0]) - ids);
+        const float unit = left[12000] / levels[first];
+        std::vector<uint32_t> heard;
+        for (size_t k = 0; k < drawn.size(); ++k) {
+            const float level = left[k * 24000 + 12000];
+            size_t best = 0;
+            for (size_t i = 1; i < 3; ++i)
+                if (std::fabs(level - levels[i] * unit) < std::fabs(level - levels[best] * unit)) best = i;
+            heard.push_back(ids[best]);
+        }
+        EXPECT_EQ(heard, drawn) << "seed " << seed;
+        EXPECT_EQ(FirstDeparture(left, drawn.size() * 24000 + 1, 0.0f), -1) << "and nothing after";
+    }
 }
 
 TEST_F(MusicPlayback, PlaylistRulePlaysThePreEntryOfTheNextAndThePostExitOfTheLast) {
