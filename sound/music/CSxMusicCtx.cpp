@@ -9,7 +9,6 @@
 #include "sound/engine/lower/SxAudioBuffer.h"
 #include "sound/engine/playing/CSxPlayingMgr.h"
 #include "sound/engine/registry/CSxRegisteredObj.h"
-#include "sound/engine/rtpc/CSxRTPCMgr.h"
 #include "sound/engine/states/CSxStateMgr.h"
 #include "sound/engine/transitions/SxTimingSettings.h"
 #include "sound/music/CSxMusicContainers.h"
@@ -44,13 +43,7 @@ CSxMusicCtx::CSxMusicCtx(CSxMusicNode& node, const SxMusicPlayParams& params) : 
 
 CSxMusicCtx::~CSxMusicCtx() {
     if (m_triggersRegistered && g_pStateMgr) g_pStateMgr->UnregisterTrigger(this);
-    if (m_subscribed) {
-        if (m_switch->GroupType() == SxGroupType_State) {
-            if (g_pStateMgr) g_pStateMgr->UnregisterStateListener(this);
-        } else if (g_pRTPCMgr) {
-            g_pRTPCMgr->UnregisterSwitchSubscriber(this);
-        }
-    }
+    m_listeners.clear();
     m_stingers.clear();
     m_chain.clear();
     m_feed.Reset();
@@ -71,13 +64,9 @@ SXRESULT CSxMusicCtx::Init() {
     m_triggersRegistered = g_pStateMgr && g_pStateMgr->RegisterTrigger(this, m_params.gameObj) == SX_Success;
     m_switch = dynamic_cast<CSxMusicSwitchCntr*>(m_node);
     if (m_switch) {
-        const uint32_t group = m_switch->GroupID();
-        const SXRESULT subscribed = m_switch->GroupType() == SxGroupType_State
-                                        ? (g_pStateMgr ? g_pStateMgr->RegisterStateListener(this, group) : SX_Fail)
-                                        : (g_pRTPCMgr ? g_pRTPCMgr->RegisterSwitchSubscriber(this, group) : SX_Fail);
-        m_subscribed = subscribed == SX_Success;
-        m_switchValue = SxCurrentSwitchValue(*m_switch, m_params.gameObj);
-        m_switchTarget = m_switch->NodeForSwitch(m_switchValue);
+        SubscribeGroups();
+        const CSxMusicSwitchCntr* owner = nullptr;
+        m_switchTarget = Resolve(0, owner);
         CSxMusicNode* target = SxFindMusicNode(m_switchTarget);
         const SXRESULT made = MakeFeed(target, m_params.gameObj, m_feed);
         if (target) target->Release();

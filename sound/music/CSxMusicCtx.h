@@ -31,7 +31,7 @@ struct SxMusicPlayParams {
     uint32_t sampleOffset = 0;  // into the first frame
 };
 
-class CSxMusicCtx final : public ISxStateListener, public ISxSwitchSubscriber, public ISxTriggerAware {
+class CSxMusicCtx final : public ISxTriggerAware {
 public:
     // Null when the node cannot be played (a container without anything to play).
     static std::unique_ptr<CSxMusicCtx> Create(CSxMusicNode& node, const SxMusicPlayParams& params);
@@ -72,9 +72,8 @@ public:
     // Position and durations of the segment heard now; false without one.
     bool GetPlayingSegmentInfo(SxSegmentInfo& info) const;
 
-    // A switch container's group changed value.
-    void OnStateChanged(uint32_t stateID) override;
-    void OnSwitchChange(uint32_t switchID, CSxRegisteredObj* gameObj) override;
+    // A group of the switch tree (the played switch's, or one of a switch below it) changed value.
+    void OnGroupChange(uint32_t groupType, uint32_t groupID, uint32_t value, CSxRegisteredObj* gameObj);
     // A trigger on the context's game object: the playing segment's stinger for it plays over
     // the music from the stinger's sync point.
     void Trigger(uint32_t triggerID) override;
@@ -119,7 +118,14 @@ private:
     // One leg of it: no transition segment.
     bool ScheduleLeg(CSxSegmentBucket& source, int64_t base, int32_t basePosition, const Next& next,
                      const SxMusicTransitionRule& rule, bool notifySync);
-    void ChangeSwitch(uint32_t value);
+    // Subscribes to the groups of the switch and of every switch below it.
+    void SubscribeGroups();
+    uint32_t ValueOf(uint32_t groupType, uint32_t groupID) const;
+    // The node the switch tree plays for the values known (0: silence); owner gets the switch
+    // of the group (the played switch when none below it has that group).
+    uint32_t Resolve(uint32_t groupID, const CSxMusicSwitchCntr*& owner) const;
+    // Moves to the target by the owner's rules.
+    void ChangeTarget(uint32_t targetID, const CSxMusicSwitchCntr& owner);
     // The music a pending switch change leaves is still heard.
     bool UndoValid() const;
     // Plays the bucket's part of the frame; a bucket of the chain also gives its grid callbacks.
@@ -130,10 +136,36 @@ private:
 
     CSxMusicNode* m_node;  // one reference held
     SxMusicPlayParams m_params;
+    // Hears one group's changes for the context.
+    class GroupListener final : public ISxStateListener, public ISxSwitchSubscriber {
+    public:
+        GroupListener(CSxMusicCtx& ctx, uint32_t groupType, uint32_t groupID)
+            : m_ctx(ctx), m_type(groupType), m_group(groupID) {}
+        ~GroupListener();
+        GroupListener(const GroupListener&) = delete;
+        GroupListener& operator=(const GroupListener&) = delete;
+        bool Subscribe();
+        void OnStateChanged(uint32_t stateID) override { m_ctx.OnGroupChange(m_type, m_group, stateID, nullptr); }
+        void OnSwitchChange(uint32_t switchID, CSxRegisteredObj* gameObj) override {
+            m_ctx.OnGroupChange(m_type, m_group, switchID, gameObj);
+        }
+
+    private:
+        CSxMusicCtx& m_ctx;
+        uint32_t m_type;
+        uint32_t m_group;
+        bool m_subscribed = false;
+    };
+    struct GroupValue {
+        uint32_t type;
+        uint32_t group;
+        uint32_t value;
+    };
+
     CSxMusicSwitchCntr* m_switch = nullptr;
-    uint32_t m_switchValue = 0;
-    uint32_t m_switchTarget = 0;  // the node the switch's current value plays
-    bool m_subscribed = false;
+    uint32_t m_switchTarget = 0;  // the node the switch tree plays now
+    std::vector<GroupValue> m_groups;
+    std::vector<std::unique_ptr<GroupListener>> m_listeners;
     Feed m_feed;
     // What a pending switch change replaced, until its source stops.
     struct Undo {

@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include "core/Logger.h"
+#include "sound/engine/rtpc/CSxRTPCMgr.h"
+#include "sound/engine/states/CSxStateMgr.h"
 #include "sound/music/CSxMusicContainers.h"
 #include "sound/music/CSxMusicSegment.h"
 #include "sound/music/SxMusicLookup.h"
@@ -12,15 +14,84 @@ namespace {
 
 // Buckets a switch change tries for a sync point before it gives up.
 constexpr size_t kMaxSyncBuckets = 64;
+// Switches of one tree whose groups a context follows, and the levels it resolves down.
+constexpr size_t kMaxSwitches = 64;
+constexpr int kMaxSwitchDepth = 8;
 
 }  // namespace
 
+CSxMusicCtx::GroupListener::~GroupListener() {
+    if (!m_subscribed) return;
+    if (m_type == SxGroupType_State) {
+        if (g_pStateMgr) g_pStateMgr->UnregisterStateListener(this);
+    } else if (g_pRTPCMgr) {
+        g_pRTPCMgr->UnregisterSwitchSubscriber(this);
+    }
+}
 
-void CSxMusicCtx::OnStateChanged(uint32_t stateID) { ChangeSwitch(stateID); }
+bool CSxMusicCtx::GroupListener::Subscribe() {
+    const SXRESULT result = m_type == SxGroupType_State
+                                ? (g_pStateMgr ? g_pStateMgr->RegisterStateListener(this, m_group) : SX_Fail)
+                                : (g_pRTPCMgr ? g_pRTPCMgr->RegisterSwitchSubscriber(this, m_group) : SX_Fail);
+    m_subscribed = result == SX_Success;
+    return m_subscribed;
+}
 
-void CSxMusicCtx::OnSwitchChange(uint32_t switchID, CSxRegisteredObj* gameObj) {
-    if (gameObj && gameObj != m_params.gameObj) return;
-    ChangeSwitch(switchID);
+void CSxMusicCtx::SubscribeGroups() {
+    std::vector<const CSxMusicSwitchCntr*> switches{m_switch};
+    for (size_t i = 0; i < switches.size() && i < kMaxSwitches; ++i) {
+        const CSxMusicSwitchCntr& node = *switches[i];
+        const bool known = std::any_of(m_groups.begin(), m_groups.end(), [&](const GroupValue& g) {
+            return g.type == node.GroupType() && g.group == node.GroupID();
+        });
+        if (!known) {
+            m_groups.push_back({node.GroupType(), node.GroupID(), SxCurrentSwitchValue(node, m_params.gameObj)});
+            auto listener = std::make_unique<GroupListener>(*this, node.GroupType(), node.GroupID());
+            if (listener->Subscribe()) m_listeners.push_back(std::move(listener));
+        }
+        for (uint32_t c = 0; c < node.ChildCount(); ++c)
+            if (const auto* inner = dynamic_cast<const CSxMusicSwitchCntr*>(node.Child(c))) switches.push_back(inner);
+    }
+}
+
+uint32_t CSxMusicCtx::ValueOf(uint32_t groupType, uint32_t groupID) const {
+    for (const GroupValue& g : m_groups)
+        if (g.type == groupType && g.group == groupID) return g.value;
+    return 0;
+}
+
+uint32_t CSxMusicCtx::Resolve(uint32_t groupID, const CSxMusicSwitchCntr*& owner) const {
+    owner = m_switch;
+    const CSxMusicNode* node = m_switch;
+    CSxMusicNode* held = nullptr;
+    uint32_t leaf = 0;
+    for (int depth = 0; node && depth < kMaxSwitchDepth; ++depth) {
+        const auto* inner = dynamic_cast<const CSxMusicSwitchCntr*>(node);
+        if (!inner) {
+            leaf = node->ID();
+            break;
+        }
+        if (depth > 0 && inner->GroupID() == groupID) owner = inner;
+        const uint32_t id = inner->NodeForSwitch(ValueOf(inner->GroupType(), inner->GroupID()));
+        CSxMusicNode* next = SxFindMusicNode(id);
+        if (held) held->Release();
+        held = next;
+        node = next;
+    }
+    if (held) held->Release();
+    return leaf;
+}
+
+void CSxMusicCtx::OnGroupChange(uint32_t groupType, uint32_t groupID, uint32_t value, CSxRegisteredObj* gameObj) {
+    if (!m_switch || m_stopping) return;
+    if (groupType == SxGroupType_Switch && gameObj && gameObj != m_params.gameObj) return;
+    auto known = std::find_if(m_groups.begin(), m_groups.end(),
+                              [&](const GroupValue& g) { return g.type == groupType && g.group == groupID; });
+    if (known == m_groups.end() || known->value == value) return;
+    known->value = value;
+    const CSxMusicSwitchCntr* owner = nullptr;
+    const uint32_t target = Resolve(groupID, owner);
+    ChangeTarget(target, *owner);
 }
 
 bool CSxMusicCtx::UndoValid() const {
@@ -30,13 +101,8 @@ bool CSxMusicCtx::UndoValid() const {
     return held != m_chain.end() && m_undo.source->stopTime > m_now;
 }
 
-void CSxMusicCtx::ChangeSwitch(uint32_t value) {
-    if (!m_switch || m_stopping || value == m_switchValue) return;
-    const uint32_t targetID = m_switch->NodeForSwitch(value);
-    if (m_switch->ContinuePlayback() && targetID == m_switchTarget) {
-        m_switchValue = value;
-        return;
-    }
+void CSxMusicCtx::ChangeTarget(uint32_t targetID, const CSxMusicSwitchCntr& owner) {
+    if (owner.ContinuePlayback() && targetID == m_switchTarget) return;
     if (!UndoValid()) m_undo = Undo{};
     // Back to the music still heard before a pending change took over: the change is cancelled.
     if (m_undo.active && targetID == m_undo.target) {
@@ -48,7 +114,6 @@ void CSxMusicCtx::ChangeSwitch(uint32_t value) {
         source.hasFollower = false;
         m_feed = std::move(m_undo.feed);
         m_switchTarget = m_undo.target;
-        m_switchValue = value;
         m_undo = Undo{};
         return;
     }
@@ -77,7 +142,7 @@ void CSxMusicCtx::ChangeSwitch(uint32_t value) {
         const int64_t position = base - source.entryTime;
         if (position > INT32_MAX || position < INT32_MIN) continue;
         bool toSequence = false;
-        const SxMusicTransitionRule* rule = m_switch->GetTransitionRule(source.segment, destination, lookups, toSequence);
+        const SxMusicTransitionRule* rule = owner.GetTransitionRule(source.segment, destination, lookups, toSequence);
         const SxMusicTransitionRule& used = rule ? *rule : CSxMusicTransAware::FallbackRule();
         undo.source = &source;
         undo.end = source.End();
@@ -94,7 +159,7 @@ void CSxMusicCtx::ChangeSwitch(uint32_t value) {
     if (!chosen && !fromSilence) {
         if (next.segment) next.segment->Release();
         feed.Keep(false);
-        SD_WARNING(1, "music switch %u: no sync point for the change to %u; the music goes on", m_switch->ID(), value);
+        SD_WARNING(1, "music switch %u: no sync point for the change to %u; the music goes on", owner.ID(), targetID);
         return;
     }
     // The music heard now and its way on are kept until the change completes, so that a change
@@ -107,7 +172,6 @@ void CSxMusicCtx::ChangeSwitch(uint32_t value) {
     }
     feed.Keep(true);
     m_feed = std::move(feed);
-    m_switchValue = value;
     m_switchTarget = targetID;
     m_ended = false;
     // From silence the new music starts now.

@@ -171,6 +171,43 @@ TEST_F(MusicSwitch, GridSyncWithoutAGridDropsTheChange) {
     }
 }
 
+TEST_F(MusicSwitch, SwitchInsideASwitchFollowsItsOwnGroupByItsOwnRules) {
+    // The state picks A or the inner switch; the inner switch's switch group picks B or T. The
+    // outer rules change at once, the inner ones on the next bar.
+    constexpr uint32_t kInner = 350, kSwitchGroup = 70, kToB = 1, kToT = 2;
+    std::vector<bw::Bytes> records = Segment(kA, kLevelA, 8000.0, {{1, 0.0}, {2, 8000.0}}, kSwitch);
+    for (const std::vector<bw::Bytes>& more : {Segment(kB, kLevelB, 8000.0, {{1, 0.0}, {2, 8000.0}}, kInner),
+                                               Segment(kT, kLevelT, 8000.0, {{1, 0.0}, {2, 8000.0}}, kInner)})
+        records.insert(records.end(), more.begin(), more.end());
+    bw::TransitionRule now, onBar;
+    now.syncType = SxSyncType_Immediate;
+    onBar.syncType = SxSyncType_NextBar;
+    bw::MusicNode inner = Grid({kB, kT});
+    inner.node.parentID = kSwitch;
+    records.push_back(bw::Record(bw::Hirc_MusicSwitch, bw::MusicSwitchBody(kInner, inner, {onBar}, 0, kSwitchGroup, kToB,
+                                                                          false, {{kToB, kB}, {kToT, kT}})));
+    records.push_back(bw::Record(bw::Hirc_MusicSwitch, bw::MusicSwitchBody(kSwitch, Grid({kA, kInner}), {now}, 1, kGroup,
+                                                                          kStateA, false, {{kStateA, kA}, {kStateB, kInner}})));
+    Load(records, kEvent, kSwitch);
+    {
+        platform::Lock lock(g_csMain);
+        g_pStateMgr->AddStateGroup(kGroup);
+    }
+    SoundEngine::SetState(kGroup, kStateB);
+    ASSERT_NE(Post(kEvent, 0x4000), 0u);
+    while (frames < kChangeFrame) Frame();
+    const int64_t changedAt = NextFrameSample();
+    SoundEngine::SetSwitch(kSwitchGroup, kToT, kObject);
+    while (frames < 120) Frame();
+    const std::vector<float> left = Captured();
+    const float b = left[20000];
+    EXPECT_NEAR(left[20000] / left[100000], kLevelB / kLevelT, 0.01) << "B first, then T";
+    ASSERT_LT(changedAt, 96000);
+    EXPECT_EQ(FirstDeparture(left, 1024, b), 96000) << "the inner switch's rule: the next bar";
+    const std::vector<MusicCallback> changes{{96000, 0x4000}};
+    EXPECT_EQ(callbacks, changes);
+}
+
 TEST_F(MusicSwitch, StoppedMusicEndsItsEventAndTermReturns) {
     bw::TransitionRule rule;
     LoadSwitch(rule);
