@@ -109,6 +109,8 @@ private:
     static SXRESULT MakeFeed(CSxMusicNode* node, CSxRegisteredObj* gameObj, Feed& out);
     // The next segment of a feed, or none; the playlist's step states change tentatively.
     static Next NextOf(Feed& feed);
+    // A playlist feed started anew at its item; none when the feed has no such item.
+    static Next NextAt(Feed& feed, uint32_t itemID);
     void ScheduleFirst(const Next& next);
     void ScheduleFollower(CSxSegmentBucket& last);
     // Places next after source as the rule plans it from base (source position basePosition);

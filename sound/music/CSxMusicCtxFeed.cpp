@@ -95,4 +95,20 @@ CSxMusicCtx::Next CSxMusicCtx::NextOf(Feed& feed) {
     return next;
 }
 
+CSxMusicCtx::Next CSxMusicCtx::NextAt(Feed& feed, uint32_t itemID) {
+    Next next;
+    if (!feed.sequence) return next;
+    auto playlist = std::make_unique<SxPlaylistIterator>();
+    if (playlist->FirstAt(feed.sequence->Playlist(), itemID) != SX_Success || !playlist->HasNext()) {
+        playlist->Restore();
+        return next;
+    }
+    if (feed.playlist) feed.playlist->Restore();
+    feed.playlist = std::move(playlist);
+    feed.started = true;
+    next.itemID = feed.playlist->ItemID();
+    next.segment = dynamic_cast<CSxMusicSegment*>(SxFindMusicNode(feed.playlist->SegmentID()));
+    return next;
+}
+
 }  // namespace SX

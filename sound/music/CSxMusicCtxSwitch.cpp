@@ -125,6 +125,7 @@ void CSxMusicCtx::ChangeTarget(uint32_t targetID, const CSxMusicSwitchCntr& owne
     Next next = NextOf(feed);
     const CSxParameterNodeBase* destination =
         next.segment ? static_cast<const CSxParameterNodeBase*>(next.segment) : feed.node;
+    bool jumped = false;
 
     // The change leaves the segment heard now at the first sync point that fits; a bucket not
     // yet heard (a pending change, the playlist's next segment) is replaced.
@@ -144,6 +145,16 @@ void CSxMusicCtx::ChangeTarget(uint32_t targetID, const CSxMusicSwitchCntr& owne
         bool toSequence = false;
         const SxMusicTransitionRule* rule = owner.GetTransitionRule(source.segment, destination, lookups, toSequence);
         const SxMusicTransitionRule& used = rule ? *rule : CSxMusicTransAware::FallbackRule();
+        // A rule that names the destination's playlist starts it at the rule's item.
+        if (toSequence && !jumped) {
+            jumped = true;
+            Next at = NextAt(feed, used.jumpToItem);
+            if (at.segment) {
+                if (next.segment) next.segment->Release();
+                next = at;
+                destination = next.segment;
+            }
+        }
         undo.source = &source;
         undo.end = source.End();
         const size_t before = m_chain.size();

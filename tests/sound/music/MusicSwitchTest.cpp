@@ -208,6 +208,38 @@ TEST_F(MusicSwitch, SwitchInsideASwitchFollowsItsOwnGroupByItsOwnRules) {
     EXPECT_EQ(callbacks, changes);
 }
 
+TEST_F(MusicSwitch, RuleNamingThePlaylistStartsItAtTheRulesItem) {
+    // The state picks A or a playlist of B then T; the rule into the playlist starts it at T.
+    constexpr uint32_t kPlaylist = 360, kItemT = 3;
+    std::vector<bw::Bytes> records = Segment(kA, kLevelA, 8000.0, {{1, 0.0}, {2, 8000.0}}, kSwitch);
+    for (const std::vector<bw::Bytes>& more : {Segment(kB, kLevelB, 2000.0, {{1, 0.0}, {2, 2000.0}}, kPlaylist),
+                                               Segment(kT, kLevelT, 2000.0, {{1, 0.0}, {2, 2000.0}}, kPlaylist)})
+        records.insert(records.end(), more.begin(), more.end());
+    bw::TransitionRule any, intoPlaylist;
+    intoPlaylist.destinationID = kPlaylist;
+    intoPlaylist.syncType = SxSyncType_NextBar;
+    intoPlaylist.jumpToItem = kItemT;
+    bw::TransitionRule atExit;
+    atExit.syncType = SxSyncType_ExitMarker;
+    bw::MusicNode playlist = Grid({kB, kT});
+    playlist.node.parentID = kSwitch;
+    records.push_back(bw::Record(bw::Hirc_MusicRanSeq, bw::MusicRanSeqBody(kPlaylist, playlist, {atExit},
+                                                                          {{0, 1, 2, 0, 1}, {kB, 2}, {kT, kItemT}})));
+    records.push_back(bw::Record(bw::Hirc_MusicSwitch,
+                                 bw::MusicSwitchBody(kSwitch, Grid({kA, kPlaylist}), {any, intoPlaylist}, 1, kGroup,
+                                                     kStateA, false, {{kStateA, kA}, {kStateB, kPlaylist}})));
+    Load(records, kEvent, kSwitch);
+    {
+        platform::Lock lock(g_csMain);
+        g_pStateMgr->AddStateGroup(kGroup);
+    }
+    const std::vector<float> left = PlayAndChange(200);
+    const float a = left[20000];
+    EXPECT_EQ(FirstDeparture(left, 1024, a), 96000);
+    EXPECT_NEAR(left[120000] / a, kLevelT / kLevelA, 0.02) << "T, not B, follows A";
+    EXPECT_EQ(FirstDeparture(left, 98048, left[120000]), 192000) << "and the playlist ends after it";
+}
+
 TEST_F(MusicSwitch, StoppedMusicEndsItsEventAndTermReturns) {
     bw::TransitionRule rule;
     LoadSwitch(rule);
