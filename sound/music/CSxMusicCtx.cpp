@@ -2,10 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
 
 #include "core/Logger.h"
-#include "sound/engine/index/CSxObjectIndex.h"
 #include "sound/engine/lower/SxAudioBuffer.h"
 #include "sound/engine/playing/CSxPlayingMgr.h"
 #include "sound/engine/registry/CSxRegisteredObj.h"
@@ -14,7 +12,6 @@
 #include "sound/music/CSxMusicContainers.h"
 #include "sound/music/CSxMusicRenderer.h"
 #include "sound/music/CSxMusicSegment.h"
-#include "sound/music/CSxMusicTrack.h"
 #include "sound/music/SxGridNotifier.h"
 #include "sound/music/SxMusicEngine.h"
 #include "sound/music/SxMusicLookup.h"
