@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/Logger.h"
+#include "sound/music/CSxMusicRenderer.h"
 #include "sound/music/SxMusicRead.h"
 
 namespace SX {
@@ -48,6 +49,13 @@ SXRESULT CSxMusicNode::SetMusicNodeParams(SxReadCursor& cursor) {
         cursor.U32(s.lookAheadCount);
     }
     return SX_Success;
+}
+
+SXRESULT CSxMusicNode::Play(SxPBIParams& params) { return CSxMusicRenderer::PlayNode(*this, params); }
+
+SXRESULT CSxMusicNode::ExecuteAction(const SxActionParams& params) {
+    if (params.flags[1]) PauseTransitions(params.kind == SxActionKind_Pause);
+    return CSxMusicRenderer::ExecuteNodeAction(*this, params);
 }
 
 SxMusicGrid CSxMusicNode::GetMusicGrid() const {

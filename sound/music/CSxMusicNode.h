@@ -27,9 +27,10 @@ class CSxMusicNode : public CSxParentNode {
 public:
     using CSxParentNode::CSxParentNode;
 
-    // Music objects are played through their contexts, not as sounds.
-    SXRESULT Play(SxPBIParams&) override { return SX_Fail; }
-    SXRESULT ExecuteAction(const SxActionParams& params) override { return CSxParentNode::ExecuteAction(params); }
+    // Music objects play through the music engine's contexts, not as sounds.
+    SXRESULT Play(SxPBIParams& params) override;
+    // Stop, pause and resume reach the node's playing music; the state transitions follow.
+    SXRESULT ExecuteAction(const SxActionParams& params) override;
 
     // The node's own grid when it overrides; else the nearest overriding ancestor's; else
     // the topmost music ancestor's (zeros when none ever had one).

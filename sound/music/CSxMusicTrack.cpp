@@ -8,6 +8,7 @@
 #include "sound/engine/index/CSxObjectIndex.h"
 #include "sound/engine/memory/SxMemoryMgr.h"
 #include "sound/engine/transitions/SxTimingSettings.h"
+#include "sound/music/CSxMusicPBI.h"
 #include "sound/music/CSxMusicRenderer.h"
 #include "sound/music/SxMusicRead.h"
 
@@ -96,6 +97,16 @@ SXRESULT CSxMusicTrack::SetInitialValues(const uint8_t* body, uint32_t size, boo
 SXRESULT CSxMusicTrack::ExecuteAction(const SxActionParams& params) {
     if (params.flags[1]) PauseTransitions(params.kind == SxActionKind_Pause);
     return SX_Success;
+}
+
+CSxPBI* CSxMusicTrack::CreatePBI(CSxSoundBase* node, CSxSource* source, const SxPBIParams& params,
+                                 const SxPriorityParams& priority) {
+    CSxMusicPBI::Creation* creation = CSxMusicPBI::s_creation;
+    if (!creation) return CSxSoundBase::CreatePBI(node, source, params, priority);
+    auto* instance = SxNew<CSxMusicPBI>(g_DefaultPoolId, node, source, params, priority, creation->parent);
+    if (instance) instance->SetStartPosition(creation->startPosition);
+    creation->made = instance;
+    return instance;
 }
 
 uint32_t CSxMusicTrack::SelectSubTrack() {

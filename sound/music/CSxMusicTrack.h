@@ -49,6 +49,9 @@ public:
     SXRESULT Play(SxPBIParams&) override { return static_cast<SXRESULT>(0); }
     SXRESULT AddChild(SxUniqueID) override { return static_cast<SXRESULT>(0); }
     SXRESULT ExecuteAction(const SxActionParams& params) override;
+    // A music instance when a segment context starts one of the track's clips.
+    CSxPBI* CreatePBI(CSxSoundBase* node, CSxSource* source, const SxPBIParams& params,
+                      const SxPriorityParams& priority) override;
 
     // Random: any sub-track; sequence: the next one, wrapping; normal: 0.
     uint32_t SelectSubTrack();

@@ -70,6 +70,30 @@ const SxMusicTransitionRule* CSxMusicTransAware::GetTransitionRule(uint32_t sour
     return GetTransitionRule(sourceID, destinationID);
 }
 
+const SxMusicTransitionRule* CSxMusicTransAware::GetTransitionRule(const CSxParameterNodeBase* source,
+                                                                   const CSxParameterNodeBase* destination,
+                                                                   uint32_t& lookups, bool& toSequence) const {
+    toSequence = false;
+    if (++lookups > SxMaxRuleLookups) return &FallbackRule();
+    if (m_rules.empty()) return nullptr;
+    // The node of the ID among node and its ancestors below this container, or null.
+    const auto matching = [this](uint32_t id, const CSxParameterNodeBase* node) -> const CSxParameterNodeBase* {
+        for (; node && node != this; node = node->Parent())
+            if (node->ID() == id) return node;
+        return nullptr;
+    };
+    for (size_t i = m_rules.size(); i-- > 0;) {
+        const SxMusicTransitionRule& rule = m_rules[i];
+        if (rule.sourceID != SxMusicAnyID && !matching(rule.sourceID, source)) continue;
+        if (rule.destinationID == SxMusicAnyID) return &rule;
+        const CSxParameterNodeBase* matched = matching(rule.destinationID, destination);
+        if (!matched) continue;
+        toSequence = matched != destination && matched->NodeCategory() == SxNodeCategory_MusicRanSeq;
+        return &rule;
+    }
+    return &m_rules[0];
+}
+
 const SxMusicTransitionRule& CSxMusicTransAware::FallbackRule() {
     static const SxMusicTransitionRule rule = [] {
         SxMusicTransitionRule r;

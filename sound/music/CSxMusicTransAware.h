@@ -54,6 +54,12 @@ public:
     // rule (any to any at the exit cue with its post-exit, no fades) ends the resolution.
     const SxMusicTransitionRule* GetTransitionRule(uint32_t sourceID, uint32_t destinationID,
                                                    uint32_t& lookups) const;
+    // The rule for a change between two nodes: an ID matches the node or one of its ancestors
+    // below this container. toSequence tells that the destination matched through a
+    // random/sequence container (the destination then starts at the rule's playlist item).
+    const SxMusicTransitionRule* GetTransitionRule(const CSxParameterNodeBase* source,
+                                                   const CSxParameterNodeBase* destination, uint32_t& lookups,
+                                                   bool& toSequence) const;
     static const SxMusicTransitionRule& FallbackRule();
     const std::vector<SxMusicTransitionRule>& Rules() const { return m_rules; }
 

@@ -16,6 +16,9 @@ enum SxMusicCallbackBit : uint32_t {
     SxMusicCallback_Grid = 0x1000,
     SxMusicCallback_UserCue = 0x2000,
     SxMusicCallback_AllGrid = 0xFF00,
+    // Not a grid callback: a switch's change became current at its sync point.
+    SxMusicCallback_SwitchChange = 0x4000,
+    SxMusicCallback_SegmentInfo = 0x20000,
 };
 
 struct SxMusicNotification {

@@ -12,4 +12,8 @@ SXRESULT Init(SxMusicSettings* settings) {
 
 void Term() { CSxMusicRenderer::Term(); }
 
+SXRESULT GetPlayingSegmentInfo(SxPlayingID playingID, SxSegmentInfo& info, bool extrapolate) {
+    return CSxMusicRenderer::GetPlayingSegmentInfo(playingID, info, extrapolate);
+}
+
 }  // namespace SX::MusicEngine

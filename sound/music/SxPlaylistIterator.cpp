@@ -21,7 +21,37 @@ uint32_t RandomValue30() {
     return (high << 15) | static_cast<uint32_t>(platform::crt_rand());
 }
 
+// The item of the ID below sub, with the levels down to it and the child taken at each.
+CSxRSNode* FindItem(CSxRSSub& sub, uint32_t itemID, std::vector<std::pair<CSxRSSub*, size_t>>& path, uint32_t depth) {
+    if (depth > SxMaxPlaylistDepth) return nullptr;
+    for (size_t i = 0; i < sub.children.size(); ++i) {
+        CSxRSNode* child = sub.children[i].get();
+        path.emplace_back(&sub, i);
+        if (child->itemID == itemID) return child;
+        if (!child->IsSegment())
+            if (CSxRSNode* found = FindItem(static_cast<CSxRSSub&>(*child), itemID, path, depth + 1)) return found;
+        path.pop_back();
+    }
+    return nullptr;
+}
+
 }  // namespace
+
+SXRESULT SxPlaylistIterator::FirstAt(CSxRSSub& root, uint32_t itemID) {
+    if (root.itemID == itemID) return First(root);
+    std::vector<std::pair<CSxRSSub*, size_t>> path;
+    CSxRSNode* item = FindItem(root, itemID, path, 0);
+    if (!item) return SX_Fail;
+    m_stack.clear();
+    m_tentative = true;
+    for (const auto& [sub, index] : path) {
+        Push(*sub);
+        if (CSxSequenceInfo* sequence = m_stack.back().sequence) sequence->index = static_cast<int16_t>(index);
+    }
+    const SXRESULT result = Descend(item);
+    if (result != SX_Success) End();
+    return result;
+}
 
 SXRESULT SxPlaylistIterator::First(CSxRSSub& root) {
     m_stack.clear();

@@ -21,6 +21,10 @@ public:
 
     // Starts at the root in tentative mode; SX_Fail when the tree holds no playable segment.
     SXRESULT First(CSxRSSub& root);
+    // Starts at the item of that ID (a segment leaf or a sub-playlist) as if the levels above it
+    // had chosen it, a sequence level going on after it; SX_Fail when no such item leads to a
+    // segment.
+    SXRESULT FirstAt(CSxRSSub& root, uint32_t itemID);
     // Advances after the current segment has been scheduled; HasNext turns false at the end.
     void Next();
 

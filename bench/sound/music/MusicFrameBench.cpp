@@ -1,63 +1,147 @@
-// One audio frame of music bookkeeping for 16 playing segments, each with a transition
-// pending: its callbacks for the frame and the plan of its change to another segment on the
-// next bar (anchor: the same frame's callbacks alone, without the transition plans).
+// The music engine's audio-frame step for 16 music contexts, each a switch container playing a
+// minute-long segment with a change to another segment pending on its exit cue (anchor: the
+// same 16 contexts with no change pending). The contexts are restarted every 2,000 frames, out
+// of the timing, so that the pending changes never complete.
 #include <benchmark/benchmark.h>
 
+#include <map>
 #include <vector>
 
-#include "sound/engine/transitions/SxTimingSettings.h"
-#include "sound/music/SxGridNotifier.h"
-#include "sound/music/SxTransitionPlan.h"
+#include "platform/audio/AudioTestControl.h"
+#include "sound/engine/SxAudioThread.h"
+#include "sound/engine/SxSoundEngine.h"
+#include "sound/engine/audio/CSxAudioMgr.h"
+#include "sound/engine/hierarchy/SxHircReader.h"
+#include "sound/engine/index/CSxIndexable.h"
+#include "sound/engine/memory/SxMemoryMgr.h"
+#include "sound/engine/states/CSxStateMgr.h"
+#include "sound/engine/voice/CSxSrcBaseEx.h"
+#include "sound/music/CSxMusicRenderer.h"
+#include "sound/music/SxMusicEngine.h"
+#include "sound/music/SxMusicSync.h"
+#include "tools/bankwriter/MusicRecords.h"
+#include "tools/mediawriter/MediaWriter.h"
 
 namespace {
 
 using namespace SX;
+namespace bw = bankwriter;
 
 constexpr int kContexts = 16;
+constexpr int kFramesPerRun = 2000;
+constexpr uint32_t kA = 100, kB = 200, kSwitch = 300, kEvent = 900, kGroup = 50;
 
-struct Music {
-    Music() {
-        SxTimingSettings::SetSampleRate(48000);
-        SxMusicGridFields fields{500.0, 0.0, 120.0f, 4, 4};
-        SxComputeMusicGrid(fields, segment.grid);
-        segment.duration = 48000 * 60;
-        segment.cues = {{1, 24000}, {2, 480000}, {3, 960000}, {4, 48000 * 58}};
-        rule.syncType = SxSyncType_NextBar;
-        rule.sourceFade = {500, 1, 0};
-        rule.destinationFade = {250, 1, 0};
+std::map<uint32_t, std::vector<uint8_t>> g_media;
+
+bool FindMedia(SxUniqueID id, const uint8_t*& data, uint32_t& size) {
+    auto it = g_media.find(id);
+    if (it == g_media.end()) return false;
+    data = it->second.data();
+    size = static_cast<uint32_t>(it->second.size());
+    return true;
+}
+
+std::vector<bw::Bytes> Segment(uint32_t id, double ms) {
+    QV::media::Signal signal;
+    signal.samples.assign(static_cast<size_t>(ms * 48.0), 0.1f);
+    g_media[id + 1000] = QV::media::Build(signal, QV::media::Encoding::Pcm16);
+    bw::Source source;
+    source.pluginID = 1 << 16 | 1;
+    source.mediaID = id + 1000;
+    source.size = static_cast<uint32_t>(g_media[id + 1000].size());
+    bw::MusicTrack track;
+    track.sources = {source};
+    track.clips = {{0, id + 1000, 0.0, 0.0, 0.0, ms}};
+    track.node.parentID = id;
+    bw::MusicNode node;
+    node.node.parentID = kSwitch;
+    node.children = {id + 500};
+    return {bw::Record(bw::Hirc_MusicTrack, bw::MusicTrackBody(id + 500, track)),
+            bw::Record(bw::Hirc_MusicSegment, bw::MusicSegmentBody(id, node, ms, {{1, 0.0}, {2, 30000.0}, {3, ms}}))};
+}
+
+class MusicEngineRun {
+public:
+    MusicEngineRun() {
+        platform::audio::control::SetOpenFails(true);
+        SxMemoryMgrSettings memory;
+        memory.maxPools = 16;
+        MemoryMgr::Init(&memory);
+        SxInitSettings settings;
+        settings.defaultPoolSize = 64 << 20;
+        SoundEngine::Init(&settings, nullptr);
+        g_pAudioMgr->StopThread();
+        g_MediaLookupHooks.findMedia = FindMedia;
+        MusicEngine::Init(nullptr);
+        std::vector<bw::Bytes> records = Segment(kA, 60000.0);
+        const std::vector<bw::Bytes> b = Segment(kB, 60000.0);
+        records.insert(records.end(), b.begin(), b.end());
+        bw::MusicNode node;
+        node.children = {kA, kB};
+        node.overrideGrid = true;
+        bw::TransitionRule rule;
+        rule.syncType = SxSyncType_ExitMarker;
+        rule.sourceFade = {500, 0, 0};
+        records.push_back(bw::Record(bw::Hirc_MusicSwitch,
+                                     bw::MusicSwitchBody(kSwitch, node, {rule}, 1, kGroup, 1, false, {{1, kA}, {2, kB}})));
+        records.push_back(
+            bw::Record(SxHirc_Action, bw::ActionBody(kEvent + 1, 0x0403, kSwitch, {}, {}, bw::PlayParams(4, 0))));
+        records.push_back(bw::Record(SxHirc_Event, bw::EventBody(kEvent, {kEvent + 1})));
+        const bw::Bytes chunk = bw::HircChunk(records);
+        SxReadHircChunk(chunk.data(), static_cast<uint32_t>(chunk.size()), loaded);
+        platform::Lock lock(g_csMain);
+        g_pStateMgr->AddStateGroup(kGroup);
+        for (int i = 0; i < kContexts; ++i) SoundEngine::RegisterGameObj(10 + i);
     }
-    SxSegmentTiming segment;
-    SxMusicTransitionRule rule;
-    std::vector<SxMusicNotification> out;
+    ~MusicEngineRun() {
+        MusicEngine::Term();
+        {
+            platform::Lock lock(g_csMain);
+            for (CSxIndexable* object : loaded) object->Release();
+        }
+        SoundEngine::Term();
+        MemoryMgr::Term();
+        g_MediaLookupHooks.findMedia = nullptr;
+        platform::audio::control::Reset();
+    }
+    void EngineFrame() {
+        SoundEngine::RenderAudio();
+        g_pAudioMgr->Perform();
+    }
+    // Sixteen contexts on A; with pending, the state moves to B, whose change waits for A's exit.
+    void Restart(bool pending) {
+        SoundEngine::StopAll();
+        SoundEngine::SetState(kGroup, 1);
+        EngineFrame();
+        for (int i = 0; i < kContexts; ++i) SoundEngine::PostEvent(kEvent, 10 + i, 0x3F00);
+        EngineFrame();
+        if (pending) SoundEngine::SetState(kGroup, 2);
+        EngineFrame();
+    }
+    std::vector<CSxIndexable*> loaded;
 };
 
-void Frame(Music& m, int64_t& frame, bool plan) {
-    m.out.clear();
-    for (int c = 0; c < kContexts; ++c) {
-        const int32_t p0 = static_cast<int32_t>((frame + c * 4096) % (48000 * 56));
-        SxNotifyGrid(m.segment, p0, p0 + 1024, 0x3F00, m.out);
-        if (plan) {
-            SxTransitionPlan result;
-            benchmark::DoNotOptimize(SxPlanTransition(m.segment, p0, m.rule, m.segment, 4800, result));
-            benchmark::DoNotOptimize(result);
+void Run(benchmark::State& state, bool pending) {
+    MusicEngineRun run;
+    int frame = kFramesPerRun;
+    for (auto _ : state) {
+        if (frame == kFramesPerRun) {
+            state.PauseTiming();
+            run.Restart(pending);
+            frame = 0;
+            state.ResumeTiming();
         }
+        platform::Lock lock(g_csMain);
+        CSxMusicRenderer::PerformFrame(false);
+        ++frame;
     }
-    benchmark::DoNotOptimize(m.out.data());
-    frame += 1024;
+    state.counters["contexts"] = CSxMusicRenderer::ContextCount();
 }
 
-void BM_SixteenContextsWithTransitionsPending(benchmark::State& state) {
-    Music m;
-    int64_t frame = 0;
-    for (auto _ : state) Frame(m, frame, true);
-}
+void BM_SixteenContextsWithTransitionsPending(benchmark::State& state) { Run(state, true); }
 BENCHMARK(BM_SixteenContextsWithTransitionsPending);
 
-void BM_Anchor_SixteenContextsCallbacksOnly(benchmark::State& state) {
-    Music m;
-    int64_t frame = 0;
-    for (auto _ : state) Frame(m, frame, false);
-}
-BENCHMARK(BM_Anchor_SixteenContextsCallbacksOnly);
+void BM_Anchor_SixteenContextsWithoutTransitions(benchmark::State& state) { Run(state, false); }
+BENCHMARK(BM_Anchor_SixteenContextsWithoutTransitions);
 
 }  // namespace

@@ -244,6 +244,15 @@ void CSxParameterNodeBase::PauseTransitions(bool pause) {
         }
 }
 
+bool CSxParameterNodeBase::GetStateSyncType(uint32_t groupID, uint32_t& syncType) const {
+    for (const StateGroup& group : m_stateGroups) {
+        if (group.chunk->groupID != groupID) continue;
+        syncType = group.syncType;
+        return true;
+    }
+    return false;
+}
+
 bool CSxParameterNodeBase::GetStateValues(uint32_t groupID, uint32_t stateID, float values[4]) {
     StateGroup* group = FindStateGroup(groupID);
     if (!group) return false;

@@ -198,6 +198,8 @@ public:
     void SetRTPCValue(uint32_t propertyID, float value, CSxRegisteredObj* gameObj) override;
     // ISxStateNode
     bool GetStateValues(uint32_t groupID, uint32_t stateID, float values[4]) override;
+    // The sync type of the node's use of a state group; false when the node does not use it.
+    bool GetStateSyncType(uint32_t groupID, uint32_t& syncType) const;
     void OnStateTransitionStarted() override {}
     void RefreshStateParameters() override { RecalcNotification(); }
 

@@ -229,7 +229,8 @@ void CSxPlayingMgr::NotifyMusic(uint32_t playingID) {
     CallOutsideLock(callback, SxCallback_MusicNotification, &info);
 }
 
-void CSxPlayingMgr::NotifyMusicSync(uint32_t playingID, uint32_t syncBit, const SxMusicGrid& grid) {
+void CSxPlayingMgr::NotifyMusicSync(uint32_t playingID, uint32_t syncBit, const SxMusicGrid& grid,
+                                    uint32_t frameOffset) {
     std::unique_lock<platform::CriticalSection> guard(lock_);
     Record* record = FindForNotification(playingID, syncBit);
     if (!record) return;
@@ -243,6 +244,7 @@ void CSxPlayingMgr::NotifyMusicSync(uint32_t playingID, uint32_t syncBit, const 
     info.barDuration = float(grid.bar) / rate;
     info.gridDuration = float(grid.gridPeriod) / rate;
     info.gridOffset = float(grid.gridOffset) / rate;
+    info.frameOffset = frameOffset;
     const SxCallbackFunc callback = record->callback;
     callbackDone_.Reset();
     guard.unlock();

@@ -70,7 +70,7 @@ public:
     // The head of the info is filled in here; the volumes are the caller's.
     void NotifySpeakerVolumes(uint32_t playingID, SxSpeakerVolumeMatrixCallbackInfo* info);
     void NotifyMusic(uint32_t playingID);
-    void NotifyMusicSync(uint32_t playingID, uint32_t syncBit, const SxMusicGrid& grid);
+    void NotifyMusicSync(uint32_t playingID, uint32_t syncBit, const SxMusicGrid& grid, uint32_t frameOffset = 0);
 
 private:
     struct Record {

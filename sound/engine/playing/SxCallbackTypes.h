@@ -66,6 +66,7 @@ struct SxMusicSyncCallbackInfo : SxCallbackInfo {
     float barDuration;
     float gridDuration;
     float gridOffset;
+    uint32_t frameOffset;  // samples into the audio frame where the sync point falls
 };
 
 typedef void (*SxCallbackFunc)(SxCallbackType type, SxCallbackInfo* info);

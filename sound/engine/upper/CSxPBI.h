@@ -65,6 +65,21 @@ public:
     void PlayToEnd();
     void SeekTime(int32_t ms, bool snap);
     void SeekPercent(float fraction, bool snap);
+    // The voice ends at this sample of the frame it renders next (the earliest asked for wins).
+    void SetStopOffset(uint32_t offset) {
+        if (m_stopOffset < 0 || offset < static_cast<uint32_t>(m_stopOffset)) m_stopOffset = static_cast<int32_t>(offset);
+    }
+    // -1 without one; read once by the voice.
+    int32_t TakeStopOffset() {
+        const int32_t offset = m_stopOffset;
+        m_stopOffset = -1;
+        return offset;
+    }
+    // Before the instance plays: its voice begins this many output samples into the source.
+    void SetStartPosition(uint32_t samples) {
+        m_seekSamples = samples;
+        m_seekFraction = 0.0f;
+    }
 
     // A volume factor kept under a key (flags bit 0 tells two of one key apart, bit 1 keeps it
     // across parameter refreshes); a factor of 1.0 removes it. With exclusive, one of the same
@@ -202,6 +217,7 @@ private:
     float m_seekFraction = 0.0f;
     uint32_t m_pauseCount = 0;
     uint32_t m_sampleOffset = 0;
+    int32_t m_stopOffset = -1;
     const uint8_t* m_media = nullptr;
     uint32_t m_mediaSize = 0;
     uint16_t m_loopCount = 1;

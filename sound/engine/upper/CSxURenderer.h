@@ -36,6 +36,9 @@ public:
     // Stop, pause, resume or seek over every node (what plays under the master bus), leaving out
     // instances whose node or one of its ancestors is among the exceptions.
     static void ExecuteOnAll(const SxActionParams& params, const std::vector<SxUniqueID>& exceptions);
+    // Told of every such action first: the music engine's contexts follow it too.
+    using ExecuteOnAllHook = void (*)(const SxActionParams& params, const std::vector<SxUniqueID>& exceptions);
+    static void SetExecuteOnAllHook(ExecuteOnAllHook hook) { s_executeOnAllHook = hook; }
 
     // Makes room for a new instance of priority P under the node (0: anywhere) for a game
     // object (null: any): the weakest candidate, the earliest-started among equals (the
@@ -83,6 +86,7 @@ private:
     static float s_lowerEngineThreshold;
     static CSxPBI::RendererEntry* s_cmdHead;
     static CSxPBI::RendererEntry* s_cmdTail;
+    static ExecuteOnAllHook s_executeOnAllHook;
 };
 
 }  // namespace SX

@@ -54,6 +54,11 @@ SXRESULT CSxVPLSrcCbxNode::AddSrc(CSxPBI* instance) {
     if (result != SX_Success && result != SX_NotReady) return result;
     m_startOffset = instance->SampleOffset();
     ReadVirtualBehavior();
+    // An instance may begin inside its source (music clips joined mid-way).
+    if (result == SX_Success && instance->SeekPosition() > 0) {
+        const uint64_t frame = static_cast<uint64_t>(instance->SeekPosition()) * m_current.source->Format().sampleRate / m_outputRate;
+        if (m_current.source->Seek(static_cast<uint32_t>(frame)) != SX_Success) return SX_Fail;
+    }
     return result;
 }
 
@@ -282,6 +287,14 @@ SXRESULT CSxVPLSrcCbxNode::Render() {
     for (CSxVPLFilterNode* fx : m_fx)
         if (fx) fx->Execute(m_buffer, m_bypassAll);
     m_lowPass.Execute(m_buffer);
+    // An instance told to end inside this frame is silent from that sample on, and ends.
+    const int32_t stopAt = m_current.instance->TakeStopOffset();
+    if (stopAt >= 0) {
+        const uint32_t channels = SxChannelCount(m_buffer.channelMask);
+        for (uint32_t c = 0; c < channels && static_cast<uint32_t>(stopAt) < m_buffer.validFrames; ++c)
+            std::fill(m_buffer.Channel(c) + stopAt, m_buffer.Channel(c) + m_buffer.validFrames, 0.0f);
+        return SX_NoMoreData;
+    }
     return static_cast<SXRESULT>(m_buffer.state);
 }
 

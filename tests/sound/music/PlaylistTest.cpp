@@ -116,6 +116,26 @@ TEST(PlaylistTest, NestedLevelsAndEmptySubPlaylists) {
     EXPECT_EQ(Play(root), Ids{});
 }
 
+TEST(PlaylistTest, StartingAtAnItemGoesOnFromThere) {
+    // Root sequence looped twice over 1, a sub-sequence {2, 3}, 4.
+    CSxRSSub root;
+    std::vector<Item> items{Sub(3, SxRSType_ContinuousSequence, 2), Seg(1), Sub(2, SxRSType_ContinuousSequence),
+                            Seg(2), Seg(3), Seg(4)};
+    items[2].itemID = 77;
+    ASSERT_EQ(Load(items, root), SX_Success);
+    const auto playFrom = [&](uint32_t itemID) {
+        Ids played;
+        SxPlaylistIterator it;
+        if (it.FirstAt(root, itemID) != SX_Success) return played;
+        for (; it.HasNext() && played.size() < 16; it.Next()) played.push_back(it.SegmentID());
+        return played;
+    };
+    EXPECT_EQ(playFrom(1003), (Ids{3, 4, 1, 2, 3, 4})) << "a leaf inside the sub-playlist";
+    EXPECT_EQ(playFrom(77), (Ids{2, 3, 4, 1, 2, 3, 4})) << "the sub-playlist itself";
+    EXPECT_EQ(playFrom(1004), (Ids{4, 1, 2, 3, 4}));
+    EXPECT_TRUE(playFrom(555).empty()) << "no such item";
+}
+
 TEST(PlaylistTest, StepSequenceGoesOnAcrossEntriesAndPlays) {
     CSxRSSub root;
     // A continuous root entering a step sub-playlist three times: one child per entry.

@@ -3,6 +3,9 @@
 // holding the generated tones.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <mutex>
+
 #include "sound/engine/SxBankFixture.h"
 #include "sound/music/CSxMusicContainers.h"
 #include "sound/music/CSxMusicSegment.h"
@@ -10,6 +13,7 @@
 #include "sound/music/SxMusicEngine.h"
 #include "sound/music/SxPlaylistIterator.h"
 #include "sound/engine/bank/SxBankSource.h"
+#include "sound/engine/playing/SxCallbackTypes.h"
 #include "support/TempTree.h"
 
 namespace SX {
@@ -18,7 +22,15 @@ namespace {
 class SampleMusic : public sxtest::BankEngine {
 protected:
     void SetUp() override {
-        BankEngine::SetUp();
+        platform::audio::control::Reset();
+        platform::audio::control::SetOpenFails(true);
+        SxMemoryMgrSettings settings;
+        settings.maxPools = 16;
+        ASSERT_EQ(MemoryMgr::Init(&settings), SX_Success);
+        // The music's frame step runs on the audio thread, with the stack the game gives it.
+        SxPlatformInitSettings platformSettings;
+        platformSettings.audioThread.stackSize = 256 * 1024;
+        ASSERT_EQ(SoundEngine::Init(nullptr, &platformSettings), SX_Success);
         ASSERT_EQ(MusicEngine::Init(nullptr), SX_Success);
     }
     void TearDown() override {
@@ -59,6 +71,37 @@ TEST_F(SampleMusic, ThePieceLoadsAndItsPlaylistWalksTwice) {
     const uint32_t a = theme->ID(), b = SoundEngine::GetIDFromString("Music_Reply");
     EXPECT_EQ(played, (std::vector<uint32_t>{a, b, a, b}));
     ASSERT_EQ(SoundEngine::UnloadBank("Music.bnk"), SX_Success);
+}
+
+// The callbacks come on the audio thread.
+std::mutex g_heardLock;
+std::vector<uint32_t> g_heard;
+
+void OnMusic(SxCallbackType type, SxCallbackInfo*) {
+    std::lock_guard<std::mutex> lock(g_heardLock);
+    g_heard.push_back(type);
+}
+
+TEST_F(SampleMusic, ThePiecePlaysThroughItsEventToTheEnd) {
+    SxSetBankFolder(qvtest::SourceDir() + "/Assets/Sound");
+    SxBankID bank = 0;
+    ASSERT_EQ(SoundEngine::LoadBank("Music.bnk", SxInvalidPoolId, bank), SX_Success);
+    SoundEngine::RegisterGameObj(7);
+    {
+        std::lock_guard<std::mutex> lock(g_heardLock);
+        g_heard.clear();
+    }
+    ASSERT_NE(SoundEngine::PostEvent("Play_Music", 7, SxCallback_EndOfEvent | 0x600, OnMusic), 0u);
+    const auto ended = [] {
+        std::lock_guard<std::mutex> lock(g_heardLock);
+        return std::find(g_heard.begin(), g_heard.end(), uint32_t(SxCallback_EndOfEvent)) != g_heard.end();
+    };
+    ASSERT_TRUE(RunUntil(ended));
+    std::lock_guard<std::mutex> lock(g_heardLock);
+    // Four one-bar segments: each enters once and has one bar line.
+    EXPECT_EQ(std::count(g_heard.begin(), g_heard.end(), 0x400u), 4);
+    EXPECT_EQ(std::count(g_heard.begin(), g_heard.end(), 0x200u), 4);
+    EXPECT_EQ(g_heard.back(), uint32_t(SxCallback_EndOfEvent));
 }
 
 }  // namespace
