@@ -1,7 +1,7 @@
 #pragma once
-// The world hooks the game installs at start-up: spawners reach the firefly manager and trigger
-// actions the main tombstone through them. The hooks of layers not in the game keep their
-// defaults.
+// The world hooks the game installs at start-up: spawners reach the firefly manager, trigger
+// actions the main tombstone and the narration, and the world's sounds the engine's sound
+// system through them. The hooks of layers not in the game keep their defaults.
 #include "game/components/WorldHooks.h"
 
 namespace QV {
@@ -15,6 +15,11 @@ public:
                           const char* idleBehaviour) override;
     // Activates the object's main tombstone; false when it has none.
     bool ActivateTombstone(SD::GameObject* object) override;
+    // Plays the step's line on the narrator's fade trigger.
+    void PlayNarration(SD::GameObject* narrator, int storyCounter) override;
+    // Through the engine's sound system; nothing while it has no sound engine running.
+    void PostSound(const char* event) override;
+    void PostSoundID(SD::GameObject* object, uint32_t event) override;
 };
 
 }  // namespace QV
