@@ -294,7 +294,9 @@ void CloudLogic::VUpdate(float dt) {
         GetWorldHooks().SetGeometryColor(owner, colour);
         return;
     }
+    // The new cloud starts about the player; left where it faded it would fade again at once.
     Reset();
+    transform.SetPos(player->GetTransform().GetLocalPos() + offset_);
 }
 
 }  // namespace QV

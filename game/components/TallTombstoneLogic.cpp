@@ -1,5 +1,7 @@
 #include "game/components/TallTombstoneLogic.h"
 
+#include <algorithm>
+
 #include "core/Random.h"
 #include "engine/GameObject.h"
 #include "engine/IStream.h"
@@ -23,6 +25,7 @@ void TallTombstoneLogic::VInitialize(bool) {
 void TallTombstoneLogic::VSerialize(SD::IStream& stream, int) { stream.Serialize(name_, "Object Name", "String"); }
 
 void TallTombstoneLogic::GatherPieces() {
+    pieces_.clear();
     for (SD::GameObject* child : GetOwner()->GetChildren()) {
         if (pieces_.size() == kPieces) break;
         pieces_.push_back(child->GetHandle());
@@ -90,7 +93,8 @@ void TallTombstoneLogic::VUpdate(float dt) {
             }
             break;
         case 3: {
-            const float t = timer_ / duration_;
+            // The last frame may pass the end: the pieces stop in their row, not beyond it.
+            const float t = std::min(timer_ / duration_, 1.0f);
             for (int i = 0; i < kPieces; ++i) {
                 if (!pieces[i]) continue;
                 SD::Transform& transform = pieces[i]->GetTransform();
