@@ -53,14 +53,18 @@ void Collector::VSerialize(SD::IStream& stream, int version) {
     int count = 0;
     stream.Serialize(count, "Action Count", "Integer");
     actionNames_.clear();
-    // The count comes from data: a negative or absurd one reads only what the names allow.
-    for (int i = 0; i < count && i < 1024; ++i) {
+    // The count comes from data: reading stops where the names do.
+    for (int i = 0; i < count; ++i) {
         std::string name;
         stream.Serialize(name, "Action Name", "String");
+        if (name.empty()) {
+            SD_WARNING(2, "Collector of group \"%s\": %d action names expected, %d found", groupName_.c_str(), count, i);
+            break;
+        }
         if (Actions().count(name))
             actionNames_.push_back(name);
         else
-            SD_WARNING(2, "Collector: unknown action \"%s\" skipped", name.c_str());
+            SD_WARNING(2, "Collector of group \"%s\": unknown action \"%s\" skipped", groupName_.c_str(), name.c_str());
     }
 }
 
