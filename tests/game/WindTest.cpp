@@ -25,6 +25,8 @@ protected:
                                            WindXml("WindLogic", {0, 0, 1}, 100, 0.5f, false)) +
                    Blueprint("Gale", TransformXml({}) + SphereXml(10, 0, true) +
                                          WindXml("WindLogic", {1, 0, 0}, 100, 0.5f, true)) +
+                   Blueprint("Calm", TransformXml({}) + SphereXml(10, 0, true) +
+                                         WindXml("WindLogic", {1, 0, 0}, 0, 1, true)) +
                    Blueprint("Tube", TransformXml({}) + SphereXml(1, 0, true) +
                                          WindXml("WindTubeLogic", {0, 1, 0}, 5, 1, true,
                                                  Vec3Xml("Point1", 0, 0, 0) + Vec3Xml("Point2", 0, 10, 0))) +
@@ -84,6 +86,11 @@ TEST_F(WindTest, AWindVolumeLaysOutItsStreamsPushesWhatItTouchesAndRunsOut) {
     SD::GameObject* gale = Spawn("Gale", "Gale", {});
     Frames(20, 0.1f);
     EXPECT_EQ(factory.GetGameObject(std::string("Gale")), gale);
+    // A wind of no power blows no wind level (and no division by zero).
+    factory.DestroyGameObject(gale);
+    Spawn("Calm", "Calm", {});
+    Frames(2, 0.1f);
+    EXPECT_EQ(QV::AudioLogic_::GetInstance().GetWindLevel(), 0.0f);
 }
 
 TEST_F(WindTest, AWindTubeMakesItsColliderATubeBetweenItsPoints) {
