@@ -4,8 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <memory>
+#include <set>
 
 #include "WorldLogicTestSupport.h"
+#include "runtime/Input.h"
 
 namespace {
 
@@ -177,6 +180,53 @@ TEST_F(SeasonLogicTest, TheMoonStandsOutAtItsRadiusAndStepsTheSky) {
     EXPECT_NEAR(sky->GetTransform().GetRight().y, 1.0f, 1e-6f);
     (void)stars;
     EXPECT_EQ(Written(*moon, 0), (std::vector<std::string>{"Radius=100", "Starting Z Rotation In Degrees=90", "Moon Scale=3"}));
+}
+
+// Keys held down as the test says, and let go when it drops them.
+class HeldKeys : public SD::IInputInjector {
+public:
+    explicit HeldKeys(const std::set<uint32_t>* down) : down_(down) {}
+    void Inject(uint8_t* pressed, uint8_t* releaseMask) override {
+        for (uint32_t code : *down_) pressed[code] = 1;
+        for (uint32_t code : last_)
+            if (!down_->count(code)) releaseMask[code] = 0;
+        last_ = *down_;
+    }
+
+private:
+    const std::set<uint32_t>* down_;
+    std::set<uint32_t> last_;
+};
+
+TEST_F(SeasonLogicTest, TwoPressesOfTheMoonKeyStepTheSkyFortyDegreesAfterAFreshDelay) {
+    SD::Input_ input;
+    std::set<uint32_t> keys;
+    input.AddInjector(std::make_unique<HeldKeys>(&keys));
+    auto* moon = Get<QV::MoonLogic>(Spawn("Sky", "Sky", {}), QV::kMoonLogicID);
+    auto frame = [&](bool nDown) {
+        if (nDown)
+            keys.insert('N');
+        else
+            keys.erase('N');
+        input.Update(1.0f);
+        Frames(1, 1.0f);
+    };
+    // Without developer keys the key does nothing.
+    frame(true);
+    frame(false);
+    EXPECT_EQ(moon->GetTargetTurn(), 0.0f);
+    input.SetDevKeysEnabled(true);
+    frame(true);
+    frame(true);  // held: one step only
+    EXPECT_NEAR(moon->GetTargetTurn(), -0.34906584f, 1e-6f);
+    for (int i = 0; i < 7; ++i) frame(false);
+    frame(true);  // the second press restarts the wait
+    EXPECT_NEAR(moon->GetTargetTurn(), -0.6981317f, 1e-6f);
+    // Nine seconds from the press, its own frame counted.
+    for (int i = 0; i < 8; ++i) frame(false);
+    EXPECT_EQ(moon->GetCurrentTurn(), 0.0f);
+    frame(false);
+    EXPECT_NEAR(moon->GetCurrentTurn(), -0.0175f, 1e-6f);
 }
 
 TEST_F(SeasonLogicTest, AFollowerCopiesItsTargetsPlaceAndStaysWithoutOne) {
