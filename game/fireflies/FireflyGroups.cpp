@@ -2,11 +2,11 @@
 
 #include <cmath>
 
-#include "core/Random.h"
+#include "game/components/WorldLogic.h"
 
 namespace QV {
 
-float RawRandom() { return static_cast<float>(SD::RandomNext() * (1.0 / 32768.0)); }
+float RawRandom() { return static_cast<float>(EngineRandom()); }
 
 FireflyGroup* FireflyGroups::MakeEscortGroup() {
     auto* group = new FireflyGroup(SD::Vec3(), 0);
