@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "core/Random.h"
 #include "engine/Factory.h"
 #include "engine/GameObject.h"
 #include "engine/Group.h"
@@ -10,7 +11,6 @@
 #include "engine/PlayStateQuery.h"
 #include "engine/Transform.h"
 #include "game/components/WorldHooks.h"
-#include "game/components/WorldLogic.h"
 
 namespace QV {
 namespace {
@@ -56,7 +56,7 @@ void CircularSpinningLightLogic::Layout(bool create) {
 
 void CircularSpinningLightLogic::VInitialize(bool) {
     if (lights_.empty()) Layout(true);
-    startAngle_ = static_cast<float>(EngineRandom());
+    startAngle_ = static_cast<float>(SD::RandomNext() * (1.0 / 32768.0));
 }
 
 void CircularSpinningLightLogic::VSerialize(SD::IStream& stream, int) {

@@ -6,13 +6,13 @@
 
 #include "core/Logger.h"
 #include "core/MessageSystem.h"
+#include "core/Random.h"
 #include "engine/ChangeActiveState.h"
 #include "engine/GameObject.h"
 #include "engine/IStream.h"
 #include "engine/PlayStateQuery.h"
 #include "engine/Transform.h"
 #include "game/components/WorldHooks.h"
-#include "game/components/WorldLogic.h"
 #include "physics/Body.h"
 #include "physics/Collider.h"
 
@@ -43,6 +43,9 @@ const BehaviourTable& Behaviours() {
     }();
     return table;
 }
+
+// The engine's shared generator as a value in [0, 131072).
+double RandomValue() { return static_cast<double>(SD::RandomNext()) * (1.0 / 32768.0); }
 
 SD::Vec3 Scaled(const SD::Vec3& v, float t) { return SD::Vec3(v.x * t, v.y * t, v.z * t); }
 
@@ -283,11 +286,11 @@ void SpawnLogic::Twirl() {
     if (!started_) {
         started_ = 1;
         RestoreScaleAndOrientation();
-        twirlDuration_ = static_cast<float>(2.0 + std::fmod(EngineRandom(), 4.0));
+        twirlDuration_ = static_cast<float>(2.0 + std::fmod(RandomValue(), 4.0));
         interpolator_.Restart(twirlDuration_);
-        const float x = static_cast<float>(std::fmod(EngineRandom(), 1.0) - 0.5);
-        const float y = static_cast<float>(std::fmod(EngineRandom(), 1.0) - 0.5);
-        const float z = static_cast<float>(std::fmod(EngineRandom(), 1.0) - 0.5);
+        const float x = static_cast<float>(std::fmod(RandomValue(), 1.0) - 0.5);
+        const float y = static_cast<float>(std::fmod(RandomValue(), 1.0) - 0.5);
+        const float z = static_cast<float>(std::fmod(RandomValue(), 1.0) - 0.5);
         twirlDirection_ = SD::Vec3(x, y, z);
     }
     if (auto* body = static_cast<Gedankenexperiment::Body*>(GetOwner()->GetComponent(SD::CID_Body)))

@@ -3,17 +3,20 @@
 #include <cmath>
 
 #include "core/Logger.h"
+#include "core/Random.h"
 #include "engine/GameObject.h"
 #include "engine/IStream.h"
 #include "engine/MathSerialize.h"
 #include "engine/Transform.h"
 #include "game/components/WorldHooks.h"
-#include "game/components/WorldLogic.h"
 
 namespace QV {
 namespace {
 
 const char* OwnerName(const SD::Component& c) { return c.GetOwner() ? c.GetOwner()->GetName().c_str() : ""; }
+
+// The engine's shared generator as a value in [0, 131072).
+double RandomValue() { return static_cast<double>(SD::RandomNext()) * (1.0 / 32768.0); }
 
 SD::GameObject* SpawnFirefly(const SD::Vec3& at, const SD::Vec3& spawnerPosition, Spawner* spawner, int colour,
                              const char* behaviour) {
@@ -121,7 +124,7 @@ SD::Vec3 Spawner::GeneratePos_RandomlyNearby(const SD::Vec3& position, Spawner* 
     float result[3] = {position.x, position.y, position.z};
     for (int i = 0; i < 3; ++i) {
         const double s = std::fabs(static_cast<double>(sizes[i]));
-        const double draw = EngineRandom();
+        const double draw = RandomValue();
         // An empty range (size 0) has no remainder to take: the spawner's own coordinate.
         if (s > 0.0) result[i] += static_cast<float>(std::fmod(draw, 2.0 * s) - s);
     }

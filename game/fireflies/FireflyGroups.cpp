@@ -2,11 +2,11 @@
 
 #include <cmath>
 
-#include "game/components/WorldLogic.h"
+#include "core/Random.h"
 
 namespace QV {
 
-float RawRandom() { return static_cast<float>(EngineRandom()); }
+float RawRandom() { return static_cast<float>(SD::RandomNext() * (1.0 / 32768.0)); }
 
 FireflyGroup* FireflyGroups::MakeEscortGroup() {
     auto* group = new FireflyGroup(SD::Vec3(), 0);
