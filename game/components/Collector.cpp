@@ -79,7 +79,8 @@ void Collector::OnMember(SD::Group* member) {
     auto* trigger = object ? static_cast<Trigger*>(object->GetComponent(SD::CID_Trigger)) : nullptr;
     // A member without a trigger could never fire: it does not count.
     if (!trigger) return;
-    trigger->AddCallback(new MFCore::Delegate_0Parameters<void, Collector>(this, &Collector::OnCollected));
+    trigger->AddCallback(new MFCore::GuardedFunction(
+        new MFCore::Delegate_0Parameters<void, Collector>(this, &Collector::OnCollected), lifetime_.Token()));
     ++targetCount_;
 }
 

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "core/GuardedFunction.h"
 #include "core/SharedString.h"
 #include "engine/Component.h"
 #include "engine/Group.h"
@@ -38,6 +39,8 @@ private:
     int targetCount_ = 0;
     int collected_ = 0;
     SD::Group::Listener listener_;
+    // Silences the callbacks the group's triggers keep once the collector has gone.
+    MFCore::Lifetime lifetime_;
 };
 
 }  // namespace QV

@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <string>
 
-#include "core/RTTI.h"
 #include "engine/UpdateComponent.h"
 #include "game/components/ProximityGlow.h"
 
@@ -13,7 +12,7 @@ namespace QV {
 
 constexpr SD::ComponentID kSimpleTombstoneLogicID = static_cast<SD::ComponentID>(102);
 
-class SimpleTombstoneLogic : public SD::IUpdateComponent, public RTTIUser<SimpleTombstoneLogic> {
+class SimpleTombstoneLogic : public SD::IUpdateComponent {
 public:
     static constexpr int kDataVersion = 2;
     // Played on the first approach when the data names no sound.
@@ -25,8 +24,6 @@ public:
     void VInitialize(bool fromScript) override;
     void VSerialize(SD::IStream& stream, int version) override;
     void VUpdate(float dt) override;
-    void RegisterFunctions() override {}
-    ClassInfo GetBoundClassInfo() override { return BindClassInfo(this); }
 
     bool IsDone() const { return glow_.IsDone(); }
     bool SoundEmitted() const { return glow_.WasApproached(); }

@@ -1,21 +1,32 @@
 #include "game/components/Tombstones.h"
 
 #include <cmath>
+#include <cstdlib>
 
+#include "core/Random.h"
 #include "engine/Factory.h"
 #include "engine/GameObject.h"
 #include "engine/Group.h"
 #include "engine/IStream.h"
 #include "engine/Transform.h"
 #include "game/components/WorldHooks.h"
-#include "game/components/WorldLogic.h"
 #include "physics/Collider.h"
-#include "platform/os/Random.h"
 
 namespace QV {
 namespace {
 
 constexpr float kShake = 3.14159265f * 0.007142857f;
+
+float RandomAngle(float limit) {
+    return std::fmod(static_cast<float>(SD::RandomNext() * (1.0 / 32768.0)), 2.0f * limit) - limit;
+}
+
+void SetBulbAlpha(SD::GameObject* object, float alpha) {
+    SD::Vec4 colour;
+    GetWorldHooks().GetGeometryColor(object, &colour);
+    colour.w = alpha;
+    GetWorldHooks().SetGeometryColor(object, colour);
+}
 
 // The glow of the stones comes in over the last 2.5 % of the rise.
 float GlowAt(float rise) { return (rise - 0.975f) * 40.00004f; }
@@ -40,7 +51,7 @@ void ShortTombstone::VUpdate(float) {
         collider->position = position;
     SD::Transform& transform = owner->GetTransform();
     transform.SetPos(position);
-    if (progress_ >= 1.0f || platform::crt_rand() % 2 != 0) return;
+    if (progress_ >= 1.0f || std::rand() % 2 != 0) return;
     transform.RotateLocalXRad(RandomAngle(kShake));
     transform.RotateLocalYRad(RandomAngle(kShake));
     transform.RotateLocalZRad(RandomAngle(kShake));

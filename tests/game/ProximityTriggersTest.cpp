@@ -177,4 +177,19 @@ TEST_F(ProximityTriggersTest, ACollectorRunsItsActionsOnceEveryTriggerOfItsGroup
     EXPECT_EQ(Spawned().size(), 2u);
 }
 
+TEST_F(ProximityTriggersTest, ATriggerFiredAfterItsCollectorHasGoneCallsNothing) {
+    SD::GameObject* a = Spawn("Flower", "A", {0, 0, 0});
+    SD::GameObject* gardener = Spawn("Gardener", "Gardener", {});
+    SD::GameObject* player = Spawn("Player", "Player", {});
+    Spawn("Magic", "Magic1", {1, 2, 3});
+    ASSERT_EQ(Get<QV::Collector>(gardener, SD::CID_Collector)->GetTargetCount(), 1);
+    factory.DestroyGameObject(gardener);
+    factory.Update(0.0f);
+    ASSERT_EQ(factory.GetGameObject(std::string("Gardener")), nullptr);
+    auto* trigger = Get<QV::Trigger>(a, SD::CID_Trigger);
+    trigger->OnContact(ColliderOf(player));
+    EXPECT_TRUE(trigger->IsFired());
+    EXPECT_TRUE(Spawned().empty());
+}
+
 }  // namespace

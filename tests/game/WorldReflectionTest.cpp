@@ -8,8 +8,6 @@
 #include "GameTestSupport.h"
 #include "WorldTestSupport.h"
 #include "core/Delegate.h"
-#include "game/components/ProximityTriggers.h"
-#include "game/components/SeasonLogic.h"
 
 namespace {
 
@@ -120,22 +118,6 @@ TEST_F(WorldReflectionTest, SpawnLogic) {
     EXPECT_FLOAT_EQ(logic.GetDuration(), 0.0f);
     using SinkDepthGetter = MFCore::Delegate_0Parameters<float, QV::SpawnLogic>;
     EXPECT_NE(dynamic_cast<SinkDepthGetter*>(Find(info, "GetSinkDepth")), nullptr);
-}
-
-TEST_F(WorldReflectionTest, MoonAndProximityTriggers) {
-    QV::MoonLogic moon;
-    EXPECT_EQ(Names(moon.GetClassInfo()),
-              (std::vector<std::string>{"GetRadius", "SetRadius", "GetStartingZRotation", "SetStartingZRotation",
-                                        "GetMoonScale", "SetMoonScale"}));
-    RoundTrip(moon, {{"GetRadius", "SetRadius", 'f', 2500.0, nullptr},
-                     {"GetStartingZRotation", "SetStartingZRotation", 'f', -45.0, nullptr},
-                     {"GetMoonScale", "SetMoonScale", 'f', 12.5, nullptr}});
-    QV::HackProximitySpawn hack;
-    EXPECT_EQ(Names(hack.GetClassInfo()), (std::vector<std::string>{"GetProximity", "SetProximity"}));
-    RoundTrip(hack, {{"GetProximity", "SetProximity", 'f', 300.0, nullptr}});
-    QV::CameraTransitionTrigger camera;
-    EXPECT_EQ(Names(camera.GetClassInfo()), (std::vector<std::string>{"GetTransRadius", "SetTransRadius"}));
-    RoundTrip(camera, {{"GetTransRadius", "SetTransRadius", 'f', 75.0, nullptr}});
 }
 
 }  // namespace
