@@ -1,13 +1,19 @@
 #pragma once
-// The world hooks the game installs at start-up: spawners reach the firefly manager, trigger
-// actions the main tombstone and the narration, and the world's sounds the engine's sound
-// system through them. The hooks of layers not in the game keep their defaults.
+// The world hooks the game installs at start-up: spawners reach the firefly manager and trigger
+// actions the main tombstone through them. The hooks of layers not in the game keep their
+// defaults.
 #include "game/components/WorldHooks.h"
 
 namespace QV {
 
 class GameHooks : public WorldHooks {
 public:
+    // Plays the step's line on the narrator's fade trigger.
+    void PlayNarration(SD::GameObject* narrator, int storyCounter) override;
+    // Through the engine's sound system; nothing while it has no sound engine running.
+    void PostSound(const char* event) override;
+    void PostSoundID(SD::GameObject* object, uint32_t event) override;
+
     // A firefly of the colour in a new group about the spawner, placed at `at`.
     SD::GameObject* SpawnFirefly(const SD::Vec3& at, const SD::Vec3& spawnerPosition, int colour,
                                  const char* behaviour) override;
@@ -15,11 +21,6 @@ public:
                           const char* idleBehaviour) override;
     // Activates the object's main tombstone; false when it has none.
     bool ActivateTombstone(SD::GameObject* object) override;
-    // Plays the step's line on the narrator's fade trigger.
-    void PlayNarration(SD::GameObject* narrator, int storyCounter) override;
-    // Through the engine's sound system; nothing while it has no sound engine running.
-    void PostSound(const char* event) override;
-    void PostSoundID(SD::GameObject* object, uint32_t event) override;
 };
 
 }  // namespace QV
