@@ -5,17 +5,25 @@
 #include "engine/GameObject.h"
 #include "engine/ScriptBindings.h"
 #include "game/components/CircularSpinningLightLogic.h"
+#include "game/components/Collector.h"
 #include "game/components/FloatingLogic.h"
 #include "game/components/GameHooks.h"
 #include "game/components/GroupSpawner.h"
+#include "game/components/IslandLogic.h"
 #include "game/components/LightLogic.h"
+#include "game/components/ProximityTriggers.h"
+#include "game/components/QuorvPhantom.h"
+#include "game/components/Scenery.h"
+#include "game/components/SeasonLogic.h"
 #include "game/components/SimpleTombstoneLogic.h"
 #include "game/components/SpawnLogic.h"
 #include "game/components/Spawner.h"
 #include "game/components/SpinningLogic.h"
+#include "game/components/TallTombstoneLogic.h"
 #include "game/components/Tombstones.h"
 #include "game/components/Trigger.h"
 #include "game/components/TriggerScriptBindings.h"
+#include "game/components/Wind.h"
 #include "game/editor/CursorLogic.h"
 #include "game/editor/LevelEditor.h"
 #include "game/editor/LevelEditorScript.h"
@@ -70,6 +78,34 @@ void SupplyGameClasses(SD::Registrations& registrations) {
     registrations.SupplyComponent("SimpleTombstoneLogic", &SD::MakeComponentCreator<SimpleTombstoneLogic>);
     registrations.SupplyComponent("ShortTombstone", &SD::MakeComponentCreator<ShortTombstone>);
     registrations.SupplyComponent("MainTombstone", &SD::MakeComponentCreator<MainTombstone>);
+    registrations.SupplyComponent("TallTombstoneLogic", &SD::MakeComponentCreator<TallTombstoneLogic>);
+    registrations.SupplyComponent("WindLogic", &SD::MakeComponentCreator<WindLogic>);
+    registrations.SupplyComponent("WindTubeLogic", &SD::MakeComponentCreator<WindTubeLogic>);
+    registrations.SupplyComponent("WindTrigger", &SD::MakeComponentCreator<WindTrigger>);
+    registrations.SupplyComponent("SeasonTransitionLogic", &SD::MakeComponentCreator<SeasonTransitionLogic>);
+    registrations.SupplyComponent("SeasonalColorInterpLogic", &SD::MakeComponentCreator<SeasonalColorInterpLogic>);
+    registrations.SupplyComponent("RainLogic", &SD::MakeComponentCreator<RainLogic>);
+    registrations.SupplyComponent("MoonLogic", &SD::MakeComponentCreator<MoonLogic>);
+    registrations.SupplyComponent("SyncLogic", &SD::MakeComponentCreator<SyncLogic>);
+    registrations.SupplyComponent("HackProximitySpawn", &SD::MakeComponentCreator<HackProximitySpawn>);
+    registrations.SupplyComponent("CameraTransitionTrigger", &SD::MakeComponentCreator<CameraTransitionTrigger>);
+    registrations.SupplyComponent("HudFadeTrigger", &SD::MakeComponentCreator<HudFadeTrigger>);
+    registrations.SupplyComponent("Collector", &SD::MakeComponentCreator<Collector>);
+    registrations.SupplyComponent("QuorvPhantom", &SD::MakeComponentCreator<QuorvPhantom>);
+    registrations.SupplyComponent("FloatingIslandGlowLogic", &SD::MakeComponentCreator<FloatingIslandGlowLogic>);
+    registrations.SupplyComponent("CrystalLogic", &SD::MakeComponentCreator<CrystalLogic>);
+    registrations.SupplyComponent("MountainSplitLogic", &SD::MakeComponentCreator<MountainSplitLogic>);
+    registrations.SupplyComponent("FloatingIslandLogic", &SD::MakeComponentCreator<FloatingIslandLogic>);
+    registrations.SupplyComponent("RingTreeWindStreamLogic", &SD::MakeComponentCreator<RingTreeWindStreamLogic>);
+    registrations.SupplyComponent("QuorvantaLogic", &SD::MakeComponentCreator<QuorvantaLogic>);
+    registrations.SupplyComponent("FloatingBulbLogic", &SD::MakeComponentCreator<FloatingBulbLogic>);
+    registrations.SupplyComponent("LilyPadLogic", &SD::MakeComponentCreator<LilyPadLogic>);
+    registrations.SupplyComponent("GrassPatchLogic", &SD::MakeComponentCreator<GrassPatchLogic>);
+    registrations.SupplyComponent("NaiveGrassBillboardLogic", &SD::MakeComponentCreator<NaiveGrassBillboardLogic>);
+    registrations.SupplyComponent("StarfallTreeLeafLogic", &SD::MakeComponentCreator<StarfallTreeLeafLogic>);
+    registrations.SupplyComponent("SummerStarfallTreeLeafLogic", &SD::MakeComponentCreator<SummerStarfallTreeLeafLogic>);
+    registrations.SupplyComponent("SpringStarfallTreeLeafLogic", &SD::MakeComponentCreator<SpringStarfallTreeLeafLogic>);
+    registrations.SupplyComponent("CloudLogic", &SD::MakeComponentCreator<CloudLogic>);
     SupplyHudClasses(registrations);
     SupplyFrontEndStates(registrations);
     Gedankenexperiment::SetRestingPositionQuery(&RestingPosition);

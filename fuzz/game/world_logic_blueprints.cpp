@@ -1,8 +1,9 @@
 // Feeds arbitrary bytes to the factory as the component list of a blueprint that may carry
 // every world logic component (trigger, spawner, group spawner, spawn logic, floating and
-// spinning logic, firefly, the lights and the tombstones, with a collider and a group), creates
-// the object, runs a few frames (the firefly manager's too) in which the player touches it, and
-// destroys it.
+// spinning logic, firefly, the lights and the tombstones, wind, seasons, rain, moon, proximity
+// triggers, collector, music-aware phantom, island, crystal, mountain and scenery, with a
+// collider and a group), creates the object, runs a few frames (the firefly manager's too) in
+// which the player touches it, and destroys it.
 #include <unistd.h>
 
 #include <cstdint>
@@ -18,21 +19,31 @@
 #include "engine/Group.h"
 #include "engine/Transform.h"
 #include "game/components/CircularSpinningLightLogic.h"
+#include "game/components/Collector.h"
 #include "game/components/FloatingLogic.h"
 #include "game/components/GroupSpawner.h"
+#include "game/components/IslandLogic.h"
 #include "game/components/LightLogic.h"
+#include "game/components/ProximityTriggers.h"
+#include "game/components/QuorvPhantom.h"
+#include "game/components/Scenery.h"
+#include "game/components/SeasonLogic.h"
 #include "game/components/SimpleTombstoneLogic.h"
 #include "game/components/SpawnLogic.h"
 #include "game/components/Spawner.h"
 #include "game/components/SpinningLogic.h"
+#include "game/components/TallTombstoneLogic.h"
 #include "game/components/Tombstones.h"
 #include "game/components/Trigger.h"
+#include "game/components/Wind.h"
 #include "game/fireflies/Firefly.h"
 #include "game/fireflies/FireflyManager.h"
+#include "game/systems/AudioLogic.h"
 #include "physics/Body.h"
 #include "physics/Collider.h"
 #include "physics/PhysicsSystem.h"
 #include "runtime/InterpolatorSystem.h"
+#include "sound/system/GhostEngine.h"
 
 namespace {
 
@@ -88,6 +99,30 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Register<QV::SimpleTombstoneLogic>(factory, "SimpleTombstoneLogic", QV::kSimpleTombstoneLogicID);
     Register<QV::ShortTombstone>(factory, "ShortTombstone", QV::kShortTombstoneID);
     Register<QV::MainTombstone>(factory, "MainTombstone", QV::kMainTombstoneID);
+    Register<QV::TallTombstoneLogic>(factory, "TallTombstoneLogic", SD::CID_TallTombstoneLogic);
+    Register<QV::WindLogic>(factory, "WindLogic", SD::CID_WindLogic);
+    Register<QV::WindTubeLogic>(factory, "WindTubeLogic", SD::CID_WindTubeLogic);
+    Register<QV::WindTrigger>(factory, "WindTrigger", SD::CID_WindTrigger);
+    Register<QV::SeasonTransitionLogic>(factory, "SeasonTransitionLogic", SD::CID_SeasonTransitionLogic);
+    Register<QV::SeasonalColorInterpLogic>(factory, "SeasonalColorInterpLogic", SD::CID_SeasonalColorInterpLogic);
+    Register<QV::RainLogic>(factory, "RainLogic", QV::kRainLogicID);
+    Register<QV::MoonLogic>(factory, "MoonLogic", QV::kMoonLogicID);
+    Register<QV::SyncLogic>(factory, "SyncLogic", QV::kSyncLogicID);
+    Register<QV::HackProximitySpawn>(factory, "HackProximitySpawn", QV::kHackProximitySpawnID);
+    Register<QV::CameraTransitionTrigger>(factory, "CameraTransitionTrigger", QV::kCameraTransitionTriggerID);
+    Register<QV::HudFadeTrigger>(factory, "HudFadeTrigger", SD::CID_HudFadeTrigger);
+    Register<QV::Collector>(factory, "Collector", SD::CID_Collector);
+    Register<QV::QuorvPhantom>(factory, "QuorvPhantom", SD::CID_QuorvPhantom);
+    Register<QV::FloatingIslandGlowLogic>(factory, "FloatingIslandGlowLogic", QV::kFloatingIslandGlowLogicID);
+    Register<QV::CrystalLogic>(factory, "CrystalLogic", QV::kCrystalLogicID);
+    Register<QV::MountainSplitLogic>(factory, "MountainSplitLogic", SD::CID_MountainSplitLogic);
+    Register<QV::FloatingBulbLogic>(factory, "FloatingBulbLogic", SD::CID_FloatingBulbLogic);
+    Register<QV::LilyPadLogic>(factory, "LilyPadLogic", SD::CID_LilyPadLogic);
+    Register<QV::GrassPatchLogic>(factory, "GrassPatchLogic", SD::CID_GrassPatchLogic);
+    Register<QV::NaiveGrassBillboardLogic>(factory, "NaiveGrassBillboardLogic", SD::CID_NaiveGrassBillboardLogic);
+    Register<QV::StarfallTreeLeafLogic>(factory, "StarfallTreeLeafLogic", SD::CID_StarfallTreeLeafLogic);
+    Register<QV::CloudLogic>(factory, "CloudLogic", SD::CID_CloudLogic);
+    Register<QV::QuorvantaLogic>(factory, "QuorvantaLogic", SD::CID_QuorvantaLogic);
     QV::Firefly_Manager::GetInstance().Initialize();
     factory.SetObjectInFormat("xml");
 
@@ -114,11 +149,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
         if (auto* tombstone = static_cast<QV::MainTombstone*>(object->GetComponent(QV::kMainTombstoneID)))
             tombstone->Activate();
+        if (auto* rain = static_cast<QV::RainLogic*>(object->GetComponent(QV::kRainLogicID))) rain->Enable(true);
+        if (auto* moon = static_cast<QV::MoonLogic*>(object->GetComponent(QV::kMoonLogicID))) moon->Step();
+        if (auto* hack = static_cast<QV::HackProximitySpawn*>(object->GetComponent(QV::kHackProximitySpawnID))) hack->Arm();
+        if (auto* phantom = static_cast<QV::QuorvPhantom*>(object->GetComponent(SD::CID_QuorvPhantom))) phantom->PlaySound();
+        components.Update(0.25f);
         if (auto* trigger = static_cast<QV::Trigger*>(object->GetComponent(SD::CID_Trigger)))
             if (player) trigger->OnContact(static_cast<Gedankenexperiment::Collider*>(player->GetComponent(SD::CID_Collider)));
     }
     factory.Shutdown();
     QV::Firefly_Manager::DestroyInstance();
+    QV::AudioLogic_::ResetForTests();
+    delete SD::GhostEngine_::Existing();
     Gedankenexperiment::Physics_System::DestroyInstance();
     SD::Message_System::DestroyInstance();
     return 0;

@@ -1,9 +1,11 @@
 #include "game/components/GameHooks.h"
 
 #include "engine/GameObject.h"
+#include "game/components/ProximityTriggers.h"
 #include "game/components/Tombstones.h"
 #include "game/fireflies/Firefly.h"
 #include "game/fireflies/FireflyManager.h"
+#include "sound/system/GhostEngine.h"
 
 namespace QV {
 
@@ -27,6 +29,24 @@ bool GameHooks::ActivateTombstone(SD::GameObject* object) {
     if (!tombstone) return false;
     tombstone->Activate();
     return true;
+}
+
+void GameHooks::PlayNarration(SD::GameObject* narrator, int storyCounter) {
+    auto* trigger = narrator ? static_cast<HudFadeTrigger*>(narrator->GetComponent(SD::CID_HudFadeTrigger)) : nullptr;
+    if (trigger) trigger->PlayNarration(storyCounter);
+}
+
+void GameHooks::PostSound(const char* event) {
+    SD::GhostEngine_* ghost = SD::GhostEngine_::Existing();
+    SD::Manager* manager = ghost ? ghost->GetManager() : nullptr;
+    if (manager && event) manager->PostEvent(event, SD::kDefaultSoundObject);
+}
+
+void GameHooks::PostSoundID(SD::GameObject* object, uint32_t event) {
+    SD::GhostEngine_* ghost = SD::GhostEngine_::Existing();
+    SD::Manager* manager = ghost ? ghost->GetManager() : nullptr;
+    if (!manager) return;
+    manager->PostEvent(event, object ? ghost->SoundObjectID(object) : SD::kDefaultSoundObject);
 }
 
 }  // namespace QV

@@ -4,6 +4,9 @@
 // the cameras, the narration, the tombstones and the season story. Each installs its part when
 // it joins; until then the defaults change nothing, answer "none", and keep the story counter
 // here.
+#include <cstdint>
+#include <deque>
+
 #include "core/Vector.h"
 
 namespace SD {
@@ -18,6 +21,51 @@ public:
 
     // Posts a sound event by name on the game's global sound object.
     virtual void PostSound(const char* event) { (void)event; }
+    // Posts a sound event by ID on an object's sound object (the global one for null).
+    virtual void PostSoundID(SD::GameObject* object, uint32_t event) {
+        (void)object;
+        (void)event;
+    }
+
+    // The season system's storm: how dark the sky is (0 to 1), and a lightning flash.
+    virtual void SetStormDarkness(float darkness) { (void)darkness; }
+    virtual void FlashLightning() {}
+    // The season system's current season name ("Summer", ...).
+    virtual const char* GetSeasonName() { return ""; }
+    // The graphics season blend: 0 shows spring, 1 summer.
+    virtual float GetSeasonBlend() { return seasonBlend_; }
+    virtual void SetSeasonBlend(float blend) { seasonBlend_ = blend; }
+    // Switches an object's rain particle effect.
+    virtual void SetRainActive(SD::GameObject* object, bool active) {
+        (void)object;
+        (void)active;
+    }
+    // Turns the twinkling stars of an object about the sky's axis.
+    virtual void TurnStars(SD::GameObject* object, float angle) {
+        (void)object;
+        (void)angle;
+    }
+
+    // The world state's list of swaying scenery, when the world is the current state.
+    virtual void AddSwayingScenery(SD::GameObject* object) { (void)object; }
+    // The position of the first camera's object; false when there is no camera.
+    virtual bool GetCameraPosition(SD::Vec3* position) {
+        (void)position;
+        return false;
+    }
+
+    // The world state's queue of HUD fades: a trigger pushes its object at the back and later
+    // takes out only its own entry (false when it had none there).
+    virtual void PushHudFade(SD::GameObject* trigger) { hudFades_.push_back(trigger); }
+    virtual bool PopHudFade(SD::GameObject* trigger) {
+        for (auto it = hudFades_.begin(); it != hudFades_.end(); ++it) {
+            if (*it != trigger) continue;
+            hudFades_.erase(it);
+            return true;
+        }
+        return false;
+    }
+    size_t HudFadeCount() const { return hudFades_.size(); }
 
     // The season story's counter, which only grows.
     virtual int GetStoryCounter() { return storyCounter_; }
@@ -113,6 +161,8 @@ public:
 
 private:
     int storyCounter_ = 0;
+    float seasonBlend_ = 0.0f;
+    std::deque<SD::GameObject*> hudFades_;
 };
 
 // The installed hooks (the defaults when none are installed).

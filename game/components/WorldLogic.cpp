@@ -1,12 +1,35 @@
 #include "game/components/WorldLogic.h"
 
+#include <cmath>
+
+#include "core/Random.h"
 #include "engine/Factory.h"
+#include "engine/GameObject.h"
 #include "engine/PlayStateQuery.h"
+#include "engine/Transform.h"
+#include "game/components/WorldHooks.h"
 
 namespace QV {
 
 bool IsRunning() { return SD::GetCurrentPlayState() == SD::kPlayStatePlay; }
 
 SD::GameObject* FindPlayer() { return SD::Factory_::GetGameObjectByName("Player"); }
+
+float SquaredDistance(SD::GameObject* a, SD::GameObject* b) {
+    return (a->GetTransform().GetLocalPos() - b->GetTransform().GetLocalPos()).LengthSq();
+}
+
+void SetBulbAlpha(SD::GameObject* object, float alpha) {
+    SD::Vec4 colour;
+    GetWorldHooks().GetGeometryColor(object, &colour);
+    colour.w = alpha;
+    GetWorldHooks().SetGeometryColor(object, colour);
+}
+
+double EngineRandom() { return static_cast<double>(SD::RandomNext()) * (1.0 / 32768.0); }
+
+float RandomAngle(float limit) {
+    return std::fmod(static_cast<float>(EngineRandom()), 2.0f * limit) - limit;
+}
 
 }  // namespace QV

@@ -1,6 +1,7 @@
 #pragma once
 // What the world logic components share: the running test of their updates, the player looked
 // up by name on every use, and the component numbers that have no script constant.
+#include "core/Vector.h"
 #include "engine/ComponentID.h"
 
 namespace SD {
@@ -15,5 +16,13 @@ constexpr SD::ComponentID kSpinningLogicID = static_cast<SD::ComponentID>(104);
 bool IsRunning();
 // The live object named "Player", or null.
 SD::GameObject* FindPlayer();
+// The squared distance between two objects' positions.
+float SquaredDistance(SD::GameObject* a, SD::GameObject* b);
+// Writes only the alpha of an object's geometry colour.
+void SetBulbAlpha(SD::GameObject* object, float alpha);
+// A value of the engine generator scaled as the world logic uses it (0 up to about 131072).
+double EngineRandom();
+// A random angle in [-limit, limit) from the engine generator.
+float RandomAngle(float limit);
 
 }  // namespace QV

@@ -2,7 +2,6 @@
 // the firefly only through forces on its body and chain by putting behaviours on lanes.
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 
 #include "core/MessageIds.h"
 #include "core/MessageSystem.h"
@@ -17,6 +16,7 @@
 #include "game/fireflies/FireflyManager.h"
 #include "game/fireflies/FireflyMessages.h"
 #include "runtime/SplineSystem.h"
+#include "platform/os/Random.h"
 
 namespace QV {
 namespace {
@@ -190,7 +190,7 @@ void Firefly::FollowPath(float dt) {
 void Firefly::GoUp(float) {
     BlockIdle();
     AddForce(SD::Vec3(0.0f, flySpeed_, 0.0f));
-    if (std::rand() % 30 == 0) PutOnLane(kLaneBlink, Name("Blink"));
+    if (platform::crt_rand() % 30 == 0) PutOnLane(kLaneBlink, Name("Blink"));
 }
 
 }  // namespace QV

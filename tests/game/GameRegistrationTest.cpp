@@ -21,6 +21,14 @@ TEST(GameRegistration, TheWorldLogicClassesRegisterUnderTheirNamesAndNumbers) {
         {"Trigger", 56},     {"GroupSpawner", 57},  {"SpinningLogic", 104}, {"PulsingLightLogic", 61},
         {"FloatingLightLogic", 100}, {"FadeInLightLogic", 106}, {"CircularSpinningLightLogic", 99},
         {"SimpleTombstoneLogic", 102}, {"ShortTombstone", 62}, {"MainTombstone", 71},
+        {"TallTombstoneLogic", 63}, {"WindLogic", 65}, {"WindTubeLogic", 66}, {"WindTrigger", 75},
+        {"SeasonTransitionLogic", 80}, {"SeasonalColorInterpLogic", 82}, {"RainLogic", 88}, {"MoonLogic", 101},
+        {"SyncLogic", 95}, {"HackProximitySpawn", 107}, {"CameraTransitionTrigger", 93}, {"HudFadeTrigger", 84},
+        {"Collector", 72}, {"QuorvPhantom", 68}, {"FloatingIslandGlowLogic", 111}, {"CrystalLogic", 109},
+        {"MountainSplitLogic", 81}, {"FloatingIslandLogic", 98}, {"RingTreeWindStreamLogic", 94},
+        {"QuorvantaLogic", 48}, {"FloatingBulbLogic", 70}, {"LilyPadLogic", 64}, {"GrassPatchLogic", 60},
+        {"NaiveGrassBillboardLogic", 55}, {"StarfallTreeLeafLogic", 52}, {"SummerStarfallTreeLeafLogic", 59},
+        {"SpringStarfallTreeLeafLogic", 58}, {"CloudLogic", 49},
     };
     for (const auto& [name, id] : expected) {
         SD::ComponentID found;
@@ -31,13 +39,19 @@ TEST(GameRegistration, TheWorldLogicClassesRegisterUnderTheirNamesAndNumbers) {
         EXPECT_EQ(made->VGetID(), id) << name;
         factory.DestroyComponent(made);
     }
-    // In the registration order, the HUD's widgets among them: the floating logic comes before the
-    // spawners, the spinner last.
-    EXPECT_EQ(registered, (std::vector<std::string>{
-                              "CursorLogic", "FloatingLogic", "Firefly", "Button", "SpawnLogic", "HudCollector",
-                              "HudFade", "CheckBox", "Slider", "Spawner", "Trigger", "GroupSpawner",
-                              "PulsingLightLogic", "ShortTombstone", "MainTombstone", "CircularSpinningLightLogic",
-                              "FloatingLightLogic", "SimpleTombstoneLogic", "SpinningLogic", "FadeInLightLogic"}));
+    // In the registration order, the HUD's widgets among them.
+    EXPECT_EQ(registered,
+              (std::vector<std::string>{
+                  "CursorLogic", "FloatingLogic", "Firefly", "Button", "SpawnLogic", "HudCollector", "HudFade",
+                  "CheckBox", "Slider", "QuorvantaLogic", "CloudLogic", "Spawner", "StarfallTreeLeafLogic",
+                  "NaiveGrassBillboardLogic", "Trigger", "GroupSpawner", "SpringStarfallTreeLeafLogic",
+                  "SummerStarfallTreeLeafLogic", "GrassPatchLogic", "PulsingLightLogic", "WindLogic", "ShortTombstone",
+                  "TallTombstoneLogic", "LilyPadLogic", "WindTubeLogic", "QuorvPhantom", "FloatingBulbLogic",
+                  "Collector", "MainTombstone", "WindTrigger", "SeasonTransitionLogic", "MountainSplitLogic",
+                  "SeasonalColorInterpLogic", "HudFadeTrigger", "RainLogic", "CameraTransitionTrigger",
+                  "RingTreeWindStreamLogic", "SyncLogic", "FloatingIslandLogic", "CircularSpinningLightLogic",
+                  "FloatingLightLogic", "MoonLogic", "SimpleTombstoneLogic", "SpinningLogic", "FadeInLightLogic",
+                  "HackProximitySpawn", "CrystalLogic", "FloatingIslandGlowLogic"}));
     factory.Shutdown();
     // The spawners reach the firefly manager through the installed world hooks.
     EXPECT_TRUE(QV::WorldHooksInstalled());

@@ -1,0 +1,92 @@
+#include "game/components/Collector.h"
+
+#include <map>
+
+#include "core/Delegate.h"
+#include "core/Logger.h"
+#include "engine/Factory.h"
+#include "engine/GameObject.h"
+#include "engine/IStream.h"
+#include "engine/Transform.h"
+#include "game/components/Trigger.h"
+
+namespace QV {
+namespace {
+
+// A firefly spawner at every member of the flower spawner group.
+void CreateFlower() {
+    SD::Factory_* factory = SD::Factory_::GetInstance();
+    if (!factory) return;
+    static const SD::SharedString group("FlowerSpawnerMagic");
+    std::vector<SD::Vec3> places;
+    for (SD::Component* member : SD::Group::FindGroup(group))
+        if (member->GetOwner()) places.push_back(member->GetOwner()->GetTransform().GetLocalPos());
+    for (const SD::Vec3& at : places) {
+        SD::GameObject* spawner = factory->CreateObject("ObjectTemplates/FireflySpawner", nullptr);
+        if (!spawner) continue;
+        spawner->GetTransform().SetPos(at);
+        spawner->Initialize(false);
+    }
+}
+
+using Action = void (*)();
+const std::map<std::string, Action>& Actions() {
+    static const std::map<std::string, Action> table = {{"CreateFlower", &CreateFlower}};
+    return table;
+}
+
+}  // namespace
+
+Collector::~Collector() {
+    if (listener_) SD::Group::RemoveListener(groupName_, listener_);
+}
+
+void Collector::VSerialize(SD::IStream& stream, int version) {
+    stream.Serialize(groupName_, "Group Name", "String");
+    if (version != 1) return;
+    if (stream.GetDirection() == SD::IStream::kWrite) {
+        int count = static_cast<int>(actionNames_.size());
+        stream.Serialize(count, "Action Count", "Integer");
+        for (std::string& name : actionNames_) stream.Serialize(name, "Action Name", "String");
+        return;
+    }
+    int count = 0;
+    stream.Serialize(count, "Action Count", "Integer");
+    actionNames_.clear();
+    // The count comes from data: reading stops where the names do.
+    for (int i = 0; i < count; ++i) {
+        std::string name;
+        stream.Serialize(name, "Action Name", "String");
+        if (name.empty()) {
+            SD_WARNING(2, "Collector of group \"%s\": %d action names expected, %d found", groupName_.c_str(), count, i);
+            break;
+        }
+        if (Actions().count(name))
+            actionNames_.push_back(name);
+        else
+            SD_WARNING(2, "Collector of group \"%s\": unknown action \"%s\" skipped", groupName_.c_str(), name.c_str());
+    }
+}
+
+void Collector::VInitialize(bool) {
+    if (listener_) return;
+    listener_ = std::make_shared<MFCore::Delegate_1Parameters<void, Collector, SD::Group*>>(this, &Collector::OnMember);
+    SD::Group::AddListener(groupName_, listener_);
+}
+
+void Collector::OnMember(SD::Group* member) {
+    SD::GameObject* object = member ? member->GetOwner() : nullptr;
+    auto* trigger = object ? static_cast<Trigger*>(object->GetComponent(SD::CID_Trigger)) : nullptr;
+    // A member without a trigger could never fire: it does not count.
+    if (!trigger) return;
+    trigger->AddCallback(new MFCore::GuardedFunction(
+        new MFCore::Delegate_0Parameters<void, Collector>(this, &Collector::OnCollected), lifetime_.Token()));
+    ++targetCount_;
+}
+
+void Collector::OnCollected() {
+    if (++collected_ != targetCount_) return;
+    for (const std::string& name : actionNames_) Actions().at(name)();
+}
+
+}  // namespace QV

@@ -1,0 +1,162 @@
+#include "game/components/Wind.h"
+
+#include "core/Delegate.h"
+#include "core/Logger.h"
+#include "core/MessageSystem.h"
+#include "engine/Factory.h"
+#include "engine/GameObject.h"
+#include "engine/IStream.h"
+#include "engine/MathSerialize.h"
+#include "engine/PlayStateQuery.h"
+#include "engine/Transform.h"
+#include "game/components/Trigger.h"
+#include "game/components/WorldHooks.h"
+#include "game/components/WorldLogic.h"
+#include "game/systems/AudioLogic.h"
+#include "physics/Collider.h"
+#include "physics/Shapes.h"
+
+namespace QV {
+namespace {
+
+constexpr const char* kStreamBlueprint = "ObjectTemplates/WindStream";
+constexpr const char* kGustBlueprint = "ObjectTemplates/WindSphere";
+
+Gedankenexperiment::Collider* ColliderOf(SD::GameObject* object) {
+    return object ? static_cast<Gedankenexperiment::Collider*>(object->GetComponent(SD::CID_Collider)) : nullptr;
+}
+
+}  // namespace
+
+float Wind::GetStrength() const { return SD::GetCurrentPlayState() == SD::kPlayStateDevPause ? 0.0f : power_; }
+
+void Wind::Attach(Gedankenexperiment::Collider* collider) {
+    if (!collider) return;
+    collider->SetCallback(
+        new MFCore::Delegate_1Parameters<void, Wind, Gedankenexperiment::Collider*>(this, &Wind::OnContact));
+}
+
+void Wind::OnContact(Gedankenexperiment::Collider* other) {
+    SD::GameObject* touched = other ? other->GetOwner() : nullptr;
+    if (!touched) return;
+    WindMessage message(this, touched->GetHandle());
+    SD::Message_System::GetInstance()->SendMessageToObject(touched->GetHandle(), message);
+}
+
+void Wind::SerializeWind(SD::IStream& stream) {
+    SD::SerializeVec3(stream, "Direction", direction_);
+    stream.Serialize(power_, "Power", "Float");
+    stream.Serialize(duration_, "Duration", "Float");
+    stream.Serialize(immortal_, "Imortal", "Boolean");
+}
+
+bool Wind::Expire(float dt) {
+    duration_ -= dt;
+    return duration_ <= 0.0f && !immortal_;
+}
+
+WindLogic::~WindLogic() {
+    SD::Factory_* factory = SD::Factory_::GetInstance();
+    for (const SD::GameObjectHandle& stream : streams_) {
+        if (SD::GameObject* object = stream.get(); object && factory) factory->DestroyGameObject(object);
+    }
+}
+
+void WindLogic::VInitialize(bool) {
+    SD::GameObject* owner = GetOwner();
+    if (!owner) return;
+    Attach(ColliderOf(owner));
+    direction_ = owner->GetTransform().GetOrient() * direction_;
+    SD::Factory_* factory = SD::Factory_::GetInstance();
+    if (!factory) return;
+    const SD::Vec3 at = owner->GetTransform().GetLocalPos();
+    for (SD::GameObjectHandle& slot : streams_) {
+        SD::GameObject* stream = factory->CreateObject(kStreamBlueprint, nullptr);
+        if (!stream) continue;
+        SD::Transform& transform = stream->GetTransform();
+        transform.SetPos(SD::Vec3(at.x - transform.GetScale().x, at.y, at.z));
+        slot = stream->GetHandle();
+        stream->Initialize(false);
+    }
+}
+
+void WindLogic::VUpdate(float dt) {
+    if (Expire(dt)) {
+        if (SD::Factory_* factory = SD::Factory_::GetInstance()) factory->DestroyGameObject(GetOwner());
+    }
+    // A wind of no power blows no level rather than dividing by zero.
+    AudioLogic_::GetInstance().SetWindLevel(power_ != 0.0f ? GetStrength() / power_ : 0.0f);
+}
+
+void WindTubeLogic::VSerialize(SD::IStream& stream, int) {
+    SerializeWind(stream);
+    SD::SerializeVec3(stream, "Point1", point1_);
+    SD::SerializeVec3(stream, "Point2", point2_);
+}
+
+void WindTubeLogic::VInitialize(bool) {
+    Gedankenexperiment::Collider* collider = ColliderOf(GetOwner());
+    if (!collider) {
+        SD_WARNING(2, "Wind tube of object %s has no collider; it blows nothing", GetOwner() ? GetOwner()->GetName().c_str() : "?");
+        return;
+    }
+    auto tube = std::make_unique<Gedankenexperiment::Cylinder>();
+    tube->point1 = point1_;
+    tube->point2 = point2_;
+    tube->radius = radius_;
+    collider->SetShape(std::move(tube));
+    Attach(collider);
+}
+
+void WindTubeLogic::VUpdate(float dt) {
+    if (!Expire(dt)) return;
+    if (SD::Factory_* factory = SD::Factory_::GetInstance()) factory->DestroyGameObject(GetOwner());
+}
+
+WindLogic* SpawnGust(const SD::Vec3& position, const SD::Vec3& direction, float radius) {
+    SD::Factory_* factory = SD::Factory_::GetInstance();
+    SD::GameObject* sphere = factory ? factory->CreateObject(kGustBlueprint, nullptr) : nullptr;
+    if (!sphere) return nullptr;
+    sphere->GetTransform().SetPos(position);
+    sphere->Initialize(false);
+    if (Gedankenexperiment::Collider* collider = ColliderOf(sphere)) {
+        collider->position = collider->previousPosition = position;
+        collider->SetRadius(radius);
+    }
+    auto* wind = static_cast<WindLogic*>(sphere->GetComponent(SD::CID_WindLogic));
+    if (wind) wind->SetDirection(direction);
+    return wind;
+}
+
+void WindTrigger::VInitialize(bool) {
+    auto* trigger = GetOwner() ? static_cast<Trigger*>(GetOwner()->GetComponent(SD::CID_Trigger)) : nullptr;
+    if (trigger)
+        trigger->AddCallback(new MFCore::Delegate_0Parameters<void, WindTrigger>(this, &WindTrigger::OnTriggerFired));
+}
+
+void WindTrigger::VSerialize(SD::IStream& stream, int) {
+    int saveMe = 0;
+    stream.Serialize(saveMe, "Save Me", "Integer");
+}
+
+void WindTrigger::OnTriggerFired() {
+    SD::GameObject* player = FindPlayer();
+    if (!player) return;
+    SD::Transform& transform = player->GetTransform();
+    WindLogic* wind = SpawnGust(transform.GetLocalPos(), transform.GetDir(), kGustRadius);
+    if (!wind) return;
+    wind->SetPower(kGustPower);
+    wind->SetDuration(kGustSeconds);
+    windObject_ = wind->GetOwner()->GetHandle();
+    GetWorldHooks().PostSound("Play_Flower");
+    windAlive_ = true;
+}
+
+void WindTrigger::VUpdate(float) {
+    if (!windAlive_ || windObject_.get()) return;
+    windAlive_ = false;
+    if (auto* trigger = GetOwner() ? static_cast<Trigger*>(GetOwner()->GetComponent(SD::CID_Trigger)) : nullptr)
+        trigger->SetFired(false);
+}
+
+}  // namespace QV

@@ -1,0 +1,121 @@
+#pragma once
+// Wind in the world: a wind volume with a ring of visible streams, a wind along a tube, and a
+// trigger that blows a short gust along the player's facing. A wind attached to a collider
+// tells each object it touches with a wind message addressed to that object.
+#include "core/Message.h"
+#include "core/MessageIds.h"
+#include "core/RTTI.h"
+#include "core/Vector.h"
+#include "engine/GameObjectHandle.h"
+#include "engine/UpdateComponent.h"
+
+namespace Gedankenexperiment {
+class Collider;
+}
+
+namespace QV {
+
+class Wind {
+public:
+    virtual ~Wind() = default;
+    // Where the wind blows and how hard: 0 while the level is edited, the power otherwise.
+    virtual const SD::Vec3& GetDirection() const { return direction_; }
+    virtual float GetStrength() const;
+    SD::Vec3 GetVector() const { return GetDirection() * GetStrength(); }
+
+    void SetDirection(const SD::Vec3& direction) { direction_ = direction; }
+    float GetPower() const { return power_; }
+    void SetPower(float power) { power_ = power; }
+    float GetDuration() const { return duration_; }
+    void SetDuration(float seconds) { duration_ = seconds; }
+    bool IsImmortal() const { return immortal_; }
+
+    // Contacts of the collider reach the touched objects from now on.
+    void Attach(Gedankenexperiment::Collider* collider);
+    void OnContact(Gedankenexperiment::Collider* other);
+
+protected:
+    void SerializeWind(SD::IStream& stream);
+    // Counts the duration down; true when a mortal wind has run out.
+    bool Expire(float dt);
+
+    bool immortal_ = false;
+    float duration_ = 0.0f;
+    SD::Vec3 direction_;
+    float power_ = 0.0f;
+};
+
+// Sent to the object a wind touches, naming that object.
+class WindMessage : public SD::IMessage {
+public:
+    WindMessage(const Wind* wind, const SD::GameObjectHandle& target)
+        : IMessage(SD::MessageIds::WindMessage), wind_(wind), target_(target) {}
+    const Wind* GetWind() const { return wind_; }
+    const SD::GameObjectHandle& GetTarget() const { return target_; }
+
+private:
+    const Wind* wind_;
+    SD::GameObjectHandle target_;
+};
+
+class WindLogic : public SD::IUpdateComponent, public Wind {
+public:
+    static constexpr int kStreamCount = 10;
+
+    WindLogic() { SetID(SD::CID_WindLogic); }
+    ~WindLogic() override;
+    SD::ComponentID VGetID() const override { return SD::CID_WindLogic; }
+    int VGetVersion() const override { return 0; }
+    void VInitialize(bool fromScript) override;
+    void VSerialize(SD::IStream& stream, int) override { SerializeWind(stream); }
+    void VUpdate(float dt) override;
+
+    const SD::GameObjectHandle& GetStream(int i) const { return streams_[i]; }
+
+private:
+    SD::GameObjectHandle streams_[kStreamCount];
+};
+
+class WindTubeLogic : public SD::IUpdateComponent, public Wind {
+public:
+    WindTubeLogic() { SetID(SD::CID_WindTubeLogic); }
+    SD::ComponentID VGetID() const override { return SD::CID_WindTubeLogic; }
+    int VGetVersion() const override { return 0; }
+    void VInitialize(bool fromScript) override;
+    void VSerialize(SD::IStream& stream, int version) override;
+    void VUpdate(float dt) override;
+
+private:
+    float radius_ = 0.0f;
+    SD::Vec3 point1_;
+    SD::Vec3 point2_;
+};
+
+class WindTrigger : public SD::IUpdateComponent {
+public:
+    static constexpr float kGustRadius = 200.0f;
+    static constexpr float kGustPower = 200.0f;
+    static constexpr float kGustSeconds = 3.0f;
+
+    WindTrigger() { SetID(SD::CID_WindTrigger); }
+    SD::ComponentID VGetID() const override { return SD::CID_WindTrigger; }
+    int VGetVersion() const override { return 0; }
+    void VInitialize(bool fromScript) override;
+    void VSerialize(SD::IStream& stream, int version) override;
+    void VUpdate(float dt) override;
+
+    bool IsGusting() const { return windAlive_; }
+    SD::GameObject* GetGust() const { return windObject_.get(); }
+
+private:
+    void OnTriggerFired();
+
+    bool windAlive_ = false;
+    SD::GameObjectHandle windObject_;
+};
+
+// A wind sphere of that radius at a position, blowing along the direction; null when the
+// blueprint cannot be made.
+WindLogic* SpawnGust(const SD::Vec3& position, const SD::Vec3& direction, float radius);
+
+}  // namespace QV

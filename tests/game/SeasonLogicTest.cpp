@@ -1,0 +1,243 @@
+// The seasons and the weather in a small world: season volumes switch the audio season and its
+// ambience while the player is inside, summer also moves the season blend that tints models; the
+// rain storm runs its cycle; the moon steps the sky round; a follower copies its target.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+#include <set>
+
+#include "WorldLogicTestSupport.h"
+#include "runtime/Input.h"
+
+namespace {
+
+using namespace worldtest;
+
+class SeasonLogicTest : public WorldLogicFixture {
+protected:
+    SeasonLogicTest() {
+        Blueprints(Blueprint("Player", TransformXml({}) + SphereXml(1, 0)) +
+                   Season("SummerBox", 1, 1, "Summer", {20, 10, 10}) + Season("FallBall", 1, 0, "Fall", {5, 5, 5}) +
+                   Season("OldBox", 0, 0, "Winter", {4, 4, 4}) + Season("OddVolume", 1, 7, "Summer", {50, 50, 50}) +
+                   Blueprint("Tinted", TransformXml({}) +
+                                           Component("SeasonalColorInterpLogic", 0,
+                                                     Vec4Xml("Spring Color", {0, 1, 0, 1}) +
+                                                         Vec4Xml("Summer Color", {1, 0, 0, 1}) +
+                                                         Vec4Xml("Fall Color", {1, 1, 0, 1}) +
+                                                         Vec4Xml("Winter Color", {1, 1, 1, 1}))) +
+                   Blueprint("Cloudburst", TransformXml({}) + Component("RainLogic", 0, "")) +
+                   Blueprint("ObjectTemplates/Moon", TransformXml({})) + Blueprint("Stars", TransformXml({})) +
+                   Blueprint("Sky", TransformXml({}) + Component("MoonLogic", 0,
+                                                                 FloatXml("Radius", 100) +
+                                                                     FloatXml("Starting Z Rotation In Degrees", 90) +
+                                                                     FloatXml("Moon Scale", 3))) +
+                   Blueprint("Follower", TransformXml({}) + Component("SyncLogic", 0,
+                                                                      StringXml("Target", "Leader") +
+                                                                          BoolXml("Sync Pos", true) +
+                                                                          BoolXml("Sync Orient", false))) +
+                   Blueprint("Leader", TransformXml({})));
+    }
+    static std::string Season(const char* name, int version, int volume, const char* season, SD::Vec3 scale) {
+        return Blueprint(name, TransformXml({}, scale) +
+                                   Component("SeasonTransitionLogic", version,
+                                             (version == 1 ? IntXml("Volume Type", volume) : std::string()) +
+                                                 StringXml("Transition Season", season)));
+    }
+};
+
+TEST_F(SeasonLogicTest, SeasonVolumesSwitchTheAudioSeasonAndOnlySummerMovesTheBlend) {
+    SD::GameObject* box = Spawn("SummerBox", "SummerBox", {0, 0, 0});
+    SD::GameObject* ball = Spawn("FallBall", "FallBall", {100, 0, 0});
+    SD::GameObject* tinted = Lit("Tinted", "Tinted", {});
+    SD::GameObject* player = Spawn("Player", "Player", {-5, 1, 0});
+    Frames(1, 0.1f);
+    // A quarter of the way across the box from its -X face: blend 0.25, summer.
+    EXPECT_NEAR(world.GetSeasonBlend(), 0.25f, 1e-5f);
+    EXPECT_EQ(QV::AudioLogic_::GetInstance().GetSeason(), 1);
+    EXPECT_EQ(StateChanges().back(), "A1F25A7F 4CE3F732");
+    // The model's colour follows the blend.
+    EXPECT_NEAR(world.geometry[tinted].x, 0.25f, 1e-5f);
+    EXPECT_NEAR(world.geometry[tinted].y, 0.75f, 1e-5f);
+    Frames(1, 0.1f);
+    EXPECT_EQ(world.Calls("sound"), (std::vector<std::string>{"sound Play_Summer_Ambient", "sound Play_Summer_Ambient"}));
+
+    // Above the box (its base is at the object) the player is outside.
+    Place(player, {-5, 12, 0});
+    world.calls.clear();
+    Frames(1, 0.1f);
+    EXPECT_TRUE(world.Calls("sound").empty());
+
+    // In the fall sphere: the audio season changes, the blend stays where summer left it.
+    Place(player, {103, 0, 0});
+    Frames(1, 0.1f);
+    EXPECT_EQ(QV::AudioLogic_::GetInstance().GetSeason(), 2);
+    EXPECT_EQ(world.Calls("sound"), std::vector<std::string>{"sound Play_Fall_Ambient"});
+    EXPECT_NEAR(world.GetSeasonBlend(), 0.25f, 1e-5f);
+    (void)box;
+    (void)ball;
+}
+
+TEST_F(SeasonLogicTest, TheSphereBlendIsTheDistanceOverTwiceTheRadius) {
+    Blueprints(Season("SummerBall", 1, 0, "Summer", {10, 10, 10}));
+    Spawn("SummerBall", "Ball", {0, 0, 0});
+    SD::GameObject* player = Spawn("Player", "Player", {0, 0, 0});
+    const std::pair<float, float> cases[] = {{0.0f, 0.0f}, {5.0f, 0.25f}, {10.0f, 0.5f}, {10.5f, 0.525f}};
+    for (const auto& [distance, blend] : cases) {
+        Place(player, {distance, 0, 0});
+        world.SetSeasonBlend(-1.0f);
+        Frames(1, 0.1f);
+        EXPECT_NEAR(world.GetSeasonBlend(), blend, 1e-5f) << distance;
+    }
+    Place(player, {11.5f, 0, 0});  // beyond the radius and the player's own
+    world.SetSeasonBlend(-1.0f);
+    Frames(1, 0.1f);
+    EXPECT_EQ(world.GetSeasonBlend(), -1.0f);
+}
+
+TEST_F(SeasonLogicTest, DataVersionsOfTheSeasonVolume) {
+    SD::GameObject* old = Spawn("OldBox", "OldBox", {});
+    auto* logic = Get<QV::SeasonTransitionLogic>(old, SD::CID_SeasonTransitionLogic);
+    EXPECT_EQ(logic->GetVolumeType(), QV::SeasonTransitionLogic::kBox);  // version 0 keeps the box
+    EXPECT_EQ(logic->GetSeason(), "Winter");
+    EXPECT_EQ(Written(*logic, 1), (std::vector<std::string>{"Volume Type=1", "Transition Season=Winter"}));
+    EXPECT_EQ(Written(*logic, 0), (std::vector<std::string>{"Transition Season=Winter"}));
+    EXPECT_TRUE(Written(*logic, 2).empty());
+    // A volume of an unknown kind holds nobody.
+    Spawn("OddVolume", "Odd", {1000, 0, 0});
+    Spawn("Player", "Player", {1000, 0, 0});
+    Frames(1, 0.1f);
+    EXPECT_TRUE(world.Calls("sound").empty());
+}
+
+TEST_F(SeasonLogicTest, TheRainStormRunsItsCycleOnlyWhileEnabled) {
+    SD::GameObject* cloud = Spawn("Cloudburst", "Cloudburst", {});
+    auto* rain = Get<QV::RainLogic>(cloud, QV::kRainLogicID);
+    Frames(30, 1.0f);
+    EXPECT_FLOAT_EQ(rain->GetCountdown(), 20.0f);  // disabled: no count
+    rain->Enable(true);
+    EXPECT_EQ(world.darkness, 0.0f);
+    EXPECT_EQ(world.Calls("rain"), std::vector<std::string>{"rain off"});
+    Frames(19, 1.0f);
+    EXPECT_FALSE(rain->IsRaining());
+    Frames(1, 1.0f);
+    ASSERT_TRUE(rain->IsRaining());
+    world.calls.clear();
+    // Second by second through the storm: rain from 7 s to 37 s, thunder from 12 s.
+    std::string particles;
+    for (int second = 1; second <= 42; ++second) {
+        Frames(1, 1.0f);
+        particles += rain->ParticlesOn() ? 'r' : '.';
+        if (second == 12) {
+            EXPECT_EQ(world.Calls("lightning").size(), 1u);
+        }
+        if (second == 25) {
+            EXPECT_FLOAT_EQ(world.darkness, 1.0f);
+        }
+    }
+    EXPECT_EQ(particles, std::string(6, '.') + std::string(31, 'r') + std::string(5, '.'));
+    EXPECT_FALSE(rain->IsRaining());
+    EXPECT_GE(world.Calls("lightning").size(), 3u);
+    EXPECT_EQ(world.Calls("sound Play_Thunder").size(), world.Calls("lightning").size());
+    EXPECT_EQ(QV::AudioLogic_::GetInstance().GetRainTarget(), 0.0f);
+    EXPECT_NEAR(world.darkness, 0.0f, 1e-5f);
+    // Disabled between storms, the countdown holds where it was.
+    Frames(5, 1.0f);
+    rain->Enable(false);
+    const float held = rain->GetCountdown();
+    Frames(5, 1.0f);
+    EXPECT_EQ(rain->GetCountdown(), held);
+}
+
+TEST_F(SeasonLogicTest, TheMoonStandsOutAtItsRadiusAndStepsTheSky) {
+    SD::GameObject* stars = Spawn("Stars", "TwinklingStars", {});
+    SD::GameObject* sky = Spawn("Sky", "Sky", {});
+    auto* moon = Get<QV::MoonLogic>(sky, QV::kMoonLogicID);
+    SD::GameObject* body = moon->GetMoon();
+    ASSERT_NE(body, nullptr);
+    EXPECT_EQ(body->GetParent(), sky);
+    EXPECT_EQ(body->GetTransform().GetLocalPos(), SD::Vec3(-100, 0, 0));
+    EXPECT_EQ(body->GetTransform().GetScale(), SD::Vec3(3, 3, 3));
+    EXPECT_NEAR(sky->GetTransform().GetRight().y, 1.0f, 1e-6f);  // turned 90 degrees about Z
+
+    moon->Step();
+    moon->Step();
+    EXPECT_NEAR(moon->GetTargetTurn(), -0.6981317f, 1e-6f);
+    Frames(8, 1.0f);
+    EXPECT_EQ(moon->GetCurrentTurn(), 0.0f);  // the 9 s wait
+    Frames(2, 1.0f);
+    EXPECT_NEAR(moon->GetCurrentTurn(), -0.0175f, 1e-6f);
+    EXPECT_NEAR(world.starsTurned, -0.0175f, 1e-6f);
+    Frames(40, 1.0f);
+    EXPECT_NEAR(moon->GetCurrentTurn(), -0.7f, 1e-4f);  // passed the target, and stops
+    Frames(5, 1.0f);
+    EXPECT_NEAR(moon->GetCurrentTurn(), -0.7f, 1e-4f);
+
+    // While the level is edited the layout is taken again: the turn is forgotten.
+    PlayState() = SD::kPlayStateDevPause;
+    Frames(1, 1.0f);
+    EXPECT_EQ(moon->GetCurrentTurn(), 0.0f);
+    EXPECT_NEAR(sky->GetTransform().GetRight().y, 1.0f, 1e-6f);
+    (void)stars;
+    EXPECT_EQ(Written(*moon, 0), (std::vector<std::string>{"Radius=100", "Starting Z Rotation In Degrees=90", "Moon Scale=3"}));
+}
+
+// Keys held down as the test says, and let go when it drops them.
+class HeldKeys : public SD::IInputInjector {
+public:
+    explicit HeldKeys(const std::set<uint32_t>* down) : down_(down) {}
+    void Inject(uint8_t* pressed, uint8_t* releaseMask) override {
+        for (uint32_t code : *down_) pressed[code] = 1;
+        for (uint32_t code : last_)
+            if (!down_->count(code)) releaseMask[code] = 0;
+        last_ = *down_;
+    }
+
+private:
+    const std::set<uint32_t>* down_;
+    std::set<uint32_t> last_;
+};
+
+TEST_F(SeasonLogicTest, TwoPressesOfTheMoonKeyStepTheSkyFortyDegreesAfterAFreshDelay) {
+    SD::Input_ input;
+    std::set<uint32_t> keys;
+    input.AddInjector(std::make_unique<HeldKeys>(&keys));
+    auto* moon = Get<QV::MoonLogic>(Spawn("Sky", "Sky", {}), QV::kMoonLogicID);
+    auto frame = [&](bool nDown) {
+        if (nDown)
+            keys.insert('N');
+        else
+            keys.erase('N');
+        input.Update(1.0f);
+        Frames(1, 1.0f);
+    };
+    // Without developer keys the key does nothing.
+    frame(true);
+    frame(false);
+    EXPECT_EQ(moon->GetTargetTurn(), 0.0f);
+    input.SetDevKeysEnabled(true);
+    frame(true);
+    frame(true);  // held: one step only
+    EXPECT_NEAR(moon->GetTargetTurn(), -0.34906584f, 1e-6f);
+    for (int i = 0; i < 7; ++i) frame(false);
+    frame(true);  // the second press restarts the wait
+    EXPECT_NEAR(moon->GetTargetTurn(), -0.6981317f, 1e-6f);
+    // Nine seconds from the press, its own frame counted.
+    for (int i = 0; i < 8; ++i) frame(false);
+    EXPECT_EQ(moon->GetCurrentTurn(), 0.0f);
+    frame(false);
+    EXPECT_NEAR(moon->GetCurrentTurn(), -0.0175f, 1e-6f);
+}
+
+TEST_F(SeasonLogicTest, AFollowerCopiesItsTargetsPlaceAndStaysWithoutOne) {
+    SD::GameObject* follower = Spawn("Follower", "Follower", {1, 2, 3});
+    Frames(1, 0.1f);
+    EXPECT_EQ(follower->GetTransform().GetLocalPos(), SD::Vec3(1, 2, 3));
+    SD::GameObject* leader = Spawn("Leader", "Leader", {7, 8, 9});
+    leader->GetTransform().RotateLocalYRad(1.0f);
+    Frames(1, 0.1f);
+    EXPECT_EQ(follower->GetTransform().GetLocalPos(), SD::Vec3(7, 8, 9));
+    EXPECT_EQ(follower->GetTransform().GetRight().x, 1.0f);  // orientation not synced
+}
+
+}  // namespace

@@ -1,0 +1,135 @@
+// The sample level of the world logic, loaded headless from the sample data and run frame by
+// frame: it carries every kind of scenery, weather, wind and trigger component, its collector
+// counts its flowers, its proximity triggers fire, the season and the moon move the world and
+// the mountain splits.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "WorldLogicTestSupport.h"
+#include "engine/LevelLayerManager.h"
+
+namespace {
+
+using namespace worldtest;
+
+std::string SampleFile(const std::string& relative) {
+    std::ifstream in(qvtest::SourceDir() + "/" + relative, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+class WorldLogicLevelTest : public WorldLogicFixture {
+protected:
+    WorldLogicLevelTest() {
+        for (const char* file : {"Assets/Objects/ObjectTemplates/WorldLogic.xml", "Assets/Levels/WorldLogic/objects.xml",
+                                 "Assets/Levels/WorldLogic/LevelData.ld"}) {
+            const std::string text = SampleFile(file);
+            EXPECT_FALSE(text.empty()) << file;
+            tree.Write(file, text);
+        }
+        factory.AddBlueprint("../Assets/Objects/ObjectTemplates/WorldLogic.xml");
+        layers.Initialize();
+    }
+    ~WorldLogicLevelTest() override { layers.Shutdown(); }
+
+    SD::GameObject* Named(const std::string& name) { return factory.GetGameObject(name); }
+    template <class T> T* Of(const std::string& name, SD::ComponentID id) { return Get<T>(Named(name), id); }
+
+    SD::LevelLayerManager layers;
+};
+
+TEST_F(WorldLogicLevelTest, TheSampleLevelCarriesEveryKindAndTheyBehave) {
+    ASSERT_NE(SD::LevelLayerManager::LoadLayerFile("../Assets/Levels/WorldLogic/objects.xml"), nullptr);
+    SD::GameObject* player = Named("Player");
+    ASSERT_NE(player, nullptr);
+    // One of each kind, on the object that carries it.
+    const std::pair<const char*, SD::ComponentID> kinds[] = {
+        {"TallTombstone", SD::CID_TallTombstoneLogic},
+        {"WindVolume", SD::CID_WindLogic},
+        {"WindTube", SD::CID_WindTubeLogic},
+        {"WindGate", SD::CID_WindTrigger},
+        {"SummerGlade", SD::CID_SeasonTransitionLogic},
+        {"Bloom", SD::CID_SeasonalColorInterpLogic},
+        {"RainCloud", QV::kRainLogicID},
+        {"Sky", QV::kMoonLogicID},
+        {"Shadow", QV::kSyncLogicID},
+        {"Hatchery", QV::kHackProximitySpawnID},
+        {"Hatchery", SD::CID_QuorvPhantom},
+        {"Lookout", QV::kCameraTransitionTriggerID},
+        {"Narrator", SD::CID_HudFadeTrigger},
+        {"Gardener", SD::CID_Collector},
+        {"GlowingIsland", QV::kFloatingIslandGlowLogicID},
+        {"GlowingIsland", QV::kFloatingIslandLogicID},
+        {"Crystal", QV::kCrystalLogicID},
+        {"MountainEast", SD::CID_MountainSplitLogic},
+        {"RingTreeStream", QV::kRingTreeWindStreamLogicID},
+        {"Quorvanta", SD::CID_QuorvantaLogic},
+        {"Bulb", SD::CID_FloatingBulbLogic},
+        {"LilyPad", SD::CID_LilyPadLogic},
+        {"GrassPatch", SD::CID_GrassPatchLogic},
+        {"Billboard", SD::CID_NaiveGrassBillboardLogic},
+        {"StarfallTree", SD::CID_StarfallTreeLeafLogic},
+        {"SummerStarfallTree", SD::CID_SummerStarfallTreeLeafLogic},
+        {"SpringStarfallTree", SD::CID_SpringStarfallTreeLeafLogic},
+        {"Cloud", SD::CID_CloudLogic},
+    };
+    for (const auto& [name, id] : kinds) {
+        ASSERT_NE(Named(name), nullptr) << name;
+        EXPECT_NE(Named(name)->GetComponent(id), nullptr) << name;
+    }
+    EXPECT_EQ(Named("StarfallTree")->GetChildren().Size(), 64u);
+    Frames(2, 0.1f);
+
+    // The collector counts its two flowers and then makes its firefly spawner.
+    auto* collector = Of<QV::Collector>("Gardener", SD::CID_Collector);
+    EXPECT_EQ(collector->GetTargetCount(), 2);
+    auto* playerCollider = Get<Gedankenexperiment::Collider>(player, SD::CID_Collider);
+    Of<QV::Trigger>("FlowerA", SD::CID_Trigger)->OnContact(playerCollider);
+    EXPECT_TRUE(SD::Group::FindGroup(SD::SharedString("WorldLogicBlooms")).Empty());
+    Of<QV::Trigger>("FlowerB", SD::CID_Trigger)->OnContact(playerCollider);
+    EXPECT_EQ(collector->GetCollected(), 2);
+    EXPECT_FALSE(SD::Group::FindGroup(SD::SharedString("WorldLogicBlooms")).Empty());
+
+    // Proximity: the armed hatchery asks the music for its sound, the lookout turns the camera,
+    // the narrator queues its fade.
+    auto* hatchery = Of<QV::HackProximitySpawn>("Hatchery", QV::kHackProximitySpawnID);
+    hatchery->Arm();
+    Place(player, {0, 0, -290});
+    Frames(1, 0.1f);
+    EXPECT_TRUE(hatchery->IsDone());
+    EXPECT_EQ(QV::AudioLogic_::GetInstance().TakeMusicSyncRequests(), std::vector<int>{0});
+    Place(player, {-150, 0, -290});
+    Frames(1, 0.1f);
+    EXPECT_TRUE(Of<QV::CameraTransitionTrigger>("Lookout", QV::kCameraTransitionTriggerID)->IsFired());
+    Place(player, {150, 0, -290});
+    Frames(1, 0.1f);
+    EXPECT_TRUE(Of<QV::HudFadeTrigger>("Narrator", SD::CID_HudFadeTrigger)->IsQueued());
+    EXPECT_EQ(Named("Shadow")->GetTransform().GetLocalPos(), SD::Vec3(150, 0, -290));
+
+    // Into the summer glade, three quarters across: the season and the bloom's colour follow.
+    world.geometry[Named("Bloom")] = SD::Vec4();
+    Place(player, {310, 1, 0});
+    Frames(1, 0.1f);
+    EXPECT_NEAR(world.GetSeasonBlend(), 0.75f, 1e-4f);
+    EXPECT_EQ(QV::AudioLogic_::GetInstance().GetSeason(), 1);
+    Frames(1, 0.1f);
+    const SD::Vec4 bloom = world.geometry[Named("Bloom")];  // from spring (0.2, 1, 0.4) to summer (1, 0.8, 0.2)
+    EXPECT_NEAR(bloom.x, 0.8f, 1e-4f);
+    EXPECT_NEAR(bloom.y, 0.85f, 1e-4f);
+    // The moon steps the sky round.
+    auto* moon = Of<QV::MoonLogic>("Sky", QV::kMoonLogicID);
+    ASSERT_NE(moon->GetMoon(), nullptr);
+    const SD::Vec3 skyBefore = Named("Sky")->GetTransform().GetRight();
+    moon->Step();
+    Frames(100, 0.1f);
+    EXPECT_LT(moon->GetCurrentTurn(), 0.0f);
+    EXPECT_NE(Named("Sky")->GetTransform().GetRight(), skyBefore);
+    // The mountain has split.
+    EXPECT_GT(Named("MountainEast")->GetTransform().GetLocalPos().x - Named("MountainWest")->GetTransform().GetLocalPos().x,
+              20.0f + 150.0f);
+}
+
+}  // namespace

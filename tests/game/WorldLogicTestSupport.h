@@ -1,0 +1,166 @@
+#pragma once
+// The small world of the world logic tests with every scenery, weather, wind and trigger
+// component registered, hooks that also record the season, storm, sky and sound requests, a
+// play state the test sets, and the audio logic's state changes recorded.
+#include <string>
+#include <vector>
+
+#include "WorldTestSupport.h"
+#include "engine/PlayStateQuery.h"
+#include "game/components/Collector.h"
+#include "game/components/IslandLogic.h"
+#include "game/components/ProximityTriggers.h"
+#include "game/components/QuorvPhantom.h"
+#include "game/components/Scenery.h"
+#include "game/components/SeasonLogic.h"
+#include "game/components/SimpleTombstoneLogic.h"
+#include "game/components/TallTombstoneLogic.h"
+#include "game/components/Wind.h"
+#include "game/hud/HudFade.h"
+#include "game/systems/AudioLogic.h"
+#include "sound/system/GhostEngine.h"
+#include "sound/system/Phantom.h"
+
+namespace worldtest {
+
+inline uint32_t& PlayState() {
+    static uint32_t state = 0;
+    return state;
+}
+inline uint32_t TestPlayState() { return PlayState(); }
+
+inline std::vector<std::string>& StateChanges() {
+    static std::vector<std::string> changes;
+    return changes;
+}
+inline void RecordState(uint32_t group, uint32_t state) {
+    char text[40];
+    std::snprintf(text, sizeof text, "%08X %08X", group, state);
+    StateChanges().push_back(text);
+}
+
+class WorldLogicHooks : public RecordingHooks {
+public:
+    void PostSoundID(SD::GameObject* object, uint32_t event) override {
+        char text[64];
+        std::snprintf(text, sizeof text, "sound %08X on %s", event, object ? object->GetName().c_str() : "-");
+        calls.push_back(text);
+    }
+    void SetStormDarkness(float value) override { darkness = value; }
+    void FlashLightning() override { calls.push_back("lightning"); }
+    const char* GetSeasonName() override { return season.c_str(); }
+    void SetRainActive(SD::GameObject*, bool active) override { calls.push_back(active ? "rain on" : "rain off"); }
+    void TurnStars(SD::GameObject*, float angle) override { starsTurned += angle; }
+    void AddSwayingScenery(SD::GameObject* object) override { calls.push_back("sway " + object->GetName()); }
+    bool GetCameraPosition(SD::Vec3* position) override {
+        if (!hasCamera) return false;
+        *position = camera;
+        return true;
+    }
+    // Only the calls that start with the prefix.
+    std::vector<std::string> Calls(const std::string& prefix) const {
+        std::vector<std::string> found;
+        for (const std::string& call : calls)
+            if (call.compare(0, prefix.size(), prefix) == 0) found.push_back(call);
+        return found;
+    }
+
+    float darkness = -1.0f;
+    std::string season;
+    float starsTurned = 0.0f;
+    bool hasCamera = false;
+    SD::Vec3 camera;
+};
+
+class WorldLogicFixture : public WorldFixture {
+protected:
+    WorldLogicFixture() {
+        PlayState() = 0;
+        SD::SetPlayStateQuery(&TestPlayState);
+        StateChanges().clear();
+        QV::AudioLogic_::ResetForTests();
+        QV::AudioLogic_::SetStateSetter(&RecordState);
+        QV::SetWorldHooks(&world);
+        Register<QV::TallTombstoneLogic>("TallTombstoneLogic", SD::CID_TallTombstoneLogic);
+        Register<QV::SimpleTombstoneLogic>("SimpleTombstoneLogic", QV::kSimpleTombstoneLogicID);
+        Register<QV::WindLogic>("WindLogic", SD::CID_WindLogic);
+        Register<QV::WindTubeLogic>("WindTubeLogic", SD::CID_WindTubeLogic);
+        Register<QV::WindTrigger>("WindTrigger", SD::CID_WindTrigger);
+        Register<QV::SeasonTransitionLogic>("SeasonTransitionLogic", SD::CID_SeasonTransitionLogic);
+        Register<QV::SeasonalColorInterpLogic>("SeasonalColorInterpLogic", SD::CID_SeasonalColorInterpLogic);
+        Register<QV::RainLogic>("RainLogic", QV::kRainLogicID);
+        Register<QV::MoonLogic>("MoonLogic", QV::kMoonLogicID);
+        Register<QV::SyncLogic>("SyncLogic", QV::kSyncLogicID);
+        Register<QV::HackProximitySpawn>("HackProximitySpawn", QV::kHackProximitySpawnID);
+        Register<QV::CameraTransitionTrigger>("CameraTransitionTrigger", QV::kCameraTransitionTriggerID);
+        Register<QV::HudFadeTrigger>("HudFadeTrigger", SD::CID_HudFadeTrigger);
+        Register<QV::HudFade>("HudFade", SD::CID_HudFade);
+        Register<QV::Collector>("Collector", SD::CID_Collector);
+        Register<QV::QuorvPhantom>("QuorvPhantom", SD::CID_QuorvPhantom);
+        Register<SD::Phantom>("Phantom", SD::CID_Phantom);
+        Register<QV::FloatingIslandGlowLogic>("FloatingIslandGlowLogic", QV::kFloatingIslandGlowLogicID);
+        Register<QV::CrystalLogic>("CrystalLogic", QV::kCrystalLogicID);
+        Register<QV::MountainSplitLogic>("MountainSplitLogic", SD::CID_MountainSplitLogic);
+        Register<QV::FloatingIslandLogic>("FloatingIslandLogic", QV::kFloatingIslandLogicID);
+        Register<QV::RingTreeWindStreamLogic>("RingTreeWindStreamLogic", QV::kRingTreeWindStreamLogicID);
+        Register<QV::QuorvantaLogic>("QuorvantaLogic", SD::CID_QuorvantaLogic);
+        Register<QV::FloatingBulbLogic>("FloatingBulbLogic", SD::CID_FloatingBulbLogic);
+        Register<QV::LilyPadLogic>("LilyPadLogic", SD::CID_LilyPadLogic);
+        Register<QV::GrassPatchLogic>("GrassPatchLogic", SD::CID_GrassPatchLogic);
+        Register<QV::NaiveGrassBillboardLogic>("NaiveGrassBillboardLogic", SD::CID_NaiveGrassBillboardLogic);
+        Register<QV::StarfallTreeLeafLogic>("StarfallTreeLeafLogic", SD::CID_StarfallTreeLeafLogic);
+        Register<QV::SummerStarfallTreeLeafLogic>("SummerStarfallTreeLeafLogic", SD::CID_SummerStarfallTreeLeafLogic);
+        Register<QV::SpringStarfallTreeLeafLogic>("SpringStarfallTreeLeafLogic", SD::CID_SpringStarfallTreeLeafLogic);
+        Register<QV::CloudLogic>("CloudLogic", SD::CID_CloudLogic);
+    }
+    ~WorldLogicFixture() override {
+        // The objects go before the hooks and the audio logic they call.
+        factory.Shutdown();
+        QV::SetWorldHooks(nullptr);
+        QV::AudioLogic_::SetStateSetter(nullptr);
+        QV::AudioLogic_::ResetForTests();
+        SD::SetPlayStateQuery(nullptr);
+        delete SD::GhostEngine_::Existing();
+    }
+
+    template <class T> void Register(const char* name, SD::ComponentID id) {
+        factory.RegisterComponentCreator(name, id, new SD::ComponentCreator<T>);
+    }
+    // A component's element with its fields.
+    static std::string Component(const char* name, int version, const std::string& fields) {
+        return Header(name, version) + fields + "</" + name + ">";
+    }
+    static std::string GroupXml(const char* name) { return Component("Group", 0, StringXml("Group Name", name)); }
+    static std::string Vec4Xml(const char* name, SD::Vec4 v) {
+        return std::string("<Vector4 name=\"") + name + "\"><Float value=\"" + Num(v.x) + "\"/><Float value=\"" +
+               Num(v.y) + "\"/><Float value=\"" + Num(v.z) + "\"/><Float value=\"" + Num(v.w) + "\"/></Vector4>";
+    }
+    // Makes an object with a geometry colour the hooks keep.
+    SD::GameObject* Lit(const char* blueprint, const std::string& name, SD::Vec3 at, SD::Vec4 colour = {1, 1, 1, 1}) {
+        SD::GameObject* object = factory.CreateObject(blueprint, nullptr);
+        EXPECT_NE(object, nullptr) << blueprint;
+        if (!object) return nullptr;
+        object->GetTransform().SetPos(at);
+        object->NameObject(name);
+        world.geometry[object] = colour;
+        object->Initialize(false);
+        return object;
+    }
+    // Frames of the world, each ending with the factory's pending destructions.
+    void Frames(int count, float dt) {
+        for (int i = 0; i < count; ++i) {
+            Frame(dt);
+            factory.Update(dt);
+        }
+    }
+    // Writes a component's data with the version and reads it into a fresh one of its class.
+    template <class T> static std::vector<std::string> Written(T& component, int version) {
+        ValueWriter writer;
+        component.VSerialize(writer, version);
+        return writer.values;
+    }
+
+    WorldLogicHooks world;
+};
+
+}  // namespace worldtest
