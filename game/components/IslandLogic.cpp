@@ -19,7 +19,7 @@ void FloatingIslandGlowLogic::VSerialize(SD::IStream& stream, int version) {
 
 void CrystalLogic::VInitialize(bool) {
     glow_ = 1.0f;
-    countdown_ = static_cast<float>(std::fmod(EngineRandom(), 3.75) + 0.75);
+    countdown_ = static_cast<float>(std::fmod(SD::RandomRaw(), 3.75) + 0.75);
 }
 
 void CrystalLogic::VSerialize(SD::IStream& stream, int) {

@@ -65,7 +65,7 @@ void FloatingBulbLogic::VInitialize(bool) {
     transform.SetOrient(SD::Mtx33::Identity());
     transform.SetPosY(-5.0f);
     rest_.Take(transform);
-    phase_ = static_cast<float>(EngineRandom());
+    phase_ = static_cast<float>(SD::RandomRaw());
     workingRotationScale_ = rotationScale_;
     pitch_ = yaw_ = roll_ = 0.0f;
     GetWorldHooks().AddSwayingScenery(owner);
@@ -118,8 +118,8 @@ void LilyPadLogic::VInitialize(bool) {
     if (!owner) return;
     SD::Transform& transform = owner->GetTransform();
     transform.SetOrient(SD::Mtx33::Identity());
-    transform.RotateLocalYRad(static_cast<float>(EngineRandom()));
-    phase_ = static_cast<float>(EngineRandom());
+    transform.RotateLocalYRad(static_cast<float>(SD::RandomRaw()));
+    phase_ = static_cast<float>(SD::RandomRaw());
     transform.SetPosY(transform.GetScale().y * 0.075f);
     rest_.Take(transform);
     GetWorldHooks().AddSwayingScenery(owner);
@@ -193,9 +193,9 @@ void StarfallLeaves::VInitialize(bool) {
             SD::GameObject* leaf = factory->CreateObject(Blueprint(), tree);
             if (!leaf) continue;
             leaf->Initialize(false);
-            const float a = static_cast<float>(std::fmod(EngineRandom(), shape.spread)) + shape.spreadBase;
-            const float b = static_cast<float>(std::fmod(EngineRandom(), shape.drop)) + shape.dropBase;
-            const float c = static_cast<float>(std::fmod(EngineRandom(), shape.spread)) + shape.spreadBase;
+            const float a = static_cast<float>(std::fmod(SD::RandomRaw(), shape.spread)) + shape.spreadBase;
+            const float b = static_cast<float>(std::fmod(SD::RandomRaw(), shape.drop)) + shape.dropBase;
+            const float c = static_cast<float>(std::fmod(SD::RandomRaw(), shape.spread)) + shape.spreadBase;
             SD::Transform& transform = leaf->GetTransform();
             transform.SetScale(SD::Vec3(shape.scale, shape.scale, shape.scale));
             const float ring = static_cast<float>(i);
@@ -204,7 +204,7 @@ void StarfallLeaves::VInitialize(bool) {
             transform.SetPos(at);
             rest_[j + 8 * i] = at;
             transform.RotateLocalXRad(a);
-            transform.RotateLocalYRad(static_cast<float>(std::fmod(EngineRandom(), 360.0)) * kDegrees - kPi);
+            transform.RotateLocalYRad(static_cast<float>(std::fmod(SD::RandomRaw(), 360.0)) * kDegrees - kPi);
             transform.RotateLocalZRad(theta * kDegrees);
         }
     }
@@ -256,7 +256,7 @@ void CloudLogic::Reset() {
     drift_ = SD::Vec3(SD::RandomFloat(-150.0f, 150.0f), SD::RandomFloat(0.0f, 0.001f), SD::RandomFloat(-150.0f, 150.0f));
     offset_ = SD::Vec3(SD::RandomFloat(-kReach, kReach), SD::RandomFloat(4000.0f, 7500.0f),
                        SD::RandomFloat(-kReach, kReach));
-    turnRate_ = static_cast<float>(std::fmod(EngineRandom(), 0.004)) + 0.001f;
+    turnRate_ = static_cast<float>(std::fmod(SD::RandomRaw(), 0.004)) + 0.001f;
     drifted_ = SD::Vec3();
     if (GetOwner())
         GetWorldHooks().SetGeometryColor(GetOwner(), SD::Vec4(SD::RandomFloat(1.0f, 1.1f), SD::RandomFloat(1.0f, 1.1f),
@@ -267,7 +267,7 @@ void CloudLogic::Reset() {
 void CloudLogic::VInitialize(bool) {
     Reset();
     if (GetOwner())
-        GetOwner()->GetTransform().RotateLocalYRad(static_cast<float>(std::fmod(EngineRandom(), 360.0)) * kDegrees);
+        GetOwner()->GetTransform().RotateLocalYRad(static_cast<float>(std::fmod(SD::RandomRaw(), 360.0)) * kDegrees);
 }
 
 void CloudLogic::VUpdate(float dt) {

@@ -1,7 +1,6 @@
 #include "game/components/Tombstones.h"
 
 #include <cmath>
-#include <cstdlib>
 
 #include "core/Random.h"
 #include "engine/Factory.h"
@@ -11,6 +10,7 @@
 #include "engine/Transform.h"
 #include "game/components/WorldHooks.h"
 #include "physics/Collider.h"
+#include "platform/os/Random.h"
 
 namespace QV {
 namespace {
@@ -51,7 +51,7 @@ void ShortTombstone::VUpdate(float) {
         collider->position = position;
     SD::Transform& transform = owner->GetTransform();
     transform.SetPos(position);
-    if (progress_ >= 1.0f || std::rand() % 2 != 0) return;
+    if (progress_ >= 1.0f || platform::crt_rand() % 2 != 0) return;
     transform.RotateLocalXRad(RandomAngle(kShake));
     transform.RotateLocalYRad(RandomAngle(kShake));
     transform.RotateLocalZRad(RandomAngle(kShake));

@@ -26,10 +26,8 @@ void SetBulbAlpha(SD::GameObject* object, float alpha) {
     GetWorldHooks().SetGeometryColor(object, colour);
 }
 
-double EngineRandom() { return static_cast<double>(SD::RandomNext()) * (1.0 / 32768.0); }
-
 float RandomAngle(float limit) {
-    return std::fmod(static_cast<float>(EngineRandom()), 2.0f * limit) - limit;
+    return std::fmod(static_cast<float>(SD::RandomRaw()), 2.0f * limit) - limit;
 }
 
 }  // namespace QV

@@ -20,8 +20,6 @@ SD::GameObject* FindPlayer();
 float SquaredDistance(SD::GameObject* a, SD::GameObject* b);
 // Writes only the alpha of an object's geometry colour.
 void SetBulbAlpha(SD::GameObject* object, float alpha);
-// A value of the engine generator scaled as the world logic uses it (0 up to about 131072).
-double EngineRandom();
 // A random angle in [-limit, limit) from the engine generator.
 float RandomAngle(float limit);
 

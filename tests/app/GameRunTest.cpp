@@ -200,7 +200,9 @@ TEST(GameRun, StartsTheSoundEngineAndSavesWhatItPlayed) {
     const std::string wav = tree.Path("run.wav");
     Result r = RunGame("--frames 30 --wav " + wav);
     EXPECT_EQ(r.exitCode, 0) << r.output;
-    EXPECT_NE(r.output.find(", sounds played 0"), std::string::npos) << r.output;
+    // How far the front end gets in 30 frames follows the wall clock, so only the count's
+    // presence is checked here.
+    EXPECT_NE(r.output.find(", sounds played "), std::string::npos) << r.output;
     EXPECT_EQ(r.output.find("sound failures"), std::string::npos) << "the sample banks load: " << r.output;
     std::ifstream in(wav, std::ios::binary);
     ASSERT_TRUE(in.good());
