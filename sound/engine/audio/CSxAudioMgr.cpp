@@ -371,13 +371,21 @@ bool Matches(const SxPendingAction& p, const CSxAudioMgr::Selection& s) {
            (s.targetID == 0 || p.action->TargetID() == s.targetID) &&
            (s.includeResumeActions || (p.action->ActionType() >> 8) != 0x03);
 }
+// A chain of plays waiting for its next item goes (or moves to the level above the stopped
+// element) when that element is one of its levels or above them.
+bool BreaksChain(SxPendingAction& p, const CSxAudioMgr::Selection& s) {
+    if (s.targetID == 0 || p.action->ActionType() != SxActionType_PlayAndContinue) return false;
+    CSxAudioMgr::Selection rest = s;
+    rest.targetID = 0;
+    return Matches(p, rest) && p.action->BreakToNode(s.targetID, p);
+}
 }  // namespace
 
 void CSxAudioMgr::StopPending(const Selection& selection) {
     for (Node** list : {&m_pending, &m_paused})
         for (Node** link = list; *link;) {
             Node* node = *link;
-            if (Matches(*node->action, selection)) {
+            if (Matches(*node->action, selection) || BreaksChain(*node->action, selection)) {
                 *link = node->next;
                 Drop(node->action);
                 FreeNode(node);

@@ -280,7 +280,7 @@ void CSxPBI::ResumeWithFade(const SxFadeParams& fade, bool masterResume) {
     }
 }
 
-void CSxPBI::PlayToEnd() {
+void CSxPBI::PlayToEnd(SxUniqueID) {
     m_loopCount = 1;
     PostLower(SxLowerCmd_EndOfLoop);
 }

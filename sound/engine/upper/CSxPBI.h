@@ -62,7 +62,8 @@ public:
     void PauseWithFade(const SxFadeParams& fade);
     void Resume();
     void ResumeWithFade(const SxFadeParams& fade, bool masterResume);
-    void PlayToEnd();
+    // Ends the loop so that the sound plays out; on behalf of the node with that ID.
+    virtual void PlayToEnd(SxUniqueID breakerID);
     void SeekTime(int32_t ms, bool snap);
     void SeekPercent(float fraction, bool snap);
 
@@ -81,6 +82,8 @@ public:
     void NotifyPaused() { SetSourceState(kSourcePaused); }
     void NotifyResumed() { SetSourceState(kSourcePlaying); }
     void Destroy(uint32_t argument);
+    // The started report's time left before the end (0 when unknown).
+    virtual void NotifyTimeLeft(float) {}
     void SetVoiceContext(void* voice) { m_voice = voice; }
     void* VoiceContext() const { return m_voice; }
 
@@ -118,6 +121,8 @@ public:
     void UnmarkVirtual();
     bool IsStarted() const { return m_lifecycle & kStarted; }
     bool IsFinished() const { return m_lifecycle & kFinished; }
+    bool IsStopped() const { return m_lifecycle & kStopped; }
+    bool IsStopRequested() const { return m_transport & kStopRequested; }
     uint32_t PauseCount() const { return m_pauseCount; }
     const uint8_t* Media() const { return m_media; }
     uint32_t MediaSize() const { return m_mediaSize; }

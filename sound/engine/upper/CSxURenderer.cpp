@@ -389,6 +389,7 @@ void CSxURenderer::ProcessCommands() {
         CSxPBI* instance = entry->instance;
         if (entry->command == 3) {
             instance->m_lifecycle |= CSxPBI::kStarted;
+            if (entry->value > 0.0f) instance->NotifyTimeLeft(entry->value);
             continue;
         }
         if (entry->value == 1.0f) {

@@ -1,0 +1,130 @@
+#include "sound/engine/containers/CSxActionPlayAndContinue.h"
+
+#include "sound/engine/containers/SxContinueList.h"
+#include "sound/engine/hierarchy/CSxParameterNodeBase.h"
+#include "sound/engine/memory/SxMemoryMgr.h"
+#include "sound/engine/registry/CSxRegisteredObj.h"
+#include "sound/engine/upper/CSxPBI.h"
+
+namespace SX {
+
+void SxCutHistoryToContinuous(SxPlayHistory& history) {
+    while (history.count > 0 && !(history.count <= 32 && (history.continuousMask >> (history.count - 1)) & 1))
+        --history.count;
+}
+
+CSxActionPlayAndContinue* CSxActionPlayAndContinue::Create(SxContinueList* list) {
+    return SxNew<CSxActionPlayAndContinue>(g_DefaultPoolId, list);
+}
+
+CSxActionPlayAndContinue::CSxActionPlayAndContinue(SxContinueList* list)
+    : CSxActionPlay(SxActionType_PlayAndContinue, 0), m_list(list) {
+    if (m_list) m_list->AddRef();
+}
+
+CSxActionPlayAndContinue::~CSxActionPlayAndContinue() {
+    DropList();
+    if (m_instigator) m_instigator->Release();
+}
+
+void CSxActionPlayAndContinue::DropList() {
+    if (m_list) m_list->Release();
+    m_list = nullptr;
+}
+
+void CSxActionPlayAndContinue::SetInstigator(CSxPBIAware* instigator) {
+    if (instigator) instigator->AddRef();
+    if (m_instigator) m_instigator->Release();
+    m_instigator = instigator;
+}
+
+void CSxActionPlayAndContinue::SetPreviousInstance(CSxPBI* instance, const SxFadeParams& fadeOut) {
+    m_previous = instance;
+    m_fadeOut = fadeOut;
+}
+
+void CSxActionPlayAndContinue::ForgetInstance(const CSxPBI* instance) {
+    if (m_previous == instance) m_previous = nullptr;
+}
+
+SXRESULT CSxActionPlayAndContinue::Execute(SxPendingAction& pending) {
+    // The item that plays fades out while the next one fades in.
+    if (m_previous) {
+        CSxPBI* previous = m_previous;
+        m_previous = nullptr;
+        previous->StopWithFade(m_fadeOut, true);
+    }
+    CSxParameterNodeBase* node = FindNode(TargetID());
+    if (!node || !m_list) {
+        if (node) node->Release();
+        DropList();
+        return SX_IDNotFound;
+    }
+    SxPBIParams params;
+    params.continuous = 1;
+    params.instigator = m_instigator;
+    params.gameObj = GameObjectOf(pending);
+    params.fade = m_fadeIn;
+    params.history = m_history;
+    params.continueList = m_list;
+    params.externalSources = pending.externalSources.array;
+    if (params.externalSources) params.externalSources->AddRef();
+    params.playingID = pending.playingID;
+    params.sampleOffset = pending.sampleOffset;
+    const SXRESULT result = node->Play(params);
+    if (params.gameObj) params.gameObj->Release();
+    if (params.externalSources) params.externalSources->Release();
+    node->Release();
+    DropList();
+    return result;
+}
+
+namespace {
+// Whether the node with the ID is the node or one of its ancestors.
+bool IsAtOrBelow(const CSxParameterNodeBase* node, SxUniqueID id) {
+    for (; node; node = node->Parent())
+        if (node->ID() == id) return true;
+    return false;
+}
+}  // namespace
+
+bool CSxActionPlayAndContinue::BreakToNode(SxUniqueID stoppedID, SxPendingAction& pending) {
+    if (!m_list) return true;
+    bool concerned = false;
+    for (uint32_t i = 0; i < m_list->Length() && !concerned; ++i)
+        concerned = IsAtOrBelow(m_list->Item(i).container, stoppedID);
+    if (!concerned) {
+        CSxParameterNodeBase* target = FindNode(TargetID());
+        concerned = target && IsAtOrBelow(target, stoppedID);
+        if (target) target->Release();
+        if (!concerned) return false;
+    }
+    while (SxContinueListItem* item = m_list->Last()) {
+        if (!IsAtOrBelow(item->container, stoppedID)) break;
+        // The entry of this level and those of the step levels below it go.
+        SxCutHistoryToContinuous(m_history);
+        if (m_history.count) --m_history.count;
+        SxCutHistoryToContinuous(m_history);
+        m_list->RemoveLast();
+    }
+    SxContinueListItem* item = m_list->Last();
+    if (!item) {
+        DropList();
+        return true;
+    }
+    uint16_t position;
+    SxUniqueID childID;
+    CSxRegisteredObj* gameObj = GameObjectOf(pending);
+    CSxParameterNodeBase* child = item->container->SelectContinuousChild(gameObj, position, childID, *item);
+    if (gameObj) gameObj->Release();
+    if (!child) return true;
+    child->Release();
+    SxCutHistoryToContinuous(m_history);
+    if (m_history.count && m_history.count <= 32) m_history.positions[m_history.count - 1] = position;
+    SetElementID(childID);
+    // What played the stopped level is stopped: nothing to fade out.
+    m_previous = nullptr;
+    return false;
+}
+
+}  // namespace SX

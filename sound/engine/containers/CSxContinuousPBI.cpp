@@ -1,0 +1,178 @@
+#include "sound/engine/containers/CSxContinuousPBI.h"
+
+#include <algorithm>
+
+#include "sound/engine/audio/CSxAudioMgr.h"
+#include "sound/engine/containers/CSxActionPlayAndContinue.h"
+#include "sound/engine/containers/SxContinueList.h"
+#include "sound/engine/index/CSxObjectIndex.h"
+#include "sound/engine/memory/SxMemoryMgr.h"
+#include "sound/engine/registry/CSxRegisteredObj.h"
+#include "sound/engine/transitions/SxTimingSettings.h"
+
+namespace SX {
+
+CSxContinuousPBI::CSxContinuousPBI(CSxSoundBase* node, CSxSource* source, const SxPBIParams& params,
+                                   const SxPriorityParams& priority)
+    : CSxPBI(node, source, params, priority), m_history(params.history) {
+    // Several children played by one request (a switch or layer container within the chain)
+    // share its list: the first instance goes on with the chain.
+    if (params.continueList && params.continueList->Claim(this)) {
+        m_list = params.continueList;
+        m_list->AddRef();
+    }
+    m_instigator = params.instigator;
+    if (m_instigator) m_instigator->AddRef();
+}
+
+CSxContinuousPBI::~CSxContinuousPBI() {
+    ReleaseList();
+    if (m_action) {
+        m_action->ForgetInstance(this);
+        m_action->Release();
+    }
+    if (m_instigator) m_instigator->Release();
+}
+
+void CSxContinuousPBI::ReleaseList() {
+    if (!m_list) return;
+    m_list->Unclaim(this);
+    m_list->Release();
+    m_list = nullptr;
+}
+
+void CSxContinuousPBI::PrepareNextItem() {
+    if (m_prepared) return;
+    m_prepared = true;
+    while (m_list) {
+        SxContinueListItem* item = m_list->Last();
+        if (!item) {
+            ReleaseList();
+            return;
+        }
+        CSxRanSeqCntr* container = item->container;
+        uint16_t position;
+        SxUniqueID childID;
+        SxCutHistoryToContinuous(m_history);
+        if (CSxParameterNodeBase* child = container->SelectContinuousChild(GameObj(), position, childID, *item)) {
+            child->Release();
+            if (m_history.count && m_history.count <= 32) m_history.positions[m_history.count - 1] = position;
+            m_nextItem = childID;
+            const uint8_t mode = container->TransitionMode();
+            m_transition = mode <= Transition_TriggerRate ? static_cast<TransitionType>(mode) : Transition_None;
+            const bool timed = m_transition == Transition_Crossfade || m_transition == Transition_CrossfadePower ||
+                               m_transition == Transition_Delay || m_transition == Transition_TriggerRate;
+            m_transitionMs = timed ? container->TransitionTime(GameObj()) : 0.0f;
+            return;
+        }
+        // This level has played its passes: the one above chooses.
+        if (m_history.count) --m_history.count;
+        m_list->RemoveLast();
+    }
+}
+
+bool CSxContinuousPBI::Schedule(int32_t delaySamples, const SxFadeParams& fadeIn, bool fadeOutThis,
+                                const SxFadeParams& fadeOut) {
+    if (!g_pAudioMgr || !m_list || m_nextItem == 0) return false;
+    CSxActionPlayAndContinue* action = CSxActionPlayAndContinue::Create(m_list);
+    auto* pending = action ? SxNew<SxPendingAction>(g_DefaultPoolId) : nullptr;
+    if (!pending) {
+        if (action) action->Release();
+        return false;
+    }
+    action->SetElementID(m_nextItem);
+    action->SetHistory(m_history);
+    action->SetInstigator(m_instigator);
+    action->SetFadeIn(fadeIn);
+    action->SetDelaySamples(std::max(delaySamples, 0));
+    if (fadeOutThis) action->SetPreviousInstance(this, fadeOut);
+    pending->action = action;
+    pending->playingID = PlayingID();
+    pending->gameObject = GameObj() ? GameObj()->ID() : SxAllGameObjects;
+    g_pAudioMgr->EnqueueOrExecuteAction(pending);
+    // Kept while the action may still stop this instance, so that it can forget it.
+    if (fadeOutThis && !m_action)
+        m_action = action;
+    else
+        action->Release();
+    m_nextItem = 0;
+    m_scheduled = true;
+    ReleaseList();
+    return true;
+}
+
+void CSxContinuousPBI::NotifyTimeLeft(float timeLeftMs) {
+    if (!m_list || m_scheduled || IsStopping() || IsStopRequested()) return;
+    PrepareNextItem();
+    if (m_nextItem == 0) return;
+    switch (m_transition) {
+        case Transition_Crossfade:
+        case Transition_CrossfadePower: {
+            if (timeLeftMs < kMinCrossfadeTimeLeftMs) return;
+            const float fadeMs = std::min(timeLeftMs * 0.5f, m_transitionMs);
+            const auto fade = static_cast<uint32_t>(fadeMs);
+            const SxCurveInterpolation curve = m_transition == Transition_CrossfadePower ? SxCurve_Sine : SxCurve_Linear;
+            Schedule(SxTimeConv::MillisecondsToSamples(timeLeftMs - fadeMs), SxFadeParams{fade, curve}, true,
+                     SxFadeParams{fade, curve});
+            return;
+        }
+        case Transition_TriggerRate:
+            Schedule(std::max(SxTimeConv::MillisecondsToSamples(m_transitionMs), kFrameSamples),
+                     SxFadeParams(), false, SxFadeParams());
+            return;
+        default:
+            return;
+    }
+}
+
+void CSxContinuousPBI::Term(bool initFailed) {
+    if (m_list && !m_scheduled) {
+        PrepareNextItem();
+        const bool crossfade = m_transition == Transition_Crossfade || m_transition == Transition_CrossfadePower;
+        CSxIndexable* next =
+            m_nextItem && g_pObjectIndex ? g_pObjectIndex->GetPtrAndAddRef(SxIndex_Node, m_nextItem) : nullptr;
+        if (next && !IsStopped() && !(IsStopRequested() && crossfade)) {
+            int32_t delay = 0;
+            const int32_t transition = SxTimeConv::MillisecondsToSamples(m_transitionMs);
+            if (!IsFinished() && !initFailed) {
+                if (m_transition == Transition_Delay) delay = transition;
+            } else {
+                // An item that played to its end still has its last frames in flight (the
+                // look-ahead and the output's ten) before the next one starts.
+                const uint32_t lookAhead = g_pAudioMgr ? g_pAudioMgr->LookAhead() : 1;
+                delay = static_cast<int32_t>((lookAhead + 10) * kFrameSamples);
+                if (m_transition == Transition_Delay) delay = std::max(delay, transition);
+            }
+            Schedule(delay, SxFadeParams(), false, SxFadeParams());
+        }
+        if (next) next->Release();
+    }
+    ReleaseList();
+    if (m_action) {
+        m_action->ForgetInstance(this);
+        m_action->Release();
+        m_action = nullptr;
+    }
+    CSxPBI::Term(initFailed);
+}
+
+void CSxContinuousPBI::PlayToEnd(SxUniqueID breakerID) {
+    m_nextItem = 0;
+    m_prepared = false;
+    while (m_list) {
+        SxContinueListItem* item = m_list->Last();
+        if (!item) {
+            ReleaseList();
+            break;
+        }
+        const bool found = item->container->ID() == breakerID;
+        SxCutHistoryToContinuous(m_history);
+        if (m_history.count) --m_history.count;
+        m_list->RemoveLast();
+        if (found) break;
+    }
+    if (m_list && m_list->Length() == 0) ReleaseList();
+    CSxPBI::PlayToEnd(breakerID);
+}
+
+}  // namespace SX

@@ -1,0 +1,43 @@
+#include "sound/engine/containers/SxContinueList.h"
+
+#include "sound/engine/containers/SxContainerInfo.h"
+#include "sound/engine/memory/SxMemoryMgr.h"
+
+namespace SX {
+
+SxContinueList* SxContinueList::Create() { return SxNew<SxContinueList>(g_DefaultPoolId); }
+
+SxContinueList::~SxContinueList() {
+    while (m_items.Length()) RemoveLast();
+}
+
+void SxContinueList::Release() {
+    if (m_refCount.fetch_sub(1, std::memory_order_acq_rel) == 1) SxDelete(g_DefaultPoolId, this);
+}
+
+SxContinueListItem* SxContinueList::Append(CSxRanSeqCntr* container) {
+    SxContinueListItem item;
+    item.container = container;
+    if (!m_items.AddLast(item)) return nullptr;
+    container->AddRef();
+    return Last();
+}
+
+void SxContinueList::RemoveLast() {
+    SxContinueListItem item = m_items[m_items.Length() - 1];
+    m_items.Erase(m_items.Length() - 1);
+    if (item.state) item.state->Destroy();
+    if (item.container) item.container->Release();
+}
+
+bool SxContinueList::Claim(const void* holder) {
+    if (m_holder && m_holder != holder) return false;
+    m_holder = holder;
+    return true;
+}
+
+void SxContinueList::Unclaim(const void* holder) {
+    if (m_holder == holder) m_holder = nullptr;
+}
+
+}  // namespace SX

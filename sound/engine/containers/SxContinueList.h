@@ -1,0 +1,51 @@
+#pragma once
+// What a chain of continuous plays leaves behind for its next item: one entry per continuous
+// random/sequence container between the top of the chain and the sound that plays, each with
+// its own play state and the passes it may still make. Shared by the play request, the
+// playing instance and the pending action that plays the next item.
+#include <atomic>
+#include <cstdint>
+
+#include "sound/engine/SxArray.h"
+#include "sound/engine/containers/CSxRanSeqCntr.h"
+
+namespace SX {
+
+struct SxContinueListItem {
+    CSxRanSeqCntr* container = nullptr;      // one reference held
+    CSxContainerBaseInfo* state = nullptr;   // owned; made by the first choice
+    SxLoopRecord loop;
+};
+
+class SxContinueList {
+public:
+    // Count 1, no items; null when memory fails.
+    static SxContinueList* Create();
+    void AddRef() { m_refCount.fetch_add(1, std::memory_order_relaxed); }
+    // At 0 every item is destroyed and the list freed.
+    void Release();
+
+    // A zeroed item at the end for the container (its reference added); null when memory fails.
+    SxContinueListItem* Append(CSxRanSeqCntr* container);
+    void RemoveLast();
+    uint32_t Length() const { return m_items.Length(); }
+    SxContinueListItem& Item(uint32_t i) { return m_items[i]; }
+    SxContinueListItem* Last() { return m_items.Length() ? &m_items[m_items.Length() - 1] : nullptr; }
+
+    // The first instance that takes the list schedules its next item; instances of other
+    // children played by the same request leave it alone.
+    bool Claim(const void* holder);
+    void Unclaim(const void* holder);
+
+    SxContinueList() = default;
+    ~SxContinueList();
+    SxContinueList(const SxContinueList&) = delete;
+    SxContinueList& operator=(const SxContinueList&) = delete;
+
+private:
+    SxArray<SxContinueListItem> m_items{2};
+    std::atomic<int32_t> m_refCount{1};
+    const void* m_holder = nullptr;
+};
+
+}  // namespace SX

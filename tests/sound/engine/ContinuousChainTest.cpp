@@ -1,0 +1,326 @@
+#include <gtest/gtest.h>
+
+#include <map>
+#include <vector>
+
+#include "SxHierarchyFixture.h"
+#include "platform/os/Random.h"
+#include "sound/engine/containers/CSxContinuousPBI.h"
+#include "sound/engine/containers/CSxPlayList.h"
+#include "sound/engine/containers/CSxRanSeqCntr.h"
+#include "sound/engine/hierarchy/CSxSoundBase.h"
+#include "sound/engine/transitions/SxTimingSettings.h"
+#include "sound/engine/upper/CSxLEngineCmds.h"
+#include "sound/engine/upper/CSxURenderer.h"
+
+using namespace SX;
+namespace bw = bankwriter;
+
+namespace {
+
+// Voices that report their length when they start and end on their own once it has passed,
+// counted in audio frames; a stop ends them at once.
+class TimedVoices : public ISxVoiceLayer {
+public:
+    struct Voice {
+        CSxPBI* instance;
+        SxUniqueID node;
+        uint32_t startFrame;
+        uint32_t endFrame = 0;
+        bool ended = false;
+        bool finished = false;
+    };
+
+    bool StartVoice(CSxPBI& instance, bool) override {
+        instance.SetVoiceContext(this);
+        const float ms = LengthOf(instance.Node()->ID());
+        voices.push_back(Voice{&instance, instance.Node()->ID(), g_uSxAudioFrameCounter});
+        instance.NotifyStarted(ms);
+        return true;
+    }
+    void Command(CSxPBI& instance, SxLowerCommand command) override {
+        if (command != SxLowerCmd_Stop) return;
+        for (Voice& voice : voices)
+            if (voice.instance == &instance && !voice.ended) End(voice, false);
+    }
+    // Ends the voices whose length has passed.
+    void Tick() {
+        platform::Lock lock(g_csMain);
+        for (Voice& voice : voices) {
+            if (voice.ended) continue;
+            const double frames = LengthOf(voice.node) * SxTimingSettings::sampleRate / 1000.0 / SxFrameSamples;
+            if (g_uSxAudioFrameCounter - voice.startFrame >= static_cast<uint32_t>(frames + 0.999)) End(voice, true);
+        }
+    }
+    float LengthOf(SxUniqueID node) const {
+        auto found = lengths.find(node);
+        return found == lengths.end() ? 100.0f : found->second;
+    }
+    std::vector<SxUniqueID> Order() const {
+        std::vector<SxUniqueID> order;
+        for (const Voice& voice : voices) order.push_back(voice.node);
+        return order;
+    }
+    std::vector<uint32_t> Starts() const {
+        std::vector<uint32_t> starts;
+        for (const Voice& voice : voices) starts.push_back(voice.startFrame);
+        return starts;
+    }
+
+    std::map<SxUniqueID, float> lengths;  // milliseconds; 100 when not given
+    std::vector<Voice> voices;
+
+private:
+    static void End(Voice& voice, bool finished) {
+        voice.ended = true;
+        voice.finished = finished;
+        voice.endFrame = g_uSxAudioFrameCounter;
+        voice.instance->Destroy(finished ? 1 : 0);
+    }
+};
+
+constexpr SxGameObjectID kObject = 5;
+constexpr uint32_t kGroup = 0x20, kA = 0x21, kB = 0x22;
+
+bw::RanSeq Sequence(std::vector<uint32_t> children, uint16_t loopCount, uint8_t transitionMode = 0,
+                    float transitionMs = 0) {
+    bw::RanSeq c;
+    c.playMode = 1;
+    c.continuous = true;
+    c.resetAtEachPlay = true;
+    c.loopCount = loopCount;
+    c.transitionMode = transitionMode;
+    c.transitionMs = transitionMs;
+    for (uint32_t id : children) {
+        c.children.push_back(id);
+        c.playList.push_back({id, CSxPlayList::kDefaultWeight});
+    }
+    return c;
+}
+
+// Sounds 1 to 4 and the containers of a test; event 100 plays node 50, 101 stops it and 102 stops node 40.
+class ContinuousChain : public sxtest::HierarchyEngine {
+protected:
+    void SetUp() override {
+        HierarchyEngine::SetUp();
+        platform::crt_srand(77);
+        CSxLEngineCmds::SetVoiceLayer(&voices);
+        SoundEngine::RegisterGameObj(kObject);
+    }
+    void TearDown() override {
+        SoundEngine::StopAll();
+        RunFrame();
+        RunFrame();
+        CSxLEngineCmds::SetVoiceLayer(nullptr);
+        HierarchyEngine::TearDown();
+    }
+    // The sounds, the containers (inner ones before outer ones), then the events.
+    void LoadNodes(const std::vector<bw::Bytes>& containers) {
+        std::vector<bw::Bytes> records;
+        for (uint32_t id = 1; id <= 4; ++id)
+            records.push_back(bw::Record(SxHirc_Sound, bw::SoundBody(id, bw::Source(), bw::NodeBase())));
+        records.insert(records.end(), containers.begin(), containers.end());
+        records.push_back(bw::Record(SxHirc_Action, bw::ActionBody(200, 0x0403, 50, {}, {}, bw::PlayParams(4, 0))));
+        records.push_back(bw::Record(SxHirc_Event, bw::EventBody(100, {200})));
+        records.push_back(bw::Record(SxHirc_Action, bw::ActionBody(201, 0x0103, 50, {}, {}, bw::ActiveParams(4, {}))));
+        records.push_back(bw::Record(SxHirc_Event, bw::EventBody(101, {201})));
+        records.push_back(bw::Record(SxHirc_Action, bw::ActionBody(202, 0x0103, 40, {}, {}, bw::ActiveParams(4, {}))));
+        records.push_back(bw::Record(SxHirc_Event, bw::EventBody(102, {202})));
+        ASSERT_EQ(Load(records), SX_Success);
+    }
+    static bw::Bytes RanSeqRecord(SxUniqueID id, const bw::RanSeq& c) {
+        return bw::Record(SxHirc_RanSeq, bw::RanSeqBody(id, bw::NodeBase(), c));
+    }
+    void Frames(uint32_t count) {
+        for (uint32_t i = 0; i < count; ++i) {
+            RunFrame();
+            voices.Tick();
+        }
+    }
+    uint32_t ActiveCount() const { return CSxURenderer::ActiveCount(); }
+    // Frames from the end of each item to the start of the next.
+    std::vector<int32_t> Gaps() const {
+        std::vector<int32_t> gaps;
+        for (size_t i = 1; i < voices.voices.size(); ++i)
+            gaps.push_back(static_cast<int32_t>(voices.voices[i].startFrame - voices.voices[i - 1].endFrame));
+        return gaps;
+    }
+
+    TimedVoices voices;
+};
+
+// The delay of the action that plays the next item, in samples, as the audio manager turns it
+// into frames: the look-ahead frame is taken off the delay of a chain.
+uint32_t FramesOf(uint32_t samples) { return (samples >> 10) - 1; }
+
+TEST_F(ContinuousChain, ItemsFollowOneAnotherWithTheContainersTransition) {
+    const uint32_t lookAhead = g_pAudioMgr->LookAhead();
+    struct Case {
+        const char* name;
+        uint8_t mode;
+        float ms;
+        uint32_t gapFrames;  // from the frame an item ends to the frame the next starts
+    };
+    const Case cases[] = {
+        {"none", 0, 0.0f, FramesOf((lookAhead + 10) * 1024)},
+        {"delay shorter than the frames in flight", 3, 100.0f, FramesOf((lookAhead + 10) * 1024)},
+        {"delay of 500 ms", 3, 500.0f, FramesOf(24000)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        voices.voices.clear();
+        LoadNodes({RanSeqRecord(50, Sequence({1, 2, 3}, 2, c.mode, c.ms))});
+        SoundEngine::PostEvent(100, kObject);
+        Frames(200);
+        EXPECT_EQ(voices.Order(), (std::vector<SxUniqueID>{1, 2, 3, 1, 2, 3})) << "two passes, then the chain ends";
+        for (int32_t gap : Gaps()) EXPECT_EQ(gap, static_cast<int32_t>(c.gapFrames));
+        EXPECT_EQ(ActiveCount(), 0u);
+        EXPECT_EQ(g_pAudioMgr->PendingCount(), 0u);
+        Unload();
+    }
+}
+
+TEST_F(ContinuousChain, LoopCountsOfOneChildAndEndlessChains) {
+    // One child: played as many times as the loop count.
+    LoadNodes({RanSeqRecord(50, Sequence({2}, 3))});
+    SoundEngine::PostEvent(100, kObject);
+    Frames(100);
+    EXPECT_EQ(voices.Order(), (std::vector<SxUniqueID>{2, 2, 2}));
+    Unload();
+    // Loop count 0 goes on until stopped; the stop drops the waiting item.
+    voices.voices.clear();
+    LoadNodes({RanSeqRecord(50, Sequence({1, 2}, 0, 3, 500.0f))});
+    SoundEngine::PostEvent(100, kObject);
+    Frames(200);
+    const size_t played = voices.voices.size();
+    EXPECT_GE(played, 6u);
+    for (size_t i = 0; i < played; ++i) EXPECT_EQ(voices.voices[i].node, i % 2 ? 2u : 1u);
+    SoundEngine::PostEvent(101, kObject);
+    Frames(60);
+    EXPECT_LE(voices.voices.size(), played + 1) << "nothing starts after the stop";
+    EXPECT_EQ(ActiveCount(), 0u);
+    EXPECT_EQ(g_pAudioMgr->PendingCount(), 0u);
+}
+
+TEST_F(ContinuousChain, CrossfadeStartsTheNextItemBeforeTheEnd) {
+    // Items of 1000 ms under a 2000 ms crossfade: the fade is half the item, 500 ms, and starts
+    // 500 ms before the end.
+    voices.lengths = {{1, 1000.0f}, {2, 1000.0f}};
+    LoadNodes({RanSeqRecord(50, Sequence({1, 2}, 1, 1, 2000.0f))});
+    SoundEngine::PostEvent(100, kObject);
+    Frames(2);
+    ASSERT_EQ(voices.voices.size(), 1u);
+    CSxPBI* first = voices.voices[0].instance;
+    auto* continuous = dynamic_cast<CSxContinuousPBI*>(first);
+    ASSERT_NE(continuous, nullptr) << "a chain's sound gets a continuous instance";
+    EXPECT_EQ(continuous->Transition(), CSxContinuousPBI::Transition_Crossfade);
+    EXPECT_EQ(g_pAudioMgr->PendingCount(), 1u) << "scheduled when the start reported the time left";
+    const uint32_t due = voices.voices[0].startFrame + FramesOf(24000);
+    while (g_uSxAudioFrameCounter <= due + 1 && voices.voices.size() < 2) Frames(1);
+    ASSERT_EQ(voices.voices.size(), 2u);
+    EXPECT_EQ(voices.voices[1].startFrame, due);
+    EXPECT_FALSE(voices.voices[0].ended) << "both items sound during the crossfade";
+    EXPECT_TRUE(first->IsStopRequested()) << "the first item fades out";
+    Frames(40);
+    EXPECT_TRUE(voices.voices[0].ended);
+    EXPECT_FALSE(voices.voices[0].finished) << "its fade-out ended it";
+    Frames(100);
+    EXPECT_EQ(voices.Order(), (std::vector<SxUniqueID>{1, 2}));
+
+    // With 40 ms left a crossfade waits for the end.
+    Unload();
+    voices.voices.clear();
+    voices.lengths = {{1, 40.0f}, {2, 40.0f}};
+    LoadNodes({RanSeqRecord(50, Sequence({1, 2}, 1, 1, 2000.0f))});
+    SoundEngine::PostEvent(100, kObject);
+    Frames(2);
+    EXPECT_EQ(g_pAudioMgr->PendingCount(), 0u);
+    Frames(60);
+    EXPECT_EQ(voices.Order(), (std::vector<SxUniqueID>{1, 2}));
+    EXPECT_TRUE(voices.voices[0].finished);
+}
+
+TEST_F(ContinuousChain, TriggerRateStartsItemsAtTheRateWhileOthersPlay) {
+    voices.lengths = {{1, 1000.0f}, {2, 1000.0f}, {3, 1000.0f}};
+    LoadNodes({RanSeqRecord(50, Sequence({1, 2, 3}, 1, 5, 100.0f))});
+    SoundEngine::PostEvent(100, kObject);
+    Frames(30);
+    ASSERT_EQ(voices.Order(), (std::vector<SxUniqueID>{1, 2, 3}));
+    // 100 ms is 4800 samples, counted from each start.
+    const std::vector<uint32_t> starts = voices.Starts();
+    EXPECT_EQ(starts[1] - starts[0], FramesOf(4800));
+    EXPECT_EQ(starts[2] - starts[1], FramesOf(4800));
+    EXPECT_EQ(ActiveCount(), 3u) << "the items overlap";
+}
+
+TEST_F(ContinuousChain, ASwitchChangeDuringTheChainDecidesTheNextItem) {
+    // Sequence 50 over switch container 60 (A: sound 1, B: sound 2) and sound 3.
+    bw::Switch sw;
+    sw.groupID = kGroup;
+    sw.defaultSwitch = kA;
+    sw.children = {1, 2};
+    sw.switches = {{kA, {1}}, {kB, {2}}};
+    LoadNodes({bw::Record(SxHirc_Switch, bw::SwitchBody(60, bw::NodeBase(), sw)),
+               RanSeqRecord(50, Sequence({60, 3}, 2, 3, 300.0f))});
+    SoundEngine::PostEvent(100, kObject);
+    Frames(2);
+    ASSERT_EQ(voices.Order(), (std::vector<SxUniqueID>{1}));
+    // The change while sound 1 plays leaves it alone; the chain's next visit of the switch
+    // container plays the new value's child.
+    SoundEngine::SetSwitch(kGroup, kB, kObject);
+    Frames(200);
+    EXPECT_EQ(voices.Order(), (std::vector<SxUniqueID>{1, 3, 2, 3}));
+    EXPECT_TRUE(voices.voices[0].finished);
+    // 300 ms is 14400 samples, above the frames in flight.
+    for (int32_t gap : Gaps()) EXPECT_EQ(gap, static_cast<int32_t>(FramesOf(14400)));
+}
+
+TEST_F(ContinuousChain, AFollowingSwitchContainerBreaksTheChainAndStartsTheNewChild) {
+    // Switch container 50 follows the group: A plays chain 40 (1, 2 for ever), B sound 3.
+    voices.lengths = {{1, 500.0f}, {2, 500.0f}};
+    bw::Switch sw;
+    sw.groupID = kGroup;
+    sw.defaultSwitch = kA;
+    sw.continuousValidation = true;
+    sw.children = {40, 3};
+    sw.switches = {{kA, {40}}, {kB, {3}}};
+    LoadNodes({RanSeqRecord(40, Sequence({1, 2}, 0)), bw::Record(SxHirc_Switch, bw::SwitchBody(50, bw::NodeBase(), sw))});
+    SoundEngine::PostEvent(100, kObject);
+    Frames(3);
+    ASSERT_EQ(voices.Order(), (std::vector<SxUniqueID>{1}));
+    const uint32_t changed = g_uSxAudioFrameCounter;
+    SoundEngine::SetSwitch(kGroup, kB, kObject);
+    Frames(1);
+    ASSERT_EQ(voices.Order(), (std::vector<SxUniqueID>{1, 3})) << "the new child starts with the change";
+    EXPECT_EQ(voices.voices[1].startFrame, changed);
+    Frames(100);
+    EXPECT_EQ(voices.Order(), (std::vector<SxUniqueID>{1, 3})) << "the broken chain plays out its item only";
+    EXPECT_TRUE(voices.voices[0].finished);
+    EXPECT_EQ(g_pAudioMgr->PendingCount(), 0u);
+}
+
+TEST_F(ContinuousChain, StoppingANestedLevelWhileItsNextItemWaitsGoesOnAbove) {
+    // Chain 50 plays chain 40 (1, 2, with a 500 ms delay) then sound 3.
+    LoadNodes({RanSeqRecord(40, Sequence({1, 2}, 1, 3, 500.0f)), RanSeqRecord(50, Sequence({40, 3}, 1))});
+    SoundEngine::PostEvent(100, kObject);
+    Frames(10);
+    ASSERT_EQ(voices.Order(), (std::vector<SxUniqueID>{1}));
+    ASSERT_TRUE(voices.voices[0].ended);
+    ASSERT_EQ(g_pAudioMgr->PendingCount(), 1u) << "sound 2 waits for its delay";
+    SoundEngine::PostEvent(102, kObject);
+    Frames(60);
+    EXPECT_EQ(voices.Order(), (std::vector<SxUniqueID>{1, 3})) << "the outer chain goes on in place of sound 2";
+    // Stopping the top while an item waits drops it.
+    Unload();
+    voices.voices.clear();
+    LoadNodes({RanSeqRecord(40, Sequence({1, 2}, 1, 3, 500.0f)), RanSeqRecord(50, Sequence({40, 3}, 1))});
+    SoundEngine::PostEvent(100, kObject);
+    Frames(10);
+    ASSERT_EQ(g_pAudioMgr->PendingCount(), 1u);
+    SoundEngine::PostEvent(101, kObject);
+    Frames(60);
+    EXPECT_EQ(voices.Order(), (std::vector<SxUniqueID>{1}));
+    EXPECT_EQ(g_pAudioMgr->PendingCount(), 0u);
+}
+
+}  // namespace
