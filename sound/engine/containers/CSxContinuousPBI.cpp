@@ -111,7 +111,8 @@ void CSxContinuousPBI::NotifyTimeLeft(float timeLeftMs) {
             if (timeLeftMs < kMinCrossfadeTimeLeftMs) return;
             const float fadeMs = std::min(timeLeftMs * 0.5f, m_transitionMs);
             const auto fade = static_cast<uint32_t>(fadeMs);
-            const SxCurveInterpolation curve = m_transition == Transition_CrossfadePower ? SxCurve_Sine : SxCurve_Linear;
+            const SxCurveInterpolation curve =
+                m_transition == Transition_CrossfadePower ? SxCurve_Sine : SxCurve_Linear;
             Schedule(SxTimeConv::MillisecondsToSamples(timeLeftMs - fadeMs), SxFadeParams{fade, curve}, true,
                      SxFadeParams{fade, curve});
             return;

@@ -28,7 +28,8 @@ public:
     static constexpr int32_t kFrameSamples = 1024;
 
     // Takes a reference to the request's list unless another instance of the request holds it.
-    CSxContinuousPBI(CSxSoundBase* node, CSxSource* source, const SxPBIParams& params, const SxPriorityParams& priority);
+    CSxContinuousPBI(CSxSoundBase* node, CSxSource* source, const SxPBIParams& params,
+                     const SxPriorityParams& priority);
     ~CSxContinuousPBI() override;
 
     // Crossfades and trigger rates schedule the next item here.

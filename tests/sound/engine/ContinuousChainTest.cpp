@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "SxHierarchyFixture.h"
+#include "SxTimedVoices.h"
 #include "platform/os/Random.h"
 #include "sound/engine/containers/CSxContinuousPBI.h"
 #include "sound/engine/containers/CSxPlayList.h"
@@ -17,67 +18,6 @@ using namespace SX;
 namespace bw = bankwriter;
 
 namespace {
-
-// Voices that report their length when they start and end on their own once it has passed,
-// counted in audio frames; a stop ends them at once.
-class TimedVoices : public ISxVoiceLayer {
-public:
-    struct Voice {
-        CSxPBI* instance;
-        SxUniqueID node;
-        uint32_t startFrame;
-        uint32_t endFrame = 0;
-        bool ended = false;
-        bool finished = false;
-    };
-
-    bool StartVoice(CSxPBI& instance, bool) override {
-        instance.SetVoiceContext(this);
-        const float ms = LengthOf(instance.Node()->ID());
-        voices.push_back(Voice{&instance, instance.Node()->ID(), g_uSxAudioFrameCounter});
-        instance.NotifyStarted(ms);
-        return true;
-    }
-    void Command(CSxPBI& instance, SxLowerCommand command) override {
-        if (command != SxLowerCmd_Stop) return;
-        for (Voice& voice : voices)
-            if (voice.instance == &instance && !voice.ended) End(voice, false);
-    }
-    // Ends the voices whose length has passed.
-    void Tick() {
-        platform::Lock lock(g_csMain);
-        for (Voice& voice : voices) {
-            if (voice.ended) continue;
-            const double frames = LengthOf(voice.node) * SxTimingSettings::sampleRate / 1000.0 / SxFrameSamples;
-            if (g_uSxAudioFrameCounter - voice.startFrame >= static_cast<uint32_t>(frames + 0.999)) End(voice, true);
-        }
-    }
-    float LengthOf(SxUniqueID node) const {
-        auto found = lengths.find(node);
-        return found == lengths.end() ? 100.0f : found->second;
-    }
-    std::vector<SxUniqueID> Order() const {
-        std::vector<SxUniqueID> order;
-        for (const Voice& voice : voices) order.push_back(voice.node);
-        return order;
-    }
-    std::vector<uint32_t> Starts() const {
-        std::vector<uint32_t> starts;
-        for (const Voice& voice : voices) starts.push_back(voice.startFrame);
-        return starts;
-    }
-
-    std::map<SxUniqueID, float> lengths;  // milliseconds; 100 when not given
-    std::vector<Voice> voices;
-
-private:
-    static void End(Voice& voice, bool finished) {
-        voice.ended = true;
-        voice.finished = finished;
-        voice.endFrame = g_uSxAudioFrameCounter;
-        voice.instance->Destroy(finished ? 1 : 0);
-    }
-};
 
 constexpr SxGameObjectID kObject = 5;
 constexpr uint32_t kGroup = 0x20, kA = 0x21, kB = 0x22;
@@ -146,7 +86,7 @@ protected:
         return gaps;
     }
 
-    TimedVoices voices;
+    sxtest::TimedVoices voices;
 };
 
 // The delay of the action that plays the next item, in samples, as the audio manager turns it
@@ -284,7 +224,8 @@ TEST_F(ContinuousChain, AFollowingSwitchContainerBreaksTheChainAndStartsTheNewCh
     sw.continuousValidation = true;
     sw.children = {40, 3};
     sw.switches = {{kA, {40}}, {kB, {3}}};
-    LoadNodes({RanSeqRecord(40, Sequence({1, 2}, 0)), bw::Record(SxHirc_Switch, bw::SwitchBody(50, bw::NodeBase(), sw))});
+    LoadNodes({RanSeqRecord(40, Sequence({1, 2}, 0)),
+               bw::Record(SxHirc_Switch, bw::SwitchBody(50, bw::NodeBase(), sw))});
     SoundEngine::PostEvent(100, kObject);
     Frames(3);
     ASSERT_EQ(voices.Order(), (std::vector<SxUniqueID>{1}));
