@@ -89,15 +89,17 @@ bool CSxContinuousPBI::Schedule(int32_t delaySamples, const SxFadeParams& fadeIn
     pending->action = action;
     pending->playingID = PlayingID();
     pending->gameObject = GameObj() ? GameObj()->ID() : SxAllGameObjects;
+    m_nextItem = 0;
+    m_scheduled = true;
+    // The list goes to the action first: an item due at once is played now, and its instance
+    // takes the list over.
+    ReleaseList();
     g_pAudioMgr->EnqueueOrExecuteAction(pending);
     // Kept while the action may still stop this instance, so that it can forget it.
     if (fadeOutThis && !m_action)
         m_action = action;
     else
         action->Release();
-    m_nextItem = 0;
-    m_scheduled = true;
-    ReleaseList();
     return true;
 }
 

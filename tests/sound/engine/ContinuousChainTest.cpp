@@ -120,6 +120,17 @@ TEST_F(ContinuousChain, ItemsFollowOneAnotherWithTheContainersTransition) {
     }
 }
 
+TEST_F(ContinuousChain, ItemsCutShortAreFollowedAtOnceForEver) {
+    // An item that does not play out leaves no frames in flight: the next plays at once.
+    voices.endShort = true;
+    LoadNodes({RanSeqRecord(50, Sequence({1, 2, 3}, 0))});
+    SoundEngine::PostEvent(100, kObject);
+    Frames(70);
+    ASSERT_GE(voices.voices.size(), 9u);
+    for (size_t i = 0; i < voices.voices.size(); ++i) EXPECT_EQ(voices.voices[i].node, i % 3 + 1);
+    for (int32_t gap : Gaps()) EXPECT_EQ(gap, 1) << "started by the frame that ended the item before";
+}
+
 TEST_F(ContinuousChain, LoopCountsOfOneChildAndEndlessChains) {
     // One child: played as many times as the loop count.
     LoadNodes({RanSeqRecord(50, Sequence({2}, 3))});

@@ -49,7 +49,7 @@ public:
             const double frames =
                 LengthOf(voice.node) * SX::SxTimingSettings::sampleRate / 1000.0 / SX::SxFrameSamples;
             const uint32_t played = SX::g_uSxAudioFrameCounter - voice.startFrame - voice.pausedFrames;
-            if (played >= static_cast<uint32_t>(frames + 0.999)) End(voice, true);
+            if (played >= static_cast<uint32_t>(frames + 0.999)) End(voice, !endShort);
         }
     }
     float LengthOf(SX::SxUniqueID node) const {
@@ -68,6 +68,7 @@ public:
     }
 
     std::map<SX::SxUniqueID, float> lengths;  // milliseconds; 100 when not given
+    bool endShort = false;                    // voices end as if cut, not played out
     std::vector<Voice> voices;
 
 private:
