@@ -53,6 +53,9 @@ CSxAction* SxCreateActionKind(uint16_t actionType, SxUniqueID id) {
             return SxNew<CSxActionSetGameParameter>(g_DefaultPoolId, actionType, id);
         case SxActionKind_BreakType:
             return SxNew<CSxActionBreak>(g_DefaultPoolId, actionType, id);
+        case SxActionKind_UseStateType:
+        case SxActionKind_UnuseStateType:
+            return SxNew<CSxActionUseState>(g_DefaultPoolId, actionType, id);
         case SxActionKind_TriggerType:
             return SxNew<CSxActionTrigger>(g_DefaultPoolId, actionType, id);
         case SxActionKind_SeekType:
@@ -199,6 +202,14 @@ SXRESULT CSxActionSetGroupValue::Execute(SxPendingAction& pending) {
     }
     GameObjectRef gameObj{GameObjectOf(pending)};
     if (g_pRTPCMgr) g_pRTPCMgr->SetSwitchInternal(m_groupID, m_valueID, gameObj.object);
+    return SX_Success;
+}
+
+SXRESULT CSxActionUseState::Execute(SxPendingAction&) {
+    if (CSxParameterNodeBase* node = FindNode(TargetID())) {
+        node->SetUseState(ActionType() == kUseType);
+        node->Release();
+    }
     return SX_Success;
 }
 

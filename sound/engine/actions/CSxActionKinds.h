@@ -1,6 +1,6 @@
 #pragma once
 // The action kinds beyond play, stop, pause and resume: mute, property, game-parameter,
-// state, switch, trigger, break and seek actions.
+// use-state, state, switch, trigger, break and seek actions.
 #include <cstdint>
 
 #include "sound/engine/events/CSxAction.h"
@@ -15,6 +15,8 @@ enum SxActionKindByteMore : uint8_t {
     SxActionKind_UnmuteType = 0x07,
     SxActionKind_SetPitchType = 0x08,
     SxActionKind_ResetLPFType = 0x0F,
+    SxActionKind_UseStateType = 0x10,
+    SxActionKind_UnuseStateType = 0x11,
     SxActionKind_SetStateType = 0x12,
     SxActionKind_SetGameParameterType = 0x13,
     SxActionKind_ResetGameParameterType = 0x14,
@@ -117,6 +119,14 @@ private:
 };
 
 // Fires the trigger the target ID names, for the game object.
+// Makes the target node use its state groups' values (type 0x1002 only) or leave them.
+class CSxActionUseState final : public CSxAction {
+public:
+    using CSxAction::CSxAction;
+    static constexpr uint16_t kUseType = 0x1002;
+    SXRESULT Execute(SxPendingAction& pending) override;
+};
+
 class CSxActionTrigger final : public CSxAction {
 public:
     using CSxAction::CSxAction;

@@ -321,6 +321,11 @@ void CSxParameterNodeBase::SetRTPCValue(uint32_t propertyID, float, CSxRegistere
     }
 }
 
+void CSxParameterNodeBase::SetUseState(bool use) {
+    m_flagsA = static_cast<uint8_t>(use ? (m_flagsA | kUseStates) : (m_flagsA & ~kUseStates));
+    RecalcNotification();
+}
+
 // --- values along the tree ---
 
 void CSxParameterNodeBase::GetAudioParameters(SxAudioSums& sums, uint32_t mask, CSxRegisteredObj* gameObj,

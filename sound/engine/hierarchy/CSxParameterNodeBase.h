@@ -128,6 +128,8 @@ public:
 
     // Pauses (true) or resumes the node's running state transitions.
     void PauseTransitions(bool pause);
+    // Whether the values of the node's state groups count; its instances recompute theirs.
+    void SetUseState(bool use);
 
     // Reads the common node block; a partial read stops after the effects block.
     SXRESULT SetNodeBaseParams(SxReadCursor& cursor, bool partial);

@@ -173,6 +173,34 @@ TEST_F(ActionKinds, GameParameterStateSwitchAndTriggerActionsReachTheirManagers)
     g_pStateMgr->UnregisterTrigger(&onSix);
 }
 
+TEST_F(ActionKinds, UseStateActionsTurnTheStateValuesOnAndOff) {
+    bw::NodeBase node;
+    node.stateGroups = {{0x400, 0, {{0x401, 5000}}}};
+    ASSERT_EQ(Load({bw::Record(SxHirc_State, bw::StateBody(5000, {bw::PropF(SxProp_Volume, -6.0f)})),
+                    bw::Record(SxHirc_Sound, bw::SoundBody(102, bw::Source(), node))}),
+              SX_Success);
+    ASSERT_EQ(g_pStateMgr->AddStateGroup(0x400), SX_Success);
+    SoundEngine::SetState(0x400, 0x401);
+    ApplyMessages();
+    ASSERT_FLOAT_EQ(Sums(102, 5).volume, -6.0f);
+    // Only type 0x1002 turns them on; every other type of the two kinds turns them off.
+    const struct {
+        SxUniqueID action;
+        uint16_t type;
+        float volume;
+    } steps[] = {{80, 0x1003, 0.0f}, {90, 0x1002, -6.0f}, {100, 0x1103, 0.0f}, {110, 0x1002, -6.0f},
+                 {120, 0x1102, 0.0f}};
+    for (const auto& step : steps) {
+        Action(step.action, step.type, 102, {});
+        Post(step.action, 5);
+        EXPECT_FLOAT_EQ(Sums(102, 5).volume, step.volume) << std::hex << step.type;
+    }
+    // An unknown target changes nothing.
+    Action(130, 0x1002, 0x999, {});
+    Post(130, 5);
+    EXPECT_FLOAT_EQ(Sums(102, 5).volume, 0.0f);
+}
+
 TEST_F(ActionKinds, SeekAndBreakReachWhatPlays) {
     EndlessVoices voices;
     CSxLEngineCmds::SetVoiceLayer(&voices);
