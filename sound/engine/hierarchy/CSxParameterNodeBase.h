@@ -43,6 +43,7 @@ enum SxRTPCParam : uint32_t {
     SxRTPC_MaxInstances = 9,
     SxRTPC_PositioningValue3 = 11,
     SxRTPC_PositioningValue1 = 20,
+    SxRTPC_BypassFX0 = 24,  // to 27 the four effect slots, 28 all effects
     SxRTPC_PositioningValue2 = 21,
 };
 
@@ -155,6 +156,15 @@ public:
     // Every game object's offset back to 0 at once, then the all-objects offset with the ramp.
     void ResetSxProp(uint32_t prop, SxCurveInterpolation curve, uint32_t timeMs);
     void Mute(CSxRegisteredObj* gameObj, SxCurveInterpolation curve, uint32_t timeMs);
+    // The effect bypass bits under the mask for a game object, or for all (null: every set of
+    // values takes them); the instances recompute. Reset takes the bits of the bank data.
+    void SetBypass(uint8_t bits, uint8_t mask, CSxRegisteredObj* gameObj);
+    void ResetBypass(uint8_t mask, CSxRegisteredObj* gameObj) { SetBypass(m_bypassBits, mask, gameObj); }
+    // Slot 0-3 bypassed for the game object: by its game parameter when one drives it, else
+    // by the object's values, else by those for all objects, else by the bank data. A node
+    // that does not override effects answers with its parent's.
+    bool IsFXBypassed(uint32_t slot, CSxRegisteredObj* gameObj) const;
+    bool IsAllFXBypassed(CSxRegisteredObj* gameObj) const;
     // The all-objects set, then every game object's.
     void UnmuteAll(SxCurveInterpolation curve, uint32_t timeMs);
     // Only a set of values that exists is unmuted.
