@@ -30,6 +30,12 @@ bool SxPathFollower::Start(const SxPositioning& positioning, ISxPathUser* user) 
         if (m_list.size() == UINT16_MAX) break;
     }
     if (m_list.empty()) return false;
+    // The way from the last vertex of a path to the next path takes the transition time.
+    for (const SxPathListItem& item : m_list) {
+        if (item.vertexCount == 0) continue;
+        const auto last = static_cast<size_t>(item.vertices - m_vertices.data()) + item.vertexCount - 1;
+        m_vertices[last].durationMs = positioning.pathTransitionMs;
+    }
     CSxPath* path = g_pPathMgr->AddPathToList();
     if (!path) return false;
     const bool looping = positioning.flags3D & kPathLooping;

@@ -25,11 +25,15 @@ protected:
         voices.lengths = {{1, 5000.0f}};
         SoundEngine::RegisterGameObj(kObject);
         bw::NodeBase node;
+        node.positioning.vertices = {{0, 0, 0, 105}, {10, 0, 0, 105}, {10, 0, 10, 0}};
+        node.positioning.items = {{0, 3}};
+        LoadSound(node);
+    }
+    void LoadSound(bw::NodeBase node) {
+        Unload();
         node.positioning.overrideParent = true;
         node.positioning.is3D = true;
         node.positioning.type = 2;
-        node.positioning.vertices = {{0, 0, 0, 105}, {10, 0, 0, 105}, {10, 0, 10, 0}};
-        node.positioning.items = {{0, 3}};
         ASSERT_EQ(Load({bw::Record(SxHirc_Sound, bw::SoundBody(1, bw::Source(), node)),
                         bw::Record(SxHirc_Action, bw::ActionBody(200, 0x0403, 1, {}, {}, bw::PlayParams(4, 0))),
                         bw::Record(SxHirc_Event, bw::EventBody(100, {200}))}),
@@ -40,6 +44,19 @@ protected:
         RunFrame();
         CSxLEngineCmds::SetVoiceLayer(nullptr);
         HierarchyEngine::TearDown();
+    }
+
+    // The positions the first instance reaches, one per frame.
+    std::vector<SxVector> Follow(int frames) {
+        std::vector<SxVector> seen;
+        CSxPBI* instance = voices.voices.at(0).instance;
+        for (int frame = 0; frame < frames; ++frame) {
+            SxVector position;
+            instance->PathPosition(position);
+            seen.push_back(position);
+            RunFrame();
+        }
+        return seen;
     }
 
     sxtest::TimedVoices voices;
@@ -103,6 +120,27 @@ TEST_F(PathPlayback, APausedSoundHoldsItsPlaceOnThePath) {
     for (int i = 0; i < 10; ++i) RunFrame();
     instance->PathPosition(after);
     EXPECT_GT(after.x, before.x) << "it moves on after the resume";
+}
+
+TEST_F(PathPlayback, TheTransitionTimeLeadsFromTheLastVertexToTheNextPath) {
+    // One path there and back for ever: (0,0,0) -> (10,0,0) in 105 ms, then 210 ms back to the
+    // start of the path, whatever duration the bank gave the last vertex.
+    bw::NodeBase node;
+    node.positioning.vertices = {{0, 0, 0, 105}, {10, 0, 0, 0}};
+    node.positioning.items = {{0, 2}};
+    node.positioning.pathMode = CSxPath::kModeContinuous;
+    node.positioning.looping = true;
+    node.positioning.transitionMs = 210;
+    LoadSound(node);
+    SoundEngine::PostEvent(100, kObject);
+    RunFrame();
+    ASSERT_EQ(voices.voices.size(), 1u);
+    const std::vector<SxVector> seen = Follow(24);
+    size_t corner = 0;
+    while (corner < seen.size() && std::fabs(seen[corner].x - 10.0f) > 1e-4f) ++corner;
+    ASSERT_LT(corner, seen.size() - 11);
+    // Ten frames back, a unit each.
+    for (size_t i = 1; i <= 10; ++i) EXPECT_NEAR(seen[corner + i].x, 10.0f - static_cast<float>(i), 1e-3f) << i;
 }
 
 }  // namespace
