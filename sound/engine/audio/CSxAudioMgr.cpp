@@ -373,6 +373,15 @@ bool Matches(const SxPendingAction& p, const CSxAudioMgr::Selection& s) {
 }
 // A chain of plays waiting for its next item goes (or moves to the level above the stopped
 // element) when that element is one of its levels or above them.
+// A pending item of a chain that goes through the selected element is held and released with it.
+bool MatchesOrContinues(const SxPendingAction& p, const CSxAudioMgr::Selection& s) {
+    if (Matches(p, s)) return true;
+    if (s.targetID == 0 || p.action->ActionType() != SxActionType_PlayAndContinue) return false;
+    CSxAudioMgr::Selection rest = s;
+    rest.targetID = 0;
+    return Matches(p, rest) && p.action->ContinuesUnder(s.targetID);
+}
+
 bool BreaksChain(SxPendingAction& p, const CSxAudioMgr::Selection& s) {
     if (s.targetID == 0 || p.action->ActionType() != SxActionType_PlayAndContinue) return false;
     CSxAudioMgr::Selection rest = s;
@@ -397,10 +406,10 @@ void CSxAudioMgr::StopPending(const Selection& selection) {
 
 void CSxAudioMgr::PausePending(const Selection& selection) {
     for (Node* node = m_paused; node; node = node->next)
-        if (Matches(*node->action, selection)) ++node->action->pauseCount;
+        if (MatchesOrContinues(*node->action, selection)) ++node->action->pauseCount;
     for (Node** link = &m_pending; *link;) {
         Node* node = *link;
-        if (!Matches(*node->action, selection)) {
+        if (!MatchesOrContinues(*node->action, selection)) {
             link = &node->next;
             continue;
         }
@@ -417,7 +426,7 @@ void CSxAudioMgr::ResumePending(const Selection& selection, bool master) {
     for (Node** link = &m_paused; *link;) {
         Node* node = *link;
         SxPendingAction* pending = node->action;
-        if (!Matches(*pending, selection)) {
+        if (!MatchesOrContinues(*pending, selection)) {
             link = &node->next;
             continue;
         }

@@ -88,17 +88,19 @@ bool IsAtOrBelow(const CSxParameterNodeBase* node, SxUniqueID id) {
 }
 }  // namespace
 
+bool CSxActionPlayAndContinue::ContinuesUnder(SxUniqueID elementID) const {
+    if (m_list)
+        for (uint32_t i = 0; i < m_list->Length(); ++i)
+            if (IsAtOrBelow(m_list->Item(i).container, elementID)) return true;
+    CSxParameterNodeBase* target = FindNode(TargetID());
+    const bool under = target && IsAtOrBelow(target, elementID);
+    if (target) target->Release();
+    return under;
+}
+
 bool CSxActionPlayAndContinue::BreakToNode(SxUniqueID stoppedID, SxPendingAction& pending) {
     if (!m_list) return true;
-    bool concerned = false;
-    for (uint32_t i = 0; i < m_list->Length() && !concerned; ++i)
-        concerned = IsAtOrBelow(m_list->Item(i).container, stoppedID);
-    if (!concerned) {
-        CSxParameterNodeBase* target = FindNode(TargetID());
-        concerned = target && IsAtOrBelow(target, stoppedID);
-        if (target) target->Release();
-        if (!concerned) return false;
-    }
+    if (!ContinuesUnder(stoppedID)) return false;
     while (SxContinueListItem* item = m_list->Last()) {
         if (!IsAtOrBelow(item->container, stoppedID)) break;
         // The entry of this level and those of the step levels below it go.

@@ -37,6 +37,7 @@ public:
     // when neither the chain nor its target lies under the node, else aimed at the next child of
     // the first level above the node.
     bool BreakToNode(SxUniqueID stoppedID, SxPendingAction& pending) override;
+    bool ContinuesUnder(SxUniqueID elementID) const override;
 
     SxContinueList* List() const { return m_list; }
     const SxPlayHistory& History() const { return m_history; }

@@ -30,6 +30,7 @@ public:
     void RemoveLast();
     uint32_t Length() const { return m_items.Length(); }
     SxContinueListItem& Item(uint32_t i) { return m_items[i]; }
+    const SxContinueListItem& Item(uint32_t i) const { return m_items[i]; }
     SxContinueListItem* Last() { return m_items.Length() ? &m_items[m_items.Length() - 1] : nullptr; }
 
     // The first instance that takes the list schedules its next item; instances of other

@@ -275,4 +275,27 @@ TEST_F(ContinuousChain, StoppingANestedLevelWhileItsNextItemWaitsGoesOnAbove) {
     EXPECT_EQ(g_pAudioMgr->PendingCount(), 0u);
 }
 
+TEST_F(ContinuousChain, PausingTheChainHoldsTheItemThatWaits) {
+    // Sound 2 waits 500 ms (22 frames) after sound 1; the chain is paused 5 frames into the wait
+    // for 30 frames.
+    LoadNodes({RanSeqRecord(50, Sequence({1, 2}, 1, 3, 500.0f))});
+    SoundEngine::PostEvent(100, kObject);
+    Frames(10);
+    ASSERT_EQ(voices.Order(), (std::vector<SxUniqueID>{1}));
+    ASSERT_TRUE(voices.voices[0].ended);
+    const uint32_t ended = voices.voices[0].endFrame;
+    while (g_uSxAudioFrameCounter < ended + 5) Frames(1);
+    SoundEngine::ExecuteActionOnEvent(100, SxActionOnEvent_Pause, kObject);
+    Frames(30);
+    EXPECT_EQ(voices.Order(), (std::vector<SxUniqueID>{1})) << "nothing starts while the chain is paused";
+    EXPECT_EQ(g_pAudioMgr->PausedCount(), 1u);
+    const uint32_t resumed = g_uSxAudioFrameCounter;
+    SoundEngine::ExecuteActionOnEvent(100, SxActionOnEvent_Resume, kObject);
+    Frames(30);
+    ASSERT_EQ(voices.Order(), (std::vector<SxUniqueID>{1, 2}));
+    // The rest of the wait runs after the resume.
+    EXPECT_GE(voices.voices[1].startFrame, resumed + FramesOf(24000) - 6);
+    EXPECT_LE(voices.voices[1].startFrame, resumed + FramesOf(24000) - 3);
+}
+
 }  // namespace
