@@ -5,6 +5,7 @@
 #include "sound/engine/audio/CSxAudioMgr.h"
 #include "sound/engine/containers/CSxActionPlayAndContinue.h"
 #include "sound/engine/containers/SxContinueList.h"
+#include "sound/engine/hierarchy/CSxSoundBase.h"
 #include "sound/engine/index/CSxObjectIndex.h"
 #include "sound/engine/memory/SxMemoryMgr.h"
 #include "sound/engine/registry/CSxRegisteredObj.h"
@@ -176,6 +177,32 @@ void CSxContinuousPBI::PlayToEnd(SxUniqueID breakerID) {
     }
     if (m_list && m_list->Length() == 0) ReleaseList();
     CSxPBI::PlayToEnd(breakerID);
+}
+
+bool CSxContinuousPBI::MaySeek() const {
+    for (const CSxParameterNodeBase* node = Node()->Parent(); node; node = node->Parent()) {
+        if (node->NodeCategory() != SxNodeCategory_RanSeq) continue;
+        const auto* container = static_cast<const CSxRanSeqCntr*>(node);
+        if (!(container->ModeFlags() & CSxRanSeqCntr::kContinuous)) continue;
+        switch (container->TransitionMode()) {
+            case Transition_Crossfade:
+            case Transition_CrossfadePower:
+            case Transition_SampleAccurate:
+            case Transition_TriggerRate:
+                return false;
+            default:
+                break;
+        }
+    }
+    return true;
+}
+
+void CSxContinuousPBI::SeekTime(int32_t ms, bool snap) {
+    if (MaySeek()) CSxPBI::SeekTime(ms, snap);
+}
+
+void CSxContinuousPBI::SeekPercent(float fraction, bool snap) {
+    if (MaySeek()) CSxPBI::SeekPercent(fraction, snap);
 }
 
 }  // namespace SX

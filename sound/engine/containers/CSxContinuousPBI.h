@@ -38,6 +38,10 @@ public:
     void Term(bool initFailed) override;
     // The chain is cut back above the breaking node: no further item of the levels below it.
     void PlayToEnd(SxUniqueID breakerID) override;
+    // Refused under a chain whose items overlap or follow sample-accurately: the timing of the
+    // next item was set from this one's length.
+    void SeekTime(int32_t ms, bool snap) override;
+    void SeekPercent(float fraction, bool snap) override;
 
     // Asks the chain's levels, from the lowest up, for the next child; a level with nothing
     // left goes. Once per instance.
@@ -48,6 +52,7 @@ public:
     bool HoldsChain() const { return m_list != nullptr; }
 
 private:
+    bool MaySeek() const;
     // Makes the pending action of the next item; false when memory fails.
     bool Schedule(int32_t delaySamples, const SxFadeParams& fadeIn, bool fadeOutThis, const SxFadeParams& fadeOut);
     void ReleaseList();

@@ -66,8 +66,8 @@ public:
     void ResumeWithFade(const SxFadeParams& fade, bool masterResume);
     // Ends the loop so that the sound plays out; on behalf of the node with that ID.
     virtual void PlayToEnd(SxUniqueID breakerID);
-    void SeekTime(int32_t ms, bool snap);
-    void SeekPercent(float fraction, bool snap);
+    virtual void SeekTime(int32_t ms, bool snap);
+    virtual void SeekPercent(float fraction, bool snap);
 
     // A volume factor kept under a key (flags bit 0 tells two of one key apart, bit 1 keeps it
     // across parameter refreshes); a factor of 1.0 removes it. With exclusive, one of the same

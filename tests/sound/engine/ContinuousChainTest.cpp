@@ -298,4 +298,27 @@ TEST_F(ContinuousChain, PausingTheChainHoldsTheItemThatWaits) {
     EXPECT_LE(voices.voices[1].startFrame, resumed + FramesOf(24000) - 3);
 }
 
+TEST_F(ContinuousChain, ItemsOfOverlappingChainsCannotBeSought) {
+    // A seek would move the item away from the time its successor was scheduled for.
+    struct Case {
+        uint8_t mode;
+        bool seeks;
+    };
+    for (const Case c : {Case{0, true}, Case{3, true}, Case{1, false}, Case{2, false}, Case{5, false}}) {
+        SCOPED_TRACE(static_cast<int>(c.mode));
+        voices.voices.clear();
+        voices.lengths = {{1, 1000.0f}, {2, 1000.0f}};
+        LoadNodes({RanSeqRecord(50, Sequence({1, 2}, 1, c.mode, 100.0f))});
+        SoundEngine::PostEvent(100, kObject);
+        Frames(2);
+        ASSERT_FALSE(voices.voices.empty());
+        SoundEngine::SeekOnEvent(100, kObject, 500);
+        Frames(1);
+        EXPECT_EQ(voices.voices[0].instance->SeekPosition() != 0, c.seeks);
+        SoundEngine::StopAll();
+        Frames(2);
+        Unload();
+    }
+}
+
 }  // namespace
