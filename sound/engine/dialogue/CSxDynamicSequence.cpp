@@ -203,6 +203,10 @@ void CSxDynamicSequence::Resume(uint32_t transitionMs, SxCurveInterpolation curv
         g_pAudioMgr->ResumePending(selection, false);
     }
     ActOnCurrent(SxActionKind_Resume, transitionMs, curve);
+    GoOn(transitionMs, curve);
+}
+
+void CSxDynamicSequence::GoOn(uint32_t transitionMs, SxCurveInterpolation curve) {
     // An item that ended while paused, or a sequence not playing, goes on now.
     if (m_state != State_Playing)
         Play(transitionMs, curve);
@@ -248,6 +252,32 @@ void CSxDynamicSequence::ResumeWaiting() {
         empty = m_playlist.Length() == 0;
     }
     if (!empty) Play(0, SxCurve_Linear);
+}
+
+void CSxDynamicSequence::ApplyActionKind(SxActionKind kind, CSxRegisteredObj* gameObj) {
+    if (gameObj && gameObj != m_gameObj) return;
+    switch (kind) {
+        case SxActionKind_Stop:
+            m_state = State_Stopped;
+            m_pauseCount = 0;
+            break;
+        case SxActionKind_Pause:
+            if (m_state != State_Stopped) ++m_pauseCount;
+            break;
+        case SxActionKind_Resume:
+            if (m_pauseCount != 0 && --m_pauseCount == 0) GoOn(0, SxCurve_Linear);
+            break;
+        default:
+            break;
+    }
+}
+
+void CSxDynamicSequence::ApplyActionKindToAll(SxActionKind kind, CSxRegisteredObj* gameObj) {
+    if (!g_pObjectIndex) return;
+    // Under the table's lock: the game may let a sequence go meanwhile.
+    SxIDTable& table = g_pObjectIndex->Table(SxIndex_DynamicSequence);
+    platform::Lock lock(table.Lock());
+    for (CSxIndexable* item : table.Items()) static_cast<CSxDynamicSequence*>(item)->ApplyActionKind(kind, gameObj);
 }
 
 }  // namespace SX

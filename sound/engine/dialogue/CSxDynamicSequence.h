@@ -77,6 +77,10 @@ public:
     void Close();
     // Items arrived while the sequence waited: it goes on.
     void ResumeWaiting();
+    // A stop, pause or resume action for a game object (null: all) reaches the sequences on
+    // it: a stop plays no further item, a pause holds the next one, the last resume goes on.
+    void ApplyActionKind(SxActionKind kind, CSxRegisteredObj* gameObj);
+    static void ApplyActionKindToAll(SxActionKind kind, CSxRegisteredObj* gameObj);
 
     // Instances of the current item. The last one to end lets the next item play; one whose
     // start failed only leaves the count.
@@ -97,6 +101,8 @@ private:
     // reported as ended. 0 (and the waiting state) when none is left.
     SxUniqueID GetNextToPlay(uint32_t& delayMs, void*& customInfo);
     SXRESULT PlayNext(uint32_t transitionMs, SxCurveInterpolation curve);
+    // After the last resume.
+    void GoOn(uint32_t transitionMs, SxCurveInterpolation curve);
     SXRESULT PlayItem(SxUniqueID node, uint32_t delayMs, uint32_t transitionMs, SxCurveInterpolation curve);
     void NotifyItemEnd(SxUniqueID node, void* customInfo);
     void ActOnCurrent(SxActionKind kind, uint32_t transitionMs, SxCurveInterpolation curve);

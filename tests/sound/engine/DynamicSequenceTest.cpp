@@ -160,4 +160,35 @@ TEST_F(DynamicSequence, PausesCountAndBreakLetsTheItemFinishAlone) {
     EXPECT_EQ(CSxURenderer::ActiveCount(), 0u);
 }
 
+TEST_F(DynamicSequence, ActionsOnEverythingReachTheSequence) {
+    // Events 301 and 311 pause and resume everything on their game object.
+    ASSERT_EQ(Load({bw::Record(SxHirc_Action, bw::ActionBody(300, 0x0205, 0, {}, {}, bw::ActiveParams(4, 1, {}))),
+                    bw::Record(SxHirc_Event, bw::EventBody(301, {300})),
+                    bw::Record(SxHirc_Action, bw::ActionBody(310, 0x0305, 0, {}, {}, bw::ActiveParams(4, 0, {}))),
+                    bw::Record(SxHirc_Event, bw::EventBody(311, {310}))}),
+              SX_Success);
+    voices.lengths = {{1, 300.0f}, {2, 300.0f}};
+    Enqueue({{1, &a}, {2, &b}, {3, &c}});
+    DynSeq::Play(id);
+    Frames(2);
+    ASSERT_EQ(voices.Order(), (std::vector<SxUniqueID>{1}));
+    SoundEngine::PostEvent(301, kObject);
+    Frames(30);
+    EXPECT_EQ(Sequence()->PauseCount(), 1u);
+    EXPECT_EQ(voices.Order(), (std::vector<SxUniqueID>{1})) << "the paused item holds and nothing follows";
+    SoundEngine::PostEvent(311, kObject);
+    Frames(20);
+    EXPECT_EQ(Sequence()->PauseCount(), 0u);
+    ASSERT_EQ(voices.Order(), (std::vector<SxUniqueID>{1, 2}));
+    // Stopping everything stops the sequence: the item that plays ends and none follows.
+    SoundEngine::StopAll();
+    Frames(30);
+    EXPECT_EQ(voices.Order(), (std::vector<SxUniqueID>{1, 2}));
+    EXPECT_EQ(Sequence()->CurrentState(), CSxDynamicSequence::State_Stopped);
+    // Played again, it goes on with what is left.
+    DynSeq::Play(id);
+    Frames(2);
+    EXPECT_EQ(voices.Order(), (std::vector<SxUniqueID>{1, 2, 3}));
+}
+
 }  // namespace
