@@ -16,11 +16,10 @@ namespace SX {
 CSxContinuousPBI::CSxContinuousPBI(CSxSoundBase* node, CSxSource* source, const SxPBIParams& params,
                                    const SxPriorityParams& priority)
     : CSxPBI(node, source, params, priority), m_history(params.history) {
-    // Several children played by one request (a switch or layer container within the chain)
-    // share its list: the first instance goes on with the chain.
-    if (params.continueList && params.continueList->Claim(this)) {
+    if (params.continueList) {
         m_list = params.continueList;
         m_list->AddRef();
+        m_list->AddInstance();
     }
     m_instigator = params.instigator;
     if (m_instigator) m_instigator->AddRef();
@@ -37,7 +36,7 @@ CSxContinuousPBI::~CSxContinuousPBI() {
 
 void CSxContinuousPBI::ReleaseList() {
     if (!m_list) return;
-    m_list->Unclaim(this);
+    m_list->RemoveInstance();
     m_list->Release();
     m_list = nullptr;
 }
@@ -105,7 +104,8 @@ bool CSxContinuousPBI::Schedule(int32_t delaySamples, const SxFadeParams& fadeIn
 }
 
 void CSxContinuousPBI::NotifyTimeLeft(float timeLeftMs) {
-    if (!m_list || m_scheduled || IsStopping() || IsStopRequested()) return;
+    // Among several instances of one item, the end of the last one decides.
+    if (!m_list || m_scheduled || IsStopping() || IsStopRequested() || m_list->InstanceCount() > 1) return;
     PrepareNextItem();
     if (m_nextItem == 0) return;
     switch (m_transition) {
@@ -130,7 +130,8 @@ void CSxContinuousPBI::NotifyTimeLeft(float timeLeftMs) {
 }
 
 void CSxContinuousPBI::Term(bool initFailed) {
-    if (m_list && !m_scheduled) {
+    // Other instances of the same item still play: the last of them goes on with the chain.
+    if (m_list && !m_scheduled && m_list->InstanceCount() == 1) {
         PrepareNextItem();
         const bool crossfade = m_transition == Transition_Crossfade || m_transition == Transition_CrossfadePower;
         CSxIndexable* next =
@@ -163,6 +164,8 @@ void CSxContinuousPBI::Term(bool initFailed) {
 void CSxContinuousPBI::PlayToEnd(SxUniqueID breakerID) {
     m_nextItem = 0;
     m_prepared = false;
+    if (m_list && m_list->BrokenBy() == breakerID && breakerID != 0) return CSxPBI::PlayToEnd(breakerID);
+    if (m_list) m_list->SetBrokenBy(breakerID);
     while (m_list) {
         SxContinueListItem* item = m_list->Last();
         if (!item) {

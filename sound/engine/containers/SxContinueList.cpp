@@ -30,14 +30,4 @@ void SxContinueList::RemoveLast() {
     if (item.container) item.container->Release();
 }
 
-bool SxContinueList::Claim(const void* holder) {
-    if (m_holder && m_holder != holder) return false;
-    m_holder = holder;
-    return true;
-}
-
-void SxContinueList::Unclaim(const void* holder) {
-    if (m_holder == holder) m_holder = nullptr;
-}
-
 }  // namespace SX

@@ -33,10 +33,19 @@ public:
     const SxContinueListItem& Item(uint32_t i) const { return m_items[i]; }
     SxContinueListItem* Last() { return m_items.Length() ? &m_items[m_items.Length() - 1] : nullptr; }
 
-    // The first instance that takes the list schedules its next item; instances of other
-    // children played by the same request leave it alone.
-    bool Claim(const void* holder);
-    void Unclaim(const void* holder);
+    // The instances of the current item (a switch or layer container within the chain plays
+    // several): the last one to end schedules the next item.
+    void AddInstance() {
+        if (m_instances++ == 0) m_brokenBy = 0;
+    }
+    void RemoveInstance() {
+        if (m_instances) --m_instances;
+    }
+    uint32_t InstanceCount() const { return m_instances; }
+    // The node whose break already cut the list back for the current item's instances (0:
+    // none), so that each of them does not cut it again.
+    SxUniqueID BrokenBy() const { return m_brokenBy; }
+    void SetBrokenBy(SxUniqueID id) { m_brokenBy = id; }
 
     SxContinueList() = default;
     ~SxContinueList();
@@ -46,7 +55,8 @@ public:
 private:
     SxArray<SxContinueListItem> m_items{2};
     std::atomic<int32_t> m_refCount{1};
-    const void* m_holder = nullptr;
+    uint32_t m_instances = 0;
+    SxUniqueID m_brokenBy = 0;
 };
 
 }  // namespace SX

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <vector>
 
@@ -319,6 +320,22 @@ TEST_F(ContinuousChain, ItemsOfOverlappingChainsCannotBeSought) {
         Frames(2);
         Unload();
     }
+}
+
+TEST_F(ContinuousChain, ALayerContainerInTheChainGoesOnAfterItsLongestChild) {
+    // Chain 50 plays layer container 60 (sounds 1 of 100 ms and 2 of 300 ms at once), then 3.
+    voices.lengths = {{1, 100.0f}, {2, 300.0f}};
+    LoadNodes({bw::Record(SxHirc_Layer, bw::LayerContainerBody(60, bw::NodeBase(), {1, 2}, {})),
+               RanSeqRecord(50, Sequence({60, 3}, 1))});
+    SoundEngine::PostEvent(100, kObject);
+    Frames(60);
+    ASSERT_EQ(voices.Order().size(), 3u);
+    EXPECT_EQ(voices.voices[2].node, 3u);
+    const uint32_t lastEnd = std::max(voices.voices[0].endFrame, voices.voices[1].endFrame);
+    EXPECT_GT(voices.voices[1].endFrame, voices.voices[0].endFrame);
+    EXPECT_EQ(voices.voices[2].startFrame, lastEnd + FramesOf((g_pAudioMgr->LookAhead() + 10) * 1024))
+        << "the next item waits for the last child of the layers";
+    EXPECT_EQ(g_pAudioMgr->PendingCount(), 0u);
 }
 
 }  // namespace
