@@ -10,6 +10,7 @@
 #include "sound/engine/memory/SxMemoryMgr.h"
 #include "sound/engine/registry/CSxRegisteredObj.h"
 #include "sound/engine/transitions/SxTimingSettings.h"
+#include "sound/engine/upper/CSxURenderer.h"
 
 namespace SX {
 
@@ -131,7 +132,8 @@ void CSxContinuousPBI::NotifyTimeLeft(float timeLeftMs) {
 
 void CSxContinuousPBI::Term(bool initFailed) {
     // Other instances of the same item still play: the last of them goes on with the chain.
-    if (m_list && !m_scheduled && m_list->InstanceCount() == 1) {
+    // An engine that terminates ends its chains with their instances.
+    if (m_list && !m_scheduled && m_list->InstanceCount() == 1 && !CSxURenderer::IsTerminating()) {
         PrepareNextItem();
         const bool crossfade = m_transition == Transition_Crossfade || m_transition == Transition_CrossfadePower;
         CSxIndexable* next =

@@ -7,6 +7,7 @@
 #include "sound/engine/memory/SxMemoryMgr.h"
 #include "sound/engine/playing/CSxPlayingMgr.h"
 #include "sound/engine/registry/CSxRegisteredObj.h"
+#include "sound/engine/upper/CSxURenderer.h"
 
 namespace SX {
 
@@ -161,7 +162,8 @@ SXRESULT CSxDynamicSequence::Play(uint32_t transitionMs, SxCurveInterpolation cu
 
 void CSxDynamicSequence::ItemInstanceEnded(bool startFailed) {
     if (m_liveInstances) --m_liveInstances;
-    if (startFailed || m_liveInstances) return;
+    // An engine that terminates starts nothing more.
+    if (startFailed || m_liveInstances || CSxURenderer::IsTerminating()) return;
     const SxDynSeqItem ended = m_current;
     m_current = SxDynSeqItem();
     if (m_state == State_Stopped) return;

@@ -11,6 +11,7 @@
 
 namespace SX {
 
+bool CSxURenderer::s_terminating = false;
 CSxPBI* CSxURenderer::s_head = nullptr;
 CSxPBI* CSxURenderer::s_tail = nullptr;
 uint32_t CSxURenderer::s_activeCount = 0;
@@ -51,12 +52,14 @@ SXRESULT CSxURenderer::Init(float defaultPoolThreshold, float lowerEngineThresho
 void CSxURenderer::Term() {
     CSxLEngineCmds::Term();
     s_cmdHead = s_cmdTail = nullptr;
+    s_terminating = true;
     while (s_head) {
         CSxPBI* instance = s_head;
         Unlink(instance);
         instance->Term(false);
         SxDelete(g_DefaultPoolId, instance);
     }
+    s_terminating = false;
 }
 
 SXRESULT CSxURenderer::CheckMaxVoices(float priority) {

@@ -338,4 +338,21 @@ TEST_F(ContinuousChain, ALayerContainerInTheChainGoesOnAfterItsLongestChild) {
     EXPECT_EQ(g_pAudioMgr->PendingCount(), 0u);
 }
 
+TEST_F(ContinuousChain, TerminatingTheEngineEndsAnEndlessChain) {
+    // An item cut short would follow itself at once for ever if termination went on with the
+    // chain (the playing instance keeps the sound loaded).
+    voices.endShort = true;
+    LoadNodes({RanSeqRecord(50, Sequence({1}, 0))});
+    SoundEngine::PostEvent(100, kObject);
+    Frames(3);
+    ASSERT_EQ(CSxURenderer::ActiveCount(), 1u);
+    Unload();
+    SoundEngine::Term();
+    EXPECT_EQ(CSxURenderer::ActiveCount(), 0u);
+    // A fresh engine for the fixture to end.
+    voices.voices.clear();
+    ASSERT_EQ(SoundEngine::Init(nullptr, nullptr), SX_Success);
+    g_pAudioMgr->StopThread();
+}
+
 }  // namespace
