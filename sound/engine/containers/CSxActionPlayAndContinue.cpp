@@ -1,9 +1,11 @@
 #include "sound/engine/containers/CSxActionPlayAndContinue.h"
 
+#include "sound/engine/audio/CSxAudioMgr.h"
 #include "sound/engine/containers/SxContinueList.h"
 #include "sound/engine/hierarchy/CSxParameterNodeBase.h"
 #include "sound/engine/memory/SxMemoryMgr.h"
 #include "sound/engine/registry/CSxRegisteredObj.h"
+#include "sound/engine/transitions/SxTimingSettings.h"
 #include "sound/engine/upper/CSxPBI.h"
 
 namespace SX {
@@ -71,7 +73,10 @@ SXRESULT CSxActionPlayAndContinue::Execute(SxPendingAction& pending) {
     if (params.externalSources) params.externalSources->AddRef();
     params.playingID = pending.playingID;
     params.sampleOffset = pending.sampleOffset;
-    const SXRESULT result = node->Play(params);
+    const uint32_t made = m_list->InstancesMade();
+    SXRESULT result = node->Play(params);
+    // Nothing of the item plays and no instance of it goes on with the chain: the next one.
+    if (result != SX_Success && m_list->InstancesMade() == made) result = SxPlayNextAlternative(params);
     if (params.gameObj) params.gameObj->Release();
     if (params.externalSources) params.externalSources->Release();
     node->Release();
@@ -127,6 +132,50 @@ bool CSxActionPlayAndContinue::BreakToNode(SxUniqueID stoppedID, SxPendingAction
     // What played the stopped level is stopped: nothing to fade out.
     m_previous = nullptr;
     return false;
+}
+
+SXRESULT SxPlayNextAlternative(SxPBIParams& params) {
+    SxContinueList* list = params.continueList;
+    if (!list || !g_pAudioMgr) return SX_Fail;
+    SxPlayHistory& history = params.history;
+    SxCutHistoryToContinuous(history);
+    CSxParameterNodeBase* child = nullptr;
+    CSxRanSeqCntr* container = nullptr;
+    uint16_t position = 0;
+    SxUniqueID childID = 0;
+    while (SxContinueListItem* item = list->Last()) {
+        child = item->container->SelectContinuousChild(params.gameObj, position, childID, *item);
+        if (child) {
+            container = item->container;
+            break;
+        }
+        if (history.count) --history.count;
+        SxCutHistoryToContinuous(history);
+        list->RemoveLast();
+    }
+    if (!child) return SX_Fail;
+    child->Release();
+    if (history.count && history.count <= 32) history.positions[history.count - 1] = position;
+    constexpr int32_t kAlternativeDelay = 10 * 1024;
+    const int32_t delay = container->TransitionMode() == 3
+                              ? SxTimeConv::MillisecondsToSamples(container->TransitionTime(params.gameObj))
+                              : kAlternativeDelay;
+    CSxActionPlayAndContinue* action = CSxActionPlayAndContinue::Create(list);
+    auto* pending = action ? SxNew<SxPendingAction>(g_DefaultPoolId) : nullptr;
+    if (!pending) {
+        if (action) action->Release();
+        return SX_Fail;
+    }
+    action->SetElementID(childID);
+    action->SetHistory(history);
+    action->SetInstigator(params.instigator);
+    action->SetDelaySamples(delay);
+    pending->action = action;
+    pending->playingID = params.playingID;
+    pending->gameObject = params.gameObj ? params.gameObj->ID() : SxAllGameObjects;
+    g_pAudioMgr->EnqueueOrExecuteAction(pending);
+    action->Release();
+    return SX_Success;
 }
 
 }  // namespace SX

@@ -5,6 +5,7 @@
 
 #include "platform/os/Random.h"
 #include "sound/engine/audio/CSxAudioMgr.h"
+#include "sound/engine/containers/CSxActionPlayAndContinue.h"
 #include "sound/engine/containers/CSxContinuousPBI.h"
 #include "sound/engine/containers/CSxPlayList.h"
 #include "sound/engine/containers/SxContainerBase.h"
@@ -505,7 +506,8 @@ SXRESULT CSxRanSeqCntr::Play(SxPBIParams& params) {
     uint16_t position;
     SxUniqueID childID;
     CSxParameterNodeBase* child = SelectStepChild(params.gameObj, position, childID);
-    if (!child) return SX_Fail;
+    // Within a chain, the chain goes on with its next item.
+    if (!child) return params.continuous == 1 && params.continueList ? SxPlayNextAlternative(params) : SX_Fail;
     AppendHistory(params.history, position, false);
     const SXRESULT result = child->Play(params);
     child->Release();
@@ -524,11 +526,14 @@ SXRESULT CSxRanSeqCntr::PlayContinuous(SxPBIParams& params) {
     CSxParameterNodeBase* child = SelectContinuousChild(params.gameObj, position, childID, *item);
     if (!child) {
         list.RemoveLast();
-        return SX_Fail;
+        return SxPlayNextAlternative(params);
     }
     AppendHistory(params.history, position, true);
-    const SXRESULT result = child->Play(params);
+    const uint32_t made = list.InstancesMade();
+    SXRESULT result = child->Play(params);
     child->Release();
+    // The item could not play and left the chain to no instance: the next one.
+    if (result != SX_Success && list.InstancesMade() == made) result = SxPlayNextAlternative(params);
     return result;
 }
 

@@ -37,11 +37,14 @@ public:
     // several): the last one to end schedules the next item.
     void AddInstance() {
         if (m_instances++ == 0) m_brokenBy = 0;
+        ++m_instancesMade;
     }
     void RemoveInstance() {
         if (m_instances) --m_instances;
     }
     uint32_t InstanceCount() const { return m_instances; }
+    // Instances made with the list so far: a play that made one left the chain to it.
+    uint32_t InstancesMade() const { return m_instancesMade; }
     // The node whose break already cut the list back for the current item's instances (0:
     // none), so that each of them does not cut it again.
     SxUniqueID BrokenBy() const { return m_brokenBy; }
@@ -56,6 +59,7 @@ private:
     SxArray<SxContinueListItem> m_items{2};
     std::atomic<int32_t> m_refCount{1};
     uint32_t m_instances = 0;
+    uint32_t m_instancesMade = 0;
     SxUniqueID m_brokenBy = 0;
 };
 

@@ -56,10 +56,14 @@ protected:
         HierarchyEngine::TearDown();
     }
     // The sounds, the containers (inner ones before outer ones), then the events.
-    void LoadNodes(const std::vector<bw::Bytes>& containers) {
+    // Sounds not given their own node block take the default one.
+    void LoadNodes(const std::vector<bw::Bytes>& containers, const std::map<uint32_t, bw::NodeBase>& sounds = {}) {
         std::vector<bw::Bytes> records;
-        for (uint32_t id = 1; id <= 4; ++id)
-            records.push_back(bw::Record(SxHirc_Sound, bw::SoundBody(id, bw::Source(), bw::NodeBase())));
+        for (uint32_t id = 1; id <= 4; ++id) {
+            const auto own = sounds.find(id);
+            const bw::NodeBase node = own == sounds.end() ? bw::NodeBase() : own->second;
+            records.push_back(bw::Record(SxHirc_Sound, bw::SoundBody(id, bw::Source(), node)));
+        }
         records.insert(records.end(), containers.begin(), containers.end());
         records.push_back(bw::Record(SxHirc_Action, bw::ActionBody(200, 0x0403, 50, {}, {}, bw::PlayParams(4, 0))));
         records.push_back(bw::Record(SxHirc_Event, bw::EventBody(100, {200})));
@@ -353,6 +357,49 @@ TEST_F(ContinuousChain, TerminatingTheEngineEndsAnEndlessChain) {
     voices.voices.clear();
     ASSERT_EQ(SoundEngine::Init(nullptr, nullptr), SX_Success);
     g_pAudioMgr->StopThread();
+}
+
+TEST_F(ContinuousChain, AnItemThatCannotPlayGivesWayToTheNext) {
+    // Sound 2 allows one instance, which event 211 takes first; sound 4 names an attenuation
+    // that is not loaded, so its instance cannot start.
+    bw::NodeBase limited;
+    limited.advanced.maxInstances = 1;
+    limited.advanced.killNewest = true;
+    limited.advanced.overrideLimit = true;
+    bw::NodeBase unattenuated;
+    unattenuated.positioning.overrideParent = true;
+    unattenuated.positioning.is3D = true;
+    unattenuated.positioning.type = 1;
+    unattenuated.positioning.attenuationID = 999;
+    voices.lengths = {{2, 10000.0f}};
+    struct Case {
+        SxUniqueID failing;
+        uint32_t samples;  // from the failed item's turn to the next item
+    } cases[] = {{2, 10 * 1024}, {4, (g_pAudioMgr->LookAhead() + 10) * 1024}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.failing);
+        voices.voices.clear();
+        LoadNodes({RanSeqRecord(50, Sequence({1, c.failing, 3}, 1)),
+                   bw::Record(SxHirc_Action, bw::ActionBody(210, 0x0403, 2, {}, {}, bw::PlayParams(4, 0))),
+                   bw::Record(SxHirc_Event, bw::EventBody(211, {210}))},
+                  {{2, limited}, {4, unattenuated}});
+        SoundEngine::PostEvent(211, kObject);
+        Frames(1);
+        SoundEngine::PostEvent(100, kObject);
+        Frames(80);
+        std::vector<SxUniqueID> chain;
+        for (const auto& voice : voices.voices)
+            if (voice.node != 2) chain.push_back(voice.node);
+        EXPECT_EQ(chain, (std::vector<SxUniqueID>{1, 3})) << "the chain skips what cannot play, once";
+        // Sound 1 ends, its successor's turn comes 10 frames later, and sound 3 follows it.
+        const auto& first = voices.voices[1];
+        const auto& third = voices.voices.back();
+        EXPECT_EQ(third.startFrame, first.endFrame + FramesOf(11264) + FramesOf(c.samples));
+        EXPECT_EQ(g_pAudioMgr->PendingCount(), 0u);
+        SoundEngine::StopAll();
+        Frames(2);
+        Unload();
+    }
 }
 
 }  // namespace
