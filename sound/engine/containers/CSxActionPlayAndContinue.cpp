@@ -10,11 +10,6 @@
 
 namespace SX {
 
-void SxCutHistoryToContinuous(SxPlayHistory& history) {
-    while (history.count > 0 && !(history.count <= 32 && (history.continuousMask >> (history.count - 1)) & 1))
-        --history.count;
-}
-
 CSxActionPlayAndContinue* CSxActionPlayAndContinue::Create(SxContinueList* list) {
     return SxNew<CSxActionPlayAndContinue>(g_DefaultPoolId, list);
 }
@@ -138,24 +133,9 @@ SXRESULT SxPlayNextAlternative(SxPBIParams& params) {
     SxContinueList* list = params.continueList;
     if (!list || !g_pAudioMgr) return SX_Fail;
     SxPlayHistory& history = params.history;
-    SxCutHistoryToContinuous(history);
-    CSxParameterNodeBase* child = nullptr;
-    CSxRanSeqCntr* container = nullptr;
-    uint16_t position = 0;
     SxUniqueID childID = 0;
-    while (SxContinueListItem* item = list->Last()) {
-        child = item->container->SelectContinuousChild(params.gameObj, position, childID, *item);
-        if (child) {
-            container = item->container;
-            break;
-        }
-        if (history.count) --history.count;
-        SxCutHistoryToContinuous(history);
-        list->RemoveLast();
-    }
-    if (!child) return SX_Fail;
-    child->Release();
-    if (history.count && history.count <= 32) history.positions[history.count - 1] = position;
+    CSxRanSeqCntr* container = list->SelectNext(params.gameObj, history, childID);
+    if (!container) return SX_Fail;
     constexpr int32_t kAlternativeDelay = 10 * 1024;
     const int32_t delay = container->TransitionMode() == 3
                               ? SxTimeConv::MillisecondsToSamples(container->TransitionTime(params.gameObj))

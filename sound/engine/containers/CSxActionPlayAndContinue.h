@@ -53,9 +53,6 @@ private:
     SxFadeParams m_fadeOut;
 };
 
-// The history back to its last continuous level: the entries of step levels below it go.
-void SxCutHistoryToContinuous(SxPlayHistory& history);
-
 // A continuous request whose item could not play (and made no instance that goes on with the
 // chain): the next item the chain's levels give, from the lowest up, is scheduled after the
 // lowest level's delay (10 frames for other transitions). 1 when one is scheduled, 2 when the

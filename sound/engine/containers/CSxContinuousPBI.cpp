@@ -45,31 +45,19 @@ void CSxContinuousPBI::ReleaseList() {
 void CSxContinuousPBI::PrepareNextItem() {
     if (m_prepared) return;
     m_prepared = true;
-    while (m_list) {
-        SxContinueListItem* item = m_list->Last();
-        if (!item) {
-            ReleaseList();
-            return;
-        }
-        CSxRanSeqCntr* container = item->container;
-        uint16_t position;
-        SxUniqueID childID;
-        SxCutHistoryToContinuous(m_history);
-        if (CSxParameterNodeBase* child = container->SelectContinuousChild(GameObj(), position, childID, *item)) {
-            child->Release();
-            if (m_history.count && m_history.count <= 32) m_history.positions[m_history.count - 1] = position;
-            m_nextItem = childID;
-            const uint8_t mode = container->TransitionMode();
-            m_transition = mode <= Transition_TriggerRate ? static_cast<TransitionType>(mode) : Transition_None;
-            const bool timed = m_transition == Transition_Crossfade || m_transition == Transition_CrossfadePower ||
-                               m_transition == Transition_Delay || m_transition == Transition_TriggerRate;
-            m_transitionMs = timed ? container->TransitionTime(GameObj()) : 0.0f;
-            return;
-        }
-        // This level has played its passes: the one above chooses.
-        if (m_history.count) --m_history.count;
-        m_list->RemoveLast();
+    if (!m_list) return;
+    SxUniqueID childID = 0;
+    CSxRanSeqCntr* container = m_list->SelectNext(GameObj(), m_history, childID);
+    if (!container) {
+        ReleaseList();
+        return;
     }
+    m_nextItem = childID;
+    const uint8_t mode = container->TransitionMode();
+    m_transition = mode <= Transition_TriggerRate ? static_cast<TransitionType>(mode) : Transition_None;
+    const bool timed = m_transition == Transition_Crossfade || m_transition == Transition_CrossfadePower ||
+                       m_transition == Transition_Delay || m_transition == Transition_TriggerRate;
+    m_transitionMs = timed ? container->TransitionTime(GameObj()) : 0.0f;
 }
 
 bool CSxContinuousPBI::Schedule(int32_t delaySamples, const SxFadeParams& fadeIn, bool fadeOutThis,

@@ -5,6 +5,27 @@
 
 namespace SX {
 
+void SxCutHistoryToContinuous(SxPlayHistory& history) {
+    while (history.count > 0 && !(history.count <= 32 && (history.continuousMask >> (history.count - 1)) & 1))
+        --history.count;
+}
+
+CSxRanSeqCntr* SxContinueList::SelectNext(CSxRegisteredObj* gameObj, SxPlayHistory& history, SxUniqueID& childID) {
+    SxCutHistoryToContinuous(history);
+    while (SxContinueListItem* item = Last()) {
+        uint16_t position;
+        if (CSxParameterNodeBase* child = item->container->SelectContinuousChild(gameObj, position, childID, *item)) {
+            child->Release();
+            if (history.count && history.count <= 32) history.positions[history.count - 1] = position;
+            return item->container;
+        }
+        if (history.count) --history.count;
+        SxCutHistoryToContinuous(history);
+        RemoveLast();
+    }
+    return nullptr;
+}
+
 SxContinueList* SxContinueList::Create() { return SxNew<SxContinueList>(g_DefaultPoolId); }
 
 SxContinueList::~SxContinueList() {

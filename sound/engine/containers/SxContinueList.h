@@ -8,6 +8,7 @@
 
 #include "sound/engine/SxArray.h"
 #include "sound/engine/containers/CSxRanSeqCntr.h"
+#include "sound/engine/upper/SxPBIParams.h"
 
 namespace SX {
 
@@ -17,6 +18,9 @@ struct SxContinueListItem {
     SxLoopRecord loop;
 };
 
+// The history back to its last continuous level: the entries of step levels below it go.
+void SxCutHistoryToContinuous(SxPlayHistory& history);
+
 class SxContinueList {
 public:
     // Count 1, no items; null when memory fails.
@@ -24,6 +28,12 @@ public:
     void AddRef() { m_refCount.fetch_add(1, std::memory_order_relaxed); }
     // At 0 every item is destroyed and the list freed.
     void Release();
+
+    // The next item of the chain for the game object: the lowest level chooses, and a level
+    // that has played its passes goes (with its history entry) for the one above. The level's
+    // container, with the child's ID and its position in the history; null when no level is
+    // left.
+    CSxRanSeqCntr* SelectNext(CSxRegisteredObj* gameObj, SxPlayHistory& history, SxUniqueID& childID);
 
     // A zeroed item at the end for the container (its reference added); null when memory fails.
     SxContinueListItem* Append(CSxRanSeqCntr* container);
