@@ -80,6 +80,10 @@ struct SxPositioning {
     };
     std::vector<Vertex> vertices;
     std::vector<Item> items;
+    // Where the automation stands between the node's sounds when each takes one path: the next
+    // path and the paths played in the current cycle. Run-time state of the node's sounds.
+    mutable uint16_t nextPath = 0;
+    mutable std::vector<uint8_t> pathsPlayed;
 };
 
 // What a play hands up the tree while it is counted: the limiting node applies the instance

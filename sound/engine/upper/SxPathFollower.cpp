@@ -40,15 +40,23 @@ bool SxPathFollower::Start(const SxPositioning& positioning, ISxPathUser* user) 
     if (!path) return false;
     const bool looping = positioning.flags3D & kPathLooping;
     const uint32_t mode = positioning.pathMode & (CSxPath::kModeRandom | CSxPath::kModeContinuous);
+    // One path per sound: the node's sounds take the paths of its play list in turn.
+    const bool step = !(mode & CSxPath::kModeContinuous);
+    if (step && positioning.pathsPlayed.size() != m_list.size()) {
+        positioning.pathsPlayed.assign(m_list.size(), 0);
+        positioning.nextPath = 0;
+    }
+    SxPathState saved{positioning.nextPath, positioning.pathsPlayed.data()};
     if (g_pPathMgr->SetPathsList(path, m_list.data(), static_cast<uint16_t>(m_list.size()), mode, looping,
-                                 nullptr) != SX_Success ||
+                                 step ? &saved : nullptr) != SX_Success ||
         g_pPathMgr->AddPBI(path, user) != SX_Success) {
         g_pPathMgr->RemovePathFromList(path);
         return false;
     }
     m_path = path;
     m_user = user;
-    g_pPathMgr->Start(path, nullptr);
+    g_pPathMgr->Start(path, step ? &saved : nullptr);
+    if (step) positioning.nextPath = saved.index;
     return true;
 }
 

@@ -84,7 +84,9 @@ TEST_F(PathPlayback, APlayingSoundMovesAlongItsVertices) {
     for (const SxVector& p : seen) {
         EXPECT_FLOAT_EQ(p.y, 0.0f);
         const bool firstLeg = p.z == 0.0f;
-        if (!firstLeg) EXPECT_FLOAT_EQ(p.x, 10.0f) << "the second leg starts at the corner";
+        if (!firstLeg) {
+            EXPECT_FLOAT_EQ(p.x, 10.0f) << "the second leg starts at the corner";
+        }
         const float step = firstLeg ? p.x - last.x : p.z - last.z;
         EXPECT_TRUE(near(step, 0.0f) || near(step, 2.0f)) << "a frame covers a fifth of a leg: " << step;
         reachedCorner |= near(p.x, 10.0f) && p.z == 0.0f;
@@ -141,6 +143,24 @@ TEST_F(PathPlayback, TheTransitionTimeLeadsFromTheLastVertexToTheNextPath) {
     ASSERT_LT(corner, seen.size() - 11);
     // Ten frames back, a unit each.
     for (size_t i = 1; i <= 10; ++i) EXPECT_NEAR(seen[corner + i].x, 10.0f - static_cast<float>(i), 1e-3f) << i;
+}
+
+TEST_F(PathPlayback, EachSoundOfANodeTakesTheNextPathInStepMode) {
+    // Three one-vertex paths at x = 0, 10 and 20, in sequence, one per sound.
+    bw::NodeBase node;
+    node.positioning.vertices = {{0, 0, 0, 0}, {10, 0, 0, 0}, {20, 0, 0, 0}};
+    node.positioning.items = {{0, 1}, {1, 1}, {2, 1}};
+    LoadSound(node);
+    std::vector<float> starts;
+    for (int play = 0; play < 4; ++play) {
+        SoundEngine::PostEvent(100, kObject);
+        RunFrame();
+        ASSERT_EQ(voices.voices.size(), static_cast<size_t>(play + 1));
+        SxVector position;
+        ASSERT_TRUE(voices.voices.back().instance->PathPosition(position));
+        starts.push_back(position.x);
+    }
+    EXPECT_EQ(starts, (std::vector<float>{0, 10, 20, 0})) << "the play list starts over after its last path";
 }
 
 }  // namespace
