@@ -1,6 +1,7 @@
 #include "sound/engine/SxManagerMessages.h"
 
 #include "sound/engine/audio/CSxAudioMgr.h"
+#include "sound/engine/environments/CSxEnvironmentsMgr.h"
 #include "sound/engine/registry/CSxRegistryMgr.h"
 #include "sound/engine/rtpc/CSxRTPCMgr.h"
 #include "sound/engine/states/CSxStateMgr.h"
@@ -138,9 +139,21 @@ void InstallRegistryHandlers(CSxAudioMgr& mgr) {
 
 }  // namespace
 
+void InstallEnvironmentHandlers(CSxAudioMgr& mgr) {
+    mgr.SetHandler(SxMsg_SetEnvironmentVolumes, [](const SxQueuedMsgHeader& h) {
+        const auto& r = As<SxMsgSetEnvironmentVolumes>(h);
+        if (g_pEnvironmentsMgr) g_pEnvironmentsMgr->SetVolumes(r.environment, r.volumes);
+    });
+    mgr.SetHandler(SxMsg_BypassEnvironment, [](const SxQueuedMsgHeader& h) {
+        const auto& r = As<SxMsgBypassEnvironment>(h);
+        if (g_pEnvironmentsMgr) g_pEnvironmentsMgr->Bypass(r.environment, r.bypass != 0);
+    });
+}
+
 void InstallManagerHandlers(CSxAudioMgr& mgr) {
     InstallRegistryHandlers(mgr);
     InstallGameSyncHandlers(mgr);
+    InstallEnvironmentHandlers(mgr);
 }
 
 }  // namespace SX

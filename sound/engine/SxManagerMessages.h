@@ -1,7 +1,7 @@
 #pragma once
 // The reader side of the messages that the engine-wide managers apply: game objects go to the
 // registry, game parameters and switches to the game-parameter manager, states and triggers to
-// the state manager.
+// the state manager, environment volumes and bypass to the environments manager.
 namespace SX {
 
 class CSxAudioMgr;

@@ -209,6 +209,8 @@ bool IsInitialized() { return g_initialized; }
 
 SXRESULT RenderAudio() { return g_pAudioMgr ? g_pAudioMgr->RenderAudio() : SX_Fail; }
 
+SxPlayingID NextPlayingID() { return ++g_playingIDCounter; }
+
 SxPlayingID PostEvent(SxUniqueID eventID, SxGameObjectID gameObject, uint32_t callbackFlags,
                       SxCallbackFunc callback, void* cookie, uint32_t externalSourceCount,
                       const SxExternalSourceInfo* externalSources, SxPlayingID callerPlayingID) {

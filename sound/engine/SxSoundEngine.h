@@ -102,6 +102,8 @@ SXRESULT StopSourcePlugin(uint32_t pluginID, uint32_t companyID, SxPlayingID pla
 SXRESULT SetEffect(SxUniqueID nodeID, uint32_t slot, SxUniqueID effectID);
 void StopAll(SxGameObjectID gameObject = SxAllGameObjects);
 void StopPlayingID(SxPlayingID playingID, int32_t transitionMs = 0, SxCurveInterpolation curve = SxCurve_Linear);
+// A new playing ID from the counter that posted events use (dynamic sequences take theirs).
+SxPlayingID NextPlayingID();
 SXRESULT SetPanningRule(uint32_t rule);
 uint32_t GetPanningRule();
 uint32_t GetSpeakerConfiguration();

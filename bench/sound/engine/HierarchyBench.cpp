@@ -2,7 +2,9 @@
 // with three game-parameter curves (anchor: the same posts of an event without actions), and
 // the reading of 10,000 hierarchy records (anchor: a copy of the same bytes), the choices of
 // 256 containers in one frame (anchor: finding the same children by ID), and frames while 16
-// buses are being ducked (anchor: the same frames with nothing ducked).
+// buses are being ducked (anchor: the same frames with nothing ducked), and frames of 256
+// continuous chains whose items end every frame, each chain going through a switch container
+// whose switch changes every frame (anchor: 256 posted sounds starting and ending every frame).
 #include <benchmark/benchmark.h>
 
 #include <cstring>
@@ -15,6 +17,7 @@
 #include "sound/engine/audio/CSxAudioMgr.h"
 #include "sound/engine/buses/CSxBus.h"
 #include "sound/engine/containers/CSxRanSeqCntr.h"
+#include "sound/engine/upper/CSxURenderer.h"
 #include "sound/engine/hierarchy/SxHircReader.h"
 #include "sound/engine/index/CSxIndexable.h"
 #include "sound/engine/index/CSxObjectIndex.h"
@@ -283,5 +286,98 @@ BENCHMARK(BM_FramesDucking16Buses)->Unit(benchmark::kMicrosecond);
 
 void BM_Anchor_FramesWithNothingDucked(benchmark::State& state) { DuckFrames(state, false); }
 BENCHMARK(BM_Anchor_FramesWithNothingDucked)->Unit(benchmark::kMicrosecond);
+
+// Voices that end, stopped short, at the frame after their start.
+class OneFrameVoices : public ISxVoiceLayer {
+public:
+    bool StartVoice(CSxPBI& instance, bool) override {
+        instance.SetVoiceContext(this);
+        instance.NotifyStarted(0.0f);
+        started.push_back(&instance);
+        return true;
+    }
+    void Command(CSxPBI& instance, SxLowerCommand command) override {
+        if (command != SxLowerCmd_Stop) return;
+        for (CSxPBI*& playing : started)
+            if (playing == &instance) playing = nullptr;
+        instance.Destroy(0);
+    }
+    void EndAll() {
+        platform::Lock lock(g_csMain);
+        for (CSxPBI* instance : started)
+            if (instance) instance->Destroy(0);
+        started.clear();
+    }
+    std::vector<CSxPBI*> started;
+};
+
+constexpr uint32_t kChains = 256, kChainGroup = 0x30, kChainA = 0x31, kChainB = 0x32;
+
+// Chain 5000 + c plays, for ever, switch container 4000 + c (A: sound 3000 + 3c, B: 3001 + 3c)
+// then sound 3002 + 3c; event 6000 + c plays it. Events 7000 + c play sound 3002 + 3c alone.
+void ChainFrames(benchmark::State& state, bool chains) {
+    Engine engine;
+    OneFrameVoices voices;
+    CSxLEngineCmds::SetVoiceLayer(&voices);
+    std::vector<bw::Bytes> records;
+    for (uint32_t c = 0; c < kChains; ++c) {
+        const uint32_t a = 3000 + 3 * c, b = a + 1, d = a + 2;
+        for (uint32_t id : {a, b, d})
+            records.push_back(bw::Record(SxHirc_Sound, bw::SoundBody(id, bw::Source(), bw::NodeBase())));
+        bw::Switch sw;
+        sw.groupID = kChainGroup;
+        sw.defaultSwitch = kChainA;
+        sw.children = {a, b};
+        sw.switches = {{kChainA, {a}}, {kChainB, {b}}};
+        records.push_back(bw::Record(SxHirc_Switch, bw::SwitchBody(4000 + c, bw::NodeBase(), sw)));
+        bw::RanSeq chain;
+        chain.playMode = 1;
+        chain.continuous = true;
+        chain.loopCount = 0;
+        chain.children = {d, 4000 + c};
+        chain.playList = {{4000 + c, 50000}, {d, 50000}};
+        records.push_back(bw::Record(SxHirc_RanSeq, bw::RanSeqBody(5000 + c, bw::NodeBase(), chain)));
+        records.push_back(
+            bw::Record(SxHirc_Action, bw::ActionBody(8000 + c, 0x0403, 5000 + c, {}, {}, bw::PlayParams(4, 0))));
+        records.push_back(bw::Record(SxHirc_Event, bw::EventBody(6000 + c, {8000 + c})));
+        records.push_back(bw::Record(SxHirc_Action, bw::ActionBody(9000 + c, 0x0403, d, {}, {}, bw::PlayParams(4, 0))));
+        records.push_back(bw::Record(SxHirc_Event, bw::EventBody(7000 + c, {9000 + c})));
+    }
+    engine.Load(bw::HircChunk(records));
+    SoundEngine::RegisterGameObj(5);
+    SoundEngine::SetMaxNumVoicesLimit(4 * kChains);
+    if (chains)
+        for (uint32_t c = 0; c < kChains; ++c) SoundEngine::PostEvent(6000 + c, 5);
+    uint32_t frame = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        voices.EndAll();
+        if (chains) {
+            SoundEngine::SetSwitch(kChainGroup, frame % 2 ? kChainA : kChainB, 5);
+        } else {
+            for (uint32_t c = 0; c < kChains; ++c) SoundEngine::PostEvent(7000 + c, 5);
+        }
+        SoundEngine::RenderAudio();
+        engine.clock.Advance(0.022);
+        state.ResumeTiming();
+        g_pAudioMgr->Perform();
+        ++frame;
+    }
+    if (CSxURenderer::ActiveCount() < kChains) state.SkipWithError("the sounds did not go on");
+    SoundEngine::StopAll();
+    SoundEngine::RenderAudio();
+    g_pAudioMgr->Perform();
+    voices.EndAll();
+    SoundEngine::RenderAudio();
+    g_pAudioMgr->Perform();
+    CSxLEngineCmds::SetVoiceLayer(nullptr);
+    state.SetItemsProcessed(state.iterations() * kChains);
+}
+
+void BM_FramesOf256ContinuousChains(benchmark::State& state) { ChainFrames(state, true); }
+BENCHMARK(BM_FramesOf256ContinuousChains)->Unit(benchmark::kMicrosecond);
+
+void BM_Anchor_FramesOf256PostedSounds(benchmark::State& state) { ChainFrames(state, false); }
+BENCHMARK(BM_Anchor_FramesOf256PostedSounds)->Unit(benchmark::kMicrosecond);
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "sound/engine/actions/CSxActionKinds.h"
 
 #include <algorithm>
+#include <functional>
 #include <vector>
 
 #include "platform/os/Random.h"
@@ -53,6 +54,12 @@ CSxAction* SxCreateActionKind(uint16_t actionType, SxUniqueID id) {
             return SxNew<CSxActionSetGameParameter>(g_DefaultPoolId, actionType, id);
         case SxActionKind_BreakType:
             return SxNew<CSxActionBreak>(g_DefaultPoolId, actionType, id);
+        case SxActionKind_BypassFXType:
+        case SxActionKind_ResetBypassFXType:
+            return SxNew<CSxActionBypassFX>(g_DefaultPoolId, actionType, id);
+        case SxActionKind_UseStateType:
+        case SxActionKind_UnuseStateType:
+            return SxNew<CSxActionUseState>(g_DefaultPoolId, actionType, id);
         case SxActionKind_TriggerType:
             return SxNew<CSxActionTrigger>(g_DefaultPoolId, actionType, id);
         case SxActionKind_SeekType:
@@ -108,29 +115,74 @@ SXRESULT CSxActionSetValue::Execute(SxPendingAction& pending) {
     return SX_Success;
 }
 
-void CSxActionSetValue::ResetOnModifiedNodes(CSxRegisteredObj* gameObj, bool except) {
-    auto reset = [&](SxUniqueID id) {
+void CSxActionExcept::ForModifiedNodes(CSxRegisteredObj* gameObj, bool except,
+                                       const std::function<void(CSxParameterNodeBase*)>& fn) {
+    auto visit = [&](SxUniqueID id) {
         if (except && IsExcepted(id)) return;
         NodeRef node{FindNode(id)};
-        if (!node.node) return;
-        gameObj ? ResetOnObject(node.node, gameObj) : ResetAll(node.node);
+        if (node.node) fn(node.node);
     };
-    auto resetList = [&](const SxPoolList<SxUniqueID>* nodes) {
+    auto visitList = [&](const SxPoolList<SxUniqueID>* nodes) {
         if (!nodes) return;
         // A reset may add the node to a list it walks: walk a copy.
         std::vector<SxUniqueID> ids;
         for (SxUniqueID id : *nodes) ids.push_back(id);
-        for (SxUniqueID id : ids) reset(id);
+        for (SxUniqueID id : ids) visit(id);
     };
     if (gameObj) {
-        resetList(gameObj->ModifiedNodes());
+        visitList(gameObj->ModifiedNodes());
         return;
     }
     if (!g_pRegistryMgr) return;
-    resetList(&g_pRegistryMgr->ModifiedNodes());
+    visitList(&g_pRegistryMgr->ModifiedNodes());
     CSxRegistryMgr::Iterator it;
     for (CSxRegisteredObj* object = g_pRegistryMgr->IteratorBegin(it); object; object = g_pRegistryMgr->IteratorNext(it))
-        resetList(object->ModifiedNodes());
+        visitList(object->ModifiedNodes());
+}
+
+void CSxActionSetValue::ResetOnModifiedNodes(CSxRegisteredObj* gameObj, bool except) {
+    ForModifiedNodes(gameObj, except, [&](CSxParameterNodeBase* node) {
+        gameObj ? ResetOnObject(node, gameObj) : ResetAll(node);
+    });
+}
+
+// --- effect bypass ---
+
+SXRESULT CSxActionBypassFX::SetActionParams(SxReadCursor& cursor) {
+    uint8_t bypass, mask;
+    if (!cursor.U8(bypass) || !cursor.U8(mask)) return SX_Fail;
+    m_bypass = bypass != 0;
+    m_mask = mask;
+    return ReadExceptions(cursor);
+}
+
+SXRESULT CSxActionBypassFX::Execute(SxPendingAction& pending) {
+    const bool reset = (ActionType() >> 8) == SxActionKind_ResetBypassFXType;
+    const uint8_t scope = ActionType() & 0xFF;
+    GameObjectRef gameObj{GameObjectOf(pending)};
+    CSxRegisteredObj* object = scope == 0x03 || scope == 0x05 || scope == 0x09 ? gameObj.object : nullptr;
+    switch (scope) {
+        case 0x02:
+        case 0x03:
+            if (NodeRef target{FindNode(TargetID())}; target.node) {
+                if (reset)
+                    target.node->ResetBypass(m_mask, object);
+                else
+                    target.node->SetBypass(m_bypass ? m_mask : 0, m_mask, object);
+            }
+            break;
+        case 0x04:
+        case 0x05:
+        case 0x08:
+        case 0x09:
+            if (!reset || ((scope == 0x05 || scope == 0x09) && !object)) break;
+            ForModifiedNodes(object, scope >= 0x08,
+                             [&](CSxParameterNodeBase* node) { node->ResetBypass(m_mask, object); });
+            break;
+        default:
+            break;
+    }
+    return SX_Success;
 }
 
 void CSxActionMute::SetOnObject(CSxParameterNodeBase* node, CSxRegisteredObj* gameObj) {
@@ -199,6 +251,14 @@ SXRESULT CSxActionSetGroupValue::Execute(SxPendingAction& pending) {
     }
     GameObjectRef gameObj{GameObjectOf(pending)};
     if (g_pRTPCMgr) g_pRTPCMgr->SetSwitchInternal(m_groupID, m_valueID, gameObj.object);
+    return SX_Success;
+}
+
+SXRESULT CSxActionUseState::Execute(SxPendingAction&) {
+    if (CSxParameterNodeBase* node = FindNode(TargetID())) {
+        node->SetUseState(ActionType() == kUseType);
+        node->Release();
+    }
     return SX_Success;
 }
 

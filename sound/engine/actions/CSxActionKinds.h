@@ -1,6 +1,6 @@
 #pragma once
 // The action kinds beyond play, stop, pause and resume: mute, property, game-parameter,
-// state, switch, trigger, break and seek actions.
+// use-state, state, switch, effect-bypass, trigger, break and seek actions.
 #include <cstdint>
 
 #include "sound/engine/events/CSxAction.h"
@@ -15,10 +15,14 @@ enum SxActionKindByteMore : uint8_t {
     SxActionKind_UnmuteType = 0x07,
     SxActionKind_SetPitchType = 0x08,
     SxActionKind_ResetLPFType = 0x0F,
+    SxActionKind_UseStateType = 0x10,
+    SxActionKind_UnuseStateType = 0x11,
     SxActionKind_SetStateType = 0x12,
     SxActionKind_SetGameParameterType = 0x13,
     SxActionKind_ResetGameParameterType = 0x14,
     SxActionKind_SetSwitchType = 0x19,
+    SxActionKind_BypassFXType = 0x1A,
+    SxActionKind_ResetBypassFXType = 0x1B,
     SxActionKind_BreakType = 0x1C,
     SxActionKind_TriggerType = 0x1D,
     SxActionKind_SeekType = 0x1E,
@@ -117,6 +121,14 @@ private:
 };
 
 // Fires the trigger the target ID names, for the game object.
+// Makes the target node use its state groups' values (type 0x1002 only) or leave them.
+class CSxActionUseState final : public CSxAction {
+public:
+    using CSxAction::CSxAction;
+    static constexpr uint16_t kUseType = 0x1002;
+    SXRESULT Execute(SxPendingAction& pending) override;
+};
+
 class CSxActionTrigger final : public CSxAction {
 public:
     using CSxAction::CSxAction;
@@ -128,6 +140,23 @@ class CSxActionBreak final : public CSxAction {
 public:
     using CSxAction::CSxAction;
     SXRESULT Execute(SxPendingAction& pending) override;
+};
+
+// Bypasses the effects of the slots under its mask on the target node (0x1A), or gives them
+// back the bypass of the bank data (0x1B), for the game object or all; a reset may also reach
+// every node that holds values (all but the exceptions).
+class CSxActionBypassFX final : public CSxActionExcept {
+public:
+    using CSxActionExcept::CSxActionExcept;
+    SXRESULT Execute(SxPendingAction& pending) override;
+
+protected:
+    // u8 bypass, u8 effect-slot mask, the exception list.
+    SXRESULT SetActionParams(SxReadCursor& cursor) override;
+
+private:
+    bool m_bypass = false;
+    uint8_t m_mask = 0xFF;
 };
 
 // Moves what plays to a fraction of its duration or to a time in milliseconds.

@@ -1,5 +1,6 @@
 #include "sound/engine/attenuations/CSxAttenuation.h"
 
+#include "sound/engine/attenuations/SxRTPCList.h"
 #include "sound/engine/hierarchy/SxReadCursor.h"
 #include "sound/engine/index/CSxObjectIndex.h"
 #include "sound/engine/memory/SxMemoryMgr.h"
@@ -9,17 +10,6 @@ namespace SX {
 namespace {
 
 constexpr float kDegreesToRadians = 3.14159265358979f / 180.0f;
-
-bool ReadPoints(SxReadCursor& cursor, uint16_t count, std::vector<SxCurvePoint>& points) {
-    if (!cursor.HasRoomFor(count, 12)) return false;
-    points.resize(count);
-    for (SxCurvePoint& point : points) {
-        cursor.F32(point.x);
-        cursor.F32(point.y);
-        cursor.U32(point.shape);
-    }
-    return true;
-}
 
 }  // namespace
 
@@ -54,29 +44,14 @@ SXRESULT CSxAttenuation::SetInitialValues(const uint8_t* body, uint32_t size) {
     for (uint8_t c = 0; c < curveCount; ++c) {
         uint8_t scaling;
         uint16_t pointCount;
-        if (!cursor.U8(scaling) || !cursor.U16(pointCount) || !ReadPoints(cursor, pointCount, points)) return SX_Fail;
+        if (!cursor.U8(scaling) || !cursor.U16(pointCount) || !SxReadCurvePoints(cursor, pointCount, points))
+            return SX_Fail;
         result = pointCount ? m_curves[c].Set(points.data(), pointCount, scaling) : SX_Success;
         if (result != SX_Success) return result;
     }
-    uint16_t rtpcCount;
-    if (!cursor.U16(rtpcCount) || !cursor.HasRoomFor(rtpcCount, 15)) return SX_Fail;
-    for (uint16_t r = 0; r < rtpcCount; ++r) {
-        RTPCEntry entry;
-        uint16_t pointCount;
-        if (!cursor.U32(entry.gameParameter) || !cursor.U32(entry.propertyID) || !cursor.U32(entry.curveID) ||
-            !cursor.U8(entry.scaling) || !cursor.U16(pointCount) || !ReadPoints(cursor, pointCount, entry.points))
-            return SX_Fail;
-        result = SX_Success;
-        bool replaced = false;
-        for (RTPCEntry& held : m_rtpcs) {
-            if (held.propertyID != entry.propertyID || held.curveID != entry.curveID) continue;
-            held = std::move(entry);
-            replaced = true;
-            break;
-        }
-        if (!replaced) m_rtpcs.push_back(std::move(entry));
-    }
-    return result;
+    bool read;
+    if (SxReadRTPCList(cursor, m_rtpcs, read) != SX_Success) return SX_Fail;
+    return read ? SX_Success : result;
 }
 
 const CSxConversionTable* CSxAttenuation::CurveFor(Use use) const {

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "sound/engine/attenuations/SxRTPCList.h"
 #include "sound/engine/curves/CSxConversionTable.h"
 #include "sound/engine/index/CSxIndexable.h"
 
@@ -17,11 +18,7 @@ public:
     // The values an attenuation drives, in the order of its curve-use bytes.
     enum Use : uint32_t { Use_Volume = 0, Use_AuxVolume, Use_Spread, Use_LPF, Use_Focus };
 
-    struct RTPCEntry {
-        uint32_t gameParameter, propertyID, curveID;
-        uint8_t scaling;
-        std::vector<SxCurvePoint> points;
-    };
+    using RTPCEntry = SxRTPCEntry;
 
     // Constructed and entered in the attenuation table; null when memory fails.
     static CSxAttenuation* Create(SxUniqueID id);

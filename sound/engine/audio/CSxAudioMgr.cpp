@@ -371,13 +371,30 @@ bool Matches(const SxPendingAction& p, const CSxAudioMgr::Selection& s) {
            (s.targetID == 0 || p.action->TargetID() == s.targetID) &&
            (s.includeResumeActions || (p.action->ActionType() >> 8) != 0x03);
 }
+// A chain of plays waiting for its next item goes (or moves to the level above the stopped
+// element) when that element is one of its levels or above them.
+// A pending item of a chain that goes through the selected element is held and released with it.
+bool MatchesOrContinues(const SxPendingAction& p, const CSxAudioMgr::Selection& s) {
+    if (Matches(p, s)) return true;
+    if (s.targetID == 0 || p.action->ActionType() != SxActionType_PlayAndContinue) return false;
+    CSxAudioMgr::Selection rest = s;
+    rest.targetID = 0;
+    return Matches(p, rest) && p.action->ContinuesUnder(s.targetID);
+}
+
+bool BreaksChain(SxPendingAction& p, const CSxAudioMgr::Selection& s) {
+    if (s.targetID == 0 || p.action->ActionType() != SxActionType_PlayAndContinue) return false;
+    CSxAudioMgr::Selection rest = s;
+    rest.targetID = 0;
+    return Matches(p, rest) && p.action->BreakToNode(s.targetID, p);
+}
 }  // namespace
 
 void CSxAudioMgr::StopPending(const Selection& selection) {
     for (Node** list : {&m_pending, &m_paused})
         for (Node** link = list; *link;) {
             Node* node = *link;
-            if (Matches(*node->action, selection)) {
+            if (Matches(*node->action, selection) || BreaksChain(*node->action, selection)) {
                 *link = node->next;
                 Drop(node->action);
                 FreeNode(node);
@@ -389,10 +406,10 @@ void CSxAudioMgr::StopPending(const Selection& selection) {
 
 void CSxAudioMgr::PausePending(const Selection& selection) {
     for (Node* node = m_paused; node; node = node->next)
-        if (Matches(*node->action, selection)) ++node->action->pauseCount;
+        if (MatchesOrContinues(*node->action, selection)) ++node->action->pauseCount;
     for (Node** link = &m_pending; *link;) {
         Node* node = *link;
-        if (!Matches(*node->action, selection)) {
+        if (!MatchesOrContinues(*node->action, selection)) {
             link = &node->next;
             continue;
         }
@@ -409,7 +426,7 @@ void CSxAudioMgr::ResumePending(const Selection& selection, bool master) {
     for (Node** link = &m_paused; *link;) {
         Node* node = *link;
         SxPendingAction* pending = node->action;
-        if (!Matches(*pending, selection)) {
+        if (!MatchesOrContinues(*pending, selection)) {
             link = &node->next;
             continue;
         }

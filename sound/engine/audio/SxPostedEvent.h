@@ -26,6 +26,12 @@ public:
     // Delay before the action runs, in samples at the output rate.
     virtual uint32_t DelaySamples() const = 0;
     virtual SXRESULT Execute(SxPendingAction& pending) = 0;
+    // An element with that ID is stopped while the action waits and its target is not that
+    // element: true when the action is to go as well. Only chains of plays answer true.
+    virtual bool BreakToNode(SxUniqueID, SxPendingAction&) { return false; }
+    // Whether a chain of plays the action continues goes through that element (its pauses and
+    // resumes then reach the action too).
+    virtual bool ContinuesUnder(SxUniqueID) const { return false; }
 
 protected:
     ~ISxEventAction() = default;

@@ -32,6 +32,8 @@ enum SxQueuedMsgType : uint16_t {
     SxMsg_SetEnvironmentVolumes = 20,
     SxMsg_BypassEnvironment = 21,
     SxMsg_SetObstructionAndOcclusion = 22,
+    SxMsg_DynamicSequenceGameObject = 24,
+    SxMsg_DynamicSequenceCommand = 25,
     SxMsg_BankRelease = 26,
     SxMsg_StopAll = 27,
     SxMsg_SetListenerPipeline = 28,
@@ -110,6 +112,19 @@ struct SxMsgSetSwitch : SxQueuedMsgBase<SxMsg_SetSwitch> {
 struct SxMsgGameObject : SxQueuedMsgHeader {
     SxGameObjectID gameObject = 0;
     uint32_t zero = 0;
+};
+
+// Both name the sequence by its playing ID; the audio thread looks it up.
+struct SxMsgDynamicSequenceGameObject : SxQueuedMsgBase<SxMsg_DynamicSequenceGameObject> {
+    SxPlayingID sequence = 0;
+    SxGameObjectID gameObject = 0;
+};
+
+struct SxMsgDynamicSequenceCommand : SxQueuedMsgBase<SxMsg_DynamicSequenceCommand> {
+    SxPlayingID sequence = 0;
+    uint32_t command = 0;
+    int32_t transitionMs = 0;
+    uint32_t curve = SxCurve_Linear;
 };
 
 struct SxMsgSetPosition : SxQueuedMsgBase<SxMsg_SetPosition> {

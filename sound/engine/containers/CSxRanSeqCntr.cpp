@@ -5,9 +5,12 @@
 
 #include "platform/os/Random.h"
 #include "sound/engine/audio/CSxAudioMgr.h"
+#include "sound/engine/containers/CSxActionPlayAndContinue.h"
+#include "sound/engine/containers/CSxContinuousPBI.h"
 #include "sound/engine/containers/CSxPlayList.h"
 #include "sound/engine/containers/SxContainerBase.h"
 #include "sound/engine/containers/SxContainerInfo.h"
+#include "sound/engine/containers/SxContinueList.h"
 #include "sound/engine/index/CSxObjectIndex.h"
 #include "sound/engine/memory/SxMemoryMgr.h"
 #include "sound/engine/registry/CSxRegisteredObj.h"
@@ -103,7 +106,7 @@ SXRESULT CSxRanSeqCntr::SetInitialValues(const uint8_t* body, uint32_t size) {
     // The children hold references to the container: a failed block lets them go so that the
     // reader's release destroys it.
     if (result != SX_Success)
-        while (ChildCount()) RemoveChild(Child(ChildCount() - 1));
+        RemoveAllChildren();
     return result;
 }
 
@@ -393,20 +396,144 @@ CSxParameterNodeBase* CSxRanSeqCntr::SelectStepChild(CSxRegisteredObj* gameObj, 
     return nullptr;
 }
 
+CSxParameterNodeBase* CSxRanSeqCntr::SelectContinuousChild(CSxRegisteredObj* gameObj, uint16_t& position,
+                                                           SxUniqueID& childID, SxContinueListItem& item) {
+    position = 0;
+    childID = 0;
+    const uint32_t n = m_playList ? m_playList->Length() : 0;
+    if (n == 0) return nullptr;
+    if (n == 1) {
+        if (item.loop.counter <= 0) return nullptr;
+        if (!(item.loop.flags & 2)) --item.loop.counter;
+        childID = m_playList->ID(0);
+        return FindNode(childID);
+    }
+    int32_t at;
+    bool cont;
+    if (PlayMode() == Mode_Sequence) {
+        const bool reset = m_modeFlags & kResetAtEachPlay;
+        bool store = !reset;
+        if (!item.state) {
+            CSxSequenceInfo* state = CSxSequenceInfo::Create();
+            if (!state) return nullptr;
+            if (!reset) {
+                // The chain goes on from where the object's plays stand, on a copy of its own.
+                CSxContainerBaseInfo* current = StateFor(gameObj);
+                if (!current || current->InfoType() != CSxContainerBaseInfo::Sequence) {
+                    state->Destroy();
+                    return nullptr;
+                }
+                state->forward = static_cast<CSxSequenceInfo*>(current)->forward;
+                state->position = static_cast<CSxSequenceInfo*>(current)->position;
+                store = false;
+            } else if (m_global && m_global->InfoType() == CSxContainerBaseInfo::Sequence) {
+                auto* global = static_cast<CSxSequenceInfo*>(m_global);
+                state->position = global->position;
+                global->position = -1;
+            }
+            item.state = state;
+        }
+        auto& state = *static_cast<CSxSequenceInfo*>(item.state);
+        at = NextSequencePosition(state, cont, &item.loop);
+        if (store) StoreSequencePosition(state, gameObj);
+    } else {
+        // Every chain draws afresh.
+        if (!item.state) item.state = NewState();
+        if (!item.state) return nullptr;
+        at = NextRandomPosition(*static_cast<CSxRandomInfo*>(item.state), cont, &item.loop);
+    }
+    if (!cont || at < 0) return nullptr;
+    position = static_cast<uint16_t>(at);
+    childID = m_playList->ID(position);
+    return FindNode(childID);
+}
+
+void CSxRanSeqCntr::StoreSequencePosition(const CSxSequenceInfo& chain, CSxRegisteredObj* gameObj) {
+    CSxContainerBaseInfo* existing = ExistingStateFor(gameObj);
+    if (!existing || existing->InfoType() != CSxContainerBaseInfo::Sequence) return;
+    auto& target = *static_cast<CSxSequenceInfo*>(existing);
+    // One step behind the chain, so that the object's next play resumes at its current item.
+    target.forward = chain.forward;
+    target.position = static_cast<int16_t>(chain.forward ? chain.position - 1 : chain.position + 1);
+    const auto n = static_cast<int32_t>(m_playList->Length());
+    if (target.position + 1 == n && !(m_modeFlags & kRestartBackward)) target.position = -1;
+    if (target.position == 0 && !target.forward) target.forward = 1;
+}
+
+float CSxRanSeqCntr::TransitionTime(CSxRegisteredObj* gameObj) const {
+    float ms = m_transitionTime + m_transitionMin;
+    const float span = m_transitionMax - m_transitionMin;
+    if (span != 0.0f) ms += static_cast<float>(platform::crt_rand()) * (1.0f / 32767.0f) * span;
+    if (IsRTPCSubscribed(kTransitionTimeParam)) ms += RTPCValue(kTransitionTimeParam, gameObj) * 1000.0f;
+    return std::max(ms, 0.0f);
+}
+
+CSxPBI* CSxRanSeqCntr::CreatePBI(CSxSoundBase* node, CSxSource* source, const SxPBIParams& params,
+                                 const SxPriorityParams& priority) {
+    if (params.continuous != 1 || !params.continueList) return CSxParentNode::CreatePBI(node, source, params, priority);
+    return SxNew<CSxContinuousPBI>(g_DefaultPoolId, node, source, params, priority);
+}
+
+namespace {
+void AppendHistory(SxPlayHistory& history, uint16_t position, bool continuous) {
+    if (history.count < 32) {
+        history.positions[history.count] = position;
+        if (continuous)
+            history.continuousMask |= 1u << history.count;
+        else
+            history.continuousMask &= ~(1u << history.count);
+    }
+    if (history.count < UINT32_MAX) ++history.count;
+}
+}  // namespace
+
 SXRESULT CSxRanSeqCntr::Play(SxPBIParams& params) {
     m_played = true;
+    if (m_modeFlags & kContinuous) {
+        if (params.continuous == 1 && params.continueList) return PlayContinuous(params);
+        // The top of a chain: the list goes with the request, and the chain's instances are
+        // made here.
+        SxContinueList* list = SxContinueList::Create();
+        if (!list) return SX_Fail;
+        params.continuous = 1;
+        params.continueList = list;
+        params.instigator = this;
+        const SXRESULT result = PlayContinuous(params);
+        params.continueList = nullptr;
+        list->Release();
+        return result;
+    }
     uint16_t position;
     SxUniqueID childID;
     CSxParameterNodeBase* child = SelectStepChild(params.gameObj, position, childID);
-    if (!child) return SX_Fail;
-    SxPlayHistory& history = params.history;
-    if (history.count < 32) {
-        history.positions[history.count] = position;
-        history.continuousMask &= ~(1u << history.count);
-    }
-    if (history.count < UINT32_MAX) ++history.count;
+    // Within a chain, the chain goes on with its next item.
+    if (!child) return params.continuous == 1 && params.continueList ? SxPlayNextAlternative(params) : SX_Fail;
+    AppendHistory(params.history, position, false);
     const SXRESULT result = child->Play(params);
     child->Release();
+    return result;
+}
+
+SXRESULT CSxRanSeqCntr::PlayContinuous(SxPBIParams& params) {
+    SxContinueList& list = *params.continueList;
+    SxContinueListItem* item = list.Append(this);
+    if (!item) return SX_Fail;
+    item->loop.flags = static_cast<uint8_t>((m_loopCount != 1 ? 1 : 0) | (m_loopCount == 0 ? 2 : 0));
+    // Passes beyond what the counter holds saturate.
+    item->loop.counter = m_loopCount > 1 ? static_cast<int16_t>(std::min<uint32_t>(m_loopCount, INT16_MAX)) : 1;
+    uint16_t position;
+    SxUniqueID childID;
+    CSxParameterNodeBase* child = SelectContinuousChild(params.gameObj, position, childID, *item);
+    if (!child) {
+        list.RemoveLast();
+        return SxPlayNextAlternative(params);
+    }
+    AppendHistory(params.history, position, true);
+    const uint32_t made = list.InstancesMade();
+    SXRESULT result = child->Play(params);
+    child->Release();
+    // The item could not play and left the chain to no instance: the next one.
+    if (result != SX_Success && list.InstancesMade() == made) result = SxPlayNextAlternative(params);
     return result;
 }
 

@@ -13,6 +13,8 @@ class CSxPlayList;
 class CSxContainerBaseInfo;
 class CSxRandomInfo;
 class CSxSequenceInfo;
+class SxContinueList;
+struct SxContinueListItem;
 
 // How many passes a chain of plays may still make: bit 0 of flags loops, bit 1 for ever.
 struct SxLoopRecord {
@@ -31,6 +33,8 @@ public:
     static constexpr uint8_t kContinuous = 1 << 6;
     static constexpr uint8_t kGlobal = 1 << 7;
     static constexpr uint32_t kStateBuckets = 31;
+    // The node value a game parameter may drive: the transition time of a chain, in seconds.
+    static constexpr uint32_t kTransitionTimeParam = 4;
 
     // Constructed, entered in the node table and given the play list of the mode; null when
     // memory fails.
@@ -47,8 +51,12 @@ public:
 
     SxNodeCategory NodeCategory() const override { return SxNodeCategory_RanSeq; }
     // Plays the child chosen for the request's game object with the same request; 2 when no
-    // child can be chosen.
+    // child can be chosen. A continuous container starts a chain (or joins the request's) and
+    // plays its first item; the instance of that item asks the chain for the next one.
     SXRESULT Play(SxPBIParams& params) override;
+    // Within a chain, the instances are continuous ones.
+    CSxPBI* CreatePBI(CSxSoundBase* node, CSxSource* source, const SxPBIParams& params,
+                      const SxPriorityParams& priority) override;
     void UnregisterGameObject(CSxRegisteredObj* gameObj) override;
 
     // Destroys every play state; once the container has played, also drops the pending
@@ -58,6 +66,14 @@ public:
     // The next child for the game object, with a reference added, its position and ID; null
     // when the list is empty, no state can be made or no child in it is loaded.
     CSxParameterNodeBase* SelectStepChild(CSxRegisteredObj* gameObj, uint16_t& position, SxUniqueID& childID);
+    // The next child of a chain's level, with a reference added; the level's state (made on
+    // first use) and loop record advance. Null when the level has no further item to play.
+    CSxParameterNodeBase* SelectContinuousChild(CSxRegisteredObj* gameObj, uint16_t& position, SxUniqueID& childID,
+                                                SxContinueListItem& item);
+    // Milliseconds to the next item of a chain for the game object: the base time plus a
+    // draw between the modifiers, plus the game-parameter value when one drives it; never
+    // below 0.
+    float TransitionTime(CSxRegisteredObj* gameObj) const;
     // The next position of a sequence, or of a random draw; cont becomes false when the loop
     // record allows no further pass. -1 when a draw has nothing left to give.
     int32_t NextSequencePosition(CSxSequenceInfo& state, bool& cont, SxLoopRecord* loop);
@@ -82,6 +98,9 @@ protected:
     SXRESULT CanAddChild(CSxParameterNodeBase* child) override;
 
 private:
+    SXRESULT PlayContinuous(SxPBIParams& params);
+    // The object's (or the global) sequence state resumes at the chain's current item.
+    void StoreSequencePosition(const CSxSequenceInfo& chain, CSxRegisteredObj* gameObj);
     void DestroyPlayStates();
     CSxContainerBaseInfo* ExistingStateFor(CSxRegisteredObj* gameObj) const;
     CSxContainerBaseInfo* StateFor(CSxRegisteredObj* gameObj);

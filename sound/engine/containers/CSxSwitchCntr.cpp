@@ -95,7 +95,7 @@ SXRESULT CSxSwitchCntr::SetInitialValues(const uint8_t* body, uint32_t size) {
     // The children hold references to the container: a failed block lets them go so that the
     // reader's release destroys it.
     if (result != SX_Success)
-        while (ChildCount()) RemoveChild(Child(ChildCount() - 1));
+        RemoveAllChildren();
     return result;
 }
 

@@ -1,10 +1,23 @@
 #include "sound/engine/environments/CSxEnvironmentsMgr.h"
 
+#include <algorithm>
+
 #include "sound/engine/SxAudioThread.h"
+#include "sound/engine/attenuations/CSxFxBase.h"
+#include "sound/engine/index/CSxObjectIndex.h"
+#include "sound/engine/lower/CSxLEngine.h"
 
 namespace SX {
 
 CSxEnvironmentsMgr* g_pEnvironmentsMgr = nullptr;
+
+namespace {
+// The environment's share set with a reference, or null.
+CSxFxShareSet* FindEnvironment(SxUniqueID environment) {
+    return static_cast<CSxFxShareSet*>(
+        g_pObjectIndex ? g_pObjectIndex->GetPtrAndAddRef(SxIndex_FxShareSet, environment) : nullptr);
+}
+}  // namespace
 
 SXRESULT CSxEnvironmentsMgr::Init() {
     for (bool& enabled : enabled_) enabled = false;
@@ -32,6 +45,43 @@ void CSxEnvironmentsMgr::SetCurveEnabled(SxObsOccCurveKind kind, SxObsOccCurveTa
 float CSxEnvironmentsMgr::GetCurveValue(SxObsOccCurveKind kind, SxObsOccCurveTarget target, float x) const {
     const uint32_t i = Index(kind, target);
     return enabled_[i] ? curves_[i].Convert(x) : 0.0f;
+}
+
+// --- environments ---
+
+SXRESULT CSxEnvironmentsMgr::SetVolumes(SxUniqueID environment, const float volumes[6]) {
+    CSxFxShareSet* shareSet = FindEnvironment(environment);
+    if (!shareSet) return SX_Fail;
+    shareSet->SetVolumes(volumes);
+    shareSet->Release();
+    return SX_Success;
+}
+
+void CSxEnvironmentsMgr::GetVolumes(SxUniqueID environment, float volumes[6]) const {
+    CSxFxShareSet* shareSet = FindEnvironment(environment);
+    if (!shareSet) {
+        std::fill(volumes, volumes + CSxFxShareSet::kSpeakers, 0.0f);
+        return;
+    }
+    std::copy(shareSet->Volumes(), shareSet->Volumes() + CSxFxShareSet::kSpeakers, volumes);
+    shareSet->Release();
+}
+
+SXRESULT CSxEnvironmentsMgr::Bypass(SxUniqueID environment, bool bypass) {
+    CSxFxShareSet* shareSet = FindEnvironment(environment);
+    if (!shareSet) return SX_Fail;
+    shareSet->SetBypass(bypass);
+    shareSet->Release();
+    CSxLEngine::BypassEnvFx(environment, bypass);
+    return SX_Success;
+}
+
+bool CSxEnvironmentsMgr::IsBypassed(SxUniqueID environment) const {
+    CSxFxShareSet* shareSet = FindEnvironment(environment);
+    if (!shareSet) return true;
+    const bool bypassed = shareSet->IsBypassed();
+    shareSet->Release();
+    return bypassed;
 }
 
 }  // namespace SX

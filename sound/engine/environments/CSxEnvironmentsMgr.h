@@ -1,6 +1,7 @@
 #pragma once
 // The obstruction and occlusion curves that banks define: for each of obstruction and
-// occlusion, one curve to a volume and one to a low-pass filter value.
+// occlusion, one curve to a volume and one to a low-pass filter value. It also answers for the
+// environments, whose speaker volumes and bypass live in the effect share set of their ID.
 #include <cstdint>
 
 #include "sound/engine/SxTypes.h"
@@ -29,6 +30,15 @@ public:
     void SetCurveEnabled(SxObsOccCurveKind kind, SxObsOccCurveTarget target, bool enabled);
     // 0 when the curve is not enabled.
     float GetCurveValue(SxObsOccCurveKind kind, SxObsOccCurveTarget target, float x) const;
+
+    // Audio thread. 2 when no share set has the environment's ID.
+    SXRESULT SetVolumes(SxUniqueID environment, const float volumes[6]);
+    // Six zeros for an unknown environment.
+    void GetVolumes(SxUniqueID environment, float volumes[6]) const;
+    // Also tells the lower engine. 2 when no share set has the ID.
+    SXRESULT Bypass(SxUniqueID environment, bool bypass);
+    // True for an unknown environment.
+    bool IsBypassed(SxUniqueID environment) const;
 
 private:
     static uint32_t Index(SxObsOccCurveKind kind, SxObsOccCurveTarget target) { return (kind & 1) * 2 + (target & 1); }

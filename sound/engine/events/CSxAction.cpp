@@ -6,6 +6,7 @@
 #include "platform/os/Random.h"
 #include "sound/engine/actions/CSxActionKinds.h"
 #include "sound/engine/audio/CSxAudioMgr.h"
+#include "sound/engine/dialogue/CSxDynamicSequence.h"
 #include "sound/engine/hierarchy/CSxParameterNodeBase.h"
 #include "sound/engine/index/CSxObjectIndex.h"
 #include "sound/engine/lower/CSxLEngine.h"
@@ -194,6 +195,8 @@ SXRESULT CSxActionActive::Execute(SxPendingAction& pending) {
             break;
         case 0x04:
         case 0x05:
+            // The dynamic sequences first, so that a stopped one plays no further item.
+            CSxDynamicSequence::ApplyActionKindToAll(params.kind, params.gameObj);
             params.flags[1] = params.gameObj ? 0 : 1;
             CSxURenderer::ExecuteOnAll(params, {});
             // For every object, every node's state transitions are held or released too, as

@@ -4,6 +4,7 @@
 // the low byte) and its fade curve. The audio manager runs it through Execute once its delay
 // has passed.
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "sound/engine/audio/SxPostedEvent.h"
@@ -91,6 +92,10 @@ public:
     const std::vector<SxUniqueID>& Exceptions() const { return m_exceptions; }
 
 protected:
+    // Every node that holds values for the game object, or (null) every node that holds values
+    // for all objects or for any; with except, those in the list are left out.
+    void ForModifiedNodes(CSxRegisteredObj* gameObj, bool except,
+                          const std::function<void(CSxParameterNodeBase*)>& fn);
     // u32 count, count u32 IDs.
     SXRESULT ReadExceptions(SxReadCursor& cursor);
     bool IsExcepted(SxUniqueID id) const;

@@ -1,6 +1,7 @@
 #include "sound/engine/events/SxHierarchyHooks.h"
 
 #include "sound/engine/audio/CSxAudioMgr.h"
+#include "sound/engine/dialogue/SxDynamicSequenceMessages.h"
 #include "sound/engine/events/CSxAction.h"
 #include "sound/engine/events/CSxEvent.h"
 #include "sound/engine/hierarchy/CSxParameterNodeBase.h"
@@ -130,6 +131,7 @@ SXRESULT SxInitHierarchy(CSxAudioMgr& mgr, float defaultPoolThreshold, float low
     mgr.SetHandler(SxMsg_StopPlayingID, StopPlayingID);
     mgr.SetHandler(SxMsg_ExecuteActionOnEvent, ActionOnEvent);
     mgr.SetHandler(SxMsg_SeekOnEvent, SeekOnEvent);
+    SxInstallDynamicSequenceHandlers(mgr);
     return CSxURenderer::Init(defaultPoolThreshold, lowerEngineThreshold);
 }
 

@@ -330,6 +330,11 @@ void CSxParameterNodeBase::SetRTPCValue(uint32_t propertyID, float, CSxRegistere
     }
 }
 
+void CSxParameterNodeBase::SetUseState(bool use) {
+    m_flagsA = static_cast<uint8_t>(use ? (m_flagsA | kUseStates) : (m_flagsA & ~kUseStates));
+    RecalcNotification();
+}
+
 // --- values along the tree ---
 
 void CSxParameterNodeBase::GetAudioParameters(SxAudioSums& sums, uint32_t mask, CSxRegisteredObj* gameObj,
@@ -391,15 +396,46 @@ CSxSIS* CSxParameterNodeBase::FindSIS(CSxRegisteredObj* gameObj) const {
 
 CSxSIS* CSxParameterNodeBase::GetSIS(CSxRegisteredObj* gameObj) {
     if (CSxSIS* sis = FindSIS(gameObj)) return sis;
+    // A new set starts from the bypass state the object has now.
+    const uint8_t bypass = gameObj && m_allObjectsSIS ? m_allObjectsSIS->BypassBits() : m_bypassBits;
     if (!gameObj) {
         if (g_pRegistryMgr) g_pRegistryMgr->AddModifiedNode(ID());
         m_allObjectsSIS = std::make_unique<CSxSIS>(this, nullptr);
+        m_allObjectsSIS->SetBypassBits(bypass, 0x1F);
         return m_allObjectsSIS.get();
     }
     if (gameObj->SetNodeAsModified(ID()) != SX_Success) return nullptr;
     m_objectSIS.push_back(std::make_unique<CSxSIS>(this, gameObj));
+    m_objectSIS.back()->SetBypassBits(bypass, 0x1F);
     return m_objectSIS.back().get();
 }
+
+void CSxParameterNodeBase::SetBypass(uint8_t bits, uint8_t mask, CSxRegisteredObj* gameObj) {
+    mask &= 0x1F;
+    CSxSIS* sis = GetSIS(gameObj);
+    if (!sis) return;
+    sis->SetBypassBits(bits, mask);
+    // For all objects, every object's own set takes the bits too.
+    if (!gameObj)
+        for (const auto& objectSIS : m_objectSIS) objectSIS->SetBypassBits(bits, mask);
+    RecalcNotification();
+}
+
+bool CSxParameterNodeBase::IsFXBypassed(uint32_t slot, CSxRegisteredObj* gameObj) const {
+    if (!(m_flagsB & kOverrideEffects) && m_parent) return m_parent->IsFXBypassed(slot, gameObj);
+    // Slot 4 stands for all effects. Without any effect nothing is bypassed.
+    const bool anyEffect =
+        std::any_of(std::begin(m_effects), std::end(m_effects), [](const Effect& e) { return e.id != 0; });
+    if (slot > 4 || !anyEffect) return false;
+    const uint32_t param = SxRTPC_BypassFX0 + slot;
+    if ((slot == 4 || m_effects[slot].id) && IsRTPCSubscribed(param)) return RTPCValue(param, gameObj) != 0.0f;
+    const CSxSIS* sis = gameObj ? FindSIS(gameObj) : nullptr;
+    if (!sis) sis = m_allObjectsSIS.get();
+    const uint8_t bits = sis ? sis->BypassBits() : m_bypassBits;
+    return (bits >> slot) & 1;
+}
+
+bool CSxParameterNodeBase::IsAllFXBypassed(CSxRegisteredObj* gameObj) const { return IsFXBypassed(4, gameObj); }
 
 void CSxParameterNodeBase::UnregisterGameObject(CSxRegisteredObj* gameObj) {
     for (auto it = m_objectSIS.begin(); it != m_objectSIS.end(); ++it) {

@@ -43,6 +43,7 @@ enum SxRTPCParam : uint32_t {
     SxRTPC_MaxInstances = 9,
     SxRTPC_PositioningValue3 = 11,
     SxRTPC_PositioningValue1 = 20,
+    SxRTPC_BypassFX0 = 24,  // to 27 the four effect slots, 28 all effects
     SxRTPC_PositioningValue2 = 21,
 };
 
@@ -79,6 +80,10 @@ struct SxPositioning {
     };
     std::vector<Vertex> vertices;
     std::vector<Item> items;
+    // Where the automation stands between the node's sounds when each takes one path: the next
+    // path and the paths played in the current cycle. Run-time state of the node's sounds.
+    mutable uint16_t nextPath = 0;
+    mutable std::vector<uint8_t> pathsPlayed;
 };
 
 // What a play hands up the tree while it is counted: the limiting node applies the instance
@@ -128,6 +133,8 @@ public:
 
     // Pauses (true) or resumes the node's running state transitions.
     void PauseTransitions(bool pause);
+    // Whether the values of the node's state groups count; its instances recompute theirs.
+    void SetUseState(bool use);
 
     // Reads the common node block; a partial read stops after the effects block.
     SXRESULT SetNodeBaseParams(SxReadCursor& cursor, bool partial);
@@ -153,6 +160,15 @@ public:
     // Every game object's offset back to 0 at once, then the all-objects offset with the ramp.
     void ResetSxProp(uint32_t prop, SxCurveInterpolation curve, uint32_t timeMs);
     void Mute(CSxRegisteredObj* gameObj, SxCurveInterpolation curve, uint32_t timeMs);
+    // The effect bypass bits under the mask for a game object, or for all (null: every set of
+    // values takes them); the instances recompute. Reset takes the bits of the bank data.
+    void SetBypass(uint8_t bits, uint8_t mask, CSxRegisteredObj* gameObj);
+    void ResetBypass(uint8_t mask, CSxRegisteredObj* gameObj) { SetBypass(m_bypassBits, mask, gameObj); }
+    // Slot 0-3 bypassed for the game object: by its game parameter when one drives it, else
+    // by the object's values, else by those for all objects, else by the bank data. A node
+    // that does not override effects answers with its parent's.
+    bool IsFXBypassed(uint32_t slot, CSxRegisteredObj* gameObj) const;
+    bool IsAllFXBypassed(CSxRegisteredObj* gameObj) const;
     // The all-objects set, then every game object's.
     void UnmuteAll(SxCurveInterpolation curve, uint32_t timeMs);
     // Only a set of values that exists is unmuted.

@@ -57,6 +57,10 @@ SXRESULT CSxParentNode::SetChildren(SxReadCursor& cursor) {
     return SX_Success;
 }
 
+void CSxParentNode::RemoveAllChildren() {
+    while (!m_children.empty()) RemoveChild(m_children.back());
+}
+
 SXRESULT CSxParentNode::ExecuteAction(const SxActionParams& params) {
     if (params.flags[1]) PauseTransitions(params.kind == SxActionKind_Pause);
     SXRESULT result = SX_Success;
@@ -83,8 +87,10 @@ SXRESULT CSxActorMixer::SetInitialValues(const uint8_t* body, uint32_t size) {
     SxReadCursor cursor(body, size);
     uint32_t id;
     if (!cursor.U32(id)) return SX_Fail;
-    const SXRESULT result = SetNodeBaseParams(cursor, false);
-    return result == SX_Success ? SetChildren(cursor) : result;
+    SXRESULT result = SetNodeBaseParams(cursor, false);
+    if (result == SX_Success) result = SetChildren(cursor);
+    if (result != SX_Success) RemoveAllChildren();
+    return result;
 }
 
 SXRESULT CSxActorMixer::CanAddChild(CSxParameterNodeBase* child) {

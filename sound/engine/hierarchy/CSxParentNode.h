@@ -20,6 +20,9 @@ public:
     void RemoveChild(CSxParameterNodeBase* child) override;
     // u32 count, count u32 child IDs, each added in order; the first failure is returned.
     SXRESULT SetChildren(SxReadCursor& cursor);
+    // Lets every child go: a block that fails after linking some leaves no reference behind
+    // that would keep the node alive.
+    void RemoveAllChildren();
     // The action reaches every child, from the last to the first.
     SXRESULT ExecuteAction(const SxActionParams& params) override;
     // A change of this node's values reaches the instances of every node below it.

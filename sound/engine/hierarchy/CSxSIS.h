@@ -30,6 +30,11 @@ public:
     // Stores without telling anyone.
     void Store(uint32_t prop, float value);
     CSxRegisteredObj* GameObj() const { return m_gameObj; }
+    // Effect bypass: bits 0-3 the four slots, bit 4 all effects.
+    uint8_t BypassBits() const { return m_bypassBits; }
+    void SetBypassBits(uint8_t bits, uint8_t mask) {
+        m_bypassBits = static_cast<uint8_t>((m_bypassBits & ~mask) | (bits & mask));
+    }
 
 private:
     struct Entry {
@@ -44,6 +49,7 @@ private:
     CSxParameterNodeBase* m_node;
     CSxRegisteredObj* m_gameObj;  // null: every game object
     std::vector<Entry> m_entries;
+    uint8_t m_bypassBits = 0;
 };
 
 }  // namespace SX

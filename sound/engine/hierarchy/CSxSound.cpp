@@ -79,7 +79,7 @@ SXRESULT CSxSound::ExecuteAction(const SxActionParams& params) {
                 target->Release();
                 targetChecked = true;
             }
-            instance->PlayToEnd();
+            instance->PlayToEnd(params.targetID);
         } else if (params.seekBits & 1) {
             instance->SeekPercent(std::clamp(params.seekValue, 0.0f, 1.0f), params.seekBits & 2);
         } else {

@@ -5,6 +5,7 @@
 #include "core/Logger.h"
 #include "sound/engine/SxAudioThread.h"
 #include "sound/engine/attenuations/CSxAttenuation.h"
+#include "sound/engine/attenuations/CSxFxBase.h"
 #include "sound/engine/buses/CSxBus.h"
 #include "sound/engine/containers/CSxLayerCntr.h"
 #include "sound/engine/containers/CSxRanSeqCntr.h"
@@ -28,7 +29,7 @@ bool ReadHere(uint8_t type) {
     return type == SxHirc_State || type == SxHirc_Sound || type == SxHirc_Action || type == SxHirc_Event ||
            type == SxHirc_ActorMixer || type == SxHirc_RanSeq || type == SxHirc_Bus ||
            type == SxHirc_Switch || type == SxHirc_Attenuation || type == SxHirc_Layer ||
-           type == SxHirc_Dialogue;
+           type == SxHirc_Dialogue || type == SxHirc_FxShareSet || type == SxHirc_FxCustom;
 }
 
 template <typename Object>
@@ -50,6 +51,8 @@ SxIndexTable TableOf(uint8_t type) {
         case SxHirc_Event: return SxIndex_Event;
         case SxHirc_Attenuation: return SxIndex_Attenuation;
         case SxHirc_Dialogue: return SxIndex_DialogueEvent;
+        case SxHirc_FxShareSet: return SxIndex_FxShareSet;
+        case SxHirc_FxCustom: return SxIndex_FxCustom;
         default: return SxIndex_Node;
     }
 }
@@ -83,6 +86,10 @@ SXRESULT SxReadHircObject(uint8_t type, const uint8_t* body, uint32_t size, CSxI
             return ReadNew(CSxAttenuation::Create(id), body, size, out);
         case SxHirc_Dialogue:
             return ReadNew(CSxDialogueEvent::Create(id), body, size, out);
+        case SxHirc_FxShareSet:
+            return ReadNew(CSxFxShareSet::Create(id), body, size, out);
+        case SxHirc_FxCustom:
+            return ReadNew(CSxFxCustom::Create(id), body, size, out);
         case SxHirc_Layer:
             return ReadNew(CSxLayerCntr::Create(id), body, size, out);
         case SxHirc_Switch:

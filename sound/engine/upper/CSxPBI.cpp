@@ -68,18 +68,24 @@ SXRESULT CSxPBI::Init() {
         attenuation->Release();
     }
     m_source->GetMedia(m_media, m_mediaSize);
+    if (const SxPositioning* positioning = FindPositioning()) m_path.Start(*positioning, this);
     return SX_Success;
 }
 
-void CSxPBI::ReadPositioning() {
-    // The 3D parameters come from the first node with some, up to the node that overrides
-    // positioning; the values are read where that walk stops.
+const SxPositioning* CSxPBI::FindPositioning() const {
     CSxParameterNodeBase* stop = m_node->PositioningNode();
     const SxPositioning* positioning = nullptr;
     for (CSxParameterNodeBase* node = m_node; node && !positioning; node = node->Parent()) {
         positioning = node->Positioning();
         if (node == stop) break;
     }
+    return positioning;
+}
+
+void CSxPBI::ReadPositioning() {
+    // The values are read where the walk for the 3D parameters stops.
+    CSxParameterNodeBase* stop = m_node->PositioningNode();
+    const SxPositioning* positioning = FindPositioning();
     m_positioning.is2D = positioning == nullptr;
     m_positioning.type = positioning ? positioning->type : 0;
     m_positioning.attenuationID = positioning ? positioning->attenuationID : 0;
@@ -105,6 +111,7 @@ void CSxPBI::UnmarkVirtual() {
 
 void CSxPBI::Term(bool) {
     UnmarkVirtual();
+    m_path.Stop();
     if (!(m_transport & kCountsReleased)) {
         m_transport |= kCountsReleased;
         SxPlayCountRecord count;
@@ -226,6 +233,7 @@ void CSxPBI::Pause(bool quiet) {
     m_effectiveVolume = m_effectiveLFE = kSilenceDb;
     if (!quiet) PostLower(SxLowerCmd_Pause);
     if (m_playStopFade) m_playStopFade->Pause();
+    m_path.Pause();
 }
 
 void CSxPBI::PauseWithFade(const SxFadeParams& fade) {
@@ -258,6 +266,7 @@ void CSxPBI::Resume() {
     m_transport &= ~kPaused;
     PostLower(SxLowerCmd_Resume);
     if (m_playStopFade) m_playStopFade->Resume();
+    m_path.Resume();
 }
 
 void CSxPBI::ResumeWithFade(const SxFadeParams& fade, bool masterResume) {
@@ -280,7 +289,7 @@ void CSxPBI::ResumeWithFade(const SxFadeParams& fade, bool masterResume) {
     }
 }
 
-void CSxPBI::PlayToEnd() {
+void CSxPBI::PlayToEnd(SxUniqueID) {
     m_loopCount = 1;
     PostLower(SxLowerCmd_EndOfLoop);
 }

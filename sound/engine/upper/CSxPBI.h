@@ -7,9 +7,11 @@
 #include <vector>
 
 #include "sound/engine/hierarchy/CSxParameterNodeBase.h"
+#include "sound/engine/paths/CSxPath.h"
 #include "sound/engine/transitions/ITransitionable.h"
 #include "sound/engine/upper/CSxLEngineCmds.h"
 #include "sound/engine/upper/SxPBIParams.h"
+#include "sound/engine/upper/SxPathFollower.h"
 
 namespace SX {
 
@@ -33,7 +35,7 @@ struct SxPositioningValues {
     SxUniqueID attenuationID = 0;
 };
 
-class CSxPBI : public ITransitionable {
+class CSxPBI : public ITransitionable, public ISxPathUser {
 public:
     static constexpr int32_t kResumeFade = 0x8000000;
     static constexpr float kSilenceDb = -96.3f;
@@ -62,9 +64,10 @@ public:
     void PauseWithFade(const SxFadeParams& fade);
     void Resume();
     void ResumeWithFade(const SxFadeParams& fade, bool masterResume);
-    void PlayToEnd();
-    void SeekTime(int32_t ms, bool snap);
-    void SeekPercent(float fraction, bool snap);
+    // Ends the loop so that the sound plays out; on behalf of the node with that ID.
+    virtual void PlayToEnd(SxUniqueID breakerID);
+    virtual void SeekTime(int32_t ms, bool snap);
+    virtual void SeekPercent(float fraction, bool snap);
     // The voice ends at this sample of the frame it renders next (the earliest asked for wins).
     void SetStopOffset(uint32_t offset) {
         if (m_stopOffset < 0 || offset < static_cast<uint32_t>(m_stopOffset)) m_stopOffset = static_cast<int32_t>(offset);
@@ -96,10 +99,23 @@ public:
     void NotifyPaused() { SetSourceState(kSourcePaused); }
     void NotifyResumed() { SetSourceState(kSourcePlaying); }
     void Destroy(uint32_t argument);
+    // The started report's time left before the end (0 when unknown).
+    virtual void NotifyTimeLeft(float) {}
     void SetVoiceContext(void* voice) { m_voice = voice; }
     void* VoiceContext() const { return m_voice; }
 
     void TransUpdateValue(int32_t targetID, float value, bool done) override;
+    // The node's position path moves the emitter.
+    void SetPathPosition(const SxVector& position) override {
+        m_pathPosition = position;
+        m_hasPathPosition = true;
+    }
+    bool FollowsPath() const { return m_path.IsFollowing(); }
+    // The last position the path gave; false before the first.
+    bool PathPosition(SxVector& position) const {
+        position = m_pathPosition;
+        return m_hasPathPosition;
+    }
 
     CSxSoundBase* Node() const { return m_node; }
     CSxSource* Source() const { return m_source; }
@@ -137,6 +153,8 @@ public:
     void UnmarkVirtual();
     bool IsStarted() const { return m_lifecycle & kStarted; }
     bool IsFinished() const { return m_lifecycle & kFinished; }
+    bool IsStopped() const { return m_lifecycle & kStopped; }
+    bool IsStopRequested() const { return m_transport & kStopRequested; }
     uint32_t PauseCount() const { return m_pauseCount; }
     const uint8_t* Media() const { return m_media; }
     uint32_t MediaSize() const { return m_mediaSize; }
@@ -164,6 +182,8 @@ private:
     uint8_t SourceState() const { return (m_state >> 3) & 0xF; }
     void SetSourceState(uint8_t state) { m_state = static_cast<uint8_t>((m_state & ~0x78) | (state << 3)); }
     void ComputeEffectiveVolumes();
+    // The 3D parameters of the first node with some, up to the node that overrides positioning.
+    const SxPositioning* FindPositioning() const;
     void ReadPositioning();
     CSxTransition* StartFade(int32_t kind, float fromDb, float toDb, const SxFadeParams& fade);
     void ReleaseFades();
@@ -213,6 +233,9 @@ private:
     float m_playStopRatio = 1.0f;
     float m_pauseRatio = 1.0f;
     SxPositioningValues m_positioning;
+    SxPathFollower m_path;
+    SxVector m_pathPosition;
+    bool m_hasPathPosition = false;
     uint32_t m_seekSamples = 0;
     float m_seekFraction = 0.0f;
     uint32_t m_pauseCount = 0;

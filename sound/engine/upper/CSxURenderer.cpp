@@ -11,6 +11,7 @@
 
 namespace SX {
 
+bool CSxURenderer::s_terminating = false;
 CSxPBI* CSxURenderer::s_head = nullptr;
 CSxPBI* CSxURenderer::s_tail = nullptr;
 uint32_t CSxURenderer::s_activeCount = 0;
@@ -52,12 +53,14 @@ SXRESULT CSxURenderer::Init(float defaultPoolThreshold, float lowerEngineThresho
 void CSxURenderer::Term() {
     CSxLEngineCmds::Term();
     s_cmdHead = s_cmdTail = nullptr;
+    s_terminating = true;
     while (s_head) {
         CSxPBI* instance = s_head;
         Unlink(instance);
         instance->Term(false);
         SxDelete(g_DefaultPoolId, instance);
     }
+    s_terminating = false;
 }
 
 SXRESULT CSxURenderer::CheckMaxVoices(float priority) {
@@ -391,6 +394,7 @@ void CSxURenderer::ProcessCommands() {
         CSxPBI* instance = entry->instance;
         if (entry->command == 3) {
             instance->m_lifecycle |= CSxPBI::kStarted;
+            if (entry->value > 0.0f) instance->NotifyTimeLeft(entry->value);
             continue;
         }
         if (entry->value == 1.0f) {

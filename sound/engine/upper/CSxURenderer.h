@@ -21,6 +21,8 @@ public:
     static void SetMemoryThresholds(float defaultPoolThreshold, float lowerEngineThreshold);
     // Ends every instance, without telling a voice layer (the lower engine goes first).
     static void Term();
+    // While Term ends the instances: nothing new is to start.
+    static bool IsTerminating() { return s_terminating; }
 
     // 1 played; 3 refused by the voice limit with a kill behaviour; 2 when the instance cannot
     // be made or initialised or an external source cannot be resolved.
@@ -77,6 +79,7 @@ private:
                         uint32_t reason);
     friend class CSxPBI;
 
+    static bool s_terminating;
     static CSxPBI* s_head;
     static CSxPBI* s_tail;
     static uint32_t s_activeCount;

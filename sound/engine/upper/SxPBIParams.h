@@ -10,6 +10,7 @@ namespace SX {
 
 class CSxPBIAware;
 class CSxRegisteredObj;
+class SxContinueList;
 
 struct SxFadeParams {
     uint32_t timeMs = 0;
@@ -23,7 +24,7 @@ struct SxPlayHistory {
 };
 
 struct SxPBIParams {
-    uint8_t continuous = 0;
+    uint8_t continuous = 0;  // 1: a chain of continuous plays goes through the request
     CSxPBIAware* instigator = nullptr;
     CSxRegisteredObj* gameObj = nullptr;
     SxFadeParams fade;
@@ -35,6 +36,7 @@ struct SxPBIParams {
     uint32_t sampleOffset = 0;
     uint8_t forFeedback = 0;
     uint8_t firstPlay = 0;
+    SxContinueList* continueList = nullptr;  // the chain's list, borrowed (whoever keeps it adds a reference)
 };
 
 // What stop, pause, resume, break and seek actions hand to a node.

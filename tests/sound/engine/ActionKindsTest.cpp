@@ -173,6 +173,90 @@ TEST_F(ActionKinds, GameParameterStateSwitchAndTriggerActionsReachTheirManagers)
     g_pStateMgr->UnregisterTrigger(&onSix);
 }
 
+TEST_F(ActionKinds, UseStateActionsTurnTheStateValuesOnAndOff) {
+    bw::NodeBase node;
+    node.stateGroups = {{0x400, 0, {{0x401, 5000}}}};
+    ASSERT_EQ(Load({bw::Record(SxHirc_State, bw::StateBody(5000, {bw::PropF(SxProp_Volume, -6.0f)})),
+                    bw::Record(SxHirc_Sound, bw::SoundBody(102, bw::Source(), node))}),
+              SX_Success);
+    ASSERT_EQ(g_pStateMgr->AddStateGroup(0x400), SX_Success);
+    SoundEngine::SetState(0x400, 0x401);
+    ApplyMessages();
+    ASSERT_FLOAT_EQ(Sums(102, 5).volume, -6.0f);
+    // Only type 0x1002 turns them on; every other type of the two kinds turns them off.
+    const struct {
+        SxUniqueID action;
+        uint16_t type;
+        float volume;
+    } steps[] = {{80, 0x1003, 0.0f}, {90, 0x1002, -6.0f}, {100, 0x1103, 0.0f}, {110, 0x1002, -6.0f},
+                 {120, 0x1102, 0.0f}};
+    for (const auto& step : steps) {
+        Action(step.action, step.type, 102, {});
+        Post(step.action, 5);
+        EXPECT_FLOAT_EQ(Sums(102, 5).volume, step.volume) << std::hex << step.type;
+    }
+    // An unknown target changes nothing.
+    Action(130, 0x1002, 0x999, {});
+    Post(130, 5);
+    EXPECT_FLOAT_EQ(Sums(102, 5).volume, 0.0f);
+}
+
+// u8 bypass, u8 slot mask, the exception list.
+bw::Bytes BypassParams(bool bypass, uint8_t mask, std::vector<uint32_t> exceptions = {}) {
+    bw::Bytes bytes = {static_cast<uint8_t>(bypass), mask};
+    const auto count = static_cast<uint32_t>(exceptions.size());
+    for (int i = 0; i < 4; ++i) bytes.push_back(static_cast<uint8_t>(count >> (8 * i)));
+    for (uint32_t id : exceptions)
+        for (int i = 0; i < 4; ++i) bytes.push_back(static_cast<uint8_t>(id >> (8 * i)));
+    return bytes;
+}
+
+TEST_F(ActionKinds, BypassActionsSetAndResetEffectsPerObject) {
+    // Sounds 102 and 103 each have an effect in slot 0; the bank bypasses 103's slot 0.
+    bw::NodeBase node;
+    node.overrideEffects = true;
+    node.effects = {{0, 0x700}};
+    bw::NodeBase bypassed = node;
+    bypassed.bypassBits = 1;
+    ASSERT_EQ(Load({bw::Record(SxHirc_Sound, bw::SoundBody(102, bw::Source(), node)),
+                    bw::Record(SxHirc_Sound, bw::SoundBody(103, bw::Source(), bypassed))}),
+              SX_Success);
+    auto* a = Find<CSxParameterNodeBase>(SxIndex_Node, 102);
+    auto* b = Find<CSxParameterNodeBase>(SxIndex_Node, 103);
+    EXPECT_FALSE(a->IsFXBypassed(0, Object(5)));
+    EXPECT_TRUE(b->IsFXBypassed(0, Object(5)));
+    EXPECT_FALSE(a->IsFXBypassed(1, Object(5))) << "a slot without an effect";
+    EXPECT_FALSE(Find<CSxParameterNodeBase>(SxIndex_Node, kSound)->IsFXBypassed(0, Object(5))) << "no effects";
+
+    Action(200, 0x1A03, 102, BypassParams(true, 0x11));  // slot 0 and all, for one object
+    Action(210, 0x1A02, 103, BypassParams(false, 0x01));  // slot 0 for all objects
+    Action(220, 0x1A04, 102, BypassParams(true, 0x01));   // set kinds of wider scopes do nothing
+    Post(200, 5);
+    EXPECT_TRUE(a->IsFXBypassed(0, Object(5)));
+    EXPECT_TRUE(a->IsAllFXBypassed(Object(5)));
+    EXPECT_FALSE(a->IsFXBypassed(0, Object(6)));
+    Post(210, 5);
+    EXPECT_FALSE(b->IsFXBypassed(0, Object(5)));
+    EXPECT_FALSE(b->IsFXBypassed(0, Object(6)));
+    Post(220, 6);
+    EXPECT_FALSE(a->IsFXBypassed(0, Object(6)));
+
+    // Resets give back the bank's bits: on one node for one object, then everywhere but 103.
+    Action(230, 0x1B03, 102, BypassParams(false, 0x1F));
+    Post(230, 5);
+    EXPECT_FALSE(a->IsFXBypassed(0, Object(5)));
+    EXPECT_FALSE(a->IsAllFXBypassed(Object(5)));
+    Post(200, 5);
+    Action(240, 0x1B08, 0, BypassParams(false, 0x1F, {103}));
+    Post(240, 5);
+    EXPECT_FALSE(a->IsFXBypassed(0, Object(5)));
+    EXPECT_FALSE(b->IsFXBypassed(0, Object(6))) << "the exception keeps its state";
+    Action(250, 0x1B04, 0, BypassParams(false, 0x1F));
+    Post(250, 5);
+    EXPECT_TRUE(b->IsFXBypassed(0, Object(6)));
+    EXPECT_TRUE(b->IsFXBypassed(0, Object(5)));
+}
+
 TEST_F(ActionKinds, SeekAndBreakReachWhatPlays) {
     EndlessVoices voices;
     CSxLEngineCmds::SetVoiceLayer(&voices);

@@ -208,7 +208,7 @@ TEST_F(HierarchyRecords, ChunkFramingFailuresStopTheLoadAndKeepWhatWasRead) {
         Unload();
     }
     // Types this engine does not read are skipped whole.
-    EXPECT_EQ(Load({bw::Record(SxHirc_FxCustom, bw::ActorMixerBody(9, bw::NodeBase(), {})), state}), SX_Success);
+    EXPECT_EQ(Load({bw::Record(SxHirc_FeedbackNode, bw::ActorMixerBody(9, bw::NodeBase(), {})), state}), SX_Success);
     EXPECT_EQ(loaded.size(), 1u);
 }
 
@@ -334,6 +334,20 @@ TEST_F(HierarchyRecords, ChildrenNeverMakeANodeItsOwnAncestor) {
     EXPECT_EQ(leaf->Parent(), middle);
     EXPECT_EQ(middle->Parent(), top);
     EXPECT_EQ(top->RefCount(), 2u) << "the bank's reference and its child's";
+}
+
+TEST_F(HierarchyRecords, AMixerWhoseChildListFailsLetsItsLinkedChildrenGo) {
+    ASSERT_EQ(Load({bw::Record(SxHirc_Sound, bw::SoundBody(1, bw::Source(), bw::NodeBase()))}), SX_Success);
+    // Child 1 is linked before the unknown child 77 fails the block.
+    const bw::Bytes body = bw::ActorMixerBody(2, bw::NodeBase(), {1, 77});
+    CSxIndexable* object = nullptr;
+    EXPECT_NE(SxReadHircObject(SxHirc_ActorMixer, body.data(), static_cast<uint32_t>(body.size()), &object),
+              SX_Success);
+    EXPECT_EQ(object, nullptr);
+    EXPECT_EQ(Find<CSxActorMixer>(SxIndex_Node, 2), nullptr) << "no child keeps the mixer alive";
+    auto* sound = Find<CSxSound>(SxIndex_Node, 1);
+    ASSERT_NE(sound, nullptr);
+    EXPECT_EQ(sound->Parent(), nullptr);
 }
 
 TEST_F(HierarchyRecords, AReleasedChildLeavesItsParent) {

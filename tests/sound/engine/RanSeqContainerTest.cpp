@@ -11,6 +11,7 @@
 #include "sound/engine/containers/CSxPlayList.h"
 #include "sound/engine/containers/CSxRanSeqCntr.h"
 #include "sound/engine/containers/SxContainerInfo.h"
+#include "sound/engine/containers/SxContinueList.h"
 #include "sound/engine/hierarchy/CSxSoundBase.h"
 #include "sound/engine/registry/CSxRegistryMgr.h"
 #include "sound/engine/upper/CSxLEngineCmds.h"
@@ -244,6 +245,56 @@ TEST_F(RanSeqContainer, ShufflePlaysEveryChildOnceACycle) {
         }
         for (size_t i = 0; i < got.size(); ++i)
             for (size_t back = 1; back <= kept && back <= i; ++back) ASSERT_NE(got[i], got[i - back]) << i;
+        Unload();
+    }
+}
+
+// A chain's level draws from a state of its own and stops after its passes: a shuffle of n
+// children with loop count k gives k permutations, then nothing.
+TEST_F(RanSeqContainer, ContinuousChoicesFollowTheLoopRecord) {
+    struct Case {
+        uint8_t playMode, randomType;
+        uint16_t avoid;
+        uint32_t n;
+        int16_t passes;  // 0: for ever
+    } cases[] = {{0, 1, 0, 5, 200}, {0, 1, 2, 4, 3}, {0, 0, 2, 5, 0}, {1, 0, 0, 3, 333}, {1, 0, 0, 1, 7}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "mode " << int(c.playMode) << " type " << int(c.randomType)
+                                        << " n " << c.n);
+        bw::RanSeq settings;
+        settings.playMode = c.playMode;
+        settings.randomType = c.randomType;
+        settings.avoidRepeat = c.avoid;
+        settings.continuous = true;
+        settings.resetAtEachPlay = true;
+        CSxRanSeqCntr* container = LoadContainer(c.n, settings);
+        ASSERT_NE(container, nullptr);
+        SxContinueListItem item;
+        item.container = container;
+        item.loop.flags = static_cast<uint8_t>(c.passes == 1 ? 0 : (c.passes == 0 ? 3 : 1));
+        item.loop.counter = c.passes > 1 ? c.passes : 1;
+        std::vector<int> got;
+        for (int play = 0; play < 1001; ++play) {
+            uint16_t position;
+            SxUniqueID id;
+            CSxParameterNodeBase* child = container->SelectContinuousChild(nullptr, position, id, item);
+            if (!child) break;
+            child->Release();
+            got.push_back(position);
+        }
+        const size_t expected = c.passes == 0 ? 1001u : static_cast<size_t>(c.passes) * c.n;
+        ASSERT_EQ(got.size(), std::min<size_t>(expected, 1001u));
+        EXPECT_EQ(container->StateCount(), 0u) << "the chain's state is its own";
+        if (c.playMode == 1) {
+            for (size_t i = 0; i < got.size(); ++i) EXPECT_EQ(got[i], static_cast<int>(i % c.n));
+        } else if (c.randomType == 1) {
+            for (size_t start = 0; start + c.n <= got.size(); start += c.n)
+                EXPECT_EQ(std::set<int>(got.begin() + start, got.begin() + start + c.n).size(), c.n) << start;
+        }
+        const size_t kept = c.playMode == 1 ? 0 : std::min<size_t>(c.avoid ? c.avoid : c.randomType, c.n - 1);
+        for (size_t i = 0; i < got.size(); ++i)
+            for (size_t back = 1; back <= kept && back <= i; ++back) ASSERT_NE(got[i], got[i - back]) << i;
+        if (item.state) item.state->Destroy();
         Unload();
     }
 }

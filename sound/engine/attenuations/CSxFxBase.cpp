@@ -1,0 +1,65 @@
+#include "sound/engine/attenuations/CSxFxBase.h"
+
+#include <algorithm>
+
+#include "sound/engine/index/CSxObjectIndex.h"
+#include "sound/engine/memory/SxMemoryMgr.h"
+#include "sound/engine/plugin/SxFXMemAlloc.h"
+#include "sound/engine/plugin/SxPluginTable.h"
+
+namespace SX {
+
+CSxFxBase::~CSxFxBase() { TermParams(); }
+
+void CSxFxBase::TermParams() {
+    if (m_params) m_params->Term(&g_LEngineFxAllocator);
+    m_params = nullptr;
+}
+
+SXRESULT CSxFxBase::SetInitialValues(const uint8_t* body, uint32_t size) {
+    SxReadCursor cursor(body, size);
+    uint32_t id, pluginID, blockSize;
+    if (!cursor.U32(id) || !cursor.U32(pluginID) || !cursor.U32(blockSize) || !cursor.HasRoomFor(blockSize, 1))
+        return SX_Fail;
+    const uint8_t* block = cursor.Data();
+    cursor.Skip(blockSize);
+    uint8_t mediaCount;
+    if (!cursor.U8(mediaCount) || !cursor.HasRoomFor(mediaCount, 5)) return SX_Fail;
+    std::vector<std::pair<uint8_t, uint32_t>> media(mediaCount);
+    for (auto& entry : media) {
+        cursor.U8(entry.first);
+        cursor.U32(entry.second);
+    }
+    std::sort(media.begin(), media.end());
+    bool read;
+    if (SxReadRTPCList(cursor, m_rtpcs, read) != SX_Success) return SX_Fail;
+    m_media = std::move(media);
+    m_pluginID = pluginID;
+    TermParams();
+    if (pluginID == kNoPlugin) return SX_Success;
+    ISxPluginParam* params = nullptr;
+    if (SxPluginTable::CreateParam(pluginID, &g_LEngineFxAllocator, params) != SX_Success) return SX_Fail;
+    const SXRESULT result = params->Init(&g_LEngineFxAllocator, blockSize ? block : nullptr, blockSize);
+    if (result != SX_Success) {
+        params->Term(&g_LEngineFxAllocator);
+        return result;
+    }
+    m_params = params;
+    return SX_Success;
+}
+
+CSxFxShareSet* CSxFxShareSet::Create(SxUniqueID id) {
+    auto* effect = SxNew<CSxFxShareSet>(g_DefaultPoolId, id);
+    if (effect && g_pObjectIndex) g_pObjectIndex->AddToIndex(effect);
+    return effect;
+}
+
+void CSxFxShareSet::SetVolumes(const float volumes[kSpeakers]) { std::copy(volumes, volumes + kSpeakers, m_volumes); }
+
+CSxFxCustom* CSxFxCustom::Create(SxUniqueID id) {
+    auto* effect = SxNew<CSxFxCustom>(g_DefaultPoolId, id);
+    if (effect && g_pObjectIndex) g_pObjectIndex->AddToIndex(effect);
+    return effect;
+}
+
+}  // namespace SX
