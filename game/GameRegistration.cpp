@@ -22,8 +22,10 @@
 #include "game/editor/PhysicsEditorHooks.h"
 #include "game/fireflies/Firefly.h"
 #include "game/fireflies/FireflyManager.h"
+#include "game/hud/HudHooks.h"
 #include "game/hud/HudRegistration.h"
 #include "game/hud/HudScript.h"
+#include "game/states/PlayHooks.h"
 #include "game/states/StateRegistration.h"
 #include "game/systems/TweakableSystem.h"
 #include "physics/OverlapTests.h"
@@ -71,7 +73,9 @@ void SupplyGameClasses(SD::Registrations& registrations) {
     registrations.SupplyComponent("ShortTombstone", &SD::MakeComponentCreator<ShortTombstone>);
     registrations.SupplyComponent("MainTombstone", &SD::MakeComponentCreator<MainTombstone>);
     SupplyHudClasses(registrations);
-    SupplyFrontEndStates(registrations);
+    SupplyGameStates(registrations);
+    // Until the season cycle keeps the end of the game, the story's final fade raises it here.
+    if (!GetHudHooks().endOfGame) GetHudHooks().endOfGame = [] { SetEndOfGame(true); };
     Gedankenexperiment::SetRestingPositionQuery(&RestingPosition);
     // Hooks installed before (by a test world, say) stay.
     static GameHooks gameHooks;
