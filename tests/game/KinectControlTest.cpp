@@ -6,6 +6,7 @@
 
 #include "HudTestSupport.h"
 #include "core/EngineCore.h"
+#include "engine/Level.h"
 #include "game/player/KinectControl.h"
 #include "platform/sensor/ScriptedSensor.h"
 #include "runtime/GameStateManager.h"
