@@ -13,6 +13,7 @@
 #include "engine/Factory.h"
 #include "engine/GameObject.h"
 #include "engine/Level.h"
+#include "engine/Transform.h"
 #include "game/GameRegistration.h"
 #include "graphics/GraphicsStartup.h"
 #include "physics/PhysicsRegistration.h"
@@ -136,6 +137,11 @@ TEST(WholeGame, FromTheMenuIntoTheWorldPausedResumedThenCreditsAndQuit) {
         {"play pressed", tap(SD::key_RETURN)},
         {"world after the intro", in("World")},
         {"the vehicle, its wings and camera", [] { return Exists("Player") && Exists("WingFrontRight") && Exists("PlayerCam"); }},
+        // The level's crate starts 3 units up and falls under the physics.
+        {"the level's crate has fallen", [] {
+             SD::GameObject* crate = SD::Factory_::GetGameObjectByName("Crate");
+             return crate && crate->GetTransform().GetLocalPos().y < 2.0f;
+         }},
         {"pause pressed", tap(SD::key_ESCAPE)},
         {"paused", [] { return PlayState() == SD::GameStateManager_::kPause; }},
         {"resume chosen on the pause menu", tap(SD::key_RETURN)},
