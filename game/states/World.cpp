@@ -6,7 +6,6 @@
 #include "engine/ChangeActiveState.h"
 #include "engine/Factory.h"
 #include "engine/GameObject.h"
-#include "engine/Group.h"
 #include "engine/LuaComponent.h"
 #include "engine/Transform.h"
 #include "game/components/Spawner.h"

@@ -52,6 +52,8 @@ protected:
         states.RegisterLevel(new QV::TestLevel(), "TestLevel");
         states.RegisterLevel(new QV::BuildMode(), "BuildMode");
         states.RegisterLevel(new QV::SowlarTestBed(), "SowlarTestBed");
+        states.RegisterLevel(new QV::Graphics_Test(), "Graphics_Test");
+        states.RegisterLevel(new QV::Logic_Test(), "Logic_Test");
         states.Initialize();
         QV::PlayHooks& play = QV::GetPlayHooks();
         play.setControlsEnabled = [this](SD::GameObject&, bool on) { controls.push_back(on); };
@@ -253,6 +255,19 @@ TEST_F(Play, TheDeveloperStatesEndTheProgramOnEscape) {
         core.reset();
         core.reset(SD::Core::CreateInstance());
     }
+}
+
+TEST_F(Play, TheTestLevelsBuildTheirScenes) {
+    states.ChangeLevelTo("Logic_Test");
+    ASSERT_GE(SecondsUntilIn("Logic_Test"), 0.0f);
+    SD::GameObject* player = Named("Player");
+    ASSERT_NE(player, nullptr);
+    EXPECT_EQ(Children(player).size(), 4u) << "the four wings";
+    EXPECT_NE(Named("PlayerCam"), nullptr);
+    states.ChangeLevelTo("Graphics_Test");
+    ASSERT_GE(SecondsUntilIn("Graphics_Test"), 0.0f);
+    EXPECT_EQ(Named("Player"), nullptr) << "the logic test's objects went with it";
+    EXPECT_NE(Named("mannequin"), nullptr);
 }
 
 }  // namespace
