@@ -7,6 +7,8 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -29,6 +31,19 @@
 
 namespace {
 
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// The value of the first line starting with `key`.
+void ReplaceValue(std::string& text, const std::string& key, const std::string& value) {
+    const size_t at = text.find("\n" + key);
+    if (at == std::string::npos) return;
+    const size_t begin = at + 1 + key.size();
+    text.replace(begin, text.find('\n', begin) - begin, value);
+}
+
 // The sample data in a temporary install entered at its bin folder, with its own application
 // data; the frame limiter holds 20 frames a second of a clock that its waits move on.
 struct Install {
@@ -39,6 +54,12 @@ struct Install {
         fs::create_directories(root + "/bin");
         for (const char* folder : {"Assets", "Graphics"})
             fs::copy(std::string(QV_SOURCE_DIR) + "/" + folder, root + "/" + folder, fs::copy_options::recursive);
+        // A small window: the headless device's full-screen clears would hide the game's own cost.
+        const std::string config = root + "/Assets/Config/config.ini";
+        std::string text = ReadFile(config);
+        ReplaceValue(text, "Width=", "320");
+        ReplaceValue(text, "Height=", "200");
+        std::ofstream(config, std::ios::binary) << text;
         previous = fs::current_path().string();
         setenv("XDG_DATA_HOME", (root + "/AppData").c_str(), 1);
         if (chdir((root + "/bin").c_str()) != 0) return;
