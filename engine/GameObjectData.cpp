@@ -1,4 +1,7 @@
 // Reading game objects from blueprint and level data, and writing them back.
+#include <set>
+#include <string>
+
 #include "core/Logger.h"
 #include "engine/Factory.h"
 #include "engine/GameObject.h"
@@ -11,6 +14,14 @@ namespace SD {
 
 namespace {
 bool gAddComponentsFromLevel = true;
+
+// Data may name component kinds whose layer has not joined the program; each is reported once
+// and left out, so the rest of the object still loads.
+void ReportUnregistered(const std::string& kind) {
+    static std::set<std::string> reported;
+    if (reported.insert(kind).second)
+        SD_WARNING(3, "Component kind [%s] is not registered; objects are made without it.", kind.c_str());
+}
 }  // namespace
 
 void GameObject::SetSupportAddingComponentsFromLevelFile(bool support) { gAddComponentsFromLevel = support; }
@@ -38,7 +49,10 @@ void GameObject::SerializeInComponents(SuperialValue* node, GameObject* object, 
     if (!factory || !node->IsContainer()) return;
     for (SuperialValue* element = node->FirstChild(); element; element = element->Next()) {
         ComponentID id;
-        if (!factory->FindComponentID(element->Tag(), &id)) continue;
+        if (!factory->FindComponentID(element->Tag(), &id)) {
+            ReportUnregistered(element->Tag());
+            continue;
+        }
         const char* name = element->Tag().c_str();
         Component* existing = nullptr;
         if (fromLevel) {

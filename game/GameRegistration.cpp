@@ -30,8 +30,10 @@
 #include "game/editor/GameEditorHooks.h"
 #include "game/fireflies/Firefly.h"
 #include "game/fireflies/FireflyManager.h"
+#include "game/hud/HudHooks.h"
 #include "game/hud/HudRegistration.h"
 #include "game/hud/HudScript.h"
+#include "game/states/PlayHooks.h"
 #include "game/states/StateRegistration.h"
 #include "game/systems/TweakableSystem.h"
 #include "physics/OverlapTests.h"
@@ -107,7 +109,9 @@ void SupplyGameClasses(SD::Registrations& registrations) {
     registrations.SupplyComponent("SpringStarfallTreeLeafLogic", &SD::MakeComponentCreator<SpringStarfallTreeLeafLogic>);
     registrations.SupplyComponent("CloudLogic", &SD::MakeComponentCreator<CloudLogic>);
     SupplyHudClasses(registrations);
-    SupplyFrontEndStates(registrations);
+    SupplyGameStates(registrations);
+    // Until the season cycle keeps the end of the game, the story's final fade raises it here.
+    if (!GetHudHooks().endOfGame) GetHudHooks().endOfGame = [] { SetEndOfGame(true); };
     Gedankenexperiment::SetRestingPositionQuery(&RestingPosition);
     // Hooks installed before (by a test world, say) stay.
     static GameHooks gameHooks;

@@ -96,13 +96,16 @@ OwnedSystems AddSystems(Core& core, const WindowSettings& window, int totalObjec
 
 // Ends a headless run at its bound: a running game state is asked to quit, as a quit request
 // from anywhere would, and leaves through its own exit; with none running the loop just stops.
+// The driver of the run, if any, sees every frame first.
 void InstallRunBound(Core& core, const RunOptions& options, GameStateManager_& states) {
-    if (options.maxFrames == 0 && options.maxSeconds <= 0.0) return;
+    const bool bounded = options.maxFrames != 0 || options.maxSeconds > 0.0;
+    if (!bounded && !options.afterFrame) return;
     double start = Core::GetTime();
     bool asked = false;
-    core.SetFrameObserver([options, start, asked, &states](Core& c) mutable {
-        bool reached = (options.maxFrames != 0 && c.GetFrameCount() >= options.maxFrames) ||
-                       (options.maxSeconds > 0.0 && Core::GetTime() - start >= options.maxSeconds);
+    core.SetFrameObserver([options, bounded, start, asked, &states](Core& c) mutable {
+        if (options.afterFrame) options.afterFrame(c.GetFrameCount());
+        bool reached = bounded && ((options.maxFrames != 0 && c.GetFrameCount() >= options.maxFrames) ||
+                                   (options.maxSeconds > 0.0 && Core::GetTime() - start >= options.maxSeconds));
         if (!reached) return;
         if (asked || !states.GetCurrentLevel()) {
             c.Quit();

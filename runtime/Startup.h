@@ -1,6 +1,7 @@
 #pragma once
 // The program's entry routine: builds the engine in its fixed order, runs the main loop and
 // tears everything down again.
+#include <functional>
 #include <string>
 
 namespace SD {
@@ -20,9 +21,12 @@ struct WindowSettings {
 WindowSettings ReadWindowSettings(ConfigFile& config, int screenWidth, int screenHeight);
 
 // A headless run stops when the game quits or after the given frames or seconds (0: no bound).
+// `afterFrame`, when set, is called at the end of every frame with the frames run so far: a
+// driver outside the game (a test, a benchmark) feeds it input and watches it through this.
 struct RunOptions {
     unsigned long maxFrames = 0;
     double maxSeconds = 0.0;
+    std::function<void(unsigned long frames)> afterFrame;
 };
 
 struct RunSummary {

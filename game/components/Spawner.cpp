@@ -159,4 +159,11 @@ void Spawner::RegisterFunctions() {
     RTTI_SETTER(&Spawner::SetSpawn_state);
 }
 
+SD::GameObject* Spawner::DetachSpawned(size_t index) {
+    if (index >= spawned_.size()) return nullptr;
+    SD::GameObject* object = spawned_[index].get();
+    spawned_.erase(spawned_.begin() + static_cast<std::ptrdiff_t>(index));
+    return object;
+}
+
 }  // namespace QV

@@ -55,6 +55,8 @@ public:
     // The objects spawned and not yet found gone, in creation order.
     const std::vector<SD::GameObjectHandle>& GetSpawnedObjects() const { return spawned_; }
     void ClearSpawnedObjects() { spawned_.clear(); }
+    // Takes one spawned object off the list (the object lives on); null past the end.
+    SD::GameObject* DetachSpawned(size_t index);
 
     // Per axis i: p[i] plus a draw from [-s, s) with s = |spawn zone size[i]|, x then y then z;
     // an axis of size 0 keeps p's coordinate.

@@ -38,6 +38,10 @@ void SetSpriteOpacity(SD::GameObject* object, float opacity) {
     if (GetHudHooks().setOpacity) GetHudHooks().setOpacity(*object, opacity);
 }
 
+void SetSpriteColor(SD::GameObject* object, float red, float green, float blue) {
+    if (object && GetHudHooks().setColor) GetHudHooks().setColor(*object, red, green, blue);
+}
+
 float GetSpriteOpacity(const SD::GameObject* object) {
     if (!object) return 1.0f;
     const SD::GameObjectHandle& h = object->GetHandle();

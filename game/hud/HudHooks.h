@@ -16,6 +16,7 @@ namespace QV {
 struct HudHooks {
     std::function<void(SD::GameObject&, const std::string& texture)> setTexture;
     std::function<void(SD::GameObject&, float opacity)> setOpacity;
+    std::function<void(SD::GameObject&, float red, float green, float blue)> setColor;
     std::function<void(const char* event)> postSound;
     // Receives the clamped master volume after it is stored.
     std::function<void(float volume)> volumeChanged;
@@ -33,6 +34,7 @@ HudHooks& GetHudHooks();
 
 void SetSpriteTexture(SD::GameObject* object, const std::string& texture);
 void SetSpriteOpacity(SD::GameObject* object, float opacity);
+void SetSpriteColor(SD::GameObject* object, float red, float green, float blue);
 // The opacity last set through the HUD on that object (1 when none was set).
 float GetSpriteOpacity(const SD::GameObject* object);
 void PostHudSound(const char* event);

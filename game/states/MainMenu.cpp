@@ -69,7 +69,9 @@ void MainMenu::Update(float dt) {
     KinectStep(dt);
     SD::Input_* input = SD::Input_::GetInstance();
     if (!input) return;
-    if (!sensor && input->GetDigitalTriggered("Go") && startCoolDown_ <= 0.0f) StartWorld();
+    // The quit prompt has the keys while it is shown: its answers are not a start.
+    if (!sensor && input->GetDigitalTriggered("Go") && startCoolDown_ <= 0.0f && !FindNamed("QuitPrompt"))
+        StartWorld();
     if (sensor) {
         if (input->GetDigitalTriggered("KinectTiltLow")) kinect->SetElevation(-9);
         if (input->GetDigitalTriggered("KinectTiltCenter")) kinect->SetElevation(3);

@@ -7,6 +7,7 @@
 #include "engine/GameObject.h"
 #include "engine/Transform.h"
 #include "game/hud/HudHooks.h"
+#include "game/player/KinectControl.h"
 #include "game/states/MainMenu.h"
 #include "game/states/StateObjects.h"
 #include "runtime/Kinect.h"
@@ -44,9 +45,7 @@ void TurnAboutZ(SD::Transform& t, float radians) {
 
 void MainMenu::KinectStep(float dt) {
     SD::Kinect_* kinect = SD::Kinect_::GetInstance();
-    const bool tracked = kinect && kinect->IsConnected() && kinect->GetTrackedSkeleton() >= 0 &&
-                         (kinect->IsFirstPlayerTracked() || kinect->IsSecondPlayerTracked());
-    if (!tracked) {
+    if (!IsKinectPlayerTracked()) {
         AddOpacity("KinectCircle", -0.25f, 1.0f);
         AddOpacity("KinectTriangle", -0.075f, 1.0f);
         pushTimer_ = 0.0f;

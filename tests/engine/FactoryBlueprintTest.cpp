@@ -74,7 +74,7 @@ protected:
                         Blueprint("Truck", TransformXml(0, 0, 0),
                                   "<Children>" + Child("Wheel", "<Components>" + TagXml("big") + "</Components>") +
                                       "<Wheel/>" + Child("Wheel") + Child("Missing") + "</Children>") +
-                        Blueprint("Odd", "<Frobnicator/>" + kMoverXml, "<Extra/>") +
+                        Blueprint("Odd", "<Frobnicator/><Whatsit/>" + kMoverXml, "<Extra/>") +
                         Blueprint("Loop", "", "<Children>" + Child("Loop") + "</Children>") +
                         Blueprint("Ping", "", "<Children>" + Child("Pong") + "</Children>") +
                         Blueprint("Pong", "", "<Children>" + Child("Ping") + "</Children>") +
@@ -142,6 +142,13 @@ TEST_F(BlueprintTest, UnknownComponentTagsAndStrayElementsAreSkipped) {
     EXPECT_EQ(odd->GetComponents().size(), 1u);
     EXPECT_NE(odd->GetComponent(kMoverID), nullptr);
     EXPECT_NE(Log().find("GameObject couldn't serialize in a <Extra> node."), std::string::npos);
+    // A kind no layer has registered yet is named once, however many objects carry it.
+    ASSERT_NE(factory.CreateObject("Odd", nullptr), nullptr);
+    const std::string log = Log();
+    const std::string report = "Component kind [Whatsit] is not registered";
+    const size_t first = log.find(report);
+    EXPECT_NE(first, std::string::npos) << log;
+    EXPECT_EQ(log.find(report, first + 1), std::string::npos) << log;
 }
 
 TEST_F(BlueprintTest, ChildrenAreCreatedAttachedAndOverridden) {

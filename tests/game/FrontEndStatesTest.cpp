@@ -207,6 +207,20 @@ TEST_F(FrontEnd, GoStartsTheWorldOnlyAfterTheMenuCoolDown) {
     EXPECT_NE(std::find(record.sounds.begin(), record.sounds.end(), "Play_FireflyMainMenu"), record.sounds.end());
 }
 
+// Go and the HUD's select share their keys: answering the quit prompt must not start the game.
+TEST_F(FrontEnd, AnsweringTheQuitPromptDoesNotStartTheWorld) {
+    states.ChangeLevelTo("MainMenu");
+    ASSERT_TRUE(RunUntilIn("MainMenu"));
+    for (int i = 0; i < 70; ++i) StateFrame();  // past the start cool-down
+    TapState(SD::key_ESCAPE);
+    ASSERT_NE(Named("QuitPrompt"), nullptr);
+    TapState(SD::key_RETURN);  // on "No", the prompt's first focus
+    EXPECT_EQ(Named("QuitPrompt"), nullptr);
+    EXPECT_EQ(states.GetPendingLevel(), states.FindLevel("MainMenu"));
+    TapState(SD::key_RETURN);
+    EXPECT_EQ(states.GetPendingLevel(), states.FindLevel("World")) << "without the prompt Go starts again";
+}
+
 TEST_F(FrontEnd, TheCreditsRollBackToTheMenuOnQuitOrAtTheirEnd) {
     states.ChangeLevelTo("Credits");
     ASSERT_TRUE(RunUntilIn("Credits"));

@@ -1,0 +1,149 @@
+// One frame of the whole sample game in its world state: every system, the recording graphics
+// device and the sound engine with its output captured, with the world's objects as the level
+// loads them and copied to four and sixteen times as many. Anchor: a frame of the main menu.
+#include <benchmark/benchmark.h>
+
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "core/EngineCore.h"
+#include "engine/Factory.h"
+#include "engine/GameObject.h"
+#include "engine/Level.h"
+#include "engine/Transform.h"
+#include "game/GameRegistration.h"
+#include "game/editor/LevelEditor.h"
+#include "game/fireflies/FireflyManager.h"
+#include "graphics/GraphicsStartup.h"
+#include "physics/PhysicsRegistration.h"
+#include "physics/PhysicsSystem.h"
+#include "platform/audio/AudioTestControl.h"
+#include "platform/os/Clock.h"
+#include "runtime/GameStateManager.h"
+#include "runtime/Registration.h"
+#include "sound/system/SoundSystemRegistration.h"
+
+namespace {
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// The value of the first line starting with `key`.
+void ReplaceValue(std::string& text, const std::string& key, const std::string& value) {
+    const size_t at = text.find("\n" + key);
+    if (at == std::string::npos) return;
+    const size_t begin = at + 1 + key.size();
+    text.replace(begin, text.find('\n', begin) - begin, value);
+}
+
+// The sample data in a temporary install entered at its bin folder, with its own application
+// data; the frame limiter holds 20 frames a second of a clock that its waits move on.
+struct Install {
+    Install() {
+        namespace fs = std::filesystem;
+        char pattern[] = "/tmp/qv_bench_world_XXXXXX";
+        root = mkdtemp(pattern) ? pattern : "/tmp";
+        fs::create_directories(root + "/bin");
+        for (const char* folder : {"Assets", "Graphics"})
+            fs::copy(std::string(QV_SOURCE_DIR) + "/" + folder, root + "/" + folder, fs::copy_options::recursive);
+        // A small window: the headless device's full-screen clears would hide the game's own cost.
+        const std::string config = root + "/Assets/Config/config.ini";
+        std::string text = ReadFile(config);
+        ReplaceValue(text, "Width=", "320");
+        ReplaceValue(text, "Height=", "200");
+        std::ofstream(config, std::ios::binary) << text;
+        previous = fs::current_path().string();
+        setenv("XDG_DATA_HOME", (root + "/AppData").c_str(), 1);
+        if (chdir((root + "/bin").c_str()) != 0) return;
+        clock.SetStepPerRead(0.0002);
+        platform::SetClock(&clock);
+    }
+    ~Install() {
+        platform::SetClock(nullptr);
+        if (chdir(previous.c_str()) != 0) return;
+        std::filesystem::remove_all(root);
+    }
+    std::string root;
+    std::string previous;
+    platform::ManualClock clock;
+};
+
+std::string Running() {
+    SD::GameStateManager_* states = SD::GameStateManager_::GetInstance();
+    if (!states || !states->GetCurrentLevel() || states->GetPhase() != SD::GameStateManager_::kRun) return "";
+    return states->GetCurrentLevel()->GetName();
+}
+
+// Every object of the running state once more `extra` times, from its blueprint, beside it.
+void CopyStateObjects(int extra) {
+    SD::Factory_* factory = SD::Factory_::GetInstance();
+    std::vector<SD::GameObject*> originals;
+    for (const SD::GameObjectHandle& handle : SD::GameStateManager_::GetInstance()->GetCurrentLevel()->GetObjects())
+        if (SD::GameObject* object = handle.get(); object && !object->GetParent()) originals.push_back(object);
+    for (SD::GameObject* original : originals) {
+        for (int i = 1; i <= extra; ++i) {
+            SD::GameObject* copy = factory->CreateObject(original->GetBlueprintName().c_str(), nullptr);
+            if (!copy) continue;
+            copy->GetTransform().SetPos(original->GetTransform().GetLocalPos() + SD::Vec3(6.0f * i, 0.0f, 0.0f));
+            copy->Initialize(false);
+        }
+    }
+    if (Gedankenexperiment::Physics_System* physics = Gedankenexperiment::Physics_System::Peek()) physics->BuildTree();
+}
+
+// Runs the game to `target` (the menu, then the world when asked), copies its objects and times
+// the frames that follow without the frame limiter.
+void MeasureFrames(benchmark::State& state, const std::string& target, int times) {
+    Install install;
+    SD::Registrations& registrations = SD::StartupRegistrations();
+    Gedankenexperiment::SupplyPhysicsClasses(registrations);
+    Aperture::InstallGraphics(registrations);
+    QV::SupplyGameClasses(registrations);
+    SD::SupplySoundSystem(registrations);
+    platform::audio::control::StartCapture();
+
+    bool measured = false;
+    bool measuring = false;
+    SD::RunOptions options;
+    // No bound of the run's own: it would ask the state to quit in the middle of the timing.
+    options.afterFrame = [&](unsigned long frames) {
+        if (measuring || measured) return;
+        if (frames > 6000) SD::Core::GetInstance()->Quit();
+        const std::string running = Running();
+        if (running == "MainMenu" && target != running) SD::GameStateManager_::ChangeLevel(target);
+        if (running != target) return;
+        CopyStateObjects(times - 1);
+        SD::Core* core = SD::Core::GetInstance();
+        core->GetFrameTimer().SetFrameRate(0.0);
+        measuring = true;
+        for (auto _ : state) core->RunFrame();
+        measuring = false;
+        measured = true;
+        state.counters["objects"] = static_cast<double>(SD::Factory_::GetInstance()->GetPool().GetLiveCount());
+        core->Quit();
+    };
+    SD::RunProgram(options);
+    platform::audio::control::StopCapture();
+    // The program runs once per process; singletons that keep handles into its object pool go
+    // with it before the next run.
+    QV::LevelEditor::DestroyInstance();
+    QV::Firefly_Manager::DestroyInstance();
+    Gedankenexperiment::Physics_System::DestroyInstance();
+    if (!measured) state.SkipWithError(("the game never ran " + target).c_str());
+}
+
+void BM_WorldFrame(benchmark::State& state) { MeasureFrames(state, "World", static_cast<int>(state.range(0))); }
+BENCHMARK(BM_WorldFrame)->Arg(1)->Arg(4)->Arg(16)->Unit(benchmark::kMicrosecond);
+
+void BM_MainMenuFrame(benchmark::State& state) { MeasureFrames(state, "MainMenu", 1); }
+BENCHMARK(BM_MainMenuFrame)->Unit(benchmark::kMicrosecond);
+
+}  // namespace

@@ -1,0 +1,38 @@
+#include "game/states/EscortMission.h"
+
+#include "engine/GameObject.h"
+#include "game/editor/LevelEditor.h"
+#include "game/hud/HudSystem.h"
+#include "game/states/PlayHooks.h"
+#include "game/states/PlayObjects.h"
+#include "game/states/StateObjects.h"
+
+namespace QV {
+
+void World_EscortMission::Load() {
+    BindPauseKeys(bindings_);
+    if (LevelEditor* editor = LevelEditor::Peek()) editor->LoadLevel("World_EscortMission");
+    if (SD::GameObject* player = CreatePlayerWithWings(nullptr)) player->Initialize(false);
+    CreatePlayerCamera();
+    CreateNamed("Hud/Wbar1", "Wbar1");
+    CreateNamed("Hud/Wbar2", "Wbar2");
+    SD::GameObject* stars = CreateNamed("World/TwinklingStars", nullptr);
+    SD::GameObject* player = FindNamed("Player");
+    if (stars && player && GetPlayHooks().setEffectFollow) GetPlayHooks().setEffectFollow(*stars, *player);
+    if (HudSystem* hud = HudSystem::GetInstance())
+        if (SD::GameObject* pause = hud->CreateHud("PauseMenu")) pause->Initialize(false);
+}
+
+void World_EscortMission::Unload() {
+    bindings_.UnbindAll();
+    if (LevelEditor* editor = LevelEditor::Peek()) editor->SetReturnCamera(nullptr);
+}
+
+int World_EscortMission::TransitionIn(float dt) {
+    Update(dt);
+    return fade_.Show() ? 1 : 0;
+}
+
+void World_EscortMission::Update(float) { StepPauseKeys(); }
+
+}  // namespace QV

@@ -1,0 +1,285 @@
+#include "game/states/World.h"
+
+#include "core/MessageIds.h"
+#include "core/MessageSystem.h"
+#include "core/Random.h"
+#include "engine/ChangeActiveState.h"
+#include "engine/Factory.h"
+#include "engine/GameObject.h"
+#include "engine/LuaComponent.h"
+#include "engine/Transform.h"
+#include "game/components/Spawner.h"
+#include "game/components/WorldHooks.h"
+#include "game/editor/LevelEditor.h"
+#include "game/hud/HudHooks.h"
+#include "game/hud/HudSystem.h"
+#include "game/states/PlayHooks.h"
+#include "game/states/PlayObjects.h"
+#include "game/states/StateObjects.h"
+#include "physics/PhysicsSystem.h"
+#include "runtime/GameStateManager.h"
+#include "runtime/Input.h"
+#include "runtime/InputCodes.h"
+#include "runtime/SplineSystem.h"
+
+namespace QV {
+namespace {
+
+World* gCurrent = nullptr;
+// The "HUD" overlay fades once per run of the program, on the first visit.
+float gHudOverlayFade = 1.0f;
+
+template <class F> void Call(const F& hook) {
+    if (hook) hook();
+}
+
+SD::GameObject* Player() { return FindNamed("Player"); }
+
+void FollowWith(SD::GameObject* effectOwner, SD::GameObject* follow) {
+    if (effectOwner && follow && GetPlayHooks().setEffectFollow) GetPlayHooks().setEffectFollow(*effectOwner, *follow);
+}
+
+Spawner* SpawnerOf(SD::GameObject* object) {
+    return object ? static_cast<Spawner*>(object->GetComponent(SD::CID_Spawner)) : nullptr;
+}
+
+struct Named {
+    const char* blueprint;
+    const char* name;
+};
+
+const Named kStoryHud[] = {
+    {"Hud/SpringName", "SpringName"},
+    {"Hud/SummerName", "SummerName"},
+    {"Hud/FallName", "FallName"},
+    {"Hud/WinterName", "WinterName"},
+    {"Hud/Spring_Opening_Poem", "SpringPoem"},
+    {"Hud/Summer_Opening_Poem", "SummerPoem"},
+    {"Hud/Fall_Opening_Poem", "FallPoem"},
+    {"Hud/Narr_1", "Narr_1"},
+    {"Hud/Narr_2", "Narr_2"},
+    {"Hud/Narr_3", "Narr_3"},
+    {"Hud/Narr_4", "Narr_4"},
+    {"Hud/Narr_5", "Narr_5"},
+    {"Hud/Narr_6", "Narr_6"},
+    {"Hud/Narr_7", "Narr_7"},
+    {"Hud/Narr_8", "Narr_8"},
+    {"Hud/Narr_9", "Narr_9"},
+    {"World/NarrHudFadeTrigger", "NarrHudFadeTrigger"},
+    {"Hud/instructions_fireflies_scattered", "FirefliesScatteredInstruction"},
+    {"Hud/instructions_gather_fireflies", "GatherFirefliesInstruction"},
+    {"Hud/WhiteScreen", "WhiteSquareOfSuccess"},
+};
+
+const Named kPlayHud[] = {
+    {"Hud/Wbar1", "Wbar1"},
+    {"Hud/Wbar2", "Wbar2"},
+    {"Hud/KinectImage", "KinectImage"},
+    {"Hud/KinectImage2", "KinectImage1_2"},
+    {"Hud/KinectImage3", "KinectImage1_3"},
+    {"Hud/KinectImage", "KinectImage2"},
+    {"Hud/KinectImage2", "KinectImage2_2"},
+    {"Hud/KinectImage3", "KinectImage2_3"},
+    {"Hud/KinectTriangle", "KinectTriangle"},
+    {"Hud/KinectCircle", "KinectCircle"},
+    {"Hud/KinectError", "KinectError"},
+};
+
+}  // namespace
+
+World::World() = default;
+
+World::~World() {
+    if (gCurrent == this) gCurrent = nullptr;
+}
+
+World* World::Current() { return gCurrent; }
+
+float World::HudOverlayFade() { return gHudOverlayFade; }
+
+void World::Load() {
+    gCurrent = this;
+    releaseActive_ = false;
+    releaseTimer_ = kReleaseInterval;
+    narrationFront_ = narrationCount_ = 0;
+    release_.clear();
+    BindPauseKeys(bindings_);
+    bindings_.BindDigital("GoToMenu", SD::xpad1_BACK);
+    bindings_.BindDigital("GoToMenu", SD::key_TILDA);
+
+    for (const Named& hud : kStoryHud) CreateNamed(hud.blueprint, hud.name);
+
+    LevelEditor* editor = LevelEditor::Peek();
+    if (editor) editor->LoadLevel("World_v6");
+
+    SD::Vec3 start, angles;
+    if (editor) {
+        start = editor->GetPlayerSpawnPos();
+        angles = editor->GetPlayerSpawnAngles();
+    }
+    SD::Factory_* factory = SD::Factory_::GetInstance();
+    if (SD::GameObject* player = CreatePlayerWithWings(&start)) {
+        if (editor) editor->Hooks().SetPlayerReset(player, start, angles);
+        if (SD::GameObject* storm = factory->CreateObject("ObjectTemplates/RainStorm", player))
+            storm->NameObject("RainStorm");
+        player->Initialize(false);
+        GetWorldHooks().GetGeometryColor(player, &savedPlayerColor_);
+        FollowWith(player, player);
+    }
+
+    CreateNamed("World/FakePlayer", "FakePlayer");
+    CreateNamed("World/Snow", "Snow_0");
+    CreateNamed("World/Snow", "Snow_1");
+    FollowWith(CreateNamed("World/TwinklingStars", nullptr), Player());
+
+    Call(GetPlayHooks().resetSeasonCycle);
+    SetEndOfGame(false);
+
+    CreatePlayerCamera();
+    if (HudSystem* hud = HudSystem::GetInstance())
+        if (SD::GameObject* pause = hud->CreateHud("PauseMenu")) pause->Initialize(false);
+    for (const Named& hud : kPlayHud) CreateNamed(hud.blueprint, hud.name);
+
+    release_.clear();
+    if (GetPlayHooks().setMusicState) GetPlayHooks().setMusicState(1);
+    PostHudSound("Resume_Master_Audio_Bus");
+    Call(GetPlayHooks().prepareWorldScene);
+    if (Gedankenexperiment::Physics_System* physics = Gedankenexperiment::Physics_System::Peek())
+        physics->BuildTree();
+    Call(GetPlayHooks().startOfWorld);
+    if (GetPlayHooks().setFirstTargetLevel) GetPlayHooks().setFirstTargetLevel(0.0f);
+
+    SD::Message_System::GetInstance()->RegisterHandler(SD::MessageIds::ChangeActiveState, this,
+                                                       &World::OnPlayStateChanged);
+    handlerRegistered_ = true;
+}
+
+void World::Unload() {
+    if (handlerRegistered_) SD::Message_System::GetInstance()->RemoveHandlerOf(SD::MessageIds::ChangeActiveState, this);
+    handlerRegistered_ = false;
+    DestroySlides(0, static_cast<int>(slides_.size()));
+    bindings_.UnbindAll();
+    if (LevelEditor* editor = LevelEditor::Peek()) editor->SetReturnCamera(nullptr);
+    if (gCurrent == this) gCurrent = nullptr;
+}
+
+void World::OnPlayStateChanged(SD::IMessage* message) {
+    auto* change = static_cast<SD::ChangeActiveState*>(message);
+    SD::GameObject* player = Player();
+    if (change->newState == SD::GameStateManager_::kPause) {
+        if (player) {
+            GetWorldHooks().GetGeometryColor(player, &savedPlayerColor_);
+            GetWorldHooks().SetGeometryColor(player, SD::Vec4(0.5f, 0.5f, 0.5f, 0.5f));
+        }
+        PostHudSound("Pause_Master_Audio_Bus");
+    } else {
+        if (player) GetWorldHooks().SetGeometryColor(player, savedPlayerColor_);
+        PostHudSound("Resume_Master_Audio_Bus");
+    }
+}
+
+int World::TransitionOut(float) {
+    if (GetPlayHooks().setFirstTargetLevel) GetPlayHooks().setFirstTargetLevel(0.0f);
+    return fade_.Show() ? 1 : 0;
+}
+
+void World::AddReleaseSpawner(const SD::GameObjectHandle& spawner) {
+    for (const SD::GameObjectHandle& listed : release_)
+        if (listed == spawner) return;
+    release_.push_back(spawner);
+}
+
+void World::BeginSummerEvent() {
+    releaseActive_ = true;
+    SD::Spline_System::GetInstance().StartSpline(SD::SharedString("SummerSplineTest"));
+}
+
+void World::PushNarration(const SD::GameObjectHandle& trigger) {
+    // A full ring keeps the lines it holds and drops the new one.
+    if (narrationCount_ == kNarrationCapacity) return;
+    narration_[(narrationFront_ + narrationCount_) % kNarrationCapacity] = trigger;
+    ++narrationCount_;
+}
+
+void World::PopNarration() {
+    if (narrationCount_ == 0) return;
+    narration_[narrationFront_] = SD::GameObjectHandle();
+    narrationFront_ = (narrationFront_ + 1) % kNarrationCapacity;
+    if (--narrationCount_ == 0) narrationFront_ = 0;
+}
+
+void World::StepRelease(float dt) {
+    if (!releaseActive_) return;
+    releaseTimer_ -= dt;
+    if (releaseTimer_ > 0.0f) return;
+    releaseTimer_ = kReleaseInterval;
+    for (int i = 0; i < 3; ++i) {
+        if (release_.empty()) {
+            releaseActive_ = false;
+            return;
+        }
+        const size_t pick = SD::RandomInt(0, static_cast<unsigned>(release_.size() - 1));
+        SD::GameObject* object = release_[pick].get();
+        Spawner* spawner = SpawnerOf(object);
+        if (!spawner) {
+            release_.erase(release_.begin() + static_cast<std::ptrdiff_t>(pick));
+            continue;
+        }
+        spawner->SetSpawn_state(false);
+        const size_t held = spawner->GetSpawnedObjects().size();
+        if (held == 0) {
+            release_.erase(release_.begin() + static_cast<std::ptrdiff_t>(pick));
+            continue;
+        }
+        SD::GameObject* firefly = spawner->DetachSpawned(SD::RandomInt(0, static_cast<unsigned>(held - 1)));
+        if (firefly && GetPlayHooks().releaseFirefly) GetPlayHooks().releaseFirefly(*firefly, *object);
+    }
+}
+
+bool World::StepNarration() {
+    while (narrationCount_ > 0) {
+        SD::GameObject* front = narration_[narrationFront_].get();
+        if (front) {
+            if (GetPlayHooks().showNarration) GetPlayHooks().showNarration(*front);
+            return false;
+        }
+        PopNarration();
+    }
+    return true;
+}
+
+void World::StepCredits(float dt) {
+    SD::GameObject* credits = FindNamed("Credits");
+    if (!credits) credits = CreateNamed("Hud/Credits_Screen", "Credits");
+    SD::Input_* input = SD::Input_::GetInstance();
+    // Without its credits screen the game cannot roll them: back to the menu.
+    bool done = !credits;
+    if (credits) {
+        SD::Transform& t = credits->GetTransform();
+        if (t.GetPosY() > kCreditsEndY) t.SetPosY(t.GetPosY() - dt * 0.07f);
+        done = t.GetPosY() <= kCreditsEndY;
+    }
+    if (done || (input && input->GetDigitalTriggered("Quit"))) SD::GameStateManager_::ChangeLevel("MainMenu");
+}
+
+void World::Update(float dt) {
+    SD::Input_* input = SD::Input_::GetInstance();
+    if (input && input->GetDevKeysEnabled() && input->GetKeyStateTriggered(SD::key_INSERT))
+        SD::ReloadLuaComponentScripts();
+    StepRelease(dt);
+
+    if (gHudOverlayFade > 0.0f) {
+        SetSpriteOpacity(FindNamed("HUD"), gHudOverlayFade);
+        gHudOverlayFade -= dt * 0.125f;
+    } else {
+        DestroyNamed("HUD");
+    }
+
+    const bool ended = IsEndOfGame();
+    if (!ended) StepPauseKeys();
+    if (input && input->GetDigitalTriggered("GoToMenu")) SD::GameStateManager_::ChangeLevel("MainMenu");
+    if (!StepNarration()) return;
+    if (ended) StepCredits(dt);
+}
+
+}  // namespace QV

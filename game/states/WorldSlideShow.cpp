@@ -1,0 +1,121 @@
+// The world's intro: eighteen slides in groups of three (text, foreground and background shown
+// together), each group held for its first slide's time while it drifts, then faded out over
+// half that time; the vehicle takes input and the first spawners start once all have gone.
+#include "engine/Factory.h"
+#include "engine/GameObject.h"
+#include "engine/Group.h"
+#include "engine/Transform.h"
+#include "game/components/Spawner.h"
+#include "game/hud/HudHooks.h"
+#include "game/states/PlayHooks.h"
+#include "game/states/StateObjects.h"
+#include "game/states/World.h"
+
+namespace QV {
+namespace {
+
+struct SlideArt {
+    const char* texture;
+    float seconds;
+};
+
+const SlideArt kSlides[World::kSlideCount] = {
+    {"BlackPixel.dds", 2.0f},     {"BlackPixel.dds", 2.0f},     {"BlackPixel.dds", 2.0f},
+    {"clear.png", 5.0f},          {"clear.png", 5.0f},          {"experience.dds", 5.0f},
+    {"BlackPixel.dds", 2.0f},     {"BlackPixel.dds", 2.0f},     {"BlackPixel.dds", 2.0f},
+    {"narrative1text.png", 5.0f}, {"narrative1fg.png", 5.0f},   {"narrative1bg.png", 5.0f},
+    {"narrative2text.png", 5.0f}, {"narrative2fg.png", 5.0f},   {"narrative2bg.png", 5.0f},
+    {"narrative3text.png", 5.0f}, {"narrative3fg.png", 5.0f},   {"narrative3bg.png", 5.0f},
+};
+
+float SlideOffsetX(int slide) {
+    if (slide == 7) return -0.0357f;
+    if (slide == 8) return 0.01786f;
+    return 0.0f;
+}
+
+void SetControlsEnabled(bool enabled) {
+    SD::GameObject* player = FindNamed("Player");
+    if (player && GetPlayHooks().setControlsEnabled) GetPlayHooks().setControlsEnabled(*player, enabled);
+}
+
+}  // namespace
+
+void World::BuildSlides() {
+    slides_.clear();
+    SD::Factory_* factory = SD::Factory_::GetInstance();
+    for (int i = 0; i < kSlideCount; ++i) {
+        SD::GameObject* slide = factory ? factory->NewGameObject() : nullptr;
+        slides_.push_back({slide ? slide->GetHandle() : SD::GameObjectHandle(), kSlides[i].seconds});
+        if (!slide) continue;
+        SD::Transform& t = slide->GetTransform();
+        t.SetPos(SD::Vec3(SlideOffsetX(i) + 0.5f, 0.5f, static_cast<float>(kSlideCount - i)));
+        t.SetScale(SD::Vec3(1.1f, 1.01f, 1.0f));
+        t.SetOrient(SD::Mtx33::Identity());
+        if (GetPlayHooks().addSprite) GetPlayHooks().addSprite(*slide, kSlides[i].texture);
+        SetSpriteOpacity(slide, 1.0f);
+        slide->Initialize(false);
+    }
+}
+
+void World::Initialize() {
+    BuildSlides();
+    slidePhase_ = kShowing;
+    firstSlide_ = 0;
+    slideTimer_ = 2.0f;
+    SetControlsEnabled(false);
+}
+
+void World::DestroySlides(int first, int count) {
+    SD::Factory_* factory = SD::Factory_::GetInstance();
+    for (int i = first; i < first + count && i < static_cast<int>(slides_.size()); ++i) {
+        if (SD::GameObject* slide = slides_[i].object.get(); slide && factory) factory->DestroyGameObject(slide);
+        slides_[i].object = SD::GameObjectHandle();
+    }
+}
+
+void World::DriftSlides(int first, float dt) {
+    for (int k = 0; k < 3 && first + k < static_cast<int>(slides_.size()); ++k) {
+        SD::GameObject* slide = slides_[first + k].object.get();
+        if (!slide) continue;
+        const float side = (first + k) % 2 == 1 ? 1.0f : -1.0f;
+        SD::Transform& t = slide->GetTransform();
+        t.SetPosX(t.GetPosX() + (0.0032f - 0.3f * 0.0032f * static_cast<float>(k)) * side * dt);
+    }
+}
+
+int World::TransitionIn(float dt) {
+    slideTimer_ -= dt;
+    if (slidePhase_ == kShowing) {
+        DriftSlides(firstSlide_, dt);
+        if (slideTimer_ >= 0.0f) return 0;
+        slideTimer_ = kSlides[firstSlide_].seconds * 0.5f;
+        slidePhase_ = kFading;
+        return 0;
+    }
+    if (slidePhase_ == kFading) {
+        const float half = kSlides[firstSlide_].seconds * 0.5f;
+        for (int k = 0; k < 3; ++k)
+            SetSpriteOpacity(slides_[firstSlide_ + k].object.get(), slideTimer_ / half);
+        if (firstSlide_ != 0) DriftSlides(firstSlide_, dt);
+        if (firstSlide_ + 3 < kSlideCount) DriftSlides(firstSlide_ + 3, dt);
+        if (slideTimer_ >= 0.0f) return 0;
+        DestroySlides(firstSlide_, 3);
+        firstSlide_ += 3;
+        slideTimer_ = kSlides[firstSlide_ % kSlideCount].seconds;
+        slidePhase_ = firstSlide_ == kSlideCount ? kSlidesDone : kShowing;
+        return 0;
+    }
+    SetControlsEnabled(true);
+    static const SD::SharedString initial("InitialGroup");
+    SD::Group::FindGroup(initial).ForEach([](SD::Component* member) {
+        SD::GameObject* owner = member->GetOwner();
+        if (auto* spawner = owner ? static_cast<Spawner*>(owner->GetComponent(SD::CID_Spawner)) : nullptr)
+            spawner->SetSpawn_state(true);
+    });
+    return 1;
+}
+
+void World::OnEntered() { DestroySlides(0, static_cast<int>(slides_.size())); }
+
+}  // namespace QV

@@ -1,0 +1,189 @@
+// The whole game run headless in this process, driven from outside as a player would: keys go in
+// through the input system's injector at the end of each frame, and the run is watched through
+// the game-state manager and the factory by name.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "engine/Factory.h"
+#include "engine/GameObject.h"
+#include "engine/Level.h"
+#include "engine/Transform.h"
+#include "game/GameRegistration.h"
+#include "graphics/GraphicsStartup.h"
+#include "physics/PhysicsRegistration.h"
+#include "platform/os/Clock.h"
+#include "runtime/GameStateManager.h"
+#include "runtime/Input.h"
+#include "runtime/InputCodes.h"
+#include "runtime/Registration.h"
+#include "sound/system/SoundSystemRegistration.h"
+#include "support/TempTree.h"
+
+namespace {
+
+// Holds the codes of `down` pressed; a code taken out is released in the next frame.
+class HeldKeys : public SD::IInputInjector {
+public:
+    explicit HeldKeys(std::set<uint32_t>* down) : down_(down) {}
+    void Inject(uint8_t* pressed, uint8_t* releaseMask) override {
+        for (uint32_t code : *down_) pressed[code] = 1;
+        for (uint32_t code : last_)
+            if (!down_->count(code)) releaseMask[code] = 0;
+        last_ = *down_;
+    }
+
+private:
+    std::set<uint32_t>* down_;
+    std::set<uint32_t> last_;
+};
+
+std::string Running() {
+    SD::GameStateManager_* states = SD::GameStateManager_::GetInstance();
+    if (!states || !states->GetCurrentLevel() || states->GetPhase() != SD::GameStateManager_::kRun) return "";
+    return states->GetCurrentLevel()->GetName();
+}
+
+int PlayState() {
+    SD::GameStateManager_* states = SD::GameStateManager_::GetInstance();
+    return states ? states->GetPlayState() : -1;
+}
+
+// A player's script: steps run one after the other at the end of frames; a step answers true
+// when it is done, and a step waiting too long fails the run.
+struct Player {
+    struct Step {
+        std::string what;
+        std::function<bool()> done;
+    };
+    std::vector<Step> steps;
+    size_t next = 0;
+    unsigned long waited = 0;
+    std::vector<std::string> reached;
+    std::string stuck;
+    std::set<uint32_t> keys;
+    bool injectorAdded = false;
+
+    void Frame() {
+        if (!injectorAdded && SD::Input_::GetInstance()) {
+            SD::Input_::GetInstance()->AddInjector(std::make_unique<HeldKeys>(&keys));
+            injectorAdded = true;
+        }
+        if (next >= steps.size() || !stuck.empty()) return;
+        if (steps[next].done()) {
+            reached.push_back(steps[next].what);
+            ++next;
+            waited = 0;
+        } else if (++waited > 4000) {
+            stuck = steps[next].what;
+        }
+    }
+};
+
+bool Exists(const char* name) { return SD::Factory_::GetGameObjectByName(name) != nullptr; }
+
+void SetConfig(const qvtest::TempTree& tree, const std::string& section, const std::string& key,
+               const std::string& value) {
+    std::string text = tree.Read("Assets/Config/config.ini");
+    const size_t at = text.find("[" + section + "]");
+    ASSERT_NE(at, std::string::npos) << section;
+    const size_t line = text.find("\n" + key + "=", at);
+    ASSERT_NE(line, std::string::npos) << key;
+    const size_t end = text.find('\n', line + 1);
+    text.replace(line + 1, end - line - 1, key + "=" + value);
+    tree.Write("Assets/Config/config.ini", text);
+}
+
+TEST(WholeGame, FromTheMenuIntoTheWorldPausedResumedThenCreditsAndQuit) {
+    qvtest::TempTree tree;
+    for (const char* folder : {"Assets", "Graphics"})
+        std::filesystem::copy(qvtest::SourceDir() + "/" + folder, tree.Path(folder),
+                              std::filesystem::copy_options::recursive);
+    SetConfig(tree, "Dev", "DevKeys", "true");
+    SetConfig(tree, "LevelEditor", "AutoSaveDuration", "0");
+    SetConfig(tree, "FrameRateController", "fps", "20");
+    // A small window keeps the headless device's clears cheap.
+    SetConfig(tree, "Window", "Width", "64");
+    SetConfig(tree, "Window", "Height", "40");
+
+    // Game time moves 16 ms a frame whatever the machine does: the frame limiter's waits move
+    // this clock on.
+    platform::ManualClock clock;
+    clock.SetStepPerRead(0.0005);
+    platform::ScopedClock scoped(clock);
+
+    Player player;
+    auto tap = [&player](uint32_t code) {
+        auto pressed = std::make_shared<int>(0);
+        return [&player, code, pressed] {
+            if (*pressed == 0) player.keys.insert(code);
+            if (*pressed == 1) player.keys.erase(code);
+            return ++*pressed > 2;
+        };
+    };
+    auto in = [](const char* state) { return [state] { return Running() == state; }; };
+    auto wait = [](int frames) {
+        auto left = std::make_shared<int>(frames);
+        return [left] { return --*left <= 0; };
+    };
+    player.steps = {
+        {"menu", in("MainMenu")},
+        {"menu cool-down", wait(90)},
+        {"play pressed", tap(SD::key_RETURN)},
+        {"world after the intro", in("World")},
+        {"the vehicle, its wings and camera", [] { return Exists("Player") && Exists("WingFrontRight") && Exists("PlayerCam"); }},
+        // The level's crate starts 3 units up and falls under the physics.
+        {"the level's crate has fallen", [] {
+             SD::GameObject* crate = SD::Factory_::GetGameObjectByName("Crate");
+             return crate && crate->GetTransform().GetLocalPos().y < 2.0f;
+         }},
+        {"pause pressed", tap(SD::key_ESCAPE)},
+        {"paused", [] { return PlayState() == SD::GameStateManager_::kPause; }},
+        {"resume chosen on the pause menu", tap(SD::key_RETURN)},
+        {"running again", [] { return PlayState() == SD::GameStateManager_::kPlay; }},
+        {"a while of play", wait(30)},
+        {"to the menu", tap(SD::key_TILDA)},
+        {"menu again", in("MainMenu")},
+        {"menu cool-down again", wait(90)},
+        {"down to the credits entry", tap(SD::key_DOWN)},
+        {"credits chosen", tap(SD::key_RETURN)},
+        {"credits", in("Credits")},
+        {"credits rolling", [] { return Exists("Credits"); }},
+        {"credits left", tap(SD::key_ESCAPE)},
+        {"menu after the credits", in("MainMenu")},
+        {"menu cool-down before quitting", wait(90)},
+        {"quit asked", tap(SD::key_ESCAPE)},
+        {"quit prompt", [] { return Exists("QuitPrompt"); }},
+        {"a frame with the prompt", wait(2)},
+        {"no chosen", tap(SD::key_RETURN)},
+        {"prompt closed, still in the menu", [] { return !Exists("QuitPrompt") && Running() == "MainMenu"; }},
+        {"quit asked again", tap(SD::key_ESCAPE)},
+        {"quit prompt again", [] { return Exists("QuitPrompt"); }},
+        {"up to yes", tap(SD::key_UP)},
+        {"yes chosen", tap(SD::key_RETURN)},
+    };
+
+    SD::Registrations& registrations = SD::StartupRegistrations();
+    Gedankenexperiment::SupplyPhysicsClasses(registrations);
+    Aperture::InstallGraphics(registrations);
+    QV::SupplyGameClasses(registrations);
+    SD::SupplySoundSystem(registrations);
+
+    SD::RunOptions options;
+    options.maxFrames = 20000;
+    options.afterFrame = [&player](unsigned long) { player.Frame(); };
+    const SD::RunSummary summary = SD::RunProgram(options);
+
+    EXPECT_EQ(player.stuck, "") << "reached: " << ::testing::PrintToString(player.reached);
+    EXPECT_EQ(player.next, player.steps.size());
+    EXPECT_TRUE(summary.clean) << summary.error;
+    EXPECT_LT(summary.frames, options.maxFrames) << "the game ended by itself";
+    EXPECT_EQ(summary.state, "MainMenu");
+}
+
+}  // namespace

@@ -1,0 +1,273 @@
+#include <gtest/gtest.h>
+
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "HudTestSupport.h"
+#include "core/EngineCore.h"
+#include "game/components/Spawner.h"
+#include "game/components/WorldHooks.h"
+#include "game/states/EscortMission.h"
+#include "game/states/PlayHooks.h"
+#include "game/states/TestStates.h"
+#include "game/states/World.h"
+#include "platform/os/Clock.h"
+#include "runtime/GameStateManager.h"
+#include "runtime/InterpolatorSystem.h"
+
+namespace {
+
+// The state the play states go back to.
+class Menu : public SD::Level {
+public:
+    void Load() override {}
+    void Unload() override {}
+    void Update(float) override {}
+};
+
+// Geometry colours as the renderer would keep them.
+class Colours : public QV::WorldHooks {
+public:
+    bool GetGeometryColor(SD::GameObject* object, SD::Vec4* color) override {
+        auto found = colours.find(object);
+        *color = found == colours.end() ? SD::Vec4(1.0f, 1.0f, 1.0f, 1.0f) : found->second;
+        return true;
+    }
+    void SetGeometryColor(SD::GameObject* object, const SD::Vec4& color) override { colours[object] = color; }
+    std::map<SD::GameObject*, SD::Vec4> colours;
+};
+
+// The play states over the sample blueprints on a manual clock, with the hooks of the layers
+// still to come recorded.
+class Play : public hudtest::HudFixture {
+protected:
+    Play() : scoped(clock), core(SD::Core::CreateInstance()) {}
+    void SetUp() override {
+        factory.RegisterComponentCreator("Spawner", SD::CID_Spawner, new SD::ComponentCreator<QV::Spawner>);
+        Start();
+        states.RegisterLevel(new QV::World(), "World");
+        states.RegisterLevel(new Menu(), "MainMenu");
+        states.RegisterLevel(new QV::World_EscortMission(), "World_EscortMission");
+        states.RegisterLevel(new QV::TestLevel(), "TestLevel");
+        states.RegisterLevel(new QV::BuildMode(), "BuildMode");
+        states.RegisterLevel(new QV::SowlarTestBed(), "SowlarTestBed");
+        states.RegisterLevel(new QV::Graphics_Test(), "Graphics_Test");
+        states.RegisterLevel(new QV::Logic_Test(), "Logic_Test");
+        states.Initialize();
+        QV::PlayHooks& play = QV::GetPlayHooks();
+        play.setControlsEnabled = [this](SD::GameObject&, bool on) { controls.push_back(on); };
+        play.showNarration = [this](SD::GameObject& trigger) { shown.push_back(trigger.GetName()); };
+        QV::SetWorldHooks(&colours);
+    }
+    ~Play() override {
+        states.Shutdown();
+        QV::GetPlayHooks() = QV::PlayHooks();
+        QV::SetWorldHooks(nullptr);
+        QV::SetEndOfGame(false);
+    }
+    void StateFrame(float dt = 0.016f) {
+        input.Update(dt);
+        SD::InterpolatorSystem::GetInstance().Update(dt);
+        components.Update(dt);
+        states.Update(dt);
+        hud.Update(dt);
+        factory.Update(dt);
+        clock.Advance(dt);
+    }
+    void TapState(uint32_t code) {
+        keys.insert(code);
+        StateFrame();
+        keys.erase(code);
+        StateFrame();
+    }
+    std::string Current() const { return states.GetCurrentLevel() ? states.GetCurrentLevel()->GetName() : "none"; }
+    bool Running(const std::string& name) const {
+        return Current() == name && states.GetPhase() == SD::GameStateManager_::kRun;
+    }
+    // Frames of `dt` until the state runs its own updates; the seconds that took, or -1.
+    float SecondsUntilIn(const std::string& name, float dt = 0.05f) {
+        for (int i = 0; i < 2000; ++i) {
+            if (Running(name)) return static_cast<float>(i) * dt;
+            StateFrame(dt);
+        }
+        return -1.0f;
+    }
+    QV::World& TheWorld() { return static_cast<QV::World&>(*states.FindLevel("World")); }
+
+    platform::ManualClock clock;
+    platform::ScopedClock scoped;
+    std::unique_ptr<SD::Core> core;
+    SD::GameStateManager_ states;
+    Colours colours;
+    std::vector<bool> controls;
+    std::vector<std::string> shown;
+};
+
+TEST_F(Play, TheIntroShowsItsSlidesForAboutThirtySixSecondsThenHandsOverTheVehicle) {
+    SD::GameObject* spawner = factory.CreateObject("ObjectTemplates/FireflySpawner", nullptr);
+    ASSERT_NE(spawner, nullptr);
+    spawner->Initialize(false);
+    auto* spawnerLogic = static_cast<QV::Spawner*>(spawner->GetComponent(SD::CID_Spawner));
+    ASSERT_FALSE(spawnerLogic->GetSpawn_state());
+
+    states.ChangeLevelTo("World");
+    StateFrame();
+    StateFrame();
+    const size_t withSlides = factory.GetPool().GetLiveCount();
+    ASSERT_NE(Named("Player"), nullptr);
+    EXPECT_NE(Named("WingBackLeft"), nullptr);
+    EXPECT_NE(Named("PlayerCam"), nullptr);
+    EXPECT_NE(Named("NarrHudFadeTrigger"), nullptr);
+    EXPECT_EQ(controls, std::vector<bool>{false}) << "no driving during the intro";
+
+    // 3 + 7.5 + 3 + 7.5 + 7.5 + 7.5 s, each of the twelve waits ending within a frame of 0.05 s.
+    const float seconds = SecondsUntilIn("World");
+    EXPECT_GE(seconds, 36.0f);
+    EXPECT_LE(seconds, 36.0f + 13 * 0.05f);
+    EXPECT_EQ(TheWorld().GetSlidePhase(), QV::World::kSlidesDone);
+    EXPECT_EQ(factory.GetPool().GetLiveCount(), withSlides - QV::World::kSlideCount) << "every slide is gone";
+    EXPECT_EQ(controls, (std::vector<bool>{false, true}));
+    EXPECT_TRUE(spawnerLogic->GetSpawn_state()) << "the initial group's spawner starts";
+}
+
+TEST_F(Play, PauseGreysTheVehicleAndTheQuitPromptClosesFirst) {
+    states.ChangeLevelTo("World");
+    ASSERT_GE(SecondsUntilIn("World"), 0.0f);
+    SD::GameObject* player = Named("Player");
+    colours.colours[player] = SD::Vec4(0.2f, 0.4f, 0.6f, 1.0f);
+    record.sounds.clear();
+
+    TapState(SD::xpad1_B);
+    EXPECT_EQ(states.GetPlayState(), 0) << "Unpause while running does nothing";
+    TapState(SD::key_ESCAPE);
+    EXPECT_EQ(states.GetPlayState(), 1);
+    EXPECT_EQ(colours.colours[player], SD::Vec4(0.5f, 0.5f, 0.5f, 0.5f));
+    ASSERT_NE(OpenHud("PromptToQuit"), nullptr);
+    hud.FrontCollector()->GetOwner()->NameObject("QuitPrompt");
+    TapState(SD::key_ESCAPE);
+    EXPECT_EQ(Named("QuitPrompt"), nullptr);
+    EXPECT_EQ(states.GetPlayState(), 1) << "closing the prompt leaves the pause as it was";
+    TapState(SD::xpad1_B);
+    EXPECT_EQ(states.GetPlayState(), 0);
+    EXPECT_EQ(colours.colours[player], SD::Vec4(0.2f, 0.4f, 0.6f, 1.0f));
+    EXPECT_EQ(record.sounds, (std::vector<std::string>{"Pause_Master_Audio_Bus", "Resume_Master_Audio_Bus"}));
+
+    TapState(SD::key_TILDA);
+    EXPECT_EQ(states.GetPendingLevel(), states.FindLevel("MainMenu"));
+}
+
+TEST_F(Play, AtTheEndOfTheGameTheCreditsRollAndPauseIsOff) {
+    states.ChangeLevelTo("World");
+    ASSERT_GE(SecondsUntilIn("World"), 0.0f);
+    QV::SetEndOfGame(true);
+    TapState(SD::key_ESCAPE);
+    EXPECT_EQ(states.GetPlayState(), 0);
+    SD::GameObject* credits = Named("Credits");
+    ASSERT_NE(credits, nullptr);
+    // From y 0.5 down to -2.7 at 0.07 a second: about 45.7 s.
+    int frames = 0;
+    while (states.GetPendingLevel() == states.FindLevel("World") && frames < 1000) {
+        StateFrame(0.1f);
+        ++frames;
+    }
+    EXPECT_NEAR(frames * 0.1f, 3.2f / 0.07f, 0.3f);
+    EXPECT_EQ(states.GetPendingLevel(), states.FindLevel("MainMenu"));
+}
+
+TEST_F(Play, TheNarrationQueueShowsItsFrontAndDropsLinesWhoseObjectIsGone) {
+    states.ChangeLevelTo("World");
+    ASSERT_GE(SecondsUntilIn("World"), 0.0f);
+    QV::World& world = TheWorld();
+    SD::GameObject* first = Named("Narr_1");
+    SD::GameObject* second = Named("Narr_2");
+    world.PushNarration(first->GetHandle());
+    world.PushNarration(second->GetHandle());
+    StateFrame();
+    EXPECT_EQ(shown, std::vector<std::string>{"Narr_1"});
+    factory.DestroyGameObject(first);
+    factory.Update(0.0f);
+    StateFrame();
+    EXPECT_EQ(shown, (std::vector<std::string>{"Narr_1", "Narr_2"}));
+    EXPECT_EQ(world.GetNarrationCount(), 1u);
+    world.PopNarration();
+    world.PopNarration();
+    EXPECT_EQ(world.GetNarrationCount(), 0u);
+    for (size_t i = 0; i < QV::World::kNarrationCapacity + 3; ++i) world.PushNarration(second->GetHandle());
+    EXPECT_EQ(world.GetNarrationCount(), QV::World::kNarrationCapacity);
+}
+
+TEST_F(Play, ReleaseTakesFirefliesOffTheListedSpawnersUntilNoneHoldAny) {
+    states.ChangeLevelTo("World");
+    ASSERT_GE(SecondsUntilIn("World"), 0.0f);
+    SD::GameObject* spawner = factory.CreateObject("ObjectTemplates/FireflySpawner", nullptr);
+    spawner->Initialize(false);
+    QV::World& world = TheWorld();
+    world.AddReleaseSpawner(spawner->GetHandle());
+    world.AddReleaseSpawner(spawner->GetHandle());
+    EXPECT_EQ(world.GetReleaseCount(), 1u);
+    world.BeginSummerEvent();
+    EXPECT_TRUE(world.IsReleaseActive());
+    StateFrame(0.25f);  // the empty spawner leaves the list
+    EXPECT_EQ(world.GetReleaseCount(), 0u);
+    StateFrame(0.25f);
+    EXPECT_FALSE(world.IsReleaseActive());
+}
+
+TEST_F(Play, TheEscortMissionPausesOnEscapeAndBackOnlyResumes) {
+    states.ChangeLevelTo("World_EscortMission");
+    ASSERT_GE(SecondsUntilIn("World_EscortMission"), 0.0f);
+    EXPECT_NE(Named("Player"), nullptr);
+    EXPECT_NE(Named("Wbar2"), nullptr);
+    TapState(SD::xpad1_B);
+    EXPECT_EQ(states.GetPlayState(), 0);
+    TapState(SD::key_ESCAPE);
+    EXPECT_EQ(states.GetPlayState(), 1);
+    TapState(SD::key_ESCAPE);
+    EXPECT_EQ(states.GetPlayState(), 0);
+    TapState(SD::key_ESCAPE);
+    TapState(SD::xpad1_B);
+    EXPECT_EQ(states.GetPlayState(), 0);
+    EXPECT_EQ(states.GetPendingLevel(), states.FindLevel("World_EscortMission"));
+}
+
+TEST_F(Play, TheDeveloperStatesEndTheProgramOnEscape) {
+    for (const char* name : {"TestLevel", "BuildMode", "SowlarTestBed"}) {
+        SCOPED_TRACE(name);
+        states.ChangeLevelTo(name);
+        ASSERT_GE(SecondsUntilIn(name), 0.0f);
+        if (std::string(name) == "TestLevel") {
+            EXPECT_NE(QV::TestLevel::First().get(), nullptr);
+            EXPECT_NE(QV::TestLevel::Second().get(), nullptr);
+        }
+        if (std::string(name) == "BuildMode") {
+            SD::GameObject* body = Named("QuorvantaBody");
+            ASSERT_NE(body, nullptr);
+            EXPECT_EQ(Children(body).size(), 5u) << "four wheels and the turret";
+            SD::GameObject* gun = Named("QuorvantaGun");
+            ASSERT_NE(gun, nullptr);
+            EXPECT_EQ(gun->GetParent(), Named("QuorvantaTurret"));
+        }
+        TapState(SD::key_ESCAPE);
+        for (int i = 0; i < 5 && !core->IsQuitting(); ++i) StateFrame();
+        EXPECT_TRUE(core->IsQuitting());
+        EXPECT_EQ(QV::TestLevel::First().get(), nullptr) << "the test objects are gone";
+        core.reset();
+        core.reset(SD::Core::CreateInstance());
+    }
+}
+
+TEST_F(Play, TheTestLevelsBuildTheirScenes) {
+    states.ChangeLevelTo("Logic_Test");
+    ASSERT_GE(SecondsUntilIn("Logic_Test"), 0.0f);
+    SD::GameObject* player = Named("Player");
+    ASSERT_NE(player, nullptr);
+    EXPECT_EQ(Children(player).size(), 4u) << "the four wings";
+    EXPECT_NE(Named("PlayerCam"), nullptr);
+    states.ChangeLevelTo("Graphics_Test");
+    ASSERT_GE(SecondsUntilIn("Graphics_Test"), 0.0f);
+    EXPECT_EQ(Named("Player"), nullptr) << "the logic test's objects went with it";
+    EXPECT_NE(Named("mannequin"), nullptr);
+}
+
+}  // namespace
