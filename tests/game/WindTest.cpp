@@ -67,6 +67,15 @@ TEST_F(WindTest, AWindVolumeLaysOutItsStreamsPushesWhatItTouchesAndRunsOut) {
     QV::WindMessage stray(wind, other->GetHandle());
     SD::Message_System::GetInstance()->SendMessage(stray);
     EXPECT_NEAR(logic->GetPitch(), 0.08726646f, 1e-6f);
+    // A bulb that has gone is in neither of the wind's lists.
+    const SD::GameObjectHandle gone = other->GetHandle();
+    factory.DestroyGameObject(other);
+    factory.Update(0.0f);
+    ASSERT_EQ(gone.get(), nullptr);
+    QV::WindMessage late(wind, gone);
+    SD::Message_System::GetInstance()->SendMessageToObject(gone, late);
+    SD::Message_System::GetInstance()->SendMessage(late);
+    EXPECT_NEAR(logic->GetPitch(), 0.08726646f, 1e-6f);
 
     // While the level is edited the wind is still: the audio logic hears no wind.
     PlayState() = SD::kPlayStateDevPause;
