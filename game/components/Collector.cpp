@@ -1,6 +1,6 @@
 #include "game/components/Collector.h"
 
-#include <map>
+#include <utility>
 
 #include "core/Delegate.h"
 #include "core/Logger.h"
@@ -29,16 +29,28 @@ void CreateFlower() {
     }
 }
 
-using Action = void (*)();
-const std::map<std::string, Action>& Actions() {
-    static const std::map<std::string, Action> table = {{"CreateFlower", &CreateFlower}};
+// The actions a collector can run, by exact name. Looking a name up never adds to the table.
+struct NamedAction {
+    const char* name;
+    std::shared_ptr<MFCore::BoundFunction> function;
+};
+
+const std::vector<NamedAction>& Actions() {
+    static const std::vector<NamedAction> table = {
+        {"CreateFlower", std::make_shared<MFCore::StaticFunction_0Parameters<void>>(&CreateFlower)}};
     return table;
 }
 
 }  // namespace
 
+std::shared_ptr<MFCore::BoundFunction> Collector::FindAction(const std::string& name) {
+    for (const NamedAction& action : Actions())
+        if (name == action.name) return action.function;
+    return nullptr;
+}
+
 Collector::~Collector() {
-    if (listener_) SD::Group::RemoveListener(groupName_, listener_);
+    if (listener_) SD::Group::RemoveListener(listenedGroup_, listener_);
 }
 
 void Collector::VSerialize(SD::IStream& stream, int version) {
@@ -53,6 +65,7 @@ void Collector::VSerialize(SD::IStream& stream, int version) {
     int count = 0;
     stream.Serialize(count, "Action Count", "Integer");
     actionNames_.clear();
+    actions_.clear();
     // The count comes from data: reading stops where the names do.
     for (int i = 0; i < count; ++i) {
         std::string name;
@@ -61,32 +74,38 @@ void Collector::VSerialize(SD::IStream& stream, int version) {
             SD_WARNING(2, "Collector of group \"%s\": %d action names expected, %d found", groupName_.c_str(), count, i);
             break;
         }
-        if (Actions().count(name))
+        if (std::shared_ptr<MFCore::BoundFunction> action = FindAction(name)) {
             actionNames_.push_back(name);
-        else
+            actions_.push_back(std::move(action));
+        } else {
             SD_WARNING(2, "Collector of group \"%s\": unknown action \"%s\" skipped", groupName_.c_str(), name.c_str());
+        }
     }
 }
 
 void Collector::VInitialize(bool) {
     if (listener_) return;
-    listener_ = std::make_shared<MFCore::Delegate_1Parameters<void, Collector, SD::Group*>>(this, &Collector::OnMember);
-    SD::Group::AddListener(groupName_, listener_);
+    listener_ = std::make_shared<MFCore::Delegate_1Parameters<void, Collector, SD::Group*>>(this, &Collector::OnGroup);
+    listenedGroup_ = groupName_;
+    SD::Group::AddListener(listenedGroup_, listener_);
 }
 
-void Collector::OnMember(SD::Group* member) {
+void Collector::OnGroup(SD::Group* member) {
     SD::GameObject* object = member ? member->GetOwner() : nullptr;
     auto* trigger = object ? static_cast<Trigger*>(object->GetComponent(SD::CID_Trigger)) : nullptr;
     // A member without a trigger could never fire: it does not count.
     if (!trigger) return;
-    trigger->AddCallback(new MFCore::GuardedFunction(
-        new MFCore::Delegate_0Parameters<void, Collector>(this, &Collector::OnCollected), lifetime_.Token()));
+    trigger->AddCallback(new MFCore::Delegate_0Parameters<void, Collector>(this, &Collector::OnTriggered),
+                         lifetime_.Token());
     ++targetCount_;
 }
 
-void Collector::OnCollected() {
+void Collector::OnTriggered() {
     if (++collected_ != targetCount_) return;
-    for (const std::string& name : actionNames_) Actions().at(name)();
+    // Copies: an action may load data into this collector again.
+    const std::vector<std::shared_ptr<MFCore::BoundFunction>> actions = actions_;
+    std::vector<MFCore::Any> none;
+    for (const std::shared_ptr<MFCore::BoundFunction>& action : actions) action->Invoke(none);
 }
 
 }  // namespace QV

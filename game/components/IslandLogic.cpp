@@ -43,14 +43,15 @@ void CrystalLogic::VUpdate(float dt) {
 }
 
 MountainSplitLogic::~MountainSplitLogic() {
-    if (listener_) SD::Group::RemoveListener(groupName_, listener_);
+    if (listener_) SD::Group::RemoveListener(listenedGroup_, listener_);
 }
 
 void MountainSplitLogic::VInitialize(bool) {
     if (listener_) return;
     listener_ =
-        std::make_shared<MFCore::Delegate_1Parameters<void, MountainSplitLogic, SD::Group*>>(this, &MountainSplitLogic::OnMember);
-    SD::Group::AddListener(groupName_, listener_);
+        std::make_shared<MFCore::Delegate_1Parameters<void, MountainSplitLogic, SD::Group*>>(this, &MountainSplitLogic::OnMountainGroup);
+    listenedGroup_ = groupName_;
+    SD::Group::AddListener(listenedGroup_, listener_);
 }
 
 void MountainSplitLogic::VSerialize(SD::IStream& stream, int) {
@@ -58,7 +59,7 @@ void MountainSplitLogic::VSerialize(SD::IStream& stream, int) {
     stream.Serialize(speed_, "Movement Speed", "Float");
 }
 
-void MountainSplitLogic::OnMember(SD::Group*) {
+void MountainSplitLogic::OnMountainGroup(SD::Group*) {
     SD::GameObject* owner = GetOwner();
     if (!owner) return;
     // Away from every other piece; the last one listed decides.

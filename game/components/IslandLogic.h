@@ -71,14 +71,18 @@ public:
     const SD::Vec3& GetSplitDirection() const { return direction_; }
     void SetMoving(bool moving) { moving_ = moving; }
 
+    // A piece joined the mountain's group: drift away from the others.
+    void OnMountainGroup(SD::Group* member);
+
 private:
-    void OnMember(SD::Group* member);
 
     bool moving_ = true;
     SD::Vec3 direction_;
     float speed_ = 0.0f;
     SD::SharedString groupName_;
     SD::Group::Listener listener_;
+    // The name subscribed under, kept apart in case the data is read again with another.
+    SD::SharedString listenedGroup_;
 };
 
 }  // namespace QV

@@ -50,10 +50,7 @@ void RestPose::Take(SD::Transform& transform) {
 }
 
 FloatingBulbLogic::~FloatingBulbLogic() {
-    if (!listening_) return;
-    SD::Message_System* messages = SD::Message_System::GetInstance();
-    messages->RemoveObjectHandlerOf(SD::MessageIds::WindMessage, listenIndex_, this);
-    messages->RemoveHandlerOf(SD::MessageIds::WindMessage, this);
+    if (listening_) SD::Message_System::GetInstance()->RemoveHandlersOf28(listenIndex_, this);
 }
 
 void FloatingBulbLogic::VSerialize(SD::IStream& stream, int) { SerializeSway(stream, rotationScale_, movementScale_); }

@@ -94,6 +94,13 @@ void WindTubeLogic::VSerialize(SD::IStream& stream, int) {
     SD::SerializeVec3(stream, "Point2", point2_);
 }
 
+const SD::Vec3& WindTubeLogic::GetDirection() const {
+    const SD::Vec3 span = point2_ - point1_;
+    const float length = span.Length();
+    along_ = length > 0.0f ? span * (1.0f / length) : SD::Vec3();
+    return along_;
+}
+
 void WindTubeLogic::VInitialize(bool) {
     Gedankenexperiment::Collider* collider = ColliderOf(GetOwner());
     if (!collider) {
@@ -131,7 +138,8 @@ WindLogic* SpawnGust(const SD::Vec3& position, const SD::Vec3& direction, float 
 void WindTrigger::VInitialize(bool) {
     auto* trigger = GetOwner() ? static_cast<Trigger*>(GetOwner()->GetComponent(SD::CID_Trigger)) : nullptr;
     if (trigger)
-        trigger->AddCallback(new MFCore::Delegate_0Parameters<void, WindTrigger>(this, &WindTrigger::OnTriggerFired));
+        trigger->AddCallback(new MFCore::Delegate_0Parameters<void, WindTrigger>(this, &WindTrigger::OnTriggered),
+                             lifetime_.Token());
 }
 
 void WindTrigger::VSerialize(SD::IStream& stream, int) {
@@ -139,7 +147,7 @@ void WindTrigger::VSerialize(SD::IStream& stream, int) {
     stream.Serialize(saveMe, "Save Me", "Integer");
 }
 
-void WindTrigger::OnTriggerFired() {
+void WindTrigger::OnTriggered() {
     SD::GameObject* player = FindPlayer();
     if (!player) return;
     SD::Transform& transform = player->GetTransform();

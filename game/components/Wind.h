@@ -2,6 +2,7 @@
 // Wind in the world: a wind volume with a ring of visible streams, a wind along a tube, and a
 // trigger that blows a short gust along the player's facing. A wind attached to a collider
 // tells each object it touches with a wind message addressed to that object.
+#include "core/GuardedFunction.h"
 #include "core/Message.h"
 #include "core/MessageIds.h"
 #include "core/RTTI.h"
@@ -25,7 +26,7 @@ public:
 
     void SetDirection(const SD::Vec3& direction) { direction_ = direction; }
     float GetPower() const { return power_; }
-    void SetPower(float power) { power_ = power; }
+    virtual void SetPower(float power) { power_ = power; }
     float GetDuration() const { return duration_; }
     void SetDuration(float seconds) { duration_ = seconds; }
     bool IsImmortal() const { return immortal_; }
@@ -76,6 +77,7 @@ private:
     SD::GameObjectHandle streams_[kStreamCount];
 };
 
+// Blows along its tube with a strength of its own, which only SetPower gives it (data does not).
 class WindTubeLogic : public SD::IUpdateComponent, public Wind {
 public:
     WindTubeLogic() { SetID(SD::CID_WindTubeLogic); }
@@ -85,10 +87,19 @@ public:
     void VSerialize(SD::IStream& stream, int version) override;
     void VUpdate(float dt) override;
 
+    // From "Point1" towards "Point2", taken afresh at every call; none while the points coincide.
+    const SD::Vec3& GetDirection() const override;
+    // The tube's own strength, whatever the play state.
+    float GetStrength() const override { return strength_; }
+    // Sets the tube's strength only; the wind's power read from data stays.
+    void SetPower(float strength) override { strength_ = strength; }
+
 private:
     float radius_ = 0.0f;
     SD::Vec3 point1_;
     SD::Vec3 point2_;
+    float strength_ = 0.0f;
+    mutable SD::Vec3 along_;
 };
 
 class WindTrigger : public SD::IUpdateComponent {
@@ -107,11 +118,14 @@ public:
     bool IsGusting() const { return windAlive_; }
     SD::GameObject* GetGust() const { return windObject_.get(); }
 
-private:
-    void OnTriggerFired();
+    // Its object's trigger fired: a gust along the player's facing.
+    void OnTriggered();
 
+private:
     bool windAlive_ = false;
     SD::GameObjectHandle windObject_;
+    // Silences the callback the trigger keeps should this component go first.
+    MFCore::Lifetime lifetime_;
 };
 
 // A wind sphere of that radius at a position, blowing along the direction; null when the

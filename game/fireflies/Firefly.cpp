@@ -13,6 +13,7 @@
 #include "engine/IStream.h"
 #include "engine/MathSerialize.h"
 #include "engine/Transform.h"
+#include "game/components/Wind.h"
 #include "game/components/WorldHooks.h"
 #include "game/components/WorldLogic.h"
 #include "game/fireflies/FireflyGroup.h"
@@ -29,6 +30,8 @@ namespace {
 constexpr float kNearSquared = 15000.0f;
 constexpr float kWingLift = 1.0471976f;   // 60 degrees
 constexpr float kWingSwing = 0.5235988f;  // 30 degrees
+// A firefly drifts only in a wind stronger than this.
+constexpr float kWindFelt = 10.0f;
 
 int recruitCounter = 0;
 
@@ -38,8 +41,11 @@ Firefly::Firefly() { SetID(SD::CID_Firefly); }
 
 Firefly::~Firefly() {
     if (handlersRegistered_) {
-        if (SD::Message_System* messages = SD::Message_System::GetInstance())
+        if (SD::Message_System* messages = SD::Message_System::GetInstance()) {
             messages->RemoveHandlerOf(SD::MessageIds::FireflyRecruit, this);
+            // Winds keep blowing after a firefly has gone: none may reach it afterwards.
+            messages->RemoveHandlersOf28(windIndex_, this);
+        }
     }
     SetGroup(nullptr);
     for (const SD::GameObjectHandle& handle : wingHandles_) {
@@ -83,6 +89,8 @@ void Firefly::VInitialize(bool) {
     if (!handlersRegistered_) {
         if (SD::Message_System* messages = SD::Message_System::GetInstance()) {
             messages->RegisterHandler(SD::MessageIds::FireflyRecruit, this, &Firefly::OnRecruit);
+            windIndex_ = owner->GetHandle().GetIndex();
+            messages->RegisterObjectHandler(SD::MessageIds::WindMessage, windIndex_, this, &Firefly::OnWind);
             handlersRegistered_ = true;
         }
     }
@@ -269,6 +277,13 @@ void Firefly::Glow() {
 void Firefly::SetColours(const SD::Vec3& colour) {
     GetWorldHooks().SetGeometryColor(GetOwner(), SD::Vec4(colour, 0.0f));
     GetWorldHooks().SetLightColor(GetOwner(), SD::Vec4(colour, 0.0f));
+}
+
+void Firefly::OnWind(SD::IMessage* message) {
+    const auto* wind = static_cast<const WindMessage*>(message);
+    // The message names the object the wind touched; one for another object is not ours.
+    if (!GetOwner() || wind->GetTarget() != GetOwner()->GetHandle() || !wind->GetWind()) return;
+    if (wind->GetWind()->GetStrength() > kWindFelt) AddForce(wind->GetWind()->GetVector() * 15.0f);
 }
 
 void Firefly::OnRecruit(SD::IMessage* message) {

@@ -118,6 +118,7 @@ private:
     void Glow();
     void SetColours(const SD::Vec3& colour);
     void OnRecruit(SD::IMessage* message);
+    void OnWind(SD::IMessage* message);
 
     // Behaviours.
     void Fly(float dt);
@@ -180,6 +181,7 @@ private:
     SD::Vec4 glow_;
     float pulsePhase_ = 0.0f;
     bool handlersRegistered_ = false;
+    uint32_t windIndex_ = 0;  // the owner's index the wind handler is filed under
 };
 
 }  // namespace QV

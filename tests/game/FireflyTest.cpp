@@ -10,6 +10,8 @@
 #include "WorldTestSupport.h"
 #include "core/MessageIds.h"
 #include "core/Random.h"
+#include "physics/Body.h"
+#include "game/components/Wind.h"
 #include "game/fireflies/Firefly.h"
 #include "game/fireflies/FireflyGroup.h"
 #include "game/fireflies/FireflyManager.h"
@@ -157,6 +159,44 @@ TEST_F(FireflyTest, ShutdownReleasesEveryGroupAndLeavesNoFireflyPointingAtOne) {
     Frame(0.0f);
     factory.Update(0.0f);
     EXPECT_EQ(manager().FireflyCount(), 0u);
+}
+
+// A wind stronger than 10 pushes the firefly it names by 15 times its vector, whichever list
+// the message comes through; a firefly that has gone hears no more wind.
+TEST_F(FireflyTest, AStrongWindPushesTheFireflyItTouchesAndAGoneFireflyHearsNoMore) {
+    SD::GameObject* object = SpawnAt({5, 0, 0});
+    SD::GameObject* other = SpawnAt({50, 0, 0});
+    auto* body = Get<Gedankenexperiment::Body>(object, SD::CID_Body);
+    auto* otherBody = Get<Gedankenexperiment::Body>(other, SD::CID_Body);
+    ASSERT_TRUE(body && otherBody);
+    const SD::Vec3 start = body->GetForce();
+    const SD::Vec3 otherStart = otherBody->GetForce();
+    QV::Wind breeze;
+    breeze.SetDirection({0, 0, 1});
+    breeze.SetPower(10.0f);
+    QV::Wind gale;
+    gale.SetDirection({1, 0, 0});
+    gale.SetPower(12.0f);
+    SD::Message_System* messages = SD::Message_System::GetInstance();
+
+    QV::WindMessage weak(&breeze, object->GetHandle());
+    messages->SendMessageToObject(object->GetHandle(), weak);
+    EXPECT_EQ(body->GetForce(), start);
+    QV::WindMessage strong(&gale, object->GetHandle());
+    messages->SendMessageToObject(object->GetHandle(), strong);
+    EXPECT_EQ(body->GetForce(), start + SD::Vec3(180, 0, 0));
+    messages->SendMessage(strong);
+    EXPECT_EQ(body->GetForce(), start + SD::Vec3(360, 0, 0));
+    EXPECT_EQ(otherBody->GetForce(), otherStart) << "the wind named the first firefly only";
+
+    const SD::GameObjectHandle gone = object->GetHandle();
+    factory.DestroyGameObject(object);
+    factory.Update(0.0f);
+    ASSERT_EQ(gone.get(), nullptr);
+    QV::WindMessage late(&gale, gone);
+    messages->SendMessageToObject(gone, late);
+    messages->SendMessage(late);
+    EXPECT_EQ(otherBody->GetForce(), otherStart);
 }
 
 TEST_F(FireflyTest, TheDataOfEachVersionIsReadAndVersionTwoIsWritten) {

@@ -30,6 +30,9 @@ protected:
                    Blueprint("SmallCrystal", TransformXml({}) + Component("CrystalLogic", 0,
                                                                          FloatXml("Min Dist", 1) + FloatXml("Max Dist", 400))) +
                    Mountain("Peak", "Mountain") + Mountain("Lonely", "Alone") +
+                   Blueprint("Hermit", TransformXml({}) + Component("MountainSplitLogic", 0,
+                                                                    StringXml("Mountain Group Name", "Nowhere"))) +
+                   Blueprint("Stone", TransformXml({}) + GroupXml("Nowhere")) +
                    Blueprint("Tall", TransformXml({}, {9, 1, 1}) + Component("TallTombstoneLogic", 0,
                                                                             StringXml("Object Name", "TallStone"))) +
                    Blueprint("Piece", TransformXml({})));
@@ -124,6 +127,22 @@ TEST_F(IslandLogicTest, TheMountainsPiecesDriftApartAndTrembleAndALonePieceOnlyT
     Frames(5, 0.1f);
     EXPECT_EQ(east->GetTransform().GetLocalPos(), stopped);
     EXPECT_EQ(Written(*eastLogic, 0), (std::vector<std::string>{"Mountain Group Name=Mountain", "Movement Speed=10"}));
+}
+
+// A piece that has gone hears no more of its group; a piece whose group never formed leaves
+// nothing behind either.
+TEST_F(IslandLogicTest, APieceGoneHearsNoMoreOfItsGroup) {
+    SD::GameObject* east = Spawn("Peak", "East", {10, 0, 0});
+    east->RemoveComponent(Get<QV::MountainSplitLogic>(east, SD::CID_MountainSplitLogic));
+    factory.Update(0.0f);
+    ASSERT_EQ(east->GetComponent(SD::CID_MountainSplitLogic), nullptr);
+    SD::GameObject* west = Spawn("Peak", "West", {-10, 0, 0});
+    EXPECT_EQ(Get<QV::MountainSplitLogic>(west, SD::CID_MountainSplitLogic)->GetSplitDirection(), SD::Vec3(-1, 0, 0));
+
+    factory.DestroyGameObject(Spawn("Hermit", "Hermit", {}));
+    factory.Update(0.0f);
+    ASSERT_EQ(factory.GetGameObject(std::string("Hermit")), nullptr);
+    EXPECT_NE(Spawn("Stone", "Stone", {}), nullptr);
 }
 
 TEST_F(IslandLogicTest, TheTallTombstoneShakesNearThePlayerAndSetsItsPiecesInARowNearer) {

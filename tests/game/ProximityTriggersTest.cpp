@@ -192,4 +192,17 @@ TEST_F(ProximityTriggersTest, ATriggerFiredAfterItsCollectorHasGoneCallsNothing)
     EXPECT_TRUE(Spawned().empty());
 }
 
+// The group it listened to forgets a collector once it has gone, even when its data named
+// another group since.
+TEST_F(ProximityTriggersTest, AFlowerPlantedAfterItsCollectorHasGoneReachesNothing) {
+    SD::GameObject* gardener = Spawn("Gardener", "Gardener", {});
+    ValueReader reader;
+    reader.strings = {"Elsewhere"};
+    Get<QV::Collector>(gardener, SD::CID_Collector)->VSerialize(reader, 0);
+    factory.DestroyGameObject(gardener);
+    factory.Update(0.0f);
+    ASSERT_EQ(factory.GetGameObject(std::string("Gardener")), nullptr);
+    EXPECT_NE(Spawn("Flower", "Late", {}), nullptr);
+}
+
 }  // namespace

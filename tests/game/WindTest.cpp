@@ -67,6 +67,15 @@ TEST_F(WindTest, AWindVolumeLaysOutItsStreamsPushesWhatItTouchesAndRunsOut) {
     QV::WindMessage stray(wind, other->GetHandle());
     SD::Message_System::GetInstance()->SendMessage(stray);
     EXPECT_NEAR(logic->GetPitch(), 0.08726646f, 1e-6f);
+    // A bulb that has gone is in neither of the wind's lists.
+    const SD::GameObjectHandle gone = other->GetHandle();
+    factory.DestroyGameObject(other);
+    factory.Update(0.0f);
+    ASSERT_EQ(gone.get(), nullptr);
+    QV::WindMessage late(wind, gone);
+    SD::Message_System::GetInstance()->SendMessageToObject(gone, late);
+    SD::Message_System::GetInstance()->SendMessage(late);
+    EXPECT_NEAR(logic->GetPitch(), 0.08726646f, 1e-6f);
 
     // While the level is edited the wind is still: the audio logic hears no wind.
     PlayState() = SD::kPlayStateDevPause;
@@ -136,6 +145,50 @@ TEST_F(WindTest, AWindTriggerBlowsAGustAlongThePlayersFacingAndRearmsWhenItIsGon
 
     // Its data is a placeholder only.
     EXPECT_EQ(Written(*windTrigger, 0), std::vector<std::string>{"Save Me=0"});
+}
+
+// A tube read from data: Direction, Power, Duration, then its two points (all floats), Imortal.
+void ReadTube(QV::WindTubeLogic& tube, SD::Vec3 point1, SD::Vec3 point2) {
+    ValueReader reader;
+    reader.floats = {1, 0, 0, 5, 1, point1.x, point1.y, point1.z, point2.x, point2.y, point2.z};
+    reader.ints = {1};
+    tube.VSerialize(reader, 0);
+}
+
+TEST_F(WindTest, AWindTubeBlowsFromItsFirstPointToItsSecondWithAStrengthOfItsOwn) {
+    QV::WindTubeLogic tube;
+    QV::Wind& wind = tube;
+    ReadTube(tube, {0, 0, 0}, {0, 0, 2});
+    EXPECT_EQ(wind.GetDirection(), SD::Vec3(0, 0, 1));
+    EXPECT_EQ(wind.GetStrength(), 0.0f) << "the data's power is not the tube's strength";
+    wind.SetPower(3.0f);
+    EXPECT_EQ(wind.GetVector(), SD::Vec3(0, 0, 3));
+    EXPECT_EQ(wind.GetPower(), 5.0f) << "the wind's own power stays";
+    // The tube keeps blowing while the level is edited.
+    PlayState() = SD::kPlayStateDevPause;
+    EXPECT_EQ(wind.GetStrength(), 3.0f);
+    PlayState() = SD::kPlayStatePlay;
+    // A moved second point turns it at the next call, with no new initialisation.
+    ReadTube(tube, {0, 0, 0}, {4, 0, 0});
+    EXPECT_EQ(wind.GetVector(), SD::Vec3(3, 0, 0));
+    EXPECT_EQ(wind.GetStrength(), 3.0f) << "reading data again leaves the strength";
+    // Points that coincide blow nowhere.
+    ReadTube(tube, {2, 2, 2}, {2, 2, 2});
+    EXPECT_EQ(wind.GetVector(), SD::Vec3());
+}
+
+TEST_F(WindTest, ATriggerFiredAfterItsWindTriggerHasGoneBlowsNothing) {
+    SD::GameObject* gate = Spawn("Gate", "Gate", {});
+    SD::GameObject* player = Spawn("Player", "Player", {10, 0, 0});
+    auto* trigger = Get<QV::Trigger>(gate, SD::CID_Trigger);
+    const size_t callbacks = trigger->GetCallbackCount();
+    gate->RemoveComponent(Get<QV::WindTrigger>(gate, SD::CID_WindTrigger));
+    factory.Update(0.0f);
+    ASSERT_EQ(gate->GetComponent(SD::CID_WindTrigger), nullptr);
+    EXPECT_EQ(trigger->GetCallbackCount(), callbacks - 1);
+    trigger->OnContact(ColliderOf(player));
+    EXPECT_TRUE(trigger->IsFired());
+    EXPECT_TRUE(world.Calls("sound").empty());
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 // read back, one table per component, and the accessor names each class publishes.
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -9,10 +11,21 @@
 #include "WorldTestSupport.h"
 #include "core/Delegate.h"
 #include "game/components/CircularSpinningLightLogic.h"
+#include "game/components/Collector.h"
+#include "game/components/IslandLogic.h"
 #include "game/components/LightLogic.h"
+#include "game/components/ProximityTriggers.h"
+#include "game/components/QuorvPhantom.h"
+#include "game/components/Scenery.h"
+#include "game/components/SeasonLogic.h"
 #include "game/components/SimpleTombstoneLogic.h"
+#include "game/components/TallTombstoneLogic.h"
 #include "game/components/Tombstones.h"
+#include "game/components/Wind.h"
 #include "game/fireflies/Firefly.h"
+#include "game/hud/CheckBox.h"
+#include "game/hud/HudCollector.h"
+#include "game/hud/Slider.h"
 
 namespace {
 
@@ -189,12 +202,102 @@ TEST_F(WorldReflectionTest, MainTombstone) {
     EXPECT_EQ(MFCore::Any::Extract<const char*>(*Find(info, "GetGroupName")->GetResult()), tombstone.GetGroupName());
 }
 
-// Classes without properties to publish stay out of the reflection altogether.
-TEST_F(WorldReflectionTest, TombstonesWithoutPropertiesAreNotReflected) {
-    QV::ShortTombstone shortStone;
-    QV::SimpleTombstoneLogic simple;
-    EXPECT_EQ(dynamic_cast<IRTTIUser*>(static_cast<SD::Component*>(&shortStone)), nullptr);
-    EXPECT_EQ(dynamic_cast<IRTTIUser*>(static_cast<SD::Component*>(&simple)), nullptr);
+TEST_F(WorldReflectionTest, MoonLogic) {
+    QV::MoonLogic moon;
+    EXPECT_EQ(Names(moon.GetClassInfo()),
+              (std::vector<std::string>{"GetRadius", "SetRadius", "GetStartingZRotation", "SetStartingZRotation",
+                                        "GetMoonScale", "SetMoonScale"}));
+    // Stored as given: no conversion of the angle, no clamping.
+    RoundTrip(moon, {{"GetRadius", "SetRadius", 'f', 2500.0, nullptr},
+                     {"GetStartingZRotation", "SetStartingZRotation", 'f', -45.0, nullptr},
+                     {"GetMoonScale", "SetMoonScale", 'f', 12.5, nullptr},
+                     {"GetRadius", "SetRadius", 'f', -1.0, nullptr}});
+    EXPECT_EQ(moon.GetRadius(), -1.0f);
+    EXPECT_EQ(moon.GetStartingZRotation(), -45.0f);
+    EXPECT_EQ(moon.GetMoonScale(), 12.5f);
+}
+
+TEST_F(WorldReflectionTest, HackProximitySpawn) {
+    QV::HackProximitySpawn hack;
+    EXPECT_EQ(Names(hack.GetClassInfo()), (std::vector<std::string>{"GetProximity", "SetProximity"}));
+    RoundTrip(hack, {{"GetProximity", "SetProximity", 'f', 300.0, nullptr}});
+    EXPECT_EQ(hack.GetProximity(), 300.0f);
+}
+
+TEST_F(WorldReflectionTest, CameraTransitionTrigger) {
+    QV::CameraTransitionTrigger camera;
+    EXPECT_EQ(Names(camera.GetClassInfo()), (std::vector<std::string>{"GetTransRadius", "SetTransRadius"}));
+    RoundTrip(camera, {{"GetTransRadius", "SetTransRadius", 'f', 75.0, nullptr}});
+    EXPECT_EQ(camera.GetTransRadius(), 75.0f);
+}
+
+// The music-aware phantom publishes exactly the phantom's entries, bound to itself.
+TEST_F(WorldReflectionTest, QuorvPhantom) {
+    QV::QuorvPhantom phantom;
+    SD::Phantom plain;
+    EXPECT_EQ(Names(phantom.GetClassInfo()),
+              (std::vector<std::string>{"Get3D", "Set3D", "GetBegin", "SetBegin", "GetEventName", "SetEventName"}));
+    EXPECT_EQ(Names(phantom.GetClassInfo()), Names(plain.GetClassInfo()));
+    RoundTrip(phantom, {{"Get3D", "Set3D", 'b', 1, nullptr},
+                        {"GetBegin", "SetBegin", 'b', 1, nullptr},
+                        {"GetBegin", "SetBegin", 'b', 0, nullptr},
+                        {"GetEventName", "SetEventName", 's', 0, "Play_Island"}});
+    EXPECT_TRUE(phantom.Get3D());
+    EXPECT_FALSE(plain.Get3D());
+    EXPECT_STREQ(phantom.GetEventName(), "Play_Island");
+}
+
+// Each component's identity, and whether it publishes anything: those without properties to
+// publish stay out of the reflection altogether.
+TEST_F(WorldReflectionTest, ComponentIdentityAndReflection) {
+    struct Case {
+        const char* name;
+        std::function<SD::Component*()> make;
+        SD::ComponentID id;
+        bool reflected;
+    };
+    const std::vector<Case> cases = {
+        {"HudCollector", [] { return new QV::HudCollector; }, SD::CID_HudCollector, false},
+        {"CheckBox", [] { return new QV::CheckBox; }, SD::CID_CheckBox, false},
+        {"Slider", [] { return new QV::Slider; }, SD::CID_Slider, false},
+        {"CloudLogic", [] { return new QV::CloudLogic; }, SD::CID_CloudLogic, false},
+        {"StarfallTreeLeafLogic", [] { return new QV::StarfallTreeLeafLogic; }, SD::CID_StarfallTreeLeafLogic, false},
+        {"NaiveGrassBillboardLogic", [] { return new QV::NaiveGrassBillboardLogic; }, SD::CID_NaiveGrassBillboardLogic, false},
+        {"SpringStarfallTreeLeafLogic", [] { return new QV::SpringStarfallTreeLeafLogic; },
+         SD::CID_SpringStarfallTreeLeafLogic, false},
+        {"SummerStarfallTreeLeafLogic", [] { return new QV::SummerStarfallTreeLeafLogic; },
+         SD::CID_SummerStarfallTreeLeafLogic, false},
+        {"GrassPatchLogic", [] { return new QV::GrassPatchLogic; }, SD::CID_GrassPatchLogic, false},
+        {"ShortTombstone", [] { return new QV::ShortTombstone; }, SD::CID_ShortTombstone, false},
+        {"TallTombstoneLogic", [] { return new QV::TallTombstoneLogic; }, SD::CID_TallTombstoneLogic, false},
+        {"LilyPadLogic", [] { return new QV::LilyPadLogic; }, SD::CID_LilyPadLogic, false},
+        {"WindTubeLogic", [] { return new QV::WindTubeLogic; }, SD::CID_WindTubeLogic, false},
+        {"QuorvPhantom", [] { return new QV::QuorvPhantom; }, SD::CID_QuorvPhantom, true},
+        {"FloatingBulbLogic", [] { return new QV::FloatingBulbLogic; }, SD::CID_FloatingBulbLogic, false},
+        {"MainTombstone", [] { return new QV::MainTombstone; }, SD::CID_MainTombstone, true},
+        {"Collector", [] { return new QV::Collector; }, SD::CID_Collector, false},
+        {"WindTrigger", [] { return new QV::WindTrigger; }, SD::CID_WindTrigger, false},
+        {"SeasonTransitionLogic", [] { return new QV::SeasonTransitionLogic; }, SD::CID_SeasonTransitionLogic, false},
+        {"MountainSplitLogic", [] { return new QV::MountainSplitLogic; }, SD::CID_MountainSplitLogic, false},
+        {"SeasonalColorInterpLogic", [] { return new QV::SeasonalColorInterpLogic; }, SD::CID_SeasonalColorInterpLogic,
+         false},
+        {"HudFadeTrigger", [] { return new QV::HudFadeTrigger; }, SD::CID_HudFadeTrigger, false},
+        {"RainLogic", [] { return new QV::RainLogic; }, QV::kRainLogicID, false},
+        {"CameraTransitionTrigger", [] { return new QV::CameraTransitionTrigger; }, QV::kCameraTransitionTriggerID, true},
+        {"RingTreeWindStreamLogic", [] { return new QV::RingTreeWindStreamLogic; }, QV::kRingTreeWindStreamLogicID, false},
+        {"SyncLogic", [] { return new QV::SyncLogic; }, QV::kSyncLogicID, false},
+        {"FloatingIslandLogic", [] { return new QV::FloatingIslandLogic; }, QV::kFloatingIslandLogicID, false},
+        {"MoonLogic", [] { return new QV::MoonLogic; }, QV::kMoonLogicID, true},
+        {"SimpleTombstoneLogic", [] { return new QV::SimpleTombstoneLogic; }, QV::kSimpleTombstoneLogicID, false},
+        {"HackProximitySpawn", [] { return new QV::HackProximitySpawn; }, QV::kHackProximitySpawnID, true},
+        {"CrystalLogic", [] { return new QV::CrystalLogic; }, QV::kCrystalLogicID, false},
+        {"FloatingIslandGlowLogic", [] { return new QV::FloatingIslandGlowLogic; }, QV::kFloatingIslandGlowLogicID, false},
+    };
+    for (const Case& c : cases) {
+        std::unique_ptr<SD::Component> component(c.make());
+        EXPECT_EQ(component->VGetID(), c.id) << c.name;
+        EXPECT_EQ(dynamic_cast<IRTTIUser*>(component.get()) != nullptr, c.reflected) << c.name;
+    }
 }
 
 // A property name a class does not publish: logged, and the description gains nothing.
@@ -242,6 +345,19 @@ TEST_F(WorldReflectionTest, AnUnknownActionNameIsLoggedAndCreatesNothing) {
     EXPECT_EQ(trigger.GetCallbackCount(), 0u);
     EXPECT_EQ(QV::Trigger::FindAction("NoSuchTriggerAction"), nullptr);
     EXPECT_EQ(trigger.GetCallbackCount(), 0u) << "looking up inserts nothing";
+
+    // A collector keeps only the actions whose names its table holds, exactly as written.
+    QV::Collector collector;
+    for (const char* name : {"NoSuchCollectorAction", "createflower", "CreateFlower "}) {
+        ValueReader actions;
+        actions.strings = {"Flowers", "CreateFlower", name};
+        actions.ints = {2};
+        collector.VSerialize(actions, 1);
+        EXPECT_TRUE(logged(name)) << name;
+        EXPECT_EQ(collector.GetActionNames(), std::vector<std::string>{"CreateFlower"}) << name;
+    }
+    EXPECT_EQ(QV::Collector::FindAction("NoSuchCollectorAction"), nullptr);
+    EXPECT_NE(QV::Collector::FindAction("CreateFlower"), nullptr);
 
     QV::Firefly firefly;
     EXPECT_FALSE(firefly.PutOnLane(QV::Firefly::kLaneIdle, SD::SharedString("NoSuchBehaviour")));
