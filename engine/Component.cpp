@@ -23,7 +23,7 @@ void PrefetchFrameAhead(const Component* current) {
     __builtin_prefetch(reinterpret_cast<const void*>(guess + 64));
     const GameObject* owner = current->GetOwner();
     const GameObject* nextOwner = next->GetOwner();
-    if (owner && nextOwner) owner->PrefetchFrameDataAt(kAhead * (at(nextOwner) - at(owner)));
+    if (owner && nextOwner) owner->PrefetchFrameDataAhead(*nextOwner, kAhead);
 }
 
 void* Component::operator new(std::size_t size) { return ComponentStorage().Allocate(size); }

@@ -51,8 +51,12 @@ GameObject::~GameObject() {
     while (GameObject* child = children_.First()) {
         children_.Remove(child);
         child->parent_ = nullptr;
+        child->transform_.ForgetFrameRole();
     }
-    if (parent_) parent_->children_.Remove(this);
+    if (parent_) {
+        parent_->children_.Remove(this);
+        parent_->transform_.ForgetFrameRole();
+    }
 }
 
 Component* GameObject::GetComponent(ComponentID id) {
@@ -94,9 +98,14 @@ void GameObject::RemoveComponent(Component* component) {
 void GameObject::AttachChild(GameObject* child) {
     if (!child || child == this) return;
     // Its links serve one list at a time: it leaves its previous parent first.
-    if (child->parent_) child->parent_->children_.Remove(child);
+    if (child->parent_) {
+        child->parent_->children_.Remove(child);
+        child->parent_->transform_.ForgetFrameRole();
+    }
     child->parent_ = this;
     children_.PushBack(child);
+    child->transform_.ForgetFrameRole();
+    transform_.ForgetFrameRole();
 }
 
 void GameObject::Initialize(bool fromScript) {
@@ -176,7 +185,9 @@ void GameObject::DestroyChildren() {
         children_.Remove(child);
         if (factory) factory->DestroyGameObject(child);
         child->parent_ = nullptr;
+        child->transform_.ForgetFrameRole();
     }
+    transform_.ForgetFrameRole();
 }
 
 void GameObject::UpdateBlueprints() {

@@ -65,15 +65,26 @@ bool PushArguments(lua_State* L, const char*& letter, va_list& args, int& pushed
     return true;
 }
 
-// The letters before the first ':' (or the end) and those after it.
-void CountLetters(const char* signature, int& arguments, int& results) {
+// What one pass over a signature tells: how many letters stand before the first ':' (or the
+// end) and after it, where the results begin, and whether every letter is 'n', the common call
+// that passes and returns numbers only.
+struct Shape {
+    int arguments = 0;
+    int results = 0;
+    const char* firstResult = nullptr;
+    bool numbersOnly = true;
+};
+
+Shape ReadShape(const char* signature) {
+    Shape shape;
     const char* c = signature;
-    while (*c && *c != ':') ++c;
-    arguments = static_cast<int>(c - signature);
-    if (*c != ':') return;
-    const char* first = ++c;
-    while (*c) ++c;
-    results = static_cast<int>(c - first);
+    for (; *c && *c != ':'; ++c) shape.numbersOnly &= *c == 'n';
+    shape.arguments = static_cast<int>(c - signature);
+    if (*c == ':') ++c;
+    shape.firstResult = c;
+    for (; *c; ++c) shape.numbersOnly &= *c == 'n';
+    shape.results = static_cast<int>(c - shape.firstResult);
+    return shape;
 }
 
 const char* TypeName(lua_State* L, int index) {
@@ -91,6 +102,29 @@ bool ReportMismatch(lua_State* L, int index, const char* kind) {
                    TypeName(L, index));
     }
     return false;
+}
+
+// A value that reads as 0 may be no number at all; only then is it asked.
+bool ReadNumber(lua_State* L, int index, double* out) {
+    const double value = lua_tonumber(L, index);
+    if (value != 0.0 || lua_isnumber(L, index)) {
+        *out = value;
+        return true;
+    }
+    return ReportMismatch(L, index, "a number ('n')");
+}
+
+bool ReadInteger(lua_State* L, int index, int* out) {
+    const double value = lua_tonumber(L, index);
+    if (value != 0.0 || lua_isnumber(L, index)) {
+        // Truncated toward zero, held to the int range; not a number reads as 0.
+        *out = value != value              ? 0
+               : value >= 2147483647.0     ? 2147483647
+               : value <= -2147483648.0    ? (-2147483647 - 1)
+                                           : static_cast<int>(value);
+        return true;
+    }
+    return ReportMismatch(L, index, "an integer ('n')");
 }
 
 // Converts the result at `index` for `letter`; false (logged) on a mismatch.
@@ -124,25 +158,9 @@ bool ReadResult(lua_State* L, int index, char letter, va_list& args, const char*
             return false;
         }
         case 'i':
-        case 'n': {
-            int* outInt = letter == 'i' ? va_arg(args, int*) : nullptr;
-            double* outNumber = letter == 'n' ? va_arg(args, double*) : nullptr;
-            // A value that reads as 0 may be no number at all; only then is it asked.
-            const double value = lua_tonumber(L, index);
-            if (value != 0.0 || lua_isnumber(L, index)) {
-                if (outNumber) {
-                    *outNumber = value;
-                } else if (value != value) {
-                    *outInt = 0;
-                } else {
-                    // Truncated toward zero, held to the int range.
-                    *outInt = value >= 2147483647.0 ? 2147483647 : value <= -2147483648.0 ? (-2147483647 - 1)
-                                                                                            : static_cast<int>(value);
-                }
-                return true;
-            }
-            return ReportMismatch(L, index, letter == 'i' ? "an integer ('n')" : "a number ('n')");
-        }
+            return ReadInteger(L, index, va_arg(args, int*));
+        case 'n':
+            return ReadNumber(L, index, va_arg(args, double*));
         case 'v':
             return true;
         default:
@@ -152,53 +170,64 @@ bool ReadResult(lua_State* L, int index, char letter, va_list& args, const char*
     }
 }
 
+// The call with the function already pushed: pushes the arguments, calls and converts the
+// results, leaving the stack at `base`.
+bool CallPushed(lua_State* L, const char* name, const char* sig, const Shape& shape, int base, bool roomMade,
+                va_list& args) {
+    const bool numbers = shape.numbersOnly && roomMade;
+    int pushed = 0;
+    if (numbers) {
+        for (; pushed < shape.arguments; ++pushed) lua_pushnumber(L, va_arg(args, double));
+    } else {
+        const char* letter = sig;
+        if (!PushArguments(L, letter, args, pushed, roomMade)) {
+            DumpLuaStack(L);
+            lua_settop(L, base);
+            return false;
+        }
+        if (!roomMade && !lua_checkstack(L, shape.results)) {
+            SD_WARNING(2, "stack overflow (%s)", "Lua stack is full.");
+            lua_settop(L, base);
+            return false;
+        }
+    }
+    if (lua_pcall(L, pushed, shape.results, 0) != 0) {
+        const char* message = lua_tostring(L, -1);
+        LuaPrintf("Error calling Lua function '%s'.\n%s", name, message ? message : "");
+        lua_settop(L, base);
+        return false;
+    }
+    bool converted = true;
+    for (int i = 0; i < shape.results && converted; ++i) {
+        const int index = base + 1 + i;
+        converted = numbers ? ReadNumber(L, index, va_arg(args, double*))
+                            : ReadResult(L, index, shape.firstResult[i], args, name, sig);
+        if (!converted) DumpLuaStack(L);
+    }
+    lua_settop(L, base);
+    return converted;
+}
+
 }  // namespace
 
 bool LuaState::executeFunction(const char* name, const char* signature, ...) {
     const char* sig = signature ? signature : "";
-    int base = lua_gettop(L);
-    // When the whole call fits, one check makes room for the function, its arguments and its
-    // results; otherwise each push is checked as it is made, and the first that does not fit
-    // fails as it always has.
-    int argumentCount = 0, resultLetters = 0;
-    CountLetters(sig, argumentCount, resultLetters);
-    const bool roomMade =
-        base + argumentCount < kMaxStackSlots && lua_checkstack(L, 1 + argumentCount + resultLetters);
-    PushRawGlobal(L, name);
+    const int base = lua_gettop(L);
+    // When the whole call fits, room for the function, its arguments and its results is made at
+    // once; otherwise each push is checked as it is made, and the first that does not fit fails
+    // as it always has. Lua keeps LUA_MINSTACK slots free above the base of every frame, so a
+    // small call on a short stack fits without asking.
+    const Shape shape = ReadShape(sig);
+    const int slots = 1 + shape.arguments + shape.results;
+    const bool roomMade = base + slots <= LUA_MINSTACK ||
+                          (base + shape.arguments < kMaxStackSlots && lua_checkstack(L, slots));
+    lua_pushstring(L, name ? name : "");
+    lua_rawget(L, LUA_GLOBALSINDEX);
     va_list args;
     va_start(args, signature);
-    const char* letter = sig;
-    int pushed = 0;
-    if (!PushArguments(L, letter, args, pushed, roomMade)) {
-        DumpLuaStack(L);
-        lua_settop(L, base);
-        va_end(args);
-        return false;
-    }
-    if (*letter == ':') ++letter;
-    const char* results = letter;
-    const int resultCount = resultLetters;
-    if (!roomMade && !lua_checkstack(L, resultCount)) {
-        SD_WARNING(2, "stack overflow (%s)", "Lua stack is full.");
-        lua_settop(L, base);
-        va_end(args);
-        return false;
-    }
-    if (lua_pcall(L, pushed, resultCount, 0) != 0) {
-        const char* message = lua_tostring(L, -1);
-        LuaPrintf("Error calling Lua function '%s'.\n%s", name, message ? message : "");
-        lua_settop(L, base);
-        va_end(args);
-        return false;
-    }
-    bool converted = true;
-    for (int i = 0; i < resultCount && converted; ++i) {
-        converted = ReadResult(L, base + 1 + i, results[i], args, name, sig);
-        if (!converted) DumpLuaStack(L);
-    }
+    const bool done = CallPushed(L, name, sig, shape, base, roomMade, args);
     va_end(args);
-    lua_settop(L, base);
-    return converted;
+    return done;
 }
 
 }  // namespace SD

@@ -9,29 +9,38 @@
 
 namespace SD {
 
-Transform::Transform() { SetID(CID_Transform); }
+Transform::Transform() : state_(TransformState::Acquire()) { SetID(CID_Transform); }
 
 Transform::~Transform() {
     if (listLink_.IsLinked()) {
         if (Transformer_* transformer = Transformer_::GetInstance()) transformer->UnregisterTransform(this);
     }
+    TransformState::Release(state_);
+}
+
+void Transform::SetOwner(GameObject* owner) {
+    Component::SetOwner(owner);
+    ForgetFrameRole();
 }
 
 void Transform::VInitialize(bool) {
-    positionDelta_ = Vec3();
-    angularDelta_ = Vec3();
-    previousAngularDelta_ = Vec3();
-    invalid_ = true;
+    state_->positionDelta = Vec3();
+    state_->angularDelta = Vec3();
+    state_->previousAngularDelta = Vec3();
+    state_->invalid = true;
+    ForgetFrameRole();
     Refresh();
 }
 
 void Transform::VRegister() {
+    ForgetFrameRole();
     if (Transformer_* transformer = Transformer_::GetInstance()) transformer->RegisterTransform(this);
 }
 
 void Transform::VUnregister() {
     if (Transformer_* transformer = Transformer_::GetInstance()) transformer->UnregisterTransform(this);
 }
+
 
 void Transform::SetRotateX(float angle) {
     RotateLocalXRad(angle - rotateAngles_.x);
@@ -49,20 +58,20 @@ void Transform::SetRotateZ(float angle) {
 }
 
 void Transform::TranslateLocal(const Vec3& v) {
-    position_ += orientation_ * v;
-    invalid_ = true;
+    state_->position += state_->orientation * v;
+    state_->invalid = true;
 }
 
 void Transform::SetPrevPos(const Vec3& p) {
-    positionDelta_ = p - previousPosition_;
-    previousPosition_ = p;
+    state_->positionDelta = p - state_->previousPosition;
+    state_->previousPosition = p;
 }
 
 Vec3 Transform::GetFakeVel() const {
     const Core* core = Core::GetInstance();
     const float dt = core ? static_cast<float>(core->GetFrameTime()) : 0.0f;
     if (dt > -0.0001f && dt < 0.0001f) return Vec3();
-    return (position_ - previousPosition_) * (1.0f / dt);
+    return (state_->position - state_->previousPosition) * (1.0f / dt);
 }
 
 Transform* Transform::GetParentObjectTransform() const {
@@ -79,25 +88,28 @@ const Vec3& Transform::GetPos() {
     Transform* above = nullptr;
     for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
         Transform* t = *it;
-        t->worldPosition_ = above ? above->worldPosition_ + above->orientation_ * t->position_ : t->position_;
+        t->worldPosition_ = above ? above->worldPosition_ + above->state_->orientation * t->state_->position
+                                  : t->state_->position;
         above = t;
     }
     return worldPosition_;
 }
 
 void Transform::RotateLocal(const Mtx33& rotation, int axis, float angle) {
-    orientation_ = orientation_ * rotation;
-    angularDelta_ += orientation_.GetColumn(axis) * angle;
-    ++changeCount_;
-    invalid_ = true;
+    TransformState& s = *state_;
+    s.orientation = s.orientation * rotation;
+    s.angularDelta += s.orientation.GetColumn(axis) * angle;
+    ++s.changeCount;
+    s.invalid = true;
 }
 
 void Transform::RotateGlobal(const Mtx33& rotation, int axis, float angle, const Vec3* pivot) {
-    orientation_ = rotation * orientation_;
-    if (pivot) position_ = rotation * (position_ - *pivot) + *pivot;
-    (axis == 0 ? angularDelta_.x : axis == 1 ? angularDelta_.y : angularDelta_.z) += angle;
-    ++changeCount_;
-    invalid_ = true;
+    TransformState& s = *state_;
+    s.orientation = rotation * s.orientation;
+    if (pivot) s.position = rotation * (s.position - *pivot) + *pivot;
+    (axis == 0 ? s.angularDelta.x : axis == 1 ? s.angularDelta.y : s.angularDelta.z) += angle;
+    ++s.changeCount;
+    s.invalid = true;
 }
 
 void Transform::RotateLocalXRad(float angle) { RotateLocal(Mtx33::RotationX(angle), 0, angle); }
@@ -117,79 +129,87 @@ void Transform::RotateGlobalZRad(float angle, const Vec3& pivot) {
 }
 
 void Transform::Rotate(float angle, const Vec3& axis) {
-    orientation_ = Mtx33::RotationAxisAngle(angle, axis) * orientation_;
-    changeCount_ += 10;
-    angularDelta_ += axis * angle;
-    invalid_ = true;
+    TransformState& s = *state_;
+    s.orientation = Mtx33::RotationAxisAngle(angle, axis) * s.orientation;
+    s.changeCount += 10;
+    s.angularDelta += axis * angle;
+    s.invalid = true;
 }
 
 void Transform::Rotate(float angle, const Vec3& axis, const Vec3& pivot) {
+    TransformState& s = *state_;
     const Mtx33 rotation = Mtx33::RotationAxisAngle(angle, axis);
-    orientation_ = rotation * orientation_;
-    position_ = rotation * (position_ - pivot) + pivot;
-    changeCount_ += 10;
-    angularDelta_ += axis * angle;
-    invalid_ = true;
+    s.orientation = rotation * s.orientation;
+    s.position = rotation * (s.position - pivot) + pivot;
+    s.changeCount += 10;
+    s.angularDelta += axis * angle;
+    s.invalid = true;
 }
 
 void Transform::LookAt(const Vec3& target) {
-    const Vec3 dir = -(target - position_).GetNormalized();
+    TransformState& s = *state_;
+    const Vec3 dir = -(target - s.position).GetNormalized();
     Vec3 right = Vec3(0.0f, 0.0f, 1.0f).Cross(dir);
     right = right.Length() == 0.0f ? Vec3(1.0f, 0.0f, 0.0f) : right.GetNormalized();
     const Vec3 up = dir.Cross(right).GetNormalized();
-    orientation_ = Mtx33::FromColumns(right, up, dir);
-    changeCount_ = 0;
-    invalid_ = true;
+    s.orientation = Mtx33::FromColumns(right, up, dir);
+    s.changeCount = 0;
+    s.invalid = true;
 }
 
 void Transform::OrthogonalizeOrient() {
-    orientation_.Orthonormalize();
-    changeCount_ = 0;
+    state_->orientation.Orthonormalize();
+    state_->changeCount = 0;
 }
 
-void Transform::UpdateGlobalMatrix() {
-    previousGlobalMatrix_ = globalMatrix_;
+void Transform::UpdateGlobalMatrix() { UpdateGlobalMatrixState(*state_, GetParentObjectTransform()); }
+
+void Transform::UpdateGlobalMatrixState(TransformState& s, const Transform* parentObject) {
+    s.previousGlobalMatrix = s.globalMatrix;
     // Written in place, row by row: each row is the orientation's row scaled per column, then
     // the position.
-    const float* o = orientation_.m;
-    float* g = globalMatrix_.m;
+    const float* o = s.orientation.m;
+    float* g = s.globalMatrix.m;
     for (int row = 0; row < 3; ++row) {
-        g[4 * row] = o[3 * row] * scale_.x;
-        g[4 * row + 1] = o[3 * row + 1] * scale_.y;
-        g[4 * row + 2] = o[3 * row + 2] * scale_.z;
+        g[4 * row] = o[3 * row] * s.scale.x;
+        g[4 * row + 1] = o[3 * row + 1] * s.scale.y;
+        g[4 * row + 2] = o[3 * row + 2] * s.scale.z;
     }
-    g[3] = position_.x;
-    g[7] = position_.y;
-    g[11] = position_.z;
+    g[3] = s.position.x;
+    g[7] = s.position.y;
+    g[11] = s.position.z;
     g[12] = g[13] = g[14] = 0.0f;
     g[15] = 1.0f;
-    if (parent_) globalMatrix_ = parent_->globalMatrix_ * globalMatrix_;
-    if (const Transform* p = GetParentObjectTransform()) {
-        globalMatrix_ = p->globalMatrix_ * globalMatrix_;
-        const Mtx33 parentBasis(p->globalMatrix_);
-        const Vec3 offset = globalMatrix_.GetColumn3(3) - p->globalMatrix_.GetColumn3(3);
-        positionDelta_ = p->positionDelta_ + parentBasis * positionDelta_ + p->angularDelta_.Cross(offset);
-        angularDelta_ = p->angularDelta_ + parentBasis * angularDelta_;
+    if (s.parent) s.globalMatrix = s.parent->state_->globalMatrix * s.globalMatrix;
+    if (parentObject) {
+        const TransformState& p = *parentObject->state_;
+        s.globalMatrix = p.globalMatrix * s.globalMatrix;
+        const Mtx33 parentBasis(p.globalMatrix);
+        const Vec3 offset = s.globalMatrix.GetColumn3(3) - p.globalMatrix.GetColumn3(3);
+        s.positionDelta = p.positionDelta + parentBasis * s.positionDelta + p.angularDelta.Cross(offset);
+        s.angularDelta = p.angularDelta + parentBasis * s.angularDelta;
     }
-    invalid_ = false;
+    s.invalid = false;
 }
 
-void Transform::Refresh() {
-    if (changeCount_ > kOrthonormalizeThreshold) {
-        orientation_.Orthonormalize();
-        changeCount_ = 0;
+void Transform::Refresh() { RefreshState(*state_, GetParentObjectTransform()); }
+
+void Transform::RefreshState(TransformState& s, const Transform* parentObject) {
+    if (s.changeCount > kOrthonormalizeThreshold) {
+        s.orientation.Orthonormalize();
+        s.changeCount = 0;
     }
-    UpdateGlobalMatrix();
-    previousAngularDelta_ = angularDelta_;
-    angularDelta_ = Vec3();
+    UpdateGlobalMatrixState(s, parentObject);
+    s.previousAngularDelta = s.angularDelta;
+    s.angularDelta = Vec3();
 }
 
 void Transform::UpdateHierarchy() {
     // Most objects have no children: they need no walk.
     GameObject* self = GetOwner();
     if (!self || self->GetChildren().Empty()) {
-        positionDelta_ = position_ - previousPosition_;
-        previousPosition_ = position_;
+        state_->positionDelta = state_->position - state_->previousPosition;
+        state_->previousPosition = state_->position;
         Refresh();
         return;
     }
@@ -201,8 +221,8 @@ void Transform::UpdateHierarchy() {
     while (pending.size() > base) {
         Transform* t = pending.back();
         pending.pop_back();
-        t->positionDelta_ = t->position_ - t->previousPosition_;
-        t->previousPosition_ = t->position_;
+        t->state_->positionDelta = t->state_->position - t->state_->previousPosition;
+        t->state_->previousPosition = t->state_->position;
         t->Refresh();
         GameObject* owner = t->GetOwner();
         if (!owner) continue;

@@ -1,13 +1,15 @@
 #pragma once
 // The transform every game object embeds: local position, scale and orientation, the world
 // matrix built from them and the parent's, and the per-frame motion records (position delta,
-// accumulated rotation) that movement and effects code read.
+// accumulated rotation) that movement and effects code read. Those fields live in a record of
+// the transform store (see TransformState.h); the transform keeps the rest.
 #include <cstdint>
 
 #include "core/Matrix.h"
 #include "core/RTTI.h"
 #include "core/Vector.h"
 #include "engine/Component.h"
+#include "engine/TransformState.h"
 
 namespace SD {
 
@@ -35,28 +37,28 @@ public:
     void RegisterFunctions() override;
     ClassInfo GetBoundClassInfo() override { return BindClassInfo(this); }
 
-    void SetPos(const Vec3& p) { position_ = p; invalid_ = true; }
-    void SetScale(const Vec3& s) { scale_ = s; invalid_ = true; }
-    void SetOrient(const Mtx33& m) { orientation_ = m; invalid_ = true; }
-    const Vec3& GetLocalPos() const { return position_; }
-    const Vec3& GetScale() const { return scale_; }
-    const Mtx33& GetOrient() const { return orientation_; }
-    Vec3 GetRight() const { return orientation_.GetColumn(0); }
-    Vec3 GetUp() const { return orientation_.GetColumn(1); }
-    Vec3 GetDir() const { return orientation_.GetColumn(2); }
+    void SetPos(const Vec3& p) { state_->position = p; state_->invalid = true; }
+    void SetScale(const Vec3& s) { state_->scale = s; state_->invalid = true; }
+    void SetOrient(const Mtx33& m) { state_->orientation = m; state_->invalid = true; }
+    const Vec3& GetLocalPos() const { return state_->position; }
+    const Vec3& GetScale() const { return state_->scale; }
+    const Mtx33& GetOrient() const { return state_->orientation; }
+    Vec3 GetRight() const { return state_->orientation.GetColumn(0); }
+    Vec3 GetUp() const { return state_->orientation.GetColumn(1); }
+    Vec3 GetDir() const { return state_->orientation.GetColumn(2); }
 
-    float GetPosX() const { return position_.x; }
-    float GetPosY() const { return position_.y; }
-    float GetPosZ() const { return position_.z; }
-    void SetPosX(float v) { position_.x = v; invalid_ = true; }
-    void SetPosY(float v) { position_.y = v; invalid_ = true; }
-    void SetPosZ(float v) { position_.z = v; invalid_ = true; }
-    float GetScaleX() const { return scale_.x; }
-    float GetScaleY() const { return scale_.y; }
-    float GetScaleZ() const { return scale_.z; }
-    void SetScaleX(float v) { scale_.x = v; invalid_ = true; }
-    void SetScaleY(float v) { scale_.y = v; invalid_ = true; }
-    void SetScaleZ(float v) { scale_.z = v; invalid_ = true; }
+    float GetPosX() const { return state_->position.x; }
+    float GetPosY() const { return state_->position.y; }
+    float GetPosZ() const { return state_->position.z; }
+    void SetPosX(float v) { state_->position.x = v; state_->invalid = true; }
+    void SetPosY(float v) { state_->position.y = v; state_->invalid = true; }
+    void SetPosZ(float v) { state_->position.z = v; state_->invalid = true; }
+    float GetScaleX() const { return state_->scale.x; }
+    float GetScaleY() const { return state_->scale.y; }
+    float GetScaleZ() const { return state_->scale.z; }
+    void SetScaleX(float v) { state_->scale.x = v; state_->invalid = true; }
+    void SetScaleY(float v) { state_->scale.y = v; state_->invalid = true; }
+    void SetScaleZ(float v) { state_->scale.z = v; state_->invalid = true; }
     float GetRotateX() const { return rotateAngles_.x; }
     float GetRotateY() const { return rotateAngles_.y; }
     float GetRotateZ() const { return rotateAngles_.z; }
@@ -65,19 +67,19 @@ public:
     void SetRotateY(float angle);
     void SetRotateZ(float angle);
 
-    void SetInvalid(bool invalid) { invalid_ = invalid; }
-    bool IsInvalid() const { return invalid_; }
-    Transform* GetParent() const { return parent_; }
+    void SetInvalid(bool invalid) { state_->invalid = invalid; }
+    bool IsInvalid() const { return state_->invalid; }
+    Transform* GetParent() const { return state_->parent; }
     // A transform-level parent, separate from the object tree.
-    void SetParent(Transform* parent) { parent_ = parent; invalid_ = true; }
+    void SetParent(Transform* parent) { state_->parent = parent; state_->invalid = true; }
 
     // Motion.
     void TranslateLocal(const Vec3& v);
     void SetPrevPos(const Vec3& p);
-    const Vec3& GetPrevPos() const { return previousPosition_; }
-    const Vec3& GetPosDelta() const { return positionDelta_; }
-    const Vec3& GetAngularDelta() const { return angularDelta_; }
-    const Vec3& GetPrevAngularDelta() const { return previousAngularDelta_; }
+    const Vec3& GetPrevPos() const { return state_->previousPosition; }
+    const Vec3& GetPosDelta() const { return state_->positionDelta; }
+    const Vec3& GetAngularDelta() const { return state_->angularDelta; }
+    const Vec3& GetPrevAngularDelta() const { return state_->previousAngularDelta; }
     // (position - previous position) / the core's frame time; zero for a frame time near 0.
     Vec3 GetFakeVel() const;
     // The world position: the parent object's world position plus its orientation times the
@@ -99,10 +101,10 @@ public:
     void Rotate(float angle, const Vec3& axis, const Vec3& pivot);
     void LookAt(const Vec3& target);
     void OrthogonalizeOrient();
-    uint32_t GetChangeCount() const { return changeCount_; }
+    uint32_t GetChangeCount() const { return state_->changeCount; }
 
-    const Mtx44& GetGlobalMatrix() const { return globalMatrix_; }
-    const Mtx44& GetPrevGlobalMatrix() const { return previousGlobalMatrix_; }
+    const Mtx44& GetGlobalMatrix() const { return state_->globalMatrix; }
+    const Mtx44& GetPrevGlobalMatrix() const { return state_->previousGlobalMatrix; }
     void UpdateGlobalMatrix();
     // Re-orthonormalises after enough change, rebuilds the world matrix and takes over the
     // rotation accumulated since the last refresh.
@@ -110,26 +112,27 @@ public:
     // The frame's position delta and refresh, then the same for the children's transforms.
     void UpdateHierarchy();
 
+    // Hides Component::SetOwner: a new owner may give the transform another role in the
+    // transformer's pass.
+    void SetOwner(GameObject* owner);
+
 private:
+    friend class GameObject;
+    friend class Transformer_;
+
+    // Makes the transformer work out again how to treat this transform; called whenever the
+    // owner's place in the object tree may have changed.
+    void ForgetFrameRole() { state_->role = TransformState::kRoleUnknown; }
+    // Refresh and UpdateGlobalMatrix on a record, with the parent object's transform already
+    // found (null for none).
+    static void RefreshState(TransformState& s, const Transform* parentObject);
+    static void UpdateGlobalMatrixState(TransformState& s, const Transform* parentObject);
     // The transform of the owner's parent object.
     Transform* GetParentObjectTransform() const;
     void RotateLocal(const Mtx33& rotation, int axis, float angle);
     void RotateGlobal(const Mtx33& rotation, int axis, float angle, const Vec3* pivot);
 
-    // What a rotation writes lies together, so that turning an object touches one or two
-    // cache lines; the refresh reads the rest.
-    Mtx33 orientation_;
-    Vec3 angularDelta_;
-    uint32_t changeCount_ = 0;
-    bool invalid_ = true;
-    Vec3 position_;
-    Vec3 previousPosition_;
-    Vec3 positionDelta_;
-    Vec3 previousAngularDelta_;
-    Vec3 scale_{1.0f, 1.0f, 1.0f};
-    Transform* parent_ = nullptr;
-    Mtx44 globalMatrix_;
-    Mtx44 previousGlobalMatrix_;
+    TransformState* state_;
     Vec3 worldPosition_;
     Vec3 rotateAngles_;
 };

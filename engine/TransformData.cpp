@@ -12,26 +12,28 @@ constexpr int kTextFloats = 15;
 }  // namespace
 
 void Transform::VReadData(Data::IDataStream& stream, int) {
-    float* fields[kTextFloats] = {&position_.x, &position_.y, &position_.z, &scale_.x, &scale_.y, &scale_.z};
-    for (int i = 0; i < 9; ++i) fields[6 + i] = &orientation_.m[i];
+    TransformState& s = *state_;
+    float* fields[kTextFloats] = {&s.position.x, &s.position.y, &s.position.z, &s.scale.x, &s.scale.y, &s.scale.z};
+    for (int i = 0; i < 9; ++i) fields[6 + i] = &s.orientation.m[i];
     for (float* f : fields) stream.get(*f);
-    invalid_ = true;
+    state_->invalid = true;
 }
 
 void Transform::VWriteData(Data::IDataStream& stream) {
-    const float fields[kTextFloats] = {position_.x, position_.y, position_.z, scale_.x, scale_.y, scale_.z,
-                                       orientation_.m[0], orientation_.m[1], orientation_.m[2],
-                                       orientation_.m[3], orientation_.m[4], orientation_.m[5],
-                                       orientation_.m[6], orientation_.m[7], orientation_.m[8]};
+    const TransformState& s = *state_;
+    const float fields[kTextFloats] = {s.position.x,      s.position.y,      s.position.z,      s.scale.x,
+                                       s.scale.y,         s.scale.z,         s.orientation.m[0], s.orientation.m[1],
+                                       s.orientation.m[2], s.orientation.m[3], s.orientation.m[4], s.orientation.m[5],
+                                       s.orientation.m[6], s.orientation.m[7], s.orientation.m[8]};
     for (float f : fields) stream.write(f);
 }
 
 void Transform::VWriteSuperial(SuperialValue* node, int) {
     if (!node) return;
     if (node->Type() == kSuperialNull) node->MakeObject();
-    WriteFloats(SuperialValue::AppendChild(node, kSuperialNull), "position", &position_.x, 3);
-    WriteFloats(SuperialValue::AppendChild(node, kSuperialNull), "scale", &scale_.x, 3);
-    WriteFloats(SuperialValue::AppendChild(node, kSuperialNull), "orientation", orientation_.m, 9);
+    WriteFloats(SuperialValue::AppendChild(node, kSuperialNull), "position", &state_->position.x, 3);
+    WriteFloats(SuperialValue::AppendChild(node, kSuperialNull), "scale", &state_->scale.x, 3);
+    WriteFloats(SuperialValue::AppendChild(node, kSuperialNull), "orientation", state_->orientation.m, 9);
     SuperialValue::AppendChild(node, kSuperialNull);
 }
 
@@ -45,23 +47,23 @@ void Transform::VReadSuperial(SuperialValue* node, bool byName) {
         scale = SuperialValue::FindChildByName(node, "scale");
         orientation = SuperialValue::FindChildByName(node, "orientation");
     }
-    ReadFloats(position, &position_.x, 3);
-    ReadFloats(scale, &scale_.x, 3);
-    ReadFloats(orientation, orientation_.m, 9);
-    invalid_ = true;
+    ReadFloats(position, &state_->position.x, 3);
+    ReadFloats(scale, &state_->scale.x, 3);
+    ReadFloats(orientation, state_->orientation.m, 9);
+    state_->invalid = true;
 }
 
 void Transform::VVisitFields(IFieldVisitor& visitor) {
-    visitor.VisitVector("position", position_);
-    visitor.VisitVector("scale", scale_);
-    visitor.VisitMatrix("orientation", orientation_);
+    visitor.VisitVector("position", state_->position);
+    visitor.VisitVector("scale", state_->scale);
+    visitor.VisitMatrix("orientation", state_->orientation);
 }
 
 void Transform::VSerialize(IStream& stream, int) {
-    SerializeVec3(stream, "position", position_);
-    SerializeVec3(stream, "scale", scale_);
-    SerializeMtx33(stream, "orientation", orientation_);
-    invalid_ = true;
+    SerializeVec3(stream, "position", state_->position);
+    SerializeVec3(stream, "scale", state_->scale);
+    SerializeMtx33(stream, "orientation", state_->orientation);
+    state_->invalid = true;
 }
 
 }  // namespace SD

@@ -7,7 +7,10 @@ namespace SD {
 
 namespace {
 Transformer_* gTransformer = nullptr;
-}
+
+// Records this many places on are fetched while the current one is refreshed.
+constexpr std::size_t kAhead = 4;
+}  // namespace
 
 Transformer_::Transformer_() { gTransformer = this; }
 
@@ -18,19 +21,71 @@ Transformer_::~Transformer_() {
 Transformer_* Transformer_::GetInstance() { return gTransformer; }
 
 void Transformer_::Update(float) {
-    transforms_.ForEach([](Component* c) {
-        PrefetchFrameAhead(c);
-        GameObject* owner = c->GetOwner();
-        // A transform below another object's is reached through its parent's pass.
-        if (owner && owner->GetParent() && owner->GetParent()->GetComponent(c->GetID())) return;
-        static_cast<Transform*>(c)->UpdateHierarchy();
-    });
+    if (holes_ * 8 > walk_.size()) CloseHoles();
+    const std::size_t count = walk_.size();
+    for (std::size_t i = 0; i < count; ++i) {
+        if (i + kAhead < count) {
+            if (const TransformState* ahead = walk_[i + kAhead].state) {
+                const char* line = reinterpret_cast<const char*>(ahead);
+                for (std::size_t offset = 0; offset < sizeof(TransformState); offset += 64)
+                    __builtin_prefetch(line + offset, 1);
+            }
+        }
+        const Entry entry = walk_[i];
+        if (!entry.transform) continue;
+        TransformState& s = *entry.state;
+        TransformState::FrameRole role = s.role;
+        if (role == TransformState::kRoleUnknown) {
+            // A transform below another object's is reached through its parent's pass.
+            Transform& t = *entry.transform;
+            GameObject* owner = t.GetOwner();
+            if (owner && owner->GetParent() && owner->GetParent()->GetComponent(t.GetID()))
+                role = TransformState::kRoleChild;
+            else if (!owner || owner->GetChildren().Empty())
+                role = TransformState::kRoleLeafRoot;
+            else
+                role = TransformState::kRoleTreeRoot;
+            // Only the own transform ID always finds the parent's transform; any other answer
+            // may change with the parent's components and is asked again next frame.
+            if (t.GetID() == CID_Transform) s.role = role;
+        }
+        if (role == TransformState::kRoleChild) continue;
+        if (role == TransformState::kRoleTreeRoot) {
+            entry.transform->UpdateHierarchy();
+            continue;
+        }
+        s.positionDelta = s.position - s.previousPosition;
+        s.previousPosition = s.position;
+        Transform::RefreshState(s, nullptr);
+    }
 }
 
 void Transformer_::RegisterTransform(Transform* transform) {
-    if (!transform->listLink_.IsLinked()) transforms_.PushBack(transform);
+    if (transform->listLink_.IsLinked()) return;
+    transforms_.PushBack(transform);
+    transform->state_->walkIndex = static_cast<uint32_t>(walk_.size());
+    walk_.push_back(Entry{transform, transform->state_});
 }
 
-void Transformer_::UnregisterTransform(Transform* transform) { transforms_.Remove(transform); }
+void Transformer_::UnregisterTransform(Transform* transform) {
+    if (!transform->listLink_.IsLinked()) return;
+    transforms_.Remove(transform);
+    const std::size_t index = transform->state_->walkIndex;
+    if (index < walk_.size() && walk_[index].transform == transform) {
+        walk_[index] = Entry{nullptr, nullptr};
+        ++holes_;
+    }
+}
+
+void Transformer_::CloseHoles() {
+    std::size_t kept = 0;
+    for (const Entry& entry : walk_) {
+        if (!entry.transform) continue;
+        entry.state->walkIndex = static_cast<uint32_t>(kept);
+        walk_[kept++] = entry;
+    }
+    walk_.resize(kept);
+    holes_ = 0;
+}
 
 }  // namespace SD

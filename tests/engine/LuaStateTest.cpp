@@ -213,6 +213,53 @@ TEST(LuaStateCallTest, SignatureLetters) {
     }
 }
 
+// Calls made on a stack that already holds values, from the host and from inside a C function
+// the script calls: the results are found and the stack is left as it was, however deep.
+SD::LuaState* gNestedHost = nullptr;
+
+int CallSumFromInside(lua_State* L) {
+    const int depth = static_cast<int>(lua_tonumber(L, 1));
+    if (!lua_checkstack(L, depth + 3)) return 0;
+    for (int i = 0; i < depth; ++i) lua_pushnumber(L, i);
+    double sum = 0.0;
+    const bool ok = gNestedHost->executeFunction("sum3", "nnn:nn", 1.0, 2.0, 4.0, &sum, &sum);
+    lua_pushboolean(L, ok);
+    lua_pushnumber(L, sum);
+    lua_pushnumber(L, lua_gettop(L) - depth - 3);
+    return 3;
+}
+
+TEST(LuaStateCallTest, NumberCallsAtAnyStackDepth) {
+    LuaHost lua;
+    ASSERT_TRUE(lua.Run("function sum3(a, b, c) return a + b + c, a + b + c end\n"
+                        "function nested(depth) return callsum(depth) end"));
+    lua_State* L = lua.host.L;
+    gNestedHost = &lua.host;
+    lua_register(L, "callsum", CallSumFromInside);
+    for (int depth : {0, 13, 14, 15, 40, 7000}) {
+        SCOPED_TRACE(depth);
+        lua_settop(L, 0);
+        ASSERT_TRUE(lua_checkstack(L, depth));
+        for (int i = 0; i < depth; ++i) lua_pushnumber(L, i);
+        double sum = 0.0, again = 0.0;
+        EXPECT_TRUE(lua.host.executeFunction("sum3", "nnn:nn", 1.0, 2.0, 4.0, &sum, &again));
+        EXPECT_EQ(sum, 7.0);
+        EXPECT_EQ(again, 7.0);
+        EXPECT_EQ(lua_gettop(L), depth);
+        if (depth > 100) continue;
+        lua_settop(L, 0);
+        double inside = 0.0;
+        bool ran = false;
+        double left = -1.0;
+        EXPECT_TRUE(lua.host.executeFunction("nested", "n:bnn", static_cast<double>(depth), &ran, &inside, &left));
+        EXPECT_TRUE(ran);
+        EXPECT_EQ(inside, 7.0);
+        EXPECT_EQ(left, 0.0);  // the inner call left its frame as it found it
+    }
+    lua_settop(L, 0);
+    gNestedHost = nullptr;
+}
+
 class LuaFileTest : public ::testing::Test {
 protected:
     qvtest::TempTree tree;

@@ -161,4 +161,80 @@ TEST_F(TransformTreeTest, DeepTreeIsRefreshedOnceParentsFirst) {
     }
 }
 
+TEST_F(TransformTreeTest, PassFollowsTheObjectTreeAsItChangesBetweenFrames) {
+    SD::GameObject* a = factory.NewGameObject();
+    SD::GameObject* b = factory.NewGameObject();
+    SD::GameObject* c = factory.NewGameObject();
+    a->GetTransform().SetPos(SD::Vec3(10, 0, 0));
+    b->GetTransform().SetPos(SD::Vec3(1, 0, 0));
+    c->GetTransform().SetPos(SD::Vec3(100, 0, 0));
+    for (SD::GameObject* o : {a, b, c}) o->Initialize(false);
+    const auto worldX = [](SD::GameObject* o) { return o->GetTransform().GetGlobalMatrix().GetColumn3(3).x; };
+    const auto previousX = [](SD::GameObject* o) { return o->GetTransform().GetPrevGlobalMatrix().GetColumn3(3).x; };
+
+    transformer.Update(0.0f);
+    EXPECT_FLOAT_EQ(worldX(b), 1.0f);
+
+    // Attached after the frames began: reached through its parent, once.
+    a->AttachChild(b);
+    transformer.Update(0.0f);
+    EXPECT_FLOAT_EQ(worldX(b), 11.0f);
+    EXPECT_FLOAT_EQ(previousX(b), 1.0f);
+
+    // Moved to another parent: the old one is a lone object again and still refreshed.
+    c->AttachChild(b);
+    a->GetTransform().SetPos(SD::Vec3(20, 0, 0));
+    transformer.Update(0.0f);
+    EXPECT_FLOAT_EQ(worldX(b), 101.0f);
+    EXPECT_FLOAT_EQ(previousX(b), 11.0f);
+    EXPECT_FLOAT_EQ(worldX(a), 20.0f);
+
+    // A child queued for destruction is on its own until it goes.
+    c->DestroyChildren();
+    b->GetTransform().SetPos(SD::Vec3(3, 0, 0));
+    transformer.Update(0.0f);
+    EXPECT_FLOAT_EQ(worldX(b), 3.0f);
+    EXPECT_FLOAT_EQ(b->GetTransform().GetPosDelta().x, 2.0f);
+}
+
+TEST_F(TransformTreeTest, PassKeepsTheRegistrationOrderAsTransformsLeaveAndReturn) {
+    // A transform-level parent is read as the pass finds it, so the order of the list shows.
+    SD::GameObject* parent = factory.NewGameObject();
+    std::vector<SD::GameObject*> others(16);
+    for (SD::GameObject*& o : others) o = factory.NewGameObject();
+    SD::GameObject* follower = factory.NewGameObject();
+    parent->Initialize(false);
+    for (SD::GameObject* o : others) o->Initialize(false);
+    follower->Initialize(false);
+    SD::Transform& p = parent->GetTransform();
+    SD::Transform& f = follower->GetTransform();
+    f.SetParent(&p);
+    f.SetPos(SD::Vec3(1, 0, 0));
+    const auto worldX = [](const SD::Transform& t) { return t.GetGlobalMatrix().GetColumn3(3).x; };
+
+    p.SetPos(SD::Vec3(5, 0, 0));
+    transformer.Update(0.0f);
+    EXPECT_FLOAT_EQ(worldX(f), 6.0f);  // the parent came first
+
+    // Leaving and returning puts the parent after the follower.
+    p.VUnregister();
+    p.VRegister();
+    p.SetPos(SD::Vec3(7, 0, 0));
+    transformer.Update(0.0f);
+    EXPECT_FLOAT_EQ(worldX(f), 6.0f);  // last frame's parent
+    EXPECT_FLOAT_EQ(worldX(p), 7.0f);
+
+    // Many leaving at once, then the follower too: it is no longer refreshed.
+    for (int i = 0; i < 8; ++i) others[i]->GetTransform().VUnregister();
+    transformer.Update(0.0f);
+    EXPECT_FLOAT_EQ(worldX(f), 8.0f);
+    f.VUnregister();
+    f.SetPos(SD::Vec3(50, 0, 0));
+    others[8]->GetTransform().SetPos(SD::Vec3(9, 0, 0));
+    transformer.Update(0.0f);
+    EXPECT_FLOAT_EQ(worldX(f), 8.0f);
+    EXPECT_FLOAT_EQ(worldX(others[8]->GetTransform()), 9.0f);
+    EXPECT_EQ(transformer.GetTransformList().Size(), 9u);
+}
+
 }  // namespace
