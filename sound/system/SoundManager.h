@@ -18,7 +18,8 @@ namespace SD {
 // The object the convenience calls use for game-object ID 0.
 constexpr SX::SxGameObjectID kDefaultSoundObject = 100;
 
-// A music engine plugs in here before start-up; without one there is no music.
+// The music engine started after the sound engine and ended before it: the music engine with
+// its default settings unless other hooks are set before start-up (empty hooks: no music).
 struct MusicEngineHooks {
     SX::SXRESULT (*init)() = nullptr;
     void (*term)() = nullptr;

@@ -15,38 +15,6 @@ namespace control = platform::audio::control;
 
 namespace {
 
-class ManagerRun : public ::testing::Test {
-protected:
-    void SetUp() override {
-        control::Reset();
-        tree.Write("Audio/Init.bnk", InitBank());
-        tree.Write("Audio/Game.bnk", GameBank());
-    }
-    void TearDown() override { control::Reset(); }
-    SD::Manager::Settings Settings(const std::string& banks, const std::string& packages = "") {
-        return SD::Manager::Settings{tree.Path("Audio/"), banks, packages};
-    }
-    TempTree tree;
-};
-
-// The audio thread stopped and its frames run here, on a manual clock.
-class ManagerFrames : public ManagerRun {
-protected:
-    // Frames of about 21 ms rendered on the manual clock, the audio thread's work done here.
-    void RunFrames(SD::Manager& manager, int frames) {
-        for (int i = 0; i < frames; ++i) {
-            manager.Update(0.0214f);
-            clock.Advance(0.0214);
-            SX::g_pAudioMgr->Perform();
-        }
-    }
-    // Banks unload through the audio thread: it runs again before Term.
-    void RestartAudioThread() { ASSERT_EQ(SX::g_pAudioMgr->Start(SX::SxThreadProperties()), SX::SX_Success); }
-    TempTree tree;
-    platform::ManualClock clock;
-    platform::ScopedClock scoped{clock};
-};
-
 TEST_F(ManagerFrames, ATonePostedFromABankFileReachesTheDeviceAtItsLevelAndLength) {
     SD::Manager manager(Settings("Game.bnk"));
     manager.Init();

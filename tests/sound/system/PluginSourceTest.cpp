@@ -1,0 +1,124 @@
+// Sounds whose audio a source plug-in makes, loaded from a bank file and posted through the
+// Manager: the sine heard at its frequency, level and length, only on its first channel; the
+// silence playing for its length with nothing on any channel; the tone generator heard.
+#include <gtest/gtest.h>
+
+#include "sound/engine/playing/CSxPlayingMgr.h"
+#include "sound/engine/plugin/SxPluginTable.h"
+#include "tests/sound/system/SoundSystemFixture.h"
+
+using namespace soundtest;
+namespace control = platform::audio::control;
+namespace bw = bankwriter;
+
+namespace {
+
+bw::Bytes Floats(std::initializer_list<float> values, uint32_t mask) {
+    bw::Writer w;
+    for (float v : values) w.F32(v);
+    if (mask) w.U32(mask);
+    return w.Take();
+}
+
+// A sound playing the plug-in with its block, and the event "Play_<name>" that plays it.
+void AddPluginSound(bw::BankFile& bank, const std::string& name, uint32_t pluginID, bw::Bytes block) {
+    bw::Source source;
+    source.pluginID = SX::SxPluginKey(SX::SxPluginType_Source, 0, pluginID);
+    source.pluginParams = std::move(block);
+    const std::string sound = name + "_Sound", event = "Play_" + name;
+    bank.records.push_back(bw::Record(SX::SxHirc_Sound, bw::SoundBody(ID(sound.c_str()), source, bw::NodeBase())));
+    bank.records.push_back(bw::Record(SX::SxHirc_Action, bw::ActionBody(ID((event + ".play").c_str()), 0x0403,
+                                                                         ID(sound.c_str()), {}, {},
+                                                                         bw::PlayParams(4, bank.id))));
+    bank.records.push_back(bw::Record(SX::SxHirc_Event, bw::EventBody(ID(event.c_str()), {ID((event + ".play").c_str())})));
+}
+
+std::string PluginBank() {
+    bw::BankFile bank;
+    bank.id = ID("Synths");
+    AddPluginSound(bank, "Sine", 100, Floats({1000.0f, -6.0f, 0.5f}, 0x4));
+    AddPluginSound(bank, "Left_Sine", 100, Floats({500.0f, -6.0f, 0.5f}, 0x3));
+    AddPluginSound(bank, "Silence", 101, Floats({0.5f, 0.0f, 0.0f}, 0));
+    AddPluginSound(bank, "ToneGen", 102, {});
+    return BankBytes(bank);
+}
+
+class PluginSources : public ManagerFrames {
+protected:
+    void SetUp() override {
+        ManagerFrames::SetUp();
+        tree.Write("Audio/Synths.bnk", PluginBank());
+    }
+    // Posts the event after a few quiet frames and captures the frames after it.
+    Capture Play(SD::Manager& manager, const char* event, int frames, SX::SxPlayingID* id = nullptr) {
+        SX::g_pAudioMgr->StopThread();
+        control::StartCapture();
+        RunFrames(manager, 3);
+        const size_t before = control::CapturedBytes() / 2 / control::CapturedFormat().channels;
+        const SX::SxPlayingID posted = manager.PostEvent(event, 0);
+        EXPECT_NE(posted, 0u) << event;
+        if (id) *id = posted;
+        RunFrames(manager, frames);
+        Capture capture = TakeCapture();
+        control::StopCapture();
+        capture.left.erase(capture.left.begin(), capture.left.begin() + long(before));
+        capture.right.erase(capture.right.begin(), capture.right.begin() + long(before));
+        return capture;
+    }
+};
+
+TEST_F(PluginSources, TheSineIsHeardAtItsFrequencyLevelAndLength) {
+    SD::Manager manager(Settings("Synths.bnk"));
+    manager.Init();
+    ASSERT_TRUE(manager.Failures().empty());
+    const Capture capture = Play(manager, "Play_Sine", 40);
+    const Heard heard = Listen(capture.left);
+    EXPECT_LT(heard.first, 2u * 1024u);
+    EXPECT_NEAR(double(heard.last - heard.first), 24000.0, 240.0);
+    EXPECT_NEAR(heard.frequency, 1000.0, 5.0);
+    // -6 dB on the centre reaches each front speaker at a further -3 dB.
+    EXPECT_NEAR(heard.peak, std::pow(10.0, -6.0 / 20.0) * std::sqrt(0.5), 0.01);
+    EXPECT_NEAR(Listen(capture.right).peak, heard.peak, 0.01);
+    RestartAudioThread();
+    manager.Term();
+}
+
+TEST_F(PluginSources, AStereoSineSoundsOnTheLeftAloneAndTheRightStaysSilent) {
+    SD::Manager manager(Settings("Synths.bnk"));
+    manager.Init();
+    const Capture capture = Play(manager, "Play_Left_Sine", 40);
+    const Heard left = Listen(capture.left);
+    EXPECT_NEAR(left.frequency, 500.0, 5.0);
+    EXPECT_NEAR(left.peak, std::pow(10.0, -6.0 / 20.0), 0.01);
+    EXPECT_EQ(Listen(capture.right).peak, 0.0);
+    RestartAudioThread();
+    manager.Term();
+}
+
+TEST_F(PluginSources, TheSilencePlaysForItsLengthWithNothingOnAnyChannel) {
+    SD::Manager manager(Settings("Synths.bnk"));
+    manager.Init();
+    SX::SxPlayingID id = 0;
+    const Capture during = Play(manager, "Play_Silence", 20, &id);
+    EXPECT_TRUE(SX::g_pPlayingMgr->IsActive(id)) << "a voice is still playing it after 0.43 s";
+    EXPECT_EQ(Listen(during.left).peak, 0.0);
+    EXPECT_EQ(Listen(during.right).peak, 0.0);
+    RunFrames(manager, 10);
+    EXPECT_FALSE(SX::g_pPlayingMgr->IsActive(id)) << "it ended after its half second";
+    RestartAudioThread();
+    manager.Term();
+}
+
+TEST_F(PluginSources, TheToneGeneratorsDefaultToneIsHeard) {
+    SD::Manager manager(Settings("Synths.bnk"));
+    manager.Init();
+    const Capture capture = Play(manager, "Play_ToneGen", 60);
+    const Heard heard = Listen(capture.left);
+    EXPECT_NEAR(heard.frequency, 440.0, 5.0);
+    EXPECT_NEAR(double(heard.last - heard.first), 48480.0, 600.0);
+    EXPECT_NEAR(heard.peak, 0.98855 * std::sqrt(0.5), 0.02);
+    RestartAudioThread();
+    manager.Term();
+}
+
+}  // namespace
