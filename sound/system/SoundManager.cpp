@@ -261,6 +261,12 @@ void Manager::RegisterObject(SX::SxGameObjectID object, const std::string& name)
     objects_[name] = ObjectOrDefault(object);
 }
 
+void Manager::UnregisterObject(const std::string& name, SX::SxGameObjectID object) {
+    const auto found = objects_.find(name);
+    if (found == objects_.end() || found->second != ObjectOrDefault(object)) return;
+    UnregisterObject(name);
+}
+
 void Manager::UnregisterObject(const std::string& name) {
     const auto found = objects_.find(name);
     if (found == objects_.end()) return;

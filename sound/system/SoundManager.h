@@ -54,6 +54,9 @@ public:
                               SX::SxCallbackFunc callback = nullptr, void* cookie = nullptr);
     void RegisterObject(SX::SxGameObjectID object, const std::string& name);
     void UnregisterObject(const std::string& name);
+    // The same for the object of that ID alone: a name that another object took since (game
+    // objects may share a name) is left with that object.
+    void UnregisterObject(const std::string& name, SX::SxGameObjectID object);
     void SetListener(const GameObjectHandle& listener) { listener_ = listener; }
     const GameObjectHandle& GetListener() const { return listener_; }
 
