@@ -46,6 +46,8 @@ std::string PluginBank() {
     AddPluginSound(bank, "Left_Sine", 100, Floats({500.0f, -6.0f, 0.5f}, 0x3));
     AddPluginSound(bank, "Silence", 101, Floats({0.5f, 0.0f, 0.0f}, 0));
     AddPluginSound(bank, "ToneGen", 102, {});
+    AddPluginSound(bank, "Cut_Sine", 100, {0, 0, 0x7A, 0x44, 0, 0, 0});
+    AddPluginSound(bank, "Unknown_Plugin", 999, {});
     AddPluginSound(bank, "Layout_51", kLayoutSourceID, Floats({}, 0x3F));
     AddPluginSound(bank, "Layout_1F", kLayoutSourceID, Floats({}, 0x1F));
     AddPluginSound(bank, "Motion", kLayoutSourceID, Floats({}, 0x4), SX::SxPluginType_MotionSource);
@@ -206,6 +208,21 @@ TEST_F(PluginSources, APlugInAsking51Plays51AndOneAskingALayoutNotPlayedFailsToS
     EXPECT_GT(heard.peak, 0.25) << "left, centre and surround folded into the left speaker";
     EXPECT_NEAR(double(heard.last - heard.first), 4800.0, 240.0) << "less the fade-in";
     EXPECT_EQ(g_offeredRate.load(), 48000u);
+    RestartAudioThread();
+    manager.Term();
+}
+
+TEST_F(PluginSources, ACutParameterBlockOrAnUnregisteredPlugInPlaysNothingAndTheRestPlaysOn) {
+    SD::Manager manager(Settings("Synths.bnk"));
+    manager.Init();
+    for (const char* event : {"Play_Cut_Sine", "Play_Unknown_Plugin"}) {
+        SCOPED_TRACE(event);
+        SX::SxPlayingID id = 0;
+        const Capture capture = Play(manager, event, 3, &id);
+        EXPECT_EQ(Listen(capture.left).peak, 0.0);
+        EXPECT_FALSE(SX::g_pPlayingMgr->IsActive(id));
+    }
+    EXPECT_NEAR(Listen(Play(manager, "Play_Sine", 30).left).frequency, 1000.0, 5.0);
     RestartAudioThread();
     manager.Term();
 }
