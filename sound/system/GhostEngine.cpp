@@ -128,8 +128,9 @@ void GhostEngine_::RegisterSoundObject(GameObject* owner) {
 
 void GhostEngine_::UnregisterSoundObject(GameObject* owner) {
     if (!owner) return;
-    if (manager_) manager_->UnregisterObject(owner->GetName());
-    SX::SoundEngine::UnregisterGameObj(SoundObjectID(owner));
+    const SX::SxGameObjectID id = SoundObjectID(owner);
+    if (manager_) manager_->UnregisterObject(owner->GetName(), id);
+    SX::SoundEngine::UnregisterGameObj(id);
     ForgetSoundObjectID(owner);
 }
 

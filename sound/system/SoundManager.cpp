@@ -8,8 +8,12 @@
 #include "sound/engine/lower/CSxLEngine.h"
 #include "sound/engine/memory/SxMemoryMgr.h"
 #include "sound/engine/playing/CSxPlayingMgr.h"
+#include "sound/engine/vorbis/CSxSrcBankVorbis.h"
+#include "sound/music/SxMusicEngine.h"
 #include "sound/plugins/effects/SxEffectPluginsRegistry.h"
+#include "sound/plugins/motion/SxMotionPluginsRegistry.h"
 #include "sound/plugins/studio/StudioPlugins.h"
+#include "sound/plugins/synth/SxSourcePluginsRegistry.h"
 #include "sound/stream/manager/SxStreamMgr.h"
 #include "sound/system/SxBankHooks.h"
 
@@ -22,7 +26,13 @@ constexpr int32_t kDefaultPool = -1;
 constexpr uint32_t kThreadStack = 256 * 1024;
 constexpr char kInitBank[] = "Init.bnk";
 
-MusicEngineHooks g_music;
+SX::SXRESULT StartMusicEngine() {
+    SX::SxMusicSettings settings;
+    SX::MusicEngine::GetDefaultInitSettings(settings);
+    return SX::MusicEngine::Init(&settings);
+}
+
+MusicEngineHooks g_music{StartMusicEngine, SX::MusicEngine::Term};
 
 SX::SxGameObjectID ObjectOrDefault(SX::SxGameObjectID object) { return object ? object : kDefaultSoundObject; }
 
@@ -116,8 +126,18 @@ bool Manager::StartEngine() {
         }
         musicStarted_ = true;
     }
+    // Each registration stands alone: one that fails leaves the others' sounds playing.
+    SX::RegisterSourcePlugins();
     SX::RegisterEffectPlugins();
     SX::RegisterStudioPlugins();
+    SX::RegisterVorbisCodec();
+    result = SX::RegisterMotionPlugins();
+    if (result != SX::SX_Success) {
+        Fail("the motion plug-ins did not register: SXRESULT " + std::to_string(result));
+        return false;
+    }
+    SX::MotionEngine::AddPlayerMotionDevice(0, 0, SX::kRumbleDeviceID, nullptr);
+    SX::MotionEngine::SetPlayerListener(0, 0);
     if (SX::SoundEngine::SetListenerPipeline(0, true, true) != SX::SX_Success) {
         Fail("SX::SoundEngine::SetListenerPipeline() failed");
         return false;
@@ -239,6 +259,12 @@ SX::SxPlayingID Manager::PostEvent(const char* event, SX::SxGameObjectID object,
 void Manager::RegisterObject(SX::SxGameObjectID object, const std::string& name) {
     SX::SoundEngine::RegisterGameObj(ObjectOrDefault(object));
     objects_[name] = ObjectOrDefault(object);
+}
+
+void Manager::UnregisterObject(const std::string& name, SX::SxGameObjectID object) {
+    const auto found = objects_.find(name);
+    if (found == objects_.end() || found->second != ObjectOrDefault(object)) return;
+    UnregisterObject(name);
 }
 
 void Manager::UnregisterObject(const std::string& name) {

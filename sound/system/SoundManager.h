@@ -18,7 +18,8 @@ namespace SD {
 // The object the convenience calls use for game-object ID 0.
 constexpr SX::SxGameObjectID kDefaultSoundObject = 100;
 
-// A music engine plugs in here before start-up; without one there is no music.
+// The music engine started after the sound engine and ended before it: the music engine with
+// its default settings unless other hooks are set before start-up (empty hooks: no music).
 struct MusicEngineHooks {
     SX::SXRESULT (*init)() = nullptr;
     void (*term)() = nullptr;
@@ -53,6 +54,9 @@ public:
                               SX::SxCallbackFunc callback = nullptr, void* cookie = nullptr);
     void RegisterObject(SX::SxGameObjectID object, const std::string& name);
     void UnregisterObject(const std::string& name);
+    // The same for the object of that ID alone: a name that another object took since (game
+    // objects may share a name) is left with that object.
+    void UnregisterObject(const std::string& name, SX::SxGameObjectID object);
     void SetListener(const GameObjectHandle& listener) { listener_ = listener; }
     const GameObjectHandle& GetListener() const { return listener_; }
 

@@ -20,8 +20,10 @@ SXRESULT SxLoadSource(SxReadCursor& cursor, CSxSource& source) {
     if (!cursor.U8(sourceFlags)) return SX_Fail;
     if (type == 2 || type == 5) {
         uint32_t paramSize;
-        if (!cursor.U32(paramSize) || !cursor.Skip(paramSize)) return SX_Fail;
+        if (!cursor.U32(paramSize) || !cursor.HasRoomFor(paramSize, 1)) return SX_Fail;
         source.SetSourceByID(pluginID);
+        if (!source.SetPluginParams(cursor.Data(), paramSize)) return SX_InsufficientMemory;
+        cursor.Skip(paramSize);
         return SX_Success;
     }
     uint32_t flags = (sourceFlags & 1) ? CSxSource::kFlag0 : 0;

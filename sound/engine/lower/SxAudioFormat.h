@@ -16,6 +16,10 @@ struct SxAudioFormat {
 };
 static_assert(sizeof(SxAudioFormat) == 8, "rate and one word of fields");
 
+// The channel layouts a voice plays: stereo, the centre, or both; the LFE alone or with either;
+// four channels (front and surround pairs) with or without the centre and the LFE.
+bool SxIsPlayableChannelMask(uint32_t mask);
+
 // The format of a node of the mix: planar 32-bit floats at the given rate.
 SxAudioFormat SxFloatFormat(uint32_t sampleRate, uint32_t channelMask);
 

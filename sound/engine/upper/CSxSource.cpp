@@ -57,8 +57,25 @@ SXRESULT CSxSource::SetSourceByName(SxUniqueID mediaID, uint32_t pluginID, const
     return SX_Success;
 }
 
+void CSxSource::FreePluginParams() {
+    if (m_params) MemoryMgr::Free(g_DefaultPoolId, m_params);
+    m_params = nullptr;
+    m_paramsSize = 0;
+}
+
+bool CSxSource::SetPluginParams(const uint8_t* block, uint32_t size) {
+    FreePluginParams();
+    if (!block || size == 0) return true;
+    m_params = static_cast<uint8_t*>(MemoryMgr::Malloc(g_DefaultPoolId, size));
+    if (!m_params) return false;
+    std::memcpy(m_params, block, size);
+    m_paramsSize = size;
+    return true;
+}
+
 void CSxSource::SetSourceByID(SxUniqueID id) {
     Reset();
+    FreePluginParams();
     m_mediaID = id;
     m_pluginID = 0xFFFFFFFFu;
     m_flags = (kKindPlugin << kKindShift) | kLFE | kFilled;
@@ -85,6 +102,10 @@ CSxSource* CSxSource::Clone() const {
         copy->m_ownData = m_ownData;
     }
     copy->m_flags = m_flags;
+    if (!copy->SetPluginParams(m_params, m_paramsSize)) {
+        SxDelete(g_DefaultPoolId, copy);
+        return nullptr;
+    }
     return copy;
 }
 

@@ -25,7 +25,10 @@ public:
     static constexpr uint32_t kAllFlags = 0x7FFu;
 
     CSxSource() = default;
-    virtual ~CSxSource() { Reset(); }
+    virtual ~CSxSource() {
+        Reset();
+        FreePluginParams();
+    }
     CSxSource(const CSxSource&) = delete;
     CSxSource& operator=(const CSxSource&) = delete;
 
@@ -37,6 +40,11 @@ public:
     SXRESULT SetSourceByName(SxUniqueID mediaID, uint32_t pluginID, const wchar_t* name, bool lfe, bool flag2,
                              bool owned);
     void SetSourceByID(SxUniqueID id);
+    // A plug-in source's own parameter block from its sound's record, copied; false when the
+    // copy cannot be had (the source then has none).
+    bool SetPluginParams(const uint8_t* block, uint32_t size);
+    const uint8_t* PluginParams() const { return m_params; }
+    uint32_t PluginParamsSize() const { return m_paramsSize; }
     // A copy of every field; a name streamed by name is duplicated, never shared, so the copy
     // and the original free their own. Null when memory fails.
     CSxSource* Clone() const;
@@ -58,6 +66,7 @@ public:
 
 private:
     void Reset();
+    void FreePluginParams();
 
     SxUniqueID m_mediaID = 0xFFFFFFFFu;
     uint32_t m_fileID = 0xFFFFFFFFu;
@@ -66,6 +75,8 @@ private:
     uint32_t m_flags = 0;
     void* m_ownData = nullptr;
     uint32_t m_pluginID = 0xFFFFFFFFu;
+    uint8_t* m_params = nullptr;
+    uint32_t m_paramsSize = 0;
 };
 
 }  // namespace SX

@@ -9,6 +9,7 @@
 #include "sound/engine/voice/CSxSrcBankPCM.h"
 #include "sound/engine/voice/CSxSrcFileADPCM.h"
 #include "sound/engine/voice/CSxSrcFilePCM.h"
+#include "sound/engine/voice/CSxSrcPhysModel.h"
 
 namespace SX {
 
@@ -22,7 +23,8 @@ CSxVPLSrcNode* CreateVPLSrcNode(CSxPBI* instance) {
     if (!source) return nullptr;
     const uint32_t kind = source->Kind();
     const uint32_t id = source->PluginID();
-    if (kind == 0 || kind == CSxSource::kKindPlugin || id < 0x10000 || id == 0xFFFFFFFFu) return nullptr;
+    if (kind == CSxSource::kKindPlugin) return new (std::nothrow) CSxSrcPhysModel(instance);
+    if (kind == 0 || id < 0x10000 || id == 0xFFFFFFFFu) return nullptr;
     const bool inMemory = kind == CSxSource::kKindInMemory;
     const uint32_t codec = id >> 16;
     if (codec == kCodecPCM || codec == kCodecADPCM) {

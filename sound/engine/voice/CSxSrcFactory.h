@@ -6,8 +6,8 @@ class CSxPBI;
 class CSxVPLSrcNode;
 
 // Codec 1 (PCM) and 2 (ADPCM), in memory or streamed, are built in; other codecs come from
-// the registered-codec table. Null, for an unknown kind or codec, a plug-in source (not
-// played by voices yet), or no memory.
+// the registered-codec table; a plug-in source gets the plug-in source node. Null for an
+// unknown kind or codec, or no memory.
 CSxVPLSrcNode* CreateVPLSrcNode(CSxPBI* instance);
 
 }  // namespace SX

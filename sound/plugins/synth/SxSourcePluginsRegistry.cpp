@@ -1,6 +1,8 @@
 #include "sound/plugins/synth/SxSourcePluginsRegistry.h"
 
 #include "sound/engine/plugin/SxPluginTable.h"
+#include "sound/plugins/synth/CSxFXSrcSilence.h"
+#include "sound/plugins/synth/CSxFXSrcSine.h"
 #include "sound/plugins/synth/CSxToneGen.h"
 #include "sound/plugins/synth/CSxWhooshSynth.h"
 #include "sound/plugins/synth/CSxWindSynth.h"
@@ -16,6 +18,8 @@ struct Registration {
 
 const Registration kSources[] = {
     {102, CreateToneGen, CreateToneGenParams},
+    {100, CreateSineSource, CreateSineSourceParams},
+    {101, CreateSilenceSource, CreateSilenceSourceParams},
     {119, CreateWindSynth, CreateWindSynthParams},
     {120, CreateWhooshSynth, CreateWhooshSynthParams},
 };

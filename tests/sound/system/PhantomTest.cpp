@@ -88,6 +88,28 @@ TEST_F(PhantomRun, DestroyingAPhantomStopsItsSound) {
     EXPECT_GT(Listen(left).peak, 0.3) << "it did play before";
 }
 
+TEST_F(PhantomRun, DestroyingAPhantomLeavesAnotherObjectOfTheSameNameSounding) {
+    SD::GameObject other;
+    ASSERT_EQ(other.GetName(), object.GetName());
+    auto* first = new SD::Phantom();
+    first->SetOwner(&object);
+    first->SetEventName("Play_Tone");
+    first->VInitialize(false);
+    SD::Phantom second;
+    second.SetOwner(&other);
+    second.SetEventName("Play_Tone");
+    second.SetBegin(true);
+    second.VInitialize(false);
+    RunFrames(3);
+    const size_t before = control::CapturedBytes() / 2 / control::CapturedFormat().channels;
+    delete first;
+    RunFrames(10);
+    std::vector<float> left = TakeCapture().left;
+    left.erase(left.begin(), left.begin() + long(before + 2 * 1024));
+    EXPECT_NEAR(Listen(left).peak, kToneAmplitude * std::sqrt(0.5), 0.02);
+    RunFrames(20);  // to the tone's end: the banks unload at shutdown once no voice plays from them
+}
+
 TEST_F(PhantomRun, AnEmptyEventNamePostsNothing) {
     SD::Phantom phantom;
     phantom.SetOwner(&object);

@@ -6,6 +6,9 @@
 #include <functional>
 
 #include "sound/engine/memory/SxMemoryMgr.h"
+#include "sound/engine/plugin/SxFXMemAlloc.h"
+#include "sound/engine/plugin/SxPluginTable.h"
+#include "sound/music/CSxMusicRenderer.h"
 #include "sound/system/SoundManager.h"
 #include "tests/sound/system/SoundSystemFixture.h"
 
@@ -14,38 +17,6 @@ using qvtest::TempTree;
 namespace control = platform::audio::control;
 
 namespace {
-
-class ManagerRun : public ::testing::Test {
-protected:
-    void SetUp() override {
-        control::Reset();
-        tree.Write("Audio/Init.bnk", InitBank());
-        tree.Write("Audio/Game.bnk", GameBank());
-    }
-    void TearDown() override { control::Reset(); }
-    SD::Manager::Settings Settings(const std::string& banks, const std::string& packages = "") {
-        return SD::Manager::Settings{tree.Path("Audio/"), banks, packages};
-    }
-    TempTree tree;
-};
-
-// The audio thread stopped and its frames run here, on a manual clock.
-class ManagerFrames : public ManagerRun {
-protected:
-    // Frames of about 21 ms rendered on the manual clock, the audio thread's work done here.
-    void RunFrames(SD::Manager& manager, int frames) {
-        for (int i = 0; i < frames; ++i) {
-            manager.Update(0.0214f);
-            clock.Advance(0.0214);
-            SX::g_pAudioMgr->Perform();
-        }
-    }
-    // Banks unload through the audio thread: it runs again before Term.
-    void RestartAudioThread() { ASSERT_EQ(SX::g_pAudioMgr->Start(SX::SxThreadProperties()), SX::SX_Success); }
-    TempTree tree;
-    platform::ManualClock clock;
-    platform::ScopedClock scoped{clock};
-};
 
 TEST_F(ManagerFrames, ATonePostedFromABankFileReachesTheDeviceAtItsLevelAndLength) {
     SD::Manager manager(Settings("Game.bnk"));
@@ -150,6 +121,37 @@ TEST_F(ManagerRun, AFailedStartLoadsNothingAndReportsTheFailure) {
     }
     EXPECT_TRUE(SX::MemoryMgr::IsInitialized()) << "what it did not start is left alone";
     SX::MemoryMgr::Term();
+}
+
+TEST_F(ManagerRun, StartUpRegistersThePlugInsAndTheCodecAndRunsTheMusicEngineUntilTheEnd) {
+    {
+        SD::Manager manager(Settings("Game.bnk"));
+        manager.Init();
+        ASSERT_TRUE(manager.Started());
+        const struct {
+            SX::SxPluginType type;
+            uint32_t company, plugin;
+        } plugins[] = {{SX::SxPluginType_Source, 0, 100},       {SX::SxPluginType_Source, 0, 101},
+                       {SX::SxPluginType_Source, 0, 102},       {SX::SxPluginType_Source, 0, 119},
+                       {SX::SxPluginType_Source, 0, 120},       {SX::SxPluginType_Source, 0, 200},
+                       {SX::SxPluginType_Effect, 0, 118},       {SX::SxPluginType_Effect, 256, 103},
+                       {SX::SxPluginType_MotionSource, 0, 405}};
+        for (const auto& p : plugins) {
+            SCOPED_TRACE(testing::Message() << "plug-in " << p.plugin << " of company " << p.company);
+            SX::ISxPluginParam* params = nullptr;
+            ASSERT_EQ(SX::SxPluginTable::CreateParam(SX::SxPluginKey(p.type, p.company, p.plugin),
+                                                     &SX::g_LEngineFxAllocator, params),
+                      SX::SX_Success);
+            params->Term(&SX::g_LEngineFxAllocator);
+        }
+        SX::SxCodecCreators vorbis;
+        EXPECT_TRUE(SX::SxPluginTable::FindCodec(4u << 16 | SX::SxPluginType_Codec, vorbis));
+        EXPECT_TRUE(SX::CSxMusicRenderer::IsInitialized());
+        manager.Term();
+        EXPECT_TRUE(SX::CSxMusicRenderer::IsInitialized()) << "the music engine lives as long as the sound engine";
+    }
+    EXPECT_FALSE(SX::CSxMusicRenderer::IsInitialized());
+    EXPECT_FALSE(SX::SoundEngine::IsInitialized());
 }
 
 TEST(BankNames, SplitAtSpacesWithoutEmptyNames) {
