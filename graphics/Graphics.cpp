@@ -361,11 +361,7 @@ void Graphics_::FillForwardLights(const std::vector<Light*>& lights) {
     for (Light* light : lights) {
         SD::Vec3 p(0.0f, 0.0f, 0.0f);
         if (SD::GameObject* owner = light->GetOwner()) p = owner->GetTransform().GetPos();
-        SD::Vec3 v;
-        v.x = view(0, 0) * p.x + view(0, 1) * p.y + view(0, 2) * p.z + view(0, 3);
-        v.y = view(1, 0) * p.x + view(1, 1) * p.y + view(1, 2) * p.z + view(1, 3);
-        v.z = view(2, 0) * p.x + view(2, 1) * p.y + view(2, 2) * p.z + view(2, 3);
-        light->SetViewPosition(v);
+        light->SetViewPosition(ViewTransform(view, p, 1.0f));
         if (count < kForwardLights) {
             std::memcpy(forwardLights[count].m, &light->GetInfo(), sizeof(LightInfo));
             ++count;

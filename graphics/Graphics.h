@@ -277,6 +277,10 @@ public:
     void RemoveTerrain(Terrain* terrain);
     TerrainList& GetTerrainList() { return terrainList; }
 
+    // A point (w 1) or direction (w 0) through a view matrix, which holds its translation in
+    // its last row as the device builds it.
+    static SD::Vec3 ViewTransform(const SD::Mtx44& view, const SD::Vec3& p, float w);
+
     // The scale of the reflection buffers for a quality: 1 for 3, 2/3 for 2, 1/3 otherwise.
     static float ReflectionScale(int quality);
 

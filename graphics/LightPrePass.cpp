@@ -74,9 +74,7 @@ void Graphics_::RenderLightPrePass(RenderTarget* lightTarget, Resource::RenderBu
     if (shadowCasterLight && sunEffect) {
         const SD::Vec3 p = shadowCasterLight->GetTransform().GetPos();
         const SD::Vec3 delta = p - kSunTarget;
-        SD::Vec3 direction(view(0, 0) * delta.x + view(0, 1) * delta.y + view(0, 2) * delta.z,
-                           view(1, 0) * delta.x + view(1, 1) * delta.y + view(1, 2) * delta.z,
-                           view(2, 0) * delta.x + view(2, 1) * delta.y + view(2, 2) * delta.z);
+        SD::Vec3 direction = ViewTransform(view, delta, 0.0f);
         if (direction.LengthSq() > 0.0f) direction.NormalizeThis();
         SD::Vec4 color(1.0f, 1.0f, 1.0f, 1.0f);
         if (auto* light = static_cast<Light*>(shadowCasterLight->GetComponent(SD::CID_Light))) color = light->GetColor();

@@ -123,9 +123,9 @@ void Graphics_::DrawTransparent(std::vector<RenderItem>& items) {
         const SD::Mtx44& w = item.geometry ? item.geometry->GetRenderWorld() : item.world;
         float world[4];
         for (int r = 0; r < 4; ++r) world[r] = w(r, 0) * c.x + w(r, 1) * c.y + w(r, 2) * c.z + w(r, 3);
-        // All four components, so the view's translation (the eye) is part of the depth.
-        for (int r = 0; r < 3; ++r)
-            item.sortData[r] = view(r, 0) * world[0] + view(r, 1) * world[1] + view(r, 2) * world[2] + view(r, 3) * world[3];
+        // The whole view, its translation (the eye) included, so the key is the true depth.
+        const SD::Vec3 e = ViewTransform(view, SD::Vec3(world[0], world[1], world[2]), world[3]);
+        item.sortData[0] = e.x, item.sortData[1] = e.y, item.sortData[2] = e.z;
     }
     std::sort(items.begin(), items.end(),
               [](const RenderItem& a, const RenderItem& b) { return a.sortData[2] < b.sortData[2]; });

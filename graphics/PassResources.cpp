@@ -37,6 +37,12 @@ void Graphics_::CreatePassResources() {
     for (Resource::RenderBuffer*& buffer : sixteenth) buffer = manager->CreateScaledRenderBuffer(0.0625f, 0.0625f);
 }
 
+SD::Vec3 Graphics_::ViewTransform(const SD::Mtx44& view, const SD::Vec3& p, float w) {
+    return {p.x * view(0, 0) + p.y * view(1, 0) + p.z * view(2, 0) + w * view(3, 0),
+            p.x * view(0, 1) + p.y * view(1, 1) + p.z * view(2, 1) + w * view(3, 1),
+            p.x * view(0, 2) + p.y * view(1, 2) + p.z * view(2, 2) + w * view(3, 2)};
+}
+
 void Graphics_::DrawMesh(Resource::Mesh* mesh, Resource::Effect* effect, unsigned passes) {
     if (!mesh) return;
     Resource::DrawIndexedBuffers(mesh->GetIndexBuffer(), mesh->GetVertexBuffer(), effect, passes);

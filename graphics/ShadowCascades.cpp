@@ -61,9 +61,7 @@ bool Graphics_::FitShadowCascades() {
     const float signs[4][2] = {{-1, -1}, {1, -1}, {-1, 1}, {1, 1}};
     for (int i = 0; i < 4; ++i) {
         Float4 v = platform::gfx::Vec4Transform({signs[i][0], signs[i][1], 1.0f, 1.0f}, inverseProjection);
-        const SD::Vec4 viewPoint(v.x / v.w, v.y / v.w, v.z / v.w, 1.0f);
-        const SD::Vec4 world = inverseView * viewPoint;
-        corners[i] = SD::Vec3(world.x, world.y, world.z);
+        corners[i] = ViewTransform(inverseView, SD::Vec3(v.x / v.w, v.y / v.w, v.z / v.w), 1.0f);
     }
     const SD::Vec3 eye = camera->GetOwner()->GetTransform().GetPos();
 
