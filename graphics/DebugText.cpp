@@ -34,8 +34,8 @@ Resource::Font* Graphics_::GetFont(const std::string& name, int width, int heigh
     if (found == fonts.end()) {
         Resource::ResourceManager* manager = device.GetResourceManager();
         if (!manager) return nullptr;
+        // Made loaded; a face that cannot be had stays filed without its device font.
         Resource::Font* font = manager->CreateFont(name, static_cast<uint32_t>(width), static_cast<uint32_t>(height));
-        font->Load();
         found = fonts.emplace(key, font).first;
     }
     Resource::Font* font = found->second;

@@ -193,6 +193,34 @@ TEST(FramePasses, SmallSceneDrawsEveryPassInOrder) {
     EXPECT_EQ(f.graphics->GetGrassDrawn(), 3u);
 }
 
+// The "ShadowCaster" stands on the sun and faces the fixed target whatever the level did with
+// it; without a sun no map is drawn.
+TEST(FramePasses, ShadowCasterFollowsTheSunAndFacesItsTarget) {
+    {
+        FrameFixture f;
+        f.BuildSmallScene();
+        SD::GameObject* caster = f.factory.GetGameObject(std::string("ShadowCaster"));
+        ASSERT_NE(caster, nullptr);
+        caster->GetTransform().SetPos({7, 7, 7});
+        f.graphics->Update(0.016f);
+        EXPECT_EQ(caster->GetTransform().GetPos(), SD::Vec3(0, 1000, 0));
+        const SD::Vec3 facing = SD::Vec3(-1000, -1000, -2500).GetNormalized();
+        const SD::Vec3 dir = caster->GetTransform().GetDir();
+        EXPECT_NEAR(dir.x, facing.x, 1e-5f);
+        EXPECT_NEAR(dir.y, facing.y, 1e-5f);
+        EXPECT_NEAR(dir.z, facing.z, 1e-5f);
+        EXPECT_EQ(Count(Trace(f.Frame()), "target 512x512"), 3u);
+    }
+    // One graphics system at a time: components join the live one.
+    FrameFixture dark;
+    dark.Place("rock", {0, 0, 20});
+    dark.LookFrom({0, 0, 0});
+    dark.graphics->Update(0.016f);
+    const std::vector<std::string> trace = Trace(dark.Frame());
+    EXPECT_EQ(Count(trace, "target 512x512"), 0u);
+    EXPECT_EQ(Count(trace, "begin RenderLightBuffer"), 0u);  // no lights: no pre-pass at all
+}
+
 // Each switch takes its step out of the frame and leaves the others.
 TEST(FramePasses, SettingsSwitchStepsOff) {
     struct Case {
