@@ -313,7 +313,7 @@ void Graphics_::ScenePass(Resource::RenderBuffer* color, Resource::RenderBuffer*
     DrawBatches("Geometry", scene.opaque);
     geometry->Unbind();
 
-    FillForwardLights(scene.lights);
+    FillForwardLights(scene.lights, view);
     // The light buffer starts dark for every view: a view without lights must not show the
     // lighting of the view drawn before it.
     FillTarget(light, SD::Vec4(0.0f, 0.0f, 0.0f, 0.0f));
@@ -355,8 +355,7 @@ void Graphics_::DrawParticles(ParticleStage stage, const std::vector<CulledParti
 }
 
 // Up to eight visible lights, with their view-space positions, as "light_info".
-void Graphics_::FillForwardLights(const std::vector<Light*>& lights) {
-    const SD::Mtx44& view = GetActiveCamera() ? GetActiveCamera()->GetView() : defaultView;
+void Graphics_::FillForwardLights(const std::vector<Light*>& lights, const SD::Mtx44& view) {
     unsigned count = 0;
     for (Light* light : lights) {
         SD::Vec3 p(0.0f, 0.0f, 0.0f);

@@ -400,7 +400,8 @@ private:
     void ScenePass(Resource::RenderBuffer* color, Resource::RenderBuffer* geometry, Resource::RenderBuffer* light,
                    Scene& scene, const SD::Mtx44& view, bool mainView, bool shadows);
     void CreatePassResources();
-    void FillForwardLights(const std::vector<Light*>& lights);
+    // Up to eight of the view's lights, with their positions in that view, as "light_info".
+    void FillForwardLights(const std::vector<Light*>& lights, const SD::Mtx44& view);
     void DrawParticles(ParticleStage stage, const std::vector<CulledParticles*>& systems);
     void DrawMesh(Resource::Mesh* mesh, Resource::Effect* effect, unsigned passes);
     // One instanced draw of up to kInstancesPerDraw items through the pass of the material.

@@ -128,7 +128,7 @@ struct FrameFixture : SceneFixture {
         std::vector<Aperture::GrassInstance> blades(3);
         for (int i = 0; i < 3; ++i) blades[i].position = SD::Vec3(static_cast<float>(i), 0, 20);
         graphics->SetGrass(geometries.front().get(), blades);
-        LookFrom({0, 0, 0});
+        LookFrom({0, 0, -1});
     }
 
     SD::Registrations registrations;
@@ -184,6 +184,12 @@ TEST(FramePasses, SmallSceneDrawsEveryPassInOrder) {
     // translation in float 12 of the transposed matrix.
     const auto worlds = ParameterValues(frame, "local_world");
     EXPECT_TRUE(std::any_of(worlds.begin(), worlds.end(), [](const std::vector<float>& m) { return m[12] == 3.0f && m[14] == 20.0f; }));
+    // The forward lights of each view, a first record holding the point light's type and its
+    // position in the view (the camera 1 unit back from the origin makes it 21 away).
+    const auto forward = ParameterValues(frame, "light_info");
+    ASSERT_EQ(forward.size(), 2u);
+    EXPECT_EQ(forward[1][0], 1.0f);
+    EXPECT_EQ(std::vector<float>(forward[1].begin() + 5, forward[1].begin() + 8), (std::vector<float>{0, 0, 21}));
     EXPECT_EQ(ParameterValues(frame, "cFocal").size(), 1u);
     const auto weights = ParameterValues(frame, "weights");
     ASSERT_FALSE(weights.empty());
