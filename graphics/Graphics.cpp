@@ -1,6 +1,7 @@
 #include "graphics/Graphics.h"
 
 #include <algorithm>
+#include <cstring>
 #include <stdexcept>
 #include <vector>
 
@@ -10,8 +11,10 @@
 #include "core/Logger.h"
 #include "core/MessageIds.h"
 #include "core/MessageSystem.h"
+#include "engine/GameObject.h"
 #include "graphics/GraphicsMessages.h"
 #include "graphics/resources/Effect.h"
+#include "graphics/resources/Font.h"
 #include "graphics/resources/Material.h"
 #include "graphics/resources/ResourceManager.h"
 #include "graphics/resources/Texture.h"
@@ -108,6 +111,7 @@ void Graphics_::Initialize() {
     device.GetDevice()->CreateVertexDeclaration({{0, 0, 2, 0, 0, 0}, {0, 12, 1, 0, 5, 0}}, &meshDeclaration);
     CreateVertexFormats();
     BindCriticalShaders();
+    CreatePassResources();
     CreateScreenQuad();
 
     SD::Message_System* messages = SD::Message_System::GetInstance();
@@ -123,6 +127,8 @@ void Graphics_::Shutdown() {
     messages->RemoveHandlerOf(SD::MessageIds::ResolutionChange, this);
     messages->RemoveHandlerOf(SD::MessageIds::BackgroundColor, this);
     messages->RemoveHandlerOf(SD::MessageIds::Resize, this);
+    for (auto& entry : fonts)
+        if (entry.second->IsLoaded() || entry.second->GetFont()) entry.second->Unload();
     subscribed = false;
 }
 
@@ -262,58 +268,105 @@ void Graphics_::OnResize(SD::IMessage* message) {
 void Graphics_::Update(float dt) {
     accumulatedTime += dt;
     lastFrameTime = dt;
+    UpdateGrassWave(dt);
     if (device.CheckDevice()) return;
     PrepareScene(dt);
     device.BeginScene();
     DrawScene();
-    PresentToBackBuffer();
+    PostProcess();
     device.EndScene();
     device.Present();
-}
-
-// The main colour target goes into the render area of the back buffer, between black bars.
-void Graphics_::PresentToBackBuffer() {
-    FrameBuffer* back = device.GetBackBufferTarget();
-    back->Bind();
-    Clear(true, 0.0f, 0.0f, 0.0f, 0.0f);
-    const int32_t left = static_cast<int32_t>(device.GetRenderOffsetX());
-    const int32_t top = static_cast<int32_t>(device.GetRenderOffsetY());
-    const platform::gfx::Rect area{left, top, left + static_cast<int32_t>(device.GetRenderWidth()),
-                                   top + static_cast<int32_t>(device.GetRenderHeight())};
-    back->CopyFrom(mainColor, &area);
 }
 
 void Graphics_::DrawScene() {
     // Every pass draws through the shared effect; without it there is nothing to draw with.
     if (!sharedEffect) return;
     SetFrameConstants();
+    Camera* camera = GetActiveCamera();
+    if (renderShadows) RenderShadowCascades();
     if (reflectionQuality != 0) {
         SetProjection(sharedEffect);
-        Camera* camera = GetActiveCamera();
         if (camera)
             camera->SetReflectedViewConstants(sharedEffect);
         else
             SetViewMatrix(sharedEffect);
-        SetWaterClipPlane(camera ? camera->GetReflectedView() : defaultView);
-        ScenePass(reflectionColor, reflectionGeometry, reflectionLight);
+        const SD::Mtx44& view = camera ? camera->GetReflectedView() : defaultView;
+        SetWaterClipPlane(view);
+        ScenePass(reflectionColor, reflectionGeometry, reflectionLight, scenes[kReflectionScene], view, false, false);
         sharedEffect->SetTexture("waterReflection", reflectionColor);
         device.GetDevice()->SetRenderState(platform::gfx::kRsClipPlaneEnable, 0);
     }
     SetViewMatrix(sharedEffect);
     SetProjection(sharedEffect);
-    ScenePass(mainColor, geometryBuffer, lightBuffer);
+    ScenePass(mainColor, geometryBuffer, lightBuffer, scenes[kMainScene], camera ? camera->GetView() : defaultView, true,
+              renderShadows);
 }
 
-// The view's pass over what is registered with the graphics system: the geometry buffer starts
-// at the far distance, the colour target at the background colour, and the light buffer is
-// handed to the materials through the shared effect.
+// One view: geometry buffer, lights, then the colour target from the sky (or the background)
+// through the materials, grass, reflective and transparent surfaces and the particles.
 void Graphics_::ScenePass(Resource::RenderBuffer* color, Resource::RenderBuffer* geometry,
-                          Resource::RenderBuffer* light) {
+                          Resource::RenderBuffer* light, Scene& scene, const SD::Mtx44& view, bool mainView,
+                          bool shadows) {
     FillTarget(geometry, SD::Vec4(0.0f, 0.0f, 0.0f, cameraFar));
-    BindTarget(color, GetEffect("sky"));
-    Clear(true, backgroundColor.x, backgroundColor.y, backgroundColor.z, 0.0f);
-    color->Unbind();
+    geometry->Bind();
+    DrawTerrain("Geometry");
+    DrawBatches("Geometry", scene.opaque);
+    geometry->Unbind();
+
+    FillForwardLights(scene.lights, view);
+    // The light buffer starts dark for every view: a view without lights must not show the
+    // lighting of the view drawn before it.
+    FillTarget(light, SD::Vec4(0.0f, 0.0f, 0.0f, 0.0f));
+    RenderLightPrePass(light, geometry, view, scene.lights, shadows);
+
+    if (mainView) {
+        Resource::Effect* depthEffect = GetEffect("particle_depth");
+        if (depthEffect)
+            BindTarget(geometry, depthEffect);
+        else
+            geometry->Bind();
+        DrawParticles(ParticleStage::kDepth, scene.pointParticles);
+        DrawGrass("GrassGeometry", scene.grass);
+        geometry->Unbind();
+    }
+
+    if (skyEnabled) {
+        DrawSky(color);
+    } else {
+        color->Bind();
+        Clear(true, backgroundColor.x, backgroundColor.y, backgroundColor.z, 0.0f);
+        color->Unbind();
+    }
     sharedEffect->SetTexture("lightBuffer", light);
+
+    color->Bind();
+    DrawTerrain("Material");
+    DrawBatches("Material", scene.opaque);
+    DrawGrass("InstancedGrass", scene.grass);
+    if (mainView) DrawReflective("Reflective", scene.reflective);
+    DrawTransparent(scene.transparent);
+    DrawParticles(ParticleStage::kPoint, scene.pointParticles);
+    DrawParticles(ParticleStage::kQuad, scene.quadParticles);
+    color->Unbind();
+}
+
+void Graphics_::DrawParticles(ParticleStage stage, const std::vector<CulledParticles*>& systems) {
+    if (particleDrawer && !systems.empty()) particleDrawer(stage, systems);
+}
+
+// Up to eight visible lights, with their view-space positions, as "light_info".
+void Graphics_::FillForwardLights(const std::vector<Light*>& lights, const SD::Mtx44& view) {
+    unsigned count = 0;
+    for (Light* light : lights) {
+        SD::Vec3 p(0.0f, 0.0f, 0.0f);
+        if (SD::GameObject* owner = light->GetOwner()) p = owner->GetTransform().GetPos();
+        light->SetViewPosition(ViewTransform(view, p, 1.0f));
+        if (count < kForwardLights) {
+            std::memcpy(forwardLights[count].m, &light->GetInfo(), sizeof(LightInfo));
+            ++count;
+        }
+    }
+    sharedEffect->SetLightInfo(forwardLights, count);
 }
 
 }  // namespace Aperture

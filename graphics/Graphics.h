@@ -3,9 +3,13 @@
 // draws one frame per engine update: per-frame constants on the shared scene effect, the water
 // reflection and the main view through their render buffers, then presents.
 #include <cstdint>
+#include <functional>
+#include <map>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <unordered_map>
+#include <vector>
 
 #include "core/FilePath.h"
 #include "core/Matrix.h"
@@ -20,6 +24,8 @@
 #include "graphics/components/Camera.h"
 #include "graphics/components/Geometry.h"
 #include "graphics/components/Light.h"
+#include "graphics/components/Sprite.h"
+#include "graphics/components/Text.h"
 #include "graphics/components/Terrain.h"
 #include "graphics/ScreenQuad.h"
 
@@ -43,7 +49,15 @@ class GrassVertex;
 class DefaultVertex;
 class DebugVertex;
 class LightVertex;
+class Font;
+class Mesh;
+class Plane;
+template <class T> class InstanceBuffer;
 }  // namespace Resource
+
+// Where the frame asks the particle systems to draw: into the geometry buffer (depth), then
+// the point and the quad systems of a view into its colour target.
+enum class ParticleStage { kDepth, kPoint, kQuad };
 
 class Graphics_ : public SD::ISystem {
 public:
@@ -60,6 +74,11 @@ public:
     using LightList = SD::IntrusiveList<Light, &Light::graphicsLink>;
     using TerrainList = SD::IntrusiveList<Terrain, &Terrain::graphicsLink>;
     using ParticleList = SD::IntrusiveList<CulledParticles, &CulledParticles::graphicsLink>;
+    using SpriteList = SD::IntrusiveList<Sprite, &Sprite::graphicsLink>;
+    using UISpriteList = SD::IntrusiveList<UISprite, &UISprite::uiLink>;
+    using TextList = SD::IntrusiveList<Text, &Text::graphicsLink>;
+    // Draws the systems of a view at a stage of the frame; the particle manager installs it.
+    using ParticleDrawer = std::function<void(ParticleStage, const std::vector<CulledParticles*>&)>;
     static constexpr int kCascadeCount = 3;
     static constexpr const char* kShadowCasterName = "ShadowCaster";
     static constexpr const char* kShadowCasterBlueprint = "ObjectTemplates/ShadowCaster";
@@ -215,7 +234,8 @@ public:
     Scene& GetScene(SceneIndex index) { return scenes[index]; }
     // The scene step of a frame: clears the records, updates every camera in list order, then,
     // with an active camera and a render area, collects the views, the visible lights and
-    // particle systems, and the shadow casters. Called by Update before drawing.
+    // particle systems, fits the shadow cascades and collects their casters. Called by Update
+    // before drawing.
     void PrepareScene(float dt);
 
     // Cameras: the first of the list is active.
@@ -257,8 +277,118 @@ public:
     void RemoveTerrain(Terrain* terrain);
     TerrainList& GetTerrainList() { return terrainList; }
 
+    // A point (w 1) or direction (w 0) through a view matrix, which holds its translation in
+    // its last row as the device builds it.
+    static SD::Vec3 ViewTransform(const SD::Mtx44& view, const SD::Vec3& p, float w);
+
     // The scale of the reflection buffers for a quality: 1 for 3, 2/3 for 2, 1/3 otherwise.
     static float ReflectionScale(int quality);
+
+    // Opaque passes. Batches of fewer than kSingleDrawLimit items draw item by item through
+    // "SingleInstance"; larger ones through "MultiInstance", in instanced draws of at most
+    // kInstancesPerDraw records (the capacity of the instance buffer).
+    static constexpr uint32_t kSingleDrawLimit = 3;
+    static constexpr uint32_t kInstancesPerDraw = 128;
+    void DrawBatches(const std::string& pass, RenderBatchList& list);
+    void DrawTerrain(const std::string& pass);
+    void DrawReflective(const std::string& pass, std::vector<RenderItem>& items);
+    // Orders the items by the depth of their mesh centre in the active camera's view,
+    // ascending, and draws each with its material's "Transparent" pass.
+    void DrawTransparent(std::vector<RenderItem>& items);
+
+    // Shadow cascades: the fit aims the "ShadowCaster" at the sun's target and sets the three
+    // cascades around bands of the active camera's frustum as it sees them (false, changing
+    // nothing, without a sun, its object or a camera); the pass draws their casters' depth.
+    bool FitShadowCascades();
+    void RenderShadowCascades();
+    Resource::RenderBuffer* GetShadowMap(int cascade) const { return shadowMaps[cascade]; }
+    const SD::Mtx44& GetShadowView() const { return shadowView; }
+    const SD::Mtx44& GetCascadeProjection(int cascade) const { return cascadeProjections[cascade]; }
+    float GetCascadeNear(int cascade) const { return cascadeNearFar[cascade][0]; }
+    float GetCascadeFar(int cascade) const { return cascadeNearFar[cascade][1]; }
+
+    // Light pre-pass: at most kMaxPrepassLights lights of the list; the directional light
+    // as a full-screen quad, point lights as instanced spheres, spot lights as instanced cones.
+    static constexpr size_t kMaxPrepassLights = 256;
+    void RenderLightPrePass(RenderTarget* lightTarget, Resource::RenderBuffer* geometry, const SD::Mtx44& view,
+                            const std::vector<Light*>& lights, bool shadows);
+
+    void DrawSky(RenderTarget* target);
+
+    // Grass: the visible instances of a view, through "grass" with the technique named, in
+    // instanced draws of at most kGrassChunk records from two alternating buffers. Growing
+    // grass fades in, blended; grown grass is drawn opaque.
+    static constexpr uint32_t kGrassChunk = 2048;
+    void DrawGrass(const std::string& technique, const std::vector<GrassInstance>& grass);
+    // Moves the shared wave value, writes it into every grass record and grows the grass.
+    void UpdateGrassWave(float dt);
+    // Fed with the instances of a geometry; builds its tree.
+    void SetGrass(const Geometry* geometry, const std::vector<GrassInstance>& instances);
+    void SetGrassEnabled(bool on) { grassEnabled = on; }
+    bool GetGrassEnabled() const { return grassEnabled; }
+    void SetGrassColorScalar(float value) { grassColorScalar = value; }
+    // Fades newly painted grass in over the time; 0 shows it grown at once.
+    void StartGrassGrowth(float seconds) { grassGrowth = 0.0f, grassGrowthTime = seconds; }
+    float GetGrassWave() const { return wave.value; }
+    // The fade of growing grass: 0 just planted, 1 grown (also for a growth time of 0).
+    static float GrassPaint(float growth, float growthTime);
+    uint32_t GetGrassDrawn() const { return grassDrawn; }
+
+    // Post-processing: glow and depth of field on the scene buffer, sprites, the copy into the
+    // back buffer's render area, then the texts.
+    void PostProcess();
+    void Blur(Resource::RenderBuffer* source, Resource::RenderBuffer* intermediate, Resource::RenderBuffer* destination);
+    void DownScale(Resource::RenderBuffer* source, Resource::RenderBuffer* destination);
+    void BlendAdditive(Resource::RenderBuffer* source, RenderTarget* destination);
+    // Where the final copy lands in a window area: centred, and clamped to the area when the
+    // render size exceeds it.
+    static platform::gfx::Rect FinalRectangle(uint32_t renderWidth, uint32_t renderHeight, uint32_t areaWidth,
+                                              uint32_t areaHeight);
+
+    // Sprites, UI sprites and texts join their lists while registered.
+    void RegisterSprite(Sprite* sprite) { spriteList.PushBack(sprite); }
+    void UnregisterSprite(Sprite* sprite) { spriteList.Remove(sprite); }
+    void RegisterUISprite(UISprite* sprite) { uiSpriteList.PushBack(sprite); }
+    void UnregisterUISprite(UISprite* sprite) { uiSpriteList.Remove(sprite); }
+    void RegisterText(Text* text) { textList.PushBack(text); }
+    void UnregisterText(Text* text) { textList.Remove(text); }
+    SpriteList& GetSpriteList() { return spriteList; }
+    UISpriteList& GetUISpriteList() { return uiSpriteList; }
+    TextList& GetTextList() { return textList; }
+    // The UI sprites into the scene buffer, ordered by the z of their owners.
+    void DrawSprites();
+    // The world matrix (column vectors) of a UI sprite on a render area.
+    static SD::Mtx44 SpriteWorld(const SD::Vec3& position, float rotation, float scaleX, float scaleY,
+                                 const SD::Vec2& anchor, float textureWidth, float textureHeight, float width,
+                                 float height);
+
+    // Debug text: each call queues one line in the current font and colour; the queue is
+    // drawn after the frame's final copy and emptied.
+    struct DebugText {
+        std::string text;
+        std::string fontName = "Consolas";
+        int32_t fontWidth = 12;
+        int32_t fontHeight = 16;
+        int32_t x = 0;
+        int32_t y = 0;
+        uint32_t color = 0xFFFFFFFF;
+    };
+    static constexpr size_t kDebugTextBuffer = 1024;
+    void DrawDebugText(int x, int y, const char* format, ...)
+#if defined(__GNUC__)
+        __attribute__((format(printf, 4, 5)))
+#endif
+        ;
+    void DrawDebugString(int x, int y, const char* text);
+    void ResetDebugFont();
+    DebugText& GetDebugFont() { return debugText; }
+    const std::vector<DebugText>& GetDebugQueue() const { return debugQueue; }
+    // Loads a font on first request; null when it cannot be had.
+    Resource::Font* GetFont(const std::string& name, int width, int height);
+    size_t GetFontCount() const { return fonts.size(); }
+    void DrawQueuedText();
+
+    void SetParticleDrawer(ParticleDrawer drawer) { particleDrawer = std::move(drawer); }
 
 private:
     void LoadShaders();
@@ -267,8 +397,20 @@ private:
     bool DeviceLost();
     void CreateRenderBuffers();
     void DrawScene();
-    void PresentToBackBuffer();
-    void ScenePass(Resource::RenderBuffer* color, Resource::RenderBuffer* geometry, Resource::RenderBuffer* light);
+    void ScenePass(Resource::RenderBuffer* color, Resource::RenderBuffer* geometry, Resource::RenderBuffer* light,
+                   Scene& scene, const SD::Mtx44& view, bool mainView, bool shadows);
+    void CreatePassResources();
+    // Up to eight of the view's lights, with their positions in that view, as "light_info".
+    void FillForwardLights(const std::vector<Light*>& lights, const SD::Mtx44& view);
+    void DrawParticles(ParticleStage stage, const std::vector<CulledParticles*>& systems);
+    void DrawMesh(Resource::Mesh* mesh, Resource::Effect* effect, unsigned passes);
+    // One instanced draw of up to kInstancesPerDraw items through the pass of the material.
+    void DrawInstanced(const std::string& pass, Resource::Mesh* mesh, Resource::Material* material,
+                       RenderBatchList::ItemIterator first, uint32_t count);
+    // Draws the staged records from the current grass buffer and switches to the other one.
+    void DrawGrassChunk(Resource::Effect* effect);
+    // Logs a missing texture or font of a name once.
+    void ReportMissingOnce(const std::string& what, const std::string& name);
     void OnResolutionChange(SD::IMessage* message);
     void OnBackgroundColor(SD::IMessage* message);
     void OnResize(SD::IMessage* message);
@@ -339,6 +481,63 @@ private:
     bool cascadesSet[kCascadeCount] = {false, false, false};
     std::unordered_map<const Geometry*, std::unique_ptr<GrassTree>> grassTrees;
     Scene scenes[kSceneCount];
+
+    SpriteList spriteList;
+    UISpriteList uiSpriteList;
+    TextList textList;
+    ParticleDrawer particleDrawer;
+
+    // Meshes and buffers of the passes.
+    Resource::Plane* terrainPlane = nullptr;
+    Resource::Plane* spriteQuad = nullptr;
+    Resource::Plane* grassBlade = nullptr;
+    Resource::Mesh* skySphere = nullptr;
+    Resource::Mesh* lightSphere = nullptr;
+    Resource::Mesh* lightCone = nullptr;
+    Resource::InstanceBuffer<Resource::MeshVertexInst>* meshInstances = nullptr;
+    Resource::InstanceBuffer<Resource::LightVertex>* lightInstances = nullptr;
+    Resource::InstanceBuffer<Resource::GrassVertex>* grassInstances[2] = {nullptr, nullptr};
+
+    // Shadow cascades.
+    Resource::RenderBuffer* shadowMaps[kCascadeCount] = {nullptr, nullptr, nullptr};
+    SD::Mtx44 shadowView = SD::Mtx44::Identity();
+    SD::Mtx44 cascadeProjections[kCascadeCount] = {SD::Mtx44::Identity(), SD::Mtx44::Identity(), SD::Mtx44::Identity()};
+    float cascadeNearFar[kCascadeCount][2] = {{0, 0}, {0, 0}, {0, 0}};
+    bool cascadesFitted = false;
+
+    // Forward lights: eight 4x4 records on the shared effect.
+    static constexpr size_t kForwardLights = 8;
+    SD::Mtx44 forwardLights[kForwardLights];
+
+    // Post-processing buffers; the geometry buffer stands for the depth image.
+    Resource::RenderBuffer* dofWork = nullptr;
+    Resource::RenderBuffer* dofBlurred = nullptr;
+    Resource::RenderBuffer* glowBuffer = nullptr;
+    Resource::RenderBuffer* quarter[3] = {nullptr, nullptr, nullptr};
+    Resource::RenderBuffer* sixteenth[3] = {nullptr, nullptr, nullptr};
+
+    // Grass.
+    bool grassEnabled = true;
+    float grassGrowth = 0.0f;
+    float grassGrowthTime = 0.0f;
+    float grassColorScalar = 1.0f;
+    uint32_t grassDrawn = 0;
+    int grassBuffer = 0;
+    std::vector<GrassInstance> grassStaging;
+    struct GrassWave {
+        float value = 0.5f;
+        float direction = 1.0f;
+        float speed = 0.0f;
+        float target = 0.0f;
+        float previous = 0.0f;
+        bool started = false;
+    } wave;
+
+    // Debug text and fonts, keyed by width, height, then name.
+    DebugText debugText;
+    std::vector<DebugText> debugQueue;
+    std::map<std::tuple<int, int, std::string>, Resource::Font*> fonts;
+    std::map<std::string, bool> reportedMissing;
 };
 
 }  // namespace Aperture

@@ -4,10 +4,13 @@
 #include "graphics/Graphics.h"
 #include "engine/ScriptBindings.h"
 #include "graphics/components/Geometry.h"
+#include "graphics/components/GraphicsScript.h"
 #include "graphics/components/Light.h"
 #include "graphics/components/LightScript.h"
 #include "graphics/components/OrthoCamera.h"
 #include "graphics/components/SphericalCamera.h"
+#include "graphics/components/Sprite.h"
+#include "graphics/components/Text.h"
 #include "graphics/components/Terrain.h"
 #include "runtime/Registration.h"
 #include "runtime/Window.h"
@@ -30,10 +33,15 @@ void InstallGraphics(SD::Registrations& registrations) {
     registrations.SupplyComponent("SphericalCamera", &SD::MakeComponentCreator<SphericalCamera>);
     registrations.SupplyComponent("OrthoCamera", &SD::MakeComponentCreator<OrthoCamera>);
     registrations.SupplyComponent("Aperture::Terrain", &SD::MakeComponentCreator<Terrain>);
+    registrations.SupplyComponent("Sprite", &SD::MakeComponentCreator<Sprite>);
+    registrations.SupplyComponent("UISprite", &SD::MakeComponentCreator<UISprite>);
+    registrations.SupplyComponent("Text", &SD::MakeComponentCreator<Text>);
     static bool scriptsAdded = false;
     if (!scriptsAdded) {
         scriptsAdded = true;
         SD::AddScriptClass(LightScriptClass());
+        SD::AddScriptClass(GraphicsScriptClass());
+        SD::AddScriptFunction("PrintText", &ScriptPrintText);
     }
     registrations.SetWindowReceiver([](SD::Window_& window, const SD::WindowSettings& settings) {
         if (Graphics_* graphics = Graphics_::Peek())

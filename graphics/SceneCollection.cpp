@@ -96,7 +96,10 @@ void Graphics_::PrepareScene(float dt) {
     CollectViewItems();
     CullLights();
     CullParticleSystems();
-    if (renderShadows) CollectShadowCasters();
+    if (renderShadows) {
+        FitShadowCascades();
+        CollectShadowCasters();
+    }
 }
 
 }  // namespace Aperture

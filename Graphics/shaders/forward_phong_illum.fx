@@ -18,7 +18,13 @@ param shared float glow_spread
 param shared float4x4 light_info 8
 param shared texture lightBuffer
 param shared texture waterReflection
+param shared float4x4 shadow_view
+param shared float ortho_near
+param shared float ortho_far
 param float4x4 world
+param float4x4 local_world
+param float4 color
+param float4 geometry_color
 param float4 half_texel_offset
 technique SingleInstance
 pass p0

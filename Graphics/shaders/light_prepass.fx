@@ -1,5 +1,6 @@
-# Light volumes accumulated into the light buffer from the geometry buffer.
-param texture geometryBuffer
+# Point lights: instanced sphere volumes accumulated into the light buffer from the geometry
+# buffer.
+param texture geometry
 param float4 half_texel_offset
-technique MultiInstance
+technique RenderLightBuffer
 pass p0

@@ -41,7 +41,11 @@ enum Usage : uint32_t { kUsageRenderTarget = 0x1, kUsageAutoGenMipmap = 0x400 };
 
 enum ClearFlags : uint32_t { kClearTarget = 0x1, kClearZBuffer = 0x2, kClearStencil = 0x4 };
 
-enum RenderState : uint32_t { kRsZEnable = 7, kRsClipPlaneEnable = 152 };
+enum RenderState : uint32_t {
+    kRsZEnable = 7, kRsSrcBlend = 19, kRsDestBlend = 20, kRsAlphaBlendEnable = 27, kRsClipPlaneEnable = 152
+};
+
+enum Blend : uint32_t { kBlendSrcAlpha = 5, kBlendInvSrcAlpha = 6 };
 
 enum PrimitiveType : uint32_t { kPointList = 1, kLineList = 2, kTriangleList = 4, kTriangleStrip = 5 };
 

@@ -79,8 +79,9 @@ TEST(GraphicsFrame, HeadlessFramesAreLetterboxedAndPresented) {
     const auto& frame = f.Frame();
     EXPECT_EQ(frame.front().op, Op::kBeginScene);
     EXPECT_EQ(frame.back().op, Op::kPresent);
-    // The reflection's and the main view's geometry buffers are each filled by one quad.
-    EXPECT_EQ(f.Device().LastFrameDrawCalls(), 2u);
+    // Each view fills its geometry and light buffers with one quad each and draws the sky; the
+    // post-processing chain draws 12 quads (glow 1, depth of field 3, bloom 8).
+    EXPECT_EQ(f.Device().LastFrameDrawCalls(), 2u * 3u + 12u);
     EXPECT_EQ(CountOps(frame, Op::kSetClipPlane), 1u);
     EXPECT_NEAR(f.graphics->GetTime(), 0.048f, 1e-6);
 }
@@ -88,19 +89,23 @@ TEST(GraphicsFrame, HeadlessFramesAreLetterboxedAndPresented) {
 TEST(GraphicsFrame, NoReflectionDrawsOnlyTheMainView) {
     GraphicsFixture f("reflection_quality=no\n");
     f.graphics->Update(0.016f);
-    EXPECT_EQ(f.Device().LastFrameDrawCalls(), 1u);
+    EXPECT_EQ(f.Device().LastFrameDrawCalls(), 3u + 12u);
     EXPECT_EQ(CountOps(f.Frame(), Op::kSetClipPlane), 0u);
 }
 
 TEST(GraphicsFrame, GeometryBufferHoldsTheFarDistanceAndTheColourTargetTheBackground) {
-    GraphicsFixture f("camera_far_distance=900\n");
+    // Depth of field would replace the colour target with its mix, which shaders draw.
+    GraphicsFixture f("camera_far_distance=900\nrender_depth_of_field=false\n");
     Aperture::BackgroundColorMessage blue(0.0f, 0.0f, 1.0f);
     SD::Message_System::GetInstance()->SendMessage(blue);
     f.graphics->Update(0.016f);
     // The clear effect draws "color_value" over a cleared buffer; its value is what the
-    // buffer holds once the shader has run.
-    const platform::gfx::ParamValue* fill = f.graphics->GetEffect("SetValue")->GetEffect()->GetValue("color_value");
-    EXPECT_EQ(fill->floats, (std::vector<float>{0, 0, 0, 900}));
+    // buffer holds once the shader has run. The geometry buffer is filled first.
+    const auto fill = std::find_if(f.Frame().begin(), f.Frame().end(), [](const Command& c) {
+        return c.op == Op::kSetParameter && c.name == "color_value";
+    });
+    ASSERT_NE(fill, f.Frame().end());
+    EXPECT_EQ(std::vector<float>(fill->v, fill->v + 4), (std::vector<float>{0, 0, 0, 900}));
     auto px = f.graphics->GetMainColor()->GetTexture()->Level(0)->ReadPixel(5, 5);
     EXPECT_FLOAT_EQ(px.b, 1.0f);
     EXPECT_FLOAT_EQ(px.r, 0.0f);

@@ -1,0 +1,171 @@
+// The post-processing chain on the scene buffer: glow, depth of field and bloom, then the
+// sprites, the copy into the back buffer's render area and the texts on top.
+#include <algorithm>
+#include <cmath>
+
+#include "engine/Factory.h"
+#include "engine/GameObject.h"
+#include "graphics/Graphics.h"
+#include "graphics/resources/Effect.h"
+#include "graphics/resources/Texture.h"
+
+namespace Aperture {
+namespace {
+
+// Five weights and offsets of a Gaussian of sigma 3 at 0, 1 and 2 texels each way, at 0.8 of
+// the normalised samples.
+struct BlurKernel {
+    float weights[5];
+    SD::Vec4 offsets[5];
+    BlurKernel(uint32_t width, uint32_t height) {
+        constexpr float kSigma = 3.0f;
+        constexpr float kPi = 3.14159265358979f;
+        auto gauss = [](float x) {
+            return std::exp(-x * x / (2.0f * kSigma * kSigma)) / std::sqrt(2.0f * kPi * kSigma * kSigma);
+        };
+        weights[0] = 0.8f * gauss(0.0f);
+        weights[1] = weights[3] = 0.8f * gauss(1.0f);
+        weights[2] = weights[4] = 0.8f * gauss(2.0f);
+        const float w = static_cast<float>(std::max<uint32_t>(width, 1));
+        const float h = static_cast<float>(std::max<uint32_t>(height, 1));
+        offsets[0] = SD::Vec4(0.0f, 0.0f, 0.0f, 0.0f);
+        for (int k = 1; k <= 2; ++k) {
+            offsets[k] = SD::Vec4(static_cast<float>(k) / w, static_cast<float>(k) / h, 0.0f, 0.0f);
+            offsets[k + 2] = SD::Vec4(-offsets[k].x, -offsets[k].y, 0.0f, 0.0f);
+        }
+    }
+};
+
+}  // namespace
+
+void Graphics_::Blur(Resource::RenderBuffer* source, Resource::RenderBuffer* intermediate,
+                     Resource::RenderBuffer* destination) {
+    Resource::Effect* blur = GetEffect("blur");
+    if (!blur || !source || !intermediate || !destination) {
+        if (!blur) ReportMissingOnce("Effect", "blur");
+        return;
+    }
+    const BlurKernel kernel(source->GetWidth(), source->GetHeight());
+    auto pass = [&](const char* technique, Resource::RenderBuffer* from, Resource::RenderBuffer* to) {
+        blur->SetTechnique(technique);
+        blur->SetTexture("image", from);
+        blur->SetOffsets(kernel.offsets, 5);
+        blur->SetWeights(kernel.weights, 5);
+        BindTarget(to, blur);
+        Clear(false, 0.0f, 0.0f, 0.0f, 0.0f);
+        DrawFullScreenQuad(blur);
+        to->Unbind();
+        blur->SetTexture("image", nullptr);
+    };
+    pass("BlurHorizontal", source, intermediate);
+    pass("BlurVertical", intermediate, destination);
+}
+
+void Graphics_::DownScale(Resource::RenderBuffer* source, Resource::RenderBuffer* destination) {
+    Resource::Effect* copy = GetEffect("copy");
+    if (!copy || !source || !destination) {
+        if (!copy) ReportMissingOnce("Effect", "copy");
+        return;
+    }
+    copy->SetTechnique("DownScaleQuarter");
+    copy->SetFloat("halfPixW", 0.5f / static_cast<float>(destination->GetWidth()));
+    copy->SetFloat("halfPixH", 0.5f / static_cast<float>(destination->GetHeight()));
+    copy->SetTexture("txtr", source);
+    BindTarget(destination, copy);
+    Clear(false, 0.0f, 1.0f, 0.0f, 1.0f);
+    DrawFullScreenQuad(copy);
+    destination->Unbind();
+}
+
+void Graphics_::BlendAdditive(Resource::RenderBuffer* source, RenderTarget* destination) {
+    Resource::Effect* blend = GetEffect("blend");
+    if (!blend || !source || !destination) {
+        if (!blend) ReportMissingOnce("Effect", "blend");
+        return;
+    }
+    blend->SetTechnique("Additive");
+    blend->SetTexture("image", source);
+    BindTarget(destination, blend);
+    DrawFullScreenQuad(blend);
+    destination->Unbind();
+    blend->SetTexture("image", nullptr);
+}
+
+platform::gfx::Rect Graphics_::FinalRectangle(uint32_t width, uint32_t height, uint32_t areaWidth, uint32_t areaHeight) {
+    // A render size larger than the area starts at the corner and stops at the area's edge.
+    const uint32_t left = areaWidth > width ? (areaWidth - width) / 2 : 0;
+    const uint32_t top = areaHeight > height ? (areaHeight - height) / 2 : 0;
+    const uint32_t right = left + std::min(width, areaWidth);
+    const uint32_t bottom = top + std::min(height, areaHeight);
+    return {static_cast<int32_t>(left), static_cast<int32_t>(top), static_cast<int32_t>(right),
+            static_cast<int32_t>(bottom)};
+}
+
+void Graphics_::PostProcess() {
+    platform::gfx::Device* d = device.GetDevice();
+    if (!noPostProcess) {
+        d->SetVertexDeclaration(meshDeclaration);
+        if (renderBloom) {
+            if (Resource::Effect* blur = GetEffect("blur")) {
+                blur->SetTechnique("CaptureGlow");
+                blur->SetTexture("image", mainColor);
+                BindTarget(glowBuffer, blur);
+                Clear(false, 0.0f, 0.0f, 0.0f, 0.0f);
+                DrawFullScreenQuad(blur);
+                glowBuffer->Unbind();
+                blur->SetTexture("image", nullptr);
+            } else {
+                ReportMissingOnce("Effect", "blur");
+            }
+        }
+        if (renderDepthOfField) {
+            Blur(mainColor, dofWork, dofBlurred);
+            float focal = 0.0f;
+            SD::GameObject* player = SD::Factory_::GetGameObjectByName("Player");
+            Camera* camera = GetActiveCamera();
+            if (player && camera && camera->GetOwner())
+                focal = (player->GetTransform().GetPos() - camera->GetOwner()->GetTransform().GetPos()).Length();
+            if (Resource::Effect* dof = GetEffect("DepthOfField")) {
+                dof->SetTechnique("LinearInterpolate");
+                dof->SetTexture("image1", mainColor);
+                dof->SetTexture("image2", dofBlurred);
+                // Holds the bloom of the previous frame at this point.
+                dof->SetTexture("image3", quarter[2]);
+                dof->SetTexture("depthImage", geometryBuffer);
+                dof->SetFloat("cFocal", focal);
+                BindTarget(dofWork, dof);
+                Clear(false, 0.0f, 0.0f, 0.0f, 0.0f);
+                DrawFullScreenQuad(dof);
+                dofWork->Unbind();
+                mainColor->CopyFrom(dofWork, nullptr);
+            } else {
+                ReportMissingOnce("Effect", "DepthOfField");
+            }
+        }
+        if (renderBloom) {
+            DownScale(glowBuffer, quarter[0]);
+            DownScale(quarter[0], sixteenth[0]);
+            Blur(sixteenth[0], sixteenth[1], sixteenth[2]);
+            BlendAdditive(sixteenth[2], quarter[0]);
+            Blur(quarter[0], quarter[1], quarter[2]);
+            BlendAdditive(quarter[2], mainColor);
+        }
+    }
+    DrawSprites();
+
+    Resource::Effect* finalCopy = GetEffect("sprite");
+    if (finalCopy) {
+        finalCopy->SetTechnique("SimpleDraw");
+        finalCopy->SetVector4("modColor", 1.0f, 1.0f, 1.0f, 1.0f);
+    }
+    FrameBuffer* back = device.GetBackBufferTarget();
+    back->Bind();
+    Clear(true, 0.0f, 0.0f, 0.0f, 0.0f);
+    back->Unbind();
+    const platform::gfx::Rect area =
+        FinalRectangle(renderWidth, renderHeight, device.GetBackBufferWidth(), device.GetBackBufferHeight());
+    back->CopyFrom(mainColor, &area);
+    DrawQueuedText();
+}
+
+}  // namespace Aperture

@@ -1,0 +1,86 @@
+// The sprite pass: every UI sprite as a textured quad on the scene buffer, placed in screen
+// fractions of the render size and sized relative to the render width.
+#include <algorithm>
+#include <cmath>
+
+#include "core/MathUtil.h"
+#include "engine/GameObject.h"
+#include "graphics/Graphics.h"
+#include "graphics/resources/Effect.h"
+#include "graphics/resources/Mesh.h"
+#include "graphics/resources/Texture.h"
+#include "graphics/resources/Vertex.h"
+#include "platform/gfx/ViewMath.h"
+
+namespace Aperture {
+
+SD::Mtx44 Graphics_::SpriteWorld(const SD::Vec3& position, float rotation, float scaleX, float scaleY,
+                                 const SD::Vec2& anchor, float textureWidth, float textureHeight, float width,
+                                 float height) {
+    if (std::fabs(scaleX) < 0.0001f && std::fabs(scaleY) < 0.0001f) {
+        scaleX = textureWidth / UISprite::kReferenceWidth;
+        scaleY = textureHeight / UISprite::kReferenceHeight;
+    }
+    // Both sizes follow the render width; 0.625 keeps the reference screen's 1920:1200.
+    const float pixelWidth = width * scaleX;
+    const float pixelHeight = width * scaleY * 0.625f;
+    const float c = std::cos(rotation), s = std::sin(rotation);
+    // Scale, then the turn about the quad's centre, then the anchor shift, the position and
+    // the move of the origin to the top-left corner.
+    SD::Mtx44 world = SD::Mtx44::Identity();
+    world(0, 0) = c * pixelWidth;
+    world(0, 1) = -s * pixelHeight;
+    world(1, 0) = s * pixelWidth;
+    world(1, 1) = c * pixelHeight;
+    world(0, 3) = (anchor.x - 0.5f) * pixelWidth + width * position.x - width / 2.0f;
+    world(1, 3) = (anchor.y - 0.5f) * pixelHeight - height * position.y + height / 2.0f;
+    return world;
+}
+
+void Graphics_::DrawSprites() {
+    const auto width = static_cast<float>(renderWidth);
+    const auto height = static_cast<float>(renderHeight);
+    platform::gfx::Matrix ortho = platform::gfx::MatrixOrthoLH(width, height, 0.0f, 1.0f);
+    SD::Mtx44 projectionMatrix;
+    std::copy(ortho.m, ortho.m + 16, projectionMatrix.m);
+    Resource::Effect* effect = GetEffect("sprite");
+    if (effect) {
+        effect->SetTechnique("SimpleDraw");
+        BindTarget(mainColor, effect);
+    } else {
+        mainColor->Bind();
+    }
+    device.GetDevice()->SetVertexDeclaration(Resource::MeshVertex::GetDeclaration());
+    if (effect) {
+        effect->SetMatrix("view", SD::Mtx44::Identity());
+        effect->SetMatrix("projection", projectionMatrix);
+    }
+    std::vector<UISprite*> ordered;
+    ordered.reserve(uiSpriteList.Size());
+    for (UISprite* sprite : uiSpriteList) ordered.push_back(sprite);
+    auto z = [](const UISprite* sprite) { return sprite->GetOwner() ? sprite->GetOwner()->GetTransform().GetPos().z : 0.0f; };
+    std::stable_sort(ordered.begin(), ordered.end(), [&z](UISprite* a, UISprite* b) { return z(a) < z(b); });
+    for (UISprite* sprite : ordered) {
+        if (!effect || IsEqual(sprite->GetOpacity(), 0.0f) || !sprite->GetOwner()) continue;
+        Resource::iTexture* texture = FindTexture(sprite->GetTexture());
+        if (!texture) {
+            ReportMissingOnce("Texture", sprite->GetTexture());
+            continue;
+        }
+        SD::Transform& transform = sprite->GetOwner()->GetTransform();
+        const SD::Mtx44 world = SpriteWorld(transform.GetPos(), transform.GetRotateZ(), transform.GetScaleX(),
+                                            transform.GetScaleY(), sprite->GetAnchor(),
+                                            static_cast<float>(texture->GetWidth()),
+                                            static_cast<float>(texture->GetHeight()), width, height);
+        const SD::Vec3& tint = sprite->GetTint();
+        effect->SetVector4("modColor", tint.x, tint.y, tint.z, sprite->GetOpacity());
+        effect->SetMatrix("world", world.GetTransposed());
+        effect->SetTexture("txtr", texture);
+        const unsigned passes = effect->Begin();
+        DrawMesh(spriteQuad, effect, passes);
+        effect->End();
+    }
+    mainColor->Unbind();
+}
+
+}  // namespace Aperture

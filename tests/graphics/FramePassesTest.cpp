@@ -1,0 +1,528 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "SceneTestSupport.h"
+#include "core/RTTI.h"
+#include "engine/ComponentManager.h"
+#include "engine/Factory.h"
+#include "graphics/GraphicsStartup.h"
+#include "graphics/resources/Texture.h"
+#include "runtime/Registration.h"
+
+namespace {
+
+using Aperture::Graphics_;
+using Aperture::Light;
+using gfxtest::SceneFixture;
+using platform::gfx::Command;
+using platform::gfx::Op;
+
+// The recorded frame as short lines: "target WxH" for every bound colour target, "begin T" for
+// every effect begun (T its technique), "draw" or "draw xN" (N instances), "copy" and "text".
+std::vector<std::string> Trace(const std::vector<Command>& frame) {
+    std::vector<std::string> lines;
+    uint32_t instances = 0;
+    for (const Command& c : frame) {
+        switch (c.op) {
+            case Op::kSetRenderTarget:
+                if (c.a[0] == 0) lines.push_back("target " + std::to_string(c.a[1]) + "x" + std::to_string(c.a[2]));
+                break;
+            case Op::kBeginEffect: lines.push_back("begin " + c.name); break;
+            case Op::kSetStreamSourceFreq:
+                if (c.a[0] == 0) instances = (c.a[1] & platform::gfx::kStreamIndexedData) ? (c.a[1] & 0xFFFFu) : 0;
+                break;
+            case Op::kDrawIndexedPrimitive:
+            case Op::kDrawPrimitive:
+                lines.push_back(instances ? "draw x" + std::to_string(instances) : "draw");
+                break;
+            case Op::kStretchRect: lines.push_back("copy"); break;
+            case Op::kDrawText: lines.push_back("text"); break;
+            default: break;
+        }
+    }
+    return lines;
+}
+
+// The index just past `expected` found in order in `lines` from `from`, or -1 with the line
+// that was not found.
+::testing::AssertionResult InOrder(const std::vector<std::string>& lines, const std::vector<std::string>& expected) {
+    size_t at = 0;
+    for (const std::string& line : expected) {
+        auto found = std::find(lines.begin() + static_cast<long>(at), lines.end(), line);
+        if (found == lines.end()) {
+            std::string all;
+            for (const std::string& l : lines) all += l + "\n";
+            return ::testing::AssertionFailure() << "\"" << line << "\" not found after line " << at << " of\n" << all;
+        }
+        at = static_cast<size_t>(found - lines.begin()) + 1;
+    }
+    return ::testing::AssertionSuccess();
+}
+
+size_t Count(const std::vector<std::string>& lines, const std::string& line) {
+    return static_cast<size_t>(std::count(lines.begin(), lines.end(), line));
+}
+
+// The values of every setting of a parameter in the frame, in order.
+std::vector<std::vector<float>> ParameterValues(const std::vector<Command>& frame, const std::string& name) {
+    std::vector<std::vector<float>> values;
+    for (const Command& c : frame)
+        if (c.op == Op::kSetParameter && c.name == name) values.emplace_back(c.v, c.v + std::min<uint32_t>(c.a[0], 16));
+    return values;
+}
+
+// A scene with a factory (for the "ShadowCaster" object the sun brings), textures standing in
+// for the grass and the sprites, and a brick material that every opaque pass draws.
+struct FrameFixture : SceneFixture {
+    explicit FrameFixture(const std::string& settings = "") : SceneFixture(settings), factory(64) {
+        tree.Write("Assets/Objects/templates.xml",
+                   "<?xml version=\"1.0\" ?>\n<GameObjectBlueprints>\n"
+                   "<GameObjectBlueprint name=\"ObjectTemplates/ShadowCaster\"><Components>"
+                   "<Name version=\"0\" Play=\"1\" Pause=\"1\" DevPause=\"1\"><String name=\"Name\">ShadowCaster</String></Name>"
+                   "</Components></GameObjectBlueprint>\n</GameObjectBlueprints>\n");
+        SD::SupplyEngineClasses(registrations);
+        Aperture::InstallGraphics(registrations);
+        factory.SetObjectInFormat("xml");
+        registrations.RegisterComponents(factory);
+        factory.AddBlueprint(tree.Path("Assets/Objects/templates.xml").c_str());
+        brick = LoadMaterial("brick", {"Geometry", "Material", "Shadow"});
+        brickMesh = Sphere(brick);
+        AddModel("brick", {brickMesh});
+        graphics->AddTexture("grass", Manager()->CreateRenderBuffer());
+    }
+    ~FrameFixture() {
+        for (Light* light : factoryLights) light->VUnregister();
+        factory.Shutdown();
+        RTTIClassRegistry::Destroy();
+    }
+    Light* AddSun(SD::Vec3 position) {
+        SD::GameObject* object = factory.NewGameObject();
+        object->GetTransform().SetPos(position);
+        auto* light = static_cast<Light*>(object->AddComponent(SD::CID_Light));
+        light->SetOwner(object);
+        light->SetType(Light::kDirectional);
+        light->SetColor(1, 0.9f, 0.8f, 1);
+        light->VRegister();
+        factoryLights.push_back(light);
+        return light;
+    }
+    // Five bricks (one instanced batch), two rocks (two single draws), two windows, a pond,
+    // a point light, a spot light and the sun, grass of three blades, before a camera at the origin.
+    void BuildSmallScene() {
+        for (int i = 0; i < 5; ++i) Place("brick", {static_cast<float>(i) * 3.0f - 6.0f, 0, 30});
+        Place("rock", {3, 0, 20});
+        Place("rock", {-3, 0, 25});
+        Place("window", {0, 0, 40}, {0.25f, 0, 0, 1});
+        Place("window", {2, 0, 15}, {0.75f, 0, 0, 1});
+        Place("pond", {5, 0, 40});
+        AddLight(Light::kPoint, {0, 0, 20}, 10.0f)->SetColor(1, 1, 1, 1);
+        Light* spot = AddLight(Light::kSpot, {0, 5, 20}, 10.0f);
+        spot->SetColor(1, 0, 0, 1);
+        spot->SetOuterAngle(60.0f);
+        AddSun({0, 1000, 0});
+        std::vector<Aperture::GrassInstance> blades(3);
+        for (int i = 0; i < 3; ++i) blades[i].position = SD::Vec3(static_cast<float>(i), 0, 20);
+        graphics->SetGrass(geometries.front().get(), blades);
+        LookFrom({0, 0, -1});
+    }
+
+    SD::Registrations registrations;
+    SD::ComponentManager_ components;
+    SD::Factory_ factory;
+    std::vector<Light*> factoryLights;
+    Aperture::Resource::Material* brick = nullptr;
+    Aperture::Resource::Mesh* brickMesh = nullptr;
+};
+
+// The frame of a small scene, pass by pass, in the order the frame draws them.
+TEST(FramePasses, SmallSceneDrawsEveryPassInOrder) {
+    FrameFixture f;
+    f.BuildSmallScene();
+    f.graphics->Update(0.016f);
+    const std::vector<Command>& frame = f.Frame();
+    const std::vector<std::string> trace = Trace(frame);
+    EXPECT_TRUE(InOrder(trace, {
+        // Shadow cascades: the bricks in one instanced draw, the rocks singly.
+        "target 512x512", "begin SingleInstance", "draw", "draw", "begin MultiInstance", "draw x5",
+        "target 512x512", "target 512x512",
+        // The reflection: geometry buffer, lights, sky, materials.
+        "target 1280x720", "begin Fill", "draw", "begin MultiInstance", "draw x5",
+        "begin RenderLightBufferNoShadows", "begin draw_transition_sky",
+        // The main view: geometry buffer, light pre-pass (sun with shadows, one point and one
+        // spot volume), grass depth, sky, materials with grass, reflective, transparent.
+        "begin Fill", "begin MultiInstance", "draw x5", "begin Fill",
+        "begin RenderLightBuffer", "draw", "begin RenderLightBuffer", "draw x1", "begin RenderLightBuffer", "draw x1",
+        "begin GrassGeometry", "draw x3", "begin draw_transition_sky", "draw", "begin MultiInstance", "draw x5",
+        "begin InstancedGrass", "draw x3",
+        // Post-processing, the final copy and nothing after it but texts.
+        "begin CaptureGlow", "begin BlurHorizontal", "begin BlurVertical", "begin LinearInterpolate", "copy",
+        "begin DownScaleQuarter", "begin DownScaleQuarter", "begin Additive", "begin Additive", "copy"}));
+    // The bricks draw instanced in every pass that names them: three cascades at most, the
+    // geometry and material phases of both views.
+    EXPECT_GE(Count(trace, "draw x5"), 4u + 1u);
+    // Instanced draws put the streams back to one repetition afterwards.
+    EXPECT_EQ(f.Device().GetStreamSourceFreq(0), 1u);
+
+    // Effect parameters of the passes.
+    const auto shadowViews = ParameterValues(frame, "shadow_view");
+    ASSERT_FALSE(shadowViews.empty());
+    EXPECT_EQ(shadowViews.front(), std::vector<float>(f.graphics->GetShadowView().m, f.graphics->GetShadowView().m + 16));
+    const auto nears = ParameterValues(frame, "ortho_near");
+    ASSERT_EQ(nears.size(), 3u);
+    EXPECT_EQ(nears[0], nears[2]);  // one near plane for all three cascades
+    EXPECT_LT(f.graphics->GetCascadeFar(0), f.graphics->GetCascadeFar(2));
+    const auto directions = ParameterValues(frame, "dir_light_direction");
+    ASSERT_EQ(directions.size(), 2u);  // reflection and main view
+    EXPECT_NEAR(std::hypot(directions[1][0], directions[1][1], directions[1][2]), 1.0f, 1e-5f);
+    EXPECT_EQ(ParameterValues(frame, "dir_light_color").back(), (std::vector<float>{1, 0.9f, 0.8f, 0}));
+    // Single items get their colour and transposed world matrix: a rock at x = 3 has its
+    // translation in float 12 of the transposed matrix.
+    const auto worlds = ParameterValues(frame, "local_world");
+    EXPECT_TRUE(std::any_of(worlds.begin(), worlds.end(), [](const std::vector<float>& m) { return m[12] == 3.0f && m[14] == 20.0f; }));
+    // The forward lights of each view, a first record holding the point light's type and its
+    // position in the view (the camera 1 unit back from the origin makes it 21 away).
+    const auto forward = ParameterValues(frame, "light_info");
+    ASSERT_EQ(forward.size(), 2u);
+    EXPECT_EQ(forward[1][0], 1.0f);
+    EXPECT_EQ(std::vector<float>(forward[1].begin() + 5, forward[1].begin() + 8), (std::vector<float>{0, 0, 21}));
+    EXPECT_EQ(ParameterValues(frame, "cFocal").size(), 1u);
+    const auto weights = ParameterValues(frame, "weights");
+    ASSERT_FALSE(weights.empty());
+    EXPECT_EQ(weights[0][1], weights[0][3]);
+    EXPECT_EQ(weights[0][2], weights[0][4]);
+    EXPECT_LT(weights[0][0] + weights[0][1] + weights[0][2] + weights[0][3] + weights[0][4], 1.0f);
+    EXPECT_EQ(f.graphics->GetGrassDrawn(), 3u);
+}
+
+// The "ShadowCaster" stands on the sun and faces the fixed target whatever the level did with
+// it; without a sun no map is drawn.
+TEST(FramePasses, ShadowCasterFollowsTheSunAndFacesItsTarget) {
+    {
+        FrameFixture f;
+        f.BuildSmallScene();
+        SD::GameObject* caster = f.factory.GetGameObject(std::string("ShadowCaster"));
+        ASSERT_NE(caster, nullptr);
+        caster->GetTransform().SetPos({7, 7, 7});
+        f.graphics->Update(0.016f);
+        EXPECT_EQ(caster->GetTransform().GetPos(), SD::Vec3(0, 1000, 0));
+        const SD::Vec3 facing = SD::Vec3(-1000, -1000, -2500).GetNormalized();
+        const SD::Vec3 dir = caster->GetTransform().GetDir();
+        EXPECT_NEAR(dir.x, facing.x, 1e-5f);
+        EXPECT_NEAR(dir.y, facing.y, 1e-5f);
+        EXPECT_NEAR(dir.z, facing.z, 1e-5f);
+        EXPECT_EQ(Count(Trace(f.Frame()), "target 512x512"), 3u);
+    }
+    // One graphics system at a time: components join the live one.
+    FrameFixture dark;
+    dark.Place("rock", {0, 0, 20});
+    dark.LookFrom({0, 0, 0});
+    dark.graphics->Update(0.016f);
+    const std::vector<std::string> trace = Trace(dark.Frame());
+    EXPECT_EQ(Count(trace, "target 512x512"), 0u);
+    EXPECT_EQ(Count(trace, "begin RenderLightBuffer"), 0u);  // no lights: no pre-pass at all
+}
+
+// Each switch takes its step out of the frame and leaves the others.
+TEST(FramePasses, SettingsSwitchStepsOff) {
+    struct Case {
+        const char* settings;
+        size_t shadowMaps, skies, glow, depthOfField, downscales;
+        const char* sunTechnique;
+    } cases[] = {
+        {"", 3, 2, 1, 1, 2, "RenderLightBuffer"},
+        {"render_shadows=false\n", 0, 2, 1, 1, 2, "RenderLightBufferNoShadows"},
+        {"render_bloom=false\n", 3, 2, 0, 1, 0, "RenderLightBuffer"},
+        {"render_depth_of_field=false\n", 3, 2, 1, 0, 2, "RenderLightBuffer"},
+        {"reflection_quality=no\n", 3, 1, 1, 1, 2, "RenderLightBuffer"},
+        {"no_post_process=true\n", 3, 2, 0, 0, 0, "RenderLightBuffer"},
+    };
+    for (const Case& c : cases) {
+        FrameFixture f(c.settings);
+        f.BuildSmallScene();
+        f.graphics->Update(0.016f);
+        const std::vector<std::string> trace = Trace(f.Frame());
+        EXPECT_EQ(Count(trace, "target 512x512"), c.shadowMaps) << c.settings;
+        EXPECT_EQ(Count(trace, "begin draw_transition_sky"), c.skies) << c.settings;
+        EXPECT_EQ(Count(trace, "begin CaptureGlow"), c.glow) << c.settings;
+        EXPECT_EQ(Count(trace, "begin LinearInterpolate"), c.depthOfField) << c.settings;
+        EXPECT_EQ(Count(trace, "begin DownScaleQuarter"), c.downscales) << c.settings;
+        EXPECT_EQ(std::count(trace.rbegin(), trace.rend(), std::string("begin ") + c.sunTechnique) > 0, true) << c.settings;
+        // Sprites and the final copy always run.
+        EXPECT_EQ(trace.back(), "copy") << c.settings;
+    }
+}
+
+// The sky off: the colour target is cleared to the background colour and no sky is drawn.
+TEST(FramePasses, WithoutTheSkyTheTargetShowsTheBackground) {
+    FrameFixture f("render_depth_of_field=false\n");
+    f.graphics->SetSkyEnabled(false);
+    f.graphics->Update(0.016f);
+    EXPECT_EQ(Count(Trace(f.Frame()), "begin draw_transition_sky"), 0u);
+}
+
+// Transparent items are drawn from the smallest view depth up, and each keeps its true
+// view-space position (the eye's translation included) as its sort key.
+TEST(FramePasses, TransparentItemsByTrueViewDepth) {
+    FrameFixture f;
+    f.Place("window", {0, 0, 40}, {0.25f, 0, 0, 1});
+    f.Place("window", {2, 0, 15}, {0.75f, 0, 0, 1});
+    f.Place("window", {-2, 0, 30}, {0.5f, 0, 0, 1});
+    f.LookFrom({0, 0, -10});
+    f.graphics->Update(0.016f);
+    std::vector<float> order;
+    for (const auto& value : ParameterValues(f.Frame(), "geometry_color")) order.push_back(value[0]);
+    // Both views draw the three windows.
+    ASSERT_EQ(order.size(), 6u);
+    EXPECT_EQ(std::vector<float>(order.begin() + 3, order.end()), (std::vector<float>{0.75f, 0.5f, 0.25f}));
+    const auto& items = f.graphics->GetScene(Graphics_::kMainScene).transparent;
+    ASSERT_EQ(items.size(), 3u);
+    EXPECT_FLOAT_EQ(items[0].sortData[2], 25.0f);
+    EXPECT_FLOAT_EQ(items[0].sortData[0], 2.0f);
+    EXPECT_FLOAT_EQ(items[2].sortData[2], 50.0f);
+}
+
+// Batches of 1 and 2 items draw singly, 3 to 128 in one instanced draw, more in runs of 128.
+TEST(FramePasses, BatchesDrawSinglyInstancedOrInRuns) {
+    struct Case {
+        int items;
+        std::vector<std::string> draws;
+    } cases[] = {
+        {2, {"draw", "draw"}},
+        {3, {"draw x3"}},
+        {128, {"draw x128"}},
+        {300, {"draw x128", "draw x128", "draw x44"}},
+    };
+    for (const Case& c : cases) {
+        FrameFixture f;
+        for (int i = 0; i < c.items; ++i) f.Place("brick", {static_cast<float>(i % 20) - 10.0f, 0, 30.0f + static_cast<float>(i / 20)});
+        f.LookFrom({0, 0, 0});
+        f.graphics->PrepareScene(0.016f);
+        f.Device().BeginScene();
+        f.graphics->DrawBatches("Material", f.graphics->GetScene(Graphics_::kMainScene).opaque);
+        f.Device().EndScene();
+        f.Device().Present();
+        std::vector<std::string> draws;
+        for (const std::string& line : Trace(f.Frame()))
+            if (line.rfind("draw", 0) == 0) draws.push_back(line);
+        EXPECT_EQ(draws, c.draws) << c.items;
+        const std::string technique = c.items < 3 ? "begin SingleInstance" : "begin MultiInstance";
+        EXPECT_GT(Count(Trace(f.Frame()), technique), 0u) << c.items;
+    }
+}
+
+// Grass beyond one buffer's worth is drawn in chunks of 2048 from alternating buffers; the
+// fade of growing grass and grown grass.
+TEST(FramePasses, GrassChunksAndGrowth) {
+    FrameFixture f;
+    std::vector<Aperture::GrassInstance> blades(4097);
+    f.Device().BeginScene();
+    f.graphics->DrawGrass("InstancedGrass", blades);
+    f.Device().EndScene();
+    f.Device().Present();
+    std::vector<std::string> draws;
+    for (const std::string& line : Trace(f.Frame()))
+        if (line.rfind("draw", 0) == 0) draws.push_back(line);
+    EXPECT_EQ(draws, (std::vector<std::string>{"draw x2048", "draw x2048", "draw x1"}));
+    EXPECT_EQ(f.graphics->GetGrassDrawn(), 4097u);
+
+    EXPECT_EQ(Graphics_::GrassPaint(0.0f, 0.0f), 1.0f);  // no growth time: grown
+    EXPECT_EQ(Graphics_::GrassPaint(0.0f, 5.0f), 0.0f);
+    EXPECT_EQ(Graphics_::GrassPaint(5.0f, 5.0f), 1.0f);
+    EXPECT_NEAR(Graphics_::GrassPaint(0.905f, 1.0f), 1.0f, 0.01f);
+    EXPECT_GT(Graphics_::GrassPaint(0.5f, 1.0f), 0.0f);
+    EXPECT_LT(Graphics_::GrassPaint(0.5f, 1.0f), 1.0f);
+    // While growing, the blades blend.
+    f.graphics->StartGrassGrowth(10.0f);
+    f.Device().BeginScene();
+    f.graphics->DrawGrass("InstancedGrass", blades);
+    EXPECT_EQ(f.Device().GetRenderState(platform::gfx::kRsAlphaBlendEnable), 1u);
+    f.graphics->UpdateGrassWave(20.0f);
+    f.graphics->DrawGrass("InstancedGrass", blades);
+    EXPECT_EQ(f.Device().GetRenderState(platform::gfx::kRsAlphaBlendEnable), 0u);
+    f.Device().EndScene();
+}
+
+// Without the grass texture (or effect) the pass draws nothing and says so once.
+TEST(FramePasses, MissingGrassTextureSkipsThePassAndLogsOnce) {
+    gfxtest::GraphicsFixture f;
+    std::vector<Aperture::GrassInstance> blades(3);
+    f.Device().BeginScene();
+    f.graphics->DrawGrass("InstancedGrass", blades);
+    f.graphics->DrawGrass("InstancedGrass", blades);
+    f.Device().EndScene();
+    EXPECT_EQ(f.graphics->GetGrassDrawn(), 0u);
+    const std::string log = f.logger.Buffer();
+    const auto first = log.find("\"grass\" is not loaded");
+    ASSERT_NE(first, std::string::npos);
+    EXPECT_EQ(log.find("\"grass\" is not loaded", first + 1), std::string::npos);
+}
+
+// The wave value stays within its legs and reaches every grass record.
+TEST(FramePasses, GrassWaveSwaysEveryRecord) {
+    FrameFixture f;
+    f.Place("rock", {0, 0, 20});
+    std::vector<Aperture::GrassInstance> blades(50);
+    for (size_t i = 0; i < blades.size(); ++i) blades[i].position = SD::Vec3(static_cast<float>(i) * 10.0f, 0, 0);
+    f.graphics->SetGrass(f.geometries.front().get(), blades);
+    for (int i = 0; i < 200; ++i) {
+        f.graphics->UpdateGrassWave(0.1f);
+        const float v = f.graphics->GetGrassWave();
+        EXPECT_GT(v, 0.1f);
+        EXPECT_LT(v, 1.0f);
+    }
+    const auto expected = static_cast<uint8_t>(std::floor(f.graphics->GetGrassWave() * 255.0f));
+    size_t seen = 0;
+    Aperture::GrassTree::VisitAll(f.graphics->FindGrassTree(f.geometries.front().get())->GetRoot(),
+                                  [&](Aperture::GrassTree::Node* node) {
+                                      for (const auto& blade : node->instances) {
+                                          EXPECT_EQ(blade.params[0], expected);
+                                          ++seen;
+                                      }
+                                  });
+    EXPECT_EQ(seen, blades.size());
+}
+
+// The light pre-pass: at most 256 lights, black point lights dropped, black spot lights kept,
+// nothing at all for an empty list.
+TEST(FramePasses, LightPrePassCountsAndSkips) {
+    FrameFixture f;
+    f.LookFrom({0, 0, 0});
+    for (int i = 0; i < 300; ++i) f.AddLight(Light::kPoint, {0, 0, 20}, 5.0f)->SetColor(1, 1, 1, 1);
+    f.AddLight(Light::kPoint, {0, 0, 20}, 5.0f);  // black
+    f.AddLight(Light::kSpot, {0, 0, 20}, 5.0f);   // black, still drawn
+    std::vector<Light*> lights;
+    for (auto& l : f.lights) lights.push_back(l.get());
+    std::rotate(lights.begin(), lights.begin() + 300, lights.end());  // the black ones first
+    auto run = [&](const std::vector<Light*>& list) {
+        f.Device().BeginScene();
+        f.graphics->RenderLightPrePass(f.graphics->GetLightBuffer(), f.graphics->GetGeometryBuffer(),
+                                       f.camera.GetView(), list, false);
+        f.Device().EndScene();
+        f.Device().Present();
+        return Trace(f.Frame());
+    };
+    EXPECT_EQ(run(lights), (std::vector<std::string>{"target 1280x720", "begin RenderLightBuffer", "draw x254",
+                                                      "begin RenderLightBuffer", "draw x1"}));
+    EXPECT_TRUE(run({}).empty());
+}
+
+// A UI sprite given in reference pixels lands on the same share of the screen at every
+// render size: its quad's corners, carried through the recorded world and projection.
+TEST(FramePasses, SpriteLandsAtReferencePixelsOnTwoRenderSizes) {
+    struct Case {
+        uint32_t windowWidth, windowHeight;
+        float left, top, right, bottom;
+    } cases[] = {
+        {1280, 800, 256, 140, 384, 220},    // render 1280 x 720
+        {1920, 1200, 384, 210, 576, 330},   // render 1920 x 1080
+    };
+    for (const Case& c : cases) {
+        gfxtest::GraphicsFixture f("no_post_process=true\n", c.windowWidth, c.windowHeight);
+        auto* manager = f.graphics->GetDeviceLayer().GetResourceManager();
+        f.graphics->AddTexture("logo", manager->CreateRenderBuffer());
+        SD::GameObject owner;
+        owner.GetTransform().SetPos({480, 300, 1});
+        owner.GetTransform().SetScale({192, 120, 1});
+        Aperture::UISprite sprite;
+        sprite.SetOwner(&owner);
+        sprite.SetTexture("logo");
+        sprite.SetAnchor({0.5f, 0.5f});
+        sprite.SetConvertPixelPosition(true);
+        sprite.SetConvertPixelScale(true);
+        sprite.VInitialize(false);
+        EXPECT_FLOAT_EQ(owner.GetTransform().GetLocalPos().x, 0.25f);
+        EXPECT_FALSE(sprite.GetConvertPixelPosition());
+        sprite.VRegister();
+        f.graphics->Update(0.016f);
+        sprite.VUnregister();
+        const auto worlds = ParameterValues(f.Frame(), "world");
+        const auto projections = ParameterValues(f.Frame(), "projection");
+        ASSERT_FALSE(worlds.empty());
+        ASSERT_FALSE(projections.empty());
+        const std::vector<float>& w = worlds.back();
+        const std::vector<float>& p = projections.back();
+        const float width = f.graphics->GetRenderSize().x, height = f.graphics->GetRenderSize().y;
+        // Row vector times the transposed world, then the projection, to pixels.
+        auto pixel = [&](float x, float y) {
+            float world[4], clip[4];
+            const float in[4] = {x, y, 0, 1};
+            for (int j = 0; j < 4; ++j) world[j] = in[0] * w[j] + in[1] * w[4 + j] + in[2] * w[8 + j] + in[3] * w[12 + j];
+            for (int j = 0; j < 4; ++j)
+                clip[j] = world[0] * p[j] + world[1] * p[4 + j] + world[2] * p[8 + j] + world[3] * p[12 + j];
+            return std::pair<float, float>((clip[0] / clip[3] + 1) / 2 * width, (1 - clip[1] / clip[3]) / 2 * height);
+        };
+        const auto topLeft = pixel(-0.5f, 0.5f);
+        const auto bottomRight = pixel(0.5f, -0.5f);
+        EXPECT_NEAR(topLeft.first, c.left, 0.01f) << c.windowWidth;
+        EXPECT_NEAR(topLeft.second, c.top, 0.01f) << c.windowWidth;
+        EXPECT_NEAR(bottomRight.first, c.right, 0.01f) << c.windowWidth;
+        EXPECT_NEAR(bottomRight.second, c.bottom, 0.01f) << c.windowWidth;
+    }
+}
+
+// Sprite placement rules: a zero scale takes the texture's share of the reference screen, the
+// anchor shifts by the quad's size, the order follows the owners' z, and invisible or
+// texture-less sprites are skipped (the missing texture said once).
+TEST(FramePasses, SpriteOrderOpacityAnchorAndMissingTexture) {
+    const SD::Mtx44 full = Graphics_::SpriteWorld({0.5f, 0.5f, 0}, 0, 0, 0, {0.5f, 0.5f}, 1920, 1200, 1280, 720);
+    EXPECT_FLOAT_EQ(full(0, 0), 1280.0f);  // a 1920-wide texture covers the render width
+    EXPECT_FLOAT_EQ(full(0, 3), 0.0f);
+    const SD::Mtx44 right = Graphics_::SpriteWorld({0.5f, 0.5f, 0}, 0, 0.1f, 0.1f, {1.0f, 0.5f}, 0, 0, 1280, 720);
+    EXPECT_FLOAT_EQ(right(0, 3), 64.0f);  // half of 128 pixels
+
+    gfxtest::GraphicsFixture f("no_post_process=true\n");
+    auto* manager = f.graphics->GetDeviceLayer().GetResourceManager();
+    f.graphics->AddTexture("logo", manager->CreateRenderBuffer());
+    struct Placed {
+        SD::GameObject owner;
+        Aperture::UISprite sprite;
+    } placed[4];
+    const float zs[4] = {2, 1, 3, 0};
+    const float opacities[4] = {1, 0.5f, 0.00001f, 1};
+    for (int i = 0; i < 4; ++i) {
+        placed[i].owner.GetTransform().SetPos({0.5f, 0.5f, zs[i]});
+        placed[i].sprite.SetOwner(&placed[i].owner);
+        placed[i].sprite.SetTexture(i == 3 ? "missing_picture" : "logo");
+        placed[i].sprite.SetOpacity(opacities[i]);
+        placed[i].sprite.SetTint({static_cast<float>(i), 0, 0});
+        placed[i].sprite.VRegister();
+    }
+    f.graphics->Update(0.016f);
+    f.graphics->Update(0.016f);
+    for (auto& p : placed) p.sprite.VUnregister();
+    std::vector<float> drawn;
+    for (const auto& value : ParameterValues(f.Frame(), "modColor"))
+        if (value[1] == 0.0f) drawn.push_back(value[0]);
+    EXPECT_EQ(drawn, (std::vector<float>{1, 0}));  // z 1 before z 2; the faint and the lost are skipped
+    const std::string log = f.logger.Buffer();
+    const auto first = log.find("\"missing_picture\"");
+    ASSERT_NE(first, std::string::npos);
+    EXPECT_EQ(log.find("\"missing_picture\"", first + 1), std::string::npos);
+}
+
+// The final copy is centred in the window area and never wraps when the render size exceeds it.
+TEST(FramePasses, FinalRectangleIsCentredAndClamped) {
+    const struct {
+        uint32_t w, h, areaW, areaH;
+        int32_t left, top, right, bottom;
+    } cases[] = {
+        {1280, 720, 1280, 800, 0, 40, 1280, 760},
+        {1280, 720, 1280, 720, 0, 0, 1280, 720},
+        {1280, 720, 1000, 600, 0, 0, 1000, 600},
+        {800, 450, 1280, 800, 240, 175, 1040, 625},
+    };
+    for (const auto& c : cases) {
+        const platform::gfx::Rect r = Graphics_::FinalRectangle(c.w, c.h, c.areaW, c.areaH);
+        EXPECT_EQ(r.left, c.left);
+        EXPECT_EQ(r.top, c.top);
+        EXPECT_EQ(r.right, c.right);
+        EXPECT_EQ(r.bottom, c.bottom);
+    }
+}
+
+}  // namespace
