@@ -6,6 +6,7 @@
 #include "engine/ScriptBindings.h"
 #include "game/components/CircularSpinningLightLogic.h"
 #include "game/components/FloatingLogic.h"
+#include "game/components/FlowerCollection.h"
 #include "game/components/GameHooks.h"
 #include "game/components/GroupSpawner.h"
 #include "game/components/LightLogic.h"
@@ -61,6 +62,7 @@ void SupplyGameClasses(SD::Registrations& registrations) {
     registrations.SupplyComponent("SpawnLogic", &SD::MakeComponentCreator<SpawnLogic>);
     registrations.SupplyComponent("Spawner", &SD::MakeComponentCreator<Spawner>);
     registrations.SupplyComponent("Trigger", &SD::MakeComponentCreator<Trigger>);
+    registrations.SupplyComponent("FlowerCollection", &SD::MakeComponentCreator<FlowerCollection>);
     registrations.SupplyComponent("GroupSpawner", &SD::MakeComponentCreator<GroupSpawner>);
     registrations.SupplyComponent("SpinningLogic", &SD::MakeComponentCreator<SpinningLogic>);
     registrations.SupplyComponent("PulsingLightLogic", &SD::MakeComponentCreator<PulsingLightLogic>);

@@ -11,6 +11,7 @@
 #include "core/MessageIds.h"
 #include "core/MessageSystem.h"
 #include "graphics/GraphicsMessages.h"
+#include "graphics/photon/ParticleManager.h"
 #include "graphics/resources/Effect.h"
 #include "graphics/resources/Material.h"
 #include "graphics/resources/ResourceManager.h"
@@ -107,6 +108,8 @@ void Graphics_::Initialize() {
     // Position and texture coordinate, the layout of the screen quad.
     device.GetDevice()->CreateVertexDeclaration({{0, 0, 2, 0, 0, 0}, {0, 12, 1, 0, 5, 0}}, &meshDeclaration);
     CreateVertexFormats();
+    particleManager = std::make_unique<Photon::ParticleManager>(device.GetResourceManager());
+    particleManager->Initialize();
     BindCriticalShaders();
     CreateScreenQuad();
 
@@ -264,6 +267,7 @@ void Graphics_::Update(float dt) {
     lastFrameTime = dt;
     if (device.CheckDevice()) return;
     PrepareScene(dt);
+    UpdateParticleSystems(dt);
     device.BeginScene();
     DrawScene();
     PresentToBackBuffer();

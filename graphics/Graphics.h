@@ -26,9 +26,14 @@
 namespace SD {
 class GameObject;
 class IMessage;
+class WorkerPool;
 }  // namespace SD
 
 namespace Aperture {
+
+namespace Photon {
+class ParticleManager;
+}
 
 namespace Resource {
 class Effect;
@@ -251,6 +256,15 @@ public:
     // Every enabled particle system into the particle lists of the main view and the
     // reflection whose frustum its bounding sphere reaches.
     void CullParticleSystems();
+    // The frame's particle updates: the point list, then the quad list, each cut into one run
+    // per worker plus the last run on this thread, which waits for the workers; then the work
+    // the updates deferred to this thread.
+    void UpdateParticleSystems(float dt);
+    // The pool the particle updates run on (the program's pool unless one is set).
+    void SetWorkerPool(SD::WorkerPool* pool) { workerPool = pool; }
+    // The renderer of the particle lists, made at Initialize; the passes draw the views'
+    // particle lists through its DrawPointSprites and DrawQuadSprites.
+    Photon::ParticleManager* GetParticleManager() const { return particleManager.get(); }
 
     // Terrains take the material their name files (none when it is not loaded) and join the list.
     void AddTerrain(Terrain* terrain);
@@ -334,6 +348,8 @@ private:
     TerrainList terrainList;
     ParticleList pointParticleList;
     ParticleList quadParticleList;
+    SD::WorkerPool* workerPool = nullptr;
+    std::unique_ptr<Photon::ParticleManager> particleManager;
     SD::GameObject* shadowCasterLight = nullptr;
     Frustum cascadeFrusta[kCascadeCount];
     bool cascadesSet[kCascadeCount] = {false, false, false};
