@@ -56,6 +56,8 @@ public:
     Resource::Effect* GetQuadEffect() const { return quadEffect; }
     Resource::VolumeTexture* GetParticleTexture() const { return particleTexture; }
     const RenderStackTable& GetRenderStacks() const { return renderStacks; }
+    Resource::InstanceBuffer<Resource::ParticleVertex>* GetPointInstances() const { return pointInstances; }
+    Resource::InstanceBuffer<Resource::QuadParticleVertex>* GetQuadInstances() const { return quadInstances; }
 
 private:
     void UploadAndDrawPoints(Resource::Effect* effect, unsigned passCount);
