@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "core/Random.h"
+#include "core/Singleton.h"
 #include "engine/GameObject.h"
 #include "engine/Transform.h"
 #include "graphics/photon/EffectSupport.h"
@@ -26,14 +27,23 @@ SD::Vec3 ZigZag(unsigned& z, float height) {
     return SD::Vec3(x, y, height);
 }
 
+// The handle's curve while the spline system that made it still lives; a handle outliving
+// its system (the system is destroyed between levels) refers to nothing.
+const SD::Spline* LiveCurve(const SD::SplineHandle& handle) {
+    if (!handle.table || handle.table != SD::Singleton<SD::Spline_System>::Peek()) return nullptr;
+    return handle.Get();
+}
+
 }  // namespace
+
+bool WindStreamer::IsCurveLive(uint32_t index) { return index < kCurveCount && LiveCurve(sharedCurves[index]); }
 
 const SD::SplineHandle& WindStreamer::SharedCurve(uint32_t index) { return sharedCurves[index]; }
 
 void WindStreamer::RebuildStaleCurves() {
     SD::Spline_System& splines = SD::Spline_System::GetInstance();
     for (SD::SplineHandle& handle : sharedCurves) {
-        if (handle) continue;
+        if (LiveCurve(handle)) continue;
         unsigned z = SD::RandomInt(0, 3);
         SD::Vec3 points[4];
         for (int k = 0; k < 4; ++k) points[k] = ZigZag(z, 20.0f * static_cast<float>(k));
@@ -79,7 +89,7 @@ void WindStreamer::StartGust(float) {
 
 void WindStreamer::Emit(float) {
     const SD::SplineHandle& handle = sharedCurves[curveIndex];
-    const SD::Spline* curve = handle.Get();
+    const SD::Spline* curve = LiveCurve(handle);
     if (!curve || gust.IsComplete()) {
         // The spline system lost the curve: build it again where that is safe.
         if (!curve) DeferToMainThread(&WindStreamer::RebuildStaleCurves);

@@ -32,6 +32,7 @@ public:
     // The shared curves; a stale one is rebuilt by the next VInitialize or, when a gust finds
     // it stale, on the main thread after the frame's updates.
     static const SD::SplineHandle& SharedCurve(uint32_t index);
+    static bool IsCurveLive(uint32_t index);
     static void RebuildStaleCurves();
 
 private:
