@@ -318,7 +318,8 @@ TEST(FallingLeaves, ScatteredInACubeAndFlickeringInPlace) {
     object.GetTransform().SetPos(SD::Vec3(0.0f, 500.0f, 0.0f));
     auto leaves = Make<FallingLeaves>();
     leaves->SetOwner(&object);
-    leaves->VRegister();
+    leaves->SetActive(true);
+    leaves->Start();
     EXPECT_EQ(leaves->GetParticleCount(), 128u);
     const SD::Vec3 at = leaves->GetBody(7).position;
     const SD::Vec4 color = leaves->GetAppearance(7).color;
@@ -332,7 +333,6 @@ TEST(FallingLeaves, ScatteredInACubeAndFlickeringInPlace) {
     EXPECT_EQ(leaves->GetBody(7).position.y, at.y);
     EXPECT_NE(leaves->GetAppearance(7).color.x, color.x);
     EXPECT_EQ(leaves->GetBody(7).orientation[0], 1.0f);
-    leaves->VUnregister();
 }
 
 TEST(FlowerPollen, DrawsNothingUntilEnabledThenDriftsAndFades) {
