@@ -20,7 +20,7 @@ TEST(GameRegistration, TheWorldLogicClassesRegisterUnderTheirNamesAndNumbers) {
         {"CursorLogic", 19}, {"Firefly", 25}, {"FloatingLogic", 22}, {"SpawnLogic", 35}, {"Spawner", 51},
         {"Trigger", 56},     {"GroupSpawner", 57},  {"SpinningLogic", 104}, {"PulsingLightLogic", 61},
         {"FloatingLightLogic", 100}, {"FadeInLightLogic", 106}, {"CircularSpinningLightLogic", 99},
-        {"SimpleTombstoneLogic", 102}, {"ShortTombstone", 62}, {"MainTombstone", 71},
+        {"SimpleTombstoneLogic", 102}, {"ShortTombstone", 62}, {"MainTombstone", 71}, {"FlowerCollection", 33},
     };
     for (const auto& [name, id] : expected) {
         SD::ComponentID found;
@@ -34,7 +34,7 @@ TEST(GameRegistration, TheWorldLogicClassesRegisterUnderTheirNamesAndNumbers) {
     // In the registration order, the HUD's widgets among them: the floating logic comes before the
     // spawners, the spinner last.
     EXPECT_EQ(registered, (std::vector<std::string>{
-                              "CursorLogic", "FloatingLogic", "Firefly", "Button", "SpawnLogic", "HudCollector",
+                              "CursorLogic", "FloatingLogic", "Firefly", "Button", "FlowerCollection", "SpawnLogic", "HudCollector",
                               "HudFade", "CheckBox", "Slider", "Spawner", "Trigger", "GroupSpawner",
                               "PulsingLightLogic", "ShortTombstone", "MainTombstone", "CircularSpinningLightLogic",
                               "FloatingLightLogic", "SimpleTombstoneLogic", "SpinningLogic", "FadeInLightLogic"}));

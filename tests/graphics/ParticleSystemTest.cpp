@@ -4,6 +4,10 @@
 #include <vector>
 
 #include "GraphicsTestSupport.h"
+#include "engine/ComponentManager.h"
+#include "engine/Factory.h"
+#include "graphics/GraphicsStartup.h"
+#include "runtime/Registration.h"
 #include "engine/GameObject.h"
 #include "engine/Transform.h"
 #include "graphics/Graphics.h"
@@ -120,6 +124,32 @@ TEST(QuadParticleSystem, DefaultSliceIsSliceTwoOfTheParticleTexture) {
     QuadParticleSystem quads;
     quads.SetDefaultSlice(5);
     EXPECT_FLOAT_EQ(quads.GetAppearance(5).w, 2.5f / static_cast<float>(texture->GetDepth()));
+}
+
+// Every particle class under its registered name and number; the factory files a name under
+// its part after the last ':'.
+TEST(ParticleSystem, EffectsRegisterWithTheFactoryUnderTheirNamesAndNumbers) {
+    SD::Registrations registrations;
+    Aperture::InstallGraphics(registrations);
+    SD::ComponentManager_ components;
+    SD::Factory_ factory(16);
+    registrations.RegisterComponents(factory);
+    const std::pair<const char*, unsigned> expected[] = {
+        {"ParticleSystem", 26}, {"QuadParticleSystem", 90}, {"VineTrail", 97}, {"ParticleTester", 96},
+        {"CircleEffect", 39}, {"DirtParticles", 73}, {"MoonGlow", 92}, {"BubbleEffect", 103},
+        {"GrassDust", 110}, {"FireflyCollectionSparkles", 108}, {"RainSystem", 87}, {"FallingLeaves", 91},
+        {"FlowerPollen", 32}, {"WindStreamer", 86},
+    };
+    for (const auto& [name, number] : expected) {
+        SD::ComponentID id;
+        ASSERT_TRUE(factory.FindComponentID(name, &id)) << name;
+        EXPECT_EQ(static_cast<unsigned>(id), number) << name;
+        SD::Component* made = factory.CreateComponent(id);
+        ASSERT_NE(made, nullptr) << name;
+        EXPECT_EQ(static_cast<unsigned>(made->VGetID()), number) << name;
+        factory.DestroyComponent(made);
+    }
+    factory.Shutdown();
 }
 
 }  // namespace
