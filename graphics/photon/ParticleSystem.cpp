@@ -1,6 +1,8 @@
 #include "graphics/photon/ParticleSystem.h"
 
+#include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <cstring>
 
 #include "engine/GameObject.h"
@@ -37,7 +39,7 @@ ParticleVertexRecord PackParticle(const Particle& p) {
 
 ParticleSystem::ParticleSystem() {
     SetID(static_cast<SD::ComponentID>(26));
-    std::memset(particles, 0, sizeof(particles));
+    std::fill(std::begin(particles), std::end(particles), Particle{});
     std::memset(particleExtras, 0, sizeof(particleExtras));
 }
 

@@ -1,6 +1,8 @@
 #include "graphics/photon/QuadParticleSystem.h"
 
+#include <algorithm>
 #include <cstring>
+#include <iterator>
 
 #include "engine/GameObject.h"
 #include "engine/IStream.h"
@@ -38,8 +40,8 @@ void SetIdentityOrientation(QuadBody& body) {
 
 QuadParticleSystem::QuadParticleSystem() {
     SetID(static_cast<SD::ComponentID>(90));
-    std::memset(appearances, 0, sizeof(appearances));
-    std::memset(bodies, 0, sizeof(bodies));
+    std::fill(std::begin(appearances), std::end(appearances), QuadAppearance{});
+    std::fill(std::begin(bodies), std::end(bodies), QuadBody{});
 }
 
 QuadParticleSystem::~QuadParticleSystem() {
