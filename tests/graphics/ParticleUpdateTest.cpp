@@ -6,11 +6,15 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
-#include <thread>
 #include <vector>
 
 #include "core/Random.h"
 #include "core/WorkerPool.h"
+#include "GraphicsTestSupport.h"
+#include "engine/ComponentManager.h"
+#include "engine/Factory.h"
+#include "engine/Transformer.h"
+#include "graphics/photon/CollectionSparkles.h"
 #include "engine/GameObject.h"
 #include "engine/Transform.h"
 #include "graphics/Graphics.h"
@@ -111,24 +115,34 @@ TEST(ParticleUpdate, NoWorkersAndThreeWorkersGiveTheSameCountsAndBounds) {
     SD::InterpolatorSystem::DestroyInstance();
 }
 
-// A worker's generator starts from the same seed as any other worker's.
-TEST(ParticleUpdate, EveryWorkerDrawsFromItsOwnGeneratorSeededAlike) {
-    SD::WorkerPool pool;
-    pool.Start(5);
-    ASSERT_EQ(pool.Size(), 3u);
-    static uint32_t first[3];
-    for (size_t k = 0; k < 3; ++k)
-        pool.QueueJob(k, [](uintptr_t slot, uintptr_t, uintptr_t) { first[slot] = SD::RandomNext(); }, k, 0, 0);
-    for (size_t k = 0; k < 3; ++k) ASSERT_TRUE(pool.WaitForJob(k));
-    EXPECT_EQ(first[0], first[1]);
-    EXPECT_EQ(first[1], first[2]);
-    // The main thread's state is its own.
-    SD::SetRandomState(SD::kRandomStartState);
-    const uint32_t mainFirst = SD::RandomNext();
-    std::thread other([] { SD::SetRandomState(SD::RandomState{1, 2, 3, 4}); });
-    other.join();
-    SD::SetRandomState(SD::kRandomStartState);
-    EXPECT_EQ(SD::RandomNext(), mainFirst);
+// A frame of the graphics system updates the active systems, leaves the others alone, and
+// runs what the updates left for the main thread before it ends.
+TEST(ParticleUpdate, AFrameUpdatesActiveSystemsAndRunsTheirDeferredWork) {
+    SD::ComponentManager_ components;
+    SD::Transformer_ transformer;
+    SD::Factory_ factory(16);
+    {
+        gfxtest::GraphicsFixture f;
+        SD::GameObject* jar = factory.NewGameObject();
+        jar->NameObject("Jar");
+        std::unique_ptr<FireflyCollectionSparkles> burst(new FireflyCollectionSparkles());
+        burst->SetOwner(jar);
+        burst->SetEnabled(true);
+        burst->VRegister();
+        std::unique_ptr<ParticleTester> asleep(new ParticleTester());
+        asleep->VRegister();
+        asleep->SetActiveFlag(false);
+        const SD::Vec3 still = asleep->GetParticle(0).position;
+        f.graphics->Update(0.5f);
+        EXPECT_EQ(asleep->GetParticle(0).position.x, still.x);
+        EXPECT_EQ(asleep->GetParticle(0).age, 0.0f) << "inactive systems are not updated";
+        EXPECT_EQ(SD::Factory_::GetGameObjectByName("Jar"), jar);
+        for (int frame = 0; frame < 6; ++frame) f.graphics->Update(0.5f);
+        EXPECT_EQ(SD::Factory_::GetGameObjectByName("Jar"), nullptr) << "the burst is over: its tree went";
+        burst->VUnregister();
+        asleep->VUnregister();
+    }
+    factory.Shutdown();
 }
 
 }  // namespace
