@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <memory>
 
 #include "core/Delegate.h"
 #include "core/MessageSystem.h"
@@ -145,16 +146,14 @@ void FlowerCollection::Start() {
 
 void FlowerCollection::Update(float dt) {
     if (!enabled) return;
-    if (DeveloperResetHeld() && GetOwner()) {
-        // Blueprints and the restart's camera, sound and message belong to the main thread.
-        const SD::GameObjectHandle handle = GetOwner()->GetHandle();
-        SD::GameObject* owner = GetOwner();
-        Aperture::Photon::DeferToMainThread([handle, owner] {
-            if (handle.get() != owner) return;
-            auto* self = dynamic_cast<FlowerCollection*>(owner->GetComponent(SD::CID_FlowerCollection));
-            if (!self) return;
-            owner->UpdateBlueprints();
-            self->Start();
+    if (DeveloperResetHeld()) {
+        // Blueprints and the restart's camera, sound and message belong to the main thread;
+        // the component may be gone by then.
+        std::weak_ptr<const void> alive = lifetime.Token();
+        Aperture::Photon::DeferToMainThread([this, alive] {
+            if (alive.expired()) return;
+            if (SD::GameObject* owner = GetOwner()) owner->UpdateBlueprints();
+            Start();
         });
     }
     const SD::Vec3 peak = Peak();

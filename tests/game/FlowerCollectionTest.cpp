@@ -5,12 +5,16 @@
 
 #include <cmath>
 #include <memory>
+#include <thread>
 
 #include "WorldTestSupport.h"
 #include "core/MessageIds.h"
 #include "game/components/FlowerCollection.h"
 #include "game/components/FlowerTrigger.h"
+#include "core/WorkerPool.h"
 #include "graphics/Graphics.h"
+#include "runtime/Input.h"
+#include "runtime/InputCodes.h"
 
 namespace {
 
@@ -28,6 +32,7 @@ protected:
     ~FlowerCollectionTest() override { SD::Message_System::GetInstance()->RemoveHandlerOf(SD::MessageIds::FlowerTrigger, this); }
     void OnFlower(SD::IMessage* message) {
         if (dynamic_cast<QV::FlowerTrigger*>(message)) ++flowerMessages;
+        if (std::this_thread::get_id() != mainThread) ++messagesOffTheMainThread;
     }
 
     // A flower collection on the object, read from data in serialisation order: start delay
@@ -58,6 +63,14 @@ protected:
     Aperture::Graphics_ graphics;
     std::vector<std::unique_ptr<QV::FlowerCollection>> flowers;
     int flowerMessages = 0;
+    int messagesOffTheMainThread = 0;
+    std::thread::id mainThread = std::this_thread::get_id();
+};
+
+struct HoldKey : SD::IInputInjector {
+    explicit HoldKey(uint32_t code) : code(code) {}
+    void Inject(uint8_t* pressed, uint8_t*) override { pressed[code] = 1; }
+    uint32_t code;
 };
 
 TEST_F(FlowerCollectionTest, TheTriggerStartsItWithCameraSoundAndMessage) {
@@ -122,6 +135,34 @@ TEST_F(FlowerCollectionTest, APeakAtTheFlowersHeightAndAFlowerWithoutTriggerAreS
     Frame(0.016f);
     Particles(0.016f);
     EXPECT_FALSE(lonely->IsEnabled()) << "no trigger: it never starts";
+}
+
+// The developer reset restarts the effect (camera, sound, message) on the main thread, after
+// the updates that asked for it, even when those ran on the workers.
+TEST_F(FlowerCollectionTest, TheDeveloperResetRestartsOnTheMainThread) {
+    SD::WorkerPool pool;
+    pool.Start(5);
+    graphics.SetWorkerPool(&pool);
+    std::vector<QV::FlowerCollection*> all;
+    for (int i = 0; i < 8; ++i) {
+        const std::string name = "Flower" + std::to_string(i);
+        all.push_back(AddFlower(Spawn("Flower", name)));
+        all.back()->Collect();
+    }
+    EXPECT_EQ(flowerMessages, 8);
+    Particles(0.01f);
+    EXPECT_EQ(flowerMessages, 8) << "no reset while the key is up";
+
+    SD::Input_ input;
+    input.SetDevKeysEnabled(true);
+    input.AddInjector(std::make_unique<HoldKey>(SD::key_R));
+    input.Update(0.016f);
+    ASSERT_TRUE(input.GetKeyState(SD::key_R));
+    Particles(0.01f);
+    EXPECT_EQ(flowerMessages, 16) << "every flower restarted once";
+    EXPECT_EQ(messagesOffTheMainThread, 0);
+    for (QV::FlowerCollection* flower : all) EXPECT_FLOAT_EQ(flower->GetMote(100).delay, 5.0f) << "started afresh";
+    graphics.SetWorkerPool(nullptr);
 }
 
 }  // namespace
