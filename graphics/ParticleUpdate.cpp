@@ -1,4 +1,5 @@
 // The per-frame particle updates on the worker pool.
+#include "core/EngineCore.h"
 #include "core/WorkerPool.h"
 #include "graphics/Graphics.h"
 #include "graphics/ParallelForEach.h"
@@ -18,6 +19,16 @@ void AdvanceRun(Position start, Position end, void* argument) {
 
 void Graphics_::UpdateParticleSystems(float dt) {
     SD::WorkerPool& pool = workerPool ? *workerPool : SD::WorkerPool::GetInstance();
+    // Reading the engine clock moves it; the updates read one frozen time instead.
+    struct ClockHold {
+        SD::Core* core = SD::Core::GetInstance();
+        ClockHold() {
+            if (core) core->HoldClock(true);
+        }
+        ~ClockHold() {
+            if (core) core->HoldClock(false);
+        }
+    } hold;
     ParallelForEach<Position>(pointParticleList.Size(), pool, pointParticleList.begin(), pointParticleList.end(), &dt,
                               &AdvanceRun);
     ParallelForEach<Position>(quadParticleList.Size(), pool, quadParticleList.begin(), quadParticleList.end(), &dt,

@@ -8,6 +8,7 @@
 #include <memory>
 #include <vector>
 
+#include "core/EngineCore.h"
 #include "core/Random.h"
 #include "core/WorkerPool.h"
 #include "GraphicsTestSupport.h"
@@ -48,6 +49,8 @@ struct Outcome {
 // 16 systems of each of four effects, their objects 100 units apart, updated for half a second.
 Outcome RunScene(size_t workers) {
     SD::SetRandomState(SD::kRandomStartState);
+    // The effects read the engine clock and the core's frame time from the workers.
+    std::unique_ptr<SD::Core> core(SD::Core::CreateInstance());
     SD::WorkerPool pool;
     if (workers > 0) pool.Start(static_cast<unsigned>(workers + 2));
     EXPECT_EQ(pool.Size(), workers);
