@@ -1,5 +1,6 @@
 #include <cstdio>
 
+#include "app/ParticleSoundBridge.h"
 #include "app/QuitSignals.h"
 #include "app/RunCommand.h"
 #include "game/GameRegistration.h"
@@ -19,6 +20,7 @@ int main(int argc, char** argv) {
     Aperture::InstallGraphics(SD::StartupRegistrations());
     QV::SupplyGameClasses(SD::StartupRegistrations());
     SD::SupplySoundSystem(SD::StartupRegistrations());
+    qv::InstallParticleSounds();
     qv::InstallQuitSignals();
     if (!cmd.wavPath.empty()) platform::audio::control::StartCapture();
     SD::RunSummary summary = SD::RunProgram(cmd.options);

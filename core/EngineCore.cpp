@@ -19,7 +19,15 @@ Core* Core::CreateInstance() {
 
 Core* Core::GetInstance() { return g_core; }
 
-double Core::GetTime() { return g_core ? g_core->clock_.GetTime() : 0.0; }
+double Core::GetTime() {
+    if (!g_core) return 0.0;
+    return g_core->clockHeld_ ? g_core->heldTime_ : g_core->clock_.GetTime();
+}
+
+void Core::HoldClock(bool hold) {
+    if (hold && !clockHeld_) heldTime_ = clock_.GetTime();
+    clockHeld_ = hold;
+}
 
 Core::Core() = default;
 

@@ -48,6 +48,9 @@ public:
     bool IsPaused() const { return paused_; }
     void SetPaused(bool paused) { paused_ = paused; }
     Timer& GetFrameTimer() { return frameTimer_; }
+    // While held, GetTime answers the time read when the hold began and leaves the clock alone,
+    // so the worker threads of a parallel phase may all read it. Main thread only.
+    void HoldClock(bool hold);
     // Called after every frame; a headless run uses it to stop after a bounded run.
     void SetFrameObserver(std::function<void(Core&)> observer) { frameObserver_ = std::move(observer); }
     const std::vector<ISystem*>& GetSystems() const { return systems_; }
@@ -64,6 +67,8 @@ private:
     unsigned long frameCount_ = 0;
     std::function<void(Core&)> frameObserver_;
     Stopwatch clock_;
+    bool clockHeld_ = false;
+    double heldTime_ = 0.0;
     Timer frameTimer_;
 };
 

@@ -8,7 +8,9 @@
 namespace SD {
 namespace {
 
-RandomState g_state = kRandomStartState;
+// One state per thread: the particle updates draw from the worker threads at the same time
+// as each other, and every thread starts from the published values until it is seeded.
+thread_local RandomState g_state = kRandomStartState;
 
 // Adding the remainder to the lower bound can round up to the upper one; the range is
 // half-open, so that case gives the largest value below it.

@@ -1,6 +1,6 @@
 #pragma once
-// The engine's xorshift128 generator, one process-wide state shared by every caller
-// (main thread only).
+// The engine's xorshift128 generator. Each thread draws from a state of its own, so the
+// worker threads may draw concurrently; the state functions act on the calling thread's.
 #include <cstdint>
 
 #include "core/Vector.h"
@@ -14,7 +14,8 @@ struct RandomState {
 // The published start values.
 constexpr RandomState kRandomStartState{123456789u, 362436069u, 521288629u, 88675123u};
 
-// Seeds from four successive C run-time values (platform::crt_rand); zeros keep the start values.
+// Seeds from four successive C run-time values (platform::crt_rand, itself per thread); zeros
+// keep the start values. Start-up seeds the main thread, each worker seeds itself as it starts.
 void SeedRandom();
 void SetRandomState(const RandomState& state);
 RandomState GetRandomState();

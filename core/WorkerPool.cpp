@@ -1,5 +1,7 @@
 #include "core/WorkerPool.h"
 
+#include "core/Random.h"
+
 namespace SD {
 
 ActiveObject::~ActiveObject() { thread_.Join(); }
@@ -24,7 +26,9 @@ WorkerThread::WorkerThread(platform::Event* doneEvent) : doneEvent_(doneEvent) {
 
 WorkerThread::~WorkerThread() { Stop(); }
 
-void WorkerThread::Setup() {}
+// Every worker's generator is seeded the same way, so a run does not depend on which worker
+// took which job.
+void WorkerThread::Setup() { SeedRandom(); }
 
 void WorkerThread::QueueJob(JobFunction function, uintptr_t a, uintptr_t b, uintptr_t c) {
     {

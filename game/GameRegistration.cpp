@@ -7,6 +7,7 @@
 #include "game/components/CircularSpinningLightLogic.h"
 #include "game/components/Collector.h"
 #include "game/components/FloatingLogic.h"
+#include "game/components/FlowerCollection.h"
 #include "game/components/GameHooks.h"
 #include "game/components/GroupSpawner.h"
 #include "game/components/IslandLogic.h"
@@ -71,6 +72,7 @@ void SupplyGameClasses(SD::Registrations& registrations) {
     registrations.SupplyComponent("SpawnLogic", &SD::MakeComponentCreator<SpawnLogic>);
     registrations.SupplyComponent("Spawner", &SD::MakeComponentCreator<Spawner>);
     registrations.SupplyComponent("Trigger", &SD::MakeComponentCreator<Trigger>);
+    registrations.SupplyComponent("FlowerCollection", &SD::MakeComponentCreator<FlowerCollection>);
     registrations.SupplyComponent("GroupSpawner", &SD::MakeComponentCreator<GroupSpawner>);
     registrations.SupplyComponent("SpinningLogic", &SD::MakeComponentCreator<SpinningLogic>);
     registrations.SupplyComponent("PulsingLightLogic", &SD::MakeComponentCreator<PulsingLightLogic>);

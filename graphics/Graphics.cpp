@@ -13,6 +13,7 @@
 #include "core/MessageSystem.h"
 #include "engine/GameObject.h"
 #include "graphics/GraphicsMessages.h"
+#include "graphics/photon/ParticleManager.h"
 #include "graphics/resources/Effect.h"
 #include "graphics/resources/Font.h"
 #include "graphics/resources/Material.h"
@@ -110,6 +111,8 @@ void Graphics_::Initialize() {
     // Position and texture coordinate, the layout of the screen quad.
     device.GetDevice()->CreateVertexDeclaration({{0, 0, 2, 0, 0, 0}, {0, 12, 1, 0, 5, 0}}, &meshDeclaration);
     CreateVertexFormats();
+    particleManager = std::make_unique<Photon::ParticleManager>(device.GetResourceManager());
+    particleManager->Initialize();
     BindCriticalShaders();
     CreatePassResources();
     CreateScreenQuad();
@@ -271,6 +274,7 @@ void Graphics_::Update(float dt) {
     UpdateGrassWave(dt);
     if (device.CheckDevice()) return;
     PrepareScene(dt);
+    UpdateParticleSystems(dt);
     device.BeginScene();
     DrawScene();
     PostProcess();
@@ -351,7 +355,21 @@ void Graphics_::ScenePass(Resource::RenderBuffer* color, Resource::RenderBuffer*
 }
 
 void Graphics_::DrawParticles(ParticleStage stage, const std::vector<CulledParticles*>& systems) {
-    if (particleDrawer && !systems.empty()) particleDrawer(stage, systems);
+    if (!particleManager || systems.empty()) return;
+    const float width = static_cast<float>(renderWidth);
+    switch (stage) {
+        case ParticleStage::kDepth:
+            // Without its own effect the depth step has nothing to draw with.
+            if (Resource::Effect* effect = GetEffect("particle_depth"))
+                particleManager->DrawPointSprites(systems, effect, width);
+            break;
+        case ParticleStage::kPoint:
+            particleManager->DrawPointSprites(systems, particleManager->GetPointEffect(), width);
+            break;
+        case ParticleStage::kQuad:
+            particleManager->DrawQuadSprites(systems, particleManager->GetQuadEffect());
+            break;
+    }
 }
 
 // Up to eight visible lights, with their view-space positions, as "light_info".

@@ -3,7 +3,6 @@
 // draws one frame per engine update: per-frame constants on the shared scene effect, the water
 // reflection and the main view through their render buffers, then presents.
 #include <cstdint>
-#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -32,9 +31,14 @@
 namespace SD {
 class GameObject;
 class IMessage;
+class WorkerPool;
 }  // namespace SD
 
 namespace Aperture {
+
+namespace Photon {
+class ParticleManager;
+}
 
 namespace Resource {
 class Effect;
@@ -77,8 +81,6 @@ public:
     using SpriteList = SD::IntrusiveList<Sprite, &Sprite::graphicsLink>;
     using UISpriteList = SD::IntrusiveList<UISprite, &UISprite::uiLink>;
     using TextList = SD::IntrusiveList<Text, &Text::graphicsLink>;
-    // Draws the systems of a view at a stage of the frame; the particle manager installs it.
-    using ParticleDrawer = std::function<void(ParticleStage, const std::vector<CulledParticles*>&)>;
     static constexpr int kCascadeCount = 3;
     static constexpr const char* kShadowCasterName = "ShadowCaster";
     static constexpr const char* kShadowCasterBlueprint = "ObjectTemplates/ShadowCaster";
@@ -271,6 +273,15 @@ public:
     // Every enabled particle system into the particle lists of the main view and the
     // reflection whose frustum its bounding sphere reaches.
     void CullParticleSystems();
+    // The frame's particle updates: the point list, then the quad list, each cut into one run
+    // per worker plus the last run on this thread, which waits for the workers; then the work
+    // the updates deferred to this thread.
+    void UpdateParticleSystems(float dt);
+    // The pool the particle updates run on (the program's pool unless one is set).
+    void SetWorkerPool(SD::WorkerPool* pool) { workerPool = pool; }
+    // The renderer of the particle lists, made at Initialize; the passes draw the views'
+    // particle lists through its DrawPointSprites and DrawQuadSprites.
+    Photon::ParticleManager* GetParticleManager() const { return particleManager.get(); }
 
     // Terrains take the material their name files (none when it is not loaded) and join the list.
     void AddTerrain(Terrain* terrain);
@@ -388,8 +399,6 @@ public:
     size_t GetFontCount() const { return fonts.size(); }
     void DrawQueuedText();
 
-    void SetParticleDrawer(ParticleDrawer drawer) { particleDrawer = std::move(drawer); }
-
 private:
     void LoadShaders();
     void BindCriticalShaders();
@@ -476,6 +485,8 @@ private:
     TerrainList terrainList;
     ParticleList pointParticleList;
     ParticleList quadParticleList;
+    SD::WorkerPool* workerPool = nullptr;
+    std::unique_ptr<Photon::ParticleManager> particleManager;
     SD::GameObject* shadowCasterLight = nullptr;
     Frustum cascadeFrusta[kCascadeCount];
     bool cascadesSet[kCascadeCount] = {false, false, false};
@@ -485,7 +496,6 @@ private:
     SpriteList spriteList;
     UISpriteList uiSpriteList;
     TextList textList;
-    ParticleDrawer particleDrawer;
 
     // Meshes and buffers of the passes.
     Resource::Plane* terrainPlane = nullptr;

@@ -12,6 +12,13 @@
 #include "graphics/components/Sprite.h"
 #include "graphics/components/Text.h"
 #include "graphics/components/Terrain.h"
+#include "graphics/photon/CollectionSparkles.h"
+#include "graphics/photon/FallingLeaves.h"
+#include "graphics/photon/FlowerPollen.h"
+#include "graphics/photon/GrassDust.h"
+#include "graphics/photon/RainSystem.h"
+#include "graphics/photon/SmallEffects.h"
+#include "graphics/photon/WindStreamer.h"
 #include "runtime/Registration.h"
 #include "runtime/Window.h"
 
@@ -36,6 +43,21 @@ void InstallGraphics(SD::Registrations& registrations) {
     registrations.SupplyComponent("Sprite", &SD::MakeComponentCreator<Sprite>);
     registrations.SupplyComponent("UISprite", &SD::MakeComponentCreator<UISprite>);
     registrations.SupplyComponent("Text", &SD::MakeComponentCreator<Text>);
+    registrations.SupplyComponent("ParticleSystem", &SD::MakeComponentCreator<Photon::ParticleSystem>);
+    registrations.SupplyComponent("QuadParticleSystem", &SD::MakeComponentCreator<Photon::QuadParticleSystem>);
+    registrations.SupplyComponent("VineTrail", &SD::MakeComponentCreator<Photon::VineTrail>);
+    registrations.SupplyComponent("ParticleTester", &SD::MakeComponentCreator<Photon::ParticleTester>);
+    registrations.SupplyComponent("CircleEffect", &SD::MakeComponentCreator<Photon::CircleEffect>);
+    registrations.SupplyComponent("DirtParticles", &SD::MakeComponentCreator<Photon::DirtParticles>);
+    registrations.SupplyComponent("MoonGlow", &SD::MakeComponentCreator<Photon::MoonGlow>);
+    registrations.SupplyComponent("BubbleEffect", &SD::MakeComponentCreator<Photon::BubbleEffect>);
+    registrations.SupplyComponent("GrassDust", &SD::MakeComponentCreator<Photon::GrassDust>);
+    registrations.SupplyComponent("FireflyCollectionSparkles",
+                                  &SD::MakeComponentCreator<Photon::FireflyCollectionSparkles>);
+    registrations.SupplyComponent("RainSystem", &SD::MakeComponentCreator<Photon::RainSystem>);
+    registrations.SupplyComponent("FallingLeaves", &SD::MakeComponentCreator<Photon::FallingLeaves>);
+    registrations.SupplyComponent("FlowerPollen", &SD::MakeComponentCreator<Photon::FlowerPollen>);
+    registrations.SupplyComponent("Aperture::Photon::WindStreamer", &SD::MakeComponentCreator<Photon::WindStreamer>);
     static bool scriptsAdded = false;
     if (!scriptsAdded) {
         scriptsAdded = true;

@@ -20,6 +20,9 @@ public:
     virtual float GetCullRadius() const = 0;
     // The owner's world matrix; its translation is the sphere's centre.
     virtual const SD::Mtx44& GetCullWorld() const = 0;
+    // The frame's update, run on a worker thread beside the other systems' updates; a system
+    // whose particles do not move keeps this.
+    virtual void AdvanceParticles(float dt) { (void)dt; }
 
     // Where the last test wrote its sphere.
     FrustumCullingData cullRecord;

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "core/ConfigFile.h"
@@ -157,6 +159,23 @@ TEST_F(EngineCoreTest, TheClockRunsThroughPauses) {
     delete core;
     EXPECT_EQ(SD::Core::GetInstance(), nullptr);
     EXPECT_EQ(SD::Core::GetTime(), 0.0);
+}
+
+// A held clock answers the time of the hold from any thread; released, it runs on, nothing lost.
+TEST_F(EngineCoreTest, AHeldClockAnswersOneTimeToEveryThread) {
+    std::unique_ptr<SD::Core> core(SD::Core::CreateInstance());
+    clock.Advance(2.0);
+    core->HoldClock(true);
+    clock.Advance(1.0);
+    double seen[2] = {0.0, 0.0};
+    std::thread a([&seen] { seen[0] = SD::Core::GetTime(); });
+    std::thread b([&seen] { seen[1] = SD::Core::GetTime(); });
+    a.join();
+    b.join();
+    EXPECT_DOUBLE_EQ(seen[0], 2.0);
+    EXPECT_DOUBLE_EQ(seen[1], 2.0);
+    core->HoldClock(false);
+    EXPECT_DOUBLE_EQ(SD::Core::GetTime(), 3.0);
 }
 
 class QuitAfter : public RecordingSystem {

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "core/Random.h"
+#include "core/WorkerPool.h"
 #include "platform/os/Random.h"
 
 namespace {
@@ -116,6 +119,26 @@ TEST_F(RandomTest, AnEmptyPairGivesItsBoundAndStillUsesItsDraw) {
     SD::RandomVec3(3.0f, 3.0f, -1.0f, -1.0f, 0.0f, 0.0f);
     const SD::RandomState after = SD::GetRandomState();
     EXPECT_TRUE(after.x == expected.x && after.y == expected.y && after.z == expected.z && after.w == expected.w);
+}
+
+// Each thread draws from its own state: every worker seeds itself from its own run-time
+// generator (which starts at seed 1 on every thread), so all workers draw alike, and nothing
+// a thread does moves another thread's state.
+TEST_F(RandomTest, EveryThreadHasItsOwnStateAndWorkersAreSeededAlike) {
+    SD::WorkerPool pool;
+    pool.Start(5);
+    ASSERT_EQ(pool.Size(), 3u);
+    static uint32_t first[3];
+    for (size_t k = 0; k < 3; ++k)
+        pool.QueueJob(k, [](uintptr_t slot, uintptr_t, uintptr_t) { first[slot] = SD::RandomNext(); }, k, 0, 0);
+    for (size_t k = 0; k < 3; ++k) ASSERT_TRUE(pool.WaitForJob(k));
+    for (uint32_t value : first) EXPECT_EQ(value, 54492138u) << "seeded from 41, 18467, 6334, 26500";
+    std::thread other([] {
+        SD::SetRandomState(SD::RandomState{1, 2, 3, 4});
+        SD::RandomNext();
+    });
+    other.join();
+    EXPECT_EQ(SD::RandomNext(), 3701687786u) << "this thread's state did not move";
 }
 
 }  // namespace

@@ -28,7 +28,7 @@ TEST(GameRegistration, TheWorldLogicClassesRegisterUnderTheirNamesAndNumbers) {
         {"MountainSplitLogic", 81}, {"FloatingIslandLogic", 98}, {"RingTreeWindStreamLogic", 94},
         {"QuorvantaLogic", 48}, {"FloatingBulbLogic", 70}, {"LilyPadLogic", 64}, {"GrassPatchLogic", 60},
         {"NaiveGrassBillboardLogic", 55}, {"StarfallTreeLeafLogic", 52}, {"SummerStarfallTreeLeafLogic", 59},
-        {"SpringStarfallTreeLeafLogic", 58}, {"CloudLogic", 49},
+        {"SpringStarfallTreeLeafLogic", 58}, {"CloudLogic", 49}, {"FlowerCollection", 33},
     };
     for (const auto& [name, id] : expected) {
         SD::ComponentID found;
@@ -42,7 +42,7 @@ TEST(GameRegistration, TheWorldLogicClassesRegisterUnderTheirNamesAndNumbers) {
     // In the registration order, the HUD's widgets among them.
     EXPECT_EQ(registered,
               (std::vector<std::string>{
-                  "CursorLogic", "FloatingLogic", "Firefly", "Button", "SpawnLogic", "HudCollector", "HudFade",
+                  "CursorLogic", "FloatingLogic", "Firefly", "Button", "FlowerCollection", "SpawnLogic", "HudCollector", "HudFade",
                   "CheckBox", "Slider", "QuorvantaLogic", "CloudLogic", "Spawner", "StarfallTreeLeafLogic",
                   "NaiveGrassBillboardLogic", "Trigger", "GroupSpawner", "SpringStarfallTreeLeafLogic",
                   "SummerStarfallTreeLeafLogic", "GrassPatchLogic", "PulsingLightLogic", "WindLogic", "ShortTombstone",

@@ -169,7 +169,7 @@ TEST(VolumeTextureResource, LoadsTheParticleVolumeAndWaitsASecondOnReload) {
     ResourceFixture f;
     VolumeTexture* volume = f.manager->CreateVolumeTexture();
     ASSERT_TRUE(volume->IsLoaded());
-    EXPECT_EQ(volume->GetDepth(), 4u);
+    EXPECT_EQ(volume->GetDepth(), 16u);
     EXPECT_EQ(volume->GetTexture()->GetPool(), platform::gfx::Pool::kManaged);
     platform::ManualClock clock;
     platform::ScopedClock scoped(clock);
