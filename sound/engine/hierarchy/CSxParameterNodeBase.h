@@ -169,6 +169,8 @@ public:
     // that does not override effects answers with its parent's.
     bool IsFXBypassed(uint32_t slot, CSxRegisteredObj* gameObj) const;
     bool IsAllFXBypassed(CSxRegisteredObj* gameObj) const;
+    // Slot 0-3 takes another effect (0: none); the voices playing below make it again.
+    void SetEffect(uint32_t slot, SxUniqueID effectID, bool shareSet);
     // The all-objects set, then every game object's.
     void UnmuteAll(SxCurveInterpolation curve, uint32_t timeMs);
     // Only a set of values that exists is unmuted.
@@ -243,6 +245,8 @@ private:
         uint8_t rendered = 0;
     };
     SXRESULT ApplyInstanceLimit(SxPlayCountRecord& record);
+    // Tells the voices below that a slot's effect (or only its bypass) changed; 4: all slots.
+    void NotifyEffectChanged(uint32_t slot, bool effect) const;
     CSxSIS* FindSIS(CSxRegisteredObj* gameObj) const;
     void MoveValue(CSxSIS& sis, uint32_t prop, float target, SxCurveInterpolation curve, uint32_t timeMs);
     StateGroup* FindStateGroup(uint32_t groupID);

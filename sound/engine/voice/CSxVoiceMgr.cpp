@@ -132,6 +132,13 @@ void CSxVoiceMgr::SetFx(const CSxParameterNodeBase* node, uint32_t slot) {
     ForVoicesOf(node, [&](CSxVPLSrcCbxNode& voice) { voice.SetFx(slot); });
 }
 
+void CSxVoiceMgr::EffectChanged(const CSxParameterNodeBase& node, uint32_t slot, bool effect) {
+    if (effect)
+        SetFx(&node, slot);
+    else
+        RefreshFxBypass(&node, slot);
+}
+
 void CSxVoiceMgr::DestroyVoice(size_t index) {
     CSxVPLSrcCbxNode* voice = m_voices[index];
     voice->NotifyEnd();
