@@ -133,6 +133,7 @@ SXRESULT CSxBus::SetInitialValues(const uint8_t* body, uint32_t size) {
         cursor.U8(pad);
         if (slot >= 4) return SX_Fail;
         m_effects[slot] = effectID;
+        m_effectShareSets[slot] = shareSet != 0;
     }
     // Unlike the other nodes, a bus lists its game-parameter curves before its state groups.
     SXRESULT result = ReadRTPCCurves(cursor);
@@ -171,6 +172,13 @@ void CSxBus::CountPlay(const CSxParameterNodeBase* node, bool started) {
         }
     }
     if (routing) routing->Release();
+}
+
+bool CSxBus::HasEffect() const {
+    if (m_environmental) return true;
+    for (SxUniqueID effect : m_effects)
+        if (effect) return true;
+    return false;
 }
 
 void CSxBus::AddBusParameters(const CSxParameterNodeBase* node, SxAudioSums& sums, uint32_t mask,

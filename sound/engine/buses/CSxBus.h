@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "sound/engine/buses/CSxBusMixView.h"
 #include "sound/engine/hierarchy/CSxParentNode.h"
 #include "sound/engine/transitions/ITransitionable.h"
 
@@ -50,8 +51,13 @@ public:
     static void AddBusParameters(const CSxParameterNodeBase* node, SxAudioSums& sums, uint32_t mask,
                                  CSxRegisteredObj* gameObj);
 
-    // A mix bus (an effect, or environmental) has its volume applied in the lower engine.
+    // A mix bus (an effect, or environmental) has its own node in the lower engine.
     bool HasEffect() const;
+    bool IsEnvironmental() const { return m_environmental; }
+    SxUniqueID BusEffectID(uint32_t slot) const { return slot < 4 ? m_effects[slot] : 0; }
+    bool BusEffectIsShareSet(uint32_t slot) const { return slot < 4 && m_effectShareSets[slot]; }
+    uint8_t BusBypassBits() const { return m_bypassBits; }
+    CSxBusMixView& MixView() { return m_mixView; }
     CSxBus* ParentBus() const { return static_cast<CSxBus*>(Parent()); }
     uint32_t BusPlayCount() const { return m_playCount; }
     DuckState GetDuckState() const { return m_duckState; }
@@ -105,6 +111,8 @@ private:
     uint32_t m_playCount = 0;
     float m_maxDuckVolume = kNoDuckFloor;
     SxUniqueID m_effects[4] = {};
+    bool m_effectShareSets[4] = {};
+    CSxBusMixView m_mixView{*this};
     uint16_t m_maxInstances = 0;
     uint16_t m_channels = 63;
     uint8_t m_bypassBits = 0;
