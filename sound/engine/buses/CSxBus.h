@@ -56,7 +56,9 @@ public:
     bool IsEnvironmental() const { return m_environmental; }
     SxUniqueID BusEffectID(uint32_t slot) const { return slot < 4 ? m_effects[slot] : 0; }
     bool BusEffectIsShareSet(uint32_t slot) const { return slot < 4 && m_effectShareSets[slot]; }
-    uint8_t BusBypassBits() const { return m_bypassBits; }
+    // Slot 0-3 (4: every effect) bypassed: by its game parameter when one drives it and the slot
+    // holds an effect, else by the values set at run time, else by the bank data.
+    bool IsBusFxBypassed(uint32_t slot) const;
     CSxBusMixView& MixView() { return m_mixView; }
     CSxBus* ParentBus() const { return static_cast<CSxBus*>(Parent()); }
     uint32_t BusPlayCount() const { return m_playCount; }
@@ -71,6 +73,10 @@ public:
     // Sets or replaces the ducking of one target; 2 when the list is full.
     SXRESULT AddDuckTarget(SxUniqueID busID, float volume, uint32_t fadeOutMs, uint32_t fadeInMs,
                            SxCurveInterpolation curve);
+
+protected:
+    // A bypass change goes to the bus's mix nodes.
+    void NotifyEffectChanged(uint32_t slot, bool effect) const override;
 
 private:
     struct DuckTarget {
@@ -115,7 +121,6 @@ private:
     CSxBusMixView m_mixView{*this};
     uint16_t m_maxInstances = 0;
     uint16_t m_channels = 63;
-    uint8_t m_bypassBits = 0;
     bool m_killNewest = false;
     bool m_useVirtual = false;
     bool m_ownInstanceLimit = false;

@@ -20,14 +20,14 @@ bool CSxBusMixView::HasEffects() const {
     return false;
 }
 
-bool CSxBusMixView::BypassAllFx() const { return (m_bus.BusBypassBits() >> 4) & 1; }
+bool CSxBusMixView::BypassAllFx() const { return m_bus.IsBusFxBypassed(4); }
 
 SxFxSlotInfo CSxBusMixView::GetFx(uint32_t slot) const {
     SxFxSlotInfo info;
     const SxUniqueID id = slot < 4 ? m_bus.BusEffectID(slot) : 0;
     if (id == 0 || !g_BusHooks.effectObject) return info;
     info.effect = g_BusHooks.effectObject(id, m_bus.BusEffectIsShareSet(slot));
-    info.bypass = (m_bus.BusBypassBits() >> slot) & 1;
+    info.bypass = m_bus.IsBusFxBypassed(slot);
     return info;
 }
 

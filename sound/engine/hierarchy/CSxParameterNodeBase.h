@@ -223,6 +223,12 @@ public:
 
 protected:
     void Destroy() override;
+    // Tells the voices below that a slot's effect (or only its bypass) changed; 4: all slots.
+    virtual void NotifyEffectChanged(uint32_t slot, bool effect) const;
+    // The values set for every game object at once; null when none were set.
+    const CSxSIS* AllObjectsSIS() const { return m_allObjectsSIS.get(); }
+    // The bypass bits of the bank data, which a reset returns to.
+    void SetBankBypassBits(uint8_t bits) { m_bypassBits = bits; }
     SXRESULT ReadEffects(SxReadCursor& cursor, bool partial);
     SXRESULT ReadPositioning(SxReadCursor& cursor);
     SXRESULT ReadAdvancedSettings(SxReadCursor& cursor);
@@ -245,8 +251,6 @@ private:
         uint8_t rendered = 0;
     };
     SXRESULT ApplyInstanceLimit(SxPlayCountRecord& record);
-    // Tells the voices below that a slot's effect (or only its bypass) changed; 4: all slots.
-    void NotifyEffectChanged(uint32_t slot, bool effect) const;
     CSxSIS* FindSIS(CSxRegisteredObj* gameObj) const;
     void MoveValue(CSxSIS& sis, uint32_t prop, float target, SxCurveInterpolation curve, uint32_t timeMs);
     StateGroup* FindStateGroup(uint32_t groupID);

@@ -11,6 +11,10 @@ namespace {
 
 constexpr SxUniqueID kHalfSet = 600, kEnvSet = 610;
 constexpr SxUniqueID kMaster = 1, kFxBus = 10, kEnvBus = 11, kBelowFxBus = 12;
+constexpr SxUniqueID kBypassEvent = 2000, kResetEvent = 2100;
+
+// u8 bypass, u8 slot mask, no exceptions.
+bw::Bytes BypassParams(bool bypass, uint8_t mask) { return {static_cast<uint8_t>(bypass), mask, 0, 0, 0, 0}; }
 
 bw::Bytes DbBlock(float db) {
     bw::Bytes block(4);
@@ -57,6 +61,10 @@ protected:
             bw::Record(SxHirc_Sound, bw::SoundBody(kSound, source, node)),
             bw::Record(SxHirc_Action, bw::ActionBody(kEvent + 1, 0x0403, kSound, {}, {}, bw::PlayParams(4, 0))),
             bw::Record(SxHirc_Event, bw::EventBody(kEvent, {kEvent + 1})),
+            bw::Record(SxHirc_Action, bw::ActionBody(kBypassEvent + 1, 0x1A02, kFxBus, {}, {}, BypassParams(true, 0x01))),
+            bw::Record(SxHirc_Event, bw::EventBody(kBypassEvent, {kBypassEvent + 1})),
+            bw::Record(SxHirc_Action, bw::ActionBody(kResetEvent + 1, 0x1B02, kFxBus, {}, {}, BypassParams(false, 0x1F))),
+            bw::Record(SxHirc_Event, bw::EventBody(kResetEvent, {kResetEvent + 1})),
         });
         ASSERT_EQ(SxReadHircChunk(chunk.data(), static_cast<uint32_t>(chunk.size()), loaded), SX_Success);
         SoundEngine::RegisterGameObj(kGameObject);
@@ -104,6 +112,25 @@ TEST_F(BankMixBus, EffectsOfABusApplyInItsNodeAndItsVolumesOnce) {
         EXPECT_NEAR(double(tone.last - tone.first), 64.0 * 249, 1000.0) << c.what;
         EXPECT_EQ(g_gain.inits, g_gain.terms) << c.what;
     }
+}
+
+TEST_F(BankMixBus, BypassActionsOnABusReachItsNodeWhilePlaying) {
+    g_media = QV::media::Build(QV::media::Sine(1000.0, 0.5, 64 * 800, 48000, 0x4), QV::media::Encoding::Pcm16);
+    Load(kFxBus);
+    control::StartCapture();
+    const SxPlayingID id = SoundEngine::PostEvent(kEvent, kGameObject, SxCallback_EndOfEvent, OnEvent);
+    for (int frame = 0; frame < 70; ++frame) {
+        if (frame == 15) SoundEngine::PostEvent(kBypassEvent, kGameObject);
+        if (frame == 30) SoundEngine::PostEvent(kResetEvent, kGameObject);
+        Frame();
+    }
+    const std::vector<float> left = TakeLeft();
+    EXPECT_EQ(g_ended, std::vector<SxPlayingID>{id});
+    size_t at = 0;
+    while (at < left.size() && left[at] == 0.0f) ++at;
+    EXPECT_NEAR(PeakOf(left, at + 4 * 1024, at + 12 * 1024), plain * 0.125, plain * 0.125 * 0.03);
+    EXPECT_NEAR(PeakOf(left, at + 19 * 1024, at + 27 * 1024), plain * 0.25, plain * 0.25 * 0.03);
+    EXPECT_NEAR(PeakOf(left, at + 36 * 1024, at + 46 * 1024), plain * 0.125, plain * 0.125 * 0.03);
 }
 
 TEST_F(BankMixBus, AnEnvironmentalBusSendsToTheEnvironmentsOfItsGameObject) {
