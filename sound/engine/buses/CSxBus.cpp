@@ -134,8 +134,7 @@ SXRESULT CSxBus::SetInitialValues(const uint8_t* body, uint32_t size) {
         cursor.U8(shareSet);
         cursor.U8(pad);
         if (slot >= 4) return SX_Fail;
-        m_effects[slot] = effectID;
-        m_effectShareSets[slot] = shareSet != 0;
+        if (effectID) SetEffectSlot(slot, effectID, shareSet != 0);
     }
     // Unlike the other nodes, a bus lists its game-parameter curves before its state groups.
     SXRESULT result = ReadRTPCCurves(cursor);
@@ -178,22 +177,24 @@ void CSxBus::CountPlay(const CSxParameterNodeBase* node, bool started) {
 
 bool CSxBus::HasEffect() const {
     if (m_environmental) return true;
-    for (SxUniqueID effect : m_effects)
-        if (effect) return true;
+    for (uint32_t slot = 0; slot < 4; ++slot)
+        if (EffectID(slot)) return true;
     return false;
 }
 
 bool CSxBus::IsBusFxBypassed(uint32_t slot) const {
     if (slot > 4) return false;
     const uint32_t param = SxRTPC_BypassFX0 + slot;
-    if ((slot == 4 || m_effects[slot]) && IsRTPCSubscribed(param)) return RTPCValue(param, nullptr) != 0.0f;
+    if ((slot == 4 || EffectID(slot)) && IsRTPCSubscribed(param)) return RTPCValue(param, nullptr) != 0.0f;
     const CSxSIS* sis = AllObjectsSIS();
     return ((sis ? sis->BypassBits() : EffectBypassBits()) >> slot) & 1;
 }
 
 void CSxBus::NotifyEffectChanged(uint32_t slot, bool effect) const {
-    if (effect || slot > 4) return;
-    CSxLEngine::BypassBusFx(ID(), IsBusFxBypassed(slot) ? 1u << slot : 0u, 1u << slot);
+    if (effect)
+        CSxLEngine::SetBusFx(ID(), slot);
+    else if (slot <= 4)
+        CSxLEngine::BypassBusFx(ID(), IsBusFxBypassed(slot) ? 1u << slot : 0u, 1u << slot);
 }
 
 void CSxBus::AddBusParameters(const CSxParameterNodeBase* node, SxAudioSums& sums, uint32_t mask,

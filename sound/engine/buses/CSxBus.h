@@ -54,8 +54,6 @@ public:
     // A mix bus (an effect, or environmental) has its own node in the lower engine.
     bool HasEffect() const;
     bool IsEnvironmental() const { return m_environmental; }
-    SxUniqueID BusEffectID(uint32_t slot) const { return slot < 4 ? m_effects[slot] : 0; }
-    bool BusEffectIsShareSet(uint32_t slot) const { return slot < 4 && m_effectShareSets[slot]; }
     // Slot 0-3 (4: every effect) bypassed: by its game parameter when one drives it and the slot
     // holds an effect, else by the values set at run time, else by the bank data.
     bool IsBusFxBypassed(uint32_t slot) const;
@@ -75,7 +73,7 @@ public:
                            SxCurveInterpolation curve);
 
 protected:
-    // A bypass change goes to the bus's mix nodes.
+    // An effect or bypass change goes to the bus's mix nodes.
     void NotifyEffectChanged(uint32_t slot, bool effect) const override;
 
 private:
@@ -116,8 +114,6 @@ private:
     uint32_t m_recoverySamples = 0;
     uint32_t m_playCount = 0;
     float m_maxDuckVolume = kNoDuckFloor;
-    SxUniqueID m_effects[4] = {};
-    bool m_effectShareSets[4] = {};
     CSxBusMixView m_mixView{*this};
     uint16_t m_maxInstances = 0;
     uint16_t m_channels = 63;

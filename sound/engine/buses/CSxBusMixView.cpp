@@ -16,7 +16,7 @@ bool CSxBusMixView::FeedsEnvironmental() const { return m_bus.IsEnvironmental();
 
 bool CSxBusMixView::HasEffects() const {
     for (uint32_t slot = 0; slot < 4; ++slot)
-        if (m_bus.BusEffectID(slot)) return true;
+        if (m_bus.EffectID(slot)) return true;
     return false;
 }
 
@@ -24,9 +24,9 @@ bool CSxBusMixView::BypassAllFx() const { return m_bus.IsBusFxBypassed(4); }
 
 SxFxSlotInfo CSxBusMixView::GetFx(uint32_t slot) const {
     SxFxSlotInfo info;
-    const SxUniqueID id = slot < 4 ? m_bus.BusEffectID(slot) : 0;
+    const SxUniqueID id = slot < 4 ? m_bus.EffectID(slot) : 0;
     if (id == 0 || !g_BusHooks.effectObject) return info;
-    info.effect = g_BusHooks.effectObject(id, m_bus.BusEffectIsShareSet(slot));
+    info.effect = g_BusHooks.effectObject(id, m_bus.EffectIsShareSet(slot));
     info.bypass = m_bus.IsBusFxBypassed(slot);
     return info;
 }

@@ -433,9 +433,14 @@ void CSxParameterNodeBase::SetBypass(uint8_t bits, uint8_t mask, CSxRegisteredOb
 
 void CSxParameterNodeBase::SetEffect(uint32_t slot, SxUniqueID effectID, bool shareSet) {
     if (slot >= 4) return;
+    SetEffectSlot(slot, effectID, shareSet);
+    NotifyEffectChanged(slot, true);
+}
+
+void CSxParameterNodeBase::SetEffectSlot(uint32_t slot, SxUniqueID effectID, bool shareSet) {
+    if (slot >= 4) return;
     m_effects[slot].id = effectID;
     m_effects[slot].shareSet = shareSet ? 1 : 0;
-    NotifyEffectChanged(slot, true);
 }
 
 void CSxParameterNodeBase::NotifyEffectChanged(uint32_t slot, bool effect) const {

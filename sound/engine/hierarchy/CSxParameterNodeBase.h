@@ -227,6 +227,8 @@ protected:
     virtual void NotifyEffectChanged(uint32_t slot, bool effect) const;
     // The values set for every game object at once; null when none were set.
     const CSxSIS* AllObjectsSIS() const { return m_allObjectsSIS.get(); }
+    // A slot's effect as the bank data gives it: nothing plays the node yet.
+    void SetEffectSlot(uint32_t slot, SxUniqueID effectID, bool shareSet);
     // The bypass bits of the bank data, which a reset returns to.
     void SetBankBypassBits(uint8_t bits) { m_bypassBits = bits; }
     SXRESULT ReadEffects(SxReadCursor& cursor, bool partial);

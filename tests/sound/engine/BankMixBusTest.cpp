@@ -133,6 +133,27 @@ TEST_F(BankMixBus, BypassActionsOnABusReachItsNodeWhilePlaying) {
     EXPECT_NEAR(PeakOf(left, at + 36 * 1024, at + 46 * 1024), plain * 0.125, plain * 0.125 * 0.03);
 }
 
+TEST_F(BankMixBus, AnEffectSetOnABusThroughTheApiTakesOverWhilePlaying) {
+    // The effect goes, then comes back in the master bus, which becomes a mix bus with it.
+    g_media = QV::media::Build(QV::media::Sine(1000.0, 0.5, 64 * 800, 48000, 0x4), QV::media::Encoding::Pcm16);
+    Load(kFxBus);
+    control::StartCapture();
+    const SxPlayingID id = SoundEngine::PostEvent(kEvent, kGameObject, SxCallback_EndOfEvent, OnEvent);
+    for (int frame = 0; frame < 70; ++frame) {
+        if (frame == 15) SoundEngine::SetEffect(kFxBus, 0, 0);
+        if (frame == 30) SoundEngine::SetEffect(kMaster, 2, kHalfSet);
+        Frame();
+    }
+    const std::vector<float> left = TakeLeft();
+    EXPECT_EQ(g_ended, std::vector<SxPlayingID>{id});
+    EXPECT_EQ(g_gain.inits, g_gain.terms);
+    size_t at = 0;
+    while (at < left.size() && left[at] == 0.0f) ++at;
+    EXPECT_NEAR(PeakOf(left, at + 4 * 1024, at + 12 * 1024), plain * 0.125, plain * 0.125 * 0.03);
+    EXPECT_NEAR(PeakOf(left, at + 19 * 1024, at + 27 * 1024), plain * 0.25, plain * 0.25 * 0.03);
+    EXPECT_NEAR(PeakOf(left, at + 36 * 1024, at + 46 * 1024), plain * 0.125, plain * 0.125 * 0.03);
+}
+
 TEST_F(BankMixBus, AnEnvironmentalBusSendsToTheEnvironmentsOfItsGameObject) {
     // The send goes through the environment's share set (-6 dB); the master bus halves all.
     struct Case {
