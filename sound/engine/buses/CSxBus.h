@@ -60,6 +60,8 @@ public:
     CSxBusMixView& MixView() { return m_mixView; }
     CSxBus* ParentBus() const { return static_cast<CSxBus*>(Parent()); }
     uint32_t BusPlayCount() const { return m_playCount; }
+    // Active while anything plays through it.
+    bool IsActiveForRTPC() const override { return m_playCount != 0; }
     DuckState GetDuckState() const { return m_duckState; }
     // max(max duck volume, the sum of what every ducking bus applies now), dB.
     float TotalDuck() const;

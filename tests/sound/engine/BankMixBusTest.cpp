@@ -12,6 +12,7 @@ namespace {
 constexpr SxUniqueID kHalfSet = 600, kEnvSet = 610;
 constexpr SxUniqueID kMaster = 1, kFxBus = 10, kEnvBus = 11, kBelowFxBus = 12;
 constexpr SxUniqueID kBypassEvent = 2000, kResetEvent = 2100;
+constexpr uint32_t kBypassParameter = 0x71;
 
 // u8 bypass, u8 slot mask, no exceptions.
 bw::Bytes BypassParams(bool bypass, uint8_t mask) { return {static_cast<uint8_t>(bypass), mask, 0, 0, 0, 0}; }
@@ -31,7 +32,7 @@ protected:
     }
     // The master bus at -6 dB; below it a bus at -6 dB with a -6 dB effect and a plain bus at
     // -6 dB below that one; an environmental bus; the sound routed to one of them.
-    void Load(SxUniqueID soundBus, bool masterEffect = false) {
+    void Load(SxUniqueID soundBus, bool masterEffect = false, bool bypassParameter = false) {
         bw::Bus master;
         master.props = {bw::PropF(0, -6.0206f)};
         if (masterEffect) master.effects = {{1, kHalfSet, 1}};
@@ -39,6 +40,8 @@ protected:
         fx.parentBusID = kMaster;
         fx.props = {bw::PropF(0, -6.0206f)};
         fx.effects = {{0, kHalfSet, 1}};
+        // Node parameter 24: the bypass of the first slot.
+        if (bypassParameter) fx.rtpcs = {{kBypassParameter, 24, 1, 0, {{0, 0, 4}, {1, 1, 4}}}};
         bw::Bus below;
         below.parentBusID = kFxBus;
         below.props = {bw::PropF(0, -6.0206f)};
@@ -114,23 +117,30 @@ TEST_F(BankMixBus, EffectsOfABusApplyInItsNodeAndItsVolumesOnce) {
     }
 }
 
-TEST_F(BankMixBus, BypassActionsOnABusReachItsNodeWhilePlaying) {
-    g_media = QV::media::Build(QV::media::Sine(1000.0, 0.5, 64 * 800, 48000, 0x4), QV::media::Encoding::Pcm16);
-    Load(kFxBus);
-    control::StartCapture();
-    const SxPlayingID id = SoundEngine::PostEvent(kEvent, kGameObject, SxCallback_EndOfEvent, OnEvent);
-    for (int frame = 0; frame < 70; ++frame) {
-        if (frame == 15) SoundEngine::PostEvent(kBypassEvent, kGameObject);
-        if (frame == 30) SoundEngine::PostEvent(kResetEvent, kGameObject);
-        Frame();
+TEST_F(BankMixBus, BypassOfABusReachesItsNodeWhilePlaying) {
+    // Bypassed at frame 15, back at frame 30, by actions or by the bus's game parameter.
+    for (const bool byParameter : {false, true}) {
+        TearDown();
+        SetUp();
+        g_media = QV::media::Build(QV::media::Sine(1000.0, 0.5, 64 * 800, 48000, 0x4), QV::media::Encoding::Pcm16);
+        Load(kFxBus, false, byParameter);
+        control::StartCapture();
+        const SxPlayingID id = SoundEngine::PostEvent(kEvent, kGameObject, SxCallback_EndOfEvent, OnEvent);
+        for (int frame = 0; frame < 70; ++frame) {
+            if (frame == 15 && byParameter) SoundEngine::SetRTPCValue(kBypassParameter, 1.0f);
+            if (frame == 30 && byParameter) SoundEngine::SetRTPCValue(kBypassParameter, 0.0f);
+            if (frame == 15 && !byParameter) SoundEngine::PostEvent(kBypassEvent, kGameObject);
+            if (frame == 30 && !byParameter) SoundEngine::PostEvent(kResetEvent, kGameObject);
+            Frame();
+        }
+        const std::vector<float> left = TakeLeft();
+        EXPECT_EQ(g_ended, std::vector<SxPlayingID>{id}) << byParameter;
+        size_t at = 0;
+        while (at < left.size() && left[at] == 0.0f) ++at;
+        EXPECT_NEAR(PeakOf(left, at + 4 * 1024, at + 12 * 1024), plain * 0.125, plain * 0.125 * 0.03) << byParameter;
+        EXPECT_NEAR(PeakOf(left, at + 19 * 1024, at + 27 * 1024), plain * 0.25, plain * 0.25 * 0.03) << byParameter;
+        EXPECT_NEAR(PeakOf(left, at + 36 * 1024, at + 46 * 1024), plain * 0.125, plain * 0.125 * 0.03) << byParameter;
     }
-    const std::vector<float> left = TakeLeft();
-    EXPECT_EQ(g_ended, std::vector<SxPlayingID>{id});
-    size_t at = 0;
-    while (at < left.size() && left[at] == 0.0f) ++at;
-    EXPECT_NEAR(PeakOf(left, at + 4 * 1024, at + 12 * 1024), plain * 0.125, plain * 0.125 * 0.03);
-    EXPECT_NEAR(PeakOf(left, at + 19 * 1024, at + 27 * 1024), plain * 0.25, plain * 0.25 * 0.03);
-    EXPECT_NEAR(PeakOf(left, at + 36 * 1024, at + 46 * 1024), plain * 0.125, plain * 0.125 * 0.03);
 }
 
 TEST_F(BankMixBus, AnEffectSetOnABusThroughTheApiTakesOverWhilePlaying) {
