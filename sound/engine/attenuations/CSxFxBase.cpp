@@ -6,6 +6,7 @@
 #include "sound/engine/memory/SxMemoryMgr.h"
 #include "sound/engine/plugin/SxFXMemAlloc.h"
 #include "sound/engine/plugin/SxPluginTable.h"
+#include "sound/engine/rtpc/CSxRTPCMgr.h"
 
 namespace SX {
 
@@ -34,6 +35,7 @@ SXRESULT CSxFxBase::SetInitialValues(const uint8_t* body, uint32_t size) {
     bool read;
     if (SxReadRTPCList(cursor, m_rtpcs, read) != SX_Success) return SX_Fail;
     m_media = std::move(media);
+    m_block.assign(block, block + blockSize);
     m_pluginID = pluginID;
     TermParams();
     if (pluginID == kNoPlugin) return SX_Success;
@@ -46,6 +48,26 @@ SXRESULT CSxFxBase::SetInitialValues(const uint8_t* body, uint32_t size) {
     }
     m_params = params;
     return SX_Success;
+}
+
+const void* CSxFxBase::ParamsBlock(uint32_t& size) const {
+    size = static_cast<uint32_t>(m_block.size());
+    return m_block.empty() ? nullptr : m_block.data();
+}
+
+int32_t CSxFxBase::MediaID(uint32_t dataIndex) const {
+    for (const auto& [index, media] : m_media)
+        if (index == dataIndex) return static_cast<int32_t>(media);
+    return -1;
+}
+
+void CSxFxBase::SubscribeRTPC(ISxPluginParam* params, CSxRegisteredObj* gameObject) {
+    if (!params || !g_pRTPCMgr) return;
+    for (const SxRTPCEntry& entry : m_rtpcs)
+        if (!entry.points.empty())
+            g_pRTPCMgr->SubscribeRTPC(params, entry.propertyID, gameObject, SxRTPCSubscriber_PluginParam,
+                                      entry.gameParameter, entry.points.data(),
+                                      static_cast<uint32_t>(entry.points.size()), entry.scaling);
 }
 
 CSxFxShareSet* CSxFxShareSet::Create(SxUniqueID id) {

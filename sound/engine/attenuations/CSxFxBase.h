@@ -8,13 +8,15 @@
 #include <vector>
 
 #include "sound/engine/attenuations/SxRTPCList.h"
+#include "sound/engine/bus/ISxBusObject.h"
 #include "sound/engine/index/CSxIndexable.h"
 
 namespace SX {
 
 class ISxPluginParam;
 
-class CSxFxBase : public CSxIndexable {
+// The mix nodes of buses, environments and voices make their plug-ins from it as an effect object.
+class CSxFxBase : public CSxIndexable, public ISxEffectObject {
 public:
     static constexpr uint32_t kNoPlugin = 0xFFFFFFFFu;
 
@@ -31,11 +33,18 @@ public:
     const std::vector<std::pair<uint8_t, uint32_t>>& Media() const { return m_media; }
     const std::vector<SxRTPCEntry>& RTPCs() const { return m_rtpcs; }
 
+    uint32_t FxID() const override { return m_pluginID; }
+    const void* ParamsBlock(uint32_t& size) const override;
+    int32_t MediaID(uint32_t dataIndex) const override;
+    void SubscribeRTPC(ISxPluginParam* params, CSxRegisteredObj* gameObject) override;
+
 private:
     void TermParams();
 
     uint32_t m_pluginID = kNoPlugin;
     ISxPluginParam* m_params = nullptr;  // made with the lower engine's plug-in allocator
+    // Kept for the parameter objects each user of the effect makes of its own.
+    std::vector<uint8_t> m_block;
     std::vector<std::pair<uint8_t, uint32_t>> m_media;
     std::vector<SxRTPCEntry> m_rtpcs;
 };

@@ -7,6 +7,7 @@
 #include "sound/engine/buses/CSxActionDuck.h"
 #include "sound/engine/index/CSxObjectIndex.h"
 #include "sound/engine/lower/CSxLEngine.h"
+#include "sound/engine/hierarchy/CSxSIS.h"
 #include "sound/engine/hierarchy/CSxSoundBase.h"
 #include "sound/engine/memory/SxMemoryMgr.h"
 #include "sound/engine/transitions/CSxTransition.h"
@@ -122,8 +123,9 @@ SXRESULT CSxBus::SetInitialValues(const uint8_t* body, uint32_t size) {
         const SXRESULT added = AddDuckTarget(busID, volume, fadeOut, fadeIn, static_cast<SxCurveInterpolation>(curve));
         if (added != SX_Success) return added;
     }
-    uint8_t effectCount;
-    if (!cursor.U8(effectCount) || !cursor.U8(m_bypassBits) || !cursor.HasRoomFor(effectCount, 7)) return SX_Fail;
+    uint8_t effectCount, bypassBits;
+    if (!cursor.U8(effectCount) || !cursor.U8(bypassBits) || !cursor.HasRoomFor(effectCount, 7)) return SX_Fail;
+    SetBankBypassBits(bypassBits);
     for (uint8_t i = 0; i < effectCount; ++i) {
         uint8_t slot = 0, shareSet = 0, pad = 0;
         uint32_t effectID = 0;
@@ -132,7 +134,7 @@ SXRESULT CSxBus::SetInitialValues(const uint8_t* body, uint32_t size) {
         cursor.U8(shareSet);
         cursor.U8(pad);
         if (slot >= 4) return SX_Fail;
-        m_effects[slot] = effectID;
+        if (effectID) SetEffectSlot(slot, effectID, shareSet != 0);
     }
     // Unlike the other nodes, a bus lists its game-parameter curves before its state groups.
     SXRESULT result = ReadRTPCCurves(cursor);
@@ -171,6 +173,28 @@ void CSxBus::CountPlay(const CSxParameterNodeBase* node, bool started) {
         }
     }
     if (routing) routing->Release();
+}
+
+bool CSxBus::HasEffect() const {
+    if (m_environmental) return true;
+    for (uint32_t slot = 0; slot < 4; ++slot)
+        if (EffectID(slot)) return true;
+    return false;
+}
+
+bool CSxBus::IsBusFxBypassed(uint32_t slot) const {
+    if (slot > 4) return false;
+    const uint32_t param = SxRTPC_BypassFX0 + slot;
+    if ((slot == 4 || EffectID(slot)) && IsRTPCSubscribed(param)) return RTPCValue(param, nullptr) != 0.0f;
+    const CSxSIS* sis = AllObjectsSIS();
+    return ((sis ? sis->BypassBits() : EffectBypassBits()) >> slot) & 1;
+}
+
+void CSxBus::NotifyEffectChanged(uint32_t slot, bool effect) const {
+    if (effect)
+        CSxLEngine::SetBusFx(ID(), slot);
+    else if (slot <= 4)
+        CSxLEngine::BypassBusFx(ID(), IsBusFxBypassed(slot) ? 1u << slot : 0u, 1u << slot);
 }
 
 void CSxBus::AddBusParameters(const CSxParameterNodeBase* node, SxAudioSums& sums, uint32_t mask,

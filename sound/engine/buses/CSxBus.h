@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "sound/engine/buses/CSxBusMixView.h"
 #include "sound/engine/hierarchy/CSxParentNode.h"
 #include "sound/engine/transitions/ITransitionable.h"
 
@@ -50,10 +51,17 @@ public:
     static void AddBusParameters(const CSxParameterNodeBase* node, SxAudioSums& sums, uint32_t mask,
                                  CSxRegisteredObj* gameObj);
 
-    // A mix bus (an effect, or environmental) has its volume applied in the lower engine.
+    // A mix bus (an effect, or environmental) has its own node in the lower engine.
     bool HasEffect() const;
+    bool IsEnvironmental() const { return m_environmental; }
+    // Slot 0-3 (4: every effect) bypassed: by its game parameter when one drives it and the slot
+    // holds an effect, else by the values set at run time, else by the bank data.
+    bool IsBusFxBypassed(uint32_t slot) const;
+    CSxBusMixView& MixView() { return m_mixView; }
     CSxBus* ParentBus() const { return static_cast<CSxBus*>(Parent()); }
     uint32_t BusPlayCount() const { return m_playCount; }
+    // Active while anything plays through it.
+    bool IsActiveForRTPC() const override { return m_playCount != 0; }
     DuckState GetDuckState() const { return m_duckState; }
     // max(max duck volume, the sum of what every ducking bus applies now), dB.
     float TotalDuck() const;
@@ -65,6 +73,10 @@ public:
     // Sets or replaces the ducking of one target; 2 when the list is full.
     SXRESULT AddDuckTarget(SxUniqueID busID, float volume, uint32_t fadeOutMs, uint32_t fadeInMs,
                            SxCurveInterpolation curve);
+
+protected:
+    // An effect or bypass change goes to the bus's mix nodes.
+    void NotifyEffectChanged(uint32_t slot, bool effect) const override;
 
 private:
     struct DuckTarget {
@@ -104,10 +116,9 @@ private:
     uint32_t m_recoverySamples = 0;
     uint32_t m_playCount = 0;
     float m_maxDuckVolume = kNoDuckFloor;
-    SxUniqueID m_effects[4] = {};
+    CSxBusMixView m_mixView{*this};
     uint16_t m_maxInstances = 0;
     uint16_t m_channels = 63;
-    uint8_t m_bypassBits = 0;
     bool m_killNewest = false;
     bool m_useVirtual = false;
     bool m_ownInstanceLimit = false;

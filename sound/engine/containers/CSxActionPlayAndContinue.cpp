@@ -68,6 +68,7 @@ SXRESULT CSxActionPlayAndContinue::Execute(SxPendingAction& pending) {
     if (params.externalSources) params.externalSources->AddRef();
     params.playingID = pending.playingID;
     params.sampleOffset = pending.sampleOffset;
+    params.continuousSequence = m_continuousSequence;
     const uint32_t made = m_list->InstancesMade();
     SXRESULT result = node->Play(params);
     // Nothing of the item plays and no instance of it goes on with the chain: the next one.

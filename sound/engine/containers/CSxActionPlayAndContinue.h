@@ -30,6 +30,8 @@ public:
     // The instance goes away: it is not stopped later.
     void ForgetInstance(const CSxPBI* instance);
     void SetDelaySamples(int32_t samples) { SetSxPropInt(SxProp_DelayTime, samples, 0, 0); }
+    // The next item's instances join the voice of the sequence's current one.
+    void SetContinuousSequence(uint32_t sequence) { m_continuousSequence = sequence; }
 
     SXRESULT Execute(SxPendingAction& pending) override;
     // A node stopped while this waits. True when the pending action is to be dropped: every
@@ -51,6 +53,7 @@ private:
     SxFadeParams m_fadeIn;
     CSxPBI* m_previous = nullptr;
     SxFadeParams m_fadeOut;
+    uint32_t m_continuousSequence = 0;
 };
 
 // A continuous request whose item could not play (and made no instance that goes on with the

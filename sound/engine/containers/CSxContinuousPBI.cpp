@@ -60,8 +60,12 @@ void CSxContinuousPBI::PrepareNextItem() {
     m_transitionMs = timed ? container->TransitionTime(GameObj()) : 0.0f;
 }
 
+namespace {
+uint32_t s_lastSequence = 0;
+}  // namespace
+
 bool CSxContinuousPBI::Schedule(int32_t delaySamples, const SxFadeParams& fadeIn, bool fadeOutThis,
-                                const SxFadeParams& fadeOut) {
+                                const SxFadeParams& fadeOut, uint32_t continuousSequence) {
     if (!g_pAudioMgr || !m_list || m_nextItem == 0) return false;
     CSxActionPlayAndContinue* action = CSxActionPlayAndContinue::Create(m_list);
     auto* pending = action ? SxNew<SxPendingAction>(g_DefaultPoolId) : nullptr;
@@ -74,6 +78,7 @@ bool CSxContinuousPBI::Schedule(int32_t delaySamples, const SxFadeParams& fadeIn
     action->SetInstigator(m_instigator);
     action->SetFadeIn(fadeIn);
     action->SetDelaySamples(std::max(delaySamples, 0));
+    action->SetContinuousSequence(continuousSequence);
     if (fadeOutThis) action->SetPreviousInstance(this, fadeOut);
     pending->action = action;
     pending->playingID = PlayingID();
@@ -112,6 +117,15 @@ void CSxContinuousPBI::NotifyTimeLeft(float timeLeftMs) {
         case Transition_TriggerRate:
             Schedule(std::max(SxTimeConv::MillisecondsToSamples(m_transitionMs), kFrameSamples),
                      SxFadeParams(), false, SxFadeParams());
+            return;
+        case Transition_SampleAccurate:
+            // Played now, the next item waits on this one's voice and starts on the sample after
+            // its last.
+            if (ContinuousSequence() == 0) {
+                if (++s_lastSequence == 0) ++s_lastSequence;
+                SetContinuousSequence(s_lastSequence);
+            }
+            Schedule(0, SxFadeParams(), false, SxFadeParams(), ContinuousSequence());
             return;
         default:
             return;

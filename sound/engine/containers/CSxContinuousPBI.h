@@ -2,8 +2,9 @@
 // The instance of a sound played within a chain of continuous containers. It asks the chain
 // for the next item and schedules it as a pending play-and-continue action: before its end for
 // a crossfade (the next item fades in while this one fades out) or a trigger rate (the next
-// item starts at the rate, whatever this one does), at its end otherwise (at once, or after the
-// container's delay).
+// item starts at the rate, whatever this one does), as soon as it starts for a sample-accurate
+// transition (the next item's instance joins this one's voice), at its end otherwise (at once,
+// or after the container's delay).
 #include <cstdint>
 
 #include "sound/engine/upper/CSxPBI.h"
@@ -54,7 +55,8 @@ public:
 private:
     bool MaySeek() const;
     // Makes the pending action of the next item; false when memory fails.
-    bool Schedule(int32_t delaySamples, const SxFadeParams& fadeIn, bool fadeOutThis, const SxFadeParams& fadeOut);
+    bool Schedule(int32_t delaySamples, const SxFadeParams& fadeIn, bool fadeOutThis, const SxFadeParams& fadeOut,
+                  uint32_t continuousSequence = 0);
     void ReleaseList();
 
     SxContinueList* m_list = nullptr;

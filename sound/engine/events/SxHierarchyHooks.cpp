@@ -1,5 +1,6 @@
 #include "sound/engine/events/SxHierarchyHooks.h"
 
+#include "sound/engine/attenuations/SxEffectHooks.h"
 #include "sound/engine/audio/CSxAudioMgr.h"
 #include "sound/engine/dialogue/SxDynamicSequenceMessages.h"
 #include "sound/engine/events/CSxAction.h"
@@ -111,10 +112,20 @@ void SeekOnEvent(const SxQueuedMsgHeader& header) {
     if (object) object->Release();
 }
 
+void SetEffect(const SxQueuedMsgHeader& header) {
+    const auto& record = As<SxMsgSetEffect>(header);
+    if (!g_pObjectIndex) return;
+    auto* node = static_cast<CSxParameterNodeBase*>(g_pObjectIndex->GetPtrAndAddRef(SxIndex_Node, record.nodeID));
+    if (!node) return;
+    node->SetEffect(record.slot, record.effectID, true);
+    node->Release();
+}
+
 }  // namespace
 
 SXRESULT SxInitHierarchy(CSxAudioMgr& mgr, float defaultPoolThreshold, float lowerEngineThreshold) {
     g_EventHooks.findEventAndAddRef = FindEvent;
+    SxInstallEffectHooks();
     g_FrameHooks.processLimiters = [] {
         CSxURenderer::ProcessLimiters();
         // The lower engine's frame starts by handing the queued commands to its voices.
@@ -131,6 +142,7 @@ SXRESULT SxInitHierarchy(CSxAudioMgr& mgr, float defaultPoolThreshold, float low
     mgr.SetHandler(SxMsg_StopPlayingID, StopPlayingID);
     mgr.SetHandler(SxMsg_ExecuteActionOnEvent, ActionOnEvent);
     mgr.SetHandler(SxMsg_SeekOnEvent, SeekOnEvent);
+    mgr.SetHandler(SxMsg_SetEffect, SetEffect);
     SxInstallDynamicSequenceHandlers(mgr);
     return CSxURenderer::Init(defaultPoolThreshold, lowerEngineThreshold);
 }
@@ -138,6 +150,7 @@ SXRESULT SxInitHierarchy(CSxAudioMgr& mgr, float defaultPoolThreshold, float low
 void SxTermHierarchy() {
     CSxURenderer::Term();
     g_EventHooks.findEventAndAddRef = nullptr;
+    SxRemoveEffectHooks();
     g_FrameHooks.processLimiters = nullptr;
     g_FrameHooks.processCommands = nullptr;
     g_FrameHooks.processPaths = nullptr;

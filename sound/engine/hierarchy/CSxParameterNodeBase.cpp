@@ -13,6 +13,7 @@
 #include "sound/engine/rtpc/CSxRTPCMgr.h"
 #include "sound/engine/states/CSxStateMgr.h"
 #include "sound/engine/transitions/CSxTransitionMgr.h"
+#include "sound/engine/upper/CSxLEngineCmds.h"
 #include "sound/engine/upper/CSxURenderer.h"
 
 namespace SX {
@@ -325,6 +326,13 @@ void CSxParameterNodeBase::SetRTPCValue(uint32_t propertyID, float, CSxRegistere
             // The instances below read the new value when they next refresh their parameters.
             RecalcNotification();
             break;
+        case SxRTPC_BypassFX0:
+        case SxRTPC_BypassFX0 + 1:
+        case SxRTPC_BypassFX0 + 2:
+        case SxRTPC_BypassFX0 + 3:
+        case SxRTPC_BypassFX0 + 4:
+            NotifyEffectChanged(propertyID - SxRTPC_BypassFX0, false);
+            break;
         default:
             break;
     }
@@ -419,6 +427,24 @@ void CSxParameterNodeBase::SetBypass(uint8_t bits, uint8_t mask, CSxRegisteredOb
     if (!gameObj)
         for (const auto& objectSIS : m_objectSIS) objectSIS->SetBypassBits(bits, mask);
     RecalcNotification();
+    for (uint32_t slot = 0; slot <= 4; ++slot)
+        if ((mask >> slot) & 1) NotifyEffectChanged(slot, false);
+}
+
+void CSxParameterNodeBase::SetEffect(uint32_t slot, SxUniqueID effectID, bool shareSet) {
+    if (slot >= 4) return;
+    SetEffectSlot(slot, effectID, shareSet);
+    NotifyEffectChanged(slot, true);
+}
+
+void CSxParameterNodeBase::SetEffectSlot(uint32_t slot, SxUniqueID effectID, bool shareSet) {
+    if (slot >= 4) return;
+    m_effects[slot].id = effectID;
+    m_effects[slot].shareSet = shareSet ? 1 : 0;
+}
+
+void CSxParameterNodeBase::NotifyEffectChanged(uint32_t slot, bool effect) const {
+    if (ISxVoiceLayer* voices = CSxLEngineCmds::VoiceLayer()) voices->EffectChanged(*this, slot, effect);
 }
 
 bool CSxParameterNodeBase::IsFXBypassed(uint32_t slot, CSxRegisteredObj* gameObj) const {

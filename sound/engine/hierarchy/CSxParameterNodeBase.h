@@ -169,6 +169,8 @@ public:
     // that does not override effects answers with its parent's.
     bool IsFXBypassed(uint32_t slot, CSxRegisteredObj* gameObj) const;
     bool IsAllFXBypassed(CSxRegisteredObj* gameObj) const;
+    // Slot 0-3 takes another effect (0: none); the voices playing below make it again.
+    void SetEffect(uint32_t slot, SxUniqueID effectID, bool shareSet);
     // The all-objects set, then every game object's.
     void UnmuteAll(SxCurveInterpolation curve, uint32_t timeMs);
     // Only a set of values that exists is unmuted.
@@ -221,6 +223,14 @@ public:
 
 protected:
     void Destroy() override;
+    // Tells the voices below that a slot's effect (or only its bypass) changed; 4: all slots.
+    virtual void NotifyEffectChanged(uint32_t slot, bool effect) const;
+    // The values set for every game object at once; null when none were set.
+    const CSxSIS* AllObjectsSIS() const { return m_allObjectsSIS.get(); }
+    // A slot's effect as the bank data gives it: nothing plays the node yet.
+    void SetEffectSlot(uint32_t slot, SxUniqueID effectID, bool shareSet);
+    // The bypass bits of the bank data, which a reset returns to.
+    void SetBankBypassBits(uint8_t bits) { m_bypassBits = bits; }
     SXRESULT ReadEffects(SxReadCursor& cursor, bool partial);
     SXRESULT ReadPositioning(SxReadCursor& cursor);
     SXRESULT ReadAdvancedSettings(SxReadCursor& cursor);

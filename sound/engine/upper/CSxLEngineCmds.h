@@ -9,6 +9,7 @@
 namespace SX {
 
 class CSxPBI;
+class CSxParameterNodeBase;
 
 enum SxLowerCommand : uint32_t {
     SxLowerCmd_Play = 0,
@@ -28,6 +29,9 @@ public:
     virtual bool StartVoice(CSxPBI& instance, bool paused) = 0;
     // Stop, pause, resume, end of loop and seek of an instance that has a voice.
     virtual void Command(CSxPBI& instance, SxLowerCommand command) = 0;
+    // The insert effect of a slot (4: the bypass of every effect) of a node changed: the voices
+    // of the node and of those below it read it again, the effect itself or only its bypass.
+    virtual void EffectChanged(const CSxParameterNodeBase& /*node*/, uint32_t /*slot*/, bool /*effect*/) {}
 
 protected:
     ~ISxVoiceLayer() = default;

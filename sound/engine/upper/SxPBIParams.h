@@ -37,6 +37,7 @@ struct SxPBIParams {
     uint8_t forFeedback = 0;
     uint8_t firstPlay = 0;
     SxContinueList* continueList = nullptr;  // the chain's list, borrowed (whoever keeps it adds a reference)
+    uint32_t continuousSequence = 0;         // joined sample-accurately to the instance before; 0: none
 };
 
 // What stop, pause, resume, break and seek actions hand to a node.

@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "sound/engine/buses/CSxBusMixView.h"
 #include "sound/engine/hierarchy/CSxSoundBase.h"
 #include "sound/engine/lower/CSxLEngine.h"
 #include "sound/engine/lower/SxInstanceHooks.h"
@@ -19,6 +20,7 @@ void InstallInstanceHooks() {
     g_InstanceHooks.playingID = [](const CSxPBI* instance) { return instance->PlayingID(); };
     g_InstanceHooks.loopCount = [](const CSxPBI* instance) { return instance->LoopCount(); };
     g_InstanceHooks.nodeID = [](const CSxPBI* instance) { return instance->Node() ? instance->Node()->ID() : 0u; };
+    g_InstanceHooks.outputBus = [](const CSxPBI* instance) { return SxOutputMixBus(instance->Node()); };
     g_InstanceHooks.pitchCents = [](const CSxPBI* instance) { return instance->Pitch(); };
     g_InstanceHooks.fxMediaID = [](const CSxPBI* instance, uint32_t slot, uint32_t dataIndex) {
         return SxGetInsertFxMediaID(*instance, slot, dataIndex);
@@ -130,6 +132,13 @@ void CSxVoiceMgr::RefreshFxBypass(const CSxParameterNodeBase* node, uint32_t slo
 
 void CSxVoiceMgr::SetFx(const CSxParameterNodeBase* node, uint32_t slot) {
     ForVoicesOf(node, [&](CSxVPLSrcCbxNode& voice) { voice.SetFx(slot); });
+}
+
+void CSxVoiceMgr::EffectChanged(const CSxParameterNodeBase& node, uint32_t slot, bool effect) {
+    if (effect)
+        SetFx(&node, slot);
+    else
+        RefreshFxBypass(&node, slot);
 }
 
 void CSxVoiceMgr::DestroyVoice(size_t index) {

@@ -26,6 +26,7 @@ public:
 
     bool StartVoice(CSxPBI& instance, bool paused) override;
     void Command(CSxPBI& instance, SxLowerCommand command) override;
+    void EffectChanged(const CSxParameterNodeBase& node, uint32_t slot, bool effect) override;
 
     // One frame of every voice, mixed into the buses.
     void RenderVoices();

@@ -22,13 +22,18 @@ SxFxSlotInfo SxGetInsertFx(const CSxPBI& instance, uint32_t slot) {
     const SxUniqueID id = node->EffectID(slot);
     if (id == 0) return info;
     info.effect = g_BusHooks.effectObject(id, node->EffectIsShareSet(slot));
-    info.bypass = (node->EffectBypassBits() >> slot) & 1;
+    info.bypass = node->IsFXBypassed(slot, instance.GameObj());
     return info;
 }
 
 uint32_t SxGetInsertFxBypass(const CSxPBI& instance) {
     const CSxParameterNodeBase* node = EffectsNode(instance);
-    return node ? node->EffectBypassBits() & 0x1Fu : 0u;
+    if (!node) return 0;
+    // The game object's own bits, or the node's for every object, or game-parameter driven.
+    uint32_t bits = 0;
+    for (uint32_t slot = 0; slot <= SxInsertFxSlots; ++slot)
+        if (node->IsFXBypassed(slot, instance.GameObj())) bits |= 1u << slot;
+    return bits;
 }
 
 int32_t SxGetInsertFxMediaID(const CSxPBI& instance, uint32_t slot, uint32_t dataIndex) {

@@ -220,6 +220,7 @@ SXRESULT MusicHook(uint8_t type, const uint8_t*, uint32_t, SxBankID bank, CSxInd
 }
 
 TEST_F(HierarchyRecords, TheMusicHookReadsTheTypesThisEngineDoesNot) {
+    g_hookTypes.clear();
     SoundEngine::SetHircObjectHook(MusicHook);
     const bw::Bytes state = bw::Record(SxHirc_State, bw::StateBody(5000, {}));
     const bw::Bytes chunk = bw::HircChunk({bw::Record(10, {1, 0, 0, 0}), state, bw::Record(99, {2, 0, 0, 0}),
