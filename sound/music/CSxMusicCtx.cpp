@@ -99,6 +99,7 @@ void CSxMusicCtx::ScheduleFirst(const Next& next) {
         if (rule->destinationFade.timeMs > 0) {
             bucket->fadeInStart = rule->destinationFade.offset;
             bucket->fadeInLength = SxMusicMsToSamples(rule->destinationFade.timeMs);
+            bucket->fadeInCurve = rule->destinationFade.curve;
         }
     }
     // The first frame is heard from the event's sample offset, a later start from now.
@@ -178,6 +179,7 @@ bool CSxMusicCtx::ScheduleLeg(CSxSegmentBucket& source, int64_t base, int32_t ba
     if (plan.sourceFadeMs > 0) {
         source.fadeOutStart = base + plan.sourceFadeStart;
         source.fadeOutLength = SxMusicMsToSamples(plan.sourceFadeMs);
+        source.fadeOutCurve = plan.sourceFadeCurve;
     } else {
         source.fadeOutStart = CSxSegmentBucket::kNever;
         source.fadeOutLength = 0;
@@ -195,6 +197,7 @@ bool CSxMusicCtx::ScheduleLeg(CSxSegmentBucket& source, int64_t base, int32_t ba
     if (rule.destinationFade.timeMs > 0) {
         bucket->fadeInStart = base + plan.syncDelay + rule.destinationFade.offset;
         bucket->fadeInLength = SxMusicMsToSamples(rule.destinationFade.timeMs);
+        bucket->fadeInCurve = rule.destinationFade.curve;
     }
     if (notifySync) bucket->syncTime = base + plan.syncDelay;
     m_chain.push_back(std::move(bucket));

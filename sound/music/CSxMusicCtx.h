@@ -45,8 +45,8 @@ public:
     // Nothing plays and nothing follows: the context may go.
     bool IsDone() const { return m_chain.empty() && m_ended; }
 
-    // Fades every bucket out over fadeMs from now and plays nothing more.
-    void Stop(uint32_t fadeMs);
+    // Fades every bucket out over fadeMs from now along the curve and plays nothing more.
+    void Stop(uint32_t fadeMs, uint32_t curve = SxCurve_Linear);
     // Moves the segment heard now to a position (ms from its entry cue, or a fraction of its
     // active part), with snap to its nearest cue; what follows is scheduled anew. False when
     // nothing plays or the position lies outside the segment.

@@ -9,7 +9,7 @@
 
 namespace SX {
 
-void CSxMusicCtx::Stop(uint32_t fadeMs) {
+void CSxMusicCtx::Stop(uint32_t fadeMs, uint32_t curve) {
     m_stopping = true;
     m_ended = true;
     m_stingers.clear();
@@ -25,6 +25,7 @@ void CSxMusicCtx::Stop(uint32_t fadeMs) {
         if (length > 0) {
             bucket->fadeOutStart = m_now;
             bucket->fadeOutLength = static_cast<int32_t>(length);
+            bucket->fadeOutCurve = curve;
         }
     }
     if (length == 0) {
@@ -61,7 +62,7 @@ bool CSxMusicCtx::Seek(float value, bool fraction, bool snap) {
     bucket->entryTime = m_now - at;
     bucket->fadeInStart = std::numeric_limits<int64_t>::min();
     bucket->fadeInLength = 0;
-    bucket->SetEnd({CSxSegmentBucket::kNever, CSxSegmentBucket::kNever, 0, CSxSegmentBucket::kNever, false});
+    bucket->SetEnd({CSxSegmentBucket::kNever, CSxSegmentBucket::kNever, 0, SxCurve_Linear, CSxSegmentBucket::kNever, false});
     return true;
 }
 

@@ -117,7 +117,7 @@ void ForMatching(const SxActionParams& params, Fn fn) {
 void ApplyAction(CSxMusicCtx& ctx, const SxActionParams& params) {
     switch (params.kind) {
         case SxActionKind_Stop:
-            ctx.Stop(params.transitionMs);
+            ctx.Stop(params.transitionMs, params.curve);
             break;
         case SxActionKind_Pause:
             ctx.Pause();

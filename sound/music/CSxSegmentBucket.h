@@ -6,6 +6,7 @@
 #include <limits>
 #include <memory>
 
+#include "sound/engine/SxTypes.h"
 #include "sound/music/CSxSegmentCtx.h"
 #include "sound/music/SxMusicSync.h"
 
@@ -18,6 +19,7 @@ struct SxBucketEnd {
     int64_t stopTime;
     int64_t fadeOutStart;
     int32_t fadeOutLength;
+    uint32_t fadeOutCurve;
     int64_t syncTime;
     bool hasFollower;
 };
@@ -30,13 +32,15 @@ struct CSxSegmentBucket {
     CSxSegmentBucket(const CSxSegmentBucket&) = delete;
     CSxSegmentBucket& operator=(const CSxSegmentBucket&) = delete;
 
-    // The volume factor of the fades at time t (0 before a fade-in starts).
+    // The volume factor of the fades at time t (0 before a fade-in starts): each fade runs
+    // along its curve between silence and full level on the engine's decibel scale.
     float VolumeAt(int64_t t) const;
-    SxBucketEnd End() const { return {stopTime, fadeOutStart, fadeOutLength, syncTime, hasFollower}; }
+    SxBucketEnd End() const { return {stopTime, fadeOutStart, fadeOutLength, fadeOutCurve, syncTime, hasFollower}; }
     void SetEnd(const SxBucketEnd& end) {
         stopTime = end.stopTime;
         fadeOutStart = end.fadeOutStart;
         fadeOutLength = end.fadeOutLength;
+        fadeOutCurve = end.fadeOutCurve;
         syncTime = end.syncTime;
         hasFollower = end.hasFollower;
     }
@@ -52,8 +56,10 @@ struct CSxSegmentBucket {
     int64_t stopTime = kNever;
     int64_t fadeInStart = std::numeric_limits<int64_t>::min();
     int32_t fadeInLength = 0;
+    uint32_t fadeInCurve = SxCurve_Linear;
     int64_t fadeOutStart = kNever;
     int32_t fadeOutLength = 0;
+    uint32_t fadeOutCurve = SxCurve_Linear;
     // A switch's change becomes current at this bucket's sync point.
     int64_t syncTime = kNever;
     bool hasFollower = false;
