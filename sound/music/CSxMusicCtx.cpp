@@ -102,8 +102,9 @@ void CSxMusicCtx::ScheduleFirst(const Next& next) {
             bucket->fadeInCurve = rule->destinationFade.curve;
         }
     }
-    // The first frame is heard from the event's sample offset, a later start from now.
-    bucket->playTime = std::max<int64_t>(m_now, 0);
+    // The first frame is heard from the event's sample offset, a later start from now; streamed
+    // clips heard at once delay it by their look-ahead.
+    bucket->playTime = std::max<int64_t>(m_now, 0) + CSxSegmentCtx::LookAheadNeeded(*bucket->segment, position);
     bucket->playPosition = position;
     bucket->entryTime = bucket->playTime - position;
     if (bucket->fadeInLength > 0) bucket->fadeInStart += bucket->playTime;
@@ -267,13 +268,17 @@ void CSxMusicCtx::RunBucket(CSxSegmentBucket& bucket, bool ofChain) {
         bucket.ctx.reset();
         return;
     }
-    if (bucket.playTime >= end) return;
     uint32_t offset = 0;
     if (!bucket.ctx) {
-        const int64_t start = std::max(bucket.playTime, m_now);
+        // The context begins early enough for the look-ahead of the streamed clips it starts.
+        const int64_t heard = std::max(bucket.playTime, m_now);
+        const int64_t start =
+            std::max(heard - CSxSegmentCtx::LookAheadNeeded(*bucket.segment, static_cast<int32_t>(heard - bucket.entryTime)),
+                     m_now);
+        if (start >= end) return;
         bucket.ctx = std::make_unique<CSxSegmentCtx>(*bucket.segment, m_params.gameObj, m_params.playingID,
                                                      m_params.externalSources);
-        bucket.ctx->SetPosition(static_cast<int32_t>(start - bucket.entryTime));
+        bucket.ctx->SetPosition(static_cast<int32_t>(heard - bucket.entryTime), static_cast<int32_t>(heard - start));
         offset = static_cast<uint32_t>(start - m_now);
     }
     // The volume reached at the end of the frame; the mix ramps to it across the frame.
@@ -282,7 +287,7 @@ void CSxMusicCtx::RunBucket(CSxSegmentBucket& bucket, bool ofChain) {
     if (bucket.stopTime < end) bucket.ctx->StopAt(static_cast<uint32_t>(std::max(bucket.stopTime - m_now, int64_t(offset))));
 
     if (!ofChain || !(m_params.callbackFlags & SxMusicCallback_AllGrid)) return;
-    const int64_t from = m_now + offset - bucket.entryTime;
+    const int64_t from = std::max(m_now + offset, bucket.playTime) - bucket.entryTime;
     const int64_t to = std::min(end, bucket.stopTime) - bucket.entryTime;
     std::vector<SxMusicNotification> out;
     if (to > from)

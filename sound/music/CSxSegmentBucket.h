@@ -44,7 +44,8 @@ struct CSxSegmentBucket {
         syncTime = end.syncTime;
         hasFollower = end.hasFollower;
     }
-    bool Started(int64_t now) const { return ctx || playTime <= now; }
+    // Heard by now (its context may have begun earlier for its look-ahead).
+    bool Started(int64_t now) const { return playTime <= now; }
     int64_t StopPosition() const { return stopTime == kNever ? kNever : stopTime - entryTime; }
 
     CSxMusicSegment* segment;  // one reference held
