@@ -217,7 +217,7 @@ CSxSegmentBucket* CSxMusicCtx::CurrentBucket() const {
 // --- frames ---
 
 void CSxMusicCtx::Execute() {
-    if (m_pauseCount > 0) return;
+    if (m_pauseCount > 0 && !m_pausing) return;
     if (!m_stopping && !m_chain.empty()) {
         CSxSegmentBucket& last = *m_chain.back();
         if (!last.hasFollower && last.Started(m_now + SxFrameLength)) ScheduleFollower(last);
@@ -253,6 +253,11 @@ void CSxMusicCtx::Execute() {
                                            static_cast<uint32_t>(note.time - m_now));
     }
     m_now = end;
+    // The pause takes hold once its fade-out has ended.
+    if (m_pausing && m_now >= m_pauseFade.start + m_pauseFade.length) {
+        m_pausing = false;
+        PauseInstances();
+    }
 }
 
 void CSxMusicCtx::RunBucket(CSxSegmentBucket& bucket, bool ofChain) {
@@ -282,7 +287,7 @@ void CSxMusicCtx::RunBucket(CSxSegmentBucket& bucket, bool ofChain) {
         offset = static_cast<uint32_t>(start - m_now);
     }
     // The volume reached at the end of the frame; the mix ramps to it across the frame.
-    bucket.ctx->SetVolume(bucket.VolumeAt(end));
+    bucket.ctx->SetVolume(bucket.VolumeAt(end) * PauseFactorAt(end));
     bucket.ctx->Execute(offset);
     if (bucket.stopTime < end) bucket.ctx->StopAt(static_cast<uint32_t>(std::max(bucket.stopTime - m_now, int64_t(offset))));
 

@@ -120,10 +120,10 @@ void ApplyAction(CSxMusicCtx& ctx, const SxActionParams& params) {
             ctx.Stop(params.transitionMs, params.curve);
             break;
         case SxActionKind_Pause:
-            ctx.Pause();
+            ctx.Pause(params.transitionMs, params.curve);
             break;
         case SxActionKind_Resume:
-            ctx.Resume(params.flags[2] != 0);
+            ctx.Resume(params.flags[2] != 0, params.transitionMs, params.curve);
             break;
         case SxActionKind_Seek:
             if (ctx.Seek(params.seekValue, params.seekBits & 1, params.seekBits & 2) && ctx.PlayingID() && g_pPlayingMgr)

@@ -24,6 +24,11 @@ struct SxBucketEnd {
     bool hasFollower;
 };
 
+// The factor of a fade from one factor to another at progress p in [0, 1]: the fade's decibel
+// value runs along the curve, and the factor is that value's place on the engine's decibel
+// scale (0 at its floor, 1 at 0 dB). An unknown curve number fades linearly.
+float SxMusicFadeFactor(double progress, float from, float to, uint32_t curve);
+
 struct CSxSegmentBucket {
     static constexpr int64_t kNever = std::numeric_limits<int64_t>::max();
 
