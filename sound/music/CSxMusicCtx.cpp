@@ -174,8 +174,13 @@ bool CSxMusicCtx::Schedule(CSxSegmentBucket& source, int64_t base, int32_t baseP
 bool CSxMusicCtx::ScheduleLeg(CSxSegmentBucket& source, int64_t base, int32_t basePosition, const Next& next,
                               const SxMusicTransitionRule& rule, bool notifySync) {
     const SxSegmentTiming& destination = next.segment ? next.segment->Timing() : NoSegment();
+    // The sync point must leave the destination's streamed clips their look-ahead (reckoned from
+    // where the destination enters at its entry cue).
+    const bool preEntry = rule.entryType == SxEntryType_EntryMarker && rule.playPreEntry;
+    const int32_t lookAhead =
+        next.segment ? CSxSegmentCtx::LookAheadNeeded(*next.segment, preEntry ? -destination.PreEntry() : 0) : 0;
     SxTransitionPlan plan;
-    if (SxPlanTransition(source.timing, basePosition, rule, destination, 0, plan) != SX_Success) return false;
+    if (SxPlanTransition(source.timing, basePosition, rule, destination, lookAhead, plan) != SX_Success) return false;
     source.stopTime = base + plan.sourceStop;
     if (plan.sourceFadeMs > 0) {
         source.fadeOutStart = base + plan.sourceFadeStart;
@@ -192,7 +197,9 @@ bool CSxMusicCtx::ScheduleLeg(CSxSegmentBucket& source, int64_t base, int32_t ba
         return true;
     }
     auto bucket = std::make_unique<CSxSegmentBucket>(*next.segment, next.itemID);
-    bucket->playTime = base + plan.destinationPlay;
+    // The plan starts the destination its look-ahead early; the bucket keeps when it is heard,
+    // and its context begins that much before.
+    bucket->playTime = base + plan.destinationPlay + lookAhead;
     bucket->playPosition = plan.destinationPosition;
     bucket->entryTime = bucket->playTime - plan.destinationPosition;
     if (rule.destinationFade.timeMs > 0) {

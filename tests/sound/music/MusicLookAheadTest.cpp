@@ -7,6 +7,7 @@
 
 #include "SxMusicPlayFixture.h"
 #include "sound/engine/stream/ISxStreams.h"
+#include "sound/music/SxMusicSync.h"
 
 namespace SX {
 namespace {
@@ -16,6 +17,7 @@ using sxtest::FirstDeparture;
 using sxtest::MusicCallback;
 
 constexpr uint32_t kSegment = 100, kFile = 77, kEvent = 900;
+constexpr uint32_t kOther = 200, kSwitch = 300, kGroup = 50, kStateOther = 1, kStateStreamed = 2;
 constexpr uint32_t kChunk = 4096;
 
 // One file read from memory in chunks; the first few requests find nothing ready yet.
@@ -103,7 +105,7 @@ protected:
         ISxStreamMgr::m_pStreamMgr = nullptr;
     }
     // A one-second segment whose track streams a file: level 0.2 for its first half, 0.5 after.
-    void LoadStreamed(int32_t lookAheadMs, uint32_t notReady) {
+    std::vector<bw::Bytes> Streamed(int32_t lookAheadMs, uint32_t notReady, uint32_t parent) {
         QV::media::Signal signal;
         signal.samples.assign(24000, 0.2f);
         signal.samples.resize(48000, 0.5f);
@@ -121,9 +123,12 @@ protected:
         track.lookAheadMs = lookAheadMs;
         bw::MusicNode node = Grid({});
         node.children = {kSegment + 500};
-        Load({bw::Record(bw::Hirc_MusicTrack, bw::MusicTrackBody(kSegment + 500, track)),
-              bw::Record(bw::Hirc_MusicSegment, bw::MusicSegmentBody(kSegment, node, 1000.0, {{1, 0.0}, {2, 1000.0}}))},
-             kEvent, kSegment);
+        node.node.parentID = parent;
+        return {bw::Record(bw::Hirc_MusicTrack, bw::MusicTrackBody(kSegment + 500, track)),
+                bw::Record(bw::Hirc_MusicSegment, bw::MusicSegmentBody(kSegment, node, 1000.0, {{1, 0.0}, {2, 1000.0}}))};
+    }
+    void LoadStreamed(int32_t lookAheadMs, uint32_t notReady) {
+        Load(Streamed(lookAheadMs, notReady, 0), kEvent, kSegment);
     }
     MemoryStreams streams;
 };
@@ -186,6 +191,38 @@ TEST_F(MusicLookAhead, StreamedClipJoinedPartWayIsHeardFromThatPointOfItsFile) {
     ASSERT_GE(resumed, seekAt);
     EXPECT_LE(resumed, seekAt + 2 * 1024);
     EXPECT_EQ(FirstDeparture(left, static_cast<size_t>(resumed + 2048), left[resumed + 2048]), seekAt + 19200);
+}
+
+TEST_F(MusicLookAhead, ImmediateChangeToStreamedMusicWaitsForItsLookAhead) {
+    // A switch plays music from the bank; an immediate change to the streamed segment (100 ms of
+    // look-ahead, three requests to fill) takes place 4800 samples after it reaches the engine,
+    // so that the new music is heard from its first sample at the sync point.
+    std::vector<bw::Bytes> records = Segment(kOther, 0.3f, 8000.0, {{1, 0.0}, {2, 8000.0}}, kSwitch);
+    const std::vector<bw::Bytes> streamed = Streamed(100, 3, kSwitch);
+    records.insert(records.end(), streamed.begin(), streamed.end());
+    bw::TransitionRule rule;
+    rule.syncType = SxSyncType_Immediate;
+    records.push_back(bw::Record(bw::Hirc_MusicSwitch,
+                                 bw::MusicSwitchBody(kSwitch, Grid({kOther, kSegment}), {rule}, 1, kGroup, kStateOther,
+                                                     false, {{kStateOther, kOther}, {kStateStreamed, kSegment}})));
+    Load(records, kEvent, kSwitch);
+    {
+        platform::Lock lock(g_csMain);
+        g_pStateMgr->AddStateGroup(kGroup);
+    }
+    ASSERT_NE(Post(kEvent, 0x4000), 0u);
+    while (frames < 20) Frame();
+    const int64_t changedAt = NextFrameSample();
+    SoundEngine::SetState(kGroup, kStateStreamed);
+    while (frames < 40) Frame();
+    const std::vector<float> left = Captured();
+    const float other = left[10000];
+    ASSERT_GT(other, 0.1f);
+    EXPECT_EQ(FirstDeparture(left, 1024, other), changedAt + 4800) << "the old music up to the sync point";
+    const int64_t steady = ((changedAt + 4800) / 1024 + 1) * 1024;
+    EXPECT_NEAR(left[steady] / other, 0.2f / 0.3f, 0.01f) << "the streamed file's first half from there";
+    const std::vector<MusicCallback> change{{changedAt + 4800, 0x4000}};
+    EXPECT_EQ(callbacks, change);
 }
 
 }  // namespace
