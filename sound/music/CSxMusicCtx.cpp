@@ -340,6 +340,14 @@ void CSxMusicCtx::ScheduleStateChange(int64_t delay, uint32_t record) { m_stateA
 
 bool CSxMusicCtx::GetPlayingSegmentInfo(SxSegmentInfo& info) const {
     const CSxSegmentBucket* bucket = CurrentBucket();
+    // Before the first segment is heard its context may already run for its look-ahead: the
+    // position is then negative and the look-ahead still to run is told.
+    int64_t lookAhead = 0;
+    for (size_t i = 0; !bucket && i < m_chain.size(); ++i) {
+        if (!m_chain[i]->ctx) continue;
+        bucket = m_chain[i].get();
+        lookAhead = bucket->playTime - m_now;
+    }
     if (!bucket) return false;
     const auto ms = [](int64_t samples) {
         return static_cast<int32_t>(std::llround(double(samples) * 1000.0 / SxTimingSettings::sampleRate));
@@ -348,7 +356,7 @@ bool CSxMusicCtx::GetPlayingSegmentInfo(SxSegmentInfo& info) const {
     info.iPreEntryMs = ms(bucket->timing.PreEntry());
     info.iActiveMs = ms(bucket->timing.Active());
     info.iPostExitMs = ms(bucket->timing.PostExit());
-    info.iLookAheadMs = 0;
+    info.iLookAheadMs = lookAhead >= 1 ? ms(lookAhead) : 0;
     return true;
 }
 

@@ -170,6 +170,26 @@ TEST_F(MusicLookAhead, StreamedClipStartedEarlyIsHeardAtItsSample) {
     }
 }
 
+TEST_F(MusicLookAhead, SegmentInformationTellsTheLookAheadStillToRun) {
+    // The segment is heard 4800 samples (100 ms) after the post: until then its position is
+    // negative and the look-ahead left counts down with it, then it is 0.
+    LoadStreamed(100, 0);
+    const SxPlayingID id = Post(kEvent, 0x20000);
+    ASSERT_NE(id, 0u);
+    struct Expect {
+        uint32_t frames;
+        int32_t positionMs, lookAheadMs;
+    } expected[] = {{2, -79, 79}, {5, -15, 15}, {6, 7, 0}, {11, 113, 0}};
+    for (const Expect& e : expected) {
+        while (frames < e.frames) Frame();
+        SxSegmentInfo info;
+        ASSERT_EQ(MusicEngine::GetPlayingSegmentInfo(id, info, false), SX_Success) << e.frames;
+        EXPECT_EQ(info.iPositionMs, e.positionMs) << e.frames;
+        EXPECT_EQ(info.iLookAheadMs, e.lookAheadMs) << e.frames;
+        EXPECT_EQ(info.iActiveMs, 1000) << e.frames;
+    }
+}
+
 TEST_F(MusicLookAhead, StreamedClipJoinedPartWayIsHeardFromThatPointOfItsFile) {
     // A seek to 600 ms joins the clip in its second half: the file is read from there, not from
     // its start, also while the stream takes two requests to fill.
