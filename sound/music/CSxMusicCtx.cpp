@@ -99,10 +99,12 @@ void CSxMusicCtx::ScheduleFirst(const Next& next) {
         if (rule->destinationFade.timeMs > 0) {
             bucket->fadeInStart = rule->destinationFade.offset;
             bucket->fadeInLength = SxMusicMsToSamples(rule->destinationFade.timeMs);
+            bucket->fadeInCurve = rule->destinationFade.curve;
         }
     }
-    // The first frame is heard from the event's sample offset, a later start from now.
-    bucket->playTime = std::max<int64_t>(m_now, 0);
+    // The first frame is heard from the event's sample offset, a later start from now; streamed
+    // clips heard at once delay it by their look-ahead.
+    bucket->playTime = std::max<int64_t>(m_now, 0) + CSxSegmentCtx::LookAheadNeeded(*bucket->segment, position);
     bucket->playPosition = position;
     bucket->entryTime = bucket->playTime - position;
     if (bucket->fadeInLength > 0) bucket->fadeInStart += bucket->playTime;
@@ -172,12 +174,18 @@ bool CSxMusicCtx::Schedule(CSxSegmentBucket& source, int64_t base, int32_t baseP
 bool CSxMusicCtx::ScheduleLeg(CSxSegmentBucket& source, int64_t base, int32_t basePosition, const Next& next,
                               const SxMusicTransitionRule& rule, bool notifySync) {
     const SxSegmentTiming& destination = next.segment ? next.segment->Timing() : NoSegment();
+    // The sync point must leave the destination's streamed clips their look-ahead (reckoned from
+    // where the destination enters at its entry cue).
+    const bool preEntry = rule.entryType == SxEntryType_EntryMarker && rule.playPreEntry;
+    const int32_t lookAhead =
+        next.segment ? CSxSegmentCtx::LookAheadNeeded(*next.segment, preEntry ? -destination.PreEntry() : 0) : 0;
     SxTransitionPlan plan;
-    if (SxPlanTransition(source.timing, basePosition, rule, destination, 0, plan) != SX_Success) return false;
+    if (SxPlanTransition(source.timing, basePosition, rule, destination, lookAhead, plan) != SX_Success) return false;
     source.stopTime = base + plan.sourceStop;
     if (plan.sourceFadeMs > 0) {
         source.fadeOutStart = base + plan.sourceFadeStart;
         source.fadeOutLength = SxMusicMsToSamples(plan.sourceFadeMs);
+        source.fadeOutCurve = plan.sourceFadeCurve;
     } else {
         source.fadeOutStart = CSxSegmentBucket::kNever;
         source.fadeOutLength = 0;
@@ -189,12 +197,15 @@ bool CSxMusicCtx::ScheduleLeg(CSxSegmentBucket& source, int64_t base, int32_t ba
         return true;
     }
     auto bucket = std::make_unique<CSxSegmentBucket>(*next.segment, next.itemID);
-    bucket->playTime = base + plan.destinationPlay;
+    // The plan starts the destination its look-ahead early; the bucket keeps when it is heard,
+    // and its context begins that much before.
+    bucket->playTime = base + plan.destinationPlay + lookAhead;
     bucket->playPosition = plan.destinationPosition;
     bucket->entryTime = bucket->playTime - plan.destinationPosition;
     if (rule.destinationFade.timeMs > 0) {
         bucket->fadeInStart = base + plan.syncDelay + rule.destinationFade.offset;
         bucket->fadeInLength = SxMusicMsToSamples(rule.destinationFade.timeMs);
+        bucket->fadeInCurve = rule.destinationFade.curve;
     }
     if (notifySync) bucket->syncTime = base + plan.syncDelay;
     m_chain.push_back(std::move(bucket));
@@ -213,7 +224,7 @@ CSxSegmentBucket* CSxMusicCtx::CurrentBucket() const {
 // --- frames ---
 
 void CSxMusicCtx::Execute() {
-    if (m_pauseCount > 0) return;
+    if (m_pauseCount > 0 && !m_pausing) return;
     if (!m_stopping && !m_chain.empty()) {
         CSxSegmentBucket& last = *m_chain.back();
         if (!last.hasFollower && last.Started(m_now + SxFrameLength)) ScheduleFollower(last);
@@ -249,6 +260,11 @@ void CSxMusicCtx::Execute() {
                                            static_cast<uint32_t>(note.time - m_now));
     }
     m_now = end;
+    // The pause takes hold once its fade-out has ended.
+    if (m_pausing && m_now >= m_pauseFade.start + m_pauseFade.length) {
+        m_pausing = false;
+        PauseInstances();
+    }
 }
 
 void CSxMusicCtx::RunBucket(CSxSegmentBucket& bucket, bool ofChain) {
@@ -264,22 +280,26 @@ void CSxMusicCtx::RunBucket(CSxSegmentBucket& bucket, bool ofChain) {
         bucket.ctx.reset();
         return;
     }
-    if (bucket.playTime >= end) return;
     uint32_t offset = 0;
     if (!bucket.ctx) {
-        const int64_t start = std::max(bucket.playTime, m_now);
+        // The context begins early enough for the look-ahead of the streamed clips it starts.
+        const int64_t heard = std::max(bucket.playTime, m_now);
+        const int64_t start =
+            std::max(heard - CSxSegmentCtx::LookAheadNeeded(*bucket.segment, static_cast<int32_t>(heard - bucket.entryTime)),
+                     m_now);
+        if (start >= end) return;
         bucket.ctx = std::make_unique<CSxSegmentCtx>(*bucket.segment, m_params.gameObj, m_params.playingID,
                                                      m_params.externalSources);
-        bucket.ctx->SetPosition(static_cast<int32_t>(start - bucket.entryTime));
+        bucket.ctx->SetPosition(static_cast<int32_t>(heard - bucket.entryTime), static_cast<int32_t>(heard - start));
         offset = static_cast<uint32_t>(start - m_now);
     }
     // The volume reached at the end of the frame; the mix ramps to it across the frame.
-    bucket.ctx->SetVolume(bucket.VolumeAt(end));
+    bucket.ctx->SetVolume(bucket.VolumeAt(end) * PauseFactorAt(end));
     bucket.ctx->Execute(offset);
     if (bucket.stopTime < end) bucket.ctx->StopAt(static_cast<uint32_t>(std::max(bucket.stopTime - m_now, int64_t(offset))));
 
     if (!ofChain || !(m_params.callbackFlags & SxMusicCallback_AllGrid)) return;
-    const int64_t from = m_now + offset - bucket.entryTime;
+    const int64_t from = std::max(m_now + offset, bucket.playTime) - bucket.entryTime;
     const int64_t to = std::min(end, bucket.stopTime) - bucket.entryTime;
     std::vector<SxMusicNotification> out;
     if (to > from)
@@ -320,6 +340,14 @@ void CSxMusicCtx::ScheduleStateChange(int64_t delay, uint32_t record) { m_stateA
 
 bool CSxMusicCtx::GetPlayingSegmentInfo(SxSegmentInfo& info) const {
     const CSxSegmentBucket* bucket = CurrentBucket();
+    // Before the first segment is heard its context may already run for its look-ahead: the
+    // position is then negative and the look-ahead still to run is told.
+    int64_t lookAhead = 0;
+    for (size_t i = 0; !bucket && i < m_chain.size(); ++i) {
+        if (!m_chain[i]->ctx) continue;
+        bucket = m_chain[i].get();
+        lookAhead = bucket->playTime - m_now;
+    }
     if (!bucket) return false;
     const auto ms = [](int64_t samples) {
         return static_cast<int32_t>(std::llround(double(samples) * 1000.0 / SxTimingSettings::sampleRate));
@@ -328,7 +356,7 @@ bool CSxMusicCtx::GetPlayingSegmentInfo(SxSegmentInfo& info) const {
     info.iPreEntryMs = ms(bucket->timing.PreEntry());
     info.iActiveMs = ms(bucket->timing.Active());
     info.iPostExitMs = ms(bucket->timing.PostExit());
-    info.iLookAheadMs = 0;
+    info.iLookAheadMs = lookAhead >= 1 ? ms(lookAhead) : 0;
     return true;
 }
 

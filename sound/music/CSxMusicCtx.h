@@ -45,15 +45,17 @@ public:
     // Nothing plays and nothing follows: the context may go.
     bool IsDone() const { return m_chain.empty() && m_ended; }
 
-    // Fades every bucket out over fadeMs from now and plays nothing more.
-    void Stop(uint32_t fadeMs);
+    // Fades every bucket out over fadeMs from now along the curve and plays nothing more.
+    void Stop(uint32_t fadeMs, uint32_t curve = SxCurve_Linear);
     // Moves the segment heard now to a position (ms from its entry cue, or a fraction of its
     // active part), with snap to its nearest cue; what follows is scheduled anew. False when
     // nothing plays or the position lies outside the segment.
     bool Seek(float value, bool fraction, bool snap);
-    // Pause counts; a resume-all ends every pause.
-    void Pause();
-    void Resume(bool all);
+    // Pause counts; a resume-all ends every pause. The first pause fades the music out along the
+    // curve over fadeMs while it runs on, then holds it; the resume that ends the last pause
+    // fades it back in from where the fade-out was.
+    void Pause(uint32_t fadeMs = 0, uint32_t curve = SxCurve_Linear);
+    void Resume(bool all, uint32_t fadeMs = 0, uint32_t curve = SxCurve_Linear);
     bool IsPaused() const { return m_pauseCount > 0; }
 
     CSxMusicNode& Node() const { return *m_node; }
@@ -135,6 +137,10 @@ private:
     // The bucket heard now (the latest started), or null.
     CSxSegmentBucket* CurrentBucket() const;
     void Notify(int64_t time, uint32_t bit, const SxSegmentTiming& timing);
+    // The pause fade's factor at time t.
+    float PauseFactorAt(int64_t t) const;
+    void PauseInstances();
+    void ResumeInstances();
 
     CSxMusicNode* m_node;  // one reference held
     SxMusicPlayParams m_params;
@@ -196,6 +202,16 @@ private:
     std::vector<Pending> m_notes;
     int64_t m_now = 0;
     uint32_t m_pauseCount = 0;
+    // A pause or resume fade: the factor goes from one value to another along the curve.
+    struct PauseFade {
+        int64_t start = 0;
+        int32_t length = 0;
+        float from = 1.0f;
+        float to = 1.0f;
+        uint32_t curve = SxCurve_Linear;
+    };
+    PauseFade m_pauseFade;
+    bool m_pausing = false;  // paused, but still fading out: the music runs on until the fade ends
     bool m_ended = false;
     bool m_stopping = false;
 };

@@ -9,7 +9,7 @@
 
 namespace SX {
 
-void CSxMusicCtx::Stop(uint32_t fadeMs) {
+void CSxMusicCtx::Stop(uint32_t fadeMs, uint32_t curve) {
     m_stopping = true;
     m_ended = true;
     m_stingers.clear();
@@ -25,6 +25,7 @@ void CSxMusicCtx::Stop(uint32_t fadeMs) {
         if (length > 0) {
             bucket->fadeOutStart = m_now;
             bucket->fadeOutLength = static_cast<int32_t>(length);
+            bucket->fadeOutCurve = curve;
         }
     }
     if (length == 0) {
@@ -61,27 +62,61 @@ bool CSxMusicCtx::Seek(float value, bool fraction, bool snap) {
     bucket->entryTime = m_now - at;
     bucket->fadeInStart = std::numeric_limits<int64_t>::min();
     bucket->fadeInLength = 0;
-    bucket->SetEnd({CSxSegmentBucket::kNever, CSxSegmentBucket::kNever, 0, CSxSegmentBucket::kNever, false});
+    bucket->SetEnd({CSxSegmentBucket::kNever, CSxSegmentBucket::kNever, 0, SxCurve_Linear, CSxSegmentBucket::kNever, false});
     return true;
 }
 
-void CSxMusicCtx::Pause() {
-    if (m_pauseCount++ > 0) return;
+float CSxMusicCtx::PauseFactorAt(int64_t t) const {
+    if (m_pauseFade.length <= 0) return m_pauseFade.to;
+    return SxMusicFadeFactor(double(t - m_pauseFade.start) / m_pauseFade.length, m_pauseFade.from, m_pauseFade.to,
+                             m_pauseFade.curve);
+}
+
+void CSxMusicCtx::PauseInstances() {
     for (const auto* list : {&m_chain, &m_stingers})
         for (const auto& bucket : *list)
             if (bucket->ctx) bucket->ctx->Pause();
 }
 
-void CSxMusicCtx::Resume(bool all) {
+void CSxMusicCtx::ResumeInstances() {
+    for (const auto* list : {&m_chain, &m_stingers})
+        for (const auto& bucket : *list)
+            if (bucket->ctx) bucket->ctx->Resume();
+}
+
+void CSxMusicCtx::Pause(uint32_t fadeMs, uint32_t curve) {
+    if (m_pauseCount++ > 0) return;
+    const int32_t length = SxMusicMsToSamples(fadeMs);
+    if (length <= 0) {
+        m_pausing = false;
+        m_pauseFade = PauseFade{};
+        PauseInstances();
+        return;
+    }
+    m_pauseFade = PauseFade{m_now, length, PauseFactorAt(m_now), 0.0f, curve};
+    m_pausing = true;
+}
+
+void CSxMusicCtx::Resume(bool all, uint32_t fadeMs, uint32_t curve) {
     if (m_pauseCount == 0) return;
     if (!all && m_pauseCount > 1) {
         --m_pauseCount;
         return;
     }
     m_pauseCount = 0;
+    // A fade-out still under way turns round where it is; held music comes back from silence.
+    const float from = m_pausing ? PauseFactorAt(m_now) : 0.0f;
+    const int32_t length = SxMusicMsToSamples(fadeMs);
+    m_pauseFade = length > 0 ? PauseFade{m_now, length, from, 1.0f, curve} : PauseFade{};
+    if (m_pausing) {
+        m_pausing = false;
+        return;
+    }
+    // The instances take their volume before they sound again.
     for (const auto* list : {&m_chain, &m_stingers})
         for (const auto& bucket : *list)
-            if (bucket->ctx) bucket->ctx->Resume();
+            if (bucket->ctx) bucket->ctx->SetVolume(bucket->VolumeAt(m_now) * PauseFactorAt(m_now));
+    ResumeInstances();
 }
 
 }  // namespace SX

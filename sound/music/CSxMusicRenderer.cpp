@@ -117,13 +117,13 @@ void ForMatching(const SxActionParams& params, Fn fn) {
 void ApplyAction(CSxMusicCtx& ctx, const SxActionParams& params) {
     switch (params.kind) {
         case SxActionKind_Stop:
-            ctx.Stop(params.transitionMs);
+            ctx.Stop(params.transitionMs, params.curve);
             break;
         case SxActionKind_Pause:
-            ctx.Pause();
+            ctx.Pause(params.transitionMs, params.curve);
             break;
         case SxActionKind_Resume:
-            ctx.Resume(params.flags[2] != 0);
+            ctx.Resume(params.flags[2] != 0, params.transitionMs, params.curve);
             break;
         case SxActionKind_Seek:
             if (ctx.Seek(params.seekValue, params.seekBits & 1, params.seekBits & 2) && ctx.PlayingID() && g_pPlayingMgr)

@@ -34,9 +34,40 @@ CSxSegmentCtx::~CSxSegmentCtx() {
     m_segment->Release();
 }
 
-void CSxSegmentCtx::SetPosition(int32_t position) {
-    m_position = position;
+namespace {
+
+// How long before it is heard a clip of the source must be started, when heard from into
+// samples into the clip: a streamed source's look-ahead, none when its prefetched head covers
+// a clip heard from the file's start, none for the other sources.
+int64_t ClipLookAhead(const CSxMusicSource& source, const SxTrackClip& clip, int64_t into) {
+    if (source.Kind() != CSxSource::kKindStreamed) return 0;
+    if ((source.Flags() & CSxSource::kPrefetch) && into == 0 && clip.sourceOffset == 0) return 0;
+    return std::max(source.lookAhead, 0);
+}
+
+}  // namespace
+
+void CSxSegmentCtx::SetPosition(int32_t heardFrom, int32_t lead) {
+    m_heardFrom = heardFrom;
+    m_position = heardFrom - std::max(lead, 0);
     m_catchUp = true;
+}
+
+int32_t CSxSegmentCtx::LookAheadNeeded(const CSxMusicSegment& segment, int32_t heardFrom) {
+    const int64_t preEntry = segment.Timing().PreEntry();
+    int64_t lead = 0;
+    for (uint32_t i = 0; i < segment.ChildCount(); ++i) {
+        const auto* track = dynamic_cast<const CSxMusicTrack*>(segment.Child(i));
+        if (!track) continue;
+        for (const SxTrackClip& clip : track->Clips()) {
+            const CSxMusicSource* source = track->Source(clip.sourceID);
+            const int64_t start = int64_t(clip.start) - preEntry;
+            if (!source || start + clip.duration <= heardFrom) continue;
+            const int64_t heard = std::max<int64_t>(start, heardFrom);
+            lead = std::max(lead, ClipLookAhead(*source, clip, heard - start) - (heard - heardFrom));
+        }
+    }
+    return static_cast<int32_t>(std::min<int64_t>(lead, INT32_MAX));
 }
 
 void CSxSegmentCtx::Execute(uint32_t offset) {
@@ -47,15 +78,21 @@ void CSxSegmentCtx::Execute(uint32_t offset) {
         for (uint32_t i = 0; i < clips.size(); ++i) {
             const SxTrackClip& clip = clips[i];
             if (clip.subTrack != t.subTrack) continue;
+            const CSxMusicSource* source = t.track->Source(clip.sourceID);
+            if (!source) continue;
             const int64_t start = int64_t(clip.start) - m_preEntry;
             const int64_t end = start + clip.duration;
-            // After a start or a seek the clips under way are joined where the clock is; later
-            // only those that begin inside the window start.
-            const bool starts = m_catchUp ? start < p + window && end > p : start >= p && start < p + window;
+            // A clip is heard from its start, or from where the segment is first heard when it
+            // is already under way there; it is started its look-ahead before that. After a
+            // start or a seek every clip whose start time has come is started at once; later
+            // only those whose start time falls inside the window.
+            const int64_t heard = std::max<int64_t>(start, m_heardFrom);
+            if (end <= heard) continue;
+            const int64_t launch = heard - ClipLookAhead(*source, clip, heard - start);
+            const bool starts = m_catchUp ? launch < p + window : launch >= p && launch < p + window;
             if (!starts) continue;
-            const int64_t into = std::max<int64_t>(p - start, 0);
-            StartClip(*t.track, i, static_cast<uint32_t>(offset + std::max<int64_t>(start - p, 0)),
-                      static_cast<int32_t>(into));
+            StartClip(*t.track, i, static_cast<uint32_t>(offset + std::max<int64_t>(heard - p, 0)),
+                      static_cast<int32_t>(heard - start));
         }
     }
     m_catchUp = false;
@@ -74,7 +111,7 @@ void CSxSegmentCtx::Execute(uint32_t offset) {
     m_position = static_cast<int32_t>(p + window);
 }
 
-void CSxSegmentCtx::StartClip(CSxMusicTrack& track, uint32_t clipIndex, uint32_t frameOffset, int32_t into) {
+void CSxSegmentCtx::StartClip(CSxMusicTrack& track, uint32_t clipIndex, uint32_t delay, int32_t into) {
     const SxTrackClip& clip = track.Clips()[clipIndex];
     CSxMusicSource* source = track.Source(clip.sourceID);
     if (!source) return;
@@ -82,7 +119,8 @@ void CSxSegmentCtx::StartClip(CSxMusicTrack& track, uint32_t clipIndex, uint32_t
     params.gameObj = m_gameObj;
     params.playingID = m_playingID;
     params.externalSources = m_externalSources;
-    params.sampleOffset = frameOffset;
+    // Beyond the frame the voice waits whole frames before it sounds.
+    params.sampleOffset = delay;
     params.firstPlay = 1;
     const int64_t sourcePosition = (int64_t(clip.sourceOffset) + into) % clip.sourceDuration;
     CSxMusicPBI::Creation creation{this, static_cast<uint32_t>(sourcePosition), nullptr};

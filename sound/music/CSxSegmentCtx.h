@@ -28,9 +28,14 @@ public:
     CSxSegmentCtx(const CSxSegmentCtx&) = delete;
     CSxSegmentCtx& operator=(const CSxSegmentCtx&) = delete;
 
-    // Where the next window begins, from the entry cue; clips already under way are joined there.
-    void SetPosition(int32_t position);
+    // The segment is heard from heardFrom (from the entry cue); clips already under way are
+    // joined there. The context runs lead samples ahead of that, so that streamed clips can be
+    // started early by their look-ahead: the next window begins at heardFrom - lead.
+    void SetPosition(int32_t heardFrom, int32_t lead = 0);
     int32_t Position() const { return m_position; }
+    // The samples a context heard from heardFrom must run ahead so that each streamed clip still
+    // to be heard gets its look-ahead (all sub-tracks counted: the choice is made at creation).
+    static int32_t LookAheadNeeded(const CSxMusicSegment& segment, int32_t heardFrom);
 
     // Plays the frame from sample offset to its end: starts the clips that begin in that window,
     // stops those that ended, advances the clock.
@@ -59,7 +64,9 @@ private:
         CSxMusicPBI* instance;
         int64_t end;  // entry-relative clip end
     };
-    void StartClip(CSxMusicTrack& track, uint32_t clipIndex, uint32_t frameOffset, int32_t into);
+    // The instance is created now and heard delay samples after the window's first sample,
+    // into samples into the clip.
+    void StartClip(CSxMusicTrack& track, uint32_t clipIndex, uint32_t delay, int32_t into);
 
     CSxMusicSegment* m_segment;
     std::vector<Track> m_tracks;
@@ -69,6 +76,7 @@ private:
     SxExternalSourceArray* m_externalSources;
     int32_t m_preEntry = 0;
     int32_t m_position = 0;
+    int32_t m_heardFrom = 0;
     float m_volume = 1.0f;
     bool m_catchUp = true;
 };

@@ -54,12 +54,19 @@ SXRESULT CSxVPLSrcCbxNode::AddSrc(CSxPBI* instance) {
     if (result != SX_Success && result != SX_NotReady) return result;
     m_startOffset = instance->SampleOffset();
     ReadVirtualBehavior();
-    // An instance may begin inside its source (music clips joined mid-way).
-    if (result == SX_Success && instance->SeekPosition() > 0) {
-        const uint64_t frame = static_cast<uint64_t>(instance->SeekPosition()) * m_current.source->Format().sampleRate / m_outputRate;
-        if (m_current.source->Seek(static_cast<uint32_t>(frame)) != SX_Success) return SX_Fail;
-    }
+    // An instance may begin inside its source (music clips joined mid-way); a stream still
+    // filling knows its format, and so where to go, only once it is ready.
+    m_seekPending = instance->SeekPosition() > 0;
+    if (result == SX_Success && SeekToStart() != SX_Success) return SX_Fail;
     return result;
+}
+
+SXRESULT CSxVPLSrcCbxNode::SeekToStart() {
+    if (!m_seekPending) return SX_Success;
+    m_seekPending = false;
+    const uint64_t frame =
+        static_cast<uint64_t>(m_current.instance->SeekPosition()) * m_current.source->Format().sampleRate / m_outputRate;
+    return m_current.source->Seek(static_cast<uint32_t>(frame));
 }
 
 SXRESULT CSxVPLSrcCbxNode::AddNextSrc(CSxPBI* instance) {
@@ -106,8 +113,13 @@ void CSxVPLSrcCbxNode::SkipVirtualFrame() {
 
 SXRESULT CSxVPLSrcCbxNode::IsReadyToPlay() {
     const SXRESULT result = m_current.source ? m_current.source->StartSource() : SX_Fail;
-    if (result == SX_NotReady) return SX_NotReady;
-    return result == SX_Success ? SX_Success : SX_Fail;
+    if (result == SX_NotReady) {
+        // Time runs on while a stream fills: a start planned frames ahead (a music clip started
+        // early by its look-ahead) is still heard at its sample.
+        if (m_startOffset >= SxFrameLength) m_startOffset -= SxFrameLength;
+        return SX_NotReady;
+    }
+    return result == SX_Success && SeekToStart() == SX_Success ? SX_Success : SX_Fail;
 }
 
 void CSxVPLSrcCbxNode::Start() {

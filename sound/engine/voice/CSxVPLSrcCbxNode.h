@@ -37,8 +37,9 @@ public:
     // The same for the source that follows the current one (a continuous sequence); 2 when the
     // voice already has one.
     SXRESULT AddNextSrc(CSxPBI* instance);
-    // 1 when the source is ready, 63 while it must wait, 2 on failure. The start offset is
-    // not looked at here: PrepareFrame alone counts it down.
+    // 1 when the source is ready, 63 while it must wait, 2 on failure. Called once a frame until
+    // the voice starts: each frame of waiting counts the start offset down by a frame, as
+    // PrepareFrame does once the voice plays.
     SXRESULT IsReadyToPlay();
 
     void Start();
@@ -104,6 +105,8 @@ public:
     enum VirtualResume : uint8_t { kFromBeginning = 0, kFromElapsedTime = 1, kResume = 2 };
 
 private:
+    // Moves the current source to the instance's start position once, when it has one.
+    SXRESULT SeekToStart();
     struct SourceSlot {
         CSxPBI* instance = nullptr;
         CSxVPLSrcNode* source = nullptr;
@@ -138,6 +141,7 @@ private:
     SxSpeakerGains m_wet[6];
     SxEnvironmentValue m_kept[SxMaxEnvironmentSends];  // last frame's send levels
     uint32_t m_startOffset = 0;  // frames of silence before the source, counted once, here
+    bool m_seekPending = false;  // the instance's start position is still to be reached
     uint8_t m_belowThreshold = kKeepPlaying;
     uint8_t m_resume = kFromBeginning;
     bool m_audibleLast = true;

@@ -205,6 +205,85 @@ TEST_F(MusicPlayback, SeekMovesThePlayingSegmentAndItEndsSoonerBySoMuch) {
     }
 }
 
+TEST_F(MusicPlayback, StopFadesAlongTheCurveOfTheAction) {
+    // A stop over half a second: the level in dB falls along the action's curve from the frame
+    // the stop reaches the engine, and the music is silent and ended from the fade's end on.
+    struct Case {
+        const char* what;
+        SxCurveInterpolation curve;
+        double (*db)(double p);
+    } cases[] = {
+        {"linear", SxCurve_Linear, [](double p) { return -96.3 * p; }},
+        {"cubic, fast", SxCurve_Log3, [](double p) { return -96.3 * (1.0 - std::pow(1.0 - p, 3.0)); }},
+        {"sine, slow", SxCurve_SineRecip, [](double p) { return -96.3 * (1.0 - std::cos(p * 1.5707963267948966)); }},
+    };
+    for (const Case& c : cases) {
+        TearDown();
+        SetUp();
+        Load(Segment(kA, kLevelA, 8000.0, {{1, 0.0}, {2, 8000.0}}, 0, Grid({})), kEvent, kA);
+        ASSERT_NE(Post(kEvent, 0), 0u);
+        while (frames < 20) Frame();
+        const int64_t stoppedAt = NextFrameSample();
+        SoundEngine::ExecuteActionOnEvent(kEvent, SxActionOnEvent_Stop, SxAllGameObjects, 500, c.curve);
+        while (!ended && frames < 100) Frame();
+        EXPECT_TRUE(ended) << c.what;
+        const std::vector<float> left = Captured();
+        const float a = left[10000];
+        ASSERT_GT(a, 0.1f) << c.what;
+        int checked = 0;
+        for (int64_t end = stoppedAt + 1024; end < stoppedAt + 24000; end += 1024) {
+            const double expected = c.db(double(end - stoppedAt) / 24000.0);
+            if (expected < -30.0) continue;
+            EXPECT_NEAR(20.0 * std::log10(left[end - 1] / a), expected, 0.5) << c.what << " at " << end;
+            ++checked;
+        }
+        EXPECT_GE(checked, 2) << c.what;
+        EXPECT_EQ(FirstDeparture(left, static_cast<size_t>(stoppedAt + 24576), 0.0f), -1) << c.what;
+    }
+}
+
+TEST_F(MusicPlayback, PauseAndResumeFadeAlongTheirCurves) {
+    // A pause over half a second on the slow cubic curve: the level in dB falls as -96.3 p^3 while
+    // the music runs on, then it is held silent; the resume rises over a quarter second, linear
+    // in dB. Levels are measured on the last sample of each frame.
+    Load(Segment(kA, kLevelA, 8000.0, {{1, 0.0}, {2, 8000.0}}, 0, Grid({})), kEvent, kA);
+    ASSERT_NE(Post(kEvent, 0), 0u);
+    while (frames < 20) Frame();
+    const int64_t pausedAt = NextFrameSample();
+    SoundEngine::ExecuteActionOnEvent(kEvent, SxActionOnEvent_Pause, SxAllGameObjects, 500, SxCurve_Exp3);
+    while (frames < 60) Frame();
+    const int64_t resumedAt = NextFrameSample();
+    SoundEngine::ExecuteActionOnEvent(kEvent, SxActionOnEvent_Resume, SxAllGameObjects, 250, SxCurve_Linear);
+    while (frames < 90) Frame();
+    const std::vector<float> left = Captured();
+    ASSERT_GT(left.size(), static_cast<size_t>(resumedAt + 20000));
+    const float a = left[10000];
+    ASSERT_GT(a, 0.1f);
+    const auto db = [&](int64_t i) { return 20.0 * std::log10(left[i] / a); };
+    int checked = 0;
+    for (int64_t end = pausedAt + 1024; end < pausedAt + 24000; end += 1024) {
+        const double p = double(end - pausedAt) / 24000.0;
+        const double expected = -96.3 * p * p * p;
+        if (expected < -30.0) continue;
+        EXPECT_NEAR(db(end - 1), expected, 0.5) << "pause fade at " << end;
+        ++checked;
+    }
+    EXPECT_GT(checked, 10);
+    // Silent from the frame the fade ends in until the resume (which starts too faint to hear).
+    const int64_t heardAgain = FirstDeparture(left, static_cast<size_t>(pausedAt + 24576), 0.0f);
+    EXPECT_GE(heardAgain, resumedAt);
+    EXPECT_LT(heardAgain, resumedAt + 6000);
+    checked = 0;
+    for (int64_t end = resumedAt + 1024; end < resumedAt + 12000; end += 1024) {
+        const double expected = -96.3 * (1.0 - double(end - resumedAt) / 12000.0);
+        if (expected < -30.0) continue;
+        EXPECT_NEAR(db(end - 1), expected, 0.5) << "resume fade at " << end;
+        ++checked;
+    }
+    EXPECT_GT(checked, 2);
+    EXPECT_FLOAT_EQ(left[resumedAt + 14000], a) << "full level after the resume fade";
+}
+
 TEST_F(MusicPlayback, PauseCountsAndResumeAllEndsEveryPause) {
     Load(Segment(kA, kLevelA, 4000.0, {{1, 0.0}, {2, 4000.0}}, 0, Grid({})), kEvent, kA);
     ASSERT_NE(Post(kEvent, 0), 0u);

@@ -2,6 +2,7 @@
 // the old segment is heard up to the sync point (or fades out before it) and the new one from
 // there, measured on the device's output against positions worked out by hand.
 #include <algorithm>
+#include <cmath>
 
 #include "SxMusicPlayFixture.h"
 #include "sound/engine/upper/CSxURenderer.h"
@@ -101,8 +102,8 @@ TEST_F(MusicSwitch, SourceFadeEndsAtTheSyncPointAndTheDestinationFadesIn) {
     // is 96000, so A fades from 72000 to 96000; B fades in over a quarter second from there.
     bw::TransitionRule rule;
     rule.syncType = SxSyncType_NextBar;
-    rule.sourceFade = {500, 0, 0};
-    rule.destinationFade = {250, 0, 0};
+    rule.sourceFade = {500, SxCurve_Linear, 0};
+    rule.destinationFade = {250, SxCurve_Linear, 0};
     LoadSwitch(rule);
     const std::vector<float> left = PlayAndChange(130);
     const float a = left[20000];
@@ -116,6 +117,55 @@ TEST_F(MusicSwitch, SourceFadeEndsAtTheSyncPointAndTheDestinationFadesIn) {
     EXPECT_LT(left[97000], left[104000]);
     EXPECT_LT(left[104000], left[110000]);
     EXPECT_NEAR(left[110000] / a, kLevelB / kLevelA, 0.01);
+}
+
+TEST_F(MusicSwitch, FadesFollowTheCurvesTheRuleNames) {
+    // A fades out from 72000 to the sync point at 96000, B fades in over 12000 samples from there.
+    // Each fade's level in dB runs along its curve between 0 and -96.3 dB; the level is measured on
+    // the last sample of each frame, which the mix reaches at the volume of the frame's end.
+    constexpr double kFloor = -96.3, kHalfPi = 1.5707963267948966;
+    struct Case {
+        const char* what;
+        uint32_t curve;
+        double (*falling)(double p);  // dB of a fade-out at progress p
+    } cases[] = {
+        {"linear", SxCurve_Linear, [](double p) { return kFloor * p; }},
+        {"cubic, fast", SxCurve_Log3, [](double p) { return kFloor * (1.0 - std::pow(1.0 - p, 3.0)); }},
+        {"cubic, slow", SxCurve_Exp3, [](double p) { return kFloor * std::pow(p, 3.0); }},
+        {"sine, fast", SxCurve_Sine, [](double p) { return kFloor * std::sin(p * kHalfPi); }},
+        {"sine, slow", SxCurve_SineRecip, [](double p) { return kFloor * (1.0 - std::cos(p * kHalfPi)); }},
+        {"power 1.41, slow", SxCurve_Exp1, [](double p) { return kFloor * std::pow(p, 1.41); }},
+        {"constant", SxCurve_Constant, [](double) { return 0.0; }},
+    };
+    for (const Case& c : cases) {
+        TearDown();
+        SetUp();
+        bw::TransitionRule rule;
+        rule.syncType = SxSyncType_NextBar;
+        rule.sourceFade = {500, c.curve, 0};
+        // The fade-in runs the same curve from -96.3 dB up: its level is the floor less the
+        // fade-out's at the same progress.
+        rule.destinationFade = {250, c.curve, 0};
+        LoadSwitch(rule);
+        const std::vector<float> left = PlayAndChange(130);
+        const float a = left[20000];
+        ASSERT_GT(a, 0.1f) << c.what;
+        int checked = 0;
+        for (int64_t end = 73 * 1024; end < 96000; end += 1024) {
+            const double expected = c.falling(double(end - 72000) / 24000.0);
+            if (expected < -30.0) continue;  // too faint to measure on 16 bits
+            EXPECT_NEAR(20.0 * std::log10(left[end - 1] / a), expected, 0.5) << c.what << " fade-out at " << end;
+            ++checked;
+        }
+        EXPECT_GT(checked, 0) << c.what;
+        const float b = a * kLevelB / kLevelA;
+        for (int64_t end = 94 * 1024; end < 108000; end += 1024) {
+            const double expected = kFloor - c.falling(double(end - 96000) / 12000.0);
+            if (expected < -30.0) continue;
+            EXPECT_NEAR(20.0 * std::log10(left[end - 1] / b), expected, 0.5) << c.what << " fade-in at " << end;
+        }
+        EXPECT_NEAR(left[110000] / b, 1.0, 0.01) << c.what << ": B at full level after its fade";
+    }
 }
 
 TEST_F(MusicSwitch, TransitionSegmentPlaysBetweenTheTwo) {
