@@ -4,6 +4,8 @@
 
 #include "engine/GameObject.h"
 #include "engine/ScriptBindings.h"
+#include "game/cameras/ChaseCameras.h"
+#include "game/cameras/VernholmCameraLogic.h"
 #include "game/components/CircularSpinningLightLogic.h"
 #include "game/components/Collector.h"
 #include "game/components/FloatingLogic.h"
@@ -32,8 +34,12 @@
 #include "game/fireflies/FireflyManager.h"
 #include "game/hud/HudRegistration.h"
 #include "game/hud/HudScript.h"
+#include "game/player/PlayerLogic.h"
+#include "game/player/PlayerScript.h"
 #include "game/states/StateRegistration.h"
+#include "game/systems/SowlarSystem.h"
 #include "game/systems/TweakableSystem.h"
+#include "game/systems/WindSystem.h"
 #include "physics/OverlapTests.h"
 #include "runtime/Registration.h"
 
@@ -42,6 +48,8 @@ namespace {
 
 SD::ISystem* MakeTweakableSystem() { return new TweakableSystem(); }
 SD::ISystem* TheFireflyManager() { return &Firefly_Manager::GetInstance(); }
+SD::ISystem* TheWindSystem() { return &WindSystem_::GetInstance(); }
+SD::ISystem* TheSowlarSystem() { return &SowlarSystem_::GetInstance(); }
 
 SD::ISystem* TheLevelEditor() {
     LevelEditor& editor = LevelEditor::GetInstance();
@@ -63,6 +71,13 @@ void SupplyGameClasses(SD::Registrations& registrations) {
     registrations.SupplySystem("Firefly_Manager", &TheFireflyManager, false);
     registrations.SupplySystem("TweakableSystem", &MakeTweakableSystem, true);
     registrations.SupplySystem("LevelEditor", &TheLevelEditor, false);
+    registrations.SupplySystem("WindSystem_", &TheWindSystem, false);
+    registrations.SupplySystem("SowlarSystem_", &TheSowlarSystem, false);
+    registrations.SupplyComponent("PlayerLogic", &SD::MakeComponentCreator<PlayerLogic>);
+    registrations.SupplyComponent("VernholmCameraLogic", &SD::MakeComponentCreator<VernholmCameraLogic>);
+    registrations.SupplyComponent("ObscuraCameraLogic", &SD::MakeComponentCreator<ObscuraCameraLogic>);
+    registrations.SupplyComponent("DataBarController", &SD::MakeComponentCreator<DataBarController>);
+    registrations.SupplyComponent("PimselCamera", &SD::MakeComponentCreator<PimselCamera>);
     registrations.SupplyComponent("CursorLogic", &SD::MakeComponentCreator<CursorLogic>);
     registrations.SupplyComponent("Firefly", &SD::MakeComponentCreator<Firefly>);
     registrations.SupplyComponent("FloatingLogic", &SD::MakeComponentCreator<FloatingLogic>);
@@ -118,6 +133,9 @@ void SupplyGameClasses(SD::Registrations& registrations) {
     SD::AddScriptClass(LevelEditorScriptClass());
     SD::AddScriptClass(TriggerScriptClass());
     SD::AddScriptClass(HudScriptClass());
+    SD::AddScriptClass(PlayerScriptClass());
+    SD::AddScriptClass(AudioLogicScriptClass());
+    SD::AddScriptClass(VernholmCameraScriptClass());
 }
 
 }  // namespace QV

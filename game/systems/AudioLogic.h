@@ -28,8 +28,17 @@ public:
 
     void SetRainTarget(float target) { rainTarget_ = target; }
     float GetRainTarget() const { return rainTarget_; }
+    void SetSeasonTarget(float target) { seasonTarget_ = target; }
+    float GetSeasonTarget() const { return seasonTarget_; }
     void SetWindLevel(float level) { windLevel_ = level; }
     float GetWindLevel() const { return windLevel_; }
+
+    // The player's option to fly with the vertical axis inverted.
+    void SetInvertY(bool invert) { invertY_ = invert; }
+    bool GetInvertY() const { return invertY_; }
+    // The master volume, kept within 0..1.
+    void SetGlobalVolume(float volume) { globalVolume_ = volume < 0.0f ? 0.0f : (volume > 1.0f ? 1.0f : volume); }
+    float GetGlobalVolume() const { return globalVolume_; }
 
     void QueueMusicSyncRequest(int request);
     // The requests queued so far, handed over and forgotten.
@@ -45,6 +54,9 @@ private:
     int season_ = 1;
     float rainTarget_ = 0.0f;
     float windLevel_ = 0.0f;
+    float seasonTarget_ = 0.0f;
+    float globalVolume_ = 1.0f;
+    bool invertY_ = false;
     std::mutex syncLock_;
     std::vector<int> syncRequests_;
 };

@@ -1,0 +1,104 @@
+#pragma once
+// The player's vehicle: reads the flight controls (pad and keyboard) every frame, flies the
+// owner through the flight model and pushes its body along the facing axis, flaps the wings,
+// widens the player camera's view with speed, and takes the push of strong winds.
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+#include "core/Message.h"
+#include "core/Vector.h"
+#include "engine/UpdateComponent.h"
+#include "game/player/FlightModel.h"
+#include "runtime/InputBindingSet.h"
+#include "sound/system/GhostEngine.h"
+
+namespace Gedankenexperiment {
+class Body;
+class Collider;
+}
+
+namespace SD {
+class Transform;
+}
+
+namespace QV {
+
+// Which kinds of flight input were given in the last control step, for the speed ramp and the
+// fireflies.
+struct InputActivity {
+    bool throttle = false;
+    bool lateral = false;
+    bool vertical = false;
+};
+InputActivity& GetInputActivity();
+
+class PlayerLogic : public SD::IUpdateComponent {
+public:
+    static constexpr float kMaxRoll = 30.0f;
+    static constexpr float kStrongWind = 14.0f;
+    static constexpr float kWindPush = 15.0f;
+    static constexpr float kRampDelay = 5.0f;
+    static constexpr float kRampSeconds = 3.0f;
+    static constexpr float kRampExtra = 1000.0f;
+
+    PlayerLogic() { SetID(SD::CID_Player); }
+    ~PlayerLogic() override;
+
+    SD::ComponentID VGetID() const override { return SD::CID_Player; }
+    int VGetVersion() const override { return 4; }
+    void VInitialize(bool fromScript) override;
+    void VSerialize(SD::IStream& stream, int version) override;
+    void VUpdate(float dt) override;
+
+    // Stops the body and puts the vehicle back at its reset position and angles.
+    void Reset();
+    // The pad and keyboard control mode: nothing unless controls are enabled.
+    void StepPadInput(float dt);
+
+    void OnWindMessage(SD::IMessage* message);
+    void OnCollision(Gedankenexperiment::Collider* other);
+
+    bool GetControlsEnabled() const { return controlsEnabled_; }
+    void SetControlsEnabled(bool enabled) { controlsEnabled_ = enabled; }
+    float GetRoll() const { return flight_.angles.z; }
+    float GetMaxRoll() const { return flight_.maxRoll; }
+    const FlightState& GetFlight() const { return flight_; }
+    float GetForwardSpeed() const { return forwardSpeed_; }
+    float GetBoostTime() const { return boostTime_; }
+    void SetBoostTime(float seconds) { boostTime_ = seconds; }
+    unsigned GetModeIndex() const { return modeIndex_; }
+    size_t GetModeCount() const { return modes_.size(); }
+    const SD::Vec3& GetFacing() const { return facing_; }
+
+private:
+    Gedankenexperiment::Body* GetBody() const;
+    void ApplyThrust(float throttle, float dt);
+    void FlapWings(float dt);
+    void RampSpeed(float dt);
+    void WidenView();
+
+    SD::Transform* transform_ = nullptr;
+    float throttleOnlyTime_ = 0.0f;
+    float speedRampExtra_ = 0.0f;
+    float baseForwardSpeed_ = 0.0f;
+    bool controlsEnabled_ = true;
+    float boostTime_ = 0.0f;
+    float forwardSpeed_ = 0.0f;
+    float constantSpeed_ = 0.0f;
+    float boostSpeed_ = 0.0f;
+    FlightState flight_;
+    SD::Vec3 facing_{0.0f, 0.0f, 1.0f};
+    std::vector<std::function<void(float)>> modes_;
+    unsigned modeIndex_ = 0;
+    bool invertY_ = false;
+    SD::SoundObjectHandle soundObject_;
+    bool hasSoundObject_ = false;
+    SD::Vec3 resetPosition_;
+    SD::Vec3 resetAngles_;
+    SD::InputBindingSet bindings_;
+    bool listening_ = false;
+    uint32_t listenIndex_ = 0;
+};
+
+}  // namespace QV
