@@ -37,17 +37,25 @@
 #include "game/player/PlayerLogic.h"
 #include "game/player/PlayerScript.h"
 #include "game/states/StateRegistration.h"
+#include "game/systems/GameSoundLogic.h"
 #include "game/systems/SowlarSystem.h"
 #include "game/systems/TweakableSystem.h"
 #include "game/systems/WindSystem.h"
 #include "physics/OverlapTests.h"
 #include "runtime/Registration.h"
+#include "sound/system/GhostEngine.h"
 
 namespace QV {
 namespace {
 
 SD::ISystem* MakeTweakableSystem() { return new TweakableSystem(); }
 SD::ISystem* TheFireflyManager() { return &Firefly_Manager::GetInstance(); }
+// The engine's sound system with the game's sound logic as its game part.
+SD::ISystem* TheSoundSystem() {
+    SD::GhostEngine_& ghost = SD::GhostEngine_::GetInstance();
+    ghost.SetGameSubsystem(std::make_unique<GameSoundLogic>());
+    return &ghost;
+}
 SD::ISystem* TheWindSystem() { return &WindSystem_::GetInstance(); }
 SD::ISystem* TheSowlarSystem() { return &SowlarSystem_::GetInstance(); }
 
@@ -72,6 +80,7 @@ void SupplyGameClasses(SD::Registrations& registrations) {
     registrations.SupplySystem("TweakableSystem", &MakeTweakableSystem, true);
     registrations.SupplySystem("LevelEditor", &TheLevelEditor, false);
     registrations.SupplySystem("WindSystem_", &TheWindSystem, false);
+    registrations.SupplySystem("GhostEngine_", &TheSoundSystem, true);
     registrations.SupplySystem("SowlarSystem_", &TheSowlarSystem, false);
     registrations.SupplyComponent("PlayerLogic", &SD::MakeComponentCreator<PlayerLogic>);
     registrations.SupplyComponent("VernholmCameraLogic", &SD::MakeComponentCreator<VernholmCameraLogic>);
