@@ -15,7 +15,9 @@
 #include "engine/PlayStateQuery.h"
 #include "engine/Transform.h"
 #include "game/components/SeasonLogic.h"
+#include "game/cameras/VernholmCameraLogic.h"
 #include "game/components/Wind.h"
+#include "game/components/WorldHooks.h"
 #include "game/editor/LevelEditor.h"
 #include "game/systems/AudioLogic.h"
 #include "game/systems/SowlarSystem.h"
@@ -24,6 +26,7 @@
 #include "physics/Collider.h"
 #include "runtime/Input.h"
 #include "runtime/InputCodes.h"
+#include "sound/system/SoundManager.h"
 
 namespace QV {
 namespace {
@@ -136,6 +139,28 @@ void PlayerLogic::VInitialize(bool) {
     facing_ = transform_->GetDir();
     baseForwardSpeed_ = forwardSpeed_;
     speedRampExtra_ = kRampExtra;
+    GetWorldHooks().GetGeometryColor(owner, &modelColour_);
+    GetWorldHooks().GetLightColor(owner, &lightColour_);
+    cameraRadius_ = 20.0f;
+    // The sound system hears the world from the vehicle.
+    SD::GhostEngine_* sound = SD::GhostEngine_::Existing();
+    if (SD::Manager* manager = sound ? sound->GetManager() : nullptr) manager->SetListener(owner->GetHandle());
+}
+
+void PlayerLogic::ApplyHudFadeColours() {
+    SD::GameObject* owner = GetOwner();
+    if (!owner) return;
+    WorldHooks& hooks = GetWorldHooks();
+    hooks.SetGeometryColor(owner, modelColour_ * 0.9f);
+    hooks.SetLightColor(owner, lightColour_ * 0.05f);
+    for (const char* wing : {"WingBackLeft", "WingFrontLeft", "WingFrontRight", "WingBackRight"}) {
+        if (SD::GameObject* object = SD::Factory_::GetGameObjectByName(wing))
+            hooks.SetGeometryColor(object, SD::Vec4(0.4f, 0.4f, 0.4f, 0.4f));
+    }
+    SD::GameObject* camera = SD::Factory_::GetGameObjectByName("PlayerCam");
+    if (auto* follow = camera ? static_cast<VernholmCameraLogic*>(camera->GetComponent(SD::CID_VernholmCameraLogic))
+                              : nullptr)
+        follow->SetMaxRadius(cameraRadius_);
 }
 
 Gedankenexperiment::Body* PlayerLogic::GetBody() const {
@@ -157,6 +182,7 @@ void PlayerLogic::VUpdate(float dt) {
     if (!transform_) return;
     invertY_ = AudioLogic_::GetInstance().GetInvertY();
     FlapWings(dt);
+    SlideLetterbox(dt);
     if (LevelEditor* editor = LevelEditor::Peek(); editor && editor->IsActive()) return;
 
     if (Triggered("ToggleControlerMode") && !modes_.empty()) modeIndex_ = (modeIndex_ + 1) % modes_.size();
@@ -179,6 +205,34 @@ void PlayerLogic::FlapWings(float) {
     SetWing("WingBackLeft", up);
     SetWing("WingBackRight", down);
     SetWing("WingFrontLeft", down);
+}
+
+void PlayerLogic::SlideLetterbox(float dt) {
+    SD::GameObject* camera = SD::Factory_::GetGameObjectByName("PlayerCam");
+    if (!camera) return;
+    auto* follow = static_cast<VernholmCameraLogic*>(camera->GetComponent(SD::CID_VernholmCameraLogic));
+    const bool following = follow && follow->GetState() == VernholmCameraLogic::kFollow && !cinematic_;
+    SD::GameObject* top = SD::Factory_::GetGameObjectByName("Wbar1");
+    SD::GameObject* bottom = SD::Factory_::GetGameObjectByName("Wbar2");
+    // Following, the bars leave the screen; any other camera work brings them in.
+    if (top) {
+        SD::Transform& bar = top->GetTransform();
+        const float y = bar.GetPosY();
+        if (following && y > -0.0611111f) bar.SetPosY(std::max(y - 0.1f * dt, -0.0592593f));
+        if (!following && y < 0.0574074f) bar.SetPosY(std::min(y + 0.053f * dt, 0.0592593f));
+    }
+    if (bottom) {
+        SD::Transform& bar = bottom->GetTransform();
+        const float y = bar.GetPosY();
+        if (following && y < 1.0611111f) bar.SetPosY(std::min(y + 0.1f * dt, 1.0592593f));
+        if (!following && y > 0.9425926f) bar.SetPosY(std::max(y - 0.053f * dt, 0.9407408f));
+    }
+    SD::Input_* input = SD::Input_::GetInstance();
+    Gedankenexperiment::Body* body = GetBody();
+    if (input && body && input->GetKeyState(SD::key_B)) {
+        const SD::Vec3 back = transform_->GetDir() * -500.0f;
+        body->AddForce(back.x, back.y, back.z);
+    }
 }
 
 void PlayerLogic::StepPadInput(float dt) {

@@ -56,6 +56,10 @@ public:
     // The pad and keyboard control mode: nothing unless controls are enabled.
     void StepPadInput(float dt);
 
+    // The colours the HUD fade leaves the vehicle with: a dimmed model and light, grey wings,
+    // and the player camera's distance restored.
+    void ApplyHudFadeColours();
+
     void OnWindMessage(SD::IMessage* message);
     void OnCollision(Gedankenexperiment::Collider* other);
 
@@ -75,6 +79,7 @@ private:
     Gedankenexperiment::Body* GetBody() const;
     void ApplyThrust(float throttle, float dt);
     void FlapWings(float dt);
+    void SlideLetterbox(float dt);
     void RampSpeed(float dt);
     void WidenView();
 
@@ -97,6 +102,10 @@ private:
     SD::Vec3 resetPosition_;
     SD::Vec3 resetAngles_;
     SD::InputBindingSet bindings_;
+    SD::Vec4 modelColour_;
+    SD::Vec4 lightColour_;
+    float cameraRadius_ = 20.0f;
+    bool cinematic_ = false;
     bool listening_ = false;
     uint32_t listenIndex_ = 0;
 };

@@ -255,3 +255,51 @@ TEST_F(PlayerTest, ResetStopsTheVehicleAndPutsItBack) {
 }
 
 }  // namespace
+
+namespace {
+
+using namespace playtest;
+
+class PlayerScreenTest : public PlayFixture {
+protected:
+    PlayerScreenTest() {
+        Blueprints(VehicleBlueprint("Vehicle") + Blueprint("Bar", TransformXml({})) +
+                   Blueprint("Cam", TransformXml({}) + FollowCameraXml("Player", 10, 30, 5)) +
+                   Blueprint("Wing", TransformXml({})));
+    }
+};
+
+TEST_F(PlayerScreenTest, TheLetterboxLeavesWhileFollowingAndComesBackForAVisit) {
+    SD::GameObject* player = Spawn("Vehicle", "Player");
+    SD::GameObject* camera = Spawn("Cam", "PlayerCam");
+    SD::GameObject* top = Spawn("Bar", "Wbar1", {0, 0.0592593f, 0});
+    SD::GameObject* bottom = Spawn("Bar", "Wbar2", {0, 0.9407408f, 0});
+    Play(20, 0.1f);
+    EXPECT_FLOAT_EQ(top->GetTransform().GetPosY(), -0.0592593f);
+    EXPECT_FLOAT_EQ(bottom->GetTransform().GetPosY(), 1.0592593f);
+    Get<QV::VernholmCameraLogic>(camera, SD::CID_VernholmCameraLogic)->SetTarget(Spawn("Bar", "Flower"));
+    Play(1, 0.1f);
+    EXPECT_NEAR(top->GetTransform().GetPosY(), -0.0592593f + 0.0053f, 1e-6f);
+    Play(40, 0.1f);
+    EXPECT_FLOAT_EQ(top->GetTransform().GetPosY(), 0.0592593f);
+    EXPECT_FLOAT_EQ(bottom->GetTransform().GetPosY(), 0.9407408f);
+    EXPECT_FALSE(PlayerOf(player)->GetControlsEnabled());
+}
+
+TEST_F(PlayerScreenTest, TheHudFadeDimsTheVehicleGreysTheWingsAndRestoresTheCameraDistance) {
+    SD::GameObject* player = Lit("Vehicle", "Player", {}, {1.0f, 0.5f, 0.5f, 1.0f});
+    world.lights[player] = SD::Vec4(2, 2, 2, 2);
+    SD::GameObject* wing = Lit("Wing", "WingFrontLeft", {});
+    SD::GameObject* camera = Spawn("Cam", "PlayerCam");
+    // The light is read at initialisation; this vehicle was made before its light was known.
+    PlayerOf(player)->VInitialize(false);
+    auto* follow = Get<QV::VernholmCameraLogic>(camera, SD::CID_VernholmCameraLogic);
+    follow->SetMaxRadius(99);
+    PlayerOf(player)->ApplyHudFadeColours();
+    EXPECT_EQ(world.geometry[player], SD::Vec4(0.9f, 0.45f, 0.45f, 0.9f));
+    EXPECT_EQ(world.lights[player], SD::Vec4(0.1f, 0.1f, 0.1f, 0.1f));
+    EXPECT_EQ(world.geometry[wing], SD::Vec4(0.4f, 0.4f, 0.4f, 0.4f));
+    EXPECT_EQ(follow->GetMaxRadius(), 20.0);
+}
+
+}  // namespace
