@@ -21,6 +21,7 @@
 #include "game/editor/LevelEditor.h"
 #include "game/systems/AudioLogic.h"
 #include "game/systems/SowlarSystem.h"
+#include "graphics/Graphics.h"
 #include "graphics/components/Camera.h"
 #include "physics/Body.h"
 #include "physics/Collider.h"
@@ -34,6 +35,7 @@ namespace {
 constexpr float kActive = 0.0001f;
 const SD::Vec3 kWorldCentre(63.0f, 0.0f, -8846.74f);
 constexpr float kPlayableRadius = 16000.0f;
+constexpr float kReturnedRadius = 15800.0f;
 
 float Analog(const char* name) {
     SD::Input_* input = SD::Input_::GetInstance();
@@ -185,8 +187,15 @@ void PlayerLogic::VUpdate(float dt) {
     SlideLetterbox(dt);
     if (LevelEditor* editor = LevelEditor::Peek(); editor && editor->IsActive()) return;
 
-    if (Triggered("ToggleControlerMode") && !modes_.empty()) modeIndex_ = (modeIndex_ + 1) % modes_.size();
-    if (modeIndex_ < modes_.size()) modes_[modeIndex_](dt);
+    if (!returning_ && (transform_->GetLocalPos() - kWorldCentre).LengthSq() > kPlayableRadius * kPlayableRadius) {
+        returning_ = true;
+        firstReturnFrame_ = true;
+    }
+    // The mode changes only while no return runs.
+    if (Triggered("ToggleControlerMode") && !returning_ && !modes_.empty())
+        modeIndex_ = (modeIndex_ + 1) % modes_.size();
+    const bool holdMode = returning_ && ReturnToWorld(dt);
+    if (!holdMode && modeIndex_ < modes_.size()) modes_[modeIndex_](dt);
     RampSpeed(dt);
     WidenView();
 }
@@ -247,6 +256,110 @@ void PlayerLogic::StepPadInput(float dt) {
     if (invertY_) u = -u;
     facing_ = StepFlight(flight_, *transform_, SignedSquare(u), SignedSquare(l), dt, FlightMode::kPad);
     ApplyThrust(throttle, dt);
+}
+
+bool PlayerLogic::ReturnToWorld(float dt) {
+    const SD::Vec3 position = transform_->GetLocalPos();
+    const SD::Vec3 d = position - kWorldCentre;
+    const float distance = d.Length();
+    const SD::Vec3 h = facing_;
+    InputActivity& activity = GetInputActivity();
+    activity.throttle = activity.lateral = activity.vertical = true;
+
+    SD::Factory_* factory = SD::Factory_::GetInstance();
+    if (!freeCamera_.get() && factory) {
+        if (SD::GameObject* made = factory->CreateObject("ObjectTemplates/FreeCamera", nullptr)) {
+            made->Initialize(false);
+            freeCamera_ = made->GetHandle();
+        }
+    }
+    SD::GameObject* free = freeCamera_.get();
+    auto* freeLens = free ? static_cast<Aperture::Camera*>(free->GetComponent(SD::CID_Camera)) : nullptr;
+    Aperture::Graphics_* graphics = Aperture::Graphics_::Peek();
+    if (firstReturnFrame_) {
+        firstReturnFrame_ = false;
+        blendStarted_ = false;
+        oldCamera_ = graphics ? graphics->GetActiveCamera() : nullptr;
+        oldCameraOwner_ = oldCamera_ && oldCamera_->GetOwner() ? oldCamera_->GetOwner()->GetHandle() : SD::GameObjectHandle();
+        if (free && oldCamera_ && oldCamera_->GetOwner()) {
+            const SD::Transform& old = oldCamera_->GetOwner()->GetTransform();
+            free->GetTransform().SetOrient(old.GetOrient());
+            free->GetTransform().SetPos(old.GetLocalPos());
+        }
+        returnStart_ = free ? free->GetTransform().GetLocalPos() : position;
+        freeFacing_ = free ? free->GetTransform().GetDir() : h;
+        bestDot_ = freeFacing_.Dot(d);
+        cinematic_ = true;
+        if (graphics && freeLens) {
+            graphics->MoveCameraToFront(freeLens);
+            if (oldCamera_) freeLens->SetFov(oldCamera_->GetFov());
+        }
+        AudioLogic_::PostEvent("Play_Wind_Gust", nullptr);
+    }
+
+    if (!oldCameraOwner_.get()) oldCamera_ = nullptr;
+    // The free camera holds still while the vehicle still heads out, then glides back to the
+    // old camera over the last 200 units of the way in.
+    float blend = 0.0f;
+    float g = 0.0f;
+    const float k = freeFacing_.Dot(d);
+    if (bestDot_ <= k) {
+        bestDot_ = k;
+    } else {
+        if (!blendStarted_) {
+            blendStarted_ = true;
+            blendStart_ = kPlayableRadius - distance;
+        }
+        const float span = 200.0f - blendStart_;
+        g = span != 0.0f ? (kPlayableRadius - distance - blendStart_) / span : 1.0f;
+        blend = std::clamp(g, 0.0f, 1.0f);
+    }
+    if (free) {
+        const SD::Vec3 target = oldCamera_ && oldCamera_->GetOwner() ? oldCamera_->GetOwner()->GetTransform().GetLocalPos()
+                                                                     : returnStart_;
+        const SD::Vec3 at = returnStart_ + (target - returnStart_) * blend;
+        free->GetTransform().SetPos(at);
+        const SD::Vec3 look = position - at;
+        const SD::Vec3 up(0.0f, 1.0f, 0.0f);
+        // Straight above or on the vehicle the camera keeps its last orientation.
+        if (look.Cross(up).LengthSq() > 1e-12f) free->GetTransform().SetOrient(SD::Mtx33::LookAt(look, up));
+        if (freeLens && oldCamera_) freeLens->SetFov(oldCamera_->GetFov());
+    }
+
+    // Turn towards the centre, by at most 1 and not at all within 0.1 radians.
+    const SD::Vec3 n = distance > 0.0f ? d * (-1.0f / distance) : SD::Vec3();
+    const SD::Vec3 flatFacing(h.x, 0.0f, h.z);
+    const SD::Vec3 flatHome(n.x, 0.0f, n.z);
+    float turn = 0.0f;
+    if (flatFacing.LengthSq() > 0.0f && flatHome.LengthSq() > 0.0f) {
+        const SD::Vec3 a = flatFacing.GetNormalized();
+        const SD::Vec3 b = flatHome.GetNormalized();
+        // Rounding may take the dot product past 1, where the arc cosine has no value.
+        const float angle = std::acos(std::clamp(a.Dot(b), -1.0f, 1.0f));
+        const float magnitude = angle < 0.1f ? 0.0f : (angle < 1.0f ? angle : 1.0f);
+        const float side = a.Cross(b).y;
+        turn = side > 0.0f ? magnitude : (side < 0.0f ? -magnitude : 0.0f);
+    }
+    float pitch = 0.0f;
+    const SD::Vec3 levelled(n.x, h.y, n.z);
+    if (levelled.LengthSq() > 0.0f) {
+        const float vy = levelled.GetNormalized().y;
+        const float gap = std::min(std::fabs(vy - n.y), 1.0f);
+        pitch = n.y <= vy ? gap : -gap;
+    }
+    facing_ = StepFlight(flight_, *transform_, pitch, turn, dt, FlightMode::kReturn);
+
+    if (distance < kReturnedRadius) {
+        if (graphics && oldCamera_) graphics->MoveCameraToFront(oldCamera_);
+        firstReturnFrame_ = true;
+        cinematic_ = false;
+        returning_ = false;
+    }
+    if (Gedankenexperiment::Body* body = GetBody()) {
+        const SD::Vec3 push = h * forwardSpeed_;
+        body->AddForce(push.x, push.y, push.z);
+    }
+    return g < 1.0f;
 }
 
 void PlayerLogic::ApplyThrust(float throttle, float dt) {

@@ -8,6 +8,7 @@
 
 #include "core/Message.h"
 #include "core/Vector.h"
+#include "engine/GameObjectHandle.h"
 #include "engine/UpdateComponent.h"
 #include "game/player/FlightModel.h"
 #include "runtime/InputBindingSet.h"
@@ -20,6 +21,10 @@ class Collider;
 
 namespace SD {
 class Transform;
+}
+
+namespace Aperture {
+class Camera;
 }
 
 namespace QV {
@@ -55,6 +60,12 @@ public:
     void Reset();
     // The pad and keyboard control mode: nothing unless controls are enabled.
     void StepPadInput(float dt);
+    // Takes control while the vehicle is beyond the playable area and steers it back towards the
+    // world's centre, watched by a free camera; true while the control mode is held back.
+    bool ReturnToWorld(float dt);
+    bool IsReturning() const { return returning_; }
+    bool IsCinematic() const { return cinematic_; }
+    SD::GameObject* GetFreeCamera() const { return freeCamera_.get(); }
 
     // The colours the HUD fade leaves the vehicle with: a dimmed model and light, grey wings,
     // and the player camera's distance restored.
@@ -106,6 +117,16 @@ private:
     SD::Vec4 lightColour_;
     float cameraRadius_ = 20.0f;
     bool cinematic_ = false;
+    bool returning_ = false;
+    bool firstReturnFrame_ = true;
+    SD::GameObjectHandle freeCamera_;
+    Aperture::Camera* oldCamera_ = nullptr;
+    SD::GameObjectHandle oldCameraOwner_;  // the old camera is used only while its object lives
+    SD::Vec3 returnStart_;
+    SD::Vec3 freeFacing_;
+    float bestDot_ = 0.0f;
+    bool blendStarted_ = false;
+    float blendStart_ = 0.0f;
     bool listening_ = false;
     uint32_t listenIndex_ = 0;
 };

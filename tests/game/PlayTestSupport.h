@@ -49,6 +49,7 @@ struct Flight {
     float stabilize = 2;
     SD::Vec3 resetPosition{0, 1000, 0};
     SD::Vec3 resetAngles{};
+    float mass = 1;
 };
 
 class PlayFixture : public WorldLogicFixture {
@@ -81,7 +82,7 @@ protected:
     }
     // A vehicle whose body feels no gravity, so that without input it stays where it is.
     static std::string VehicleBlueprint(const char* name, const Flight& f = Flight(), int version = 4) {
-        return Blueprint(name, TransformXml({}) + BodyXml(1, {0, 50, 0}) + SphereXml(1, 0) + PlayerXml(f, version));
+        return Blueprint(name, TransformXml({}) + BodyXml(f.mass, {0, 50, 0}) + SphereXml(1, 0) + PlayerXml(f, version));
     }
     static std::string FollowCameraXml(const char* target, float minRadius, float maxRadius, float minSpeed,
                                        float keepDirection = 0.5f, float keepUp = 0.5f) {

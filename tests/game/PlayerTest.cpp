@@ -53,7 +53,9 @@ void ExpectNear(const SD::Vec3& actual, const SD::Vec3& expected, float toleranc
 class PlayerTest : public PlayFixture {
 protected:
     PlayerTest() {
-        Blueprints(VehicleBlueprint("Vehicle") + VehicleBlueprint("OldVehicle", Flight(), 3) +
+        Flight heavy;
+        heavy.mass = 1000;  // slow enough to stay within the playable area
+        Blueprints(VehicleBlueprint("Vehicle") + VehicleBlueprint("Heavy", heavy) + VehicleBlueprint("OldVehicle", Flight(), 3) +
                    VehicleBlueprint("UnknownVehicle", Flight(), 2) +
                    Blueprint("ObjectTemplates/WindStream", TransformXml({})) +
                    Blueprint("ObjectTemplates/WindSphere", TransformXml({}) + SphereXml(1, 0, true) + WindXml(1, 100)));
@@ -139,7 +141,7 @@ TEST_F(PlayerTest, AnglesStayWithinTheirLimitsAndARollLevelsOutWithoutTurnInput)
 }
 
 TEST_F(PlayerTest, AHeldThrottleAloneRampsTheSpeedUntilAStickIsTouched) {
-    SD::GameObject* player = SpawnPlayer();
+    SD::GameObject* player = SpawnPlayer("Heavy");
     QV::PlayerLogic* logic = PlayerOf(player);
     keys = {SD::key_SPACE};
     Play(49, kDt);
@@ -300,6 +302,58 @@ TEST_F(PlayerScreenTest, TheHudFadeDimsTheVehicleGreysTheWingsAndRestoresTheCame
     EXPECT_EQ(world.lights[player], SD::Vec4(0.1f, 0.1f, 0.1f, 0.1f));
     EXPECT_EQ(world.geometry[wing], SD::Vec4(0.4f, 0.4f, 0.4f, 0.4f));
     EXPECT_EQ(follow->GetMaxRadius(), 20.0);
+}
+
+}  // namespace
+
+namespace {
+
+using namespace playtest;
+
+class ReturnTest : public PlayFixture {
+protected:
+    static constexpr float kCentreZ = -8846.74f;
+    ReturnTest() {
+        Flight far;
+        far.resetPosition = SD::Vec3(63, 0, kCentreZ + 17000);
+        far.resetAngles = SD::Vec3(0, 90, 0);  // facing +x, across the way home
+        Blueprints(VehicleBlueprint("Vehicle", far) + Blueprint("ObjectTemplates/FreeCamera", TransformXml({})));
+    }
+};
+
+TEST_F(ReturnTest, AVehicleBeyondThePlayableAreaIsTurnedHomeAndFreedOnceBack) {
+    SD::GameObject* player = Spawn("Vehicle", "Player");
+    QV::PlayerLogic* logic = PlayerOf(player);
+    Play(1, 0.1f);
+    EXPECT_TRUE(logic->IsReturning());
+    EXPECT_TRUE(logic->IsCinematic());
+    ASSERT_NE(logic->GetFreeCamera(), nullptr);
+    // The player's own input is held back: the turn is towards the centre (yaw up to 180).
+    keys = {SD::key_A};
+    const SD::Vec3 home(0, 0, -1);
+    const float before = player->GetTransform().GetDir().Dot(home);
+    Play(20, 0.1f);
+    EXPECT_GT(logic->GetFlight().angles.y, 90.0f);
+    EXPECT_GT(player->GetTransform().GetDir().Dot(home), before + 0.1f);
+    EXPECT_TRUE(Finite(player->GetTransform().GetOrient()));
+    EXPECT_TRUE(Finite(logic->GetFreeCamera()->GetTransform().GetOrient()));
+
+    // Back within 15800 units the return ends and the controls are the player's again.
+    keys.clear();
+    Place(player, SD::Vec3(63, 0, kCentreZ + 15000));
+    Play(1, 0.1f);
+    EXPECT_FALSE(logic->IsReturning());
+    EXPECT_FALSE(logic->IsCinematic());
+    const float yawRate = logic->GetFlight().angularVelocity.y;
+    keys = {SD::key_A};
+    Play(3, 0.1f);
+    EXPECT_LT(logic->GetFlight().angularVelocity.y, yawRate - 20.0f);
+    // A later return reuses the free camera.
+    SD::GameObject* camera = logic->GetFreeCamera();
+    Place(player, SD::Vec3(63, 0, kCentreZ - 16500));
+    Play(1, 0.1f);
+    EXPECT_TRUE(logic->IsReturning());
+    EXPECT_EQ(logic->GetFreeCamera(), camera);
 }
 
 }  // namespace
