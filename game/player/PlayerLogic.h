@@ -85,6 +85,12 @@ public:
     unsigned GetModeIndex() const { return modeIndex_; }
     size_t GetModeCount() const { return modes_.size(); }
     const SD::Vec3& GetFacing() const { return facing_; }
+    const SD::Vec3& GetResetPosition() const { return resetPosition_; }
+    const SD::Vec3& GetResetAngles() const { return resetAngles_; }
+    void SetReset(const SD::Vec3& position, const SD::Vec3& angles) {
+        resetPosition_ = position;
+        resetAngles_ = angles;
+    }
 
 private:
     Gedankenexperiment::Body* GetBody() const;

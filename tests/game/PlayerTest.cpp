@@ -8,6 +8,7 @@
 
 #include "PlayTestSupport.h"
 #include "core/Matrix.h"
+#include "game/editor/GameEditorHooks.h"
 
 namespace {
 
@@ -254,6 +255,26 @@ TEST_F(PlayerTest, ResetStopsTheVehicleAndPutsItBack) {
     EXPECT_EQ(BodyOf(player)->GetVelocity(), SD::Vec3());
     EXPECT_EQ(PlayerOf(player)->GetFlight().angles, SD::Vec3());
     EXPECT_EQ(Get<Gedankenexperiment::Collider>(player, SD::CID_Collider)->position, SD::Vec3(0, 1000, 0));
+}
+
+TEST_F(PlayerTest, TheLevelEditorReadsAndMovesTheResetPointAndSwitchesTheFog) {
+    SD::GameObject* player = SpawnPlayer();
+    QV::GameEditorHooks editor;
+    SD::Vec3 position, angles;
+    ASSERT_TRUE(editor.GetPlayerReset(player, &position, &angles));
+    EXPECT_EQ(position, SD::Vec3(0, 1000, 0));
+    editor.SetPlayerReset(player, {5, 6, 7}, {0, 45, 0});
+    PlayerOf(player)->Reset();
+    ASSERT_TRUE(editor.GetPlayerAngles(player, &angles));
+    EXPECT_EQ(angles, SD::Vec3(0, 45, 0));
+    EXPECT_EQ(Get<Gedankenexperiment::Collider>(player, SD::CID_Collider)->position, SD::Vec3(5, 6, 7));
+    SD::GameObject* bystander = Spawn("ObjectTemplates/WindStream", "Stream");
+    EXPECT_FALSE(editor.GetPlayerReset(bystander, &position, &angles));
+
+    QV::SowlarSystem_::GetInstance().Initialize();
+    EXPECT_TRUE(editor.GetFogEnabled());
+    editor.SetFogEnabled(false);
+    EXPECT_FALSE(QV::SowlarSystem_::GetInstance().IsFogEnabled());
 }
 
 }  // namespace
