@@ -168,3 +168,36 @@ TEST_F(FollowCameraTest, TheDataBarShowsItsValueOfTheInitialWidthOnce) {
 }
 
 }  // namespace
+
+namespace {
+
+using namespace playtest;
+
+class MouseCameraTest : public PlayFixture {
+protected:
+    MouseCameraTest() {
+        Register<QV::PimselCamera>("PimselCamera", SD::CID_PimselMouse);
+        Blueprints(Blueprint("Mouse", TransformXml({})) + Blueprint("Cursor", TransformXml({})));
+    }
+};
+
+TEST_F(MouseCameraTest, TheThreeDMouseTurnsAboveItsThresholdMovesAlongTheOldAxesAndCarriesTheCursor) {
+    SD::GameObject* object = Spawn("Mouse", "Mouse");
+    // Flown directly: the camera is not registered with a renderer here.
+    auto* mouse = static_cast<QV::PimselCamera*>(object->AddComponent(SD::CID_PimselMouse));
+    mouse->SetOwner(object);
+    SD::Transform& transform = object->GetTransform();
+    mouse->Fly({0.0005f, 0.0005f, 0.0f}, {}, 1.0f);
+    EXPECT_EQ(transform.GetOrient(), SD::Mtx33::Identity());
+    EXPECT_EQ(transform.GetLocalPos(), SD::Vec3());
+    // Translation (tx, ty, tz) moves s*tx right, -s*tz up and -s*ty along the facing, s = |t| * dt * 600.
+    mouse->Fly({}, {0.0f, 0.5f, 0.0f}, 0.1f);
+    EXPECT_NEAR(transform.GetLocalPos().z, -0.5f * 0.1f * 600 * 0.5f, 1e-3f);
+    SD::GameObject* cursor = Spawn("Cursor", "LE_Cursor");
+    mouse->Fly({0.0f, 0.3f, 0.0f}, {}, 0.1f);
+    EXPECT_NE(transform.GetOrient(), SD::Mtx33::Identity());
+    const SD::Vec3 expected = transform.GetLocalPos() + transform.GetDir() * 100.0f;
+    EXPECT_NEAR((cursor->GetTransform().GetLocalPos() - expected).Length(), 0.0f, 1e-3f);
+}
+
+}  // namespace
