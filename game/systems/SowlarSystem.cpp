@@ -17,6 +17,8 @@
 #include "game/components/Spawner.h"
 #include "game/components/Wind.h"
 #include "game/components/WorldHooks.h"
+#include "game/fireflies/Firefly.h"
+#include "game/fireflies/FireflyManager.h"
 #include "game/hud/HudFade.h"
 #include "game/systems/AudioLogic.h"
 #include "runtime/Input.h"
@@ -297,6 +299,12 @@ void SowlarSystem_::RunStage(float dt) {
             SetSeasonWeight("Fall", weights_[1].GetValue());
             break;
         case kFinalStage: {
+            // The escort's fireflies rise one by one into the winter sky.
+            if (Firefly_Manager* fireflies = Firefly_Manager::Existing()) {
+                SD::GameObject* object = fireflies->PickRandomEscortFirefly();
+                if (auto* firefly = object ? static_cast<Firefly*>(object->GetComponent(SD::CID_Firefly)) : nullptr)
+                    firefly->DoAction(2, SD::SharedString("GoUp"));
+            }
             endingTime_ += dt;
             if (endingTime_ <= 3.0f) break;
             if (!whiteSquareSpawned_) {
