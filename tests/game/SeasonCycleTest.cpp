@@ -21,7 +21,8 @@ protected:
                    Blueprint("ObjectTemplates/Moon", TransformXml({})) +
                    Blueprint("MoonLogic", TransformXml({}) + Component("MoonLogic", 0, FloatXml("Radius", 10))) +
                    Blueprint("Member", TransformXml({}) + Component("HackProximitySpawn", 0, "")) +
-                   Blueprint("RainStorm", TransformXml({}) + Component("RainLogic", 0, "")));
+                   Blueprint("RainStorm", TransformXml({}) + Component("RainLogic", 0, "")) +
+                   Blueprint("ObjectTemplates/Lightning", TransformXml({})));
     }
     void Configure(const std::string& section) {
         tree.Write("Assets/Config/seasons.ini", "[SowlarSystem]\n" + section);
@@ -216,6 +217,40 @@ TEST_F(SeasonCycleTest, WithoutAPlayerOrWithASkippedStepTheStoryWaits) {
     seasons.SetStoryCounter(5);
     Year(10);
     EXPECT_EQ(seasons.GetStage(), 1);
+}
+
+}  // namespace
+
+namespace {
+
+using namespace playtest;
+
+class LightningTest : public SeasonCycleTest {};
+
+TEST_F(LightningTest, HoldingTheLightningKeyFlashesTheSkyUntilItIsLetGo) {
+    Configure("");
+    Spawn("Vehicle", "Player");
+    seasons.StartLightning();
+    EXPECT_TRUE(seasons.IsLightningActive());
+    input.SetDevKeysEnabled(true);
+    keys = {SD::key_N};
+    bool flashed = false;
+    for (int i = 0; i < 100; ++i) {
+        Year(1, 0.05f);
+        flashed |= seasons.GetCurrentFog().x < 0.5f;
+    }
+    EXPECT_TRUE(flashed);
+    SD::GameObject* flash = factory.GetGameObject(std::string("Lightning"));
+    ASSERT_NE(flash, nullptr);
+    const SD::Vec3 at = flash->GetTransform().GetLocalPos();
+    EXPECT_GE(at.y, 8000.0f - 1000.0f);
+    EXPECT_LT(at.y, 15000.0f + 1000.0f);
+    // Let go, the flash runs out within 0.75 s and its object goes.
+    keys.clear();
+    Year(20, 0.05f);
+    EXPECT_FALSE(seasons.IsLightningActive());
+    factory.Update(0);
+    EXPECT_EQ(factory.GetGameObject(std::string("Lightning")), nullptr);
 }
 
 }  // namespace
