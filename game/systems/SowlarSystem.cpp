@@ -13,6 +13,7 @@
 #include "engine/Group.h"
 #include "engine/Transform.h"
 #include "game/components/ProximityTriggers.h"
+#include "game/components/QuorvPhantom.h"
 #include "game/components/SeasonLogic.h"
 #include "game/components/Spawner.h"
 #include "game/components/Wind.h"
@@ -23,6 +24,7 @@
 #include "game/systems/AudioLogic.h"
 #include "runtime/Input.h"
 #include "runtime/InputCodes.h"
+#include "sound/system/Phantom.h"
 
 namespace QV {
 namespace {
@@ -186,6 +188,10 @@ void SowlarSystem_::ActivateGroup(const char* group, bool flag) {
             spawner->SetFollowPath(flag);
             spawner->SetSpawn_state(true);
         }
+        if (auto* phantom = static_cast<SD::Phantom*>(owner->GetComponent(SD::CID_Phantom)); phantom && !phantom->IsPlaying())
+            phantom->Play();
+        auto* music = static_cast<QuorvPhantom*>(owner->GetComponent(SD::CID_QuorvPhantom));
+        if (music && !music->SoundPlayed()) music->PlaySound();
     }
 }
 

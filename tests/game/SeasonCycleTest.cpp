@@ -22,7 +22,13 @@ protected:
                    Blueprint("MoonLogic", TransformXml({}) + Component("MoonLogic", 0, FloatXml("Radius", 10))) +
                    Blueprint("Member", TransformXml({}) + Component("HackProximitySpawn", 0, "")) +
                    Blueprint("RainStorm", TransformXml({}) + Component("RainLogic", 0, "")) +
-                   Blueprint("ObjectTemplates/Lightning", TransformXml({})));
+                   Blueprint("ObjectTemplates/Lightning", TransformXml({})) +
+                   Blueprint("Singer", TransformXml({}) + GroupXml("Group_04") +
+                                           Component("QuorvPhantom", 2,
+                                                     StringXml("Event Name", "Play_Song") + BoolXml("Is 3D?", false) +
+                                                         BoolXml("Begin Playing?", false) +
+                                                         BoolXml("Play On Music Sync Entry?", false) +
+                                                         BoolXml("Play On Beat?", false))));
     }
     void Configure(const std::string& section) {
         tree.Write("Assets/Config/seasons.ini", "[SowlarSystem]\n" + section);
@@ -126,6 +132,7 @@ TEST_F(SeasonCycleTest, AWholeYearOfStoryStepsMovesTheSeasonsTheWorldAndTheMusic
     SD::GameObject* moon = Spawn("MoonLogic", "MoonLogic");
     Spawn("RainStorm", "RainStorm");
     SD::GameObject* second = Member("Group_02", "Second");
+    auto* singer = Get<QV::QuorvPhantom>(Spawn("Singer", "Singer"), SD::CID_QuorvPhantom);
     seasons.ResetCycle();
     SD::GameObject* water = factory.GetGameObject(std::string("Water"));
     ASSERT_NE(water, nullptr);
@@ -163,11 +170,13 @@ TEST_F(SeasonCycleTest, AWholeYearOfStoryStepsMovesTheSeasonsTheWorldAndTheMusic
     EXPECT_NEAR(W(0), 0.333f, 1e-4f);
     EXPECT_FLOAT_EQ(WaterAlpha(), 0.75f);
 
+    EXPECT_FALSE(singer->SoundPlayed());
     for (int step = 4; step <= 7; ++step) {
         seasons.AdvanceStory();
         Year(30);
         EXPECT_EQ(seasons.GetStage(), step);
     }
+    EXPECT_TRUE(singer->SoundPlayed());
     EXPECT_NEAR(W(0), 1.0f, 1e-4f);
     EXPECT_EQ(QV::AudioLogic_::GetInstance().GetSeason(), firstSeason + 2);
     EXPECT_FLOAT_EQ(W(1), 0.0f);
