@@ -341,13 +341,11 @@ void SowlarSystem_::EnterNextStage() {
     std::snprintf(next, sizeof next, "Group_%02d", stage_ + 1);
     char current[16];
     std::snprintf(current, sizeof current, "Group_%02d", stage_);
+    // Each stage brings its group in (the last has none) and sends the one before away; the moon
+    // turns on every step.
     if (stage_ < 8) ActivateGroup(next, stage_ == 7);
-    if (stage_ > 0) {
-        DeactivateGroup(current);
-        AdvanceMoon();
-    } else {
-        AdvanceMoon();
-    }
+    if (stage_ > 0) DeactivateGroup(current);
+    AdvanceMoon();
     switch (stage_) {
         case 2:
             weights_[0].Start(0.0f, 0.333f, 2.5);
