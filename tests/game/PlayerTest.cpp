@@ -9,6 +9,7 @@
 #include "PlayTestSupport.h"
 #include "core/Matrix.h"
 #include "game/editor/GameEditorHooks.h"
+#include "graphics/Graphics.h"
 
 namespace {
 
@@ -375,6 +376,69 @@ TEST_F(ReturnTest, AVehicleBeyondThePlayableAreaIsTurnedHomeAndFreedOnceBack) {
     Play(1, 0.1f);
     EXPECT_TRUE(logic->IsReturning());
     EXPECT_EQ(logic->GetFreeCamera(), camera);
+}
+
+}  // namespace
+
+namespace {
+
+using namespace playtest;
+
+// With a renderer: the player camera's view widens with speed, and a return to the world shows
+// the free camera until the vehicle is back.
+class PlayerViewTest : public PlayFixture {
+protected:
+    PlayerViewTest() {
+        Register<Aperture::Camera>("Camera", SD::CID_Camera);
+        Flight stalled;
+        stalled.forwardSpeed = 0;
+        Flight far;
+        far.resetPosition = SD::Vec3(63, 0, -8846.74f + 17000);
+        Blueprints(VehicleBlueprint("Vehicle") + VehicleBlueprint("Stalled", stalled) +
+                   VehicleBlueprint("Far", far) +
+                   Blueprint("Lens", TransformXml({}) + Header("Camera", 1) + "</Camera>") +
+                   Blueprint("ObjectTemplates/FreeCamera", TransformXml({}) + Header("Camera", 1) + "</Camera>"));
+    }
+    Aperture::Camera* Lens(SD::GameObject* object) { return Get<Aperture::Camera>(object, SD::CID_Camera); }
+
+    Aperture::Graphics_ graphics;
+};
+
+TEST_F(PlayerViewTest, TheViewWidensWithSpeedAndAStalledVehicleLeavesItAlone) {
+    SD::GameObject* camera = Spawn("Lens", "PlayerCam");
+    SD::GameObject* player = Spawn("Vehicle", "Player");
+    Lens(camera)->SetFov(40);
+    const struct {
+        float speed;  // x = 3 * speed / 500
+        float fov;
+    } cases[] = {{500, 25}, {2000.0f / 3.0f, 25 + 66 * std::sin(0.85f) / 1.7f}, {4.85f * 500 / 3, 91}};
+    for (const auto& c : cases) {
+        BodyOf(player)->SetVelocity({0, 0, c.speed});
+        PlayerOf(player)->VUpdate(0.0f);
+        EXPECT_NEAR(Lens(camera)->GetFov(), c.fov, 1e-3f) << c.speed;
+    }
+    factory.DestroyGameObject(player);
+    factory.Update(0);
+    SD::GameObject* stalled = Spawn("Stalled", "Player");
+    Lens(camera)->SetFov(40);
+    BodyOf(stalled)->SetVelocity({0, 0, 100});
+    PlayerOf(stalled)->VUpdate(0.1f);
+    EXPECT_EQ(Lens(camera)->GetFov(), 40.0f);
+}
+
+TEST_F(PlayerViewTest, AReturnShowsTheFreeCameraUntilTheVehicleIsBack) {
+    SD::GameObject* camera = Spawn("Lens", "PlayerCam");
+    Aperture::SetActiveCamera(Lens(camera));
+    SD::GameObject* player = Spawn("Far", "Player");
+    Play(2, 0.1f);
+    QV::PlayerLogic* logic = PlayerOf(player);
+    ASSERT_TRUE(logic->IsReturning());
+    EXPECT_EQ(graphics.GetActiveCamera(), Lens(logic->GetFreeCamera()));
+    // The free camera starts where the player camera was and looks at the vehicle.
+    EXPECT_TRUE(Finite(logic->GetFreeCamera()->GetTransform().GetOrient()));
+    Place(player, SD::Vec3(63, 0, -8846.74f + 15000));
+    Play(1, 0.1f);
+    EXPECT_EQ(graphics.GetActiveCamera(), Lens(camera));
 }
 
 }  // namespace
