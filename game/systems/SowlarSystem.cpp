@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "core/ConfigFile.h"
+#include "core/Logger.h"
 #include "core/Random.h"
 #include "core/SharedString.h"
 #include "engine/Factory.h"
@@ -69,6 +70,15 @@ bool DevKey(uint32_t code, bool triggered) {
 
 void Post(const char* event) { GetWorldHooks().PostSound(event); }
 
+// A configured value that is no finite number ("nan", "inf") would reach every colour and fog
+// distance of the renderer; it keeps its default instead.
+float ReadFloat(const SD::ConfigFile& config, const std::string& key, float defaultValue) {
+    const float value = config.GetFloat(key, defaultValue);
+    if (std::isfinite(value)) return value;
+    SD_WARNING(2, "SowlarSystem: %s is not a finite number; %f is used", key.c_str(), defaultValue);
+    return defaultValue;
+}
+
 }  // namespace
 
 SowlarSystem_& SowlarSystem_::GetInstance() {
@@ -88,15 +98,15 @@ void SowlarSystem_::ReadConfig(SD::ConfigFile& config) {
     for (int s = 0; s < kSeasonCount; ++s) {
         const std::string name = kSeasonNames[s];
         SeasonSettings& season = settings_[s];
-        season.ambient.x = config.GetFloat(name + "AmbientLightColor_red", 255.0f) * kByteToUnit;
-        season.ambient.y = config.GetFloat(name + "AmbientLightColor_green", 255.0f) * kByteToUnit;
-        season.ambient.z = config.GetFloat(name + "AmbientLightColor_blue", 255.0f) * kByteToUnit;
-        season.fog.x = config.GetFloat(name + "FogColor_red", 255.0f) * kByteToUnit;
-        season.fog.y = config.GetFloat(name + "FogColor_green", 255.0f) * kByteToUnit;
-        season.fog.z = config.GetFloat(name + "FogColor_blue", 255.0f) * kByteToUnit;
-        season.fogNear = config.GetFloat(name + "FogNear", 100.0f);
-        season.fogFar = config.GetFloat(name + "FogFar", 10000.0f);
-        season.boundaryX = config.GetFloat(kBoundaryKeys[s], 0.0f);
+        season.ambient.x = ReadFloat(config, name + "AmbientLightColor_red", 255.0f) * kByteToUnit;
+        season.ambient.y = ReadFloat(config, name + "AmbientLightColor_green", 255.0f) * kByteToUnit;
+        season.ambient.z = ReadFloat(config, name + "AmbientLightColor_blue", 255.0f) * kByteToUnit;
+        season.fog.x = ReadFloat(config, name + "FogColor_red", 255.0f) * kByteToUnit;
+        season.fog.y = ReadFloat(config, name + "FogColor_green", 255.0f) * kByteToUnit;
+        season.fog.z = ReadFloat(config, name + "FogColor_blue", 255.0f) * kByteToUnit;
+        season.fogNear = ReadFloat(config, name + "FogNear", 100.0f);
+        season.fogFar = ReadFloat(config, name + "FogFar", 10000.0f);
+        season.boundaryX = ReadFloat(config, kBoundaryKeys[s], 0.0f);
         season.ambient.w = season.fog.w = 255.0f * kByteToUnit;
     }
 }

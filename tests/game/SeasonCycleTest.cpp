@@ -83,6 +83,17 @@ TEST_F(SeasonCycleTest, TheDefaultConfigurationIsWhiteWithOneBoundaryAtZero) {
     }
 }
 
+TEST_F(SeasonCycleTest, ValuesThatAreNoNumbersKeepTheirDefaults) {
+    Configure("SpringFogNear=nan\nSummerStartX=inf\nFallFogColor_red=-inf\nWinterFogFar=oops\n");
+    EXPECT_EQ(seasons.GetSettings(QV::SowlarSystem_::kSpring).fogNear, 100.0f);
+    EXPECT_EQ(seasons.GetSettings(QV::SowlarSystem_::kSummer).boundaryX, 0.0f);
+    EXPECT_NEAR(seasons.GetSettings(QV::SowlarSystem_::kFall).fog.x, 1.0f, 1e-6f);
+    // The last of the warnings is kept by the logger.
+    EXPECT_NE(std::string(logger.Buffer()).find("FallFogColor_red is not a finite number"), std::string::npos);
+    // Text that reads as no number at all is 0, as for every configuration value.
+    EXPECT_EQ(seasons.GetSettings(QV::SowlarSystem_::kWinter).fogFar, 0.0f);
+}
+
 TEST_F(SeasonCycleTest, TheConfiguredBoundariesAndColoursDecideTheSeasonAndTheLook) {
     Configure("StartingSeason=Summer\nSpringEndX=1000\nSummerStartX=3000\nSpringAmbientLightColor_red=51\n"
               "SpringFogColor_blue=0\nSpringFogNear=20\nSpringFogFar=800\nWinterAmbientLightColor_green=102\n");
