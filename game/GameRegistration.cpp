@@ -32,11 +32,13 @@
 #include "game/editor/GameEditorHooks.h"
 #include "game/fireflies/Firefly.h"
 #include "game/fireflies/FireflyManager.h"
+#include "game/hud/HudHooks.h"
 #include "game/hud/HudRegistration.h"
 #include "game/hud/HudScript.h"
 #include "game/player/PlayerLogic.h"
 #include "game/player/PlayerScript.h"
 #include "game/states/StateRegistration.h"
+#include "game/systems/AudioLogic.h"
 #include "game/systems/GameSoundLogic.h"
 #include "game/systems/SowlarSystem.h"
 #include "game/systems/TweakableSystem.h"
@@ -131,6 +133,8 @@ void SupplyGameClasses(SD::Registrations& registrations) {
     registrations.SupplyComponent("SpringStarfallTreeLeafLogic", &SD::MakeComponentCreator<SpringStarfallTreeLeafLogic>);
     registrations.SupplyComponent("CloudLogic", &SD::MakeComponentCreator<CloudLogic>);
     SupplyHudClasses(registrations);
+    // The HUD's volume slider reaches the engine's sound system through the audio logic.
+    if (!GetHudHooks().volumeChanged) GetHudHooks().volumeChanged = &AudioLogic_::SendGlobalVolume;
     SupplyFrontEndStates(registrations);
     Gedankenexperiment::SetRestingPositionQuery(&RestingPosition);
     // Hooks installed before (by a test world, say) stay.

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "game/components/QuorvPhantom.h"
+#include "game/hud/HudHooks.h"
 #include "sound/engine/SxSoundEngine.h"
 #include "sound/system/GhostEngine.h"
 #include "sound/system/SoundManager.h"
@@ -77,6 +78,15 @@ void AudioLogic_::SetSeason(int season) {
 void AudioLogic_::IncrementState() {
     ++season_;
     SetSeasonState(season_);
+}
+
+void AudioLogic_::SetGlobalVolume(float volume) { QV::SetGlobalVolume(volume); }
+
+float AudioLogic_::GetGlobalVolume() const { return QV::GetGlobalVolume(); }
+
+void AudioLogic_::SendGlobalVolume(float volume) {
+    SD::GhostEngine_* ghost = SD::GhostEngine_::Existing();
+    if (SD::Manager* manager = ghost ? ghost->GetManager() : nullptr) manager->SetGlobalVolume(volume);
 }
 
 void AudioLogic_::Unqueue(QuorvPhantom* phantom) {

@@ -38,6 +38,9 @@ public:
 
     // Stores the season clamped to 0..4 and sets its state.
     void SetSeason(int season);
+    // The music state of an index as the menus and states hand it over: unsigned, so a negative
+    // number arrives large and selects the last state.
+    void SetMusicState(unsigned index) { SetSeason(static_cast<int>(std::min(static_cast<float>(index), 4.0f))); }
     // One season on; past the last season the value still grows but sets no state.
     void IncrementState();
     int GetSeason() const { return season_; }
@@ -52,9 +55,11 @@ public:
     // The player's option to fly with the vertical axis inverted.
     void SetInvertY(bool invert) { invertY_ = invert; }
     bool GetInvertY() const { return invertY_; }
-    // The master volume, kept within 0..1.
-    void SetGlobalVolume(float volume) { globalVolume_ = volume < 0.0f ? 0.0f : (volume > 1.0f ? 1.0f : volume); }
-    float GetGlobalVolume() const { return globalVolume_; }
+    // The master volume, kept within 0..1: the one the HUD's volume slider shows.
+    void SetGlobalVolume(float volume);
+    float GetGlobalVolume() const;
+    // What the engine's sound system hears when the master volume changes.
+    static void SendGlobalVolume(float volume);
 
     // Phantoms waiting for the music: those that play at the next sync entry (once per queueing)
     // and those whose pending sound goes out on the next beat. Main thread only: the music's
@@ -86,7 +91,6 @@ private:
     float rainTarget_ = 0.0f;
     float windLevel_ = 0.0f;
     float seasonTarget_ = 0.0f;
-    float globalVolume_ = 1.0f;
     bool invertY_ = false;
     std::vector<QuorvPhantom*> syncQueue_;
     std::vector<QuorvPhantom*> beatQueue_;

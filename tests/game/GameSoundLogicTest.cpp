@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "PlayTestSupport.h"
+#include "game/hud/HudHooks.h"
 #include "game/systems/GameSoundLogic.h"
 
 namespace {
@@ -72,6 +73,24 @@ TEST_F(GameSoundLogicTest, StartingTheMusicPostsTheBedsAndSetsTheStartStates) {
     EXPECT_EQ(logic.GetMusicObject()->GetName(), "Interactive Music");
     EXPECT_EQ(Posts(), (std::vector<std::string>{"Play_Player_Wind on global", "Play_Epic_Strings on global"}));
     EXPECT_EQ(StateChanges(), (std::vector<std::string>{"A1F25A7F 4CE3F731", "A284B748 BABF0E02"}));
+}
+
+TEST_F(GameSoundLogicTest, AMusicStateIndexPastTheLastOrNegativeSelectsTheLast) {
+    QV::AudioLogic_& audio = QV::AudioLogic_::GetInstance();
+    const struct {
+        int index;
+        int state;
+    } cases[] = {{2, 2}, {7, 4}, {-1, 4}, {-300, 4}, {0, 0}};
+    for (const auto& c : cases) {
+        audio.SetMusicState(static_cast<unsigned>(c.index));
+        EXPECT_EQ(audio.GetSeason(), c.state) << c.index;
+    }
+    // The master volume is the one the HUD's slider shows, kept within 0..1.
+    audio.SetGlobalVolume(1.5f);
+    EXPECT_EQ(QV::GetGlobalVolume(), 1.0f);
+    audio.SetGlobalVolume(-2.0f);
+    EXPECT_EQ(audio.GetGlobalVolume(), 0.0f);
+    audio.SetGlobalVolume(1.0f);
 }
 
 TEST_F(GameSoundLogicTest, BeatsAndSyncEntriesFromTheMusicThreadPlayOnTheMainThread) {
