@@ -18,8 +18,9 @@ int main(int argc, char** argv) {
     }
     Gedankenexperiment::SupplyPhysicsClasses(SD::StartupRegistrations());
     Aperture::InstallGraphics(SD::StartupRegistrations());
-    QV::SupplyGameClasses(SD::StartupRegistrations());
     SD::SupplySoundSystem(SD::StartupRegistrations());
+    // After the sound system: the game hands its sound logic to the engine's sound system.
+    QV::SupplyGameClasses(SD::StartupRegistrations());
     qv::InstallParticleSounds();
     qv::InstallQuitSignals();
     if (!cmd.wavPath.empty()) platform::audio::control::StartCapture();

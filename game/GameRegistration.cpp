@@ -4,6 +4,8 @@
 
 #include "engine/GameObject.h"
 #include "engine/ScriptBindings.h"
+#include "game/cameras/ChaseCameras.h"
+#include "game/cameras/VernholmCameraLogic.h"
 #include "game/components/CircularSpinningLightLogic.h"
 #include "game/components/Collector.h"
 #include "game/components/FloatingLogic.h"
@@ -35,16 +37,31 @@
 #include "game/hud/HudRegistration.h"
 #include "game/hud/HudScript.h"
 #include "game/states/PlayHooks.h"
+#include "game/player/PlayerLogic.h"
+#include "game/player/PlayerScript.h"
 #include "game/states/StateRegistration.h"
+#include "game/systems/AudioLogic.h"
+#include "game/systems/GameSoundLogic.h"
+#include "game/systems/SowlarSystem.h"
 #include "game/systems/TweakableSystem.h"
+#include "game/systems/WindSystem.h"
 #include "physics/OverlapTests.h"
 #include "runtime/Registration.h"
+#include "sound/system/GhostEngine.h"
 
 namespace QV {
 namespace {
 
 SD::ISystem* MakeTweakableSystem() { return new TweakableSystem(); }
 SD::ISystem* TheFireflyManager() { return &Firefly_Manager::GetInstance(); }
+// The engine's sound system with the game's sound logic as its game part.
+SD::ISystem* TheSoundSystem() {
+    SD::GhostEngine_& ghost = SD::GhostEngine_::GetInstance();
+    ghost.SetGameSubsystem(std::make_unique<GameSoundLogic>());
+    return &ghost;
+}
+SD::ISystem* TheWindSystem() { return &WindSystem_::GetInstance(); }
+SD::ISystem* TheSowlarSystem() { return &SowlarSystem_::GetInstance(); }
 
 SD::ISystem* TheLevelEditor() {
     LevelEditor& editor = LevelEditor::GetInstance();
@@ -66,6 +83,14 @@ void SupplyGameClasses(SD::Registrations& registrations) {
     registrations.SupplySystem("Firefly_Manager", &TheFireflyManager, false);
     registrations.SupplySystem("TweakableSystem", &MakeTweakableSystem, true);
     registrations.SupplySystem("LevelEditor", &TheLevelEditor, false);
+    registrations.SupplySystem("WindSystem_", &TheWindSystem, false);
+    registrations.SupplySystem("GhostEngine_", &TheSoundSystem, true);
+    registrations.SupplySystem("SowlarSystem_", &TheSowlarSystem, false);
+    registrations.SupplyComponent("PlayerLogic", &SD::MakeComponentCreator<PlayerLogic>);
+    registrations.SupplyComponent("VernholmCameraLogic", &SD::MakeComponentCreator<VernholmCameraLogic>);
+    registrations.SupplyComponent("ObscuraCameraLogic", &SD::MakeComponentCreator<ObscuraCameraLogic>);
+    registrations.SupplyComponent("DataBarController", &SD::MakeComponentCreator<DataBarController>);
+    registrations.SupplyComponent("PimselCamera", &SD::MakeComponentCreator<PimselCamera>);
     registrations.SupplyComponent("CursorLogic", &SD::MakeComponentCreator<CursorLogic>);
     registrations.SupplyComponent("Firefly", &SD::MakeComponentCreator<Firefly>);
     registrations.SupplyComponent("FloatingLogic", &SD::MakeComponentCreator<FloatingLogic>);
@@ -111,6 +136,8 @@ void SupplyGameClasses(SD::Registrations& registrations) {
     registrations.SupplyComponent("SpringStarfallTreeLeafLogic", &SD::MakeComponentCreator<SpringStarfallTreeLeafLogic>);
     registrations.SupplyComponent("CloudLogic", &SD::MakeComponentCreator<CloudLogic>);
     SupplyHudClasses(registrations);
+    // The HUD's volume slider reaches the engine's sound system through the audio logic.
+    if (!GetHudHooks().volumeChanged) GetHudHooks().volumeChanged = &AudioLogic_::SendGlobalVolume;
     SupplyGameStates(registrations);
     // Until the season cycle keeps the end of the game, the story's final fade raises it here.
     if (!GetHudHooks().endOfGame) GetHudHooks().endOfGame = [] { SetEndOfGame(true); };
@@ -124,6 +151,9 @@ void SupplyGameClasses(SD::Registrations& registrations) {
     SD::AddScriptClass(LevelEditorScriptClass());
     SD::AddScriptClass(TriggerScriptClass());
     SD::AddScriptClass(HudScriptClass());
+    SD::AddScriptClass(PlayerScriptClass());
+    SD::AddScriptClass(AudioLogicScriptClass());
+    SD::AddScriptClass(VernholmCameraScriptClass());
 }
 
 }  // namespace QV

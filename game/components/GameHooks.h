@@ -28,6 +28,21 @@ public:
     void SetLightAttenuation(SD::GameObject* object, float nearDistance, float farDistance) override;
     bool GetGeometryColor(SD::GameObject* object, SD::Vec4* color) override;
     void SetGeometryColor(SD::GameObject* object, const SD::Vec4& color) override;
+
+    // The season system's storm, lightning, season at the player, spring-to-summer weight and
+    // story counter.
+    void SetStormDarkness(float darkness) override;
+    void FlashLightning() override;
+    const char* GetSeasonName() override;
+    float GetSeasonBlend() override;
+    void SetSeasonBlend(float blend) override;
+    int GetStoryCounter() override;
+    void AdvanceStory() override;
+    // The position of the player camera's object.
+    bool GetCameraPosition(SD::Vec3* position) override;
+    // The follow camera of the object: its distance scaled, and a new target.
+    void ScaleFollowDistance(SD::GameObject* camera, double factor) override;
+    void SetCameraTarget(SD::GameObject* camera, SD::GameObject* target) override;
 };
 
 }  // namespace QV

@@ -8,6 +8,7 @@
 namespace QV {
 
 QuorvPhantom::~QuorvPhantom() {
+    if (AudioLogic_* audio = AudioLogic_::Existing()) audio->Unqueue(this);
     SD::GhostEngine_* ghost = SD::GhostEngine_::Existing();
     if (hasBeatObject_ && ghost) ghost->DestroySoundObject(beatObject_);
 }
@@ -28,19 +29,29 @@ void QuorvPhantom::PlaySound() {
         if (playOnBeat_) {
             const SD::Vec3* at = GetOwner() ? &GetOwner()->GetTransform().GetLocalPos() : nullptr;
             SD::GhostEngine_::GetInstance().SetSoundObjectPosition(GetEventName(), beatObject_, at);
+            AudioLogic_::GetInstance().QueueForBeat(this);
             soundPlayed_ = true;
             return;
         }
         if (!playOnSyncEntry_) {
             Play();
         } else if (!soundPlayed_) {
-            AudioLogic_::GetInstance().QueueMusicSyncRequest(0);
+            AudioLogic_::GetInstance().QueueForSyncEntry(this);
             playOnSyncEntry_ = false;
             soundPlayed_ = true;
             return;
         }
     }
     soundPlayed_ = true;
+}
+
+void QuorvPhantom::PostPendingBeat() {
+    SD::GhostEngine_* ghost = SD::GhostEngine_::Existing();
+    const SD::SoundObject* pending = ghost && hasBeatObject_ ? ghost->FindSoundObject(beatObject_) : nullptr;
+    if (!pending || pending->name.empty()) return;
+    const std::string event = pending->name;
+    ghost->SetSoundObjectPosition("", beatObject_, nullptr);
+    AudioLogic_::PostEvent(event.c_str(), GetOwner());
 }
 
 }  // namespace QV

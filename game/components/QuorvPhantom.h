@@ -1,6 +1,6 @@
 #pragma once
 // A sound emitter whose sound can wait for the music: played on the beat through a sound
-// object of the engine's sound system, or queued as a music-sync request for the audio logic.
+// object of the engine's sound system, or queued for the audio logic's next music sync entry.
 #include "sound/system/GhostEngine.h"
 #include "sound/system/Phantom.h"
 
@@ -15,6 +15,8 @@ public:
 
     // Plays the sound the way the data asks, once.
     void PlaySound();
+    // On the music's beat: the sound waiting in the beat object goes out on the owner.
+    void PostPendingBeat();
     bool SoundPlayed() const { return soundPlayed_; }
     bool PlaysOnSyncEntry() const { return playOnSyncEntry_; }
     bool PlaysOnBeat() const { return playOnBeat_; }

@@ -1,5 +1,8 @@
 #include "game/components/Wind.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "core/Delegate.h"
 #include "core/Logger.h"
 #include "core/MessageSystem.h"
@@ -14,6 +17,7 @@
 #include "game/components/WorldLogic.h"
 #include "game/systems/AudioLogic.h"
 #include "physics/Collider.h"
+#include "physics/PhysicsSystem.h"
 #include "physics/Shapes.h"
 
 namespace QV {
@@ -28,9 +32,42 @@ Gedankenexperiment::Collider* ColliderOf(SD::GameObject* object) {
 
 }  // namespace
 
-float Wind::GetStrength() const { return SD::GetCurrentPlayState() == SD::kPlayStateDevPause ? 0.0f : power_; }
+float Wind::GetStrength() const {
+    if (SD::GetCurrentPlayState() == SD::kPlayStateDevPause) return 0.0f;
+    return curveMode_ ? static_cast<float>(curve_.Sample()) : power_;
+}
+
+void Wind::SetVelocity(const SD::Vec3& velocity) {
+    curveMode_ = false;
+    const double length = std::sqrt(static_cast<double>(velocity.x) * velocity.x +
+                                    static_cast<double>(velocity.y) * velocity.y +
+                                    static_cast<double>(velocity.z) * velocity.z);
+    power_ = static_cast<float>(length);
+    // A calm keeps its direction: normalising the zero vector would give no number.
+    if (length > 0.0) direction_ = velocity * (1.0f / static_cast<float>(length));
+}
+
+void Wind::SetStrengthCurve3(float a0, float a1, float d1, float a2, float d2) {
+    curveMode_ = true;
+    power_ = std::max({a0, a1, a2});
+    curve_.Set(a0, a1, d1, a2, d2);
+}
+
+void Wind::SetStrengthCurve4(float a0, float a1, float d1, float a2, float d2, float a3, float d3) {
+    curveMode_ = true;
+    power_ = std::max({a0, a1, a2, a3});
+    curve_.Set(a0, a1, d1, a2, d2, a3, d3);
+}
+
+void Wind::SetStrengthCurve5(float a0, float a1, float d1, float a2, float d2, float a3, float d3, float a4,
+                             float d4) {
+    curveMode_ = true;
+    power_ = std::max({a0, a1, a2, a3, a4});
+    curve_.Set(a0, a1, d1, a2, d2, a3, d3, a4, d4);
+}
 
 void Wind::Attach(Gedankenexperiment::Collider* collider) {
+    curveMode_ = false;
     if (!collider) return;
     collider->SetCallback(
         new MFCore::Delegate_1Parameters<void, Wind, Gedankenexperiment::Collider*>(this, &Wind::OnContact));
@@ -129,6 +166,9 @@ WindLogic* SpawnGust(const SD::Vec3& position, const SD::Vec3& direction, float 
     if (Gedankenexperiment::Collider* collider = ColliderOf(sphere)) {
         collider->position = collider->previousPosition = position;
         collider->SetRadius(radius);
+        // A sphere without a body is static: the broad phase, built with the level, learns of it
+        // only when rebuilt.
+        if (!collider->IsDynamic()) Gedankenexperiment::Physics_System::GetInstance()->BuildTree();
     }
     auto* wind = static_cast<WindLogic*>(sphere->GetComponent(SD::CID_WindLogic));
     if (wind) wind->SetDirection(direction);

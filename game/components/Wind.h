@@ -9,6 +9,7 @@
 #include "core/Vector.h"
 #include "engine/GameObjectHandle.h"
 #include "engine/UpdateComponent.h"
+#include "runtime/Curve.h"
 
 namespace Gedankenexperiment {
 class Collider;
@@ -26,7 +27,19 @@ public:
 
     void SetDirection(const SD::Vec3& direction) { direction_ = direction; }
     float GetPower() const { return power_; }
-    virtual void SetPower(float power) { power_ = power; }
+    // A steady wind of that power.
+    virtual void SetPower(float power) {
+        curveMode_ = false;
+        power_ = power;
+    }
+    // A steady wind along the vector, as strong as it is long; the zero vector is a calm.
+    void SetVelocity(const SD::Vec3& velocity);
+    // A strength that follows a smooth curve through the values, one second apart, holding the
+    // last; the power reads the largest value. Durations between the values are kept only.
+    void SetStrengthCurve3(float a0, float a1, float d1, float a2, float d2);
+    void SetStrengthCurve4(float a0, float a1, float d1, float a2, float d2, float a3, float d3);
+    void SetStrengthCurve5(float a0, float a1, float d1, float a2, float d2, float a3, float d3, float a4, float d4);
+    bool IsCurveDriven() const { return curveMode_; }
     float GetDuration() const { return duration_; }
     void SetDuration(float seconds) { duration_ = seconds; }
     bool IsImmortal() const { return immortal_; }
@@ -44,6 +57,8 @@ protected:
     float duration_ = 0.0f;
     SD::Vec3 direction_;
     float power_ = 0.0f;
+    bool curveMode_ = false;
+    mutable SD::Curve curve_;
 };
 
 // Sent to the object a wind touches, naming that object.

@@ -3,12 +3,36 @@
 #include <algorithm>
 #include <memory>
 
+#include "game/components/QuorvPhantom.h"
+#include "game/hud/HudHooks.h"
 #include "sound/engine/SxSoundEngine.h"
+#include "sound/system/GhostEngine.h"
+#include "sound/system/SoundManager.h"
 
 namespace QV {
 namespace {
 
 void EngineSetState(uint32_t group, uint32_t state) { SX::SoundEngine::SetState(group, state); }
+
+void EnginePostEvent(const char* event, SD::GameObject* object) {
+    SD::GhostEngine_* ghost = SD::GhostEngine_::Existing();
+    SD::Manager* manager = ghost ? ghost->GetManager() : nullptr;
+    if (manager && event) manager->PostEvent(event, object ? ghost->SoundObjectID(object) : SD::kDefaultSoundObject);
+}
+
+void EngineSetParameter(uint32_t parameter, float value, uint32_t object) {
+    SX::SoundEngine::SetRTPCValue(parameter, value, object);
+}
+
+AudioLogic_::EventPoster& Poster() {
+    static AudioLogic_::EventPoster poster = &EnginePostEvent;
+    return poster;
+}
+
+AudioLogic_::ParameterSetter& ParameterSetterSlot() {
+    static AudioLogic_::ParameterSetter setter = &EngineSetParameter;
+    return setter;
+}
 
 AudioLogic_::StateSetter& Setter() {
     static AudioLogic_::StateSetter setter = &EngineSetState;
@@ -27,7 +51,18 @@ AudioLogic_& AudioLogic_::GetInstance() {
     return *Instance();
 }
 
+AudioLogic_* AudioLogic_::Existing() { return Instance().get(); }
+
 void AudioLogic_::ResetForTests() { Instance().reset(); }
+
+void AudioLogic_::SetEventPoster(EventPoster poster) { Poster() = poster ? poster : &EnginePostEvent; }
+void AudioLogic_::SetParameterSetter(ParameterSetter setter) {
+    ParameterSetterSlot() = setter ? setter : &EngineSetParameter;
+}
+void AudioLogic_::PostEvent(const char* event, SD::GameObject* object) { Poster()(event, object); }
+void AudioLogic_::SetParameter(uint32_t parameter, float value, uint32_t object) {
+    ParameterSetterSlot()(parameter, value, object);
+}
 
 void AudioLogic_::SetStateSetter(StateSetter setter) { Setter() = setter ? setter : &EngineSetState; }
 
@@ -45,16 +80,35 @@ void AudioLogic_::IncrementState() {
     SetSeasonState(season_);
 }
 
-void AudioLogic_::QueueMusicSyncRequest(int request) {
-    std::lock_guard<std::mutex> hold(syncLock_);
-    syncRequests_.push_back(request);
+void AudioLogic_::SetGlobalVolume(float volume) { QV::SetGlobalVolume(volume); }
+
+float AudioLogic_::GetGlobalVolume() const { return QV::GetGlobalVolume(); }
+
+void AudioLogic_::SendGlobalVolume(float volume) {
+    SD::GhostEngine_* ghost = SD::GhostEngine_::Existing();
+    if (SD::Manager* manager = ghost ? ghost->GetManager() : nullptr) manager->SetGlobalVolume(volume);
 }
 
-std::vector<int> AudioLogic_::TakeMusicSyncRequests() {
-    std::lock_guard<std::mutex> hold(syncLock_);
-    std::vector<int> taken;
-    taken.swap(syncRequests_);
-    return taken;
+void AudioLogic_::Unqueue(QuorvPhantom* phantom) {
+    for (std::vector<QuorvPhantom*>* queue : {&syncQueue_, &beatQueue_})
+        queue->erase(std::remove(queue->begin(), queue->end(), phantom), queue->end());
+}
+
+void AudioLogic_::PlaySyncEntry() {
+    std::vector<QuorvPhantom*> due;
+    due.swap(syncQueue_);
+    for (QuorvPhantom* phantom : due) phantom->PlaySound();
+}
+
+void AudioLogic_::PlayBeat() {
+    std::vector<QuorvPhantom*> due;
+    due.swap(beatQueue_);
+    for (QuorvPhantom* phantom : due) phantom->PostPendingBeat();
+}
+
+void AudioLogic_::ApplyStartStates() {
+    SetSeasonState(0);
+    Setter()(kSecondGroup, kSecondGroupState);
 }
 
 }  // namespace QV

@@ -3,40 +3,85 @@
 // world hands to the sound, and the queue of music-sync requests. The state change reaches the
 // sound engine through a setter the tests may replace.
 #include <cstdint>
-#include <mutex>
+#include <algorithm>
 #include <vector>
 
+namespace SD {
+class GameObject;
+}
+
 namespace QV {
+
+class QuorvPhantom;
 
 class AudioLogic_ {
 public:
     static constexpr uint32_t kSeasonGroup = 0xA1F25A7F;
     static constexpr uint32_t kFirstSeasonState = 0x4CE3F731;
     static constexpr int kLastSeason = 4;
+    static constexpr uint32_t kSecondGroup = 0xA284B748;
+    static constexpr uint32_t kSecondGroupState = 0xBABF0E02;
 
     using StateSetter = void (*)(uint32_t group, uint32_t state);
+    // Posts a sound event on an object's sound object (the game's global one for null).
+    using EventPoster = void (*)(const char* event, SD::GameObject* object);
+    // Sets a game parameter on a game object (all objects for kAllObjects).
+    using ParameterSetter = void (*)(uint32_t parameter, float value, uint32_t object);
+    static constexpr uint32_t kAllObjects = 0xFFFFFFFFu;
+    static constexpr uint32_t kGlobalObject = 100;
 
     static AudioLogic_& GetInstance();
+    // The instance if there is one, without making one.
+    static AudioLogic_* Existing();
     // Forgets everything (tests only).
     static void ResetForTests();
 
     // Stores the season clamped to 0..4 and sets its state.
     void SetSeason(int season);
+    // The music state of an index as the menus and states hand it over: unsigned, so a negative
+    // number arrives large and selects the last state.
+    void SetMusicState(unsigned index) { SetSeason(static_cast<int>(std::min(static_cast<float>(index), 4.0f))); }
     // One season on; past the last season the value still grows but sets no state.
     void IncrementState();
     int GetSeason() const { return season_; }
 
     void SetRainTarget(float target) { rainTarget_ = target; }
     float GetRainTarget() const { return rainTarget_; }
+    void SetSeasonTarget(float target) { seasonTarget_ = target; }
+    float GetSeasonTarget() const { return seasonTarget_; }
     void SetWindLevel(float level) { windLevel_ = level; }
     float GetWindLevel() const { return windLevel_; }
 
-    void QueueMusicSyncRequest(int request);
-    // The requests queued so far, handed over and forgotten.
-    std::vector<int> TakeMusicSyncRequests();
+    // The player's option to fly with the vertical axis inverted.
+    void SetInvertY(bool invert) { invertY_ = invert; }
+    bool GetInvertY() const { return invertY_; }
+    // The master volume, kept within 0..1: the one the HUD's volume slider shows.
+    void SetGlobalVolume(float volume);
+    float GetGlobalVolume() const;
+    // What the engine's sound system hears when the master volume changes.
+    static void SendGlobalVolume(float volume);
+
+    // Phantoms waiting for the music: those that play at the next sync entry (once per queueing)
+    // and those whose pending sound goes out on the next beat. Main thread only: the music's
+    // callback just marks that the moment came, and the game sound logic plays the queues.
+    void QueueForSyncEntry(QuorvPhantom* phantom) { syncQueue_.push_back(phantom); }
+    void QueueForBeat(QuorvPhantom* phantom) { beatQueue_.push_back(phantom); }
+    // A phantom that goes away leaves both queues.
+    void Unqueue(QuorvPhantom* phantom);
+    size_t SyncQueueSize() const { return syncQueue_.size(); }
+    size_t BeatQueueSize() const { return beatQueue_.size(); }
+    void PlaySyncEntry();
+    void PlayBeat();
+
+    // The state of the first season and the second group's state, set when the music starts.
+    void ApplyStartStates();
 
     // Null restores the sound engine's own.
     static void SetStateSetter(StateSetter setter);
+    static void SetEventPoster(EventPoster poster);
+    static void SetParameterSetter(ParameterSetter setter);
+    static void PostEvent(const char* event, SD::GameObject* object);
+    static void SetParameter(uint32_t parameter, float value, uint32_t object);
 
 private:
     AudioLogic_() = default;
@@ -45,8 +90,10 @@ private:
     int season_ = 1;
     float rainTarget_ = 0.0f;
     float windLevel_ = 0.0f;
-    std::mutex syncLock_;
-    std::vector<int> syncRequests_;
+    float seasonTarget_ = 0.0f;
+    bool invertY_ = false;
+    std::vector<QuorvPhantom*> syncQueue_;
+    std::vector<QuorvPhantom*> beatQueue_;
 };
 
 }  // namespace QV

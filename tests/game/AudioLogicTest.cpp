@@ -58,7 +58,7 @@ TEST_F(QuorvPhantomTest, ThePhantomPlaysOnTheBeatWaitsForTheMusicOrPlaysAtOnce) 
 
     auto* sync = PhantomOf(Spawn("OnSync", "Theme", {}));
     sync->PlaySound();
-    EXPECT_EQ(QV::AudioLogic_::GetInstance().TakeMusicSyncRequests(), std::vector<int>{0});
+    EXPECT_EQ(QV::AudioLogic_::GetInstance().SyncQueueSize(), 1u);
     EXPECT_TRUE(sync->SoundPlayed());
     EXPECT_FALSE(sync->PlaysOnSyncEntry());
     EXPECT_FALSE(sync->IsPlaying());
@@ -66,7 +66,7 @@ TEST_F(QuorvPhantomTest, ThePhantomPlaysOnTheBeatWaitsForTheMusicOrPlaysAtOnce) 
     auto* silent = PhantomOf(Spawn("Silent", "Silent", {}));
     silent->PlaySound();
     EXPECT_TRUE(silent->SoundPlayed());
-    EXPECT_TRUE(QV::AudioLogic_::GetInstance().TakeMusicSyncRequests().empty());
+    EXPECT_EQ(QV::AudioLogic_::GetInstance().SyncQueueSize(), 1u);
 
     auto* plain = PhantomOf(Spawn("Plain", "Plain", {}));
     plain->PlaySound();

@@ -28,7 +28,8 @@ TEST(GameRegistration, TheWorldLogicClassesRegisterUnderTheirNamesAndNumbers) {
         {"MountainSplitLogic", 81}, {"FloatingIslandLogic", 98}, {"RingTreeWindStreamLogic", 94},
         {"QuorvantaLogic", 48}, {"FloatingBulbLogic", 70}, {"LilyPadLogic", 64}, {"GrassPatchLogic", 60},
         {"NaiveGrassBillboardLogic", 55}, {"StarfallTreeLeafLogic", 52}, {"SummerStarfallTreeLeafLogic", 59},
-        {"SpringStarfallTreeLeafLogic", 58}, {"CloudLogic", 49}, {"FlowerCollection", 33},
+        {"SpringStarfallTreeLeafLogic", 58}, {"CloudLogic", 49}, {"FlowerCollection", 33}, {"PlayerLogic", 12},
+        {"VernholmCameraLogic", 23}, {"ObscuraCameraLogic", 67}, {"DataBarController", 74}, {"PimselCamera", 78},
     };
     for (const auto& [name, id] : expected) {
         SD::ComponentID found;
@@ -42,12 +43,13 @@ TEST(GameRegistration, TheWorldLogicClassesRegisterUnderTheirNamesAndNumbers) {
     // In the registration order, the HUD's widgets among them.
     EXPECT_EQ(registered,
               (std::vector<std::string>{
-                  "CursorLogic", "FloatingLogic", "Firefly", "Button", "FlowerCollection", "SpawnLogic", "HudCollector", "HudFade",
+                  "PlayerLogic", "CursorLogic", "FloatingLogic", "VernholmCameraLogic", "Firefly", "Button", "FlowerCollection", "SpawnLogic", "HudCollector", "HudFade",
                   "CheckBox", "Slider", "QuorvantaLogic", "CloudLogic", "Spawner", "StarfallTreeLeafLogic",
                   "NaiveGrassBillboardLogic", "Trigger", "GroupSpawner", "SpringStarfallTreeLeafLogic",
                   "SummerStarfallTreeLeafLogic", "GrassPatchLogic", "PulsingLightLogic", "WindLogic", "ShortTombstone",
-                  "TallTombstoneLogic", "LilyPadLogic", "WindTubeLogic", "QuorvPhantom", "FloatingBulbLogic",
-                  "Collector", "MainTombstone", "WindTrigger", "SeasonTransitionLogic", "MountainSplitLogic",
+                  "TallTombstoneLogic", "LilyPadLogic", "WindTubeLogic", "ObscuraCameraLogic", "QuorvPhantom",
+                  "FloatingBulbLogic", "Collector", "MainTombstone", "WindTrigger", "DataBarController", "PimselCamera",
+                  "SeasonTransitionLogic", "MountainSplitLogic",
                   "SeasonalColorInterpLogic", "HudFadeTrigger", "RainLogic", "CameraTransitionTrigger",
                   "RingTreeWindStreamLogic", "SyncLogic", "FloatingIslandLogic", "CircularSpinningLightLogic",
                   "FloatingLightLogic", "MoonLogic", "SimpleTombstoneLogic", "SpinningLogic", "FadeInLightLogic",

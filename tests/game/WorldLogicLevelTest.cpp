@@ -100,7 +100,7 @@ TEST_F(WorldLogicLevelTest, TheSampleLevelCarriesEveryKindAndTheyBehave) {
     Place(player, {0, 0, -290});
     Frames(1, 0.1f);
     EXPECT_TRUE(hatchery->IsDone());
-    EXPECT_EQ(QV::AudioLogic_::GetInstance().TakeMusicSyncRequests(), std::vector<int>{0});
+    EXPECT_EQ(QV::AudioLogic_::GetInstance().SyncQueueSize(), 1u);
     Place(player, {-150, 0, -290});
     Frames(1, 0.1f);
     EXPECT_TRUE(Of<QV::CameraTransitionTrigger>("Lookout", QV::kCameraTransitionTriggerID)->IsFired());

@@ -1,0 +1,418 @@
+#include "game/systems/SowlarSystem.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+
+#include "core/ConfigFile.h"
+#include "core/Logger.h"
+#include "core/Random.h"
+#include "core/SharedString.h"
+#include "engine/Factory.h"
+#include "engine/GameObject.h"
+#include "engine/Group.h"
+#include "engine/Transform.h"
+#include "game/components/ProximityTriggers.h"
+#include "game/components/QuorvPhantom.h"
+#include "game/components/SeasonLogic.h"
+#include "game/components/Spawner.h"
+#include "game/components/Wind.h"
+#include "game/components/WorldHooks.h"
+#include "game/fireflies/Firefly.h"
+#include "game/fireflies/FireflyManager.h"
+#include "game/hud/HudFade.h"
+#include "game/systems/AudioLogic.h"
+#include "runtime/Input.h"
+#include "runtime/InputCodes.h"
+#include "sound/system/Phantom.h"
+
+namespace QV {
+namespace {
+
+constexpr const char* kSeasonNames[SowlarSystem_::kSeasonCount] = {"Spring", "Summer", "Fall", "Winter"};
+constexpr const char* kBoundaryKeys[SowlarSystem_::kSeasonCount] = {"SpringEndX", "SummerStartX", "FallStartX",
+                                                                    "WinterStartX"};
+constexpr float kByteToUnit = 0.003921569f;
+
+std::unique_ptr<SowlarSystem_>& Instance() {
+    static std::unique_ptr<SowlarSystem_> instance;
+    return instance;
+}
+
+SD::GameObject* Find(const char* name) { return SD::Factory_::GetGameObjectByName(name); }
+
+// The object of that name, made from the blueprint and named when it is missing.
+void EnsureObject(const char* name, const char* blueprint) {
+    if (Find(name)) return;
+    SD::Factory_* factory = SD::Factory_::GetInstance();
+    SD::GameObject* object = factory ? factory->CreateObject(blueprint, nullptr) : nullptr;
+    if (!object) return;
+    object->Initialize(false);
+    object->NameObject(name);
+}
+
+float Blend(float spring, float summer, float fall, float winter, const float* w) {
+    return ((spring * (1.0f - w[0]) + summer * w[0]) * (1.0f - w[1]) + fall * w[1]) * (1.0f - w[2]) + winter * w[2];
+}
+
+// The four channels of a colour by index.
+float& C(SD::Vec4& v, int c) { return (&v.x)[c]; }
+float C(const SD::Vec4& v, int c) { return (&v.x)[c]; }
+
+float Draw(float low, float high) { return std::fmod(SD::Rand(), high - low) + low; }
+
+bool DevKey(uint32_t code, bool triggered) {
+    SD::Input_* input = SD::Input_::GetInstance();
+    if (!input || !input->GetDevKeysEnabled()) return false;
+    return triggered ? input->GetKeyStateTriggered(code) : input->GetKeyState(code);
+}
+
+void Post(const char* event) { GetWorldHooks().PostSound(event); }
+
+// A configured value that is no finite number ("nan", "inf") would reach every colour and fog
+// distance of the renderer; it keeps its default instead.
+float ReadFloat(const SD::ConfigFile& config, const std::string& key, float defaultValue) {
+    const float value = config.GetFloat(key, defaultValue);
+    if (std::isfinite(value)) return value;
+    SD_WARNING(2, "SowlarSystem: %s is not a finite number; %f is used", key.c_str(), defaultValue);
+    return defaultValue;
+}
+
+}  // namespace
+
+SowlarSystem_& SowlarSystem_::GetInstance() {
+    if (!Instance()) Instance() = std::make_unique<SowlarSystem_>();
+    return *Instance();
+}
+
+void SowlarSystem_::DestroyInstance() { Instance().reset(); }
+
+SowlarSystem_::SowlarSystem_() {
+    for (SeasonSettings& season : settings_) season = SeasonSettings{0.0f, SD::Vec4(), SD::Vec4(), 0.0f, 0.0f};
+}
+
+void SowlarSystem_::ReadConfig(SD::ConfigFile& config) {
+    startingSeason_ = config.GetString("StartingSeason", "Spring");
+    currentSeason_ = startingSeason_;
+    for (int s = 0; s < kSeasonCount; ++s) {
+        const std::string name = kSeasonNames[s];
+        SeasonSettings& season = settings_[s];
+        season.ambient.x = ReadFloat(config, name + "AmbientLightColor_red", 255.0f) * kByteToUnit;
+        season.ambient.y = ReadFloat(config, name + "AmbientLightColor_green", 255.0f) * kByteToUnit;
+        season.ambient.z = ReadFloat(config, name + "AmbientLightColor_blue", 255.0f) * kByteToUnit;
+        season.fog.x = ReadFloat(config, name + "FogColor_red", 255.0f) * kByteToUnit;
+        season.fog.y = ReadFloat(config, name + "FogColor_green", 255.0f) * kByteToUnit;
+        season.fog.z = ReadFloat(config, name + "FogColor_blue", 255.0f) * kByteToUnit;
+        season.fogNear = ReadFloat(config, name + "FogNear", 100.0f);
+        season.fogFar = ReadFloat(config, name + "FogFar", 10000.0f);
+        season.boundaryX = ReadFloat(config, kBoundaryKeys[s], 0.0f);
+        season.ambient.w = season.fog.w = 255.0f * kByteToUnit;
+    }
+}
+
+void SowlarSystem_::PushSpring() {
+    const SeasonSettings& spring = settings_[kSpring];
+    look_.ambient = SD::Vec3(spring.ambient.x, spring.ambient.y, spring.ambient.z);
+    look_.fog = SD::Vec3(spring.fog.x, spring.fog.y, spring.fog.z);
+    look_.fogNear = spring.fogNear;
+    look_.fogFar = spring.fogFar;
+}
+
+void SowlarSystem_::Initialize() {
+    fogEnabled_ = true;
+    lightningActive_ = false;
+    rainContact_ = false;
+    stormDarkness_ = 0.0f;
+    stage_ = 0;
+    PushSpring();
+}
+
+void SowlarSystem_::ResetCycle() {
+    EnsureObject("Water", "World/Water");
+    EnsureObject("Spring_Opening_Poem", "Hud/Spring_Opening_Poem");
+    storyCounter_ = 0;
+    stage_ = 0;
+    endOfGame_ = false;
+    waterAlpha_ = 0.1f;
+    SetSeasonWeight("Spring", 1.0f);
+    SetSeasonWeight("Fall", 0.0f);
+    SetSeasonWeight("Winter", 0.0f);
+    PushSpring();
+    for (SD::InterpolatorF& weight : weights_) weight.Start(0.0f, 1.0f, weight.GetDuration());
+}
+
+void SowlarSystem_::SetSeasonWeight(const std::string& name, float weight) {
+    if (name == "Spring" || name == "spring") {
+        look_.weights[0] = 1.0f - weight;
+        seasonIndex_ = kSpring;
+    } else if (name == "Summer" || name == "summer") {
+        look_.weights[0] = weight;
+        seasonIndex_ = kSummer;
+    } else if (name == "Fall" || name == "fall") {
+        look_.weights[1] = weight;
+        seasonIndex_ = kFall;
+    } else if (name == "Winter" || name == "winter") {
+        look_.weights[2] = weight;
+        seasonIndex_ = kWinter;
+    }
+}
+
+const std::string& SowlarSystem_::GetSeasonAtPlayer() {
+    SD::GameObject* player = Find("Player");
+    if (!player) return currentSeason_;
+    const float x = player->GetTransform().GetLocalPos().x;
+    const float springEnd = settings_[kSpring].boundaryX;
+    const float summerStart = settings_[kSummer].boundaryX;
+    if (x < springEnd) {
+        currentSeason_ = "Spring";
+    } else if (x > summerStart) {
+        currentSeason_ = "Summer";
+    } else {
+        // Between the boundaries (both at the same X gives 0/0, which is not below a half).
+        const float ratio = (x - springEnd) / (summerStart - springEnd);
+        currentSeason_ = ratio < 0.5f ? "Spring" : "Summer";
+    }
+    return currentSeason_;
+}
+
+void SowlarSystem_::StartLightning() {
+    lightningActive_ = true;
+    lightningTime_ = 0.35f + std::fmod(SD::Rand(), 0.4f);
+    const float x = Draw(-15000.0f, 15000.0f);
+    const float y = Draw(8000.0f, 15000.0f);
+    const float z = Draw(-15000.0f, 15000.0f);
+    lightningCentre_ = SD::Vec3(x, y, z);
+}
+
+void SowlarSystem_::ActivateGroup(const char* group, bool flag) {
+    for (SD::Component* member : SD::Group::FindGroup(SD::SharedString(group))) {
+        SD::GameObject* owner = member->GetOwner();
+        if (!owner) continue;
+        if (auto* proximity = static_cast<HackProximitySpawn*>(owner->GetComponent(kHackProximitySpawnID))) {
+            proximity->Arm();
+            continue;
+        }
+        SD::Group::AsGroup(member)->SetActive(true);
+        if (auto* spawner = static_cast<Spawner*>(owner->GetComponent(SD::CID_Spawner))) {
+            spawner->SetFollowPath(flag);
+            spawner->SetSpawn_state(true);
+        }
+        if (auto* phantom = static_cast<SD::Phantom*>(owner->GetComponent(SD::CID_Phantom)); phantom && !phantom->IsPlaying())
+            phantom->Play();
+        auto* music = static_cast<QuorvPhantom*>(owner->GetComponent(SD::CID_QuorvPhantom));
+        if (music && !music->SoundPlayed()) music->PlaySound();
+    }
+}
+
+void SowlarSystem_::DeactivateGroup(const char* group) {
+    SD::Factory_* factory = SD::Factory_::GetInstance();
+    for (SD::Component* member : SD::Group::FindGroup(SD::SharedString(group))) {
+        SD::GameObject* owner = member->GetOwner();
+        auto* spawner = owner ? static_cast<Spawner*>(owner->GetComponent(SD::CID_Spawner)) : nullptr;
+        if (!spawner) continue;
+        spawner->SetSpawn_state(false);
+        for (const SD::GameObjectHandle& spawned : spawner->GetSpawnedObjects()) {
+            if (SD::GameObject* object = spawned.get(); object && factory) factory->DestroyGameObject(object);
+        }
+        spawner->ClearSpawnedObjects();
+    }
+}
+
+void SowlarSystem_::AdvanceMoon() {
+    SD::GameObject* object = Find("MoonLogic");
+    if (auto* moon = object ? static_cast<MoonLogic*>(object->GetComponent(kMoonLogicID)) : nullptr) moon->Step();
+}
+
+void SowlarSystem_::StopRain(bool stop) {
+    SD::GameObject* storm = Find("RainStorm");
+    if (auto* rain = storm ? static_cast<RainLogic*>(storm->GetComponent(kRainLogicID)) : nullptr) rain->Enable(!stop);
+}
+
+void SowlarSystem_::Update(float dt) {
+    if ((dt > -0.0001f && dt < 0.0001f) || !Find("Player")) return;
+    const SeasonSettings* s = settings_;
+    const float* w = look_.weights;
+    SD::Vec4 ambient, fog;
+    for (int c = 0; c < 4; ++c) {
+        C(ambient, c) = Blend(C(s[0].ambient, c), C(s[1].ambient, c), C(s[2].ambient, c), C(s[3].ambient, c), w);
+        C(fog, c) = Blend(C(s[0].fog, c), C(s[1].fog, c), C(s[2].fog, c), C(s[3].fog, c), w);
+    }
+    const float fogNear = Blend(s[0].fogNear, s[1].fogNear, s[2].fogNear, s[3].fogNear, w);
+    const float fogFar = Blend(s[0].fogFar, s[1].fogFar, s[2].fogFar, s[3].fogFar, w);
+
+    if (DevKey(SD::key_N, false)) StartLightning();
+
+    const float d = stormDarkness_;
+    SD::Vec4 targetAmbient, targetFog;
+    for (int c = 0; c < 3; ++c) {
+        C(targetAmbient, c) = C(ambient, c) * (1.0f - d) + C(ambient, c) * 0.4f * d;
+        C(targetFog, c) = C(fog, c) * (1.0f - d) + C(fog, c) * 0.625f * d;
+    }
+    targetAmbient.w = ambient.w * (1.0f - d) + ambient.w * d;
+    targetFog.w = fog.w * (1.0f - d) + fog.w * d;
+
+    lightningTime_ -= dt;
+    SD::Factory_* factory = SD::Factory_::GetInstance();
+    if (lightningTime_ < 0.0f) {
+        lightningActive_ = false;
+        if (SD::GameObject* flash = Find("Lightning"); flash && factory) factory->DestroyGameObject(flash);
+    }
+    if (lightningActive_ && std::rand() % 8 == 0) {
+        currentAmbient_ = SD::Vec4(1.3f, 1.3f, 1.3f, 1.3f);
+        currentFog_ = SD::Vec4(0.1f, 0.1f, 0.1f, 1.0f);
+        SD::GameObject* flash = Find("Lightning");
+        if (!flash && factory) {
+            flash = factory->CreateObject("ObjectTemplates/Lightning", nullptr);
+            if (flash) {
+                flash->Initialize(false);
+                flash->NameObject("Lightning");
+            }
+        }
+        if (flash) {
+            const float x = Draw(-2000.0f, 2000.0f);
+            const float y = Draw(-1000.0f, 1000.0f);
+            const float z = Draw(-2000.0f, 2000.0f);
+            flash->GetTransform().SetPos(lightningCentre_ + SD::Vec3(x, y, z));
+        }
+    }
+
+    currentAmbient_ = currentAmbient_ * 0.9f + targetAmbient * 0.1f;
+    currentFog_ = currentFog_ * 0.9f + targetFog * 0.1f;
+    look_.ambient = SD::Vec3(currentAmbient_.x, currentAmbient_.y, currentAmbient_.z);
+    look_.fog = SD::Vec3(currentFog_.x, currentFog_.y, currentFog_.z);
+    look_.fogNear = fogEnabled_ ? fogNear : kFarFogNear;
+    look_.fogFar = fogEnabled_ ? fogFar : kFarFogFar;
+
+    if (DevKey(SD::key_B, true)) ++storyCounter_;
+    RunStage(dt);
+
+    if (SD::GameObject* water = Find("Water")) {
+        SD::Vec4 colour;
+        if (GetWorldHooks().GetGeometryColor(water, &colour)) {
+            colour.w = waterAlpha_;
+            GetWorldHooks().SetGeometryColor(water, colour);
+        }
+    }
+    rainContact_ = false;
+}
+
+void SowlarSystem_::RunStage(float dt) {
+    switch (stage_) {
+        case 0:
+            SetSeasonWeight("Spring", weights_[0].GetValue());
+            waterAlpha_ = 0.1f;
+            break;
+        case 3:
+            waterAlpha_ = rainContact_ ? 0.25f : 0.75f;
+            SetSeasonWeight("Summer", weights_[0].GetValue());
+            break;
+        case 6:
+        case 7:
+            SetSeasonWeight("Summer", weights_[0].GetValue());
+            break;
+        case 8:
+            SetSeasonWeight("Fall", weights_[1].GetValue());
+            break;
+        case kFinalStage: {
+            // The escort's fireflies rise one by one into the winter sky.
+            if (Firefly_Manager* fireflies = Firefly_Manager::Existing()) {
+                SD::GameObject* object = fireflies->PickRandomEscortFirefly();
+                if (auto* firefly = object ? static_cast<Firefly*>(object->GetComponent(SD::CID_Firefly)) : nullptr)
+                    firefly->DoAction(2, SD::SharedString("GoUp"));
+            }
+            endingTime_ += dt;
+            if (endingTime_ <= 3.0f) break;
+            if (!whiteSquareSpawned_) {
+                whiteSquareSpawned_ = true;
+                AudioLogic_::GetInstance().IncrementState();
+                weights_[2].Start(0.0f, 1.0f, 13.0);
+                SD::Factory_* factory = SD::Factory_::GetInstance();
+                SD::GameObject* square =
+                    factory ? factory->CreateObject("ObjectTemplates/WhiteSquareOfSuccessTrigger", nullptr) : nullptr;
+                if (square) {
+                    square->NameObject("WhiteSquareOfSuccess");
+                    square->Initialize(false);
+                    if (auto* fade = static_cast<HudFade*>(square->GetComponent(SD::CID_HudFade))) fade->Begin();
+                }
+            }
+            SetSeasonWeight("Winter", weights_[2].GetValue());
+            return;
+        }
+        default:
+            break;
+    }
+    if (stage_ < kFinalStage && storyCounter_ == stage_ + 1) EnterNextStage();
+}
+
+void SowlarSystem_::EnterNextStage() {
+    AudioLogic_& audio = AudioLogic_::GetInstance();
+    char next[16];
+    std::snprintf(next, sizeof next, "Group_%02d", stage_ + 1);
+    char current[16];
+    std::snprintf(current, sizeof current, "Group_%02d", stage_);
+    // Each stage brings its group in (the last has none) and sends the one before away; the moon
+    // turns on every step.
+    if (stage_ < 8) ActivateGroup(next, stage_ == 7);
+    if (stage_ > 0) DeactivateGroup(current);
+    AdvanceMoon();
+    switch (stage_) {
+        case 2:
+            weights_[0].Start(0.0f, 0.333f, 2.5);
+            audio.IncrementState();
+            audio.SetSeasonTarget(1.0f);
+            Post("Play_Ice_Melt");
+            Post("Play_Water");
+            Post("Play_Summer_Ambient");
+            StopRain(true);
+            break;
+        case 5:
+            audio.SetSeasonTarget(2.0f);
+            audio.IncrementState();
+            weights_[0].Start(0.3f, 0.667f, 2.5);
+            Post("Play_Fall_Ambient");
+            break;
+        case 6:
+            StopRain(false);
+            weights_[0].Start(0.667f, 1.0f, 2.5);
+            audio.SetRainTarget(0.0f);
+            break;
+        case 7:
+            look_.growthElapsed = 0.0f;
+            look_.growing = true;
+            look_.growthDuration = 4.5f;
+            Post("Play_Grass_Growing");
+            weights_[1].Start(0.0f, 1.0f, 4.5);
+            break;
+        case 8:
+            Post("Play_Winter_Ambient");
+            endingTime_ = 0.0f;
+            whiteSquareSpawned_ = false;
+            break;
+        default:
+            break;
+    }
+    ++stage_;
+}
+
+Wind* SowlarSystem_::SpawnWindSphere(const SD::Vec3& position, const SD::Vec3& direction, float radius) {
+    return SpawnGust(position, direction, radius);
+}
+
+Wind* SowlarSystem_::SpawnGustSphere(const SD::Vec3& position, const SD::Vec3& direction) {
+    Wind* wind = SpawnWindSphere(position, direction, 500.0f);
+    if (!wind) return nullptr;
+    wind->SetStrengthCurve3(0.0f, 900.0f, 0.3f, 0.0f, 3.0f);
+    wind->SetDuration(3.3f);
+    return wind;
+}
+
+Wind* SowlarSystem_::SpawnBreezeSphere(const SD::Vec3& position, const SD::Vec3& direction) {
+    Wind* wind = SpawnWindSphere(position, direction, 200.0f);
+    if (!wind) return nullptr;
+    wind->SetPower(200.0f);
+    wind->SetDuration(3.0f);
+    return wind;
+}
+
+}  // namespace QV

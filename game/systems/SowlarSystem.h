@@ -1,0 +1,119 @@
+#pragma once
+// The season cycle: four season looks (ambient light, fog colour and distances, a boundary
+// along the world's X axis) blended by three season weights, smoothed into the look the
+// renderer shows, darkened by storms and flashed by lightning; and the story of the world, a
+// ten-stage machine that the story counter moves on, switching groups of objects, turning the
+// moon, starting season transitions and posting sounds. Wind spheres are spawned here too.
+#include <string>
+
+#include "core/System.h"
+#include "core/Vector.h"
+#include "runtime/InterpolatorSystem.h"
+
+namespace QV {
+
+class Wind;
+
+struct SeasonSettings {
+    float boundaryX = 0.0f;
+    SD::Vec4 ambient{1.0f, 1.0f, 1.0f, 1.0f};
+    SD::Vec4 fog{1.0f, 1.0f, 1.0f, 1.0f};
+    float fogNear = 100.0f;
+    float fogFar = 10000.0f;
+};
+
+// The values the season cycle drives in the renderer.
+struct SeasonLook {
+    SD::Vec3 ambient;
+    SD::Vec3 fog;
+    float fogNear = 0.0f;
+    float fogFar = 0.0f;
+    float weights[3] = {0.0f, 0.0f, 0.0f};  // spring to summer, summer to fall, fall to winter
+    bool growing = false;
+    float growthElapsed = 0.0f;
+    float growthDuration = 0.0f;
+};
+
+class SowlarSystem_ : public SD::ISystem {
+public:
+    enum Season { kSpring, kSummer, kFall, kWinter, kSeasonCount };
+    static constexpr int kFinalStage = 9;
+    static constexpr float kFarFogNear = 10000000.0f;
+    static constexpr float kFarFogFar = 100000000.0f;
+
+    // Created on first use.
+    static SowlarSystem_& GetInstance();
+    static void DestroyInstance();
+
+    SowlarSystem_();
+    const char* GetName() const override { return "SowlarSystem"; }
+    void ReadConfig(SD::ConfigFile& config) override;
+    void Initialize() override;
+    void Update(float dt) override;
+
+    void ResetCycle();
+    void SetSeasonWeight(const std::string& name, float weight);
+    const std::string& GetSeasonAtPlayer();
+    void StartLightning();
+    void ActivateGroup(const char* group, bool flag);
+    void DeactivateGroup(const char* group);
+    void AdvanceMoon();
+
+    // Wind spheres: a sphere of the radius blowing along the direction; a gust that swells to 900
+    // and dies within 2 s (lifetime 3.3 s); a steady breeze of 200 for 3 s. Null when the
+    // blueprint cannot be made.
+    Wind* SpawnWindSphere(const SD::Vec3& position, const SD::Vec3& direction, float radius);
+    Wind* SpawnGustSphere(const SD::Vec3& position, const SD::Vec3& direction);
+    Wind* SpawnBreezeSphere(const SD::Vec3& position, const SD::Vec3& direction);
+
+    const SeasonSettings& GetSettings(Season season) const { return settings_[season]; }
+    const SeasonLook& GetLook() const { return look_; }
+    SeasonLook& GetLook() { return look_; }
+    const std::string& GetCurrentSeason() const { return currentSeason_; }
+    int GetSeasonIndex() const { return seasonIndex_; }
+    int GetStage() const { return stage_; }
+    int GetStoryCounter() const { return storyCounter_; }
+    void SetStoryCounter(int counter) { storyCounter_ = counter; }
+    void AdvanceStory() { ++storyCounter_; }
+    bool IsFogEnabled() const { return fogEnabled_; }
+    void SetFogEnabled(bool enabled) { fogEnabled_ = enabled; }
+    bool IsLightningActive() const { return lightningActive_; }
+    bool GetRainContact() const { return rainContact_; }
+    void SetRainContact(bool contact) { rainContact_ = contact; }
+    float GetStormDarkness() const { return stormDarkness_; }
+    void SetStormDarkness(float darkness) { stormDarkness_ = darkness; }
+    bool IsEndOfGame() const { return endOfGame_; }
+    void SetEndOfGame(bool end) { endOfGame_ = end; }
+    float GetWaterAlpha() const { return waterAlpha_; }
+    const SD::Vec4& GetCurrentAmbient() const { return currentAmbient_; }
+    const SD::Vec4& GetCurrentFog() const { return currentFog_; }
+
+private:
+    void PushSpring();
+    void RunStage(float dt);
+    void EnterNextStage();
+    void StopRain(bool stop);
+
+    std::string currentSeason_;
+    std::string startingSeason_;
+    SeasonSettings settings_[kSeasonCount];
+    bool fogEnabled_ = false;
+    SD::Vec4 currentAmbient_{1.0f, 1.0f, 1.0f, 1.0f};
+    SD::Vec4 currentFog_{0.0f, 0.0f, 0.0f, 0.0f};
+    bool lightningActive_ = false;
+    float lightningTime_ = 0.0f;
+    SD::Vec3 lightningCentre_;
+    bool rainContact_ = false;
+    float stormDarkness_ = 0.0f;
+    int seasonIndex_ = 0;
+    SD::InterpolatorF weights_[3];
+    int storyCounter_ = 0;
+    int stage_ = 0;
+    float endingTime_ = 0.0f;
+    bool whiteSquareSpawned_ = false;
+    bool endOfGame_ = false;
+    float waterAlpha_ = 0.0f;
+    SeasonLook look_;
+};
+
+}  // namespace QV

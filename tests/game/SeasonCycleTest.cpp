@@ -1,0 +1,276 @@
+// The season cycle in a small world: the configuration's season looks and boundaries, the
+// season at the player on either side of them, a whole year of story steps moving the season
+// weights, the water, the groups, the moon, the music and the sounds, and the frames that
+// change nothing (a paused frame, a counter that skips a step).
+#include <gtest/gtest.h>
+
+#include "PlayTestSupport.h"
+#include "core/ConfigFile.h"
+
+namespace {
+
+using namespace playtest;
+
+constexpr float kDt = 0.1f;
+
+class SeasonCycleTest : public PlayFixture {
+protected:
+    SeasonCycleTest() : seasons(QV::SowlarSystem_::GetInstance()) {
+        Blueprints(VehicleBlueprint("Vehicle") + Blueprint("World/Water", TransformXml({})) +
+                   Blueprint("Hud/Spring_Opening_Poem", TransformXml({})) +
+                   Blueprint("ObjectTemplates/Moon", TransformXml({})) +
+                   Blueprint("MoonLogic", TransformXml({}) + Component("MoonLogic", 0, FloatXml("Radius", 10))) +
+                   Blueprint("Member", TransformXml({}) + Component("HackProximitySpawn", 0, "")) +
+                   Blueprint("RainStorm", TransformXml({}) + Component("RainLogic", 0, "")) +
+                   Blueprint("ObjectTemplates/Lightning", TransformXml({})) +
+                   Blueprint("Singer", TransformXml({}) + GroupXml("Group_04") +
+                                           Component("QuorvPhantom", 2,
+                                                     StringXml("Event Name", "Play_Song") + BoolXml("Is 3D?", false) +
+                                                         BoolXml("Begin Playing?", false) +
+                                                         BoolXml("Play On Music Sync Entry?", false) +
+                                                         BoolXml("Play On Beat?", false))));
+    }
+    void Configure(const std::string& section) {
+        tree.Write("Assets/Config/seasons.ini", "[SowlarSystem]\n" + section);
+        SD::ConfigFile config(tree.Path("Assets/Config/seasons.ini"));
+        config.SetSection("SowlarSystem");
+        seasons.ReadConfig(config);
+        seasons.Initialize();
+    }
+    SD::GameObject* Member(const char* group, const std::string& name) {
+        SD::GameObject* object = factory.CreateObject("Member", nullptr);
+        object->AddComponent(SD::CID_Group);
+        static_cast<SD::Group*>(object->GetComponent(SD::CID_Group))->SetGroupName(group);
+        object->NameObject(name);
+        object->Initialize(false);
+        return object;
+    }
+    // Frames of the world with the season system last, as in the engine.
+    void Year(int count, float dt = kDt) {
+        for (int i = 0; i < count; ++i) {
+            Play(1, dt);
+            seasons.Update(dt);
+        }
+    }
+    float W(int i) const { return seasons.GetLook().weights[i]; }
+    float WaterAlpha() {
+        SD::Vec4 colour;
+        world.GetGeometryColor(factory.GetGameObject(std::string("Water")), &colour);
+        return colour.w;
+    }
+
+    QV::SowlarSystem_& seasons;
+};
+
+TEST_F(SeasonCycleTest, TheDefaultConfigurationIsWhiteWithOneBoundaryAtZero) {
+    Configure("");
+    const QV::SeasonSettings& spring = seasons.GetSettings(QV::SowlarSystem_::kSpring);
+    EXPECT_NEAR(spring.ambient.x, 1.0f, 1e-6f);
+    EXPECT_NEAR(spring.fog.w, 1.0f, 1e-6f);
+    EXPECT_EQ(spring.fogNear, 100.0f);
+    EXPECT_EQ(seasons.GetSettings(QV::SowlarSystem_::kWinter).fogFar, 10000.0f);
+    EXPECT_EQ(seasons.GetCurrentSeason(), "Spring");
+    // Without a player the name stays as it is.
+    EXPECT_EQ(seasons.GetSeasonAtPlayer(), "Spring");
+    SD::GameObject* player = Spawn("Vehicle", "Player");
+    const struct {
+        float x;
+        const char* season;
+    } cases[] = {{-0.5f, "Spring"}, {0.0f, "Summer"}, {0.5f, "Summer"}, {-3000, "Spring"}};
+    for (const auto& c : cases) {
+        player->GetTransform().SetPosX(c.x);
+        EXPECT_EQ(seasons.GetSeasonAtPlayer(), c.season) << c.x;
+    }
+}
+
+TEST_F(SeasonCycleTest, ValuesThatAreNoNumbersKeepTheirDefaults) {
+    Configure("SpringFogNear=nan\nSummerStartX=inf\nFallFogColor_red=-inf\nWinterFogFar=oops\n");
+    EXPECT_EQ(seasons.GetSettings(QV::SowlarSystem_::kSpring).fogNear, 100.0f);
+    EXPECT_EQ(seasons.GetSettings(QV::SowlarSystem_::kSummer).boundaryX, 0.0f);
+    EXPECT_NEAR(seasons.GetSettings(QV::SowlarSystem_::kFall).fog.x, 1.0f, 1e-6f);
+    // The last of the warnings is kept by the logger.
+    EXPECT_NE(std::string(logger.Buffer()).find("FallFogColor_red is not a finite number"), std::string::npos);
+    // Text that reads as no number at all is 0, as for every configuration value.
+    EXPECT_EQ(seasons.GetSettings(QV::SowlarSystem_::kWinter).fogFar, 0.0f);
+}
+
+TEST_F(SeasonCycleTest, TheConfiguredBoundariesAndColoursDecideTheSeasonAndTheLook) {
+    Configure("StartingSeason=Summer\nSpringEndX=1000\nSummerStartX=3000\nSpringAmbientLightColor_red=51\n"
+              "SpringFogColor_blue=0\nSpringFogNear=20\nSpringFogFar=800\nWinterAmbientLightColor_green=102\n");
+    EXPECT_EQ(seasons.GetCurrentSeason(), "Summer");
+    EXPECT_NEAR(seasons.GetSettings(QV::SowlarSystem_::kSpring).ambient.x, 0.2f, 1e-6f);
+    EXPECT_NEAR(seasons.GetSettings(QV::SowlarSystem_::kWinter).ambient.y, 0.4f, 1e-6f);
+    // Initialisation shows spring at once.
+    EXPECT_NEAR(seasons.GetLook().ambient.x, 0.2f, 1e-6f);
+    EXPECT_EQ(seasons.GetLook().fog.z, 0.0f);
+    EXPECT_EQ(seasons.GetLook().fogNear, 20.0f);
+
+    SD::GameObject* player = Spawn("Vehicle", "Player");
+    const struct {
+        float x;
+        const char* season;
+    } cases[] = {{999, "Spring"}, {1000, "Spring"}, {1999, "Spring"}, {2000, "Summer"}, {3000, "Summer"}, {3001, "Summer"}};
+    for (const auto& c : cases) {
+        player->GetTransform().SetPosX(c.x);
+        EXPECT_EQ(seasons.GetSeasonAtPlayer(), c.season) << c.x;
+    }
+    // The blend of the four looks by the three weights, smoothed in by a tenth a frame.
+    seasons.SetSeasonWeight("summer", 0.5f);
+    EXPECT_EQ(seasons.GetSeasonIndex(), QV::SowlarSystem_::kSummer);
+    seasons.SetSeasonWeight("Autumn", 0.9f);
+    EXPECT_EQ(seasons.GetSeasonIndex(), QV::SowlarSystem_::kSummer);
+    seasons.Update(kDt);
+    // ambient red: current 1 then 0.9 * 1 + 0.1 * (0.2 * 0.5 + 1 * 0.5)
+    EXPECT_NEAR(seasons.GetLook().ambient.x, 0.96f, 1e-5f);
+    EXPECT_NEAR(seasons.GetLook().fogNear, 0.5f * 20 + 0.5f * 100, 1e-4f);
+    // A paused frame freezes everything.
+    seasons.Update(0.0f);
+    EXPECT_NEAR(seasons.GetLook().ambient.x, 0.96f, 1e-5f);
+    // Fog switched off sends the fog far away; the colour still smooths.
+    seasons.SetFogEnabled(false);
+    seasons.SetStormDarkness(1.0f);
+    for (int i = 0; i < 200; ++i) seasons.Update(kDt);
+    EXPECT_EQ(seasons.GetLook().fogNear, QV::SowlarSystem_::kFarFogNear);
+    EXPECT_EQ(seasons.GetLook().fogFar, QV::SowlarSystem_::kFarFogFar);
+    // Stage 0 holds the spring weight to its idle transition (at 0 here: all summer, red 1).
+    EXPECT_NEAR(seasons.GetLook().ambient.x, 0.4f, 1e-4f);
+    EXPECT_NEAR(seasons.GetLook().fog.x, 0.625f, 1e-4f);
+}
+
+TEST_F(SeasonCycleTest, AWholeYearOfStoryStepsMovesTheSeasonsTheWorldAndTheMusic) {
+    Configure("");
+    Spawn("Vehicle", "Player");
+    SD::GameObject* moon = Spawn("MoonLogic", "MoonLogic");
+    Spawn("RainStorm", "RainStorm");
+    SD::GameObject* second = Member("Group_02", "Second");
+    auto* singer = Get<QV::QuorvPhantom>(Spawn("Singer", "Singer"), SD::CID_QuorvPhantom);
+    seasons.ResetCycle();
+    SD::GameObject* water = factory.GetGameObject(std::string("Water"));
+    ASSERT_NE(water, nullptr);
+    ASSERT_NE(factory.GetGameObject(std::string("Spring_Opening_Poem")), nullptr);
+    world.geometry[water] = SD::Vec4(1, 1, 1, 1);
+    const int firstSeason = QV::AudioLogic_::GetInstance().GetSeason();
+
+    Year(3);
+    EXPECT_EQ(seasons.GetStage(), 0);
+    EXPECT_FLOAT_EQ(W(0), 0.0f);  // a fresh system snaps its weight to 1: all spring
+    EXPECT_FLOAT_EQ(WaterAlpha(), 0.1f);
+
+    // Each step of the counter enters one stage.
+    auto* moonLogic = Get<QV::MoonLogic>(moon, QV::kMoonLogicID);
+    const float turn = moonLogic->GetTargetTurn();
+    seasons.AdvanceStory();
+    Year(1);
+    EXPECT_EQ(seasons.GetStage(), 1);
+    EXPECT_NEAR(moonLogic->GetTargetTurn(), turn - 0.34906584f, 1e-6f);
+    seasons.AdvanceStory();
+    Year(1);
+    EXPECT_EQ(seasons.GetStage(), 2);
+    EXPECT_TRUE(Get<QV::HackProximitySpawn>(second, QV::kHackProximitySpawnID)->IsArmed());
+
+    // Into summer: a third of the way over 2.5 s, the music one state on, the summer sounds.
+    world.calls.clear();
+    seasons.AdvanceStory();
+    Year(1);
+    EXPECT_EQ(seasons.GetStage(), 3);
+    EXPECT_EQ(world.Calls("sound"),
+              (std::vector<std::string>{"sound Play_Ice_Melt", "sound Play_Water", "sound Play_Summer_Ambient"}));
+    EXPECT_EQ(QV::AudioLogic_::GetInstance().GetSeason(), firstSeason + 1);
+    EXPECT_EQ(QV::AudioLogic_::GetInstance().GetSeasonTarget(), 1.0f);
+    Year(30);
+    EXPECT_NEAR(W(0), 0.333f, 1e-4f);
+    EXPECT_FLOAT_EQ(WaterAlpha(), 0.75f);
+
+    EXPECT_FALSE(singer->SoundPlayed());
+    for (int step = 4; step <= 7; ++step) {
+        seasons.AdvanceStory();
+        Year(30);
+        EXPECT_EQ(seasons.GetStage(), step);
+    }
+    EXPECT_TRUE(singer->SoundPlayed());
+    EXPECT_NEAR(W(0), 1.0f, 1e-4f);
+    EXPECT_EQ(QV::AudioLogic_::GetInstance().GetSeason(), firstSeason + 2);
+    EXPECT_FLOAT_EQ(W(1), 0.0f);
+
+    // Fall grows in over 4.5 s.
+    seasons.AdvanceStory();
+    Year(1);
+    EXPECT_TRUE(seasons.GetLook().growing);
+    EXPECT_EQ(seasons.GetLook().growthDuration, 4.5f);
+    Year(50);
+    EXPECT_NEAR(W(1), 1.0f, 1e-4f);
+
+    // Winter comes 3 s into the last stage and takes 13 s.
+    seasons.AdvanceStory();
+    Year(1);
+    EXPECT_EQ(seasons.GetStage(), QV::SowlarSystem_::kFinalStage);
+    Year(30);
+    EXPECT_EQ(W(2), 0.0f);
+    Year(5);
+    EXPECT_GT(W(2), 0.0f);
+    EXPECT_LT(W(2), 0.1f);
+    EXPECT_EQ(QV::AudioLogic_::GetInstance().GetSeason(), firstSeason + 3);
+    Year(140);
+    EXPECT_NEAR(W(2), 1.0f, 1e-4f);
+    // The last stage is final.
+    seasons.AdvanceStory();
+    Year(1);
+    EXPECT_EQ(seasons.GetStage(), QV::SowlarSystem_::kFinalStage);
+
+    // A new run starts from spring again.
+    seasons.ResetCycle();
+    EXPECT_EQ(seasons.GetStage(), 0);
+    EXPECT_EQ(seasons.GetStoryCounter(), 0);
+    EXPECT_EQ(W(1), 0.0f);
+    EXPECT_EQ(W(2), 0.0f);
+}
+
+TEST_F(SeasonCycleTest, WithoutAPlayerOrWithASkippedStepTheStoryWaits) {
+    Configure("");
+    seasons.ResetCycle();
+    seasons.AdvanceStory();
+    Year(3);
+    EXPECT_EQ(seasons.GetStage(), 0);
+    Spawn("Vehicle", "Player");
+    Year(1);
+    EXPECT_EQ(seasons.GetStage(), 1);
+    seasons.SetStoryCounter(5);
+    Year(10);
+    EXPECT_EQ(seasons.GetStage(), 1);
+}
+
+}  // namespace
+
+namespace {
+
+using namespace playtest;
+
+class LightningTest : public SeasonCycleTest {};
+
+TEST_F(LightningTest, HoldingTheLightningKeyFlashesTheSkyUntilItIsLetGo) {
+    Configure("");
+    Spawn("Vehicle", "Player");
+    seasons.StartLightning();
+    EXPECT_TRUE(seasons.IsLightningActive());
+    input.SetDevKeysEnabled(true);
+    keys = {SD::key_N};
+    bool flashed = false;
+    for (int i = 0; i < 100; ++i) {
+        Year(1, 0.05f);
+        flashed |= seasons.GetCurrentFog().x < 0.5f;
+    }
+    EXPECT_TRUE(flashed);
+    SD::GameObject* flash = factory.GetGameObject(std::string("Lightning"));
+    ASSERT_NE(flash, nullptr);
+    const SD::Vec3 at = flash->GetTransform().GetLocalPos();
+    EXPECT_GE(at.y, 8000.0f - 1000.0f);
+    EXPECT_LT(at.y, 15000.0f + 1000.0f);
+    // Let go, the flash runs out within 0.75 s and its object goes.
+    keys.clear();
+    Year(20, 0.05f);
+    EXPECT_FALSE(seasons.IsLightningActive());
+    factory.Update(0);
+    EXPECT_EQ(factory.GetGameObject(std::string("Lightning")), nullptr);
+}
+
+}  // namespace
