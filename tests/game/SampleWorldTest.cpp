@@ -99,12 +99,12 @@ TEST_F(SampleWorldTest, TheWorldCarriesEveryKindAndTheyBehave) {
     auto* collector = Of<QV::Collector>("Gardener", SD::CID_Collector);
     EXPECT_EQ(collector->GetTargetCount(), 2);
     auto* playerCollider = Get<Gedankenexperiment::Collider>(player, SD::CID_Collider);
-    const int spawners = Members("InitialGroup");
+    const int spawnersBefore = Members("InitialGroup");
     Of<QV::Trigger>("FlowerA", SD::CID_Trigger)->OnContact(playerCollider);
-    EXPECT_EQ(Members("InitialGroup"), spawners);
+    EXPECT_EQ(Members("InitialGroup"), spawnersBefore);
     Of<QV::Trigger>("FlowerB", SD::CID_Trigger)->OnContact(playerCollider);
     EXPECT_EQ(collector->GetCollected(), 2);
-    EXPECT_EQ(Members("InitialGroup"), spawners + 1);
+    EXPECT_EQ(Members("InitialGroup"), spawnersBefore + 1);
 
     // Proximity: the armed hatchery asks the music for its sound, the lookout turns the camera,
     // the narrator queues its fade.
@@ -132,6 +132,13 @@ TEST_F(SampleWorldTest, TheWorldCarriesEveryKindAndTheyBehave) {
     const SD::Vec4 bloom = world.geometry[Named("Bloom")];  // from spring (0.2, 1, 0.4) to summer (1, 0.8, 0.2)
     EXPECT_NEAR(bloom.x, 0.8f, 1e-4f);
     EXPECT_NEAR(bloom.y, 0.85f, 1e-4f);
+    // The firefly spawners of the initial group, switched on as the play state does after its
+    // intro, make fireflies from the world's firefly blueprint while the moon turns.
+    std::vector<QV::Spawner*> spawners;
+    for (SD::Component* member : SD::Group::FindGroup(SD::SharedString("InitialGroup")))
+        if (auto* spawner = Get<QV::Spawner>(member->GetOwner(), SD::CID_Spawner)) spawners.push_back(spawner);
+    ASSERT_EQ(spawners.size(), 2u) << "the story's and the collector's";
+    for (QV::Spawner* spawner : spawners) spawner->SetSpawn_state(true);
     // The moon steps the sky round.
     auto* moon = Of<QV::MoonLogic>("Sky", QV::kMoonLogicID);
     ASSERT_NE(moon->GetMoon(), nullptr);
@@ -140,6 +147,10 @@ TEST_F(SampleWorldTest, TheWorldCarriesEveryKindAndTheyBehave) {
     Frames(100, 0.1f);
     EXPECT_LT(moon->GetCurrentTurn(), 0.0f);
     EXPECT_NE(Named("Sky")->GetTransform().GetRight(), skyBefore);
+    for (QV::Spawner* spawner : spawners) {
+        ASSERT_FALSE(spawner->GetSpawnedObjects().empty());
+        EXPECT_EQ(spawner->GetSpawnedObjects().front().get()->GetBlueprintName(), "World/Firefly");
+    }
     // The mountain has split.
     EXPECT_GT(Named("MountainEast")->GetTransform().GetLocalPos().x - Named("MountainWest")->GetTransform().GetLocalPos().x,
               20.0f + 150.0f);
