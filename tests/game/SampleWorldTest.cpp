@@ -1,7 +1,8 @@
 // The world the play state loads, from the sample data's blueprints and level, run headless
 // frame by frame with the vehicle made as the play state makes it: it carries every kind of
 // scenery, weather, wind, trigger and spawning component, its collector counts its flowers, its
-// proximity triggers fire, the season and the moon move the world and the mountain splits.
+// proximity triggers fire, its firefly spawners make fireflies, the season and the moon move the
+// world and the mountain splits.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -44,10 +45,12 @@ TEST_F(SampleWorldTest, TheWorldCarriesEveryKindAndTheyBehave) {
     // The vehicle and its camera as the play state makes them, the vehicle away from the floor
     // and from every proximity trigger.
     SD::GameObject* player = Spawn("World/Player", "Player", {0, 0, -150});
-    ASSERT_NE(Spawn("World/Camera", "PlayerCam"), nullptr);
     ASSERT_NE(player, nullptr);
+    ASSERT_NE(Spawn("World/Camera", "PlayerCam"), nullptr);
     // It hovers wherever the test puts it, as its controls would hold it.
-    Get<Gedankenexperiment::Body>(player, SD::CID_Body)->SetAppliedGravity(SD::Vec3() - Gedankenexperiment::Body::kGravity);
+    auto* body = Get<Gedankenexperiment::Body>(player, SD::CID_Body);
+    ASSERT_NE(body, nullptr);
+    body->SetAppliedGravity(SD::Vec3() - Gedankenexperiment::Body::kGravity);
     // One of each kind, on the object that carries it.
     const std::pair<const char*, SD::ComponentID> kinds[] = {
         {"TallTombstone", SD::CID_TallTombstoneLogic},
