@@ -137,6 +137,8 @@ TEST(WholeGame, FromTheMenuIntoTheWorldPausedResumedThenCreditsAndQuit) {
         {"play pressed", tap(SD::key_RETURN)},
         {"world after the intro", in("World")},
         {"the vehicle, its wings and camera", [] { return Exists("Player") && Exists("WingFrontRight") && Exists("PlayerCam"); }},
+        {"the world logic's and the sample scenery's objects",
+         [] { return Exists("Gardener") && Exists("MountainEast") && Exists("Sky") && Exists("Meadow") && Exists("Chime"); }},
         // The level's crate starts 3 units up and falls under the physics.
         {"the level's crate has fallen", [] {
              SD::GameObject* crate = SD::Factory_::GetGameObjectByName("Crate");

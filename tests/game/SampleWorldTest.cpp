@@ -1,11 +1,11 @@
-// The sample level of the world logic, loaded headless from the sample data and run frame by
-// frame: it carries every kind of scenery, weather, wind and trigger component, its collector
-// counts its flowers, its proximity triggers fire, the season and the moon move the world and
-// the mountain splits.
+// The world the play state loads, from the sample data's blueprints and level, run headless
+// frame by frame with the vehicle made as the play state makes it: it carries every kind of
+// scenery, weather, wind, trigger and spawning component, its collector counts its flowers, its
+// proximity triggers fire, its firefly spawners make fireflies, the season and the moon move the
+// world and the mountain splits.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
+#include <filesystem>
 
 #include "WorldLogicTestSupport.h"
 #include "engine/LevelLayerManager.h"
@@ -14,26 +14,25 @@ namespace {
 
 using namespace worldtest;
 
-std::string SampleFile(const std::string& relative) {
-    std::ifstream in(qvtest::SourceDir() + "/" + relative, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
+int Members(const char* group) {
+    int count = 0;
+    for (SD::Component* member : SD::Group::FindGroup(SD::SharedString(group))) count += member ? 1 : 0;
+    return count;
 }
 
-class WorldLogicLevelTest : public WorldLogicFixture {
+class SampleWorldTest : public WorldLogicFixture {
 protected:
-    WorldLogicLevelTest() {
-        for (const char* file : {"Assets/Objects/ObjectTemplates/WorldLogic.xml", "Assets/Levels/WorldLogic/objects.xml",
-                                 "Assets/Levels/WorldLogic/LevelData.ld"}) {
-            const std::string text = SampleFile(file);
-            EXPECT_FALSE(text.empty()) << file;
-            tree.Write(file, text);
+    SampleWorldTest() {
+        for (const char* folder : {"Assets/Objects", "Assets/Levels/World_v6", "Assets/PhysicsMeshData",
+                                   "Assets/Textures/HeightMaps"}) {
+            std::filesystem::create_directories(tree.Path(folder));
+            std::filesystem::copy(qvtest::SourceDir() + "/" + folder, tree.Path(folder),
+                                  std::filesystem::copy_options::recursive);
         }
-        factory.AddBlueprint("../Assets/Objects/ObjectTemplates/WorldLogic.xml");
+        factory.LoadObjectManifest("../Assets/Objects/Objects.man");
         layers.Initialize();
     }
-    ~WorldLogicLevelTest() override { layers.Shutdown(); }
+    ~SampleWorldTest() override { layers.Shutdown(); }
 
     SD::GameObject* Named(const std::string& name) { return factory.GetGameObject(name); }
     template <class T> T* Of(const std::string& name, SD::ComponentID id) { return Get<T>(Named(name), id); }
@@ -41,10 +40,17 @@ protected:
     SD::LevelLayerManager layers;
 };
 
-TEST_F(WorldLogicLevelTest, TheSampleLevelCarriesEveryKindAndTheyBehave) {
-    ASSERT_NE(SD::LevelLayerManager::LoadLayerFile("../Assets/Levels/WorldLogic/objects.xml"), nullptr);
-    SD::GameObject* player = Named("Player");
+TEST_F(SampleWorldTest, TheWorldCarriesEveryKindAndTheyBehave) {
+    ASSERT_NE(SD::LevelLayerManager::LoadLayerFile("../Assets/Levels/World_v6/objects.xml"), nullptr);
+    // The vehicle and its camera as the play state makes them, the vehicle away from the floor
+    // and from every proximity trigger.
+    SD::GameObject* player = Spawn("World/Player", "Player", {0, 0, -150});
     ASSERT_NE(player, nullptr);
+    ASSERT_NE(Spawn("World/Camera", "PlayerCam"), nullptr);
+    // It hovers wherever the test puts it, as its controls would hold it.
+    auto* body = Get<Gedankenexperiment::Body>(player, SD::CID_Body);
+    ASSERT_NE(body, nullptr);
+    body->SetAppliedGravity(SD::Vec3() - Gedankenexperiment::Body::kGravity);
     // One of each kind, on the object that carries it.
     const std::pair<const char*, SD::ComponentID> kinds[] = {
         {"TallTombstone", SD::CID_TallTombstoneLogic},
@@ -75,6 +81,15 @@ TEST_F(WorldLogicLevelTest, TheSampleLevelCarriesEveryKindAndTheyBehave) {
         {"SummerStarfallTree", SD::CID_SummerStarfallTreeLeafLogic},
         {"SpringStarfallTree", SD::CID_SpringStarfallTreeLeafLogic},
         {"Cloud", SD::CID_CloudLogic},
+        {"Gravestone", QV::kSimpleTombstoneLogicID},
+        {"Buoy", SD::CID_Floating},
+        {"Pinwheel", QV::kSpinningLogicID},
+        {"RisingStone", SD::CID_SpawnLogic},
+        {"StoneCaller", SD::CID_Trigger},
+        {"StoneCaller", SD::CID_GroupSpawner},
+        {"Chime", SD::CID_Phantom},
+        {"Crate", SD::CID_Body},
+        {"Crate", SD::CID_Collider},
     };
     for (const auto& [name, id] : kinds) {
         ASSERT_NE(Named(name), nullptr) << name;
@@ -83,15 +98,16 @@ TEST_F(WorldLogicLevelTest, TheSampleLevelCarriesEveryKindAndTheyBehave) {
     EXPECT_EQ(Named("StarfallTree")->GetChildren().Size(), 64u);
     Frames(2, 0.1f);
 
-    // The collector counts its two flowers and then makes its firefly spawner.
+    // The collector counts its two flowers and then makes a firefly spawner at its one magic place.
     auto* collector = Of<QV::Collector>("Gardener", SD::CID_Collector);
     EXPECT_EQ(collector->GetTargetCount(), 2);
     auto* playerCollider = Get<Gedankenexperiment::Collider>(player, SD::CID_Collider);
+    const int spawnersBefore = Members("InitialGroup");
     Of<QV::Trigger>("FlowerA", SD::CID_Trigger)->OnContact(playerCollider);
-    EXPECT_TRUE(SD::Group::FindGroup(SD::SharedString("WorldLogicBlooms")).Empty());
+    EXPECT_EQ(Members("InitialGroup"), spawnersBefore);
     Of<QV::Trigger>("FlowerB", SD::CID_Trigger)->OnContact(playerCollider);
     EXPECT_EQ(collector->GetCollected(), 2);
-    EXPECT_FALSE(SD::Group::FindGroup(SD::SharedString("WorldLogicBlooms")).Empty());
+    EXPECT_EQ(Members("InitialGroup"), spawnersBefore + 1);
 
     // Proximity: the armed hatchery asks the music for its sound, the lookout turns the camera,
     // the narrator queues its fade.
@@ -119,6 +135,13 @@ TEST_F(WorldLogicLevelTest, TheSampleLevelCarriesEveryKindAndTheyBehave) {
     const SD::Vec4 bloom = world.geometry[Named("Bloom")];  // from spring (0.2, 1, 0.4) to summer (1, 0.8, 0.2)
     EXPECT_NEAR(bloom.x, 0.8f, 1e-4f);
     EXPECT_NEAR(bloom.y, 0.85f, 1e-4f);
+    // The firefly spawners of the initial group, switched on as the play state does after its
+    // intro, make fireflies from the world's firefly blueprint while the moon turns.
+    std::vector<QV::Spawner*> spawners;
+    for (SD::Component* member : SD::Group::FindGroup(SD::SharedString("InitialGroup")))
+        if (auto* spawner = Get<QV::Spawner>(member->GetOwner(), SD::CID_Spawner)) spawners.push_back(spawner);
+    ASSERT_EQ(spawners.size(), 2u) << "the story's and the collector's";
+    for (QV::Spawner* spawner : spawners) spawner->SetSpawn_state(true);
     // The moon steps the sky round.
     auto* moon = Of<QV::MoonLogic>("Sky", QV::kMoonLogicID);
     ASSERT_NE(moon->GetMoon(), nullptr);
@@ -127,6 +150,10 @@ TEST_F(WorldLogicLevelTest, TheSampleLevelCarriesEveryKindAndTheyBehave) {
     Frames(100, 0.1f);
     EXPECT_LT(moon->GetCurrentTurn(), 0.0f);
     EXPECT_NE(Named("Sky")->GetTransform().GetRight(), skyBefore);
+    for (QV::Spawner* spawner : spawners) {
+        ASSERT_FALSE(spawner->GetSpawnedObjects().empty());
+        EXPECT_EQ(spawner->GetSpawnedObjects().front().get()->GetBlueprintName(), "World/Firefly");
+    }
     // The mountain has split.
     EXPECT_GT(Named("MountainEast")->GetTransform().GetLocalPos().x - Named("MountainWest")->GetTransform().GetLocalPos().x,
               20.0f + 150.0f);
