@@ -1,4 +1,6 @@
 #include <cstdio>
+#include <memory>
+#include <string>
 
 #include "app/QuitSignals.h"
 #include "app/RunCommand.h"
@@ -6,6 +8,7 @@
 #include "graphics/GraphicsStartup.h"
 #include "physics/PhysicsRegistration.h"
 #include "platform/audio/AudioTestControl.h"
+#include "platform/sdl/SdlSession.h"
 #include "runtime/Registration.h"
 #include "sound/system/SoundSystemRegistration.h"
 
@@ -19,6 +22,16 @@ int main(int argc, char** argv) {
     Aperture::InstallGraphics(SD::StartupRegistrations());
     QV::SupplyGameClasses(SD::StartupRegistrations());
     SD::SupplySoundSystem(SD::StartupRegistrations());
+    // The real devices are reached only when asked for; headless needs no display or sound card.
+    std::unique_ptr<platform::sdl::SdlSession> session;
+    if (cmd.window) {
+        std::string error;
+        session = platform::sdl::SdlSession::Open(&error);
+        if (!session) {
+            std::fprintf(stderr, "quorvanta: cannot play in a window: %s\n", error.c_str());
+            return 1;
+        }
+    }
     qv::InstallQuitSignals();
     if (!cmd.wavPath.empty()) platform::audio::control::StartCapture();
     SD::RunSummary summary = SD::RunProgram(cmd.options);
