@@ -229,7 +229,6 @@ void SdlSession::BuildResources(int width, int height) {
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
     textureWidth_ = width;
     textureHeight_ = height;
-    ++resourceBuilds_;
 }
 
 void SdlSession::ReleaseResources() {
@@ -256,11 +255,19 @@ void SdlSession::Present(const gfx::Device& device) {
     glUniform1i(glGetUniformLocation(program_, "frame"), 0);
     glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
 
-    if (keepFrames_) ReadBack(drawableWidth, drawableHeight);
+    if (keepFrames_) ReadBack(*frame, drawableWidth, drawableHeight);
     SDL_GL_SwapWindow(window_);
 }
 
-void SdlSession::ReadBack(int drawableWidth, int drawableHeight) {
+void SdlSession::ReadBack(const gfx::Surface& frame, int drawableWidth, int drawableHeight) {
+    lastPresented_.resize(static_cast<size_t>(frame.Width()) * frame.Height() * 4);
+    const uint8_t* bgra = frame.Bits();
+    for (size_t i = 0; i < lastPresented_.size(); i += 4) {
+        lastPresented_[i] = bgra[i + 2];
+        lastPresented_[i + 1] = bgra[i + 1];
+        lastPresented_[i + 2] = bgra[i];
+        lastPresented_[i + 3] = 255;  // shown opaque whatever the buffer's alpha
+    }
     // Read before the swap, while the drawn image is still defined.
     lastFrame_.resize(static_cast<size_t>(drawableWidth) * drawableHeight * 4);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);

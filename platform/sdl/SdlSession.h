@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/gfx/Objects.h"
 #include "platform/gfx/Presenter.h"
 #include "platform/pad/Pad.h"
 #include "platform/sdl/SdlAudioOutput.h"
@@ -38,8 +39,8 @@ public:
     const std::vector<uint8_t>& LastFrame() const { return lastFrame_; }
     int LastFrameWidth() const { return lastWidth_; }
     int LastFrameHeight() const { return lastHeight_; }
-    // Times the screen's own resources were made (again): once, then after each change of size.
-    int ResourceBuilds() const { return resourceBuilds_; }
+    // The device's back buffer of that frame in the same layout, at the device's size.
+    const std::vector<uint8_t>& LastPresented() const { return lastPresented_; }
     // Gives the window a new client size, as a user dragging its frame would.
     void ResizeWindow(int width, int height);
 
@@ -48,7 +49,7 @@ private:
     bool Start(std::string* error);
     void BuildResources(int width, int height);
     void ReleaseResources();
-    void ReadBack(int drawableWidth, int drawableHeight);
+    void ReadBack(const gfx::Surface& frame, int drawableWidth, int drawableHeight);
     void OpenPad(int joystickIndex);
     void ClosePad(SDL_JoystickID instance);
     void PollPads();
@@ -59,9 +60,9 @@ private:
     std::unique_ptr<SdlAudioOutput> audio_;
     unsigned program_ = 0, vertexArray_ = 0, texture_ = 0;
     int textureWidth_ = 0, textureHeight_ = 0;
-    int resourceBuilds_ = 0;
     bool keepFrames_ = false;
     std::vector<uint8_t> lastFrame_;
+    std::vector<uint8_t> lastPresented_;
     int lastWidth_ = 0, lastHeight_ = 0;
     SDL_GameController* pads_[kPadCount] = {};
     PadInput padInputs_[kPadCount] = {};
