@@ -146,19 +146,24 @@ SdlSession::~SdlSession() {
 
 void SdlSession::Opened(Window& window) {
     SDL_SetWindowTitle(window_, window.Title().c_str());
+    Reshaped(window);
+    SDL_ShowWindow(window_);
+    SDL_StartTextInput();
+    AddInputDevices(window);
+    for (int i = 0; i < SDL_NumJoysticks(); ++i)
+        if (SDL_IsGameController(i)) OpenPad(i);
+}
+
+void SdlSession::Reshaped(Window& window) {
     int width = window.GetRect().Width(), height = window.GetRect().Height();
     // The record holds the outer size; a framed window's frame is the window system's own.
     if (window.Style() & style::kOverlappedWindow) {
         width -= 2 * kFrameWidth;
         height -= 2 * kFrameHeight + kCaptionHeight;
     }
-    if (window.Style() & style::kPopup) SDL_SetWindowFullscreen(window_, SDL_WINDOW_FULLSCREEN_DESKTOP);
-    if (width > 0 && height > 0) SDL_SetWindowSize(window_, width, height);
-    SDL_ShowWindow(window_);
-    SDL_StartTextInput();
-    AddInputDevices(window);
-    for (int i = 0; i < SDL_NumJoysticks(); ++i)
-        if (SDL_IsGameController(i)) OpenPad(i);
+    const bool fullScreen = (window.Style() & style::kPopup) != 0;
+    SDL_SetWindowFullscreen(window_, fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+    if (!fullScreen && width > 0 && height > 0) SDL_SetWindowSize(window_, width, height);
 }
 
 void SdlSession::Closed(Window&) {

@@ -29,6 +29,7 @@ public:
 
     void Opened(Window& window) override;
     void Closed(Window& window) override;
+    void Reshaped(Window& window) override;
     void Pump(Window& window) override;
     void Present(const gfx::Device& device) override;
 

@@ -25,7 +25,17 @@ Window::~Window() {
     if (backend_) backend_->Closed(*this);
 }
 
-void Window::SetRect(int x, int y, int width, int height) { rect_ = {x, y, x + width, y + height}; }
+void Window::SetRect(int x, int y, int width, int height) {
+    const bool resized = width != rect_.Width() || height != rect_.Height();
+    rect_ = {x, y, x + width, y + height};
+    if (backend_ && resized) backend_->Reshaped(*this);
+}
+
+void Window::SetStyle(uint32_t style) {
+    const bool changed = style != style_;
+    style_ = style;
+    if (backend_ && changed) backend_->Reshaped(*this);
+}
 
 void Window::Move(int x, int y) { SetRect(x, y, rect_.Width(), rect_.Height()); }
 

@@ -47,7 +47,7 @@ public:
     void Move(int x, int y);
     void Resize(int width, int height);
     uint32_t Style() const { return style_; }
-    void SetStyle(uint32_t style) { style_ = style; }
+    void SetStyle(uint32_t style);
     uint32_t ExStyle() const { return exStyle_; }
     void SetExStyle(uint32_t exStyle) { exStyle_ = exStyle; }
     void Show(int command) { showCommand_ = command; }

@@ -11,6 +11,8 @@ public:
     virtual ~WindowBackend() = default;
     virtual void Opened(Window& window) = 0;
     virtual void Closed(Window& window) = 0;
+    // The engine gave the window another size or style (framed, or a popup covering the screen).
+    virtual void Reshaped(Window& window) = 0;
     // Posts the events that arrived since the last pump into the window's queue.
     virtual void Pump(Window& window) = 0;
 };

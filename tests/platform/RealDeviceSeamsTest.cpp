@@ -19,6 +19,10 @@ struct ScriptedWindowSystem : platform::WindowBackend {
     std::vector<std::vector<uint32_t>> batches;
     void Opened(platform::Window& w) override { calls.push_back("opened " + w.Title()); }
     void Closed(platform::Window& w) override { calls.push_back("closed " + w.Title()); }
+    void Reshaped(platform::Window& w) override {
+        calls.push_back("reshaped " + std::to_string(w.GetRect().Width()) + "x" + std::to_string(w.GetRect().Height()) +
+                        (w.Style() & platform::style::kPopup ? " popup" : ""));
+    }
     void Pump(platform::Window& w) override {
         calls.push_back("pump");
         if (batches.empty()) return;
@@ -51,6 +55,16 @@ TEST_F(InstalledWindowSystem, EachDrainPumpsOnceAndDeliversWhatThePumpPosted) {
         EXPECT_EQ(Drain(window), (std::vector<uint32_t>{}));
     }
     EXPECT_EQ(system.calls, (std::vector<std::string>{"opened game", "pump", "pump", "pump", "closed game"}));
+}
+
+TEST_F(InstalledWindowSystem, HearsOfNewSizesAndStylesButNotOfMoves) {
+    platform::Window window("w", 0, 0, 100, 50);
+    window.Move(30, 40);
+    window.Resize(200, 80);
+    window.SetRect(1, 2, 200, 80);
+    window.SetStyle(platform::style::kPopup);
+    window.SetStyle(platform::style::kPopup);
+    EXPECT_EQ(system.calls, (std::vector<std::string>{"opened w", "reshaped 200x80", "reshaped 200x80 popup"}));
 }
 
 TEST_F(InstalledWindowSystem, AWindowKeepsTheSystemItOpenedWith) {
