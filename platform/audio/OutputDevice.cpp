@@ -1,5 +1,6 @@
 #include "platform/audio/OutputDevice.h"
 
+#include <atomic>
 #include <cstring>
 
 #include "platform/audio/AudioControlState.h"
