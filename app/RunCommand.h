@@ -10,11 +10,12 @@ namespace qv {
 struct Command {
     SD::RunOptions options;
     std::string wavPath;  // where the captured sound output is saved, empty for none
+    bool window = false;  // play in a real window with sound and input instead of headless
     bool ok = true;
     std::string error;
 };
 
-// "--frames N", "--seconds S" and "--wav FILE"; anything else is an error.
+// "--frames N", "--seconds S", "--wav FILE" and "--window"; anything else is an error.
 Command ParseCommand(const std::vector<std::string>& args);
 
 // "quorvanta: <clean|failed>: frames N, state S, objects alive N, draw calls N[, <sound>]"

@@ -1,4 +1,6 @@
 #include <cstdio>
+#include <memory>
+#include <string>
 
 #include "app/ParticleSoundBridge.h"
 #include "app/QuitSignals.h"
@@ -7,6 +9,7 @@
 #include "graphics/GraphicsStartup.h"
 #include "physics/PhysicsRegistration.h"
 #include "platform/audio/AudioTestControl.h"
+#include "platform/sdl/SdlSession.h"
 #include "runtime/Registration.h"
 #include "sound/system/SoundSystemRegistration.h"
 
@@ -22,6 +25,16 @@ int main(int argc, char** argv) {
     // After the sound system: the game hands its sound logic to the engine's sound system.
     QV::SupplyGameClasses(SD::StartupRegistrations());
     qv::InstallParticleSounds();
+    // The real devices are reached only when asked for; headless needs no display or sound card.
+    std::unique_ptr<platform::sdl::SdlSession> session;
+    if (cmd.window) {
+        std::string error;
+        session = platform::sdl::SdlSession::Open(&error);
+        if (!session) {
+            std::fprintf(stderr, "quorvanta: cannot play in a window: %s\n", error.c_str());
+            return 1;
+        }
+    }
     qv::InstallQuitSignals();
     if (!cmd.wavPath.empty()) platform::audio::control::StartCapture();
     SD::RunSummary summary = SD::RunProgram(cmd.options);

@@ -3,7 +3,7 @@
 set -euo pipefail
 packages=(cmake g++ make pkg-config libgtest-dev libgmock-dev libbenchmark-dev
           liblua5.1-0-dev libtinyxml-dev libtolua++5.1-dev libpng-dev
-          libvorbis-dev vorbis-tools)
+          libvorbis-dev vorbis-tools libsdl2-dev libgl-dev libegl-dev xvfb xauth)
 missing=()
 for p in "${packages[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then

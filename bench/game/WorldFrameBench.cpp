@@ -1,6 +1,8 @@
 // One frame of the whole sample game in its world state: every system, the recording graphics
 // device and the sound engine with its output captured, with the world's objects as the level
 // loads them and copied to four and sixteen times as many. Anchor: a frame of the main menu.
+// Beside them the world's frame shown in a real window through OpenGL (skipped without a
+// display; tools/window-check.sh's virtual display with the software renderer serves).
 #include <benchmark/benchmark.h>
 
 #include <stdlib.h>
@@ -9,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -25,6 +28,7 @@
 #include "physics/PhysicsSystem.h"
 #include "platform/audio/AudioTestControl.h"
 #include "platform/os/Clock.h"
+#include "platform/sdl/SdlSession.h"
 #include "runtime/GameStateManager.h"
 #include "runtime/Registration.h"
 #include "sound/system/SoundSystemRegistration.h"
@@ -101,8 +105,18 @@ void CopyStateObjects(int extra) {
 
 // Runs the game to `target` (the menu, then the world when asked), copies its objects and times
 // the frames that follow without the frame limiter.
-void MeasureFrames(benchmark::State& state, const std::string& target, int times) {
+void MeasureFrames(benchmark::State& state, const std::string& target, int times, bool window = false) {
     Install install;
+    std::unique_ptr<platform::sdl::SdlSession> session;
+    if (window) {
+        if (!getenv("SDL_AUDIODRIVER")) setenv("SDL_AUDIODRIVER", "dummy", 1);
+        std::string error;
+        session = platform::sdl::SdlSession::Open(&error);
+        if (!session) {
+            state.SkipWithError(error.c_str());
+            return;
+        }
+    }
     SD::Registrations& registrations = SD::StartupRegistrations();
     Gedankenexperiment::SupplyPhysicsClasses(registrations);
     Aperture::InstallGraphics(registrations);
@@ -142,6 +156,9 @@ void MeasureFrames(benchmark::State& state, const std::string& target, int times
 
 void BM_WorldFrame(benchmark::State& state) { MeasureFrames(state, "World", static_cast<int>(state.range(0))); }
 BENCHMARK(BM_WorldFrame)->Arg(1)->Arg(4)->Arg(16)->Unit(benchmark::kMicrosecond);
+
+void BM_WorldFrameInWindow(benchmark::State& state) { MeasureFrames(state, "World", 1, true); }
+BENCHMARK(BM_WorldFrameInWindow)->Unit(benchmark::kMicrosecond);
 
 void BM_MainMenuFrame(benchmark::State& state) { MeasureFrames(state, "MainMenu", 1); }
 BENCHMARK(BM_MainMenuFrame)->Unit(benchmark::kMicrosecond);

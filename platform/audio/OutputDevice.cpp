@@ -1,7 +1,10 @@
 #include "platform/audio/OutputDevice.h"
 
+#include <atomic>
+#include <cstring>
 
 #include "platform/audio/AudioControlState.h"
+#include "platform/audio/OutputSink.h"
 #include "platform/os/Clock.h"
 
 namespace platform::audio {
@@ -9,16 +12,40 @@ namespace platform::audio {
 namespace {
 // How far the write cursor runs ahead of the play cursor: 10 ms of frames.
 uint32_t WriteLeadBytes(const PcmFormat& format) { return format.sampleRate / 100 * format.BlockAlign(); }
+std::atomic<OutputSink*> installedSink{nullptr};
 }  // namespace
+
+void SetOutputSink(OutputSink* sink) { installedSink.store(sink); }
+OutputSink* InstalledOutputSink() { return installedSink.load(); }
 
 OutputBuffer::OutputBuffer(const PcmFormat& format, uint32_t size)
     : format_(format), size_(size), data_(new uint8_t[size]()) {
     ControlState().liveBuffers.fetch_add(1);
 }
 
-OutputBuffer::~OutputBuffer() { ControlState().liveBuffers.fetch_sub(1); }
+OutputBuffer::~OutputBuffer() {
+    if (sink_) sink_->Detach(*this);
+    ControlState().liveBuffers.fetch_sub(1);
+}
+
+void OutputBuffer::Pull(uint8_t* out, uint32_t bytes) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (!playing_) {
+        std::memset(out, 0, bytes);
+        return;
+    }
+    while (bytes > 0) {
+        const uint32_t part = bytes < size_ - cardCursor_ ? bytes : size_ - cardCursor_;
+        std::memcpy(out, data_.get() + cardCursor_, part);
+        out += part;
+        bytes -= part;
+        cardCursor_ = (cardCursor_ + part) % size_;
+        cardMoved_ = true;
+    }
+}
 
 uint32_t OutputBuffer::PlayedBytesLocked() const {
+    if (sink_) return cardCursor_;
     if (!playing_) return stoppedCursor_;
     const __int128 elapsed = QueryCounter() - startCounter_;
     const __int128 frames = elapsed * format_.sampleRate / CounterFrequency();
@@ -31,6 +58,7 @@ bool OutputBuffer::Play() {
     if (playing_) return true;
     startOffset_ = stoppedCursor_;
     startCounter_ = QueryCounter();
+    cardMoved_ = false;
     playing_ = true;
     started_ = true;
     return true;
@@ -56,7 +84,8 @@ bool OutputBuffer::GetCurrentPosition(uint32_t& playCursor, uint32_t& writeCurso
         return true;
     }
     playCursor = PlayedBytesLocked();
-    const bool moving = playing_ && QueryCounter() - startCounter_ >= CounterFrequency() / format_.sampleRate;
+    const bool moving = playing_ && (sink_ ? cardMoved_
+                                           : QueryCounter() - startCounter_ >= CounterFrequency() / format_.sampleRate);
     writeCursor = moving ? (playCursor + WriteLeadBytes(format_)) % size_ : playCursor;
     return true;
 }
@@ -100,7 +129,12 @@ std::unique_ptr<OutputBuffer> OutputDevice::CreateBuffer(const PcmFormat& format
     if (format.channels == 0 || format.channels > ControlState().maxChannels.load() || format.bitsPerSample != 16 ||
         format.sampleRate == 0 || bytes == 0 || bytes % format.BlockAlign() != 0)
         return nullptr;
-    return std::unique_ptr<OutputBuffer>(new OutputBuffer(format, bytes));
+    std::unique_ptr<OutputBuffer> buffer(new OutputBuffer(format, bytes));
+    if (OutputSink* sink = InstalledOutputSink()) {
+        if (!sink->Attach(*buffer)) return nullptr;
+        buffer->sink_ = sink;
+    }
+    return buffer;
 }
 
 }  // namespace platform::audio

@@ -1,7 +1,7 @@
 #pragma once
 // The sound output device: a looping buffer of interleaved 16-bit samples whose play and write
 // cursors move with the clock in force (real time, or a test's ManualClock). Nothing reaches a
-// speaker; what is written can be captured and saved as a WAV file, and tests can make the
+// speaker unless a sound card is installed (OutputSink.h); what is written can be captured and saved as a WAV file, and tests can make the
 // device refuse to open, refuse a format or fail while running (see AudioTestControl.h).
 #include <cstdint>
 #include <memory>
@@ -55,6 +55,9 @@ public:
     // Attenuation in hundredths of a decibel, 0 is full level; kept, not applied.
     void SetVolume(int32_t hundredthsDb) { volume_ = hundredthsDb; }
     int32_t Volume() const { return volume_; }
+    // The card's side of a buffer attached to a sound card: copies the next bytes from the
+    // play cursor (silence while stopped) and moves the cursor past them.
+    void Pull(uint8_t* out, uint32_t bytes);
 
 private:
     friend class OutputDevice;
@@ -72,6 +75,9 @@ private:
     bool started_ = false;
     int32_t volume_ = 0;
     bool locked_ = false;
+    class OutputSink* sink_ = nullptr;  // the card moving the play cursor, if any
+    uint32_t cardCursor_ = 0;
+    bool cardMoved_ = false;  // the card has taken bytes since Play
 };
 
 class OutputDevice {

@@ -1,10 +1,12 @@
 #include "platform/gfx/Device.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstring>
 
 #include "platform/gfx/Half.h"
+#include "platform/gfx/Presenter.h"
 
 namespace platform::gfx {
 namespace {
@@ -161,6 +163,13 @@ Result Device::EndScene() {
     return kOk;
 }
 
+namespace {
+std::atomic<Presenter*> installedPresenter{nullptr};
+}  // namespace
+
+void SetPresenter(Presenter* presenter) { installedPresenter.store(presenter); }
+Presenter* InstalledPresenter() { return installedPresenter.load(); }
+
 Result Device::Present() {
     if (inScene_) return kInvalidCall;
     if (lost_) return kDeviceLost;
@@ -171,6 +180,7 @@ Result Device::Present() {
     std::swap(last_, current_);
     current_.clear();
     ++presented_;
+    if (Presenter* presenter = InstalledPresenter()) presenter->Present(*this);
     return kOk;
 }
 

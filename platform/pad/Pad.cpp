@@ -2,6 +2,7 @@
 
 #include <array>
 #include <mutex>
+#include <utility>
 
 namespace platform {
 namespace {
@@ -14,6 +15,7 @@ struct Slot {
 
 std::mutex mutex;
 std::array<Slot, kPadCount> slots;
+std::function<void(uint32_t, const PadVibration&)> vibrationSink;
 
 }  // namespace
 
@@ -30,7 +32,13 @@ PadResult SetPadVibration(uint32_t index, const PadVibration& vibration) {
     std::lock_guard<std::mutex> lock(mutex);
     if (!slots[index].connected) return PadResult::NotConnected;
     slots[index].vibrations.push_back(vibration);
+    if (vibrationSink) vibrationSink(index, vibration);
     return PadResult::Success;
+}
+
+void SetPadVibrationSink(std::function<void(uint32_t, const PadVibration&)> sink) {
+    std::lock_guard<std::mutex> lock(mutex);
+    vibrationSink = std::move(sink);
 }
 
 void ConnectPad(uint32_t index) {

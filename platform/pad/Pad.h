@@ -3,6 +3,7 @@
 // triggers, sticks and a packet number that changes with every new input, and records every
 // vibration set on it. Tests connect, feed, unplug and read the slots, and reset them all.
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 namespace platform {
@@ -53,7 +54,10 @@ enum class PadResult { Success, NotConnected, BadIndex };
 PadResult GetPadState(uint32_t index, PadState& out);
 PadResult SetPadVibration(uint32_t index, const PadVibration& vibration);
 
-// Test-facing control of the slots.
+// Where vibrations also go (a real pad's motors); empty for none.
+void SetPadVibrationSink(std::function<void(uint32_t index, const PadVibration& vibration)> sink);
+
+// Test-facing control of the slots; a real pad backend feeds them the same way.
 void ConnectPad(uint32_t index);
 void UnplugPad(uint32_t index);
 void SetPadInput(uint32_t index, const PadInput& input);

@@ -1,16 +1,41 @@
 #include "platform/window/Window.h"
 
+#include <atomic>
 #include <utility>
 
 #include "platform/window/CloseRequest.h"
 #include "platform/window/MessageIds.h"
+#include "platform/window/WindowBackend.h"
 
 namespace platform {
+namespace {
+std::atomic<WindowBackend*> installedBackend{nullptr};
+}  // namespace
+
+void SetWindowBackend(WindowBackend* backend) { installedBackend.store(backend); }
+WindowBackend* InstalledWindowBackend() { return installedBackend.load(); }
 
 Window::Window(std::string title, uint32_t style, uint32_t exStyle, int width, int height)
-    : title_(std::move(title)), style_(style), exStyle_(exStyle), rect_{0, 0, width, height} {}
+    : title_(std::move(title)), style_(style), exStyle_(exStyle), rect_{0, 0, width, height},
+      backend_(InstalledWindowBackend()) {
+    if (backend_) backend_->Opened(*this);
+}
 
-void Window::SetRect(int x, int y, int width, int height) { rect_ = {x, y, x + width, y + height}; }
+Window::~Window() {
+    if (backend_) backend_->Closed(*this);
+}
+
+void Window::SetRect(int x, int y, int width, int height) {
+    const bool resized = width != rect_.Width() || height != rect_.Height();
+    rect_ = {x, y, x + width, y + height};
+    if (backend_ && resized) backend_->Reshaped(*this);
+}
+
+void Window::SetStyle(uint32_t style) {
+    const bool changed = style != style_;
+    style_ = style;
+    if (backend_ && changed) backend_->Reshaped(*this);
+}
 
 void Window::Move(int x, int y) { SetRect(x, y, rect_.Width(), rect_.Height()); }
 
@@ -46,12 +71,19 @@ void Window::PostQuit(int exitCode) {
 bool Window::Peek(WindowMessage& out) {
     currentInputHandle_ = 0;
     currentInput_ = RawInput{};
+    if (backend_ && !pumped_) {
+        pumped_ = true;
+        backend_->Pump(*this);
+    }
     if (TakeWindowCloseRequest()) {
         out = {msg::kDestroy, 0, 0, {}};
         return true;
     }
     if (queue_.empty()) {
-        if (!quitPosted_) return false;
+        if (!quitPosted_) {
+            pumped_ = false;
+            return false;
+        }
         quitPosted_ = false;
         out = {msg::kQuit, static_cast<uint64_t>(quitCode_), 0, {}};
         return true;

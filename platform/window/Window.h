@@ -35,6 +35,7 @@ class Window {
 public:
     // A window of the given outer size at the screen's origin, not yet shown.
     Window(std::string title, uint32_t style, uint32_t exStyle, int width, int height);
+    ~Window();
     Window(const Window&) = delete;
     Window& operator=(const Window&) = delete;
 
@@ -46,7 +47,7 @@ public:
     void Move(int x, int y);
     void Resize(int width, int height);
     uint32_t Style() const { return style_; }
-    void SetStyle(uint32_t style) { style_ = style; }
+    void SetStyle(uint32_t style);
     uint32_t ExStyle() const { return exStyle_; }
     void SetExStyle(uint32_t exStyle) { exStyle_ = exStyle; }
     void Show(int command) { showCommand_ = command; }
@@ -65,7 +66,8 @@ public:
     uint64_t PostDropFiles(std::vector<std::string> paths);
     void PostQuit(int exitCode);
     // Takes the next message; false when the queue is empty. A close request made from
-    // outside (see CloseRequest.h) comes first, as a destroy message.
+    // outside (see CloseRequest.h) comes first, as a destroy message. The first call of a
+    // drain lets an installed window system post its events (WindowBackend.h).
     bool Peek(WindowMessage& out);
     size_t Pending() const { return queue_.size() + (quitPosted_ ? 1 : 0); }
 
@@ -96,6 +98,8 @@ private:
     bool acceptFiles_ = false;
 
     std::deque<WindowMessage> queue_;
+    bool pumped_ = false;  // the window system has posted into this drain
+    class WindowBackend* backend_;
     bool quitPosted_ = false;
     int quitCode_ = 0;
 

@@ -11,6 +11,8 @@
 #include <filesystem>
 #include <fstream>
 #include <thread>
+#include <utility>
+#include <vector>
 
 #include "app/RunCommand.h"
 #include "core/ConfigVars.h"
@@ -193,6 +195,30 @@ TEST(GameRun, CommandParsing) {
     EXPECT_EQ(c.wavPath, "out.wav");
     EXPECT_FALSE(qv::ParseCommand({"--wav"}).ok);
     EXPECT_FALSE(qv::ParseCommand({"--wav", ""}).ok);
+    EXPECT_FALSE(c.window);
+    c = qv::ParseCommand({"--frames", "5", "--window"});
+    EXPECT_TRUE(c.ok);
+    EXPECT_TRUE(c.window);
+    EXPECT_EQ(c.options.maxFrames, 5ul);
+}
+
+// Where no display can be reached, a window run stops before the game starts, with one line
+// that says why; the headless run beside it is untouched.
+TEST(GameRun, AWindowWithoutADisplayFailsClearlyAndHeadlessStillRuns) {
+    qvtest::TempTree tree;
+    CopySampleData(tree);
+    std::vector<std::pair<std::string, std::string>> saved;
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "SDL_VIDEODRIVER"}) {
+        if (const char* value = std::getenv(name)) saved.push_back({name, value});
+        unsetenv(name);
+    }
+    Result r = RunGame("--window --frames 5");
+    for (const auto& [name, value] : saved) setenv(name.c_str(), value.c_str(), 1);
+    EXPECT_EQ(r.exitCode, 1) << r.output;
+    EXPECT_EQ(r.output, "quorvanta: cannot play in a window: no display (set DISPLAY or WAYLAND_DISPLAY)\n");
+    r = RunGame("--frames 5");
+    EXPECT_EQ(r.exitCode, 0) << r.output;
+    EXPECT_NE(r.output.find("quorvanta: clean: frames"), std::string::npos) << r.output;
 }
 
 TEST(GameRun, StartsTheSoundEngineAndSavesWhatItPlayed) {

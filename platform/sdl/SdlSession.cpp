@@ -1,0 +1,295 @@
+#include "platform/sdl/SdlSession.h"
+
+#define GL_GLEXT_PROTOTYPES 1
+#include <SDL_opengl.h>
+
+#include <cstring>
+
+#include "platform/audio/OutputSink.h"
+#include "platform/gfx/Device.h"
+#include "platform/sdl/InputTranslation.h"
+#include "platform/window/MessageIds.h"
+#include "platform/window/Screen.h"
+#include "platform/window/Window.h"
+
+namespace platform::sdl {
+namespace {
+
+// Draws the presented frame over the whole window; the frame's first row is its top.
+const char* const kVertexShader = R"(#version 330 core
+out vec2 uv;
+void main() {
+    vec2 corner = vec2(float(gl_VertexID & 1), float(gl_VertexID >> 1));
+    uv = vec2(corner.x, 1.0 - corner.y);
+    gl_Position = vec4(corner * 2.0 - 1.0, 0.0, 1.0);
+}
+)";
+const char* const kFragmentShader = R"(#version 330 core
+in vec2 uv;
+uniform sampler2D frame;
+out vec4 colour;
+void main() { colour = vec4(texture(frame, uv).rgb, 1.0); }
+)";
+
+GLuint Compile(GLenum type, const char* source, std::string* error) {
+    const GLuint shader = glCreateShader(type);
+    glShaderSource(shader, 1, &source, nullptr);
+    glCompileShader(shader);
+    GLint ok = 0;
+    glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
+    if (!ok) {
+        char log[512] = {};
+        glGetShaderInfoLog(shader, sizeof log, nullptr, log);
+        *error = log;
+        glDeleteShader(shader);
+        return 0;
+    }
+    return shader;
+}
+
+void Rumble(SDL_GameController* pad, const PadVibration& v) {
+    // The engine sets a level and keeps it until it sets another: the longest duration SDL takes.
+    SDL_GameControllerRumble(pad, v.leftMotor, v.rightMotor, SDL_MAX_UINT32);
+}
+
+}  // namespace
+
+std::unique_ptr<SdlSession> SdlSession::Open(std::string* error) {
+    std::unique_ptr<SdlSession> session(new SdlSession());
+    if (!session->Start(error)) return nullptr;
+    SetWindowBackend(session.get());
+    gfx::SetPresenter(session.get());
+    audio::SetOutputSink(session->audio_.get());
+    SdlSession* self = session.get();
+    SetPadVibrationSink([self](uint32_t index, const PadVibration& v) {
+        if (index < kPadCount && self->pads_[index]) Rumble(self->pads_[index], v);
+    });
+    return session;
+}
+
+bool SdlSession::Start(std::string* error) {
+    if (!SDL_getenv("DISPLAY") && !SDL_getenv("WAYLAND_DISPLAY") && !SDL_getenv("SDL_VIDEODRIVER")) {
+        *error = "no display (set DISPLAY or WAYLAND_DISPLAY)";
+        return false;
+    }
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_GAMECONTROLLER) != 0) {
+        *error = std::string("no display: ") + SDL_GetError();
+        return false;
+    }
+    videoStarted_ = true;
+    // Without a display SDL may still start a driver that draws nowhere; that is no window.
+    const std::string driver = SDL_GetCurrentVideoDriver() ? SDL_GetCurrentVideoDriver() : "";
+    const char* asked = SDL_getenv("SDL_VIDEODRIVER");
+    if ((driver == "offscreen" || driver == "dummy" || driver.empty()) && !(asked && driver == asked)) {
+        *error = "no display (set DISPLAY or WAYLAND_DISPLAY)";
+        return false;
+    }
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    // Hidden until the engine opens its window, so a missing OpenGL is known before the game starts.
+    window_ = SDL_CreateWindow("", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, 640, 480,
+                               SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE);
+    if (!window_) {
+        *error = std::string("no window: ") + SDL_GetError();
+        return false;
+    }
+    context_ = SDL_GL_CreateContext(window_);
+    if (!context_) {
+        *error = std::string("no OpenGL 3.3 core context: ") + SDL_GetError();
+        return false;
+    }
+    SDL_GL_SetSwapInterval(1);
+    std::string compileError;
+    const GLuint vs = Compile(GL_VERTEX_SHADER, kVertexShader, &compileError);
+    const GLuint fs = vs ? Compile(GL_FRAGMENT_SHADER, kFragmentShader, &compileError) : 0;
+    if (!fs) {
+        if (vs) glDeleteShader(vs);
+        *error = "OpenGL shaders do not compile: " + compileError;
+        return false;
+    }
+    program_ = glCreateProgram();
+    glAttachShader(program_, vs);
+    glAttachShader(program_, fs);
+    glLinkProgram(program_);
+    glDeleteShader(vs);
+    glDeleteShader(fs);
+    glGenVertexArrays(1, &vertexArray_);
+
+    audio_ = std::make_unique<SdlAudioOutput>();
+    if (!audio_->Probe()) {
+        *error = "no sound card: " + audio_->Error();
+        return false;
+    }
+    return true;
+}
+
+SdlSession::~SdlSession() {
+    SetPadVibrationSink(nullptr);
+    if (audio::InstalledOutputSink() == audio_.get()) audio::SetOutputSink(nullptr);
+    if (gfx::InstalledPresenter() == this) gfx::SetPresenter(nullptr);
+    if (InstalledWindowBackend() == this) SetWindowBackend(nullptr);
+    for (SDL_GameController*& pad : pads_)
+        if (pad) SDL_GameControllerClose(pad);
+    audio_.reset();
+    if (context_) {
+        ReleaseResources();
+        if (program_) glDeleteProgram(program_);
+        if (vertexArray_) glDeleteVertexArrays(1, &vertexArray_);
+        SDL_GL_DeleteContext(context_);
+    }
+    if (window_) SDL_DestroyWindow(window_);
+    if (videoStarted_) SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_GAMECONTROLLER);
+    SDL_Quit();
+}
+
+void SdlSession::Opened(Window& window) {
+    SDL_SetWindowTitle(window_, window.Title().c_str());
+    Reshaped(window);
+    SDL_ShowWindow(window_);
+    SDL_StartTextInput();
+    AddInputDevices(window);
+    for (int i = 0; i < SDL_NumJoysticks(); ++i)
+        if (SDL_IsGameController(i)) OpenPad(i);
+}
+
+void SdlSession::Reshaped(Window& window) {
+    int width = window.GetRect().Width(), height = window.GetRect().Height();
+    // The record holds the outer size; a framed window's frame is the window system's own.
+    if (window.Style() & style::kOverlappedWindow) {
+        width -= 2 * kFrameWidth;
+        height -= 2 * kFrameHeight + kCaptionHeight;
+    }
+    const bool fullScreen = (window.Style() & style::kPopup) != 0;
+    SDL_SetWindowFullscreen(window_, fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+    if (!fullScreen && width > 0 && height > 0) SDL_SetWindowSize(window_, width, height);
+}
+
+void SdlSession::Closed(Window&) {
+    SDL_StopTextInput();
+    SDL_HideWindow(window_);
+}
+
+void SdlSession::Pump(Window& window) {
+    SDL_Event event;
+    while (SDL_PollEvent(&event)) {
+        // The slot is filled before the engine hears of the change, so its rescan finds it.
+        if (event.type == SDL_CONTROLLERDEVICEADDED) OpenPad(event.cdevice.which);
+        if (event.type == SDL_CONTROLLERDEVICEREMOVED) ClosePad(event.cdevice.which);
+        TranslateEvent(event, window);
+    }
+    PollPads();
+}
+
+void SdlSession::OpenPad(int joystickIndex) {
+    const SDL_JoystickID id = SDL_JoystickGetDeviceInstanceID(joystickIndex);
+    for (SDL_GameController* pad : pads_)
+        if (pad && SDL_JoystickInstanceID(SDL_GameControllerGetJoystick(pad)) == id) return;
+    for (uint32_t slot = 0; slot < kPadCount; ++slot) {
+        if (pads_[slot]) continue;
+        pads_[slot] = SDL_GameControllerOpen(joystickIndex);
+        if (!pads_[slot]) return;
+        padInputs_[slot] = PadInput{};
+        ConnectPad(slot);
+        return;
+    }
+}
+
+void SdlSession::ClosePad(SDL_JoystickID instance) {
+    for (uint32_t slot = 0; slot < kPadCount; ++slot) {
+        if (!pads_[slot] || SDL_JoystickInstanceID(SDL_GameControllerGetJoystick(pads_[slot])) != instance) continue;
+        SDL_GameControllerClose(pads_[slot]);
+        pads_[slot] = nullptr;
+        UnplugPad(slot);
+    }
+}
+
+void SdlSession::PollPads() {
+    for (uint32_t slot = 0; slot < kPadCount; ++slot) {
+        SDL_GameController* pad = pads_[slot];
+        if (!pad) continue;
+        bool buttons[SDL_CONTROLLER_BUTTON_MAX];
+        Sint16 axes[SDL_CONTROLLER_AXIS_MAX];
+        for (int b = 0; b < SDL_CONTROLLER_BUTTON_MAX; ++b)
+            buttons[b] = SDL_GameControllerGetButton(pad, static_cast<SDL_GameControllerButton>(b)) != 0;
+        for (int a = 0; a < SDL_CONTROLLER_AXIS_MAX; ++a)
+            axes[a] = SDL_GameControllerGetAxis(pad, static_cast<SDL_GameControllerAxis>(a));
+        const PadInput input = PadInputOf(buttons, axes);
+        // The packet number changes only with new input, as the engine expects.
+        if (std::memcmp(&input, &padInputs_[slot], sizeof input) == 0) continue;
+        padInputs_[slot] = input;
+        SetPadInput(slot, input);
+    }
+}
+
+void SdlSession::BuildResources(int width, int height) {
+    ReleaseResources();
+    glGenTextures(1, &texture_);
+    glBindTexture(GL_TEXTURE_2D, texture_);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
+    textureWidth_ = width;
+    textureHeight_ = height;
+}
+
+void SdlSession::ReleaseResources() {
+    if (texture_) glDeleteTextures(1, &texture_);
+    texture_ = 0;
+    textureWidth_ = textureHeight_ = 0;
+}
+
+void SdlSession::Present(const gfx::Device& device) {
+    const gfx::Surface* frame = device.BackBuffer();
+    if (!frame || gfx::BytesPerPixel(frame->GetFormat()) != 4) return;
+    const int width = static_cast<int>(frame->Width()), height = static_cast<int>(frame->Height());
+    if (width != textureWidth_ || height != textureHeight_) BuildResources(width, height);
+    glBindTexture(GL_TEXTURE_2D, texture_);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, width, height, GL_BGRA, GL_UNSIGNED_BYTE, frame->Bits());
+
+    int drawableWidth = 0, drawableHeight = 0;
+    SDL_GL_GetDrawableSize(window_, &drawableWidth, &drawableHeight);
+    glViewport(0, 0, drawableWidth, drawableHeight);
+    glUseProgram(program_);
+    glBindVertexArray(vertexArray_);
+    glActiveTexture(GL_TEXTURE0);
+    glUniform1i(glGetUniformLocation(program_, "frame"), 0);
+    glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
+
+    if (keepFrames_) ReadBack(*frame, drawableWidth, drawableHeight);
+    SDL_GL_SwapWindow(window_);
+}
+
+void SdlSession::ReadBack(const gfx::Surface& frame, int drawableWidth, int drawableHeight) {
+    lastPresented_.resize(static_cast<size_t>(frame.Width()) * frame.Height() * 4);
+    const uint8_t* bgra = frame.Bits();
+    for (size_t i = 0; i < lastPresented_.size(); i += 4) {
+        lastPresented_[i] = bgra[i + 2];
+        lastPresented_[i + 1] = bgra[i + 1];
+        lastPresented_[i + 2] = bgra[i];
+        lastPresented_[i + 3] = 255;  // shown opaque whatever the buffer's alpha
+    }
+    // Read before the swap, while the drawn image is still defined.
+    lastFrame_.resize(static_cast<size_t>(drawableWidth) * drawableHeight * 4);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, drawableWidth, drawableHeight, GL_RGBA, GL_UNSIGNED_BYTE, lastFrame_.data());
+    const size_t row = static_cast<size_t>(drawableWidth) * 4;
+    std::vector<uint8_t> swap(row);
+    for (int y = 0; y < drawableHeight / 2; ++y) {
+        uint8_t* top = lastFrame_.data() + y * row;
+        uint8_t* bottom = lastFrame_.data() + (drawableHeight - 1 - y) * row;
+        std::memcpy(swap.data(), top, row);
+        std::memcpy(top, bottom, row);
+        std::memcpy(bottom, swap.data(), row);
+    }
+    lastWidth_ = drawableWidth;
+    lastHeight_ = drawableHeight;
+}
+
+void SdlSession::ResizeWindow(int width, int height) { SDL_SetWindowSize(window_, width, height); }
+
+}  // namespace platform::sdl

@@ -1,0 +1,72 @@
+#pragma once
+// A game session on the real devices: one SDL window with an OpenGL 3.3 core context that
+// shows the frames the graphics device presents, keyboard, mouse and window events posted
+// into the engine's window queue, game controllers in the four pad slots (with their motors),
+// and the sound card behind the output device. Opening it installs all of that; closing it
+// puts the headless stand-ins back.
+#include <SDL.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/gfx/Objects.h"
+#include "platform/gfx/Presenter.h"
+#include "platform/pad/Pad.h"
+#include "platform/sdl/SdlAudioOutput.h"
+#include "platform/window/WindowBackend.h"
+
+namespace platform::sdl {
+
+class SdlSession : public WindowBackend, public gfx::Presenter {
+public:
+    // The installed session, or null with the reason (no display, no OpenGL 3.3, no sound card).
+    static std::unique_ptr<SdlSession> Open(std::string* error);
+    ~SdlSession() override;
+    SdlSession(const SdlSession&) = delete;
+    SdlSession& operator=(const SdlSession&) = delete;
+
+    void Opened(Window& window) override;
+    void Closed(Window& window) override;
+    void Reshaped(Window& window) override;
+    void Pump(Window& window) override;
+    void Present(const gfx::Device& device) override;
+
+    // Reading each shown frame back costs time; checks of the screen ask for it.
+    void KeepFrames(bool keep) { keepFrames_ = keep; }
+    // The last frame shown while frames are kept, as rows of red, green, blue, alpha from the
+    // top, read back from the window itself; empty before the first.
+    const std::vector<uint8_t>& LastFrame() const { return lastFrame_; }
+    int LastFrameWidth() const { return lastWidth_; }
+    int LastFrameHeight() const { return lastHeight_; }
+    // The device's back buffer of that frame in the same layout, at the device's size.
+    const std::vector<uint8_t>& LastPresented() const { return lastPresented_; }
+    // Gives the window a new client size, as a user dragging its frame would.
+    void ResizeWindow(int width, int height);
+
+private:
+    SdlSession() = default;
+    bool Start(std::string* error);
+    void BuildResources(int width, int height);
+    void ReleaseResources();
+    void ReadBack(const gfx::Surface& frame, int drawableWidth, int drawableHeight);
+    void OpenPad(int joystickIndex);
+    void ClosePad(SDL_JoystickID instance);
+    void PollPads();
+
+    SDL_Window* window_ = nullptr;
+    SDL_GLContext context_ = nullptr;
+    bool videoStarted_ = false;
+    std::unique_ptr<SdlAudioOutput> audio_;
+    unsigned program_ = 0, vertexArray_ = 0, texture_ = 0;
+    int textureWidth_ = 0, textureHeight_ = 0;
+    bool keepFrames_ = false;
+    std::vector<uint8_t> lastFrame_;
+    std::vector<uint8_t> lastPresented_;
+    int lastWidth_ = 0, lastHeight_ = 0;
+    SDL_GameController* pads_[kPadCount] = {};
+    PadInput padInputs_[kPadCount] = {};
+};
+
+}  // namespace platform::sdl

@@ -1,0 +1,125 @@
+// The seams real devices plug into: a window system posting into the queue, pad motors, the
+// screen frames are presented to. Fakes stand in for the real devices.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "GfxTestSupport.h"
+#include "platform/gfx/Presenter.h"
+#include "platform/pad/Pad.h"
+#include "platform/window/MessageIds.h"
+#include "platform/window/WindowBackend.h"
+
+namespace {
+
+// Each pump posts the next batch of events it was given.
+struct ScriptedWindowSystem : platform::WindowBackend {
+    std::vector<std::string> calls;
+    std::vector<std::vector<uint32_t>> batches;
+    void Opened(platform::Window& w) override { calls.push_back("opened " + w.Title()); }
+    void Closed(platform::Window& w) override { calls.push_back("closed " + w.Title()); }
+    void Reshaped(platform::Window& w) override {
+        calls.push_back("reshaped " + std::to_string(w.GetRect().Width()) + "x" + std::to_string(w.GetRect().Height()) +
+                        (w.Style() & platform::style::kPopup ? " popup" : ""));
+    }
+    void Pump(platform::Window& w) override {
+        calls.push_back("pump");
+        if (batches.empty()) return;
+        for (uint32_t m : batches.front()) w.Post(m, 0, 0);
+        batches.erase(batches.begin());
+    }
+};
+
+struct InstalledWindowSystem : ::testing::Test {
+    ScriptedWindowSystem system;
+    void SetUp() override { platform::SetWindowBackend(&system); }
+    void TearDown() override { platform::SetWindowBackend(nullptr); }
+};
+
+std::vector<uint32_t> Drain(platform::Window& window) {
+    std::vector<uint32_t> out;
+    platform::WindowMessage m;
+    while (window.Peek(m)) out.push_back(m.message);
+    return out;
+}
+
+TEST_F(InstalledWindowSystem, EachDrainPumpsOnceAndDeliversWhatThePumpPosted) {
+    using namespace platform::msg;
+    system.batches = {{kKeyDown, kChar}, {kMouseMove}};
+    {
+        platform::Window window("game", 0, 0, 100, 50);
+        window.Post(kActivate, 1, 0);
+        EXPECT_EQ(Drain(window), (std::vector<uint32_t>{kActivate, kKeyDown, kChar}));
+        EXPECT_EQ(Drain(window), (std::vector<uint32_t>{kMouseMove}));
+        EXPECT_EQ(Drain(window), (std::vector<uint32_t>{}));
+    }
+    EXPECT_EQ(system.calls, (std::vector<std::string>{"opened game", "pump", "pump", "pump", "closed game"}));
+}
+
+TEST_F(InstalledWindowSystem, HearsOfNewSizesAndStylesButNotOfMoves) {
+    platform::Window window("w", 0, 0, 100, 50);
+    window.Move(30, 40);
+    window.Resize(200, 80);
+    window.SetRect(1, 2, 200, 80);
+    window.SetStyle(platform::style::kPopup);
+    window.SetStyle(platform::style::kPopup);
+    EXPECT_EQ(system.calls, (std::vector<std::string>{"opened w", "reshaped 200x80", "reshaped 200x80 popup"}));
+}
+
+TEST_F(InstalledWindowSystem, AWindowKeepsTheSystemItOpenedWith) {
+    platform::Window window("first", 0, 0, 10, 10);
+    platform::SetWindowBackend(nullptr);
+    platform::Window headless("second", 0, 0, 10, 10);
+    Drain(window);
+    Drain(headless);
+    EXPECT_EQ(system.calls, (std::vector<std::string>{"opened first", "pump"}));
+}
+
+TEST(PadMotors, VibrationsOfConnectedSlotsReachTheSinkUntilItIsRemoved) {
+    platform::ResetPads();
+    std::vector<std::pair<uint32_t, platform::PadVibration>> felt;
+    platform::SetPadVibrationSink([&felt](uint32_t i, const platform::PadVibration& v) { felt.push_back({i, v}); });
+    platform::ConnectPad(2);
+    platform::SetPadVibration(2, {100, 200});
+    platform::SetPadVibration(0, {1, 1});  // not connected: nothing to feel
+    platform::SetPadVibrationSink(nullptr);
+    platform::SetPadVibration(2, {0, 0});
+    ASSERT_EQ(felt.size(), 1u);
+    EXPECT_EQ(felt[0].first, 2u);
+    EXPECT_EQ(felt[0].second, (platform::PadVibration{100, 200}));
+    EXPECT_EQ(platform::RecordedVibrations(2).size(), 2u);
+    platform::ResetPads();
+}
+
+struct RecordingScreen : platform::gfx::Presenter {
+    std::vector<uint32_t> firstPixels;
+    void Present(const platform::gfx::Device& device) override {
+        const platform::gfx::Surface* frame = device.BackBuffer();
+        firstPixels.push_back(frame->Bits()[0] | frame->Bits()[1] << 8 | frame->Bits()[2] << 16);
+    }
+};
+
+TEST(Screen, GetsEachPresentedFrameButNotAFailedPresent) {
+    using namespace platform::gfx;
+    RecordingScreen screen;
+    SetPresenter(&screen);
+    gfxtest::DeviceFixture f;
+    ASSERT_TRUE(f.device);
+    for (uint32_t colour : {0x00102030u, 0x00405060u}) {
+        f.device->BeginScene();
+        f.device->Clear(kClearTarget, colour, 1.0f, 0);
+        f.device->EndScene();
+        f.device->Present();
+    }
+    f.device->BeginScene();
+    EXPECT_EQ(f.device->Present(), kInvalidCall);
+    f.device->EndScene();
+    f.device->LoseDevice();
+    EXPECT_EQ(f.device->Present(), kDeviceLost);
+    SetPresenter(nullptr);
+    f.device->Present();
+    EXPECT_EQ(screen.firstPixels, (std::vector<uint32_t>{0x102030u, 0x405060u}));
+}
+
+}  // namespace
