@@ -102,6 +102,11 @@ void InstallPlayHooks() {
     InstallIfEmpty(hooks.setFirstTargetLevel, [](float level) { AudioLogic_::GetInstance().SetRainTarget(level); });
     InstallIfEmpty(hooks.resetSeasonCycle, [] { SowlarSystem_::GetInstance().ResetCycle(); });
     InstallIfEmpty(hooks.isEndOfGame, [] { return SowlarSystem_::GetInstance().IsEndOfGame(); });
+    // The narration trigger plays the line of the story's current step.
+    InstallIfEmpty(hooks.showNarration, [](SD::GameObject& trigger) {
+        if (auto* narrator = static_cast<HudFadeTrigger*>(trigger.GetComponent(SD::CID_HudFadeTrigger)))
+            narrator->PlayNarration(SowlarSystem_::GetInstance().GetStoryCounter());
+    });
     // The story's final fade ends the game in the season cycle.
     InstallIfEmpty(GetHudHooks().endOfGame, [] { SowlarSystem_::GetInstance().SetEndOfGame(true); });
 }
