@@ -4,6 +4,7 @@
 
 #include "engine/GameObject.h"
 #include "engine/ScriptBindings.h"
+#include "graphics/components/Sprite.h"
 #include "game/cameras/ChaseCameras.h"
 #include "game/cameras/VernholmCameraLogic.h"
 #include "game/components/CircularSpinningLightLogic.h"
@@ -77,6 +78,39 @@ bool RestingPosition(SD::GameObject* object, SD::Vec3* position) {
     return true;
 }
 
+template <class Hook, class Provider> void InstallIfEmpty(Hook& hook, Provider provider) {
+    if (!hook) hook = provider;
+}
+
+// The play states reach the vehicle, the sound logic and the season cycle through their hooks.
+void InstallPlayHooks() {
+    PlayHooks& hooks = GetPlayHooks();
+    InstallIfEmpty(hooks.setControlsEnabled, [](SD::GameObject& player, bool enabled) {
+        if (auto* logic = static_cast<PlayerLogic*>(player.GetComponent(SD::CID_Player)))
+            logic->SetControlsEnabled(enabled);
+    });
+    InstallIfEmpty(hooks.addSprite, [](SD::GameObject& object, const std::string& texture) {
+        auto* sprite = static_cast<Aperture::Sprite*>(object.GetComponent(SD::CID_Sprite));
+        if (!sprite) sprite = static_cast<Aperture::Sprite*>(object.AddComponent(SD::CID_Sprite));
+        if (!sprite) return;
+        sprite->SetTexture(texture);
+        sprite->SetOpacity(1.0f);
+    });
+    InstallIfEmpty(hooks.setMusicState,
+                   [](int state) { AudioLogic_::GetInstance().SetMusicState(static_cast<unsigned>(state)); });
+    // The first of the sound logic's smoothed levels is the rain's.
+    InstallIfEmpty(hooks.setFirstTargetLevel, [](float level) { AudioLogic_::GetInstance().SetRainTarget(level); });
+    InstallIfEmpty(hooks.resetSeasonCycle, [] { SowlarSystem_::GetInstance().ResetCycle(); });
+    InstallIfEmpty(hooks.isEndOfGame, [] { return SowlarSystem_::GetInstance().IsEndOfGame(); });
+    // The narration trigger plays the line of the story's current step.
+    InstallIfEmpty(hooks.showNarration, [](SD::GameObject& trigger) {
+        if (auto* narrator = static_cast<HudFadeTrigger*>(trigger.GetComponent(SD::CID_HudFadeTrigger)))
+            narrator->PlayNarration(SowlarSystem_::GetInstance().GetStoryCounter());
+    });
+    // The story's final fade ends the game in the season cycle.
+    InstallIfEmpty(GetHudHooks().endOfGame, [] { SowlarSystem_::GetInstance().SetEndOfGame(true); });
+}
+
 }  // namespace
 
 void SupplyGameClasses(SD::Registrations& registrations) {
@@ -139,8 +173,7 @@ void SupplyGameClasses(SD::Registrations& registrations) {
     // The HUD's volume slider reaches the engine's sound system through the audio logic.
     if (!GetHudHooks().volumeChanged) GetHudHooks().volumeChanged = &AudioLogic_::SendGlobalVolume;
     SupplyGameStates(registrations);
-    // Until the season cycle keeps the end of the game, the story's final fade raises it here.
-    if (!GetHudHooks().endOfGame) GetHudHooks().endOfGame = [] { SetEndOfGame(true); };
+    InstallPlayHooks();
     Gedankenexperiment::SetRestingPositionQuery(&RestingPosition);
     // Hooks installed before (by a test world, say) stay.
     static GameHooks gameHooks;

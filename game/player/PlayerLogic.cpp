@@ -27,6 +27,7 @@
 #include "physics/Collider.h"
 #include "runtime/Input.h"
 #include "runtime/InputCodes.h"
+#include "runtime/Kinect.h"
 #include "sound/system/SoundManager.h"
 
 namespace QV {
@@ -105,9 +106,19 @@ void PlayerLogic::VInitialize(bool) {
         soundObject_ = sound->CreateSoundObject();
         hasSoundObject_ = true;
     }
+    kinect_.CreatePulseRings();
+    kinect_.playNote = [this] {
+        if (SD::GhostEngine_* sound = SD::GhostEngine_::Existing(); sound && hasSoundObject_)
+            sound->SetSoundObjectPosition("Play_Piano", soundObject_, nullptr);
+    };
     modes_.clear();
     modeIndex_ = 0;
     modes_.push_back([this](float dt) { StepPadInput(dt); });
+    // With a sensor present the game starts flown by the hands.
+    if (SD::Kinect_* sensor = SD::Kinect_::GetInstance(); sensor && sensor->IsConnected()) {
+        modeIndex_ = 1;
+        modes_.push_back([this](float dt) { StepKinectInput(dt); });
+    }
     flight_.angularVelocity = SD::Vec3();
 
     bindings_.UnbindAll();
@@ -198,6 +209,7 @@ void PlayerLogic::VUpdate(float dt) {
     if (!holdMode && modeIndex_ < modes_.size()) modes_[modeIndex_](dt);
     RampSpeed(dt);
     WidenView();
+    kinect_.StepHud(dt, controlsEnabled_);
 }
 
 void PlayerLogic::FlapWings(float) {
@@ -256,6 +268,17 @@ void PlayerLogic::StepPadInput(float dt) {
     if (invertY_) u = -u;
     facing_ = StepFlight(flight_, *transform_, SignedSquare(u), SignedSquare(l), dt, FlightMode::kPad);
     ApplyThrust(throttle, dt);
+}
+
+void PlayerLogic::StepKinectInput(float dt) {
+    const KinectGesture gesture = kinect_.StepInput(dt);
+    InputActivity& activity = GetInputActivity();
+    activity.throttle = std::fabs(gesture.throttle) > kActive;
+    activity.lateral = std::fabs(gesture.yaw) > kActive;
+    activity.vertical = std::fabs(gesture.pitch) > kActive;
+    if (!controlsEnabled_) return;
+    facing_ = StepFlight(flight_, *transform_, gesture.pitch, gesture.yaw, dt, FlightMode::kKinect);
+    ApplyKinectThrust(gesture.throttle, dt);
 }
 
 bool PlayerLogic::ReturnToWorld(float dt) {
@@ -371,6 +394,16 @@ void PlayerLogic::ApplyThrust(float throttle, float dt) {
         boostTime_ -= dt;
     }
     if (body) body->AddForce(force.x, force.y, force.z);
+}
+
+void PlayerLogic::ApplyKinectThrust(float throttle, float dt) {
+    // The nose term weighs with the throttle once more; a boost raises only the plain part.
+    const float base = boostTime_ > 0.0f ? forwardSpeed_ + kBoostExtra : forwardSpeed_;
+    if (boostTime_ > 0.0f) boostTime_ -= dt;
+    const float thrust =
+        base * throttle + forwardSpeed_ * throttle * NoseTerm(facing_.y, FlightMode::kKinect) * throttle;
+    const SD::Vec3 force = facing_ * thrust;
+    if (Gedankenexperiment::Body* body = GetBody()) body->AddForce(force.x, force.y, force.z);
 }
 
 void PlayerLogic::RampSpeed(float dt) {

@@ -1,6 +1,7 @@
 #pragma once
-// The player's vehicle: reads the flight controls (pad and keyboard) every frame, flies the
-// owner through the flight model and pushes its body along the facing axis, flaps the wings,
+// The player's vehicle: reads the flight controls (pad and keyboard, or the hands before the
+// body-tracking sensor) every frame, flies the owner through the flight model and pushes its
+// body along the facing axis, flaps the wings,
 // widens the player camera's view with speed, and takes the push of strong winds.
 #include <cstdint>
 #include <functional>
@@ -11,6 +12,7 @@
 #include "engine/GameObjectHandle.h"
 #include "engine/UpdateComponent.h"
 #include "game/player/FlightModel.h"
+#include "game/player/KinectControl.h"
 #include "runtime/InputBindingSet.h"
 #include "sound/system/GhostEngine.h"
 
@@ -46,6 +48,7 @@ public:
     static constexpr float kRampDelay = 5.0f;
     static constexpr float kRampSeconds = 3.0f;
     static constexpr float kRampExtra = 1000.0f;
+    static constexpr float kBoostExtra = 1000.0f;
 
     PlayerLogic() { SetID(SD::CID_Player); }
     ~PlayerLogic() override;
@@ -60,6 +63,10 @@ public:
     void Reset();
     // The pad and keyboard control mode: nothing unless controls are enabled.
     void StepPadInput(float dt);
+    // The sensor control mode: the hands' gesture steers and pushes; flags always, flight only
+    // while controls are enabled.
+    void StepKinectInput(float dt);
+    const KinectControl& GetKinect() const { return kinect_; }
     // Takes control while the vehicle is beyond the playable area and steers it back towards the
     // world's centre, watched by a free camera; true while the control mode is held back.
     bool ReturnToWorld(float dt);
@@ -95,6 +102,7 @@ public:
 private:
     Gedankenexperiment::Body* GetBody() const;
     void ApplyThrust(float throttle, float dt);
+    void ApplyKinectThrust(float throttle, float dt);
     void FlapWings(float dt);
     void SlideLetterbox(float dt);
     void RampSpeed(float dt);
@@ -119,6 +127,7 @@ private:
     SD::Vec3 resetPosition_;
     SD::Vec3 resetAngles_;
     SD::InputBindingSet bindings_;
+    KinectControl kinect_;
     SD::Vec4 modelColour_;
     SD::Vec4 lightColour_;
     float cameraRadius_ = 20.0f;

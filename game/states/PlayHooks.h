@@ -37,8 +37,8 @@ struct PlayHooks {
 
 PlayHooks& GetPlayHooks();
 
-// The end-of-game flag: the season cycle's when it has installed its query, else the flag the
-// final fade of the story raises here.
+// The end-of-game flag: the season cycle's when its query is installed, else a flag kept here for
+// states run without the season cycle.
 bool IsEndOfGame();
 void SetEndOfGame(bool ended);
 

@@ -342,7 +342,8 @@ void SowlarSystem_::RunStage(float dt) {
         default:
             break;
     }
-    if (stage_ < kFinalStage && storyCounter_ == stage_ + 1) EnterNextStage();
+    // A counter raised past the next stage's value still moves the story on, one stage a frame.
+    if (stage_ < kFinalStage && storyCounter_ >= stage_ + 1) EnterNextStage();
 }
 
 void SowlarSystem_::EnterNextStage() {

@@ -1,8 +1,10 @@
 // The whole game run headless in this process, driven from outside as a player would: keys go in
 // through the input system's injector at the end of each frame, and the run is watched through
-// the game-state manager and the factory by name.
+// the game-state manager and the factory by name; in the world the vehicle is flown a while and
+// its camera watched.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -87,6 +89,39 @@ struct Player {
 
 bool Exists(const char* name) { return SD::Factory_::GetGameObjectByName(name) != nullptr; }
 
+bool Finite(const SD::Vec3& v) { return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z); }
+
+// Where the vehicle and its camera stood and how the vehicle faced before a flight.
+struct Flight {
+    SD::GameObject* player = nullptr;
+    SD::Vec3 start;
+    SD::Vec3 startFacing;
+    SD::Vec3 cameraStart;
+
+    void Note() {
+        player = SD::Factory_::GetGameObjectByName("Player");
+        SD::GameObject* camera = SD::Factory_::GetGameObjectByName("PlayerCam");
+        if (!player || !camera) return;
+        start = player->GetTransform().GetPos();
+        startFacing = player->GetTransform().GetDir();
+        cameraStart = camera->GetTransform().GetPos();
+    }
+    // The vehicle moved several units and turned; the camera moved with it and stayed near.
+    bool FlewAndWasFollowed() const {
+        SD::GameObject* camera = SD::Factory_::GetGameObjectByName("PlayerCam");
+        if (SD::Factory_::GetGameObjectByName("Player") != player || !camera) return false;
+        const SD::Vec3 at = player->GetTransform().GetPos();
+        const SD::Vec3 facing = player->GetTransform().GetDir();
+        const SD::Vec3 cameraAt = camera->GetTransform().GetPos();
+        EXPECT_TRUE(Finite(at) && Finite(cameraAt));
+        EXPECT_GT((at - start).Length(), 2.0f) << "the vehicle flew";
+        EXPECT_LT(facing.Dot(startFacing), 0.999f * facing.Length() * startFacing.Length()) << "and turned";
+        EXPECT_GT((cameraAt - cameraStart).Length(), 1.0f) << "the camera moved along";
+        EXPECT_LT((cameraAt - at).Length(), 40.0f) << "and kept near the vehicle";
+        return true;
+    }
+};
+
 void SetConfig(const qvtest::TempTree& tree, const std::string& section, const std::string& key,
                const std::string& value) {
     std::string text = tree.Read("Assets/Config/config.ini");
@@ -118,6 +153,7 @@ TEST(WholeGame, FromTheMenuIntoTheWorldPausedResumedThenCreditsAndQuit) {
     platform::ScopedClock scoped(clock);
 
     Player player;
+    Flight flight;
     auto tap = [&player](uint32_t code) {
         auto pressed = std::make_shared<int>(0);
         return [&player, code, pressed] {
@@ -149,6 +185,20 @@ TEST(WholeGame, FromTheMenuIntoTheWorldPausedResumedThenCreditsAndQuit) {
         {"resume chosen on the pause menu", tap(SD::key_RETURN)},
         {"running again", [] { return PlayState() == SD::GameStateManager_::kPlay; }},
         {"a while of play", wait(30)},
+        {"the vehicle and its camera noted", [&flight] {
+             flight.Note();
+             return flight.player != nullptr;
+         }},
+        {"throttle and a turn held", [&player] {
+             player.keys = {SD::key_SPACE, SD::key_D};
+             return true;
+         }},
+        {"flown a while", wait(40)},
+        {"keys let go", [&player] {
+             player.keys.clear();
+             return true;
+         }},
+        {"the vehicle flew and turned, its camera followed", [&flight] { return flight.FlewAndWasFollowed(); }},
         {"to the menu", tap(SD::key_TILDA)},
         {"menu again", in("MainMenu")},
         {"menu cool-down again", wait(90)},

@@ -1,4 +1,5 @@
-// The game's component classes join start-up under their names and numbers.
+// The game's component classes join start-up under their names and numbers, and the play
+// states' hooks reach their providers.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -6,6 +7,10 @@
 #include "GameTestSupport.h"
 #include "game/GameRegistration.h"
 #include "game/components/WorldHooks.h"
+#include "game/hud/HudHooks.h"
+#include "game/states/PlayHooks.h"
+#include "game/systems/AudioLogic.h"
+#include "game/systems/SowlarSystem.h"
 #include "runtime/Registration.h"
 
 namespace {
@@ -57,6 +62,46 @@ TEST(GameRegistration, TheWorldLogicClassesRegisterUnderTheirNamesAndNumbers) {
     factory.Shutdown();
     // The spawners reach the firefly manager through the installed world hooks.
     EXPECT_TRUE(QV::WorldHooksInstalled());
+    QV::SetWorldHooks(nullptr);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(GameRegistration, ThePlayHooksReachTheSoundLogicAndTheSeasonCycleAndEarlierHooksStay) {
+    QV::GetPlayHooks() = QV::PlayHooks();
+    QV::GetHudHooks().endOfGame = nullptr;
+    int earlierState = -1;
+    QV::GetPlayHooks().setMusicState = [&earlierState](int state) { earlierState = state; };
+    SD::Registrations registrations;
+    QV::SupplyGameClasses(registrations);
+    QV::PlayHooks& hooks = QV::GetPlayHooks();
+    for (bool installed : {bool(hooks.setControlsEnabled), bool(hooks.addSprite), bool(hooks.setFirstTargetLevel),
+                           bool(hooks.resetSeasonCycle), bool(hooks.isEndOfGame)})
+        EXPECT_TRUE(installed);
+
+    hooks.setMusicState(3);
+    EXPECT_EQ(earlierState, 3) << "a hook set before start-up stays";
+
+    QV::AudioLogic_::GetInstance().SetRainTarget(0.7f);
+    hooks.setFirstTargetLevel(0.0f);
+    EXPECT_EQ(QV::AudioLogic_::GetInstance().GetRainTarget(), 0.0f);
+
+    // The story's final fade ends the game in the season cycle, which a new run clears.
+    QV::SowlarSystem_& seasons = QV::SowlarSystem_::GetInstance();
+    EXPECT_FALSE(QV::IsEndOfGame());
+    ASSERT_TRUE(QV::GetHudHooks().endOfGame);
+    QV::GetHudHooks().endOfGame();
+    EXPECT_TRUE(seasons.IsEndOfGame());
+    EXPECT_TRUE(QV::IsEndOfGame());
+    seasons.SetEndOfGame(false);
+    EXPECT_FALSE(QV::IsEndOfGame());
+
+    QV::GetPlayHooks() = QV::PlayHooks();
+    QV::GetHudHooks().endOfGame = nullptr;
+    QV::SowlarSystem_::DestroyInstance();
+    QV::AudioLogic_::ResetForTests();
     QV::SetWorldHooks(nullptr);
 }
 

@@ -1,7 +1,8 @@
 // The player's vehicle in a small world, flown by held keys frame by frame: it rests without
 // input, turns and pitches as the flight model integrates the squared inputs, thrusts along
 // its facing, ramps its speed on a held throttle, keeps its angles within their limits, is
-// pushed by strong winds only, and reads only the data of the versions it knows.
+// pushed by strong winds only, reads only the data of the versions it knows, and with a
+// body-tracking sensor flies by the hands' gesture.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -10,6 +11,8 @@
 #include "core/Matrix.h"
 #include "game/editor/GameEditorHooks.h"
 #include "graphics/Graphics.h"
+#include "platform/sensor/ScriptedSensor.h"
+#include "runtime/Kinect.h"
 
 namespace {
 
@@ -439,6 +442,111 @@ TEST_F(PlayerViewTest, AReturnShowsTheFreeCameraUntilTheVehicleIsBack) {
     Place(player, SD::Vec3(63, 0, -8846.74f + 15000));
     Play(1, 0.1f);
     EXPECT_EQ(graphics.GetActiveCamera(), Lens(camera));
+}
+
+}  // namespace
+
+namespace {
+
+using namespace playtest;
+
+// The vehicle flown by the hands before a scripted body-tracking sensor, with the sensor HUD's
+// three pieces present so that the HUD step can tell whether the player stands in place.
+class PlayerKinectTest : public PlayFixture {
+protected:
+    void SetUp() override {
+        platform::sensor::AttachRuntime(&sensor);
+        kinect = SD::Kinect_::GetInstance();
+        kinect->Initialize();
+        Flight diving;
+        diving.resetAngles = SD::Vec3(30, 0, 0);
+        Blueprints(VehicleBlueprint("Vehicle") + VehicleBlueprint("Diving", diving) +
+                   Blueprint("Piece", TransformXml({})));
+        for (const char* piece : {"KinectError", "KinectCircle", "KinectTriangle"}) Spawn("Piece", piece);
+    }
+    void TearDown() override {
+        kinect->Shutdown();
+        SD::Kinect_::DestroyInstance();
+        platform::sensor::AttachRuntime(nullptr);
+    }
+    void PlugIn() {
+        sensor.Plug();
+        kinect->Update(0.0f);
+        ASSERT_TRUE(kinect->IsConnected());
+    }
+    // A body centred 2 units before the sensor, both hands pushed 0.3 towards it: throttle 0.9,
+    // no turn and no pitch.
+    void StandPushing() {
+        platform::sensor::SkeletonFrame frame;
+        auto& body = frame.skeletons[0];
+        body.trackingState = platform::sensor::kStateTracked;
+        body.joints[SD::Kinect_::kHipCentre] = {0.0f, -0.2f, 2.0f, 1};
+        body.joints[SD::Kinect_::kShoulderCentre] = {0.0f, 0.2f, 2.0f, 1};
+        body.joints[SD::Kinect_::kLeftHand] = {-0.3f, 0.0f, 1.7f, 1};
+        body.joints[SD::Kinect_::kRightHand] = {0.3f, 0.0f, 1.7f, 1};
+        ASSERT_TRUE(sensor.DeliverFrame(frame));
+        ASSERT_TRUE(kinect->WaitForFrames(++delivered, 10000));
+        kinect->Update(0.0f);
+    }
+    SD::Vec3 ForceOfAFrame(SD::GameObject* player) {
+        const SD::Vec3 before = BodyOf(player)->GetForce();
+        Play(1, kDt);
+        return BodyOf(player)->GetForce() - before;
+    }
+
+    platform::sensor::ScriptedSensor sensor{false};
+    SD::Kinect_* kinect = nullptr;
+    uint64_t delivered = 0;
+};
+
+TEST_F(PlayerKinectTest, WithASensorTheVehicleStartsFlownByTheHandsAndTogglesToThePad) {
+    SD::GameObject* pad = Spawn("Vehicle", "PadVehicle");
+    EXPECT_EQ(PlayerOf(pad)->GetModeCount(), 1u) << "no sensor: the pad alone";
+    PlugIn();
+    SD::GameObject* player = Spawn("Vehicle", "Player");
+    QV::PlayerLogic* logic = PlayerOf(player);
+    EXPECT_EQ(logic->GetModeCount(), 2u);
+    EXPECT_EQ(logic->GetModeIndex(), 1u);
+    StandPushing();
+    Play(1, kDt);  // the HUD finds the player centred
+    // Level flight: no nose term, the thrust is F T.
+    ExpectNear(ForceOfAFrame(player), SD::Vec3(0, 0, 500.0f * 0.9f), 0.01f, "hands pushed forward");
+    EXPECT_TRUE(QV::GetInputActivity().throttle);
+    // The pad keys do nothing in this mode.
+    keys = {SD::key_D};
+    Play(3, kDt);
+    EXPECT_EQ(logic->GetFlight().angles, SD::Vec3());
+    keys = {SD::key_C};
+    Play(1, kDt);
+    EXPECT_EQ(logic->GetModeIndex(), 0u);
+    keys = {SD::key_D};
+    Play(3, kDt);
+    EXPECT_GT(logic->GetFlight().angles.y, 0.0f) << "the pad turns the vehicle now";
+}
+
+TEST_F(PlayerKinectTest, TheHandsThrustWeighsTheNoseByTheThrottleAndABoostRaisesThePlainPart) {
+    PlugIn();
+    StandPushing();
+    SD::GameObject* player = Spawn("Diving", "Player");
+    QV::PlayerLogic* logic = PlayerOf(player);
+    Play(1, kDt);
+    const float t = 0.9f, speed = 500.0f;
+    const SD::Vec3 f = player->GetTransform().GetDir().GetNormalized();
+    ASSERT_GT(std::fabs(f.y), 0.4f) << "the vehicle's nose is tilted";
+    const float c = f.y > 0.0f ? -0.333f * f.y * f.y : 0.45f * f.y * f.y;
+    ExpectNear(ForceOfAFrame(player), f * (speed * t + speed * t * c * t), 0.05f, "tilted nose");
+
+    logic->SetBoostTime(0.15f);
+    ExpectNear(ForceOfAFrame(player), f * ((speed + 1000.0f) * t + speed * t * c * t), 0.05f, "boosted");
+    ExpectNear(ForceOfAFrame(player), f * ((speed + 1000.0f) * t + speed * t * c * t), 0.05f, "still boosted");
+    EXPECT_LE(logic->GetBoostTime(), 0.0f);
+    ExpectNear(ForceOfAFrame(player), f * (speed * t + speed * t * c * t), 0.05f, "boost over");
+
+    // With controls off the gesture is still read but nothing flies.
+    logic->SetControlsEnabled(false);
+    QV::GetInputActivity() = QV::InputActivity();
+    ExpectNear(ForceOfAFrame(player), SD::Vec3(), 1e-5f, "controls off");
+    EXPECT_TRUE(QV::GetInputActivity().throttle);
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 // The season cycle in a small world: the configuration's season looks and boundaries, the
 // season at the player on either side of them, a whole year of story steps moving the season
 // weights, the water, the groups, the moon, the music and the sounds, and the frames that
-// change nothing (a paused frame, a counter that skips a step).
+// change nothing (a paused frame), and a counter that skips steps catching up one stage a frame.
 #include <gtest/gtest.h>
 
 #include "PlayTestSupport.h"
@@ -225,7 +225,7 @@ TEST_F(SeasonCycleTest, AWholeYearOfStoryStepsMovesTheSeasonsTheWorldAndTheMusic
     EXPECT_EQ(W(2), 0.0f);
 }
 
-TEST_F(SeasonCycleTest, WithoutAPlayerOrWithASkippedStepTheStoryWaits) {
+TEST_F(SeasonCycleTest, WithoutAPlayerTheStoryWaitsAndASkippedStepCatchesUpOneStageAFrame) {
     Configure("");
     seasons.ResetCycle();
     seasons.AdvanceStory();
@@ -235,8 +235,12 @@ TEST_F(SeasonCycleTest, WithoutAPlayerOrWithASkippedStepTheStoryWaits) {
     Year(1);
     EXPECT_EQ(seasons.GetStage(), 1);
     seasons.SetStoryCounter(5);
+    Year(1);
+    EXPECT_EQ(seasons.GetStage(), 2);
+    Year(2);
+    EXPECT_EQ(seasons.GetStage(), 4);
     Year(10);
-    EXPECT_EQ(seasons.GetStage(), 1);
+    EXPECT_EQ(seasons.GetStage(), 5);
 }
 
 }  // namespace
