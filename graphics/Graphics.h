@@ -136,6 +136,26 @@ public:
     const SD::FilePath& GetTestCompile() const { return testCompile; }
     const SD::Vec3& GetBackgroundColor() const { return backgroundColor; }
 
+    // The look that the season cycle drives and every effect reads through the frame constants:
+    // ambient and fog colours, fog distances and the three season transitions (spring to
+    // summer, summer to fall, fall to winter), which the season cycle also reads back.
+    static constexpr int kSeasonTransitions = 3;
+    void SetAmbientColor(const SD::Vec3& color) { globalAmbient = color; }
+    const SD::Vec3& GetAmbientColor() const { return globalAmbient; }
+    void SetFogColor(const SD::Vec3& color) { fogColor = color; }
+    const SD::Vec3& GetFogColor() const { return fogColor; }
+    void SetFogNear(float distance) { fogNear = distance; }
+    float GetFogNear() const { return fogNear; }
+    void SetFogFar(float distance) { fogFar = distance; }
+    float GetFogFar() const { return fogFar; }
+    // An index outside the three is ignored (0 is read).
+    void SetSeasonTransition(int index, float value) {
+        if (index >= 0 && index < kSeasonTransitions) seasonTransitions[index] = value;
+    }
+    float GetSeasonTransition(int index) const {
+        return index >= 0 && index < kSeasonTransitions ? seasonTransitions[index] : 0.0f;
+    }
+
     // Per-frame constants and the render-target routines of the passes.
     void SetFrameConstants();
     void SetViewMatrix(Resource::Effect* effect);
@@ -340,6 +360,12 @@ public:
     void SetGrassColorScalar(float value) { grassColorScalar = value; }
     // Fades newly painted grass in over the time; 0 shows it grown at once.
     void StartGrassGrowth(float seconds) { grassGrowth = 0.0f, grassGrowthTime = seconds; }
+    float GetGrassGrowth() const { return grassGrowth; }
+    float GetGrassGrowthTime() const { return grassGrowthTime; }
+    // The first grass pass tells the wind field the world area it covers, through the writer
+    // that the field installs (the field lives above this layer), and draws nothing.
+    using WindAreaWriter = void (*)(const SD::Vec2& minimum, const SD::Vec2& maximum);
+    void SetWindAreaWriter(WindAreaWriter writer) { windAreaWriter = writer; }
     float GetGrassWave() const { return wave.value; }
     // The fade of growing grass: 0 just planted, 1 grown (also for a growth time of 0).
     static float GrassPaint(float growth, float growthTime);
@@ -436,7 +462,7 @@ private:
     SD::Vec3 fogColor{1.0f, 1.0f, 1.0f};
     float fogFar = 2500.0f;
     float fogNear = 10.0f;
-    float seasonTransitions[3] = {0.0f, 0.0f, 0.0f};
+    float seasonTransitions[kSeasonTransitions] = {0.0f, 0.0f, 0.0f};
     float glowIntensity = 1.0f;
     float glowSpread = 1.0f;
     float lastFrameTime = 0.0f;
@@ -531,6 +557,8 @@ private:
     float grassGrowth = 0.0f;
     float grassGrowthTime = 0.0f;
     float grassColorScalar = 1.0f;
+    bool firstGrassPass = true;
+    WindAreaWriter windAreaWriter = nullptr;
     uint32_t grassDrawn = 0;
     int grassBuffer = 0;
     std::vector<GrassInstance> grassStaging;

@@ -28,7 +28,7 @@ float Graphics_::GrassPaint(float growth, float growthTime) {
 }
 
 void Graphics_::DrawGrass(const std::string& technique, const std::vector<GrassInstance>& grass) {
-    if (!grassEnabled || grass.empty()) return;
+    if (!grassEnabled || (grass.empty() && !firstGrassPass)) return;
     Resource::Effect* effect = GetEffect("grass");
     Resource::iTexture* texture = FindTexture("grass");
     if (!effect || !texture) {
@@ -51,6 +51,11 @@ void Graphics_::DrawGrass(const std::string& technique, const std::vector<GrassI
         d->SetRenderState(platform::gfx::kRsAlphaBlendEnable, 0);
     }
     effect->SetFloat("grass_color_scalar", grassColorScalar);
+    if (firstGrassPass) {
+        firstGrassPass = false;
+        if (windAreaWriter) windAreaWriter(SD::Vec2(-20.0f, -20.0f), SD::Vec2(20.0f, 20.0f));
+        return;
+    }
     grassDrawn = 0;
     grassStaging.clear();
     for (const GrassInstance& instance : grass) {

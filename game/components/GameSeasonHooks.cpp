@@ -21,9 +21,15 @@ void GameHooks::FlashLightning() { SowlarSystem_::GetInstance().StartLightning()
 
 const char* GameHooks::GetSeasonName() { return SowlarSystem_::GetInstance().GetSeasonAtPlayer().c_str(); }
 
-float GameHooks::GetSeasonBlend() { return SowlarSystem_::GetInstance().GetLook().weights[0]; }
+// The spring-to-summer weight the renderer keeps (0 without a renderer).
+float GameHooks::GetSeasonBlend() {
+    const Aperture::Graphics_* graphics = Aperture::Graphics_::Peek();
+    return graphics ? graphics->GetSeasonTransition(0) : 0.0f;
+}
 
-void GameHooks::SetSeasonBlend(float blend) { SowlarSystem_::GetInstance().GetLook().weights[0] = blend; }
+void GameHooks::SetSeasonBlend(float blend) {
+    if (Aperture::Graphics_* graphics = Aperture::Graphics_::Peek()) graphics->SetSeasonTransition(0, blend);
+}
 
 int GameHooks::GetStoryCounter() { return SowlarSystem_::GetInstance().GetStoryCounter(); }
 

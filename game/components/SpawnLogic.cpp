@@ -88,24 +88,7 @@ void SpawnLogic::VInitialize(bool) {
     savedOrientation_ = transform.GetOrient();
     // Known even when the level starts in the developer pause, so leaving it can hide the object.
     sunkPosition_ = transform.GetLocalPos() - SD::Vec3(0.0f, sinkDepth_, 0.0f);
-    if (SD::GetCurrentPlayState() != SD::kPlayStateDevPause) {
-        WorldHooks& hooks = GetWorldHooks();
-        if (action_ == "RiseUp") {
-            transform.SetPos(sunkPosition_);
-            transform.SetScale(SD::Vec3());
-            hooks.GetGeometryColor(owner, &savedColor_);
-        } else if (action_ == "FadeWaterfallIn") {
-            SD::Vec4 color;
-            if (hooks.GetGeometryColor(owner, &color)) hooks.SetGeometryColor(owner, SD::Vec4(color.x, color.y, color.z, 0.0f));
-        } else if (action_ == "FadeLightIn") {
-            hooks.GetLightColor(owner, &savedColor_);
-            hooks.SetLightColor(owner, SD::Vec4(0, 0, 0, 0));
-        } else {
-            transform.SetScale(SD::Vec3());
-            hooks.GetGeometryColor(owner, &savedColor_);
-        }
-        SyncCollider();
-    }
+    if (SD::GetCurrentPlayState() != SD::kPlayStateDevPause) Hide();
     interpolator_.Start(0.0f, 1.0f, duration_);
     if (!listening_) {
         SD::Message_System::GetInstance()->RegisterHandler(SD::MessageIds::ChangeActiveState, this,
@@ -113,6 +96,37 @@ void SpawnLogic::VInitialize(bool) {
         listening_ = true;
     }
     Awake();
+}
+
+void SpawnLogic::Hide() {
+    SD::GameObject* owner = GetOwner();
+    if (!owner) return;
+    SD::Transform& transform = owner->GetTransform();
+    WorldHooks& hooks = GetWorldHooks();
+    if (action_ == "RiseUp") {
+        transform.SetPos(sunkPosition_);
+        transform.SetScale(SD::Vec3());
+        hooks.GetGeometryColor(owner, &savedColor_);
+    } else if (action_ == "FadeWaterfallIn") {
+        SD::Vec4 color;
+        if (hooks.GetGeometryColor(owner, &color)) hooks.SetGeometryColor(owner, SD::Vec4(color.x, color.y, color.z, 0.0f));
+    } else if (action_ == "FadeLightIn") {
+        hooks.GetLightColor(owner, &savedColor_);
+        hooks.SetLightColor(owner, SD::Vec4(0, 0, 0, 0));
+    } else {
+        transform.SetScale(SD::Vec3());
+        hooks.GetGeometryColor(owner, &savedColor_);
+    }
+    SyncCollider();
+}
+
+void SpawnLogic::Restart() {
+    started_ = 0;
+    delay_ = initialDelay_;
+    Hide();
+    // Whatever the previous play left queued gives way to the action from its beginning.
+    queue_.RemoveGroup(kLane);
+    if (action_.Length() > 0) Queue(action_.c_str());
 }
 
 void SpawnLogic::VUpdate(float dt) {

@@ -55,7 +55,11 @@ public:
     // Where the object comes to rest: for "RiseUp" its sunk position raised by the sink depth,
     // otherwise where it is.
     SD::Vec3 GetRestingPosition();
+    // Set once its behaviour has begun; an entrance that has played out keeps it.
     bool HasStarted() const { return started_ != 0; }
+    // Plays the entrance again: the object hides as it did when it came to life and the action
+    // runs anew after the initial delay.
+    void Restart();
     size_t GetQueuedCount() const { return queue_.Size(); }
 
     void OnPlayStateChange(SD::IMessage* message);

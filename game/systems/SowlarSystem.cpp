@@ -16,6 +16,7 @@
 #include "game/components/ProximityTriggers.h"
 #include "game/components/QuorvPhantom.h"
 #include "game/components/SeasonLogic.h"
+#include "game/components/SpawnLogic.h"
 #include "game/components/Spawner.h"
 #include "game/components/Wind.h"
 #include "game/components/WorldHooks.h"
@@ -23,6 +24,8 @@
 #include "game/fireflies/FireflyManager.h"
 #include "game/hud/HudFade.h"
 #include "game/systems/AudioLogic.h"
+#include "graphics/Graphics.h"
+#include "graphics/photon/ParticleSystem.h"
 #include "runtime/Input.h"
 #include "runtime/InputCodes.h"
 #include "sound/system/Phantom.h"
@@ -70,6 +73,15 @@ bool DevKey(uint32_t code, bool triggered) {
 
 void Post(const char* event) { GetWorldHooks().PostSound(event); }
 
+Aperture::Graphics_* Renderer() { return Aperture::Graphics_::Peek(); }
+
+SD::Vec3 Rgb(const SD::Vec4& c) { return SD::Vec3(c.x, c.y, c.z); }
+
+// The particle effect of that ID on the object; every such effect shares the particle base.
+Aperture::Photon::ParticleSystem* Effect(SD::GameObject* object, SD::ComponentID id) {
+    return object ? static_cast<Aperture::Photon::ParticleSystem*>(object->GetComponent(id)) : nullptr;
+}
+
 // A configured value that is no finite number ("nan", "inf") would reach every colour and fog
 // distance of the renderer; it keeps its default instead.
 float ReadFloat(const SD::ConfigFile& config, const std::string& key, float defaultValue) {
@@ -112,11 +124,13 @@ void SowlarSystem_::ReadConfig(SD::ConfigFile& config) {
 }
 
 void SowlarSystem_::PushSpring() {
+    Aperture::Graphics_* renderer = Renderer();
+    if (!renderer) return;
     const SeasonSettings& spring = settings_[kSpring];
-    look_.ambient = SD::Vec3(spring.ambient.x, spring.ambient.y, spring.ambient.z);
-    look_.fog = SD::Vec3(spring.fog.x, spring.fog.y, spring.fog.z);
-    look_.fogNear = spring.fogNear;
-    look_.fogFar = spring.fogFar;
+    renderer->SetAmbientColor(Rgb(spring.ambient));
+    renderer->SetFogColor(Rgb(spring.fog));
+    renderer->SetFogNear(spring.fogNear);
+    renderer->SetFogFar(spring.fogFar);
 }
 
 void SowlarSystem_::Initialize() {
@@ -143,19 +157,20 @@ void SowlarSystem_::ResetCycle() {
 }
 
 void SowlarSystem_::SetSeasonWeight(const std::string& name, float weight) {
+    int transition;
+    float value = weight;
     if (name == "Spring" || name == "spring") {
-        look_.weights[0] = 1.0f - weight;
-        seasonIndex_ = kSpring;
+        transition = 0, value = 1.0f - weight, seasonIndex_ = kSpring;
     } else if (name == "Summer" || name == "summer") {
-        look_.weights[0] = weight;
-        seasonIndex_ = kSummer;
+        transition = 0, seasonIndex_ = kSummer;
     } else if (name == "Fall" || name == "fall") {
-        look_.weights[1] = weight;
-        seasonIndex_ = kFall;
+        transition = 1, seasonIndex_ = kFall;
     } else if (name == "Winter" || name == "winter") {
-        look_.weights[2] = weight;
-        seasonIndex_ = kWinter;
+        transition = 2, seasonIndex_ = kWinter;
+    } else {
+        return;
     }
+    if (Aperture::Graphics_* renderer = Renderer()) renderer->SetSeasonTransition(transition, value);
 }
 
 const std::string& SowlarSystem_::GetSeasonAtPlayer() {
@@ -194,6 +209,8 @@ void SowlarSystem_::ActivateGroup(const char* group, bool flag) {
             continue;
         }
         SD::Group::AsGroup(member)->SetActive(true);
+        if (auto* spawn = static_cast<SpawnLogic*>(owner->GetComponent(SD::CID_SpawnLogic)); spawn && spawn->HasStarted())
+            spawn->Restart();
         if (auto* spawner = static_cast<Spawner*>(owner->GetComponent(SD::CID_Spawner))) {
             spawner->SetFollowPath(flag);
             spawner->SetSpawn_state(true);
@@ -232,7 +249,10 @@ void SowlarSystem_::StopRain(bool stop) {
 void SowlarSystem_::Update(float dt) {
     if ((dt > -0.0001f && dt < 0.0001f) || !Find("Player")) return;
     const SeasonSettings* s = settings_;
-    const float* w = look_.weights;
+    Aperture::Graphics_* renderer = Renderer();
+    float w[Aperture::Graphics_::kSeasonTransitions] = {0.0f, 0.0f, 0.0f};
+    if (renderer)
+        for (int i = 0; i < Aperture::Graphics_::kSeasonTransitions; ++i) w[i] = renderer->GetSeasonTransition(i);
     SD::Vec4 ambient, fog;
     for (int c = 0; c < 4; ++c) {
         C(ambient, c) = Blend(C(s[0].ambient, c), C(s[1].ambient, c), C(s[2].ambient, c), C(s[3].ambient, c), w);
@@ -279,10 +299,12 @@ void SowlarSystem_::Update(float dt) {
 
     currentAmbient_ = currentAmbient_ * 0.9f + targetAmbient * 0.1f;
     currentFog_ = currentFog_ * 0.9f + targetFog * 0.1f;
-    look_.ambient = SD::Vec3(currentAmbient_.x, currentAmbient_.y, currentAmbient_.z);
-    look_.fog = SD::Vec3(currentFog_.x, currentFog_.y, currentFog_.z);
-    look_.fogNear = fogEnabled_ ? fogNear : kFarFogNear;
-    look_.fogFar = fogEnabled_ ? fogFar : kFarFogFar;
+    if (renderer) {
+        renderer->SetAmbientColor(Rgb(currentAmbient_));
+        renderer->SetFogColor(Rgb(currentFog_));
+        renderer->SetFogNear(fogEnabled_ ? fogNear : kFarFogNear);
+        renderer->SetFogFar(fogEnabled_ ? fogFar : kFarFogFar);
+    }
 
     if (DevKey(SD::key_B, true)) ++storyCounter_;
     RunStage(dt);
@@ -299,10 +321,17 @@ void SowlarSystem_::Update(float dt) {
 
 void SowlarSystem_::RunStage(float dt) {
     switch (stage_) {
-        case 0:
+        case 0: {
             SetSeasonWeight("Spring", weights_[0].GetValue());
             waterAlpha_ = 0.1f;
+            // The dust around the player comes alive with the world.
+            Aperture::Photon::ParticleSystem* dust = Effect(Find("Player"), SD::CID_DustSystem);
+            if (dust && !dust->IsActive()) {
+                dust->SetActiveFlag(true);
+                dust->Start();
+            }
             break;
+        }
         case 3:
             waterAlpha_ = rainContact_ ? 0.25f : 0.75f;
             SetSeasonWeight("Summer", weights_[0].GetValue());
@@ -365,6 +394,8 @@ void SowlarSystem_::EnterNextStage() {
             Post("Play_Ice_Melt");
             Post("Play_Water");
             Post("Play_Summer_Ambient");
+            if (Aperture::Photon::ParticleSystem* snow = Effect(Find("Snow_0"), SD::CID_Snow); snow && snow->IsActive())
+                snow->SetActiveFlag(false);
             StopRain(true);
             break;
         case 5:
@@ -379,9 +410,7 @@ void SowlarSystem_::EnterNextStage() {
             audio.SetRainTarget(0.0f);
             break;
         case 7:
-            look_.growthElapsed = 0.0f;
-            look_.growing = true;
-            look_.growthDuration = 4.5f;
+            if (Aperture::Graphics_* renderer = Renderer()) renderer->StartGrassGrowth(4.5f);
             Post("Play_Grass_Growing");
             weights_[1].Start(0.0f, 1.0f, 4.5);
             break;

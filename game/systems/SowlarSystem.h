@@ -4,6 +4,8 @@
 // renderer shows, darkened by storms and flashed by lightning; and the story of the world, a
 // ten-stage machine that the story counter moves on, switching groups of objects, turning the
 // moon, starting season transitions and posting sounds. Wind spheres are spawned here too.
+// The look lives in the renderer, which keeps the season weights between frames; without a
+// renderer the weights read as 0 and nothing is shown.
 #include <string>
 
 #include "core/System.h"
@@ -20,18 +22,6 @@ struct SeasonSettings {
     SD::Vec4 fog{1.0f, 1.0f, 1.0f, 1.0f};
     float fogNear = 100.0f;
     float fogFar = 10000.0f;
-};
-
-// The values the season cycle drives in the renderer.
-struct SeasonLook {
-    SD::Vec3 ambient;
-    SD::Vec3 fog;
-    float fogNear = 0.0f;
-    float fogFar = 0.0f;
-    float weights[3] = {0.0f, 0.0f, 0.0f};  // spring to summer, summer to fall, fall to winter
-    bool growing = false;
-    float growthElapsed = 0.0f;
-    float growthDuration = 0.0f;
 };
 
 class SowlarSystem_ : public SD::ISystem {
@@ -67,8 +57,6 @@ public:
     Wind* SpawnBreezeSphere(const SD::Vec3& position, const SD::Vec3& direction);
 
     const SeasonSettings& GetSettings(Season season) const { return settings_[season]; }
-    const SeasonLook& GetLook() const { return look_; }
-    SeasonLook& GetLook() { return look_; }
     const std::string& GetCurrentSeason() const { return currentSeason_; }
     int GetSeasonIndex() const { return seasonIndex_; }
     int GetStage() const { return stage_; }
@@ -113,7 +101,6 @@ private:
     bool whiteSquareSpawned_ = false;
     bool endOfGame_ = false;
     float waterAlpha_ = 0.0f;
-    SeasonLook look_;
 };
 
 }  // namespace QV

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "core/EngineCore.h"
+#include "graphics/Graphics.h"
 
 namespace QV {
 namespace {
@@ -13,6 +14,8 @@ std::unique_ptr<WindSystem_>& Instance() {
 }
 
 constexpr int kCells = WindField::kSide * WindField::kSide;
+
+void WriteArea(const SD::Vec2& minimum, const SD::Vec2& maximum) { WindSystem_::GetInstance().SetArea(minimum, maximum); }
 
 }  // namespace
 
@@ -79,6 +82,13 @@ void WindSystem_::Initialize() {
     std::vector<WindCell> seeds;
     for (int k = 0; k < 4; ++k) seeds.push_back(WindCell{0, 1, k, 0});
     field_ = std::make_unique<WindField>(seeds);
+    // The renderer's scene set-up gives the area the field covers.
+    if (Aperture::Graphics_* graphics = Aperture::Graphics_::Peek()) graphics->SetWindAreaWriter(&WriteArea);
+}
+
+void WindSystem_::Shutdown() {
+    if (Aperture::Graphics_* graphics = Aperture::Graphics_::Peek()) graphics->SetWindAreaWriter(nullptr);
+    field_.reset();
 }
 
 void WindSystem_::Update(float) {

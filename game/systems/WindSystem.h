@@ -49,14 +49,16 @@ public:
 
     const char* GetName() const override { return "WindSystem"; }
     void Initialize() override;
-    void Shutdown() override { field_.reset(); }
+    // Stops the renderer writing the area and frees the field.
+    void Shutdown() override;
     // Advances by the engine core's smoothed frame time (which runs on through pauses); the
     // frame time handed in is not used.
     void Update(float dt) override;
     // One step with an explicit elapsed time.
     void Advance(double seconds);
 
-    // The world area the field covers, set by the scene set-up.
+    // The world area the field covers, set by the renderer's first grass pass once Initialize
+    // has handed it the writer.
     void SetArea(const SD::Vec2& minimum, const SD::Vec2& maximum) {
         areaMin_ = minimum;
         areaMax_ = maximum;

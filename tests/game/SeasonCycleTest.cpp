@@ -4,14 +4,31 @@
 // change nothing (a paused frame), and a counter that skips steps catching up one stage a frame.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <memory>
+
 #include "PlayTestSupport.h"
 #include "core/ConfigFile.h"
+#include "graphics/Graphics.h"
+#include "graphics/photon/ParticleSystem.h"
+#include "platform/gfx/Device.h"
+#include "platform/window/Window.h"
 
 namespace {
 
 using namespace playtest;
 
 constexpr float kDt = 0.1f;
+
+// A particle effect under the ID of the player's dust or of the snow, counting its restarts.
+template <SD::ComponentID kID> class CountingEffect : public Aperture::Photon::ParticleSystem {
+public:
+    SD::ComponentID VGetID() const override { return kID; }
+    void Start() override { ++starts; }
+    int starts = 0;
+};
+using Dust = CountingEffect<SD::CID_DustSystem>;
+using Snow = CountingEffect<SD::CID_Snow>;
 
 class SeasonCycleTest : public PlayFixture {
 protected:
@@ -28,7 +45,13 @@ protected:
                                                      StringXml("Event Name", "Play_Song") + BoolXml("Is 3D?", false) +
                                                          BoolXml("Begin Playing?", false) +
                                                          BoolXml("Play On Music Sync Entry?", false) +
-                                                         BoolXml("Play On Beat?", false))));
+                                                         BoolXml("Play On Beat?", false))) +
+                   Blueprint("Grower", TransformXml({}, {2, 2, 2}) + GroupXml("Group_03") +
+                                           Component("SpawnLogic", 2,
+                                                     FloatXml("SinkDepth", 0) + FloatXml("Duration", 1) +
+                                                         FloatXml("Initial Delay", 0) + StringXml("Action", "ScaleIn"))));
+        Register<Dust>("DustSystem", SD::CID_DustSystem);
+        Register<Snow>("Snow", SD::CID_Snow);
     }
     void Configure(const std::string& section) {
         tree.Write("Assets/Config/seasons.ini", "[SowlarSystem]\n" + section);
@@ -52,7 +75,17 @@ protected:
             seasons.Update(dt);
         }
     }
-    float W(int i) const { return seasons.GetLook().weights[i]; }
+    // A renderer on a headless window with the sample effects, able to draw frames.
+    void DrawingRenderer() {
+        renderer.reset();
+        std::filesystem::copy(qvtest::SourceDir() + "/Graphics", tree.Path("Graphics"),
+                              std::filesystem::copy_options::recursive | std::filesystem::copy_options::overwrite_existing);
+        window = std::make_unique<platform::Window>("game", 0, 0, 320, 180);
+        renderer = std::make_unique<Aperture::Graphics_>();
+        renderer->SetWindow(window.get(), 320, 180, false);
+        renderer->Initialize();
+    }
+    float W(int i) const { return renderer->GetSeasonTransition(i); }
     float WaterAlpha() {
         SD::Vec4 colour;
         world.GetGeometryColor(factory.GetGameObject(std::string("Water")), &colour);
@@ -60,6 +93,9 @@ protected:
     }
 
     QV::SowlarSystem_& seasons;
+    std::unique_ptr<platform::Window> window;
+    // The season look lives in the renderer.
+    std::unique_ptr<Aperture::Graphics_> renderer = std::make_unique<Aperture::Graphics_>();
 };
 
 TEST_F(SeasonCycleTest, TheDefaultConfigurationIsWhiteWithOneBoundaryAtZero) {
@@ -101,9 +137,9 @@ TEST_F(SeasonCycleTest, TheConfiguredBoundariesAndColoursDecideTheSeasonAndTheLo
     EXPECT_NEAR(seasons.GetSettings(QV::SowlarSystem_::kSpring).ambient.x, 0.2f, 1e-6f);
     EXPECT_NEAR(seasons.GetSettings(QV::SowlarSystem_::kWinter).ambient.y, 0.4f, 1e-6f);
     // Initialisation shows spring at once.
-    EXPECT_NEAR(seasons.GetLook().ambient.x, 0.2f, 1e-6f);
-    EXPECT_EQ(seasons.GetLook().fog.z, 0.0f);
-    EXPECT_EQ(seasons.GetLook().fogNear, 20.0f);
+    EXPECT_NEAR(renderer->GetAmbientColor().x, 0.2f, 1e-6f);
+    EXPECT_EQ(renderer->GetFogColor().z, 0.0f);
+    EXPECT_EQ(renderer->GetFogNear(), 20.0f);
 
     SD::GameObject* player = Spawn("Vehicle", "Player");
     const struct {
@@ -121,20 +157,20 @@ TEST_F(SeasonCycleTest, TheConfiguredBoundariesAndColoursDecideTheSeasonAndTheLo
     EXPECT_EQ(seasons.GetSeasonIndex(), QV::SowlarSystem_::kSummer);
     seasons.Update(kDt);
     // ambient red: current 1 then 0.9 * 1 + 0.1 * (0.2 * 0.5 + 1 * 0.5)
-    EXPECT_NEAR(seasons.GetLook().ambient.x, 0.96f, 1e-5f);
-    EXPECT_NEAR(seasons.GetLook().fogNear, 0.5f * 20 + 0.5f * 100, 1e-4f);
+    EXPECT_NEAR(renderer->GetAmbientColor().x, 0.96f, 1e-5f);
+    EXPECT_NEAR(renderer->GetFogNear(), 0.5f * 20 + 0.5f * 100, 1e-4f);
     // A paused frame freezes everything.
     seasons.Update(0.0f);
-    EXPECT_NEAR(seasons.GetLook().ambient.x, 0.96f, 1e-5f);
+    EXPECT_NEAR(renderer->GetAmbientColor().x, 0.96f, 1e-5f);
     // Fog switched off sends the fog far away; the colour still smooths.
     seasons.SetFogEnabled(false);
     seasons.SetStormDarkness(1.0f);
     for (int i = 0; i < 200; ++i) seasons.Update(kDt);
-    EXPECT_EQ(seasons.GetLook().fogNear, QV::SowlarSystem_::kFarFogNear);
-    EXPECT_EQ(seasons.GetLook().fogFar, QV::SowlarSystem_::kFarFogFar);
+    EXPECT_EQ(renderer->GetFogNear(), QV::SowlarSystem_::kFarFogNear);
+    EXPECT_EQ(renderer->GetFogFar(), QV::SowlarSystem_::kFarFogFar);
     // Stage 0 holds the spring weight to its idle transition (at 0 here: all summer, red 1).
-    EXPECT_NEAR(seasons.GetLook().ambient.x, 0.4f, 1e-4f);
-    EXPECT_NEAR(seasons.GetLook().fog.x, 0.625f, 1e-4f);
+    EXPECT_NEAR(renderer->GetAmbientColor().x, 0.4f, 1e-4f);
+    EXPECT_NEAR(renderer->GetFogColor().x, 0.625f, 1e-4f);
 }
 
 TEST_F(SeasonCycleTest, AWholeYearOfStoryStepsMovesTheSeasonsTheWorldAndTheMusic) {
@@ -195,8 +231,8 @@ TEST_F(SeasonCycleTest, AWholeYearOfStoryStepsMovesTheSeasonsTheWorldAndTheMusic
     // Fall grows in over 4.5 s.
     seasons.AdvanceStory();
     Year(1);
-    EXPECT_TRUE(seasons.GetLook().growing);
-    EXPECT_EQ(seasons.GetLook().growthDuration, 4.5f);
+    EXPECT_EQ(renderer->GetGrassGrowthTime(), 4.5f);
+    EXPECT_EQ(renderer->GetGrassGrowth(), 0.0f);
     Year(50);
     EXPECT_NEAR(W(1), 1.0f, 1e-4f);
 
@@ -223,6 +259,74 @@ TEST_F(SeasonCycleTest, AWholeYearOfStoryStepsMovesTheSeasonsTheWorldAndTheMusic
     EXPECT_EQ(seasons.GetStoryCounter(), 0);
     EXPECT_EQ(W(1), 0.0f);
     EXPECT_EQ(W(2), 0.0f);
+}
+
+// The world's effects and entrances follow the story: the player's dust wakes once with the
+// world, the snow stops as summer comes, and a group's played-out entrances play again.
+TEST_F(SeasonCycleTest, TheStoryWakesTheDustStopsTheSnowAndReplaysEntrances) {
+    Configure("");
+    SD::GameObject* player = Spawn("Vehicle", "Player");
+    auto* dust = static_cast<Dust*>(player->AddComponent(SD::CID_DustSystem));
+    SD::GameObject* snowObject = factory.NewGameObject();
+    snowObject->NameObject("Snow_0");
+    auto* snow = static_cast<Snow*>(snowObject->AddComponent(SD::CID_Snow));
+    snow->SetActiveFlag(true);
+    SD::GameObject* grower = Spawn("Grower", "Grower");
+    seasons.ResetCycle();
+
+    Year(1);
+    EXPECT_TRUE(dust->IsActive());
+    EXPECT_EQ(dust->starts, 1);
+    Year(20);
+    EXPECT_EQ(dust->starts, 1) << "an active dust is left alone";
+    EXPECT_FLOAT_EQ(grower->GetTransform().GetScale().x, 2.0f) << "its entrance has played out";
+
+    for (int step = 1; step <= 2; ++step) {
+        seasons.AdvanceStory();
+        Year(1);
+    }
+    EXPECT_TRUE(snow->IsActive());
+    seasons.AdvanceStory();
+    Year(1);
+    ASSERT_EQ(seasons.GetStage(), 3);
+    EXPECT_FALSE(snow->IsActive());
+    EXPECT_EQ(snow->starts, 0);
+    // Brought in again, the grower starts over from nothing and grows back.
+    EXPECT_LT(grower->GetTransform().GetScale().x, 1.0f);
+    Year(20);
+    EXPECT_FLOAT_EQ(grower->GetTransform().GetScale().x, 2.0f);
+}
+
+// A season change reaches the frame: the effect constants every shader reads carry the
+// smoothed ambient and fog colours, the fog distances and the season weights.
+TEST_F(SeasonCycleTest, TheSeasonLookReachesTheFramesEffectConstants) {
+    DrawingRenderer();
+    Configure("SpringFogNear=20\nFallAmbientLightColor_red=0\nFallFogNear=60\n");
+    Spawn("Vehicle", "Player");
+    const auto constant = [this](const std::string& name) {
+        std::vector<float> last;
+        for (const platform::gfx::Command& c : renderer->GetDeviceLayer().GetDevice()->LastFrame())
+            if (c.op == platform::gfx::Op::kSetParameter && c.name == name)
+                last.assign(c.v, c.v + std::min<uint32_t>(c.a[0], 3));
+        return last;
+    };
+    renderer->Update(kDt);
+    EXPECT_EQ(constant("g_fog_near"), std::vector<float>{20.0f});
+    EXPECT_EQ(constant("globalAmbient"), (std::vector<float>{1.0f, 1.0f, 1.0f}));
+    EXPECT_EQ(constant("summer_to_fall_transition_value"), std::vector<float>{0.0f});
+
+    seasons.SetSeasonWeight("Fall", 1.0f);
+    for (int i = 0; i < 3; ++i) {
+        seasons.Update(kDt);
+        renderer->Update(kDt);
+    }
+    EXPECT_EQ(constant("summer_to_fall_transition_value"), std::vector<float>{1.0f});
+    EXPECT_EQ(constant("g_fog_near"), std::vector<float>{60.0f});
+    // Three frames of smoothing from red 1 towards the fall's 0.
+    const std::vector<float> ambient = constant("globalAmbient");
+    ASSERT_EQ(ambient.size(), 3u);
+    EXPECT_NEAR(ambient[0], 0.729f, 1e-5f);
+    EXPECT_NEAR(ambient[1], 1.0f, 1e-5f);
 }
 
 TEST_F(SeasonCycleTest, WithoutAPlayerTheStoryWaitsAndASkippedStepCatchesUpOneStageAFrame) {

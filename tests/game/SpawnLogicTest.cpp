@@ -71,6 +71,35 @@ TEST_F(SpawnLogicTest, ScaleInWaitsItsDelayThenGrowsLinearlyAndBrightensDown) {
     EXPECT_FLOAT_EQ(hooks.geometry[flower].w, 1.0f);
 }
 
+// A played-out entrance, restarted, plays again from its beginning: hidden, its delay, the same
+// growth; a rock sinks back and rises to the same height, not beyond it.
+TEST_F(SpawnLogicTest, ARestartPlaysTheEntranceAgainFromItsBeginning) {
+    SD::GameObject* flower = Spawn("Flower", "Flower");
+    SD::GameObject* rock = Spawn("Rock", "Rock", {5, 20, 5});
+    EXPECT_FALSE(LogicOf(flower)->HasStarted());
+    for (int frame = 0; frame < 16; ++frame) Frame(0.25f);
+    ASSERT_FLOAT_EQ(flower->GetTransform().GetScale().x, 2.0f);
+    ASSERT_NEAR(rock->GetTransform().GetLocalPos().y, 20.0f, 1e-4f);
+    EXPECT_TRUE(LogicOf(flower)->HasStarted());
+    EXPECT_TRUE(LogicOf(rock)->HasStarted());
+
+    LogicOf(flower)->Restart();
+    LogicOf(rock)->Restart();
+    EXPECT_FALSE(LogicOf(flower)->HasStarted());
+    EXPECT_EQ(flower->GetTransform().GetScale(), SD::Vec3(0, 0, 0));
+    EXPECT_FLOAT_EQ(rock->GetTransform().GetLocalPos().y, 10.0f);
+    for (int frame = 0; frame < 8; ++frame) Frame(0.25f);
+    EXPECT_EQ(flower->GetTransform().GetScale(), SD::Vec3(0, 0, 0)) << "the delay again";
+    std::vector<float> scales;
+    for (int frame = 0; frame < 6; ++frame) {
+        Frame(0.25f);
+        scales.push_back(flower->GetTransform().GetScale().x);
+    }
+    EXPECT_EQ(scales, (std::vector<float>{0.0f, 0.5f, 1.0f, 1.5f, 2.0f, 2.0f}));
+    EXPECT_NEAR(rock->GetTransform().GetLocalPos().y, 20.0f, 1e-4f);
+    EXPECT_EQ(LogicOf(rock)->GetQueuedCount(), 0u);
+}
+
 TEST_F(SpawnLogicTest, ANegativeDurationIsStoredAsZeroAndTheEntranceKeepsItsSecond) {
     SD::GameObject* flower = Spawn("Flower", "Flower");
     QV::SpawnLogic* logic = LogicOf(flower);

@@ -2,7 +2,15 @@
 // second has gathered, never diagonally and never past the grid's edge.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
+#include "core/Logger.h"
+#include "core/MessageSystem.h"
 #include "game/systems/WindSystem.h"
+#include "graphics/Graphics.h"
+#include "graphics/resources/ResourceManager.h"
+#include "platform/window/Window.h"
+#include "support/TempTree.h"
 
 namespace {
 
@@ -69,6 +77,48 @@ TEST(WindField, SeedsOutsideTheGridAreIgnoredAndDiagonalStepsSpreadOnlyWhereThey
     for (int r = 0; r < Field::kSide; ++r)
         for (int c = 0; c < Field::kSide; ++c) moving += field.At(r, c).dRow != 0 || field.At(r, c).dCol != 0;
     EXPECT_EQ(moving, 2);
+}
+
+// Once started, the wind system is told the area its field covers by the renderer's first
+// grass pass; shut down, it no longer is.
+TEST(WindSystem, TheRenderersFirstGrassPassGivesTheArea) {
+    qvtest::TempTree tree;
+    Debug::GlobalLogger logger;
+    std::filesystem::copy(qvtest::SourceDir() + "/Graphics", tree.Path("Graphics"), std::filesystem::copy_options::recursive);
+    platform::Window window("game", 0, 0, 320, 180);
+    const std::vector<Aperture::GrassInstance> blades(1);
+    {
+        Aperture::Graphics_ graphics;
+        graphics.SetWindow(&window, 320, 180, false);
+        graphics.Initialize();
+        graphics.AddTexture("grass", graphics.GetDeviceLayer().GetResourceManager()->CreateRenderBuffer());
+        QV::WindSystem_& wind = QV::WindSystem_::GetInstance();
+        wind.Initialize();
+        EXPECT_EQ(wind.GetAreaMax().x, 0.0f);
+        graphics.DrawGrass("InstancedGrass", blades);
+        EXPECT_EQ(wind.GetAreaMin().x, -20.0f);
+        EXPECT_EQ(wind.GetAreaMin().y, -20.0f);
+        EXPECT_EQ(wind.GetAreaMax().x, 20.0f);
+        EXPECT_EQ(wind.GetAreaMax().y, 20.0f);
+        wind.Shutdown();
+        EXPECT_EQ(wind.GetField(), nullptr);
+        graphics.Shutdown();
+    }
+    QV::WindSystem_::DestroyInstance();
+    {
+        // A renderer whose first pass comes after the shutdown writes nothing.
+        Aperture::Graphics_ graphics;
+        graphics.SetWindow(&window, 320, 180, false);
+        graphics.Initialize();
+        graphics.AddTexture("grass", graphics.GetDeviceLayer().GetResourceManager()->CreateRenderBuffer());
+        QV::WindSystem_::GetInstance().Initialize();
+        QV::WindSystem_::GetInstance().Shutdown();
+        graphics.DrawGrass("InstancedGrass", blades);
+        EXPECT_EQ(QV::WindSystem_::GetInstance().GetAreaMax().x, 0.0f);
+        graphics.Shutdown();
+    }
+    QV::WindSystem_::DestroyInstance();
+    SD::Message_System::DestroyInstance();
 }
 
 }  // namespace

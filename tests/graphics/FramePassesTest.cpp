@@ -143,6 +143,7 @@ struct FrameFixture : SceneFixture {
 TEST(FramePasses, SmallSceneDrawsEveryPassInOrder) {
     FrameFixture f;
     f.BuildSmallScene();
+    f.graphics->DrawGrass("GrassGeometry", {});  // the first grass pass draws nothing
     f.graphics->Update(0.016f);
     const std::vector<Command>& frame = f.Frame();
     const std::vector<std::string> trace = Trace(frame);
@@ -320,6 +321,7 @@ TEST(FramePasses, BatchesDrawSinglyInstancedOrInRuns) {
 TEST(FramePasses, GrassChunksAndGrowth) {
     FrameFixture f;
     std::vector<Aperture::GrassInstance> blades(4097);
+    f.graphics->DrawGrass("InstancedGrass", {});  // the first grass pass draws nothing
     f.Device().BeginScene();
     f.graphics->DrawGrass("InstancedGrass", blades);
     f.Device().EndScene();
@@ -345,6 +347,39 @@ TEST(FramePasses, GrassChunksAndGrowth) {
     f.graphics->DrawGrass("InstancedGrass", blades);
     EXPECT_EQ(f.Device().GetRenderState(platform::gfx::kRsAlphaBlendEnable), 0u);
     f.Device().EndScene();
+}
+
+// The first grass pass only tells the wind field its area, once, through the writer the field
+// installed; a pass without a writer still counts as the first. Later passes draw.
+SD::Vec2 g_windArea[2];
+int g_windAreaWrites = 0;
+void RecordWindArea(const SD::Vec2& minimum, const SD::Vec2& maximum) {
+    g_windArea[0] = minimum;
+    g_windArea[1] = maximum;
+    ++g_windAreaWrites;
+}
+
+TEST(FramePasses, TheFirstGrassPassWritesTheWindAreaAndDrawsNothing) {
+    g_windAreaWrites = 0;
+    std::vector<Aperture::GrassInstance> blades(3);
+    for (bool withWriter : {true, false}) {
+        FrameFixture f;
+        if (withWriter) f.graphics->SetWindAreaWriter(&RecordWindArea);
+        f.Device().BeginScene();
+        f.graphics->DrawGrass("InstancedGrass", blades);
+        EXPECT_EQ(f.graphics->GetGrassDrawn(), 0u);
+        f.graphics->DrawGrass("InstancedGrass", blades);
+        f.graphics->DrawGrass("InstancedGrass", blades);
+        f.Device().EndScene();
+        f.Device().Present();
+        EXPECT_EQ(f.graphics->GetGrassDrawn(), 3u);
+        EXPECT_EQ(Count(Trace(f.Frame()), "draw x3"), 2u) << withWriter;
+    }
+    EXPECT_EQ(g_windAreaWrites, 1);
+    EXPECT_EQ(g_windArea[0].x, -20.0f);
+    EXPECT_EQ(g_windArea[0].y, -20.0f);
+    EXPECT_EQ(g_windArea[1].x, 20.0f);
+    EXPECT_EQ(g_windArea[1].y, 20.0f);
 }
 
 // Without the grass texture (or effect) the pass draws nothing and says so once.
