@@ -100,16 +100,18 @@ void CSxFeedbackNode::ClearSources() {
 }
 
 SXRESULT CSxFeedbackNode::Play(SxPBIParams& params) {
-    params.forFeedback = 1;
+    // A copy, so that siblings played with the same request (a layer's) stay audio.
+    SxPBIParams motionParams = params;
+    motionParams.forFeedback = 1;
     // The offset counts output frames; motion runs at 384000 / output rate frames per 1024.
     const uint32_t rate = CSxLEngine::OutputSampleRate();
     const auto step = static_cast<uint16_t>(rate ? 384000 / rate : 8);
-    params.sampleOffset = static_cast<uint32_t>((static_cast<uint64_t>(params.sampleOffset) * step) >> 10);
+    motionParams.sampleOffset = static_cast<uint32_t>((static_cast<uint64_t>(params.sampleOffset) * step) >> 10);
     const CSxMotionDeviceMgr* motion = CSxMotionDeviceMgr::Active();
     if (!motion) return SX_Success;
     for (SrcInfo* info : m_sources)
         if (motion->IsPlayerUsingDevice(info->companyID, info->deviceID))
-            CSxURenderer::Play(this, &info->source, params);
+            CSxURenderer::Play(this, &info->source, motionParams);
     return SX_Success;
 }
 
