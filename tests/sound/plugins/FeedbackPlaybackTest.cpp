@@ -15,7 +15,7 @@ namespace {
 using namespace sxtest;
 using platform::PadVibration;
 
-constexpr SxUniqueID kFeedback = 300, kFeedbackEvent = 3000;
+constexpr SxUniqueID kFeedback = 300, kFeedbackEvent = 3000, kStopEvent = 4000;
 
 // A motion generator block: one pass of 0.5 s holding the left motor at `left` and the right
 // at `right`.
@@ -62,6 +62,8 @@ protected:
             bw::Record(SxHirc_Action,
                        bw::ActionBody(kFeedbackEvent + 1, 0x0403, kFeedback, {}, {}, bw::PlayParams(4, 0))),
             bw::Record(SxHirc_Event, bw::EventBody(kFeedbackEvent, {kFeedbackEvent + 1})),
+            bw::Record(SxHirc_Action, bw::ActionBody(kStopEvent + 1, 0x0103, kFeedback, {}, {}, bw::ActiveParams(4, {}))),
+            bw::Record(SxHirc_Event, bw::EventBody(kStopEvent, {kStopEvent + 1})),
         });
         ASSERT_EQ(SxReadHircChunk(chunk.data(), static_cast<uint32_t>(chunk.size()), loaded), SX_Success);
         SoundEngine::RegisterGameObj(kGameObject);
@@ -118,6 +120,39 @@ TEST_F(FeedbackPlayback, AFeedbackNodeDrivesThePadAtItsLevelsAndNotTheLoudspeake
         EXPECT_EQ(Loudest(TakeLeft()), 0.0f) << c.what << ": motion is never heard";
         EXPECT_TRUE(platform::RecordedVibrations(0).back() == PadVibration{}) << c.what << ": at rest after";
     }
+}
+
+TEST_F(FeedbackPlayback, AnOffsetChangedWhilePlayingAndAStopActionReachThePad) {
+    LoadFeedback({PadSource(kRumbleDeviceID, 0.0f)});
+    control::StartCapture();
+    const SxPlayingID id =
+        SoundEngine::PostEvent(kFeedbackEvent, kGameObject, SxCallback_EndOfEvent, OnEvent, nullptr, 0, nullptr);
+    for (int i = 0; i < 4; ++i) Frame();
+    {
+        platform::Lock lock(g_csMain);
+        auto* node = static_cast<CSxFeedbackNode*>(g_pObjectIndex->GetPtrAndAddRef(SxIndex_Node, kFeedback));
+        ASSERT_NE(node, nullptr);
+        node->SetSourceVolumeOffset(SxPluginKey(SxPluginType_MotionSource, 0, kMotionGeneratorPluginID), -6.0206f);
+        node->Release();
+    }
+    for (int i = 0; i < 4; ++i) Frame();
+    SoundEngine::PostEvent(kStopEvent, kGameObject);
+    uint32_t frames = 0;
+    for (; frames < 300; ++frames) {
+        Frame();
+        const std::vector<PadVibration> sent = platform::RecordedVibrations(0);
+        if (!g_ended.empty() && sent.back() == PadVibration{}) break;
+    }
+    EXPECT_EQ(g_ended, std::vector<SxPlayingID>{id});
+    // The pass lasts 23 frames; the stop ends it well before.
+    EXPECT_LT(frames, 12u);
+    std::vector<PadVibration> moving;
+    for (const PadVibration& v : platform::RecordedVibrations(0))
+        if (!(v == PadVibration{})) moving.push_back(v);
+    ASSERT_EQ(moving.size(), 2u);
+    EXPECT_NEAR(moving[0].leftMotor, SxRumbleControllerPad::LeftSpeed(0.9f), 40);
+    EXPECT_NEAR(moving[1].leftMotor, SxRumbleControllerPad::LeftSpeed(0.45f), 40);
+    EXPECT_NEAR(moving[1].rightMotor, SxRumbleControllerPad::RightSpeed(0.3f), 40);
 }
 
 TEST_F(FeedbackPlayback, AFeedbackNodeForDevicesNoPlayerUsesStartsNothing) {
