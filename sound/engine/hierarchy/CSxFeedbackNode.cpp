@@ -4,6 +4,7 @@
 #include <new>
 
 #include "core/Logger.h"
+#include "sound/engine/buses/CSxFeedbackBus.h"
 #include "sound/engine/hierarchy/CSxSound.h"
 #include "sound/engine/index/CSxObjectIndex.h"
 #include "sound/engine/lower/CSxLEngine.h"
@@ -164,6 +165,8 @@ SxFeedbackParams SxGetFeedbackParams(const CSxPBI& instance) {
     params.volumeDb = instance.EffectiveVolume() + sums.feedbackVolumeDb;
     if (node->NodeCategory() == SxNodeCategory_FeedbackNode)
         params.volumeDb += static_cast<const CSxFeedbackNode*>(node)->GetSourceVolumeOffset(instance.Source());
+    // Motion instances play through the motion buses.
+    if (instance.IsMotion()) params.volumeDb += CSxFeedbackBus::MotionVolumeDb(instance.GameObj());
     params.lowPass = std::min(100.0f, std::max(0.0f, sums.lowPass));
     return params;
 }

@@ -56,15 +56,18 @@ protected:
         SxPluginTable::Clear();
         platform::ResetPads();
     }
-    void LoadFeedback(const std::vector<bw::FeedbackSource>& sources, const bw::NodeBase& node = {}) {
-        const bw::Bytes chunk = bw::HircChunk({
+    void LoadFeedback(const std::vector<bw::FeedbackSource>& sources, const bw::NodeBase& node = {},
+                      std::vector<bw::Bytes> records = {}) {
+        std::vector<bw::Bytes> own = {
             bw::Record(SxHirc_FeedbackNode, bw::FeedbackNodeBody(kFeedback, sources, node)),
             bw::Record(SxHirc_Action,
                        bw::ActionBody(kFeedbackEvent + 1, 0x0403, kFeedback, {}, {}, bw::PlayParams(4, 0))),
             bw::Record(SxHirc_Event, bw::EventBody(kFeedbackEvent, {kFeedbackEvent + 1})),
             bw::Record(SxHirc_Action, bw::ActionBody(kStopEvent + 1, 0x0103, kFeedback, {}, {}, bw::ActiveParams(4, {}))),
             bw::Record(SxHirc_Event, bw::EventBody(kStopEvent, {kStopEvent + 1})),
-        });
+        };
+        records.insert(records.end(), own.begin(), own.end());
+        const bw::Bytes chunk = bw::HircChunk(records);
         ASSERT_EQ(SxReadHircChunk(chunk.data(), static_cast<uint32_t>(chunk.size()), loaded), SX_Success);
         SoundEngine::RegisterGameObj(kGameObject);
     }
@@ -96,8 +99,10 @@ TEST_F(FeedbackPlayback, AFeedbackNodeDrivesThePadAtItsLevelsAndNotTheLoudspeake
         float offsetDb;
         std::vector<bw::Prop> props;
         float gain;
+        float motionBusDb = 0.0f;  // the master motion bus's volume, with a child bus below it
     } cases[] = {
         {"plain", 0.0f, {}, 1.0f},
+        {"the master motion bus", 0.0f, {}, 0.5f, -6.0206f},
         {"the source's offset", -6.0206f, {}, 0.5f},
         {"the offset and the node's feedback volume", -6.0206f, {bw::PropF(SxProp_FeedbackVolume, -6.0206f)}, 0.25f},
         {"the node's volume", 0.0f, {bw::PropF(SxProp_Volume, -6.0206f)}, 0.5f},
@@ -108,7 +113,13 @@ TEST_F(FeedbackPlayback, AFeedbackNodeDrivesThePadAtItsLevelsAndNotTheLoudspeake
         bw::NodeBase node;
         node.props = c.props;
         // The second source is for a device no player has: it starts nothing.
-        LoadFeedback({PadSource(kRumbleDeviceID, c.offsetDb), PadSource(999, 0.0f, 1.0f, 1.0f)}, node);
+        bw::Bus master, child;
+        master.props = {bw::PropF(SxProp_Volume, c.motionBusDb)};
+        child.parentBusID = 500;
+        child.props = {bw::PropF(SxProp_Volume, -20.0f)};
+        LoadFeedback({PadSource(kRumbleDeviceID, c.offsetDb), PadSource(999, 0.0f, 1.0f, 1.0f)}, node,
+                     {bw::Record(SxHirc_FeedbackBus, bw::BusBody(500, master)),
+                      bw::Record(SxHirc_FeedbackBus, bw::BusBody(501, child))});
         SxPlayingID id = 0;
         const std::vector<PadVibration> moving = Play(kFeedbackEvent, id);
         EXPECT_EQ(g_ended, std::vector<SxPlayingID>{id}) << c.what;
@@ -205,16 +216,19 @@ TEST_F(FeedbackPlayback, AudioWithAFeedbackSendGivesTheMotorsALowPassedCopy) {
 
 TEST_F(FeedbackPlayback, MalformedFeedbackRecordsAreRefusedWholeAndTheBankKeepsTheRest) {
     const bw::Bytes body = bw::FeedbackNodeBody(kFeedback, {PadSource(kRumbleDeviceID, -3.0f)}, bw::NodeBase());
+    bw::Bus motionBus;
+    motionBus.props = {bw::PropF(SxProp_Volume, -3.0f)};
+    const bw::Bytes busBody = bw::BusBody(500, motionBus);
     // Cut at every length: a clear failure, nothing made.
-    for (size_t length = 0; length < body.size(); ++length) {
-        const bw::Bytes cut = bw::Cut(body, length);
-        const bw::Bytes chunk = bw::HircChunk({bw::Record(SxHirc_FeedbackNode, cut)});
-        std::vector<CSxIndexable*> out;
-        EXPECT_NE(SxReadHircChunk(chunk.data(), static_cast<uint32_t>(chunk.size()), out), SX_Success) << length;
-        EXPECT_TRUE(out.empty()) << length;
-        for (CSxIndexable* object : out) {
+    for (const auto& [type, whole] : {std::pair{SxHirc_FeedbackNode, body}, std::pair{SxHirc_FeedbackBus, busBody}}) {
+        for (size_t length = 0; length < whole.size(); ++length) {
+            const bw::Bytes chunk = bw::HircChunk({bw::Record(type, bw::Cut(whole, length))});
+            std::vector<CSxIndexable*> out;
+            EXPECT_NE(SxReadHircChunk(chunk.data(), static_cast<uint32_t>(chunk.size()), out), SX_Success)
+                << int(type) << " cut at " << length;
+            EXPECT_TRUE(out.empty()) << int(type) << " cut at " << length;
             platform::Lock lock(g_csMain);
-            object->Release();
+            for (CSxIndexable* object : out) object->Release();
         }
     }
     // A source count far past what a record can hold is refused before anything is read.
