@@ -1,7 +1,5 @@
 #include "sound/engine/buses/CSxFeedbackBus.h"
 
-#include <mutex>
-
 #include "sound/engine/index/CSxObjectIndex.h"
 #include "sound/engine/memory/SxMemoryMgr.h"
 
@@ -9,8 +7,16 @@ namespace SX {
 
 namespace {
 
-std::mutex g_masterMotionLock;
 CSxFeedbackBus* g_masterMotionBus = nullptr;
+
+// The global is kept under the node table's lock, the lock a reference count is taken under
+// and a bus is destroyed under, so that the two can never be taken in the other order.
+template <typename Fn>
+auto UnderNodeTableLock(Fn fn) {
+    if (!g_pObjectIndex) return fn();
+    platform::Lock lock(g_pObjectIndex->Table(SxIndex_Node).Lock());
+    return fn();
+}
 
 }  // namespace
 
@@ -18,20 +24,23 @@ CSxFeedbackBus* CSxFeedbackBus::Create(SxUniqueID id) {
     auto* bus = SxNew<CSxFeedbackBus>(g_DefaultPoolId, id);
     if (!bus) return nullptr;
     if (g_pObjectIndex) g_pObjectIndex->AddToIndex(bus);
-    std::lock_guard<std::mutex> lock(g_masterMotionLock);
-    if (!g_masterMotionBus) g_masterMotionBus = bus;
+    UnderNodeTableLock([bus] {
+        if (!g_masterMotionBus) g_masterMotionBus = bus;
+    });
     return bus;
 }
 
 CSxFeedbackBus::~CSxFeedbackBus() {
-    std::lock_guard<std::mutex> lock(g_masterMotionLock);
-    if (g_masterMotionBus == this) g_masterMotionBus = nullptr;
+    UnderNodeTableLock([this] {
+        if (g_masterMotionBus == this) g_masterMotionBus = nullptr;
+    });
 }
 
 CSxFeedbackBus* CSxFeedbackBus::GetMasterMotionBusAndAddRef() {
-    std::lock_guard<std::mutex> lock(g_masterMotionLock);
-    if (g_masterMotionBus) g_masterMotionBus->AddRef();
-    return g_masterMotionBus;
+    return UnderNodeTableLock([] {
+        if (g_masterMotionBus) g_masterMotionBus->AddRef();
+        return g_masterMotionBus;
+    });
 }
 
 float CSxFeedbackBus::MotionVolumeDb(CSxRegisteredObj* gameObj) {
