@@ -22,10 +22,11 @@ namespace {
 std::mutex g_masterLock;
 CSxBus* g_masterBus = nullptr;
 
-CSxBus* FindBus(SxUniqueID id) {
+// Audio buses and motion buses each stay in their own tree.
+CSxBus* FindBus(SxUniqueID id, SxNodeCategory category = SxNodeCategory_Bus) {
     CSxIndexable* found = g_pObjectIndex ? g_pObjectIndex->GetPtrAndAddRef(SxIndex_Node, id) : nullptr;
     if (!found) return nullptr;
-    if (static_cast<CSxParameterNodeBase*>(found)->NodeCategory() != SxNodeCategory_Bus) {
+    if (static_cast<CSxParameterNodeBase*>(found)->NodeCategory() != category) {
         found->Release();
         return nullptr;
     }
@@ -78,7 +79,7 @@ SXRESULT CSxBus::AddChild(SxUniqueID childID) {
     if (childID == 0) return SX_InvalidID;
     CSxIndexable* found = g_pObjectIndex ? g_pObjectIndex->GetPtrAndAddRef(SxIndex_Node, childID) : nullptr;
     if (!found) return SX_IDNotFound;
-    const bool isBus = static_cast<CSxParameterNodeBase*>(found)->NodeCategory() == SxNodeCategory_Bus;
+    const bool isBus = static_cast<CSxParameterNodeBase*>(found)->NodeCategory() == NodeCategory();
     found->Release();
     return isBus ? CSxParentNode::AddChild(childID) : SX_Success;
 }
@@ -90,7 +91,7 @@ SXRESULT CSxBus::SetInitialValues(const uint8_t* body, uint32_t size) {
     uint32_t id, parentID;
     if (!cursor.U32(id) || !cursor.U32(parentID)) return SX_Fail;
     if (parentID) {
-        CSxBus* parent = FindBus(parentID);
+        CSxBus* parent = FindBus(parentID, NodeCategory());
         if (!parent) return SX_Fail;
         const SXRESULT linked = parent->AddChild(ID());
         parent->Release();
@@ -212,6 +213,10 @@ void CSxBus::AddBusParameters(const CSxParameterNodeBase* node, SxAudioSums& sum
 }
 
 // --- ducking ---
+
+float CSxBus::OwnVolumeDb(CSxRegisteredObj* gameObj) const {
+    return TotalDuck() + m_busProps.GetFloat(SxProp_Volume) + RTPCValue(SxProp_Volume, gameObj);
+}
 
 float CSxBus::TotalDuck() const {
     float sum = 0.0f;

@@ -59,6 +59,8 @@ public:
     bool IsBusFxBypassed(uint32_t slot) const;
     CSxBusMixView& MixView() { return m_mixView; }
     CSxBus* ParentBus() const { return static_cast<CSxBus*>(Parent()); }
+    // The bus's own volume in dB: its ducking, its volume and its game-parameter offset.
+    float OwnVolumeDb(CSxRegisteredObj* gameObj) const;
     uint32_t BusPlayCount() const { return m_playCount; }
     // Active while anything plays through it.
     bool IsActiveForRTPC() const override { return m_playCount != 0; }

@@ -7,12 +7,14 @@
 #include "sound/engine/attenuations/CSxAttenuation.h"
 #include "sound/engine/attenuations/CSxFxBase.h"
 #include "sound/engine/buses/CSxBus.h"
+#include "sound/engine/buses/CSxFeedbackBus.h"
 #include "sound/engine/containers/CSxLayerCntr.h"
 #include "sound/engine/containers/CSxRanSeqCntr.h"
 #include "sound/engine/containers/CSxSwitchCntr.h"
 #include "sound/engine/dialogue/CSxDialogueEvent.h"
 #include "sound/engine/events/CSxAction.h"
 #include "sound/engine/events/CSxEvent.h"
+#include "sound/engine/hierarchy/CSxFeedbackNode.h"
 #include "sound/engine/hierarchy/CSxParentNode.h"
 #include "sound/engine/hierarchy/CSxSound.h"
 #include "sound/engine/hierarchy/CSxState.h"
@@ -29,7 +31,8 @@ bool ReadHere(uint8_t type) {
     return type == SxHirc_State || type == SxHirc_Sound || type == SxHirc_Action || type == SxHirc_Event ||
            type == SxHirc_ActorMixer || type == SxHirc_RanSeq || type == SxHirc_Bus ||
            type == SxHirc_Switch || type == SxHirc_Attenuation || type == SxHirc_Layer ||
-           type == SxHirc_Dialogue || type == SxHirc_FxShareSet || type == SxHirc_FxCustom;
+           type == SxHirc_Dialogue || type == SxHirc_FxShareSet || type == SxHirc_FxCustom ||
+           type == SxHirc_FeedbackNode || type == SxHirc_FeedbackBus;
 }
 
 template <typename Object>
@@ -80,6 +83,8 @@ SXRESULT SxReadHircObject(uint8_t type, const uint8_t* body, uint32_t size, CSxI
             return ReadNew(CSxState::Create(id), body, size, out);
         case SxHirc_Sound:
             return ReadNew(CSxSound::Create(id), body, size, out);
+        case SxHirc_FeedbackNode:
+            return ReadNew(CSxFeedbackNode::Create(id), body, size, out);
         case SxHirc_ActorMixer:
             return ReadNew(CSxActorMixer::Create(id), body, size, out);
         case SxHirc_Attenuation:
@@ -96,6 +101,8 @@ SXRESULT SxReadHircObject(uint8_t type, const uint8_t* body, uint32_t size, CSxI
             return ReadNew(CSxSwitchCntr::Create(id), body, size, out);
         case SxHirc_Bus:
             return ReadNew(CSxBus::Create(id), body, size, out);
+        case SxHirc_FeedbackBus:
+            return ReadNew(CSxFeedbackBus::Create(id), body, size, out);
         case SxHirc_RanSeq:
             // Made as a sequence; the block sets the real mode.
             return ReadNew(CSxRanSeqCntr::Create(id, CSxRanSeqCntr::Mode_Sequence), body, size, out);

@@ -38,7 +38,8 @@ CSxPBI::CSxPBI(CSxSoundBase* node, CSxSource* source, const SxPBIParams& params,
       m_externalSources(params.externalSources),
       m_priority(priority),
       m_sequence(CSxURenderer::NextSequenceNumber()),
-      m_continuousSequence(params.continuousSequence) {
+      m_continuousSequence(params.continuousSequence),
+      m_motion(params.forFeedback != 0) {
     m_history.count = params.history.count;
     std::copy(std::begin(params.history.positions), std::end(params.history.positions), m_history.positions);
     if (m_gameObj) m_gameObj->AddRef();

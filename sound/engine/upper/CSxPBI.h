@@ -119,6 +119,8 @@ public:
 
     CSxSoundBase* Node() const { return m_node; }
     CSxSource* Source() const { return m_source; }
+    // Plays on the motion devices rather than the loudspeakers.
+    bool IsMotion() const { return m_motion; }
     CSxRegisteredObj* GameObj() const { return m_gameObj; }
     SxPlayingID PlayingID() const { return m_playingID; }
     const uint32_t* CustomData() const { return m_customData; }
@@ -218,6 +220,7 @@ private:
     SxPriorityParams m_priority;
     uint32_t m_sequence;
     uint32_t m_continuousSequence = 0;
+    bool m_motion = false;
     void* m_voice = nullptr;
     CSxTransition* m_playStopFade = nullptr;
     CSxTransition* m_pauseFade = nullptr;

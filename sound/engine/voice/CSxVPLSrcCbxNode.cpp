@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <new>
 
+#include "sound/engine/hierarchy/CSxFeedbackNode.h"
 #include "sound/engine/hierarchy/CSxSoundBase.h"
 #include "sound/engine/listener/SxSpeakerVolumes.h"
 #include "sound/engine/lower/CSxLEngine.h"
@@ -103,10 +104,10 @@ void CSxVPLSrcCbxNode::LeaveVirtual() {
 }
 
 void CSxVPLSrcCbxNode::SkipVirtualFrame() {
-    uint32_t frames = SxFrameLength;
+    uint32_t frames = m_frameLength;
     const SXRESULT result = m_pitch.TimeSkip(frames);
     for (CSxVPLFilterNode* fx : m_fx)
-        if (fx) fx->TimeSkip(SxFrameLength);
+        if (fx) fx->TimeSkip(m_frameLength);
     // A stream with nothing in hand skips nothing this frame and tries again on the next.
     if (result == SX_NoMoreData || result == SX_Fail) Stop();
 }
@@ -116,7 +117,7 @@ SXRESULT CSxVPLSrcCbxNode::IsReadyToPlay() {
     if (result == SX_NotReady) {
         // Time runs on while a stream fills: a start planned frames ahead (a music clip started
         // early by its look-ahead) is still heard at its sample.
-        if (m_startOffset >= SxFrameLength) m_startOffset -= SxFrameLength;
+        if (m_startOffset >= m_frameLength) m_startOffset -= m_frameLength;
         return SX_NotReady;
     }
     return result == SX_Success && SeekToStart() == SX_Success ? SX_Success : SX_Fail;
@@ -175,12 +176,12 @@ void CSxVPLSrcCbxNode::SeekVoice() {
 SXRESULT CSxVPLSrcCbxNode::InitChain() {
     if (!m_pitch.Init(m_current.source, m_current.instance, m_outputRate, this)) return SX_UnsupportedChannelConfig;
     const uint32_t mask = m_current.source->Format().channelMask;
-    const SXRESULT result = m_lowPass.Init(mask, false);
+    const SXRESULT result = m_lowPass.Init(mask, m_motion);
     if (result != SX_Success) return result;
-    m_samples.assign(static_cast<size_t>(SxChannelCount(mask)) * SxFrameLength, 0.0f);
+    m_samples.assign(static_cast<size_t>(SxChannelCount(mask)) * m_frameLength, 0.0f);
     m_buffer.data = m_samples.data();
     m_buffer.channelMask = mask;
-    m_buffer.maxFrames = static_cast<uint16_t>(SxFrameLength);
+    m_buffer.maxFrames = static_cast<uint16_t>(m_frameLength);
     m_bypassAll = (SxGetInsertFxBypass(*m_current.instance) & SxInsertFxBypassAll) != 0;
     for (uint32_t slot = 0; slot < SxInsertFxSlots; ++slot)
         if (MakeEffect(slot) == SX_InsufficientMemory) return SX_InsufficientMemory;
@@ -221,8 +222,8 @@ void CSxVPLSrcCbxNode::ReleaseEffects() {
 
 bool CSxVPLSrcCbxNode::PrepareFrame() {
     if (m_state != kPlaying) return false;
-    if (m_startOffset >= SxFrameLength) {
-        m_startOffset -= SxFrameLength;
+    if (m_startOffset >= m_frameLength) {
+        m_startOffset -= m_frameLength;
         return false;
     }
     if (!m_chainBuilt) {
@@ -278,12 +279,13 @@ bool CSxVPLSrcCbxNode::ComputeVolumes() {
             m_gains[c].current[s] = used ? volumes.dry[c][s] : 0.0f;
             m_wet[c].current[s] = used && m_feedsEnv ? volumes.wet[c][s] : 0.0f;
         }
-    m_lowPass.SetValue(std::min(100.0f, std::max(0.0f, instance.LPF())));
+    const float lowPass = m_motion ? SxGetFeedbackParams(instance).lowPass : instance.LPF();
+    m_lowPass.SetValue(std::min(100.0f, std::max(0.0f, lowPass)));
     return !volumes.inaudible;
 }
 
 SXRESULT CSxVPLSrcCbxNode::Render() {
-    m_buffer.maxFrames = static_cast<uint16_t>(SxFrameLength);
+    m_buffer.maxFrames = static_cast<uint16_t>(m_frameLength);
     SXRESULT result = SX_NoMoreData;
     if (m_sourceEnded) {
         // Only the effects' tails are left: they run on an empty buffer that says so.
@@ -418,6 +420,28 @@ void CSxVPLSrcCbxNode::NotifyEnd() {
         m_current.notifier->NotifyStop(false);
     else if (m_current.instance)
         m_current.instance->Destroy(0);
+}
+
+}  // namespace SX
+
+namespace SX {
+
+const SxAudioBuffer* CSxVPLSrcCbxNode::MotionCopy(float lowPass) {
+    if (!m_motionCopyFilterReady) {
+        if (m_motionCopyFilter.Init(m_buffer.channelMask, false) != SX_Success) return nullptr;
+        m_motionCopyFilterReady = true;
+    }
+    const size_t count = static_cast<size_t>(m_buffer.Channels()) * m_buffer.maxFrames;
+    try {
+        m_motionCopySamples.assign(m_buffer.data, m_buffer.data + count);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+    m_motionCopy = m_buffer;
+    m_motionCopy.data = m_motionCopySamples.data();
+    m_motionCopyFilter.SetValue(lowPass);
+    m_motionCopyFilter.Execute(m_motionCopy);
+    return &m_motionCopy;
 }
 
 }  // namespace SX

@@ -27,6 +27,10 @@ public:
     enum State : uint32_t { kCreated = 0, kPlaying = 1, kStopped = 2, kPaused = 3 };
 
     explicit CSxVPLSrcCbxNode(uint32_t outputRate) : m_outputRate(outputRate) {}
+    // A motion voice runs at the motion rate, its frames a short slice of an audio frame.
+    CSxVPLSrcCbxNode(uint32_t outputRate, uint16_t frameLength, bool motion)
+        : m_outputRate(outputRate), m_frameLength(frameLength), m_motion(motion) {}
+    bool IsMotion() const { return m_motion; }
     ~CSxVPLSrcCbxNode();
     CSxVPLSrcCbxNode(const CSxVPLSrcCbxNode&) = delete;
     CSxVPLSrcCbxNode& operator=(const CSxVPLSrcCbxNode&) = delete;
@@ -66,6 +70,9 @@ public:
     // send level (ramped from last frame's level).
     void MixEnvironmentSends();
     SxNodeBuffer& Buffer() { return m_buffer; }
+    // A copy of this frame's output for the motion devices, low-passed by its own filter (value
+    // 0 to 100); null without memory.
+    const SxAudioBuffer* MotionCopy(float lowPass);
     const SxSpeakerGains* Gains() const { return m_gains; }
     // After mixing: this frame's volumes become the start of the next frame's ramp.
     void FinishFrame();
@@ -129,6 +136,8 @@ private:
     void SkipVirtualFrame();
 
     uint32_t m_outputRate;
+    uint32_t m_frameLength = SxFrameLength;
+    bool m_motion = false;
     State m_state = kCreated;
     SourceSlot m_current;
     SourceSlot m_next;
@@ -137,6 +146,10 @@ private:
     CSxSrcLpFilter m_lowPass;
     SxNodeBuffer m_buffer;
     std::vector<float> m_samples;
+    CSxSrcLpFilter m_motionCopyFilter;  // made with the first copy
+    bool m_motionCopyFilterReady = false;
+    std::vector<float> m_motionCopySamples;
+    SxAudioBuffer m_motionCopy;
     SxSpeakerGains m_gains[6];
     SxSpeakerGains m_wet[6];
     SxEnvironmentValue m_kept[SxMaxEnvironmentSends];  // last frame's send levels

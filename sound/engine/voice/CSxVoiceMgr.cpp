@@ -3,10 +3,14 @@
 #include <new>
 
 #include "sound/engine/buses/CSxBusMixView.h"
+#include "sound/engine/hierarchy/CSxFeedbackNode.h"
 #include "sound/engine/hierarchy/CSxSoundBase.h"
 #include "sound/engine/lower/CSxLEngine.h"
 #include "sound/engine/lower/SxInstanceHooks.h"
+#include "sound/engine/motion/CSxMotionDeviceMgr.h"
+#include "sound/engine/registry/CSxRegisteredObj.h"
 #include "sound/engine/upper/CSxPBI.h"
+#include "sound/engine/voice/CSxSrcPhysModel.h"
 #include "sound/engine/voice/CSxVPLSrcCbxNode.h"
 #include "sound/engine/voice/SxInsertFx.h"
 
@@ -83,7 +87,11 @@ bool CSxVoiceMgr::StartVoice(CSxPBI& instance, bool paused) {
         instance.SetVoiceContext(voice);
         return true;
     }
-    auto* voice = new (std::nothrow) CSxVPLSrcCbxNode(CSxLEngine::OutputSampleRate());
+    const uint32_t rate = CSxLEngine::OutputSampleRate();
+    auto* voice = instance.IsMotion() ? new (std::nothrow) CSxVPLSrcCbxNode(
+                                            CSxSrcPhysModel::kMotionRate,
+                                            static_cast<uint16_t>(CSxMotionDeviceMgr::MotionFrames(rate)), true)
+                                      : new (std::nothrow) CSxVPLSrcCbxNode(rate);
     if (!voice) return false;
     const SXRESULT result = voice->AddSrc(&instance);
     if (result != SX_Success && result != SX_NotReady) {
@@ -165,6 +173,27 @@ CSxMixBusNode* CSxVoiceMgr::Target(const CSxVPLSrcCbxNode& voice) {
     return m_direct;
 }
 
+void CSxVoiceMgr::MixIntoMotion(CSxVPLSrcCbxNode& voice) {
+    CSxMotionDeviceMgr* motion = CSxMotionDeviceMgr::Active();
+    const CSxPBI* instance = voice.Instance();
+    if (!motion || !instance || !voice.Buffer().validFrames) return;
+    const SxFeedbackParams feedback = SxGetFeedbackParams(*instance);
+    if (!feedback.send) return;
+    const CSxRegisteredObj* gameObj = instance->GameObj();
+    const uint32_t players =
+        motion->PlayersReached(gameObj ? gameObj->ActiveListeners() : 0xFFu, CSxLEngine::MotionListenerMask());
+    if (!players) return;
+    float gains[CSxMotionDeviceMgr::kMaxPlayers];
+    for (uint8_t p = 0; p < CSxMotionDeviceMgr::kMaxPlayers; ++p)
+        gains[p] = SxMotionPlayerGain(motion->PlayerVolumeDb(p), feedback.volumeDb, 0.0f);
+    if (voice.IsMotion()) {
+        motion->MixVoice(voice.Buffer(), true, players, gains);
+        return;
+    }
+    // Audio sent to motion: a low-passed copy, so that only what a motor can follow remains.
+    if (const SxAudioBuffer* copy = voice.MotionCopy(feedback.lowPass)) motion->MixVoice(*copy, false, players, gains);
+}
+
 void CSxVoiceMgr::RenderVoices() {
     for (size_t i = 0; i < m_voices.size();) {
         CSxVPLSrcCbxNode* voice = m_voices[i];
@@ -186,7 +215,8 @@ void CSxVoiceMgr::RenderVoices() {
             ++i;
             continue;
         }
-        CSxMixBusNode* target = Target(*voice);
+        // Motion voices reach the motion devices only.
+        CSxMixBusNode* target = voice->IsMotion() ? nullptr : Target(*voice);
         voice->SetFeedsEnvironmental(target && target->Bus().FeedsEnvironmental());
         if (!voice->PrepareFrame()) {
             ++i;
@@ -194,7 +224,8 @@ void CSxVoiceMgr::RenderVoices() {
         }
         const SXRESULT result = voice->Render();
         if (result != SX_Fail) {
-            voice->MixEnvironmentSends();
+            if (!voice->IsMotion()) voice->MixEnvironmentSends();
+            MixIntoMotion(*voice);
             if (target) {
                 // Attaching reloads the volumes of a node that was idle.
                 target->Connect();

@@ -44,6 +44,9 @@ private:
     ~CSxVoiceMgr();
     void DestroyVoice(size_t index);
     CSxMixBusNode* Target(const CSxVPLSrcCbxNode& voice);
+    // What the voice gives the players' motion devices: a motion voice its frames, an audio voice
+    // with a feedback send a low-passed copy, at each reached player's level.
+    void MixIntoMotion(CSxVPLSrcCbxNode& voice);
     // The voice whose current source is the one before the instance in its continuous sequence.
     CSxVPLSrcCbxNode* SequenceVoice(const CSxPBI& instance) const;
     template <typename Fn>

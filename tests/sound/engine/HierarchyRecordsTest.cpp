@@ -208,7 +208,7 @@ TEST_F(HierarchyRecords, ChunkFramingFailuresStopTheLoadAndKeepWhatWasRead) {
         Unload();
     }
     // Types this engine does not read are skipped whole.
-    EXPECT_EQ(Load({bw::Record(SxHirc_FeedbackNode, bw::ActorMixerBody(9, bw::NodeBase(), {})), state}), SX_Success);
+    EXPECT_EQ(Load({bw::Record(20, bw::ActorMixerBody(9, bw::NodeBase(), {})), state}), SX_Success);
     EXPECT_EQ(loaded.size(), 1u);
 }
 
