@@ -26,24 +26,11 @@
 #include "runtime/Registration.h"
 #include "sound/system/SoundSystemRegistration.h"
 #include "support/TempTree.h"
+#include "support/HeldKeys.h"
 
 namespace {
 
-// Holds the codes of `down` pressed; a code taken out is released in the next frame.
-class HeldKeys : public SD::IInputInjector {
-public:
-    explicit HeldKeys(std::set<uint32_t>* down) : down_(down) {}
-    void Inject(uint8_t* pressed, uint8_t* releaseMask) override {
-        for (uint32_t code : *down_) pressed[code] = 1;
-        for (uint32_t code : last_)
-            if (!down_->count(code)) releaseMask[code] = 0;
-        last_ = *down_;
-    }
-
-private:
-    std::set<uint32_t>* down_;
-    std::set<uint32_t> last_;
-};
+using HeldKeys = qvtest::HeldKeys;
 
 std::string Running() {
     SD::GameStateManager_* states = SD::GameStateManager_::GetInstance();

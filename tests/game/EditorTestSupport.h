@@ -21,6 +21,7 @@
 #include "runtime/GameStateManager.h"
 #include "runtime/Input.h"
 #include "support/TempTree.h"
+#include "support/HeldKeys.h"
 
 namespace gametest {
 
@@ -33,20 +34,7 @@ public:
     void VUnregister() override {}
 };
 
-class HeldKeys : public SD::IInputInjector {
-public:
-    explicit HeldKeys(std::set<uint32_t>* down) : down_(down) {}
-    void Inject(uint8_t* pressed, uint8_t* releaseMask) override {
-        for (uint32_t code : *down_) pressed[code] = 1;
-        for (uint32_t code : last_)
-            if (!down_->count(code)) releaseMask[code] = 0;
-        last_ = *down_;
-    }
-
-private:
-    std::set<uint32_t>* down_;
-    std::set<uint32_t> last_;
-};
+using HeldKeys = qvtest::HeldKeys;
 
 struct HookRecord {
     SD::Component* activeCamera = nullptr;

@@ -15,25 +15,13 @@
 #include "game/systems/WindSystem.h"
 #include "runtime/Input.h"
 #include "runtime/InputCodes.h"
+#include "support/HeldKeys.h"
 
 namespace playtest {
 
 using namespace worldtest;
 
-class Keys : public SD::IInputInjector {
-public:
-    explicit Keys(std::set<uint32_t>* down) : down_(down) {}
-    void Inject(uint8_t* pressed, uint8_t* releaseMask) override {
-        for (uint32_t code : *down_) pressed[code] = 1;
-        for (uint32_t code : last_)
-            if (!down_->count(code)) releaseMask[code] = 0;
-        last_ = *down_;
-    }
-
-private:
-    std::set<uint32_t>* down_;
-    std::set<uint32_t> last_;
-};
+using Keys = qvtest::HeldKeys;
 
 inline bool Finite(const SD::Vec3& v) { return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z); }
 inline bool Finite(const SD::Mtx33& m) {

@@ -9,6 +9,7 @@
 
 #include "WorldLogicTestSupport.h"
 #include "runtime/Input.h"
+#include "support/HeldKeys.h"
 
 namespace {
 
@@ -182,21 +183,7 @@ TEST_F(SeasonLogicTest, TheMoonStandsOutAtItsRadiusAndStepsTheSky) {
     EXPECT_EQ(Written(*moon, 0), (std::vector<std::string>{"Radius=100", "Starting Z Rotation In Degrees=90", "Moon Scale=3"}));
 }
 
-// Keys held down as the test says, and let go when it drops them.
-class HeldKeys : public SD::IInputInjector {
-public:
-    explicit HeldKeys(const std::set<uint32_t>* down) : down_(down) {}
-    void Inject(uint8_t* pressed, uint8_t* releaseMask) override {
-        for (uint32_t code : *down_) pressed[code] = 1;
-        for (uint32_t code : last_)
-            if (!down_->count(code)) releaseMask[code] = 0;
-        last_ = *down_;
-    }
-
-private:
-    const std::set<uint32_t>* down_;
-    std::set<uint32_t> last_;
-};
+using HeldKeys = qvtest::HeldKeys;
 
 TEST_F(SeasonLogicTest, TwoPressesOfTheMoonKeyStepTheSkyFortyDegreesAfterAFreshDelay) {
     SD::Input_ input;
