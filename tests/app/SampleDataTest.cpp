@@ -94,7 +94,7 @@ std::string Fields(const SD::SuperialValue* node) {
     return fields;
 }
 
-TEST(SampleData, SamplesAtTheCurrentVersionCarryExactlyTheFieldsTheirKindReads) {
+TEST(SampleData, SamplesAtTheCurrentVersionNameAndOrderTheirFieldsAsTheirKindReadsThem) {
     const std::string text = Text(qvtest::SourceDir() + "/Assets/Objects/World/WorldSamples.xml");
     auto map = SD::SuperialDataMap::parseXmlFromBuffer(text.c_str());
     ASSERT_NE(map, nullptr);
