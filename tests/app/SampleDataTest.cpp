@@ -1,6 +1,8 @@
 // Every component kind start-up registers has sample data: it is a component of a blueprint
 // the game loads at start or of an object of the world the play state loads. A kind that joins
-// the registrations without a sample fails here.
+// the registrations without a sample fails here. A sample written at its kind's current version
+// carries the fields the kind reads, named and ordered as it reads them; it may leave out only
+// trailing ones, which keep their defaults.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,6 +12,12 @@
 #include <vector>
 
 #include "core/Manifest.h"
+#include "engine/Component.h"
+#include "engine/Factory.h"
+#include "engine/SuperialDataMap.h"
+#include "engine/SuperialInStream.h"
+#include "engine/SuperialOutStream.h"
+#include "engine/SuperialValue.h"
 #include "game/GameRegistration.h"
 #include "game/components/WorldHooks.h"
 #include "graphics/GraphicsStartup.h"
@@ -27,15 +35,20 @@ std::string Text(const std::string& path) {
     return text.str();
 }
 
-// The kinds registered by every layer, as start-up supplies them.
-std::vector<std::string> RegisteredKinds() {
-    SD::Registrations registrations;
+// Every layer's classes, as start-up supplies them.
+void SupplyAll(SD::Registrations& registrations) {
     SD::SupplyEngineClasses(registrations);
     Gedankenexperiment::SupplyPhysicsClasses(registrations);
     Aperture::InstallGraphics(registrations);
     QV::SupplyGameClasses(registrations);
     SD::SupplySoundSystem(registrations);
     QV::SetWorldHooks(nullptr);
+}
+
+// The kinds registered by every layer.
+std::vector<std::string> RegisteredKinds() {
+    SD::Registrations registrations;
+    SupplyAll(registrations);
     const std::vector<std::string> missing = registrations.ComponentsToCome();
     std::vector<std::string> kinds;
     for (const SD::ComponentRegistration& entry : SD::ComponentRegistrationOrder())
@@ -66,6 +79,63 @@ TEST(SampleData, EveryRegisteredComponentKindHasASampleInTheWorldOrTheStartBluep
         const std::string element = "<" + kind.substr(kind.rfind(':') + 1) + " version=";
         EXPECT_NE(samples.find(element), std::string::npos) << "no sample of " << kind;
     }
+}
+
+// The fields of a component's data: kind and name of each, nested groups included, attributes
+// left out.
+std::string Fields(const SD::SuperialValue* node) {
+    std::string fields;
+    for (const SD::SuperialValue* child = node->FirstChild(); child; child = child->Next()) {
+        if (child->IsAttribute()) continue;
+        fields += "<" + child->Tag() + " '" + child->Name() + "'";
+        if (child->IsContainer()) fields += Fields(child);
+        fields += ">";
+    }
+    return fields;
+}
+
+TEST(SampleData, SamplesAtTheCurrentVersionNameAndOrderTheirFieldsAsTheirKindReadsThem) {
+    const std::string text = Text(qvtest::SourceDir() + "/Assets/Objects/World/WorldSamples.xml");
+    auto map = SD::SuperialDataMap::parseXmlFromBuffer(text.c_str());
+    ASSERT_NE(map, nullptr);
+    SD::Registrations registrations;
+    SupplyAll(registrations);
+    SD::Factory_ factory(64);
+    registrations.RegisterComponents(factory);
+
+    int checked = 0;
+    for (const SD::SuperialValue* blueprint = map->Top()->FirstChild(); blueprint; blueprint = blueprint->Next()) {
+        std::string name;
+        blueprint->GetAttribute("name", name);
+        const SD::SuperialValue* components = SD::SuperialValue::FindChildByTag(blueprint, "Components");
+        ASSERT_NE(components, nullptr) << name;
+        for (SD::SuperialValue* sample = components->FirstChild(); sample; sample = sample->Next()) {
+            const std::string kind = sample->Tag();
+            SD::ComponentID id;
+            ASSERT_TRUE(factory.FindComponentID(kind, &id)) << name << ": " << kind;
+            SD::Component* component = factory.CreateComponent(id);
+            ASSERT_NE(component, nullptr) << name << ": " << kind;
+            int version = -1;
+            EXPECT_TRUE(sample->GetAttribute("version", version)) << name << ": " << kind;
+            SD::SuperialInStream in(sample);
+            component->SerializeWithHeader(in, kind.c_str());
+            if (version == component->VGetVersion()) {
+                SD::SuperialDataMap written;
+                written.Top()->SetTypeName("Components");
+                SD::SuperialOutStream out(written.Top());
+                component->SerializeWithHeader(out, kind.c_str());
+                ASSERT_NE(written.Top()->FirstChild(), nullptr) << name << ": " << kind;
+                const std::string expected = Fields(written.Top()->FirstChild());
+                const std::string given = Fields(sample);
+                EXPECT_EQ(expected.compare(0, given.size(), given), 0)
+                    << name << ": " << kind << "\n  sample: " << given << "\n  read:   " << expected;
+                ++checked;
+            }
+            factory.DestroyComponent(component);
+        }
+    }
+    EXPECT_GT(checked, 0);
+    factory.Shutdown();
 }
 
 }  // namespace

@@ -9,7 +9,9 @@
 #include <functional>
 #include <memory>
 #include <set>
+#include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/Factory.h"
@@ -109,6 +111,31 @@ struct Flight {
     }
 };
 
+// The sample scenery of the particle effects and of the player's other cameras and data bar,
+// each named after its blueprint and carrying the kind whose data it samples (as the factory
+// files it).
+const std::vector<std::pair<const char*, const char*>> kEffectSamples = {
+    {"Flower", "FlowerCollection"}, {"Flower", "FlowerPollen"}, {"CircleEffect", "CircleEffect"},
+    {"DirtParticles", "DirtParticles"}, {"MoonGlow", "MoonGlow"}, {"QuadParticles", "QuadParticleSystem"},
+    {"FallingLeaves", "FallingLeaves"}, {"ParticleTester", "ParticleTester"}, {"VineTrail", "VineTrail"},
+    {"BubbleEffect", "BubbleEffect"}, {"FireflyCollectionSparkles", "FireflyCollectionSparkles"},
+    {"GrassDust", "GrassDust"}, {"WindStreamer", "WindStreamer"},
+    {"ChaseCamera", "ObscuraCameraLogic"}, {"FlyingCamera", "PimselCamera"}, {"DataBar", "DataBarController"},
+};
+
+// The first sample missing, empty when all are there.
+std::string MissingEffectSample() {
+    SD::Factory_* factory = SD::Factory_::GetInstance();
+    if (!factory) return "the factory";
+    for (const auto& [name, kind] : kEffectSamples) {
+        SD::GameObject* object = SD::Factory_::GetGameObjectByName(name);
+        SD::ComponentID id;
+        if (!object || !factory->FindComponentID(kind, &id) || !object->GetComponent(id))
+            return std::string(name) + " with " + kind;
+    }
+    return "";
+}
+
 void SetConfig(const qvtest::TempTree& tree, const std::string& section, const std::string& key,
                const std::string& value) {
     std::string text = tree.Read("Assets/Config/config.ini");
@@ -162,6 +189,7 @@ TEST(WholeGame, FromTheMenuIntoTheWorldPausedResumedThenCreditsAndQuit) {
         {"the vehicle, its wings and camera", [] { return Exists("Player") && Exists("WingFrontRight") && Exists("PlayerCam"); }},
         {"the world logic's and the sample scenery's objects",
          [] { return Exists("Gardener") && Exists("MountainEast") && Exists("Sky") && Exists("Meadow") && Exists("Chime"); }},
+        {"the particle effects', cameras' and data bar's samples", [] { return MissingEffectSample().empty(); }},
         // The level's crate starts 3 units up and falls under the physics.
         {"the level's crate has fallen", [] {
              SD::GameObject* crate = SD::Factory_::GetGameObjectByName("Crate");
@@ -216,9 +244,21 @@ TEST(WholeGame, FromTheMenuIntoTheWorldPausedResumedThenCreditsAndQuit) {
     SD::RunOptions options;
     options.maxFrames = 20000;
     options.afterFrame = [&player](unsigned long) { player.Frame(); };
+    ::testing::internal::CaptureStderr();
     const SD::RunSummary summary = SD::RunProgram(options);
+    const std::string log = ::testing::internal::GetCapturedStderr();
 
-    EXPECT_EQ(player.stuck, "") << "reached: " << ::testing::PrintToString(player.reached);
+    // No warning about the samples' blueprints, objects or kinds.
+    std::istringstream lines(log);
+    for (std::string line; std::getline(lines, line);)
+        for (const auto& [name, kind] : kEffectSamples) {
+            EXPECT_EQ(line.find(std::string("[") + kind + "]"), std::string::npos) << line;
+            EXPECT_EQ(line.find(std::string("[World/") + name + "]"), std::string::npos) << line;
+            EXPECT_EQ(line.find(std::string("[Hud/") + name + "]"), std::string::npos) << line;
+        }
+
+    EXPECT_EQ(player.stuck, "") << "reached: " << ::testing::PrintToString(player.reached)
+                                << "; sample missing: " << MissingEffectSample();
     EXPECT_EQ(player.next, player.steps.size());
     EXPECT_TRUE(summary.clean) << summary.error;
     EXPECT_LT(summary.frames, options.maxFrames) << "the game ended by itself";
