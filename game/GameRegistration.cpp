@@ -36,6 +36,7 @@
 #include "game/hud/HudHooks.h"
 #include "game/hud/HudRegistration.h"
 #include "game/hud/HudScript.h"
+#include "game/states/GraphicsArtLoaders.h"
 #include "game/states/PlayHooks.h"
 #include "game/player/PlayerLogic.h"
 #include "game/player/PlayerScript.h"
@@ -139,6 +140,7 @@ void SupplyGameClasses(SD::Registrations& registrations) {
     // The HUD's volume slider reaches the engine's sound system through the audio logic.
     if (!GetHudHooks().volumeChanged) GetHudHooks().volumeChanged = &AudioLogic_::SendGlobalVolume;
     SupplyGameStates(registrations);
+    InstallGraphicsArtLoaders();
     // Until the season cycle keeps the end of the game, the story's final fade raises it here.
     if (!GetHudHooks().endOfGame) GetHudHooks().endOfGame = [] { SetEndOfGame(true); };
     Gedankenexperiment::SetRestingPositionQuery(&RestingPosition);
