@@ -37,6 +37,7 @@
 #include "game/hud/HudHooks.h"
 #include "game/hud/HudRegistration.h"
 #include "game/hud/HudScript.h"
+#include "game/states/GraphicsArtLoaders.h"
 #include "game/states/PlayHooks.h"
 #include "game/player/PlayerLogic.h"
 #include "game/player/PlayerScript.h"
@@ -174,6 +175,7 @@ void SupplyGameClasses(SD::Registrations& registrations) {
     if (!GetHudHooks().volumeChanged) GetHudHooks().volumeChanged = &AudioLogic_::SendGlobalVolume;
     SupplyGameStates(registrations);
     InstallPlayHooks();
+    InstallGraphicsArtLoaders();
     Gedankenexperiment::SetRestingPositionQuery(&RestingPosition);
     // Hooks installed before (by a test world, say) stay.
     static GameHooks gameHooks;

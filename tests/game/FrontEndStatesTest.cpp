@@ -133,11 +133,11 @@ TEST_F(FrontEnd, AKeySkipsTheLogosAndContinuingLeadsThroughLoadingToTheMenu) {
     // Textures first, then materials and models from the sample manifests, then the last model's
     // mesh data.
     auto at = [&](const std::string& what) { return std::find(loads.begin(), loads.end(), what) - loads.begin(); };
-    const auto hillTexture = at("texture ../Assets/Textures/HeightMaps/SampleHill.bmp");
+    const auto lastTexture = at("texture ../Assets/Textures/Hud/Yes_Up.png");
     const auto firstMaterial = at("material ../Assets/Materials/bricks.mat");
     const auto hillModel = at("model ../Assets/Models/fin/SampleHill.bin");
     ASSERT_LT(hillModel, static_cast<std::ptrdiff_t>(loads.size()));
-    EXPECT_LT(hillTexture, firstMaterial);
+    EXPECT_LT(lastTexture, firstMaterial);
     EXPECT_LT(firstMaterial, hillModel);
     EXPECT_EQ(hillModel, static_cast<std::ptrdiff_t>(loads.size()) - 2);
     EXPECT_EQ(loads.back(), "mesh SampleHill.bin");
