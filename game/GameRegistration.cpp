@@ -8,6 +8,8 @@
 #include "game/cameras/VernholmCameraLogic.h"
 #include "game/components/CircularSpinningLightLogic.h"
 #include "game/components/Collector.h"
+#include "game/components/DustSystem.h"
+#include "game/components/EffectFollow.h"
 #include "game/components/FloatingLogic.h"
 #include "game/components/FlowerCollection.h"
 #include "game/components/GameHooks.h"
@@ -28,6 +30,7 @@
 #include "game/components/TriggerScriptBindings.h"
 #include "game/components/Wind.h"
 #include "game/editor/CursorLogic.h"
+#include "game/fireflies/FireflyDust.h"
 #include "game/editor/LevelEditor.h"
 #include "game/editor/LevelEditorScript.h"
 #include "game/editor/GameEditorHooks.h"
@@ -135,10 +138,14 @@ void SupplyGameClasses(SD::Registrations& registrations) {
     registrations.SupplyComponent("SummerStarfallTreeLeafLogic", &SD::MakeComponentCreator<SummerStarfallTreeLeafLogic>);
     registrations.SupplyComponent("SpringStarfallTreeLeafLogic", &SD::MakeComponentCreator<SpringStarfallTreeLeafLogic>);
     registrations.SupplyComponent("CloudLogic", &SD::MakeComponentCreator<CloudLogic>);
+    registrations.SupplyComponent("DustSystem", &SD::MakeComponentCreator<DustSystem>);
+    registrations.SupplyComponent("FireflyDust", &SD::MakeComponentCreator<FireflyDust>);
     SupplyHudClasses(registrations);
     // The HUD's volume slider reaches the engine's sound system through the audio logic.
     if (!GetHudHooks().volumeChanged) GetHudHooks().volumeChanged = &AudioLogic_::SendGlobalVolume;
     SupplyGameStates(registrations);
+    // The dust and the snow travel with the object the play states name.
+    if (!GetPlayHooks().setEffectFollow) GetPlayHooks().setEffectFollow = &SetEffectFollow;
     // Until the season cycle keeps the end of the game, the story's final fade raises it here.
     if (!GetHudHooks().endOfGame) GetHudHooks().endOfGame = [] { SetEndOfGame(true); };
     Gedankenexperiment::SetRestingPositionQuery(&RestingPosition);

@@ -206,6 +206,9 @@ public:
     const SD::Mtx44& GetDefaultView() const { return defaultView; }
     const SD::Mtx44& GetProjection() const { return projection; }
     float GetTime() const { return accumulatedTime; }
+    // 0 spring to summer, 1 summer to fall, 2 fall to winter.
+    float GetSeasonTransition(int index) const { return seasonTransitions[index]; }
+    void SetSeasonTransition(int index, float value) { seasonTransitions[index] = value; }
 
     Resource::RenderBuffer* GetMainColor() const { return mainColor; }
     Resource::RenderBuffer* GetGeometryBuffer() const { return geometryBuffer; }

@@ -30,6 +30,7 @@ TEST(GameRegistration, TheWorldLogicClassesRegisterUnderTheirNamesAndNumbers) {
         {"NaiveGrassBillboardLogic", 55}, {"StarfallTreeLeafLogic", 52}, {"SummerStarfallTreeLeafLogic", 59},
         {"SpringStarfallTreeLeafLogic", 58}, {"CloudLogic", 49}, {"FlowerCollection", 33}, {"PlayerLogic", 12},
         {"VernholmCameraLogic", 23}, {"ObscuraCameraLogic", 67}, {"DataBarController", 74}, {"PimselCamera", 78},
+        {"DustSystem", 27}, {"FireflyDust", 36},
     };
     for (const auto& [name, id] : expected) {
         SD::ComponentID found;
