@@ -44,7 +44,7 @@ TEST(GameRegistration, TheWorldLogicClassesRegisterUnderTheirNamesAndNumbers) {
     // In the registration order, the HUD's widgets among them.
     EXPECT_EQ(registered,
               (std::vector<std::string>{
-                  "PlayerLogic", "CursorLogic", "FloatingLogic", "VernholmCameraLogic", "Firefly", "Button", "FlowerCollection", "SpawnLogic", "HudCollector", "HudFade",
+                  "PlayerLogic", "CursorLogic", "FloatingLogic", "VernholmCameraLogic", "Firefly", "DustSystem", "Button", "FlowerCollection", "SpawnLogic", "FireflyDust", "HudCollector", "HudFade",
                   "CheckBox", "Slider", "QuorvantaLogic", "CloudLogic", "Spawner", "StarfallTreeLeafLogic",
                   "NaiveGrassBillboardLogic", "Trigger", "GroupSpawner", "SpringStarfallTreeLeafLogic",
                   "SummerStarfallTreeLeafLogic", "GrassPatchLogic", "PulsingLightLogic", "WindLogic", "ShortTombstone",
