@@ -9,8 +9,10 @@
 #include <cmath>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "core/EngineCore.h"
+#include "core/WorkerPool.h"
 #include "engine/ComponentManager.h"
 #include "engine/Factory.h"
 #include "engine/GameObject.h"
@@ -341,6 +343,50 @@ TEST(PlayerTrail, PointsSpreadOverThePlayersLastStepAndEachTrailKeepsItsOwnHisto
     EXPECT_EQ(second->GetParticle(999).position.x, 20.0f) << "its first sighting: collapsed on the player";
     first->Update(0.0f);
     EXPECT_EQ(first->GetParticle(999).position.x, 20.0f) << "standing still";
+}
+
+// Many of each effect updated together by three workers, all reading one player: each keeps its
+// own state, so every trail ends on the player and nothing strays.
+TEST(WorldEffectsOnWorkers, ManySystemsReadingOnePlayerStaySound) {
+    ClockWorld clock;
+    FactoryWorld world;
+    SD::GameObject* player = world.Object("Player", SD::Vec3(0.0f, 10.0f, 0.0f));
+    SD::GameObject* owner = world.Object("Owner", SD::Vec3(5.0f, 0.0f, 0.0f));
+    owner->GetTransform().SetScale(SD::Vec3(50.0f, 50.0f, 50.0f));
+    SD::WorkerPool pool;
+    pool.Start(5);
+    Aperture::Graphics_ graphics;
+    graphics.SetWorkerPool(&pool);
+    std::vector<std::unique_ptr<ParticleSystem>> systems;
+    for (int k = 0; k < 4; ++k) {
+        systems.emplace_back(new PlayerTrail());
+        systems.emplace_back(new FireflyTrail());
+        systems.emplace_back(new GateDust());
+        systems.emplace_back(new WaterfallEffect());
+        systems.emplace_back(new TwinklingStars());
+        systems.emplace_back(new ShootingStar());
+        auto* snow = new Snow();
+        snow->SetTarget(player->GetHandle());
+        systems.emplace_back(snow);
+    }
+    for (auto& system : systems) {
+        system->SetOwner(owner);
+        system->VRegister();
+        system->SetActiveFlag(true);
+    }
+    for (int frame = 0; frame < 20; ++frame) {
+        player->GetTransform().SetPos(SD::Vec3(static_cast<float>(frame), 10.0f, 0.0f));
+        clock.Advance(1.0 / 60.0);
+        graphics.UpdateParticleSystems(1.0f / 60.0f);
+    }
+    for (auto& system : systems) {
+        for (uint32_t i = 0; i < system->GetParticleCount(); ++i)
+            ASSERT_TRUE(std::isfinite(system->GetParticle(i).position.LengthSq())) << system->VGetID();
+        if (system->VGetID() == 28) {
+            EXPECT_EQ(system->GetParticle(0).position, SD::Vec3(19.0f, 10.0f, 0.0f));
+        }
+        system->VUnregister();
+    }
 }
 
 }  // namespace
