@@ -8,6 +8,7 @@
 #include "game/cameras/VernholmCameraLogic.h"
 #include "game/components/CircularSpinningLightLogic.h"
 #include "game/components/Collector.h"
+#include "game/components/CrystalMist.h"
 #include "game/components/DustSystem.h"
 #include "game/components/EffectFollow.h"
 #include "game/components/FloatingLogic.h"
@@ -140,6 +141,7 @@ void SupplyGameClasses(SD::Registrations& registrations) {
     registrations.SupplyComponent("CloudLogic", &SD::MakeComponentCreator<CloudLogic>);
     registrations.SupplyComponent("DustSystem", &SD::MakeComponentCreator<DustSystem>);
     registrations.SupplyComponent("FireflyDust", &SD::MakeComponentCreator<FireflyDust>);
+    registrations.SupplyComponent("CrystalMist", &SD::MakeComponentCreator<CrystalMist>);
     SupplyHudClasses(registrations);
     // The HUD's volume slider reaches the engine's sound system through the audio logic.
     if (!GetHudHooks().volumeChanged) GetHudHooks().volumeChanged = &AudioLogic_::SendGlobalVolume;

@@ -30,7 +30,7 @@ TEST(GameRegistration, TheWorldLogicClassesRegisterUnderTheirNamesAndNumbers) {
         {"NaiveGrassBillboardLogic", 55}, {"StarfallTreeLeafLogic", 52}, {"SummerStarfallTreeLeafLogic", 59},
         {"SpringStarfallTreeLeafLogic", 58}, {"CloudLogic", 49}, {"FlowerCollection", 33}, {"PlayerLogic", 12},
         {"VernholmCameraLogic", 23}, {"ObscuraCameraLogic", 67}, {"DataBarController", 74}, {"PimselCamera", 78},
-        {"DustSystem", 27}, {"FireflyDust", 36},
+        {"DustSystem", 27}, {"FireflyDust", 36}, {"CrystalMist", 45},
     };
     for (const auto& [name, id] : expected) {
         SD::ComponentID found;
@@ -45,7 +45,7 @@ TEST(GameRegistration, TheWorldLogicClassesRegisterUnderTheirNamesAndNumbers) {
     EXPECT_EQ(registered,
               (std::vector<std::string>{
                   "PlayerLogic", "CursorLogic", "FloatingLogic", "VernholmCameraLogic", "Firefly", "DustSystem", "Button", "FlowerCollection", "SpawnLogic", "FireflyDust", "HudCollector", "HudFade",
-                  "CheckBox", "Slider", "QuorvantaLogic", "CloudLogic", "Spawner", "StarfallTreeLeafLogic",
+                  "CheckBox", "Slider", "CrystalMist", "QuorvantaLogic", "CloudLogic", "Spawner", "StarfallTreeLeafLogic",
                   "NaiveGrassBillboardLogic", "Trigger", "GroupSpawner", "SpringStarfallTreeLeafLogic",
                   "SummerStarfallTreeLeafLogic", "GrassPatchLogic", "PulsingLightLogic", "WindLogic", "ShortTombstone",
                   "TallTombstoneLogic", "LilyPadLogic", "WindTubeLogic", "ObscuraCameraLogic", "QuorvPhantom",

@@ -2,6 +2,7 @@
 // a wind message pushes the dust that travels with the player.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <memory>
 #include <string>
 
@@ -13,11 +14,14 @@
 #include "engine/GameObject.h"
 #include "engine/Transform.h"
 #include "engine/Transformer.h"
+#include "game/components/CrystalMist.h"
 #include "game/components/DustSystem.h"
 #include "game/components/EffectFollow.h"
+#include "game/components/Trigger.h"
 #include "game/components/Wind.h"
 #include "game/fireflies/FireflyDust.h"
 #include "game/fireflies/FireflyMessages.h"
+#include "game/player/PlayerLogic.h"
 #include "graphics/photon/Snow.h"
 #include "platform/os/Clock.h"
 #include "runtime/InterpolatorSystem.h"
@@ -43,6 +47,11 @@ struct EffectWorld {
                                          new SD::ComponentCreator<QV::DustSystem>);
         factory.RegisterComponentCreator("Snow", static_cast<SD::ComponentID>(42),
                                          new SD::ComponentCreator<Aperture::Photon::Snow>);
+        factory.RegisterComponentCreator("CrystalMist", static_cast<SD::ComponentID>(45),
+                                         new SD::ComponentCreator<QV::CrystalMist>);
+        factory.RegisterComponentCreator("Trigger", SD::CID_Trigger, new SD::ComponentCreator<QV::Trigger>);
+        factory.RegisterComponentCreator("PlayerLogic", static_cast<SD::ComponentID>(12),
+                                         new SD::ComponentCreator<QV::PlayerLogic>);
     }
     template <class T> T* Attach(SD::GameObject* object, int id) {
         auto* component = dynamic_cast<T*>(object->AddComponent(static_cast<SD::ComponentID>(id)));
@@ -147,6 +156,31 @@ TEST(EffectFollow, TheWorldsSnowFollowsThePlayer) {
     auto* snow = world.Attach<Aperture::Photon::Snow>(snowObject, 42);
     QV::SetEffectFollow(*snowObject, *player);
     EXPECT_EQ(snow->GetTarget(), player->GetHandle());
+}
+
+TEST(CrystalMist, WaitsForItsTriggerAndEachBurstRaisesThePlayersCharge) {
+    EffectWorld world;
+    SD::GameObject* player = world.Object("Player", SD::Vec3(0.0f, 0.0f, 0.0f));
+    auto* logic = world.Attach<QV::PlayerLogic>(player, 12);
+    SD::GameObject* crystal = world.Object("Crystal", SD::Vec3(100.0f, 0.0f, 0.0f));
+    auto* trigger = world.Attach<QV::Trigger>(crystal, SD::CID_Trigger);
+    auto* mist = world.Attach<QV::CrystalMist>(crystal, 45);
+    EXPECT_EQ(trigger->GetCallbackCount(), 1u) << "listens to its object's trigger";
+    SD::GameObject* bare = world.Object("Bare", SD::Vec3(0.0f, 0.0f, 0.0f));
+    auto* idle = world.Attach<QV::CrystalMist>(bare, 45);
+    idle->Start();
+    idle->Update(0.1f);
+    EXPECT_FALSE(idle->IsActive()) << "no trigger: never starts";
+    mist->Start();
+    EXPECT_FALSE(mist->IsActive());
+    const float expected[] = {0.25f, 0.5f, 0.75f, 1.0f, 1.0f};
+    for (float charge : expected) {
+        mist->OnTriggered();
+        EXPECT_FLOAT_EQ(logic->GetCrystalCharge(), charge);
+    }
+    EXPECT_TRUE(mist->IsActive());
+    for (uint32_t i = 0; i < QV::CrystalMist::kPuffs; ++i)
+        ASSERT_LE(std::fabs(mist->GetParticle(i).position.x - 100.0f), 8.0f) << "around the crystal";
 }
 
 }  // namespace
