@@ -49,6 +49,7 @@
 #include "game/systems/SowlarSystem.h"
 #include "game/systems/TweakableSystem.h"
 #include "game/systems/WindSystem.h"
+#include "graphics/Graphics.h"
 #include "physics/OverlapTests.h"
 #include "runtime/Registration.h"
 #include "sound/system/GhostEngine.h"
@@ -74,6 +75,11 @@ SD::ISystem* TheLevelEditor() {
 }
 
 // Where an object with an entrance comes to rest, for the box the physics keeps its mesh in.
+// The grass pass names the area the wind field covers.
+void SetWindArea(float minX, float minZ, float maxX, float maxZ) {
+    WindSystem_::GetInstance().SetArea(SD::Vec2(minX, minZ), SD::Vec2(maxX, maxZ));
+}
+
 bool RestingPosition(SD::GameObject* object, SD::Vec3* position) {
     auto* spawn = static_cast<SpawnLogic*>(object->GetComponent(SD::CID_SpawnLogic));
     if (!spawn) return false;
@@ -146,6 +152,7 @@ void SupplyGameClasses(SD::Registrations& registrations) {
     // The HUD's volume slider reaches the engine's sound system through the audio logic.
     if (!GetHudHooks().volumeChanged) GetHudHooks().volumeChanged = &AudioLogic_::SendGlobalVolume;
     SupplyGameStates(registrations);
+    Aperture::Graphics_::SetGrassWindAreaHook(&SetWindArea);
     // The dust and the snow travel with the object the play states name.
     if (!GetPlayHooks().setEffectFollow) GetPlayHooks().setEffectFollow = &SetEffectFollow;
     // Until the season cycle keeps the end of the game, the story's final fade raises it here.

@@ -13,6 +13,7 @@
 
 #include "core/EngineCore.h"
 #include "core/WorkerPool.h"
+#include "engine/ComponentCreator.h"
 #include "engine/ComponentManager.h"
 #include "engine/Factory.h"
 #include "engine/GameObject.h"
@@ -21,6 +22,9 @@
 #include "engine/Transform.h"
 #include "engine/Transformer.h"
 #include "engine/LuaTestSupport.h"
+#include "GraphicsTestSupport.h"
+#include "graphics/components/Geometry.h"
+#include "graphics/photon/GrassDust.h"
 #include "graphics/Graphics.h"
 #include "graphics/photon/FireflyEffects.h"
 #include "graphics/photon/MistEffects.h"
@@ -387,6 +391,41 @@ TEST(WorldEffectsOnWorkers, ManySystemsReadingOnePlayerStaySound) {
         }
         system->VUnregister();
     }
+}
+
+float gArea[4] = {0.0f, 0.0f, 0.0f, 0.0f};
+void RecordArea(float minX, float minZ, float maxX, float maxZ) {
+    gArea[0] = minX, gArea[1] = minZ, gArea[2] = maxX, gArea[3] = maxZ;
+}
+
+// The first grass pass names the wind area and draws nothing; later passes start the grass
+// dust of each geometry whose grass is in view, once.
+TEST(GrassPassDust, TheFirstPassSetsTheWindAreaThenVisibleGrassStartsItsDust) {
+    FactoryWorld world;
+    gfxtest::GraphicsFixture f;
+    Aperture::Graphics_::SetGrassWindAreaHook(&RecordArea);
+    SD::GameObject* meadow = world.Object("Meadow", SD::Vec3(0.0f, 0.0f, 0.0f));
+    world.factory.RegisterComponentCreator("GrassDust", static_cast<SD::ComponentID>(110),
+                                           new SD::ComponentCreator<GrassDust>);
+    world.factory.RegisterComponentCreator("Geometry", SD::CID_Geometry, new SD::ComponentCreator<Aperture::Geometry>);
+    auto* dust = dynamic_cast<GrassDust*>(meadow->AddComponent(static_cast<SD::ComponentID>(110)));
+    auto* geometry = dynamic_cast<Aperture::Geometry*>(meadow->AddComponent(SD::CID_Geometry));
+    ASSERT_TRUE(dust && geometry);
+    dust->SetOwner(meadow);
+    geometry->SetOwner(meadow);
+    dust->AddSpawnPoint(SD::Vec3(0.0f, 0.0f, 0.0f));
+    const std::vector<Aperture::Geometry*> owners{geometry};
+    const std::vector<Aperture::GrassInstance> blades(3);
+    f.graphics->DrawGrass("InstancedGrass", blades, &owners);
+    EXPECT_EQ(gArea[0], -20.0f);
+    EXPECT_EQ(gArea[1], -20.0f);
+    EXPECT_EQ(gArea[2], 20.0f);
+    EXPECT_EQ(gArea[3], 20.0f);
+    EXPECT_FALSE(dust->IsEnabled()) << "the first pass draws nothing";
+    f.graphics->DrawGrass("InstancedGrass", blades, &owners);
+    EXPECT_TRUE(dust->IsEnabled());
+    EXPECT_TRUE(dust->IsActive());
+    Aperture::Graphics_::SetGrassWindAreaHook(nullptr);
 }
 
 }  // namespace
