@@ -9,6 +9,9 @@
 #include "game/cameras/VernholmCameraLogic.h"
 #include "game/components/CircularSpinningLightLogic.h"
 #include "game/components/Collector.h"
+#include "game/components/CrystalMist.h"
+#include "game/components/DustSystem.h"
+#include "game/components/EffectFollow.h"
 #include "game/components/FloatingLogic.h"
 #include "game/components/FlowerCollection.h"
 #include "game/components/GameHooks.h"
@@ -29,6 +32,7 @@
 #include "game/components/TriggerScriptBindings.h"
 #include "game/components/Wind.h"
 #include "game/editor/CursorLogic.h"
+#include "game/fireflies/FireflyDust.h"
 #include "game/editor/LevelEditor.h"
 #include "game/editor/LevelEditorScript.h"
 #include "game/editor/GameEditorHooks.h"
@@ -47,6 +51,7 @@
 #include "game/systems/SowlarSystem.h"
 #include "game/systems/TweakableSystem.h"
 #include "game/systems/WindSystem.h"
+#include "graphics/Graphics.h"
 #include "physics/OverlapTests.h"
 #include "runtime/Registration.h"
 #include "sound/system/GhostEngine.h"
@@ -170,12 +175,17 @@ void SupplyGameClasses(SD::Registrations& registrations) {
     registrations.SupplyComponent("SummerStarfallTreeLeafLogic", &SD::MakeComponentCreator<SummerStarfallTreeLeafLogic>);
     registrations.SupplyComponent("SpringStarfallTreeLeafLogic", &SD::MakeComponentCreator<SpringStarfallTreeLeafLogic>);
     registrations.SupplyComponent("CloudLogic", &SD::MakeComponentCreator<CloudLogic>);
+    registrations.SupplyComponent("DustSystem", &SD::MakeComponentCreator<DustSystem>);
+    registrations.SupplyComponent("FireflyDust", &SD::MakeComponentCreator<FireflyDust>);
+    registrations.SupplyComponent("CrystalMist", &SD::MakeComponentCreator<CrystalMist>);
     SupplyHudClasses(registrations);
     // The HUD's volume slider reaches the engine's sound system through the audio logic.
     if (!GetHudHooks().volumeChanged) GetHudHooks().volumeChanged = &AudioLogic_::SendGlobalVolume;
     SupplyGameStates(registrations);
     InstallPlayHooks();
     InstallGraphicsArtLoaders();
+    // The dust and the snow travel with the object the play states name.
+    if (!GetPlayHooks().setEffectFollow) GetPlayHooks().setEffectFollow = &SetEffectFollow;
     Gedankenexperiment::SetRestingPositionQuery(&RestingPosition);
     // Hooks installed before (by a test world, say) stay.
     static GameHooks gameHooks;

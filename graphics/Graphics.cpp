@@ -330,7 +330,7 @@ void Graphics_::ScenePass(Resource::RenderBuffer* color, Resource::RenderBuffer*
         else
             geometry->Bind();
         DrawParticles(ParticleStage::kDepth, scene.pointParticles);
-        DrawGrass("GrassGeometry", scene.grass);
+        DrawGrass("GrassGeometry", scene.grass, &scene.grassOwners);
         geometry->Unbind();
     }
 
@@ -346,7 +346,7 @@ void Graphics_::ScenePass(Resource::RenderBuffer* color, Resource::RenderBuffer*
     color->Bind();
     DrawTerrain("Material");
     DrawBatches("Material", scene.opaque);
-    DrawGrass("InstancedGrass", scene.grass);
+    DrawGrass("InstancedGrass", scene.grass, &scene.grassOwners);
     if (mainView) DrawReflective("Reflective", scene.reflective);
     DrawTransparent(scene.transparent);
     DrawParticles(ParticleStage::kPoint, scene.pointParticles);

@@ -350,7 +350,10 @@ public:
     // instanced draws of at most kGrassChunk records from two alternating buffers. Growing
     // grass fades in, blended; grown grass is drawn opaque.
     static constexpr uint32_t kGrassChunk = 2048;
-    void DrawGrass(const std::string& technique, const std::vector<GrassInstance>& grass);
+    // `owners`: the geometries whose grass is in view; each one's grass dust starts the first
+    // time. The first call after start-up only sets the wind area (see SetWindAreaWriter).
+    void DrawGrass(const std::string& technique, const std::vector<GrassInstance>& grass,
+                   const std::vector<Geometry*>* owners = nullptr);
     // Moves the shared wave value, writes it into every grass record and grows the grass.
     void UpdateGrassWave(float dt);
     // Fed with the instances of a geometry; builds its tree.
@@ -444,6 +447,7 @@ private:
                        RenderBatchList::ItemIterator first, uint32_t count);
     // Draws the staged records from the current grass buffer and switches to the other one.
     void DrawGrassChunk(Resource::Effect* effect);
+    void StartGrassDust(const std::vector<Geometry*>& owners);
     // Logs a missing texture or font of a name once.
     void ReportMissingOnce(const std::string& what, const std::string& name);
     void OnResolutionChange(SD::IMessage* message);

@@ -14,10 +14,17 @@
 #include "graphics/components/Terrain.h"
 #include "graphics/photon/CollectionSparkles.h"
 #include "graphics/photon/FallingLeaves.h"
+#include "graphics/photon/FireflyEffects.h"
 #include "graphics/photon/FlowerPollen.h"
 #include "graphics/photon/GrassDust.h"
+#include "graphics/photon/MistEffects.h"
+#include "graphics/photon/PlayerTrail.h"
 #include "graphics/photon/RainSystem.h"
+#include "graphics/photon/SkyEffects.h"
 #include "graphics/photon/SmallEffects.h"
+#include "graphics/photon/Snow.h"
+#include "graphics/photon/SuperTrailScript.h"
+#include "graphics/photon/WindDustMotes.h"
 #include "graphics/photon/WindStreamer.h"
 #include "runtime/Registration.h"
 #include "runtime/Window.h"
@@ -58,11 +65,24 @@ void InstallGraphics(SD::Registrations& registrations) {
     registrations.SupplyComponent("FallingLeaves", &SD::MakeComponentCreator<Photon::FallingLeaves>);
     registrations.SupplyComponent("FlowerPollen", &SD::MakeComponentCreator<Photon::FlowerPollen>);
     registrations.SupplyComponent("Aperture::Photon::WindStreamer", &SD::MakeComponentCreator<Photon::WindStreamer>);
+    registrations.SupplyComponent("PlayerSuperTrail", &SD::MakeComponentCreator<Photon::PlayerSuperTrail>);
+    registrations.SupplyComponent("GateDust", &SD::MakeComponentCreator<Photon::GateDust>);
+    registrations.SupplyComponent("Aperture::Photon::FireflyBlink", &SD::MakeComponentCreator<Photon::FireflyBlink>);
+    registrations.SupplyComponent("FireflyTrail", &SD::MakeComponentCreator<Photon::FireflyTrail>);
+    registrations.SupplyComponent("Fog", &SD::MakeComponentCreator<Photon::Fog>);
+    registrations.SupplyComponent("WaterfallMist", &SD::MakeComponentCreator<Photon::WaterfallMist>);
+    registrations.SupplyComponent("WaterfallEffect", &SD::MakeComponentCreator<Photon::WaterfallEffect>);
+    registrations.SupplyComponent("TwinklingStars", &SD::MakeComponentCreator<Photon::TwinklingStars>);
+    registrations.SupplyComponent("ShootingStar", &SD::MakeComponentCreator<Photon::ShootingStar>);
+    registrations.SupplyComponent("Snow", &SD::MakeComponentCreator<Photon::Snow>);
+    registrations.SupplyComponent("PlayerTrail", &SD::MakeComponentCreator<Photon::PlayerTrail>);
     static bool scriptsAdded = false;
     if (!scriptsAdded) {
         scriptsAdded = true;
         SD::AddScriptClass(LightScriptClass());
         SD::AddScriptClass(GraphicsScriptClass());
+        SD::AddScriptClass(Photon::PlayerSuperTrailScriptClass());
+        SD::AddScriptClass(Photon::VertexDataScriptClass());
         SD::AddScriptFunction("PrintText", &ScriptPrintText);
     }
     registrations.SetWindowReceiver([](SD::Window_& window, const SD::WindowSettings& settings) {

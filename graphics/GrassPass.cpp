@@ -5,7 +5,10 @@
 #include <cstring>
 
 #include "core/Random.h"
+#include "engine/GameObject.h"
 #include "graphics/Graphics.h"
+#include "graphics/components/Geometry.h"
+#include "graphics/photon/GrassDust.h"
 #include "graphics/resources/Buffers.h"
 #include "graphics/resources/Effect.h"
 #include "graphics/resources/Mesh.h"
@@ -13,6 +16,14 @@
 #include "graphics/resources/Vertex.h"
 
 namespace Aperture {
+// Each geometry's grass dust starts once, the first time its grass is in view.
+void Graphics_::StartGrassDust(const std::vector<Geometry*>& owners) {
+    for (Geometry* geometry : owners) {
+        SD::GameObject* owner = geometry->GetOwner();
+        auto* dust = owner ? dynamic_cast<Photon::GrassDust*>(owner->GetComponent(static_cast<SD::ComponentID>(110))) : nullptr;
+        if (dust && !dust->IsEnabled()) dust->Enable();
+    }
+}
 
 void Graphics_::SetGrass(const Geometry* geometry, const std::vector<GrassInstance>& instances) {
     auto tree = std::make_unique<GrassTree>();
@@ -27,8 +38,16 @@ float Graphics_::GrassPaint(float growth, float growthTime) {
     return std::clamp((std::log(ratio) + 0.1f) / std::log(10.0f) + 1.0f, 0.0f, 1.0f);
 }
 
-void Graphics_::DrawGrass(const std::string& technique, const std::vector<GrassInstance>& grass) {
-    if (!grassEnabled || (grass.empty() && !firstGrassPass)) return;
+void Graphics_::DrawGrass(const std::string& technique, const std::vector<GrassInstance>& grass,
+                          const std::vector<Geometry*>* owners) {
+    if (!grassEnabled) return;
+    if (firstGrassPass) {
+        firstGrassPass = false;
+        if (windAreaWriter) windAreaWriter(SD::Vec2(-20.0f, -20.0f), SD::Vec2(20.0f, 20.0f));
+        return;
+    }
+    if (owners) StartGrassDust(*owners);
+    if (grass.empty()) return;
     Resource::Effect* effect = GetEffect("grass");
     Resource::iTexture* texture = FindTexture("grass");
     if (!effect || !texture) {
@@ -51,11 +70,6 @@ void Graphics_::DrawGrass(const std::string& technique, const std::vector<GrassI
         d->SetRenderState(platform::gfx::kRsAlphaBlendEnable, 0);
     }
     effect->SetFloat("grass_color_scalar", grassColorScalar);
-    if (firstGrassPass) {
-        firstGrassPass = false;
-        if (windAreaWriter) windAreaWriter(SD::Vec2(-20.0f, -20.0f), SD::Vec2(20.0f, 20.0f));
-        return;
-    }
     grassDrawn = 0;
     grassStaging.clear();
     for (const GrassInstance& instance : grass) {

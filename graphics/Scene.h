@@ -9,6 +9,7 @@
 namespace Aperture {
 
 class CulledParticles;
+class Geometry;
 class Light;
 
 struct Scene {
@@ -18,6 +19,8 @@ struct Scene {
     std::vector<RenderItem> reflective;
     // The instances of the visible grass-tree nodes.
     std::vector<GrassInstance> grass;
+    // The geometries whose grass trees were traversed.
+    std::vector<Geometry*> grassOwners;
     // The lights that reach into the view.
     std::vector<Light*> lights;
     // The point and quad particle systems that reach into the view.
@@ -32,6 +35,7 @@ struct Scene {
         transparent.clear();
         reflective.clear();
         grass.clear();
+        grassOwners.clear();
         lights.clear();
         pointParticles.clear();
         quadParticles.clear();

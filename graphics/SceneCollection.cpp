@@ -41,8 +41,10 @@ const GrassTree* Graphics_::FindGrassTree(const Geometry* geometry) const {
 void Graphics_::CollectGeometry(const Frustum& frustum, Geometry& geometry, Scene& scene) {
     if (!geometry.GetModel() || geometry.IsCulled(frustum)) return;
     geometry.SetVisible(true);
-    if (const GrassTree* tree = FindGrassTree(&geometry))
+    if (const GrassTree* tree = FindGrassTree(&geometry)) {
+        scene.grassOwners.push_back(&geometry);
         tree->TraverseFromRoot(frustum.planes, [&scene](GrassTree::Node* node) { scene.AppendGrass(node); });
+    }
     for (Resource::Mesh* mesh : geometry.GetModel()->GetMeshes()) {
         const Resource::Material* material = mesh->GetMaterial();
         if (!material) continue;

@@ -1,14 +1,26 @@
 // The frame's particle updates of 200 systems of 1,024 particles on pools of 0, 1, 3 and 7
-// workers, and the copy of 100,000 particles into point instance records.
+// workers, the copy of 100,000 particles into point instance records, and one frame of each
+// world effect's full system on one thread beside the plain drift.
 #include <benchmark/benchmark.h>
 
 #include <memory>
+#include <type_traits>
 #include <vector>
 
 #include "core/WorkerPool.h"
 #include "engine/GameObject.h"
 #include "graphics/Graphics.h"
+#include "core/EngineCore.h"
+#include "engine/Factory.h"
+#include "engine/GameObject.h"
+#include "graphics/photon/FireflyEffects.h"
+#include "graphics/photon/MistEffects.h"
 #include "graphics/photon/ParticleSystem.h"
+#include "graphics/photon/PlayerTrail.h"
+#include "graphics/photon/SkyEffects.h"
+#include "graphics/photon/Snow.h"
+#include "graphics/photon/WindDustMotes.h"
+#include "runtime/InterpolatorSystem.h"
 
 namespace {
 
@@ -80,5 +92,44 @@ void BM_WriteVertices100k(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * 100000);
 }
 BENCHMARK(BM_WriteVertices100k)->Unit(benchmark::kMicrosecond);
+
+// One effect on an object that a "Player" watches, started and then updated frame by frame as
+// a worker runs it.
+template <class Effect> void BM_EffectUpdate(benchmark::State& state) {
+    std::unique_ptr<SD::Core> core(SD::Core::CreateInstance());
+    SD::Factory_ factory(16);
+    SD::GameObject* owner = factory.NewGameObject();
+    owner->GetTransform().SetScale(SD::Vec3(100.0f, 100.0f, 100.0f));
+    SD::GameObject* player = factory.NewGameObject();
+    player->NameObject("Player");
+    player->GetTransform().SetPos(SD::Vec3(20.0f, 0.0f, 0.0f));
+    {
+        auto effect = std::make_unique<Effect>();
+        effect->SetOwner(owner);
+        if constexpr (std::is_same_v<Effect, Aperture::Photon::Snow>) effect->SetTarget(player->GetHandle());
+        effect->SetActiveFlag(true);
+        effect->Start();
+        float x = 0.0f;
+        for (auto _ : state) {
+            owner->GetTransform().SetPos(SD::Vec3(x += 0.5f, 0.0f, 0.0f));
+            effect->Update(1.0f / 60.0f);
+            benchmark::DoNotOptimize(effect->GetParticle(0));
+        }
+        state.SetItemsProcessed(state.iterations() * effect->GetParticleCount());
+    }
+    factory.Shutdown();
+    SD::InterpolatorSystem::DestroyInstance();
+}
+BENCHMARK_TEMPLATE(BM_EffectUpdate, Drift)->Unit(benchmark::kMicrosecond);
+BENCHMARK_TEMPLATE(BM_EffectUpdate, Aperture::Photon::GateDust)->Unit(benchmark::kMicrosecond);
+BENCHMARK_TEMPLATE(BM_EffectUpdate, Aperture::Photon::FireflyBlink)->Unit(benchmark::kMicrosecond);
+BENCHMARK_TEMPLATE(BM_EffectUpdate, Aperture::Photon::FireflyTrail)->Unit(benchmark::kMicrosecond);
+BENCHMARK_TEMPLATE(BM_EffectUpdate, Aperture::Photon::Fog)->Unit(benchmark::kMicrosecond);
+BENCHMARK_TEMPLATE(BM_EffectUpdate, Aperture::Photon::WaterfallMist)->Unit(benchmark::kMicrosecond);
+BENCHMARK_TEMPLATE(BM_EffectUpdate, Aperture::Photon::WaterfallEffect)->Unit(benchmark::kMicrosecond);
+BENCHMARK_TEMPLATE(BM_EffectUpdate, Aperture::Photon::TwinklingStars)->Unit(benchmark::kMicrosecond);
+BENCHMARK_TEMPLATE(BM_EffectUpdate, Aperture::Photon::ShootingStar)->Unit(benchmark::kMicrosecond);
+BENCHMARK_TEMPLATE(BM_EffectUpdate, Aperture::Photon::Snow)->Unit(benchmark::kMicrosecond);
+BENCHMARK_TEMPLATE(BM_EffectUpdate, Aperture::Photon::PlayerTrail)->Unit(benchmark::kMicrosecond);
 
 }  // namespace

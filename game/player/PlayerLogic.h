@@ -3,6 +3,7 @@
 // body-tracking sensor) every frame, flies the owner through the flight model and pushes its
 // body along the facing axis, flaps the wings,
 // widens the player camera's view with speed, and takes the push of strong winds.
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <vector>
@@ -89,6 +90,9 @@ public:
     float GetForwardSpeed() const { return forwardSpeed_; }
     float GetBoostTime() const { return boostTime_; }
     void SetBoostTime(float seconds) { boostTime_ = seconds; }
+    // Raised by the crystals the player sets off, held to 0..1.
+    float GetCrystalCharge() const { return crystalCharge_; }
+    void RaiseCrystalCharge(float amount) { crystalCharge_ = std::min(crystalCharge_ + amount, 1.0f); }
     unsigned GetModeIndex() const { return modeIndex_; }
     size_t GetModeCount() const { return modes_.size(); }
     const SD::Vec3& GetFacing() const { return facing_; }
@@ -114,6 +118,7 @@ private:
     float baseForwardSpeed_ = 0.0f;
     bool controlsEnabled_ = true;
     float boostTime_ = 0.0f;
+    float crystalCharge_ = 0.0f;
     float forwardSpeed_ = 0.0f;
     float constantSpeed_ = 0.0f;
     float boostSpeed_ = 0.0f;

@@ -128,8 +128,8 @@ void World::Load() {
     }
 
     CreateNamed("World/FakePlayer", "FakePlayer");
-    CreateNamed("World/Snow", "Snow_0");
-    CreateNamed("World/Snow", "Snow_1");
+    FollowWith(CreateNamed("World/Snow", "Snow_0"), Player());
+    FollowWith(CreateNamed("World/Snow", "Snow_1"), Player());
     FollowWith(CreateNamed("World/TwinklingStars", nullptr), Player());
 
     Call(GetPlayHooks().resetSeasonCycle);

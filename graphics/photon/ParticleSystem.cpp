@@ -9,6 +9,7 @@
 #include "engine/IStream.h"
 #include "engine/Transform.h"
 #include "graphics/Graphics.h"
+#include "graphics/components/Geometry.h"
 
 namespace Aperture::Photon {
 
@@ -93,5 +94,11 @@ SD::Vec3 ParticleSystem::OwnerPosition() const {
 }
 
 SD::Vec3 ParticleSystem::OwnerWorldPosition() const { return ReadWorldPosition(GetOwner()); }
+
+SD::Vec4 ParticleSystem::OwnerColor(const SD::Vec4& fallback) const {
+    SD::GameObject* owner = GetOwner();
+    auto* geometry = owner ? dynamic_cast<Geometry*>(owner->GetComponent(static_cast<SD::ComponentID>(7))) : nullptr;
+    return geometry ? geometry->GetColor() : fallback;
+}
 
 }  // namespace Aperture::Photon

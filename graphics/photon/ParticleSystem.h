@@ -90,6 +90,8 @@ protected:
     // The owner's local position and world position (origin without an owner).
     SD::Vec3 OwnerPosition() const;
     SD::Vec3 OwnerWorldPosition() const;
+    // The colour of the owner's geometry; `fallback` without one.
+    SD::Vec4 OwnerColor(const SD::Vec4& fallback) const;
 
     uint32_t particleCount = 0;
     bool active = false;

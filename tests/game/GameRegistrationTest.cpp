@@ -35,6 +35,7 @@ TEST(GameRegistration, TheWorldLogicClassesRegisterUnderTheirNamesAndNumbers) {
         {"NaiveGrassBillboardLogic", 55}, {"StarfallTreeLeafLogic", 52}, {"SummerStarfallTreeLeafLogic", 59},
         {"SpringStarfallTreeLeafLogic", 58}, {"CloudLogic", 49}, {"FlowerCollection", 33}, {"PlayerLogic", 12},
         {"VernholmCameraLogic", 23}, {"ObscuraCameraLogic", 67}, {"DataBarController", 74}, {"PimselCamera", 78},
+        {"DustSystem", 27}, {"FireflyDust", 36}, {"CrystalMist", 45},
     };
     for (const auto& [name, id] : expected) {
         SD::ComponentID found;
@@ -48,8 +49,8 @@ TEST(GameRegistration, TheWorldLogicClassesRegisterUnderTheirNamesAndNumbers) {
     // In the registration order, the HUD's widgets among them.
     EXPECT_EQ(registered,
               (std::vector<std::string>{
-                  "PlayerLogic", "CursorLogic", "FloatingLogic", "VernholmCameraLogic", "Firefly", "Button", "FlowerCollection", "SpawnLogic", "HudCollector", "HudFade",
-                  "CheckBox", "Slider", "QuorvantaLogic", "CloudLogic", "Spawner", "StarfallTreeLeafLogic",
+                  "PlayerLogic", "CursorLogic", "FloatingLogic", "VernholmCameraLogic", "Firefly", "DustSystem", "Button", "FlowerCollection", "SpawnLogic", "FireflyDust", "HudCollector", "HudFade",
+                  "CheckBox", "Slider", "CrystalMist", "QuorvantaLogic", "CloudLogic", "Spawner", "StarfallTreeLeafLogic",
                   "NaiveGrassBillboardLogic", "Trigger", "GroupSpawner", "SpringStarfallTreeLeafLogic",
                   "SummerStarfallTreeLeafLogic", "GrassPatchLogic", "PulsingLightLogic", "WindLogic", "ShortTombstone",
                   "TallTombstoneLogic", "LilyPadLogic", "WindTubeLogic", "ObscuraCameraLogic", "QuorvPhantom",

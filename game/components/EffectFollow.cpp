@@ -1,0 +1,16 @@
+#include "game/components/EffectFollow.h"
+
+#include "engine/GameObject.h"
+#include "game/components/DustSystem.h"
+#include "graphics/photon/Snow.h"
+
+namespace QV {
+
+void SetEffectFollow(SD::GameObject& effectOwner, SD::GameObject& follow) {
+    if (auto* dust = dynamic_cast<DustSystem*>(effectOwner.GetComponent(static_cast<SD::ComponentID>(27))))
+        dust->SetFollowObject(follow.GetHandle());
+    if (auto* snow = dynamic_cast<Aperture::Photon::Snow*>(effectOwner.GetComponent(static_cast<SD::ComponentID>(42))))
+        snow->SetTarget(follow.GetHandle());
+}
+
+}  // namespace QV
