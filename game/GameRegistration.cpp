@@ -113,6 +113,16 @@ void InstallPlayHooks() {
         if (auto* narrator = static_cast<HudFadeTrigger*>(trigger.GetComponent(SD::CID_HudFadeTrigger)))
             narrator->PlayNarration(SowlarSystem_::GetInstance().GetStoryCounter());
     });
+    // A new world starts with the escort sets back at their first groups.
+    InstallIfEmpty(hooks.startOfWorld, [] {
+        if (Firefly_Manager* manager = Firefly_Manager::Existing()) manager->ResetEscort();
+    });
+    // A released firefly goes its spawner's way: the path or waiting for the player.
+    InstallIfEmpty(hooks.releaseFirefly, [](SD::GameObject& firefly, SD::GameObject& spawner) {
+        auto* logic = static_cast<Firefly*>(firefly.GetComponent(SD::CID_Firefly));
+        auto* from = static_cast<Spawner*>(spawner.GetComponent(SD::CID_Spawner));
+        if (logic && from) logic->DoAction(2, SD::SharedString(from->GetReleaseBehaviour()));
+    });
     // The story's final fade ends the game in the season cycle.
     InstallIfEmpty(GetHudHooks().endOfGame, [] { SowlarSystem_::GetInstance().SetEndOfGame(true); });
 }

@@ -23,7 +23,7 @@ SD::GameObject* SpawnFirefly(const SD::Vec3& at, const SD::Vec3& spawnerPosition
     SD::GameObject* firefly = hooks.SpawnFirefly(at, spawnerPosition, colour, behaviour);
     if (!firefly) return nullptr;
     hooks.ConfigureFirefly(firefly, spawner->GetWaitZoneSize(), spawner->GetWaitZoneVelocity(),
-                           spawner->GetFollowPath() ? "FollowPath" : "WatchForPlayer");
+                           spawner->GetReleaseBehaviour());
     return firefly;
 }
 

@@ -51,6 +51,9 @@ public:
     const SD::SharedString& GetSplineName() const { return splineName_; }
     bool GetFollowPath() const { return followPath_; }
     void SetFollowPath(bool follow) { followPath_ = follow; }
+    // The idle behaviour a firefly of this spawner takes, when spawned and when released: the
+    // path while the follow-path flag is set, else waiting for the player.
+    const char* GetReleaseBehaviour() const { return followPath_ ? "FollowPath" : "WatchForPlayer"; }
 
     // The objects spawned and not yet found gone, in creation order.
     const std::vector<SD::GameObjectHandle>& GetSpawnedObjects() const { return spawned_; }

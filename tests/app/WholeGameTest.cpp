@@ -19,6 +19,10 @@
 #include "engine/Level.h"
 #include "engine/Transform.h"
 #include "game/GameRegistration.h"
+#include "game/components/Spawner.h"
+#include "game/fireflies/Firefly.h"
+#include "game/fireflies/FireflyManager.h"
+#include "game/states/World.h"
 #include "graphics/GraphicsStartup.h"
 #include "physics/PhysicsRegistration.h"
 #include "platform/os/Clock.h"
@@ -111,6 +115,63 @@ struct Flight {
     }
 };
 
+bool EscortSetsAtFive() {
+    QV::Firefly_Manager* manager = QV::Firefly_Manager::Existing();
+    if (!manager) return false;
+    for (int set = 0; set < QV::FireflyGroups::kEscortSets; ++set)
+        if (manager->Groups().EscortSet(set).size() != QV::FireflyGroups::kEscortGroups) return false;
+    return true;
+}
+
+// A spawner of the sample kind started far from the vehicle, its fireflies noted, then released
+// by the world after its follow-path setting was turned on.
+struct Release {
+    SD::GameObject* spawner = nullptr;
+    std::vector<SD::GameObjectHandle> fireflies;
+
+    QV::Spawner* Logic() const { return static_cast<QV::Spawner*>(spawner->GetComponent(SD::CID_Spawner)); }
+    static const char* IdleBehaviour(SD::GameObject* object) {
+        auto* firefly = object ? static_cast<QV::Firefly*>(object->GetComponent(SD::CID_Firefly)) : nullptr;
+        const SD::SharedString* idle = firefly ? firefly->BehaviourOn(QV::Firefly::kLaneIdle) : nullptr;
+        return idle ? idle->c_str() : "";
+    }
+    bool Start() {
+        spawner = SD::Factory_::GetInstance()->CreateObject("ObjectTemplates/FireflySpawner", nullptr);
+        if (!spawner) return false;
+        spawner->GetTransform().SetPos(SD::Vec3(600.0f, 400.0f, 600.0f));
+        spawner->Initialize(false);
+        Logic()->SetSpawn_rate(0.0f);
+        Logic()->SetSpawn_state(true);
+        return true;
+    }
+    // Every firefly the spawner keeps was made waiting for the player.
+    bool Spawned() {
+        const auto& spawned = Logic()->GetSpawnedObjects();
+        if (spawned.size() < static_cast<size_t>(Logic()->GetNum_active_objects())) return false;
+        fireflies = spawned;
+        for (const SD::GameObjectHandle& handle : fireflies)
+            EXPECT_STREQ(IdleBehaviour(handle.get()), "WatchForPlayer");
+        return true;
+    }
+    void Begin() {
+        auto* world = static_cast<QV::World*>(SD::GameStateManager_::GetInstance()->FindLevel("World"));
+        Logic()->SetFollowPath(true);
+        world->AddReleaseSpawner(spawner->GetHandle());
+        world->BeginSummerEvent();
+    }
+    bool Released() const {
+        auto* world = static_cast<QV::World*>(SD::GameStateManager_::GetInstance()->FindLevel("World"));
+        return !world->IsReleaseActive() && Logic()->GetSpawnedObjects().empty();
+    }
+    bool AllFollowThePath() const {
+        for (const SD::GameObjectHandle& handle : fireflies) {
+            EXPECT_NE(handle.get(), nullptr) << "a released firefly lives on";
+            EXPECT_STREQ(IdleBehaviour(handle.get()), "FollowPath");
+        }
+        return true;
+    }
+};
+
 // The sample scenery of the particle effects and of the player's other cameras and data bar,
 // each named after its blueprint and carrying the kind whose data it samples (as the factory
 // files it).
@@ -168,6 +229,7 @@ TEST(WholeGame, FromTheMenuIntoTheWorldPausedResumedThenCreditsAndQuit) {
 
     Player player;
     Flight flight;
+    Release release;
     auto tap = [&player](uint32_t code) {
         auto pressed = std::make_shared<int>(0);
         return [&player, code, pressed] {
@@ -183,9 +245,23 @@ TEST(WholeGame, FromTheMenuIntoTheWorldPausedResumedThenCreditsAndQuit) {
     };
     player.steps = {
         {"menu", in("MainMenu")},
+        // Nine joins of the first escort set grow it past its five groups.
+        {"escort grown in the menu", [] {
+             QV::Firefly_Manager* manager = QV::Firefly_Manager::Existing();
+             if (!manager) return false;
+             for (int i = 0; i < 9; ++i) manager->PickEscortGroup(0);
+             return manager->Groups().EscortSet(0).size() > QV::FireflyGroups::kEscortGroups;
+         }},
         {"menu cool-down", wait(90)},
         {"play pressed", tap(SD::key_RETURN)},
         {"world after the intro", in("World")},
+        // The next join goes round the five groups again from the first.
+        {"the world started the escort afresh", [] {
+             EXPECT_TRUE(EscortSetsAtFive());
+             QV::Firefly_Manager* manager = QV::Firefly_Manager::Existing();
+             EXPECT_EQ(manager->PickEscortGroup(0), manager->Groups().EscortSet(0)[0]);
+             return true;
+         }},
         {"the vehicle, its wings and camera", [] { return Exists("Player") && Exists("WingFrontRight") && Exists("PlayerCam"); }},
         {"the world logic's and the sample scenery's objects",
          [] { return Exists("Gardener") && Exists("MountainEast") && Exists("Sky") && Exists("Meadow") && Exists("Chime"); }},
@@ -200,6 +276,14 @@ TEST(WholeGame, FromTheMenuIntoTheWorldPausedResumedThenCreditsAndQuit) {
         {"resume chosen on the pause menu", tap(SD::key_RETURN)},
         {"running again", [] { return PlayState() == SD::GameStateManager_::kPlay; }},
         {"a while of play", wait(30)},
+        {"a firefly spawner started", [&release] { return release.Start(); }},
+        {"its fireflies spawned", [&release] { return release.Spawned(); }},
+        {"the spawner set to the path and released", [&release] {
+             release.Begin();
+             return true;
+         }},
+        {"every firefly released", [&release] { return release.Released(); }},
+        {"the released fireflies follow the path", [&release] { return release.AllFollowThePath(); }},
         {"the vehicle and its camera noted", [&flight] {
              flight.Note();
              return flight.player != nullptr;

@@ -5,9 +5,11 @@
 #include <memory>
 
 #include "GameTestSupport.h"
+#include "engine/GameObject.h"
 #include "game/GameRegistration.h"
 #include "game/components/WorldHooks.h"
 #include "game/hud/HudHooks.h"
+#include "game/fireflies/FireflyManager.h"
 #include "game/states/PlayHooks.h"
 #include "game/systems/AudioLogic.h"
 #include "game/systems/SowlarSystem.h"
@@ -79,8 +81,16 @@ TEST(GameRegistration, ThePlayHooksReachTheSoundLogicAndTheSeasonCycleAndEarlier
     QV::SupplyGameClasses(registrations);
     QV::PlayHooks& hooks = QV::GetPlayHooks();
     for (bool installed : {bool(hooks.setControlsEnabled), bool(hooks.addSprite), bool(hooks.setFirstTargetLevel),
-                           bool(hooks.resetSeasonCycle), bool(hooks.isEndOfGame)})
+                           bool(hooks.resetSeasonCycle), bool(hooks.isEndOfGame), bool(hooks.startOfWorld),
+                           bool(hooks.releaseFirefly)})
         EXPECT_TRUE(installed);
+    // Without a firefly manager, or between objects that are not a firefly and a spawner, the
+    // firefly hooks change nothing.
+    ASSERT_EQ(QV::Firefly_Manager::Existing(), nullptr);
+    hooks.startOfWorld();
+    EXPECT_EQ(QV::Firefly_Manager::Existing(), nullptr);
+    SD::GameObject plain, other;
+    hooks.releaseFirefly(plain, other);
 
     hooks.setMusicState(3);
     EXPECT_EQ(earlierState, 3) << "a hook set before start-up stays";
