@@ -181,6 +181,10 @@ const std::vector<std::pair<const char*, const char*>> kEffectSamples = {
     {"FallingLeaves", "FallingLeaves"}, {"ParticleTester", "ParticleTester"}, {"VineTrail", "VineTrail"},
     {"BubbleEffect", "BubbleEffect"}, {"FireflyCollectionSparkles", "FireflyCollectionSparkles"},
     {"GrassDust", "GrassDust"}, {"WindStreamer", "WindStreamer"},
+    {"PlayerTrail", "PlayerTrail"}, {"PlayerSuperTrail", "PlayerSuperTrail"}, {"GateDust", "GateDust"},
+    {"FireflyGlow", "FireflyBlink"}, {"FireflyGlow", "FireflyTrail"}, {"FireflyGlow", "FireflyDust"},
+    {"CrystalMist", "CrystalMist"}, {"Fog", "Fog"}, {"Waterfall", "WaterfallEffect"}, {"Waterfall", "WaterfallMist"},
+    {"ShootingStar", "ShootingStar"},
     {"ChaseCamera", "ObscuraCameraLogic"}, {"FlyingCamera", "PimselCamera"}, {"DataBar", "DataBarController"},
 };
 
