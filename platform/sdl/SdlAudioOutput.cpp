@@ -10,12 +10,12 @@ namespace {
 constexpr Uint16 kCardFrames = 512;
 
 SDL_AudioSpec SpecOf(const audio::PcmFormat& format) {
-    SDL_AudioSpec spec{};
-    spec.freq = static_cast<int>(format.sampleRate);
-    spec.format = AUDIO_S16SYS;
-    spec.channels = static_cast<Uint8>(format.channels);
-    spec.samples = kCardFrames;
-    return spec;
+    SDL_AudioSpec request{};
+    request.freq = static_cast<int>(format.sampleRate);
+    request.format = AUDIO_S16SYS;
+    request.channels = static_cast<Uint8>(format.channels);
+    request.samples = kCardFrames;
+    return request;
 }
 }  // namespace
 
@@ -31,9 +31,9 @@ SdlAudioOutput::~SdlAudioOutput() {
 
 bool SdlAudioOutput::Probe() {
     if (!ready_) return false;
-    SDL_AudioSpec spec = SpecOf(audio::PcmFormat{});
-    SDL_AudioSpec silent = spec;
-    const SDL_AudioDeviceID probe = SDL_OpenAudioDevice(nullptr, 0, &silent, &spec, 0);
+    SDL_AudioSpec request = SpecOf(audio::PcmFormat{});
+    SDL_AudioSpec silent = request;
+    const SDL_AudioDeviceID probe = SDL_OpenAudioDevice(nullptr, 0, &silent, &request, 0);
     if (probe == 0) {
         error_ = SDL_GetError();
         return false;
