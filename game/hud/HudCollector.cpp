@@ -101,8 +101,8 @@ void HudCollector::Update(float dt) {
         RestartPulse();
     }
     if (wrapping) {
-        while (index < 0) index += count;
-        index %= count;
+        // One step of arithmetic: a starting index from data may lie far below zero.
+        index = (index % count + count) % count;
     } else {
         index = std::clamp(index, 0, count - 1);
     }

@@ -58,6 +58,7 @@ class Widgets : public hudtest::HudFixture {
 protected:
     void SetUp() override {
         Start(Blueprint("W/Plain", CollectorXml(0, false, false)) + Blueprint("W/Wrap", CollectorXml(0, true, false)) +
+              Blueprint("W/FarWrap", CollectorXml(-2000000000, true, false)) +
               Blueprint("W/Sides", CollectorXml(0, false, true)) + Blueprint("W/B0", ButtonXml("Pressed")) +
               Blueprint("W/B1", ButtonXml("Pressed")) + Blueprint("W/B2", ButtonXml("Pressed")) +
               Blueprint("W/Close", ButtonXml("CloseMenu")) + Blueprint("W/Box", CheckBoxXml("QueryOn")) +
@@ -105,6 +106,12 @@ TEST_F(Widgets, FocusWrapsAroundInAWrappingCollector) {
     EXPECT_EQ(Front().CurrentIndex(), 2);
     Tap({SD::key_DOWN});
     EXPECT_EQ(Front().CurrentIndex(), 0);
+}
+
+TEST_F(Widgets, AStartingIndexFarBelowZeroWrapsAtOnce) {
+    ASSERT_NE(Menu("W/FarWrap", {"W/B0", "W/B1", "W/B2"}), nullptr);
+    // -2,000,000,000 is 1 more than a multiple of 3.
+    EXPECT_EQ(Front().CurrentIndex(), 1);
 }
 
 TEST_F(Widgets, AButtonClickCallsItsScriptAtMostOncePerCoolDown) {
