@@ -377,9 +377,9 @@ void SowlarSystem_::RunStage(float dt) {
 
 void SowlarSystem_::EnterNextStage() {
     AudioLogic_& audio = AudioLogic_::GetInstance();
-    char next[16];
+    char next[24];
     std::snprintf(next, sizeof next, "Group_%02d", stage_ + 1);
-    char current[16];
+    char current[24];
     std::snprintf(current, sizeof current, "Group_%02d", stage_);
     // Each stage brings its group in (the last has none) and sends the one before away; the moon
     // turns on every step.
