@@ -24,8 +24,9 @@ public:
     // Draws a recorded text into the bound framebuffer of targetWidth x targetHeight pixels, whose
     // row 0 is the top, blending by the colour's alpha. Every character takes one cellWidth-wide
     // cell, every line lineHeight rows; a newline starts the next line. Control characters take
-    // their cell and show nothing, characters beyond '~' show a box. The OpenGL state it changes
-    // is put back.
+    // their cell and show nothing, characters beyond '~' show a box. The format is not read: the
+    // fonts record text only at the top left of the rectangle they measured. The OpenGL state it
+    // changes is put back.
     void Draw(const gfx::Command& text, uint32_t cellWidth, uint32_t lineHeight, int targetWidth, int targetHeight);
 
 private:

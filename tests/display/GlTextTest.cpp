@@ -314,7 +314,8 @@ TEST_F(GlTextDisplay, AFontsRecordedTextCarriesTheMetricsItIsDrawnWith) {
     Draw(recorded, static_cast<uint32_t>(recorded.v[0]), static_cast<uint32_t>(recorded.v[1]));
     const Image whole = Read();
     Clear();
-    for (const auto& [text, x, y] : {std::tuple<const char*, int, int>{"H", 5, 4}, {"i", 15, 4}, {"y", 5, 24}, {"o", 15, 24}})
+    using Piece = std::tuple<const char*, int, int>;
+    for (const auto& [text, x, y] : {Piece{"H", 5, 4}, Piece{"i", 15, 4}, Piece{"y", 5, 24}, Piece{"o", 15, 24}})
         Draw(Text(text, x, y, kWidth, kHeight, 0xFFFFFFFFu), 10, 20);
     EXPECT_TRUE(whole == Read()) << "not drawn in cells of 10 x 20";
 }
