@@ -7,6 +7,8 @@
 
 #include "platform/audio/OutputSink.h"
 #include "platform/gfx/Device.h"
+#include "platform/os/Dialogs.h"
+#include "platform/sdl/GlProgram.h"
 #include "platform/sdl/InputTranslation.h"
 #include "platform/window/MessageIds.h"
 #include "platform/window/Screen.h"
@@ -31,22 +33,6 @@ out vec4 colour;
 void main() { colour = vec4(texture(frame, uv).rgb, 1.0); }
 )";
 
-GLuint Compile(GLenum type, const char* source, std::string* error) {
-    const GLuint shader = glCreateShader(type);
-    glShaderSource(shader, 1, &source, nullptr);
-    glCompileShader(shader);
-    GLint ok = 0;
-    glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
-    if (!ok) {
-        char log[512] = {};
-        glGetShaderInfoLog(shader, sizeof log, nullptr, log);
-        *error = log;
-        glDeleteShader(shader);
-        return 0;
-    }
-    return shader;
-}
-
 void Rumble(SDL_GameController* pad, const PadVibration& v) {
     // The engine sets a level and keeps it until it sets another: the longest duration SDL takes.
     SDL_GameControllerRumble(pad, v.leftMotor, v.rightMotor, SDL_MAX_UINT32);
@@ -64,6 +50,7 @@ std::unique_ptr<SdlSession> SdlSession::Open(std::string* error) {
     SetPadVibrationSink([self](uint32_t index, const PadVibration& v) {
         if (index < kPadCount && self->pads_[index]) Rumble(self->pads_[index], v);
     });
+    SetCursorSink([](bool shown) { SDL_ShowCursor(shown ? SDL_ENABLE : SDL_DISABLE); });
     return session;
 }
 
@@ -102,19 +89,11 @@ bool SdlSession::Start(std::string* error) {
     }
     SDL_GL_SetSwapInterval(1);
     std::string compileError;
-    const GLuint vs = Compile(GL_VERTEX_SHADER, kVertexShader, &compileError);
-    const GLuint fs = vs ? Compile(GL_FRAGMENT_SHADER, kFragmentShader, &compileError) : 0;
-    if (!fs) {
-        if (vs) glDeleteShader(vs);
+    program_ = LinkProgram(kVertexShader, kFragmentShader, &compileError);
+    if (!program_) {
         *error = "OpenGL shaders do not compile: " + compileError;
         return false;
     }
-    program_ = glCreateProgram();
-    glAttachShader(program_, vs);
-    glAttachShader(program_, fs);
-    glLinkProgram(program_);
-    glDeleteShader(vs);
-    glDeleteShader(fs);
     glGenVertexArrays(1, &vertexArray_);
 
     audio_ = std::make_unique<SdlAudioOutput>();
@@ -126,6 +105,7 @@ bool SdlSession::Start(std::string* error) {
 }
 
 SdlSession::~SdlSession() {
+    SetCursorSink(nullptr);
     SetPadVibrationSink(nullptr);
     if (audio::InstalledOutputSink() == audio_.get()) audio::SetOutputSink(nullptr);
     if (gfx::InstalledPresenter() == this) gfx::SetPresenter(nullptr);

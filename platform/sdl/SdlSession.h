@@ -1,8 +1,9 @@
 #pragma once
 // A game session on the real devices: one SDL window with an OpenGL 3.3 core context that
 // shows the frames the graphics device presents, keyboard, mouse and window events posted
-// into the engine's window queue, game controllers in the four pad slots (with their motors),
-// and the sound card behind the output device. Opening it installs all of that; closing it
+// into the engine's window queue, the engine's cursor show count on the window's pointer, game
+// controllers in the four pad slots (with their motors), and the sound card behind the output
+// device. Opening it installs all of that; closing it
 // puts the headless stand-ins back.
 #include <SDL.h>
 
