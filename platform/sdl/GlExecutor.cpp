@@ -9,6 +9,7 @@
 #include "platform/gfx/Device.h"
 #include "platform/gfx/Font.h"
 #include "platform/sdl/GlPrelude.h"
+#include "platform/sdl/GlProgram.h"
 
 namespace platform::sdl {
 namespace {
@@ -108,21 +109,6 @@ bool PrimitiveOf(uint32_t type, uint32_t primitives, GLenum& mode, GLsizei& coun
     }
 }
 
-GLuint CompileStage(GLenum stage, const std::string& source, std::string& error) {
-    const GLuint shader = glCreateShader(stage);
-    const char* text = source.c_str();
-    glShaderSource(shader, 1, &text, nullptr);
-    glCompileShader(shader);
-    GLint ok = 0;
-    glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
-    if (ok) return shader;
-    char log[2048] = {};
-    glGetShaderInfoLog(shader, sizeof log, nullptr, log);
-    error = log;
-    glDeleteShader(shader);
-    return 0;
-}
-
 // The stage's source: version, stage, prelude, the file's GLSL, and a main calling the function.
 std::string StageSource(const char* stage, const std::string& glsl, const std::string& function) {
     return std::string("#version 330 core\n#define ") + stage + " 1\n" + kGlslPrelude + glsl + "void main() { " +
@@ -177,6 +163,7 @@ size_t GlExecutor::KeyHash::operator()(const StreamKey& k) const {
 
 GlExecutor::GlExecutor(SDL_Window* window, std::function<void(const gfx::Device&)> beforeSwap)
     : window_(window), beforeSwap_(std::move(beforeSwap)) {
+    CreateText();
     CreateSamplers();
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
     glPixelStorei(GL_PACK_ALIGNMENT, 4);
@@ -187,6 +174,11 @@ GlExecutor::~GlExecutor() { DeleteAll(); }
 void GlExecutor::Log(const std::string& line) {
     std::fprintf(stderr, "%s\n", line.c_str());
     messages_.push_back(line);
+}
+
+void GlExecutor::CreateText() {
+    std::string error;
+    if (!text_.Create(&error)) Log("Text is not drawn on OpenGL: " + OneLine(error));
 }
 
 void GlExecutor::CreateSamplers() {
@@ -236,28 +228,10 @@ void GlExecutor::CompileEffect(const gfx::Effect& effect, bool log) {
             const gfx::PassProgram& pass = technique.programs[p];
             const std::string where = technique.name + "/" + technique.passes[p];
             std::string error;
-            const GLuint vs = CompileStage(GL_VERTEX_SHADER, StageSource("QV_VERTEX", d.glsl, pass.vertexFunction), error);
-            const GLuint fs =
-                vs ? CompileStage(GL_FRAGMENT_SHADER, StageSource("QV_FRAGMENT", d.glsl, pass.fragmentFunction), error) : 0;
-            if (!fs) {
-                if (vs) glDeleteShader(vs);
-                if (problem.empty()) problem = where + " (" + (vs ? pass.fragmentFunction : pass.vertexFunction) +
-                                               ") does not compile: " + OneLine(error);
-                continue;
-            }
-            const GLuint program = glCreateProgram();
-            glAttachShader(program, vs);
-            glAttachShader(program, fs);
-            glLinkProgram(program);
-            glDeleteShader(vs);
-            glDeleteShader(fs);
-            GLint linked = 0;
-            glGetProgramiv(program, GL_LINK_STATUS, &linked);
-            if (!linked) {
-                char text[2048] = {};
-                glGetProgramInfoLog(program, sizeof text, nullptr, text);
-                glDeleteProgram(program);
-                if (problem.empty()) problem = where + " does not link: " + OneLine(text);
+            const GLuint program = LinkProgram(StageSource("QV_VERTEX", d.glsl, pass.vertexFunction).c_str(),
+                                               StageSource("QV_FRAGMENT", d.glsl, pass.fragmentFunction).c_str(), &error);
+            if (!program) {
+                if (problem.empty()) problem = where + " does not compile: " + OneLine(error);
                 continue;
             }
             Program& out = programs[t][p];
@@ -687,8 +661,12 @@ void GlExecutor::StretchRect(const gfx::Device&, const gfx::Surface& source, con
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
 }
 
-void GlExecutor::Text(const gfx::Device&, const gfx::Font&, const gfx::Command&) {
-    // Text is drawn by the bitmap-font text drawer; without one, text stays in the record only.
+void GlExecutor::Text(const gfx::Device& device, const gfx::Font& font, const gfx::Command& text) {
+    if (!BindTargets(device)) return;
+    const gfx::Surface* target = device.BoundRenderTarget(0);
+    // The drawer puts back every state it changes, so the cached states stay true.
+    text_.Draw(text, font.CellWidth(), font.LineHeight(), static_cast<int>(target->Width()),
+               static_cast<int>(target->Height()));
 }
 
 void GlExecutor::Present(const gfx::Device& device) {
@@ -757,12 +735,15 @@ void GlExecutor::DeleteAll() {
     for (auto& [key, fbo] : framebuffers_) glDeleteFramebuffers(1, &fbo);
     for (auto& [key, vao] : vertexArrays_) glDeleteVertexArrays(1, &vao);
     glDeleteSamplers(static_cast<GLsizei>(samplers_.size()), samplers_.data());
+    text_.Release();
     ForgetAll();
 }
 
 void GlExecutor::ContextLost() { ForgetAll(); }
 
 void GlExecutor::ContextRestored() {
+    // First, while no name of the new context is taken: the drawer lets go of its old names.
+    CreateText();
     CreateSamplers();
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
     glPixelStorei(GL_PACK_ALIGNMENT, 4);

@@ -16,6 +16,7 @@
 
 #include "platform/gfx/Effect.h"
 #include "platform/gfx/Executor.h"
+#include "platform/sdl/GlText.h"
 
 namespace platform::sdl {
 
@@ -120,6 +121,7 @@ private:
 
     void Log(const std::string& line);
     void CompileEffect(const gfx::Effect& effect, bool log);
+    void CreateText();
     void CreateSamplers();
     unsigned SamplerObject(bool linear, bool wrap, bool mipmapped);
     void ForgetAll();
@@ -153,6 +155,7 @@ private:
     std::unordered_map<StreamKey, unsigned, KeyHash> vertexArrays_;
     std::array<unsigned, 8> samplers_{};
     StateCache state_;
+    GlText text_;
     std::vector<int> intScratch_;
 };
 

@@ -11,6 +11,7 @@
 
 #include "platform/gfx/Device.h"
 #include "platform/gfx/Effect.h"
+#include "platform/gfx/Font.h"
 #include "platform/sdl/SdlSession.h"
 #include "platform/window/Window.h"
 #include "support/TempTree.h"
@@ -403,6 +404,28 @@ TEST_F(GlExecutor, AResetToANewSizeAndALostContextRecreateEverything) {
     ExpectPixel(WindowPixel(0.02f, 0.02f), kRed, "window after the reset");
 }
 
+TEST_F(GlExecutor, TextLandsInItsRectangleOfTheBoundTarget) {
+    Font* font = nullptr;
+    ASSERT_EQ(CreateFont(device_.get(), 16, 0, 400, "Mono", &font), kOk);
+    BeginFrame();
+    DrawTexturedScreen();
+    Rect where{8, 40, 40, 60};
+    ASSERT_EQ(font->DrawText("##", -1, &where, kTextTopLeft, 0xFFFFFF00u), 16);
+    EndFrame();
+    font->Release();
+    int lit = 0, stray = 0;
+    for (int y = 0; y < kSize; ++y)
+        for (int x = 0; x < kSize / 2; ++x) {
+            const Rgb p = Pixel(x, y);
+            const bool yellow = p.r == 255 && p.g == 255 && p.b == 0;
+            const bool inside = x >= 8 && x < 24 && y >= 40 && y < 56;
+            (inside ? lit : stray) += yellow ? 1 : 0;
+        }
+    EXPECT_GT(lit, 10) << "the characters' cells show the text's colour";
+    EXPECT_EQ(stray, 0) << "nothing outside them";
+    ExpectPixel(Pixel(4, 4), kRed, "the drawing under the text");
+}
+
 TEST_F(GlExecutor, AnEffectWithoutGlslIsSkippedWithOneLogLine) {
     tree_.Write("Graphics/bare.fx", "param float4 tint\ntechnique T\npass p\n");
     tree_.Write("Graphics/broken.fx", "param float4 tint\nglsl\nvoid vs() { undefined_call(); }\nvoid fs() {}\nend\n"
@@ -415,7 +438,7 @@ TEST_F(GlExecutor, AnEffectWithoutGlslIsSkippedWithOneLogLine) {
     const std::vector<std::string>& log = session_->Executor().Messages();
     ASSERT_EQ(log.size(), 2u);
     EXPECT_NE(log[0].find("bare.fx\" has no GLSL"), std::string::npos) << log[0];
-    EXPECT_NE(log[1].find("broken.fx\" T/p (vs) does not compile: "), std::string::npos) << log[1];
+    EXPECT_NE(log[1].find("broken.fx\" T/p does not compile: "), std::string::npos) << log[1];
     EXPECT_NE(log[1].find("undefined_call"), std::string::npos) << "the compiler's message: " << log[1];
 
     VertexBuffer* quad = Quad(-1, 1, 1, -1);
