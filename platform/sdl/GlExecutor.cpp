@@ -153,7 +153,6 @@ size_t GlExecutor::KeyHash::operator()(const StreamKey& k) const {
     HashIn(seed, k.declaration);
     for (size_t i = 0; i < k.buffers.size(); ++i) {
         HashIn(seed, k.buffers[i]);
-        HashIn(seed, k.offsets[i]);
         HashIn(seed, k.strides[i]);
     }
     HashIn(seed, k.instanced);
@@ -307,7 +306,7 @@ void GlExecutor::DropVertexArraysUsing(const void* object) {
         bool uses = k.declaration == object || k.indices == object;
         for (const gfx::VertexBuffer* b : k.buffers) uses = uses || b == object;
         if (uses) {
-            glDeleteVertexArrays(1, &it->second);
+            glDeleteVertexArrays(1, &it->second.name);
             it = vertexArrays_.erase(it);
         } else {
             ++it;
@@ -400,10 +399,17 @@ unsigned GlExecutor::DepthRenderbuffer(const gfx::Surface& surface) {
 unsigned GlExecutor::BufferOf(const gfx::Buffer& buffer) {
     GlBuffer& b = buffers_[&buffer];
     if (b.name && b.version == buffer.Version()) return b.name;
-    if (!b.name) glGenBuffers(1, &b.name);
     // Uploaded through the copy binding so that no vertex array's element binding changes.
-    glBindBuffer(GL_COPY_WRITE_BUFFER, b.name);
-    glBufferData(GL_COPY_WRITE_BUFFER, buffer.Length(), buffer.Bytes(), GL_DYNAMIC_DRAW);
+    if (b.name && b.version + 1 == buffer.Version()) {
+        // One write behind: only the bytes it wrote (instance records filled part by part).
+        glBindBuffer(GL_COPY_WRITE_BUFFER, b.name);
+        glBufferSubData(GL_COPY_WRITE_BUFFER, buffer.LastWriteOffset(), buffer.LastWriteSize(),
+                        buffer.Bytes() + buffer.LastWriteOffset());
+    } else {
+        if (!b.name) glGenBuffers(1, &b.name);
+        glBindBuffer(GL_COPY_WRITE_BUFFER, b.name);
+        glBufferData(GL_COPY_WRITE_BUFFER, buffer.Length(), buffer.Bytes(), GL_DYNAMIC_DRAW);
+    }
     b.version = buffer.Version();
     return b.name;
 }
@@ -537,35 +543,47 @@ void GlExecutor::SetUniforms(const gfx::Device& device, const Program& program) 
     glActiveTexture(GL_TEXTURE0);
 }
 
-unsigned GlExecutor::VertexArray(const StreamKey& key) {
-    // Buffers first: their contents may have changed even when the array already exists.
-    GLuint names[gfx::Device::kMaxStreams] = {};
-    for (uint32_t s = 0; s < gfx::Device::kMaxStreams; ++s)
-        if (key.buffers[s]) names[s] = BufferOf(*key.buffers[s]);
-    const GLuint indices = key.indices ? BufferOf(*key.indices) : 0;
-    auto it = vertexArrays_.find(key);
-    if (it != vertexArrays_.end()) {
-        glBindVertexArray(it->second);
-        return it->second;
-    }
-    GLuint vao = 0;
-    glGenVertexArrays(1, &vao);
-    glBindVertexArray(vao);
+void GlExecutor::PointAttributes(const StreamKey& key, const std::array<uint32_t, 4>& offsets, uint32_t streams) {
     for (const gfx::VertexElement& e : key.declaration->Elements()) {
         const int location = AttributeLocation(e.usage, e.usageIndex);
         AttributeFormat format;
-        if (location < 0 || !FormatOf(e.type, format) || !names[e.stream]) continue;
-        glBindBuffer(GL_ARRAY_BUFFER, names[e.stream]);
-        const uintptr_t offset = uintptr_t{key.offsets[e.stream]} + e.offset;
+        if (!((streams >> e.stream) & 1) || location < 0 || !FormatOf(e.type, format) || !key.buffers[e.stream])
+            continue;
+        glBindBuffer(GL_ARRAY_BUFFER, buffers_[key.buffers[e.stream]].name);
+        const uintptr_t offset = uintptr_t{offsets[e.stream]} + e.offset;
         glEnableVertexAttribArray(static_cast<GLuint>(location));
         glVertexAttribPointer(static_cast<GLuint>(location), format.size, format.type, format.normalized,
                               static_cast<GLsizei>(key.strides[e.stream]), reinterpret_cast<const void*>(offset));
         glVertexAttribDivisor(static_cast<GLuint>(location), (key.instanced >> e.stream) & 1);
     }
-    if (indices) glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indices);
     glBindBuffer(GL_ARRAY_BUFFER, 0);
+}
+
+void GlExecutor::BindVertexArray(const StreamKey& key, const std::array<uint32_t, 4>& offsets) {
+    // Buffers first: their contents may have changed even when the array already exists.
+    for (const gfx::VertexBuffer* b : key.buffers)
+        if (b) BufferOf(*b);
+    const GLuint indices = key.indices ? BufferOf(*key.indices) : 0;
+    auto it = vertexArrays_.find(key);
+    if (it != vertexArrays_.end()) {
+        glBindVertexArray(it->second.name);
+        // Streams read from another place in their buffers (instance records) are pointed again.
+        uint32_t moved = 0;
+        for (uint32_t s = 0; s < gfx::Device::kMaxStreams; ++s)
+            if (it->second.offsets[s] != offsets[s]) moved |= 1u << s;
+        if (moved) {
+            PointAttributes(key, offsets, moved);
+            it->second.offsets = offsets;
+        }
+        return;
+    }
+    GlVertexArray vao;
+    glGenVertexArrays(1, &vao.name);
+    glBindVertexArray(vao.name);
+    PointAttributes(key, offsets, 0xF);
+    if (indices) glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indices);
+    vao.offsets = offsets;
     vertexArrays_.emplace(key, vao);
-    return vao;
 }
 
 void GlExecutor::Draw(const gfx::Device& device, const gfx::Command& draw) {
@@ -592,11 +610,12 @@ void GlExecutor::Draw(const gfx::Device& device, const gfx::Command& draw) {
     if (!BindTargets(device)) return;
 
     StreamKey key;
+    std::array<uint32_t, 4> offsets{};
     key.declaration = device.GetVertexDeclaration();
     for (uint32_t s = 0; s < gfx::Device::kMaxStreams; ++s) {
         key.buffers[s] = device.StreamBuffer(s);
         if (!key.buffers[s]) continue;
-        key.offsets[s] = device.StreamOffset(s);
+        offsets[s] = device.StreamOffset(s);
         key.strides[s] = device.StreamStride(s);
         if (device.GetStreamSourceFreq(s) & gfx::kStreamInstanceData) key.instanced |= static_cast<uint8_t>(1u << s);
     }
@@ -610,7 +629,7 @@ void GlExecutor::Draw(const gfx::Device& device, const gfx::Command& draw) {
     ApplyStates(device);
     glUseProgram(program.name);
     SetUniforms(device, program);
-    VertexArray(key);
+    BindVertexArray(key, offsets);
     if (indexed) {
         const bool wide = key.indices->GetFormat() == gfx::kFormatIndex32;
         const uintptr_t offset = uintptr_t{draw.a[4]} * (wide ? 4 : 2);
@@ -733,7 +752,7 @@ void GlExecutor::DeleteAll() {
     }
     for (auto& [object, b] : buffers_) glDeleteBuffers(1, &b.name);
     for (auto& [key, fbo] : framebuffers_) glDeleteFramebuffers(1, &fbo);
-    for (auto& [key, vao] : vertexArrays_) glDeleteVertexArrays(1, &vao);
+    for (auto& [key, vao] : vertexArrays_) glDeleteVertexArrays(1, &vao.name);
     glDeleteSamplers(static_cast<GLsizei>(samplers_.size()), samplers_.data());
     text_.Release();
     ForgetAll();

@@ -252,28 +252,43 @@ TEST_F(GlExecutor, InstancedQuadsLandAtTheirInstanceOffsets) {
     ASSERT_EQ(device_->CreateVertexBuffer(sizeof offsets, Pool::kManaged, &instances), kOk);
     buffers_.push_back(instances);
     Fill(instances, offsets, sizeof offsets);
-    BeginFrame();
-    Tint(0, 1, 0);
-    ASSERT_EQ(effect_->SetTechnique("Instanced"), kOk);
-    ASSERT_EQ(device_->SetVertexDeclaration(instanceDeclaration_), kOk);
-    ASSERT_EQ(device_->SetStreamSource(0, quad, 0, sizeof(Vertex)), kOk);
-    ASSERT_EQ(device_->SetStreamSource(1, instances, 0, 16), kOk);
-    ASSERT_EQ(device_->SetStreamSourceFreq(0, kStreamIndexedData | 3), kOk);
-    ASSERT_EQ(device_->SetStreamSourceFreq(1, kStreamInstanceData | 1), kOk);
-    ASSERT_EQ(device_->SetIndices(indices_), kOk);
-    ASSERT_EQ(effect_->Begin(nullptr), kOk);
-    ASSERT_EQ(effect_->BeginPass(0), kOk);
-    ASSERT_EQ(device_->DrawIndexedPrimitive(kTriangleList, 0, 0, 4, 0, 2), kOk);
-    ASSERT_EQ(effect_->EndPass(), kOk);
-    ASSERT_EQ(effect_->End(), kOk);
-    ASSERT_EQ(device_->SetStreamSourceFreq(0, 1), kOk);
-    ASSERT_EQ(device_->SetStreamSourceFreq(1, 1), kOk);
-    EndFrame();
+    auto frame = [&](uint32_t firstRecord, uint32_t count) {
+        BeginFrame();
+        Tint(0, 1, 0);
+        ASSERT_EQ(effect_->SetTechnique("Instanced"), kOk);
+        ASSERT_EQ(device_->SetVertexDeclaration(instanceDeclaration_), kOk);
+        ASSERT_EQ(device_->SetStreamSource(0, quad, 0, sizeof(Vertex)), kOk);
+        ASSERT_EQ(device_->SetStreamSource(1, instances, firstRecord * 16, 16), kOk);
+        ASSERT_EQ(device_->SetStreamSourceFreq(0, kStreamIndexedData | count), kOk);
+        ASSERT_EQ(device_->SetStreamSourceFreq(1, kStreamInstanceData | 1), kOk);
+        ASSERT_EQ(device_->SetIndices(indices_), kOk);
+        ASSERT_EQ(effect_->Begin(nullptr), kOk);
+        ASSERT_EQ(effect_->BeginPass(0), kOk);
+        ASSERT_EQ(device_->DrawIndexedPrimitive(kTriangleList, 0, 0, 4, 0, 2), kOk);
+        ASSERT_EQ(effect_->EndPass(), kOk);
+        ASSERT_EQ(effect_->End(), kOk);
+        ASSERT_EQ(device_->SetStreamSourceFreq(0, 1), kOk);
+        ASSERT_EQ(device_->SetStreamSourceFreq(1, 1), kOk);
+        EndFrame();
+    };
+    frame(0, 3);
     ExpectPixel(Pixel(4, 4), kGreen, "first instance");
     ExpectPixel(Pixel(36, 36), kGreen, "second instance");
     ExpectPixel(Pixel(60, 60), kGreen, "third instance");
     ExpectPixel(Pixel(20, 20), kBlack, "between instances");
     ExpectPixel(Pixel(60, 4), kBlack, "no instance there");
+
+    // One record rewritten in place, and the records read from the second one on.
+    const float topRight[4] = {1.75f, 0, 0, 0};
+    void* record = nullptr;
+    ASSERT_EQ(instances->Lock(16, 16, &record), kOk);
+    std::memcpy(record, topRight, sizeof topRight);
+    ASSERT_EQ(instances->Unlock(), kOk);
+    frame(1, 2);
+    ExpectPixel(Pixel(60, 4), kGreen, "rewritten record");
+    ExpectPixel(Pixel(60, 60), kGreen, "last record");
+    ExpectPixel(Pixel(4, 4), kBlack, "first record skipped");
+    ExpectPixel(Pixel(36, 36), kBlack, "old value of the rewritten record");
 }
 
 TEST_F(GlExecutor, ARenderTargetDrawnThenSampledOrCopiedKeepsItsOrientation) {
