@@ -25,8 +25,10 @@ constexpr int kSize = 64;
 // Positions in clip space as the engine computes them (y up, z from 0 to 1); uv from the top-left.
 const char* const kScene = R"(# test scene
 param texture tex
-param float4 tint
+param texture vol
+param shared float4 tint
 sampler tex point clamp
+sampler vol point clamp
 glsl
 #ifdef QV_VERTEX
 layout(location = QV_POSITION) in vec4 position;
@@ -39,9 +41,12 @@ void vs_offset() { v_uv = uv.xy; gl_Position = qv_position(vec4(position.xy + of
 #ifdef QV_FRAGMENT
 in vec2 v_uv;
 uniform sampler2D tex;
+uniform sampler3D vol;
 uniform vec4 tint;
 void fs_texture() { qv_target0 = texture(tex, v_uv); }
 void fs_tint() { qv_target0 = tint; }
+void fs_split() { qv_target0 = tint; qv_target1 = vec4(1.0) - tint; }
+void fs_volume() { qv_target0 = texture(vol, vec3(v_uv, 0.75)); }
 #endif
 end
 technique Textured
@@ -59,6 +64,14 @@ state AlphaBlendEnable off
 technique Instanced
 pass p
 program vs_offset fs_tint
+state ZEnable off
+technique Split
+pass p
+program vs_plain fs_split
+state ZEnable off
+technique Volume
+pass p
+program vs_plain fs_volume
 state ZEnable off
 technique Blended
 pass p
@@ -324,6 +337,58 @@ TEST_F(GlExecutor, ARenderTargetDrawnThenSampledOrCopiedKeepsItsOrientation) {
     targetSurface->Release();
     backBuffer->Release();
     target->Release();
+}
+
+TEST_F(GlExecutor, TwoTargetsTakeTheirOwnOutputs) {
+    Texture* targets[2] = {};
+    Surface* surfaces[2] = {};
+    for (int i = 0; i < 2; ++i) {
+        ASSERT_EQ(device_->CreateTexture(kSize, kSize, 1, kUsageRenderTarget, kFormatA16B16G16R16F, Pool::kDefault,
+                                         &targets[i]),
+                  kOk);
+        ASSERT_EQ(targets[i]->GetSurfaceLevel(0, &surfaces[i]), kOk);
+    }
+    Surface* backBuffer = nullptr;
+    ASSERT_EQ(device_->GetBackBuffer(&backBuffer), kOk);
+    BeginFrame();
+    ASSERT_EQ(device_->SetRenderTarget(0, surfaces[0]), kOk);
+    ASSERT_EQ(device_->SetRenderTarget(1, surfaces[1]), kOk);
+    Tint(1, 0, 1);
+    DrawQuad(Quad(-1, 1, 1, -1), "Split");
+    ASSERT_EQ(device_->SetRenderTarget(1, nullptr), kOk);
+    ASSERT_EQ(device_->SetRenderTarget(0, backBuffer), kOk);
+    const Rect left{0, 0, kSize / 2, kSize}, right{kSize / 2, 0, kSize, kSize};
+    ASSERT_EQ(device_->StretchRect(surfaces[0], backBuffer, &left), kOk);
+    ASSERT_EQ(device_->StretchRect(surfaces[1], backBuffer, &right), kOk);
+    EndFrame();
+    ExpectPixel(Pixel(8, 8), {255, 0, 255}, "first target");
+    ExpectPixel(Pixel(kSize - 8, 8), kGreen, "second target");
+    backBuffer->Release();
+    for (int i = 0; i < 2; ++i) {
+        surfaces[i]->Release();
+        targets[i]->Release();
+    }
+}
+
+TEST_F(GlExecutor, AVolumeTextureIsSampledBySlice) {
+    VolumeTexture* volume = nullptr;
+    ASSERT_EQ(device_->CreateVolumeTexture(2, 2, 2, kFormatA8R8G8B8, Pool::kManaged, &volume), kOk);
+    LockedBox box;
+    ASSERT_EQ(volume->LockBox(0, box), kOk);
+    // The first slice black; the second red, green / blue, white.
+    const uint32_t texels[8] = {0xFF000000u, 0xFF000000u, 0xFF000000u, 0xFF000000u,
+                                0xFFFF0000u, 0xFF00FF00u, 0xFF0000FFu, 0xFFFFFFFFu};
+    std::memcpy(box.bits, texels, sizeof texels);
+    ASSERT_EQ(volume->UnlockBox(0), kOk);
+    BeginFrame();
+    ASSERT_EQ(effect_->SetTexture("vol", volume), kOk);
+    DrawQuad(Quad(-1, 1, 1, -1), "Volume");
+    EndFrame();
+    ExpectPixel(Pixel(8, 8), kRed, "top left of the second slice");
+    ExpectPixel(Pixel(kSize - 8, 8), kGreen, "top right");
+    ExpectPixel(Pixel(kSize - 8, kSize - 8), kWhite, "bottom right");
+    ASSERT_EQ(effect_->SetTexture("vol", nullptr), kOk);
+    volume->Release();
 }
 
 TEST_F(GlExecutor, DepthTestAndBlendingFollowTheStates) {
