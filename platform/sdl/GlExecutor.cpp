@@ -266,7 +266,8 @@ const GlExecutor::GlTexture* GlExecutor::TextureOf(const gfx::BaseTexture& textu
             }
             if (autoMip) glGenerateMipmap(GL_TEXTURE_2D);
         }
-        t.mipmapped = levels > 1 || autoMip;
+        // Only the first level of a render target is drawn into: it is sampled without the rest.
+        t.mipmapped = !target && (levels > 1 || autoMip);
     }
     t.version = texture.Version();
     return &t;
