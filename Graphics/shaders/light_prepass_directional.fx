@@ -62,13 +62,15 @@ in vec2 uv;
 
 const float kSpecularPower = 16.0;
 // How far behind the stored depth a surface may lie and still be lit, in shadow-map texels
-// (against the acne of a surface shadowing itself).
-const float kShadowBias = 2.0;
+// (against the acne of a surface shadowing itself): more where the sun grazes the surface, as
+// its depth changes faster across a texel there.
+const float kShadowBias = 1.5;
+const float kMaxSlopeBias = 4.0;
 
 // 1 where the sun reaches the world position, 0 where a cascade's map holds something nearer the
 // sun. The first cascade whose box holds the point decides; beyond all three nothing shadows.
 float CascadeShadow(sampler2D map, mat4 cascade, float orthoNear, float orthoFar, vec4 lightSpace,
-                    out bool inside) {
+                    float biasTexels, out bool inside) {
     vec4 clip = cascade * lightSpace;
     inside = all(lessThanEqual(abs(clip.xy), vec2(1.0))) && clip.z >= 0.0 && clip.z <= 1.0;
     if (!inside) return 1.0;
@@ -76,18 +78,20 @@ float CascadeShadow(sampler2D map, mat4 cascade, float orthoNear, float orthoFar
     float depth = (lightSpace.z - orthoNear) / max(orthoFar - orthoNear, 1e-4);
     // A texel's world width, turned into the map's depth units.
     float texelWorld = 2.0 / (cascade[0][0] * float(textureSize(map, 0).x));
-    float bias = kShadowBias * texelWorld / max(orthoFar - orthoNear, 1e-4);
+    float bias = biasTexels * texelWorld / max(orthoFar - orthoNear, 1e-4);
     return depth <= texture(map, mapUv).r + bias ? 1.0 : 0.0;
 }
 
-float Shadow(vec3 viewPosition) {
+float Shadow(vec3 viewPosition, float nDotL) {
     vec4 lightSpace = shadow_view * (view_inv * vec4(viewPosition, 1.0));
+    float slope = sqrt(max(1.0 - nDotL * nDotL, 0.0)) / max(nDotL, 1e-4);
+    float bias = kShadowBias + min(slope, kMaxSlopeBias);
     bool inside;
-    float lit = CascadeShadow(shadowDepth, shadow_projection, ortho_near1, ortho_far1, lightSpace, inside);
+    float lit = CascadeShadow(shadowDepth, shadow_projection, ortho_near1, ortho_far1, lightSpace, bias, inside);
     if (inside) return lit;
-    lit = CascadeShadow(shadowDepth2, shadow_projection2, ortho_near2, ortho_far2, lightSpace, inside);
+    lit = CascadeShadow(shadowDepth2, shadow_projection2, ortho_near2, ortho_far2, lightSpace, bias, inside);
     if (inside) return lit;
-    return CascadeShadow(shadowDepth3, shadow_projection3, ortho_near3, ortho_far3, lightSpace, inside);
+    return CascadeShadow(shadowDepth3, shadow_projection3, ortho_near3, ortho_far3, lightSpace, bias, inside);
 }
 
 // The sun's diffuse light in rgb and its specular term in alpha, from the geometry buffer's
@@ -101,7 +105,7 @@ vec4 Sun(bool shadowed) {
     vec3 l = normalize(dir_light_direction.xyz);
     float nDotL = max(dot(n, l), 0.0);
     if (nDotL <= 0.0) return vec4(0.0);
-    float lit = shadowed ? Shadow(position) : 1.0;
+    float lit = shadowed ? Shadow(position, nDotL) : 1.0;
     vec3 h = normalize(l - normalize(position));
     float specular = pow(max(dot(n, h), 0.0), kSpecularPower) * dot(dir_light_color.rgb, vec3(0.299, 0.587, 0.114));
     return vec4(dir_light_color.rgb * nDotL, specular) * lit;
