@@ -28,13 +28,16 @@ layout(location = QV_TEXCOORD6) in vec2 in_attenuation;
 flat out vec3 light_color;
 flat out vec3 light_position;
 flat out vec2 attenuation;
+out vec3 volume_position;
 
 void VolumeVS() {
     vec4 world = mat4(in_world0, in_world1, in_world2, in_world3) * vec4(in_position, 1.0);
     light_color = in_color.rgb;
     light_position = (view * vec4(in_position_near.xyz, 1.0)).xyz;
     attenuation = in_attenuation;
-    gl_Position = qv_position(projection * (view * world));
+    vec4 viewPosition = view * world;
+    volume_position = viewPosition.xyz;
+    gl_Position = qv_position(projection * viewPosition);
 }
 #endif
 
@@ -42,12 +45,24 @@ void VolumeVS() {
 flat in vec3 light_color;
 flat in vec3 light_position;
 flat in vec2 attenuation;
+in vec3 volume_position;
 
 const float kSpecularPower = 16.0;
+
+// Both sides of the volume are drawn and only the faces through which the ray of the pixel leaves
+// the volume count: each covered pixel is lit once, with the eye inside the volume or not and
+// however the view turns the faces (the water's mirrored view does). The face's normal comes from
+// the screen, turned outward by a point inside the volume.
+bool LeavingFace(vec3 inside) {
+    vec3 n = cross(dFdx(volume_position), dFdy(volume_position));
+    if (dot(n, volume_position - inside) < 0.0) n = -n;
+    return dot(n, volume_position) > 0.0;
+}
 
 // The light's diffuse colour in rgb and its specular term in alpha at the surface behind this
 // pixel, fading linearly from the near to the far attenuation distance.
 void PointPS() {
+    if (!LeavingFace(light_position)) discard;
     vec2 uv = gl_FragCoord.xy / vec2(textureSize(geometry, 0));
     vec4 g = texture(geometry, uv);
     if (dot(g.xyz, g.xyz) < 0.25) {
@@ -69,8 +84,6 @@ void PointPS() {
 #endif
 end
 
-# The volume's inside faces, without depth test: each covered pixel is lit once, also with the
-# eye inside the volume.
 technique RenderLightBuffer
 pass p0
 program VolumeVS PointPS
@@ -80,5 +93,5 @@ state AlphaBlendEnable on
 state SrcBlend one
 state DestBlend one
 state BlendOp add
-state CullMode cw
+state CullMode none
 state ColorWriteEnable 15

@@ -31,6 +31,7 @@ flat out vec3 light_color;
 flat out vec3 light_position;
 flat out vec3 light_direction;
 flat out vec2 attenuation;
+out vec3 volume_position;
 flat out vec2 cone;
 
 // The cone mesh runs from its apex at the light down its local y axis, so the light shines
@@ -42,7 +43,9 @@ void VolumeVS() {
     light_direction = -normalize(mat3(view) * in_axis);
     attenuation = in_attenuation;
     cone = in_cone;
-    gl_Position = qv_position(projection * (view * world));
+    vec4 viewPosition = view * world;
+    volume_position = viewPosition.xyz;
+    gl_Position = qv_position(projection * viewPosition);
 }
 #endif
 
@@ -51,14 +54,26 @@ flat in vec3 light_color;
 flat in vec3 light_position;
 flat in vec3 light_direction;
 flat in vec2 attenuation;
+in vec3 volume_position;
 flat in vec2 cone;
 
 const float kSpecularPower = 16.0;
+
+// Both sides of the volume are drawn and only the faces through which the ray of the pixel leaves
+// the volume count: each covered pixel is lit once, with the eye inside the volume or not and
+// however the view turns the faces (the water's mirrored view does). The face's normal comes from
+// the screen, turned outward by a point inside the volume.
+bool LeavingFace(vec3 inside) {
+    vec3 n = cross(dFdx(volume_position), dFdy(volume_position));
+    if (dot(n, volume_position - inside) < 0.0) n = -n;
+    return dot(n, volume_position) > 0.0;
+}
 
 // The light's diffuse colour in rgb and its specular term in alpha at the surface behind this
 // pixel: full inside the inner cone, fading to nothing at the outer one, and fading linearly
 // from the near to the far attenuation distance.
 void SpotPS() {
+    if (!LeavingFace(light_position + light_direction * (0.5 * attenuation.y))) discard;
     vec2 uv = gl_FragCoord.xy / vec2(textureSize(geometry, 0));
     vec4 g = texture(geometry, uv);
     if (dot(g.xyz, g.xyz) < 0.25) {
@@ -83,8 +98,6 @@ void SpotPS() {
 #endif
 end
 
-# The volume's inside faces, without depth test: each covered pixel is lit once, also with the
-# eye inside the volume.
 technique RenderLightBuffer
 pass p0
 program VolumeVS SpotPS
@@ -94,5 +107,5 @@ state AlphaBlendEnable on
 state SrcBlend one
 state DestBlend one
 state BlendOp add
-state CullMode cw
+state CullMode none
 state ColorWriteEnable 15
