@@ -61,6 +61,8 @@ void ScreenVS() {
 in vec2 uv;
 
 const float kSpecularPower = 16.0;
+// The materials add the specular term as white light on any surface: a soft highlight.
+const float kSpecularStrength = 0.25;
 // How far behind the stored depth a surface may lie and still be lit, in shadow-map texels
 // (against the acne of a surface shadowing itself): more where the sun grazes the surface, as
 // its depth changes faster across a texel there.
@@ -107,7 +109,7 @@ vec4 Sun(bool shadowed) {
     if (nDotL <= 0.0) return vec4(0.0);
     float lit = shadowed ? Shadow(position, nDotL) : 1.0;
     vec3 h = normalize(l - normalize(position));
-    float specular = pow(max(dot(n, h), 0.0), kSpecularPower) * dot(dir_light_color.rgb, vec3(0.299, 0.587, 0.114));
+    float specular = pow(max(dot(n, h), 0.0), kSpecularPower) * kSpecularStrength * dot(dir_light_color.rgb, vec3(0.299, 0.587, 0.114));
     return vec4(dir_light_color.rgb * nDotL, specular) * lit;
 }
 
