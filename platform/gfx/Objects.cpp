@@ -214,6 +214,8 @@ Result Buffer::Lock(uint32_t offset, uint32_t size, void** data) {
     if (size == 0) size = static_cast<uint32_t>(bytes_.size()) - offset;
     if (size > bytes_.size() - offset) return kInvalidCall;
     locked_ = true;
+    writeOffset_ = offset;
+    writeSize_ = size;
     *data = bytes_.data() + offset;
     return kOk;
 }

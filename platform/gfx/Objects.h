@@ -154,6 +154,9 @@ public:
     Result Unlock();
     bool IsLocked() const { return locked_; }
     const uint8_t* Bytes() const { return bytes_.data(); }
+    // The bytes the last unlock wrote: a copy one version behind needs only those.
+    uint32_t LastWriteOffset() const { return writeOffset_; }
+    uint32_t LastWriteSize() const { return writeSize_; }
 
 protected:
     Buffer(Device* device, Pool pool, uint32_t length);
@@ -161,6 +164,7 @@ protected:
 private:
     std::vector<uint8_t> bytes_;
     bool locked_ = false;
+    uint32_t writeOffset_ = 0, writeSize_ = 0;
 };
 
 class VertexBuffer : public Buffer {

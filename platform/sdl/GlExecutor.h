@@ -16,6 +16,7 @@
 
 #include "platform/gfx/Effect.h"
 #include "platform/gfx/Executor.h"
+#include "platform/sdl/GlText.h"
 
 namespace platform::sdl {
 
@@ -93,17 +94,22 @@ private:
         const gfx::Surface* depth = nullptr;
         bool operator==(const TargetKey& o) const { return colours == o.colours && depth == o.depth; }
     };
+    // Where the streams start is not part of the key: a vertex array is pointed again when it
+    // changes, so instance records read from moving places do not make arrays without end.
     struct StreamKey {
         const gfx::VertexDeclaration* declaration = nullptr;
         std::array<const gfx::VertexBuffer*, 4> buffers{};
-        std::array<uint32_t, 4> offsets{};
         std::array<uint32_t, 4> strides{};
         uint8_t instanced = 0;  // a bit per stream advancing once per instance
         const gfx::IndexBuffer* indices = nullptr;
         bool operator==(const StreamKey& o) const {
-            return declaration == o.declaration && buffers == o.buffers && offsets == o.offsets &&
-                   strides == o.strides && instanced == o.instanced && indices == o.indices;
+            return declaration == o.declaration && buffers == o.buffers && strides == o.strides &&
+                   instanced == o.instanced && indices == o.indices;
         }
+    };
+    struct GlVertexArray {
+        unsigned name = 0;
+        std::array<uint32_t, 4> offsets{};
     };
     struct KeyHash {
         size_t operator()(const TargetKey& k) const;
@@ -120,6 +126,7 @@ private:
 
     void Log(const std::string& line);
     void CompileEffect(const gfx::Effect& effect, bool log);
+    void CreateText();
     void CreateSamplers();
     unsigned SamplerObject(bool linear, bool wrap, bool mipmapped);
     void ForgetAll();
@@ -133,7 +140,9 @@ private:
     // target 0 cannot be drawn into.
     bool BindTargets(const gfx::Device& device);
     unsigned Framebuffer(const TargetKey& key);
-    unsigned VertexArray(const StreamKey& key);
+    void BindVertexArray(const StreamKey& key, const std::array<uint32_t, 4>& offsets);
+    // Points the attributes of the streams in the mask (a bit per stream) of the bound array.
+    void PointAttributes(const StreamKey& key, const std::array<uint32_t, 4>& offsets, uint32_t streams);
     void ApplyStates(const gfx::Device& device);
     void SetUniforms(const gfx::Device& device, const Program& program);
     void DropVertexArraysUsing(const void* object);
@@ -150,9 +159,10 @@ private:
     std::unordered_map<const gfx::Surface*, GlSurface> surfaces_;
     std::unordered_map<const gfx::Buffer*, GlBuffer> buffers_;
     std::unordered_map<TargetKey, unsigned, KeyHash> framebuffers_;
-    std::unordered_map<StreamKey, unsigned, KeyHash> vertexArrays_;
+    std::unordered_map<StreamKey, GlVertexArray, KeyHash> vertexArrays_;
     std::array<unsigned, 8> samplers_{};
     StateCache state_;
+    GlText text_;
     std::vector<int> intScratch_;
 };
 

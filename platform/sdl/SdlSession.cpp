@@ -7,6 +7,7 @@
 
 #include "platform/audio/OutputSink.h"
 #include "platform/gfx/Device.h"
+#include "platform/os/Dialogs.h"
 #include "platform/sdl/InputTranslation.h"
 #include "platform/window/MessageIds.h"
 #include "platform/window/Screen.h"
@@ -32,6 +33,7 @@ std::unique_ptr<SdlSession> SdlSession::Open(std::string* error) {
     SetPadVibrationSink([self](uint32_t index, const PadVibration& v) {
         if (index < kPadCount && self->pads_[index]) Rumble(self->pads_[index], v);
     });
+    SetCursorSink([](bool shown) { SDL_ShowCursor(shown ? SDL_ENABLE : SDL_DISABLE); });
     return session;
 }
 
@@ -82,6 +84,7 @@ bool SdlSession::Start(std::string* error) {
 }
 
 SdlSession::~SdlSession() {
+    SetCursorSink(nullptr);
     SetPadVibrationSink(nullptr);
     if (audio::InstalledOutputSink() == audio_.get()) audio::SetOutputSink(nullptr);
     if (executor_ && gfx::InstalledExecutor() == executor_.get()) gfx::SetExecutor(nullptr);

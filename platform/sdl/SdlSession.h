@@ -1,7 +1,8 @@
 #pragma once
 // A game session on the real devices: one SDL window with an OpenGL 3.3 core context in which
-// the graphics device's calls are carried out (GlExecutor) and its frames shown, keyboard, mouse and window events posted
-// into the engine's window queue, game controllers in the four pad slots (with their motors),
+// the graphics device's calls are carried out (GlExecutor) and its frames shown, keyboard,
+// mouse and window events posted into the engine's window queue, the engine's cursor show
+// count on the window's pointer, game controllers in the four pad slots (with their motors),
 // and the sound card behind the output device. Opening it installs all of that; closing it
 // puts the headless stand-ins back.
 #include <SDL.h>

@@ -11,6 +11,7 @@
 
 #include "platform/gfx/Device.h"
 #include "platform/gfx/Effect.h"
+#include "platform/gfx/Font.h"
 #include "platform/sdl/SdlSession.h"
 #include "platform/window/Window.h"
 #include "support/TempTree.h"
@@ -24,8 +25,10 @@ constexpr int kSize = 64;
 // Positions in clip space as the engine computes them (y up, z from 0 to 1); uv from the top-left.
 const char* const kScene = R"(# test scene
 param texture tex
-param float4 tint
+param texture vol
+param shared float4 tint
 sampler tex point clamp
+sampler vol point clamp
 glsl
 #ifdef QV_VERTEX
 layout(location = QV_POSITION) in vec4 position;
@@ -38,9 +41,12 @@ void vs_offset() { v_uv = uv.xy; gl_Position = qv_position(vec4(position.xy + of
 #ifdef QV_FRAGMENT
 in vec2 v_uv;
 uniform sampler2D tex;
+uniform sampler3D vol;
 uniform vec4 tint;
 void fs_texture() { qv_target0 = texture(tex, v_uv); }
 void fs_tint() { qv_target0 = tint; }
+void fs_split() { qv_target0 = tint; qv_target1 = vec4(1.0) - tint; }
+void fs_volume() { qv_target0 = texture(vol, vec3(v_uv, 0.75)); }
 #endif
 end
 technique Textured
@@ -58,6 +64,14 @@ state AlphaBlendEnable off
 technique Instanced
 pass p
 program vs_offset fs_tint
+state ZEnable off
+technique Split
+pass p
+program vs_plain fs_split
+state ZEnable off
+technique Volume
+pass p
+program vs_plain fs_volume
 state ZEnable off
 technique Blended
 pass p
@@ -78,12 +92,18 @@ struct Rgb {
 
 class GlExecutor : public ::testing::Test {
 protected:
-    void SetUp() override {
+    // One session for the suite keeps it quick; every test has its own window and device.
+    static void SetUpTestSuite() {
         if (!std::getenv("SDL_AUDIODRIVER")) setenv("SDL_AUDIODRIVER", "dummy", 1);
         std::string error;
         session_ = platform::sdl::SdlSession::Open(&error);
-        ASSERT_TRUE(session_) << error;
-        session_->KeepFrames(true);
+        openError_ = error;
+        if (session_) session_->KeepFrames(true);
+    }
+    static void TearDownTestSuite() { session_.reset(); }
+    void SetUp() override {
+        ASSERT_TRUE(session_) << openError_;
+        messagesBefore_ = session_->Executor().Messages().size();
         // Opened on the session, which shows it.
         window_ = std::make_unique<platform::Window>("display", 0, 0, kSize, kSize);
         ASSERT_EQ(driver_.CreateDevice(Parameters(kSize, kSize), device_), kOk);
@@ -92,7 +112,7 @@ protected:
         std::string errors;
         ASSERT_EQ(CreateEffectFromFile(device_.get(), tree_.Path("Graphics/scene.fx"), pool_, &effect_, &errors), kOk)
             << errors;
-        ASSERT_TRUE(session_->Executor().Messages().empty()) << session_->Executor().Messages()[0];
+        ASSERT_EQ(session_->Executor().Messages().size(), messagesBefore_) << session_->Executor().Messages().back();
         std::vector<VertexElement> elements = {
             {0, 0, 2, 0, 0, 0},   // position float3
             {0, 12, 1, 0, 5, 0},  // texcoord 0 float2
@@ -117,7 +137,6 @@ protected:
         if (pool_) pool_->Release();
         device_.reset();
         window_.reset();
-        session_.reset();
     }
 
     PresentParameters Parameters(uint32_t width, uint32_t height) {
@@ -201,7 +220,9 @@ protected:
     }
 
     qvtest::TempTree tree_;
-    std::unique_ptr<platform::sdl::SdlSession> session_;
+    static inline std::unique_ptr<platform::sdl::SdlSession> session_;
+    static inline std::string openError_;
+    size_t messagesBefore_ = 0;
     std::unique_ptr<platform::Window> window_;
     Driver driver_;
     std::unique_ptr<Device> device_;
@@ -251,28 +272,43 @@ TEST_F(GlExecutor, InstancedQuadsLandAtTheirInstanceOffsets) {
     ASSERT_EQ(device_->CreateVertexBuffer(sizeof offsets, Pool::kManaged, &instances), kOk);
     buffers_.push_back(instances);
     Fill(instances, offsets, sizeof offsets);
-    BeginFrame();
-    Tint(0, 1, 0);
-    ASSERT_EQ(effect_->SetTechnique("Instanced"), kOk);
-    ASSERT_EQ(device_->SetVertexDeclaration(instanceDeclaration_), kOk);
-    ASSERT_EQ(device_->SetStreamSource(0, quad, 0, sizeof(Vertex)), kOk);
-    ASSERT_EQ(device_->SetStreamSource(1, instances, 0, 16), kOk);
-    ASSERT_EQ(device_->SetStreamSourceFreq(0, kStreamIndexedData | 3), kOk);
-    ASSERT_EQ(device_->SetStreamSourceFreq(1, kStreamInstanceData | 1), kOk);
-    ASSERT_EQ(device_->SetIndices(indices_), kOk);
-    ASSERT_EQ(effect_->Begin(nullptr), kOk);
-    ASSERT_EQ(effect_->BeginPass(0), kOk);
-    ASSERT_EQ(device_->DrawIndexedPrimitive(kTriangleList, 0, 0, 4, 0, 2), kOk);
-    ASSERT_EQ(effect_->EndPass(), kOk);
-    ASSERT_EQ(effect_->End(), kOk);
-    ASSERT_EQ(device_->SetStreamSourceFreq(0, 1), kOk);
-    ASSERT_EQ(device_->SetStreamSourceFreq(1, 1), kOk);
-    EndFrame();
+    auto frame = [&](uint32_t firstRecord, uint32_t count) {
+        BeginFrame();
+        Tint(0, 1, 0);
+        ASSERT_EQ(effect_->SetTechnique("Instanced"), kOk);
+        ASSERT_EQ(device_->SetVertexDeclaration(instanceDeclaration_), kOk);
+        ASSERT_EQ(device_->SetStreamSource(0, quad, 0, sizeof(Vertex)), kOk);
+        ASSERT_EQ(device_->SetStreamSource(1, instances, firstRecord * 16, 16), kOk);
+        ASSERT_EQ(device_->SetStreamSourceFreq(0, kStreamIndexedData | count), kOk);
+        ASSERT_EQ(device_->SetStreamSourceFreq(1, kStreamInstanceData | 1), kOk);
+        ASSERT_EQ(device_->SetIndices(indices_), kOk);
+        ASSERT_EQ(effect_->Begin(nullptr), kOk);
+        ASSERT_EQ(effect_->BeginPass(0), kOk);
+        ASSERT_EQ(device_->DrawIndexedPrimitive(kTriangleList, 0, 0, 4, 0, 2), kOk);
+        ASSERT_EQ(effect_->EndPass(), kOk);
+        ASSERT_EQ(effect_->End(), kOk);
+        ASSERT_EQ(device_->SetStreamSourceFreq(0, 1), kOk);
+        ASSERT_EQ(device_->SetStreamSourceFreq(1, 1), kOk);
+        EndFrame();
+    };
+    frame(0, 3);
     ExpectPixel(Pixel(4, 4), kGreen, "first instance");
     ExpectPixel(Pixel(36, 36), kGreen, "second instance");
     ExpectPixel(Pixel(60, 60), kGreen, "third instance");
     ExpectPixel(Pixel(20, 20), kBlack, "between instances");
     ExpectPixel(Pixel(60, 4), kBlack, "no instance there");
+
+    // One record rewritten in place, and the records read from the second one on.
+    const float topRight[4] = {1.75f, 0, 0, 0};
+    void* record = nullptr;
+    ASSERT_EQ(instances->Lock(16, 16, &record), kOk);
+    std::memcpy(record, topRight, sizeof topRight);
+    ASSERT_EQ(instances->Unlock(), kOk);
+    frame(1, 2);
+    ExpectPixel(Pixel(60, 4), kGreen, "rewritten record");
+    ExpectPixel(Pixel(60, 60), kGreen, "last record");
+    ExpectPixel(Pixel(4, 4), kBlack, "first record skipped");
+    ExpectPixel(Pixel(36, 36), kBlack, "old value of the rewritten record");
 }
 
 TEST_F(GlExecutor, ARenderTargetDrawnThenSampledOrCopiedKeepsItsOrientation) {
@@ -308,6 +344,58 @@ TEST_F(GlExecutor, ARenderTargetDrawnThenSampledOrCopiedKeepsItsOrientation) {
     targetSurface->Release();
     backBuffer->Release();
     target->Release();
+}
+
+TEST_F(GlExecutor, TwoTargetsTakeTheirOwnOutputs) {
+    Texture* targets[2] = {};
+    Surface* surfaces[2] = {};
+    for (int i = 0; i < 2; ++i) {
+        ASSERT_EQ(device_->CreateTexture(kSize, kSize, 1, kUsageRenderTarget, kFormatA16B16G16R16F, Pool::kDefault,
+                                         &targets[i]),
+                  kOk);
+        ASSERT_EQ(targets[i]->GetSurfaceLevel(0, &surfaces[i]), kOk);
+    }
+    Surface* backBuffer = nullptr;
+    ASSERT_EQ(device_->GetBackBuffer(&backBuffer), kOk);
+    BeginFrame();
+    ASSERT_EQ(device_->SetRenderTarget(0, surfaces[0]), kOk);
+    ASSERT_EQ(device_->SetRenderTarget(1, surfaces[1]), kOk);
+    Tint(1, 0, 1);
+    DrawQuad(Quad(-1, 1, 1, -1), "Split");
+    ASSERT_EQ(device_->SetRenderTarget(1, nullptr), kOk);
+    ASSERT_EQ(device_->SetRenderTarget(0, backBuffer), kOk);
+    const Rect left{0, 0, kSize / 2, kSize}, right{kSize / 2, 0, kSize, kSize};
+    ASSERT_EQ(device_->StretchRect(surfaces[0], backBuffer, &left), kOk);
+    ASSERT_EQ(device_->StretchRect(surfaces[1], backBuffer, &right), kOk);
+    EndFrame();
+    ExpectPixel(Pixel(8, 8), {255, 0, 255}, "first target");
+    ExpectPixel(Pixel(kSize - 8, 8), kGreen, "second target");
+    backBuffer->Release();
+    for (int i = 0; i < 2; ++i) {
+        surfaces[i]->Release();
+        targets[i]->Release();
+    }
+}
+
+TEST_F(GlExecutor, AVolumeTextureIsSampledBySlice) {
+    VolumeTexture* volume = nullptr;
+    ASSERT_EQ(device_->CreateVolumeTexture(2, 2, 2, kFormatA8R8G8B8, Pool::kManaged, &volume), kOk);
+    LockedBox box;
+    ASSERT_EQ(volume->LockBox(0, box), kOk);
+    // The first slice black; the second red, green / blue, white.
+    const uint32_t texels[8] = {0xFF000000u, 0xFF000000u, 0xFF000000u, 0xFF000000u,
+                                0xFFFF0000u, 0xFF00FF00u, 0xFF0000FFu, 0xFFFFFFFFu};
+    std::memcpy(box.bits, texels, sizeof texels);
+    ASSERT_EQ(volume->UnlockBox(0), kOk);
+    BeginFrame();
+    ASSERT_EQ(effect_->SetTexture("vol", volume), kOk);
+    DrawQuad(Quad(-1, 1, 1, -1), "Volume");
+    EndFrame();
+    ExpectPixel(Pixel(8, 8), kRed, "top left of the second slice");
+    ExpectPixel(Pixel(kSize - 8, 8), kGreen, "top right");
+    ExpectPixel(Pixel(kSize - 8, kSize - 8), kWhite, "bottom right");
+    ASSERT_EQ(effect_->SetTexture("vol", nullptr), kOk);
+    volume->Release();
 }
 
 TEST_F(GlExecutor, DepthTestAndBlendingFollowTheStates) {
@@ -403,6 +491,28 @@ TEST_F(GlExecutor, AResetToANewSizeAndALostContextRecreateEverything) {
     ExpectPixel(WindowPixel(0.02f, 0.02f), kRed, "window after the reset");
 }
 
+TEST_F(GlExecutor, TextLandsInItsRectangleOfTheBoundTarget) {
+    Font* font = nullptr;
+    ASSERT_EQ(CreateFont(device_.get(), 16, 0, 400, "Mono", &font), kOk);
+    BeginFrame();
+    DrawTexturedScreen();
+    Rect where{8, 40, 40, 60};
+    ASSERT_EQ(font->DrawText("##", -1, &where, kTextTopLeft, 0xFFFFFF00u), 16);
+    EndFrame();
+    font->Release();
+    int lit = 0, stray = 0;
+    for (int y = 0; y < kSize; ++y)
+        for (int x = 0; x < kSize / 2; ++x) {
+            const Rgb p = Pixel(x, y);
+            const bool yellow = p.r == 255 && p.g == 255 && p.b == 0;
+            const bool inside = x >= 8 && x < 24 && y >= 40 && y < 56;
+            (inside ? lit : stray) += yellow ? 1 : 0;
+        }
+    EXPECT_GT(lit, 10) << "the characters' cells show the text's colour";
+    EXPECT_EQ(stray, 0) << "nothing outside them";
+    ExpectPixel(Pixel(4, 4), kRed, "the drawing under the text");
+}
+
 TEST_F(GlExecutor, AnEffectWithoutGlslIsSkippedWithOneLogLine) {
     tree_.Write("Graphics/bare.fx", "param float4 tint\ntechnique T\npass p\n");
     tree_.Write("Graphics/broken.fx", "param float4 tint\nglsl\nvoid vs() { undefined_call(); }\nvoid fs() {}\nend\n"
@@ -412,10 +522,14 @@ TEST_F(GlExecutor, AnEffectWithoutGlslIsSkippedWithOneLogLine) {
     std::string errors;
     ASSERT_EQ(CreateEffectFromFile(device_.get(), tree_.Path("Graphics/bare.fx"), pool_, &bare, &errors), kOk) << errors;
     ASSERT_EQ(CreateEffectFromFile(device_.get(), tree_.Path("Graphics/broken.fx"), pool_, &broken, &errors), kOk) << errors;
-    const std::vector<std::string>& log = session_->Executor().Messages();
+    auto lines = [&] {
+        const std::vector<std::string>& all = session_->Executor().Messages();
+        return std::vector<std::string>(all.begin() + static_cast<std::ptrdiff_t>(messagesBefore_), all.end());
+    };
+    const std::vector<std::string> log = lines();
     ASSERT_EQ(log.size(), 2u);
     EXPECT_NE(log[0].find("bare.fx\" has no GLSL"), std::string::npos) << log[0];
-    EXPECT_NE(log[1].find("broken.fx\" T/p (vs) does not compile: "), std::string::npos) << log[1];
+    EXPECT_NE(log[1].find("broken.fx\" T/p does not compile: "), std::string::npos) << log[1];
     EXPECT_NE(log[1].find("undefined_call"), std::string::npos) << "the compiler's message: " << log[1];
 
     VertexBuffer* quad = Quad(-1, 1, 1, -1);
@@ -436,7 +550,7 @@ TEST_F(GlExecutor, AnEffectWithoutGlslIsSkippedWithOneLogLine) {
     Tint(0, 1, 0);
     DrawQuad(Quad(0, 1, 1, -1), "Tinted");
     EndFrame();
-    EXPECT_EQ(log.size(), 2u) << "no further lines for their draws";
+    EXPECT_EQ(lines().size(), 2u) << "no further lines for their draws";
     ExpectPixel(Pixel(8, 8), kBlack, "skipped draws left nothing");
     ExpectPixel(Pixel(kSize - 8, 8), kGreen, "the working effect drew");
     bare->Release();
