@@ -232,6 +232,44 @@ TEST_F(LightAndPostEffects, TheSunLightsTheWallByTheAngleItMeetsIt) {
     ExpectNear(Pixel(3, 3), {102, 51, 128}, "top-left");
 }
 
+// The sun looking along the view's own z: the cascades' maps hold an occluder at depth 50 over
+// the left half of the wall (view x < 0) and nothing over the right half.
+TEST_F(LightAndPostEffects, TheSunIsShadowedWhereTheCascadesHoldSomethingNearerToIt) {
+    Effect* sun = Load("light_prepass_directional");
+    ASSERT_NE(sun, nullptr);
+    constexpr int kMap = 64;
+    Begin(sun, "RenderLightBuffer");
+    ASSERT_EQ(sun->SetVector("dir_light_direction", {0.0f, 0.0f, -1.0f, 0.0f}), kOk);
+    ASSERT_EQ(sun->SetVector("dir_light_color", {1.0f, 1.0f, 1.0f, 0.0f}), kOk);
+    ASSERT_EQ(sun->SetMatrix("view_inv", Matrix::Identity()), kOk);
+    ASSERT_EQ(sun->SetMatrix("shadow_view", Matrix::Identity()), kOk);
+    const Matrix box = MatrixOrthoOffCenterLH(-200.0f, 200.0f, -200.0f, 200.0f, 0.0f, 1000.0f);
+    const char* const maps[3] = {"shadowDepth", "shadowDepth2", "shadowDepth3"};
+    const char* const projections[3] = {"shadow_projection", "shadow_projection2", "shadow_projection3"};
+    const char* const nears[3] = {"ortho_near1", "ortho_near2", "ortho_near3"};
+    const char* const fars[3] = {"ortho_far1", "ortho_far2", "ortho_far3"};
+    for (int c = 0; c < 3; ++c) {
+        Texture* map = nullptr;
+        ASSERT_EQ(device_->CreateTexture(kMap, kMap, 1, 0, kFormatG32R32F, Pool::kManaged, &map), kOk);
+        objects_.push_back(map);
+        LockedRect locked;
+        ASSERT_EQ(map->LockRect(0, locked), kOk);
+        for (int y = 0; y < kMap; ++y)
+            for (int x = 0; x < kMap; ++x) {
+                const float depth = x < kMap / 2 ? 0.05f : 1.0f, texel[2] = {depth, depth * depth};
+                std::memcpy(static_cast<uint8_t*>(locked.bits) + y * locked.pitch + x * 8, texel, 8);
+            }
+        ASSERT_EQ(map->UnlockRect(0), kOk);
+        ASSERT_EQ(sun->SetTexture(maps[c], map), kOk);
+        ASSERT_EQ(sun->SetMatrix(projections[c], box), kOk);
+        ASSERT_EQ(sun->SetFloat(nears[c], 0.0f), kOk);
+        ASSERT_EQ(sun->SetFloat(fars[c], 1000.0f), kOk);
+    }
+    DrawScreenQuad(sun);
+    ExpectNear(Pixel(kWidth / 4, kHeight / 2), {0, 0, 0}, "behind the occluder");
+    ExpectNear(Pixel(3 * kWidth / 4, kHeight / 2), {255, 255, 255}, "in the open");
+}
+
 TEST_F(LightAndPostEffects, PointLightsAddOnceEachFadingToTheirFarDistance) {
     Effect* point = Load("light_prepass");
     ASSERT_NE(point, nullptr);
