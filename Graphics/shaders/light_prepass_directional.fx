@@ -104,6 +104,8 @@ vec4 Sun(bool shadowed) {
     vec3 n = normalize(g.xyz);
     vec2 ndc = vec2(2.0 * uv.x - 1.0, 1.0 - 2.0 * uv.y);
     vec3 position = vec3(ndc.x / projection[0][0], ndc.y / projection[1][1], 1.0) * (g.a * cFar);
+    // A sun standing on the point it faces has no direction and lights nothing.
+    if (dot(dir_light_direction.xyz, dir_light_direction.xyz) <= 0.0) return vec4(0.0);
     vec3 l = normalize(dir_light_direction.xyz);
     float nDotL = max(dot(n, l), 0.0);
     if (nDotL <= 0.0) return vec4(0.0);
