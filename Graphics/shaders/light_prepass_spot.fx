@@ -17,7 +17,7 @@ uniform sampler2D geometry;
 layout(location = QV_POSITION) in vec3 in_position;
 // The instance record: the volume's world matrix, the colour, the view-space position with the
 // near attenuation, the near and far attenuation, the cone's axis in the world and the cosines
-// of half the inner and outer angles (texture coordinate 8, location QV_TEXCOORD0 + 8).
+// of half the inner and outer angles (texture coordinate 8, location QV_TEXCOORD8).
 layout(location = QV_TEXCOORD1) in vec4 in_world0;
 layout(location = QV_TEXCOORD2) in vec4 in_world1;
 layout(location = QV_TEXCOORD3) in vec4 in_world2;
@@ -26,7 +26,7 @@ layout(location = QV_COLOR0) in vec4 in_color;
 layout(location = QV_TEXCOORD5) in vec4 in_position_near;
 layout(location = QV_TEXCOORD6) in vec2 in_attenuation;
 layout(location = QV_TEXCOORD7) in vec3 in_axis;
-layout(location = 14) in vec2 in_cone;
+layout(location = QV_TEXCOORD8) in vec2 in_cone;
 flat out vec3 light_color;
 flat out vec3 light_position;
 flat out vec3 light_direction;

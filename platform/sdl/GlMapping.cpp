@@ -14,7 +14,7 @@ enum ElementType : uint8_t {
     kUByte4N = 8, kShort2N = 9, kShort4N = 10, kUShort2N = 11, kUShort4N = 12, kFloat16x2 = 15, kFloat16x4 = 16,
 };
 enum ElementUsage : uint8_t {
-    kPosition = 0, kBlendWeight = 1, kBlendIndices = 2, kNormal = 3, kTexCoord = 5, kTangent = 6, kBinormal = 7,
+    kPosition = 0, kNormal = 3, kTexCoord = 5, kTangent = 6, kBinormal = 7,
     kColour = 10,
 };
 
@@ -27,9 +27,9 @@ int AttributeLocation(uint8_t usage, uint8_t index) {
     case kColour: return index < 2 ? 2 + index : -1;
     case kTangent: return index == 0 ? 4 : -1;
     case kBinormal: return index == 0 ? 5 : -1;
-    case kTexCoord: return index < 8 ? 6 + index : -1;
-    case kBlendWeight: return index == 0 ? 14 : -1;
-    case kBlendIndices: return index == 0 ? 15 : -1;
+    // The engine's records use up to ten texture coordinates and no blend weights, so those
+    // take the last two locations.
+    case kTexCoord: return index < 10 ? 6 + index : -1;
     default: return -1;
     }
 }

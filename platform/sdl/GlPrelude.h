@@ -18,8 +18,8 @@ inline constexpr const char* kGlslPrelude = R"(#define QV_POSITION 0
 #define QV_TEXCOORD5 11
 #define QV_TEXCOORD6 12
 #define QV_TEXCOORD7 13
-#define QV_BLENDWEIGHT 14
-#define QV_BLENDINDICES 15
+#define QV_TEXCOORD8 14
+#define QV_TEXCOORD9 15
 #ifdef QV_VERTEX
 uniform vec4 qv_clip_planes[6];
 out float gl_ClipDistance[6];

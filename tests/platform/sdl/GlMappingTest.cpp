@@ -14,7 +14,7 @@ TEST(GlMapping, VertexElementsFindTheirPreludeLocationsAndFormats) {
     struct Location { uint8_t usage, index; int location; };
     const Location locations[] = {
         {0, 0, 0},  {0, 1, -1}, {3, 0, 1},  {10, 0, 2}, {10, 1, 3},  {10, 2, -1}, {6, 0, 4},  {7, 0, 5},
-        {5, 0, 6},  {5, 7, 13}, {5, 8, -1}, {1, 0, 14}, {2, 0, 15}, {4, 0, -1},  {12, 0, -1},
+        {5, 0, 6},  {5, 7, 13}, {5, 8, 14}, {5, 9, 15}, {5, 10, -1}, {1, 0, -1}, {2, 0, -1}, {4, 0, -1},  {12, 0, -1},
     };
     for (const Location& l : locations)
         EXPECT_EQ(AttributeLocation(l.usage, l.index), l.location) << int{l.usage} << "/" << int{l.index};
