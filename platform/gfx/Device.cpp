@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "platform/gfx/EffectFile.h"
 #include "platform/gfx/Half.h"
 #include "platform/gfx/Presenter.h"
 
@@ -73,8 +74,11 @@ void Device::ResetState() {
     Bind(indices_, static_cast<IndexBuffer*>(nullptr));
     Bind(declaration_, static_cast<VertexDeclaration*>(nullptr));
     for (auto& t : targets_) Bind(t, static_cast<Surface*>(nullptr));
-    renderStates_.clear();
-    renderStates_[kRsZEnable] = params_.enableAutoDepthStencil ? 1 : 0;
+    renderStates_ = {
+        {kRsZEnable, 1},           {kRsZWriteEnable, 1},        {kRsZFunc, kCmpLessEqual},
+        {kRsAlphaBlendEnable, 0},  {kRsSrcBlend, kBlendOne},    {kRsDestBlend, kBlendZero},
+        {kRsBlendOp, kBlendOpAdd}, {kRsCullMode, kCullCcw},     {kRsColorWriteEnable, 15},
+    };
     samplerStates_.clear();
     clipPlanes_ = {};
     inScene_ = false;
@@ -252,6 +256,15 @@ Result Device::SetRenderState(uint32_t state, uint32_t value) {
     c.a[1] = value;
     Record(std::move(c));
     return kOk;
+}
+
+void Device::BeginEffectPass(const ActivePass& pass, const std::vector<PassState>& states) {
+    for (const PassState& s : states) renderStates_[s.state] = s.value;
+    activePass_ = pass;
+}
+
+void Device::EndEffectPass(const Effect* effect) {
+    if (activePass_.effect == effect) activePass_ = ActivePass{};
 }
 
 uint32_t Device::GetRenderState(uint32_t state) const {

@@ -53,6 +53,7 @@ Effect::Effect(Device* device, EffectPool* pool, EffectDescription description)
 }
 
 Effect::~Effect() {
+    if (inPass_) device_->EndEffectPass(this);
     if (recording_) blocks_.push_back(std::move(recording_));
     for (auto& block : blocks_)
         for (BlockEntry& entry : *block)
@@ -212,7 +213,9 @@ Result Effect::Begin(uint32_t* passes) {
 Result Effect::BeginPass(uint32_t pass) {
     if (!begun_ || inPass_ || pass >= technique_->passes.size()) return kInvalidCall;
     inPass_ = true;
+    const uint32_t technique = static_cast<uint32_t>(technique_ - description_.techniques.data());
     Record(Op::kBeginPass, technique_->passes[pass], pass);
+    device_->BeginEffectPass({this, technique, pass}, technique_->programs[pass].states);
     return kOk;
 }
 
@@ -220,6 +223,7 @@ Result Effect::EndPass() {
     if (!inPass_) return kInvalidCall;
     inPass_ = false;
     Record(Op::kEndPass, std::string());
+    device_->EndEffectPass(this);
     return kOk;
 }
 
