@@ -306,7 +306,7 @@ TEST(FramePasses, EachGeometryPassStartsFromClearedDepth) {
         auto depthClear = std::find_if(fillDraw + 1, firstSurface, [](const Command& d) {
             return d.op == Op::kClear && (d.a[0] & platform::gfx::kClearZBuffer) && d.v[0] == 1.0f;
         });
-        EXPECT_NE(depthClear, firstSurface) << "geometry fill " << fills;
+        EXPECT_TRUE(depthClear != firstSurface) << "no depth clear after geometry fill " << fills;
     }
     EXPECT_EQ(fills, 2u);  // the reflection and the main view
 }
