@@ -42,6 +42,7 @@ state ZWriteEnable on
 state ZFunc lessequal
 state AlphaBlendEnable off
 state CullMode none
+state ColorWriteEnable 15
 technique MultiInstance
 pass p0
 program multi_vertex wire_fragment
@@ -50,3 +51,4 @@ state ZWriteEnable on
 state ZFunc lessequal
 state AlphaBlendEnable off
 state CullMode none
+state ColorWriteEnable 15

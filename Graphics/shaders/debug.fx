@@ -27,3 +27,4 @@ state ZWriteEnable off
 state ZFunc lessequal
 state AlphaBlendEnable off
 state CullMode none
+state ColorWriteEnable 15

@@ -96,6 +96,7 @@ state ZWriteEnable on
 state ZFunc lessequal
 state AlphaBlendEnable off
 state CullMode none
+state ColorWriteEnable 15
 technique MultiInstance
 pass p0
 program multi_vertex material_fragment
@@ -104,6 +105,7 @@ state ZWriteEnable on
 state ZFunc lessequal
 state AlphaBlendEnable off
 state CullMode none
+state ColorWriteEnable 15
 technique Geometry
 pass p0
 program single_vertex geometry_fragment
@@ -112,3 +114,4 @@ state ZWriteEnable on
 state ZFunc lessequal
 state AlphaBlendEnable off
 state CullMode none
+state ColorWriteEnable 15

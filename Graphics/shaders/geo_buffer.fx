@@ -57,6 +57,7 @@ state ZWriteEnable on
 state ZFunc lessequal
 state AlphaBlendEnable off
 state CullMode none
+state ColorWriteEnable 15
 technique MultiInstance
 pass p0
 program multi_vertex geometry_fragment
@@ -65,3 +66,4 @@ state ZWriteEnable on
 state ZFunc lessequal
 state AlphaBlendEnable off
 state CullMode none
+state ColorWriteEnable 15

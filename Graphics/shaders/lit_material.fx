@@ -100,6 +100,7 @@ state SrcBlend srcalpha
 state DestBlend invsrcalpha
 state BlendOp add
 state CullMode none
+state ColorWriteEnable 15
 technique MultiInstance
 pass p0
 program multi_vertex material_fragment
@@ -111,3 +112,4 @@ state SrcBlend srcalpha
 state DestBlend invsrcalpha
 state BlendOp add
 state CullMode none
+state ColorWriteEnable 15

@@ -54,6 +54,7 @@ state ZWriteEnable on
 state ZFunc lessequal
 state AlphaBlendEnable off
 state CullMode none
+state ColorWriteEnable 15
 technique MultiInstance
 pass p0
 program multi_vertex depth_fragment
@@ -62,3 +63,4 @@ state ZWriteEnable on
 state ZFunc lessequal
 state AlphaBlendEnable off
 state CullMode none
+state ColorWriteEnable 15

@@ -62,6 +62,7 @@ state ZWriteEnable on
 state ZFunc lessequal
 state AlphaBlendEnable off
 state CullMode none
+state ColorWriteEnable 15
 technique MultiInstance
 pass p0
 program multi_vertex depth_fragment
@@ -70,3 +71,4 @@ state ZWriteEnable on
 state ZFunc lessequal
 state AlphaBlendEnable off
 state CullMode none
+state ColorWriteEnable 15

@@ -58,3 +58,4 @@ state ZEnable off
 state ZWriteEnable off
 state AlphaBlendEnable off
 state CullMode none
+state ColorWriteEnable 15

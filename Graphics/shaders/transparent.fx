@@ -83,6 +83,7 @@ state SrcBlend srcalpha
 state DestBlend invsrcalpha
 state BlendOp add
 state CullMode ccw
+state ColorWriteEnable 15
 technique MultiInstance
 pass p0
 program multi_vertex transparent_fragment
@@ -94,3 +95,4 @@ state SrcBlend srcalpha
 state DestBlend invsrcalpha
 state BlendOp add
 state CullMode ccw
+state ColorWriteEnable 15
