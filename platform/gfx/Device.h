@@ -121,6 +121,12 @@ public:
     Surface* DepthStencil() const { return depth_; }
     Surface* BoundRenderTarget(uint32_t index) const { return index < kMaxRenderTargets ? targets_[index] : nullptr; }
     BaseTexture* BoundTexture(uint32_t stage) const { return stage < kMaxTextureStages ? textures_[stage] : nullptr; }
+    // What an executor reads to draw: streams (buffer, byte offset, stride), indices, planes.
+    VertexBuffer* StreamBuffer(uint32_t stream) const { return stream < kMaxStreams ? streams_[stream].buffer : nullptr; }
+    uint32_t StreamOffset(uint32_t stream) const { return stream < kMaxStreams ? streams_[stream].offset : 0; }
+    uint32_t StreamStride(uint32_t stream) const { return stream < kMaxStreams ? streams_[stream].stride : 0; }
+    IndexBuffer* Indices() const { return indices_; }
+    const float* ClipPlane(uint32_t index) const { return index < kMaxClipPlanes ? clipPlanes_[index].data() : nullptr; }
     // Default-pool objects the caller still holds (the back buffer's own reference aside).
     size_t HeldDefaultPoolObjects() const;
 
@@ -145,6 +151,7 @@ private:
     void ResetState();
     template <class T> void Bind(T*& slot, T* object);
     Result CheckDraw() const;
+    void Execute(const Command& draw) const;
     static Command Make(Op op);
     static void Describe(Command& c, size_t at, const BaseTexture* texture);
 

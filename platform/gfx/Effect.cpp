@@ -6,6 +6,7 @@
 #include <iterator>
 
 #include "platform/gfx/Device.h"
+#include "platform/gfx/Executor.h"
 
 namespace platform::gfx {
 namespace {
@@ -53,6 +54,7 @@ Effect::Effect(Device* device, EffectPool* pool, EffectDescription description)
 }
 
 Effect::~Effect() {
+    if (Executor* executor = InstalledExecutor()) executor->EffectDestroyed(*this);
     if (inPass_) device_->EndEffectPass(this);
     if (recording_) blocks_.push_back(std::move(recording_));
     for (auto& block : blocks_)
@@ -235,6 +237,11 @@ Result Effect::End() {
 }
 
 Result CreateEffect(Device* device, const std::string& text, EffectPool* pool, Effect** out, std::string* errors) {
+    return CreateNamedEffect(device, std::string(), text, pool, out, errors);
+}
+
+Result CreateNamedEffect(Device* device, const std::string& name, const std::string& text, EffectPool* pool,
+                         Effect** out, std::string* errors) {
     std::string error;
     EffectDescription description;
     if (!device || !out) return kInvalidCall;
@@ -254,6 +261,7 @@ Result CreateEffect(Device* device, const std::string& text, EffectPool* pool, E
         }
     }
     Effect* effect = new Effect(device, pool, std::move(description));
+    effect->name_ = name;
     for (const ParamDescription& p : effect->description_.params) {
         if (p.shared && pool) {
             effect->params_[p.name] = pool->Share(p);
@@ -262,6 +270,7 @@ Result CreateEffect(Device* device, const std::string& text, EffectPool* pool, E
             effect->params_[p.name] = effect->own_.back().get();
         }
     }
+    if (Executor* executor = InstalledExecutor()) executor->EffectCreated(*effect);
     *out = effect;
     return kOk;
 }
@@ -277,7 +286,7 @@ Result CreateEffectFromFile(Device* device, const std::string& path, EffectPool*
     std::string text(kMaxEffectFileSize + 1, '\0');
     file.read(text.data(), static_cast<std::streamsize>(text.size()));
     text.resize(static_cast<size_t>(file.gcount()));
-    return CreateEffect(device, text, pool, out, errors);
+    return CreateNamedEffect(device, path, text, pool, out, errors);
 }
 
 }  // namespace platform::gfx

@@ -1,6 +1,8 @@
 #pragma once
 // Fonts with fixed metrics: every character is one cell wide (the width given, or half the
-// height when the width is 0) and every line one height tall. Drawn text is recorded.
+// height when the width is 0) and every line one height tall. Drawn text is recorded as
+// kDrawText: the text in name, the rectangle's left, top, right, bottom in a[0..3], the colour
+// in a[4], the format in a[5], the cell width and line height in v[0] and v[1].
 #include <cstdint>
 #include <string>
 

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <ctime>
 #include <mutex>
+#include <utility>
 
 namespace platform {
 namespace {
@@ -11,6 +12,7 @@ namespace {
 std::mutex g_mutex;
 std::vector<RecordedMessageBox> g_boxes;
 int g_cursorCount = 0;
+std::function<void(bool)> g_cursorSink;
 
 }  // namespace
 
@@ -32,7 +34,15 @@ void ClearRecordedMessageBoxes() {
 
 int ShowCursor(bool show) {
     std::lock_guard<std::mutex> lock(g_mutex);
-    return show ? ++g_cursorCount : --g_cursorCount;
+    const int count = show ? ++g_cursorCount : --g_cursorCount;
+    if (g_cursorSink) g_cursorSink(count >= 0);
+    return count;
+}
+
+void SetCursorSink(std::function<void(bool)> sink) {
+    std::lock_guard<std::mutex> lock(g_mutex);
+    g_cursorSink = std::move(sink);
+    if (g_cursorSink) g_cursorSink(g_cursorCount >= 0);
 }
 
 LocalTime GetLocalTime() {

@@ -1,6 +1,7 @@
 #pragma once
 // Message boxes never block here: they are written to standard error and recorded so that
 // tests can read them. The cursor keeps the original's show counter.
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,9 @@ void ClearRecordedMessageBoxes();
 // Adds one to (show) or takes one from (hide) the display counter and returns it;
 // the cursor shows while the counter is at least 0.
 int ShowCursor(bool show);
+// Where the cursor's visibility also goes (a real window's pointer); empty for none. The sink
+// hears the visibility at once and after every show or hide; it must not show or hide itself.
+void SetCursorSink(std::function<void(bool shown)> sink);
 
 struct LocalTime {
     int year, month, day, hour, minute, second, milliseconds;
