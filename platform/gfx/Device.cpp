@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "platform/gfx/EffectFile.h"
+#include "platform/gfx/Executor.h"
 #include "platform/gfx/Half.h"
 #include "platform/gfx/Presenter.h"
 
@@ -73,8 +75,11 @@ void Device::ResetState() {
     Bind(indices_, static_cast<IndexBuffer*>(nullptr));
     Bind(declaration_, static_cast<VertexDeclaration*>(nullptr));
     for (auto& t : targets_) Bind(t, static_cast<Surface*>(nullptr));
-    renderStates_.clear();
-    renderStates_[kRsZEnable] = params_.enableAutoDepthStencil ? 1 : 0;
+    renderStates_ = {
+        {kRsZEnable, 1},           {kRsZWriteEnable, 1},        {kRsZFunc, kCmpLessEqual},
+        {kRsAlphaBlendEnable, 0},  {kRsSrcBlend, kBlendOne},    {kRsDestBlend, kBlendZero},
+        {kRsBlendOp, kBlendOpAdd}, {kRsCullMode, kCullCcw},     {kRsColorWriteEnable, 15},
+    };
     samplerStates_.clear();
     clipPlanes_ = {};
     inScene_ = false;
@@ -114,6 +119,7 @@ Result Device::Reset(const PresentParameters& params) {
     lostChecks_ = 0;
     current_.clear();
     ++resets_;
+    if (Executor* executor = InstalledExecutor()) executor->Reset(*this);
     return kOk;
 }
 
@@ -180,6 +186,7 @@ Result Device::Present() {
     std::swap(last_, current_);
     current_.clear();
     ++presented_;
+    if (Executor* executor = InstalledExecutor()) executor->Present(*this);
     if (Presenter* presenter = InstalledPresenter()) presenter->Present(*this);
     return kOk;
 }
@@ -193,6 +200,10 @@ Result Device::Clear(uint32_t flags, uint32_t argb, float z, uint32_t stencil) {
     c.v[0] = z;
     Record(std::move(c));
     if (lost_) return kOk;
+    if (Executor* executor = InstalledExecutor()) {
+        executor->Clear(*this, flags, argb, z, stencil);
+        return kOk;
+    }
     if ((flags & kClearTarget) && targets_[0]) targets_[0]->Fill(argb);
     if ((flags & kClearZBuffer) && depth_) depth_->FillDepth(z, stencil);
     return kOk;
@@ -252,6 +263,15 @@ Result Device::SetRenderState(uint32_t state, uint32_t value) {
     c.a[1] = value;
     Record(std::move(c));
     return kOk;
+}
+
+void Device::BeginEffectPass(const ActivePass& pass, const std::vector<PassState>& states) {
+    for (const PassState& s : states) renderStates_[s.state] = s.value;
+    activePass_ = pass;
+}
+
+void Device::EndEffectPass(const Effect* effect) {
+    if (activePass_.effect == effect) activePass_ = ActivePass{};
 }
 
 uint32_t Device::GetRenderState(uint32_t state) const {
@@ -386,6 +406,10 @@ Result Device::StretchRect(Surface* source, Surface* destination, const Rect* re
     c.a[5] = static_cast<uint32_t>(r.bottom);
     Record(std::move(c));
     if (lost_) return kOk;
+    if (Executor* executor = InstalledExecutor()) {
+        executor->StretchRect(*this, *source, *destination, r);
+        return kOk;
+    }
     const uint32_t w = static_cast<uint32_t>(r.right - r.left), h = static_cast<uint32_t>(r.bottom - r.top);
     // Source columns in 16.16 fixed point: exact when the sizes match.
     const uint64_t step = (uint64_t{source->Width()} << 16) / w;
@@ -425,6 +449,11 @@ Result Device::StretchRect(Surface* source, Surface* destination, const Rect* re
     return kOk;
 }
 
+void Device::Execute(const Command& draw) const {
+    if (lost_) return;
+    if (Executor* executor = InstalledExecutor()) executor->Draw(*this, draw);
+}
+
 Result Device::CheckDraw() const {
     if (!inScene_ || !declaration_) return kInvalidCall;
     for (const VertexElement& e : declaration_->Elements())
@@ -438,6 +467,7 @@ Result Device::DrawPrimitive(uint32_t type, uint32_t startVertex, uint32_t primi
     c.a[0] = type;
     c.a[1] = startVertex;
     c.a[2] = primitiveCount;
+    Execute(c);
     Record(std::move(c));
     return kOk;
 }
@@ -457,6 +487,7 @@ Result Device::DrawIndexedPrimitive(uint32_t type, int32_t baseVertex, uint32_t 
     c.a[3] = vertexCount;
     c.a[4] = startIndex;
     c.a[5] = primitiveCount;
+    Execute(c);
     Record(std::move(c));
     return kOk;
 }

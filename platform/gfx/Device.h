@@ -16,6 +16,15 @@
 namespace platform::gfx {
 
 class Device;
+class Effect;
+struct PassState;
+
+// The effect pass between Effect::BeginPass and EndPass: what a draw runs.
+struct ActivePass {
+    const Effect* effect = nullptr;
+    uint32_t technique = 0;
+    uint32_t pass = 0;
+};
 
 // Stands in for the entry object the device is created from.
 class Driver {
@@ -70,6 +79,10 @@ public:
     // State.
     Result SetRenderState(uint32_t state, uint32_t value);
     uint32_t GetRenderState(uint32_t state) const;
+    // A beginning pass sets its states without recording them; the begun pass is the active one.
+    void BeginEffectPass(const ActivePass& pass, const std::vector<PassState>& states);
+    void EndEffectPass(const Effect* effect);
+    const ActivePass& ActiveEffectPass() const { return activePass_; }
     Result SetSamplerState(uint32_t sampler, uint32_t type, uint32_t value);
     uint32_t GetSamplerState(uint32_t sampler, uint32_t type) const;
     Result SetTexture(uint32_t stage, BaseTexture* texture);
@@ -108,6 +121,12 @@ public:
     Surface* DepthStencil() const { return depth_; }
     Surface* BoundRenderTarget(uint32_t index) const { return index < kMaxRenderTargets ? targets_[index] : nullptr; }
     BaseTexture* BoundTexture(uint32_t stage) const { return stage < kMaxTextureStages ? textures_[stage] : nullptr; }
+    // What an executor reads to draw: streams (buffer, byte offset, stride), indices, planes.
+    VertexBuffer* StreamBuffer(uint32_t stream) const { return stream < kMaxStreams ? streams_[stream].buffer : nullptr; }
+    uint32_t StreamOffset(uint32_t stream) const { return stream < kMaxStreams ? streams_[stream].offset : 0; }
+    uint32_t StreamStride(uint32_t stream) const { return stream < kMaxStreams ? streams_[stream].stride : 0; }
+    IndexBuffer* Indices() const { return indices_; }
+    const float* ClipPlane(uint32_t index) const { return index < kMaxClipPlanes ? clipPlanes_[index].data() : nullptr; }
     // Default-pool objects the caller still holds (the back buffer's own reference aside).
     size_t HeldDefaultPoolObjects() const;
 
@@ -132,6 +151,7 @@ private:
     void ResetState();
     template <class T> void Bind(T*& slot, T* object);
     Result CheckDraw() const;
+    void Execute(const Command& draw) const;
     static Command Make(Op op);
     static void Describe(Command& c, size_t at, const BaseTexture* texture);
 
@@ -150,6 +170,7 @@ private:
     bool FailThisCreation();
 
     std::map<uint32_t, uint32_t> renderStates_;
+    ActivePass activePass_;
     std::map<std::pair<uint32_t, uint32_t>, uint32_t> samplerStates_;
     std::array<BaseTexture*, kMaxTextureStages> textures_{};
     struct Stream {

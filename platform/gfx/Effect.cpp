@@ -6,6 +6,7 @@
 #include <iterator>
 
 #include "platform/gfx/Device.h"
+#include "platform/gfx/Executor.h"
 
 namespace platform::gfx {
 namespace {
@@ -53,6 +54,8 @@ Effect::Effect(Device* device, EffectPool* pool, EffectDescription description)
 }
 
 Effect::~Effect() {
+    if (Executor* executor = InstalledExecutor()) executor->EffectDestroyed(*this);
+    if (inPass_) device_->EndEffectPass(this);
     if (recording_) blocks_.push_back(std::move(recording_));
     for (auto& block : blocks_)
         for (BlockEntry& entry : *block)
@@ -212,7 +215,9 @@ Result Effect::Begin(uint32_t* passes) {
 Result Effect::BeginPass(uint32_t pass) {
     if (!begun_ || inPass_ || pass >= technique_->passes.size()) return kInvalidCall;
     inPass_ = true;
+    const uint32_t technique = static_cast<uint32_t>(technique_ - description_.techniques.data());
     Record(Op::kBeginPass, technique_->passes[pass], pass);
+    device_->BeginEffectPass({this, technique, pass}, technique_->programs[pass].states);
     return kOk;
 }
 
@@ -220,6 +225,7 @@ Result Effect::EndPass() {
     if (!inPass_) return kInvalidCall;
     inPass_ = false;
     Record(Op::kEndPass, std::string());
+    device_->EndEffectPass(this);
     return kOk;
 }
 
@@ -231,6 +237,11 @@ Result Effect::End() {
 }
 
 Result CreateEffect(Device* device, const std::string& text, EffectPool* pool, Effect** out, std::string* errors) {
+    return CreateNamedEffect(device, std::string(), text, pool, out, errors);
+}
+
+Result CreateNamedEffect(Device* device, const std::string& name, const std::string& text, EffectPool* pool,
+                         Effect** out, std::string* errors) {
     std::string error;
     EffectDescription description;
     if (!device || !out) return kInvalidCall;
@@ -250,6 +261,7 @@ Result CreateEffect(Device* device, const std::string& text, EffectPool* pool, E
         }
     }
     Effect* effect = new Effect(device, pool, std::move(description));
+    effect->name_ = name;
     for (const ParamDescription& p : effect->description_.params) {
         if (p.shared && pool) {
             effect->params_[p.name] = pool->Share(p);
@@ -258,6 +270,7 @@ Result CreateEffect(Device* device, const std::string& text, EffectPool* pool, E
             effect->params_[p.name] = effect->own_.back().get();
         }
     }
+    if (Executor* executor = InstalledExecutor()) executor->EffectCreated(*effect);
     *out = effect;
     return kOk;
 }
@@ -273,7 +286,7 @@ Result CreateEffectFromFile(Device* device, const std::string& path, EffectPool*
     std::string text(kMaxEffectFileSize + 1, '\0');
     file.read(text.data(), static_cast<std::streamsize>(text.size()));
     text.resize(static_cast<size_t>(file.gcount()));
-    return CreateEffect(device, text, pool, out, errors);
+    return CreateNamedEffect(device, path, text, pool, out, errors);
 }
 
 }  // namespace platform::gfx

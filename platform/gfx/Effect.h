@@ -38,7 +38,8 @@ public:
 
 private:
     friend class Effect;
-    friend Result CreateEffect(Device*, const std::string&, EffectPool*, Effect**, std::string*);
+    friend Result CreateNamedEffect(Device*, const std::string&, const std::string&, EffectPool*, Effect**,
+                                    std::string*);
     EffectPool() = default;
     static void Unbind(ParamValue& value);
     ~EffectPool();
@@ -56,6 +57,8 @@ public:
     uint32_t Release();
 
     const EffectDescription& Description() const { return description_; }
+    // The file the effect was read from (empty for one made from text).
+    const std::string& Name() const { return name_; }
     // True when the effect offers the parameter.
     bool HasParameter(const std::string& name) const { return params_.count(name) != 0; }
 
@@ -90,7 +93,8 @@ public:
     Result End();
 
 private:
-    friend Result CreateEffect(Device*, const std::string&, EffectPool*, Effect**, std::string*);
+    friend Result CreateNamedEffect(Device*, const std::string&, const std::string&, EffectPool*, Effect**,
+                                    std::string*);
     Effect(Device* device, EffectPool* pool, EffectDescription description);
     ~Effect();
     Result Set(const std::string& name, ParamType type, const float* values, uint32_t count);
@@ -109,6 +113,7 @@ private:
     std::vector<std::unique_ptr<Block>> blocks_;
     std::unique_ptr<Block> recording_;
     Device* device_;
+    std::string name_;
     EffectPool* pool_;
     EffectDescription description_;
     std::map<std::string, ParamValue*> params_;
@@ -122,6 +127,9 @@ private:
 // reason in errors (an unreadable file, a malformed description, a shared parameter declared
 // with another type or count than the pool holds).
 Result CreateEffect(Device* device, const std::string& text, EffectPool* pool, Effect** out, std::string* errors);
+// The same, for an effect that goes by the name (the file it was read from).
+Result CreateNamedEffect(Device* device, const std::string& name, const std::string& text, EffectPool* pool,
+                         Effect** out, std::string* errors);
 Result CreateEffectFromFile(Device* device, const std::string& path, EffectPool* pool, Effect** out,
                             std::string* errors);
 

@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <sstream>
 
+#include "platform/gfx/Types.h"
+
 namespace platform::gfx {
 namespace {
 
@@ -15,6 +17,67 @@ constexpr TypeName kTypes[] = {
     {"float", ParamType::kFloat},   {"int", ParamType::kInt},           {"bool", ParamType::kBool},
     {"float4", ParamType::kFloat4}, {"float4x4", ParamType::kFloat4x4}, {"texture", ParamType::kTexture},
 };
+
+struct NamedValue {
+    const char* name;
+    uint32_t value;
+};
+constexpr NamedValue kOnOff[] = {{"on", 1}, {"off", 0}};
+constexpr NamedValue kCompares[] = {
+    {"never", kCmpNever},     {"less", kCmpLess},         {"equal", kCmpEqual},
+    {"lessequal", kCmpLessEqual}, {"greater", kCmpGreater}, {"notequal", kCmpNotEqual},
+    {"greaterequal", kCmpGreaterEqual}, {"always", kCmpAlways},
+};
+constexpr NamedValue kBlends[] = {
+    {"zero", kBlendZero},           {"one", kBlendOne},           {"srccolor", kBlendSrcColor},
+    {"invsrccolor", kBlendInvSrcColor}, {"srcalpha", kBlendSrcAlpha}, {"invsrcalpha", kBlendInvSrcAlpha},
+    {"destalpha", kBlendDestAlpha}, {"invdestalpha", kBlendInvDestAlpha}, {"destcolor", kBlendDestColor},
+    {"invdestcolor", kBlendInvDestColor},
+};
+constexpr NamedValue kBlendOps[] = {
+    {"add", kBlendOpAdd}, {"subtract", kBlendOpSubtract}, {"revsubtract", kBlendOpRevSubtract},
+    {"min", kBlendOpMin}, {"max", kBlendOpMax},
+};
+constexpr NamedValue kCulls[] = {{"none", kCullNone}, {"cw", kCullCw}, {"ccw", kCullCcw}};
+
+// A state a pass may set with the words its value may take; no words means a colour mask.
+struct StateName {
+    const char* name;
+    uint32_t state;
+    const NamedValue* values;
+    size_t valueCount;
+};
+template <size_t N>
+constexpr StateName Named(const char* name, uint32_t state, const NamedValue (&values)[N]) {
+    return {name, state, values, N};
+}
+constexpr StateName kStates[] = {
+    Named("ZEnable", kRsZEnable, kOnOff),
+    Named("ZWriteEnable", kRsZWriteEnable, kOnOff),
+    Named("ZFunc", kRsZFunc, kCompares),
+    Named("AlphaBlendEnable", kRsAlphaBlendEnable, kOnOff),
+    Named("SrcBlend", kRsSrcBlend, kBlends),
+    Named("DestBlend", kRsDestBlend, kBlends),
+    Named("BlendOp", kRsBlendOp, kBlendOps),
+    Named("CullMode", kRsCullMode, kCulls),
+    {"ColorWriteEnable", kRsColorWriteEnable, nullptr, 0},
+};
+
+bool ParseStateValue(const StateName& state, const std::string& word, uint32_t& out) {
+    if (!state.values) {
+        if (word.empty() || word.size() > 2) return false;
+        for (char c : word)
+            if (c < '0' || c > '9') return false;
+        out = static_cast<uint32_t>(std::strtoul(word.c_str(), nullptr, 10));
+        return out <= 15;
+    }
+    for (size_t i = 0; i < state.valueCount; ++i)
+        if (word == state.values[i].name) {
+            out = state.values[i].value;
+            return true;
+        }
+    return false;
+}
 
 bool ParseCount(const std::string& text, uint32_t& out) {
     if (text.empty() || text.size() > 4) return false;
@@ -49,6 +112,14 @@ const char* ParamTypeName(ParamType type) {
     return "?";
 }
 
+SamplerDescription EffectDescription::SamplerFor(const std::string& texture) const {
+    for (const SamplerDescription& s : samplers)
+        if (s.texture == texture) return s;
+    SamplerDescription fallback;
+    fallback.texture = texture;
+    return fallback;
+}
+
 bool ParseEffectDescription(const std::string& text, EffectDescription& out, std::string& error) {
     EffectDescription result;
     if (text.size() > kMaxEffectFileSize) {
@@ -62,8 +133,23 @@ bool ParseEffectDescription(const std::string& text, EffectDescription& out, std
         error = "line " + std::to_string(number) + ": " + what;
         return false;
     };
+    int glslStart = 0;  // the line of the open glsl block, 0 outside one
+    std::vector<int> samplerLines;
+    // The pass the program and state lines belong to, null outside a pass.
+    auto currentPass = [&]() -> PassProgram* {
+        if (result.techniques.empty() || result.techniques.back().programs.empty()) return nullptr;
+        return &result.techniques.back().programs.back();
+    };
     while (std::getline(lines, line)) {
         ++number;
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (glslStart) {
+            if (line == "end")
+                glslStart = 0;
+            else
+                result.glsl += line + "\n";
+            continue;
+        }
         if (size_t hash = line.find('#'); hash != std::string::npos) line.erase(hash);
         std::istringstream words(line);
         std::vector<std::string> w;
@@ -103,8 +189,57 @@ bool ParseEffectDescription(const std::string& text, EffectDescription& out, std
             if (w.size() != 2 || !ValidName(w[1])) return fail("pass needs one name");
             if (result.techniques.empty()) return fail("pass '" + w[1] + "' outside a technique");
             result.techniques.back().passes.push_back(w[1]);
+            result.techniques.back().programs.emplace_back();
+        } else if (keyword == "glsl") {
+            if (w.size() != 1) return fail("glsl takes nothing after it");
+            glslStart = number;
+        } else if (keyword == "sampler") {
+            if (w.size() != 4) return fail("sampler needs a texture parameter, a filter and an address mode");
+            SamplerDescription s;
+            s.texture = w[1];
+            if (w[2] != "point" && w[2] != "linear") return fail("sampler filter '" + w[2] + "' is not point or linear");
+            if (w[3] != "wrap" && w[3] != "clamp") return fail("sampler address '" + w[3] + "' is not wrap or clamp");
+            s.linear = w[2] == "linear";
+            s.wrap = w[3] == "wrap";
+            for (const SamplerDescription& other : result.samplers)
+                if (other.texture == s.texture) return fail("sampler for '" + s.texture + "' given twice");
+            result.samplers.push_back(s);
+            samplerLines.push_back(number);
+        } else if (keyword == "program") {
+            PassProgram* pass = currentPass();
+            if (!pass) return fail("program outside a pass");
+            if (w.size() != 3 || !ValidName(w[1]) || !ValidName(w[2]))
+                return fail("program needs a vertex and a fragment function name");
+            if (pass->HasProgram()) return fail("pass '" + result.techniques.back().passes.back() + "' has two programs");
+            pass->vertexFunction = w[1];
+            pass->fragmentFunction = w[2];
+        } else if (keyword == "state") {
+            PassProgram* pass = currentPass();
+            if (!pass) return fail("state outside a pass");
+            if (w.size() != 3) return fail("state needs a name and a value");
+            const StateName* state = nullptr;
+            for (const StateName& s : kStates)
+                if (w[1] == s.name) state = &s;
+            if (!state) return fail("unknown state '" + w[1] + "'");
+            PassState set{state->state, 0};
+            if (!ParseStateValue(*state, w[2], set.value))
+                return fail("state " + w[1] + " cannot be '" + w[2] + "'");
+            pass->states.push_back(set);
         } else {
             return fail("unknown keyword '" + keyword + "'");
+        }
+    }
+    if (glslStart) {
+        number = glslStart;
+        return fail("glsl without its end line");
+    }
+    for (size_t i = 0; i < result.samplers.size(); ++i) {
+        bool texture = false;
+        for (const ParamDescription& p : result.params)
+            if (p.name == result.samplers[i].texture && p.type == ParamType::kTexture) texture = true;
+        if (!texture) {
+            number = samplerLines[i];
+            return fail("sampler names no texture parameter '" + result.samplers[i].texture + "'");
         }
     }
     if (result.techniques.empty()) return fail("no technique");

@@ -1,14 +1,20 @@
 #pragma once
-// The effect description the device reads in place of compiled shader code: the parameters
-// an effect offers (type, element count, shared across the pool or not) and its techniques
-// with their passes. Shader code is not run, so nothing else is described.
+// The effect description the device reads: the parameters an effect offers (type, element
+// count, shared across the pool or not), its techniques with their passes, and the GLSL a real
+// device compiles for each pass with the render states the pass sets.
 //
 //   # comment
 //   param [shared] <float|int|bool|float4|float4x4|texture> <name> [count]
 //   technique <name>
 //   pass <name>
+//   glsl                      everything up to a line that is exactly "end" is GLSL, verbatim
+//   end                       ('#' lines inside are preprocessor lines); blocks join in order
+//   sampler <texture param> <point|linear> <wrap|clamp>      (default: linear wrap)
+//   program <vertex function> <fragment function>           (inside a pass)
+//   state <State> <value>                                   (inside a pass, any number)
 //
-// A pass belongs to the technique above it; every technique needs a pass.
+// A pass belongs to the technique above it; every technique needs a pass. A pass without a
+// program has no GLSL: the headless device runs it all the same.
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -27,14 +33,45 @@ struct ParamDescription {
     bool shared = false;
 };
 
+// How a texture parameter is sampled.
+struct SamplerDescription {
+    std::string texture;
+    bool linear = true;
+    bool wrap = true;
+};
+
+// A render state a pass sets when it begins, as (RenderState number, value).
+struct PassState {
+    uint32_t state = 0;
+    uint32_t value = 0;
+    bool operator==(const PassState& o) const { return state == o.state && value == o.value; }
+};
+
+// What a pass runs on a real device: empty function names when the pass has no GLSL.
+struct PassProgram {
+    std::string vertexFunction;
+    std::string fragmentFunction;
+    std::vector<PassState> states;
+    bool HasProgram() const { return !vertexFunction.empty(); }
+};
+
 struct TechniqueDescription {
+    TechniqueDescription() = default;
+    // Passes without programs.
+    TechniqueDescription(std::string techniqueName, std::vector<std::string> passNames)
+        : name(std::move(techniqueName)), passes(std::move(passNames)), programs(passes.size()) {}
     std::string name;
     std::vector<std::string> passes;
+    std::vector<PassProgram> programs;  // one per pass, in the same order
 };
 
 struct EffectDescription {
     std::vector<ParamDescription> params;
     std::vector<TechniqueDescription> techniques;
+    std::string glsl;  // the file's GLSL blocks joined, every line ending in a newline
+    std::vector<SamplerDescription> samplers;
+    // The sampler settings of a texture parameter (the default ones when the file gives none).
+    SamplerDescription SamplerFor(const std::string& texture) const;
 };
 
 constexpr size_t kMaxEffectFileSize = 1 << 20;

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/gfx/Device.h"
+#include "platform/gfx/Executor.h"
 
 namespace platform::gfx {
 
@@ -46,6 +47,7 @@ int Font::DrawText(const char* text, int length, Rect* rect, uint32_t format, ui
     c.a[3] = static_cast<uint32_t>(rect->bottom);
     c.a[4] = color;
     c.a[5] = format;
+    if (Executor* executor = InstalledExecutor(); executor && !device_->IsLost()) executor->Text(*device_, *this, c);
     device_->Record(std::move(c));
     return height;
 }

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "platform/gfx/Device.h"
+#include "platform/gfx/Executor.h"
 #include "platform/gfx/Half.h"
 
 namespace platform::gfx {
@@ -33,7 +34,13 @@ DeviceObject::DeviceObject(Device* device, Pool pool) : device_(device), pool_(p
 }
 
 DeviceObject::~DeviceObject() {
+    if (Executor* executor = InstalledExecutor()) executor->ObjectDestroyed(*this);
     if (device_) device_->Forget(this);
+}
+
+void DeviceObject::Touch() {
+    ++version_;
+    if (container_) ++container_->version_;
 }
 
 uint32_t DeviceObject::AddRef() {
@@ -79,6 +86,7 @@ Result Surface::LockRect(LockedRect& out) {
 Result Surface::UnlockRect() {
     if (!locked_) return kInvalidCall;
     locked_ = false;
+    Touch();
     return kOk;
 }
 
@@ -95,6 +103,7 @@ void Surface::Fill(uint32_t argb) {
     } else if (BytesPerPixel(format_) == 4) {
         for (size_t i = 0; i < pixels; ++i) std::memcpy(p + 4 * i, &argb, 4);
     }
+    Touch();
 }
 
 void Surface::FillDepth(float z, uint32_t stencil) {
@@ -103,6 +112,7 @@ void Surface::FillDepth(float z, uint32_t stencil) {
     uint32_t word = (static_cast<uint32_t>(std::lround(clamped * 16777215.0f)) << 8) | (stencil & 0xFFu);
     const size_t pixels = static_cast<size_t>(width_) * height_;
     for (size_t i = 0; i < pixels; ++i) std::memcpy(bits_.data() + 4 * i, &word, 4);
+    Touch();
 }
 
 Surface::Color Surface::ReadPixel(uint32_t x, uint32_t y) const {
@@ -128,6 +138,7 @@ Surface::Color Surface::ReadPixel(uint32_t x, uint32_t y) const {
 
 void Surface::WritePixel(uint32_t x, uint32_t y, const Color& c) {
     if (x >= width_ || y >= height_) return;
+    Touch();
     uint8_t* p = bits_.data() + static_cast<size_t>(y) * Pitch() + static_cast<size_t>(x) * BytesPerPixel(format_);
     if (format_ == kFormatA16B16G16R16F) {
         const uint16_t h[4] = {ToHalf(c.r), ToHalf(c.g), ToHalf(c.b), ToHalf(c.a)};
@@ -192,6 +203,7 @@ Result VolumeTexture::LockBox(uint32_t level, LockedBox& out) {
 Result VolumeTexture::UnlockBox(uint32_t level) {
     if (level != 0 || !locked_) return kInvalidCall;
     locked_ = false;
+    Touch();
     return kOk;
 }
 
@@ -209,6 +221,7 @@ Result Buffer::Lock(uint32_t offset, uint32_t size, void** data) {
 Result Buffer::Unlock() {
     if (!locked_) return kInvalidCall;
     locked_ = false;
+    Touch();
     return kOk;
 }
 

@@ -21,6 +21,11 @@ public:
     uint32_t Release();
     Pool GetPool() const { return pool_; }
     uint32_t RefCount() const { return container_ ? container_->RefCount() : refs_; }
+    // Changes whenever the content is written through the object (an unlock, a fill, a
+    // written pixel); a texture's changes with any of its levels'.
+    uint64_t Version() const { return version_; }
+    // The texture a level belongs to, or null for an object of its own.
+    const DeviceObject* Container() const { return container_; }
 
 protected:
     // False while the object has given up what a reset must re-create (a font told that the
@@ -28,6 +33,7 @@ protected:
     virtual bool HoldsDeviceMemory() const { return true; }
     DeviceObject(Device* device, Pool pool);
     virtual ~DeviceObject();
+    void Touch();
     Device* device_;
 
 private:
@@ -42,6 +48,7 @@ private:
     Pool pool_;
     uint32_t refs_ = 1;
     uint32_t deviceRefs_ = 0;
+    uint64_t version_ = 0;
     DeviceObject* container_ = nullptr;  // a texture level forwards its counts here
 };
 

@@ -42,10 +42,24 @@ enum Usage : uint32_t { kUsageRenderTarget = 0x1, kUsageAutoGenMipmap = 0x400 };
 enum ClearFlags : uint32_t { kClearTarget = 0x1, kClearZBuffer = 0x2, kClearStencil = 0x4 };
 
 enum RenderState : uint32_t {
-    kRsZEnable = 7, kRsSrcBlend = 19, kRsDestBlend = 20, kRsAlphaBlendEnable = 27, kRsClipPlaneEnable = 152
+    kRsZEnable = 7, kRsZWriteEnable = 14, kRsSrcBlend = 19, kRsDestBlend = 20, kRsCullMode = 22, kRsZFunc = 23,
+    kRsAlphaBlendEnable = 27, kRsClipPlaneEnable = 152, kRsColorWriteEnable = 168, kRsBlendOp = 171
 };
 
-enum Blend : uint32_t { kBlendSrcAlpha = 5, kBlendInvSrcAlpha = 6 };
+enum Compare : uint32_t {
+    kCmpNever = 1, kCmpLess = 2, kCmpEqual = 3, kCmpLessEqual = 4, kCmpGreater = 5, kCmpNotEqual = 6,
+    kCmpGreaterEqual = 7, kCmpAlways = 8
+};
+
+enum Blend : uint32_t {
+    kBlendZero = 1, kBlendOne = 2, kBlendSrcColor = 3, kBlendInvSrcColor = 4, kBlendSrcAlpha = 5,
+    kBlendInvSrcAlpha = 6, kBlendDestAlpha = 7, kBlendInvDestAlpha = 8, kBlendDestColor = 9, kBlendInvDestColor = 10
+};
+
+enum BlendOp : uint32_t { kBlendOpAdd = 1, kBlendOpSubtract = 2, kBlendOpRevSubtract = 3, kBlendOpMin = 4, kBlendOpMax = 5 };
+
+// Which winding is culled: the engine's default culls counter-clockwise triangles.
+enum Cull : uint32_t { kCullNone = 1, kCullCw = 2, kCullCcw = 3 };
 
 enum PrimitiveType : uint32_t { kPointList = 1, kLineList = 2, kTriangleList = 4, kTriangleStrip = 5 };
 

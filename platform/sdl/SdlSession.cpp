@@ -15,38 +15,6 @@
 namespace platform::sdl {
 namespace {
 
-// Draws the presented frame over the whole window; the frame's first row is its top.
-const char* const kVertexShader = R"(#version 330 core
-out vec2 uv;
-void main() {
-    vec2 corner = vec2(float(gl_VertexID & 1), float(gl_VertexID >> 1));
-    uv = vec2(corner.x, 1.0 - corner.y);
-    gl_Position = vec4(corner * 2.0 - 1.0, 0.0, 1.0);
-}
-)";
-const char* const kFragmentShader = R"(#version 330 core
-in vec2 uv;
-uniform sampler2D frame;
-out vec4 colour;
-void main() { colour = vec4(texture(frame, uv).rgb, 1.0); }
-)";
-
-GLuint Compile(GLenum type, const char* source, std::string* error) {
-    const GLuint shader = glCreateShader(type);
-    glShaderSource(shader, 1, &source, nullptr);
-    glCompileShader(shader);
-    GLint ok = 0;
-    glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
-    if (!ok) {
-        char log[512] = {};
-        glGetShaderInfoLog(shader, sizeof log, nullptr, log);
-        *error = log;
-        glDeleteShader(shader);
-        return 0;
-    }
-    return shader;
-}
-
 void Rumble(SDL_GameController* pad, const PadVibration& v) {
     // The engine sets a level and keeps it until it sets another: the longest duration SDL takes.
     SDL_GameControllerRumble(pad, v.leftMotor, v.rightMotor, SDL_MAX_UINT32);
@@ -58,7 +26,7 @@ std::unique_ptr<SdlSession> SdlSession::Open(std::string* error) {
     std::unique_ptr<SdlSession> session(new SdlSession());
     if (!session->Start(error)) return nullptr;
     SetWindowBackend(session.get());
-    gfx::SetPresenter(session.get());
+    gfx::SetExecutor(session->executor_.get());
     audio::SetOutputSink(session->audio_.get());
     SdlSession* self = session.get();
     SetPadVibrationSink([self](uint32_t index, const PadVibration& v) {
@@ -101,21 +69,9 @@ bool SdlSession::Start(std::string* error) {
         return false;
     }
     SDL_GL_SetSwapInterval(1);
-    std::string compileError;
-    const GLuint vs = Compile(GL_VERTEX_SHADER, kVertexShader, &compileError);
-    const GLuint fs = vs ? Compile(GL_FRAGMENT_SHADER, kFragmentShader, &compileError) : 0;
-    if (!fs) {
-        if (vs) glDeleteShader(vs);
-        *error = "OpenGL shaders do not compile: " + compileError;
-        return false;
-    }
-    program_ = glCreateProgram();
-    glAttachShader(program_, vs);
-    glAttachShader(program_, fs);
-    glLinkProgram(program_);
-    glDeleteShader(vs);
-    glDeleteShader(fs);
-    glGenVertexArrays(1, &vertexArray_);
+    executor_ = std::make_unique<GlExecutor>(window_, [this](const gfx::Device& device) {
+        if (keepFrames_) ReadBack(device);
+    });
 
     audio_ = std::make_unique<SdlAudioOutput>();
     if (!audio_->Probe()) {
@@ -128,15 +84,13 @@ bool SdlSession::Start(std::string* error) {
 SdlSession::~SdlSession() {
     SetPadVibrationSink(nullptr);
     if (audio::InstalledOutputSink() == audio_.get()) audio::SetOutputSink(nullptr);
-    if (gfx::InstalledPresenter() == this) gfx::SetPresenter(nullptr);
+    if (executor_ && gfx::InstalledExecutor() == executor_.get()) gfx::SetExecutor(nullptr);
     if (InstalledWindowBackend() == this) SetWindowBackend(nullptr);
     for (SDL_GameController*& pad : pads_)
         if (pad) SDL_GameControllerClose(pad);
     audio_.reset();
     if (context_) {
-        ReleaseResources();
-        if (program_) glDeleteProgram(program_);
-        if (vertexArray_) glDeleteVertexArrays(1, &vertexArray_);
+        executor_.reset();
         SDL_GL_DeleteContext(context_);
     }
     if (window_) SDL_DestroyWindow(window_);
@@ -223,60 +177,16 @@ void SdlSession::PollPads() {
     }
 }
 
-void SdlSession::BuildResources(int width, int height) {
-    ReleaseResources();
-    glGenTextures(1, &texture_);
-    glBindTexture(GL_TEXTURE_2D, texture_);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
-    textureWidth_ = width;
-    textureHeight_ = height;
-}
-
-void SdlSession::ReleaseResources() {
-    if (texture_) glDeleteTextures(1, &texture_);
-    texture_ = 0;
-    textureWidth_ = textureHeight_ = 0;
-}
-
-void SdlSession::Present(const gfx::Device& device) {
-    const gfx::Surface* frame = device.BackBuffer();
-    if (!frame || gfx::BytesPerPixel(frame->GetFormat()) != 4) return;
-    const int width = static_cast<int>(frame->Width()), height = static_cast<int>(frame->Height());
-    if (width != textureWidth_ || height != textureHeight_) BuildResources(width, height);
-    glBindTexture(GL_TEXTURE_2D, texture_);
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, width, height, GL_BGRA, GL_UNSIGNED_BYTE, frame->Bits());
-
+void SdlSession::ReadBack(const gfx::Device& device) {
+    if (!executor_->ReadBackBuffer(device, lastPresented_)) lastPresented_.clear();
     int drawableWidth = 0, drawableHeight = 0;
     SDL_GL_GetDrawableSize(window_, &drawableWidth, &drawableHeight);
-    glViewport(0, 0, drawableWidth, drawableHeight);
-    glUseProgram(program_);
-    glBindVertexArray(vertexArray_);
-    glActiveTexture(GL_TEXTURE0);
-    glUniform1i(glGetUniformLocation(program_, "frame"), 0);
-    glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
-
-    if (keepFrames_) ReadBack(*frame, drawableWidth, drawableHeight);
-    SDL_GL_SwapWindow(window_);
-}
-
-void SdlSession::ReadBack(const gfx::Surface& frame, int drawableWidth, int drawableHeight) {
-    lastPresented_.resize(static_cast<size_t>(frame.Width()) * frame.Height() * 4);
-    const uint8_t* bgra = frame.Bits();
-    for (size_t i = 0; i < lastPresented_.size(); i += 4) {
-        lastPresented_[i] = bgra[i + 2];
-        lastPresented_[i + 1] = bgra[i + 1];
-        lastPresented_[i + 2] = bgra[i];
-        lastPresented_[i + 3] = 255;  // shown opaque whatever the buffer's alpha
-    }
     // Read before the swap, while the drawn image is still defined.
     lastFrame_.resize(static_cast<size_t>(drawableWidth) * drawableHeight * 4);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadBuffer(GL_BACK);
     glReadPixels(0, 0, drawableWidth, drawableHeight, GL_RGBA, GL_UNSIGNED_BYTE, lastFrame_.data());
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
     const size_t row = static_cast<size_t>(drawableWidth) * 4;
     std::vector<uint8_t> swap(row);
     for (int y = 0; y < drawableHeight / 2; ++y) {
@@ -288,6 +198,14 @@ void SdlSession::ReadBack(const gfx::Surface& frame, int drawableWidth, int draw
     }
     lastWidth_ = drawableWidth;
     lastHeight_ = drawableHeight;
+}
+
+void SdlSession::LoseContext() {
+    executor_->ContextLost();
+    SDL_GL_DeleteContext(context_);
+    context_ = SDL_GL_CreateContext(window_);
+    SDL_GL_MakeCurrent(window_, context_);
+    executor_->ContextRestored();
 }
 
 void SdlSession::ResizeWindow(int width, int height) { SDL_SetWindowSize(window_, width, height); }

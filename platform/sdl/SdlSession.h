@@ -1,6 +1,6 @@
 #pragma once
-// A game session on the real devices: one SDL window with an OpenGL 3.3 core context that
-// shows the frames the graphics device presents, keyboard, mouse and window events posted
+// A game session on the real devices: one SDL window with an OpenGL 3.3 core context in which
+// the graphics device's calls are carried out (GlExecutor) and its frames shown, keyboard, mouse and window events posted
 // into the engine's window queue, game controllers in the four pad slots (with their motors),
 // and the sound card behind the output device. Opening it installs all of that; closing it
 // puts the headless stand-ins back.
@@ -12,14 +12,14 @@
 #include <vector>
 
 #include "platform/gfx/Objects.h"
-#include "platform/gfx/Presenter.h"
 #include "platform/pad/Pad.h"
+#include "platform/sdl/GlExecutor.h"
 #include "platform/sdl/SdlAudioOutput.h"
 #include "platform/window/WindowBackend.h"
 
 namespace platform::sdl {
 
-class SdlSession : public WindowBackend, public gfx::Presenter {
+class SdlSession : public WindowBackend {
 public:
     // The installed session, or null with the reason (no display, no OpenGL 3.3, no sound card).
     static std::unique_ptr<SdlSession> Open(std::string* error);
@@ -31,7 +31,6 @@ public:
     void Closed(Window& window) override;
     void Reshaped(Window& window) override;
     void Pump(Window& window) override;
-    void Present(const gfx::Device& device) override;
 
     // Reading each shown frame back costs time; checks of the screen ask for it.
     void KeepFrames(bool keep) { keepFrames_ = keep; }
@@ -44,13 +43,15 @@ public:
     const std::vector<uint8_t>& LastPresented() const { return lastPresented_; }
     // Gives the window a new client size, as a user dragging its frame would.
     void ResizeWindow(int width, int height);
+    // Test control: the GL context is destroyed and a new one made, as when a driver loses it;
+    // everything the executor keeps is re-created from the device's objects.
+    void LoseContext();
+    GlExecutor& Executor() { return *executor_; }
 
 private:
     SdlSession() = default;
     bool Start(std::string* error);
-    void BuildResources(int width, int height);
-    void ReleaseResources();
-    void ReadBack(const gfx::Surface& frame, int drawableWidth, int drawableHeight);
+    void ReadBack(const gfx::Device& device);
     void OpenPad(int joystickIndex);
     void ClosePad(SDL_JoystickID instance);
     void PollPads();
@@ -59,8 +60,7 @@ private:
     SDL_GLContext context_ = nullptr;
     bool videoStarted_ = false;
     std::unique_ptr<SdlAudioOutput> audio_;
-    unsigned program_ = 0, vertexArray_ = 0, texture_ = 0;
-    int textureWidth_ = 0, textureHeight_ = 0;
+    std::unique_ptr<GlExecutor> executor_;
     bool keepFrames_ = false;
     std::vector<uint8_t> lastFrame_;
     std::vector<uint8_t> lastPresented_;

@@ -15,7 +15,7 @@ TEST(EffectResource, MalformedFilesAreLoggedAndLeaveOnlyThatEffectUnloaded) {
     struct Case { const char* name; const char* text; const char* logged; };
     const Case cases[] = {
         {"empty", "", "line 0: no technique"},
-        {"unknown_keyword", "technique T\npass p\nsampler s\n", "line 3: unknown keyword 'sampler'"},
+        {"unknown_keyword", "technique T\npass p\nvertexshader s\n", "line 3: unknown keyword 'vertexshader'"},
         {"bad_type", "param float5 x\ntechnique T\npass p\n", "line 1: unknown parameter type 'float5'"},
         {"shared_clash", "param shared float4 time\ntechnique T\npass p\n", "shared parameter 'time' is float[1]"},
         {"binary", "\x89PNG\r\n\x1a\n\x01\x02", "line 1: unknown keyword"},

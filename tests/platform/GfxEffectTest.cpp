@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "GfxTestSupport.h"
 #include "platform/gfx/Effect.h"
 
@@ -65,6 +67,86 @@ TEST(GfxEffectFile, ReadsParametersTechniquesAndPasses) {
     EXPECT_EQ(d.techniques[1].passes, (std::vector<std::string>{"first", "second"}));
 }
 
+TEST(GfxEffectFile, MalformedGlslLinesNameTheLine) {
+    struct Case { const char* text; const char* error; };
+    const Case cases[] = {
+        {"technique T\npass p\nglsl\nvoid f() {}\n", "line 3: glsl without its end line"},
+        {"glsl\nend \ntechnique T\npass p\n", "line 1: glsl without its end line"},
+        {"glsl now\nend\n", "line 1: glsl takes nothing after it"},
+        {"program vs fs\ntechnique T\npass p\n", "line 1: program outside a pass"},
+        {"technique T\nprogram vs fs\npass p\n", "line 2: program outside a pass"},
+        {"technique T\npass p\nprogram vs\n", "line 3: program needs a vertex and a fragment function name"},
+        {"technique T\npass p\nprogram a b c\n", "line 3: program needs a vertex and a fragment function name"},
+        {"technique T\npass p\nprogram a b\nprogram a b\n", "line 4: pass 'p' has two programs"},
+        {"technique T\npass p\nstate Fog on\n", "line 3: unknown state 'Fog'"},
+        {"technique T\npass p\nstate ZEnable yes\n", "line 3: state ZEnable cannot be 'yes'"},
+        {"technique T\npass p\nstate ZFunc lequal\n", "line 3: state ZFunc cannot be 'lequal'"},
+        {"technique T\npass p\nstate CullMode CCW\n", "line 3: state CullMode cannot be 'CCW'"},
+        {"technique T\npass p\nstate ColorWriteEnable 16\n", "line 3: state ColorWriteEnable cannot be '16'"},
+        {"technique T\npass p\nstate ColorWriteEnable -1\n", "line 3: state ColorWriteEnable cannot be '-1'"},
+        {"technique T\npass p\nstate ZEnable\n", "line 3: state needs a name and a value"},
+        {"state ZEnable on\ntechnique T\npass p\n", "line 1: state outside a pass"},
+        {"param float t\nsampler t point wrap\ntechnique T\npass p\n", "line 2: sampler names no texture parameter 't'"},
+        {"sampler u point wrap\ntechnique T\npass p\n", "line 1: sampler names no texture parameter 'u'"},
+        {"param texture t\nsampler t nearest wrap\n", "line 2: sampler filter 'nearest' is not point or linear"},
+        {"param texture t\nsampler t point mirror\n", "line 2: sampler address 'mirror' is not wrap or clamp"},
+        {"param texture t\nsampler t point\n", "line 2: sampler needs a texture parameter, a filter and an address mode"},
+        {"param texture t\nsampler t point wrap\nsampler t linear clamp\n", "line 3: sampler for 't' given twice"},
+    };
+    for (const Case& c : cases) {
+        EffectDescription d;
+        d.techniques.push_back({"kept", {"p"}});
+        std::string error;
+        EXPECT_FALSE(ParseEffectDescription(c.text, d, error)) << c.text;
+        EXPECT_EQ(error, c.error) << c.text;
+        EXPECT_EQ(d.techniques[0].name, "kept") << "a failed read leaves the output alone";
+    }
+}
+
+TEST(GfxEffectFile, ReadsGlslSamplersProgramsAndStates) {
+    const char* text =
+        "# lit\n"
+        "glsl\n"
+        "#ifdef QV_VERTEX\n"
+        "  uniform mat4 world;   # not a comment here\n"
+        "#endif\n"
+        "end\n"
+        "sampler diffuse point clamp\n"
+        "param texture diffuse\n"
+        "param texture normals\n"
+        "technique T\n"
+        "pass bare\n"
+        "pass lit\n"
+        "program vs_lit fs_lit  # trailing comment\n"
+        "state ZEnable off\n"
+        "state ZFunc greaterequal\n"
+        "state SrcBlend invdestcolor\n"
+        "state BlendOp revsubtract\n"
+        "state CullMode cw\n"
+        "state ColorWriteEnable 7\n"
+        "glsl\r\n"
+        "void vs_lit() {}\r\n"
+        "end\r\n";
+    EffectDescription d;
+    std::string error;
+    ASSERT_TRUE(ParseEffectDescription(text, d, error)) << error;
+    EXPECT_EQ(d.glsl, "#ifdef QV_VERTEX\n  uniform mat4 world;   # not a comment here\n#endif\nvoid vs_lit() {}\n");
+    ASSERT_EQ(d.techniques[0].programs.size(), 2u);
+    EXPECT_FALSE(d.techniques[0].programs[0].HasProgram());
+    const PassProgram& lit = d.techniques[0].programs[1];
+    EXPECT_EQ(lit.vertexFunction, "vs_lit");
+    EXPECT_EQ(lit.fragmentFunction, "fs_lit");
+    const std::vector<PassState> states = {
+        {kRsZEnable, 0}, {kRsZFunc, kCmpGreaterEqual}, {kRsSrcBlend, kBlendInvDestColor},
+        {kRsBlendOp, kBlendOpRevSubtract}, {kRsCullMode, kCullCw}, {kRsColorWriteEnable, 7},
+    };
+    EXPECT_EQ(lit.states, states);
+    EXPECT_FALSE(d.SamplerFor("diffuse").linear);
+    EXPECT_FALSE(d.SamplerFor("diffuse").wrap);
+    EXPECT_TRUE(d.SamplerFor("normals").linear) << "linear wrap unless the file says otherwise";
+    EXPECT_TRUE(d.SamplerFor("normals").wrap);
+}
+
 struct GfxEffect : ::testing::Test, gfxtest::DeviceFixture {
     EffectPool* pool = EffectPool::Create();
     Effect* a = nullptr;
@@ -118,6 +200,61 @@ TEST_F(GfxEffect, DrawingSequenceIsEnforcedAndRecorded) {
     for (const Command& c : device->CurrentFrame()) ops.push_back(c.op);
     EXPECT_EQ(ops, (std::vector<Op>{Op::kSetTechnique, Op::kBeginEffect, Op::kBeginPass, Op::kEndPass, Op::kEndEffect}));
     EXPECT_EQ(device->CurrentFrame()[2].name, "second");
+}
+
+TEST_F(GfxEffect, BeginningAPassSetsItsStatesWithoutRecordingThem) {
+    Effect* e = nullptr;
+    std::string errors;
+    ASSERT_EQ(CreateEffect(device.get(),
+                           "technique Plain\npass p\ntechnique Blended\npass first\npass second\n"
+                           "state AlphaBlendEnable on\nstate SrcBlend srcalpha\nstate DestBlend invsrcalpha\n"
+                           "state ZWriteEnable off\nstate CullMode none\n",
+                           pool, &e, &errors),
+              kOk)
+        << errors;
+    const std::map<uint32_t, uint32_t> defaults = {
+        {kRsZEnable, 1},           {kRsZWriteEnable, 1},     {kRsZFunc, kCmpLessEqual},
+        {kRsAlphaBlendEnable, 0},  {kRsSrcBlend, kBlendOne}, {kRsDestBlend, kBlendZero},
+        {kRsBlendOp, kBlendOpAdd}, {kRsCullMode, kCullCcw},  {kRsColorWriteEnable, 15},
+    };
+    auto states = [&] {
+        std::map<uint32_t, uint32_t> now;
+        for (const auto& [state, value] : defaults) now[state] = device->GetRenderState(state);
+        return now;
+    };
+    EXPECT_EQ(states(), defaults);
+    EXPECT_EQ(device->ActiveEffectPass().effect, nullptr);
+
+    ASSERT_EQ(e->SetTechnique("Blended"), kOk);
+    ASSERT_EQ(e->Begin(nullptr), kOk);
+    ASSERT_EQ(e->BeginPass(1), kOk);
+    EXPECT_EQ(device->ActiveEffectPass().effect, e);
+    EXPECT_EQ(device->ActiveEffectPass().technique, 1u);
+    EXPECT_EQ(device->ActiveEffectPass().pass, 1u);
+    std::map<uint32_t, uint32_t> blended = defaults;
+    blended[kRsAlphaBlendEnable] = 1;
+    blended[kRsSrcBlend] = kBlendSrcAlpha;
+    blended[kRsDestBlend] = kBlendInvSrcAlpha;
+    blended[kRsZWriteEnable] = 0;
+    blended[kRsCullMode] = kCullNone;
+    EXPECT_EQ(states(), blended);
+    ASSERT_EQ(device->SetRenderState(kRsZWriteEnable, 1), kOk);
+    EXPECT_EQ(device->GetRenderState(kRsZWriteEnable), 1u) << "a later setting wins until the next pass";
+    ASSERT_EQ(e->EndPass(), kOk);
+    EXPECT_EQ(device->ActiveEffectPass().effect, nullptr);
+    ASSERT_EQ(e->BeginPass(0), kOk);
+    EXPECT_EQ(device->GetRenderState(kRsZWriteEnable), 1u) << "a pass without states leaves them be";
+    ASSERT_EQ(e->EndPass(), kOk);
+    ASSERT_EQ(e->End(), kOk);
+    for (const Command& c : device->CurrentFrame()) {
+        if (c.op == Op::kSetRenderState) {
+            EXPECT_EQ(c.a[0], static_cast<uint32_t>(kRsZWriteEnable)) << "only the call";
+        }
+    }
+
+    ASSERT_EQ(device->Reset(device->GetPresentParameters()), kOk);
+    EXPECT_EQ(states(), defaults) << "a reset brings the defaults back";
+    e->Release();
 }
 
 TEST_F(GfxEffect, BoundTexturesDoNotHoldOffAReset) {

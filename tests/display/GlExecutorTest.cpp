@@ -1,0 +1,446 @@
+// The graphics device carried out by OpenGL in a real window (run by tools/window-check.sh
+// under a virtual X server with the software renderer): small scenes drawn with effect files
+// written here, checked by reading the back buffer and the window back.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/gfx/Device.h"
+#include "platform/gfx/Effect.h"
+#include "platform/sdl/SdlSession.h"
+#include "platform/window/Window.h"
+#include "support/TempTree.h"
+
+namespace {
+
+using namespace platform::gfx;
+
+constexpr int kSize = 64;
+
+// Positions in clip space as the engine computes them (y up, z from 0 to 1); uv from the top-left.
+const char* const kScene = R"(# test scene
+param texture tex
+param float4 tint
+sampler tex point clamp
+glsl
+#ifdef QV_VERTEX
+layout(location = QV_POSITION) in vec4 position;
+layout(location = QV_TEXCOORD0) in vec4 uv;
+layout(location = QV_TEXCOORD1) in vec4 offset;
+out vec2 v_uv;
+void vs_plain() { v_uv = uv.xy; gl_Position = qv_position(position); }
+void vs_offset() { v_uv = uv.xy; gl_Position = qv_position(vec4(position.xy + offset.xy, position.zw)); }
+#endif
+#ifdef QV_FRAGMENT
+in vec2 v_uv;
+uniform sampler2D tex;
+uniform vec4 tint;
+void fs_texture() { qv_target0 = texture(tex, v_uv); }
+void fs_tint() { qv_target0 = tint; }
+#endif
+end
+technique Textured
+pass p
+program vs_plain fs_texture
+state ZEnable off
+state CullMode none
+technique Tinted
+pass p
+program vs_plain fs_tint
+state ZEnable on
+state ZWriteEnable on
+state ZFunc lessequal
+state AlphaBlendEnable off
+technique Instanced
+pass p
+program vs_offset fs_tint
+state ZEnable off
+technique Blended
+pass p
+program vs_plain fs_tint
+state ZEnable off
+state AlphaBlendEnable on
+state SrcBlend srcalpha
+state DestBlend invsrcalpha
+)";
+
+struct Vertex {
+    float x, y, z, u, v;
+};
+
+struct Rgb {
+    int r, g, b;
+};
+
+class GlExecutor : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!std::getenv("SDL_AUDIODRIVER")) setenv("SDL_AUDIODRIVER", "dummy", 1);
+        std::string error;
+        session_ = platform::sdl::SdlSession::Open(&error);
+        ASSERT_TRUE(session_) << error;
+        session_->KeepFrames(true);
+        // Opened on the session, which shows it.
+        window_ = std::make_unique<platform::Window>("display", 0, 0, kSize, kSize);
+        ASSERT_EQ(driver_.CreateDevice(Parameters(kSize, kSize), device_), kOk);
+        tree_.Write("Graphics/scene.fx", kScene);
+        pool_ = EffectPool::Create();
+        std::string errors;
+        ASSERT_EQ(CreateEffectFromFile(device_.get(), tree_.Path("Graphics/scene.fx"), pool_, &effect_, &errors), kOk)
+            << errors;
+        ASSERT_TRUE(session_->Executor().Messages().empty()) << session_->Executor().Messages()[0];
+        std::vector<VertexElement> elements = {
+            {0, 0, 2, 0, 0, 0},   // position float3
+            {0, 12, 1, 0, 5, 0},  // texcoord 0 float2
+        };
+        ASSERT_EQ(device_->CreateVertexDeclaration(elements, &declaration_), kOk);
+        elements.push_back({1, 0, 3, 0, 5, 1});  // texcoord 1 float4, per instance
+        ASSERT_EQ(device_->CreateVertexDeclaration(elements, &instanceDeclaration_), kOk);
+        ASSERT_EQ(device_->CreateTexture(2, 2, 1, 0, kFormatA8R8G8B8, Pool::kManaged, &texture_), kOk);
+        // Red, green on the top row; blue, white below.
+        WriteTexels(texture_, {0xFFFF0000u, 0xFF00FF00u, 0xFF0000FFu, 0xFFFFFFFFu});
+        ASSERT_EQ(device_->CreateIndexBuffer(12, kFormatIndex16, Pool::kManaged, &indices_), kOk);
+        const uint16_t quad[6] = {0, 1, 2, 2, 1, 3};
+        Fill(indices_, quad, sizeof quad);
+    }
+    void TearDown() override {
+        for (VertexBuffer* b : buffers_) b->Release();
+        if (indices_) indices_->Release();
+        if (texture_) texture_->Release();
+        if (declaration_) declaration_->Release();
+        if (instanceDeclaration_) instanceDeclaration_->Release();
+        if (effect_) effect_->Release();
+        if (pool_) pool_->Release();
+        device_.reset();
+        window_.reset();
+        session_.reset();
+    }
+
+    PresentParameters Parameters(uint32_t width, uint32_t height) {
+        PresentParameters p;
+        p.backBufferWidth = width;
+        p.backBufferHeight = height;
+        p.backBufferFormat = kFormatX8R8G8B8;
+        p.backBufferCount = 1;
+        p.swapEffect = kSwapEffectDiscard;
+        p.deviceWindow = window_.get();
+        p.enableAutoDepthStencil = true;
+        p.autoDepthStencilFormat = kFormatD24S8;
+        p.presentationInterval = kPresentIntervalImmediate;
+        return p;
+    }
+    static void Fill(Buffer* buffer, const void* data, size_t size) {
+        void* out = nullptr;
+        ASSERT_EQ(buffer->Lock(0, static_cast<uint32_t>(size), &out), kOk);
+        std::memcpy(out, data, size);
+        ASSERT_EQ(buffer->Unlock(), kOk);
+    }
+    static void WriteTexels(Texture* texture, const std::vector<uint32_t>& texels) {
+        LockedRect locked;
+        ASSERT_EQ(texture->LockRect(0, locked), kOk);
+        const uint32_t width = texture->Width();
+        for (size_t i = 0; i < texels.size(); ++i)
+            std::memcpy(static_cast<uint8_t*>(locked.bits) + (i / width) * locked.pitch + (i % width) * 4, &texels[i], 4);
+        ASSERT_EQ(texture->UnlockRect(0), kOk);
+    }
+    VertexBuffer* Vertices(const std::vector<Vertex>& vertices) {
+        VertexBuffer* b = nullptr;
+        const uint32_t size = static_cast<uint32_t>(vertices.size() * sizeof(Vertex));
+        EXPECT_EQ(device_->CreateVertexBuffer(size, Pool::kManaged, &b), kOk);
+        Fill(b, vertices.data(), size);
+        buffers_.push_back(b);
+        return b;
+    }
+    // A rectangle from (left, top) to (right, bottom) in clip space at depth z, uv over all of it.
+    VertexBuffer* Quad(float left, float top, float right, float bottom, float z = 0.5f) {
+        return Vertices({{left, top, z, 0, 0}, {right, top, z, 1, 0}, {left, bottom, z, 0, 1}, {right, bottom, z, 1, 1}});
+    }
+    // Draws the quad (indexed, as two triangles) with the technique.
+    void DrawQuad(VertexBuffer* quad, const char* technique) {
+        ASSERT_EQ(effect_->SetTechnique(technique), kOk);
+        ASSERT_EQ(device_->SetVertexDeclaration(declaration_), kOk);
+        ASSERT_EQ(device_->SetStreamSource(0, quad, 0, sizeof(Vertex)), kOk);
+        ASSERT_EQ(device_->SetIndices(indices_), kOk);
+        ASSERT_EQ(effect_->Begin(nullptr), kOk);
+        ASSERT_EQ(effect_->BeginPass(0), kOk);
+        ASSERT_EQ(device_->DrawIndexedPrimitive(kTriangleList, 0, 0, 4, 0, 2), kOk);
+        ASSERT_EQ(effect_->EndPass(), kOk);
+        ASSERT_EQ(effect_->End(), kOk);
+    }
+    void BeginFrame(uint32_t clear = 0xFF000000u) {
+        ASSERT_EQ(device_->BeginScene(), kOk);
+        ASSERT_EQ(device_->Clear(kClearTarget | kClearZBuffer, clear, 1.0f, 0), kOk);
+    }
+    void EndFrame() {
+        ASSERT_EQ(device_->EndScene(), kOk);
+        ASSERT_EQ(device_->Present(), kOk);
+    }
+    // A pixel of the last presented back buffer, row 0 at the top.
+    Rgb Pixel(int x, int y) const {
+        const std::vector<uint8_t>& rgba = session_->LastPresented();
+        const size_t at = (static_cast<size_t>(y) * device_->BackBuffer()->Width() + x) * 4;
+        if (at + 3 >= rgba.size()) return {-1, -1, -1};
+        return {rgba[at], rgba[at + 1], rgba[at + 2]};
+    }
+    // A pixel of the window at the same place relative to its size.
+    Rgb WindowPixel(float fx, float fy) const {
+        const std::vector<uint8_t>& rgba = session_->LastFrame();
+        const int x = static_cast<int>(fx * session_->LastFrameWidth()), y = static_cast<int>(fy * session_->LastFrameHeight());
+        const size_t at = (static_cast<size_t>(y) * session_->LastFrameWidth() + x) * 4;
+        if (at + 3 >= rgba.size()) return {-1, -1, -1};
+        return {rgba[at], rgba[at + 1], rgba[at + 2]};
+    }
+    void Tint(float r, float g, float b, float a = 1.0f) { ASSERT_EQ(effect_->SetVector("tint", {r, g, b, a}), kOk); }
+    void DrawTexturedScreen() {
+        ASSERT_EQ(effect_->SetTexture("tex", texture_), kOk);
+        DrawQuad(Quad(-1, 1, 1, -1), "Textured");
+    }
+
+    qvtest::TempTree tree_;
+    std::unique_ptr<platform::sdl::SdlSession> session_;
+    std::unique_ptr<platform::Window> window_;
+    Driver driver_;
+    std::unique_ptr<Device> device_;
+    EffectPool* pool_ = nullptr;
+    Effect* effect_ = nullptr;
+    VertexDeclaration* declaration_ = nullptr;
+    VertexDeclaration* instanceDeclaration_ = nullptr;
+    Texture* texture_ = nullptr;
+    IndexBuffer* indices_ = nullptr;
+    std::vector<VertexBuffer*> buffers_;
+};
+
+void ExpectPixel(const Rgb& got, const Rgb& want, const std::string& where, int tolerance = 0) {
+    EXPECT_TRUE(std::abs(got.r - want.r) <= tolerance && std::abs(got.g - want.g) <= tolerance &&
+                std::abs(got.b - want.b) <= tolerance)
+        << where << ": got " << got.r << "," << got.g << "," << got.b << " want " << want.r << "," << want.g << ","
+        << want.b;
+}
+
+const Rgb kRed{255, 0, 0}, kGreen{0, 255, 0}, kBlue{0, 0, 255}, kWhite{255, 255, 255}, kBlack{0, 0, 0};
+
+TEST_F(GlExecutor, ClearsToTheColour) {
+    BeginFrame(0xFF336699u);
+    EndFrame();
+    ExpectPixel(Pixel(0, 0), {0x33, 0x66, 0x99}, "back buffer");
+    ExpectPixel(Pixel(kSize - 1, kSize - 1), {0x33, 0x66, 0x99}, "back buffer corner");
+    ExpectPixel(WindowPixel(0.5f, 0.5f), {0x33, 0x66, 0x99}, "window");
+}
+
+TEST_F(GlExecutor, TexturedQuadKeepsTheTopLeftTexelAtTheTopLeft) {
+    BeginFrame();
+    DrawTexturedScreen();
+    EndFrame();
+    ExpectPixel(Pixel(8, 8), kRed, "top left");
+    ExpectPixel(Pixel(kSize - 8, 8), kGreen, "top right");
+    ExpectPixel(Pixel(8, kSize - 8), kBlue, "bottom left");
+    ExpectPixel(Pixel(kSize - 8, kSize - 8), kWhite, "bottom right");
+    ExpectPixel(WindowPixel(0.1f, 0.1f), kRed, "window top left");
+    ExpectPixel(WindowPixel(0.9f, 0.9f), kWhite, "window bottom right");
+}
+
+TEST_F(GlExecutor, InstancedQuadsLandAtTheirInstanceOffsets) {
+    // An eighth of the screen in the top-left corner, moved by each instance's offset.
+    VertexBuffer* quad = Quad(-1, 1, -0.75f, 0.75f);
+    const float offsets[3][4] = {{0, 0, 0, 0}, {1, -1, 0, 0}, {1.75f, -1.75f, 0, 0}};
+    VertexBuffer* instances = nullptr;
+    ASSERT_EQ(device_->CreateVertexBuffer(sizeof offsets, Pool::kManaged, &instances), kOk);
+    buffers_.push_back(instances);
+    Fill(instances, offsets, sizeof offsets);
+    BeginFrame();
+    Tint(0, 1, 0);
+    ASSERT_EQ(effect_->SetTechnique("Instanced"), kOk);
+    ASSERT_EQ(device_->SetVertexDeclaration(instanceDeclaration_), kOk);
+    ASSERT_EQ(device_->SetStreamSource(0, quad, 0, sizeof(Vertex)), kOk);
+    ASSERT_EQ(device_->SetStreamSource(1, instances, 0, 16), kOk);
+    ASSERT_EQ(device_->SetStreamSourceFreq(0, kStreamIndexedData | 3), kOk);
+    ASSERT_EQ(device_->SetStreamSourceFreq(1, kStreamInstanceData | 1), kOk);
+    ASSERT_EQ(device_->SetIndices(indices_), kOk);
+    ASSERT_EQ(effect_->Begin(nullptr), kOk);
+    ASSERT_EQ(effect_->BeginPass(0), kOk);
+    ASSERT_EQ(device_->DrawIndexedPrimitive(kTriangleList, 0, 0, 4, 0, 2), kOk);
+    ASSERT_EQ(effect_->EndPass(), kOk);
+    ASSERT_EQ(effect_->End(), kOk);
+    ASSERT_EQ(device_->SetStreamSourceFreq(0, 1), kOk);
+    ASSERT_EQ(device_->SetStreamSourceFreq(1, 1), kOk);
+    EndFrame();
+    ExpectPixel(Pixel(4, 4), kGreen, "first instance");
+    ExpectPixel(Pixel(36, 36), kGreen, "second instance");
+    ExpectPixel(Pixel(60, 60), kGreen, "third instance");
+    ExpectPixel(Pixel(20, 20), kBlack, "between instances");
+    ExpectPixel(Pixel(60, 4), kBlack, "no instance there");
+}
+
+TEST_F(GlExecutor, ARenderTargetDrawnThenSampledOrCopiedKeepsItsOrientation) {
+    Texture* target = nullptr;
+    ASSERT_EQ(device_->CreateTexture(kSize, kSize, 1, kUsageRenderTarget, kFormatA8R8G8B8, Pool::kDefault, &target), kOk);
+    Surface* targetSurface = nullptr;
+    Surface* backBuffer = nullptr;
+    ASSERT_EQ(target->GetSurfaceLevel(0, &targetSurface), kOk);
+    ASSERT_EQ(device_->GetBackBuffer(&backBuffer), kOk);
+
+    BeginFrame();
+    ASSERT_EQ(device_->SetRenderTarget(0, targetSurface), kOk);
+    ASSERT_EQ(device_->Clear(kClearTarget, 0xFF000000u, 1.0f, 0), kOk);
+    DrawTexturedScreen();
+    ASSERT_EQ(device_->SetRenderTarget(0, backBuffer), kOk);
+    ASSERT_EQ(effect_->SetTexture("tex", target), kOk);
+    DrawQuad(Quad(-1, 1, 1, -1), "Textured");
+    EndFrame();
+    ExpectPixel(Pixel(8, 8), kRed, "sampled top left");
+    ExpectPixel(Pixel(kSize - 8, 8), kGreen, "sampled top right");
+    ExpectPixel(Pixel(8, kSize - 8), kBlue, "sampled bottom left");
+
+    // The copy into the right half squeezes the target's columns but keeps its rows.
+    BeginFrame();
+    const Rect right{kSize / 2, 0, kSize, kSize};
+    ASSERT_EQ(device_->StretchRect(targetSurface, backBuffer, &right), kOk);
+    EndFrame();
+    ExpectPixel(Pixel(4, 8), kBlack, "left of the copy");
+    ExpectPixel(Pixel(kSize / 2 + 4, 8), kRed, "copied top left");
+    ExpectPixel(Pixel(kSize - 4, kSize - 8), kWhite, "copied bottom right");
+
+    ASSERT_EQ(effect_->SetTexture("tex", nullptr), kOk);
+    targetSurface->Release();
+    backBuffer->Release();
+    target->Release();
+}
+
+TEST_F(GlExecutor, DepthTestAndBlendingFollowTheStates) {
+    BeginFrame();
+    Tint(1, 0, 0);
+    DrawQuad(Quad(-1, 1, 1, -1, 0.5f), "Tinted");
+    Tint(0, 0, 1);
+    DrawQuad(Quad(-1, 1, 1, -1, 0.7f), "Tinted");  // behind: hidden
+    DrawQuad(Quad(0, 1, 1, -1, 0.3f), "Tinted");   // in front on the right half
+    Tint(1, 1, 1, 0.5f);
+    DrawQuad(Quad(-1, -0.5f, 1, -1, 0.9f), "Blended");  // half over the bottom rows, depth ignored
+    EndFrame();
+    ExpectPixel(Pixel(8, 8), kRed, "nearer quad kept");
+    ExpectPixel(Pixel(kSize - 8, 8), kBlue, "nearest quad drawn");
+    ExpectPixel(Pixel(8, kSize - 4), {255, 128, 128}, "white blended half over red", 1);
+    ExpectPixel(Pixel(kSize - 8, kSize - 4), {128, 128, 255}, "white blended half over blue", 1);
+}
+
+TEST_F(GlExecutor, CullModesMatchTheEngineWinding) {
+    // Clockwise on the screen (top left, top right, bottom left): what the engine draws by default.
+    VertexBuffer* clockwise = Vertices({{-1, 1, 0.5f, 0, 0}, {1, 1, 0.5f, 0, 0}, {-1, -1, 0.5f, 0, 0}});
+    VertexBuffer* counter = Vertices({{1, -1, 0.5f, 0, 0}, {1, 1, 0.5f, 0, 0}, {-1, -1, 0.5f, 0, 0}});
+    struct Case { uint32_t cull; bool clockwiseShown, counterShown; };
+    for (const Case& c : {Case{kCullCcw, true, false}, Case{kCullCw, false, true}, Case{kCullNone, true, true}}) {
+        BeginFrame();
+        Tint(1, 1, 1);
+        ASSERT_EQ(effect_->SetTechnique("Tinted"), kOk);
+        ASSERT_EQ(device_->SetVertexDeclaration(declaration_), kOk);
+        ASSERT_EQ(effect_->Begin(nullptr), kOk);
+        ASSERT_EQ(effect_->BeginPass(0), kOk);
+        ASSERT_EQ(device_->SetRenderState(kRsCullMode, c.cull), kOk);
+        for (VertexBuffer* triangle : {clockwise, counter}) {
+            ASSERT_EQ(device_->SetStreamSource(0, triangle, 0, sizeof(Vertex)), kOk);
+            ASSERT_EQ(device_->DrawPrimitive(kTriangleList, 0, 1), kOk);
+        }
+        ASSERT_EQ(effect_->EndPass(), kOk);
+        ASSERT_EQ(effect_->End(), kOk);
+        EndFrame();
+        ExpectPixel(Pixel(4, 4), c.clockwiseShown ? kWhite : kBlack, "clockwise, cull " + std::to_string(c.cull));
+        ExpectPixel(Pixel(kSize - 4, kSize - 4), c.counterShown ? kWhite : kBlack,
+                    "counter-clockwise, cull " + std::to_string(c.cull));
+    }
+}
+
+TEST_F(GlExecutor, AnEnabledClipPlaneCutsTheDrawing) {
+    const float keepRight[4] = {1, 0, 0, 0};
+    ASSERT_EQ(device_->SetClipPlane(0, keepRight), kOk);
+    for (uint32_t enabled : {0u, 1u}) {
+        BeginFrame();
+        ASSERT_EQ(device_->SetRenderState(kRsClipPlaneEnable, enabled), kOk);
+        Tint(1, 1, 1);
+        DrawQuad(Quad(-1, 1, 1, -1), "Tinted");
+        EndFrame();
+        ExpectPixel(Pixel(8, 8), enabled ? kBlack : kWhite, "left, planes " + std::to_string(enabled));
+        ExpectPixel(Pixel(kSize - 8, 8), kWhite, "right, planes " + std::to_string(enabled));
+    }
+}
+
+TEST_F(GlExecutor, TheSameFrameTwiceIsIdentical) {
+    std::vector<std::vector<uint8_t>> frames;
+    for (int i = 0; i < 2; ++i) {
+        BeginFrame(0xFF204060u);
+        DrawTexturedScreen();
+        Tint(1, 1, 1, 0.25f);
+        DrawQuad(Quad(-0.5f, 0.5f, 0.5f, -0.5f), "Blended");
+        EndFrame();
+        frames.push_back(session_->LastPresented());
+    }
+    ASSERT_FALSE(frames[0].empty());
+    EXPECT_TRUE(frames[0] == frames[1]);
+}
+
+TEST_F(GlExecutor, AResetToANewSizeAndALostContextRecreateEverything) {
+    BeginFrame();
+    DrawTexturedScreen();
+    EndFrame();
+    const std::vector<uint8_t> before = session_->LastPresented();
+
+    session_->LoseContext();
+    BeginFrame();
+    DrawTexturedScreen();
+    EndFrame();
+    EXPECT_TRUE(session_->LastPresented() == before) << "the frame after a lost context differs";
+
+    ASSERT_EQ(effect_->SetTexture("tex", nullptr), kOk);
+    ASSERT_EQ(device_->Reset(Parameters(96, 48)), kOk);
+    BeginFrame();
+    DrawTexturedScreen();
+    EndFrame();
+    ASSERT_EQ(session_->LastPresented().size(), 96u * 48u * 4u);
+    ExpectPixel(Pixel(4, 4), kRed, "top left after the reset");
+    ExpectPixel(Pixel(95, 47), kWhite, "bottom right after the reset");
+    ExpectPixel(WindowPixel(0.02f, 0.02f), kRed, "window after the reset");
+}
+
+TEST_F(GlExecutor, AnEffectWithoutGlslIsSkippedWithOneLogLine) {
+    tree_.Write("Graphics/bare.fx", "param float4 tint\ntechnique T\npass p\n");
+    tree_.Write("Graphics/broken.fx", "param float4 tint\nglsl\nvoid vs() { undefined_call(); }\nvoid fs() {}\nend\n"
+                                      "technique T\npass p\nprogram vs fs\n");
+    Effect* bare = nullptr;
+    Effect* broken = nullptr;
+    std::string errors;
+    ASSERT_EQ(CreateEffectFromFile(device_.get(), tree_.Path("Graphics/bare.fx"), pool_, &bare, &errors), kOk) << errors;
+    ASSERT_EQ(CreateEffectFromFile(device_.get(), tree_.Path("Graphics/broken.fx"), pool_, &broken, &errors), kOk) << errors;
+    const std::vector<std::string>& log = session_->Executor().Messages();
+    ASSERT_EQ(log.size(), 2u);
+    EXPECT_NE(log[0].find("bare.fx\" has no GLSL"), std::string::npos) << log[0];
+    EXPECT_NE(log[1].find("broken.fx\" T/p (vs) does not compile: "), std::string::npos) << log[1];
+    EXPECT_NE(log[1].find("undefined_call"), std::string::npos) << "the compiler's message: " << log[1];
+
+    VertexBuffer* quad = Quad(-1, 1, 1, -1);
+    BeginFrame();
+    for (int i = 0; i < 2; ++i) {
+        for (Effect* skipped : {bare, broken}) {
+            ASSERT_EQ(skipped->SetVector("tint", {1, 1, 1, 1}), kOk);
+            ASSERT_EQ(device_->SetVertexDeclaration(declaration_), kOk);
+            ASSERT_EQ(device_->SetStreamSource(0, quad, 0, sizeof(Vertex)), kOk);
+            ASSERT_EQ(device_->SetIndices(indices_), kOk);
+            ASSERT_EQ(skipped->Begin(nullptr), kOk);
+            ASSERT_EQ(skipped->BeginPass(0), kOk);
+            ASSERT_EQ(device_->DrawIndexedPrimitive(kTriangleList, 0, 0, 4, 0, 2), kOk);
+            ASSERT_EQ(skipped->EndPass(), kOk);
+            ASSERT_EQ(skipped->End(), kOk);
+        }
+    }
+    Tint(0, 1, 0);
+    DrawQuad(Quad(0, 1, 1, -1), "Tinted");
+    EndFrame();
+    EXPECT_EQ(log.size(), 2u) << "no further lines for their draws";
+    ExpectPixel(Pixel(8, 8), kBlack, "skipped draws left nothing");
+    ExpectPixel(Pixel(kSize - 8, 8), kGreen, "the working effect drew");
+    bare->Release();
+    broken->Release();
+}
+
+}  // namespace
