@@ -313,6 +313,8 @@ void Graphics_::ScenePass(Resource::RenderBuffer* color, Resource::RenderBuffer*
                           bool shadows) {
     FillTarget(geometry, SD::Vec4(0.0f, 0.0f, 0.0f, cameraFar));
     geometry->Bind();
+    // The depth surface still holds the view or the shadow cascade drawn before this one.
+    device.GetDevice()->Clear(platform::gfx::kClearZBuffer, 0, 1.0f, 0);
     DrawTerrain("Geometry");
     DrawBatches("Geometry", scene.opaque);
     geometry->Unbind();

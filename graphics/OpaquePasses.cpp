@@ -101,6 +101,9 @@ void Graphics_::DrawReflective(const std::string& pass, std::vector<RenderItem>&
         Resource::Material* material = item.mesh ? item.mesh->GetMaterial() : nullptr;
         Resource::Effect* effect = material ? material->GetEffect(pass) : nullptr;
         if (!effect) continue;
+        // The single-draw declaration is bound: a technique left instanced by a batch would
+        // read instance records that are not there.
+        effect->SetTechnique("SingleInstance");
         material->ApplyPass(pass);
         const SD::Mtx44& world = item.geometry ? item.geometry->GetRenderWorld() : item.world;
         const SD::Vec4 color = item.geometry ? item.geometry->GetRenderColor() : item.color;
@@ -133,6 +136,7 @@ void Graphics_::DrawTransparent(std::vector<RenderItem>& items) {
         Resource::Material* material = item.mesh ? item.mesh->GetMaterial() : nullptr;
         Resource::Effect* effect = material ? material->GetEffect("Transparent") : nullptr;
         if (!effect) continue;
+        effect->SetTechnique("SingleInstance");
         material->ApplyPass("Transparent");
         const SD::Mtx44& world = item.geometry ? item.geometry->GetRenderWorld() : item.world;
         const SD::Vec4 color = item.geometry ? item.geometry->GetRenderColor() : item.color;

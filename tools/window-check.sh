@@ -4,6 +4,7 @@
 #   tools/window-check.sh [build folder, default build/test]
 set -euo pipefail
 cd "$(dirname "$0")/.."
+./tools/install-deps.sh
 build=${1:-build/test}
 if [ ! -f "$build/CMakeCache.txt" ]; then
   cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Debug -DQV_SANITIZE=ON -DQV_TESTS=ON -DQV_BENCH=OFF \

@@ -1,5 +1,57 @@
 # Point-sprite particles: one camera-facing quad per instance record.
+param shared float4x4 view
+param shared float4x4 projection
 param texture particle_texture
 param float viewport_width
+sampler particle_texture linear clamp
+glsl
+uniform mat4 view;
+uniform mat4 projection;
+uniform sampler3D particle_texture;
+
+#ifdef QV_VERTEX
+layout(location = QV_POSITION) in vec3 corner;
+layout(location = QV_TEXCOORD0) in vec2 texcoord;
+layout(location = QV_TEXCOORD1) in vec3 centre;
+layout(location = QV_COLOR0) in vec4 tint;
+// Slice, rotation (0..255 for 0..359 degrees), whole size and size in 255ths.
+layout(location = QV_TEXCOORD2) in vec4 bytes;
+out vec3 uvw;
+out vec4 colour;
+
+void ParticleVertex() {
+    float size = bytes.z + bytes.w / 255.0;
+    float angle = radians(bytes.y * 359.0 / 255.0);
+    float c = cos(angle), s = sin(angle);
+    vec2 offset = mat2(c, s, -s, c) * corner.xy * size;
+    // The quad is spread in view space, so it always faces the camera.
+    vec4 eye = view * vec4(centre, 1.0);
+    eye.xy += offset;
+    gl_Position = qv_position(projection * eye);
+    float slices = float(textureSize(particle_texture, 0).z);
+    uvw = vec3(texcoord, (bytes.x + 0.5) / slices);
+    colour = tint;
+}
+#endif
+
+#ifdef QV_FRAGMENT
+in vec3 uvw;
+in vec4 colour;
+
+void ParticleFragment() {
+    qv_target0 = texture(particle_texture, uvw) * colour;
+}
+#endif
+end
 technique ParticleTest0
 pass p0
+program ParticleVertex ParticleFragment
+state ZEnable on
+state ZWriteEnable off
+state ZFunc lessequal
+state AlphaBlendEnable on
+state SrcBlend srcalpha
+state DestBlend one
+state BlendOp add
+state CullMode none
+state ColorWriteEnable 15

@@ -1,7 +1,66 @@
 # Depth from the light's view for the shadow cascades.
+param shared float4x4 projection
+param shared float4x4 shadow_view
+param shared float ortho_near
+param shared float ortho_far
 param float4x4 world
+param float4x4 local_world
 param float4x4 light_view_projection
+glsl
+uniform mat4 projection;
+uniform mat4 shadow_view;
+uniform float ortho_near;
+uniform float ortho_far;
+uniform mat4 local_world;
+
+#ifdef QV_VERTEX
+#define QV_VARYING out
+#else
+#define QV_VARYING in
+#endif
+QV_VARYING float light_depth;
+
+#ifdef QV_VERTEX
+layout(location = QV_POSITION) in vec4 in_position;
+// The instance record: the rows of the world matrix as stored, then the item colour.
+layout(location = QV_TEXCOORD1) in vec4 in_world0;
+layout(location = QV_TEXCOORD2) in vec4 in_world1;
+layout(location = QV_TEXCOORD3) in vec4 in_world2;
+layout(location = QV_TEXCOORD4) in vec4 in_world3;
+
+// The cascade pass sets the sun's view as shadow_view and the cascade's box as projection.
+void caster(mat4 world_matrix) {
+    vec4 light_position = shadow_view * (world_matrix * vec4(in_position.xyz, 1.0));
+    light_depth = (light_position.z - ortho_near) / (ortho_far - ortho_near);
+    gl_Position = qv_position(projection * light_position);
+}
+
+void single_vertex() { caster(local_world); }
+void multi_vertex() { caster(mat4(in_world0, in_world1, in_world2, in_world3)); }
+#endif
+
+#ifdef QV_FRAGMENT
+// The depth and its square, for filtering the comparison by its moments.
+void depth_fragment() {
+    qv_target0 = vec4(light_depth, light_depth * light_depth, 0.0, 1.0);
+}
+#endif
+end
 technique SingleInstance
 pass p0
+program single_vertex depth_fragment
+state ZEnable on
+state ZWriteEnable on
+state ZFunc lessequal
+state AlphaBlendEnable off
+state CullMode none
+state ColorWriteEnable 15
 technique MultiInstance
 pass p0
+program multi_vertex depth_fragment
+state ZEnable on
+state ZWriteEnable on
+state ZFunc lessequal
+state AlphaBlendEnable off
+state CullMode none
+state ColorWriteEnable 15

@@ -1,4 +1,12 @@
-# Blended surfaces drawn back to front after the opaque passes.
+# Blended surfaces drawn back to front after the opaque passes: tint times the item colour,
+# lit through the light buffer when "lit" is set, with the opacity "alpha".
+param shared float4x4 view
+param shared float4x4 projection
+param shared float4 globalAmbient
+param shared float4 g_fog_color
+param shared float g_fog_near
+param shared float g_fog_far
+param shared texture lightBuffer
 param float4x4 world
 param float4x4 local_world
 param float4 color
@@ -6,7 +14,85 @@ param float4 geometry_color
 param float4 tint
 param float alpha
 param int lit
+sampler lightBuffer point clamp
+glsl
+uniform mat4 view;
+uniform mat4 projection;
+uniform vec4 globalAmbient;
+uniform vec4 g_fog_color;
+uniform float g_fog_near;
+uniform float g_fog_far;
+uniform sampler2D lightBuffer;
+uniform mat4 local_world;
+uniform vec4 geometry_color;
+uniform vec4 tint;
+uniform float alpha;
+uniform int lit;
+
+#ifdef QV_VERTEX
+#define QV_VARYING out
+#else
+#define QV_VARYING in
+#endif
+QV_VARYING vec3 surface_view_position;
+QV_VARYING vec4 surface_color;
+
+#ifdef QV_VERTEX
+layout(location = QV_POSITION) in vec4 in_position;
+// The instance record: the rows of the world matrix as stored, then the item colour.
+layout(location = QV_TEXCOORD1) in vec4 in_world0;
+layout(location = QV_TEXCOORD2) in vec4 in_world1;
+layout(location = QV_TEXCOORD3) in vec4 in_world2;
+layout(location = QV_TEXCOORD4) in vec4 in_world3;
+layout(location = QV_COLOR0) in vec4 in_color;
+
+void surface(mat4 world_matrix, vec4 item_color) {
+    vec4 view_position = view * (world_matrix * vec4(in_position.xyz, 1.0));
+    surface_view_position = view_position.xyz;
+    surface_color = item_color;
+    gl_Position = qv_position(projection * view_position);
+}
+
+// The transparent pass hands the item colour over as geometry_color.
+void single_vertex() { surface(local_world, geometry_color); }
+void multi_vertex() { surface(mat4(in_world0, in_world1, in_world2, in_world3), in_color); }
+#endif
+
+#ifdef QV_FRAGMENT
+void transparent_fragment() {
+    vec3 result = tint.rgb * surface_color.rgb;
+    if (lit != 0) {
+        vec4 light = texture(lightBuffer, gl_FragCoord.xy / vec2(textureSize(lightBuffer, 0)));
+        result = result * (globalAmbient.rgb + light.rgb) + vec3(light.a);
+    }
+    float fog = clamp((length(surface_view_position) - g_fog_near) / max(g_fog_far - g_fog_near, 0.0001), 0.0, 1.0);
+    qv_target0 = vec4(mix(result, g_fog_color.rgb, fog), clamp(alpha * tint.a * surface_color.a, 0.0, 1.0));
+}
+#endif
+end
+# Front faces only (the primitives wind them clockwise), blended over what is drawn, testing
+# the depth of the opaque surfaces without writing their own.
 technique SingleInstance
 pass p0
+program single_vertex transparent_fragment
+state ZEnable on
+state ZWriteEnable off
+state ZFunc lessequal
+state AlphaBlendEnable on
+state SrcBlend srcalpha
+state DestBlend invsrcalpha
+state BlendOp add
+state CullMode ccw
+state ColorWriteEnable 15
 technique MultiInstance
 pass p0
+program multi_vertex transparent_fragment
+state ZEnable on
+state ZWriteEnable off
+state ZFunc lessequal
+state AlphaBlendEnable on
+state SrcBlend srcalpha
+state DestBlend invsrcalpha
+state BlendOp add
+state CullMode ccw
+state ColorWriteEnable 15

@@ -58,7 +58,8 @@ TEST(AssetLoading, ManifestsFillTheTablesAndModelsBindTheirMaterials) {
     ASSERT_NE(bricks, nullptr);
     for (const char* pass : {"Geometry", "Material", "Reflective", "Shadow"})
         EXPECT_TRUE(bricks->HasPass(pass)) << pass;
-    EXPECT_EQ(bricks->GetEffect("Geometry"), g.FindEffect("lit_material"));
+    EXPECT_EQ(bricks->GetEffect("Geometry"), g.FindEffect("geo_buffer"));
+    EXPECT_EQ(bricks->GetEffect("Material"), g.FindEffect("lit_material"));
     EXPECT_EQ(bricks->GetEffect("Shadow"), g.FindEffect("shadow_depth_buffer"));
     EXPECT_NE(g.FindMaterial("transparent_blue")->GetEffect("Transparent"), nullptr);
 
@@ -167,8 +168,8 @@ TEST(EffectTable, ASecondEffectUnderANameReplacesTheFirstAndRebindsItsMaterials)
     g.AddEffect("shadow_depth_buffer", newShadow);
     EXPECT_EQ(g.GetRoleEffect(Graphics_::EffectRole::kShadowDepth), newShadow) << "the role follows its name";
     EXPECT_EQ(manager->GetEffects().size(), effects) << "the first effect is deleted";
-    EXPECT_EQ(g.FindMaterial("bricks")->GetEffect("Geometry"), replacement);
-    EXPECT_TRUE(g.FindMaterial("bricks")->ApplyPass("Geometry"));
+    EXPECT_EQ(g.FindMaterial("bricks")->GetEffect("Material"), replacement);
+    EXPECT_TRUE(g.FindMaterial("bricks")->ApplyPass("Material"));
 }
 
 TEST(EffectTable, EveryRoleIsBoundFromTheSampleShadersAndAMissingOneStaysEmpty) {

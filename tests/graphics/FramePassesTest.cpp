@@ -287,6 +287,50 @@ TEST(FramePasses, TransparentItemsByTrueViewDepth) {
     EXPECT_FLOAT_EQ(items[2].sortData[2], 50.0f);
 }
 
+// The geometry pass of each view tests depth against its own surfaces only: after the fill of
+// the geometry buffer the depth surface is cleared to 1 before the first surface is drawn.
+TEST(FramePasses, EachGeometryPassStartsFromClearedDepth) {
+    FrameFixture f;
+    f.BuildSmallScene();
+    f.graphics->Update(0.016f);
+    const std::vector<Command>& frame = f.Frame();
+    const auto isDraw = [](const Command& c) { return c.op == Op::kDrawIndexedPrimitive || c.op == Op::kDrawPrimitive; };
+    size_t fills = 0;
+    for (size_t i = 0; i < frame.size(); ++i) {
+        const Command& c = frame[i];
+        if (c.op != Op::kSetParameter || c.name != "color_value" || c.v[3] != f.graphics->GetCameraFar()) continue;
+        ++fills;
+        auto fillDraw = std::find_if(frame.begin() + static_cast<long>(i), frame.end(), isDraw);
+        ASSERT_NE(fillDraw, frame.end());
+        auto firstSurface = std::find_if(fillDraw + 1, frame.end(), isDraw);
+        auto depthClear = std::find_if(fillDraw + 1, firstSurface, [](const Command& d) {
+            return d.op == Op::kClear && (d.a[0] & platform::gfx::kClearZBuffer) && d.v[0] == 1.0f;
+        });
+        EXPECT_TRUE(depthClear != firstSurface) << "no depth clear after geometry fill " << fills;
+    }
+    EXPECT_EQ(fills, 2u);  // the reflection and the main view
+}
+
+// The reflective and transparent passes bind the single-draw vertex declaration, so they draw
+// with the single-draw technique even when an instanced batch of the same effect came before.
+TEST(FramePasses, ReflectiveAndTransparentItemsDrawSingly) {
+    FrameFixture f;
+    f.graphics->SetGrassEnabled(false);
+    f.pond = f.LoadMaterial("pond", {"Reflective", "Transparent"});
+    f.pondMesh->SetMaterial(f.pond);
+    for (int i = 0; i < 4; ++i) f.Place("brick", {static_cast<float>(i) * 3.0f - 6.0f, 0, 30});
+    f.Place("pond", {0, 0, 20});
+    f.LookFrom({0, 0, 0});
+    f.graphics->Update(0.016f);
+    const std::vector<std::string> trace = Trace(f.Frame());
+    // The main view's material batch, then the pond as reflective and as transparent item.
+    const auto materials = std::find(trace.rbegin(), trace.rend(), "draw x4");
+    ASSERT_NE(materials, trace.rend());
+    std::vector<std::string> after(materials.base(), trace.end());
+    after.resize(std::min<size_t>(after.size(), 4));
+    EXPECT_EQ(after, (std::vector<std::string>{"begin SingleInstance", "draw", "begin SingleInstance", "draw"}));
+}
+
 // Batches of 1 and 2 items draw singly, 3 to 128 in one instanced draw, more in runs of 128.
 TEST(FramePasses, BatchesDrawSinglyInstancedOrInRuns) {
     struct Case {

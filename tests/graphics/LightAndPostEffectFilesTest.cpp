@@ -1,0 +1,78 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <map>
+#include <sstream>
+
+#include "platform/gfx/EffectFile.h"
+#include "platform/gfx/Types.h"
+#include "support/TempTree.h"
+
+namespace {
+
+using namespace platform::gfx;
+
+// How a pass writes its target: the light passes add up on the light buffer and the bloom adds
+// onto the scene, every other full-screen step replaces what the target held.
+enum class Writes { kReplace, kAdd };
+
+struct Case {
+    const char* file;
+    const char* technique;
+    Writes writes;
+};
+
+// The project's light, clear and post-processing effects: every pass has a program and states
+// that let it draw whatever depth buffer is bound, with both sides of its triangles (the light
+// volumes pick their faces themselves), blending as its step needs.
+TEST(LightAndPostEffectFiles, EveryPassHasAProgramAndTheStatesItsStepNeeds) {
+    const Case cases[] = {
+        {"light_prepass", "RenderLightBuffer", Writes::kAdd},
+        {"light_prepass_spot", "RenderLightBuffer", Writes::kAdd},
+        {"light_prepass_directional", "RenderLightBuffer", Writes::kAdd},
+        {"light_prepass_directional", "RenderLightBufferNoShadows", Writes::kAdd},
+        {"SetValue", "Fill", Writes::kReplace},
+        {"copy", "DownScaleQuarter", Writes::kReplace},
+        {"blur", "CaptureGlow", Writes::kReplace},
+        {"blur", "BlurHorizontal", Writes::kReplace},
+        {"blur", "BlurVertical", Writes::kReplace},
+        {"blend", "Additive", Writes::kAdd},
+        {"DepthOfField", "LinearInterpolate", Writes::kReplace},
+        {"motion_blur", "Blur", Writes::kReplace},
+    };
+    for (const Case& c : cases) {
+        const std::string path = qvtest::SourceDir() + "/Graphics/shaders/" + c.file + ".fx";
+        std::ifstream in(path);
+        std::stringstream text;
+        text << in.rdbuf();
+        EffectDescription d;
+        std::string error;
+        ASSERT_TRUE(ParseEffectDescription(text.str(), d, error)) << path << ": " << error;
+        const TechniqueDescription* technique = nullptr;
+        for (const TechniqueDescription& t : d.techniques)
+            if (t.name == c.technique) technique = &t;
+        ASSERT_NE(technique, nullptr) << c.file << " " << c.technique;
+        ASSERT_EQ(technique->programs.size(), 1u) << c.file << " " << c.technique;
+        const PassProgram& pass = technique->programs[0];
+        EXPECT_TRUE(pass.HasProgram()) << c.file << " " << c.technique;
+        std::map<uint32_t, uint32_t> stated;
+        for (const PassState& s : pass.states) stated[s.state] = s.value;
+        // A state the pass leaves out would keep whatever the step before set.
+        auto state = [&stated](uint32_t s) { return stated.count(s) ? stated[s] : ~0u; };
+        const std::string where = std::string(c.file) + " " + c.technique;
+        EXPECT_EQ(state(kRsZEnable), 0u) << where;
+        EXPECT_EQ(state(kRsZWriteEnable), 0u) << where;
+        EXPECT_EQ(state(kRsCullMode), kCullNone) << where;
+        EXPECT_EQ(state(kRsColorWriteEnable), 15u) << where;
+        if (c.writes == Writes::kAdd) {
+            EXPECT_EQ(state(kRsAlphaBlendEnable), 1u) << where;
+            EXPECT_EQ(state(kRsSrcBlend), kBlendOne) << where;
+            EXPECT_EQ(state(kRsDestBlend), kBlendOne) << where;
+            EXPECT_EQ(state(kRsBlendOp), kBlendOpAdd) << where;
+        } else {
+            EXPECT_EQ(state(kRsAlphaBlendEnable), 0u) << where;
+        }
+    }
+}
+
+}  // namespace
