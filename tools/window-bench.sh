@@ -6,8 +6,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./tools/install-deps.sh
-build=${1:-build/bench}
-shift || true
+build=build/bench
+if [ $# -gt 0 ] && [[ $1 != -* ]]; then build=$1; shift; fi
 if [ ! -f "$build/CMakeCache.txt" ]; then
   cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DQV_TESTS=OFF -DQV_BENCH=ON \
         -DQV_BIN_DIR="$PWD/$build/bin" >/dev/null

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <fstream>
 #include <set>
 
 #include "platform/gfx/ImageFile.h"
@@ -99,6 +100,13 @@ std::string Describe(const Colour& c) {
     char text[64];
     std::snprintf(text, sizeof text, "(%.0f, %.0f, %.0f)", c.r, c.g, c.b);
     return text;
+}
+
+bool SavePpm(const Frame& frame, const std::string& path) {
+    std::ofstream out(path, std::ios::binary);
+    out << "P6\n" << frame.width << " " << frame.height << "\n255\n";
+    for (size_t i = 0; i + 3 < frame.rgba.size(); i += 4) out.write(reinterpret_cast<const char*>(&frame.rgba[i]), 3);
+    return bool(out);
 }
 
 }  // namespace qvdisplay

@@ -43,5 +43,7 @@ double ShareLike(const Frame& frame, const Box& box, const Colour& colour, doubl
 // The mean colour of a texture file (alpha ignored); an empty error on success.
 Colour TextureMean(const std::string& path, std::string* error);
 std::string Describe(const Colour& c);
+// Writes the frame as a binary PPM image (for a look at what a failing check saw).
+bool SavePpm(const Frame& frame, const std::string& path);
 
 }  // namespace qvdisplay
