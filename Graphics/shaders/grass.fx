@@ -33,7 +33,7 @@ uniform float grass_color_scalar;
 layout(location = QV_POSITION) in vec3 corner;
 layout(location = QV_TEXCOORD0) in vec2 texcoord;
 // The record: the root's world position, the ground's normal as (n + 1) / 2, then the wave
-// byte, one unused byte, the size in world units and one unused byte.
+// byte, a byte not read here, the size in world units and another byte not read here.
 layout(location = QV_TEXCOORD1) in vec3 root;
 layout(location = QV_TEXCOORD2) in vec4 groundNormal;
 layout(location = QV_TEXCOORD3) in vec4 bytes;

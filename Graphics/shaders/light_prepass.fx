@@ -48,6 +48,8 @@ flat in vec2 attenuation;
 in vec3 volume_position;
 
 const float kSpecularPower = 16.0;
+// The materials add the specular term as white light on any surface: a soft highlight.
+const float kSpecularStrength = 0.25;
 
 // Both sides of the volume are drawn and only the faces through which the ray of the pixel leaves
 // the volume count: each covered pixel is lit once, with the eye inside the volume or not and
@@ -79,7 +81,7 @@ void PointPS() {
     float nDotL = max(dot(n, l), 0.0) * fade;
     vec3 h = normalize(l - normalize(position));
     float specular = nDotL > 0.0 ? pow(max(dot(n, h), 0.0), kSpecularPower) * fade : 0.0;
-    qv_target0 = vec4(light_color * nDotL, specular * dot(light_color, vec3(0.299, 0.587, 0.114)));
+    qv_target0 = vec4(light_color * nDotL, specular * kSpecularStrength * dot(light_color, vec3(0.299, 0.587, 0.114)));
 }
 #endif
 end

@@ -61,6 +61,8 @@ void ScreenVS() {
 in vec2 uv;
 
 const float kSpecularPower = 16.0;
+// The materials add the specular term as white light on any surface: a soft highlight.
+const float kSpecularStrength = 0.25;
 // How far behind the stored depth a surface may lie and still be lit, in shadow-map texels
 // (against the acne of a surface shadowing itself): more where the sun grazes the surface, as
 // its depth changes faster across a texel there.
@@ -102,12 +104,14 @@ vec4 Sun(bool shadowed) {
     vec3 n = normalize(g.xyz);
     vec2 ndc = vec2(2.0 * uv.x - 1.0, 1.0 - 2.0 * uv.y);
     vec3 position = vec3(ndc.x / projection[0][0], ndc.y / projection[1][1], 1.0) * (g.a * cFar);
+    // A sun standing on the point it faces has no direction and lights nothing.
+    if (dot(dir_light_direction.xyz, dir_light_direction.xyz) <= 0.0) return vec4(0.0);
     vec3 l = normalize(dir_light_direction.xyz);
     float nDotL = max(dot(n, l), 0.0);
     if (nDotL <= 0.0) return vec4(0.0);
     float lit = shadowed ? Shadow(position, nDotL) : 1.0;
     vec3 h = normalize(l - normalize(position));
-    float specular = pow(max(dot(n, h), 0.0), kSpecularPower) * dot(dir_light_color.rgb, vec3(0.299, 0.587, 0.114));
+    float specular = pow(max(dot(n, h), 0.0), kSpecularPower) * kSpecularStrength * dot(dir_light_color.rgb, vec3(0.299, 0.587, 0.114));
     return vec4(dir_light_color.rgb * nDotL, specular) * lit;
 }
 

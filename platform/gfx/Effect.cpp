@@ -217,7 +217,9 @@ Result Effect::BeginPass(uint32_t pass) {
     inPass_ = true;
     const uint32_t technique = static_cast<uint32_t>(technique_ - description_.techniques.data());
     Record(Op::kBeginPass, technique_->passes[pass], pass);
-    device_->BeginEffectPass({this, technique, pass}, technique_->programs[pass].states);
+    static const std::vector<PassState> kNoStates;
+    const std::vector<PassState>& states = pass < technique_->programs.size() ? technique_->programs[pass].states : kNoStates;
+    device_->BeginEffectPass({this, technique, pass}, states);
     return kOk;
 }
 

@@ -92,12 +92,18 @@ struct Rgb {
 
 class GlExecutor : public ::testing::Test {
 protected:
-    void SetUp() override {
+    // One session for the suite keeps it quick; every test has its own window and device.
+    static void SetUpTestSuite() {
         if (!std::getenv("SDL_AUDIODRIVER")) setenv("SDL_AUDIODRIVER", "dummy", 1);
         std::string error;
         session_ = platform::sdl::SdlSession::Open(&error);
-        ASSERT_TRUE(session_) << error;
-        session_->KeepFrames(true);
+        openError_ = error;
+        if (session_) session_->KeepFrames(true);
+    }
+    static void TearDownTestSuite() { session_.reset(); }
+    void SetUp() override {
+        ASSERT_TRUE(session_) << openError_;
+        messagesBefore_ = session_->Executor().Messages().size();
         // Opened on the session, which shows it.
         window_ = std::make_unique<platform::Window>("display", 0, 0, kSize, kSize);
         ASSERT_EQ(driver_.CreateDevice(Parameters(kSize, kSize), device_), kOk);
@@ -106,7 +112,7 @@ protected:
         std::string errors;
         ASSERT_EQ(CreateEffectFromFile(device_.get(), tree_.Path("Graphics/scene.fx"), pool_, &effect_, &errors), kOk)
             << errors;
-        ASSERT_TRUE(session_->Executor().Messages().empty()) << session_->Executor().Messages()[0];
+        ASSERT_EQ(session_->Executor().Messages().size(), messagesBefore_) << session_->Executor().Messages().back();
         std::vector<VertexElement> elements = {
             {0, 0, 2, 0, 0, 0},   // position float3
             {0, 12, 1, 0, 5, 0},  // texcoord 0 float2
@@ -131,7 +137,6 @@ protected:
         if (pool_) pool_->Release();
         device_.reset();
         window_.reset();
-        session_.reset();
     }
 
     PresentParameters Parameters(uint32_t width, uint32_t height) {
@@ -215,7 +220,9 @@ protected:
     }
 
     qvtest::TempTree tree_;
-    std::unique_ptr<platform::sdl::SdlSession> session_;
+    static inline std::unique_ptr<platform::sdl::SdlSession> session_;
+    static inline std::string openError_;
+    size_t messagesBefore_ = 0;
     std::unique_ptr<platform::Window> window_;
     Driver driver_;
     std::unique_ptr<Device> device_;
@@ -515,7 +522,11 @@ TEST_F(GlExecutor, AnEffectWithoutGlslIsSkippedWithOneLogLine) {
     std::string errors;
     ASSERT_EQ(CreateEffectFromFile(device_.get(), tree_.Path("Graphics/bare.fx"), pool_, &bare, &errors), kOk) << errors;
     ASSERT_EQ(CreateEffectFromFile(device_.get(), tree_.Path("Graphics/broken.fx"), pool_, &broken, &errors), kOk) << errors;
-    const std::vector<std::string>& log = session_->Executor().Messages();
+    auto lines = [&] {
+        const std::vector<std::string>& all = session_->Executor().Messages();
+        return std::vector<std::string>(all.begin() + static_cast<std::ptrdiff_t>(messagesBefore_), all.end());
+    };
+    const std::vector<std::string> log = lines();
     ASSERT_EQ(log.size(), 2u);
     EXPECT_NE(log[0].find("bare.fx\" has no GLSL"), std::string::npos) << log[0];
     EXPECT_NE(log[1].find("broken.fx\" T/p does not compile: "), std::string::npos) << log[1];
@@ -539,7 +550,7 @@ TEST_F(GlExecutor, AnEffectWithoutGlslIsSkippedWithOneLogLine) {
     Tint(0, 1, 0);
     DrawQuad(Quad(0, 1, 1, -1), "Tinted");
     EndFrame();
-    EXPECT_EQ(log.size(), 2u) << "no further lines for their draws";
+    EXPECT_EQ(lines().size(), 2u) << "no further lines for their draws";
     ExpectPixel(Pixel(8, 8), kBlack, "skipped draws left nothing");
     ExpectPixel(Pixel(kSize - 8, 8), kGreen, "the working effect drew");
     bare->Release();

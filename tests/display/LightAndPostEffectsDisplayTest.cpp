@@ -1,0 +1,360 @@
+// The project's light pre-pass and post-processing effects carried out by OpenGL (run by
+// tools/window-check.sh under a virtual X server with the software renderer), read back from the
+// back buffer: a geometry buffer holding a wall facing the eye, lit by the sun's full-screen pass
+// and by point and spot light volumes drawn instanced in the engine's light record; a flat
+// picture passed through the post-processing steps unchanged.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "graphics/resources/Mesh.h"
+#include "graphics/resources/Vertex.h"
+#include "platform/gfx/Device.h"
+#include "platform/gfx/Effect.h"
+#include "platform/gfx/Half.h"
+#include "platform/gfx/ViewMath.h"
+#include "platform/sdl/SdlSession.h"
+#include "platform/window/Window.h"
+#include "support/TempTree.h"
+
+namespace {
+
+using namespace platform::gfx;
+
+constexpr int kWidth = 96, kHeight = 54;
+constexpr float kFar = 20000.0f;
+// The wall's view depth.
+constexpr float kWall = 100.0f;
+
+struct Rgb {
+    int r, g, b;
+};
+
+// One instance record as the light pre-pass writes it: the volume's orientation columns scaled,
+// its position, the colour, the light's position, near and far attenuation, the cone's axis and
+// the cosines of half its inner and outer angles.
+std::vector<float> Record(const float columns[3][3], const float scale[3], const float position[3], const float colour[3],
+                          const float at[3], float farDistance, const float axis[3], float cosInner, float cosOuter) {
+    std::vector<float> r(30, 0.0f);
+    for (int a = 0; a < 3; ++a)
+        for (int k = 0; k < 3; ++k) r[a * 4 + k] = columns[a][k] * scale[a];
+    for (int k = 0; k < 3; ++k) {
+        r[12 + k] = position[k];
+        r[16 + k] = colour[k];
+        r[20 + k] = at[k];
+        r[25 + k] = axis[k];
+    }
+    r[15] = 1.0f, r[19] = 1.0f, r[24] = farDistance, r[28] = cosInner, r[29] = cosOuter;
+    return r;
+}
+
+class LightAndPostEffects : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        if (!std::getenv("SDL_AUDIODRIVER")) setenv("SDL_AUDIODRIVER", "dummy", 1);
+        std::string error;
+        session_ = platform::sdl::SdlSession::Open(&error);
+        openError_ = error;
+        if (session_) session_->KeepFrames(true);
+    }
+    static void TearDownTestSuite() { session_.reset(); }
+    void SetUp() override {
+        ASSERT_TRUE(session_) << openError_;
+        messagesBefore_ = session_->Executor().Messages().size();
+        window_ = std::make_unique<platform::Window>("light pre-pass", 0, 0, kWidth, kHeight);
+        PresentParameters p;
+        p.backBufferWidth = kWidth;
+        p.backBufferHeight = kHeight;
+        p.backBufferFormat = kFormatX8R8G8B8;
+        p.backBufferCount = 1;
+        p.swapEffect = kSwapEffectDiscard;
+        p.deviceWindow = window_.get();
+        p.enableAutoDepthStencil = true;
+        p.autoDepthStencilFormat = kFormatD24S8;
+        p.presentationInterval = kPresentIntervalImmediate;
+        ASSERT_EQ(driver_.CreateDevice(p, device_), kOk);
+        pool_ = EffectPool::Create();
+        const Matrix projection = MatrixPerspectiveFovLH(45.0f * 3.14159265f / 180.0f, float(kWidth) / kHeight, 1.0f, kFar);
+        std::memcpy(projection_, projection.m, sizeof projection_);
+        ASSERT_EQ(device_->CreateTexture(kWidth, kHeight, 1, 0, kFormatA16B16G16R16F, Pool::kManaged, &geometry_), kOk);
+        LockedRect locked;
+        ASSERT_EQ(geometry_->LockRect(0, locked), kOk);
+        const uint16_t texel[4] = {ToHalf(0.0f), ToHalf(0.0f), ToHalf(-1.0f), ToHalf(kWall / kFar)};
+        for (int y = 0; y < kHeight; ++y)
+            for (int x = 0; x < kWidth; ++x)
+                std::memcpy(static_cast<uint8_t*>(locked.bits) + y * locked.pitch + x * 8, texel, 8);
+        ASSERT_EQ(geometry_->UnlockRect(0), kOk);
+    }
+    void TearDown() override {
+        for (DeviceObject* o : objects_) o->Release();
+        for (Effect* e : effects_) e->Release();
+        if (geometry_) geometry_->Release();
+        if (pool_) pool_->Release();
+        device_.reset();
+        window_.reset();
+    }
+
+    Effect* Load(const std::string& name) {
+        Effect* effect = nullptr;
+        std::string errors;
+        EXPECT_EQ(CreateEffectFromFile(device_.get(), qvtest::SourceDir() + "/Graphics/shaders/" + name + ".fx", pool_,
+                                       &effect, &errors),
+                  kOk)
+            << errors;
+        if (effect) effects_.push_back(effect);
+        EXPECT_EQ(session_->Executor().Messages().size(), messagesBefore_) << session_->Executor().Messages().back();
+        return effect;
+    }
+    template <class T> T* Buffer(const void* data, uint32_t size, T* buffer) {
+        void* out = nullptr;
+        EXPECT_EQ(buffer->Lock(0, size, &out), kOk);
+        std::memcpy(out, data, size);
+        EXPECT_EQ(buffer->Unlock(), kOk);
+        objects_.push_back(buffer);
+        return buffer;
+    }
+    VertexBuffer* Vertices(const void* data, uint32_t size) {
+        VertexBuffer* b = nullptr;
+        EXPECT_EQ(device_->CreateVertexBuffer(size, Pool::kManaged, &b), kOk);
+        return Buffer(data, size, b);
+    }
+    IndexBuffer* Indices(const std::vector<uint16_t>& indices) {
+        IndexBuffer* b = nullptr;
+        const auto size = static_cast<uint32_t>(indices.size() * 2);
+        EXPECT_EQ(device_->CreateIndexBuffer(size, kFormatIndex16, Pool::kManaged, &b), kOk);
+        return Buffer(indices.data(), size, b);
+    }
+    VertexDeclaration* Declaration(const std::vector<VertexElement>& elements) {
+        VertexDeclaration* d = nullptr;
+        EXPECT_EQ(device_->CreateVertexDeclaration(elements, &d), kOk);
+        if (d) objects_.push_back(d);
+        return d;
+    }
+    void BeginFrame(uint32_t clear = 0xFF000000u) {
+        ASSERT_EQ(device_->BeginScene(), kOk);
+        ASSERT_EQ(device_->Clear(kClearTarget | kClearZBuffer, clear, 1.0f, 0), kOk);
+    }
+    void Begin(Effect* effect, const char* technique) {
+        BeginFrame();
+        ASSERT_EQ(effect->SetTechnique(technique), kOk);
+        ASSERT_EQ(effect->SetTexture("geometry", geometry_), kOk);
+        Matrix projection;
+        std::memcpy(projection.m, projection_, sizeof projection_);
+        ASSERT_EQ(effect->SetMatrix("projection", projection), kOk);
+        ASSERT_EQ(effect->SetFloat("cFar", kFar), kOk);
+    }
+    void Draw(Effect* effect, uint32_t vertices, uint32_t triangles) {
+        ASSERT_EQ(effect->Begin(nullptr), kOk);
+        ASSERT_EQ(effect->BeginPass(0), kOk);
+        ASSERT_EQ(device_->DrawIndexedPrimitive(kTriangleList, 0, 0, vertices, 0, triangles), kOk);
+        ASSERT_EQ(effect->EndPass(), kOk);
+        ASSERT_EQ(effect->End(), kOk);
+        ASSERT_EQ(device_->EndScene(), kOk);
+        ASSERT_EQ(device_->Present(), kOk);
+    }
+    // The engine's screen quad: corners in clip space, uv from the top-left.
+    void DrawScreenQuad(Effect* effect) {
+        const float quad[4][5] = {{-1, 1, 0, 0, 0}, {1, 1, 0, 1, 0}, {-1, -1, 0, 0, 1}, {1, -1, 0, 1, 1}};
+        ASSERT_EQ(device_->SetVertexDeclaration(Declaration({{0, 0, 2, 0, 0, 0}, {0, 12, 1, 0, 5, 0}})), kOk);
+        ASSERT_EQ(device_->SetStreamSource(0, Vertices(quad, sizeof quad), 0, 20), kOk);
+        ASSERT_EQ(device_->SetIndices(Indices({0, 1, 2, 2, 1, 3})), kOk);
+        Draw(effect, 4, 2);
+    }
+    Texture* Flat(uint32_t argb) {
+        Texture* t = nullptr;
+        EXPECT_EQ(device_->CreateTexture(8, 8, 1, 0, kFormatA8R8G8B8, Pool::kManaged, &t), kOk);
+        LockedRect locked;
+        EXPECT_EQ(t->LockRect(0, locked), kOk);
+        for (int y = 0; y < 8; ++y)
+            for (int x = 0; x < 8; ++x) std::memcpy(static_cast<uint8_t*>(locked.bits) + y * locked.pitch + x * 4, &argb, 4);
+        EXPECT_EQ(t->UnlockRect(0), kOk);
+        objects_.push_back(t);
+        return t;
+    }
+    // Light volumes of a mesh, one per record, as the pre-pass draws them.
+    void DrawVolumes(Effect* effect, const Aperture::Resource::MeshGeometry& mesh, const std::vector<float>& records) {
+        ASSERT_EQ(effect->SetMatrix("view", Matrix::Identity()), kOk);
+        const auto instances = static_cast<uint32_t>(records.size() / 30);
+        ASSERT_EQ(device_->SetVertexDeclaration(Declaration(Aperture::Resource::LightVertex::Elements())), kOk);
+        ASSERT_EQ(device_->SetStreamSource(0, Vertices(mesh.vertices.data(), uint32_t(mesh.vertices.size() * 56)), 0, 56),
+                  kOk);
+        ASSERT_EQ(device_->SetStreamSource(1, Vertices(records.data(), uint32_t(records.size() * 4)), 0, 120), kOk);
+        ASSERT_EQ(device_->SetStreamSourceFreq(0, kStreamIndexedData | instances), kOk);
+        ASSERT_EQ(device_->SetStreamSourceFreq(1, kStreamInstanceData | 1u), kOk);
+        ASSERT_EQ(device_->SetIndices(Indices(mesh.indices)), kOk);
+        Draw(effect, uint32_t(mesh.vertices.size()), uint32_t(mesh.indices.size() / 3));
+        ASSERT_EQ(device_->SetStreamSourceFreq(0, 1u), kOk);
+        ASSERT_EQ(device_->SetStreamSourceFreq(1, 1u), kOk);
+    }
+    Rgb Pixel(int x, int y) const {
+        const std::vector<uint8_t>& rgba = session_->LastPresented();
+        const size_t at = (static_cast<size_t>(y) * kWidth + x) * 4;
+        if (at + 3 >= rgba.size()) return {-1, -1, -1};
+        return {rgba[at], rgba[at + 1], rgba[at + 2]};
+    }
+    // The column of the wall point at view x on the middle row.
+    int Column(float x) const { return int((x / kWall * projection_[0] * 0.5f + 0.5f) * kWidth); }
+
+    static inline std::unique_ptr<platform::sdl::SdlSession> session_;
+    static inline std::string openError_;
+    size_t messagesBefore_ = 0;
+    std::unique_ptr<platform::Window> window_;
+    Driver driver_;
+    std::unique_ptr<Device> device_;
+    EffectPool* pool_ = nullptr;
+    Texture* geometry_ = nullptr;
+    float projection_[16] = {};
+    std::vector<DeviceObject*> objects_;
+    std::vector<Effect*> effects_;
+};
+
+void ExpectNear(const Rgb& got, const Rgb& want, const std::string& where) {
+    EXPECT_TRUE(std::abs(got.r - want.r) <= 3 && std::abs(got.g - want.g) <= 3 && std::abs(got.b - want.b) <= 3)
+        << where << ": got " << got.r << "," << got.g << "," << got.b << " want " << want.r << "," << want.g << ","
+        << want.b;
+}
+
+TEST_F(LightAndPostEffects, TheSunLightsTheWallByTheAngleItMeetsIt) {
+    Effect* sun = Load("light_prepass_directional");
+    ASSERT_NE(sun, nullptr);
+    // The engine's screen quad: corners in clip space, uv from the top-left.
+    Begin(sun, "RenderLightBufferNoShadows");
+    ASSERT_EQ(sun->SetVector("dir_light_direction", {0.0f, std::sqrt(0.75f), -0.5f, 0.0f}), kOk);
+    ASSERT_EQ(sun->SetVector("dir_light_color", {0.8f, 0.4f, 1.0f, 0.0f}), kOk);
+    DrawScreenQuad(sun);
+    // At 60 degrees from the wall's normal: half the colour, everywhere on the wall.
+    ExpectNear(Pixel(kWidth / 2, kHeight / 2), {102, 51, 128}, "centre");
+    ExpectNear(Pixel(3, 3), {102, 51, 128}, "top-left");
+}
+
+// The sun looking along the view's own z: the cascades' maps hold an occluder at depth 50 over
+// the left half of the wall (view x < 0) and nothing over the right half.
+TEST_F(LightAndPostEffects, TheSunIsShadowedWhereTheCascadesHoldSomethingNearerToIt) {
+    Effect* sun = Load("light_prepass_directional");
+    ASSERT_NE(sun, nullptr);
+    constexpr int kMap = 64;
+    Begin(sun, "RenderLightBuffer");
+    ASSERT_EQ(sun->SetVector("dir_light_direction", {0.0f, 0.0f, -1.0f, 0.0f}), kOk);
+    ASSERT_EQ(sun->SetVector("dir_light_color", {1.0f, 1.0f, 1.0f, 0.0f}), kOk);
+    ASSERT_EQ(sun->SetMatrix("view_inv", Matrix::Identity()), kOk);
+    ASSERT_EQ(sun->SetMatrix("shadow_view", Matrix::Identity()), kOk);
+    const Matrix box = MatrixOrthoOffCenterLH(-200.0f, 200.0f, -200.0f, 200.0f, 0.0f, 1000.0f);
+    const char* const maps[3] = {"shadowDepth", "shadowDepth2", "shadowDepth3"};
+    const char* const projections[3] = {"shadow_projection", "shadow_projection2", "shadow_projection3"};
+    const char* const nears[3] = {"ortho_near1", "ortho_near2", "ortho_near3"};
+    const char* const fars[3] = {"ortho_far1", "ortho_far2", "ortho_far3"};
+    for (int c = 0; c < 3; ++c) {
+        Texture* map = nullptr;
+        ASSERT_EQ(device_->CreateTexture(kMap, kMap, 1, 0, kFormatG32R32F, Pool::kManaged, &map), kOk);
+        objects_.push_back(map);
+        LockedRect locked;
+        ASSERT_EQ(map->LockRect(0, locked), kOk);
+        for (int y = 0; y < kMap; ++y)
+            for (int x = 0; x < kMap; ++x) {
+                const float depth = x < kMap / 2 ? 0.05f : 1.0f, texel[2] = {depth, depth * depth};
+                std::memcpy(static_cast<uint8_t*>(locked.bits) + y * locked.pitch + x * 8, texel, 8);
+            }
+        ASSERT_EQ(map->UnlockRect(0), kOk);
+        ASSERT_EQ(sun->SetTexture(maps[c], map), kOk);
+        ASSERT_EQ(sun->SetMatrix(projections[c], box), kOk);
+        ASSERT_EQ(sun->SetFloat(nears[c], 0.0f), kOk);
+        ASSERT_EQ(sun->SetFloat(fars[c], 1000.0f), kOk);
+    }
+    DrawScreenQuad(sun);
+    ExpectNear(Pixel(kWidth / 4, kHeight / 2), {0, 0, 0}, "behind the occluder");
+    ExpectNear(Pixel(3 * kWidth / 4, kHeight / 2), {255, 255, 255}, "in the open");
+}
+
+TEST_F(LightAndPostEffects, PointLightsAddOnceEachFadingToTheirFarDistance) {
+    Effect* point = Load("light_prepass");
+    ASSERT_NE(point, nullptr);
+    const float axes[3][3] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}}, none[3] = {0, 0, 0}, red[3] = {1.0f, 0.5f, 0.25f};
+    // One light whose volume holds the eye, 10 in front of the wall, reaching 50; one outside
+    // any view of the eye's volume, 20 in front, reaching 25.
+    const float inside[3] = {0, 0, 90}, outside[3] = {0, 0, 80};
+    const float bigScale[3] = {100, 100, 100}, smallScale[3] = {50, 50, 50};
+    std::vector<float> records = Record(axes, bigScale, inside, red, inside, 50, none, 0, 0);
+    const std::vector<float> second = Record(axes, smallScale, outside, red, outside, 25, none, 0, 0);
+    records.insert(records.end(), second.begin(), second.end());
+    Begin(point, "RenderLightBuffer");
+    DrawVolumes(point, Aperture::Resource::GenerateCubeSphere(4), records);
+    // (50 - 10) / 50 + (25 - 20) / 25 of the colour at the centre; nothing where both are far.
+    ExpectNear(Pixel(kWidth / 2, kHeight / 2), {255, 128, 64}, "centre");
+    ExpectNear(Pixel(Column(60.0f), kHeight / 2), {0, 0, 0}, "beyond both");
+}
+
+TEST_F(LightAndPostEffects, ASpotLightShinesDownItsConeOnly) {
+    Effect* spot = Load("light_prepass_spot");
+    ASSERT_NE(spot, nullptr);
+    // Shining along +z from 50 before the wall: its axis (the orientation's second column) points back.
+    const float orientation[3][3] = {{1, 0, 0}, {0, 0, -1}, {0, 1, 0}}, white[3] = {1, 1, 1}, axis[3] = {0, 0, -1};
+    const float position[3] = {0, 0, 50}, range = 100.0f;
+    const float outer = 40.0f * 3.14159265f / 180.0f, inner = 20.0f * 3.14159265f / 180.0f;
+    const float width = 2.0f * std::tan(outer / 2) * range, scale[3] = {width, range, width};
+    Begin(spot, "RenderLightBuffer");
+    DrawVolumes(spot, Aperture::Resource::GenerateCone(16, 1),
+                Record(orientation, scale, position, white, position, range, axis, std::cos(inner / 2), std::cos(outer / 2)));
+    ExpectNear(Pixel(kWidth / 2, kHeight / 2), {128, 128, 128}, "on the axis, 50 away of 100");
+    // 30 degrees off the axis is outside the 40 degree cone.
+    ExpectNear(Pixel(Column(std::tan(30.0f * 3.14159265f / 180.0f) * 50.0f), kHeight / 2), {0, 0, 0}, "off the cone");
+}
+
+// Each step on a flat picture within the displayable range: the blur, the downscale and the depth
+// of field keep it, nothing in it glows, and the additive blend adds it to what the target holds.
+TEST_F(LightAndPostEffects, AFlatPicturePassesThroughThePostProcessingSteps) {
+    const uint32_t picture = 0xFF8040C0u;
+    const Rgb shown{0x80, 0x40, 0xC0};
+    // The engine's kernel: a Gaussian of sigma 3 at 0, 1 and 2 texels, scaled by 0.8.
+    auto gauss = [](float x) { return std::exp(-x * x / 18.0f) / std::sqrt(2.0f * 3.14159265f * 9.0f); };
+    const float weights[5] = {0.8f * gauss(0), 0.8f * gauss(1), 0.8f * gauss(2), 0.8f * gauss(1), 0.8f * gauss(2)};
+    const Float4 offsets[5] = {{0, 0, 0, 0}, {1 / 8.0f, 1 / 8.0f, 0, 0}, {2 / 8.0f, 2 / 8.0f, 0, 0},
+                               {-1 / 8.0f, -1 / 8.0f, 0, 0}, {-2 / 8.0f, -2 / 8.0f, 0, 0}};
+    struct Step {
+        const char* effect;
+        const char* technique;
+        Rgb expected;
+    };
+    const Step steps[] = {
+        {"blur", "BlurHorizontal", shown}, {"blur", "BlurVertical", shown},     {"blur", "CaptureGlow", {0, 0, 0}},
+        {"copy", "DownScaleQuarter", shown}, {"blend", "Additive", {0x90, 0x50, 0xD0}}, {"DepthOfField", "LinearInterpolate", shown},
+    };
+    for (const Step& step : steps) {
+        Effect* effect = Load(step.effect);
+        ASSERT_NE(effect, nullptr) << step.effect;
+        ASSERT_EQ(effect->SetTechnique(step.technique), kOk);
+        Texture* source = Flat(picture);
+        const std::string name = step.effect;
+        if (name == "blur") {
+            ASSERT_EQ(effect->SetTexture("image", source), kOk);
+            ASSERT_EQ(effect->SetFloatArray("weights", weights, 5), kOk);
+            ASSERT_EQ(effect->SetVectorArray("offsets", offsets, 5), kOk);
+            ASSERT_EQ(effect->SetFloat("glow_intensity", 1.0f), kOk);
+        } else if (name == "copy") {
+            ASSERT_EQ(effect->SetTexture("txtr", source), kOk);
+            ASSERT_EQ(effect->SetFloat("halfPixW", 0.5f / kWidth), kOk);
+            ASSERT_EQ(effect->SetFloat("halfPixH", 0.5f / kHeight), kOk);
+        } else if (name == "blend") {
+            ASSERT_EQ(effect->SetTexture("image", source), kOk);
+        } else {
+            // In focus (the wall at the focal distance): the sharp picture, not the black "blur".
+            ASSERT_EQ(effect->SetTexture("image1", source), kOk);
+            ASSERT_EQ(effect->SetTexture("image2", Flat(0xFF000000u)), kOk);
+            ASSERT_EQ(effect->SetTexture("depthImage", geometry_), kOk);
+            ASSERT_EQ(effect->SetFloat("cFocal", kWall), kOk);
+            ASSERT_EQ(effect->SetFloat("cFar", kFar), kOk);
+            ASSERT_EQ(effect->SetFloat("g_fog_far", 2500.0f), kOk);
+        }
+        BeginFrame(0xFF101010u);
+        DrawScreenQuad(effect);
+        const std::string where = name + " " + step.technique;
+        ExpectNear(Pixel(kWidth / 2, kHeight / 2), step.expected, where + " centre");
+        ExpectNear(Pixel(1, kHeight - 2), step.expected, where + " bottom-left");
+    }
+}
+
+}  // namespace
