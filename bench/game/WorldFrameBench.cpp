@@ -80,9 +80,12 @@ struct Install {
     platform::ManualClock clock;
 };
 
-std::string Running() {
+// The running state; with `entering`, also a state still coming in.
+std::string Running(bool entering = false) {
     SD::GameStateManager_* states = SD::GameStateManager_::GetInstance();
-    if (!states || !states->GetCurrentLevel() || states->GetPhase() != SD::GameStateManager_::kRun) return "";
+    if (!states || !states->GetCurrentLevel()) return "";
+    const uint32_t phase = states->GetPhase();
+    if (phase != SD::GameStateManager_::kRun && !(entering && phase == SD::GameStateManager_::kEnter)) return "";
     return states->GetCurrentLevel()->GetName();
 }
 
@@ -105,9 +108,10 @@ void CopyStateObjects(int extra) {
 
 // Runs the game to `target` (the menu, then the world when asked), copies its objects and times
 // the frames that follow without the frame limiter. A small window by default: the headless
-// device's full-screen clears would hide the game's own cost.
+// device's full-screen clears would hide the game's own cost. `entering` times the state as soon
+// as it shows, while it comes in (the world's camera then still looks over the floor).
 void MeasureFrames(benchmark::State& state, const std::string& target, int times, bool window = false,
-                   int width = 320, int height = 200) {
+                   int width = 320, int height = 200, bool entering = false) {
     Install install(width, height);
     std::unique_ptr<platform::sdl::SdlSession> session;
     if (window) {
@@ -135,7 +139,7 @@ void MeasureFrames(benchmark::State& state, const std::string& target, int times
         if (frames > 6000) SD::Core::GetInstance()->Quit();
         const std::string running = Running();
         if (running == "MainMenu" && target != running) SD::GameStateManager_::ChangeLevel(target);
-        if (running != target) return;
+        if (Running(entering) != target) return;
         CopyStateObjects(times - 1);
         SD::Core* core = SD::Core::GetInstance();
         core->GetFrameTimer().SetFrameRate(0.0);
@@ -144,7 +148,8 @@ void MeasureFrames(benchmark::State& state, const std::string& target, int times
         measuring = false;
         measured = true;
         state.counters["objects"] = static_cast<double>(SD::Factory_::GetInstance()->GetPool().GetLiveCount());
-        state.counters["fps"] = benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+        state.counters["fps"] =
+            benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
         core->Quit();
     };
     SD::RunProgram(options);
@@ -161,7 +166,9 @@ void BM_WorldFrame(benchmark::State& state) { MeasureFrames(state, "World", stat
 BENCHMARK(BM_WorldFrame)->Arg(1)->Arg(4)->Arg(16)->Unit(benchmark::kMicrosecond);
 
 // Argument 0: the recording device alone; 1: drawn by OpenGL and shown in the window.
-void BM_WorldFrame640x400(benchmark::State& state) { MeasureFrames(state, "World", 1, state.range(0) != 0, 640, 400); }
+void BM_WorldFrame640x400(benchmark::State& state) {
+    MeasureFrames(state, "World", 1, state.range(0) != 0, 640, 400, true);
+}
 BENCHMARK(BM_WorldFrame640x400)->ArgName("window")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 void BM_MainMenuFrame(benchmark::State& state) { MeasureFrames(state, "MainMenu", 1); }

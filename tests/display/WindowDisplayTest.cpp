@@ -2,7 +2,8 @@
 // X server with the software OpenGL renderer): the OpenGL device draws the menu and the world,
 // the frames are read back from the window, and what they show is checked against the sample
 // data: the menu's logo where its HUD file puts it, the world's sky and floor where the camera
-// sees them. The same scene drawn twice, a lost device and a resized window are checked too.
+// sees them. The same scene drawn twice, a lost device, a lost GL context and a resized window
+// are checked too.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -50,8 +51,8 @@ constexpr const char* kWorldLevel = "Assets/Levels/World_v6/objects.xml";
 std::string Showing(bool* entered) {
     SD::GameStateManager_* states = SD::GameStateManager_::GetInstance();
     const uint32_t phase = states ? states->GetPhase() : SD::GameStateManager_::kIdle;
-    if (!states || !states->GetCurrentLevel() || (phase != SD::GameStateManager_::kEnter && phase != SD::GameStateManager_::kRun))
-        return "";
+    const bool shown = phase == SD::GameStateManager_::kEnter || phase == SD::GameStateManager_::kRun;
+    if (!shown || !states->GetCurrentLevel()) return "";
     *entered = phase == SD::GameStateManager_::kRun;
     return states->GetCurrentLevel()->GetName();
 }
@@ -97,7 +98,8 @@ Box ExpectedLogoBox(const Box& area, float x, float y, const Aperture::UISprite&
     const SD::Transform& transform = sprite.GetOwner()->GetTransform();
     const double w = area.Width(), h = area.Height();
     const double pw = w * transform.GetScaleX();
-    const double ph = w * transform.GetScaleY() * (Aperture::UISprite::kReferenceHeight / Aperture::UISprite::kReferenceWidth);
+    const double ph =
+        w * transform.GetScaleY() * (Aperture::UISprite::kReferenceHeight / Aperture::UISprite::kReferenceWidth);
     const double centreX = area.left + w * x + (sprite.GetAnchor().x - 0.5) * pw;
     const double centreY = area.top + h * y - (sprite.GetAnchor().y - 0.5) * ph;
     return {int(std::lround(centreX - pw / 2)), int(std::lround(centreY - ph / 2)), int(std::lround(centreX + pw / 2)),
@@ -284,7 +286,10 @@ TEST_F(WindowDisplay, MenuAndWorldReachTheScreenAndSurviveALostDeviceALostContex
     // The window is as large as the device's back buffer: the screen shows it pixel for pixel.
     EXPECT_EQ(menu.width, backBufferWidth);
     EXPECT_EQ(menu.height, backBufferHeight);
+    // Behind the logo the menu shows its sky.
     EXPECT_GE(qvdisplay::DistinctColours(menu), 3u) << "the menu's frame is blank";
+    EXPECT_GE(qvdisplay::ShareLike(menu, Band(menuArea, 0.02, 0.5), sky_, 0.06), 0.8)
+        << "the menu's upper half " << qvdisplay::Describe(qvdisplay::MeanColour(menu, Band(menuArea, 0.02, 0.5)));
 
     // The logo covers the rectangle its HUD entry and size give it, in its texture's colour,
     // and the picture around it is something else.
