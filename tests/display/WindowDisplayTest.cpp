@@ -216,6 +216,7 @@ Frame RedrawStill(const platform::sdl::SdlSession& session) {
 TEST_F(WindowDisplay, MenuAndWorldReachTheScreenAndSurviveALostDeviceALostContextAndAResize) {
     unsigned long menuFrames = 0, worldFrames = 0;
     Frame menu, world, still[2], afterLoss, afterContextLoss, afterResize;
+    std::vector<uint8_t> menuBackBuffer;
     Box menuArea, worldArea, resizedArea;
     int backBufferWidth = 0, backBufferHeight = 0;
     uint32_t resetsBefore = 0, resetsAfterLoss = 0;
@@ -233,6 +234,7 @@ TEST_F(WindowDisplay, MenuAndWorldReachTheScreenAndSurviveALostDeviceALostContex
             // The menu stands still once it has faded in.
             if (menuFrames == 120) {
                 menu = Shown();
+                menuBackBuffer = session_->LastPresented();
                 menuArea = RenderArea(menu);
                 backBufferWidth = int(DeviceLayer().GetBackBufferWidth());
                 backBufferHeight = int(DeviceLayer().GetBackBufferHeight());
@@ -286,6 +288,7 @@ TEST_F(WindowDisplay, MenuAndWorldReachTheScreenAndSurviveALostDeviceALostContex
     // The window is as large as the device's back buffer: the screen shows it pixel for pixel.
     EXPECT_EQ(menu.width, backBufferWidth);
     EXPECT_EQ(menu.height, backBufferHeight);
+    EXPECT_TRUE(menu.rgba == menuBackBuffer) << "the window does not show the device's back buffer";
     // Behind the logo the menu shows its sky.
     EXPECT_GE(qvdisplay::DistinctColours(menu), 3u) << "the menu's frame is blank";
     EXPECT_GE(qvdisplay::ShareLike(menu, Band(menuArea, 0.02, 0.5), sky_, 0.06), 0.8)
