@@ -1,4 +1,7 @@
 # Shadow depth of alpha-tested surfaces: texels under the cut-off cast no shadow.
+# A map texel holds the depth from the sun, 0 at the cascade's ortho_near and 1 at its
+# ortho_far, and its square; the cascade pass sets the sun's view as shadow_view and the
+# cascade's box as projection (light_view_projection is not set by the frame).
 param shared float4x4 projection
 param shared float4x4 shadow_view
 param shared float ortho_near
@@ -34,7 +37,6 @@ layout(location = QV_TEXCOORD2) in vec4 in_world1;
 layout(location = QV_TEXCOORD3) in vec4 in_world2;
 layout(location = QV_TEXCOORD4) in vec4 in_world3;
 
-// The cascade pass sets the sun's view as shadow_view and the cascade's box as projection.
 void caster(mat4 world_matrix) {
     vec4 light_position = shadow_view * (world_matrix * vec4(in_position.xyz, 1.0));
     light_depth = (light_position.z - ortho_near) / (ortho_far - ortho_near);
