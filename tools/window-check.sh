@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # Plays the game in a window on a virtual display with the software OpenGL renderer and checks
 # what reaches the screen (tests/display). Not part of ./test: it needs Xvfb.
-#   tools/window-check.sh [build folder, default build/test]
+#   tools/window-check.sh [build folder, default build/test] [test options, e.g. --gtest_filter=...]
 set -euo pipefail
 cd "$(dirname "$0")/.."
-build=${1:-build/test}
+./tools/install-deps.sh
+build=build/test
+if [ $# -gt 0 ] && [[ $1 != -* ]]; then build=$1; shift; fi
 if [ ! -f "$build/CMakeCache.txt" ]; then
   cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Debug -DQV_SANITIZE=ON -DQV_TESTS=ON -DQV_BENCH=OFF \
         -DQV_BIN_DIR="$PWD/$build/bin" >/dev/null

@@ -1,8 +1,9 @@
 // One frame of the whole sample game in its world state: every system, the recording graphics
 // device and the sound engine with its output captured, with the world's objects as the level
 // loads them and copied to four and sixteen times as many. Anchor: a frame of the main menu.
-// Beside them the world's frame shown in a real window through OpenGL (skipped without a
-// display; tools/window-check.sh's virtual display with the software renderer serves).
+// Beside them the world's frame in a 640 x 400 window, once on the recording device alone and
+// once drawn by OpenGL in a real window (skipped without a display; tools/window-bench.sh runs
+// them on a virtual display with the software renderer).
 #include <benchmark/benchmark.h>
 
 #include <stdlib.h>
@@ -51,18 +52,17 @@ void ReplaceValue(std::string& text, const std::string& key, const std::string& 
 // The sample data in a temporary install entered at its bin folder, with its own application
 // data; the frame limiter holds 20 frames a second of a clock that its waits move on.
 struct Install {
-    Install() {
+    Install(int width, int height) {
         namespace fs = std::filesystem;
         char pattern[] = "/tmp/qv_bench_world_XXXXXX";
         root = mkdtemp(pattern) ? pattern : "/tmp";
         fs::create_directories(root + "/bin");
         for (const char* folder : {"Assets", "Graphics"})
             fs::copy(std::string(QV_SOURCE_DIR) + "/" + folder, root + "/" + folder, fs::copy_options::recursive);
-        // A small window: the headless device's full-screen clears would hide the game's own cost.
         const std::string config = root + "/Assets/Config/config.ini";
         std::string text = ReadFile(config);
-        ReplaceValue(text, "Width=", "320");
-        ReplaceValue(text, "Height=", "200");
+        ReplaceValue(text, "Width=", std::to_string(width));
+        ReplaceValue(text, "Height=", std::to_string(height));
         std::ofstream(config, std::ios::binary) << text;
         previous = fs::current_path().string();
         setenv("XDG_DATA_HOME", (root + "/AppData").c_str(), 1);
@@ -80,9 +80,12 @@ struct Install {
     platform::ManualClock clock;
 };
 
-std::string Running() {
+// The running state; with `entering`, also a state still coming in.
+std::string Running(bool entering = false) {
     SD::GameStateManager_* states = SD::GameStateManager_::GetInstance();
-    if (!states || !states->GetCurrentLevel() || states->GetPhase() != SD::GameStateManager_::kRun) return "";
+    if (!states || !states->GetCurrentLevel()) return "";
+    const uint32_t phase = states->GetPhase();
+    if (phase != SD::GameStateManager_::kRun && !(entering && phase == SD::GameStateManager_::kEnter)) return "";
     return states->GetCurrentLevel()->GetName();
 }
 
@@ -104,9 +107,12 @@ void CopyStateObjects(int extra) {
 }
 
 // Runs the game to `target` (the menu, then the world when asked), copies its objects and times
-// the frames that follow without the frame limiter.
-void MeasureFrames(benchmark::State& state, const std::string& target, int times, bool window = false) {
-    Install install;
+// the frames that follow without the frame limiter. A small window by default: the headless
+// device's full-screen clears would hide the game's own cost. `entering` times the state as soon
+// as it shows, while it comes in (the world's camera then still looks over the floor).
+void MeasureFrames(benchmark::State& state, const std::string& target, int times, bool window = false,
+                   int width = 320, int height = 200, bool entering = false) {
+    Install install(width, height);
     std::unique_ptr<platform::sdl::SdlSession> session;
     if (window) {
         if (!getenv("SDL_AUDIODRIVER")) setenv("SDL_AUDIODRIVER", "dummy", 1);
@@ -133,7 +139,7 @@ void MeasureFrames(benchmark::State& state, const std::string& target, int times
         if (frames > 6000) SD::Core::GetInstance()->Quit();
         const std::string running = Running();
         if (running == "MainMenu" && target != running) SD::GameStateManager_::ChangeLevel(target);
-        if (running != target) return;
+        if (Running(entering) != target) return;
         CopyStateObjects(times - 1);
         SD::Core* core = SD::Core::GetInstance();
         core->GetFrameTimer().SetFrameRate(0.0);
@@ -142,6 +148,8 @@ void MeasureFrames(benchmark::State& state, const std::string& target, int times
         measuring = false;
         measured = true;
         state.counters["objects"] = static_cast<double>(SD::Factory_::GetInstance()->GetPool().GetLiveCount());
+        state.counters["fps"] =
+            benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
         core->Quit();
     };
     SD::RunProgram(options);
@@ -157,8 +165,12 @@ void MeasureFrames(benchmark::State& state, const std::string& target, int times
 void BM_WorldFrame(benchmark::State& state) { MeasureFrames(state, "World", static_cast<int>(state.range(0))); }
 BENCHMARK(BM_WorldFrame)->Arg(1)->Arg(4)->Arg(16)->Unit(benchmark::kMicrosecond);
 
-void BM_WorldFrameInWindow(benchmark::State& state) { MeasureFrames(state, "World", 1, true); }
-BENCHMARK(BM_WorldFrameInWindow)->Unit(benchmark::kMicrosecond);
+// Argument 0: the recording device alone; 1: drawn by OpenGL and shown in the window. Real
+// time: the software renderer draws on threads of its own.
+void BM_WorldFrame640x400(benchmark::State& state) {
+    MeasureFrames(state, "World", 1, state.range(0) != 0, 640, 400, true);
+}
+BENCHMARK(BM_WorldFrame640x400)->ArgName("window")->Arg(0)->Arg(1)->UseRealTime()->Unit(benchmark::kMillisecond);
 
 void BM_MainMenuFrame(benchmark::State& state) { MeasureFrames(state, "MainMenu", 1); }
 BENCHMARK(BM_MainMenuFrame)->Unit(benchmark::kMicrosecond);

@@ -44,6 +44,7 @@ FILES = {
     "Sky/winter_skysphere.png": (200, 210, 225, 255),
     "Hud/Checked.png": (90, 200, 90, 255),
     "Hud/Unchecked.png": (120, 120, 120, 255),
+    "Hud/MenuLogo.png": (240, 190, 60, 255),
 }
 BUTTON = {"Up": (70, 90, 140, 255), "Over": (110, 140, 200, 255), "Down": (40, 50, 90, 255)}
 for button in ("Play", "Credits", "Quit", "Yes", "No", "Resume", "ToMenu", "Res_1280x800"):

@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Frames per second of the world in a 640 x 400 window: on the recording device alone and drawn
+# by OpenGL with the software renderer on a virtual display (bench/game, BM_WorldFrame640x400).
+# Not part of ./test: it needs Xvfb.
+#   tools/window-bench.sh [build folder, default build/bench] [benchmark options]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+./tools/install-deps.sh
+build=build/bench
+if [ $# -gt 0 ] && [[ $1 != -* ]]; then build=$1; shift; fi
+if [ ! -f "$build/CMakeCache.txt" ]; then
+  cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DQV_TESTS=OFF -DQV_BENCH=ON \
+        -DQV_BIN_DIR="$PWD/$build/bin" >/dev/null
+fi
+cmake --build "$build" -j4 --target game_bench
+export LIBGL_ALWAYS_SOFTWARE=1
+export SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy}
+exec xvfb-run -a -s "-screen 0 1600x1200x24" "$build/bench/game_bench" \
+     --benchmark_filter='BM_WorldFrame640x400' "$@"
