@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <map>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
@@ -21,6 +22,8 @@
 #include "game/hud/HudHooks.h"
 #include "game/hud/HudSystem.h"
 #include "game/hud/Slider.h"
+#include "graphics/Graphics.h"
+#include "graphics/components/Sprite.h"
 #include "runtime/Input.h"
 #include "runtime/InterpolatorSystem.h"
 #include "support/TempTree.h"
@@ -70,6 +73,8 @@ protected:
         factory.RegisterComponentCreator("HudFade", SD::CID_HudFade, new SD::ComponentCreator<QV::HudFade>);
         factory.RegisterComponentCreator("CheckBox", SD::CID_CheckBox, new SD::ComponentCreator<QV::CheckBox>);
         factory.RegisterComponentCreator("Slider", SD::CID_Slider, new SD::ComponentCreator<QV::Slider>);
+        // The menus' pictures (the logo) are sprites of the graphics system.
+        factory.RegisterComponentCreator("UISprite", SD::CID_UISprite, new SD::ComponentCreator<Aperture::UISprite>);
         factory.SetObjectInFormat("xml");
         input.Initialize();
         input.AddInjector(std::make_unique<gametest::HeldKeys>(&keys));
@@ -85,7 +90,11 @@ protected:
         QV::GetHudHooks() = QV::HudHooks();
         hud.Shutdown();
         input.Shutdown();
+        factory.DestroyAllGameObjects();
     }
+
+    // Holds the sprites the HUD files make; gone after the objects.
+    std::unique_ptr<Aperture::Graphics_> graphics = std::make_unique<Aperture::Graphics_>();
 
     // Loads the sample blueprints and any extra blueprint file written under the test's tree,
     // then starts the HUD system (its scripts and bindings).
