@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "SessionSuite.h"
 #include "platform/gfx/Device.h"
 #include "platform/gfx/Effect.h"
 #include "platform/gfx/Font.h"
@@ -90,17 +91,8 @@ struct Rgb {
     int r, g, b;
 };
 
-class GlExecutor : public ::testing::Test {
+class GlExecutor : public displaytest::SessionSuite {
 protected:
-    // One session for the suite keeps it quick; every test has its own window and device.
-    static void SetUpTestSuite() {
-        if (!std::getenv("SDL_AUDIODRIVER")) setenv("SDL_AUDIODRIVER", "dummy", 1);
-        std::string error;
-        session_ = platform::sdl::SdlSession::Open(&error);
-        openError_ = error;
-        if (session_) session_->KeepFrames(true);
-    }
-    static void TearDownTestSuite() { session_.reset(); }
     void SetUp() override {
         ASSERT_TRUE(session_) << openError_;
         messagesBefore_ = session_->Executor().Messages().size();
@@ -220,8 +212,6 @@ protected:
     }
 
     qvtest::TempTree tree_;
-    static inline std::unique_ptr<platform::sdl::SdlSession> session_;
-    static inline std::string openError_;
     size_t messagesBefore_ = 0;
     std::unique_ptr<platform::Window> window_;
     Driver driver_;

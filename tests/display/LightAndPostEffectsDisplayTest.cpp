@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "SessionSuite.h"
 #include "graphics/resources/Mesh.h"
 #include "graphics/resources/Vertex.h"
 #include "platform/gfx/Device.h"
@@ -53,16 +54,8 @@ std::vector<float> Record(const float columns[3][3], const float scale[3], const
     return r;
 }
 
-class LightAndPostEffects : public ::testing::Test {
+class LightAndPostEffects : public displaytest::SessionSuite {
 protected:
-    static void SetUpTestSuite() {
-        if (!std::getenv("SDL_AUDIODRIVER")) setenv("SDL_AUDIODRIVER", "dummy", 1);
-        std::string error;
-        session_ = platform::sdl::SdlSession::Open(&error);
-        openError_ = error;
-        if (session_) session_->KeepFrames(true);
-    }
-    static void TearDownTestSuite() { session_.reset(); }
     void SetUp() override {
         ASSERT_TRUE(session_) << openError_;
         messagesBefore_ = session_->Executor().Messages().size();
@@ -200,8 +193,6 @@ protected:
     // The column of the wall point at view x on the middle row.
     int Column(float x) const { return int((x / kWall * projection_[0] * 0.5f + 0.5f) * kWidth); }
 
-    static inline std::unique_ptr<platform::sdl::SdlSession> session_;
-    static inline std::string openError_;
     size_t messagesBefore_ = 0;
     std::unique_ptr<platform::Window> window_;
     Driver driver_;
