@@ -2,12 +2,15 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "SceneTestSupport.h"
 #include "graphics/components/Terrain.h"
+#include "platform/gfx/ImageFile.h"
 
 namespace {
 
@@ -61,6 +64,41 @@ TEST(SampleArtFrame, TheSkyTheHillAndTheTerrainDrawWithTheirSampleTextures) {
     const std::string log = f.logger.Buffer();
     for (const char* fault : {"not loaded", "not created", "names no loaded material"})
         EXPECT_EQ(log.find(fault), std::string::npos) << fault << "\n" << log;
+}
+
+std::string SourceText(const std::string& file) {
+    std::ifstream in(qvtest::SourceDir() + "/" + file, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// The world's vignette is drawn over the whole picture: clear in the middle, so the view shows
+// through untouched, and black towards the corners, so the edges only darken.
+TEST(SampleArtFrame, TheVignetteOnlyDarkensTheEdgesOfThePicture) {
+    const std::string samples = SourceText("Assets/Objects/World/WorldSamples.xml");
+    const size_t blueprint = samples.find("<GameObjectBlueprint name=\"Hud/Vignette\">");
+    ASSERT_NE(blueprint, std::string::npos);
+    EXPECT_EQ(samples.find("<String name=\"Texture\">Vignette</String>", blueprint),
+              samples.find("<String name=\"Texture\">", blueprint));
+    const std::string manifest = SourceText("Assets/Textures/ArtManifest.man");
+    EXPECT_LT(manifest.find("PATH=\"../Assets/Textures/Hud/\""), manifest.find("\"Vignette.png\""));
+    EXPECT_NE(manifest.find("\"Vignette.png\""), std::string::npos);
+
+    platform::gfx::Image image;
+    std::string error;
+    ASSERT_TRUE(platform::gfx::ReadImageFile(qvtest::SourceDir() + "/Assets/Textures/Hud/Vignette.png", image, error))
+        << error;
+    ASSERT_GE(image.width, 8u);
+    ASSERT_GE(image.height, 8u);
+    auto alpha = [&](uint32_t x, uint32_t y) { return image.pixels[(y * image.width + x) * 4 + 3]; };
+    for (size_t i = 0; i < image.pixels.size(); i += 4)
+        EXPECT_EQ(image.pixels[i] | image.pixels[i + 1] | image.pixels[i + 2], 0) << "pixel " << i / 4 << " is not black";
+    const uint32_t w = image.width, h = image.height;
+    EXPECT_EQ(alpha(w / 2, h / 2), 0) << "the middle";
+    EXPECT_EQ(alpha(w / 4, h / 2), 0) << "halfway to the side";
+    for (auto [x, y] : {std::pair<uint32_t, uint32_t>{0, 0}, {w - 1, 0}, {0, h - 1}, {w - 1, h - 1}})
+        EXPECT_GT(alpha(x, y), 200) << "corner " << x << "," << y;
 }
 
 }  // namespace
