@@ -95,10 +95,33 @@ TEST(SampleArtFrame, TheVignetteOnlyDarkensTheEdgesOfThePicture) {
     for (size_t i = 0; i < image.pixels.size(); i += 4)
         EXPECT_EQ(image.pixels[i] | image.pixels[i + 1] | image.pixels[i + 2], 0) << "pixel " << i / 4 << " is not black";
     const uint32_t w = image.width, h = image.height;
-    EXPECT_EQ(alpha(w / 2, h / 2), 0) << "the middle";
-    EXPECT_EQ(alpha(w / 4, h / 2), 0) << "halfway to the side";
+    EXPECT_EQ(int(alpha(w / 2, h / 2)), 0) << "the middle";
+    EXPECT_EQ(int(alpha(w / 4, h / 2)), 0) << "halfway to the side";
     for (auto [x, y] : {std::pair<uint32_t, uint32_t>{0, 0}, {w - 1, 0}, {0, h - 1}, {w - 1, h - 1}})
-        EXPECT_GT(alpha(x, y), 200) << "corner " << x << "," << y;
+        EXPECT_GT(int(alpha(x, y)), 200) << "corner " << x << "," << y;
+}
+
+// Every image of the particle texture is a shape on a clear ground: a sprite shows as its shape,
+// never as the square of its quad. The first image is the one of particles that name none (the
+// snow's flakes): a round flake, solid in its middle.
+TEST(SampleArtFrame, EveryParticleImageIsAShapeOnAClearGround) {
+    platform::gfx::Image volume;
+    std::string error;
+    ASSERT_TRUE(platform::gfx::ReadImageFile(qvtest::SourceDir() + "/Graphics/ParticleAssets/volume_test.dds", volume,
+                                             error))
+        << error;
+    const uint32_t w = volume.width, h = volume.height;
+    ASSERT_GE(w, 8u);
+    ASSERT_GE(h, 8u);
+    ASSERT_EQ(volume.pixels.size(), size_t{w} * h * volume.depth * 4);
+    auto alpha = [&](uint32_t slice, uint32_t x, uint32_t y) {
+        return volume.pixels[((slice * h + y) * w + x) * 4 + 3];
+    };
+    for (uint32_t slice = 0; slice < volume.depth; ++slice)
+        for (auto [x, y] : {std::pair<uint32_t, uint32_t>{0, 0}, {w - 1, 0}, {0, h - 1}, {w - 1, h - 1}})
+            EXPECT_LT(int(alpha(slice, x, y)), 16) << "slice " << slice << ", corner " << x << "," << y;
+    EXPECT_EQ(int(alpha(0, w / 2, h / 2)), 255) << "the flake's middle";
+    EXPECT_EQ(int(alpha(0, w / 2, h / 4)), 255) << "halfway to its rim";
 }
 
 }  // namespace
