@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "SceneTestSupport.h"
+#include "graphics/Graphics.h"
 #include "graphics/components/Terrain.h"
 #include "platform/gfx/ImageFile.h"
 
@@ -122,6 +123,54 @@ TEST(SampleArtFrame, EveryParticleImageIsAShapeOnAClearGround) {
             EXPECT_LT(int(alpha(slice, x, y)), 16) << "slice " << slice << ", corner " << x << "," << y;
     EXPECT_EQ(int(alpha(0, w / 2, h / 2)), 255) << "the flake's middle";
     EXPECT_EQ(int(alpha(0, w / 2, h / 4)), 255) << "halfway to its rim";
+}
+
+// The floats that follow a named element of the text, from a starting point.
+std::vector<float> FloatsAfter(const std::string& text, size_t from, const std::string& element, int count) {
+    std::vector<float> values;
+    size_t at = text.find(element, from);
+    for (int i = 0; i < count && at != std::string::npos; ++i) {
+        at = text.find("<Float value=\"", at);
+        if (at == std::string::npos) break;
+        at += 14;
+        values.push_back(std::stof(text.substr(at)));
+    }
+    return values;
+}
+
+// The world's data bar, placed as the level places it and scaled by its half-full value, is a
+// thin bar that starts near the left edge and lies wholly on the screen.
+TEST(SampleArtFrame, TheDataBarIsAThinBarOnTheScreen) {
+    const std::string samples = SourceText("Assets/Objects/World/WorldSamples.xml");
+    const std::string level = SourceText("Assets/Levels/World_v6/objects.xml");
+    const size_t blueprint = samples.find("<GameObjectBlueprint name=\"Hud/DataBar\">");
+    const size_t placed = level.find("<GameObject blueprint=\"Hud/DataBar\">");
+    ASSERT_NE(blueprint, std::string::npos);
+    ASSERT_NE(placed, std::string::npos);
+    const std::vector<float> anchor = FloatsAfter(samples, blueprint, "<Vector2 name=\"Anchor Point\">", 2);
+    const std::vector<float> position = FloatsAfter(level, placed, "<Vector3 name=\"position\">", 2);
+    const std::vector<float> scale = FloatsAfter(level, placed, "<Vector3 name=\"scale\">", 2);
+    const std::string valueKey = "name=\"working bar value\" value=\"";
+    const size_t value = samples.find(valueKey, blueprint);
+    ASSERT_EQ(anchor.size(), 2u);
+    ASSERT_EQ(position.size(), 2u);
+    ASSERT_EQ(scale.size(), 2u);
+    ASSERT_NE(value, std::string::npos);
+    const float working = std::stof(samples.substr(value + valueKey.size()));
+
+    const float w = 640.0f, h = 360.0f;
+    const SD::Mtx44 world = Aperture::Graphics_::SpriteWorld({position[0], position[1], 0.0f}, 0.0f, working * scale[0],
+                                                             scale[1], {anchor[0], anchor[1]}, 8.0f, 1.0f, w, h);
+    // The unit quad's corners at +-0.5, in screen pixels from the top-left.
+    const float left = world(0, 3) - 0.5f * world(0, 0) + w / 2, right = world(0, 3) + 0.5f * world(0, 0) + w / 2;
+    const float top = h / 2 - (world(1, 3) + 0.5f * world(1, 1)), bottom = h / 2 - (world(1, 3) - 0.5f * world(1, 1));
+    EXPECT_GE(left, 0.0f);
+    EXPECT_LE(left, 0.1f * w) << "it starts near the left edge";
+    EXPECT_LE(right, w);
+    EXPECT_GT(right - left, 0.1f * w);
+    EXPECT_GE(top, 0.0f);
+    EXPECT_LE(bottom, h);
+    EXPECT_LT(bottom - top, 0.05f * h) << "a thin bar";
 }
 
 }  // namespace
