@@ -8,6 +8,7 @@ glsl
 uniform mat4 view;
 uniform mat4 projection;
 uniform sampler3D particle_texture;
+uniform float viewport_width;
 
 #ifdef QV_VERTEX
 layout(location = QV_POSITION) in vec3 corner;
@@ -23,10 +24,16 @@ void ParticleVertex() {
     float size = bytes.z + bytes.w / 255.0;
     float angle = radians(bytes.y * 359.0 / 255.0);
     float c = cos(angle), s = sin(angle);
-    vec2 offset = mat2(c, s, -s, c) * corner.xy * size;
-    // The quad is spread in view space, so it always faces the camera.
     vec4 eye = view * vec4(centre, 1.0);
-    eye.xy += offset;
+    // A sprite is `size` world units wide at its depth, but like a point sprite it is never wider
+    // on screen than the largest one a device draws: 256 pixels of a 1280-pixel-wide view. Near
+    // the eye the big puffs of mist and dust stay puffs instead of covering the view.
+    float depth = max((projection * eye).w, 1e-4);
+    float pixels = size * projection[0][0] * 0.5 * viewport_width / depth;
+    float widest = viewport_width / 5.0;
+    if (pixels > widest) size *= widest / pixels;
+    // The quad is spread in view space, so it always faces the camera.
+    eye.xy += mat2(c, s, -s, c) * corner.xy * size;
     gl_Position = qv_position(projection * eye);
     float slices = float(textureSize(particle_texture, 0).z);
     uvw = vec3(texcoord, (bytes.x + 0.5) / slices);

@@ -107,33 +107,42 @@ MeshGeometry GenerateSphere(uint32_t slices, uint32_t stacks, const SD::Vec3& ce
     return out;
 }
 
+// The side and the base cap meet at a sharp edge, so they have rings of their own: ring 0
+// carries the side's outward normals, the extra ring at the same place the cap's downward ones.
 MeshGeometry GenerateCone(uint32_t s, uint32_t k) {
     MeshGeometry out;
     const SD::Vec3 zero{0.0f, 0.0f, 0.0f};
-    auto ring = [&](float y) {
+    const SD::Vec3 down{0.0f, -1.0f, 0.0f};
+    auto ring = [&](float y, bool side) {
         for (uint32_t i = 0; i < s; ++i) {
             const float theta = (static_cast<float>(i) / static_cast<float>(s)) * kTwoPi;
-            out.vertices.push_back(Vertex({0.5f * std::cos(theta), y, 0.5f * std::sin(theta)}, zero, 0, 0, zero, zero));
+            const float c = std::cos(theta), n = std::sin(theta);
+            // The radius shrinks by 0.5 per unit of height: the side leans out by (2, 1) over 5.
+            const SD::Vec3 normal = side ? SD::Vec3{2.0f * c, 1.0f, 2.0f * n} * (1.0f / std::sqrt(5.0f)) : down;
+            const SD::Vec3 tangent{-n, 0.0f, c};
+            out.vertices.push_back(
+                Vertex({0.5f * c, y, 0.5f * n}, normal, 0, 0, tangent, normal.Cross(tangent).GetNormalized()));
         }
     };
-    for (uint32_t r = 0; r < k; ++r) ring(static_cast<float>(r) / static_cast<float>(k) - 1.0f);
-    ring(static_cast<float>(k - 1) / static_cast<float>(k) - 1.0f);
+    for (uint32_t r = 0; r < k; ++r) ring(static_cast<float>(r) / static_cast<float>(k) - 1.0f, true);
+    ring(static_cast<float>(k - 1) / static_cast<float>(k) - 1.0f, false);
+    const auto cap = static_cast<uint16_t>(k * s);
     const auto centre = static_cast<uint16_t>(out.vertices.size());
-    out.vertices.push_back(Vertex({0.0f, -1.0f, 0.0f}, zero, 0, 0, zero, zero));
+    out.vertices.push_back(Vertex({0.0f, -1.0f, 0.0f}, down, 0, 0, zero, zero));
     const auto apex = static_cast<uint16_t>(out.vertices.size());
-    out.vertices.push_back(Vertex(zero, zero, 0, 0, zero, zero));
+    out.vertices.push_back(Vertex(zero, {0.0f, 1.0f, 0.0f}, 0, 0, zero, zero));
+    auto next = [s](uint32_t q) { return static_cast<uint16_t>(q / s * s + (q + 1) % s); };
     for (uint32_t i = 0; i < s; ++i)
-        out.indices.insert(out.indices.end(), {static_cast<uint16_t>(i), static_cast<uint16_t>(i + 1), centre});
+        out.indices.insert(out.indices.end(), {static_cast<uint16_t>(cap + i), static_cast<uint16_t>(cap + (i + 1) % s), centre});
     for (uint32_t r = 0; r + 1 < k; ++r) {
-        for (uint32_t q = r * s; q < s; ++q) {
+        for (uint32_t q = r * s; q < (r + 1) * s; ++q) {
             out.indices.insert(out.indices.end(),
-                               {static_cast<uint16_t>(q), static_cast<uint16_t>(q + s), static_cast<uint16_t>(q + 1),
-                                static_cast<uint16_t>(q + 1), static_cast<uint16_t>(q + s + 1),
-                                static_cast<uint16_t>(q + s)});
+                               {static_cast<uint16_t>(q), static_cast<uint16_t>(q + s), next(q),
+                                next(q), static_cast<uint16_t>(next(q) + s), static_cast<uint16_t>(q + s)});
         }
     }
-    for (uint32_t q = (k - 1) * s; q < s; ++q)
-        out.indices.insert(out.indices.end(), {static_cast<uint16_t>(q), apex, static_cast<uint16_t>(q + 1)});
+    for (uint32_t q = (k - 1) * s; q < k * s; ++q)
+        out.indices.insert(out.indices.end(), {static_cast<uint16_t>(q), apex, next(q)});
     return out;
 }
 

@@ -71,6 +71,30 @@ TEST(Primitives, GeometryOfPlaneSphereCubeSphereAndCone) {
     EXPECT_EQ(cone.vertices[8].position, cone.vertices[0].position) << "the extra ring closes the fans";
 }
 
+// The cone is lit like a solid: every corner's normal is a unit vector on the outer side of its
+// triangle, and the side's normals stand square to the slope from the rim to the apex.
+TEST(Primitives, ConeNormalsPointOutOfEveryFace) {
+    for (uint32_t slices : {3u, 16u, 64u}) {
+        const MeshGeometry cone = GenerateCone(slices, 1);
+        ASSERT_EQ(cone.indices.size() % 3, 0u);
+        for (size_t t = 0; t < cone.indices.size(); t += 3) {
+            const MeshVertexData* v[3] = {&cone.vertices[cone.indices[t]], &cone.vertices[cone.indices[t + 1]],
+                                          &cone.vertices[cone.indices[t + 2]]};
+            const SD::Vec3 face = Cross(v[1]->position - v[0]->position, v[2]->position - v[0]->position);
+            ASSERT_GT(face.Length(), 0.0f) << slices << " slices, triangle " << t / 3 << " is degenerate";
+            for (const MeshVertexData* corner : v) {
+                EXPECT_NEAR(corner->normal.Length(), 1.0f, 1e-5f) << slices << " slices, triangle " << t / 3;
+                EXPECT_GT(corner->normal.Dot(face), 0.0f) << slices << " slices, triangle " << t / 3;
+            }
+            const bool onBase = v[0]->position.y == -1.0f && v[1]->position.y == -1.0f && v[2]->position.y == -1.0f;
+            EXPECT_EQ(face.GetNormalized().y < -0.99f, onBase) << "the cap faces down, the side out and up";
+        }
+        const SD::Vec3 apex{0, 0, 0};
+        for (uint32_t i = 0; i < slices; ++i)
+            EXPECT_NEAR(cone.vertices[i].normal.Dot(apex - cone.vertices[i].position), 0.0f, 1e-5f) << i;
+    }
+}
+
 TEST(MeshBuffers, BuildBuffersFillsTheDeviceAndRefusesCountsPast16Bits) {
     gfxtest::ResourceFixture f;
     Plane* plane = f.manager->CreatePlane(2, 3, {0, 0, 0}, {1, 0, 0}, {0, 0, 1}, {0, 1, 0});

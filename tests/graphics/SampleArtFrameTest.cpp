@@ -2,12 +2,16 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "SceneTestSupport.h"
+#include "graphics/Graphics.h"
 #include "graphics/components/Terrain.h"
+#include "platform/gfx/ImageFile.h"
 
 namespace {
 
@@ -61,6 +65,112 @@ TEST(SampleArtFrame, TheSkyTheHillAndTheTerrainDrawWithTheirSampleTextures) {
     const std::string log = f.logger.Buffer();
     for (const char* fault : {"not loaded", "not created", "names no loaded material"})
         EXPECT_EQ(log.find(fault), std::string::npos) << fault << "\n" << log;
+}
+
+std::string SourceText(const std::string& file) {
+    std::ifstream in(qvtest::SourceDir() + "/" + file, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// The world's vignette is drawn over the whole picture: clear in the middle, so the view shows
+// through untouched, and black towards the corners, so the edges only darken.
+TEST(SampleArtFrame, TheVignetteOnlyDarkensTheEdgesOfThePicture) {
+    const std::string samples = SourceText("Assets/Objects/World/WorldSamples.xml");
+    const size_t blueprint = samples.find("<GameObjectBlueprint name=\"Hud/Vignette\">");
+    ASSERT_NE(blueprint, std::string::npos);
+    EXPECT_EQ(samples.find("<String name=\"Texture\">Vignette</String>", blueprint),
+              samples.find("<String name=\"Texture\">", blueprint));
+    const std::string manifest = SourceText("Assets/Textures/ArtManifest.man");
+    EXPECT_LT(manifest.find("PATH=\"../Assets/Textures/Hud/\""), manifest.find("\"Vignette.png\""));
+    EXPECT_NE(manifest.find("\"Vignette.png\""), std::string::npos);
+
+    platform::gfx::Image image;
+    std::string error;
+    ASSERT_TRUE(platform::gfx::ReadImageFile(qvtest::SourceDir() + "/Assets/Textures/Hud/Vignette.png", image, error))
+        << error;
+    ASSERT_GE(image.width, 8u);
+    ASSERT_GE(image.height, 8u);
+    auto alpha = [&](uint32_t x, uint32_t y) { return image.pixels[(y * image.width + x) * 4 + 3]; };
+    for (size_t i = 0; i < image.pixels.size(); i += 4)
+        EXPECT_EQ(image.pixels[i] | image.pixels[i + 1] | image.pixels[i + 2], 0) << "pixel " << i / 4 << " is not black";
+    const uint32_t w = image.width, h = image.height;
+    EXPECT_EQ(int(alpha(w / 2, h / 2)), 0) << "the middle";
+    EXPECT_EQ(int(alpha(w / 4, h / 2)), 0) << "halfway to the side";
+    for (auto [x, y] : {std::pair<uint32_t, uint32_t>{0, 0}, {w - 1, 0}, {0, h - 1}, {w - 1, h - 1}})
+        EXPECT_GT(int(alpha(x, y)), 200) << "corner " << x << "," << y;
+}
+
+// Every image of the particle texture is a shape on a clear ground: a sprite shows as its shape,
+// never as the square of its quad. The first image is the one of particles that name none (the
+// snow's flakes): a round flake, solid in its middle.
+TEST(SampleArtFrame, EveryParticleImageIsAShapeOnAClearGround) {
+    platform::gfx::Image volume;
+    std::string error;
+    ASSERT_TRUE(platform::gfx::ReadImageFile(qvtest::SourceDir() + "/Graphics/ParticleAssets/volume_test.dds", volume,
+                                             error))
+        << error;
+    const uint32_t w = volume.width, h = volume.height;
+    ASSERT_GE(w, 8u);
+    ASSERT_GE(h, 8u);
+    ASSERT_EQ(volume.pixels.size(), size_t{w} * h * volume.depth * 4);
+    auto alpha = [&](uint32_t slice, uint32_t x, uint32_t y) {
+        return volume.pixels[((slice * h + y) * w + x) * 4 + 3];
+    };
+    for (uint32_t slice = 0; slice < volume.depth; ++slice)
+        for (auto [x, y] : {std::pair<uint32_t, uint32_t>{0, 0}, {w - 1, 0}, {0, h - 1}, {w - 1, h - 1}})
+            EXPECT_LT(int(alpha(slice, x, y)), 16) << "slice " << slice << ", corner " << x << "," << y;
+    EXPECT_EQ(int(alpha(0, w / 2, h / 2)), 255) << "the flake's middle";
+    EXPECT_EQ(int(alpha(0, w / 2, h / 4)), 255) << "halfway to its rim";
+}
+
+// The floats that follow a named element of the text, from a starting point.
+std::vector<float> FloatsAfter(const std::string& text, size_t from, const std::string& element, int count) {
+    std::vector<float> values;
+    size_t at = text.find(element, from);
+    for (int i = 0; i < count && at != std::string::npos; ++i) {
+        at = text.find("<Float value=\"", at);
+        if (at == std::string::npos) break;
+        at += 14;
+        values.push_back(std::stof(text.substr(at)));
+    }
+    return values;
+}
+
+// The world's data bar, placed as the level places it and scaled by its half-full value, is a
+// thin bar that starts near the left edge and lies wholly on the screen.
+TEST(SampleArtFrame, TheDataBarIsAThinBarOnTheScreen) {
+    const std::string samples = SourceText("Assets/Objects/World/WorldSamples.xml");
+    const std::string level = SourceText("Assets/Levels/World_v6/objects.xml");
+    const size_t blueprint = samples.find("<GameObjectBlueprint name=\"Hud/DataBar\">");
+    const size_t placed = level.find("<GameObject blueprint=\"Hud/DataBar\">");
+    ASSERT_NE(blueprint, std::string::npos);
+    ASSERT_NE(placed, std::string::npos);
+    const std::vector<float> anchor = FloatsAfter(samples, blueprint, "<Vector2 name=\"Anchor Point\">", 2);
+    const std::vector<float> position = FloatsAfter(level, placed, "<Vector3 name=\"position\">", 2);
+    const std::vector<float> scale = FloatsAfter(level, placed, "<Vector3 name=\"scale\">", 2);
+    const std::string valueKey = "name=\"working bar value\" value=\"";
+    const size_t value = samples.find(valueKey, blueprint);
+    ASSERT_EQ(anchor.size(), 2u);
+    ASSERT_EQ(position.size(), 2u);
+    ASSERT_EQ(scale.size(), 2u);
+    ASSERT_NE(value, std::string::npos);
+    const float working = std::stof(samples.substr(value + valueKey.size()));
+
+    const float w = 640.0f, h = 360.0f;
+    const SD::Mtx44 world = Aperture::Graphics_::SpriteWorld({position[0], position[1], 0.0f}, 0.0f, working * scale[0],
+                                                             scale[1], {anchor[0], anchor[1]}, 8.0f, 1.0f, w, h);
+    // The unit quad's corners at +-0.5, in screen pixels from the top-left.
+    const float left = world(0, 3) - 0.5f * world(0, 0) + w / 2, right = world(0, 3) + 0.5f * world(0, 0) + w / 2;
+    const float top = h / 2 - (world(1, 3) + 0.5f * world(1, 1)), bottom = h / 2 - (world(1, 3) - 0.5f * world(1, 1));
+    EXPECT_GE(left, 0.0f);
+    EXPECT_LE(left, 0.1f * w) << "it starts near the left edge";
+    EXPECT_LE(right, w);
+    EXPECT_GT(right - left, 0.1f * w);
+    EXPECT_GE(top, 0.0f);
+    EXPECT_LE(bottom, h);
+    EXPECT_LT(bottom - top, 0.05f * h) << "a thin bar";
 }
 
 }  // namespace

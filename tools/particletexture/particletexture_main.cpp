@@ -1,7 +1,8 @@
 // Writes the particle effects' volume texture in the engine's raw image format: 16 slices of
 // 16 x 16 white pixels whose alpha carries the shape. The effects pick a slice by index:
-// 0 a solid square, 1 a soft round glow, 2 a vertical streak, 3 a thin ring, 4 a leaf-shaped
-// ellipse, 5 a bubble, 6 to 15 round glows from soft to sharp.
+// 0 a round flake with a soft rim (the slice of a particle that names none, like a snowflake),
+// 1 a soft round glow, 2 a vertical streak, 3 a thin ring, 4 a leaf-shaped ellipse, 5 a bubble,
+// 6 to 15 round glows from soft to sharp.
 //
 //   particletexture <output file>
 #include <algorithm>
@@ -19,7 +20,7 @@ constexpr uint32_t kSlices = 16;
 float Shape(uint32_t slice, float x, float y) {
     const float r = std::sqrt(x * x + y * y);
     switch (slice) {
-        case 0: return 1.0f;
+        case 0: return std::clamp((1.0f - r) / 0.25f, 0.0f, 1.0f);
         case 1: return std::exp(-4.0f * r * r);
         case 2: return std::exp(-40.0f * x * x) * std::max(0.0f, 1.0f - y * y);
         case 3: return std::exp(-60.0f * (r - 0.75f) * (r - 0.75f));

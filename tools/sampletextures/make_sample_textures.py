@@ -1,7 +1,9 @@
 #!/usr/bin/env python3
 """Writes the small flat-coloured images the sample game's splash, loading screen, sky and HUD
 name: PNGs, and the engine's own raw images (BGRA pixels after a "QVIM" header) for the .dds
-names. Run from the repository root; the files land under Assets/Textures/."""
+names; and the HUD's vignette, black that is clear in the middle and darkens towards the corners.
+Run from the repository root; the files land under Assets/Textures/."""
+import math
 import struct
 import zlib
 
@@ -19,6 +21,19 @@ def write_png(path, rgba):
     header = struct.pack(">IIBBBBB", SIZE, SIZE, 8, 6, 0, 0, 0)
     with open(path, "wb") as out:
         out.write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", image) + chunk(b"IEND", b""))
+
+
+def write_vignette(path, side):
+    rows = b""
+    for y in range(side):
+        rows += b"\x00"
+        for x in range(side):
+            u, v = (x + 0.5) / side * 2.0 - 1.0, (y + 0.5) / side * 2.0 - 1.0
+            t = min(max((math.hypot(u, v) - 0.6) / 0.8, 0.0), 1.0)
+            rows += bytes((0, 0, 0, round(255 * t * t * (3.0 - 2.0 * t))))
+    header = struct.pack(">IIBBBBB", side, side, 8, 6, 0, 0, 0)
+    with open(path, "wb") as out:
+        out.write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", zlib.compress(rows)) + chunk(b"IEND", b""))
 
 
 def write_raw(path, rgba):
@@ -55,3 +70,4 @@ for name, colour in FILES.items():
     write_png("Assets/Textures/" + name, colour)
 for name, colour in RAW_FILES.items():
     write_raw("Assets/Textures/" + name, colour)
+write_vignette("Assets/Textures/Hud/Vignette.png", 32)
