@@ -159,4 +159,37 @@ TEST_F(SampleWorldTest, TheWorldCarriesEveryKindAndTheyBehave) {
               20.0f + 150.0f);
 }
 
+// The level's crate and the vehicle, left alone where the level puts them, come down on the floor
+// and stay on it; a steady push then carries the vehicle at a speed that levels off. Forces that
+// never died away would sink both through the floor, or speed the vehicle up without end.
+TEST_F(SampleWorldTest, TheCrateAndTheVehicleStayOnTheFloorAndASteadyPushLevelsOff) {
+    ASSERT_NE(SD::LevelLayerManager::LoadLayerFile("../Assets/Levels/World_v6/objects.xml"), nullptr);
+    SD::GameObject* player = Spawn("World/Player", "Player", {0, 3, -10});
+    ASSERT_NE(player, nullptr);
+    Physics().BuildTree();
+    SD::GameObject* crate = Named("Crate");
+    ASSERT_NE(crate, nullptr);
+    // The floor's top is at -0.5: the crate's centre rests half its size above, the vehicle's
+    // its radius of 1.
+    for (int second = 0; second < 4; ++second) {
+        Frames(60, 1.0f / 60.0f);
+        EXPECT_NEAR(crate->GetTransform().GetLocalPos().y, 0.0f, 0.1f) << "after " << second + 1 << " s";
+        EXPECT_NEAR(player->GetTransform().GetLocalPos().y, 0.5f, 0.1f) << "after " << second + 1 << " s";
+    }
+
+    auto* body = Get<Gedankenexperiment::Body>(player, SD::CID_Body);
+    ASSERT_NE(body, nullptr);
+    float speeds[3] = {};
+    for (float& speed : speeds) {
+        for (int frame = 0; frame < 60; ++frame) {
+            body->AddForce(-60.0f, 0.0f, 0.0f);
+            Frames(1, 1.0f / 60.0f);
+        }
+        speed = body->GetVelocity().Length();
+    }
+    EXPECT_GT(speeds[0], 1.0f) << "the push moves it";
+    EXPECT_NEAR(speeds[2], speeds[1], 0.05f * speeds[1]) << "and its speed levels off";
+    EXPECT_NEAR(player->GetTransform().GetLocalPos().y, 0.5f, 0.1f) << "along the floor";
+}
+
 }  // namespace
