@@ -107,6 +107,9 @@ struct Flight {
         const SD::Vec3 facing = player->GetTransform().GetDir();
         const SD::Vec3 cameraAt = camera->GetTransform().GetPos();
         EXPECT_TRUE(Finite(at) && Finite(cameraAt));
+        // Neither sunk through the floor nor carried off into the sky by forces that never die away.
+        EXPECT_LT(std::fabs(start.y), 100.0f) << "the vehicle started near the ground";
+        EXPECT_LT(std::fabs(at.y), 100.0f) << "and stayed near it";
         EXPECT_GT((at - start).Length(), 2.0f) << "the vehicle flew";
         EXPECT_LT(facing.Dot(startFacing), 0.999f * facing.Length() * startFacing.Length()) << "and turned";
         EXPECT_GT((cameraAt - cameraStart).Length(), 1.0f) << "the camera moved along";

@@ -159,4 +159,45 @@ TEST_F(SampleWorldTest, TheWorldCarriesEveryKindAndTheyBehave) {
               20.0f + 150.0f);
 }
 
+// Left alone where the level puts them, the crate comes down on the floor and the vehicle holds its
+// height; a steady push carries the vehicle at a speed that levels off, and one downwards sets it
+// on the floor, which holds it. Forces that never died away would sink both through the floor or
+// carry the vehicle off without end.
+TEST_F(SampleWorldTest, TheCrateRestsOnTheFloorAndTheVehicleHoversAndFliesAtASteadySpeed) {
+    ASSERT_NE(SD::LevelLayerManager::LoadLayerFile("../Assets/Levels/World_v6/objects.xml"), nullptr);
+    SD::GameObject* player = Spawn("World/Player", "Player", {0, 3, -10});
+    ASSERT_NE(player, nullptr);
+    Physics().BuildTree();
+    SD::GameObject* crate = Named("Crate");
+    ASSERT_NE(crate, nullptr);
+    auto y = [](SD::GameObject* object) { return object->GetTransform().GetLocalPos().y; };
+    // The floor's top is at -0.5: the crate's centre rests half its size above it.
+    for (int second = 1; second <= 4; ++second) {
+        Frames(60, 1.0f / 60.0f);
+        EXPECT_NEAR(y(crate), 0.0f, 0.1f) << "after " << second << " s";
+        EXPECT_NEAR(y(player), 3.0f, 0.01f) << "after " << second << " s";
+    }
+
+    auto* body = Get<Gedankenexperiment::Body>(player, SD::CID_Body);
+    ASSERT_NE(body, nullptr);
+    auto pushFor = [&](int frames, SD::Vec3 push) {
+        for (int frame = 0; frame < frames; ++frame) {
+            body->AddForce(push.x, push.y, push.z);
+            Frames(1, 1.0f / 60.0f);
+        }
+    };
+    float speeds[3] = {};
+    for (float& speed : speeds) {
+        pushFor(60, {-60.0f, 0.0f, 0.0f});
+        speed = body->GetVelocity().Length();
+    }
+    EXPECT_GT(speeds[0], 1.0f) << "the push moves it";
+    EXPECT_NEAR(speeds[2], speeds[1], 0.05f * speeds[1]) << "and its speed levels off";
+    EXPECT_NEAR(y(player), 3.0f, 0.01f) << "at its height";
+
+    // Pushed down onto the floor, its radius of 1 above the floor's top.
+    pushFor(120, {0.0f, -60.0f, 0.0f});
+    EXPECT_NEAR(y(player), 0.5f, 0.1f);
+}
+
 }  // namespace
