@@ -128,4 +128,24 @@ TEST_F(GameHudHooks, AFadeDrivesItsSpriteOpacity) {
     EXPECT_NE(std::find_if(full, seen.end(), partly), seen.end());
 }
 
+TEST_F(GameHudHooks, ColourAndTextureReachTheSpriteAndAnObjectWithoutOneIsLeftAlone) {
+    SD::GameObject* object = factory.CreateObject("H/Fading", nullptr);
+    object->Initialize(false);
+    auto* sprite = static_cast<Aperture::UISprite*>(object->GetComponent(SD::CID_UISprite));
+    ASSERT_NE(sprite, nullptr);
+    QV::SetSpriteColor(object, 0.25f, 0.5f, 0.75f);
+    QV::SetSpriteTexture(object, "Hud/Play_Down.png");
+    EXPECT_FLOAT_EQ(sprite->GetTint().x, 0.25f);
+    EXPECT_FLOAT_EQ(sprite->GetTint().y, 0.5f);
+    EXPECT_FLOAT_EQ(sprite->GetTint().z, 0.75f);
+    EXPECT_EQ(sprite->GetTexture(), "Play_Down");
+
+    SD::GameObject* bare = factory.CreateObject("Hud/MenuTitle", nullptr);
+    ASSERT_NE(bare, nullptr);
+    QV::SetSpriteTexture(bare, "Play_Up");
+    QV::SetSpriteOpacity(bare, 0.5f);
+    QV::SetSpriteColor(bare, 1.0f, 0.0f, 0.0f);
+    EXPECT_FLOAT_EQ(QV::GetSpriteOpacity(bare), 0.5f);
+}
+
 }  // namespace
