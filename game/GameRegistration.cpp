@@ -88,6 +88,29 @@ template <class Hook, class Provider> void InstallIfEmpty(Hook& hook, Provider p
     if (!hook) hook = provider;
 }
 
+// A widget's object shows its state on its screen sprite, or on a world sprite if it has one.
+Aperture::Sprite* SpriteOf(SD::GameObject& object) {
+    if (auto* sprite = static_cast<Aperture::Sprite*>(object.GetComponent(SD::CID_UISprite))) return sprite;
+    return static_cast<Aperture::Sprite*>(object.GetComponent(SD::CID_Sprite));
+}
+
+// The HUD's widgets show their state on their object's sprite and are heard through the audio
+// logic; the volume slider reaches the engine's sound system the same way.
+void InstallHudHooks() {
+    HudHooks& hooks = GetHudHooks();
+    InstallIfEmpty(hooks.setTexture, [](SD::GameObject& object, const std::string& texture) {
+        if (Aperture::Sprite* sprite = SpriteOf(object)) sprite->SetTexture(texture);
+    });
+    InstallIfEmpty(hooks.setOpacity, [](SD::GameObject& object, float opacity) {
+        if (Aperture::Sprite* sprite = SpriteOf(object)) sprite->SetOpacity(opacity);
+    });
+    InstallIfEmpty(hooks.setColor, [](SD::GameObject& object, float red, float green, float blue) {
+        if (Aperture::Sprite* sprite = SpriteOf(object)) sprite->SetTint({red, green, blue});
+    });
+    InstallIfEmpty(hooks.postSound, [](const char* event) { AudioLogic_::PostEvent(event, nullptr); });
+    InstallIfEmpty(hooks.volumeChanged, &AudioLogic_::SendGlobalVolume);
+}
+
 // The play states reach the vehicle, the sound logic and the season cycle through their hooks.
 void InstallPlayHooks() {
     PlayHooks& hooks = GetPlayHooks();
@@ -189,8 +212,7 @@ void SupplyGameClasses(SD::Registrations& registrations) {
     registrations.SupplyComponent("FireflyDust", &SD::MakeComponentCreator<FireflyDust>);
     registrations.SupplyComponent("CrystalMist", &SD::MakeComponentCreator<CrystalMist>);
     SupplyHudClasses(registrations);
-    // The HUD's volume slider reaches the engine's sound system through the audio logic.
-    if (!GetHudHooks().volumeChanged) GetHudHooks().volumeChanged = &AudioLogic_::SendGlobalVolume;
+    InstallHudHooks();
     SupplyGameStates(registrations);
     InstallPlayHooks();
     InstallGraphicsArtLoaders();

@@ -1,0 +1,151 @@
+// The game's own HUD hooks: the menus loaded from the sample files show their widgets' state on
+// the widgets' screen sprites, and the widgets' sounds go out through the audio logic.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "HudTestSupport.h"
+#include "core/EngineCore.h"
+#include "game/GameRegistration.h"
+#include "game/components/WorldHooks.h"
+#include "game/systems/AudioLogic.h"
+#include "platform/os/Clock.h"
+#include "runtime/Registration.h"
+
+namespace {
+
+std::vector<std::string> gPosted;
+
+void RecordPost(const char* event, SD::GameObject*) { gPosted.push_back(event); }
+
+class GameHudHooks : public hudtest::HudFixture {
+protected:
+    GameHudHooks() : scoped(clock), core(SD::Core::CreateInstance()) {}
+    void SetUp() override {
+        // Drop the fixture's recorders so the game's registration installs its own.
+        QV::GetHudHooks() = QV::HudHooks();
+        SD::Registrations registrations;
+        QV::SupplyGameClasses(registrations);
+        gPosted.clear();
+        QV::AudioLogic_::SetEventPoster(&RecordPost);
+        Start("<GameObjectBlueprint name=\"H/Fading\"><Components>" + gametest::TransformXml(0, 0, 0) +
+              "<UISprite version=\"1\" Play=\"1\" Pause=\"1\" DevPause=\"1\"><Boolean name=\"Convert Pixel Position\" "
+              "value=\"0\"/><Boolean name=\"Convert Pixel Scale\" value=\"0\"/><String name=\"Texture\">Play_Up"
+              "</String><Float name=\"Opacity\" value=\"0\"/><Vector2 name=\"Anchor Point\"><Float value=\"0.5\"/>"
+              "<Float value=\"0.5\"/></Vector2></UISprite><HudFade version=\"0\" Play=\"1\" Pause=\"1\" "
+              "DevPause=\"1\"><Float name=\"Fade In Time\" value=\"1\"/><Float name=\"Fade Out Time\" value=\"1\"/>"
+              "<Float name=\"Sit Duration\" value=\"1\"/><Boolean name=\"Begin On Creation\" value=\"1\"/>"
+              "</HudFade></Components></GameObjectBlueprint>");
+        // The menu's own scripts would leave the menu; a press here only has to be seen.
+        ASSERT_TRUE(lua.Run("function MM_Credits() end function PQ_No() end"));
+    }
+    void TearDown() override {
+        QV::AudioLogic_::SetEventPoster(nullptr);
+        QV::SetWorldHooks(nullptr);
+    }
+
+    static SD::GameObject* Find(SD::GameObject* tree, const std::string& blueprint) {
+        if (!tree || tree->GetBlueprintName() == blueprint) return tree;
+        for (SD::GameObject* child : Children(tree))
+            if (SD::GameObject* found = Find(child, blueprint)) return found;
+        return nullptr;
+    }
+    SD::GameObject* OpenMenu(const char* hudFile) { return root = OpenHud(hudFile); }
+    Aperture::UISprite* SpriteOf(const char* blueprint) {
+        SD::GameObject* found = Find(root, blueprint);
+        return found ? static_cast<Aperture::UISprite*>(found->GetComponent(SD::CID_UISprite)) : nullptr;
+    }
+    std::string Texture(const char* blueprint) {
+        Aperture::UISprite* sprite = SpriteOf(blueprint);
+        return sprite ? sprite->GetTexture() : "(no sprite)";
+    }
+
+    // Game time and the interpolators move with the frame.
+    void Step(float dt) {
+        clock.Advance(dt);
+        SD::InterpolatorSystem::GetInstance().Update(dt);
+        Frame(dt);
+    }
+
+    platform::ManualClock clock;
+    platform::ScopedClock scoped;
+    std::unique_ptr<SD::Core> core;
+    SD::GameObject* root = nullptr;
+};
+
+TEST_F(GameHudHooks, MainMenuButtonsShowUpOverAndDownTexturesOnTheirSprites) {
+    ASSERT_NE(OpenMenu("MainMenu"), nullptr);
+    EXPECT_EQ(Texture("Hud/Button_Credits"), "Credits_Up");
+    EXPECT_EQ(Texture("Hud/Button_Quit"), "Quit_Up");
+    Frame();
+    EXPECT_EQ(Texture("Hud/Button_Play"), "Play_Over");
+    EXPECT_EQ(Texture("Hud/Button_Credits"), "Credits_Up");
+
+    Tap({SD::key_DOWN});
+    EXPECT_EQ(Texture("Hud/Button_Play"), "Play_Up");
+    EXPECT_EQ(Texture("Hud/Button_Credits"), "Credits_Over");
+    EXPECT_FLOAT_EQ(SpriteOf("Hud/Button_Play")->GetOpacity(), 1.0f);
+
+    gPosted.clear();
+    keys.insert(SD::key_RETURN);
+    Frame();
+    EXPECT_EQ(Texture("Hud/Button_Credits"), "Credits_Down");
+    EXPECT_EQ(gPosted, std::vector<std::string>{"Play_FireflyMainMenu"});
+}
+
+TEST_F(GameHudHooks, TheFocusedButtonPulsesItsSpriteOpacity) {
+    ASSERT_NE(OpenMenu("PromptToQuit"), nullptr);
+    std::vector<float> seen;
+    for (int i = 0; i < 30; ++i) {
+        Step(0.05f);
+        seen.push_back(SpriteOf("Hud/Button_QuitNo")->GetOpacity());
+    }
+    EXPECT_EQ(Texture("Hud/Button_QuitNo"), "No_Over");
+    EXPECT_FLOAT_EQ(SpriteOf("Hud/Button_QuitYes")->GetOpacity(), 1.0f);
+    EXPECT_NE(*std::min_element(seen.begin(), seen.end()), *std::max_element(seen.begin(), seen.end()));
+}
+
+TEST_F(GameHudHooks, AFadeDrivesItsSpriteOpacity) {
+    SD::GameObject* object = factory.CreateObject("H/Fading", nullptr);
+    object->NameObject("Fading");
+    object->Initialize(false);
+    auto* sprite = static_cast<Aperture::UISprite*>(object->GetComponent(SD::CID_UISprite));
+    ASSERT_NE(sprite, nullptr);
+    std::vector<float> seen;
+    for (int i = 0; i < 80 && Named("Fading"); ++i) {
+        seen.push_back(sprite->GetOpacity());
+        Step(0.1f);
+    }
+    // Shown from nothing, held, then gone again before the object goes.
+    auto partly = [](float opacity) { return opacity > 0.05f && opacity < 0.95f; };
+    auto in = std::find_if(seen.begin(), seen.end(), partly);
+    ASSERT_NE(in, seen.end());
+    auto full = std::find_if(in, seen.end(), [](float opacity) { return opacity > 0.99f; });
+    ASSERT_NE(full, seen.end());
+    EXPECT_NE(std::find_if(full, seen.end(), partly), seen.end());
+}
+
+TEST_F(GameHudHooks, ColourAndTextureReachTheSpriteAndAnObjectWithoutOneIsLeftAlone) {
+    SD::GameObject* object = factory.CreateObject("H/Fading", nullptr);
+    object->Initialize(false);
+    auto* sprite = static_cast<Aperture::UISprite*>(object->GetComponent(SD::CID_UISprite));
+    ASSERT_NE(sprite, nullptr);
+    QV::SetSpriteColor(object, 0.25f, 0.5f, 0.75f);
+    QV::SetSpriteTexture(object, "Hud/Play_Down.png");
+    EXPECT_FLOAT_EQ(sprite->GetTint().x, 0.25f);
+    EXPECT_FLOAT_EQ(sprite->GetTint().y, 0.5f);
+    EXPECT_FLOAT_EQ(sprite->GetTint().z, 0.75f);
+    EXPECT_EQ(sprite->GetTexture(), "Play_Down");
+
+    SD::GameObject* bare = factory.CreateObject("Hud/MenuTitle", nullptr);
+    ASSERT_NE(bare, nullptr);
+    QV::SetSpriteTexture(bare, "Play_Up");
+    QV::SetSpriteOpacity(bare, 0.5f);
+    QV::SetSpriteColor(bare, 1.0f, 0.0f, 0.0f);
+    EXPECT_FLOAT_EQ(QV::GetSpriteOpacity(bare), 0.5f);
+}
+
+}  // namespace
