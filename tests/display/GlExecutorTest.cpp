@@ -131,19 +131,7 @@ protected:
         window_.reset();
     }
 
-    PresentParameters Parameters(uint32_t width, uint32_t height) {
-        PresentParameters p;
-        p.backBufferWidth = width;
-        p.backBufferHeight = height;
-        p.backBufferFormat = kFormatX8R8G8B8;
-        p.backBufferCount = 1;
-        p.swapEffect = kSwapEffectDiscard;
-        p.deviceWindow = window_.get();
-        p.enableAutoDepthStencil = true;
-        p.autoDepthStencilFormat = kFormatD24S8;
-        p.presentationInterval = kPresentIntervalImmediate;
-        return p;
-    }
+    PresentParameters Parameters(uint32_t width, uint32_t height) { return WindowParameters(window_.get(), width, height); }
     static void Fill(Buffer* buffer, const void* data, size_t size) {
         void* out = nullptr;
         ASSERT_EQ(buffer->Lock(0, static_cast<uint32_t>(size), &out), kOk);

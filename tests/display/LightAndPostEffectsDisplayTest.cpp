@@ -60,17 +60,7 @@ protected:
         ASSERT_TRUE(session_) << openError_;
         messagesBefore_ = session_->Executor().Messages().size();
         window_ = std::make_unique<platform::Window>("light pre-pass", 0, 0, kWidth, kHeight);
-        PresentParameters p;
-        p.backBufferWidth = kWidth;
-        p.backBufferHeight = kHeight;
-        p.backBufferFormat = kFormatX8R8G8B8;
-        p.backBufferCount = 1;
-        p.swapEffect = kSwapEffectDiscard;
-        p.deviceWindow = window_.get();
-        p.enableAutoDepthStencil = true;
-        p.autoDepthStencilFormat = kFormatD24S8;
-        p.presentationInterval = kPresentIntervalImmediate;
-        ASSERT_EQ(driver_.CreateDevice(p, device_), kOk);
+        ASSERT_EQ(driver_.CreateDevice(WindowParameters(window_.get(), kWidth, kHeight), device_), kOk);
         pool_ = EffectPool::Create();
         const Matrix projection = MatrixPerspectiveFovLH(45.0f * 3.14159265f / 180.0f, float(kWidth) / kHeight, 1.0f, kFar);
         std::memcpy(projection_, projection.m, sizeof projection_);

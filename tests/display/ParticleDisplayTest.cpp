@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "SessionSuite.h"
 #include "graphics/photon/ParticleSystem.h"
 #include "graphics/resources/Vertex.h"
 #include "platform/gfx/Device.h"
@@ -26,30 +27,12 @@ using Aperture::Photon::Particle;
 
 constexpr int kWidth = 160, kHeight = 100;
 
-class ParticleDisplay : public ::testing::Test {
+class ParticleDisplay : public displaytest::SessionSuite {
 protected:
-    static void SetUpTestSuite() {
-        if (!std::getenv("SDL_AUDIODRIVER")) setenv("SDL_AUDIODRIVER", "dummy", 1);
-        std::string error;
-        session_ = platform::sdl::SdlSession::Open(&error);
-        openError_ = error;
-        if (session_) session_->KeepFrames(true);
-    }
-    static void TearDownTestSuite() { session_.reset(); }
     void SetUp() override {
         ASSERT_TRUE(session_) << openError_;
         window_ = std::make_unique<platform::Window>("particles", 0, 0, kWidth, kHeight);
-        PresentParameters p;
-        p.backBufferWidth = kWidth;
-        p.backBufferHeight = kHeight;
-        p.backBufferFormat = kFormatX8R8G8B8;
-        p.backBufferCount = 1;
-        p.swapEffect = kSwapEffectDiscard;
-        p.deviceWindow = window_.get();
-        p.enableAutoDepthStencil = true;
-        p.autoDepthStencilFormat = kFormatD24S8;
-        p.presentationInterval = kPresentIntervalImmediate;
-        ASSERT_EQ(driver_.CreateDevice(p, device_), kOk);
+        ASSERT_EQ(driver_.CreateDevice(WindowParameters(window_.get(), kWidth, kHeight), device_), kOk);
         pool_ = EffectPool::Create();
         std::string errors;
         ASSERT_EQ(CreateEffectFromFile(device_.get(), qvtest::SourceDir() + "/Graphics/shaders/particle_test.fx", pool_,
@@ -140,8 +123,6 @@ protected:
         return lit;
     }
 
-    static inline std::unique_ptr<platform::sdl::SdlSession> session_;
-    static inline std::string openError_;
     std::unique_ptr<platform::Window> window_;
     Driver driver_;
     std::unique_ptr<Device> device_;

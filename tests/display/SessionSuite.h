@@ -3,11 +3,14 @@
 // checks quick; every test still makes its own window and device on it.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstdlib>
 #include <memory>
 #include <string>
 
+#include "platform/gfx/Types.h"
 #include "platform/sdl/SdlSession.h"
+#include "platform/window/Window.h"
 
 namespace displaytest {
 
@@ -22,6 +25,23 @@ protected:
         if (session_) session_->KeepFrames(true);
     }
     static void TearDownTestSuite() { session_.reset(); }
+
+    // A windowed back buffer of that size with a depth surface, presented at once.
+    static platform::gfx::PresentParameters WindowParameters(platform::Window* window, uint32_t width,
+                                                             uint32_t height) {
+        using namespace platform::gfx;
+        PresentParameters p;
+        p.backBufferWidth = width;
+        p.backBufferHeight = height;
+        p.backBufferFormat = kFormatX8R8G8B8;
+        p.backBufferCount = 1;
+        p.swapEffect = kSwapEffectDiscard;
+        p.deviceWindow = window;
+        p.enableAutoDepthStencil = true;
+        p.autoDepthStencilFormat = kFormatD24S8;
+        p.presentationInterval = kPresentIntervalImmediate;
+        return p;
+    }
 
     static inline std::unique_ptr<platform::sdl::SdlSession> session_;
     static inline std::string openError_;
