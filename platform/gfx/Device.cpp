@@ -1,14 +1,12 @@
 #include "platform/gfx/Device.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cmath>
 #include <cstring>
 
 #include "platform/gfx/EffectFile.h"
 #include "platform/gfx/Executor.h"
 #include "platform/gfx/Half.h"
-#include "platform/gfx/Presenter.h"
 
 namespace platform::gfx {
 namespace {
@@ -169,13 +167,6 @@ Result Device::EndScene() {
     return kOk;
 }
 
-namespace {
-std::atomic<Presenter*> installedPresenter{nullptr};
-}  // namespace
-
-void SetPresenter(Presenter* presenter) { installedPresenter.store(presenter); }
-Presenter* InstalledPresenter() { return installedPresenter.load(); }
-
 Result Device::Present() {
     if (inScene_) return kInvalidCall;
     if (lost_) return kDeviceLost;
@@ -187,7 +178,6 @@ Result Device::Present() {
     current_.clear();
     ++presented_;
     if (Executor* executor = InstalledExecutor()) executor->Present(*this);
-    if (Presenter* presenter = InstalledPresenter()) presenter->Present(*this);
     return kOk;
 }
 

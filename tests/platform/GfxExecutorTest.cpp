@@ -129,12 +129,14 @@ TEST_F(GfxExecutor, HearsTheLiveCallsThatPassTheDevicesChecks) {
     Rect where{1, 2, 0, 0};
     EXPECT_EQ(font->DrawText("hi", -1, &where, kTextTopLeft, 0xFFFFFFFFu), 10);
     EXPECT_EQ(font->DrawText("size", -1, &where, kTextCalcRect, 0xFFFFFFFFu), 10);  // measures only
+    EXPECT_EQ(device->Present(), kInvalidCall);  // inside a scene: not passed on
     ASSERT_EQ(device->EndScene(), kOk);
     ASSERT_EQ(device->Present(), kOk);
     device->LoseDevice();
     ASSERT_EQ(device->BeginScene(), kOk);
     ASSERT_EQ(device->DrawPrimitive(kTriangleList, 0, 1), kOk);  // lost: not passed on
     ASSERT_EQ(device->EndScene(), kOk);
+    EXPECT_EQ(device->Present(), kDeviceLost);
 
     backBuffer->Release();
     targetSurface->Release();

@@ -1,14 +1,13 @@
-// The seams real devices plug into: a window system posting into the queue, pad motors, the
-// screen frames are presented to. Fakes stand in for the real devices.
+// The seams real devices plug into: a window system posting into the queue and pad motors.
+// Fakes stand in for the real devices.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "GfxTestSupport.h"
-#include "platform/gfx/Presenter.h"
 #include "platform/pad/Pad.h"
 #include "platform/window/MessageIds.h"
+#include "platform/window/Window.h"
 #include "platform/window/WindowBackend.h"
 
 namespace {
@@ -90,36 +89,6 @@ TEST(PadMotors, VibrationsOfConnectedSlotsReachTheSinkUntilItIsRemoved) {
     EXPECT_EQ(felt[0].second, (platform::PadVibration{100, 200}));
     EXPECT_EQ(platform::RecordedVibrations(2).size(), 2u);
     platform::ResetPads();
-}
-
-struct RecordingScreen : platform::gfx::Presenter {
-    std::vector<uint32_t> firstPixels;
-    void Present(const platform::gfx::Device& device) override {
-        const platform::gfx::Surface* frame = device.BackBuffer();
-        firstPixels.push_back(frame->Bits()[0] | frame->Bits()[1] << 8 | frame->Bits()[2] << 16);
-    }
-};
-
-TEST(Screen, GetsEachPresentedFrameButNotAFailedPresent) {
-    using namespace platform::gfx;
-    RecordingScreen screen;
-    SetPresenter(&screen);
-    gfxtest::DeviceFixture f;
-    ASSERT_TRUE(f.device);
-    for (uint32_t colour : {0x00102030u, 0x00405060u}) {
-        f.device->BeginScene();
-        f.device->Clear(kClearTarget, colour, 1.0f, 0);
-        f.device->EndScene();
-        f.device->Present();
-    }
-    f.device->BeginScene();
-    EXPECT_EQ(f.device->Present(), kInvalidCall);
-    f.device->EndScene();
-    f.device->LoseDevice();
-    EXPECT_EQ(f.device->Present(), kDeviceLost);
-    SetPresenter(nullptr);
-    f.device->Present();
-    EXPECT_EQ(screen.firstPixels, (std::vector<uint32_t>{0x102030u, 0x405060u}));
 }
 
 }  // namespace
