@@ -201,9 +201,19 @@ bool ReadBus(const std::string& name, const Words& words, bw::BankFile& file) {
     return true;
 }
 
-bool AddMedia(bw::BankFile& file, const std::string& name, const QV::media::Signal& signal, QV::media::Encoding encoding) {
-    file.media.push_back({ID(name), QV::media::Build(signal, encoding)});
+// A bank holds at most 64 MB of media.
+constexpr size_t kMostMediaBytes = 64u << 20;
+
+bool AddMediaBytes(bw::BankFile& file, uint32_t id, bw::Bytes bytes) {
+    size_t total = bytes.size();
+    for (const auto& media : file.media) total += media.bytes.size();
+    if (total > kMostMediaBytes) return false;
+    file.media.push_back({id, std::move(bytes)});
     return true;
+}
+
+bool AddMedia(bw::BankFile& file, const std::string& name, const QV::media::Signal& signal, QV::media::Encoding encoding) {
+    return AddMediaBytes(file, ID(name), QV::media::Build(signal, encoding));
 }
 
 bool Level(float db) { return db <= 0.0f && db >= -96.0f; }
@@ -221,9 +231,8 @@ bool ApplyMedia(const std::string& verb, std::istringstream& args, bw::BankFile&
     if (verb == "media") {
         size_t size;
         unsigned fill;
-        if (!(args >> a >> size >> fill) || size > (64u << 20)) return false;
-        file.media.push_back({ID(a), bw::Bytes(size, static_cast<uint8_t>(fill))});
-        return true;
+        if (!(args >> a >> size >> fill) || size > kMostMediaBytes || fill > 255) return false;
+        return AddMediaBytes(file, ID(a), bw::Bytes(size, static_cast<uint8_t>(fill)));
     }
     if (verb == "tone") {
         double hz, seconds, db;
@@ -249,7 +258,8 @@ bool ApplyMedia(const std::string& verb, std::istringstream& args, bw::BankFile&
             if (!(hz > 0.0f && hz < 20000.0f)) return false;
             notes.push_back(hz);
         }
-        return !notes.empty() && AddMedia(file, a, Chord(notes, seconds, Amplitude(db)), QV::media::Encoding::Adpcm);
+        // A word that is not a frequency stops the list: the line is refused, not cut short.
+        return args.eof() && !notes.empty() && AddMedia(file, a, Chord(notes, seconds, Amplitude(db)), QV::media::Encoding::Adpcm);
     }
     if (verb == "phrase") {
         float hz, db;
