@@ -132,8 +132,8 @@ bool ReadState(const std::string& owner, const std::string& text, std::vector<bw
     return true;
 }
 
-// The options every node takes: parent=, bus=, db=, pitch=, 3d=<Attenuation>, state=, rtpc= and
-// the flag loop (plays on until stopped).
+// The options every node takes: parent=, bus=, db=, pitch=, max=<instances on an object>,
+// 3d=<Attenuation>, state=, rtpc= and the flag loop (plays on until stopped).
 bool ReadNode(const std::string& owner, const Words& words, bw::BankFile& file, bw::NodeBase& node) {
     if (words.Flag("loop")) node.props.push_back(bw::PropI(SX::SxProp_LoopCount, 0));
     for (const auto& [key, value] : words.options) {
@@ -146,6 +146,12 @@ bool ReadNode(const std::string& owner, const Words& words, bw::BankFile& file, 
             node.props.push_back(bw::PropF(SX::SxProp_Volume, number));
         } else if (key == "pitch" && Number(value, number)) {
             node.props.push_back(bw::PropF(SX::SxProp_Pitch, number));
+        } else if (key == "max" && Number(value, number) && number >= 1.0f && number <= 1000.0f) {
+            // At most that many on one game object; a further play is refused.
+            node.advanced.overrideLimit = true;
+            node.advanced.globalLimit = false;
+            node.advanced.killNewest = true;
+            node.advanced.maxInstances = static_cast<uint16_t>(number);
         } else if (key == "3d") {
             node.positioning.overrideParent = true;
             node.positioning.is3D = true;

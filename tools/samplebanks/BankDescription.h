@@ -16,8 +16,9 @@
 //   chord <Name> <seconds> <dB> <Hz>...          ADPCM sines, peak at dB
 //   phrase <Name> <Hz> <syllables> <dB>          ADPCM spoken-length tone phrase
 //   noise <Name> <Hz> <seconds> <dB>             ADPCM noise resonating at Hz
-// Objects; node options: parent=<Node> bus=<Bus> db=<dB> pitch=<cents> 3d=<Attenuation>
-// state=<Group>:<State>:<dB> rtpc=<Parameter>:<volume|pitch|lpf>:<x>:<y>... and loop:
+// Objects; node options: parent=<Node> bus=<Bus> db=<dB> pitch=<cents> max=<instances on an
+// object> 3d=<Attenuation> state=<Group>:<State>:<dB> rtpc=<Parameter>:<volume|pitch|lpf>:<x>:<y>...
+// and loop:
 //   sound <Name> <Media> [<Parent>] [options]    a sound playing its media from the bank
 //   mixer|random|sequence <Name> <Child>... [options]
 //   bus <Name> [parent=<Bus>] [db=] [effect=<Effect>]... [duck=<Bus>:<dB>:<out ms>:<in ms>]...
