@@ -2,6 +2,7 @@
 // read from a bank is checked against the bytes there are before anything is made for it, and
 // a chunk's settings are read whole before any of them is applied.
 #include <cstring>
+#include <new>
 #include <string>
 #include <utility>
 #include <vector>
@@ -243,6 +244,16 @@ SXRESULT CSxBankMgr::ReadStringTable(const uint8_t* body, uint32_t size) {
 }
 
 SXRESULT CSxBankMgr::ReadBank(ISxBankSource& source, CSxLoadedBank& bank, SxBankLoadMode mode) {
+    // A reader's allocation that fails refuses the bank; it never ends the bank thread.
+    try {
+        return ReadBankChunks(source, bank, mode);
+    } catch (const std::bad_alloc&) {
+        SD_WARNING(1, "bank %u: out of memory while it was read", bank.ID());
+        return SX_InsufficientMemory;
+    }
+}
+
+SXRESULT CSxBankMgr::ReadBankChunks(ISxBankSource& source, CSxLoadedBank& bank, SxBankLoadMode mode) {
     uint8_t header[8];
     uint8_t bkhd[16];
     uint32_t read = 0;

@@ -1,6 +1,7 @@
 #include "sound/engine/hierarchy/SxHircReader.h"
 
 #include <atomic>
+#include <new>
 
 #include "core/Logger.h"
 #include "sound/engine/SxAudioThread.h"
@@ -39,7 +40,13 @@ bool ReadHere(uint8_t type) {
 template <typename Object>
 SXRESULT ReadNew(Object* object, const uint8_t* body, uint32_t size, CSxIndexable** out) {
     if (!object) return SX_Fail;
-    const SXRESULT result = object->SetInitialValues(body, size);
+    SXRESULT result;
+    // A record whose reading runs out of memory is refused like any other that fails.
+    try {
+        result = object->SetInitialValues(body, size);
+    } catch (const std::bad_alloc&) {
+        result = SX_InsufficientMemory;
+    }
     if (result != SX_Success) {
         object->Release();
         return result;

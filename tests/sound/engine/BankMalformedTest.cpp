@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <new>
 #include <string>
 
 #include "SxBankFixture.h"
@@ -145,6 +146,26 @@ TEST_F(BankMalformed, FromAFileACutHierarchyIsAFailedCopy) {
         EXPECT_EQ(ObjectCount(), 0u);
     }
     SxSetBankFolder("");
+}
+
+// A hierarchy reader that runs out of memory refuses its bank on the bank thread, as a game
+// loading the bank meets it; what the bank read before is released and the engine goes on.
+TEST_F(BankMalformed, AReaderOutOfMemoryRefusesTheBank) {
+    SxSetHircObjectHook([](uint8_t type, const uint8_t*, uint32_t, SxBankID, CSxIndexable**) -> SXRESULT {
+        if (type == 12) throw std::bad_alloc();
+        return SX_Refused;
+    });
+    bw::BankFile file = sxtest::PlayableBank(95);
+    file.records.push_back(bw::Record(12, bw::Bytes(8, 0)));
+    const AlignedBank bank(bw::WriteBank(file));
+    SxBankID id;
+    EXPECT_EQ(SoundEngine::LoadBank(bank.Data(), bank.Size(), id), SX_InsufficientMemory);
+    SxSetHircObjectHook(nullptr);
+    EXPECT_EQ(g_pBankMgr->BankCount(), 0u);
+    EXPECT_EQ(ObjectCount(), 0u);
+    const AlignedBank good(bw::WriteBank(FullBank()));
+    EXPECT_EQ(SoundEngine::LoadBank(good.Data(), good.Size(), id), SX_Success);
+    ASSERT_EQ(SoundEngine::UnloadBank(90), SX_Success);
 }
 
 // A settings chunk that counts past its end applies nothing, not even the groups before it.
