@@ -416,14 +416,14 @@ TEST(SourceDescription, CloneCopiesTheNameItOwns) {
     g_DefaultPoolId = MemoryMgr::CreatePool(nullptr, 1 << 20, 16, SxMemPool_Heap);
     {
         CSxSource original;
-        ASSERT_EQ(original.SetSourceByName(7, 0x00040001, L"voice.wem", true, false, false), SX_Success);
+        ASSERT_EQ(original.SetSourceByName(7, 0x00040001, L"voice.med", true, false, false), SX_Success);
         CSxSource* copy = original.Clone();
         ASSERT_NE(copy, nullptr);
         EXPECT_NE(copy->FileName(), original.FileName()) << "each frees its own name";
-        EXPECT_EQ(std::wstring(copy->FileName()), L"voice.wem");
+        EXPECT_EQ(std::wstring(copy->FileName()), L"voice.med");
         EXPECT_EQ(copy->Flags(), original.Flags());
         SxDelete(g_DefaultPoolId, copy);
-        EXPECT_EQ(std::wstring(original.FileName()), L"voice.wem") << "still readable after the copy went";
+        EXPECT_EQ(std::wstring(original.FileName()), L"voice.med") << "still readable after the copy went";
 
         CSxSource plain;
         plain.SetSource(0x00010001, 5, 6, 7, 8, CSxSource::kKindInMemory << CSxSource::kKindShift);
