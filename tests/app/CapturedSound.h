@@ -6,6 +6,9 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <fstream>
+#include <iterator>
+#include <string>
 #include <vector>
 
 #include "platform/audio/AudioTestControl.h"
@@ -31,6 +34,27 @@ struct CapturedSound {
             std::memcpy(&r, &bytes[(i * channels + (channels > 1 ? 1 : 0)) * 2], 2);
             sound.left[i] = l / 32768.0f;
             sound.right[i] = r / 32768.0f;
+        }
+        return sound;
+    }
+    // A 16-bit PCM WAV file as the game saves it (the format chunk first, then the data); empty
+    // when it is not one.
+    static CapturedSound FromWav(const std::string& path) {
+        CapturedSound sound;
+        std::ifstream in(path, std::ios::binary);
+        std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        if (bytes.size() < 44 || std::string(bytes.data(), 4) != "RIFF") return sound;
+        uint16_t channels;
+        std::memcpy(&channels, &bytes[22], 2);
+        std::memcpy(&sound.rate, &bytes[24], 4);
+        channels = std::max<uint16_t>(1, channels);
+        const size_t frames = (bytes.size() - 44) / 2 / channels;
+        for (size_t i = 0; i < frames; ++i) {
+            int16_t l, r;
+            std::memcpy(&l, &bytes[44 + i * channels * 2], 2);
+            std::memcpy(&r, &bytes[44 + (i * channels + (channels > 1 ? 1 : 0)) * 2], 2);
+            sound.left.push_back(l / 32768.0f);
+            sound.right.push_back(r / 32768.0f);
         }
         return sound;
     }

@@ -337,7 +337,8 @@ bool ApplyMusic(const std::string& verb, std::istringstream& args, bw::BankFile&
     }
     if (verb == "music-switch") {
         // music-switch <Name> <Group> <Default> <bar|beat|immediate> <fade ms> <Transition segment|->
-        //              <State>:<Child>... [bus=] [stinger=<Trigger>:<Segment>]...
+        //              <State>:<Child>... [bus=]
+        // A state that keeps the same child lets it play on.
         std::string group, fallback, sync, via;
         float fade;
         if (!(args >> a >> group >> fallback >> sync >> fade >> via) || fade < 0.0f) return false;
@@ -358,10 +359,6 @@ bool ApplyMusic(const std::string& verb, std::istringstream& args, bw::BankFile&
         for (const auto& [key, value] : words.options) {
             if (key == "bus") {
                 node.node.busID = ID(value);
-            } else if (key == "stinger") {
-                const std::vector<std::string> parts = Split(value, ':');
-                if (parts.size() != 2) return false;
-                node.stingers.push_back({ID(parts[0]), ID(parts[1]), syncType->second, 1000, 0});
             } else {
                 return false;
             }
@@ -376,7 +373,7 @@ bool ApplyMusic(const std::string& verb, std::istringstream& args, bw::BankFile&
             rule.transSegmentID = ID(via);
         }
         file.records.push_back(bw::Record(
-            bw::Hirc_MusicSwitch, bw::MusicSwitchBody(ID(a), node, {rule}, 1, ID(group), ID(fallback), false, pairs)));
+            bw::Hirc_MusicSwitch, bw::MusicSwitchBody(ID(a), node, {rule}, 1, ID(group), ID(fallback), true, pairs)));
         return true;
     }
     return false;
