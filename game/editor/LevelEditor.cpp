@@ -89,6 +89,9 @@ void LevelEditor::Initialize() {
 
 void LevelEditor::Shutdown() {
     bindings_.UnbindAll();
+    // The objects go with the factory: their handles must not reach into it at the next start.
+    objectHandles_.clear();
+    selected_ = touched_ = SD::GameObjectHandle();
     std::free(nameText_);
     nameText_ = nullptr;
     std::free(actionName_);

@@ -35,9 +35,13 @@
 #include "sound/system/SoundSystemRegistration.h"
 #include "support/HeldKeys.h"
 #include "support/TempTree.h"
+#include "tests/app/GameDriving.h"
 #include "tests/app/CapturedSound.h"
 
 namespace {
+
+using qvtest::Running;
+using qvtest::SetConfig;
 
 namespace control = platform::audio::control;
 using qvtest::CapturedSound;
@@ -51,24 +55,6 @@ constexpr double kWaterHz = 2500.0;
 constexpr double kNarrationDuckDb = -12.0;
 // One buffer of the output device: 1024 frames at 48 kHz.
 constexpr double kBufferSeconds = 1024.0 / 48000.0;
-
-std::string Running() {
-    SD::GameStateManager_* states = SD::GameStateManager_::GetInstance();
-    if (!states || !states->GetCurrentLevel() || states->GetPhase() != SD::GameStateManager_::kRun) return "";
-    return states->GetCurrentLevel()->GetName();
-}
-
-void SetConfig(const qvtest::TempTree& tree, const std::string& section, const std::string& key,
-               const std::string& value) {
-    std::string text = tree.Read("Assets/Config/config.ini");
-    const size_t at = text.find("[" + section + "]");
-    ASSERT_NE(at, std::string::npos) << section;
-    const size_t line = text.find("\n" + key + "=", at);
-    ASSERT_NE(line, std::string::npos) << key;
-    const size_t end = text.find('\n', line + 1);
-    text.replace(line + 1, end - line - 1, key + "=" + value);
-    tree.Write("Assets/Config/config.ini", text);
-}
 
 // Steps run one after the other at the end of frames; a step answers true when it is done. The
 // captured length at the end of a step is kept under the step's name.
