@@ -335,7 +335,7 @@ TEST(GameRun, TheSavedSoundHoldsTheMenusMusicAndAFaultySoundFileIsToldOnce) {
             const size_t banks = config.find("\nBanks=");
             config.replace(banks, config.find('\n', banks + 1) - banks, "\nBanks=Effects.bnk Missing.bnk Game.bnk Music.bnk");
             const size_t packages = config.find("\nPackages=");
-            config.replace(packages, config.find('\n', packages + 1) - packages, "\nPackages=Broken.pck");
+            config.replace(packages, config.find('\n', packages + 1) - packages, "\nPackages=Broken.pck Streamed.pck");
             tree.Write("Assets/Config/config.ini", config);
             tree.Write("Assets/Sound/Broken.pck", "not a package");
         }
@@ -346,7 +346,8 @@ TEST(GameRun, TheSavedSoundHoldsTheMenusMusicAndAFaultySoundFileIsToldOnce) {
         EXPECT_EQ(Occurrences(r.output, "Sound: package \"Broken.pck\" did not load"), faulty ? 1u : 0u) << r.output;
         const qvtest::CapturedSound sound = qvtest::CapturedSound::FromWav(wav);
         ASSERT_GT(sound.left.size(), 2u * sound.rate) << "seconds of sound saved";
-        // Each second after the first holds the music; the last, in the menu, its birds too.
+        // Each second after the first holds the music; the last, in the menu, its birds too (streamed
+        // from the package).
         for (size_t from = sound.rate; from + sound.rate / 2 <= sound.left.size(); from += sound.rate)
             EXPECT_GT(sound.Level(kSpringRoot, from, from + sound.rate), 0.02) << "music at " << from;
         const size_t end = sound.left.size();

@@ -379,7 +379,8 @@ bool ApplyMusic(const std::string& verb, std::istringstream& args, bw::BankFile&
     return false;
 }
 
-bool ApplyHierarchy(const std::string& verb, std::istringstream& args, bw::BankFile& file) {
+bool ApplyHierarchy(const std::string& verb, std::istringstream& args, bw::BankFile& file,
+                    const std::vector<bw::Media>& streamed) {
     std::string a, b;
     if (verb == "sound") {
         if (!(args >> a >> b)) return false;
@@ -387,6 +388,15 @@ bool ApplyHierarchy(const std::string& verb, std::istringstream& args, bw::BankF
         bw::Source source;
         source.mediaID = ID(b);
         source.pluginID = CodecOf(file, source.mediaID, source.size);
+        for (const auto& media : streamed)
+            if (media.id == source.mediaID) {
+                bw::BankFile holder;
+                holder.media = {media};
+                source.pluginID = CodecOf(holder, media.id, source.size);
+                source.size = 0;
+                source.streamType = 1;
+                source.fileID = media.id;
+            }
         bw::NodeBase node;
         if (words.plain.size() > 1 || !ReadNode(a, words, file, node)) return false;
         if (!words.plain.empty()) node.parentID = ID(words.plain[0]);
@@ -569,7 +579,17 @@ bool Apply(const std::string& verb, std::istringstream& args, std::vector<NamedB
     if (std::find_if(std::begin(kMedia), std::end(kMedia), [&verb](const char* v) { return verb == v; }) != std::end(kMedia))
         return ApplyMedia(verb, args, file);
     if (verb.compare(0, 6, "music-") == 0) return ApplyMusic(verb, args, file);
-    return ApplySettings(verb, args, file) || ApplyHierarchy(verb, args, file);
+    if (verb == "streamed") {
+        std::string name;
+        if (!(args >> name)) return false;
+        const auto media = std::find_if(file.media.begin(), file.media.end(),
+                                        [&name](const bw::Media& m) { return m.id == ID(name) && IsMediaFile(m.bytes); });
+        if (media == file.media.end()) return false;
+        banks.back().streamed.push_back(std::move(*media));
+        file.media.erase(media);
+        return true;
+    }
+    return ApplySettings(verb, args, file) || ApplyHierarchy(verb, args, file, banks.back().streamed);
 }
 
 }  // namespace

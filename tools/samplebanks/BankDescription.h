@@ -16,6 +16,8 @@
 //   chord <Name> <seconds> <dB> <Hz>...          ADPCM sines, peak at dB
 //   phrase <Name> <Hz> <syllables> <dB>          ADPCM spoken-length tone phrase
 //   noise <Name> <Hz> <seconds> <dB>             ADPCM noise resonating at Hz
+//   streamed <Name>                              the medium leaves the bank for a file of its own,
+//                                                which the sounds written after this stream
 // Objects; node options: parent=<Node> bus=<Bus> db=<dB> pitch=<cents> max=<instances on an
 // object> 3d=<Attenuation> state=<Group>:<State>:<dB> rtpc=<Parameter>:<volume|pitch|lpf>:<x>:<y>...
 // and loop:
@@ -47,6 +49,8 @@ namespace samplebanks {
 struct NamedBank {
     std::string name;
     bankwriter::BankFile file;
+    // Media its sounds stream from files "<ID>.med" rather than hold in the bank.
+    std::vector<bankwriter::Media> streamed;
 };
 
 // The banks in order; error gets "line N: ..." for the first bad line.

@@ -41,6 +41,7 @@ TEST(BankDescription, MalformedLinesAreRefusedByNumber) {
         "noise A 400 999 -6",                    // too long
         "media A 100 300",                       // fill above a byte
         "media A 99999999999 1",                 // above the media of a bank
+        "streamed Nothing",                      // no such medium
         "sound A",                               // no media
         "sound A M P Q",                         // two parents
         "sound A M colour=red",                  // unknown option
@@ -85,6 +86,8 @@ TEST(BankDescription, NumbersStandAsIDsAndEveryObjectLandsInItsBank) {
                      "chord Low 0.1 -6 220 330\n"
                      "phrase Said 200 2 -6\n"
                      "noise Hiss 1000 0.1 -12\n"
+                     "streamed Hiss\n"
+                     "sound Hiss_Sound Hiss\n"
                      "attenuation Near 0:0 100:-24\n"
                      "sound Low_Sound Low bus=Master 3d=Near loop state=0xA1F25A7F:0x4CE3F731:-6\n"
                      "sound Said_Sound Said Both\n"
@@ -97,16 +100,22 @@ TEST(BankDescription, NumbersStandAsIDsAndEveryObjectLandsInItsBank) {
     ASSERT_EQ(banks.size(), 2u);
     EXPECT_EQ(banks[0].file.settings.stateGroups.at(0).id, 0xA1F25A7Fu);
     EXPECT_EQ(banks[0].file.records.size(), 2u) << "the two buses";
-    EXPECT_EQ(banks[1].file.media.size(), 3u);
+    EXPECT_EQ(banks[1].file.media.size(), 2u);
+    ASSERT_EQ(banks[1].streamed.size(), 1u) << "the streamed medium leaves the bank";
+    EXPECT_EQ(banks[1].streamed[0].id, SX::SoundEngine::GetIDFromString("Hiss"));
     std::vector<uint32_t> events;
     for (const bankwriter::Bytes& record : banks[1].file.records)
         if (record[0] == SX::SxHirc_Event) events.push_back(RecordID(record));
     const std::vector<uint32_t> expected = {0x50B62F0Eu, SX::SoundEngine::GetIDFromString("Stop_Low"),
                                             SX::SoundEngine::GetIDFromString("Pause_All")};
     EXPECT_EQ(events, expected);
-    // The state object of the sound comes before it, as the bank reads them in order.
-    EXPECT_EQ(banks[1].file.records.at(1)[0], SX::SxHirc_State);
-    EXPECT_EQ(banks[1].file.records.at(2)[0], SX::SxHirc_Sound);
+    // The streamed sound names its file; the state object of the next comes before it.
+    EXPECT_EQ(banks[1].file.records.at(0)[0], SX::SxHirc_Sound);
+    uint32_t streamType;
+    std::memcpy(&streamType, banks[1].file.records.at(0).data() + 13, 4);
+    EXPECT_EQ(streamType, 1u);
+    EXPECT_EQ(banks[1].file.records.at(2)[0], SX::SxHirc_State);
+    EXPECT_EQ(banks[1].file.records.at(3)[0], SX::SxHirc_Sound);
 }
 
 }  // namespace
