@@ -51,6 +51,7 @@ using qvtest::Db;
 constexpr double kSeasonRoot[] = {261.63, 293.66, 220.00, 164.81, 261.63};  // C4, D4, A3, E3, C4
 constexpr double kFlightWindHz = 700.0;
 constexpr double kWaterHz = 2500.0;
+constexpr double kFirstLineHz = 180.0;
 // The narration bus ducks the music by 12 dB.
 constexpr double kNarrationDuckDb = -12.0;
 // One buffer of the output device: 1024 frames at 48 kHz.
@@ -227,7 +228,12 @@ TEST(GameSound, TheMusicNarrationFlightWindPositionedSoundsAndSeasonsAreHeardInT
     for (int other : {1, 2, 3})
         EXPECT_LT(sound.Level(kSeasonRoot[other], from("menu") + second, from("menu music")), menuMusic / 10);
 
-    // The narration ducks it by its bus's amount while it speaks, and lets it go after.
+    // The narration (its first line's voice at 180 Hz, streamed Vorbis) ducks it by its bus's
+    // amount while it speaks, and lets it go after.
+    EXPECT_GT(sound.Level(kFirstLineHz, from("narration") + second / 4, from("narration spoken")), 0.005)
+        << "the narration is heard";
+    EXPECT_LT(sound.Level(kFirstLineHz, from("narration over") - second, from("narration over")), 0.001)
+        << "and ends";
     const double spoken = sound.Level(kSeasonRoot[0], from("narration") + second / 2, from("narration spoken"));
     EXPECT_NEAR(Db(spoken / menuMusic), kNarrationDuckDb, 2.0) << "the music under the narration";
     EXPECT_NEAR(Db(sound.Level(kSeasonRoot[0], from("narration spoken") + second, from("narration over")) / menuMusic),

@@ -30,18 +30,19 @@ uint32_t ID(const std::string& name) {
 constexpr uint32_t kToneRate = 48000;
 constexpr uint32_t kPcmCodec = 1u << 16 | 1;
 constexpr uint32_t kAdpcmCodec = 2u << 16 | 1;
+constexpr uint32_t kVorbisCodec = 4u << 16 | 1;
 constexpr uint32_t kStudioLimiter = SX::SxPluginKey(SX::SxPluginType_Effect, 256, 103);
 constexpr uint32_t kFdnReverb = SX::SxPluginKey(SX::SxPluginType_Effect, 0, 115);
 constexpr uint32_t kLinear = 4;  // curve shape of every point written here
 
 bool IsMediaFile(const bw::Bytes& data) { return data.size() >= 12 && std::equal(data.begin(), data.begin() + 4, "RIFF"); }
 
-// The codec of media written by this bank: the WAVE format tag says PCM or ADPCM.
+// The codec of media written by this bank: the WAVE format tag 2 is ADPCM, the others PCM.
 uint32_t CodecOf(const bw::BankFile& file, uint32_t mediaID, uint32_t& size) {
     for (const auto& media : file.media)
         if (media.id == mediaID && IsMediaFile(media.bytes)) {
             size = static_cast<uint32_t>(media.bytes.size());
-            return media.bytes.size() > 21 && media.bytes[20] == 1 && media.bytes[21] == 0 ? kPcmCodec : kAdpcmCodec;
+            return media.bytes.size() > 21 && media.bytes[20] == 2 && media.bytes[21] == 0 ? kAdpcmCodec : kPcmCodec;
         }
     size = 0;
     return 1;
@@ -222,6 +223,15 @@ bool AddMedia(bw::BankFile& file, const std::string& name, const QV::media::Sign
     return AddMediaBytes(file, ID(name), QV::media::Build(signal, encoding));
 }
 
+// ADPCM unless the line ends in "pcm" (16-bit PCM); nothing else may follow.
+bool ReadEncoding(std::istringstream& args, QV::media::Encoding& encoding) {
+    std::string word;
+    encoding = QV::media::Encoding::Adpcm;
+    if (!(args >> word)) return true;
+    encoding = QV::media::Encoding::Pcm16;
+    return word == "pcm" && !(args >> word);
+}
+
 bool Level(float db) { return db <= 0.0f && db >= -96.0f; }
 float Amplitude(float db) { return std::pow(10.0f, db / 20.0f); }
 
@@ -273,14 +283,16 @@ bool ApplyMedia(const std::string& verb, std::istringstream& args, bw::BankFile&
         if (!(args >> a >> hz >> syllables >> db) || !(hz > 20.0f && hz < 4000.0f) || syllables == 0 ||
             syllables > 40 || !Level(db))
             return false;
-        return AddMedia(file, a, Phrase(hz, syllables, Amplitude(db)), QV::media::Encoding::Adpcm);
+        QV::media::Encoding encoding;
+        return ReadEncoding(args, encoding) && AddMedia(file, a, Phrase(hz, syllables, Amplitude(db)), encoding);
     }
     if (verb == "noise") {
         float hz, seconds, db;
         if (!(args >> a >> hz >> seconds >> db) || !(hz > 10.0f && hz < 20000.0f) ||
             !(seconds > 0.0f && seconds <= 30.0f) || !Level(db))
             return false;
-        return AddMedia(file, a, Noise(hz, seconds, Amplitude(db), ID(a)), QV::media::Encoding::Adpcm);
+        QV::media::Encoding encoding;
+        return ReadEncoding(args, encoding) && AddMedia(file, a, Noise(hz, seconds, Amplitude(db), ID(a)), encoding);
     }
     return false;
 }
@@ -380,7 +392,7 @@ bool ApplyMusic(const std::string& verb, std::istringstream& args, bw::BankFile&
 }
 
 bool ApplyHierarchy(const std::string& verb, std::istringstream& args, bw::BankFile& file,
-                    const std::vector<bw::Media>& streamed) {
+                    const std::vector<bw::Media>& streamed, const std::vector<uint32_t>& vorbis) {
     std::string a, b;
     if (verb == "sound") {
         if (!(args >> a >> b)) return false;
@@ -393,6 +405,7 @@ bool ApplyHierarchy(const std::string& verb, std::istringstream& args, bw::BankF
                 bw::BankFile holder;
                 holder.media = {media};
                 source.pluginID = CodecOf(holder, media.id, source.size);
+                if (std::find(vorbis.begin(), vorbis.end(), media.id) != vorbis.end()) source.pluginID = kVorbisCodec;
                 source.size = 0;
                 source.streamType = 1;
                 source.fileID = media.id;
@@ -579,17 +592,21 @@ bool Apply(const std::string& verb, std::istringstream& args, std::vector<NamedB
     if (std::find_if(std::begin(kMedia), std::end(kMedia), [&verb](const char* v) { return verb == v; }) != std::end(kMedia))
         return ApplyMedia(verb, args, file);
     if (verb.compare(0, 6, "music-") == 0) return ApplyMusic(verb, args, file);
-    if (verb == "streamed") {
+    if (verb == "streamed" || verb == "streamed-vorbis") {
         std::string name;
         if (!(args >> name)) return false;
         const auto media = std::find_if(file.media.begin(), file.media.end(),
                                         [&name](const bw::Media& m) { return m.id == ID(name) && IsMediaFile(m.bytes); });
         if (media == file.media.end()) return false;
+        // The encoder reads 16-bit PCM.
+        uint32_t size;
+        if (verb == "streamed-vorbis" && CodecOf(file, media->id, size) != kPcmCodec) return false;
         banks.back().streamed.push_back(std::move(*media));
         file.media.erase(media);
+        if (verb == "streamed-vorbis") banks.back().vorbis.push_back(ID(name));
         return true;
     }
-    return ApplySettings(verb, args, file) || ApplyHierarchy(verb, args, file, banks.back().streamed);
+    return ApplySettings(verb, args, file) || ApplyHierarchy(verb, args, file, banks.back().streamed, banks.back().vorbis);
 }
 
 }  // namespace

@@ -14,10 +14,11 @@
 //   tone <Name> <Hz> <seconds> <dB>              16-bit PCM sine
 //   adpcm-tone <Name> <Hz> <ms>                  ADPCM sine at a quarter of full scale
 //   chord <Name> <seconds> <dB> <Hz>...          ADPCM sines, peak at dB
-//   phrase <Name> <Hz> <syllables> <dB>          ADPCM spoken-length tone phrase
-//   noise <Name> <Hz> <seconds> <dB>             ADPCM noise resonating at Hz
+//   phrase <Name> <Hz> <syllables> <dB> [pcm]    ADPCM (or 16-bit PCM) spoken-length tone phrase
+//   noise <Name> <Hz> <seconds> <dB> [pcm]       ADPCM (or 16-bit PCM) noise resonating at Hz
 //   streamed <Name>                              the medium leaves the bank for a file of its own,
 //                                                which the sounds written after this stream
+//   streamed-vorbis <Name>                       the same for a PCM medium, to be packed as Vorbis
 // Objects; node options: parent=<Node> bus=<Bus> db=<dB> pitch=<cents> max=<instances on an
 // object> 3d=<Attenuation> state=<Group>:<State>:<dB> rtpc=<Parameter>:<volume|pitch|lpf>:<x>:<y>...
 // and loop:
@@ -51,6 +52,8 @@ struct NamedBank {
     bankwriter::BankFile file;
     // Media its sounds stream from files "<ID>.med" rather than hold in the bank.
     std::vector<bankwriter::Media> streamed;
+    // The IDs of those that are to be packed as Vorbis (the file written here is 16-bit PCM).
+    std::vector<uint32_t> vorbis;
 };
 
 // The banks in order; error gets "line N: ..." for the first bad line.

@@ -42,6 +42,8 @@ TEST(BankDescription, MalformedLinesAreRefusedByNumber) {
         "media A 100 300",                       // fill above a byte
         "media A 99999999999 1",                 // above the media of a bank
         "streamed Nothing",                      // no such medium
+        "phrase A 200 2 -6 mp3",                 // no such encoding
+        "phrase A 200 2 -6 pcm pcm",
         "sound A",                               // no media
         "sound A M P Q",                         // two parents
         "sound A M colour=red",                  // unknown option
