@@ -27,6 +27,15 @@ struct GfxDevice : ::testing::Test, gfxtest::DeviceFixture {
         device->SetVertexDeclaration(declaration);
         device->SetStreamSource(0, vertices, 0, 16);
     }
+    // A new render-target texture's level, bound as target 0; the caller releases both.
+    Surface* BindNewTarget(uint32_t width, uint32_t height, uint32_t format, Texture** texture) {
+        Surface* level = nullptr;
+        EXPECT_EQ(device->CreateTexture(width, height, 1, kUsageRenderTarget, format, Pool::kDefault, texture), kOk);
+        if (!*texture) return nullptr;
+        (*texture)->GetSurfaceLevel(0, &level);
+        EXPECT_EQ(device->SetRenderTarget(0, level), kOk);
+        return level;
+    }
 };
 
 TEST_F(GfxDevice, BrokenRulesFailAndChangeNothing) {
@@ -146,10 +155,8 @@ TEST_F(GfxDevice, ClearsWriteTheTargetsPixels) {
 
     // A float target bound in its place takes the colour as floats; the back buffer keeps its own.
     Texture* target = nullptr;
-    ASSERT_EQ(device->CreateTexture(8, 4, 1, kUsageRenderTarget, kFormatA16B16G16R16F, Pool::kDefault, &target), kOk);
-    Surface* level = nullptr;
-    target->GetSurfaceLevel(0, &level);
-    ASSERT_EQ(device->SetRenderTarget(0, level), kOk);
+    Surface* level = BindNewTarget(8, 4, kFormatA16B16G16R16F, &target);
+    ASSERT_TRUE(level);
     device->Clear(kClearTarget, 0x80FF0000u, 1.0f, 0);
     auto f = level->ReadPixel(7, 3);
     EXPECT_FLOAT_EQ(f.r, 1.0f);
@@ -221,13 +228,11 @@ TEST_F(GfxDevice, ClearsAreWrittenWhenThePixelsAreReached) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        Texture* target = nullptr;
-        ASSERT_EQ(device->CreateTexture(8, 4, 1, kUsageRenderTarget, kFormatA8R8G8B8, Pool::kDefault, &target), kOk);
-        Surface* level = nullptr;
-        target->GetSurfaceLevel(0, &level);
         // The back buffer, the copies' source, is black.
         device->Clear(kClearTarget, 0xFF000000u, 1.0f, 0);
-        ASSERT_EQ(device->SetRenderTarget(0, level), kOk);
+        Texture* target = nullptr;
+        Surface* level = BindNewTarget(8, 4, kFormatA8R8G8B8, &target);
+        ASSERT_TRUE(level);
         const uint64_t version = level->Version();
         device->Clear(kClearTarget, 0xFFFF0000u, 1.0f, 0);
         EXPECT_GT(level->Version(), version);  // an uploader sees the change at once
@@ -246,10 +251,8 @@ TEST_F(GfxDevice, ClearsAreWrittenWhenThePixelsAreReached) {
     EXPECT_NEAR(device->DepthStencil()->ReadPixel(3, 3).r, 0.25f, 1e-6);
     // A half-float target cleared and copied whole into the back buffer: the copy converts it.
     Texture* half = nullptr;
-    ASSERT_EQ(device->CreateTexture(4, 4, 1, kUsageRenderTarget, kFormatA16B16G16R16F, Pool::kDefault, &half), kOk);
-    Surface* level = nullptr;
-    half->GetSurfaceLevel(0, &level);
-    ASSERT_EQ(device->SetRenderTarget(0, level), kOk);
+    Surface* level = BindNewTarget(4, 4, kFormatA16B16G16R16F, &half);
+    ASSERT_TRUE(level);
     device->Clear(kClearTarget, 0xFF00FF00u, 1.0f, 0);
     ASSERT_EQ(device->StretchRect(level, device->BackBuffer(), nullptr), kOk);
     EXPECT_TRUE(device->BackBuffer()->HasPendingFill());
