@@ -34,29 +34,28 @@ void Join(WorldBox& box, bool first, const SD::Vec3& centre, const SD::Vec3& hal
     box.hi = first ? hi : Max(box.hi, hi);
 }
 
-WorldBox Unbounded() {
-    WorldBox box;
+void Unbounded(WorldBox& box) {
     box.bounded = false;
     box.lo = SD::Vec3(-kInfinity, -kInfinity, -kInfinity);
     box.hi = SD::Vec3(kInfinity, kInfinity, kInfinity);
-    return box;
 }
 
 }  // namespace
 
-WorldBox DynamicWorldBox(const Collider& collider) {
-    WorldBox box;
+void DynamicWorldBox(const Collider& collider, WorldBox& box) {
+    box.bounded = true;
+    box.empty = false;
     const Shape* shape = collider.GetShape();
     if (!shape) {
         box.empty = true;
-        return box;
+        return;
     }
     const SD::Vec3& p = collider.position;
-    if (!Finite(p)) return Unbounded();
+    if (!Finite(p)) return Unbounded(box);
     switch (shape->GetType()) {
     case kShapeSphere: {
         const float r = static_cast<const Sphere*>(shape)->radius;
-        if (!Size(r)) return Unbounded();
+        if (!Size(r)) return Unbounded(box);
         Join(box, true, p, SD::Vec3(r, r, r));
         break;
     }
@@ -64,7 +63,7 @@ WorldBox DynamicWorldBox(const Collider& collider) {
         // Its shell is centred above it; against a cylinder it stands at its position.
         const auto* field = static_cast<const SphereFF*>(shape);
         const float shell = field->radius + field->fieldThickness;
-        if (!Size(field->radius) || !Size(field->fieldThickness) || !Size(shell)) return Unbounded();
+        if (!Size(field->radius) || !Size(field->fieldThickness) || !Size(shell)) return Unbounded(box);
         Join(box, true, p, SD::Vec3(field->radius, field->radius, field->radius));
         Join(box, false, p + SD::Vec3(0.0f, kFieldLift, 0.0f), SD::Vec3(shell, shell, shell));
         break;
@@ -73,7 +72,7 @@ WorldBox DynamicWorldBox(const Collider& collider) {
         // Against a sphere the box stands at its offset, against another box at its position.
         const SD::Vec3& e = static_cast<const AxisABox*>(shape)->extents;
         const SD::Vec3 offset = ScaledOffset(*shape);
-        if (!Size(e) || !Finite(offset)) return Unbounded();
+        if (!Size(e) || !Finite(offset)) return Unbounded(box);
         Join(box, true, p, e);
         Join(box, false, p + offset, e);
         break;
@@ -82,35 +81,34 @@ WorldBox DynamicWorldBox(const Collider& collider) {
         const SD::Vec3& e = static_cast<const OrientedBox*>(shape)->extents;
         const SD::Vec3 offset = ScaledOffset(*shape);
         const SD::Mtx33 m = Orientation(*shape);
-        if (!Size(e) || !Finite(offset)) return Unbounded();
+        if (!Size(e) || !Finite(offset)) return Unbounded(box);
         SD::Vec3 half;
         for (int i = 0; i < 3; ++i) {
             const SD::Vec3 axis = m.GetColumn(i);
             const float extent = i == 0 ? e.x : i == 1 ? e.y : e.z;
             half += SD::Vec3(std::fabs(axis.x), std::fabs(axis.y), std::fabs(axis.z)) * extent;
         }
-        if (!Finite(half)) return Unbounded();
+        if (!Finite(half)) return Unbounded(box);
         Join(box, true, p + offset, half);
         break;
     }
     case kShapeCylinder: {
         const auto* cylinder = static_cast<const Cylinder*>(shape);
         const float r = cylinder->radius;
-        if (!Size(r) || !Finite(cylinder->point1) || !Finite(cylinder->point2)) return Unbounded();
+        if (!Size(r) || !Finite(cylinder->point1) || !Finite(cylinder->point2)) return Unbounded(box);
         Join(box, true, p + cylinder->point1, SD::Vec3(r, r, r));
         Join(box, false, p + cylinder->point2, SD::Vec3(r, r, r));
         break;
     }
     default:
-        return Unbounded();
+        return Unbounded(box);
     }
     // Rounding in the tests stays far inside a millionth of the sizes and distances involved.
     const SD::Vec3 reach = Max(Max(box.hi, box.lo * -1.0f), box.hi - box.lo);
     const float pad = 1e-5f * std::max({reach.x, reach.y, reach.z}) + 1e-6f;
     box.lo -= SD::Vec3(pad, pad, pad);
     box.hi += SD::Vec3(pad, pad, pad);
-    if (!Finite(box.lo) || !Finite(box.hi)) return Unbounded();
-    return box;
+    if (!Finite(box.lo) || !Finite(box.hi)) Unbounded(box);
 }
 
 namespace {
@@ -168,7 +166,9 @@ const std::vector<std::pair<uint32_t, uint32_t>>& DynamicPairs::Find(const std::
     present_.clear();
     unbounded_.clear();
     for (uint32_t i = 0; i < count; ++i) {
-        const WorldBox& box = boxes_[i] = DynamicWorldBox(*colliders[i]);
+        // Written in place: a box returned whole and copied in stalls on its own stores.
+        WorldBox& box = boxes_[i];
+        DynamicWorldBox(*colliders[i], box);
         if (box.empty) continue;
         present_.push_back(i);
         if (!box.bounded)

@@ -17,8 +17,8 @@ namespace Gedankenexperiment {
 class Collider;
 
 // The world box that holds everything any pair test can reach of the collider's shape at its
-// position, a little enlarged so that rounding in the tests never reaches past it. False when
-// the shape has no such box (height maps, meshes, unusual sizes, positions that are not
+// position, a little enlarged so that rounding in the tests never reaches past it. Not bounded
+// when the shape has no such box (height maps, meshes, unusual sizes, positions that are not
 // finite): such a collider is paired with every other. A collider without a shape has an
 // empty box and is paired with none.
 struct WorldBox {
@@ -26,7 +26,7 @@ struct WorldBox {
     bool bounded = true;
     bool empty = false;
 };
-WorldBox DynamicWorldBox(const Collider& collider);
+void DynamicWorldBox(const Collider& collider, WorldBox& box);
 
 class DynamicPairs {
 public:
