@@ -2,14 +2,9 @@
 // a firefly finding the safe zone, the reed the wind bends and the HUD's touchable prompt.
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <string>
-
-#include "app/GameStartup.h"
-#include "core/EngineCore.h"
+#include "WorldRun.h"
 #include "engine/Factory.h"
 #include "engine/GameObject.h"
-#include "engine/Level.h"
 #include "engine/Transform.h"
 #include "game/components/LightLogic.h"
 #include "game/components/SafeZone.h"
@@ -20,24 +15,8 @@
 #include "game/hud/HudSystem.h"
 #include "game/states/World.h"
 #include "graphics/components/Geometry.h"
-#include "platform/os/Clock.h"
-#include "runtime/GameStateManager.h"
-#include "runtime/Registration.h"
-#include "support/TempTree.h"
 
 namespace {
-
-std::string Running() {
-    SD::GameStateManager_* states = SD::GameStateManager_::GetInstance();
-    if (!states || !states->GetCurrentLevel() || states->GetPhase() != SD::GameStateManager_::kRun) return "";
-    return states->GetCurrentLevel()->GetName();
-}
-
-SD::GameObject* FirstOf(const char* blueprint) {
-    for (const SD::GameObjectHandle& handle : SD::GameStateManager_::GetInstance()->GetCurrentLevel()->GetObjects())
-        if (SD::GameObject* object = handle.get(); object && object->GetBlueprintName() == blueprint) return object;
-    return nullptr;
-}
 
 struct Seen {
     bool summerEvent = false;
@@ -49,35 +28,21 @@ struct Seen {
 };
 
 TEST(WorldEvents, TriggerActionsSafeZoneShaderWindAndHudCollidersActInTheGame) {
-    qvtest::TempTree tree;
-    for (const char* folder : {"Assets", "Graphics"})
-        std::filesystem::copy(qvtest::SourceDir() + "/" + folder, tree.Path(folder),
-                              std::filesystem::copy_options::recursive);
-    platform::ManualClock clock;
-    clock.SetStepPerRead(0.0005);
-    platform::ScopedClock scoped(clock);
-    qv::SupplyWholeGame(SD::StartupRegistrations());
-
     Seen seen;
     SD::GameObjectHandle firefly;
     SD::Vec3 zoneAt;
     int worldFrames = 0;
-    SD::RunOptions options;
-    options.maxFrames = 6000;
-    options.afterFrame = [&](unsigned long) {
-        const std::string running = Running();
-        if (running == "MainMenu") SD::GameStateManager_::ChangeLevel("World");
-        if (running != "World") return;
-        ++worldFrames;
+    const SD::RunSummary summary = qvtest::RunIntoTheWorld([&](int frame) {
+        worldFrames = frame;
         if (worldFrames == 20) {
             // A trigger on a lamp starts its pulse; another starts the world's summer event.
             SD::GameObject* lamp = SD::Factory_::GetInstance()->CreateObject("World/PulsingLamp", nullptr);
-            ASSERT_NE(lamp, nullptr);
+            if (!lamp) return false;
             auto* pulse = static_cast<QV::PulsingLightLogic*>(lamp->GetComponent(SD::CID_PulsingLightLogic));
-            ASSERT_NE(pulse, nullptr);
+            if (!pulse) return false;
             pulse->SetPulseStart(false);
             auto* trigger = static_cast<QV::Trigger*>(lamp->AddComponent(SD::CID_Trigger));
-            ASSERT_NE(trigger, nullptr);
+            if (!trigger) return false;
             trigger->SetOwner(lamp);
             lamp->Initialize(false);
             QV::Trigger::FindAction("StartPulsingLight")(trigger);
@@ -85,29 +50,27 @@ TEST(WorldEvents, TriggerActionsSafeZoneShaderWindAndHudCollidersActInTheGame) {
             QV::Trigger::FindAction("StartSummerEvent")(trigger);
             seen.summerEvent = QV::World::Current() && QV::World::Current()->IsReleaseActive();
 
-            SD::GameObject* zone = FirstOf("World/FireflySafeZone");
-            ASSERT_NE(zone, nullptr);
+            SD::GameObject* zone = qvtest::FirstOf("World/FireflySafeZone");
+            if (!zone) return false;
             zoneAt = zone->GetTransform().GetPos();
             SD::GameObject* made =
                 QV::Firefly_Manager::GetInstance().SpawnFirefly(zoneAt, zoneAt, 3, SD::SharedString("Still"));
-            ASSERT_NE(made, nullptr);
-            firefly = made->GetHandle();
+            if (made) firefly = made->GetHandle();
         }
-        if (worldFrames < 200) return;
+        if (worldFrames < 200) return true;
         if (SD::GameObject* object = firefly.get()) {
             auto* logic = static_cast<QV::Firefly*>(object->GetComponent(SD::CID_Firefly));
             seen.fireflyInZone = logic->GetArrivalRadius() == QV::SafeZone::kArrivalRadius && logic->GetGroup() &&
                                  (logic->GetGroup()->centre - zoneAt).Length() < 0.01f;
         }
-        if (SD::GameObject* reed = FirstOf("World/WindBentReed")) {
+        if (SD::GameObject* reed = qvtest::FirstOf("World/WindBentReed")) {
             auto* geometry = static_cast<Aperture::Geometry*>(reed->GetComponent(SD::CID_Geometry));
             seen.reedWind = geometry->GetWindStrength();
             seen.reedBent = !(geometry->GetRenderWorld() == reed->GetTransform().GetGlobalMatrix());
         }
         if (QV::HudSystem* hud = QV::HudSystem::GetInstance()) seen.hudColliders = hud->Colliders2D().size();
-        SD::Core::GetInstance()->Quit();
-    };
-    const SD::RunSummary summary = SD::RunProgram(options);
+        return false;
+    });
     EXPECT_TRUE(summary.clean) << summary.error;
     ASSERT_GE(worldFrames, 200);
     EXPECT_TRUE(seen.pulseStarted) << "the trigger started the lamp's pulse";
