@@ -96,10 +96,6 @@ void LevelEditor::Shutdown() {
     nameText_ = nullptr;
     std::free(actionName_);
     actionName_ = nullptr;
-    // The level's objects end with the run's factory: their handles must not reach the next run.
-    objectHandles_.clear();
-    selected_ = SD::GameObjectHandle();
-    touched_ = SD::GameObjectHandle();
 }
 
 void LevelEditor::Reset() {
