@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "app/GameStartup.h"
 #include "engine/ComponentID.h"
 #include "engine/Factory.h"
 #include "engine/GameObject.h"
@@ -23,8 +24,6 @@
 #include "game/GameRegistration.h"
 #include "game/systems/AudioLogic.h"
 #include "game/systems/SowlarSystem.h"
-#include "graphics/GraphicsStartup.h"
-#include "physics/PhysicsRegistration.h"
 #include "platform/os/Clock.h"
 #include "runtime/GameStateManager.h"
 #include "runtime/Input.h"
@@ -204,11 +203,7 @@ TEST(GameSound, TheMusicNarrationFlightWindPositionedSoundsAndSeasonsAreHeardInT
         {"new season's music", wait(150)},
     };
 
-    SD::Registrations& registrations = SD::StartupRegistrations();
-    Gedankenexperiment::SupplyPhysicsClasses(registrations);
-    Aperture::InstallGraphics(registrations);
-    SD::SupplySoundSystem(registrations);
-    QV::SupplyGameClasses(registrations);
+    qv::SupplyWholeGame(SD::StartupRegistrations());
 
     SD::RunOptions options;
     options.maxFrames = 3000;
