@@ -192,30 +192,80 @@ bool CSxBus::IsBusFxBypassed(uint32_t slot) const {
 }
 
 void CSxBus::NotifyEffectChanged(uint32_t slot, bool effect) const {
-    if (effect)
-        CSxLEngine::SetBusFx(ID(), slot);
-    else if (slot <= 4)
-        CSxLEngine::BypassBusFx(ID(), IsBusFxBypassed(slot) ? 1u << slot : 0u, 1u << slot);
+    const bool master = IsMasterBus();
+    if (effect) {
+        if (master)
+            CSxLEngine::SetMasterBusFx(slot);
+        else
+            CSxLEngine::SetBusFx(ID(), slot);
+        // The bus may have become a mix bus, or stopped being one: its levels move with it.
+        const_cast<CSxBus*>(this)->RecalcNotification();
+    } else if (slot <= 4) {
+        const uint32_t bits = IsBusFxBypassed(slot) ? 1u << slot : 0u;
+        if (master)
+            CSxLEngine::BypassMasterBusFx(bits, 1u << slot);
+        else
+            CSxLEngine::BypassBusFx(ID(), bits, 1u << slot);
+    }
+}
+
+void CSxBus::AddOwnLevels(SxAudioSums& sums, uint32_t mask, float& factor) const {
+    SxAudioSums unusedOffsets;
+    GetOwnAudioParameters(sums, mask, nullptr, false, unusedOffsets, factor);
+    const float duck = TotalDuck();
+    if (mask & SxParamMask_Volume) sums.volume += duck + m_busProps.GetFloat(SxProp_Volume);
+    if (mask & SxParamMask_LFE) sums.lfe += duck + m_busProps.GetFloat(SxProp_LFE);
+    if (mask & SxParamMask_Pitch) sums.pitch += m_busProps.GetFloat(SxProp_Pitch);
+    if (mask & SxParamMask_LPF) sums.lpf += m_busProps.GetFloat(SxProp_LPF);
 }
 
 void CSxBus::AddBusParameters(const CSxParameterNodeBase* node, SxAudioSums& sums, uint32_t mask,
-                              CSxRegisteredObj* gameObj) {
+                              float& volumeFactor) {
     CSxBus* routing = RoutingBusAndAddRef(node);
     for (const CSxBus* bus = routing; bus; bus = bus->ParentBus()) {
-        auto own = [&](uint32_t prop) { return bus->m_busProps.GetFloat(prop) + bus->RTPCValue(prop, gameObj); };
-        const float duck = bus->TotalDuck();
-        if (mask & SxParamMask_Volume) sums.volume += duck + own(SxProp_Volume);
-        if (mask & SxParamMask_LFE) sums.lfe += duck + own(SxProp_LFE);
-        if (mask & SxParamMask_Pitch) sums.pitch += own(SxProp_Pitch);
-        if (mask & SxParamMask_LPF) sums.lpf += own(SxProp_LPF);
+        // From the first mix bus up, volume and LFE are applied by the lower engine's nodes.
+        if (bus->HasEffect()) mask &= ~(SxParamMask_Volume | SxParamMask_LFE);
+        float factor = 1.0f;
+        bus->AddOwnLevels(sums, mask, factor);
+        if (mask & SxParamMask_Volume) volumeFactor *= factor;
     }
     if (routing) routing->Release();
 }
 
+float CSxBus::MixLevelDb(uint32_t mask) const {
+    SxAudioSums sums;
+    float factor = 1.0f;
+    for (const CSxBus* bus = this; bus && (bus == this || !bus->HasEffect()); bus = bus->ParentBus())
+        bus->AddOwnLevels(sums, mask, factor);
+    const float db = mask == SxParamMask_Volume ? sums.volume : sums.lfe;
+    return factor == 1.0f ? db : (db + 96.3f) * std::max(factor, 0.0f) - 96.3f;
+}
+
+void CSxBus::RecalcNotification() {
+    if (HasEffect()) {
+        if (IsMasterBus()) {
+            CSxLEngine::SetMasterBusVolume(MixVolumeDb());
+            CSxLEngine::SetMasterBusLFE(MixLfeDb());
+        } else {
+            CSxLEngine::SetBusVolume(ID(), MixVolumeDb());
+            CSxLEngine::SetBusLFE(ID(), MixLfeDb());
+        }
+    }
+    for (CSxPBI* instance = CSxURenderer::FirstActive(); instance; instance = CSxURenderer::NextActive(instance)) {
+        CSxBus* routing = RoutingBusAndAddRef(instance->Node());
+        if (RoutesThrough(routing, this)) instance->InvalidateParameters();
+        if (routing) routing->Release();
+    }
+    CSxParentNode::RecalcNotification();
+}
+
 // --- ducking ---
 
-float CSxBus::OwnVolumeDb(CSxRegisteredObj* gameObj) const {
-    return TotalDuck() + m_busProps.GetFloat(SxProp_Volume) + RTPCValue(SxProp_Volume, gameObj);
+float CSxBus::OwnVolumeDb() const {
+    SxAudioSums sums;
+    float factor = 1.0f;
+    AddOwnLevels(sums, SxParamMask_Volume, factor);
+    return sums.volume;
 }
 
 float CSxBus::TotalDuck() const {
@@ -281,16 +331,6 @@ SXRESULT CSxBus::ApplyDuckTargets() {
     return result;
 }
 
-void CSxBus::DuckChanged(float) {
-    // Every bus folds its values into the instances that play through it: they recompute
-    // their parameters when next asked, as after any change of the tree's values.
-    for (CSxPBI* instance = CSxURenderer::FirstActive(); instance; instance = CSxURenderer::NextActive(instance)) {
-        CSxBus* routing = RoutingBusAndAddRef(instance->Node());
-        if (RoutesThrough(routing, this)) instance->InvalidateParameters();
-        if (routing) routing->Release();
-    }
-}
-
 CSxBus::DuckItem::~DuckItem() {
     if (m_transition) m_transition->RemoveTransitionUser(this);
 }
@@ -300,7 +340,7 @@ void CSxBus::DuckItem::TransUpdateValue(int32_t, float value, bool done) {
     m_volume = value;
     if (done) m_transition = nullptr;
     const float after = m_owner.TotalDuck();
-    if (after != before) m_owner.DuckChanged(after - before);
+    if (after != before) m_owner.RecalcNotification();
 }
 
 void CSxBus::DuckItem::Move(float target, uint32_t timeMs, SxCurveInterpolation curve) {

@@ -43,10 +43,10 @@ CSxFeedbackBus* CSxFeedbackBus::GetMasterMotionBusAndAddRef() {
     });
 }
 
-float CSxFeedbackBus::MotionVolumeDb(CSxRegisteredObj* gameObj) {
+float CSxFeedbackBus::MotionVolumeDb() {
     CSxFeedbackBus* master = GetMasterMotionBusAndAddRef();
     float sum = 0.0f;
-    for (const CSxBus* bus = master; bus; bus = bus->ParentBus()) sum += bus->OwnVolumeDb(gameObj);
+    for (const CSxBus* bus = master; bus; bus = bus->ParentBus()) sum += bus->OwnVolumeDb();
     if (master) master->Release();
     return sum;
 }

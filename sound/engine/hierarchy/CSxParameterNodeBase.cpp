@@ -299,8 +299,11 @@ SXRESULT CSxParameterNodeBase::ReadRTPCCurves(SxReadCursor& cursor) {
         }
         m_rtpcBits |= 1u << (param % 32);
         if (g_pRTPCMgr && pointCount) {
-            const SXRESULT result = g_pRTPCMgr->SubscribeRTPC(this, param, nullptr, SxRTPCSubscriber_Node,
-                                                              gameParameter, points.data(), pointCount, scaling);
+            // Buses take global values only, and their levels and bypass even while silent.
+            const bool bus = NodeCategory() == SxNodeCategory_Bus || NodeCategory() == SxNodeCategory_FeedbackBus;
+            const SXRESULT result =
+                g_pRTPCMgr->SubscribeRTPC(this, param, nullptr, bus ? SxRTPCSubscriber_Bus : SxRTPCSubscriber_Node,
+                                          gameParameter, points.data(), pointCount, scaling);
             if (result != SX_Success) return result;
         }
     }
@@ -347,6 +350,12 @@ void CSxParameterNodeBase::SetUseState(bool use) {
 
 void CSxParameterNodeBase::GetAudioParameters(SxAudioSums& sums, uint32_t mask, CSxRegisteredObj* gameObj,
                                               bool drawRandom, SxAudioSums& offsets, float& volumeFactor) {
+    GetOwnAudioParameters(sums, mask, gameObj, drawRandom, offsets, volumeFactor);
+    if (m_parent) m_parent->GetAudioParameters(sums, mask, gameObj, drawRandom, offsets, volumeFactor);
+}
+
+void CSxParameterNodeBase::GetOwnAudioParameters(SxAudioSums& sums, uint32_t mask, CSxRegisteredObj* gameObj,
+                                                 bool drawRandom, SxAudioSums& offsets, float& volumeFactor) const {
     if (m_flagsA & kUseStates) {
         for (const StateGroup& group : m_stateGroups) {
             const float* v = group.chunk->values;
@@ -378,7 +387,6 @@ void CSxParameterNodeBase::GetAudioParameters(SxAudioSums& sums, uint32_t mask, 
         draw(SxProp_Pitch, offsets.pitch);
         draw(SxProp_LPF, offsets.lpf);
     }
-    if (m_parent) m_parent->GetAudioParameters(sums, mask, gameObj, drawRandom, offsets, volumeFactor);
 }
 
 void CSxParameterNodeBase::GetPriority(CSxRegisteredObj* gameObj, float& priority, float& distanceOffset) {

@@ -148,6 +148,9 @@ public:
     // ranges add one draw each into offsets. Mute ratios multiply volumeFactor.
     void GetAudioParameters(SxAudioSums& sums, uint32_t mask, CSxRegisteredObj* gameObj, bool drawRandom,
                             SxAudioSums& offsets, float& volumeFactor);
+    // The same for this node alone.
+    void GetOwnAudioParameters(SxAudioSums& sums, uint32_t mask, CSxRegisteredObj* gameObj, bool drawRandom,
+                               SxAudioSums& offsets, float& volumeFactor) const;
 
     // The values held for a game object (null: for all), made on first use; null when the game
     // object cannot record that the node holds values for it.

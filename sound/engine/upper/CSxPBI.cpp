@@ -371,7 +371,7 @@ void CSxPBI::RefreshParameters() {
     const bool draw = !(m_lifecycle & kOffsetsDrawn);
     m_volumeFactor = 1.0f;
     m_node->GetAudioParameters(m_sums, SxParamMask_All, m_gameObj, draw, m_offsets, m_volumeFactor);
-    CSxBus::AddBusParameters(m_node, m_sums, SxParamMask_All, m_gameObj);
+    CSxBus::AddBusParameters(m_node, m_sums, SxParamMask_All, m_volumeFactor);
     CSxLayerCntr::AddLayerParameters(m_node, m_sums, SxParamMask_All, m_gameObj, m_volumeFactor);
     m_lifecycle |= kOffsetsDrawn;
     m_pitch = m_sums.pitch + m_offsets.pitch;

@@ -158,6 +158,8 @@ void CSxVoiceMgr::DestroyVoice(size_t index) {
 }
 
 CSxMixBusNode* CSxVoiceMgr::Target(const CSxVPLSrcCbxNode& voice) {
+    // Without a mix bus below the master, the voice gathers in the master bus's node; without
+    // any bus, in a node of its own at unity.
     ISxBusObject* bus = g_InstanceHooks.outputBus ? g_InstanceHooks.outputBus(voice.Instance()) : nullptr;
     if (!bus && g_BusHooks.masterBus) bus = g_BusHooks.masterBus();
     if (bus)
