@@ -163,17 +163,69 @@ CSxBus* CSxBus::RoutingBusAndAddRef(const CSxParameterNodeBase* node) {
     return GetMasterBusAndAddRef();
 }
 
-void CSxBus::CountPlay(const CSxParameterNodeBase* node, bool started) {
+SXRESULT CSxBus::CountPlay(const CSxParameterNodeBase* node, bool started, SxPlayCountRecord& record,
+                           bool makeRoom) {
+    SXRESULT result = SX_Success;
     CSxBus* routing = RoutingBusAndAddRef(node);
+    bool limitReleased = false;
     for (CSxBus* bus = routing; bus; bus = bus->ParentBus()) {
         if (started) {
+            if (bus->LimitsItsOwn() && !record.busLimitApplied) {
+                record.busLimitApplied = true;
+                result = bus->ApplyInstanceLimit(record, makeRoom);
+            }
             if (++bus->m_playCount == 1) bus->ChangeDuckState(Duck_Ducking);
-        } else if (bus->m_playCount && --bus->m_playCount == 0) {
+            continue;
+        }
+        if (bus->LimitsItsOwn() && !limitReleased) {
+            limitReleased = true;
+            if (bus->m_limiterCount) --bus->m_limiterCount;
+        }
+        if (bus->m_playCount && --bus->m_playCount == 0) {
             const bool recover = bus->m_recoverySamples && !bus->m_targets.empty() && bus->ScheduleRelease();
             bus->ChangeDuckState(recover ? Duck_Recovering : Duck_Idle);
         }
     }
     if (routing) routing->Release();
+    return result;
+}
+
+CSxBus* CSxBus::LimitingBusAndAddRef(const CSxParameterNodeBase* node) {
+    CSxBus* bus = RoutingBusAndAddRef(node);
+    CSxBus* limiting = bus;
+    while (limiting && !limiting->LimitsItsOwn()) limiting = limiting->ParentBus();
+    if (limiting != bus) {
+        if (limiting) limiting->AddRef();
+        if (bus) bus->Release();
+    }
+    return limiting;
+}
+
+uint16_t CSxBus::MaxInstances() const {
+    if (m_maxInstances != 0 && IsRTPCSubscribed(SxRTPC_MaxInstances))
+        return static_cast<uint16_t>(RTPCValue(SxRTPC_MaxInstances, nullptr));
+    return m_maxInstances;
+}
+
+SXRESULT CSxBus::ApplyInstanceLimit(SxPlayCountRecord& record, bool makeRoom) {
+    const uint32_t count = ++m_limiterCount;
+    const uint16_t limit = MaxInstances();
+    if (!makeRoom || limit == 0 || count - record.busKickCount <= limit) return SX_Success;
+    // Too many: the weakest instance through this bus makes room, or the new one is refused.
+    const SXRESULT result = CSxURenderer::KickOut(record.priority, nullptr, ID(), m_killNewest, m_useVirtual, true);
+    if (result == SX_Success) ++record.busKickCount;
+    return result;
+}
+
+bool CSxBus::IsInLimitChain(const CSxParameterNodeBase* node, SxUniqueID busID) {
+    CSxBus* routing = RoutingBusAndAddRef(node);
+    bool found = false;
+    for (const CSxBus* bus = routing; bus && !found; bus = bus->ParentBus()) {
+        found = bus->ID() == busID;
+        if (bus->m_ownInstanceLimit) break;
+    }
+    if (routing) routing->Release();
+    return found;
 }
 
 bool CSxBus::HasEffect() const {

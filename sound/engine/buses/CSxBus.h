@@ -44,8 +44,22 @@ public:
     static CSxBus* RoutingBusAndAddRef(const CSxParameterNodeBase* node);
 
     // A sound of the node starts or ends: every bus it plays through counts it; the first
-    // sound of a bus starts its ducking and the last one releases it.
-    static void CountPlay(const CSxParameterNodeBase* node, bool started);
+    // sound of a bus starts its ducking and the last one releases it. The first bus from the
+    // routing bus up that has its own instance limit, or the top bus, applies its limit once
+    // per request: 1 passes, 2 refuses, 80 asks for the new instance to be virtual.
+    // Without makeRoom the limit only counts the request.
+    static SXRESULT CountPlay(const CSxParameterNodeBase* node, bool started, SxPlayCountRecord& record,
+                              bool makeRoom = true);
+    // Whether what the node plays is limited by the bus: the bus is its routing bus or one
+    // above it, with no bus of its own limit in between.
+    static bool IsInLimitChain(const CSxParameterNodeBase* node, SxUniqueID busID);
+    // The bus whose limit counts what the node plays: the first from its routing bus up with
+    // its own limit, else the top bus. With a reference, or null.
+    static CSxBus* LimitingBusAndAddRef(const CSxParameterNodeBase* node);
+    // Its most instances (0: no limit), from game parameter 9 when a curve drives it.
+    uint16_t MaxInstances() const;
+    bool KillsNewest() const { return m_killNewest; }
+    bool UsesVirtual() const { return m_useVirtual; }
     // Adds what the node's buses give an instance of it to the sums: pitch and low-pass of every
     // bus up the chain, volume and LFE (with ducking and mute) only of the buses below the first
     // mix bus, whose node applies its own and those above. Buses take their global values.
@@ -118,6 +132,8 @@ private:
     // One of volume or LFE (a mask bit): the bus's own sums, and the mute ratio into factor.
     void AddOwnLevels(SxAudioSums& sums, uint32_t mask, float& factor) const;
     float MixLevelDb(uint32_t mask) const;
+    bool LimitsItsOwn() const { return m_ownInstanceLimit || !ParentBus(); }
+    SXRESULT ApplyInstanceLimit(SxPlayCountRecord& record, bool makeRoom);
     void ChangeDuckState(DuckState state);
     SXRESULT ApplyDuckTargets();
     DuckItem* FindDuckItem(SxUniqueID from);
@@ -128,6 +144,8 @@ private:
     std::vector<DuckItem*> m_duckItems;
     uint32_t m_recoverySamples = 0;
     uint32_t m_playCount = 0;
+    // What the bus's instance limit counts.
+    uint32_t m_limiterCount = 0;
     float m_maxDuckVolume = kNoDuckFloor;
     CSxBusMixView m_mixView{*this};
     uint16_t m_maxInstances = 0;

@@ -593,7 +593,13 @@ SXRESULT CSxParameterNodeBase::IncrementPlayCount(SxPlayCountRecord& record) {
                 result = limited;
         }
     }
-    CSxBus::CountPlay(this, true);
+    // A request the node refused is counted on its buses but makes no room there.
+    const bool refused = result != SX_Success && result != SX_MustBeVirtual;
+    const SXRESULT bus = CSxBus::CountPlay(this, true, record, !refused);
+    if (bus == SX_MustBeVirtual && result == SX_Success)
+        result = SX_MustBeVirtual;
+    else if (bus != SX_Success && bus != SX_MustBeVirtual)
+        result = bus;
     return result;
 }
 
@@ -613,7 +619,7 @@ void CSxParameterNodeBase::DecrementPlayCount(SxPlayCountRecord& record) {
             if (entry != counts.end() && --entry->playCount == 0) counts.erase(entry);
         }
     }
-    CSxBus::CountPlay(this, false);
+    CSxBus::CountPlay(this, false, record);
 }
 
 }  // namespace SX

@@ -93,6 +93,9 @@ struct SxPlayCountRecord {
     CSxRegisteredObj* gameObj = nullptr;
     uint16_t kickCount = 0;
     bool limitApplied = false;
+    // The same for the buses it plays through.
+    uint16_t busKickCount = 0;
+    bool busLimitApplied = false;
 };
 
 class CSxPBIAware : public CSxIndexable {

@@ -236,7 +236,8 @@ bool CSxVPLSrcCbxNode::PrepareFrame() {
         for (SxSpeakerGains& gains : m_gains) std::fill(std::begin(gains.previous), std::end(gains.previous), 0.0f);
         return true;
     }
-    const bool audible = ComputeVolumes();
+    // A voice an instance limit sends to virtual counts as inaudible.
+    const bool audible = ComputeVolumes() && !m_current.instance->IsSentVirtual();
     // A voice that just fell below the threshold plays one more frame, so that it fades out.
     const bool processed = audible || m_audibleLast || m_belowThreshold == kKeepPlaying;
     m_audibleLast = audible;
