@@ -165,7 +165,7 @@ void CSxPBI::ReleaseFades() {
 
 SXRESULT CSxPBI::PostLower(SxLowerCommand command) { return CSxLEngineCmds::Enqueue(command, *this); }
 
-void CSxPBI::PlayWithFade(const SxFadeParams& fade, bool paused, bool advanceBatch) {
+void CSxPBI::PlayWithFade(const SxFadeParams& fade, bool paused) {
     if (fade.timeMs != 0) {
         m_playStopRatio = 0.0f;
         if (m_playStopFade && g_pTransitionMgr) {
@@ -184,7 +184,6 @@ void CSxPBI::PlayWithFade(const SxFadeParams& fade, bool paused, bool advanceBat
     }
     // A play the lower engine never hears of would leave the instance alive for ever: it ends.
     if (PostLower(paused ? SxLowerCmd_PlayPaused : SxLowerCmd_Play) != SX_Success) Destroy(0);
-    if (advanceBatch) CSxLEngineCmds::AdvanceBatch();
 }
 
 void CSxPBI::StopWithFade(const SxFadeParams& fade, bool allowImmediate) {

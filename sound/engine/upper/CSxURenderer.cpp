@@ -222,7 +222,7 @@ void CSxURenderer::AddAndStartPBI(CSxPBI* instance, const SxFadeParams& fade, ui
     ++s_activeCount;
     instance->PrepareToPlay();
     instance->RefreshParameters();
-    instance->PlayWithFade(fade, playMode == 1, false);
+    instance->PlayWithFade(fade, playMode == 1);
 }
 
 void CSxURenderer::Unlink(CSxPBI* instance) {

@@ -54,6 +54,7 @@ SXRESULT CSxVPLSrcCbxNode::AddSrc(CSxPBI* instance) {
     const SXRESULT result = MakeSource(instance, m_current);
     if (result != SX_Success && result != SX_NotReady) return result;
     m_startOffset = instance->SampleOffset();
+    m_startBatch = instance->PlayBatch();
     ReadVirtualBehavior();
     // An instance may begin inside its source (music clips joined mid-way); a stream still
     // filling knows its format, and so where to go, only once it is ready.
@@ -113,14 +114,20 @@ void CSxVPLSrcCbxNode::SkipVirtualFrame() {
 }
 
 SXRESULT CSxVPLSrcCbxNode::IsReadyToPlay() {
+    if (m_sourceReady) return SX_Success;
     const SXRESULT result = m_current.source ? m_current.source->StartSource() : SX_Fail;
     if (result == SX_NotReady) {
-        // Time runs on while a stream fills: a start planned frames ahead (a music clip started
-        // early by its look-ahead) is still heard at its sample.
-        if (m_startOffset >= m_frameLength) m_startOffset -= m_frameLength;
+        HoldStart();
         return SX_NotReady;
     }
-    return result == SX_Success && SeekToStart() == SX_Success ? SX_Success : SX_Fail;
+    m_sourceReady = result == SX_Success && SeekToStart() == SX_Success;
+    return m_sourceReady ? SX_Success : SX_Fail;
+}
+
+void CSxVPLSrcCbxNode::HoldStart() {
+    // Time runs on while a stream fills: a start planned frames ahead (a music clip started
+    // early by its look-ahead) is still heard at its sample.
+    if (m_startOffset >= m_frameLength) m_startOffset -= m_frameLength;
 }
 
 void CSxVPLSrcCbxNode::Start() {
@@ -370,6 +377,7 @@ bool CSxVPLSrcCbxNode::ContinueWithNextSource() {
     SwitchToNextSrc(started == SX_Success);
     // A stream still filling makes the voice wait, as a new one does, until it can start.
     if (started == SX_NotReady) m_state = kCreated;
+    m_sourceReady = started == SX_Success;
     // The new source gets a chain of its own format and effects on the next frame.
     m_chainBuilt = false;
     m_sourceEnded = false;

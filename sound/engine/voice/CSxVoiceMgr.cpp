@@ -1,5 +1,6 @@
 #include "sound/engine/voice/CSxVoiceMgr.h"
 
+#include <algorithm>
 #include <new>
 
 #include "sound/engine/buses/CSxBusMixView.h"
@@ -197,12 +198,22 @@ void CSxVoiceMgr::MixIntoMotion(CSxVPLSrcCbxNode& voice) {
 }
 
 void CSxVoiceMgr::RenderVoices() {
+    // The voices started in one batch start on one sample: while one of them waits for its
+    // source, the others of its batch wait too.
+    m_waitingBatches.clear();
+    for (CSxVPLSrcCbxNode* voice : m_voices) {
+        if (voice->GetState() != CSxVPLSrcCbxNode::kCreated) continue;
+        const SXRESULT ready = voice->IsReadyToPlay();
+        if (ready == SX_Fail) voice->Stop();
+        if (ready == SX_NotReady) m_waitingBatches.push_back(voice->StartBatch());
+    }
     for (size_t i = 0; i < m_voices.size();) {
         CSxVPLSrcCbxNode* voice = m_voices[i];
-        if (voice->GetState() == CSxVPLSrcCbxNode::kCreated) {
-            const SXRESULT ready = voice->IsReadyToPlay();
-            if (ready == SX_Fail) voice->Stop();
-            if (ready == SX_Success) {
+        if (voice->GetState() == CSxVPLSrcCbxNode::kCreated && voice->SourceReady()) {
+            if (std::find(m_waitingBatches.begin(), m_waitingBatches.end(), voice->StartBatch()) !=
+                m_waitingBatches.end()) {
+                voice->HoldStart();
+            } else {
                 voice->Start();
                 if (m_startPaused[i]) voice->Pause();
                 // A voice waiting again for its next source starts it playing.
