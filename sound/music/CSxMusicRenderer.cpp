@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <memory>
+#include <new>
 #include <vector>
 
 #include "core/Logger.h"
@@ -41,7 +42,13 @@ constexpr uint32_t kTermWaitStepMs = 20;
 template <typename Node>
 SXRESULT ReadNew(Node* node, const uint8_t* body, uint32_t size, CSxIndexable** out) {
     if (!node) return SX_Fail;
-    const SXRESULT result = node->SetInitialValues(body, size);
+    SXRESULT result;
+    // A record whose reading runs out of memory is refused like any other that fails.
+    try {
+        result = node->SetInitialValues(body, size);
+    } catch (const std::bad_alloc&) {
+        result = SX_InsufficientMemory;
+    }
     if (result != SX_Success) {
         node->Release();
         return result;
