@@ -1,5 +1,7 @@
 #include "sound/engine/upper/CSxPBI.h"
 
+#include "sound/engine/playing/SxCallbackTypes.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -62,6 +64,7 @@ SXRESULT CSxPBI::Init() {
     const SXRESULT registered = g_pPlayingMgr->AddItemActiveCount(m_playingID, &flags);
     if (registered != SX_Success) return registered;
     m_registered = true;
+    m_tracksPosition = (flags & SxCallbackFlag_EnableGetSourcePlayPosition) != 0;
     ReadPositioning();
     if (m_positioning.attenuationID != 0) {
         CSxIndexable* attenuation =

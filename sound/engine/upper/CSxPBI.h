@@ -148,6 +148,8 @@ public:
     bool IsStopping() const { return m_lifecycle & kStopping; }
     // The audio frame its play was queued in: voices of one batch start on one sample.
     uint32_t PlayBatch() const { return m_playBatch; }
+    // Its event was posted asking for its play position: the voice keeps it in the repository.
+    bool TracksPosition() const { return m_tracksPosition; }
     bool IsStoppedByLimit() const { return m_transport & kStoppedByLimit; }
     // A limiter asked this frame for the voice to go virtual; the lower engine does it and
     // reports with MarkVirtual, and UnmarkVirtual when the voice comes back.
@@ -212,6 +214,7 @@ private:
     SxLowerCmdEntry m_stopEntry;
     uint32_t m_queuedPlay = 0;  // play or play-paused commands still queued
     uint32_t m_playBatch = 0;   // the batch of its last queued play
+    bool m_tracksPosition = false;
 
     CSxSoundBase* m_node;
     CSxSource* m_source;

@@ -304,6 +304,7 @@ SXRESULT CSxVPLSrcCbxNode::Render() {
         result = m_pitch.GetBuffer(m_buffer);
         if (result == SX_Fail) return result;
         m_sourceEnded = result == SX_NoMoreData;
+        if (m_buffer.playPosition >= 0) NotifyPosition();
     }
     m_buffer.state = result;
     for (CSxVPLFilterNode* fx : m_fx)
@@ -318,6 +319,15 @@ SXRESULT CSxVPLSrcCbxNode::Render() {
         return SX_NoMoreData;
     }
     return static_cast<SXRESULT>(m_buffer.state);
+}
+
+void CSxVPLSrcCbxNode::NotifyPosition() {
+    const SxAudioFormat& format = m_current.source->Format();
+    const uint32_t durationMs = m_current.source->GetDurationMs();
+    const uint64_t duration = static_cast<uint64_t>(durationMs) * format.sampleRate / 1000;
+    m_current.notifier->NotifyPosition(static_cast<uint32_t>(m_buffer.playPosition), m_pitch.Resampler().PitchRatio(),
+                                       duration < 0xFFFFFFFFu ? static_cast<uint32_t>(duration) : 0xFFFFFFFFu,
+                                       format.sampleRate);
 }
 
 void CSxVPLSrcCbxNode::MixEnvironmentSends() {

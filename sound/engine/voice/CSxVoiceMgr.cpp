@@ -27,6 +27,7 @@ void InstallInstanceHooks() {
     g_InstanceHooks.nodeID = [](const CSxPBI* instance) { return instance->Node() ? instance->Node()->ID() : 0u; };
     g_InstanceHooks.outputBus = [](const CSxPBI* instance) { return SxOutputMixBus(instance->Node()); };
     g_InstanceHooks.pitchCents = [](const CSxPBI* instance) { return instance->Pitch(); };
+    g_InstanceHooks.tracksPosition = [](const CSxPBI* instance) { return instance->TracksPosition(); };
     g_InstanceHooks.fxMediaID = [](const CSxPBI* instance, uint32_t slot, uint32_t dataIndex) {
         return SxGetInsertFxMediaID(*instance, slot, dataIndex);
     };
