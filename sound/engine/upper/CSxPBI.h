@@ -148,6 +148,9 @@ public:
     bool IsStopping() const { return m_lifecycle & kStopping; }
     // The audio frame its play was queued in: voices of one batch start on one sample.
     uint32_t PlayBatch() const { return m_playBatch; }
+    // Samples into the audio frame in which its voice started (told by the voice at its start).
+    uint32_t StartFrameOffset() const { return m_startFrameOffset; }
+    void SetStartFrameOffset(uint32_t offset) { m_startFrameOffset = offset; }
     // Its event was posted asking for its play position: the voice keeps it in the repository.
     bool TracksPosition() const { return m_tracksPosition; }
     bool IsStoppedByLimit() const { return m_transport & kStoppedByLimit; }
@@ -215,6 +218,7 @@ private:
     uint32_t m_queuedPlay = 0;  // play or play-paused commands still queued
     uint32_t m_playBatch = 0;   // the batch of its last queued play
     bool m_tracksPosition = false;
+    uint32_t m_startFrameOffset = 0;
 
     CSxSoundBase* m_node;
     CSxSource* m_source;

@@ -133,6 +133,7 @@ void CSxVPLSrcCbxNode::HoldStart() {
 void CSxVPLSrcCbxNode::Start() {
     if (m_state == kCreated) {
         m_state = kPlaying;
+        m_current.instance->SetStartFrameOffset(m_startOffset);
         m_current.notifier->NotifyStart(static_cast<float>(m_current.source->GetDurationMs()));
     } else if (m_state != kStopped) {
         Stop();

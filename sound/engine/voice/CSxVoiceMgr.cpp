@@ -115,6 +115,13 @@ void CSxVoiceMgr::Command(CSxPBI& instance, SxLowerCommand command) {
         return;
     }
     if (voice->Instance() != &instance) return;
+    if (voice->GetState() == CSxVPLSrcCbxNode::kCreated &&
+        (command == SxLowerCmd_Pause || command == SxLowerCmd_Resume)) {
+        // Not started yet: it starts as the last of these asks, paused or playing.
+        const auto at = std::find(m_voices.begin(), m_voices.end(), voice);
+        if (at != m_voices.end()) m_startPaused[static_cast<size_t>(at - m_voices.begin())] = command == SxLowerCmd_Pause;
+        return;
+    }
     switch (command) {
         case SxLowerCmd_Stop: voice->Stop(); break;
         case SxLowerCmd_Pause: voice->Pause(); break;
