@@ -5,6 +5,7 @@
 #include <cmath>
 #include <tuple>
 
+#include "SxFxTestSupport.h"
 #include "sound/engine/SxTestPlugins.h"
 #include "sound/engine/SxVoiceFixture.h"
 #include "sound/engine/bus/CSxMixBusNode.h"
@@ -22,18 +23,6 @@ constexpr SxUniqueID kMaster = 1, kBus = 10, kDucker = 11;
 constexpr SxUniqueID kCompressor = 500, kDelay = 501, kUnity = 502;
 constexpr SxUniqueID kDuckerSound = 101, kDuckerEvent = 1100, kSilence = 78;
 constexpr uint32_t kVolumeParameter = 0x72;
-
-template <typename... Fields>
-bw::Bytes Block(Fields... fields) {
-    bw::Bytes bytes;
-    auto put = [&bytes](auto v) {
-        const size_t at = bytes.size();
-        bytes.resize(at + sizeof v);
-        std::memcpy(bytes.data() + at, &v, sizeof v);
-    };
-    (put(fields), ...);
-    return bytes;
-}
 
 double RmsDb(const std::vector<float>& x, size_t from, size_t to) {
     double sum = 0.0;
@@ -76,11 +65,15 @@ protected:
         tested.maxDuckVolume = -96.3f;
         g_mediaByID[kSilence] =
             QV::media::Build(QV::media::Sine(1000.0, 0.0, 48000, 48000, 0x4), QV::media::Encoding::Pcm16);
+        using fxtest::Block;
         const bw::Effect compressor{SxPluginKey(SxPluginType_Effect, 0, 108),
-                                    Block(-12.0f, 4.0f, 0.01f, 0.1f, 0.0f, uint8_t(1), uint8_t(1)), {}, {}};
-        bw::Effect delay{SxPluginKey(SxPluginType_Effect, 0, 106), Block(0.25f, 0.0f, 50.0f, 0.0f), {}, {}};
+                                    Block().F32(-12.0f).F32(4.0f).F32(0.01f).F32(0.1f).F32(0.0f).U8(1).U8(1).bytes,
+                                    {},
+                                    {}};
+        bw::Effect delay{SxPluginKey(SxPluginType_Effect, 0, 106), Block().F32(0.25f).F32(0.0f).F32(50.0f).F32(0.0f).bytes,
+                         {}, {}};
         delay.params.resize(SxDelayFXParamsBlockSize);
-        const bw::Effect unity{kGainKey, Block(0.0f), {}, {}};
+        const bw::Effect unity{kGainKey, Block().F32(0.0f).bytes, {}, {}};
         std::vector<bw::Bytes> records = {
             bw::Record(SxHirc_FxShareSet, bw::EffectBody(kCompressor, compressor)),
             bw::Record(SxHirc_FxShareSet, bw::EffectBody(kDelay, delay)),
