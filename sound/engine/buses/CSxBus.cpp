@@ -1,7 +1,6 @@
 #include "sound/engine/buses/CSxBus.h"
 
 #include <algorithm>
-#include <mutex>
 
 #include "sound/engine/audio/CSxAudioMgr.h"
 #include "sound/engine/buses/CSxActionDuck.h"
@@ -19,7 +18,6 @@ namespace SX {
 
 namespace {
 
-std::mutex g_masterLock;
 CSxBus* g_masterBus = nullptr;
 
 // Audio buses and motion buses each stay in their own tree.
@@ -46,8 +44,9 @@ CSxBus* CSxBus::Create(SxUniqueID id) {
     auto* bus = SxNew<CSxBus>(g_DefaultPoolId, id);
     if (!bus) return nullptr;
     if (g_pObjectIndex) g_pObjectIndex->AddToIndex(bus);
-    std::lock_guard<std::mutex> lock(g_masterLock);
-    if (!g_masterBus) g_masterBus = bus;
+    SxUnderTableLock(SxIndex_Node, [bus] {
+        if (!g_masterBus) g_masterBus = bus;
+    });
     return bus;
 }
 
@@ -55,24 +54,25 @@ CSxBus::CSxBus(SxUniqueID id) : CSxParentNode(id) {}
 
 CSxBus::~CSxBus() {
     for (DuckItem* item : m_duckItems) SxDelete(g_DefaultPoolId, item);
-    std::lock_guard<std::mutex> lock(g_masterLock);
-    if (g_masterBus == this) g_masterBus = nullptr;
+    SxUnderTableLock(SxIndex_Node, [this] {
+        if (g_masterBus == this) g_masterBus = nullptr;
+    });
 }
 
+// The master pointer is kept under the node table's lock.
 bool CSxBus::IsMasterBus() const {
-    std::lock_guard<std::mutex> lock(g_masterLock);
-    return g_masterBus == this;
+    return SxUnderTableLock(SxIndex_Node, [this] { return g_masterBus == this; });
 }
 
 CSxBus* CSxBus::GetMasterBusAndAddRef() {
-    std::lock_guard<std::mutex> lock(g_masterLock);
-    if (g_masterBus) g_masterBus->AddRef();
-    return g_masterBus;
+    return SxUnderTableLock(SxIndex_Node, [] {
+        if (g_masterBus) g_masterBus->AddRef();
+        return g_masterBus;
+    });
 }
 
 void CSxBus::ClearMasterBus() {
-    std::lock_guard<std::mutex> lock(g_masterLock);
-    g_masterBus = nullptr;
+    SxUnderTableLock(SxIndex_Node, [] { g_masterBus = nullptr; });
 }
 
 SXRESULT CSxBus::AddChild(SxUniqueID childID) {
