@@ -25,6 +25,12 @@ bool FindBankMedia(SX::SxUniqueID mediaID, const uint8_t*& data, uint32_t& size)
     if (!SX::g_pBankMgr) return false;
     SX::SxMediaRef ref;
     if (!SX::g_pBankMgr->GetMedia(mediaID, ref)) return false;
+    // An empty media item is no media: the source that asked keeps nothing to give back, so
+    // the bank is not held for it.
+    if (!ref.data || ref.size == 0) {
+        SX::g_pBankMgr->ReleaseMedia(mediaID, ref);
+        return false;
+    }
     data = ref.data;
     size = ref.size;
     std::lock_guard<std::mutex> lock(g_heldLock);

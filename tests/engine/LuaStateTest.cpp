@@ -293,7 +293,7 @@ TEST_F(LuaFileTest, RunsFilesAndReportsBrokenOnes) {
 }
 
 // A name is a file name, never script text: quotes reach the file system and backslashes
-// separate folders, as they did in the original's file system.
+// separate folders, as the game's scripts expect.
 TEST_F(LuaFileTest, DoFileLoadsNamesWithQuotesAndBackslashes) {
     tree.Write("Assets/LuaScripts/it's/odd.lua", "odd = true\n");
     SD::LuaDoFile("it's\\odd.lua");
@@ -325,7 +325,7 @@ TEST(LuaConfigTest, FolderFromConfigurationEndsInSlash) {
     EXPECT_EQ(host.GetFolder(), "../Assets/Scripts/");
 }
 
-// The original's configuration and scripts write paths with backslashes.
+// The game's configuration and scripts write paths with backslashes.
 TEST(LuaConfigTest, FolderAndScriptPathsWithBackslashesLoad) {
     qvtest::TempTree tree;
     Debug::GlobalLogger logger;
