@@ -272,6 +272,10 @@ TEST(WholeGame, FromTheMenuIntoTheWorldPausedResumedThenCreditsAndQuit) {
         return [left] { return --*left <= 0; };
     };
     player.steps = {
+        {"the splash's first logo", [] { return Exists("KVLogo"); }},
+        {"a key skips the logos", tap(SD::key_SPACE)},
+        {"the controls screen", [] { return Exists("XboxControlLogo") && !Exists("KVLogo") && Running() == "SplashLevel"; }},
+        {"a key leaves it", tap(SD::key_SPACE)},
         {"menu", in("MainMenu")},
         // Nine joins of the first escort set grow it past its five groups.
         {"escort grown in the menu", [] {

@@ -194,6 +194,12 @@ void PressKey(SDL_Scancode key, bool down) {
     SDL_PushEvent(&e);
 }
 
+// The space key pressed now and then, as a player waiting to go on would.
+void TapEvery(unsigned long frame) {
+    if (frame % 20 == 5) PressKey(SDL_SCANCODE_SPACE, true);
+    if (frame % 20 == 10) PressKey(SDL_SCANCODE_SPACE, false);
+}
+
 // The graphics system's frame drawn again with nothing moving: the clock held, no time step,
 // and the particle systems set aside (some advance by the frame's measured time whatever step
 // they are given).
@@ -226,9 +232,12 @@ TEST_F(WindowDisplay, MenuAndWorldReachTheScreenAndSurviveALostDeviceALostContex
     std::string logoTexture;
     SD::RunOptions options;
     options.maxFrames = 6000;
+    unsigned long splashFrames = 0;
     options.afterFrame = [&](unsigned long) {
         bool entered = false;
         const std::string showing = Showing(&entered);
+        // A key skips the splash's logos, another leaves its controls screen.
+        if (showing == "SplashLevel") TapEvery(++splashFrames);
         if (showing == "MainMenu" && entered) {
             ++menuFrames;
             // The menu stands still once it has faded in.
