@@ -49,7 +49,8 @@ public:
     // The collector that receives input (the latest registered), or null.
     HudCollector* FrontCollector() const { return collectors_.empty() ? nullptr : collectors_.front(); }
     bool CollectorAdded() const { return collectorAdded_; }
-    // True while the front collector has a focused widget: the menu keys are its to act on.
+    // True while the front collector has a focused widget: the menu keys are its to act on. The
+    // level editor, while on, has the keys instead, and no collector is updated.
     bool HasFocusedWidget() const;
 
     // Width and height of a "Hud/Res_<w>x<h>" blueprint name; false for any other name.

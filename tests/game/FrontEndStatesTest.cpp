@@ -213,6 +213,21 @@ TEST_F(FrontEnd, QuitInTheMenuOpensAndClosesThePromptUnlessDevPaused) {
     EXPECT_EQ(Named("QuitPrompt"), nullptr);
 }
 
+// While the level editor is on, its keys do nothing to the menu.
+TEST_F(FrontEnd, TheMenuLeavesTheKeysToTheLevelEditorWhileItIsOn) {
+    states.ChangeLevelTo("MainMenu");
+    ASSERT_TRUE(RunUntilIn("MainMenu"));
+    for (int i = 0; i < 70; ++i) StateFrame();
+    states.SetPlayState(SD::GameStateManager_::kDevPause);
+    TapState(SD::key_DOWN);
+    EXPECT_EQ(hud.FrontCollector()->CurrentIndex(), 0);
+    for (uint32_t select : {SD::key_SPACE, SD::key_RETURN}) TapState(select);
+    EXPECT_EQ(states.GetPendingLevel(), states.FindLevel("MainMenu"));
+    states.SetPlayState(SD::GameStateManager_::kPlay);
+    TapState(SD::key_DOWN);
+    EXPECT_EQ(hud.FrontCollector()->CurrentIndex(), 1) << "the menu has the keys again";
+}
+
 // Without a menu widget to take the select keys, "Go" starts the world once the cool-down is over.
 TEST_F(FrontEnd, GoStartsTheWorldOnlyAfterTheMenuCoolDown) {
     states.ChangeLevelTo("MainMenu");
