@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/EngineCore.h"
 #include "engine/Factory.h"
 #include "engine/GameObject.h"
 #include "engine/Level.h"
@@ -236,6 +237,70 @@ void SetConfig(const qvtest::TempTree& tree, const std::string& section, const s
     tree.Write("Assets/Config/config.ini", text);
 }
 
+// The layers above the runtime hand start-up their classes, once for the whole process.
+void SupplyClassesOnce() {
+    static const bool supplied = [] {
+        SD::Registrations& registrations = SD::StartupRegistrations();
+        Gedankenexperiment::SupplyPhysicsClasses(registrations);
+        Aperture::InstallGraphics(registrations);
+        QV::SupplyGameClasses(registrations);
+        SD::SupplySoundSystem(registrations);
+        return true;
+    }();
+    (void)supplied;
+}
+
+// The sample tree with a small, slow window and the editor's autosave off.
+void MakeSampleTree(const qvtest::TempTree& tree) {
+    for (const char* folder : {"Assets", "Graphics"})
+        std::filesystem::copy(qvtest::SourceDir() + "/" + folder, tree.Path(folder),
+                              std::filesystem::copy_options::recursive);
+    SetConfig(tree, "LevelEditor", "AutoSaveDuration", "0");
+    SetConfig(tree, "FrameRateController", "fps", "20");
+    SetConfig(tree, "Window", "Width", "64");
+    SetConfig(tree, "Window", "Height", "40");
+}
+
+// The level editor outlives a run of the program; the objects of the level it held do not, and
+// a second run in the same process starts clean.
+TEST(WholeGame, ASecondRunInTheSameProcessAfterTheEditorHeldALevel) {
+    qvtest::TempTree tree;
+    MakeSampleTree(tree);
+    platform::ManualClock clock;
+    clock.SetStepPerRead(0.0005);
+    platform::ScopedClock scoped(clock);
+    SupplyClassesOnce();
+    for (int run = 0; run < 2; ++run) {
+        SCOPED_TRACE(run);
+        Player player;
+        auto tap = [&player](uint32_t code) {
+            auto pressed = std::make_shared<int>(0);
+            return [&player, code, pressed] {
+                if (*pressed == 0) player.keys.insert(code);
+                if (*pressed == 1) player.keys.erase(code);
+                return ++*pressed > 2;
+            };
+        };
+        player.steps = {
+            {"the splash", [] { return Exists("KVLogo"); }},
+            {"logos skipped", tap(SD::key_SPACE)},
+            {"the controls screen", [] { return Exists("XboxControlLogo") && !Exists("KVLogo"); }},
+            {"controls left", tap(SD::key_SPACE)},
+            {"the menu and its level", [] { return Running() == "MainMenu" && Exists("LE_Cursor"); }},
+            {"quit", [] {
+                 SD::Core::GetInstance()->Quit();
+                 return true;
+             }},
+        };
+        SD::RunOptions options;
+        options.maxFrames = 6000;
+        options.afterFrame = [&player](unsigned long) { player.Frame(); };
+        const SD::RunSummary summary = SD::RunProgram(options);
+        EXPECT_TRUE(summary.clean) << summary.error;
+        EXPECT_EQ(player.next, player.steps.size()) << "stuck at " << player.stuck;
+    }
+}
+
 TEST(WholeGame, FromTheMenuIntoTheWorldPausedResumedThenCreditsAndQuit) {
     qvtest::TempTree tree;
     for (const char* folder : {"Assets", "Graphics"})
@@ -398,11 +463,7 @@ TEST(WholeGame, FromTheMenuIntoTheWorldPausedResumedThenCreditsAndQuit) {
         {"yes chosen", tap(SD::key_RETURN)},
     };
 
-    SD::Registrations& registrations = SD::StartupRegistrations();
-    Gedankenexperiment::SupplyPhysicsClasses(registrations);
-    Aperture::InstallGraphics(registrations);
-    QV::SupplyGameClasses(registrations);
-    SD::SupplySoundSystem(registrations);
+    SupplyClassesOnce();
 
     SD::RunOptions options;
     options.maxFrames = 20000;
