@@ -21,6 +21,7 @@
 #include "engine/Transform.h"
 #include "game/GameRegistration.h"
 #include "game/components/Spawner.h"
+#include "game/editor/LevelEditor.h"
 #include "game/fireflies/Firefly.h"
 #include "game/fireflies/FireflyManager.h"
 #include "game/hud/HudCollector.h"
@@ -298,6 +299,84 @@ TEST(WholeGame, ASecondRunInTheSameProcessAfterTheEditorHeldALevel) {
         const SD::RunSummary summary = SD::RunProgram(options);
         EXPECT_TRUE(summary.clean) << summary.error;
         EXPECT_EQ(player.next, player.steps.size()) << "stuck at " << player.stuck;
+    }
+}
+
+// With developer keys on, the level editor in the world: F2, space places the first template at
+// the cursor, W moves it, control and S save the level, which then holds it there.
+TEST(WholeGame, TheEditorPlacesMovesAndSavesAnObject) {
+    qvtest::TempTree tree;
+    MakeSampleTree(tree);
+    platform::ManualClock clock;
+    clock.SetStepPerRead(0.0005);
+    platform::ScopedClock scoped(clock);
+    SupplyClassesOnce();
+    Player player;
+    auto tap = [&player](uint32_t code) {
+        auto pressed = std::make_shared<int>(0);
+        return [&player, code, pressed] {
+            if (*pressed == 0) player.keys.insert(code);
+            if (*pressed == 2) player.keys.erase(code);
+            return ++*pressed > 3;
+        };
+    };
+    auto wait = [](int frames) {
+        auto left = std::make_shared<int>(frames);
+        return [left] { return --*left <= 0; };
+    };
+    auto editor = [] { return QV::LevelEditor::Peek(); };
+    SD::GameObject* placed = nullptr;
+    SD::Vec3 placedAt, movedTo;
+    player.steps = {
+        {"the splash", [] { return Exists("KVLogo"); }},
+        {"logos skipped", tap(SD::key_SPACE)},
+        {"the controls screen", [] { return Exists("XboxControlLogo") && !Exists("KVLogo"); }},
+        {"controls left", tap(SD::key_SPACE)},
+        {"the menu", [] { return Running() == "MainMenu"; }},
+        {"menu cool-down", wait(90)},
+        {"play", tap(SD::key_RETURN)},
+        {"the world", [] { return Running() == "World"; }},
+        {"F2", tap(SD::key_F2)},
+        {"the editor on", [&] { return editor()->IsActive(); }},
+        {"space", tap(SD::key_SPACE)},
+        {"placed", [&] {
+             placed = editor()->GetSelectedObject();
+             if (!placed) return false;
+             placedAt = placed->GetTransform().GetPos();
+             player.keys.insert(SD::key_W);
+             return true;
+         }},
+        {"W held", wait(20)},
+        {"W let go", [&] {
+             player.keys.erase(SD::key_W);
+             movedTo = placed->GetTransform().GetPos();
+             player.keys.insert(SD::key_CONTROL);
+             return true;
+         }},
+        {"S with control", tap(SD::key_S)},
+        {"saved", [&] {
+             player.keys.erase(SD::key_CONTROL);
+             SD::Core::GetInstance()->Quit();
+             return true;
+         }},
+    };
+    SD::RunOptions options;
+    options.maxFrames = 6000;
+    options.developerKeys = true;
+    options.afterFrame = [&player](unsigned long) { player.Frame(); };
+    const SD::RunSummary summary = SD::RunProgram(options);
+    ASSERT_TRUE(summary.clean) << summary.error;
+    ASSERT_EQ(player.next, player.steps.size()) << "stuck at " << player.stuck;
+    EXPECT_GT((movedTo - placedAt).Length(), 0.5f);
+    const std::string level = tree.Read("Assets/Levels/World_v6/objects.xml");
+    const size_t rock = level.find("blueprint=\"ObjectTemplates/Rock\"");
+    ASSERT_NE(rock, std::string::npos) << "the placed rock is not in the saved level";
+    size_t at = level.find("name=\"position\"", rock);
+    for (float expected : {movedTo.x, movedTo.y, movedTo.z}) {
+        at = level.find("<Float value=\"", at);
+        ASSERT_NE(at, std::string::npos);
+        at += 14;
+        EXPECT_NEAR(std::stof(level.substr(at)), expected, 0.01f);
     }
 }
 
