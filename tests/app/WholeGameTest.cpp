@@ -41,6 +41,7 @@
 #include "sound/system/SoundSystemRegistration.h"
 #include "support/TempTree.h"
 #include "support/HeldKeys.h"
+#include "support/StepScript.h"
 
 namespace {
 
@@ -57,18 +58,8 @@ int PlayState() {
     return states ? states->GetPlayState() : -1;
 }
 
-// A player's script: steps run one after the other at the end of frames; a step answers true
-// when it is done, and a step waiting too long fails the run.
-struct Player {
-    struct Step {
-        std::string what;
-        std::function<bool()> done;
-    };
-    std::vector<Step> steps;
-    size_t next = 0;
-    unsigned long waited = 0;
-    std::vector<std::string> reached;
-    std::string stuck;
+// A player's script whose keys reach the input system through an injector.
+struct Player : qvtest::StepScript {
     std::set<uint32_t> keys;
     bool injectorAdded = false;
 
@@ -77,16 +68,24 @@ struct Player {
             SD::Input_::GetInstance()->AddInjector(std::make_unique<HeldKeys>(&keys));
             injectorAdded = true;
         }
-        if (next >= steps.size() || !stuck.empty()) return;
-        if (steps[next].done()) {
-            reached.push_back(steps[next].what);
-            ++next;
-            waited = 0;
-        } else if (++waited > 4000) {
-            stuck = steps[next].what;
-        }
+        Advance();
     }
 };
+
+// A key held for `held` frames of the player's script, then let go.
+std::function<bool()> TapKey(Player& player, uint32_t code, int held = 1) {
+    auto frame = std::make_shared<int>(0);
+    return [&player, code, held, frame] {
+        if (*frame == 0) player.keys.insert(code);
+        if (*frame == held) player.keys.erase(code);
+        return ++*frame > held + 1;
+    };
+}
+
+std::function<bool()> WaitFrames(int frames) {
+    auto left = std::make_shared<int>(frames);
+    return [left] { return --*left <= 0; };
+}
 
 bool Exists(const char* name) { return SD::Factory_::GetGameObjectByName(name) != nullptr; }
 
@@ -251,7 +250,8 @@ void SupplyClassesOnce() {
     (void)supplied;
 }
 
-// The sample tree with a small, slow window and the editor's autosave off.
+// The sample tree with a small, slow window (a small window keeps the headless device's clears
+// cheap) and the editor's autosave off.
 void MakeSampleTree(const qvtest::TempTree& tree) {
     for (const char* folder : {"Assets", "Graphics"})
         std::filesystem::copy(qvtest::SourceDir() + "/" + folder, tree.Path(folder),
@@ -260,6 +260,16 @@ void MakeSampleTree(const qvtest::TempTree& tree) {
     SetConfig(tree, "FrameRateController", "fps", "20");
     SetConfig(tree, "Window", "Width", "64");
     SetConfig(tree, "Window", "Height", "40");
+}
+
+// The splash: a key skips its logos, another leaves its controls screen.
+std::vector<qvtest::StepScript::Step> ThroughTheSplash(Player& player) {
+    return {
+        {"the splash's first logo", [] { return Exists("KVLogo"); }},
+        {"a key skips the logos", TapKey(player, SD::key_SPACE)},
+        {"the controls screen", [] { return Exists("XboxControlLogo") && !Exists("KVLogo") && Running() == "SplashLevel"; }},
+        {"a key leaves it", TapKey(player, SD::key_SPACE)},
+    };
 }
 
 // The level editor outlives a run of the program; the objects of the level it held do not, and
@@ -274,25 +284,14 @@ TEST(WholeGame, ASecondRunInTheSameProcessAfterTheEditorHeldALevel) {
     for (int run = 0; run < 2; ++run) {
         SCOPED_TRACE(run);
         Player player;
-        auto tap = [&player](uint32_t code) {
-            auto pressed = std::make_shared<int>(0);
-            return [&player, code, pressed] {
-                if (*pressed == 0) player.keys.insert(code);
-                if (*pressed == 1) player.keys.erase(code);
-                return ++*pressed > 2;
-            };
-        };
-        player.steps = {
-            {"the splash", [] { return Exists("KVLogo"); }},
-            {"logos skipped", tap(SD::key_SPACE)},
-            {"the controls screen", [] { return Exists("XboxControlLogo") && !Exists("KVLogo"); }},
-            {"controls left", tap(SD::key_SPACE)},
+        player.steps = ThroughTheSplash(player);
+        player.steps.insert(player.steps.end(), {
             {"the menu and its level", [] { return Running() == "MainMenu" && Exists("LE_Cursor"); }},
             {"quit", [] {
                  SD::Core::GetInstance()->Quit();
                  return true;
              }},
-        };
+        });
         SD::RunOptions options;
         options.maxFrames = 6000;
         options.afterFrame = [&player](unsigned long) { player.Frame(); };
@@ -312,26 +311,13 @@ TEST(WholeGame, TheEditorPlacesMovesAndSavesAnObject) {
     platform::ScopedClock scoped(clock);
     SupplyClassesOnce();
     Player player;
-    auto tap = [&player](uint32_t code) {
-        auto pressed = std::make_shared<int>(0);
-        return [&player, code, pressed] {
-            if (*pressed == 0) player.keys.insert(code);
-            if (*pressed == 2) player.keys.erase(code);
-            return ++*pressed > 3;
-        };
-    };
-    auto wait = [](int frames) {
-        auto left = std::make_shared<int>(frames);
-        return [left] { return --*left <= 0; };
-    };
+    auto tap = [&player](uint32_t code) { return TapKey(player, code, 2); };
+    auto wait = WaitFrames;
     auto editor = [] { return QV::LevelEditor::Peek(); };
     SD::GameObject* placed = nullptr;
     SD::Vec3 placedAt, movedTo;
-    player.steps = {
-        {"the splash", [] { return Exists("KVLogo"); }},
-        {"logos skipped", tap(SD::key_SPACE)},
-        {"the controls screen", [] { return Exists("XboxControlLogo") && !Exists("KVLogo"); }},
-        {"controls left", tap(SD::key_SPACE)},
+    player.steps = ThroughTheSplash(player);
+    player.steps.insert(player.steps.end(), {
         {"the menu", [] { return Running() == "MainMenu"; }},
         {"menu cool-down", wait(90)},
         {"play", tap(SD::key_RETURN)},
@@ -359,7 +345,7 @@ TEST(WholeGame, TheEditorPlacesMovesAndSavesAnObject) {
              SD::Core::GetInstance()->Quit();
              return true;
          }},
-    };
+    });
     SD::RunOptions options;
     options.maxFrames = 6000;
     options.developerKeys = true;
@@ -382,15 +368,8 @@ TEST(WholeGame, TheEditorPlacesMovesAndSavesAnObject) {
 
 TEST(WholeGame, FromTheMenuIntoTheWorldPausedResumedThenCreditsAndQuit) {
     qvtest::TempTree tree;
-    for (const char* folder : {"Assets", "Graphics"})
-        std::filesystem::copy(qvtest::SourceDir() + "/" + folder, tree.Path(folder),
-                              std::filesystem::copy_options::recursive);
+    MakeSampleTree(tree);
     SetConfig(tree, "Dev", "DevKeys", "true");
-    SetConfig(tree, "LevelEditor", "AutoSaveDuration", "0");
-    SetConfig(tree, "FrameRateController", "fps", "20");
-    // A small window keeps the headless device's clears cheap.
-    SetConfig(tree, "Window", "Width", "64");
-    SetConfig(tree, "Window", "Height", "40");
 
     // Game time moves 16 ms a frame whatever the machine does: the frame limiter's waits move
     // this clock on.
@@ -402,24 +381,11 @@ TEST(WholeGame, FromTheMenuIntoTheWorldPausedResumedThenCreditsAndQuit) {
     Flight flight;
     float volume = 0.0f;
     Release release;
-    auto tap = [&player](uint32_t code) {
-        auto pressed = std::make_shared<int>(0);
-        return [&player, code, pressed] {
-            if (*pressed == 0) player.keys.insert(code);
-            if (*pressed == 1) player.keys.erase(code);
-            return ++*pressed > 2;
-        };
-    };
+    auto tap = [&player](uint32_t code) { return TapKey(player, code); };
     auto in = [](const char* state) { return [state] { return Running() == state; }; };
-    auto wait = [](int frames) {
-        auto left = std::make_shared<int>(frames);
-        return [left] { return --*left <= 0; };
-    };
-    player.steps = {
-        {"the splash's first logo", [] { return Exists("KVLogo"); }},
-        {"a key skips the logos", tap(SD::key_SPACE)},
-        {"the controls screen", [] { return Exists("XboxControlLogo") && !Exists("KVLogo") && Running() == "SplashLevel"; }},
-        {"a key leaves it", tap(SD::key_SPACE)},
+    auto wait = WaitFrames;
+    player.steps = ThroughTheSplash(player);
+    player.steps.insert(player.steps.end(), {
         {"menu", in("MainMenu")},
         // Nine joins of the first escort set grow it past its five groups.
         {"escort grown in the menu", [] {
@@ -540,7 +506,7 @@ TEST(WholeGame, FromTheMenuIntoTheWorldPausedResumedThenCreditsAndQuit) {
         {"quit prompt again", [] { return Exists("QuitPrompt"); }},
         {"up to yes", tap(SD::key_UP)},
         {"yes chosen", tap(SD::key_RETURN)},
-    };
+    });
 
     SupplyClassesOnce();
 

@@ -36,6 +36,7 @@
 #include "runtime/GameStateManager.h"
 #include "runtime/Registration.h"
 #include "sound/system/SoundSystemRegistration.h"
+#include "support/StepScript.h"
 #include "support/TempTree.h"
 
 namespace {
@@ -205,30 +206,10 @@ void TapEvery(unsigned long frame) {
     if (frame % 20 == 10) PressKey(SDL_SCANCODE_SPACE, false);
 }
 
-
-// A player's script: steps run one after the other, each checked at the end of a frame; a step
-// that waits too long leaves the run stuck at it.
-struct Script {
-    struct Step {
-        std::string what;
-        std::function<bool()> done;
-    };
-    std::vector<Step> steps;
-    size_t next = 0;
-    unsigned long waited = 0;
-    std::string stuck;
-
-    void Frame() {
-        if (next >= steps.size() || !stuck.empty()) return;
-        if (steps[next].done()) {
-            ++next;
-            waited = 0;
-        } else if (++waited > 3000) {
-            stuck = steps[next].what;
-        }
-    }
-    bool Finished() const { return next == steps.size(); }
-    std::string Where() const { return stuck.empty() ? (Finished() ? "" : steps[next].what) : stuck; }
+// A player's script; its steps wait at most 3000 frames each.
+struct Script : qvtest::StepScript {
+    Script() { limit = 3000; }
+    void Frame() { Advance(); }
 };
 
 // A key held for some frames (two by default), then let go.
