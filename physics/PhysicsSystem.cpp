@@ -123,14 +123,12 @@ void Physics_System::Detect() {
     std::vector<Collider*>& dynamic = dynamicScratch_;
     dynamic.clear();
     for (SD::Component* c : dynamic_) dynamic.push_back(static_cast<Collider*>(c));
-    for (size_t i = 0; i < dynamic.size(); ++i) {
-        for (size_t j = i + 1; j < dynamic.size(); ++j) {
-            Collider* a = dynamic[i];
-            Collider* b = dynamic[j];
-            // The player's vehicle flies through fireflies.
-            if ((a == player && IsFirefly(b)) || (b == player && IsFirefly(a))) continue;
-            Test(*a, *b, contacts_);
-        }
+    for (const auto& [i, j] : pairs_.Find(dynamic)) {
+        Collider* a = dynamic[i];
+        Collider* b = dynamic[j];
+        // The player's vehicle flies through fireflies.
+        if ((a == player && IsFirefly(b)) || (b == player && IsFirefly(a))) continue;
+        Test(*a, *b, contacts_);
     }
     for (Collider* a : dynamic) {
         found_.clear();

@@ -11,6 +11,7 @@
 #include "engine/Component.h"
 #include "physics/AxisABoxTree.h"
 #include "physics/Contact.h"
+#include "physics/DynamicPairs.h"
 
 namespace Gedankenexperiment {
 
@@ -71,6 +72,7 @@ private:
     AxisABoxTree tree_;
     std::vector<const std::vector<Collider*>*> found_;
     std::vector<Collider*> dynamicScratch_;  // the dynamic list, walked by index in detection
+    DynamicPairs pairs_;
     std::map<std::string, std::shared_ptr<const MeshData>> meshCache_;
     ContactTable contacts_;
 };

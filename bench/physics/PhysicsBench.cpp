@@ -1,5 +1,5 @@
-// The physics at game sizes, each beside an anchor in the same binary: dynamic pairs against a
-// bare distance loop, tree queries against a scan of every static, tree builds against a sort
+// The physics at game sizes, each beside an anchor in the same binary: a substep of dynamic
+// bodies against the same substep in plain code with a sort and sweep, tree queries against a scan of every static, tree builds against a sort
 // of the colliders, sphere-mesh tests against every triangle, and the mesh weld against a scan
 // of every vertex pair.
 #include <benchmark/benchmark.h>
@@ -79,33 +79,95 @@ private:
 
 // ---- Dynamic pairs ------------------------------------------------------------------------
 
+// Balls of radius 3 spread over a cube whose side grows with the count, so that each ball has
+// about as many neighbours at every size: the cost per body should stay flat.
+float Across(int count) { return 200.0f * std::cbrt(count / 1000.0f); }
+
 void BM_DynamicPairsSubstep(benchmark::State& state) {
     const int count = int(state.range(0));
     World world(uint32_t(count + 8));
     std::mt19937 rng(1);
-    std::uniform_real_distribution<float> where(-200, 200);
+    std::uniform_real_distribution<float> where(-Across(count), Across(count));
     for (int i = 0; i < count; ++i) world.Ball({where(rng), where(rng), where(rng)}, 3, true);
     Physics_System& physics = *Physics_System::GetInstance();
     for (auto _ : state) physics.Substep(0.008f);
-    state.counters["pairs"] = double(count) * (count - 1) / 2;
+    state.counters["contacts"] = physics.GetContacts().Count();
+    state.counters["per_body"] =
+        benchmark::Counter(count, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
-BENCHMARK(BM_DynamicPairsSubstep)->Arg(100)->Arg(300)->Arg(1000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_DynamicPairsSubstep)->Arg(100)->Arg(300)->Arg(1000)->Arg(10000)->Unit(benchmark::kMicrosecond);
 
-// Anchor: the distance test of every pair on bare arrays, the least the pair loop can cost.
-void BM_DynamicPairsBareDistances(benchmark::State& state) {
+// Anchor: the same substep in plain code on an array of balls: integration with gravity, decay
+// and the speed limit, a sort and sweep along x, the sphere test of each overlapping pair,
+// position correction and the velocity impulse of each contact, and the write-back.
+void BM_DynamicPairsAnchorPlainSortAndSweep(benchmark::State& state) {
+    struct Ball {
+        SD::Vec3 position, velocity, acceleration, force;
+        float mass = 10.0f, inverseMass = 0.1f;
+    };
+    struct Touch {
+        uint32_t a, b;
+        SD::Vec3 normal;
+        float depth;
+    };
     const int count = int(state.range(0));
+    constexpr float kRadius = 3.0f, h = 0.008f;
+    const SD::Vec3 gravity = Body::kGravity + SD::Vec3(0, 50, 0);  // the bodies' applied gravity
     std::mt19937 rng(1);
-    std::uniform_real_distribution<float> where(-200, 200);
-    std::vector<SD::Vec3> centres(count);
-    for (SD::Vec3& c : centres) c = {where(rng), where(rng), where(rng)};
+    std::uniform_real_distribution<float> where(-Across(count), Across(count));
+    std::vector<Ball> balls(count);
+    for (Ball& b : balls) b.position = {where(rng), where(rng), where(rng)};
+    std::vector<std::pair<float, uint32_t>> order(count);
+    std::vector<Touch> touches;
+    const float decay = std::pow(Body::kDecayPerSecond, h);
     for (auto _ : state) {
-        int touching = 0;
-        for (int i = 0; i < count; ++i)
-            for (int j = i + 1; j < count; ++j) touching += (centres[i] - centres[j]).LengthSq() < 36.0f;
-        benchmark::DoNotOptimize(touching);
+        for (Ball& b : balls) {
+            b.position += b.velocity * h;
+            b.acceleration = gravity;
+            b.force = b.acceleration + b.force * b.inverseMass;
+            b.velocity += b.force * h;
+            b.velocity *= decay;
+            if (b.velocity.LengthSq() > Body::kSpeedLimit * Body::kSpeedLimit)
+                b.velocity = b.velocity.GetNormalized() * Body::kCutSpeed;
+        }
+        for (uint32_t i = 0; i < uint32_t(count); ++i) order[i] = {balls[i].position.x - kRadius, i};
+        std::sort(order.begin(), order.end());
+        touches.clear();
+        for (size_t s = 0; s < order.size(); ++s) {
+            const Ball& a = balls[order[s].second];
+            for (size_t t = s + 1; t < order.size() && order[t].first <= a.position.x + kRadius; ++t) {
+                const Ball& b = balls[order[t].second];
+                const SD::Vec3 d = a.position - b.position;
+                const float distSq = d.LengthSq();
+                if (!(distSq < 4 * kRadius * kRadius)) continue;
+                const float dist = std::sqrt(distSq);
+                touches.push_back({order[s].second, order[t].second, dist > 0 ? d * (1.0f / dist) : SD::Vec3(0, 1, 0),
+                                   2 * kRadius - dist});
+            }
+        }
+        for (const Touch& t : touches) {
+            Ball& a = balls[t.a];
+            Ball& b = balls[t.b];
+            const float s = t.depth / (a.inverseMass + b.inverseMass);
+            a.position += t.normal * (s * a.inverseMass);
+            b.position -= t.normal * (s * b.inverseMass);
+        }
+        for (const Touch& t : touches) {
+            Ball& a = balls[t.a];
+            Ball& b = balls[t.b];
+            const float vs = t.normal.Dot(a.velocity - b.velocity);
+            if (vs > 0.0f) continue;
+            const float j = (a.mass + b.mass) * (-kSphereRestitution * vs - vs);
+            a.velocity += t.normal * (j * a.inverseMass);
+            b.velocity -= t.normal * (j * b.inverseMass);
+        }
+        benchmark::DoNotOptimize(balls.data());
     }
+    state.counters["contacts"] = double(touches.size());
+    state.counters["per_body"] =
+        benchmark::Counter(count, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
-BENCHMARK(BM_DynamicPairsBareDistances)->Arg(100)->Arg(300)->Arg(1000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_DynamicPairsAnchorPlainSortAndSweep)->Arg(100)->Arg(300)->Arg(1000)->Arg(10000)->Unit(benchmark::kMicrosecond);
 
 // ---- Static queries -----------------------------------------------------------------------
 

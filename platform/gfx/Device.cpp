@@ -401,11 +401,50 @@ Result Device::StretchRect(Surface* source, Surface* destination, const Rect* re
         return kOk;
     }
     const uint32_t w = static_cast<uint32_t>(r.right - r.left), h = static_cast<uint32_t>(r.bottom - r.top);
-    // Source columns in 16.16 fixed point: exact when the sizes match.
-    const uint64_t step = (uint64_t{source->Width()} << 16) / w;
     const uint32_t from = source->GetFormat(), to = destination->GetFormat();
     const uint32_t sourceBpp = BytesPerPixel(from), destinationBpp = BytesPerPixel(to);
     const bool halfToBytes = from == kFormatA16B16G16R16F && destinationBpp == 4;
+    const auto convert = [&](const uint8_t* in, uint8_t* out) {
+        if (from == to) {
+            std::memcpy(out, in, sourceBpp);
+        } else if (halfToBytes) {
+            static const std::vector<uint8_t> toByte = [] {
+                std::vector<uint8_t> table(65536);
+                for (uint32_t i = 0; i < table.size(); ++i) {
+                    const float v = FromHalf(static_cast<uint16_t>(i));
+                    table[i] = v > 0.0f ? static_cast<uint8_t>(std::lround(std::min(v, 1.0f) * 255.0f)) : 0;
+                }
+                return table;
+            }();
+            uint16_t half[4];
+            std::memcpy(half, in, sizeof half);
+            const uint32_t word = uint32_t{toByte[half[3]]} << 24 | uint32_t{toByte[half[0]]} << 16 |
+                                  uint32_t{toByte[half[1]]} << 8 | toByte[half[2]];
+            std::memcpy(out, &word, 4);
+        } else {
+            destination->EncodeColor(source->DecodePixel(in), out);
+        }
+    };
+    const bool whole = w == destination->Width() && h == destination->Height();
+    if (const uint8_t* uniform = source->PendingPixel()) {
+        // A source of one colour copied leaves its rectangle one colour: the whole destination
+        // then waits as a fill of it, part of one waiting as an area over its fill.
+        uint8_t pixel[8] = {};
+        convert(uniform, pixel);
+        if (whole) {
+            destination->SetPendingPixel(pixel);
+            return kOk;
+        }
+        if (destination->AddPendingArea(r, pixel)) return kOk;
+    }
+    source->WritePendingFill();
+    // A copy over the whole destination replaces its pending fill; a partial one keeps the rest.
+    if (whole)
+        destination->DropPendingFill();
+    else
+        destination->WritePendingFill();
+    // Source columns in 16.16 fixed point: exact when the sizes match.
+    const uint64_t step = (uint64_t{source->Width()} << 16) / w;
     for (uint32_t y = 0; y < h; ++y) {
         const uint32_t sy = static_cast<uint32_t>(uint64_t{y} * source->Height() / h);
         const uint8_t* sourceRow = source->bits_.data() + static_cast<size_t>(sy) * source->Pitch();
@@ -413,29 +452,10 @@ Result Device::StretchRect(Surface* source, Surface* destination, const Rect* re
                                   static_cast<size_t>(r.left) * destinationBpp;
         for (uint32_t x = 0; x < w; ++x) {
             const uint32_t sx = static_cast<uint32_t>((x * step) >> 16);
-            const uint8_t* in = sourceRow + static_cast<size_t>(sx) * sourceBpp;
-            uint8_t* out = destinationRow + static_cast<size_t>(x) * destinationBpp;
-            if (from == to) {
-                std::memcpy(out, in, sourceBpp);
-            } else if (halfToBytes) {
-                static const std::vector<uint8_t> toByte = [] {
-                    std::vector<uint8_t> table(65536);
-                    for (uint32_t i = 0; i < table.size(); ++i) {
-                        const float v = FromHalf(static_cast<uint16_t>(i));
-                        table[i] = v > 0.0f ? static_cast<uint8_t>(std::lround(std::min(v, 1.0f) * 255.0f)) : 0;
-                    }
-                    return table;
-                }();
-                uint16_t half[4];
-                std::memcpy(half, in, sizeof half);
-                const uint32_t word = uint32_t{toByte[half[3]]} << 24 | uint32_t{toByte[half[0]]} << 16 |
-                                      uint32_t{toByte[half[1]]} << 8 | toByte[half[2]];
-                std::memcpy(out, &word, 4);
-            } else {
-                destination->WritePixel(r.left + x, r.top + y, source->ReadPixel(sx, sy));
-            }
+            convert(sourceRow + static_cast<size_t>(sx) * sourceBpp, destinationRow + static_cast<size_t>(x) * destinationBpp);
         }
     }
+    destination->Touch();
     return kOk;
 }
 

@@ -75,8 +75,14 @@ Surface::Surface(Device* device, Pool pool, uint32_t width, uint32_t height, uin
     : DeviceObject(device, pool), width_(width), height_(height), format_(format),
       bits_(static_cast<size_t>(width) * height * BytesPerPixel(format)) {}
 
+const uint8_t* Surface::Bits() const {
+    WritePendingFill();
+    return bits_.data();
+}
+
 Result Surface::LockRect(LockedRect& out) {
     if (locked_) return kInvalidCall;
+    WritePendingFill();
     locked_ = true;
     out.pitch = static_cast<int32_t>(Pitch());
     out.bits = bits_.data();
@@ -91,34 +97,79 @@ Result Surface::UnlockRect() {
 }
 
 void Surface::Fill(uint32_t argb) {
-    const size_t pixels = static_cast<size_t>(width_) * height_;
-    uint8_t* p = bits_.data();
+    uint8_t pixel[8] = {};
     if (format_ == kFormatA16B16G16R16F) {
         const uint16_t half[4] = {ToHalf(Channel(argb, 16)), ToHalf(Channel(argb, 8)), ToHalf(Channel(argb, 0)),
                                   ToHalf(Channel(argb, 24))};
-        for (size_t i = 0; i < pixels; ++i) std::memcpy(p + 8 * i, half, sizeof half);
+        std::memcpy(pixel, half, sizeof half);
     } else if (format_ == kFormatG32R32F) {
         const float rg[2] = {Channel(argb, 16), Channel(argb, 8)};
-        for (size_t i = 0; i < pixels; ++i) std::memcpy(p + 8 * i, rg, sizeof rg);
+        std::memcpy(pixel, rg, sizeof rg);
     } else if (BytesPerPixel(format_) == 4) {
-        for (size_t i = 0; i < pixels; ++i) std::memcpy(p + 4 * i, &argb, 4);
+        std::memcpy(pixel, &argb, 4);
+    } else {
+        Touch();
+        return;
     }
-    Touch();
+    SetPendingPixel(pixel);
 }
 
 void Surface::FillDepth(float z, uint32_t stencil) {
     if (format_ != kFormatD24S8) return;
     float clamped = z < 0.0f ? 0.0f : (z > 1.0f ? 1.0f : z);
     uint32_t word = (static_cast<uint32_t>(std::lround(clamped * 16777215.0f)) << 8) | (stencil & 0xFFu);
-    const size_t pixels = static_cast<size_t>(width_) * height_;
-    for (size_t i = 0; i < pixels; ++i) std::memcpy(bits_.data() + 4 * i, &word, 4);
+    uint8_t pixel[8] = {};
+    std::memcpy(pixel, &word, 4);
+    SetPendingPixel(pixel);
+}
+
+void Surface::SetPendingPixel(const uint8_t* pixel) {
+    pending_.waiting = true;
+    pending_.areas = 0;
+    std::memcpy(pending_.pixel, pixel, sizeof pending_.pixel);
     Touch();
 }
 
-Surface::Color Surface::ReadPixel(uint32_t x, uint32_t y) const {
-    Color c{0, 0, 0, 0};
-    if (x >= width_ || y >= height_) return c;
-    const uint8_t* p = bits_.data() + static_cast<size_t>(y) * Pitch() + static_cast<size_t>(x) * BytesPerPixel(format_);
+bool Surface::AddPendingArea(const Rect& area, const uint8_t* pixel) {
+    if (!pending_.waiting || pending_.areas == PendingFill::kMostAreas) return false;
+    pending_.area[pending_.areas] = area;
+    std::memcpy(pending_.areaPixel[pending_.areas], pixel, sizeof pending_.pixel);
+    ++pending_.areas;
+    Touch();
+    return true;
+}
+
+namespace {
+
+// Fills `bytes` bytes at p with copies of one pixel: the pixel, then the filled part doubled.
+void Replicate(uint8_t* p, const uint8_t* pixel, size_t bpp, size_t bytes) {
+    if (bytes < bpp) return;
+    std::memcpy(p, pixel, bpp);
+    for (size_t done = bpp; done < bytes; done *= 2) std::memcpy(p + done, p, std::min(done, bytes - done));
+}
+
+bool Inside(const Rect& r, uint32_t x, uint32_t y) {
+    return static_cast<int64_t>(x) >= r.left && static_cast<int64_t>(x) < r.right && static_cast<int64_t>(y) >= r.top &&
+           static_cast<int64_t>(y) < r.bottom;
+}
+
+}  // namespace
+
+void Surface::WritePendingFill() const {
+    if (!pending_.waiting) return;
+    pending_.waiting = false;
+    const size_t bpp = BytesPerPixel(format_);
+    if (bpp == 0) return;
+    Replicate(bits_.data(), pending_.pixel, bpp, bits_.size());
+    for (uint32_t a = 0; a < pending_.areas; ++a) {
+        const Rect& r = pending_.area[a];
+        for (int32_t y = r.top; y < r.bottom; ++y)
+            Replicate(bits_.data() + static_cast<size_t>(y) * Pitch() + static_cast<size_t>(r.left) * bpp,
+                      pending_.areaPixel[a], bpp, static_cast<size_t>(r.right - r.left) * bpp);
+    }
+}
+
+Surface::Color Surface::DecodePixel(const uint8_t* p) const {
     if (format_ == kFormatA16B16G16R16F) {
         uint16_t h[4];
         std::memcpy(h, p, sizeof h);
@@ -136,10 +187,7 @@ Surface::Color Surface::ReadPixel(uint32_t x, uint32_t y) const {
             format_ == kFormatX8R8G8B8 ? 1.0f : Channel(word, 24)};
 }
 
-void Surface::WritePixel(uint32_t x, uint32_t y, const Color& c) {
-    if (x >= width_ || y >= height_) return;
-    Touch();
-    uint8_t* p = bits_.data() + static_cast<size_t>(y) * Pitch() + static_cast<size_t>(x) * BytesPerPixel(format_);
+void Surface::EncodeColor(const Color& c, uint8_t* p) const {
     if (format_ == kFormatA16B16G16R16F) {
         const uint16_t h[4] = {ToHalf(c.r), ToHalf(c.g), ToHalf(c.b), ToHalf(c.a)};
         std::memcpy(p, h, sizeof h);
@@ -151,6 +199,23 @@ void Surface::WritePixel(uint32_t x, uint32_t y, const Color& c) {
         const uint32_t word = byte(c.a) << 24 | byte(c.r) << 16 | byte(c.g) << 8 | byte(c.b);
         std::memcpy(p, &word, 4);
     }
+}
+
+Surface::Color Surface::ReadPixel(uint32_t x, uint32_t y) const {
+    if (x >= width_ || y >= height_) return {0, 0, 0, 0};
+    if (pending_.waiting) {
+        for (uint32_t a = pending_.areas; a-- > 0;)
+            if (Inside(pending_.area[a], x, y)) return DecodePixel(pending_.areaPixel[a]);
+        return DecodePixel(pending_.pixel);
+    }
+    return DecodePixel(bits_.data() + static_cast<size_t>(y) * Pitch() + static_cast<size_t>(x) * BytesPerPixel(format_));
+}
+
+void Surface::WritePixel(uint32_t x, uint32_t y, const Color& c) {
+    if (x >= width_ || y >= height_) return;
+    WritePendingFill();
+    Touch();
+    EncodeColor(c, bits_.data() + static_cast<size_t>(y) * Pitch() + static_cast<size_t>(x) * BytesPerPixel(format_));
 }
 
 Texture::Texture(Device* device, Pool pool, uint32_t width, uint32_t height, uint32_t levels, uint32_t usage,

@@ -63,14 +63,19 @@ public:
     uint32_t Height() const { return height_; }
     uint32_t GetFormat() const { return format_; }
     uint32_t Pitch() const { return width_ * BytesPerPixel(format_); }
-    const uint8_t* Bits() const { return bits_.data(); }
+    // The pixels, a pending fill written first.
+    const uint8_t* Bits() const;
     Result LockRect(LockedRect& out);
     Result UnlockRect();
     bool IsLocked() const { return locked_; }
     // Fills every pixel with the colour (0xAARRGGBB; converted for float formats) or, for a
-    // depth format, with the depth and stencil.
+    // depth format, with the depth and stencil. The fill is kept pending and written into the
+    // memory only when something reads or writes the pixels (a target cleared every frame and
+    // never read back costs nothing); a later fill replaces a pending one.
     void Fill(uint32_t argb);
     void FillDepth(float z, uint32_t stencil);
+    // Whether a fill waits to be written. ReadPixel answers from it without writing it.
+    bool HasPendingFill() const { return pending_.waiting; }
     // The pixel as red, green, blue, alpha in 0..1 (float formats as stored); depth formats
     // give the depth in x.
     struct Color { float r, g, b, a; };
@@ -82,8 +87,34 @@ private:
     friend class Device;
     friend class Texture;
     Surface(Device* device, Pool pool, uint32_t width, uint32_t height, uint32_t format);
+    // Writes the pending fill into the pixels (const: the pixels a reader sees do not change).
+    void WritePendingFill() const;
+    // Drops the pending fill: the caller overwrites every pixel.
+    void DropPendingFill() { pending_.waiting = false; }
+    // Every pixel is to become these bytes (one pixel of this surface's format).
+    void SetPendingPixel(const uint8_t* pixel);
+    // Over a pending fill, the rectangle is to become these bytes; false (nothing kept) when no
+    // fill waits or it holds as many rectangles as it can.
+    bool AddPendingArea(const Rect& area, const uint8_t* pixel);
+    // The pixel of a pending fill that covers the surface in one colour, else null.
+    const uint8_t* PendingPixel() const {
+        return pending_.waiting && pending_.areas == 0 ? pending_.pixel : nullptr;
+    }
+    // One pixel of this surface's format to a colour and back (colour formats only).
+    Color DecodePixel(const uint8_t* p) const;
+    void EncodeColor(const Color& color, uint8_t* p) const;
     uint32_t width_, height_, format_;
-    std::vector<uint8_t> bits_;
+    mutable std::vector<uint8_t> bits_;
+    // A fill, then rectangles over it in order (a copy of one colour into part of the surface).
+    struct PendingFill {
+        static constexpr uint32_t kMostAreas = 4;
+        bool waiting = false;
+        uint8_t pixel[8] = {};
+        uint32_t areas = 0;
+        Rect area[kMostAreas];
+        uint8_t areaPixel[kMostAreas][8] = {};
+    };
+    mutable PendingFill pending_;
     bool locked_ = false;
 };
 

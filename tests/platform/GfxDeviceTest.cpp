@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <functional>
 
 #include "GfxTestSupport.h"
@@ -25,6 +26,15 @@ struct GfxDevice : ::testing::Test, gfxtest::DeviceFixture {
     void BindTriangleInput() {
         device->SetVertexDeclaration(declaration);
         device->SetStreamSource(0, vertices, 0, 16);
+    }
+    // A new render-target texture's level, bound as target 0; the caller releases both.
+    Surface* BindNewTarget(uint32_t width, uint32_t height, uint32_t format, Texture** texture) {
+        Surface* level = nullptr;
+        EXPECT_EQ(device->CreateTexture(width, height, 1, kUsageRenderTarget, format, Pool::kDefault, texture), kOk);
+        if (!*texture) return nullptr;
+        (*texture)->GetSurfaceLevel(0, &level);
+        EXPECT_EQ(device->SetRenderTarget(0, level), kOk);
+        return level;
     }
 };
 
@@ -145,10 +155,8 @@ TEST_F(GfxDevice, ClearsWriteTheTargetsPixels) {
 
     // A float target bound in its place takes the colour as floats; the back buffer keeps its own.
     Texture* target = nullptr;
-    ASSERT_EQ(device->CreateTexture(8, 4, 1, kUsageRenderTarget, kFormatA16B16G16R16F, Pool::kDefault, &target), kOk);
-    Surface* level = nullptr;
-    target->GetSurfaceLevel(0, &level);
-    ASSERT_EQ(device->SetRenderTarget(0, level), kOk);
+    Surface* level = BindNewTarget(8, 4, kFormatA16B16G16R16F, &target);
+    ASSERT_TRUE(level);
     device->Clear(kClearTarget, 0x80FF0000u, 1.0f, 0);
     auto f = level->ReadPixel(7, 3);
     EXPECT_FLOAT_EQ(f.r, 1.0f);
@@ -161,6 +169,98 @@ TEST_F(GfxDevice, ClearsWriteTheTargetsPixels) {
     EXPECT_EQ(device->HeldDefaultPoolObjects(), 0u);
     EXPECT_EQ(device->Reset(device->GetPresentParameters()), kOk);
     EXPECT_EQ(device->BoundRenderTarget(0), device->BackBuffer());
+}
+
+// A clear waits until something reaches the pixels' memory; whatever comes first sees the
+// cleared target, and a later clear or a copy over the whole target replaces the waiting one.
+// Reading a pixel answers from the waiting clear.
+TEST_F(GfxDevice, ClearsAreWrittenWhenThePixelsAreReached) {
+    struct Case {
+        const char* what;
+        std::function<void(GfxDevice&, Surface& target)> reach;
+        uint32_t x, y;
+        float red;  // of the pixel read at (x, y) afterwards
+        bool stillPending;
+    };
+    const Case cases[] = {
+        {"nothing", [](GfxDevice&, Surface&) {}, 0, 0, 1.0f, true},
+        {"a second clear replaces the first",
+         [](GfxDevice& f, Surface&) { f.device->Clear(kClearTarget, 0xFF400000u, 1.0f, 0); }, 5, 3, 64.0f / 255, true},
+        {"a lock sees the colour",
+         [](GfxDevice&, Surface& t) {
+             LockedRect locked;
+             ASSERT_EQ(t.LockRect(locked), kOk);
+             EXPECT_EQ(static_cast<const uint32_t*>(locked.bits)[17], 0xFFFF0000u);
+             t.UnlockRect();
+         },
+         1, 1, 1.0f, false},
+        {"a written pixel keeps the cleared ones around it",
+         [](GfxDevice&, Surface& t) { t.WritePixel(2, 2, {0.0f, 1.0f, 0.0f, 1.0f}); }, 3, 2, 1.0f, false},
+        {"the bits read", [](GfxDevice&, Surface& t) { EXPECT_EQ(t.Bits()[2], 0xFF); }, 0, 0, 1.0f, false},
+        {"a copy of one colour over part of it waits too, outside the part",
+         [](GfxDevice& f, Surface& t) {
+             const Rect corner{0, 0, 2, 2};
+             f.device->StretchRect(f.device->BackBuffer(), &t, &corner);
+         },
+         7, 3, 1.0f, true},
+        {"a copy of one colour over part of it waits too, inside the part",
+         [](GfxDevice& f, Surface& t) {
+             const Rect corner{0, 0, 2, 2};
+             f.device->StretchRect(f.device->BackBuffer(), &t, &corner);
+         },
+         1, 1, 0.0f, true},
+        {"a copy of drawn pixels over part of it keeps the rest",
+         [](GfxDevice& f, Surface& t) {
+             f.device->BackBuffer()->WritePixel(0, 0, {0.0f, 0.0f, 1.0f, 1.0f});
+             const Rect corner{0, 0, 2, 2};
+             f.device->StretchRect(f.device->BackBuffer(), &t, &corner);
+         },
+         7, 3, 1.0f, false},
+        {"a copy over all of it from a cleared source waits as that colour",
+         [](GfxDevice& f, Surface& t) { f.device->StretchRect(f.device->BackBuffer(), &t, nullptr); }, 7, 3, 0.0f,
+         true},
+        {"a copy over all of it from drawn pixels replaces the clear",
+         [](GfxDevice& f, Surface& t) {
+             f.device->BackBuffer()->WritePixel(0, 0, {0.0f, 0.0f, 1.0f, 1.0f});
+             f.device->StretchRect(f.device->BackBuffer(), &t, nullptr);
+         },
+         7, 3, 0.0f, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        // The back buffer, the copies' source, is black.
+        device->Clear(kClearTarget, 0xFF000000u, 1.0f, 0);
+        Texture* target = nullptr;
+        Surface* level = BindNewTarget(8, 4, kFormatA8R8G8B8, &target);
+        ASSERT_TRUE(level);
+        const uint64_t version = level->Version();
+        device->Clear(kClearTarget, 0xFFFF0000u, 1.0f, 0);
+        EXPECT_GT(level->Version(), version);  // an uploader sees the change at once
+        c.reach(*this, *level);
+        EXPECT_EQ(level->HasPendingFill(), c.stillPending);
+        EXPECT_NEAR(level->ReadPixel(c.x, c.y).r, c.red, 1e-6);
+        EXPECT_EQ(level->Bits()[4 * (c.y * 8 + c.x) + 2], static_cast<uint8_t>(std::lround(c.red * 255)));
+        EXPECT_FALSE(level->HasPendingFill());
+        device->SetRenderTarget(0, device->BackBuffer());
+        level->Release();
+        target->Release();
+    }
+    // A depth clear waits too, and the depth read back is the one cleared.
+    device->Clear(kClearZBuffer, 0, 0.25f, 0);
+    EXPECT_TRUE(device->DepthStencil()->HasPendingFill());
+    EXPECT_NEAR(device->DepthStencil()->ReadPixel(3, 3).r, 0.25f, 1e-6);
+    // A half-float target cleared and copied whole into the back buffer: the copy converts it.
+    Texture* half = nullptr;
+    Surface* level = BindNewTarget(4, 4, kFormatA16B16G16R16F, &half);
+    ASSERT_TRUE(level);
+    device->Clear(kClearTarget, 0xFF00FF00u, 1.0f, 0);
+    ASSERT_EQ(device->StretchRect(level, device->BackBuffer(), nullptr), kOk);
+    EXPECT_TRUE(device->BackBuffer()->HasPendingFill());
+    EXPECT_FLOAT_EQ(device->BackBuffer()->ReadPixel(20, 9).g, 1.0f);
+    EXPECT_EQ(reinterpret_cast<const uint32_t*>(device->BackBuffer()->Bits())[77], 0xFF00FF00u);
+    device->SetRenderTarget(0, device->BackBuffer());
+    level->Release();
+    half->Release();
 }
 
 TEST_F(GfxDevice, StretchRectScalesAndConvertsFormats) {

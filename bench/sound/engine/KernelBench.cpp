@@ -1,7 +1,9 @@
-// The mixing and conversion kernels on data that stays in L1, each instruction-set variant this
-// processor runs beside three anchors of the same work: a loop kept scalar (the compiler may not
-// vectorise it), the same plain loop left to the compiler's vectoriser, and a memcpy of the
-// bytes the kernel writes (the speed of moving the data at all).
+// The mixing and conversion kernels on data that stays in L1. The kernels the mixer calls pick,
+// per kernel, the fastest variant this processor runs ("Selected"); each variant is also timed by
+// name beside the plain loop of the same samples compiled for its instruction set
+// ("AnchorPlainLoop_<set>", KernelPlainLoops.h). Further anchors: a loop kept scalar (the
+// compiler may not vectorise it) and a memcpy of the bytes the kernel writes (the speed of moving
+// the data at all).
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -15,36 +17,50 @@
 using namespace SX;
 using namespace SX::SxMixKernels;
 
+namespace plain_sse2 {
+#include "KernelPlainLoops.h"
+}  // namespace plain_sse2
+#pragma GCC push_options
+#pragma GCC target("avx2")
+namespace plain_avx2 {
+#include "KernelPlainLoops.h"
+}  // namespace plain_avx2
+#pragma GCC pop_options
+#pragma GCC push_options
+#pragma GCC target("avx512f,avx512bw,prefer-vector-width=512")
+namespace plain_avx512 {
+#include "KernelPlainLoops.h"
+}  // namespace plain_avx512
+#pragma GCC pop_options
+
 namespace {
 
 constexpr uint32_t N = 1024;
-constexpr float kGain = 0.1f, kStep = 0.3f / N;
+// The ramps of the two channels: left rising, right falling.
+constexpr float kGainL = 0.1f, kStepL = 0.3f / N, kGainR = 0.6f, kStepR = -0.2f / N;
+constexpr float kGain = kGainL, kStep = kStepL;
 
-// The plain loops of each kernel; NOVEC forbids the vectoriser for the scalar anchors.
+// The scalar anchors: the plain loops with the vectoriser forbidden.
 #define NOVEC __attribute__((noinline, optimize("no-tree-vectorize", "no-tree-slp-vectorize")))
 #define PLAIN __attribute__((noinline))
 
-// Mono into stereo: two ramped channels.
-NOVEC void ScalarMonoToStereo(const float* src, float* dst) {
-    for (uint32_t c = 0; c < 2; ++c)
-        for (uint32_t k = 0; k < N; ++k) dst[c * N + k] += src[k] * (kGain + static_cast<float>(k) * kStep);
-}
-PLAIN void PlainMonoToStereo(const float* src, float* dst) {
-    for (uint32_t c = 0; c < 2; ++c)
-        for (uint32_t k = 0; k < N; ++k) dst[c * N + k] += src[k] * (kGain + static_cast<float>(k) * kStep);
+NOVEC void ScalarMonoToStereo(const float* src, float* left, float* right) {
+    float l[8] = {kGainL, kGainL + kStepL, kGainL + 2 * kStepL, kGainL + 3 * kStepL};
+    float r[8] = {kGainR, kGainR + kStepR, kGainR + 2 * kStepR, kGainR + 3 * kStepR};
+    for (int j = 4; j < 8; ++j) l[j] = l[j - 4] + 4 * kStepL, r[j] = r[j - 4] + 4 * kStepR;
+    for (uint32_t i = 0; i < N; i += 8) {
+        for (int j = 0; j < 8; ++j) {
+            left[i + j] += src[i + j] * l[j];
+            right[i + j] += src[i + j] * r[j];
+        }
+        for (int j = 0; j < 8; ++j) l[j] += 8 * kStepL, r[j] += 8 * kStepR;
+    }
 }
 
 NOVEC void ScalarFloatTo16(const float* in, int16_t* out, uint32_t count) {
     for (uint32_t i = 0; i < count; ++i) {
         const float v = in[i] * 32767.0f;
         out[i] = static_cast<int16_t>(v >= 32767.0f ? 32767 : (v <= -32768.0f ? -32768 : std::lrint(v)));
-    }
-}
-PLAIN void PlainFloatTo16(const float* in, int16_t* out, uint32_t count) {
-    for (uint32_t i = 0; i < count; ++i) {
-        const float v = in[i] * 32767.0f;
-        const float c = v > 32767.0f ? 32767.0f : (v < -32768.0f ? -32768.0f : v);
-        out[i] = static_cast<int16_t>(std::nearbyint(c));
     }
 }
 
@@ -80,8 +96,21 @@ void Finish(benchmark::State& state, int64_t bytesWritten) {
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * bytesWritten);
 }
 
+// The plain loops of one instruction set.
+struct PlainLoops {
+    const char* name;
+    void (*monoToStereo)(const float*, float*, float*, uint32_t, float, float, float, float);
+    void (*floatTo16)(const float*, int16_t*, uint32_t);
+};
+const PlainLoops kPlain[] = {
+    {"sse2", &plain_sse2::MonoToStereo, &plain_sse2::FloatTo16},
+    {"avx2", &plain_avx2::MonoToStereo, &plain_avx2::FloatTo16},
+    {"avx512", &plain_avx512::MonoToStereo, &plain_avx512::FloatTo16},
+};
+
 // ---- ramped mono-to-stereo mix, 1024 frames ----
 
+// The mixer's call for a mono voice whose left and right gains both ramp.
 void BM_MonoToStereo_Selected(benchmark::State& state) {
     std::vector<float> src(N, 0.25f), dst(2 * N, 0.0f);
     SxSpeakerGains gains;
@@ -98,8 +127,25 @@ BENCHMARK(BM_MonoToStereo_Selected);
 void MonoToStereoPath(benchmark::State& state, const SxKernelPath* path) {
     std::vector<float> src(N, 0.25f), dst(2 * N, 0.0f);
     for (auto _ : state) {
-        path->mixRamp(src.data(), dst.data(), N, kGain, kStep);
-        path->mixRamp(src.data(), dst.data() + N, N, kGain, kStep);
+        path->mixRampPair({src.data(), dst.data(), kGainL, kStepL}, {src.data(), dst.data() + N, kGainR, kStepR}, N);
+        benchmark::ClobberMemory();
+    }
+    Finish(state, 2 * N * sizeof(float));
+}
+
+void MonoToStereoPlain(benchmark::State& state, const PlainLoops* plain) {
+    // The anchor must give the kernels' samples: checked once on varied samples.
+    std::vector<float> varied(N), kernel(2 * N, 0.5f), anchor(2 * N, 0.5f);
+    for (uint32_t k = 0; k < N; ++k) varied[k] = std::sin(0.37f * static_cast<float>(k));
+    SxKernelPathSse2().mixRampPair({varied.data(), kernel.data(), kGainL, kStepL},
+                                   {varied.data(), kernel.data() + N, kGainR, kStepR}, N);
+    plain->monoToStereo(varied.data(), anchor.data(), anchor.data() + N, N, kGainL, kStepL, kGainR, kStepR);
+    if (std::memcmp(kernel.data(), anchor.data(), kernel.size() * sizeof(float)) != 0)
+        state.SkipWithError("the plain loop's samples differ from the kernel's");
+
+    std::vector<float> src(N, 0.25f), dst(2 * N, 0.0f);
+    for (auto _ : state) {
+        plain->monoToStereo(src.data(), dst.data(), dst.data() + N, N, kGainL, kStepL, kGainR, kStepR);
         benchmark::ClobberMemory();
     }
     Finish(state, 2 * N * sizeof(float));
@@ -108,22 +154,12 @@ void MonoToStereoPath(benchmark::State& state, const SxKernelPath* path) {
 void BM_MonoToStereo_AnchorScalar(benchmark::State& state) {
     std::vector<float> src(N, 0.25f), dst(2 * N, 0.0f);
     for (auto _ : state) {
-        ScalarMonoToStereo(src.data(), dst.data());
+        ScalarMonoToStereo(src.data(), dst.data(), dst.data() + N);
         benchmark::ClobberMemory();
     }
     Finish(state, 2 * N * sizeof(float));
 }
 BENCHMARK(BM_MonoToStereo_AnchorScalar);
-
-void BM_MonoToStereo_AnchorPlainLoop(benchmark::State& state) {
-    std::vector<float> src(N, 0.25f), dst(2 * N, 0.0f);
-    for (auto _ : state) {
-        PlainMonoToStereo(src.data(), dst.data());
-        benchmark::ClobberMemory();
-    }
-    Finish(state, 2 * N * sizeof(float));
-}
-BENCHMARK(BM_MonoToStereo_AnchorPlainLoop);
 
 // The memcpy anchors copy as many bytes as the kernel writes.
 void BM_Memcpy(benchmark::State& state) {
@@ -161,6 +197,26 @@ void FloatTo16Path(benchmark::State& state, const SxKernelPath* path) {
     Finish(state, 2 * N * sizeof(int16_t));
 }
 
+void FloatTo16Plain(benchmark::State& state, const PlainLoops* plain) {
+    // The anchor must give the kernels' samples: checked once on values past full scale, halves
+    // that round either way and not-a-number.
+    std::vector<float> varied(2 * N);
+    for (uint32_t k = 0; k < 2 * N; ++k) varied[k] = 1.5f * std::sin(0.37f * static_cast<float>(k));
+    varied[5] = 0.5f / 32767.0f, varied[6] = 1.5f / 32767.0f, varied[7] = std::nanf("");
+    std::vector<int16_t> kernel(2 * N), anchor(2 * N);
+    SxKernelPathSse2().floatTo16(varied.data(), kernel.data(), 2 * N);
+    plain->floatTo16(varied.data(), anchor.data(), 2 * N);
+    if (kernel != anchor) state.SkipWithError("the plain loop's samples differ from the kernel's");
+
+    std::vector<float> in(2 * N, 0.3f);
+    std::vector<int16_t> out(2 * N);
+    for (auto _ : state) {
+        plain->floatTo16(in.data(), out.data(), 2 * N);
+        benchmark::ClobberMemory();
+    }
+    Finish(state, 2 * N * sizeof(int16_t));
+}
+
 void BM_FloatTo16_AnchorScalar(benchmark::State& state) {
     std::vector<float> in(2 * N, 0.3f);
     std::vector<int16_t> out(2 * N);
@@ -171,17 +227,6 @@ void BM_FloatTo16_AnchorScalar(benchmark::State& state) {
     Finish(state, 2 * N * sizeof(int16_t));
 }
 BENCHMARK(BM_FloatTo16_AnchorScalar);
-
-void BM_FloatTo16_AnchorPlainLoop(benchmark::State& state) {
-    std::vector<float> in(2 * N, 0.3f);
-    std::vector<int16_t> out(2 * N);
-    for (auto _ : state) {
-        PlainFloatTo16(in.data(), out.data(), 2 * N);
-        benchmark::ClobberMemory();
-    }
-    Finish(state, 2 * N * sizeof(int16_t));
-}
-BENCHMARK(BM_FloatTo16_AnchorPlainLoop);
 
 // ---- the 5.1 master interleave and the 5.1-to-stereo converter ----
 
@@ -237,13 +282,18 @@ void BM_FiveOneToStereo16_AnchorScalar(benchmark::State& state) {
 }
 BENCHMARK(BM_FiveOneToStereo16_AnchorScalar);
 
-// Every variant this processor runs, by name, beside the selected one.
+// Every variant this processor runs, by name, beside the plain loops of its instruction set.
 const bool registered = [] {
+    int i = 0;
     for (SxKernelIsa isa : {SxKernelIsa::Sse2, SxKernelIsa::Avx2, SxKernelIsa::Avx512}) {
+        const PlainLoops* plain = &kPlain[i++];
         const SxKernelPath* path = SxKernelPathFor(isa);
         if (!path) continue;
-        benchmark::RegisterBenchmark((std::string("BM_MonoToStereo_") + path->name).c_str(), MonoToStereoPath, path);
-        benchmark::RegisterBenchmark((std::string("BM_FloatTo16_") + path->name).c_str(), FloatTo16Path, path);
+        const std::string isaName = path->name;
+        benchmark::RegisterBenchmark(("BM_MonoToStereo_" + isaName).c_str(), MonoToStereoPath, path);
+        benchmark::RegisterBenchmark(("BM_MonoToStereo_AnchorPlainLoop_" + isaName).c_str(), MonoToStereoPlain, plain);
+        benchmark::RegisterBenchmark(("BM_FloatTo16_" + isaName).c_str(), FloatTo16Path, path);
+        benchmark::RegisterBenchmark(("BM_FloatTo16_AnchorPlainLoop_" + isaName).c_str(), FloatTo16Plain, plain);
     }
     return true;
 }();

@@ -56,6 +56,35 @@ void MixRamp(const float* src, float* dst, uint32_t frames, float gain, float st
     for (uint32_t k = 0; i + k < frames; ++k) dst[i + k] = dst[i + k] + src[i + k] * lanes[k];
 }
 
+// Two channels, each ramped exactly as MixRamp ramps it alone. A ramp's gains form a chain of
+// additions that no reordering may shorten without changing the samples, so one channel runs at
+// the speed of that chain; two independent chains advance side by side in the same time.
+void MixRampPair(const SxRampedChannel& a, const SxRampedChannel& b, uint32_t frames) {
+    constexpr uint32_t U = W < 8 ? 8 : W;
+    constexpr uint32_t NV = U / W;
+    alignas(64) float lanesA[U], lanesB[U];
+    RampLanes<U>(lanesA, a.gain, a.step);
+    RampLanes<U>(lanesB, b.gain, b.step);
+    VF gA[NV], gB[NV];
+    for (uint32_t v = 0; v < NV; ++v) gA[v] = Load(lanesA + v * W), gB[v] = Load(lanesB + v * W);
+    const VF advanceA = Set1(8 * a.step), advanceB = Set1(8 * b.step);
+    uint32_t i = 0;
+    for (; i + U <= frames; i += U) {
+        for (uint32_t v = 0; v < NV; ++v) {
+            const uint32_t at = i + v * W;
+            Store(a.dst + at, Add(Load(a.dst + at), Mul(Load(a.src + at), gA[v])));
+            Store(b.dst + at, Add(Load(b.dst + at), Mul(Load(b.src + at), gB[v])));
+            for (uint32_t n = 0; n < U / 8; ++n) gA[v] = Add(gA[v], advanceA), gB[v] = Add(gB[v], advanceB);
+        }
+    }
+    if (i == frames) return;
+    for (uint32_t v = 0; v < NV; ++v) Store(lanesA + v * W, gA[v]), Store(lanesB + v * W, gB[v]);
+    for (uint32_t k = 0; i + k < frames; ++k) {
+        a.dst[i + k] = a.dst[i + k] + a.src[i + k] * lanesA[k];
+        b.dst[i + k] = b.dst[i + k] + b.src[i + k] * lanesB[k];
+    }
+}
+
 void MixConstant(const float* src, float* dst, uint32_t frames, float gain) {
     const VF g = Set1(gain);
     uint32_t i = 0;

@@ -1,7 +1,6 @@
 #include "sound/engine/lower/SxMixKernels.h"
 
 #include <cmath>
-#include <initializer_list>
 
 #include "sound/engine/lower/SxMixKernelPaths.h"
 
@@ -22,17 +21,36 @@ void MixChannel(const float* src, float* dst, uint32_t frames, float gain, float
         SxSelectedKernelPath().mixConstant(src, dst, frames, gain);
 }
 
+namespace {
+
+// Two channels; when both ramp, through the kernel that runs their ramps side by side.
+void MixChannels(const SxRampedChannel& a, const SxRampedChannel& b, uint32_t frames) {
+    if (a.step != 0.0f && b.step != 0.0f) {
+        SxSelectedKernelPath().mixRampPair(a, b, frames);
+        return;
+    }
+    MixChannel(a.src, a.dst, frames, a.gain, a.step);
+    MixChannel(b.src, b.dst, frames, b.gain, b.step);
+}
+
+// Destination channel c of the voice's channel, ramped with speaker s of its gains.
+SxRampedChannel Speaker(const float* src, float* dst, uint32_t c, uint32_t s, uint32_t frames,
+                        const SxSpeakerGains& gains) {
+    return {src, dst + c * frames, gains.previous[s], Step(gains.previous[s], gains.current[s], frames)};
+}
+
+}  // namespace
+
 void MixIntoFivePointOne(const float* src, float* dst, uint32_t frames, const SxSpeakerGains& gains) {
-    for (uint32_t c = 0; c < 6; ++c)
-        MixChannel(src, dst + c * frames, frames, gains.previous[c], Step(gains.previous[c], gains.current[c], frames));
+    for (uint32_t c = 0; c < 6; c += 2)
+        MixChannels(Speaker(src, dst, c, c, frames, gains), Speaker(src, dst, c + 1, c + 1, frames, gains), frames);
 }
 
 void MixIntoFourPointZero(const float* src, float* dst, uint32_t frames, const SxSpeakerGains& gains) {
     static constexpr uint32_t kSpeakers[4] = {0, 1, 3, 4};
-    for (uint32_t c = 0; c < 4; ++c) {
-        const uint32_t s = kSpeakers[c];
-        MixChannel(src, dst + c * frames, frames, gains.previous[s], Step(gains.previous[s], gains.current[s], frames));
-    }
+    for (uint32_t c = 0; c < 4; c += 2)
+        MixChannels(Speaker(src, dst, c, kSpeakers[c], frames, gains),
+                    Speaker(src, dst, c + 1, kSpeakers[c + 1], frames, gains), frames);
 }
 
 void FoldDownToStereo(const float* v, uint32_t panningRule, float& left, float& right) {
@@ -49,12 +67,19 @@ void MixIntoStereo(const float* src, float* dst, uint32_t frames, const SxSpeake
     float prev[2], cur[2];
     FoldDownToStereo(gains.previous, panningRule, prev[0], prev[1]);
     FoldDownToStereo(gains.current, panningRule, cur[0], cur[1]);
-    for (uint32_t c = 0; c < 2; ++c) MixChannel(src, dst + c * frames, frames, prev[c], Step(prev[c], cur[c], frames));
+    MixChannels({src, dst, prev[0], Step(prev[0], cur[0], frames)},
+                {src, dst + frames, prev[1], Step(prev[1], cur[1], frames)}, frames);
 }
 
 void MixNode(const float* src, float* dst, uint32_t channels, uint32_t frames, const float* previous,
              const float* current) {
-    for (uint32_t c = 0; c < channels; ++c)
+    uint32_t c = 0;
+    for (; c + 2 <= channels; c += 2)
+        MixChannels({src + c * frames, dst + c * frames, previous[c], Step(previous[c], current[c], frames)},
+                    {src + (c + 1) * frames, dst + (c + 1) * frames, previous[c + 1],
+                     Step(previous[c + 1], current[c + 1], frames)},
+                    frames);
+    if (c < channels)
         MixChannel(src + c * frames, dst + c * frames, frames, previous[c], Step(previous[c], current[c], frames));
 }
 
@@ -77,28 +102,6 @@ void StereoTo51Pcm16(const float* in, int16_t* out, uint32_t frames) {
 
 void FivePointOneToStereoPcm16(const float* in, int16_t* out, uint32_t frames) {
     SxSelectedKernelPath().fivePointOneToStereoPcm16(in, out, frames);
-}
-
-const SxKernelPath* SxKernelPathFor(SxKernelIsa isa) {
-    __builtin_cpu_init();
-    switch (isa) {
-    case SxKernelIsa::Sse2:
-        return &SxKernelPathSse2();
-    case SxKernelIsa::Avx2:
-        return __builtin_cpu_supports("avx2") ? &SxKernelPathAvx2() : nullptr;
-    case SxKernelIsa::Avx512:
-        return __builtin_cpu_supports("avx512f") ? &SxKernelPathAvx512() : nullptr;
-    }
-    return nullptr;
-}
-
-const SxKernelPath& SxSelectedKernelPath() {
-    static const SxKernelPath& selected = [] () -> const SxKernelPath& {
-        for (SxKernelIsa isa : {SxKernelIsa::Avx512, SxKernelIsa::Avx2})
-            if (const SxKernelPath* path = SxKernelPathFor(isa)) return *path;
-        return SxKernelPathSse2();
-    }();
-    return selected;
 }
 
 }  // namespace SX::SxMixKernels

@@ -45,6 +45,7 @@ const SxKernelPath& SxKernelPathAvx2() {
     const SxKernelPath& base = SxKernelPathSse2();
     static const SxKernelPath path = {"avx2",
                                       &avx2::MixRamp,
+                                      &avx2::MixRampPair,
                                       &avx2::MixConstant,
                                       &avx2::InterleaveStereo,
                                       base.interleaveFivePointOne,

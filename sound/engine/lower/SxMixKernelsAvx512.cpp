@@ -49,6 +49,7 @@ const SxKernelPath& SxKernelPathAvx512() {
     const SxKernelPath& base = SxKernelPathSse2();
     static const SxKernelPath path = {"avx512",
                                       &avx512::MixRamp,
+                                      &avx512::MixRampPair,
                                       &avx512::MixConstant,
                                       &avx512::InterleaveStereo,
                                       base.interleaveFivePointOne,

@@ -138,6 +138,7 @@ namespace SX::SxMixKernels {
 const SxKernelPath& SxKernelPathSse2() {
     static const SxKernelPath path = {"sse2",
                                       &sse2::MixRamp,
+                                      &sse2::MixRampPair,
                                       &sse2::MixConstant,
                                       &sse2::InterleaveStereo,
                                       &sse2::InterleaveFivePointOne,

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <new>
 
+#include "sound/engine/attenuations/CSxAttenuation.h"
 #include "sound/engine/hierarchy/CSxFeedbackNode.h"
+#include "sound/engine/index/CSxObjectIndex.h"
 #include "sound/engine/hierarchy/CSxSoundBase.h"
 #include "sound/engine/listener/SxSpeakerVolumes.h"
 #include "sound/engine/lower/CSxLEngine.h"
@@ -266,12 +268,26 @@ bool CSxVPLSrcCbxNode::ComputeVolumes() {
     params.feedsEnvironmental = m_feedsEnv;
     params.gameObject = instance.GameObj();
     const SxPositioningValues& positioning = instance.Positioning();
+    // A positioned voice is attenuated over distance by the curves of its attenuation.
+    CSxAttenuation* attenuation = nullptr;
+    SxAttenuationParams curves;
     if (!positioning.is2D && instance.GameObj()) {
         params.positioned = true;
         params.positioningType = positioning.type;
+        if (positioning.attenuationID != 0 && g_pObjectIndex)
+            attenuation = static_cast<CSxAttenuation*>(
+                g_pObjectIndex->GetPtrAndAddRef(SxIndex_Attenuation, positioning.attenuationID));
+        if (attenuation) {
+            curves.dryVolume = attenuation->CurveFor(CSxAttenuation::Use_Volume);
+            curves.auxVolume = attenuation->CurveFor(CSxAttenuation::Use_AuxVolume);
+            curves.spread = attenuation->CurveFor(CSxAttenuation::Use_Spread);
+            curves.lowPass = attenuation->CurveFor(CSxAttenuation::Use_LPF);
+            params.attenuation = &curves;
+        }
     }
     SxVoiceVolumes volumes;
     SxComputeSpeakerVolumes(params, volumes);
+    if (attenuation) attenuation->Release();
     SxNotifySpeakerVolumes(instance.PlayingID(), volumes, m_feedsEnv);
     for (uint32_t c = 0; c < 6; ++c)
         for (uint32_t s = 0; s < 8; ++s) {

@@ -7,9 +7,12 @@
 #include <cstring>
 #include <limits>
 #include <random>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "sound/engine/lower/SxMixKernelPaths.h"
+#include "sound/engine/lower/SxMixKernels.h"
 
 using namespace SX::SxMixKernels;
 
@@ -81,6 +84,83 @@ TEST(MixKernelPaths, WiderMixesMatchTheBaselineOnAnyLengthAndAlignment) {
             }
         }
     }
+}
+
+// The pair kernel gives each channel the samples of a ramp of its own, on every path, whether
+// the two channels read one source (a voice into stereo) or two (a node into a node).
+TEST(MixKernelPaths, PairRampsGiveEachChannelItsOwnRampOnEveryPath) {
+    const SxKernelPath& base = *SxKernelPathFor(SxKernelIsa::Sse2);
+    std::vector<const SxKernelPath*> paths = WiderPaths();
+    paths.insert(paths.begin(), &base);
+    for (const SxKernelPath* path : paths) {
+        for (uint32_t frames : kLengths) {
+            for (bool shared : {true, false}) {
+                SCOPED_TRACE(testing::Message() << path->name << " frames " << frames << " shared " << shared);
+                Samples src(2 * frames, frames + 1), expected(2 * frames + 16, frames + 2), got(2 * frames + 16, frames + 2);
+                const float* srcB = shared ? src.At(1) : src.At(1) + frames;
+                base.mixRamp(src.At(1), expected.At(1), frames, 0.1f, 0.3f / 1024);
+                base.mixRamp(srcB, expected.At(1) + frames, frames, 0.8f, -0.45f / 1024);
+                path->mixRampPair({src.At(1), got.At(1), 0.1f, 0.3f / 1024},
+                                  {srcB, got.At(1) + frames, 0.8f, -0.45f / 1024}, frames);
+                EXPECT_TRUE(SameBits(expected.At(1), got.At(1), 2 * frames + 16));
+            }
+        }
+    }
+}
+
+// Per kernel the least time wins, ties go to the earlier path, and a function two paths share is
+// timed once.
+TEST(MixKernelPaths, FastestKernelsTakeEachKernelFromThePathTimedFastest) {
+    const SxKernelPath& base = *SxKernelPathFor(SxKernelIsa::Sse2);
+    SxKernelPath wide = base, wider = base;
+    wide.name = "wide";
+    wider.name = "wider";
+    // Stand-ins, only compared, never called.
+    const auto fake = [](const float*, float*, uint32_t, float, float) {};
+    const auto fakeTo16 = [](const float*, int16_t*, uint32_t) {};
+    wide.mixRamp = fake;
+    wider.floatTo16 = fakeTo16;
+    std::vector<std::pair<std::string, SxKernel>> timed;
+    const SxKernelTimer seconds = [&](const SxKernelPath& path, SxKernel kernel) {
+        timed.emplace_back(path.name, kernel);
+        if (kernel == SxKernel::MixRamp) return std::string(path.name) == "wide" ? 1.0 : 2.0;
+        if (kernel == SxKernel::FloatTo16) return std::string(path.name) == "wider" ? 1.0 : 3.0;
+        return 5.0;  // a tie: the first path keeps it
+    };
+    std::string name;
+    const SxKernelPath chosen = SxFastestKernels({&base, &wide, &wider}, seconds, name);
+    EXPECT_EQ(chosen.mixRamp, wide.mixRamp);
+    EXPECT_EQ(chosen.floatTo16, wider.floatTo16);
+    EXPECT_EQ(chosen.mixConstant, base.mixConstant);
+    EXPECT_NE(name.find("mixRamp=wide "), std::string::npos) << name;
+    EXPECT_NE(name.find("floatTo16=wider "), std::string::npos) << name;
+    EXPECT_NE(name.find("mixConstant=sse2 "), std::string::npos) << name;
+    EXPECT_EQ(std::string(chosen.name), name);
+    // mixRamp: sse2 and wide (wider shares sse2's); floatTo16: sse2 and wider; each other
+    // kernel: sse2 alone.
+    const size_t kernels = static_cast<size_t>(SxKernel::Count);
+    EXPECT_EQ(timed.size(), kernels + 2);
+}
+
+// What the mixer calls: MixIntoStereo with both gains ramping runs the pair kernel of the
+// selected kernels, and gives the baseline's two ramps.
+TEST(MixKernelPaths, SelectedKernelsGiveTheBaselinesSamples) {
+    const SxKernelPath& base = *SxKernelPathFor(SxKernelIsa::Sse2);
+    const SxKernelPath& selected = SxSelectedKernelPath();
+    std::vector<const SxKernelPath*> paths = WiderPaths();
+    paths.insert(paths.begin(), &base);
+    bool known = false;
+    for (const SxKernelPath* path : paths) known = known || selected.mixRampPair == path->mixRampPair;
+    EXPECT_TRUE(known);
+
+    const uint32_t frames = 1024;
+    SX::SxSpeakerGains gains;
+    gains.previous[0] = 0.2f, gains.current[0] = 0.7f, gains.previous[1] = 0.9f, gains.current[1] = 0.1f;
+    Samples src(frames, 21), expected(2 * frames, 22), got(2 * frames, 22);
+    base.mixRamp(src.At(0), expected.At(0), frames, 0.2f, (0.7f - 0.2f) * (1.0f / frames));
+    base.mixRamp(src.At(0), expected.At(0) + frames, frames, 0.9f, (0.1f - 0.9f) * (1.0f / frames));
+    SX::SxMixKernels::MixIntoStereo(src.At(0), got.At(0), frames, gains, 1);
+    EXPECT_TRUE(SameBits(expected.At(0), got.At(0), 2 * frames));
 }
 
 TEST(MixKernelPaths, ConversionsMatchTheBaselineOnAnyLengthAndAlignment) {

@@ -1,0 +1,237 @@
+#include "physics/DynamicPairs.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+#include "physics/Collider.h"
+#include "physics/PairSupport.h"
+#include "physics/PairTests.h"
+#include "physics/Shapes.h"
+
+namespace Gedankenexperiment {
+
+namespace {
+
+constexpr float kInfinity = std::numeric_limits<float>::infinity();
+
+bool Finite(const SD::Vec3& v) { return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z); }
+bool Size(float v) { return std::isfinite(v) && v >= 0.0f; }
+bool Size(const SD::Vec3& v) { return Size(v.x) && Size(v.y) && Size(v.z); }
+
+SD::Vec3 Min(const SD::Vec3& a, const SD::Vec3& b) {
+    return {std::min(a.x, b.x), std::min(a.y, b.y), std::min(a.z, b.z)};
+}
+SD::Vec3 Max(const SD::Vec3& a, const SD::Vec3& b) {
+    return {std::max(a.x, b.x), std::max(a.y, b.y), std::max(a.z, b.z)};
+}
+
+// A box around the centre with the half sizes, joined to the box so far.
+void Join(WorldBox& box, bool first, const SD::Vec3& centre, const SD::Vec3& half) {
+    const SD::Vec3 lo = centre - half, hi = centre + half;
+    box.lo = first ? lo : Min(box.lo, lo);
+    box.hi = first ? hi : Max(box.hi, hi);
+}
+
+void Unbounded(WorldBox& box) {
+    box.bounded = false;
+    box.lo = SD::Vec3(-kInfinity, -kInfinity, -kInfinity);
+    box.hi = SD::Vec3(kInfinity, kInfinity, kInfinity);
+}
+
+}  // namespace
+
+void DynamicWorldBox(const Collider& collider, WorldBox& box) {
+    box.bounded = true;
+    box.empty = false;
+    const Shape* shape = collider.GetShape();
+    if (!shape) {
+        box.empty = true;
+        return;
+    }
+    const SD::Vec3& p = collider.position;
+    if (!Finite(p)) return Unbounded(box);
+    switch (shape->GetType()) {
+    case kShapeSphere: {
+        const float r = static_cast<const Sphere*>(shape)->radius;
+        if (!Size(r)) return Unbounded(box);
+        Join(box, true, p, SD::Vec3(r, r, r));
+        break;
+    }
+    case kShapeSphereFF: {
+        // Its shell is centred above it; against a cylinder it stands at its position.
+        const auto* field = static_cast<const SphereFF*>(shape);
+        const float shell = field->radius + field->fieldThickness;
+        if (!Size(field->radius) || !Size(field->fieldThickness) || !Size(shell)) return Unbounded(box);
+        Join(box, true, p, SD::Vec3(field->radius, field->radius, field->radius));
+        Join(box, false, p + SD::Vec3(0.0f, kFieldLift, 0.0f), SD::Vec3(shell, shell, shell));
+        break;
+    }
+    case kShapeAAB: {
+        // Against a sphere the box stands at its offset, against another box at its position.
+        const SD::Vec3& e = static_cast<const AxisABox*>(shape)->extents;
+        const SD::Vec3 offset = ScaledOffset(*shape);
+        if (!Size(e) || !Finite(offset)) return Unbounded(box);
+        Join(box, true, p, e);
+        Join(box, false, p + offset, e);
+        break;
+    }
+    case kShapeOBB: {
+        const SD::Vec3& e = static_cast<const OrientedBox*>(shape)->extents;
+        const SD::Vec3 offset = ScaledOffset(*shape);
+        const SD::Mtx33 m = Orientation(*shape);
+        if (!Size(e) || !Finite(offset)) return Unbounded(box);
+        SD::Vec3 half;
+        for (int i = 0; i < 3; ++i) {
+            const SD::Vec3 axis = m.GetColumn(i);
+            const float extent = i == 0 ? e.x : i == 1 ? e.y : e.z;
+            half += SD::Vec3(std::fabs(axis.x), std::fabs(axis.y), std::fabs(axis.z)) * extent;
+        }
+        if (!Finite(half)) return Unbounded(box);
+        Join(box, true, p + offset, half);
+        break;
+    }
+    case kShapeCylinder: {
+        const auto* cylinder = static_cast<const Cylinder*>(shape);
+        const float r = cylinder->radius;
+        if (!Size(r) || !Finite(cylinder->point1) || !Finite(cylinder->point2)) return Unbounded(box);
+        Join(box, true, p + cylinder->point1, SD::Vec3(r, r, r));
+        Join(box, false, p + cylinder->point2, SD::Vec3(r, r, r));
+        break;
+    }
+    default:
+        return Unbounded(box);
+    }
+    // Rounding in the tests stays far inside a millionth of the sizes and distances involved.
+    const SD::Vec3 reach = Max(Max(box.hi, box.lo * -1.0f), box.hi - box.lo);
+    const float pad = 1e-5f * std::max({reach.x, reach.y, reach.z}) + 1e-6f;
+    box.lo -= SD::Vec3(pad, pad, pad);
+    box.hi += SD::Vec3(pad, pad, pad);
+    if (!Finite(box.lo) || !Finite(box.hi)) Unbounded(box);
+}
+
+namespace {
+
+// A box spread over more columns than this is paired by a scan of every box instead.
+constexpr double kMostColumns = 16;
+
+// Float bits that sort as unsigned integers in the order of the values.
+uint32_t Ordered(float v) {
+    uint32_t bits;
+    std::memcpy(&bits, &v, sizeof bits);
+    return bits & 0x80000000u ? ~bits : bits | 0x80000000u;
+}
+
+uint32_t ColumnHash(int64_t y, int64_t z) {
+    uint64_t h = static_cast<uint64_t>(y) * 0x9E3779B97F4A7C15ull ^ static_cast<uint64_t>(z) * 0xC2B2AE3D27D4EB4Full;
+    return static_cast<uint32_t>(h >> 32);
+}
+
+bool Overlap(const WorldBox& a, const WorldBox& b) {
+    return !(b.lo.x > a.hi.x || a.lo.x > b.hi.x || b.lo.y > a.hi.y || a.lo.y > b.hi.y || b.lo.z > a.hi.z ||
+             a.lo.z > b.hi.z);
+}
+
+}  // namespace
+
+// A counting sort on the top bits of the column hashes spreads the entries over about as many
+// buckets as there are entries; each bucket, a column or a few, is then sorted on its own. The
+// work per entry stays flat where one sort of all would grow with the logarithm of the count.
+void DynamicPairs::SortEntries() {
+    int bits = 4;
+    while (bits < 20 && (size_t{1} << bits) < entries_.size()) ++bits;
+    const int shift = 64 - bits;
+    buckets_.assign((size_t{1} << bits) + 1, 0);
+    for (const Entry& e : entries_) ++buckets_[(e.key >> shift) + 1];
+    for (size_t b = 1; b < buckets_.size(); ++b) buckets_[b] += buckets_[b - 1];
+    sorted_.resize(entries_.size());
+    for (const Entry& e : entries_) sorted_[buckets_[e.key >> shift]++] = e;
+    // Each bucket's start moved to its end, which is the next bucket's start.
+    uint32_t begin = 0;
+    for (size_t b = 0; b + 1 < buckets_.size(); ++b) {
+        const uint32_t end = buckets_[b];
+        if (end - begin > 1)
+            std::sort(sorted_.begin() + begin, sorted_.begin() + end, [](const Entry& x, const Entry& y) {
+                return x.key < y.key || (x.key == y.key && x.index < y.index);
+            });
+        begin = end;
+    }
+}
+
+const std::vector<std::pair<uint32_t, uint32_t>>& DynamicPairs::Find(const std::vector<Collider*>& colliders) {
+    const auto count = static_cast<uint32_t>(colliders.size());
+    boxes_.resize(count);
+    sizes_.clear();
+    present_.clear();
+    unbounded_.clear();
+    for (uint32_t i = 0; i < count; ++i) {
+        // Written in place: a box returned whole and copied in stalls on its own stores.
+        WorldBox& box = boxes_[i];
+        DynamicWorldBox(*colliders[i], box);
+        if (box.empty) continue;
+        present_.push_back(i);
+        if (!box.bounded)
+            unbounded_.push_back(i);
+        else
+            sizes_.push_back(std::max(box.hi.y - box.lo.y, box.hi.z - box.lo.z));
+    }
+    // Columns twice the median size across: most boxes fall in one to four of them.
+    double cell = 1.0;
+    if (!sizes_.empty()) {
+        std::nth_element(sizes_.begin(), sizes_.begin() + sizes_.size() / 2, sizes_.end());
+        cell = std::max(2.0 * sizes_[sizes_.size() / 2], 1e-3);
+    }
+    entries_.clear();
+    wide_.clear();
+    for (uint32_t i : present_) {
+        const WorldBox& box = boxes_[i];
+        if (!box.bounded) continue;
+        const double y0 = std::floor(box.lo.y / cell), y1 = std::floor(box.hi.y / cell);
+        const double z0 = std::floor(box.lo.z / cell), z1 = std::floor(box.hi.z / cell);
+        const double limit = 1e9;  // column numbers stay well inside 32 bits
+        if ((y1 - y0 + 1) * (z1 - z0 + 1) > kMostColumns || std::fabs(y0) > limit || std::fabs(y1) > limit ||
+            std::fabs(z0) > limit || std::fabs(z1) > limit) {
+            wide_.push_back(i);
+            continue;
+        }
+        const uint32_t x = Ordered(box.lo.x);
+        for (auto y = static_cast<int64_t>(y0); y <= static_cast<int64_t>(y1); ++y)
+            for (auto z = static_cast<int64_t>(z0); z <= static_cast<int64_t>(z1); ++z) {
+                // Field by field: a whole entry built aside and copied in stalls on its own stores.
+                Entry& entry = entries_.emplace_back();
+                entry.key = uint64_t{ColumnHash(y, z)} << 32 | x;
+                entry.index = i;
+            }
+    }
+    SortEntries();
+    swept_.resize(sorted_.size());
+    for (size_t e = 0; e < sorted_.size(); ++e)
+        swept_[e] = {boxes_[sorted_[e].index], static_cast<uint32_t>(sorted_[e].key >> 32), sorted_[e].index};
+
+    keys_.clear();
+    for (size_t s = 0; s < swept_.size(); ++s) {
+        const Swept& a = swept_[s];
+        for (size_t t = s + 1; t < swept_.size() && swept_[t].column == a.column && swept_[t].box.lo.x <= a.box.hi.x;
+             ++t) {
+            const WorldBox& b = swept_[t].box;
+            if (b.lo.y > a.box.hi.y || a.box.lo.y > b.hi.y || b.lo.z > a.box.hi.z || a.box.lo.z > b.hi.z) continue;
+            Pair(a.index, swept_[t].index);
+        }
+    }
+    for (uint32_t w : wide_)
+        for (uint32_t i : present_)
+            if (i != w && boxes_[i].bounded && Overlap(boxes_[w], boxes_[i])) Pair(w, i);
+    for (uint32_t u : unbounded_)
+        for (uint32_t i : present_)
+            if (i != u) Pair(u, i);
+    // A pair that shares several columns, or meets a wide or unbounded box from both sides, is
+    // found more than once.
+    std::sort(keys_.begin(), keys_.end());
+    keys_.erase(std::unique(keys_.begin(), keys_.end()), keys_.end());
+    pairs_.clear();
+    for (uint64_t key : keys_) pairs_.emplace_back(static_cast<uint32_t>(key >> 32), static_cast<uint32_t>(key));
+    return pairs_;
+}
+
+}  // namespace Gedankenexperiment
