@@ -17,4 +17,4 @@ cmake --build "$build" -j4 --target game_bench
 export LIBGL_ALWAYS_SOFTWARE=1
 export SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy}
 exec xvfb-run -a -s "-screen 0 1600x1200x24" "$build/bench/game_bench" \
-     --benchmark_filter='BM_WorldFrame(640x400|1280x800)' "$@"
+     --benchmark_filter='BM_WorldFrame(640x400|1280x800)|BM_WorldFrameWithTweakBars640x400' "$@"

@@ -88,10 +88,16 @@ void LevelEditor::Initialize() {
 }
 
 void LevelEditor::Shutdown() {
-    bindings_.UnbindAll();
-    // The objects go with the factory: their handles must not reach into it at the next start.
+    // The objects go with the factory, which a later run makes afresh: no handle to them may
+    // outlive this run, or the next one would resolve it against a table that is gone.
     objectHandles_.clear();
-    selected_ = touched_ = SD::GameObjectHandle();
+    mainRecords_.clear();
+    templateRecords_.clear();
+    groups_.clear();
+    selected_ = SD::GameObjectHandle();
+    touched_ = SD::GameObjectHandle();
+    for (CameraSlot& slot : cameras_) slot = CameraSlot();
+    bindings_.UnbindAll();
     std::free(nameText_);
     nameText_ = nullptr;
     std::free(actionName_);
@@ -418,6 +424,13 @@ void LevelEditor::UpdateCameraZoom() {
     hooks_->SetCameraRadius(camera, radius < 1.0f ? 1.0f : radius);
 }
 
+void LevelEditor::MoveOnto(SD::GameObject* moved, SD::GameObject* target) {
+    SD::Vec3 at = target->GetTransform().GetPos();
+    hooks_->GetColliderPosition(target, &at);
+    hooks_->SetColliderPosition(moved, at);
+    moved->GetTransform().SetPos(at);
+}
+
 void LevelEditor::UpdatePlayerKeys() {
     SD::GameObject* player = FindObject("Player");
     SD::GameObject* cursor = FindObject("LE_Cursor");
@@ -429,18 +442,9 @@ void LevelEditor::UpdatePlayerKeys() {
         spawnAngles_ = angles;
         hooks_->SetPlayerReset(player, spawnPosition_, spawnAngles_);
     }
-    if (KeyTriggered(SD::key_F7)) {
-        SD::Vec3 at = cursor->GetTransform().GetPos();
-        hooks_->GetColliderPosition(cursor, &at);
-        hooks_->SetColliderPosition(player, at);
-        player->GetTransform().SetPos(cursor->GetTransform().GetLocalPos());
-    }
-    if (KeyTriggered(SD::key_F8)) {
-        SD::Vec3 at = player->GetTransform().GetPos();
-        hooks_->GetColliderPosition(player, &at);
-        hooks_->SetColliderPosition(cursor, at);
-        cursor->GetTransform().SetPos(player->GetTransform().GetLocalPos());
-    }
+    // F7 brings the cursor to the player, F8 the player to the cursor.
+    if (KeyTriggered(SD::key_F7)) MoveOnto(cursor, player);
+    if (KeyTriggered(SD::key_F8)) MoveOnto(player, cursor);
 }
 
 void LevelEditor::UpdateBarKeys() {

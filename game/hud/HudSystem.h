@@ -55,6 +55,9 @@ public:
     void RegisterCollider2D(Collider2D* collider);
     void UnregisterCollider2D(Collider2D* collider);
     const std::vector<Collider2D*>& Colliders2D() const { return colliders2D_; }
+    // True while the front collector has a focused widget: the menu keys are its to act on. The
+    // level editor, while on, has the keys instead, and no collector is updated.
+    bool HasFocusedWidget() const;
 
     // Width and height of a "Hud/Res_<w>x<h>" blueprint name; false for any other name.
     static bool ParseResolution(const std::string& blueprintName, uint32_t* width, uint32_t* height);

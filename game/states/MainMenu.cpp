@@ -69,18 +69,23 @@ void MainMenu::Update(float dt) {
     KinectStep(dt);
     SD::Input_* input = SD::Input_::GetInstance();
     if (!input) return;
-    // The quit prompt has the keys while it is shown: its answers are not a start.
-    if (!sensor && input->GetDigitalTriggered("Go") && startCoolDown_ <= 0.0f && !FindNamed("QuitPrompt"))
+    // One press, one action: while a menu widget has the focus (the menu's own entries, the quit
+    // prompt's answers) the select keys are the widget's, and "Go" starts only without one; while
+    // the level editor is on they are the editor's.
+    SD::GameStateManager_* states = SD::GameStateManager_::GetInstance();
+    const bool editorOn = states && states->GetPlayState() == SD::GameStateManager_::kDevPause;
+    HudSystem* hud = HudSystem::GetInstance();
+    const bool widgetTakesKeys = hud && hud->HasFocusedWidget();
+    if (!sensor && !widgetTakesKeys && !editorOn && input->GetDigitalTriggered("Go") && startCoolDown_ <= 0.0f &&
+        !FindNamed("QuitPrompt"))
         StartWorld();
     if (sensor) {
         if (input->GetDigitalTriggered("KinectTiltLow")) kinect->SetElevation(-9);
         if (input->GetDigitalTriggered("KinectTiltCenter")) kinect->SetElevation(3);
         if (input->GetDigitalTriggered("KinectTiltHigh")) kinect->SetElevation(11);
     }
-    SD::GameStateManager_* states = SD::GameStateManager_::GetInstance();
-    if (input->GetDigitalTriggered("Quit") && states && states->GetPlayState() != 2) {
+    if (input->GetDigitalTriggered("Quit") && states && !editorOn) {
         if (!FindNamed("QuitPrompt")) {
-            HudSystem* hud = HudSystem::GetInstance();
             if (SD::GameObject* prompt = hud ? hud->CreateHud("PromptToQuit") : nullptr) {
                 prompt->NameObject("QuitPrompt");
                 prompt->Initialize(false);

@@ -1,6 +1,6 @@
 #pragma once
-// What the tests that drive the whole game share: the running state's name and a setting of the
-// copied configuration changed.
+// What the tests that drive the whole game share: the running state's name, a setting of the
+// copied configuration changed, and the splash passing on by itself.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -29,6 +29,15 @@ inline void SetConfig(const TempTree& tree, const std::string& section, const st
     const size_t end = text.find('\n', line + 1);
     text.replace(line + 1, end - line - 1, key + "=" + value);
     tree.Write("Assets/Config/config.ini", text);
+}
+
+// The tree's splash without its pictures: it passes on at once instead of waiting on its
+// controls screen for a key, so a run without input reaches the menu.
+inline void WithoutSplashPictures(const TempTree& tree) {
+    std::string objects = tree.Read("Assets/Objects/Objects.man");
+    const std::string splash = "\"Hud/Splash.xml\"\n";
+    ASSERT_NE(objects.find(splash), std::string::npos);
+    tree.Write("Assets/Objects/Objects.man", objects.erase(objects.find(splash), splash.size()));
 }
 
 }  // namespace qvtest

@@ -136,6 +136,7 @@ TEST(GameSound, TheMusicNarrationFlightWindPositionedSoundsAndSeasonsAreHeardInT
     for (const char* folder : {"Assets", "Graphics"})
         std::filesystem::copy(qvtest::SourceDir() + "/" + folder, tree.Path(folder),
                               std::filesystem::copy_options::recursive);
+    qvtest::WithoutSplashPictures(tree);  // the sound is heard from the menu on
     SetConfig(tree, "Dev", "DevKeys", "true");
     SetConfig(tree, "LevelEditor", "AutoSaveDuration", "0");
     SetConfig(tree, "FrameRateController", "fps", std::to_string(0.5 / kBufferSeconds));

@@ -15,22 +15,31 @@
 #include <vector>
 
 #include "app/GameStartup.h"
+#include "core/EngineCore.h"
 #include "engine/Factory.h"
 #include "engine/GameObject.h"
 #include "engine/Level.h"
 #include "engine/Transform.h"
 #include "game/components/Spawner.h"
+#include "game/editor/LevelEditor.h"
 #include "game/fireflies/Firefly.h"
 #include "game/fireflies/FireflyManager.h"
+#include "game/hud/HudCollector.h"
+#include "game/hud/HudHooks.h"
+#include "game/hud/HudSystem.h"
 #include "game/states/World.h"
 #include "platform/os/Clock.h"
 #include "runtime/GameStateManager.h"
 #include "runtime/Input.h"
 #include "runtime/InputCodes.h"
 #include "runtime/Registration.h"
+#include "runtime/Window.h"
+#include "platform/window/MessageIds.h"
+#include "platform/window/Window.h"
 #include "support/TempTree.h"
 #include "tests/app/GameDriving.h"
 #include "support/HeldKeys.h"
+#include "support/StepScript.h"
 
 namespace {
 
@@ -44,18 +53,8 @@ int PlayState() {
     return states ? states->GetPlayState() : -1;
 }
 
-// A player's script: steps run one after the other at the end of frames; a step answers true
-// when it is done, and a step waiting too long fails the run.
-struct Player {
-    struct Step {
-        std::string what;
-        std::function<bool()> done;
-    };
-    std::vector<Step> steps;
-    size_t next = 0;
-    unsigned long waited = 0;
-    std::vector<std::string> reached;
-    std::string stuck;
+// A player's script whose keys reach the input system through an injector.
+struct Player : qvtest::StepScript {
     std::set<uint32_t> keys;
     bool injectorAdded = false;
 
@@ -64,18 +63,40 @@ struct Player {
             SD::Input_::GetInstance()->AddInjector(std::make_unique<HeldKeys>(&keys));
             injectorAdded = true;
         }
-        if (next >= steps.size() || !stuck.empty()) return;
-        if (steps[next].done()) {
-            reached.push_back(steps[next].what);
-            ++next;
-            waited = 0;
-        } else if (++waited > 4000) {
-            stuck = steps[next].what;
-        }
+        Advance();
     }
 };
 
+// A key held for `held` frames of the player's script, then let go.
+std::function<bool()> TapKey(Player& player, uint32_t code, int held = 1) {
+    auto frame = std::make_shared<int>(0);
+    return [&player, code, held, frame] {
+        if (*frame == 0) player.keys.insert(code);
+        if (*frame == held) player.keys.erase(code);
+        return ++*frame > held + 1;
+    };
+}
+
+std::function<bool()> WaitFrames(int frames) {
+    auto left = std::make_shared<int>(frames);
+    return [left] { return --*left <= 0; };
+}
+
 bool Exists(const char* name) { return SD::Factory_::GetGameObjectByName(name) != nullptr; }
+
+bool FullScreen() {
+    SD::Window_* window = SD::Window_::GetInstance();
+    return window && window->GetFullscreen() && (window->GetPlatformWindow()->Style() & platform::style::kPopup);
+}
+
+// The blueprint of the widget that takes the menu keys, empty when none does.
+std::string FocusedWidget() {
+    QV::HudSystem* hud = QV::HudSystem::GetInstance();
+    if (!hud || !hud->HasFocusedWidget()) return "";
+    const QV::HudCollector* front = hud->FrontCollector();
+    const SD::GameObject* owner = front->Items()[front->CurrentIndex()]->GetOwner();
+    return owner ? owner->GetBlueprintName() : "";
+}
 
 bool Finite(const SD::Vec3& v) { return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z); }
 
@@ -199,17 +220,135 @@ std::string MissingEffectSample() {
     return "";
 }
 
-TEST(WholeGame, FromTheMenuIntoTheWorldPausedResumedThenCreditsAndQuit) {
-    qvtest::TempTree tree;
+// The layers above the runtime hand start-up their classes, once for the whole process.
+void SupplyClassesOnce() {
+    static const bool supplied = [] {
+        qv::SupplyWholeGame(SD::StartupRegistrations());
+        return true;
+    }();
+    (void)supplied;
+}
+
+// The sample tree with a small, slow window (a small window keeps the headless device's clears
+// cheap) and the editor's autosave off.
+void MakeSampleTree(const qvtest::TempTree& tree) {
     for (const char* folder : {"Assets", "Graphics"})
         std::filesystem::copy(qvtest::SourceDir() + "/" + folder, tree.Path(folder),
                               std::filesystem::copy_options::recursive);
-    SetConfig(tree, "Dev", "DevKeys", "true");
     SetConfig(tree, "LevelEditor", "AutoSaveDuration", "0");
     SetConfig(tree, "FrameRateController", "fps", "20");
-    // A small window keeps the headless device's clears cheap.
     SetConfig(tree, "Window", "Width", "64");
     SetConfig(tree, "Window", "Height", "40");
+}
+
+// The splash: a key skips its logos, another leaves its controls screen.
+std::vector<qvtest::StepScript::Step> ThroughTheSplash(Player& player) {
+    return {
+        {"the splash's first logo", [] { return Exists("KVLogo"); }},
+        {"a key skips the logos", TapKey(player, SD::key_SPACE)},
+        {"the controls screen", [] { return Exists("XboxControlLogo") && !Exists("KVLogo") && Running() == "SplashLevel"; }},
+        {"a key leaves it", TapKey(player, SD::key_SPACE)},
+    };
+}
+
+// The level editor outlives a run of the program; the objects of the level it held do not, and
+// a second run in the same process starts clean.
+TEST(WholeGame, ASecondRunInTheSameProcessAfterTheEditorHeldALevel) {
+    qvtest::TempTree tree;
+    MakeSampleTree(tree);
+    platform::ManualClock clock;
+    clock.SetStepPerRead(0.0005);
+    platform::ScopedClock scoped(clock);
+    SupplyClassesOnce();
+    for (int run = 0; run < 2; ++run) {
+        SCOPED_TRACE(run);
+        Player player;
+        player.steps = ThroughTheSplash(player);
+        player.steps.insert(player.steps.end(), {
+            {"the menu and its level", [] { return Running() == "MainMenu" && Exists("LE_Cursor"); }},
+            {"quit", [] {
+                 SD::Core::GetInstance()->Quit();
+                 return true;
+             }},
+        });
+        SD::RunOptions options;
+        options.maxFrames = 6000;
+        options.afterFrame = [&player](unsigned long) { player.Frame(); };
+        const SD::RunSummary summary = SD::RunProgram(options);
+        EXPECT_TRUE(summary.clean) << summary.error;
+        EXPECT_EQ(player.next, player.steps.size()) << "stuck at " << player.stuck;
+    }
+}
+
+// With developer keys on, the level editor in the world: F2, space places the first template at
+// the cursor, W moves it, control and S save the level, which then holds it there.
+TEST(WholeGame, TheEditorPlacesMovesAndSavesAnObject) {
+    qvtest::TempTree tree;
+    MakeSampleTree(tree);
+    platform::ManualClock clock;
+    clock.SetStepPerRead(0.0005);
+    platform::ScopedClock scoped(clock);
+    SupplyClassesOnce();
+    Player player;
+    auto tap = [&player](uint32_t code) { return TapKey(player, code, 2); };
+    auto wait = WaitFrames;
+    auto editor = [] { return QV::LevelEditor::Peek(); };
+    SD::GameObject* placed = nullptr;
+    SD::Vec3 placedAt, movedTo;
+    player.steps = ThroughTheSplash(player);
+    player.steps.insert(player.steps.end(), {
+        {"the menu", [] { return Running() == "MainMenu"; }},
+        {"menu cool-down", wait(90)},
+        {"play", tap(SD::key_RETURN)},
+        {"the world", [] { return Running() == "World"; }},
+        {"F2", tap(SD::key_F2)},
+        {"the editor on", [&] { return editor()->IsActive(); }},
+        {"space", tap(SD::key_SPACE)},
+        {"placed", [&] {
+             placed = editor()->GetSelectedObject();
+             if (!placed) return false;
+             placedAt = placed->GetTransform().GetPos();
+             player.keys.insert(SD::key_W);
+             return true;
+         }},
+        {"W held", wait(20)},
+        {"W let go", [&] {
+             player.keys.erase(SD::key_W);
+             movedTo = placed->GetTransform().GetPos();
+             player.keys.insert(SD::key_CONTROL);
+             return true;
+         }},
+        {"S with control", tap(SD::key_S)},
+        {"saved", [&] {
+             player.keys.erase(SD::key_CONTROL);
+             SD::Core::GetInstance()->Quit();
+             return true;
+         }},
+    });
+    SD::RunOptions options;
+    options.maxFrames = 6000;
+    options.developerKeys = true;
+    options.afterFrame = [&player](unsigned long) { player.Frame(); };
+    const SD::RunSummary summary = SD::RunProgram(options);
+    ASSERT_TRUE(summary.clean) << summary.error;
+    ASSERT_EQ(player.next, player.steps.size()) << "stuck at " << player.stuck;
+    EXPECT_GT((movedTo - placedAt).Length(), 0.5f);
+    const std::string level = tree.Read("Assets/Levels/World_v6/objects.xml");
+    const size_t rock = level.find("blueprint=\"ObjectTemplates/Rock\"");
+    ASSERT_NE(rock, std::string::npos) << "the placed rock is not in the saved level";
+    size_t at = level.find("name=\"position\"", rock);
+    for (float expected : {movedTo.x, movedTo.y, movedTo.z}) {
+        at = level.find("<Float value=\"", at);
+        ASSERT_NE(at, std::string::npos);
+        at += 14;
+        EXPECT_NEAR(std::stof(level.substr(at)), expected, 0.01f);
+    }
+}
+
+TEST(WholeGame, FromTheMenuIntoTheWorldPausedResumedThenCreditsAndQuit) {
+    qvtest::TempTree tree;
+    MakeSampleTree(tree);
+    SetConfig(tree, "Dev", "DevKeys", "true");
 
     // Game time moves 16 ms a frame whatever the machine does: the frame limiter's waits move
     // this clock on.
@@ -219,21 +358,13 @@ TEST(WholeGame, FromTheMenuIntoTheWorldPausedResumedThenCreditsAndQuit) {
 
     Player player;
     Flight flight;
+    float volume = 0.0f;
     Release release;
-    auto tap = [&player](uint32_t code) {
-        auto pressed = std::make_shared<int>(0);
-        return [&player, code, pressed] {
-            if (*pressed == 0) player.keys.insert(code);
-            if (*pressed == 1) player.keys.erase(code);
-            return ++*pressed > 2;
-        };
-    };
+    auto tap = [&player](uint32_t code) { return TapKey(player, code); };
     auto in = [](const char* state) { return [state] { return Running() == state; }; };
-    auto wait = [](int frames) {
-        auto left = std::make_shared<int>(frames);
-        return [left] { return --*left <= 0; };
-    };
-    player.steps = {
+    auto wait = WaitFrames;
+    player.steps = ThroughTheSplash(player);
+    player.steps.insert(player.steps.end(), {
         {"menu", in("MainMenu")},
         // Nine joins of the first escort set grow it past its five groups.
         {"escort grown in the menu", [] {
@@ -243,8 +374,45 @@ TEST(WholeGame, FromTheMenuIntoTheWorldPausedResumedThenCreditsAndQuit) {
              return manager->Groups().EscortSet(0).size() > QV::FireflyGroups::kEscortGroups;
          }},
         {"menu cool-down", wait(90)},
+        // One press, one action: return on the check box switches full screen and nothing else.
+        {"down to credits", tap(SD::key_DOWN)},
+        {"down to the full-screen box", tap(SD::key_DOWN)},
+        {"full screen checked", tap(SD::key_RETURN)},
+        {"a while after the press", wait(10)},
+        {"the window is full screen, the menu still shown", [] {
+             return Running() == "MainMenu" && FullScreen() && FocusedWidget() == "Hud/CheckBox_Fullscreen";
+         }},
+        {"full screen unchecked", tap(SD::key_SPACE)},
+        {"a while after the second press", wait(10)},
+        {"the window is windowed again", [] { return Running() == "MainMenu" && !FullScreen(); }},
+        // Left and right on the volume slider change the game's volume, not the focus.
+        {"down to the volume slider", tap(SD::key_DOWN)},
+        {"the volume noted", [&volume] {
+             volume = QV::GetGlobalVolume();
+             return FocusedWidget() == "Hud/Slider_Volume";
+         }},
+        {"volume lowered", tap(SD::key_LEFT)},
+        {"volume lowered again", tap(SD::key_LEFT)},
+        {"the volume is two steps lower", [&volume] {
+             EXPECT_NEAR(QV::GetGlobalVolume(), volume - 0.2f, 1e-4f);
+             return FocusedWidget() == "Hud/Slider_Volume" && Running() == "MainMenu";
+         }},
+        {"volume raised", tap(SD::key_RIGHT)},
+        {"volume raised again", tap(SD::key_RIGHT)},
+        {"up to credits", tap(SD::key_UP)},
+        {"up to the check box", tap(SD::key_UP)},
+        {"up to play", tap(SD::key_UP)},
+        {"on play", [] { return FocusedWidget() == "Hud/Button_Play"; }},
         {"play pressed", tap(SD::key_RETURN)},
         {"world after the intro", in("World")},
+        {"no pause menu in flight", [] { return !Exists("PauseMenu"); }},
+        // The menu keys mean nothing in flight: no hidden pause menu takes them.
+        {"down in flight", tap(SD::key_S)},
+        {"return in flight", tap(SD::key_RETURN)},
+        {"a while of flight", wait(20)},
+        {"still flying in the world", [] {
+             return Running() == "World" && PlayState() == SD::GameStateManager_::kPlay && !Exists("PauseMenu");
+         }},
         // The next join goes round the five groups again from the first.
         {"the world started the escort afresh", [] {
              EXPECT_TRUE(EscortSetsAtFive());
@@ -262,9 +430,19 @@ TEST(WholeGame, FromTheMenuIntoTheWorldPausedResumedThenCreditsAndQuit) {
              return crate && crate->GetTransform().GetLocalPos().y < 2.0f;
          }},
         {"pause pressed", tap(SD::key_ESCAPE)},
-        {"paused", [] { return PlayState() == SD::GameStateManager_::kPause; }},
+        {"paused, the pause menu shown", [] {
+             return PlayState() == SD::GameStateManager_::kPause && FocusedWidget() == "Hud/Button_Resume";
+         }},
         {"resume chosen on the pause menu", tap(SD::key_RETURN)},
-        {"running again", [] { return PlayState() == SD::GameStateManager_::kPlay; }},
+        {"running again, the pause menu gone", [] {
+             return PlayState() == SD::GameStateManager_::kPlay && !Exists("PauseMenu");
+         }},
+        {"paused again", tap(SD::key_ESCAPE)},
+        {"the pause menu again", [] { return FocusedWidget() == "Hud/Button_Resume"; }},
+        {"escape resumes", tap(SD::key_ESCAPE)},
+        {"running, the pause menu gone again", [] {
+             return PlayState() == SD::GameStateManager_::kPlay && !Exists("PauseMenu") && !QV::HudSystem::GetInstance()->HasFocusedWidget();
+         }},
         {"a while of play", wait(30)},
         {"a firefly spawner started", [&release] { return release.Start(); }},
         {"its fireflies spawned", [&release] { return release.Spawned(); }},
@@ -307,10 +485,9 @@ TEST(WholeGame, FromTheMenuIntoTheWorldPausedResumedThenCreditsAndQuit) {
         {"quit prompt again", [] { return Exists("QuitPrompt"); }},
         {"up to yes", tap(SD::key_UP)},
         {"yes chosen", tap(SD::key_RETURN)},
-    };
+    });
 
-    SD::Registrations& registrations = SD::StartupRegistrations();
-    qv::SupplyWholeGame(registrations);
+    SupplyClassesOnce();
 
     SD::RunOptions options;
     options.maxFrames = 20000;
