@@ -18,69 +18,22 @@
 #include "engine/GameObject.h"
 #include "engine/Level.h"
 #include "engine/Transform.h"
-#include "game/GameRegistration.h"
 #include "game/components/Spawner.h"
 #include "game/fireflies/Firefly.h"
 #include "game/fireflies/FireflyManager.h"
 #include "game/states/World.h"
-#include "graphics/GraphicsStartup.h"
-#include "physics/PhysicsRegistration.h"
 #include "platform/os/Clock.h"
 #include "runtime/GameStateManager.h"
 #include "runtime/Input.h"
 #include "runtime/InputCodes.h"
-#include "runtime/Registration.h"
-#include "sound/system/SoundSystemRegistration.h"
-#include "support/TempTree.h"
-#include "support/HeldKeys.h"
+#include "GameScript.h"
 
 namespace {
 
-using HeldKeys = qvtest::HeldKeys;
-
-std::string Running() {
-    SD::GameStateManager_* states = SD::GameStateManager_::GetInstance();
-    if (!states || !states->GetCurrentLevel() || states->GetPhase() != SD::GameStateManager_::kRun) return "";
-    return states->GetCurrentLevel()->GetName();
-}
-
-int PlayState() {
-    SD::GameStateManager_* states = SD::GameStateManager_::GetInstance();
-    return states ? states->GetPlayState() : -1;
-}
-
-// A player's script: steps run one after the other at the end of frames; a step answers true
-// when it is done, and a step waiting too long fails the run.
-struct Player {
-    struct Step {
-        std::string what;
-        std::function<bool()> done;
-    };
-    std::vector<Step> steps;
-    size_t next = 0;
-    unsigned long waited = 0;
-    std::vector<std::string> reached;
-    std::string stuck;
-    std::set<uint32_t> keys;
-    bool injectorAdded = false;
-
-    void Frame() {
-        if (!injectorAdded && SD::Input_::GetInstance()) {
-            SD::Input_::GetInstance()->AddInjector(std::make_unique<HeldKeys>(&keys));
-            injectorAdded = true;
-        }
-        if (next >= steps.size() || !stuck.empty()) return;
-        if (steps[next].done()) {
-            reached.push_back(steps[next].what);
-            ++next;
-            waited = 0;
-        } else if (++waited > 4000) {
-            stuck = steps[next].what;
-        }
-    }
-};
-
-bool Exists(const char* name) { return SD::Factory_::GetGameObjectByName(name) != nullptr; }
+using qvtest::Exists;
+using qvtest::Running;
+using qvtest::PlayState;
+using Player = qvtest::GameScript;
 
 bool Finite(const SD::Vec3& v) { return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z); }
 
@@ -204,29 +157,15 @@ std::string MissingEffectSample() {
     return "";
 }
 
-void SetConfig(const qvtest::TempTree& tree, const std::string& section, const std::string& key,
-               const std::string& value) {
-    std::string text = tree.Read("Assets/Config/config.ini");
-    const size_t at = text.find("[" + section + "]");
-    ASSERT_NE(at, std::string::npos) << section;
-    const size_t line = text.find("\n" + key + "=", at);
-    ASSERT_NE(line, std::string::npos) << key;
-    const size_t end = text.find('\n', line + 1);
-    text.replace(line + 1, end - line - 1, key + "=" + value);
-    tree.Write("Assets/Config/config.ini", text);
-}
-
 TEST(WholeGame, FromTheMenuIntoTheWorldPausedResumedThenCreditsAndQuit) {
     qvtest::TempTree tree;
-    for (const char* folder : {"Assets", "Graphics"})
-        std::filesystem::copy(qvtest::SourceDir() + "/" + folder, tree.Path(folder),
-                              std::filesystem::copy_options::recursive);
-    SetConfig(tree, "Dev", "DevKeys", "true");
-    SetConfig(tree, "LevelEditor", "AutoSaveDuration", "0");
-    SetConfig(tree, "FrameRateController", "fps", "20");
+    qvtest::CopySampleTree(tree);
+    qvtest::SetConfig(tree, "Dev", "DevKeys", "true");
+    qvtest::SetConfig(tree, "LevelEditor", "AutoSaveDuration", "0");
+    qvtest::SetConfig(tree, "FrameRateController", "fps", "20");
     // A small window keeps the headless device's clears cheap.
-    SetConfig(tree, "Window", "Width", "64");
-    SetConfig(tree, "Window", "Height", "40");
+    qvtest::SetConfig(tree, "Window", "Width", "64");
+    qvtest::SetConfig(tree, "Window", "Height", "40");
 
     // Game time moves 16 ms a frame whatever the machine does: the frame limiter's waits move
     // this clock on.
@@ -237,19 +176,9 @@ TEST(WholeGame, FromTheMenuIntoTheWorldPausedResumedThenCreditsAndQuit) {
     Player player;
     Flight flight;
     Release release;
-    auto tap = [&player](uint32_t code) {
-        auto pressed = std::make_shared<int>(0);
-        return [&player, code, pressed] {
-            if (*pressed == 0) player.keys.insert(code);
-            if (*pressed == 1) player.keys.erase(code);
-            return ++*pressed > 2;
-        };
-    };
-    auto in = [](const char* state) { return [state] { return Running() == state; }; };
-    auto wait = [](int frames) {
-        auto left = std::make_shared<int>(frames);
-        return [left] { return --*left <= 0; };
-    };
+    auto tap = [&player](uint32_t code) { return player.Tap(code); };
+    auto in = &Player::In;
+    auto wait = &Player::Wait;
     player.steps = {
         {"menu", in("MainMenu")},
         // Nine joins of the first escort set grow it past its five groups.
@@ -271,7 +200,7 @@ TEST(WholeGame, FromTheMenuIntoTheWorldPausedResumedThenCreditsAndQuit) {
          }},
         {"the vehicle, its wings and camera", [] { return Exists("Player") && Exists("WingFrontRight") && Exists("PlayerCam"); }},
         {"the world logic's and the sample scenery's objects",
-         [] { return Exists("Gardener") && Exists("MountainEast") && Exists("Sky") && Exists("Meadow") && Exists("Chime"); }},
+         [] { return Exists("Gardener") && Exists("MountainEast") && Exists("MoonLogic") && Exists("Meadow") && Exists("Chime"); }},
         {"the particle effects', cameras' and data bar's samples", [] { return MissingEffectSample().empty(); }},
         // The level's crate starts 3 units up and falls under the physics.
         {"the level's crate has fallen", [] {
@@ -326,18 +255,10 @@ TEST(WholeGame, FromTheMenuIntoTheWorldPausedResumedThenCreditsAndQuit) {
         {"yes chosen", tap(SD::key_RETURN)},
     };
 
-    SD::Registrations& registrations = SD::StartupRegistrations();
-    Gedankenexperiment::SupplyPhysicsClasses(registrations);
-    Aperture::InstallGraphics(registrations);
-    QV::SupplyGameClasses(registrations);
-    SD::SupplySoundSystem(registrations);
-
     SD::RunOptions options;
     options.maxFrames = 20000;
     options.afterFrame = [&player](unsigned long) { player.Frame(); };
-    ::testing::internal::CaptureStderr();
-    const SD::RunSummary summary = SD::RunProgram(options);
-    const std::string log = ::testing::internal::GetCapturedStderr();
+    const auto [summary, log] = qvtest::RunWholeGame(options);
 
     // No warning about the samples' blueprints, objects or kinds.
     std::istringstream lines(log);
