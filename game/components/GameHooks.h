@@ -32,6 +32,9 @@ public:
     // The season system's storm, lightning, season at the player, spring-to-summer weight and
     // story counter.
     void SetStormDarkness(float darkness) override;
+    // The rain storm's particles, and the stars the turning sky carries along.
+    void SetRainActive(SD::GameObject* object, bool active) override;
+    void TurnStars(SD::GameObject* object, float angle) override;
     void FlashLightning() override;
     const char* GetSeasonName() override;
     float GetSeasonBlend() override;

@@ -4,6 +4,8 @@ name: PNGs, and the engine's own raw images (BGRA pixels after a "QVIM" header) 
 names; and the HUD's vignette, black that is clear in the middle and darkens towards the corners.
 Run from the repository root; the files land under Assets/Textures/."""
 import math
+import os
+import sys
 import struct
 import zlib
 
@@ -71,3 +73,9 @@ for name, colour in FILES.items():
 for name, colour in RAW_FILES.items():
     write_raw("Assets/Textures/" + name, colour)
 write_vignette("Assets/Textures/Hud/Vignette.png", 32)
+
+# The intro's slides and the ending's pictures.
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import story_slides  # noqa: E402
+
+story_slides.write_all("Assets/Textures/")
