@@ -40,12 +40,16 @@ Command ParseCommand(const std::vector<std::string>& args) {
             cmd.window = true;
             continue;
         }
+        if (a == "--dev-keys") {
+            cmd.options.developerKeys = true;
+            continue;
+        }
         if (a == "--wav" && i + 1 < args.size() && !args[i + 1].empty()) {
             cmd.wavPath = args[++i];
             continue;
         }
         cmd.ok = false;
-        cmd.error = "usage: quorvanta [--frames N | --seconds S] [--wav FILE] [--window]  (bad argument: " + a + ")";
+        cmd.error = "usage: quorvanta [--frames N | --seconds S] [--wav FILE] [--window] [--dev-keys]  (bad argument: " + a + ")";
         return cmd;
     }
     return cmd;

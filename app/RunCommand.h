@@ -15,7 +15,8 @@ struct Command {
     std::string error;
 };
 
-// "--frames N", "--seconds S", "--wav FILE" and "--window"; anything else is an error.
+// "--frames N", "--seconds S", "--wav FILE", "--window" and "--dev-keys"; anything else is an
+// error.
 Command ParseCommand(const std::vector<std::string>& args);
 
 // "quorvanta: <clean|failed>: frames N, state S, objects alive N, draw calls N[, <sound>]"

@@ -121,6 +121,8 @@ private:
     };
     using CodeArray = std::array<uint8_t, INPUT_KEY_BUFFER_SIZE>;
 
+    // A key record: the key itself, and the generic code of a left or right modifier key.
+    void OnKey(uint32_t code, bool down);
     void OnMouse(const platform::RawMouse& mouse);
     void OnSixAxisReport(const std::vector<uint8_t>& report);
     void SetSixAxisCodes(const std::vector<uint8_t>& report, float* values, int firstCode);

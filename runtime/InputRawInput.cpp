@@ -37,16 +37,30 @@ void Input_::OnRawInput(uint64_t, int64_t lParam) {
         case platform::RawInputType::Keyboard: {
             const uint32_t code = record.keyboard.virtualKey;
             if (code > key_LAST) break;
-            if (record.keyboard.flags & platform::rawkey::kBreak)
-                releaseMask_[code] = 0;
-            else
-                pressed_[code] = 1;
+            OnKey(code, (record.keyboard.flags & platform::rawkey::kBreak) == 0);
             break;
         }
         case platform::RawInputType::Hid:
             if (info.vendorId == kSixAxisMouseVendor) OnSixAxisReport(record.hid);
             break;
     }
+}
+
+void Input_::OnKey(uint32_t code, bool down) {
+    if (down)
+        pressed_[code] = 1;
+    else
+        releaseMask_[code] = 0;
+    // The left and right shift, control and alt keys (160 to 165, in pairs) also hold the
+    // generic code of their kind (16, 17, 18) down while either side of the pair is down.
+    if (code < key_LSHIFT || code > key_RALT) return;
+    const uint32_t generic = key_SHIFT + (code - key_LSHIFT) / 2;
+    const uint32_t other = code ^ 1u;
+    const bool otherDown = (current_[other] || pressed_[other]) && releaseMask_[other];
+    if (down)
+        pressed_[generic] = 1;
+    else if (!otherDown)
+        releaseMask_[generic] = 0;
 }
 
 void Input_::OnMouse(const platform::RawMouse& mouse) {

@@ -191,8 +191,8 @@ RunSummary RunProgram(const RunOptions& options) {
     float fps = config->GetFloat("fps", 62.0f);
     if (limit) core->GetFrameTimer().SetFrameRate(fps);
 
-    // Developer keys stay off whatever the configuration says.
-    systems.input->SetDevKeysEnabled(false);
+    // Developer keys stay off whatever the configuration says, unless the run asks for them.
+    systems.input->SetDevKeysEnabled(options.developerKeys);
     registrations.ChooseFirstState(*systems.states);
 
     InstallRunBound(*core, options, *systems.states);

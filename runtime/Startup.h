@@ -27,6 +27,9 @@ struct RunOptions {
     unsigned long maxFrames = 0;
     double maxSeconds = 0.0;
     std::function<void(unsigned long frames)> afterFrame;
+    // Developer keys (the level editor, reloads) on from the start; the configuration's flag is
+    // never taken, so a run has them only when asked for here.
+    bool developerKeys = false;
 };
 
 struct RunSummary {

@@ -64,6 +64,11 @@ void Window_::SetSize(uint32_t width, uint32_t height) {
     if (!fullScreen_) Centre();
 }
 
+void Window_::SetFullscreen(bool fullScreen) {
+    fullScreen_ = fullScreen;
+    if (fullScreen) window_->SetStyle(platform::style::kPopup);
+}
+
 void Window_::ApplyWindowedStyle() {
     window_->Resize(rect_.Width(), rect_.Height());
     window_->SetExStyle(platform::style::kExEdges);

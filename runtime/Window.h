@@ -37,7 +37,9 @@ public:
     uint32_t GetWidth() const { return width_; }
     uint32_t GetHeight() const { return height_; }
     bool GetFullscreen() const { return fullScreen_; }
-    void SetFullscreen(bool fullScreen) { fullScreen_ = fullScreen; }
+    // The graphics layer enters or leaves full screen: entering makes the window a frameless
+    // pop-up over the screen (the window backend shows that as full screen).
+    void SetFullscreen(bool fullScreen);
     const std::string& GetTitle() const { return title_; }
     int GetCursorX() const { return cursorX_; }
     int GetCursorY() const { return cursorY_; }

@@ -4,7 +4,7 @@ set -euo pipefail
 packages=(cmake g++ make pkg-config libgtest-dev libgmock-dev libbenchmark-dev
           liblua5.1-0-dev libtinyxml-dev libtolua++5.1-dev libpng-dev
           libvorbis-dev vorbis-tools libsdl2-dev libgl-dev libegl-dev xvfb xauth
-          libgl1-mesa-dri)
+          libgl1-mesa-dri libimgui-dev python3-pil fonts-dejavu-core)
 missing=()
 for p in "${packages[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then

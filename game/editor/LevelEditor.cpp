@@ -415,6 +415,13 @@ void LevelEditor::UpdateCameraZoom() {
     hooks_->SetCameraRadius(camera, radius < 1.0f ? 1.0f : radius);
 }
 
+void LevelEditor::MoveOnto(SD::GameObject* moved, SD::GameObject* target) {
+    SD::Vec3 at = target->GetTransform().GetPos();
+    hooks_->GetColliderPosition(target, &at);
+    hooks_->SetColliderPosition(moved, at);
+    moved->GetTransform().SetPos(at);
+}
+
 void LevelEditor::UpdatePlayerKeys() {
     SD::GameObject* player = FindObject("Player");
     SD::GameObject* cursor = FindObject("LE_Cursor");
@@ -426,18 +433,9 @@ void LevelEditor::UpdatePlayerKeys() {
         spawnAngles_ = angles;
         hooks_->SetPlayerReset(player, spawnPosition_, spawnAngles_);
     }
-    if (KeyTriggered(SD::key_F7)) {
-        SD::Vec3 at = cursor->GetTransform().GetPos();
-        hooks_->GetColliderPosition(cursor, &at);
-        hooks_->SetColliderPosition(player, at);
-        player->GetTransform().SetPos(cursor->GetTransform().GetLocalPos());
-    }
-    if (KeyTriggered(SD::key_F8)) {
-        SD::Vec3 at = player->GetTransform().GetPos();
-        hooks_->GetColliderPosition(player, &at);
-        hooks_->SetColliderPosition(cursor, at);
-        cursor->GetTransform().SetPos(player->GetTransform().GetLocalPos());
-    }
+    // F7 brings the cursor to the player, F8 the player to the cursor.
+    if (KeyTriggered(SD::key_F7)) MoveOnto(cursor, player);
+    if (KeyTriggered(SD::key_F8)) MoveOnto(player, cursor);
 }
 
 void LevelEditor::UpdateBarKeys() {

@@ -145,6 +145,8 @@ private:
     void UpdateMainMode();
     void UpdateObjectEditMode(float frameTime);
     void UpdateCameraZoom();
+    // The object `moved` (collider and position) to where the collider of `target` is.
+    void MoveOnto(SD::GameObject* moved, SD::GameObject* target);
     void UpdatePlayerKeys();
     void UpdateBarKeys();
     // Next, previous, the template text and creation; the new object or null.

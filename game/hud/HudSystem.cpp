@@ -69,6 +69,11 @@ void HudSystem::Initialize() {
 
 void HudSystem::Shutdown() { bindings_.UnbindAll(); }
 
+bool HudSystem::HasFocusedWidget() const {
+    const HudCollector* front = FrontCollector();
+    return front && !front->Items().empty();
+}
+
 void HudSystem::Update(float dt) {
     SD::Input_* input = SD::Input_::GetInstance();
     if (input && input->GetDevKeysEnabled() && input->GetKeyState(SD::key_F3)) ReloadAll();

@@ -49,6 +49,8 @@ public:
     // The collector that receives input (the latest registered), or null.
     HudCollector* FrontCollector() const { return collectors_.empty() ? nullptr : collectors_.front(); }
     bool CollectorAdded() const { return collectorAdded_; }
+    // True while the front collector has a focused widget: the menu keys are its to act on.
+    bool HasFocusedWidget() const;
 
     // Width and height of a "Hud/Res_<w>x<h>" blueprint name; false for any other name.
     static bool ParseResolution(const std::string& blueprintName, uint32_t* width, uint32_t* height);

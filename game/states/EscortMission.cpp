@@ -2,7 +2,6 @@
 
 #include "engine/GameObject.h"
 #include "game/editor/LevelEditor.h"
-#include "game/hud/HudSystem.h"
 #include "game/states/PlayHooks.h"
 #include "game/states/PlayObjects.h"
 #include "game/states/StateObjects.h"
@@ -19,8 +18,6 @@ void World_EscortMission::Load() {
     SD::GameObject* stars = CreateNamed("World/TwinklingStars", nullptr);
     SD::GameObject* player = FindNamed("Player");
     if (stars && player && GetPlayHooks().setEffectFollow) GetPlayHooks().setEffectFollow(*stars, *player);
-    if (HudSystem* hud = HudSystem::GetInstance())
-        if (SD::GameObject* pause = hud->CreateHud("PauseMenu")) pause->Initialize(false);
 }
 
 void World_EscortMission::Unload() {

@@ -69,8 +69,12 @@ void MainMenu::Update(float dt) {
     KinectStep(dt);
     SD::Input_* input = SD::Input_::GetInstance();
     if (!input) return;
-    // The quit prompt has the keys while it is shown: its answers are not a start.
-    if (!sensor && input->GetDigitalTriggered("Go") && startCoolDown_ <= 0.0f && !FindNamed("QuitPrompt"))
+    // One press, one action: while a menu widget has the focus (the menu's own entries, the quit
+    // prompt's answers) the select keys are the widget's, and "Go" starts only without one.
+    HudSystem* hud = HudSystem::GetInstance();
+    const bool widgetTakesKeys = hud && hud->HasFocusedWidget();
+    if (!sensor && !widgetTakesKeys && input->GetDigitalTriggered("Go") && startCoolDown_ <= 0.0f &&
+        !FindNamed("QuitPrompt"))
         StartWorld();
     if (sensor) {
         if (input->GetDigitalTriggered("KinectTiltLow")) kinect->SetElevation(-9);
@@ -80,7 +84,6 @@ void MainMenu::Update(float dt) {
     SD::GameStateManager_* states = SD::GameStateManager_::GetInstance();
     if (input->GetDigitalTriggered("Quit") && states && states->GetPlayState() != 2) {
         if (!FindNamed("QuitPrompt")) {
-            HudSystem* hud = HudSystem::GetInstance();
             if (SD::GameObject* prompt = hud ? hud->CreateHud("PromptToQuit") : nullptr) {
                 prompt->NameObject("QuitPrompt");
                 prompt->Initialize(false);

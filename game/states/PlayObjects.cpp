@@ -4,6 +4,7 @@
 #include "engine/GameObject.h"
 #include "engine/Transform.h"
 #include "game/editor/LevelEditor.h"
+#include "game/hud/HudSystem.h"
 #include "game/states/StateObjects.h"
 #include "runtime/GameStateManager.h"
 #include "runtime/Input.h"
@@ -74,6 +75,21 @@ void StepPauseKeys() {
     } else if (input->GetDigitalTriggered("Unpause")) {
         if (FindNamed("QuitPrompt")) DestroyNamed("QuitPrompt");
         else if (play == SD::GameStateManager_::kPause) states->SetPlayState(SD::GameStateManager_::kPlay);
+    }
+    ShowPauseMenu(states->GetPlayState() == SD::GameStateManager_::kPause);
+}
+
+void ShowPauseMenu(bool shown) {
+    SD::GameObject* menu = FindNamed(kPauseMenuName);
+    if (!shown) {
+        if (menu) DestroyNamed(kPauseMenuName);
+        return;
+    }
+    if (menu) return;
+    HudSystem* hud = HudSystem::GetInstance();
+    if (SD::GameObject* created = hud ? hud->CreateHud("PauseMenu") : nullptr) {
+        created->NameObject(kPauseMenuName);
+        created->Initialize(false);
     }
 }
 

@@ -24,7 +24,11 @@ SD::Component* CameraOf(SD::GameObject* object);
 void MakeActiveCamera(SD::Component* camera);
 
 void BindPauseKeys(SD::InputBindingSet& bindings);
-// One frame of the pause keys.
+// One frame of the pause keys; the pause menu then shows while the game is paused.
 void StepPauseKeys();
+// The pause menu exists (and so takes the menu keys) only while shown: made from its HUD file
+// and named "PauseMenu" when shown, destroyed when hidden.
+constexpr const char* kPauseMenuName = "PauseMenu";
+void ShowPauseMenu(bool shown);
 
 }  // namespace QV

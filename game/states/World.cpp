@@ -12,7 +12,6 @@
 #include "game/components/WorldHooks.h"
 #include "game/editor/LevelEditor.h"
 #include "game/hud/HudHooks.h"
-#include "game/hud/HudSystem.h"
 #include "game/states/PlayHooks.h"
 #include "game/states/PlayObjects.h"
 #include "game/states/StateObjects.h"
@@ -136,8 +135,6 @@ void World::Load() {
     SetEndOfGame(false);
 
     CreatePlayerCamera();
-    if (HudSystem* hud = HudSystem::GetInstance())
-        if (SD::GameObject* pause = hud->CreateHud("PauseMenu")) pause->Initialize(false);
     for (const Named& hud : kPlayHud) CreateNamed(hud.blueprint, hud.name);
 
     release_.clear();

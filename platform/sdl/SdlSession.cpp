@@ -71,7 +71,10 @@ bool SdlSession::Start(std::string* error) {
         return false;
     }
     SDL_GL_SetSwapInterval(1);
+    bars_ = std::make_unique<TweakBarWindow>(window_);
+    // The bars go over the game's finished frame, before it is read back and shown.
     executor_ = std::make_unique<GlExecutor>(window_, [this](const gfx::Device& device) {
+        bars_->Draw();
         if (keepFrames_) ReadBack(device);
     });
 
@@ -94,6 +97,7 @@ SdlSession::~SdlSession() {
     audio_.reset();
     if (context_) {
         executor_.reset();
+        bars_.reset();
         SDL_GL_DeleteContext(context_);
     }
     if (window_) SDL_DestroyWindow(window_);
@@ -120,7 +124,10 @@ void SdlSession::Reshaped(Window& window) {
     }
     const bool fullScreen = (window.Style() & style::kPopup) != 0;
     SDL_SetWindowFullscreen(window_, fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
-    if (!fullScreen && width > 0 && height > 0) SDL_SetWindowSize(window_, width, height);
+    if (!fullScreen && width > 0 && height > 0) {
+        SDL_SetWindowSize(window_, width, height);
+        SDL_SetWindowPosition(window_, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+    }
 }
 
 void SdlSession::Closed(Window&) {
@@ -134,6 +141,7 @@ void SdlSession::Pump(Window& window) {
         // The slot is filled before the engine hears of the change, so its rescan finds it.
         if (event.type == SDL_CONTROLLERDEVICEADDED) OpenPad(event.cdevice.which);
         if (event.type == SDL_CONTROLLERDEVICEREMOVED) ClosePad(event.cdevice.which);
+        if (bars_ && bars_->TakeEvent(event)) continue;
         TranslateEvent(event, window);
     }
     PollPads();
@@ -205,10 +213,12 @@ void SdlSession::ReadBack(const gfx::Device& device) {
 
 void SdlSession::LoseContext() {
     executor_->ContextLost();
+    bars_->ContextLost();
     SDL_GL_DeleteContext(context_);
     context_ = SDL_GL_CreateContext(window_);
     SDL_GL_MakeCurrent(window_, context_);
     executor_->ContextRestored();
+    bars_->ContextRestored();
 }
 
 void SdlSession::ResizeWindow(int width, int height) { SDL_SetWindowSize(window_, width, height); }

@@ -16,6 +16,7 @@
 #include "platform/pad/Pad.h"
 #include "platform/sdl/GlExecutor.h"
 #include "platform/sdl/SdlAudioOutput.h"
+#include "platform/sdl/TweakBarWindow.h"
 #include "platform/window/WindowBackend.h"
 
 namespace platform::sdl {
@@ -48,6 +49,8 @@ public:
     // everything the executor keeps is re-created from the device's objects.
     void LoseContext();
     GlExecutor& Executor() { return *executor_; }
+    // The tweak bars drawn over each frame.
+    const TweakBarWindow& Bars() const { return *bars_; }
 
 private:
     SdlSession() = default;
@@ -62,6 +65,7 @@ private:
     bool videoStarted_ = false;
     std::unique_ptr<SdlAudioOutput> audio_;
     std::unique_ptr<GlExecutor> executor_;
+    std::unique_ptr<TweakBarWindow> bars_;
     bool keepFrames_ = false;
     std::vector<uint8_t> lastFrame_;
     std::vector<uint8_t> lastPresented_;

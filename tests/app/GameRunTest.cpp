@@ -64,8 +64,9 @@ TEST(GameRun, GoesFromTheSplashThroughLoadingToTheMainMenuOnItsOwn) {
     Result r = RunGame("--frames 300");
     EXPECT_EQ(r.exitCode, 0) << r.output;
     EXPECT_NE(r.output.find("quorvanta: clean: frames 301, state MainMenu,"), std::string::npos) << r.output;
-    // The menu draws the empty frame's 18, its logo, and its four buttons and check box.
-    EXPECT_NE(r.output.find(", draw calls 24"), std::string::npos) << r.output;
+    // The menu draws the empty frame's 18, its logo, its four buttons and check box, and the
+    // volume slider's label, track and knob.
+    EXPECT_NE(r.output.find(", draw calls 27"), std::string::npos) << r.output;
     // Every file the splash, the loading screen and the manifests name is there and readable,
     // and every material a model asks for was loaded before it. (The sky draws before the
     // loading screen has loaded its textures, so those are missing for the first frames.)
@@ -217,6 +218,10 @@ TEST(GameRun, CommandParsing) {
     EXPECT_TRUE(c.ok);
     EXPECT_TRUE(c.window);
     EXPECT_EQ(c.options.maxFrames, 5ul);
+    EXPECT_FALSE(c.options.developerKeys);
+    c = qv::ParseCommand({"--dev-keys", "--window"});
+    EXPECT_TRUE(c.ok);
+    EXPECT_TRUE(c.options.developerKeys);
 }
 
 // Where no display can be reached, a window run stops before the game starts, with one line

@@ -21,11 +21,17 @@
 #include "game/components/Spawner.h"
 #include "game/fireflies/Firefly.h"
 #include "game/fireflies/FireflyManager.h"
+#include "game/hud/HudCollector.h"
+#include "game/hud/HudHooks.h"
+#include "game/hud/HudSystem.h"
 #include "game/states/World.h"
 #include "platform/os/Clock.h"
 #include "runtime/GameStateManager.h"
 #include "runtime/Input.h"
 #include "runtime/InputCodes.h"
+#include "runtime/Window.h"
+#include "platform/window/MessageIds.h"
+#include "platform/window/Window.h"
 #include "GameScript.h"
 
 namespace {
@@ -34,6 +40,20 @@ using qvtest::Exists;
 using qvtest::Running;
 using qvtest::PlayState;
 using Player = qvtest::GameScript;
+
+bool FullScreen() {
+    SD::Window_* window = SD::Window_::GetInstance();
+    return window && window->GetFullscreen() && (window->GetPlatformWindow()->Style() & platform::style::kPopup);
+}
+
+// The blueprint of the widget that takes the menu keys, empty when none does.
+std::string FocusedWidget() {
+    QV::HudSystem* hud = QV::HudSystem::GetInstance();
+    if (!hud || !hud->HasFocusedWidget()) return "";
+    const QV::HudCollector* front = hud->FrontCollector();
+    const SD::GameObject* owner = front->Items()[front->CurrentIndex()]->GetOwner();
+    return owner ? owner->GetBlueprintName() : "";
+}
 
 bool Finite(const SD::Vec3& v) { return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z); }
 
@@ -175,6 +195,7 @@ TEST(WholeGame, FromTheMenuIntoTheWorldPausedResumedThenCreditsAndQuit) {
 
     Player player;
     Flight flight;
+    float volume = 0.0f;
     Release release;
     auto tap = [&player](uint32_t code) { return player.Tap(code); };
     auto in = &Player::In;
@@ -189,8 +210,45 @@ TEST(WholeGame, FromTheMenuIntoTheWorldPausedResumedThenCreditsAndQuit) {
              return manager->Groups().EscortSet(0).size() > QV::FireflyGroups::kEscortGroups;
          }},
         {"menu cool-down", wait(90)},
+        // One press, one action: return on the check box switches full screen and nothing else.
+        {"down to credits", tap(SD::key_DOWN)},
+        {"down to the full-screen box", tap(SD::key_DOWN)},
+        {"full screen checked", tap(SD::key_RETURN)},
+        {"a while after the press", wait(10)},
+        {"the window is full screen, the menu still shown", [] {
+             return Running() == "MainMenu" && FullScreen() && FocusedWidget() == "Hud/CheckBox_Fullscreen";
+         }},
+        {"full screen unchecked", tap(SD::key_SPACE)},
+        {"a while after the second press", wait(10)},
+        {"the window is windowed again", [] { return Running() == "MainMenu" && !FullScreen(); }},
+        // Left and right on the volume slider change the game's volume, not the focus.
+        {"down to the volume slider", tap(SD::key_DOWN)},
+        {"the volume noted", [&volume] {
+             volume = QV::GetGlobalVolume();
+             return FocusedWidget() == "Hud/Slider_Volume";
+         }},
+        {"volume lowered", tap(SD::key_LEFT)},
+        {"volume lowered again", tap(SD::key_LEFT)},
+        {"the volume is two steps lower", [&volume] {
+             EXPECT_NEAR(QV::GetGlobalVolume(), volume - 0.2f, 1e-4f);
+             return FocusedWidget() == "Hud/Slider_Volume" && Running() == "MainMenu";
+         }},
+        {"volume raised", tap(SD::key_RIGHT)},
+        {"volume raised again", tap(SD::key_RIGHT)},
+        {"up to credits", tap(SD::key_UP)},
+        {"up to the check box", tap(SD::key_UP)},
+        {"up to play", tap(SD::key_UP)},
+        {"on play", [] { return FocusedWidget() == "Hud/Button_Play"; }},
         {"play pressed", tap(SD::key_RETURN)},
         {"world after the intro", in("World")},
+        {"no pause menu in flight", [] { return !Exists("PauseMenu"); }},
+        // The menu keys mean nothing in flight: no hidden pause menu takes them.
+        {"down in flight", tap(SD::key_S)},
+        {"return in flight", tap(SD::key_RETURN)},
+        {"a while of flight", wait(20)},
+        {"still flying in the world", [] {
+             return Running() == "World" && PlayState() == SD::GameStateManager_::kPlay && !Exists("PauseMenu");
+         }},
         // The next join goes round the five groups again from the first.
         {"the world started the escort afresh", [] {
              EXPECT_TRUE(EscortSetsAtFive());
@@ -208,9 +266,19 @@ TEST(WholeGame, FromTheMenuIntoTheWorldPausedResumedThenCreditsAndQuit) {
              return crate && crate->GetTransform().GetLocalPos().y < 2.0f;
          }},
         {"pause pressed", tap(SD::key_ESCAPE)},
-        {"paused", [] { return PlayState() == SD::GameStateManager_::kPause; }},
+        {"paused, the pause menu shown", [] {
+             return PlayState() == SD::GameStateManager_::kPause && FocusedWidget() == "Hud/Button_Resume";
+         }},
         {"resume chosen on the pause menu", tap(SD::key_RETURN)},
-        {"running again", [] { return PlayState() == SD::GameStateManager_::kPlay; }},
+        {"running again, the pause menu gone", [] {
+             return PlayState() == SD::GameStateManager_::kPlay && !Exists("PauseMenu");
+         }},
+        {"paused again", tap(SD::key_ESCAPE)},
+        {"the pause menu again", [] { return FocusedWidget() == "Hud/Button_Resume"; }},
+        {"escape resumes", tap(SD::key_ESCAPE)},
+        {"running, the pause menu gone again", [] {
+             return PlayState() == SD::GameStateManager_::kPlay && !Exists("PauseMenu") && !QV::HudSystem::GetInstance()->HasFocusedWidget();
+         }},
         {"a while of play", wait(30)},
         {"a firefly spawner started", [&release] { return release.Start(); }},
         {"its fireflies spawned", [&release] { return release.Spawned(); }},

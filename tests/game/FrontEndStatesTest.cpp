@@ -8,6 +8,7 @@
 
 #include "HudTestSupport.h"
 #include "core/EngineCore.h"
+#include "engine/ScriptBindings.h"
 #include "game/states/ArtLoading.h"
 #include "game/states/Credits.h"
 #include "game/states/LoadLevel.h"
@@ -18,6 +19,7 @@
 #include "runtime/Kinect.h"
 #include "runtime/GameStateManager.h"
 #include "runtime/InterpolatorSystem.h"
+#include "runtime/RuntimeScriptBindings.h"
 
 namespace {
 
@@ -39,7 +41,11 @@ public:
 // The front-end states on a manual clock, with the art loaders recorded.
 class FrontEnd : public hudtest::HudFixture {
 protected:
-    FrontEnd() : scoped(clock), core(SD::Core::CreateInstance()) {}
+    FrontEnd() : scoped(clock), core(SD::Core::CreateInstance()) {
+        // The menu's buttons change the game state through the runtime's script classes.
+        SD::AddRuntimeScriptClasses();
+        SD::RegisterScriptBindings(lua.host.L);
+    }
     void SetUp() override {
         const std::string logos = Blueprint("Hud/KVLogo") + Blueprint("Hud/QuorvantaAndAshfinchLogo") +
                                   Blueprint("Hud/XboxControlLogo") + Blueprint("Hud/ContinueLogo");
@@ -98,6 +104,13 @@ protected:
         return false;
     }
     SD::Level& Level(const char* name) { return *states.FindLevel(name); }
+    // The menu's HUD tree goes, and with it every widget that takes the menu keys.
+    void DestroyMenuHud() {
+        for (const SD::ObjectPool::Slot& slot : factory.GetPool().GetSlots())
+            if (slot.object && slot.object->GetBlueprintName() == "Hud/MenuTitle") factory.DestroyGameObject(slot.object);
+        factory.Update(0.0f);
+        ASSERT_FALSE(hud.HasFocusedWidget());
+    }
 
     platform::ManualClock clock;
     platform::ScopedClock scoped;
@@ -195,16 +208,44 @@ TEST_F(FrontEnd, QuitInTheMenuOpensAndClosesThePromptUnlessDevPaused) {
     EXPECT_EQ(Named("QuitPrompt"), nullptr);
 }
 
+// Without a menu widget to take the select keys, "Go" starts the world once the cool-down is over.
 TEST_F(FrontEnd, GoStartsTheWorldOnlyAfterTheMenuCoolDown) {
     states.ChangeLevelTo("MainMenu");
     for (int i = 0; i < 3; ++i) StateFrame();
     ASSERT_EQ(states.GetPhase(), SD::GameStateManager_::kEnter);  // fading in, and already listening
+    DestroyMenuHud();
     TapState(SD::key_SPACE);
     EXPECT_EQ(states.GetPendingLevel(), states.FindLevel("MainMenu"));
     ASSERT_TRUE(RunUntilIn("MainMenu"));
     TapState(SD::key_SPACE);
     EXPECT_EQ(states.GetPendingLevel(), states.FindLevel("World"));
     EXPECT_NE(std::find(record.sounds.begin(), record.sounds.end(), "Play_FireflyMainMenu"), record.sounds.end());
+}
+
+// One press, one action: the focused widget takes the select keys, and "Go" stays out of it.
+TEST_F(FrontEnd, TheFocusedMenuWidgetTakesTheSelectKeysAlone) {
+    states.ChangeLevelTo("MainMenu");
+    ASSERT_TRUE(RunUntilIn("MainMenu"));
+    for (int i = 0; i < 70; ++i) StateFrame();  // past the start cool-down
+    TapState(SD::key_DOWN);
+    TapState(SD::key_DOWN);
+    ASSERT_EQ(hud.FrontCollector()->CurrentIndex(), 2) << "the full-screen check box";
+    for (uint32_t select : {SD::key_RETURN, SD::key_SPACE}) {
+        TapState(select);
+        EXPECT_EQ(states.GetPendingLevel(), states.FindLevel("MainMenu")) << select;
+    }
+    TapState(SD::key_DOWN);
+    TapState(SD::key_DOWN);
+    TapState(SD::key_RETURN);
+    EXPECT_EQ(states.GetPendingLevel(), states.FindLevel("MainMenu")) << "the resolution entry";
+    TapState(SD::key_UP);
+    TapState(SD::key_UP);
+    TapState(SD::key_UP);
+    TapState(SD::key_UP);
+    ASSERT_EQ(hud.FrontCollector()->CurrentIndex(), 0);
+    for (int i = 0; i < 30; ++i) StateFrame();  // past the buttons' own cool-down
+    TapState(SD::key_RETURN);
+    EXPECT_EQ(states.GetPendingLevel(), states.FindLevel("World")) << "the play button";
 }
 
 // Go and the HUD's select share their keys: answering the quit prompt must not start the game.
@@ -217,8 +258,9 @@ TEST_F(FrontEnd, AnsweringTheQuitPromptDoesNotStartTheWorld) {
     TapState(SD::key_RETURN);  // on "No", the prompt's first focus
     EXPECT_EQ(Named("QuitPrompt"), nullptr);
     EXPECT_EQ(states.GetPendingLevel(), states.FindLevel("MainMenu"));
+    for (int i = 0; i < 30; ++i) StateFrame();  // past the buttons' cool-down
     TapState(SD::key_RETURN);
-    EXPECT_EQ(states.GetPendingLevel(), states.FindLevel("World")) << "without the prompt Go starts again";
+    EXPECT_EQ(states.GetPendingLevel(), states.FindLevel("World")) << "without the prompt the play button starts";
 }
 
 TEST_F(FrontEnd, TheCreditsRollBackToTheMenuOnQuitOrAtTheirEnd) {

@@ -175,6 +175,22 @@ TEST_F(LevelEditorTest, SelectingTheTouchedObjectAndCyclingCameras) {
     }
 }
 
+TEST_F(LevelEditorTest, F7BringsTheCursorToThePlayerAndF8ThePlayerToTheCursor) {
+    SwitchOn();
+    SD::GameObject* player = factory.CreateObject("ObjectTemplates/Lantern", nullptr);
+    player->Initialize(false);
+    player->NameObject("Player");
+    player->GetTransform().SetPos(SD::Vec3(5.0f, 1.0f, 2.0f));
+    Cursor()->GetTransform().SetPos(SD::Vec3(-3.0f, 0.5f, 4.0f));
+    Tap({SD::key_F7});
+    EXPECT_EQ(Cursor()->GetTransform().GetPos(), SD::Vec3(5.0f, 1.0f, 2.0f)) << "the cursor went to the player";
+    EXPECT_EQ(player->GetTransform().GetPos(), SD::Vec3(5.0f, 1.0f, 2.0f)) << "the player stayed";
+    Cursor()->GetTransform().SetPos(SD::Vec3(-3.0f, 0.5f, 4.0f));
+    Tap({SD::key_F8});
+    EXPECT_EQ(player->GetTransform().GetPos(), SD::Vec3(-3.0f, 0.5f, 4.0f)) << "the player went to the cursor";
+    EXPECT_EQ(Cursor()->GetTransform().GetPos(), SD::Vec3(-3.0f, 0.5f, 4.0f)) << "the cursor stayed";
+}
+
 TEST_F(LevelEditorTest, DroppedFilesCreateTheirTemplateUnlessSomethingIsSelected) {
     SwitchOn();
     SD::FileDrop unknown("C:\\art\\Tree.xml", 1);

@@ -57,6 +57,16 @@ TEST_F(Input, SequencesOfRawEvents) {
         {"code 255 is kept", SD::key_LAST, {{{'d', 255, 0}}}, "D"},
         {"a key code of 256 is not the first mouse button", SD::mouse_BUTTON1, {{{'d', 256, 0}}}, "."},
         {"a huge key code is dropped", SD::mouse_BUTTON1, {{{'d', 0xFFFF, 0}}}, "."},
+        {"left control holds control", SD::key_CONTROL, {{{'d', 162, 0}}, {}, {{'u', 162, 0}}, {}}, "DHR."},
+        {"right control holds control", SD::key_CONTROL, {{{'d', 163, 0}}, {{'u', 163, 0}}}, "DR"},
+        {"either shift holds shift", SD::key_SHIFT, {{{'d', 160, 0}}, {{'d', 161, 0}}, {{'u', 160, 0}}, {{'u', 161, 0}}},
+         "DHHR"},
+        {"both shifts let go in one frame", SD::key_SHIFT, {{{'d', 160, 0}, {'d', 161, 0}}, {{'u', 161, 0}, {'u', 160, 0}}},
+         "DR"},
+        {"right alt holds alt", SD::key_ALT, {{{'d', 165, 0}}, {}, {{'u', 165, 0}}}, "DHR"},
+        {"the generic key's own record still counts", SD::key_CONTROL, {{{'d', 17, 0}}, {{'u', 17, 0}}}, "DR"},
+        {"a left key is not its right twin", SD::key_RCONTROL, {{{'d', 162, 0}}}, "."},
+        {"shift is not control", SD::key_CONTROL, {{{'d', 160, 0}}}, "."},
     };
     for (const Case& c : cases) {
         SD::Input_::WipeKeystateBuffers();

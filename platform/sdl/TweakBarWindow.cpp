@@ -1,0 +1,150 @@
+#include "platform/sdl/TweakBarWindow.h"
+
+#include <imgui.h>
+#include <backends/imgui_impl_opengl3.h>
+#include <backends/imgui_impl_sdl.h>
+
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "platform/tweak/TweakBar.h"
+#include "platform/tweak/TweakInspect.h"
+
+namespace platform::sdl {
+namespace {
+
+constexpr const char* kGlslVersion = "#version 330 core";
+
+// Two whole numbers from a parameter such as "1070 10"; false when it holds no such pair.
+bool Pair(const std::map<std::string, std::string>& params, const char* key, ImVec2* out) {
+    auto it = params.find(key);
+    int a = 0, b = 0;
+    if (it == params.end() || std::sscanf(it->second.c_str(), "%d %d", &a, &b) != 2) return false;
+    *out = ImVec2(static_cast<float>(a), static_cast<float>(b));
+    return true;
+}
+
+std::string Param(const std::map<std::string, std::string>& params, const char* key, const std::string& otherwise) {
+    auto it = params.find(key);
+    return it == params.end() || it->second.empty() ? otherwise : it->second;
+}
+
+bool IsPress(const SDL_Event& event) {
+    return event.type == SDL_MOUSEBUTTONDOWN || event.type == SDL_MOUSEWHEEL;
+}
+
+bool IsTyping(const SDL_Event& event) { return event.type == SDL_KEYDOWN || event.type == SDL_TEXTINPUT; }
+
+}  // namespace
+
+TweakBarWindow::TweakBarWindow(SDL_Window* window) : window_(window) {
+    IMGUI_CHECKVERSION();
+    ImGui::CreateContext();
+    ImGuiIO& io = ImGui::GetIO();
+    io.IniFilename = nullptr;  // the bars' places come from the program, not from a file
+    io.ConfigFlags |= ImGuiConfigFlags_NoMouseCursorChange;  // the engine shows and hides the pointer
+    ImGui::StyleColorsDark();
+    ImGui_ImplSDL2_InitForOpenGL(window_, SDL_GL_GetCurrentContext());
+    ImGui_ImplOpenGL3_Init(kGlslVersion);
+}
+
+TweakBarWindow::~TweakBarWindow() {
+    ImGui_ImplOpenGL3_Shutdown();
+    ImGui_ImplSDL2_Shutdown();
+    ImGui::DestroyContext();
+}
+
+bool TweakBarWindow::TakeEvent(const SDL_Event& event) {
+    ImGui_ImplSDL2_ProcessEvent(&event);
+    if (event.type == SDL_MOUSEMOTION) {
+        pointer_[0] = static_cast<float>(event.motion.x);
+        pointer_[1] = static_cast<float>(event.motion.y);
+        pointerSeen_ = true;
+    }
+    if (barsShown_ == 0) return false;
+    const ImGuiIO& io = ImGui::GetIO();
+    return (IsPress(event) && io.WantCaptureMouse) || (IsTyping(event) && io.WantTextInput);
+}
+
+void TweakBarWindow::ContextLost() { ImGui_ImplOpenGL3_Shutdown(); }
+
+void TweakBarWindow::ContextRestored() { ImGui_ImplOpenGL3_Init(kGlslVersion); }
+
+void TweakBarWindow::Draw() {
+    namespace tw = platform::tweak;
+    barsShown_ = 0;
+    struct Shown {
+        std::string title;
+        tw::Bar* bar;
+        std::map<std::string, std::string> params;
+    };
+    std::vector<Shown> shown;
+    for (const std::string& title : tw::BarNames()) {
+        tw::Bar* bar = tw::FindBar(title);
+        std::map<std::string, std::string> params = tw::BarParams(bar);
+        if (bar && Param(params, "visible", "true") != "false") shown.push_back({title, bar, std::move(params)});
+    }
+    if (shown.empty()) return;
+
+    ImGui_ImplOpenGL3_NewFrame();
+    ImGui_ImplSDL2_NewFrame();
+    // The pointer where the window's last motion put it, also while the window lacks the focus
+    // that the backend asks for before it reads the pointer itself.
+    if (pointerSeen_) ImGui::GetIO().MousePos = ImVec2(pointer_[0], pointer_[1]);
+    ImGui::NewFrame();
+    unsigned editing = 0;
+    for (const auto& [title, bar, params] : shown) {
+        ++barsShown_;
+        ImVec2 at, size;
+        if (Pair(params, "position", &at)) ImGui::SetNextWindowPos(at, ImGuiCond_Appearing);
+        if (Pair(params, "size", &size)) ImGui::SetNextWindowSize(size, ImGuiCond_Appearing);
+        if (!ImGui::Begin(Param(params, "label", title).append("##").append(title).c_str())) {
+            ImGui::End();
+            continue;
+        }
+        std::string group;
+        int index = 0;
+        for (const tw::ItemInfo& item : tw::Items(bar)) {
+            ImGui::PushID(index++);
+            const std::string itemGroup = Param(item.params, "group", "");
+            if (itemGroup != group) {
+                group = itemGroup;
+                if (!group.empty()) ImGui::TextDisabled("%s", group.c_str());
+            }
+            const std::string label = Param(item.params, "label", item.name);
+            if (item.kind == tw::ItemKind::kSeparator) {
+                ImGui::Separator();
+            } else if (item.kind == tw::ItemKind::kButton) {
+                if (ImGui::Button(label.c_str())) tw::PressButton(bar, item.name);
+            } else if (item.type == tw::kTypeBool) {
+                std::string value;
+                tw::ReadValue(bar, item.name, &value);
+                bool on = value == "true";
+                if (ImGui::Checkbox(label.c_str(), &on) && !item.readOnly)
+                    tw::WriteValue(bar, item.name, on ? "true" : "false");
+            } else {
+                const ImGuiID id = ImGui::GetID(label.c_str());
+                TextBuffer& buffer = buffers_[id];
+                // The field shows the value unless the user is typing into it.
+                if (editing_ != id) {
+                    std::string value;
+                    tw::ReadValue(bar, item.name, &value);
+                    std::snprintf(buffer.data(), buffer.size(), "%s", value.c_str());
+                }
+                ImGuiInputTextFlags flags = ImGuiInputTextFlags_EnterReturnsTrue;
+                if (item.readOnly) flags |= ImGuiInputTextFlags_ReadOnly;
+                if (ImGui::InputText(label.c_str(), buffer.data(), buffer.size(), flags) && !item.readOnly)
+                    tw::WriteValue(bar, item.name, buffer.data());
+                if (ImGui::IsItemActive()) editing = id;
+            }
+            ImGui::PopID();
+        }
+        ImGui::End();
+    }
+    editing_ = editing;
+    ImGui::Render();
+    ImGui_ImplOpenGL3_RenderDrawData(ImGui::GetDrawData());
+}
+
+}  // namespace platform::sdl

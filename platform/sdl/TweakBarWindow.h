@@ -1,0 +1,46 @@
+#pragma once
+// The tweak bars of platform/tweak drawn over the game's frame with Dear ImGui and worked with
+// the mouse and keyboard: every visible bar is a window at its "position" and "size", its items
+// in bar order with their group names as headings; a variable shows its value and takes a new
+// one typed into it when Return is pressed, a bool is a check box, a button runs its callback,
+// a read-only variable only shows its value.
+#include <SDL.h>
+
+#include <array>
+#include <map>
+#include <string>
+
+namespace platform::sdl {
+
+class TweakBarWindow {
+public:
+    // Uses the window and its current OpenGL 3.3 context.
+    explicit TweakBarWindow(SDL_Window* window);
+    ~TweakBarWindow();
+    TweakBarWindow(const TweakBarWindow&) = delete;
+    TweakBarWindow& operator=(const TweakBarWindow&) = delete;
+
+    // Hands the event to the bars; true when it is theirs alone (a press or the wheel over a bar,
+    // typing into one), so the game does not also act on it. Releases always reach the game.
+    bool TakeEvent(const SDL_Event& event);
+    // Draws the visible bars into the window's back buffer; nothing when none is visible.
+    void Draw();
+    // The number of bars the last Draw showed.
+    int BarsShown() const { return barsShown_; }
+
+    // The GL objects go with a lost context and are made again in the new one.
+    void ContextLost();
+    void ContextRestored();
+
+private:
+    using TextBuffer = std::array<char, 256>;
+
+    SDL_Window* window_;
+    std::map<unsigned, TextBuffer> buffers_;
+    unsigned editing_ = 0;  // the text field being typed into, 0 for none
+    float pointer_[2] = {0.0f, 0.0f};
+    bool pointerSeen_ = false;
+    int barsShown_ = 0;
+};
+
+}  // namespace platform::sdl
