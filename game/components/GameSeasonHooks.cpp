@@ -5,8 +5,6 @@
 #include "game/components/GameHooks.h"
 #include "game/systems/SowlarSystem.h"
 #include "graphics/Graphics.h"
-#include "graphics/photon/RainSystem.h"
-#include "graphics/photon/SkyEffects.h"
 
 namespace QV {
 namespace {
@@ -18,17 +16,6 @@ VernholmCameraLogic* FollowCameraOf(SD::GameObject* camera) {
 }  // namespace
 
 void GameHooks::SetStormDarkness(float darkness) { SowlarSystem_::GetInstance().SetStormDarkness(darkness); }
-
-void GameHooks::SetRainActive(SD::GameObject* object, bool active) {
-    auto* rain = object ? static_cast<Aperture::Photon::RainSystem*>(object->GetComponent(SD::CID_RainSystem)) : nullptr;
-    if (rain) rain->SetActive(active);
-}
-
-void GameHooks::TurnStars(SD::GameObject* object, float angle) {
-    auto* stars =
-        object ? static_cast<Aperture::Photon::TwinklingStars*>(object->GetComponent(SD::CID_TwinklingStars)) : nullptr;
-    if (stars) stars->Rotate(angle);
-}
 
 void GameHooks::FlashLightning() { SowlarSystem_::GetInstance().StartLightning(); }
 

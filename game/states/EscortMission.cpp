@@ -17,7 +17,7 @@ void World_EscortMission::Load() {
     CreateNamed("Hud/Wbar2", "Wbar2");
     SD::GameObject* stars = CreateNamed("World/TwinklingStars", nullptr);
     SD::GameObject* player = FindNamed("Player");
-    if (stars && player && GetPlayHooks().setEffectFollow) GetPlayHooks().setEffectFollow(*stars, *player);
+    if (stars && player) GetPlayHooks().setEffectFollow(*stars, *player);
 }
 
 void World_EscortMission::Unload() {

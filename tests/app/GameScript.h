@@ -11,15 +11,12 @@
 #include <string>
 #include <vector>
 
+#include "app/GameStartup.h"
 #include "engine/Factory.h"
 #include "engine/Level.h"
-#include "game/GameRegistration.h"
-#include "graphics/GraphicsStartup.h"
-#include "physics/PhysicsRegistration.h"
 #include "runtime/GameStateManager.h"
 #include "runtime/Input.h"
 #include "runtime/Registration.h"
-#include "sound/system/SoundSystemRegistration.h"
 #include "support/HeldKeys.h"
 #include "support/TempTree.h"
 
@@ -114,11 +111,7 @@ struct GameRun {
     std::string log;
 };
 inline GameRun RunWholeGame(const SD::RunOptions& options) {
-    SD::Registrations& registrations = SD::StartupRegistrations();
-    Gedankenexperiment::SupplyPhysicsClasses(registrations);
-    Aperture::InstallGraphics(registrations);
-    QV::SupplyGameClasses(registrations);
-    SD::SupplySoundSystem(registrations);
+    qv::SupplyWholeGame(SD::StartupRegistrations());
     ::testing::internal::CaptureStderr();
     GameRun run;
     run.summary = SD::RunProgram(options);
