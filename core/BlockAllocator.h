@@ -12,7 +12,7 @@ namespace SD {
 class BlockAllocator {
 public:
     enum class Mode : uint32_t { Heap = 0, GuardPage = 1 };
-    // The size of a value-tree node in the original layout; callers pass their own sizeof.
+    // The size of a value-tree node in the data files' layout; callers pass their own sizeof.
     static constexpr uint32_t kDefaultBlockSize = 116;
 
     struct Record {

@@ -13,6 +13,15 @@ ConfigFile::ConfigFile() : fullPath_(FilePath("../Assets/Config", "config", "ini
 
 ConfigFile::ConfigFile(const std::string& fullPath) : fullPath_(fullPath) {}
 
+bool ConfigFile::IsReadable() const {
+    std::FILE* file = std::fopen(fullPath_.c_str(), "rb");
+    if (!file) return false;
+    std::fgetc(file);
+    const bool readable = std::ferror(file) == 0;
+    std::fclose(file);
+    return readable;
+}
+
 std::string ConfigFile::ReadText(const std::string& key, const std::string& defaultValue) const {
     platform::ProfileString s = platform::GetProfileString(section_, key, defaultValue, kBufferSize, fullPath_);
     if (s.truncated)

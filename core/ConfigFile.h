@@ -17,6 +17,9 @@ public:
     void SetSection(const std::string& section) { section_ = section; }
     const std::string& GetSection() const { return section_; }
     const std::string& GetFullPath() const { return fullPath_; }
+    // False when the file is missing or cannot be read (a folder, no permission): every read
+    // then gives its default.
+    bool IsReadable() const;
 
     std::string GetString(const std::string& key, const std::string& defaultValue) const;
     int GetInt(const std::string& key, int defaultValue) const;

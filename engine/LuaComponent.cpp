@@ -22,7 +22,7 @@ void LuaComponent::VInitialize(bool) {
     lua_State* L = host->L;
     PushRawGlobal(L, initializeFunction_.c_str());
     PushGameObject(L, GetOwner());
-    if (lua_pcall(L, 1, 0, 0) != 0) ReportLuaError(L, stderr);
+    if (lua_pcall(L, 1, 0, 0) != 0) ReportLuaError(L, initializeFunction_.c_str());
 }
 
 void LuaComponent::VSerialize(IStream& stream, int) {
@@ -46,7 +46,7 @@ void CallLuaObjectFunction(const char* name, GameObject* object, float dt) {
     PushRawGlobal(L, name);
     PushGameObject(L, object);
     lua_pushnumber(L, dt);
-    if (lua_pcall(L, 2, 0, 0) != 0) ReportLuaError(L, stderr);
+    if (lua_pcall(L, 2, 0, 0) != 0) ReportLuaError(L, name);
 }
 
 void ReloadLuaComponentScripts() {

@@ -80,9 +80,9 @@ void LuaComponentManager::Update(float dt) {
     lua_pushnumber(L, dt);
     if (lua_pcall(L, 2, 0, 0) != 0) {
         const char* message = lua_tostring(L, -1);
-        SD_WARNING(3, "Error updating ActiveLuaGameObjects.  %s", message ? message : "");
+        const std::string text = std::string("Error updating ActiveLuaGameObjects.  ") + (message ? message : "");
+        if (host_->FirstReport(text)) SD_WARNING(3, "%s (a repeat of this failure is not logged)", text.c_str());
         lua_pop(L, 1);
-        DumpLuaStack(L);
     }
     lua_settop(L, top);
 }

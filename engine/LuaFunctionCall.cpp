@@ -172,7 +172,7 @@ bool ReadResult(lua_State* L, int index, char letter, va_list& args, const char*
 
 // The call with the function already pushed: pushes the arguments, calls and converts the
 // results, leaving the stack at `base`.
-bool CallPushed(lua_State* L, const char* name, const char* sig, const Shape& shape, int base, bool roomMade,
+bool CallPushed(LuaState& host, lua_State* L, const char* name, const char* sig, const Shape& shape, int base, bool roomMade,
                 va_list& args) {
     const bool numbers = shape.numbersOnly && roomMade;
     int pushed = 0;
@@ -193,7 +193,9 @@ bool CallPushed(lua_State* L, const char* name, const char* sig, const Shape& sh
     }
     if (lua_pcall(L, pushed, shape.results, 0) != 0) {
         const char* message = lua_tostring(L, -1);
-        LuaPrintf("Error calling Lua function '%s'.\n%s", name, message ? message : "");
+        const std::string text = std::string("Error calling Lua function '") + (name ? name : "") +
+                                 "': " + (message ? message : "(no message)");
+        if (host.FirstReport(text)) SD_WARNING(3, "%s (a repeat of this failure is not logged)", text.c_str());
         lua_settop(L, base);
         return false;
     }
@@ -225,7 +227,7 @@ bool LuaState::executeFunction(const char* name, const char* signature, ...) {
     lua_rawget(L, LUA_GLOBALSINDEX);
     va_list args;
     va_start(args, signature);
-    const bool done = CallPushed(L, name, sig, shape, base, roomMade, args);
+    const bool done = CallPushed(*this, L, name, sig, shape, base, roomMade, args);
     va_end(args);
     return done;
 }

@@ -2,7 +2,6 @@
 
 #include <lua.hpp>
 
-#include "core/Logger.h"
 #include "engine/GameObject.h"
 #include "engine/IDataStream.h"
 #include "engine/IStream.h"
@@ -66,10 +65,7 @@ void LuaLogic::VInitialize(bool) {
     int top = lua_gettop(L);
     PushRawGlobal(L, initializeFunction_.c_str());
     PushGameObject(L, GetOwner());
-    if (lua_pcall(L, 1, 0, 0) != 0) {
-        SD_WARNING(3, "LuaLogic VInitialize failed.  Attempted to call function [%s].", initializeFunction_.c_str());
-        DumpLuaStack(L);
-    }
+    if (lua_pcall(L, 1, 0, 0) != 0) ReportLuaError(L, initializeFunction_.c_str());
     lua_settop(L, top);
 }
 
@@ -82,10 +78,7 @@ void LuaLogic::VUpdate(float dt) {
     PushRawGlobal(L, updateFunction_.c_str());
     PushGameObject(L, GetOwner());
     lua_pushnumber(L, dt);
-    if (lua_pcall(L, 2, 0, 0) != 0) {
-        SD_WARNING(3, "LuaLogic VUpdate failed.  Attempted to call function [%s].", updateFunction_.c_str());
-        DumpLuaStack(L);
-    }
+    if (lua_pcall(L, 2, 0, 0) != 0) ReportLuaError(L, updateFunction_.c_str());
     lua_settop(L, top);
 }
 

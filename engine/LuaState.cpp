@@ -80,11 +80,20 @@ void LuaPrintf(const char* format, ...) {
     std::fflush(stdout);
 }
 
-bool ReportLuaError(lua_State* L, FILE* stream, const char* file, int line) {
-    const char* message = lua_tostring(L, -1);
-    std::fprintf(stream, "%s(%d): %s\n", file, line, message ? message : "");
-    lua_pop(L, 1);
+bool LuaState::FirstReport(const std::string& text) {
+    if (reported_.count(text)) return false;
+    if (reported_.size() < kMaxRememberedReports) reported_.insert(text);
     return true;
+}
+
+void ReportLuaError(lua_State* L, const char* function, const char* file, int line) {
+    const char* message = lua_tostring(L, -1);
+    const std::string text =
+        std::string("Lua function '") + (function ? function : "") + "' failed: " + (message ? message : "(no message)");
+    LuaState* host = GetLuaState();
+    if (!host || host->L != L || host->FirstReport(text))
+        Debug::LogWarning(3, file, line, "SD::ReportLuaError", "%s (a repeat of this failure is not logged)", text.c_str());
+    lua_pop(L, 1);
 }
 
 void PushRawGlobal(lua_State* L, const char* name) {

@@ -3,6 +3,7 @@
 // engine code runs script code (files, text, global functions with typed arguments).
 #include <cstdio>
 #include <string>
+#include <unordered_set>
 
 struct lua_State;
 
@@ -40,11 +41,19 @@ public:
     // signature is bad, the call fails or a result has the wrong type.
     bool executeFunction(const char* name, const char* signature, ...);
 
+    // True the first time a failure text is given, false for a repeat: a script that fails
+    // every frame is logged once. The texts remembered are bounded; past the bound every
+    // failure is logged.
+    bool FirstReport(const std::string& text);
+
     lua_State* L;
 
 private:
+    static constexpr size_t kMaxRememberedReports = 1024;
+
     std::string folder_;
     bool ownsState_ = true;
+    std::unordered_set<std::string> reported_;
 };
 
 // The published script host (null when there is none).
@@ -56,9 +65,11 @@ void LuaDoFile(const char* fileName);
 
 // printf to standard output, prefixed with "source(line): " of the calling script function.
 void LuaPrintf(const char* format, ...) __attribute__((format(printf, 1, 2)));
-// Prints "file(line): message\n" with the calling engine source position and the error message
-// on top of the stack, and pops it. Always true.
-bool ReportLuaError(lua_State* L, FILE* stream, const char* file = __builtin_FILE(), int line = __builtin_LINE());
+// Logs "Lua function 'function' failed: <the error message on top of the stack>" at the calling
+// engine source position, once per text while L is the published host's state, and pops the
+// message.
+void ReportLuaError(lua_State* L, const char* function, const char* file = __builtin_FILE(),
+                    int line = __builtin_LINE());
 // Pushes the global `name` without running metamethods, so a guarded global table cannot
 // raise an error outside a protected call.
 void PushRawGlobal(lua_State* L, const char* name);

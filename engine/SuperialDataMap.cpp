@@ -69,7 +69,10 @@ std::unique_ptr<SuperialDataMap> SuperialDataMap::createFromFile(const char* pat
     }
     std::string text;
     if (!ReadText(path, text)) return nullptr;
-    return parseXmlFromBuffer(text.c_str());
+    std::unique_ptr<SuperialDataMap> map = parseXmlFromBuffer(text.c_str());
+    // The parser's messages speak of the text only; this one names the file.
+    if (!map) SD_WARNING(3, "XML file [%s] is not readable XML data; nothing in it is loaded.", path);
+    return map;
 }
 
 std::unique_ptr<SuperialDataMap> SuperialDataMap::parseXmlFromBuffer(const char* text) {

@@ -75,6 +75,12 @@ bool IsSphereCulled(float* centreRadius, const SD::Mtx44& world, const FrustumPl
     return false;
 }
 
+bool IsLightCulled(float* centreRadius, const SD::Mtx44& world, const FrustumPlane* planes, float far) {
+    const bool culled = IsSphereCulled(centreRadius, world, planes, 2.0f * far);
+    centreRadius[3] = far;
+    return culled;
+}
+
 bool IsBoxCulled(const AABB& box, const Frustum& frustum) {
     for (const FrustumPlane& plane : frustum.boxPlanes) {
         const int side = ClassifyBoxPlane(box, plane);

@@ -45,6 +45,10 @@ int ClassifyBoxPlane(const AABB& box, const FrustumPlane& plane);
 // Centre from the translation of world; writes centre and radius into centreRadius.
 bool IsSphereCulled(float* centreRadius, const SD::Mtx44& world, const FrustumPlane* planes, float radius);
 
+// A point or spot light of range far: writes centre and far like IsSphereCulled, but a light
+// reaches twice its range before it counts as outside a plane.
+bool IsLightCulled(float* centreRadius, const SD::Mtx44& world, const FrustumPlane* planes, float far);
+
 // The world box against the second plane array: the first straddled plane decides visible.
 bool IsBoxCulled(const AABB& box, const Frustum& frustum);
 

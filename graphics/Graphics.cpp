@@ -20,6 +20,8 @@
 #include "graphics/resources/ResourceManager.h"
 #include "graphics/resources/Texture.h"
 #include "platform/gfx/ViewMath.h"
+#include "runtime/Input.h"
+#include "runtime/InputCodes.h"
 #include "runtime/Window.h"
 #include "runtime/WindowMessages.h"
 
@@ -160,6 +162,18 @@ void Graphics_::BindCriticalShaders() {
     clearEffect = GetEffect(kClearEffectName);
     for (size_t i = 0; i < static_cast<size_t>(EffectRole::kCount); ++i)
         roleEffects[i] = GetEffect(EffectRoleName(static_cast<EffectRole>(i)));
+    // Without these a whole kind of drawing goes silently; say so once, by file.
+    struct Needed {
+        const char* name;
+        const char* file;
+        const char* lost;
+    };
+    static constexpr Needed kNeeded[] = {
+        {"ui", "hud.fx", "the user-interface effect \"ui\" is not bound"},
+        {"sprite", "sprite.fx", "user-interface sprites are not drawn"},
+    };
+    for (const Needed& effect : kNeeded)
+        if (!GetEffect(effect.name)) SD_WARNING(2, "[Graphics] %s%s is missing: %s", kShaderFolder, effect.file, effect.lost);
 }
 
 const char* Graphics_::EffectRoleName(EffectRole role) {
@@ -271,6 +285,7 @@ void Graphics_::OnResize(SD::IMessage* message) {
 void Graphics_::Update(float dt) {
     accumulatedTime += dt;
     lastFrameTime = dt;
+    SteerFovFromKeys(dt);
     UpdateGrassWave(dt);
     if (device.CheckDevice()) return;
     PrepareScene(dt);
@@ -280,6 +295,16 @@ void Graphics_::Update(float dt) {
     PostProcess();
     device.EndScene();
     device.Present();
+}
+
+void Graphics_::SteerFovFromKeys(float dt) {
+    SD::Input_* input = SD::Input_::GetInstance();
+    Camera* camera = GetActiveCamera();
+    if (!input || !input->GetDevKeysEnabled() || !camera) return;
+    // A target through zero would turn the projection inside out.
+    auto steer = [camera](float degrees) { camera->SetTargetFov(std::clamp(degrees, 1.0f, Camera::kMaxFov)); };
+    if (input->GetKeyState(SD::key_F7)) steer(camera->GetFov() + kFovKeyRate * dt);
+    if (input->GetKeyState(SD::key_F5)) steer(camera->GetFov() - kFovKeyRate * dt);
 }
 
 void Graphics_::DrawScene() {

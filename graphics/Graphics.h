@@ -259,6 +259,11 @@ public:
     // particle systems, fits the shadow cascades and collects their casters. Called by Update
     // before drawing.
     void PrepareScene(float dt);
+    // With developer keys on: holding F7 widens the active camera's target field of view by
+    // kFovKeyRate degrees a second from its field of view, holding F5 narrows it (F5 wins when
+    // both are held). The target stays within 1 degree and the camera's widest view.
+    void SteerFovFromKeys(float dt);
+    static constexpr float kFovKeyRate = 50.0f;
 
     // Cameras: the first of the list is active.
     // A camera already in the list stays where it is.

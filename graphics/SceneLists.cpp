@@ -51,8 +51,8 @@ void Graphics_::CullLights() {
         const SD::Mtx44& world = light->GetOwner() ? light->GetOwner()->GetTransform().GetGlobalMatrix()
                                                    : SD::Mtx44::Identity();
         const float range = light->GetAttenFar();
-        if (!IsSphereCulled(light->cullData, world, camera->GetFrustum().planes, range)) main.lights.push_back(light);
-        if (!IsSphereCulled(light->cullData, world, camera->GetReflectedFrustum().planes, range))
+        if (!IsLightCulled(light->cullData, world, camera->GetFrustum().planes, range)) main.lights.push_back(light);
+        if (!IsLightCulled(light->cullData, world, camera->GetReflectedFrustum().planes, range))
             reflection.lights.push_back(light);
     }
 }

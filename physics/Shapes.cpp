@@ -60,7 +60,7 @@ void HeightMap::Load(const std::string& name) {
     pixels.clear();
     width = height = 0;
     // The graphics side names the same folder "Textures": resolved without regard to case, as
-    // the original's file system did.
+    // the game's data expects of its file system.
     const std::string path = platform::ResolvePath("../Assets/textures/HeightMaps/" + name + ".bmp");
     SD::BmpImage image;
     if (!SD::ReadBmpFile(image, path)) {

@@ -8,7 +8,6 @@
 #include "core/CrashHandler.h"
 #include "core/EngineCore.h"
 #include "core/Logger.h"
-#include "core/MessageIds.h"
 #include "core/MessageSystem.h"
 #include "core/RTTI.h"
 #include "core/Random.h"
@@ -94,26 +93,18 @@ OwnedSystems AddSystems(Core& core, const WindowSettings& window, int totalObjec
     return owned;
 }
 
-// Ends a headless run at its bound: a running game state is asked to quit, as a quit request
-// from anywhere would, and leaves through its own exit; with none running the loop just stops.
-// The driver of the run, if any, sees every frame first.
-void InstallRunBound(Core& core, const RunOptions& options, GameStateManager_& states) {
+// Ends a headless run at its bound: the loop stops after the frame that reaches it, so a bound
+// of N frames runs N frames, and the state manager's shutdown unloads the running state as it
+// does on any other quit. The driver of the run, if any, sees every frame first.
+void InstallRunBound(Core& core, const RunOptions& options) {
     const bool bounded = options.maxFrames != 0 || options.maxSeconds > 0.0;
     if (!bounded && !options.afterFrame) return;
     double start = Core::GetTime();
-    bool asked = false;
-    core.SetFrameObserver([options, bounded, start, asked, &states](Core& c) mutable {
+    core.SetFrameObserver([options, start](Core& c) {
         if (options.afterFrame) options.afterFrame(c.GetFrameCount());
-        bool reached = bounded && ((options.maxFrames != 0 && c.GetFrameCount() >= options.maxFrames) ||
-                                   (options.maxSeconds > 0.0 && Core::GetTime() - start >= options.maxSeconds));
-        if (!reached) return;
-        if (asked || !states.GetCurrentLevel()) {
+        if ((options.maxFrames != 0 && c.GetFrameCount() >= options.maxFrames) ||
+            (options.maxSeconds > 0.0 && Core::GetTime() - start >= options.maxSeconds))
             c.Quit();
-            return;
-        }
-        asked = true;
-        IMessage quit(MessageIds::QuitRequest);
-        Message_System::GetInstance()->SendMessage(quit);
     });
 }
 
@@ -161,6 +152,9 @@ RunSummary RunProgram(const RunOptions& options) {
 
     std::unique_ptr<Core> core(Core::CreateInstance());
     auto config = std::make_unique<ConfigFile>();
+    if (!config->IsReadable())
+        SD_WARNING(2, "%s cannot be read: every setting takes its default",
+                   config->GetFullPath().c_str());
 
     WindowSettings window = ReadWindowSettings(*config, platform::ScreenWidth(), platform::ScreenHeight());
 
@@ -196,7 +190,7 @@ RunSummary RunProgram(const RunOptions& options) {
     systems.input->SetDevKeysEnabled(options.developerKeys);
     registrations.ChooseFirstState(*systems.states);
 
-    InstallRunBound(*core, options, *systems.states);
+    InstallRunBound(*core, options);
     try {
         core->Run();
         summary.clean = true;

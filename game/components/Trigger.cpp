@@ -121,7 +121,7 @@ void Trigger::OnContact(Gedankenexperiment::Collider* other) {
             lua_State* L = lua->L;
             SD::PushRawGlobal(L, luaFunction_.c_str());
             SD::PushGameObject(L, GetOwner());
-            if (lua_pcall(L, 1, 0, 0) != 0) SD::ReportLuaError(L, stderr);
+            if (lua_pcall(L, 1, 0, 0) != 0) SD::ReportLuaError(L, luaFunction_.c_str());
         }
     }
     RunCallbacks();

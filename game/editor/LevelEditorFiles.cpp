@@ -92,11 +92,15 @@ void AppendLayer(SD::SuperialValue* root, const std::string& name, const LevelOb
     layer.Save(root);
 }
 
-std::vector<std::string> TemplateLayerNames() {
+std::vector<std::string> TemplateLayerNames(const char* level) {
     std::vector<std::string> names;
     std::unique_ptr<SD::SuperialDataMap> document = SD::SuperialDataMap::createFromFile(LevelEditor::kTemplatePath);
     SD::SuperialValue* root = document ? document->Top() : nullptr;
-    if (!root || !root->IsContainer()) return names;
+    if (!root || root->Tag() != "LevelLayers" || !root->IsContainer()) {
+        SD_WARNING(3, "The template [%s] is missing or not a level file: levels cannot be saved, and the layers of "
+                      "level [%s] load as groups of their own.", LevelEditor::kTemplatePath, level);
+        return names;
+    }
     for (SD::SuperialValue* child = root->FirstChild(); child; child = child->Next())
         if (child->Tag() == "LevelLayer") names.push_back(child->Name());
     return names;
@@ -180,7 +184,7 @@ bool LevelEditor::LoadLevel(const char* name) {
     spawnAngles_ = data.angles;
     // Every save copies the template's layers afresh; kept as groups they would be written a
     // second time by each save and grow with every load and save.
-    const std::vector<std::string> templateLayers = TemplateLayerNames();
+    const std::vector<std::string> templateLayers = TemplateLayerNames(name);
     for (const auto& layer : file->GetLayers()) {
         const std::string& layerName = layer->GetName();
         const bool fromTemplate =

@@ -1,111 +1,153 @@
 #include "graphics/photon/RenderStacks.h"
 
+#include <algorithm>
 #include <cctype>
-#include <cstdlib>
 #include <fstream>
 #include <sstream>
-#include <vector>
 
 #include "core/Logger.h"
 
 namespace Aperture::Photon {
 namespace {
 
-std::string Trim(const std::string& s) {
-    size_t b = 0, e = s.size();
-    while (b < e && std::isspace(static_cast<unsigned char>(s[b]))) ++b;
-    while (e > b && std::isspace(static_cast<unsigned char>(s[e - 1]))) --e;
-    return s.substr(b, e - b);
-}
+bool IsSpace(char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; }
 
-bool ReadUnsigned(const std::string& text, uint32_t& out) {
-    if (text.empty() || !std::isdigit(static_cast<unsigned char>(text[0]))) return false;
-    char* end = nullptr;
-    const unsigned long long v = std::strtoull(text.c_str(), &end, 10);
-    if (*end != '\0' || v > 0xFFFFFFFFull) return false;
-    out = static_cast<uint32_t>(v);
-    return true;
-}
+// A read position in the text. A white-space character of a pattern matches any run of white
+// space, including none; names and numbers start after any white space.
+struct Cursor {
+    const std::string& text;
+    size_t pos = 0;
+    size_t linePos = 0;
+    size_t line = 1;
 
-// The value after an exact key, trimmed; false when the line does not start with the key.
-bool ValueAfter(const std::string& line, const char* key, std::string& value) {
-    const std::string k(key);
-    if (line.compare(0, k.size(), k) != 0) return false;
-    value = Trim(line.substr(k.size()));
-    return true;
-}
+    bool AtEnd() const { return pos >= text.size(); }
+    void SkipSpace() {
+        while (!AtEnd() && IsSpace(text[pos])) ++pos;
+    }
+    // The line number at pos, counted from the last place asked so that reports stay cheap.
+    size_t Line() {
+        const auto from = text.begin() + static_cast<std::ptrdiff_t>(std::min(pos, linePos));
+        const auto to = text.begin() + static_cast<std::ptrdiff_t>(std::max(pos, linePos));
+        const size_t between = static_cast<size_t>(std::count(from, to, '\n'));
+        line = pos >= linePos ? line + between : line - between;
+        linePos = pos;
+        return line;
+    }
 
-struct Line {
-    std::string text;
-    size_t number;
+    bool Match(const char* pattern) {
+        for (const char* p = pattern; *p; ++p) {
+            if (IsSpace(*p)) {
+                SkipSpace();
+                continue;
+            }
+            if (AtEnd() || text[pos] != *p) return false;
+            ++pos;
+        }
+        return true;
+    }
+    std::string Token() {
+        SkipSpace();
+        const size_t begin = pos;
+        while (!AtEnd() && !IsSpace(text[pos])) ++pos;
+        return text.substr(begin, pos - begin);
+    }
+    bool Unsigned(uint32_t& out) {
+        SkipSpace();
+        uint64_t value = 0;
+        const size_t begin = pos;
+        while (!AtEnd() && std::isdigit(static_cast<unsigned char>(text[pos]))) {
+            value = value * 10 + static_cast<uint64_t>(text[pos] - '0');
+            if (value > 0xFFFFFFFFull) return false;
+            ++pos;
+        }
+        out = static_cast<uint32_t>(value);
+        return pos > begin;
+    }
+    // Moves to the next place at or after from where a record starts; false when none is left.
+    bool FindRecord(size_t from) {
+        for (size_t start = from; start < text.size(); ++start) {
+            pos = start;
+            if (Match(kRecordStart)) {
+                pos = start;
+                return true;
+            }
+        }
+        pos = text.size();
+        return false;
+    }
+    static constexpr const char* kRecordStart = "Stack Name:";
 };
+
+// Reads one record at the cursor into name and layers; the fault when it does not read.
+const char* ReadRecord(Cursor& in, std::string& name, RenderStack& layers, size_t& faultLine) {
+    auto fail = [&](const char* fault) {
+        in.SkipSpace();
+        faultLine = in.Line();
+        return in.AtEnd() ? "record cut short" : fault;
+    };
+    if (!in.Match(Cursor::kRecordStart)) return fail("expected \"Stack Name: <name>\"");
+    name = in.Token();
+    if (name.empty()) return fail("expected \"Stack Name: <name>\"");
+    if (name.size() > kMaxStackNameLength) return fail("stack name too long");
+    if (!in.Match(" Start Layer:") || !in.Unsigned(layers.StartLayer)) return fail("expected \"Start Layer: <number>\"");
+    if (!in.Match(" End Layer:") || !in.Unsigned(layers.EndLayer)) return fail("expected \"End Layer: <number>\"");
+    return nullptr;
+}
 
 }  // namespace
 
-size_t ParseRenderStacks(const std::string& text, RenderStackTable& table) {
-    std::vector<Line> lines;
-    {
-        std::istringstream in(text);
-        std::string raw;
-        size_t number = 0;
-        while (std::getline(in, raw)) {
-            ++number;
-            std::string t = Trim(raw);
-            if (!t.empty()) lines.push_back({t, number});
-        }
+size_t ParseRenderStacks(const std::string& text, RenderStackTable& table, const std::string& source) {
+    Cursor in{text};
+    in.SkipSpace();
+    if (in.AtEnd()) {
+        SD_WARNING(2, "%s is empty: no particle render stacks are loaded", source.c_str());
+        return 0;
     }
-    if (lines.empty()) return 0;
     uint32_t declared = 0;
-    bool counted = ReadUnsigned(lines[0].text, declared);
-    size_t i = 1;
+    const size_t countStart = in.pos;
+    const bool counted = in.Unsigned(declared);
     if (!counted) {
-        SD_WARNING(2, "layers.txt line %zu: the stack count \"%s\" is not a number", lines[0].number,
-                   lines[0].text.c_str());
+        in.pos = countStart;
+        const size_t line = in.Line();
+        const std::string shown = in.Token().substr(0, 32);
+        SD_WARNING(2, "%s line %zu: the stack count \"%s\" is not a number; every record present is read",
+                   source.c_str(), line, shown.c_str());
         // The first line may already be a record.
-        if (lines[0].text.compare(0, 11, "Stack Name:") == 0) i = 0;
+        if (!in.FindRecord(countStart)) return 0;
     }
     size_t entered = 0;
-    while (i < lines.size() && (!counted || entered < declared)) {
-        std::string name, start, end;
-        uint32_t startLayer = 0, endLayer = 0;
-        const char* fault = nullptr;
-        size_t faultLine = lines[i].number;
-        if (!ValueAfter(lines[i].text, "Stack Name:", name) || name.empty() ||
-            name.find_first_of(" \t") != std::string::npos) {
-            fault = "expected \"Stack Name: <name>\"";
-        } else if (name.size() > kMaxStackNameLength) {
-            fault = "stack name too long";
-        } else if (i + 2 >= lines.size()) {
-            fault = "record cut short";
-        } else if (!ValueAfter(lines[i + 1].text, "Start Layer:", start) || !ReadUnsigned(start, startLayer)) {
-            fault = "expected \"Start Layer: <number>\"";
-            faultLine = lines[i + 1].number;
-        } else if (!ValueAfter(lines[i + 2].text, "End Layer:", end) || !ReadUnsigned(end, endLayer)) {
-            fault = "expected \"End Layer: <number>\"";
-            faultLine = lines[i + 2].number;
-        }
-        if (fault) {
-            SD_WARNING(2, "layers.txt line %zu: %s; the record is skipped", faultLine, fault);
-            // Go on at the next record.
-            ++i;
-            while (i < lines.size() && lines[i].text.compare(0, 11, "Stack Name:") != 0) ++i;
+    bool faulted = false;
+    while (!counted || entered < declared) {
+        in.SkipSpace();
+        if (in.AtEnd()) break;
+        const size_t recordStart = in.pos;
+        std::string name;
+        RenderStack layers;
+        size_t faultLine = 0;
+        if (const char* fault = ReadRecord(in, name, layers, faultLine)) {
+            SD_WARNING(2, "%s line %zu: %s; the record is skipped", source.c_str(), faultLine, fault);
+            faulted = true;
+            if (!in.FindRecord(recordStart + 1)) break;
             continue;
         }
-        RenderStack& stack = table[name];
-        stack.StartLayer = startLayer;
-        stack.EndLayer = endLayer;
+        table[name] = layers;
         ++entered;
-        i += 3;
     }
+    // A skipped record has been told already; otherwise the file ended early.
+    if (counted && !faulted && entered < declared)
+        SD_WARNING(2, "%s: %u render stacks declared, %zu read", source.c_str(), declared, entered);
     return entered;
 }
 
 size_t LoadRenderStacks(const std::string& path, RenderStackTable& table) {
     std::ifstream file(path, std::ios::binary);
-    if (!file) return 0;
+    if (!file) {
+        SD_WARNING(2, "%s cannot be opened: no particle render stacks are loaded", path.c_str());
+        return 0;
+    }
     std::ostringstream text;
     text << file.rdbuf();
-    return ParseRenderStacks(text.str(), table);
+    return ParseRenderStacks(text.str(), table, path);
 }
 
 }  // namespace Aperture::Photon

@@ -60,7 +60,9 @@ bool Material::OnResetDevice() {
     emptyPass = false;
     blockOpen = false;
     std::string first;
-    if (!stream.get(first)) {
+    // An over-long name is logged by the stream and keeps its first 1023 characters; the
+    // entries after it are read all the same.
+    if (!stream.get(first) && first.empty()) {
         SD_WARNING(2, "Material file \"%s\" holds no name", file.fullPath);
         stream.close();
         return true;

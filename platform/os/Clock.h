@@ -22,7 +22,7 @@ void SetClock(Clock* clock);
 
 int64_t QueryCounter();
 int64_t CounterFrequency();
-// Milliseconds since the clock's start, wrapping at 2^32 like the original tick count.
+// Milliseconds since the clock's start, a 32-bit count that wraps at 2^32.
 uint32_t TickCount();
 void Sleep(uint32_t ms);
 

@@ -1,6 +1,6 @@
 #pragma once
 // Message boxes never block here: they are written to standard error and recorded so that
-// tests can read them. The cursor keeps the original's show counter.
+// tests can read them. The cursor keeps a show counter (ShowCursor).
 #include <functional>
 #include <string>
 #include <vector>

@@ -8,7 +8,7 @@
 
 namespace platform {
 
-// The four ways the original opened a file for streaming.
+// The four ways a file is opened for streaming.
 enum class FileAccess {
     Read,            // read, the file must exist
     Write,           // write, created when missing
@@ -39,7 +39,7 @@ private:
     int fd_;
 };
 
-// The original's file system took either slash and ignored letter case. Each component of the
+// The game's data writes either slash and any letter case in its paths. Each component of the
 // path is matched as written first, else against the folder's entries without regard to case;
 // components that match nothing are kept as written (so new files get the caller's spelling).
 std::string ResolvePath(const std::string& path);

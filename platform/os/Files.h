@@ -6,8 +6,8 @@
 
 namespace platform {
 
-// The path with every backslash made a slash: the original's paths, in its configuration and
-// scripts, use either separator, and its file system took both.
+// The path with every backslash made a slash: the paths in the game's configuration and
+// scripts use either separator.
 std::string NativePath(std::string path);
 
 enum class CreateDirectoryResult { Created, AlreadyExists, Failed };
@@ -19,8 +19,8 @@ struct FoundFile {
 };
 
 // Lists the entries of a folder whose names match the wildcard pattern of the last path
-// component ('*' any run, '?' one character, case-insensitive, as the original's file search
-// matched); "." and ".." are listed when the pattern matches them. Sorted by name so that
+// component ('*' any run, '?' one character, case-insensitive, as the game's data expects of
+// a file search); "." and ".." are listed when the pattern matches them. Sorted by name so that
 // listings are stable. An unreadable folder gives an empty list.
 std::vector<FoundFile> FindFiles(const std::string& pattern);
 bool WildcardMatch(const std::string& pattern, const std::string& name);

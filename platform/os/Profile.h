@@ -1,5 +1,5 @@
 #pragma once
-// Reading profile (INI) files with the original's rules: sections and keys match without
+// Reading profile (INI) files: sections and keys match without
 // regard to case, the first of duplicate sections or keys wins, lines starting with ';' are
 // comments, white space around names and values is dropped, and a value in matching quotes
 // loses them. The file is opened on every read and never held.
@@ -14,7 +14,7 @@ struct ProfileString {
     bool truncated = false; // the value was longer than the buffer and was cut
 };
 
-// bufferSize counts the terminating NUL of the original's buffer: at most bufferSize - 1
+// bufferSize counts the terminating NUL of the caller's buffer: at most bufferSize - 1
 // characters come back.
 ProfileString GetProfileString(const std::string& section, const std::string& key,
                                const std::string& defaultValue, size_t bufferSize,

@@ -1,5 +1,5 @@
 #pragma once
-// The C run-time generator of the original: RAND_MAX 32767, state per thread.
+// The engine's C run-time style generator: RAND_MAX 32767, state per thread.
 namespace platform {
 
 constexpr int kCrtRandMax = 32767;

@@ -10,7 +10,7 @@
 
 namespace platform {
 
-// Locks the original took with critical sections; they are re-entered.
+// Locks taken as critical sections: the code that holds one may take it again.
 using CriticalSection = std::recursive_mutex;
 using Lock = std::lock_guard<std::recursive_mutex>;
 
@@ -55,7 +55,7 @@ unsigned ProcessorCount();
 enum class WaitResult { Signalled, TimedOut };
 constexpr uint32_t kInfinite = 0xFFFFFFFFu;
 
-// An event in the original's sense: manual reset stays set until Reset; auto reset
+// An event: manual reset stays set until Reset; auto reset
 // releases one waiter and clears itself.
 class Event {
 public:

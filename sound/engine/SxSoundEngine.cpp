@@ -144,6 +144,7 @@ SXRESULT Init(SxInitSettings* settings, SxPlatformInitSettings* platformSettings
     // A running engine keeps its settings: refuse before touching them.
     if (g_initialized) return SX_Fail;
     ResetSettingOwners();
+    g_u16MaxNumVoices = kDefaultMaxNumVoices;
     g_initSettings = settings ? *settings : SxInitSettings();
     g_pAssertHook = g_initSettings.assertHook;
     if (platformSettings)

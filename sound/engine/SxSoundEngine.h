@@ -1,6 +1,7 @@
 #pragma once
 // The sound engine's interface to the game: initialisation and termination, and the
 // state-changing calls, each of which becomes a record on the audio manager's queue.
+#include <atomic>
 #include <cstdint>
 
 #include "sound/engine/SxBehavioralExtensions.h"
@@ -19,8 +20,10 @@ extern float g_fTicksPerMs;
 // Below this volume a voice is inaudible: linear and in dB.
 extern float g_fVolumeThreshold;
 extern float g_fVolumeThresholdDB;
-// The most voices the upper renderer lets play.
-extern uint16_t g_u16MaxNumVoices;
+// The most voices the upper renderer lets play: set on the game and bank threads, read on the
+// audio thread. Init puts the default back.
+constexpr uint16_t kDefaultMaxNumVoices = 256;
+extern std::atomic<uint16_t> g_u16MaxNumVoices;
 }  // namespace SX
 
 namespace SX::SoundEngine {

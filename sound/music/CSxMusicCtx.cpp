@@ -127,7 +127,8 @@ void CSxMusicCtx::ScheduleFollower(CSxSegmentBucket& last) {
     const SxMusicTransitionRule& used = rule ? *rule : CSxMusicTransAware::FallbackRule();
     // The playlist moves on from where the segment begins: its exit cue in the usual rule.
     const int32_t from = std::max(last.playPosition, 0);
-    if (!Schedule(last, last.entryTime + from, from, next, used, false)) {
+    int64_t sync;
+    if (!Schedule(last, last.entryTime + from, from, next, used, false, sync)) {
         SD_WARNING(1, "music: no sync point in segment %u for the next one; the music ends", last.segment->ID());
         last.stopTime = last.entryTime + last.timing.Active() + last.timing.PostExit();
         m_ended = true;
@@ -136,8 +137,8 @@ void CSxMusicCtx::ScheduleFollower(CSxSegmentBucket& last) {
 }
 
 bool CSxMusicCtx::Schedule(CSxSegmentBucket& source, int64_t base, int32_t basePosition, const Next& next,
-                           const SxMusicTransitionRule& rule, bool notifySync) {
-    if (!rule.hasTransSegment) return ScheduleLeg(source, base, basePosition, next, rule, notifySync);
+                           const SxMusicTransitionRule& rule, bool notifySync, int64_t& sync) {
+    if (!rule.hasTransSegment) return ScheduleLeg(source, base, basePosition, next, rule, notifySync, sync);
     // Two legs: the source to the transition segment by the rule's sync and source fade, with
     // the segment's fade-in; then the segment at its exit cue to the destination, with the
     // segment's fade-out and the rule's destination settings.
@@ -160,19 +161,20 @@ bool CSxMusicCtx::Schedule(CSxSegmentBucket& source, int64_t base, int32_t baseP
 
     const size_t before = m_chain.size();
     const SxBucketEnd saved = source.End();
-    const bool first = ScheduleLeg(source, base, basePosition, Next{segment, 0}, toSegment, false);
+    const bool first = ScheduleLeg(source, base, basePosition, Next{segment, 0}, toSegment, false, sync);
     segment->Release();
     if (!first) return false;
     CSxSegmentBucket& trans = *m_chain.back();
     const int32_t from = std::max(trans.playPosition, 0);
-    if (ScheduleLeg(trans, trans.entryTime + from, from, next, toDestination, notifySync)) return true;
+    int64_t second;
+    if (ScheduleLeg(trans, trans.entryTime + from, from, next, toDestination, notifySync, second)) return true;
     m_chain.resize(before);
     source.SetEnd(saved);
     return false;
 }
 
 bool CSxMusicCtx::ScheduleLeg(CSxSegmentBucket& source, int64_t base, int32_t basePosition, const Next& next,
-                              const SxMusicTransitionRule& rule, bool notifySync) {
+                              const SxMusicTransitionRule& rule, bool notifySync, int64_t& sync) {
     const SxSegmentTiming& destination = next.segment ? next.segment->Timing() : NoSegment();
     // The sync point must leave the destination's streamed clips their look-ahead (reckoned from
     // where the destination enters at its entry cue).
@@ -181,6 +183,7 @@ bool CSxMusicCtx::ScheduleLeg(CSxSegmentBucket& source, int64_t base, int32_t ba
         next.segment ? CSxSegmentCtx::LookAheadNeeded(*next.segment, preEntry ? -destination.PreEntry() : 0) : 0;
     SxTransitionPlan plan;
     if (SxPlanTransition(source.timing, basePosition, rule, destination, lookAhead, plan) != SX_Success) return false;
+    sync = base + plan.syncDelay;
     source.stopTime = base + plan.sourceStop;
     if (plan.sourceFadeMs > 0) {
         source.fadeOutStart = base + plan.sourceFadeStart;
@@ -193,7 +196,7 @@ bool CSxMusicCtx::ScheduleLeg(CSxSegmentBucket& source, int64_t base, int32_t ba
     source.hasFollower = true;
     if (!next.segment) {
         // Silence follows: the source's sync point is where the change becomes current.
-        source.syncTime = notifySync ? base + plan.syncDelay : CSxSegmentBucket::kNever;
+        source.syncTime = notifySync ? sync : CSxSegmentBucket::kNever;
         return true;
     }
     auto bucket = std::make_unique<CSxSegmentBucket>(*next.segment, next.itemID);
@@ -207,7 +210,7 @@ bool CSxMusicCtx::ScheduleLeg(CSxSegmentBucket& source, int64_t base, int32_t ba
         bucket->fadeInLength = SxMusicMsToSamples(rule.destinationFade.timeMs);
         bucket->fadeInCurve = rule.destinationFade.curve;
     }
-    if (notifySync) bucket->syncTime = base + plan.syncDelay;
+    if (notifySync) bucket->syncTime = sync;
     m_chain.push_back(std::move(bucket));
     return true;
 }
@@ -219,6 +222,13 @@ CSxSegmentBucket* CSxMusicCtx::CurrentBucket() const {
         current = bucket.get();
     }
     return current;
+}
+
+int64_t CSxMusicCtx::HandOverOf(size_t i) const {
+    if (i + 1 >= m_chain.size()) return m_chain[i]->stopTime;
+    // A destination may be heard early (its pre-entry), or join the source's position at once.
+    const CSxSegmentBucket& next = *m_chain[i + 1];
+    return next.entryTime + std::max(next.playPosition, 0);
 }
 
 // --- frames ---
@@ -260,6 +270,9 @@ void CSxMusicCtx::Execute() {
                                            static_cast<uint32_t>(note.time - m_now));
     }
     m_now = end;
+    // A change under way is heard: the changes of the switches below it that waited follow.
+    if (!m_deferredGroups.empty() && !(m_pendingSync >= m_now && m_pendingSync != CSxSegmentBucket::kNever))
+        ApplyDeferredChanges();
     // The pause takes hold once its fade-out has ended.
     if (m_pausing && m_now >= m_pauseFade.start + m_pauseFade.length) {
         m_pausing = false;
@@ -310,29 +323,62 @@ void CSxMusicCtx::RunBucket(CSxSegmentBucket& bucket, bool ofChain) {
 
 // --- state sync and segment information ---
 
-bool CSxMusicCtx::DelayToStateSync(uint32_t groupID, int64_t& delay) const {
-    const CSxSegmentBucket* bucket = CurrentBucket();
-    if (!bucket || !bucket->ctx || m_pauseCount > 0) return false;
+namespace {
+
+// The sync types of the state group on the bucket's segment and its tracks, the segment's first.
+std::vector<uint32_t> StateSyncTypes(const CSxSegmentBucket& bucket, uint32_t groupID) {
     std::vector<uint32_t> types;
     uint32_t type;
-    if (bucket->segment->GetStateSyncType(groupID, type)) types.push_back(type);
-    for (uint32_t i = 0; i < bucket->segment->ChildCount(); ++i)
-        if (bucket->segment->Child(i)->GetStateSyncType(groupID, type)) types.push_back(type);
-    if (types.empty() || types.front() == SxSyncType_Immediate) return false;
-    const int64_t position = m_now - bucket->entryTime;
-    if (position > INT32_MAX || position < INT32_MIN) return false;
+    if (bucket.segment->GetStateSyncType(groupID, type)) types.push_back(type);
+    for (uint32_t i = 0; i < bucket.segment->ChildCount(); ++i)
+        if (bucket.segment->Child(i)->GetStateSyncType(groupID, type)) types.push_back(type);
+    return types;
+}
+
+// The earliest sync point of the types in the bucket from time `from`, before `limit`.
+int64_t NextStateSync(const CSxSegmentBucket& bucket, const std::vector<uint32_t>& types, int64_t from, int64_t limit) {
+    const int64_t position = from - bucket.entryTime;
+    if (position > INT32_MAX || position < INT32_MIN) return CSxSegmentBucket::kNever;
     int64_t best = CSxSegmentBucket::kNever;
     for (uint32_t t : types) {
         int32_t sync;
-        if (SxGetNextSyncPosition(bucket->timing, static_cast<int32_t>(position), t, false, sync) == SX_Success)
-            best = std::min<int64_t>(best, sync - position);
+        if (SxGetNextSyncPosition(bucket.timing, static_cast<int32_t>(position), t, false, sync) == SX_Success &&
+            bucket.entryTime + sync < limit)
+            best = std::min<int64_t>(best, bucket.entryTime + sync);
     }
-    // Without a point in the segment, the change waits for the segment that follows.
-    if (best == CSxSegmentBucket::kNever) best = bucket->StopPosition() == CSxSegmentBucket::kNever
-                                                     ? CSxSegmentBucket::kNever
-                                                     : bucket->StopPosition() - position;
-    if (best == CSxSegmentBucket::kNever) return false;
-    delay = best;
+    return best;
+}
+
+}  // namespace
+
+bool CSxMusicCtx::DelayToStateSync(uint32_t groupID, int64_t& delay) const {
+    const CSxSegmentBucket* current = CurrentBucket();
+    if (!current || m_pauseCount > 0) return false;
+    size_t at = 0;
+    while (m_chain[at].get() != current) ++at;
+    std::vector<uint32_t> types;
+    if (current->ctx) types = StateSyncTypes(*current, groupID);
+    const bool waits = !types.empty();
+    if (waits && types.front() == SxSyncType_Immediate) return false;
+    int64_t time = waits ? NextStateSync(*current, types, m_now, HandOverOf(at)) : CSxSegmentBucket::kNever;
+    if (time == CSxSegmentBucket::kNever && at + 1 < m_chain.size()) {
+        // No point left before the next segment takes over: that segment decides, from where it
+        // is heard; when it does not wait for the group, the change comes with it.
+        const CSxSegmentBucket& next = *m_chain[at + 1];
+        if (!waits && !next.ctx) return false;
+        const std::vector<uint32_t> own = StateSyncTypes(next, groupID);
+        if (own.empty() || own.front() == SxSyncType_Immediate) {
+            if (!waits) return false;
+            time = HandOverOf(at);
+        } else {
+            time = NextStateSync(next, own, std::max(m_now, HandOverOf(at)), HandOverOf(at + 1));
+        }
+    } else if (time == CSxSegmentBucket::kNever && waits) {
+        // The last segment without a point left: the change waits until it stops.
+        time = current->stopTime;
+    }
+    if (time == CSxSegmentBucket::kNever) return false;
+    delay = time - m_now;
     return true;
 }
 

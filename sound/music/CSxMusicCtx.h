@@ -10,6 +10,7 @@
 #include "sound/engine/audio/SxExternalSources.h"
 #include "sound/engine/rtpc/ISxRTPCSubscriber.h"
 #include "sound/engine/states/ISxStateListeners.h"
+#include "sound/music/CSxMusicNode.h"
 #include "sound/music/CSxSegmentBucket.h"
 #include "sound/music/SxPlaylistIterator.h"
 
@@ -66,8 +67,9 @@ public:
     // The clock: the start of the frame Execute plays next.
     int64_t Now() const { return m_now; }
 
-    // Samples from now until the state group may change on the playing segment (its or its
-    // tracks' sync type for the group); false when the change need not wait.
+    // Samples from now until the state group may change: a sync point of the group's sync types
+    // (on the segment or its tracks) in the segment heard now before the next one starts, else
+    // in the next one; false when the change need not wait.
     bool DelayToStateSync(uint32_t groupID, int64_t& delay) const;
     // The state change is applied by the frame that holds now + delay.
     void ScheduleStateChange(int64_t delay, uint32_t record);
@@ -116,26 +118,39 @@ private:
     void ScheduleFirst(const Next& next);
     void ScheduleFollower(CSxSegmentBucket& last);
     // Places next after source as the rule plans it from base (source position basePosition);
-    // false when the source has no sync point for it.
+    // false when the source has no sync point for it. sync gets the time the source is left.
     bool Schedule(CSxSegmentBucket& source, int64_t base, int32_t basePosition, const Next& next,
-                  const SxMusicTransitionRule& rule, bool notifySync);
+                  const SxMusicTransitionRule& rule, bool notifySync, int64_t& sync);
     // One leg of it: no transition segment.
     bool ScheduleLeg(CSxSegmentBucket& source, int64_t base, int32_t basePosition, const Next& next,
-                     const SxMusicTransitionRule& rule, bool notifySync);
+                     const SxMusicTransitionRule& rule, bool notifySync, int64_t& sync);
     // Subscribes to the groups of the switch and of every switch below it.
     void SubscribeGroups();
     uint32_t ValueOf(uint32_t groupType, uint32_t groupID) const;
-    // The node the switch tree plays for the values known (0: silence); owner gets the switch
-    // of the group (the played switch when none below it has that group).
+    // The node the switch tree plays for the values known (0: silence); owner gets the deepest
+    // switch of the group on the way down (null when no switch played there has that group).
     uint32_t Resolve(uint32_t groupID, const CSxMusicSwitchCntr*& owner) const;
     // Moves to the target by the owner's rules.
     void ChangeTarget(uint32_t targetID, const CSxMusicSwitchCntr& owner);
+    // A change of a switch above owner is under way: owner's changes wait until it is heard.
+    bool OuterChangePending(const CSxMusicSwitchCntr& owner) const;
+    // The groups whose changes waited for an outer change, applied once it is heard.
+    void ApplyDeferredChanges();
+    // The music from cut on is replaced: stingers due from there stop and go (those that may
+    // look one segment ahead are triggered again on the music now scheduled, with retrigger),
+    // and deferred state changes due from there look for their sync point again.
+    void MoveActionsFrom(int64_t cut, bool retrigger);
+    // Places the stinger at its sync point in the segment heard now (or the next one, when it
+    // may look ahead); false when neither has one before it ends.
+    bool PlaceStinger(const SxStingerRecord& stinger);
     // The music a pending switch change leaves is still heard.
     bool UndoValid() const;
     // Plays the bucket's part of the frame; a bucket of the chain also gives its grid callbacks.
     void RunBucket(CSxSegmentBucket& bucket, bool ofChain);
     // The bucket heard now (the latest started), or null.
     CSxSegmentBucket* CurrentBucket() const;
+    // Where the chain's bucket at index i gives way: the next bucket's sync point, or its stop.
+    int64_t HandOverOf(size_t i) const;
     void Notify(int64_t time, uint32_t bit, const SxSegmentTiming& timing);
     // The pause fade's factor at time t.
     float PauseFactorAt(int64_t t) const;
@@ -182,13 +197,20 @@ private:
         uint32_t target = 0;
         CSxSegmentBucket* source = nullptr;
         SxBucketEnd end{};
+        int64_t sync = CSxSegmentBucket::kNever;  // where the source was to be left
     };
     Undo m_undo;
     std::vector<std::unique_ptr<CSxSegmentBucket>> m_chain;
     std::vector<StateAction> m_stateActions;
+    // The switch whose change is under way, heard from pendingSync; deeper switches' changes
+    // meanwhile wait in m_deferredGroups.
+    const CSxMusicSwitchCntr* m_pendingOwner = nullptr;
+    int64_t m_pendingSync = CSxSegmentBucket::kNever;
+    std::vector<uint32_t> m_deferredGroups;
     // Stingers play beside the chain; a trigger is not heard again before its don't-repeat end.
     struct StingerRecord {
-        uint32_t triggerID;
+        SxStingerRecord stinger;
+        int64_t time;  // its sync point
         int64_t dontRepeatEnd;
     };
     std::vector<std::unique_ptr<CSxSegmentBucket>> m_stingers;

@@ -61,7 +61,7 @@ uint32_t CSxMusicCtx::ValueOf(uint32_t groupType, uint32_t groupID) const {
 }
 
 uint32_t CSxMusicCtx::Resolve(uint32_t groupID, const CSxMusicSwitchCntr*& owner) const {
-    owner = m_switch;
+    owner = nullptr;
     const CSxMusicNode* node = m_switch;
     CSxMusicNode* held = nullptr;
     uint32_t leaf = 0;
@@ -71,7 +71,7 @@ uint32_t CSxMusicCtx::Resolve(uint32_t groupID, const CSxMusicSwitchCntr*& owner
             leaf = node->ID();
             break;
         }
-        if (depth > 0 && inner->GroupID() == groupID) owner = inner;
+        if (inner->GroupID() == groupID) owner = inner;
         const uint32_t id = inner->NodeForSwitch(ValueOf(inner->GroupType(), inner->GroupID()));
         CSxMusicNode* next = SxFindMusicNode(id);
         if (held) held->Release();
@@ -91,7 +91,32 @@ void CSxMusicCtx::OnGroupChange(uint32_t groupType, uint32_t groupID, uint32_t v
     known->value = value;
     const CSxMusicSwitchCntr* owner = nullptr;
     const uint32_t target = Resolve(groupID, owner);
+    // A switch not played now keeps its value for when it is.
+    if (!owner) return;
+    if (OuterChangePending(*owner)) {
+        if (std::find(m_deferredGroups.begin(), m_deferredGroups.end(), groupID) == m_deferredGroups.end())
+            m_deferredGroups.push_back(groupID);
+        return;
+    }
     ChangeTarget(target, *owner);
+}
+
+bool CSxMusicCtx::OuterChangePending(const CSxMusicSwitchCntr& owner) const {
+    if (!m_pendingOwner || m_pendingSync < m_now || m_pendingSync == CSxSegmentBucket::kNever) return false;
+    for (const CSxParameterNodeBase* above = owner.Parent(); above; above = above->Parent())
+        if (above == m_pendingOwner) return true;
+    return false;
+}
+
+void CSxMusicCtx::ApplyDeferredChanges() {
+    std::vector<uint32_t> groups;
+    groups.swap(m_deferredGroups);
+    for (uint32_t groupID : groups) {
+        const CSxMusicSwitchCntr* owner = nullptr;
+        const uint32_t target = Resolve(groupID, owner);
+        // The value may have come back, or a later change already took it in.
+        if (owner && target != m_switchTarget) ChangeTarget(target, *owner);
+    }
 }
 
 bool CSxMusicCtx::UndoValid() const {
@@ -107,6 +132,7 @@ void CSxMusicCtx::ChangeTarget(uint32_t targetID, const CSxMusicSwitchCntr& owne
     // Back to the music still heard before a pending change took over: the change is cancelled.
     if (m_undo.active && targetID == m_undo.target) {
         CSxSegmentBucket& source = *m_undo.source;
+        const int64_t cut = m_undo.sync;
         m_chain.erase(std::find_if(m_chain.begin(), m_chain.end(),
                                    [&](const std::unique_ptr<CSxSegmentBucket>& b) { return b.get() == &source; }) + 1,
                       m_chain.end());
@@ -115,6 +141,9 @@ void CSxMusicCtx::ChangeTarget(uint32_t targetID, const CSxMusicSwitchCntr& owne
         m_feed = std::move(m_undo.feed);
         m_switchTarget = m_undo.target;
         m_undo = Undo{};
+        m_pendingOwner = nullptr;
+        m_pendingSync = CSxSegmentBucket::kNever;
+        MoveActionsFrom(cut, false);
         return;
     }
     CSxMusicNode* target = SxFindMusicNode(targetID);
@@ -158,7 +187,7 @@ void CSxMusicCtx::ChangeTarget(uint32_t targetID, const CSxMusicSwitchCntr& owne
         undo.source = &source;
         undo.end = source.End();
         const size_t before = m_chain.size();
-        if (!Schedule(source, base, static_cast<int32_t>(position), next, used, true)) continue;
+        if (!Schedule(source, base, static_cast<int32_t>(position), next, used, true, undo.sync)) continue;
         // Drop the buckets that were to follow the source: the new music takes their place.
         std::vector<std::unique_ptr<CSxSegmentBucket>> added;
         for (size_t k = before; k < m_chain.size(); ++k) added.push_back(std::move(m_chain[k]));
@@ -175,11 +204,21 @@ void CSxMusicCtx::ChangeTarget(uint32_t targetID, const CSxMusicSwitchCntr& owne
     }
     // The music heard now and its way on are kept until the change completes, so that a change
     // back to it cancels this one.
+    int64_t cut = undo.sync;
     if (chosen && !(m_undo.active && m_undo.source == chosen)) {
         undo.active = true;
         undo.target = m_switchTarget;
         undo.feed = std::move(m_feed);
         m_undo = std::move(undo);
+    } else if (chosen) {
+        // The pending change replaced was heard from its own sync point: what was moved onto its
+        // music from there moves again.
+        cut = std::min(cut, m_undo.sync);
+        m_undo.sync = undo.sync;
+    }
+    if (chosen) {
+        m_pendingOwner = &owner;
+        m_pendingSync = next.segment ? m_chain.back()->syncTime : chosen->syncTime;
     }
     feed.Keep(true);
     m_feed = std::move(feed);
@@ -188,6 +227,7 @@ void CSxMusicCtx::ChangeTarget(uint32_t targetID, const CSxMusicSwitchCntr& owne
     // From silence the new music starts now.
     if (fromSilence && next.segment) ScheduleFirst(next);
     if (next.segment) next.segment->Release();
+    if (chosen) MoveActionsFrom(cut, true);
 }
 
 }  // namespace SX

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <memory>
+#include <new>
 #include <vector>
 
 #include "core/Logger.h"
@@ -41,7 +42,13 @@ constexpr uint32_t kTermWaitStepMs = 20;
 template <typename Node>
 SXRESULT ReadNew(Node* node, const uint8_t* body, uint32_t size, CSxIndexable** out) {
     if (!node) return SX_Fail;
-    const SXRESULT result = node->SetInitialValues(body, size);
+    SXRESULT result;
+    // A record whose reading runs out of memory is refused like any other that fails.
+    try {
+        result = node->SetInitialValues(body, size);
+    } catch (const std::bad_alloc&) {
+        result = SX_InsufficientMemory;
+    }
     if (result != SX_Success) {
         node->Release();
         return result;
@@ -262,11 +269,13 @@ void CSxMusicRenderer::PerformFrame(bool lastCall) {
     }
 }
 
-bool CSxMusicRenderer::SetStateHook(uint32_t groupID, uint32_t stateID) {
-    RendererState& s = State();
+namespace {
+
+// The music context whose sync point for the group comes first, and its delay; null when the
+// change need not wait (a sync point within the next frame is as good as now).
+CSxMusicCtx* FirstStateSync(uint32_t groupID, int64_t& best) {
     CSxMusicCtx* chosen = nullptr;
-    int64_t best = 0;
-    for (const auto& ctx : s.contexts) {
+    for (const auto& ctx : State().contexts) {
         int64_t delay;
         if (!ctx->DelayToStateSync(groupID, delay)) continue;
         if (!chosen || delay < best) {
@@ -274,8 +283,16 @@ bool CSxMusicRenderer::SetStateHook(uint32_t groupID, uint32_t stateID) {
             best = delay;
         }
     }
-    // A sync point within the next frame is as good as now.
-    if (!chosen || best - static_cast<int64_t>(SxFrameLength) <= 0) return false;
+    return chosen && best - static_cast<int64_t>(SxFrameLength) > 0 ? chosen : nullptr;
+}
+
+}  // namespace
+
+bool CSxMusicRenderer::SetStateHook(uint32_t groupID, uint32_t stateID) {
+    RendererState& s = State();
+    int64_t best = 0;
+    CSxMusicCtx* chosen = FirstStateSync(groupID, best);
+    if (!chosen) return false;
     const uint32_t record = s.nextRecord++;
     s.pending.push_back({record, groupID, stateID, false});
     chosen->ScheduleStateChange(best, record);
@@ -293,6 +310,21 @@ void CSxMusicRenderer::ExecutePendingStateChange(uint32_t record) {
     s.pending.erase(it);
     if (change.executed || !g_pStateMgr) return;
     g_pStateMgr->SetStateInternal(change.group, change.state, false, true);
+}
+
+void CSxMusicRenderer::RescheduleOrExecutePendingStateChange(uint32_t record) {
+    RendererState& s = State();
+    auto it = std::find_if(s.pending.begin(), s.pending.end(), [&](const PendingStateChange& p) { return p.record == record; });
+    if (it == s.pending.end()) return;
+    if (it->executed) {
+        s.pending.erase(it);
+        return;
+    }
+    int64_t delay = 0;
+    if (CSxMusicCtx* chosen = FirstStateSync(it->group, delay))
+        chosen->ScheduleStateChange(delay, record);
+    else
+        ExecutePendingStateChange(record);
 }
 
 SXRESULT CSxMusicRenderer::GetPlayingSegmentInfo(SxPlayingID playingID, SxSegmentInfo& info, bool extrapolate) {

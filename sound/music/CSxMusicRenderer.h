@@ -44,6 +44,9 @@ public:
     static bool SetStateHook(uint32_t groupID, uint32_t stateID);
     // A deferred state change whose time came (or whose music went away).
     static void ExecutePendingStateChange(uint32_t record);
+    // A deferred state change whose music was replaced before its time: it waits for the sync
+    // point the music playing now gives the group, or is applied at once when none is ahead.
+    static void RescheduleOrExecutePendingStateChange(uint32_t record);
 
     static SXRESULT GetPlayingSegmentInfo(SxPlayingID playingID, SxSegmentInfo& info, bool extrapolate);
     // The top-level contexts playing now.

@@ -12,8 +12,9 @@ namespace SD {
 void InstallBankHooks();
 void RemoveBankHooks();
 
-// The bank of that name (or "<ID>.bnk") read whole through the stream manager; null when the
-// stream manager is missing or the file cannot be opened or read.
+// The bank of that name, or without a name the bank file of that ID (the current language's
+// first, then the one every language shares), read through a standard stream of the stream
+// manager; null when the stream manager is missing or the file cannot be opened.
 std::unique_ptr<SX::ISxBankSource> OpenBankThroughStreams(const char* name, SX::SxBankID bankID);
 
 }  // namespace SD

@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -49,8 +50,8 @@ TEST(GameRun, RunsBoundedOnTheSampleDataAndSummarises) {
     CopySampleData(tree);
     Result r = RunGame("--frames 20");
     EXPECT_EQ(r.exitCode, 0) << r.output;
-    // At the bound the running state is asked to quit and leaves in one more frame.
-    EXPECT_NE(r.output.find("quorvanta: clean: frames 21,"), std::string::npos) << r.output;
+    // A bound of N frames runs N frames.
+    EXPECT_NE(r.output.find("quorvanta: clean: frames 20,"), std::string::npos) << r.output;
     // Each empty frame fills the geometry and light buffers of the reflection and the main
     // view and draws their skies (6), and post-processing draws 12 screen quads.
     EXPECT_NE(r.output.find(", draw calls 18"), std::string::npos) << r.output;
@@ -63,7 +64,7 @@ TEST(GameRun, GoesFromTheSplashThroughLoadingToTheMainMenuOnItsOwn) {
     CopySampleData(tree);
     Result r = RunGame("--frames 300");
     EXPECT_EQ(r.exitCode, 0) << r.output;
-    EXPECT_NE(r.output.find("quorvanta: clean: frames 301, state MainMenu,"), std::string::npos) << r.output;
+    EXPECT_NE(r.output.find("quorvanta: clean: frames 300, state MainMenu,"), std::string::npos) << r.output;
     // The menu draws the empty frame's 18, its logo, its four buttons and check box, and the
     // volume slider's label, track and knob.
     EXPECT_NE(r.output.find(", draw calls 27"), std::string::npos) << r.output;
@@ -86,6 +87,70 @@ TEST(GameRun, GoesFromTheSplashThroughLoadingToTheMainMenuOnItsOwn) {
         if (line.find("is not loaded") != std::string::npos) {
             EXPECT_NE(line.find("skysphere"), std::string::npos) << line;
         }
+    }
+}
+
+size_t Occurrences(const std::string& text, const std::string& what) {
+    size_t count = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++count;
+    return count;
+}
+
+// A damaged copy of the sample data runs to its bound, and each damage is told once, on a line
+// of its own that names the file and what will not work; the summary keeps its own line.
+TEST(GameRun, DamagedDataIsReportedOnceByFile) {
+    const std::string configLine = "../Assets/Config/config.ini cannot be read: every setting takes its default";
+    struct Damage {
+        const char* label;
+        std::function<void(const qvtest::TempTree&)> apply;
+        const char* frames;
+        std::vector<std::string> lines;
+    };
+    const Damage damages[] = {
+        {"config.ini missing",
+         [](const qvtest::TempTree& t) { std::filesystem::remove(t.Path("Assets/Config/config.ini")); }, "5",
+         {configLine}},
+        {"config.ini a folder",
+         [](const qvtest::TempTree& t) {
+             std::filesystem::remove(t.Path("Assets/Config/config.ini"));
+             std::filesystem::create_directory(t.Path("Assets/Config/config.ini"));
+         },
+         "5", {configLine}},
+        {"template broken, stacks cut, sprite effects gone, a script failing every frame",
+         [](const qvtest::TempTree& t) {
+             t.Write("Assets/Levels/template.xml", "<LevelLayers><LevelLayer name=\"Sky\"");
+             t.Write("Graphics/ParticleAssets/layers.txt", "2\nStack Name: Sky\nStart Layer: 0\nEnd Layer: 3\nStack Na");
+             std::filesystem::remove(t.Path("Graphics/shaders/hud.fx"));
+             std::filesystem::remove(t.Path("Graphics/shaders/sprite.fx"));
+             std::ofstream(t.Path("Assets/LuaScripts/InitLuaStuff.lua"), std::ios::app)
+                 << "\nfunction ActiveLuaGameObjects.update(self, dt) error('the walk is broken') end\n";
+         },
+         "300",
+         {"XML file [../Assets/Levels/template.xml] is not readable XML data; nothing in it is loaded.",
+          "../Graphics/ParticleAssets/layers.txt line 5: record cut short; the record is skipped",
+          "[Graphics] ../Graphics/shaders/hud.fx is missing: the user-interface effect \"ui\" is not bound",
+          "[Graphics] ../Graphics/shaders/sprite.fx is missing: user-interface sprites are not drawn",
+          "the walk is broken"}},
+        {"template and stacks missing",
+         [](const qvtest::TempTree& t) {
+             std::filesystem::remove(t.Path("Assets/Levels/template.xml"));
+             std::filesystem::remove(t.Path("Graphics/ParticleAssets/layers.txt"));
+         },
+         "300",
+         {"The template [../Assets/Levels/template.xml] is missing or not a level file: levels cannot be saved, "
+          "and the layers of level [MainMenu] load as groups of their own.",
+          "../Graphics/ParticleAssets/layers.txt cannot be opened: no particle render stacks are loaded"}},
+    };
+    for (const Damage& d : damages) {
+        SCOPED_TRACE(d.label);
+        qvtest::TempTree tree;
+        CopySampleData(tree);
+        d.apply(tree);
+        Result r = RunGame(std::string("--frames ") + d.frames);
+        EXPECT_EQ(r.exitCode, 0) << r.output;
+        EXPECT_NE(r.output.find(std::string("\nquorvanta: clean: frames ") + d.frames + ","), std::string::npos)
+            << r.output;
+        for (const std::string& line : d.lines) EXPECT_EQ(Occurrences(r.output, line), 1u) << line << "\n" << r.output;
     }
 }
 

@@ -21,7 +21,7 @@ TEST_F(ConfigFileTest, MissingFileGivesEveryDefault) {
     EXPECT_FALSE(config.GetBool("b", false));
 }
 
-TEST_F(ConfigFileTest, TypedReadsFollowTheOriginalConversions) {
+TEST_F(ConfigFileTest, TypedReadsFollowTheCRunTimeConversions) {
     tree.Write("Assets/Config/config.ini",
                "[S]\nT1=TRUE\nT2=True\nF1=yes\nF2=1\nNum=2.5\nBad=abc\nInt=12x\n[Other]\nT1=false\n");
     config.SetSection("S");

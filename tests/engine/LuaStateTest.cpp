@@ -158,10 +158,10 @@ const CallCase kCallCases[] = {
      false, "", "User wanted a number ('n'), Lua is trying to return a nil.  Did you ask for too many parameters?"},
     {"unknown function",
      [](SD::LuaState& s, std::string&) { return s.executeFunction("nosuch", ""); }, false, "",
-     "Error calling Lua function 'nosuch'."},
+     "Error calling Lua function 'nosuch': "},
     {"error inside the function",
      [](SD::LuaState& s, std::string&) { return s.executeFunction("fail", ""); }, false, "",
-     "Error calling Lua function 'fail'.\n[string"},
+     "Error calling Lua function 'fail': [string"},
     {"more arguments than the stack holds",
      [](SD::LuaState& s, std::string&) { return s.executeFunction("touch", std::string(9000, 'v').c_str()); },
      false, "", "Lua stack is full."},
@@ -293,7 +293,7 @@ TEST_F(LuaFileTest, RunsFilesAndReportsBrokenOnes) {
 }
 
 // A name is a file name, never script text: quotes reach the file system and backslashes
-// separate folders, as they did in the original's file system.
+// separate folders, as the game's scripts expect.
 TEST_F(LuaFileTest, DoFileLoadsNamesWithQuotesAndBackslashes) {
     tree.Write("Assets/LuaScripts/it's/odd.lua", "odd = true\n");
     SD::LuaDoFile("it's\\odd.lua");
@@ -325,7 +325,7 @@ TEST(LuaConfigTest, FolderFromConfigurationEndsInSlash) {
     EXPECT_EQ(host.GetFolder(), "../Assets/Scripts/");
 }
 
-// The original's configuration and scripts write paths with backslashes.
+// The game's configuration and scripts write paths with backslashes.
 TEST(LuaConfigTest, FolderAndScriptPathsWithBackslashesLoad) {
     qvtest::TempTree tree;
     Debug::GlobalLogger logger;

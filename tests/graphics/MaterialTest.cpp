@@ -137,6 +137,16 @@ TEST(Material, MalformedFilesAreLoggedAndKeepWhatIsGood) {
     }
 }
 
+TEST(Material, AnOverLongNameIsCutAndTheEntriesAreRead) {
+    MaterialFixture f;
+    qvtest::StderrCapture capture;
+    Material* m = f.Read("long", std::string(2000, 'n') + "\npass_begin_empty Geometry\neffect lit\npass_end_empty x\n");
+    EXPECT_NE(capture.Text().find("BUFFER OVERWRITE"), std::string::npos);
+    EXPECT_EQ(m->GetName(), std::string(1023, 'n'));
+    EXPECT_EQ(m->PassCount(), 1u);
+    EXPECT_EQ(m->GetEffect("Geometry"), f.lit);
+}
+
 TEST(Material, AFileThatCannotBeOpenedIsAFailure) {
     MaterialFixture f;
     Material* m = f.manager->CreateMaterial(SD::FilePath(f.tree.Path("Assets/Materials/none.mat").c_str()));

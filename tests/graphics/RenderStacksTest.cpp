@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "GraphicsTestSupport.h"
+#include "support/TempTree.h"
 #include "core/Logger.h"
 #include "graphics/photon/ParticleManager.h"
 #include "graphics/photon/RenderStacks.h"
@@ -43,6 +44,10 @@ TEST(RenderStacks, WellFormedFilesInEitherLineEnd) {
          {{"A", 7, 9}}},
         {"records past the count are not read",
          "1\nStack Name: A\nStart Layer: 1\nEnd Layer: 2\nStack Name: B\nStart Layer: 3\nEnd Layer: 4\n", {{"A", 1, 2}}},
+        {"white space runs in the words", "1\nStack  Name:\tSky\nStart   Layer: 2\nEnd\t Layer:  5\n", {{"Sky", 2, 5}}},
+        {"one line", "2 Stack Name: Sky Start Layer: 2 End Layer: 5 Stack Name: Sea Start Layer: 6 End Layer: 8",
+         {{"Sky", 2, 5}, {"Sea", 6, 8}}},
+        {"no white space inside the words", "1\nStackName:Sky\nStartLayer:2\nEndLayer:5", {{"Sky", 2, 5}}},
         {"blank lines between", "2\n\nStack Name: A\nStart Layer: 1\nEnd Layer: 2\n\r\nStack Name: B\nStart Layer: 3\nEnd Layer: 4\n",
          {{"A", 1, 2}, {"B", 3, 4}}},
     };
@@ -83,12 +88,31 @@ TEST(RenderStacks, MalformedLinesAreLoggedAndSkipped) {
     }
 }
 
-TEST(RenderStacks, MissingFileLeavesTheTableEmptySilently) {
-    Debug::GlobalLogger logger;
-    RenderStackTable table;
-    EXPECT_EQ(Aperture::Photon::LoadRenderStacks("no/such/layers.txt", table), 0u);
-    EXPECT_TRUE(table.empty());
-    EXPECT_STREQ(logger.Buffer(), "");
+// A file that is missing, empty or cut short is logged under its path, with what is lost.
+TEST(RenderStacks, MissingEmptyOrCutFilesAreLoggedByPath) {
+    const std::string one = "Stack Name: Sky\nStart Layer: 2\nEnd Layer: 5\n";
+    struct Case {
+        const char* label;
+        const char* contents;  // null: no file
+        std::string text;
+        const char* logged;
+        size_t read;
+    } cases[] = {
+        {"missing", nullptr, "", " cannot be opened: no particle render stacks are loaded", 0},
+        {"empty", "", "", " is empty: no particle render stacks are loaded", 0},
+        {"blank", "", " \r\n\n", " is empty: no particle render stacks are loaded", 0},
+        {"fewer records than counted", "", "3\n" + one, ": 3 render stacks declared, 1 read", 1},
+        {"cut inside a record", "", "2\n" + one + "Stack Name: Sea\nStart La", " line 6: record cut short", 1},
+    };
+    for (const Case& c : cases) {
+        qvtest::TempTree tree;
+        if (c.contents) tree.Write("Graphics/ParticleAssets/layers.txt", c.text);
+        Debug::GlobalLogger logger;
+        RenderStackTable table;
+        EXPECT_EQ(Aperture::Photon::LoadRenderStacks("../Graphics/ParticleAssets/layers.txt", table), c.read) << c.label;
+        EXPECT_EQ(std::string(logger.Buffer()).find(std::string("../Graphics/ParticleAssets/layers.txt") + c.logged), 0u)
+            << c.label << ": " << logger.Buffer();
+    }
 }
 
 // The manager reads the installed file at start-up.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,9 @@
 #include "graphics/resources/Model.h"
 #include "graphics/resources/ResourceManager.h"
 #include "platform/gfx/ViewMath.h"
+#include "runtime/Input.h"
+#include "runtime/InputCodes.h"
+#include "support/HeldKeys.h"
 
 namespace {
 
@@ -119,6 +123,23 @@ TEST(SceneCollection, NoActiveCameraCollectsNothing) {
     }
 }
 
+// A point light stays in the view until it is more than twice its range (Far 10) behind a
+// plane of the frustum; its culling record keeps the range itself. The camera at the origin
+// looks along +z with its near plane at z = 1.
+TEST(SceneCollection, LightsReachTwiceTheirRangeBeforeTheyAreCulled) {
+    struct Case { float behindNear; bool visible; };
+    for (Case c : {Case{5, true}, Case{15, true}, Case{19.5f, true}, Case{20.5f, false}, Case{40, false}}) {
+        SceneFixture f;
+        Aperture::Light* light = f.AddLight(Aperture::Light::kPoint, {0, 0, 1.0f - c.behindNear}, 10.0f);
+        f.LookFrom({0, 0, 0});
+        f.graphics->CullLights();
+        const auto& lights = f.graphics->GetScene(Graphics_::kMainScene).lights;
+        EXPECT_EQ(!lights.empty(), c.visible) << c.behindNear << " behind the near plane";
+        EXPECT_EQ(light->cullData[2], 1.0f - c.behindNear);
+        EXPECT_EQ(light->cullData[3], 10.0f);
+    }
+}
+
 // An orthographic shadow view from 100 above `centre` looking down, 60 wide.
 void SetCascade(Graphics_& graphics, int cascade, SD::Vec3 centre) {
     namespace gfx = platform::gfx;
@@ -173,6 +194,54 @@ TEST(SceneFrame, UpdateCollectsWhatTheActiveCameraAndTheCascadesSee) {
     EXPECT_EQ(SceneFixture::Xs(reflection.opaque.items), (std::vector<float>{500, 500}));
     // The cascades stay where the shadow pass put them.
     EXPECT_EQ(cascade1.shadow.items.size(), 3u);
+}
+
+// With developer keys on, a frame with F7 held sets the active camera's target field of view to
+// its field of view + 50 degrees a second times the frame time, F5 to its field of view minus
+// that, F5 winning when both are held. Without developer keys, or with neither key, the target
+// stays.
+TEST(SceneFrame, HeldF7AndF5SteerTheActiveCamerasTargetFieldOfView) {
+    struct Case { bool devKeys; std::set<uint32_t> held; float change; };
+    const Case cases[] = {
+        {true, {SD::key_F7}, +5.0f},
+        {true, {SD::key_F5}, -5.0f},
+        {true, {SD::key_F7, SD::key_F5}, -5.0f},
+        {true, {}, 0.0f},
+        {false, {SD::key_F7}, 0.0f},
+    };
+    for (const Case& c : cases) {
+        SceneFixture f;
+        SD::Input_ input;
+        std::set<uint32_t> keys;
+        input.AddInjector(std::make_unique<qvtest::HeldKeys>(&keys));
+        input.SetDevKeysEnabled(c.devKeys);
+        f.LookFrom({0, 0, 0});
+        f.camera.SetTargetFov(90.0f);
+        keys = c.held;
+        for (int frame = 0; frame < 3; ++frame) {
+            const float before = f.camera.GetFov();
+            input.Update(0.1f);
+            f.graphics->Update(0.1f);
+            EXPECT_FLOAT_EQ(f.camera.GetTargetFov(), c.change == 0.0f ? 90.0f : before + c.change)
+                << "frame " << frame << ", dev keys " << c.devKeys << ", keys held " << c.held.size();
+        }
+    }
+}
+
+// Held long enough, F5 keeps the target at 1 degree rather than through zero.
+TEST(SceneFrame, TheKeysKeepTheTargetFieldOfViewAboveZero) {
+    SceneFixture f;
+    SD::Input_ input;
+    std::set<uint32_t> keys{SD::key_F5};
+    input.AddInjector(std::make_unique<qvtest::HeldKeys>(&keys));
+    input.SetDevKeysEnabled(true);
+    f.LookFrom({0, 0, 0});
+    for (int frame = 0; frame < 40; ++frame) {
+        input.Update(1.0f);
+        f.graphics->Update(1.0f);
+    }
+    EXPECT_EQ(f.camera.GetTargetFov(), 1.0f);
+    EXPECT_GT(f.camera.GetFov(), 0.0f);
 }
 
 struct FakeParticles : Aperture::CulledParticles {

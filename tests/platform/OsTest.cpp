@@ -15,7 +15,7 @@
 
 namespace {
 
-TEST(CrtRandom, MatchesTheOriginalSequenceAndKeepsStatePerThread) {
+TEST(CrtRandom, MatchesTheCRunTimeSequenceAndKeepsStatePerThread) {
     platform::crt_srand(1);
     const int expected[] = {41, 18467, 6334, 26500, 19169};
     for (int e : expected) EXPECT_EQ(platform::crt_rand(), e);
@@ -106,7 +106,7 @@ TEST(VirtualMemory, LargePageAdviceKeepsMemoryAndContent) {
     std::free(p);
 }
 
-TEST(Files, WildcardsMatchLikeTheOriginal) {
+TEST(Files, WildcardsMatchAnyRunAndOneCharacterWithoutCase) {
     struct Case { const char* pattern; const char* name; bool match; };
     const Case cases[] = {
         {"*.xml", "Level.XML", true}, {"*.xml", "a.xmlx", false}, {"a?c", "abc", true},

@@ -26,7 +26,7 @@ protected:
     }
 };
 
-TEST_F(ProfileTest, ReadsStringsWithTheOriginalRules) {
+TEST_F(ProfileTest, ReadsStringsWithTheProfileRules) {
     struct Case { const char* section; const char* key; const char* expected; bool found; };
     const Case cases[] = {
         {"Window", "Name", "Spaced Title", true},

@@ -8,6 +8,7 @@
 #include "sound/engine/SxSoundEngine.h"
 #include "sound/engine/audio/CSxAudioMgr.h"
 #include "sound/engine/bank/SxBankSource.h"
+#include "sound/engine/hierarchy/SxHircReader.h"
 #include "sound/engine/index/CSxIndexable.h"
 #include "sound/engine/memory/SxMemoryMgr.h"
 
@@ -36,6 +37,7 @@ SXRESULT CSxBankMgr::Init(const SxThreadProperties& thread, SxMemPoolId mediaPoo
     if (m_thread) return SX_Fail;
     m_mediaPool = mediaPool;
     m_stop = false;
+    SxSetNodesCarryFeedbackBus(false);  // until a bank header says otherwise
     // The hierarchy readers run on this thread: a stack below 64 KB is raised to it.
     SxThreadProperties properties = thread;
     if (properties.stackSize < kMinStack) properties.stackSize = kMinStack;

@@ -133,6 +133,8 @@ private:
 
     // Chunks.
     SXRESULT ReadMediaIndex(const uint8_t* body, uint32_t size, CSxLoadedBank& bank);
+    // ReadBank without its guard against a reader running out of memory.
+    SXRESULT ReadBankChunks(ISxBankSource& source, CSxLoadedBank& bank, SxBankLoadMode mode);
     SXRESULT ReadData(ISxBankSource& source, uint32_t size, CSxLoadedBank& bank);
     SXRESULT ReadStringTable(const uint8_t* body, uint32_t size);
     SXRESULT IndexMedia(CSxLoadedBank& bank);

@@ -2,6 +2,7 @@
 // read from a bank is checked against the bytes there are before anything is made for it, and
 // a chunk's settings are read whole before any of them is applied.
 #include <cstring>
+#include <new>
 #include <string>
 #include <utility>
 #include <vector>
@@ -243,6 +244,16 @@ SXRESULT CSxBankMgr::ReadStringTable(const uint8_t* body, uint32_t size) {
 }
 
 SXRESULT CSxBankMgr::ReadBank(ISxBankSource& source, CSxLoadedBank& bank, SxBankLoadMode mode) {
+    // A reader's allocation that fails refuses the bank; it never ends the bank thread.
+    try {
+        return ReadBankChunks(source, bank, mode);
+    } catch (const std::bad_alloc&) {
+        SD_WARNING(1, "bank %u: out of memory while it was read", bank.ID());
+        return SX_InsufficientMemory;
+    }
+}
+
+SXRESULT CSxBankMgr::ReadBankChunks(ISxBankSource& source, CSxLoadedBank& bank, SxBankLoadMode mode) {
     uint8_t header[8];
     uint8_t bkhd[16];
     uint32_t read = 0;
@@ -255,8 +266,10 @@ SXRESULT CSxBankMgr::ReadBank(ISxBankSource& source, CSxLoadedBank& bank, SxBank
         source.Read(bkhd, sizeof bkhd, read) != SX_Success || read != sizeof bkhd ||
         !source.Skip(headerSize - sizeof bkhd)) {
         SD_WARNING(1, "bank %u: header chunk of %u bytes is cut short", bank.ID(), headerSize);
-        return SX_InvalidFile;
+        return SX_PartialRead;
     }
+    // Kept whatever the version: the node records of this bank are read by it.
+    SxSetNodesCarryFeedbackBus(U32At(bkhd + 12) != 0);
     if (U32At(bkhd) != kFormatVersion) {
         SD_WARNING(1, "bank %u has format version %u; %u is read", bank.ID(), U32At(bkhd), kFormatVersion);
         return SX_WrongBankVersion;
@@ -266,9 +279,11 @@ SXRESULT CSxBankMgr::ReadBank(ISxBankSource& source, CSxLoadedBank& bank, SxBank
         if (source.Read(header, 8, read) != SX_Success) return SX_InvalidFile;
         if (read == 0) break;
         const uint32_t tag = U32At(header), size = U32At(header + 4);
+        // A copied hierarchy record that cannot be read whole is a failed copy.
+        const SXRESULT cut = tag == kHIRC && !source.InMemory() ? SX_Fail : SX_InvalidFile;
         if (read < 8 || size > source.Remaining()) {
             SD_WARNING(1, "bank %u: chunk at offset %llu is cut short", bank.ID(), (unsigned long long)offset);
-            return SX_InvalidFile;
+            return read < 8 ? SX_InvalidFile : cut;
         }
         const bool structure = mode != SxBankLoad_MediaOnly;
         const bool media = mode != SxBankLoad_StructureOnly;
@@ -290,7 +305,7 @@ SXRESULT CSxBankMgr::ReadBank(ISxBankSource& source, CSxLoadedBank& bank, SxBank
             if (tag == kSTMG) result = ReadGlobalSettings(body.Data(), size);
             if (tag == kENVS) result = ReadEnvSettings(body.Data(), size);
             if (tag == kSTID) result = ReadStringTable(body.Data(), size);
-            if (tag == kHIRC) result = SxReadHircChunk(body.Data(), size, bank.m_objects, bank.ID());
+            if (tag == kHIRC) result = SxReadHircChunk(body.Data(), size, bank.m_objects, bank.ID(), cut);
         }
         if (result != SX_Success)
             SD_WARNING(1, "bank %u: chunk at offset %llu failed with %d", bank.ID(), (unsigned long long)offset, result);

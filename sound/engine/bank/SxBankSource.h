@@ -23,6 +23,10 @@ public:
     // The next size bytes where they already lie, advancing past them; null when the source
     // must copy them (a file) or fewer are left.
     virtual const uint8_t* InPlace(uint32_t size) { (void)size; return nullptr; }
+    // Whether the bank lies in memory. A source that copies its bytes fails a hierarchy
+    // record that runs past the bank as a copy that could not be made (2), not as a cut
+    // chunk (7).
+    virtual bool InMemory() const { return false; }
 };
 
 class SxMemoryBankSource final : public ISxBankSource {
@@ -33,6 +37,7 @@ public:
     bool Skip(uint32_t size) override;
     uint64_t Remaining() const override { return m_left; }
     const uint8_t* InPlace(uint32_t size) override;
+    bool InMemory() const override { return true; }
 
 private:
     const uint8_t* m_cursor;

@@ -139,7 +139,8 @@ SXRESULT CSxBus::SetInitialValues(const uint8_t* body, uint32_t size) {
     }
     // Unlike the other nodes, a bus lists its game-parameter curves before its state groups.
     SXRESULT result = ReadRTPCCurves(cursor);
-    return result == SX_Success ? ReadStateGroups(cursor) : result;
+    if (result == SX_Success) result = ReadStateGroups(cursor);
+    return result == SX_Success ? ReadFeedbackBus(cursor) : result;
 }
 
 SXRESULT CSxBus::AddDuckTarget(SxUniqueID busID, float volume, uint32_t fadeOutMs, uint32_t fadeInMs,

@@ -26,6 +26,8 @@ bool Contains(const std::vector<SxUniqueID>* list, SxUniqueID id) {
 
 }  // namespace
 
+std::vector<CSxSwitchCntr*> CSxSwitchCntr::s_following;
+
 CSxSwitchCntr* CSxSwitchCntr::Create(SxUniqueID id) {
     auto* node = SxNew<CSxSwitchCntr>(g_DefaultPoolId, id);
     if (node && g_pObjectIndex) g_pObjectIndex->AddToIndex(node);
@@ -184,6 +186,7 @@ SXRESULT CSxSwitchCntr::Play(SxPBIParams& params) {
         Followed followed{params.gameObj, params.playingID, {}, params.sampleOffset, false};
         std::copy(std::begin(params.customData), std::end(params.customData), followed.customData);
         m_followed.push_back(followed);
+        if (m_followed.size() == 1) s_following.push_back(this);
         if (params.gameObj) params.gameObj->AddRef();
         if (g_pPlayingMgr) g_pPlayingMgr->AddPendingCount(params.playingID);
     }
@@ -219,11 +222,30 @@ SXRESULT CSxSwitchCntr::Play(SxPBIParams& params) {
 void CSxSwitchCntr::DropFollowed(size_t index) {
     const Followed followed = m_followed[index];
     m_followed.erase(m_followed.begin() + static_cast<std::ptrdiff_t>(index));
+    if (m_followed.empty()) s_following.erase(std::find(s_following.begin(), s_following.end(), this));
     if (g_pPlayingMgr) g_pPlayingMgr->RemovePendingCount(followed.playingID);
     if (followed.gameObj) followed.gameObj->Release();
 }
 
 SXRESULT CSxSwitchCntr::ExecuteAction(const SxActionParams& params) {
+    ApplyToFollowed(params);
+    return CSxParentNode::ExecuteAction(params);
+}
+
+void CSxSwitchCntr::ExecuteOnAllFollowed(const SxActionParams& params, const std::vector<SxUniqueID>& exceptions) {
+    // Ending a followed play changes the list: walk a copy, each container held meanwhile.
+    const std::vector<CSxSwitchCntr*> following = s_following;
+    for (CSxSwitchCntr* container : following) container->AddRef();
+    for (CSxSwitchCntr* container : following) {
+        bool excepted = false;
+        for (const CSxParameterNodeBase* node = container; node && !excepted; node = node->Parent())
+            excepted = std::find(exceptions.begin(), exceptions.end(), node->ID()) != exceptions.end();
+        if (!excepted) container->ApplyToFollowed(params);
+    }
+    for (CSxSwitchCntr* container : following) container->Release();
+}
+
+void CSxSwitchCntr::ApplyToFollowed(const SxActionParams& params) {
     const bool ends = params.kind == SxActionKind_Stop || params.kind == SxActionKind_Break;
     for (size_t i = m_followed.size(); i-- > 0;) {
         Followed& followed = m_followed[i];
@@ -243,7 +265,6 @@ SXRESULT CSxSwitchCntr::ExecuteAction(const SxActionParams& params) {
             followed.paused = false;
         }
     }
-    return CSxParentNode::ExecuteAction(params);
 }
 
 // --- following the group ---

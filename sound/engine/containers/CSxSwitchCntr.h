@@ -49,6 +49,10 @@ public:
     uint8_t ChildFlags(SxUniqueID childID) const;
     // Plays followed for switch changes.
     uint32_t FollowedPlayCount() const { return static_cast<uint32_t>(m_followed.size()); }
+    // An action that reaches every node (the stop-all scopes, a stopped playing ID) reaches the
+    // followed plays of each container that holds some, unless the container or a node above
+    // it is among the exceptions. Under the global audio lock.
+    static void ExecuteOnAllFollowed(const SxActionParams& params, const std::vector<SxUniqueID>& exceptions);
 
 protected:
     // Sounds, feedback nodes and containers only.
@@ -82,6 +86,11 @@ private:
     const std::vector<SxUniqueID>* ListFor(uint32_t& value) const;
     SXRESULT SwitchChange(uint32_t value, CSxRegisteredObj* gameObj);
     void DropFollowed(size_t index);
+    // Stop and break end the followed plays the action names, pause and resume hold them.
+    void ApplyToFollowed(const SxActionParams& params);
+
+    // The containers whose followed plays are not empty.
+    static std::vector<CSxSwitchCntr*> s_following;
 
     std::vector<SwitchList> m_switches;
     std::vector<ChildParams> m_childParams;

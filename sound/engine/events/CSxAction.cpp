@@ -28,9 +28,14 @@ CSxParameterNodeBase* CSxAction::FindNode(SxUniqueID id) {
 
 namespace {
 
-// Milliseconds become samples at the output rate (whole samples per millisecond first).
+int32_t Saturated(int64_t value) {
+    return static_cast<int32_t>(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX));
+}
+
+// Milliseconds become samples at the output rate (whole samples per millisecond first), held to
+// what a sample count of the scheduler holds.
 void ConvertDelay(SxPropValue& value) {
-    value.i = static_cast<int32_t>(CSxLEngine::OutputSampleRate() / 1000) * value.i;
+    value.i = Saturated(int64_t(CSxLEngine::OutputSampleRate() / 1000) * value.i);
 }
 }  // namespace
 
@@ -98,10 +103,11 @@ int32_t CSxAction::RandomizedInt(uint32_t id) const {
     const int32_t base = m_props.GetInt(id);
     const SxRangeBundle::Entry* range = m_ranges.Find(id);
     if (!range) return base;
-    const int32_t m = range->min.i, M = range->max.i;
-    if (M == m) return base + m;
-    const double d = static_cast<double>(M) - m;
-    return base + m + static_cast<int32_t>(platform::crt_rand() * (1.0 / 32767.0) * d + 0.5);
+    // In 64 bits: the bank's value and offsets may each be as large as 32 bits hold.
+    const int64_t m = range->min.i, M = range->max.i;
+    if (M == m) return Saturated(base + m);
+    const double d = static_cast<double>(M - m);
+    return Saturated(base + m + static_cast<int64_t>(platform::crt_rand() * (1.0 / 32767.0) * d + 0.5));
 }
 
 // --- play ---

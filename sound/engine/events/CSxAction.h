@@ -3,6 +3,7 @@
 // fade time, probability) with their random ranges, its type (kind in the high byte, scope in
 // the low byte) and its fade curve. The audio manager runs it through Execute once its delay
 // has passed.
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <vector>
@@ -45,7 +46,8 @@ public:
     void SetElementID(SxUniqueID id) { m_targetID = id; }
     void SetSxPropInt(uint32_t id, int32_t value, int32_t min, int32_t max);
     // The delay in samples and the fade time in milliseconds, each with one random draw.
-    int32_t GetDelay() const { return RandomizedInt(SxProp_DelayTime); }
+    // Never negative: a range may take the bank's delay below 0.
+    int32_t GetDelay() const { return std::max(0, RandomizedInt(SxProp_DelayTime)); }
     int32_t GetFadeTime() const { return RandomizedInt(SxProp_TransitionTime); }
     SxCurveInterpolation FadeCurve() const { return static_cast<SxCurveInterpolation>(m_flags & 0x1F); }
     const SxPropBundle& Props() const { return m_props; }

@@ -6,6 +6,7 @@
 #include "sound/engine/curves/CSxConversionTable.h"
 #include "sound/engine/hierarchy/CSxSIS.h"
 #include "sound/engine/hierarchy/CSxState.h"
+#include "sound/engine/hierarchy/SxHircReader.h"
 #include "sound/engine/index/CSxObjectIndex.h"
 #include "sound/engine/memory/SxMemoryMgr.h"
 #include "sound/engine/registry/CSxRegisteredObj.h"
@@ -83,7 +84,23 @@ SXRESULT CSxParameterNodeBase::SetNodeBaseParams(SxReadCursor& cursor, bool part
     if ((result = ReadPositioning(cursor)) != SX_Success) return result;
     if ((result = ReadAdvancedSettings(cursor)) != SX_Success) return result;
     if ((result = ReadStateGroups(cursor)) != SX_Success) return result;
-    return ReadRTPCCurves(cursor);
+    if ((result = ReadRTPCCurves(cursor)) != SX_Success) return result;
+    return ReadFeedbackBus(cursor);
+}
+
+SXRESULT CSxParameterNodeBase::ReadFeedbackBus(SxReadCursor& cursor) {
+    if (!SxNodesCarryFeedbackBus()) return SX_Success;
+    uint32_t busID;
+    if (!cursor.U32(busID)) return SX_Fail;
+    if (busID == 0) return SX_Success;
+    CSxIndexable* bus = g_pObjectIndex ? g_pObjectIndex->GetPtrAndAddRef(SxIndex_Node, busID) : nullptr;
+    if (!bus) return SX_Fail;
+    auto* node = static_cast<CSxParameterNodeBase*>(bus);
+    const SXRESULT result =
+        node->NodeCategory() == SxNodeCategory_FeedbackBus ? node->AddChild(ID()) : SX_Fail;
+    bus->Release();
+    if (result == SX_Success) m_feedbackBusID = busID;
+    return result;
 }
 
 SXRESULT CSxParameterNodeBase::ReadEffects(SxReadCursor& cursor, bool partial) {

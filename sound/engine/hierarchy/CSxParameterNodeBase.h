@@ -207,6 +207,8 @@ public:
     SxUniqueID EffectID(uint32_t slot) const { return slot < 4 ? m_effects[slot].id : 0; }
     bool EffectIsShareSet(uint32_t slot) const { return slot < 4 && m_effects[slot].shareSet != 0; }
     SxUniqueID OverrideBusID() const { return m_busID; }
+    // The motion bus the node's bank data names (0: none).
+    SxUniqueID FeedbackBusID() const { return m_feedbackBusID; }
 
     // Value of a game-parameter-driven node value for the object (0 when not subscribed).
     float RTPCValue(uint32_t param, CSxRegisteredObj* gameObj) const;
@@ -236,6 +238,8 @@ protected:
     SXRESULT ReadAdvancedSettings(SxReadCursor& cursor);
     SXRESULT ReadStateGroups(SxReadCursor& cursor);
     SXRESULT ReadRTPCCurves(SxReadCursor& cursor);
+    // The last field of a node record in a bank whose header says it carries feedback data.
+    SXRESULT ReadFeedbackBus(SxReadCursor& cursor);
 
 private:
     struct StateEntry {
@@ -261,6 +265,7 @@ private:
 
     CSxParameterNodeBase* m_parent = nullptr;
     SxUniqueID m_busID = 0;
+    SxUniqueID m_feedbackBusID = 0;
     SxPropBundle m_props;
     SxRangeBundle m_ranges;
     std::vector<StateGroup> m_stateGroups;

@@ -1,6 +1,7 @@
 #include "sound/engine/hierarchy/SxHircReader.h"
 
 #include <atomic>
+#include <new>
 
 #include "core/Logger.h"
 #include "sound/engine/SxAudioThread.h"
@@ -26,6 +27,7 @@ namespace SX {
 namespace {
 
 std::atomic<SxHircObjectHook> g_hircObjectHook{nullptr};
+std::atomic<bool> g_nodesCarryFeedbackBus{false};
 
 bool ReadHere(uint8_t type) {
     return type == SxHirc_State || type == SxHirc_Sound || type == SxHirc_Action || type == SxHirc_Event ||
@@ -38,7 +40,13 @@ bool ReadHere(uint8_t type) {
 template <typename Object>
 SXRESULT ReadNew(Object* object, const uint8_t* body, uint32_t size, CSxIndexable** out) {
     if (!object) return SX_Fail;
-    const SXRESULT result = object->SetInitialValues(body, size);
+    SXRESULT result;
+    // A record whose reading runs out of memory is refused like any other that fails.
+    try {
+        result = object->SetInitialValues(body, size);
+    } catch (const std::bad_alloc&) {
+        result = SX_InsufficientMemory;
+    }
     if (result != SX_Success) {
         object->Release();
         return result;
@@ -63,6 +71,9 @@ SxIndexTable TableOf(uint8_t type) {
 }  // namespace
 
 void SxSetHircObjectHook(SxHircObjectHook hook) { g_hircObjectHook = hook; }
+
+void SxSetNodesCarryFeedbackBus(bool carry) { g_nodesCarryFeedbackBus = carry; }
+bool SxNodesCarryFeedbackBus() { return g_nodesCarryFeedbackBus; }
 
 SXRESULT SxReadHircObject(uint8_t type, const uint8_t* body, uint32_t size, CSxIndexable** out) {
     *out = nullptr;
@@ -125,12 +136,13 @@ SXRESULT SxReadHircObject(uint8_t type, const uint8_t* body, uint32_t size, CSxI
     }
 }
 
-SXRESULT SxReadHircChunk(const uint8_t* data, uint32_t size, std::vector<CSxIndexable*>& loaded, SxBankID bank) {
+SXRESULT SxReadHircChunk(const uint8_t* data, uint32_t size, std::vector<CSxIndexable*>& loaded, SxBankID bank,
+                         SXRESULT cut) {
     SxReadCursor cursor(data, size);
     uint32_t count;
     if (!cursor.U32(count) || !cursor.HasRoomFor(count, 5)) {
         SD_WARNING(1, "hierarchy chunk of %u bytes has no room for its object count", size);
-        return SX_InvalidFile;
+        return cut;
     }
     loaded.reserve(loaded.size() + count);
     for (uint32_t i = 0; i < count; ++i) {
@@ -139,7 +151,7 @@ SXRESULT SxReadHircChunk(const uint8_t* data, uint32_t size, std::vector<CSxInde
         uint32_t bodySize;
         if (!cursor.U8(type) || !cursor.U32(bodySize) || bodySize > cursor.Left()) {
             SD_WARNING(1, "hierarchy record %u at offset %u is cut short", i, offset);
-            return SX_InvalidFile;
+            return cut;
         }
         CSxIndexable* object = nullptr;
         SXRESULT result = SX_Refused;

@@ -37,15 +37,21 @@ using SxHircObjectHook = SXRESULT (*)(uint8_t type, const uint8_t* body, uint32_
                                       CSxIndexable** object);
 void SxSetHircObjectHook(SxHircObjectHook hook);
 
+// Whether node records end with a feedback bus ID: the feedback flag of the last bank header
+// read, kept from one bank header to the next.
+void SxSetNodesCarryFeedbackBus(bool carry);
+bool SxNodesCarryFeedbackBus();
+
 // One record body. A new object is made and read under the global audio lock; one already in
 // the index is kept as it is. *out gets the object with one reference for the caller (the
 // loading bank), or null when the record was skipped. Failures are logged.
 SXRESULT SxReadHircObject(uint8_t type, const uint8_t* body, uint32_t size, CSxIndexable** out);
 
 // A whole chunk body: u32 count, then records {u8 type, u32 size, body}. Each object read is
-// appended to loaded with its reference; reading stops at the first failure (7 for a record
-// cut short), leaving what was loaded in place for the caller to release. Records of types the
-// engine does not read go to the hook, when one is installed.
-SXRESULT SxReadHircChunk(const uint8_t* data, uint32_t size, std::vector<CSxIndexable*>& loaded, SxBankID bank = 0);
+// appended to loaded with its reference; reading stops at the first failure (cut for a count or
+// record that runs past the chunk), leaving what was loaded in place for the caller to release.
+// Records of types the engine does not read go to the hook, when one is installed.
+SXRESULT SxReadHircChunk(const uint8_t* data, uint32_t size, std::vector<CSxIndexable*>& loaded, SxBankID bank = 0,
+                         SXRESULT cut = SX_InvalidFile);
 
 }  // namespace SX

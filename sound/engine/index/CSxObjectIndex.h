@@ -22,7 +22,7 @@ public:
     uint32_t Count() const { return m_count; }
     // Every item, bucket by bucket (a snapshot taken under the lock).
     std::vector<CSxIndexable*> Items();
-    // Recursive, as the original relied on re-entry from Release.
+    // Recursive: Release re-enters it when an object leaves the table.
     platform::CriticalSection& Lock() { return m_lock; }
     void Clear();
 

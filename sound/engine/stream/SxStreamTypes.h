@@ -92,7 +92,7 @@ struct SxAutoStmHeuristics {
 };
 
 struct SxAutoStmBufSettings {
-    uint32_t bufferSize = 0;     // 0: unspecified
+    uint32_t bufferSize = 0;     // 0: none given
     uint32_t minBufferSize = 0;
     uint32_t blockSize = 0;
 };

@@ -46,7 +46,7 @@ public:
     const uint8_t* PluginParams() const { return m_params; }
     uint32_t PluginParamsSize() const { return m_paramsSize; }
     // A copy of every field; a name streamed by name is duplicated, never shared, so the copy
-    // and the original free their own. Null when memory fails.
+    // and this source free their own. Null when memory fails.
     CSxSource* Clone() const;
 
     // Own data and size when the source has them; otherwise none (the bank manager's media

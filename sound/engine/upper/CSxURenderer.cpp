@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "sound/engine/SxSoundEngine.h"
+#include "sound/engine/containers/CSxSwitchCntr.h"
 #include "sound/engine/hierarchy/CSxSoundBase.h"
 #include "sound/engine/lower/CSxLEngine.h"
 #include "sound/engine/memory/SxMemoryMgr.h"
@@ -256,6 +257,7 @@ SXRESULT CSxURenderer::Resume(CSxSoundBase* node, CSxRegisteredObj* gameObj, con
 
 void CSxURenderer::ExecuteOnAll(const SxActionParams& params, const std::vector<SxUniqueID>& exceptions) {
     if (s_executeOnAllHook) s_executeOnAllHook(params, exceptions);
+    CSxSwitchCntr::ExecuteOnAllFollowed(params, exceptions);
     const SxFadeParams fade{params.transitionMs, params.curve};
     auto excepted = [&](const CSxPBI& instance) {
         for (const CSxParameterNodeBase* node = instance.Node(); node; node = node->Parent())

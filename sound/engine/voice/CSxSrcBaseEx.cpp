@@ -34,7 +34,7 @@ SXRESULT CSxSrcBaseEx::OpenMedia(const uint8_t*& media, uint32_t& size) {
         media = m_looked;
         size = m_lookedSize;
     }
-    if (!media || !size) return SX_Fail;
+    if (!media || !size) return SX_InvalidParameter;
     SXRESULT result = SxParseMedia(media, size, true, m_media);
     if (result == SX_Success) result = SxReadMediaFormat(m_media, m_mediaFormat);
     return result == SX_Success ? SX_Success : SX_InvalidFile;

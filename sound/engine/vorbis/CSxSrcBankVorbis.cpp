@@ -18,7 +18,7 @@ SXRESULT CSxSrcBankVorbis::StartSource() {
     SXRESULT result = OpenMedia(media, size);
     if (result != SX_Success) return result;
     if (m_mediaFormat.tag != SxMediaTag_Vorbis) return SX_InvalidFile;
-    if (m_vorbis.Read(m_media.fmt, m_media.fmtSize, m_media.dataSize) != SX_Success) return SX_InvalidFile;
+    if ((result = m_vorbis.Read(m_media.fmt, m_media.fmtSize, m_media.dataSize)) != SX_Success) return result;
     if ((result = SxCheckKernelFormat(m_vorbis.channels, 16)) != SX_Success) return result;
     if (m_media.dataOffset > size || size - m_media.dataOffset != m_media.dataSize) return SX_Fail;
     m_data = media + m_media.dataOffset;

@@ -13,8 +13,8 @@ SXRESULT CSxSrcFileVorbis::ParseHeader(const uint8_t* data, uint32_t size) {
     if (SxParseMedia(data, size, true, m_media) != SX_Success) return SX_InvalidFile;
     if (SxReadMediaFormat(m_media, m_mediaFormat) != SX_Success || m_mediaFormat.tag != SxMediaTag_Vorbis)
         return SX_InvalidFile;
-    if (m_vorbis.Read(m_media.fmt, m_media.fmtSize, m_media.dataSize) != SX_Success) return SX_InvalidFile;
-    const SXRESULT result = SxCheckKernelFormat(m_vorbis.channels, 16);
+    SXRESULT result = m_vorbis.Read(m_media.fmt, m_media.fmtSize, m_media.dataSize);
+    if (result == SX_Success) result = SxCheckKernelFormat(m_vorbis.channels, 16);
     if (result != SX_Success) return result;
     m_format.sampleRate = m_vorbis.sampleRate;
     m_format.channelMask = m_mediaFormat.channelMask;

@@ -28,13 +28,14 @@ SXRESULT SxVorbisFormat::Read(const uint8_t* fmt, uint32_t fmtSize, uint32_t dat
     setupID = U32(fmt + 60);
     shortLog2 = fmt[64];
     longLog2 = fmt[65];
-    if (channels == 0 || channels > SxMediaMaxChannels || sampleRate == 0 || totalFrames == 0) return SX_InvalidFile;
+    if (channels == 0 || sampleRate == 0 || totalFrames == 0) return SX_InvalidFile;
     if (seekTableSize % 4 != 0 || seekTableSize > dataSize || firstPacket > dataSize ||
         firstPacket < seekTableSize + 2 || firstPacket - seekTableSize - 2 > 0xFFFF)
         return SX_InvalidFile;
     const uint32_t packets = dataSize - seekTableSize;
     if (loopEnd > packets || loopStart > loopEnd || loopStart + seekTableSize < firstPacket) return SX_InvalidFile;
-    return SX_Success;
+    // Well formed, but more channels than a voice mixes: refused as the other codecs refuse it.
+    return channels > SxMediaMaxChannels ? SX_UnsupportedChannelConfig : SX_Success;
 }
 
 SXRESULT SxVorbisFormat::SetupPacket(const uint8_t* data, const uint8_t*& setup, uint32_t& size) const {

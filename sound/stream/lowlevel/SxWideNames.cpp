@@ -50,7 +50,7 @@ namespace {
 uint32_t Hash32(const std::u16string& units, size_t length) {
     std::string narrow;
     for (size_t i = 0; i < length; ++i) narrow += static_cast<char>(static_cast<uint8_t>(units[i]));
-    // A code unit whose low byte is 0 would end the name early, as the original's copy did.
+    // A code unit whose low byte is 0 ends the name early, as a copy into 8-bit characters does.
     return SoundEngine::GetIDFromString(narrow.c_str());
 }
 

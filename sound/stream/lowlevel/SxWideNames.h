@@ -1,5 +1,5 @@
 #pragma once
-// Wide names as the original held them: 16-bit code units. Names reach us as wchar_t (32-bit
+// Wide names as the data holds them: 16-bit code units. Names reach us as wchar_t (32-bit
 // here); characters beyond 16 bits become surrogate pairs before any comparison or hash.
 #include <cstdint>
 #include <string>
@@ -11,7 +11,7 @@ std::u16string ToCodeUnits(const wchar_t* name);
 std::string ToUtf8(const wchar_t* name);
 // The code unit in the system's 8-bit code page: itself below 256, else '?'.
 inline uint8_t ToAnsi(char16_t unit) { return unit < 0x100 ? static_cast<uint8_t>(unit) : uint8_t('?'); }
-// A to Z only, as the original lowered names.
+// A to Z only: the package's names are lowered so.
 inline char16_t LowerAscii(char16_t unit) { return unit >= u'A' && unit <= u'Z' ? char16_t(unit + 32) : unit; }
 
 // The sound engine's 32-bit ID of a wide name: each code unit cut to 8 bits, then hashed.

@@ -99,6 +99,9 @@ void CSxAutoStmBase::UpdateSchedulingStatus() {
 }
 
 void CSxAutoStmBase::Destroy() {
+    // Once marked and unlocked, the task is the IO thread's to delete: the device is taken
+    // before the lock goes.
+    CSxDeviceBase* device;
     {
         platform::Lock lock(m_lock);
         SetFlag(SxTask_ToBeDestroyed);
@@ -109,8 +112,9 @@ void CSxAutoStmBase::Destroy() {
             m_ready.pop_front();
         }
         UpdateSchedulingStatus();
+        device = m_device;
     }
-    m_device->NotifyTaskReleased();
+    device->NotifyTaskReleased();
 }
 
 void CSxAutoStmBase::QueryInfo(SxStreamInfo& info) {

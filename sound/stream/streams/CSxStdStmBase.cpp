@@ -19,14 +19,19 @@ void CSxStdStmBase::WaitForTransferInFlight(Guard& lock) {
 }
 
 void CSxStdStmBase::Destroy() {
+    // Once marked and unlocked, the task is the IO thread's to delete: it is marked only after
+    // the wait for a transfer in flight (which waits on the task's own event), and the device
+    // is taken before the lock goes.
+    CSxDeviceBase* device;
     {
         Guard lock(m_lock);
-        SetFlag(SxTask_ToBeDestroyed);
         if (m_status == SX_StmStatusPending) Finish(SX_StmStatusCancelled);
         m_status = SX_StmStatusCancelled;
         WaitForTransferInFlight(lock);
+        SetFlag(SxTask_ToBeDestroyed);
+        device = m_device;
     }
-    m_device->NotifyTaskReleased();
+    device->NotifyTaskReleased();
 }
 
 void CSxStdStmBase::QueryInfo(SxStreamInfo& info) {

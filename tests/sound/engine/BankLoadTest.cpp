@@ -10,6 +10,7 @@
 #include "sound/engine/SxAudioThread.h"
 #include "sound/engine/bank/SxBankSource.h"
 #include "sound/engine/environments/CSxEnvironmentsMgr.h"
+#include "sound/engine/hierarchy/CSxParentNode.h"
 #include "sound/engine/rtpc/CSxRTPCMgr.h"
 #include "sound/engine/states/CSxStateMgr.h"
 #include "support/TempTree.h"
@@ -249,6 +250,54 @@ TEST_F(BankLoad, SettingsAndEnvironmentCurvesReachTheirManagers) {
     EXPECT_EQ(g_u16MaxNumVoices, 33);
     EXPECT_FLOAT_EQ(g_pEnvironmentsMgr->GetCurveValue(SxCurve_Occlusion, SxCurveTarget_Volume, 50.0f), -10.0f);
     ASSERT_EQ(SoundEngine::UnloadBank(40), SX_Success);
+}
+
+// A bank whose header says it carries feedback data ends every node record with a motion bus
+// ID: the mixer keeps its child and its motion bus, and a bank without the flag read after it
+// is read without one. A motion bus that is not loaded fails the bank.
+TEST_F(BankLoad, ABankWithFeedbackDataReadsTheMotionBusOfEveryNode) {
+    auto feedbackBank = [](uint32_t bankID, uint32_t motionBus) {
+        bw::BankFile file;
+        file.id = bankID;
+        file.feedback = 1;
+        bw::Bus bus;
+        bus.withFeedbackBus = true;
+        bw::NodeBase sound, mixer;
+        sound.parentID = 21;
+        sound.withFeedbackBus = mixer.withFeedbackBus = true;
+        mixer.feedbackBusID = motionBus;
+        file.records = {bw::Record(SxHirc_FeedbackBus, bw::BusBody(22, bus)),
+                        bw::Record(SxHirc_Sound, bw::SoundBody(20, bw::Source(), sound)),
+                        bw::Record(SxHirc_ActorMixer, bw::ActorMixerBody(21, mixer, {20}))};
+        return bw::WriteBank(file);
+    };
+    SxBankID id;
+    {
+        const AlignedBank bank(feedbackBank(42, 22));
+        ASSERT_EQ(SoundEngine::LoadBank(bank.Data(), bank.Size(), id), SX_Success);
+        CSxIndexable* mixer = g_pObjectIndex->GetPtrAndAddRef(SxIndex_Node, 21);
+        CSxIndexable* sound = g_pObjectIndex->GetPtrAndAddRef(SxIndex_Node, 20);
+        ASSERT_TRUE(mixer && sound);
+        EXPECT_EQ(static_cast<CSxParentNode*>(mixer)->ChildCount(), 1u);
+        EXPECT_EQ(static_cast<CSxParameterNodeBase*>(sound)->Parent(), mixer);
+        EXPECT_EQ(static_cast<CSxParameterNodeBase*>(mixer)->FeedbackBusID(), 22u);
+        EXPECT_EQ(static_cast<CSxParameterNodeBase*>(sound)->FeedbackBusID(), 0u);
+        mixer->Release();
+        sound->Release();
+    }
+    {
+        const AlignedBank plain(bw::WriteBank(sxtest::PlayableBank(43)));
+        ASSERT_EQ(SoundEngine::LoadBank(plain.Data(), plain.Size(), id), SX_Success);
+        CSxIndexable* mixer = g_pObjectIndex->GetPtrAndAddRef(SxIndex_Node, 13);
+        ASSERT_TRUE(mixer);
+        EXPECT_EQ(static_cast<CSxParentNode*>(mixer)->ChildCount(), 1u);
+        mixer->Release();
+    }
+    ASSERT_EQ(SoundEngine::UnloadBank(42), SX_Success);
+    ASSERT_EQ(SoundEngine::UnloadBank(43), SX_Success);
+    const AlignedBank unknownBus(feedbackBank(44, 99));
+    EXPECT_EQ(SoundEngine::LoadBank(unknownBus.Data(), unknownBus.Size(), id), SX_Fail);
+    EXPECT_EQ(ObjectCount(), 0u);
 }
 
 // The game's own threshold is not overridden by a bank.

@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <new>
 #include <string>
 
 #include "SxBankFixture.h"
+#include "sound/engine/bank/SxBankSource.h"
 #include "sound/engine/states/CSxStateMgr.h"
+#include "support/TempTree.h"
 
 namespace {
 
@@ -61,8 +64,8 @@ TEST_F(BankMalformed, EachFailsCleanlyAndLeavesNothingBehind) {
     const Case cases[] = {
         {"first chunk not the header", [](const bw::Bytes& b) { return bw::WithU32At(b, 0, 0x44484B41); }, SX_InvalidFile},
         {"version 61", [](const bw::Bytes& b) { return bw::WithU32At(b, 8, 61); }, SX_WrongBankVersion},
-        {"header body below 16 bytes", [](const bw::Bytes& b) { return bw::WithU32At(b, 4, 8); }, SX_InvalidFile},
-        {"header size past the end", [](const bw::Bytes& b) { return bw::WithU32At(b, 4, 0xFFFFFFF0u); }, SX_InvalidFile},
+        {"header body below 16 bytes", [](const bw::Bytes& b) { return bw::WithU32At(b, 4, 8); }, SX_PartialRead},
+        {"header size past the end", [](const bw::Bytes& b) { return bw::WithU32At(b, 4, 0xFFFFFFF0u); }, SX_PartialRead},
         {"chunk header cut after 1 byte", [](const bw::Bytes& b) { return Appended(b, {'H'}); }, SX_InvalidFile},
         {"chunk header cut after 7 bytes", [](const bw::Bytes& b) { return Appended(b, {'H', 'I', 'R', 'C', 1, 0, 0}); }, SX_InvalidFile},
         {"settings cut short", [](const bw::Bytes& b) { return CutInside(b, "STMG"); }, SX_InvalidFile},
@@ -118,6 +121,50 @@ TEST_F(BankMalformed, EachFailsCleanlyAndLeavesNothingBehind) {
     ASSERT_EQ(SoundEngine::LoadBank(bank.Data(), bank.Size(), id), SX_Success);
     EXPECT_EQ(ObjectCount(), 4u);
     EXPECT_EQ(g_pBankMgr->MediaCount(), 2u);
+    ASSERT_EQ(SoundEngine::UnloadBank(90), SX_Success);
+}
+
+// Read from a file, a hierarchy record that runs past the bank is a copy that could not be made
+// (2) where a bank in memory is cut (7); a cut header is a short read either way.
+TEST_F(BankMalformed, FromAFileACutHierarchyIsAFailedCopy) {
+    qvtest::TempTree tree;
+    SxSetBankFolder(tree.Root());
+    const bw::Bytes good = bw::WriteBank(FullBank());
+    const size_t hirc = Body(good, "HIRC");
+    const Case cases[] = {
+        {"hierarchy cut short", [](const bw::Bytes& b) { return CutInside(b, "HIRC"); }, SX_Fail},
+        {"hierarchy record past the chunk", [&](const bw::Bytes& b) { return bw::WithU32At(b, hirc + 5, 0xFFFFFF00u); }, SX_Fail},
+        {"header size past the end", [](const bw::Bytes& b) { return bw::WithU32At(b, 4, 0xFFFFFFF0u); }, SX_PartialRead},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const bw::Bytes bytes = c.make(good);
+        tree.Write("Broken.bnk", std::string(bytes.begin(), bytes.end()));
+        SxBankID id;
+        EXPECT_EQ(SoundEngine::LoadBank("Broken.bnk", -1, id), c.expected);
+        EXPECT_EQ(g_pBankMgr->BankCount(), 0u);
+        EXPECT_EQ(ObjectCount(), 0u);
+    }
+    SxSetBankFolder("");
+}
+
+// A hierarchy reader that runs out of memory refuses its bank on the bank thread, as a game
+// loading the bank meets it; what the bank read before is released and the engine goes on.
+TEST_F(BankMalformed, AReaderOutOfMemoryRefusesTheBank) {
+    SxSetHircObjectHook([](uint8_t type, const uint8_t*, uint32_t, SxBankID, CSxIndexable**) -> SXRESULT {
+        if (type == 12) throw std::bad_alloc();
+        return SX_Refused;
+    });
+    bw::BankFile file = sxtest::PlayableBank(95);
+    file.records.push_back(bw::Record(12, bw::Bytes(8, 0)));
+    const AlignedBank bank(bw::WriteBank(file));
+    SxBankID id;
+    EXPECT_EQ(SoundEngine::LoadBank(bank.Data(), bank.Size(), id), SX_InsufficientMemory);
+    SxSetHircObjectHook(nullptr);
+    EXPECT_EQ(g_pBankMgr->BankCount(), 0u);
+    EXPECT_EQ(ObjectCount(), 0u);
+    const AlignedBank good(bw::WriteBank(FullBank()));
+    EXPECT_EQ(SoundEngine::LoadBank(good.Data(), good.Size(), id), SX_Success);
     ASSERT_EQ(SoundEngine::UnloadBank(90), SX_Success);
 }
 

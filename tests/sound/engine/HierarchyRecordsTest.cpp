@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
+
 #include "SxHierarchyFixture.h"
 #include "sound/engine/events/CSxAction.h"
 #include "sound/engine/events/CSxEvent.h"
@@ -93,6 +95,46 @@ TEST_F(HierarchyRecords, HandWrittenRecordsGiveTheirFields) {
     ASSERT_NE(event, nullptr);
     ASSERT_EQ(event->ActionCount(), 1u);
     EXPECT_EQ(event->GetAction(0), play);
+}
+
+// An action's delay in the bank is milliseconds, with an optional range of offsets: whatever
+// they hold, the delay scheduled is a sample count from 0 to the largest 32 bits hold.
+TEST_F(HierarchyRecords, ActionDelaysStayWithinWhatTheSchedulerHolds) {
+    constexpr int32_t kMax = INT32_MAX;
+    struct Case {
+        const char* what;
+        int32_t ms;
+        bool ranged;
+        int32_t min, max;
+        int32_t samples;
+    } cases[] = {
+        {"a second", 1000, false, 0, 0, 48000},
+        {"27 hours", 100000000, false, 0, 0, kMax},
+        {"the largest the bank holds", kMax, false, 0, 0, kMax},
+        {"negative", -5, false, 0, 0, 0},
+        {"the smallest the bank holds", INT32_MIN, false, 0, 0, 0},
+        {"a range that takes it below 0", 0, true, -1000, -1000, 0},
+        {"a range that adds to the largest", kMax, true, kMax, kMax, kMax},
+        {"a range over the whole span", 0, true, INT32_MIN, kMax, -1},  // -1: any
+    };
+    uint32_t id = 3100;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::vector<bw::Range> ranges;
+        if (c.ranged) ranges.push_back(bw::RangeI(SxProp_DelayTime, c.min, c.max));
+        ASSERT_EQ(Load({bw::Record(SxHirc_Action, bw::ActionBody(id, 0x0403, 1001, {bw::PropI(SxProp_DelayTime, c.ms)},
+                                                                  ranges, bw::PlayParams(4, 0)))}),
+                  SX_Success);
+        auto* play = Find<CSxActionPlay>(SxIndex_Action, id++);
+        ASSERT_NE(play, nullptr);
+        for (int draw = 0; draw < 20; ++draw) {
+            const uint32_t delay = play->DelaySamples();  // drawn afresh each time when ranged
+            EXPECT_LE(delay, uint32_t(kMax));
+            if (c.samples >= 0) {
+                EXPECT_EQ(delay, uint32_t(c.samples));
+            }
+        }
+    }
 }
 
 TEST_F(HierarchyRecords, WriterAndHandWrittenBytesAgree) {
@@ -374,14 +416,14 @@ TEST(SourceDescription, CloneCopiesTheNameItOwns) {
     g_DefaultPoolId = MemoryMgr::CreatePool(nullptr, 1 << 20, 16, SxMemPool_Heap);
     {
         CSxSource original;
-        ASSERT_EQ(original.SetSourceByName(7, 0x00040001, L"voice.wem", true, false, false), SX_Success);
+        ASSERT_EQ(original.SetSourceByName(7, 0x00040001, L"voice.med", true, false, false), SX_Success);
         CSxSource* copy = original.Clone();
         ASSERT_NE(copy, nullptr);
         EXPECT_NE(copy->FileName(), original.FileName()) << "each frees its own name";
-        EXPECT_EQ(std::wstring(copy->FileName()), L"voice.wem");
+        EXPECT_EQ(std::wstring(copy->FileName()), L"voice.med");
         EXPECT_EQ(copy->Flags(), original.Flags());
         SxDelete(g_DefaultPoolId, copy);
-        EXPECT_EQ(std::wstring(original.FileName()), L"voice.wem") << "still readable after the copy went";
+        EXPECT_EQ(std::wstring(original.FileName()), L"voice.med") << "still readable after the copy went";
 
         CSxSource plain;
         plain.SetSource(0x00010001, 5, 6, 7, 8, CSxSource::kKindInMemory << CSxSource::kKindShift);

@@ -356,10 +356,10 @@ TEST_F(ExternalSources, TheEntryWithTheSourcesCookieReplacesItForOnePlay) {
         bool plays;
         uint32_t kind;
     } cases[] = {
-        {"a file name", {42, 4, L"line.wem", nullptr, 0, 0}, true, CSxSource::kKindStreamed},
+        {"a file name", {42, 4, L"line.med", nullptr, 0, 0}, true, CSxSource::kKindStreamed},
         {"memory", {42, 4, nullptr, memory, sizeof memory, 0}, true, CSxSource::kKindInMemory},
         {"a file ID", {42, 4, nullptr, nullptr, 0, 9}, true, CSxSource::kKindStreamed},
-        {"another cookie", {41, 4, L"line.wem", nullptr, 0, 0}, false, 0},
+        {"another cookie", {41, 4, L"line.med", nullptr, 0, 0}, false, 0},
     };
     for (const Case& c : cases) {
         g_ended.clear();
@@ -373,7 +373,7 @@ TEST_F(ExternalSources, TheEntryWithTheSourcesCookieReplacesItForOnePlay) {
             EXPECT_EQ(instance->Source()->Kind(), c.kind) << c.what;
             EXPECT_EQ(instance->Source()->PluginID(), 0x00040001u) << c.what;
             if (c.entry.fileName) {
-                EXPECT_EQ(std::wstring(instance->Source()->FileName()), L"line.wem");
+                EXPECT_EQ(std::wstring(instance->Source()->FileName()), L"line.med");
             }
             if (c.entry.inMemory) {
                 EXPECT_EQ(instance->Media(), reinterpret_cast<const uint8_t*>(memory));

@@ -143,7 +143,7 @@ TEST_F(Sources, MalformedOrUnplayableMediaFailsTheSourceWithItsResult) {
         std::memcpy(&bytes[at], value, size);
         return bytes;
     };
-    const uint16_t one = 1, eight = 8, seven = 7, sevenAlign = 14;
+    const uint16_t one = 1, eight = 8, seven = 7, sevenAlign = 14, sevenAdpcmAlign = 7 * 36;
     const uint32_t sevenChannels = 0x7F;
     media::Signal loose = Tone(640);
     loose.loop = true;
@@ -158,7 +158,8 @@ TEST_F(Sources, MalformedOrUnplayableMediaFailsTheSourceWithItsResult) {
     std::vector<uint8_t> trailing = pcm;
     trailing.push_back(0);
     const std::vector<Case> cases = {
-        {"no media", false, {}, 1, SX_Fail},
+        {"no media", false, {}, 1, SX_InvalidParameter},
+        {"an empty media", false, std::vector<uint8_t>(pcm.begin(), pcm.begin()), 1, SX_InvalidParameter},
         {"fmt cut short", false, std::vector<uint8_t>(pcm.begin(), pcm.begin() + 30), 1, SX_InvalidFile},
         {"unknown format tag", false, patched(pcm, fmt, &one, 2), 1, SX_InvalidFile},
         {"PCM read as ADPCM", true, pcm, 1, SX_InvalidFile},
@@ -166,6 +167,8 @@ TEST_F(Sources, MalformedOrUnplayableMediaFailsTheSourceWithItsResult) {
         {"seven channels", false,
          patched(patched(patched(pcm, fmt + 2, &seven, 2), fmt + 20, &sevenChannels, 4), fmt + 12, &sevenAlign, 2),
          1, SX_UnsupportedChannelConfig},
+        {"seven ADPCM channels", true, patched(patched(patched(adpcm, fmt + 2, &seven, 2), fmt + 20, &sevenChannels, 4), fmt + 12, &sevenAdpcmAlign, 2), 1,
+         SX_UnsupportedChannelConfig},
         {"ADPCM step index past the table", true, badStep, 1, SX_InvalidFile},
         {"ADPCM loop off block boundaries", true, media::Build(loose, media::Encoding::Adpcm), 0, SX_InvalidFile},
         {"ADPCM loop off block boundaries played once", true, media::Build(loose, media::Encoding::Adpcm), 1, SX_Success},

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <set>
 #include <vector>
 
@@ -7,6 +8,7 @@
 #include "sound/engine/containers/CSxSwitchCntr.h"
 #include "sound/engine/hierarchy/CSxSoundBase.h"
 #include "sound/engine/registry/CSxRegisteredObj.h"
+#include "sound/engine/registry/CSxRegistryMgr.h"
 #include "sound/engine/states/CSxStateMgr.h"
 #include "sound/engine/upper/CSxLEngineCmds.h"
 #include "sound/engine/upper/CSxURenderer.h"
@@ -183,6 +185,62 @@ TEST_F(SwitchContainer, ASwitchChangeDuringContinuousPlayMovesToTheNewChildren) 
         EXPECT_EQ(Find<CSxSwitchCntr>(SxIndex_Node, 50)->FollowedPlayCount(), 0u);
         Switch(kA, 5);
         EXPECT_TRUE(Sounds(5).empty()) << "a stopped play is no longer followed";
+        Unload();
+    }
+}
+
+int g_ended = 0;
+void CountEnd(SxCallbackType type, SxCallbackInfo*) {
+    if (type == SxCallback_EndOfEvent) ++g_ended;
+}
+
+// The stops that reach every node end the container's followed plays as the stop of the
+// container itself does: the next switch change starts nothing, the playing ID ends and the
+// game object is no longer held. A stop-all that excepts the container leaves it following.
+TEST_F(SwitchContainer, StopsOfEverythingEndTheFollowedPlays) {
+    struct Case {
+        const char* what;
+        std::function<void(SxPlayingID)> stop;
+        bool ends;
+    } cases[] = {
+        {"StopAll", [](SxPlayingID) { SoundEngine::StopAll(); }, true},
+        {"StopAll of the object", [](SxPlayingID) { SoundEngine::StopAll(5); }, true},
+        {"StopPlayingID", [](SxPlayingID id) { SoundEngine::StopPlayingID(id); }, true},
+        {"a stop-all action", [](SxPlayingID) { SoundEngine::PostEvent(102, 5); }, true},
+        {"a stop-all-except action naming a sound not playing", [](SxPlayingID) { SoundEngine::PostEvent(103, 5); }, true},
+        {"a stop-all-except action naming the container", [](SxPlayingID) { SoundEngine::PostEvent(104, 5); },
+         false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        CSxSwitchCntr* container = LoadContainer(true, {{1, false, false, 1, 0, 0}, {3, false, false, 1, 0, 0}});
+        ASSERT_NE(container, nullptr);
+        ASSERT_EQ(Load({bw::Record(SxHirc_Action, bw::ActionBody(202, 0x0104, 0, {}, {}, bw::ActiveParams(4, {}))),
+                        bw::Record(SxHirc_Event, bw::EventBody(102, {202})),
+                        bw::Record(SxHirc_Action, bw::ActionBody(203, 0x0108, 0, {}, {}, bw::ActiveParams(4, {2}))),
+                        bw::Record(SxHirc_Event, bw::EventBody(103, {203})),
+                        bw::Record(SxHirc_Action, bw::ActionBody(204, 0x0108, 0, {}, {}, bw::ActiveParams(4, {50}))),
+                        bw::Record(SxHirc_Event, bw::EventBody(104, {204}))}),
+                  SX_Success);
+        Switch(kA, 5);
+        g_ended = 0;
+        const SxPlayingID id = SoundEngine::PostEvent(100, 5, SxCallback_EndOfEvent, CountEnd);
+        RunFrame();
+        ASSERT_EQ(container->FollowedPlayCount(), 1u);
+        c.stop(id);
+        RunFrame();
+        RunFrame();
+        EXPECT_EQ(container->FollowedPlayCount(), c.ends ? 0u : 1u);
+        Switch(kB, 5);
+        EXPECT_EQ(Sounds(5).empty(), c.ends) << "a switch change starts only what is still followed";
+        if (c.ends) {
+            EXPECT_EQ(g_ended, 1) << "the playing ID ended";
+            CSxRegisteredObj* object = g_pRegistryMgr->GetObjAndAddref(5);
+            ASSERT_NE(object, nullptr);
+            EXPECT_EQ(object->Release(), 1) << "only the registry holds the object";
+        }
+        SoundEngine::StopAll();
+        RunFrame();
         Unload();
     }
 }

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 
+#include "sound/engine/SxBankFixture.h"
 #include "sound/engine/SxHierarchyFixture.h"
 #include "sound/engine/transitions/SxTimingSettings.h"
 #include "sound/music/CSxMusicContainers.h"
@@ -230,6 +232,29 @@ TEST_F(MusicRecords, OtherTypesAreNotTheHooks) {
 
 // Every record cut at every length, and a cue list out of order: the load fails with a logged
 // error, nothing of the broken record stays, what was loaded before does.
+// A bank whose music playlist counts more items than it has, loaded by the bank thread as a
+// game loads it: the bank is refused with its result and the engine goes on.
+TEST_F(MusicRecords, ABankWithAnOverrunPlaylistIsRefused) {
+    std::vector<bw::PlaylistItem> items(4);
+    items[0].childCount = 2;  // the root: its second child lies past the items counted
+    items[1].childCount = 1;
+    items[2].segmentID = 200;
+    items[3].segmentID = 200;
+    bw::Bytes body = bw::MusicRanSeqBody(300, Node({200}), {}, items);
+    // The playlist ends the body; its item count says 3.
+    const size_t at = body.size() - bw::Playlist(items).size();
+    const uint32_t three = 3;
+    std::memcpy(&body[at], &three, 4);
+    bw::BankFile file;
+    file.id = 70;
+    file.records = {Segment(200, Node({})), bw::Record(bw::Hirc_MusicRanSeq, body)};
+    const sxtest::AlignedBank bank(bw::WriteBank(file));
+    SxBankID id = 0;
+    EXPECT_EQ(SoundEngine::LoadBank(bank.Data(), bank.Size(), id), SX_InvalidFile);
+    EXPECT_EQ(Find<CSxParameterNodeBase>(SxIndex_Node, 300), nullptr);
+    EXPECT_EQ(Find<CSxParameterNodeBase>(SxIndex_Node, 200), nullptr) << "what the bank read is released";
+}
+
 TEST_F(MusicRecords, BrokenRecordsFailCleanly) {
     ASSERT_EQ(Load({Track(100)}), SX_Success);
     const std::vector<bw::Bytes> bodies = {

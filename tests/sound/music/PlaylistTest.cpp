@@ -252,6 +252,15 @@ TEST(PlaylistRecordTest, MalformedRecordsAreRefused) {
         EXPECT_EQ(Load(items, root), SX_InvalidFile);
         EXPECT_TRUE(root.children.empty());
     }
+    // A sub-playlist uses up the items its parent counted on; the bytes after the count hold one
+    // more item, which is not the playlist's.
+    std::vector<uint8_t> overrun = Bytes({Sub(2, SxRSType_ContinuousSequence), Sub(1, SxRSType_ContinuousSequence),
+                                          Seg(1), Seg(2)});
+    const uint32_t three = 3;
+    std::memcpy(overrun.data(), &three, 4);
+    SxReadCursor overrunCursor(overrun.data(), static_cast<uint32_t>(overrun.size()));
+    EXPECT_EQ(SxReadPlaylist(overrunCursor, root), SX_InvalidFile);
+    EXPECT_TRUE(root.children.empty());
     // Cut anywhere inside a good record.
     const std::vector<uint8_t> good = Bytes({Sub(2, SxRSType_ContinuousRandom), Seg(1), Seg(2)});
     for (uint32_t size = 0; size < good.size(); ++size) {

@@ -229,7 +229,7 @@ TEST(DeviceSimStagesTest, EQStageRunsItsTypeOfSection) {
     }
 }
 
-TEST(DeviceSimStagesTest, NoiseGeneratorIsTheSpecifiedCongruentialSequence) {
+TEST(DeviceSimStagesTest, NoiseGeneratorIsItsLinearCongruentialSequence) {
     DeviceSimNoiseGenerator generator;
     float out[3];
     generator.Generate(out, 3);

@@ -12,21 +12,21 @@ namespace {
 constexpr uint32_t kRate = 48000;
 using EQRig = Rig<CSxParametricEQFX, CSxParameterEQFXParams>;
 
-struct BandSpec {
+struct BandSetting {
     uint32_t type;
     float gain, frequency, q;
     bool on;
 };
 
-Block EQBlock(const BandSpec (&bands)[3], float levelDb = 0.0f, bool lfe = true) {
+Block EQBlock(const BandSetting (&bands)[3], float levelDb = 0.0f, bool lfe = true) {
     Block b;
-    for (const BandSpec& band : bands) b.U32(band.type).F32(band.gain).F32(band.frequency).F32(band.q).U8(band.on);
+    for (const BandSetting& band : bands) b.U32(band.type).F32(band.gain).F32(band.frequency).F32(band.q).U8(band.on);
     b.F32(levelDb).U8(lfe);
     return b;
 }
 
 // The textbook response of one band at frequency f, in dB, computed in double precision.
-double AnalyticDb(const BandSpec& band, double f) {
+double AnalyticDb(const BandSetting& band, double f) {
     const double fs = kRate;
     const double fc = std::min<double>(band.frequency, 0.45 * fs);
     const double w0 = 2 * kPi * fc / fs, A = std::pow(10.0, band.gain / 40.0);
@@ -81,14 +81,14 @@ double MeasuredDb(EQRig& rig, double f) {
 }
 
 TEST(ParametricEQFX, MagnitudeResponseMatchesTheAnalyticBiquadForEveryType) {
-    const BandSpec bands[] = {
+    const BandSetting bands[] = {
         {0, 0, 1000, 1, true},    {1, 0, 1000, 1, true},   {2, 0, 2000, 2, true},   {3, 0, 1000, 4, true},
         {4, 9, 300, 1, true},     {4, -12, 2000, 1, true}, {5, 6, 3000, 1, true},   {5, -9, 500, 1, true},
         {6, 12, 1000, 3, true},   {6, -8, 5000, 0.7f, true},
     };
     const double tones[] = {100, 250, 500, 1000, 2000, 5000, 10000};
-    for (const BandSpec& band : bands) {
-        const BandSpec set[3] = {band, {6, 0, 2000, 5, false}, {6, 0, 2000, 5, false}};
+    for (const BandSetting& band : bands) {
+        const BandSetting set[3] = {band, {6, 0, 2000, 5, false}, {6, 0, 2000, 5, false}};
         const Block block = EQBlock(set);
         EQRig rig(CreateParametricEQFX, CreateParametricEQFXParams);
         ASSERT_EQ(rig.Start(kRate, 0x4, &block), SX_Success);
@@ -108,7 +108,7 @@ TEST(ParametricEQFX, DefaultsPassTheSignalUnchanged) {
 }
 
 TEST(ParametricEQFX, LowPassAt1kHzTakesAbout40DbOff10kHz) {
-    const BandSpec set[3] = {{0, 0, 1000, 1, true}, {6, 0, 2000, 5, false}, {6, 0, 2000, 5, false}};
+    const BandSetting set[3] = {{0, 0, 1000, 1, true}, {6, 0, 2000, 5, false}, {6, 0, 2000, 5, false}};
     const Block block = EQBlock(set);
     EQRig rig(CreateParametricEQFX, CreateParametricEQFXParams);
     ASSERT_EQ(rig.Start(kRate, 0x4, &block), SX_Success);
@@ -116,7 +116,7 @@ TEST(ParametricEQFX, LowPassAt1kHzTakesAbout40DbOff10kHz) {
 }
 
 TEST(ParametricEQFX, BandsSwitchOffAndStillFollowTheirParameters) {
-    const BandSpec set[3] = {{6, 12, 500, 2, true}, {6, 12, 2000, 2, true}, {6, 12, 8000, 2, true}};
+    const BandSetting set[3] = {{6, 12, 500, 2, true}, {6, 12, 2000, 2, true}, {6, 12, 8000, 2, true}};
     const Block block = EQBlock(set);
     EQRig rig(CreateParametricEQFX, CreateParametricEQFXParams);
     ASSERT_EQ(rig.Start(kRate, 0x4, &block), SX_Success);
@@ -133,7 +133,7 @@ TEST(ParametricEQFX, BandsSwitchOffAndStillFollowTheirParameters) {
 }
 
 TEST(ParametricEQFX, LfeChannelUntouchedOutputLevelIncluded) {
-    const BandSpec set[3] = {{0, 0, 200, 1, true}, {6, 0, 2000, 5, false}, {6, 0, 2000, 5, false}};
+    const BandSetting set[3] = {{0, 0, 200, 1, true}, {6, 0, 2000, 5, false}, {6, 0, 2000, 5, false}};
     const Block block = EQBlock(set, -6.0f, false);
     EQRig rig(CreateParametricEQFX, CreateParametricEQFXParams);
     ASSERT_EQ(rig.Start(kRate, SxChannelMask51, &block), SX_Success);
@@ -153,7 +153,7 @@ TEST(ParametricEQFX, LfeChannelUntouchedOutputLevelIncluded) {
 TEST(ParametricEQFX, TypesWithoutAFormulaAndBadValuesPassFinite) {
     const float nan = std::numeric_limits<float>::quiet_NaN();
     const float inf = std::numeric_limits<float>::infinity();
-    const BandSpec cases[][3] = {
+    const BandSetting cases[][3] = {
         {{7, 6, 1000, 1, true}, {99, 0, 1000, 1, true}, {0xFFFFFFFFu, 0, 1000, 1, true}},
         {{6, nan, nan, nan, true}, {4, inf, inf, inf, true}, {5, -inf, -inf, -inf, true}},
         {{0, 0, 0, 0, true}, {1, 0, -5, -1, true}, {2, 0, 1e30f, 1e-30f, true}},

@@ -10,7 +10,7 @@ namespace {
 
 using Rig = SourceRig<CSxWhooshSynth, CSxWhooshSynthParams>;
 
-struct WhooshSpec {
+struct WhooshSetup {
     float duration = 10.0f;
     uint16_t configuration = 1;
     float referenceDistance = 10.0f, rolloff = 0.5f, speedExponent = 1.0f, timeScale = 1.0f;
@@ -27,7 +27,7 @@ struct WhooshSpec {
     std::vector<SxWhooshPathPoint> path;
 };
 
-void AppendLists(Block& b, const WhooshSpec& s) {
+void AppendLists(Block& b, const WhooshSetup& s) {
     b.U16(uint16_t(s.deflectors.size()));
     for (const auto& d : s.deflectors) b.F32(d.frequency).F32(d.q).F32(d.gain);
     b.U16(s.speedCurve.empty() ? 0 : 1);
@@ -39,7 +39,7 @@ void AppendLists(Block& b, const WhooshSpec& s) {
     for (const auto& p : s.path) b.F32(p.position).F32(p.x).F32(p.y);
 }
 
-Block WhooshBlock(const WhooshSpec& s) {
+Block WhooshBlock(const WhooshSetup& s) {
     Block b;
     b.F32(s.duration).F32(0).U16(s.configuration).F32(s.referenceDistance).F32(s.rolloff).F32(s.speedExponent);
     b.F32(s.timeScale).U16(s.colour).F32(0).F32(0).U8(s.attenuation).U16(s.controlPoints);
@@ -51,8 +51,8 @@ Block WhooshBlock(const WhooshSpec& s) {
     return b;
 }
 
-WhooshSpec Flyby() {
-    WhooshSpec s;
+WhooshSetup Flyby() {
+    WhooshSetup s;
     s.duration = 2.0f;
     s.deflectors = {{300, 4, 0}, {600, 4, 0}, {900, 4, 0}};
     s.pathLength = 1.0f;
@@ -78,7 +78,7 @@ TEST(WhooshSynth, WithoutDeflectorsOrPathItIsSilentForTenSecondsACycle) {
 
 TEST(WhooshSynth, TheCentreDeflectorStandsStill) {
     Rig rig(CreateWhooshSynth, CreateWhooshSynthParams);
-    WhooshSpec setup = Flyby();
+    WhooshSetup setup = Flyby();
     setup.centre = 1;
     const Block block = WhooshBlock(setup);
     ASSERT_EQ(rig.Start(48000, 0, &block, 0x3), SX_Success);
@@ -113,7 +113,7 @@ TEST(WhooshSynth, WithoutTheSpeedCurveTheObjectMovesInProportionToTime) {
 
 TEST(WhooshSynth, TheLevelFollowsTheGainAndSpeedGameParameters) {
     Rig rig(CreateWhooshSynth, CreateWhooshSynthParams);
-    WhooshSpec setup = Flyby();
+    WhooshSetup setup = Flyby();
     setup.path = {{0, 0.05f, 0.0f}};   // standing still, close by
     platform::crt_srand(5);
     const Block block = WhooshBlock(setup);
@@ -142,7 +142,7 @@ TEST(WhooshSynth, ShapedNoiseHasTheBiquadsDcGain) {
 TEST(WhooshSynth, ControlPointsRaisedDuringPlayAreKeptAtTheirStartingCount) {
     for (uint16_t colour : {0, 1, 2, 3}) {
         Rig rig(CreateWhooshSynth, CreateWhooshSynthParams);
-        WhooshSpec setup = Flyby();
+        WhooshSetup setup = Flyby();
         setup.colour = colour;
         setup.controlPoints = 2;
         setup.speedCurveOn = 1;
@@ -164,9 +164,9 @@ TEST(WhooshSynth, MalformedBlocksAreRefusedAndChangeNothing) {
     Rig rig(CreateWhooshSynth, CreateWhooshSynthParams);
     const Block good = WhooshBlock(Flyby());
     ASSERT_EQ(rig.params->Init(&rig.allocator, good.Data(), good.Size()), SX_Success);
-    WhooshSpec manyDeflectors = Flyby();
+    WhooshSetup manyDeflectors = Flyby();
     manyDeflectors.deflectors.assign(kMaxSynthDeflectors + 1, {100, 1, 0});
-    WhooshSpec manyPath = Flyby();
+    WhooshSetup manyPath = Flyby();
     manyPath.path.assign(kMaxWhooshPathPoints + 1, {0, 0, 0});
     const Block a = WhooshBlock(manyDeflectors), c = WhooshBlock(manyPath);
     struct Case {

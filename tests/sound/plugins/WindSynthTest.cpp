@@ -19,7 +19,7 @@ struct WindCurve {
     std::vector<SxCurvePoint> points;
 };
 
-struct WindSpec {
+struct WindSetup {
     float duration = 10.0f;
     uint16_t configuration = 1;   // stereo
     float referenceDistance = 5.0f, rolloff = 0.5f, speedExponent = 0.5f, timeScale = 1.0f;
@@ -29,7 +29,7 @@ struct WindSpec {
     std::vector<WindCurve> curves;
 };
 
-void AppendLists(Block& b, const WindSpec& s) {
+void AppendLists(Block& b, const WindSetup& s) {
     b.U16(uint16_t(s.deflectors.size())).F32(s.maxDistance);
     for (const Deflector& d : s.deflectors) b.F32(d.distance).F32(d.angle).F32(d.frequency).F32(d.q).F32(d.gainDb);
     b.U16(uint16_t(s.curves.size()));
@@ -39,7 +39,7 @@ void AppendLists(Block& b, const WindSpec& s) {
     }
 }
 
-Block WindBlock(const WindSpec& s) {
+Block WindBlock(const WindSetup& s) {
     Block b;
     b.F32(s.duration).F32(0).U16(s.configuration).F32(s.referenceDistance).F32(s.rolloff).F32(s.speedExponent);
     b.F32(s.timeScale);
@@ -67,7 +67,7 @@ TEST(WindSynth, WithoutDeflectorsItIsSilentForTenSecondsACycle) {
 
 TEST(WindSynth, TheLevelFollowsTheSpeedAndGainGameParameters) {
     Rig rig(CreateWindSynth, CreateWindSynthParams);
-    WindSpec setup;
+    WindSetup setup;
     setup.deflectors = {{2.0f, 30.0f, 400.0f, 5.0f, 0.0f}};
     const Block block = WindBlock(setup);
     platform::crt_srand(7);
@@ -89,7 +89,7 @@ TEST(WindSynth, TheLevelFollowsTheSpeedAndGainGameParameters) {
 
 TEST(WindSynth, DistanceGainIsOneInsideTheReferenceAndFallsBeyond) {
     Rig rig(CreateWindSynth, CreateWindSynthParams);
-    WindSpec setup;
+    WindSetup setup;
     setup.deflectors = {{1.0f, 0, 300, 4, 0}, {5.0f, 0, 300, 4, 0}, {10.0f, 0, 300, 4, 0}};
     const Block block = WindBlock(setup);
     ASSERT_EQ(rig.Start(48000, 0, &block, 0x3), SX_Success);
@@ -102,7 +102,7 @@ TEST(WindSynth, DistanceGainIsOneInsideTheReferenceAndFallsBeyond) {
 // Speeds below 2 are held at 2; a resonance above half the rate is held there; a deflector
 // far beyond the maximum distance reads the oldest speed of the ring.
 TEST(WindSynth, DeflectorsAndTheSpeedRingAtTheirLimits) {
-    auto render = [](const WindSpec& setup, uint32_t mask) {
+    auto render = [](const WindSetup& setup, uint32_t mask) {
         Rig rig(CreateWindSynth, CreateWindSynthParams);
         const Block block = WindBlock(setup);
         platform::crt_srand(3);
@@ -111,21 +111,21 @@ TEST(WindSynth, DeflectorsAndTheSpeedRingAtTheirLimits) {
         rig.Run(out, 8 * 1024);
         return out;
     };
-    WindSpec slow;
+    WindSetup slow;
     slow.speed = -20000.0f;
     slow.deflectors = {{2, 0, 500, 5, 0}};
-    WindSpec slower = slow;
+    WindSetup slower = slow;
     slower.speed = -1e6f;
     const auto a = render(slow, 0x3), b = render(slower, 0x3);
     EXPECT_EQ(a, b);
     EXPECT_GT(Rms(a.data(), a.size()), 0.0);
 
-    WindSpec high;
+    WindSetup high;
     high.deflectors = {{2, 0, 30000, 5, 0}};
-    WindSpec far;
+    WindSetup far;
     far.maxDistance = 0.5f;
     far.deflectors = {{500, 180, 300, 5, 0}, {1, 0, 300, 5, 0}};
-    for (const WindSpec* setup : {&high, &far}) {
+    for (const WindSetup* setup : {&high, &far}) {
         for (uint32_t mask : {0x4u, 0x3u, 0x33u}) {
             const auto out = render(*setup, mask);
             SxAudioBuffer view;
@@ -140,23 +140,23 @@ TEST(WindSynth, DeflectorsAndTheSpeedRingAtTheirLimits) {
 
 TEST(WindSynth, MalformedBlocksAreRefusedAndChangeNothing) {
     Rig rig(CreateWindSynth, CreateWindSynthParams);
-    WindSpec good;
+    WindSetup good;
     good.duration = 3.0f;
     good.deflectors = {{2, 0, 400, 5, 0}};
     const Block block = WindBlock(good);
     ASSERT_EQ(rig.params->Init(&rig.allocator, block.Data(), block.Size()), SX_Success);
 
-    WindSpec zeroDistance = good;
+    WindSetup zeroDistance = good;
     zeroDistance.maxDistance = 0.0f;
-    WindSpec nanDistance = good;
+    WindSetup nanDistance = good;
     nanDistance.maxDistance = std::nanf("");
-    WindSpec tooMany = good;
+    WindSetup tooMany = good;
     tooMany.deflectors.assign(kMaxSynthDeflectors + 1, {1, 0, 100, 1, 0});
-    WindSpec manyPoints = good;
+    WindSetup manyPoints = good;
     manyPoints.curves = {{0, std::vector<SxCurvePoint>(kMaxSynthCurvePoints + 1, {0, 0, 4})}};
     Block shortList = WindBlock(good);
     shortList.bytes.resize(shortList.bytes.size() - 3);   // into the last deflector... and the curve count
-    Block shortCurves = WindBlock(WindSpec{good.duration, 1, 5, 0.5f, 0.5f, 1, 0, 0, 0, 30, good.deflectors,
+    Block shortCurves = WindBlock(WindSetup{good.duration, 1, 5, 0.5f, 0.5f, 1, 0, 0, 0, 30, good.deflectors,
                                            {{3, {{0, 0, 4}, {1, 90, 4}}}}});
     shortCurves.bytes.resize(shortCurves.bytes.size() - 5);
     const Block zeroB = WindBlock(zeroDistance), nanB = WindBlock(nanDistance), manyB = WindBlock(tooMany),
@@ -186,7 +186,7 @@ TEST(WindSynth, MalformedBlocksAreRefusedAndChangeNothing) {
     EXPECT_EQ(rig.params->SetParam(0, nullptr, 4), SX_InvalidParameter);
     EXPECT_EQ(rig.params->SetParam(-1, nullptr, 0), SX_Success);
 
-    WindSpec otherID = good;   // a curve under an ID outside the seven is the speed curve
+    WindSetup otherID = good;   // a curve under an ID outside the seven is the speed curve
     otherID.curves = {{77, {{0, 100, 4}, {10, 200, 4}}}};
     const Block other = WindBlock(otherID);
     ASSERT_EQ(rig.params->SetParamsBlock(other.Data(), other.Size()), SX_Success);
@@ -197,13 +197,13 @@ TEST(WindSynth, MalformedBlocksAreRefusedAndChangeNothing) {
 // during play reaches the next source only.
 TEST(WindSynth, ADeflectorListReplacedDuringPlayReachesOnlyNewSources) {
     Rig rig(CreateWindSynth, CreateWindSynthParams);
-    WindSpec one;
+    WindSetup one;
     one.deflectors = {{2, 0, 400, 5, 0}};
     const Block block = WindBlock(one);
     ASSERT_EQ(rig.Start(48000, 0, &block, 0x3), SX_Success);
     std::vector<float> out;
     rig.Run(out, 2048);
-    WindSpec five;
+    WindSetup five;
     five.deflectors.assign(5, {3, 45, 700, 3, -3});
     Block list;
     AppendLists(list, five);
@@ -224,7 +224,7 @@ TEST(WindSynth, ADeflectorListReplacedDuringPlayReachesOnlyNewSources) {
 
 TEST(WindSynth, LoopsTimeSkipAndStopLooping) {
     Rig rig(CreateWindSynth, CreateWindSynthParams);
-    WindSpec setup;
+    WindSetup setup;
     setup.duration = 1.0f;
     const Block block = WindBlock(setup);
     ASSERT_EQ(rig.Start(48000, 3, &block, 0x3), SX_Success);
@@ -240,7 +240,7 @@ TEST(WindSynth, LoopsTimeSkipAndStopLooping) {
 
 TEST(WindSynth, CloneCopiesValuesDeflectorsAndCurves) {
     Rig rig(CreateWindSynth, CreateWindSynthParams);
-    WindSpec setup;
+    WindSetup setup;
     setup.deflectors = {{2, 0, 400, 5, -6.0206f}, {4, 90, 600, 2, 0}};
     setup.curves = {{26, {{0, -3, 4}, {5, 3, 4}}}};
     const Block block = WindBlock(setup);

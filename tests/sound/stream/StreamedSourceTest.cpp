@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <string>
 #include <thread>
 #include <vector>
@@ -204,6 +205,58 @@ TEST_F(StreamedSources, MissingFilesAndMalformedMediaFail) {
         file.UseFile(c.id);
         EXPECT_EQ(Start(file), c.expected);
     }
+}
+
+// Streams released while the IO thread is busy with them: looping streamed sources stopped a
+// few buffers in, and standard streams destroyed with a read just queued. Each goes while its
+// task may be in service; the sanitizers see any touch of a task the IO thread has deleted.
+TEST_F(StreamedSources, StreamsReleasedWhileTheIOThreadServesThemGoCleanly) {
+    StartSmallDevice();
+    media::Signal signal = media::Sine(440.0, 0.5, 500, 48000, 0x4);
+    const std::vector<uint8_t> bytes = media::Build(signal, media::Encoding::Pcm16);
+    m_tree.Write("Audio/400.med", std::string(bytes.begin(), bytes.end()));
+    CSxSrcBankPCM bank(nullptr);
+    bank.UseMedia(bytes.data(), static_cast<uint32_t>(bytes.size()));
+    ASSERT_EQ(bank.StartSource(), SX_Success);
+    const std::string expected = Pull(bank, 7, 3).bytes;
+    // A reader on another thread keeps the IO thread walking its task list, where it deletes
+    // the streams their clients released.
+    m_tree.Write("Audio/401.med", sxtest::FileBytes(256 * 1024, 7));
+    std::atomic<bool> done{false};
+    std::thread reader([&] {
+        ISxStdStream* busy = nullptr;
+        SxFileSystemFlags flags;
+        flags.codecID = 1;
+        if (Mgr()->CreateStd(401u, &flags, SX_OpenModeRead, busy, true) != SX_Success) return;
+        std::vector<uint8_t> block(256 * 1024);
+        uint32_t read = 0;
+        while (!done) {
+            busy->Seek(0, SX_MoveBegin);
+            busy->Read(block.data(), static_cast<uint32_t>(block.size()), true, 50, 0.0f, read);
+        }
+        busy->Destroy();
+    });
+    // One looping source at a time: a looping stream reads ahead until the IO memory is full,
+    // and a stream started after it would wait for a block until the first gives some back.
+    std::vector<uint8_t> buffer(64 * 1024);
+    for (int round = 0; round < 300; ++round) {
+        CSxSrcFilePCM source(nullptr);
+        source.UseFile(400);
+        source.SetLoopCount(0);  // loops until stopped: the IO thread always has work
+        ASSERT_EQ(Start(source), SX_Success) << "round " << round;
+        ASSERT_TRUE(sxtest::SameBytes(Pull(source, 7, 3).bytes, expected)) << "round " << round;
+        source.StopSource();
+        ISxStdStream* stream = nullptr;
+        SxFileSystemFlags flags;
+        flags.codecID = 1;
+        ASSERT_EQ(Mgr()->CreateStd(400u, &flags, SX_OpenModeRead, stream, true), SX_Success);
+        uint32_t read = 0;
+        ASSERT_EQ(stream->Read(buffer.data(), static_cast<uint32_t>(buffer.size()), false, 50, 0.0f, read),
+                  SX_Success);
+        stream->Destroy();
+    }
+    done = true;
+    reader.join();
 }
 
 }  // namespace

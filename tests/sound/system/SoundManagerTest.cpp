@@ -3,7 +3,10 @@
 // once each while the rest goes on.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <functional>
+#include <thread>
 
 #include "sound/engine/memory/SxMemoryMgr.h"
 #include "sound/engine/plugin/SxFXMemAlloc.h"
@@ -48,6 +51,43 @@ TEST_F(ManagerFrames, ATonePostedFromABankFileReachesTheDeviceAtItsLevelAndLengt
     RestartAudioThread();
     manager.Term();
     EXPECT_TRUE(manager.LoadedBanks().empty());
+}
+
+// A sound whose media item is empty plays nothing, and its bank still unloads: the empty media
+// found for the sound does not hold the bank.
+TEST_F(ManagerFrames, ABankWhoseMediaIsEmptyStillUnloads) {
+    namespace bw = bankwriter;
+    bw::BankFile file;
+    file.id = ID("Empty");
+    file.media = {{ID("Nothing"), {}}};
+    bw::Source source;
+    source.pluginID = 1u << 16 | 1;
+    source.mediaID = ID("Nothing");
+    file.records = {
+        bw::Record(SX::SxHirc_Sound, bw::SoundBody(ID("Empty_Sound"), source, bw::NodeBase())),
+        bw::Record(SX::SxHirc_Action, bw::ActionBody(ID("Play_Empty.play"), 0x0403, ID("Empty_Sound"), {}, {},
+                                                     bw::PlayParams(4, file.id))),
+        bw::Record(SX::SxHirc_Event, bw::EventBody(ID("Play_Empty"), {ID("Play_Empty.play")})),
+    };
+    tree.Write("Audio/Empty.bnk", BankBytes(file));
+    SD::Manager manager(Settings("Empty.bnk"));
+    manager.Init();
+    ASSERT_TRUE(manager.Failures().empty()) << manager.Failures()[0];
+    SX::g_pAudioMgr->StopThread();
+    EXPECT_NE(manager.PostEvent("Play_Empty", 0), 0u);
+    RunFrames(manager, 5);
+    std::atomic<bool> unloaded{false};
+    auto onUnloaded = [](SX::SxBankID, SX::SXRESULT, SX::SxMemPoolId, void* cookie) {
+        static_cast<std::atomic<bool>*>(cookie)->store(true);
+    };
+    ASSERT_EQ(SX::SoundEngine::UnloadBank(ID("Empty"), onUnloaded, &unloaded), SX::SX_Success);
+    for (int i = 0; i < 500 && !unloaded; ++i) {
+        RunFrames(manager, 1);
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    EXPECT_TRUE(unloaded);
+    RestartAudioThread();
+    manager.Term();
 }
 
 TEST_F(ManagerRun, TermStopsWhatIsStillPlayingAndUnloadsEveryBank) {
