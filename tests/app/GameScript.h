@@ -14,6 +14,7 @@
 #include "app/GameStartup.h"
 #include "engine/Factory.h"
 #include "engine/Level.h"
+#include "platform/os/Clock.h"
 #include "runtime/GameStateManager.h"
 #include "runtime/Input.h"
 #include "runtime/Registration.h"
@@ -104,6 +105,25 @@ inline void SetConfig(const TempTree& tree, const std::string& section, const st
     text.replace(line + 1, end - line - 1, key + "=" + value);
     tree.Write("Assets/Config/config.ini", text);
 }
+
+// A copy of the sample data set for headless play (a small window keeps the device's clears
+// cheap, twenty frames a second, no auto-save), run on a clock that the frame limiter's waits
+// move on: game time keeps pace with the frames whatever the machine does.
+struct HeadlessGame {
+    TempTree tree;
+    platform::ManualClock clock;
+    platform::ScopedClock scoped{clock};
+
+    explicit HeadlessGame(bool devKeys) {
+        CopySampleTree(tree);
+        SetConfig(tree, "Dev", "DevKeys", devKeys ? "true" : "false");
+        SetConfig(tree, "LevelEditor", "AutoSaveDuration", "0");
+        SetConfig(tree, "FrameRateController", "fps", "20");
+        SetConfig(tree, "Window", "Width", "64");
+        SetConfig(tree, "Window", "Height", "40");
+        clock.SetStepPerRead(0.0005);
+    }
+};
 
 // The game run with every layer's classes as start-up supplies them, its log kept.
 struct GameRun {

@@ -136,20 +136,7 @@ struct Pilot {
 };
 
 TEST(Playthrough, FromTheMenuThroughTheIntroAndTenStagesToTheEndingTheCreditsAndTheMenu) {
-    qvtest::TempTree tree;
-    qvtest::CopySampleTree(tree);
-    qvtest::SetConfig(tree, "Dev", "DevKeys", "false");
-    qvtest::SetConfig(tree, "LevelEditor", "AutoSaveDuration", "0");
-    qvtest::SetConfig(tree, "FrameRateController", "fps", "20");
-    // A small window keeps the headless device's clears cheap.
-    qvtest::SetConfig(tree, "Window", "Width", "64");
-    qvtest::SetConfig(tree, "Window", "Height", "40");
-
-    // Game time moves at the frame rate whatever the machine does: the frame limiter's waits
-    // move this clock on.
-    platform::ManualClock clock;
-    clock.SetStepPerRead(0.0005);
-    platform::ScopedClock scoped(clock);
+    qvtest::HeadlessGame game(false);
 
     Script script;
     Pilot pilot{&script.keys};
