@@ -22,7 +22,9 @@
 #include "game/components/ProximityTriggers.h"
 #include "game/components/QuorvPhantom.h"
 #include "game/components/Scenery.h"
+#include "game/components/SafeZone.h"
 #include "game/components/SeasonLogic.h"
+#include "game/components/ShaderWind.h"
 #include "game/components/SimpleTombstoneLogic.h"
 #include "game/components/SpawnLogic.h"
 #include "game/components/Spawner.h"
@@ -233,6 +235,8 @@ void SupplyGameClasses(SD::Registrations& registrations) {
     registrations.SupplyComponent("DustSystem", &SD::MakeComponentCreator<DustSystem>);
     registrations.SupplyComponent("FireflyDust", &SD::MakeComponentCreator<FireflyDust>);
     registrations.SupplyComponent("CrystalMist", &SD::MakeComponentCreator<CrystalMist>);
+    registrations.SupplyComponent("ShaderWind", &SD::MakeComponentCreator<ShaderWind>);
+    registrations.SupplyComponent("SafeZone", &SD::MakeComponentCreator<SafeZone>);
     SD::SupplyGameSoundPart(&MakeGameSoundLogic);
     SupplyHudClasses(registrations);
     InstallHudHooks();

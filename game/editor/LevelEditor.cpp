@@ -89,17 +89,14 @@ void LevelEditor::Initialize() {
 
 void LevelEditor::Shutdown() {
     bindings_.UnbindAll();
-    // The factory goes with the engine and takes the level's objects along: their handles are
-    // dropped unresolved, so that a later start (a second run in one process) never resolves
-    // them into the pool that is gone.
-    objectHandles_.clear();
-    selected_ = SD::GameObjectHandle();
-    touched_ = SD::GameObjectHandle();
-    for (CameraSlot& slot : cameras_) slot = CameraSlot();
     std::free(nameText_);
     nameText_ = nullptr;
     std::free(actionName_);
     actionName_ = nullptr;
+    // The level's objects end with the run's factory: their handles must not reach the next run.
+    objectHandles_.clear();
+    selected_ = SD::GameObjectHandle();
+    touched_ = SD::GameObjectHandle();
 }
 
 void LevelEditor::Reset() {

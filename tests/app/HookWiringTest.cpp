@@ -5,33 +5,19 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <filesystem>
 #include <sstream>
 #include <string>
-#include <utility>
 #include <vector>
 
-#include "app/GameStartup.h"
-#include "core/EngineCore.h"
+#include "WorldRun.h"
 #include "engine/GameObject.h"
-#include "engine/Level.h"
 #include "game/EmptyHook.h"
 #include "game/components/WorldHooks.h"
 #include "game/editor/LevelEditor.h"
 #include "game/hud/HudHooks.h"
 #include "game/states/PlayHooks.h"
-#include "platform/os/Clock.h"
-#include "runtime/GameStateManager.h"
-#include "runtime/Registration.h"
-#include "support/TempTree.h"
 
 namespace {
-
-std::string Running() {
-    SD::GameStateManager_* states = SD::GameStateManager_::GetInstance();
-    if (!states || !states->GetCurrentLevel() || states->GetPhase() != SD::GameStateManager_::kRun) return "";
-    return states->GetCurrentLevel()->GetName();
-}
 
 // Calls every hook of the object tables once, on an object with no components, and notes the
 // function hooks that are empty.
@@ -123,30 +109,16 @@ bool OnPurpose(const std::string& name) {
 }
 
 TEST(HookWiring, TheRealGameLeavesNoHookEmptyButThoseNamedOnPurpose) {
-    qvtest::TempTree tree;
-    for (const char* folder : {"Assets", "Graphics"})
-        std::filesystem::copy(qvtest::SourceDir() + "/" + folder, tree.Path(folder),
-                              std::filesystem::copy_options::recursive);
-    platform::ManualClock clock;
-    clock.SetStepPerRead(0.0005);
-    platform::ScopedClock scoped(clock);
     QV::ForgetEmptyHooks();
-    SD::Registrations& registrations = SD::StartupRegistrations();
-    qv::SupplyWholeGame(registrations);
-
     std::vector<std::string> empty;
     int worldFrames = 0;
-    SD::RunOptions options;
-    options.maxFrames = 6000;
-    options.afterFrame = [&](unsigned long) {
-        const std::string running = Running();
-        if (running == "MainMenu") SD::GameStateManager_::ChangeLevel("World");
-        if (running != "World" || ++worldFrames < 200) return;
-        if (empty.empty()) empty = AskEveryHook();
-        SD::Core::GetInstance()->Quit();
-    };
     ::testing::internal::CaptureStderr();
-    const SD::RunSummary summary = SD::RunProgram(options);
+    const SD::RunSummary summary = qvtest::RunIntoTheWorld([&](int frame) {
+        worldFrames = frame;
+        if (frame < 200) return true;
+        empty = AskEveryHook();
+        return false;
+    });
     const std::string log = ::testing::internal::GetCapturedStderr();
     EXPECT_TRUE(summary.clean) << summary.error;
     ASSERT_GE(worldFrames, 200) << "the world ran";

@@ -4,16 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <filesystem>
 #include <memory>
 #include <set>
 #include <string>
 
-#include "app/GameStartup.h"
-#include "core/EngineCore.h"
+#include "WorldRun.h"
 #include "engine/Factory.h"
 #include "engine/GameObject.h"
-#include "engine/Level.h"
 #include "engine/Transform.h"
 #include "game/components/WorldHooks.h"
 #include "game/fireflies/Firefly.h"
@@ -21,21 +18,11 @@
 #include "graphics/Graphics.h"
 #include "graphics/photon/CollectionSparkles.h"
 #include "graphics/photon/FireflyEffects.h"
-#include "platform/os/Clock.h"
-#include "runtime/GameStateManager.h"
-#include "runtime/Registration.h"
 #include "runtime/Input.h"
 #include "runtime/InputCodes.h"
 #include "support/HeldKeys.h"
-#include "support/TempTree.h"
 
 namespace {
-
-std::string Running() {
-    SD::GameStateManager_* states = SD::GameStateManager_::GetInstance();
-    if (!states || !states->GetCurrentLevel() || states->GetPhase() != SD::GameStateManager_::kRun) return "";
-    return states->GetCurrentLevel()->GetName();
-}
 
 SD::Vec3 At(const SD::GameObjectHandle& handle) {
     SD::GameObject* object = handle.get();
@@ -43,15 +30,6 @@ SD::Vec3 At(const SD::GameObjectHandle& handle) {
 }
 
 TEST(WorldFireflies, ASpawnedFireflyMovesAndOnCollectionSparklesAndJoinsThePlayer) {
-    qvtest::TempTree tree;
-    for (const char* folder : {"Assets", "Graphics"})
-        std::filesystem::copy(qvtest::SourceDir() + "/" + folder, tree.Path(folder),
-                              std::filesystem::copy_options::recursive);
-    platform::ManualClock clock;
-    clock.SetStepPerRead(0.0005);
-    platform::ScopedClock scoped(clock);
-    qv::SupplyWholeGame(SD::StartupRegistrations());
-
     SD::GameObjectHandle firefly;
     SD::Vec3 spawnedAt, beforeCollection;
     float distanceAtCollection = 0.0f, nearest = 1e9f;
@@ -59,22 +37,18 @@ TEST(WorldFireflies, ASpawnedFireflyMovesAndOnCollectionSparklesAndJoinsThePlaye
     int worldFrames = 0;
     std::set<uint32_t> keys;
     bool injecting = false;
-    SD::RunOptions options;
-    options.maxFrames = 8000;
-    options.afterFrame = [&](unsigned long) {
-        if (!injecting && SD::Input_::GetInstance()) {
-            SD::Input_::GetInstance()->AddInjector(std::make_unique<qvtest::HeldKeys>(&keys));
-            injecting = true;
-        }
-        const std::string running = Running();
-        if (running == "MainMenu") SD::GameStateManager_::ChangeLevel("World");
-        if (running != "World") return;
+    auto injectKeys = [&] {
+        if (injecting || !SD::Input_::GetInstance()) return;
+        SD::Input_::GetInstance()->AddInjector(std::make_unique<qvtest::HeldKeys>(&keys));
+        injecting = true;
+    };
+    const SD::RunSummary summary = qvtest::RunIntoTheWorld([&](int frame) {
+        worldFrames = frame;
         SD::GameObject* player = SD::Factory_::GetGameObjectByName("Player");
-        ++worldFrames;
         if (worldFrames == 50 && player) {
             const SD::Vec3 near = player->GetTransform().GetPos() + SD::Vec3(60.0f, 10.0f, 0.0f);
             SD::GameObject* made = QV::Firefly_Manager::GetInstance().SpawnFirefly(near, near, 2, SD::SharedString("Twirl"));
-            ASSERT_NE(made, nullptr);
+            if (!made) return false;
             firefly = made->GetHandle();
             spawnedAt = near;
             for (SD::ComponentID id : {SD::CID_Body, SD::CID_Geometry, SD::CID_Light, SD::CID_FireflyTrail, SD::CID_FireflyBlink})
@@ -83,7 +57,7 @@ TEST(WorldFireflies, ASpawnedFireflyMovesAndOnCollectionSparklesAndJoinsThePlaye
         if (worldFrames == 150) {
             moved = (At(firefly) - spawnedAt).Length() > 0.5f;
             SD::GameObject* object = firefly.get();
-            ASSERT_NE(object, nullptr);
+            if (!object || !player) return false;
             beforeCollection = At(firefly);
             distanceAtCollection = (beforeCollection - player->GetTransform().GetPos()).Length();
             QV::GetWorldHooks().ShowCollectionSparkles(object);
@@ -105,9 +79,8 @@ TEST(WorldFireflies, ASpawnedFireflyMovesAndOnCollectionSparklesAndJoinsThePlaye
         }
         if (worldFrames > 150 && player && firefly.get())
             nearest = std::min(nearest, (At(firefly) - player->GetTransform().GetPos()).Length());
-        if (worldFrames >= 600) SD::Core::GetInstance()->Quit();
-    };
-    const SD::RunSummary summary = SD::RunProgram(options);
+        return worldFrames < 600;
+    }, injectKeys);
     EXPECT_TRUE(summary.clean) << summary.error;
     ASSERT_GE(worldFrames, 600);
     EXPECT_TRUE(moved) << "the firefly flew from where it was spawned";

@@ -4,62 +4,27 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <filesystem>
-#include <string>
-#include <vector>
 
-#include "app/GameStartup.h"
-#include "core/EngineCore.h"
-#include "engine/GameObject.h"
-#include "engine/Level.h"
+#include "WorldRun.h"
 #include "graphics/Graphics.h"
 #include "graphics/components/Geometry.h"
 #include "graphics/photon/GrassDust.h"
-#include "platform/os/Clock.h"
-#include "runtime/GameStateManager.h"
-#include "runtime/Registration.h"
-#include "support/TempTree.h"
 
 namespace {
 
-std::string Running() {
-    SD::GameStateManager_* states = SD::GameStateManager_::GetInstance();
-    if (!states || !states->GetCurrentLevel() || states->GetPhase() != SD::GameStateManager_::kRun) return "";
-    return states->GetCurrentLevel()->GetName();
-}
-
-std::vector<SD::GameObject*> Islands() {
-    std::vector<SD::GameObject*> islands;
-    for (const SD::GameObjectHandle& handle : SD::GameStateManager_::GetInstance()->GetCurrentLevel()->GetObjects())
-        if (SD::GameObject* object = handle.get(); object && object->GetBlueprintName() == "World/GrassIsland")
-            islands.push_back(object);
-    return islands;
-}
-
 TEST(WorldGrass, TheIslandsCarryGrassThatIsDrawnAndStartsTheirDust) {
-    qvtest::TempTree tree;
-    for (const char* folder : {"Assets", "Graphics"})
-        std::filesystem::copy(qvtest::SourceDir() + "/" + folder, tree.Path(folder),
-                              std::filesystem::copy_options::recursive);
-    platform::ManualClock clock;
-    clock.SetStepPerRead(0.0005);
-    platform::ScopedClock scoped(clock);
-    qv::SupplyWholeGame(SD::StartupRegistrations());
-
     size_t islands = 0, withGrass = 0;
     unsigned long mostGrassDrawn = 0;
     bool dustStarted = false;
     int worldFrames = 0;
-    SD::RunOptions options;
-    options.maxFrames = 6000;
-    options.afterFrame = [&](unsigned long) {
-        const std::string running = Running();
-        if (running == "MainMenu") SD::GameStateManager_::ChangeLevel("World");
-        if (running != "World") return;
+    const SD::RunSummary summary = qvtest::RunIntoTheWorld([&](int frame) {
+        worldFrames = frame;
         Aperture::Graphics_* graphics = Aperture::Graphics_::GetInstance();
         mostGrassDrawn = std::max<unsigned long>(mostGrassDrawn, graphics->GetGrassDrawn());
-        if (++worldFrames < 300) return;
-        for (SD::GameObject* island : Islands()) {
+        if (frame < 300) return true;
+        for (const SD::GameObjectHandle& handle : SD::GameStateManager_::GetInstance()->GetCurrentLevel()->GetObjects()) {
+            SD::GameObject* island = handle.get();
+            if (!island || island->GetBlueprintName() != "World/GrassIsland") continue;
             ++islands;
             auto* geometry = static_cast<Aperture::Geometry*>(island->GetComponent(SD::CID_Geometry));
             const Aperture::GrassTree* grass = geometry ? graphics->FindGrassTree(geometry) : nullptr;
@@ -67,9 +32,8 @@ TEST(WorldGrass, TheIslandsCarryGrassThatIsDrawnAndStartsTheirDust) {
             auto* dust = static_cast<Aperture::Photon::GrassDust*>(island->GetComponent(static_cast<SD::ComponentID>(110)));
             if (dust && dust->IsEnabled()) dustStarted = true;
         }
-        SD::Core::GetInstance()->Quit();
-    };
-    const SD::RunSummary summary = SD::RunProgram(options);
+        return false;
+    });
     EXPECT_TRUE(summary.clean) << summary.error;
     ASSERT_GE(worldFrames, 300);
     EXPECT_GE(islands, 2u) << "the world has its grass islands";
