@@ -16,4 +16,4 @@ cmake --build "$build" -j4 --target game_bench
 export LIBGL_ALWAYS_SOFTWARE=1
 export SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy}
 exec xvfb-run -a -s "-screen 0 1600x1200x24" "$build/bench/game_bench" \
-     --benchmark_filter='BM_WorldFrame640x400' "$@"
+     --benchmark_filter='BM_WorldFrame640x400|BM_WorldFrameWithTweakBars640x400' "$@"

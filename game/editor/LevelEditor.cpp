@@ -88,6 +88,15 @@ void LevelEditor::Initialize() {
 }
 
 void LevelEditor::Shutdown() {
+    // The objects go with the factory, which a later run makes afresh: no handle to them may
+    // outlive this run, or the next one would resolve it against a table that is gone.
+    objectHandles_.clear();
+    mainRecords_.clear();
+    templateRecords_.clear();
+    groups_.clear();
+    selected_ = SD::GameObjectHandle();
+    touched_ = SD::GameObjectHandle();
+    for (CameraSlot& slot : cameras_) slot = CameraSlot();
     bindings_.UnbindAll();
     std::free(nameText_);
     nameText_ = nullptr;

@@ -12,6 +12,7 @@
 #include "engine/Transform.h"
 #include "game/hud/HudCollector.h"
 #include "graphics/GraphicsMessages.h"
+#include "runtime/GameStateManager.h"
 #include "runtime/Input.h"
 #include "runtime/InputCodes.h"
 
@@ -69,15 +70,25 @@ void HudSystem::Initialize() {
 
 void HudSystem::Shutdown() { bindings_.UnbindAll(); }
 
+namespace {
+
+// While the level editor is on (the developer pause) the keys are the editor's.
+bool EditorHasTheKeys() {
+    const SD::GameStateManager_* states = SD::GameStateManager_::GetInstance();
+    return states && states->GetPlayState() == SD::GameStateManager_::kDevPause;
+}
+
+}  // namespace
+
 bool HudSystem::HasFocusedWidget() const {
     const HudCollector* front = FrontCollector();
-    return front && !front->Items().empty();
+    return front && !front->Items().empty() && !EditorHasTheKeys();
 }
 
 void HudSystem::Update(float dt) {
     SD::Input_* input = SD::Input_::GetInstance();
     if (input && input->GetDevKeysEnabled() && input->GetKeyState(SD::key_F3)) ReloadAll();
-    if (HudCollector* front = FrontCollector()) front->Update(dt);
+    if (HudCollector* front = FrontCollector(); front && !EditorHasTheKeys()) front->Update(dt);
     collectorAdded_ = false;
 }
 

@@ -51,7 +51,8 @@ public:
     // The collector that receives input (the latest registered), or null.
     HudCollector* FrontCollector() const { return collectors_.empty() ? nullptr : collectors_.front(); }
     bool CollectorAdded() const { return collectorAdded_; }
-    // True while the front collector has a focused widget: the menu keys are its to act on.
+    // True while the front collector has a focused widget: the menu keys are its to act on. The
+    // level editor, while on, has the keys instead, and no collector is updated.
     bool HasFocusedWidget() const;
     // The 2D colliders of the HUD's objects, the latest registered first.
     void RegisterCollider2D(Collider2D* collider);

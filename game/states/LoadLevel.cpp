@@ -1,6 +1,7 @@
 #include "game/states/LoadLevel.h"
 
 #include "core/Manifest.h"
+#include "engine/Factory.h"
 #include "engine/GameObject.h"
 #include "engine/Transform.h"
 #include "game/editor/LevelEditor.h"
@@ -34,8 +35,11 @@ void LoadLevel::Load() {
     LoadArt(art.texture, "../Assets/Textures/LoadingScreen.png");
     CreateNamed("LoadLevel/LoadingImage", nullptr);
     LoadArt(art.texture, "../Assets/Textures/LoadingDot.png");
+    // The dots are set 34 units apart before they start, while their positions are still in
+    // the blueprint's own units.
+    SD::Factory_* factory = SD::Factory_::GetInstance();
     SD::GameObject* dots[3];
-    for (SD::GameObject*& dot : dots) dot = CreateNamed("LoadLevel/LoadingDot", nullptr);
+    for (SD::GameObject*& dot : dots) dot = factory ? factory->CreateObject("LoadLevel/LoadingDot", nullptr) : nullptr;
     if (dots[0] && dots[1] && dots[2]) {
         for (int i = 0; i < 3; ++i) {
             SD::Transform& t = dots[i]->GetTransform();
@@ -43,6 +47,8 @@ void LoadLevel::Load() {
             dots[i]->NameObject(kDots[i]);
         }
     }
+    for (SD::GameObject* dot : dots)
+        if (dot) dot->Initialize(false);
     // The indices start over, so the lists do too.
     textures_.clear();
     models_.clear();

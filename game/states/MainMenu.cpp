@@ -70,10 +70,13 @@ void MainMenu::Update(float dt) {
     SD::Input_* input = SD::Input_::GetInstance();
     if (!input) return;
     // One press, one action: while a menu widget has the focus (the menu's own entries, the quit
-    // prompt's answers) the select keys are the widget's, and "Go" starts only without one.
+    // prompt's answers) the select keys are the widget's, and "Go" starts only without one; while
+    // the level editor is on they are the editor's.
+    SD::GameStateManager_* states = SD::GameStateManager_::GetInstance();
+    const bool editorOn = states && states->GetPlayState() == SD::GameStateManager_::kDevPause;
     HudSystem* hud = HudSystem::GetInstance();
     const bool widgetTakesKeys = hud && hud->HasFocusedWidget();
-    if (!sensor && !widgetTakesKeys && input->GetDigitalTriggered("Go") && startCoolDown_ <= 0.0f &&
+    if (!sensor && !widgetTakesKeys && !editorOn && input->GetDigitalTriggered("Go") && startCoolDown_ <= 0.0f &&
         !FindNamed("QuitPrompt"))
         StartWorld();
     if (sensor) {
@@ -81,8 +84,7 @@ void MainMenu::Update(float dt) {
         if (input->GetDigitalTriggered("KinectTiltCenter")) kinect->SetElevation(3);
         if (input->GetDigitalTriggered("KinectTiltHigh")) kinect->SetElevation(11);
     }
-    SD::GameStateManager_* states = SD::GameStateManager_::GetInstance();
-    if (input->GetDigitalTriggered("Quit") && states && states->GetPlayState() != 2) {
+    if (input->GetDigitalTriggered("Quit") && states && !editorOn) {
         if (!FindNamed("QuitPrompt")) {
             if (SD::GameObject* prompt = hud ? hud->CreateHud("PromptToQuit") : nullptr) {
                 prompt->NameObject("QuitPrompt");

@@ -4,6 +4,7 @@
 #include <backends/imgui_impl_opengl3.h>
 #include <backends/imgui_impl_sdl.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -96,9 +97,16 @@ void TweakBarWindow::Draw() {
     unsigned editing = 0;
     for (const auto& [title, bar, params] : shown) {
         ++barsShown_;
-        ImVec2 at, size;
-        if (Pair(params, "position", &at)) ImGui::SetNextWindowPos(at, ImGuiCond_Appearing);
-        if (Pair(params, "size", &size)) ImGui::SetNextWindowSize(size, ImGuiCond_Appearing);
+        ImVec2 at, size(200.0f, 300.0f);
+        Pair(params, "size", &size);
+        // A bar placed for a larger window is moved in so that it stays on the screen.
+        if (Pair(params, "position", &at)) {
+            const ImVec2 screen = ImGui::GetIO().DisplaySize;
+            at.x = std::max(0.0f, std::min(at.x, screen.x - size.x));
+            at.y = std::max(0.0f, std::min(at.y, screen.y - size.y));
+            ImGui::SetNextWindowPos(at, ImGuiCond_Appearing);
+        }
+        ImGui::SetNextWindowSize(size, ImGuiCond_Appearing);
         if (!ImGui::Begin(Param(params, "label", title).append("##").append(title).c_str())) {
             ImGui::End();
             continue;

@@ -178,11 +178,6 @@ void CollectNames(const std::string& text, const std::set<std::string>& folders,
     }
 }
 
-// The splash's logos are left out of the sample on purpose: without them the splash passes on
-// by itself, which the bounded runs of the game rely on.
-const std::set<std::string> kLeftOut = {"Hud/KVLogo", "Hud/QuorvantaAndAshfinchLogo", "Hud/XboxControlLogo",
-                                        "Hud/ContinueLogo"};
-
 TEST(SampleData, EveryBlueprintTheCodeTheScriptsAndTheDataNameIsDefinedOnce) {
     const std::map<std::string, int> defined = DefinedBlueprints();
     ASSERT_GT(defined.size(), 100u);
@@ -213,7 +208,6 @@ TEST(SampleData, EveryBlueprintTheCodeTheScriptsAndTheDataNameIsDefinedOnce) {
         EXPECT_EQ(named.count(story), 1u) << story;
 
     for (const auto& [name, where] : named) {
-        if (kLeftOut.count(name)) continue;
         // A name ending in '_' is the start of names made at run time ("Hud/Res_" + a size).
         const bool prefix = name.back() == '_';
         const auto next = defined.lower_bound(name);

@@ -14,11 +14,14 @@
 #include <utility>
 #include <vector>
 
+#include "core/EngineCore.h"
+#include "app/GameStartup.h"
 #include "engine/Factory.h"
 #include "engine/GameObject.h"
 #include "engine/Level.h"
 #include "engine/Transform.h"
 #include "game/components/Spawner.h"
+#include "game/editor/LevelEditor.h"
 #include "game/fireflies/Firefly.h"
 #include "game/fireflies/FireflyManager.h"
 #include "game/hud/HudCollector.h"
@@ -29,17 +32,59 @@
 #include "runtime/GameStateManager.h"
 #include "runtime/Input.h"
 #include "runtime/InputCodes.h"
+#include "runtime/Registration.h"
 #include "runtime/Window.h"
 #include "platform/window/MessageIds.h"
 #include "platform/window/Window.h"
-#include "GameScript.h"
+#include "support/TempTree.h"
+#include "support/HeldKeys.h"
+#include "support/StepScript.h"
 
 namespace {
 
-using qvtest::Exists;
-using qvtest::Running;
-using qvtest::PlayState;
-using Player = qvtest::GameScript;
+using HeldKeys = qvtest::HeldKeys;
+
+std::string Running() {
+    SD::GameStateManager_* states = SD::GameStateManager_::GetInstance();
+    if (!states || !states->GetCurrentLevel() || states->GetPhase() != SD::GameStateManager_::kRun) return "";
+    return states->GetCurrentLevel()->GetName();
+}
+
+int PlayState() {
+    SD::GameStateManager_* states = SD::GameStateManager_::GetInstance();
+    return states ? states->GetPlayState() : -1;
+}
+
+// A player's script whose keys reach the input system through an injector.
+struct Player : qvtest::StepScript {
+    std::set<uint32_t> keys;
+    bool injectorAdded = false;
+
+    void Frame() {
+        if (!injectorAdded && SD::Input_::GetInstance()) {
+            SD::Input_::GetInstance()->AddInjector(std::make_unique<HeldKeys>(&keys));
+            injectorAdded = true;
+        }
+        Advance();
+    }
+};
+
+// A key held for `held` frames of the player's script, then let go.
+std::function<bool()> TapKey(Player& player, uint32_t code, int held = 1) {
+    auto frame = std::make_shared<int>(0);
+    return [&player, code, held, frame] {
+        if (*frame == 0) player.keys.insert(code);
+        if (*frame == held) player.keys.erase(code);
+        return ++*frame > held + 1;
+    };
+}
+
+std::function<bool()> WaitFrames(int frames) {
+    auto left = std::make_shared<int>(frames);
+    return [left] { return --*left <= 0; };
+}
+
+bool Exists(const char* name) { return SD::Factory_::GetGameObjectByName(name) != nullptr; }
 
 bool FullScreen() {
     SD::Window_* window = SD::Window_::GetInstance();
@@ -177,17 +222,163 @@ std::string MissingEffectSample() {
     return "";
 }
 
+void SetConfig(const qvtest::TempTree& tree, const std::string& section, const std::string& key,
+               const std::string& value) {
+    std::string text = tree.Read("Assets/Config/config.ini");
+    const size_t at = text.find("[" + section + "]");
+    ASSERT_NE(at, std::string::npos) << section;
+    const size_t line = text.find("\n" + key + "=", at);
+    ASSERT_NE(line, std::string::npos) << key;
+    const size_t end = text.find('\n', line + 1);
+    text.replace(line + 1, end - line - 1, key + "=" + value);
+    tree.Write("Assets/Config/config.ini", text);
+}
+
+// The layers above the runtime hand start-up their classes, once for the whole process.
+void SupplyClassesOnce() {
+    static const bool supplied = [] {
+        qv::SupplyWholeGame(SD::StartupRegistrations());
+        return true;
+    }();
+    (void)supplied;
+}
+
+// The sample tree with a small, slow window (a small window keeps the headless device's clears
+// cheap) and the editor's autosave off.
+void MakeSampleTree(const qvtest::TempTree& tree) {
+    for (const char* folder : {"Assets", "Graphics"})
+        std::filesystem::copy(qvtest::SourceDir() + "/" + folder, tree.Path(folder),
+                              std::filesystem::copy_options::recursive);
+    SetConfig(tree, "LevelEditor", "AutoSaveDuration", "0");
+    SetConfig(tree, "FrameRateController", "fps", "20");
+    SetConfig(tree, "Window", "Width", "64");
+    SetConfig(tree, "Window", "Height", "40");
+}
+
+// The splash: a key skips its logos, another leaves its controls screen.
+std::vector<qvtest::StepScript::Step> ThroughTheSplash(Player& player) {
+    return {
+        {"the splash's first logo", [] { return Exists("KVLogo"); }},
+        {"a key skips the logos", TapKey(player, SD::key_SPACE)},
+        {"the controls screen", [] { return Exists("XboxControlLogo") && !Exists("KVLogo") && Running() == "SplashLevel"; }},
+        {"a key leaves it", TapKey(player, SD::key_SPACE)},
+    };
+}
+
+// The level editor outlives a run of the program; the objects of the level it held do not, and
+// a second run in the same process starts clean.
+TEST(WholeGame, ASecondRunInTheSameProcessAfterTheEditorHeldALevel) {
+    qvtest::TempTree tree;
+    MakeSampleTree(tree);
+    platform::ManualClock clock;
+    clock.SetStepPerRead(0.0005);
+    platform::ScopedClock scoped(clock);
+    SupplyClassesOnce();
+    for (int run = 0; run < 2; ++run) {
+        SCOPED_TRACE(run);
+        Player player;
+        player.steps = ThroughTheSplash(player);
+        player.steps.insert(player.steps.end(), {
+            {"the menu and its level", [] { return Running() == "MainMenu" && Exists("LE_Cursor"); }},
+            {"quit", [] {
+                 SD::Core::GetInstance()->Quit();
+                 return true;
+             }},
+        });
+        SD::RunOptions options;
+        options.maxFrames = 6000;
+        options.afterFrame = [&player](unsigned long) { player.Frame(); };
+        const SD::RunSummary summary = SD::RunProgram(options);
+        EXPECT_TRUE(summary.clean) << summary.error;
+        EXPECT_EQ(player.next, player.steps.size()) << "stuck at " << player.stuck;
+    }
+}
+
+// With developer keys on, the level editor in the world: F2, space places the first template at
+// the cursor, W moves it, control and S save the level, which then holds it there.
+TEST(WholeGame, TheEditorPlacesMovesAndSavesAnObject) {
+    qvtest::TempTree tree;
+    MakeSampleTree(tree);
+    platform::ManualClock clock;
+    clock.SetStepPerRead(0.0005);
+    platform::ScopedClock scoped(clock);
+    SupplyClassesOnce();
+    Player player;
+    auto tap = [&player](uint32_t code) { return TapKey(player, code, 2); };
+    auto wait = WaitFrames;
+    auto editor = [] { return QV::LevelEditor::Peek(); };
+    SD::GameObject* placed = nullptr;
+    SD::Vec3 placedAt, movedTo;
+    player.steps = ThroughTheSplash(player);
+    player.steps.insert(player.steps.end(), {
+        {"the menu", [] { return Running() == "MainMenu"; }},
+        {"menu cool-down", wait(90)},
+        {"play", tap(SD::key_RETURN)},
+        {"the world", [] { return Running() == "World"; }},
+        {"F2", tap(SD::key_F2)},
+        {"the editor on", [&] { return editor()->IsActive(); }},
+        {"space", tap(SD::key_SPACE)},
+        {"placed", [&] {
+             placed = editor()->GetSelectedObject();
+             if (!placed) return false;
+             placedAt = placed->GetTransform().GetPos();
+             player.keys.insert(SD::key_W);
+             return true;
+         }},
+        {"W held", wait(20)},
+        {"W let go", [&] {
+             player.keys.erase(SD::key_W);
+             movedTo = placed->GetTransform().GetPos();
+             player.keys.insert(SD::key_CONTROL);
+             return true;
+         }},
+        {"S with control", tap(SD::key_S)},
+        {"saved", [&] {
+             player.keys.erase(SD::key_CONTROL);
+             SD::Core::GetInstance()->Quit();
+             return true;
+         }},
+    });
+    SD::RunOptions options;
+    options.maxFrames = 6000;
+    options.developerKeys = true;
+    options.afterFrame = [&player](unsigned long) { player.Frame(); };
+    const SD::RunSummary summary = SD::RunProgram(options);
+    ASSERT_TRUE(summary.clean) << summary.error;
+    ASSERT_EQ(player.next, player.steps.size()) << "stuck at " << player.stuck;
+    EXPECT_GT((movedTo - placedAt).Length(), 0.5f);
+    const std::string level = tree.Read("Assets/Levels/World_v6/objects.xml");
+    const size_t rock = level.find("blueprint=\"ObjectTemplates/Rock\"");
+    ASSERT_NE(rock, std::string::npos) << "the placed rock is not in the saved level";
+    size_t at = level.find("name=\"position\"", rock);
+    for (float expected : {movedTo.x, movedTo.y, movedTo.z}) {
+        at = level.find("<Float value=\"", at);
+        ASSERT_NE(at, std::string::npos);
+        at += 14;
+        EXPECT_NEAR(std::stof(level.substr(at)), expected, 0.01f);
+    }
+}
+
 TEST(WholeGame, FromTheMenuIntoTheWorldPausedResumedThenCreditsAndQuit) {
-    qvtest::HeadlessGame game(true);
+    qvtest::TempTree tree;
+    MakeSampleTree(tree);
+    SetConfig(tree, "Dev", "DevKeys", "true");
+
+    // Game time moves 16 ms a frame whatever the machine does: the frame limiter's waits move
+    // this clock on.
+    platform::ManualClock clock;
+    clock.SetStepPerRead(0.0005);
+    platform::ScopedClock scoped(clock);
 
     Player player;
     Flight flight;
     float volume = 0.0f;
     Release release;
-    auto tap = [&player](uint32_t code) { return player.Tap(code); };
-    auto in = &Player::In;
-    auto wait = &Player::Wait;
-    player.steps = {
+    auto tap = [&player](uint32_t code) { return TapKey(player, code); };
+    auto in = [](const char* state) { return [state] { return Running() == state; }; };
+    auto wait = WaitFrames;
+    player.steps = ThroughTheSplash(player);
+    player.steps.insert(player.steps.end(), {
         {"menu", in("MainMenu")},
         // Nine joins of the first escort set grow it past its five groups.
         {"escort grown in the menu", [] {
@@ -308,12 +499,16 @@ TEST(WholeGame, FromTheMenuIntoTheWorldPausedResumedThenCreditsAndQuit) {
         {"quit prompt again", [] { return Exists("QuitPrompt"); }},
         {"up to yes", tap(SD::key_UP)},
         {"yes chosen", tap(SD::key_RETURN)},
-    };
+    });
+
+    SupplyClassesOnce();
 
     SD::RunOptions options;
     options.maxFrames = 20000;
     options.afterFrame = [&player](unsigned long) { player.Frame(); };
-    const auto [summary, log] = qvtest::RunWholeGame(options);
+    ::testing::internal::CaptureStderr();
+    const SD::RunSummary summary = SD::RunProgram(options);
+    const std::string log = ::testing::internal::GetCapturedStderr();
 
     // No warning about the samples' blueprints, objects or kinds.
     std::istringstream lines(log);

@@ -9,6 +9,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <functional>
+#include <map>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -20,7 +22,9 @@
 #include "app/GameStartup.h"
 #include "core/EngineCore.h"
 #include "display/FrameMeasures.h"
+#include "engine/Factory.h"
 #include "engine/GameObject.h"
+#include "game/editor/LevelEditor.h"
 #include "engine/Level.h"
 #include "graphics/Graphics.h"
 #include "graphics/ParticleCulling.h"
@@ -29,6 +33,7 @@
 #include "platform/sdl/SdlSession.h"
 #include "runtime/GameStateManager.h"
 #include "runtime/Registration.h"
+#include "support/StepScript.h"
 #include "support/TempTree.h"
 
 namespace {
@@ -193,6 +198,78 @@ void PressKey(SDL_Scancode key, bool down) {
     SDL_PushEvent(&e);
 }
 
+// The space key pressed now and then, as a player waiting to go on would.
+void TapEvery(unsigned long frame) {
+    if (frame % 20 == 5) PressKey(SDL_SCANCODE_SPACE, true);
+    if (frame % 20 == 10) PressKey(SDL_SCANCODE_SPACE, false);
+}
+
+// A player's script; its steps wait at most 3000 frames each.
+struct Script : qvtest::StepScript {
+    Script() { limit = 3000; }
+    void Frame() { Advance(); }
+};
+
+// A key held for some frames (two by default), then let go.
+std::function<bool()> Tap(SDL_Scancode key, int held = 2) {
+    auto frame = std::make_shared<int>(0);
+    return [key, frame, held] {
+        if (*frame == 0) PressKey(key, true);
+        if (*frame == held) PressKey(key, false);
+        return ++*frame > held + 2;
+    };
+}
+std::function<bool()> Wait(int frames) {
+    auto left = std::make_shared<int>(frames);
+    return [left] { return --*left <= 0; };
+}
+std::function<bool()> Entered(const char* state) {
+    return [state] {
+        bool entered = false;
+        return Showing(&entered) == state && entered;
+    };
+}
+bool Exists(const char* name) { return SD::Factory_::GetGameObjectByName(name) != nullptr; }
+int PlayState() { return SD::GameStateManager_::GetInstance()->GetPlayState(); }
+// The steps from the start to the menu standing still: keys skip the splash's logos and leave
+// its controls screen.
+std::vector<Script::Step> ToTheMenu() {
+    auto frames = std::make_shared<unsigned long>(0);
+    return {{"the splash passed", [frames] {
+                 bool entered = false;
+                 if (Showing(&entered) == "SplashLevel") TapEvery(++*frames);
+                 return Showing(&entered) == "MainMenu" && entered;
+             }},
+            {"the menu still", Wait(100)}};
+}
+
+// The share of the box's pixels much brighter than the box's median: words written in a light
+// colour on a darker ground, however small the letters are drawn.
+double WordShare(const Frame& frame, const Box& box) {
+    std::vector<int> light;
+    for (int y = std::max(box.top, 0); y < std::min(box.bottom, frame.height); ++y)
+        for (int x = std::max(box.left, 0); x < std::min(box.right, frame.width); ++x) {
+            const uint8_t* p = &frame.rgba[(static_cast<size_t>(y) * frame.width + x) * 4];
+            light.push_back(p[0] + p[1] + p[2]);
+        }
+    if (light.empty()) return 0.0;
+    std::vector<int> sorted = light;
+    std::nth_element(sorted.begin(), sorted.begin() + sorted.size() / 2, sorted.end());
+    const int median = sorted[sorted.size() / 2];
+    const auto words = std::count_if(light.begin(), light.end(), [median](int v) { return v >= median + 150; });
+    return double(words) / double(light.size());
+}
+double Brightness(const Colour& c) { return (c.r + c.g + c.b) / 3.0; }
+
+// Where a HUD entry's sprite lies in the frame, from its HUD file's position and its size.
+bool EntryBox(const std::string& hudFile, const std::string& blueprint, const Box& area, Box* box) {
+    float x = 0.0f, y = 0.0f;
+    const Aperture::UISprite* sprite = SpriteOf(blueprint);
+    if (!sprite || !HudEntryPosition(hudFile, blueprint, &x, &y)) return false;
+    *box = ExpectedLogoBox(area, x, y, *sprite);
+    return true;
+}
+
 // The graphics system's frame drawn again with nothing moving: the clock held, no time step,
 // and the particle systems set aside (some advance by the frame's measured time whatever step
 // they are given).
@@ -225,9 +302,12 @@ TEST_F(WindowDisplay, MenuAndWorldReachTheScreenAndSurviveALostDeviceALostContex
     std::string logoTexture;
     SD::RunOptions options;
     options.maxFrames = 6000;
+    unsigned long splashFrames = 0;
     options.afterFrame = [&](unsigned long) {
         bool entered = false;
         const std::string showing = Showing(&entered);
+        // A key skips the splash's logos, another leaves its controls screen.
+        if (showing == "SplashLevel") TapEvery(++splashFrames);
         if (showing == "MainMenu" && entered) {
             ++menuFrames;
             // The menu stands still once it has faded in.
@@ -339,6 +419,264 @@ TEST_F(WindowDisplay, MenuAndWorldReachTheScreenAndSurviveALostDeviceALostContex
     EXPECT_EQ(afterResize.width, backBufferWidth / 2 + 17);
     EXPECT_EQ(afterResize.height, backBufferHeight / 2 + 9);
     ExpectWorld(afterResize, resizedArea, "after the window was resized");
+}
+
+
+// The menus as a player meets them: every screen has words, each key press does its one thing
+// (down and return on the credits entry open the credits and not the world), and the quit
+// prompt's "No" stays while its "Yes" ends the game.
+TEST_F(WindowDisplay, TheMenusShowTheirWordsAndEachPressDoesOneThing) {
+    Frame controls, menu, credits, prompt;
+    Box area;
+    std::map<std::string, Box> entries;
+    std::map<std::string, std::string> textures;
+    bool worldSeen = false;
+    const std::vector<std::string> kEntries = {"Hud/Button_Credits", "Hud/CheckBox_Fullscreen", "Hud/Slider_Volume",
+                                               "Hud/Res_1280x800", "Hud/Button_Quit"};
+    Script script;
+    script.steps = {
+        {"the controls screen shown", [&] {
+             const Aperture::UISprite* screen = SpriteOf("Hud/XboxControlLogo");
+             if (!screen || screen->GetOpacity() < 1.0f) return false;
+             controls = Shown();
+             return true;
+         }},
+    };
+    // The first key skips the logos; the controls screen then waits for the next.
+    script.steps.insert(script.steps.begin(), {"the logos skipped", Tap(SDL_SCANCODE_SPACE)});
+    script.steps.insert(script.steps.begin(), {"the splash", Entered("SplashLevel")});
+    script.steps.push_back({"the controls screen left", Tap(SDL_SCANCODE_SPACE)});
+    script.steps.push_back({"the menu", Entered("MainMenu")});
+    script.steps.push_back({"the menu still", Wait(100)});
+    script.steps.push_back({"the menu seen", [&] {
+                                menu = Shown();
+                                area = RenderArea(menu);
+                                for (const std::string& entry : kEntries) {
+                                    Box box;
+                                    if (!EntryBox(tree_.Path(kMenuHud), entry, area, &box)) return false;
+                                    entries[entry] = box;
+                                    textures[entry] = SpriteOf(entry)->GetTexture();
+                                }
+                                return true;
+                            }});
+    for (auto& step : std::vector<Script::Step>{
+             {"down to the credits entry", Tap(SDL_SCANCODE_DOWN)},
+             {"credits chosen", Tap(SDL_SCANCODE_RETURN)},
+             {"the credits", Entered("Credits")},
+             {"the credits rolling", Wait(90)},
+             {"the credits seen", [&] {
+                  credits = Shown();
+                  return true;
+              }},
+             {"the credits left", Tap(SDL_SCANCODE_ESCAPE)},
+             {"the menu again", Entered("MainMenu")},
+             {"the menu still again", Wait(100)},
+             {"quit asked", Tap(SDL_SCANCODE_ESCAPE)},
+             {"the quit prompt", [] { return Exists("QuitPrompt"); }},
+             {"the prompt still", Wait(30)},
+             {"the prompt seen", [&] {
+                  prompt = Shown();
+                  return true;
+              }},
+             {"no chosen", Tap(SDL_SCANCODE_RETURN)},
+             {"the prompt gone, the menu stays", [] {
+                  bool entered = false;
+                  return !Exists("QuitPrompt") && Showing(&entered) == "MainMenu";
+              }},
+             {"a while in the menu", Wait(30)},
+             {"quit asked again", Tap(SDL_SCANCODE_ESCAPE)},
+             {"the quit prompt again", [] { return Exists("QuitPrompt"); }},
+             {"the prompt still again", Wait(30)},
+             {"up to yes", Tap(SDL_SCANCODE_UP)},
+             {"yes chosen", Tap(SDL_SCANCODE_RETURN)},
+         })
+        script.steps.push_back(step);
+    SD::RunOptions options;
+    options.maxFrames = 8000;
+    unsigned long frames = 0;
+    options.afterFrame = [&](unsigned long) {
+        ++frames;
+        bool entered = false;
+        if (Showing(&entered) == "World") worldSeen = true;
+        script.Frame();
+    };
+    const SD::RunSummary summary = SD::RunProgram(options);
+    if (const char* folder = std::getenv("QV_FRAMES"))
+        for (const auto& [name, frame] : {std::pair<const char*, const Frame*>{"controls", &controls}, {"menu-words", &menu},
+                                          {"credits", &credits}, {"quit-prompt", &prompt}})
+            qvdisplay::SavePpm(*frame, std::string(folder) + "/" + name + ".ppm");
+    ASSERT_TRUE(summary.clean) << summary.error;
+    EXPECT_TRUE(script.Finished()) << "stuck at: " << script.Where();
+    EXPECT_LT(frames, options.maxFrames) << "yes on the quit prompt ended the game";
+    EXPECT_FALSE(worldSeen) << "a menu key started the world";
+    ASSERT_FALSE(controls.rgba.empty());
+    ASSERT_FALSE(menu.rgba.empty());
+
+    // The controls screen is written on: light words over its dark ground.
+        EXPECT_GE(WordShare(controls, area), 0.01) << "the controls screen has no words";
+    EXPECT_LE(WordShare(controls, area), 0.4);
+    // Each menu entry shows its picture where the HUD file puts it, with its words on it.
+    for (const std::string& entry : kEntries) {
+        SCOPED_TRACE(entry);
+        const Box& box = entries[entry];
+        ASSERT_GE(box.Width(), 8);
+        std::string error;
+        const Colour picture =
+            qvdisplay::TextureMean(tree_.Path("Assets/Textures/Hud/" + textures[entry] + ".png"), &error);
+        ASSERT_EQ(error, "") << textures[entry];
+        const Colour inside = qvdisplay::MeanColour(menu, Inset(box, 1));
+        EXPECT_LE(qvdisplay::ChannelDistance(inside, picture), 25.0)
+            << "inside " << qvdisplay::Describe(inside) << ", its picture " << qvdisplay::Describe(picture);
+        EXPECT_GE(WordShare(menu, Inset(box, 1)), 0.03) << "no words on it";
+    }
+    // The credits roll up words from below the middle of the screen.
+    ASSERT_FALSE(credits.rgba.empty());
+    EXPECT_GE(WordShare(credits, area), 0.002) << "the credits have no words";
+    // The quit prompt dims the menu and asks in gold.
+    ASSERT_FALSE(prompt.rgba.empty());
+    const Box top = Band(area, 0.01, 0.06);
+    EXPECT_LT(Brightness(qvdisplay::MeanColour(prompt, top)), 0.7 * Brightness(qvdisplay::MeanColour(menu, top)))
+        << "the prompt does not dim the menu";
+    float qx = 0.0f, qy = 0.0f;
+    ASSERT_TRUE(HudEntryPosition(tree_.Path("Assets/HudFiles/PromptToQuit.hud"), "Hud/QuitQuestion", &qx, &qy));
+    const Box question = Band(area, qy - 0.04, qy + 0.04);
+    EXPECT_GE(qvdisplay::ShareLike(prompt, question, {240, 190, 60}, 0.04), 0.01) << "no question on the prompt";
+}
+
+// The world's intro lasts some 36 s of game time: the runs that wait for it take fewer, longer
+// frames.
+void FewerFrames(qvtest::TempTree& tree) {
+    std::string config = tree.Read("Assets/Config/config.ini");
+    const size_t at = config.find("\nfps=");
+    ASSERT_NE(at, std::string::npos);
+    config.replace(at + 5, config.find('\n', at + 1) - at - 5, "12.0");
+    tree.Write("Assets/Config/config.ini", config);
+}
+
+// The pause menu in the world: absent in flight, where the menu keys do nothing; shown over a
+// dimmed world while paused; gone again on resuming.
+TEST_F(WindowDisplay, ThePauseMenuShowsOnlyWhilePausedOverADimmedWorld) {
+    FewerFrames(tree_);
+    Frame flight, paused, resumed;
+    Box area;
+    bool leftTheWorld = false, pauseMenuInFlight = false;
+    Script script;
+    script.steps = ToTheMenu();
+    auto flying = [] { return PlayState() == SD::GameStateManager_::kPlay && !SpriteOf("Hud/PausedTitle"); };
+    for (auto& step : std::vector<Script::Step>{
+             {"play chosen", Tap(SDL_SCANCODE_RETURN)},
+             {"the world", Entered("World")},
+             {"a while of flight", Wait(30)},
+             {"flight seen", [&] {
+                  flight = Shown();
+                  area = RenderArea(flight);
+                  return true;
+              }},
+             {"down in flight", Tap(SDL_SCANCODE_S)},
+             {"return in flight", Tap(SDL_SCANCODE_RETURN)},
+             {"more flight", Wait(30)},
+             {"still flying", flying},
+             {"pause pressed", Tap(SDL_SCANCODE_ESCAPE)},
+             {"paused with its menu", [] {
+                  return PlayState() == SD::GameStateManager_::kPause && SpriteOf("Hud/PausedTitle");
+              }},
+             {"a while paused", Wait(10)},
+             {"paused seen", [&] {
+                  paused = Shown();
+                  return true;
+              }},
+             {"resume pressed", Tap(SDL_SCANCODE_ESCAPE)},
+             {"flying again", flying},
+             {"a while of flight again", Wait(10)},
+             {"flight seen again", [&] {
+                  resumed = Shown();
+                  SD::Core::GetInstance()->Quit();
+                  return true;
+              }},
+         })
+        script.steps.push_back(step);
+    SD::RunOptions options;
+    options.maxFrames = 8000;
+    bool inWorld = false;
+    options.afterFrame = [&](unsigned long) {
+        bool entered = false;
+        const std::string showing = Showing(&entered);
+        if (showing == "World") inWorld = true;
+        if (inWorld && !showing.empty() && showing != "World") leftTheWorld = true;
+        if (inWorld && PlayState() == SD::GameStateManager_::kPlay && SpriteOf("Hud/PausedTitle")) pauseMenuInFlight = true;
+        script.Frame();
+    };
+    const SD::RunSummary summary = SD::RunProgram(options);
+    if (const char* folder = std::getenv("QV_FRAMES"))
+        for (const auto& [name, frame] : {std::pair<const char*, const Frame*>{"flight", &flight}, {"paused", &paused},
+                                          {"resumed", &resumed}})
+            qvdisplay::SavePpm(*frame, std::string(folder) + "/" + name + ".ppm");
+    ASSERT_TRUE(summary.clean) << summary.error;
+    ASSERT_TRUE(script.Finished()) << "stuck at: " << script.Where();
+    EXPECT_FALSE(leftTheWorld) << "a flying key left the world";
+    EXPECT_FALSE(pauseMenuInFlight) << "the pause menu showed in flight";
+
+    // The world beside the menu is darker while paused than in flight, and light again after.
+    const Box side = {area.left, area.top + area.Height() / 10, area.left + area.Width() / 6, area.bottom - area.Height() / 10};
+    const double flightLight = Brightness(qvdisplay::MeanColour(flight, side));
+    EXPECT_LT(Brightness(qvdisplay::MeanColour(paused, side)), 0.7 * flightLight) << "the world is not dimmed";
+    EXPECT_GT(Brightness(qvdisplay::MeanColour(resumed, side)), 0.8 * flightLight) << "still dim after resuming";
+    // The pause menu's title and buttons carry their words.
+    float tx = 0.0f, ty = 0.0f;
+    ASSERT_TRUE(HudEntryPosition(tree_.Path("Assets/HudFiles/PauseMenu.hud"), "Hud/Button_Resume", &tx, &ty));
+    const Box buttons = {area.left + int(area.Width() * 0.4), area.top + int(area.Height() * (ty - 0.04)),
+                         area.left + int(area.Width() * 0.6), area.top + int(area.Height() * (ty + 0.14))};
+    EXPECT_GE(WordShare(paused, buttons), 0.02) << "no words on the pause menu's buttons";
+}
+
+// The level editor in the window with developer keys on: F2 shows its bars over the frame.
+// (Placing, moving and saving with its keys: tests/app/WholeGameTest.cpp.)
+TEST_F(WindowDisplay, TheEditorsBarsShowOverTheFrameAfterF2) {
+    FewerFrames(tree_);
+    Frame editing;
+    Box area;
+    std::vector<uint8_t> gameFrame;
+    int barsBefore = -1, barsShown = 0;
+    Script script;
+    script.steps = ToTheMenu();
+    auto editor = [] { return QV::LevelEditor::Peek(); };
+    for (auto& step : std::vector<Script::Step>{
+             {"play chosen", Tap(SDL_SCANCODE_RETURN)},
+             {"the world", Entered("World")},
+             {"a while of flight", Wait(10)},
+             {"no bars in flight", [&] {
+                  barsBefore = session_->Bars().BarsShown();
+                  return true;
+              }},
+             {"F2", Tap(SDL_SCANCODE_F2, 4)},
+             {"the editor on", [&] { return editor() && editor()->IsActive(); }},
+             {"a while in the editor", Wait(5)},
+             {"the editor seen", [&] {
+                  editing = Shown();
+                  area = RenderArea(editing);
+                  gameFrame = session_->LastPresented();
+                  barsShown = session_->Bars().BarsShown();
+                  SD::Core::GetInstance()->Quit();
+                  return true;
+              }},
+         })
+        script.steps.push_back(step);
+    SD::RunOptions options;
+    options.maxFrames = 8000;
+    options.developerKeys = true;
+    options.afterFrame = [&](unsigned long) { script.Frame(); };
+    const SD::RunSummary summary = SD::RunProgram(options);
+    if (const char* folder = std::getenv("QV_FRAMES")) qvdisplay::SavePpm(editing, std::string(folder) + "/editor.ppm");
+    ASSERT_TRUE(summary.clean) << summary.error;
+    ASSERT_TRUE(script.Finished()) << "stuck at: " << script.Where();
+    EXPECT_EQ(barsBefore, 0) << "bars in flight";
+    EXPECT_GE(barsShown, 2) << "the editor's two bars";
+    // The bars are drawn over the window's frame; the game's own picture lacks them.
+    EXPECT_FALSE(editing.rgba == gameFrame) << "no bars over the frame";
+    const Box right = {area.left + area.Width() * 2 / 3, area.top, area.right, area.bottom};
+    const Frame game{editing.width, editing.height, gameFrame};
+    EXPECT_GE(qvdisplay::ChannelDistance(qvdisplay::MeanColour(editing, right), qvdisplay::MeanColour(game, right)), 20.0)
+        << "the bars' side of the window looks as the game drew it";
 }
 
 }  // namespace

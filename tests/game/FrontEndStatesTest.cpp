@@ -47,9 +47,14 @@ protected:
         SD::RegisterScriptBindings(lua.host.L);
     }
     void SetUp() override {
-        const std::string logos = Blueprint("Hud/KVLogo") + Blueprint("Hud/QuorvantaAndAshfinchLogo") +
-                                  Blueprint("Hud/XboxControlLogo") + Blueprint("Hud/ContinueLogo");
-        Start(withLogos ? logos : Blueprint("Test/Nothing"));
+        // The sample data's splash pictures, or none at all.
+        if (!withLogos) {
+            std::string manifest = tree.Read("Assets/Objects/Objects.man");
+            const std::string splash = "\"Hud/Splash.xml\"\n";
+            ASSERT_NE(manifest.find(splash), std::string::npos);
+            tree.Write("Assets/Objects/Objects.man", manifest.erase(manifest.find(splash), splash.size()));
+        }
+        Start();
         for (const char* manifest : {"Assets/Textures/ArtManifest.man", "Assets/Models/ModelManifest.man",
                                      "Assets/Materials/MaterialManifest.man"})
             tree.Write(manifest, ReadSource(manifest));
@@ -159,7 +164,7 @@ TEST_F(FrontEnd, AKeySkipsTheLogosAndContinuingLeadsThroughLoadingToTheMenu) {
     EXPECT_NE(Named("KinectCircle"), nullptr);
 }
 
-// The sample data has no logos: the splash gives way at once.
+// Without its logos the splash gives way at once.
 TEST_F(FrontEndWithoutLogos, WithoutItsLogosTheSplashPassesOn) {
     states.ChangeLevelTo("SplashLevel");
     ASSERT_TRUE(RunUntilIn("MainMenu"));
@@ -206,6 +211,21 @@ TEST_F(FrontEnd, QuitInTheMenuOpensAndClosesThePromptUnlessDevPaused) {
     states.SetPlayState(2);
     TapState(SD::key_ESCAPE);
     EXPECT_EQ(Named("QuitPrompt"), nullptr);
+}
+
+// While the level editor is on, its keys do nothing to the menu.
+TEST_F(FrontEnd, TheMenuLeavesTheKeysToTheLevelEditorWhileItIsOn) {
+    states.ChangeLevelTo("MainMenu");
+    ASSERT_TRUE(RunUntilIn("MainMenu"));
+    for (int i = 0; i < 70; ++i) StateFrame();
+    states.SetPlayState(SD::GameStateManager_::kDevPause);
+    TapState(SD::key_DOWN);
+    EXPECT_EQ(hud.FrontCollector()->CurrentIndex(), 0);
+    for (uint32_t select : {SD::key_SPACE, SD::key_RETURN}) TapState(select);
+    EXPECT_EQ(states.GetPendingLevel(), states.FindLevel("MainMenu"));
+    states.SetPlayState(SD::GameStateManager_::kPlay);
+    TapState(SD::key_DOWN);
+    EXPECT_EQ(hud.FrontCollector()->CurrentIndex(), 1) << "the menu has the keys again";
 }
 
 // Without a menu widget to take the select keys, "Go" starts the world once the cool-down is over.

@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "sound/engine/SxSoundEngine.h"
+#include "sound/engine/hierarchy/CSxParameterNodeBase.h"
 #include "sound/engine/hierarchy/SxHircReader.h"
 #include "tools/bankwriter/MusicRecords.h"
 #include "tools/mediawriter/MediaWriter.h"
@@ -148,8 +149,26 @@ bool Apply(const std::string& verb, std::istringstream& args, std::vector<NamedB
     if (verb == "mixer") {
         if (!(args >> a)) return false;
         std::vector<uint32_t> children;
-        while (args >> b) children.push_back(ID(b));
-        file.records.push_back(bw::Record(SX::SxHirc_ActorMixer, bw::ActorMixerBody(ID(a), bw::NodeBase(), children)));
+        bw::NodeBase node;
+        while (args >> b && b != "volume") children.push_back(ID(b));
+        if (b == "volume") {
+            // The mixer's volume in dB follows a game parameter along a curve of x:dB points.
+            if (!(args >> c)) return false;
+            bw::RTPCCurve curve{ID(c), SX::SxRTPC_Volume, 0, 0, {}};
+            for (std::string point; args >> point;) {
+                float x;
+                std::string db;
+                if (!Pair(point, x, db)) return false;
+                try {
+                    curve.points.push_back({x, std::stof(db), SX::SxCurve_Linear});
+                } catch (...) {
+                    return false;
+                }
+            }
+            if (curve.points.size() < 2) return false;
+            node.rtpcs.push_back(std::move(curve));
+        }
+        file.records.push_back(bw::Record(SX::SxHirc_ActorMixer, bw::ActorMixerBody(ID(a), node, children)));
         return true;
     }
     if (verb == "adpcm-tone") {

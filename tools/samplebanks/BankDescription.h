@@ -13,7 +13,7 @@
 //   tone <Name> <Hz> <seconds> <dB>              16-bit PCM media of a sine, 48 kHz mono
 //   (a sound whose media is a tone plays it from memory)
 //   sound <Name> <Media> [<Parent>]
-//   mixer <Name> <Child>...
+//   mixer <Name> <Child>... [volume <Parameter> <x>:<dB>...]   the volume curve over a game parameter
 //   event <Name> <Target> [<Bank>]               one play action, "<Name>.play"
 //   adpcm-tone <Name> <Hz> <ms>                  an ADPCM mono sine at 48000 Hz as media
 //   music-track <Name> <Media> <at ms> <ms>      one clip of the media

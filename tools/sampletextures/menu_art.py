@@ -61,6 +61,9 @@ def font(size, bold=True):
 
 
 def centred(draw, box, text, face, fill):
+    """Writes the text in the middle of the box, in smaller letters where it would not fit."""
+    while draw.textlength(text, font=face) > (box[2] - box[0]) * 0.92 and face.size > 8:
+        face = face.font_variant(size=face.size - 2)
     left, top, right, bottom = draw.textbbox((0, 0), text, font=face)
     x = box[0] + (box[2] - box[0] - (right - left)) / 2 - left
     y = box[1] + (box[3] - box[1] - (bottom - top)) / 2 - top
@@ -141,17 +144,19 @@ def splash(top, bottom):
 
 
 def controls_screen():
+    """Full-screen pictures are drawn a little taller than a wide window shows them, so the
+    words keep to the middle nine tenths of the height."""
     image = Image.new("RGBA", (960, 600), (30, 40, 70, 255))
     draw = ImageDraw.Draw(image)
-    centred(draw, (0, 20, 960, 110), "Controls", font(64), GOLD)
+    centred(draw, (0, 45, 960, 115), "Controls", font(60), GOLD)
     heads = font(28)
     rows = font(26, bold=False)
     columns = (40, 380, 690)
     for x, head in zip(columns, ("To", "Keyboard", "Pad")):
-        draw.text((x, 130), head, font=heads, fill=GOLD)
+        draw.text((x, 125), head, font=heads, fill=GOLD)
     for row, line in enumerate(CONTROLS):
         for x, word in zip(columns, line):
-            draw.text((x, 185 + row * 55), word, font=rows, fill=INK)
+            draw.text((x, 170 + row * 46), word, font=rows, fill=INK)
     return image
 
 
