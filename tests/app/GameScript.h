@@ -19,6 +19,7 @@
 #include "runtime/Input.h"
 #include "runtime/Registration.h"
 #include "support/HeldKeys.h"
+#include "support/StepScript.h"
 #include "support/TempTree.h"
 
 namespace qvtest {
@@ -37,19 +38,8 @@ inline int PlayState() {
 
 inline bool Exists(const char* name) { return SD::Factory_::GetGameObjectByName(name) != nullptr; }
 
-// A player's script: steps run one after the other at the end of frames; a step answers true
-// when it is done, and a step waiting longer than its patience fails the run.
-struct GameScript {
-    struct Step {
-        std::string what;
-        std::function<bool()> done;
-        unsigned long patience = 4000;
-    };
-    std::vector<Step> steps;
-    size_t next = 0;
-    unsigned long waited = 0;
-    std::vector<std::string> reached;
-    std::string stuck;
+// A player's script whose keys reach the input system through an injector.
+struct GameScript : StepScript {
     std::set<uint32_t> keys;
     bool injectorAdded = false;
 
@@ -58,16 +48,8 @@ struct GameScript {
             SD::Input_::GetInstance()->AddInjector(std::make_unique<HeldKeys>(&keys));
             injectorAdded = true;
         }
-        if (next >= steps.size() || !stuck.empty()) return;
-        if (steps[next].done()) {
-            reached.push_back(steps[next].what);
-            ++next;
-            waited = 0;
-        } else if (++waited > steps[next].patience) {
-            stuck = steps[next].what;
-        }
+        Advance();
     }
-    bool Finished() const { return stuck.empty() && next == steps.size(); }
 
     // A step pressing a key in one frame and letting it go in the next.
     std::function<bool()> Tap(uint32_t code) {
