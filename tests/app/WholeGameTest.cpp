@@ -39,6 +39,7 @@
 #include "support/TempTree.h"
 #include "support/HeldKeys.h"
 #include "support/StepScript.h"
+#include "GameScript.h"
 
 namespace {
 
@@ -55,19 +56,7 @@ int PlayState() {
     return states ? states->GetPlayState() : -1;
 }
 
-// A player's script whose keys reach the input system through an injector.
-struct Player : qvtest::StepScript {
-    std::set<uint32_t> keys;
-    bool injectorAdded = false;
-
-    void Frame() {
-        if (!injectorAdded && SD::Input_::GetInstance()) {
-            SD::Input_::GetInstance()->AddInjector(std::make_unique<HeldKeys>(&keys));
-            injectorAdded = true;
-        }
-        Advance();
-    }
-};
+using Player = qvtest::GameScript;
 
 // A key held for `held` frames of the player's script, then let go.
 std::function<bool()> TapKey(Player& player, uint32_t code, int held = 1) {
@@ -222,17 +211,7 @@ std::string MissingEffectSample() {
     return "";
 }
 
-void SetConfig(const qvtest::TempTree& tree, const std::string& section, const std::string& key,
-               const std::string& value) {
-    std::string text = tree.Read("Assets/Config/config.ini");
-    const size_t at = text.find("[" + section + "]");
-    ASSERT_NE(at, std::string::npos) << section;
-    const size_t line = text.find("\n" + key + "=", at);
-    ASSERT_NE(line, std::string::npos) << key;
-    const size_t end = text.find('\n', line + 1);
-    text.replace(line + 1, end - line - 1, key + "=" + value);
-    tree.Write("Assets/Config/config.ini", text);
-}
+using qvtest::SetConfig;
 
 // The layers above the runtime hand start-up their classes, once for the whole process.
 void SupplyClassesOnce() {
