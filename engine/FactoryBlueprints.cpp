@@ -164,7 +164,12 @@ GameObject* Factory_::CreateObject(const char* blueprintName, GameObject* parent
 
 GameObject* Factory_::CreateFromBlueprintName(const std::string& name, GameObject* parent) {
     const BlueprintFile* file = FindBlueprintFile(name);
-    if (!file) return nullptr;
+    if (!file) {
+        // Asked for by code or data that names a blueprint no loaded file holds: said here, so
+        // the missing name shows instead of an object that silently never appears.
+        SD_WARNING(3, "No loaded blueprint file holds the Blueprint [%s]; the object is not created.", name.c_str());
+        return nullptr;
+    }
     SuperialValue* node = FindBlueprintNode(*file, name);
     if (!node || !EnterCreation(name)) return nullptr;
     GameObject* object = CreateFromBlueprint(node, parent);

@@ -133,9 +133,15 @@ void InstallPlayHooks() {
         if (auto* logic = static_cast<PlayerLogic*>(player.GetComponent(SD::CID_Player)))
             logic->SetControlsEnabled(enabled);
     });
+    // The state's pictures (the intro's slides) are screen sprites, the kind the sprite pass draws.
     InstallIfEmpty(hooks.addSprite, [](SD::GameObject& object, const std::string& texture) {
-        auto* sprite = static_cast<Aperture::Sprite*>(object.GetComponent(SD::CID_Sprite));
-        if (!sprite) sprite = static_cast<Aperture::Sprite*>(object.AddComponent(SD::CID_Sprite));
+        Aperture::Sprite* sprite = SpriteOf(object);
+        if (!sprite) {
+            // Centred on the object's position, as the HUD's pictures are.
+            auto* made = static_cast<Aperture::UISprite*>(object.AddComponent(SD::CID_UISprite));
+            if (made) made->SetAnchor(SD::Vec2(0.5f, 0.5f));
+            sprite = made;
+        }
         if (!sprite) return;
         sprite->SetTexture(texture);
         sprite->SetOpacity(1.0f);

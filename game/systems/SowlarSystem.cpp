@@ -153,6 +153,8 @@ void SowlarSystem_::ResetCycle() {
     SetSeasonWeight("Fall", 0.0f);
     SetSeasonWeight("Winter", 0.0f);
     PushSpring();
+    // The world opens at the end of a winter: it snows until the ice melts.
+    LetSnow(true);
     for (SD::InterpolatorF& weight : weights_) weight.Start(0.0f, 1.0f, weight.GetDuration());
 }
 
@@ -244,6 +246,11 @@ void SowlarSystem_::AdvanceMoon() {
 void SowlarSystem_::StopRain(bool stop) {
     SD::GameObject* storm = Find("RainStorm");
     if (auto* rain = storm ? static_cast<RainLogic*>(storm->GetComponent(kRainLogicID)) : nullptr) rain->Enable(!stop);
+}
+
+void SowlarSystem_::LetSnow(bool falling) {
+    for (const char* name : {"Snow_0", "Snow_1"})
+        if (Aperture::Photon::ParticleSystem* snow = Effect(Find(name), SD::CID_Snow)) snow->SetActiveFlag(falling);
 }
 
 void SowlarSystem_::Update(float dt) {
@@ -394,8 +401,7 @@ void SowlarSystem_::EnterNextStage() {
             Post("Play_Ice_Melt");
             Post("Play_Water");
             Post("Play_Summer_Ambient");
-            if (Aperture::Photon::ParticleSystem* snow = Effect(Find("Snow_0"), SD::CID_Snow); snow && snow->IsActive())
-                snow->SetActiveFlag(false);
+            LetSnow(false);
             StopRain(true);
             break;
         case 5:
@@ -416,6 +422,7 @@ void SowlarSystem_::EnterNextStage() {
             break;
         case 8:
             Post("Play_Winter_Ambient");
+            LetSnow(true);
             endingTime_ = 0.0f;
             whiteSquareSpawned_ = false;
             break;

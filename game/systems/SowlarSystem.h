@@ -81,6 +81,8 @@ private:
     void RunStage(float dt);
     void EnterNextStage();
     void StopRain(bool stop);
+    // The snow of both snow objects falls or stops.
+    void LetSnow(bool falling);
 
     std::string currentSeason_;
     std::string startingSeason_;

@@ -76,12 +76,19 @@ TEST(GameRun, GoesFromTheSplashThroughLoadingToTheMainMenuOnItsOwn) {
     // Every file the splash, the loading screen and the manifests name is there and readable,
     // and every material a model asks for was loaded before it. (The sky draws before the
     // loading screen has loaded its textures, so those are missing for the first frames.)
+    // The only blueprints missing are the splash's pictures, taken out above.
+    std::istringstream lines(r.output);
+    std::string output;
+    for (std::string line; std::getline(lines, line);) {
+        const bool logo = line.find("Logo]; the object is not created") != std::string::npos;
+        if (!logo) output += line + "\n";
+    }
     for (const char* fault : {"not created", "could not be read", "Material \"", "names no loaded material",
                               "[Graphics] Effect"})
-        EXPECT_EQ(r.output.find(fault), std::string::npos) << fault << "\n" << r.output;
+        EXPECT_EQ(output.find(fault), std::string::npos) << fault << "\n" << r.output;
     // Only the sky's textures are ever missing: the menu's pictures are all loaded by then.
-    std::istringstream lines(r.output);
-    for (std::string line; std::getline(lines, line);) {
+    std::istringstream kept(output);
+    for (std::string line; std::getline(kept, line);) {
         if (line.find("is not loaded") != std::string::npos) {
             EXPECT_NE(line.find("skysphere"), std::string::npos) << line;
         }

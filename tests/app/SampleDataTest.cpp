@@ -6,7 +6,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
+#include <filesystem>
 #include <fstream>
+#include <map>
+#include <regex>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -130,6 +135,86 @@ TEST(SampleData, SamplesAtTheCurrentVersionNameAndOrderTheirFieldsAsTheirKindRea
     }
     EXPECT_GT(checked, 0);
     factory.Shutdown();
+}
+
+// The blueprint files the object manifest and the level editor's templates list, as paths in
+// the source tree.
+std::set<std::string> BlueprintFiles() {
+    const std::string assets = qvtest::SourceDir() + "/Assets/";
+    std::set<std::string> paths;
+    for (const char* manifest : {"Objects/Objects.man", "Objects/LevelTemplates.man"}) {
+        std::vector<std::string> files;
+        EXPECT_TRUE(SD::ReadManifest(assets + manifest, files)) << manifest;
+        for (const std::string& file : files) paths.insert(assets + file.substr(std::string("../Assets/").size()));
+    }
+    return paths;
+}
+
+// The blueprints every loaded blueprint file defines, with how often each name is defined.
+std::map<std::string, int> DefinedBlueprints() {
+    std::map<std::string, int> defined;
+    const std::regex definition("<GameObjectBlueprint name=\"([^\"]+)\"");
+    for (const std::string& file : BlueprintFiles()) {
+        const std::string text = Text(file);
+        for (std::sregex_iterator it(text.begin(), text.end(), definition), end; it != end; ++it) ++defined[(*it)[1]];
+    }
+    return defined;
+}
+
+bool PartOfAName(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '.' || c == '/'; }
+
+// The names in a text that stand alone and start with one of the blueprint folders ("Hud/Narr_1"
+// in code, data, HUD files and scripts; not the "Hud/" of a texture path or of a file name).
+void CollectNames(const std::string& text, const std::set<std::string>& folders, const std::string& where,
+                  std::map<std::string, std::string>* names) {
+    static const std::regex candidate("([A-Za-z]+)/[A-Za-z0-9_]+");
+    for (std::sregex_iterator it(text.begin(), text.end(), candidate), end; it != end; ++it) {
+        const size_t at = static_cast<size_t>(it->position(0));
+        const size_t after = at + static_cast<size_t>(it->length(0));
+        if (!folders.count((*it)[1]) || (at > 0 && PartOfAName(text[at - 1])) ||
+            (after < text.size() && PartOfAName(text[after])))
+            continue;
+        names->emplace(it->str(0), where);
+    }
+}
+
+TEST(SampleData, EveryBlueprintTheCodeTheScriptsAndTheDataNameIsDefinedOnce) {
+    const std::map<std::string, int> defined = DefinedBlueprints();
+    ASSERT_GT(defined.size(), 100u);
+    std::set<std::string> folders;
+    for (const auto& [name, count] : defined) {
+        EXPECT_EQ(count, 1) << "the blueprint " << name << " is defined " << count << " times";
+        if (name.find('/') != std::string::npos) folders.insert(name.substr(0, name.find('/')));
+    }
+
+    namespace fs = std::filesystem;
+    const fs::path root = qvtest::SourceDir();
+    std::map<std::string, std::string> named;  // name -> a file naming it
+    const std::set<std::string> loaded = BlueprintFiles();
+    for (const char* folder : {"app", "core", "engine", "runtime", "graphics", "physics", "game", "sound", "Assets"})
+        for (const fs::directory_entry& entry : fs::recursive_directory_iterator(root / folder)) {
+            const std::string extension = entry.path().extension().string();
+            // Blueprint files the game does not load are not read here either.
+            if (extension == ".xml" && entry.path().parent_path().parent_path() == root / "Assets" / "Objects" &&
+                !loaded.count(entry.path().string()))
+                continue;
+            for (const char* kind : {".cpp", ".h", ".lua", ".hud", ".xml", ".ini", ".man"})
+                if (entry.is_regular_file() && extension == kind)
+                    CollectNames(Text(entry.path().string()), folders, entry.path().string(), &named);
+        }
+    // Names the story itself asks for are among them.
+    for (const char* story : {"ObjectTemplates/Lightning", "ObjectTemplates/WhiteSquareOfSuccessTrigger",
+                              "Hud/Winter_Opening_Poem", "ObjectTemplates/Sun", "World/Snow"})
+        EXPECT_EQ(named.count(story), 1u) << story;
+
+    for (const auto& [name, where] : named) {
+        // A name ending in '_' is the start of names made at run time ("Hud/Res_" + a size).
+        const bool prefix = name.back() == '_';
+        const auto next = defined.lower_bound(name);
+        const bool found = prefix ? next != defined.end() && next->first.compare(0, name.size(), name) == 0
+                                  : defined.count(name) == 1;
+        EXPECT_TRUE(found) << name << ", named in " << where << ", is no blueprint";
+    }
 }
 
 }  // namespace

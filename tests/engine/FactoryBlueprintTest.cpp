@@ -132,6 +132,7 @@ TEST_F(BlueprintTest, PlainBlueprintGivesComponentsWithTheirData) {
     EXPECT_TRUE(mover->IsRegistered());
 
     EXPECT_EQ(factory.CreateObject("Nothing", nullptr), nullptr);
+    EXPECT_NE(Log().find("Blueprint [Nothing]; the object is not created."), std::string::npos) << Log();
     ASSERT_NE(factory.CreateObject("Vehicles\\Van", nullptr), nullptr);
     EXPECT_EQ(created.back()->GetBlueprintName(), "Vehicles/Van");
 }

@@ -61,7 +61,7 @@ TEST_F(SampleWorldTest, TheWorldCarriesEveryKindAndTheyBehave) {
         {"SummerGlade", SD::CID_SeasonTransitionLogic},
         {"Bloom", SD::CID_SeasonalColorInterpLogic},
         {"RainCloud", QV::kRainLogicID},
-        {"Sky", QV::kMoonLogicID},
+        {"MoonLogic", QV::kMoonLogicID},
         {"Shadow", QV::kSyncLogicID},
         {"Hatchery", QV::kHackProximitySpawnID},
         {"Hatchery", SD::CID_QuorvPhantom},
@@ -144,16 +144,16 @@ TEST_F(SampleWorldTest, TheWorldCarriesEveryKindAndTheyBehave) {
     std::vector<QV::Spawner*> spawners;
     for (SD::Component* member : SD::Group::FindGroup(SD::SharedString("InitialGroup")))
         if (auto* spawner = Get<QV::Spawner>(member->GetOwner(), SD::CID_Spawner)) spawners.push_back(spawner);
-    ASSERT_EQ(spawners.size(), 2u) << "the story's and the collector's";
+    ASSERT_EQ(spawners.size(), 3u) << "the story's, its first gathering's and the collector's";
     for (QV::Spawner* spawner : spawners) spawner->SetSpawn_state(true);
     // The moon steps the sky round.
-    auto* moon = Of<QV::MoonLogic>("Sky", QV::kMoonLogicID);
+    auto* moon = Of<QV::MoonLogic>("MoonLogic", QV::kMoonLogicID);
     ASSERT_NE(moon->GetMoon(), nullptr);
-    const SD::Vec3 skyBefore = Named("Sky")->GetTransform().GetRight();
+    const SD::Vec3 skyBefore = Named("MoonLogic")->GetTransform().GetRight();
     moon->Step();
     Frames(100, 0.1f);
     EXPECT_LT(moon->GetCurrentTurn(), 0.0f);
-    EXPECT_NE(Named("Sky")->GetTransform().GetRight(), skyBefore);
+    EXPECT_NE(Named("MoonLogic")->GetTransform().GetRight(), skyBefore);
     for (QV::Spawner* spawner : spawners) {
         ASSERT_FALSE(spawner->GetSpawnedObjects().empty());
         EXPECT_EQ(spawner->GetSpawnedObjects().front().get()->GetBlueprintName(), "World/Firefly");

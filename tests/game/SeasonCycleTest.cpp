@@ -262,17 +262,23 @@ TEST_F(SeasonCycleTest, AWholeYearOfStoryStepsMovesTheSeasonsTheWorldAndTheMusic
 }
 
 // The world's effects and entrances follow the story: the player's dust wakes once with the
-// world, the snow stops as summer comes, and a group's played-out entrances play again.
-TEST_F(SeasonCycleTest, TheStoryWakesTheDustStopsTheSnowAndReplaysEntrances) {
+// world, it snows from the start until summer comes and again in the winter, and a group's
+// played-out entrances play again.
+TEST_F(SeasonCycleTest, TheStoryWakesTheDustLetsItSnowInWinterAndReplaysEntrances) {
     Configure("");
     SD::GameObject* player = Spawn("Vehicle", "Player");
     auto* dust = static_cast<Dust*>(player->AddComponent(SD::CID_DustSystem));
-    SD::GameObject* snowObject = factory.NewGameObject();
-    snowObject->NameObject("Snow_0");
-    auto* snow = static_cast<Snow*>(snowObject->AddComponent(SD::CID_Snow));
-    snow->SetActiveFlag(true);
+    Snow* snows[2];
+    for (int i = 0; i < 2; ++i) {
+        SD::GameObject* snowObject = factory.NewGameObject();
+        snowObject->NameObject(i == 0 ? "Snow_0" : "Snow_1");
+        snows[i] = static_cast<Snow*>(snowObject->AddComponent(SD::CID_Snow));
+        EXPECT_FALSE(snows[i]->IsActive());
+    }
+    Snow* snow = snows[0];
     SD::GameObject* grower = Spawn("Grower", "Grower");
     seasons.ResetCycle();
+    EXPECT_TRUE(snows[0]->IsActive() && snows[1]->IsActive()) << "the world opens in snow";
 
     Year(1);
     EXPECT_TRUE(dust->IsActive());
@@ -289,12 +295,22 @@ TEST_F(SeasonCycleTest, TheStoryWakesTheDustStopsTheSnowAndReplaysEntrances) {
     seasons.AdvanceStory();
     Year(1);
     ASSERT_EQ(seasons.GetStage(), 3);
-    EXPECT_FALSE(snow->IsActive());
+    EXPECT_FALSE(snows[0]->IsActive() || snows[1]->IsActive()) << "the ice melts";
     EXPECT_EQ(snow->starts, 0);
     // Brought in again, the grower starts over from nothing and grows back.
     EXPECT_LT(grower->GetTransform().GetScale().x, 1.0f);
     Year(20);
     EXPECT_FLOAT_EQ(grower->GetTransform().GetScale().x, 2.0f);
+
+    while (seasons.GetStage() < 8) {
+        seasons.AdvanceStory();
+        Year(1);
+        EXPECT_FALSE(snows[0]->IsActive() || snows[1]->IsActive()) << "stage " << seasons.GetStage();
+    }
+    seasons.AdvanceStory();
+    Year(1);
+    ASSERT_EQ(seasons.GetStage(), QV::SowlarSystem_::kFinalStage);
+    EXPECT_TRUE(snows[0]->IsActive() && snows[1]->IsActive()) << "winter";
 }
 
 // A season change reaches the frame: the effect constants every shader reads carry the

@@ -9,6 +9,7 @@ import struct
 import zlib
 
 import menu_art
+import story_slides
 
 SIZE = 4
 
@@ -61,3 +62,5 @@ for name, colour in RAW_FILES.items():
     write_raw("Assets/Textures/" + name, colour)
 write_vignette("Assets/Textures/Hud/Vignette.png", 32)
 menu_art.write_all("Assets/Textures")
+# The intro's slides and the ending's pictures.
+story_slides.write_all("Assets/Textures/")
