@@ -13,15 +13,9 @@
 #include "runtime/GameStateManager.h"
 #include "runtime/Registration.h"
 #include "support/TempTree.h"
+#include "tests/app/GameDriving.h"
 
 namespace qvtest {
-
-// The running state's name; empty while none runs.
-inline std::string RunningState() {
-    SD::GameStateManager_* states = SD::GameStateManager_::GetInstance();
-    if (!states || !states->GetCurrentLevel() || states->GetPhase() != SD::GameStateManager_::kRun) return "";
-    return states->GetCurrentLevel()->GetName();
-}
 
 // The first object of the running state made from that blueprint, or null.
 inline SD::GameObject* FirstOf(const char* blueprint) {
@@ -37,6 +31,7 @@ inline SD::RunSummary RunIntoTheWorld(const std::function<bool(int worldFrame)>&
     TempTree tree;
     for (const char* folder : {"Assets", "Graphics"})
         std::filesystem::copy(SourceDir() + "/" + folder, tree.Path(folder), std::filesystem::copy_options::recursive);
+    WithoutSplashPictures(tree);
     platform::ManualClock clock;
     clock.SetStepPerRead(0.0005);
     platform::ScopedClock scoped(clock);
@@ -46,7 +41,7 @@ inline SD::RunSummary RunIntoTheWorld(const std::function<bool(int worldFrame)>&
     options.maxFrames = 8000;
     options.afterFrame = [&](unsigned long) {
         if (beforeFrame) beforeFrame();
-        const std::string running = RunningState();
+        const std::string running = Running();
         if (running == "MainMenu") SD::GameStateManager_::ChangeLevel("World");
         if (running == "World" && !everyWorldFrame(++worldFrames)) SD::Core::GetInstance()->Quit();
     };
