@@ -3,6 +3,7 @@
 // copied configuration changed, and the splash passing on by itself.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 
 #include "engine/Level.h"
@@ -10,6 +11,12 @@
 #include "support/TempTree.h"
 
 namespace qvtest {
+
+// A copy of the sample data the game reads through "../Assets" and "../Graphics".
+inline void CopySampleTree(const TempTree& tree) {
+    for (const char* folder : {"Assets", "Graphics"})
+        std::filesystem::copy(SourceDir() + "/" + folder, tree.Path(folder), std::filesystem::copy_options::recursive);
+}
 
 // The name of the game state running now, empty while none runs.
 inline std::string Running() {

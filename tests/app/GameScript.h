@@ -21,15 +21,9 @@
 #include "support/HeldKeys.h"
 #include "support/StepScript.h"
 #include "support/TempTree.h"
+#include "tests/app/GameDriving.h"
 
 namespace qvtest {
-
-// The name of the state running (not entering or leaving); empty in between.
-inline std::string Running() {
-    SD::GameStateManager_* states = SD::GameStateManager_::GetInstance();
-    if (!states || !states->GetCurrentLevel() || states->GetPhase() != SD::GameStateManager_::kRun) return "";
-    return states->GetCurrentLevel()->GetName();
-}
 
 inline int PlayState() {
     SD::GameStateManager_* states = SD::GameStateManager_::GetInstance();
@@ -68,25 +62,6 @@ struct GameScript : StepScript {
         return [left] { return --*left <= 0; };
     }
 };
-
-// A copy of the sample data the game reads through "../Assets" and "../Graphics".
-inline void CopySampleTree(const TempTree& tree) {
-    for (const char* folder : {"Assets", "Graphics"})
-        std::filesystem::copy(SourceDir() + "/" + folder, tree.Path(folder), std::filesystem::copy_options::recursive);
-}
-
-// Sets one key of a section of the copied configuration.
-inline void SetConfig(const TempTree& tree, const std::string& section, const std::string& key,
-                      const std::string& value) {
-    std::string text = tree.Read("Assets/Config/config.ini");
-    const size_t at = text.find("[" + section + "]");
-    ASSERT_NE(at, std::string::npos) << section;
-    const size_t line = text.find("\n" + key + "=", at);
-    ASSERT_NE(line, std::string::npos) << key;
-    const size_t end = text.find('\n', line + 1);
-    text.replace(line + 1, end - line - 1, key + "=" + value);
-    tree.Write("Assets/Config/config.ini", text);
-}
 
 // A copy of the sample data set for headless play (a small window keeps the device's clears
 // cheap, twenty frames a second, no auto-save), run on a clock that the frame limiter's waits

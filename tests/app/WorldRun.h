@@ -29,8 +29,7 @@ inline SD::GameObject* FirstOf(const char* blueprint) {
 inline SD::RunSummary RunIntoTheWorld(const std::function<bool(int worldFrame)>& everyWorldFrame,
                                       const std::function<void()>& beforeFrame = nullptr) {
     TempTree tree;
-    for (const char* folder : {"Assets", "Graphics"})
-        std::filesystem::copy(SourceDir() + "/" + folder, tree.Path(folder), std::filesystem::copy_options::recursive);
+    CopySampleTree(tree);
     WithoutSplashPictures(tree);
     platform::ManualClock clock;
     clock.SetStepPerRead(0.0005);
