@@ -13,7 +13,7 @@
 #include "graphics/Graphics.h"
 #include "graphics/components/Geometry.h"
 #include "graphics/photon/GrassDust.h"
-#include "physics/Body.h"
+#include "support/PlaceObject.h"
 
 namespace {
 
@@ -58,15 +58,6 @@ std::vector<Aperture::Photon::GrassDust*> StartedDust() {
     return started;
 }
 
-// The vehicle held still at a point.
-void HoldPlayerAt(SD::GameObject* player, const SD::Vec3& at) {
-    if (auto* body = static_cast<Gedankenexperiment::Body*>(player->GetComponent(SD::CID_Body))) {
-        body->SetPosition(at);
-        body->SetVelocity(SD::Vec3());
-    }
-    player->GetTransform().SetPos(at);
-}
-
 // Dust particles bright enough to see within `radius` of the point. A particle respawned this
 // frame has not yet been faded for its distance (that happens as it first moves).
 int SeenDustNear(const SD::Vec3& at, float radius) {
@@ -94,7 +85,7 @@ TEST(WorldGrass, DustRisesAroundTheVehicleLowOverAnIslandAndNotHighAbove) {
             high = low + SD::Vec3(0.0f, 8000.0f, 0.0f);
             placed = true;
         }
-        HoldPlayerAt(player, seenLow < 0 ? low : high);
+        qvtest::PlaceAt(player, seenLow < 0 ? low : high);
         if (seenLow < 0 && frame >= 700) seenLow = SeenDustNear(low, 1000.0f);
         if (frame >= 1000) {
             seenHigh = SeenDustNear(high, 1e9f);

@@ -31,10 +31,10 @@
 #include "graphics/components/Geometry.h"
 #include "graphics/components/Sprite.h"
 #include "platform/os/Clock.h"
-#include "physics/Body.h"
 #include "platform/sdl/SdlSession.h"
 #include "runtime/GameStateManager.h"
 #include "runtime/Registration.h"
+#include "support/PlaceObject.h"
 #include "support/TempTree.h"
 
 namespace {
@@ -351,15 +351,6 @@ bool SomeBlade(SD::Vec3* at) {
     return false;
 }
 
-// An object moved at once, its body with it, and held still.
-void PlaceAt(SD::GameObject* object, const SD::Vec3& at) {
-    if (auto* body = static_cast<Gedankenexperiment::Body*>(object->GetComponent(SD::CID_Body))) {
-        body->SetPosition(at);
-        body->SetVelocity(SD::Vec3());
-    }
-    object->GetTransform().SetPos(at);
-}
-
 // The pixels of the box that differ between two frames by more than `by` in some channel, and
 // the mean colour they have in the first.
 struct Difference {
@@ -405,7 +396,7 @@ TEST_F(WindowDisplay, AnIslandsGrassAndAFireflyReachTheScreen) {
             return;
         }
         // The vehicle hovers low over the grass while its camera comes round behind it.
-        PlaceAt(player, blade + SD::Vec3(0.0f, 60.0f, 0.0f));
+        qvtest::PlaceAt(player, blade + SD::Vec3(0.0f, 60.0f, 0.0f));
         if (worldFrames < 60) return;
         Aperture::Graphics_* graphics = Aperture::Graphics_::GetInstance();
         area = RenderArea(Shown());
@@ -419,9 +410,9 @@ TEST_F(WindowDisplay, AnIslandsGrassAndAFireflyReachTheScreen) {
             player->GetTransform().GetPos(), player->GetTransform().GetPos(), 2, SD::SharedString("Twirl"));
         if (camera && firefly) {
             const float toPlayer = (player->GetTransform().GetPos() - camera->GetEye()).Length();
-            PlaceAt(firefly, camera->GetEye() + camera->GetViewDir() * (0.5f * toPlayer));
+            qvtest::PlaceAt(firefly, camera->GetEye() + camera->GetViewDir() * (0.5f * toPlayer));
             withFirefly = RedrawStill(*session_);
-            PlaceAt(firefly, camera->GetEye() - SD::Vec3(0.0f, 100000.0f, 0.0f));
+            qvtest::PlaceAt(firefly, camera->GetEye() - SD::Vec3(0.0f, 100000.0f, 0.0f));
             withoutFirefly = RedrawStill(*session_);
         }
         SD::Core::GetInstance()->Quit();
