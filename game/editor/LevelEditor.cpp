@@ -89,14 +89,13 @@ void LevelEditor::Initialize() {
 
 void LevelEditor::Shutdown() {
     bindings_.UnbindAll();
+    // The objects go with the factory: their handles must not reach into it at the next start.
+    objectHandles_.clear();
+    selected_ = touched_ = SD::GameObjectHandle();
     std::free(nameText_);
     nameText_ = nullptr;
     std::free(actionName_);
     actionName_ = nullptr;
-    // The level's objects end with the run's factory: their handles must not reach the next run.
-    objectHandles_.clear();
-    selected_ = SD::GameObjectHandle();
-    touched_ = SD::GameObjectHandle();
 }
 
 void LevelEditor::Reset() {

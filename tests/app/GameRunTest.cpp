@@ -20,6 +20,7 @@
 #include "app/RunCommand.h"
 #include "core/ConfigVars.h"
 #include "support/TempTree.h"
+#include "tests/app/CapturedSound.h"
 
 namespace {
 
@@ -319,6 +320,40 @@ TEST(GameRun, StartsTheSoundEngineAndSavesWhatItPlayed) {
     in.read(header, sizeof header);
     EXPECT_EQ(std::string(header, 4), "RIFF");
     EXPECT_EQ(std::string(header + 8, 4), "WAVE");
+}
+
+// The saved sound holds the menu's music and its ambience from the start on; a bank or package
+// that is missing or broken is told once and the rest still plays.
+TEST(GameRun, TheSavedSoundHoldsTheMenusMusicAndAFaultySoundFileIsToldOnce) {
+    constexpr double kSpringRoot = 261.63, kSpringBirds = 1760.0;
+    for (bool faulty : {false, true}) {
+        SCOPED_TRACE(faulty ? "a bank missing, a package broken" : "the sample data");
+        qvtest::TempTree tree;
+        CopySampleData(tree);
+        if (faulty) {
+            std::string config = tree.Read("Assets/Config/config.ini");
+            const size_t banks = config.find("\nBanks=");
+            config.replace(banks, config.find('\n', banks + 1) - banks, "\nBanks=Effects.bnk Missing.bnk Game.bnk Music.bnk");
+            const size_t packages = config.find("\nPackages=");
+            config.replace(packages, config.find('\n', packages + 1) - packages, "\nPackages=Broken.pck Streamed.pck");
+            tree.Write("Assets/Config/config.ini", config);
+            tree.Write("Assets/Sound/Broken.pck", "not a package");
+        }
+        const std::string wav = tree.Path("run.wav");
+        Result r = RunGame("--seconds 4 --wav " + wav);
+        EXPECT_EQ(r.exitCode, 0) << r.output;
+        EXPECT_EQ(Occurrences(r.output, "Sound: bank \"Missing.bnk\" did not load"), faulty ? 1u : 0u) << r.output;
+        EXPECT_EQ(Occurrences(r.output, "Sound: package \"Broken.pck\" did not load"), faulty ? 1u : 0u) << r.output;
+        const qvtest::CapturedSound sound = qvtest::CapturedSound::FromWav(wav);
+        ASSERT_GT(sound.left.size(), 2u * sound.rate) << "seconds of sound saved";
+        // Each second after the first holds the music; the last, in the menu, its birds too (streamed
+        // from the package).
+        for (size_t from = sound.rate; from + sound.rate / 2 <= sound.left.size(); from += sound.rate)
+            EXPECT_GT(sound.Level(kSpringRoot, from, from + sound.rate), 0.02) << "music at " << from;
+        const size_t end = sound.left.size();
+        EXPECT_GT(sound.Level(kSpringBirds, end - sound.rate / 2, end), 0.002) << "the menu's birds";
+        EXPECT_LT(sound.Peak(), 0.99f);
+    }
 }
 
 }  // namespace

@@ -29,17 +29,15 @@
 #include "runtime/InputCodes.h"
 #include "runtime/Registration.h"
 #include "support/TempTree.h"
+#include "tests/app/GameDriving.h"
 #include "support/HeldKeys.h"
 
 namespace {
 
-using HeldKeys = qvtest::HeldKeys;
+using qvtest::Running;
+using qvtest::SetConfig;
 
-std::string Running() {
-    SD::GameStateManager_* states = SD::GameStateManager_::GetInstance();
-    if (!states || !states->GetCurrentLevel() || states->GetPhase() != SD::GameStateManager_::kRun) return "";
-    return states->GetCurrentLevel()->GetName();
-}
+using HeldKeys = qvtest::HeldKeys;
 
 int PlayState() {
     SD::GameStateManager_* states = SD::GameStateManager_::GetInstance();
@@ -199,18 +197,6 @@ std::string MissingEffectSample() {
             return std::string(name) + " with " + kind;
     }
     return "";
-}
-
-void SetConfig(const qvtest::TempTree& tree, const std::string& section, const std::string& key,
-               const std::string& value) {
-    std::string text = tree.Read("Assets/Config/config.ini");
-    const size_t at = text.find("[" + section + "]");
-    ASSERT_NE(at, std::string::npos) << section;
-    const size_t line = text.find("\n" + key + "=", at);
-    ASSERT_NE(line, std::string::npos) << key;
-    const size_t end = text.find('\n', line + 1);
-    text.replace(line + 1, end - line - 1, key + "=" + value);
-    tree.Write("Assets/Config/config.ini", text);
 }
 
 TEST(WholeGame, FromTheMenuIntoTheWorldPausedResumedThenCreditsAndQuit) {

@@ -1,6 +1,6 @@
 #pragma once
 // Bank files from a small text description, one directive a line ('#' starts a comment);
-// every ID is the sound engine's ID of a name:
+// every ID is the sound engine's ID of a name, or the number itself for a name 0x12345678:
 //   bank <Name>                                  starts the bank <Name>.bnk
 //   volume-threshold <dB> | max-voices <n>       global settings
 //   state-group <Group> <default ms>
@@ -9,16 +9,35 @@
 //   parameter <Name> <default>
 //   environment <curve 0-3> <x>:<y>...           obstruction volume/filter, occlusion volume/filter
 //   bank-name <Name>                             a bank the string table names
+// Media, mono (tones at 48 kHz, the others at 24 kHz):
 //   media <Name> <bytes> <fill byte>
-//   tone <Name> <Hz> <seconds> <dB>              16-bit PCM media of a sine, 48 kHz mono
-//   (a sound whose media is a tone plays it from memory)
-//   sound <Name> <Media> [<Parent>]
-//   mixer <Name> <Child>...
-//   event <Name> <Target> [<Bank>]               one play action, "<Name>.play"
-//   adpcm-tone <Name> <Hz> <ms>                  an ADPCM mono sine at 48000 Hz as media
+//   tone <Name> <Hz> <seconds> <dB>              16-bit PCM sine
+//   adpcm-tone <Name> <Hz> <ms>                  ADPCM sine at a quarter of full scale
+//   chord <Name> <seconds> <dB> <Hz>...          ADPCM sines, peak at dB
+//   phrase <Name> <Hz> <syllables> <dB> [pcm]    ADPCM (or 16-bit PCM) spoken-length tone phrase
+//   noise <Name> <Hz> <seconds> <dB> [pcm]       ADPCM (or 16-bit PCM) noise resonating at Hz
+//   streamed <Name>                              the medium leaves the bank for a file of its own,
+//                                                which the sounds written after this stream
+//   streamed-vorbis <Name>                       the same for a PCM medium, to be packed as Vorbis
+// Objects; node options: parent=<Node> bus=<Bus> db=<dB> pitch=<cents> max=<instances on an
+// object> 3d=<Attenuation> state=<Group>:<State>:<dB> rtpc=<Parameter>:<volume|pitch|lpf>:<x>:<y>...
+// and loop:
+//   sound <Name> <Media> [<Parent>] [options]    a sound playing its media from the bank
+//   mixer|random|sequence <Name> <Child>... [options]
+//   bus <Name> [parent=<Bus>] [db=] [effect=<Effect>]... [duck=<Bus>:<dB>:<out ms>:<in ms>]...
+//       [state=] [rtpc=] [env]
+//   attenuation <Name> <distance>:<dB>...
+//   limiter <Name> <ceiling dB> <threshold dB> <release s>
+//   fdn-reverb <Name> <seconds> <wet dB>
+//   event <Name> <Target>[,<Target>...] [<Bank>]  a play action for each target
+//   stop-event <Name> <Target>                   stops the target on the posting object
+//   pause-all <Name> | resume-all <Name>         every sound of every object
+// Music:
 //   music-track <Name> <Media> <at ms> <ms>      one clip of the media
 //   music-segment <Name> <bpm> <beats/bar> <ms> <Track>...   entry at 0, exit at the end
-//   music-playlist <Name> <loops> <Segment>...   a sequence, changing at each exit cue
+//   music-playlist <Name> <loops, 0 endless> <Segment>...    a sequence, changing at each exit cue
+//   music-switch <Name> <Group> <Default> <bar|beat|immediate> <fade ms> <Transition segment|->
+//       <State>:<Child>... [bus=<Bus>]         children by the state of a state group
 #include <istream>
 #include <string>
 #include <utility>
@@ -31,6 +50,10 @@ namespace samplebanks {
 struct NamedBank {
     std::string name;
     bankwriter::BankFile file;
+    // Media its sounds stream from files "<ID>.med" rather than hold in the bank.
+    std::vector<bankwriter::Media> streamed;
+    // The IDs of those that are to be packed as Vorbis (the file written here is 16-bit PCM).
+    std::vector<uint32_t> vorbis;
 };
 
 // The banks in order; error gets "line N: ..." for the first bad line.

@@ -1,6 +1,6 @@
-// The sample music bank of Assets/Sound, as the tool writes it, loaded with the music engine:
-// its playlist walks its two segments twice, each a bar at 120 beats per minute, their tracks
-// holding the generated tones.
+// The sample music bank of Assets/Sound, as the tool writes it, loaded with the music engine
+// after Init (which holds the bus the music plays on), as the game loads them: its playlist walks
+// its two segments twice, each a bar at 120 beats per minute, their tracks holding the tones.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -38,6 +38,12 @@ protected:
         BankEngine::TearDown();
         SxSetBankFolder("");
     }
+    void LoadMusic() {
+        SxSetBankFolder(qvtest::SourceDir() + "/Assets/Sound");
+        SxBankID bank = 0;
+        ASSERT_EQ(SoundEngine::LoadBank("Init.bnk", SxInvalidPoolId, bank), SX_Success);
+        ASSERT_EQ(SoundEngine::LoadBank("Music.bnk", SxInvalidPoolId, bank), SX_Success);
+    }
     template <typename T>
     T* Find(const char* name) {
         CSxIndexable* object = g_pObjectIndex->GetPtrAndAddRef(SxIndex_Node, SoundEngine::GetIDFromString(name));
@@ -48,9 +54,7 @@ protected:
 };
 
 TEST_F(SampleMusic, ThePieceLoadsAndItsPlaylistWalksTwice) {
-    SxSetBankFolder(qvtest::SourceDir() + "/Assets/Sound");
-    SxBankID bank = 0;
-    ASSERT_EQ(SoundEngine::LoadBank("Music.bnk", SxInvalidPoolId, bank), SX_Success);
+    LoadMusic();
     auto* piece = Find<CSxMusicRanSeqCntr>("Music_Piece");
     auto* theme = Find<CSxMusicSegment>("Music_Theme");
     auto* melody = Find<CSxMusicTrack>("Music_Melody");
@@ -71,6 +75,7 @@ TEST_F(SampleMusic, ThePieceLoadsAndItsPlaylistWalksTwice) {
     const uint32_t a = theme->ID(), b = SoundEngine::GetIDFromString("Music_Reply");
     EXPECT_EQ(played, (std::vector<uint32_t>{a, b, a, b}));
     ASSERT_EQ(SoundEngine::UnloadBank("Music.bnk"), SX_Success);
+    ASSERT_EQ(SoundEngine::UnloadBank("Init.bnk"), SX_Success);
 }
 
 // The callbacks come on the audio thread.
@@ -83,9 +88,7 @@ void OnMusic(SxCallbackType type, SxCallbackInfo*) {
 }
 
 TEST_F(SampleMusic, ThePiecePlaysThroughItsEventToTheEnd) {
-    SxSetBankFolder(qvtest::SourceDir() + "/Assets/Sound");
-    SxBankID bank = 0;
-    ASSERT_EQ(SoundEngine::LoadBank("Music.bnk", SxInvalidPoolId, bank), SX_Success);
+    LoadMusic();
     SoundEngine::RegisterGameObj(7);
     {
         std::lock_guard<std::mutex> lock(g_heardLock);

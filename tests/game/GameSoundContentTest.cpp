@@ -1,0 +1,164 @@
+// Every sound the game asks for is in the banks the configuration loads: the event names written
+// in the game's code and data, the events, state groups, states and game parameters it numbers,
+// each found in the loaded banks. A state counts when some node or bus of the banks takes values
+// in it; a game parameter when moving it changes a value of some node or bus.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "core/ConfigFile.h"
+#include "game/components/IslandLogic.h"
+#include "game/components/SimpleTombstoneLogic.h"
+#include "game/systems/AudioLogic.h"
+#include "game/systems/GameSoundLogic.h"
+#include "platform/audio/AudioTestControl.h"
+#include "sound/engine/SxAudioThread.h"
+#include "sound/engine/SxSoundEngine.h"
+#include "sound/engine/audio/CSxAudioMgr.h"
+#include "sound/engine/hierarchy/CSxParameterNodeBase.h"
+#include "sound/engine/index/CSxObjectIndex.h"
+#include "sound/engine/rtpc/CSxRTPCMgr.h"
+#include "sound/engine/states/CSxStateMgr.h"
+#include "sound/system/SoundManager.h"
+#include "support/TempTree.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using QV::AudioLogic_;
+using QV::GameSoundLogic;
+
+// The event names in the game's code and data: quoted names of posted events in the sources,
+// and the event names of the phantoms and emitters in the object and level files.
+std::set<std::string> EventNamesInTheGame() {
+    const std::regex quoted("\"((Play|Stop|Pause|Resume)_[A-Za-z0-9_]+)\"");
+    const std::regex field("<String name=\"(Event Name|Sound To Emit)\">([^<]+)</String>");
+    std::set<std::string> names;
+    const std::string root = qvtest::SourceDir();
+    for (const char* folder : {"game", "graphics", "app", "sound/system", "Assets/Objects", "Assets/Levels",
+                               "Assets/LuaScripts"})
+        for (const auto& entry : fs::recursive_directory_iterator(root + "/" + folder)) {
+            if (!entry.is_regular_file()) continue;
+            std::ifstream in(entry.path());
+            std::stringstream text;
+            text << in.rdbuf();
+            const std::string body = text.str();
+            for (std::sregex_iterator it(body.begin(), body.end(), quoted), end; it != end; ++it)
+                names.insert((*it)[1]);
+            for (std::sregex_iterator it(body.begin(), body.end(), field), end; it != end; ++it)
+                names.insert((*it)[2]);
+        }
+    return names;
+}
+
+uint32_t Id(const std::string& name) { return SX::SoundEngine::GetIDFromString(name.c_str()); }
+
+// The banks and packages as the configuration names them, from the sound folder of the sources.
+SD::Manager::Settings ConfiguredSettings() {
+    SD::ConfigFile config(qvtest::SourceDir() + "/Assets/Config/config.ini");
+    config.SetSection("GhostEngine");
+    return SD::Manager::Settings{qvtest::SourceDir() + "/Assets/Sound/", config.GetString("Banks", ""),
+                                 config.GetString("Packages", "")};
+}
+
+std::vector<SX::CSxParameterNodeBase*> LoadedNodes() {
+    std::vector<SX::CSxParameterNodeBase*> nodes;
+    for (SX::CSxIndexable* item : SX::g_pObjectIndex->Table(SX::SxIndex_Node).Items())
+        if (auto* node = dynamic_cast<SX::CSxParameterNodeBase*>(item)) nodes.push_back(node);
+    return nodes;
+}
+
+bool StateDefined(uint32_t group, uint32_t state) {
+    for (SX::CSxParameterNodeBase* node : LoadedNodes()) {
+        float values[4];
+        if (node->GetStateValues(group, state, values)) return true;
+    }
+    return false;
+}
+
+// The volume, pitch and low-pass values every node and bus takes from game parameters.
+std::vector<float> DrivenValues() {
+    std::vector<float> values;
+    for (SX::CSxParameterNodeBase* node : LoadedNodes())
+        for (uint32_t parameter : {SX::SxRTPC_Volume, SX::SxRTPC_Pitch, SX::SxRTPC_LPF})
+            values.push_back(SX::g_pRTPCMgr->GetRTPCConvertedValueForSubscriber(node, parameter, nullptr));
+    return values;
+}
+
+bool ParameterDrivesSomething(uint32_t parameter) {
+    platform::Lock lock(SX::g_csMain);
+    std::vector<std::vector<float>> seen;
+    for (float value : {0.0f, 1.0f, 100.0f}) {
+        SX::g_pRTPCMgr->SetRTPCInternal(parameter, value, nullptr, SX::SxRTPCTransitionParams());
+        seen.push_back(DrivenValues());
+    }
+    return seen[0] != seen[1] || seen[1] != seen[2];
+}
+
+class GameSoundContent : public ::testing::Test {
+protected:
+    void SetUp() override {
+        platform::audio::control::Reset();
+        manager.Init();
+        ASSERT_TRUE(manager.Started());
+        // Nothing plays; the values are looked at with the audio thread still.
+        SX::g_pAudioMgr->StopThread();
+    }
+    void TearDown() override {
+        ASSERT_EQ(SX::g_pAudioMgr->Start(SX::SxThreadProperties()), SX::SX_Success);
+        manager.Term();
+        platform::audio::control::Reset();
+    }
+    SD::Manager manager{ConfiguredSettings()};
+};
+
+TEST_F(GameSoundContent, EveryBankOfTheConfigurationLoads) {
+    EXPECT_EQ(manager.Failures(), std::vector<std::string>{});
+}
+
+TEST_F(GameSoundContent, EveryEventTheGameNamesIsInTheBanks) {
+    const std::set<std::string> names = EventNamesInTheGame();
+    // The walk finds the game's posts, the phantoms' names and the pause menu's.
+    for (const char* known : {"Play_Spring", "Play_Thunder", "Play_9_Until_they_became", "Play_Chime",
+                              "Pause_Master_Audio_Bus", "Stop_Rain", "Play_Hatch"})
+        EXPECT_EQ(names.count(known), 1u) << known;
+    std::vector<uint32_t> ids = {QV::SimpleTombstoneLogic::kDefaultSound, QV::CrystalLogic::kChime};
+    for (const std::string& name : names) ids.push_back(Id(name));
+    for (size_t i = 0; i < ids.size(); ++i) {
+        SX::CSxIndexable* event = SX::g_pObjectIndex->GetPtrAndAddRef(SX::SxIndex_Event, ids[i]);
+        EXPECT_NE(event, nullptr) << (i < 2 ? "event " + std::to_string(ids[i]) : *std::next(names.begin(), i - 2));
+        if (event) event->Release();
+    }
+}
+
+TEST_F(GameSoundContent, EveryStateTheGameSetsIsTakenUpByTheBanks) {
+    struct GroupState {
+        uint32_t group, state;
+    };
+    std::vector<GroupState> states = {{AudioLogic_::kSecondGroup, AudioLogic_::kSecondGroupState}};
+    for (uint32_t season = 0; season <= AudioLogic_::kLastSeason; ++season)
+        states.push_back({AudioLogic_::kSeasonGroup, AudioLogic_::kFirstSeasonState + season});
+    for (const GroupState& s : states) {
+        EXPECT_TRUE(SX::g_pStateMgr->IsStateGroupRegistered(s.group)) << std::hex << s.group;
+        EXPECT_TRUE(StateDefined(s.group, s.state)) << std::hex << s.group << " " << s.state;
+    }
+    EXPECT_FALSE(StateDefined(AudioLogic_::kSeasonGroup, Id("NoSuchState"))) << "a state no node takes";
+}
+
+TEST_F(GameSoundContent, EveryGameParameterTheGameSetsDrivesTheBanks) {
+    for (uint32_t parameter : {GameSoundLogic::kRainParameter, GameSoundLogic::kSeasonParameter,
+                               GameSoundLogic::kHeightParameterA, GameSoundLogic::kHeightParameterB,
+                               GameSoundLogic::kHeightFadeParameter, GameSoundLogic::kSpeedParameter,
+                               GameSoundLogic::kDistanceParameter, GameSoundLogic::kEngineDistanceParameter,
+                               Id("GlobalVolume")})
+        EXPECT_TRUE(ParameterDrivesSomething(parameter)) << std::hex << parameter;
+    EXPECT_FALSE(ParameterDrivesSomething(Id("NoSuchParameter"))) << "a parameter nothing follows";
+}
+
+}  // namespace

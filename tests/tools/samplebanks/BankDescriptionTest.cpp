@@ -1,0 +1,123 @@
+// The text description of the sample banks: a line that cannot be read stops the reading and is
+// named by its number; IDs written as numbers are kept as they stand; the banks it describes are
+// written whole, every record and medium in its bank.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "sound/engine/SxSoundEngine.h"
+#include "sound/engine/hierarchy/SxHircReader.h"
+#include "tools/samplebanks/BankDescription.h"
+
+namespace {
+
+bool Read(const std::string& text, std::vector<samplebanks::NamedBank>& banks, std::string& error) {
+    std::istringstream in(text);
+    return samplebanks::ReadDescription(in, banks, error);
+}
+
+uint32_t RecordID(const bankwriter::Bytes& record) {
+    uint32_t id;
+    std::memcpy(&id, record.data() + 5, 4);
+    return id;
+}
+
+TEST(BankDescription, MalformedLinesAreRefusedByNumber) {
+    std::vector<samplebanks::NamedBank> banks;
+    std::string error;
+    EXPECT_FALSE(Read("tone A 440 1 -6\n", banks, error)) << "a medium before any bank";
+    EXPECT_EQ(error.rfind("line 1:", 0), 0u) << error;
+    const char* const kBad[] = {
+        "bank",                                  // no name
+        "unknown-verb X",
+        "tone A 0 1 -6",                         // no frequency
+        "tone A 440 1 6",                        // above full scale
+        "chord A 1 -6",                          // no notes
+        "chord A 1 -6 440 nan",
+        "phrase A 200 0 -6",                     // no syllables
+        "noise A 400 999 -6",                    // too long
+        "media A 100 300",                       // fill above a byte
+        "media A 99999999999 1",                 // above the media of a bank
+        "streamed Nothing",                      // no such medium
+        "phrase A 200 2 -6 mp3",                 // no such encoding
+        "phrase A 200 2 -6 pcm pcm",
+        "sound A",                               // no media
+        "sound A M P Q",                         // two parents
+        "sound A M colour=red",                  // unknown option
+        "sound A M db=loud",
+        "sound A M rtpc=P:volume:0:0",           // one point
+        "sound A M rtpc=P:volume:1:0:0:1",       // x going back
+        "sound A M rtpc=P:echo:0:0:1:1",         // no such node value
+        "sound A M state=G:S",                   // no volume
+        "random A",                              // no children
+        "bus A duck=B:-6:100",                   // no fade in
+        "bus A duck=B:-6:-1:100",
+        "bus A stray",
+        "attenuation A 0:0",                     // one point
+        "attenuation A 10:0 5:-6",
+        "limiter A 1 -3 0.2",                    // ceiling above full scale
+        "fdn-reverb A 0 -6",
+        "event A",
+        "event A B,,C",
+        "stop-event A",
+        "state-transition Nowhere A B 10",       // group not declared
+        "environment 4 0:0",
+        "music-segment A 0 4 1000",
+        "music-switch A G D sometime 300 - S:C", // no such sync
+        "music-switch A G D bar 300 -",          // no children
+        "music-switch A G D bar 300 - S:C bus",  // a plain word that is no pair
+    };
+    for (const char* line : kBad) {
+        banks.clear();
+        EXPECT_FALSE(Read(std::string("bank B\n# a comment\n") + line + "\n", banks, error)) << line;
+        EXPECT_EQ(error.rfind("line 3:", 0), 0u) << line << ": " << error;
+    }
+}
+
+TEST(BankDescription, NumbersStandAsIDsAndEveryObjectLandsInItsBank) {
+    std::vector<samplebanks::NamedBank> banks;
+    std::string error;
+    ASSERT_TRUE(Read("bank One\n"
+                     "state-group 0xA1F25A7F 100\n"
+                     "bus Master\n"
+                     "bus Voice parent=Master duck=Master:-6:100:200\n"
+                     "bank Two\n"
+                     "chord Low 0.1 -6 220 330\n"
+                     "phrase Said 200 2 -6\n"
+                     "noise Hiss 1000 0.1 -12\n"
+                     "streamed Hiss\n"
+                     "sound Hiss_Sound Hiss\n"
+                     "attenuation Near 0:0 100:-24\n"
+                     "sound Low_Sound Low bus=Master 3d=Near loop state=0xA1F25A7F:0x4CE3F731:-6\n"
+                     "sound Said_Sound Said Both\n"
+                     "random Both Said_Sound Low_Sound rtpc=Speed:pitch:0:0:100:1200\n"
+                     "event 0x50B62F0E Low_Sound,Said_Sound\n"
+                     "stop-event Stop_Low Low_Sound\n"
+                     "pause-all Pause_All\n",
+                     banks, error))
+        << error;
+    ASSERT_EQ(banks.size(), 2u);
+    EXPECT_EQ(banks[0].file.settings.stateGroups.at(0).id, 0xA1F25A7Fu);
+    EXPECT_EQ(banks[0].file.records.size(), 2u) << "the two buses";
+    EXPECT_EQ(banks[1].file.media.size(), 2u);
+    ASSERT_EQ(banks[1].streamed.size(), 1u) << "the streamed medium leaves the bank";
+    EXPECT_EQ(banks[1].streamed[0].id, SX::SoundEngine::GetIDFromString("Hiss"));
+    std::vector<uint32_t> events;
+    for (const bankwriter::Bytes& record : banks[1].file.records)
+        if (record[0] == SX::SxHirc_Event) events.push_back(RecordID(record));
+    const std::vector<uint32_t> expected = {0x50B62F0Eu, SX::SoundEngine::GetIDFromString("Stop_Low"),
+                                            SX::SoundEngine::GetIDFromString("Pause_All")};
+    EXPECT_EQ(events, expected);
+    // The streamed sound names its file; the state object of the next comes before it.
+    EXPECT_EQ(banks[1].file.records.at(0)[0], SX::SxHirc_Sound);
+    uint32_t streamType;
+    std::memcpy(&streamType, banks[1].file.records.at(0).data() + 13, 4);
+    EXPECT_EQ(streamType, 1u);
+    EXPECT_EQ(banks[1].file.records.at(2)[0], SX::SxHirc_State);
+    EXPECT_EQ(banks[1].file.records.at(3)[0], SX::SxHirc_Sound);
+}
+
+}  // namespace
