@@ -15,6 +15,7 @@
 #include "game/fireflies/FireflyGroups.h"
 #include "game/fireflies/FireflyManager.h"
 #include "game/fireflies/FireflyMessages.h"
+#include "graphics/photon/FireflyEffects.h"
 #include "runtime/SplineSystem.h"
 #include "platform/os/Random.h"
 
@@ -35,6 +36,14 @@ SD::Vec3 Mul(const SD::Vec3& a, const SD::Vec3& b) { return SD::Vec3(a.x * b.x, 
 float BlinkSizeAt(float squaredDistance) {
     const float q = std::clamp(squaredDistance, 10000.0f, 12250000.0f);
     return ((q - 10000.0f) / 12240000.0f * 185.0f + 25.0f) * 1.5f;
+}
+
+// The glow sprite's opacity and size; a firefly without one has nothing to show.
+void ShowGlow(SD::GameObject* owner, float alpha, float size) {
+    auto* glow = static_cast<Aperture::Photon::FireflyBlink*>(owner->GetComponent(SD::CID_FireflyBlink));
+    if (!glow) return;
+    glow->SetAlpha(alpha);
+    glow->SetSize(size);
 }
 
 }  // namespace
@@ -81,6 +90,7 @@ void Firefly::Blink(float) {
             messages->SendMessage(event);
         }
         colourLerp_.Start(savedColour_, blinkColor_, 0.1);
+        ShowGlow(owner, 0.0f, 0.0f);
         SD::GameObject* player = FindPlayer();
         // Without a player the blink is the size it has beside one.
         const float q = player ? (Position() - player->GetTransform().GetLocalPos()).LengthSq() : 0.0f;
@@ -96,9 +106,13 @@ void Firefly::Blink(float) {
     }
     if (blinkStage_ == 2) {
         if (!colourLerp_.IsComplete()) {
+            // The glow flares to the blink's size and fades as the colour returns.
+            const float t = colourLerp_.GetFraction();
+            ShowGlow(owner, 1.0f - t, blinkSize_ * t);
             SetColours(colourLerp_.GetValue());
             return;
         }
+        ShowGlow(owner, 0.0f, 0.0f);
         SetColours(savedColour_);
         blinkStage_ = -1;
         EndSelf();

@@ -2,8 +2,8 @@
 // X server with the software OpenGL renderer): the OpenGL device draws the menu and the world,
 // the frames are read back from the window, and what they show is checked against the sample
 // data: the menu's logo where its HUD file puts it, the world's sky and floor where the camera
-// sees them. The same scene drawn twice, a lost device, a lost GL context and a resized window
-// are checked too.
+// sees them, an island's grass under the vehicle and a firefly in front of the camera. The same
+// scene drawn twice, a lost device, a lost GL context and a resized window are checked too.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -25,15 +25,20 @@
 #include "engine/Factory.h"
 #include "engine/GameObject.h"
 #include "game/editor/LevelEditor.h"
+#include "engine/Transform.h"
+#include "game/fireflies/FireflyManager.h"
 #include "engine/Level.h"
 #include "graphics/Graphics.h"
 #include "graphics/ParticleCulling.h"
+#include "graphics/components/Camera.h"
+#include "graphics/components/Geometry.h"
 #include "graphics/components/Sprite.h"
 #include "platform/os/Clock.h"
 #include "platform/sdl/SdlSession.h"
 #include "runtime/GameStateManager.h"
 #include "runtime/Registration.h"
 #include "support/StepScript.h"
+#include "support/PlaceObject.h"
 #include "support/TempTree.h"
 
 namespace {
@@ -681,6 +686,120 @@ TEST_F(WindowDisplay, TheEditorsBarsShowOverTheFrameAfterF2) {
     const Frame game{editing.width, editing.height, gameFrame};
     EXPECT_GE(qvdisplay::ChannelDistance(qvdisplay::MeanColour(editing, right), qvdisplay::MeanColour(game, right)), 20.0)
         << "the bars' side of the window looks as the game drew it";
+// Where one blade of the first grass island stands; false without grass.
+bool SomeBlade(SD::Vec3* at) {
+    Aperture::Graphics_* graphics = Aperture::Graphics_::GetInstance();
+    for (const SD::GameObjectHandle& handle : SD::GameStateManager_::GetInstance()->GetCurrentLevel()->GetObjects()) {
+        SD::GameObject* island = handle.get();
+        if (!island || island->GetBlueprintName() != "World/GrassIsland") continue;
+        auto* geometry = static_cast<Aperture::Geometry*>(island->GetComponent(SD::CID_Geometry));
+        const Aperture::GrassTree* grass = geometry ? graphics->FindGrassTree(geometry) : nullptr;
+        bool found = false;
+        if (grass && grass->GetRoot())
+            Aperture::GrassTree::VisitAll(grass->GetRoot(), [&](Aperture::GrassTree::Node* node) {
+                if (found || node->instances.empty()) return;
+                *at = node->instances.front().position;
+                found = true;
+            });
+        if (found) return true;
+    }
+    return false;
+}
+
+// The pixels of the box that differ between two frames by more than `by` in some channel, and
+// the mean colour they have in the first.
+struct Difference {
+    int pixels = 0, left = 1 << 30, top = 1 << 30, right = -1, bottom = -1;
+    Colour mean;
+};
+Difference Compare(const Frame& a, const Frame& b, const Box& box, int by) {
+    Difference d;
+    if (a.rgba.size() != b.rgba.size()) return d;
+    for (int y = box.top; y < box.bottom; ++y)
+        for (int x = box.left; x < box.right; ++x) {
+            const size_t i = (size_t(y) * a.width + x) * 4;
+            int most = 0;
+            for (int c = 0; c < 3; ++c) most = std::max(most, std::abs(int(a.rgba[i + c]) - int(b.rgba[i + c])));
+            if (most <= by) continue;
+            ++d.pixels;
+            d.left = std::min(d.left, x), d.right = std::max(d.right, x + 1);
+            d.top = std::min(d.top, y), d.bottom = std::max(d.bottom, y + 1);
+            d.mean.r += a.rgba[i], d.mean.g += a.rgba[i + 1], d.mean.b += a.rgba[i + 2];
+        }
+    if (d.pixels) d.mean = {d.mean.r / d.pixels, d.mean.g / d.pixels, d.mean.b / d.pixels};
+    return d;
+}
+
+TEST_F(WindowDisplay, AnIslandsGrassAndAFireflyReachTheScreen) {
+    SD::Vec3 blade;
+    bool haveBlade = false;
+    unsigned long worldFrames = 0;
+    Frame grassOn, grassOff, withFirefly, withoutFirefly;
+    Box area;
+    SD::RunOptions options;
+    options.maxFrames = 6000;
+    options.afterFrame = [&](unsigned long) {
+        bool entered = false;
+        const std::string showing = Showing(&entered);
+        if (showing == "MainMenu" && entered) SD::GameStateManager_::ChangeLevel("World");
+        if (showing != "World" || !entered) return;
+        ++worldFrames;
+        SD::GameObject* player = SD::Factory_::GetGameObjectByName("Player");
+        if (!haveBlade) haveBlade = SomeBlade(&blade);
+        if (!player || !haveBlade) {
+            if (worldFrames > 200) SD::Core::GetInstance()->Quit();
+            return;
+        }
+        // The vehicle hovers low over the grass while its camera comes round behind it.
+        qvtest::PlaceAt(player, blade + SD::Vec3(0.0f, 60.0f, 0.0f));
+        if (worldFrames < 60) return;
+        Aperture::Graphics_* graphics = Aperture::Graphics_::GetInstance();
+        area = RenderArea(Shown());
+        grassOn = RedrawStill(*session_);
+        graphics->SetGrassEnabled(false);
+        grassOff = RedrawStill(*session_);
+        graphics->SetGrassEnabled(true);
+        // A green firefly between the camera and the vehicle, then taken far away.
+        const Aperture::Camera* camera = graphics->GetActiveCamera();
+        SD::GameObject* firefly = QV::Firefly_Manager::GetInstance().SpawnFirefly(
+            player->GetTransform().GetPos(), player->GetTransform().GetPos(), 2, SD::SharedString("Twirl"));
+        if (camera && firefly) {
+            const float toPlayer = (player->GetTransform().GetPos() - camera->GetEye()).Length();
+            qvtest::PlaceAt(firefly, camera->GetEye() + camera->GetViewDir() * (0.5f * toPlayer));
+            withFirefly = RedrawStill(*session_);
+            qvtest::PlaceAt(firefly, camera->GetEye() - SD::Vec3(0.0f, 100000.0f, 0.0f));
+            withoutFirefly = RedrawStill(*session_);
+        }
+        SD::Core::GetInstance()->Quit();
+    };
+    const SD::RunSummary summary = SD::RunProgram(options);
+    if (const char* folder = std::getenv("QV_FRAMES"))
+        for (const auto& [name, frame] :
+             {std::pair<const char*, const Frame*>{"grass", &grassOn}, {"no-grass", &grassOff},
+              {"firefly", &withFirefly}, {"no-firefly", &withoutFirefly}})
+            qvdisplay::SavePpm(*frame, std::string(folder) + "/" + name + ".ppm");
+    ASSERT_TRUE(summary.clean) << summary.error;
+    ASSERT_TRUE(haveBlade) << "the world's islands have no grass";
+    ASSERT_GE(worldFrames, 60u);
+    ASSERT_FALSE(grassOn.rgba.empty());
+    ASSERT_FALSE(withFirefly.rgba.empty()) << "no firefly was made";
+
+    // The blades stand over the island's ground below the vehicle, in green.
+    const Difference grass = Compare(grassOn, grassOff, area, 24);
+    EXPECT_GE(grass.pixels, area.Width() * area.Height() / 40) << "the grass is hardly seen";
+    const Colour grassHue = qvdisplay::Chromaticity(grass.mean);
+    EXPECT_GT(grassHue.g, grassHue.r) << "the grass is " << qvdisplay::Describe(grass.mean);
+    EXPECT_GT(grassHue.g, grassHue.b) << "the grass is " << qvdisplay::Describe(grass.mean);
+
+    // The firefly is seen round the middle of the picture, where the camera looks, glowing orange.
+    const Difference fly = Compare(withFirefly, withoutFirefly, area, 24);
+    EXPECT_GE(fly.pixels, 30) << "the firefly is hardly seen";
+    const int midX = (area.left + area.right) / 2, midY = (area.top + area.bottom) / 2;
+    const std::string seenAt = "[" + std::to_string(fly.left) + ", " + std::to_string(fly.right) + ") x [" +
+                               std::to_string(fly.top) + ", " + std::to_string(fly.bottom) + ")";
+    EXPECT_LE(std::abs((fly.left + fly.right) / 2 - midX), area.Width() / 10) << "the firefly is seen at " << seenAt;
+    EXPECT_LE(std::abs((fly.top + fly.bottom) / 2 - midY), area.Height() / 10) << "the firefly is seen at " << seenAt;
+    EXPECT_GT(fly.mean.r, fly.mean.b) << "the firefly is " << qvdisplay::Describe(fly.mean);
 }
 
 }  // namespace
