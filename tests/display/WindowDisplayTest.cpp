@@ -686,6 +686,8 @@ TEST_F(WindowDisplay, TheEditorsBarsShowOverTheFrameAfterF2) {
     const Frame game{editing.width, editing.height, gameFrame};
     EXPECT_GE(qvdisplay::ChannelDistance(qvdisplay::MeanColour(editing, right), qvdisplay::MeanColour(game, right)), 20.0)
         << "the bars' side of the window looks as the game drew it";
+}
+
 // Where one blade of the first grass island stands; false without grass.
 bool SomeBlade(SD::Vec3* at) {
     Aperture::Graphics_* graphics = Aperture::Graphics_::GetInstance();
