@@ -33,6 +33,7 @@ constexpr uint32_t kAdpcmCodec = 2u << 16 | 1;
 constexpr uint32_t kVorbisCodec = 4u << 16 | 1;
 constexpr uint32_t kStudioLimiter = SX::SxPluginKey(SX::SxPluginType_Effect, 256, 103);
 constexpr uint32_t kFdnReverb = SX::SxPluginKey(SX::SxPluginType_Effect, 0, 115);
+constexpr uint32_t kWindSynth = SX::SxPluginKey(SX::SxPluginType_Source, 0, 119);
 constexpr uint32_t kLinear = 4;  // curve shape of every point written here
 
 bool IsMediaFile(const bw::Bytes& data) { return data.size() >= 12 && std::equal(data.begin(), data.begin() + 4, "RIFF"); }
@@ -46,6 +47,22 @@ uint32_t CodecOf(const bw::BankFile& file, uint32_t mediaID, uint32_t& size) {
         }
     size = 0;
     return 1;
+}
+
+// A synthesised source is a custom effect that a sound names in place of its plug-in, so its ID
+// carries the source plug-in type in its low bits.
+uint32_t SourceEffectID(const std::string& name) { return (ID(name) & ~15u) | SX::SxPluginType_Source; }
+
+// The ID of the source effect of that name this bank holds, or 0.
+uint32_t SourceEffectOf(const bw::BankFile& file, const std::string& name) {
+    const uint32_t id = SourceEffectID(name);
+    for (const bw::Bytes& record : file.records) {
+        if (record.size() < 13 || record[0] != SX::SxHirc_FxCustom) continue;
+        uint32_t recordID;
+        std::memcpy(&recordID, record.data() + 5, 4);
+        if (recordID == id) return id;
+    }
+    return 0;
 }
 
 bool Number(const std::string& text, float& value) {
@@ -400,6 +417,7 @@ bool ApplyHierarchy(const std::string& verb, std::istringstream& args, bw::BankF
         bw::Source source;
         source.mediaID = ID(b);
         source.pluginID = CodecOf(file, source.mediaID, source.size);
+        if (const uint32_t effect = SourceEffectOf(file, b)) source.pluginID = effect;
         for (const auto& media : streamed)
             if (media.id == source.mediaID) {
                 bw::BankFile holder;
@@ -479,6 +497,32 @@ bool ApplyHierarchy(const std::string& verb, std::istringstream& args, bw::BankF
         bw::Writer params;
         params.Raw(Floats({seconds, 0.5f})).U32(8).Raw(Floats({-96.0f, wet, 0.0f})).U8(0).U32(0);
         file.records.push_back(bw::Record(SX::SxHirc_FxShareSet, bw::EffectBody(ID(a), {kFdnReverb, params.Take(), {}, {}})));
+        return true;
+    }
+    if (verb == "wind") {
+        // wind <Name> <Hz> <Q> <dB> <Parameter>:<x>:<m/s>...: a synthesised wind, one deflector
+        // ahead of the listener ringing at Hz at its full speed of 48 m/s; the game parameter sets
+        // the speed, and the wind's pitch follows it and its loudness the speed's cube.
+        float hz, q, db;
+        if (!(args >> a >> hz >> q >> db >> b) || !(hz > 20.0f && hz < 10000.0f) || !(q > 0.0f && q <= 50.0f) ||
+            !(db >= -96.0f && db <= 24.0f) || b.find(':') == std::string::npos)
+            return false;
+        // The curve reads as a node's volume curve would, then drives the synth's speed instead,
+        // which the synth takes in cents above 8 m/s.
+        bw::RTPCCurve speed;
+        if (!ReadCurve(a, b.substr(0, b.find(':')) + ":volume" + b.substr(b.find(':')), speed)) return false;
+        speed.parameter = 0;
+        for (bw::Point& point : speed.points) {
+            if (!(point.y > 0.0f)) return false;
+            point.y = 1200.0f * std::log2(point.y / 8.0f);
+        }
+        bw::Writer params;
+        params.Raw(Floats({10.0f, 0.0f})).U16(1).Raw(Floats({5.0f, 0.5f, 0.5f, 1.0f}));
+        const float values[][2] = {{0, 0}, {0, 0}, {0.1f, 0}, {0.03f, 0}, {0, 0}, {0, 0}, {db, 0}};
+        for (const auto& v : values) params.F32(v[0]).F32(v[1]).U8(0);
+        params.U16(1).F32(30.0f).Raw(Floats({1.0f, 0.0f, hz / 6.0f, q, 0.0f}));
+        file.records.push_back(
+            bw::Record(SX::SxHirc_FxCustom, bw::EffectBody(SourceEffectID(a), {kWindSynth, params.Take(), {}, {speed}})));
         return true;
     }
     if (verb == "event") {

@@ -29,6 +29,8 @@
 //   attenuation <Name> <distance>:<dB>...
 //   limiter <Name> <ceiling dB> <threshold dB> <release s>
 //   fdn-reverb <Name> <seconds> <wet dB>
+//   wind <Name> <Hz> <Q> <dB> <Parameter>:<x>:<m/s>...   a wind synth to name as a sound's media:
+//       one deflector ringing at Hz at the full speed of 48 m/s, the parameter giving the speed
 //   event <Name> <Target>[,<Target>...] [<Bank>]  a play action for each target
 //   stop-event <Name> <Target>                   stops the target on the posting object
 //   pause-all <Name> | resume-all <Name>         every sound of every object

@@ -60,6 +60,10 @@ TEST(BankDescription, MalformedLinesAreRefusedByNumber) {
         "attenuation A 10:0 5:-6",
         "limiter A 1 -3 0.2",                    // ceiling above full scale
         "fdn-reverb A 0 -6",
+        "wind A 700 8 -6",                       // no speed curve
+        "wind A 700 8 -6 P:0:4",                 // one point
+        "wind A 700 8 -6 P:0:0:30:48",           // no speed at rest
+        "wind A 700 0 -6 P:0:4:30:48",           // no resonance
         "event A",
         "event A B,,C",
         "stop-event A",
