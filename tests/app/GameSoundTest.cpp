@@ -4,9 +4,10 @@
 // the output device on a clock that moves only when read, and the end of each frame renders the
 // buffers due, the audio thread held still meanwhile, so the capture keeps step with the game. The capture is then measured: the music from the menu on, the narration
 // ducking it, the flight wind rising with speed, a positioned sound louder near and on its side,
-// the music turning with the season, and nothing clipped.
+// the music turning with the season, the thunder rumbling the pad, and nothing clipped.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -28,11 +29,13 @@
 #include "physics/Body.h"
 #include "physics/PhysicsRegistration.h"
 #include "platform/os/Clock.h"
+#include "platform/pad/Pad.h"
 #include "runtime/GameStateManager.h"
 #include "runtime/Input.h"
 #include "runtime/InputCodes.h"
 #include "runtime/Registration.h"
 #include "sound/engine/audio/CSxAudioMgr.h"
+#include "sound/plugins/motion/SxRumbleController.h"
 #include "sound/system/Phantom.h"
 #include "sound/system/SoundSystemRegistration.h"
 #include "support/HeldKeys.h"
@@ -178,6 +181,9 @@ TEST(GameSound, TheMusicNarrationFlightWindPositionedSoundsAndSeasonsAreHeardInT
     Script script;
     Emitter emitter;
     int seasonBefore = -1;
+    size_t padBefore = 0;  // the pad's motor changes before the thunder
+    platform::ResetPads();
+    platform::ConnectPad(0);
     auto in = [](const char* state) { return [state] { return Running() == state; }; };
     auto wait = [](int frames) {
         auto left = std::make_shared<int>(frames);
@@ -221,6 +227,12 @@ TEST(GameSound, TheMusicNarrationFlightWindPositionedSoundsAndSeasonsAreHeardInT
         {"heard on the left", wait(40)},
         {"emitter far away", [&emitter] { return emitter.PlaceRight(2000.0f); }},
         {"heard far away", wait(40)},
+        {"thunder", [&padBefore] {
+             padBefore = platform::RecordedVibrations(0).size();
+             QV::AudioLogic_::PostEvent("Play_Thunder", nullptr);
+             return true;
+         }},
+        {"thunder over", wait(60)},
         {"story moved on", [&seasonBefore] {
              seasonBefore = QV::AudioLogic_::GetInstance().GetSeason();
              QV::SowlarSystem_::GetInstance().SetStoryCounter(3);
@@ -308,6 +320,19 @@ TEST(GameSound, TheMusicNarrationFlightWindPositionedSoundsAndSeasonsAreHeardInT
     const double oldRoot = sound.Level(kSeasonRoot[0], turned, from("new season's music"));
     EXPECT_GT(newRoot, 0.01) << "the music of season " << season;
     EXPECT_GT(Db(newRoot / std::max(oldRoot, 1e-6)), 20.0) << "the spring music gone";
+
+    // The thunder rumbles the pad through the motion bus: both motors at its levels, the coarse one
+    // harder, and at rest again after; nothing moved them before.
+    const std::vector<platform::PadVibration> pad = platform::RecordedVibrations(0);
+    platform::ResetPads();
+    const auto moving = [](const platform::PadVibration& v) { return !(v == platform::PadVibration{}); };
+    ASSERT_LE(padBefore, pad.size());
+    EXPECT_EQ(std::count_if(pad.begin(), pad.begin() + padBefore, moving), 0);
+    const auto rumble = std::find_if(pad.begin() + padBefore, pad.end(), moving);
+    ASSERT_NE(rumble, pad.end()) << "the thunder moves the pad";
+    EXPECT_NEAR(rumble->leftMotor, SX::SxRumbleControllerPad::LeftSpeed(0.9f), 40);
+    EXPECT_NEAR(rumble->rightMotor, SX::SxRumbleControllerPad::RightSpeed(0.5f), 40);
+    EXPECT_FALSE(moving(pad.back())) << "at rest after the thunder";
 
     // Nothing reaches full scale.
     EXPECT_LT(sound.Peak(), 0.99f);

@@ -34,6 +34,8 @@ constexpr uint32_t kVorbisCodec = 4u << 16 | 1;
 constexpr uint32_t kStudioLimiter = SX::SxPluginKey(SX::SxPluginType_Effect, 256, 103);
 constexpr uint32_t kFdnReverb = SX::SxPluginKey(SX::SxPluginType_Effect, 0, 115);
 constexpr uint32_t kWindSynth = SX::SxPluginKey(SX::SxPluginType_Source, 0, 119);
+constexpr uint32_t kMotionGenerator = SX::SxPluginKey(SX::SxPluginType_MotionSource, 0, 405);
+constexpr uint16_t kRumblePad = 406;  // the pad's motion device
 constexpr uint32_t kLinear = 4;  // curve shape of every point written here
 
 bool IsMediaFile(const bw::Bytes& data) { return data.size() >= 12 && std::equal(data.begin(), data.begin() + 4, "RIFF"); }
@@ -153,6 +155,8 @@ bool ReadState(const std::string& owner, const std::string& text, std::vector<bw
 // The options every node takes: parent=, bus=, db=, pitch=, max=<instances on an object>,
 // 3d=<Attenuation>, state=, rtpc= and the flag loop (plays on until stopped).
 bool ReadNode(const std::string& owner, const Words& words, bw::BankFile& file, bw::NodeBase& node) {
+    // The nodes of a motion bank name a motion bus besides their bus.
+    node.withFeedbackBus = file.feedback != 0;
     if (words.Flag("loop")) node.props.push_back(bw::PropI(SX::SxProp_LoopCount, 0));
     for (const auto& [key, value] : words.options) {
         float number;
@@ -189,8 +193,8 @@ bool ReadNode(const std::string& owner, const Words& words, bw::BankFile& file, 
 }
 
 // bus <Name> [parent=<Bus>] [db=] [effect=<ShareSet>]... [duck=<Bus>:<dB>:<fade out ms>:<fade in ms>]...
-// [state=] [rtpc=] [env]
-bool ReadBus(const std::string& name, const Words& words, bw::BankFile& file) {
+// [state=] [rtpc=] [env]; a bus of the record type given (an audio or a motion bus)
+bool ReadBus(const std::string& name, const Words& words, bw::BankFile& file, uint8_t type) {
     bw::Bus bus;
     bus.environmental = words.Flag("env");
     bus.maxDuckVolume = -96.0f;
@@ -221,7 +225,7 @@ bool ReadBus(const std::string& name, const Words& words, bw::BankFile& file) {
             return false;
         }
     }
-    file.records.push_back(bw::Record(SX::SxHirc_Bus, bw::BusBody(ID(name), bus)));
+    file.records.push_back(bw::Record(type, bw::BusBody(ID(name), bus)));
     return true;
 }
 
@@ -455,10 +459,32 @@ bool ApplyHierarchy(const std::string& verb, std::istringstream& args, bw::BankF
         file.records.push_back(bw::Record(SX::SxHirc_RanSeq, bw::RanSeqBody(ID(a), node, container)));
         return true;
     }
-    if (verb == "bus") {
+    if (verb == "bus" || verb == "motion-bus") {
         if (!(args >> a)) return false;
         Words words(args);
-        return words.plain.empty() && ReadBus(a, words, file);
+        return words.plain.empty() && ReadBus(a, words, file, verb == "bus" ? SX::SxHirc_Bus : SX::SxHirc_FeedbackBus);
+    }
+    if (verb == "rumble") {
+        // rumble <Name> <seconds> <left> <right> [bus=<Motion bus>] [options]: the pad's motors held
+        // at the levels (0 to 1) for that long, in a motion bank.
+        float seconds, left, right;
+        if (file.feedback == 0 || !(args >> a >> seconds >> left >> right) || !(seconds > 0.0f && seconds <= 30.0f) ||
+            !(left >= 0.0f && left <= 1.0f) || !(right >= 0.0f && right <= 1.0f))
+            return false;
+        Words words(args);
+        bw::NodeBase node;
+        if (!words.plain.empty() || !ReadNode(a, words, file, node)) return false;
+        node.feedbackBusID = node.busID;
+        node.busID = 0;
+        bw::Writer motion;
+        motion.Raw(Floats({1.0f, seconds, 0, 0, 0, 0, 0, 0})).U16(0).U16(2);
+        for (float level : {left, right}) motion.U16(1).F32(0.0f).F32(level).U32(kLinear);
+        bw::FeedbackSource source{0, kRumblePad, 0.0f, {}};
+        source.source.pluginID = kMotionGenerator;
+        source.source.streamType = 1;
+        source.source.pluginParams = motion.Take();
+        file.records.push_back(bw::Record(SX::SxHirc_FeedbackNode, bw::FeedbackNodeBody(ID(a), {source}, node)));
+        return true;
     }
     if (verb == "attenuation") {
         // attenuation <Name> <distance>:<dB>...: the volume over distance, and the same curve for
@@ -624,9 +650,12 @@ bool ApplySettings(const std::string& verb, std::istringstream& args, bw::BankFi
 
 bool Apply(const std::string& verb, std::istringstream& args, std::vector<NamedBank>& banks) {
     if (verb == "bank") {
+        // bank <Name> [motion]: a motion bank's nodes may play on the pad.
         NamedBank bank;
-        if (!(args >> bank.name)) return false;
+        std::string kind;
+        if (!(args >> bank.name) || (args >> kind && kind != "motion")) return false;
         bank.file.id = ID(bank.name);
+        bank.file.feedback = kind == "motion" ? 1 : 0;
         banks.push_back(std::move(bank));
         return true;
     }
@@ -635,7 +664,8 @@ bool Apply(const std::string& verb, std::istringstream& args, std::vector<NamedB
     static const char* const kMedia[] = {"media", "tone", "adpcm-tone", "chord", "phrase", "noise"};
     if (std::find_if(std::begin(kMedia), std::end(kMedia), [&verb](const char* v) { return verb == v; }) != std::end(kMedia))
         return ApplyMedia(verb, args, file);
-    if (verb.compare(0, 6, "music-") == 0) return ApplyMusic(verb, args, file);
+    // Music nodes carry no motion bus.
+    if (verb.compare(0, 6, "music-") == 0) return file.feedback == 0 && ApplyMusic(verb, args, file);
     if (verb == "streamed" || verb == "streamed-vorbis") {
         std::string name;
         if (!(args >> name)) return false;

@@ -1,7 +1,8 @@
 #pragma once
 // Bank files from a small text description, one directive a line ('#' starts a comment);
 // every ID is the sound engine's ID of a name, or the number itself for a name 0x12345678:
-//   bank <Name>                                  starts the bank <Name>.bnk
+//   bank <Name> [motion]                         starts the bank <Name>.bnk; a motion bank's
+//                                                nodes name a motion bus (no music in it)
 //   volume-threshold <dB> | max-voices <n>       global settings
 //   state-group <Group> <default ms>
 //   state-transition <Group> <From> <To> <ms>
@@ -26,6 +27,9 @@
 //   mixer|random|sequence <Name> <Child>... [options]
 //   bus <Name> [parent=<Bus>] [db=] [effect=<Effect>]... [duck=<Bus>:<dB>:<out ms>:<in ms>]...
 //       [state=] [rtpc=] [env]
+//   motion-bus <Name> [parent=<Bus>] [db=]       a bus of the pad's motion
+//   rumble <Name> <seconds> <left> <right> [bus=<Motion bus>] [options]   in a motion bank: the
+//       pad's motors held at the levels (0 to 1) for that long
 //   attenuation <Name> <distance>:<dB>...
 //   limiter <Name> <ceiling dB> <threshold dB> <release s>
 //   fdn-reverb <Name> <seconds> <wet dB>

@@ -60,6 +60,9 @@ TEST(BankDescription, MalformedLinesAreRefusedByNumber) {
         "attenuation A 10:0 5:-6",
         "limiter A 1 -3 0.2",                    // ceiling above full scale
         "fdn-reverb A 0 -6",
+        "bank A loud",                           // no such kind of bank
+        "motion-bus A stray",
+        "rumble A 1 0.5 0.5",                    // outside a motion bank
         "wind A 700 8 -6",                       // no speed curve
         "wind A 700 8 -6 P:0:4",                 // one point
         "wind A 700 8 -6 P:0:0:30:48",           // no speed at rest
