@@ -61,6 +61,8 @@ double FlightWindHz(double flightSpeed) {
     return 700.0 * std::exp2((std::min(flightSpeed, 30.0) / 30.0 - 1.0) * std::log2(48.0 / 4.0));
 }
 constexpr double kWaterHz = 2500.0;
+// Two of the thunder's modes (its lowest, at 41.2 Hz, is rung too weakly to stand out).
+constexpr double kThunderModesHz[] = {55.0, 73.4};
 constexpr double kFirstLineHz = 180.0;
 // The narration bus ducks the music by 12 dB.
 constexpr double kNarrationDuckDb = -12.0;
@@ -320,6 +322,16 @@ TEST(GameSound, TheMusicNarrationFlightWindPositionedSoundsAndSeasonsAreHeardInT
     const double oldRoot = sound.Level(kSeasonRoot[0], turned, from("new season's music"));
     EXPECT_GT(newRoot, 0.01) << "the music of season " << season;
     EXPECT_GT(Db(newRoot / std::max(oldRoot, 1e-6)), 20.0) << "the spring music gone";
+
+    // The thunder is its noise ringing the modal synth's modes: loud at each mode and markedly
+    // quieter between and around them, where plain noise would be as loud.
+    const auto thunder = [&](double hz) { return sound.Level(hz, from("thunder"), from("thunder") + second * 3 / 2); };
+    EXPECT_GT(Db(thunder(kThunderModesHz[0]) / sound.Level(kThunderModesHz[0], from("thunder") - second, from("thunder"))),
+              30.0)
+        << "the thunder is heard";
+    for (const double around : {48.0, 64.0, 80.0})
+        for (const double mode : kThunderModesHz)
+            EXPECT_GT(Db(thunder(mode) / thunder(around)), 6.0) << mode << " Hz against " << around << " Hz";
 
     // The thunder rumbles the pad through the motion bus: both motors at its levels, the coarse one
     // harder, and at rest again after; nothing moved them before.

@@ -33,6 +33,7 @@ constexpr uint32_t kAdpcmCodec = 2u << 16 | 1;
 constexpr uint32_t kVorbisCodec = 4u << 16 | 1;
 constexpr uint32_t kStudioLimiter = SX::SxPluginKey(SX::SxPluginType_Effect, 256, 103);
 constexpr uint32_t kFdnReverb = SX::SxPluginKey(SX::SxPluginType_Effect, 0, 115);
+constexpr uint32_t kModalSynth = SX::SxPluginKey(SX::SxPluginType_Effect, 0, 116);
 constexpr uint32_t kWindSynth = SX::SxPluginKey(SX::SxPluginType_Source, 0, 119);
 constexpr uint32_t kMotionGenerator = SX::SxPluginKey(SX::SxPluginType_MotionSource, 0, 405);
 constexpr uint16_t kRumblePad = 406;  // the pad's motion device
@@ -153,7 +154,8 @@ bool ReadState(const std::string& owner, const std::string& text, std::vector<bw
 }
 
 // The options every node takes: parent=, bus=, db=, pitch=, max=<instances on an object>,
-// 3d=<Attenuation>, state=, rtpc= and the flag loop (plays on until stopped).
+// effect=<ShareSet> (up to four), 3d=<Attenuation>, state=, rtpc= and the flag loop (plays on
+// until stopped).
 bool ReadNode(const std::string& owner, const Words& words, bw::BankFile& file, bw::NodeBase& node) {
     // The nodes of a motion bank name a motion bus besides their bus.
     node.withFeedbackBus = file.feedback != 0;
@@ -174,6 +176,9 @@ bool ReadNode(const std::string& owner, const Words& words, bw::BankFile& file, 
             node.advanced.globalLimit = false;
             node.advanced.killNewest = true;
             node.advanced.maxInstances = static_cast<uint16_t>(number);
+        } else if (key == "effect" && node.effects.size() < 4) {
+            node.overrideEffects = true;
+            node.effects.push_back({static_cast<uint8_t>(node.effects.size()), ID(value), 1});
         } else if (key == "3d") {
             node.positioning.overrideParent = true;
             node.positioning.is3D = true;
@@ -523,6 +528,27 @@ bool ApplyHierarchy(const std::string& verb, std::istringstream& args, bw::BankF
         bw::Writer params;
         params.Raw(Floats({seconds, 0.5f})).U32(8).Raw(Floats({-96.0f, wet, 0.0f})).U8(0).U32(0);
         file.records.push_back(bw::Record(SX::SxHirc_FxShareSet, bw::EffectBody(ID(a), {kFdnReverb, params.Take(), {}, {}})));
+        return true;
+    }
+    if (verb == "modal") {
+        // modal <Name> <dry dB> <out dB> <Hz>:<bandwidth Hz>...: resonant modes that a mono
+        // sound rings, at the frequencies given and no others.
+        float dry, out;
+        if (!(args >> a >> dry >> out) || !(dry >= -96.0f && dry <= 24.0f) || !(out >= -96.0f && out <= 24.0f))
+            return false;
+        bw::Writer modes;
+        uint16_t count = 0;
+        for (std::string mode; args >> mode; ++count) {
+            float hz, width;
+            std::string text;
+            if (!Pair(mode, hz, text) || !Number(text, width) || !(hz > 0.0f && hz < 20000.0f) || !(width > 0.0f))
+                return false;
+            modes.Raw(Floats({hz, 0.0f, width}));
+        }
+        if (count == 0) return false;
+        bw::Writer params;
+        params.Raw(Floats({dry, out, 0, 0, 0, 0, 0, 100.0f})).U8(0).U8(0).U8(0).F32(0.0f).U16(count).Raw(modes.Take());
+        file.records.push_back(bw::Record(SX::SxHirc_FxShareSet, bw::EffectBody(ID(a), {kModalSynth, params.Take(), {}, {}})));
         return true;
     }
     if (verb == "wind") {

@@ -21,7 +21,7 @@
 //                                                which the sounds written after this stream
 //   streamed-vorbis <Name>                       the same for a PCM medium, to be packed as Vorbis
 // Objects; node options: parent=<Node> bus=<Bus> db=<dB> pitch=<cents> max=<instances on an
-// object> 3d=<Attenuation> state=<Group>:<State>:<dB> rtpc=<Parameter>:<volume|pitch|lpf>:<x>:<y>...
+// object> effect=<Effect> 3d=<Attenuation> state=<Group>:<State>:<dB> rtpc=<Parameter>:<volume|pitch|lpf>:<x>:<y>...
 // and loop:
 //   sound <Name> <Media> [<Parent>] [options]    a sound playing its media from the bank
 //   mixer|random|sequence <Name> <Child>... [options]
@@ -33,6 +33,7 @@
 //   attenuation <Name> <distance>:<dB>...
 //   limiter <Name> <ceiling dB> <threshold dB> <release s>
 //   fdn-reverb <Name> <seconds> <wet dB>
+//   modal <Name> <dry dB> <out dB> <Hz>:<bandwidth Hz>...   resonant modes a mono sound rings
 //   wind <Name> <Hz> <Q> <dB> <Parameter>:<x>:<m/s>...   a wind synth to name as a sound's media:
 //       one deflector ringing at Hz at the full speed of 48 m/s, the parameter giving the speed
 //   event <Name> <Target>[,<Target>...] [<Bank>]  a play action for each target

@@ -63,6 +63,9 @@ TEST(BankDescription, MalformedLinesAreRefusedByNumber) {
         "bank A loud",                           // no such kind of bank
         "motion-bus A stray",
         "rumble A 1 0.5 0.5",                    // outside a motion bank
+        "modal A -96 0",                         // no modes
+        "modal A -96 0 55",                      // a mode with no bandwidth
+        "modal A -96 0 55:0",
         "wind A 700 8 -6",                       // no speed curve
         "wind A 700 8 -6 P:0:4",                 // one point
         "wind A 700 8 -6 P:0:0:30:48",           // no speed at rest
