@@ -2,16 +2,12 @@
 #include <memory>
 #include <string>
 
-#include "app/ParticleSoundBridge.h"
+#include "app/GameStartup.h"
 #include "app/QuitSignals.h"
 #include "app/RunCommand.h"
-#include "game/GameRegistration.h"
-#include "graphics/GraphicsStartup.h"
-#include "physics/PhysicsRegistration.h"
 #include "platform/audio/AudioTestControl.h"
 #include "platform/sdl/SdlSession.h"
 #include "runtime/Registration.h"
-#include "sound/system/SoundSystemRegistration.h"
 
 int main(int argc, char** argv) {
     qv::Command cmd = qv::ParseCommand(std::vector<std::string>(argv + 1, argv + argc));
@@ -19,12 +15,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "%s\n", cmd.error.c_str());
         return 2;
     }
-    Gedankenexperiment::SupplyPhysicsClasses(SD::StartupRegistrations());
-    Aperture::InstallGraphics(SD::StartupRegistrations());
-    SD::SupplySoundSystem(SD::StartupRegistrations());
-    // After the sound system: the game hands its sound logic to the engine's sound system.
-    QV::SupplyGameClasses(SD::StartupRegistrations());
-    qv::InstallParticleSounds();
+    qv::SupplyWholeGame(SD::StartupRegistrations());
     // The real devices are reached only when asked for; headless needs no display or sound card.
     std::unique_ptr<platform::sdl::SdlSession> session;
     if (cmd.window) {

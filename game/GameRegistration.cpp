@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "engine/Factory.h"
 #include "engine/GameObject.h"
 #include "engine/ScriptBindings.h"
 #include "graphics/components/Sprite.h"
@@ -21,7 +22,9 @@
 #include "game/components/ProximityTriggers.h"
 #include "game/components/QuorvPhantom.h"
 #include "game/components/Scenery.h"
+#include "game/components/SafeZone.h"
 #include "game/components/SeasonLogic.h"
+#include "game/components/ShaderWind.h"
 #include "game/components/SimpleTombstoneLogic.h"
 #include "game/components/SpawnLogic.h"
 #include "game/components/Spawner.h"
@@ -55,18 +58,15 @@
 #include "physics/OverlapTests.h"
 #include "runtime/Registration.h"
 #include "sound/system/GhostEngine.h"
+#include "sound/system/SoundSystemRegistration.h"
 
 namespace QV {
 namespace {
 
 SD::ISystem* MakeTweakableSystem() { return new TweakableSystem(); }
 SD::ISystem* TheFireflyManager() { return &Firefly_Manager::GetInstance(); }
-// The engine's sound system with the game's sound logic as its game part.
-SD::ISystem* TheSoundSystem() {
-    SD::GhostEngine_& ghost = SD::GhostEngine_::GetInstance();
-    ghost.SetGameSubsystem(std::make_unique<GameSoundLogic>());
-    return &ghost;
-}
+// The game's sound logic is the engine's sound system's game part.
+std::unique_ptr<SD::IGhostSubsystem> MakeGameSoundLogic() { return std::make_unique<GameSoundLogic>(); }
 SD::ISystem* TheWindSystem() { return &WindSystem_::GetInstance(); }
 SD::ISystem* TheSowlarSystem() { return &SowlarSystem_::GetInstance(); }
 
@@ -94,6 +94,11 @@ Aperture::Sprite* SpriteOf(SD::GameObject& object) {
     return static_cast<Aperture::Sprite*>(object.GetComponent(SD::CID_Sprite));
 }
 
+PlayerLogic* ThePlayerLogic() {
+    SD::GameObject* player = SD::Factory_::GetGameObjectByName("Player");
+    return player ? static_cast<PlayerLogic*>(player->GetComponent(SD::CID_Player)) : nullptr;
+}
+
 // The HUD's widgets show their state on their object's sprite and are heard through the audio
 // logic; the volume slider reaches the engine's sound system the same way.
 void InstallHudHooks() {
@@ -109,6 +114,16 @@ void InstallHudHooks() {
     });
     InstallIfEmpty(hooks.postSound, [](const char* event) { AudioLogic_::PostEvent(event, nullptr); });
     InstallIfEmpty(hooks.volumeChanged, &AudioLogic_::SendGlobalVolume);
+    // The story's fades hold the player in a cinematic, tint it, and end the fireflies' flight.
+    InstallIfEmpty(hooks.setCinematic, [](bool on) {
+        if (PlayerLogic* player = ThePlayerLogic()) player->SetCinematic(on);
+    });
+    InstallIfEmpty(hooks.applyHudFadeColours, [] {
+        if (PlayerLogic* player = ThePlayerLogic()) player->ApplyHudFadeColours();
+    });
+    InstallIfEmpty(hooks.finalSequence, [] {
+        if (Firefly_Manager* manager = Firefly_Manager::Existing()) manager->DestroyAllFireflies();
+    });
 }
 
 // The play states reach the vehicle, the sound logic and the season cycle through their hooks.
@@ -129,6 +144,10 @@ void InstallPlayHooks() {
                    [](int state) { AudioLogic_::GetInstance().SetMusicState(static_cast<unsigned>(state)); });
     // The first of the sound logic's smoothed levels is the rain's.
     InstallIfEmpty(hooks.setFirstTargetLevel, [](float level) { AudioLogic_::GetInstance().SetRainTarget(level); });
+    // The world's scene: the sky drawn again.
+    InstallIfEmpty(hooks.prepareWorldScene, [] {
+        if (Aperture::Graphics_* graphics = Aperture::Graphics_::Peek()) graphics->SetSkyEnabled(true);
+    });
     InstallIfEmpty(hooks.resetSeasonCycle, [] { SowlarSystem_::GetInstance().ResetCycle(); });
     InstallIfEmpty(hooks.isEndOfGame, [] { return SowlarSystem_::GetInstance().IsEndOfGame(); });
     // The narration trigger plays the line of the story's current step.
@@ -157,7 +176,6 @@ void SupplyGameClasses(SD::Registrations& registrations) {
     registrations.SupplySystem("TweakableSystem", &MakeTweakableSystem, true);
     registrations.SupplySystem("LevelEditor", &TheLevelEditor, false);
     registrations.SupplySystem("WindSystem_", &TheWindSystem, false);
-    registrations.SupplySystem("GhostEngine_", &TheSoundSystem, true);
     registrations.SupplySystem("SowlarSystem_", &TheSowlarSystem, false);
     registrations.SupplyComponent("PlayerLogic", &SD::MakeComponentCreator<PlayerLogic>);
     registrations.SupplyComponent("VernholmCameraLogic", &SD::MakeComponentCreator<VernholmCameraLogic>);
@@ -211,13 +229,16 @@ void SupplyGameClasses(SD::Registrations& registrations) {
     registrations.SupplyComponent("DustSystem", &SD::MakeComponentCreator<DustSystem>);
     registrations.SupplyComponent("FireflyDust", &SD::MakeComponentCreator<FireflyDust>);
     registrations.SupplyComponent("CrystalMist", &SD::MakeComponentCreator<CrystalMist>);
+    registrations.SupplyComponent("ShaderWind", &SD::MakeComponentCreator<ShaderWind>);
+    registrations.SupplyComponent("SafeZone", &SD::MakeComponentCreator<SafeZone>);
+    SD::SupplyGameSoundPart(&MakeGameSoundLogic);
     SupplyHudClasses(registrations);
     InstallHudHooks();
     SupplyGameStates(registrations);
     InstallPlayHooks();
     InstallGraphicsArtLoaders();
     // The dust and the snow travel with the object the play states name.
-    if (!GetPlayHooks().setEffectFollow) GetPlayHooks().setEffectFollow = &SetEffectFollow;
+    InstallIfEmpty(GetPlayHooks().setEffectFollow, &SetEffectFollow);
     Gedankenexperiment::SetRestingPositionQuery(&RestingPosition);
     // Hooks installed before (by a test world, say) stay.
     static GameHooks gameHooks;

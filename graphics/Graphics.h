@@ -363,6 +363,8 @@ public:
     void UpdateGrassWave(float dt);
     // Fed with the instances of a geometry; builds its tree.
     void SetGrass(const Geometry* geometry, const std::vector<GrassInstance>& instances);
+    // Grass over an island geometry's model, its tree, and the spawn points of its grass dust.
+    void PlantGrass(const Geometry& geometry, const Resource::iModel& model);
     void SetGrassEnabled(bool on) { grassEnabled = on; }
     bool GetGrassEnabled() const { return grassEnabled; }
     void SetGrassColorScalar(float value) { grassColorScalar = value; }

@@ -1,7 +1,11 @@
 // Scene registration of geometry and the collection of render items per view.
 #include <cstring>
 
+#include "engine/GameObject.h"
+#include "engine/Transform.h"
 #include "graphics/Graphics.h"
+#include "graphics/GrassScatter.h"
+#include "graphics/photon/GrassDust.h"
 #include "graphics/resources/Material.h"
 #include "graphics/resources/Mesh.h"
 #include "graphics/resources/Model.h"
@@ -9,6 +13,8 @@
 
 namespace Aperture {
 namespace {
+
+constexpr SD::ComponentID kGrassDustID = static_cast<SD::ComponentID>(110);
 
 platform::gfx::Matrix ToDeviceMatrix(const SD::Mtx44& m) {
     platform::gfx::Matrix out;
@@ -26,6 +32,18 @@ void Graphics_::RegisterGeometry(Geometry* geometry) {
         geometry->SetModelName(model->GetName());
     }
     geometryList.PushBack(geometry);
+    if (model && IsGrassIsland(model->GetName())) PlantGrass(*geometry, *model);
+}
+
+void Graphics_::PlantGrass(const Geometry& geometry, const Resource::iModel& model) {
+    SD::GameObject* owner = geometry.GetOwner();
+    if (!owner) return;
+    SD::Transform& transform = owner->GetTransform();
+    transform.UpdateGlobalMatrix();
+    ScatteredGrass grass = ScatterGrass(model, transform.GetGlobalMatrix());
+    if (auto* dust = static_cast<Photon::GrassDust*>(owner->GetComponent(kGrassDustID)))
+        for (const SD::Vec3& point : grass.dustPoints) dust->AddSpawnPoint(point);
+    SetGrass(&geometry, grass.blades);
 }
 
 void Graphics_::UnregisterGeometry(Geometry* geometry) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/EngineCore.h"
+#include "core/Logger.h"
 #include "engine/Factory.h"
 #include "engine/Group.h"
 #include "engine/Level.h"
@@ -78,8 +79,18 @@ const std::vector<std::string>& SuppliedSystemOrder() {
 bool Registrations::SupplySystem(const std::string& name, SystemMaker make, bool ownedByCore) {
     const auto& order = SuppliedSystemOrder();
     if (!make || std::find(order.begin(), order.end(), name) == order.end()) return false;
-    systems_[name] = SystemSupply{make, ownedByCore};
-    return true;
+    auto supplied = systems_.find(name);
+    if (supplied == systems_.end()) {
+        systems_[name] = SystemSupply{make, ownedByCore};
+        return true;
+    }
+    if (supplied->second.make == make) return true;
+    refused_.push_back("System \"" + name + "\" supplied twice: the first supply is kept.");
+    return false;
+}
+
+void Registrations::LogRefusedSupplies() const {
+    for (const std::string& line : refused_) SD_WARNING(2, "%s", line.c_str());
 }
 
 ISystem* Registrations::AddSuppliedSystem(Core& core, const std::string& name) const {

@@ -47,7 +47,13 @@ public:
     bool SupplyComponent(const std::string& registeredName, ComponentCreatorMaker make);
     bool SupplyLevel(const std::string& name, LevelMaker make);
     // `ownedByCore`: the core deletes the system; otherwise it is a singleton that outlives it.
+    // The first supplier of a name keeps it: a second supply with another maker is refused
+    // (false) and noted for start-up's log; the same maker again changes nothing.
     bool SupplySystem(const std::string& name, SystemMaker make, bool ownedByCore);
+    // One line per refused supply, in the order they were refused.
+    const std::vector<std::string>& RefusedSupplies() const { return refused_; }
+    // Logs each refused supply (start-up does so once its logger exists).
+    void LogRefusedSupplies() const;
     // Start-up hands the game window to the receiver once every system exists, before the
     // systems are configured (the graphics system creates its device on it).
     void SetWindowReceiver(std::function<void(Window_& window, const WindowSettings& settings)> receive) {
@@ -88,6 +94,7 @@ private:
         bool ownedByCore;
     };
     std::map<std::string, SystemSupply> systems_;
+    std::vector<std::string> refused_;
     std::function<void(Level&)> prepare_;
     std::function<void(Window_&, const WindowSettings&)> windowReceiver_;
     std::function<unsigned long()> drawCalls_;

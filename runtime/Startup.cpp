@@ -166,6 +166,7 @@ RunSummary RunProgram(const RunOptions& options) {
     config->SetSection("Factory");
     int totalObjects = ReadPositive(*config, "Factory", "TotalObjects", 10000, kLargestObjectPool);
     Registrations& registrations = StartupRegistrations();
+    registrations.LogRefusedSupplies();
     OwnedSystems systems = AddSystems(*core, window, totalObjects, registrations);
 
     AddRuntimeScriptClasses();

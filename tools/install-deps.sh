@@ -3,7 +3,7 @@
 set -euo pipefail
 packages=(cmake g++ make pkg-config libgtest-dev libgmock-dev libbenchmark-dev
           liblua5.1-0-dev libtinyxml-dev libtolua++5.1-dev libpng-dev
-          libvorbis-dev vorbis-tools libsdl2-dev libgl-dev libegl-dev xvfb xauth
+          libvorbis-dev vorbis-tools sound-theme-freedesktop libsdl2-dev libgl-dev libegl-dev xvfb xauth
           libgl1-mesa-dri)
 missing=()
 for p in "${packages[@]}"; do

@@ -18,24 +18,21 @@
 #include <string>
 #include <vector>
 
+#include "app/GameStartup.h"
 #include "core/EngineCore.h"
 #include "engine/Factory.h"
 #include "engine/GameObject.h"
 #include "engine/Level.h"
 #include "engine/Transform.h"
-#include "game/GameRegistration.h"
 #include "game/editor/LevelEditor.h"
 #include "game/fireflies/FireflyManager.h"
 #include "graphics/Graphics.h"
-#include "graphics/GraphicsStartup.h"
-#include "physics/PhysicsRegistration.h"
 #include "physics/PhysicsSystem.h"
 #include "platform/audio/AudioTestControl.h"
 #include "platform/os/Clock.h"
 #include "platform/sdl/SdlSession.h"
 #include "runtime/GameStateManager.h"
 #include "runtime/Registration.h"
-#include "sound/system/SoundSystemRegistration.h"
 
 namespace {
 
@@ -142,10 +139,7 @@ void MeasureFrames(benchmark::State& state, const std::string& target, int times
         }
     }
     SD::Registrations& registrations = SD::StartupRegistrations();
-    Gedankenexperiment::SupplyPhysicsClasses(registrations);
-    Aperture::InstallGraphics(registrations);
-    QV::SupplyGameClasses(registrations);
-    SD::SupplySoundSystem(registrations);
+    qv::SupplyWholeGame(registrations);
     platform::audio::control::StartCapture();
 
     bool measured = false;

@@ -1,7 +1,7 @@
 #pragma once
 // The world hooks the game installs at start-up: spawners reach the firefly manager, trigger
-// actions the main tombstone, and the world logic the lights and geometry of objects through
-// them. The hooks of layers not in the game keep their defaults.
+// actions the main tombstone, the fireflies and the world state, and the world logic the
+// lights, geometry and effects of objects through them.
 #include "game/components/WorldHooks.h"
 
 namespace QV {
@@ -43,6 +43,22 @@ public:
     // The follow camera of the object: its distance scaled, and a new target.
     void ScaleFollowDistance(SD::GameObject* camera, double factor) override;
     void SetCameraTarget(SD::GameObject* camera, SD::GameObject* target) override;
+
+    // The object's rain effect switched; the sky's stars turned.
+    void SetRainActive(SD::GameObject* object, bool active) override;
+    void TurnStars(SD::GameObject* object, float angle) override;
+    // The world state's lists, while the world is the current state.
+    void AddSwayingScenery(SD::GameObject* object) override;
+    void AddYellowFirefly(SD::GameObject* firefly) override;
+    // A burst of sparkles in the firefly's colour where it is; its flight to the player.
+    void ShowCollectionSparkles(SD::GameObject* firefly) override;
+    void SendFireflyToPlayer(SD::GameObject* firefly) override;
+    // False when the object has no pulsing light.
+    bool StartPulsingLight(SD::GameObject* object) override;
+    // A gust of the season system at the position, blowing upward.
+    void SpawnFriendlyWind(const SD::Vec3& position) override;
+    // The world's summer event, when the world is the current state.
+    void StartSummerEvent() override;
 };
 
 }  // namespace QV

@@ -13,6 +13,7 @@
 #include "engine/PlayStateQuery.h"
 #include "engine/Transform.h"
 #include "game/components/WorldHooks.h"
+#include "game/hud/HudHooks.h"
 #include "physics/Body.h"
 #include "physics/Collider.h"
 
@@ -317,7 +318,7 @@ void SpawnLogic::FadeIn() {
         interpolator_.Start(0.0f, 1.0f, duration_);
         waitWatch_.Restart();
     }
-    GetWorldHooks().SetSpriteOpacity(GetOwner(), interpolator_.GetFraction() * 1.5f);
+    SetSpriteOpacity(GetOwner(), interpolator_.GetFraction() * 1.5f);
     if (!interpolator_.IsComplete()) return;
     Queue("WaitOnScreen");
     started_ = 0;
@@ -337,7 +338,7 @@ void SpawnLogic::FadeOut() {
         interpolator_.Start(1.0f, 0.0f, duration_);
         waitWatch_.Restart();
     }
-    GetWorldHooks().SetSpriteOpacity(GetOwner(), interpolator_.GetValue() * 1.5f);
+    SetSpriteOpacity(GetOwner(), interpolator_.GetValue() * 1.5f);
     if (!interpolator_.IsComplete()) return;
     started_ = 0;
     queue_.Finish();

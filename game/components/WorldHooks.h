@@ -2,12 +2,13 @@
 // What the world logic asks of the layers that join the game separately: the engine's sound
 // system, the graphics components (lights, geometry, sparkles), the fireflies and their manager,
 // the cameras, the narration, the tombstones and the season story. Each installs its part when
-// it joins; until then the defaults change nothing, answer "none", and keep the story counter
-// here.
+// it joins; until then the defaults change nothing, answer "none", keep the story counter here,
+// and the do-nothing ones note their call (game/EmptyHook.h).
 #include <cstdint>
 #include <deque>
 
 #include "core/Vector.h"
+#include "game/EmptyHook.h"
 
 namespace SD {
 class GameObject;
@@ -20,36 +21,40 @@ public:
     virtual ~WorldHooks() = default;
 
     // Posts a sound event by name on the game's global sound object.
-    virtual void PostSound(const char* event) { (void)event; }
+    virtual void PostSound(const char* event) { (void)event; NoteEmptyHook("WorldHooks::PostSound"); }
     // Posts a sound event by ID on an object's sound object (the global one for null).
     virtual void PostSoundID(SD::GameObject* object, uint32_t event) {
+        NoteEmptyHook("WorldHooks::PostSoundID");
         (void)object;
         (void)event;
     }
 
     // The season system's storm: how dark the sky is (0 to 1), and a lightning flash.
-    virtual void SetStormDarkness(float darkness) { (void)darkness; }
-    virtual void FlashLightning() {}
+    virtual void SetStormDarkness(float darkness) { (void)darkness; NoteEmptyHook("WorldHooks::SetStormDarkness"); }
+    virtual void FlashLightning() { NoteEmptyHook("WorldHooks::FlashLightning"); }
     // The season system's current season name ("Summer", ...).
-    virtual const char* GetSeasonName() { return ""; }
+    virtual const char* GetSeasonName() { NoteEmptyHook("WorldHooks::GetSeasonName"); return ""; }
     // The graphics season blend: 0 shows spring, 1 summer.
     virtual float GetSeasonBlend() { return seasonBlend_; }
     virtual void SetSeasonBlend(float blend) { seasonBlend_ = blend; }
     // Switches an object's rain particle effect.
     virtual void SetRainActive(SD::GameObject* object, bool active) {
+        NoteEmptyHook("WorldHooks::SetRainActive");
         (void)object;
         (void)active;
     }
     // Turns the twinkling stars of an object about the sky's axis.
     virtual void TurnStars(SD::GameObject* object, float angle) {
+        NoteEmptyHook("WorldHooks::TurnStars");
         (void)object;
         (void)angle;
     }
 
     // The world state's list of swaying scenery, when the world is the current state.
-    virtual void AddSwayingScenery(SD::GameObject* object) { (void)object; }
+    virtual void AddSwayingScenery(SD::GameObject* object) { (void)object; NoteEmptyHook("WorldHooks::AddSwayingScenery"); }
     // The position of the first camera's object; false when there is no camera.
     virtual bool GetCameraPosition(SD::Vec3* position) {
+        NoteEmptyHook("WorldHooks::GetCameraPosition");
         (void)position;
         return false;
     }
@@ -73,17 +78,20 @@ public:
 
     // The colour of an object's light; false when it has none.
     virtual bool GetLightColor(SD::GameObject* object, SD::Vec4* color) {
+        NoteEmptyHook("WorldHooks::GetLightColor");
         (void)object;
         (void)color;
         return false;
     }
     virtual void SetLightColor(SD::GameObject* object, const SD::Vec4& color) {
+        NoteEmptyHook("WorldHooks::SetLightColor");
         (void)object;
         (void)color;
     }
 
     // The near and far attenuation of an object's light.
     virtual void SetLightAttenuation(SD::GameObject* object, float nearDistance, float farDistance) {
+        NoteEmptyHook("WorldHooks::SetLightAttenuation");
         (void)object;
         (void)nearDistance;
         (void)farDistance;
@@ -91,57 +99,58 @@ public:
 
     // The colour of an object's geometry; false when it has none.
     virtual bool GetGeometryColor(SD::GameObject* object, SD::Vec4* color) {
+        NoteEmptyHook("WorldHooks::GetGeometryColor");
         (void)object;
         (void)color;
         return false;
     }
     virtual void SetGeometryColor(SD::GameObject* object, const SD::Vec4& color) {
+        NoteEmptyHook("WorldHooks::SetGeometryColor");
         (void)object;
         (void)color;
     }
-    // The opacity of an object's on-screen sprite; false when it has none.
-    virtual bool SetSpriteOpacity(SD::GameObject* object, float opacity) {
-        (void)object;
-        (void)opacity;
-        return false;
-    }
-
     // Collecting a firefly: the sparkles shown where it is, and its flight to the player.
-    virtual void ShowCollectionSparkles(SD::GameObject* firefly) { (void)firefly; }
-    virtual void SendFireflyToPlayer(SD::GameObject* firefly) { (void)firefly; }
+    virtual void ShowCollectionSparkles(SD::GameObject* firefly) { (void)firefly; NoteEmptyHook("WorldHooks::ShowCollectionSparkles"); }
+    virtual void SendFireflyToPlayer(SD::GameObject* firefly) { (void)firefly; NoteEmptyHook("WorldHooks::SendFireflyToPlayer"); }
 
     // The player camera's follow distance and target.
     virtual void ScaleFollowDistance(SD::GameObject* camera, double factor) {
+        NoteEmptyHook("WorldHooks::ScaleFollowDistance");
         (void)camera;
         (void)factor;
     }
     virtual void SetCameraTarget(SD::GameObject* camera, SD::GameObject* target) {
+        NoteEmptyHook("WorldHooks::SetCameraTarget");
         (void)camera;
         (void)target;
     }
 
     // The narration of the story counter's step, played by the narrator's fade trigger.
     virtual void PlayNarration(SD::GameObject* narrator, int storyCounter) {
+        NoteEmptyHook("WorldHooks::PlayNarration");
         (void)narrator;
         (void)storyCounter;
     }
     // False when the object has no main tombstone, pulsing light.
     virtual bool ActivateTombstone(SD::GameObject* object) {
+        NoteEmptyHook("WorldHooks::ActivateTombstone");
         (void)object;
         return false;
     }
     virtual bool StartPulsingLight(SD::GameObject* object) {
+        NoteEmptyHook("WorldHooks::StartPulsingLight");
         (void)object;
         return false;
     }
-    virtual void SpawnFriendlyWind(const SD::Vec3& position) { (void)position; }
+    virtual void SpawnFriendlyWind(const SD::Vec3& position) { (void)position; NoteEmptyHook("WorldHooks::SpawnFriendlyWind"); }
     // Starts the summer event when the current game state is the world.
-    virtual void StartSummerEvent() {}
+    virtual void StartSummerEvent() { NoteEmptyHook("WorldHooks::StartSummerEvent"); }
 
     // A firefly of the colour index (1 pink, 2 green, 3 blue, 4 yellow) made by the firefly
     // manager at `at`, with a behaviour to start (null for its default); null when none was made.
     virtual SD::GameObject* SpawnFirefly(const SD::Vec3& at, const SD::Vec3& spawnerPosition, int colour,
                                          const char* behaviour) {
+        NoteEmptyHook("WorldHooks::SpawnFirefly");
         (void)at;
         (void)spawnerPosition;
         (void)colour;
@@ -151,13 +160,14 @@ public:
     // Gives a spawned firefly its path scale and force, and the behaviour of its idle lane.
     virtual void ConfigureFirefly(SD::GameObject* firefly, const SD::Vec3& pathScale, const SD::Vec3& pathForce,
                                   const char* idleBehaviour) {
+        NoteEmptyHook("WorldHooks::ConfigureFirefly");
         (void)firefly;
         (void)pathScale;
         (void)pathForce;
         (void)idleBehaviour;
     }
     // Adds a yellow firefly to the world state's list, when the world is the current state.
-    virtual void AddYellowFirefly(SD::GameObject* firefly) { (void)firefly; }
+    virtual void AddYellowFirefly(SD::GameObject* firefly) { (void)firefly; NoteEmptyHook("WorldHooks::AddYellowFirefly"); }
 
 private:
     int storyCounter_ = 0;

@@ -34,6 +34,23 @@ void GameEditorHooks::SetCameraRadius(SD::Component* camera, float radius) {
     if (auto* orbit = dynamic_cast<Aperture::SphericalCamera*>(camera)) orbit->SetRadius(radius);
 }
 
+SD::Vec3 GameEditorHooks::GetAmbientColor() {
+    const Aperture::Graphics_* graphics = Aperture::Graphics_::Peek();
+    return graphics ? graphics->GetAmbientColor() : SD::Vec3();
+}
+
+void GameEditorHooks::SetAmbientColor(const SD::Vec3& color) {
+    if (Aperture::Graphics_* graphics = Aperture::Graphics_::Peek()) graphics->SetAmbientColor(color);
+}
+
+void GameEditorHooks::SetDebugTextStyle() {
+    if (Aperture::Graphics_* graphics = Aperture::Graphics_::Peek()) graphics->ResetDebugFont();
+}
+
+void GameEditorHooks::DrawDebugText(int x, int y, const std::string& text) {
+    if (Aperture::Graphics_* graphics = Aperture::Graphics_::Peek()) graphics->DrawDebugString(x, y, text.c_str());
+}
+
 void GameEditorHooks::SetGeometryColor(SD::GameObject* object, const SD::Vec4& color) {
     if (Aperture::Geometry* geometry = GeometryOf(object)) geometry->SetColor(color);
 }

@@ -15,6 +15,11 @@ public:
     void SetCameraRadius(SD::Component* camera, float radius) override;
     void SetGeometryColor(SD::GameObject* object, const SD::Vec4& color) override;
     std::string GetModelName(SD::GameObject* object) override;
+    // The renderer's global ambient light, and its debug text in the standard font.
+    SD::Vec3 GetAmbientColor() override;
+    void SetAmbientColor(const SD::Vec3& color) override;
+    void SetDebugTextStyle() override;
+    void DrawDebugText(int x, int y, const std::string& text) override;
 
     // The season cycle's fog, and the vehicle's reset point and angles.
     bool GetFogEnabled() override;

@@ -47,6 +47,8 @@ Firefly::~Firefly() {
             messages->RemoveHandlersOf28(windIndex_, this);
         }
     }
+    if (SD::GhostEngine_* ghost = SD::GhostEngine_::Existing(); ghost && hasSoundObject_)
+        ghost->DestroySoundObject(soundObject_);
     SetGroup(nullptr);
     for (const SD::GameObjectHandle& handle : wingHandles_) {
         if (SD::GameObject* wing = handle.get()) wing->Destroy();
@@ -93,6 +95,10 @@ void Firefly::VInitialize(bool) {
             messages->RegisterObjectHandler(SD::MessageIds::WindMessage, windIndex_, this, &Firefly::OnWind);
             handlersRegistered_ = true;
         }
+    }
+    if (SD::GhostEngine_* ghost = SD::GhostEngine_::Existing(); ghost && !hasSoundObject_) {
+        soundObject_ = ghost->CreateSoundObject();
+        hasSoundObject_ = ghost->FindSoundObject(soundObject_) != nullptr;
     }
     baseScale_ = transform_->GetScale();
     pulsePhase_ = SD::Rand();

@@ -13,6 +13,7 @@
 #include "engine/Component.h"
 #include "engine/GameObjectHandle.h"
 #include "runtime/InterpolatorSystem.h"
+#include "sound/system/GhostEngine.h"
 
 namespace SD {
 class IMessage;
@@ -181,6 +182,9 @@ private:
     SD::Vec4 glow_;
     float pulsePhase_ = 0.0f;
     bool handlersRegistered_ = false;
+    // The firefly's own sound object in the sound system (none without one).
+    SD::SoundObjectHandle soundObject_;
+    bool hasSoundObject_ = false;
     uint32_t windIndex_ = 0;  // the owner's index the wind handler is filed under
 };
 

@@ -13,6 +13,7 @@
 #include "game/components/WorldLogic.h"
 #include "game/fireflies/Firefly.h"
 #include "game/fireflies/FireflyMessages.h"
+#include "graphics/photon/FireflyEffects.h"
 #include "physics/Body.h"
 #include "runtime/Input.h"
 #include "runtime/InputCodes.h"
@@ -269,8 +270,13 @@ SD::GameObject* Firefly_Manager::CreateFireflyObject(int kind) {
     }
     const bool known = kind >= 1 && kind <= 4;
     if (firefly && known) firefly->SetColourKind(kind);
+    // Green fireflies blink with the fourth image of the glow.
+    auto* blink = static_cast<Aperture::Photon::FireflyBlink*>(object->GetComponent(SD::CID_FireflyBlink));
+    if (blink && kind == 2) blink->SetParticleSlice(0, 4);
     const SD::Vec4 body = known ? wingColour : SD::Vec4();
     GetWorldHooks().SetGeometryColor(object, body);
+    if (auto* trail = static_cast<Aperture::Photon::FireflyTrail*>(object->GetComponent(SD::CID_FireflyTrail)))
+        trail->SetColor(body);
     GetWorldHooks().SetLightColor(object, body * 0.25f);
     if (firefly) firefly->SetGlowColour(body * 0.25f);
     return object;

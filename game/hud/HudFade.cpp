@@ -12,13 +12,7 @@ namespace {
 constexpr double kDelaySeconds = 2.0;
 constexpr float kDriftPerSecond = 0.003f;
 
-void SetCinematic(bool on) {
-    if (GetHudHooks().setCinematic) GetHudHooks().setCinematic(on);
-}
-
-void Call(const std::function<void()>& hook) {
-    if (hook) hook();
-}
+void SetCinematic(bool on) { GetHudHooks().setCinematic(on); }
 
 SD::GameObject* CreateNamedObject(const char* blueprint, const char* name) {
     SD::Factory_* factory = SD::Factory_::GetInstance();
@@ -57,8 +51,8 @@ bool HudFade::Step() {
             if (!fade_.IsComplete()) return false;
             if (name == "WhiteSquareOfSuccess") {
                 CreateNamedObject("Hud/Winter_Opening_Poem", "FinalPoem");
-                Call(GetHudHooks().applyHudFadeColours);
-                Call(GetHudHooks().finalSequence);
+                GetHudHooks().applyHudFadeColours();
+                GetHudHooks().finalSequence();
             }
             fade_.Start(1.0f, 1.0f, sitDuration);
             phase_ = kSit;
@@ -73,7 +67,7 @@ bool HudFade::Step() {
             if (!fade_.IsComplete()) return false;
             SD::Factory_* factory = SD::Factory_::GetInstance();
             if (name == "WhiteSquareOfSuccess") {
-                Call(GetHudHooks().endOfGame);
+                GetHudHooks().endOfGame();
             } else if (name == "FinalPoem") {
                 if (SD::GameObject* moon = SD::Factory_::GetGameObjectByName("Moon"); moon && factory)
                     factory->DestroyGameObject(moon);

@@ -28,18 +28,18 @@ HudHooks& GetHudHooks() {
 }
 
 void SetSpriteTexture(SD::GameObject* object, const std::string& texture) {
-    if (object && GetHudHooks().setTexture) GetHudHooks().setTexture(*object, texture);
+    if (object) GetHudHooks().setTexture(*object, texture);
 }
 
 void SetSpriteOpacity(SD::GameObject* object, float opacity) {
     if (!object) return;
     const SD::GameObjectHandle& h = object->GetHandle();
     Opacities()[h.GetIndex()] = {h.GetGeneration(), opacity};
-    if (GetHudHooks().setOpacity) GetHudHooks().setOpacity(*object, opacity);
+    GetHudHooks().setOpacity(*object, opacity);
 }
 
 void SetSpriteColor(SD::GameObject* object, float red, float green, float blue) {
-    if (object && GetHudHooks().setColor) GetHudHooks().setColor(*object, red, green, blue);
+    if (object) GetHudHooks().setColor(*object, red, green, blue);
 }
 
 float GetSpriteOpacity(const SD::GameObject* object) {
@@ -50,12 +50,12 @@ float GetSpriteOpacity(const SD::GameObject* object) {
 }
 
 void PostHudSound(const char* event) {
-    if (GetHudHooks().postSound) GetHudHooks().postSound(event);
+    GetHudHooks().postSound(event);
 }
 
 void SetGlobalVolume(float volume) {
     gVolume = std::clamp(volume, 0.0f, 1.0f);
-    if (GetHudHooks().volumeChanged) GetHudHooks().volumeChanged(gVolume);
+    GetHudHooks().volumeChanged(gVolume);
 }
 
 float GetGlobalVolume() { return gVolume; }

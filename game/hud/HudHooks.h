@@ -1,11 +1,12 @@
 #pragma once
 // What the HUD needs of the layers it cannot reach yet: the sprite of a widget's object
 // (texture and opacity), the game's sound events and the master volume. Each hook is empty
-// until a provider installs it; an empty hook skips the change, as a widget without a sprite
-// does.
+// until a provider installs it; an empty hook skips the change (as a widget without a sprite
+// does) and notes its call.
 #include <cstdint>
-#include <functional>
 #include <string>
+
+#include "game/EmptyHook.h"
 
 namespace SD {
 class GameObject;
@@ -14,20 +15,20 @@ class GameObject;
 namespace QV {
 
 struct HudHooks {
-    std::function<void(SD::GameObject&, const std::string& texture)> setTexture;
-    std::function<void(SD::GameObject&, float opacity)> setOpacity;
-    std::function<void(SD::GameObject&, float red, float green, float blue)> setColor;
-    std::function<void(const char* event)> postSound;
+    Hook<void(SD::GameObject&, const std::string& texture)> setTexture{"HudHooks::setTexture"};
+    Hook<void(SD::GameObject&, float opacity)> setOpacity{"HudHooks::setOpacity"};
+    Hook<void(SD::GameObject&, float red, float green, float blue)> setColor{"HudHooks::setColor"};
+    Hook<void(const char* event)> postSound{"HudHooks::postSound"};
     // Receives the clamped master volume after it is stored.
-    std::function<void(float volume)> volumeChanged;
+    Hook<void(float volume)> volumeChanged{"HudHooks::volumeChanged"};
     // Whether the display offers that resolution; every one counts as offered while empty.
-    std::function<bool(uint32_t width, uint32_t height)> offersResolution;
+    Hook<bool(uint32_t width, uint32_t height)> offersResolution{"HudHooks::offersResolution"};
     // The story steps a fading HUD object drives: the player's cinematic flag, the player's
     // fade colours, the fireflies' final sequence and the season cycle's end of the game.
-    std::function<void(bool on)> setCinematic;
-    std::function<void()> applyHudFadeColours;
-    std::function<void()> finalSequence;
-    std::function<void()> endOfGame;
+    Hook<void(bool on)> setCinematic{"HudHooks::setCinematic"};
+    Hook<void()> applyHudFadeColours{"HudHooks::applyHudFadeColours"};
+    Hook<void()> finalSequence{"HudHooks::finalSequence"};
+    Hook<void()> endOfGame{"HudHooks::endOfGame"};
 };
 
 HudHooks& GetHudHooks();

@@ -2,6 +2,7 @@
 
 #include "game/hud/Button.h"
 #include "game/hud/CheckBox.h"
+#include "game/hud/Collider2D.h"
 #include "game/hud/HudCollector.h"
 #include "game/hud/HudFade.h"
 #include "game/hud/HudSystem.h"
@@ -18,6 +19,7 @@ SD::ISystem* MakeHudSystem() { return new HudSystem(); }
 void SupplyHudClasses(SD::Registrations& registrations) {
     registrations.SupplySystem("HudSystem", &MakeHudSystem, true);
     registrations.SupplyComponent("Button", &SD::MakeComponentCreator<Button>);
+    registrations.SupplyComponent("Collider2D", &SD::MakeComponentCreator<Collider2D>);
     registrations.SupplyComponent("HudCollector", &SD::MakeComponentCreator<HudCollector>);
     registrations.SupplyComponent("HudFade", &SD::MakeComponentCreator<HudFade>);
     registrations.SupplyComponent("CheckBox", &SD::MakeComponentCreator<CheckBox>);

@@ -176,4 +176,11 @@ void HudSystem::UnregisterCollector(HudCollector* collector) {
     if (found != collectors_.end()) collectors_.erase(found);
 }
 
+void HudSystem::RegisterCollider2D(Collider2D* collider) { colliders2D_.insert(colliders2D_.begin(), collider); }
+
+void HudSystem::UnregisterCollider2D(Collider2D* collider) {
+    auto found = std::find(colliders2D_.begin(), colliders2D_.end(), collider);
+    if (found != colliders2D_.end()) colliders2D_.erase(found);
+}
+
 }  // namespace QV

@@ -20,6 +20,8 @@ class GameObject;
 
 namespace QV {
 
+class Collider2D;
+
 class HudCollector;
 
 class HudSystem : public SD::ISystem {
@@ -49,6 +51,10 @@ public:
     // The collector that receives input (the latest registered), or null.
     HudCollector* FrontCollector() const { return collectors_.empty() ? nullptr : collectors_.front(); }
     bool CollectorAdded() const { return collectorAdded_; }
+    // The 2D colliders of the HUD's objects, the latest registered first.
+    void RegisterCollider2D(Collider2D* collider);
+    void UnregisterCollider2D(Collider2D* collider);
+    const std::vector<Collider2D*>& Colliders2D() const { return colliders2D_; }
 
     // Width and height of a "Hud/Res_<w>x<h>" blueprint name; false for any other name.
     static bool ParseResolution(const std::string& blueprintName, uint32_t* width, uint32_t* height);
@@ -61,6 +67,7 @@ private:
     void RunWidgetScripts();
 
     std::vector<HudCollector*> collectors_;  // the front one is the latest registered
+    std::vector<Collider2D*> colliders2D_;
     bool collectorAdded_ = false;
     std::vector<LoadedHud> loaded_;
     SD::InputBindingSet bindings_;

@@ -73,6 +73,7 @@ public:
     bool ReturnToWorld(float dt);
     bool IsReturning() const { return returning_; }
     bool IsCinematic() const { return cinematic_; }
+    void SetCinematic(bool on) { cinematic_ = on; }
     SD::GameObject* GetFreeCamera() const { return freeCamera_.get(); }
 
     // The colours the HUD fade leaves the vehicle with: a dimmed model and light, grey wings,

@@ -18,7 +18,7 @@ void World_EscortMission::Load() {
     CreateNamed("Hud/Wbar2", "Wbar2");
     SD::GameObject* stars = CreateNamed("World/TwinklingStars", nullptr);
     SD::GameObject* player = FindNamed("Player");
-    if (stars && player && GetPlayHooks().setEffectFollow) GetPlayHooks().setEffectFollow(*stars, *player);
+    if (stars && player) GetPlayHooks().setEffectFollow(*stars, *player);
     if (HudSystem* hud = HudSystem::GetInstance())
         if (SD::GameObject* pause = hud->CreateHud("PauseMenu")) pause->Initialize(false);
 }

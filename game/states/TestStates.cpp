@@ -97,7 +97,7 @@ void Graphics_Test::Load() {
 void Logic_Test::Load() {
     LevelEditor* editor = LevelEditor::Peek();
     if (editor) editor->LoadLevel("Logic_Test");
-    if (GetPlayHooks().resetSeasonCycle) GetPlayHooks().resetSeasonCycle();
+    GetPlayHooks().resetSeasonCycle();
     SD::Vec3 start;
     if (editor) start = editor->GetPlayerSpawnPos();
     if (SD::GameObject* player = CreatePlayerWithWings(&start)) player->Initialize(false);

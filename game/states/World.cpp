@@ -1,5 +1,7 @@
 #include "game/states/World.h"
 
+#include <algorithm>
+
 #include "core/MessageIds.h"
 #include "core/MessageSystem.h"
 #include "core/Random.h"
@@ -29,14 +31,10 @@ World* gCurrent = nullptr;
 // The "HUD" overlay fades once per run of the program, on the first visit.
 float gHudOverlayFade = 1.0f;
 
-template <class F> void Call(const F& hook) {
-    if (hook) hook();
-}
-
 SD::GameObject* Player() { return FindNamed("Player"); }
 
 void FollowWith(SD::GameObject* effectOwner, SD::GameObject* follow) {
-    if (effectOwner && follow && GetPlayHooks().setEffectFollow) GetPlayHooks().setEffectFollow(*effectOwner, *follow);
+    if (effectOwner && follow) GetPlayHooks().setEffectFollow(*effectOwner, *follow);
 }
 
 Spawner* SpawnerOf(SD::GameObject* object) {
@@ -103,6 +101,8 @@ void World::Load() {
     releaseTimer_ = kReleaseInterval;
     narrationFront_ = narrationCount_ = 0;
     release_.clear();
+    yellowFireflies_.clear();
+    swayingScenery_.clear();
     BindPauseKeys(bindings_);
     bindings_.BindDigital("GoToMenu", SD::xpad1_BACK);
     bindings_.BindDigital("GoToMenu", SD::key_TILDA);
@@ -132,7 +132,7 @@ void World::Load() {
     FollowWith(CreateNamed("World/Snow", "Snow_1"), Player());
     FollowWith(CreateNamed("World/TwinklingStars", nullptr), Player());
 
-    Call(GetPlayHooks().resetSeasonCycle);
+    GetPlayHooks().resetSeasonCycle();
     SetEndOfGame(false);
 
     CreatePlayerCamera();
@@ -141,13 +141,13 @@ void World::Load() {
     for (const Named& hud : kPlayHud) CreateNamed(hud.blueprint, hud.name);
 
     release_.clear();
-    if (GetPlayHooks().setMusicState) GetPlayHooks().setMusicState(1);
+    GetPlayHooks().setMusicState(1);
     PostHudSound("Resume_Master_Audio_Bus");
-    Call(GetPlayHooks().prepareWorldScene);
+    GetPlayHooks().prepareWorldScene();
     if (Gedankenexperiment::Physics_System* physics = Gedankenexperiment::Physics_System::Peek())
         physics->BuildTree();
-    Call(GetPlayHooks().startOfWorld);
-    if (GetPlayHooks().setFirstTargetLevel) GetPlayHooks().setFirstTargetLevel(0.0f);
+    GetPlayHooks().startOfWorld();
+    GetPlayHooks().setFirstTargetLevel(0.0f);
 
     SD::Message_System::GetInstance()->RegisterHandler(SD::MessageIds::ChangeActiveState, this,
                                                        &World::OnPlayStateChanged);
@@ -179,15 +179,23 @@ void World::OnPlayStateChanged(SD::IMessage* message) {
 }
 
 int World::TransitionOut(float) {
-    if (GetPlayHooks().setFirstTargetLevel) GetPlayHooks().setFirstTargetLevel(0.0f);
+    GetPlayHooks().setFirstTargetLevel(0.0f);
     return fade_.Show() ? 1 : 0;
 }
 
-void World::AddReleaseSpawner(const SD::GameObjectHandle& spawner) {
-    for (const SD::GameObjectHandle& listed : release_)
-        if (listed == spawner) return;
-    release_.push_back(spawner);
+namespace {
+
+void AddOnce(std::vector<SD::GameObjectHandle>& list, const SD::GameObjectHandle& handle) {
+    if (std::find(list.begin(), list.end(), handle) == list.end()) list.push_back(handle);
 }
+
+}  // namespace
+
+void World::AddReleaseSpawner(const SD::GameObjectHandle& spawner) { AddOnce(release_, spawner); }
+
+void World::AddYellowFirefly(const SD::GameObjectHandle& firefly) { AddOnce(yellowFireflies_, firefly); }
+
+void World::AddSwayingScenery(const SD::GameObjectHandle& scenery) { AddOnce(swayingScenery_, scenery); }
 
 void World::BeginSummerEvent() {
     releaseActive_ = true;
@@ -232,7 +240,7 @@ void World::StepRelease(float dt) {
             continue;
         }
         SD::GameObject* firefly = spawner->DetachSpawned(SD::RandomInt(0, static_cast<unsigned>(held - 1)));
-        if (firefly && GetPlayHooks().releaseFirefly) GetPlayHooks().releaseFirefly(*firefly, *object);
+        if (firefly) GetPlayHooks().releaseFirefly(*firefly, *object);
     }
 }
 
@@ -240,7 +248,7 @@ bool World::StepNarration() {
     while (narrationCount_ > 0) {
         SD::GameObject* front = narration_[narrationFront_].get();
         if (front) {
-            if (GetPlayHooks().showNarration) GetPlayHooks().showNarration(*front);
+            GetPlayHooks().showNarration(*front);
             return false;
         }
         PopNarration();

@@ -46,6 +46,12 @@ public:
     void BeginSummerEvent();
     void PushNarration(const SD::GameObjectHandle& trigger);
     void PopNarration();
+    // The yellow fireflies and the swaying scenery (floating bulbs, lily pads) of this visit,
+    // each listed once.
+    void AddYellowFirefly(const SD::GameObjectHandle& firefly);
+    void AddSwayingScenery(const SD::GameObjectHandle& scenery);
+    const std::vector<SD::GameObjectHandle>& GetYellowFireflies() const { return yellowFireflies_; }
+    const std::vector<SD::GameObjectHandle>& GetSwayingScenery() const { return swayingScenery_; }
 
     int GetSlidePhase() const { return slidePhase_; }
     int GetFirstSlide() const { return firstSlide_; }
@@ -80,6 +86,8 @@ private:
     size_t narrationFront_ = 0;
     size_t narrationCount_ = 0;
     std::vector<SD::GameObjectHandle> release_;
+    std::vector<SD::GameObjectHandle> yellowFireflies_;
+    std::vector<SD::GameObjectHandle> swayingScenery_;
     bool releaseActive_ = false;
     float releaseTimer_ = kReleaseInterval;
     bool handlerRegistered_ = false;

@@ -36,7 +36,7 @@ float SlideOffsetX(int slide) {
 
 void SetControlsEnabled(bool enabled) {
     SD::GameObject* player = FindNamed("Player");
-    if (player && GetPlayHooks().setControlsEnabled) GetPlayHooks().setControlsEnabled(*player, enabled);
+    if (player) GetPlayHooks().setControlsEnabled(*player, enabled);
 }
 
 }  // namespace
@@ -52,7 +52,7 @@ void World::BuildSlides() {
         t.SetPos(SD::Vec3(SlideOffsetX(i) + 0.5f, 0.5f, static_cast<float>(kSlideCount - i)));
         t.SetScale(SD::Vec3(1.1f, 1.01f, 1.0f));
         t.SetOrient(SD::Mtx33::Identity());
-        if (GetPlayHooks().addSprite) GetPlayHooks().addSprite(*slide, kSlides[i].texture);
+        GetPlayHooks().addSprite(*slide, kSlides[i].texture);
         SetSpriteOpacity(slide, 1.0f);
         slide->Initialize(false);
     }

@@ -1,5 +1,7 @@
 #include "graphics/components/Geometry.h"
 
+#include <algorithm>
+#include <cmath>
 #include <vector>
 
 #include "engine/GameObject.h"
@@ -36,7 +38,16 @@ void Geometry::RegisterFunctions() {
 
 const SD::Mtx44& Geometry::GetRenderWorld() const {
     if (!GetOwner()) return SD::Mtx44::Identity();
-    return GetOwner()->GetTransform().GetGlobalMatrix();
+    const SD::Mtx44& world = GetOwner()->GetTransform().GetGlobalMatrix();
+    if (windStrength == 0.0f || windDirection.LengthSq() == 0.0f) return world;
+    // A shear of the model's space: x and z move with the height y.
+    const float lean = std::min(std::fabs(windStrength) * kWindLeanPerStrength, kMaxWindLean);
+    const SD::Vec3 along = windDirection.GetNormalized() * (windStrength < 0.0f ? -lean : lean);
+    SD::Mtx44 shear = SD::Mtx44::Identity();
+    shear.m[1] = along.x;
+    shear.m[9] = along.z;
+    leanedWorld = world * shear;
+    return leanedWorld;
 }
 
 void Geometry::ComputeBounds(AABB& box) {

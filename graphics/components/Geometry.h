@@ -42,6 +42,17 @@ public:
     void SetModel(Resource::iModel* m) { model = m; }
     const SD::Vec4& GetColor() const { return color; }
     void SetColor(const SD::Vec4& c) { color = c; }
+    // The wind the object bends with: a direction and a strength (0 stands straight). The
+    // drawn world matrix leans the model's upper parts along the direction, up to half its
+    // height at full strength.
+    static constexpr float kWindLeanPerStrength = 1.0f / 2000.0f;
+    static constexpr float kMaxWindLean = 0.5f;
+    void SetWind(const SD::Vec3& direction, float strength) {
+        windDirection = direction;
+        windStrength = strength;
+    }
+    const SD::Vec3& GetWindDirection() const { return windDirection; }
+    float GetWindStrength() const { return windStrength; }
     bool IsVisible() const { return visible; }
     void SetVisible(bool v) { visible = v; }
 
@@ -67,6 +78,10 @@ private:
     Resource::iModel* model = nullptr;
     SD::Vec4 color{1.0f, 1.0f, 1.0f, 1.0f};
     bool visible = false;
+    SD::Vec3 windDirection;
+    float windStrength = 0.0f;
+    // The world matrix leaned by the wind, rebuilt whenever it is asked for.
+    mutable SD::Mtx44 leanedWorld;
 };
 
 }  // namespace Aperture

@@ -58,6 +58,7 @@ public:
 
     // The game's own subsystem, run after the Manager; hand it in before Initialize.
     void SetGameSubsystem(std::unique_ptr<IGhostSubsystem> subsystem) { game_ = std::move(subsystem); }
+    IGhostSubsystem* GetGameSubsystem() const { return game_.get(); }
     void SetSettings(const Manager::Settings& settings) { settings_ = settings; }
     const Manager::Settings& GetSettings() const { return settings_; }
     // Null before Initialize.

@@ -7,7 +7,13 @@
 namespace SD {
 namespace {
 
-ISystem* MakeGhostEngine() { return &GhostEngine_::GetInstance(); }
+GameSoundPartMaker g_gamePart = nullptr;
+
+ISystem* MakeGhostEngine() {
+    GhostEngine_& ghost = GhostEngine_::GetInstance();
+    if (g_gamePart) ghost.SetGameSubsystem(g_gamePart());
+    return &ghost;
+}
 
 }  // namespace
 
@@ -19,5 +25,7 @@ void SupplySoundSystem(Registrations& registrations) {
         return ghost ? ghost->Summary() : std::string();
     });
 }
+
+void SupplyGameSoundPart(GameSoundPartMaker make) { g_gamePart = make; }
 
 }  // namespace SD

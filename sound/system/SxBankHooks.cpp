@@ -1,5 +1,7 @@
 #include "sound/system/SxBankHooks.h"
 
+#include "sound/engine/plugin/CSxPluginContexts.h"
+
 #include <algorithm>
 #include <cstring>
 #include <mutex>
@@ -46,6 +48,22 @@ void ReleaseBankMedia(SX::SxUniqueID mediaID, const uint8_t* data) {
         ref.bank = found->second;
         g_held.erase(found);
     }
+    if (SX::g_pBankMgr) SX::g_pBankMgr->ReleaseMedia(mediaID, ref);
+}
+
+// The same for plug-ins, whose contexts keep the bank as the media's holder.
+bool GetPluginMedia(uint32_t mediaID, const uint8_t*& data, uint32_t& size, void*& holder) {
+    SX::SxMediaRef ref;
+    if (!SX::g_pBankMgr || !SX::g_pBankMgr->GetMedia(mediaID, ref)) return false;
+    data = ref.data;
+    size = ref.size;
+    holder = ref.bank;
+    return true;
+}
+
+void ReleasePluginMedia(uint32_t mediaID, void* holder) {
+    SX::SxMediaRef ref;
+    ref.bank = static_cast<SX::CSxLoadedBank*>(holder);
     if (SX::g_pBankMgr) SX::g_pBankMgr->ReleaseMedia(mediaID, ref);
 }
 
@@ -185,12 +203,15 @@ std::unique_ptr<SX::ISxBankSource> OpenBankThroughStreams(const char* name, SX::
 void InstallBankHooks() {
     SX::g_MediaLookupHooks.findMedia = FindBankMedia;
     SX::g_MediaLookupHooks.releaseMedia = ReleaseBankMedia;
+    SX::g_MediaHooks.getMedia = GetPluginMedia;
+    SX::g_MediaHooks.releaseMedia = ReleasePluginMedia;
     SX::SxSetBankOpener(OpenBankThroughStreams);
 }
 
 void RemoveBankHooks() {
     SX::g_MediaLookupHooks.findMedia = nullptr;
     SX::g_MediaLookupHooks.releaseMedia = nullptr;
+    SX::g_MediaHooks = SX::SxMediaHooks();
     SX::SxSetBankOpener(nullptr);
 }
 

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "app/GameStartup.h"
 #include "engine/ComponentID.h"
 #include "engine/Factory.h"
 #include "engine/GameObject.h"
@@ -25,9 +26,7 @@
 #include "game/player/PlayerLogic.h"
 #include "game/systems/AudioLogic.h"
 #include "game/systems/SowlarSystem.h"
-#include "graphics/GraphicsStartup.h"
 #include "physics/Body.h"
-#include "physics/PhysicsRegistration.h"
 #include "platform/os/Clock.h"
 #include "platform/pad/Pad.h"
 #include "runtime/GameStateManager.h"
@@ -244,11 +243,7 @@ TEST(GameSound, TheMusicNarrationFlightWindPositionedSoundsAndSeasonsAreHeardInT
         {"new season's music", wait(150)},
     };
 
-    SD::Registrations& registrations = SD::StartupRegistrations();
-    Gedankenexperiment::SupplyPhysicsClasses(registrations);
-    Aperture::InstallGraphics(registrations);
-    SD::SupplySoundSystem(registrations);
-    QV::SupplyGameClasses(registrations);
+    qv::SupplyWholeGame(SD::StartupRegistrations());
 
     SD::RunOptions options;
     options.maxFrames = 3000;

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "app/GameStartup.h"
 #include "core/Manifest.h"
 #include "engine/Component.h"
 #include "engine/Factory.h"
@@ -18,12 +19,8 @@
 #include "engine/SuperialInStream.h"
 #include "engine/SuperialOutStream.h"
 #include "engine/SuperialValue.h"
-#include "game/GameRegistration.h"
 #include "game/components/WorldHooks.h"
-#include "graphics/GraphicsStartup.h"
-#include "physics/PhysicsRegistration.h"
 #include "runtime/Registration.h"
-#include "sound/system/SoundSystemRegistration.h"
 #include "support/TempTree.h"
 
 namespace {
@@ -38,10 +35,7 @@ std::string Text(const std::string& path) {
 // Every layer's classes, as start-up supplies them.
 void SupplyAll(SD::Registrations& registrations) {
     SD::SupplyEngineClasses(registrations);
-    Gedankenexperiment::SupplyPhysicsClasses(registrations);
-    Aperture::InstallGraphics(registrations);
-    QV::SupplyGameClasses(registrations);
-    SD::SupplySoundSystem(registrations);
+    qv::SupplyWholeGame(registrations);
     QV::SetWorldHooks(nullptr);
 }
 

@@ -14,23 +14,20 @@
 #include <utility>
 #include <vector>
 
+#include "app/GameStartup.h"
 #include "engine/Factory.h"
 #include "engine/GameObject.h"
 #include "engine/Level.h"
 #include "engine/Transform.h"
-#include "game/GameRegistration.h"
 #include "game/components/Spawner.h"
 #include "game/fireflies/Firefly.h"
 #include "game/fireflies/FireflyManager.h"
 #include "game/states/World.h"
-#include "graphics/GraphicsStartup.h"
-#include "physics/PhysicsRegistration.h"
 #include "platform/os/Clock.h"
 #include "runtime/GameStateManager.h"
 #include "runtime/Input.h"
 #include "runtime/InputCodes.h"
 #include "runtime/Registration.h"
-#include "sound/system/SoundSystemRegistration.h"
 #include "support/TempTree.h"
 #include "tests/app/GameDriving.h"
 #include "support/HeldKeys.h"
@@ -313,10 +310,7 @@ TEST(WholeGame, FromTheMenuIntoTheWorldPausedResumedThenCreditsAndQuit) {
     };
 
     SD::Registrations& registrations = SD::StartupRegistrations();
-    Gedankenexperiment::SupplyPhysicsClasses(registrations);
-    Aperture::InstallGraphics(registrations);
-    QV::SupplyGameClasses(registrations);
-    SD::SupplySoundSystem(registrations);
+    qv::SupplyWholeGame(registrations);
 
     SD::RunOptions options;
     options.maxFrames = 20000;

@@ -16,21 +16,18 @@
 #include <utility>
 #include <vector>
 
+#include "app/GameStartup.h"
 #include "core/EngineCore.h"
 #include "display/FrameMeasures.h"
 #include "engine/GameObject.h"
 #include "engine/Level.h"
-#include "game/GameRegistration.h"
 #include "graphics/Graphics.h"
-#include "graphics/GraphicsStartup.h"
 #include "graphics/ParticleCulling.h"
 #include "graphics/components/Sprite.h"
-#include "physics/PhysicsRegistration.h"
 #include "platform/os/Clock.h"
 #include "platform/sdl/SdlSession.h"
 #include "runtime/GameStateManager.h"
 #include "runtime/Registration.h"
-#include "sound/system/SoundSystemRegistration.h"
 #include "support/TempTree.h"
 
 namespace {
@@ -116,10 +113,7 @@ Box Band(const Box& area, double from, double to) {
 class WindowDisplay : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        Gedankenexperiment::SupplyPhysicsClasses(SD::StartupRegistrations());
-        Aperture::InstallGraphics(SD::StartupRegistrations());
-        QV::SupplyGameClasses(SD::StartupRegistrations());
-        SD::SupplySoundSystem(SD::StartupRegistrations());
+        qv::SupplyWholeGame(SD::StartupRegistrations());
     }
     void SetUp() override {
         for (const char* folder : {"Assets", "Graphics"})

@@ -37,7 +37,8 @@ TEST(GameRegistration, TheWorldLogicClassesRegisterUnderTheirNamesAndNumbers) {
         {"NaiveGrassBillboardLogic", 55}, {"StarfallTreeLeafLogic", 52}, {"SummerStarfallTreeLeafLogic", 59},
         {"SpringStarfallTreeLeafLogic", 58}, {"CloudLogic", 49}, {"FlowerCollection", 33}, {"PlayerLogic", 12},
         {"VernholmCameraLogic", 23}, {"ObscuraCameraLogic", 67}, {"DataBarController", 74}, {"PimselCamera", 78},
-        {"DustSystem", 27}, {"FireflyDust", 36}, {"CrystalMist", 45},
+        {"DustSystem", 27}, {"FireflyDust", 36}, {"CrystalMist", 45}, {"Collider2D", 30}, {"ShaderWind", 69},
+        {"SafeZone", 89},
     };
     for (const auto& [name, id] : expected) {
         SD::ComponentID found;
@@ -51,14 +52,14 @@ TEST(GameRegistration, TheWorldLogicClassesRegisterUnderTheirNamesAndNumbers) {
     // In the registration order, the HUD's widgets among them.
     EXPECT_EQ(registered,
               (std::vector<std::string>{
-                  "PlayerLogic", "CursorLogic", "FloatingLogic", "VernholmCameraLogic", "Firefly", "DustSystem", "Button", "FlowerCollection", "SpawnLogic", "FireflyDust", "HudCollector", "HudFade",
+                  "PlayerLogic", "CursorLogic", "FloatingLogic", "VernholmCameraLogic", "Firefly", "DustSystem", "Button", "Collider2D", "FlowerCollection", "SpawnLogic", "FireflyDust", "HudCollector", "HudFade",
                   "CheckBox", "Slider", "CrystalMist", "QuorvantaLogic", "CloudLogic", "Spawner", "StarfallTreeLeafLogic",
                   "NaiveGrassBillboardLogic", "Trigger", "GroupSpawner", "SpringStarfallTreeLeafLogic",
                   "SummerStarfallTreeLeafLogic", "GrassPatchLogic", "PulsingLightLogic", "WindLogic", "ShortTombstone",
-                  "TallTombstoneLogic", "LilyPadLogic", "WindTubeLogic", "ObscuraCameraLogic", "QuorvPhantom",
+                  "TallTombstoneLogic", "LilyPadLogic", "WindTubeLogic", "ObscuraCameraLogic", "ShaderWind", "QuorvPhantom",
                   "FloatingBulbLogic", "Collector", "MainTombstone", "WindTrigger", "DataBarController", "PimselCamera",
                   "SeasonTransitionLogic", "MountainSplitLogic",
-                  "SeasonalColorInterpLogic", "HudFadeTrigger", "RainLogic", "CameraTransitionTrigger",
+                  "SeasonalColorInterpLogic", "HudFadeTrigger", "RainLogic", "SafeZone", "CameraTransitionTrigger",
                   "RingTreeWindStreamLogic", "SyncLogic", "FloatingIslandLogic", "CircularSpinningLightLogic",
                   "FloatingLightLogic", "MoonLogic", "SimpleTombstoneLogic", "SpinningLogic", "FadeInLightLogic",
                   "HackProximitySpawn", "CrystalLogic", "FloatingIslandGlowLogic"}));

@@ -8,6 +8,7 @@
 #include <filesystem>
 
 #include "WorldLogicTestSupport.h"
+#include "game/systems/SowlarSystem.h"
 #include "engine/LevelLayerManager.h"
 
 namespace {
@@ -112,7 +113,10 @@ TEST_F(SampleWorldTest, TheWorldCarriesEveryKindAndTheyBehave) {
     // Proximity: the armed hatchery asks the music for its sound, the lookout turns the camera,
     // the narrator queues its fade.
     auto* hatchery = Of<QV::HackProximitySpawn>("Hatchery", QV::kHackProximitySpawnID);
-    hatchery->Arm();
+    // The first stage's group arms it.
+    EXPECT_FALSE(hatchery->IsArmed());
+    QV::SowlarSystem_::GetInstance().ActivateGroup("Group_01", false);
+    EXPECT_TRUE(hatchery->IsArmed());
     Place(player, {0, 0, -290});
     Frames(1, 0.1f);
     EXPECT_TRUE(hatchery->IsDone());

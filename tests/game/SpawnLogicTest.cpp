@@ -9,6 +9,7 @@
 #include "engine/ChangeActiveState.h"
 #include "core/Random.h"
 #include "engine/PlayStateQuery.h"
+#include "game/hud/HudHooks.h"
 
 namespace {
 
@@ -152,23 +153,22 @@ TEST_F(SpawnLogicTest, ARockRisesFromItsSunkPositionAndTheEditorSeesItWhereItEnd
 
 TEST_F(SpawnLogicTest, ABannerFadesInHoldsFifteenSecondsFromItsStartAndFadesOut) {
     SD::GameObject* banner = factory.CreateObject("Banner", nullptr);
-    hooks.opacity[banner] = 0.0f;
     banner->Initialize(false);
     std::vector<float> opacity;
     for (int frame = 0; frame < 6; ++frame) {
         Frame(0.25f);
-        opacity.push_back(hooks.opacity[banner]);
+        opacity.push_back(QV::GetSpriteOpacity(banner));
     }
     EXPECT_EQ(opacity, (std::vector<float>{0.0f, 0.375f, 0.75f, 1.125f, 1.5f, 1.5f}));
     // The fade-out starts on the first update past 15.0 s after the fade-in began.
     int frame = 6;
-    while (hooks.opacity[banner] == 1.5f && frame < 200) {
+    while (QV::GetSpriteOpacity(banner) == 1.5f && frame < 200) {
         Frame(0.25f);
         ++frame;
     }
     EXPECT_EQ(frame, 63);
     for (int i = 0; i < 5; ++i) Frame(0.25f);
-    EXPECT_FLOAT_EQ(hooks.opacity[banner], 0.0f);
+    EXPECT_FLOAT_EQ(QV::GetSpriteOpacity(banner), 0.0f);
     EXPECT_EQ(LogicOf(banner)->GetQueuedCount(), 0u);
     EXPECT_FALSE(LogicOf(banner)->HasStarted());
 }

@@ -155,11 +155,6 @@ public:
     void SetGeometryColor(SD::GameObject* object, const SD::Vec4& color) override {
         if (geometry.count(object)) geometry[object] = color;
     }
-    bool SetSpriteOpacity(SD::GameObject* object, float value) override {
-        if (!opacity.count(object)) return false;
-        opacity[object] = value;
-        return true;
-    }
     void ShowCollectionSparkles(SD::GameObject* firefly) override { calls.push_back("sparkles " + firefly->GetName()); }
     void SendFireflyToPlayer(SD::GameObject* firefly) override { calls.push_back("join " + firefly->GetName()); }
     void ScaleFollowDistance(SD::GameObject*, double factor) override { followDistance *= factor; }
@@ -191,7 +186,6 @@ public:
     std::vector<std::string> calls;
     std::map<SD::GameObject*, SD::Vec4> lights;
     std::map<SD::GameObject*, SD::Vec4> geometry;  // only the objects listed have one
-    std::map<SD::GameObject*, float> opacity;
     double followDistance = 100.0;
     int made = 0;
     SD::Vec3 lastForce;

@@ -85,10 +85,15 @@ SD::ISystem* MakeOrderProbe() { return new OrderProbe; }
 TEST(PhysicsRegistration, StartUpPlacesThePhysicsRightAfterTheWindow) {
     qvtest::TempTree tree;
     SD::Registrations& startup = SD::StartupRegistrations();
-    startup.SupplySystem("Physics_System", &MakeOrderProbe, true);
+    // Afresh: the first supplier of a system keeps it.
+    startup = SD::Registrations();
+    SD::SupplyEngineClasses(startup);
+    ASSERT_TRUE(startup.SupplySystem("Physics_System", &MakeOrderProbe, true));
     SD::RunOptions options;
     options.maxFrames = 1;
     EXPECT_TRUE(SD::RunProgram(options).clean);
+    startup = SD::Registrations();
+    SD::SupplyEngineClasses(startup);
     SupplyPhysicsClasses(startup);
     const std::vector<std::string> first(g_updateOrder.begin(), g_updateOrder.begin() + std::min<size_t>(5, g_updateOrder.size()));
     EXPECT_EQ(first, (std::vector<std::string>{"MessageSystem", "Input", "Window", "Physics", "SplineSystem"}));

@@ -228,4 +228,31 @@ TEST(Registration, SuppliedSystemsAreAddedWhereStartupPlacesThem) {
               std::find(order.begin(), order.end(), "LevelEditor"));
 }
 
+// The first supplier of a system keeps it: another maker under the same name is refused, and
+// the run logs the refusal once its logger exists; the same maker again is no conflict.
+TEST(Registration, ASecondSupplyOfASystemIsRefusedAndTheRunLogsIt) {
+    SD::Registrations& startup = SD::StartupRegistrations();
+    startup = SD::Registrations();
+    SD::SupplyEngineClasses(startup);
+    EXPECT_TRUE(startup.SupplySystem("LevelEditor", &TheEditor, false));
+    EXPECT_TRUE(startup.SupplySystem("LevelEditor", &TheEditor, false));
+    EXPECT_TRUE(startup.RefusedSupplies().empty());
+    EXPECT_FALSE(startup.SupplySystem("LevelEditor", &MakeTweakables, true));
+    ASSERT_EQ(startup.RefusedSupplies().size(), 1u);
+
+    qvtest::TempTree tree;
+    SD::RunOptions options;
+    options.maxFrames = 2;
+    g_updates.clear();
+    ::testing::internal::CaptureStderr();
+    const SD::RunSummary summary = SD::RunProgram(options);
+    const std::string log = ::testing::internal::GetCapturedStderr();
+    startup = SD::Registrations();
+    SD::SupplyEngineClasses(startup);
+    EXPECT_TRUE(summary.clean) << summary.error;
+    EXPECT_NE(log.find("System \"LevelEditor\" supplied twice: the first supply is kept."), std::string::npos) << log;
+    EXPECT_EQ(std::count(g_updates.begin(), g_updates.end(), "LevelEditor"), 2) << "the first maker's system ran";
+    EXPECT_EQ(std::count(g_updates.begin(), g_updates.end(), "TweakableSystem"), 0);
+}
+
 }  // namespace

@@ -338,6 +338,13 @@ bool ExtractCodebooks(const OggStream& stream, std::vector<Bytes>& books, std::s
     return true;
 }
 
+std::vector<Bytes> LibraryBooks(const SX::SxVorbisLibrary& library) {
+    std::vector<Bytes> books;
+    for (uint32_t i = 0; i < library.count; ++i)
+        books.emplace_back(library.data + library.offsets[i], library.data + library.offsets[i + 1]);
+    return books;
+}
+
 std::string LibrarySource(const std::vector<Bytes>& books) {
     std::string out =
         "// The built-in codebook library: every codebook packed media may index, in the packer's\n"
@@ -373,7 +380,8 @@ uint32_t SetupID(const uint8_t* setup, uint32_t size, uint32_t channels, uint32_
 }
 
 bool Pack(const OggStream& stream, const SX::SxVorbisLibrary& library, const PackOptions& options, Bytes& media,
-          std::string& error) {
+          std::string& error, bool* missingCodebook) {
+    if (missingCodebook) *missingCodebook = false;
     Identification id;
     if (!ReadIdentification(stream.packets[0], id, error) || !SetupStart(stream, error)) return false;
 
@@ -392,6 +400,7 @@ bool Pack(const OggStream& stream, const SX::SxVorbisLibrary& library, const Pac
         const auto found = index.find(packed);
         if (found == index.end()) {
             error = "codebook " + std::to_string(b) + " is not in the codebook library";
+            if (missingCodebook) *missingCodebook = true;
             return false;
         }
         setup.Write(found->second, 10);

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Regenerates the built-in codebook library from the encoder's own codebooks: a short noise
-# signal is encoded at every quality for one, two and six channels at the usual sample rates,
-# and every distinct codebook of the results is kept.
+# signal is encoded at every quality for one to six channels at every rate from 8 to 96 kHz,
+# and every distinct codebook of the results is added after those the library already holds
+# (the packer given must be built with the current library), so packed media stay valid.
 # usage: make-library.sh <vorbispacker> [out.cpp]
 set -euo pipefail
 packer=${1:?usage: make-library.sh <vorbispacker> [out.cpp]}
@@ -9,8 +10,8 @@ out=${2:-$(dirname "$0")/../../sound/engine/vorbis/SxVorbisLibraryData.cpp}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 files=()
-for rate in 22050 32000 44100 48000; do
-  for channels in 1 2 6; do
+for rate in 8000 11025 16000 22050 24000 32000 44100 48000 88200 96000; do
+  for channels in 1 2 3 4 5 6; do
     head -c $((rate * channels)) /dev/urandom > "$work/noise.raw"
     for quality in -1 0 1 2 3 4 5 6 7 8 9 10; do
       ogg="$work/$rate-$channels-$quality.ogg"

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "sound/engine/index/CSxObjectIndex.h"
+#include "sound/engine/lower/CSxLEngine.h"
 #include "sound/engine/memory/SxMemoryMgr.h"
 #include "sound/engine/plugin/SxFXMemAlloc.h"
 #include "sound/engine/plugin/SxPluginTable.h"
@@ -10,7 +11,11 @@
 
 namespace SX {
 
-CSxFxBase::~CSxFxBase() { TermParams(); }
+CSxFxBase::~CSxFxBase() {
+    // No mix node may run, or later compare against, an effect made from this one.
+    CSxLEngine::StopMixBussesUsingFx(this);
+    TermParams();
+}
 
 void CSxFxBase::TermParams() {
     if (m_params) m_params->Term(&g_LEngineFxAllocator);

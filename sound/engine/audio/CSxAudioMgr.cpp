@@ -404,6 +404,21 @@ void CSxAudioMgr::StopPending(const Selection& selection) {
         }
 }
 
+void CSxAudioMgr::PausePendingAction(const SxPendingAction* pending, uint32_t pauses) {
+    if (pauses == 0) return;
+    for (Node** link = &m_pending; *link; link = &(*link)->next) {
+        Node* node = *link;
+        if (node->action != pending) continue;
+        *link = node->next;
+        FreeNode(node);
+        SxPendingAction* paused = const_cast<SxPendingAction*>(pending);
+        paused->pausedFrame = g_uSxAudioFrameCounter;
+        paused->pauseCount = pauses - 1;
+        if (!AppendPaused(paused)) Drop(paused);
+        return;
+    }
+}
+
 void CSxAudioMgr::PausePending(const Selection& selection) {
     for (Node* node = m_paused; node; node = node->next)
         if (MatchesOrContinues(*node->action, selection)) ++node->action->pauseCount;

@@ -75,6 +75,8 @@ public:
     void StopPending(const Selection& selection);
     // Pending entries move to the paused list; paused ones need one more resume.
     void PausePending(const Selection& selection);
+    // One entry still pending (not yet run) is paused at once, needing that many resumes.
+    void PausePendingAction(const SxPendingAction* pending, uint32_t pauses);
     // Paused entries needing no more resumes go back by the frames they spent paused; the
     // others need one resume less. A master resume ignores the counts.
     void ResumePending(const Selection& selection, bool master);

@@ -29,4 +29,7 @@ private:
     ISxBusObject* m_bus = nullptr;
 };
 
+// The master bus as the hierarchy installed it; empty when none is loaded.
+inline BusHandle MasterBusHandle() { return BusHandle(g_BusHooks.masterBus ? g_BusHooks.masterBus() : nullptr); }
+
 }  // namespace SX

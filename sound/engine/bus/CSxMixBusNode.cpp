@@ -25,6 +25,7 @@ SXRESULT CSxMixBusNode::Init(uint32_t channelMask, uint16_t maxFrames, BusHandle
         }
     }
     m_bus = bus;
+    m_passThrough = false;
     m_volume = m_previousVolume = m_lfe = m_previousLfe = 1.0f;
     m_volumeDb = m_lfeDb = 0.0f;
     for (CSxBusFxSlot& slot : m_slots) slot.Drop();
@@ -62,11 +63,15 @@ void CSxMixBusNode::SetLfeDb(float db) {
     m_lfe = SxMath::DbToLinear(db);
 }
 
-void CSxMixBusNode::ReloadVolumes() {
-    SetVolumeDb(m_bus.VolumeDb());
-    SetLfeDb(m_bus.LfeDb());
+void CSxMixBusNode::SetLevels(float volumeDb, float lfeDb) {
+    SetVolumeDb(volumeDb);
+    SetLfeDb(lfeDb);
     m_previousVolume = m_volume;
     m_previousLfe = m_lfe;
+}
+
+void CSxMixBusNode::ReloadVolumes() {
+    if (!m_passThrough) SetLevels(m_bus.VolumeDb(), m_bus.LfeDb());
     if (m_environmentID != 0) {
         float volumes[6] = {1, 1, 1, 1, 1, 1};
         if (!g_BusHooks.environmentVolumes || !g_BusHooks.environmentVolumes(m_environmentID, volumes))

@@ -50,6 +50,14 @@ public:
     bool HoldsFx(const ISxEffectObject* effect) const;
     CSxBusFxSlot& FxSlot(uint32_t slot) { return m_slots[slot]; }
 
+    // Both levels at once, with no ramp from the former ones.
+    void SetLevels(float volumeDb, float lfeDb);
+    // The master bus's own node: what plays on the master bus gathers here at unity and its
+    // environmental sends leave from here; the master node applies the master bus's effects
+    // and levels.
+    void SetPassThrough() { m_passThrough = true; }
+    float VolumeDb() const { return m_volumeDb; }
+    float LfeDb() const { return m_lfeDb; }
     void SetVolumeDb(float db);
     void IncrVolumeDb(float db) { SetVolumeDb(m_volumeDb + db); }
     void SetLfeDb(float db);
@@ -82,6 +90,7 @@ private:
     float m_previousSpeakers[6] = {1, 1, 1, 1, 1, 1};
     SxUniqueID m_environmentID = 0;
     uint32_t m_refCount = 0;
+    bool m_passThrough = false;
 };
 
 }  // namespace SX

@@ -1,7 +1,6 @@
 #include "sound/engine/buses/CSxBus.h"
 
 #include <algorithm>
-#include <mutex>
 
 #include "sound/engine/audio/CSxAudioMgr.h"
 #include "sound/engine/buses/CSxActionDuck.h"
@@ -19,7 +18,6 @@ namespace SX {
 
 namespace {
 
-std::mutex g_masterLock;
 CSxBus* g_masterBus = nullptr;
 
 // Audio buses and motion buses each stay in their own tree.
@@ -46,8 +44,9 @@ CSxBus* CSxBus::Create(SxUniqueID id) {
     auto* bus = SxNew<CSxBus>(g_DefaultPoolId, id);
     if (!bus) return nullptr;
     if (g_pObjectIndex) g_pObjectIndex->AddToIndex(bus);
-    std::lock_guard<std::mutex> lock(g_masterLock);
-    if (!g_masterBus) g_masterBus = bus;
+    SxUnderTableLock(SxIndex_Node, [bus] {
+        if (!g_masterBus) g_masterBus = bus;
+    });
     return bus;
 }
 
@@ -55,24 +54,25 @@ CSxBus::CSxBus(SxUniqueID id) : CSxParentNode(id) {}
 
 CSxBus::~CSxBus() {
     for (DuckItem* item : m_duckItems) SxDelete(g_DefaultPoolId, item);
-    std::lock_guard<std::mutex> lock(g_masterLock);
-    if (g_masterBus == this) g_masterBus = nullptr;
+    SxUnderTableLock(SxIndex_Node, [this] {
+        if (g_masterBus == this) g_masterBus = nullptr;
+    });
 }
 
+// The master pointer is kept under the node table's lock.
 bool CSxBus::IsMasterBus() const {
-    std::lock_guard<std::mutex> lock(g_masterLock);
-    return g_masterBus == this;
+    return SxUnderTableLock(SxIndex_Node, [this] { return g_masterBus == this; });
 }
 
 CSxBus* CSxBus::GetMasterBusAndAddRef() {
-    std::lock_guard<std::mutex> lock(g_masterLock);
-    if (g_masterBus) g_masterBus->AddRef();
-    return g_masterBus;
+    return SxUnderTableLock(SxIndex_Node, [] {
+        if (g_masterBus) g_masterBus->AddRef();
+        return g_masterBus;
+    });
 }
 
 void CSxBus::ClearMasterBus() {
-    std::lock_guard<std::mutex> lock(g_masterLock);
-    g_masterBus = nullptr;
+    SxUnderTableLock(SxIndex_Node, [] { g_masterBus = nullptr; });
 }
 
 SXRESULT CSxBus::AddChild(SxUniqueID childID) {
@@ -164,17 +164,69 @@ CSxBus* CSxBus::RoutingBusAndAddRef(const CSxParameterNodeBase* node) {
     return GetMasterBusAndAddRef();
 }
 
-void CSxBus::CountPlay(const CSxParameterNodeBase* node, bool started) {
+SXRESULT CSxBus::CountPlay(const CSxParameterNodeBase* node, bool started, SxPlayCountRecord& record,
+                           bool makeRoom) {
+    SXRESULT result = SX_Success;
     CSxBus* routing = RoutingBusAndAddRef(node);
+    bool limitReleased = false;
     for (CSxBus* bus = routing; bus; bus = bus->ParentBus()) {
         if (started) {
+            if (bus->LimitsItsOwn() && !record.busLimitApplied) {
+                record.busLimitApplied = true;
+                result = bus->ApplyInstanceLimit(record, makeRoom);
+            }
             if (++bus->m_playCount == 1) bus->ChangeDuckState(Duck_Ducking);
-        } else if (bus->m_playCount && --bus->m_playCount == 0) {
+            continue;
+        }
+        if (bus->LimitsItsOwn() && !limitReleased) {
+            limitReleased = true;
+            if (bus->m_limiterCount) --bus->m_limiterCount;
+        }
+        if (bus->m_playCount && --bus->m_playCount == 0) {
             const bool recover = bus->m_recoverySamples && !bus->m_targets.empty() && bus->ScheduleRelease();
             bus->ChangeDuckState(recover ? Duck_Recovering : Duck_Idle);
         }
     }
     if (routing) routing->Release();
+    return result;
+}
+
+CSxBus* CSxBus::LimitingBusAndAddRef(const CSxParameterNodeBase* node) {
+    CSxBus* bus = RoutingBusAndAddRef(node);
+    CSxBus* limiting = bus;
+    while (limiting && !limiting->LimitsItsOwn()) limiting = limiting->ParentBus();
+    if (limiting != bus) {
+        if (limiting) limiting->AddRef();
+        if (bus) bus->Release();
+    }
+    return limiting;
+}
+
+uint16_t CSxBus::MaxInstances() const {
+    if (m_maxInstances != 0 && IsRTPCSubscribed(SxRTPC_MaxInstances))
+        return static_cast<uint16_t>(RTPCValue(SxRTPC_MaxInstances, nullptr));
+    return m_maxInstances;
+}
+
+SXRESULT CSxBus::ApplyInstanceLimit(SxPlayCountRecord& record, bool makeRoom) {
+    const uint32_t count = ++m_limiterCount;
+    const uint16_t limit = MaxInstances();
+    if (!makeRoom || limit == 0 || count - record.busKickCount <= limit) return SX_Success;
+    // Too many: the weakest instance through this bus makes room, or the new one is refused.
+    const SXRESULT result = CSxURenderer::KickOut(record.priority, nullptr, ID(), m_killNewest, m_useVirtual, true);
+    if (result == SX_Success) ++record.busKickCount;
+    return result;
+}
+
+bool CSxBus::IsInLimitChain(const CSxParameterNodeBase* node, SxUniqueID busID) {
+    CSxBus* routing = RoutingBusAndAddRef(node);
+    bool found = false;
+    for (const CSxBus* bus = routing; bus && !found; bus = bus->ParentBus()) {
+        found = bus->ID() == busID;
+        if (bus->m_ownInstanceLimit) break;
+    }
+    if (routing) routing->Release();
+    return found;
 }
 
 bool CSxBus::HasEffect() const {
@@ -193,30 +245,80 @@ bool CSxBus::IsBusFxBypassed(uint32_t slot) const {
 }
 
 void CSxBus::NotifyEffectChanged(uint32_t slot, bool effect) const {
-    if (effect)
-        CSxLEngine::SetBusFx(ID(), slot);
-    else if (slot <= 4)
-        CSxLEngine::BypassBusFx(ID(), IsBusFxBypassed(slot) ? 1u << slot : 0u, 1u << slot);
+    const bool master = IsMasterBus();
+    if (effect) {
+        if (master)
+            CSxLEngine::SetMasterBusFx(slot);
+        else
+            CSxLEngine::SetBusFx(ID(), slot);
+        // The bus may have become a mix bus, or stopped being one: its levels move with it.
+        const_cast<CSxBus*>(this)->RecalcNotification();
+    } else if (slot <= 4) {
+        const uint32_t bits = IsBusFxBypassed(slot) ? 1u << slot : 0u;
+        if (master)
+            CSxLEngine::BypassMasterBusFx(bits, 1u << slot);
+        else
+            CSxLEngine::BypassBusFx(ID(), bits, 1u << slot);
+    }
+}
+
+void CSxBus::AddOwnLevels(SxAudioSums& sums, uint32_t mask, float& factor) const {
+    SxAudioSums unusedOffsets;
+    GetOwnAudioParameters(sums, mask, nullptr, false, unusedOffsets, factor);
+    const float duck = TotalDuck();
+    if (mask & SxParamMask_Volume) sums.volume += duck + m_busProps.GetFloat(SxProp_Volume);
+    if (mask & SxParamMask_LFE) sums.lfe += duck + m_busProps.GetFloat(SxProp_LFE);
+    if (mask & SxParamMask_Pitch) sums.pitch += m_busProps.GetFloat(SxProp_Pitch);
+    if (mask & SxParamMask_LPF) sums.lpf += m_busProps.GetFloat(SxProp_LPF);
 }
 
 void CSxBus::AddBusParameters(const CSxParameterNodeBase* node, SxAudioSums& sums, uint32_t mask,
-                              CSxRegisteredObj* gameObj) {
+                              float& volumeFactor) {
     CSxBus* routing = RoutingBusAndAddRef(node);
     for (const CSxBus* bus = routing; bus; bus = bus->ParentBus()) {
-        auto own = [&](uint32_t prop) { return bus->m_busProps.GetFloat(prop) + bus->RTPCValue(prop, gameObj); };
-        const float duck = bus->TotalDuck();
-        if (mask & SxParamMask_Volume) sums.volume += duck + own(SxProp_Volume);
-        if (mask & SxParamMask_LFE) sums.lfe += duck + own(SxProp_LFE);
-        if (mask & SxParamMask_Pitch) sums.pitch += own(SxProp_Pitch);
-        if (mask & SxParamMask_LPF) sums.lpf += own(SxProp_LPF);
+        // From the first mix bus up, volume and LFE are applied by the lower engine's nodes.
+        if (bus->HasEffect()) mask &= ~(SxParamMask_Volume | SxParamMask_LFE);
+        float factor = 1.0f;
+        bus->AddOwnLevels(sums, mask, factor);
+        if (mask & SxParamMask_Volume) volumeFactor *= factor;
     }
     if (routing) routing->Release();
 }
 
+float CSxBus::MixLevelDb(uint32_t mask) const {
+    SxAudioSums sums;
+    float factor = 1.0f;
+    for (const CSxBus* bus = this; bus && (bus == this || !bus->HasEffect()); bus = bus->ParentBus())
+        bus->AddOwnLevels(sums, mask, factor);
+    const float db = mask == SxParamMask_Volume ? sums.volume : sums.lfe;
+    return factor == 1.0f ? db : (db + 96.3f) * std::max(factor, 0.0f) - 96.3f;
+}
+
+void CSxBus::RecalcNotification() {
+    if (HasEffect()) {
+        if (IsMasterBus()) {
+            CSxLEngine::SetMasterBusVolume(MixVolumeDb());
+            CSxLEngine::SetMasterBusLFE(MixLfeDb());
+        } else {
+            CSxLEngine::SetBusVolume(ID(), MixVolumeDb());
+            CSxLEngine::SetBusLFE(ID(), MixLfeDb());
+        }
+    }
+    for (CSxPBI* instance = CSxURenderer::FirstActive(); instance; instance = CSxURenderer::NextActive(instance)) {
+        CSxBus* routing = RoutingBusAndAddRef(instance->Node());
+        if (RoutesThrough(routing, this)) instance->InvalidateParameters();
+        if (routing) routing->Release();
+    }
+    CSxParentNode::RecalcNotification();
+}
+
 // --- ducking ---
 
-float CSxBus::OwnVolumeDb(CSxRegisteredObj* gameObj) const {
-    return TotalDuck() + m_busProps.GetFloat(SxProp_Volume) + RTPCValue(SxProp_Volume, gameObj);
+float CSxBus::OwnVolumeDb() const {
+    SxAudioSums sums;
+    float factor = 1.0f;
+    AddOwnLevels(sums, SxParamMask_Volume, factor);
+    return sums.volume;
 }
 
 float CSxBus::TotalDuck() const {
@@ -282,16 +384,6 @@ SXRESULT CSxBus::ApplyDuckTargets() {
     return result;
 }
 
-void CSxBus::DuckChanged(float) {
-    // Every bus folds its values into the instances that play through it: they recompute
-    // their parameters when next asked, as after any change of the tree's values.
-    for (CSxPBI* instance = CSxURenderer::FirstActive(); instance; instance = CSxURenderer::NextActive(instance)) {
-        CSxBus* routing = RoutingBusAndAddRef(instance->Node());
-        if (RoutesThrough(routing, this)) instance->InvalidateParameters();
-        if (routing) routing->Release();
-    }
-}
-
 CSxBus::DuckItem::~DuckItem() {
     if (m_transition) m_transition->RemoveTransitionUser(this);
 }
@@ -301,7 +393,7 @@ void CSxBus::DuckItem::TransUpdateValue(int32_t, float value, bool done) {
     m_volume = value;
     if (done) m_transition = nullptr;
     const float after = m_owner.TotalDuck();
-    if (after != before) m_owner.DuckChanged(after - before);
+    if (after != before) m_owner.RecalcNotification();
 }
 
 void CSxBus::DuckItem::Move(float target, uint32_t timeMs, SxCurveInterpolation curve) {

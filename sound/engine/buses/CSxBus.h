@@ -44,23 +44,47 @@ public:
     static CSxBus* RoutingBusAndAddRef(const CSxParameterNodeBase* node);
 
     // A sound of the node starts or ends: every bus it plays through counts it; the first
-    // sound of a bus starts its ducking and the last one releases it.
-    static void CountPlay(const CSxParameterNodeBase* node, bool started);
-    // Adds what the node's buses give an instance of it (their values and, for buses that are
-    // not mixed in the lower engine, their ducking) to the sums.
+    // sound of a bus starts its ducking and the last one releases it. The first bus from the
+    // routing bus up that has its own instance limit, or the top bus, applies its limit once
+    // per request: 1 passes, 2 refuses, 80 asks for the new instance to be virtual.
+    // Without makeRoom the limit only counts the request.
+    static SXRESULT CountPlay(const CSxParameterNodeBase* node, bool started, SxPlayCountRecord& record,
+                              bool makeRoom = true);
+    // Whether what the node plays is limited by the bus: the bus is its routing bus or one
+    // above it, with no bus of its own limit in between.
+    static bool IsInLimitChain(const CSxParameterNodeBase* node, SxUniqueID busID);
+    // The bus whose limit counts what the node plays: the first from its routing bus up with
+    // its own limit, else the top bus. With a reference, or null.
+    static CSxBus* LimitingBusAndAddRef(const CSxParameterNodeBase* node);
+    // Its most instances (0: no limit), from game parameter 9 when a curve drives it.
+    uint16_t MaxInstances() const;
+    bool KillsNewest() const { return m_killNewest; }
+    bool UsesVirtual() const { return m_useVirtual; }
+    // Adds what the node's buses give an instance of it to the sums: pitch and low-pass of every
+    // bus up the chain, volume and LFE (with ducking and mute) only of the buses below the first
+    // mix bus, whose node applies its own and those above. Buses take their global values.
     static void AddBusParameters(const CSxParameterNodeBase* node, SxAudioSums& sums, uint32_t mask,
-                                 CSxRegisteredObj* gameObj);
+                                 float& volumeFactor);
 
     // A mix bus (an effect, or environmental) has its own node in the lower engine.
     bool HasEffect() const;
     bool IsEnvironmental() const { return m_environmental; }
+    // The speakers the bus mixes to (a channel mask; 0: all).
+    uint32_t Channels() const { return m_channels; }
     // Slot 0-3 (4: every effect) bypassed: by its game parameter when one drives it and the slot
     // holds an effect, else by the values set at run time, else by the bank data.
     bool IsBusFxBypassed(uint32_t slot) const;
     CSxBusMixView& MixView() { return m_mixView; }
     CSxBus* ParentBus() const { return static_cast<CSxBus*>(Parent()); }
-    // The bus's own volume in dB: its ducking, its volume and its game-parameter offset.
-    float OwnVolumeDb(CSxRegisteredObj* gameObj) const;
+    // The bus's own volume in dB: its ducking, its volume, its game-parameter and state values.
+    float OwnVolumeDb() const;
+    // What a mix bus's node applies, in dB: the bus's own volume (or LFE) with those of the
+    // plain buses above it up to the next mix bus, lowered by its mute.
+    float MixVolumeDb() const { return MixLevelDb(SxParamMask_Volume); }
+    float MixLfeDb() const { return MixLevelDb(SxParamMask_LFE); }
+    // Values of the bus changed: its node takes its new levels, what plays through it
+    // recomputes, and the buses below follow.
+    void RecalcNotification() override;
     uint32_t BusPlayCount() const { return m_playCount; }
     // Active while anything plays through it.
     bool IsActiveForRTPC() const override { return m_playCount != 0; }
@@ -105,11 +129,14 @@ private:
         float m_volume = 0.0f;
     };
 
+    // One of volume or LFE (a mask bit): the bus's own sums, and the mute ratio into factor.
+    void AddOwnLevels(SxAudioSums& sums, uint32_t mask, float& factor) const;
+    float MixLevelDb(uint32_t mask) const;
+    bool LimitsItsOwn() const { return m_ownInstanceLimit || !ParentBus(); }
+    SXRESULT ApplyInstanceLimit(SxPlayCountRecord& record, bool makeRoom);
     void ChangeDuckState(DuckState state);
     SXRESULT ApplyDuckTargets();
     DuckItem* FindDuckItem(SxUniqueID from);
-    // The total duck moved by delta: what plays through the bus hears it.
-    void DuckChanged(float delta);
     bool ScheduleRelease();
 
     SxPropBundle m_busProps;
@@ -117,6 +144,8 @@ private:
     std::vector<DuckItem*> m_duckItems;
     uint32_t m_recoverySamples = 0;
     uint32_t m_playCount = 0;
+    // What the bus's instance limit counts.
+    uint32_t m_limiterCount = 0;
     float m_maxDuckVolume = kNoDuckFloor;
     CSxBusMixView m_mixView{*this};
     uint16_t m_maxInstances = 0;

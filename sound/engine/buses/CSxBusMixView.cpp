@@ -4,13 +4,25 @@
 
 namespace SX {
 
-SxUniqueID CSxBusMixView::BusID() const { return m_bus.ID(); }
+namespace {
 
-ISxBusObject* CSxBusMixView::ParentBus() const {
-    for (CSxBus* bus = m_bus.ParentBus(); bus; bus = bus->ParentBus())
-        if (bus->HasEffect()) return &bus->MixView();
+// The first mix bus from bus up, as a node below the master; null for the master or none.
+ISxBusObject* MixNodeBus(CSxBus* bus) {
+    for (; bus; bus = bus->ParentBus())
+        if (bus->HasEffect()) return bus->IsMasterBus() ? nullptr : &bus->MixView();
     return nullptr;
 }
+
+}  // namespace
+
+SxUniqueID CSxBusMixView::BusID() const { return m_bus.ID(); }
+
+ISxBusObject* CSxBusMixView::ParentBus() const { return MixNodeBus(m_bus.ParentBus()); }
+
+float CSxBusMixView::VolumeDb() const { return m_bus.HasEffect() ? m_bus.MixVolumeDb() : 0.0f; }
+float CSxBusMixView::LfeDb() const { return m_bus.HasEffect() ? m_bus.MixLfeDb() : 0.0f; }
+
+uint32_t CSxBusMixView::ChannelMask() const { return m_bus.Channels(); }
 
 bool CSxBusMixView::FeedsEnvironmental() const { return m_bus.IsEnvironmental(); }
 
@@ -36,12 +48,18 @@ void CSxBusMixView::Release() { m_bus.Release(); }
 
 ISxBusObject* SxOutputMixBus(const CSxParameterNodeBase* node) {
     CSxBus* routing = CSxBus::RoutingBusAndAddRef(node);
-    ISxBusObject* found = nullptr;
-    for (CSxBus* bus = routing; bus && !found; bus = bus->ParentBus())
-        if (bus->HasEffect()) found = &bus->MixView();
+    ISxBusObject* found = MixNodeBus(routing);
     // The bus stays alive while its node holds it; the index holds it until then.
     if (routing) routing->Release();
     return found;
+}
+
+ISxBusObject* SxMasterMixBus() {
+    CSxBus* master = CSxBus::GetMasterBusAndAddRef();
+    if (!master) return nullptr;
+    // The object index holds the master bus while it is loaded.
+    master->Release();
+    return &master->MixView();
 }
 
 }  // namespace SX

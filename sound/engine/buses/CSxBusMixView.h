@@ -1,8 +1,8 @@
 #pragma once
 // A mix bus of the hierarchy (one with effects, or one that feeds environments) as the lower
-// engine sees it: its effects, their bypass and its environmental feed run in the bus's mix
-// node. Its volume and LFE stay with the hierarchy, which folds them (with ducking and game
-// parameters, per game object) into every instance below, so the node mixes at unity.
+// engine sees it: its node applies the bus's effects, then its volume and LFE level (with its
+// ducking, mute, state values and global game-parameter values, and those of the plain buses
+// above it), on the bus's channels. The master bus's view is the master node's.
 #include "sound/engine/bus/ISxBusObject.h"
 
 namespace SX {
@@ -15,11 +15,12 @@ public:
     explicit CSxBusMixView(CSxBus& bus) : m_bus(bus) {}
 
     SxUniqueID BusID() const override;
-    // The nearest mix bus above; null: the master node.
+    // The nearest mix bus above that is not the master; null: the master node.
     ISxBusObject* ParentBus() const override;
-    float VolumeDb() const override { return 0.0f; }
-    float LfeDb() const override { return 0.0f; }
-    uint32_t ChannelMask() const override { return 0; }
+    // A plain bus gives 0 dB: its levels are folded into what plays through it.
+    float VolumeDb() const override;
+    float LfeDb() const override;
+    uint32_t ChannelMask() const override;
     bool FeedsEnvironmental() const override;
     bool HasEffects() const override;
     bool BypassAllFx() const override;
@@ -33,8 +34,12 @@ private:
     CSxBus& m_bus;
 };
 
-// The mix bus an instance is mixed through: the nearest mix bus from its routing bus up; null
-// for none.
+// The mix bus below the master an instance is mixed through: the nearest mix bus from its
+// routing bus up; null when that is the master bus or there is none (the master node then
+// takes the instance).
 ISxBusObject* SxOutputMixBus(const CSxParameterNodeBase* node);
+
+// The master bus's view for the lower engine; null while no bus is loaded.
+ISxBusObject* SxMasterMixBus();
 
 }  // namespace SX

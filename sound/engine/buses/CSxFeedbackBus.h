@@ -17,7 +17,7 @@ public:
     static CSxFeedbackBus* GetMasterMotionBusAndAddRef();
 
     // The volume in dB the master motion bus and the buses above it give a motion instance.
-    static float MotionVolumeDb(CSxRegisteredObj* gameObj);
+    static float MotionVolumeDb();
 };
 
 }  // namespace SX

@@ -65,7 +65,7 @@ uint32_t s_lastSequence = 0;
 }  // namespace
 
 bool CSxContinuousPBI::Schedule(int32_t delaySamples, const SxFadeParams& fadeIn, bool fadeOutThis,
-                                const SxFadeParams& fadeOut, uint32_t continuousSequence) {
+                                const SxFadeParams& fadeOut, uint32_t continuousSequence, bool pauseWaiting) {
     if (!g_pAudioMgr || !m_list || m_nextItem == 0) return false;
     CSxActionPlayAndContinue* action = CSxActionPlayAndContinue::Create(m_list);
     auto* pending = action ? SxNew<SxPendingAction>(g_DefaultPoolId) : nullptr;
@@ -88,7 +88,10 @@ bool CSxContinuousPBI::Schedule(int32_t delaySamples, const SxFadeParams& fadeIn
     // The list goes to the action first: an item due at once is played now, and its instance
     // takes the list over.
     ReleaseList();
+    // An action within the look-ahead runs at once and is not left to pause.
+    const bool waits = static_cast<uint32_t>(std::max(delaySamples, 0) / kFrameSamples) > g_pAudioMgr->LookAhead();
     g_pAudioMgr->EnqueueOrExecuteAction(pending);
+    if (pauseWaiting && waits) g_pAudioMgr->PausePendingAction(pending, PauseCount());
     // Kept while the action may still stop this instance, so that it can forget it.
     if (fadeOutThis && !m_action)
         m_action = action;
@@ -114,10 +117,17 @@ void CSxContinuousPBI::NotifyTimeLeft(float timeLeftMs) {
                      SxFadeParams{fade, curve});
             return;
         }
-        case Transition_TriggerRate:
-            Schedule(std::max(SxTimeConv::MillisecondsToSamples(m_transitionMs), kFrameSamples),
-                     SxFadeParams(), false, SxFadeParams());
+        case Transition_TriggerRate: {
+            // Counted from the sample this item started on. This runs once the frame is rendered:
+            // an action within the look-ahead plays at once, in the next frame, so it is told a
+            // frame less.
+            int32_t delay = std::max(SxTimeConv::MillisecondsToSamples(m_transitionMs), kFrameSamples) +
+                            static_cast<int32_t>(StartFrameOffset());
+            if (g_pAudioMgr && static_cast<uint32_t>(delay / kFrameSamples) <= g_pAudioMgr->LookAhead())
+                delay -= kFrameSamples;
+            Schedule(delay, SxFadeParams(), false, SxFadeParams(), 0, true);
             return;
+        }
         case Transition_SampleAccurate:
             // Played now, the next item waits on this one's voice and starts on the sample after
             // its last.
@@ -152,7 +162,7 @@ void CSxContinuousPBI::Term(bool initFailed) {
                 delay = static_cast<int32_t>((lookAhead + 10) * kFrameSamples);
                 if (m_transition == Transition_Delay) delay = std::max(delay, transition);
             }
-            Schedule(delay, SxFadeParams(), false, SxFadeParams());
+            Schedule(delay, SxFadeParams(), false, SxFadeParams(), 0, m_transitionMs != 0.0f && !crossfade);
         }
         if (next) next->Release();
     }

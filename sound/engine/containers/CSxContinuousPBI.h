@@ -54,9 +54,11 @@ public:
 
 private:
     bool MaySeek() const;
-    // Makes the pending action of the next item; false when memory fails.
+    // Makes the pending action of the next item; false when memory fails. With pauseWaiting, an
+    // action that waits (a frame or more) is paused at once by this instance's pauses, so that
+    // a paused chain stays paused.
     bool Schedule(int32_t delaySamples, const SxFadeParams& fadeIn, bool fadeOutThis, const SxFadeParams& fadeOut,
-                  uint32_t continuousSequence = 0);
+                  uint32_t continuousSequence = 0, bool pauseWaiting = false);
     void ReleaseList();
 
     SxContinueList* m_list = nullptr;

@@ -1,6 +1,7 @@
 #include "sound/engine/events/SxHierarchyHooks.h"
 
 #include "sound/engine/attenuations/SxEffectHooks.h"
+#include "sound/engine/buses/CSxBusMixView.h"
 #include "sound/engine/audio/CSxAudioMgr.h"
 #include "sound/engine/dialogue/SxDynamicSequenceMessages.h"
 #include "sound/engine/events/CSxAction.h"
@@ -126,6 +127,7 @@ void SetEffect(const SxQueuedMsgHeader& header) {
 SXRESULT SxInitHierarchy(CSxAudioMgr& mgr, float defaultPoolThreshold, float lowerEngineThreshold) {
     g_EventHooks.findEventAndAddRef = FindEvent;
     SxInstallEffectHooks();
+    g_BusHooks.masterBus = SxMasterMixBus;
     g_FrameHooks.processLimiters = [] {
         CSxURenderer::ProcessLimiters();
         // The lower engine's frame starts by handing the queued commands to its voices.
@@ -151,6 +153,7 @@ void SxTermHierarchy() {
     CSxURenderer::Term();
     g_EventHooks.findEventAndAddRef = nullptr;
     SxRemoveEffectHooks();
+    g_BusHooks.masterBus = nullptr;
     g_FrameHooks.processLimiters = nullptr;
     g_FrameHooks.processCommands = nullptr;
     g_FrameHooks.processPaths = nullptr;

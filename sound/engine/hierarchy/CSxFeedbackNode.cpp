@@ -166,7 +166,7 @@ SxFeedbackParams SxGetFeedbackParams(const CSxPBI& instance) {
     if (node->NodeCategory() == SxNodeCategory_FeedbackNode)
         params.volumeDb += static_cast<const CSxFeedbackNode*>(node)->GetSourceVolumeOffset(instance.Source());
     // Motion instances play through the motion buses.
-    if (instance.IsMotion()) params.volumeDb += CSxFeedbackBus::MotionVolumeDb(instance.GameObj());
+    if (instance.IsMotion()) params.volumeDb += CSxFeedbackBus::MotionVolumeDb();
     params.lowPass = std::min(100.0f, std::max(0.0f, sums.lowPass));
     return params;
 }

@@ -316,8 +316,11 @@ SXRESULT CSxParameterNodeBase::ReadRTPCCurves(SxReadCursor& cursor) {
         }
         m_rtpcBits |= 1u << (param % 32);
         if (g_pRTPCMgr && pointCount) {
-            const SXRESULT result = g_pRTPCMgr->SubscribeRTPC(this, param, nullptr, SxRTPCSubscriber_Node,
-                                                              gameParameter, points.data(), pointCount, scaling);
+            // Buses take global values only, and their levels and bypass even while silent.
+            const bool bus = NodeCategory() == SxNodeCategory_Bus || NodeCategory() == SxNodeCategory_FeedbackBus;
+            const SXRESULT result =
+                g_pRTPCMgr->SubscribeRTPC(this, param, nullptr, bus ? SxRTPCSubscriber_Bus : SxRTPCSubscriber_Node,
+                                          gameParameter, points.data(), pointCount, scaling);
             if (result != SX_Success) return result;
         }
     }
@@ -364,6 +367,12 @@ void CSxParameterNodeBase::SetUseState(bool use) {
 
 void CSxParameterNodeBase::GetAudioParameters(SxAudioSums& sums, uint32_t mask, CSxRegisteredObj* gameObj,
                                               bool drawRandom, SxAudioSums& offsets, float& volumeFactor) {
+    GetOwnAudioParameters(sums, mask, gameObj, drawRandom, offsets, volumeFactor);
+    if (m_parent) m_parent->GetAudioParameters(sums, mask, gameObj, drawRandom, offsets, volumeFactor);
+}
+
+void CSxParameterNodeBase::GetOwnAudioParameters(SxAudioSums& sums, uint32_t mask, CSxRegisteredObj* gameObj,
+                                                 bool drawRandom, SxAudioSums& offsets, float& volumeFactor) const {
     if (m_flagsA & kUseStates) {
         for (const StateGroup& group : m_stateGroups) {
             const float* v = group.chunk->values;
@@ -395,7 +404,6 @@ void CSxParameterNodeBase::GetAudioParameters(SxAudioSums& sums, uint32_t mask, 
         draw(SxProp_Pitch, offsets.pitch);
         draw(SxProp_LPF, offsets.lpf);
     }
-    if (m_parent) m_parent->GetAudioParameters(sums, mask, gameObj, drawRandom, offsets, volumeFactor);
 }
 
 void CSxParameterNodeBase::GetPriority(CSxRegisteredObj* gameObj, float& priority, float& distanceOffset) {
@@ -602,7 +610,13 @@ SXRESULT CSxParameterNodeBase::IncrementPlayCount(SxPlayCountRecord& record) {
                 result = limited;
         }
     }
-    CSxBus::CountPlay(this, true);
+    // A request the node refused is counted on its buses but makes no room there.
+    const bool refused = result != SX_Success && result != SX_MustBeVirtual;
+    const SXRESULT bus = CSxBus::CountPlay(this, true, record, !refused);
+    if (bus == SX_MustBeVirtual && result == SX_Success)
+        result = SX_MustBeVirtual;
+    else if (bus != SX_Success && bus != SX_MustBeVirtual)
+        result = bus;
     return result;
 }
 
@@ -622,7 +636,7 @@ void CSxParameterNodeBase::DecrementPlayCount(SxPlayCountRecord& record) {
             if (entry != counts.end() && --entry->playCount == 0) counts.erase(entry);
         }
     }
-    CSxBus::CountPlay(this, false);
+    CSxBus::CountPlay(this, false, record);
 }
 
 }  // namespace SX

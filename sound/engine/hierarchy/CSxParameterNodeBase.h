@@ -93,6 +93,9 @@ struct SxPlayCountRecord {
     CSxRegisteredObj* gameObj = nullptr;
     uint16_t kickCount = 0;
     bool limitApplied = false;
+    // The same for the buses it plays through.
+    uint16_t busKickCount = 0;
+    bool busLimitApplied = false;
 };
 
 class CSxPBIAware : public CSxIndexable {
@@ -148,6 +151,9 @@ public:
     // ranges add one draw each into offsets. Mute ratios multiply volumeFactor.
     void GetAudioParameters(SxAudioSums& sums, uint32_t mask, CSxRegisteredObj* gameObj, bool drawRandom,
                             SxAudioSums& offsets, float& volumeFactor);
+    // The same for this node alone.
+    void GetOwnAudioParameters(SxAudioSums& sums, uint32_t mask, CSxRegisteredObj* gameObj, bool drawRandom,
+                               SxAudioSums& offsets, float& volumeFactor) const;
 
     // The values held for a game object (null: for all), made on first use; null when the game
     // object cannot record that the node holds values for it.

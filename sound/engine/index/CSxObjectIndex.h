@@ -57,4 +57,14 @@ private:
 // The engine's object index; null outside the engine's life.
 extern CSxObjectIndex* g_pObjectIndex;
 
+// Runs fn under the lock of a table of the index (without one, as it is): the lock a reference
+// count is taken and an object destroyed under. A global kept under it can never be taken in
+// the other order with them.
+template <typename Fn>
+auto SxUnderTableLock(SxIndexTable table, Fn fn) {
+    if (!g_pObjectIndex) return fn();
+    platform::Lock lock(g_pObjectIndex->Table(table).Lock());
+    return fn();
+}
+
 }  // namespace SX

@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "sound/engine/bus/BusHandle.h"
 #include "sound/engine/memory/SxMemoryMgr.h"
 #include "sound/engine/motion/CSxMotionDeviceMgr.h"
 #include "sound/engine/plugin/SxFXMemAlloc.h"
@@ -139,6 +140,13 @@ uint32_t CSxLEngine::GetNumBuffersToRefill() {
 }
 
 SXRESULT CSxLEngine::MixIntoMaster(const SxAudioBuffer& busBuffer, const float* previous, const float* current) {
+    // A master that was idle takes the master bus's levels and makes its effects afresh.
+    if (busBuffer.validFrames && s_master.GetState() == MasterMixNode::kIdle && !s_master.HasData()) {
+        if (const BusHandle master = MasterBusHandle()) {
+            s_master.ReloadVolumes(master.VolumeDb(), master.LfeDb());
+            for (uint32_t slot = 0; slot < MasterMixNode::kEffectSlots; ++slot) SetMasterBusFx(slot);
+        }
+    }
     return s_master.MixBuffer(busBuffer, previous, current);
 }
 

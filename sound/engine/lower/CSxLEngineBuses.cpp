@@ -50,20 +50,12 @@ bool Append(SxArray<T>& array, const T& item) {
     return array.AddLast(item);
 }
 
-BusHandle MasterBus() { return BusHandle(g_BusHooks.masterBus ? g_BusHooks.masterBus() : nullptr); }
-
 void MixOut(CSxMixBusNode& node, CSxMixBusNode* parent) {
     node.ProcessEffects();
-    if (parent) {
+    if (parent)
         parent->MixNode(node.GetOutput(), node.PreviousGains(), node.CurrentGains());
-    } else {
-        // A master that was idle takes its effects afresh from the master bus.
-        MasterMixNode& master = CSxLEngine::MasterNode();
-        if (node.GetOutput().validFrames && master.GetState() == MasterMixNode::kIdle && !master.HasData() &&
-            MasterBus())
-            for (uint32_t slot = 0; slot < MasterMixNode::kEffectSlots; ++slot) CSxLEngine::SetMasterBusFx(slot);
+    else
         CSxLEngine::MixIntoMaster(node.GetOutput(), node.PreviousGains(), node.CurrentGains());
-    }
     node.Clear();
 }
 
@@ -115,15 +107,14 @@ CSxMixBusNode* CSxLEngine::GetVPLMixBus(ISxBusObject* bus, bool motion) {
         DestroyNode(node);
         return nullptr;
     }
-    if (!motion) {
-        if (parent) {
-            parent->Connect();
-        } else if (s_master.GetState() != MasterMixNode::kActive) {
-            const BusHandle master = MasterBus();
-            s_master.ReloadVolumes(master.VolumeDb(), master.LfeDb());
-        }
-    }
-    if (!handle.FeedsEnvironmental() && handle.HasEffects()) node->SetupFx(0);
+    if (!motion && parent) parent->Connect();
+    if (bus == MasterBusHandle().Get())
+        node->SetPassThrough();
+    else if (!handle.FeedsEnvironmental() && handle.HasEffects())
+        node->SetupFx(0);
+    // Loads the bus's levels, which the environmental nodes it feeds take too.
+    node->Connect();
+    node->Release();
     return node;
 }
 
@@ -136,9 +127,14 @@ CSxMixBusNode* CSxLEngine::GetEnvMixBus(SxUniqueID environmentID) {
         DestroyNode(node);
         return nullptr;
     }
-    // Loads the environment's volumes.
+    // Loads the environment's volumes; the levels are those of the bus that feeds it.
     node->Connect();
     node->Release();
+    for (const BusNodeEntry& entry : BusNodes())
+        if (entry.node->Bus().FeedsEnvironmental()) {
+            node->SetLevels(entry.node->VolumeDb(), entry.node->LfeDb());
+            break;
+        }
     return node;
 }
 
@@ -214,7 +210,7 @@ void CSxLEngine::BypassMasterBusFx(uint32_t bits, uint32_t mask) {
 
 SXRESULT CSxLEngine::SetMasterBusFx(uint32_t slot) {
     if (slot >= MasterMixNode::kEffectSlots) return SX_InvalidParameter;
-    const BusHandle master = MasterBus();
+    const BusHandle master = MasterBusHandle();
     const SxFxSlotInfo fx = master.GetFx(slot);
     CSxBusFxSlot& fxSlot = MasterFx()[slot];
     s_master.SetEffect(slot, nullptr);

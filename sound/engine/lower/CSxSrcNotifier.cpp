@@ -37,11 +37,24 @@ void CSxSrcNotifier::NotifyStop(bool flag) {
 }
 
 void CSxSrcNotifier::NotifyPause() {
+    // A paused position stays where it is between frames.
+    if (TracksPosition() && g_pPositionRepository) g_pPositionRepository->SetRate(PlayingID(), 0.0f);
     if (g_InstanceHooks.notifyPaused) g_InstanceHooks.notifyPaused(m_instance);
 }
 
 void CSxSrcNotifier::NotifyResume(float pitchRatio) {
+    if (TracksPosition() && g_pPositionRepository) g_pPositionRepository->SetRate(PlayingID(), pitchRatio);
     if (g_InstanceHooks.notifyResumed) g_InstanceHooks.notifyResumed(m_instance, pitchRatio);
+}
+
+void CSxSrcNotifier::NotifyPosition(uint32_t frame, float rate, uint32_t durationFrames, uint32_t sampleRate) {
+    if (!TracksPosition() || !g_pPositionRepository) return;
+    SxPositionInfo info;
+    info.position = frame;
+    info.rate = rate;
+    info.duration = durationFrames;
+    info.sampleRate = sampleRate;
+    g_pPositionRepository->UpdatePosition(PlayingID(), info, this);
 }
 
 }  // namespace SX

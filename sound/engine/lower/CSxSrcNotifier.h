@@ -20,6 +20,9 @@ public:
     void NotifyPause();
     // pitchRatio: the resampler's current ratio of input to output frames.
     void NotifyResume(float pitchRatio);
+    // A position-tracking instance's source is at frame (of its sampleRate) at the start of
+    // this audio frame, moving at rate; durationFrames: 0xFFFFFFFF when unknown.
+    void NotifyPosition(uint32_t frame, float rate, uint32_t durationFrames, uint32_t sampleRate);
 
     CSxPBI* Instance() const { return m_instance; }
 

@@ -32,6 +32,8 @@ CSxPositionRepository::Entry* CSxPositionRepository::Find(uint32_t playingID) {
 void CSxPositionRepository::AddSource(uint32_t playingID, const void* owner) {
     platform::Lock guard(lock_);
     if (Find(playingID)) return;
+    // The frame stamp is only kept while entries exist: the first one starts it.
+    if (entries_.empty()) frameTimeStamp_ = platform::QueryCounter();
     entries_.push_back(Entry{playingID, SxPositionInfo(), 0, owner});
 }
 

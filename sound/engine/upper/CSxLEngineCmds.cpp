@@ -1,6 +1,7 @@
 #include "sound/engine/upper/CSxLEngineCmds.h"
 
 #include "sound/engine/memory/SxMemoryMgr.h"
+#include "sound/engine/transitions/SxTimingSettings.h"
 #include "sound/engine/upper/CSxPBI.h"
 
 namespace SX {
@@ -11,7 +12,6 @@ SxLowerCmdEntry* CSxLEngineCmds::s_tail = nullptr;
 SxLowerCmdEntry* CSxLEngineCmds::s_free = nullptr;
 SxLowerCmdEntry* CSxLEngineCmds::s_block = nullptr;
 uint32_t CSxLEngineCmds::s_count = 0;
-uint32_t CSxLEngineCmds::s_batch = 0;
 
 namespace {
 bool InBlock(const SxLowerCmdEntry* entry, const SxLowerCmdEntry* block) {
@@ -79,10 +79,13 @@ SXRESULT CSxLEngineCmds::Enqueue(SxLowerCommand command, CSxPBI& instance) {
     if (!entry) return SX_Fail;
     entry->instance = &instance;
     entry->command = command;
-    entry->batch = s_batch;
+    entry->batch = g_uSxAudioFrameCounter;
     entry->reserved = false;
     Append(entry);
-    if (command == SxLowerCmd_Play || command == SxLowerCmd_PlayPaused) ++instance.m_queuedPlay;
+    if (command == SxLowerCmd_Play || command == SxLowerCmd_PlayPaused) {
+        ++instance.m_queuedPlay;
+        instance.m_playBatch = entry->batch;
+    }
     return SX_Success;
 }
 
@@ -97,7 +100,7 @@ void CSxLEngineCmds::EnqueueStop(CSxPBI& instance) {
     if (entry.queued) return;
     entry.instance = &instance;
     entry.command = SxLowerCmd_Stop;
-    entry.batch = s_batch;
+    entry.batch = g_uSxAudioFrameCounter;
     entry.reserved = true;
     Append(&entry);
 }

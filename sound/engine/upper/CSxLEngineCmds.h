@@ -42,7 +42,7 @@ struct SxLowerCmdEntry {
     SxLowerCmdEntry* next = nullptr;
     CSxPBI* instance = nullptr;
     uint32_t command = 0;
-    uint32_t batch = 0;
+    uint32_t batch = 0;  // the audio frame it was queued in
     bool reserved = false;  // the instance's own stop entry: never freed
     bool queued = false;
 };
@@ -57,16 +57,16 @@ public:
     static void SetVoiceLayer(ISxVoiceLayer* layer) { s_voiceLayer = layer; }
     static ISxVoiceLayer* VoiceLayer() { return s_voiceLayer; }
 
-    // Appends {instance, command, batch}; SX_Fail when no entry can be had. A stop never
-    // fails: EnqueueStop uses the entry each instance keeps for it.
+    // Appends {instance, command, batch}, the batch being the current audio frame; SX_Fail
+    // when no entry can be had. A stop never fails: EnqueueStop uses the entry each instance
+    // keeps for it. A play also stamps the instance with its batch: the voices of one batch
+    // start together.
     static SXRESULT Enqueue(SxLowerCommand command, CSxPBI& instance);
     // With the instance's play still queued and no voice yet, its commands are withdrawn and
     // it is destroyed at once; otherwise the stop is queued in the instance's own entry.
     static void EnqueueStop(CSxPBI& instance);
     // Withdraws every queued command of the instance (it is about to be destroyed).
     static void DequeuePBI(CSxPBI& instance);
-    static uint32_t BatchNumber() { return s_batch; }
-    static void AdvanceBatch() { ++s_batch; }
     // The lower engine's start of frame: hands the queued commands to the voices in order.
     static void ExecuteCommands();
     static uint32_t QueuedCount() { return s_count; }
@@ -82,7 +82,6 @@ private:
     static Entry* s_free;
     static Entry* s_block;
     static uint32_t s_count;
-    static uint32_t s_batch;
 };
 
 }  // namespace SX

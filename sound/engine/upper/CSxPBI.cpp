@@ -1,5 +1,7 @@
 #include "sound/engine/upper/CSxPBI.h"
 
+#include "sound/engine/playing/SxCallbackTypes.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -62,6 +64,7 @@ SXRESULT CSxPBI::Init() {
     const SXRESULT registered = g_pPlayingMgr->AddItemActiveCount(m_playingID, &flags);
     if (registered != SX_Success) return registered;
     m_registered = true;
+    m_tracksPosition = (flags & SxCallbackFlag_EnableGetSourcePlayPosition) != 0;
     ReadPositioning();
     if (m_positioning.attenuationID != 0) {
         CSxIndexable* attenuation =
@@ -165,7 +168,7 @@ void CSxPBI::ReleaseFades() {
 
 SXRESULT CSxPBI::PostLower(SxLowerCommand command) { return CSxLEngineCmds::Enqueue(command, *this); }
 
-void CSxPBI::PlayWithFade(const SxFadeParams& fade, bool paused, bool advanceBatch) {
+void CSxPBI::PlayWithFade(const SxFadeParams& fade, bool paused) {
     if (fade.timeMs != 0) {
         m_playStopRatio = 0.0f;
         if (m_playStopFade && g_pTransitionMgr) {
@@ -184,7 +187,6 @@ void CSxPBI::PlayWithFade(const SxFadeParams& fade, bool paused, bool advanceBat
     }
     // A play the lower engine never hears of would leave the instance alive for ever: it ends.
     if (PostLower(paused ? SxLowerCmd_PlayPaused : SxLowerCmd_Play) != SX_Success) Destroy(0);
-    if (advanceBatch) CSxLEngineCmds::AdvanceBatch();
 }
 
 void CSxPBI::StopWithFade(const SxFadeParams& fade, bool allowImmediate) {
@@ -371,7 +373,7 @@ void CSxPBI::RefreshParameters() {
     const bool draw = !(m_lifecycle & kOffsetsDrawn);
     m_volumeFactor = 1.0f;
     m_node->GetAudioParameters(m_sums, SxParamMask_All, m_gameObj, draw, m_offsets, m_volumeFactor);
-    CSxBus::AddBusParameters(m_node, m_sums, SxParamMask_All, m_gameObj);
+    CSxBus::AddBusParameters(m_node, m_sums, SxParamMask_All, m_volumeFactor);
     CSxLayerCntr::AddLayerParameters(m_node, m_sums, SxParamMask_All, m_gameObj, m_volumeFactor);
     m_lifecycle |= kOffsetsDrawn;
     m_pitch = m_sums.pitch + m_offsets.pitch;

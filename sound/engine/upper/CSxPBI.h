@@ -53,7 +53,7 @@ public:
     virtual void Term(bool initFailed);
 
     void PrepareToPlay();
-    void PlayWithFade(const SxFadeParams& fade, bool paused, bool advanceBatch);
+    void PlayWithFade(const SxFadeParams& fade, bool paused);
     void StopWithFade(const SxFadeParams& fade, bool allowImmediate);
     // An instance limit made room: stops at once, remembering why (0 instance limit, 1 voice
     // limit, 2 memory).
@@ -146,6 +146,13 @@ public:
     void SetSampleOffset(uint32_t offset) { m_sampleOffset = offset; }
     bool IsPaused() const { return m_transport & kPaused; }
     bool IsStopping() const { return m_lifecycle & kStopping; }
+    // The audio frame its play was queued in: voices of one batch start on one sample.
+    uint32_t PlayBatch() const { return m_playBatch; }
+    // Samples into the audio frame in which its voice started (told by the voice at its start).
+    uint32_t StartFrameOffset() const { return m_startFrameOffset; }
+    void SetStartFrameOffset(uint32_t offset) { m_startFrameOffset = offset; }
+    // Its event was posted asking for its play position: the voice keeps it in the repository.
+    bool TracksPosition() const { return m_tracksPosition; }
     bool IsStoppedByLimit() const { return m_transport & kStoppedByLimit; }
     // A limiter asked this frame for the voice to go virtual; the lower engine does it and
     // reports with MarkVirtual, and UnmarkVirtual when the voice comes back.
@@ -209,6 +216,9 @@ private:
     // The lower engine's entry kept for this instance's stop.
     SxLowerCmdEntry m_stopEntry;
     uint32_t m_queuedPlay = 0;  // play or play-paused commands still queued
+    uint32_t m_playBatch = 0;   // the batch of its last queued play
+    bool m_tracksPosition = false;
+    uint32_t m_startFrameOffset = 0;
 
     CSxSoundBase* m_node;
     CSxSource* m_source;

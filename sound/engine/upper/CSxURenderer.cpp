@@ -1,5 +1,7 @@
 #include "sound/engine/upper/CSxURenderer.h"
 
+#include "sound/engine/buses/CSxBus.h"
+
 #include <algorithm>
 #include <functional>
 
@@ -139,10 +141,11 @@ SXRESULT CSxURenderer::ResolveExternalSource(const CSxSource& source, const SxPB
 }
 
 SXRESULT CSxURenderer::KickOut(float priority, CSxRegisteredObj* gameObj, SxUniqueID nodeID, bool allowEqual,
-                               bool useVirtual) {
+                               bool useVirtual, bool busLimit) {
     // Whether the instance's node, or an ancestor up to the one that limits it, is the node.
     auto under = [&](const CSxPBI& instance) {
         if (nodeID == 0) return true;
+        if (busLimit) return CSxBus::IsInLimitChain(instance.Node(), nodeID);
         for (CSxParameterNodeBase* node = instance.Node(); node; node = node->Parent()) {
             if (node->ID() == nodeID) return true;
             if (node->FlagsA() & CSxParameterNodeBase::kOverrideLimit) break;
@@ -220,7 +223,7 @@ void CSxURenderer::AddAndStartPBI(CSxPBI* instance, const SxFadeParams& fade, ui
     ++s_activeCount;
     instance->PrepareToPlay();
     instance->RefreshParameters();
-    instance->PlayWithFade(fade, playMode == 1, false);
+    instance->PlayWithFade(fade, playMode == 1);
 }
 
 void CSxURenderer::Unlink(CSxPBI* instance) {
@@ -326,9 +329,11 @@ void CSxURenderer::ProcessLimiters() {
     // The instances of limiting nodes, with the limiter each counts in: the node, and the game
     // object for a per-object limit.
     struct Limited {
-        CSxParameterNodeBase* node;
+        const void* limiter;
         CSxRegisteredObj* gameObj;
         CSxPBI* instance;
+        uint16_t max;
+        bool killNewest, useVirtual;
     };
     std::vector<Limited> limited;
     all.reserve(s_activeCount);
@@ -337,16 +342,27 @@ void CSxURenderer::ProcessLimiters() {
         instance->m_sentVirtual = false;
         all.push_back(instance);
         CSxParameterNodeBase* limiting = instance->Node()->LimitingNode();
-        if (limiting->MaxInstances() == 0) continue;
-        const bool global = limiting->FlagsA() & CSxParameterNodeBase::kGlobalLimit;
-        limited.push_back(Limited{limiting, global ? nullptr : instance->GameObj(), instance});
+        const uint8_t flags = limiting->FlagsA();
+        const bool global = flags & CSxParameterNodeBase::kGlobalLimit;
+        CSxRegisteredObj* gameObj = global ? nullptr : instance->GameObj();
+        if (limiting->MaxInstances() != 0)
+            limited.push_back(Limited{limiting, gameObj, instance, limiting->InstanceLimit(gameObj),
+                                      bool(flags & CSxParameterNodeBase::kKillNewest),
+                                      bool(flags & CSxParameterNodeBase::kUseVirtualBehavior)});
+        // The bus that counts the instance against its own limit.
+        if (CSxBus* bus = CSxBus::LimitingBusAndAddRef(instance->Node())) {
+            if (bus->MaxInstances() != 0)
+                limited.push_back(
+                    Limited{bus, nullptr, instance, bus->MaxInstances(), bus->KillsNewest(), bus->UsesVirtual()});
+            bus->Release();
+        }
     }
     // The voice limit keeps the oldest among equals and uses the virtual behaviour.
     Enforce(all, g_u16MaxNumVoices, true, true, 1);
     // Side by side by limiter (heap sort again: no recursion on the audio thread's stack).
     auto byLimiter = [](const Limited& a, const Limited& b) {
         const std::less<const void*> less;
-        return a.node != b.node ? less(a.node, b.node) : less(a.gameObj, b.gameObj);
+        return a.limiter != b.limiter ? less(a.limiter, b.limiter) : less(a.gameObj, b.gameObj);
     };
     std::make_heap(limited.begin(), limited.end(), byLimiter);
     std::sort_heap(limited.begin(), limited.end(), byLimiter);
@@ -354,11 +370,9 @@ void CSxURenderer::ProcessLimiters() {
     for (size_t i = 0; i < limited.size();) {
         const Limited key = limited[i];
         group.clear();
-        for (; i < limited.size() && limited[i].node == key.node && limited[i].gameObj == key.gameObj; ++i)
+        for (; i < limited.size() && limited[i].limiter == key.limiter && limited[i].gameObj == key.gameObj; ++i)
             group.push_back(limited[i].instance);
-        const uint8_t flags = key.node->FlagsA();
-        Enforce(group, key.node->InstanceLimit(key.gameObj), flags & CSxParameterNodeBase::kKillNewest,
-                flags & CSxParameterNodeBase::kUseVirtualBehavior, 0);
+        Enforce(group, key.max, key.killNewest, key.useVirtual, 0);
     }
 }
 

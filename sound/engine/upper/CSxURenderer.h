@@ -46,8 +46,10 @@ public:
     // object (null: any): the weakest candidate, the earliest-started among equals (the
     // latest-started with allowEqual), is stopped by the limit. 2 (or 80 with useVirtual) when
     // none is weaker; with useVirtual only a victim whose behaviour is kill is stopped.
+    // With busLimit, nodeID is a bus that limits what plays through it (up to a bus below it
+    // with its own limit).
     static SXRESULT KickOut(float priority, CSxRegisteredObj* gameObj, SxUniqueID nodeID, bool allowEqual,
-                            bool useVirtual);
+                            bool useVirtual, bool busLimit = false);
 
     // Once per frame, after the lower engine rendered: starts and ends reported by voices.
     static void ProcessCommands();

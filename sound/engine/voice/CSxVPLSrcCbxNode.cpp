@@ -56,6 +56,7 @@ SXRESULT CSxVPLSrcCbxNode::AddSrc(CSxPBI* instance) {
     const SXRESULT result = MakeSource(instance, m_current);
     if (result != SX_Success && result != SX_NotReady) return result;
     m_startOffset = instance->SampleOffset();
+    m_startBatch = instance->PlayBatch();
     ReadVirtualBehavior();
     // An instance may begin inside its source (music clips joined mid-way); a stream still
     // filling knows its format, and so where to go, only once it is ready.
@@ -115,19 +116,26 @@ void CSxVPLSrcCbxNode::SkipVirtualFrame() {
 }
 
 SXRESULT CSxVPLSrcCbxNode::IsReadyToPlay() {
+    if (m_sourceReady) return SX_Success;
     const SXRESULT result = m_current.source ? m_current.source->StartSource() : SX_Fail;
     if (result == SX_NotReady) {
-        // Time runs on while a stream fills: a start planned frames ahead (a music clip started
-        // early by its look-ahead) is still heard at its sample.
-        if (m_startOffset >= m_frameLength) m_startOffset -= m_frameLength;
+        HoldStart();
         return SX_NotReady;
     }
-    return result == SX_Success && SeekToStart() == SX_Success ? SX_Success : SX_Fail;
+    m_sourceReady = result == SX_Success && SeekToStart() == SX_Success;
+    return m_sourceReady ? SX_Success : SX_Fail;
+}
+
+void CSxVPLSrcCbxNode::HoldStart() {
+    // Time runs on while a stream fills: a start planned frames ahead (a music clip started
+    // early by its look-ahead) is still heard at its sample.
+    if (m_startOffset >= m_frameLength) m_startOffset -= m_frameLength;
 }
 
 void CSxVPLSrcCbxNode::Start() {
     if (m_state == kCreated) {
         m_state = kPlaying;
+        m_current.instance->SetStartFrameOffset(m_startOffset);
         m_current.notifier->NotifyStart(static_cast<float>(m_current.source->GetDurationMs()));
     } else if (m_state != kStopped) {
         Stop();
@@ -238,7 +246,8 @@ bool CSxVPLSrcCbxNode::PrepareFrame() {
         for (SxSpeakerGains& gains : m_gains) std::fill(std::begin(gains.previous), std::end(gains.previous), 0.0f);
         return true;
     }
-    const bool audible = ComputeVolumes();
+    // A voice an instance limit sends to virtual counts as inaudible.
+    const bool audible = ComputeVolumes() && !m_current.instance->IsSentVirtual();
     // A voice that just fell below the threshold plays one more frame, so that it fades out.
     const bool processed = audible || m_audibleLast || m_belowThreshold == kKeepPlaying;
     m_audibleLast = audible;
@@ -312,6 +321,7 @@ SXRESULT CSxVPLSrcCbxNode::Render() {
         result = m_pitch.GetBuffer(m_buffer);
         if (result == SX_Fail) return result;
         m_sourceEnded = result == SX_NoMoreData;
+        if (m_buffer.playPosition >= 0) NotifyPosition();
     }
     m_buffer.state = result;
     for (CSxVPLFilterNode* fx : m_fx)
@@ -326,6 +336,15 @@ SXRESULT CSxVPLSrcCbxNode::Render() {
         return SX_NoMoreData;
     }
     return static_cast<SXRESULT>(m_buffer.state);
+}
+
+void CSxVPLSrcCbxNode::NotifyPosition() {
+    const SxAudioFormat& format = m_current.source->Format();
+    const uint32_t durationMs = m_current.source->GetDurationMs();
+    const uint64_t duration = static_cast<uint64_t>(durationMs) * format.sampleRate / 1000;
+    m_current.notifier->NotifyPosition(static_cast<uint32_t>(m_buffer.playPosition), m_pitch.Resampler().PitchRatio(),
+                                       duration < 0xFFFFFFFFu ? static_cast<uint32_t>(duration) : 0xFFFFFFFFu,
+                                       format.sampleRate);
 }
 
 void CSxVPLSrcCbxNode::MixEnvironmentSends() {
@@ -385,6 +404,7 @@ bool CSxVPLSrcCbxNode::ContinueWithNextSource() {
     SwitchToNextSrc(started == SX_Success);
     // A stream still filling makes the voice wait, as a new one does, until it can start.
     if (started == SX_NotReady) m_state = kCreated;
+    m_sourceReady = started == SX_Success;
     // The new source gets a chain of its own format and effects on the next frame.
     m_chainBuilt = false;
     m_sourceEnded = false;

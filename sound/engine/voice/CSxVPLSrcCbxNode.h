@@ -45,6 +45,12 @@ public:
     // the voice starts: each frame of waiting counts the start offset down by a frame, as
     // PrepareFrame does once the voice plays.
     SXRESULT IsReadyToPlay();
+    // A ready voice held back for the others of its start batch: its start offset counts down
+    // as while it waited for its source.
+    void HoldStart();
+    // The batch whose voices start together (the instance's play batch when the voice was made).
+    uint32_t StartBatch() const { return m_startBatch; }
+    bool SourceReady() const { return m_sourceReady; }
 
     void Start();
     void Stop();
@@ -154,6 +160,10 @@ private:
     SxSpeakerGains m_wet[6];
     SxEnvironmentValue m_kept[SxMaxEnvironmentSends];  // last frame's send levels
     uint32_t m_startOffset = 0;  // frames of silence before the source, counted once, here
+    uint32_t m_startBatch = 0;
+    bool m_sourceReady = false;
+    // The source's position at the start of this frame's buffer goes to the repository.
+    void NotifyPosition();  // the source answered ready: it is not asked again
     bool m_seekPending = false;  // the instance's start position is still to be reached
     uint8_t m_belowThreshold = kKeepPlaying;
     uint8_t m_resume = kFromBeginning;

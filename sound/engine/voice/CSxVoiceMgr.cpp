@@ -1,5 +1,6 @@
 #include "sound/engine/voice/CSxVoiceMgr.h"
 
+#include <algorithm>
 #include <new>
 
 #include "sound/engine/buses/CSxBusMixView.h"
@@ -26,6 +27,7 @@ void InstallInstanceHooks() {
     g_InstanceHooks.nodeID = [](const CSxPBI* instance) { return instance->Node() ? instance->Node()->ID() : 0u; };
     g_InstanceHooks.outputBus = [](const CSxPBI* instance) { return SxOutputMixBus(instance->Node()); };
     g_InstanceHooks.pitchCents = [](const CSxPBI* instance) { return instance->Pitch(); };
+    g_InstanceHooks.tracksPosition = [](const CSxPBI* instance) { return instance->TracksPosition(); };
     g_InstanceHooks.fxMediaID = [](const CSxPBI* instance, uint32_t slot, uint32_t dataIndex) {
         return SxGetInsertFxMediaID(*instance, slot, dataIndex);
     };
@@ -113,6 +115,13 @@ void CSxVoiceMgr::Command(CSxPBI& instance, SxLowerCommand command) {
         return;
     }
     if (voice->Instance() != &instance) return;
+    if (voice->GetState() == CSxVPLSrcCbxNode::kCreated &&
+        (command == SxLowerCmd_Pause || command == SxLowerCmd_Resume)) {
+        // Not started yet: it starts as the last of these asks, paused or playing.
+        const auto at = std::find(m_voices.begin(), m_voices.end(), voice);
+        if (at != m_voices.end()) m_startPaused[static_cast<size_t>(at - m_voices.begin())] = command == SxLowerCmd_Pause;
+        return;
+    }
     switch (command) {
         case SxLowerCmd_Stop: voice->Stop(); break;
         case SxLowerCmd_Pause: voice->Pause(); break;
@@ -158,6 +167,8 @@ void CSxVoiceMgr::DestroyVoice(size_t index) {
 }
 
 CSxMixBusNode* CSxVoiceMgr::Target(const CSxVPLSrcCbxNode& voice) {
+    // Without a mix bus below the master, the voice gathers in the master bus's node; without
+    // any bus, in a node of its own at unity.
     ISxBusObject* bus = g_InstanceHooks.outputBus ? g_InstanceHooks.outputBus(voice.Instance()) : nullptr;
     if (!bus && g_BusHooks.masterBus) bus = g_BusHooks.masterBus();
     if (bus)
@@ -195,12 +206,22 @@ void CSxVoiceMgr::MixIntoMotion(CSxVPLSrcCbxNode& voice) {
 }
 
 void CSxVoiceMgr::RenderVoices() {
+    // The voices started in one batch start on one sample: while one of them waits for its
+    // source, the others of its batch wait too.
+    m_waitingBatches.clear();
+    for (CSxVPLSrcCbxNode* voice : m_voices) {
+        if (voice->GetState() != CSxVPLSrcCbxNode::kCreated) continue;
+        const SXRESULT ready = voice->IsReadyToPlay();
+        if (ready == SX_Fail) voice->Stop();
+        if (ready == SX_NotReady) m_waitingBatches.push_back(voice->StartBatch());
+    }
     for (size_t i = 0; i < m_voices.size();) {
         CSxVPLSrcCbxNode* voice = m_voices[i];
-        if (voice->GetState() == CSxVPLSrcCbxNode::kCreated) {
-            const SXRESULT ready = voice->IsReadyToPlay();
-            if (ready == SX_Fail) voice->Stop();
-            if (ready == SX_Success) {
+        if (voice->GetState() == CSxVPLSrcCbxNode::kCreated && voice->SourceReady()) {
+            if (std::find(m_waitingBatches.begin(), m_waitingBatches.end(), voice->StartBatch()) !=
+                m_waitingBatches.end()) {
+                voice->HoldStart();
+            } else {
                 voice->Start();
                 if (m_startPaused[i]) voice->Pause();
                 // A voice waiting again for its next source starts it playing.

@@ -54,6 +54,8 @@ private:
 
     std::vector<CSxVPLSrcCbxNode*> m_voices;
     std::vector<bool> m_startPaused;
+    // The start batches this frame with a voice whose source is not ready yet.
+    std::vector<uint32_t> m_waitingBatches;
     CSxMixBusNode* m_direct = nullptr;
 };
 

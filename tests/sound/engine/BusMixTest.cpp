@@ -10,6 +10,7 @@
 #include "platform/os/Clock.h"
 #include "sound/engine/bus/CSxMixBusNode.h"
 #include "sound/engine/lower/CSxLEngine.h"
+#include "sound/engine/lower/SxDecibels.h"
 #include "sound/engine/listener/SxSpeakerVolumes.h"
 #include "sound/engine/lower/SxDecibels.h"
 #include "sound/engine/registry/CSxRegisteredObj.h"
@@ -363,8 +364,10 @@ TEST_F(BusMixTest, EnvironmentalNodesTakeTheirSpeakerVolumesAndGoWhenNothingIsSe
     MixVoice(env, 1.0f);
     CSxLEngine::Perform();
     const auto s = Samples();
-    EXPECT_NEAR(s[2 * 100], Pcm(0.5), 1) << "into the master: the bus has no parent";
-    EXPECT_NEAR(s[2 * 100 + 1], Pcm(0.25), 1);
+    // Into the master, as the bus has no parent, at the bus's -6 dB as well.
+    const float busGain = SxMath::DbToLinear(-6.0f);
+    EXPECT_NEAR(s[2 * 100], Pcm(0.5 * busGain), 1) << "into the master: the bus has no parent";
+    EXPECT_NEAR(s[2 * 100 + 1], Pcm(0.25 * busGain), 1);
     EXPECT_EQ(CSxLEngine::EnvNodeCount(), 1u);
     CSxLEngine::Perform();
     EXPECT_EQ(CSxLEngine::EnvNodeCount(), 0u) << "nothing sent this frame";

@@ -2,6 +2,10 @@
 // Test material for the packed Vorbis path: generated signals encoded by the standard encoder,
 // packed by the packer, decoded by the engine's decoder and by the standard decoder.
 #include <gtest/gtest.h>
+#include <vorbis/vorbisfile.h>
+
+#include <algorithm>
+#include <cstdio>
 
 #include <cmath>
 #include <cstdint>
@@ -69,6 +73,42 @@ inline std::vector<uint8_t> Pack(const std::vector<uint8_t>& ogg, bool loop = fa
     std::vector<uint8_t> media;
     EXPECT_TRUE(QV::vorbis::Pack(stream, SX::SxVorbisBuiltInLibrary(), options, media, error)) << error;
     return media;
+}
+
+// The standard decoder's output for the Ogg file, as 16-bit frames in the media file's
+// channel order.
+inline std::vector<int16_t> Reference(const std::vector<uint8_t>& ogg, uint32_t channels) {
+    OggVorbis_File file;
+    ov_callbacks callbacks = OV_CALLBACKS_NOCLOSE;
+    FILE* memory = fmemopen(const_cast<uint8_t*>(ogg.data()), ogg.size(), "rb");
+    EXPECT_NE(memory, nullptr);
+    EXPECT_EQ(ov_open_callbacks(memory, &file, nullptr, 0, callbacks), 0);
+    static const uint8_t orders[7][6] = {{}, {0}, {0, 1}, {0, 2, 1}, {0, 1, 2, 3}, {0, 2, 1, 3, 4}, {0, 2, 1, 5, 3, 4}};
+    std::vector<int16_t> out;
+    for (;;) {
+        float** pcm = nullptr;
+        int section = 0;
+        const long frames = ov_read_float(&file, &pcm, 1024, &section);
+        if (frames <= 0) break;
+        for (long i = 0; i < frames; ++i)
+            for (uint32_t o = 0; o < channels; ++o) {
+                const float v = std::nearbyint(pcm[orders[channels][o]][i] * 32768.0f);
+                out.push_back(static_cast<int16_t>(std::clamp(v, -32768.0f, 32767.0f)));
+            }
+    }
+    ov_clear(&file);
+    std::fclose(memory);
+    return out;
+}
+
+inline ::testing::AssertionResult WithinOne(const std::vector<int16_t>& got, const std::vector<int16_t>& expected,
+                                     size_t from = 0) {
+    if (got.size() != expected.size() - from)
+        return ::testing::AssertionFailure() << "samples " << got.size() << " against " << expected.size() - from;
+    for (size_t i = 0; i < got.size(); ++i)
+        if (std::abs(int(got[i]) - int(expected[from + i])) > 1)
+            return ::testing::AssertionFailure() << "sample " << i << ": " << got[i] << " against " << expected[from + i];
+    return ::testing::AssertionSuccess();
 }
 
 // Packed media opened for decoding: its format, setup and the packet region.

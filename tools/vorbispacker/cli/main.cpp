@@ -1,8 +1,10 @@
 // vorbispacker pack <in.ogg> <out.med> [--loop]
 //     Packs an Ogg Vorbis file into the sound engine's Vorbis media (looping over the whole
-//     file with --loop). Every codebook must be in the built-in codebook library.
+//     file with --loop). A file with codebooks the built-in library lacks is first re-encoded
+//     through libvorbis (at quality 4), which the packer says.
 // vorbispacker library <out.cpp> <in.ogg>...
-//     Writes a codebook library holding every distinct codebook of the given files.
+//     Writes a codebook library holding the built-in library's codebooks at their indices, then
+//     every other distinct codebook of the given files: media packed before stay valid.
 #include <cstdio>
 #include <cstring>
 #include <set>
@@ -20,13 +22,16 @@ int Usage() {
     return 2;
 }
 
+bool Read(const char* path, std::vector<unsigned char>& bytes) {
+    if (SD::ReadWholeFile(path, bytes)) return true;
+    std::fprintf(stderr, "vorbispacker: cannot read %s\n", path);
+    return false;
+}
+
 bool Load(const char* path, QV::vorbis::OggStream& stream) {
     std::vector<unsigned char> bytes;
     std::string error;
-    if (!SD::ReadWholeFile(path, bytes)) {
-        std::fprintf(stderr, "vorbispacker: cannot read %s\n", path);
-        return false;
-    }
+    if (!Read(path, bytes)) return false;
     if (!QV::vorbis::ReadOgg(bytes, stream, error)) {
         std::fprintf(stderr, "vorbispacker: %s: %s\n", path, error.c_str());
         return false;
@@ -41,20 +46,26 @@ int main(int argc, char** argv) {
     if (argc < 4) return Usage();
     std::string error;
     if (std::strcmp(argv[1], "pack") == 0) {
-        OggStream stream;
-        if (!Load(argv[2], stream)) return 1;
+        Bytes file;
+        if (!Read(argv[2], file)) return 1;
         PackOptions options;
         options.loop = argc > 4 && std::strcmp(argv[4], "--loop") == 0;
         Bytes media;
-        if (!Pack(stream, SX::SxVorbisBuiltInLibrary(), options, media, error)) {
+        bool reencoded = false;
+        if (!PackFile(file, SX::SxVorbisBuiltInLibrary(), options, media, reencoded, error)) {
             std::fprintf(stderr, "vorbispacker: %s: %s\n", argv[2], error.c_str());
             return 1;
         }
+        if (reencoded)
+            std::fprintf(stderr,
+                         "vorbispacker: %s: its codebooks are not all in the library; re-encoded through libvorbis "
+                         "at quality %.0f before packing\n",
+                         argv[2], options.reencodeQuality * 10.0f);
         return SD::WriteWholeFile(argv[3], nullptr, 0, media.data(), media.size()) ? 0 : 1;
     }
     if (std::strcmp(argv[1], "library") == 0) {
-        std::vector<Bytes> books;
-        std::set<Bytes> seen;
+        std::vector<Bytes> books = LibraryBooks(SX::SxVorbisBuiltInLibrary());
+        std::set<Bytes> seen(books.begin(), books.end());
         for (int i = 3; i < argc; ++i) {
             OggStream stream;
             std::vector<Bytes> found;

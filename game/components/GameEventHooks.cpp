@@ -1,0 +1,80 @@
+// The world hooks that start effects and events: rain and stars, collection sparkles, fireflies
+// flying to the player, pulsing lights, friendly winds and the world state's summer event and
+// lists.
+#include "engine/Factory.h"
+#include "engine/GameObject.h"
+#include "engine/Transform.h"
+#include "game/components/GameHooks.h"
+#include "game/components/LightLogic.h"
+#include "game/fireflies/Firefly.h"
+#include "game/states/World.h"
+#include "game/systems/SowlarSystem.h"
+#include "graphics/components/Geometry.h"
+#include "graphics/photon/CollectionSparkles.h"
+#include "graphics/photon/RainSystem.h"
+#include "graphics/photon/SkyEffects.h"
+
+namespace QV {
+namespace {
+
+constexpr SD::ComponentID kSparklesID = static_cast<SD::ComponentID>(108);
+
+template <class T> T* ComponentOf(SD::GameObject* object, SD::ComponentID id) {
+    return object ? static_cast<T*>(object->GetComponent(id)) : nullptr;
+}
+
+}  // namespace
+
+void GameHooks::SetRainActive(SD::GameObject* object, bool active) {
+    if (auto* rain = ComponentOf<Aperture::Photon::RainSystem>(object, SD::CID_RainSystem)) rain->SetActive(active);
+}
+
+void GameHooks::TurnStars(SD::GameObject* object, float angle) {
+    if (auto* stars = ComponentOf<Aperture::Photon::TwinklingStars>(object, SD::CID_TwinklingStars)) stars->Rotate(angle);
+}
+
+void GameHooks::AddSwayingScenery(SD::GameObject* object) {
+    if (World* world = World::Current(); world && object) world->AddSwayingScenery(object->GetHandle());
+}
+
+void GameHooks::AddYellowFirefly(SD::GameObject* firefly) {
+    if (World* world = World::Current(); world && firefly) world->AddYellowFirefly(firefly->GetHandle());
+}
+
+void GameHooks::ShowCollectionSparkles(SD::GameObject* firefly) {
+    SD::Factory_* factory = SD::Factory_::GetInstance();
+    if (!firefly || !factory) return;
+    SD::GameObject* burst = factory->CreateObject("World/FireflyCollectionSparkles", nullptr);
+    if (!burst) return;
+    burst->GetTransform().SetPos(firefly->GetTransform().GetPos());
+    auto* sparkles = ComponentOf<Aperture::Photon::FireflyCollectionSparkles>(burst, kSparklesID);
+    if (sparkles) {
+        SD::Vec4 colour(1.0f, 1.0f, 1.0f, 1.0f);
+        if (auto* geometry = ComponentOf<Aperture::Geometry>(firefly, SD::CID_Geometry)) colour = geometry->GetColor();
+        sparkles->SetColor(SD::Vec4(colour.x, colour.y, colour.z, 1.0f));
+        sparkles->SetEnabled(true);
+    }
+    burst->Initialize(false);
+    if (sparkles) sparkles->Start();
+}
+
+void GameHooks::SendFireflyToPlayer(SD::GameObject* firefly) {
+    if (auto* logic = ComponentOf<Firefly>(firefly, SD::CID_Firefly)) logic->DoAction(3, SD::SharedString("JoinPlayer"));
+}
+
+bool GameHooks::StartPulsingLight(SD::GameObject* object) {
+    auto* light = ComponentOf<PulsingLightLogic>(object, SD::CID_PulsingLightLogic);
+    if (!light) return false;
+    light->SetPulseStart(true);
+    return true;
+}
+
+void GameHooks::SpawnFriendlyWind(const SD::Vec3& position) {
+    SowlarSystem_::GetInstance().SpawnGustSphere(position, SD::Vec3(0.0f, 1.0f, 0.0f));
+}
+
+void GameHooks::StartSummerEvent() {
+    if (World* world = World::Current()) world->BeginSummerEvent();
+}
+
+}  // namespace QV

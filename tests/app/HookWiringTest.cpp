@@ -1,0 +1,142 @@
+// The real game, started through its own start-up sequence and run from the menu into the
+// world: every hook the layers meet through is installed with its effect, except the few named
+// as empty on purpose. Empty hooks the game calls by itself show as log lines; the rest are
+// found by asking every table once the world runs.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "WorldRun.h"
+#include "engine/GameObject.h"
+#include "game/EmptyHook.h"
+#include "game/components/WorldHooks.h"
+#include "game/editor/LevelEditor.h"
+#include "game/hud/HudHooks.h"
+#include "game/states/PlayHooks.h"
+
+namespace {
+
+// Calls every hook of the object tables once, on an object with no components, and notes the
+// function hooks that are empty.
+std::vector<std::string> AskEveryHook() {
+    SD::GameObject bare;
+    QV::WorldHooks& world = QV::GetWorldHooks();
+    SD::Vec3 position;
+    SD::Vec4 colour;
+    world.PostSound("Play_Flower");
+    world.PostSoundID(&bare, 0u);
+    world.SetStormDarkness(0.0f);
+    world.FlashLightning();
+    world.GetSeasonName();
+    world.SetRainActive(&bare, false);
+    world.TurnStars(&bare, 0.0f);
+    world.AddSwayingScenery(&bare);
+    world.GetCameraPosition(&position);
+    world.GetLightColor(&bare, &colour);
+    world.SetLightColor(&bare, colour);
+    world.SetLightAttenuation(&bare, 1.0f, 2.0f);
+    world.GetGeometryColor(&bare, &colour);
+    world.SetGeometryColor(&bare, colour);
+    world.ShowCollectionSparkles(&bare);
+    world.SendFireflyToPlayer(&bare);
+    world.ScaleFollowDistance(&bare, 1.0);
+    world.SetCameraTarget(&bare, &bare);
+    world.PlayNarration(&bare, 0);
+    world.ActivateTombstone(&bare);
+    world.StartPulsingLight(&bare);
+    world.SpawnFriendlyWind(position);
+    world.StartSummerEvent();
+    world.ConfigureFirefly(&bare, position, position, "Still");
+    world.AddYellowFirefly(&bare);
+    world.SpawnFirefly(position, position, 1, nullptr);
+
+    QV::EditorHooks& editor = QV::LevelEditor::GetInstance().Hooks();
+    SD::Vec3 angles;
+    float radius = 0.0f;
+    editor.SetActiveCamera(editor.GetActiveCamera());
+    editor.GetCameraRadius(editor.GetActiveCamera(), &radius);
+    editor.SetCameraRadius(nullptr, radius);
+    editor.SetAmbientColor(editor.GetAmbientColor());
+    editor.SetDebugTextStyle();
+    editor.DrawDebugText(0, 0, "hooks");
+    editor.SetGeometryColor(&bare, colour);
+    editor.GetModelName(&bare);
+    editor.CheckCollisionsNow();
+    editor.GetColliderPosition(&bare, &position);
+    editor.SetColliderPosition(&bare, position);
+    editor.SetFogEnabled(editor.GetFogEnabled());
+    editor.GetPlayerReset(&bare, &position, &angles);
+    editor.SetPlayerReset(&bare, position, angles);
+    editor.GetPlayerAngles(&bare, &angles);
+
+    const QV::PlayHooks& play = QV::GetPlayHooks();
+    const QV::HudHooks& hud = QV::GetHudHooks();
+    const std::pair<const char*, bool> functions[] = {
+        {play.setControlsEnabled.Name(), bool(play.setControlsEnabled)},
+        {play.setEffectFollow.Name(), bool(play.setEffectFollow)},
+        {play.addSprite.Name(), bool(play.addSprite)},
+        {play.setMusicState.Name(), bool(play.setMusicState)},
+        {play.setFirstTargetLevel.Name(), bool(play.setFirstTargetLevel)},
+        {play.prepareWorldScene.Name(), bool(play.prepareWorldScene)},
+        {play.resetSeasonCycle.Name(), bool(play.resetSeasonCycle)},
+        {play.isEndOfGame.Name(), bool(play.isEndOfGame)},
+        {play.startOfWorld.Name(), bool(play.startOfWorld)},
+        {play.releaseFirefly.Name(), bool(play.releaseFirefly)},
+        {play.showNarration.Name(), bool(play.showNarration)},
+        {hud.setTexture.Name(), bool(hud.setTexture)},
+        {hud.setOpacity.Name(), bool(hud.setOpacity)},
+        {hud.setColor.Name(), bool(hud.setColor)},
+        {hud.postSound.Name(), bool(hud.postSound)},
+        {hud.volumeChanged.Name(), bool(hud.volumeChanged)},
+        {hud.offersResolution.Name(), bool(hud.offersResolution)},
+        {hud.setCinematic.Name(), bool(hud.setCinematic)},
+        {hud.applyHudFadeColours.Name(), bool(hud.applyHudFadeColours)},
+        {hud.finalSequence.Name(), bool(hud.finalSequence)},
+        {hud.endOfGame.Name(), bool(hud.endOfGame)},
+    };
+    std::vector<std::string> empty = QV::EmptyHooksCalled();
+    for (const auto& [name, installed] : functions)
+        if (!installed) empty.push_back(name);
+    return empty;
+}
+
+bool OnPurpose(const std::string& name) {
+    const std::vector<std::string>& list = QV::HooksEmptyOnPurpose();
+    return std::find(list.begin(), list.end(), name) != list.end();
+}
+
+TEST(HookWiring, TheRealGameLeavesNoHookEmptyButThoseNamedOnPurpose) {
+    QV::ForgetEmptyHooks();
+    std::vector<std::string> empty;
+    int worldFrames = 0;
+    ::testing::internal::CaptureStderr();
+    const SD::RunSummary summary = qvtest::RunIntoTheWorld([&](int frame) {
+        worldFrames = frame;
+        if (frame < 200) return true;
+        empty = AskEveryHook();
+        return false;
+    });
+    const std::string log = ::testing::internal::GetCapturedStderr();
+    EXPECT_TRUE(summary.clean) << summary.error;
+    ASSERT_GE(worldFrames, 200) << "the world ran";
+
+    for (const std::string& name : empty) EXPECT_TRUE(OnPurpose(name)) << name << " is empty in the game";
+    // Each empty hook the game called logged one line naming it.
+    std::istringstream lines(log);
+    for (std::string line; std::getline(lines, line);) {
+        const size_t at = line.find("Hook ");
+        const size_t end = line.find(" is empty");
+        if (at == std::string::npos || end == std::string::npos) continue;
+        EXPECT_TRUE(OnPurpose(line.substr(at + 5, end - at - 5))) << line;
+    }
+    // A hook table left at its defaults is caught: the defaults log and are noted.
+    QV::ForgetEmptyHooks();
+    QV::WorldHooks defaults;
+    defaults.StartSummerEvent();
+    EXPECT_EQ(QV::EmptyHooksCalled(), std::vector<std::string>{"WorldHooks::StartSummerEvent"});
+}
+
+}  // namespace

@@ -1,0 +1,93 @@
+// A continuous sequence heard at the output: a trigger rate starts each item exactly its rate
+// after the one before, to the sample, and a chain paused from its start holds the items that
+// wait until it is resumed.
+#include "SxVoiceFixture.h"
+#include "sound/engine/containers/CSxPlayList.h"
+#include "sound/engine/upper/CSxURenderer.h"
+
+using namespace sxtest;
+
+namespace {
+
+constexpr SxUniqueID kContainer = 50, kPlay = 2000;
+
+class ContinuousTiming : public VoiceFixture {
+protected:
+    // Three 20 ms tones in a continuous sequence with the given transition.
+    void Load(uint8_t transitionMode, float transitionMs) {
+        g_media = QV::media::Build(QV::media::Sine(1000.0, 0.5, 960, 48000, 0x4), QV::media::Encoding::Pcm16);
+        bw::RanSeq sequence;
+        sequence.playMode = 1;
+        sequence.continuous = true;
+        sequence.resetAtEachPlay = true;
+        sequence.transitionMode = transitionMode;
+        sequence.transitionMs = transitionMs;
+        bw::Source source;
+        source.pluginID = 1 << 16 | 1;
+        source.mediaID = kMedia;
+        source.size = static_cast<uint32_t>(g_media.size());
+        std::vector<bw::Bytes> records;
+        for (SxUniqueID id = 1; id <= 3; ++id) {
+            records.push_back(bw::Record(SxHirc_Sound, bw::SoundBody(id, source, bw::NodeBase())));
+            sequence.children.push_back(id);
+            sequence.playList.push_back({id, CSxPlayList::kDefaultWeight});
+        }
+        records.push_back(bw::Record(SxHirc_RanSeq, bw::RanSeqBody(kContainer, bw::NodeBase(), sequence)));
+        records.push_back(
+            bw::Record(SxHirc_Action, bw::ActionBody(kPlay + 1, 0x0403, kContainer, {}, {}, bw::PlayParams(4, 0))));
+        records.push_back(bw::Record(SxHirc_Event, bw::EventBody(kPlay, {kPlay + 1})));
+        const bw::Bytes chunk = bw::HircChunk(records);
+        ASSERT_EQ(SxReadHircChunk(chunk.data(), static_cast<uint32_t>(chunk.size()), loaded), SX_Success);
+        SoundEngine::RegisterGameObj(kGameObject);
+    }
+    // The first sample of each tone: a sample that sounds after at least 10 ms of silence.
+    static std::vector<size_t> Onsets(const std::vector<float>& x) {
+        std::vector<size_t> onsets;
+        size_t silent = 480;
+        for (size_t i = 0; i < x.size(); ++i) {
+            if (x[i] == 0.0f) {
+                ++silent;
+                continue;
+            }
+            if (silent >= 480) onsets.push_back(i - 1);
+            silent = 0;
+        }
+        return onsets;
+    }
+};
+
+TEST_F(ContinuousTiming, ATriggerRateStartsEachItemItsRateAfterTheOneBefore) {
+    for (const float rateMs : {100.0f, 37.5f, 250.0f}) {
+        TearDown();
+        SetUp();
+        Load(5, rateMs);
+        control::StartCapture();
+        SoundEngine::PostEvent(kPlay, kGameObject);
+        for (int frame = 0; frame < 60; ++frame) Frame();
+        const std::vector<size_t> onsets = Onsets(TakeLeft());
+        ASSERT_EQ(onsets.size(), 3u) << rateMs;
+        const size_t rate = static_cast<size_t>(rateMs * 48.0f + 0.5f);
+        EXPECT_EQ(onsets[1] - onsets[0], rate) << rateMs;
+        EXPECT_EQ(onsets[2] - onsets[1], rate) << rateMs;
+    }
+}
+
+TEST_F(ContinuousTiming, AChainPausedFromItsStartHoldsItsNextItemsUntilResumed) {
+    // Paused as it is posted, the first item starts paused and so does the wait for the second:
+    // nothing is heard until the resume, then the items follow at their rate.
+    Load(5, 200.0f);
+    control::StartCapture();
+    SoundEngine::PostEvent(kPlay, kGameObject);
+    SoundEngine::ExecuteActionOnEvent(kPlay, SxActionOnEvent_Pause, kGameObject);
+    for (int frame = 0; frame < 30; ++frame) Frame();
+    const size_t resumedAt = control::Captured().size() / 4;
+    SoundEngine::ExecuteActionOnEvent(kPlay, SxActionOnEvent_Resume, kGameObject);
+    for (int frame = 0; frame < 60; ++frame) Frame();
+    const std::vector<size_t> onsets = Onsets(TakeLeft());
+    ASSERT_EQ(onsets.size(), 3u);
+    EXPECT_GE(onsets[0], resumedAt) << "nothing is heard while the chain is paused";
+    EXPECT_EQ(onsets[1] - onsets[0], 9600u);
+    EXPECT_EQ(onsets[2] - onsets[1], 9600u);
+}
+
+}  // namespace
