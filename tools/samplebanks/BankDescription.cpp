@@ -56,15 +56,16 @@ uint32_t CodecOf(const bw::BankFile& file, uint32_t mediaID, uint32_t& size) {
 // carries the source plug-in type in its low bits.
 uint32_t SourceEffectID(const std::string& name) { return (ID(name) & ~15u) | SX::SxPluginType_Source; }
 
-// The ID of the source effect of that name this bank holds, or 0.
-uint32_t SourceEffectOf(const bw::BankFile& file, const std::string& name) {
+// The ID of the source effect of that name that a bank written so far holds, or 0.
+uint32_t SourceEffectOf(const std::vector<NamedBank>& banks, const std::string& name) {
     const uint32_t id = SourceEffectID(name);
-    for (const bw::Bytes& record : file.records) {
-        if (record.size() < 13 || record[0] != SX::SxHirc_FxCustom) continue;
-        uint32_t recordID;
-        std::memcpy(&recordID, record.data() + 5, 4);
-        if (recordID == id) return id;
-    }
+    for (const NamedBank& bank : banks)
+        for (const bw::Bytes& record : bank.file.records) {
+            if (record.size() < 13 || record[0] != SX::SxHirc_FxCustom) continue;
+            uint32_t recordID;
+            std::memcpy(&recordID, record.data() + 5, 4);
+            if (recordID == id) return id;
+        }
     return 0;
 }
 
@@ -417,8 +418,8 @@ bool ApplyMusic(const std::string& verb, std::istringstream& args, bw::BankFile&
     return false;
 }
 
-bool ApplyHierarchy(const std::string& verb, std::istringstream& args, bw::BankFile& file,
-                    const std::vector<bw::Media>& streamed, const std::vector<uint32_t>& vorbis) {
+bool ApplyHierarchy(const std::string& verb, std::istringstream& args, const std::vector<NamedBank>& banks,
+                    bw::BankFile& file, const std::vector<bw::Media>& streamed, const std::vector<uint32_t>& vorbis) {
     std::string a, b;
     if (verb == "sound") {
         if (!(args >> a >> b)) return false;
@@ -426,7 +427,7 @@ bool ApplyHierarchy(const std::string& verb, std::istringstream& args, bw::BankF
         bw::Source source;
         source.mediaID = ID(b);
         source.pluginID = CodecOf(file, source.mediaID, source.size);
-        if (const uint32_t effect = SourceEffectOf(file, b)) source.pluginID = effect;
+        if (const uint32_t effect = SourceEffectOf(banks, b)) source.pluginID = effect;
         for (const auto& media : streamed)
             if (media.id == source.mediaID) {
                 bw::BankFile holder;
@@ -706,7 +707,7 @@ bool Apply(const std::string& verb, std::istringstream& args, std::vector<NamedB
         if (verb == "streamed-vorbis") banks.back().vorbis.push_back(ID(name));
         return true;
     }
-    return ApplySettings(verb, args, file) || ApplyHierarchy(verb, args, file, banks.back().streamed, banks.back().vorbis);
+    return ApplySettings(verb, args, file) || ApplyHierarchy(verb, args, banks, file, banks.back().streamed, banks.back().vorbis);
 }
 
 }  // namespace

@@ -34,7 +34,8 @@
 //   limiter <Name> <ceiling dB> <threshold dB> <release s>
 //   fdn-reverb <Name> <seconds> <wet dB>
 //   modal <Name> <dry dB> <out dB> <Hz>:<bandwidth Hz>...   resonant modes a mono sound rings
-//   wind <Name> <Hz> <Q> <dB> <Parameter>:<x>:<m/s>...   a wind synth to name as a sound's media:
+//   wind <Name> <Hz> <Q> <dB> <Parameter>:<x>:<m/s>...   a wind synth for a sound of this bank or
+//       a later one to name as its media:
 //       one deflector ringing at Hz at the full speed of 48 m/s, the parameter giving the speed
 //   event <Name> <Target>[,<Target>...] [<Bank>]  a play action for each target
 //   stop-event <Name> <Target>                   stops the target on the posting object
