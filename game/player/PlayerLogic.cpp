@@ -111,6 +111,9 @@ void PlayerLogic::VInitialize(bool) {
         if (SD::GhostEngine_* sound = SD::GhostEngine_::Existing(); sound && hasSoundObject_)
             sound->SetSoundObjectPosition("Play_Piano", soundObject_, nullptr);
     };
+    // The activity flags outlive the vehicle; a new one starts with none, so the throttle of an
+    // earlier flight does not ramp its speed while its controls are still off.
+    GetInputActivity() = InputActivity();
     modes_.clear();
     modeIndex_ = 0;
     modes_.push_back([this](float dt) { StepPadInput(dt); });

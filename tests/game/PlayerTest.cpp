@@ -160,6 +160,17 @@ TEST_F(PlayerTest, AHeldThrottleAloneRampsTheSpeedUntilAStickIsTouched) {
     EXPECT_FLOAT_EQ(logic->GetForwardSpeed(), 500.0f);
 }
 
+// The throttle an earlier flight left held does not ramp a new vehicle waiting with its
+// controls off (the world's next visit, behind its intro).
+TEST_F(PlayerTest, ANewVehicleDoesNotRampOnAnEarlierFlightsThrottle) {
+    QV::GetInputActivity().throttle = true;
+    SD::GameObject* player = SpawnPlayer("Heavy");
+    QV::PlayerLogic* logic = PlayerOf(player);
+    logic->SetControlsEnabled(false);
+    Play(85, kDt);
+    EXPECT_FLOAT_EQ(logic->GetForwardSpeed(), 500.0f);
+}
+
 TEST_F(PlayerTest, ABoostAddsTwoAndAQuarterTimesTheThrustWhileItLasts) {
     SD::GameObject* player = SpawnPlayer();
     QV::PlayerLogic* logic = PlayerOf(player);
