@@ -3,23 +3,15 @@
 // output device, captured meanwhile, gets quieter.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <functional>
 #include <memory>
 #include <string>
-#include <vector>
 
-#include "app/GameStartup.h"
 #include "core/EngineCore.h"
+#include "display/GameInWindow.h"
 #include "game/hud/HudHooks.h"
-#include "platform/audio/AudioTestControl.h"
-#include "platform/os/Clock.h"
-#include "platform/sdl/SdlSession.h"
-#include "runtime/Registration.h"
 #include "support/StepScript.h"
-#include "support/TempTree.h"
 #include "tests/app/CapturedSound.h"
-#include "tests/app/GameDriving.h"
 
 namespace {
 
@@ -31,25 +23,6 @@ constexpr double kMenuMusicHz = 261.63;
 // Captured seconds the level is measured over, and the seconds let pass after the slider moved.
 constexpr double kMeasureSeconds = 2.0;
 constexpr double kSettleSeconds = 0.5;
-
-// A key pressed on the real keyboard, as the window system delivers it.
-void PressKey(SDL_Scancode key, bool down) {
-    SDL_Event e{};
-    e.type = down ? SDL_KEYDOWN : SDL_KEYUP;
-    e.key.state = down ? SDL_PRESSED : SDL_RELEASED;
-    e.key.keysym.scancode = key;
-    SDL_PushEvent(&e);
-}
-
-// A key held for two frames, then let go.
-std::function<bool()> Tap(SDL_Scancode key) {
-    auto frame = std::make_shared<int>(0);
-    return [key, frame] {
-        if (*frame == 0) PressKey(key, true);
-        if (*frame == 2) PressKey(key, false);
-        return ++*frame > 4;
-    };
-}
 
 // Done once the capture has grown by that many seconds of sound since the step was first asked;
 // the captured frame it started at is kept.
@@ -63,36 +36,8 @@ std::function<bool()> Heard(double seconds, size_t* from) {
     };
 }
 
-class SettingsDisplay : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() { qv::SupplyWholeGame(SD::StartupRegistrations()); }
-    void SetUp() override {
-        qvtest::CopySampleTree(tree_);
-        qvtest::WithoutSplashPictures(tree_);
-        // A small window keeps the software renderer quick.
-        qvtest::SetConfig(tree_, "Window", "Width", "320");
-        qvtest::SetConfig(tree_, "Window", "Height", "200");
-        if (!std::getenv("SDL_AUDIODRIVER")) setenv("SDL_AUDIODRIVER", "dummy", 1);
-        std::string error;
-        session_ = platform::sdl::SdlSession::Open(&error);
-        ASSERT_TRUE(session_) << error;
-        // Game time moves on as the frame limiter waits, whatever the drawing costs; the sound
-        // card (SDL's dummy driver) plays in real time.
-        clock_.SetStepPerRead(0.0002);
-        platform::SetClock(&clock_);
-        control::Reset();
-        control::StartCapture();
-    }
-    void TearDown() override {
-        control::StopCapture();
-        platform::SetClock(nullptr);
-        session_.reset();
-    }
-
-    qvtest::TempTree tree_;
-    platform::ManualClock clock_;
-    std::unique_ptr<platform::sdl::SdlSession> session_;
-};
+using SettingsDisplay = displaytest::GameInWindow;
+using displaytest::Tap;
 
 // Five presses of Left on the volume slider take the game's volume from full to half, which the
 // master bus plays 12 dB down: the menu's music is heard at about a quarter of its level.
