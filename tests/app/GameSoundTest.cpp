@@ -4,9 +4,10 @@
 // the output device on a clock that moves only when read, and the end of each frame renders the
 // buffers due, the audio thread held still meanwhile, so the capture keeps step with the game. The capture is then measured: the music from the menu on, the narration
 // ducking it, the flight wind rising with speed, a positioned sound louder near and on its side,
-// the music turning with the season, and nothing clipped.
+// the music turning with the season, the thunder rumbling the pad, and nothing clipped.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -22,14 +23,18 @@
 #include "engine/Level.h"
 #include "engine/Transform.h"
 #include "game/GameRegistration.h"
+#include "game/player/PlayerLogic.h"
 #include "game/systems/AudioLogic.h"
 #include "game/systems/SowlarSystem.h"
+#include "physics/Body.h"
 #include "platform/os/Clock.h"
+#include "platform/pad/Pad.h"
 #include "runtime/GameStateManager.h"
 #include "runtime/Input.h"
 #include "runtime/InputCodes.h"
 #include "runtime/Registration.h"
 #include "sound/engine/audio/CSxAudioMgr.h"
+#include "sound/plugins/motion/SxRumbleController.h"
 #include "sound/system/Phantom.h"
 #include "sound/system/SoundSystemRegistration.h"
 #include "support/HeldKeys.h"
@@ -48,8 +53,15 @@ using qvtest::Db;
 
 // The pitches of the sample sounds that the measures listen for.
 constexpr double kSeasonRoot[] = {261.63, 293.66, 220.00, 164.81, 261.63};  // C4, D4, A3, E3, C4
-constexpr double kFlightWindHz = 700.0;
+// The wind synth rings at 700 Hz at the vehicle's cruising speed (flight speed 30, a wind of
+// 48 m/s) and its pitch goes with the wind's speed, which is 4 m/s at rest, between them
+// evenly in cents.
+double FlightWindHz(double flightSpeed) {
+    return 700.0 * std::exp2((std::min(flightSpeed, 30.0) / 30.0 - 1.0) * std::log2(48.0 / 4.0));
+}
 constexpr double kWaterHz = 2500.0;
+// Two of the thunder's modes (its lowest, at 41.2 Hz, is rung too weakly to stand out).
+constexpr double kThunderModesHz[] = {55.0, 73.4};
 constexpr double kFirstLineHz = 180.0;
 // The narration bus ducks the music by 12 dB.
 constexpr double kNarrationDuckDb = -12.0;
@@ -71,6 +83,24 @@ struct Script {
     bool injectorAdded = false;
     bool audioHeld = false;
     std::map<std::string, size_t> at;  // step name: the captured frame count when it was done
+    std::vector<std::pair<size_t, float>> flightSpeed;  // captured frame count, the game's flight speed
+
+    // The flight speed the game sends its sound, as it computes it from the vehicle.
+    static float FlightSpeed() {
+        SD::GameObject* player = SD::Factory_::GetGameObjectByName("Player");
+        auto* logic = player ? static_cast<QV::PlayerLogic*>(player->GetComponent(SD::CID_Player)) : nullptr;
+        auto* body = player ? static_cast<Gedankenexperiment::Body*>(player->GetComponent(SD::CID_Body)) : nullptr;
+        if (!logic || !body || logic->GetForwardSpeed() == 0.0f) return 0.0f;
+        return body->GetVelocity().Length() / logic->GetForwardSpeed() * 150.0f;
+    }
+    // Its mean over captured frames [from, to).
+    double MeanFlightSpeed(size_t from, size_t to) const {
+        double sum = 0.0;
+        int count = 0;
+        for (const auto& [frame, speed] : flightSpeed)
+            if (frame >= from && frame < to) sum += speed, ++count;
+        return count ? sum / count : -1.0;
+    }
 
     bool Finished() const { return next == steps.size(); }
     void Frame() {
@@ -85,6 +115,7 @@ struct Script {
             injectorAdded = true;
         }
         if (Finished() || !stuck.empty()) return;
+        flightSpeed.emplace_back(CapturedSound::FrameAt(control::CapturedBytes()), FlightSpeed());
         if (steps[next].done()) {
             at[steps[next].what] = CapturedSound::FrameAt(control::CapturedBytes());
             ++next;
@@ -152,6 +183,9 @@ TEST(GameSound, TheMusicNarrationFlightWindPositionedSoundsAndSeasonsAreHeardInT
     Script script;
     Emitter emitter;
     int seasonBefore = -1;
+    size_t padBefore = 0;  // the pad's motor changes before the thunder
+    platform::ResetPads();
+    platform::ConnectPad(0);
     auto in = [](const char* state) { return [state] { return Running() == state; }; };
     auto wait = [](int frames) {
         auto left = std::make_shared<int>(frames);
@@ -195,6 +229,12 @@ TEST(GameSound, TheMusicNarrationFlightWindPositionedSoundsAndSeasonsAreHeardInT
         {"heard on the left", wait(40)},
         {"emitter far away", [&emitter] { return emitter.PlaceRight(2000.0f); }},
         {"heard far away", wait(40)},
+        {"thunder", [&padBefore] {
+             padBefore = platform::RecordedVibrations(0).size();
+             QV::AudioLogic_::PostEvent("Play_Thunder", nullptr);
+             return true;
+         }},
+        {"thunder over", wait(60)},
         {"story moved on", [&seasonBefore] {
              seasonBefore = QV::AudioLogic_::GetInstance().GetSeason();
              QV::SowlarSystem_::GetInstance().SetStoryCounter(3);
@@ -236,10 +276,25 @@ TEST(GameSound, TheMusicNarrationFlightWindPositionedSoundsAndSeasonsAreHeardInT
                 0.0, 2.0)
         << "the music after it";
 
-    // The flight wind rises with the vehicle's speed.
-    const double still = sound.Level(kFlightWindHz, from("world") + second, from("vehicle still"));
-    const double flying = sound.Level(kFlightWindHz, from("throttle held") + second, from("flying"));
-    EXPECT_GT(Db(flying / still), 10.0) << "still " << still << ", flying " << flying;
+    // The wind synth follows the vehicle's speed: silent while it stands; in flight loudest at
+    // the pitch of the flight speed the game computes (the music, heard throughout, set aside, and
+    // the flowers' chimes above 1 kHz left out);
+    // quiet again once the vehicle has stopped.
+    const auto wind = [&](double hz, size_t begin, size_t end) {
+        return sound.Level(hz, begin, end) - sound.Level(hz, from("world") + second, from("vehicle still"));
+    };
+    const size_t flightBegin = from("throttle held") + second, flightEnd = from("flying");
+    std::pair<double, double> loudest{0.0, 0.0};  // Hz, level
+    for (double hz = 100.0; hz <= 1000.0; hz *= 1.01)
+        if (const double level = wind(hz, flightBegin, flightEnd); level > loudest.second) loudest = {hz, level};
+    const double speed = script.MeanFlightSpeed(flightBegin, flightEnd);
+    EXPECT_GT(speed, 10.0) << "the vehicle flies";
+    EXPECT_NEAR(12.0 * std::log2(loudest.first / FlightWindHz(speed)), 0.0, 3.0)
+        << "flight speed " << speed << ": the wind loudest at " << loudest.first << " Hz";
+    const double still = sound.Level(loudest.first, from("world") + second, from("vehicle still"));
+    const double stopped = sound.Level(loudest.first, from("slowed down") - second, from("slowed down"));
+    EXPECT_GT(Db(loudest.second / still), 20.0) << "still " << still << ", in flight " << loudest.second;
+    EXPECT_GT(Db(loudest.second / stopped), 20.0) << "stopped " << stopped << ", in flight " << loudest.second;
 
     // The water beside the vehicle: on the side where it is, louder near than far.
     const auto water = [&](const std::vector<float>& channel, const char* placed, const char* heard) {
@@ -263,6 +318,29 @@ TEST(GameSound, TheMusicNarrationFlightWindPositionedSoundsAndSeasonsAreHeardInT
     const double oldRoot = sound.Level(kSeasonRoot[0], turned, from("new season's music"));
     EXPECT_GT(newRoot, 0.01) << "the music of season " << season;
     EXPECT_GT(Db(newRoot / std::max(oldRoot, 1e-6)), 20.0) << "the spring music gone";
+
+    // The thunder is its noise ringing the modal synth's modes: loud at each mode and markedly
+    // quieter between and around them, where plain noise would be as loud.
+    const auto thunder = [&](double hz) { return sound.Level(hz, from("thunder"), from("thunder") + second * 3 / 2); };
+    EXPECT_GT(Db(thunder(kThunderModesHz[0]) / sound.Level(kThunderModesHz[0], from("thunder") - second, from("thunder"))),
+              30.0)
+        << "the thunder is heard";
+    for (const double around : {48.0, 64.0, 80.0})
+        for (const double mode : kThunderModesHz)
+            EXPECT_GT(Db(thunder(mode) / thunder(around)), 6.0) << mode << " Hz against " << around << " Hz";
+
+    // The thunder rumbles the pad through the motion bus: both motors at its levels, the coarse one
+    // harder, and at rest again after; nothing moved them before.
+    const std::vector<platform::PadVibration> pad = platform::RecordedVibrations(0);
+    platform::ResetPads();
+    const auto moving = [](const platform::PadVibration& v) { return !(v == platform::PadVibration{}); };
+    ASSERT_LE(padBefore, pad.size());
+    EXPECT_EQ(std::count_if(pad.begin(), pad.begin() + padBefore, moving), 0);
+    const auto rumble = std::find_if(pad.begin() + padBefore, pad.end(), moving);
+    ASSERT_NE(rumble, pad.end()) << "the thunder moves the pad";
+    EXPECT_NEAR(rumble->leftMotor, SX::SxRumbleControllerPad::LeftSpeed(0.9f), 40);
+    EXPECT_NEAR(rumble->rightMotor, SX::SxRumbleControllerPad::RightSpeed(0.5f), 40);
+    EXPECT_FALSE(moving(pad.back())) << "at rest after the thunder";
 
     // Nothing reaches full scale.
     EXPECT_LT(sound.Peak(), 0.99f);

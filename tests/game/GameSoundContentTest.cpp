@@ -4,6 +4,7 @@
 // in it; a game parameter when moving it changes a value of some node or bus.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <regex>
@@ -20,6 +21,7 @@
 #include "platform/audio/AudioTestControl.h"
 #include "sound/engine/SxAudioThread.h"
 #include "sound/engine/SxSoundEngine.h"
+#include "sound/engine/attenuations/CSxFxBase.h"
 #include "sound/engine/audio/CSxAudioMgr.h"
 #include "sound/engine/hierarchy/CSxParameterNodeBase.h"
 #include "sound/engine/index/CSxObjectIndex.h"
@@ -91,8 +93,22 @@ std::vector<float> DrivenValues() {
     return values;
 }
 
+// An effect (a synthesised source's, or a bus effect's) with a curve that moves with the parameter.
+bool ParameterDrivesAnEffect(uint32_t parameter) {
+    for (SX::SxIndexTable table : {SX::SxIndex_FxShareSet, SX::SxIndex_FxCustom})
+        for (SX::CSxIndexable* item : SX::g_pObjectIndex->Table(table).Items())
+            if (auto* effect = dynamic_cast<SX::CSxFxBase*>(item))
+                for (const SX::SxRTPCEntry& curve : effect->RTPCs())
+                    if (curve.gameParameter == parameter &&
+                        std::any_of(curve.points.begin(), curve.points.end(),
+                                    [&curve](const SX::SxCurvePoint& p) { return p.y != curve.points[0].y; }))
+                        return true;
+    return false;
+}
+
 bool ParameterDrivesSomething(uint32_t parameter) {
     platform::Lock lock(SX::g_csMain);
+    if (ParameterDrivesAnEffect(parameter)) return true;
     std::vector<std::vector<float>> seen;
     for (float value : {0.0f, 1.0f, 100.0f}) {
         SX::g_pRTPCMgr->SetRTPCInternal(parameter, value, nullptr, SX::SxRTPCTransitionParams());

@@ -33,6 +33,10 @@ constexpr uint32_t kAdpcmCodec = 2u << 16 | 1;
 constexpr uint32_t kVorbisCodec = 4u << 16 | 1;
 constexpr uint32_t kStudioLimiter = SX::SxPluginKey(SX::SxPluginType_Effect, 256, 103);
 constexpr uint32_t kFdnReverb = SX::SxPluginKey(SX::SxPluginType_Effect, 0, 115);
+constexpr uint32_t kModalSynth = SX::SxPluginKey(SX::SxPluginType_Effect, 0, 116);
+constexpr uint32_t kWindSynth = SX::SxPluginKey(SX::SxPluginType_Source, 0, 119);
+constexpr uint32_t kMotionGenerator = SX::SxPluginKey(SX::SxPluginType_MotionSource, 0, 405);
+constexpr uint16_t kRumblePad = 406;  // the pad's motion device
 constexpr uint32_t kLinear = 4;  // curve shape of every point written here
 
 bool IsMediaFile(const bw::Bytes& data) { return data.size() >= 12 && std::equal(data.begin(), data.begin() + 4, "RIFF"); }
@@ -46,6 +50,23 @@ uint32_t CodecOf(const bw::BankFile& file, uint32_t mediaID, uint32_t& size) {
         }
     size = 0;
     return 1;
+}
+
+// A synthesised source is a custom effect that a sound names in place of its plug-in, so its ID
+// carries the source plug-in type in its low bits.
+uint32_t SourceEffectID(const std::string& name) { return (ID(name) & ~15u) | SX::SxPluginType_Source; }
+
+// The ID of the source effect of that name that a bank written so far holds, or 0.
+uint32_t SourceEffectOf(const std::vector<NamedBank>& banks, const std::string& name) {
+    const uint32_t id = SourceEffectID(name);
+    for (const NamedBank& bank : banks)
+        for (const bw::Bytes& record : bank.file.records) {
+            if (record.size() < 13 || record[0] != SX::SxHirc_FxCustom) continue;
+            uint32_t recordID;
+            std::memcpy(&recordID, record.data() + 5, 4);
+            if (recordID == id) return id;
+        }
+    return 0;
 }
 
 bool Number(const std::string& text, float& value) {
@@ -134,8 +155,11 @@ bool ReadState(const std::string& owner, const std::string& text, std::vector<bw
 }
 
 // The options every node takes: parent=, bus=, db=, pitch=, max=<instances on an object>,
-// 3d=<Attenuation>, state=, rtpc= and the flag loop (plays on until stopped).
+// effect=<ShareSet> (up to four), 3d=<Attenuation>, state=, rtpc= and the flag loop (plays on
+// until stopped).
 bool ReadNode(const std::string& owner, const Words& words, bw::BankFile& file, bw::NodeBase& node) {
+    // The nodes of a motion bank name a motion bus besides their bus.
+    node.withFeedbackBus = file.feedback != 0;
     if (words.Flag("loop")) node.props.push_back(bw::PropI(SX::SxProp_LoopCount, 0));
     for (const auto& [key, value] : words.options) {
         float number;
@@ -153,6 +177,9 @@ bool ReadNode(const std::string& owner, const Words& words, bw::BankFile& file, 
             node.advanced.globalLimit = false;
             node.advanced.killNewest = true;
             node.advanced.maxInstances = static_cast<uint16_t>(number);
+        } else if (key == "effect" && node.effects.size() < 4) {
+            node.overrideEffects = true;
+            node.effects.push_back({static_cast<uint8_t>(node.effects.size()), ID(value), 1});
         } else if (key == "3d") {
             node.positioning.overrideParent = true;
             node.positioning.is3D = true;
@@ -172,8 +199,8 @@ bool ReadNode(const std::string& owner, const Words& words, bw::BankFile& file, 
 }
 
 // bus <Name> [parent=<Bus>] [db=] [effect=<ShareSet>]... [duck=<Bus>:<dB>:<fade out ms>:<fade in ms>]...
-// [state=] [rtpc=] [env]
-bool ReadBus(const std::string& name, const Words& words, bw::BankFile& file) {
+// [state=] [rtpc=] [env]; a bus of the record type given (an audio or a motion bus)
+bool ReadBus(const std::string& name, const Words& words, bw::BankFile& file, uint8_t type) {
     bw::Bus bus;
     bus.environmental = words.Flag("env");
     bus.maxDuckVolume = -96.0f;
@@ -204,7 +231,7 @@ bool ReadBus(const std::string& name, const Words& words, bw::BankFile& file) {
             return false;
         }
     }
-    file.records.push_back(bw::Record(SX::SxHirc_Bus, bw::BusBody(ID(name), bus)));
+    file.records.push_back(bw::Record(type, bw::BusBody(ID(name), bus)));
     return true;
 }
 
@@ -391,8 +418,8 @@ bool ApplyMusic(const std::string& verb, std::istringstream& args, bw::BankFile&
     return false;
 }
 
-bool ApplyHierarchy(const std::string& verb, std::istringstream& args, bw::BankFile& file,
-                    const std::vector<bw::Media>& streamed, const std::vector<uint32_t>& vorbis) {
+bool ApplyHierarchy(const std::string& verb, std::istringstream& args, const std::vector<NamedBank>& banks,
+                    bw::BankFile& file, const std::vector<bw::Media>& streamed, const std::vector<uint32_t>& vorbis) {
     std::string a, b;
     if (verb == "sound") {
         if (!(args >> a >> b)) return false;
@@ -400,6 +427,7 @@ bool ApplyHierarchy(const std::string& verb, std::istringstream& args, bw::BankF
         bw::Source source;
         source.mediaID = ID(b);
         source.pluginID = CodecOf(file, source.mediaID, source.size);
+        if (const uint32_t effect = SourceEffectOf(banks, b)) source.pluginID = effect;
         for (const auto& media : streamed)
             if (media.id == source.mediaID) {
                 bw::BankFile holder;
@@ -437,10 +465,32 @@ bool ApplyHierarchy(const std::string& verb, std::istringstream& args, bw::BankF
         file.records.push_back(bw::Record(SX::SxHirc_RanSeq, bw::RanSeqBody(ID(a), node, container)));
         return true;
     }
-    if (verb == "bus") {
+    if (verb == "bus" || verb == "motion-bus") {
         if (!(args >> a)) return false;
         Words words(args);
-        return words.plain.empty() && ReadBus(a, words, file);
+        return words.plain.empty() && ReadBus(a, words, file, verb == "bus" ? SX::SxHirc_Bus : SX::SxHirc_FeedbackBus);
+    }
+    if (verb == "rumble") {
+        // rumble <Name> <seconds> <left> <right> [bus=<Motion bus>] [options]: the pad's motors held
+        // at the levels (0 to 1) for that long, in a motion bank.
+        float seconds, left, right;
+        if (file.feedback == 0 || !(args >> a >> seconds >> left >> right) || !(seconds > 0.0f && seconds <= 30.0f) ||
+            !(left >= 0.0f && left <= 1.0f) || !(right >= 0.0f && right <= 1.0f))
+            return false;
+        Words words(args);
+        bw::NodeBase node;
+        if (!words.plain.empty() || !ReadNode(a, words, file, node)) return false;
+        node.feedbackBusID = node.busID;
+        node.busID = 0;
+        bw::Writer motion;
+        motion.Raw(Floats({1.0f, seconds, 0, 0, 0, 0, 0, 0})).U16(0).U16(2);
+        for (float level : {left, right}) motion.U16(1).F32(0.0f).F32(level).U32(kLinear);
+        bw::FeedbackSource source{0, kRumblePad, 0.0f, {}};
+        source.source.pluginID = kMotionGenerator;
+        source.source.streamType = 1;
+        source.source.pluginParams = motion.Take();
+        file.records.push_back(bw::Record(SX::SxHirc_FeedbackNode, bw::FeedbackNodeBody(ID(a), {source}, node)));
+        return true;
     }
     if (verb == "attenuation") {
         // attenuation <Name> <distance>:<dB>...: the volume over distance, and the same curve for
@@ -479,6 +529,53 @@ bool ApplyHierarchy(const std::string& verb, std::istringstream& args, bw::BankF
         bw::Writer params;
         params.Raw(Floats({seconds, 0.5f})).U32(8).Raw(Floats({-96.0f, wet, 0.0f})).U8(0).U32(0);
         file.records.push_back(bw::Record(SX::SxHirc_FxShareSet, bw::EffectBody(ID(a), {kFdnReverb, params.Take(), {}, {}})));
+        return true;
+    }
+    if (verb == "modal") {
+        // modal <Name> <dry dB> <out dB> <Hz>:<bandwidth Hz>...: resonant modes that a mono
+        // sound rings, at the frequencies given and no others.
+        float dry, out;
+        if (!(args >> a >> dry >> out) || !(dry >= -96.0f && dry <= 24.0f) || !(out >= -96.0f && out <= 24.0f))
+            return false;
+        bw::Writer modes;
+        uint16_t count = 0;
+        for (std::string mode; args >> mode; ++count) {
+            float hz, width;
+            std::string text;
+            if (!Pair(mode, hz, text) || !Number(text, width) || !(hz > 0.0f && hz < 20000.0f) || !(width > 0.0f))
+                return false;
+            modes.Raw(Floats({hz, 0.0f, width}));
+        }
+        if (count == 0) return false;
+        bw::Writer params;
+        params.Raw(Floats({dry, out, 0, 0, 0, 0, 0, 100.0f})).U8(0).U8(0).U8(0).F32(0.0f).U16(count).Raw(modes.Take());
+        file.records.push_back(bw::Record(SX::SxHirc_FxShareSet, bw::EffectBody(ID(a), {kModalSynth, params.Take(), {}, {}})));
+        return true;
+    }
+    if (verb == "wind") {
+        // wind <Name> <Hz> <Q> <dB> <Parameter>:<x>:<m/s>...: a synthesised wind, one deflector
+        // ahead of the listener ringing at Hz at its full speed of 48 m/s; the game parameter sets
+        // the speed, and the wind's pitch follows it and its loudness the speed's cube.
+        float hz, q, db;
+        if (!(args >> a >> hz >> q >> db >> b) || !(hz > 20.0f && hz < 10000.0f) || !(q > 0.0f && q <= 50.0f) ||
+            !(db >= -96.0f && db <= 24.0f) || b.find(':') == std::string::npos)
+            return false;
+        // The curve reads as a node's volume curve would, then drives the synth's speed instead,
+        // which the synth takes in cents above 8 m/s.
+        bw::RTPCCurve speed;
+        if (!ReadCurve(a, b.substr(0, b.find(':')) + ":volume" + b.substr(b.find(':')), speed)) return false;
+        speed.parameter = 0;
+        for (bw::Point& point : speed.points) {
+            if (!(point.y > 0.0f)) return false;
+            point.y = 1200.0f * std::log2(point.y / 8.0f);
+        }
+        bw::Writer params;
+        params.Raw(Floats({10.0f, 0.0f})).U16(1).Raw(Floats({5.0f, 0.5f, 0.5f, 1.0f}));
+        const float values[][2] = {{0, 0}, {0, 0}, {0.1f, 0}, {0.03f, 0}, {0, 0}, {0, 0}, {db, 0}};
+        for (const auto& v : values) params.F32(v[0]).F32(v[1]).U8(0);
+        params.U16(1).F32(30.0f).Raw(Floats({1.0f, 0.0f, hz / 6.0f, q, 0.0f}));
+        file.records.push_back(
+            bw::Record(SX::SxHirc_FxCustom, bw::EffectBody(SourceEffectID(a), {kWindSynth, params.Take(), {}, {speed}})));
         return true;
     }
     if (verb == "event") {
@@ -580,9 +677,12 @@ bool ApplySettings(const std::string& verb, std::istringstream& args, bw::BankFi
 
 bool Apply(const std::string& verb, std::istringstream& args, std::vector<NamedBank>& banks) {
     if (verb == "bank") {
+        // bank <Name> [motion]: a motion bank's nodes may play on the pad.
         NamedBank bank;
-        if (!(args >> bank.name)) return false;
+        std::string kind;
+        if (!(args >> bank.name) || (args >> kind && kind != "motion")) return false;
         bank.file.id = ID(bank.name);
+        bank.file.feedback = kind == "motion" ? 1 : 0;
         banks.push_back(std::move(bank));
         return true;
     }
@@ -591,7 +691,8 @@ bool Apply(const std::string& verb, std::istringstream& args, std::vector<NamedB
     static const char* const kMedia[] = {"media", "tone", "adpcm-tone", "chord", "phrase", "noise"};
     if (std::find_if(std::begin(kMedia), std::end(kMedia), [&verb](const char* v) { return verb == v; }) != std::end(kMedia))
         return ApplyMedia(verb, args, file);
-    if (verb.compare(0, 6, "music-") == 0) return ApplyMusic(verb, args, file);
+    // Music nodes carry no motion bus.
+    if (verb.compare(0, 6, "music-") == 0) return file.feedback == 0 && ApplyMusic(verb, args, file);
     if (verb == "streamed" || verb == "streamed-vorbis") {
         std::string name;
         if (!(args >> name)) return false;
@@ -606,7 +707,7 @@ bool Apply(const std::string& verb, std::istringstream& args, std::vector<NamedB
         if (verb == "streamed-vorbis") banks.back().vorbis.push_back(ID(name));
         return true;
     }
-    return ApplySettings(verb, args, file) || ApplyHierarchy(verb, args, file, banks.back().streamed, banks.back().vorbis);
+    return ApplySettings(verb, args, file) || ApplyHierarchy(verb, args, banks, file, banks.back().streamed, banks.back().vorbis);
 }
 
 }  // namespace

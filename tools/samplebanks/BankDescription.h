@@ -1,7 +1,8 @@
 #pragma once
 // Bank files from a small text description, one directive a line ('#' starts a comment);
 // every ID is the sound engine's ID of a name, or the number itself for a name 0x12345678:
-//   bank <Name>                                  starts the bank <Name>.bnk
+//   bank <Name> [motion]                         starts the bank <Name>.bnk; a motion bank's
+//                                                nodes name a motion bus (no music in it)
 //   volume-threshold <dB> | max-voices <n>       global settings
 //   state-group <Group> <default ms>
 //   state-transition <Group> <From> <To> <ms>
@@ -20,15 +21,22 @@
 //                                                which the sounds written after this stream
 //   streamed-vorbis <Name>                       the same for a PCM medium, to be packed as Vorbis
 // Objects; node options: parent=<Node> bus=<Bus> db=<dB> pitch=<cents> max=<instances on an
-// object> 3d=<Attenuation> state=<Group>:<State>:<dB> rtpc=<Parameter>:<volume|pitch|lpf>:<x>:<y>...
+// object> effect=<Effect> 3d=<Attenuation> state=<Group>:<State>:<dB> rtpc=<Parameter>:<volume|pitch|lpf>:<x>:<y>...
 // and loop:
 //   sound <Name> <Media> [<Parent>] [options]    a sound playing its media from the bank
 //   mixer|random|sequence <Name> <Child>... [options]
 //   bus <Name> [parent=<Bus>] [db=] [effect=<Effect>]... [duck=<Bus>:<dB>:<out ms>:<in ms>]...
 //       [state=] [rtpc=] [env]
+//   motion-bus <Name> [parent=<Bus>] [db=]       a bus of the pad's motion
+//   rumble <Name> <seconds> <left> <right> [bus=<Motion bus>] [options]   in a motion bank: the
+//       pad's motors held at the levels (0 to 1) for that long
 //   attenuation <Name> <distance>:<dB>...
 //   limiter <Name> <ceiling dB> <threshold dB> <release s>
 //   fdn-reverb <Name> <seconds> <wet dB>
+//   modal <Name> <dry dB> <out dB> <Hz>:<bandwidth Hz>...   resonant modes a mono sound rings
+//   wind <Name> <Hz> <Q> <dB> <Parameter>:<x>:<m/s>...   a wind synth for a sound of this bank or
+//       a later one to name as its media:
+//       one deflector ringing at Hz at the full speed of 48 m/s, the parameter giving the speed
 //   event <Name> <Target>[,<Target>...] [<Bank>]  a play action for each target
 //   stop-event <Name> <Target>                   stops the target on the posting object
 //   pause-all <Name> | resume-all <Name>         every sound of every object

@@ -60,6 +60,16 @@ TEST(BankDescription, MalformedLinesAreRefusedByNumber) {
         "attenuation A 10:0 5:-6",
         "limiter A 1 -3 0.2",                    // ceiling above full scale
         "fdn-reverb A 0 -6",
+        "bank A loud",                           // no such kind of bank
+        "motion-bus A stray",
+        "rumble A 1 0.5 0.5",                    // outside a motion bank
+        "modal A -96 0",                         // no modes
+        "modal A -96 0 55",                      // a mode with no bandwidth
+        "modal A -96 0 55:0",
+        "wind A 700 8 -6",                       // no speed curve
+        "wind A 700 8 -6 P:0:4",                 // one point
+        "wind A 700 8 -6 P:0:0:30:48",           // no speed at rest
+        "wind A 700 0 -6 P:0:4:30:48",           // no resonance
         "event A",
         "event A B,,C",
         "stop-event A",
