@@ -205,8 +205,9 @@ TEST_F(WeatherDisplay, TheStormsRainStreaksTheFrame) {
     ASSERT_TRUE(stormFound) << "the player carries no rain storm";
     const Change change = Compare(dry, wet, 30, 0, dry.height);
     const size_t pixels = dry.rgba.size() / 4;
-    // Many small streaks over the sky and the floor: light added, nothing darkened.
-    EXPECT_GE(change.brighter, pixels / 50) << "too few streaks";
+    // Many small streaks over the sky and the floor: light added, nothing darkened. (The grass
+    // along the horizon alone changes about a sixtieth of the frame between two still redraws.)
+    EXPECT_GE(change.brighter, pixels / 25) << "too few streaks";
     EXPECT_LE(change.darker, change.brighter / 20) << "rain darkens the frame";
     // The streaks are white to blue-grey, not a colour of their own: every channel gains at least
     // half as much light as the strongest.
