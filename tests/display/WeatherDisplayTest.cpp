@@ -28,6 +28,7 @@
 #include "runtime/GameStateManager.h"
 #include "runtime/Registration.h"
 #include "support/TempTree.h"
+#include "tests/display/GameInWindow.h"
 
 namespace {
 
@@ -42,13 +43,7 @@ std::string Showing(bool* entered) {
     return states->GetCurrentLevel()->GetName();
 }
 
-void PressKey(SDL_Scancode key, bool down) {
-    SDL_Event e{};
-    e.type = down ? SDL_KEYDOWN : SDL_KEYUP;
-    e.key.state = down ? SDL_PRESSED : SDL_RELEASED;
-    e.key.keysym.scancode = key;
-    SDL_PushEvent(&e);
-}
+using displaytest::PressKey;
 
 // Pixels that differ between two frames of the same size by at least `by` in the sum of their
 // channels, counted by whether the second frame is the darker or the brighter there.
