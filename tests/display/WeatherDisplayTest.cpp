@@ -28,7 +28,7 @@
 #include "runtime/GameStateManager.h"
 #include "runtime/Registration.h"
 #include "support/TempTree.h"
-#include "tests/display/GameInWindow.h"
+#include "display/GameInWindow.h"
 
 namespace {
 
