@@ -28,6 +28,7 @@
 #include "game/hud/HudHooks.h"
 #include "game/hud/HudSystem.h"
 #include "game/states/World.h"
+#include "graphics/Graphics.h"
 #include "platform/os/Clock.h"
 #include "runtime/GameStateManager.h"
 #include "runtime/Input.h"
@@ -292,6 +293,15 @@ TEST(WholeGame, TheEditorPlacesMovesAndSavesAnObject) {
         {"the world", [] { return Running() == "World"; }},
         {"F2", tap(SD::key_F2)},
         {"the editor on", [&] { return editor()->IsActive(); }},
+        // Its words reach the frame the device draws: the mode at the top, the template chosen
+        // at the bottom.
+        {"the editor's words drawn", [] {
+             std::set<std::string> texts;
+             for (const platform::gfx::Command& c :
+                  Aperture::Graphics_::GetInstance()->GetDeviceLayer().GetDevice()->LastFrame())
+                 if (c.op == platform::gfx::Op::kDrawText) texts.insert(c.name);
+             return texts.count("Edit Mode:") && texts.count("ObjectTemplates/Rock");
+         }},
         {"space", tap(SD::key_SPACE)},
         {"placed", [&] {
              placed = editor()->GetSelectedObject();

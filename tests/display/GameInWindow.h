@@ -1,0 +1,73 @@
+#pragma once
+// The whole game in a real window (run by tools/window-check.sh under a virtual X server): a
+// copy of the sample data with a small window, keys delivered as the window system does, and a
+// clock that the frame limiter's waits move on, so game time passes whatever the drawing costs.
+// The splash passes on by itself. The sound card is SDL's dummy driver, which plays in real time;
+// what the game writes to it is captured.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "app/GameStartup.h"
+#include "platform/audio/AudioTestControl.h"
+#include "platform/os/Clock.h"
+#include "platform/sdl/SdlSession.h"
+#include "runtime/Registration.h"
+#include "support/TempTree.h"
+#include "tests/app/GameDriving.h"
+
+namespace displaytest {
+
+// A key pressed on the real keyboard, as the window system delivers it.
+inline void PressKey(SDL_Scancode key, bool down) {
+    SDL_Event e{};
+    e.type = down ? SDL_KEYDOWN : SDL_KEYUP;
+    e.key.state = down ? SDL_PRESSED : SDL_RELEASED;
+    e.key.keysym.scancode = key;
+    SDL_PushEvent(&e);
+}
+
+// A script step: the key held for some frames, then let go.
+inline std::function<bool()> Tap(SDL_Scancode key, int held = 2) {
+    auto frame = std::make_shared<int>(0);
+    return [key, frame, held] {
+        if (*frame == 0) PressKey(key, true);
+        if (*frame == held) PressKey(key, false);
+        return ++*frame > held + 2;
+    };
+}
+
+class GameInWindow : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { qv::SupplyWholeGame(SD::StartupRegistrations()); }
+    void SetUp() override {
+        qvtest::CopySampleTree(tree_);
+        qvtest::WithoutSplashPictures(tree_);
+        // A small window keeps the software renderer quick.
+        qvtest::SetConfig(tree_, "Window", "Width", "320");
+        qvtest::SetConfig(tree_, "Window", "Height", "200");
+        if (!std::getenv("SDL_AUDIODRIVER")) setenv("SDL_AUDIODRIVER", "dummy", 1);
+        std::string error;
+        session_ = platform::sdl::SdlSession::Open(&error);
+        ASSERT_TRUE(session_) << error;
+        session_->KeepFrames(true);
+        clock_.SetStepPerRead(0.0002);
+        platform::SetClock(&clock_);
+        platform::audio::control::Reset();
+        platform::audio::control::StartCapture();
+    }
+    void TearDown() override {
+        platform::audio::control::StopCapture();
+        platform::SetClock(nullptr);
+        session_.reset();
+    }
+
+    qvtest::TempTree tree_;
+    platform::ManualClock clock_;
+    std::unique_ptr<platform::sdl::SdlSession> session_;
+};
+
+}  // namespace displaytest

@@ -1,0 +1,213 @@
+// The sky's weather in a real window (run by tools/window-check.sh under a virtual X server with
+// the software OpenGL renderer): the real game is played from the menu into the world, and one
+// still scene is drawn twice, once with the sun's shadow cascades or the storm's rain and once
+// without, and the frames read back are compared.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/GameStartup.h"
+#include "core/EngineCore.h"
+#include "display/FrameMeasures.h"
+#include "engine/Factory.h"
+#include "engine/GameObject.h"
+#include "engine/Level.h"
+#include "game/components/WorldHooks.h"
+#include "graphics/Graphics.h"
+#include "graphics/ParticleCulling.h"
+#include "graphics/photon/RainSystem.h"
+#include "platform/os/Clock.h"
+#include "platform/sdl/SdlSession.h"
+#include "runtime/GameStateManager.h"
+#include "runtime/Registration.h"
+#include "support/TempTree.h"
+#include "display/GameInWindow.h"
+
+namespace {
+
+using qvdisplay::Frame;
+
+std::string Showing(bool* entered) {
+    SD::GameStateManager_* states = SD::GameStateManager_::GetInstance();
+    const uint32_t phase = states ? states->GetPhase() : SD::GameStateManager_::kIdle;
+    const bool shown = phase == SD::GameStateManager_::kEnter || phase == SD::GameStateManager_::kRun;
+    if (!shown || !states->GetCurrentLevel()) return "";
+    *entered = phase == SD::GameStateManager_::kRun;
+    return states->GetCurrentLevel()->GetName();
+}
+
+using displaytest::PressKey;
+
+// Pixels that differ between two frames of the same size by at least `by` in the sum of their
+// channels, counted by whether the second frame is the darker or the brighter there.
+// Rows [top, bottom) only; `added` sums what each channel gained where the frame brightened.
+struct Change {
+    size_t darker = 0, brighter = 0;
+    double added[3] = {0.0, 0.0, 0.0};
+};
+Change Compare(const Frame& before, const Frame& after, int by, int top, int bottom) {
+    Change change;
+    if (before.width != after.width || before.height != after.height || before.rgba.size() != after.rgba.size())
+        return change;
+    for (int y = std::max(top, 0); y < std::min(bottom, before.height); ++y)
+        for (int x = 0; x < before.width; ++x) {
+            const size_t i = (static_cast<size_t>(y) * before.width + x) * 4;
+            const int a = before.rgba[i] + before.rgba[i + 1] + before.rgba[i + 2];
+            const int b = after.rgba[i] + after.rgba[i + 1] + after.rgba[i + 2];
+            if (b <= a - by) ++change.darker;
+            if (b < a + by) continue;
+            ++change.brighter;
+            for (int c = 0; c < 3; ++c) change.added[c] += after.rgba[i + c] - before.rgba[i + c];
+        }
+    return change;
+}
+
+class WeatherDisplay : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { qv::SupplyWholeGame(SD::StartupRegistrations()); }
+    void SetUp() override {
+        for (const char* folder : {"Assets", "Graphics"})
+            std::filesystem::copy(qvtest::SourceDir() + "/" + folder, tree_.Path(folder),
+                                  std::filesystem::copy_options::recursive);
+        // Ten frames a second of game time take the world's intro in few frames; the window is
+        // large enough for thin streaks and soft shadows to cover many pixels.
+        std::string config = tree_.Read("Assets/Config/config.ini");
+        for (const auto& [key, value] :
+             {std::pair<std::string, std::string>{"Width=", "480"}, {"Height=", "300"}, {"fps=", "10"}}) {
+            const size_t at = config.find("\n" + key);
+            ASSERT_NE(at, std::string::npos) << key;
+            const size_t begin = at + 1 + key.size();
+            config.replace(begin, config.find('\n', begin) - begin, value);
+        }
+        tree_.Write("Assets/Config/config.ini", config);
+        std::string error;
+        if (!std::getenv("SDL_AUDIODRIVER")) setenv("SDL_AUDIODRIVER", "dummy", 1);
+        session_ = platform::sdl::SdlSession::Open(&error);
+        ASSERT_TRUE(session_) << error;
+        session_->KeepFrames(true);
+        clock_.SetStepPerRead(0.0002);
+        platform::SetClock(&clock_);
+    }
+    void TearDown() override {
+        platform::SetClock(nullptr);
+        session_.reset();
+    }
+
+    // Plays from the splash through the menu into the world and calls `inWorld` with the count
+    // of the world's frames after each one until it returns true.
+    SD::RunSummary PlayIntoTheWorld(const std::function<bool(unsigned long)>& inWorld) {
+        unsigned long splashFrames = 0, menuFrames = 0, worldFrames = 0;
+        SD::RunOptions options;
+        options.maxFrames = 6000;
+        options.afterFrame = [&](unsigned long) {
+            bool entered = false;
+            const std::string showing = Showing(&entered);
+            if (showing == "SplashLevel" && ++splashFrames % 20 == 5) PressKey(SDL_SCANCODE_SPACE, true);
+            if (showing == "SplashLevel" && splashFrames % 20 == 10) PressKey(SDL_SCANCODE_SPACE, false);
+            if (showing == "MainMenu" && entered) {
+                if (++menuFrames == 120) PressKey(SDL_SCANCODE_RETURN, true);
+                if (menuFrames == 123) PressKey(SDL_SCANCODE_RETURN, false);
+            }
+            if (showing == "World" && entered && inWorld(++worldFrames)) SD::Core::GetInstance()->Quit();
+        };
+        return SD::RunProgram(options);
+    }
+
+    // The frame drawn again with nothing moving: the clock held, no time step, and every
+    // particle system but `keep` set aside.
+    Frame RedrawStill(const Aperture::CulledParticles* keep) const {
+        Aperture::Graphics_* graphics = Aperture::Graphics_::GetInstance();
+        std::vector<Aperture::CulledParticles*> points, quads;
+        for (Aperture::CulledParticles* system : graphics->GetPointParticleList())
+            if (system != keep) points.push_back(system);
+        for (Aperture::CulledParticles* system : graphics->GetQuadParticleList())
+            if (system != keep) quads.push_back(system);
+        for (Aperture::CulledParticles* system : points) graphics->UnregisterPointParticles(system);
+        for (Aperture::CulledParticles* system : quads) graphics->UnregisterQuadParticles(system);
+        SD::Core::GetInstance()->HoldClock(true);
+        graphics->Update(0.0f);
+        SD::Core::GetInstance()->HoldClock(false);
+        for (Aperture::CulledParticles* system : points) graphics->RegisterPointParticles(system);
+        for (Aperture::CulledParticles* system : quads) graphics->RegisterQuadParticles(system);
+        return {session_->LastFrameWidth(), session_->LastFrameHeight(), session_->LastFrame()};
+    }
+
+    // QV_FRAMES=<folder> keeps the compared frames as PPM images.
+    static void Keep(const std::vector<std::pair<const char*, const Frame*>>& frames) {
+        if (const char* folder = std::getenv("QV_FRAMES"))
+            for (const auto& [name, frame] : frames) qvdisplay::SavePpm(*frame, std::string(folder) + "/" + name + ".ppm");
+    }
+
+    qvtest::TempTree tree_;
+    platform::ManualClock clock_;
+    std::unique_ptr<platform::sdl::SdlSession> session_;
+};
+
+TEST_F(WeatherDisplay, TheSunsShadowsDarkenTheWorldWhereTheyFall) {
+    Frame lit, shadowed;
+    bool sunFound = false;
+    const SD::RunSummary summary = PlayIntoTheWorld([&](unsigned long frame) {
+        if (frame < 30) return false;
+        Aperture::Graphics_* graphics = Aperture::Graphics_::GetInstance();
+        sunFound = SD::Factory_::GetGameObjectByName("Sun") != nullptr;
+        graphics->SetRenderShadows(false);
+        lit = RedrawStill(nullptr);
+        graphics->SetRenderShadows(true);
+        shadowed = RedrawStill(nullptr);
+        return true;
+    });
+    Keep({{"sun-lit", &lit}, {"sun-shadowed", &shadowed}});
+    ASSERT_TRUE(summary.clean) << summary.error;
+    ASSERT_TRUE(sunFound) << "the world has no sun";
+    ASSERT_FALSE(lit.rgba.empty()) << "the world was never reached";
+    // The camera looks over the floor towards the horizon at mid-height: the sky above it has
+    // nothing nearer to the sun to shade it, while the world's wide hill (drawn 40 times its
+    // model's size) and the blocks on the floor shade most of the floor below it.
+    const int h = lit.height;
+    const Change sky = Compare(lit, shadowed, 24, 0, h * 2 / 5);
+    const Change floor = Compare(lit, shadowed, 24, h * 3 / 5, h);
+    const size_t floorPixels = static_cast<size_t>(lit.width) * (h - h * 3 / 5);
+    EXPECT_GE(floor.darker, floorPixels / 2) << "the shadows darken too little of the floor";
+    EXPECT_LE(floor.brighter, floor.darker / 50) << "shadows brighten the floor";
+    EXPECT_LE(sky.darker + sky.brighter, floorPixels / 100) << "shadows change the sky";
+}
+
+TEST_F(WeatherDisplay, TheStormsRainStreaksTheFrame) {
+    Frame dry, wet;
+    bool stormFound = false;
+    const SD::RunSummary summary = PlayIntoTheWorld([&](unsigned long frame) {
+        SD::GameObject* storm = SD::Factory_::GetGameObjectByName("RainStorm");
+        auto* rain = storm ? static_cast<Aperture::Photon::RainSystem*>(storm->GetComponent(SD::CID_RainSystem))
+                           : nullptr;
+        stormFound = rain != nullptr;
+        if (!rain) return true;
+        // The storm's logic starts its particles through the world's hook once the sky has darkened.
+        if (frame == 20) QV::GetWorldHooks().SetRainActive(storm, true);
+        if (frame < 40) return false;
+        dry = RedrawStill(nullptr);
+        wet = RedrawStill(rain);
+        return true;
+    });
+    Keep({{"rain-dry", &dry}, {"rain-wet", &wet}});
+    ASSERT_TRUE(summary.clean) << summary.error;
+    ASSERT_TRUE(stormFound) << "the player carries no rain storm";
+    const Change change = Compare(dry, wet, 30, 0, dry.height);
+    const size_t pixels = dry.rgba.size() / 4;
+    // Many small streaks over the sky and the floor: light added, nothing darkened. (The grass
+    // along the horizon alone changes about a sixtieth of the frame between two still redraws.)
+    EXPECT_GE(change.brighter, pixels / 25) << "too few streaks";
+    EXPECT_LE(change.darker, change.brighter / 20) << "rain darkens the frame";
+    // The streaks are white to blue-grey, not a colour of their own: every channel gains at least
+    // half as much light as the strongest.
+    const double most = std::max({change.added[0], change.added[1], change.added[2]});
+    for (int c = 0; c < 3; ++c) EXPECT_GE(change.added[c], most / 2) << "channel " << c << " of the streaks";
+}
+
+}  // namespace
