@@ -34,6 +34,7 @@
 #include "graphics/components/Geometry.h"
 #include "graphics/components/Sprite.h"
 #include "platform/os/Clock.h"
+#include "platform/os/Random.h"
 #include "platform/sdl/SdlSession.h"
 #include "runtime/GameStateManager.h"
 #include "runtime/Registration.h"
@@ -162,6 +163,9 @@ protected:
         // every frame a 62nd of a second of game time, whatever the drawing costs.
         clock_.SetStepPerRead(0.0002);
         platform::SetClock(&clock_);
+        // Start-up seeds the game's generator from the run-time one, which earlier runs in this
+        // process have moved on; each check starts it afresh, as a new process would.
+        platform::crt_srand(1);
     }
     void TearDown() override {
         platform::SetClock(nullptr);
