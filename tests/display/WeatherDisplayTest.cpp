@@ -24,6 +24,7 @@
 #include "graphics/ParticleCulling.h"
 #include "graphics/photon/RainSystem.h"
 #include "platform/os/Clock.h"
+#include "platform/os/Random.h"
 #include "platform/sdl/SdlSession.h"
 #include "runtime/GameStateManager.h"
 #include "runtime/Registration.h"
@@ -73,6 +74,9 @@ class WeatherDisplay : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { qv::SupplyWholeGame(SD::StartupRegistrations()); }
     void SetUp() override {
+        // Start-up seeds the game's generator from the run-time one, which earlier runs in this
+        // process have moved on; each check starts it afresh, as a new process would.
+        platform::crt_srand(1);
         for (const char* folder : {"Assets", "Graphics"})
             std::filesystem::copy(qvtest::SourceDir() + "/" + folder, tree_.Path(folder),
                                   std::filesystem::copy_options::recursive);
