@@ -38,6 +38,7 @@
 #include "sound/system/Phantom.h"
 #include "sound/system/SoundSystemRegistration.h"
 #include "support/HeldKeys.h"
+#include "support/StepScript.h"
 #include "support/TempTree.h"
 #include "tests/app/GameDriving.h"
 #include "tests/app/CapturedSound.h"
@@ -70,15 +71,8 @@ constexpr double kBufferSeconds = 1024.0 / 48000.0;
 
 // Steps run one after the other at the end of frames; a step answers true when it is done. The
 // captured length at the end of a step is kept under the step's name.
-struct Script {
-    struct Step {
-        std::string what;
-        std::function<bool()> done;
-    };
-    std::vector<Step> steps;
-    size_t next = 0;
-    unsigned long waited = 0;
-    std::string stuck;
+struct Script : qvtest::StepScript {
+    Script() { limit = 2000; }
     std::set<uint32_t> keys;
     bool injectorAdded = false;
     bool audioHeld = false;
@@ -102,7 +96,6 @@ struct Script {
         return count ? sum / count : -1.0;
     }
 
-    bool Finished() const { return next == steps.size(); }
     void Frame() {
         // The audio thread started with the sound system; from then on the frames render here.
         if (!audioHeld && !Finished() && stuck.empty() && SX::g_pAudioMgr) {
@@ -116,14 +109,13 @@ struct Script {
         }
         if (Finished() || !stuck.empty()) return;
         flightSpeed.emplace_back(CapturedSound::FrameAt(control::CapturedBytes()), FlightSpeed());
-        if (steps[next].done()) {
-            at[steps[next].what] = CapturedSound::FrameAt(control::CapturedBytes());
-            ++next;
-            waited = 0;
-        } else if (++waited > 2000) {
+        const size_t before = next;
+        Advance();
+        if (next != before) at[steps[before].what] = CapturedSound::FrameAt(control::CapturedBytes());
+        if (!stuck.empty()) {
             SD::GameStateManager_* states = SD::GameStateManager_::GetInstance();
-            stuck = steps[next].what + " (phase " + std::to_string(states->GetPhase()) + " of " +
-                    (states->GetCurrentLevel() ? states->GetCurrentLevel()->GetName() : "none") + ")";
+            stuck += " (phase " + std::to_string(states->GetPhase()) + " of " +
+                     (states->GetCurrentLevel() ? states->GetCurrentLevel()->GetName() : "none") + ")";
         }
         if (Finished() || !stuck.empty()) {
             // The banks unload through the audio thread as the game ends.
