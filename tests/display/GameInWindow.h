@@ -12,15 +12,27 @@
 #include <string>
 
 #include "app/GameStartup.h"
+#include "engine/Level.h"
 #include "platform/audio/AudioTestControl.h"
 #include "platform/os/Clock.h"
 #include "platform/os/Random.h"
 #include "platform/sdl/SdlSession.h"
+#include "runtime/GameStateManager.h"
 #include "runtime/Registration.h"
 #include "support/TempTree.h"
 #include "tests/app/GameDriving.h"
 
 namespace displaytest {
+
+// The game state shown and whether it has finished coming in.
+inline std::string Showing(bool* entered) {
+    SD::GameStateManager_* states = SD::GameStateManager_::GetInstance();
+    const uint32_t phase = states ? states->GetPhase() : SD::GameStateManager_::kIdle;
+    const bool shown = phase == SD::GameStateManager_::kEnter || phase == SD::GameStateManager_::kRun;
+    if (!shown || !states->GetCurrentLevel()) return "";
+    *entered = phase == SD::GameStateManager_::kRun;
+    return states->GetCurrentLevel()->GetName();
+}
 
 // A key pressed on the real keyboard, as the window system delivers it.
 inline void PressKey(SDL_Scancode key, bool down) {

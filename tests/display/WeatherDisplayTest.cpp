@@ -35,15 +35,7 @@ namespace {
 
 using qvdisplay::Frame;
 
-std::string Showing(bool* entered) {
-    SD::GameStateManager_* states = SD::GameStateManager_::GetInstance();
-    const uint32_t phase = states ? states->GetPhase() : SD::GameStateManager_::kIdle;
-    const bool shown = phase == SD::GameStateManager_::kEnter || phase == SD::GameStateManager_::kRun;
-    if (!shown || !states->GetCurrentLevel()) return "";
-    *entered = phase == SD::GameStateManager_::kRun;
-    return states->GetCurrentLevel()->GetName();
-}
-
+using displaytest::Showing;
 using displaytest::PressKey;
 
 // Pixels that differ between two frames of the same size by at least `by` in the sum of their

@@ -22,6 +22,7 @@
 #include "app/GameStartup.h"
 #include "core/EngineCore.h"
 #include "display/FrameMeasures.h"
+#include "display/GameInWindow.h"
 #include "engine/Factory.h"
 #include "engine/GameObject.h"
 #include "game/editor/LevelEditor.h"
@@ -56,15 +57,7 @@ constexpr const char* kSkyTexture = "Assets/Textures/Sky/spring_skysphere.png";
 constexpr const char* kFloorTexture = "Assets/Textures/wood.png";
 constexpr const char* kWorldLevel = "Assets/Levels/World_v6/objects.xml";
 
-// The game state shown and whether it has finished coming in.
-std::string Showing(bool* entered) {
-    SD::GameStateManager_* states = SD::GameStateManager_::GetInstance();
-    const uint32_t phase = states ? states->GetPhase() : SD::GameStateManager_::kIdle;
-    const bool shown = phase == SD::GameStateManager_::kEnter || phase == SD::GameStateManager_::kRun;
-    if (!shown || !states->GetCurrentLevel()) return "";
-    *entered = phase == SD::GameStateManager_::kRun;
-    return states->GetCurrentLevel()->GetName();
-}
+using displaytest::Showing;
 
 Aperture::DX9Abstract& DeviceLayer() { return Aperture::Graphics_::GetInstance()->GetDeviceLayer(); }
 
