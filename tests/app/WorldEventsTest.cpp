@@ -1,6 +1,11 @@
 // The world's events and places in the real game: a trigger's summer event and pulsing light,
-// a firefly finding the safe zone, the reed the wind bends and the HUD's touchable prompt.
+// a firefly finding the safe zone, the reed the wind bends and the HUD's touchable prompt; then
+// the sample world's lamp and ring-tree triggers flown through, and what they change in the frame.
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+#include <set>
 
 #include "WorldRun.h"
 #include "engine/Factory.h"
@@ -14,7 +19,13 @@
 #include "game/fireflies/FireflyManager.h"
 #include "game/hud/HudSystem.h"
 #include "game/states/World.h"
+#include "graphics/Graphics.h"
 #include "graphics/components/Geometry.h"
+#include "graphics/components/Light.h"
+#include "platform/gfx/Device.h"
+#include "runtime/Input.h"
+#include "runtime/InputCodes.h"
+#include "support/HeldKeys.h"
 
 namespace {
 
@@ -80,6 +91,90 @@ TEST(WorldEvents, TriggerActionsSafeZoneShaderWindAndHudCollidersActInTheGame) {
     EXPECT_FLOAT_EQ(seen.reedWind, 1000.0f);
     EXPECT_TRUE(seen.reedBent);
     EXPECT_GE(seen.hudColliders, 1u) << "the world's touchable prompt is listed with the HUD";
+}
+
+// The point and spot light volumes the last frame's light pre-pass drew (black lights add
+// nothing and are left out).
+int LightVolumesDrawn() {
+    int volumes = 0, instances = 0;
+    bool prepass = false;
+    for (const platform::gfx::Command& c : Aperture::Graphics_::GetInstance()->GetDeviceLayer().GetDevice()->LastFrame()) {
+        if (c.op == platform::gfx::Op::kBeginEffect) prepass = c.name == "RenderLightBuffer";
+        if (c.op == platform::gfx::Op::kSetStreamSourceFreq && c.a[0] == 0)
+            instances = (c.a[1] & platform::gfx::kStreamIndexedData) ? int(c.a[1] & 0xFFFFu) : 0;
+        if (prepass && c.IsDraw()) volumes += instances;
+    }
+    return volumes;
+}
+
+// Straight on from the start, throttle held, the vehicle climbs the hill and flies level through
+// the sample world's events: the lamp's trigger, the summer trigger and the ring tree's.
+TEST(WorldEvents, FlownThroughTheirTriggersTheLampPulsesInTheFrameAndTheFriendlyWindLiftsTheVehicle) {
+    std::set<uint32_t> keys{SD::key_SPACE};
+    bool injecting = false;
+    auto injectKeys = [&] {
+        if (injecting || !SD::Input_::GetInstance()) return;
+        SD::Input_::GetInstance()->AddInjector(std::make_unique<qvtest::HeldKeys>(&keys));
+        injecting = true;
+    };
+    SD::Vec3 lampAt, ringTreeAt;
+    int volumesBeforePulse = 0, framesBeforePulse = 0, framesDrawnPulsing = 0;
+    float dimmest = 1e9f, brightest = -1.0f;
+    float lowestBeforeWind = 1e9f, highestBeforeWind = -1e9f, highestAfterWind = -1e9f, cameraRise = 0.0f;
+    float cameraBeforeWind = 0.0f;
+    bool summerBegun = false;
+    int worldFrames = 0, windFrame = 0;
+    const SD::RunSummary summary = qvtest::RunIntoTheWorld([&](int frame) {
+        worldFrames = frame;
+        SD::GameObject* player = SD::Factory_::GetGameObjectByName("Player");
+        SD::GameObject* lamp = SD::Factory_::GetGameObjectByName("TriggeredLamp");
+        SD::GameObject* ringTree = SD::Factory_::GetGameObjectByName("RingTreeTrigger");
+        const Aperture::Camera* camera = Aperture::Graphics_::GetInstance()->GetActiveCamera();
+        if (!player || !lamp || !ringTree || !camera) return false;
+        lampAt = lamp->GetTransform().GetPos();
+        ringTreeAt = ringTree->GetTransform().GetPos();
+        auto* pulse = static_cast<QV::PulsingLightLogic*>(lamp->GetComponent(SD::CID_PulsingLightLogic));
+        auto* light = static_cast<Aperture::Light*>(lamp->GetComponent(SD::CID_Light));
+        auto* body = static_cast<Aperture::Geometry*>(player->GetComponent(SD::CID_Geometry));
+        if (!pulse || !light || !body) return false;
+        const SD::Vec3 at = player->GetTransform().GetPos();
+        // The lamp ahead, its trigger not yet reached: dark, so the frame draws no light for it.
+        if (!pulse->GetPulseStart() && at.z > lampAt.z - 800.0f) {
+            volumesBeforePulse += LightVolumesDrawn();
+            ++framesBeforePulse;
+        }
+        // Pulsing while still ahead of the camera: drawn, brighter and dimmer from frame to frame.
+        if (pulse->GetPulseStart() && at.z < lampAt.z && LightVolumesDrawn() > 0) {
+            ++framesDrawnPulsing;
+            dimmest = std::min(dimmest, light->GetColor().x);
+            brightest = std::max(brightest, light->GetColor().x);
+        }
+        summerBegun = summerBegun || (QV::World::Current() && QV::World::Current()->IsReleaseActive());
+        // The vehicle's body where the frame draws it, level until the ring tree's wind blows.
+        const float drawnHeight = body->GetRenderWorld().GetColumn3(3).y;
+        if (windFrame == 0 && at.z > lampAt.z && at.z < ringTreeAt.z - 200.0f) {
+            lowestBeforeWind = std::min(lowestBeforeWind, drawnHeight);
+            highestBeforeWind = std::max(highestBeforeWind, drawnHeight);
+            cameraBeforeWind = camera->GetEye().y;
+        }
+        if (windFrame == 0 && (at - ringTreeAt).Length() < 40.0f) windFrame = frame;
+        if (windFrame > 0) {
+            highestAfterWind = std::max(highestAfterWind, drawnHeight);
+            cameraRise = std::max(cameraRise, camera->GetEye().y - cameraBeforeWind);
+        }
+        return windFrame == 0 ? frame < 1000 : frame < windFrame + 40;
+    }, injectKeys);
+    EXPECT_TRUE(summary.clean) << summary.error;
+    ASSERT_GT(windFrame, 0) << "the vehicle never reached the ring tree's trigger at " << ringTreeAt.z
+                            << " (" << worldFrames << " frames)";
+    EXPECT_GE(framesBeforePulse, 20) << "the lamp was approached";
+    EXPECT_EQ(volumesBeforePulse, 0) << "the dark lamp is drawn before its trigger";
+    EXPECT_GE(framesDrawnPulsing, 5) << "the pulsing lamp is drawn";
+    EXPECT_GE(brightest - dimmest, 0.5f) << "the lamp's light does not pulse between frames";
+    EXPECT_TRUE(summerBegun) << "the summer trigger began the world's summer event";
+    EXPECT_LE(highestBeforeWind - lowestBeforeWind, 5.0f) << "the vehicle did not fly level before the wind";
+    EXPECT_GE(highestAfterWind - highestBeforeWind, 300.0f) << "the friendly wind did not lift the drawn vehicle";
+    EXPECT_GE(cameraRise, 300.0f) << "the camera did not follow the vehicle up";
 }
 
 }  // namespace
