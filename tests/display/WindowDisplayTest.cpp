@@ -23,6 +23,7 @@
 #include "core/EngineCore.h"
 #include "display/FrameMeasures.h"
 #include "display/GameInWindow.h"
+#include "display/StillRedraw.h"
 #include "engine/Factory.h"
 #include "engine/GameObject.h"
 #include "game/editor/LevelEditor.h"
@@ -57,6 +58,7 @@ constexpr const char* kSkyTexture = "Assets/Textures/Sky/spring_skysphere.png";
 constexpr const char* kFloorTexture = "Assets/Textures/wood.png";
 constexpr const char* kWorldLevel = "Assets/Levels/World_v6/objects.xml";
 
+using displaytest::RedrawStill;
 using displaytest::Showing;
 
 Aperture::DX9Abstract& DeviceLayer() { return Aperture::Graphics_::GetInstance()->GetDeviceLayer(); }
@@ -268,34 +270,6 @@ bool EntryBox(const std::string& hudFile, const std::string& blueprint, const Bo
     if (!sprite || !HudEntryPosition(hudFile, blueprint, &x, &y)) return false;
     *box = ExpectedLogoBox(area, x, y, *sprite);
     return true;
-}
-
-// The graphics system's frame drawn again with nothing moving: the clock held, no time step,
-// and the particle systems set aside (some advance by the frame's measured time whatever step
-// they are given). The camera eases its field of view a step each drawing, whatever the time
-// step; each drawing starts from the field of view it has now, and leaves it so. The
-// post-processing blends in the bloom of the frame drawn before, so the frame is drawn twice
-// and the second, which blends the still scene's own bloom, is kept.
-Frame RedrawStill(const platform::sdl::SdlSession& session) {
-    Aperture::Graphics_* graphics = Aperture::Graphics_::GetInstance();
-    SD::Core* core = SD::Core::GetInstance();
-    Aperture::Camera* camera = graphics->GetActiveCamera();
-    const float fov = camera ? camera->GetFov() : 0.0f;
-    std::vector<Aperture::CulledParticles*> points, quads;
-    for (Aperture::CulledParticles* system : graphics->GetPointParticleList()) points.push_back(system);
-    for (Aperture::CulledParticles* system : graphics->GetQuadParticleList()) quads.push_back(system);
-    for (Aperture::CulledParticles* system : points) graphics->UnregisterPointParticles(system);
-    for (Aperture::CulledParticles* system : quads) graphics->UnregisterQuadParticles(system);
-    for (int drawing = 0; drawing < 2; ++drawing) {
-        if (camera) camera->SetFov(fov);
-        core->HoldClock(true);
-        graphics->Update(0.0f);
-        core->HoldClock(false);
-    }
-    if (camera) camera->SetFov(fov);
-    for (Aperture::CulledParticles* system : points) graphics->RegisterPointParticles(system);
-    for (Aperture::CulledParticles* system : quads) graphics->RegisterQuadParticles(system);
-    return {session.LastFrameWidth(), session.LastFrameHeight(), session.LastFrame()};
 }
 
 TEST_F(WindowDisplay, MenuAndWorldReachTheScreenAndSurviveALostDeviceALostContextAndAResize) {
