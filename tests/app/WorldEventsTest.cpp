@@ -1,6 +1,7 @@
 // The world's events and places in the real game: a trigger's summer event and pulsing light,
 // a firefly finding the safe zone, the reed the wind bends and the HUD's touchable prompt; then
-// the sample world's lamp and ring-tree triggers flown through, and what they change in the frame.
+// the sample world's lamp, summer and ring-tree triggers flown through: the summer event begun,
+// the lamp's pulse and the friendly wind's lift seen in the frame.
 #include <gtest/gtest.h>
 
 #include <algorithm>
