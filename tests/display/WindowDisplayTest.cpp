@@ -712,12 +712,30 @@ Difference Compare(const Frame& a, const Frame& b, const Box& box, int by) {
     return d;
 }
 
+// The pixels of the box where `a` and `b` differ by more than `by` in some channel and `c`
+// differs from `a` there too.
+int ChangedWhereDifferent(const Frame& a, const Frame& b, const Frame& c, const Box& box, int by) {
+    if (a.rgba.size() != b.rgba.size() || a.rgba.size() != c.rgba.size()) return 0;
+    auto differ = [by](const Frame& x, const Frame& y, size_t i) {
+        for (int k = 0; k < 3; ++k)
+            if (std::abs(int(x.rgba[i + k]) - int(y.rgba[i + k])) > by) return true;
+        return false;
+    };
+    int changed = 0;
+    for (int y = box.top; y < box.bottom; ++y)
+        for (int x = box.left; x < box.right; ++x) {
+            const size_t i = (size_t(y) * a.width + x) * 4;
+            if (differ(a, b, i) && differ(a, c, i)) ++changed;
+        }
+    return changed;
+}
+
 TEST_F(WindowDisplay, AnIslandsGrassAndAFireflyReachTheScreen) {
     FewerFrames(tree_);
     SD::Vec3 blade;
     bool haveBlade = false;
     unsigned long splashFrames = 0, worldFrames = 0;
-    Frame grassOn, grassOff, withFirefly, withoutFirefly;
+    Frame grassOn, grassOff, withFirefly, withoutFirefly, withoutVehicle;
     Box area;
     SD::RunOptions options;
     options.maxFrames = 6000;
@@ -753,6 +771,9 @@ TEST_F(WindowDisplay, AnIslandsGrassAndAFireflyReachTheScreen) {
             withFirefly = RedrawStill(*session_);
             qvtest::PlaceAt(firefly, camera->GetEye() - SD::Vec3(0.0f, 100000.0f, 0.0f));
             withoutFirefly = RedrawStill(*session_);
+            // The vehicle taken away too: what is left of the picture is the world behind it.
+            qvtest::PlaceAt(player, camera->GetEye() - SD::Vec3(0.0f, 100000.0f, 0.0f));
+            withoutVehicle = RedrawStill(*session_);
         }
         SD::Core::GetInstance()->Quit();
     };
@@ -760,7 +781,7 @@ TEST_F(WindowDisplay, AnIslandsGrassAndAFireflyReachTheScreen) {
     if (const char* folder = std::getenv("QV_FRAMES"))
         for (const auto& [name, frame] :
              {std::pair<const char*, const Frame*>{"grass", &grassOn}, {"no-grass", &grassOff},
-              {"firefly", &withFirefly}, {"no-firefly", &withoutFirefly}})
+              {"firefly", &withFirefly}, {"no-firefly", &withoutFirefly}, {"no-vehicle", &withoutVehicle}})
             qvdisplay::SavePpm(*frame, std::string(folder) + "/" + name + ".ppm");
     ASSERT_TRUE(summary.clean) << summary.error;
     ASSERT_TRUE(haveBlade) << "the world's islands have no grass";
@@ -784,6 +805,16 @@ TEST_F(WindowDisplay, AnIslandsGrassAndAFireflyReachTheScreen) {
     EXPECT_LE(std::abs((fly.left + fly.right) / 2 - midX), area.Width() / 10) << "the firefly is seen at " << seenAt;
     EXPECT_LE(std::abs((fly.top + fly.bottom) / 2 - midY), area.Height() / 10) << "the firefly is seen at " << seenAt;
     EXPECT_GT(fly.mean.r, fly.mean.b) << "the firefly is " << qvdisplay::Describe(fly.mean);
+
+    // Nearer the camera than the vehicle, the firefly's glow is drawn over it: within the middle
+    // of the glow, wherever the vehicle is seen, the glow changes the picture too.
+    const int rx = (fly.right - fly.left) * 3 / 10, ry = (fly.bottom - fly.top) * 3 / 10;
+    const Box core{(fly.left + fly.right) / 2 - rx, (fly.top + fly.bottom) / 2 - ry, (fly.left + fly.right) / 2 + rx,
+                   (fly.top + fly.bottom) / 2 + ry};
+    const int vehiclePixels = Compare(withoutFirefly, withoutVehicle, core, 24).pixels;
+    ASSERT_GE(vehiclePixels, 30) << "the vehicle is hardly seen behind the firefly";
+    EXPECT_GE(ChangedWhereDifferent(withoutFirefly, withoutVehicle, withFirefly, core, 24), 0.95 * vehiclePixels)
+        << "the vehicle hides the firefly in front of it";
 }
 
 }  // namespace
