@@ -165,11 +165,10 @@ void InstallPlayHooks() {
     InstallIfEmpty(hooks.startOfWorld, [] {
         if (Firefly_Manager* manager = Firefly_Manager::Existing()) manager->ResetEscort();
     });
-    // A released firefly goes its spawner's way: the path or waiting for the player.
+    // A firefly released from its spawner takes to the paths.
     InstallIfEmpty(hooks.releaseFirefly, [](SD::GameObject& firefly, SD::GameObject& spawner) {
         auto* logic = static_cast<Firefly*>(firefly.GetComponent(SD::CID_Firefly));
-        auto* from = static_cast<Spawner*>(spawner.GetComponent(SD::CID_Spawner));
-        if (logic && from) logic->DoAction(2, SD::SharedString(from->GetReleaseBehaviour()));
+        if (logic && spawner.GetComponent(SD::CID_Spawner)) logic->DoAction(2, SD::SharedString(Spawner::kReleaseBehaviour));
     });
     // The story's final fade ends the game in the season cycle.
     InstallIfEmpty(GetHudHooks().endOfGame, [] { SowlarSystem_::GetInstance().SetEndOfGame(true); });

@@ -41,6 +41,10 @@ void GameHooks::AddYellowFirefly(SD::GameObject* firefly) {
     if (World* world = World::Current(); world && firefly) world->AddYellowFirefly(firefly->GetHandle());
 }
 
+void GameHooks::AddReleaseSpawner(SD::GameObject* spawner) {
+    if (World* world = World::Current(); world && spawner) world->AddReleaseSpawner(spawner->GetHandle());
+}
+
 void GameHooks::ShowCollectionSparkles(SD::GameObject* firefly) {
     SD::Factory_* factory = SD::Factory_::GetInstance();
     if (!firefly || !factory) return;

@@ -23,7 +23,7 @@ SD::GameObject* SpawnFirefly(const SD::Vec3& at, const SD::Vec3& spawnerPosition
     SD::GameObject* firefly = hooks.SpawnFirefly(at, spawnerPosition, colour, behaviour);
     if (!firefly) return nullptr;
     hooks.ConfigureFirefly(firefly, spawner->GetWaitZoneSize(), spawner->GetWaitZoneVelocity(),
-                           spawner->GetReleaseBehaviour());
+                           spawner->GetIdleBehaviour());
     return firefly;
 }
 
@@ -129,7 +129,11 @@ void Spawner::SpawnOne() {
         warnedUnknown_ = true;
         return;
     }
-    if (SD::GameObject* made = spawn->second(at, origin, this)) spawned_.push_back(made->GetHandle());
+    SD::GameObject* made = spawn->second(at, origin, this);
+    if (!made) return;
+    spawned_.push_back(made->GetHandle());
+    // A spawner holding fireflies is one the world's summer event releases.
+    GetWorldHooks().AddReleaseSpawner(owner);
 }
 
 SD::Vec3 Spawner::GeneratePos_RandomlyNearby(const SD::Vec3& position, Spawner* spawner) {

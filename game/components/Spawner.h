@@ -51,9 +51,11 @@ public:
     const SD::SharedString& GetSplineName() const { return splineName_; }
     bool GetFollowPath() const { return followPath_; }
     void SetFollowPath(bool follow) { followPath_ = follow; }
-    // The idle behaviour a firefly of this spawner takes, when spawned and when released: the
-    // path while the follow-path flag is set, else waiting for the player.
-    const char* GetReleaseBehaviour() const { return followPath_ ? "FollowPath" : "WatchForPlayer"; }
+    // The idle behaviour a firefly of this spawner takes when spawned: the path while the
+    // follow-path flag is set, else waiting for the player.
+    const char* GetIdleBehaviour() const { return followPath_ ? "FollowPath" : "WatchForPlayer"; }
+    // Released by the world's summer event, a firefly leaves its wait by the spawner for the paths.
+    static constexpr const char* kReleaseBehaviour = "FollowPath";
 
     // The objects spawned and not yet found gone, in creation order.
     const std::vector<SD::GameObjectHandle>& GetSpawnedObjects() const { return spawned_; }

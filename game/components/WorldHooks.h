@@ -168,6 +168,12 @@ public:
     }
     // Adds a yellow firefly to the world state's list, when the world is the current state.
     virtual void AddYellowFirefly(SD::GameObject* firefly) { (void)firefly; NoteEmptyHook("WorldHooks::AddYellowFirefly"); }
+    // Adds a spawner's object to the world state's release list, when the world is the current
+    // state.
+    virtual void AddReleaseSpawner(SD::GameObject* spawner) {
+        (void)spawner;
+        NoteEmptyHook("WorldHooks::AddReleaseSpawner");
+    }
 
 private:
     int storyCounter_ = 0;

@@ -51,6 +51,7 @@ std::vector<std::string> AskEveryHook() {
     world.StartSummerEvent();
     world.ConfigureFirefly(&bare, position, position, "Still");
     world.AddYellowFirefly(&bare);
+    world.AddReleaseSpawner(&bare);
     world.SpawnFirefly(position, position, 1, nullptr);
 
     QV::EditorHooks& editor = QV::LevelEditor::GetInstance().Hooks();

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <memory>
 #include <set>
+#include <vector>
 
 #include "WorldRun.h"
 #include "engine/Factory.h"
@@ -20,6 +21,7 @@
 #include "game/fireflies/FireflyManager.h"
 #include "game/hud/HudSystem.h"
 #include "game/states/World.h"
+#include "game/components/Spawner.h"
 #include "graphics/Graphics.h"
 #include "graphics/components/Geometry.h"
 #include "graphics/components/Light.h"
@@ -108,9 +110,34 @@ int LightVolumesDrawn() {
     return volumes;
 }
 
+// How far a set of objects' bodies move where the frame draws them, from frame to frame.
+struct DrawnMotion {
+    std::vector<SD::Vec3> last;
+    // The mean distance the objects' bodies moved since the previous call with the same set.
+    float Step(const std::vector<SD::GameObjectHandle>& objects) {
+        std::vector<SD::Vec3> now;
+        for (const SD::GameObjectHandle& handle : objects) {
+            SD::GameObject* object = handle.get();
+            auto* body = object ? static_cast<Aperture::Geometry*>(object->GetComponent(SD::CID_Geometry)) : nullptr;
+            if (body) now.push_back(body->GetRenderWorld().GetColumn3(3));
+        }
+        float moved = 0.0f;
+        const bool same = now.size() == last.size() && !now.empty();
+        for (size_t i = 0; same && i < now.size(); ++i) moved += (now[i] - last[i]).Length();
+        last = now;
+        return same ? moved / static_cast<float>(now.size()) : 0.0f;
+    }
+};
+
+float Mean(const std::vector<float>& values) {
+    float sum = 0.0f;
+    for (float v : values) sum += v;
+    return values.empty() ? 0.0f : sum / static_cast<float>(values.size());
+}
+
 // Straight on from the start, throttle held, the vehicle climbs the hill and flies level through
-// the sample world's events: the lamp's trigger, the summer trigger and the ring tree's.
-TEST(WorldEvents, FlownThroughTheirTriggersTheLampPulsesInTheFrameAndTheFriendlyWindLiftsTheVehicle) {
+// the sample world's events: the summer trigger, the lamp's trigger and the ring tree's.
+TEST(WorldEvents, FlownThroughTheirTriggersSummerFirefliesTakeToTheirPathsTheLampPulsesAndTheWindLifts) {
     std::set<uint32_t> keys{SD::key_SPACE};
     bool injecting = false;
     auto injectKeys = [&] {
@@ -124,6 +151,10 @@ TEST(WorldEvents, FlownThroughTheirTriggersTheLampPulsesInTheFrameAndTheFriendly
     float lowestBeforeWind = 1e9f, highestBeforeWind = -1e9f, highestAfterWind = -1e9f, cameraRise = 0.0f;
     float cameraBeforeWind = 0.0f;
     bool summerBegun = false;
+    SD::Vec3 summerAt;
+    std::vector<SD::GameObjectHandle> waiting;
+    DrawnMotion waitingFireflies;
+    std::vector<float> beforeSummer, afterSummer;
     int worldFrames = 0, windFrame = 0;
     const SD::RunSummary summary = qvtest::RunIntoTheWorld([&](int frame) {
         worldFrames = frame;
@@ -140,7 +171,7 @@ TEST(WorldEvents, FlownThroughTheirTriggersTheLampPulsesInTheFrameAndTheFriendly
         if (!pulse || !light || !body) return false;
         const SD::Vec3 at = player->GetTransform().GetPos();
         // The lamp ahead, its trigger not yet reached: dark, so the frame draws no light for it.
-        if (!pulse->GetPulseStart() && at.z > lampAt.z - 800.0f) {
+        if (!pulse->GetPulseStart() && at.z > lampAt.z - 500.0f) {
             volumesBeforePulse += LightVolumesDrawn();
             ++framesBeforePulse;
         }
@@ -150,7 +181,19 @@ TEST(WorldEvents, FlownThroughTheirTriggersTheLampPulsesInTheFrameAndTheFriendly
             dimmest = std::min(dimmest, light->GetColor().x);
             brightest = std::max(brightest, light->GetColor().x);
         }
+        SD::GameObject* summerSpawner = SD::Factory_::GetGameObjectByName("SummerSpawner");
+        if (SD::GameObject* summer = SD::Factory_::GetGameObjectByName("SummerTrigger"))
+            summerAt = summer->GetTransform().GetPos();
         summerBegun = summerBegun || (QV::World::Current() && QV::World::Current()->IsReleaseActive());
+        // The summer spawner's fireflies where the frame draws them, waiting before the event and
+        // on their paths after it.
+        if (auto* spawner = summerSpawner ? static_cast<QV::Spawner*>(summerSpawner->GetComponent(SD::CID_Spawner))
+                                          : nullptr) {
+            if (!summerBegun) waiting = spawner->GetSpawnedObjects();
+            const float moved = waitingFireflies.Step(waiting);
+            if (!summerBegun && at.z > summerAt.z - 400.0f) beforeSummer.push_back(moved);
+            if (summerBegun && windFrame == 0 && spawner->GetSpawnedObjects().empty()) afterSummer.push_back(moved);
+        }
         // The vehicle's body where the frame draws it, level until the ring tree's wind blows.
         const float drawnHeight = body->GetRenderWorld().GetColumn3(3).y;
         if (windFrame == 0 && at.z > lampAt.z && at.z < ringTreeAt.z - 200.0f) {
@@ -168,11 +211,16 @@ TEST(WorldEvents, FlownThroughTheirTriggersTheLampPulsesInTheFrameAndTheFriendly
     EXPECT_TRUE(summary.clean) << summary.error;
     ASSERT_GT(windFrame, 0) << "the vehicle never reached the ring tree's trigger at " << ringTreeAt.z
                             << " (" << worldFrames << " frames)";
-    EXPECT_GE(framesBeforePulse, 20) << "the lamp was approached";
+    EXPECT_GE(framesBeforePulse, 10) << "the lamp was approached";
     EXPECT_EQ(volumesBeforePulse, 0) << "the dark lamp is drawn before its trigger";
     EXPECT_GE(framesDrawnPulsing, 5) << "the pulsing lamp is drawn";
     EXPECT_GE(brightest - dimmest, 0.5f) << "the lamp's light does not pulse between frames";
     EXPECT_TRUE(summerBegun) << "the summer trigger began the world's summer event";
+    EXPECT_EQ(waiting.size(), 6u) << "the summer spawner's fireflies wait by it";
+    EXPECT_GE(beforeSummer.size(), 20u);
+    EXPECT_LE(Mean(beforeSummer), 0.5f) << "the waiting fireflies are drawn moving before the summer event";
+    EXPECT_GE(afterSummer.size(), 20u) << "the summer event did not release the spawner's fireflies";
+    EXPECT_GE(Mean(afterSummer), 3.0f) << "the released fireflies are not drawn flying their paths";
     EXPECT_LE(highestBeforeWind - lowestBeforeWind, 5.0f) << "the vehicle did not fly level before the wind";
     EXPECT_GE(highestAfterWind - highestBeforeWind, 300.0f) << "the friendly wind did not lift the drawn vehicle";
     EXPECT_GE(cameraRise, 300.0f) << "the camera did not follow the vehicle up";

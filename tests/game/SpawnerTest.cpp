@@ -62,6 +62,7 @@ TEST_F(SpawnerTest, OneObjectPerIntervalUpToTheNumberToKeep) {
     EXPECT_EQ(first->GetTransform().GetLocalPos(), SD::Vec3(3, 4, 5));
     EXPECT_EQ(hooks.calls.front(), "firefly 4");
     EXPECT_EQ(hooks.calls[1], "yellow Firefly1");
+    EXPECT_EQ(hooks.calls[2], "release Hive") << "a spawner holding fireflies is put on the world's release list";
     EXPECT_EQ(hooks.lastIdle, "WatchForPlayer");
     EXPECT_EQ(hooks.lastForce, SD::Vec3(2000, 2000, 2000));
 

@@ -182,6 +182,7 @@ public:
         lastIdle = idle;
     }
     void AddYellowFirefly(SD::GameObject* firefly) override { calls.push_back("yellow " + firefly->GetName()); }
+    void AddReleaseSpawner(SD::GameObject* spawner) override { calls.push_back("release " + spawner->GetName()); }
 
     std::vector<std::string> calls;
     std::map<SD::GameObject*, SD::Vec4> lights;
