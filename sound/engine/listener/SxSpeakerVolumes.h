@@ -51,7 +51,12 @@ struct SxVoiceVolumes {
     bool inaudible = false;
     float distance = 0.0f;            // to the nearest listener
     float coneLowPass = 0.0f;         // smallest cone factor over listeners, 0 to 1
-    float lowPass = 0.0f;             // the attenuation's low-pass value at the nearest listener
+    // Low-pass values (0 to 100) of a positioned voice's paths: at each listener and position
+    // the strongest of the attenuation's low-pass, obstruction's and occlusion's; the clearest
+    // listener and position wins. Obstruction blocks the direct path only, so the send path
+    // (the environments' reverb reaching the listener around it) leaves it out.
+    float dryLowPass = 0.0f;
+    float wetLowPass = 0.0f;
 };
 
 // Computes the voice's volumes for this frame from the listeners of the lower engine.
