@@ -70,21 +70,14 @@ protected:
         node.positioning.is3D = true;
         node.positioning.type = 1;
         node.positioning.attenuationID = kAttenuation;
-        bw::Source source;
-        source.pluginID = 1 << 16 | 1;
-        source.mediaID = kMedia;
-        source.size = static_cast<uint32_t>(g_media.size());
         const bw::Bytes chunk = bw::HircChunk({
             bw::Record(SxHirc_FxShareSet, bw::EffectBody(kEnvSet, {})),
             bw::Record(SxHirc_Attenuation, bw::AttenuationBody(kAttenuation, attenuation)),
             bw::Record(SxHirc_Bus, bw::BusBody(kMaster, master)),
             bw::Record(SxHirc_Bus, bw::BusBody(kEnvBus, env)),
-            bw::Record(SxHirc_Sound, bw::SoundBody(kSound, source, node)),
-            bw::Record(SxHirc_Action, bw::ActionBody(kEvent + 1, 0x0403, kSound, {}, {}, bw::PlayParams(4, 0))),
-            bw::Record(SxHirc_Event, bw::EventBody(kEvent, {kEvent + 1})),
         });
         ASSERT_EQ(SxReadHircChunk(chunk.data(), static_cast<uint32_t>(chunk.size()), loaded), SX_Success);
-        SoundEngine::RegisterGameObj(kGameObject);
+        LoadSoundNode(node, 1);
         SxSoundPosition at;
         at.position.z = 1.0f;
         at.orientation.z = -1.0f;
