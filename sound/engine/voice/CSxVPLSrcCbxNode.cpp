@@ -343,8 +343,8 @@ SXRESULT CSxVPLSrcCbxNode::Render() {
         for (uint32_t c = 0; c < channels && static_cast<uint32_t>(stopAt) < m_buffer.validFrames; ++c)
             std::fill(m_buffer.Channel(c) + stopAt, m_buffer.Channel(c) + m_buffer.validFrames, 0.0f);
     }
-    m_sendTaken = false;
-    if (m_feedsEnv && HasSends()) TakeSendCopy();
+    m_sendSource = nullptr;
+    if (m_feedsEnv && HasSends()) PrepareSendPath();
     m_lowPass.Execute(m_buffer);
     return stopAt >= 0 ? SX_NoMoreData : static_cast<SXRESULT>(m_buffer.state);
 }
@@ -354,13 +354,19 @@ bool CSxVPLSrcCbxNode::HasSends() const {
     return (object && object->EnvironmentValues()[0].environmentID != 0) || m_kept[0].environmentID != 0;
 }
 
-void CSxVPLSrcCbxNode::TakeSendCopy() {
+void CSxVPLSrcCbxNode::PrepareSendPath() {
     if (m_sendSamples.size() != m_samples.size()) return;
+    // Neither path filtering, both hear the buffer as it is: no copy.
+    if (m_sendLowPass.PassesThrough() && m_lowPass.PassesThrough()) {
+        m_sendLowPass.Execute(m_buffer);
+        m_sendSource = &m_buffer;
+        return;
+    }
     std::copy(m_samples.begin(), m_samples.end(), m_sendSamples.begin());
     m_send = m_buffer;
     m_send.data = m_sendSamples.data();
     m_sendLowPass.Execute(m_send);
-    m_sendTaken = true;
+    m_sendSource = &m_send;
 }
 
 void CSxVPLSrcCbxNode::NotifyPosition() {
@@ -379,7 +385,7 @@ void CSxVPLSrcCbxNode::MixEnvironmentSends() {
     const SxEnvironmentValue* current = object ? object->EnvironmentValues() : kNone;
     SxEnvironmentSend sends[SxMaxEnvironmentSends];
     const uint32_t count = SxMergeEnvironmentValues(current, m_kept, sends);
-    if (count && m_sendTaken) CSxLEngine::MixEnvironmentSends(m_send, m_wet, sends, count);
+    if (count && m_sendSource) CSxLEngine::MixEnvironmentSends(*m_sendSource, m_wet, sends, count);
     std::copy(current, current + SxMaxEnvironmentSends, m_kept);
 }
 

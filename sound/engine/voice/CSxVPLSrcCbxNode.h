@@ -137,9 +137,9 @@ private:
     bool ComputeVolumes();
     // The game object sends to some environment this frame or did last frame.
     bool HasSends() const;
-    // The send path's copy of this frame's buffer, before the dry path's low-pass, filtered by
+    // The send path's signal of this frame: the buffer before the dry path's low-pass, through
     // its own.
-    void TakeSendCopy();
+    void PrepareSendPath();
     void ReadVirtualBehavior();
     void EnterVirtual();
     void LeaveVirtual();
@@ -162,7 +162,9 @@ private:
     CSxSrcLpFilter m_sendLowPass;
     std::vector<float> m_sendSamples;
     SxAudioBuffer m_send;
-    bool m_sendTaken = false;  // m_send holds this frame's copy
+    // What the sends mix this frame: m_send, or the voice's own buffer when neither path
+    // filters; null without sends.
+    SxAudioBuffer* m_sendSource = nullptr;
     CSxSrcLpFilter m_motionCopyFilter;  // made with the first copy
     bool m_motionCopyFilterReady = false;
     std::vector<float> m_motionCopySamples;
