@@ -1,7 +1,8 @@
 // A sound's low-pass, heard on the device: a low and a high tone played together through an
 // environmental bus, with the dry path and the environment send captured apart. The sound's own
-// low-pass, its attenuation's and occlusion's muffle both paths; obstruction muffles the dry
-// path only, so the reverb send of an obstructed sound keeps its highs.
+// low-pass (its property or a game parameter's), its attenuation's and occlusion's muffle both
+// paths; obstruction muffles the dry path only, so the reverb send of an obstructed sound keeps
+// its highs.
 #include "SxBankFixture.h"
 #include "SxVoiceFixture.h"
 
@@ -11,7 +12,7 @@ using namespace sxtest;
 
 namespace {
 
-constexpr SxUniqueID kMaster = 1, kEnvBus = 11, kEnvSet = 610, kAttenuation = 40;
+constexpr SxUniqueID kMaster = 1, kEnvBus = 11, kEnvSet = 610, kAttenuation = 40, kLowPassParameter = 0x72;
 constexpr double kLow = 200.0, kHigh = 9000.0;
 
 // Amplitude of one frequency over the samples (a single-bin DFT).
@@ -29,6 +30,7 @@ struct Setting {
     float ownLowPass = 0.0f;       // the sound's low-pass property
     float distanceLowPass = 0.0f;  // its attenuation's low-pass at every distance
     float obstruction = 0.0f, occlusion = 0.0f;
+    float gameParameter = 0.0f;  // drives the sound's low-pass one to one
 };
 
 class VoiceLowPass : public VoiceFixture {
@@ -66,6 +68,7 @@ protected:
         bw::NodeBase node;
         node.busID = kEnvBus;
         node.props = {bw::PropF(3, setting.ownLowPass)};
+        node.rtpcs = {{kLowPassParameter, 3, 1, 0, {{0, 0, 4}, {100, 100, 4}}}};
         node.positioning.overrideParent = true;
         node.positioning.is3D = true;
         node.positioning.type = 1;
@@ -84,6 +87,7 @@ protected:
         ASSERT_EQ(SoundEngine::SetPosition(kGameObject, at), SX_Success);
         ASSERT_EQ(SoundEngine::SetObjectObstructionAndOcclusion(kGameObject, 0, setting.obstruction, setting.occlusion),
                   SX_Success);
+        SoundEngine::SetRTPCValue(kLowPassParameter, setting.gameParameter);
     }
     // The high tone's level against the low tone's (dB) on one path, the other path silent.
     double HighOverLow(bool sendPath) {
@@ -121,6 +125,8 @@ TEST_F(VoiceLowPass, EachPathIsFilteredByWhatLiesOnIt) {
         {"send, obstructed: the reverb keeps its highs", {0, 0, 1.0f, 0}, true, false},
         {"dry, occluded", {0, 0, 0, 1.0f}, false, true},
         {"send, occluded", {0, 0, 0, 1.0f}, true, true},
+        {"dry, a game parameter's low-pass", {0, 0, 0, 0, 60.0f}, false, true},
+        {"send, a game parameter's low-pass", {0, 0, 0, 0, 60.0f}, true, true},
     };
     for (const Case& c : cases) {
         TearDown();
