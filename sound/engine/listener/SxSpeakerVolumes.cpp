@@ -70,6 +70,7 @@ float Positioned(const SxVoiceVolumeParams& params, uint32_t inputs, float (*dry
             const float auxVolume = att.auxVolume ? CurveValue(att.auxVolume, distance, 0.0f) : dryVolume;
             const float spread = std::clamp(CurveValue(att.spread, distance, 0.0f), 0.0f, 100.0f);
             nearest = nearest < 0.0f ? distance : std::min(nearest, distance);
+            float coneLowPass = 0.0f;
             if (cone) {
                 // The angle between the emitter's front and the way to the listener.
                 const float cosine =
@@ -78,6 +79,7 @@ float Positioned(const SxVoiceVolumeParams& params, uint32_t inputs, float (*dry
                 const float factor = SxMath::Interpolate(att.coneInside, 0.0f, att.coneOutside, 1.0f, angle);
                 dryVolume += factor * att.coneOutsideVolume;
                 listenerCone = std::max(listenerCone, factor);
+                coneLowPass = LowPassValue(factor * att.coneOutsideLowPass);
             }
             const uint8_t obstructionLevel = object ? object->Obstruction(l) : 0;
             const uint8_t occlusionLevel = object ? object->Occlusion(l) : 0;
@@ -89,7 +91,7 @@ float Positioned(const SxVoiceVolumeParams& params, uint32_t inputs, float (*dry
                 LowPassValue(ObsOcc(SxCurve_Obstruction, SxCurveTarget_LowPass, obstructionLevel));
             const float wetHere = std::max(distanceLowPass, occlusionLowPass);
             wetLowPass = std::min(wetLowPass, wetHere);
-            dryLowPass = std::min(dryLowPass, std::max(wetHere, obstructionLowPass));
+            dryLowPass = std::min(dryLowPass, std::max({wetHere, obstructionLowPass, coneLowPass}));
             lfeTerm = std::max(lfeTerm, dryVolume + obstruction + occlusion);
             float pan[SxVoiceVolumes::kMaxChannels][8];
             if (listener.spatialized) {

@@ -298,6 +298,11 @@ bool CSxVPLSrcCbxNode::ComputeVolumes() {
             curves.auxVolume = attenuation->CurveFor(CSxAttenuation::Use_AuxVolume);
             curves.spread = attenuation->CurveFor(CSxAttenuation::Use_Spread);
             curves.lowPass = attenuation->CurveFor(CSxAttenuation::Use_LPF);
+            curves.coneEnabled = attenuation->ConeEnabled();
+            curves.coneInside = attenuation->InsideHalfAngle();
+            curves.coneOutside = attenuation->OutsideHalfAngle();
+            curves.coneOutsideVolume = attenuation->ConeOutsideVolume();
+            curves.coneOutsideLowPass = attenuation->ConeOutsideLowPass();
             params.attenuation = &curves;
         }
     }

@@ -1,12 +1,13 @@
 // A sound's low-pass, heard on the device: a low and a high tone played together through an
 // environmental bus, with the dry path and the environment send captured apart. The sound's own
 // low-pass (its property or a game parameter's), its attenuation's and occlusion's muffle both
-// paths; obstruction muffles the dry path only, so the reverb send of an obstructed sound keeps
-// its highs.
+// paths; obstruction and the emitter's cone muffle the dry path only, so the reverb send of an
+// obstructed sound, or of one turned away, keeps its highs.
 #include "SxBankFixture.h"
 #include "SxVoiceFixture.h"
 
 #include <memory>
+#include <utility>
 
 using namespace sxtest;
 
@@ -31,6 +32,7 @@ struct Setting {
     float distanceLowPass = 0.0f;  // its attenuation's low-pass at every distance
     float obstruction = 0.0f, occlusion = 0.0f;
     float gameParameter = 0.0f;  // drives the sound's low-pass one to one
+    bool facingAway = false;     // the emitter's cone turned from the listener
 };
 
 class VoiceLowPass : public VoiceFixture {
@@ -62,7 +64,13 @@ protected:
         bw::Bus env;
         env.parentBusID = kMaster;
         env.environmental = true;
+        // Beyond the cone's outside angle: -6 dB and a low-pass value of 60.
         bw::Attenuation attenuation;
+        attenuation.coneEnabled = true;
+        attenuation.insideDegrees = 90.0f;
+        attenuation.outsideDegrees = 180.0f;
+        attenuation.coneValue1 = -6.0f;
+        attenuation.coneValue2 = 60.0f;
         attenuation.curveUse[3] = 0;
         attenuation.curves = {{0, {{0, setting.distanceLowPass, 4}, {1000, setting.distanceLowPass, 4}}}};
         bw::NodeBase node;
@@ -71,7 +79,7 @@ protected:
         node.rtpcs = {{kLowPassParameter, 3, 1, 0, {{0, 0, 4}, {100, 100, 4}}}};
         node.positioning.overrideParent = true;
         node.positioning.is3D = true;
-        node.positioning.type = 1;
+        node.positioning.type = 3;
         node.positioning.attenuationID = kAttenuation;
         const bw::Bytes chunk = bw::HircChunk({
             bw::Record(SxHirc_FxShareSet, bw::EffectBody(kEnvSet, {})),
@@ -83,14 +91,15 @@ protected:
         LoadSoundNode(node, 1);
         SxSoundPosition at;
         at.position.z = 1.0f;
-        at.orientation.z = -1.0f;
+        at.orientation.z = setting.facingAway ? 1.0f : -1.0f;
         ASSERT_EQ(SoundEngine::SetPosition(kGameObject, at), SX_Success);
         ASSERT_EQ(SoundEngine::SetObjectObstructionAndOcclusion(kGameObject, 0, setting.obstruction, setting.occlusion),
                   SX_Success);
         SoundEngine::SetRTPCValue(kLowPassParameter, setting.gameParameter);
     }
-    // The high tone's level against the low tone's (dB) on one path, the other path silent.
-    double HighOverLow(bool sendPath) {
+    // The levels (dB) of the low tone and of the high tone against it on one path, the other
+    // path silent.
+    std::pair<double, double> Levels(bool sendPath) {
         const SxEnvironmentValue send{kEnvSet, 1.0f};
         SoundEngine::SetGameObjectDryLevelValue(kGameObject, sendPath ? 0.0f : 1.0f);
         SoundEngine::SetGameObjectEnvironmentsValues(kGameObject, &send, sendPath ? 1 : 0);
@@ -101,10 +110,10 @@ protected:
         // Half a second inside the tone, past its start and any filter ramp.
         const size_t from = at + 8 * 1024, to = from + 24000;
         EXPECT_LT(to, left.size());
-        if (to >= left.size()) return 0.0;
+        if (to >= left.size()) return {0.0, 0.0};
         const double low = Amplitude(left, from, to, kLow);
         EXPECT_GT(low, 0.05) << "the low tone passes every path";
-        return 20.0 * std::log10(Amplitude(left, from, to, kHigh) / low);
+        return {20.0 * std::log10(low), 20.0 * std::log10(Amplitude(left, from, to, kHigh) / low)};
     }
 };
 
@@ -114,6 +123,7 @@ TEST_F(VoiceLowPass, EachPathIsFilteredByWhatLiesOnIt) {
         Setting setting;
         bool sendPath;
         bool muffled;
+        double lowDb = 0.0;  // the low tone against the clear dry path
     } cases[] = {
         {"dry, clear", {}, false, false},
         {"send, clear", {}, true, false},
@@ -127,12 +137,17 @@ TEST_F(VoiceLowPass, EachPathIsFilteredByWhatLiesOnIt) {
         {"send, occluded", {0, 0, 0, 1.0f}, true, true},
         {"dry, a game parameter's low-pass", {0, 0, 0, 0, 60.0f}, false, true},
         {"send, a game parameter's low-pass", {0, 0, 0, 0, 60.0f}, true, true},
+        {"dry, facing away beyond the cone", {0, 0, 0, 0, 0, true}, false, true, -6.0},
+        {"send, facing away: the reverb keeps its highs and level", {0, 0, 0, 0, 0, true}, true, false},
     };
+    double clearDb = 0.0;
     for (const Case& c : cases) {
         TearDown();
         SetUp();
         Load(c.setting);
-        const double ratio = HighOverLow(c.sendPath);
+        const auto [lowDb, ratio] = Levels(c.sendPath);
+        if (&c == cases) clearDb = lowDb;
+        EXPECT_NEAR(lowDb - clearDb, c.lowDb, 0.5) << c.what;
         // A low-pass value of 60 puts the cutoff near 530 Hz: second order, 9 kHz falls by
         // about 49 dB.
         if (c.muffled)
