@@ -86,7 +86,8 @@ float Positioned(const SxVoiceVolumeParams& params, uint32_t inputs, float (*dry
             const float obstruction = ObsOcc(SxCurve_Obstruction, SxCurveTarget_Volume, obstructionLevel);
             const float occlusion = ObsOcc(SxCurve_Occlusion, SxCurveTarget_Volume, occlusionLevel);
             const float distanceLowPass = LowPassValue(CurveValue(att.lowPass, distance, 0.0f));
-            const float occlusionLowPass = LowPassValue(ObsOcc(SxCurve_Occlusion, SxCurveTarget_LowPass, occlusionLevel));
+            const float occlusionLowPass =
+                LowPassValue(ObsOcc(SxCurve_Occlusion, SxCurveTarget_LowPass, occlusionLevel));
             const float obstructionLowPass =
                 LowPassValue(ObsOcc(SxCurve_Obstruction, SxCurveTarget_LowPass, obstructionLevel));
             const float wetHere = std::max(distanceLowPass, occlusionLowPass);

@@ -22,7 +22,7 @@ struct SxAttenuationParams {
     float coneInside = 0.0f;    // radians
     float coneOutside = 0.0f;   // radians
     float coneOutsideVolume = 0.0f;  // dB at and beyond the outside angle
-    float coneOutsideLowPass = 0.0f; // low-pass value (0 to 100) at and beyond it
+    float coneOutsideLowPass = 0.0f;  // low-pass value (0 to 100) at and beyond it
 };
 
 struct SxVoiceVolumeParams {
