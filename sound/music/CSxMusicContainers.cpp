@@ -1,6 +1,7 @@
 #include "sound/music/CSxMusicContainers.h"
 
 #include "core/Logger.h"
+#include "sound/engine/SxInitSettings.h"
 #include "sound/engine/index/CSxObjectIndex.h"
 #include "sound/engine/memory/SxMemoryMgr.h"
 
@@ -39,6 +40,30 @@ uint32_t CSxMusicSwitchCntr::NodeForSwitch(uint32_t switchID) const {
     for (const Pair& pair : m_pairs)
         if (pair.switchID == m_defaultSwitch) return pair.nodeID;
     return 0;
+}
+
+SXRESULT CSxMusicSwitchCntr::PrepareData() {
+    return g_bGameSyncPreparation ? PrepareByValue() : CSxMusicTransAware::PrepareData();
+}
+
+void CSxMusicSwitchCntr::UnPrepareData() {
+    if (g_bGameSyncPreparation)
+        UnPrepareByValue();
+    else
+        CSxMusicTransAware::UnPrepareData();
+}
+
+std::vector<uint32_t> CSxMusicSwitchCntr::PreparationValues() const {
+    std::vector<uint32_t> values;
+    for (const Pair& pair : m_pairs) values.push_back(pair.switchID);
+    return values;
+}
+
+std::vector<SxUniqueID> CSxMusicSwitchCntr::PreparationNodes(uint32_t value) const {
+    std::vector<SxUniqueID> nodes;
+    for (const Pair& pair : m_pairs)
+        if (pair.switchID == value && pair.nodeID != 0) nodes.push_back(pair.nodeID);
+    return nodes;
 }
 
 SXRESULT CSxMusicSwitchCntr::CanAddChild(CSxParameterNodeBase* child) {
