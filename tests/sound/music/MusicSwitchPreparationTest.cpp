@@ -1,0 +1,102 @@
+// A music switch container prepared through its event, with the engine's game-sync preparation
+// on and off: with it, the media of a state's segment load when the state is prepared and go
+// when it is unprepared; without it, the event loads every segment's media.
+#include <fstream>
+
+#include "SxMusicPlayFixture.h"
+#include "sound/engine/bank/CSxBankMgr.h"
+#include "sound/engine/bank/SxBankCalls.h"
+#include "sound/engine/bank/SxBankSource.h"
+#include "support/TempTree.h"
+#include "tests/sound/engine/SxBankFixture.h"
+#include "tools/bankwriter/BankFile.h"
+
+namespace SX {
+namespace {
+
+namespace bw = bankwriter;
+
+constexpr uint32_t kA = 100, kB = 200, kSwitch = 300, kEvent = 900;
+constexpr uint32_t kStateGroup = 1, kGroup = 50, kStateA = 1, kStateB = 2;
+constexpr SxUniqueID kMediaA = kA + 1000, kMediaB = kB + 1000;
+
+class MusicSwitchPreparation : public sxtest::MusicPlayEngine {
+protected:
+    void SetUp() override {}
+    void TearDown() override {
+        MusicPlayEngine::TearDown();
+        SxSetBankFolder("");
+    }
+    // Music.bnk on disk: the switch container plays segment A for state A and B for state B,
+    // each a track of media held in the bank. An events bank in memory plays the container.
+    void Start(bool gameSyncPreparation) {
+        initSettings.enableGameSyncPreparation = gameSyncPreparation;
+        MusicPlayEngine::SetUp();
+        const SxBankID music = SoundEngine::GetIDFromString("Music");
+        bw::BankFile musicBank;
+        musicBank.id = music;
+        musicBank.records = Segment(kA, 0.2f, 500.0, {}, kSwitch);
+        const std::vector<bw::Bytes> b = Segment(kB, 0.5f, 500.0, {}, kSwitch);
+        musicBank.records.insert(musicBank.records.end(), b.begin(), b.end());
+        musicBank.records.push_back(bw::Record(bw::Hirc_MusicSwitch,
+                                               bw::MusicSwitchBody(kSwitch, Grid({kA, kB}), {bw::TransitionRule()},
+                                                                   kStateGroup, kGroup, kStateA, false,
+                                                                   {{kStateA, kA}, {kStateB, kB}})));
+        // The media live in the bank only.
+        for (SxUniqueID media : {kMediaA, kMediaB}) musicBank.media.push_back({media, s_media[media]});
+        s_media.clear();
+        const bw::Bytes bytes = bw::WriteBank(musicBank);
+        std::ofstream(tree.Path("Music.bnk"), std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        SxSetBankFolder(tree.Root());
+        bw::BankFile events;
+        events.id = 60;
+        events.bankNames = {{music, "Music"}};
+        events.records = {
+            bw::Record(SxHirc_Action, bw::ActionBody(kEvent + 1, 0x0403, kSwitch, {}, {}, bw::PlayParams(4, music))),
+            bw::Record(SxHirc_Event, bw::EventBody(kEvent, {kEvent + 1}))};
+        eventBank = std::make_unique<sxtest::AlignedBank>(bw::WriteBank(events));
+        SxBankID id;
+        ASSERT_EQ(SoundEngine::LoadBank(eventBank->Data(), eventBank->Size(), id), SX_Success);
+    }
+    static SXRESULT State(SxPreparationType type, uint32_t state) {
+        return SoundEngine::PrepareGameSyncs(type, kStateGroup, kGroup, &state, 1);
+    }
+    static SXRESULT Event(SxPreparationType type) {
+        const SxUniqueID event = kEvent;
+        return SoundEngine::PrepareEvent(type, &event, 1);
+    }
+    static std::vector<bool> Loaded() { return {g_pBankMgr->HasMedia(kMediaA), g_pBankMgr->HasMedia(kMediaB)}; }
+
+    qvtest::TempTree tree;
+    std::unique_ptr<sxtest::AlignedBank> eventBank;
+};
+
+TEST_F(MusicSwitchPreparation, AStatesSegmentLoadsWhileTheStateIsPrepared) {
+    Start(true);
+    ASSERT_EQ(Event(SxPreparation_Load), SX_Success);
+    EXPECT_EQ(Loaded(), (std::vector<bool>{false, false}));
+    ASSERT_EQ(State(SxPreparation_Load, kStateB), SX_Success);
+    EXPECT_EQ(Loaded(), (std::vector<bool>{false, true}));
+    ASSERT_EQ(State(SxPreparation_Load, kStateA), SX_Success);
+    EXPECT_EQ(Loaded(), (std::vector<bool>{true, true}));
+    ASSERT_EQ(State(SxPreparation_Unload, kStateB), SX_Success);
+    EXPECT_EQ(Loaded(), (std::vector<bool>{true, false}));
+    ASSERT_EQ(Event(SxPreparation_Unload), SX_Success);
+    EXPECT_EQ(g_pBankMgr->MediaCount(), 0u);
+    ASSERT_EQ(State(SxPreparation_Unload, kStateA), SX_Success);
+}
+
+TEST_F(MusicSwitchPreparation, WithoutItTheEventLoadsEverySegment) {
+    Start(false);
+    ASSERT_EQ(Event(SxPreparation_Load), SX_Success);
+    EXPECT_EQ(Loaded(), (std::vector<bool>{true, true}));
+    ASSERT_EQ(State(SxPreparation_Load, kStateA), SX_Success);
+    ASSERT_EQ(State(SxPreparation_Unload, kStateA), SX_Success);
+    EXPECT_EQ(Loaded(), (std::vector<bool>{true, true}));
+    ASSERT_EQ(Event(SxPreparation_Unload), SX_Success);
+    EXPECT_EQ(g_pBankMgr->MediaCount(), 0u);
+}
+
+}  // namespace
+}  // namespace SX
