@@ -43,14 +43,24 @@ uint32_t CSxMusicSwitchCntr::NodeForSwitch(uint32_t switchID) const {
 }
 
 SXRESULT CSxMusicSwitchCntr::PrepareData() {
-    return g_bGameSyncPreparation ? PrepareByValue() : CSxMusicTransAware::PrepareData();
+    if (!g_bGameSyncPreparation) return CSxMusicTransAware::PrepareData();
+    // A later preparation only counts.
+    if (PreparationCount() > 0) return PrepareByValue();
+    SXRESULT result = PrepareMusicalDependencies();
+    if (result != SX_Success) return result;
+    result = PrepareByValue();
+    if (result != SX_Success) UnPrepareMusicalDependencies();
+    return result;
 }
 
 void CSxMusicSwitchCntr::UnPrepareData() {
-    if (g_bGameSyncPreparation)
-        UnPrepareByValue();
-    else
+    if (!g_bGameSyncPreparation) {
         CSxMusicTransAware::UnPrepareData();
+        return;
+    }
+    const bool last = PreparationCount() == 1;
+    UnPrepareByValue();
+    if (last) UnPrepareMusicalDependencies();
 }
 
 std::vector<uint32_t> CSxMusicSwitchCntr::PreparationValues() const {
