@@ -2,15 +2,10 @@
 // on and off: with it, the media of a state's segment load when the state is prepared and go
 // when it is unprepared, and those of its transition and stinger segments with the container;
 // without it, the event loads every segment's media.
-#include <fstream>
-
 #include "SxMusicPlayFixture.h"
 #include "sound/engine/bank/CSxBankMgr.h"
 #include "sound/engine/bank/SxBankCalls.h"
-#include "sound/engine/bank/SxBankSource.h"
-#include "support/TempTree.h"
 #include "tests/sound/engine/SxBankFixture.h"
-#include "tools/bankwriter/BankFile.h"
 
 namespace SX {
 namespace {
@@ -54,19 +49,8 @@ protected:
         // The media live in the bank only.
         for (SxUniqueID media : {kMediaA, kMediaB, kMediaT, kMediaS}) musicBank.media.push_back({media, s_media[media]});
         s_media.clear();
-        const bw::Bytes bytes = bw::WriteBank(musicBank);
-        std::ofstream(tree.Path("Music.bnk"), std::ios::binary)
-            .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-        SxSetBankFolder(tree.Root());
-        bw::BankFile events;
-        events.id = 60;
-        events.bankNames = {{music, "Music"}};
-        events.records = {
-            bw::Record(SxHirc_Action, bw::ActionBody(kEvent + 1, 0x0403, kSwitch, {}, {}, bw::PlayParams(4, music))),
-            bw::Record(SxHirc_Event, bw::EventBody(kEvent, {kEvent + 1}))};
-        eventBank = std::make_unique<sxtest::AlignedBank>(bw::WriteBank(events));
-        SxBankID id;
-        ASSERT_EQ(SoundEngine::LoadBank(eventBank->Data(), eventBank->Size(), id), SX_Success);
+        sxtest::WriteBankFile(tree, "Music.bnk", bw::WriteBank(musicBank));
+        eventBank = sxtest::LoadPlayEventBank(60, kEvent, kSwitch, music, "Music");
     }
     static SXRESULT State(SxPreparationType type, uint32_t state) {
         return SoundEngine::PrepareGameSyncs(type, kStateGroup, kGroup, &state, 1);

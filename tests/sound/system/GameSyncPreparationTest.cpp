@@ -2,17 +2,12 @@
 // and off: the media of a value load when the value is prepared and go when it is unprepared,
 // observed in the bank manager's media table, and the container plays, through the sound
 // system's media hooks, what was loaded.
-#include <fstream>
-
 #include "sound/system/SxBankHooks.h"
 #include "tests/sound/engine/SxBankFixture.h"
 #include "tests/sound/engine/SxVoiceFixture.h"
 #include "sound/engine/bank/CSxBankMgr.h"
 #include "sound/engine/bank/SxBankCalls.h"
-#include "sound/engine/bank/SxBankSource.h"
 #include "sound/engine/states/CSxStateMgr.h"
-#include "support/TempTree.h"
-#include "tools/bankwriter/BankFile.h"
 
 using namespace sxtest;
 
@@ -62,19 +57,8 @@ protected:
             if (id != kUnlistedMedia) mediaBank.media.push_back({id, bytes});
         }
         mediaBank.records.push_back(bw::Record(SxHirc_Switch, bw::SwitchBody(kContainer, bw::NodeBase(), container)));
-        const bw::Bytes bytes = bw::WriteBank(mediaBank);
-        std::ofstream(tree.Path("Media.bnk"), std::ios::binary)
-            .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-        SxSetBankFolder(tree.Root());
-        bw::BankFile events;
-        events.id = 50;
-        events.bankNames = {{media, "Media"}};
-        events.records = {
-            bw::Record(SxHirc_Action, bw::ActionBody(kEvent + 1, 0x0403, kContainer, {}, {}, bw::PlayParams(4, media))),
-            bw::Record(SxHirc_Event, bw::EventBody(kEvent, {kEvent + 1}))};
-        eventBank = std::make_unique<AlignedBank>(bw::WriteBank(events));
-        SxBankID id;
-        ASSERT_EQ(SoundEngine::LoadBank(eventBank->Data(), eventBank->Size(), id), SX_Success);
+        WriteBankFile(tree, "Media.bnk", bw::WriteBank(mediaBank));
+        eventBank = LoadPlayEventBank(50, kEvent, kContainer, media, "Media");
         SoundEngine::RegisterGameObj(kGameObject);
     }
     static SXRESULT Values(SxPreparationType type, std::vector<uint32_t> values) {
