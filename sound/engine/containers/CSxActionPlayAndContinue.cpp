@@ -1,6 +1,9 @@
 #include "sound/engine/containers/CSxActionPlayAndContinue.h"
 
+#include <algorithm>
+
 #include "sound/engine/audio/CSxAudioMgr.h"
+#include "sound/engine/containers/CSxContinuousPBI.h"
 #include "sound/engine/containers/SxContinueList.h"
 #include "sound/engine/hierarchy/CSxParameterNodeBase.h"
 #include "sound/engine/memory/SxMemoryMgr.h"
@@ -69,6 +72,7 @@ SXRESULT CSxActionPlayAndContinue::Execute(SxPendingAction& pending) {
     params.playingID = pending.playingID;
     params.sampleOffset = pending.sampleOffset;
     params.continuousSequence = m_continuousSequence;
+    params.pauseCount = m_pauseCount;
     const uint32_t made = m_list->InstancesMade();
     SXRESULT result = node->Play(params);
     // Nothing of the item plays and no instance of it goes on with the chain: the next one.
@@ -142,21 +146,30 @@ SXRESULT SxPlayNextAlternative(SxPBIParams& params) {
                               ? SxTimeConv::MillisecondsToSamples(container->TransitionTime(params.gameObj))
                               : kAlternativeDelay;
     CSxActionPlayAndContinue* action = CSxActionPlayAndContinue::Create(list);
-    auto* pending = action ? SxNew<SxPendingAction>(g_DefaultPoolId) : nullptr;
-    if (!pending) {
-        if (action) action->Release();
-        return SX_Fail;
-    }
+    if (!action) return SX_Fail;
     action->SetElementID(childID);
     action->SetHistory(history);
     action->SetInstigator(params.instigator);
-    action->SetDelaySamples(delay);
-    pending->action = action;
-    pending->playingID = params.playingID;
-    pending->gameObject = params.gameObj ? params.gameObj->ID() : SxAllGameObjects;
-    g_pAudioMgr->EnqueueOrExecuteAction(pending);
+    const bool scheduled = SxScheduleChainItem(*action, params.playingID, params.gameObj, delay, params.pauseCount);
     action->Release();
-    return SX_Success;
+    return scheduled ? SX_Success : SX_Fail;
+}
+
+bool SxScheduleChainItem(CSxActionPlayAndContinue& action, SxPlayingID playingID, CSxRegisteredObj* gameObj,
+                         int32_t delaySamples, uint32_t pauseCount) {
+    auto* pending = g_pAudioMgr ? SxNew<SxPendingAction>(g_DefaultPoolId) : nullptr;
+    if (!pending) return false;
+    const int32_t delay = std::max(delaySamples, 0);
+    action.SetDelaySamples(delay);
+    // An action within the look-ahead runs at once and is not left to pause.
+    const bool waits = static_cast<uint32_t>(delay / CSxContinuousPBI::kFrameSamples) > g_pAudioMgr->LookAhead();
+    action.SetPauseCount(waits ? 0 : pauseCount);
+    pending->action = &action;
+    pending->playingID = playingID;
+    pending->gameObject = gameObj ? gameObj->ID() : SxAllGameObjects;
+    g_pAudioMgr->EnqueueOrExecuteAction(pending);
+    if (waits) g_pAudioMgr->PausePendingAction(pending, pauseCount);
+    return true;
 }
 
 }  // namespace SX

@@ -65,33 +65,25 @@ uint32_t s_lastSequence = 0;
 }  // namespace
 
 bool CSxContinuousPBI::Schedule(int32_t delaySamples, const SxFadeParams& fadeIn, bool fadeOutThis,
-                                const SxFadeParams& fadeOut, uint32_t continuousSequence, bool pauseWaiting) {
+                                const SxFadeParams& fadeOut, uint32_t continuousSequence) {
     if (!g_pAudioMgr || !m_list || m_nextItem == 0) return false;
     CSxActionPlayAndContinue* action = CSxActionPlayAndContinue::Create(m_list);
-    auto* pending = action ? SxNew<SxPendingAction>(g_DefaultPoolId) : nullptr;
-    if (!pending) {
-        if (action) action->Release();
-        return false;
-    }
+    if (!action) return false;
     action->SetElementID(m_nextItem);
     action->SetHistory(m_history);
     action->SetInstigator(m_instigator);
     action->SetFadeIn(fadeIn);
-    action->SetDelaySamples(std::max(delaySamples, 0));
     action->SetContinuousSequence(continuousSequence);
     if (fadeOutThis) action->SetPreviousInstance(this, fadeOut);
-    pending->action = action;
-    pending->playingID = PlayingID();
-    pending->gameObject = GameObj() ? GameObj()->ID() : SxAllGameObjects;
     m_nextItem = 0;
     m_scheduled = true;
     // The list goes to the action first: an item due at once is played now, and its instance
     // takes the list over.
     ReleaseList();
-    // An action within the look-ahead runs at once and is not left to pause.
-    const bool waits = static_cast<uint32_t>(std::max(delaySamples, 0) / kFrameSamples) > g_pAudioMgr->LookAhead();
-    g_pAudioMgr->EnqueueOrExecuteAction(pending);
-    if (pauseWaiting && waits) g_pAudioMgr->PausePendingAction(pending, PauseCount());
+    if (!SxScheduleChainItem(*action, PlayingID(), GameObj(), delaySamples, PauseCount())) {
+        action->Release();
+        return false;
+    }
     // Kept while the action may still stop this instance, so that it can forget it.
     if (fadeOutThis && !m_action)
         m_action = action;
@@ -125,7 +117,7 @@ void CSxContinuousPBI::NotifyTimeLeft(float timeLeftMs) {
                             static_cast<int32_t>(StartFrameOffset());
             if (g_pAudioMgr && static_cast<uint32_t>(delay / kFrameSamples) <= g_pAudioMgr->LookAhead())
                 delay -= kFrameSamples;
-            Schedule(delay, SxFadeParams(), false, SxFadeParams(), 0, true);
+            Schedule(delay, SxFadeParams(), false, SxFadeParams());
             return;
         }
         case Transition_SampleAccurate:
@@ -162,7 +154,7 @@ void CSxContinuousPBI::Term(bool initFailed) {
                 delay = static_cast<int32_t>((lookAhead + 10) * kFrameSamples);
                 if (m_transition == Transition_Delay) delay = std::max(delay, transition);
             }
-            Schedule(delay, SxFadeParams(), false, SxFadeParams(), 0, m_transitionMs != 0.0f && !crossfade);
+            Schedule(delay, SxFadeParams(), false, SxFadeParams());
         }
         if (next) next->Release();
     }

@@ -303,6 +303,25 @@ TEST_F(ContinuousChain, PausingTheChainHoldsTheItemThatWaits) {
     EXPECT_LE(voices.voices[1].startFrame, resumed + FramesOf(24000) - 3);
 }
 
+TEST_F(ContinuousChain, AnItemEndingUnderAPauseHoldsItsSuccessorUntilTheResume) {
+    // Sound 1 plays to its end under a pause that fades out over 200 ms; sound 2 is scheduled,
+    // for after the frames in flight, by a paused chain.
+    LoadNodes({RanSeqRecord(50, Sequence({1, 2}, 1))});
+    SoundEngine::PostEvent(100, kObject);
+    Frames(2);
+    SoundEngine::ExecuteActionOnEvent(100, SxActionOnEvent_Pause, kObject, 200);
+    Frames(30);
+    ASSERT_EQ(voices.Order(), (std::vector<SxUniqueID>{1}));
+    EXPECT_TRUE(voices.voices[0].finished);
+    EXPECT_EQ(g_pAudioMgr->PausedCount(), 1u) << "held from its scheduling";
+    const uint32_t resumed = g_uSxAudioFrameCounter;
+    SoundEngine::ExecuteActionOnEvent(100, SxActionOnEvent_Resume, kObject);
+    Frames(30);
+    ASSERT_EQ(voices.Order(), (std::vector<SxUniqueID>{1, 2}));
+    EXPECT_EQ(voices.voices[1].startFrame, resumed + FramesOf((g_pAudioMgr->LookAhead() + 10) * 1024))
+        << "the whole wait runs after the resume";
+}
+
 TEST_F(ContinuousChain, ItemsOfOverlappingChainsCannotBeSought) {
     // A seek would move the item away from the time its successor was scheduled for.
     struct Case {

@@ -1,6 +1,6 @@
 // A continuous sequence heard at the output: a trigger rate starts each item exactly its rate
-// after the one before, to the sample, and a chain paused from its start holds the items that
-// wait until it is resumed.
+// after the one before, to the sample; a chain paused from its start holds the items that wait
+// until it is resumed, and one paused between items starts its next item paused.
 #include "SxVoiceFixture.h"
 #include "sound/engine/containers/CSxPlayList.h"
 #include "sound/engine/upper/CSxURenderer.h"
@@ -88,6 +88,39 @@ TEST_F(ContinuousTiming, AChainPausedFromItsStartHoldsItsNextItemsUntilResumed) 
     EXPECT_GE(onsets[0], resumedAt) << "nothing is heard while the chain is paused";
     EXPECT_EQ(onsets[1] - onsets[0], 9600u);
     EXPECT_EQ(onsets[2] - onsets[1], 9600u);
+}
+
+TEST_F(ContinuousTiming, AChainPausedBetweenItemsStartsItsNextItemPausedAndResumesItToTheSample) {
+    // Unpaused, each tone starts with the frame after the one before ends.
+    constexpr size_t kFrame = 1024;
+    Load(0, 0.0f);
+    control::StartCapture();
+    SoundEngine::PostEvent(kPlay, kGameObject);
+    for (int frame = 0; frame < 20; ++frame) Frame();
+    const std::vector<float> reference = TakeLeft();
+    ASSERT_EQ(PeakOf(reference, 960, kFrame), 0.0);
+    ASSERT_GT(PeakOf(reference, kFrame, 2 * kFrame), 0.1);
+    TearDown();
+    SetUp();
+    // The pause fades out over 50 ms: the first tone ends under it, and the second is due while
+    // the chain is paused.
+    Load(0, 0.0f);
+    control::StartCapture();
+    SoundEngine::PostEvent(kPlay, kGameObject);
+    SoundEngine::ExecuteActionOnEvent(kPlay, SxActionOnEvent_Pause, kGameObject, 50);
+    for (int frame = 0; frame < 30; ++frame) Frame();
+    EXPECT_EQ(CSxURenderer::ActiveCount(), 1u) << "the second tone waits, paused";
+    const size_t resumedAt = control::Captured().size() / 4;
+    SoundEngine::ExecuteActionOnEvent(kPlay, SxActionOnEvent_Resume, kGameObject);
+    for (int frame = 0; frame < 30; ++frame) Frame();
+    const std::vector<float> x = TakeLeft();
+    EXPECT_EQ(PeakOf(x, 960, resumedAt), 0.0) << "nothing is heard from the end of the first tone to the resume";
+    // From the resume on, the second and third tones as they sound unpaused, sample for sample.
+    size_t differing = 0;
+    for (size_t i = 0; i < 3 * kFrame; ++i)
+        if (x[resumedAt + i] != reference[kFrame + i]) ++differing;
+    EXPECT_EQ(differing, 0u);
+    EXPECT_EQ(PeakOf(x, resumedAt + 3 * kFrame, x.size()), 0.0);
 }
 
 }  // namespace
