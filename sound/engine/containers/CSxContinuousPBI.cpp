@@ -20,7 +20,7 @@ CSxContinuousPBI::CSxContinuousPBI(CSxSoundBase* node, CSxSource* source, const 
     if (params.continueList) {
         m_list = params.continueList;
         m_list->AddRef();
-        m_list->AddInstance();
+        m_list->NoteInstance();
     }
     m_instigator = params.instigator;
     if (m_instigator) m_instigator->AddRef();
@@ -37,17 +37,21 @@ CSxContinuousPBI::~CSxContinuousPBI() {
 
 void CSxContinuousPBI::ReleaseList() {
     if (!m_list) return;
-    m_list->RemoveInstance();
     m_list->Release();
     m_list = nullptr;
 }
 
-void CSxContinuousPBI::PrepareNextItem() {
+void CSxContinuousPBI::PrepareNextItem(bool early) {
     if (m_prepared) return;
-    m_prepared = true;
-    if (!m_list) return;
+    if (!m_list) {
+        m_prepared = true;
+        return;
+    }
     SxUniqueID childID = 0;
-    CSxRanSeqCntr* container = m_list->SelectNext(GameObj(), m_history, childID);
+    bool deferred = false;
+    CSxRanSeqCntr* container = SxContinueList::SelectNext(m_list, GameObj(), m_history, childID, early, deferred);
+    if (deferred) return;
+    m_prepared = true;
     if (!container) {
         ReleaseList();
         return;
@@ -93,9 +97,8 @@ bool CSxContinuousPBI::Schedule(int32_t delaySamples, const SxFadeParams& fadeIn
 }
 
 void CSxContinuousPBI::NotifyTimeLeft(float timeLeftMs) {
-    // Among several instances of one item, the end of the last one decides.
-    if (!m_list || m_scheduled || IsStopping() || IsStopRequested() || m_list->InstanceCount() > 1) return;
-    PrepareNextItem();
+    if (!m_list || m_scheduled || IsStopping() || IsStopRequested()) return;
+    PrepareNextItem(true);
     if (m_nextItem == 0) return;
     switch (m_transition) {
         case Transition_Crossfade:
@@ -135,10 +138,9 @@ void CSxContinuousPBI::NotifyTimeLeft(float timeLeftMs) {
 }
 
 void CSxContinuousPBI::Term(bool initFailed) {
-    // Other instances of the same item still play: the last of them goes on with the chain.
     // An engine that terminates ends its chains with their instances.
-    if (m_list && !m_scheduled && m_list->InstanceCount() == 1 && !CSxURenderer::IsTerminating()) {
-        PrepareNextItem();
+    if (m_list && !m_scheduled && !CSxURenderer::IsTerminating()) {
+        PrepareNextItem(false);
         const bool crossfade = m_transition == Transition_Crossfade || m_transition == Transition_CrossfadePower;
         CSxIndexable* next =
             m_nextItem && g_pObjectIndex ? g_pObjectIndex->GetPtrAndAddRef(SxIndex_Node, m_nextItem) : nullptr;
@@ -170,17 +172,19 @@ void CSxContinuousPBI::Term(bool initFailed) {
 void CSxContinuousPBI::PlayToEnd(SxUniqueID breakerID) {
     m_nextItem = 0;
     m_prepared = false;
-    if (m_list && m_list->BrokenBy() == breakerID && breakerID != 0) return CSxPBI::PlayToEnd(breakerID);
-    if (m_list) m_list->SetBrokenBy(breakerID);
+    // The levels up to the breaking node's go; a switch or layer container's level lets the
+    // chain above it go as well.
     while (m_list) {
         SxContinueListItem* item = m_list->Last();
         if (!item) {
             ReleaseList();
             break;
         }
-        const bool found = item->container->ID() == breakerID;
-        SxCutHistoryToContinuous(m_history);
-        if (m_history.count) --m_history.count;
+        const bool found = item->Node()->ID() == breakerID;
+        if (item->container) {
+            SxCutHistoryToContinuous(m_history);
+            if (m_history.count) --m_history.count;
+        }
         m_list->RemoveLast();
         if (found) break;
     }

@@ -45,8 +45,9 @@ public:
     void SeekPercent(float fraction, bool snap) override;
 
     // Asks the chain's levels, from the lowest up, for the next child; a level with nothing
-    // left goes. Once per instance.
-    void PrepareNextItem();
+    // left goes. Once per instance; early (before the end), a switch or layer container on the
+    // way may leave it to the end.
+    void PrepareNextItem(bool early);
     SxUniqueID NextItem() const { return m_nextItem; }
     TransitionType Transition() const { return m_transition; }
     float TransitionDuration() const { return m_transitionMs; }

@@ -361,6 +361,101 @@ TEST_F(ContinuousChain, ALayerContainerInTheChainGoesOnAfterItsLongestChild) {
     EXPECT_EQ(g_pAudioMgr->PendingCount(), 0u);
 }
 
+TEST_F(ContinuousChain, ChainsOfTheChildrenOfALayerContainerHandTheOuterChainOnFromTheLastToEnd) {
+    // Chain 50 plays layer container 60 (chain 40 of sounds 1 and 2, and sound 4), then sound 3.
+    struct Case {
+        float sound4Ms;
+        SxUniqueID last;  // the child whose end the outer chain waits for
+    };
+    for (const Case c : {Case{50.0f, 2}, Case{1000.0f, 4}}) {
+        SCOPED_TRACE(c.sound4Ms);
+        voices.voices.clear();
+        voices.lengths = {{1, 100.0f}, {2, 100.0f}, {4, c.sound4Ms}};
+        LoadNodes({RanSeqRecord(40, Sequence({1, 2}, 1)),
+                   bw::Record(SxHirc_Layer, bw::LayerContainerBody(60, bw::NodeBase(), {40, 4}, {})),
+                   RanSeqRecord(50, Sequence({60, 3}, 1))});
+        SoundEngine::PostEvent(100, kObject);
+        Frames(120);
+        std::map<SxUniqueID, const sxtest::TimedVoices::Voice*> by;
+        for (const auto& voice : voices.voices) by[voice.node] = &voice;
+        ASSERT_EQ(voices.voices.size(), 4u) << "each item once";
+        ASSERT_EQ(by.size(), 4u);
+        EXPECT_EQ(by[1]->startFrame, by[4]->startFrame) << "the layers start together";
+        EXPECT_EQ(by[2]->startFrame, by[1]->endFrame + FramesOf((g_pAudioMgr->LookAhead() + 10) * 1024));
+        EXPECT_EQ(by[3]->startFrame, by[c.last]->endFrame + FramesOf((g_pAudioMgr->LookAhead() + 10) * 1024));
+        EXPECT_EQ(ActiveCount(), 0u);
+        EXPECT_EQ(g_pAudioMgr->PendingCount(), 0u);
+        Unload();
+    }
+}
+
+TEST_F(ContinuousChain, AFollowingSwitchContainerHoldsTheChainItsChildrenEnd) {
+    // Chain 50 plays switch container 60 (value A: sounds 1 and 2), then sound 3. Following its
+    // group, the container keeps the chain once its children end; otherwise the chain goes on.
+    for (const bool following : {false, true}) {
+        SCOPED_TRACE(following);
+        voices.voices.clear();
+        bw::Switch sw;
+        sw.groupID = kGroup;
+        sw.defaultSwitch = kA;
+        sw.continuousValidation = following;
+        sw.children = {1, 2};
+        sw.switches = {{kA, {1, 2}}};
+        LoadNodes({bw::Record(SxHirc_Switch, bw::SwitchBody(60, bw::NodeBase(), sw)),
+                   RanSeqRecord(50, Sequence({60, 3}, 1))});
+        SoundEngine::PostEvent(100, kObject);
+        Frames(80);
+        EXPECT_EQ(voices.Order(), following ? (std::vector<SxUniqueID>{1, 2}) : (std::vector<SxUniqueID>{1, 2, 3}));
+        EXPECT_EQ(ActiveCount(), 0u);
+        EXPECT_EQ(g_pAudioMgr->PendingCount(), 0u);
+        SoundEngine::StopAll();
+        Frames(2);
+        Unload();
+    }
+}
+
+TEST_F(ContinuousChain, ALayerContainerThatPlaysNothingGivesWayToTheNextItem) {
+    LoadNodes({bw::Record(SxHirc_Layer, bw::LayerContainerBody(60, bw::NodeBase(), {}, {})),
+               RanSeqRecord(50, Sequence({1, 60, 3}, 1))});
+    SoundEngine::PostEvent(100, kObject);
+    Frames(80);
+    ASSERT_EQ(voices.Order(), (std::vector<SxUniqueID>{1, 3}));
+    // Sound 1 ends, the layers' turn comes after the frames in flight, and sound 3 10 frames on.
+    EXPECT_EQ(voices.voices[1].startFrame,
+              voices.voices[0].endFrame + FramesOf(11264) + FramesOf(10 * 1024));
+    EXPECT_EQ(g_pAudioMgr->PendingCount(), 0u);
+}
+
+TEST_F(ContinuousChain, StoppingWithinALayerContainerOfAChain) {
+    // Chain 50 plays layer container 60 (chain 40 of sounds 1 and 2 with a 500 ms delay, and
+    // sound 4), then sound 3. Event 102 stops chain 40 while sound 2 waits, after sound 4 ended:
+    // the outer chain goes on. Stopping the layer container itself ends the whole chain.
+    struct Case {
+        SxUniqueID stopped;
+        std::vector<SxUniqueID> order;
+    };
+    for (const Case& c : {Case{40, {4, 1, 3}}, Case{60, {4, 1}}}) {
+        SCOPED_TRACE(c.stopped);
+        voices.voices.clear();
+        voices.lengths = {{1, 100.0f}, {4, 50.0f}};
+        LoadNodes({RanSeqRecord(40, Sequence({1, 2}, 1, 3, 500.0f)),
+                   bw::Record(SxHirc_Layer, bw::LayerContainerBody(60, bw::NodeBase(), {40, 4}, {})),
+                   RanSeqRecord(50, Sequence({60, 3}, 1)),
+                   bw::Record(SxHirc_Action, bw::ActionBody(203, 0x0103, c.stopped, {}, {}, bw::ActiveParams(4, {}))),
+                   bw::Record(SxHirc_Event, bw::EventBody(103, {203}))});
+        SoundEngine::PostEvent(100, kObject);
+        Frames(10);
+        ASSERT_EQ(voices.voices.size(), 2u);
+        ASSERT_TRUE(voices.voices[0].ended && voices.voices[1].ended);
+        ASSERT_EQ(g_pAudioMgr->PendingCount(), 1u) << "sound 2 waits for its delay";
+        SoundEngine::PostEvent(103, kObject);
+        Frames(60);
+        EXPECT_EQ(voices.Order(), c.order);
+        EXPECT_EQ(g_pAudioMgr->PendingCount(), 0u);
+        Unload();
+    }
+}
+
 TEST_F(ContinuousChain, TerminatingTheEngineEndsAnEndlessChain) {
     // An item cut short would follow itself at once for ever if termination went on with the
     // chain (the playing instance keeps the sound loaded).

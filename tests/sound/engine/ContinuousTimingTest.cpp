@@ -15,20 +15,33 @@ class ContinuousTiming : public VoiceFixture {
 protected:
     // Three 20 ms tones in a continuous sequence with the given transition.
     void Load(uint8_t transitionMode, float transitionMs) {
-        g_media = QV::media::Build(QV::media::Sine(1000.0, 0.5, 960, 48000, 0x4), QV::media::Encoding::Pcm16);
+        LoadChain({1, 2, 3}, {}, transitionMode, transitionMs, 960);
+    }
+    // Sounds 1 and 3 of 20 ms and sound 2 of the given length, the further records (containers
+    // of them), then the continuous sequence of the items.
+    void LoadChain(const std::vector<SxUniqueID>& items, const std::vector<bw::Bytes>& containers,
+                   uint8_t transitionMode, float transitionMs, uint32_t secondSamples) {
+        const SxUniqueID shortTone = kMedia, longTone = kMedia + 1;
+        g_mediaByID[shortTone] =
+            QV::media::Build(QV::media::Sine(1000.0, 0.5, 960, 48000, 0x4), QV::media::Encoding::Pcm16);
+        g_mediaByID[longTone] =
+            QV::media::Build(QV::media::Sine(1000.0, 0.5, secondSamples, 48000, 0x4), QV::media::Encoding::Pcm16);
         bw::RanSeq sequence;
         sequence.playMode = 1;
         sequence.continuous = true;
         sequence.resetAtEachPlay = true;
         sequence.transitionMode = transitionMode;
         sequence.transitionMs = transitionMs;
-        bw::Source source;
-        source.pluginID = 1 << 16 | 1;
-        source.mediaID = kMedia;
-        source.size = static_cast<uint32_t>(g_media.size());
         std::vector<bw::Bytes> records;
         for (SxUniqueID id = 1; id <= 3; ++id) {
+            bw::Source source;
+            source.pluginID = 1 << 16 | 1;
+            source.mediaID = id == 2 ? longTone : shortTone;
+            source.size = static_cast<uint32_t>(g_mediaByID[source.mediaID].size());
             records.push_back(bw::Record(SxHirc_Sound, bw::SoundBody(id, source, bw::NodeBase())));
+        }
+        records.insert(records.end(), containers.begin(), containers.end());
+        for (SxUniqueID id : items) {
             sequence.children.push_back(id);
             sequence.playList.push_back({id, CSxPlayList::kDefaultWeight});
         }
@@ -121,6 +134,40 @@ TEST_F(ContinuousTiming, AChainPausedBetweenItemsStartsItsNextItemPausedAndResum
         if (x[resumedAt + i] != reference[kFrame + i]) ++differing;
     EXPECT_EQ(differing, 0u);
     EXPECT_EQ(PeakOf(x, resumedAt + 3 * kFrame, x.size()), 0.0);
+}
+
+TEST_F(ContinuousTiming, AChainGoesOnAfterTheLastChildOfALayerContainerUnlessAFollowingSwitchHoldsIt) {
+    // Sounds 1 (20 ms) and 2 (60 ms) played at once by container 60, then sound 3, 100 ms after
+    // the item before: sound 3 follows the longer of the two as it follows sound 2 alone.
+    auto capture = [this](const std::vector<SxUniqueID>& items, const std::vector<bw::Bytes>& containers) {
+        TearDown();
+        SetUp();
+        LoadChain(items, containers, 3, 100.0f, 2880);
+        control::StartCapture();
+        SoundEngine::PostEvent(kPlay, kGameObject);
+        for (int frame = 0; frame < 40; ++frame) Frame();
+        return Onsets(TakeLeft());
+    };
+    const std::vector<size_t> alone = capture({2, 3}, {});
+    ASSERT_EQ(alone.size(), 2u);
+    const std::vector<size_t> layered =
+        capture({60, 3}, {bw::Record(SxHirc_Layer, bw::LayerContainerBody(60, bw::NodeBase(), {1, 2}, {}))});
+    ASSERT_EQ(layered.size(), 2u);
+    EXPECT_EQ(layered[1] - layered[0], alone[1] - alone[0]);
+    bw::Switch sw;
+    sw.groupID = 0x20;
+    sw.defaultSwitch = 0x21;
+    sw.continuousValidation = true;
+    sw.children = {1, 2};
+    sw.switches = {{0x21, {1, 2}}};
+    const std::vector<size_t> held =
+        capture({60, 3}, {bw::Record(SxHirc_Switch, bw::SwitchBody(60, bw::NodeBase(), sw))});
+    EXPECT_EQ(held.size(), 1u) << "the chain waits at the following switch container";
+    sw.continuousValidation = false;
+    const std::vector<size_t> switched =
+        capture({60, 3}, {bw::Record(SxHirc_Switch, bw::SwitchBody(60, bw::NodeBase(), sw))});
+    ASSERT_EQ(switched.size(), 2u);
+    EXPECT_EQ(switched[1] - switched[0], alone[1] - alone[0]);
 }
 
 }  // namespace
