@@ -389,6 +389,20 @@ TEST_F(ContinuousChain, ChainsOfTheChildrenOfALayerContainerHandTheOuterChainOnF
     }
 }
 
+TEST_F(ContinuousChain, ATriggerRateMovesOnFromALayerContainerAtItsRate) {
+    // Chain 50 plays layer container 60 (sounds 1 and 2 of 1000 ms), then sound 3, each item
+    // 100 ms after the one before starts.
+    voices.lengths = {{1, 1000.0f}, {2, 1000.0f}, {3, 1000.0f}};
+    LoadNodes({bw::Record(SxHirc_Layer, bw::LayerContainerBody(60, bw::NodeBase(), {1, 2}, {})),
+               RanSeqRecord(50, Sequence({60, 3}, 1, 5, 100.0f))});
+    SoundEngine::PostEvent(100, kObject);
+    Frames(30);
+    ASSERT_EQ(voices.Order(), (std::vector<SxUniqueID>{1, 2, 3}));
+    EXPECT_EQ(voices.voices[1].startFrame, voices.voices[0].startFrame);
+    EXPECT_EQ(voices.voices[2].startFrame - voices.voices[0].startFrame, FramesOf(4800));
+    EXPECT_EQ(ActiveCount(), 3u) << "the items overlap";
+}
+
 TEST_F(ContinuousChain, AFollowingSwitchContainerHoldsTheChainItsChildrenEnd) {
     // Chain 50 plays switch container 60 (value A: sounds 1 and 2), then sound 3. Following its
     // group, the container keeps the chain once its children end; otherwise the chain goes on.
