@@ -113,27 +113,32 @@ TEST_F(ContinuousTiming, AChainPausedBetweenItemsStartsItsNextItemPausedAndResum
     const std::vector<float> reference = TakeLeft();
     ASSERT_EQ(PeakOf(reference, 960, kFrame), 0.0);
     ASSERT_GT(PeakOf(reference, kFrame, 2 * kFrame), 0.1);
-    TearDown();
-    SetUp();
-    // The pause fades out over 50 ms: the first tone ends under it, and the second is due while
-    // the chain is paused.
-    Load(0, 0.0f);
-    control::StartCapture();
-    SoundEngine::PostEvent(kPlay, kGameObject);
-    SoundEngine::ExecuteActionOnEvent(kPlay, SxActionOnEvent_Pause, kGameObject, 50);
-    for (int frame = 0; frame < 30; ++frame) Frame();
-    EXPECT_EQ(CSxURenderer::ActiveCount(), 1u) << "the second tone waits, paused";
-    const size_t resumedAt = control::Captured().size() / 4;
-    SoundEngine::ExecuteActionOnEvent(kPlay, SxActionOnEvent_Resume, kGameObject);
-    for (int frame = 0; frame < 30; ++frame) Frame();
-    const std::vector<float> x = TakeLeft();
-    EXPECT_EQ(PeakOf(x, 960, resumedAt), 0.0) << "nothing is heard from the end of the first tone to the resume";
-    // From the resume on, the second and third tones as they sound unpaused, sample for sample.
-    size_t differing = 0;
-    for (size_t i = 0; i < 3 * kFrame; ++i)
-        if (x[resumedAt + i] != reference[kFrame + i]) ++differing;
-    EXPECT_EQ(differing, 0u);
-    EXPECT_EQ(PeakOf(x, resumedAt + 3 * kFrame, x.size()), 0.0);
+    // The pause, posted while tone k plays, fades out over 50 ms: tone k ends under it, and the
+    // next is due while the chain is paused.
+    for (size_t k = 0; k < 2; ++k) {
+        SCOPED_TRACE(k);
+        TearDown();
+        SetUp();
+        Load(0, 0.0f);
+        control::StartCapture();
+        SoundEngine::PostEvent(kPlay, kGameObject);
+        for (size_t frame = 0; frame < k; ++frame) Frame();
+        SoundEngine::ExecuteActionOnEvent(kPlay, SxActionOnEvent_Pause, kGameObject, 50);
+        for (int frame = 0; frame < 30; ++frame) Frame();
+        EXPECT_EQ(CSxURenderer::ActiveCount(), 1u) << "the next tone waits, paused";
+        const size_t resumedAt = control::Captured().size() / 4;
+        SoundEngine::ExecuteActionOnEvent(kPlay, SxActionOnEvent_Resume, kGameObject);
+        for (int frame = 0; frame < 30; ++frame) Frame();
+        const std::vector<float> x = TakeLeft();
+        EXPECT_EQ(PeakOf(x, k * kFrame + 960, resumedAt), 0.0) << "nothing is heard from tone k's end to the resume";
+        // From the resume on, the tones left as they sound unpaused, sample for sample.
+        const size_t left = (3 - k) * kFrame;
+        size_t differing = 0;
+        for (size_t i = 0; i < left; ++i)
+            if (x[resumedAt + i] != reference[(k + 1) * kFrame + i]) ++differing;
+        EXPECT_EQ(differing, 0u);
+        EXPECT_EQ(PeakOf(x, resumedAt + left, x.size()), 0.0);
+    }
 }
 
 TEST_F(ContinuousTiming, AChainGoesOnAfterTheLastChildOfALayerContainerUnlessAFollowingSwitchHoldsIt) {
