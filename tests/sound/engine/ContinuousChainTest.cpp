@@ -403,6 +403,21 @@ TEST_F(ContinuousChain, ATriggerRateMovesOnFromALayerContainerAtItsRate) {
     EXPECT_EQ(ActiveCount(), 3u) << "the items overlap";
 }
 
+TEST_F(ContinuousChain, ACrossfadeWaitsForTheLastChildOfALayerContainer) {
+    // Chain 50 crossfades over 200 ms from layer container 60 (sounds 1 of 500 ms and 2 of
+    // 1000 ms) to sound 3: one child cannot fade the item out while the other plays on, so
+    // sound 3 starts when sound 2 ends.
+    voices.lengths = {{1, 500.0f}, {2, 1000.0f}};
+    LoadNodes({bw::Record(SxHirc_Layer, bw::LayerContainerBody(60, bw::NodeBase(), {1, 2}, {})),
+               RanSeqRecord(50, Sequence({60, 3}, 1, 1, 200.0f))});
+    SoundEngine::PostEvent(100, kObject);
+    Frames(80);
+    ASSERT_EQ(voices.Order(), (std::vector<SxUniqueID>{1, 2, 3}));
+    EXPECT_TRUE(voices.voices[0].finished && voices.voices[1].finished) << "neither child is faded out";
+    const uint32_t inFlight = FramesOf((g_pAudioMgr->LookAhead() + 10) * 1024);
+    EXPECT_EQ(voices.voices[2].startFrame, voices.voices[1].endFrame + inFlight);
+}
+
 TEST_F(ContinuousChain, AFollowingSwitchContainerHoldsTheChainItsChildrenEnd) {
     // Chain 50 plays switch container 60 (value A: sounds 1 and 2), then sound 3. Following its
     // group, the container keeps the chain once its children end; otherwise the chain goes on.
