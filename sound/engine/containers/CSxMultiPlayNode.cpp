@@ -15,11 +15,6 @@ int32_t CSxMultiPlayNode::Find(const SxContinueList* list) const {
     return -1;
 }
 
-uint32_t CSxMultiPlayNode::UseCount(const SxContinueList* list) const {
-    const int32_t at = Find(list);
-    return at < 0 ? 0 : m_registrations[static_cast<size_t>(at)].uses;
-}
-
 void CSxMultiPlayNode::AddContinuationList(SxContinueList* list) {
     const int32_t at = Find(list);
     if (at >= 0) {

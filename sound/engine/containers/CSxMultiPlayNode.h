@@ -31,8 +31,8 @@ public:
     // One use less. At the last, the chain is handed back (with the reference the container
     // held) so that it goes on, unless the container holds it; null otherwise.
     SxContinueList* RemoveContinuationList(SxContinueList* list);
-    // Uses of the chain (0: it does not pass through the container).
-    uint32_t UseCount(const SxContinueList* list) const;
+    // The chains that pass through the container.
+    uint32_t ChainCount() const { return static_cast<uint32_t>(m_registrations.size()); }
 
 protected:
     // Before a play's children: the request's chain, one use held for the play; null for a plain

@@ -8,8 +8,10 @@
 #include "SxTimedVoices.h"
 #include "platform/os/Random.h"
 #include "sound/engine/containers/CSxContinuousPBI.h"
+#include "sound/engine/containers/CSxLayerCntr.h"
 #include "sound/engine/containers/CSxPlayList.h"
 #include "sound/engine/containers/CSxRanSeqCntr.h"
+#include "sound/engine/containers/CSxSwitchCntr.h"
 #include "sound/engine/hierarchy/CSxSoundBase.h"
 #include "sound/engine/transitions/SxTimingSettings.h"
 #include "sound/engine/upper/CSxLEngineCmds.h"
@@ -383,6 +385,7 @@ TEST_F(ContinuousChain, ChainsOfTheChildrenOfALayerContainerHandTheOuterChainOnF
         EXPECT_EQ(by[1]->startFrame, by[4]->startFrame) << "the layers start together";
         EXPECT_EQ(by[2]->startFrame, by[1]->endFrame + FramesOf((g_pAudioMgr->LookAhead() + 10) * 1024));
         EXPECT_EQ(by[3]->startFrame, by[c.last]->endFrame + FramesOf((g_pAudioMgr->LookAhead() + 10) * 1024));
+        EXPECT_EQ(Find<CSxLayerCntr>(SxIndex_Node, 60)->ChainCount(), 0u);
         EXPECT_EQ(ActiveCount(), 0u);
         EXPECT_EQ(g_pAudioMgr->PendingCount(), 0u);
         Unload();
@@ -435,6 +438,7 @@ TEST_F(ContinuousChain, AFollowingSwitchContainerHoldsTheChainItsChildrenEnd) {
         SoundEngine::PostEvent(100, kObject);
         Frames(80);
         EXPECT_EQ(voices.Order(), following ? (std::vector<SxUniqueID>{1, 2}) : (std::vector<SxUniqueID>{1, 2, 3}));
+        EXPECT_EQ(Find<CSxSwitchCntr>(SxIndex_Node, 60)->ChainCount(), 0u) << "the container lets the chain go";
         EXPECT_EQ(ActiveCount(), 0u);
         EXPECT_EQ(g_pAudioMgr->PendingCount(), 0u);
         SoundEngine::StopAll();
@@ -477,9 +481,11 @@ TEST_F(ContinuousChain, StoppingWithinALayerContainerOfAChain) {
         ASSERT_EQ(voices.voices.size(), 2u);
         ASSERT_TRUE(voices.voices[0].ended && voices.voices[1].ended);
         ASSERT_EQ(g_pAudioMgr->PendingCount(), 1u) << "sound 2 waits for its delay";
+        EXPECT_EQ(Find<CSxLayerCntr>(SxIndex_Node, 60)->ChainCount(), 1u) << "held for sound 2";
         SoundEngine::PostEvent(103, kObject);
         Frames(60);
         EXPECT_EQ(voices.Order(), c.order);
+        EXPECT_EQ(Find<CSxLayerCntr>(SxIndex_Node, 60)->ChainCount(), 0u);
         EXPECT_EQ(g_pAudioMgr->PendingCount(), 0u);
         Unload();
     }
