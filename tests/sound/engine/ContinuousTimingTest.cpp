@@ -141,6 +141,23 @@ TEST_F(ContinuousTiming, AChainPausedBetweenItemsStartsItsNextItemPausedAndResum
     }
 }
 
+TEST_F(ContinuousTiming, ATriggerRatePausedBetweenItemsKeepsItsRateToTheSampleAfterTheResume) {
+    // Paused 3 frames after the first tone starts, for 30 frames: the second tone's wait runs
+    // on after the resume, so it starts its rate plus the 30 frames after the first.
+    Load(5, 200.0f);
+    control::StartCapture();
+    SoundEngine::PostEvent(kPlay, kGameObject);
+    for (int frame = 0; frame < 3; ++frame) Frame();
+    SoundEngine::ExecuteActionOnEvent(kPlay, SxActionOnEvent_Pause, kGameObject);
+    for (int frame = 0; frame < 30; ++frame) Frame();
+    SoundEngine::ExecuteActionOnEvent(kPlay, SxActionOnEvent_Resume, kGameObject);
+    for (int frame = 0; frame < 60; ++frame) Frame();
+    const std::vector<size_t> onsets = Onsets(TakeLeft());
+    ASSERT_EQ(onsets.size(), 3u);
+    EXPECT_EQ(onsets[1] - onsets[0], 9600u + 30 * 1024);
+    EXPECT_EQ(onsets[2] - onsets[1], 9600u);
+}
+
 TEST_F(ContinuousTiming, AChainGoesOnAfterTheLastChildOfALayerContainerUnlessAFollowingSwitchHoldsIt) {
     // Sounds 1 (20 ms) and 2 (60 ms) played at once by container 60, then sound 3, 100 ms after
     // the item before: sound 3 follows the longer of the two as it follows sound 2 alone.
