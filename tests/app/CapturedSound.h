@@ -88,6 +88,28 @@ struct CapturedSound {
     double Level(double hz, size_t from, size_t to) const {
         return 0.5 * (Level(left, hz, from, to) + Level(right, hz, from, to));
     }
+    // The level of the frequency in short windows (Hann, both channels) that start every quarter
+    // window from `from` on: the frequency's rise and fall in time.
+    std::vector<double> Envelope(double hz, size_t from, size_t to, size_t window) const {
+        const double pi = 3.14159265358979323846;
+        const double k = 2.0 * std::cos(2.0 * pi * hz / rate);
+        std::vector<double> levels;
+        to = std::min(to, left.size());
+        for (size_t start = from; start + window <= to; start += window / 4) {
+            double level = 0.0;
+            for (const std::vector<float>* channel : {&left, &right}) {
+                double s1 = 0.0, s2 = 0.0;
+                for (size_t i = 0; i < window; ++i) {
+                    const double s = (*channel)[start + i] * (0.5 - 0.5 * std::cos(2.0 * pi * i / (window - 1))) + k * s1 - s2;
+                    s2 = s1;
+                    s1 = s;
+                }
+                level += 0.5 * std::sqrt(std::max(0.0, s1 * s1 + s2 * s2 - k * s1 * s2)) * 4.0 / window;
+            }
+            levels.push_back(level);
+        }
+        return levels;
+    }
     float Peak() const {
         float peak = 0.0f;
         for (const std::vector<float>* channel : {&left, &right})

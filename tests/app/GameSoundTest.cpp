@@ -148,11 +148,13 @@ struct Script : qvtest::StepScript {
 struct Emitter {
     SD::GameObject* object = nullptr;
 
-    bool Start() {
+    // Plays the event from where the object is put first (the origin by default).
+    bool Start(const char* event = "Play_Water", const SD::Vec3& at = SD::Vec3()) {
         object = SD::Factory_::GetInstance()->CreateObject("World/Chime", nullptr);
         auto* phantom = object ? static_cast<SD::Phantom*>(object->GetComponent(SD::CID_Phantom)) : nullptr;
         if (!phantom) return false;
-        phantom->SetEventName("Play_Water");
+        object->GetTransform().SetPos(at);
+        phantom->SetEventName(event);
         phantom->SetBegin(true);
         object->Initialize(false);
         return true;
@@ -401,6 +403,118 @@ TEST(GameSound, TheMusicNarrationFlightWindPositionedSoundsAndSeasonsAreHeardInT
 
     // Nothing reaches full scale.
     EXPECT_LT(sound.Peak(), 0.99f);
+}
+
+// Where the world's sound zone (the summer glade) is, its box's centre; and the vehicle held
+// there or anywhere else, at rest.
+SD::Vec3 ZoneCentre() {
+    SD::GameObject* glade = SD::Factory_::GetGameObjectByName("SummerGlade");
+    if (!glade) return SD::Vec3(0.0f, -1.0e6f, 0.0f);
+    const SD::Transform& box = glade->GetTransform();
+    return box.GetLocalPos() + SD::Vec3(0.0f, box.GetScale().y * 0.5f, 0.0f);
+}
+bool PlacePlayer(const SD::Vec3& at) {
+    SD::GameObject* player = SD::Factory_::GetGameObjectByName("Player");
+    auto* body = player ? static_cast<Gedankenexperiment::Body*>(player->GetComponent(SD::CID_Body)) : nullptr;
+    if (!body) return false;
+    body->SetPosition(at);
+    body->SetVelocity(SD::Vec3());
+    player->GetTransform().SetPos(at);
+    return true;
+}
+// Holds the vehicle at a place for a number of frames.
+std::function<bool()> HoldPlayerAt(std::function<SD::Vec3()> at, int frames) {
+    auto left = std::make_shared<int>(frames);
+    return [at, left] { return PlacePlayer(at()) && --*left <= 0; };
+}
+std::function<bool()> Post(const char* event) {
+    return [event] {
+        QV::AudioLogic_::PostEvent(event, nullptr);
+        return true;
+    };
+}
+
+TEST(GameSound, AStoryStepRingsItsStingerOnTheBeatAndAZoneRingsInItsReverb) {
+    Script script;
+    Emitter emitter;
+    int season = -1;
+    platform::ResetPads();
+    platform::ConnectPad(0);
+    const auto outside = [] { return ZoneCentre() + SD::Vec3(-400.0f, 0.0f, 0.0f); };
+    const auto step = [&season](int counter) {
+        return [&season, counter] {
+            season = QV::AudioLogic_::GetInstance().GetSeason();
+            QV::SowlarSystem_::GetInstance().SetStoryCounter(counter);
+            return true;
+        };
+    };
+    // Two story steps 1.3 s apart, so that they fall at different places in the beat.
+    script.steps = {
+        {"menu", In("MainMenu")},
+        {"play pressed", Tap(script, SD::key_RETURN)},
+        {"world", In("World")},
+        {"settled", HoldPlayerAt(outside, 60)},
+        {"first story step", step(1)},
+        {"first stinger heard", HoldPlayerAt(outside, 30)},
+        {"second story step", step(2)},
+        {"second stinger heard", HoldPlayerAt(outside, 60)},
+        {"out in the open", HoldPlayerAt(outside, 10)},
+        {"note in the open", Post("Play_Lily_Pad")},
+        {"open note over", HoldPlayerAt(outside, 50)},
+        {"in the zone", HoldPlayerAt(ZoneCentre, 10)},
+        {"note in the zone", Post("Play_Lily_Pad")},
+        {"zone note over", HoldPlayerAt(ZoneCentre, 50)},
+        {"back outside", HoldPlayerAt(outside, 10)},
+        {"emitter in the zone", [&emitter] { return emitter.Start("Play_Lily_Pad", ZoneCentre()); }},
+        {"emitter's ring heard", HoldPlayerAt(outside, 50)},
+    };
+    SD::RunSummary summary;
+    const CapturedSound sound = RunWholeGame(script, summary);
+    ASSERT_EQ(script.stuck, "");
+    ASSERT_TRUE(summary.clean) << summary.error;
+    const auto from = [&](const char* what) { return script.at.at(what); };
+    const size_t second = sound.rate;
+
+    // Each story step rings the stinger, C#6 and G#6, on one of the next beats of the music:
+    // its rise lies a whole number of beats after a bar line of the music, found where the
+    // chord of the season's music dips between bars.
+    constexpr size_t kWindow = 512, kHop = kWindow / 4;
+    const auto rise = [&](const char* stepped) {
+        const std::vector<double> bell = sound.Envelope(kStingerHz[0], from(stepped), from(stepped) + 2 * second, kWindow);
+        const double top = bell.empty() ? 0.0 : *std::max_element(bell.begin(), bell.end());
+        const size_t at = std::find_if(bell.begin(), bell.end(), [top](double v) { return v > top / 2; }) - bell.begin();
+        return std::make_pair(from(stepped) + at * kHop + kWindow / 2, top);
+    };
+    const std::vector<double> chord =
+        sound.Envelope(kSeasonRoot[season], from("settled") - second, from("settled"), kWindow);
+    ASSERT_FALSE(chord.empty());
+    const size_t barLine = from("settled") - second +
+                           (std::min_element(chord.begin(), chord.end()) - chord.begin()) * kHop + kWindow / 2;
+    EXPECT_LT(sound.Level(kStingerHz[0], from("first story step") - second, from("first story step")), 0.001)
+        << "no stinger before the story moves";
+    for (const char* stepped : {"first story step", "second story step"}) {
+        const auto [onset, level] = rise(stepped);
+        EXPECT_GT(level, 0.01) << stepped << ": the stinger is heard";
+        EXPECT_GT(sound.Level(kStingerHz[1], onset, onset + second / 2), 0.005) << stepped;
+        const double seconds = double(onset - from(stepped)) / sound.rate;
+        EXPECT_GT(seconds, 0.0) << stepped;
+        EXPECT_LT(seconds, 1.0) << stepped << ": on one of the next beats";
+        // The bell fades in over 20 ms: its half-way point is some 10 ms in.
+        const double beats = (double(onset) - double(barLine)) / sound.rate / kBeatSeconds;
+        EXPECT_NEAR((beats - std::round(beats)) * kBeatSeconds, 0.01, 0.03)
+            << stepped << ": " << beats << " beats after a bar line";
+    }
+
+    // The note played in the zone rings on in its reverb after it ends; in the open it stops.
+    const auto ring = [&](const char* played) {
+        const size_t end = from(played) + static_cast<size_t>(kLilyPadSeconds * sound.rate);
+        return sound.Level(kLilyPadHz, end + second / 10, end + second);
+    };
+    const double open = ring("note in the open"), zone = ring("note in the zone");
+    EXPECT_GT(sound.Level(kLilyPadHz, from("note in the open"), from("note in the open") + second / 2), 0.01);
+    EXPECT_GT(Db(zone / open), 12.0) << "in the zone " << zone << ", in the open " << open;
+    // So does an emitter's note in the zone when the player is away from it.
+    EXPECT_GT(Db(ring("emitter in the zone") / open), 12.0) << "the emitter's ring " << ring("emitter in the zone");
 }
 
 }  // namespace
