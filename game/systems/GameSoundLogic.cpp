@@ -9,8 +9,8 @@
 #include "game/player/PlayerLogic.h"
 #include "game/systems/AudioLogic.h"
 #include "game/systems/SoundZones.h"
-#include "physics/Collider.h"
 #include "physics/Body.h"
+#include "physics/Collider.h"
 #include "runtime/Input.h"
 #include "runtime/InputCodes.h"
 #include "sound/engine/SxSoundEngine.h"
@@ -70,11 +70,6 @@ void GameSoundLogic::OnMusicCallback(SX::SxCallbackType type, SX::SxCallbackInfo
     if (!self) return;
     if (type == kBeat) self->beat_ = true;
     if (type == kSyncEntry) self->syncEntry_ = true;
-}
-
-bool GameSoundLogic::InZone(SX::SxGameObjectID object) const {
-    const auto found = inZone_.find(object);
-    return found != inZone_.end() && found->second;
 }
 
 void GameSoundLogic::SendZone(SX::SxGameObjectID object, bool inside, ZoneSends& sends) const {

@@ -49,8 +49,6 @@ public:
     float GetRainLevel() const { return rainLevel_; }
     float GetSeasonLevel() const { return seasonLevel_; }
     SD::GameObject* GetMusicObject() const { return music_; }
-    // Whether a sound object sends to the zones' reverb, as last set.
-    bool InZone(SX::SxGameObjectID object) const;
 
 private:
     // The player's sounds (on the global object) and every emitter send to the zones' reverb

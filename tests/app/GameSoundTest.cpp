@@ -440,13 +440,12 @@ std::function<bool()> Post(const char* event) {
 TEST(GameSound, AStoryStepRingsItsStingerOnTheBeatAndAZoneRingsInItsReverb) {
     Script script;
     Emitter emitter;
-    int season = -1;
+    int season = -1;  // the audio season of the music before the story steps
     platform::ResetPads();
     platform::ConnectPad(0);
     const auto outside = [] { return ZoneCentre() + SD::Vec3(-400.0f, 0.0f, 0.0f); };
-    const auto step = [&season](int counter) {
-        return [&season, counter] {
-            season = QV::AudioLogic_::GetInstance().GetSeason();
+    const auto step = [](int counter) {
+        return [counter] {
             QV::SowlarSystem_::GetInstance().SetStoryCounter(counter);
             return true;
         };
@@ -457,6 +456,10 @@ TEST(GameSound, AStoryStepRingsItsStingerOnTheBeatAndAZoneRingsInItsReverb) {
         {"play pressed", Tap(script, SD::key_RETURN)},
         {"world", In("World")},
         {"settled", HoldPlayerAt(outside, 60)},
+        {"season read", [&season] {
+             season = QV::AudioLogic_::GetInstance().GetSeason();
+             return true;
+         }},
         {"first story step", step(1)},
         {"first stinger heard", HoldPlayerAt(outside, 30)},
         {"second story step", step(2)},
