@@ -393,6 +393,7 @@ void SowlarSystem_::EnterNextStage() {
     if (stage_ < 8) ActivateGroup(next, stage_ == 7);
     if (stage_ > 0) DeactivateGroup(current);
     AdvanceMoon();
+    GetWorldHooks().PostTrigger(kStoryTrigger);
     switch (stage_) {
         case 2:
             weights_[0].Start(0.0f, 0.333f, 2.5);

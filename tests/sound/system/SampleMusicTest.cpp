@@ -1,48 +1,30 @@
-// The sample music bank of Assets/Sound, as the tool writes it, loaded with the music engine
-// after Init (which holds the bus the music plays on), as the game loads them: its playlist walks
-// its two segments twice, each a bar at 120 beats per minute, their tracks holding the tones.
+// The sample music bank of Assets/Sound, as the tool writes it, loaded by the Manager with the
+// package its stems stream from, as the game loads them: its playlist walks its two segments
+// twice, each a bar at 120 beats per minute, their tracks playing the tones, which are heard.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <mutex>
 
-#include "sound/engine/SxBankFixture.h"
+#include "sound/engine/bank/CSxBankMgr.h"
+#include "sound/engine/index/CSxObjectIndex.h"
+#include "sound/engine/playing/SxCallbackTypes.h"
 #include "sound/music/CSxMusicContainers.h"
 #include "sound/music/CSxMusicSegment.h"
 #include "sound/music/CSxMusicTrack.h"
-#include "sound/music/SxMusicEngine.h"
 #include "sound/music/SxPlaylistIterator.h"
-#include "sound/engine/bank/SxBankSource.h"
-#include "sound/engine/playing/SxCallbackTypes.h"
 #include "support/TempTree.h"
+#include "tests/sound/system/SoundSystemFixture.h"
 
 namespace SX {
 namespace {
 
-class SampleMusic : public sxtest::BankEngine {
+namespace control = platform::audio::control;
+
+class SampleMusic : public soundtest::ManagerFrames {
 protected:
-    void SetUp() override {
-        platform::audio::control::Reset();
-        platform::audio::control::SetOpenFails(true);
-        SxMemoryMgrSettings settings;
-        settings.maxPools = 16;
-        ASSERT_EQ(MemoryMgr::Init(&settings), SX_Success);
-        // The music's frame step runs on the audio thread, with the stack the game gives it.
-        SxPlatformInitSettings platformSettings;
-        platformSettings.audioThread.stackSize = 256 * 1024;
-        ASSERT_EQ(SoundEngine::Init(nullptr, &platformSettings), SX_Success);
-        ASSERT_EQ(MusicEngine::Init(nullptr), SX_Success);
-    }
-    void TearDown() override {
-        MusicEngine::Term();
-        BankEngine::TearDown();
-        SxSetBankFolder("");
-    }
-    void LoadMusic() {
-        SxSetBankFolder(qvtest::SourceDir() + "/Assets/Sound");
-        SxBankID bank = 0;
-        ASSERT_EQ(SoundEngine::LoadBank("Init.bnk", SxInvalidPoolId, bank), SX_Success);
-        ASSERT_EQ(SoundEngine::LoadBank("Music.bnk", SxInvalidPoolId, bank), SX_Success);
+    SD::Manager::Settings MusicSettings() {
+        return SD::Manager::Settings{qvtest::SourceDir() + "/Assets/Sound/", "Music.bnk", "Streamed.pck"};
     }
     template <typename T>
     T* Find(const char* name) {
@@ -54,14 +36,17 @@ protected:
 };
 
 TEST_F(SampleMusic, ThePieceLoadsAndItsPlaylistWalksTwice) {
-    LoadMusic();
+    SD::Manager manager(MusicSettings());
+    manager.Init();
+    ASSERT_TRUE(manager.Started());
+    ASSERT_EQ(manager.Failures(), std::vector<std::string>{});
     auto* piece = Find<CSxMusicRanSeqCntr>("Music_Piece");
     auto* theme = Find<CSxMusicSegment>("Music_Theme");
     auto* melody = Find<CSxMusicTrack>("Music_Melody");
     ASSERT_TRUE(piece && theme && melody);
     EXPECT_EQ(piece->ChildCount(), 2u);
     EXPECT_EQ(melody->Parent(), theme);
-    EXPECT_TRUE(g_pBankMgr->HasMedia(SoundEngine::GetIDFromString("Music_E4")));
+    EXPECT_FALSE(g_pBankMgr->HasMedia(SoundEngine::GetIDFromString("Music_E4"))) << "the stems stream";
     const SxSegmentTiming timing = theme->Timing();
     EXPECT_EQ(timing.Active(), 96000);
     EXPECT_EQ(timing.grid.bar, 96000);
@@ -74,11 +59,10 @@ TEST_F(SampleMusic, ThePieceLoadsAndItsPlaylistWalksTwice) {
     for (; it.HasNext() && played.size() < 10; it.Next()) played.push_back(it.SegmentID());
     const uint32_t a = theme->ID(), b = SoundEngine::GetIDFromString("Music_Reply");
     EXPECT_EQ(played, (std::vector<uint32_t>{a, b, a, b}));
-    ASSERT_EQ(SoundEngine::UnloadBank("Music.bnk"), SX_Success);
-    ASSERT_EQ(SoundEngine::UnloadBank("Init.bnk"), SX_Success);
+    manager.Term();
 }
 
-// The callbacks come on the audio thread.
+// The callbacks come on the audio thread's work, run here.
 std::mutex g_heardLock;
 std::vector<uint32_t> g_heard;
 
@@ -87,24 +71,42 @@ void OnMusic(SxCallbackType type, SxCallbackInfo*) {
     g_heard.push_back(type);
 }
 
-TEST_F(SampleMusic, ThePiecePlaysThroughItsEventToTheEnd) {
-    LoadMusic();
+TEST_F(SampleMusic, ThePiecePlaysThroughItsEventToTheEndItsStreamedTonesHeard) {
+    SD::Manager manager(MusicSettings());
+    manager.Init();
+    ASSERT_TRUE(manager.Started());
     SoundEngine::RegisterGameObj(7);
     {
         std::lock_guard<std::mutex> lock(g_heardLock);
         g_heard.clear();
     }
-    ASSERT_NE(SoundEngine::PostEvent("Play_Music", 7, SxCallback_EndOfEvent | 0x600, OnMusic), 0u);
+    SX::g_pAudioMgr->StopThread();
+    control::StartCapture();
+    ASSERT_NE(manager.PostEvent("Play_Music", 7, SxCallback_EndOfEvent | 0x600, OnMusic), 0u);
     const auto ended = [] {
         std::lock_guard<std::mutex> lock(g_heardLock);
         return std::find(g_heard.begin(), g_heard.end(), uint32_t(SxCallback_EndOfEvent)) != g_heard.end();
     };
-    ASSERT_TRUE(RunUntil(ended));
+    // Eight seconds of music, and some frames more: the streams are read meanwhile.
+    for (int frame = 0; frame < 600 && !ended(); ++frame) RunFrames(manager, 1);
+    const soundtest::Capture capture = soundtest::TakeCapture();
+    control::StopCapture();
+    RestartAudioThread();
+    manager.Term();
+    ASSERT_TRUE(ended());
     std::lock_guard<std::mutex> lock(g_heardLock);
     // Four one-bar segments: each enters once and has one bar line.
     EXPECT_EQ(std::count(g_heard.begin(), g_heard.end(), 0x400u), 4);
     EXPECT_EQ(std::count(g_heard.begin(), g_heard.end(), 0x200u), 4);
     EXPECT_EQ(g_heard.back(), uint32_t(SxCallback_EndOfEvent));
+    // The reply's bar holds G4 alone.
+    size_t start = 0;
+    while (start < capture.left.size() && capture.left[start] == 0.0f) ++start;
+    const auto at = [&capture](size_t frame) {
+        return capture.left.begin() + static_cast<long>(std::min(capture.left.size(), frame));
+    };
+    const soundtest::Heard heard = soundtest::Listen(std::vector<float>(at(start + 96000 + 4800), at(start + 96000 + 91200)));
+    EXPECT_NEAR(heard.frequency, 392.0, 8.0) << "the reply's G4";
 }
 
 }  // namespace
