@@ -291,7 +291,8 @@ void Graphics_::Update(float dt) {
     PrepareScene(dt);
     UpdateParticleSystems(dt);
     device.BeginScene();
-    DrawScene();
+    shownSprites = ShownSprites();
+    if (!spritesHideScene) DrawScene();
     PostProcess();
     device.EndScene();
     device.Present();

@@ -402,7 +402,18 @@ public:
     SpriteList& GetSpriteList() { return spriteList; }
     UISpriteList& GetUISpriteList() { return uiSpriteList; }
     TextList& GetTextList() { return textList; }
-    // The UI sprites into the scene buffer, ordered by the z of their owners.
+    // A UI sprite of the frame with the texture it draws (null when that is not loaded).
+    struct ShownSprite {
+        UISprite* sprite;
+        Resource::iTexture* texture;
+    };
+    // The UI sprites that show this frame, ordered by the z of their owners: the visible ones
+    // from the last that hides the whole render area on. Sets whether such a sprite hides the
+    // scene, which the frame then skips.
+    std::vector<ShownSprite> ShownSprites();
+    bool SpritesHideScene() const { return spritesHideScene; }
+    // The sprites chosen at the start of the frame into the scene buffer; one whose texture is
+    // not loaded is skipped and said once.
     void DrawSprites();
     // The world matrix (column vectors) of a UI sprite on a render area.
     static SD::Mtx44 SpriteWorld(const SD::Vec3& position, float rotation, float scaleX, float scaleY,
@@ -532,6 +543,8 @@ private:
 
     SpriteList spriteList;
     UISpriteList uiSpriteList;
+    std::vector<ShownSprite> shownSprites;
+    bool spritesHideScene = false;
     TextList textList;
 
     // Meshes and buffers of the passes.

@@ -12,6 +12,7 @@
 #include "engine/Factory.h"
 #include "graphics/GraphicsStartup.h"
 #include "graphics/resources/Texture.h"
+#include "platform/gfx/ImageFile.h"
 #include "runtime/Registration.h"
 
 namespace {
@@ -586,6 +587,66 @@ TEST(FramePasses, SpriteOrderOpacityAnchorAndMissingTexture) {
     const auto first = log.find("\"missing_picture\"");
     ASSERT_NE(first, std::string::npos);
     EXPECT_EQ(log.find("\"missing_picture\"", first + 1), std::string::npos);
+}
+
+// A sprite that hides the whole render area (an opaque texture at full opacity, unturned, over
+// all of it) takes the scene, the post-processing and the sprites under it out of the frame;
+// any sprite that lets something through leaves them in.
+TEST(FramePasses, ASpriteHidingTheWholeAreaTakesWhatItHidesOutOfTheFrame) {
+    struct Case {
+        const char* what;
+        uint8_t alpha;
+        float opacity, scale, rotation;
+        bool hides;
+    } cases[] = {
+        {"opaque over all", 255, 1.0f, 1.0f, 0.0f, true},
+        {"larger than the area", 255, 1.0f, 1.5f, 0.0f, true},
+        {"a translucent texel", 254, 1.0f, 1.0f, 0.0f, false},
+        {"faded", 255, 0.99f, 1.0f, 0.0f, false},
+        {"smaller than the area", 255, 1.0f, 0.99f, 0.0f, false},
+        {"turned", 255, 1.0f, 1.5f, 0.1f, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        FrameFixture f;
+        f.BuildSmallScene();
+        platform::gfx::Image image;
+        image.width = image.height = 4;
+        image.pixels.assign(64, 0x80);
+        for (size_t i = 3; i < image.pixels.size(); i += 4) image.pixels[i] = 255;
+        image.pixels[7] = c.alpha;
+        const std::vector<uint8_t> bytes = platform::gfx::EncodeRawImage(image);
+        f.tree.Write("Assets/Textures/cover.raw", std::string(bytes.begin(), bytes.end()));
+        f.graphics->AddTexture("cover", f.Manager()->CreateTexture(SD::FilePath(f.tree.Path("Assets/Textures/cover.raw").c_str())));
+        f.graphics->AddTexture("logo", f.Manager()->CreateRenderBuffer());
+        // Under the cover, the cover (tint 1), and a logo over it (tint 2).
+        struct Placed {
+            SD::GameObject owner;
+            Aperture::UISprite sprite;
+        } placed[3];
+        for (int i = 0; i < 3; ++i) {
+            placed[i].owner.GetTransform().SetPos({0.5f, 0.5f, static_cast<float>(i)});
+            placed[i].owner.GetTransform().SetScale({i == 1 ? c.scale : 0.1f, i == 1 ? c.scale : 0.1f, 1});
+            if (i == 1) placed[i].owner.GetTransform().SetRotateZ(c.rotation);
+            placed[i].sprite.SetOwner(&placed[i].owner);
+            placed[i].sprite.SetTexture(i == 1 ? "cover" : "logo");
+            placed[i].sprite.SetAnchor({0.5f, 0.5f});
+            placed[i].sprite.SetOpacity(i == 1 ? c.opacity : 1.0f);
+            placed[i].sprite.SetTint({static_cast<float>(i), 0, 0});
+            placed[i].sprite.VRegister();
+        }
+        f.graphics->Update(0.016f);
+        for (auto& p : placed) p.sprite.VUnregister();
+        const std::vector<std::string> trace = Trace(f.Frame());
+        std::vector<float> drawn;
+        for (const auto& value : ParameterValues(f.Frame(), "modColor"))
+            if (value[1] == 0.0f) drawn.push_back(value[0]);
+        EXPECT_EQ(drawn, (c.hides ? std::vector<float>{1, 2} : std::vector<float>{0, 1, 2}));
+        EXPECT_EQ(Count(trace, "target 512x512"), c.hides ? 0u : 3u);
+        EXPECT_EQ(Count(trace, "begin draw_transition_sky"), c.hides ? 0u : 2u);
+        EXPECT_EQ(Count(trace, "begin CaptureGlow"), c.hides ? 0u : 1u);
+        EXPECT_EQ(trace.back(), "copy");
+    }
 }
 
 // The final copy is centred in the window area and never wraps when the render size exceeds it.
