@@ -314,7 +314,8 @@ void Graphics_::DrawScene() {
     SetFrameConstants();
     Camera* camera = GetActiveCamera();
     if (renderShadows) RenderShadowCascades();
-    if (reflectionQuality != 0) {
+    // Only reflective surfaces in the main view read the reflection: without one it is not drawn.
+    if (reflectionQuality != 0 && !scenes[kMainScene].reflective.empty()) {
         SetProjection(sharedEffect);
         if (camera)
             camera->SetReflectedViewConstants(sharedEffect);
