@@ -384,6 +384,7 @@ public:
     // Post-processing: glow and depth of field on the scene buffer, sprites, the copy into the
     // back buffer's render area, then the texts.
     void PostProcess();
+    // Both passes step by the source's texels, whatever the size of the other two buffers.
     void Blur(Resource::RenderBuffer* source, Resource::RenderBuffer* intermediate, Resource::RenderBuffer* destination);
     void DownScale(Resource::RenderBuffer* source, Resource::RenderBuffer* destination);
     void BlendAdditive(Resource::RenderBuffer* source, RenderTarget* destination);
@@ -571,6 +572,7 @@ private:
 
     // Post-processing buffers; the geometry buffer stands for the depth image.
     Resource::RenderBuffer* dofWork = nullptr;
+    Resource::RenderBuffer* dofBlurWork = nullptr;
     Resource::RenderBuffer* dofBlurred = nullptr;
     Resource::RenderBuffer* glowBuffer = nullptr;
     Resource::RenderBuffer* quarter[3] = {nullptr, nullptr, nullptr};

@@ -120,7 +120,7 @@ void Graphics_::PostProcess() {
             }
         }
         if (renderDepthOfField) {
-            Blur(mainColor, dofWork, dofBlurred);
+            Blur(mainColor, dofBlurWork, dofBlurred);
             float focal = 0.0f;
             SD::GameObject* player = SD::Factory_::GetGameObjectByName("Player");
             Camera* camera = GetActiveCamera();

@@ -161,8 +161,10 @@ TEST(FramePasses, SmallSceneDrawsEveryPassInOrder) {
         "begin RenderLightBuffer", "draw", "begin RenderLightBuffer", "draw x1", "begin RenderLightBuffer", "draw x1",
         "begin GrassGeometry", "draw x3", "begin draw_transition_sky", "draw", "begin MultiInstance", "draw x5",
         "begin InstancedGrass", "draw x3",
-        // Post-processing, the final copy and nothing after it but texts.
-        "begin CaptureGlow", "begin BlurHorizontal", "begin BlurVertical", "begin LinearInterpolate", "copy",
+        // Post-processing (the depth of field blurred at half size, mixed at full size), the
+        // final copy and nothing after it but texts.
+        "begin CaptureGlow", "target 640x360", "begin BlurHorizontal", "target 640x360", "begin BlurVertical",
+        "target 1280x720", "begin LinearInterpolate", "copy",
         "begin DownScaleQuarter", "begin DownScaleQuarter", "begin Additive", "begin Additive", "copy"}));
     // The bricks draw instanced in every pass that names them: three cascades at most, the
     // geometry and material phases of both views.
