@@ -349,6 +349,8 @@ public:
     void RenderLightPrePass(RenderTarget* lightTarget, Resource::RenderBuffer* geometry, const SD::Mtx44& view,
                             const std::vector<Light*>& lights, bool shadows);
 
+    // The sky sphere on the far plane of the target: it shows only where the depth surface
+    // was left cleared.
     void DrawSky(RenderTarget* target);
 
     // Grass: the visible instances of a view, through "grass" with the technique named, in
