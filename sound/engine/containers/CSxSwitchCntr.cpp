@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "sound/engine/SxInitSettings.h"
 #include "sound/engine/audio/CSxAudioMgr.h"
 #include "sound/engine/containers/SxContainerBase.h"
 #include "sound/engine/index/CSxObjectIndex.h"
@@ -167,7 +168,7 @@ uint32_t CSxSwitchCntr::CurrentValue(CSxRegisteredObj* gameObj) const {
 
 SXRESULT CSxSwitchCntr::CanAddChild(CSxParameterNodeBase* child) {
     const SXRESULT accepted = SxContainerCanAddChild(*this, child);
-    return accepted == SX_Success ? CSxParentNode::CanAddChild(child) : accepted;
+    return accepted == SX_Success ? CSxMultiPlayNode::CanAddChild(child) : accepted;
 }
 
 void CSxSwitchCntr::RemoveChild(CSxParameterNodeBase* child) {
@@ -176,7 +177,31 @@ void CSxSwitchCntr::RemoveChild(CSxParameterNodeBase* child) {
     m_childParams.erase(std::remove_if(m_childParams.begin(), m_childParams.end(),
                                        [&](const ChildParams& p) { return p.nodeID == id; }),
                         m_childParams.end());
-    CSxParentNode::RemoveChild(child);
+    CSxMultiPlayNode::RemoveChild(child);
+}
+
+// --- preparation ---
+
+SXRESULT CSxSwitchCntr::PrepareData() {
+    return g_bGameSyncPreparation ? PrepareByValue() : CSxParentNode::PrepareData();
+}
+
+void CSxSwitchCntr::UnPrepareData() {
+    if (g_bGameSyncPreparation)
+        UnPrepareByValue();
+    else
+        CSxParentNode::UnPrepareData();
+}
+
+std::vector<uint32_t> CSxSwitchCntr::PreparationValues() const {
+    std::vector<uint32_t> values;
+    for (const SwitchList& list : m_switches) values.push_back(list.switchID);
+    return values;
+}
+
+std::vector<SxUniqueID> CSxSwitchCntr::PreparationNodes(uint32_t value) const {
+    const std::vector<SxUniqueID>* children = ChildrenOf(value);
+    return children ? *children : std::vector<SxUniqueID>();
 }
 
 // --- play ---
@@ -185,14 +210,16 @@ SXRESULT CSxSwitchCntr::Play(SxPBIParams& params) {
     if (m_continuousValidation) {
         Followed followed{params.gameObj, params.playingID, {}, params.sampleOffset, false};
         std::copy(std::begin(params.customData), std::end(params.customData), followed.customData);
+        IncrementActivityCount();
         m_followed.push_back(followed);
         if (m_followed.size() == 1) s_following.push_back(this);
         if (params.gameObj) params.gameObj->AddRef();
         if (g_pPlayingMgr) g_pPlayingMgr->AddPendingCount(params.playingID);
     }
+    SxContinueList* chain = TakeContinuationList(params);
     uint32_t value = CurrentValue(params.gameObj);
     const std::vector<SxUniqueID>* list = ListFor(value);
-    if (!list) return SX_Fail;
+    if (!list) return chain ? EndContinuation(chain, false, params) : SX_Fail;
     uint32_t history[2];
     CSxRegisteredObj::FindSwitch(params.gameObj, ID(), history);
     if (history[0] != value || history[1] == 0) {
@@ -204,17 +231,23 @@ SXRESULT CSxSwitchCntr::Play(SxPBIParams& params) {
     const bool firstPlay = history[1] == 1;
     CSxRegisteredObj::SetSwitch(params.gameObj, ID(), history);
     SXRESULT result = SX_Fail;
+    bool started = false;
     // A child may leave the list while it plays: walk a copy.
     const std::vector<SxUniqueID> children = *list;
     for (SxUniqueID childID : children) {
         if (!firstPlay && (ChildFlags(childID) & kFirstOnly)) continue;
+        // The chain's next item joins the end of the one before: a second child would take
+        // that place as well and play over the first.
+        if (params.continuousSequence && started) continue;
         CSxParameterNodeBase* child = FindNode(childID);
         if (!child) continue;
-        SxPBIParams copy = params;
-        result = child->Play(copy);
+        // The one child of a sample-accurate item goes on with the chain itself, so that its
+        // start schedules the next item.
+        result = PlayChild(*child, params, children.size() > 1 && !params.continuousSequence);
         child->Release();
+        started = started || result == SX_Success;
     }
-    return result;
+    return chain ? EndContinuation(chain, started, params) : result;
 }
 
 // --- actions ---
@@ -223,13 +256,14 @@ void CSxSwitchCntr::DropFollowed(size_t index) {
     const Followed followed = m_followed[index];
     m_followed.erase(m_followed.begin() + static_cast<std::ptrdiff_t>(index));
     if (m_followed.empty()) s_following.erase(std::find(s_following.begin(), s_following.end(), this));
+    DecrementActivityCount();
     if (g_pPlayingMgr) g_pPlayingMgr->RemovePendingCount(followed.playingID);
     if (followed.gameObj) followed.gameObj->Release();
 }
 
 SXRESULT CSxSwitchCntr::ExecuteAction(const SxActionParams& params) {
     ApplyToFollowed(params);
-    return CSxParentNode::ExecuteAction(params);
+    return CSxMultiPlayNode::ExecuteAction(params);
 }
 
 void CSxSwitchCntr::ExecuteOnAllFollowed(const SxActionParams& params, const std::vector<SxUniqueID>& exceptions) {

@@ -2,17 +2,22 @@
 // A container that plays the children assigned to the current value of a switch group (per
 // game object) or a state group. With continuous validation it follows the group while what
 // it started plays: on a change, the children of the old value stop or end their loops and
-// those of the new value start.
+// those of the new value start. With game-sync preparation its media load per value: those
+// of the values prepared in the state manager.
 #include <cstdint>
 #include <vector>
 
-#include "sound/engine/hierarchy/CSxParentNode.h"
+#include "sound/engine/containers/CSxMultiPlayNode.h"
 #include "sound/engine/rtpc/ISxRTPCSubscriber.h"
+#include "sound/engine/states/CSxPreparationAware.h"
 #include "sound/engine/states/ISxStateListeners.h"
 
 namespace SX {
 
-class CSxSwitchCntr : public CSxParentNode, public ISxSwitchSubscriber, public ISxStateListener {
+class CSxSwitchCntr : public CSxMultiPlayNode,
+                      public ISxSwitchSubscriber,
+                      public ISxStateListener,
+                      public CSxPreparationAware {
 public:
     enum GroupType : uint32_t { Group_Switch = 0, Group_State = 1 };
     // Child flags.
@@ -22,7 +27,7 @@ public:
 
     // Constructed and entered in the node table; null when memory fails.
     static CSxSwitchCntr* Create(SxUniqueID id);
-    using CSxParentNode::CSxParentNode;
+    using CSxMultiPlayNode::CSxMultiPlayNode;
     ~CSxSwitchCntr() override;
 
     // u32 ID, the common node block, u32 group, u32 group type, u32 default switch, u8
@@ -30,8 +35,15 @@ public:
     SXRESULT SetInitialValues(const uint8_t* body, uint32_t size);
     SxNodeCategory NodeCategory() const override { return SxNodeCategory_Switch; }
     // Plays the children of the current value (or of the default switch) for the request's
-    // game object; the result of the last child's play, 2 when none was played.
+    // game object; the result of the last child's play, 2 when none was played. An item of a
+    // sample-accurate chain joins with one child only: the first that starts. Within a chain,
+    // the chain goes on after the last child to end, or at once when none started.
     SXRESULT Play(SxPBIParams& params) override;
+    // Without game-sync preparation every child; with it, the children of the group's
+    // prepared values, following the values prepared and unprepared until the last
+    // UnPrepareData.
+    SXRESULT PrepareData() override;
+    void UnPrepareData() override;
     // Stop and break end the followed plays they name, pause and resume hold them; then the
     // action reaches the children.
     SXRESULT ExecuteAction(const SxActionParams& params) override;
@@ -43,7 +55,9 @@ public:
     uint32_t GroupID() const { return m_groupID; }
     GroupType GroupKind() const { return m_groupType; }
     uint32_t DefaultSwitch() const { return m_defaultSwitch; }
-    bool IsContinuousValidation() const { return m_continuousValidation; }
+    // A chain that goes through the container waits there once its children end: the group
+    // decides what plays next.
+    bool IsContinuousValidation() const override { return m_continuousValidation; }
     // The child IDs of a value; null when it has no list.
     const std::vector<SxUniqueID>* ChildrenOf(uint32_t switchID) const;
     uint8_t ChildFlags(SxUniqueID childID) const;
@@ -57,6 +71,11 @@ public:
 protected:
     // Sounds, feedback nodes and containers only.
     SXRESULT CanAddChild(CSxParameterNodeBase* child) override;
+    // CSxPreparationAware
+    std::vector<uint32_t> PreparationValues() const override;
+    std::vector<SxUniqueID> PreparationNodes(uint32_t value) const override;
+    uint32_t PreparationGroup() const override { return m_groupID; }
+    SxGroupType PreparationGroupType() const override { return static_cast<SxGroupType>(m_groupType); }
 
 private:
     struct SwitchList {
@@ -68,7 +87,7 @@ private:
         uint32_t fadeOutMs, fadeInMs;
         uint8_t flags;
     };
-    // A play accepted while continuous validation is on.
+    // A play accepted while continuous validation is on; it keeps the container active.
     struct Followed {
         CSxRegisteredObj* gameObj;  // one reference held (null: none)
         SxPlayingID playingID;
