@@ -6,6 +6,7 @@
 #include "core/Logger.h"
 #include "sound/engine/buses/CSxFeedbackBus.h"
 #include "sound/engine/hierarchy/CSxSound.h"
+#include "sound/engine/hierarchy/SxPrepareAll.h"
 #include "sound/engine/index/CSxObjectIndex.h"
 #include "sound/engine/lower/CSxLEngine.h"
 #include "sound/engine/memory/SxMemoryMgr.h"
@@ -139,6 +140,7 @@ namespace {
 
 struct TreeSums {
     bool feedbackVolumeSet = false;
+    bool feedbackBusNamed = false;
     float feedbackVolumeDb = 0.0f;
     float lowPass = 0.0f;
 };
@@ -148,6 +150,7 @@ TreeSums SumTree(const CSxParameterNodeBase* node) {
     for (; node; node = node->Parent()) {
         const SxPropBundle& props = node->Props();
         if (props.Find(SxProp_FeedbackVolume)) sums.feedbackVolumeSet = true;
+        if (node->FeedbackBusID()) sums.feedbackBusNamed = true;
         sums.feedbackVolumeDb += props.GetFloat(SxProp_FeedbackVolume);
         sums.lowPass += props.GetFloat(SxProp_FeedbackLPF);
     }
@@ -161,14 +164,27 @@ SxFeedbackParams SxGetFeedbackParams(const CSxPBI& instance) {
     const CSxSoundBase* node = instance.Node();
     if (!node) return params;
     const TreeSums sums = SumTree(node);
-    params.send = instance.IsMotion() || sums.feedbackVolumeSet;
+    params.send = instance.IsMotion() || sums.feedbackVolumeSet || sums.feedbackBusNamed;
+    if (!params.send) return params;
     params.volumeDb = instance.EffectiveVolume() + sums.feedbackVolumeDb;
     if (node->NodeCategory() == SxNodeCategory_FeedbackNode)
         params.volumeDb += static_cast<const CSxFeedbackNode*>(node)->GetSourceVolumeOffset(instance.Source());
-    // Motion instances play through the motion buses.
-    if (instance.IsMotion()) params.volumeDb += CSxFeedbackBus::MotionVolumeDb();
+    // Every path to the motion devices goes through the node's motion bus and those above it.
+    CSxFeedbackBus* bus = CSxFeedbackBus::OfNodeAndAddRef(node);
+    params.volumeDb += CSxFeedbackBus::ChainLevels(bus).volumeDb;
+    if (bus) bus->Release();
     params.lowPass = std::min(100.0f, std::max(0.0f, sums.lowPass));
     return params;
+}
+
+SXRESULT CSxFeedbackNode::PrepareData() {
+    return SxPrepareAll(
+        m_sources, [](SrcInfo* info) { return info->source.PrepareData(); },
+        [](SrcInfo* info) { info->source.UnPrepareData(); });
+}
+
+void CSxFeedbackNode::UnPrepareData() {
+    for (SrcInfo* info : m_sources) info->source.UnPrepareData();
 }
 
 }  // namespace SX
