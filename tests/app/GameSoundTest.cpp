@@ -434,6 +434,23 @@ std::function<bool()> HoldPlayerAt(std::function<SD::Vec3()> at, int frames) {
     auto left = std::make_shared<int>(frames);
     return [at, left] { return PlacePlayer(at()) && --*left <= 0; };
 }
+// Away from the zone, where the vehicle waits at rest.
+SD::Vec3 OutsideTheZone() { return ZoneCentre() + SD::Vec3(-400.0f, 0.0f, 0.0f); }
+std::function<bool()> StoryStep(int counter) {
+    return [counter] {
+        QV::SowlarSystem_::GetInstance().SetStoryCounter(counter);
+        return true;
+    };
+}
+// From the menu into the world, the vehicle settled at rest outside the zone.
+std::vector<qvtest::StepScript::Step> IntoTheWorld(Script& script) {
+    return {
+        {"menu", In("MainMenu")},
+        {"play pressed", Tap(script, SD::key_RETURN)},
+        {"world", In("World")},
+        {"settled", HoldPlayerAt(OutsideTheZone, 60)},
+    };
+}
 std::function<bool()> Post(const char* event) {
     return [event] {
         QV::AudioLogic_::PostEvent(event, nullptr);
@@ -447,19 +464,11 @@ TEST(GameSound, AStoryStepRingsItsStingerOnTheBeatAndAZoneRingsInItsReverb) {
     int season = -1;  // the audio season of the music before the story steps
     platform::ResetPads();
     platform::ConnectPad(0);
-    const auto outside = [] { return ZoneCentre() + SD::Vec3(-400.0f, 0.0f, 0.0f); };
-    const auto step = [](int counter) {
-        return [counter] {
-            QV::SowlarSystem_::GetInstance().SetStoryCounter(counter);
-            return true;
-        };
-    };
+    const auto outside = OutsideTheZone;
+    const auto step = StoryStep;
     // Two story steps 1.3 s apart, so that they fall at different places in the beat.
-    script.steps = {
-        {"menu", In("MainMenu")},
-        {"play pressed", Tap(script, SD::key_RETURN)},
-        {"world", In("World")},
-        {"settled", HoldPlayerAt(outside, 60)},
+    script.steps = IntoTheWorld(script);
+    script.steps.insert(script.steps.end(), {
         {"season read", [&season] {
              season = QV::AudioLogic_::GetInstance().GetSeason();
              return true;
@@ -477,7 +486,7 @@ TEST(GameSound, AStoryStepRingsItsStingerOnTheBeatAndAZoneRingsInItsReverb) {
         {"back outside", HoldPlayerAt(outside, 10)},
         {"emitter in the zone", [&emitter] { return emitter.Start("Play_Lily_Pad", ZoneCentre()); }},
         {"emitter's ring heard", HoldPlayerAt(outside, 50)},
-    };
+    });
     SD::RunSummary summary;
     const CapturedSound sound = RunWholeGame(script, summary);
     ASSERT_EQ(script.stuck, "");
@@ -562,7 +571,7 @@ TEST(GameSound, AGustRingsItsChimesInTurnIntoTheSeasonsAndOnlyTheSeasonsAheadAre
     std::vector<bool> loadedBefore, loadedAfter;
     platform::ResetPads();
     platform::ConnectPad(0);
-    const auto home = [] { return ZoneCentre() + SD::Vec3(-400.0f, 0.0f, 0.0f); };
+    const auto home = OutsideTheZone;
     const auto snapshot = [](int& state, std::vector<bool>& loaded) {
         return [&state, &loaded] {
             state = SeasonState();
@@ -570,26 +579,20 @@ TEST(GameSound, AGustRingsItsChimesInTurnIntoTheSeasonsAndOnlyTheSeasonsAheadAre
             return true;
         };
     };
-    script.steps = {
-        {"menu", In("MainMenu")},
-        {"play pressed", Tap(script, SD::key_RETURN)},
-        {"world", In("World")},
-        {"settled", HoldPlayerAt(home, 60)},
+    script.steps = IntoTheWorld(script);
+    script.steps.insert(script.steps.end(), {
         {"first season", snapshot(stateBefore, loadedBefore)},
         {"first gust", LeaveTheWorld()},
         {"first turn", TurnedBack()},
         {"first chimes", HoldPlayerAt(home, 90)},
-        {"story moved on", [] {
-             QV::SowlarSystem_::GetInstance().SetStoryCounter(3);
-             return true;
-         }},
+        {"story moved on", StoryStep(3)},
         {"season changed", [&stateBefore] { return SeasonState() != stateBefore; }},
         {"music turned", HoldPlayerAt(home, 150)},
         {"next season", snapshot(stateAfter, loadedAfter)},
         {"second gust", LeaveTheWorld()},
         {"second turn", TurnedBack()},
         {"second chimes", HoldPlayerAt(home, 90)},
-    };
+    });
     SD::RunSummary summary;
     const CapturedSound sound = RunWholeGame(script, summary);
     ASSERT_EQ(script.stuck, "");
