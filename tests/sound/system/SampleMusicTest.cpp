@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <mutex>
+#include <thread>
 
 #include "sound/engine/bank/CSxBankMgr.h"
 #include "sound/engine/index/CSxObjectIndex.h"
@@ -87,8 +89,13 @@ TEST_F(SampleMusic, ThePiecePlaysThroughItsEventToTheEndItsStreamedTonesHeard) {
         std::lock_guard<std::mutex> lock(g_heardLock);
         return std::find(g_heard.begin(), g_heard.end(), uint32_t(SxCallback_EndOfEvent)) != g_heard.end();
     };
-    // Eight seconds of music, and some frames more: the streams are read meanwhile.
-    for (int frame = 0; frame < 600 && !ended(); ++frame) RunFrames(manager, 1);
+    // Eight seconds of music, and some frames more: the streams are read meanwhile, by their
+    // own thread, which a loaded machine may hold back; frames at about five times real time
+    // leave it room to keep the stems' buffers ahead of the mix.
+    for (int frame = 0; frame < 600 && !ended(); ++frame) {
+        RunFrames(manager, 1);
+        std::this_thread::sleep_for(std::chrono::milliseconds(4));
+    }
     const soundtest::Capture capture = soundtest::TakeCapture();
     control::StopCapture();
     RestartAudioThread();
