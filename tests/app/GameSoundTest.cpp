@@ -236,6 +236,13 @@ CapturedSound RunWholeGame(Script& script, SD::RunSummary& summary) {
     return sound;
 }
 
+// The script went through to its end and the run ended cleanly.
+::testing::AssertionResult RanCleanly(const Script& script, const SD::RunSummary& summary) {
+    if (!script.stuck.empty()) return ::testing::AssertionFailure() << "stuck at " << script.stuck;
+    if (!summary.clean) return ::testing::AssertionFailure() << summary.error;
+    return ::testing::AssertionSuccess();
+}
+
 TEST(GameSound, TheMusicNarrationFlightWindPositionedSoundsAndSeasonsAreHeardInTheCapture) {
     Script script;
     Emitter emitter;
@@ -284,8 +291,7 @@ TEST(GameSound, TheMusicNarrationFlightWindPositionedSoundsAndSeasonsAreHeardInT
     };
     SD::RunSummary summary;
     const CapturedSound sound = RunWholeGame(script, summary);
-    ASSERT_EQ(script.stuck, "");
-    ASSERT_TRUE(summary.clean) << summary.error;
+    ASSERT_TRUE(RanCleanly(script, summary));
     const int season = QV::AudioLogic_::GetInstance().GetSeason();
     const auto from = [&](const char* step) { return script.at.at(step); };
     const size_t second = sound.rate;
@@ -489,8 +495,7 @@ TEST(GameSound, AStoryStepRingsItsStingerOnTheBeatAndAZoneRingsInItsReverb) {
     });
     SD::RunSummary summary;
     const CapturedSound sound = RunWholeGame(script, summary);
-    ASSERT_EQ(script.stuck, "");
-    ASSERT_TRUE(summary.clean) << summary.error;
+    ASSERT_TRUE(RanCleanly(script, summary));
     const auto from = [&](const char* what) { return script.at.at(what); };
     const size_t second = sound.rate;
 
@@ -595,8 +600,7 @@ TEST(GameSound, AGustRingsItsChimesInTurnIntoTheSeasonsAndOnlyTheSeasonsAheadAre
     });
     SD::RunSummary summary;
     const CapturedSound sound = RunWholeGame(script, summary);
-    ASSERT_EQ(script.stuck, "");
-    ASSERT_TRUE(summary.clean) << summary.error;
+    ASSERT_TRUE(RanCleanly(script, summary));
     const auto from = [&](const char* what) { return script.at.at(what); };
     const size_t second = sound.rate;
 
