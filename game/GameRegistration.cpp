@@ -169,7 +169,7 @@ void InstallPlayHooks() {
     InstallIfEmpty(hooks.releaseFirefly, [](SD::GameObject& firefly, SD::GameObject& spawner) {
         auto* logic = static_cast<Firefly*>(firefly.GetComponent(SD::CID_Firefly));
         auto* from = static_cast<Spawner*>(spawner.GetComponent(SD::CID_Spawner));
-        if (logic && from) logic->DoAction(2, SD::SharedString(from->GetReleaseBehaviour()));
+        if (logic && from) logic->DoAction(Firefly::ActionMode::kIdle, SD::SharedString(from->GetReleaseBehaviour()));
     });
     // The story's final fade ends the game in the season cycle.
     InstallIfEmpty(GetHudHooks().endOfGame, [] { SowlarSystem_::GetInstance().SetEndOfGame(true); });
