@@ -6,7 +6,7 @@
 
 #include "platform/window/CloseRequest.h"
 
-namespace qv {
+namespace QV {
 namespace {
 
 std::atomic<int> gSignalsSeen{0};
@@ -36,4 +36,4 @@ void InstallQuitSignals() {
     sigaction(SIGTERM, &action, nullptr);
 }
 
-}  // namespace qv
+}  // namespace QV

@@ -236,7 +236,7 @@ TEST(GameSound, TheMusicNarrationFlightWindPositionedSoundsAndSeasonsAreHeardInT
         {"new season's music", wait(150)},
     };
 
-    qv::SupplyWholeGame(SD::StartupRegistrations());
+    QV::SupplyWholeGame(SD::StartupRegistrations());
 
     SD::RunOptions options;
     options.maxFrames = 3000;
