@@ -10,6 +10,9 @@ using SxAssertHook = void (*)(const char* expression, const char* fileName, int 
 
 // The assert hook of the last Init's settings; this engine never calls it.
 extern SxAssertHook g_pAssertHook;
+// The last Init's enableGameSyncPreparation: switch containers then load the media of the
+// prepared values of their group only.
+extern bool g_bGameSyncPreparation;
 
 struct SxInitSettings {
     SxAssertHook assertHook = nullptr;            // kept, never called

@@ -29,6 +29,7 @@
 namespace SX {
 float g_fTicksPerMs = 0.0f;
 SxAssertHook g_pAssertHook = nullptr;
+bool g_bGameSyncPreparation = false;
 }  // namespace SX
 
 namespace SX::SoundEngine {
@@ -147,6 +148,7 @@ SXRESULT Init(SxInitSettings* settings, SxPlatformInitSettings* platformSettings
     g_u16MaxNumVoices = kDefaultMaxNumVoices;
     g_initSettings = settings ? *settings : SxInitSettings();
     g_pAssertHook = g_initSettings.assertHook;
+    g_bGameSyncPreparation = g_initSettings.enableGameSyncPreparation != 0;
     if (platformSettings)
         g_platformSettings = *platformSettings;
     else

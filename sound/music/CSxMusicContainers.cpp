@@ -1,6 +1,7 @@
 #include "sound/music/CSxMusicContainers.h"
 
 #include "core/Logger.h"
+#include "sound/engine/SxInitSettings.h"
 #include "sound/engine/index/CSxObjectIndex.h"
 #include "sound/engine/memory/SxMemoryMgr.h"
 
@@ -39,6 +40,40 @@ uint32_t CSxMusicSwitchCntr::NodeForSwitch(uint32_t switchID) const {
     for (const Pair& pair : m_pairs)
         if (pair.switchID == m_defaultSwitch) return pair.nodeID;
     return 0;
+}
+
+SXRESULT CSxMusicSwitchCntr::PrepareData() {
+    if (!g_bGameSyncPreparation) return CSxMusicTransAware::PrepareData();
+    // A later preparation only counts.
+    if (PreparationCount() > 0) return PrepareByValue();
+    SXRESULT result = PrepareMusicalDependencies();
+    if (result != SX_Success) return result;
+    result = PrepareByValue();
+    if (result != SX_Success) UnPrepareMusicalDependencies();
+    return result;
+}
+
+void CSxMusicSwitchCntr::UnPrepareData() {
+    if (!g_bGameSyncPreparation) {
+        CSxMusicTransAware::UnPrepareData();
+        return;
+    }
+    const bool last = PreparationCount() == 1;
+    UnPrepareByValue();
+    if (last) UnPrepareMusicalDependencies();
+}
+
+std::vector<uint32_t> CSxMusicSwitchCntr::PreparationValues() const {
+    std::vector<uint32_t> values;
+    for (const Pair& pair : m_pairs) values.push_back(pair.switchID);
+    return values;
+}
+
+std::vector<SxUniqueID> CSxMusicSwitchCntr::PreparationNodes(uint32_t value) const {
+    std::vector<SxUniqueID> nodes;
+    for (const Pair& pair : m_pairs)
+        if (pair.switchID == value && pair.nodeID != 0) nodes.push_back(pair.nodeID);
+    return nodes;
 }
 
 SXRESULT CSxMusicSwitchCntr::CanAddChild(CSxParameterNodeBase* child) {

@@ -4,12 +4,15 @@
 #include <cstdint>
 #include <vector>
 
+#include "sound/engine/states/CSxPreparationAware.h"
 #include "sound/music/CSxMusicTransAware.h"
 #include "sound/music/CSxPlaylist.h"
 
 namespace SX {
 
-class CSxMusicSwitchCntr : public CSxMusicTransAware {
+// With game-sync preparation its media load per value: those of the nodes of the values
+// prepared in the state manager.
+class CSxMusicSwitchCntr : public CSxMusicTransAware, public CSxPreparationAware {
 public:
     static CSxMusicSwitchCntr* Create(SxUniqueID id);
     using CSxMusicTransAware::CSxMusicTransAware;
@@ -24,9 +27,20 @@ public:
     uint32_t GroupType() const { return m_groupType; }
     uint32_t GroupID() const { return m_groupID; }
     bool ContinuePlayback() const { return m_continuePlayback; }
+    // Without game-sync preparation every child; with it, the nodes of the group's prepared
+    // values, following the values prepared and unprepared until the last UnPrepareData.
+    SXRESULT PrepareData() override;
+    void UnPrepareData() override;
 
 protected:
     SXRESULT CanAddChild(CSxParameterNodeBase* child) override;
+    // CSxPreparationAware
+    std::vector<uint32_t> PreparationValues() const override;
+    std::vector<SxUniqueID> PreparationNodes(uint32_t value) const override;
+    uint32_t PreparationGroup() const override { return m_groupID; }
+    SxGroupType PreparationGroupType() const override {
+        return m_groupType == SxGroupType_State ? SxGroupType_State : SxGroupType_Switch;
+    }
 
 private:
     struct Pair {

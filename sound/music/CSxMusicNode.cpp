@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/Logger.h"
+#include "sound/engine/hierarchy/SxPrepareAll.h"
 #include "sound/music/CSxMusicRenderer.h"
 #include "sound/music/SxMusicRead.h"
 
@@ -81,6 +82,36 @@ std::vector<SxStingerRecord> CSxMusicNode::GetStingers() const {
         stingers.push_back(own);
     }
     return stingers;
+}
+
+std::vector<SxUniqueID> CSxMusicNode::MusicalDependencies() const {
+    std::vector<SxUniqueID> segments;
+    for (const SxStingerRecord& stinger : m_stingers)
+        if (stinger.segmentID != 0) segments.push_back(stinger.segmentID);
+    return segments;
+}
+
+SXRESULT CSxMusicNode::PrepareMusicalDependencies() {
+    return SxPrepareAll(MusicalDependencies(), CSxParameterNodeBase::PrepareNodeData,
+                        CSxParameterNodeBase::UnPrepareNodeData);
+}
+
+void CSxMusicNode::UnPrepareMusicalDependencies() {
+    const std::vector<SxUniqueID> segments = MusicalDependencies();
+    for (auto it = segments.rbegin(); it != segments.rend(); ++it) CSxParameterNodeBase::UnPrepareNodeData(*it);
+}
+
+SXRESULT CSxMusicNode::PrepareData() {
+    SXRESULT result = PrepareMusicalDependencies();
+    if (result != SX_Success) return result;
+    result = CSxParentNode::PrepareData();
+    if (result != SX_Success) UnPrepareMusicalDependencies();
+    return result;
+}
+
+void CSxMusicNode::UnPrepareData() {
+    CSxParentNode::UnPrepareData();
+    UnPrepareMusicalDependencies();
 }
 
 SXRESULT CSxMusicNode::CanAddMusicChild(CSxParameterNodeBase* child, std::initializer_list<SxNodeCategory> allowed) {

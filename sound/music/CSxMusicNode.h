@@ -39,8 +39,16 @@ public:
     // The stingers in force here: the ancestors' first, a node's own replacing an inherited
     // one of the same trigger.
     std::vector<SxStingerRecord> GetStingers() const;
+    // The segments the node may play besides its children (its musical dependencies), then
+    // every child; a failure undoes what was done.
+    SXRESULT PrepareData() override;
+    void UnPrepareData() override;
 
 protected:
+    // The segments of the node's own stingers; a container adds those its transitions play.
+    virtual std::vector<SxUniqueID> MusicalDependencies() const;
+    SXRESULT PrepareMusicalDependencies();
+    void UnPrepareMusicalDependencies();
     // u32 ID, node block, children, grid fields, stingers. An invalid grid is logged and
     // refused: the node inherits its grid.
     SXRESULT SetMusicNodeParams(SxReadCursor& cursor);

@@ -5,6 +5,7 @@
 #include "core/Logger.h"
 #include "platform/os/Random.h"
 #include "sound/engine/hierarchy/CSxSound.h"
+#include "sound/engine/hierarchy/SxPrepareAll.h"
 #include "sound/engine/index/CSxObjectIndex.h"
 #include "sound/engine/memory/SxMemoryMgr.h"
 #include "sound/engine/transitions/SxTimingSettings.h"
@@ -119,6 +120,16 @@ uint32_t CSxMusicTrack::SelectSubTrack() {
         default:
             return 0;
     }
+}
+
+SXRESULT CSxMusicTrack::PrepareData() {
+    return SxPrepareAll(
+        m_sources, [](const std::unique_ptr<CSxMusicSource>& source) { return source->PrepareData(); },
+        [](const std::unique_ptr<CSxMusicSource>& source) { source->UnPrepareData(); });
+}
+
+void CSxMusicTrack::UnPrepareData() {
+    for (const auto& source : m_sources) source->UnPrepareData();
 }
 
 }  // namespace SX

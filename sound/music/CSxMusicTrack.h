@@ -49,6 +49,9 @@ public:
     SXRESULT Play(SxPBIParams&) override { return static_cast<SXRESULT>(0); }
     SXRESULT AddChild(SxUniqueID) override { return static_cast<SXRESULT>(0); }
     SXRESULT ExecuteAction(const SxActionParams& params) override;
+    // Every source's media; a failure unprepares those before it.
+    SXRESULT PrepareData() override;
+    void UnPrepareData() override;
     // A music instance when a segment context starts one of the track's clips.
     CSxPBI* CreatePBI(CSxSoundBase* node, CSxSource* source, const SxPBIParams& params,
                       const SxPriorityParams& priority) override;

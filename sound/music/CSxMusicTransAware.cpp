@@ -53,6 +53,13 @@ SXRESULT CSxMusicTransAware::SetTransitionRules(SxReadCursor& cursor) {
     return SX_Success;
 }
 
+std::vector<SxUniqueID> CSxMusicTransAware::MusicalDependencies() const {
+    std::vector<SxUniqueID> segments = CSxMusicNode::MusicalDependencies();
+    for (const SxMusicTransitionRule& rule : m_rules)
+        if (rule.hasTransSegment && rule.transSegment.segmentID != 0) segments.push_back(rule.transSegment.segmentID);
+    return segments;
+}
+
 const SxMusicTransitionRule* CSxMusicTransAware::GetTransitionRule(uint32_t sourceID, uint32_t destinationID) const {
     if (m_rules.empty()) return nullptr;
     for (size_t i = m_rules.size(); i-- > 0;) {

@@ -66,6 +66,8 @@ public:
 protected:
     // u32 count and the rules; they replace the previous ones.
     SXRESULT SetTransitionRules(SxReadCursor& cursor);
+    // The stingers' segments and the transition segment of every rule that has one.
+    std::vector<SxUniqueID> MusicalDependencies() const override;
 
 private:
     std::vector<SxMusicTransitionRule> m_rules;

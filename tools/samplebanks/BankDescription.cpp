@@ -465,6 +465,39 @@ bool ApplyHierarchy(const std::string& verb, std::istringstream& args, const std
         file.records.push_back(bw::Record(SX::SxHirc_RanSeq, bw::RanSeqBody(ID(a), node, container)));
         return true;
     }
+    if (verb == "switch") {
+        // switch <Name> <switch|state> <Group> <Default> <Value>:<Child>[+<Child>]... [follow]
+        // follow: the container follows the group while what it started plays.
+        std::string kind, group, fallback;
+        if (!(args >> a >> kind >> group >> fallback) || (kind != "switch" && kind != "state")) return false;
+        Words words(args);
+        bw::Switch container;
+        container.groupType = kind == "state" ? 1 : 0;
+        container.groupID = ID(group);
+        container.defaultSwitch = ID(fallback);
+        for (const std::string& word : words.plain) {
+            if (word == "follow") {
+                container.continuousValidation = true;
+                continue;
+            }
+            const size_t colon = word.find(':');
+            if (colon == std::string::npos || colon + 1 == word.size() || word.back() == '+') return false;
+            std::vector<uint32_t> children;
+            std::istringstream names(word.substr(colon + 1));
+            for (std::string child; std::getline(names, child, '+');) {
+                if (child.empty()) return false;
+                children.push_back(ID(child));
+                if (std::find(container.children.begin(), container.children.end(), children.back()) ==
+                    container.children.end())
+                    container.children.push_back(children.back());
+            }
+            container.switches.emplace_back(ID(word.substr(0, colon)), children);
+        }
+        bw::NodeBase node;
+        if (container.switches.empty() || !ReadNode(a, words, file, node)) return false;
+        file.records.push_back(bw::Record(SX::SxHirc_Switch, bw::SwitchBody(ID(a), node, container)));
+        return true;
+    }
     if (verb == "bus" || verb == "motion-bus") {
         if (!(args >> a)) return false;
         Words words(args);

@@ -25,6 +25,8 @@
 // and loop:
 //   sound <Name> <Media> [<Parent>] [options]    a sound playing its media from the bank
 //   mixer|random|sequence <Name> <Child>... [options]
+//   switch <Name> <switch|state> <Group> <Default> <Value>:<Child>[+<Child>]... [follow] [options]
+//       the children of the group's value; follow: they change with the value while they play
 //   bus <Name> [parent=<Bus>] [db=] [effect=<Effect>]... [duck=<Bus>:<dB>:<out ms>:<in ms>]...
 //       [state=] [rtpc=] [env]
 //   motion-bus <Name> [parent=<Bus>] [db=]       a bus of the pad's motion

@@ -3,6 +3,7 @@
 // withdraws the media of the banks it loads and frees.
 #include <algorithm>
 #include <cstring>
+#include <new>
 
 #include "core/Logger.h"
 #include "sound/engine/bank/CSxBankMgr.h"
@@ -124,6 +125,16 @@ void CSxBankMgr::ReleaseMedia(SxUniqueID mediaID, const SxMediaRef& media) {
 }
 
 SXRESULT CSxBankMgr::PrepareMedia(SxUniqueID mediaID) {
+    if (!m_collecting) return TakeMedia(mediaID);
+    try {
+        m_collected.push_back({m_collectBank, mediaID});
+    } catch (const std::bad_alloc&) {
+        return SX_InsufficientMemory;
+    }
+    return SX_Success;
+}
+
+SXRESULT CSxBankMgr::TakeMedia(SxUniqueID mediaID) {
     platform::Lock bankLock(m_bankLock);
     platform::Lock lock(m_mediaLock);
     auto found = m_media.find(mediaID);
@@ -143,7 +154,9 @@ SXRESULT CSxBankMgr::PrepareMedia(SxUniqueID mediaID) {
     return SX_Success;
 }
 
-void CSxBankMgr::UnprepareMedia(SxUniqueID mediaID) { ReleaseMedia(mediaID); }
+void CSxBankMgr::UnprepareMedia(SxUniqueID mediaID) {
+    if (!m_collecting) ReleaseMedia(mediaID);
+}
 
 bool CSxBankMgr::HasMedia(SxUniqueID mediaID) {
     platform::Lock lock(m_mediaLock);

@@ -20,6 +20,7 @@
 namespace SX {
 
 class CSxIndexable;
+class CSxParameterNodeBase;
 class ISxBankSource;
 
 // Media handed to a source: the bytes, and the bank that holds them (null when the media
@@ -66,7 +67,10 @@ public:
     void ReleaseMedia(SxUniqueID mediaID);
     // Both references of a GetMedia.
     void ReleaseMedia(SxUniqueID mediaID, const SxMediaRef& media);
-    // Media prepared ahead of play: copied out of a loaded bank holding it.
+    // Media a node prepares ahead of play, one reference each. Within a preparation command
+    // (the bank thread) the media are only listed, and read once the command's nodes are all
+    // prepared; an unpreparation there undoes a listing, so it takes nothing back. Elsewhere
+    // the media are copied out of a loaded bank holding them.
     SXRESULT PrepareMedia(SxUniqueID mediaID);
     void UnprepareMedia(SxUniqueID mediaID);
 
@@ -90,7 +94,7 @@ private:
         uint32_t count = 0;  // saturating
         CSxIndexable* event = nullptr;
         std::vector<SxBankID> banks;
-        std::vector<SxUniqueID> media;
+        std::vector<CSxParameterNodeBase*> targets;  // prepared, one reference each
     };
     struct MediaHolder {
         CSxLoadedBank* bank;
@@ -115,7 +119,13 @@ private:
     SXRESULT UnprepareEvents(const std::vector<uint32_t>& ids);
     SXRESULT PrepareEvent(SxUniqueID eventID);
     void UnprepareEvent(PreparedEvent& prepared);
+    // Takes a reference on each listed media item, reading from its bank's file those not in
+    // memory; a failure gives back the references taken.
     SXRESULT PrepareCollectedMedia();
+    // Copies media out of a loaded bank holding it (one reference).
+    SXRESULT TakeMedia(SxUniqueID mediaID);
+    // A bank in memory whose media index lists the media; 0 when none.
+    SxBankID BankListing(SxUniqueID mediaID);
     SXRESULT ClearPreparedEvents();
     SXRESULT PrepareGameSyncs(const SxBankCommand& command);
     SXRESULT PrepareBank(SxBankID bankID, uint32_t content, bool byCommand);
@@ -152,15 +162,16 @@ private:
     std::unordered_map<SxBankID, std::string> m_bankNames;  // "<name>.bnk"
     std::unordered_map<SxUniqueID, MediaEntry> m_media;
     std::unordered_map<SxUniqueID, PreparedEvent> m_preparedEvents;
-    // Media of the events being prepared that no bank in memory holds, read afterwards in one
-    // pass per bank file.
+    // Media the nodes of a preparation command asked for, with the bank that holds them (0:
+    // any bank that lists them), read afterwards in one pass per bank file.
     struct CollectedMedia {
-        SxUniqueID event;
         SxBankID bank;
         SxUniqueID media;
     };
-    // m_preparedEvents, m_collected, m_mediaFilter and m_copied: the bank
+    // m_preparedEvents, the collection fields and m_mediaFilter and m_copied: the bank
     // thread's, used only while it executes a command (and by Term once it has stopped).
+    bool m_collecting = false;
+    SxBankID m_collectBank = 0;
     std::vector<CollectedMedia> m_collected;
     const std::unordered_set<SxUniqueID>* m_mediaFilter = nullptr;  // media a media-only read copies
     std::vector<SxUniqueID>* m_copied = nullptr;                      // and the references it took

@@ -287,7 +287,10 @@ SXRESULT CSxBankMgr::ReadBankChunks(ISxBankSource& source, CSxLoadedBank& bank, 
         }
         const bool structure = mode != SxBankLoad_MediaOnly;
         const bool media = mode != SxBankLoad_StructureOnly;
-        const bool wanted = tag == kDATA || tag == kDIDX ? media
+        // The media index comes with the structure too: a preparation by game sync finds there
+        // the bank to read a node's media from.
+        const bool wanted = tag == kDIDX                                                      ? true
+                            : tag == kDATA                                                    ? media
                             : tag == kHIRC || tag == kSTMG || tag == kENVS || tag == kSTID ? structure
                                                                                              : false;
         if (!wanted) {

@@ -9,7 +9,7 @@
 #include "sound/engine/bank/SxBankSource.h"
 #include "sound/engine/events/CSxAction.h"
 #include "sound/engine/events/CSxEvent.h"
-#include "sound/engine/hierarchy/CSxSound.h"
+#include "sound/engine/hierarchy/CSxParameterNodeBase.h"
 #include "sound/engine/index/CSxObjectIndex.h"
 #include "sound/engine/states/CSxStateMgr.h"
 
@@ -94,9 +94,30 @@ SXRESULT CSxBankMgr::UnprepareBank(SxBankID bankID, bool byCommand) {
     return SX_Success;
 }
 
+SxBankID CSxBankMgr::BankListing(SxUniqueID mediaID) {
+    platform::Lock lock(m_bankLock);
+    for (const auto& entry : m_banks)
+        for (const SxMediaIndexEntry& media : entry.second->m_mediaIndex)
+            if (media.mediaID == mediaID) return entry.first;
+    return 0;
+}
+
 SXRESULT CSxBankMgr::PrepareCollectedMedia() {
+    // The media no bank in memory holds, per bank file to read them from.
     std::unordered_map<SxBankID, std::unordered_set<SxUniqueID>> byBank;
-    for (const CollectedMedia& item : m_collected) byBank[item.bank].insert(item.media);
+    for (const CollectedMedia& item : m_collected) {
+        {
+            platform::Lock lock(m_mediaLock);
+            auto found = m_media.find(item.media);
+            if (found != m_media.end() && (found->second.own || !found->second.holders.empty())) continue;
+        }
+        const SxBankID bank = item.bank != 0 && item.bank != kNoBank ? item.bank : BankListing(item.media);
+        if (bank == 0) {
+            SD_WARNING(1, "media %u to prepare is in no bank known", item.media);
+            return SX_IDNotFound;
+        }
+        byBank[bank].insert(item.media);
+    }
     std::vector<SxUniqueID> copied;
     SXRESULT result = SX_Success;
     for (const auto& bankMedia : byBank) {
@@ -114,12 +135,15 @@ SXRESULT CSxBankMgr::PrepareCollectedMedia() {
         DiscardBank(reader);
         if (result != SX_Success) break;
     }
-    // Each event takes its own reference; the reading pass lets go of its own after.
-    for (size_t i = 0; i < m_collected.size() && result == SX_Success; ++i) {
-        const CollectedMedia& item = m_collected[i];
-        result = PrepareMedia(item.media);
-        if (result == SX_Success) m_preparedEvents[item.event].media.push_back(item.media);
+    // Each item takes its own reference, for the node that asked; the reading pass lets go of
+    // its own after.
+    size_t taken = 0;
+    while (result == SX_Success && taken < m_collected.size()) {
+        result = TakeMedia(m_collected[taken].media);
+        if (result == SX_Success) ++taken;
     }
+    if (result != SX_Success)
+        while (taken-- > 0) DropMediaReference(m_collected[taken].media);
     for (SxUniqueID media : copied) DropMediaReference(media);
     return result;
 }
@@ -147,20 +171,17 @@ SXRESULT CSxBankMgr::PrepareEvent(SxUniqueID eventID) {
         }
         CSxIndexable* target = g_pObjectIndex->GetPtrAndAddRef(SxIndex_Node, play->TargetID());
         if (!target) continue;
-        if (target->IndexableType() == 4) {
-            const CSxSource& source = static_cast<CSxSound*>(target)->Source();
-            if (source.Kind() == CSxSource::kKindInMemory) {
-                if (PrepareMedia(source.MediaID()) == SX_Success)
-                    prepared.media.push_back(source.MediaID());
-                else if (bankID != kNoBank)
-                    m_collected.push_back({eventID, bankID, source.MediaID()});
-                else
-                    result = SX_IDNotFound;
-            }
-        }
+        // The target lists its media, found in the action's bank.
+        m_collectBank = bankID;
         platform::Lock lock(g_csMain);
-        target->Release();
+        auto* node = static_cast<CSxParameterNodeBase*>(target);
+        result = node->PrepareData();
+        if (result == SX_Success)
+            prepared.targets.push_back(node);
+        else
+            target->Release();
     }
+    m_collectBank = 0;
     if (result != SX_Success) {
         SD_WARNING(1, "event %u could not be prepared: %d", eventID, result);
         UnprepareEvent(prepared);
@@ -172,7 +193,13 @@ SXRESULT CSxBankMgr::PrepareEvent(SxUniqueID eventID) {
 }
 
 void CSxBankMgr::UnprepareEvent(PreparedEvent& prepared) {
-    for (auto it = prepared.media.rbegin(); it != prepared.media.rend(); ++it) UnprepareMedia(*it);
+    {
+        platform::Lock lock(g_csMain);
+        for (auto it = prepared.targets.rbegin(); it != prepared.targets.rend(); ++it) {
+            (*it)->UnPrepareData();
+            (*it)->Release();
+        }
+    }
     for (auto it = prepared.banks.rbegin(); it != prepared.banks.rend(); ++it) UnprepareBank(*it, false);
     platform::Lock lock(g_csMain);
     prepared.event->Release();
@@ -181,14 +208,17 @@ void CSxBankMgr::UnprepareEvent(PreparedEvent& prepared) {
 
 SXRESULT CSxBankMgr::PrepareEvents(const SxBankCommand& command) {
     m_collected.clear();
+    m_collecting = true;
     SXRESULT result = SX_Success;
     size_t prepared = 0;
     for (; prepared < command.ids.size() && result == SX_Success; ++prepared) result = PrepareEvent(command.ids[prepared]);
     if (result != SX_Success) --prepared;
     if (result == SX_Success) result = PrepareCollectedMedia();
-    m_collected.clear();
+    // Undone while still collecting: the media references are already given back.
     if (result != SX_Success)
         UnprepareEvents(std::vector<uint32_t>(command.ids.begin(), command.ids.begin() + prepared));
+    m_collecting = false;
+    m_collected.clear();
     return result;
 }
 
@@ -217,15 +247,31 @@ uint32_t CSxBankMgr::EventPreparationCount(SxUniqueID eventID) {
 SXRESULT CSxBankMgr::PrepareGameSyncs(const SxBankCommand& command) {
     if (!g_pStateMgr) return SX_Fail;
     const auto type = static_cast<SxGroupType>(command.groupType);
-    platform::Lock lock(g_csMain);
-    for (size_t i = 0; i < command.ids.size(); ++i) {
-        const SXRESULT result = g_pStateMgr->PrepareGameSync(type, command.groupID, command.ids[i], command.prepare);
-        if (result != SX_Success && command.prepare) {
-            while (i-- > 0) g_pStateMgr->PrepareGameSync(type, command.groupID, command.ids[i], false);
-            return result;
-        }
+    auto setAll = [&](size_t count, bool prepare) {
+        platform::Lock lock(g_csMain);
+        for (size_t i = 0; i < count; ++i) g_pStateMgr->PrepareGameSync(type, command.groupID, command.ids[i], prepare);
+    };
+    if (!command.prepare) {
+        setAll(command.ids.size(), false);
+        return SX_Success;
     }
-    return SX_Success;
+    // The nodes that follow the group list their media; they are read once all are prepared.
+    m_collected.clear();
+    m_collecting = true;
+    SXRESULT result = SX_Success;
+    size_t prepared = 0;
+    {
+        platform::Lock lock(g_csMain);
+        for (; prepared < command.ids.size() && result == SX_Success; ++prepared)
+            result = g_pStateMgr->PrepareGameSync(type, command.groupID, command.ids[prepared], true);
+        if (result != SX_Success) --prepared;
+    }
+    if (result == SX_Success) result = PrepareCollectedMedia();
+    // Undone while still collecting: the media references are already given back.
+    if (result != SX_Success) setAll(prepared, false);
+    m_collecting = false;
+    m_collected.clear();
+    return result;
 }
 
 }  // namespace SX

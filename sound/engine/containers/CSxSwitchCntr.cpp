@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "sound/engine/SxInitSettings.h"
 #include "sound/engine/audio/CSxAudioMgr.h"
 #include "sound/engine/containers/SxContainerBase.h"
 #include "sound/engine/index/CSxObjectIndex.h"
@@ -179,12 +180,37 @@ void CSxSwitchCntr::RemoveChild(CSxParameterNodeBase* child) {
     CSxParentNode::RemoveChild(child);
 }
 
+// --- preparation ---
+
+SXRESULT CSxSwitchCntr::PrepareData() {
+    return g_bGameSyncPreparation ? PrepareByValue() : CSxParentNode::PrepareData();
+}
+
+void CSxSwitchCntr::UnPrepareData() {
+    if (g_bGameSyncPreparation)
+        UnPrepareByValue();
+    else
+        CSxParentNode::UnPrepareData();
+}
+
+std::vector<uint32_t> CSxSwitchCntr::PreparationValues() const {
+    std::vector<uint32_t> values;
+    for (const SwitchList& list : m_switches) values.push_back(list.switchID);
+    return values;
+}
+
+std::vector<SxUniqueID> CSxSwitchCntr::PreparationNodes(uint32_t value) const {
+    const std::vector<SxUniqueID>* children = ChildrenOf(value);
+    return children ? *children : std::vector<SxUniqueID>();
+}
+
 // --- play ---
 
 SXRESULT CSxSwitchCntr::Play(SxPBIParams& params) {
     if (m_continuousValidation) {
         Followed followed{params.gameObj, params.playingID, {}, params.sampleOffset, false};
         std::copy(std::begin(params.customData), std::end(params.customData), followed.customData);
+        IncrementActivityCount();
         m_followed.push_back(followed);
         if (m_followed.size() == 1) s_following.push_back(this);
         if (params.gameObj) params.gameObj->AddRef();
@@ -204,15 +230,20 @@ SXRESULT CSxSwitchCntr::Play(SxPBIParams& params) {
     const bool firstPlay = history[1] == 1;
     CSxRegisteredObj::SetSwitch(params.gameObj, ID(), history);
     SXRESULT result = SX_Fail;
+    bool started = false;
     // A child may leave the list while it plays: walk a copy.
     const std::vector<SxUniqueID> children = *list;
     for (SxUniqueID childID : children) {
         if (!firstPlay && (ChildFlags(childID) & kFirstOnly)) continue;
+        // The chain's next item joins the end of the one before: a second child would take
+        // that place as well and play over the first.
+        if (params.continuousSequence && started) continue;
         CSxParameterNodeBase* child = FindNode(childID);
         if (!child) continue;
         SxPBIParams copy = params;
         result = child->Play(copy);
         child->Release();
+        started = started || result == SX_Success;
     }
     return result;
 }
@@ -223,6 +254,7 @@ void CSxSwitchCntr::DropFollowed(size_t index) {
     const Followed followed = m_followed[index];
     m_followed.erase(m_followed.begin() + static_cast<std::ptrdiff_t>(index));
     if (m_followed.empty()) s_following.erase(std::find(s_following.begin(), s_following.end(), this));
+    DecrementActivityCount();
     if (g_pPlayingMgr) g_pPlayingMgr->RemovePendingCount(followed.playingID);
     if (followed.gameObj) followed.gameObj->Release();
 }

@@ -2,17 +2,22 @@
 // A container that plays the children assigned to the current value of a switch group (per
 // game object) or a state group. With continuous validation it follows the group while what
 // it started plays: on a change, the children of the old value stop or end their loops and
-// those of the new value start.
+// those of the new value start. With game-sync preparation its media load per value: those
+// of the values prepared in the state manager.
 #include <cstdint>
 #include <vector>
 
 #include "sound/engine/hierarchy/CSxParentNode.h"
 #include "sound/engine/rtpc/ISxRTPCSubscriber.h"
+#include "sound/engine/states/CSxPreparationAware.h"
 #include "sound/engine/states/ISxStateListeners.h"
 
 namespace SX {
 
-class CSxSwitchCntr : public CSxParentNode, public ISxSwitchSubscriber, public ISxStateListener {
+class CSxSwitchCntr : public CSxParentNode,
+                      public ISxSwitchSubscriber,
+                      public ISxStateListener,
+                      public CSxPreparationAware {
 public:
     enum GroupType : uint32_t { Group_Switch = 0, Group_State = 1 };
     // Child flags.
@@ -30,8 +35,14 @@ public:
     SXRESULT SetInitialValues(const uint8_t* body, uint32_t size);
     SxNodeCategory NodeCategory() const override { return SxNodeCategory_Switch; }
     // Plays the children of the current value (or of the default switch) for the request's
-    // game object; the result of the last child's play, 2 when none was played.
+    // game object; the result of the last child's play, 2 when none was played. An item of a
+    // sample-accurate chain joins with one child only: the first that starts.
     SXRESULT Play(SxPBIParams& params) override;
+    // Without game-sync preparation every child; with it, the children of the group's
+    // prepared values, following the values prepared and unprepared until the last
+    // UnPrepareData.
+    SXRESULT PrepareData() override;
+    void UnPrepareData() override;
     // Stop and break end the followed plays they name, pause and resume hold them; then the
     // action reaches the children.
     SXRESULT ExecuteAction(const SxActionParams& params) override;
@@ -57,6 +68,11 @@ public:
 protected:
     // Sounds, feedback nodes and containers only.
     SXRESULT CanAddChild(CSxParameterNodeBase* child) override;
+    // CSxPreparationAware
+    std::vector<uint32_t> PreparationValues() const override;
+    std::vector<SxUniqueID> PreparationNodes(uint32_t value) const override;
+    uint32_t PreparationGroup() const override { return m_groupID; }
+    SxGroupType PreparationGroupType() const override { return static_cast<SxGroupType>(m_groupType); }
 
 private:
     struct SwitchList {
@@ -68,7 +84,7 @@ private:
         uint32_t fadeOutMs, fadeInMs;
         uint8_t flags;
     };
-    // A play accepted while continuous validation is on.
+    // A play accepted while continuous validation is on; it keeps the container active.
     struct Followed {
         CSxRegisteredObj* gameObj;  // one reference held (null: none)
         SxPlayingID playingID;

@@ -6,6 +6,7 @@
 #include "core/Logger.h"
 #include "sound/engine/buses/CSxFeedbackBus.h"
 #include "sound/engine/hierarchy/CSxSound.h"
+#include "sound/engine/hierarchy/SxPrepareAll.h"
 #include "sound/engine/index/CSxObjectIndex.h"
 #include "sound/engine/lower/CSxLEngine.h"
 #include "sound/engine/memory/SxMemoryMgr.h"
@@ -169,6 +170,16 @@ SxFeedbackParams SxGetFeedbackParams(const CSxPBI& instance) {
     if (instance.IsMotion()) params.volumeDb += CSxFeedbackBus::MotionVolumeDb();
     params.lowPass = std::min(100.0f, std::max(0.0f, sums.lowPass));
     return params;
+}
+
+SXRESULT CSxFeedbackNode::PrepareData() {
+    return SxPrepareAll(
+        m_sources, [](SrcInfo* info) { return info->source.PrepareData(); },
+        [](SrcInfo* info) { info->source.UnPrepareData(); });
+}
+
+void CSxFeedbackNode::UnPrepareData() {
+    for (SrcInfo* info : m_sources) info->source.UnPrepareData();
 }
 
 }  // namespace SX

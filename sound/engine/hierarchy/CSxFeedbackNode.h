@@ -32,6 +32,9 @@ public:
     uint32_t IndexableType() const override { return 10; }
     SXRESULT Play(SxPBIParams& params) override;
     SXRESULT ExecuteAction(const SxActionParams& params) override;
+    // Every source's media; a failure unprepares those before it.
+    SXRESULT PrepareData() override;
+    void UnPrepareData() override;
 
     // Sources are keyed by source and device, since plug-in sources of several devices share
     // their plug-in's ID. A key already present answers 1 and keeps its entry; 2 when no entry

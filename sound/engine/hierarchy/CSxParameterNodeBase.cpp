@@ -639,4 +639,30 @@ void CSxParameterNodeBase::DecrementPlayCount(SxPlayCountRecord& record) {
     CSxBus::CountPlay(this, false, record);
 }
 
+void CSxParameterNodeBase::IncrementActivityCount() {
+    for (CSxParameterNodeBase* node = this; node; node = node->m_parent) ++node->m_activityCount;
+}
+
+void CSxParameterNodeBase::DecrementActivityCount() {
+    for (CSxParameterNodeBase* node = this; node; node = node->m_parent)
+        if (node->m_activityCount) --node->m_activityCount;
+}
+
+SXRESULT CSxParameterNodeBase::PrepareNodeData(SxUniqueID id) {
+    CSxIndexable* object = g_pObjectIndex ? g_pObjectIndex->GetPtrAndAddRef(SxIndex_Node, id) : nullptr;
+    if (!object) return SX_Fail;
+    // The lookup's reference stays with the preparation.
+    const SXRESULT result = static_cast<CSxParameterNodeBase*>(object)->PrepareData();
+    if (result != SX_Success) object->Release();
+    return result;
+}
+
+void CSxParameterNodeBase::UnPrepareNodeData(SxUniqueID id) {
+    CSxIndexable* object = g_pObjectIndex ? g_pObjectIndex->GetPtrAndAddRef(SxIndex_Node, id) : nullptr;
+    if (!object) return;
+    static_cast<CSxParameterNodeBase*>(object)->UnPrepareData();
+    object->Release();
+    object->Release();
+}
+
 }  // namespace SX

@@ -133,6 +133,14 @@ public:
     virtual void RemoveChild(CSxParameterNodeBase* child);
     // The node's values changed: its instances recompute their parameters.
     virtual void RecalcNotification() {}
+    // Loads the media the node plays ahead of play, counted: every success is undone by one
+    // UnPrepareData. A node without media of its own has nothing to load.
+    virtual SXRESULT PrepareData() { return SX_Success; }
+    virtual void UnPrepareData() {}
+    // The node of an ID prepared, keeping it loaded until it is unprepared (2 when it is not
+    // loaded); unpreparing an ID that is not loaded does nothing. Under the global audio lock.
+    static SXRESULT PrepareNodeData(SxUniqueID id);
+    static void UnPrepareNodeData(SxUniqueID id);
 
     // Pauses (true) or resumes the node's running state transitions.
     void PauseTransitions(bool pause);
@@ -200,6 +208,11 @@ public:
     uint16_t InstanceLimit(CSxRegisteredObj* gameObj) const;
     uint32_t PlayCount() const { return m_playCount; }
     bool IsPlaying() const { return m_playCount != 0; }
+    // What keeps the node and those above it active while nothing plays below it (a switch
+    // container following its group between plays).
+    void IncrementActivityCount();
+    void DecrementActivityCount();
+    uint32_t ActivityCount() const { return m_activityCount; }
 
     const SxPropBundle& Props() const { return m_props; }
     const SxRangeBundle& Ranges() const { return m_ranges; }
@@ -220,7 +233,7 @@ public:
     float RTPCValue(uint32_t param, CSxRegisteredObj* gameObj) const;
 
     // ISxRTPCSubscriber
-    bool IsActiveForRTPC() const override { return m_playCount != 0; }
+    bool IsActiveForRTPC() const override { return m_playCount != 0 || m_activityCount != 0; }
     void SetRTPCValue(uint32_t propertyID, float value, CSxRegisteredObj* gameObj) override;
     // ISxStateNode
     bool GetStateValues(uint32_t groupID, uint32_t stateID, float values[4]) override;
@@ -281,6 +294,7 @@ private:
     Effect m_effects[4];
     uint32_t m_rtpcBits = 0;
     uint32_t m_playCount = 0;
+    uint32_t m_activityCount = 0;
     // The limiter's counts of a global limit, and the per-object entries of a per-object one.
     uint32_t m_limiterPlayCount = 0;
     struct ObjectCount {

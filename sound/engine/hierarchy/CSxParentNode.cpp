@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "sound/engine/hierarchy/SxPrepareAll.h"
 #include "sound/engine/index/CSxObjectIndex.h"
 #include "sound/engine/memory/SxMemoryMgr.h"
 
@@ -75,6 +76,16 @@ SXRESULT CSxParentNode::ExecuteAction(const SxActionParams& params) {
 
 void CSxParentNode::RecalcNotification() {
     for (CSxParameterNodeBase* child : m_children) child->RecalcNotification();
+}
+
+SXRESULT CSxParentNode::PrepareData() {
+    return SxPrepareAll(
+        m_children, [](CSxParameterNodeBase* child) { return child->PrepareData(); },
+        [](CSxParameterNodeBase* child) { child->UnPrepareData(); });
+}
+
+void CSxParentNode::UnPrepareData() {
+    for (CSxParameterNodeBase* child : m_children) child->UnPrepareData();
 }
 
 CSxActorMixer* CSxActorMixer::Create(SxUniqueID id) {

@@ -27,6 +27,9 @@ public:
     SXRESULT ExecuteAction(const SxActionParams& params) override;
     // A change of this node's values reaches the instances of every node below it.
     void RecalcNotification() override;
+    // Every child in order; a failure unprepares those before it and is returned.
+    SXRESULT PrepareData() override;
+    void UnPrepareData() override;
 
     uint32_t ChildCount() const { return static_cast<uint32_t>(m_children.size()); }
     CSxParameterNodeBase* Child(uint32_t i) const { return m_children[i]; }

@@ -19,6 +19,9 @@ public:
     uint32_t IndexableType() const override { return 4; }
     SXRESULT Play(SxPBIParams& params) override;
     SXRESULT ExecuteAction(const SxActionParams& params) override;
+    // The source's media.
+    SXRESULT PrepareData() override { return m_source.PrepareData(); }
+    void UnPrepareData() override { m_source.UnPrepareData(); }
 
     CSxSource& Source() { return m_source; }
 

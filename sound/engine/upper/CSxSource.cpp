@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "sound/engine/bank/CSxBankMgr.h"
 #include "sound/engine/memory/SxMemoryMgr.h"
 
 namespace SX {
@@ -107,6 +108,15 @@ CSxSource* CSxSource::Clone() const {
         return nullptr;
     }
     return copy;
+}
+
+SXRESULT CSxSource::PrepareData() const {
+    if (Kind() != kKindInMemory || m_ownData || !g_pBankMgr) return SX_Success;
+    return g_pBankMgr->PrepareMedia(m_mediaID);
+}
+
+void CSxSource::UnPrepareData() const {
+    if (Kind() == kKindInMemory && !m_ownData && g_pBankMgr) g_pBankMgr->UnprepareMedia(m_mediaID);
 }
 
 void CSxSource::GetMedia(const uint8_t*& data, uint32_t& size) const {

@@ -53,6 +53,10 @@ public:
     // table comes with the bank reader).
     void GetMedia(const uint8_t*& data, uint32_t& size) const;
 
+    // Media held in banks, loaded ahead of play through the bank manager (counted); any other
+    // source has nothing to load.
+    SXRESULT PrepareData() const;
+    void UnPrepareData() const;
     SxUniqueID MediaID() const { return m_mediaID; }
     uint32_t FileID() const { return m_fileID; }
     uint32_t Offset() const { return m_offset; }

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <fstream>
 #include <memory>
 #include <string>
 
@@ -42,11 +41,6 @@ void Record(SxBankID bankID, SXRESULT result, SxMemPoolId, void* cookie) {
 
 class BankLoad : public sxtest::BankEngine {
 protected:
-    void WriteFile(qvtest::TempTree& tree, const std::string& name, const bw::Bytes& bytes) {
-        std::ofstream(tree.Path(name), std::ios::binary)
-            .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-        SxSetBankFolder(tree.Root());
-    }
     void TearDown() override {
         sxtest::BankEngine::TearDown();
         SxSetBankFolder("");
@@ -90,7 +84,7 @@ TEST_F(BankLoad, LoadedFromMemoryPlaysAndUnloadGivesEverythingBack) {
 // From a file by name: the data gets a pool of its own, which goes with the bank.
 TEST_F(BankLoad, LoadedByNameFromAFileKeepsItsMediaInAPoolOfItsOwn) {
     qvtest::TempTree tree;
-    WriteFile(tree, "Game.bnk", bw::WriteBank(sxtest::PlayableBank(SoundEngine::GetIDFromString("Game"))));
+    sxtest::WriteBankFile(tree, "Game.bnk", bw::WriteBank(sxtest::PlayableBank(SoundEngine::GetIDFromString("Game"))));
     const uint32_t before = PoolUsed();
     SxBankID bankID = 0;
     ASSERT_EQ(SoundEngine::LoadBank("Game.bnk", SxInvalidPoolId, bankID), SX_Success);
@@ -325,7 +319,7 @@ TEST_F(BankLoad, PreparedEventsLoadTheirBankAndMediaUntilUnprepared) {
     bw::Source source;
     source.mediaID = 310;
     mediaBank.records = {bw::Record(SxHirc_Sound, bw::SoundBody(10, source, bw::NodeBase()))};
-    WriteFile(tree, "Media.bnk", bw::WriteBank(mediaBank));
+    sxtest::WriteBankFile(tree, "Media.bnk", bw::WriteBank(mediaBank));
     bw::BankFile events;
     events.id = 50;
     events.bankNames = {{media, "Media"}};
@@ -361,7 +355,7 @@ TEST_F(BankLoad, PreparedEventsLoadTheirBankAndMediaUntilUnprepared) {
 TEST_F(BankLoad, APreparedBankKeepsItsStructureAndMediaUntilUnprepared) {
     qvtest::TempTree tree;
     const SxBankID game = SoundEngine::GetIDFromString("Game");
-    WriteFile(tree, "Game.bnk", bw::WriteBank(sxtest::PlayableBank(game)));
+    sxtest::WriteBankFile(tree, "Game.bnk", bw::WriteBank(sxtest::PlayableBank(game)));
     g_pBankMgr->BankIDFromName("Game.bnk");
     ASSERT_EQ(SoundEngine::PrepareBank(SxPreparation_Load, game), SX_Success);
     EXPECT_EQ(ObjectCount(), 4u);
@@ -452,10 +446,7 @@ protected:
             source.mediaID = 300 + sound;
             mediaBank.records.push_back(bw::Record(SxHirc_Sound, bw::SoundBody(sound, source, bw::NodeBase())));
         }
-        const bw::Bytes bytes = bw::WriteBank(mediaBank);
-        std::ofstream(tree.Path("Media.bnk"), std::ios::binary)
-            .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-        SxSetBankFolder(tree.Root());
+        sxtest::WriteBankFile(tree, "Media.bnk", bw::WriteBank(mediaBank));
         bw::Source missingSource;
         missingSource.mediaID = 330;
         bw::BankFile events;

@@ -342,6 +342,26 @@ TEST_F(ContinuousChain, ALayerContainerInTheChainGoesOnAfterItsLongestChild) {
     EXPECT_EQ(g_pAudioMgr->PendingCount(), 0u);
 }
 
+TEST_F(ContinuousChain, ASwitchItemGoesOnAfterTheLongestChildOfItsValue) {
+    // Chain 50 plays switch container 60, whose value A holds sounds 1 (100 ms) and 2 (300 ms)
+    // and B sound 2 alone, then sound 3.
+    voices.lengths = {{1, 100.0f}, {2, 300.0f}};
+    bw::Switch sw;
+    sw.groupID = kGroup;
+    sw.defaultSwitch = kA;
+    sw.children = {1, 2};
+    sw.switches = {{kA, {1, 2}}, {kB, {2}}};
+    LoadNodes({bw::Record(SxHirc_Switch, bw::SwitchBody(60, bw::NodeBase(), sw)),
+               RanSeqRecord(50, Sequence({60, 3}, 1))});
+    SoundEngine::PostEvent(100, kObject);
+    Frames(60);
+    ASSERT_EQ(voices.Order(), (std::vector<SxUniqueID>{1, 2, 3}));
+    EXPECT_GT(voices.voices[1].endFrame, voices.voices[0].endFrame);
+    EXPECT_EQ(voices.voices[2].startFrame, voices.voices[1].endFrame + FramesOf((g_pAudioMgr->LookAhead() + 10) * 1024))
+        << "the next item waits for the last child of the value";
+    EXPECT_EQ(g_pAudioMgr->PendingCount(), 0u);
+}
+
 TEST_F(ContinuousChain, TerminatingTheEngineEndsAnEndlessChain) {
     // An item cut short would follow itself at once for ever if termination went on with the
     // chain (the playing instance keeps the sound loaded).

@@ -8,6 +8,7 @@ using namespace sxtest;
 namespace {
 
 constexpr SxUniqueID kSound2 = 200, kMedia2 = 78, kContainer = 50, kBreakEvent = 2000;
+constexpr SxUniqueID kSwitch = 60, kSound3 = 300, kMedia3 = 79;
 
 class SampleAccurateChain : public VoiceFixture {
 protected:
@@ -23,24 +24,39 @@ protected:
         g_mediaByID[kMedia] = QV::media::Build(first, QV::media::Encoding::Pcm16);
         g_mediaByID[kMedia2] = QV::media::Build(second, QV::media::Encoding::Pcm16);
     }
-    void Load(uint8_t transitionMode, uint16_t loopCount) {
+    // With a switch item, the second item is a switch container whose list holds the second
+    // sound and, after it, a 3 kHz tone of the same length.
+    void Load(uint8_t transitionMode, uint16_t loopCount, bool switchItem = false) {
+        const SxUniqueID second = switchItem ? kSwitch : kSound2;
         bw::RanSeq sequence;
         sequence.playMode = 1;
         sequence.continuous = true;
         sequence.resetAtEachPlay = true;
         sequence.loopCount = loopCount;
         sequence.transitionMode = transitionMode;
-        sequence.children = {kSound, kSound2};
-        sequence.playList = {{kSound, CSxPlayList::kDefaultWeight}, {kSound2, CSxPlayList::kDefaultWeight}};
+        sequence.children = {kSound, second};
+        sequence.playList = {{kSound, CSxPlayList::kDefaultWeight}, {second, CSxPlayList::kDefaultWeight}};
         bw::NodeBase child;
         child.parentID = kContainer;
+        bw::NodeBase switchChild;
+        switchChild.parentID = kSwitch;
         std::vector<bw::Bytes> records;
-        for (const auto& [sound, media] : {std::pair{kSound, kMedia}, std::pair{kSound2, kMedia2}}) {
+        for (const auto& [sound, media] :
+             {std::pair{kSound, kMedia}, std::pair{kSound2, kMedia2}, std::pair{kSound3, kMedia3}}) {
+            if (sound == kSound3 && !switchItem) continue;
             bw::Source source;
             source.pluginID = 1 << 16 | 1;
             source.mediaID = media;
             source.size = static_cast<uint32_t>(g_mediaByID[media].size());
-            records.push_back(bw::Record(SxHirc_Sound, bw::SoundBody(sound, source, child)));
+            records.push_back(
+                bw::Record(SxHirc_Sound, bw::SoundBody(sound, source, sound == kSound || !switchItem ? child : switchChild)));
+        }
+        if (switchItem) {
+            bw::Switch container;
+            container.defaultSwitch = 1;
+            container.children = {kSound2, kSound3};
+            container.switches = {{1, {kSound2, kSound3}}};
+            records.push_back(bw::Record(SxHirc_Switch, bw::SwitchBody(kSwitch, child, container)));
         }
         records.push_back(bw::Record(SxHirc_RanSeq, bw::RanSeqBody(kContainer, bw::NodeBase(), sequence)));
         records.push_back(
@@ -91,6 +107,23 @@ TEST_F(SampleAccurateChain, ItemsJoinEndToStartWithoutAGapOrAStep) {
         EXPECT_NEAR(tone.peak, plain, plain * 0.03) << c.what;
         EXPECT_LT(tone.largestStep, plain * w * w * 1.5 + 4.0 / 32768) << c.what << ": no click at a join";
     }
+}
+
+// A switch container as the joined item starts only the first child of its list: a second
+// one would claim the same join and be heard over it.
+TEST_F(SampleAccurateChain, ASwitchItemJoinsWithItsFirstChildOnly) {
+    LoadMedia();
+    g_mediaByID[kMedia3] = QV::media::Build(
+        QV::media::Sine(3000.0, 0.5, static_cast<uint32_t>(kWhole - kCut), 48000, 0x4), QV::media::Encoding::Pcm16);
+    Load(4, 1, true);
+    SxPlayingID id = 0;
+    const std::vector<float> left = PlayAndCapture(id, 300);
+    EXPECT_EQ(g_ended, std::vector<SxPlayingID>{id});
+    const double plain = 0.5 * LeftGain(0.0f);
+    const Tone tone = Measure(left);
+    EXPECT_NEAR(tone.frequency, 1000.0, 2.0);
+    EXPECT_NEAR(tone.peak, plain, plain * 0.03);
+    EXPECT_EQ(CSxVoiceMgr::Get()->VoiceCount(), 0u);
 }
 
 TEST_F(SampleAccurateChain, ABreakWhileTheNextItemWaitsEndsTheChainAfterTheItemThatPlays) {

@@ -178,6 +178,25 @@ TEST_F(SwitchContainer, ASwitchChangeDuringContinuousPlayMovesToTheNewChildren) 
     }
 }
 
+// Each followed play keeps the container active, for its game parameters too, until it is
+// stopped; a container that does not follow its group counts none.
+TEST_F(SwitchContainer, FollowedPlaysKeepTheContainerActive) {
+    for (bool continuous : {true, false}) {
+        CSxSwitchCntr* container = LoadContainer(continuous, {});
+        ASSERT_NE(container, nullptr);
+        Post(100, 5);
+        Post(100, 6);
+        EXPECT_EQ(container->ActivityCount(), continuous ? 2u : 0u);
+        Post(101, 5);
+        EXPECT_EQ(container->ActivityCount(), continuous ? 1u : 0u);
+        EXPECT_TRUE(container->IsActiveForRTPC()) << "object 6 still plays";
+        Post(101, 6);
+        EXPECT_EQ(container->ActivityCount(), 0u);
+        EXPECT_FALSE(container->IsActiveForRTPC());
+        Unload();
+    }
+}
+
 int g_ended = 0;
 void CountEnd(SxCallbackType type, SxCallbackInfo*) {
     if (type == SxCallback_EndOfEvent) ++g_ended;

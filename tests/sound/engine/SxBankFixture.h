@@ -6,15 +6,20 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <memory>
+#include <string>
 #include <thread>
 
 #include "platform/audio/AudioTestControl.h"
 #include "platform/os/Clock.h"
 #include "sound/engine/SxSoundEngine.h"
 #include "sound/engine/bank/CSxBankMgr.h"
+#include "sound/engine/bank/SxBankSource.h"
 #include "sound/engine/hierarchy/SxHircReader.h"
 #include "sound/engine/index/CSxObjectIndex.h"
 #include "sound/engine/memory/SxMemoryMgr.h"
+#include "support/TempTree.h"
 #include "tools/bankwriter/BankFile.h"
 
 namespace sxtest {
@@ -35,6 +40,30 @@ private:
     uint8_t* m_data;
     uint32_t m_size;
 };
+
+// Writes a bank file into the tree and opens bank files from there.
+inline void WriteBankFile(const qvtest::TempTree& tree, const std::string& name, const bankwriter::Bytes& bytes) {
+    std::ofstream(tree.Path(name), std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    SX::SxSetBankFolder(tree.Root());
+}
+
+// Loads from memory a bank whose event plays the target of the named bank (action event + 1);
+// the bank's bytes live as long as what is returned.
+inline std::unique_ptr<AlignedBank> LoadPlayEventBank(uint32_t bankID, SX::SxUniqueID event, SX::SxUniqueID target,
+                                                      SX::SxBankID holder, const std::string& holderName) {
+    namespace bw = bankwriter;
+    bw::BankFile events;
+    events.id = bankID;
+    events.bankNames = {{holder, holderName}};
+    events.records = {
+        bw::Record(SX::SxHirc_Action, bw::ActionBody(event + 1, 0x0403, target, {}, {}, bw::PlayParams(4, holder))),
+        bw::Record(SX::SxHirc_Event, bw::EventBody(event, {event + 1}))};
+    auto bank = std::make_unique<AlignedBank>(bw::WriteBank(events));
+    SX::SxBankID id;
+    EXPECT_EQ(SX::SoundEngine::LoadBank(bank->Data(), bank->Size(), id), SX::SX_Success);
+    return bank;
+}
 
 // A sound (media 300), its play action and event, under an actor mixer: IDs 10 to 13.
 inline std::vector<bankwriter::Bytes> PlayableRecords(uint32_t bankID, uint32_t base = 10) {

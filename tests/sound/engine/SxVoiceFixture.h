@@ -69,7 +69,7 @@ protected:
         SxMemoryMgrSettings settings;
         settings.maxPools = 8;
         ASSERT_EQ(MemoryMgr::Init(&settings), SX_Success);
-        ASSERT_EQ(SoundEngine::Init(nullptr, nullptr), SX_Success);
+        ASSERT_EQ(SoundEngine::Init(&initSettings, nullptr), SX_Success);
         g_pAudioMgr->StopThread();
         g_MediaLookupHooks.findMedia = FindMedia;
         g_ended.clear();
@@ -149,6 +149,8 @@ protected:
         }
         return TakeLeft();
     }
+    // The engine's settings: a test changes them before SetUp.
+    SxInitSettings initSettings;
     platform::ManualClock clock;
     platform::ScopedClock scoped{clock};
     std::vector<CSxIndexable*> loaded;

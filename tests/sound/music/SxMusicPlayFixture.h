@@ -49,7 +49,7 @@ protected:
         SX::SxMemoryMgrSettings settings;
         settings.maxPools = 8;
         ASSERT_EQ(SX::MemoryMgr::Init(&settings), SX::SX_Success);
-        ASSERT_EQ(SX::SoundEngine::Init(nullptr, nullptr), SX::SX_Success);
+        ASSERT_EQ(SX::SoundEngine::Init(&initSettings, nullptr), SX::SX_Success);
         SX::g_pAudioMgr->StopThread();
         SX::SxTimingSettings::SetSampleRate(48000);
         SX::g_MediaLookupHooks.findMedia = FindMedia;
@@ -165,6 +165,8 @@ protected:
         s_self->callbacks.push_back({frame * 1024 + sync->frameOffset, sync->syncType});
     }
 
+    // The engine's settings: a test changes them before SetUp.
+    SX::SxInitSettings initSettings;
     platform::ManualClock clock;
     platform::ScopedClock scoped{clock};
     std::vector<SX::CSxIndexable*> loaded;

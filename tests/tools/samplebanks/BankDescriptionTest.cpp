@@ -79,6 +79,11 @@ TEST(BankDescription, MalformedLinesAreRefusedByNumber) {
         "music-switch A G D sometime 300 - S:C", // no such sync
         "music-switch A G D bar 300 -",          // no children
         "music-switch A G D bar 300 - S:C bus",  // a plain word that is no pair
+        "switch A colour G D S:C",               // neither a switch nor a state group
+        "switch A switch G D",                   // no values
+        "switch A switch G D S:",                // a value without children
+        "switch A switch G D S:C+",
+        "switch A state G D S:C bus",            // a plain word that is no value
     };
     for (const char* line : kBad) {
         banks.clear();
@@ -105,6 +110,7 @@ TEST(BankDescription, NumbersStandAsIDsAndEveryObjectLandsInItsBank) {
                      "sound Said_Sound Said Both\n"
                      "random Both Said_Sound Low_Sound rtpc=Speed:pitch:0:0:100:1200\n"
                      "event 0x50B62F0E Low_Sound,Said_Sound\n"
+                     "switch Steps state 0xA1F25A7F Walk Walk:Hiss_Sound Run:Hiss_Sound follow\n"
                      "stop-event Stop_Low Low_Sound\n"
                      "pause-all Pause_All\n",
                      banks, error))
@@ -128,6 +134,20 @@ TEST(BankDescription, NumbersStandAsIDsAndEveryObjectLandsInItsBank) {
     EXPECT_EQ(streamType, 1u);
     EXPECT_EQ(banks[1].file.records.at(2)[0], SX::SxHirc_State);
     EXPECT_EQ(banks[1].file.records.at(3)[0], SX::SxHirc_Sound);
+    // The switch container: its record is the one the bank writer makes of the same values.
+    bankwriter::Switch steps;
+    steps.groupType = 1;
+    steps.groupID = 0xA1F25A7F;
+    steps.defaultSwitch = SX::SoundEngine::GetIDFromString("Walk");
+    steps.continuousValidation = true;
+    const uint32_t hiss = SX::SoundEngine::GetIDFromString("Hiss_Sound");
+    steps.children = {hiss};
+    steps.switches = {{steps.defaultSwitch, {hiss}}, {SX::SoundEngine::GetIDFromString("Run"), {hiss}}};
+    const bankwriter::Bytes expectedSwitch = bankwriter::Record(
+        SX::SxHirc_Switch, bankwriter::SwitchBody(SX::SoundEngine::GetIDFromString("Steps"), bankwriter::NodeBase(), steps));
+    bool found = false;
+    for (const bankwriter::Bytes& record : banks[1].file.records) found |= record == expectedSwitch;
+    EXPECT_TRUE(found);
 }
 
 }  // namespace
