@@ -33,6 +33,10 @@ public:
     // Half-angles in radians.
     float InsideHalfAngle() const { return m_inside; }
     float OutsideHalfAngle() const { return m_outside; }
+    // The cone's two further values: the volume (dB) and the low-pass value (0 to 100) a
+    // listener hears at and beyond the outside angle.
+    float ConeOutsideVolume() const { return m_coneValue1; }
+    float ConeOutsideLowPass() const { return m_coneValue2; }
     // The curve of a use, or null when it has none.
     const CSxConversionTable* CurveFor(Use use) const;
     // The use's value at a distance; 0 without a curve.

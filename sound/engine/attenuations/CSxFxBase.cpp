@@ -43,15 +43,19 @@ SXRESULT CSxFxBase::SetInitialValues(const uint8_t* body, uint32_t size) {
     m_block.assign(block, block + blockSize);
     m_pluginID = pluginID;
     TermParams();
-    if (pluginID == kNoPlugin) return SX_Success;
-    ISxPluginParam* params = nullptr;
-    if (SxPluginTable::CreateParam(pluginID, &g_LEngineFxAllocator, params) != SX_Success) return SX_Fail;
-    const SXRESULT result = params->Init(&g_LEngineFxAllocator, blockSize ? block : nullptr, blockSize);
-    if (result != SX_Success) {
-        params->Term(&g_LEngineFxAllocator);
-        return result;
+    if (pluginID != kNoPlugin) {
+        ISxPluginParam* params = nullptr;
+        if (SxPluginTable::CreateParam(pluginID, &g_LEngineFxAllocator, params) != SX_Success) return SX_Fail;
+        const SXRESULT result = params->Init(&g_LEngineFxAllocator, blockSize ? block : nullptr, blockSize);
+        if (result != SX_Success) {
+            params->Term(&g_LEngineFxAllocator);
+            return result;
+        }
+        m_params = params;
     }
-    m_params = params;
+    // Mix nodes that run the effect, or whose bus names it (its bank loaded again while they
+    // play), take these settings now.
+    CSxLEngine::ResetMixBussesUsingFx(this);
     return SX_Success;
 }
 

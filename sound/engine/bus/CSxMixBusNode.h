@@ -56,6 +56,7 @@ public:
     // environmental sends leave from here; the master node applies the master bus's effects
     // and levels.
     void SetPassThrough() { m_passThrough = true; }
+    bool IsPassThrough() const { return m_passThrough; }
     float VolumeDb() const { return m_volumeDb; }
     float LfeDb() const { return m_lfeDb; }
     void SetVolumeDb(float db);

@@ -321,6 +321,13 @@ float CSxBus::OwnVolumeDb() const {
     return sums.volume;
 }
 
+float CSxBus::OwnPitch() const {
+    SxAudioSums sums;
+    float factor = 1.0f;
+    AddOwnLevels(sums, SxParamMask_Pitch, factor);
+    return sums.pitch;
+}
+
 float CSxBus::TotalDuck() const {
     float sum = 0.0f;
     for (const DuckItem* item : m_duckItems) sum += item->Volume();

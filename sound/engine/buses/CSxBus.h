@@ -78,6 +78,8 @@ public:
     CSxBus* ParentBus() const { return static_cast<CSxBus*>(Parent()); }
     // The bus's own volume in dB: its ducking, its volume, its game-parameter and state values.
     float OwnVolumeDb() const;
+    // The bus's own pitch (cents): its pitch, game-parameter and state values.
+    float OwnPitch() const;
     // What a mix bus's node applies, in dB: the bus's own volume (or LFE) with those of the
     // plain buses above it up to the next mix bus, lowered by its mute.
     float MixVolumeDb() const { return MixLevelDb(SxParamMask_Volume); }

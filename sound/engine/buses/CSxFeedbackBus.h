@@ -15,9 +15,22 @@ public:
     SxNodeCategory NodeCategory() const override { return SxNodeCategory_FeedbackBus; }
 
     static CSxFeedbackBus* GetMasterMotionBusAndAddRef();
+    // The motion bus through which a node's paths to the motion devices go: the nearest
+    // feedback bus named up its parents, else the master motion bus. Referenced; null when
+    // none is loaded.
+    static CSxFeedbackBus* OfNodeAndAddRef(const CSxParameterNodeBase* node);
 
-    // The volume in dB the master motion bus and the buses above it give a motion instance.
-    static float MotionVolumeDb();
+    // What the motion buses from bus up give a path to the motion devices: their volumes (dB)
+    // go to the path's level and their pitch to a motion instance's pitch. A motion bus's volume
+    // and pitch reach only motion paths; the audio buses' never do.
+    struct Levels {
+        float volumeDb = 0.0f;
+        float pitch = 0.0f;
+    };
+    static Levels ChainLevels(const CSxBus* bus);
+
+    // The motion instances routed through the bus take its values again.
+    void RecalcNotification() override;
 };
 
 }  // namespace SX

@@ -140,6 +140,7 @@ namespace {
 
 struct TreeSums {
     bool feedbackVolumeSet = false;
+    bool feedbackBusNamed = false;
     float feedbackVolumeDb = 0.0f;
     float lowPass = 0.0f;
 };
@@ -149,6 +150,7 @@ TreeSums SumTree(const CSxParameterNodeBase* node) {
     for (; node; node = node->Parent()) {
         const SxPropBundle& props = node->Props();
         if (props.Find(SxProp_FeedbackVolume)) sums.feedbackVolumeSet = true;
+        if (node->FeedbackBusID()) sums.feedbackBusNamed = true;
         sums.feedbackVolumeDb += props.GetFloat(SxProp_FeedbackVolume);
         sums.lowPass += props.GetFloat(SxProp_FeedbackLPF);
     }
@@ -162,12 +164,15 @@ SxFeedbackParams SxGetFeedbackParams(const CSxPBI& instance) {
     const CSxSoundBase* node = instance.Node();
     if (!node) return params;
     const TreeSums sums = SumTree(node);
-    params.send = instance.IsMotion() || sums.feedbackVolumeSet;
+    params.send = instance.IsMotion() || sums.feedbackVolumeSet || sums.feedbackBusNamed;
+    if (!params.send) return params;
     params.volumeDb = instance.EffectiveVolume() + sums.feedbackVolumeDb;
     if (node->NodeCategory() == SxNodeCategory_FeedbackNode)
         params.volumeDb += static_cast<const CSxFeedbackNode*>(node)->GetSourceVolumeOffset(instance.Source());
-    // Motion instances play through the motion buses.
-    if (instance.IsMotion()) params.volumeDb += CSxFeedbackBus::MotionVolumeDb();
+    // Every path to the motion devices goes through the node's motion bus and those above it.
+    CSxFeedbackBus* bus = CSxFeedbackBus::OfNodeAndAddRef(node);
+    params.volumeDb += CSxFeedbackBus::ChainLevels(bus).volumeDb;
+    if (bus) bus->Release();
     params.lowPass = std::min(100.0f, std::max(0.0f, sums.lowPass));
     return params;
 }

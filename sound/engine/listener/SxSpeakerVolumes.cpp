@@ -27,10 +27,14 @@ float CurveValue(const CSxConversionTable* curve, float x, float none) {
     return std::isfinite(value) ? value : none;
 }
 
-float ObsOccDb(SxObsOccCurveKind kind, uint8_t level) {
+// An obstruction or occlusion level (stored as level x 255) through its curve of a target.
+float ObsOcc(SxObsOccCurveKind kind, SxObsOccCurveTarget target, uint8_t level) {
     if (!g_pEnvironmentsMgr) return 0.0f;
-    return g_pEnvironmentsMgr->GetCurveValue(kind, SxCurveTarget_Volume, level * (100.0f / 255.0f));
+    const float value = g_pEnvironmentsMgr->GetCurveValue(kind, target, level * (100.0f / 255.0f));
+    return std::isfinite(value) ? value : 0.0f;
 }
+
+float LowPassValue(float value) { return std::isfinite(value) ? std::clamp(value, 0.0f, 100.0f) : 0.0f; }
 
 // Distance scaling of the emitter and the listener; one that is not a positive number counts as 1.
 float Scaling(float factor) { return std::isfinite(factor) && factor > 0.0f ? factor : 1.0f; }
@@ -51,6 +55,7 @@ float Positioned(const SxVoiceVolumeParams& params, uint32_t inputs, float (*dry
     float nearest = -1.0f;
     float lfeTerm = kUnset;
     out.coneLowPass = 1.0f;
+    float dryLowPass = 100.0f, wetLowPass = 100.0f;
     for (uint32_t l = 0; l < SxMaxListeners; ++l) {
         if (!(listeners & (1u << l))) continue;
         const SxListener& listener = CSxLEngine::GetListener(l);
@@ -64,10 +69,8 @@ float Positioned(const SxVoiceVolumeParams& params, uint32_t inputs, float (*dry
             float dryVolume = CurveValue(att.dryVolume, distance, 0.0f);
             const float auxVolume = att.auxVolume ? CurveValue(att.auxVolume, distance, 0.0f) : dryVolume;
             const float spread = std::clamp(CurveValue(att.spread, distance, 0.0f), 0.0f, 100.0f);
-            if (nearest < 0.0f || distance < nearest) {
-                nearest = distance;
-                out.lowPass = CurveValue(att.lowPass, distance, 0.0f);
-            }
+            nearest = nearest < 0.0f ? distance : std::min(nearest, distance);
+            float coneLowPass = 0.0f;
             if (cone) {
                 // The angle between the emitter's front and the way to the listener.
                 const float cosine =
@@ -76,9 +79,20 @@ float Positioned(const SxVoiceVolumeParams& params, uint32_t inputs, float (*dry
                 const float factor = SxMath::Interpolate(att.coneInside, 0.0f, att.coneOutside, 1.0f, angle);
                 dryVolume += factor * att.coneOutsideVolume;
                 listenerCone = std::max(listenerCone, factor);
+                coneLowPass = LowPassValue(factor * att.coneOutsideLowPass);
             }
-            const float obstruction = object ? ObsOccDb(SxCurve_Obstruction, object->Obstruction(l)) : 0.0f;
-            const float occlusion = object ? ObsOccDb(SxCurve_Occlusion, object->Occlusion(l)) : 0.0f;
+            const uint8_t obstructionLevel = object ? object->Obstruction(l) : 0;
+            const uint8_t occlusionLevel = object ? object->Occlusion(l) : 0;
+            const float obstruction = ObsOcc(SxCurve_Obstruction, SxCurveTarget_Volume, obstructionLevel);
+            const float occlusion = ObsOcc(SxCurve_Occlusion, SxCurveTarget_Volume, occlusionLevel);
+            const float distanceLowPass = LowPassValue(CurveValue(att.lowPass, distance, 0.0f));
+            const float occlusionLowPass =
+                LowPassValue(ObsOcc(SxCurve_Occlusion, SxCurveTarget_LowPass, occlusionLevel));
+            const float obstructionLowPass =
+                LowPassValue(ObsOcc(SxCurve_Obstruction, SxCurveTarget_LowPass, obstructionLevel));
+            const float wetHere = std::max(distanceLowPass, occlusionLowPass);
+            wetLowPass = std::min(wetLowPass, wetHere);
+            dryLowPass = std::min(dryLowPass, std::max({wetHere, obstructionLowPass, coneLowPass}));
             lfeTerm = std::max(lfeTerm, dryVolume + obstruction + occlusion);
             float pan[SxVoiceVolumes::kMaxChannels][8];
             if (listener.spatialized) {
@@ -95,7 +109,12 @@ float Positioned(const SxVoiceVolumeParams& params, uint32_t inputs, float (*dry
         }
         out.coneLowPass = std::min(out.coneLowPass, listenerCone);
     }
-    if (nearest < 0.0f) out.coneLowPass = 0.0f;
+    if (nearest < 0.0f) {
+        out.coneLowPass = 0.0f;
+        dryLowPass = wetLowPass = 0.0f;
+    }
+    out.dryLowPass = dryLowPass;
+    out.wetLowPass = wetLowPass;
     out.distance = std::max(nearest, 0.0f);
     return lfeTerm;
 }

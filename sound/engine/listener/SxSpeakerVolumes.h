@@ -22,6 +22,7 @@ struct SxAttenuationParams {
     float coneInside = 0.0f;    // radians
     float coneOutside = 0.0f;   // radians
     float coneOutsideVolume = 0.0f;  // dB at and beyond the outside angle
+    float coneOutsideLowPass = 0.0f;  // low-pass value (0 to 100) at and beyond it
 };
 
 struct SxVoiceVolumeParams {
@@ -51,7 +52,13 @@ struct SxVoiceVolumes {
     bool inaudible = false;
     float distance = 0.0f;            // to the nearest listener
     float coneLowPass = 0.0f;         // smallest cone factor over listeners, 0 to 1
-    float lowPass = 0.0f;             // the attenuation's low-pass value at the nearest listener
+    // Low-pass values (0 to 100) of a positioned voice's paths: at each listener and position
+    // the strongest of the attenuation's low-pass, the cone's, obstruction's and occlusion's;
+    // the clearest listener and position wins. The cone and obstruction shape the direct path
+    // only, so the send path (the environments' reverb reaching the listener around the
+    // obstacle) leaves them out, as its volume does.
+    float dryLowPass = 0.0f;
+    float wetLowPass = 0.0f;
 };
 
 // Computes the voice's volumes for this frame from the listeners of the lower engine.

@@ -85,7 +85,10 @@ public:
     static void BypassBusFx(SxUniqueID busID, uint32_t bits, uint32_t mask);
     static void SetBusFx(SxUniqueID busID, uint32_t slot);
     static void BypassEnvFx(SxUniqueID environmentID, bool bypass);
+    // The effect goes: every bus, environmental and master node that runs it drops its slots.
     static void StopMixBussesUsingFx(const ISxEffectObject* effect);
+    // The effect was (re)loaded: every node that runs it, or whose bus or environment names
+    // it, makes its effects afresh.
     static void ResetMixBussesUsingFx(const ISxEffectObject* effect);
     static void ForEachFxInstance(const ISxEffectObject* effect, SxFxInstanceCallback callback, void* cookie);
 

@@ -59,6 +59,20 @@ void MixOut(CSxMixBusNode& node, CSxMixBusNode* parent) {
     node.Clear();
 }
 
+// The effect sits in a slot of the bus (or of the environment's share set) as the hierarchy
+// names it now.
+bool NamesFx(BusHandle bus, SxUniqueID environmentID, const ISxEffectObject* effect) {
+    for (uint32_t slot = 0; slot < CSxMixBusNode::kEffectSlots; ++slot) {
+        SxFxSlotInfo fx;
+        if (environmentID == 0)
+            fx = bus.GetFx(slot);
+        else if (g_BusHooks.environmentFx)
+            fx = g_BusHooks.environmentFx(environmentID, slot);
+        if (fx.effect == effect) return true;
+    }
+    return false;
+}
+
 template <typename Fn>
 void ForBusNodes(SxUniqueID busID, Fn fn) {
     bool feedsEnv = false;
@@ -264,9 +278,19 @@ void CSxLEngine::StopMixBussesUsingFx(const ISxEffectObject* effect) {
 }
 
 void CSxLEngine::ResetMixBussesUsingFx(const ISxEffectObject* effect) {
-    for (const BusNodeEntry& entry : BusNodes())
-        if (entry.node->HoldsFx(effect)) entry.node->SetupFx(0);
-    bool master = false;
+    if (!effect) return;
+    // Besides the nodes that run the effect, those whose bus names it: an effect loaded again
+    // after its unload emptied their slots comes back in them.
+    for (const BusNodeEntry& entry : BusNodes()) {
+        CSxMixBusNode& node = *entry.node;
+        if (node.GetState() == CSxMixBusNode::kDestroying) continue;
+        const bool runsBusFx = !node.IsPassThrough() && !node.Bus().FeedsEnvironmental();
+        if (node.HoldsFx(effect) || (runsBusFx && NamesFx(node.Bus(), 0, effect))) node.SetupFx(0);
+    }
+    for (const EnvNodeEntry& entry : EnvNodes())
+        if (entry.node->HoldsFx(effect) || NamesFx(BusHandle(), entry.environmentID, effect))
+            entry.node->SetupFx(entry.environmentID);
+    bool master = NamesFx(MasterBusHandle(), 0, effect);
     for (uint32_t slot = 0; slot < MasterMixNode::kEffectSlots; ++slot) master = master || MasterFx()[slot].Holds(effect);
     if (!master) return;
     for (uint32_t slot = 0; slot < MasterMixNode::kEffectSlots; ++slot) SetMasterBusFx(slot);

@@ -82,6 +82,12 @@ void CSxSrcLpFilter::Filter(SxAudioBuffer& buffer, uint32_t first, uint32_t coun
     }
 }
 
+bool CSxSrcLpFilter::PassesThrough() const {
+    if (!m_memory) return true;
+    if (!(m_flags & kChanged)) return (m_flags & kBypassed) != 0;
+    return m_target <= kBypassValue && ((m_flags & kFirstValue) || m_previous <= kBypassValue);
+}
+
 void CSxSrcLpFilter::Execute(SxAudioBuffer& buffer) {
     if (!m_memory) return;
     if (m_flags & kChanged) {

@@ -30,6 +30,8 @@ public:
     void ResetHistory();
 
     bool IsBypassed() const { return m_flags & kBypassed; }
+    // The next Execute leaves the samples as they are.
+    bool PassesThrough() const;
     bool IsRamping() const { return m_rampCounter < kRampSteps; }
     float Target() const { return m_target; }
 

@@ -7,6 +7,7 @@
 
 #include "platform/os/Random.h"
 #include "sound/engine/buses/CSxBus.h"
+#include "sound/engine/buses/CSxFeedbackBus.h"
 #include "sound/engine/containers/CSxLayerCntr.h"
 #include "sound/engine/hierarchy/CSxSoundBase.h"
 #include "sound/engine/index/CSxObjectIndex.h"
@@ -373,7 +374,15 @@ void CSxPBI::RefreshParameters() {
     const bool draw = !(m_lifecycle & kOffsetsDrawn);
     m_volumeFactor = 1.0f;
     m_node->GetAudioParameters(m_sums, SxParamMask_All, m_gameObj, draw, m_offsets, m_volumeFactor);
-    CSxBus::AddBusParameters(m_node, m_sums, SxParamMask_All, m_volumeFactor);
+    if (m_motion) {
+        // A motion instance plays through the motion buses, not the audio ones: their levels
+        // reach it on its motion path, their pitch here.
+        CSxFeedbackBus* bus = CSxFeedbackBus::OfNodeAndAddRef(m_node);
+        m_sums.pitch += CSxFeedbackBus::ChainLevels(bus).pitch;
+        if (bus) bus->Release();
+    } else {
+        CSxBus::AddBusParameters(m_node, m_sums, SxParamMask_All, m_volumeFactor);
+    }
     CSxLayerCntr::AddLayerParameters(m_node, m_sums, SxParamMask_All, m_gameObj, m_volumeFactor);
     m_lifecycle |= kOffsetsDrawn;
     m_pitch = m_sums.pitch + m_offsets.pitch;

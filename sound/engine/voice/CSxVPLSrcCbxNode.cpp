@@ -101,7 +101,10 @@ void CSxVPLSrcCbxNode::EnterVirtual() {
 
 void CSxVPLSrcCbxNode::LeaveVirtual() {
     if (m_resume == kFromBeginning && m_current.source->Seek(0) != SX_Success) Stop();
-    if (m_resume != kResume) m_lowPass.ResetHistory();
+    if (m_resume != kResume) {
+        m_lowPass.ResetHistory();
+        m_sendLowPass.ResetHistory();
+    }
     m_virtual = false;
     m_current.instance->UnmarkVirtual();
 }
@@ -177,6 +180,7 @@ void CSxVPLSrcCbxNode::SeekVoice() {
         frame = static_cast<uint32_t>(static_cast<uint64_t>(m_current.instance->SeekPosition()) * rate / m_outputRate);
     m_pitch.Restart();
     m_lowPass.ResetHistory();
+    m_sendLowPass.ResetHistory();
     m_sourceEnded = false;
     for (CSxVPLFilterNode* fx : m_fx)
         if (fx) fx->Reset();
@@ -186,9 +190,12 @@ void CSxVPLSrcCbxNode::SeekVoice() {
 SXRESULT CSxVPLSrcCbxNode::InitChain() {
     if (!m_pitch.Init(m_current.source, m_current.instance, m_outputRate, this)) return SX_UnsupportedChannelConfig;
     const uint32_t mask = m_current.source->Format().channelMask;
-    const SXRESULT result = m_lowPass.Init(mask, m_motion);
+    SXRESULT result = m_lowPass.Init(mask, m_motion);
+    // Motion voices reach no environment.
+    if (result == SX_Success && !m_motion) result = m_sendLowPass.Init(mask, false);
     if (result != SX_Success) return result;
     m_samples.assign(static_cast<size_t>(SxChannelCount(mask)) * m_frameLength, 0.0f);
+    if (!m_motion) m_sendSamples.assign(m_samples.size(), 0.0f);
     m_buffer.data = m_samples.data();
     m_buffer.channelMask = mask;
     m_buffer.maxFrames = static_cast<uint16_t>(m_frameLength);
@@ -291,6 +298,11 @@ bool CSxVPLSrcCbxNode::ComputeVolumes() {
             curves.auxVolume = attenuation->CurveFor(CSxAttenuation::Use_AuxVolume);
             curves.spread = attenuation->CurveFor(CSxAttenuation::Use_Spread);
             curves.lowPass = attenuation->CurveFor(CSxAttenuation::Use_LPF);
+            curves.coneEnabled = attenuation->ConeEnabled();
+            curves.coneInside = attenuation->InsideHalfAngle();
+            curves.coneOutside = attenuation->OutsideHalfAngle();
+            curves.coneOutsideVolume = attenuation->ConeOutsideVolume();
+            curves.coneOutsideLowPass = attenuation->ConeOutsideLowPass();
             params.attenuation = &curves;
         }
     }
@@ -304,8 +316,11 @@ bool CSxVPLSrcCbxNode::ComputeVolumes() {
             m_gains[c].current[s] = used ? volumes.dry[c][s] : 0.0f;
             m_wet[c].current[s] = used && m_feedsEnv ? volumes.wet[c][s] : 0.0f;
         }
-    const float lowPass = m_motion ? SxGetFeedbackParams(instance).lowPass : instance.LPF();
-    m_lowPass.SetValue(std::min(100.0f, std::max(0.0f, lowPass)));
+    // The sound's own low-pass filters both paths; where it lies, its place filters each path
+    // further, and the stronger value holds.
+    const float own = m_motion ? SxGetFeedbackParams(instance).lowPass : instance.LPF();
+    m_lowPass.SetValue(params.positioned ? std::max(own, volumes.dryLowPass) : own);
+    m_sendLowPass.SetValue(params.positioned ? std::max(own, volumes.wetLowPass) : own);
     return !volumes.inaudible;
 }
 
@@ -326,16 +341,37 @@ SXRESULT CSxVPLSrcCbxNode::Render() {
     m_buffer.state = result;
     for (CSxVPLFilterNode* fx : m_fx)
         if (fx) fx->Execute(m_buffer, m_bypassAll);
-    m_lowPass.Execute(m_buffer);
     // An instance told to end inside this frame is silent from that sample on, and ends.
     const int32_t stopAt = m_current.instance->TakeStopOffset();
     if (stopAt >= 0) {
         const uint32_t channels = SxChannelCount(m_buffer.channelMask);
         for (uint32_t c = 0; c < channels && static_cast<uint32_t>(stopAt) < m_buffer.validFrames; ++c)
             std::fill(m_buffer.Channel(c) + stopAt, m_buffer.Channel(c) + m_buffer.validFrames, 0.0f);
-        return SX_NoMoreData;
     }
-    return static_cast<SXRESULT>(m_buffer.state);
+    m_sendSource = nullptr;
+    if (m_feedsEnv && HasSends()) PrepareSendPath();
+    m_lowPass.Execute(m_buffer);
+    return stopAt >= 0 ? SX_NoMoreData : static_cast<SXRESULT>(m_buffer.state);
+}
+
+bool CSxVPLSrcCbxNode::HasSends() const {
+    const CSxRegisteredObj* object = m_current.instance->GameObj();
+    return (object && object->EnvironmentValues()[0].environmentID != 0) || m_kept[0].environmentID != 0;
+}
+
+void CSxVPLSrcCbxNode::PrepareSendPath() {
+    if (m_sendSamples.size() != m_samples.size()) return;
+    // Neither path filtering, both hear the buffer as it is: no copy.
+    if (m_sendLowPass.PassesThrough() && m_lowPass.PassesThrough()) {
+        m_sendLowPass.Execute(m_buffer);
+        m_sendSource = &m_buffer;
+        return;
+    }
+    std::copy(m_samples.begin(), m_samples.end(), m_sendSamples.begin());
+    m_send = m_buffer;
+    m_send.data = m_sendSamples.data();
+    m_sendLowPass.Execute(m_send);
+    m_sendSource = &m_send;
 }
 
 void CSxVPLSrcCbxNode::NotifyPosition() {
@@ -354,7 +390,7 @@ void CSxVPLSrcCbxNode::MixEnvironmentSends() {
     const SxEnvironmentValue* current = object ? object->EnvironmentValues() : kNone;
     SxEnvironmentSend sends[SxMaxEnvironmentSends];
     const uint32_t count = SxMergeEnvironmentValues(current, m_kept, sends);
-    if (count) CSxLEngine::MixEnvironmentSends(m_buffer, m_wet, sends, count);
+    if (count && m_sendSource) CSxLEngine::MixEnvironmentSends(*m_sendSource, m_wet, sends, count);
     std::copy(current, current + SxMaxEnvironmentSends, m_kept);
 }
 

@@ -72,8 +72,8 @@ public:
     // 45, or 17 for its last frame, 2 failure. After its source ended the voice renders its
     // effects' tails until they end.
     SXRESULT Render();
-    // This frame's buffer into the environments of the instance's game object, each at its
-    // send level (ramped from last frame's level).
+    // This frame's buffer, through the send path's own low-pass, into the environments of the
+    // instance's game object, each at its send level (ramped from last frame's level).
     void MixEnvironmentSends();
     SxNodeBuffer& Buffer() { return m_buffer; }
     // A copy of this frame's output for the motion devices, low-passed by its own filter (value
@@ -135,6 +135,11 @@ private:
     SXRESULT MakeEffect(uint32_t slot);
     // False when the voice is inaudible.
     bool ComputeVolumes();
+    // The game object sends to some environment this frame or did last frame.
+    bool HasSends() const;
+    // The send path's signal of this frame: the buffer before the dry path's low-pass, through
+    // its own.
+    void PrepareSendPath();
     void ReadVirtualBehavior();
     void EnterVirtual();
     void LeaveVirtual();
@@ -149,9 +154,17 @@ private:
     SourceSlot m_next;
     CSxVPLPitchNode m_pitch;
     CSxVPLFilterNode* m_fx[SxInsertFxSlots] = {};
-    CSxSrcLpFilter m_lowPass;
+    CSxSrcLpFilter m_lowPass;  // the dry path's
     SxNodeBuffer m_buffer;
     std::vector<float> m_samples;
+    // The environmental sends' path, filtered apart from the dry path: an obstructed sound's
+    // reverb is not muffled by the obstruction.
+    CSxSrcLpFilter m_sendLowPass;
+    std::vector<float> m_sendSamples;
+    SxAudioBuffer m_send;
+    // What the sends mix this frame: m_send, or the voice's own buffer when neither path
+    // filters; null without sends.
+    SxAudioBuffer* m_sendSource = nullptr;
     CSxSrcLpFilter m_motionCopyFilter;  // made with the first copy
     bool m_motionCopyFilterReady = false;
     std::vector<float> m_motionCopySamples;

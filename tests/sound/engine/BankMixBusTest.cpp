@@ -229,4 +229,55 @@ TEST_F(BankMixBus, AnEffectUnloadedWhileItRunsLeavesEveryNodeThatHeldIt) {
     EXPECT_NEAR(PeakOf(left, at + 17 * 1024, at + 25 * 1024), plain * 0.25, plain * 0.25 * 0.03);
 }
 
+TEST_F(BankMixBus, AnEffectLoadedAgainComesBackInTheNodesThatLostIt) {
+    // Unloaded at frame 15, loaded again at frame 30, while the sound plays on.
+    struct Case {
+        const char* what;
+        SxUniqueID bus, effect;
+        bool masterEffect, send;
+        double withEffect, without;
+    } cases[] = {
+        {"a bus's effect", kFxBus, kHalfSet, false, false, 0.125, 0.25},
+        {"the master bus's effect", kMaster, kHalfSet, true, false, 0.25, 0.5},
+        {"an environment's effect", kEnvBus, kEnvSet, false, true, 0.25, 0.5},
+    };
+    for (const Case& c : cases) {
+        TearDown();
+        SetUp();
+        g_media = QV::media::Build(QV::media::Sine(1000.0, 0.5, 64 * 800, 48000, 0x4), QV::media::Encoding::Pcm16);
+        Load(c.bus, c.masterEffect);
+        const SxEnvironmentValue send{kEnvSet, 1.0f};
+        if (c.send) {
+            SoundEngine::SetGameObjectDryLevelValue(kGameObject, 0.0f);
+            SoundEngine::SetGameObjectEnvironmentsValues(kGameObject, &send, 1);
+        }
+        control::StartCapture();
+        SoundEngine::PostEvent(kEvent, kGameObject);
+        for (int frame = 0; frame < 48; ++frame) {
+            if (frame == 15) {
+                platform::Lock lock(g_csMain);
+                const auto effect = std::find_if(loaded.begin(), loaded.end(), [&](CSxIndexable* object) {
+                    return object->ID() == c.effect && object->Table() == SxIndex_FxShareSet;
+                });
+                ASSERT_NE(effect, loaded.end());
+                (*effect)->Release();
+                loaded.erase(effect);
+            }
+            if (frame == 30) {
+                const bw::Bytes chunk = bw::HircChunk(
+                    {bw::Record(SxHirc_FxShareSet, bw::EffectBody(c.effect, {kGainKey, DbBlock(-6.0206f), {}, {}}))});
+                ASSERT_EQ(SxReadHircChunk(chunk.data(), static_cast<uint32_t>(chunk.size()), loaded), SX_Success);
+            }
+            Frame();
+        }
+        const std::vector<float> left = TakeLeft();
+        size_t at = 0;
+        while (at < left.size() && left[at] == 0.0f) ++at;
+        const double with = plain * c.withEffect, without = plain * c.without;
+        EXPECT_NEAR(PeakOf(left, at + 4 * 1024, at + 12 * 1024), with, with * 0.03) << c.what;
+        EXPECT_NEAR(PeakOf(left, at + 18 * 1024, at + 27 * 1024), without, without * 0.03) << c.what;
+        EXPECT_NEAR(PeakOf(left, at + 33 * 1024, at + 42 * 1024), with, with * 0.03) << c.what;
+    }
+}
+
 }  // namespace

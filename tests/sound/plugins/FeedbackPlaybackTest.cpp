@@ -3,6 +3,7 @@
 // loudspeakers checked for what must not reach them.
 #include "platform/pad/Pad.h"
 #include "sound/engine/hierarchy/CSxFeedbackNode.h"
+#include "sound/engine/hierarchy/SxHircReader.h"
 #include "sound/engine/index/CSxObjectIndex.h"
 #include "sound/engine/motion/CSxMotionDeviceMgr.h"
 #include "sound/engine/plugin/SxPluginTable.h"
@@ -131,6 +132,82 @@ TEST_F(FeedbackPlayback, AFeedbackNodeDrivesThePadAtItsLevelsAndNotTheLoudspeake
         EXPECT_EQ(Loudest(TakeLeft()), 0.0f) << c.what << ": motion is never heard";
         EXPECT_TRUE(platform::RecordedVibrations(0).back() == PadVibration{}) << c.what << ": at rest after";
     }
+}
+
+TEST_F(FeedbackPlayback, MotionPlaysThroughItsNodesMotionBusAndNeverThroughTheAudioBuses) {
+    // The bank's nodes name their motion bus: 501 below the master motion bus 500.
+    struct Case {
+        const char* what;
+        uint32_t feedbackBus;
+        float masterDb, childDb, childPitch, audioMasterDb;
+        float gain;
+        uint32_t longest, shortest;  // frames until the event ends
+    } cases[] = {
+        {"no motion bus named: the master motion bus", 0, -6.0206f, -6.0206f, 0.0f, 0.0f, 0.5f, 132, 124},
+        {"its own motion bus and the one above it", 501, -6.0206f, -6.0206f, 0.0f, 0.0f, 0.25f, 132, 124},
+        {"the audio master bus's volume is not the motors'", 0, 0.0f, 0.0f, 0.0f, -6.0206f, 1.0f, 132, 124},
+        {"its motion bus's pitch plays the pass an octave faster", 501, 0.0f, 0.0f, 1200.0f, 0.0f, 1.0f, 68, 60},
+    };
+    for (const Case& c : cases) {
+        TearDown();
+        SetUp();
+        SxSetNodesCarryFeedbackBus(true);
+        bw::Bus master, child, audioMaster;
+        master.withFeedbackBus = child.withFeedbackBus = audioMaster.withFeedbackBus = true;
+        master.props = {bw::PropF(SxProp_Volume, c.masterDb)};
+        child.parentBusID = 500;
+        child.props = {bw::PropF(SxProp_Volume, c.childDb), bw::PropF(SxProp_Pitch, c.childPitch)};
+        audioMaster.props = {bw::PropF(SxProp_Volume, c.audioMasterDb)};
+        bw::NodeBase node;
+        node.withFeedbackBus = true;
+        node.feedbackBusID = c.feedbackBus;
+        LoadFeedback({PadSource(kRumbleDeviceID, 0.0f)}, node,
+                     {bw::Record(SxHirc_Bus, bw::BusBody(1, audioMaster)),
+                      bw::Record(SxHirc_FeedbackBus, bw::BusBody(500, master)),
+                      bw::Record(SxHirc_FeedbackBus, bw::BusBody(501, child))});
+        SxSetNodesCarryFeedbackBus(false);
+        control::StartCapture();
+        const SxPlayingID id =
+            SoundEngine::PostEvent(kFeedbackEvent, kGameObject, SxCallback_EndOfEvent, OnEvent, nullptr, 0, nullptr);
+        uint32_t frames = 0;
+        for (; frames < 300 && g_ended.empty(); ++frames) Frame();
+        EXPECT_EQ(g_ended, std::vector<SxPlayingID>{id}) << c.what;
+        EXPECT_LE(frames, c.longest) << c.what;
+        EXPECT_GE(frames, c.shortest) << c.what;
+        std::vector<PadVibration> moving;
+        for (const PadVibration& v : platform::RecordedVibrations(0))
+            if (!(v == PadVibration{})) moving.push_back(v);
+        ASSERT_FALSE(moving.empty()) << c.what;
+        EXPECT_NEAR(moving[0].leftMotor, SxRumbleControllerPad::LeftSpeed(0.9f * c.gain), 40) << c.what;
+        EXPECT_NEAR(moving[0].rightMotor, SxRumbleControllerPad::RightSpeed(0.6f * c.gain), 40) << c.what;
+        TakeLeft();
+    }
+}
+
+TEST_F(FeedbackPlayback, AudioWhoseNodeNamesAMotionBusSendsThroughIt) {
+    // No feedback volume: naming the bus is the send. The bus chain halves it twice.
+    g_media = QV::media::Build(QV::media::Sine(1000.0, 0.5, 48000 / 2, 48000, 0x4), QV::media::Encoding::Pcm16);
+    SxSetNodesCarryFeedbackBus(true);
+    bw::Bus master, child;
+    master.withFeedbackBus = child.withFeedbackBus = true;
+    master.props = {bw::PropF(SxProp_Volume, -6.0206f)};
+    child.parentBusID = 500;
+    child.props = {bw::PropF(SxProp_Volume, -6.0206f)};
+    const bw::Bytes buses = bw::HircChunk({bw::Record(SxHirc_FeedbackBus, bw::BusBody(500, master)),
+                                           bw::Record(SxHirc_FeedbackBus, bw::BusBody(501, child))});
+    ASSERT_EQ(SxReadHircChunk(buses.data(), static_cast<uint32_t>(buses.size()), loaded), SX_Success);
+    bw::NodeBase node;
+    node.withFeedbackBus = true;
+    node.feedbackBusID = 501;
+    LoadSoundNode(node, 1);
+    SxSetNodesCarryFeedbackBus(false);
+    SxPlayingID id = 0;
+    EXPECT_GT(Loudest(PlayAndCapture(id)), 0.3f) << "the sound is heard all the same";
+    EXPECT_EQ(g_ended, std::vector<SxPlayingID>{id});
+    uint16_t top = 0;
+    for (const PadVibration& v : platform::RecordedVibrations(0)) top = std::max(top, v.leftMotor);
+    EXPECT_GE(top, SxRumbleControllerPad::LeftSpeed(0.12f));
+    EXPECT_LE(top, SxRumbleControllerPad::LeftSpeed(0.13f));
 }
 
 TEST_F(FeedbackPlayback, AnOffsetChangedWhilePlayingAndAStopActionReachThePad) {
