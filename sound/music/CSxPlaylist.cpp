@@ -109,7 +109,7 @@ SXRESULT SxReadPlaylist(SxReadCursor& cursor, CSxRSSub& root) {
     return SX_Success;
 }
 
-void CSxRandomInfo::Init(const CSxRSSub& sub) {
+void music::CSxRandomInfo::Init(const CSxRSSub& sub) {
     const uint32_t count = static_cast<uint32_t>(sub.children.size());
     totalWeight = 0;
     for (const auto& child : sub.children) totalWeight += sub.usesWeights ? child->weight : SxDefaultPlaylistWeight;

@@ -42,6 +42,10 @@ public:
     uint32_t segmentID = 0;
 };
 
+// The play states of the playlists are their own, apart from those of the sound engine's
+// random/sequence containers (a type of one name in both would be two definitions of it).
+namespace music {
+
 // The play state of a sequence level: the index last chosen.
 struct CSxSequenceInfo {
     int16_t index = -1;
@@ -61,6 +65,8 @@ struct CSxRandomInfo {
     void Init(const CSxRSSub& sub);
 };
 
+}  // namespace music
+
 class CSxRSSub : public CSxRSNode {
 public:
     bool IsSegment() const override { return false; }
@@ -70,8 +76,8 @@ public:
     std::vector<std::unique_ptr<CSxRSNode>> children;
     uint32_t mode = SxRSType_ContinuousSequence;
     // The step modes keep their state on the node across plays (created on first use).
-    std::unique_ptr<CSxSequenceInfo> stepSequence;
-    std::unique_ptr<CSxRandomInfo> stepRandom;
+    std::unique_ptr<music::CSxSequenceInfo> stepSequence;
+    std::unique_ptr<music::CSxRandomInfo> stepRandom;
     bool usesWeights = false;
     bool shuffle = false;
     bool hasSegment = false;  // a segment leaf lies below

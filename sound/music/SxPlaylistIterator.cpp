@@ -46,7 +46,7 @@ SXRESULT SxPlaylistIterator::FirstAt(CSxRSSub& root, uint32_t itemID) {
     m_tentative = true;
     for (const auto& [sub, index] : path) {
         Push(*sub);
-        if (CSxSequenceInfo* sequence = m_stack.back().sequence) sequence->index = static_cast<int16_t>(index);
+        if (music::CSxSequenceInfo* sequence = m_stack.back().sequence) sequence->index = static_cast<int16_t>(index);
     }
     const SXRESULT result = Descend(item);
     if (result != SX_Success) End();
@@ -118,8 +118,8 @@ void SxPlaylistIterator::SaveStepState(CSxRSSub& sub) {
     for (const SavedState& saved : m_saved)
         if (saved.sub == &sub) return;
     SavedState saved{&sub, nullptr, nullptr};
-    if (sub.stepSequence) saved.sequence = std::make_unique<CSxSequenceInfo>(*sub.stepSequence);
-    if (sub.stepRandom) saved.random = std::make_unique<CSxRandomInfo>(*sub.stepRandom);
+    if (sub.stepSequence) saved.sequence = std::make_unique<music::CSxSequenceInfo>(*sub.stepSequence);
+    if (sub.stepRandom) saved.random = std::make_unique<music::CSxRandomInfo>(*sub.stepRandom);
     m_saved.push_back(std::move(saved));
 }
 
@@ -143,20 +143,20 @@ void SxPlaylistIterator::Push(CSxRSSub& sub) {
         item.infinite = true;
         SaveStepState(sub);
         if (sub.mode == SxRSType_StepSequence) {
-            if (!sub.stepSequence) sub.stepSequence = std::make_unique<CSxSequenceInfo>();
+            if (!sub.stepSequence) sub.stepSequence = std::make_unique<music::CSxSequenceInfo>();
             item.sequence = sub.stepSequence.get();
         } else {
             if (!sub.stepRandom) {
-                sub.stepRandom = std::make_unique<CSxRandomInfo>();
+                sub.stepRandom = std::make_unique<music::CSxRandomInfo>();
                 sub.stepRandom->Init(sub);
             }
             item.random = sub.stepRandom.get();
         }
     } else if (sub.mode == SxRSType_ContinuousSequence) {
-        item.ownSequence = std::make_unique<CSxSequenceInfo>();
+        item.ownSequence = std::make_unique<music::CSxSequenceInfo>();
         item.sequence = item.ownSequence.get();
     } else {
-        item.ownRandom = std::make_unique<CSxRandomInfo>();
+        item.ownRandom = std::make_unique<music::CSxRandomInfo>();
         item.ownRandom->Init(sub);
         item.random = item.ownRandom.get();
     }
@@ -175,7 +175,7 @@ bool SxPlaylistIterator::LoopDone(StackItem& item) {
 }
 
 int SxPlaylistIterator::ChooseSequence(StackItem& item) {
-    CSxSequenceInfo& state = *item.sequence;
+    music::CSxSequenceInfo& state = *item.sequence;
     const int count = static_cast<int>(item.sub->children.size());
     if (state.index + 1 < count) return ++state.index;
     state.index = 0;
@@ -184,7 +184,7 @@ int SxPlaylistIterator::ChooseSequence(StackItem& item) {
 
 int SxPlaylistIterator::ChooseRandom(StackItem& item) {
     const CSxRSSub& sub = *item.sub;
-    CSxRandomInfo& r = *item.random;
+    music::CSxRandomInfo& r = *item.random;
     const size_t count = sub.children.size();
     if (r.remainingInCycle == 0) {
         if (LoopDone(item)) return -1;

@@ -42,15 +42,15 @@ private:
         uint16_t loopsLeft;
         bool looping;
         bool infinite;
-        std::unique_ptr<CSxSequenceInfo> ownSequence;
-        std::unique_ptr<CSxRandomInfo> ownRandom;
-        CSxSequenceInfo* sequence;
-        CSxRandomInfo* random;
+        std::unique_ptr<music::CSxSequenceInfo> ownSequence;
+        std::unique_ptr<music::CSxRandomInfo> ownRandom;
+        music::CSxSequenceInfo* sequence;
+        music::CSxRandomInfo* random;
     };
     struct SavedState {
         CSxRSSub* sub;
-        std::unique_ptr<CSxSequenceInfo> sequence;
-        std::unique_ptr<CSxRandomInfo> random;
+        std::unique_ptr<music::CSxSequenceInfo> sequence;
+        std::unique_ptr<music::CSxRandomInfo> random;
     };
 
     void Push(CSxRSSub& sub);

@@ -154,18 +154,26 @@ public:
     // Plays the media bank's six events for some frames each (a voice that never ends is
     // stopped), then unloads it.
     void PlayMediaBank(const bw::Bytes& bytes, int frames) {
-        // An in-memory bank must lie at a 16-byte boundary.
-        void* aligned = std::aligned_alloc(16, (bytes.size() + 15) & ~size_t(15));
-        if (!aligned) return;
-        std::memcpy(aligned, bytes.data(), bytes.size());
-        SX::SxBankID id = 0;
-        if (SX::SoundEngine::LoadBank(aligned, static_cast<uint32_t>(bytes.size()), id) == SX::SX_Success) {
+        WithMemoryBank(bytes, [&] {
             for (SX::SxUniqueID event = 1; event <= 6; ++event) {
                 SX::SoundEngine::PostEvent(event, SD::kDefaultSoundObject);
                 Frames(frames);
                 SX::SoundEngine::StopAll();
                 Frames(2);
             }
+        });
+    }
+
+    // Loads the bank from memory, runs play while it is loaded, then unloads it.
+    template <typename Play>
+    void WithMemoryBank(const bw::Bytes& bytes, Play play) {
+        // An in-memory bank must lie at a 16-byte boundary.
+        void* aligned = std::aligned_alloc(16, (bytes.size() + 15) & ~size_t(15));
+        if (!aligned) return;
+        std::memcpy(aligned, bytes.data(), bytes.size());
+        SX::SxBankID id = 0;
+        if (SX::SoundEngine::LoadBank(aligned, static_cast<uint32_t>(bytes.size()), id) == SX::SX_Success) {
+            play();
             Unload(id);
         }
         std::free(aligned);

@@ -1,6 +1,10 @@
 #include "sound/engine/containers/CSxActionPlayAndContinue.h"
 
+#include <algorithm>
+
 #include "sound/engine/audio/CSxAudioMgr.h"
+#include "sound/engine/containers/CSxContinuousPBI.h"
+#include "sound/engine/containers/CSxMultiPlayNode.h"
 #include "sound/engine/containers/SxContinueList.h"
 #include "sound/engine/hierarchy/CSxParameterNodeBase.h"
 #include "sound/engine/memory/SxMemoryMgr.h"
@@ -69,6 +73,7 @@ SXRESULT CSxActionPlayAndContinue::Execute(SxPendingAction& pending) {
     params.playingID = pending.playingID;
     params.sampleOffset = pending.sampleOffset;
     params.continuousSequence = m_continuousSequence;
+    params.pauseCount = m_pauseCount;
     const uint32_t made = m_list->InstancesMade();
     SXRESULT result = node->Play(params);
     // Nothing of the item plays and no instance of it goes on with the chain: the next one.
@@ -92,7 +97,7 @@ bool IsAtOrBelow(const CSxParameterNodeBase* node, SxUniqueID id) {
 bool CSxActionPlayAndContinue::ContinuesUnder(SxUniqueID elementID) const {
     if (m_list)
         for (uint32_t i = 0; i < m_list->Length(); ++i)
-            if (IsAtOrBelow(m_list->Item(i).container, elementID)) return true;
+            if (IsAtOrBelow(m_list->Item(i).Node(), elementID)) return true;
     CSxParameterNodeBase* target = FindNode(TargetID());
     const bool under = target && IsAtOrBelow(target, elementID);
     if (target) target->Release();
@@ -103,6 +108,20 @@ bool CSxActionPlayAndContinue::BreakToNode(SxUniqueID stoppedID, SxPendingAction
     if (!m_list) return true;
     if (!ContinuesUnder(stoppedID)) return false;
     while (SxContinueListItem* item = m_list->Last()) {
+        if (item->multiPlay) {
+            // The stopped node holds the switch or layer container: this child's share of the
+            // chain above goes with it. Below the container, the chain above goes on once the
+            // container's other children have ended.
+            if (IsAtOrBelow(item->multiPlay, stoppedID)) {
+                m_list->Clear();
+                break;
+            }
+            SxContinueList* outer = m_list->HandOver();
+            DropList();
+            if (!outer) return true;
+            m_list = outer;
+            continue;
+        }
         if (!IsAtOrBelow(item->container, stoppedID)) break;
         // The entry of this level and those of the step levels below it go.
         SxCutHistoryToContinuous(m_history);
@@ -135,28 +154,43 @@ SXRESULT SxPlayNextAlternative(SxPBIParams& params) {
     if (!list || !g_pAudioMgr) return SX_Fail;
     SxPlayHistory& history = params.history;
     SxUniqueID childID = 0;
-    CSxRanSeqCntr* container = list->SelectNext(params.gameObj, history, childID);
-    if (!container) return SX_Fail;
+    bool deferred;
+    list->AddRef();
+    CSxRanSeqCntr* container = SxContinueList::SelectNext(list, params.gameObj, history, childID, false, deferred);
+    if (!container) {
+        if (list) list->Release();
+        return SX_Fail;
+    }
     constexpr int32_t kAlternativeDelay = 10 * 1024;
     const int32_t delay = container->TransitionMode() == 3
                               ? SxTimeConv::MillisecondsToSamples(container->TransitionTime(params.gameObj))
                               : kAlternativeDelay;
     CSxActionPlayAndContinue* action = CSxActionPlayAndContinue::Create(list);
-    auto* pending = action ? SxNew<SxPendingAction>(g_DefaultPoolId) : nullptr;
-    if (!pending) {
-        if (action) action->Release();
-        return SX_Fail;
-    }
+    list->Release();
+    if (!action) return SX_Fail;
     action->SetElementID(childID);
     action->SetHistory(history);
     action->SetInstigator(params.instigator);
-    action->SetDelaySamples(delay);
-    pending->action = action;
-    pending->playingID = params.playingID;
-    pending->gameObject = params.gameObj ? params.gameObj->ID() : SxAllGameObjects;
-    g_pAudioMgr->EnqueueOrExecuteAction(pending);
+    const bool scheduled = SxScheduleChainItem(*action, params.playingID, params.gameObj, delay, params.pauseCount);
     action->Release();
-    return SX_Success;
+    return scheduled ? SX_Success : SX_Fail;
+}
+
+bool SxScheduleChainItem(CSxActionPlayAndContinue& action, SxPlayingID playingID, CSxRegisteredObj* gameObj,
+                         int32_t delaySamples, uint32_t pauseCount) {
+    auto* pending = g_pAudioMgr ? SxNew<SxPendingAction>(g_DefaultPoolId) : nullptr;
+    if (!pending) return false;
+    const int32_t delay = std::max(delaySamples, 0);
+    action.SetDelaySamples(delay);
+    // An action within the look-ahead runs at once and is not left to pause.
+    const bool waits = static_cast<uint32_t>(delay / CSxContinuousPBI::kFrameSamples) > g_pAudioMgr->LookAhead();
+    action.SetPauseCount(waits ? 0 : pauseCount);
+    pending->action = &action;
+    pending->playingID = playingID;
+    pending->gameObject = gameObj ? gameObj->ID() : SxAllGameObjects;
+    g_pAudioMgr->EnqueueOrExecuteAction(pending);
+    if (waits) g_pAudioMgr->PausePendingAction(pending, pauseCount);
+    return true;
 }
 
 }  // namespace SX

@@ -32,6 +32,8 @@ public:
     void SetDelaySamples(int32_t samples) { SetSxPropInt(SxProp_DelayTime, samples, 0, 0); }
     // The next item's instances join the voice of the sequence's current one.
     void SetContinuousSequence(uint32_t sequence) { m_continuousSequence = sequence; }
+    // The pauses of the chain the next item starts under.
+    void SetPauseCount(uint32_t pauses) { m_pauseCount = pauses; }
 
     SXRESULT Execute(SxPendingAction& pending) override;
     // A node stopped while this waits. True when the pending action is to be dropped: every
@@ -54,7 +56,15 @@ private:
     CSxPBI* m_previous = nullptr;
     SxFadeParams m_fadeOut;
     uint32_t m_continuousSequence = 0;
+    uint32_t m_pauseCount = 0;
 };
+
+// Hands the action of a chain's next item, due after the delay, to the audio manager for the
+// game object. Under a paused chain, an item that waits is held by the chain's pauses at once
+// (its resumes release it) and one due at once starts paused. False when memory fails: the
+// action is not used.
+bool SxScheduleChainItem(CSxActionPlayAndContinue& action, SxPlayingID playingID, CSxRegisteredObj* gameObj,
+                         int32_t delaySamples, uint32_t pauseCount);
 
 // A continuous request whose item could not play (and made no instance that goes on with the
 // chain): the next item the chain's levels give, from the lowest up, is scheduled after the

@@ -20,7 +20,7 @@ CSxContinuousPBI::CSxContinuousPBI(CSxSoundBase* node, CSxSource* source, const 
     if (params.continueList) {
         m_list = params.continueList;
         m_list->AddRef();
-        m_list->AddInstance();
+        m_list->NoteInstance();
     }
     m_instigator = params.instigator;
     if (m_instigator) m_instigator->AddRef();
@@ -37,17 +37,21 @@ CSxContinuousPBI::~CSxContinuousPBI() {
 
 void CSxContinuousPBI::ReleaseList() {
     if (!m_list) return;
-    m_list->RemoveInstance();
     m_list->Release();
     m_list = nullptr;
 }
 
-void CSxContinuousPBI::PrepareNextItem() {
+void CSxContinuousPBI::PrepareNextItem(bool early) {
     if (m_prepared) return;
-    m_prepared = true;
-    if (!m_list) return;
+    if (!m_list) {
+        m_prepared = true;
+        return;
+    }
     SxUniqueID childID = 0;
-    CSxRanSeqCntr* container = m_list->SelectNext(GameObj(), m_history, childID);
+    bool deferred = false;
+    CSxRanSeqCntr* container = SxContinueList::SelectNext(m_list, GameObj(), m_history, childID, early, deferred);
+    if (deferred) return;
+    m_prepared = true;
     if (!container) {
         ReleaseList();
         return;
@@ -65,33 +69,25 @@ uint32_t s_lastSequence = 0;
 }  // namespace
 
 bool CSxContinuousPBI::Schedule(int32_t delaySamples, const SxFadeParams& fadeIn, bool fadeOutThis,
-                                const SxFadeParams& fadeOut, uint32_t continuousSequence, bool pauseWaiting) {
+                                const SxFadeParams& fadeOut, uint32_t continuousSequence) {
     if (!g_pAudioMgr || !m_list || m_nextItem == 0) return false;
     CSxActionPlayAndContinue* action = CSxActionPlayAndContinue::Create(m_list);
-    auto* pending = action ? SxNew<SxPendingAction>(g_DefaultPoolId) : nullptr;
-    if (!pending) {
-        if (action) action->Release();
-        return false;
-    }
+    if (!action) return false;
     action->SetElementID(m_nextItem);
     action->SetHistory(m_history);
     action->SetInstigator(m_instigator);
     action->SetFadeIn(fadeIn);
-    action->SetDelaySamples(std::max(delaySamples, 0));
     action->SetContinuousSequence(continuousSequence);
     if (fadeOutThis) action->SetPreviousInstance(this, fadeOut);
-    pending->action = action;
-    pending->playingID = PlayingID();
-    pending->gameObject = GameObj() ? GameObj()->ID() : SxAllGameObjects;
     m_nextItem = 0;
     m_scheduled = true;
     // The list goes to the action first: an item due at once is played now, and its instance
     // takes the list over.
     ReleaseList();
-    // An action within the look-ahead runs at once and is not left to pause.
-    const bool waits = static_cast<uint32_t>(std::max(delaySamples, 0) / kFrameSamples) > g_pAudioMgr->LookAhead();
-    g_pAudioMgr->EnqueueOrExecuteAction(pending);
-    if (pauseWaiting && waits) g_pAudioMgr->PausePendingAction(pending, PauseCount());
+    if (!SxScheduleChainItem(*action, PlayingID(), GameObj(), delaySamples, PauseCount())) {
+        action->Release();
+        return false;
+    }
     // Kept while the action may still stop this instance, so that it can forget it.
     if (fadeOutThis && !m_action)
         m_action = action;
@@ -101,9 +97,8 @@ bool CSxContinuousPBI::Schedule(int32_t delaySamples, const SxFadeParams& fadeIn
 }
 
 void CSxContinuousPBI::NotifyTimeLeft(float timeLeftMs) {
-    // Among several instances of one item, the end of the last one decides.
-    if (!m_list || m_scheduled || IsStopping() || IsStopRequested() || m_list->InstanceCount() > 1) return;
-    PrepareNextItem();
+    if (!m_list || m_scheduled || IsStopping() || IsStopRequested()) return;
+    PrepareNextItem(true);
     if (m_nextItem == 0) return;
     switch (m_transition) {
         case Transition_Crossfade:
@@ -125,7 +120,7 @@ void CSxContinuousPBI::NotifyTimeLeft(float timeLeftMs) {
                             static_cast<int32_t>(StartFrameOffset());
             if (g_pAudioMgr && static_cast<uint32_t>(delay / kFrameSamples) <= g_pAudioMgr->LookAhead())
                 delay -= kFrameSamples;
-            Schedule(delay, SxFadeParams(), false, SxFadeParams(), 0, true);
+            Schedule(delay, SxFadeParams(), false, SxFadeParams());
             return;
         }
         case Transition_SampleAccurate:
@@ -143,10 +138,9 @@ void CSxContinuousPBI::NotifyTimeLeft(float timeLeftMs) {
 }
 
 void CSxContinuousPBI::Term(bool initFailed) {
-    // Other instances of the same item still play: the last of them goes on with the chain.
     // An engine that terminates ends its chains with their instances.
-    if (m_list && !m_scheduled && m_list->InstanceCount() == 1 && !CSxURenderer::IsTerminating()) {
-        PrepareNextItem();
+    if (m_list && !m_scheduled && !CSxURenderer::IsTerminating()) {
+        PrepareNextItem(false);
         const bool crossfade = m_transition == Transition_Crossfade || m_transition == Transition_CrossfadePower;
         CSxIndexable* next =
             m_nextItem && g_pObjectIndex ? g_pObjectIndex->GetPtrAndAddRef(SxIndex_Node, m_nextItem) : nullptr;
@@ -162,7 +156,7 @@ void CSxContinuousPBI::Term(bool initFailed) {
                 delay = static_cast<int32_t>((lookAhead + 10) * kFrameSamples);
                 if (m_transition == Transition_Delay) delay = std::max(delay, transition);
             }
-            Schedule(delay, SxFadeParams(), false, SxFadeParams(), 0, m_transitionMs != 0.0f && !crossfade);
+            Schedule(delay, SxFadeParams(), false, SxFadeParams());
         }
         if (next) next->Release();
     }
@@ -178,17 +172,19 @@ void CSxContinuousPBI::Term(bool initFailed) {
 void CSxContinuousPBI::PlayToEnd(SxUniqueID breakerID) {
     m_nextItem = 0;
     m_prepared = false;
-    if (m_list && m_list->BrokenBy() == breakerID && breakerID != 0) return CSxPBI::PlayToEnd(breakerID);
-    if (m_list) m_list->SetBrokenBy(breakerID);
+    // The levels up to the breaking node's go; a switch or layer container's level lets the
+    // chain above it go as well.
     while (m_list) {
         SxContinueListItem* item = m_list->Last();
         if (!item) {
             ReleaseList();
             break;
         }
-        const bool found = item->container->ID() == breakerID;
-        SxCutHistoryToContinuous(m_history);
-        if (m_history.count) --m_history.count;
+        const bool found = item->Node()->ID() == breakerID;
+        if (item->container) {
+            SxCutHistoryToContinuous(m_history);
+            if (m_history.count) --m_history.count;
+        }
         m_list->RemoveLast();
         if (found) break;
     }

@@ -45,8 +45,9 @@ public:
     void SeekPercent(float fraction, bool snap) override;
 
     // Asks the chain's levels, from the lowest up, for the next child; a level with nothing
-    // left goes. Once per instance.
-    void PrepareNextItem();
+    // left goes. Once per instance; early (before the end), a switch or layer container on the
+    // way may leave it to the end.
+    void PrepareNextItem(bool early);
     SxUniqueID NextItem() const { return m_nextItem; }
     TransitionType Transition() const { return m_transition; }
     float TransitionDuration() const { return m_transitionMs; }
@@ -54,11 +55,10 @@ public:
 
 private:
     bool MaySeek() const;
-    // Makes the pending action of the next item; false when memory fails. With pauseWaiting, an
-    // action that waits (a frame or more) is paused at once by this instance's pauses, so that
-    // a paused chain stays paused.
+    // Makes the pending action of the next item; false when memory fails. The chain's pauses
+    // (this instance's) hold the item that waits, or the item due at once starts paused.
     bool Schedule(int32_t delaySamples, const SxFadeParams& fadeIn, bool fadeOutThis, const SxFadeParams& fadeOut,
-                  uint32_t continuousSequence = 0, bool pauseWaiting = false);
+                  uint32_t continuousSequence = 0);
     void ReleaseList();
 
     SxContinueList* m_list = nullptr;

@@ -59,26 +59,29 @@ SXRESULT CSxLayerCntr::SetInitialValues(const uint8_t* body, uint32_t size) {
 
 SXRESULT CSxLayerCntr::CanAddChild(CSxParameterNodeBase* child) {
     const SXRESULT accepted = SxContainerCanAddChild(*this, child);
-    return accepted == SX_Success ? CSxParentNode::CanAddChild(child) : accepted;
+    return accepted == SX_Success ? CSxMultiPlayNode::CanAddChild(child) : accepted;
 }
 
 void CSxLayerCntr::RemoveChild(CSxParameterNodeBase* child) {
     for (CSxLayer* layer : m_layers) layer->RemoveChildAssoc(child->ID());
-    CSxParentNode::RemoveChild(child);
+    CSxMultiPlayNode::RemoveChild(child);
 }
 
 SXRESULT CSxLayerCntr::Play(SxPBIParams& params) {
     // A child may leave the container while it plays: walk a copy.
     std::vector<CSxParameterNodeBase*> children;
     for (uint32_t i = 0; i < ChildCount(); ++i) children.push_back(Child(i));
+    SxContinueList* chain = TakeContinuationList(params);
+    SXRESULT result = SX_Success;
+    bool started = false;
     for (CSxParameterNodeBase* child : children) {
         child->AddRef();
-        SxPBIParams copy = params;
-        const SXRESULT result = child->Play(copy);
+        result = PlayChild(*child, params, children.size() > 1);
         child->Release();
-        if (result != SX_Success) return result;
+        if (result != SX_Success) break;
+        started = true;
     }
-    return SX_Success;
+    return chain ? EndContinuation(chain, started, params) : result;
 }
 
 void CSxLayerCntr::AddLayerParameters(const CSxParameterNodeBase* node, SxAudioSums& sums, uint32_t mask,

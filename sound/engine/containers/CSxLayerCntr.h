@@ -3,24 +3,25 @@
 // parameters and crossfades.
 #include <vector>
 
-#include "sound/engine/hierarchy/CSxParentNode.h"
+#include "sound/engine/containers/CSxMultiPlayNode.h"
 
 namespace SX {
 
 class CSxLayer;
 
-class CSxLayerCntr : public CSxParentNode {
+class CSxLayerCntr : public CSxMultiPlayNode {
 public:
     // Constructed and entered in the node table; null when memory fails.
     static CSxLayerCntr* Create(SxUniqueID id);
-    using CSxParentNode::CSxParentNode;
+    using CSxMultiPlayNode::CSxMultiPlayNode;
     ~CSxLayerCntr() override;
 
     // u32 ID, the common node block, the children, u32 layer count and each layer's body.
     SXRESULT SetInitialValues(const uint8_t* body, uint32_t size);
     SxNodeCategory NodeCategory() const override { return SxNodeCategory_Layer; }
     // Every child plays a copy of the request, in order; the first failure ends the play and
-    // is its result. With no children nothing plays and the play succeeds.
+    // is its result. With no children nothing plays and the play succeeds. Within a chain, the
+    // chain goes on after the last child to end, or at once when none started.
     SXRESULT Play(SxPBIParams& params) override;
     void RemoveChild(CSxParameterNodeBase* child) override;
 

@@ -168,7 +168,7 @@ uint32_t CSxSwitchCntr::CurrentValue(CSxRegisteredObj* gameObj) const {
 
 SXRESULT CSxSwitchCntr::CanAddChild(CSxParameterNodeBase* child) {
     const SXRESULT accepted = SxContainerCanAddChild(*this, child);
-    return accepted == SX_Success ? CSxParentNode::CanAddChild(child) : accepted;
+    return accepted == SX_Success ? CSxMultiPlayNode::CanAddChild(child) : accepted;
 }
 
 void CSxSwitchCntr::RemoveChild(CSxParameterNodeBase* child) {
@@ -177,7 +177,7 @@ void CSxSwitchCntr::RemoveChild(CSxParameterNodeBase* child) {
     m_childParams.erase(std::remove_if(m_childParams.begin(), m_childParams.end(),
                                        [&](const ChildParams& p) { return p.nodeID == id; }),
                         m_childParams.end());
-    CSxParentNode::RemoveChild(child);
+    CSxMultiPlayNode::RemoveChild(child);
 }
 
 // --- preparation ---
@@ -216,9 +216,10 @@ SXRESULT CSxSwitchCntr::Play(SxPBIParams& params) {
         if (params.gameObj) params.gameObj->AddRef();
         if (g_pPlayingMgr) g_pPlayingMgr->AddPendingCount(params.playingID);
     }
+    SxContinueList* chain = TakeContinuationList(params);
     uint32_t value = CurrentValue(params.gameObj);
     const std::vector<SxUniqueID>* list = ListFor(value);
-    if (!list) return SX_Fail;
+    if (!list) return chain ? EndContinuation(chain, false, params) : SX_Fail;
     uint32_t history[2];
     CSxRegisteredObj::FindSwitch(params.gameObj, ID(), history);
     if (history[0] != value || history[1] == 0) {
@@ -240,12 +241,13 @@ SXRESULT CSxSwitchCntr::Play(SxPBIParams& params) {
         if (params.continuousSequence && started) continue;
         CSxParameterNodeBase* child = FindNode(childID);
         if (!child) continue;
-        SxPBIParams copy = params;
-        result = child->Play(copy);
+        // The one child of a sample-accurate item goes on with the chain itself, so that its
+        // start schedules the next item.
+        result = PlayChild(*child, params, children.size() > 1 && !params.continuousSequence);
         child->Release();
         started = started || result == SX_Success;
     }
-    return result;
+    return chain ? EndContinuation(chain, started, params) : result;
 }
 
 // --- actions ---
@@ -261,7 +263,7 @@ void CSxSwitchCntr::DropFollowed(size_t index) {
 
 SXRESULT CSxSwitchCntr::ExecuteAction(const SxActionParams& params) {
     ApplyToFollowed(params);
-    return CSxParentNode::ExecuteAction(params);
+    return CSxMultiPlayNode::ExecuteAction(params);
 }
 
 void CSxSwitchCntr::ExecuteOnAllFollowed(const SxActionParams& params, const std::vector<SxUniqueID>& exceptions) {

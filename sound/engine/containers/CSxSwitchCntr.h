@@ -7,14 +7,14 @@
 #include <cstdint>
 #include <vector>
 
-#include "sound/engine/hierarchy/CSxParentNode.h"
+#include "sound/engine/containers/CSxMultiPlayNode.h"
 #include "sound/engine/rtpc/ISxRTPCSubscriber.h"
 #include "sound/engine/states/CSxPreparationAware.h"
 #include "sound/engine/states/ISxStateListeners.h"
 
 namespace SX {
 
-class CSxSwitchCntr : public CSxParentNode,
+class CSxSwitchCntr : public CSxMultiPlayNode,
                       public ISxSwitchSubscriber,
                       public ISxStateListener,
                       public CSxPreparationAware {
@@ -27,7 +27,7 @@ public:
 
     // Constructed and entered in the node table; null when memory fails.
     static CSxSwitchCntr* Create(SxUniqueID id);
-    using CSxParentNode::CSxParentNode;
+    using CSxMultiPlayNode::CSxMultiPlayNode;
     ~CSxSwitchCntr() override;
 
     // u32 ID, the common node block, u32 group, u32 group type, u32 default switch, u8
@@ -36,7 +36,8 @@ public:
     SxNodeCategory NodeCategory() const override { return SxNodeCategory_Switch; }
     // Plays the children of the current value (or of the default switch) for the request's
     // game object; the result of the last child's play, 2 when none was played. An item of a
-    // sample-accurate chain joins with one child only: the first that starts.
+    // sample-accurate chain joins with one child only: the first that starts. Within a chain,
+    // the chain goes on after the last child to end, or at once when none started.
     SXRESULT Play(SxPBIParams& params) override;
     // Without game-sync preparation every child; with it, the children of the group's
     // prepared values, following the values prepared and unprepared until the last
@@ -54,7 +55,9 @@ public:
     uint32_t GroupID() const { return m_groupID; }
     GroupType GroupKind() const { return m_groupType; }
     uint32_t DefaultSwitch() const { return m_defaultSwitch; }
-    bool IsContinuousValidation() const { return m_continuousValidation; }
+    // A chain that goes through the container waits there once its children end: the group
+    // decides what plays next.
+    bool IsContinuousValidation() const override { return m_continuousValidation; }
     // The child IDs of a value; null when it has no list.
     const std::vector<SxUniqueID>* ChildrenOf(uint32_t switchID) const;
     uint8_t ChildFlags(SxUniqueID childID) const;

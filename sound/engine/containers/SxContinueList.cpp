@@ -1,18 +1,43 @@
 #include "sound/engine/containers/SxContinueList.h"
 
+#include "sound/engine/containers/CSxContinuousPBI.h"
+#include "sound/engine/containers/CSxMultiPlayNode.h"
 #include "sound/engine/containers/SxContainerInfo.h"
 #include "sound/engine/memory/SxMemoryMgr.h"
 
 namespace SX {
+
+CSxParameterNodeBase* SxContinueListItem::Node() const {
+    if (container) return container;
+    return multiPlay;
+}
 
 void SxCutHistoryToContinuous(SxPlayHistory& history) {
     while (history.count > 0 && !(history.count <= 32 && (history.continuousMask >> (history.count - 1)) & 1))
         --history.count;
 }
 
-CSxRanSeqCntr* SxContinueList::SelectNext(CSxRegisteredObj* gameObj, SxPlayHistory& history, SxUniqueID& childID) {
+CSxRanSeqCntr* SxContinueList::SelectNext(SxContinueList*& list, CSxRegisteredObj* gameObj, SxPlayHistory& history,
+                                          SxUniqueID& childID, bool early, bool& deferred) {
+    deferred = false;
     SxCutHistoryToContinuous(history);
-    while (SxContinueListItem* item = Last()) {
+    while (list) {
+        SxContinueListItem* item = list->Last();
+        if (!item) return nullptr;
+        if (item->multiPlay) {
+            // The other children of the container may still play: only a chain above that
+            // starts its items at a rate moves on before this one's end.
+            const SxContinueListItem* above = early ? item->outer->Last() : nullptr;
+            if (early && !(above && above->container &&
+                           above->container->TransitionMode() == CSxContinuousPBI::Transition_TriggerRate)) {
+                deferred = true;
+                return nullptr;
+            }
+            SxContinueList* outer = list->HandOver();
+            list->Release();
+            list = outer;
+            continue;
+        }
         uint16_t position;
         if (CSxParameterNodeBase* child = item->container->SelectContinuousChild(gameObj, position, childID, *item)) {
             child->Release();
@@ -21,16 +46,14 @@ CSxRanSeqCntr* SxContinueList::SelectNext(CSxRegisteredObj* gameObj, SxPlayHisto
         }
         if (history.count) --history.count;
         SxCutHistoryToContinuous(history);
-        RemoveLast();
+        list->RemoveLast();
     }
     return nullptr;
 }
 
 SxContinueList* SxContinueList::Create() { return SxNew<SxContinueList>(g_DefaultPoolId); }
 
-SxContinueList::~SxContinueList() {
-    while (m_items.Length()) RemoveLast();
-}
+SxContinueList::~SxContinueList() { Clear(); }
 
 void SxContinueList::Release() {
     if (m_refCount.fetch_sub(1, std::memory_order_acq_rel) == 1) SxDelete(g_DefaultPoolId, this);
@@ -44,11 +67,37 @@ SxContinueListItem* SxContinueList::Append(CSxRanSeqCntr* container) {
     return Last();
 }
 
+SxContinueListItem* SxContinueList::AppendMultiPlay(CSxMultiPlayNode* node, SxContinueList* outer) {
+    SxContinueListItem item;
+    item.multiPlay = node;
+    item.outer = outer;
+    if (!m_items.AddLast(item)) return nullptr;
+    node->AddRef();
+    node->AddContinuationList(outer);
+    return Last();
+}
+
+SxContinueList* SxContinueList::HandOver() {
+    const SxContinueListItem item = m_items[m_items.Length() - 1];
+    m_items.Erase(m_items.Length() - 1);
+    SxContinueList* outer = item.multiPlay->RemoveContinuationList(item.outer);
+    item.multiPlay->Release();
+    return outer;
+}
+
 void SxContinueList::RemoveLast() {
     SxContinueListItem item = m_items[m_items.Length() - 1];
     m_items.Erase(m_items.Length() - 1);
     if (item.state) item.state->Destroy();
     if (item.container) item.container->Release();
+    if (item.multiPlay) {
+        item.multiPlay->UnregisterContinuationList(item.outer);
+        item.multiPlay->Release();
+    }
+}
+
+void SxContinueList::Clear() {
+    while (m_items.Length()) RemoveLast();
 }
 
 }  // namespace SX

@@ -42,7 +42,8 @@ CSxPBI::CSxPBI(CSxSoundBase* node, CSxSource* source, const SxPBIParams& params,
       m_priority(priority),
       m_sequence(CSxURenderer::NextSequenceNumber()),
       m_continuousSequence(params.continuousSequence),
-      m_motion(params.forFeedback != 0) {
+      m_motion(params.forFeedback != 0),
+      m_pauseCount(params.pauseCount) {
     m_history.count = params.history.count;
     std::copy(std::begin(params.history.positions), std::end(params.history.positions), m_history.positions);
     if (m_gameObj) m_gameObj->AddRef();

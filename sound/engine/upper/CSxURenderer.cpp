@@ -211,7 +211,8 @@ SXRESULT CSxURenderer::Play(CSxSoundBase* node, CSxSource* source, SxPBIParams& 
         return SX_Fail;
     }
     instance->SetSampleOffset(params.sampleOffset);
-    AddAndStartPBI(instance, params.fade, params.playMode);
+    // The item of a paused chain starts paused, for as many resumes as the chain needs.
+    AddAndStartPBI(instance, params.fade, instance->PauseCount() ? 1 : params.playMode);
     return SX_Success;
 }
 

@@ -38,6 +38,7 @@ struct SxPBIParams {
     uint8_t firstPlay = 0;
     SxContinueList* continueList = nullptr;  // the chain's list, borrowed (whoever keeps it adds a reference)
     uint32_t continuousSequence = 0;         // joined sample-accurately to the instance before; 0: none
+    uint32_t pauseCount = 0;                 // pauses of a chain its next item starts under (paused when not 0)
 };
 
 // What stop, pause, resume, break and seek actions hand to a node.

@@ -8,8 +8,10 @@
 #include "SxTimedVoices.h"
 #include "platform/os/Random.h"
 #include "sound/engine/containers/CSxContinuousPBI.h"
+#include "sound/engine/containers/CSxLayerCntr.h"
 #include "sound/engine/containers/CSxPlayList.h"
 #include "sound/engine/containers/CSxRanSeqCntr.h"
+#include "sound/engine/containers/CSxSwitchCntr.h"
 #include "sound/engine/hierarchy/CSxSoundBase.h"
 #include "sound/engine/transitions/SxTimingSettings.h"
 #include "sound/engine/upper/CSxLEngineCmds.h"
@@ -303,6 +305,25 @@ TEST_F(ContinuousChain, PausingTheChainHoldsTheItemThatWaits) {
     EXPECT_LE(voices.voices[1].startFrame, resumed + FramesOf(24000) - 3);
 }
 
+TEST_F(ContinuousChain, AnItemEndingUnderAPauseHoldsItsSuccessorUntilTheResume) {
+    // Sound 1 plays to its end under a pause that fades out over 200 ms; sound 2 is scheduled,
+    // for after the frames in flight, by a paused chain.
+    LoadNodes({RanSeqRecord(50, Sequence({1, 2}, 1))});
+    SoundEngine::PostEvent(100, kObject);
+    Frames(2);
+    SoundEngine::ExecuteActionOnEvent(100, SxActionOnEvent_Pause, kObject, 200);
+    Frames(30);
+    ASSERT_EQ(voices.Order(), (std::vector<SxUniqueID>{1}));
+    EXPECT_TRUE(voices.voices[0].finished);
+    EXPECT_EQ(g_pAudioMgr->PausedCount(), 1u) << "held from its scheduling";
+    const uint32_t resumed = g_uSxAudioFrameCounter;
+    SoundEngine::ExecuteActionOnEvent(100, SxActionOnEvent_Resume, kObject);
+    Frames(30);
+    ASSERT_EQ(voices.Order(), (std::vector<SxUniqueID>{1, 2}));
+    EXPECT_EQ(voices.voices[1].startFrame, resumed + FramesOf((g_pAudioMgr->LookAhead() + 10) * 1024))
+        << "the whole wait runs after the resume";
+}
+
 TEST_F(ContinuousChain, ItemsOfOverlappingChainsCannotBeSought) {
     // A seek would move the item away from the time its successor was scheduled for.
     struct Case {
@@ -340,6 +361,134 @@ TEST_F(ContinuousChain, ALayerContainerInTheChainGoesOnAfterItsLongestChild) {
     EXPECT_EQ(voices.voices[2].startFrame, lastEnd + FramesOf((g_pAudioMgr->LookAhead() + 10) * 1024))
         << "the next item waits for the last child of the layers";
     EXPECT_EQ(g_pAudioMgr->PendingCount(), 0u);
+}
+
+TEST_F(ContinuousChain, ChainsOfTheChildrenOfALayerContainerHandTheOuterChainOnFromTheLastToEnd) {
+    // Chain 50 plays layer container 60 (chain 40 of sounds 1 and 2, and sound 4), then sound 3.
+    struct Case {
+        float sound4Ms;
+        SxUniqueID last;  // the child whose end the outer chain waits for
+    };
+    for (const Case c : {Case{50.0f, 2}, Case{1000.0f, 4}}) {
+        SCOPED_TRACE(c.sound4Ms);
+        voices.voices.clear();
+        voices.lengths = {{1, 100.0f}, {2, 100.0f}, {4, c.sound4Ms}};
+        LoadNodes({RanSeqRecord(40, Sequence({1, 2}, 1)),
+                   bw::Record(SxHirc_Layer, bw::LayerContainerBody(60, bw::NodeBase(), {40, 4}, {})),
+                   RanSeqRecord(50, Sequence({60, 3}, 1))});
+        SoundEngine::PostEvent(100, kObject);
+        Frames(120);
+        std::map<SxUniqueID, const sxtest::TimedVoices::Voice*> by;
+        for (const auto& voice : voices.voices) by[voice.node] = &voice;
+        ASSERT_EQ(voices.voices.size(), 4u) << "each item once";
+        ASSERT_EQ(by.size(), 4u);
+        EXPECT_EQ(by[1]->startFrame, by[4]->startFrame) << "the layers start together";
+        EXPECT_EQ(by[2]->startFrame, by[1]->endFrame + FramesOf((g_pAudioMgr->LookAhead() + 10) * 1024));
+        EXPECT_EQ(by[3]->startFrame, by[c.last]->endFrame + FramesOf((g_pAudioMgr->LookAhead() + 10) * 1024));
+        EXPECT_EQ(Find<CSxLayerCntr>(SxIndex_Node, 60)->ChainCount(), 0u);
+        EXPECT_EQ(ActiveCount(), 0u);
+        EXPECT_EQ(g_pAudioMgr->PendingCount(), 0u);
+        Unload();
+    }
+}
+
+TEST_F(ContinuousChain, ATriggerRateMovesOnFromALayerContainerAtItsRate) {
+    // Chain 50 plays layer container 60 (sounds 1 and 2 of 1000 ms), then sound 3, each item
+    // 100 ms after the one before starts.
+    voices.lengths = {{1, 1000.0f}, {2, 1000.0f}, {3, 1000.0f}};
+    LoadNodes({bw::Record(SxHirc_Layer, bw::LayerContainerBody(60, bw::NodeBase(), {1, 2}, {})),
+               RanSeqRecord(50, Sequence({60, 3}, 1, 5, 100.0f))});
+    SoundEngine::PostEvent(100, kObject);
+    Frames(30);
+    ASSERT_EQ(voices.Order(), (std::vector<SxUniqueID>{1, 2, 3}));
+    EXPECT_EQ(voices.voices[1].startFrame, voices.voices[0].startFrame);
+    EXPECT_EQ(voices.voices[2].startFrame - voices.voices[0].startFrame, FramesOf(4800));
+    EXPECT_EQ(ActiveCount(), 3u) << "the items overlap";
+}
+
+TEST_F(ContinuousChain, ACrossfadeWaitsForTheLastChildOfALayerContainer) {
+    // Chain 50 crossfades over 200 ms from layer container 60 (sounds 1 of 500 ms and 2 of
+    // 1000 ms) to sound 3: one child cannot fade the item out while the other plays on, so
+    // sound 3 starts when sound 2 ends.
+    voices.lengths = {{1, 500.0f}, {2, 1000.0f}};
+    LoadNodes({bw::Record(SxHirc_Layer, bw::LayerContainerBody(60, bw::NodeBase(), {1, 2}, {})),
+               RanSeqRecord(50, Sequence({60, 3}, 1, 1, 200.0f))});
+    SoundEngine::PostEvent(100, kObject);
+    Frames(80);
+    ASSERT_EQ(voices.Order(), (std::vector<SxUniqueID>{1, 2, 3}));
+    EXPECT_TRUE(voices.voices[0].finished && voices.voices[1].finished) << "neither child is faded out";
+    const uint32_t inFlight = FramesOf((g_pAudioMgr->LookAhead() + 10) * 1024);
+    EXPECT_EQ(voices.voices[2].startFrame, voices.voices[1].endFrame + inFlight);
+}
+
+TEST_F(ContinuousChain, AFollowingSwitchContainerHoldsTheChainItsChildrenEnd) {
+    // Chain 50 plays switch container 60 (value A: sounds 1 and 2), then sound 3. Following its
+    // group, the container keeps the chain once its children end; otherwise the chain goes on.
+    for (const bool following : {false, true}) {
+        SCOPED_TRACE(following);
+        voices.voices.clear();
+        bw::Switch sw;
+        sw.groupID = kGroup;
+        sw.defaultSwitch = kA;
+        sw.continuousValidation = following;
+        sw.children = {1, 2};
+        sw.switches = {{kA, {1, 2}}};
+        LoadNodes({bw::Record(SxHirc_Switch, bw::SwitchBody(60, bw::NodeBase(), sw)),
+                   RanSeqRecord(50, Sequence({60, 3}, 1))});
+        SoundEngine::PostEvent(100, kObject);
+        Frames(80);
+        EXPECT_EQ(voices.Order(), following ? (std::vector<SxUniqueID>{1, 2}) : (std::vector<SxUniqueID>{1, 2, 3}));
+        EXPECT_EQ(Find<CSxSwitchCntr>(SxIndex_Node, 60)->ChainCount(), 0u) << "the container lets the chain go";
+        EXPECT_EQ(ActiveCount(), 0u);
+        EXPECT_EQ(g_pAudioMgr->PendingCount(), 0u);
+        SoundEngine::StopAll();
+        Frames(2);
+        Unload();
+    }
+}
+
+TEST_F(ContinuousChain, ALayerContainerThatPlaysNothingGivesWayToTheNextItem) {
+    LoadNodes({bw::Record(SxHirc_Layer, bw::LayerContainerBody(60, bw::NodeBase(), {}, {})),
+               RanSeqRecord(50, Sequence({1, 60, 3}, 1))});
+    SoundEngine::PostEvent(100, kObject);
+    Frames(80);
+    ASSERT_EQ(voices.Order(), (std::vector<SxUniqueID>{1, 3}));
+    // Sound 1 ends, the layers' turn comes after the frames in flight, and sound 3 10 frames on.
+    EXPECT_EQ(voices.voices[1].startFrame,
+              voices.voices[0].endFrame + FramesOf(11264) + FramesOf(10 * 1024));
+    EXPECT_EQ(g_pAudioMgr->PendingCount(), 0u);
+}
+
+TEST_F(ContinuousChain, StoppingWithinALayerContainerOfAChain) {
+    // Chain 50 plays layer container 60 (chain 40 of sounds 1 and 2 with a 500 ms delay, and
+    // sound 4), then sound 3. Event 102 stops chain 40 while sound 2 waits, after sound 4 ended:
+    // the outer chain goes on. Stopping the layer container itself ends the whole chain.
+    struct Case {
+        SxUniqueID stopped;
+        std::vector<SxUniqueID> order;
+    };
+    for (const Case& c : {Case{40, {4, 1, 3}}, Case{60, {4, 1}}}) {
+        SCOPED_TRACE(c.stopped);
+        voices.voices.clear();
+        voices.lengths = {{1, 100.0f}, {4, 50.0f}};
+        LoadNodes({RanSeqRecord(40, Sequence({1, 2}, 1, 3, 500.0f)),
+                   bw::Record(SxHirc_Layer, bw::LayerContainerBody(60, bw::NodeBase(), {40, 4}, {})),
+                   RanSeqRecord(50, Sequence({60, 3}, 1)),
+                   bw::Record(SxHirc_Action, bw::ActionBody(203, 0x0103, c.stopped, {}, {}, bw::ActiveParams(4, {}))),
+                   bw::Record(SxHirc_Event, bw::EventBody(103, {203}))});
+        SoundEngine::PostEvent(100, kObject);
+        Frames(10);
+        ASSERT_EQ(voices.voices.size(), 2u);
+        ASSERT_TRUE(voices.voices[0].ended && voices.voices[1].ended);
+        ASSERT_EQ(g_pAudioMgr->PendingCount(), 1u) << "sound 2 waits for its delay";
+        EXPECT_EQ(Find<CSxLayerCntr>(SxIndex_Node, 60)->ChainCount(), 1u) << "held for sound 2";
+        SoundEngine::PostEvent(103, kObject);
+        Frames(60);
+        EXPECT_EQ(voices.Order(), c.order);
+        EXPECT_EQ(Find<CSxLayerCntr>(SxIndex_Node, 60)->ChainCount(), 0u);
+        EXPECT_EQ(g_pAudioMgr->PendingCount(), 0u);
+        Unload();
+    }
 }
 
 TEST_F(ContinuousChain, ASwitchItemGoesOnAfterTheLongestChildOfItsValue) {
