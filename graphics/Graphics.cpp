@@ -291,7 +291,8 @@ void Graphics_::Update(float dt) {
     PrepareScene(dt);
     UpdateParticleSystems(dt);
     device.BeginScene();
-    DrawScene();
+    shownSprites = ShownSprites();
+    if (!spritesHideScene) DrawScene();
     PostProcess();
     device.EndScene();
     device.Present();
@@ -313,7 +314,8 @@ void Graphics_::DrawScene() {
     SetFrameConstants();
     Camera* camera = GetActiveCamera();
     if (renderShadows) RenderShadowCascades();
-    if (reflectionQuality != 0) {
+    // Only reflective surfaces in the main view read the reflection: without one it is not drawn.
+    if (reflectionQuality != 0 && !scenes[kMainScene].reflective.empty()) {
         SetProjection(sharedEffect);
         if (camera)
             camera->SetReflectedViewConstants(sharedEffect);
@@ -331,8 +333,8 @@ void Graphics_::DrawScene() {
               renderShadows);
 }
 
-// One view: geometry buffer, lights, then the colour target from the sky (or the background)
-// through the materials, grass, reflective and transparent surfaces and the particles.
+// One view: geometry buffer, lights, then the colour target from the background through the
+// materials, the sky, grass, reflective and transparent surfaces and the particles.
 void Graphics_::ScenePass(Resource::RenderBuffer* color, Resource::RenderBuffer* geometry,
                           Resource::RenderBuffer* light, Scene& scene, const SD::Mtx44& view, bool mainView,
                           bool shadows) {
@@ -361,18 +363,16 @@ void Graphics_::ScenePass(Resource::RenderBuffer* color, Resource::RenderBuffer*
         geometry->Unbind();
     }
 
-    if (skyEnabled) {
-        DrawSky(color);
-    } else {
-        color->Bind();
-        Clear(true, backgroundColor.x, backgroundColor.y, backgroundColor.z, 0.0f);
-        color->Unbind();
-    }
     sharedEffect->SetTexture("lightBuffer", light);
-
     color->Bind();
+    Clear(true, backgroundColor.x, backgroundColor.y, backgroundColor.z, 0.0f);
     DrawTerrain("Material");
     DrawBatches("Material", scene.opaque);
+    color->Unbind();
+    // After the opaque surfaces, which hide most of it, and before what blends over it.
+    if (skyEnabled) DrawSky(color);
+
+    color->Bind();
     DrawGrass("InstancedGrass", scene.grass, &scene.grassOwners);
     if (mainView) DrawReflective("Reflective", scene.reflective);
     DrawTransparent(scene.transparent);

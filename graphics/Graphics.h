@@ -349,6 +349,8 @@ public:
     void RenderLightPrePass(RenderTarget* lightTarget, Resource::RenderBuffer* geometry, const SD::Mtx44& view,
                             const std::vector<Light*>& lights, bool shadows);
 
+    // The sky sphere on the far plane of the target: it shows only where the depth surface
+    // was left cleared.
     void DrawSky(RenderTarget* target);
 
     // Grass: the visible instances of a view, through "grass" with the technique named, in
@@ -384,6 +386,7 @@ public:
     // Post-processing: glow and depth of field on the scene buffer, sprites, the copy into the
     // back buffer's render area, then the texts.
     void PostProcess();
+    // Both passes step by the source's texels, whatever the size of the other two buffers.
     void Blur(Resource::RenderBuffer* source, Resource::RenderBuffer* intermediate, Resource::RenderBuffer* destination);
     void DownScale(Resource::RenderBuffer* source, Resource::RenderBuffer* destination);
     void BlendAdditive(Resource::RenderBuffer* source, RenderTarget* destination);
@@ -402,7 +405,18 @@ public:
     SpriteList& GetSpriteList() { return spriteList; }
     UISpriteList& GetUISpriteList() { return uiSpriteList; }
     TextList& GetTextList() { return textList; }
-    // The UI sprites into the scene buffer, ordered by the z of their owners.
+    // A UI sprite of the frame with the texture it draws (null when that is not loaded).
+    struct ShownSprite {
+        UISprite* sprite;
+        Resource::iTexture* texture;
+    };
+    // The UI sprites that show this frame, ordered by the z of their owners: the visible ones
+    // from the last that hides the whole render area on. Sets whether such a sprite hides the
+    // scene, which the frame then skips.
+    std::vector<ShownSprite> ShownSprites();
+    bool SpritesHideScene() const { return spritesHideScene; }
+    // The sprites chosen at the start of the frame into the scene buffer; one whose texture is
+    // not loaded is skipped and said once.
     void DrawSprites();
     // The world matrix (column vectors) of a UI sprite on a render area.
     static SD::Mtx44 SpriteWorld(const SD::Vec3& position, float rotation, float scaleX, float scaleY,
@@ -532,6 +546,8 @@ private:
 
     SpriteList spriteList;
     UISpriteList uiSpriteList;
+    std::vector<ShownSprite> shownSprites;
+    bool spritesHideScene = false;
     TextList textList;
 
     // Meshes and buffers of the passes.
@@ -558,6 +574,7 @@ private:
 
     // Post-processing buffers; the geometry buffer stands for the depth image.
     Resource::RenderBuffer* dofWork = nullptr;
+    Resource::RenderBuffer* dofBlurWork = nullptr;
     Resource::RenderBuffer* dofBlurred = nullptr;
     Resource::RenderBuffer* glowBuffer = nullptr;
     Resource::RenderBuffer* quarter[3] = {nullptr, nullptr, nullptr};

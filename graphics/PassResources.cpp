@@ -31,7 +31,9 @@ void Graphics_::CreatePassResources() {
 
     for (Resource::RenderBuffer*& map : shadowMaps) map = manager->CreateRenderBuffer();
     dofWork = manager->CreateScaledRenderBuffer(1.0f, 1.0f);
-    dofBlurred = manager->CreateScaledRenderBuffer(1.0f, 1.0f);
+    // The far field's blur is soft: half the size, filtered up by the mix, shows the same.
+    dofBlurWork = manager->CreateScaledRenderBuffer(0.5f, 0.5f);
+    dofBlurred = manager->CreateScaledRenderBuffer(0.5f, 0.5f);
     glowBuffer = manager->CreateScaledRenderBuffer(0.5f, 0.5f);
     for (Resource::RenderBuffer*& buffer : quarter) buffer = manager->CreateScaledRenderBuffer(0.25f, 0.25f);
     for (Resource::RenderBuffer*& buffer : sixteenth) buffer = manager->CreateScaledRenderBuffer(0.0625f, 0.0625f);

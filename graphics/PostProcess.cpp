@@ -103,7 +103,8 @@ platform::gfx::Rect Graphics_::FinalRectangle(uint32_t width, uint32_t height, u
 
 void Graphics_::PostProcess() {
     platform::gfx::Device* d = device.GetDevice();
-    if (!noPostProcess) {
+    // Under a sprite that hides the whole scene the chain would work on what never shows.
+    if (!noPostProcess && !spritesHideScene) {
         d->SetVertexDeclaration(meshDeclaration);
         if (renderBloom) {
             if (Resource::Effect* blur = GetEffect("blur")) {
@@ -119,7 +120,7 @@ void Graphics_::PostProcess() {
             }
         }
         if (renderDepthOfField) {
-            Blur(mainColor, dofWork, dofBlurred);
+            Blur(mainColor, dofBlurWork, dofBlurred);
             float focal = 0.0f;
             SD::GameObject* player = SD::Factory_::GetGameObjectByName("Player");
             Camera* camera = GetActiveCamera();

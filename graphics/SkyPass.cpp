@@ -1,5 +1,5 @@
-// The sky: the view's colour target cleared to the background colour, then the sky sphere
-// around the viewer with the four seasonal textures that the sky effect blends.
+// The sky: the sky sphere around the viewer with the four seasonal textures that the sky effect
+// blends, on the far plane where the view's opaque surfaces left the depth cleared.
 #include "graphics/Graphics.h"
 #include "graphics/resources/Effect.h"
 #include "graphics/resources/Mesh.h"
@@ -19,7 +19,6 @@ void Graphics_::DrawSky(RenderTarget* target) {
         BindTarget(target, sky);
     else
         target->Bind();
-    Clear(true, backgroundColor.x, backgroundColor.y, backgroundColor.z, 0.0f);
     if (sky) {
         sky->SetTechnique("draw_transition_sky");
         SD::Mtx44 world = SD::Mtx44::Identity();

@@ -37,6 +37,50 @@ SD::Mtx44 Graphics_::SpriteWorld(const SD::Vec3& position, float rotation, float
     return world;
 }
 
+namespace {
+
+// Whether the quad of the world matrix, unturned, covers the render area centred on the origin.
+bool CoversArea(const SD::Mtx44& world, float width, float height) {
+    if (world(0, 1) != 0.0f || world(1, 0) != 0.0f) return false;
+    const float halfWidth = std::fabs(world(0, 0)) / 2.0f, halfHeight = std::fabs(world(1, 1)) / 2.0f;
+    return world(0, 3) - halfWidth <= -width / 2.0f && world(0, 3) + halfWidth >= width / 2.0f &&
+           world(1, 3) - halfHeight <= -height / 2.0f && world(1, 3) + halfHeight >= height / 2.0f;
+}
+
+SD::Mtx44 WorldOf(const UISprite& sprite, const Resource::iTexture& texture, float width, float height) {
+    SD::Transform& transform = sprite.GetOwner()->GetTransform();
+    return Graphics_::SpriteWorld(transform.GetPos(), transform.GetRotateZ(), transform.GetScaleX(),
+                                  transform.GetScaleY(), sprite.GetAnchor(), static_cast<float>(texture.GetWidth()),
+                                  static_cast<float>(texture.GetHeight()), width, height);
+}
+
+}  // namespace
+
+std::vector<Graphics_::ShownSprite> Graphics_::ShownSprites() {
+    const auto width = static_cast<float>(renderWidth);
+    const auto height = static_cast<float>(renderHeight);
+    std::vector<UISprite*> ordered;
+    ordered.reserve(uiSpriteList.Size());
+    for (UISprite* sprite : uiSpriteList) ordered.push_back(sprite);
+    auto z = [](const UISprite* sprite) { return sprite->GetOwner() ? sprite->GetOwner()->GetTransform().GetPos().z : 0.0f; };
+    std::stable_sort(ordered.begin(), ordered.end(), [&z](UISprite* a, UISprite* b) { return z(a) < z(b); });
+    std::vector<ShownSprite> shown;
+    spritesHideScene = false;
+    for (UISprite* sprite : ordered) {
+        if (IsEqual(sprite->GetOpacity(), 0.0f) || !sprite->GetOwner()) continue;
+        Resource::iTexture* texture = FindTexture(sprite->GetTexture());
+        // Blended by its own alpha, an opaque texture at full opacity leaves nothing of what
+        // lies under it.
+        if (texture && sprite->GetOpacity() == 1.0f && texture->IsOpaque() &&
+            CoversArea(WorldOf(*sprite, *texture, width, height), width, height)) {
+            shown.clear();
+            spritesHideScene = true;
+        }
+        shown.push_back({sprite, texture});
+    }
+    return shown;
+}
+
 void Graphics_::DrawSprites() {
     const auto width = static_cast<float>(renderWidth);
     const auto height = static_cast<float>(renderHeight);
@@ -55,27 +99,18 @@ void Graphics_::DrawSprites() {
         effect->SetMatrix("view", SD::Mtx44::Identity());
         effect->SetMatrix("projection", projectionMatrix);
     }
-    std::vector<UISprite*> ordered;
-    ordered.reserve(uiSpriteList.Size());
-    for (UISprite* sprite : uiSpriteList) ordered.push_back(sprite);
-    auto z = [](const UISprite* sprite) { return sprite->GetOwner() ? sprite->GetOwner()->GetTransform().GetPos().z : 0.0f; };
-    std::stable_sort(ordered.begin(), ordered.end(), [&z](UISprite* a, UISprite* b) { return z(a) < z(b); });
-    for (UISprite* sprite : ordered) {
-        if (!effect || IsEqual(sprite->GetOpacity(), 0.0f) || !sprite->GetOwner()) continue;
-        Resource::iTexture* texture = FindTexture(sprite->GetTexture());
-        if (!texture) {
-            ReportMissingOnce("Texture", sprite->GetTexture());
+    for (const ShownSprite& shown : shownSprites) {
+        if (!effect) break;
+        const UISprite& sprite = *shown.sprite;
+        if (!shown.texture) {
+            ReportMissingOnce("Texture", sprite.GetTexture());
             continue;
         }
-        SD::Transform& transform = sprite->GetOwner()->GetTransform();
-        const SD::Mtx44 world = SpriteWorld(transform.GetPos(), transform.GetRotateZ(), transform.GetScaleX(),
-                                            transform.GetScaleY(), sprite->GetAnchor(),
-                                            static_cast<float>(texture->GetWidth()),
-                                            static_cast<float>(texture->GetHeight()), width, height);
-        const SD::Vec3& tint = sprite->GetTint();
-        effect->SetVector4("modColor", tint.x, tint.y, tint.z, sprite->GetOpacity());
+        const SD::Mtx44 world = WorldOf(sprite, *shown.texture, width, height);
+        const SD::Vec3& tint = sprite.GetTint();
+        effect->SetVector4("modColor", tint.x, tint.y, tint.z, sprite.GetOpacity());
         effect->SetMatrix("world", world.GetTransposed());
-        effect->SetTexture("txtr", texture);
+        effect->SetTexture("txtr", shown.texture);
         const unsigned passes = effect->Begin();
         DrawMesh(spriteQuad, effect, passes);
         effect->End();

@@ -34,7 +34,8 @@ out vec2 sky_uv;
 void sky_vertex() {
     vec3 around_eye = mat3(view) * (world * vec4(in_position.xyz, 1.0)).xyz;
     sky_uv = in_uv;
-    gl_Position = qv_position(projection * (translate_view * vec4(around_eye, 1.0)));
+    // On the far plane: drawn after the opaque surfaces, the sky fills only what they left.
+    gl_Position = qv_position((projection * (translate_view * vec4(around_eye, 1.0))).xyww);
 }
 #endif
 
@@ -54,8 +55,9 @@ end
 technique draw_transition_sky
 pass p0
 program sky_vertex sky_fragment
-state ZEnable off
+state ZEnable on
 state ZWriteEnable off
+state ZFunc lessequal
 state AlphaBlendEnable off
 state CullMode none
 state ColorWriteEnable 15

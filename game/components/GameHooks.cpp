@@ -5,6 +5,7 @@
 #include "game/components/Tombstones.h"
 #include "game/fireflies/Firefly.h"
 #include "game/fireflies/FireflyManager.h"
+#include "sound/engine/SxSoundEngine.h"
 #include "sound/system/GhostEngine.h"
 
 namespace QV {
@@ -40,6 +41,10 @@ void GameHooks::PostSound(const char* event) {
     SD::GhostEngine_* ghost = SD::GhostEngine_::Existing();
     SD::Manager* manager = ghost ? ghost->GetManager() : nullptr;
     if (manager && event) manager->PostEvent(event, SD::kDefaultSoundObject);
+}
+
+void GameHooks::PostTrigger(const char* trigger) {
+    if (trigger && SD::GhostEngine_::Existing()) SX::SoundEngine::PostTrigger(trigger, SX::SxAllGameObjects);
 }
 
 void GameHooks::PostSoundID(SD::GameObject* object, uint32_t event) {

@@ -41,25 +41,32 @@ void SeasonTransitionLogic::VSerialize(SD::IStream& stream, int version) {
     if (version == 0 || version == 1) stream.Serialize(season_, "Transition Season", "String");
 }
 
-bool SeasonTransitionLogic::Blend(SD::GameObject* player, float* blend) const {
+bool SeasonTransitionLogic::Touches(const SD::Vec3& at, float radius) const {
+    if (!GetOwner()) return false;
     SD::Transform& volume = GetOwner()->GetTransform();
-    auto* collider = static_cast<Gedankenexperiment::Collider*>(player->GetComponent(SD::CID_Collider));
-    const float playerRadius = collider ? collider->GetRadius() : 0.0f;
     const SD::Vec3 centre = volume.GetLocalPos();
-    const SD::Vec3 at = player->GetTransform().GetLocalPos();
     if (volumeType_ == kSphere) {
-        const float reach = volume.GetScale().x + playerRadius;
-        const float d2 = (centre - at).LengthSq();
-        if (!(reach * reach > d2)) return false;
-        const float radius = volume.GetScale().x;
-        *blend = radius > 0.0f ? std::clamp(std::sqrt(d2) / (2.0f * radius), 0.0f, 1.0f) : 0.0f;
-        return true;
+        const float reach = volume.GetScale().x + radius;
+        return reach * reach > (centre - at).LengthSq();
     }
     if (volumeType_ != kBox) return false;
     const SD::Vec3 half = volume.GetScale() * 0.5f;
-    const SD::Vec3 boxCentre = centre + volume.GetUp() * half.y;
-    if (!Gedankenexperiment::SphereTouchesOrientedBox(at, playerRadius, boxCentre, half, volume.GetOrient()))
-        return false;
+    return Gedankenexperiment::SphereTouchesOrientedBox(at, radius, centre + volume.GetUp() * half.y, half,
+                                                       volume.GetOrient());
+}
+
+bool SeasonTransitionLogic::Blend(SD::GameObject* player, float* blend) const {
+    SD::Transform& volume = GetOwner()->GetTransform();
+    auto* collider = static_cast<Gedankenexperiment::Collider*>(player->GetComponent(SD::CID_Collider));
+    const SD::Vec3 centre = volume.GetLocalPos();
+    const SD::Vec3 at = player->GetTransform().GetLocalPos();
+    if (!Touches(at, collider ? collider->GetRadius() : 0.0f)) return false;
+    if (volumeType_ == kSphere) {
+        const float radius = volume.GetScale().x;
+        *blend = radius > 0.0f ? std::clamp(std::sqrt((centre - at).LengthSq()) / (2.0f * radius), 0.0f, 1.0f) : 0.0f;
+        return true;
+    }
+    const SD::Vec3 half = volume.GetScale() * 0.5f;
     const SD::Vec3 across = volume.GetRight() * half.x;
     const float length = across.Length();
     if (length <= 0.0f) return false;

@@ -10,6 +10,7 @@
 #include "core/Vector.h"
 #include "engine/GameObjectHandle.h"
 #include "engine/UpdateComponent.h"
+#include "game/systems/SoundZones.h"
 #include "runtime/InterpolatorSystem.h"
 
 namespace QV {
@@ -18,15 +19,19 @@ constexpr SD::ComponentID kRainLogicID = static_cast<SD::ComponentID>(88);
 constexpr SD::ComponentID kMoonLogicID = static_cast<SD::ComponentID>(101);
 constexpr SD::ComponentID kSyncLogicID = static_cast<SD::ComponentID>(95);
 
-class SeasonTransitionLogic : public SD::IUpdateComponent {
+// A season volume is also one of the world's sound zones.
+class SeasonTransitionLogic : public SD::IUpdateComponent, public SoundZone {
 public:
     enum VolumeType { kSphere = 0, kBox = 1 };
 
     SeasonTransitionLogic() { SetID(SD::CID_SeasonTransitionLogic); }
+    ~SeasonTransitionLogic() override { RemoveSoundZone(this); }
     SD::ComponentID VGetID() const override { return SD::CID_SeasonTransitionLogic; }
     int VGetVersion() const override { return 1; }
+    void VInitialize(bool) override { AddSoundZone(this); }
     void VSerialize(SD::IStream& stream, int version) override;
     void VUpdate(float dt) override;
+    bool Touches(const SD::Vec3& at, float radius) const override;
 
     int GetVolumeType() const { return volumeType_; }
     const SD::SharedString& GetSeason() const { return season_; }

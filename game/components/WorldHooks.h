@@ -22,6 +22,9 @@ public:
 
     // Posts a sound event by name on the game's global sound object.
     virtual void PostSound(const char* event) { (void)event; NoteEmptyHook("WorldHooks::PostSound"); }
+    // Posts a music trigger by name to every sound object: the playing music answers it with its
+    // stinger.
+    virtual void PostTrigger(const char* trigger) { (void)trigger; NoteEmptyHook("WorldHooks::PostTrigger"); }
     // Posts a sound event by ID on an object's sound object (the global one for null).
     virtual void PostSoundID(SD::GameObject* object, uint32_t event) {
         NoteEmptyHook("WorldHooks::PostSoundID");

@@ -9,7 +9,9 @@
 #include "game/WorldCentre.h"
 #include "game/player/PlayerLogic.h"
 #include "game/systems/AudioLogic.h"
+#include "game/systems/SoundZones.h"
 #include "physics/Body.h"
+#include "physics/Collider.h"
 #include "runtime/Input.h"
 #include "runtime/InputCodes.h"
 #include "sound/engine/SxSoundEngine.h"
@@ -44,6 +46,7 @@ void GameSoundLogic::Init() {
         }
     }
     beat_ = syncEntry_ = false;
+    inZone_.clear();
     AudioLogic_::PostEvent("Play_Player_Wind", nullptr);
     AudioLogic_::PostEvent("Play_Epic_Strings", nullptr);
     SD::GhostEngine_* ghost = SD::GhostEngine_::Existing();
@@ -66,6 +69,31 @@ void GameSoundLogic::OnMusicCallback(SX::SxCallbackType type, SX::SxCallbackInfo
     if (!self) return;
     if (type == kBeat) self->beat_ = true;
     if (type == kSyncEntry) self->syncEntry_ = true;
+}
+
+void GameSoundLogic::SendZone(SX::SxGameObjectID object, bool inside, ZoneSends& sends) const {
+    sends[object] = inside;
+    const auto found = inZone_.find(object);
+    if (found != inZone_.end() && found->second == inside) return;
+    const SX::SxEnvironmentValue send{SX::SoundEngine::GetIDFromString(kZoneEnvironment), 1.0f};
+    SX::SoundEngine::SetGameObjectEnvironmentsValues(object, &send, inside ? 1 : 0);
+}
+
+void GameSoundLogic::SendZones(SD::GameObject* player) {
+    // Kept for the objects there are now only, so emitters that went are forgotten.
+    ZoneSends sends;
+    bool playerInside = false;
+    if (player) {
+        auto* collider = static_cast<Gedankenexperiment::Collider*>(player->GetComponent(SD::CID_Collider));
+        playerInside = InSoundZone(player->GetTransform().GetLocalPos(), collider ? collider->GetRadius() : 0.0f);
+    }
+    SendZone(AudioLogic_::kGlobalObject, playerInside, sends);
+    if (SD::GhostEngine_* ghost = SD::GhostEngine_::Existing())
+        for (const SD::SoundEmitter* emitter : ghost->Emitters())
+            if (emitter->object)
+                SendZone(ghost->SoundObjectID(emitter->object),
+                         InSoundZone(emitter->object->GetTransform().GetPos(), 0.0f), sends);
+    inZone_.swap(sends);
 }
 
 void GameSoundLogic::Update(float) {
@@ -94,6 +122,7 @@ void GameSoundLogic::Update(float) {
         }
         AudioLogic_::SetParameter(kDistanceParameter, (position - kWorldCentre).Length(), AudioLogic_::kAllObjects);
     }
+    SendZones(SD::Factory_::GetGameObjectByName("Player"));
     if (SD::GhostEngine_* ghost = SD::GhostEngine_::Existing()) ghost->SetDistanceParameter(kEngineDistanceParameter);
 }
 

@@ -5,7 +5,9 @@
 // callback arrives on the sound engine's thread and only marks that a beat or a sync entry came;
 // the next update, on the main thread, plays what waits for it.
 #include <atomic>
+#include <unordered_map>
 
+#include "sound/engine/SxTypes.h"
 #include "sound/engine/playing/SxCallbackTypes.h"
 #include "sound/system/IGhostSubsystem.h"
 
@@ -29,6 +31,8 @@ public:
     static constexpr uint32_t kSpeedParameter = 0x26341EDE;
     static constexpr uint32_t kDistanceParameter = 0x637D0C70;
     static constexpr uint32_t kEngineDistanceParameter = 0x2A2FAD34;
+    // The environment that the sounds made inside the world's sound zones send to.
+    static constexpr const char* kZoneEnvironment = "Zone_Reverb";
 
     ~GameSoundLogic() override;
     const char* GetName() const override { return "AudioLogic"; }
@@ -47,6 +51,12 @@ public:
     SD::GameObject* GetMusicObject() const { return music_; }
 
 private:
+    // The player's sounds (on the global object) and every emitter send to the zones' reverb
+    // while inside a zone; a send is set when it changes.
+    void SendZones(SD::GameObject* player);
+    using ZoneSends = std::unordered_map<SX::SxGameObjectID, bool>;
+    void SendZone(SX::SxGameObjectID object, bool inside, ZoneSends& sends) const;
+
     float tuning_ = 0.0f;
     SD::GameObject* music_ = nullptr;
     float rainLevel_ = 0.0f;
@@ -54,6 +64,7 @@ private:
     std::atomic<bool> beat_{false};
     std::atomic<bool> syncEntry_{false};
     bool callbacksQueued_ = false;
+    ZoneSends inZone_;
 };
 
 }  // namespace QV

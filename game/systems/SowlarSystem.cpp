@@ -398,6 +398,7 @@ void SowlarSystem_::EnterNextStage() {
     if (stage_ < 8) ActivateGroup(next, stage_ == 7);
     if (stage_ > 0) DeactivateGroup(current);
     AdvanceMoon();
+    GetWorldHooks().PostTrigger(kStoryTrigger);
     switch (stage_) {
         case 2:
             Start(weights_[0], kSeasonTuning.summerFirst);

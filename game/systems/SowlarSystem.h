@@ -28,6 +28,8 @@ class SowlarSystem_ : public SD::ISystem {
 public:
     enum Season { kSpring, kSummer, kFall, kWinter, kSeasonCount };
     static constexpr int kFinalStage = 9;
+    // The music trigger of every story step: the music rings its stinger on its next beat.
+    static constexpr const char* kStoryTrigger = "Story_Step";
     static constexpr float kFarFogNear = 10000000.0f;
     static constexpr float kFarFogFar = 100000000.0f;
 

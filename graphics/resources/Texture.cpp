@@ -16,6 +16,17 @@ platform::gfx::Device* CurrentDevice() {
     return manager ? manager->GetDevice() : nullptr;
 }
 
+// Whether every pixel of an 8-bit ARGB level has alpha 255 (a format without alpha is opaque).
+bool IsOpaqueLevel(const platform::gfx::Surface& level) {
+    if (level.GetFormat() == platform::gfx::kFormatX8R8G8B8) return true;
+    if (level.GetFormat() != platform::gfx::kFormatA8R8G8B8) return false;
+    const uint8_t* bits = level.Bits();
+    const size_t size = size_t{level.Pitch()} * level.Height();
+    for (size_t i = 3; i < size; i += 4)
+        if (bits[i] != 255) return false;
+    return true;
+}
+
 }  // namespace
 
 FrameBuffer::~FrameBuffer() {
@@ -72,6 +83,7 @@ bool Texture::OnResetDevice() {
     }
     width = texture->Width();
     height = texture->Height();
+    opaque = IsOpaqueLevel(*texture->Level(0));
     return true;
 }
 

@@ -52,6 +52,8 @@ public:
     platform::gfx::Texture* GetTexture() const { return texture; }
     uint32_t GetWidth() const { return width; }
     uint32_t GetHeight() const { return height; }
+    // Every texel fully opaque (known for textures read from files).
+    bool IsOpaque() const { return opaque; }
 
 protected:
     using VolatileResource::VolatileResource;
@@ -60,6 +62,7 @@ protected:
     platform::gfx::Texture* texture = nullptr;
     uint32_t width = 0;
     uint32_t height = 0;
+    bool opaque = false;
 };
 
 // A texture read from an image file at the file's own size.

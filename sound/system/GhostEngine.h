@@ -77,6 +77,7 @@ public:
     void AddEmitter(SoundEmitter* emitter);
     void RemoveEmitter(SoundEmitter* emitter);
     size_t EmitterCount() const { return emitters_.size(); }
+    const std::vector<SoundEmitter*>& Emitters() const { return emitters_; }
     void AddPhantom(Phantom* phantom);
     void RemovePhantom(Phantom* phantom);
     size_t PhantomCount() const { return phantoms_.size(); }

@@ -64,29 +64,40 @@ struct CapturedSound {
         return static_cast<size_t>(bytes / 2 / channels);
     }
 
+    // Amplitude of a sine at the frequency in `count` frames of one channel from `start`, seen
+    // through a Hann window (which halves it, hence the 4 / count).
+    double Amplitude(const std::vector<float>& channel, double hz, size_t start, size_t count) const {
+        const double pi = 3.14159265358979323846;
+        const double k = 2.0 * std::cos(2.0 * pi * hz / rate);
+        double s1 = 0.0, s2 = 0.0;
+        for (size_t i = 0; i < count; ++i) {
+            const double window = 0.5 - 0.5 * std::cos(2.0 * pi * i / (count - 1));
+            const double s = channel[start + i] * window + k * s1 - s2;
+            s2 = s1;
+            s1 = s;
+        }
+        return std::sqrt(std::max(0.0, s1 * s1 + s2 * s2 - k * s1 * s2)) * 4.0 / count;
+    }
     // Amplitude of the frequency in [from, to) of one channel; 0 for a stretch under a block.
     double Level(const std::vector<float>& channel, double hz, size_t from, size_t to) const {
         constexpr size_t kBlock = 16384;
-        const double pi = 3.14159265358979323846;
         to = std::min(to, channel.size());
         double sum = 0.0;
         int blocks = 0;
-        for (size_t start = from; start + kBlock <= to; start += kBlock, ++blocks) {
-            const double k = 2.0 * std::cos(2.0 * pi * hz / rate);
-            double s1 = 0.0, s2 = 0.0;
-            for (size_t i = 0; i < kBlock; ++i) {
-                const double window = 0.5 - 0.5 * std::cos(2.0 * pi * i / (kBlock - 1));
-                const double s = channel[start + i] * window + k * s1 - s2;
-                s2 = s1;
-                s1 = s;
-            }
-            // The Hann window halves a sine's amplitude.
-            sum += std::sqrt(std::max(0.0, s1 * s1 + s2 * s2 - k * s1 * s2)) * 4.0 / kBlock;
-        }
+        for (size_t start = from; start + kBlock <= to; start += kBlock, ++blocks) sum += Amplitude(channel, hz, start, kBlock);
         return blocks ? sum / blocks : 0.0;
     }
     double Level(double hz, size_t from, size_t to) const {
         return 0.5 * (Level(left, hz, from, to) + Level(right, hz, from, to));
+    }
+    // The level of the frequency (both channels) in short windows that start every quarter
+    // window from `from` on: the frequency's rise and fall in time.
+    std::vector<double> Envelope(double hz, size_t from, size_t to, size_t window) const {
+        std::vector<double> levels;
+        to = std::min(to, left.size());
+        for (size_t start = from; start + window <= to; start += window / 4)
+            levels.push_back(0.5 * (Amplitude(left, hz, start, window) + Amplitude(right, hz, start, window)));
+        return levels;
     }
     float Peak() const {
         float peak = 0.0f;

@@ -2,9 +2,11 @@
 // through the menu into the world as a player would, while the output device captures what the
 // sound engine mixes. Time is the test's: the frame limiter holds each frame to two buffers of
 // the output device on a clock that moves only when read, and the end of each frame renders the
-// buffers due, the audio thread held still meanwhile, so the capture keeps step with the game. The capture is then measured: the music from the menu on, the narration
-// ducking it, the flight wind rising with speed, a positioned sound louder near and on its side,
-// the music turning with the season, the thunder rumbling the pad, and nothing clipped.
+// buffers due, the audio thread held still meanwhile, so the capture keeps step with the game.
+// The capture is then measured: the music from the menu on, the narration ducking it, the flight
+// wind and whoosh rising with speed, a positioned sound louder near and on its side, the music
+// turning with the season, the thunder rumbling the pad, a story step's stinger on the music's
+// beat, the reverb of a zone, and nothing clipped.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -61,6 +63,11 @@ double FlightWindHz(double flightSpeed) {
     return 700.0 * std::exp2((std::min(flightSpeed, 30.0) / 30.0 - 1.0) * std::log2(48.0 / 4.0));
 }
 constexpr double kWaterHz = 2500.0;
+// The whoosh rings at 2 kHz at cruising speed (flight speed 30, 16 m/s); its pitch goes with its
+// speed, which is 4 m/s at rest, between them evenly in cents.
+double FlightWhooshHz(double flightSpeed) {
+    return 2000.0 * std::exp2((std::min(flightSpeed, 30.0) / 30.0 - 1.0) * std::log2(16.0 / 4.0));
+}
 // Two of the thunder's modes (its lowest, at 41.2 Hz, is rung too weakly to stand out).
 constexpr double kThunderModesHz[] = {55.0, 73.4};
 constexpr double kFirstLineHz = 180.0;
@@ -68,6 +75,12 @@ constexpr double kFirstLineHz = 180.0;
 constexpr double kNarrationDuckDb = -12.0;
 // One buffer of the output device: 1024 frames at 48 kHz.
 constexpr double kBufferSeconds = 1024.0 / 48000.0;
+// The story step's stinger (C#6 and G#6) and the music's beat at 120 beats a minute.
+constexpr double kStingerHz[] = {1108.73, 1661.22};
+constexpr double kBeatSeconds = 0.5;
+// The lily pad's note (0.5 s), whose ring the zone's reverb carries on.
+constexpr double kLilyPadHz = 698.46;
+constexpr double kLilyPadSeconds = 0.5;
 
 // Steps run one after the other at the end of frames; a step answers true when it is done. The
 // captured length at the end of a step is kept under the step's name.
@@ -135,11 +148,13 @@ struct Script : qvtest::StepScript {
 struct Emitter {
     SD::GameObject* object = nullptr;
 
-    bool Start() {
+    // Plays the event from where the object is put first (the origin by default).
+    bool Start(const char* event = "Play_Water", const SD::Vec3& at = SD::Vec3()) {
         object = SD::Factory_::GetInstance()->CreateObject("World/Chime", nullptr);
         auto* phantom = object ? static_cast<SD::Phantom*>(object->GetComponent(SD::CID_Phantom)) : nullptr;
         if (!phantom) return false;
-        phantom->SetEventName("Play_Water");
+        object->GetTransform().SetPos(at);
+        phantom->SetEventName(event);
         phantom->SetBegin(true);
         object->Initialize(false);
         return true;
@@ -154,7 +169,42 @@ struct Emitter {
     }
 };
 
-TEST(GameSound, TheMusicNarrationFlightWindPositionedSoundsAndSeasonsAreHeardInTheCapture) {
+// Steps the scripts share.
+std::function<bool()> In(const char* state) {
+    return [state] { return Running() == state; };
+}
+std::function<bool()> Wait(int frames) {
+    auto left = std::make_shared<int>(frames);
+    return [left] { return --*left <= 0; };
+}
+// A key down for one frame, then up.
+std::function<bool()> Tap(Script& script, uint32_t code) {
+    auto frames = std::make_shared<int>(0);
+    return [&script, code, frames] {
+        if (*frames == 0) script.keys.insert(code);
+        if (*frames == 1) script.keys.erase(code);
+        return ++*frames > 2;
+    };
+}
+std::function<bool()> Hold(Script& script, std::set<uint32_t> down) {
+    return [&script, down] {
+        script.keys = down;
+        return true;
+    };
+}
+// The pad's right trigger (0 to 255), the analog throttle.
+std::function<bool()> PadThrottle(uint8_t trigger) {
+    return [trigger] {
+        platform::PadInput input;
+        input.rightTrigger = trigger;
+        platform::SetPadInput(0, input);
+        return true;
+    };
+}
+
+// Runs the whole game on a copy of the sample data, from the menu on, through the script's
+// steps, with a pad connected; the capture of all it played.
+CapturedSound RunWholeGame(Script& script, SD::RunSummary& summary) {
     qvtest::TempTree tree;
     for (const char* folder : {"Assets", "Graphics"})
         std::filesystem::copy(qvtest::SourceDir() + "/" + folder, tree.Path(folder),
@@ -171,79 +221,65 @@ TEST(GameSound, TheMusicNarrationFlightWindPositionedSoundsAndSeasonsAreHeardInT
     platform::ScopedClock scoped(clock);
     control::Reset();
     control::StartCapture();
+    QV::SupplyWholeGame(SD::StartupRegistrations());
 
+    SD::RunOptions options;
+    options.maxFrames = 3000;
+    options.afterFrame = [&script](unsigned long) { script.Frame(); };
+    summary = SD::RunProgram(options);
+    CapturedSound sound = CapturedSound::Take();
+    control::StopCapture();
+    return sound;
+}
+
+TEST(GameSound, TheMusicNarrationFlightWindPositionedSoundsAndSeasonsAreHeardInTheCapture) {
     Script script;
     Emitter emitter;
     int seasonBefore = -1;
     size_t padBefore = 0;  // the pad's motor changes before the thunder
     platform::ResetPads();
     platform::ConnectPad(0);
-    auto in = [](const char* state) { return [state] { return Running() == state; }; };
-    auto wait = [](int frames) {
-        auto left = std::make_shared<int>(frames);
-        return [left] { return --*left <= 0; };
-    };
-    // A key down for one frame, then up.
-    auto tap = [&script](uint32_t code) {
-        auto frames = std::make_shared<int>(0);
-        return [&script, code, frames] {
-            if (*frames == 0) script.keys.insert(code);
-            if (*frames == 1) script.keys.erase(code);
-            return ++*frames > 2;
-        };
-    };
-    auto hold = [&script](std::set<uint32_t> down) {
-        return [&script, down] {
-            script.keys = down;
-            return true;
-        };
-    };
     script.steps = {
-        {"menu", in("MainMenu")},
-        {"menu music", wait(100)},
+        {"menu", In("MainMenu")},
+        {"menu music", Wait(100)},
         {"narration", [] {
              QV::AudioLogic_::PostEvent("Play_1_Long_ago", nullptr);
              return true;
          }},
-        {"narration spoken", wait(50)},
-        {"narration over", wait(60)},
-        {"play pressed", tap(SD::key_RETURN)},
-        {"world", in("World")},
-        {"vehicle still", wait(60)},
-        {"throttle held", hold({SD::key_SPACE})},
-        {"flying", wait(60)},
-        {"throttle released", hold({})},
-        {"slowed down", wait(80)},
+        {"narration spoken", Wait(50)},
+        {"narration over", Wait(60)},
+        {"play pressed", Tap(script, SD::key_RETURN)},
+        {"world", In("World")},
+        {"vehicle still", Wait(60)},
+        {"half throttle", PadThrottle(128)},
+        {"flying slower", Wait(60)},
+        {"throttle held", [&script] { return PadThrottle(0)() && Hold(script, {SD::key_SPACE})(); }},
+        {"flying", Wait(60)},
+        {"throttle released", Hold(script, {})},
+        {"slowed down", Wait(80)},
         {"emitter started", [&emitter] { return emitter.Start() && emitter.PlaceRight(30.0f); }},
         {"emitter on the right", [&emitter] { return emitter.PlaceRight(30.0f); }},
-        {"heard on the right", wait(40)},
+        {"heard on the right", Wait(40)},
         {"emitter on the left", [&emitter] { return emitter.PlaceRight(-30.0f); }},
-        {"heard on the left", wait(40)},
+        {"heard on the left", Wait(40)},
         {"emitter far away", [&emitter] { return emitter.PlaceRight(2000.0f); }},
-        {"heard far away", wait(40)},
+        {"heard far away", Wait(40)},
         {"thunder", [&padBefore] {
              padBefore = platform::RecordedVibrations(0).size();
              QV::AudioLogic_::PostEvent("Play_Thunder", nullptr);
              return true;
          }},
-        {"thunder over", wait(60)},
+        {"thunder over", Wait(60)},
         {"story moved on", [&seasonBefore] {
              seasonBefore = QV::AudioLogic_::GetInstance().GetSeason();
              QV::SowlarSystem_::GetInstance().SetStoryCounter(3);
              return true;
          }},
         {"season changed", [&seasonBefore] { return QV::AudioLogic_::GetInstance().GetSeason() != seasonBefore; }},
-        {"new season's music", wait(150)},
+        {"new season's music", Wait(150)},
     };
-
-    QV::SupplyWholeGame(SD::StartupRegistrations());
-
-    SD::RunOptions options;
-    options.maxFrames = 3000;
-    options.afterFrame = [&script](unsigned long) { script.Frame(); };
-    const SD::RunSummary summary = SD::RunProgram(options);
-    const CapturedSound sound = CapturedSound::Take();
-    control::StopCapture();
+    SD::RunSummary summary;
+    const CapturedSound sound = RunWholeGame(script, summary);
     ASSERT_EQ(script.stuck, "");
     ASSERT_TRUE(summary.clean) << summary.error;
     const int season = QV::AudioLogic_::GetInstance().GetSeason();
@@ -272,13 +308,13 @@ TEST(GameSound, TheMusicNarrationFlightWindPositionedSoundsAndSeasonsAreHeardInT
     // the pitch of the flight speed the game computes (the music, heard throughout, set aside, and
     // the flowers' chimes above 1 kHz left out);
     // quiet again once the vehicle has stopped.
-    const auto wind = [&](double hz, size_t begin, size_t end) {
+    const auto aboveStill = [&](double hz, size_t begin, size_t end) {
         return sound.Level(hz, begin, end) - sound.Level(hz, from("world") + second, from("vehicle still"));
     };
     const size_t flightBegin = from("throttle held") + second, flightEnd = from("flying");
     std::pair<double, double> loudest{0.0, 0.0};  // Hz, level
     for (double hz = 100.0; hz <= 1000.0; hz *= 1.01)
-        if (const double level = wind(hz, flightBegin, flightEnd); level > loudest.second) loudest = {hz, level};
+        if (const double level = aboveStill(hz, flightBegin, flightEnd); level > loudest.second) loudest = {hz, level};
     const double speed = script.MeanFlightSpeed(flightBegin, flightEnd);
     EXPECT_GT(speed, 10.0) << "the vehicle flies";
     EXPECT_NEAR(12.0 * std::log2(loudest.first / FlightWindHz(speed)), 0.0, 3.0)
@@ -287,6 +323,40 @@ TEST(GameSound, TheMusicNarrationFlightWindPositionedSoundsAndSeasonsAreHeardInT
     const double stopped = sound.Level(loudest.first, from("slowed down") - second, from("slowed down"));
     EXPECT_GT(Db(loudest.second / still), 20.0) << "still " << still << ", in flight " << loudest.second;
     EXPECT_GT(Db(loudest.second / stopped), 20.0) << "stopped " << stopped << ", in flight " << loudest.second;
+
+    // The whoosh follows the speed as well: loudest above the wind at the pitch of the flight
+    // speed, at half throttle and at full; brighter and louder the faster the vehicle flies, and
+    // next to silent at rest. Its ring is a broad band, so the spectrum is averaged over a third
+    // of an octave, where the single lines of a chime met in flight count little; it is looked
+    // for from 800 Hz, and more than an octave above the wind, up to 4 kHz.
+    const auto whoosh = [&](size_t begin, size_t end, double flightSpeed) {
+        const double lowest = std::max(800.0, 2.0 * FlightWindHz(flightSpeed));
+        // Levels a 48th of an octave apart, a sixth of an octave beyond each end.
+        constexpr int kSide = 8;
+        const auto hz = [lowest](int i) { return lowest * std::exp2((i - kSide) / 48.0); };
+        const int points = static_cast<int>(48.0 * std::log2(4000.0 / lowest)) + 2 * kSide + 1;
+        std::vector<double> levels;
+        for (int i = 0; i < points; ++i) levels.push_back(aboveStill(hz(i), begin, end));
+        std::pair<double, double> peak{0.0, 0.0};  // Hz, level
+        for (int i = kSide; i + kSide < points; ++i) {
+            double band = 0.0;
+            for (int k = i - kSide; k <= i + kSide; ++k) band += levels[k] / (2 * kSide + 1);
+            if (band > peak.second) peak = {hz(i), band};
+        }
+        return peak;
+    };
+    const size_t slowBegin = from("half throttle") + second, slowEnd = from("flying slower");
+    const double slowSpeed = script.MeanFlightSpeed(slowBegin, slowEnd);
+    const auto slowWhoosh = whoosh(slowBegin, slowEnd, slowSpeed), fastWhoosh = whoosh(flightBegin, flightEnd, speed);
+    EXPECT_GT(slowSpeed, 5.0) << "half throttle flies";
+    EXPECT_LT(slowSpeed, speed * 0.75) << "and slower";
+    EXPECT_NEAR(12.0 * std::log2(slowWhoosh.first / FlightWhooshHz(slowSpeed)), 0.0, 3.0)
+        << "flight speed " << slowSpeed << ": the whoosh loudest at " << slowWhoosh.first << " Hz";
+    EXPECT_NEAR(12.0 * std::log2(fastWhoosh.first / FlightWhooshHz(speed)), 0.0, 3.0)
+        << "flight speed " << speed << ": the whoosh loudest at " << fastWhoosh.first << " Hz";
+    EXPECT_GT(Db(fastWhoosh.second / slowWhoosh.second), 6.0)
+        << "half throttle " << slowWhoosh.second << ", full " << fastWhoosh.second;
+    EXPECT_GT(Db(fastWhoosh.second / sound.Level(fastWhoosh.first, from("world") + second, from("vehicle still"))), 20.0);
 
     // The water beside the vehicle: on the side where it is, louder near than far.
     const auto water = [&](const std::vector<float>& channel, const char* placed, const char* heard) {
@@ -336,6 +406,121 @@ TEST(GameSound, TheMusicNarrationFlightWindPositionedSoundsAndSeasonsAreHeardInT
 
     // Nothing reaches full scale.
     EXPECT_LT(sound.Peak(), 0.99f);
+}
+
+// Where the world's sound zone (the summer glade) is, its box's centre; and the vehicle held
+// there or anywhere else, at rest.
+SD::Vec3 ZoneCentre() {
+    SD::GameObject* glade = SD::Factory_::GetGameObjectByName("SummerGlade");
+    if (!glade) return SD::Vec3(0.0f, -1.0e6f, 0.0f);
+    const SD::Transform& box = glade->GetTransform();
+    return box.GetLocalPos() + SD::Vec3(0.0f, box.GetScale().y * 0.5f, 0.0f);
+}
+bool PlacePlayer(const SD::Vec3& at) {
+    SD::GameObject* player = SD::Factory_::GetGameObjectByName("Player");
+    auto* body = player ? static_cast<Gedankenexperiment::Body*>(player->GetComponent(SD::CID_Body)) : nullptr;
+    if (!body) return false;
+    body->SetPosition(at);
+    body->SetVelocity(SD::Vec3());
+    player->GetTransform().SetPos(at);
+    return true;
+}
+// Holds the vehicle at a place for a number of frames.
+std::function<bool()> HoldPlayerAt(std::function<SD::Vec3()> at, int frames) {
+    auto left = std::make_shared<int>(frames);
+    return [at, left] { return PlacePlayer(at()) && --*left <= 0; };
+}
+std::function<bool()> Post(const char* event) {
+    return [event] {
+        QV::AudioLogic_::PostEvent(event, nullptr);
+        return true;
+    };
+}
+
+TEST(GameSound, AStoryStepRingsItsStingerOnTheBeatAndAZoneRingsInItsReverb) {
+    Script script;
+    Emitter emitter;
+    int season = -1;  // the audio season of the music before the story steps
+    platform::ResetPads();
+    platform::ConnectPad(0);
+    const auto outside = [] { return ZoneCentre() + SD::Vec3(-400.0f, 0.0f, 0.0f); };
+    const auto step = [](int counter) {
+        return [counter] {
+            QV::SowlarSystem_::GetInstance().SetStoryCounter(counter);
+            return true;
+        };
+    };
+    // Two story steps 1.3 s apart, so that they fall at different places in the beat.
+    script.steps = {
+        {"menu", In("MainMenu")},
+        {"play pressed", Tap(script, SD::key_RETURN)},
+        {"world", In("World")},
+        {"settled", HoldPlayerAt(outside, 60)},
+        {"season read", [&season] {
+             season = QV::AudioLogic_::GetInstance().GetSeason();
+             return true;
+         }},
+        {"first story step", step(1)},
+        {"first stinger heard", HoldPlayerAt(outside, 30)},
+        {"second story step", step(2)},
+        {"second stinger heard", HoldPlayerAt(outside, 60)},
+        {"out in the open", HoldPlayerAt(outside, 10)},
+        {"note in the open", Post("Play_Lily_Pad")},
+        {"open note over", HoldPlayerAt(outside, 50)},
+        {"in the zone", HoldPlayerAt(ZoneCentre, 10)},
+        {"note in the zone", Post("Play_Lily_Pad")},
+        {"zone note over", HoldPlayerAt(ZoneCentre, 50)},
+        {"back outside", HoldPlayerAt(outside, 10)},
+        {"emitter in the zone", [&emitter] { return emitter.Start("Play_Lily_Pad", ZoneCentre()); }},
+        {"emitter's ring heard", HoldPlayerAt(outside, 50)},
+    };
+    SD::RunSummary summary;
+    const CapturedSound sound = RunWholeGame(script, summary);
+    ASSERT_EQ(script.stuck, "");
+    ASSERT_TRUE(summary.clean) << summary.error;
+    const auto from = [&](const char* what) { return script.at.at(what); };
+    const size_t second = sound.rate;
+
+    // Each story step rings the stinger, C#6 and G#6, on one of the next beats of the music:
+    // its rise lies a whole number of beats after a bar line of the music, found where the
+    // chord of the season's music dips between bars.
+    constexpr size_t kWindow = 512, kHop = kWindow / 4;
+    const auto rise = [&](const char* stepped) {
+        const std::vector<double> bell = sound.Envelope(kStingerHz[0], from(stepped), from(stepped) + 2 * second, kWindow);
+        const double top = bell.empty() ? 0.0 : *std::max_element(bell.begin(), bell.end());
+        const size_t at = std::find_if(bell.begin(), bell.end(), [top](double v) { return v > top / 2; }) - bell.begin();
+        return std::make_pair(from(stepped) + at * kHop + kWindow / 2, top);
+    };
+    const std::vector<double> chord =
+        sound.Envelope(kSeasonRoot[season], from("settled") - second, from("settled"), kWindow);
+    ASSERT_FALSE(chord.empty());
+    const size_t barLine = from("settled") - second +
+                           (std::min_element(chord.begin(), chord.end()) - chord.begin()) * kHop + kWindow / 2;
+    EXPECT_LT(sound.Level(kStingerHz[0], from("first story step") - second, from("first story step")), 0.001)
+        << "no stinger before the story moves";
+    for (const char* stepped : {"first story step", "second story step"}) {
+        const auto [onset, level] = rise(stepped);
+        EXPECT_GT(level, 0.01) << stepped << ": the stinger is heard";
+        EXPECT_GT(sound.Level(kStingerHz[1], onset, onset + second / 2), 0.005) << stepped;
+        const double seconds = double(onset - from(stepped)) / sound.rate;
+        EXPECT_GT(seconds, 0.0) << stepped;
+        EXPECT_LT(seconds, 1.0) << stepped << ": on one of the next beats";
+        // The bell fades in over 20 ms: its half-way point is some 10 ms in.
+        const double beats = (double(onset) - double(barLine)) / sound.rate / kBeatSeconds;
+        EXPECT_NEAR((beats - std::round(beats)) * kBeatSeconds, 0.01, 0.03)
+            << stepped << ": " << beats << " beats after a bar line";
+    }
+
+    // The note played in the zone rings on in its reverb after it ends; in the open it stops.
+    const auto ring = [&](const char* played) {
+        const size_t end = from(played) + static_cast<size_t>(kLilyPadSeconds * sound.rate);
+        return sound.Level(kLilyPadHz, end + second / 10, end + second);
+    };
+    const double open = ring("note in the open"), zone = ring("note in the zone");
+    EXPECT_GT(sound.Level(kLilyPadHz, from("note in the open"), from("note in the open") + second / 2), 0.01);
+    EXPECT_GT(Db(zone / open), 12.0) << "in the zone " << zone << ", in the open " << open;
+    // So does an emitter's note in the zone when the player is away from it.
+    EXPECT_GT(Db(ring("emitter in the zone") / open), 12.0) << "the emitter's ring " << ring("emitter in the zone");
 }
 
 }  // namespace

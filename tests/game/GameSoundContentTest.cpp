@@ -18,6 +18,7 @@
 #include "game/components/SimpleTombstoneLogic.h"
 #include "game/systems/AudioLogic.h"
 #include "game/systems/GameSoundLogic.h"
+#include "game/systems/SowlarSystem.h"
 #include "platform/audio/AudioTestControl.h"
 #include "sound/engine/SxAudioThread.h"
 #include "sound/engine/SxSoundEngine.h"
@@ -27,6 +28,7 @@
 #include "sound/engine/index/CSxObjectIndex.h"
 #include "sound/engine/rtpc/CSxRTPCMgr.h"
 #include "sound/engine/states/CSxStateMgr.h"
+#include "sound/music/CSxMusicNode.h"
 #include "sound/system/SoundManager.h"
 #include "support/TempTree.h"
 
@@ -175,6 +177,27 @@ TEST_F(GameSoundContent, EveryGameParameterTheGameSetsDrivesTheBanks) {
                                Id("GlobalVolume")})
         EXPECT_TRUE(ParameterDrivesSomething(parameter)) << std::hex << parameter;
     EXPECT_FALSE(ParameterDrivesSomething(Id("NoSuchParameter"))) << "a parameter nothing follows";
+}
+
+TEST_F(GameSoundContent, TheStoryTriggerHasAStingerAndTheZonesReverbIsAnEnvironment) {
+    // The game's music answers the story's trigger with a stinger whose segment is loaded.
+    const uint32_t trigger = Id(QV::SowlarSystem_::kStoryTrigger);
+    std::vector<SX::SxStingerRecord> stingers;
+    for (SX::CSxParameterNodeBase* node : LoadedNodes())
+        if (auto* music = dynamic_cast<SX::CSxMusicNode*>(node))
+            for (const SX::SxStingerRecord& stinger : music->GetStingers())
+                if (stinger.triggerID == trigger) stingers.push_back(stinger);
+    ASSERT_FALSE(stingers.empty()) << "no stinger for " << QV::SowlarSystem_::kStoryTrigger;
+    for (const SX::SxStingerRecord& stinger : stingers) {
+        SX::CSxIndexable* segment = SX::g_pObjectIndex->GetPtrAndAddRef(SX::SxIndex_Node, stinger.segmentID);
+        EXPECT_NE(segment, nullptr);
+        if (segment) segment->Release();
+    }
+    // The zones send to an effect share set, which the mixer runs as the environment.
+    SX::CSxIndexable* reverb =
+        SX::g_pObjectIndex->GetPtrAndAddRef(SX::SxIndex_FxShareSet, Id(GameSoundLogic::kZoneEnvironment));
+    EXPECT_NE(reverb, nullptr) << GameSoundLogic::kZoneEnvironment;
+    if (reverb) reverb->Release();
 }
 
 }  // namespace

@@ -215,6 +215,7 @@ TEST_F(SeasonCycleTest, AWholeYearOfStoryStepsMovesTheSeasonsTheWorldAndTheMusic
          [&] {
              EXPECT_EQ(world.Calls("sound"), (std::vector<std::string>{"sound Play_Ice_Melt", "sound Play_Water",
                                                                        "sound Play_Summer_Ambient"}));
+             EXPECT_EQ(world.Calls("trigger"), std::vector<std::string>{"trigger Story_Step"}) << "the music's stinger";
              EXPECT_EQ(musicSeason(), 1);
              EXPECT_EQ(QV::AudioLogic_::GetInstance().GetSeasonTarget(), 1.0f);
          },

@@ -8,6 +8,7 @@
 #include <set>
 
 #include "WorldLogicTestSupport.h"
+#include "game/systems/SoundZones.h"
 #include "runtime/Input.h"
 #include "support/HeldKeys.h"
 
@@ -94,6 +95,27 @@ TEST_F(SeasonLogicTest, TheSphereBlendIsTheDistanceOverTwiceTheRadius) {
     world.SetSeasonBlend(-1.0f);
     Frames(1, 0.1f);
     EXPECT_EQ(world.GetSeasonBlend(), -1.0f);
+}
+
+TEST_F(SeasonLogicTest, SeasonVolumesAreTheWorldsSoundZonesWhileTheyExist) {
+    SD::GameObject* box = Spawn("SummerBox", "SummerBox", {0, 0, 0});  // x -10..10, y 0..10, z -5..5
+    Spawn("FallBall", "FallBall", {100, 0, 0});                          // radius 5
+    const struct {
+        SD::Vec3 at;
+        float radius;
+        bool inside;
+    } cases[] = {
+        {{0, 5, 0}, 0.0f, true},   {{9, 1, 4}, 0.0f, true},    {{0, 11, 0}, 0.0f, false},
+        {{0, 11, 0}, 1.5f, true},  {{104, 0, 0}, 0.0f, true},  {{106, 0, 0}, 0.0f, false},
+        {{50, 5, 0}, 10.0f, false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(QV::InSoundZone(c.at, c.radius), c.inside) << c.at.x << " " << c.at.y << " " << c.radius;
+    // A volume that goes leaves the zones.
+    factory.DestroyGameObject(box);
+    factory.Update(0.0f);
+    EXPECT_FALSE(QV::InSoundZone({0, 5, 0}, 0.0f));
+    EXPECT_TRUE(QV::InSoundZone({104, 0, 0}, 0.0f));
 }
 
 TEST_F(SeasonLogicTest, DataVersionsOfTheSeasonVolume) {

@@ -139,6 +139,7 @@ private:
 class RecordingHooks : public QV::WorldHooks {
 public:
     void PostSound(const char* event) override { calls.push_back(std::string("sound ") + event); }
+    void PostTrigger(const char* trigger) override { calls.push_back(std::string("trigger ") + trigger); }
     bool GetLightColor(SD::GameObject* object, SD::Vec4* color) override {
         auto found = lights.find(object);
         if (found == lights.end()) return false;

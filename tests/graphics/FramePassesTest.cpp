@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -12,6 +13,7 @@
 #include "engine/Factory.h"
 #include "graphics/GraphicsStartup.h"
 #include "graphics/resources/Texture.h"
+#include "platform/gfx/ImageFile.h"
 #include "runtime/Registration.h"
 
 namespace {
@@ -151,17 +153,20 @@ TEST(FramePasses, SmallSceneDrawsEveryPassInOrder) {
         // Shadow cascades: the bricks in one instanced draw, the rocks singly.
         "target 512x512", "begin SingleInstance", "draw", "draw", "begin MultiInstance", "draw x5",
         "target 512x512", "target 512x512",
-        // The reflection: geometry buffer, lights, sky, materials.
+        // The reflection: geometry buffer, lights, materials, sky.
         "target 1280x720", "begin Fill", "draw", "begin MultiInstance", "draw x5",
-        "begin RenderLightBufferNoShadows", "begin draw_transition_sky",
+        "begin RenderLightBufferNoShadows", "begin MultiInstance", "draw x5", "begin draw_transition_sky",
         // The main view: geometry buffer, light pre-pass (sun with shadows, one point and one
-        // spot volume), grass depth, sky, materials with grass, reflective, transparent.
+        // spot volume), grass depth, materials, the sky behind them, grass, reflective,
+        // transparent.
         "begin Fill", "begin MultiInstance", "draw x5", "begin Fill",
         "begin RenderLightBuffer", "draw", "begin RenderLightBuffer", "draw x1", "begin RenderLightBuffer", "draw x1",
-        "begin GrassGeometry", "draw x3", "begin draw_transition_sky", "draw", "begin MultiInstance", "draw x5",
+        "begin GrassGeometry", "draw x3", "begin MultiInstance", "draw x5", "begin draw_transition_sky", "draw",
         "begin InstancedGrass", "draw x3",
-        // Post-processing, the final copy and nothing after it but texts.
-        "begin CaptureGlow", "begin BlurHorizontal", "begin BlurVertical", "begin LinearInterpolate", "copy",
+        // Post-processing (the depth of field blurred at half size, mixed at full size), the
+        // final copy and nothing after it but texts.
+        "begin CaptureGlow", "target 640x360", "begin BlurHorizontal", "target 640x360", "begin BlurVertical",
+        "target 1280x720", "begin LinearInterpolate", "copy",
         "begin DownScaleQuarter", "begin DownScaleQuarter", "begin Additive", "begin Additive", "copy"}));
     // The bricks draw instanced in every pass that names them: three cascades at most, the
     // geometry and material phases of both views.
@@ -266,6 +271,18 @@ TEST(FramePasses, WithoutTheSkyTheTargetShowsTheBackground) {
     EXPECT_EQ(Count(Trace(f.Frame()), "begin draw_transition_sky"), 0u);
 }
 
+// The reflection is drawn only while a reflective surface is in the main view.
+TEST(FramePasses, TheReflectionIsDrawnOnlyForAReflectiveSurfaceInView) {
+    for (const float pondZ : {40.0f, -40.0f}) {
+        FrameFixture f;
+        f.Place("rock", {0, 0, 20});
+        f.Place("pond", {0, 0, pondZ});
+        f.LookFrom({0, 0, 0});
+        f.graphics->Update(0.016f);
+        EXPECT_EQ(Count(Trace(f.Frame()), "begin draw_transition_sky"), pondZ > 0 ? 2u : 1u) << "pond at z " << pondZ;
+    }
+}
+
 // Transparent items are drawn from the smallest view depth up, and each keeps its true
 // view-space position (the eye's translation included) as its sort key.
 TEST(FramePasses, TransparentItemsByTrueViewDepth) {
@@ -277,9 +294,8 @@ TEST(FramePasses, TransparentItemsByTrueViewDepth) {
     f.graphics->Update(0.016f);
     std::vector<float> order;
     for (const auto& value : ParameterValues(f.Frame(), "geometry_color")) order.push_back(value[0]);
-    // Both views draw the three windows.
-    ASSERT_EQ(order.size(), 6u);
-    EXPECT_EQ(std::vector<float>(order.begin() + 3, order.end()), (std::vector<float>{0.75f, 0.5f, 0.25f}));
+    // The main view draws the three windows (nothing reflective asks for the reflection).
+    EXPECT_EQ(order, (std::vector<float>{0.75f, 0.5f, 0.25f}));
     const auto& items = f.graphics->GetScene(Graphics_::kMainScene).transparent;
     ASSERT_EQ(items.size(), 3u);
     EXPECT_FLOAT_EQ(items[0].sortData[2], 25.0f);
@@ -323,10 +339,14 @@ TEST(FramePasses, ReflectiveAndTransparentItemsDrawSingly) {
     f.LookFrom({0, 0, 0});
     f.graphics->Update(0.016f);
     const std::vector<std::string> trace = Trace(f.Frame());
-    // The main view's material batch, then the pond as reflective and as transparent item.
+    // The main view's material batch, then past the sky the pond as reflective and as
+    // transparent item.
     const auto materials = std::find(trace.rbegin(), trace.rend(), "draw x4");
     ASSERT_NE(materials, trace.rend());
-    std::vector<std::string> after(materials.base(), trace.end());
+    const auto sky = std::find(materials.base(), trace.end(), "begin draw_transition_sky");
+    ASSERT_NE(sky, trace.end());
+    std::vector<std::string> after;
+    std::copy_if(sky + 2, trace.end(), std::back_inserter(after), [](const std::string& line) { return line.rfind("target", 0) != 0; });
     after.resize(std::min<size_t>(after.size(), 4));
     EXPECT_EQ(after, (std::vector<std::string>{"begin SingleInstance", "draw", "begin SingleInstance", "draw"}));
 }
@@ -586,6 +606,66 @@ TEST(FramePasses, SpriteOrderOpacityAnchorAndMissingTexture) {
     const auto first = log.find("\"missing_picture\"");
     ASSERT_NE(first, std::string::npos);
     EXPECT_EQ(log.find("\"missing_picture\"", first + 1), std::string::npos);
+}
+
+// A sprite that hides the whole render area (an opaque texture at full opacity, unturned, over
+// all of it) takes the scene, the post-processing and the sprites under it out of the frame;
+// any sprite that lets something through leaves them in.
+TEST(FramePasses, ASpriteHidingTheWholeAreaTakesWhatItHidesOutOfTheFrame) {
+    struct Case {
+        const char* what;
+        uint8_t alpha;
+        float opacity, scale, rotation;
+        bool hides;
+    } cases[] = {
+        {"opaque over all", 255, 1.0f, 1.0f, 0.0f, true},
+        {"larger than the area", 255, 1.0f, 1.5f, 0.0f, true},
+        {"a translucent texel", 254, 1.0f, 1.0f, 0.0f, false},
+        {"faded", 255, 0.99f, 1.0f, 0.0f, false},
+        {"smaller than the area", 255, 1.0f, 0.99f, 0.0f, false},
+        {"turned", 255, 1.0f, 1.5f, 0.1f, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        FrameFixture f;
+        f.BuildSmallScene();
+        platform::gfx::Image image;
+        image.width = image.height = 4;
+        image.pixels.assign(64, 0x80);
+        for (size_t i = 3; i < image.pixels.size(); i += 4) image.pixels[i] = 255;
+        image.pixels[7] = c.alpha;
+        const std::vector<uint8_t> bytes = platform::gfx::EncodeRawImage(image);
+        f.tree.Write("Assets/Textures/cover.raw", std::string(bytes.begin(), bytes.end()));
+        f.graphics->AddTexture("cover", f.Manager()->CreateTexture(SD::FilePath(f.tree.Path("Assets/Textures/cover.raw").c_str())));
+        f.graphics->AddTexture("logo", f.Manager()->CreateRenderBuffer());
+        // Under the cover, the cover (tint 1), and a logo over it (tint 2).
+        struct Placed {
+            SD::GameObject owner;
+            Aperture::UISprite sprite;
+        } placed[3];
+        for (int i = 0; i < 3; ++i) {
+            placed[i].owner.GetTransform().SetPos({0.5f, 0.5f, static_cast<float>(i)});
+            placed[i].owner.GetTransform().SetScale({i == 1 ? c.scale : 0.1f, i == 1 ? c.scale : 0.1f, 1});
+            if (i == 1) placed[i].owner.GetTransform().SetRotateZ(c.rotation);
+            placed[i].sprite.SetOwner(&placed[i].owner);
+            placed[i].sprite.SetTexture(i == 1 ? "cover" : "logo");
+            placed[i].sprite.SetAnchor({0.5f, 0.5f});
+            placed[i].sprite.SetOpacity(i == 1 ? c.opacity : 1.0f);
+            placed[i].sprite.SetTint({static_cast<float>(i), 0, 0});
+            placed[i].sprite.VRegister();
+        }
+        f.graphics->Update(0.016f);
+        for (auto& p : placed) p.sprite.VUnregister();
+        const std::vector<std::string> trace = Trace(f.Frame());
+        std::vector<float> drawn;
+        for (const auto& value : ParameterValues(f.Frame(), "modColor"))
+            if (value[1] == 0.0f) drawn.push_back(value[0]);
+        EXPECT_EQ(drawn, (c.hides ? std::vector<float>{1, 2} : std::vector<float>{0, 1, 2}));
+        EXPECT_EQ(Count(trace, "target 512x512"), c.hides ? 0u : 3u);
+        EXPECT_EQ(Count(trace, "begin draw_transition_sky"), c.hides ? 0u : 2u);
+        EXPECT_EQ(Count(trace, "begin CaptureGlow"), c.hides ? 0u : 1u);
+        EXPECT_EQ(trace.back(), "copy");
+    }
 }
 
 // The final copy is centred in the window area and never wraps when the render size exceeds it.

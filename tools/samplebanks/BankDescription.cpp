@@ -35,9 +35,11 @@ constexpr uint32_t kStudioLimiter = SX::SxPluginKey(SX::SxPluginType_Effect, 256
 constexpr uint32_t kFdnReverb = SX::SxPluginKey(SX::SxPluginType_Effect, 0, 115);
 constexpr uint32_t kModalSynth = SX::SxPluginKey(SX::SxPluginType_Effect, 0, 116);
 constexpr uint32_t kWindSynth = SX::SxPluginKey(SX::SxPluginType_Source, 0, 119);
+constexpr uint32_t kWhooshSynth = SX::SxPluginKey(SX::SxPluginType_Source, 0, 120);
 constexpr uint32_t kMotionGenerator = SX::SxPluginKey(SX::SxPluginType_MotionSource, 0, 405);
 constexpr uint16_t kRumblePad = 406;  // the pad's motion device
 constexpr uint32_t kLinear = 4;  // curve shape of every point written here
+constexpr int32_t kStreamedMusicLookAheadMs = 200;
 
 bool IsMediaFile(const bw::Bytes& data) { return data.size() >= 12 && std::equal(data.begin(), data.begin() + 4, "RIFF"); }
 
@@ -67,6 +69,28 @@ uint32_t SourceEffectOf(const std::vector<NamedBank>& banks, const std::string& 
             if (recordID == id) return id;
         }
     return 0;
+}
+
+// The source that plays a medium: from the bank with its codec, a synthesised source of that
+// name, or a file of its own (Vorbis when it is to be packed so).
+bw::Source MediaSource(const std::vector<NamedBank>& banks, const bw::BankFile& file,
+                       const std::vector<bw::Media>& streamed, const std::vector<uint32_t>& vorbis,
+                       const std::string& name) {
+    bw::Source source;
+    source.mediaID = ID(name);
+    source.pluginID = CodecOf(file, source.mediaID, source.size);
+    if (const uint32_t effect = SourceEffectOf(banks, name)) source.pluginID = effect;
+    for (const auto& media : streamed)
+        if (media.id == source.mediaID) {
+            bw::BankFile holder;
+            holder.media = {media};
+            source.pluginID = CodecOf(holder, media.id, source.size);
+            if (std::find(vorbis.begin(), vorbis.end(), media.id) != vorbis.end()) source.pluginID = kVorbisCodec;
+            source.size = 0;
+            source.streamType = 1;
+            source.fileID = media.id;
+        }
+    return source;
 }
 
 bool Number(const std::string& text, float& value) {
@@ -301,8 +325,13 @@ bool ApplyMedia(const std::string& verb, std::istringstream& args, bw::BankFile&
             if (!(hz > 0.0f && hz < 20000.0f)) return false;
             notes.push_back(hz);
         }
-        // A word that is not a frequency stops the list: the line is refused, not cut short.
-        return args.eof() && !notes.empty() && AddMedia(file, a, Chord(notes, seconds, Amplitude(db)), QV::media::Encoding::Adpcm);
+        // A word that is not a frequency stops the list: only "pcm" may end it.
+        QV::media::Encoding encoding = QV::media::Encoding::Adpcm;
+        if (!args.eof()) {
+            args.clear();
+            if (!ReadEncoding(args, encoding) || encoding != QV::media::Encoding::Pcm16) return false;
+        }
+        return !notes.empty() && AddMedia(file, a, Chord(notes, seconds, Amplitude(db)), encoding);
     }
     if (verb == "phrase") {
         float hz, db;
@@ -324,15 +353,16 @@ bool ApplyMedia(const std::string& verb, std::istringstream& args, bw::BankFile&
     return false;
 }
 
-bool ApplyMusic(const std::string& verb, std::istringstream& args, bw::BankFile& file) {
+bool ApplyMusic(const std::string& verb, std::istringstream& args, const std::vector<NamedBank>& banks,
+                bw::BankFile& file, const std::vector<bw::Media>& streamed, const std::vector<uint32_t>& vorbis) {
     std::string a, b;
     if (verb == "music-track") {
         double at, ms;
         if (!(args >> a >> b >> at >> ms) || !(ms > 0.0)) return false;
         bw::MusicTrack track;
-        bw::Source source;
-        source.mediaID = ID(b);
-        source.pluginID = CodecOf(file, source.mediaID, source.size);
+        const bw::Source source = MediaSource(banks, file, streamed, vorbis, b);
+        // A streamed clip opens its file this long before it is heard.
+        if (source.streamType != 0) track.lookAheadMs = kStreamedMusicLookAheadMs;
         track.sources = {source};
         track.clips = {{0, ID(b), at, 0.0, 0.0, ms}};
         file.records.push_back(bw::Record(bw::Hirc_MusicTrack, bw::MusicTrackBody(ID(a), track)));
@@ -398,6 +428,20 @@ bool ApplyMusic(const std::string& verb, std::istringstream& args, bw::BankFile&
         for (const auto& [key, value] : words.options) {
             if (key == "bus") {
                 node.node.busID = ID(value);
+            } else if (key == "stinger") {
+                // stinger=<Trigger>:<Segment>:<bar|beat|immediate>:<don't repeat ms>
+                const std::vector<std::string> parts = Split(value, ':');
+                float dontRepeat;
+                if (parts.size() != 4 || !kSync.count(parts[2]) || !Number(parts[3], dontRepeat) || dontRepeat < 0.0f)
+                    return false;
+                bw::Stinger stinger;
+                stinger.triggerID = ID(parts[0]);
+                stinger.segmentID = ID(parts[1]);
+                stinger.syncType = kSync.at(parts[2]);
+                stinger.dontRepeatMs = static_cast<uint32_t>(dontRepeat);
+                // Past the last sync point of a segment it waits for the next one.
+                stinger.lookAheadCount = 1;
+                node.stingers.push_back(stinger);
             } else {
                 return false;
             }
@@ -424,20 +468,7 @@ bool ApplyHierarchy(const std::string& verb, std::istringstream& args, const std
     if (verb == "sound") {
         if (!(args >> a >> b)) return false;
         Words words(args);
-        bw::Source source;
-        source.mediaID = ID(b);
-        source.pluginID = CodecOf(file, source.mediaID, source.size);
-        if (const uint32_t effect = SourceEffectOf(banks, b)) source.pluginID = effect;
-        for (const auto& media : streamed)
-            if (media.id == source.mediaID) {
-                bw::BankFile holder;
-                holder.media = {media};
-                source.pluginID = CodecOf(holder, media.id, source.size);
-                if (std::find(vorbis.begin(), vorbis.end(), media.id) != vorbis.end()) source.pluginID = kVorbisCodec;
-                source.size = 0;
-                source.streamType = 1;
-                source.fileID = media.id;
-            }
+        const bw::Source source = MediaSource(banks, file, streamed, vorbis, b);
         bw::NodeBase node;
         if (words.plain.size() > 1 || !ReadNode(a, words, file, node)) return false;
         if (!words.plain.empty()) node.parentID = ID(words.plain[0]);
@@ -611,6 +642,44 @@ bool ApplyHierarchy(const std::string& verb, std::istringstream& args, const std
             bw::Record(SX::SxHirc_FxCustom, bw::EffectBody(SourceEffectID(a), {kWindSynth, params.Take(), {}, {speed}})));
         return true;
     }
+    if (verb == "whoosh") {
+        // whoosh <Name> <dB> <Parameter>:<x>:<m/s>... <Hz>:<Q>...: a synthesised rush of air at the
+        // listener, pink noise ringing deflectors that sound at their Hz at 16 m/s; the game
+        // parameter sets the speed, the deflectors' pitch goes with it and their loudness with
+        // about its fourth power.
+        float db;
+        if (!(args >> a >> db >> b) || !(db >= -96.0f && db <= 24.0f) || b.find(':') == std::string::npos) return false;
+        bw::RTPCCurve speed;
+        if (!ReadCurve(a, b.substr(0, b.find(':')) + ":volume" + b.substr(b.find(':')), speed)) return false;
+        // The synth takes its speed s as 2^(s / 50 + 2) m/s.
+        speed.parameter = 0;
+        for (bw::Point& point : speed.points) {
+            if (!(point.y > 0.0f)) return false;
+            point.y = 50.0f * (std::log2(point.y) - 2.0f);
+        }
+        bw::Writer deflectors;
+        uint16_t count = 0;
+        for (std::string deflector; args >> deflector; ++count) {
+            float hz, q;
+            std::string text;
+            if (!Pair(deflector, hz, text) || !Number(text, q) || !(hz > 20.0f && hz < 20000.0f) || !(q > 0.0f && q <= 50.0f))
+                return false;
+            deflectors.Raw(Floats({hz, q, 0.0f}));
+        }
+        if (count == 0) return false;
+        constexpr uint16_t kStereo = 1, kPinkNoise = 1;
+        bw::Writer params;
+        params.Raw(Floats({10.0f, 0.0f})).U16(kStereo).Raw(Floats({10.0f, 0.5f, 1.0f, 1.0f})).U16(kPinkNoise);
+        // No jitter, no distance attenuation, one control point a buffer; speed, pitch and Q at
+        // their bases with no curves over the cycle, the gain at dB.
+        params.Raw(Floats({0.0f, 0.0f})).U8(0).U16(1);
+        for (float base : {0.0f, 0.0f, 0.0f, db}) params.F32(base).F32(0.0f).U8(0);
+        // No centre deflector (-1); the deflectors; no curves; a path of one point at the listener.
+        params.U16(0xFFFF).U16(count).Raw(deflectors.Take()).U16(0).U16(1).F32(0.0f).Raw(Floats({0.0f, 0.0f, 0.0f}));
+        file.records.push_back(
+            bw::Record(SX::SxHirc_FxCustom, bw::EffectBody(SourceEffectID(a), {kWhooshSynth, params.Take(), {}, {speed}})));
+        return true;
+    }
     if (verb == "event") {
         // event <Name> <Target>[,<Target>...] [<Bank>]: one play action for each target.
         if (!(args >> a >> b)) return false;
@@ -725,7 +794,8 @@ bool Apply(const std::string& verb, std::istringstream& args, std::vector<NamedB
     if (std::find_if(std::begin(kMedia), std::end(kMedia), [&verb](const char* v) { return verb == v; }) != std::end(kMedia))
         return ApplyMedia(verb, args, file);
     // Music nodes carry no motion bus.
-    if (verb.compare(0, 6, "music-") == 0) return file.feedback == 0 && ApplyMusic(verb, args, file);
+    if (verb.compare(0, 6, "music-") == 0)
+        return file.feedback == 0 && ApplyMusic(verb, args, banks, file, banks.back().streamed, banks.back().vorbis);
     if (verb == "streamed" || verb == "streamed-vorbis") {
         std::string name;
         if (!(args >> name)) return false;

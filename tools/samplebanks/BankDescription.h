@@ -14,7 +14,7 @@
 //   media <Name> <bytes> <fill byte>
 //   tone <Name> <Hz> <seconds> <dB>              16-bit PCM sine
 //   adpcm-tone <Name> <Hz> <ms>                  ADPCM sine at a quarter of full scale
-//   chord <Name> <seconds> <dB> <Hz>...          ADPCM sines, peak at dB
+//   chord <Name> <seconds> <dB> <Hz>... [pcm]    ADPCM (or 16-bit PCM) sines, peak at dB
 //   phrase <Name> <Hz> <syllables> <dB> [pcm]    ADPCM (or 16-bit PCM) spoken-length tone phrase
 //   noise <Name> <Hz> <seconds> <dB> [pcm]       ADPCM (or 16-bit PCM) noise resonating at Hz
 //   streamed <Name>                              the medium leaves the bank for a file of its own,
@@ -28,7 +28,8 @@
 //   switch <Name> <switch|state> <Group> <Default> <Value>:<Child>[+<Child>]... [follow] [options]
 //       the children of the group's value; follow: they change with the value while they play
 //   bus <Name> [parent=<Bus>] [db=] [effect=<Effect>]... [duck=<Bus>:<dB>:<out ms>:<in ms>]...
-//       [state=] [rtpc=] [env]
+//       [state=] [rtpc=] [env]                 env: its sounds send to the environments (effect
+//                                              share sets) their game objects send to
 //   motion-bus <Name> [parent=<Bus>] [db=]       a bus of the pad's motion
 //   rumble <Name> <seconds> <left> <right> [bus=<Motion bus>] [options]   in a motion bank: the
 //       pad's motors held at the levels (0 to 1) for that long
@@ -39,15 +40,22 @@
 //   wind <Name> <Hz> <Q> <dB> <Parameter>:<x>:<m/s>...   a wind synth for a sound of this bank or
 //       a later one to name as its media:
 //       one deflector ringing at Hz at the full speed of 48 m/s, the parameter giving the speed
+//   whoosh <Name> <dB> <Parameter>:<x>:<m/s>... <Hz>:<Q>...   a whoosh synth (pink noise, at the
+//       listener) for a sound to name as its media: deflectors ringing at Hz at 16 m/s, the
+//       parameter giving the speed
 //   event <Name> <Target>[,<Target>...] [<Bank>]  a play action for each target
 //   stop-event <Name> <Target>                   stops the target on the posting object
 //   pause-all <Name> | resume-all <Name>         every sound of every object
 // Music:
-//   music-track <Name> <Media> <at ms> <ms>      one clip of the media
+//   music-track <Name> <Media> <at ms> <ms>      one clip of the media (a streamed one opened
+//                                                200 ms ahead)
 //   music-segment <Name> <bpm> <beats/bar> <ms> <Track>...   entry at 0, exit at the end
 //   music-playlist <Name> <loops, 0 endless> <Segment>...    a sequence, changing at each exit cue
 //   music-switch <Name> <Group> <Default> <bar|beat|immediate> <fade ms> <Transition segment|->
-//       <State>:<Child>... [bus=<Bus>]         children by the state of a state group
+//       <State>:<Child>... [bus=<Bus>] [stinger=<Trigger>:<Segment>:<bar|beat|immediate>:<ms>]...
+//                                              children by the state of a state group; a
+//                                              trigger plays the stinger's segment at the next
+//                                              sync point, not again within the ms
 #include <istream>
 #include <string>
 #include <utility>

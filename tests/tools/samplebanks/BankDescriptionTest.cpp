@@ -10,6 +10,8 @@
 
 #include "sound/engine/SxSoundEngine.h"
 #include "sound/engine/hierarchy/SxHircReader.h"
+#include "sound/engine/plugin/SxPluginTable.h"
+#include "tools/bankwriter/MusicRecords.h"
 #include "tools/samplebanks/BankDescription.h"
 
 namespace {
@@ -37,6 +39,8 @@ TEST(BankDescription, MalformedLinesAreRefusedByNumber) {
         "tone A 440 1 6",                        // above full scale
         "chord A 1 -6",                          // no notes
         "chord A 1 -6 440 nan",
+        "chord A 1 -6 440 pcm 550",              // a note after the encoding
+        "chord A 1 -6 pcm",                      // no notes before it
         "phrase A 200 0 -6",                     // no syllables
         "noise A 400 999 -6",                    // too long
         "media A 100 300",                       // fill above a byte
@@ -70,6 +74,11 @@ TEST(BankDescription, MalformedLinesAreRefusedByNumber) {
         "wind A 700 8 -6 P:0:4",                 // one point
         "wind A 700 8 -6 P:0:0:30:48",           // no speed at rest
         "wind A 700 0 -6 P:0:4:30:48",           // no resonance
+        "whoosh A -6 P:0:4:30:16",               // no deflectors
+        "whoosh A -6 P:0:0:30:16 2000:5",        // no speed at rest
+        "whoosh A -6 P:0:4:30:16 2000",          // a deflector with no Q
+        "whoosh A -6 P:0:4:30:16 2000:0",
+        "whoosh A 30 P:0:4:30:16 2000:5",        // far too loud
         "event A",
         "event A B,,C",
         "stop-event A",
@@ -79,6 +88,8 @@ TEST(BankDescription, MalformedLinesAreRefusedByNumber) {
         "music-switch A G D sometime 300 - S:C", // no such sync
         "music-switch A G D bar 300 -",          // no children
         "music-switch A G D bar 300 - S:C bus",  // a plain word that is no pair
+        "music-switch A G D bar 300 - S:C stinger=T:Seg:bar",       // no don't-repeat time
+        "music-switch A G D bar 300 - S:C stinger=T:Seg:later:100", // no such sync
         "switch A colour G D S:C",               // neither a switch nor a state group
         "switch A switch G D",                   // no values
         "switch A switch G D S:",                // a value without children
@@ -148,6 +159,64 @@ TEST(BankDescription, NumbersStandAsIDsAndEveryObjectLandsInItsBank) {
     bool found = false;
     for (const bankwriter::Bytes& record : banks[1].file.records) found |= record == expectedSwitch;
     EXPECT_TRUE(found);
+}
+
+TEST(BankDescription, WhooshStingersAndStreamedMusicAreWrittenAsTheirRecordsName) {
+    std::vector<samplebanks::NamedBank> banks;
+    std::string error;
+    ASSERT_TRUE(Read("bank Sounds\n"
+                     "whoosh Rush -6 Speed:0:4:30:16 2000:5 3000:8\n"
+                     "sound Rush_Sound Rush loop\n"
+                     "chord Bell 0.5 -9 1108.73 pcm\n"
+                     "chord Pad 2.0 -9 261.63\n"
+                     "streamed-vorbis Bell\n"
+                     "music-track Bell_Track Bell 0 500\n"
+                     "music-track Pad_Track Pad 0 2000\n"
+                     "music-segment Sting 120 4 500 Bell_Track\n"
+                     "music-segment Bar 120 4 2000 Pad_Track\n"
+                     "music-switch Music G D bar 0 - D:Bar stinger=Step:Sting:beat:1000\n",
+                     banks, error))
+        << error;
+    ASSERT_EQ(banks.size(), 1u);
+    const std::vector<bankwriter::Bytes>& records = banks[0].file.records;
+    const auto find = [&records](uint8_t type, uint32_t id) -> const bankwriter::Bytes* {
+        for (const bankwriter::Bytes& record : records)
+            if (record[0] == type && RecordID(record) == id) return &record;
+        return nullptr;
+    };
+    const auto id = [](const char* name) { return SX::SoundEngine::GetIDFromString(name); };
+    // The whoosh: a source effect of the whoosh plug-in (its ID carries the source type), its
+    // parameters 77 bytes, no centre deflector, then its two deflectors.
+    const bankwriter::Bytes* rush = find(SX::SxHirc_FxCustom, (id("Rush") & ~15u) | SX::SxPluginType_Source);
+    ASSERT_NE(rush, nullptr);
+    uint32_t plugin, size;
+    int16_t centre;
+    uint16_t deflectors;
+    std::memcpy(&plugin, rush->data() + 9, 4);
+    std::memcpy(&size, rush->data() + 13, 4);
+    std::memcpy(&centre, rush->data() + 17 + 75, 2);
+    std::memcpy(&deflectors, rush->data() + 17 + 77, 2);
+    EXPECT_EQ(plugin, SX::SxPluginKey(SX::SxPluginType_Source, 0, 120));
+    EXPECT_EQ(size, 77u + 2 + 2 * 12 + 2 + 2 + 4 + 12) << "deflectors, no curves, a path of one point";
+    EXPECT_EQ(centre, -1);
+    EXPECT_EQ(deflectors, 2u);
+    // The bell leaves the bank to be packed as Vorbis; the pad stays in it; the chord's "pcm"
+    // makes the 16-bit medium the encoder reads.
+    ASSERT_EQ(banks[0].streamed.size(), 1u);
+    EXPECT_EQ(banks[0].vorbis, std::vector<uint32_t>{id("Bell")});
+    EXPECT_EQ(banks[0].file.media.size(), 1u);
+    // The streamed track names its file, and the switch its stinger.
+    const bankwriter::Bytes* bellTrack = find(bankwriter::Hirc_MusicTrack, id("Bell_Track"));
+    const bankwriter::Bytes* music = find(bankwriter::Hirc_MusicSwitch, id("Music"));
+    ASSERT_TRUE(bellTrack && music);
+    const auto holds = [](const bankwriter::Bytes& record, std::vector<uint32_t> words) {
+        for (size_t at = 0; at + 4 * words.size() <= record.size(); ++at)
+            if (std::memcmp(record.data() + at, words.data(), 4 * words.size()) == 0) return true;
+        return false;
+    };
+    EXPECT_TRUE(holds(*bellTrack, {1u, id("Bell"), id("Bell")})) << "stream type 1, the medium and its file";
+    EXPECT_TRUE(holds(*music, {id("Step"), id("Sting"), 3u, 1000u, 1u}))
+        << "the stinger: trigger, segment, next beat, 1000 ms without repeat, one segment ahead";
 }
 
 }  // namespace
