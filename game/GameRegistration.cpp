@@ -1,6 +1,7 @@
 #include "game/GameRegistration.h"
 
 #include <memory>
+#include <optional>
 
 #include "engine/Factory.h"
 #include "engine/GameObject.h"
@@ -108,6 +109,10 @@ void InstallHudHooks() {
     });
     InstallIfEmpty(hooks.setOpacity, [](SD::GameObject& object, float opacity) {
         if (Aperture::Sprite* sprite = SpriteOf(object)) sprite->SetOpacity(opacity);
+    });
+    InstallIfEmpty(hooks.readOpacity, [](SD::GameObject& object) -> std::optional<float> {
+        if (Aperture::Sprite* sprite = SpriteOf(object)) return sprite->GetOpacity();
+        return std::nullopt;
     });
     InstallIfEmpty(hooks.setColor, [](SD::GameObject& object, float red, float green, float blue) {
         if (Aperture::Sprite* sprite = SpriteOf(object)) sprite->SetTint({red, green, blue});

@@ -70,9 +70,15 @@ void Input_::Update(float) {
     for (int code = mouse_SCROLL_U; code <= mouse_SCROLL_R; ++code) current_[code] = 0;
     for (auto& injector : injectors_) injector->Inject(pressed_.data(), releaseMask_.data());
 
+    // A code pressed and let go since the last update (a tap shorter than a slow frame) is down
+    // for this update and goes up at the next, so the tap is seen; a press that came after a
+    // release already cleared its release.
     previous_ = current_;
-    for (size_t code = 0; code < current_.size(); ++code)
-        current_[code] = (current_[code] | pressed_[code]) & releaseMask_[code];
+    CodeArray tapped{};
+    for (size_t code = 0; code < current_.size(); ++code) {
+        tapped[code] = pressed_[code] & !releaseMask_[code];
+        current_[code] = (current_[code] | pressed_[code]) & (releaseMask_[code] | tapped[code]);
+    }
 
     PollPads();
     bindings_.Evaluate(current_.data(), previous_.data());
@@ -80,7 +86,7 @@ void Input_::Update(float) {
     previousTypedChar_ = typedChar_;
     typedChar_ = 0;
     pressed_.fill(0);
-    releaseMask_.fill(1);
+    for (size_t code = 0; code < releaseMask_.size(); ++code) releaseMask_[code] = !tapped[code];
 }
 
 bool Input_::GetKeyState(uint32_t code) const { return devKeys_ && IsCode(code) && current_[code]; }

@@ -47,8 +47,9 @@ void Input_::OnRawInput(uint64_t, int64_t lParam) {
 }
 
 void Input_::OnKey(uint32_t code, bool down) {
+    // The latest event wins: a press after a release leaves the key down.
     if (down)
-        pressed_[code] = 1;
+        pressed_[code] = releaseMask_[code] = 1;
     else
         releaseMask_[code] = 0;
     // The left and right shift, control and alt keys (160 to 165, in pairs) also hold the
@@ -58,7 +59,7 @@ void Input_::OnKey(uint32_t code, bool down) {
     const uint32_t other = code ^ 1u;
     const bool otherDown = (current_[other] || pressed_[other]) && releaseMask_[other];
     if (down)
-        pressed_[generic] = 1;
+        pressed_[generic] = releaseMask_[generic] = 1;
     else if (!otherDown)
         releaseMask_[generic] = 0;
 }
@@ -79,7 +80,7 @@ void Input_::OnMouse(const platform::RawMouse& mouse) {
         if (!(mouse.buttonFlags & (1u << bit))) continue;
         const int code = mouse_BUTTON1 + bit / 2;
         if (bit % 2 == 0)
-            pressed_[code] = 1;
+            pressed_[code] = releaseMask_[code] = 1;
         else
             releaseMask_[code] = 0;
     }

@@ -12,6 +12,7 @@
 #include "engine/Level.h"
 #include "engine/Transform.h"
 #include "game/editor/CursorLogic.h"
+#include "game/editor/EditorLayout.h"
 #include "game/editor/NameText.h"
 #include "game/editor/ObjectLabel.h"
 #include "game/systems/TweakableSystem.h"
@@ -23,6 +24,7 @@
 #include "runtime/WindowMessages.h"
 
 namespace QV {
+namespace layout = editorlayout;
 namespace {
 
 SD::GameObject* FindObject(const char* name) {
@@ -215,15 +217,9 @@ float LevelEditor::FrameTime(float dt) const {
     return core ? static_cast<float>(core->GetFrameTime()) : dt;
 }
 
-int LevelEditor::WindowWidth() const {
-    SD::Window_* window = SD::Window_::GetInstance();
-    return window ? static_cast<int>(window->GetWidth()) : platform::tweak::WindowWidth();
-}
+int LevelEditor::WindowWidth() const { return layout::WindowWidth(); }
 
-int LevelEditor::WindowHeight() const {
-    SD::Window_* window = SD::Window_::GetInstance();
-    return window ? static_cast<int>(window->GetHeight()) : platform::tweak::WindowHeight();
-}
+int LevelEditor::WindowHeight() const { return layout::WindowHeight(); }
 
 void LevelEditor::DrawText(int x, int y, const std::string& text) {
     debugText_.push_back(DebugText{x, y, text});
@@ -349,7 +345,8 @@ SD::GameObject* LevelEditor::UpdateTemplateChoice() {
         if (Triggered("LE_NextObject")) templateIndex_ = (templateIndex_ + 1) % count;
         if (Triggered("LE_PrevObject")) templateIndex_ = templateIndex_ == 0 ? count - 1 : (templateIndex_ - 1) % count;
     }
-    DrawText(10, WindowHeight() - 30, count == 0 ? "No objects found!" : templates_[templateIndex_ % count]);
+    DrawText(layout::kMargin, layout::FootRow(WindowHeight()),
+             count == 0 ? "No objects found!" : templates_[templateIndex_ % count]);
     if (count == 0 || templateIndex_ >= count || Held("LE_FnCtrl") || !Triggered("LE_CreateObject")) return nullptr;
     SD::Factory_* factory = SD::Factory_::GetInstance();
     return factory ? factory->CreateObject(templates_[templateIndex_].c_str(), nullptr) : nullptr;
@@ -360,7 +357,7 @@ void LevelEditor::UpdateMainMode() {
         SetActive(false);
         return;
     }
-    DrawText(10, 10, "Edit Mode:");
+    DrawText(layout::kMargin, layout::kTitleRow, "Edit Mode:");
     if (Held("LE_FnCtrl")) {
         if (Triggered("LE_Load")) LoadLevel(levelName_.c_str());
         if (Triggered("LE_GroupPlacement")) PushMode(kModeGroup);
@@ -386,9 +383,9 @@ void LevelEditor::UpdateObjectEditMode(float frameTime) {
         PopMode();
         return;
     }
-    DrawText(10, 10, "Object editing:");
+    DrawText(layout::kMargin, layout::kTitleRow, "Object editing:");
     const std::string model = hooks_->GetModelName(object);
-    DrawText(10, WindowHeight() - 30, model.empty() ? object->GetBlueprintName() : model);
+    DrawText(layout::kMargin, layout::FootRow(WindowHeight()), model.empty() ? object->GetBlueprintName() : model);
     if (GetCameraSlot(0)) {
         SD::Input_* input = Input();
         CursorLogic::MoveTransform(cameras_[0].owner.get()->GetTransform(), object->GetTransform(), frameTime, 10.0f,

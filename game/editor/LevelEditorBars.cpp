@@ -11,6 +11,7 @@
 #include "engine/GameObject.h"
 #include "engine/Group.h"
 #include "engine/Transform.h"
+#include "game/editor/EditorLayout.h"
 #include "game/editor/LevelEditor.h"
 #include "game/editor/NameText.h"
 #include "game/systems/TweakableSystem.h"
@@ -21,20 +22,13 @@
 
 namespace QV {
 namespace tw = platform::tweak;
+namespace layout = editorlayout;
 namespace {
 
 constexpr const char* kTemplatesBar = "Object Templates";
 constexpr const char* kObjectsBar = "Level Objects";
 constexpr const char* kGroupBar = "Group Bar";
 constexpr const char* kSplineBar = "Spline Bar";
-
-std::string BarDefinition(const char* name, int x, int y, int width, int height, bool visible) {
-    char text[512];
-    std::snprintf(text, sizeof text,
-                  "'%s' color='%d %d %d' text=light refresh=%f position='%d %d' size='%i %i' alpha=%i visible=%s", name,
-                  0, 0, 0, 0.05, x, y, width, height, 200, visible ? "true" : "false");
-    return text;
-}
 
 SD::GameObject* Cursor() {
     SD::Factory_* factory = SD::Factory_::GetInstance();
@@ -71,12 +65,11 @@ tw::Bar* LevelEditor::ObjectsBar() { return tw::FindBar(kObjectsBar); }
 tw::Bar* LevelEditor::GetModeBar() const { return modeBarName_.empty() ? nullptr : tw::FindBar(modeBarName_); }
 
 void LevelEditor::CreateBars() {
-    const int width = WindowWidth();
-    const int half = WindowHeight() / 2;
+    const int width = WindowWidth(), height = WindowHeight();
     if (!TemplatesBar()) tw::NewBar(kTemplatesBar);
-    tw::Define(BarDefinition(kTemplatesBar, width - 210, 10, 200, half - 20, false).c_str());
+    tw::Define(layout::BarDefinition(kTemplatesBar, layout::TemplatesBar(width, height), false).c_str());
     if (!ObjectsBar()) tw::NewBar(kObjectsBar);
-    tw::Define(BarDefinition(kObjectsBar, width - 210, half, 200, half - 20, false).c_str());
+    tw::Define(layout::BarDefinition(kObjectsBar, layout::ObjectsBar(width, height), false).c_str());
     menusVisible_ = false;
 }
 
@@ -170,7 +163,8 @@ void LevelEditor::UpdateGroupMode() {
     if (!GetModeBar()) {
         tw::Bar* bar = tw::NewBar(kGroupBar);
         modeBarName_ = kGroupBar;
-        const std::string definition = BarDefinition(kGroupBar, WindowHeight() - 210, 10, 200, 200, true);
+        const std::string definition =
+            layout::BarDefinition(kGroupBar, layout::ModeBar(WindowWidth(), WindowHeight()), true);
         std::free(nameText_);
         nameText_ = nullptr;
         tw::AddVarRW(bar, "Group's Name:", tw::kTypeCString, &nameText_, "group='Group Comp Default' ");
@@ -181,10 +175,10 @@ void LevelEditor::UpdateGroupMode() {
         firstFloat_ = secondFloat_ = 0.0f;
         tw::Define(definition.c_str());
     }
-    DrawText(10, 10, "Group edit mode:");
+    DrawText(layout::kMargin, layout::kTitleRow, "Group edit mode:");
     const std::string name = CleanName(nameText_, true);
     if (name.empty()) {
-        DrawText(10, 40, "Waiting until a group name is given...");
+        DrawText(layout::kMargin, layout::kNoteRow, "Waiting until a group name is given...");
         return;
     }
     if (SD::GameObject* object = UpdateTemplateChoice()) PlaceInGroup(object, name);
@@ -215,7 +209,8 @@ void LevelEditor::UpdateSplineMode() {
         redoPoints_.clear();
         splineTimes_.clear();
         redoTimes_.clear();
-        const std::string definition = BarDefinition(kSplineBar, WindowHeight() - 210, 10, 200, 200, true);
+        const std::string definition =
+            layout::BarDefinition(kSplineBar, layout::ModeBar(WindowWidth(), WindowHeight()), true);
         std::free(nameText_);
         nameText_ = nullptr;
         tw::AddVarRW(bar, "Spline's Name:", tw::kTypeCString, &nameText_, nullptr);
@@ -223,9 +218,9 @@ void LevelEditor::UpdateSplineMode() {
         firstFloat_ = 1.0f;
         tw::Define(definition.c_str());
     }
-    DrawText(10, 10, "Spline edit mode:");
+    DrawText(layout::kMargin, layout::kTitleRow, "Spline edit mode:");
     if (CleanName(nameText_, false).empty()) {
-        DrawText(10, 40, "Waiting until a spline name is given...");
+        DrawText(layout::kMargin, layout::kNoteRow, "Waiting until a spline name is given...");
         return;
     }
     if (Triggered("LE_CreateObject")) {

@@ -42,8 +42,10 @@ void SetSpriteColor(SD::GameObject* object, float red, float green, float blue) 
     if (object) GetHudHooks().setColor(*object, red, green, blue);
 }
 
-float GetSpriteOpacity(const SD::GameObject* object) {
+float GetSpriteOpacity(SD::GameObject* object) {
     if (!object) return 1.0f;
+    if (GetHudHooks().readOpacity)
+        if (const std::optional<float> shown = GetHudHooks().readOpacity(*object)) return *shown;
     const SD::GameObjectHandle& h = object->GetHandle();
     auto found = Opacities().find(h.GetIndex());
     return found != Opacities().end() && found->second.generation == h.GetGeneration() ? found->second.opacity : 1.0f;

@@ -4,6 +4,7 @@
 // until a provider installs it; an empty hook skips the change (as a widget without a sprite
 // does) and notes its call.
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "game/EmptyHook.h"
@@ -18,6 +19,8 @@ struct HudHooks {
     Hook<void(SD::GameObject&, const std::string& texture)> setTexture{"HudHooks::setTexture"};
     Hook<void(SD::GameObject&, float opacity)> setOpacity{"HudHooks::setOpacity"};
     Hook<void(SD::GameObject&, float red, float green, float blue)> setColor{"HudHooks::setColor"};
+    // The opacity the object's sprite shows; none when it has no sprite.
+    Hook<std::optional<float>(SD::GameObject&)> readOpacity{"HudHooks::readOpacity"};
     Hook<void(const char* event)> postSound{"HudHooks::postSound"};
     // Receives the clamped master volume after it is stored.
     Hook<void(float volume)> volumeChanged{"HudHooks::volumeChanged"};
@@ -36,8 +39,9 @@ HudHooks& GetHudHooks();
 void SetSpriteTexture(SD::GameObject* object, const std::string& texture);
 void SetSpriteOpacity(SD::GameObject* object, float opacity);
 void SetSpriteColor(SD::GameObject* object, float red, float green, float blue);
-// The opacity last set through the HUD on that object (1 when none was set).
-float GetSpriteOpacity(const SD::GameObject* object);
+// The opacity the object's sprite shows (what its file gave it until something set another);
+// without a sprite to read, the opacity last set through the HUD (1 when none was set).
+float GetSpriteOpacity(SD::GameObject* object);
 void PostHudSound(const char* event);
 
 // The master volume, 0 to 1 (1 at start); values outside are clamped.

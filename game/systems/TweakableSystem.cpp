@@ -12,10 +12,10 @@
 #include "core/Vector.h"
 #include "engine/Factory.h"
 #include "engine/GameObject.h"
+#include "game/editor/EditorLayout.h"
 #include "game/editor/ObjectLabel.h"
 #include "platform/tweak/TweakBar.h"
 #include "platform/tweak/TweakInspect.h"
-#include "runtime/Window.h"
 
 namespace QV {
 namespace tw = platform::tweak;
@@ -102,11 +102,6 @@ bool LookUpType(uint32_t id, uint32_t vec3Type, uint32_t* type, TypeEntry* entry
     }
 }
 
-uint32_t BarHeight() {
-    if (SD::Window_* window = SD::Window_::GetInstance()) return window->GetHeight();
-    return static_cast<uint32_t>(tw::WindowHeight());
-}
-
 std::string GroupName(SD::Component* component) {
     SD::Factory_* factory = SD::Factory_::GetInstance();
     const std::string name = factory ? factory->GetComponentName(component->VGetID()) : std::string();
@@ -186,11 +181,8 @@ void TweakableSystem::ShowObject(SD::GameObject* object) {
     record.handle = object->GetHandle();
     record.bar = bar;
 
-    char definition[512];
-    std::snprintf(definition, sizeof definition,
-                  "'%s' color='%d %d %d' text=light refresh=%f position='%d %d' size='%i %i' alpha=%i visible=true",
-                  name.c_str(), 0, 0, 0, 0.05, 10, 10, 200, static_cast<int>(BarHeight()) - 230, 200);
-    tw::Define(definition);
+    const editorlayout::BarPlace place = editorlayout::EditedObjectBar(editorlayout::WindowWidth(), editorlayout::WindowHeight());
+    tw::Define(editorlayout::BarDefinition(name, place, true).c_str());
 
     record.components.push_back(&object->GetTransform());
     for (SD::Component* component : object->GetComponents()) record.components.push_back(component);

@@ -1,11 +1,14 @@
 #pragma once
 // What the tests that drive the whole game share: the running state's name, a setting of the
-// copied configuration changed, and the splash passing on by itself.
+// copied configuration changed, the splash passing on by itself, and where a saved level put an
+// object.
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <optional>
 #include <string>
 
+#include "core/Vector.h"
 #include "engine/Level.h"
 #include "runtime/GameStateManager.h"
 #include "support/TempTree.h"
@@ -45,6 +48,21 @@ inline void WithoutSplashPictures(const TempTree& tree) {
     const std::string splash = "\"Hud/Splash.xml\"\n";
     ASSERT_NE(objects.find(splash), std::string::npos);
     tree.Write("Assets/Objects/Objects.man", objects.erase(objects.find(splash), splash.size()));
+}
+
+// The position of the first object made from that blueprint in a level's objects.xml; none
+// when the file holds no such object or no whole position for it.
+inline std::optional<SD::Vec3> SavedPosition(const std::string& objectsXml, const std::string& blueprint) {
+    size_t at = objectsXml.find("blueprint=\"" + blueprint + "\"");
+    if (at == std::string::npos || (at = objectsXml.find("name=\"position\"", at)) == std::string::npos) return {};
+    float xyz[3];
+    for (float& value : xyz) {
+        const std::string tag = "<Float value=\"";
+        if ((at = objectsXml.find(tag, at)) == std::string::npos) return {};
+        at += tag.size();
+        value = std::stof(objectsXml.substr(at, 32));
+    }
+    return SD::Vec3(xyz[0], xyz[1], xyz[2]);
 }
 
 }  // namespace qvtest

@@ -90,6 +90,7 @@ std::vector<std::string> AskEveryHook() {
         {hud.setTexture.Name(), bool(hud.setTexture)},
         {hud.setOpacity.Name(), bool(hud.setOpacity)},
         {hud.setColor.Name(), bool(hud.setColor)},
+        {hud.readOpacity.Name(), bool(hud.readOpacity)},
         {hud.postSound.Name(), bool(hud.postSound)},
         {hud.volumeChanged.Name(), bool(hud.volumeChanged)},
         {hud.offersResolution.Name(), bool(hud.offersResolution)},

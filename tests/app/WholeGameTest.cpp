@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <set>
 #include <sstream>
 #include <string>
@@ -47,6 +48,7 @@
 namespace {
 
 using qvtest::Running;
+using qvtest::SavedPosition;
 using qvtest::SetConfig;
 
 using HeldKeys = qvtest::HeldKeys;
@@ -333,16 +335,10 @@ TEST(WholeGame, TheEditorPlacesMovesAndSavesAnObject) {
     ASSERT_TRUE(summary.clean) << summary.error;
     ASSERT_EQ(player.next, player.steps.size()) << "stuck at " << player.stuck;
     EXPECT_GT((movedTo - placedAt).Length(), 0.5f);
-    const std::string level = tree.Read("Assets/Levels/World_v6/objects.xml");
-    const size_t rock = level.find("blueprint=\"ObjectTemplates/Rock\"");
-    ASSERT_NE(rock, std::string::npos) << "the placed rock is not in the saved level";
-    size_t at = level.find("name=\"position\"", rock);
-    for (float expected : {movedTo.x, movedTo.y, movedTo.z}) {
-        at = level.find("<Float value=\"", at);
-        ASSERT_NE(at, std::string::npos);
-        at += 14;
-        EXPECT_NEAR(std::stof(level.substr(at)), expected, 0.01f);
-    }
+    const std::optional<SD::Vec3> saved =
+        SavedPosition(tree.Read("Assets/Levels/World_v6/objects.xml"), "ObjectTemplates/Rock");
+    ASSERT_TRUE(saved) << "the placed rock is not in the saved level";
+    EXPECT_NEAR((*saved - movedTo).Length(), 0.0f, 0.02f);
 }
 
 TEST(WholeGame, FromTheMenuIntoTheWorldPausedResumedThenCreditsAndQuit) {

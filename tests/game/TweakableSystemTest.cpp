@@ -46,8 +46,10 @@ TEST_F(TweakableSystemTest, ABarHasAGroupPerComponentWithTheTransformFirst) {
     EXPECT_EQ(QV::ObjectLabel(rock), "Rock_" + std::to_string(rock->GetObjectId()));
 
     const auto params = tw::BarParams(bar);
-    EXPECT_EQ(params.at("position"), "10 10");
-    EXPECT_EQ(params.at("size"), "200 570") << "the window height less 230";
+    // At the left, below the editor's mode and its note, down to above the name at the bottom
+    // of the 1280 x 800 window.
+    EXPECT_EQ(params.at("position"), "10 62");
+    EXPECT_EQ(params.at("size"), "200 702");
     EXPECT_EQ(params.at("visible"), "true");
     EXPECT_EQ(params.at("alpha"), "200");
 

@@ -38,9 +38,9 @@ TEST_F(Input, SequencesOfRawEvents) {
         const char* expected;
     };
     const Case cases[] = {
-        {"tap within one frame", SD::key_A, {{{'d', 65, 0}, {'u', 65, 0}}, {}}, ".."},
+        {"tap within one frame is down for a frame", SD::key_A, {{{'d', 65, 0}, {'u', 65, 0}}, {}, {}}, "DR."},
         {"held across frames", SD::key_A, {{{'d', 65, 0}}, {}, {{'u', 65, 0}}, {}}, "DHR."},
-        {"released and pressed again in one frame", SD::key_A, {{{'d', 65, 0}}, {{'u', 65, 0}, {'d', 65, 0}}, {}}, "DR."},
+        {"released and pressed again in one frame stays down", SD::key_A, {{{'d', 65, 0}}, {{'u', 65, 0}, {'d', 65, 0}}, {}}, "DHH"},
         {"wheel up lasts one frame", SD::mouse_SCROLL_U, {{{'m', kWheel, 120}}, {}}, "D."},
         {"each notch is new", SD::mouse_SCROLL_U, {{{'m', kWheel, 120}}, {{'m', kWheel, 240}}}, "DD"},
         {"wheel down", SD::mouse_SCROLL_D, {{{'m', kWheel, 0xFF88}}, {}}, "D."},
@@ -51,7 +51,7 @@ TEST_F(Input, SequencesOfRawEvents) {
         {"left button", SD::mouse_BUTTON1, {{{'m', 0x001, 0}}, {}, {{'m', 0x002, 0}}}, "DHR"},
         {"right button", SD::mouse_BUTTON2, {{{'m', 0x004, 0}}, {{'m', 0x008, 0}}}, "DR"},
         {"fifth button", SD::mouse_BUTTON5, {{{'m', 0x100, 0}}, {{'m', 0x200, 0}}}, "DR"},
-        {"click within one frame", SD::mouse_BUTTON1, {{{'m', 0x003, 0}}}, "."},
+        {"click within one frame is down for a frame", SD::mouse_BUTTON1, {{{'m', 0x003, 0}}, {}}, "DR"},
         {"absolute record dropped with its buttons", SD::mouse_BUTTON1, {{{'A', 0x001, 0}}}, "."},
         {"highest key code", 254, {{{'d', 254, 0}}, {{'u', 254, 0}}}, "DR"},
         {"code 255 is kept", SD::key_LAST, {{{'d', 255, 0}}}, "D"},
@@ -59,6 +59,7 @@ TEST_F(Input, SequencesOfRawEvents) {
         {"a huge key code is dropped", SD::mouse_BUTTON1, {{{'d', 0xFFFF, 0}}}, "."},
         {"left control holds control", SD::key_CONTROL, {{{'d', 162, 0}}, {}, {{'u', 162, 0}}, {}}, "DHR."},
         {"right control holds control", SD::key_CONTROL, {{{'d', 163, 0}}, {{'u', 163, 0}}}, "DR"},
+        {"control tapped within one frame", SD::key_CONTROL, {{{'d', 162, 0}, {'u', 162, 0}}, {}}, "DR"},
         {"either shift holds shift", SD::key_SHIFT, {{{'d', 160, 0}}, {{'d', 161, 0}}, {{'u', 160, 0}}, {{'u', 161, 0}}},
          "DHHR"},
         {"both shifts let go in one frame", SD::key_SHIFT, {{{'d', 160, 0}, {'d', 161, 0}}, {{'u', 161, 0}, {'u', 160, 0}}},

@@ -2,8 +2,10 @@
 DejaVu font (Debian's fonts-dejavu-core) by the Python imaging library (python3-pil): the splash
 logos, the controls screen and its prompt, the loading screen and dot, the menu logo, every
 button in its up, over and down states, the full-screen check box, the volume slider's label,
-track and knob, the pause menu's title and dimmed backdrop, the quit prompt's question and the
-credits page. The game reads only the images written here."""
+track and knob, the pause menu's title and dimmed backdrop, the quit prompt's question, the
+credits page, and the body-tracking sensor's pictures (the rings that follow the hands, the note
+pulse, the guide to where the player stands and the sign asking them to step in front of the
+sensor). The game reads only the images written here."""
 import struct
 
 from PIL import Image, ImageDraw, ImageFont
@@ -195,6 +197,45 @@ def credits_page():
     return image
 
 
+def hand_ring(spokes, colour):
+    """A ring with gaps that shows a hand; the game spins three of them on each hand, so each
+    has its own number of gaps and its own colour."""
+    image = Image.new("RGBA", (128, 128), (0, 0, 0, 0))
+    draw = ImageDraw.Draw(image)
+    step = 360 / spokes
+    for i in range(spokes):
+        draw.arc((8, 8, 119, 119), i * step, i * step + step * 0.7, fill=colour, width=10)
+    return image
+
+
+def note_pulse():
+    image = Image.new("RGBA", (128, 128), (0, 0, 0, 0))
+    ImageDraw.Draw(image).ellipse((6, 6, 121, 121), outline=(255, 255, 255, 255), width=6)
+    return image
+
+
+def sensor_field():
+    """The room seen from above: the sensor at the top, its field of view widening towards the
+    far end. The game tints it red or green, so it is drawn in white."""
+    image = Image.new("RGBA", (160, 100), (0, 0, 0, 0))
+    draw = ImageDraw.Draw(image)
+    draw.polygon([(80, 8), (6, 96), (154, 96)], fill=(255, 255, 255, 70), outline=(255, 255, 255, 255), width=4)
+    draw.rectangle((64, 0, 96, 10), fill=(255, 255, 255, 255))
+    return image
+
+
+def player_dot():
+    image = Image.new("RGBA", (32, 32), (0, 0, 0, 0))
+    ImageDraw.Draw(image).ellipse((2, 2, 29, 29), fill=GOLD, outline=DARK_INK, width=3)
+    return image
+
+
+def sensor_sign():
+    image, draw = panel((576, 120), (120, 20, 20, 230), (255, 220, 200, 255))
+    centred(draw, (0, 0, 576, 120), "Step in front of the sensor", font(44), INK)
+    return image
+
+
 def write_all(root):
     """Writes every picture under `root` (the Assets/Textures folder)."""
     hud = root + "/Hud/"
@@ -211,6 +252,13 @@ def write_all(root):
     title("Quit the game?", (800, 140), 72).save(hud + "QuitQuestion.png")
     dim().save(hud + "Dim.png")
     credits_page().save(hud + "CreditsPage.png")
+    hand_ring(3, (120, 220, 255, 255)).save(hud + "SensorHand1.png")
+    hand_ring(5, (255, 230, 120, 255)).save(hud + "SensorHand2.png")
+    hand_ring(8, (255, 150, 220, 255)).save(hud + "SensorHand3.png")
+    note_pulse().save(hud + "SensorPulse.png")
+    sensor_field().save(hud + "SensorField.png")
+    player_dot().save(hud + "SensorPlayer.png")
+    sensor_sign().save(hud + "SensorSign.png")
     splash("QUORVANTA", "A game with its own engine and sound").save(root + "/KVLogo.png")
     splash("Fly with the fireflies", "Through the four seasons").save(root + "/QuorvantaAndAshfinchLogo.png")
     write_raw(root + "/InfoScreen.dds", controls_screen())
