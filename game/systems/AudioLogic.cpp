@@ -6,6 +6,7 @@
 #include "game/components/QuorvPhantom.h"
 #include "game/hud/HudHooks.h"
 #include "sound/engine/SxSoundEngine.h"
+#include "sound/engine/states/CSxStateMgr.h"
 #include "sound/system/GhostEngine.h"
 #include "sound/system/SoundManager.h"
 
@@ -66,8 +67,26 @@ void AudioLogic_::SetParameter(uint32_t parameter, float value, uint32_t object)
 
 void AudioLogic_::SetStateSetter(StateSetter setter) { Setter() = setter ? setter : &EngineSetState; }
 
+namespace {
+
+// The season's sounds may turn to the next season at any moment: the media of the season set and
+// of the one after it stay loaded, those of the others go.
+void PrepareSeasons(int season) {
+    SD::GhostEngine_* ghost = SD::GhostEngine_::Existing();
+    SD::Manager* manager = ghost ? ghost->GetManager() : nullptr;
+    if (!manager) return;
+    std::vector<uint32_t> states;
+    for (int s = season; s <= std::min(season + 1, AudioLogic_::kLastSeason); ++s)
+        states.push_back(AudioLogic_::kFirstSeasonState + static_cast<uint32_t>(s));
+    manager->KeepPrepared(SX::SxGroupType_State, AudioLogic_::kSeasonGroup, states);
+}
+
+}  // namespace
+
 void AudioLogic_::SetSeasonState(int season) {
-    if (season >= 0 && season <= kLastSeason) Setter()(kSeasonGroup, kFirstSeasonState + static_cast<uint32_t>(season));
+    if (season < 0 || season > kLastSeason) return;
+    PrepareSeasons(season);
+    Setter()(kSeasonGroup, kFirstSeasonState + static_cast<uint32_t>(season));
 }
 
 void AudioLogic_::SetSeason(int season) {

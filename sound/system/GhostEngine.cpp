@@ -47,6 +47,9 @@ void GhostEngine_::ReadConfig(ConfigFile& config) {
     settings_.banks = ReadKey(config, "Banks");
     // Packages are optional: none when the key is absent.
     settings_.packages = config.GetString("Packages", "").substr(0, kLongestValue);
+    // Preparation is off, and nothing prepared, unless the configuration says otherwise.
+    settings_.gameSyncPreparation = config.GetBool("GameSyncPreparation", false);
+    settings_.preparedEvents = config.GetString("PreparedEvents", "").substr(0, kLongestValue);
 }
 
 void GhostEngine_::Initialize() {

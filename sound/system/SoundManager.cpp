@@ -5,6 +5,7 @@
 
 #include "core/Logger.h"
 #include "engine/GameObject.h"
+#include "sound/engine/bank/SxBankCalls.h"
 #include "sound/engine/lower/CSxLEngine.h"
 #include "sound/engine/memory/SxMemoryMgr.h"
 #include "sound/engine/playing/CSxPlayingMgr.h"
@@ -107,6 +108,7 @@ bool Manager::StartEngine() {
     SX::SoundEngine::GetDefaultPlatformInitSettings(platform);
     init.defaultPoolSize = kEnginePoolSize;
     platform.lowerEnginePoolSize = kEnginePoolSize;
+    init.enableGameSyncPreparation = settings_.gameSyncPreparation ? 1 : 0;
     // The defaults' 8 KB stacks are too small here: mixing a full output frame overflowed them.
     platform.audioThread.stackSize = std::max(platform.audioThread.stackSize, kThreadStack);
     platform.bankThread.stackSize = std::max(platform.bankThread.stackSize, kThreadStack);
@@ -160,7 +162,49 @@ void Manager::Init() {
     }
     LoadBank(kInitBank);
     for (const std::string& bank : SplitNames(settings_.banks)) LoadBank(bank);
+    PrepareEvents();
     RegisterObject(kDefaultSoundObject, "Dummy");
+}
+
+void Manager::PrepareEvents() {
+    for (const std::string& name : SplitNames(settings_.preparedEvents)) {
+        const SX::SxUniqueID id = SX::SoundEngine::GetIDFromString(name.c_str());
+        const SX::SXRESULT result = SX::SoundEngine::PrepareEvent(SX::SxPreparation_Load, &id, 1);
+        if (result == SX::SX_Success) preparedEvents_.push_back(id);
+        else Fail("event \"" + name + "\" was not prepared: SXRESULT " + std::to_string(result));
+    }
+}
+
+void Manager::KeepPrepared(uint32_t groupType, uint32_t group, const std::vector<uint32_t>& values) {
+    if (!started_) return;
+    PreparedGroup& prepared = prepared_[group];
+    prepared.type = groupType;
+    std::vector<uint32_t> gone, fresh;
+    for (uint32_t value : prepared.values)
+        if (std::find(values.begin(), values.end(), value) == values.end()) gone.push_back(value);
+    for (uint32_t value : values)
+        if (std::find(prepared.values.begin(), prepared.values.end(), value) == prepared.values.end()) fresh.push_back(value);
+    // The new values first, so that media both need stay loaded across the change.
+    if (!fresh.empty()) {
+        const SX::SXRESULT result = SX::SoundEngine::PrepareGameSyncs(
+            SX::SxPreparation_Load, groupType, group, fresh.data(), static_cast<uint32_t>(fresh.size()));
+        if (result == SX::SX_Success) prepared.values.insert(prepared.values.end(), fresh.begin(), fresh.end());
+        else Fail("values of group " + std::to_string(group) + " were not prepared: SXRESULT " + std::to_string(result));
+    }
+    if (!gone.empty() && SX::SoundEngine::PrepareGameSyncs(SX::SxPreparation_Unload, groupType, group, gone.data(),
+                                                           static_cast<uint32_t>(gone.size())) == SX::SX_Success) {
+        for (uint32_t value : gone) prepared.values.erase(std::find(prepared.values.begin(), prepared.values.end(), value));
+    }
+}
+
+void Manager::UnprepareAll() {
+    for (SX::SxUniqueID id : preparedEvents_) SX::SoundEngine::PrepareEvent(SX::SxPreparation_Unload, &id, 1);
+    preparedEvents_.clear();
+    for (auto& [group, prepared] : prepared_)
+        if (!prepared.values.empty())
+            SX::SoundEngine::PrepareGameSyncs(SX::SxPreparation_Unload, prepared.type, group, prepared.values.data(),
+                                              static_cast<uint32_t>(prepared.values.size()));
+    prepared_.clear();
 }
 
 void Manager::LoadBank(const std::string& name) {
@@ -184,6 +228,7 @@ void Manager::Term() {
     objects_.clear();
     // The stops must reach the audio thread before the banks their voices play from can go.
     SX::SoundEngine::RenderAudio();
+    UnprepareAll();
     // Banks go in the reverse order of loading: "Init.bnk" last.
     for (auto name = bankOrder_.rbegin(); name != bankOrder_.rend(); ++name) {
         const auto found = banks_.find(*name);

@@ -33,6 +33,11 @@ public:
         std::string basePath;
         std::string banks;     // bank names separated by spaces, loaded after "Init.bnk"
         std::string packages;  // file packages separated by spaces, loaded before the banks
+        // Switch containers load only the media of the values prepared (KeepPrepared).
+        bool gameSyncPreparation = false;
+        // Events prepared after the banks load (their content may be in banks never loaded),
+        // separated by spaces; unprepared at Term.
+        std::string preparedEvents;
     };
 
     explicit Manager(Settings settings);
@@ -57,6 +62,9 @@ public:
     // The same for the object of that ID alone: a name that another object took since (game
     // objects may share a name) is left with that object.
     void UnregisterObject(const std::string& name, SX::SxGameObjectID object);
+    // Leaves exactly these values of a state or switch group prepared: the others this manager
+    // prepared are unprepared, the new ones prepared. Blocks until the bank thread has done it.
+    void KeepPrepared(uint32_t groupType, uint32_t group, const std::vector<uint32_t>& values);
     void SetListener(const GameObjectHandle& listener) { listener_ = listener; }
     const GameObjectHandle& GetListener() const { return listener_; }
 
@@ -75,6 +83,8 @@ private:
     void Fail(const std::string& what);
     void LoadBank(const std::string& name);
     void Remember(SX::SxPlayingID id, bool withCallback);
+    void PrepareEvents();
+    void UnprepareAll();
     void UpdateListener();
 
     Settings settings_;
@@ -85,6 +95,12 @@ private:
     std::vector<SX::SxPlayingID> withCallbacks_;
     std::vector<SX::SxPlayingID> toStop_;
     std::vector<uint32_t> packages_;
+    std::vector<SX::SxUniqueID> preparedEvents_;
+    struct PreparedGroup {
+        uint32_t type = 0;
+        std::vector<uint32_t> values;
+    };
+    std::map<uint32_t, PreparedGroup> prepared_;  // by group ID
     SX::SXRESULT lastBankResult_ = SX::SX_Success;
     std::vector<std::string> failures_;
     unsigned long soundsPlayed_ = 0;

@@ -6,7 +6,8 @@
 // The capture is then measured: the music from the menu on, the narration ducking it, the flight
 // wind and whoosh rising with speed, a positioned sound louder near and on its side, the music
 // turning with the season, the thunder rumbling the pad, a story step's stinger on the music's
-// beat, the reverb of a zone, and nothing clipped.
+// beat, the reverb of a zone, the wind chimes of a gust ringing one after the other into the
+// season's own, and nothing clipped.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -35,7 +36,10 @@
 #include "runtime/Input.h"
 #include "runtime/InputCodes.h"
 #include "runtime/Registration.h"
+#include "sound/engine/SxSoundEngine.h"
 #include "sound/engine/audio/CSxAudioMgr.h"
+#include "sound/engine/bank/CSxBankMgr.h"
+#include "sound/engine/states/CSxStateMgr.h"
 #include "sound/plugins/motion/SxRumbleController.h"
 #include "sound/system/Phantom.h"
 #include "sound/system/SoundSystemRegistration.h"
@@ -232,6 +236,13 @@ CapturedSound RunWholeGame(Script& script, SD::RunSummary& summary) {
     return sound;
 }
 
+// The script went through to its end and the run ended cleanly.
+::testing::AssertionResult RanCleanly(const Script& script, const SD::RunSummary& summary) {
+    if (!script.stuck.empty()) return ::testing::AssertionFailure() << "stuck at " << script.stuck;
+    if (!summary.clean) return ::testing::AssertionFailure() << summary.error;
+    return ::testing::AssertionSuccess();
+}
+
 TEST(GameSound, TheMusicNarrationFlightWindPositionedSoundsAndSeasonsAreHeardInTheCapture) {
     Script script;
     Emitter emitter;
@@ -280,8 +291,7 @@ TEST(GameSound, TheMusicNarrationFlightWindPositionedSoundsAndSeasonsAreHeardInT
     };
     SD::RunSummary summary;
     const CapturedSound sound = RunWholeGame(script, summary);
-    ASSERT_EQ(script.stuck, "");
-    ASSERT_TRUE(summary.clean) << summary.error;
+    ASSERT_TRUE(RanCleanly(script, summary));
     const int season = QV::AudioLogic_::GetInstance().GetSeason();
     const auto from = [&](const char* step) { return script.at.at(step); };
     const size_t second = sound.rate;
@@ -430,6 +440,23 @@ std::function<bool()> HoldPlayerAt(std::function<SD::Vec3()> at, int frames) {
     auto left = std::make_shared<int>(frames);
     return [at, left] { return PlacePlayer(at()) && --*left <= 0; };
 }
+// Away from the zone, where the vehicle waits at rest.
+SD::Vec3 OutsideTheZone() { return ZoneCentre() + SD::Vec3(-400.0f, 0.0f, 0.0f); }
+std::function<bool()> StoryStep(int counter) {
+    return [counter] {
+        QV::SowlarSystem_::GetInstance().SetStoryCounter(counter);
+        return true;
+    };
+}
+// From the menu into the world, the vehicle settled at rest outside the zone.
+std::vector<qvtest::StepScript::Step> IntoTheWorld(Script& script) {
+    return {
+        {"menu", In("MainMenu")},
+        {"play pressed", Tap(script, SD::key_RETURN)},
+        {"world", In("World")},
+        {"settled", HoldPlayerAt(OutsideTheZone, 60)},
+    };
+}
 std::function<bool()> Post(const char* event) {
     return [event] {
         QV::AudioLogic_::PostEvent(event, nullptr);
@@ -443,19 +470,11 @@ TEST(GameSound, AStoryStepRingsItsStingerOnTheBeatAndAZoneRingsInItsReverb) {
     int season = -1;  // the audio season of the music before the story steps
     platform::ResetPads();
     platform::ConnectPad(0);
-    const auto outside = [] { return ZoneCentre() + SD::Vec3(-400.0f, 0.0f, 0.0f); };
-    const auto step = [](int counter) {
-        return [counter] {
-            QV::SowlarSystem_::GetInstance().SetStoryCounter(counter);
-            return true;
-        };
-    };
+    const auto outside = OutsideTheZone;
+    const auto step = StoryStep;
     // Two story steps 1.3 s apart, so that they fall at different places in the beat.
-    script.steps = {
-        {"menu", In("MainMenu")},
-        {"play pressed", Tap(script, SD::key_RETURN)},
-        {"world", In("World")},
-        {"settled", HoldPlayerAt(outside, 60)},
+    script.steps = IntoTheWorld(script);
+    script.steps.insert(script.steps.end(), {
         {"season read", [&season] {
              season = QV::AudioLogic_::GetInstance().GetSeason();
              return true;
@@ -473,11 +492,10 @@ TEST(GameSound, AStoryStepRingsItsStingerOnTheBeatAndAZoneRingsInItsReverb) {
         {"back outside", HoldPlayerAt(outside, 10)},
         {"emitter in the zone", [&emitter] { return emitter.Start("Play_Lily_Pad", ZoneCentre()); }},
         {"emitter's ring heard", HoldPlayerAt(outside, 50)},
-    };
+    });
     SD::RunSummary summary;
     const CapturedSound sound = RunWholeGame(script, summary);
-    ASSERT_EQ(script.stuck, "");
-    ASSERT_TRUE(summary.clean) << summary.error;
+    ASSERT_TRUE(RanCleanly(script, summary));
     const auto from = [&](const char* what) { return script.at.at(what); };
     const size_t second = sound.rate;
 
@@ -521,6 +539,105 @@ TEST(GameSound, AStoryStepRingsItsStingerOnTheBeatAndAZoneRingsInItsReverb) {
     EXPECT_GT(Db(zone / open), 12.0) << "in the zone " << zone << ", in the open " << open;
     // So does an emitter's note in the zone when the player is away from it.
     EXPECT_GT(Db(ring("emitter in the zone") / open), 12.0) << "the emitter's ring " << ring("emitter in the zone");
+}
+
+// The gust's wind chimes: F6, F7, then the note of the audio season (spring, summer, fall,
+// winter), a quarter of a second apart; their media are those of the chords of those names.
+constexpr double kChimeHz[] = {1396.91, 2793.83};
+constexpr double kSeasonChimeHz[] = {5274.04, 5919.91, 6644.88, 7458.62};
+constexpr const char* kSeasonChime[] = {"Spring_Chime", "Summer_Chime", "Fall_Chime", "Winter_Chime"};
+constexpr double kChimeRateSeconds = 0.25;
+
+// The audio season the sound engine holds (0 spring to 4 spring again).
+int SeasonState() {
+    return static_cast<int>(SX::g_pStateMgr->GetState(QV::AudioLogic_::kSeasonGroup) - QV::AudioLogic_::kFirstSeasonState);
+}
+// Which seasons' chimes have their media loaded.
+std::vector<bool> SeasonChimesLoaded() {
+    std::vector<bool> loaded;
+    for (const char* chime : kSeasonChime) loaded.push_back(SX::g_pBankMgr->HasMedia(SX::SoundEngine::GetIDFromString(chime)));
+    return loaded;
+}
+// The vehicle out past the world's edge, where the game turns it back and posts its gust.
+std::function<bool()> LeaveTheWorld() {
+    return [] { return PlacePlayer(SD::Vec3(63.0f + 17000.0f, 500.0f, -8846.74f)); };
+}
+std::function<bool()> TurnedBack() {
+    return [] {
+        SD::GameObject* player = SD::Factory_::GetGameObjectByName("Player");
+        auto* logic = player ? static_cast<QV::PlayerLogic*>(player->GetComponent(SD::CID_Player)) : nullptr;
+        return logic && logic->IsReturning();
+    };
+}
+
+TEST(GameSound, AGustRingsItsChimesInTurnIntoTheSeasonsAndOnlyTheSeasonsAheadAreLoaded) {
+    Script script;
+    int stateBefore = -1, stateAfter = -1;
+    std::vector<bool> loadedBefore, loadedAfter;
+    platform::ResetPads();
+    platform::ConnectPad(0);
+    const auto home = OutsideTheZone;
+    const auto snapshot = [](int& state, std::vector<bool>& loaded) {
+        return [&state, &loaded] {
+            state = SeasonState();
+            loaded = SeasonChimesLoaded();
+            return true;
+        };
+    };
+    script.steps = IntoTheWorld(script);
+    script.steps.insert(script.steps.end(), {
+        {"first season", snapshot(stateBefore, loadedBefore)},
+        {"first gust", LeaveTheWorld()},
+        {"first turn", TurnedBack()},
+        {"first chimes", HoldPlayerAt(home, 90)},
+        {"story moved on", StoryStep(3)},
+        {"season changed", [&stateBefore] { return SeasonState() != stateBefore; }},
+        {"music turned", HoldPlayerAt(home, 150)},
+        {"next season", snapshot(stateAfter, loadedAfter)},
+        {"second gust", LeaveTheWorld()},
+        {"second turn", TurnedBack()},
+        {"second chimes", HoldPlayerAt(home, 90)},
+    });
+    SD::RunSummary summary;
+    const CapturedSound sound = RunWholeGame(script, summary);
+    ASSERT_TRUE(RanCleanly(script, summary));
+    const auto from = [&](const char* what) { return script.at.at(what); };
+    const size_t second = sound.rate;
+
+    // The season set and the one after it have their chimes loaded, the others not; a change
+    // loads the new pair and lets the rest go.
+    ASSERT_GE(stateBefore, 0);
+    ASSERT_GT(stateAfter, stateBefore);
+    ASSERT_LT(stateAfter, 4);
+    for (int season = 0; season < 4; ++season) {
+        EXPECT_EQ(loadedBefore.at(season), season == stateBefore || season == stateBefore + 1) << season;
+        EXPECT_EQ(loadedAfter.at(season), season == stateAfter || season == stateAfter + 1) << season;
+    }
+
+    // Each gust rings F6, F7 and the season's note one after the other at the chain's rate; no
+    // other season's note is heard.
+    constexpr size_t kWindow = 2048, kHop = kWindow / 4;
+    const auto onset = [&](double hz, size_t begin) {
+        const std::vector<double> level = sound.Envelope(hz, begin, begin + 2 * second, kWindow);
+        const double top = level.empty() ? 0.0 : *std::max_element(level.begin(), level.end());
+        const size_t at = std::find_if(level.begin(), level.end(), [top](double v) { return v > top / 2; }) - level.begin();
+        return std::make_pair(double(at * kHop + kWindow / 2) / sound.rate, top);
+    };
+    for (const auto& [posted, state] : {std::pair{"first gust", stateBefore}, std::pair{"second gust", stateAfter}}) {
+        const size_t begin = from(posted);
+        const auto [first, firstTop] = onset(kChimeHz[0], begin);
+        const auto [next, nextTop] = onset(kChimeHz[1], begin);
+        const auto [last, lastTop] = onset(kSeasonChimeHz[state], begin);
+        for (const double top : {firstTop, nextTop, lastTop}) EXPECT_GT(top, 0.01) << posted;
+        EXPECT_LT(first, 0.3) << posted << ": the chimes start with the gust";
+        EXPECT_NEAR(next - first, kChimeRateSeconds, 0.03) << posted;
+        EXPECT_NEAR(last - next, kChimeRateSeconds, 0.03) << posted;
+        for (int other = 0; other < 4; ++other)
+            if (other != state)
+                EXPECT_LT(sound.Level(kSeasonChimeHz[other], begin, begin + 2 * second), lastTop / 10)
+                    << posted << ": season " << other;
+    }
+    EXPECT_LT(sound.Peak(), 0.99f);
 }
 
 }  // namespace

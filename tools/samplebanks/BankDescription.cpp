@@ -127,17 +127,25 @@ bw::Bytes Floats(std::initializer_list<float> values) {
 struct Words {
     std::vector<std::string> plain;
     std::vector<std::pair<std::string, std::string>> options;
-    std::vector<std::string> flags;  // "loop", "env"
+    std::vector<std::string> flags;  // "loop", "env", "continuous"
 
     explicit Words(std::istringstream& args) {
         for (std::string word; args >> word;) {
             const size_t equals = word.find('=');
             if (equals != std::string::npos) options.emplace_back(word.substr(0, equals), word.substr(equals + 1));
-            else if (word == "loop" || word == "env") flags.push_back(word);
+            else if (word == "loop" || word == "env" || word == "continuous") flags.push_back(word);
             else plain.push_back(word);
         }
     }
     bool Flag(const char* name) const { return std::find(flags.begin(), flags.end(), name) != flags.end(); }
+    // Takes the option out of the list; false when it is not there.
+    bool Take(const char* key, std::string& value) {
+        const auto found = std::find_if(options.begin(), options.end(), [key](const auto& o) { return o.first == key; });
+        if (found == options.end()) return false;
+        value = found->second;
+        options.erase(found);
+        return true;
+    }
 };
 
 // Node parameters a game parameter may drive, by name.
@@ -478,16 +486,28 @@ bool ApplyHierarchy(const std::string& verb, std::istringstream& args, const std
     if (verb == "mixer" || verb == "random" || verb == "sequence") {
         if (!(args >> a)) return false;
         Words words(args);
+        bw::RanSeq container;
+        // continuous: one play goes through the children, each after the one before;
+        // trigger=<ms>: each starts that long after the one before, however long that one lasts.
+        container.continuous = words.Flag("continuous");
+        std::string rate;
+        if (words.Take("trigger", rate)) {
+            constexpr uint8_t kTriggerRate = 5;
+            if (!container.continuous || !Number(rate, container.transitionMs) || !(container.transitionMs > 0.0f) ||
+                container.transitionMs > 60000.0f)
+                return false;
+            container.transitionMode = kTriggerRate;
+        }
         bw::NodeBase node;
         if (!ReadNode(a, words, file, node)) return false;
         std::vector<uint32_t> children;
         for (const std::string& child : words.plain) children.push_back(ID(child));
         if (verb == "mixer") {
+            if (container.continuous) return false;
             file.records.push_back(bw::Record(SX::SxHirc_ActorMixer, bw::ActorMixerBody(ID(a), node, children)));
             return true;
         }
         if (children.empty()) return false;
-        bw::RanSeq container;
         container.playMode = verb == "random" ? 0 : 1;
         // A random one does not play the same child twice running.
         container.avoidRepeat = verb == "random" && children.size() > 1 ? 1 : 0;

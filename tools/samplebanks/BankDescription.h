@@ -25,6 +25,9 @@
 // and loop:
 //   sound <Name> <Media> [<Parent>] [options]    a sound playing its media from the bank
 //   mixer|random|sequence <Name> <Child>... [options]
+//   random|sequence <Name> <Child>... continuous [trigger=<ms>] [options]   one play goes through
+//       the children in a chain, each after the one before ends, or each <ms> after the one before
+//       started
 //   switch <Name> <switch|state> <Group> <Default> <Value>:<Child>[+<Child>]... [follow] [options]
 //       the children of the group's value; follow: they change with the value while they play
 //   bus <Name> [parent=<Bus>] [db=] [effect=<Effect>]... [duck=<Bus>:<dB>:<out ms>:<in ms>]...

@@ -61,6 +61,15 @@ TEST_F(GhostEngineRun, TheSummarySaysWhatFailedAtStartUp) {
     EXPECT_EQ(ghost.Summary(), "sounds played 0, sound failures 1 (bank \"Gone.bnk\" did not load: SXRESULT 66)");
 }
 
+TEST_F(GhostEngineRun, AnEventThatCannotBePreparedIsNamedAmongTheFailures) {
+    SD::GhostEngine_ ghost;
+    ghost.SetSettings(SD::Manager::Settings{tree.Path("Audio/"), "Game.bnk", "", true, "Play_Tone Play_Nothing"});
+    ghost.Initialize();
+    ghost.Shutdown();
+    EXPECT_EQ(ghost.Summary(),
+              "sounds played 0, sound failures 1 (event \"Play_Nothing\" was not prepared: SXRESULT 15)");
+}
+
 TEST(GhostEngine, ReadsItsSectionAndUsesTheMarkForAbsentKeys) {
     qvtest::TempTree tree;
     tree.Write("Assets/Config/config.ini", "[GhostEngine]\nBasePath=../Assets/Sound/\n");
@@ -72,6 +81,14 @@ TEST(GhostEngine, ReadsItsSectionAndUsesTheMarkForAbsentKeys) {
     EXPECT_EQ(ghost.GetSettings().basePath, "../Assets/Sound/");
     EXPECT_EQ(ghost.GetSettings().banks, "^_^");
     EXPECT_EQ(ghost.GetSettings().packages, "");
+    EXPECT_FALSE(ghost.GetSettings().gameSyncPreparation) << "off unless the configuration turns it on";
+    EXPECT_EQ(ghost.GetSettings().preparedEvents, "");
+    tree.Write("Assets/Config/config.ini", "[GhostEngine]\nGameSyncPreparation=true\nPreparedEvents=Play_A Play_B\n");
+    SD::ConfigFile prepared(tree.Path("Assets/Config/config.ini"));
+    prepared.SetSection("GhostEngine");
+    ghost.ReadConfig(prepared);
+    EXPECT_TRUE(ghost.GetSettings().gameSyncPreparation);
+    EXPECT_EQ(ghost.GetSettings().preparedEvents, "Play_A Play_B");
 }
 
 TEST(GhostEngine, AStaleSoundObjectHandleNeitherMovesNorDestroysTheNewObject) {

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "sound/engine/SxSoundEngine.h"
@@ -57,6 +58,10 @@ TEST(BankDescription, MalformedLinesAreRefusedByNumber) {
         "sound A M rtpc=P:echo:0:0:1:1",         // no such node value
         "sound A M state=G:S",                   // no volume
         "random A",                              // no children
+        "sequence A B trigger=100",              // a rate without a chain
+        "sequence A B continuous trigger=0",
+        "sequence A B continuous trigger=soon",
+        "mixer A B continuous",                  // a mixer plays no chain
         "bus A duck=B:-6:100",                   // no fade in
         "bus A duck=B:-6:-1:100",
         "bus A stray",
@@ -159,6 +164,30 @@ TEST(BankDescription, NumbersStandAsIDsAndEveryObjectLandsInItsBank) {
     bool found = false;
     for (const bankwriter::Bytes& record : banks[1].file.records) found |= record == expectedSwitch;
     EXPECT_TRUE(found);
+}
+
+// A chain: the container's record is the one the bank writer makes of the same values, the
+// trigger rate its transition of mode 5.
+TEST(BankDescription, AChainIsWrittenContinuousAtItsTriggerRate) {
+    const uint32_t a = SX::SoundEngine::GetIDFromString("A"), b = SX::SoundEngine::GetIDFromString("B");
+    for (const auto& [line, mode, ms] : {std::tuple{"sequence Chain A B continuous trigger=250", 5, 250.0f},
+                                         std::tuple{"sequence Chain A B continuous", 0, 0.0f}}) {
+        std::vector<samplebanks::NamedBank> banks;
+        std::string error;
+        ASSERT_TRUE(Read(std::string("bank One\n") + line + "\n", banks, error)) << error;
+        bankwriter::RanSeq chain;
+        chain.playMode = 1;
+        chain.continuous = true;
+        chain.transitionMode = static_cast<uint8_t>(mode);
+        chain.transitionMs = ms;
+        chain.children = {a, b};
+        chain.playList = {{a, 50000}, {b, 50000}};
+        ASSERT_EQ(banks.at(0).file.records.size(), 1u) << line;
+        EXPECT_EQ(banks[0].file.records[0],
+                  bankwriter::Record(SX::SxHirc_RanSeq, bankwriter::RanSeqBody(SX::SoundEngine::GetIDFromString("Chain"),
+                                                                               bankwriter::NodeBase(), chain)))
+            << line;
+    }
 }
 
 TEST(BankDescription, WhooshStingersAndStreamedMusicAreWrittenAsTheirRecordsName) {
