@@ -7,7 +7,7 @@
 #include "runtime/Registration.h"
 #include "sound/system/SoundSystemRegistration.h"
 
-namespace qv {
+namespace QV {
 
 void SupplyWholeGame(SD::Registrations& registrations) {
     Gedankenexperiment::SupplyPhysicsClasses(registrations);
@@ -17,4 +17,4 @@ void SupplyWholeGame(SD::Registrations& registrations) {
     InstallParticleSounds();
 }
 
-}  // namespace qv
+}  // namespace QV

@@ -6,8 +6,8 @@ namespace SD {
 class Registrations;
 }
 
-namespace qv {
+namespace QV {
 
 void SupplyWholeGame(SD::Registrations& registrations);
 
-}  // namespace qv
+}  // namespace QV

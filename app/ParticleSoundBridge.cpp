@@ -8,7 +8,7 @@
 #include "sound/system/Phantom.h"
 #include "sound/system/SoundManager.h"
 
-namespace qv {
+namespace QV {
 namespace {
 
 class SoundSystemParticleSounds : public Aperture::Photon::ParticleSounds {
@@ -33,4 +33,4 @@ void InstallParticleSounds() {
     Aperture::Photon::SetParticleSounds(&sounds);
 }
 
-}  // namespace qv
+}  // namespace QV

@@ -6,14 +6,14 @@
 
 #include "platform/window/CloseRequest.h"
 
-namespace qv {
+namespace QV {
 namespace {
 
-std::atomic<int> gSignalsSeen{0};
+std::atomic<int> g_signalsSeen{0};
 static_assert(std::atomic<int>::is_always_lock_free, "counted in a signal handler");
 
 extern "C" void OnQuitSignal(int signal) {
-    if (gSignalsSeen.fetch_add(1) == 0) {
+    if (g_signalsSeen.fetch_add(1) == 0) {
         platform::RequestWindowClose();
         return;
     }
@@ -36,4 +36,4 @@ void InstallQuitSignals() {
     sigaction(SIGTERM, &action, nullptr);
 }
 
-}  // namespace qv
+}  // namespace QV

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <limits>
 
-namespace qv {
+namespace QV {
 namespace {
 
 bool ParseNumber(const std::string& text, double* value) {
@@ -67,4 +67,4 @@ std::string SummaryLine(const SD::RunSummary& s) {
     return line;
 }
 
-}  // namespace qv
+}  // namespace QV

@@ -5,7 +5,7 @@
 
 #include "runtime/Startup.h"
 
-namespace qv {
+namespace QV {
 
 struct Command {
     SD::RunOptions options;
@@ -22,4 +22,4 @@ Command ParseCommand(const std::vector<std::string>& args);
 // "quorvanta: <clean|failed>: frames N, state S, objects alive N, draw calls N[, <sound>]"
 std::string SummaryLine(const SD::RunSummary& summary);
 
-}  // namespace qv
+}  // namespace QV

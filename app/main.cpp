@@ -10,12 +10,12 @@
 #include "runtime/Registration.h"
 
 int main(int argc, char** argv) {
-    qv::Command cmd = qv::ParseCommand(std::vector<std::string>(argv + 1, argv + argc));
+    QV::Command cmd = QV::ParseCommand(std::vector<std::string>(argv + 1, argv + argc));
     if (!cmd.ok) {
         std::fprintf(stderr, "%s\n", cmd.error.c_str());
         return 2;
     }
-    qv::SupplyWholeGame(SD::StartupRegistrations());
+    QV::SupplyWholeGame(SD::StartupRegistrations());
     // The real devices are reached only when asked for; headless needs no display or sound card.
     std::unique_ptr<platform::sdl::SdlSession> session;
     if (cmd.window) {
@@ -26,7 +26,7 @@ int main(int argc, char** argv) {
             return 1;
         }
     }
-    qv::InstallQuitSignals();
+    QV::InstallQuitSignals();
     if (!cmd.wavPath.empty()) platform::audio::control::StartCapture();
     SD::RunSummary summary = SD::RunProgram(cmd.options);
     if (!cmd.wavPath.empty()) {
@@ -35,6 +35,6 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "quorvanta: could not save %s\n", cmd.wavPath.c_str());
         control::StopCapture();
     }
-    std::printf("%s\n", qv::SummaryLine(summary).c_str());
+    std::printf("%s\n", QV::SummaryLine(summary).c_str());
     return summary.clean ? 0 : 1;
 }

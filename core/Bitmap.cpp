@@ -77,12 +77,12 @@ BmpHeader& ReadBmpHeader(const std::string& path, BmpHeader& dest) {
 bool ReadBmpFile(BmpImage& image, const std::string& path) {
     File file(std::fopen(platform::NativePath(path).c_str(), "rb"));
     if (!file) {
-        SD_WARNING(3, "Could not open bitmap file %s", path.c_str());
+        SD_WARNING(Debug::kLogData, "Could not open bitmap file %s", path.c_str());
         return false;
     }
     BmpHeader header;
     if (!ReadWholeHeader(file.get(), header)) {
-        SD_WARNING(3, "Bitmap file %s is shorter than its header", path.c_str());
+        SD_WARNING(Debug::kLogData, "Bitmap file %s is shorter than its header", path.c_str());
         return false;
     }
     const int32_t width = int32_t(ReadU32(header, 18));
@@ -92,7 +92,7 @@ bool ReadBmpFile(BmpImage& image, const std::string& path) {
     // through: a zero width is refused unless there are no rows at all.
     if (ReadU16(header, 0) != kBmpType || width < 0 || height < 0 || (width == 0 && height > 0) ||
         bits != kBitsPerPixel) {
-        SD_WARNING(3, "Bitmap file %s is not a bottom-up 24-bit bitmap (%d x %d, %u bits)", path.c_str(),
+        SD_WARNING(Debug::kLogData, "Bitmap file %s is not a bottom-up 24-bit bitmap (%d x %d, %u bits)", path.c_str(),
                    width, height, bits);
         return false;
     }
@@ -101,14 +101,14 @@ bool ReadBmpFile(BmpImage& image, const std::string& path) {
     const uint64_t needed = kBmpHeaderSize + rowSize * uint64_t(height);
     const long size = FileSize(file.get());
     if (size < 0 || uint64_t(size) < needed) {
-        SD_WARNING(3, "Bitmap file %s holds %ld bytes, its %d x %d pixels need %llu", path.c_str(), size, width,
+        SD_WARNING(Debug::kLogData, "Bitmap file %s holds %ld bytes, its %d x %d pixels need %llu", path.c_str(), size, width,
                    height, static_cast<unsigned long long>(needed));
         return false;
     }
     const size_t rowBytes = size_t(width) * 3;
     std::vector<unsigned char> rows(size_t(rowSize * uint64_t(height)));
     if (std::fread(rows.data(), 1, rows.size(), file.get()) != rows.size()) {
-        SD_WARNING(3, "Could not read the pixels of bitmap file %s", path.c_str());
+        SD_WARNING(Debug::kLogData, "Could not read the pixels of bitmap file %s", path.c_str());
         return false;
     }
     std::vector<unsigned char> pixels(rowBytes * size_t(height));
@@ -125,7 +125,7 @@ bool WriteBmpFile(const std::string& path, BmpHeader header, const BmpImage& ima
     if (image.width < 0 || image.height < 0) return false;
     const size_t rowBytes = size_t(image.width) * 3;
     if (image.pixels.size() < rowBytes * size_t(image.height)) {
-        SD_WARNING(3, "Bitmap image for %s has fewer pixels than %d x %d", path.c_str(), image.width, image.height);
+        SD_WARNING(Debug::kLogData, "Bitmap image for %s has fewer pixels than %d x %d", path.c_str(), image.width, image.height);
         return false;
     }
     const size_t rowSize = size_t(BmpRowSize(image.width));

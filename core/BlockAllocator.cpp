@@ -13,7 +13,7 @@ namespace {
 BlockAllocator* g_allocator = nullptr;
 
 [[noreturn]] void Stop(const char* why, const void* block) {
-    SD_WARNING(2, "%s: %p", why, block);
+    SD_WARNING(Debug::kLogError, "%s: %p", why, block);
     __builtin_trap();
 }
 
@@ -60,7 +60,7 @@ void BlockAllocator::Free(void* block) {
 bool BlockAllocator::Commit(Record& record) {
     if (record.mode == Mode::Heap) {
         record.block = std::malloc(record.size == 0 ? 1 : record.size);
-        if (!record.block) SD_WARNING(2, "Out of memory for a block of %u bytes", record.size);
+        if (!record.block) SD_WARNING(Debug::kLogError, "Out of memory for a block of %u bytes", record.size);
         return record.block != nullptr;
     }
     const size_t page = platform::PageSize();
@@ -68,7 +68,7 @@ bool BlockAllocator::Commit(Record& record) {
     const size_t total = size_t(record.pageCount) * page;
     void* base = platform::ReserveMemory(total);
     if (!base || (record.pageCount > 1 && !platform::CommitMemory(base, total - page))) {
-        SD_WARNING(2, "Could not map a guarded block of %u bytes: %s", record.size, std::strerror(errno));
+        SD_WARNING(Debug::kLogError, "Could not map a guarded block of %u bytes: %s", record.size, std::strerror(errno));
         if (base) platform::ReleaseMemory(base, total);
         record.pageCount = 0;
         return false;

@@ -47,11 +47,11 @@ void ConfigVars::Load(FILE* file) {
     std::string name, value;
     for (;;) {
         if (!ReadString(file, name)) {
-            if (!name.empty()) SD_WARNING(3, "Dropped the unterminated variable name %s", name.c_str());
+            if (!name.empty()) SD_WARNING(Debug::kLogData, "Dropped the unterminated variable name %s", name.c_str());
             break;
         }
         if (!ReadString(file, value)) {
-            SD_WARNING(3, "Dropped the variable %s: its value is not terminated", name.c_str());
+            SD_WARNING(Debug::kLogData, "Dropped the variable %s: its value is not terminated", name.c_str());
             break;
         }
         FindOrCreate(name, value);

@@ -96,7 +96,7 @@ void PrintLastOsError() {
     int error = errno;
     char text[256] = {};
     const char* message = strerror_r(error, text, sizeof text);
-    Debug::LogWarning(2, "PrintLastOsError", 59, "SD::PrintLastOsError", "%s", message);
+    Debug::LogWarning(Debug::kLogError, "PrintLastOsError", 59, "SD::PrintLastOsError", "%s", message);
 }
 
 }  // namespace SD

@@ -16,7 +16,7 @@ void ListFolder(const std::string& folder, const std::string& pattern, std::vect
         std::string full = folder + "/" + f.name;
         // A path cut to the record's fields would name another file.
         if (full.size() >= FilePath::kFullPathSize) {
-            SD_WARNING(3, "Path too long for a file record, skipped: \"%s\"", full.c_str());
+            SD_WARNING(Debug::kLogData, "Path too long for a file record, skipped: \"%s\"", full.c_str());
             continue;
         }
         files.emplace_back(full.c_str());
@@ -27,7 +27,7 @@ void ListFolder(const std::string& folder, const std::string& pattern, std::vect
         // No file below a folder too long for the record can be listed; this also ends the
         // descent into a loop of linked folders.
         if (sub.size() >= FilePath::kFolderSize) {
-            SD_WARNING(3, "Folder path too long for a file record, not searched: \"%s\"", sub.c_str());
+            SD_WARNING(Debug::kLogData, "Folder path too long for a file record, not searched: \"%s\"", sub.c_str());
             continue;
         }
         ListFolder(sub, pattern, files);
@@ -40,7 +40,7 @@ bool ReadWholeFile(const std::string& path, std::vector<unsigned char>& bytes) {
     bytes.clear();
     std::FILE* file = std::fopen(platform::NativePath(path).c_str(), "rb");
     if (!file) {
-        SD_WARNING(3, "Failed to open file \"%s\": %s", path.c_str(), std::strerror(errno));
+        SD_WARNING(Debug::kLogData, "Failed to open file \"%s\": %s", path.c_str(), std::strerror(errno));
         return false;
     }
     unsigned char chunk[64 * 1024];
@@ -49,7 +49,7 @@ bool ReadWholeFile(const std::string& path, std::vector<unsigned char>& bytes) {
     bool failed = std::ferror(file) != 0;
     std::fclose(file);
     if (failed) {
-        SD_WARNING(3, "Failed to read file \"%s\"", path.c_str());
+        SD_WARNING(Debug::kLogData, "Failed to read file \"%s\"", path.c_str());
         bytes.clear();
         return false;
     }
@@ -62,14 +62,14 @@ bool WriteWholeFile(const std::string& path, const void* header, size_t headerSi
     const std::string temporary = target + ".tmp";
     std::FILE* file = std::fopen(temporary.c_str(), "wb");
     if (!file) {
-        SD_WARNING(3, "Failed to create file \"%s\": %s", temporary.c_str(), std::strerror(errno));
+        SD_WARNING(Debug::kLogData, "Failed to create file \"%s\": %s", temporary.c_str(), std::strerror(errno));
         return false;
     }
     bool written = (headerSize == 0 || std::fwrite(header, 1, headerSize, file) == headerSize) &&
                    (bodySize == 0 || std::fwrite(body, 1, bodySize, file) == bodySize);
     written = std::fclose(file) == 0 && written;
     if (!written || std::rename(temporary.c_str(), target.c_str()) != 0) {
-        SD_WARNING(3, "Failed to write file \"%s\"", path.c_str());
+        SD_WARNING(Debug::kLogData, "Failed to write file \"%s\"", path.c_str());
         std::remove(temporary.c_str());
         return false;
     }

@@ -1,13 +1,17 @@
 #include "core/Logger.h"
 
+#include <atomic>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 namespace Debug {
 namespace {
 
 GlobalLogger* g_logger = nullptr;
 WindowLogHook g_windowHook = nullptr;
+// Installed by tests while worker and audio threads may be logging.
+std::atomic<ILineSink*> g_lineSink{nullptr};
 constexpr const char* kLineFormat = "%d>%s(%d) : warning in function %s : %s\n";
 
 }  // namespace
@@ -24,6 +28,7 @@ GlobalLogger::~GlobalLogger() {
 
 GlobalLogger* GetGlobalLogger() { return g_logger; }
 void SetWindowLogHook(WindowLogHook hook) { g_windowHook = hook; }
+void SetLineSink(ILineSink* sink) { g_lineSink.store(sink); }
 
 void GlobalLogger::Format(const char* format, va_list args) {
     // Bounded: a longer text is cut at the buffer's end.
@@ -31,9 +36,16 @@ void GlobalLogger::Format(const char* format, va_list args) {
 }
 
 void GlobalLogger::Print(const char* file, int line, const char* function, unsigned level) const {
-    if (level <= kMaxPrintedLevel)
-        std::fprintf(stderr, kLineFormat, static_cast<int>(level), file ? file : "", line,
-                     function ? function : "", buffer_);
+    if (level > kMaxPrintedLevel) return;
+    file = file ? file : "";
+    function = function ? function : "";
+    std::fprintf(stderr, kLineFormat, static_cast<int>(level), file, line, function, buffer_);
+    if (ILineSink* sink = g_lineSink.load()) {
+        const int size = std::snprintf(nullptr, 0, kLineFormat, static_cast<int>(level), file, line, function, buffer_);
+        std::string text(static_cast<size_t>(size > 0 ? size : 0), '\0');
+        std::snprintf(text.data(), text.size() + 1, kLineFormat, static_cast<int>(level), file, line, function, buffer_);
+        sink->Line(text.c_str());
+    }
 }
 
 void GlobalLogger::VWarning(const char* file, int line, const char* function, unsigned level,

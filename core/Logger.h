@@ -5,6 +5,15 @@
 
 namespace Debug {
 
+// The levels lines are logged at, most serious first. Levels up to
+// GlobalLogger::kMaxPrintedLevel reach standard error; those above are kept quiet.
+enum LogLevel : unsigned {
+    kLogSevere = 1,  // memory overrun or data lost
+    kLogError = 2,   // an operation or a setting refused; the program goes on without it
+    kLogData = 3,    // a data-file element skipped or given its default
+    kLogNotice = 4,  // worth a developer's eye, changes nothing
+};
+
 class ILogger {
 public:
     virtual void WarningInWindow(const char* file, int line, const char* function, unsigned level,
@@ -56,6 +65,16 @@ GlobalLogger* GetGlobalLogger();
 using WindowLogHook = void (*)(unsigned level, const char* file, int line, const char* function,
                                const char* text);
 void SetWindowLogHook(WindowLogHook hook);
+
+// Receives every line the logger prints, as printed, on the thread that logged it; tests read a
+// run's log through it instead of standard error.
+class ILineSink {
+public:
+    virtual void Line(const char* line) = 0;
+    virtual ~ILineSink() = default;
+};
+// One sink at a time: the last installed is called; null removes it.
+void SetLineSink(ILineSink* sink);
 
 // Does nothing when no logger exists.
 void LogWarning(unsigned level, const char* file, int line, const char* function, const char* format, ...)

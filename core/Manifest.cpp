@@ -88,7 +88,7 @@ ManifestLineKind ParseManifestLine(char* line, char*& valueStart) {
 bool ReadManifest(const std::string& fileName, std::vector<std::string>& out) {
     std::FILE* file = std::fopen(platform::NativePath(fileName).c_str(), "r");
     if (!file) {
-        SD_WARNING(3, "Could not open manifest \"%s\": %s", fileName.c_str(), std::strerror(errno));
+        SD_WARNING(Debug::kLogData, "Could not open manifest \"%s\": %s", fileName.c_str(), std::strerror(errno));
         return false;
     }
     out.clear();
@@ -98,7 +98,7 @@ bool ReadManifest(const std::string& fileName, std::vector<std::string>& out) {
     bool cut = false;
     for (int number = 1; ReadLine(file, line, cut); ++number) {
         if (cut)
-            SD_WARNING(3, "Manifest \"%s\" line %d is longer than %d characters; the rest of it was dropped.",
+            SD_WARNING(Debug::kLogData, "Manifest \"%s\" line %d is longer than %d characters; the rest of it was dropped.",
                        fileName.c_str(), number, static_cast<int>(kManifestLineLength - 1));
         StripLineComment(line);
         char* value = nullptr;
@@ -125,7 +125,7 @@ bool ReadManifest(const std::string& fileName, std::vector<std::string>& out) {
                 break;
             case kManifestInvalid:
                 if (!IsBlankLine(line))
-                    SD_WARNING(3, "Manifest \"%s\" line %d was not understood and was skipped: %s",
+                    SD_WARNING(Debug::kLogData, "Manifest \"%s\" line %d was not understood and was skipped: %s",
                                fileName.c_str(), number, line);
                 break;
         }

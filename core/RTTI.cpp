@@ -22,7 +22,7 @@ std::string IRTTIUser::AccessorNameFromText(const std::string& text) {
 IRTTIUser::FunctionEntry* IRTTIUser::FindFunction(ClassInfo& info, const std::string& name) {
     for (FunctionEntry& entry : info.functions)
         if (entry.name == name) return &entry;
-    SD_WARNING(2, "Class %s has no reflected function \"%s\"", info.name.c_str(), name.c_str());
+    SD_WARNING(Debug::kLogError, "Class %s has no reflected function \"%s\"", info.name.c_str(), name.c_str());
     return nullptr;
 }
 

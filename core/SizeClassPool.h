@@ -48,9 +48,11 @@ private:
         std::size_t bytes;
     };
 
+    // Objects are made and freed on the main thread and on the worker pool's threads: every
+    // free list and chunk is guarded by mutex_.
     mutable std::mutex mutex_;
-    SizeClass classes_[kClasses];
-    std::vector<Chunk> chunks_;
+    SizeClass classes_[kClasses];  // guarded by mutex_
+    std::vector<Chunk> chunks_;    // guarded by mutex_
 };
 
 }  // namespace SD

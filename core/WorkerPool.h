@@ -35,8 +35,8 @@ protected:
 private:
     void ThreadProc();
 
-    std::atomic<bool> stop_{false};
-    platform::Thread thread_;
+    std::atomic<bool> stop_{false};  // set by the owning thread, read by this object's thread
+    platform::Thread thread_;         // started and joined by the owning thread only
 };
 
 // A job takes three arguments that are wide enough to carry pointers.
@@ -63,12 +63,14 @@ protected:
     void Interrupt() override;
 
 private:
-    platform::Event* doneEvent_;
+    platform::Event* doneEvent_;  // owned by the pool; set by the worker, waited on by the caller
     platform::Event jobEvent_{false, false};
+    // Guards the job slot below, written by QueueJob (the caller's thread) and taken by Run
+    // (the worker's thread); also held while Run decides to set the done event.
     std::mutex jobMutex_;
-    bool jobPending_ = false;
-    JobFunction function_ = nullptr;
-    uintptr_t args_[3] = {0, 0, 0};
+    bool jobPending_ = false;           // guarded by jobMutex_
+    JobFunction function_ = nullptr;    // guarded by jobMutex_
+    uintptr_t args_[3] = {0, 0, 0};     // guarded by jobMutex_
 };
 
 class WorkerPool {
@@ -100,6 +102,8 @@ public:
 private:
     void CloseEvents();
 
+    // Both lists belong to the thread that starts and stops the pool (the main thread); the
+    // workers only see their own done event.
     std::vector<std::unique_ptr<WorkerThread>> workers_;
     std::vector<std::unique_ptr<platform::Event>> doneEvents_;
 };

@@ -8,6 +8,7 @@
 
 #include "engine/ComponentID.h"
 #include "engine/IntrusiveList.h"
+#include "engine/PlayState.h"
 
 namespace Data {
 class IDataStream;
@@ -19,8 +20,6 @@ class GameObject;
 class IStream;
 class SuperialValue;
 class IFieldVisitor;
-
-enum PlayState : uint32_t { kPlayStatePlay = 0, kPlayStatePause = 1, kPlayStateDevPause = 2 };
 
 class Component {
 public:

@@ -6,19 +6,19 @@
 namespace SD {
 
 namespace {
-ComponentManager_* gComponentManager = nullptr;
+ComponentManager_* g_componentManager = nullptr;
 
 IUpdateComponent* AsUpdate(Component* c) { return static_cast<IUpdateComponent*>(c); }
 
 }  // namespace
 
-ComponentManager_::ComponentManager_() { gComponentManager = this; }
+ComponentManager_::ComponentManager_() { g_componentManager = this; }
 
 ComponentManager_::~ComponentManager_() {
-    if (gComponentManager == this) gComponentManager = nullptr;
+    if (g_componentManager == this) g_componentManager = nullptr;
 }
 
-ComponentManager_* ComponentManager_::GetInstance() { return gComponentManager; }
+ComponentManager_* ComponentManager_::GetInstance() { return g_componentManager; }
 
 void ComponentManager_::Initialize() { lastPlayState_ = static_cast<int32_t>(GetCurrentPlayState()); }
 

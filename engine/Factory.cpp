@@ -7,7 +7,7 @@
 namespace SD {
 
 namespace {
-Factory_* gFactory = nullptr;
+Factory_* g_factory = nullptr;
 const std::string kNoName;
 
 bool ValidID(ComponentID id) { return static_cast<uint32_t>(id) < CID_Total; }
@@ -15,7 +15,7 @@ bool ValidID(ComponentID id) { return static_cast<uint32_t>(id) < CID_Total; }
 
 Factory_::Factory_(uint32_t totalObjects)
     : totalObjects_(totalObjects < 1 ? 1 : totalObjects), pool_(totalObjects_) {
-    gFactory = this;
+    g_factory = this;
     pendingDestruction_.reserve(totalObjects_);
 }
 
@@ -23,10 +23,10 @@ Factory_::~Factory_() {
     DestroyAllGameObjects();
     FreeBlueprints();
     for (CreatorEntry& entry : creators_) delete entry.creator;
-    if (gFactory == this) gFactory = nullptr;
+    if (g_factory == this) g_factory = nullptr;
 }
 
-Factory_* Factory_::GetInstance() { return gFactory; }
+Factory_* Factory_::GetInstance() { return g_factory; }
 
 void Factory_::ReadConfig(ConfigFile& config) {
     objectPath_ = config.GetString("ObjectPath", "../Assets/Objects");
@@ -49,7 +49,7 @@ void Factory_::Update(float) {
 void Factory_::RegisterComponentCreator(const std::string& name, ComponentID id, IComponentCreator* creator) {
     if (!creator) return;
     if (!ValidID(id)) {
-        SD_WARNING(3, "Component ID %u of [%s] is out of range; the creator is not registered.",
+        SD_WARNING(Debug::kLogData, "Component ID %u of [%s] is out of range; the creator is not registered.",
                    static_cast<unsigned>(id), name.c_str());
         delete creator;
         return;
@@ -131,7 +131,7 @@ GameObject* Factory_::GetGameObject(const std::string& name) const {
 }
 
 GameObject* Factory_::GetGameObjectByName(const char* name) {
-    return gFactory && name ? gFactory->GetGameObject(std::string(name)) : nullptr;
+    return g_factory && name ? g_factory->GetGameObject(std::string(name)) : nullptr;
 }
 
 }  // namespace SD

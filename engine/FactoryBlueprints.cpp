@@ -49,19 +49,19 @@ void Factory_::FreeBlueprints() {
 void Factory_::AddBlueprint(const char* path) {
     if (fastLookup_) {
         fastLookup_ = false;
-        SD_WARNING_IN_WINDOW(3,
+        SD_WARNING_IN_WINDOW(Debug::kLogData,
                              "Blueprint added.  Fast blueprint lookup is no longer available!  Use "
                              "G::Factory->RebuildFastBlueprintLookupMap() to re-enable it.  NOTE: This is a slow "
                              "operation!");
     }
     std::unique_ptr<SuperialDataMap> tree = SuperialDataMap::createFromFile(path);
     if (!tree) {
-        SD_WARNING(3, "Failed to add a malformed blueprint file to the Factory.  [%s] was bad.", path ? path : "");
+        SD_WARNING(Debug::kLogData, "Failed to add a malformed blueprint file to the Factory.  [%s] was bad.", path ? path : "");
         return;
     }
     std::vector<std::string> names = ListBlueprintNames(*tree);
     if (names.empty()) {
-        SD_WARNING(3, "Failed to find any GameObjectBlueprints in [%s].", path);
+        SD_WARNING(Debug::kLogData, "Failed to find any GameObjectBlueprints in [%s].", path);
         return;
     }
     blueprintFiles_.push_back(BlueprintFile{tree.release(), std::move(names), path});
@@ -78,7 +78,7 @@ SuperialValue* Factory_::FindBlueprintNode(const BlueprintFile& file, const std:
     if (SuperialValue* list = BlueprintList(file.tree)) {
         if (SuperialValue* node = SuperialValue::FindChildByName(list, name)) return node;
     }
-    SD_WARNING(3,
+    SD_WARNING(Debug::kLogData,
                "Object File record has a Blueprint listed for a file in which it couldn't be found.  Requested "
                "Blueprint: [%s].  File in question: [%s].  If you get this error, _please_ bring it to Brannoc "
                "with steps to reproduce.  This should never happen.",
@@ -99,7 +99,7 @@ SuperialValue* Factory_::GetBlueprint(const char* name) {
 bool Factory_::UpdateBlueprint(const char* name) {
     if (fastLookup_) {
         fastLookup_ = false;
-        SD_WARNING_IN_WINDOW(3,
+        SD_WARNING_IN_WINDOW(Debug::kLogData,
                              "Blueprint updated.  Fast blueprint lookup is no longer available!  Use "
                              "G::Factory->RebuildFastBlueprintLookupMap() to re-enable it.  NOTE: This is a slow "
                              "operation!");
@@ -111,7 +111,7 @@ bool Factory_::UpdateBlueprint(const char* name) {
     // The loaded tree stays until its replacement has been read.
     std::unique_ptr<SuperialDataMap> reloaded = SuperialDataMap::createFromFile(file.path.c_str());
     if (!reloaded) {
-        SD_WARNING(3, "Could not reload the blueprint file [%s]; the loaded blueprints are kept.", file.path.c_str());
+        SD_WARNING(Debug::kLogData, "Could not reload the blueprint file [%s]; the loaded blueprints are kept.", file.path.c_str());
         return false;
     }
     delete file.tree;
@@ -148,7 +148,7 @@ bool Factory_::EnterCreation(const std::string& name) {
     // itself again, or nests too deep, would never end.
     if (std::find(creating_.begin(), creating_.end(), name) != creating_.end() ||
         creating_.size() >= static_cast<size_t>(kMaxBlueprintDepth)) {
-        SD_WARNING(3, "Blueprint [%s] contains itself or nests more than %d deep; the object is not created.",
+        SD_WARNING(Debug::kLogData, "Blueprint [%s] contains itself or nests more than %d deep; the object is not created.",
                    name.c_str(), kMaxBlueprintDepth);
         return false;
     }
@@ -167,7 +167,7 @@ GameObject* Factory_::CreateFromBlueprintName(const std::string& name, GameObjec
     if (!file) {
         // Asked for by code or data that names a blueprint no loaded file holds: said here, so
         // the missing name shows instead of an object that silently never appears.
-        SD_WARNING(3, "No loaded blueprint file holds the Blueprint [%s]; the object is not created.", name.c_str());
+        SD_WARNING(Debug::kLogData, "No loaded blueprint file holds the Blueprint [%s]; the object is not created.", name.c_str());
         return nullptr;
     }
     SuperialValue* node = FindBlueprintNode(*file, name);

@@ -9,7 +9,7 @@
 namespace SD {
 
 namespace {
-uint32_t gNextObjectId = 1;
+uint32_t g_nextObjectId = 1;
 
 template <class Fn>
 void ForEachInChain(Component* head, Fn&& fn) {
@@ -28,7 +28,7 @@ void* GameObject::operator new(std::size_t size) { return ObjectStorage().Alloca
 
 void GameObject::operator delete(void* block, std::size_t size) { ObjectStorage().Free(block, size); }
 
-GameObject::GameObject() : objectId_(gNextObjectId++) {}
+GameObject::GameObject() : objectId_(g_nextObjectId++) {}
 
 GameObject::~GameObject() {
     ClearName();

@@ -13,20 +13,20 @@
 namespace SD {
 
 namespace {
-bool gAddComponentsFromLevel = true;
+bool g_addComponentsFromLevel = true;
 
 // Data may name component kinds whose layer has not joined the program; each is reported once
 // and left out, so the rest of the object still loads.
 void ReportUnregistered(const std::string& kind) {
     static std::set<std::string> reported;
     if (reported.insert(kind).second)
-        SD_WARNING(3, "Component kind [%s] is not registered; objects are made without it.", kind.c_str());
+        SD_WARNING(Debug::kLogData, "Component kind [%s] is not registered; objects are made without it.", kind.c_str());
 }
 }  // namespace
 
-void GameObject::SetSupportAddingComponentsFromLevelFile(bool support) { gAddComponentsFromLevel = support; }
+void GameObject::SetSupportAddingComponentsFromLevelFile(bool support) { g_addComponentsFromLevel = support; }
 
-bool GameObject::GetSupportAddingComponentsFromLevelFile() { return gAddComponentsFromLevel; }
+bool GameObject::GetSupportAddingComponentsFromLevelFile() { return g_addComponentsFromLevel; }
 
 void GameObject::SerializeIn(SuperialValue* node, GameObject* object, bool fromLevel) {
     if (!node || !object || !node->IsContainer()) return;
@@ -36,7 +36,7 @@ void GameObject::SerializeIn(SuperialValue* node, GameObject* object, bool fromL
         } else if (child->Tag() == "Children") {
             SerializeInChildren(child, object);
         } else {
-            SD_WARNING(3,
+            SD_WARNING(Debug::kLogData,
                        "GameObject couldn't serialize in a <%s> node.\nValid nodes at this point: <Components>, "
                        "<Children>",
                        child->Tag().c_str());
@@ -63,7 +63,7 @@ void GameObject::SerializeInComponents(SuperialValue* node, GameObject* object, 
                 SuperialUpdateStream stream(element);
                 existing->SerializeWithHeader(stream, name);
             }
-            if (!gAddComponentsFromLevel) continue;
+            if (!g_addComponentsFromLevel) continue;
         }
         if (existing) continue;
         Component* added = object->AddComponent(id);
@@ -79,7 +79,7 @@ void GameObject::SerializeInChildren(SuperialValue* node, GameObject* parent) {
     if (!factory || !node->IsContainer()) return;
     for (SuperialValue* entry = node->FirstChild(); entry; entry = entry->Next()) {
         if (entry->Tag() != "Child") {
-            SD_WARNING(3,
+            SD_WARNING(Debug::kLogData,
                        "Malformed child data.  Found a [%s] node where a Child node was expected.  Should look "
                        "like:\n<GameObjectBlueprint>\n  <Children>\n    <Child>\n      <!-- stuff -->\n    "
                        "</Child>\n  </Children>\n</GameObjectBlueprint>",
@@ -88,11 +88,11 @@ void GameObject::SerializeInChildren(SuperialValue* node, GameObject* parent) {
         }
         SuperialValue* nameNode = entry->IsContainer() ? entry->FirstChild() : nullptr;
         if (!nameNode) {
-            SD_WARNING(3, "Malformed child data.  A Child node has no Blueprint Name; it is skipped.");
+            SD_WARNING(Debug::kLogData, "Malformed child data.  A Child node has no Blueprint Name; it is skipped.");
             continue;
         }
         if (nameNode->Type() != kSuperialString || nameNode->Name() != "Blueprint Name") {
-            SD_WARNING(3,
+            SD_WARNING(Debug::kLogData,
                        "Malformed child data.  Child's first child should be a String named \"Blueprint Name\".  "
                        "Like this:\n<Child>\n  <String name=\"Blueprint Name\">Car</String>\n  <!-- stuff "
                        "-->\n</Child>\n");
@@ -100,7 +100,7 @@ void GameObject::SerializeInChildren(SuperialValue* node, GameObject* parent) {
         const std::string& blueprint = nameNode->GetText();
         GameObject* child = factory->CreateObject(blueprint.c_str(), nullptr);
         if (!child) {
-            SD_WARNING(3, "Couldn't create a specified Child.  Is the Blueprint for [%s] loaded?", blueprint.c_str());
+            SD_WARNING(Debug::kLogData, "Couldn't create a specified Child.  Is the Blueprint for [%s] loaded?", blueprint.c_str());
             continue;
         }
         parent->AttachChild(child);
@@ -121,7 +121,7 @@ void GameObject::SaveToLevelLayerFile(GameObject* object, SuperialValue* gameObj
     SuperialValue* blueprint = factory->GetBlueprint(object->blueprintName_.c_str());
     SuperialValue* blueprintComponents = blueprint ? SuperialValue::FindChildByTag(blueprint, "Components") : nullptr;
     if (!blueprintComponents || !components) {
-        SD_WARNING(3,
+        SD_WARNING(Debug::kLogData,
                    "Source blueprint doesn't have a Components node... That's really weird.  Shouldn't happen.  "
                    "Can't save an object to a level file if its source blueprint is invalid.  Blueprint is [%s].",
                    object->blueprintName_.c_str());

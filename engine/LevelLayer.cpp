@@ -20,7 +20,7 @@ std::unique_ptr<LevelLayer> LevelLayer::createFromSuperialValue(SuperialValue* n
     if (objects) {
         layer->createAll(objects);
     } else {
-        SD_WARNING(3,
+        SD_WARNING(Debug::kLogData,
                    "<LevelLayer> didn't have a <GameObjects> node inside it.  Taking no further action to create a "
                    "LevelLayer.  Layer was [%s].",
                    layer->name_.c_str());
@@ -40,7 +40,7 @@ void LevelLayer::createAll(SuperialValue* gameObjectsNode) {
         }
         GameObject* object = factory->CreateObject(blueprint.c_str(), nullptr);
         if (!object) {
-            SD_WARNING(3, "Failed to create [%s] found in LevelLayer.  Is its blueprint not loaded?", blueprint.c_str());
+            SD_WARNING(Debug::kLogData, "Failed to create [%s] found in LevelLayer.  Is its blueprint not loaded?", blueprint.c_str());
             continue;
         }
         GameObject::SerializeIn(node, object, true);

@@ -14,12 +14,12 @@ LevelLayerFile::~LevelLayerFile() = default;
 bool LevelLayerFile::LoadFromFile(const std::string& path) {
     std::unique_ptr<SuperialDataMap> map = SuperialDataMap::createFromFile(path.c_str());
     if (!map) {
-        SD_WARNING(3, "Failed to load level layer file [%s].", path.c_str());
+        SD_WARNING(Debug::kLogData, "Failed to load level layer file [%s].", path.c_str());
         return false;
     }
     SuperialValue* root = map->Top();
     if (!root || root->Tag() != "LevelLayers")
-        SD_WARNING(3, "Bad level file [%s].  Root node is not <LevelLayers>.", path.c_str());
+        SD_WARNING(Debug::kLogData, "Bad level file [%s].  Root node is not <LevelLayers>.", path.c_str());
     path_ = path;
     CreateNonexistentLayersFromDataMap(map.get());
     return true;
@@ -27,7 +27,7 @@ bool LevelLayerFile::LoadFromFile(const std::string& path) {
 
 void LevelLayerFile::CreateNonexistentLayersFromDataMap(const SuperialDataMap* map) {
     if (!map) {
-        SD_WARNING(3,
+        SD_WARNING(Debug::kLogData,
                    "Attempt to create level layers without any underlying data.  Did you forget to load a level file "
                    "first?");
         return;
@@ -55,7 +55,7 @@ bool LevelLayerFile::Save() {
     root->MakeObject();
     for (const auto& layer : layers_) layer->Save(root);
     if (SuperialDataMap::WriteToFile(path_.c_str(), map) == 0) {
-        SD_WARNING(3, "Failed to save level layer file [%s]; the file on disk was left as it was.", path_.c_str());
+        SD_WARNING(Debug::kLogData, "Failed to save level layer file [%s]; the file on disk was left as it was.", path_.c_str());
         return false;
     }
     return true;

@@ -35,7 +35,7 @@ void LevelLayerManager::Shutdown() {
 
 LevelLayerFile* LevelLayerManager::LoadLayerFile(const std::string& path) {
     if (!g_instance) {
-        SD_WARNING(3, "Failed to load level layer from [%s].", path.c_str());
+        SD_WARNING(Debug::kLogData, "Failed to load level layer from [%s].", path.c_str());
         return nullptr;
     }
     auto& files = g_instance->files_;
@@ -43,7 +43,7 @@ LevelLayerFile* LevelLayerManager::LoadLayerFile(const std::string& path) {
     LevelLayerFile* file = files.back().get();
     if (file->LoadFromFile(path)) return file;
     files.pop_back();
-    SD_WARNING(3, "Failed to load level layer from [%s].", path.c_str());
+    SD_WARNING(Debug::kLogData, "Failed to load level layer from [%s].", path.c_str());
     return nullptr;
 }
 

@@ -31,7 +31,7 @@ bool IsStringOrNumber(lua_State* L, int index) {
 bool PushArguments(lua_State* L, const char*& letter, va_list& args, int& pushed, bool roomMade) {
     for (; *letter && *letter != ':'; ++letter) {
         if (!roomMade && (lua_gettop(L) >= LuaState::kMaxStackSlots || !lua_checkstack(L, 1))) {
-            SD_WARNING(2, "stack overflow (%s)", "Lua stack is full.");
+            SD_WARNING(Debug::kLogError, "stack overflow (%s)", "Lua stack is full.");
             return false;
         }
         switch (*letter) {
@@ -57,7 +57,7 @@ bool PushArguments(lua_State* L, const char*& letter, va_list& args, int& pushed
                 lua_pushnil(L);
                 break;
             default:
-                SD_WARNING(2, "Bad argument type found in argument descriptor.  '%c' is not valid.", *letter);
+                SD_WARNING(Debug::kLogError, "Bad argument type found in argument descriptor.  '%c' is not valid.", *letter);
                 return false;
         }
         ++pushed;
@@ -95,10 +95,10 @@ const char* TypeName(lua_State* L, int index) {
 // always false.
 bool ReportMismatch(lua_State* L, int index, const char* kind) {
     if (lua_isnil(L, index)) {
-        SD_WARNING(3, "Return type descriptor mismatch.  User wanted %s, Lua is trying to return a nil.  "
+        SD_WARNING(Debug::kLogData, "Return type descriptor mismatch.  User wanted %s, Lua is trying to return a nil.  "
                       "Did you ask for too many parameters?", kind);
     } else {
-        SD_WARNING(3, "Return type descriptor mismatch.  User wanted %s, Lua is trying to return a %s.", kind,
+        SD_WARNING(Debug::kLogData, "Return type descriptor mismatch.  User wanted %s, Lua is trying to return a %s.", kind,
                    TypeName(L, index));
     }
     return false;
@@ -147,11 +147,11 @@ bool ReadResult(lua_State* L, int index, char letter, va_list& args, const char*
                 return true;
             }
             if (lua_isnil(L, index)) {
-                SD_WARNING(3, "Error when calling Lua function \"%s\" with user-given signature \"%s\".  Return type "
+                SD_WARNING(Debug::kLogData, "Error when calling Lua function \"%s\" with user-given signature \"%s\".  Return type "
                               "descriptor mismatch.  User wanted a boolean ('b'), Lua is trying to return a nil.  "
                               "Did you ask for too many parameters?", name, signature);
             } else {
-                SD_WARNING(3, "Error when calling Lua function \"%s\" with user-given signature \"%s\".  Return type "
+                SD_WARNING(Debug::kLogData, "Error when calling Lua function \"%s\" with user-given signature \"%s\".  Return type "
                               "descriptor mismatch.  User wanted a boolean ('b'), Lua is trying to return a %s.",
                            name, signature, TypeName(L, index));
             }
@@ -164,7 +164,7 @@ bool ReadResult(lua_State* L, int index, char letter, va_list& args, const char*
         case 'v':
             return true;
         default:
-            SD_WARNING(2, "Bad signature type found in return types when trying to call a Lua function.  '%c' is "
+            SD_WARNING(Debug::kLogError, "Bad signature type found in return types when trying to call a Lua function.  '%c' is "
                           "not valid.  Lua was trying to return a %s.", letter, TypeName(L, index));
             return false;
     }
@@ -186,7 +186,7 @@ bool CallPushed(LuaState& host, lua_State* L, const char* name, const char* sig,
             return false;
         }
         if (!roomMade && !lua_checkstack(L, shape.results)) {
-            SD_WARNING(2, "stack overflow (%s)", "Lua stack is full.");
+            SD_WARNING(Debug::kLogError, "stack overflow (%s)", "Lua stack is full.");
             lua_settop(L, base);
             return false;
         }
@@ -195,7 +195,7 @@ bool CallPushed(LuaState& host, lua_State* L, const char* name, const char* sig,
         const char* message = lua_tostring(L, -1);
         const std::string text = std::string("Error calling Lua function '") + (name ? name : "") +
                                  "': " + (message ? message : "(no message)");
-        if (host.FirstReport(text)) SD_WARNING(3, "%s (a repeat of this failure is not logged)", text.c_str());
+        if (host.FirstReport(text)) SD_WARNING(Debug::kLogData, "%s (a repeat of this failure is not logged)", text.c_str());
         lua_settop(L, base);
         return false;
     }

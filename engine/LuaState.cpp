@@ -35,7 +35,7 @@ bool LuaState::executeFile(const char* fileName) {
     if (status == 0) status = lua_pcall(L, 0, 0, 0);
     if (status == 0) return true;
     const char* message = lua_tostring(L, -1);
-    SD_WARNING(3, "%s\n", message ? message : "");
+    SD_WARNING(Debug::kLogData, "%s\n", message ? message : "");
     DumpLuaStack(L);
     lua_pop(L, 1);
     return false;
@@ -92,7 +92,7 @@ void ReportLuaError(lua_State* L, const char* function, const char* file, int li
         std::string("Lua function '") + (function ? function : "") + "' failed: " + (message ? message : "(no message)");
     LuaState* host = GetLuaState();
     if (!host || host->L != L || host->FirstReport(text))
-        Debug::LogWarning(3, file, line, "SD::ReportLuaError", "%s (a repeat of this failure is not logged)", text.c_str());
+        Debug::LogWarning(Debug::kLogData, file, line, "SD::ReportLuaError", "%s (a repeat of this failure is not logged)", text.c_str());
     lua_pop(L, 1);
 }
 

@@ -22,7 +22,7 @@ GameObjectHandle ObjectPool::Acquire(GameObject* object) {
         }
         cursor_ = cursor_ % capacity_ + 1;
     }
-    SD_WARNING(3, "The object pool is full (%u objects); no object was created.", capacity_);
+    SD_WARNING(Debug::kLogData, "The object pool is full (%u objects); no object was created.", capacity_);
     return GameObjectHandle();
 }
 

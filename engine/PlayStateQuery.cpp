@@ -3,11 +3,11 @@
 namespace SD {
 
 namespace {
-PlayStateQuery gQuery = nullptr;
+PlayStateQuery g_query = nullptr;
 }
 
-void SetPlayStateQuery(PlayStateQuery query) { gQuery = query; }
+void SetPlayStateQuery(PlayStateQuery query) { g_query = query; }
 
-uint32_t GetCurrentPlayState() { return gQuery ? gQuery() : 0; }
+uint32_t GetCurrentPlayState() { return g_query ? g_query() : 0; }
 
 }  // namespace SD

@@ -1,8 +1,10 @@
 #pragma once
-// The game's current play state (0 Play, 1 Pause, 2 DevPause) as the engine reads it. The
+// The game's current play state (engine/PlayState.h) as the engine reads it. The
 // game-state manager that owns it sits above the engine, so it installs its query at start-up;
 // until then the game counts as playing.
 #include <cstdint>
+
+#include "engine/PlayState.h"
 
 namespace SD {
 

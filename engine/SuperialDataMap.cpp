@@ -64,14 +64,14 @@ SuperialDataMap::~SuperialDataMap() { SuperialValue::DestroyList(top_); }
 
 std::unique_ptr<SuperialDataMap> SuperialDataMap::createFromFile(const char* path) {
     if (!path) {
-        SD_WARNING(3, "SuperialDataMap was told to load a file, but given a NULLfilename.  Have a NULL pointer back :)");
+        SD_WARNING(Debug::kLogData, "SuperialDataMap was told to load a file, but given a NULLfilename.  Have a NULL pointer back :)");
         return nullptr;
     }
     std::string text;
     if (!ReadText(path, text)) return nullptr;
     std::unique_ptr<SuperialDataMap> map = parseXmlFromBuffer(text.c_str());
     // The parser's messages speak of the text only; this one names the file.
-    if (!map) SD_WARNING(3, "XML file [%s] is not readable XML data; nothing in it is loaded.", path);
+    if (!map) SD_WARNING(Debug::kLogData, "XML file [%s] is not readable XML data; nothing in it is loaded.", path);
     return map;
 }
 
@@ -82,7 +82,7 @@ std::unique_ptr<SuperialDataMap> SuperialDataMap::parseXmlFromBuffer(const char*
     if (std::strncmp(text, "\xEF\xBB\xBF", 3) == 0) text += 3;
     // The parser recurses once per level; refuse nesting that could exhaust the stack.
     if (NestingDepth(text, kMaxNesting) > kMaxNesting) {
-        SD_WARNING(3, "XML data nests elements deeper than %d levels; refused.", kMaxNesting);
+        SD_WARNING(Debug::kLogData, "XML data nests elements deeper than %d levels; refused.", kMaxNesting);
         return nullptr;
     }
     // Element text is read with its white space condensed, so hand-edited, indented files
@@ -91,16 +91,16 @@ std::unique_ptr<SuperialDataMap> SuperialDataMap::parseXmlFromBuffer(const char*
     TiXmlDocument document;
     document.Parse(text, nullptr, TIXML_ENCODING_LEGACY);
     if (document.Error() && document.ErrorId() != TiXmlBase::TIXML_ERROR_DOCUMENT_EMPTY) {
-        SD_WARNING(3, "SuperialDataMap encountered an error while parsing XML data.  TinyXML is reporting it at (row %d, column %d) as: %s\n\n",
+        SD_WARNING(Debug::kLogData, "SuperialDataMap encountered an error while parsing XML data.  TinyXML is reporting it at (row %d, column %d) as: %s\n\n",
                    document.ErrorRow(), document.ErrorCol(), document.ErrorDesc());
-        SD_WARNING(3, "%s", text);
-        SD_WARNING(3, "Again, in case that buffer was too long: SuperialDataMap encountered an error while parsing XML data.  TinyXML is reporting it at (row %d, column %d) as: %s\n",
+        SD_WARNING(Debug::kLogData, "%s", text);
+        SD_WARNING(Debug::kLogData, "Again, in case that buffer was too long: SuperialDataMap encountered an error while parsing XML data.  TinyXML is reporting it at (row %d, column %d) as: %s\n",
                    document.ErrorRow(), document.ErrorCol(), document.ErrorDesc());
         return nullptr;
     }
     const TiXmlElement* element = document.Error() ? nullptr : document.FirstChildElement();
     if (!element) {
-        SD_WARNING(3, "XML data didn't have a root element.  Weird.");
+        SD_WARNING(Debug::kLogData, "XML data didn't have a root element.  Weird.");
         return nullptr;
     }
     auto map = std::make_unique<SuperialDataMap>();

@@ -158,7 +158,7 @@ void SuperialXml::AppendText(std::string& out, const std::string& text) {
 void SuperialXml::WriteNodeList(std::string& out, const SuperialValue* node, int depth) {
     for (; node; node = node->Next()) {
         if (node->Tag().empty()) {
-            SD_WARNING(3, "Skipped a node without a tag (name \"%s\") and everything below it.",
+            SD_WARNING(Debug::kLogData, "Skipped a node without a tag (name \"%s\") and everything below it.",
                        node->Name().c_str());
             continue;
         }

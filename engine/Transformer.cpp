@@ -6,19 +6,19 @@
 namespace SD {
 
 namespace {
-Transformer_* gTransformer = nullptr;
+Transformer_* g_transformer = nullptr;
 
 // Records this many places on are fetched while the current one is refreshed.
 constexpr std::size_t kAhead = 4;
 }  // namespace
 
-Transformer_::Transformer_() { gTransformer = this; }
+Transformer_::Transformer_() { g_transformer = this; }
 
 Transformer_::~Transformer_() {
-    if (gTransformer == this) gTransformer = nullptr;
+    if (g_transformer == this) g_transformer = nullptr;
 }
 
-Transformer_* Transformer_::GetInstance() { return gTransformer; }
+Transformer_* Transformer_::GetInstance() { return g_transformer; }
 
 void Transformer_::Update(float) {
     if (holes_ * 8 > walk_.size()) CloseHoles();

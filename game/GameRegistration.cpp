@@ -174,7 +174,7 @@ void InstallPlayHooks() {
     InstallIfEmpty(hooks.releaseFirefly, [](SD::GameObject& firefly, SD::GameObject& spawner) {
         auto* logic = static_cast<Firefly*>(firefly.GetComponent(SD::CID_Firefly));
         if (logic && spawner.GetComponent(SD::CID_Spawner))
-            logic->DoAction(2, SD::SharedString(Spawner::kReleaseBehaviour));
+            logic->DoAction(Firefly::ActionMode::kIdle, SD::SharedString(Spawner::kReleaseBehaviour));
     });
     // The story's final fade ends the game in the season cycle.
     InstallIfEmpty(GetHudHooks().endOfGame, [] { SowlarSystem_::GetInstance().SetEndOfGame(true); });

@@ -70,6 +70,8 @@ private:
     SD::Vec3 acceleration_;
     SD::Vec3 force_;
     SD::Vec3 appliedGravity_;
+    // Guards force_ alone, which game code adds to (AddForce) while the physics system
+    // integrates it; the other fields are touched only by the physics system's update.
     std::mutex lock_;
 };
 

@@ -56,7 +56,7 @@ void Collider::VSerialize(SD::IStream& stream, int version) {
         if (reading && !text.empty()) {
             ShapeType type;
             if (!ShapeTypeFromText(text, &type)) {
-                SD_WARNING(2, "Collider of object %s: unknown shape type \"%s\"; it has no shape", OwnerName(*this),
+                SD_WARNING(Debug::kLogError, "Collider of object %s: unknown shape type \"%s\"; it has no shape", OwnerName(*this),
                            text.c_str());
                 SetShape(nullptr);
             } else if (!shape_ || shape_->GetType() != type) {
@@ -70,7 +70,7 @@ void Collider::VSerialize(SD::IStream& stream, int version) {
 
 void Collider::VRegister() {
     if (!shape_) {
-        SD_WARNING(2, "Collider of object %s has no shape; it takes no part in collisions", OwnerName(*this));
+        SD_WARNING(Debug::kLogError, "Collider of object %s has no shape; it takes no part in collisions", OwnerName(*this));
         return;
     }
     Physics_System::GetInstance()->AddCollider(this);

@@ -12,7 +12,7 @@ Contact* ContactTable::Add() {
     std::lock_guard<std::recursive_mutex> guard(lock_);
     if (count_ >= kMaxHandedOut) {
         if (dropped_++ == 0)
-            SD_WARNING(2, "More than %u contacts in one physics substep; the rest are dropped",
+            SD_WARNING(Debug::kLogError, "More than %u contacts in one physics substep; the rest are dropped",
                        static_cast<unsigned>(kMaxHandedOut));
         return nullptr;
     }

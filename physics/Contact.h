@@ -44,6 +44,8 @@ private:
     Contact* records_;
     uint32_t count_ = 0;
     uint32_t dropped_ = 0;
+    // Guards count_ and dropped_ while colliders add contacts (Add) and the substep resets
+    // them; the records themselves are read after the collision pass, on one thread.
     std::recursive_mutex lock_;
 };
 

@@ -64,11 +64,11 @@ void HeightMap::Load(const std::string& name) {
     const std::string path = platform::ResolvePath("../Assets/textures/HeightMaps/" + name + ".bmp");
     SD::BmpImage image;
     if (!SD::ReadBmpFile(image, path)) {
-        SD_WARNING(2, "Height map %s could not be read; it has no contact", path.c_str());
+        SD_WARNING(Debug::kLogError, "Height map %s could not be read; it has no contact", path.c_str());
         return;
     }
     if (image.width < 2 || image.height < 2) {
-        SD_WARNING(2, "Height map %s is %dx%d pixels, fewer than 2x2; it has no contact", path.c_str(),
+        SD_WARNING(Debug::kLogError, "Height map %s is %dx%d pixels, fewer than 2x2; it has no contact", path.c_str(),
                    static_cast<int>(image.width), static_cast<int>(image.height));
         return;
     }

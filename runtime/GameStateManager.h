@@ -1,13 +1,14 @@
 #pragma once
 // The system that owns the game states and moves one state at a time through load,
 // initialise, transition in, run, transition out and unload. It also keeps the play state
-// (0 Play, 1 Pause, 2 DevPause), announces its changes and mirrors them into the core's pause
+// (engine/PlayState.h), announces its changes and mirrors them into the core's pause
 // flag, and records every object created from a blueprint in the current state.
 #include <cstdint>
 #include <string>
 #include <vector>
 
 #include "core/System.h"
+#include "engine/PlayState.h"
 
 namespace SD {
 
@@ -18,7 +19,11 @@ class Level;
 class GameStateManager_ : public ISystem {
 public:
     enum Phase : uint32_t { kIdle = 0, kLoad = 1, kEnter = 2, kRun = 3, kExit = 4, kUnused = 5, kQuit = 6 };
-    enum PlayState : int32_t { kPlay = 0, kPause = 1, kDevPause = 2 };
+    // The engine's play states, under the names the game's states use; kept as signed numbers,
+    // the type scripts set them with.
+    static constexpr int32_t kPlay = kPlayStatePlay;
+    static constexpr int32_t kPause = kPlayStatePause;
+    static constexpr int32_t kDevPause = kPlayStateDevPause;
 
     // Publishes itself as the one manager and as the engine's play-state query.
     GameStateManager_();

@@ -90,7 +90,7 @@ bool Registrations::SupplySystem(const std::string& name, SystemMaker make, bool
 }
 
 void Registrations::LogRefusedSupplies() const {
-    for (const std::string& line : refused_) SD_WARNING(2, "%s", line.c_str());
+    for (const std::string& line : refused_) SD_WARNING(Debug::kLogError, "%s", line.c_str());
 }
 
 ISystem* Registrations::AddSuppliedSystem(Core& core, const std::string& name) const {

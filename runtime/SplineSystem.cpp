@@ -82,7 +82,7 @@ SplineHandle Spline_System::AllocateSlot(Spline* spline) {
 SplineHandle Spline_System::Link(std::unique_ptr<Spline> spline, const SharedString& name, SplineHandle* out) {
     SplineHandle handle = AllocateSlot(spline.get());
     if (!handle.table) {
-        SD_WARNING(3, "no free spline slot for \"%s\": all %u are in use", name.c_str(), kSlotCount);
+        SD_WARNING(Debug::kLogData, "no free spline slot for \"%s\": all %u are in use", name.c_str(), kSlotCount);
         if (out) *out = {};
         return {};
     }
@@ -97,7 +97,7 @@ SplineHandle Spline_System::Link(std::unique_ptr<Spline> spline, const SharedStr
 SplineHandle Spline_System::CreateSpline(const std::vector<Vec3>& points, const std::vector<double>& durations,
                                          const SharedString& name, SplineHandle* out) {
     if (points.size() < 2 || points.size() > kMaxPoints) {
-        SD_WARNING(3, "spline \"%s\" needs 2 to %zu points, has %zu", name.c_str(), kMaxPoints, points.size());
+        SD_WARNING(Debug::kLogData, "spline \"%s\" needs 2 to %zu points, has %zu", name.c_str(), kMaxPoints, points.size());
         if (out) *out = {};
         return {};
     }
@@ -186,7 +186,7 @@ bool Spline_System::SaveSpline(const std::vector<Vec3>& points, const std::vecto
                                const std::string& name, const std::string& path) {
     FILE* f = std::fopen(platform::NativePath(path).c_str(), "a");
     if (!f) {
-        SD_WARNING(3, "cannot open %s to save spline \"%s\"", path.c_str(), name.c_str());
+        SD_WARNING(Debug::kLogData, "cannot open %s to save spline \"%s\"", path.c_str(), name.c_str());
         return false;
     }
     bool ok = std::fprintf(f, "%s\n%zu\n", name.c_str(), points.size()) > 0;
@@ -195,7 +195,7 @@ bool Spline_System::SaveSpline(const std::vector<Vec3>& points, const std::vecto
         for (size_t i = 0; i + 1 < points.size(); ++i)
             ok = ok && std::fprintf(f, "%0.6f\n", i < durations.size() ? durations[i] : 0.0) > 0;
     ok = std::fclose(f) == 0 && ok;
-    if (!ok) SD_WARNING(3, "writing spline \"%s\" to %s failed", name.c_str(), path.c_str());
+    if (!ok) SD_WARNING(Debug::kLogData, "writing spline \"%s\" to %s failed", name.c_str(), path.c_str());
     return ok;
 }
 
@@ -208,12 +208,12 @@ int Spline_System::LoadSplines(const std::string& path) {
     while (ReadLine(in, name) && !name.empty()) {
         ++record;
         if (!ReadLine(in, line)) {
-            SD_WARNING(3, "%s: spline %d (\"%s\") has no point count", path.c_str(), record, name.c_str());
+            SD_WARNING(Debug::kLogData, "%s: spline %d (\"%s\") has no point count", path.c_str(), record, name.c_str());
             break;
         }
         long count = std::strtol(line.c_str(), nullptr, 10);
         if (count < 2 || count > static_cast<long>(kMaxPoints)) {
-            SD_WARNING(3, "%s: spline %d (\"%s\") has a point count of \"%s\"", path.c_str(), record, name.c_str(),
+            SD_WARNING(Debug::kLogData, "%s: spline %d (\"%s\") has a point count of \"%s\"", path.c_str(), record, name.c_str(),
                        line.c_str());
             break;
         }
@@ -233,7 +233,7 @@ int Spline_System::LoadSplines(const std::string& path) {
             durations[i] = std::atof(line.c_str());
         }
         if (!complete) {
-            SD_WARNING(3, "%s: spline %d (\"%s\") is cut short", path.c_str(), record, name.c_str());
+            SD_WARNING(Debug::kLogData, "%s: spline %d (\"%s\") is cut short", path.c_str(), record, name.c_str());
             break;
         }
         if (CreateSpline(points, durations, SharedString(name))) ++created;

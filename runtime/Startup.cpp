@@ -113,7 +113,7 @@ void InstallRunBound(Core& core, const RunOptions& options) {
 int ReadPositive(ConfigFile& config, const char* section, const char* key, int fallback, int largest) {
     const int value = config.GetInt(key, fallback);
     if (value > 0 && value <= largest) return value;
-    SD_WARNING(3, "[%s] %s=%d is not 1 to %d; %d is used", section, key, value, largest, fallback);
+    SD_WARNING(Debug::kLogData, "[%s] %s=%d is not 1 to %d; %d is used", section, key, value, largest, fallback);
     return fallback;
 }
 
@@ -153,7 +153,7 @@ RunSummary RunProgram(const RunOptions& options) {
     std::unique_ptr<Core> core(Core::CreateInstance());
     auto config = std::make_unique<ConfigFile>();
     if (!config->IsReadable())
-        SD_WARNING(2, "%s cannot be read: every setting takes its default",
+        SD_WARNING(Debug::kLogError, "%s cannot be read: every setting takes its default",
                    config->GetFullPath().c_str());
 
     WindowSettings window = ReadWindowSettings(*config, platform::ScreenWidth(), platform::ScreenHeight());

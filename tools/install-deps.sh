@@ -2,8 +2,8 @@
 # Installs the Debian packages the project builds with, only those that are missing.
 set -euo pipefail
 packages=(cmake g++ make pkg-config libgtest-dev libgmock-dev libbenchmark-dev
-          liblua5.1-0-dev libtinyxml-dev libtolua++5.1-dev libpng-dev
-          libvorbis-dev vorbis-tools sound-theme-freedesktop libsdl2-dev libgl-dev libegl-dev xvfb xauth
+          liblua5.1-0-dev libtinyxml-dev libpng-dev
+          libvorbis-dev vorbis-tools sound-theme-freedesktop libsdl2-dev libgl-dev libegl-dev xvfb xauth clang-format
           libgl1-mesa-dri libimgui-dev python3-pil fonts-dejavu-core)
 missing=()
 for p in "${packages[@]}"; do

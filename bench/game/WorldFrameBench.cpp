@@ -152,7 +152,7 @@ void MeasureFrames(benchmark::State& state, const std::string& target, int times
         }
     }
     SD::Registrations& registrations = SD::StartupRegistrations();
-    qv::SupplyWholeGame(registrations);
+    QV::SupplyWholeGame(registrations);
     platform::audio::control::StartCapture();
 
     bool measured = false;

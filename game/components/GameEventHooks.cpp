@@ -63,7 +63,7 @@ void GameHooks::ShowCollectionSparkles(SD::GameObject* firefly) {
 }
 
 void GameHooks::SendFireflyToPlayer(SD::GameObject* firefly) {
-    if (auto* logic = ComponentOf<Firefly>(firefly, SD::CID_Firefly)) logic->DoAction(3, SD::SharedString("JoinPlayer"));
+    if (auto* logic = ComponentOf<Firefly>(firefly, SD::CID_Firefly)) logic->DoAction(Firefly::ActionMode::kFly, SD::SharedString("JoinPlayer"));
 }
 
 bool GameHooks::StartPulsingLight(SD::GameObject* object) {

@@ -22,7 +22,7 @@ void GameHooks::ConfigureFirefly(SD::GameObject* object, const SD::Vec3& pathSca
     if (!firefly) return;
     firefly->SetPathScale(pathScale);
     firefly->SetPathForce(pathForce);
-    firefly->DoAction(2, SD::SharedString(idleBehaviour ? idleBehaviour : ""));
+    firefly->DoAction(Firefly::ActionMode::kIdle, SD::SharedString(idleBehaviour ? idleBehaviour : ""));
 }
 
 bool GameHooks::ActivateTombstone(SD::GameObject* object) {

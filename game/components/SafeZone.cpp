@@ -28,7 +28,7 @@ void SafeZone::OnContact(Gedankenexperiment::Collider* other) {
     auto* firefly = object ? static_cast<Firefly*>(object->GetComponent(SD::CID_Firefly)) : nullptr;
     if (!firefly || !GetOwner()) return;
     Firefly_Manager::GetInstance().CreateGroupFor(GetOwner()->GetTransform().GetPos(), firefly, SD::SharedString());
-    firefly->DoAction(1, SD::SharedString("Blink"));
+    firefly->DoAction(Firefly::ActionMode::kBlink, SD::SharedString("Blink"));
     firefly->SetArrivalRadius(kArrivalRadius);
 }
 

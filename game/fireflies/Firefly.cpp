@@ -170,21 +170,21 @@ bool Firefly::PutOnLane(int lane, const SD::SharedString& name) {
     return false;
 }
 
-void Firefly::DoAction(int mode, const SD::SharedString& name) {
+void Firefly::DoAction(ActionMode mode, const SD::SharedString& name) {
     switch (mode) {
-        case 0:
+        case ActionMode::kOwnAndQueued:
             if (PutOnLane(kLaneOwn, name)) PutOnLane(kLaneQueued, name);
             break;
-        case 1:
+        case ActionMode::kBlink:
             PutOnLane(kLaneBlink, name);
             break;
-        case 2:
+        case ActionMode::kIdle:
             PutOnLane(kLaneIdle, name.Length() == 0 ? defaultIdle_ : name);
             break;
-        case 3:
+        case ActionMode::kFly:
             PutOnLane(kLaneFly, name.Length() == 0 ? defaultFly_ : name);
             break;
-        default:
+        case ActionMode::kQueued:
             PutOnLane(kLaneQueued, name);
             break;
     }

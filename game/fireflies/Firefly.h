@@ -59,9 +59,17 @@ public:
     // grows with the distance to the player.
     void Update(float dt);
 
-    // Places a behaviour by name: mode 0 on its own lane and queued, 1 blink, 2 idle (empty:
-    // the default idle action), 3 fly (empty: the default fly action), else queued.
-    void DoAction(int mode, const SD::SharedString& name);
+    // Where DoAction places a behaviour. The numbers are those the level scripts and saved data use.
+    enum class ActionMode : int {
+        kOwnAndQueued = 0,  // on its own lane and queued
+        kBlink = 1,
+        kIdle = 2,  // an empty name: the default idle action
+        kFly = 3,   // an empty name: the default fly action
+        kQueued = 4,
+    };
+
+    // Places a behaviour by name on the lane the mode gives.
+    void DoAction(ActionMode mode, const SD::SharedString& name);
     // Puts the named behaviour on the lane; false (nothing changed) for an unknown name.
     bool PutOnLane(int lane, const SD::SharedString& name);
     // The name of the behaviour on a lane, or null.

@@ -133,7 +133,7 @@ void Firefly_Manager::UnregisterFirefly(Firefly* firefly) { fireflies_.Remove(fi
 
 void Firefly_Manager::JoinGroup(FireflyGroup* group, Firefly* firefly, const SD::SharedString& action) {
     firefly->SetGroup(group);
-    firefly->DoAction(3, action);
+    firefly->DoAction(Firefly::ActionMode::kFly, action);
 }
 
 bool Firefly_Manager::CreateGroupFor(const SD::Vec3& centre, Firefly* firefly, const SD::SharedString& action) {
@@ -290,7 +290,7 @@ SD::GameObject* Firefly_Manager::SpawnFireflyInGroup(FireflyGroup* group, int ki
         body->SetPosition(group->centre);
     object->GetTransform().SetPos(group->centre);
     firefly->SetGroup(group);
-    firefly->DoAction(2, action);
+    firefly->DoAction(Firefly::ActionMode::kIdle, action);
     return object;
 }
 

@@ -14,6 +14,7 @@
 #include "engine/MathSerialize.h"
 #include "engine/PlayStateQuery.h"
 #include "engine/Transform.h"
+#include "game/WorldCentre.h"
 #include "game/components/SeasonLogic.h"
 #include "game/cameras/VernholmCameraLogic.h"
 #include "game/components/Wind.h"
@@ -34,7 +35,6 @@ namespace QV {
 namespace {
 
 constexpr float kActive = 0.0001f;
-const SD::Vec3 kWorldCentre(63.0f, 0.0f, -8846.74f);
 constexpr float kPlayableRadius = 16000.0f;
 constexpr float kReturnedRadius = 15800.0f;
 

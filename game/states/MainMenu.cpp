@@ -32,7 +32,7 @@ void MainMenu::Load() {
     };
     for (const auto& prompt : prompts) CreateNamed(prompt[0], prompt[1]);
 
-    if (SD::GameStateManager_* states = SD::GameStateManager_::GetInstance()) states->SetPlayState(0);
+    if (SD::GameStateManager_* states = SD::GameStateManager_::GetInstance()) states->SetPlayState(SD::GameStateManager_::kPlay);
     CreateNamed("MainMenu/CameraTarget", "MM_Target");
     CreateNamed("MainMenu/Camera", nullptr);
     CreateNamed("World/TwinklingStars", nullptr);

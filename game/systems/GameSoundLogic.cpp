@@ -6,6 +6,7 @@
 #include "engine/Factory.h"
 #include "engine/GameObject.h"
 #include "engine/Transform.h"
+#include "game/WorldCentre.h"
 #include "game/player/PlayerLogic.h"
 #include "game/systems/AudioLogic.h"
 #include "game/systems/SoundZones.h"
@@ -19,8 +20,6 @@
 
 namespace QV {
 namespace {
-
-const SD::Vec3 kWorldCentre(63.0f, 0.0f, -8846.74f);
 
 void StepTuning(float& tuning) {
     SD::Input_* input = SD::Input_::GetInstance();

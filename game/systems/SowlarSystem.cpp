@@ -2,7 +2,6 @@
 
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <memory>
 
 #include "core/ConfigFile.h"
@@ -24,8 +23,10 @@
 #include "game/fireflies/FireflyManager.h"
 #include "game/hud/HudFade.h"
 #include "game/systems/AudioLogic.h"
+#include "game/systems/SeasonTuning.h"
 #include "graphics/Graphics.h"
 #include "graphics/photon/ParticleSystem.h"
+#include "platform/os/Random.h"
 #include "runtime/Input.h"
 #include "runtime/InputCodes.h"
 #include "sound/system/Phantom.h"
@@ -64,6 +65,8 @@ float& C(SD::Vec4& v, int c) { return (&v.x)[c]; }
 float C(const SD::Vec4& v, int c) { return (&v.x)[c]; }
 
 float Draw(float low, float high) { return std::fmod(SD::Rand(), high - low) + low; }
+
+void Start(SD::InterpolatorF& weight, const SeasonBlend& blend) { weight.Start(blend.from, blend.to, blend.seconds); }
 
 bool DevKey(uint32_t code, bool triggered) {
     SD::Input_* input = SD::Input_::GetInstance();
@@ -148,7 +151,7 @@ void SowlarSystem_::ResetCycle() {
     storyCounter_ = 0;
     stage_ = 0;
     endOfGame_ = false;
-    waterAlpha_ = 0.1f;
+    waterAlpha_ = kSeasonTuning.springWaterAlpha;
     SetSeasonWeight("Spring", 1.0f);
     SetSeasonWeight("Fall", 0.0f);
     SetSeasonWeight("Winter", 0.0f);
@@ -195,10 +198,11 @@ const std::string& SowlarSystem_::GetSeasonAtPlayer() {
 
 void SowlarSystem_::StartLightning() {
     lightningActive_ = true;
-    lightningTime_ = 0.35f + std::fmod(SD::Rand(), 0.4f);
-    const float x = Draw(-15000.0f, 15000.0f);
-    const float y = Draw(8000.0f, 15000.0f);
-    const float z = Draw(-15000.0f, 15000.0f);
+    const StormTuning& storm = kStormTuning;
+    lightningTime_ = storm.strikeMinSeconds + std::fmod(SD::Rand(), storm.strikeExtraSeconds);
+    const float x = Draw(storm.strikeLow.x, storm.strikeHigh.x);
+    const float y = Draw(storm.strikeLow.y, storm.strikeHigh.y);
+    const float z = Draw(storm.strikeLow.z, storm.strikeHigh.z);
     lightningCentre_ = SD::Vec3(x, y, z);
 }
 
@@ -270,14 +274,14 @@ void SowlarSystem_::Update(float dt) {
 
     if (DevKey(SD::key_N, false)) StartLightning();
 
+    const StormTuning& storm = kStormTuning;
     const float d = stormDarkness_;
-    SD::Vec4 targetAmbient, targetFog;
+    // The storm darkens the colours; their alpha stays.
+    SD::Vec4 targetAmbient = ambient, targetFog = fog;
     for (int c = 0; c < 3; ++c) {
-        C(targetAmbient, c) = C(ambient, c) * (1.0f - d) + C(ambient, c) * 0.4f * d;
-        C(targetFog, c) = C(fog, c) * (1.0f - d) + C(fog, c) * 0.625f * d;
+        C(targetAmbient, c) = C(ambient, c) * (1.0f - d) + C(ambient, c) * storm.darkestAmbient * d;
+        C(targetFog, c) = C(fog, c) * (1.0f - d) + C(fog, c) * storm.darkestFog * d;
     }
-    targetAmbient.w = ambient.w * (1.0f - d) + ambient.w * d;
-    targetFog.w = fog.w * (1.0f - d) + fog.w * d;
 
     lightningTime_ -= dt;
     SD::Factory_* factory = SD::Factory_::GetInstance();
@@ -285,9 +289,9 @@ void SowlarSystem_::Update(float dt) {
         lightningActive_ = false;
         if (SD::GameObject* flash = Find("Lightning"); flash && factory) factory->DestroyGameObject(flash);
     }
-    if (lightningActive_ && std::rand() % 8 == 0) {
-        currentAmbient_ = SD::Vec4(1.3f, 1.3f, 1.3f, 1.3f);
-        currentFog_ = SD::Vec4(0.1f, 0.1f, 0.1f, 1.0f);
+    if (lightningActive_ && platform::crt_rand() % storm.flashOneIn == 0) {
+        currentAmbient_ = storm.flashAmbient;
+        currentFog_ = storm.flashFog;
         SD::GameObject* flash = Find("Lightning");
         if (!flash && factory) {
             flash = factory->CreateObject("ObjectTemplates/Lightning", nullptr);
@@ -297,15 +301,16 @@ void SowlarSystem_::Update(float dt) {
             }
         }
         if (flash) {
-            const float x = Draw(-2000.0f, 2000.0f);
-            const float y = Draw(-1000.0f, 1000.0f);
-            const float z = Draw(-2000.0f, 2000.0f);
+            const SD::Vec3& spread = storm.flashSpread;
+            const float x = Draw(-spread.x, spread.x);
+            const float y = Draw(-spread.y, spread.y);
+            const float z = Draw(-spread.z, spread.z);
             flash->GetTransform().SetPos(lightningCentre_ + SD::Vec3(x, y, z));
         }
     }
 
-    currentAmbient_ = currentAmbient_ * 0.9f + targetAmbient * 0.1f;
-    currentFog_ = currentFog_ * 0.9f + targetFog * 0.1f;
+    currentAmbient_ = currentAmbient_ * (1.0f - storm.colourFollow) + targetAmbient * storm.colourFollow;
+    currentFog_ = currentFog_ * (1.0f - storm.colourFollow) + targetFog * storm.colourFollow;
     if (renderer) {
         renderer->SetAmbientColor(Rgb(currentAmbient_));
         renderer->SetFogColor(Rgb(currentFog_));
@@ -330,7 +335,7 @@ void SowlarSystem_::RunStage(float dt) {
     switch (stage_) {
         case 0: {
             SetSeasonWeight("Spring", weights_[0].GetValue());
-            waterAlpha_ = 0.1f;
+            waterAlpha_ = kSeasonTuning.springWaterAlpha;
             // The dust around the player comes alive with the world.
             Aperture::Photon::ParticleSystem* dust = Effect(Find("Player"), SD::CID_DustSystem);
             if (dust && !dust->IsActive()) {
@@ -340,7 +345,7 @@ void SowlarSystem_::RunStage(float dt) {
             break;
         }
         case 3:
-            waterAlpha_ = rainContact_ ? 0.25f : 0.75f;
+            waterAlpha_ = rainContact_ ? kSeasonTuning.rainWaterAlpha : kSeasonTuning.summerWaterAlpha;
             SetSeasonWeight("Summer", weights_[0].GetValue());
             break;
         case 6:
@@ -355,14 +360,14 @@ void SowlarSystem_::RunStage(float dt) {
             if (Firefly_Manager* fireflies = Firefly_Manager::Existing()) {
                 SD::GameObject* object = fireflies->PickRandomEscortFirefly();
                 if (auto* firefly = object ? static_cast<Firefly*>(object->GetComponent(SD::CID_Firefly)) : nullptr)
-                    firefly->DoAction(2, SD::SharedString("GoUp"));
+                    firefly->DoAction(Firefly::ActionMode::kIdle, SD::SharedString("GoUp"));
             }
             endingTime_ += dt;
-            if (endingTime_ <= 3.0f) break;
+            if (endingTime_ <= kSeasonTuning.winterDelaySeconds) break;
             if (!whiteSquareSpawned_) {
                 whiteSquareSpawned_ = true;
                 AudioLogic_::GetInstance().IncrementState();
-                weights_[2].Start(0.0f, 1.0f, 13.0);
+                Start(weights_[2], kSeasonTuning.winter);
                 SD::Factory_* factory = SD::Factory_::GetInstance();
                 SD::GameObject* square =
                     factory ? factory->CreateObject("ObjectTemplates/WhiteSquareOfSuccessTrigger", nullptr) : nullptr;
@@ -396,7 +401,7 @@ void SowlarSystem_::EnterNextStage() {
     GetWorldHooks().PostTrigger(kStoryTrigger);
     switch (stage_) {
         case 2:
-            weights_[0].Start(0.0f, 0.333f, 2.5);
+            Start(weights_[0], kSeasonTuning.summerFirst);
             audio.IncrementState();
             audio.SetSeasonTarget(1.0f);
             Post("Play_Ice_Melt");
@@ -408,18 +413,18 @@ void SowlarSystem_::EnterNextStage() {
         case 5:
             audio.SetSeasonTarget(2.0f);
             audio.IncrementState();
-            weights_[0].Start(0.3f, 0.667f, 2.5);
+            Start(weights_[0], kSeasonTuning.summerSecond);
             Post("Play_Fall_Ambient");
             break;
         case 6:
             StopRain(false);
-            weights_[0].Start(0.667f, 1.0f, 2.5);
+            Start(weights_[0], kSeasonTuning.summerLast);
             audio.SetRainTarget(0.0f);
             break;
         case 7:
-            if (Aperture::Graphics_* renderer = Renderer()) renderer->StartGrassGrowth(4.5f);
+            if (Aperture::Graphics_* renderer = Renderer()) renderer->StartGrassGrowth(kSeasonTuning.grassGrowthSeconds);
             Post("Play_Grass_Growing");
-            weights_[1].Start(0.0f, 1.0f, 4.5);
+            Start(weights_[1], kSeasonTuning.fall);
             break;
         case 8:
             Post("Play_Winter_Ambient");

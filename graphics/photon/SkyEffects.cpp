@@ -2,11 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 
 #include "engine/IStream.h"
 #include "graphics/Graphics.h"
 #include "graphics/photon/EffectSupport.h"
+#include "platform/os/Random.h"
 
 namespace Aperture::Photon {
 namespace {
@@ -14,8 +14,8 @@ namespace {
 SD::Vec4 UniformVec4(float lo, float hi) { return SD::RandomVec4(lo, hi, lo, hi, lo, hi, lo, hi); }
 const SD::Vec4 kOne(1.0f, 1.0f, 1.0f, 1.0f);
 
-// The C run-time generator, whose calls are locked, so workers may share it.
-bool OneInTen() { return std::rand() % 10 == 0; }
+// The run-time generator keeps its state per thread, so workers may draw from it.
+bool OneInTen() { return platform::crt_rand() % 10 == 0; }
 
 float FallToWinter() {
     Graphics_* graphics = Graphics_::Peek();

@@ -18,6 +18,7 @@ struct AudioControl {
     std::atomic<int> liveBuffers{0};
     std::atomic<int> openAttempts{0};
 
+    // Guards the capture fields below, written by the output's thread and read by tests.
     std::mutex captureMutex;
     bool capturing = false;
     PcmFormat captureFormat;

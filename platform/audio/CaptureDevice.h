@@ -25,6 +25,8 @@ public:
 private:
     PcmFormat format_;
     uint32_t capacity_;
+    // Guards samples_: the device's thread pushes what it records, the engine's audio thread
+    // takes it.
     mutable std::mutex mutex_;
     std::deque<int16_t> samples_;
 };

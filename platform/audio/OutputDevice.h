@@ -64,6 +64,8 @@ private:
     OutputBuffer(const PcmFormat& format, uint32_t size);
     uint32_t PlayedBytesLocked() const;
 
+    // Guards every field below: the engine's audio thread writes the buffer and moves its
+    // cursors while the device's callback thread plays from it.
     mutable std::mutex mutex_;
     PcmFormat format_;
     uint32_t size_;

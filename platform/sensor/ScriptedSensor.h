@@ -42,6 +42,8 @@ public:
 private:
     void ReportStatus(int status);
 
+    // Guards every field below: tests script the sensor on their thread while the sensor's
+    // worker reads it.
     mutable std::mutex mutex_;
     bool present_;
     bool initialized_ = false;

@@ -5,12 +5,12 @@
 namespace platform {
 
 namespace {
-std::atomic<bool> gCloseRequested{false};
+std::atomic<bool> g_closeRequested{false};
 static_assert(std::atomic<bool>::is_always_lock_free, "set from a signal handler");
 }  // namespace
 
-void RequestWindowClose() { gCloseRequested.store(true); }
+void RequestWindowClose() { g_closeRequested.store(true); }
 
-bool TakeWindowCloseRequest() { return gCloseRequested.exchange(false); }
+bool TakeWindowCloseRequest() { return g_closeRequested.exchange(false); }
 
 }  // namespace platform

@@ -37,7 +37,7 @@ public:
         bool gameSyncPreparation = false;
         // Events prepared after the banks load (their content may be in banks never loaded),
         // separated by spaces; unprepared at Term.
-        std::string preparedEvents;
+        std::string preparedEvents{};
     };
 
     explicit Manager(Settings settings);

@@ -271,33 +271,33 @@ TEST(GameRun, BadArgumentsAreRefused) {
 }
 
 TEST(GameRun, CommandParsing) {
-    qv::Command c = qv::ParseCommand({"--seconds", "2.5", "--frames", "300"});
+    QV::Command c = QV::ParseCommand({"--seconds", "2.5", "--frames", "300"});
     EXPECT_TRUE(c.ok);
     EXPECT_EQ(c.options.maxFrames, 300u);
     EXPECT_DOUBLE_EQ(c.options.maxSeconds, 2.5);
     // A frame count must be whole and fit the counter; inf and 1e30 would not convert.
     for (const char* frames : {"2.5", "1e30", "inf"})
-        EXPECT_FALSE(qv::ParseCommand({"--frames", frames}).ok) << frames;
-    EXPECT_TRUE(qv::ParseCommand({"--seconds", "inf"}).ok);
+        EXPECT_FALSE(QV::ParseCommand({"--frames", frames}).ok) << frames;
+    EXPECT_TRUE(QV::ParseCommand({"--seconds", "inf"}).ok);
     SD::RunSummary s;
     s.frames = 3;
     s.clean = true;
     s.drawCalls = 7;
-    EXPECT_EQ(qv::SummaryLine(s), "quorvanta: clean: frames 3, state none, objects alive 0, draw calls 7");
+    EXPECT_EQ(QV::SummaryLine(s), "quorvanta: clean: frames 3, state none, objects alive 0, draw calls 7");
     s.sound = "sounds played 2";
-    EXPECT_EQ(qv::SummaryLine(s), "quorvanta: clean: frames 3, state none, objects alive 0, draw calls 7, sounds played 2");
-    c = qv::ParseCommand({"--seconds", "1", "--wav", "out.wav"});
+    EXPECT_EQ(QV::SummaryLine(s), "quorvanta: clean: frames 3, state none, objects alive 0, draw calls 7, sounds played 2");
+    c = QV::ParseCommand({"--seconds", "1", "--wav", "out.wav"});
     EXPECT_TRUE(c.ok);
     EXPECT_EQ(c.wavPath, "out.wav");
-    EXPECT_FALSE(qv::ParseCommand({"--wav"}).ok);
-    EXPECT_FALSE(qv::ParseCommand({"--wav", ""}).ok);
+    EXPECT_FALSE(QV::ParseCommand({"--wav"}).ok);
+    EXPECT_FALSE(QV::ParseCommand({"--wav", ""}).ok);
     EXPECT_FALSE(c.window);
-    c = qv::ParseCommand({"--frames", "5", "--window"});
+    c = QV::ParseCommand({"--frames", "5", "--window"});
     EXPECT_TRUE(c.ok);
     EXPECT_TRUE(c.window);
     EXPECT_EQ(c.options.maxFrames, 5ul);
     EXPECT_FALSE(c.options.developerKeys);
-    c = qv::ParseCommand({"--dev-keys", "--window"});
+    c = QV::ParseCommand({"--dev-keys", "--window"});
     EXPECT_TRUE(c.ok);
     EXPECT_TRUE(c.options.developerKeys);
 }

@@ -18,6 +18,7 @@
 #include "runtime/GameStateManager.h"
 #include "runtime/Input.h"
 #include "runtime/Registration.h"
+#include "support/CapturedLog.h"
 #include "support/HeldKeys.h"
 #include "support/StepScript.h"
 #include "support/TempTree.h"
@@ -88,11 +89,11 @@ struct GameRun {
     std::string log;
 };
 inline GameRun RunWholeGame(const SD::RunOptions& options) {
-    qv::SupplyWholeGame(SD::StartupRegistrations());
-    ::testing::internal::CaptureStderr();
+    QV::SupplyWholeGame(SD::StartupRegistrations());
+    qvtest::CapturedLog captured;
     GameRun run;
     run.summary = SD::RunProgram(options);
-    run.log = ::testing::internal::GetCapturedStderr();
+    run.log = captured.Text();
     return run;
 }
 

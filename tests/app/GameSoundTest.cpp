@@ -225,7 +225,7 @@ CapturedSound RunWholeGame(Script& script, SD::RunSummary& summary) {
     platform::ScopedClock scoped(clock);
     control::Reset();
     control::StartCapture();
-    qv::SupplyWholeGame(SD::StartupRegistrations());
+    QV::SupplyWholeGame(SD::StartupRegistrations());
 
     SD::RunOptions options;
     options.maxFrames = 3000;
@@ -632,10 +632,12 @@ TEST(GameSound, AGustRingsItsChimesInTurnIntoTheSeasonsAndOnlyTheSeasonsAheadAre
         EXPECT_LT(first, 0.3) << posted << ": the chimes start with the gust";
         EXPECT_NEAR(next - first, kChimeRateSeconds, 0.03) << posted;
         EXPECT_NEAR(last - next, kChimeRateSeconds, 0.03) << posted;
-        for (int other = 0; other < 4; ++other)
-            if (other != state)
+        for (int other = 0; other < 4; ++other) {
+            if (other != state) {
                 EXPECT_LT(sound.Level(kSeasonChimeHz[other], begin, begin + 2 * second), lastTop / 10)
                     << posted << ": season " << other;
+            }
+        }
     }
     EXPECT_LT(sound.Peak(), 0.99f);
 }

@@ -16,7 +16,7 @@ TEST(GameStartup, TheSoundSystemCarriesTheGamesSoundLogicAndALaterSupplyIsRefuse
     Aperture::Photon::SetParticleSounds(nullptr);
     Aperture::Photon::ParticleSounds* silent = &Aperture::Photon::GetParticleSounds();
     SD::Registrations registrations;
-    qv::SupplyWholeGame(registrations);
+    QV::SupplyWholeGame(registrations);
     EXPECT_TRUE(registrations.RefusedSupplies().empty());
     EXPECT_NE(&Aperture::Photon::GetParticleSounds(), silent) << "the particle effects' sounds are installed";
 

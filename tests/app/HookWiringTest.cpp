@@ -16,6 +16,7 @@
 #include "game/editor/LevelEditor.h"
 #include "game/hud/HudHooks.h"
 #include "game/states/PlayHooks.h"
+#include "support/CapturedLog.h"
 
 namespace {
 
@@ -114,14 +115,14 @@ TEST(HookWiring, TheRealGameLeavesNoHookEmptyButThoseNamedOnPurpose) {
     QV::ForgetEmptyHooks();
     std::vector<std::string> empty;
     int worldFrames = 0;
-    ::testing::internal::CaptureStderr();
+    qvtest::CapturedLog captured;
     const SD::RunSummary summary = qvtest::RunIntoTheWorld([&](int frame) {
         worldFrames = frame;
         if (frame < 200) return true;
         empty = AskEveryHook();
         return false;
     });
-    const std::string log = ::testing::internal::GetCapturedStderr();
+    const std::string log = captured.Text();
     EXPECT_TRUE(summary.clean) << summary.error;
     ASSERT_GE(worldFrames, 200) << "the world ran";
 

@@ -9,7 +9,7 @@ namespace {
 // Once installed, the effects' sounds go to the sound system: an object without a sound
 // emitter plays nothing, and an event posted with no sound engine running is dropped.
 TEST(ParticleSoundBridge, ObjectsWithoutAnEmitterPlayNothing) {
-    qv::InstallParticleSounds();
+    QV::InstallParticleSounds();
     Aperture::Photon::ParticleSounds& sounds = Aperture::Photon::GetParticleSounds();
     SD::GameObject bare;
     EXPECT_FALSE(sounds.PlayEmitter(&bare));

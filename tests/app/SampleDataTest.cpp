@@ -40,7 +40,7 @@ std::string Text(const std::string& path) {
 // Every layer's classes, as start-up supplies them.
 void SupplyAll(SD::Registrations& registrations) {
     SD::SupplyEngineClasses(registrations);
-    qv::SupplyWholeGame(registrations);
+    QV::SupplyWholeGame(registrations);
     QV::SetWorldHooks(nullptr);
 }
 

@@ -38,6 +38,7 @@
 #include "runtime/Window.h"
 #include "platform/window/MessageIds.h"
 #include "platform/window/Window.h"
+#include "support/CapturedLog.h"
 #include "support/TempTree.h"
 #include "tests/app/GameDriving.h"
 #include "support/HeldKeys.h"
@@ -213,7 +214,7 @@ std::string MissingEffectSample() {
 // The layers above the runtime hand start-up their classes, once for the whole process.
 void SupplyClassesOnce() {
     static const bool supplied = [] {
-        qv::SupplyWholeGame(SD::StartupRegistrations());
+        QV::SupplyWholeGame(SD::StartupRegistrations());
         return true;
     }();
     (void)supplied;
@@ -485,9 +486,9 @@ TEST(WholeGame, FromTheMenuIntoTheWorldPausedResumedThenCreditsAndQuit) {
     SD::RunOptions options;
     options.maxFrames = 20000;
     options.afterFrame = [&player](unsigned long) { player.Frame(); };
-    ::testing::internal::CaptureStderr();
+    qvtest::CapturedLog captured;
     const SD::RunSummary summary = SD::RunProgram(options);
-    const std::string log = ::testing::internal::GetCapturedStderr();
+    const std::string log = captured.Text();
 
     // No warning about the samples' blueprints, objects or kinds.
     std::istringstream lines(log);

@@ -34,7 +34,7 @@ inline SD::RunSummary RunIntoTheWorld(const std::function<bool(int worldFrame)>&
     platform::ManualClock clock;
     clock.SetStepPerRead(0.0005);
     platform::ScopedClock scoped(clock);
-    qv::SupplyWholeGame(SD::StartupRegistrations());
+    QV::SupplyWholeGame(SD::StartupRegistrations());
     int worldFrames = 0;
     SD::RunOptions options;
     options.maxFrames = 8000;

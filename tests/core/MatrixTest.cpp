@@ -6,6 +6,8 @@
 #include <cmath>
 #include <limits>
 
+#include "support/ExpectNear.h"
+
 namespace {
 
 using SD::Mtx33;
@@ -16,24 +18,10 @@ using SD::Vec3d;
 using SD::Vec4;
 
 const float kHalfPi = 1.5707963f;
-
-void ExpectNear(const Vec3& actual, const Vec3& expected, float tolerance = 1e-6f) {
-    EXPECT_NEAR(actual.x, expected.x, tolerance);
-    EXPECT_NEAR(actual.y, expected.y, tolerance);
-    EXPECT_NEAR(actual.z, expected.z, tolerance);
-}
-
-void ExpectNear(const Vec3d& actual, const Vec3d& expected) {
-    EXPECT_NEAR(actual.x, expected.x, 1e-12);
-    EXPECT_NEAR(actual.y, expected.y, 1e-12);
-    EXPECT_NEAR(actual.z, expected.z, 1e-12);
-}
-
-template <typename M>
-void ExpectNear(const M& actual, const M& expected, double tolerance = 1e-6) {
-    for (size_t i = 0; i < sizeof(actual.m) / sizeof(actual.m[0]); ++i)
-        EXPECT_NEAR(actual.m[i], expected.m[i], tolerance) << "element " << i;
-}
+using qvtest::ExpectNear;
+constexpr float kTolerance = 1e-6f;
+constexpr double kMatrixTolerance = 1e-6;
+constexpr double kDoubleTolerance = 1e-12;
 
 TEST(Matrix, DefaultsAndConversions) {
     EXPECT_EQ(Mtx33(), Mtx33::Identity());
@@ -81,18 +69,18 @@ TEST(Matrix, ElementWiseOperations) {
 TEST(Matrix, ProductAppliesTheRightFactorFirst) {
     // Translate after rotating: (1, 0, 0) turns to (0, 1, 0), then moves by (10, 0, 0).
     Mtx44 m = Mtx44::Translation({10, 0, 0}) * Mtx44::RotationZ(kHalfPi);
-    ExpectNear(m.TransformPoint(Vec3(1, 0, 0)), {10, 1, 0});
+    ExpectNear(m.TransformPoint(Vec3(1, 0, 0)), {10, 1, 0}, kTolerance);
     Mtx44 r = Mtx44::RotationZ(kHalfPi) * Mtx44::Translation({10, 0, 0});
-    ExpectNear(r.TransformPoint(Vec3(1, 0, 0)), {0, 11, 0});
-    ExpectNear(r.TransformDirection({1, 0, 0}), {0, 1, 0});
+    ExpectNear(r.TransformPoint(Vec3(1, 0, 0)), {0, 11, 0}, kTolerance);
+    ExpectNear(r.TransformDirection({1, 0, 0}), {0, 1, 0}, kTolerance);
     Vec4 p = r.TransformPoint(Vec4(1, 0, 0, 7));
     EXPECT_EQ(p.w, 7.0f);
     Vec4 full = r * Vec4(1, 0, 0, 0);
-    ExpectNear(full.XYZ(), {0, 1, 0});
+    ExpectNear(full.XYZ(), {0, 1, 0}, kTolerance);
 
     Mtx44 moved = Mtx44::RotationZ(kHalfPi);
     moved.Translate({0, 0, 5});
-    ExpectNear(moved.TransformPoint(Vec3(1, 0, 0)), {0, 1, 5});
+    ExpectNear(moved.TransformPoint(Vec3(1, 0, 0)), {0, 1, 5}, kTolerance);
     Mtx44 st = Mtx44::ScaleTranslation({2, 3, 4}, {1, 1, 1});
     EXPECT_EQ(st.TransformPoint(Vec3(1, 1, 1)), Vec3(3, 4, 5));
 }
@@ -114,28 +102,28 @@ TEST(Matrix, RotationsAboutEachAxisAreRightHanded) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        ExpectNear(c.rotation * c.in, c.out);
+        ExpectNear(c.rotation * c.in, c.out, kTolerance);
         EXPECT_NEAR(c.rotation.GetDeterminant(), 1.0f, 1e-6f);
     }
     ExpectNear(Mtx44::RotationX(kHalfPi), Mtx44(Mtx33::RotationX(kHalfPi)), 0);
     EXPECT_EQ(Mtx44::RotationY(1.0f).m[15], 1.0f);
-    ExpectNear(Mtx33d::AxisAngle(std::acos(0.0), {0, 0, 1}) * Vec3d(1, 0, 0), Vec3d(0, 1, 0));
+    ExpectNear(Mtx33d::AxisAngle(std::acos(0.0), {0, 0, 1}) * Vec3d(1, 0, 0), Vec3d(0, 1, 0), kDoubleTolerance);
 }
 
 TEST(Matrix, PreRotationIsAppliedFirstAndPostRotationLast) {
     Mtx33 pre = Mtx33::RotationX(kHalfPi);
     pre.PreRotateZ(kHalfPi);
-    ExpectNear(pre * Vec3(1, 0, 0), {0, 0, 1});  // Z: to +Y, then X: to +Z
+    ExpectNear(pre * Vec3(1, 0, 0), {0, 0, 1}, kTolerance);  // Z: to +Y, then X: to +Z
     Mtx33 post = Mtx33::RotationX(kHalfPi);
     post.PostRotateZ(kHalfPi);
-    ExpectNear(post * Vec3(1, 0, 0), {0, 1, 0});  // X leaves +X, then Z: to +Y
+    ExpectNear(post * Vec3(1, 0, 0), {0, 1, 0}, kTolerance);  // X leaves +X, then Z: to +Y
 
     Mtx33 axis = Mtx33::RotationX(kHalfPi);
     axis.SetRotationAxisAngle(kHalfPi, 0, 0, 1);
-    ExpectNear(axis, post);
+    ExpectNear(axis, post, kMatrixTolerance);
     Mtx44 pre44 = Mtx44::RotationX(kHalfPi);
     pre44.PreRotateZ(kHalfPi);
-    ExpectNear(Mtx44(pre), pre44);
+    ExpectNear(Mtx44(pre), pre44, kMatrixTolerance);
 }
 
 TEST(Matrix, DeterminantAndInverse) {
@@ -175,10 +163,10 @@ TEST(Matrix, OrthonormalizeKeepsTheThirdColumnsDirection) {
     Mtx33 skewed = Mtx33::FromColumns({1, 0.1f, 0}, {0.2f, 1, 0.1f}, {0, 0.1f, 2});
     Mtx33 fixed = skewed;
     fixed.Orthonormalize();
-    ExpectNear(fixed.GetTransposed() * fixed, Mtx33::Identity());
+    ExpectNear(fixed.GetTransposed() * fixed, Mtx33::Identity(), kMatrixTolerance);
     EXPECT_NEAR(fixed.GetDeterminant(), 1.0f, 1e-6f);
-    ExpectNear(fixed.GetColumn(2), skewed.GetColumn(2).GetNormalized());
-    ExpectNear(fixed.GetColumn(1), skewed.GetColumn(2).Cross(skewed.GetColumn(0)).GetNormalized());
+    ExpectNear(fixed.GetColumn(2), skewed.GetColumn(2).GetNormalized(), kTolerance);
+    ExpectNear(fixed.GetColumn(1), skewed.GetColumn(2).Cross(skewed.GetColumn(0)).GetNormalized(), kTolerance);
 
     Mtx33d skewedD;
     for (int i = 0; i < 9; ++i) skewedD.m[i] = skewed.m[i];
@@ -187,7 +175,7 @@ TEST(Matrix, OrthonormalizeKeepsTheThirdColumnsDirection) {
 
     Mtx33 columns = Mtx33::FromColumns({3, 0, 4}, {0, 2, 0}, {1, 1, 0});
     columns.NormalizeColumns();
-    ExpectNear(columns, Mtx33::FromColumns({0.6f, 0, 0.8f}, {0, 1, 0}, Vec3(1, 1, 0).GetNormalized()));
+    ExpectNear(columns, Mtx33::FromColumns({0.6f, 0, 0.8f}, {0, 1, 0}, Vec3(1, 1, 0).GetNormalized()), kMatrixTolerance);
     Mtx33d columnsD(0, 0, 0, 0, 2, 0, 5, 0, 0);
     columnsD.NormalizeColumns();
     EXPECT_EQ(columnsD.m[6], 1.0);
@@ -195,15 +183,15 @@ TEST(Matrix, OrthonormalizeKeepsTheThirdColumnsDirection) {
 
 TEST(Matrix, LookAtPointsLocalZAlongTheDirection) {
     EXPECT_EQ(Mtx33::LookAt({0, 0, 1}, {0, 1, 0}), Mtx33::Identity());
-    ExpectNear(Mtx33::LookAt({3, 0, 0}, {0, 1, 0}), Mtx33::RotationY(kHalfPi));
+    ExpectNear(Mtx33::LookAt({3, 0, 0}, {0, 1, 0}), Mtx33::RotationY(kHalfPi), kMatrixTolerance);
     Mtx33 tilted = Mtx33::LookAt({0, -1, 1}, {0, 1, 0});
-    ExpectNear(tilted.GetColumn(2), Vec3(0, -1, 1).GetNormalized());
-    ExpectNear(tilted.GetTransposed() * tilted, Mtx33::Identity());
+    ExpectNear(tilted.GetColumn(2), Vec3(0, -1, 1).GetNormalized(), kTolerance);
+    ExpectNear(tilted.GetTransposed() * tilted, Mtx33::Identity(), kMatrixTolerance);
     EXPECT_GT(tilted.GetColumn(1).y, 0.0f);
     EXPECT_FALSE(std::isfinite(Mtx33::LookAt({0, 2, 0}, {0, 1, 0}).m[0]));
 
     Mtx33d d = Mtx33d::LookAt({3, 0, 0}, {0, 1, 0});
-    ExpectNear(d * Vec3d(0, 0, 1), Vec3d(1, 0, 0));
+    ExpectNear(d * Vec3d(0, 0, 1), Vec3d(1, 0, 0), kDoubleTolerance);
 }
 
 TEST(Matrix, ViewMatrixLooksAlongLocalMinusZ) {

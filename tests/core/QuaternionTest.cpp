@@ -4,6 +4,8 @@
 
 #include <cmath>
 
+#include "support/ExpectNear.h"
+
 namespace {
 
 using SD::Mtx33;
@@ -12,17 +14,8 @@ using SD::Vec3;
 
 const float kHalfPi = 1.5707963f;
 const float kRootHalf = std::sqrt(0.5f);
-
-void ExpectNear(const Quaternion& actual, const Quaternion& expected, float tolerance = 1e-6f) {
-    EXPECT_NEAR(actual.w, expected.w, tolerance);
-    EXPECT_NEAR(actual.x, expected.x, tolerance);
-    EXPECT_NEAR(actual.y, expected.y, tolerance);
-    EXPECT_NEAR(actual.z, expected.z, tolerance);
-}
-
-void ExpectNear(const Mtx33& actual, const Mtx33& expected, float tolerance) {
-    for (int i = 0; i < 9; ++i) EXPECT_NEAR(actual.m[i], expected.m[i], tolerance) << "element " << i;
-}
+using qvtest::ExpectNear;
+constexpr float kTolerance = 1e-6f;
 
 TEST(Quaternion, FromMatrixGoldenCases) {
     struct Case {
@@ -41,7 +34,7 @@ TEST(Quaternion, FromMatrixGoldenCases) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        ExpectNear(Quaternion(c.rotation), c.expected);
+        ExpectNear(Quaternion(c.rotation), c.expected, kTolerance);
     }
     EXPECT_EQ(Quaternion(Mtx33::Identity()), Quaternion::Identity());
 }
@@ -88,12 +81,12 @@ TEST(Quaternion, ArithmeticAndLength) {
 
 TEST(Quaternion, SlerpFollowsTheShorterArc) {
     Quaternion a, b(Mtx33::RotationZ(kHalfPi));
-    ExpectNear(Quaternion::Slerp(a, b, 0), a);
-    ExpectNear(Quaternion::Slerp(a, b, 1), b);
-    ExpectNear(Quaternion::Slerp(a, b, 0.5f), Quaternion(Mtx33::RotationZ(kHalfPi / 2)));
-    ExpectNear(Quaternion::Slerp(a, -b, 0.5f), Quaternion(Mtx33::RotationZ(kHalfPi / 2)));
+    ExpectNear(Quaternion::Slerp(a, b, 0), a, kTolerance);
+    ExpectNear(Quaternion::Slerp(a, b, 1), b, kTolerance);
+    ExpectNear(Quaternion::Slerp(a, b, 0.5f), Quaternion(Mtx33::RotationZ(kHalfPi / 2)), kTolerance);
+    ExpectNear(Quaternion::Slerp(a, -b, 0.5f), Quaternion(Mtx33::RotationZ(kHalfPi / 2)), kTolerance);
     Quaternion near(Mtx33::RotationZ(1e-4f));
-    ExpectNear(Quaternion::Slerp(a, near, 0.5f), Quaternion(Mtx33::RotationZ(5e-5f)));
+    ExpectNear(Quaternion::Slerp(a, near, 0.5f), Quaternion(Mtx33::RotationZ(5e-5f)), kTolerance);
 }
 
 }  // namespace

@@ -55,7 +55,7 @@ inline std::function<bool()> Tap(SDL_Scancode key, int held = 2) {
 
 class GameInWindow : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { qv::SupplyWholeGame(SD::StartupRegistrations()); }
+    static void SetUpTestSuite() { QV::SupplyWholeGame(SD::StartupRegistrations()); }
     void SetUp() override {
         // Start-up seeds the game's generator from the run-time one, which earlier runs in this
         // process have moved on; each check starts it afresh, as a new process would.

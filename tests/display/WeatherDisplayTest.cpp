@@ -71,7 +71,7 @@ Change Compare(const Frame& before, const Frame& after, int by, int top, int bot
 
 class WeatherDisplay : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { qv::SupplyWholeGame(SD::StartupRegistrations()); }
+    static void SetUpTestSuite() { QV::SupplyWholeGame(SD::StartupRegistrations()); }
     void SetUp() override {
         // Start-up seeds the game's generator from the run-time one, which earlier runs in this
         // process have moved on; each check starts it afresh, as a new process would.

@@ -120,7 +120,7 @@ Box Band(const Box& area, double from, double to) {
 class WindowDisplay : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        qv::SupplyWholeGame(SD::StartupRegistrations());
+        QV::SupplyWholeGame(SD::StartupRegistrations());
     }
     void SetUp() override {
         for (const char* folder : {"Assets", "Graphics"})

@@ -7,16 +7,14 @@
 #include "core/EngineCore.h"
 #include "engine/SuperialDataMap.h"
 #include "engine/SuperialValue.h"
+#include "support/ExpectNear.h"
 
 namespace {
 
-using enginetest::EngineFixture;
+using qvtest::ExpectNear;
+constexpr float kTolerance = 1e-5f;
 
-void ExpectNear(const SD::Vec3& actual, const SD::Vec3& expected, float tolerance = 1e-5f) {
-    EXPECT_NEAR(actual.x, expected.x, tolerance);
-    EXPECT_NEAR(actual.y, expected.y, tolerance);
-    EXPECT_NEAR(actual.z, expected.z, tolerance);
-}
+using enginetest::EngineFixture;
 
 TEST(Transform, FreshTransformAndRotationBookkeeping) {
     SD::Transform t;
@@ -28,13 +26,13 @@ TEST(Transform, FreshTransformAndRotationBookkeeping) {
     // Setting the same angle twice rotates once.
     t.SetRotateZ(0.5f);
     t.SetRotateZ(0.5f);
-    ExpectNear(t.GetRight(), SD::Vec3(std::cos(0.5f), std::sin(0.5f), 0));
+    ExpectNear(t.GetRight(), SD::Vec3(std::cos(0.5f), std::sin(0.5f), 0), kTolerance);
     EXPECT_EQ(t.GetChangeCount(), 2u);
 
     // A target straight above gives the right axis (1, 0, 0).
     t.LookAt(SD::Vec3(0, 0, 10));
-    ExpectNear(t.GetRight(), SD::Vec3(1, 0, 0));
-    ExpectNear(t.GetDir(), SD::Vec3(0, 0, -1));
+    ExpectNear(t.GetRight(), SD::Vec3(1, 0, 0), kTolerance);
+    ExpectNear(t.GetDir(), SD::Vec3(0, 0, -1), kTolerance);
     EXPECT_EQ(t.GetChangeCount(), 0u);
 
     // More than 8192 units of change re-orthonormalise at the next refresh.
@@ -49,25 +47,25 @@ TEST(Transform, RotationsAboutAPivotAndTheAccumulatedRotation) {
     SD::Transform t;
     t.SetPos(SD::Vec3(2, 0, 0));
     t.RotateGlobalZRad(static_cast<float>(M_PI / 2), SD::Vec3(1, 0, 0));
-    ExpectNear(t.GetLocalPos(), SD::Vec3(1, 1, 0));
-    ExpectNear(t.GetRight(), SD::Vec3(0, 1, 0));
+    ExpectNear(t.GetLocalPos(), SD::Vec3(1, 1, 0), kTolerance);
+    ExpectNear(t.GetRight(), SD::Vec3(0, 1, 0), kTolerance);
     t.Rotate(0.25f, SD::Vec3(0, 1, 0));
     EXPECT_EQ(t.GetChangeCount(), 11u);
-    ExpectNear(t.GetAngularDelta(), SD::Vec3(0, 0.25f, static_cast<float>(M_PI / 2)));
+    ExpectNear(t.GetAngularDelta(), SD::Vec3(0, 0.25f, static_cast<float>(M_PI / 2)), kTolerance);
     t.Refresh();
-    ExpectNear(t.GetPrevAngularDelta(), SD::Vec3(0, 0.25f, static_cast<float>(M_PI / 2)));
-    ExpectNear(t.GetAngularDelta(), SD::Vec3());
+    ExpectNear(t.GetPrevAngularDelta(), SD::Vec3(0, 0.25f, static_cast<float>(M_PI / 2)), kTolerance);
+    ExpectNear(t.GetAngularDelta(), SD::Vec3(), kTolerance);
 }
 
 TEST(Transform, FakeVelocityUsesTheCoresFrameTime) {
     SD::Transform t;
     t.SetPos(SD::Vec3(1, 2, 3));
-    ExpectNear(t.GetFakeVel(), SD::Vec3());  // no core: no frame time
+    ExpectNear(t.GetFakeVel(), SD::Vec3(), kTolerance);  // no core: no frame time
     std::unique_ptr<SD::Core> core(SD::Core::CreateInstance());
     ExpectNear(t.GetFakeVel(), SD::Vec3(1, 2, 3) * static_cast<float>(1.0 / SD::Core::kDefaultFrameTime), 1e-3f);
     t.SetPrevPos(SD::Vec3(1, 2, 3));
-    ExpectNear(t.GetFakeVel(), SD::Vec3());
-    ExpectNear(t.GetPosDelta(), SD::Vec3(1, 2, 3));
+    ExpectNear(t.GetFakeVel(), SD::Vec3(), kTolerance);
+    ExpectNear(t.GetPosDelta(), SD::Vec3(1, 2, 3), kTolerance);
 }
 
 TEST(Transform, ReflectedAccessorsReachTheFields) {
@@ -134,8 +132,8 @@ TEST_F(TransformTreeTest, WorldPositionIgnoresParentScaleWhileTheMatrixUsesIt) {
     child->GetTransform().SetPos(SD::Vec3(1, 0, 0));
     parent->Initialize(false);
     transformer.Update(0.0f);
-    ExpectNear(child->GetTransform().GetPos(), SD::Vec3(10, 1, 0));
-    ExpectNear(child->GetTransform().GetGlobalMatrix().GetColumn3(3), SD::Vec3(10, 2, 0));
+    ExpectNear(child->GetTransform().GetPos(), SD::Vec3(10, 1, 0), kTolerance);
+    ExpectNear(child->GetTransform().GetGlobalMatrix().GetColumn3(3), SD::Vec3(10, 2, 0), kTolerance);
 }
 
 TEST_F(TransformTreeTest, DeepTreeIsRefreshedOnceParentsFirst) {

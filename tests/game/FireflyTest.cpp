@@ -136,7 +136,7 @@ TEST_F(FireflyTest, JoinPlayerRetriesUntilASetIsDrawnAndAnUnknownBehaviourIsRefu
     QV::Firefly* firefly = FireflyOf(SpawnAt({0, 0, 0}));
     EXPECT_FALSE(firefly->PutOnLane(QV::Firefly::kLaneFly, SD::SharedString("Hover")));
     EXPECT_TRUE(Lane(firefly, QV::Firefly::kLaneFly).empty());
-    firefly->DoAction(3, SD::SharedString("JoinPlayer"));
+    firefly->DoAction(QV::Firefly::ActionMode::kFly, SD::SharedString("JoinPlayer"));
     for (int i = 0; i < 20 && firefly->GetGroup()->flags != 0; ++i) FlyFrame(0.02f);
     EXPECT_EQ(firefly->GetGroup()->flags, 0);
     EXPECT_EQ(Lane(firefly, QV::Firefly::kLaneFly), "Fly");
@@ -218,7 +218,7 @@ TEST_F(FireflyTest, TheDataOfEachVersionIsReadAndVersionTwoIsWritten) {
     ASSERT_NE(bare, nullptr);
     EXPECT_FLOAT_EQ(bare->GetFlySpeed(), 800.0f);
     EXPECT_FLOAT_EQ(bare->GetBlinkFadeSpeed(), 1.0f);
-    bare->DoAction(2, SD::SharedString());
+    bare->DoAction(QV::Firefly::ActionMode::kIdle, SD::SharedString());
     EXPECT_EQ(Lane(bare, QV::Firefly::kLaneIdle), "Twitch");
     FlyFrame(0.02f);
     // An unknown version reads nothing.

@@ -13,8 +13,11 @@
 #include "graphics/Graphics.h"
 #include "platform/sensor/ScriptedSensor.h"
 #include "runtime/Kinect.h"
+#include "support/ExpectNear.h"
 
 namespace {
+
+using qvtest::ExpectNear;
 
 using namespace playtest;
 
@@ -48,12 +51,6 @@ struct Expected {
         return m.GetColumn(2).GetNormalized();
     }
 };
-
-void ExpectNear(const SD::Vec3& actual, const SD::Vec3& expected, float tolerance, const char* what) {
-    EXPECT_NEAR(actual.x, expected.x, tolerance) << what;
-    EXPECT_NEAR(actual.y, expected.y, tolerance) << what;
-    EXPECT_NEAR(actual.z, expected.z, tolerance) << what;
-}
 
 class PlayerTest : public PlayFixture {
 protected:

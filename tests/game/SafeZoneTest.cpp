@@ -8,6 +8,7 @@
 #include "game/fireflies/Firefly.h"
 #include "game/fireflies/FireflyGroup.h"
 #include "game/fireflies/FireflyManager.h"
+#include "support/CapturedLog.h"
 
 namespace {
 
@@ -51,9 +52,9 @@ TEST_F(SafeZoneTest, AFireflyThatTouchesTheZoneGathersThereAndOthersAreLeftAlone
     ASSERT_NE(blink, nullptr);
     EXPECT_STREQ(blink->c_str(), "Blink");
 
-    testing::internal::CaptureStderr();
+    qvtest::CapturedLog captured;
     Spawn("BareZone", "Bare", {});
-    EXPECT_NE(testing::internal::GetCapturedStderr().find("Safe zone of object Bare has no collider"), std::string::npos);
+    EXPECT_NE(captured.Text().find("Safe zone of object Bare has no collider"), std::string::npos);
 }
 
 }  // namespace

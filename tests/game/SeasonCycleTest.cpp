@@ -5,10 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 
 #include "PlayTestSupport.h"
 #include "core/ConfigFile.h"
+#include "game/systems/SeasonTuning.h"
 #include "graphics/Graphics.h"
 #include "graphics/photon/ParticleSystem.h"
 #include "platform/gfx/Device.h"
@@ -174,6 +176,7 @@ TEST_F(SeasonCycleTest, TheConfiguredBoundariesAndColoursDecideTheSeasonAndTheLo
 }
 
 TEST_F(SeasonCycleTest, AWholeYearOfStoryStepsMovesTheSeasonsTheWorldAndTheMusic) {
+    const QV::SeasonTuning& tuning = QV::kSeasonTuning;
     Configure("");
     Spawn("Vehicle", "Player");
     SD::GameObject* moon = Spawn("MoonLogic", "MoonLogic");
@@ -186,73 +189,83 @@ TEST_F(SeasonCycleTest, AWholeYearOfStoryStepsMovesTheSeasonsTheWorldAndTheMusic
     ASSERT_NE(factory.GetGameObject(std::string("Spring_Opening_Poem")), nullptr);
     world.geometry[water] = SD::Vec4(1, 1, 1, 1);
     const int firstSeason = QV::AudioLogic_::GetInstance().GetSeason();
+    const auto musicSeason = [&] { return QV::AudioLogic_::GetInstance().GetSeason() - firstSeason; };
 
     Year(3);
     EXPECT_EQ(seasons.GetStage(), 0);
     EXPECT_FLOAT_EQ(W(0), 0.0f);  // a fresh system snaps its weight to 1: all spring
-    EXPECT_FLOAT_EQ(WaterAlpha(), 0.1f);
+    EXPECT_FLOAT_EQ(WaterAlpha(), tuning.springWaterAlpha);
 
-    // Each step of the counter enters one stage.
     auto* moonLogic = Get<QV::MoonLogic>(moon, QV::kMoonLogicID);
     const float turn = moonLogic->GetTargetTurn();
-    seasons.AdvanceStory();
-    Year(1);
-    EXPECT_EQ(seasons.GetStage(), 1);
-    EXPECT_NEAR(moonLogic->GetTargetTurn(), turn - 0.34906584f, 1e-6f);
-    seasons.AdvanceStory();
-    Year(1);
-    EXPECT_EQ(seasons.GetStage(), 2);
-    EXPECT_TRUE(Get<QV::HackProximitySpawn>(second, QV::kHackProximitySpawnID)->IsArmed());
-
-    // Into summer: a third of the way over 2.5 s, the music one state on, the summer sounds.
-    world.calls.clear();
-    seasons.AdvanceStory();
-    Year(1);
-    EXPECT_EQ(seasons.GetStage(), 3);
-    EXPECT_EQ(world.Calls("sound"),
-              (std::vector<std::string>{"sound Play_Ice_Melt", "sound Play_Water", "sound Play_Summer_Ambient"}));
-    EXPECT_EQ(world.Calls("trigger"), std::vector<std::string>{"trigger Story_Step"}) << "the music's stinger";
-    EXPECT_EQ(QV::AudioLogic_::GetInstance().GetSeason(), firstSeason + 1);
-    EXPECT_EQ(QV::AudioLogic_::GetInstance().GetSeasonTarget(), 1.0f);
-    Year(30);
-    EXPECT_NEAR(W(0), 0.333f, 1e-4f);
-    EXPECT_FLOAT_EQ(WaterAlpha(), 0.75f);
-
-    EXPECT_FALSE(singer->SoundPlayed());
-    for (int step = 4; step <= 7; ++step) {
+    // One step of the story counter per row: one frame later the world is in the row's stage
+    // and shows `entered`; after `settleFrames` more it shows `settled`.
+    struct Stage {
+        int stage;
+        int settleFrames;
+        std::function<void()> entered;
+        std::function<void()> settled;
+    };
+    const Stage year[] = {
+        {1, 0, [&] { EXPECT_NEAR(moonLogic->GetTargetTurn(), turn - 0.34906584f, 1e-6f); }, {}},
+        {2, 0, [&] { EXPECT_TRUE(Get<QV::HackProximitySpawn>(second, QV::kHackProximitySpawnID)->IsArmed()); }, {}},
+        // Into summer: a third of the way over the first blend, the music one state on, the
+        // summer sounds.
+        {3, 30,
+         [&] {
+             EXPECT_EQ(world.Calls("sound"), (std::vector<std::string>{"sound Play_Ice_Melt", "sound Play_Water",
+                                                                       "sound Play_Summer_Ambient"}));
+             EXPECT_EQ(world.Calls("trigger"), std::vector<std::string>{"trigger Story_Step"}) << "the music's stinger";
+             EXPECT_EQ(musicSeason(), 1);
+             EXPECT_EQ(QV::AudioLogic_::GetInstance().GetSeasonTarget(), 1.0f);
+         },
+         [&] {
+             EXPECT_NEAR(W(0), tuning.summerFirst.to, 1e-4f);
+             EXPECT_FLOAT_EQ(WaterAlpha(), tuning.summerWaterAlpha);
+             EXPECT_FALSE(singer->SoundPlayed());
+         }},
+        {4, 29, {}, {}},
+        {5, 29, {}, {}},
+        {6, 29, {}, {}},
+        {7, 29, {},
+         [&] {
+             EXPECT_TRUE(singer->SoundPlayed());
+             EXPECT_NEAR(W(0), tuning.summerLast.to, 1e-4f);
+             EXPECT_EQ(musicSeason(), 2);
+             EXPECT_FLOAT_EQ(W(1), 0.0f);
+         }},
+        // Fall grows in.
+        {8, 50,
+         [&] {
+             EXPECT_EQ(renderer->GetGrassGrowthTime(), tuning.grassGrowthSeconds);
+             EXPECT_EQ(renderer->GetGrassGrowth(), 0.0f);
+         },
+         [&] { EXPECT_NEAR(W(1), tuning.fall.to, 1e-4f); }},
+        // Winter comes a while into the last stage and takes its blend's time.
+        {QV::SowlarSystem_::kFinalStage, 30, {},
+         [&] {
+             EXPECT_EQ(W(2), 0.0f);
+             Year(5);
+             EXPECT_GT(W(2), 0.0f);
+             EXPECT_LT(W(2), 0.1f);
+             EXPECT_EQ(musicSeason(), 3);
+             Year(140);
+             EXPECT_NEAR(W(2), tuning.winter.to, 1e-4f);
+         }},
+        // The last stage is final.
+        {QV::SowlarSystem_::kFinalStage, 0, {}, {}},
+    };
+    for (const Stage& row : year) {
+        SCOPED_TRACE("step into stage " + std::to_string(row.stage));
+        world.calls.clear();
         seasons.AdvanceStory();
-        Year(30);
-        EXPECT_EQ(seasons.GetStage(), step);
+        Year(1);
+        EXPECT_EQ(seasons.GetStage(), row.stage);
+        if (row.entered) row.entered();
+        Year(row.settleFrames);
+        EXPECT_EQ(seasons.GetStage(), row.stage);
+        if (row.settled) row.settled();
     }
-    EXPECT_TRUE(singer->SoundPlayed());
-    EXPECT_NEAR(W(0), 1.0f, 1e-4f);
-    EXPECT_EQ(QV::AudioLogic_::GetInstance().GetSeason(), firstSeason + 2);
-    EXPECT_FLOAT_EQ(W(1), 0.0f);
-
-    // Fall grows in over 4.5 s.
-    seasons.AdvanceStory();
-    Year(1);
-    EXPECT_EQ(renderer->GetGrassGrowthTime(), 4.5f);
-    EXPECT_EQ(renderer->GetGrassGrowth(), 0.0f);
-    Year(50);
-    EXPECT_NEAR(W(1), 1.0f, 1e-4f);
-
-    // Winter comes 3 s into the last stage and takes 13 s.
-    seasons.AdvanceStory();
-    Year(1);
-    EXPECT_EQ(seasons.GetStage(), QV::SowlarSystem_::kFinalStage);
-    Year(30);
-    EXPECT_EQ(W(2), 0.0f);
-    Year(5);
-    EXPECT_GT(W(2), 0.0f);
-    EXPECT_LT(W(2), 0.1f);
-    EXPECT_EQ(QV::AudioLogic_::GetInstance().GetSeason(), firstSeason + 3);
-    Year(140);
-    EXPECT_NEAR(W(2), 1.0f, 1e-4f);
-    // The last stage is final.
-    seasons.AdvanceStory();
-    Year(1);
-    EXPECT_EQ(seasons.GetStage(), QV::SowlarSystem_::kFinalStage);
 
     // A new run starts from spring again.
     seasons.ResetCycle();

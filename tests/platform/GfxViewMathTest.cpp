@@ -3,20 +3,20 @@
 #include <cmath>
 
 #include "platform/gfx/ViewMath.h"
+#include "support/ExpectNear.h"
 
 namespace {
 
 using namespace platform::gfx;
+
+using qvtest::ExpectNear;
+constexpr double kTolerance = 1e-5;
 
 Matrix Rows(std::initializer_list<float> values) {
     Matrix m;
     int i = 0;
     for (float v : values) m.m[i++] = v;
     return m;
-}
-
-void ExpectNear(const Matrix& got, const Matrix& want) {
-    for (int i = 0; i < 16; ++i) EXPECT_NEAR(got.m[i], want.m[i], 1e-5) << "element " << i / 4 << "," << i % 4;
 }
 
 TEST(GfxViewMath, ProjectionsAndViewsMatchHandComputedMatrices) {
@@ -47,7 +47,7 @@ TEST(GfxViewMath, ProjectionsAndViewsMatchHandComputedMatrices) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        ExpectNear(c.got, c.want);
+        ExpectNear(c.got, c.want, kTolerance);
     }
 }
 
@@ -67,7 +67,7 @@ TEST(GfxViewMath, InverseUndoesAndRefusesSingularMatrices) {
     float det = 0;
     ASSERT_TRUE(MatrixInverse(m, inv, &det));
     EXPECT_NE(det, 0.0f);
-    ExpectNear(MatrixMultiply(m, inv), Matrix::Identity());
+    ExpectNear(MatrixMultiply(m, inv), Matrix::Identity(), kTolerance);
     Matrix singular = Rows({1, 2, 3, 4, 2, 4, 6, 8, 0, 0, 1, 0, 0, 0, 0, 1});
     Matrix untouched = Matrix::Identity();
     EXPECT_FALSE(MatrixInverse(singular, untouched, &det));

@@ -16,6 +16,7 @@
 #include "engine/Factory.h"
 #include "runtime/GameStateManager.h"
 #include "runtime/Registration.h"
+#include "support/CapturedLog.h"
 #include "support/TempTree.h"
 
 namespace {
@@ -244,9 +245,9 @@ TEST(Registration, ASecondSupplyOfASystemIsRefusedAndTheRunLogsIt) {
     SD::RunOptions options;
     options.maxFrames = 2;
     g_updates.clear();
-    ::testing::internal::CaptureStderr();
+    qvtest::CapturedLog captured;
     const SD::RunSummary summary = SD::RunProgram(options);
-    const std::string log = ::testing::internal::GetCapturedStderr();
+    const std::string log = captured.Text();
     startup = SD::Registrations();
     SD::SupplyEngineClasses(startup);
     EXPECT_TRUE(summary.clean) << summary.error;

@@ -8,14 +8,12 @@
 #include "runtime/CurveSampling.h"
 #include "runtime/SplineSystem.h"
 #include "support/TempTree.h"
+#include "support/ExpectNear.h"
 
 namespace {
 
-void ExpectNear(const SD::Vec3& a, const SD::Vec3& b, float tolerance = 1e-4f) {
-    EXPECT_NEAR(a.x, b.x, tolerance);
-    EXPECT_NEAR(a.y, b.y, tolerance);
-    EXPECT_NEAR(a.z, b.z, tolerance);
-}
+using qvtest::ExpectNear;
+constexpr float kTolerance = 1e-4f;
 
 class SplineSystemTest : public ::testing::Test {
 protected:
@@ -36,18 +34,18 @@ TEST_F(SplineSystemTest, AFileSplineFollowsItsTimedPoints) {
     ASSERT_NE(path, nullptr);
 
     splines.Update(0.0f);
-    ExpectNear(path->position, {0, 0, 0});
+    ExpectNear(path->position, {0, 0, 0}, kTolerance);
     clock.Advance(1.0);
     splines.Update(0.0f);
-    ExpectNear(path->position, {10, 0, 0});
+    ExpectNear(path->position, {10, 0, 0}, kTolerance);
     clock.Advance(1.0);
     splines.Update(0.0f);  // halfway through the second stretch in curve parameter
     ExpectNear(path->position, {static_cast<float>(SD::EvaluateCurve(path->x, 1.5)),
-                                static_cast<float>(SD::EvaluateCurve(path->y, 1.5)), 0});
+                                static_cast<float>(SD::EvaluateCurve(path->y, 1.5)), 0}, kTolerance);
     EXPECT_FALSE(path->finished);
     clock.Advance(5.0);
     splines.Update(0.0f);
-    ExpectNear(path->position, {10, 20, 0});
+    ExpectNear(path->position, {10, 20, 0}, kTolerance);
     EXPECT_TRUE(path->finished);
     EXPECT_DOUBLE_EQ(path->elapsed, 3.0);
 }
@@ -63,8 +61,8 @@ TEST_F(SplineSystemTest, SavedSplinesLoadBackToSixDecimals) {
     SD::Spline* s = splines.FindSpline("Saved with spaces");
     ASSERT_NE(s, nullptr);
     EXPECT_EQ(s->durations, durations);
-    ExpectNear(splines.GetPositionAtTime(*s, 0.5), points[1]);
-    ExpectNear(splines.GetPositionAtTime(*s, 99.0), points[2]);
+    ExpectNear(splines.GetPositionAtTime(*s, 0.5), points[1], kTolerance);
+    ExpectNear(splines.GetPositionAtTime(*s, 99.0), points[2], kTolerance);
     EXPECT_NE(splines.FindSpline("Second"), nullptr);
     EXPECT_FALSE(splines.SaveSpline(points, durations, "x", tree.Path("no/such/folder/Splines.txt")));
 }
@@ -99,11 +97,11 @@ TEST_F(SplineSystemTest, OverlongPathsAreRefused) {
 TEST_F(SplineSystemTest, ZeroDurationsArePassedAtOnce) {
     SD::SplineHandle h = splines.CreateSpline({{0, 0, 0}, {5, 0, 0}, {10, 0, 0}}, {0.0, 2.0}, "Jump");
     ASSERT_TRUE(h);
-    ExpectNear(splines.GetPositionAtTime(*h.Get(), 0.0), {5, 0, 0});
+    ExpectNear(splines.GetPositionAtTime(*h.Get(), 0.0), {5, 0, 0}, kTolerance);
     ExpectNear(splines.GetPositionAtTime(*h.Get(), 1.0), {7.5f, 0, 0}, 0.5f);
     SD::SplineHandle still = splines.CreateSpline({{0, 0, 0}, {5, 0, 0}}, {0.0}, "Still");
     splines.Update(0.0f);
-    ExpectNear(still.Get()->position, {5, 0, 0});
+    ExpectNear(still.Get()->position, {5, 0, 0}, kTolerance);
     EXPECT_TRUE(still.Get()->finished);
 }
 
@@ -140,8 +138,8 @@ TEST_F(SplineSystemTest, FourPointSplinesRunOnElapsedTime) {
     SD::SplineHandle h = splines.CreateFourPointSpline(points, "");
     ASSERT_TRUE(h);
     EXPECT_DOUBLE_EQ(h.Get()->totalDuration, 6.0);
-    ExpectNear(splines.GetPositionAtTime(*h.Get(), 2.0), points[2]);
-    ExpectNear(splines.GetPositionAtTime(*h.Get(), 5.0), points[3]);
+    ExpectNear(splines.GetPositionAtTime(*h.Get(), 2.0), points[2], kTolerance);
+    ExpectNear(splines.GetPositionAtTime(*h.Get(), 5.0), points[3], kTolerance);
 }
 
 TEST_F(SplineSystemTest, StartingByNameRunsAFinishedSplineAgainFromNow) {
@@ -150,15 +148,15 @@ TEST_F(SplineSystemTest, StartingByNameRunsAFinishedSplineAgainFromNow) {
     clock.Advance(5.0);
     splines.Update(0.0f);
     EXPECT_TRUE(h.Get()->finished);
-    ExpectNear(h.Get()->position, {10, 0, 0});
+    ExpectNear(h.Get()->position, {10, 0, 0}, kTolerance);
 
     EXPECT_EQ(splines.StartSpline("Loop"), h.Get());
     EXPECT_FALSE(h.Get()->finished);
     splines.Update(0.0f);
-    ExpectNear(h.Get()->position, {0, 0, 0});
+    ExpectNear(h.Get()->position, {0, 0, 0}, kTolerance);
     clock.Advance(1.0);
     splines.Update(0.0f);
-    ExpectNear(h.Get()->position, {5, 0, 0});
+    ExpectNear(h.Get()->position, {5, 0, 0}, kTolerance);
     EXPECT_FALSE(h.Get()->finished);
     EXPECT_EQ(splines.StartSpline("Missing"), nullptr);
 }
@@ -170,8 +168,8 @@ TEST_F(SplineSystemTest, PointAtLengthIsClampedToTheSpline) {
     struct Case { double length; SD::Vec3 point; };
     const Case cases[] = {{-2.0, {0, 0, 0}}, {0.0, {0, 0, 0}}, {1.0, {4, 0, 0}}, {4.0, {4, 4, 0}}, {50.0, {4, 4, 0}}};
     for (const Case& c : cases) {
-        ExpectNear(s.GetPointAtLength(c.length), c.point);
-        ExpectNear(splines.GetPositionAtTime(s, c.length), c.point);
+        ExpectNear(s.GetPointAtLength(c.length), c.point, kTolerance);
+        ExpectNear(splines.GetPositionAtTime(s, c.length), c.point, kTolerance);
     }
 }
 

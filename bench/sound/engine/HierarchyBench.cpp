@@ -25,6 +25,7 @@
 #include "sound/engine/upper/CSxLEngineCmds.h"
 #include "sound/engine/upper/CSxPBI.h"
 #include "sound/engine/memory/SxMemoryMgr.h"
+#include "tests/sound/engine/SxStopOnlyVoices.h"
 #include "tools/bankwriter/BankWriter.h"
 
 namespace {
@@ -223,24 +224,11 @@ void BM_Anchor_ContainerChildrenByID(benchmark::State& state) {
 }
 BENCHMARK(BM_Anchor_ContainerChildrenByID)->Unit(benchmark::kMicrosecond);
 
-// Voices that play until they are stopped.
-class EndlessVoices : public ISxVoiceLayer {
-public:
-    bool StartVoice(CSxPBI& instance, bool) override {
-        instance.SetVoiceContext(this);
-        instance.NotifyStarted(1000.0f);
-        return true;
-    }
-    void Command(CSxPBI& instance, SxLowerCommand command) override {
-        if (command == SxLowerCmd_Stop) instance.Destroy(1);
-    }
-};
-
 // Bus 1 is the master; bus 2 ducks buses 3 to 18 over a fade that never ends while each of
 // them plays a sound (events 100 + bus).
 void DuckFrames(benchmark::State& state, bool duck) {
     Engine engine;
-    EndlessVoices voices;
+    sxtest::EndlessVoices voices;
     CSxLEngineCmds::SetVoiceLayer(&voices);
     std::vector<bw::Bytes> records = {bw::Record(SxHirc_Bus, bw::BusBody(1, bw::Bus()))};
     bw::Bus ducker;

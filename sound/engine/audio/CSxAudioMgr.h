@@ -109,22 +109,29 @@ private:
     void FreeNode(Node* node);
     void DrainQueue();
 
+    // The message queue: game threads write it (Enqueue, RenderAudio), the audio thread reads
+    // it (ProcessMsgQueue) while holding g_csMain. m_queueLock guards m_ring; when both locks
+    // are held, g_csMain was taken first.
     platform::CriticalSection m_queueLock;
-    SxChunkRing m_ring;
-    std::atomic<bool> m_writerWaiting{false};
-    std::atomic<uint32_t> m_batchesQueued{0};
-    uint32_t m_batchesApplied = 0;
+    SxChunkRing m_ring;                          // guarded by m_queueLock
+    std::atomic<bool> m_writerWaiting{false};    // a writer waits for room: the reader drains all
+    std::atomic<uint32_t> m_batchesQueued{0};    // counted by writers, compared by the reader
+    uint32_t m_batchesApplied = 0;               // the reader's (audio thread) only
     platform::Event m_spaceAvailable{true, false};
     platform::Event m_wake{false, false};
 
+    // Set while the engine initialises, before the audio thread starts; read-only after.
     SxMsgHandler m_handlers[SxMsg_TypeCount] = {};
     uint32_t m_lookAhead = 1;
 
+    // The pending and paused actions and the node free list: under g_csMain, which the audio
+    // frame holds and every API call that stops, pauses or resumes pending actions takes.
     Node* m_pending = nullptr;
     Node* m_paused = nullptr;
     Node* m_freeNodes = nullptr;
-    uint32_t m_processedMessages = 0;
+    uint32_t m_processedMessages = 0;  // under g_csMain
 
+    // The audio thread: started and stopped by the thread that initialises the engine.
     SxThreadHandle m_thread;
     std::atomic<bool> m_stop{false};
     std::atomic<bool> m_threadRunning{false};

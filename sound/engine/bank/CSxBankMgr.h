@@ -152,6 +152,9 @@ private:
     void WithdrawMedia(CSxLoadedBank& bank);
     void DropMediaReference(SxUniqueID mediaID);
 
+    // Commands run on the bank thread; game threads queue them and look banks and media up.
+    // m_bankLock guards m_banks, m_unloading and m_bankNames; m_mediaLock guards m_media. Take
+    // m_bankLock first when both are needed.
     platform::CriticalSection m_bankLock;   // before m_mediaLock
     platform::CriticalSection m_mediaLock;
     std::unordered_map<SxBankID, CSxLoadedBank*> m_banks;
@@ -165,6 +168,8 @@ private:
         SxBankID bank;
         SxUniqueID media;
     };
+    // m_preparedEvents, the collection fields and m_mediaFilter and m_copied: the bank
+    // thread's, used only while it executes a command (and by Term once it has stopped).
     bool m_collecting = false;
     SxBankID m_collectBank = 0;
     std::vector<CollectedMedia> m_collected;
@@ -172,8 +177,9 @@ private:
     std::vector<SxUniqueID>* m_copied = nullptr;                      // and the references it took
     SxMemPoolId m_mediaPool = SxInvalidPoolId;
 
+    // The command queue: game threads push, the bank thread pops.
     std::mutex m_queueLock;
-    std::deque<SxBankCommand> m_queue;
+    std::deque<SxBankCommand> m_queue;  // guarded by m_queueLock
     platform::Event m_wake{false, false};
     std::atomic<bool> m_stop{false};
     SxThreadHandle m_thread;

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "SxHierarchyFixture.h"
+#include "SxStopOnlyVoices.h"
 #include "platform/os/Random.h"
 #include "sound/engine/actions/CSxActionKinds.h"
 #include "sound/engine/hierarchy/CSxSound.h"
@@ -20,18 +21,6 @@ namespace bw = bankwriter;
 namespace {
 
 constexpr SxUniqueID kSound = 100, kOther = 101;
-
-class EndlessVoices : public ISxVoiceLayer {
-public:
-    bool StartVoice(CSxPBI& instance, bool) override {
-        instance.SetVoiceContext(this);
-        instance.NotifyStarted(1000.0f);
-        return true;
-    }
-    void Command(CSxPBI& instance, SxLowerCommand command) override {
-        if (command == SxLowerCmd_Stop) instance.Destroy(1);
-    }
-};
 
 class TriggerLog : public ISxTriggerAware {
 public:
@@ -258,7 +247,7 @@ TEST_F(ActionKinds, BypassActionsSetAndResetEffectsPerObject) {
 }
 
 TEST_F(ActionKinds, SeekAndBreakReachWhatPlays) {
-    EndlessVoices voices;
+    sxtest::EndlessVoices voices;
     CSxLEngineCmds::SetVoiceLayer(&voices);
     Action(10, 0x0403, kSound, bw::PlayParams(4, 0));
     Action(20, 0x1E03, kSound, bw::SeekParams(true, 0.5f, 0, 0, false, {}));

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "SxHierarchyFixture.h"
+#include "SxStopOnlyVoices.h"
 #include "sound/engine/buses/CSxBus.h"
 #include "sound/engine/hierarchy/CSxSoundBase.h"
 #include "sound/engine/upper/CSxLEngineCmds.h"
@@ -12,18 +13,6 @@ using namespace SX;
 namespace bw = bankwriter;
 
 namespace {
-
-class EndlessVoices : public ISxVoiceLayer {
-public:
-    bool StartVoice(CSxPBI& instance, bool) override {
-        instance.SetVoiceContext(this);
-        instance.NotifyStarted(1000.0f);
-        return true;
-    }
-    void Command(CSxPBI& instance, SxLowerCommand command) override {
-        if (command == SxLowerCmd_Stop) instance.Destroy(1);
-    }
-};
 
 // Master bus 1; buses 2 and 4 duck bus 3. Sound 10 plays through bus 2, 11 through bus 3 and
 // 12 through bus 4; events 110, 111 and 112 play them, 120 and 122 stop 10 and 12.
@@ -87,7 +76,7 @@ protected:
         return bus;
     }
 
-    EndlessVoices voices;
+    sxtest::EndlessVoices voices;
     CSxBus* ducked3 = nullptr;
 };
 

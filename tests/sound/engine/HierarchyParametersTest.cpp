@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "SxHierarchyFixture.h"
+#include "SxStopOnlyVoices.h"
 #include "sound/engine/hierarchy/CSxSound.h"
 #include "sound/engine/registry/CSxRegisteredObj.h"
 #include "sound/engine/states/CSxStateMgr.h"
@@ -11,19 +12,6 @@ using namespace SX;
 namespace bw = bankwriter;
 
 namespace {
-
-// Voices that play until stopped, so that instances stay to be looked at.
-class HeldVoices : public ISxVoiceLayer {
-public:
-    bool StartVoice(CSxPBI& instance, bool) override {
-        instance.SetVoiceContext(this);
-        instance.NotifyStarted(0.0f);
-        return true;
-    }
-    void Command(CSxPBI& instance, SxLowerCommand command) override {
-        if (command == SxLowerCmd_Stop) instance.Destroy(1);
-    }
-};
 
 constexpr uint32_t kSpeed = 0x55;                            // a game parameter
 constexpr uint32_t kGroup = 0x300, kCalm = 0x301, kStorm = 0x302;  // a state group and two states
@@ -63,7 +51,7 @@ protected:
                 bw::Record(SxHirc_Action, bw::ActionBody(kPlay + 1, 0x0403, kLeaf, {}, {}, bw::PlayParams(4, 0))),
                 bw::Record(SxHirc_Event, bw::EventBody(kPlay, {kPlay + 1}))};
     }
-    HeldVoices voices;
+    sxtest::HeldVoices voices;
 };
 
 // Worked out by hand: the leaf, the middle mixer with its state and a pitch curve, the top

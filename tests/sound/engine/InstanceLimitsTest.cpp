@@ -3,6 +3,7 @@
 #include <set>
 
 #include "SxHierarchyFixture.h"
+#include "SxStopOnlyVoices.h"
 #include "sound/engine/hierarchy/CSxSound.h"
 #include "sound/engine/upper/CSxLEngineCmds.h"
 #include "sound/engine/upper/CSxURenderer.h"
@@ -11,18 +12,6 @@ using namespace SX;
 namespace bw = bankwriter;
 
 namespace {
-
-class HeldVoices : public ISxVoiceLayer {
-public:
-    bool StartVoice(CSxPBI& instance, bool) override {
-        instance.SetVoiceContext(this);
-        instance.NotifyStarted(0.0f);
-        return true;
-    }
-    void Command(CSxPBI& instance, SxLowerCommand command) override {
-        if (command == SxLowerCmd_Stop) instance.Destroy(1);
-    }
-};
 
 // Two sounds (1 and 2) under a mixer (10); events 101 and 102 play them.
 class InstanceLimits : public sxtest::HierarchyEngine {
@@ -61,7 +50,7 @@ protected:
         for (CSxPBI* i = CSxURenderer::FirstActive(); i; i = CSxURenderer::NextActive(i)) ids.insert(i->PlayingID());
         return ids;
     }
-    HeldVoices voices;
+    sxtest::HeldVoices voices;
 };
 
 TEST_F(InstanceLimits, AParentsGlobalLimitRefusesTheNewestOrEvictsTheOldest) {

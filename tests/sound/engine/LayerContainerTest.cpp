@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "SxHierarchyFixture.h"
+#include "SxStopOnlyVoices.h"
 #include "sound/engine/containers/CSxLayer.h"
 #include "sound/engine/containers/CSxLayerCntr.h"
 #include "sound/engine/hierarchy/CSxSoundBase.h"
@@ -14,18 +15,6 @@ using namespace SX;
 namespace bw = bankwriter;
 
 namespace {
-
-class EndlessVoices : public ISxVoiceLayer {
-public:
-    bool StartVoice(CSxPBI& instance, bool) override {
-        instance.SetVoiceContext(this);
-        instance.NotifyStarted(1000.0f);
-        return true;
-    }
-    void Command(CSxPBI& instance, SxLowerCommand command) override {
-        if (command == SxLowerCmd_Stop) instance.Destroy(1);
-    }
-};
 
 // Layer container 60 over the given children; event 100 plays it.
 class LayerContainer : public sxtest::HierarchyEngine {
@@ -60,7 +49,7 @@ protected:
         return nullptr;
     }
 
-    EndlessVoices voices;
+    sxtest::EndlessVoices voices;
 };
 
 TEST_F(LayerContainer, PlaysEveryChildUntilOneFails) {

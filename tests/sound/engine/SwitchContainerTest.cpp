@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "SxHierarchyFixture.h"
+#include "SxStopOnlyVoices.h"
 #include "sound/engine/containers/CSxSwitchCntr.h"
 #include "sound/engine/hierarchy/CSxSoundBase.h"
 #include "sound/engine/registry/CSxRegisteredObj.h"
@@ -17,18 +18,6 @@ using namespace SX;
 namespace bw = bankwriter;
 
 namespace {
-
-class EndlessVoices : public ISxVoiceLayer {
-public:
-    bool StartVoice(CSxPBI& instance, bool) override {
-        instance.SetVoiceContext(this);
-        instance.NotifyStarted(1000.0f);
-        return true;
-    }
-    void Command(CSxPBI& instance, SxLowerCommand command) override {
-        if (command == SxLowerCmd_Stop) instance.Destroy(1);
-    }
-};
 
 constexpr uint32_t kGroup = 0x20, kA = 0x21, kB = 0x22, kC = 0x23;
 
@@ -88,7 +77,7 @@ protected:
         RunFrame();
     }
 
-    EndlessVoices voices;
+    sxtest::EndlessVoices voices;
 };
 
 TEST_F(SwitchContainer, HandWrittenRecordGivesItsSettings) {
