@@ -31,8 +31,10 @@ Command ParseCommand(const std::vector<std::string>& args) {
         const bool frames = a == "--frames";
         if ((frames || a == "--seconds") && i + 1 < args.size() && ParseNumber(args[i + 1], &value) &&
             (!frames || IsFrameCount(value))) {
-            if (frames) cmd.options.maxFrames = static_cast<unsigned long>(value);
-            else cmd.options.maxSeconds = value;
+            if (frames)
+                cmd.options.maxFrames = static_cast<unsigned long>(value);
+            else
+                cmd.options.maxSeconds = value;
             ++i;
             continue;
         }
@@ -49,7 +51,9 @@ Command ParseCommand(const std::vector<std::string>& args) {
             continue;
         }
         cmd.ok = false;
-        cmd.error = "usage: quorvanta [--frames N | --seconds S] [--wav FILE] [--window] [--dev-keys]  (bad argument: " + a + ")";
+        cmd.error =
+            "usage: quorvanta [--frames N | --seconds S] [--wav FILE] [--window] [--dev-keys]  (bad argument: " + a +
+            ")";
         return cmd;
     }
     return cmd;

@@ -56,8 +56,10 @@ void ActionList::Update(std::vector<MFCore::Any>& args) {
         // A copy keeps the action alive while it runs, even if it removes its own group.
         Entry entry = entries_[static_cast<size_t>(index_)];
         if ((entry.group & blocked_ & kBlockingBits) != 0) {
-            if (finished_) finished_ = false;
-            else ++index_;
+            if (finished_)
+                finished_ = false;
+            else
+                ++index_;
             continue;
         }
         if (entry.action) {

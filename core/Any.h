@@ -30,7 +30,8 @@ public:
         uint32_t typeId_;
     };
 
-    template <class T> class AnyDataHolderSpecialization : public AnyDataHolder {
+    template <class T>
+    class AnyDataHolderSpecialization : public AnyDataHolder {
     public:
         explicit AnyDataHolderSpecialization(const T& value) : AnyDataHolder(TypeIdOf<T>()), value_(value) {}
         AnyDataHolder* Clone() const override { return new AnyDataHolderSpecialization(*this); }
@@ -61,7 +62,8 @@ public:
     uint32_t GetTypeId() const { return holder_ ? holder_->GetTypeId() : 0; }
 
     // The stored value when its exact type is T; throws std::logic_error otherwise.
-    template <class T> static T Extract(const Any& any) {
+    template <class T>
+    static T Extract(const Any& any) {
         using Stored = std::remove_cv_t<std::remove_reference_t<T>>;
         if (!any.holder_) throw std::logic_error("Attempt to extract from an empty Any!");
         if (any.holder_->Type() != typeid(Stored))
@@ -74,7 +76,8 @@ private:
 };
 
 // A one-element argument list holding a copy of the value (a clone when it is an Any).
-template <class T> std::vector<Any> MakeArguments(const T& value) {
+template <class T>
+std::vector<Any> MakeArguments(const T& value) {
     std::vector<Any> args;
     args.reserve(1);
     if constexpr (std::is_same_v<T, Any>)

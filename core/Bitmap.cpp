@@ -101,8 +101,8 @@ bool ReadBmpFile(BmpImage& image, const std::string& path) {
     const uint64_t needed = kBmpHeaderSize + rowSize * uint64_t(height);
     const long size = FileSize(file.get());
     if (size < 0 || uint64_t(size) < needed) {
-        SD_WARNING(Debug::kLogData, "Bitmap file %s holds %ld bytes, its %d x %d pixels need %llu", path.c_str(), size, width,
-                   height, static_cast<unsigned long long>(needed));
+        SD_WARNING(Debug::kLogData, "Bitmap file %s holds %ld bytes, its %d x %d pixels need %llu", path.c_str(), size,
+                   width, height, static_cast<unsigned long long>(needed));
         return false;
     }
     const size_t rowBytes = size_t(width) * 3;
@@ -125,7 +125,8 @@ bool WriteBmpFile(const std::string& path, BmpHeader header, const BmpImage& ima
     if (image.width < 0 || image.height < 0) return false;
     const size_t rowBytes = size_t(image.width) * 3;
     if (image.pixels.size() < rowBytes * size_t(image.height)) {
-        SD_WARNING(Debug::kLogData, "Bitmap image for %s has fewer pixels than %d x %d", path.c_str(), image.width, image.height);
+        SD_WARNING(Debug::kLogData, "Bitmap image for %s has fewer pixels than %d x %d", path.c_str(), image.width,
+                   image.height);
         return false;
     }
     const size_t rowSize = size_t(BmpRowSize(image.width));

@@ -27,7 +27,8 @@ BlockAllocator::BlockAllocator(Mode mode, uint32_t blockSize) : mode_(mode), blo
 BlockAllocator::~BlockAllocator() {
     for (Record& record : records_) {
         if (record.live) Release(record);
-        if (record.reservation) platform::ReleaseMemory(record.reservation, size_t(record.pageCount) * platform::PageSize());
+        if (record.reservation)
+            platform::ReleaseMemory(record.reservation, size_t(record.pageCount) * platform::PageSize());
     }
 }
 
@@ -68,7 +69,8 @@ bool BlockAllocator::Commit(Record& record) {
     const size_t total = size_t(record.pageCount) * page;
     void* base = platform::ReserveMemory(total);
     if (!base || (record.pageCount > 1 && !platform::CommitMemory(base, total - page))) {
-        SD_WARNING(Debug::kLogError, "Could not map a guarded block of %u bytes: %s", record.size, std::strerror(errno));
+        SD_WARNING(Debug::kLogError, "Could not map a guarded block of %u bytes: %s", record.size,
+                   std::strerror(errno));
         if (base) platform::ReleaseMemory(base, total);
         record.pageCount = 0;
         return false;

@@ -66,7 +66,8 @@ protected:
     }
 
     // Runs the call and stores its value as the result (an int 0 for void).
-    template <class R, class Call> void StoreResult(Call&& call) {
+    template <class R, class Call>
+    void StoreResult(Call&& call) {
         if constexpr (std::is_void_v<R>) {
             call();
             result_ = Any(0);
@@ -75,7 +76,8 @@ protected:
         }
     }
 
-    template <class R, class... Params> static FunctionSignature MakeSignature(uint32_t classTypeId) {
+    template <class R, class... Params>
+    static FunctionSignature MakeSignature(uint32_t classTypeId) {
         FunctionSignature signature;
         signature.returnTypeId = TypeIdOf<std::decay_t<R>>();
         signature.classTypeId = classTypeId;
@@ -84,7 +86,8 @@ protected:
     }
 
     // The object argument of an unbound member form; an absent one reads as empty.
-    template <class T> static T* ExtractObject(const std::vector<Any>& args) {
+    template <class T>
+    static T* ExtractObject(const std::vector<Any>& args) {
         return Any::Extract<T*>(args.empty() ? Any() : args[0]);
     }
 
@@ -101,12 +104,16 @@ private:
     FunctionSignature signature_;
 };
 
-template <class R, class T> class Delegate_0Parameters;
-template <class R, class T> class ConstDelegate_0Parameters;
-template <class R, class T, class A> class Delegate_1Parameters;
+template <class R, class T>
+class Delegate_0Parameters;
+template <class R, class T>
+class ConstDelegate_0Parameters;
+template <class R, class T, class A>
+class Delegate_1Parameters;
 
 // R (T::*)(): invoked with the object (a T*) as argument 0.
-template <class R, class T> class MemberFunction_0Parameters : public BoundFunction {
+template <class R, class T>
+class MemberFunction_0Parameters : public BoundFunction {
 public:
     using Method = R (T::*)();
     explicit MemberFunction_0Parameters(Method method, std::vector<Any> defaults = {})
@@ -124,7 +131,8 @@ protected:
 };
 
 // R (T::*)() const: invoked with the object (a T*) as argument 0.
-template <class R, class T> class ConstMemberFunction_0Parameters : public BoundFunction {
+template <class R, class T>
+class ConstMemberFunction_0Parameters : public BoundFunction {
 public:
     using Method = R (T::*)() const;
     explicit ConstMemberFunction_0Parameters(Method method, std::vector<Any> defaults = {})
@@ -142,7 +150,8 @@ protected:
 };
 
 // R (T::*)(A): invoked with the object (a T*) then the parameter.
-template <class R, class T, class A> class MemberFunction_1Parameters : public BoundFunction {
+template <class R, class T, class A>
+class MemberFunction_1Parameters : public BoundFunction {
 public:
     using Method = R (T::*)(A);
     explicit MemberFunction_1Parameters(Method method, std::vector<Any> defaults = {})
@@ -159,7 +168,8 @@ protected:
     Method method_;
 };
 
-template <class R> class StaticFunction_0Parameters : public BoundFunction {
+template <class R>
+class StaticFunction_0Parameters : public BoundFunction {
 public:
     using Function = R (*)();
     explicit StaticFunction_0Parameters(Function function, std::vector<Any> defaults = {})
@@ -174,7 +184,8 @@ private:
     Function function_;
 };
 
-template <class R, class A> class StaticFunction_1Parameters : public BoundFunction {
+template <class R, class A>
+class StaticFunction_1Parameters : public BoundFunction {
 public:
     using Function = R (*)(A);
     explicit StaticFunction_1Parameters(Function function, std::vector<Any> defaults = {})
@@ -190,7 +201,8 @@ private:
     Function function_;
 };
 
-template <class R, class A, class B, class C> class StaticFunction_3Parameters : public BoundFunction {
+template <class R, class A, class B, class C>
+class StaticFunction_3Parameters : public BoundFunction {
 public:
     using Function = R (*)(A, B, C);
     explicit StaticFunction_3Parameters(Function function, std::vector<Any> defaults = {})

@@ -25,8 +25,8 @@ bool ConfigFile::IsReadable() const {
 std::string ConfigFile::ReadText(const std::string& key, const std::string& defaultValue) const {
     platform::ProfileString s = platform::GetProfileString(section_, key, defaultValue, kBufferSize, fullPath_);
     if (s.truncated)
-        SD_WARNING(Debug::kLogData, "value of [%s] %s in %s is longer than %zu characters and was cut", section_.c_str(),
-                   key.c_str(), fullPath_.c_str(), kBufferSize - 1);
+        SD_WARNING(Debug::kLogData, "value of [%s] %s in %s is longer than %zu characters and was cut",
+                   section_.c_str(), key.c_str(), fullPath_.c_str(), kBufferSize - 1);
     return s.value;
 }
 

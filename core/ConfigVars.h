@@ -14,7 +14,7 @@ namespace SD {
 
 struct ConfigVar {
     enum Flags : uint32_t {
-        kSaved = 1,          // written back to the file
+        kSaved = 1,  // written back to the file
         kReadOnly = 2,
         kNeedsUnlock = 4,    // writable only while the store is unlocked
         kNoInitialText = 8,  // the initial text is not taken at creation

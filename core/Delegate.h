@@ -4,7 +4,8 @@
 
 namespace MFCore {
 
-template <class R, class T> class Delegate_0Parameters : public MemberFunction_0Parameters<R, T> {
+template <class R, class T>
+class Delegate_0Parameters : public MemberFunction_0Parameters<R, T> {
 public:
     Delegate_0Parameters(T* object, typename MemberFunction_0Parameters<R, T>::Method method,
                          std::vector<Any> defaults = {})
@@ -21,7 +22,8 @@ private:
     T* object_;
 };
 
-template <class R, class T> class ConstDelegate_0Parameters : public ConstMemberFunction_0Parameters<R, T> {
+template <class R, class T>
+class ConstDelegate_0Parameters : public ConstMemberFunction_0Parameters<R, T> {
 public:
     ConstDelegate_0Parameters(T* object, typename ConstMemberFunction_0Parameters<R, T>::Method method,
                               std::vector<Any> defaults = {})
@@ -38,7 +40,8 @@ private:
     T* object_;
 };
 
-template <class R, class T, class A> class Delegate_1Parameters : public MemberFunction_1Parameters<R, T, A> {
+template <class R, class T, class A>
+class Delegate_1Parameters : public MemberFunction_1Parameters<R, T, A> {
 public:
     Delegate_1Parameters(T* object, typename MemberFunction_1Parameters<R, T, A>::Method method,
                          std::vector<Any> defaults = {})
@@ -65,15 +68,18 @@ private:
 
 // Binding (of an unbound form, or re-binding a delegate) keeps the method and drops the
 // defaults.
-template <class R, class T> BoundFunction* MemberFunction_0Parameters<R, T>::BindTo(Any object) {
+template <class R, class T>
+BoundFunction* MemberFunction_0Parameters<R, T>::BindTo(Any object) {
     return new Delegate_0Parameters<R, T>(Any::Extract<T*>(object), method_);
 }
 
-template <class R, class T> BoundFunction* ConstMemberFunction_0Parameters<R, T>::BindTo(Any object) {
+template <class R, class T>
+BoundFunction* ConstMemberFunction_0Parameters<R, T>::BindTo(Any object) {
     return new ConstDelegate_0Parameters<R, T>(Any::Extract<T*>(object), method_);
 }
 
-template <class R, class T, class A> BoundFunction* MemberFunction_1Parameters<R, T, A>::BindTo(Any object) {
+template <class R, class T, class A>
+BoundFunction* MemberFunction_1Parameters<R, T, A>::BindTo(Any object) {
     return new Delegate_1Parameters<R, T, A>(Any::Extract<T*>(object), method_);
 }
 

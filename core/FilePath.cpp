@@ -56,9 +56,12 @@ void FilePath::ToBackslashes() {
 int MakeDirectory(const char* path) {
     if (!path) return 2;
     switch (platform::CreateDirectory(Slashes(path))) {
-        case platform::CreateDirectoryResult::Created: return 0;
-        case platform::CreateDirectoryResult::AlreadyExists: return 1;
-        case platform::CreateDirectoryResult::Failed: break;
+        case platform::CreateDirectoryResult::Created:
+            return 0;
+        case platform::CreateDirectoryResult::AlreadyExists:
+            return 1;
+        case platform::CreateDirectoryResult::Failed:
+            break;
     }
     return 3;
 }

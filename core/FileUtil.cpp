@@ -56,8 +56,7 @@ bool ReadWholeFile(const std::string& path, std::vector<unsigned char>& bytes) {
     return true;
 }
 
-bool WriteWholeFile(const std::string& path, const void* header, size_t headerSize, const void* body,
-                    size_t bodySize) {
+bool WriteWholeFile(const std::string& path, const void* header, size_t headerSize, const void* body, size_t bodySize) {
     const std::string target = platform::NativePath(path);
     const std::string temporary = target + ".tmp";
     std::FILE* file = std::fopen(temporary.c_str(), "wb");

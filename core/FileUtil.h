@@ -14,8 +14,7 @@ bool ReadWholeFile(const std::string& path, std::vector<unsigned char>& bytes);
 
 // Writes the header bytes followed by the body bytes. The file is replaced only once both are
 // written in full, so a failed write leaves the previous file as it was.
-bool WriteWholeFile(const std::string& path, const void* header, size_t headerSize, const void* body,
-                    size_t bodySize);
+bool WriteWholeFile(const std::string& path, const void* header, size_t headerSize, const void* body, size_t bodySize);
 
 // Every file under the folder (in it and in its sub-folders) whose name matches the wildcard
 // pattern; ".svn" folders are skipped. Files come folder by folder, each folder's own files

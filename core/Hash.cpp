@@ -29,10 +29,17 @@ uint32_t MurmurHash2A(const void* key, int32_t length) {
     }
     uint32_t t = 0;
     switch (left) {
-        case 3: t ^= uint32_t(data[2]) << 16; [[fallthrough]];
-        case 2: t ^= uint32_t(data[1]) << 8; [[fallthrough]];
-        case 1: t ^= data[0]; break;
-        default: break;
+        case 3:
+            t ^= uint32_t(data[2]) << 16;
+            [[fallthrough]];
+        case 2:
+            t ^= uint32_t(data[1]) << 8;
+            [[fallthrough]];
+        case 1:
+            t ^= data[0];
+            break;
+        default:
+            break;
     }
     Mix(h, t);
     Mix(h, static_cast<uint32_t>(length));

@@ -22,12 +22,27 @@ void LogLine::VFill(const char* lineFormat, va_list list) {
         if (count >= kMaxArguments) break;
         LogArgument& arg = args[count++];
         switch (type) {
-        case 'c': arg.type = LogArgument::Character; arg.character = static_cast<char>(va_arg(list, int)); break;
-        case 'd':
-        case 'i': arg.type = LogArgument::Integer; arg.integer = va_arg(list, int); break;
-        case 'f': arg.type = LogArgument::Float; arg.real = static_cast<float>(va_arg(list, double)); break;
-        case 'p': arg.type = LogArgument::Pointer; arg.pointer = va_arg(list, const void*); break;
-        default: /* 's' */ arg.type = LogArgument::String; arg.text = va_arg(list, const char*); break;
+            case 'c':
+                arg.type = LogArgument::Character;
+                arg.character = static_cast<char>(va_arg(list, int));
+                break;
+            case 'd':
+            case 'i':
+                arg.type = LogArgument::Integer;
+                arg.integer = va_arg(list, int);
+                break;
+            case 'f':
+                arg.type = LogArgument::Float;
+                arg.real = static_cast<float>(va_arg(list, double));
+                break;
+            case 'p':
+                arg.type = LogArgument::Pointer;
+                arg.pointer = va_arg(list, const void*);
+                break;
+            default: /* 's' */
+                arg.type = LogArgument::String;
+                arg.text = va_arg(list, const char*);
+                break;
         }
     }
 }

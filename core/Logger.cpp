@@ -43,13 +43,14 @@ void GlobalLogger::Print(const char* file, int line, const char* function, unsig
     if (ILineSink* sink = g_lineSink.load()) {
         const int size = std::snprintf(nullptr, 0, kLineFormat, static_cast<int>(level), file, line, function, buffer_);
         std::string text(static_cast<size_t>(size > 0 ? size : 0), '\0');
-        std::snprintf(text.data(), text.size() + 1, kLineFormat, static_cast<int>(level), file, line, function, buffer_);
+        std::snprintf(text.data(), text.size() + 1, kLineFormat, static_cast<int>(level), file, line, function,
+                      buffer_);
         sink->Line(text.c_str());
     }
 }
 
-void GlobalLogger::VWarning(const char* file, int line, const char* function, unsigned level,
-                            const char* format, va_list args) {
+void GlobalLogger::VWarning(const char* file, int line, const char* function, unsigned level, const char* format,
+                            va_list args) {
     Format(format, args);
     Print(file, line, function, level);
 }
@@ -60,24 +61,22 @@ void GlobalLogger::VWarningInWindow(const char* file, int line, const char* func
     if (g_windowHook) g_windowHook(level, file, line, function, buffer_);
 }
 
-void GlobalLogger::WarningInWindow(const char* file, int line, const char* function, unsigned level,
-                                   const char* format, ...) {
+void GlobalLogger::WarningInWindow(const char* file, int line, const char* function, unsigned level, const char* format,
+                                   ...) {
     va_list args;
     va_start(args, format);
     VWarningInWindow(file, line, function, level, format, args);
     va_end(args);
 }
 
-void GlobalLogger::Warning(const char* file, int line, const char* function, unsigned level,
-                           const char* format, ...) {
+void GlobalLogger::Warning(const char* file, int line, const char* function, unsigned level, const char* format, ...) {
     va_list args;
     va_start(args, format);
     VWarning(file, line, function, level, format, args);
     va_end(args);
 }
 
-void GlobalLogger::Error(const char* file, int line, const char* function, unsigned level,
-                         const char* format, ...) {
+void GlobalLogger::Error(const char* file, int line, const char* function, unsigned level, const char* format, ...) {
     va_list args;
     va_start(args, format);
     VWarning(file, line, function, level, format, args);
@@ -108,8 +107,10 @@ std::string QualifiedFunctionName(const char* pretty) {
     size_t paren = std::string::npos;
     for (size_t i = 0; i < s.size(); ++i) {
         char c = s[i];
-        if (c == '<') ++depth;
-        else if (c == '>') --depth;
+        if (c == '<')
+            ++depth;
+        else if (c == '>')
+            --depth;
         else if (c == '(' && depth == 0) {
             // ... unless it belongs to "operator()".
             if (i >= 8 && s.compare(i - 8, 8, "operator") == 0 && i + 1 < s.size() && s[i + 1] == ')') {
@@ -126,9 +127,12 @@ std::string QualifiedFunctionName(const char* pretty) {
     size_t start = 0;
     for (size_t i = 0; i < s.size(); ++i) {
         char c = s[i];
-        if (c == '<') ++depth;
-        else if (c == '>') --depth;
-        else if (c == ' ' && depth == 0) start = i + 1;
+        if (c == '<')
+            ++depth;
+        else if (c == '>')
+            --depth;
+        else if (c == ' ' && depth == 0)
+            start = i + 1;
     }
     return s.substr(start);
 }

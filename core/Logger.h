@@ -16,12 +16,10 @@ enum LogLevel : unsigned {
 
 class ILogger {
 public:
-    virtual void WarningInWindow(const char* file, int line, const char* function, unsigned level,
-                                 const char* format, ...) = 0;
-    virtual void Warning(const char* file, int line, const char* function, unsigned level,
-                         const char* format, ...) = 0;
-    virtual void Error(const char* file, int line, const char* function, unsigned level,
-                       const char* format, ...) = 0;
+    virtual void WarningInWindow(const char* file, int line, const char* function, unsigned level, const char* format,
+                                 ...) = 0;
+    virtual void Warning(const char* file, int line, const char* function, unsigned level, const char* format, ...) = 0;
+    virtual void Error(const char* file, int line, const char* function, unsigned level, const char* format, ...) = 0;
     virtual ~ILogger() = default;
 };
 
@@ -36,17 +34,14 @@ public:
     GlobalLogger(const GlobalLogger&) = delete;
     GlobalLogger& operator=(const GlobalLogger&) = delete;
 
-    void WarningInWindow(const char* file, int line, const char* function, unsigned level,
-                         const char* format, ...) override;
-    void Warning(const char* file, int line, const char* function, unsigned level,
-                 const char* format, ...) override;
-    void Error(const char* file, int line, const char* function, unsigned level,
-               const char* format, ...) override;
+    void WarningInWindow(const char* file, int line, const char* function, unsigned level, const char* format,
+                         ...) override;
+    void Warning(const char* file, int line, const char* function, unsigned level, const char* format, ...) override;
+    void Error(const char* file, int line, const char* function, unsigned level, const char* format, ...) override;
 
-    void VWarning(const char* file, int line, const char* function, unsigned level,
-                  const char* format, va_list args);
-    void VWarningInWindow(const char* file, int line, const char* function, unsigned level,
-                          const char* format, va_list args);
+    void VWarning(const char* file, int line, const char* function, unsigned level, const char* format, va_list args);
+    void VWarningInWindow(const char* file, int line, const char* function, unsigned level, const char* format,
+                          va_list args);
 
     // The text of the last message formatted (cut to the buffer).
     const char* Buffer() const { return buffer_; }
@@ -62,8 +57,7 @@ GlobalLogger* GetGlobalLogger();
 
 // Called with every warning-in-window; the message system installs the broadcast of the
 // log-window message here. The arguments are the line's level, file, line, function and text.
-using WindowLogHook = void (*)(unsigned level, const char* file, int line, const char* function,
-                               const char* text);
+using WindowLogHook = void (*)(unsigned level, const char* file, int line, const char* function, const char* text);
 void SetWindowLogHook(WindowLogHook hook);
 
 // Receives every line the logger prints, as printed, on the thread that logged it; tests read a
@@ -88,7 +82,6 @@ std::string QualifiedFunctionName(const char* prettyFunction);
 }  // namespace Debug
 
 #define SD_LOG_FUNCTION_NAME ::Debug::QualifiedFunctionName(__PRETTY_FUNCTION__).c_str()
-#define SD_WARNING(level, ...) \
-    ::Debug::LogWarning((level), __FILE__, __LINE__, SD_LOG_FUNCTION_NAME, __VA_ARGS__)
+#define SD_WARNING(level, ...) ::Debug::LogWarning((level), __FILE__, __LINE__, SD_LOG_FUNCTION_NAME, __VA_ARGS__)
 #define SD_WARNING_IN_WINDOW(level, ...) \
     ::Debug::LogWarningInWindow((level), __FILE__, __LINE__, SD_LOG_FUNCTION_NAME, __VA_ARGS__)

@@ -26,8 +26,10 @@ bool ReadLine(std::FILE* file, char (&line)[kManifestLineLength], bool& cut) {
     while ((c = std::getc(file)) != EOF) {
         any = true;
         if (c == '\n') break;
-        if (length < kManifestLineLength - 1) line[length++] = static_cast<char>(c);
-        else cut = true;
+        if (length < kManifestLineLength - 1)
+            line[length++] = static_cast<char>(c);
+        else
+            cut = true;
     }
     if (length > 0 && line[length - 1] == '\r') --length;
     line[length] = '\0';
@@ -67,8 +69,10 @@ ManifestLineKind ParseManifestLine(char* line, char*& valueStart) {
     }
     bool wildcard = false;
     for (char* p = open + 1; p < close; ++p) {
-        if (*p == '\\') *p = '/';
-        else if (*p == '*') wildcard = true;
+        if (*p == '\\')
+            *p = '/';
+        else if (*p == '*')
+            wildcard = true;
     }
     *close = '\0';
     valueStart = open + 1;
@@ -78,10 +82,12 @@ ManifestLineKind ParseManifestLine(char* line, char*& valueStart) {
     while (IsBlank(*key)) ++key;
     if (key >= equals) return kManifestInvalid;
     switch (std::toupper(static_cast<unsigned char>(*key))) {
-        case 'P': return kManifestPath;
+        case 'P':
+            return kManifestPath;
         case 'E':
             return close - valueStart <= static_cast<long>(kManifestExtensionLength) ? kManifestExt : kManifestInvalid;
-        default: return kManifestInvalid;
+        default:
+            return kManifestInvalid;
     }
 }
 
@@ -98,7 +104,8 @@ bool ReadManifest(const std::string& fileName, std::vector<std::string>& out) {
     bool cut = false;
     for (int number = 1; ReadLine(file, line, cut); ++number) {
         if (cut)
-            SD_WARNING(Debug::kLogData, "Manifest \"%s\" line %d is longer than %d characters; the rest of it was dropped.",
+            SD_WARNING(Debug::kLogData,
+                       "Manifest \"%s\" line %d is longer than %d characters; the rest of it was dropped.",
                        fileName.c_str(), number, static_cast<int>(kManifestLineLength - 1));
         StripLineComment(line);
         char* value = nullptr;

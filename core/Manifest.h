@@ -8,7 +8,13 @@
 
 namespace SD {
 
-enum ManifestLineKind { kManifestInvalid = 0, kManifestName = 1, kManifestWildcard = 2, kManifestPath = 3, kManifestExt = 4 };
+enum ManifestLineKind {
+    kManifestInvalid = 0,
+    kManifestName = 1,
+    kManifestWildcard = 2,
+    kManifestPath = 3,
+    kManifestExt = 4
+};
 
 // Longest line kept (longer lines are cut) and longest extension value accepted.
 constexpr size_t kManifestLineLength = 1024;

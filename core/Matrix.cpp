@@ -11,18 +11,20 @@ Mtx33 Rotation(int axis, float angle) {
     float c = static_cast<float>(std::cos(static_cast<double>(angle)));
     float s = static_cast<float>(std::sin(static_cast<double>(angle)));
     switch (axis) {
-        case 0: return {1, 0, 0, 0, c, -s, 0, s, c};
-        case 1: return {c, 0, s, 0, 1, 0, -s, 0, c};
-        default: return {c, -s, 0, s, c, 0, 0, 0, 1};
+        case 0:
+            return {1, 0, 0, 0, c, -s, 0, s, c};
+        case 1:
+            return {c, 0, s, 0, 1, 0, -s, 0, c};
+        default:
+            return {c, -s, 0, s, c, 0, 0, 0, 1};
     }
 }
 
 template <typename T>
 void AxisAngleRows(T* out, double angle, double x, double y, double z) {
     double c = std::cos(angle), s = std::sin(angle), t = 1.0 - c;
-    const double rows[9] = {x * x * t + c,     x * y * t - z * s, x * z * t + y * s,
-                            x * y * t + z * s, y * y * t + c,     y * z * t - x * s,
-                            x * z * t - y * s, y * z * t + x * s, z * z * t + c};
+    const double rows[9] = {x * x * t + c,     x * y * t - z * s, x * z * t + y * s, x * y * t + z * s, y * y * t + c,
+                            y * z * t - x * s, x * z * t - y * s, y * z * t + x * s, z * z * t + c};
     for (int i = 0; i < 9; ++i) out[i] = static_cast<T>(rows[i]);
 }
 
@@ -134,8 +136,7 @@ Mtx33 Mtx33::GetAbs() const {
 Mtx33 Mtx33::GetTransposed() const { return {m[0], m[3], m[6], m[1], m[4], m[7], m[2], m[5], m[8]}; }
 
 float Mtx33::GetDeterminant() const {
-    return m[0] * (m[4] * m[8] - m[5] * m[7]) - m[1] * (m[3] * m[8] - m[5] * m[6]) +
-           m[2] * (m[3] * m[7] - m[4] * m[6]);
+    return m[0] * (m[4] * m[8] - m[5] * m[7]) - m[1] * (m[3] * m[8] - m[5] * m[6]) + m[2] * (m[3] * m[7] - m[4] * m[6]);
 }
 
 Mtx33 Mtx33::GetInverse() const {
@@ -255,12 +256,14 @@ Mtx44 Mtx44::operator*(const Mtx44& o) const {
     Mtx44 r;
     for (int i = 0; i < 4; ++i)
         for (int j = 0; j < 4; ++j)
-            r.m[4 * i + j] = m[4 * i] * o.m[j] + m[4 * i + 1] * o.m[4 + j] + m[4 * i + 2] * o.m[8 + j] +
-                             m[4 * i + 3] * o.m[12 + j];
+            r.m[4 * i + j] =
+                m[4 * i] * o.m[j] + m[4 * i + 1] * o.m[4 + j] + m[4 * i + 2] * o.m[8 + j] + m[4 * i + 3] * o.m[12 + j];
     return r;
 }
 
-Vec4 Mtx44::operator*(const Vec4& v) const { return {GetRow(0).Dot(v), GetRow(1).Dot(v), GetRow(2).Dot(v), GetRow(3).Dot(v)}; }
+Vec4 Mtx44::operator*(const Vec4& v) const {
+    return {GetRow(0).Dot(v), GetRow(1).Dot(v), GetRow(2).Dot(v), GetRow(3).Dot(v)};
+}
 
 bool Mtx44::operator==(const Mtx44& o) const {
     for (int i = 0; i < 16; ++i)

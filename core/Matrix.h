@@ -92,8 +92,8 @@ struct Mtx44 {
 
     // All zero, the state of a world or view matrix before it is first built.
     Mtx44();
-    Mtx44(float m00, float m01, float m02, float m03, float m10, float m11, float m12, float m13, float m20,
-          float m21, float m22, float m23, float m30, float m31, float m32, float m33);
+    Mtx44(float m00, float m01, float m02, float m03, float m10, float m11, float m12, float m13, float m20, float m21,
+          float m22, float m23, float m30, float m31, float m32, float m33);
     // The 3x3 block in the upper left, zeros elsewhere and 1 at element 15.
     explicit Mtx44(const Mtx33& o);
     static const char* TypeName() { return "Mtx44"; }
@@ -147,7 +147,9 @@ struct Mtx44 {
     static Mtx44 RotationX(float angle) { return Mtx44(Mtx33::RotationX(angle)); }
     static Mtx44 RotationY(float angle) { return Mtx44(Mtx33::RotationY(angle)); }
     static Mtx44 RotationZ(float angle) { return Mtx44(Mtx33::RotationZ(angle)); }
-    static Mtx44 RotationAxisAngle(float angle, const Vec3& axis) { return Mtx44(Mtx33::RotationAxisAngle(angle, axis)); }
+    static Mtx44 RotationAxisAngle(float angle, const Vec3& axis) {
+        return Mtx44(Mtx33::RotationAxisAngle(angle, axis));
+    }
     // The camera at eye looking at target along its local -Z axis, +Y towards up.
     static Mtx44 View(const Vec3& eye, const Vec3& target, const Vec3& up);
     static Mtx44 View(float ex, float ey, float ez, float tx, float ty, float tz, float ux, float uy, float uz) {
@@ -176,8 +178,7 @@ struct Mtx33d {
 
     // The identity.
     Mtx33d();
-    Mtx33d(double m00, double m01, double m02, double m10, double m11, double m12, double m20, double m21,
-           double m22);
+    Mtx33d(double m00, double m01, double m02, double m10, double m11, double m12, double m20, double m21, double m22);
 
     double& operator()(int r, int c) { return m[3 * r + c]; }
     double operator()(int r, int c) const { return m[3 * r + c]; }

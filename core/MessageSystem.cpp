@@ -69,9 +69,9 @@ void Message_System::SendMessageToObject(uint32_t objectIndex, IMessage& message
 }
 
 void Message_System::DropRemoved(HandlerList& list) {
-    list.slots.erase(std::remove_if(list.slots.begin(), list.slots.end(),
-                                    [](const HandlerSlot& slot) { return slot.removed; }),
-                     list.slots.end());
+    list.slots.erase(
+        std::remove_if(list.slots.begin(), list.slots.end(), [](const HandlerSlot& slot) { return slot.removed; }),
+        list.slots.end());
     list.hasRemoved = false;
 }
 

@@ -39,7 +39,8 @@ public:
     };
 
     // Keeps a copy of a message of type T and broadcasts it when fired.
-    template <class T> class MsgType_Event : public Event {
+    template <class T>
+    class MsgType_Event : public Event {
     public:
         MsgType_Event(const T& message, float dueTime) : Event(dueTime), message_(message) {}
         void Fire() override { Message_System::GetInstance()->SendMessage(message_); }
@@ -74,7 +75,8 @@ public:
 
     // A delay of 0 sends at once; otherwise a copy is delivered by the first Update at or
     // after engine clock + delay.
-    template <class T> void PostMessage(const T& message, float delay) {
+    template <class T>
+    void PostMessage(const T& message, float delay) {
         static_assert(std::is_base_of_v<IMessage, T>, "only messages can be posted");
         RefreshClock();
         if (delay == 0.0f) {
@@ -85,7 +87,8 @@ public:
         PushEvent(std::make_unique<MsgType_Event<T>>(message, clock_ + delay));
     }
 
-    template <class T> void RegisterHandler(int type, T* object, void (T::*method)(IMessage*)) {
+    template <class T>
+    void RegisterHandler(int type, T* object, void (T::*method)(IMessage*)) {
         Append(ListFor(type), object, method);
     }
     // As RegisterHandler, and a second handler under the object for SendMessageToObject.
@@ -100,11 +103,13 @@ public:
     }
 
     // Removes the first handler of the type bound to the object.
-    template <class T> void RemoveHandlerOf(int type, T* object) {
+    template <class T>
+    void RemoveHandlerOf(int type, T* object) {
         RemoveFirst(ListFor(type), static_cast<void*>(object));
     }
     // Removes the first handler of the type bound to the object under the object's index.
-    template <class T> void RemoveObjectHandlerOf(int type, uint32_t objectIndex, T* object) {
+    template <class T>
+    void RemoveObjectHandlerOf(int type, uint32_t objectIndex, T* object) {
         RemoveFirst(objectHandlers_[objectIndex][type], static_cast<void*>(object));
     }
     template <class Handle, class T, class = decltype(std::declval<const Handle&>().GetIndex())>
@@ -115,7 +120,8 @@ public:
     // Removes every wind-message handler bound to the object: from the global list, then from
     // the list under the object's index. Components that subscribe to the wind in both call it
     // when they go; one that never subscribed changes nothing.
-    template <class T> void RemoveHandlersOf28(uint32_t objectIndex, T* object) {
+    template <class T>
+    void RemoveHandlersOf28(uint32_t objectIndex, T* object) {
         RemoveEveryHandlerOf(MessageIds::WindMessage, objectIndex, static_cast<void*>(object));
     }
     template <class Handle, class T, class = decltype(std::declval<const Handle&>().GetIndex())>
@@ -150,16 +156,18 @@ private:
     friend class Singleton<Message_System>;
     Message_System();
 
-    template <class T> static void CallAs(MFCore::BoundFunction* delegate, IMessage* message) {
+    template <class T>
+    static void CallAs(MFCore::BoundFunction* delegate, IMessage* message) {
         static_cast<MFCore::Delegate_1Parameters<void, T, IMessage*>*>(delegate)->Call(message);
     }
-    template <class T> static void Append(HandlerList& list, T* object, void (T::*method)(IMessage*)) {
-        list.slots.push_back(
-            HandlerSlot{std::make_unique<MFCore::Delegate_1Parameters<void, T, IMessage*>>(object, method), &CallAs<T>});
+    template <class T>
+    static void Append(HandlerList& list, T* object, void (T::*method)(IMessage*)) {
+        list.slots.push_back(HandlerSlot{
+            std::make_unique<MFCore::Delegate_1Parameters<void, T, IMessage*>>(object, method), &CallAs<T>});
     }
     HandlerList& ListFor(int type) {
         return static_cast<unsigned>(type) < static_cast<unsigned>(kDirectTypes) ? directHandlers_[type]
-                                                                                  : OtherList(type);
+                                                                                 : OtherList(type);
     }
     HandlerList& OtherList(int type);
     static void RemoveFirst(HandlerList& list, void* object);

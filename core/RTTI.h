@@ -68,7 +68,8 @@ private:
 
 // Second base of a reflected class T; T supplies RegisterFunctions, which calls the
 // registrations below (usually through the RTTI_GETTER / RTTI_SETTER macros).
-template <class T> class RTTIUser : public virtual IRTTIUser {
+template <class T>
+class RTTIUser : public virtual IRTTIUser {
 public:
     virtual void RegisterFunctions() = 0;
 
@@ -92,13 +93,16 @@ protected:
         return info;
     }
 
-    template <class R> void RegisterGetter(R (T::*getter)(), const char* text) {
+    template <class R>
+    void RegisterGetter(R (T::*getter)(), const char* text) {
         Add(text, new MFCore::MemberFunction_0Parameters<R, T>(getter));
     }
-    template <class R> void RegisterGetter(R (T::*getter)() const, const char* text) {
+    template <class R>
+    void RegisterGetter(R (T::*getter)() const, const char* text) {
         Add(text, new MFCore::ConstMemberFunction_0Parameters<R, T>(getter));
     }
-    template <class A> void RegisterSetter(void (T::*setter)(A), const char* text) {
+    template <class A>
+    void RegisterSetter(void (T::*setter)(A), const char* text) {
         Add(text, new MFCore::MemberFunction_1Parameters<void, T, A>(setter));
     }
 

@@ -14,7 +14,10 @@ thread_local RandomState g_state = kRandomStartState;
 
 // Adding the remainder to the lower bound can round up to the upper one; the range is
 // half-open, so that case gives the largest value below it.
-template <class T> T BelowHigh(T value, T low, T high) { return value < high ? value : std::nextafter(high, low); }
+template <class T>
+T BelowHigh(T value, T low, T high) {
+    return value < high ? value : std::nextafter(high, low);
+}
 
 }  // namespace
 

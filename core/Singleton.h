@@ -5,7 +5,8 @@
 
 namespace SD {
 
-template <class T> class Singleton {
+template <class T>
+class Singleton {
 public:
     static T* Get() {
         if (!instance_) {

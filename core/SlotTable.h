@@ -8,7 +8,8 @@
 
 namespace SD {
 
-template <class T> class SlotTable {
+template <class T>
+class SlotTable {
 public:
     static constexpr uint32_t kNoSlot = 0xFFFFFFFFu;
 
@@ -17,7 +18,8 @@ public:
         uint32_t word = 0;
     };
 
-    explicit SlotTable(uint32_t capacity, uint32_t word = 0) : slots_(capacity + 1, Slot{nullptr, word}), capacity_(capacity) {}
+    explicit SlotTable(uint32_t capacity, uint32_t word = 0)
+        : slots_(capacity + 1, Slot{nullptr, word}), capacity_(capacity) {}
 
     // The first free slot at or after the cursor, which moves there. A full table yields kNoSlot
     // and leaves the cursor where it was: the search looks at every slot once at most.

@@ -17,11 +17,21 @@ std::mutex g_counterMutex;
 
 bool IsFixedTypeId(uint32_t id) {
     switch (id) {
-    case 1: case 6: case 7: case 8: case 9: case 10: case 11: case 12: case 13: case 17: case 19:
-    case 0x2FFF001Cu:
-        return true;
-    default:
-        return false;
+        case 1:
+        case 6:
+        case 7:
+        case 8:
+        case 9:
+        case 10:
+        case 11:
+        case 12:
+        case 13:
+        case 17:
+        case 19:
+        case 0x2FFF001Cu:
+            return true;
+        default:
+            return false;
     }
 }
 
@@ -33,8 +43,8 @@ uint32_t NextCounterTypeId() {
 
 std::string ClassTypeName(const std::type_info& type) {
     int status = 0;
-    std::unique_ptr<char, void (*)(void*)> demangled(
-        abi::__cxa_demangle(type.name(), nullptr, nullptr, &status), std::free);
+    std::unique_ptr<char, void (*)(void*)> demangled(abi::__cxa_demangle(type.name(), nullptr, nullptr, &status),
+                                                     std::free);
     return std::string("class ") + (status == 0 && demangled ? demangled.get() : type.name());
 }
 

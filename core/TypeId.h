@@ -13,19 +13,58 @@ struct Quaternion;
 namespace MFCore {
 
 // 0 means "no fixed id": the type takes a counter id.
-template <class T> struct FixedTypeId { static constexpr uint32_t value = 0; };
-template <> struct FixedTypeId<bool> { static constexpr uint32_t value = 1; };
-template <> struct FixedTypeId<signed char> { static constexpr uint32_t value = 6; };
-template <> struct FixedTypeId<unsigned char> { static constexpr uint32_t value = 7; };
-template <> struct FixedTypeId<short> { static constexpr uint32_t value = 8; };
-template <> struct FixedTypeId<unsigned short> { static constexpr uint32_t value = 9; };
-template <> struct FixedTypeId<int> { static constexpr uint32_t value = 10; };
-template <> struct FixedTypeId<unsigned int> { static constexpr uint32_t value = 11; };
-template <> struct FixedTypeId<float> { static constexpr uint32_t value = 12; };
-template <> struct FixedTypeId<double> { static constexpr uint32_t value = 13; };
-template <> struct FixedTypeId<const char*> { static constexpr uint32_t value = 17; };
-template <> struct FixedTypeId<SD::Quaternion> { static constexpr uint32_t value = 19; };
-template <> struct FixedTypeId<std::string> { static constexpr uint32_t value = 0x2FFF001Cu; };
+template <class T>
+struct FixedTypeId {
+    static constexpr uint32_t value = 0;
+};
+template <>
+struct FixedTypeId<bool> {
+    static constexpr uint32_t value = 1;
+};
+template <>
+struct FixedTypeId<signed char> {
+    static constexpr uint32_t value = 6;
+};
+template <>
+struct FixedTypeId<unsigned char> {
+    static constexpr uint32_t value = 7;
+};
+template <>
+struct FixedTypeId<short> {
+    static constexpr uint32_t value = 8;
+};
+template <>
+struct FixedTypeId<unsigned short> {
+    static constexpr uint32_t value = 9;
+};
+template <>
+struct FixedTypeId<int> {
+    static constexpr uint32_t value = 10;
+};
+template <>
+struct FixedTypeId<unsigned int> {
+    static constexpr uint32_t value = 11;
+};
+template <>
+struct FixedTypeId<float> {
+    static constexpr uint32_t value = 12;
+};
+template <>
+struct FixedTypeId<double> {
+    static constexpr uint32_t value = 13;
+};
+template <>
+struct FixedTypeId<const char*> {
+    static constexpr uint32_t value = 17;
+};
+template <>
+struct FixedTypeId<SD::Quaternion> {
+    static constexpr uint32_t value = 19;
+};
+template <>
+struct FixedTypeId<std::string> {
+    static constexpr uint32_t value = 0x2FFF001Cu;
+};
 
 constexpr uint32_t kVoidTypeId = 0;
 
@@ -39,15 +78,17 @@ uint32_t NextCounterTypeId();
 // A type whose id is registered at run time by another system (the tweak bars register their
 // three-float structure) installs a provider here; a provider returning 0, or none at all,
 // leaves the type with its counter id.
-template <class T> struct TypeIdProvider {
+template <class T>
+struct TypeIdProvider {
     static inline uint32_t (*provider)() = nullptr;
 };
 
-template <class T> uint32_t TypeIdOf() {
+template <class T>
+uint32_t TypeIdOf() {
     if constexpr (FixedTypeId<T>::value != 0) {
         return FixedTypeId<T>::value;
     } else {
-        if (uint32_t (*provider)() = TypeIdProvider<T>::provider) {
+        if (uint32_t(*provider)() = TypeIdProvider<T>::provider) {
             if (uint32_t id = provider()) return id;
         }
         static const uint32_t counterId = NextCounterTypeId();
@@ -55,7 +96,10 @@ template <class T> uint32_t TypeIdOf() {
     }
 }
 
-template <> inline uint32_t TypeIdOf<void>() { return kVoidTypeId; }
+template <>
+inline uint32_t TypeIdOf<void>() {
+    return kVoidTypeId;
+}
 
 // The demangled name of a class in the form "class X" that reflection works with.
 std::string ClassTypeName(const std::type_info& type);

@@ -36,7 +36,7 @@ private:
     void ThreadProc();
 
     std::atomic<bool> stop_{false};  // set by the owning thread, read by this object's thread
-    platform::Thread thread_;         // started and joined by the owning thread only
+    platform::Thread thread_;        // started and joined by the owning thread only
 };
 
 // A job takes three arguments that are wide enough to carry pointers.
@@ -68,9 +68,9 @@ private:
     // Guards the job slot below, written by QueueJob (the caller's thread) and taken by Run
     // (the worker's thread); also held while Run decides to set the done event.
     std::mutex jobMutex_;
-    bool jobPending_ = false;           // guarded by jobMutex_
-    JobFunction function_ = nullptr;    // guarded by jobMutex_
-    uintptr_t args_[3] = {0, 0, 0};     // guarded by jobMutex_
+    bool jobPending_ = false;         // guarded by jobMutex_
+    JobFunction function_ = nullptr;  // guarded by jobMutex_
+    uintptr_t args_[3] = {0, 0, 0};   // guarded by jobMutex_
 };
 
 class WorkerPool {

@@ -126,19 +126,30 @@ void Component::Reevaluate() {
 
 bool Component::IsActiveIn(uint32_t state) const {
     switch (state) {
-    case kPlayStatePlay: return play_;
-    case kPlayStatePause: return pause_;
-    case kPlayStateDevPause: return devPause_;
-    default: return false;
+        case kPlayStatePlay:
+            return play_;
+        case kPlayStatePause:
+            return pause_;
+        case kPlayStateDevPause:
+            return devPause_;
+        default:
+            return false;
     }
 }
 
 void Component::SetActiveIn(uint32_t state, bool active) {
     switch (state) {
-    case kPlayStatePlay: play_ = active; break;
-    case kPlayStatePause: pause_ = active; break;
-    case kPlayStateDevPause: devPause_ = active; break;
-    default: break;
+        case kPlayStatePlay:
+            play_ = active;
+            break;
+        case kPlayStatePause:
+            pause_ = active;
+            break;
+        case kPlayStateDevPause:
+            devPause_ = active;
+            break;
+        default:
+            break;
     }
 }
 

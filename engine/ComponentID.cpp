@@ -4,7 +4,8 @@ namespace SD {
 
 namespace {
 
-#define SD_CID_CONSTANT(name) {#name, name}
+#define SD_CID_CONSTANT(name) \
+    { #name, name }
 const ComponentIDConstant kConstants[] = {
     SD_CID_CONSTANT(CID_Transform),
     SD_CID_CONSTANT(CID_Logic),

@@ -39,8 +39,6 @@ void ComponentManager_::RegisterUpdateComponent(IUpdateComponent* component) {
     if (!component->listLink_.IsLinked()) updateList_.PushBack(component);
 }
 
-void ComponentManager_::UnregisterUpdateComponent(IUpdateComponent* component) {
-    updateList_.Remove(component);
-}
+void ComponentManager_::UnregisterUpdateComponent(IUpdateComponent* component) { updateList_.Remove(component); }
 
 }  // namespace SD

@@ -13,8 +13,7 @@ const std::string kNoName;
 bool ValidID(ComponentID id) { return static_cast<uint32_t>(id) < CID_Total; }
 }  // namespace
 
-Factory_::Factory_(uint32_t totalObjects)
-    : totalObjects_(totalObjects < 1 ? 1 : totalObjects), pool_(totalObjects_) {
+Factory_::Factory_(uint32_t totalObjects) : totalObjects_(totalObjects < 1 ? 1 : totalObjects), pool_(totalObjects_) {
     g_factory = this;
     pendingDestruction_.reserve(totalObjects_);
 }

@@ -78,8 +78,7 @@ public:
     bool IsFastBlueprintLookupEnabled() const { return fastLookup_; }
     // Adds every file the manifest lists, in order. With `names` and `nameFlag` each entry
     // becomes the last blueprint name of the most recent file added.
-    void LoadObjectManifest(const std::string& path, std::vector<std::string>* names = nullptr,
-                            bool nameFlag = false);
+    void LoadObjectManifest(const std::string& path, std::vector<std::string>* names = nullptr, bool nameFlag = false);
 
     // Object text files.
     GameObject* ReadObjectText(Data::IDataStream& stream, GameObject* parent);

@@ -56,7 +56,8 @@ void Factory_::AddBlueprint(const char* path) {
     }
     std::unique_ptr<SuperialDataMap> tree = SuperialDataMap::createFromFile(path);
     if (!tree) {
-        SD_WARNING(Debug::kLogData, "Failed to add a malformed blueprint file to the Factory.  [%s] was bad.", path ? path : "");
+        SD_WARNING(Debug::kLogData, "Failed to add a malformed blueprint file to the Factory.  [%s] was bad.",
+                   path ? path : "");
         return;
     }
     std::vector<std::string> names = ListBlueprintNames(*tree);
@@ -111,7 +112,8 @@ bool Factory_::UpdateBlueprint(const char* name) {
     // The loaded tree stays until its replacement has been read.
     std::unique_ptr<SuperialDataMap> reloaded = SuperialDataMap::createFromFile(file.path.c_str());
     if (!reloaded) {
-        SD_WARNING(Debug::kLogData, "Could not reload the blueprint file [%s]; the loaded blueprints are kept.", file.path.c_str());
+        SD_WARNING(Debug::kLogData, "Could not reload the blueprint file [%s]; the loaded blueprints are kept.",
+                   file.path.c_str());
         return false;
     }
     delete file.tree;
@@ -138,8 +140,9 @@ void Factory_::LoadObjectManifest(const std::string& path, std::vector<std::stri
     for (std::string& entry : files) {
         AddBlueprint(entry.c_str());
         if (names && nameFlag)
-            entry = blueprintFiles_.empty() || blueprintFiles_.back().names.empty() ? std::string()
-                                                                                   : blueprintFiles_.back().names.back();
+            entry = blueprintFiles_.empty() || blueprintFiles_.back().names.empty()
+                        ? std::string()
+                        : blueprintFiles_.back().names.back();
     }
 }
 
@@ -148,7 +151,8 @@ bool Factory_::EnterCreation(const std::string& name) {
     // itself again, or nests too deep, would never end.
     if (std::find(creating_.begin(), creating_.end(), name) != creating_.end() ||
         creating_.size() >= static_cast<size_t>(kMaxBlueprintDepth)) {
-        SD_WARNING(Debug::kLogData, "Blueprint [%s] contains itself or nests more than %d deep; the object is not created.",
+        SD_WARNING(Debug::kLogData,
+                   "Blueprint [%s] contains itself or nests more than %d deep; the object is not created.",
                    name.c_str(), kMaxBlueprintDepth);
         return false;
     }
@@ -167,7 +171,8 @@ GameObject* Factory_::CreateFromBlueprintName(const std::string& name, GameObjec
     if (!file) {
         // Asked for by code or data that names a blueprint no loaded file holds: said here, so
         // the missing name shows instead of an object that silently never appears.
-        SD_WARNING(Debug::kLogData, "No loaded blueprint file holds the Blueprint [%s]; the object is not created.", name.c_str());
+        SD_WARNING(Debug::kLogData, "No loaded blueprint file holds the Blueprint [%s]; the object is not created.",
+                   name.c_str());
         return nullptr;
     }
     SuperialValue* node = FindBlueprintNode(*file, name);

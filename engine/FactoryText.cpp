@@ -52,7 +52,8 @@ GameObject* Factory_::ReadObjectText(Data::IDataStream& stream, GameObject* pare
         if (!FindComponentID(word.substr(prefix), &id)) continue;
         int version = 0;
         if (!stream.get(version)) {
-            SD_WARNING(Debug::kLogData, "Component [%s] in an object text file has no version; the rest of the file is skipped.",
+            SD_WARNING(Debug::kLogData,
+                       "Component [%s] in an object text file has no version; the rest of the file is skipped.",
                        word.c_str());
             break;
         }
@@ -94,7 +95,8 @@ GameObject* Factory_::ReadObjectHierarchy(Data::IDataStream& stream, GameObject*
         version = 0;
         stream.get(version);
         if (!object) {
-            SD_WARNING(Debug::kLogData, "Couldn't create [%s] from an object hierarchy file; its line is skipped.", name.c_str());
+            SD_WARNING(Debug::kLogData, "Couldn't create [%s] from an object hierarchy file; its line is skipped.",
+                       name.c_str());
             Transform discarded;
             discarded.VReadData(stream, version);
             continue;

@@ -20,7 +20,8 @@ bool g_addComponentsFromLevel = true;
 void ReportUnregistered(const std::string& kind) {
     static std::set<std::string> reported;
     if (reported.insert(kind).second)
-        SD_WARNING(Debug::kLogData, "Component kind [%s] is not registered; objects are made without it.", kind.c_str());
+        SD_WARNING(Debug::kLogData, "Component kind [%s] is not registered; objects are made without it.",
+                   kind.c_str());
 }
 }  // namespace
 
@@ -100,7 +101,8 @@ void GameObject::SerializeInChildren(SuperialValue* node, GameObject* parent) {
         const std::string& blueprint = nameNode->GetText();
         GameObject* child = factory->CreateObject(blueprint.c_str(), nullptr);
         if (!child) {
-            SD_WARNING(Debug::kLogData, "Couldn't create a specified Child.  Is the Blueprint for [%s] loaded?", blueprint.c_str());
+            SD_WARNING(Debug::kLogData, "Couldn't create a specified Child.  Is the Blueprint for [%s] loaded?",
+                       blueprint.c_str());
             continue;
         }
         parent->AttachChild(child);
@@ -128,7 +130,8 @@ void GameObject::SaveToLevelLayerFile(GameObject* object, SuperialValue* gameObj
         return;
     }
     SuperialValue* transform = SuperialValue::AppendChildWithTypeName(components, "Transform");
-    object->transform_.VSaveToLevelLayerFile(transform, SuperialValue::FindChildByTag(blueprintComponents, "Transform"));
+    object->transform_.VSaveToLevelLayerFile(transform,
+                                             SuperialValue::FindChildByTag(blueprintComponents, "Transform"));
     for (Component* component : object->components_) {
         const std::string& name = factory->GetComponentName(component->GetID());
         SuperialValue* element = SuperialValue::AppendChildWithTypeName(components, name);

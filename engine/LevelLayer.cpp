@@ -34,13 +34,15 @@ void LevelLayer::createAll(SuperialValue* gameObjectsNode) {
     for (SuperialValue* node = gameObjectsNode->FirstChild(); node; node = node->Next()) {
         std::string blueprint;
         if (!node->GetAttribute("blueprint", blueprint)) {
-            Debug::ShowErrorBox(__FILE__, __LINE__, "GameObject in LevelLayer [%s] is missing its \"blueprint\" name field.",
+            Debug::ShowErrorBox(__FILE__, __LINE__,
+                                "GameObject in LevelLayer [%s] is missing its \"blueprint\" name field.",
                                 name_.c_str());
             continue;
         }
         GameObject* object = factory->CreateObject(blueprint.c_str(), nullptr);
         if (!object) {
-            SD_WARNING(Debug::kLogData, "Failed to create [%s] found in LevelLayer.  Is its blueprint not loaded?", blueprint.c_str());
+            SD_WARNING(Debug::kLogData, "Failed to create [%s] found in LevelLayer.  Is its blueprint not loaded?",
+                       blueprint.c_str());
             continue;
         }
         GameObject::SerializeIn(node, object, true);

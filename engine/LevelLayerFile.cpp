@@ -55,7 +55,8 @@ bool LevelLayerFile::Save() {
     root->MakeObject();
     for (const auto& layer : layers_) layer->Save(root);
     if (SuperialDataMap::WriteToFile(path_.c_str(), map) == 0) {
-        SD_WARNING(Debug::kLogData, "Failed to save level layer file [%s]; the file on disk was left as it was.", path_.c_str());
+        SD_WARNING(Debug::kLogData, "Failed to save level layer file [%s]; the file on disk was left as it was.",
+                   path_.c_str());
         return false;
     }
     return true;

@@ -81,7 +81,8 @@ void LuaComponentManager::Update(float dt) {
     if (lua_pcall(L, 2, 0, 0) != 0) {
         const char* message = lua_tostring(L, -1);
         const std::string text = std::string("Error updating ActiveLuaGameObjects.  ") + (message ? message : "");
-        if (host_->FirstReport(text)) SD_WARNING(Debug::kLogData, "%s (a repeat of this failure is not logged)", text.c_str());
+        if (host_->FirstReport(text))
+            SD_WARNING(Debug::kLogData, "%s (a repeat of this failure is not logged)", text.c_str());
         lua_pop(L, 1);
     }
     lua_settop(L, top);

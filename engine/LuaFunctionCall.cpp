@@ -57,7 +57,8 @@ bool PushArguments(lua_State* L, const char*& letter, va_list& args, int& pushed
                 lua_pushnil(L);
                 break;
             default:
-                SD_WARNING(Debug::kLogError, "Bad argument type found in argument descriptor.  '%c' is not valid.", *letter);
+                SD_WARNING(Debug::kLogError, "Bad argument type found in argument descriptor.  '%c' is not valid.",
+                           *letter);
                 return false;
         }
         ++pushed;
@@ -95,11 +96,13 @@ const char* TypeName(lua_State* L, int index) {
 // always false.
 bool ReportMismatch(lua_State* L, int index, const char* kind) {
     if (lua_isnil(L, index)) {
-        SD_WARNING(Debug::kLogData, "Return type descriptor mismatch.  User wanted %s, Lua is trying to return a nil.  "
-                      "Did you ask for too many parameters?", kind);
+        SD_WARNING(Debug::kLogData,
+                   "Return type descriptor mismatch.  User wanted %s, Lua is trying to return a nil.  "
+                   "Did you ask for too many parameters?",
+                   kind);
     } else {
-        SD_WARNING(Debug::kLogData, "Return type descriptor mismatch.  User wanted %s, Lua is trying to return a %s.", kind,
-                   TypeName(L, index));
+        SD_WARNING(Debug::kLogData, "Return type descriptor mismatch.  User wanted %s, Lua is trying to return a %s.",
+                   kind, TypeName(L, index));
     }
     return false;
 }
@@ -118,10 +121,10 @@ bool ReadInteger(lua_State* L, int index, int* out) {
     const double value = lua_tonumber(L, index);
     if (value != 0.0 || lua_isnumber(L, index)) {
         // Truncated toward zero, held to the int range; not a number reads as 0.
-        *out = value != value              ? 0
-               : value >= 2147483647.0     ? 2147483647
-               : value <= -2147483648.0    ? (-2147483647 - 1)
-                                           : static_cast<int>(value);
+        *out = value != value           ? 0
+               : value >= 2147483647.0  ? 2147483647
+               : value <= -2147483648.0 ? (-2147483647 - 1)
+                                        : static_cast<int>(value);
         return true;
     }
     return ReportMismatch(L, index, "an integer ('n')");
@@ -147,12 +150,15 @@ bool ReadResult(lua_State* L, int index, char letter, va_list& args, const char*
                 return true;
             }
             if (lua_isnil(L, index)) {
-                SD_WARNING(Debug::kLogData, "Error when calling Lua function \"%s\" with user-given signature \"%s\".  Return type "
-                              "descriptor mismatch.  User wanted a boolean ('b'), Lua is trying to return a nil.  "
-                              "Did you ask for too many parameters?", name, signature);
+                SD_WARNING(Debug::kLogData,
+                           "Error when calling Lua function \"%s\" with user-given signature \"%s\".  Return type "
+                           "descriptor mismatch.  User wanted a boolean ('b'), Lua is trying to return a nil.  "
+                           "Did you ask for too many parameters?",
+                           name, signature);
             } else {
-                SD_WARNING(Debug::kLogData, "Error when calling Lua function \"%s\" with user-given signature \"%s\".  Return type "
-                              "descriptor mismatch.  User wanted a boolean ('b'), Lua is trying to return a %s.",
+                SD_WARNING(Debug::kLogData,
+                           "Error when calling Lua function \"%s\" with user-given signature \"%s\".  Return type "
+                           "descriptor mismatch.  User wanted a boolean ('b'), Lua is trying to return a %s.",
                            name, signature, TypeName(L, index));
             }
             return false;
@@ -164,16 +170,18 @@ bool ReadResult(lua_State* L, int index, char letter, va_list& args, const char*
         case 'v':
             return true;
         default:
-            SD_WARNING(Debug::kLogError, "Bad signature type found in return types when trying to call a Lua function.  '%c' is "
-                          "not valid.  Lua was trying to return a %s.", letter, TypeName(L, index));
+            SD_WARNING(Debug::kLogError,
+                       "Bad signature type found in return types when trying to call a Lua function.  '%c' is "
+                       "not valid.  Lua was trying to return a %s.",
+                       letter, TypeName(L, index));
             return false;
     }
 }
 
 // The call with the function already pushed: pushes the arguments, calls and converts the
 // results, leaving the stack at `base`.
-bool CallPushed(LuaState& host, lua_State* L, const char* name, const char* sig, const Shape& shape, int base, bool roomMade,
-                va_list& args) {
+bool CallPushed(LuaState& host, lua_State* L, const char* name, const char* sig, const Shape& shape, int base,
+                bool roomMade, va_list& args) {
     const bool numbers = shape.numbersOnly && roomMade;
     int pushed = 0;
     if (numbers) {
@@ -195,7 +203,8 @@ bool CallPushed(LuaState& host, lua_State* L, const char* name, const char* sig,
         const char* message = lua_tostring(L, -1);
         const std::string text = std::string("Error calling Lua function '") + (name ? name : "") +
                                  "': " + (message ? message : "(no message)");
-        if (host.FirstReport(text)) SD_WARNING(Debug::kLogData, "%s (a repeat of this failure is not logged)", text.c_str());
+        if (host.FirstReport(text))
+            SD_WARNING(Debug::kLogData, "%s (a repeat of this failure is not logged)", text.c_str());
         lua_settop(L, base);
         return false;
     }
@@ -221,8 +230,8 @@ bool LuaState::executeFunction(const char* name, const char* signature, ...) {
     // small call on a short stack fits without asking.
     const Shape shape = ReadShape(sig);
     const int slots = 1 + shape.arguments + shape.results;
-    const bool roomMade = base + slots <= LUA_MINSTACK ||
-                          (base + shape.arguments < kMaxStackSlots && lua_checkstack(L, slots));
+    const bool roomMade =
+        base + slots <= LUA_MINSTACK || (base + shape.arguments < kMaxStackSlots && lua_checkstack(L, slots));
     lua_pushstring(L, name ? name : "");
     lua_rawget(L, LUA_GLOBALSINDEX);
     va_list args;

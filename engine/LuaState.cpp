@@ -88,11 +88,12 @@ bool LuaState::FirstReport(const std::string& text) {
 
 void ReportLuaError(lua_State* L, const char* function, const char* file, int line) {
     const char* message = lua_tostring(L, -1);
-    const std::string text =
-        std::string("Lua function '") + (function ? function : "") + "' failed: " + (message ? message : "(no message)");
+    const std::string text = std::string("Lua function '") + (function ? function : "") +
+                             "' failed: " + (message ? message : "(no message)");
     LuaState* host = GetLuaState();
     if (!host || host->L != L || host->FirstReport(text))
-        Debug::LogWarning(Debug::kLogData, file, line, "SD::ReportLuaError", "%s (a repeat of this failure is not logged)", text.c_str());
+        Debug::LogWarning(Debug::kLogData, file, line, "SD::ReportLuaError",
+                          "%s (a repeat of this failure is not logged)", text.c_str());
     lua_pop(L, 1);
 }
 

@@ -13,9 +13,13 @@ namespace {
 template <class M>
 const char* ClassName();
 template <>
-const char* ClassName<Mtx33>() { return "Mtx33"; }
+const char* ClassName<Mtx33>() {
+    return "Mtx33";
+}
 template <>
-const char* ClassName<Mtx44>() { return "Mtx44"; }
+const char* ClassName<Mtx44>() {
+    return "Mtx44";
+}
 
 template <class M>
 void Push(lua_State* L, const M& m) {

@@ -49,14 +49,15 @@ int ComponentGetID(lua_State* L) {
 }
 
 const ScriptMethod kComponentMethods[] = {
-    {"__gc", nullptr}, {"__call", nullptr}, {"Base", ComponentBase}, {"VGetID", ComponentGetID},
+    {"__gc", nullptr},
+    {"__call", nullptr},
+    {"Base", ComponentBase},
+    {"VGetID", ComponentGetID},
 };
 
 // ---- Transform ---------------------------------------------------------------------------
 
-Transform* SelfTransform(lua_State* L) {
-    return LiveTransform(CheckScriptValue(L, 1, "Transform"));
-}
+Transform* SelfTransform(lua_State* L) { return LiveTransform(CheckScriptValue(L, 1, "Transform")); }
 
 int TransformNull(lua_State* L, const char* method, bool returnsValue) {
     return ReportNullThis(L, "Transform", method, returnsValue);
@@ -179,9 +180,7 @@ const ScriptMethod kTransformMethods[] = {
 
 // ---- GameObject --------------------------------------------------------------------------
 
-GameObject* SelfObject(lua_State* L) {
-    return LiveGameObject(CheckScriptValue(L, 1, "GameObject"));
-}
+GameObject* SelfObject(lua_State* L) { return LiveGameObject(CheckScriptValue(L, 1, "GameObject")); }
 
 int ObjectNull(lua_State* L, const char* method, bool returnsValue) {
     return ReportNullThis(L, "GameObject", method, returnsValue);

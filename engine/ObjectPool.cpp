@@ -4,9 +4,7 @@
 
 namespace SD {
 
-GameObject* GameObjectHandle::get() const {
-    return pool_ ? pool_->Resolve(index_, generation_) : nullptr;
-}
+GameObject* GameObjectHandle::get() const { return pool_ ? pool_->Resolve(index_, generation_) : nullptr; }
 
 ObjectPool::ObjectPool(uint32_t capacity) : capacity_(capacity < 1 ? 1 : capacity) {
     slots_.resize(static_cast<size_t>(capacity_) + 1);

@@ -32,7 +32,7 @@ Lists& GetLists() {
 }
 
 bool IsMetamethodName(const char* name) {
-    static const char* const kNames[] = {"__add", "__sub", "__mul", "__div", "__pow", "__lt",
+    static const char* const kNames[] = {"__add", "__sub", "__mul",  "__div", "__pow",      "__lt",
                                          "__le",  "__eq",  "__call", "__unm", "__tostring", "__len"};
     for (const char* candidate : kNames) {
         if (std::strcmp(name, candidate) == 0) return true;
@@ -64,17 +64,15 @@ void IConstantType::Register(lua_State* L) const {
 
 void AddScriptClass(const ScriptClass& record) { GetLists().classes.push_back(&record); }
 
-void AddScriptFunction(const char* name, lua_CFunction function) {
-    GetLists().functions.push_back({name, function});
-}
+void AddScriptFunction(const char* name, lua_CFunction function) { GetLists().functions.push_back({name, function}); }
 
 void AddScriptConstant(const std::string& name, int value) {
     GetLists().constants.push_back(std::make_unique<IConstantType>(name, value));
 }
 
 void RegisterScriptClass(lua_State* L, const ScriptClass& record) {
-    lua_newtable(L);                      // T
-    luaL_newmetatable(L, record.name);    // M
+    lua_newtable(L);                    // T
+    luaL_newmetatable(L, record.name);  // M
     lua_pushvalue(L, -2);
     lua_setglobal(L, record.name);
     lua_pushvalue(L, -2);

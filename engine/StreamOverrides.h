@@ -1,11 +1,9 @@
 #pragma once
 // Declares the fourteen typed overrides of SD::IStream in a stream class and forwards each to
 // the class's templates Named(value, name) and Value(value, label, typeName).
-#define SD_ISTREAM_FORWARD_ONE(T)                                                           \
-    void SerializeNamed(T& value, const char* name) override { Named(value, name); }        \
-    void Serialize(T& value, const char* label, const char* typeName) override {            \
-        Value(value, label, typeName);                                                      \
-    }
+#define SD_ISTREAM_FORWARD_ONE(T)                                                    \
+    void SerializeNamed(T& value, const char* name) override { Named(value, name); } \
+    void Serialize(T& value, const char* label, const char* typeName) override { Value(value, label, typeName); }
 #define SD_ISTREAM_FORWARD_ALL           \
     SD_ISTREAM_FORWARD_ONE(SharedString) \
     SD_ISTREAM_FORWARD_ONE(std::string)  \

@@ -64,7 +64,8 @@ SuperialDataMap::~SuperialDataMap() { SuperialValue::DestroyList(top_); }
 
 std::unique_ptr<SuperialDataMap> SuperialDataMap::createFromFile(const char* path) {
     if (!path) {
-        SD_WARNING(Debug::kLogData, "SuperialDataMap was told to load a file, but given a NULLfilename.  Have a NULL pointer back :)");
+        SD_WARNING(Debug::kLogData,
+                   "SuperialDataMap was told to load a file, but given a NULLfilename.  Have a NULL pointer back :)");
         return nullptr;
     }
     std::string text;
@@ -91,10 +92,14 @@ std::unique_ptr<SuperialDataMap> SuperialDataMap::parseXmlFromBuffer(const char*
     TiXmlDocument document;
     document.Parse(text, nullptr, TIXML_ENCODING_LEGACY);
     if (document.Error() && document.ErrorId() != TiXmlBase::TIXML_ERROR_DOCUMENT_EMPTY) {
-        SD_WARNING(Debug::kLogData, "SuperialDataMap encountered an error while parsing XML data.  TinyXML is reporting it at (row %d, column %d) as: %s\n\n",
+        SD_WARNING(Debug::kLogData,
+                   "SuperialDataMap encountered an error while parsing XML data.  TinyXML is reporting it at (row %d, "
+                   "column %d) as: %s\n\n",
                    document.ErrorRow(), document.ErrorCol(), document.ErrorDesc());
         SD_WARNING(Debug::kLogData, "%s", text);
-        SD_WARNING(Debug::kLogData, "Again, in case that buffer was too long: SuperialDataMap encountered an error while parsing XML data.  TinyXML is reporting it at (row %d, column %d) as: %s\n",
+        SD_WARNING(Debug::kLogData,
+                   "Again, in case that buffer was too long: SuperialDataMap encountered an error while parsing XML "
+                   "data.  TinyXML is reporting it at (row %d, column %d) as: %s\n",
                    document.ErrorRow(), document.ErrorCol(), document.ErrorDesc());
         return nullptr;
     }

@@ -56,9 +56,12 @@ enum class ValueAdder { FirstChild, Append, InsertAfter };
 
 inline SuperialValue* AddWith(ValueAdder adder, SuperialValue* at) {
     switch (adder) {
-        case ValueAdder::FirstChild: return SuperialValue::AddChild(at, kSuperialNull);
-        case ValueAdder::Append: return SuperialValue::AppendChild(at, kSuperialNull);
-        case ValueAdder::InsertAfter: return SuperialValue::InsertAfter(at, kSuperialNull);
+        case ValueAdder::FirstChild:
+            return SuperialValue::AddChild(at, kSuperialNull);
+        case ValueAdder::Append:
+            return SuperialValue::AppendChild(at, kSuperialNull);
+        case ValueAdder::InsertAfter:
+            return SuperialValue::InsertAfter(at, kSuperialNull);
     }
     return nullptr;
 }

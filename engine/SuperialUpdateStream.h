@@ -39,7 +39,8 @@ private:
     void Value(T& value, const char* label, const char*) {
         if (!search_) return;
         if (label) {
-            if (SuperialValue* found = SuperialValue::FindByName(search_, label)) SuperialValue::CopyValue(*found, value);
+            if (SuperialValue* found = SuperialValue::FindByName(search_, label))
+                SuperialValue::CopyValue(*found, value);
         } else if (cursor_) {
             SuperialValue::CopyValue(*cursor_, value);
             cursor_ = cursor_->Next();

@@ -42,9 +42,7 @@ T FloatToInteger(float f) {
 
 bool SuperialValue::GetBoolean() const { return type_ == kSuperialFloat ? value_.f != 0.0f : value_.u != 0; }
 
-int SuperialValue::GetInteger() const {
-    return type_ == kSuperialFloat ? FloatToInteger<int32_t>(value_.f) : value_.i;
-}
+int SuperialValue::GetInteger() const { return type_ == kSuperialFloat ? FloatToInteger<int32_t>(value_.f) : value_.i; }
 
 unsigned SuperialValue::GetUnsigned() const {
     return type_ == kSuperialFloat ? FloatToInteger<uint32_t>(value_.f) : value_.u;
@@ -78,11 +76,16 @@ template <class T>
 bool SuperialValue::SetScalar(SuperialValue* node, const char* typeName, T value) {
     if (node->IsContainer() && node->firstChild_) return false;
     node->SetTypeName(typeName);
-    if constexpr (std::is_same_v<T, bool>) node->value_.u = value ? 1 : 0;
-    else if constexpr (std::is_same_v<T, int>) node->value_.i = value;
-    else if constexpr (std::is_same_v<T, unsigned>) node->value_.u = value;
-    else if constexpr (std::is_same_v<T, double>) node->value_.f = static_cast<float>(value);
-    else node->text_ = value;
+    if constexpr (std::is_same_v<T, bool>)
+        node->value_.u = value ? 1 : 0;
+    else if constexpr (std::is_same_v<T, int>)
+        node->value_.i = value;
+    else if constexpr (std::is_same_v<T, unsigned>)
+        node->value_.u = value;
+    else if constexpr (std::is_same_v<T, double>)
+        node->value_.f = static_cast<float>(value);
+    else
+        node->text_ = value;
     return true;
 }
 
@@ -141,15 +144,15 @@ SuperialValue* SuperialValue::FindChildByTag(const SuperialValue* node, const st
     return node && node->IsContainer() ? FindByTag(node->firstChild_, tag) : nullptr;
 }
 
-#define SD_SUPERIAL_GETTERS(T)                                                                  \
-    bool SuperialValue::GetAttribute(const std::string& name, T& out) const {                   \
-        return GetFromList(firstAttribute_, name, out);                                         \
-    }                                                                                           \
+#define SD_SUPERIAL_GETTERS(T)                                                                     \
+    bool SuperialValue::GetAttribute(const std::string& name, T& out) const {                      \
+        return GetFromList(firstAttribute_, name, out);                                            \
+    }                                                                                              \
     bool SuperialValue::GetFromList(const SuperialValue* start, const std::string& name, T& out) { \
-        const SuperialValue* found = FindByName(const_cast<SuperialValue*>(start), name);       \
-        if (!found) return false;                                                               \
-        CopyValue(*found, out);                                                                 \
-        return true;                                                                            \
+        const SuperialValue* found = FindByName(const_cast<SuperialValue*>(start), name);          \
+        if (!found) return false;                                                                  \
+        CopyValue(*found, out);                                                                    \
+        return true;                                                                               \
     }
 SD_SUPERIAL_GETTERS(bool)
 SD_SUPERIAL_GETTERS(double)
@@ -159,8 +162,7 @@ SD_SUPERIAL_GETTERS(int)
 SD_SUPERIAL_GETTERS(std::string)
 #undef SD_SUPERIAL_GETTERS
 
-SuperialValue* SuperialValue::NewNode(SuperialValue* parent, SuperialDataMap* owner, bool isAttribute,
-                                      unsigned code) {
+SuperialValue* SuperialValue::NewNode(SuperialValue* parent, SuperialDataMap* owner, bool isAttribute, unsigned code) {
     SuperialValue* node = new SuperialValue;
     node->parent_ = parent;
     node->owner_ = owner;
@@ -188,8 +190,10 @@ SuperialValue* SuperialValue::AddChild(SuperialValue* parent, unsigned code) {
     if (!parent || !parent->IsContainer()) return nullptr;
     SuperialValue* node = NewNode(parent, parent->owner_, false, code);
     node->next_ = parent->firstChild_;
-    if (parent->firstChild_) parent->firstChild_->previous_ = node;
-    else parent->lastChild_ = node;
+    if (parent->firstChild_)
+        parent->firstChild_->previous_ = node;
+    else
+        parent->lastChild_ = node;
     parent->firstChild_ = node;
     return node;
 }
@@ -209,8 +213,10 @@ SuperialValue* SuperialValue::InsertAfter(SuperialValue* node, unsigned code) {
     ListSlots(node, first, last);
     added->previous_ = node;
     added->next_ = node->next_;
-    if (node->next_) node->next_->previous_ = added;
-    else if (last) *last = added;
+    if (node->next_)
+        node->next_->previous_ = added;
+    else if (last)
+        *last = added;
     node->next_ = added;
     return added;
 }
@@ -219,8 +225,10 @@ SuperialValue* SuperialValue::AddAttribute(SuperialValue* node, unsigned code) {
     if (!node) return nullptr;
     SuperialValue* added = NewNode(node, node->owner_, true, code);
     added->next_ = node->firstAttribute_;
-    if (node->firstAttribute_) node->firstAttribute_->previous_ = added;
-    else node->lastAttribute_ = added;
+    if (node->firstAttribute_)
+        node->firstAttribute_->previous_ = added;
+    else
+        node->lastAttribute_ = added;
     node->firstAttribute_ = added;
     return added;
 }
@@ -297,10 +305,14 @@ void SuperialValue::Remove(SuperialValue* node) {
         runLast->next_ = after;
         node->firstChild_ = node->lastChild_ = nullptr;
     }
-    if (before) before->next_ = runFirst;
-    else if (first) *first = runFirst;
-    if (after) after->previous_ = runLast;
-    else if (last) *last = runLast;
+    if (before)
+        before->next_ = runFirst;
+    else if (first)
+        *first = runFirst;
+    if (after)
+        after->previous_ = runLast;
+    else if (last)
+        *last = runLast;
     node->next_ = node->previous_ = nullptr;
     delete node;
 }
@@ -311,8 +323,10 @@ void SuperialValue::DestroyList(SuperialValue* start) {
     SuperialValue** last;
     ListSlots(start, first, last);
     SuperialValue* before = start->previous_;
-    if (before) before->next_ = nullptr;
-    else if (first) *first = nullptr;
+    if (before)
+        before->next_ = nullptr;
+    else if (first)
+        *first = nullptr;
     if (last) *last = before;
     while (start) {
         SuperialValue* next = start->next_;
@@ -323,8 +337,10 @@ void SuperialValue::DestroyList(SuperialValue* start) {
 
 void SuperialValue::Destroy(SuperialValue* node) {
     if (!node) return;
-    if (node->isAttribute_) Remove(node);
-    else DestroyList(node);
+    if (node->isAttribute_)
+        Remove(node);
+    else
+        DestroyList(node);
 }
 
 void SuperialValue::ClearChildren(SuperialValue* node) {

@@ -109,7 +109,7 @@ public:
     static SuperialValue* AddChild(SuperialValue* parent, unsigned code);     // at the head
     static SuperialValue* AppendChild(SuperialValue* parent, unsigned code);  // at the end
     static SuperialValue* InsertAfter(SuperialValue* node, unsigned code);
-    static SuperialValue* AddAttribute(SuperialValue* node, unsigned code);   // at the head
+    static SuperialValue* AddAttribute(SuperialValue* node, unsigned code);  // at the head
     // Typed attribute adders append, so attributes keep the order they were added in.
     static SuperialValue* AddBooleanAttribute(SuperialValue* node, const std::string& name, bool value);
     static SuperialValue* AddFloatAttribute(SuperialValue* node, const std::string& name, double value);

@@ -50,11 +50,21 @@ void AppendInteger(std::string& out, int value) { out += std::to_string(value); 
 
 void AppendEscapedChar(std::string& out, char c) {
     switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
-        default: out += c; break;
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '"':
+            out += "&quot;";
+            break;
+        default:
+            out += c;
+            break;
     }
 }
 
@@ -106,8 +116,10 @@ void SuperialXml::FillFromElement(SuperialValue& node, const TiXmlElement& eleme
         double real = 0;
         switch (ClassifyAttributeText(a->Value(), integer, real)) {
             case kSuperialInteger:
-                if (integer < 0) SuperialValue::AddIntegerAttribute(&node, name, static_cast<int>(integer));
-                else SuperialValue::AddIntegerAttribute(&node, name, static_cast<unsigned>(integer));
+                if (integer < 0)
+                    SuperialValue::AddIntegerAttribute(&node, name, static_cast<int>(integer));
+                else
+                    SuperialValue::AddIntegerAttribute(&node, name, static_cast<unsigned>(integer));
                 break;
             case kSuperialFloat:
                 SuperialValue::AddFloatAttribute(&node, name, real);
@@ -184,9 +196,12 @@ void SuperialXml::WriteNodeList(std::string& out, const SuperialValue* node, int
         for (const SuperialValue* a = node->FirstAttribute(); a; a = a->Next()) {
             out += a->Name();
             out += "=\"";
-            if (a->Type() == kSuperialString || a->Type() == kSuperialText) AppendEscaped(out, a->GetText());
-            else if (a->Type() == kSuperialFloat) AppendFormatted(out, "%f", a->GetFloat());
-            else AppendInteger(out, a->GetInteger());
+            if (a->Type() == kSuperialString || a->Type() == kSuperialText)
+                AppendEscaped(out, a->GetText());
+            else if (a->Type() == kSuperialFloat)
+                AppendFormatted(out, "%f", a->GetFloat());
+            else
+                AppendInteger(out, a->GetInteger());
             out += "\" ";
         }
         if (node->IsContainer()) {

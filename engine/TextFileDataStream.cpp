@@ -19,7 +19,8 @@ bool TextFileDataStream::close() {
         if (ok) ok = std::rename(temporaryPath_.c_str(), path_.c_str()) == 0;
         if (!ok) {
             std::remove(temporaryPath_.c_str());
-            SD_WARNING(Debug::kLogData, "Failed to complete the file \"%s\"; the previous file was kept.", path_.c_str());
+            SD_WARNING(Debug::kLogData, "Failed to complete the file \"%s\"; the previous file was kept.",
+                       path_.c_str());
         }
     } else {
         std::fclose(file_);
@@ -37,7 +38,9 @@ bool TextFileDataStream::openFile(const char* path, const char* mode) {
         return false;
     }
     if (file_) {
-        SD_WARNING_IN_WINDOW(Debug::kLogNotice, "Opening a file when one was already open.  Closing the previous file, \"%s\" in favor of the new one, \"%s\".",
+        SD_WARNING_IN_WINDOW(Debug::kLogNotice,
+                             "Opening a file when one was already open.  Closing the previous file, \"%s\" in favor of "
+                             "the new one, \"%s\".",
                              path_.c_str(), path);
         close();
     }
@@ -97,7 +100,9 @@ bool TextFileDataStream::get(char* buffer, unsigned size) {
     if (c != EOF) std::ungetc(c, file_);
     if (length == 0) return false;
     if (length > size - 1) {
-        SD_WARNING(Debug::kLogSevere, "BUFFER OVERWRITE!!  A string was written to a buffer which was too small to contain it.\nSource file: \"%s\"\nBuffer size: %d\nAmount read: %d",
+        SD_WARNING(Debug::kLogSevere,
+                   "BUFFER OVERWRITE!!  A string was written to a buffer which was too small to contain it.\nSource "
+                   "file: \"%s\"\nBuffer size: %d\nAmount read: %d",
                    path_.c_str(), static_cast<int>(size), static_cast<int>(length));
         return false;
     }
@@ -133,8 +138,11 @@ bool TextFileDataStream::get(void* data, unsigned size) {
     if (!data || !BeginRead()) return false;
     const size_t got = std::fread(data, 1, size, file_);
     if (got < size) {
-        SD_WARNING(Debug::kLogData, "Unable to read desired quantity of data from file.  This could be due to an error reading from the file, or from the End-Of-File being encountered.  Amount requested was %d bytes, amount read in was %d bytes.",
-                   static_cast<int>(size), static_cast<int>(got));
+        SD_WARNING(
+            Debug::kLogData,
+            "Unable to read desired quantity of data from file.  This could be due to an error reading from the file, "
+            "or from the End-Of-File being encountered.  Amount requested was %d bytes, amount read in was %d bytes.",
+            static_cast<int>(size), static_cast<int>(got));
         return false;
     }
     return true;
@@ -145,7 +153,9 @@ bool TextFileDataStream::WriteText(const char* text, size_t length, unsigned des
     size_t written = std::fwrite(text, 1, length, file_);
     if (std::fputc(' ', file_) != EOF) ++written;
     if (written < static_cast<size_t>(desired) + 1) {
-        SD_WARNING(Debug::kLogData, "Fewer characters were written to the file than was specified to be written.  Number written: %d.  Number desired: %d.",
+        SD_WARNING(Debug::kLogData,
+                   "Fewer characters were written to the file than was specified to be written.  Number written: %d.  "
+                   "Number desired: %d.",
                    static_cast<int>(written > 0 ? written - 1 : 0), static_cast<int>(desired));
         return false;
     }
@@ -178,7 +188,8 @@ bool TextFileDataStream::write(const void* data, unsigned size) {
     if (!data || !BeginWrite()) return false;
     const size_t written = std::fwrite(data, 1, size, file_);
     if (written < size) {
-        SD_WARNING(Debug::kLogData, "Less data than specified was written to the file.  Amount written: %d.  Amount specified: %d.",
+        SD_WARNING(Debug::kLogData,
+                   "Less data than specified was written to the file.  Amount written: %d.  Amount specified: %d.",
                    static_cast<int>(written), static_cast<int>(size));
         return false;
     }

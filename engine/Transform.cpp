@@ -41,7 +41,6 @@ void Transform::VUnregister() {
     if (Transformer_* transformer = Transformer_::GetInstance()) transformer->UnregisterTransform(this);
 }
 
-
 void Transform::SetRotateX(float angle) {
     RotateLocalXRad(angle - rotateAngles_.x);
     rotateAngles_.x = angle;
@@ -88,8 +87,8 @@ const Vec3& Transform::GetPos() {
     Transform* above = nullptr;
     for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
         Transform* t = *it;
-        t->worldPosition_ = above ? above->worldPosition_ + above->state_->orientation * t->state_->position
-                                  : t->state_->position;
+        t->worldPosition_ =
+            above ? above->worldPosition_ + above->state_->orientation * t->state_->position : t->state_->position;
         above = t;
     }
     return worldPosition_;

@@ -37,9 +37,18 @@ public:
     void RegisterFunctions() override;
     ClassInfo GetBoundClassInfo() override { return BindClassInfo(this); }
 
-    void SetPos(const Vec3& p) { state_->position = p; state_->invalid = true; }
-    void SetScale(const Vec3& s) { state_->scale = s; state_->invalid = true; }
-    void SetOrient(const Mtx33& m) { state_->orientation = m; state_->invalid = true; }
+    void SetPos(const Vec3& p) {
+        state_->position = p;
+        state_->invalid = true;
+    }
+    void SetScale(const Vec3& s) {
+        state_->scale = s;
+        state_->invalid = true;
+    }
+    void SetOrient(const Mtx33& m) {
+        state_->orientation = m;
+        state_->invalid = true;
+    }
     const Vec3& GetLocalPos() const { return state_->position; }
     const Vec3& GetScale() const { return state_->scale; }
     const Mtx33& GetOrient() const { return state_->orientation; }
@@ -50,15 +59,33 @@ public:
     float GetPosX() const { return state_->position.x; }
     float GetPosY() const { return state_->position.y; }
     float GetPosZ() const { return state_->position.z; }
-    void SetPosX(float v) { state_->position.x = v; state_->invalid = true; }
-    void SetPosY(float v) { state_->position.y = v; state_->invalid = true; }
-    void SetPosZ(float v) { state_->position.z = v; state_->invalid = true; }
+    void SetPosX(float v) {
+        state_->position.x = v;
+        state_->invalid = true;
+    }
+    void SetPosY(float v) {
+        state_->position.y = v;
+        state_->invalid = true;
+    }
+    void SetPosZ(float v) {
+        state_->position.z = v;
+        state_->invalid = true;
+    }
     float GetScaleX() const { return state_->scale.x; }
     float GetScaleY() const { return state_->scale.y; }
     float GetScaleZ() const { return state_->scale.z; }
-    void SetScaleX(float v) { state_->scale.x = v; state_->invalid = true; }
-    void SetScaleY(float v) { state_->scale.y = v; state_->invalid = true; }
-    void SetScaleZ(float v) { state_->scale.z = v; state_->invalid = true; }
+    void SetScaleX(float v) {
+        state_->scale.x = v;
+        state_->invalid = true;
+    }
+    void SetScaleY(float v) {
+        state_->scale.y = v;
+        state_->invalid = true;
+    }
+    void SetScaleZ(float v) {
+        state_->scale.z = v;
+        state_->invalid = true;
+    }
     float GetRotateX() const { return rotateAngles_.x; }
     float GetRotateY() const { return rotateAngles_.y; }
     float GetRotateZ() const { return rotateAngles_.z; }
@@ -71,7 +98,10 @@ public:
     bool IsInvalid() const { return state_->invalid; }
     Transform* GetParent() const { return state_->parent; }
     // A transform-level parent, separate from the object tree.
-    void SetParent(Transform* parent) { state_->parent = parent; state_->invalid = true; }
+    void SetParent(Transform* parent) {
+        state_->parent = parent;
+        state_->invalid = true;
+    }
 
     // Motion.
     void TranslateLocal(const Vec3& v);

@@ -21,8 +21,8 @@ void Transform::VReadData(Data::IDataStream& stream, int) {
 
 void Transform::VWriteData(Data::IDataStream& stream) {
     const TransformState& s = *state_;
-    const float fields[kTextFloats] = {s.position.x,      s.position.y,      s.position.z,      s.scale.x,
-                                       s.scale.y,         s.scale.z,         s.orientation.m[0], s.orientation.m[1],
+    const float fields[kTextFloats] = {s.position.x,       s.position.y,       s.position.z,       s.scale.x,
+                                       s.scale.y,          s.scale.z,          s.orientation.m[0], s.orientation.m[1],
                                        s.orientation.m[2], s.orientation.m[3], s.orientation.m[4], s.orientation.m[5],
                                        s.orientation.m[6], s.orientation.m[7], s.orientation.m[8]};
     for (float f : fields) stream.write(f);

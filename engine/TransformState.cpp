@@ -31,8 +31,10 @@ public:
                 const bool large = bytes == kLargestChunkBytes;
                 void* chunk = std::aligned_alloc(large ? kLargestChunkBytes : alignof(TransformState), bytes);
                 if (!chunk) throw std::bad_alloc();
-                if (large) platform::AdviseLargePages(chunk, bytes);
-                else nextChunkBytes_ = bytes * 2;
+                if (large)
+                    platform::AdviseLargePages(chunk, bytes);
+                else
+                    nextChunkBytes_ = bytes * 2;
                 chunk_ = static_cast<TransformState*>(chunk);
                 chunkRecords_ = bytes / sizeof(TransformState);
                 used_ = 0;

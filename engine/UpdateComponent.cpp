@@ -6,20 +6,17 @@ namespace SD {
 
 IUpdateComponent::~IUpdateComponent() {
     if (listLink_.IsLinked()) {
-        if (ComponentManager_* manager = ComponentManager_::GetInstance())
-            manager->UnregisterUpdateComponent(this);
+        if (ComponentManager_* manager = ComponentManager_::GetInstance()) manager->UnregisterUpdateComponent(this);
     }
 }
 
 void IUpdateComponent::VRegister() {
-    if (ComponentManager_* manager = ComponentManager_::GetInstance())
-        manager->RegisterUpdateComponent(this);
+    if (ComponentManager_* manager = ComponentManager_::GetInstance()) manager->RegisterUpdateComponent(this);
     VOnRegistered();
 }
 
 void IUpdateComponent::VUnregister() {
-    if (ComponentManager_* manager = ComponentManager_::GetInstance())
-        manager->UnregisterUpdateComponent(this);
+    if (ComponentManager_* manager = ComponentManager_::GetInstance()) manager->UnregisterUpdateComponent(this);
     VOnUnregistered();
 }
 

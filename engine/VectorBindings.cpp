@@ -83,9 +83,13 @@ int Binary(lua_State* L, const char* method) {
 }
 
 template <class V>
-V Sum(const V& a, const V& b) { return a + b; }
+V Sum(const V& a, const V& b) {
+    return a + b;
+}
 template <class V>
-V Difference(const V& a, const V& b) { return a - b; }
+V Difference(const V& a, const V& b) {
+    return a - b;
+}
 template <class V>
 V Product(const V& a, const V& b) {
     V r;
@@ -96,11 +100,17 @@ V Product(const V& a, const V& b) {
 }
 
 template <class V>
-int Add(lua_State* L) { return Binary<V, Sum<V>>(L, "__add"); }
+int Add(lua_State* L) {
+    return Binary<V, Sum<V>>(L, "__add");
+}
 template <class V>
-int Sub(lua_State* L) { return Binary<V, Difference<V>>(L, "__sub"); }
+int Sub(lua_State* L) {
+    return Binary<V, Difference<V>>(L, "__sub");
+}
 template <class V>
-int Dot(lua_State* L) { return Binary<V, Product<V>>(L, "Dot"); }
+int Dot(lua_State* L) {
+    return Binary<V, Product<V>>(L, "Dot");
+}
 
 template <class V>
 int Unm(lua_State* L) {
@@ -158,7 +168,8 @@ int Print(lua_State* L) {
 template <class V>
 float LengthSq(const V& v) {
     float sum = 0.0f;
-    for (int i = 0; i < VectorTraits<V>::kCount; ++i) sum += Components(const_cast<V*>(&v))[i] * Components(const_cast<V*>(&v))[i];
+    for (int i = 0; i < VectorTraits<V>::kCount; ++i)
+        sum += Components(const_cast<V*>(&v))[i] * Components(const_cast<V*>(&v))[i];
     return sum;
 }
 
@@ -225,32 +236,90 @@ int Set(lua_State* L) {
 }
 
 const ScriptMethod kVec2Methods[] = {
-    {"__gc", Gc<Vec2>}, {"__call", New<Vec2>}, {"__add", Add<Vec2>}, {"__sub", Sub<Vec2>}, {"__unm", Unm<Vec2>},
-    {"__mul", Mul<Vec2>}, {"Dot", Dot<Vec2>}, {"__tostring", ToString<Vec2>}, {"Print", Print<Vec2>},
-    {"Normalize", Normalize<Vec2>}, {"Norm", Normalize<Vec2>}, {"NormalizeThis", NormalizeThis<Vec2>},
-    {"NormThis", NormalizeThis<Vec2>}, {"SetX", Set<Vec2, 0>}, {"GetX", Get<Vec2, 0>}, {"SetY", Set<Vec2, 1>},
-    {"GetY", Get<Vec2, 1>}, {"GetLength", GetLength<Vec2>}, {"GetLengthSq", GetLengthSq<Vec2>},
-    {"SetR", Set<Vec2, 0>}, {"GetR", Get<Vec2, 0>}, {"SetG", Set<Vec2, 1>}, {"GetG", Get<Vec2, 1>},
+    {"__gc", Gc<Vec2>},
+    {"__call", New<Vec2>},
+    {"__add", Add<Vec2>},
+    {"__sub", Sub<Vec2>},
+    {"__unm", Unm<Vec2>},
+    {"__mul", Mul<Vec2>},
+    {"Dot", Dot<Vec2>},
+    {"__tostring", ToString<Vec2>},
+    {"Print", Print<Vec2>},
+    {"Normalize", Normalize<Vec2>},
+    {"Norm", Normalize<Vec2>},
+    {"NormalizeThis", NormalizeThis<Vec2>},
+    {"NormThis", NormalizeThis<Vec2>},
+    {"SetX", Set<Vec2, 0>},
+    {"GetX", Get<Vec2, 0>},
+    {"SetY", Set<Vec2, 1>},
+    {"GetY", Get<Vec2, 1>},
+    {"GetLength", GetLength<Vec2>},
+    {"GetLengthSq", GetLengthSq<Vec2>},
+    {"SetR", Set<Vec2, 0>},
+    {"GetR", Get<Vec2, 0>},
+    {"SetG", Set<Vec2, 1>},
+    {"GetG", Get<Vec2, 1>},
 };
 
 const ScriptMethod kVec3Methods[] = {
-    {"__gc", Gc<Vec3>}, {"__call", New<Vec3>}, {"__add", Add<Vec3>}, {"__sub", Sub<Vec3>}, {"__unm", Unm<Vec3>},
-    {"__mul", Mul<Vec3>}, {"Dot", Dot<Vec3>}, {"__tostring", ToString<Vec3>}, {"Print", Print<Vec3>},
-    {"Normalize", Normalize<Vec3>}, {"Norm", Normalize<Vec3>}, {"NormalizeThis", NormalizeThis<Vec3>},
-    {"NormThis", NormalizeThis<Vec3>}, {"SetX", Set<Vec3, 0>}, {"GetX", Get<Vec3, 0>}, {"SetY", Set<Vec3, 1>},
-    {"GetY", Get<Vec3, 1>}, {"SetZ", Set<Vec3, 2>}, {"GetZ", Get<Vec3, 2>}, {"GetLength", GetLength<Vec3>},
-    {"GetLengthSq", GetLengthSq<Vec3>}, {"SetR", Set<Vec3, 0>}, {"GetR", Get<Vec3, 0>}, {"SetG", Set<Vec3, 1>},
-    {"GetG", Get<Vec3, 1>}, {"SetB", Set<Vec3, 2>}, {"GetB", Get<Vec3, 2>},
+    {"__gc", Gc<Vec3>},
+    {"__call", New<Vec3>},
+    {"__add", Add<Vec3>},
+    {"__sub", Sub<Vec3>},
+    {"__unm", Unm<Vec3>},
+    {"__mul", Mul<Vec3>},
+    {"Dot", Dot<Vec3>},
+    {"__tostring", ToString<Vec3>},
+    {"Print", Print<Vec3>},
+    {"Normalize", Normalize<Vec3>},
+    {"Norm", Normalize<Vec3>},
+    {"NormalizeThis", NormalizeThis<Vec3>},
+    {"NormThis", NormalizeThis<Vec3>},
+    {"SetX", Set<Vec3, 0>},
+    {"GetX", Get<Vec3, 0>},
+    {"SetY", Set<Vec3, 1>},
+    {"GetY", Get<Vec3, 1>},
+    {"SetZ", Set<Vec3, 2>},
+    {"GetZ", Get<Vec3, 2>},
+    {"GetLength", GetLength<Vec3>},
+    {"GetLengthSq", GetLengthSq<Vec3>},
+    {"SetR", Set<Vec3, 0>},
+    {"GetR", Get<Vec3, 0>},
+    {"SetG", Set<Vec3, 1>},
+    {"GetG", Get<Vec3, 1>},
+    {"SetB", Set<Vec3, 2>},
+    {"GetB", Get<Vec3, 2>},
 };
 
 const ScriptMethod kVec4Methods[] = {
-    {"__gc", Gc<Vec4>}, {"__call", New<Vec4>}, {"__add", Add<Vec4>}, {"__sub", Sub<Vec4>}, {"__unm", Unm<Vec4>},
-    {"__mul", Mul<Vec4>}, {"Dot", Dot<Vec4>}, {"__tostring", ToString<Vec4>}, {"Print", Print<Vec4>},
-    {"Normalize", Normalize<Vec4>}, {"Norm", Normalize<Vec4>}, {"NormalizeThis", NormalizeThis<Vec4>},
-    {"NormThis", NormalizeThis<Vec4>}, {"SetX", Set<Vec4, 0>}, {"GetX", Get<Vec4, 0>}, {"SetY", Set<Vec4, 1>},
-    {"GetY", Get<Vec4, 1>}, {"SetZ", Set<Vec4, 2>}, {"GetZ", Get<Vec4, 2>}, {"SetW", Set<Vec4, 3>},
-    {"GetW", Get<Vec4, 3>}, {"SetR", Set<Vec4, 0>}, {"GetR", Get<Vec4, 0>}, {"SetG", Set<Vec4, 1>},
-    {"GetG", Get<Vec4, 1>}, {"SetB", Set<Vec4, 2>}, {"GetB", Get<Vec4, 2>}, {"SetA", Set<Vec4, 3>},
+    {"__gc", Gc<Vec4>},
+    {"__call", New<Vec4>},
+    {"__add", Add<Vec4>},
+    {"__sub", Sub<Vec4>},
+    {"__unm", Unm<Vec4>},
+    {"__mul", Mul<Vec4>},
+    {"Dot", Dot<Vec4>},
+    {"__tostring", ToString<Vec4>},
+    {"Print", Print<Vec4>},
+    {"Normalize", Normalize<Vec4>},
+    {"Norm", Normalize<Vec4>},
+    {"NormalizeThis", NormalizeThis<Vec4>},
+    {"NormThis", NormalizeThis<Vec4>},
+    {"SetX", Set<Vec4, 0>},
+    {"GetX", Get<Vec4, 0>},
+    {"SetY", Set<Vec4, 1>},
+    {"GetY", Get<Vec4, 1>},
+    {"SetZ", Set<Vec4, 2>},
+    {"GetZ", Get<Vec4, 2>},
+    {"SetW", Set<Vec4, 3>},
+    {"GetW", Get<Vec4, 3>},
+    {"SetR", Set<Vec4, 0>},
+    {"GetR", Get<Vec4, 0>},
+    {"SetG", Set<Vec4, 1>},
+    {"GetG", Get<Vec4, 1>},
+    {"SetB", Set<Vec4, 2>},
+    {"GetB", Get<Vec4, 2>},
+    {"SetA", Set<Vec4, 3>},
     {"GetA", Get<Vec4, 3>},
 };
 

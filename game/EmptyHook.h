@@ -21,9 +21,11 @@ void ForgetEmptyHooks();
 // The hooks the game leaves empty on purpose: nothing in the game gives them an effect.
 const std::vector<std::string>& HooksEmptyOnPurpose();
 
-template <class Signature> class Hook;
+template <class Signature>
+class Hook;
 
-template <class Result, class... Args> class Hook<Result(Args...)> {
+template <class Result, class... Args>
+class Hook<Result(Args...)> {
 public:
     explicit Hook(const char* name) : name_(name) {}
     template <class F, class = std::enable_if_t<!std::is_same_v<std::decay_t<F>, Hook>>>

@@ -85,7 +85,8 @@ bool RestingPosition(SD::GameObject* object, SD::Vec3* position) {
     return true;
 }
 
-template <class Hook, class Provider> void InstallIfEmpty(Hook& hook, Provider provider) {
+template <class Hook, class Provider>
+void InstallIfEmpty(Hook& hook, Provider provider) {
     if (!hook) hook = provider;
 }
 
@@ -234,8 +235,10 @@ void SupplyGameClasses(SD::Registrations& registrations) {
     registrations.SupplyComponent("GrassPatchLogic", &SD::MakeComponentCreator<GrassPatchLogic>);
     registrations.SupplyComponent("NaiveGrassBillboardLogic", &SD::MakeComponentCreator<NaiveGrassBillboardLogic>);
     registrations.SupplyComponent("StarfallTreeLeafLogic", &SD::MakeComponentCreator<StarfallTreeLeafLogic>);
-    registrations.SupplyComponent("SummerStarfallTreeLeafLogic", &SD::MakeComponentCreator<SummerStarfallTreeLeafLogic>);
-    registrations.SupplyComponent("SpringStarfallTreeLeafLogic", &SD::MakeComponentCreator<SpringStarfallTreeLeafLogic>);
+    registrations.SupplyComponent("SummerStarfallTreeLeafLogic",
+                                  &SD::MakeComponentCreator<SummerStarfallTreeLeafLogic>);
+    registrations.SupplyComponent("SpringStarfallTreeLeafLogic",
+                                  &SD::MakeComponentCreator<SpringStarfallTreeLeafLogic>);
     registrations.SupplyComponent("CloudLogic", &SD::MakeComponentCreator<CloudLogic>);
     registrations.SupplyComponent("DustSystem", &SD::MakeComponentCreator<DustSystem>);
     registrations.SupplyComponent("FireflyDust", &SD::MakeComponentCreator<FireflyDust>);

@@ -23,10 +23,14 @@ namespace {
 
 const std::unordered_map<std::string, std::string>& AssetNameTable() {
     static const std::unordered_map<std::string, std::string> table = {
-        {"bricks.png", "bricks"},     {"wood.png", "wood"},
-        {"concrete.png", "concrete"}, {"Teapot.bin", "teapot"},
-        {"UnitCube.bin", "cube"},     {"simple.fx", "forward_phong_illum"},
-        {"color_wireFrame.fx", "wire_frame"}, {"hud.fx", "ui"},
+        {"bricks.png", "bricks"},
+        {"wood.png", "wood"},
+        {"concrete.png", "concrete"},
+        {"Teapot.bin", "teapot"},
+        {"UnitCube.bin", "cube"},
+        {"simple.fx", "forward_phong_illum"},
+        {"color_wireFrame.fx", "wire_frame"},
+        {"hud.fx", "ui"},
     };
     return table;
 }

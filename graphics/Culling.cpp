@@ -23,8 +23,7 @@ AABB& AABB::FromCorners(const SD::Vec3& maxCorner, const SD::Vec3& minCorner, AA
 }
 
 SD::Vec3 AABB::GetCorner(const AABB& box, unsigned mask) {
-    return {(mask & 1) ? box.max.x : box.min.x, (mask & 2) ? box.max.y : box.min.y,
-            (mask & 4) ? box.max.z : box.min.z};
+    return {(mask & 1) ? box.max.x : box.min.x, (mask & 2) ? box.max.y : box.min.y, (mask & 4) ? box.max.z : box.min.z};
 }
 
 namespace {

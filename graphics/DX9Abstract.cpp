@@ -46,7 +46,8 @@ void DX9Abstract::SetParameters(platform::Window* w, bool full, uint32_t width, 
 
 void DX9Abstract::SetBackBufferSize(uint32_t width, uint32_t height) {
     if (width == 0 || height == 0) {
-        SD_WARNING(3, "Back buffer size %ux%u ignored; keeping %ux%u", width, height, backBufferWidth, backBufferHeight);
+        SD_WARNING(3, "Back buffer size %ux%u ignored; keeping %ux%u", width, height, backBufferWidth,
+                   backBufferHeight);
         return;
     }
     backBufferWidth = presentParameters.backBufferWidth = width;

@@ -64,7 +64,9 @@ public:
     uint32_t GetRenderHeight() const { return renderHeight; }
     // Where the render area sits, centred in the back buffer; 0 when a resized window made it
     // wider or taller than the back buffer.
-    uint32_t GetRenderOffsetX() const { return renderWidth < backBufferWidth ? (backBufferWidth - renderWidth) / 2 : 0; }
+    uint32_t GetRenderOffsetX() const {
+        return renderWidth < backBufferWidth ? (backBufferWidth - renderWidth) / 2 : 0;
+    }
     uint32_t GetRenderOffsetY() const {
         return renderHeight < backBufferHeight ? (backBufferHeight - renderHeight) / 2 : 0;
     }

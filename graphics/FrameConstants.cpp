@@ -53,8 +53,8 @@ void Graphics_::SetViewMatrix(Resource::Effect* effect) {
 SD::Mtx44 Graphics_::BuildProjection() {
     const Camera* camera = GetActiveCamera();
     const float fov = camera ? camera->GetFov() : static_cast<float>(defaultFov);
-    platform::gfx::Matrix p = platform::gfx::MatrixPerspectiveFovLH(fov * kPi / 180.0f,
-                                                                    targetAspect, cameraNear, cameraFar);
+    platform::gfx::Matrix p =
+        platform::gfx::MatrixPerspectiveFovLH(fov * kPi / 180.0f, targetAspect, cameraNear, cameraFar);
     std::copy(p.m, p.m + 16, projection.m);
     return projection;
 }

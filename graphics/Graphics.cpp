@@ -66,12 +66,17 @@ void Graphics_::ReadConfig(SD::ConfigFile& config) {
     renderBloom = config.GetBool("render_bloom", true);
     renderDepthOfField = config.GetBool("render_depth_of_field", true);
     const std::string quality = config.GetString("reflection_quality", "high");
-    if (quality == "high") reflectionQuality = 3;
-    else if (quality == "medium") reflectionQuality = 2;
-    else if (quality == "low") reflectionQuality = 1;
-    else if (quality == "no") reflectionQuality = 0;
+    if (quality == "high")
+        reflectionQuality = 3;
+    else if (quality == "medium")
+        reflectionQuality = 2;
+    else if (quality == "low")
+        reflectionQuality = 1;
+    else if (quality == "no")
+        reflectionQuality = 0;
     else {
-        SD_WARNING(3, "[Graphics] reflection_quality=\"%s\" is not high, medium, low or no; high is used", quality.c_str());
+        SD_WARNING(3, "[Graphics] reflection_quality=\"%s\" is not high, medium, low or no; high is used",
+                   quality.c_str());
         reflectionQuality = 3;
     }
     reloadTarget = config.GetString("reload_target", "no_target");
@@ -98,7 +103,8 @@ void Graphics_::Initialize() {
     defaultView = FromDevice(platform::gfx::MatrixLookAtLH({0, 0, -10}, {0, 0, 0}, {0, 1, 0}));
     projection = FromDevice(platform::gfx::MatrixPerspectiveFovLH(
         static_cast<float>(defaultFov) * kPi / 180.0f,
-        static_cast<float>(renderWidth) / static_cast<float>(std::max<uint32_t>(renderHeight, 1)), cameraNear, cameraFar));
+        static_cast<float>(renderWidth) / static_cast<float>(std::max<uint32_t>(renderHeight, 1)), cameraNear,
+        cameraFar));
     device.CreateResourceManager();
 
     Resource::Material::RegisterValueReaders();
@@ -173,19 +179,28 @@ void Graphics_::BindCriticalShaders() {
         {"sprite", "sprite.fx", "user-interface sprites are not drawn"},
     };
     for (const Needed& effect : kNeeded)
-        if (!GetEffect(effect.name)) SD_WARNING(2, "[Graphics] %s%s is missing: %s", kShaderFolder, effect.file, effect.lost);
+        if (!GetEffect(effect.name))
+            SD_WARNING(2, "[Graphics] %s%s is missing: %s", kShaderFolder, effect.file, effect.lost);
 }
 
 const char* Graphics_::EffectRoleName(EffectRole role) {
     switch (role) {
-        case EffectRole::kUserInterface: return "ui";
-        case EffectRole::kDebug: return "debug";
-        case EffectRole::kMotionBlur: return "motion_blur";
-        case EffectRole::kGeometryBuffer: return "geo_buffer";
-        case EffectRole::kLightPrepass: return "light_prepass";
-        case EffectRole::kShadowDepth: return "shadow_depth_buffer";
-        case EffectRole::kShadowDepthAlpha: return "shadow_depth_buffer_alpha";
-        case EffectRole::kCount: break;
+        case EffectRole::kUserInterface:
+            return "ui";
+        case EffectRole::kDebug:
+            return "debug";
+        case EffectRole::kMotionBlur:
+            return "motion_blur";
+        case EffectRole::kGeometryBuffer:
+            return "geo_buffer";
+        case EffectRole::kLightPrepass:
+            return "light_prepass";
+        case EffectRole::kShadowDepth:
+            return "shadow_depth_buffer";
+        case EffectRole::kShadowDepthAlpha:
+            return "shadow_depth_buffer_alpha";
+        case EffectRole::kCount:
+            break;
     }
     return "";
 }
@@ -329,8 +344,8 @@ void Graphics_::DrawScene() {
     }
     SetViewMatrix(sharedEffect);
     SetProjection(sharedEffect);
-    ScenePass(mainColor, geometryBuffer, lightBuffer, scenes[kMainScene], camera ? camera->GetView() : defaultView, true,
-              renderShadows);
+    ScenePass(mainColor, geometryBuffer, lightBuffer, scenes[kMainScene], camera ? camera->GetView() : defaultView,
+              true, renderShadows);
 }
 
 // One view: geometry buffer, lights, then the colour target from the background through the

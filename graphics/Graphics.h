@@ -56,7 +56,8 @@ class LightVertex;
 class Font;
 class Mesh;
 class Plane;
-template <class T> class InstanceBuffer;
+template <class T>
+class InstanceBuffer;
 }  // namespace Resource
 
 // Where the frame asks the particle systems to draw: into the geometry buffer (depth), then
@@ -218,8 +219,16 @@ public:
     Resource::Effect* GetSharedEffect() const { return sharedEffect; }
     // The effects the passes draw with, bound by fixed names after the shaders are loaded; a
     // name that is not loaded leaves its role without an effect.
-    enum class EffectRole { kUserInterface, kDebug, kMotionBlur, kGeometryBuffer, kLightPrepass, kShadowDepth,
-                            kShadowDepthAlpha, kCount };
+    enum class EffectRole {
+        kUserInterface,
+        kDebug,
+        kMotionBlur,
+        kGeometryBuffer,
+        kLightPrepass,
+        kShadowDepth,
+        kShadowDepthAlpha,
+        kCount
+    };
     static const char* EffectRoleName(EffectRole role);
     Resource::Effect* GetRoleEffect(EffectRole role) const { return roleEffects[static_cast<size_t>(role)]; }
     DX9Abstract& GetDeviceLayer() { return device; }
@@ -387,7 +396,8 @@ public:
     // back buffer's render area, then the texts.
     void PostProcess();
     // Both passes step by the source's texels, whatever the size of the other two buffers.
-    void Blur(Resource::RenderBuffer* source, Resource::RenderBuffer* intermediate, Resource::RenderBuffer* destination);
+    void Blur(Resource::RenderBuffer* source, Resource::RenderBuffer* intermediate,
+              Resource::RenderBuffer* destination);
     void DownScale(Resource::RenderBuffer* source, Resource::RenderBuffer* destination);
     void BlendAdditive(Resource::RenderBuffer* source, RenderTarget* destination);
     // Where the final copy lands in a window area: centred, and clamped to the area when the

@@ -18,7 +18,8 @@ struct ResolutionChange : IMessage {
 namespace Aperture {
 
 struct BackgroundColorMessage : SD::IMessage {
-    BackgroundColorMessage(float r, float g, float b) : IMessage(SD::MessageIds::BackgroundColor), red(r), green(g), blue(b) {}
+    BackgroundColorMessage(float r, float g, float b)
+        : IMessage(SD::MessageIds::BackgroundColor), red(r), green(g), blue(b) {}
     float red;
     float green;
     float blue;

@@ -87,7 +87,8 @@ void InstallGraphics(SD::Registrations& registrations) {
     }
     registrations.SetWindowReceiver([](SD::Window_& window, const SD::WindowSettings& settings) {
         if (Graphics_* graphics = Graphics_::Peek())
-            graphics->SetWindow(window.GetPlatformWindow(), window.GetWidth(), window.GetHeight(), settings.deviceFullScreen);
+            graphics->SetWindow(window.GetPlatformWindow(), window.GetWidth(), window.GetHeight(),
+                                settings.deviceFullScreen);
     });
     registrations.SetDrawCallCounter([]() -> unsigned long {
         Graphics_* graphics = Graphics_::Peek();

@@ -95,15 +95,15 @@ void GrassTree::VisitAll(Node* node, const Visitor& visitor) {
 void GrassTree::Traverse(const FrustumPlane* planes, Node* node, const Visitor& visitor) {
     if (!node) return;
     switch (ClassifyBox(node->box, planes)) {
-    case 1:
-        return;
-    case 2:
-        visitor(node);
-        Traverse(planes, node->left.get(), visitor);
-        Traverse(planes, node->right.get(), visitor);
-        return;
-    default:
-        VisitAll(node, visitor);
+        case 1:
+            return;
+        case 2:
+            visitor(node);
+            Traverse(planes, node->left.get(), visitor);
+            Traverse(planes, node->right.get(), visitor);
+            return;
+        default:
+            VisitAll(node, visitor);
     }
 }
 

@@ -77,7 +77,8 @@ void Graphics_::RenderLightPrePass(RenderTarget* lightTarget, Resource::RenderBu
         SD::Vec3 direction = ViewTransform(view, delta, 0.0f);
         if (direction.LengthSq() > 0.0f) direction.NormalizeThis();
         SD::Vec4 color(1.0f, 1.0f, 1.0f, 1.0f);
-        if (auto* light = static_cast<Light*>(shadowCasterLight->GetComponent(SD::CID_Light))) color = light->GetColor();
+        if (auto* light = static_cast<Light*>(shadowCasterLight->GetComponent(SD::CID_Light)))
+            color = light->GetColor();
         sunEffect->SetTechnique(shadows ? "RenderLightBuffer" : "RenderLightBufferNoShadows");
         sunEffect->SetTexture("geometry", geometry);
         static const char* const kMaps[3] = {"shadowDepth", "shadowDepth2", "shadowDepth3"};

@@ -69,10 +69,10 @@ bool GenerateNormalMap(const std::vector<unsigned char>& heightMap, std::vector<
     unsigned char* out = normalMap.data() + layout.pixelOffset;
     for (size_t y = 0; y < h; ++y) {
         for (size_t x = 0; x < w; ++x) {
-            const float dx = x == 0 ? height(1, y) - height(0, y)
+            const float dx = x == 0       ? height(1, y) - height(0, y)
                              : x == w - 1 ? height(w - 1, y) - height(w - 2, y)
                                           : height(x + 1, y) - height(x - 1, y);
-            const float dy = y == 0 ? height(x, 1) - height(x, 0)
+            const float dy = y == 0       ? height(x, 1) - height(x, 0)
                              : y == h - 1 ? height(x, h - 1) - height(x, h - 2)
                                           : height(x, y + 1) - height(x, y - 1);
             const float length = std::sqrt(dx * dx + dy * dy + 1.0f);

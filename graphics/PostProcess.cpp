@@ -91,7 +91,8 @@ void Graphics_::BlendAdditive(Resource::RenderBuffer* source, RenderTarget* dest
     blend->SetTexture("image", nullptr);
 }
 
-platform::gfx::Rect Graphics_::FinalRectangle(uint32_t width, uint32_t height, uint32_t areaWidth, uint32_t areaHeight) {
+platform::gfx::Rect Graphics_::FinalRectangle(uint32_t width, uint32_t height, uint32_t areaWidth,
+                                              uint32_t areaHeight) {
     // A render size larger than the area starts at the corner and stops at the area's edge.
     const uint32_t left = areaWidth > width ? (areaWidth - width) / 2 : 0;
     const uint32_t top = areaHeight > height ? (areaHeight - height) / 2 : 0;

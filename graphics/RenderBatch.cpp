@@ -26,7 +26,8 @@ uint32_t MaterialKey(const RenderItem& item) {
 uint32_t MeshKey(const RenderItem& item) { return item.mesh ? item.mesh->GetId() : 0; }
 
 // Appends one batch per run of items for which sameRun(previous, current) holds.
-template <class SameRun> void CutRuns(std::vector<RenderItem>& items, std::vector<RenderBatch>& batches, SameRun sameRun) {
+template <class SameRun>
+void CutRuns(std::vector<RenderItem>& items, std::vector<RenderBatch>& batches, SameRun sameRun) {
     uint32_t first = 0;
     for (uint32_t i = 0; i < items.size(); ++i) {
         items[i].Refresh();

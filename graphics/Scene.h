@@ -28,7 +28,9 @@ struct Scene {
     std::vector<CulledParticles*> quadParticles;
 
     // Appends the node's own instances.
-    void AppendGrass(GrassTree::Node* node) { grass.insert(grass.end(), node->instances.begin(), node->instances.end()); }
+    void AppendGrass(GrassTree::Node* node) {
+        grass.insert(grass.end(), node->instances.begin(), node->instances.end());
+    }
     void Clear() {
         opaque.Clear();
         shadow.Clear();

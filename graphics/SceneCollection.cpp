@@ -87,7 +87,8 @@ void Graphics_::CollectViewItems() {
 
 void Graphics_::SetCascadeMatrices(int cascade, const SD::Mtx44& view, const SD::Mtx44& cascadeProjection) {
     if (cascade < 0 || cascade >= kCascadeCount) return;
-    const platform::gfx::Matrix product = platform::gfx::MatrixMultiply(ToDeviceMatrix(view), ToDeviceMatrix(cascadeProjection));
+    const platform::gfx::Matrix product =
+        platform::gfx::MatrixMultiply(ToDeviceMatrix(view), ToDeviceMatrix(cascadeProjection));
     SD::Mtx44 m;
     std::memcpy(m.m, product.m, sizeof(m.m));
     Frustum::Build(m, cascadeFrusta[cascade]);

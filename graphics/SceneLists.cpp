@@ -48,8 +48,8 @@ void Graphics_::CullLights() {
             reflection.lights.push_back(light);
             continue;
         }
-        const SD::Mtx44& world = light->GetOwner() ? light->GetOwner()->GetTransform().GetGlobalMatrix()
-                                                   : SD::Mtx44::Identity();
+        const SD::Mtx44& world =
+            light->GetOwner() ? light->GetOwner()->GetTransform().GetGlobalMatrix() : SD::Mtx44::Identity();
         const float range = light->GetAttenFar();
         if (!IsLightCulled(light->cullData, world, camera->GetFrustum().planes, range)) main.lights.push_back(light);
         if (!IsLightCulled(light->cullData, world, camera->GetReflectedFrustum().planes, range))

@@ -53,8 +53,8 @@ bool Graphics_::FitShadowCascades() {
 
     // The far corners of the camera's frustum, in view space, then in the world.
     Matrix inverseProjection;
-    const Matrix cameraProjection =
-        platform::gfx::MatrixPerspectiveFovLH(camera->GetFov() * kDegreesToRadians, targetAspect, cameraNear, cameraFar);
+    const Matrix cameraProjection = platform::gfx::MatrixPerspectiveFovLH(camera->GetFov() * kDegreesToRadians,
+                                                                          targetAspect, cameraNear, cameraFar);
     if (!platform::gfx::MatrixInverse(cameraProjection, inverseProjection)) return false;
     const SD::Mtx44 inverseView = camera->GetView().GetInverse();
     SD::Vec3 corners[4];
@@ -69,15 +69,15 @@ bool Graphics_::FitShadowCascades() {
     SD::Transform& casterTransform = caster->GetTransform();
     const SD::Vec3 lightPosition = shadowCasterLight->GetTransform().GetPos();
     casterTransform.SetPos(lightPosition);
-    casterTransform.SetOrient(SD::Mtx33::LookAt((kSunTarget - lightPosition).GetNormalized(), SD::Vec3(0.0f, 1.0f, 0.0f)));
+    casterTransform.SetOrient(
+        SD::Mtx33::LookAt((kSunTarget - lightPosition).GetNormalized(), SD::Vec3(0.0f, 1.0f, 0.0f)));
     casterTransform.SetInvalid(true);
     casterTransform.UpdateHierarchy();
     const SD::Vec3 from = casterTransform.GetPos();
     const SD::Vec3 forward = casterTransform.GetOrient().GetColumn(2);
     const SD::Vec3 up = casterTransform.GetOrient().GetColumn(1);
-    const Matrix view = platform::gfx::MatrixLookAtLH({from.x, from.y, from.z},
-                                                       {from.x + forward.x, from.y + forward.y, from.z + forward.z},
-                                                       {up.x, up.y, up.z});
+    const Matrix view = platform::gfx::MatrixLookAtLH(
+        {from.x, from.y, from.z}, {from.x + forward.x, from.y + forward.y, from.z + forward.z}, {up.x, up.y, up.z});
     shadowView = FromDevice(view);
 
     // The eye and the corners seen from the sun; the bands are interpolated there, which the

@@ -62,7 +62,9 @@ std::vector<Graphics_::ShownSprite> Graphics_::ShownSprites() {
     std::vector<UISprite*> ordered;
     ordered.reserve(uiSpriteList.Size());
     for (UISprite* sprite : uiSpriteList) ordered.push_back(sprite);
-    auto z = [](const UISprite* sprite) { return sprite->GetOwner() ? sprite->GetOwner()->GetTransform().GetPos().z : 0.0f; };
+    auto z = [](const UISprite* sprite) {
+        return sprite->GetOwner() ? sprite->GetOwner()->GetTransform().GetPos().z : 0.0f;
+    };
     std::stable_sort(ordered.begin(), ordered.end(), [&z](UISprite* a, UISprite* b) { return z(a) < z(b); });
     std::vector<ShownSprite> shown;
     spritesHideScene = false;

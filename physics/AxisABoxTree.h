@@ -15,7 +15,7 @@ class Collider;
 struct AxisABoxNode {
     AxisABoxNode* parent = nullptr;
     std::array<std::unique_ptr<AxisABoxNode>, 4> children;  // all set after a split
-    AxisABox box;  // its extents are the node's half sizes
+    AxisABox box;                                           // its extents are the node's half sizes
     SD::Vec3 center;
     std::vector<Collider*> colliders;
 };

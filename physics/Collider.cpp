@@ -56,8 +56,8 @@ void Collider::VSerialize(SD::IStream& stream, int version) {
         if (reading && !text.empty()) {
             ShapeType type;
             if (!ShapeTypeFromText(text, &type)) {
-                SD_WARNING(Debug::kLogError, "Collider of object %s: unknown shape type \"%s\"; it has no shape", OwnerName(*this),
-                           text.c_str());
+                SD_WARNING(Debug::kLogError, "Collider of object %s: unknown shape type \"%s\"; it has no shape",
+                           OwnerName(*this), text.c_str());
                 SetShape(nullptr);
             } else if (!shape_ || shape_->GetType() != type) {
                 SetShape(CreateShape(type));
@@ -70,7 +70,8 @@ void Collider::VSerialize(SD::IStream& stream, int version) {
 
 void Collider::VRegister() {
     if (!shape_) {
-        SD_WARNING(Debug::kLogError, "Collider of object %s has no shape; it takes no part in collisions", OwnerName(*this));
+        SD_WARNING(Debug::kLogError, "Collider of object %s has no shape; it takes no part in collisions",
+                   OwnerName(*this));
         return;
     }
     Physics_System::GetInstance()->AddCollider(this);

@@ -12,8 +12,8 @@ class Collider;
 struct Contact {
     Collider* first = nullptr;  // empty: a free or consumed record
     Collider* second = nullptr;
-    SD::Vec3 normal;            // unit, from the second collider towards the first
-    float depth = 0.0f;         // penetration along the normal
+    SD::Vec3 normal;     // unit, from the second collider towards the first
+    float depth = 0.0f;  // penetration along the normal
     float restitution = 0.0f;
 };
 

@@ -53,55 +53,55 @@ void DynamicWorldBox(const Collider& collider, WorldBox& box) {
     const SD::Vec3& p = collider.position;
     if (!Finite(p)) return Unbounded(box);
     switch (shape->GetType()) {
-    case kShapeSphere: {
-        const float r = static_cast<const Sphere*>(shape)->radius;
-        if (!Size(r)) return Unbounded(box);
-        Join(box, true, p, SD::Vec3(r, r, r));
-        break;
-    }
-    case kShapeSphereFF: {
-        // Its shell is centred above it; against a cylinder it stands at its position.
-        const auto* field = static_cast<const SphereFF*>(shape);
-        const float shell = field->radius + field->fieldThickness;
-        if (!Size(field->radius) || !Size(field->fieldThickness) || !Size(shell)) return Unbounded(box);
-        Join(box, true, p, SD::Vec3(field->radius, field->radius, field->radius));
-        Join(box, false, p + SD::Vec3(0.0f, kFieldLift, 0.0f), SD::Vec3(shell, shell, shell));
-        break;
-    }
-    case kShapeAAB: {
-        // Against a sphere the box stands at its offset, against another box at its position.
-        const SD::Vec3& e = static_cast<const AxisABox*>(shape)->extents;
-        const SD::Vec3 offset = ScaledOffset(*shape);
-        if (!Size(e) || !Finite(offset)) return Unbounded(box);
-        Join(box, true, p, e);
-        Join(box, false, p + offset, e);
-        break;
-    }
-    case kShapeOBB: {
-        const SD::Vec3& e = static_cast<const OrientedBox*>(shape)->extents;
-        const SD::Vec3 offset = ScaledOffset(*shape);
-        const SD::Mtx33 m = Orientation(*shape);
-        if (!Size(e) || !Finite(offset)) return Unbounded(box);
-        SD::Vec3 half;
-        for (int i = 0; i < 3; ++i) {
-            const SD::Vec3 axis = m.GetColumn(i);
-            const float extent = i == 0 ? e.x : i == 1 ? e.y : e.z;
-            half += SD::Vec3(std::fabs(axis.x), std::fabs(axis.y), std::fabs(axis.z)) * extent;
+        case kShapeSphere: {
+            const float r = static_cast<const Sphere*>(shape)->radius;
+            if (!Size(r)) return Unbounded(box);
+            Join(box, true, p, SD::Vec3(r, r, r));
+            break;
         }
-        if (!Finite(half)) return Unbounded(box);
-        Join(box, true, p + offset, half);
-        break;
-    }
-    case kShapeCylinder: {
-        const auto* cylinder = static_cast<const Cylinder*>(shape);
-        const float r = cylinder->radius;
-        if (!Size(r) || !Finite(cylinder->point1) || !Finite(cylinder->point2)) return Unbounded(box);
-        Join(box, true, p + cylinder->point1, SD::Vec3(r, r, r));
-        Join(box, false, p + cylinder->point2, SD::Vec3(r, r, r));
-        break;
-    }
-    default:
-        return Unbounded(box);
+        case kShapeSphereFF: {
+            // Its shell is centred above it; against a cylinder it stands at its position.
+            const auto* field = static_cast<const SphereFF*>(shape);
+            const float shell = field->radius + field->fieldThickness;
+            if (!Size(field->radius) || !Size(field->fieldThickness) || !Size(shell)) return Unbounded(box);
+            Join(box, true, p, SD::Vec3(field->radius, field->radius, field->radius));
+            Join(box, false, p + SD::Vec3(0.0f, kFieldLift, 0.0f), SD::Vec3(shell, shell, shell));
+            break;
+        }
+        case kShapeAAB: {
+            // Against a sphere the box stands at its offset, against another box at its position.
+            const SD::Vec3& e = static_cast<const AxisABox*>(shape)->extents;
+            const SD::Vec3 offset = ScaledOffset(*shape);
+            if (!Size(e) || !Finite(offset)) return Unbounded(box);
+            Join(box, true, p, e);
+            Join(box, false, p + offset, e);
+            break;
+        }
+        case kShapeOBB: {
+            const SD::Vec3& e = static_cast<const OrientedBox*>(shape)->extents;
+            const SD::Vec3 offset = ScaledOffset(*shape);
+            const SD::Mtx33 m = Orientation(*shape);
+            if (!Size(e) || !Finite(offset)) return Unbounded(box);
+            SD::Vec3 half;
+            for (int i = 0; i < 3; ++i) {
+                const SD::Vec3 axis = m.GetColumn(i);
+                const float extent = i == 0 ? e.x : i == 1 ? e.y : e.z;
+                half += SD::Vec3(std::fabs(axis.x), std::fabs(axis.y), std::fabs(axis.z)) * extent;
+            }
+            if (!Finite(half)) return Unbounded(box);
+            Join(box, true, p + offset, half);
+            break;
+        }
+        case kShapeCylinder: {
+            const auto* cylinder = static_cast<const Cylinder*>(shape);
+            const float r = cylinder->radius;
+            if (!Size(r) || !Finite(cylinder->point1) || !Finite(cylinder->point2)) return Unbounded(box);
+            Join(box, true, p + cylinder->point1, SD::Vec3(r, r, r));
+            Join(box, false, p + cylinder->point2, SD::Vec3(r, r, r));
+            break;
+        }
+        default:
+            return Unbounded(box);
     }
     // Rounding in the tests stays far inside a millionth of the sizes and distances involved.
     const SD::Vec3 reach = Max(Max(box.hi, box.lo * -1.0f), box.hi - box.lo);

@@ -57,9 +57,9 @@ private:
     std::vector<Entry> sorted_;
     std::vector<uint32_t> buckets_;
     std::vector<Swept> swept_;
-    std::vector<uint32_t> wide_;       // bounded boxes across too many columns
+    std::vector<uint32_t> wide_;  // bounded boxes across too many columns
     std::vector<uint32_t> unbounded_;
-    std::vector<uint32_t> present_;    // every collider with a shape
+    std::vector<uint32_t> present_;  // every collider with a shape
     std::vector<uint64_t> keys_;
     std::vector<std::pair<uint32_t, uint32_t>> pairs_;
 };

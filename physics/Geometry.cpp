@@ -6,8 +6,7 @@
 
 namespace Gedankenexperiment {
 
-ClosestOnTriangle ClosestPointOnTriangle(const SD::Vec3& p, const SD::Vec3& a, const SD::Vec3& b,
-                                         const SD::Vec3& c) {
+ClosestOnTriangle ClosestPointOnTriangle(const SD::Vec3& p, const SD::Vec3& a, const SD::Vec3& b, const SD::Vec3& c) {
     const SD::Vec3 ab = b - a, ac = c - a, ap = p - a;
     const float d1 = ab.Dot(ap), d2 = ac.Dot(ap);
     if (d1 <= 0.0f && d2 <= 0.0f) return {a, TriangleRegion::kCorner};

@@ -54,8 +54,8 @@ void SplitNode(const MeshData& mesh, TriangleNode& node, size_t parentCount, int
     for (int c = 0; c < 4; ++c) {
         auto child = std::make_unique<TriangleNode>();
         child->extents = half;
-        child->center = SD::Vec3(node.center.x + offsets[c][0] * half.x, node.center.y,
-                                 node.center.z + offsets[c][1] * half.z);
+        child->center =
+            SD::Vec3(node.center.x + offsets[c][0] * half.x, node.center.y, node.center.z + offsets[c][1] * half.z);
         for (uint32_t t : node.triangles) {
             const MeshTriangle& tri = mesh.triangles[t];
             for (uint32_t corner : tri.index) {

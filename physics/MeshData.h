@@ -58,7 +58,6 @@ size_t WeldVertices(const std::vector<SD::Vec3>& positions, std::vector<MeshTria
 
 // Each vertex's normal: the unit sum of the distinct unit normals of the triangles that use it
 // (zero for a vertex no triangle with area uses).
-std::vector<SD::Vec3> VertexNormals(const std::vector<SD::Vec3>& positions,
-                                    const std::vector<MeshTriangle>& triangles);
+std::vector<SD::Vec3> VertexNormals(const std::vector<SD::Vec3>& positions, const std::vector<MeshTriangle>& triangles);
 
 }  // namespace Gedankenexperiment

@@ -221,11 +221,13 @@ std::shared_ptr<const MeshData> BuildPhysicsMesh(const std::string& name) {
     std::vector<MeshTriangle> triangles;
     std::string error;
     if (!SD::ReadWholeFile(path, bytes)) {
-        SD_WARNING(Debug::kLogError, "Physics mesh %s has no model file %s; it has no triangles", name.c_str(), path.c_str());
+        SD_WARNING(Debug::kLogError, "Physics mesh %s has no model file %s; it has no triangles", name.c_str(),
+                   path.c_str());
         return Cache(name, MeshData());
     }
     if (!ParseModelMesh(bytes, positions, triangles, error)) {
-        SD_WARNING(Debug::kLogError, "Model file %s: %s; the physics mesh has no triangles", path.c_str(), error.c_str());
+        SD_WARNING(Debug::kLogError, "Model file %s: %s; the physics mesh has no triangles", path.c_str(),
+                   error.c_str());
         return Cache(name, MeshData());
     }
     return Cache(name, BuildMeshData(positions, std::move(triangles)));

@@ -111,7 +111,8 @@ bool ShapeBox(Shape& shape, const SD::Vec3& p, SD::Vec3* centre, SD::Vec3* halfS
             *halfSizes = mesh.bounds;
             return true;
         }
-        default: return false;
+        default:
+            return false;
     }
 }
 

@@ -55,8 +55,8 @@ SD::Vec3 AxisVector(int i, float sign) {
 
 // A sphere of radius r at a against the segment of a cylinder of radius R: the nearest point of
 // the axis, and a normal from it towards the sphere.
-bool SphereAgainstAxis(Shape& first, const SD::Vec3& a, float r, Shape& second, const SD::Vec3& p1,
-                       const SD::Vec3& p2, float R, ContactTable& contacts) {
+bool SphereAgainstAxis(Shape& first, const SD::Vec3& a, float r, Shape& second, const SD::Vec3& p1, const SD::Vec3& p2,
+                       float R, ContactTable& contacts) {
     const SD::Vec3 k = a - ClosestPointOnSegment(a, p1, p2);
     const float reach = r + R;
     const float distSq = k.LengthSq();
@@ -90,8 +90,7 @@ const PairTest kPairTests[kShapeTypeCount][kShapeTypeCount] = {
 }  // namespace
 
 PairTest GetPairTest(int firstType, int secondType) {
-    if (firstType < 0 || firstType >= kShapeTypeCount || secondType < 0 || secondType >= kShapeTypeCount)
-        return kNone;
+    if (firstType < 0 || firstType >= kShapeTypeCount || secondType < 0 || secondType >= kShapeTypeCount) return kNone;
     PairTest test = kPairTests[firstType][secondType];
     return test ? test : kNone;
 }

@@ -14,13 +14,9 @@ namespace {
 
 using SD::Vec3;
 
-Body* SelfBody(lua_State* L) {
-    return static_cast<Body*>(SD::LiveComponent(SD::CheckScriptValue(L, 1, "Body")));
-}
+Body* SelfBody(lua_State* L) { return static_cast<Body*>(SD::LiveComponent(SD::CheckScriptValue(L, 1, "Body"))); }
 
-const Vec3* Vec3Argument(lua_State* L) {
-    return static_cast<const Vec3*>(SD::CheckScriptValue(L, 2, "Vec3")->object);
-}
+const Vec3* Vec3Argument(lua_State* L) { return static_cast<const Vec3*>(SD::CheckScriptValue(L, 2, "Vec3")->object); }
 
 template <Vec3 (*Get)(Body&), const char* Name>
 int GetVector(lua_State* L) {

@@ -24,9 +24,7 @@ std::vector<T*> ListOf(SD::ComponentList& list) {
     return out;
 }
 
-bool IsFirefly(const Collider* c) {
-    return c->GetOwner() && c->GetOwner()->GetBlueprintName() == kFireflyBlueprint;
-}
+bool IsFirefly(const Collider* c) { return c->GetOwner() && c->GetOwner()->GetBlueprintName() == kFireflyBlueprint; }
 
 // A collider whose shape was taken away after it was registered takes part in nothing.
 void Test(Collider& first, Collider& second, ContactTable& contacts) {

@@ -30,14 +30,22 @@ bool ShapeTypeFromText(const std::string& text, ShapeType* type) {
 
 std::unique_ptr<Shape> CreateShape(ShapeType type) {
     switch (type) {
-        case kShapeSphere: return std::make_unique<Sphere>();
-        case kShapeOBB: return std::make_unique<OrientedBox>();
-        case kShapeAAB: return std::make_unique<AxisABox>();
-        case kShapeHeightMap: return std::make_unique<HeightMap>();
-        case kShapeSphereFF: return std::make_unique<SphereFF>();
-        case kShapeCylinder: return std::make_unique<Cylinder>();
-        case kShapeMesh: return std::make_unique<Mesh>();
-        case kShapeTypeCount: break;
+        case kShapeSphere:
+            return std::make_unique<Sphere>();
+        case kShapeOBB:
+            return std::make_unique<OrientedBox>();
+        case kShapeAAB:
+            return std::make_unique<AxisABox>();
+        case kShapeHeightMap:
+            return std::make_unique<HeightMap>();
+        case kShapeSphereFF:
+            return std::make_unique<SphereFF>();
+        case kShapeCylinder:
+            return std::make_unique<Cylinder>();
+        case kShapeMesh:
+            return std::make_unique<Mesh>();
+        case kShapeTypeCount:
+            break;
     }
     return nullptr;
 }

@@ -56,50 +56,50 @@ void GameStateManager_::Shutdown() {
 
 void GameStateManager_::Update(float dt) {
     switch (phase_) {
-    case kIdle:
-        current_ = pending_;
-        if (current_) phase_ = kLoad;
-        break;
-    case kLoad:
-        current_->Load();
-        current_->Initialize();
-        phase_ = kEnter;
-        break;
-    case kEnter:
-        if (current_->TransitionIn(dt) == 1) {
-            current_->OnEntered();
-            phase_ = kRun;
-        }
-        break;
-    case kRun:
-        current_->Update(dt);
-        if (dt == 0.0f) {
-            Core* core = Core::GetInstance();
-            current_->UpdatePaused(core ? static_cast<float>(core->GetFrameTime()) : 0.0f);
-        } else {
-            current_->UpdateRunning(dt);
-        }
-        if (pending_ != current_) {
-            current_->BeginExit();
-            phase_ = kExit;
-        }
-        break;
-    case kExit:
-        if (current_->TransitionOut(dt) == 1) {
-            current_->OnExited();
-            current_->Unload();
-            current_->DestroyObjects();
-            previous_ = current_;
+        case kIdle:
             current_ = pending_;
-            phase_ = current_ ? kLoad : kQuit;
-        }
-        break;
-    case kQuit:
-        if (Core* core = Core::GetInstance()) core->Quit();
-        phase_ = kIdle;
-        break;
-    default:
-        break;
+            if (current_) phase_ = kLoad;
+            break;
+        case kLoad:
+            current_->Load();
+            current_->Initialize();
+            phase_ = kEnter;
+            break;
+        case kEnter:
+            if (current_->TransitionIn(dt) == 1) {
+                current_->OnEntered();
+                phase_ = kRun;
+            }
+            break;
+        case kRun:
+            current_->Update(dt);
+            if (dt == 0.0f) {
+                Core* core = Core::GetInstance();
+                current_->UpdatePaused(core ? static_cast<float>(core->GetFrameTime()) : 0.0f);
+            } else {
+                current_->UpdateRunning(dt);
+            }
+            if (pending_ != current_) {
+                current_->BeginExit();
+                phase_ = kExit;
+            }
+            break;
+        case kExit:
+            if (current_->TransitionOut(dt) == 1) {
+                current_->OnExited();
+                current_->Unload();
+                current_->DestroyObjects();
+                previous_ = current_;
+                current_ = pending_;
+                phase_ = current_ ? kLoad : kQuit;
+            }
+            break;
+        case kQuit:
+            if (Core* core = Core::GetInstance()) core->Quit();
+            phase_ = kIdle;
+            break;
+        default:
+            break;
     }
 }
 

@@ -137,13 +137,24 @@ const float* Input_::AnalogSource(uint32_t code) const {
         const uint32_t offset = (code - xpad1_KVAD_U) % xpad_OFFSET + xpad1_KVAD_U;
         const auto& axes = pads_[pad].axes;
         switch (offset) {
-            case xpad1_AXIS_LX_N: case xpad1_AXIS_LX_P: return &axes[kLeftX];
-            case xpad1_AXIS_LY_N: case xpad1_AXIS_LY_P: return &axes[kLeftY];
-            case xpad1_AXIS_RX_N: case xpad1_AXIS_RX_P: return &axes[kRightX];
-            case xpad1_AXIS_RY_N: case xpad1_AXIS_RY_P: return &axes[kRightY];
-            case xpad1_TRIGGER_L: return &axes[kLeftTrigger];
-            case xpad1_TRIGGER_R: return &axes[kRightTrigger];
-            default: return nullptr;
+            case xpad1_AXIS_LX_N:
+            case xpad1_AXIS_LX_P:
+                return &axes[kLeftX];
+            case xpad1_AXIS_LY_N:
+            case xpad1_AXIS_LY_P:
+                return &axes[kLeftY];
+            case xpad1_AXIS_RX_N:
+            case xpad1_AXIS_RX_P:
+                return &axes[kRightX];
+            case xpad1_AXIS_RY_N:
+            case xpad1_AXIS_RY_P:
+                return &axes[kRightY];
+            case xpad1_TRIGGER_L:
+                return &axes[kLeftTrigger];
+            case xpad1_TRIGGER_R:
+                return &axes[kRightTrigger];
+            default:
+                return nullptr;
         }
     }
     if (code >= static_cast<uint32_t>(mouse3d_ROT_X_P) && code <= static_cast<uint32_t>(mouse3d_TRANS_Z_N))

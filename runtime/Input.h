@@ -34,7 +34,15 @@ public:
     static constexpr float kSixAxisScale = 0.0025f;
 
     enum PadAxis { kLeftX, kLeftY, kRightX, kRightY, kLeftTrigger, kRightTrigger, kPadAxisCount };
-    enum SixAxisValue { kRotationX, kRotationY, kRotationZ, kTranslationX, kTranslationY, kTranslationZ, kSixAxisCount };
+    enum SixAxisValue {
+        kRotationX,
+        kRotationY,
+        kRotationZ,
+        kTranslationX,
+        kTranslationY,
+        kTranslationZ,
+        kSixAxisCount
+    };
 
     // The one instance; null before construction and after destruction.
     static Input_* GetInstance();

@@ -14,8 +14,7 @@ public:
     // Codes outside the input-code table are not bound (the binding itself is still made).
     void BindDigital(const std::string& name, uint32_t code);
     // source: the analog value the entry reads, or null for a pair of digital codes.
-    void BindAnalog(const std::string& name, uint32_t negative, uint32_t positive, float scale,
-                    const float* source);
+    void BindAnalog(const std::string& name, uint32_t negative, uint32_t positive, float scale, const float* source);
     void ClearDigital(const std::string& name) { digital_.erase(name); }
     void ClearAnalog(const std::string& name) { analog_.erase(name); }
     void ClearDigitalKey(uint32_t code);

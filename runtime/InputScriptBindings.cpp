@@ -189,8 +189,8 @@ constexpr char kFine[] = "SetXPadRumbleFine", kCoarse[] = "SetXPadRumbleCoarse";
 constexpr char kDeltaX[] = "GetMouseDeltaX", kDeltaY[] = "GetMouseDeltaY";
 constexpr char kKeyState[] = "GetKeyState", kKeyTriggered[] = "GetKeyStateTriggered",
                kKeyReleased[] = "GetKeyStateReleased";
-constexpr char kClearDigital[] = "ClearDigital", kClearDigitalKey[] = "ClearDigitalKey",
-               kClearAnalog[] = "ClearAnalog", kClearAnalogKey[] = "ClearAnalogKey";
+constexpr char kClearDigital[] = "ClearDigital", kClearDigitalKey[] = "ClearDigitalKey", kClearAnalog[] = "ClearAnalog",
+               kClearAnalogKey[] = "ClearAnalogKey";
 constexpr char kDigital[] = "GetDigital", kDigitalTriggered[] = "GetDigitalTriggered",
                kDigitalReleased[] = "GetDigitalReleased";
 constexpr char kFirstPressed[] = "GetFirstPressedKey", kFirstTriggered[] = "GetFirstTriggeredKey",

@@ -25,7 +25,8 @@ private:
     bool registered_ = false;
 };
 
-template <class T> class Interpolator : public IInterpolator {
+template <class T>
+class Interpolator : public IInterpolator {
 public:
     Interpolator();
     // From `from` to `to`, started now, with no duration yet.

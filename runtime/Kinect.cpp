@@ -56,15 +56,18 @@ void Kinect_::Update(float) {
         statuses.swap(pendingStatus_);
     }
     for (int status : statuses) {
-        if (status == 0) OpenSensor();
-        else CloseSensor();
+        if (status == 0)
+            OpenSensor();
+        else
+            CloseSensor();
     }
 
     platform::Lock lock(lock_);
     firstTracked_ = secondTracked_ = false;
     for (const auto& skeleton : frame_.skeletons) {
         if (skeleton.trackingState != kStateTracked) continue;
-        if (!firstTracked_) firstTracked_ = true;
+        if (!firstTracked_)
+            firstTracked_ = true;
         else {
             secondTracked_ = true;
             break;
@@ -155,9 +158,7 @@ void Kinect_::CopyJointsLocked(int skeleton) {
     }
 }
 
-Vec3 Kinect_::JointLocked(int joint) const {
-    return joint >= 0 && joint < kJointCount ? joints_[joint] : Vec3{};
-}
+Vec3 Kinect_::JointLocked(int joint) const { return joint >= 0 && joint < kJointCount ? joints_[joint] : Vec3{}; }
 
 Vec3 Kinect_::MidpointLocked() const {
     const Vec3& a = joints_[kHipCentre];
@@ -167,9 +168,12 @@ Vec3 Kinect_::MidpointLocked() const {
 
 Vec3 Kinect_::PointLocked(TrackedPoint point) const {
     switch (point) {
-        case LeftHand: return JointLocked(kLeftHand);
-        case RightHand: return JointLocked(kRightHand);
-        case Torso: return MidpointLocked();
+        case LeftHand:
+            return JointLocked(kLeftHand);
+        case RightHand:
+            return JointLocked(kRightHand);
+        case Torso:
+            return MidpointLocked();
     }
     return {};
 }

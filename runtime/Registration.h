@@ -38,8 +38,14 @@ using ComponentCreatorMaker = IComponentCreator* (*)();
 using LevelMaker = Level* (*)();
 using SystemMaker = ISystem* (*)();
 
-template <class T> IComponentCreator* MakeComponentCreator() { return new ComponentCreator<T>; }
-template <class T> Level* MakeLevel() { return new T(); }
+template <class T>
+IComponentCreator* MakeComponentCreator() {
+    return new ComponentCreator<T>;
+}
+template <class T>
+Level* MakeLevel() {
+    return new T();
+}
 
 class Registrations {
 public:

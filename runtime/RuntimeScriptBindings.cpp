@@ -152,10 +152,8 @@ constexpr ScriptClass EngineClass(const char* name, const ScriptMethod (&methods
 }
 
 const ScriptClass kClasses[] = {
-    EngineClass("Level", kLevelMethods),
-    EngineClass("Interpolatorf", kInterpolatorMethods),
-    EngineClass("Window_", kWindowMethods),
-    EngineClass("GameStateManager_", kStatesMethods),
+    EngineClass("Level", kLevelMethods),    EngineClass("Interpolatorf", kInterpolatorMethods),
+    EngineClass("Window_", kWindowMethods), EngineClass("GameStateManager_", kStatesMethods),
     EngineClass("Kinect", kKinectMethods),
 };
 

@@ -6,7 +6,8 @@ struct lua_State;
 
 namespace SD {
 
-template <class T> class Interpolator;
+template <class T>
+class Interpolator;
 using InterpolatorF = Interpolator<float>;
 struct ScriptClass;
 

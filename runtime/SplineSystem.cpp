@@ -13,7 +13,6 @@
 namespace SD {
 namespace {
 
-
 bool ReadLine(std::istream& in, std::string& line) {
     if (!std::getline(in, line)) return false;
     if (!line.empty() && line.back() == '\r') line.pop_back();
@@ -97,7 +96,8 @@ SplineHandle Spline_System::Link(std::unique_ptr<Spline> spline, const SharedStr
 SplineHandle Spline_System::CreateSpline(const std::vector<Vec3>& points, const std::vector<double>& durations,
                                          const SharedString& name, SplineHandle* out) {
     if (points.size() < 2 || points.size() > kMaxPoints) {
-        SD_WARNING(Debug::kLogData, "spline \"%s\" needs 2 to %zu points, has %zu", name.c_str(), kMaxPoints, points.size());
+        SD_WARNING(Debug::kLogData, "spline \"%s\" needs 2 to %zu points, has %zu", name.c_str(), kMaxPoints,
+                   points.size());
         if (out) *out = {};
         return {};
     }
@@ -157,9 +157,7 @@ void Spline_System::DestroyAllSplines() {
     while (!splines_.empty()) DestroySpline(splines_.front()->handle);
 }
 
-Vec3 Spline_System::GetPositionAtTime(const Spline& spline, double time) const {
-    return spline.GetPointAtLength(time);
-}
+Vec3 Spline_System::GetPositionAtTime(const Spline& spline, double time) const { return spline.GetPointAtLength(time); }
 
 Vec3 Spline_System::GetCurvatureAtTime(const Spline& spline, double time) const {
     if (time < 0.0) time = 0.0;
@@ -208,13 +206,14 @@ int Spline_System::LoadSplines(const std::string& path) {
     while (ReadLine(in, name) && !name.empty()) {
         ++record;
         if (!ReadLine(in, line)) {
-            SD_WARNING(Debug::kLogData, "%s: spline %d (\"%s\") has no point count", path.c_str(), record, name.c_str());
+            SD_WARNING(Debug::kLogData, "%s: spline %d (\"%s\") has no point count", path.c_str(), record,
+                       name.c_str());
             break;
         }
         long count = std::strtol(line.c_str(), nullptr, 10);
         if (count < 2 || count > static_cast<long>(kMaxPoints)) {
-            SD_WARNING(Debug::kLogData, "%s: spline %d (\"%s\") has a point count of \"%s\"", path.c_str(), record, name.c_str(),
-                       line.c_str());
+            SD_WARNING(Debug::kLogData, "%s: spline %d (\"%s\") has a point count of \"%s\"", path.c_str(), record,
+                       name.c_str(), line.c_str());
             break;
         }
         std::vector<Vec3> points(static_cast<size_t>(count));

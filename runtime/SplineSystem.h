@@ -78,8 +78,8 @@ public:
     Vec3 GetCurvatureAtTime(const Spline& spline, double time) const;
 
     // Appends one record to the spline file; false (logged) when it cannot be written.
-    bool SaveSpline(const std::vector<Vec3>& points, const std::vector<double>& durations,
-                    const std::string& name, const std::string& path = kSplineFile);
+    bool SaveSpline(const std::vector<Vec3>& points, const std::vector<double>& durations, const std::string& name,
+                    const std::string& path = kSplineFile);
     // Creates every spline of the file; returns how many were made.
     int LoadSplines(const std::string& path = kSplineFile);
 

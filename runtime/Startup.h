@@ -34,11 +34,11 @@ struct RunOptions {
 
 struct RunSummary {
     unsigned long frames = 0;
-    std::string state;          // the game state running when the loop ended
+    std::string state;  // the game state running when the loop ended
     unsigned long objectsAlive = 0;
     unsigned long drawCalls = 0;  // recorded by the last frame drawn
     std::string sound;            // the sound system's report, empty without one
-    bool clean = false;         // false when the loop ended with an exception
+    bool clean = false;           // false when the loop ended with an exception
     std::string error;
 };
 

@@ -25,10 +25,14 @@ std::string FileDrop::GetFileName() const {
 
 uint32_t DeviceChange::KindOf(uint64_t wParam) {
     switch (wParam) {
-        case platform::devchange::kArrival: return kArrival;
-        case platform::devchange::kRemoveComplete: return kRemoveComplete;
-        case platform::devchange::kNodesChanged: return kNodesChanged;
-        default: return kOther;
+        case platform::devchange::kArrival:
+            return kArrival;
+        case platform::devchange::kRemoveComplete:
+            return kRemoveComplete;
+        case platform::devchange::kNodesChanged:
+            return kNodesChanged;
+        default:
+            return kOther;
     }
 }
 

@@ -31,8 +31,8 @@ void BM_CoreFrameTwentyIdleSystems(benchmark::State& state) {
     const size_t allocationsBefore = qvbench::AllocationCount();
     for (auto _ : state) core.RunFrame();
     size_t after = mallinfo2().uordblks;
-    state.counters["allocs/frame"] = static_cast<double>(qvbench::AllocationCount() - allocationsBefore) /
-                                     static_cast<double>(state.iterations());
+    state.counters["allocs/frame"] =
+        static_cast<double>(qvbench::AllocationCount() - allocationsBefore) / static_cast<double>(state.iterations());
     state.counters["heap_growth_bytes"] = static_cast<double>(after > before ? after - before : 0);
 }
 BENCHMARK(BM_CoreFrameTwentyIdleSystems)->Iterations(100000);

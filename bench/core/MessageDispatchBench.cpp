@@ -34,8 +34,8 @@ void BM_SendMessage(benchmark::State& state) {
     Message message;
     const size_t before = qvbench::AllocationCount();
     for (auto _ : state) system->SendMessage(message);
-    state.counters["allocs/send"] = static_cast<double>(qvbench::AllocationCount() - before) /
-                                    static_cast<double>(state.iterations());
+    state.counters["allocs/send"] =
+        static_cast<double>(qvbench::AllocationCount() - before) / static_cast<double>(state.iterations());
     state.SetItemsProcessed(state.iterations() * state.range(0));
     SD::Message_System::DestroyInstance();
 }

@@ -67,9 +67,10 @@ void BM_LuaComponentFrame(benchmark::State& state) {
     std::string folder = mkdtemp(pattern) ? pattern : "/tmp";
     const std::string script = folder + "/mover.lua";
     if (FILE* f = std::fopen(script.c_str(), "w")) {
-        std::fputs("function MoverInit(o) end\n"
-                   "function MoverUpdate(o, dt) local t = o:GetTransform() t:SetPosX(t:GetPosX() + dt) end\n",
-                   f);
+        std::fputs(
+            "function MoverInit(o) end\n"
+            "function MoverUpdate(o, dt) local t = o:GetTransform() t:SetPosX(t:GetPosX() + dt) end\n",
+            f);
         std::fclose(f);
     }
     Host lua;
@@ -80,7 +81,8 @@ void BM_LuaComponentFrame(benchmark::State& state) {
         SD::Factory_ factory(count + 1);
         factory.RegisterComponentCreator("Transform", SD::CID_Transform, new SD::ComponentCreator<SD::Transform>);
         factory.RegisterComponentCreator("LuaLogic", SD::CID_LuaLogic, new SD::ComponentCreator<SD::LuaLogic>);
-        factory.RegisterComponentCreator("LuaComponent", SD::kLuaComponentID, new SD::ComponentCreator<SD::LuaComponent>);
+        factory.RegisterComponentCreator("LuaComponent", SD::kLuaComponentID,
+                                         new SD::ComponentCreator<SD::LuaComponent>);
         for (uint32_t i = 0; i < count; ++i) {
             SD::GameObject* object = factory.NewGameObject();
             auto* component = static_cast<SD::LuaComponent*>(object->AddComponent(SD::kLuaComponentID));

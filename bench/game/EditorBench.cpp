@@ -31,7 +31,8 @@ constexpr int kLevelObjects = 5000;
 constexpr unsigned kFirstId = 30;
 
 // A reflected component of four float and two int properties; one class per component ID.
-template <unsigned Id> class Part : public SD::Component, public RTTIUser<Part<Id>> {
+template <unsigned Id>
+class Part : public SD::Component, public RTTIUser<Part<Id>> {
 public:
     SD::ComponentID VGetID() const override { return static_cast<SD::ComponentID>(Id); }
     int VGetVersion() const override { return 0; }
@@ -56,7 +57,8 @@ public:
     int b = 0;
 };
 
-template <unsigned... Ids> void RegisterParts(SD::Factory_& factory, std::integer_sequence<unsigned, Ids...>) {
+template <unsigned... Ids>
+void RegisterParts(SD::Factory_& factory, std::integer_sequence<unsigned, Ids...>) {
     (factory.RegisterComponentCreator("Part" + std::to_string(Ids), static_cast<SD::ComponentID>(kFirstId + Ids),
                                       new SD::ComponentCreator<Part<kFirstId + Ids>>),
      ...);

@@ -20,9 +20,9 @@
 
 namespace {
 
-const char* const kMenuBlueprints[] = {"Hud/MenuTitle",       "Hud/MainMenu",           "Hud/Button_Play",
-                                       "Hud/Button_Credits", "Hud/CheckBox_Fullscreen", "Hud/Slider_Volume",
-                                       "Hud/Res_1280x800",   "Hud/Button_Quit"};
+const char* const kMenuBlueprints[] = {
+    "Hud/MenuTitle",           "Hud/MainMenu",      "Hud/Button_Play",  "Hud/Button_Credits",
+    "Hud/CheckBox_Fullscreen", "Hud/Slider_Volume", "Hud/Res_1280x800", "Hud/Button_Quit"};
 
 // The sample blueprints and HUD files in a temporary install entered at its bin folder.
 struct Install {

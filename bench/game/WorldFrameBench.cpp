@@ -129,7 +129,8 @@ double CopyCommandsMicroseconds(const std::vector<platform::gfx::Command>& frame
         const auto start = std::chrono::steady_clock::now();
         copy.assign(frame.begin(), frame.end());
         benchmark::DoNotOptimize(copy.data());
-        least = std::min(least, std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start).count());
+        least = std::min(least,
+                         std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start).count());
     }
     return least;
 }
@@ -138,8 +139,8 @@ double CopyCommandsMicroseconds(const std::vector<platform::gfx::Command>& frame
 // the frames that follow without the frame limiter. A small window by default: the headless
 // device's full-screen clears would hide the game's own cost. `entering` times the state as soon
 // as it shows, while it comes in (the world's camera then still looks over the floor).
-void MeasureFrames(benchmark::State& state, const std::string& target, int times, bool window = false,
-                   int width = 320, int height = 200, bool entering = false, int barItems = 0) {
+void MeasureFrames(benchmark::State& state, const std::string& target, int times, bool window = false, int width = 320,
+                   int height = 200, bool entering = false, int barItems = 0) {
     Install install(width, height);
     std::unique_ptr<platform::sdl::SdlSession> session;
     if (window) {
@@ -210,7 +211,13 @@ BENCHMARK(BM_WorldFrame640x400)->ArgName("window")->Arg(0)->Arg(1)->UseRealTime(
 void BM_WorldFrameWithTweakBars640x400(benchmark::State& state) {
     MeasureFrames(state, "World", 1, true, 640, 400, true, static_cast<int>(state.range(0)));
 }
-BENCHMARK(BM_WorldFrameWithTweakBars640x400)->ArgName("variables")->Arg(0)->Arg(24)->Arg(96)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_WorldFrameWithTweakBars640x400)
+    ->ArgName("variables")
+    ->Arg(0)
+    ->Arg(24)
+    ->Arg(96)
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
 void BM_WorldFrame1280x800(benchmark::State& state) {
     MeasureFrames(state, "World", 1, state.range(0) != 0, 1280, 800, true);
 }

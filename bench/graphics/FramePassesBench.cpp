@@ -45,12 +45,15 @@ struct FrameRig {
         std::ofstream(root / "templates.xml")
             << "<?xml version=\"1.0\" ?>\n<GameObjectBlueprints>\n"
                "<GameObjectBlueprint name=\"ObjectTemplates/ShadowCaster\"><Components>"
-               "<Name version=\"0\" Play=\"1\" Pause=\"1\" DevPause=\"1\"><String name=\"Name\">ShadowCaster</String></Name>"
+               "<Name version=\"0\" Play=\"1\" Pause=\"1\" DevPause=\"1\"><String "
+               "name=\"Name\">ShadowCaster</String></Name>"
                "</Components></GameObjectBlueprint>\n</GameObjectBlueprints>\n";
-        std::ofstream(root / "brick.mat") << "brick\npass_begin_empty Geometry\neffect forward_phong_illum\npass_end_empty x\n"
-                                             "pass_begin_empty Material\neffect forward_phong_illum\npass_end_empty x\n"
-                                             "pass_begin_empty Shadow\neffect forward_phong_illum\npass_end_empty x\n";
-        std::ofstream(root / "glass.mat") << "glass\npass_begin_empty Transparent\neffect transparent\npass_end_empty x\n";
+        std::ofstream(root / "brick.mat")
+            << "brick\npass_begin_empty Geometry\neffect forward_phong_illum\npass_end_empty x\n"
+               "pass_begin_empty Material\neffect forward_phong_illum\npass_end_empty x\n"
+               "pass_begin_empty Shadow\neffect forward_phong_illum\npass_end_empty x\n";
+        std::ofstream(root / "glass.mat")
+            << "glass\npass_begin_empty Transparent\neffect transparent\npass_end_empty x\n";
 
         graphics = std::make_unique<Graphics_>();
         graphics->SetWindow(&window, 1280, 800, false);
@@ -74,8 +77,8 @@ struct FrameRig {
         }
         for (int i = 0; i < 1000; ++i) {
             auto* object = new SD::GameObject();
-            object->GetTransform().SetPos({static_cast<float>(i % 40) * 4.0f - 80.0f, 0.0f,
-                                           static_cast<float>(i / 40) * 4.0f + 10.0f});
+            object->GetTransform().SetPos(
+                {static_cast<float>(i % 40) * 4.0f - 80.0f, 0.0f, static_cast<float>(i / 40) * 4.0f + 10.0f});
             object->GetTransform().UpdateGlobalMatrix();
             objects.push_back(object);
             geometries.push_back(std::make_unique<Aperture::Geometry>());
@@ -85,8 +88,8 @@ struct FrameRig {
         }
         for (int i = 0; i < 256; ++i) {
             auto* object = new SD::GameObject();
-            object->GetTransform().SetPos({static_cast<float>(i % 16) * 10.0f - 80.0f, 5.0f,
-                                           static_cast<float>(i / 16) * 6.0f + 10.0f});
+            object->GetTransform().SetPos(
+                {static_cast<float>(i % 16) * 10.0f - 80.0f, 5.0f, static_cast<float>(i / 16) * 6.0f + 10.0f});
             object->GetTransform().UpdateGlobalMatrix();
             objects.push_back(object);
             lights.push_back(std::make_unique<Aperture::Light>());
@@ -108,7 +111,8 @@ struct FrameRig {
         graphics->AddTexture("grass", manager->CreateRenderBuffer());
         std::vector<Aperture::GrassInstance> blades(5000);
         for (size_t i = 0; i < blades.size(); ++i)
-            blades[i].position = SD::Vec3(static_cast<float>(i % 100) - 50.0f, 0.0f, static_cast<float>(i / 100) + 10.0f);
+            blades[i].position =
+                SD::Vec3(static_cast<float>(i % 100) - 50.0f, 0.0f, static_cast<float>(i / 100) + 10.0f);
         graphics->SetGrass(geometries[20].get(), blades);  // the one at x = 0, in view
 
         eye.GetTransform().SetOrient(SD::Mtx33::Identity());
@@ -169,12 +173,14 @@ void BM_GraphicsFullFrame(benchmark::State& state) {
     Graphics_::Scene& main = g.GetScene(Graphics_::kMainScene);
     const SD::Mtx44 view = rig.camera.GetView();
     auto alone = [&](const std::function<void()>& pass) {
-        return Seconds([&] {
-            rig.Device().BeginScene();
-            pass();
-            rig.Device().EndScene();
-            rig.Device().Present();
-        }, kRepeats);
+        return Seconds(
+            [&] {
+                rig.Device().BeginScene();
+                pass();
+                rig.Device().EndScene();
+                rig.Device().Present();
+            },
+            kRepeats);
     };
     const struct {
         const char* name;
@@ -183,11 +189,13 @@ void BM_GraphicsFullFrame(benchmark::State& state) {
         {"prepare", [&] { g.PrepareScene(0.016f); }},
         {"shadows", [&] { g.RenderShadowCascades(); }},
         {"lights", [&] { g.RenderLightPrePass(g.GetLightBuffer(), g.GetGeometryBuffer(), view, main.lights, true); }},
-        {"opaque", [&] {
+        {"opaque",
+         [&] {
              g.DrawBatches("Geometry", main.opaque);
              g.DrawBatches("Material", main.opaque);
          }},
-        {"grass", [&] {
+        {"grass",
+         [&] {
              g.DrawGrass("GrassGeometry", main.grass);
              g.DrawGrass("InstancedGrass", main.grass);
          }},

@@ -95,7 +95,8 @@ BENCHMARK(BM_WriteVertices100k)->Unit(benchmark::kMicrosecond);
 
 // One effect on an object that a "Player" watches, started and then updated frame by frame as
 // a worker runs it.
-template <class Effect> void BM_EffectUpdate(benchmark::State& state) {
+template <class Effect>
+void BM_EffectUpdate(benchmark::State& state) {
     std::unique_ptr<SD::Core> core(SD::Core::CreateInstance());
     SD::Factory_ factory(16);
     SD::GameObject* owner = factory.NewGameObject();

@@ -40,7 +40,8 @@ struct CollectionRig {
         Aperture::Resource::Material::RegisterValueReaders();
         Aperture::Resource::Material::SetLookups([this](const std::string&) { return effect; }, nullptr);
         std::vector<Aperture::Resource::Material*> materials;
-        for (int i = 0; i < 5; ++i) materials.push_back(manager->CreateMaterial(SD::FilePath((root / "m.mat").c_str())));
+        for (int i = 0; i < 5; ++i)
+            materials.push_back(manager->CreateMaterial(SD::FilePath((root / "m.mat").c_str())));
         for (int i = 0; i < 10; ++i) {
             auto* model = manager->CreateModel();
             Aperture::Resource::Mesh* mesh = manager->CreateSphere(4, 4, {0, 0, 0}, 1.0f);
@@ -51,8 +52,8 @@ struct CollectionRig {
         }
         for (int i = 0; i < count; ++i) {
             auto* object = new SD::GameObject();
-            object->GetTransform().SetPos({static_cast<float>(i % 100) * 4.0f - 300.0f, 0.0f,
-                                           static_cast<float>(i / 100) * 4.0f + 10.0f});
+            object->GetTransform().SetPos(
+                {static_cast<float>(i % 100) * 4.0f - 300.0f, 0.0f, static_cast<float>(i / 100) * 4.0f + 10.0f});
             objects.push_back(object);
             geometries.push_back(std::make_unique<Aperture::Geometry>());
             geometries.back()->SetOwner(object);

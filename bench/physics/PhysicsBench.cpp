@@ -167,7 +167,12 @@ void BM_DynamicPairsAnchorPlainSortAndSweep(benchmark::State& state) {
     state.counters["per_body"] =
         benchmark::Counter(count, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
-BENCHMARK(BM_DynamicPairsAnchorPlainSortAndSweep)->Arg(100)->Arg(300)->Arg(1000)->Arg(10000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_DynamicPairsAnchorPlainSortAndSweep)
+    ->Arg(100)
+    ->Arg(300)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Unit(benchmark::kMicrosecond);
 
 // ---- Static queries -----------------------------------------------------------------------
 
@@ -200,7 +205,7 @@ void BM_StaticQueryThroughTree(benchmark::State& state) {
         for (const auto* list : found)
             for (Collider* s : *list)
                 GetPairTest(kShapeSphere, s->GetShape()->GetType())(*scene.probe->GetShape(), scene.probe->position,
-                                                                     *s->GetShape(), s->position, contacts);
+                                                                    *s->GetShape(), s->position, contacts);
         benchmark::DoNotOptimize(contacts.Count());
     }
 }
@@ -216,7 +221,7 @@ void BM_StaticQueryScanningAll(benchmark::State& state) {
         contacts.Reset();
         for (Collider* s : scene.statics)
             GetPairTest(kShapeSphere, s->GetShape()->GetType())(*scene.probe->GetShape(), scene.probe->position,
-                                                                 *s->GetShape(), s->position, contacts);
+                                                                *s->GetShape(), s->position, contacts);
         benchmark::DoNotOptimize(contacts.Count());
     }
 }
@@ -330,8 +335,8 @@ void SplitGrid(int vertices, std::vector<SD::Vec3>& points, std::vector<MeshTria
         for (int j = 0; j < cells; ++j) {
             const uint32_t base = uint32_t(points.size());
             for (int c = 0; c < 4; ++c)
-                points.push_back({float(i + (c == 1 || c == 2)), std::sin(i * 0.3f) * std::cos(j * 0.2f),
-                                  float(j + (c >= 2))});
+                points.push_back(
+                    {float(i + (c == 1 || c == 2)), std::sin(i * 0.3f) * std::cos(j * 0.2f), float(j + (c >= 2))});
             tris.push_back({{base, base + 3, base + 2}});
             tris.push_back({{base, base + 2, base + 1}});
         }

@@ -35,16 +35,21 @@ struct Hud {
         const std::string transform = "<Transform version=\"0\" Play=\"1\" Pause=\"1\" DevPause=\"1\"/>";
         const std::string blueprints =
             "<GameObjectBlueprints>"
-            "<GameObjectBlueprint name=\"R\"><Components>" + transform +
+            "<GameObjectBlueprint name=\"R\"><Components>" +
+            transform +
             "<HudCollector version=\"1\" Play=\"1\" Pause=\"1\" DevPause=\"1\"/></Components></GameObjectBlueprint>"
-            "<GameObjectBlueprint name=\"L\"><Components>" + transform + "</Components></GameObjectBlueprint>"
-            "<GameObjectBlueprint name=\"B\"><Components>" + transform +
+            "<GameObjectBlueprint name=\"L\"><Components>" +
+            transform +
+            "</Components></GameObjectBlueprint>"
+            "<GameObjectBlueprint name=\"B\"><Components>" +
+            transform +
             "<Button version=\"0\" Play=\"1\" Pause=\"1\" DevPause=\"1\"/></Components></GameObjectBlueprint>"
-            "<GameObjectBlueprint name=\"S\"><Components>" + transform +
+            "<GameObjectBlueprint name=\"S\"><Components>" +
+            transform +
             "<Slider version=\"0\" Play=\"1\" Pause=\"1\" DevPause=\"1\"><String name=\"Slider Object Name\">L"
             "</String><String name=\"Slider Bar Object Name\">L</String></Slider></Components></GameObjectBlueprint>"
-            "<GameObjectBlueprint name=\"Hud/Res_640x480\"><Components>" + transform +
-            "</Components></GameObjectBlueprint></GameObjectBlueprints>";
+            "<GameObjectBlueprint name=\"Hud/Res_640x480\"><Components>" +
+            transform + "</Components></GameObjectBlueprint></GameObjectBlueprints>";
         WriteFile("../Assets/blueprints.xml", blueprints.data(), blueprints.size());
         factory.RegisterComponentCreator("Transform", SD::CID_Transform, new SD::ComponentCreator<SD::Transform>);
         factory.RegisterComponentCreator("HudCollector", SD::CID_HudCollector,

@@ -62,7 +62,8 @@ void WriteFile(const std::string& path, const std::string& text) {
     std::fclose(file);
 }
 
-template <class T> void Register(SD::Factory_& factory, const char* name, SD::ComponentID id) {
+template <class T>
+void Register(SD::Factory_& factory, const char* name, SD::ComponentID id) {
     factory.RegisterComponentCreator(name, id, new SD::ComponentCreator<T>);
 }
 
@@ -151,11 +152,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             tombstone->Activate();
         if (auto* rain = static_cast<QV::RainLogic*>(object->GetComponent(QV::kRainLogicID))) rain->Enable(true);
         if (auto* moon = static_cast<QV::MoonLogic*>(object->GetComponent(QV::kMoonLogicID))) moon->Step();
-        if (auto* hack = static_cast<QV::HackProximitySpawn*>(object->GetComponent(QV::kHackProximitySpawnID))) hack->Arm();
-        if (auto* phantom = static_cast<QV::QuorvPhantom*>(object->GetComponent(SD::CID_QuorvPhantom))) phantom->PlaySound();
+        if (auto* hack = static_cast<QV::HackProximitySpawn*>(object->GetComponent(QV::kHackProximitySpawnID)))
+            hack->Arm();
+        if (auto* phantom = static_cast<QV::QuorvPhantom*>(object->GetComponent(SD::CID_QuorvPhantom)))
+            phantom->PlaySound();
         components.Update(0.25f);
         if (auto* trigger = static_cast<QV::Trigger*>(object->GetComponent(SD::CID_Trigger)))
-            if (player) trigger->OnContact(static_cast<Gedankenexperiment::Collider*>(player->GetComponent(SD::CID_Collider)));
+            if (player)
+                trigger->OnContact(static_cast<Gedankenexperiment::Collider*>(player->GetComponent(SD::CID_Collider)));
     }
     factory.Shutdown();
     QV::Firefly_Manager::DestroyInstance();

@@ -22,7 +22,8 @@ struct World {
         root = mkdtemp(pattern) ? pattern : "/tmp";
         const std::string effectPath = root + "/lit.fx";
         if (FILE* f = std::fopen(effectPath.c_str(), "w")) {
-            std::fputs("param float a\nparam int b\nparam float4 c\nparam texture d\ntechnique SingleInstance\npass p\n", f);
+            std::fputs(
+                "param float a\nparam int b\nparam float4 c\nparam texture d\ntechnique SingleInstance\npass p\n", f);
             std::fclose(f);
         }
         layer.SetParameters(&window, false, 64, 64, 1.0f);

@@ -23,7 +23,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     platform::RawInput record;
     record.device = data[0] % 3;
     record.type = static_cast<platform::RawInputType>(record.device);
-    auto u16 = [&](size_t at) -> uint16_t { return at + 1 < size ? static_cast<uint16_t>(data[at] | data[at + 1] << 8) : 0; };
+    auto u16 = [&](size_t at) -> uint16_t {
+        return at + 1 < size ? static_cast<uint16_t>(data[at] | data[at + 1] << 8) : 0;
+    };
     record.keyboard = {u16(1), u16(3)};
     record.mouse = {u16(1), u16(3), u16(5), static_cast<int16_t>(u16(7)), static_cast<int16_t>(u16(9))};
     record.hid.assign(data + 1, data + size);

@@ -28,8 +28,7 @@ void PimselCamera::VUpdate(float dt) {
     using Axis = SD::Input_::SixAxisValue;
     const SD::Vec3 rotation(input->GetSixAxisValue(Axis::kRotationX), input->GetSixAxisValue(Axis::kRotationY),
                             input->GetSixAxisValue(Axis::kRotationZ));
-    const SD::Vec3 translation(input->GetSixAxisValue(Axis::kTranslationX),
-                               input->GetSixAxisValue(Axis::kTranslationY),
+    const SD::Vec3 translation(input->GetSixAxisValue(Axis::kTranslationX), input->GetSixAxisValue(Axis::kTranslationY),
                                input->GetSixAxisValue(Axis::kTranslationZ));
     Fly(rotation, translation, dt);
 }

@@ -26,13 +26,15 @@ double Analog(const char* name) {
     return input ? input->GetAnalog(name) : 0.0;
 }
 
-template <size_t N> SD::Vec3d Mean(const SD::Vec3d (&ring)[N]) {
+template <size_t N>
+SD::Vec3d Mean(const SD::Vec3d (&ring)[N]) {
     SD::Vec3d sum;
     for (const SD::Vec3d& v : ring) sum = Add(sum, v);
     return sum * (1.0 / N);
 }
 
-template <size_t N> double Mean(const double (&ring)[N]) {
+template <size_t N>
+double Mean(const double (&ring)[N]) {
     double sum = 0.0;
     for (double v : ring) sum += v;
     return sum / N;

@@ -55,7 +55,7 @@ private:
         SD::Vec3d position;
         SD::Vec3d facing;  // normalised
         SD::Vec3d facingRaw;
-        SD::Vec3d up;  // normalised
+        SD::Vec3d up;     // normalised
         SD::Vec3d right;  // normalised
         SD::Vec3d rightRaw;
         SD::Vec3d velocity;

@@ -71,7 +71,8 @@ void Collector::VSerialize(SD::IStream& stream, int version) {
         std::string name;
         stream.Serialize(name, "Action Name", "String");
         if (name.empty()) {
-            SD_WARNING(2, "Collector of group \"%s\": %d action names expected, %d found", groupName_.c_str(), count, i);
+            SD_WARNING(2, "Collector of group \"%s\": %d action names expected, %d found", groupName_.c_str(), count,
+                       i);
             break;
         }
         if (std::shared_ptr<MFCore::BoundFunction> action = FindAction(name)) {

@@ -46,8 +46,7 @@ void CrystalMist::Start() {
     active = triggered;
     if (!triggered) return;
     SD::GameObject* owner = GetOwner();
-    if (auto* sound = owner ? dynamic_cast<SD::Phantom*>(owner->GetComponent(SD::CID_Phantom)) : nullptr)
-        sound->Play();
+    if (auto* sound = owner ? dynamic_cast<SD::Phantom*>(owner->GetComponent(SD::CID_Phantom)) : nullptr) sound->Play();
     particleCount = kPuffs;
     const SD::Vec3 p = OwnerPosition();
     for (uint32_t i = 0; i < kPuffs; ++i) {

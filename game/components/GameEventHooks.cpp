@@ -19,7 +19,8 @@ namespace {
 
 constexpr SD::ComponentID kSparklesID = static_cast<SD::ComponentID>(108);
 
-template <class T> T* ComponentOf(SD::GameObject* object, SD::ComponentID id) {
+template <class T>
+T* ComponentOf(SD::GameObject* object, SD::ComponentID id) {
     return object ? static_cast<T*>(object->GetComponent(id)) : nullptr;
 }
 
@@ -30,7 +31,8 @@ void GameHooks::SetRainActive(SD::GameObject* object, bool active) {
 }
 
 void GameHooks::TurnStars(SD::GameObject* object, float angle) {
-    if (auto* stars = ComponentOf<Aperture::Photon::TwinklingStars>(object, SD::CID_TwinklingStars)) stars->Rotate(angle);
+    if (auto* stars = ComponentOf<Aperture::Photon::TwinklingStars>(object, SD::CID_TwinklingStars))
+        stars->Rotate(angle);
 }
 
 void GameHooks::AddSwayingScenery(SD::GameObject* object) {
@@ -63,7 +65,8 @@ void GameHooks::ShowCollectionSparkles(SD::GameObject* firefly) {
 }
 
 void GameHooks::SendFireflyToPlayer(SD::GameObject* firefly) {
-    if (auto* logic = ComponentOf<Firefly>(firefly, SD::CID_Firefly)) logic->DoAction(Firefly::ActionMode::kFly, SD::SharedString("JoinPlayer"));
+    if (auto* logic = ComponentOf<Firefly>(firefly, SD::CID_Firefly))
+        logic->DoAction(Firefly::ActionMode::kFly, SD::SharedString("JoinPlayer"));
 }
 
 bool GameHooks::StartPulsingLight(SD::GameObject* object) {

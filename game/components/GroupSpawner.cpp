@@ -101,7 +101,7 @@ void GroupSpawner::RegisterFunctions() {
     RTTI_GETTER(&GroupSpawner::GetGroupName);
     RTTI_SETTER(&GroupSpawner::SetGroupName);
     RTTI_GETTER(&GroupSpawner::GetAction);
-    RTTI_SETTER(static_cast< void (GroupSpawner::*) ( const char* ) >( &GroupSpawner::SetAction ));
+    RTTI_SETTER(static_cast<void (GroupSpawner::*)(const char*)>(&GroupSpawner::SetAction));
 }
 
 }  // namespace QV

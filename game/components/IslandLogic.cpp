@@ -48,8 +48,8 @@ MountainSplitLogic::~MountainSplitLogic() {
 
 void MountainSplitLogic::VInitialize(bool) {
     if (listener_) return;
-    listener_ =
-        std::make_shared<MFCore::Delegate_1Parameters<void, MountainSplitLogic, SD::Group*>>(this, &MountainSplitLogic::OnMountainGroup);
+    listener_ = std::make_shared<MFCore::Delegate_1Parameters<void, MountainSplitLogic, SD::Group*>>(
+        this, &MountainSplitLogic::OnMountainGroup);
     listenedGroup_ = groupName_;
     SD::Group::AddListener(listenedGroup_, listener_);
 }

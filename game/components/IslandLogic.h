@@ -75,7 +75,6 @@ public:
     void OnMountainGroup(SD::Group* member);
 
 private:
-
     bool moving_ = true;
     SD::Vec3 direction_;
     float speed_ = 0.0f;

@@ -23,11 +23,9 @@ struct NarrationLine {
     const char* event;
 };
 constexpr NarrationLine kNarration[HudFadeTrigger::kNarrationSteps] = {
-    {"Narr_1", "Play_1_Long_ago"},         {"Narr_2", "Play_2_The_sun_was"},
-    {"Narr_3", "Play_3_Night_created"},    {"Narr_4", "Play_4_But_the_moon_was"},
-    {"Narr_5", "Play_5_The_night_and"},    {"Narr_6", "Play_6_In_rage_and"},
-    {"Narr_7", "Play_7_But_the_shards"},   {"Narr_8", "Play_8_Glittering"},
-    {"Narr_9", "Play_9_Until_they_became"},
+    {"Narr_1", "Play_1_Long_ago"},         {"Narr_2", "Play_2_The_sun_was"},   {"Narr_3", "Play_3_Night_created"},
+    {"Narr_4", "Play_4_But_the_moon_was"}, {"Narr_5", "Play_5_The_night_and"}, {"Narr_6", "Play_6_In_rage_and"},
+    {"Narr_7", "Play_7_But_the_shards"},   {"Narr_8", "Play_8_Glittering"},    {"Narr_9", "Play_9_Until_they_became"},
 };
 
 bool Near(SD::GameObject* owner, SD::GameObject* player, float radius) {

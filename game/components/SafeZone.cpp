@@ -12,7 +12,8 @@ namespace QV {
 
 void SafeZone::VInitialize(bool) {
     SD::GameObject* owner = GetOwner();
-    auto* collider = owner ? static_cast<Gedankenexperiment::Collider*>(owner->GetComponent(SD::CID_Collider)) : nullptr;
+    auto* collider =
+        owner ? static_cast<Gedankenexperiment::Collider*>(owner->GetComponent(SD::CID_Collider)) : nullptr;
     if (!collider) {
         SD_WARNING(2, "Safe zone of object %s has no collider; no firefly will find it",
                    owner ? owner->GetName().c_str() : "");

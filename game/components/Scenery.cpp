@@ -38,7 +38,8 @@ void QuorvantaLogic::VUpdate(float) {
     static const char* const kWheels[] = {"QuorvantaFrontLeftWheel", "QuorvantaFrontRightWheel",
                                           "QuorvantaBackLeftWheel", "QuorvantaBackRightWheel"};
     for (const char* name : kWheels)
-        if (SD::GameObject* wheel = SD::Factory_::GetGameObjectByName(name)) wheel->GetTransform().RotateLocalXRad(0.01f);
+        if (SD::GameObject* wheel = SD::Factory_::GetGameObjectByName(name))
+            wheel->GetTransform().RotateLocalXRad(0.01f);
 }
 
 void RestPose::Take(SD::Transform& transform) {
@@ -250,14 +251,15 @@ const StarfallLeaves::Shape& SpringStarfallTreeLeafLogic::GetShape() const {
 }
 
 void CloudLogic::Reset() {
-    drift_ = SD::Vec3(SD::RandomFloat(-150.0f, 150.0f), SD::RandomFloat(0.0f, 0.001f), SD::RandomFloat(-150.0f, 150.0f));
-    offset_ = SD::Vec3(SD::RandomFloat(-kReach, kReach), SD::RandomFloat(4000.0f, 7500.0f),
-                       SD::RandomFloat(-kReach, kReach));
+    drift_ =
+        SD::Vec3(SD::RandomFloat(-150.0f, 150.0f), SD::RandomFloat(0.0f, 0.001f), SD::RandomFloat(-150.0f, 150.0f));
+    offset_ =
+        SD::Vec3(SD::RandomFloat(-kReach, kReach), SD::RandomFloat(4000.0f, 7500.0f), SD::RandomFloat(-kReach, kReach));
     turnRate_ = static_cast<float>(std::fmod(SD::RandomRaw(), 0.004)) + 0.001f;
     drifted_ = SD::Vec3();
     if (GetOwner())
         GetWorldHooks().SetGeometryColor(GetOwner(), SD::Vec4(SD::RandomFloat(1.0f, 1.1f), SD::RandomFloat(1.0f, 1.1f),
-                                                               SD::RandomFloat(1.0f, 1.1f), 1.0f));
+                                                              SD::RandomFloat(1.0f, 1.1f), 1.0f));
     state_ = kFollow;
 }
 

@@ -148,15 +148,15 @@ public:
 
 protected:
     struct Shape {
-        float spread;       // fmod range of the ring factors a and c
+        float spread;  // fmod range of the ring factors a and c
         float spreadBase;
-        float drop;         // fmod range of the fall factor b
+        float drop;  // fmod range of the fall factor b
         float dropBase;
         float height;
         float scale;
-        float bob;          // of the leaves about their rest
+        float bob;  // of the leaves about their rest
         float bobRate;
-        int colour;         // 0 none, 1 the tree's position, 2 its world position
+        int colour;  // 0 none, 1 the tree's position, 2 its world position
     };
     virtual const char* Blueprint() const = 0;
     virtual const Shape& GetShape() const = 0;

@@ -52,7 +52,7 @@ bool SeasonTransitionLogic::Touches(const SD::Vec3& at, float radius) const {
     if (volumeType_ != kBox) return false;
     const SD::Vec3 half = volume.GetScale() * 0.5f;
     return Gedankenexperiment::SphereTouchesOrientedBox(at, radius, centre + volume.GetUp() * half.y, half,
-                                                       volume.GetOrient());
+                                                        volume.GetOrient());
 }
 
 bool SeasonTransitionLogic::Blend(SD::GameObject* player, float* blend) const {

@@ -11,7 +11,8 @@ namespace QV {
 
 ShaderWind::~ShaderWind() {
     if (!listening_) return;
-    if (SD::Message_System* messages = SD::Message_System::GetInstance()) messages->RemoveHandlersOf28(listenIndex_, this);
+    if (SD::Message_System* messages = SD::Message_System::GetInstance())
+        messages->RemoveHandlersOf28(listenIndex_, this);
 }
 
 void ShaderWind::VSerialize(SD::IStream& stream, int) { stream.Serialize(temp_, "Temp", "Float"); }

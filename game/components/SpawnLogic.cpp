@@ -31,10 +31,14 @@ const BehaviourTable& Behaviours() {
     static const BehaviourTable table = [] {
         using Behaviour = void (SpawnLogic::*)();
         const std::pair<const char*, Behaviour> entries[] = {
-            {"FadeLightIn", &SpawnLogic::FadeLightIn},     {"RiseUp", &SpawnLogic::RiseUp},
-            {"ScaleIn", &SpawnLogic::ScaleIn},             {"FadeWaterfallIn", &SpawnLogic::FadeWaterfallIn},
-            {"ScaleRotateIn", &SpawnLogic::ScaleRotateIn}, {"Twirl", &SpawnLogic::Twirl},
-            {"FadeIn", &SpawnLogic::FadeIn},               {"WaitOnScreen", &SpawnLogic::WaitOnScreen},
+            {"FadeLightIn", &SpawnLogic::FadeLightIn},
+            {"RiseUp", &SpawnLogic::RiseUp},
+            {"ScaleIn", &SpawnLogic::ScaleIn},
+            {"FadeWaterfallIn", &SpawnLogic::FadeWaterfallIn},
+            {"ScaleRotateIn", &SpawnLogic::ScaleRotateIn},
+            {"Twirl", &SpawnLogic::Twirl},
+            {"FadeIn", &SpawnLogic::FadeIn},
+            {"WaitOnScreen", &SpawnLogic::WaitOnScreen},
             {"FadeOut", &SpawnLogic::FadeOut},
         };
         BehaviourTable made;
@@ -110,7 +114,8 @@ void SpawnLogic::Hide() {
         hooks.GetGeometryColor(owner, &savedColor_);
     } else if (action_ == "FadeWaterfallIn") {
         SD::Vec4 color;
-        if (hooks.GetGeometryColor(owner, &color)) hooks.SetGeometryColor(owner, SD::Vec4(color.x, color.y, color.z, 0.0f));
+        if (hooks.GetGeometryColor(owner, &color))
+            hooks.SetGeometryColor(owner, SD::Vec4(color.x, color.y, color.z, 0.0f));
     } else if (action_ == "FadeLightIn") {
         hooks.GetLightColor(owner, &savedColor_);
         hooks.SetLightColor(owner, SD::Vec4(0, 0, 0, 0));
@@ -166,7 +171,8 @@ void SpawnLogic::OnPlayStateChange(SD::IMessage* message) {
             transform.SetPos(sunkPosition_);
         } else if (action_ == "FadeWaterfallIn") {
             SD::Vec4 color;
-            if (hooks.GetGeometryColor(owner, &color)) hooks.SetGeometryColor(owner, SD::Vec4(color.x, color.y, color.z, 0.0f));
+            if (hooks.GetGeometryColor(owner, &color))
+                hooks.SetGeometryColor(owner, SD::Vec4(color.x, color.y, color.z, 0.0f));
         } else if (action_ == "FadeLightIn") {
             hooks.SetLightColor(owner, SD::Vec4(0, 0, 0, 0));
         }
@@ -176,7 +182,8 @@ void SpawnLogic::OnPlayStateChange(SD::IMessage* message) {
             transform.SetPos(sunkPosition_ + SD::Vec3(0.0f, sinkDepth_, 0.0f));
         } else if (action_ == "FadeWaterfallIn") {
             SD::Vec4 color;
-            if (hooks.GetGeometryColor(owner, &color)) hooks.SetGeometryColor(owner, SD::Vec4(color.x, color.y, color.z, 1.0f));
+            if (hooks.GetGeometryColor(owner, &color))
+                hooks.SetGeometryColor(owner, SD::Vec4(color.x, color.y, color.z, 1.0f));
         } else if (action_ == "FadeLightIn") {
             hooks.SetLightColor(owner, savedColor_);
         }
@@ -204,7 +211,8 @@ void SpawnLogic::Brighten(float t) {
 
 void SpawnLogic::SyncCollider() {
     SD::GameObject* owner = GetOwner();
-    auto* collider = owner ? static_cast<Gedankenexperiment::Collider*>(owner->GetComponent(SD::CID_Collider)) : nullptr;
+    auto* collider =
+        owner ? static_cast<Gedankenexperiment::Collider*>(owner->GetComponent(SD::CID_Collider)) : nullptr;
     if (collider) collider->SyncFromTransform();
 }
 
@@ -273,8 +281,8 @@ void SpawnLogic::FadeLightIn() {
         interpolator_.Restart(duration_);
     }
     const float t = interpolator_.GetFraction();
-    GetWorldHooks().SetLightColor(GetOwner(), SD::Vec4(savedColor_.x * t, savedColor_.y * t, savedColor_.z * t,
-                                                       savedColor_.w * t));
+    GetWorldHooks().SetLightColor(GetOwner(),
+                                  SD::Vec4(savedColor_.x * t, savedColor_.y * t, savedColor_.z * t, savedColor_.w * t));
     if (interpolator_.IsComplete()) queue_.Finish();
 }
 

@@ -80,8 +80,9 @@ void Spawner::VSerialize(SD::IStream& stream, int version) {
         // More objects than the factory can hold can never be alive at once.
         const int most = ObjectCapacity();
         if (numberToKeep_ > most) {
-            SD_WARNING(2, "Spawner of object %s: \"Number of objects to have active\" %d is more than the %d objects "
-                          "there can be; %d is used",
+            SD_WARNING(2,
+                       "Spawner of object %s: \"Number of objects to have active\" %d is more than the %d objects "
+                       "there can be; %d is used",
                        OwnerName(*this), numberToKeep_, most, most);
             numberToKeep_ = most;
         }

@@ -41,10 +41,17 @@ void SpinningLogic::VUpdate(float dt) {
     if (!(ramp < 1.0f)) ramp = 1.0f;
     const float angle = spinSpeed_ * ramp * dt;
     switch (spinAxis_) {
-        case 0: transform.RotateLocalXRad(angle); break;
-        case 1: transform.RotateLocalYRad(angle); break;
-        case 2: transform.RotateLocalZRad(angle); break;
-        default: break;
+        case 0:
+            transform.RotateLocalXRad(angle);
+            break;
+        case 1:
+            transform.RotateLocalYRad(angle);
+            break;
+        case 2:
+            transform.RotateLocalZRad(angle);
+            break;
+        default:
+            break;
     }
     timeSinceStart_ += dt;
 }

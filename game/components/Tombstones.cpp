@@ -17,9 +17,7 @@ namespace {
 
 constexpr float kShake = 3.14159265f * 0.007142857f;
 
-float RandomAngle(float limit) {
-    return std::fmod(SD::Rand(), 2.0f * limit) - limit;
-}
+float RandomAngle(float limit) { return std::fmod(SD::Rand(), 2.0f * limit) - limit; }
 
 void SetBulbAlpha(SD::GameObject* object, float alpha) {
     SD::Vec4 colour;
@@ -90,7 +88,8 @@ void MainTombstone::VUpdate(float) {
     });
     static const SD::SharedString waterfalls("Waterfall_Group");
     SD::Group::FindGroup(waterfalls).ForEach([v](SD::Component* member) {
-        if (member->GetOwner()) GetWorldHooks().SetGeometryColor(member->GetOwner(), SD::Vec4(1.0f, 1.0f, 1.0f, 1.0f - v));
+        if (member->GetOwner())
+            GetWorldHooks().SetGeometryColor(member->GetOwner(), SD::Vec4(1.0f, 1.0f, 1.0f, 1.0f - v));
     });
     if (v > 0.975f) SetBulbAlpha(GetOwner(), GlowAt(v));
 }

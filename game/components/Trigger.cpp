@@ -30,7 +30,8 @@ Trigger::~Trigger() {
 void Trigger::VInitialize(bool) {
     fired_ = false;
     SD::GameObject* owner = GetOwner();
-    auto* collider = owner ? static_cast<Gedankenexperiment::Collider*>(owner->GetComponent(SD::CID_Collider)) : nullptr;
+    auto* collider =
+        owner ? static_cast<Gedankenexperiment::Collider*>(owner->GetComponent(SD::CID_Collider)) : nullptr;
     if (collider) {
         collider->SetCallback(new MFCore::GuardedFunction(
             new MFCore::Delegate_1Parameters<void, Trigger, Gedankenexperiment::Collider*>(this, &Trigger::OnContact),

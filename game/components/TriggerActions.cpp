@@ -53,8 +53,9 @@ void CollectFireflies(Trigger* trigger, bool orange) {
         SD::Vec4 fireflyColor, playerColor;
         if (player && hooks.GetLightColor(first, &fireflyColor) && hooks.GetLightColor(player, &playerColor)) {
             const float k = 0.04f * static_cast<float>(handles.size());
-            hooks.SetLightColor(player, SD::Vec4(playerColor.x + fireflyColor.x * k, playerColor.y + fireflyColor.y * k,
-                                                 playerColor.z + fireflyColor.z * k, playerColor.w + fireflyColor.w * k));
+            hooks.SetLightColor(player,
+                                SD::Vec4(playerColor.x + fireflyColor.x * k, playerColor.y + fireflyColor.y * k,
+                                         playerColor.z + fireflyColor.z * k, playerColor.w + fireflyColor.w * k));
         }
     }
     for (const SD::GameObjectHandle& handle : handles) {

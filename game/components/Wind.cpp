@@ -39,9 +39,9 @@ float Wind::GetStrength() const {
 
 void Wind::SetVelocity(const SD::Vec3& velocity) {
     curveMode_ = false;
-    const double length = std::sqrt(static_cast<double>(velocity.x) * velocity.x +
-                                    static_cast<double>(velocity.y) * velocity.y +
-                                    static_cast<double>(velocity.z) * velocity.z);
+    const double length =
+        std::sqrt(static_cast<double>(velocity.x) * velocity.x + static_cast<double>(velocity.y) * velocity.y +
+                  static_cast<double>(velocity.z) * velocity.z);
     power_ = static_cast<float>(length);
     // A calm keeps its direction: normalising the zero vector would give no number.
     if (length > 0.0) direction_ = velocity * (1.0f / static_cast<float>(length));
@@ -59,8 +59,7 @@ void Wind::SetStrengthCurve4(float a0, float a1, float d1, float a2, float d2, f
     curve_.Set(a0, a1, d1, a2, d2, a3, d3);
 }
 
-void Wind::SetStrengthCurve5(float a0, float a1, float d1, float a2, float d2, float a3, float d3, float a4,
-                             float d4) {
+void Wind::SetStrengthCurve5(float a0, float a1, float d1, float a2, float d2, float a3, float d3, float a4, float d4) {
     curveMode_ = true;
     power_ = std::max({a0, a1, a2, a3, a4});
     curve_.Set(a0, a1, d1, a2, d2, a3, d3, a4, d4);
@@ -141,7 +140,8 @@ const SD::Vec3& WindTubeLogic::GetDirection() const {
 void WindTubeLogic::VInitialize(bool) {
     Gedankenexperiment::Collider* collider = ColliderOf(GetOwner());
     if (!collider) {
-        SD_WARNING(2, "Wind tube of object %s has no collider; it blows nothing", GetOwner() ? GetOwner()->GetName().c_str() : "?");
+        SD_WARNING(2, "Wind tube of object %s has no collider; it blows nothing",
+                   GetOwner() ? GetOwner()->GetName().c_str() : "?");
         return;
     }
     auto tube = std::make_unique<Gedankenexperiment::Cylinder>();

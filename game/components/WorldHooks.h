@@ -21,10 +21,16 @@ public:
     virtual ~WorldHooks() = default;
 
     // Posts a sound event by name on the game's global sound object.
-    virtual void PostSound(const char* event) { (void)event; NoteEmptyHook("WorldHooks::PostSound"); }
+    virtual void PostSound(const char* event) {
+        (void)event;
+        NoteEmptyHook("WorldHooks::PostSound");
+    }
     // Posts a music trigger by name to every sound object: the playing music answers it with its
     // stinger.
-    virtual void PostTrigger(const char* trigger) { (void)trigger; NoteEmptyHook("WorldHooks::PostTrigger"); }
+    virtual void PostTrigger(const char* trigger) {
+        (void)trigger;
+        NoteEmptyHook("WorldHooks::PostTrigger");
+    }
     // Posts a sound event by ID on an object's sound object (the global one for null).
     virtual void PostSoundID(SD::GameObject* object, uint32_t event) {
         NoteEmptyHook("WorldHooks::PostSoundID");
@@ -33,10 +39,16 @@ public:
     }
 
     // The season system's storm: how dark the sky is (0 to 1), and a lightning flash.
-    virtual void SetStormDarkness(float darkness) { (void)darkness; NoteEmptyHook("WorldHooks::SetStormDarkness"); }
+    virtual void SetStormDarkness(float darkness) {
+        (void)darkness;
+        NoteEmptyHook("WorldHooks::SetStormDarkness");
+    }
     virtual void FlashLightning() { NoteEmptyHook("WorldHooks::FlashLightning"); }
     // The season system's current season name ("Summer", ...).
-    virtual const char* GetSeasonName() { NoteEmptyHook("WorldHooks::GetSeasonName"); return ""; }
+    virtual const char* GetSeasonName() {
+        NoteEmptyHook("WorldHooks::GetSeasonName");
+        return "";
+    }
     // The graphics season blend: 0 shows spring, 1 summer.
     virtual float GetSeasonBlend() { return seasonBlend_; }
     virtual void SetSeasonBlend(float blend) { seasonBlend_ = blend; }
@@ -54,7 +66,10 @@ public:
     }
 
     // The world state's list of swaying scenery, when the world is the current state.
-    virtual void AddSwayingScenery(SD::GameObject* object) { (void)object; NoteEmptyHook("WorldHooks::AddSwayingScenery"); }
+    virtual void AddSwayingScenery(SD::GameObject* object) {
+        (void)object;
+        NoteEmptyHook("WorldHooks::AddSwayingScenery");
+    }
     // The position of the first camera's object; false when there is no camera.
     virtual bool GetCameraPosition(SD::Vec3* position) {
         NoteEmptyHook("WorldHooks::GetCameraPosition");
@@ -113,8 +128,14 @@ public:
         (void)color;
     }
     // Collecting a firefly: the sparkles shown where it is, and its flight to the player.
-    virtual void ShowCollectionSparkles(SD::GameObject* firefly) { (void)firefly; NoteEmptyHook("WorldHooks::ShowCollectionSparkles"); }
-    virtual void SendFireflyToPlayer(SD::GameObject* firefly) { (void)firefly; NoteEmptyHook("WorldHooks::SendFireflyToPlayer"); }
+    virtual void ShowCollectionSparkles(SD::GameObject* firefly) {
+        (void)firefly;
+        NoteEmptyHook("WorldHooks::ShowCollectionSparkles");
+    }
+    virtual void SendFireflyToPlayer(SD::GameObject* firefly) {
+        (void)firefly;
+        NoteEmptyHook("WorldHooks::SendFireflyToPlayer");
+    }
 
     // The player camera's follow distance and target.
     virtual void ScaleFollowDistance(SD::GameObject* camera, double factor) {
@@ -145,7 +166,10 @@ public:
         (void)object;
         return false;
     }
-    virtual void SpawnFriendlyWind(const SD::Vec3& position) { (void)position; NoteEmptyHook("WorldHooks::SpawnFriendlyWind"); }
+    virtual void SpawnFriendlyWind(const SD::Vec3& position) {
+        (void)position;
+        NoteEmptyHook("WorldHooks::SpawnFriendlyWind");
+    }
     // Starts the summer event when the current game state is the world.
     virtual void StartSummerEvent() { NoteEmptyHook("WorldHooks::StartSummerEvent"); }
 
@@ -170,7 +194,10 @@ public:
         (void)idleBehaviour;
     }
     // Adds a yellow firefly to the world state's list, when the world is the current state.
-    virtual void AddYellowFirefly(SD::GameObject* firefly) { (void)firefly; NoteEmptyHook("WorldHooks::AddYellowFirefly"); }
+    virtual void AddYellowFirefly(SD::GameObject* firefly) {
+        (void)firefly;
+        NoteEmptyHook("WorldHooks::AddYellowFirefly");
+    }
     // Adds a spawner's object to the world state's release list, when the world is the current
     // state.
     virtual void AddReleaseSpawner(SD::GameObject* spawner) {

@@ -26,8 +26,6 @@ void SetBulbAlpha(SD::GameObject* object, float alpha) {
     GetWorldHooks().SetGeometryColor(object, colour);
 }
 
-float RandomAngle(float limit) {
-    return std::fmod(static_cast<float>(SD::RandomRaw()), 2.0f * limit) - limit;
-}
+float RandomAngle(float limit) { return std::fmod(static_cast<float>(SD::RandomRaw()), 2.0f * limit) - limit; }
 
 }  // namespace QV

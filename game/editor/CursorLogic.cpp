@@ -67,7 +67,8 @@ void CursorLogic::MoveTransform(SD::Transform& camera, SD::Transform& moved, flo
     if (input->GetKeyState(SD::mouse_BUTTON3)) {
         char text[64];
         std::snprintf(text, sizeof text, "Speed = %f", baseSpeed);
-        if (LevelEditor* editor = LevelEditor::Peek()) editor->Hooks().DrawDebugText(editorlayout::kMargin, editorlayout::kNoteRow, text);
+        if (LevelEditor* editor = LevelEditor::Peek())
+            editor->Hooks().DrawDebugText(editorlayout::kMargin, editorlayout::kNoteRow, text);
         fb = static_cast<float>(input->GetMouseDeltaY()) * baseSpeed * -0.00075f;
         lr = static_cast<float>(input->GetMouseDeltaX()) * baseSpeed * 0.00075f;
     }

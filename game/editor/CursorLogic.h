@@ -24,8 +24,7 @@ public:
     // Moves `moved` in the horizontal view of `camera`: forward and backward along the
     // camera's facing (its up axis when it looks almost straight up or down), sideways along its
     // right axis, up and down along world Y; the step grows with the object's size.
-    static void MoveTransform(SD::Transform& camera, SD::Transform& moved, float dt, float baseSpeed,
-                              float accelerate);
+    static void MoveTransform(SD::Transform& camera, SD::Transform& moved, float dt, float baseSpeed, float accelerate);
 
 private:
     SD::InputBindingSet bindings_;

@@ -20,8 +20,14 @@ public:
     virtual ~EditorHooks() = default;
 
     // Renderer.
-    virtual SD::Component* GetActiveCamera() { NoteEmptyHook("EditorHooks::GetActiveCamera"); return nullptr; }
-    virtual void SetActiveCamera(SD::Component* camera) { (void)camera; NoteEmptyHook("EditorHooks::SetActiveCamera"); }
+    virtual SD::Component* GetActiveCamera() {
+        NoteEmptyHook("EditorHooks::GetActiveCamera");
+        return nullptr;
+    }
+    virtual void SetActiveCamera(SD::Component* camera) {
+        (void)camera;
+        NoteEmptyHook("EditorHooks::SetActiveCamera");
+    }
     virtual bool IsCameraEnabled(SD::Component* camera) { return camera != nullptr; }
     // The distance of a spherical camera from its target; false when it has none.
     virtual bool GetCameraRadius(SD::Component* camera, float* radius) {
@@ -35,8 +41,14 @@ public:
         (void)camera;
         (void)radius;
     }
-    virtual SD::Vec3 GetAmbientColor() { NoteEmptyHook("EditorHooks::GetAmbientColor"); return SD::Vec3(); }
-    virtual void SetAmbientColor(const SD::Vec3& color) { (void)color; NoteEmptyHook("EditorHooks::SetAmbientColor"); }
+    virtual SD::Vec3 GetAmbientColor() {
+        NoteEmptyHook("EditorHooks::GetAmbientColor");
+        return SD::Vec3();
+    }
+    virtual void SetAmbientColor(const SD::Vec3& color) {
+        (void)color;
+        NoteEmptyHook("EditorHooks::SetAmbientColor");
+    }
     virtual void SetDebugTextStyle() { NoteEmptyHook("EditorHooks::SetDebugTextStyle"); }
     virtual void DrawDebugText(int x, int y, const std::string& text) {
         NoteEmptyHook("EditorHooks::DrawDebugText");
@@ -59,7 +71,10 @@ public:
     // Physics: a detect-only pass while play is paused, and the positions of colliders. The
     // cursor's body attaches here: its contacts reach LevelEditor::OnCursorContact.
     virtual void CheckCollisionsNow() { NoteEmptyHook("EditorHooks::CheckCollisionsNow"); }
-    virtual void AttachCursorBody(SD::GameObject* cursor) { (void)cursor; NoteEmptyHook("EditorHooks::AttachCursorBody"); }
+    virtual void AttachCursorBody(SD::GameObject* cursor) {
+        (void)cursor;
+        NoteEmptyHook("EditorHooks::AttachCursorBody");
+    }
     virtual bool GetColliderPosition(SD::GameObject* object, SD::Vec3* position) {
         NoteEmptyHook("EditorHooks::GetColliderPosition");
         (void)object;
@@ -73,8 +88,14 @@ public:
     }
 
     // Season cycle.
-    virtual bool GetFogEnabled() { NoteEmptyHook("EditorHooks::GetFogEnabled"); return true; }
-    virtual void SetFogEnabled(bool enabled) { (void)enabled; NoteEmptyHook("EditorHooks::SetFogEnabled"); }
+    virtual bool GetFogEnabled() {
+        NoteEmptyHook("EditorHooks::GetFogEnabled");
+        return true;
+    }
+    virtual void SetFogEnabled(bool enabled) {
+        (void)enabled;
+        NoteEmptyHook("EditorHooks::SetFogEnabled");
+    }
 
     // The player's vehicle: its reset point ("Reset Position", "Reset Angles") and its angles.
     virtual bool GetPlayerReset(SD::GameObject* player, SD::Vec3* position, SD::Vec3* angles) {

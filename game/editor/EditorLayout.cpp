@@ -48,7 +48,8 @@ BarPlace TemplatesBar(int windowWidth, int windowHeight) {
     if (ListsBesideTheWords(windowWidth))
         return {windowWidth - kMargin - kWidestBar, kMargin, kWidestBar, windowHeight / 2 - 2 * kMargin};
     const int width = BandBarWidth(windowWidth);
-    return {windowWidth - kMargin - width, BandTop(), width, std::max((BandHeight(windowHeight) - kMargin) / 2, kLowestBar)};
+    return {windowWidth - kMargin - width, BandTop(), width,
+            std::max((BandHeight(windowHeight) - kMargin) / 2, kLowestBar)};
 }
 
 BarPlace ObjectsBar(int windowWidth, int windowHeight) {

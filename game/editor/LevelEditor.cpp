@@ -233,10 +233,18 @@ void LevelEditor::Update(float dt) {
         hooks_->CheckCollisionsNow();
         hooks_->SetDebugTextStyle();
         switch (mode_) {
-        case kModeMain: UpdateMainMode(); break;
-        case kModeObjectEdit: UpdateObjectEditMode(frameTime); break;
-        case kModeGroup: UpdateGroupMode(); break;
-        case kModeSpline: UpdateSplineMode(); break;
+            case kModeMain:
+                UpdateMainMode();
+                break;
+            case kModeObjectEdit:
+                UpdateObjectEditMode(frameTime);
+                break;
+            case kModeGroup:
+                UpdateGroupMode();
+                break;
+            case kModeSpline:
+                UpdateSplineMode();
+                break;
         }
     }
     // Escape in Main mode may have switched the editor off.

@@ -32,8 +32,10 @@ std::string LevelFolder(const std::string& name) { return std::string(LevelEdito
 std::vector<std::string> PathParts(const std::string& name) {
     std::vector<std::string> parts(1);
     for (char c : name) {
-        if (c == '/' || c == '\\') parts.emplace_back();
-        else parts.back().push_back(c);
+        if (c == '/' || c == '\\')
+            parts.emplace_back();
+        else
+            parts.back().push_back(c);
     }
     return parts;
 }
@@ -97,8 +99,10 @@ std::vector<std::string> TemplateLayerNames(const char* level) {
     std::unique_ptr<SD::SuperialDataMap> document = SD::SuperialDataMap::createFromFile(LevelEditor::kTemplatePath);
     SD::SuperialValue* root = document ? document->Top() : nullptr;
     if (!root || root->Tag() != "LevelLayers" || !root->IsContainer()) {
-        SD_WARNING(3, "The template [%s] is missing or not a level file: levels cannot be saved, and the layers of "
-                      "level [%s] load as groups of their own.", LevelEditor::kTemplatePath, level);
+        SD_WARNING(3,
+                   "The template [%s] is missing or not a level file: levels cannot be saved, and the layers of "
+                   "level [%s] load as groups of their own.",
+                   LevelEditor::kTemplatePath, level);
         return names;
     }
     for (SD::SuperialValue* child = root->FirstChild(); child; child = child->Next())
@@ -167,8 +171,9 @@ bool LevelEditor::LoadLevel(const char* name) {
     }
     LevelData data;
     if (!ParseLevelData(bytes, &data)) {
-        SD_WARNING(3, "Level data [%sLevelData.ld] is malformed: a version and three numbers (and for version 2 "
-                      "three more) were expected.",
+        SD_WARNING(3,
+                   "Level data [%sLevelData.ld] is malformed: a version and three numbers (and for version 2 "
+                   "three more) were expected.",
                    folder.c_str());
         return false;
     }

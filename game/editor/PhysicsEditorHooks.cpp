@@ -16,7 +16,9 @@ Gedankenexperiment::Collider* ColliderOf(SD::GameObject* object) {
 
 }  // namespace
 
-void PhysicsEditorHooks::CheckCollisionsNow() { Gedankenexperiment::Physics_System::GetInstance()->CheckCollisionsNow(); }
+void PhysicsEditorHooks::CheckCollisionsNow() {
+    Gedankenexperiment::Physics_System::GetInstance()->CheckCollisionsNow();
+}
 
 void PhysicsEditorHooks::AttachCursorBody(SD::GameObject* cursor) {
     Gedankenexperiment::Collider* collider = ColliderOf(cursor);
@@ -25,8 +27,8 @@ void PhysicsEditorHooks::AttachCursorBody(SD::GameObject* cursor) {
         return;
     }
     collider->ghost = true;
-    collider->SetCallback(
-        new MFCore::StaticFunction_1Parameters<void, Gedankenexperiment::Collider*>(&PhysicsEditorHooks::OnCursorContact));
+    collider->SetCallback(new MFCore::StaticFunction_1Parameters<void, Gedankenexperiment::Collider*>(
+        &PhysicsEditorHooks::OnCursorContact));
 }
 
 void PhysicsEditorHooks::OnCursorContact(Gedankenexperiment::Collider* other) {

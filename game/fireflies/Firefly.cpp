@@ -204,15 +204,15 @@ void Firefly::RunActions(float dt) {
     serials.reserve(actions_.size());
     for (const Action& action : actions_) serials.push_back(action.serial);
     for (uint64_t serial : serials) {
-        auto found = std::find_if(actions_.begin(), actions_.end(),
-                                  [serial](const Action& a) { return a.serial == serial; });
+        auto found =
+            std::find_if(actions_.begin(), actions_.end(), [serial](const Action& a) { return a.serial == serial; });
         if (found == actions_.end() || (found->lane & blocked_)) continue;
         finished_ = false;
         (this->*(found->behaviour))(dt);
         if (!finished_) continue;
         finished_ = false;
-        auto running = std::find_if(actions_.begin(), actions_.end(),
-                                    [serial](const Action& a) { return a.serial == serial; });
+        auto running =
+            std::find_if(actions_.begin(), actions_.end(), [serial](const Action& a) { return a.serial == serial; });
         if (running != actions_.end()) actions_.erase(running);
     }
 }

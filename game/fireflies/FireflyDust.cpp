@@ -39,9 +39,7 @@ FireflyDust::FireflyDust() {
     SD::Message_System::GetInstance()->RegisterHandler(SD::MessageIds::BlinkEvent, this, &FireflyDust::OnBlink);
 }
 
-FireflyDust::~FireflyDust() {
-    SD::Message_System::GetInstance()->RemoveHandlerOf(SD::MessageIds::BlinkEvent, this);
-}
+FireflyDust::~FireflyDust() { SD::Message_System::GetInstance()->RemoveHandlerOf(SD::MessageIds::BlinkEvent, this); }
 
 void FireflyDust::OnBlink(SD::IMessage* message) {
     if (message->GetType() != SD::MessageIds::BlinkEvent || !GetOwner()) return;

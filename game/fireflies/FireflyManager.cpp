@@ -40,11 +40,16 @@ SD::Vec3 BodyVelocity(SD::GameObject* object) {
 
 SD::Vec4 KindColour(int kind) {
     switch (kind) {
-        case 1: return SD::Vec4(2.0f, 0.25f, 1.5f, 1.0f);
-        case 2: return SD::Vec4(2.0f, 0.7f, 0.2f, 1.0f);
-        case 3: return SD::Vec4(0.25f, 1.0f, 2.0f, 1.0f);
-        case 4: return SD::Vec4(2.0f, 1.9f, 0.7f, 1.0f);
-        default: return SD::Vec4();
+        case 1:
+            return SD::Vec4(2.0f, 0.25f, 1.5f, 1.0f);
+        case 2:
+            return SD::Vec4(2.0f, 0.7f, 0.2f, 1.0f);
+        case 3:
+            return SD::Vec4(0.25f, 1.0f, 2.0f, 1.0f);
+        case 4:
+            return SD::Vec4(2.0f, 1.9f, 0.7f, 1.0f);
+        default:
+            return SD::Vec4();
     }
 }
 
@@ -71,9 +76,9 @@ void Firefly_Manager::Initialize() {
     SD::Spline_System& splines = SD::Spline_System::GetInstance();
     splines.CreateSpline({SD::Vec3(0, 2, 0), SD::Vec3(-2, 0, 0), SD::Vec3(0, -2, 0), SD::Vec3(2, 0, 0)},
                          {0.2, 0.2, 0.2}, SD::SharedString("JoinAnim1"));
-    splines.CreateSpline({SD::Vec3(5, 5, 0), SD::Vec3(-5, -5, 0), SD::Vec3(-5, 5, 0), SD::Vec3(5, -5, 0),
-                          SD::Vec3(5, 5, 0)},
-                         {0.6, 0.6, 0.6, 0.6}, SD::SharedString("Infinity"));
+    splines.CreateSpline(
+        {SD::Vec3(5, 5, 0), SD::Vec3(-5, -5, 0), SD::Vec3(-5, 5, 0), SD::Vec3(5, -5, 0), SD::Vec3(5, 5, 0)},
+        {0.6, 0.6, 0.6, 0.6}, SD::SharedString("Infinity"));
     groups_.Shutdown();
     groups_.Initialize();
     if (!handlerRegistered_) {
@@ -208,7 +213,8 @@ void Firefly_Manager::UpdateEscort(SD::GameObject* player, float dt) {
     const int picks = static_cast<int>(SD::RandomNext() & 1u) + 1;
     for (int i = 0; i < picks; ++i) {
         const int set = static_cast<int>(SD::RandomNext() & 3u);
-        if (Firefly* firefly = FireflyOf(PickRandomFireflyOfSet(set))) firefly->PutOnLane(Firefly::kLaneBlink, BlinkName());
+        if (Firefly* firefly = FireflyOf(PickRandomFireflyOfSet(set)))
+            firefly->PutOnLane(Firefly::kLaneBlink, BlinkName());
     }
 }
 

@@ -23,7 +23,8 @@ struct FireflyRecruitMessage : SD::IMessage {
 
 // Sent when a firefly starts to blink.
 struct BlinkEvent : SD::IMessage {
-    explicit BlinkEvent(const SD::GameObjectHandle& object) : SD::IMessage(SD::MessageIds::BlinkEvent), object(object) {}
+    explicit BlinkEvent(const SD::GameObjectHandle& object)
+        : SD::IMessage(SD::MessageIds::BlinkEvent), object(object) {}
     SD::GameObjectHandle object;
 };
 

@@ -116,10 +116,17 @@ void HudCollector::Update(float dt) {
         if (std::find(items_.begin(), items_.end(), items[i]) == items_.end()) continue;
         const bool focused = static_cast<int>(i) == current_;
         switch (items[i]->GetID()) {
-            case SD::CID_Button: static_cast<Button*>(items[i])->Step(*this, focused, step); break;
-            case SD::CID_CheckBox: static_cast<CheckBox*>(items[i])->Step(*this, focused, step); break;
-            case SD::CID_Slider: static_cast<Slider*>(items[i])->Step(*this, focused, step); break;
-            default: break;
+            case SD::CID_Button:
+                static_cast<Button*>(items[i])->Step(*this, focused, step);
+                break;
+            case SD::CID_CheckBox:
+                static_cast<CheckBox*>(items[i])->Step(*this, focused, step);
+                break;
+            case SD::CID_Slider:
+                static_cast<Slider*>(items[i])->Step(*this, focused, step);
+                break;
+            default:
+                break;
         }
     }
 }

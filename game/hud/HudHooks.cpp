@@ -51,9 +51,7 @@ float GetSpriteOpacity(SD::GameObject* object) {
     return found != Opacities().end() && found->second.generation == h.GetGeneration() ? found->second.opacity : 1.0f;
 }
 
-void PostHudSound(const char* event) {
-    GetHudHooks().postSound(event);
-}
+void PostHudSound(const char* event) { GetHudHooks().postSound(event); }
 
 void SetGlobalVolume(float volume) {
     gVolume = std::clamp(volume, 0.0f, 1.0f);

@@ -35,11 +35,8 @@ int ChangeRes(lua_State* L) {
 }
 
 const SD::ScriptMethod kMethods[] = {
-    {"__gc", nullptr},
-    {"__call", nullptr},
-    {"GetInstance", GetInstance},
-    {"CreateHud", CreateHud},
-    {"ChangeRes", ChangeRes},
+    {"__gc", nullptr},        {"__call", nullptr},      {"GetInstance", GetInstance},
+    {"CreateHud", CreateHud}, {"ChangeRes", ChangeRes},
 };
 
 }  // namespace

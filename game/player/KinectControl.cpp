@@ -47,8 +47,10 @@ KinectGesture ReadKinectGesture(const SD::Vec3& l, const SD::Vec3& r, float& ram
         const float slope = (r.y - l.y) / (r.x - l.x) * 0.333f;
         if (std::fabs(slope) > 0.05f) g.yaw = Clamp(slope, -1.0f, 1.0f);
     }
-    if (bothLeft) g.yaw = Clamp(l.x * 7.0f, -1.0f, 1.0f);
-    else if (bothRight) g.yaw = Clamp(r.x * 7.0f, -1.0f, 1.0f);
+    if (bothLeft)
+        g.yaw = Clamp(l.x * 7.0f, -1.0f, 1.0f);
+    else if (bothRight)
+        g.yaw = Clamp(r.x * 7.0f, -1.0f, 1.0f);
 
     const float depth = (l.z + r.z) * 0.5f;
     const bool pushed = depth < -0.15f;
@@ -67,8 +69,10 @@ KinectGesture ReadKinectGesture(const SD::Vec3& l, const SD::Vec3& r, float& ram
     }
 
     const float m = (l.y + r.y) * 0.5f;
-    if (handsDown) g.pitch = Clamp(-2.3f * m * m, -1.0f, 1.0f);
-    else if (handsUp) g.pitch = pushed ? Clamp(2.3f * m * m, -1.0f, 1.0f) : 0.0f;
+    if (handsDown)
+        g.pitch = Clamp(-2.3f * m * m, -1.0f, 1.0f);
+    else if (handsUp)
+        g.pitch = pushed ? Clamp(2.3f * m * m, -1.0f, 1.0f) : 0.0f;
     return g;
 }
 

@@ -135,10 +135,10 @@ void PlayerLogic::VInitialize(bool) {
     bindings_.BindAnalog("LeftRight_RightAxis", SD::xpad1_AXIS_RX_N, SD::xpad1_AXIS_RX_P);
     bindings_.BindAnalog("LeftRight_RightAxis", SD::xpad1_AXIS_RX_N, SD::xpad1_AXIS_RX_P);
     // Single-code entries: code 0 is never down, so the key alone drives the positive side.
-    for (uint32_t code : {static_cast<uint32_t>(SD::xpad1_TRIGGER_R), static_cast<uint32_t>(SD::key_SPACE),
-                          static_cast<uint32_t>(SD::xpad1_A), static_cast<uint32_t>(SD::xpad1_B),
-                          static_cast<uint32_t>(SD::xpad1_X), static_cast<uint32_t>(SD::xpad1_Y),
-                          static_cast<uint32_t>(SD::xpad1_TRIGGER_L)}) {
+    for (uint32_t code :
+         {static_cast<uint32_t>(SD::xpad1_TRIGGER_R), static_cast<uint32_t>(SD::key_SPACE),
+          static_cast<uint32_t>(SD::xpad1_A), static_cast<uint32_t>(SD::xpad1_B), static_cast<uint32_t>(SD::xpad1_X),
+          static_cast<uint32_t>(SD::xpad1_Y), static_cast<uint32_t>(SD::xpad1_TRIGGER_L)}) {
         const bool padAxis = code == SD::xpad1_TRIGGER_R || code == SD::xpad1_TRIGGER_L;
         bindings_.BindAnalog("Trigger_Right", padAxis ? code : 0u, padAxis ? 0u : code);
     }
@@ -174,8 +174,8 @@ void PlayerLogic::ApplyHudFadeColours() {
             hooks.SetGeometryColor(object, SD::Vec4(0.4f, 0.4f, 0.4f, 0.4f));
     }
     SD::GameObject* camera = SD::Factory_::GetGameObjectByName("PlayerCam");
-    if (auto* follow = camera ? static_cast<VernholmCameraLogic*>(camera->GetComponent(SD::CID_VernholmCameraLogic))
-                              : nullptr)
+    if (auto* follow =
+            camera ? static_cast<VernholmCameraLogic*>(camera->GetComponent(SD::CID_VernholmCameraLogic)) : nullptr)
         follow->SetMaxRadius(cameraRadius_);
 }
 
@@ -306,7 +306,8 @@ bool PlayerLogic::ReturnToWorld(float dt) {
         firstReturnFrame_ = false;
         blendStarted_ = false;
         oldCamera_ = graphics ? graphics->GetActiveCamera() : nullptr;
-        oldCameraOwner_ = oldCamera_ && oldCamera_->GetOwner() ? oldCamera_->GetOwner()->GetHandle() : SD::GameObjectHandle();
+        oldCameraOwner_ =
+            oldCamera_ && oldCamera_->GetOwner() ? oldCamera_->GetOwner()->GetHandle() : SD::GameObjectHandle();
         if (free && oldCamera_ && oldCamera_->GetOwner()) {
             const SD::Transform& old = oldCamera_->GetOwner()->GetTransform();
             free->GetTransform().SetOrient(old.GetOrient());
@@ -341,8 +342,8 @@ bool PlayerLogic::ReturnToWorld(float dt) {
         blend = std::clamp(g, 0.0f, 1.0f);
     }
     if (free) {
-        const SD::Vec3 target = oldCamera_ && oldCamera_->GetOwner() ? oldCamera_->GetOwner()->GetTransform().GetLocalPos()
-                                                                     : returnStart_;
+        const SD::Vec3 target =
+            oldCamera_ && oldCamera_->GetOwner() ? oldCamera_->GetOwner()->GetTransform().GetLocalPos() : returnStart_;
         const SD::Vec3 at = returnStart_ + (target - returnStart_) * blend;
         free->GetTransform().SetPos(at);
         const SD::Vec3 look = position - at;

@@ -20,7 +20,7 @@
 namespace Gedankenexperiment {
 class Body;
 class Collider;
-}
+}  // namespace Gedankenexperiment
 
 namespace SD {
 class Transform;

@@ -79,15 +79,20 @@ const SD::ScriptMethod kCameraMethods[] = {
 };
 
 const SD::ScriptMethod kAudioMethods[] = {
-    {"__gc", nullptr},         {"__call", nullptr},         {"GetInstance", GetInstance},
-    {"GetGlobalVolume", GetGlobalVolume}, {"SetGlobalVolume", SetGlobalVolume}, {"SetInvertY", SetInvertY},
+    {"__gc", nullptr},
+    {"__call", nullptr},
+    {"GetInstance", GetInstance},
+    {"GetGlobalVolume", GetGlobalVolume},
+    {"SetGlobalVolume", SetGlobalVolume},
+    {"SetInvertY", SetInvertY},
     {"GetInvertY", GetInvertY},
 };
 
 }  // namespace
 
 const SD::ScriptClass& PlayerScriptClass() {
-    static const SD::ScriptClass record{kPlayer, kPlayerMethods, sizeof kPlayerMethods / sizeof kPlayerMethods[0], true};
+    static const SD::ScriptClass record{kPlayer, kPlayerMethods, sizeof kPlayerMethods / sizeof kPlayerMethods[0],
+                                        true};
     return record;
 }
 

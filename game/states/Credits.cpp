@@ -21,7 +21,8 @@ void Credits::Load() {
     if (LevelEditor* editor = LevelEditor::Peek()) editor->LoadLevel("MainMenu");
     CreateNamed("Hud/Credits_Screen", "Credits");
     CreateNamed("Hud/Credits_BlackScreen", nullptr);
-    if (SD::GameStateManager_* states = SD::GameStateManager_::GetInstance()) states->SetPlayState(SD::GameStateManager_::kPlay);
+    if (SD::GameStateManager_* states = SD::GameStateManager_::GetInstance())
+        states->SetPlayState(SD::GameStateManager_::kPlay);
     CreateNamed("MainMenu/Water", "Water");
     CreateNamed("MainMenu/CameraTarget", "MM_Target");
     CreateNamed("MainMenu/Camera", nullptr);

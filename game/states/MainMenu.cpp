@@ -25,14 +25,15 @@ void MainMenu::Load() {
     if (LevelEditor* editor = LevelEditor::Peek()) editor->LoadLevel("MainMenu");
 
     const char* const prompts[][2] = {
-        {"Hud/KinectImage", "KinectImage"},     {"Hud/KinectImage2", "KinectImage1_2"},
-        {"Hud/KinectImage3", "KinectImage1_3"}, {"Hud/KinectImage", "KinectImage2"},
-        {"Hud/KinectImage2", "KinectImage2_2"}, {"Hud/KinectImage3", "KinectImage2_3"},
+        {"Hud/KinectImage", "KinectImage"},       {"Hud/KinectImage2", "KinectImage1_2"},
+        {"Hud/KinectImage3", "KinectImage1_3"},   {"Hud/KinectImage", "KinectImage2"},
+        {"Hud/KinectImage2", "KinectImage2_2"},   {"Hud/KinectImage3", "KinectImage2_3"},
         {"Hud/KinectTriangle", "KinectTriangle"}, {"Hud/KinectCircle", "KinectCircle"},
     };
     for (const auto& prompt : prompts) CreateNamed(prompt[0], prompt[1]);
 
-    if (SD::GameStateManager_* states = SD::GameStateManager_::GetInstance()) states->SetPlayState(SD::GameStateManager_::kPlay);
+    if (SD::GameStateManager_* states = SD::GameStateManager_::GetInstance())
+        states->SetPlayState(SD::GameStateManager_::kPlay);
     CreateNamed("MainMenu/CameraTarget", "MM_Target");
     CreateNamed("MainMenu/Camera", nullptr);
     CreateNamed("World/TwinklingStars", nullptr);

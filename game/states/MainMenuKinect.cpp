@@ -25,11 +25,13 @@ void AddOpacity(const char* name, float delta, float high) {
 
 struct Ring {
     const char* name;
-    float turn;   // radians per frame
-    float rise;   // opacity per frame while the push runs
+    float turn;  // radians per frame
+    float rise;  // opacity per frame while the push runs
 };
-const Ring kLeftRings[] = {{"KinectImage", -0.075f, 0.015f}, {"KinectImage1_2", 0.035f, 0.01f}, {"KinectImage1_3", -0.015f, 0.007f}};
-const Ring kRightRings[] = {{"KinectImage2", 0.07f, 0.015f}, {"KinectImage2_2", -0.04f, 0.01f}, {"KinectImage2_3", 0.01f, 0.007f}};
+const Ring kLeftRings[] = {
+    {"KinectImage", -0.075f, 0.015f}, {"KinectImage1_2", 0.035f, 0.01f}, {"KinectImage1_3", -0.015f, 0.007f}};
+const Ring kRightRings[] = {
+    {"KinectImage2", 0.07f, 0.015f}, {"KinectImage2_2", -0.04f, 0.01f}, {"KinectImage2_3", 0.01f, 0.007f}};
 
 void TurnAboutZ(SD::Transform& t, float radians) {
     const float c = std::cos(radians), s = std::sin(radians);
@@ -74,8 +76,10 @@ void MainMenu::KinectStep(float dt) {
             AddOpacity("KinectCircle", -0.25f, 1.0f);
     }
 
-    if (left.z < -0.17f && right.z < -0.17f) pushTimer_ += dt;
-    else pushTimer_ = 0.0f;
+    if (left.z < -0.17f && right.z < -0.17f)
+        pushTimer_ += dt;
+    else
+        pushTimer_ = 0.0f;
     if (pushTimer_ > kPushSeconds && startCoolDown_ <= 0.0f) {
         StartWorld();
         pushTimer_ = 0.0f;
@@ -98,8 +102,10 @@ void MainMenu::KinectStep(float dt) {
             t.SetScale(SD::Vec3(0.12f, 0.192f, 1.0f));
             TurnAboutZ(t, rings[i].turn);
             const float opacity = GetSpriteOpacity(ring);
-            if (pushing) SetSpriteOpacity(ring, std::min(opacity + rings[i].rise, 0.9f));
-            else if (!(opacity <= 0.3f && inPosition_)) SetSpriteOpacity(ring, Clamp01(opacity - 0.035f));
+            if (pushing)
+                SetSpriteOpacity(ring, std::min(opacity + rings[i].rise, 0.9f));
+            else if (!(opacity <= 0.3f && inPosition_))
+                SetSpriteOpacity(ring, Clamp01(opacity - 0.035f));
         }
     }
 }

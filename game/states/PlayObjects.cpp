@@ -69,12 +69,17 @@ void StepPauseKeys() {
     if (!input || !states) return;
     const int32_t play = states->GetPlayState();
     if (input->GetDigitalTriggered("TogglePause")) {
-        if (FindNamed("QuitPrompt")) DestroyNamed("QuitPrompt");
-        else if (play == SD::GameStateManager_::kPlay) states->SetPlayState(SD::GameStateManager_::kPause);
-        else if (play == SD::GameStateManager_::kPause) states->SetPlayState(SD::GameStateManager_::kPlay);
+        if (FindNamed("QuitPrompt"))
+            DestroyNamed("QuitPrompt");
+        else if (play == SD::GameStateManager_::kPlay)
+            states->SetPlayState(SD::GameStateManager_::kPause);
+        else if (play == SD::GameStateManager_::kPause)
+            states->SetPlayState(SD::GameStateManager_::kPlay);
     } else if (input->GetDigitalTriggered("Unpause")) {
-        if (FindNamed("QuitPrompt")) DestroyNamed("QuitPrompt");
-        else if (play == SD::GameStateManager_::kPause) states->SetPlayState(SD::GameStateManager_::kPlay);
+        if (FindNamed("QuitPrompt"))
+            DestroyNamed("QuitPrompt");
+        else if (play == SD::GameStateManager_::kPause)
+            states->SetPlayState(SD::GameStateManager_::kPlay);
     }
     ShowPauseMenu(states->GetPlayState() == SD::GameStateManager_::kPause);
 }

@@ -14,10 +14,9 @@ constexpr float kGone = 0.0001f;
 }  // namespace
 
 void SplashLevel::Load() {
-    for (const char* texture :
-         {"../Assets/Textures/KVLogo.png", "../Assets/Textures/QuorvantaAndAshfinchLogo.png",
-          "../Assets/Textures/InfoScreen.dds", "../Assets/Textures/ContinueLogo.png",
-          "../Assets/Textures/BlackPixel.dds"})
+    for (const char* texture : {"../Assets/Textures/KVLogo.png", "../Assets/Textures/QuorvantaAndAshfinchLogo.png",
+                                "../Assets/Textures/InfoScreen.dds", "../Assets/Textures/ContinueLogo.png",
+                                "../Assets/Textures/BlackPixel.dds"})
         LoadArt(GetArtLoaders().texture, texture);
     CreateNamed("Hud/KVLogo", "KVLogo");
     CreateNamed("Hud/QuorvantaAndAshfinchLogo", "AshfinchLogo");

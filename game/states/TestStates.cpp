@@ -72,7 +72,8 @@ void BuildMode::Load() {
     CreatePart("QuorvantaFrontRightWheel", body, SD::Vec3(0.6f, -0.5f, 0.4f), wheel);
     CreatePart("QuorvantaBackLeftWheel", body, SD::Vec3(-0.6f, -0.5f, -0.4f), wheel);
     CreatePart("QuorvantaBackRightWheel", body, SD::Vec3(0.6f, -0.5f, -0.4f), wheel);
-    if (SD::GameObject* turret = CreatePart("QuorvantaTurret", body, SD::Vec3(0.0f, 0.75f, 0.0f), SD::Vec3(1.0f, 0.6f, 0.4f)))
+    if (SD::GameObject* turret =
+            CreatePart("QuorvantaTurret", body, SD::Vec3(0.0f, 0.75f, 0.0f), SD::Vec3(1.0f, 0.6f, 0.4f)))
         CreatePart("QuorvantaGun", turret, SD::Vec3(0.0f, 0.0f, 1.2f), SD::Vec3(0.2f, 0.4f, 1.5f));
     body->Initialize(false);
 }
@@ -90,8 +91,7 @@ void Graphics_Test::Load() {
     SD::Component* camera = CameraOf(CreateNamed("ViewSpace/Camera", nullptr));
     if (editor && camera) editor->Hooks().SetActiveCamera(camera);
     CreateNamed("ObjectTemplates/Point", "mannequin");
-    if (Gedankenexperiment::Physics_System* physics = Gedankenexperiment::Physics_System::Peek())
-        physics->BuildTree();
+    if (Gedankenexperiment::Physics_System* physics = Gedankenexperiment::Physics_System::Peek()) physics->BuildTree();
 }
 
 void Logic_Test::Load() {

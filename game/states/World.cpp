@@ -141,8 +141,7 @@ void World::Load() {
     GetPlayHooks().setMusicState(1);
     PostHudSound("Resume_Master_Audio_Bus");
     GetPlayHooks().prepareWorldScene();
-    if (Gedankenexperiment::Physics_System* physics = Gedankenexperiment::Physics_System::Peek())
-        physics->BuildTree();
+    if (Gedankenexperiment::Physics_System* physics = Gedankenexperiment::Physics_System::Peek()) physics->BuildTree();
     GetPlayHooks().startOfWorld();
     GetPlayHooks().setFirstTargetLevel(0.0f);
 

@@ -20,12 +20,12 @@ struct SlideArt {
 };
 
 const SlideArt kSlides[World::kSlideCount] = {
-    {"BlackPixel.dds", 2.0f},     {"BlackPixel.dds", 2.0f},     {"BlackPixel.dds", 2.0f},
-    {"clear.png", 5.0f},          {"clear.png", 5.0f},          {"experience.dds", 5.0f},
-    {"BlackPixel.dds", 2.0f},     {"BlackPixel.dds", 2.0f},     {"BlackPixel.dds", 2.0f},
-    {"narrative1text.png", 5.0f}, {"narrative1fg.png", 5.0f},   {"narrative1bg.png", 5.0f},
-    {"narrative2text.png", 5.0f}, {"narrative2fg.png", 5.0f},   {"narrative2bg.png", 5.0f},
-    {"narrative3text.png", 5.0f}, {"narrative3fg.png", 5.0f},   {"narrative3bg.png", 5.0f},
+    {"BlackPixel.dds", 2.0f},     {"BlackPixel.dds", 2.0f},   {"BlackPixel.dds", 2.0f},
+    {"clear.png", 5.0f},          {"clear.png", 5.0f},        {"experience.dds", 5.0f},
+    {"BlackPixel.dds", 2.0f},     {"BlackPixel.dds", 2.0f},   {"BlackPixel.dds", 2.0f},
+    {"narrative1text.png", 5.0f}, {"narrative1fg.png", 5.0f}, {"narrative1bg.png", 5.0f},
+    {"narrative2text.png", 5.0f}, {"narrative2fg.png", 5.0f}, {"narrative2bg.png", 5.0f},
+    {"narrative3text.png", 5.0f}, {"narrative3fg.png", 5.0f}, {"narrative3bg.png", 5.0f},
 };
 
 float SlideOffsetX(int slide) {
@@ -95,8 +95,7 @@ int World::TransitionIn(float dt) {
     }
     if (slidePhase_ == kFading) {
         const float half = kSlides[firstSlide_].seconds * 0.5f;
-        for (int k = 0; k < 3; ++k)
-            SetSpriteOpacity(slides_[firstSlide_ + k].object.get(), slideTimer_ / half);
+        for (int k = 0; k < 3; ++k) SetSpriteOpacity(slides_[firstSlide_ + k].object.get(), slideTimer_ / half);
         if (firstSlide_ != 0) DriftSlides(firstSlide_, dt);
         if (firstSlide_ + 3 < kSlideCount) DriftSlides(firstSlide_ + 3, dt);
         if (slideTimer_ >= 0.0f) return 0;

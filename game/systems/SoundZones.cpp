@@ -17,10 +17,13 @@ void AddSoundZone(const SoundZone* zone) {
     if (zone && std::find(Zones().begin(), Zones().end(), zone) == Zones().end()) Zones().push_back(zone);
 }
 
-void RemoveSoundZone(const SoundZone* zone) { Zones().erase(std::remove(Zones().begin(), Zones().end(), zone), Zones().end()); }
+void RemoveSoundZone(const SoundZone* zone) {
+    Zones().erase(std::remove(Zones().begin(), Zones().end(), zone), Zones().end());
+}
 
 bool InSoundZone(const SD::Vec3& at, float radius) {
-    return std::any_of(Zones().begin(), Zones().end(), [&](const SoundZone* zone) { return zone->Touches(at, radius); });
+    return std::any_of(Zones().begin(), Zones().end(),
+                       [&](const SoundZone* zone) { return zone->Touches(at, radius); });
 }
 
 }  // namespace QV

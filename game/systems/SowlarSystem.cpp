@@ -215,13 +215,15 @@ void SowlarSystem_::ActivateGroup(const char* group, bool flag) {
             continue;
         }
         SD::Group::AsGroup(member)->SetActive(true);
-        if (auto* spawn = static_cast<SpawnLogic*>(owner->GetComponent(SD::CID_SpawnLogic)); spawn && spawn->HasStarted())
+        if (auto* spawn = static_cast<SpawnLogic*>(owner->GetComponent(SD::CID_SpawnLogic));
+            spawn && spawn->HasStarted())
             spawn->Restart();
         if (auto* spawner = static_cast<Spawner*>(owner->GetComponent(SD::CID_Spawner))) {
             spawner->SetFollowPath(flag);
             spawner->SetSpawn_state(true);
         }
-        if (auto* phantom = static_cast<SD::Phantom*>(owner->GetComponent(SD::CID_Phantom)); phantom && !phantom->IsPlaying())
+        if (auto* phantom = static_cast<SD::Phantom*>(owner->GetComponent(SD::CID_Phantom));
+            phantom && !phantom->IsPlaying())
             phantom->Play();
         auto* music = static_cast<QuorvPhantom*>(owner->GetComponent(SD::CID_QuorvPhantom));
         if (music && !music->SoundPlayed()) music->PlaySound();
@@ -422,7 +424,8 @@ void SowlarSystem_::EnterNextStage() {
             audio.SetRainTarget(0.0f);
             break;
         case 7:
-            if (Aperture::Graphics_* renderer = Renderer()) renderer->StartGrassGrowth(kSeasonTuning.grassGrowthSeconds);
+            if (Aperture::Graphics_* renderer = Renderer())
+                renderer->StartGrassGrowth(kSeasonTuning.grassGrowthSeconds);
             Post("Play_Grass_Growing");
             Start(weights_[1], kSeasonTuning.fall);
             break;

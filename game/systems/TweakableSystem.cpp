@@ -30,7 +30,8 @@ bool StartsWithEither(const std::string& name, const char* lower, const char* up
 }
 
 // The accessor's result as T; false (logged) when the call or the extraction throws.
-template <class T> bool CallGetter(TweakableSystem::Variable& v, T* out) {
+template <class T>
+bool CallGetter(TweakableSystem::Variable& v, T* out) {
     try {
         std::vector<MFCore::Any> none;
         v.getter.function->Invoke(none);
@@ -42,7 +43,8 @@ template <class T> bool CallGetter(TweakableSystem::Variable& v, T* out) {
     }
 }
 
-template <class T> void CallSetter(TweakableSystem::Variable& v, const T& value) {
+template <class T>
+void CallSetter(TweakableSystem::Variable& v, const T& value) {
     try {
         std::vector<MFCore::Any> args = MFCore::MakeArguments<T>(value);
         v.setter.function->Invoke(args);
@@ -51,14 +53,18 @@ template <class T> void CallSetter(TweakableSystem::Variable& v, const T& value)
     }
 }
 
-template <class T> void GetCallback(void* value, void* client) {
+template <class T>
+void GetCallback(void* value, void* client) {
     T result{};
     if (!CallGetter(*static_cast<TweakableSystem::Variable*>(client), &result)) return;
-    if constexpr (std::is_same_v<T, std::string>) *static_cast<std::string*>(value) = result;
-    else std::memcpy(value, &result, sizeof result);
+    if constexpr (std::is_same_v<T, std::string>)
+        *static_cast<std::string*>(value) = result;
+    else
+        std::memcpy(value, &result, sizeof result);
 }
 
-template <class T> void SetCallback(const void* value, void* client) {
+template <class T>
+void SetCallback(const void* value, void* client) {
     auto* variable = static_cast<TweakableSystem::Variable*>(client);
     if constexpr (std::is_same_v<T, std::string>) {
         CallSetter(*variable, *static_cast<const std::string*>(value));
@@ -75,30 +81,57 @@ struct TypeEntry {
     const char* suffix;
 };
 
-template <class T> TypeEntry Entry(const char* suffix) { return {&SetCallback<T>, &GetCallback<T>, suffix}; }
+template <class T>
+TypeEntry Entry(const char* suffix) {
+    return {&SetCallback<T>, &GetCallback<T>, suffix};
+}
 
 // The tweak type and callbacks of a getter's return type id; false for a type the bars do not show.
 bool LookUpType(uint32_t id, uint32_t vec3Type, uint32_t* type, TypeEntry* entry) {
     *type = id;
     switch (id) {
-    case tw::kTypeBool: *entry = Entry<bool>(""); return true;
-    case tw::kTypeInt8: *entry = Entry<signed char>(""); return true;
-    case tw::kTypeUInt8: *entry = Entry<unsigned char>(""); return true;
-    case tw::kTypeInt16: *entry = Entry<short>(""); return true;
-    case tw::kTypeUInt16: *entry = Entry<unsigned short>(""); return true;
-    case tw::kTypeInt32: *entry = Entry<int>(""); return true;
-    case tw::kTypeUInt32: *entry = Entry<unsigned int>(""); return true;
-    case tw::kTypeFloat: *entry = Entry<float>(" step = 0.01 "); return true;
-    case tw::kTypeDouble: *entry = Entry<double>(" step = 0.01 "); return true;
-    case tw::kTypeCString: *entry = Entry<const char*>(""); return true;
-    case tw::kTypeStdString: *entry = Entry<std::string>(""); return true;
-    case tw::kTypeQuaternion: *entry = Entry<SD::Quaternion>(" opened"); return true;
-    default:
-        if (vec3Type != 0 && id == vec3Type) {
-            *entry = Entry<SD::Vec3>(" opened");
+        case tw::kTypeBool:
+            *entry = Entry<bool>("");
             return true;
-        }
-        return false;
+        case tw::kTypeInt8:
+            *entry = Entry<signed char>("");
+            return true;
+        case tw::kTypeUInt8:
+            *entry = Entry<unsigned char>("");
+            return true;
+        case tw::kTypeInt16:
+            *entry = Entry<short>("");
+            return true;
+        case tw::kTypeUInt16:
+            *entry = Entry<unsigned short>("");
+            return true;
+        case tw::kTypeInt32:
+            *entry = Entry<int>("");
+            return true;
+        case tw::kTypeUInt32:
+            *entry = Entry<unsigned int>("");
+            return true;
+        case tw::kTypeFloat:
+            *entry = Entry<float>(" step = 0.01 ");
+            return true;
+        case tw::kTypeDouble:
+            *entry = Entry<double>(" step = 0.01 ");
+            return true;
+        case tw::kTypeCString:
+            *entry = Entry<const char*>("");
+            return true;
+        case tw::kTypeStdString:
+            *entry = Entry<std::string>("");
+            return true;
+        case tw::kTypeQuaternion:
+            *entry = Entry<SD::Quaternion>(" opened");
+            return true;
+        default:
+            if (vec3Type != 0 && id == vec3Type) {
+                *entry = Entry<SD::Vec3>(" opened");
+                return true;
+            }
+            return false;
     }
 }
 
@@ -106,8 +139,7 @@ std::string GroupName(SD::Component* component) {
     SD::Factory_* factory = SD::Factory_::GetInstance();
     const std::string name = factory ? factory->GetComponentName(component->VGetID()) : std::string();
     if (!name.empty()) return name;
-    return component->VGetID() == SD::CID_Transform ? "Transform"
-                                                     : "Component " + std::to_string(component->VGetID());
+    return component->VGetID() == SD::CID_Transform ? "Transform" : "Component " + std::to_string(component->VGetID());
 }
 
 }  // namespace
@@ -181,7 +213,8 @@ void TweakableSystem::ShowObject(SD::GameObject* object) {
     record.handle = object->GetHandle();
     record.bar = bar;
 
-    const editorlayout::BarPlace place = editorlayout::EditedObjectBar(editorlayout::WindowWidth(), editorlayout::WindowHeight());
+    const editorlayout::BarPlace place =
+        editorlayout::EditedObjectBar(editorlayout::WindowWidth(), editorlayout::WindowHeight());
     tw::Define(editorlayout::BarDefinition(name, place, true).c_str());
 
     record.components.push_back(&object->GetTransform());
@@ -191,7 +224,8 @@ void TweakableSystem::ShowObject(SD::GameObject* object) {
         const std::string group = GroupName(component);
         const std::string prefix = "group='" + group + "' ";
         if (component->VGetID() != SD::CID_Transform) {
-            record.deletes.push_back(std::make_unique<DeleteRecord>(DeleteRecord{this, object->GetHandle(), component}));
+            record.deletes.push_back(
+                std::make_unique<DeleteRecord>(DeleteRecord{this, object->GetHandle(), component}));
             tw::AddButton(bar, ("Delete " + group).c_str(), &OnDeleteComponentButton, record.deletes.back().get(),
                           prefix.c_str());
         }

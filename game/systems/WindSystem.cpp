@@ -15,7 +15,9 @@ std::unique_ptr<WindSystem_>& Instance() {
 
 constexpr int kCells = WindField::kSide * WindField::kSide;
 
-void WriteArea(const SD::Vec2& minimum, const SD::Vec2& maximum) { WindSystem_::GetInstance().SetArea(minimum, maximum); }
+void WriteArea(const SD::Vec2& minimum, const SD::Vec2& maximum) {
+    WindSystem_::GetInstance().SetArea(minimum, maximum);
+}
 
 }  // namespace
 

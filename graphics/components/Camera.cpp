@@ -56,7 +56,8 @@ void Camera::UpdateViewMatrix() {
     viewDir = transform.GetDir();
     const SD::Vec3 at = eye + viewDir;
     const SD::Vec3 up = transform.GetUp();
-    platform::gfx::Matrix m = platform::gfx::MatrixLookAtLH({eye.x, eye.y, eye.z}, {at.x, at.y, at.z}, {up.x, up.y, up.z});
+    platform::gfx::Matrix m =
+        platform::gfx::MatrixLookAtLH({eye.x, eye.y, eye.z}, {at.x, at.y, at.z}, {up.x, up.y, up.z});
     view = FromDevice(m);
     // Mirroring in y = 0 flips the terms that mix y with the other axes and the translation's y.
     for (int index : {1, 4, 6, 7, 9, 13}) m.m[index] *= -1.0f;

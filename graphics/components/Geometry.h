@@ -16,10 +16,7 @@ namespace Resource {
 class iModel;
 }
 
-class Geometry : public SD::Component,
-                 public RTTIUser<Geometry>,
-                 public FrustumCullingData,
-                 public RenderItemSource {
+class Geometry : public SD::Component, public RTTIUser<Geometry>, public FrustumCullingData, public RenderItemSource {
 public:
     static constexpr int kVersion = 2;
 

@@ -49,8 +49,10 @@ void SphericalCamera::OnTweakBar(SD::IMessage* message) {
 }
 
 void SphericalCamera::SetRadius(float r) {
-    if (!(kMaxRadius > r)) r = kMaxRadius;
-    else if (!(r > 0.0f)) r = 0.0f;
+    if (!(kMaxRadius > r))
+        r = kMaxRadius;
+    else if (!(r > 0.0f))
+        r = 0.0f;
     radius = r;
 }
 

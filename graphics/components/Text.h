@@ -40,7 +40,9 @@ public:
         fontWidth = width;
         fontHeight = height;
     }
-    void SetColor(int red, int green, int blue, int alpha) { color[0] = red, color[1] = green, color[2] = blue, color[3] = alpha; }
+    void SetColor(int red, int green, int blue, int alpha) {
+        color[0] = red, color[1] = green, color[2] = blue, color[3] = alpha;
+    }
     uint32_t GetPackedColor() const { return packedColor; }
     Resource::Font* GetFontResource() const { return font; }
 

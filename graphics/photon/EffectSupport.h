@@ -5,7 +5,8 @@
 #include "core/Vector.h"
 
 namespace SD {
-template <class T> class Interpolator;
+template <class T>
+class Interpolator;
 }
 
 namespace Aperture::Photon {

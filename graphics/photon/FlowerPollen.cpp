@@ -20,7 +20,8 @@ void FlowerPollen::Respawn(uint32_t i) {
     const SD::Vec3 head(kHeadX, kHeadY, 0.0f);
     p.position = GetOwner() ? OwnerPosition() + GetOwner()->GetTransform().GetOrient() * head : head;
     const float r = pollenColor.x, g = pollenColor.y, b = pollenColor.z;
-    baseColor[i] = SD::Vec4(Uniform(0.75f * r, 5.0f * r), Uniform(0.75f * g, 5.0f * g), Uniform(0.75f * b, 5.0f * b), 1.0f);
+    baseColor[i] =
+        SD::Vec4(Uniform(0.75f * r, 5.0f * r), Uniform(0.75f * g, 5.0f * g), Uniform(0.75f * b, 5.0f * b), 1.0f);
     p.velocity = SD::Vec3(Uniform(-0.25f, 0.25f), Uniform(0.25f, 1.5f), Uniform(-0.25f, 0.25f));
     grainAge[i] = 0.0f;
     grainLifetime[i] = Uniform(5.0f, 15.0f);

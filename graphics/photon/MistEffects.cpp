@@ -22,8 +22,8 @@ void FallAxes::Take(const SD::Mtx33& m) {
     depth = SafeNormal(m.GetColumn(2));
 }
 
-void DriftingMist::Emit(uint32_t i, const SD::Vec3& position, const SD::Vec4& color, float life,
-                        const SD::Vec3& push, float size) {
+void DriftingMist::Emit(uint32_t i, const SD::Vec3& position, const SD::Vec4& color, float life, const SD::Vec3& push,
+                        float size) {
     Particle& p = particles[i];
     p.position = position;
     p.color = baseColor[i] = color;

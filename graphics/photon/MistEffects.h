@@ -19,8 +19,8 @@ public:
     bool Drift(uint32_t i, float dt, float* lifeShare);
 
 protected:
-    void Emit(uint32_t i, const SD::Vec3& position, const SD::Vec4& color, float life,
-              const SD::Vec3& push, float size);
+    void Emit(uint32_t i, const SD::Vec3& position, const SD::Vec4& color, float life, const SD::Vec3& push,
+              float size);
 
     SD::Vec3 savedVelocities[kMaxParticles];
     SD::Vec4 baseColor[kMaxParticles];

@@ -121,8 +121,8 @@ void ParticleManager::DrawPointSprites(const std::vector<CulledParticles*>& list
 }
 
 void ParticleManager::DrawQuads(Resource::Effect* effect, unsigned passCount, uint32_t instances) {
-    Resource::DrawInstancedBuffers(quadQuad, effect, passCount, quadIndices,
-                                   quadInstances->View(0, instances), kQuadStride);
+    Resource::DrawInstancedBuffers(quadQuad, effect, passCount, quadIndices, quadInstances->View(0, instances),
+                                   kQuadStride);
 }
 
 void ParticleManager::DrawQuadSprites(const std::vector<CulledParticles*>& list, Resource::Effect* effect) {

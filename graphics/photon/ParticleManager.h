@@ -19,8 +19,10 @@ class IndexBuffer;
 class MeshVertex;
 class ResourceManager;
 class VolumeTexture;
-template <class T> class VertexBuffer;
-template <class T> class InstanceBuffer;
+template <class T>
+class VertexBuffer;
+template <class T>
+class InstanceBuffer;
 class ParticleVertex;
 class QuadParticleVertex;
 }  // namespace Resource

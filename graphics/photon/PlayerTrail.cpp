@@ -32,8 +32,7 @@ void PlayerTrail::Update(float) {
     }
     const SD::Vec3 d = at - previous;
     previous = at;
-    for (uint32_t i = 0; i < particleCount; ++i)
-        particles[i].position = at - d * (static_cast<float>(i) * 0.001f);
+    for (uint32_t i = 0; i < particleCount; ++i) particles[i].position = at - d * (static_cast<float>(i) * 0.001f);
 }
 
 }  // namespace Aperture::Photon

@@ -89,7 +89,8 @@ const char* ReadRecord(Cursor& in, std::string& name, RenderStack& layers, size_
     name = in.Token();
     if (name.empty()) return fail("expected \"Stack Name: <name>\"");
     if (name.size() > kMaxStackNameLength) return fail("stack name too long");
-    if (!in.Match(" Start Layer:") || !in.Unsigned(layers.StartLayer)) return fail("expected \"Start Layer: <number>\"");
+    if (!in.Match(" Start Layer:") || !in.Unsigned(layers.StartLayer))
+        return fail("expected \"Start Layer: <number>\"");
     if (!in.Match(" End Layer:") || !in.Unsigned(layers.EndLayer)) return fail("expected \"End Layer: <number>\"");
     return nullptr;
 }

@@ -24,8 +24,7 @@ constexpr size_t kMaxStackNameLength = 63;
 // read; a count that does not read is logged and every record present is read; an empty text
 // and a text that ends before its counted records are logged. Messages name source. Returns the number of
 // records entered.
-size_t ParseRenderStacks(const std::string& text, RenderStackTable& table,
-                         const std::string& source = "layers.txt");
+size_t ParseRenderStacks(const std::string& text, RenderStackTable& table, const std::string& source = "layers.txt");
 // A file that cannot be opened is logged and leaves the table as it is.
 size_t LoadRenderStacks(const std::string& path, RenderStackTable& table);
 

@@ -24,8 +24,7 @@ PlayerSuperTrail* Self(lua_State* L) {
 bool MoteIndex(lua_State* L, const char* method, uint32_t* index) {
     const int32_t i = SD::ScriptToInteger(L, 2);
     if (!lua_isnumber(L, 2) || i < 0 || i >= static_cast<int32_t>(WindDustMotes::kMotes)) {
-        SD::LuaPrintf("error: '%s::%s' index %d is outside 0 to %u.\n", kClass, method, i,
-                      WindDustMotes::kMotes - 1);
+        SD::LuaPrintf("error: '%s::%s' index %d is outside 0 to %u.\n", kClass, method, i, WindDustMotes::kMotes - 1);
         return false;
     }
     *index = static_cast<uint32_t>(i);

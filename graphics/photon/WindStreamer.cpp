@@ -18,11 +18,28 @@ SD::SplineHandle sharedCurves[WindStreamer::kCurveCount];
 SD::Vec3 ZigZag(unsigned& z, float height) {
     float x = 0.0f, y = 0.0f;
     switch (z) {
-        case 0: z = 2; x = Uniform(-3.0f, -2.0f); y = Uniform(-3.0f, -2.0f); break;
-        case 1: z = 3; x = Uniform(2.0f, 3.0f); y = Uniform(-3.0f, -2.0f); break;
-        case 2: z = 0; x = Uniform(2.0f, 3.0f); y = Uniform(2.0f, 3.0f); break;
-        case 3: z = 1; x = Uniform(-3.0f, -2.0f); y = Uniform(2.0f, 3.0f); break;
-        default: break;
+        case 0:
+            z = 2;
+            x = Uniform(-3.0f, -2.0f);
+            y = Uniform(-3.0f, -2.0f);
+            break;
+        case 1:
+            z = 3;
+            x = Uniform(2.0f, 3.0f);
+            y = Uniform(-3.0f, -2.0f);
+            break;
+        case 2:
+            z = 0;
+            x = Uniform(2.0f, 3.0f);
+            y = Uniform(2.0f, 3.0f);
+            break;
+        case 3:
+            z = 1;
+            x = Uniform(-3.0f, -2.0f);
+            y = Uniform(2.0f, 3.0f);
+            break;
+        default:
+            break;
     }
     return SD::Vec3(x, y, height);
 }

@@ -14,7 +14,8 @@ platform::gfx::Device* CurrentDevice() {
     return manager ? manager->GetDevice() : nullptr;
 }
 
-template <class Object> void ReleaseObject(Object*& object) {
+template <class Object>
+void ReleaseObject(Object*& object) {
     if (object) object->Release();
     object = nullptr;
 }
@@ -24,12 +25,28 @@ struct InstanceSettings {
     bool dynamic;
 };
 
-template <class T> InstanceSettings SettingsOf();
-template <> InstanceSettings SettingsOf<MeshVertexInst>() { return {128, true}; }
-template <> InstanceSettings SettingsOf<LightVertex>() { return {256, true}; }
-template <> InstanceSettings SettingsOf<GrassVertex>() { return {2048, true}; }
-template <> InstanceSettings SettingsOf<ParticleVertex>() { return {1024, false}; }
-template <> InstanceSettings SettingsOf<QuadParticleVertex>() { return {1024, false}; }
+template <class T>
+InstanceSettings SettingsOf();
+template <>
+InstanceSettings SettingsOf<MeshVertexInst>() {
+    return {128, true};
+}
+template <>
+InstanceSettings SettingsOf<LightVertex>() {
+    return {256, true};
+}
+template <>
+InstanceSettings SettingsOf<GrassVertex>() {
+    return {2048, true};
+}
+template <>
+InstanceSettings SettingsOf<ParticleVertex>() {
+    return {1024, false};
+}
+template <>
+InstanceSettings SettingsOf<QuadParticleVertex>() {
+    return {1024, false};
+}
 
 }  // namespace
 
@@ -39,9 +56,13 @@ VertexBuffer<T>::VertexBuffer(uint32_t vertexCount, bool isDynamic)
     if (!loaded) loaded = Load();
 }
 
-template <class T> VertexBuffer<T>::~VertexBuffer() { ReleaseObject(buffer); }
+template <class T>
+VertexBuffer<T>::~VertexBuffer() {
+    ReleaseObject(buffer);
+}
 
-template <class T> bool VertexBuffer<T>::Load() {
+template <class T>
+bool VertexBuffer<T>::Load() {
     if (dynamic) usage |= kUsageDynamic | kUsageWriteOnly;
     platform::gfx::Device* device = CurrentDevice();
     ReleaseObject(buffer);
@@ -54,12 +75,14 @@ template <class T> bool VertexBuffer<T>::Load() {
     return true;
 }
 
-template <class T> bool VertexBuffer<T>::Unload() {
+template <class T>
+bool VertexBuffer<T>::Unload() {
     ReleaseObject(buffer);
     return true;
 }
 
-template <class T> bool VertexBuffer<T>::Fill(const MeshVertexData* vertices) {
+template <class T>
+bool VertexBuffer<T>::Fill(const MeshVertexData* vertices) {
     if (!buffer) return false;
     if (platform::gfx::Failed(buffer->Lock(0, 0, &lockedData))) {
         lockedData = nullptr;
@@ -106,7 +129,8 @@ bool IndexBuffer::Unload() {
     return left == 0;
 }
 
-template <class T> InstanceBuffer<T>::InstanceBuffer() {
+template <class T>
+InstanceBuffer<T>::InstanceBuffer() {
     const InstanceSettings settings = SettingsOf<T>();
     capacity = settings.capacity;
     count = capacity;
@@ -115,9 +139,13 @@ template <class T> InstanceBuffer<T>::InstanceBuffer() {
     if (!loaded) loaded = Load();
 }
 
-template <class T> InstanceBuffer<T>::~InstanceBuffer() { ReleaseObject(buffer); }
+template <class T>
+InstanceBuffer<T>::~InstanceBuffer() {
+    ReleaseObject(buffer);
+}
 
-template <class T> bool InstanceBuffer<T>::Load() {
+template <class T>
+bool InstanceBuffer<T>::Load() {
     platform::gfx::Device* device = CurrentDevice();
     ReleaseObject(buffer);
     if (!device) return false;
@@ -129,12 +157,14 @@ template <class T> bool InstanceBuffer<T>::Load() {
     return true;
 }
 
-template <class T> bool InstanceBuffer<T>::Unload() {
+template <class T>
+bool InstanceBuffer<T>::Unload() {
     ReleaseObject(buffer);
     return true;
 }
 
-template <class T> void* InstanceBuffer<T>::Lock(uint32_t n) {
+template <class T>
+void* InstanceBuffer<T>::Lock(uint32_t n) {
     if (!buffer || n > capacity || n == 0) return nullptr;
     count = n;
     if (platform::gfx::Failed(buffer->Lock(offset * RecordSize(), n * RecordSize(), &lockedData))) {
@@ -145,14 +175,16 @@ template <class T> void* InstanceBuffer<T>::Lock(uint32_t n) {
     return lockedData;
 }
 
-template <class T> void* InstanceBuffer<T>::LockAll() {
+template <class T>
+void* InstanceBuffer<T>::LockAll() {
     count = 0;
     if (!buffer) return nullptr;
     if (platform::gfx::Failed(buffer->Lock(offset * RecordSize(), 0, &lockedData))) lockedData = nullptr;
     return lockedData;
 }
 
-template <class T> bool InstanceBuffer<T>::Fill(const void* records, uint32_t bytes) {
+template <class T>
+bool InstanceBuffer<T>::Fill(const void* records, uint32_t bytes) {
     const uint32_t n = bytes / RecordSize();
     if (!buffer || n == 0 || n > capacity) return false;
     if (platform::gfx::Failed(buffer->Lock(offset * RecordSize(), n * RecordSize(), &lockedData))) {
@@ -167,7 +199,8 @@ template <class T> bool InstanceBuffer<T>::Fill(const void* records, uint32_t by
     return true;
 }
 
-template <class T> void InstanceBuffer<T>::Unlock() {
+template <class T>
+void InstanceBuffer<T>::Unlock() {
     if (buffer && lockedData) buffer->Unlock();
     lockedData = nullptr;
 }

@@ -15,7 +15,8 @@ class Effect;
 constexpr uint32_t kUsageDynamic = 0x200;
 constexpr uint32_t kUsageWriteOnly = 0x8;
 
-template <class T> class VertexBuffer : public StaticResource {
+template <class T>
+class VertexBuffer : public StaticResource {
 public:
     ~VertexBuffer() override;
     // Creates the device buffer: dynamic ones in the default pool, the others managed.
@@ -70,7 +71,8 @@ struct InstanceDrawView {
     uint32_t offsetBytes = 0;
 };
 
-template <class T> class InstanceBuffer : public iResource {
+template <class T>
+class InstanceBuffer : public iResource {
 public:
     // The view of the records written by the last lock, from the first record.
     InstanceDrawView View() const { return {buffer, count, 0}; }

@@ -25,7 +25,8 @@ unsigned Effect::GetPoolCount() { return poolCount; }
 
 // Every effect holds the pool from construction to destruction, loaded or not: one that fails
 // now may compile at the next reset and must find the pool alive.
-Effect::Effect(const SD::FilePath& filePath) : VolatileResource(kTypeEffect, filePath), file(filePath), name(filePath.fileName) {
+Effect::Effect(const SD::FilePath& filePath)
+    : VolatileResource(kTypeEffect, filePath), file(filePath), name(filePath.fileName) {
     if (poolCount++ == 0) pool = platform::gfx::EffectPool::Create();
     loaded = Load();
 }
@@ -43,7 +44,8 @@ bool Effect::Compile(platform::gfx::Effect*& out) {
     ResourceManager* manager = ResourceManager::GetInstance();
     if (!manager || !manager->GetDevice()) return false;
     std::string errors;
-    if (platform::gfx::Failed(platform::gfx::CreateEffectFromFile(manager->GetDevice(), file.fullPath, pool, &out, &errors))) {
+    if (platform::gfx::Failed(
+            platform::gfx::CreateEffectFromFile(manager->GetDevice(), file.fullPath, pool, &out, &errors))) {
         SD_WARNING(2, "Effect \"%s\" not created: %s", file.fullPath, errors.c_str());
         return false;
     }
@@ -81,7 +83,8 @@ void Effect::SetOffsets(const SD::Vec4* vectors, unsigned count) {
 void Effect::SetLightInfo(const SD::Mtx44* matrices, unsigned count) {
     if (!effect) return;
     if (!effect->HasParameter("light_info")) {
-        Debug::ShowErrorBox(__FILE__, __LINE__, "Failed finding a matrix array %s in effect %s", "light_info", name.c_str());
+        Debug::ShowErrorBox(__FILE__, __LINE__, "Failed finding a matrix array %s in effect %s", "light_info",
+                            name.c_str());
         return;
     }
     if (count > platform::gfx::kMaxParamCount) return;

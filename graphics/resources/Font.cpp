@@ -23,8 +23,8 @@ Font::~Font() {
 bool Font::Load() {
     ResourceManager* manager = ResourceManager::GetInstance();
     if (!manager || !manager->GetDevice()) return false;
-    if (platform::gfx::Failed(platform::gfx::CreateFont(manager->GetDevice(), static_cast<int>(height), width, kBold,
-                                                        face, &font))) {
+    if (platform::gfx::Failed(
+            platform::gfx::CreateFont(manager->GetDevice(), static_cast<int>(height), width, kBold, face, &font))) {
         SD_WARNING(2, "Font \"%s\" %ux%u not created", face.c_str(), width, height);
         font = nullptr;
         return false;

@@ -133,12 +133,13 @@ MeshGeometry GenerateCone(uint32_t s, uint32_t k) {
     out.vertices.push_back(Vertex(zero, {0.0f, 1.0f, 0.0f}, 0, 0, zero, zero));
     auto next = [s](uint32_t q) { return static_cast<uint16_t>(q / s * s + (q + 1) % s); };
     for (uint32_t i = 0; i < s; ++i)
-        out.indices.insert(out.indices.end(), {static_cast<uint16_t>(cap + i), static_cast<uint16_t>(cap + (i + 1) % s), centre});
+        out.indices.insert(out.indices.end(),
+                           {static_cast<uint16_t>(cap + i), static_cast<uint16_t>(cap + (i + 1) % s), centre});
     for (uint32_t r = 0; r + 1 < k; ++r) {
         for (uint32_t q = r * s; q < (r + 1) * s; ++q) {
             out.indices.insert(out.indices.end(),
-                               {static_cast<uint16_t>(q), static_cast<uint16_t>(q + s), next(q),
-                                next(q), static_cast<uint16_t>(next(q) + s), static_cast<uint16_t>(q + s)});
+                               {static_cast<uint16_t>(q), static_cast<uint16_t>(q + s), next(q), next(q),
+                                static_cast<uint16_t>(next(q) + s), static_cast<uint16_t>(q + s)});
         }
     }
     for (uint32_t q = (k - 1) * s; q < k * s; ++q)

@@ -89,8 +89,8 @@ protected:
 class Plane : public Mesh {
 public:
     // A normal with every component below 0.0001 in size becomes axisV x axisU.
-    Plane(uint32_t segmentsU, uint32_t segmentsV, const SD::Vec3& origin, const SD::Vec3& axisU,
-          const SD::Vec3& axisV, const SD::Vec3& normal, bool doubleSided = false);
+    Plane(uint32_t segmentsU, uint32_t segmentsV, const SD::Vec3& origin, const SD::Vec3& axisU, const SD::Vec3& axisV,
+          const SD::Vec3& normal, bool doubleSided = false);
     bool Unload() override { return true; }
     bool Load() override;
     const SD::Vec3& GetNormal() const { return normal; }

@@ -18,21 +18,24 @@ constexpr uint32_t kFixedBufferSize = 512;
 
 }  // namespace
 
-template <class T> void ResourceManager::ReleaseAll(const std::vector<T*>& list) {
+template <class T>
+void ResourceManager::ReleaseAll(const std::vector<T*>& list) {
     for (T* r : list) {
         auto* v = static_cast<VolatileResource*>(r);
         if (v->created) v->created = !v->OnLostDevice();
     }
 }
 
-template <class T> void ResourceManager::RestoreAll(const std::vector<T*>& list) {
+template <class T>
+void ResourceManager::RestoreAll(const std::vector<T*>& list) {
     for (T* r : list) {
         auto* v = static_cast<VolatileResource*>(r);
         if (!v->created) v->created = v->OnResetDevice();
     }
 }
 
-template <class T> void ResourceManager::DeleteAll(std::vector<T*>& list) {
+template <class T>
+void ResourceManager::DeleteAll(std::vector<T*>& list) {
     for (T* r : list) {
         auto* base = static_cast<iResource*>(r);
         if (base->loaded) base->loaded = !base->Unload();
@@ -96,8 +99,8 @@ RenderBuffer* ResourceManager::CreateRenderBuffer() {
 }
 
 RenderBuffer* ResourceManager::CreateScaledRenderBuffer(float scaleX, float scaleY) {
-    auto* b = new RenderBuffer(scaleX, scaleY, platform::gfx::kFormatA16B16G16R16F,
-                               presentParameters.multiSampleType != 0);
+    auto* b =
+        new RenderBuffer(scaleX, scaleY, platform::gfx::kFormatA16B16G16R16F, presentParameters.multiSampleType != 0);
     textures.push_back(static_cast<iTexture*>(b));
     return b;
 }
@@ -133,7 +136,8 @@ IndexBuffer* ResourceManager::CreateIndexBuffer(const uint16_t* indices, uint16_
     return b;
 }
 
-template <class T> static T* Listed(std::vector<iResource*>& list, T* object) {
+template <class T>
+static T* Listed(std::vector<iResource*>& list, T* object) {
     list.push_back(object);
     return object;
 }

@@ -64,13 +64,15 @@ public:
     // the device is lost and loaded again after the reset.
     VertexBuffer<MeshVertex>* CreateVertexBuffer(uint32_t vertexCount);
     IndexBuffer* CreateIndexBuffer(const uint16_t* indices, uint16_t count);
-    template <class T> InstanceBuffer<T>* CreateInstanceBuffer() {
+    template <class T>
+    InstanceBuffer<T>* CreateInstanceBuffer() {
         auto* b = new InstanceBuffer<T>();
         statics.push_back(b);
         deviceBuffers.push_back(b);
         return b;
     }
-    template <class T> T* CreateVertexFormat() {
+    template <class T>
+    T* CreateVertexFormat() {
         auto* v = new T();
         v->loaded = v->Load();
         statics.push_back(v);
@@ -101,9 +103,12 @@ public:
     const std::vector<Font*>& GetFonts() const { return fonts; }
 
 private:
-    template <class T> static void ReleaseAll(const std::vector<T*>& list);
-    template <class T> static void RestoreAll(const std::vector<T*>& list);
-    template <class T> static void DeleteAll(std::vector<T*>& list);
+    template <class T>
+    static void ReleaseAll(const std::vector<T*>& list);
+    template <class T>
+    static void RestoreAll(const std::vector<T*>& list);
+    template <class T>
+    static void DeleteAll(std::vector<T*>& list);
 
     std::vector<iResource*> statics;
     std::vector<Effect*> effects;

@@ -67,15 +67,14 @@ bool iTexture::ReleaseTexture() {
     return left == 0;
 }
 
-Texture::Texture(const SD::FilePath& filePath) : iTexture(kTypeTexture, filePath), file(filePath) {
-    loaded = Load();
-}
+Texture::Texture(const SD::FilePath& filePath) : iTexture(kTypeTexture, filePath), file(filePath) { loaded = Load(); }
 
 bool Texture::OnResetDevice() {
     platform::gfx::Device* device = CurrentDevice();
     if (!device) return false;
     std::string error;
-    if (platform::gfx::Failed(platform::gfx::CreateTextureFromFile(device, file.fullPath, platform::gfx::kUsageAutoGenMipmap,
+    if (platform::gfx::Failed(platform::gfx::CreateTextureFromFile(device, file.fullPath,
+                                                                   platform::gfx::kUsageAutoGenMipmap,
                                                                    platform::gfx::Pool::kDefault, &texture, &error))) {
         SD_WARNING(2, "Texture \"%s\" not created: %s", file.fullPath, error.c_str());
         texture = nullptr;
@@ -116,8 +115,7 @@ bool RenderBuffer::OnResetDevice() {
     platform::gfx::Device* device = CurrentDevice();
     ResourceManager* manager = ResourceManager::GetInstance();
     if (!device) return false;
-    if (relative)
-        Resize(ScaledSize(manager->GetRenderWidth(), scaleX), ScaledSize(manager->GetRenderHeight(), scaleY));
+    if (relative) Resize(ScaledSize(manager->GetRenderWidth(), scaleX), ScaledSize(manager->GetRenderHeight(), scaleY));
     platform::gfx::Result r = device->CreateTexture(width, height, 1, platform::gfx::kUsageRenderTarget, format,
                                                     platform::gfx::Pool::kDefault, &texture);
     if (platform::gfx::Failed(r)) {

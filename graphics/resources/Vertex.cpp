@@ -33,31 +33,37 @@ Elements TransformAndColor() {
 
 }  // namespace
 
-template <> const Elements& TemplateVertex<MeshVertex>::Elements() {
+template <>
+const Elements& TemplateVertex<MeshVertex>::Elements() {
     static const ::Aperture::Resource::Elements table = MeshStream();
     return table;
 }
-template <> const Elements& TemplateVertex<DefaultVertex>::Elements() {
+template <>
+const Elements& TemplateVertex<DefaultVertex>::Elements() {
     static const ::Aperture::Resource::Elements table = MeshStream();
     return table;
 }
-template <> const Elements& TemplateVertex<DebugVertex>::Elements() {
+template <>
+const Elements& TemplateVertex<DebugVertex>::Elements() {
     static const ::Aperture::Resource::Elements table = {E(0, 0, kDeclFloat3, kUsagePosition, 0)};
     return table;
 }
-template <> const Elements& TemplateVertex<MeshVertexInst>::Elements() {
+template <>
+const Elements& TemplateVertex<MeshVertexInst>::Elements() {
     static const ::Aperture::Resource::Elements table = WithInstances(TransformAndColor());
     return table;
 }
-template <> const Elements& TemplateVertex<GrassVertex>::Elements() {
-    static const ::Aperture::Resource::Elements table = WithInstances(
-        {E(1, 0, kDeclFloat3, kUsageTexCoord, 1), E(1, 12, kDeclUByte4N, kUsageTexCoord, 2),
-         E(1, 16, kDeclUByte4, kUsageTexCoord, 3)});
+template <>
+const Elements& TemplateVertex<GrassVertex>::Elements() {
+    static const ::Aperture::Resource::Elements table =
+        WithInstances({E(1, 0, kDeclFloat3, kUsageTexCoord, 1), E(1, 12, kDeclUByte4N, kUsageTexCoord, 2),
+                       E(1, 16, kDeclUByte4, kUsageTexCoord, 3)});
     return table;
 }
 // Texture coordinate 5 reads four floats from offset 80, so its last float is the first of
 // texture coordinate 6: the record is 120 bytes.
-template <> const Elements& TemplateVertex<LightVertex>::Elements() {
+template <>
+const Elements& TemplateVertex<LightVertex>::Elements() {
     static const ::Aperture::Resource::Elements table = [] {
         ::Aperture::Resource::Elements instance = TransformAndColor();
         instance.push_back(E(1, 80, kDeclFloat4, kUsageTexCoord, 5));
@@ -68,13 +74,15 @@ template <> const Elements& TemplateVertex<LightVertex>::Elements() {
     }();
     return table;
 }
-template <> const Elements& TemplateVertex<ParticleVertex>::Elements() {
-    static const ::Aperture::Resource::Elements table = WithInstances(
-        {E(1, 0, kDeclFloat3, kUsageTexCoord, 1), E(1, 12, kDeclFloat4, kUsageColor, 0),
-         E(1, 28, kDeclUByte4, kUsageTexCoord, 2)});
+template <>
+const Elements& TemplateVertex<ParticleVertex>::Elements() {
+    static const ::Aperture::Resource::Elements table =
+        WithInstances({E(1, 0, kDeclFloat3, kUsageTexCoord, 1), E(1, 12, kDeclFloat4, kUsageColor, 0),
+                       E(1, 28, kDeclUByte4, kUsageTexCoord, 2)});
     return table;
 }
-template <> const Elements& TemplateVertex<QuadParticleVertex>::Elements() {
+template <>
+const Elements& TemplateVertex<QuadParticleVertex>::Elements() {
     static const ::Aperture::Resource::Elements table = [] {
         ::Aperture::Resource::Elements instance = TransformAndColor();
         instance.push_back(E(1, 80, kDeclFloat1, kUsageTexCoord, 5));
@@ -83,16 +91,41 @@ template <> const Elements& TemplateVertex<QuadParticleVertex>::Elements() {
     return table;
 }
 
-template <> uint32_t TemplateVertex<MeshVertex>::InstanceStride() { return 0; }
-template <> uint32_t TemplateVertex<DefaultVertex>::InstanceStride() { return 0; }
-template <> uint32_t TemplateVertex<DebugVertex>::InstanceStride() { return 0; }
-template <> uint32_t TemplateVertex<MeshVertexInst>::InstanceStride() { return 80; }
-template <> uint32_t TemplateVertex<GrassVertex>::InstanceStride() { return 20; }
-template <> uint32_t TemplateVertex<LightVertex>::InstanceStride() { return 120; }
-template <> uint32_t TemplateVertex<ParticleVertex>::InstanceStride() { return 32; }
-template <> uint32_t TemplateVertex<QuadParticleVertex>::InstanceStride() { return 84; }
+template <>
+uint32_t TemplateVertex<MeshVertex>::InstanceStride() {
+    return 0;
+}
+template <>
+uint32_t TemplateVertex<DefaultVertex>::InstanceStride() {
+    return 0;
+}
+template <>
+uint32_t TemplateVertex<DebugVertex>::InstanceStride() {
+    return 0;
+}
+template <>
+uint32_t TemplateVertex<MeshVertexInst>::InstanceStride() {
+    return 80;
+}
+template <>
+uint32_t TemplateVertex<GrassVertex>::InstanceStride() {
+    return 20;
+}
+template <>
+uint32_t TemplateVertex<LightVertex>::InstanceStride() {
+    return 120;
+}
+template <>
+uint32_t TemplateVertex<ParticleVertex>::InstanceStride() {
+    return 32;
+}
+template <>
+uint32_t TemplateVertex<QuadParticleVertex>::InstanceStride() {
+    return 84;
+}
 
-template <class T> bool TemplateVertex<T>::Load() {
+template <class T>
+bool TemplateVertex<T>::Load() {
     ResourceManager* manager = ResourceManager::GetInstance();
     platform::gfx::Device* device = manager ? manager->GetDevice() : nullptr;
     if (declaration) return true;
@@ -104,7 +137,8 @@ template <class T> bool TemplateVertex<T>::Load() {
     return true;
 }
 
-template <class T> bool TemplateVertex<T>::Unload() {
+template <class T>
+bool TemplateVertex<T>::Unload() {
     if (declaration) declaration->Release();
     declaration = nullptr;
     return true;

@@ -13,10 +13,19 @@ namespace Aperture::Resource {
 
 // Element types and usages of a declaration, as the device reads them.
 enum DeclType : uint8_t {
-    kDeclFloat1 = 0, kDeclFloat2 = 1, kDeclFloat3 = 2, kDeclFloat4 = 3, kDeclUByte4 = 5, kDeclUByte4N = 8,
+    kDeclFloat1 = 0,
+    kDeclFloat2 = 1,
+    kDeclFloat3 = 2,
+    kDeclFloat4 = 3,
+    kDeclUByte4 = 5,
+    kDeclUByte4N = 8,
 };
 enum DeclUsage : uint8_t {
-    kUsagePosition = 0, kUsageNormal = 3, kUsageTexCoord = 5, kUsageTangent = 6, kUsageBinormal = 7,
+    kUsagePosition = 0,
+    kUsageNormal = 3,
+    kUsageTexCoord = 5,
+    kUsageTangent = 6,
+    kUsageBinormal = 7,
     kUsageColor = 10,
 };
 
@@ -32,7 +41,8 @@ constexpr uint32_t kMeshVertexSize = 56;
 class iVertex : public iResource {};
 
 // The declaration handle is class-wide: Load creates it on the graphics device, Unload releases it.
-template <class T> class TemplateVertex : public iVertex {
+template <class T>
+class TemplateVertex : public iVertex {
 public:
     // The element table of the format (the end marker is the table's end).
     static const std::vector<platform::gfx::VertexElement>& Elements();

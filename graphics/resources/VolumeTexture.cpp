@@ -20,8 +20,8 @@ bool VolumeTexture::Load() {
     ResourceManager* manager = ResourceManager::GetInstance();
     if (!manager || !manager->GetDevice()) return false;
     std::string error;
-    if (platform::gfx::Failed(platform::gfx::CreateVolumeTextureFromFile(manager->GetDevice(), file.fullPath,
-                                                                         platform::gfx::Pool::kManaged, &texture, &error))) {
+    if (platform::gfx::Failed(platform::gfx::CreateVolumeTextureFromFile(
+            manager->GetDevice(), file.fullPath, platform::gfx::Pool::kManaged, &texture, &error))) {
         SD_WARNING(2, "Volume texture \"%s\" not loaded: %s", file.fullPath, error.c_str());
         texture = nullptr;
         return false;

@@ -84,8 +84,8 @@ bool OutputBuffer::GetCurrentPosition(uint32_t& playCursor, uint32_t& writeCurso
         return true;
     }
     playCursor = PlayedBytesLocked();
-    const bool moving = playing_ && (sink_ ? cardMoved_
-                                           : QueryCounter() - startCounter_ >= CounterFrequency() / format_.sampleRate);
+    const bool moving =
+        playing_ && (sink_ ? cardMoved_ : QueryCounter() - startCounter_ >= CounterFrequency() / format_.sampleRate);
     writeCursor = moving ? (playCursor + WriteLeadBytes(format_)) % size_ : playCursor;
     return true;
 }

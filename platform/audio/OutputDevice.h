@@ -71,9 +71,9 @@ private:
     uint32_t size_;
     std::unique_ptr<uint8_t[]> data_;
     bool playing_ = false;
-    int64_t startCounter_ = 0;     // clock reading at Play
-    uint32_t startOffset_ = 0;     // play cursor at Play
-    uint32_t stoppedCursor_ = 0;   // play cursor while stopped
+    int64_t startCounter_ = 0;    // clock reading at Play
+    uint32_t startOffset_ = 0;    // play cursor at Play
+    uint32_t stoppedCursor_ = 0;  // play cursor while stopped
     bool started_ = false;
     int32_t volume_ = 0;
     bool locked_ = false;

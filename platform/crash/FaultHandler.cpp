@@ -32,7 +32,8 @@ public:
         char digits[24];
         int n = 0;
         unsigned long v = value < 0 ? 0ul - static_cast<unsigned long>(value) : static_cast<unsigned long>(value);
-        do digits[n++] = char('0' + v % 10); while ((v /= 10) != 0);
+        do digits[n++] = char('0' + v % 10);
+        while ((v /= 10) != 0);
         if (value < 0) digits[n++] = '-';
         while (n > 0 && length_ < sizeof(buffer_)) buffer_[length_++] = digits[--n];
     }
@@ -40,7 +41,8 @@ public:
         Text("0x");
         char digits[2 * sizeof(uintptr_t)];
         int n = 0;
-        do digits[n++] = "0123456789abcdef"[value & 15]; while ((value >>= 4) != 0);
+        do digits[n++] = "0123456789abcdef"[value & 15];
+        while ((value >>= 4) != 0);
         while (n > 0 && length_ < sizeof(buffer_)) buffer_[length_++] = digits[--n];
     }
     bool WriteTo(int fd) const {
@@ -113,7 +115,7 @@ bool ReserveFaultStack(size_t bytes) {
     // Mapped rather than allocated: the stack lives as long as its thread.
     void* memory = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (memory == MAP_FAILED) return false;
-    stack_t stack {};
+    stack_t stack{};
     stack.ss_sp = memory;
     stack.ss_size = size;
     if (sigaltstack(&stack, nullptr) != 0) {
@@ -126,12 +128,18 @@ bool ReserveFaultStack(size_t bytes) {
 
 const char* SignalName(int signal) {
     switch (signal) {
-        case SIGSEGV: return "SIGSEGV";
-        case SIGBUS: return "SIGBUS";
-        case SIGFPE: return "SIGFPE";
-        case SIGILL: return "SIGILL";
-        case SIGABRT: return "SIGABRT";
-        default: return "signal";
+        case SIGSEGV:
+            return "SIGSEGV";
+        case SIGBUS:
+            return "SIGBUS";
+        case SIGFPE:
+            return "SIGFPE";
+        case SIGILL:
+            return "SIGILL";
+        case SIGABRT:
+            return "SIGABRT";
+        default:
+            return "signal";
     }
 }
 

@@ -9,7 +9,7 @@ namespace platform::crash {
 
 struct FaultInfo {
     int signal = 0;
-    int code = 0;                 // si_code: why the signal was raised
+    int code = 0;                   // si_code: why the signal was raised
     const void* address = nullptr;  // the faulting address, where the signal has one
 };
 

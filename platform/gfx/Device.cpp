@@ -43,8 +43,8 @@ Device::~Device() {
 }
 
 void Device::CreateSwapChain() {
-    backBuffer_ = new Surface(this, Pool::kDefault, params_.backBufferWidth, params_.backBufferHeight,
-                              params_.backBufferFormat);
+    backBuffer_ =
+        new Surface(this, Pool::kDefault, params_.backBufferWidth, params_.backBufferHeight, params_.backBufferFormat);
     if (params_.enableAutoDepthStencil)
         depth_ = new Surface(this, Pool::kDefault, params_.backBufferWidth, params_.backBufferHeight,
                              params_.autoDepthStencilFormat);
@@ -56,7 +56,8 @@ void Device::ReleaseSwapChain() {
     backBuffer_ = depth_ = nullptr;
 }
 
-template <class T> void Device::Bind(T*& slot, T* object) {
+template <class T>
+void Device::Bind(T*& slot, T* object) {
     if (object) object->HoldByDevice();
     T* old = slot;
     slot = object;
@@ -74,9 +75,9 @@ void Device::ResetState() {
     Bind(declaration_, static_cast<VertexDeclaration*>(nullptr));
     for (auto& t : targets_) Bind(t, static_cast<Surface*>(nullptr));
     renderStates_ = {
-        {kRsZEnable, 1},           {kRsZWriteEnable, 1},        {kRsZFunc, kCmpLessEqual},
-        {kRsAlphaBlendEnable, 0},  {kRsSrcBlend, kBlendOne},    {kRsDestBlend, kBlendZero},
-        {kRsBlendOp, kBlendOpAdd}, {kRsCullMode, kCullCcw},     {kRsColorWriteEnable, 15},
+        {kRsZEnable, 1},           {kRsZWriteEnable, 1},     {kRsZFunc, kCmpLessEqual},
+        {kRsAlphaBlendEnable, 0},  {kRsSrcBlend, kBlendOne}, {kRsDestBlend, kBlendZero},
+        {kRsBlendOp, kBlendOpAdd}, {kRsCullMode, kCullCcw},  {kRsColorWriteEnable, 15},
     };
     samplerStates_.clear();
     clipPlanes_ = {};
@@ -171,8 +172,8 @@ Result Device::Present() {
     if (inScene_) return kInvalidCall;
     if (lost_) return kDeviceLost;
     Record(Make(Op::kPresent));
-    lastDrawCalls_ = static_cast<uint32_t>(std::count_if(current_.begin(), current_.end(),
-                                                          [](const Command& c) { return c.IsDraw(); }));
+    lastDrawCalls_ = static_cast<uint32_t>(
+        std::count_if(current_.begin(), current_.end(), [](const Command& c) { return c.IsDraw(); }));
     // Swapping keeps both lists' storage, so a steady frame allocates no new list.
     std::swap(last_, current_);
     current_.clear();
@@ -202,8 +203,7 @@ Result Device::Clear(uint32_t flags, uint32_t argb, float z, uint32_t stencil) {
 Result Device::CreateTexture(uint32_t width, uint32_t height, uint32_t levels, uint32_t usage, uint32_t format,
                              Pool pool, Texture** out) {
     if (FailThisCreation()) return kOutOfMemory;
-    if (!out || width == 0 || height == 0 || BytesPerPixel(format) == 0 || format == kFormatD24S8)
-        return kInvalidCall;
+    if (!out || width == 0 || height == 0 || BytesPerPixel(format) == 0 || format == kFormatD24S8) return kInvalidCall;
     // Render targets live with the device and must be in the default pool.
     if ((usage & kUsageRenderTarget) && pool != Pool::kDefault) return kInvalidCall;
     if (levels == 0 || (usage & kUsageAutoGenMipmap)) {
@@ -382,10 +382,11 @@ Result Device::StretchRect(Surface* source, Surface* destination, const Rect* re
     if (!source || !destination || source == destination || source->GetFormat() == kFormatD24S8 ||
         destination->GetFormat() == kFormatD24S8)
         return kInvalidCall;
-    Rect r = rect ? *rect : Rect{0, 0, static_cast<int32_t>(destination->Width()),
-                                 static_cast<int32_t>(destination->Height())};
+    Rect r = rect ? *rect
+                  : Rect{0, 0, static_cast<int32_t>(destination->Width()), static_cast<int32_t>(destination->Height())};
     if (r.left < 0 || r.top < 0 || r.right <= r.left || r.bottom <= r.top ||
-        static_cast<uint32_t>(r.right) > destination->Width() || static_cast<uint32_t>(r.bottom) > destination->Height())
+        static_cast<uint32_t>(r.right) > destination->Width() ||
+        static_cast<uint32_t>(r.bottom) > destination->Height())
         return kInvalidCall;
     Command c = Make(Op::kStretchRect);
     c.a[0] = source->Width();
@@ -448,11 +449,13 @@ Result Device::StretchRect(Surface* source, Surface* destination, const Rect* re
     for (uint32_t y = 0; y < h; ++y) {
         const uint32_t sy = static_cast<uint32_t>(uint64_t{y} * source->Height() / h);
         const uint8_t* sourceRow = source->bits_.data() + static_cast<size_t>(sy) * source->Pitch();
-        uint8_t* destinationRow = destination->bits_.data() + static_cast<size_t>(r.top + static_cast<int32_t>(y)) * destination->Pitch() +
+        uint8_t* destinationRow = destination->bits_.data() +
+                                  static_cast<size_t>(r.top + static_cast<int32_t>(y)) * destination->Pitch() +
                                   static_cast<size_t>(r.left) * destinationBpp;
         for (uint32_t x = 0; x < w; ++x) {
             const uint32_t sx = static_cast<uint32_t>((x * step) >> 16);
-            convert(sourceRow + static_cast<size_t>(sx) * sourceBpp, destinationRow + static_cast<size_t>(x) * destinationBpp);
+            convert(sourceRow + static_cast<size_t>(sx) * sourceBpp,
+                    destinationRow + static_cast<size_t>(x) * destinationBpp);
         }
     }
     destination->Touch();
@@ -488,7 +491,8 @@ Result Device::DrawIndexedPrimitive(uint32_t type, int32_t baseVertex, uint32_t 
     if (!indices_) return kInvalidCall;
     const uint32_t indexSize = indices_->GetFormat() == kFormatIndex16 ? 2 : 4;
     const uint32_t perPrimitive = type == kTriangleList ? 3 : (type == kLineList ? 2 : 1);
-    const uint64_t indexCount = type == kTriangleStrip ? primitiveCount + 2ull : uint64_t{primitiveCount} * perPrimitive;
+    const uint64_t indexCount =
+        type == kTriangleStrip ? primitiveCount + 2ull : uint64_t{primitiveCount} * perPrimitive;
     if ((startIndex + indexCount) * indexSize > indices_->Length()) return kInvalidCall;
     Command c = Make(Op::kDrawIndexedPrimitive);
     c.a[0] = type;
@@ -508,10 +512,29 @@ bool Command::operator==(const Command& o) const {
 
 const char* OpName(Op op) {
     static const char* const names[] = {
-        "BeginScene", "EndScene", "Present", "Clear", "SetRenderState", "SetSamplerState", "SetTexture",
-        "SetStreamSource", "SetIndices", "SetVertexDeclaration", "SetRenderTarget", "SetClipPlane",
-        "DrawPrimitive", "DrawIndexedPrimitive", "StretchRect", "SetTechnique", "BeginEffect", "BeginPass",
-        "EndPass", "EndEffect", "SetParameter", "DrawText", "SetStreamSourceFreq",
+        "BeginScene",
+        "EndScene",
+        "Present",
+        "Clear",
+        "SetRenderState",
+        "SetSamplerState",
+        "SetTexture",
+        "SetStreamSource",
+        "SetIndices",
+        "SetVertexDeclaration",
+        "SetRenderTarget",
+        "SetClipPlane",
+        "DrawPrimitive",
+        "DrawIndexedPrimitive",
+        "StretchRect",
+        "SetTechnique",
+        "BeginEffect",
+        "BeginPass",
+        "EndPass",
+        "EndEffect",
+        "SetParameter",
+        "DrawText",
+        "SetStreamSourceFreq",
     };
     return names[static_cast<size_t>(op)];
 }

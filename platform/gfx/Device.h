@@ -68,8 +68,8 @@ public:
     Result Clear(uint32_t flags, uint32_t argb, float z, uint32_t stencil);
 
     // Creation. Sizes of 0 and unknown formats are refused.
-    Result CreateTexture(uint32_t width, uint32_t height, uint32_t levels, uint32_t usage, uint32_t format,
-                         Pool pool, Texture** out);
+    Result CreateTexture(uint32_t width, uint32_t height, uint32_t levels, uint32_t usage, uint32_t format, Pool pool,
+                         Texture** out);
     Result CreateVolumeTexture(uint32_t width, uint32_t height, uint32_t depth, uint32_t format, Pool pool,
                                VolumeTexture** out);
     Result CreateVertexBuffer(uint32_t length, Pool pool, VertexBuffer** out);
@@ -122,11 +122,15 @@ public:
     Surface* BoundRenderTarget(uint32_t index) const { return index < kMaxRenderTargets ? targets_[index] : nullptr; }
     BaseTexture* BoundTexture(uint32_t stage) const { return stage < kMaxTextureStages ? textures_[stage] : nullptr; }
     // What an executor reads to draw: streams (buffer, byte offset, stride), indices, planes.
-    VertexBuffer* StreamBuffer(uint32_t stream) const { return stream < kMaxStreams ? streams_[stream].buffer : nullptr; }
+    VertexBuffer* StreamBuffer(uint32_t stream) const {
+        return stream < kMaxStreams ? streams_[stream].buffer : nullptr;
+    }
     uint32_t StreamOffset(uint32_t stream) const { return stream < kMaxStreams ? streams_[stream].offset : 0; }
     uint32_t StreamStride(uint32_t stream) const { return stream < kMaxStreams ? streams_[stream].stride : 0; }
     IndexBuffer* Indices() const { return indices_; }
-    const float* ClipPlane(uint32_t index) const { return index < kMaxClipPlanes ? clipPlanes_[index].data() : nullptr; }
+    const float* ClipPlane(uint32_t index) const {
+        return index < kMaxClipPlanes ? clipPlanes_[index].data() : nullptr;
+    }
     // Default-pool objects the caller still holds (the back buffer's own reference aside).
     size_t HeldDefaultPoolObjects() const;
 
@@ -135,7 +139,10 @@ public:
     void LoseDevice(uint32_t lostChecks = 1);
     bool IsLost() const { return lost_; }
     // The next `count` resets fail with the code, whatever the device's state.
-    void FailResets(uint32_t count, Result code) { failResets_ = count; failResetCode_ = code; }
+    void FailResets(uint32_t count, Result code) {
+        failResets_ = count;
+        failResetCode_ = code;
+    }
     // The device is lost (as LoseDevice(1)) once the frame being recorded holds `commands`
     // commands: a loss in the middle of a frame.
     void LoseDeviceAfter(size_t commands) { loseAfter_ = commands; }
@@ -149,7 +156,8 @@ private:
     void CreateSwapChain();
     void ReleaseSwapChain();
     void ResetState();
-    template <class T> void Bind(T*& slot, T* object);
+    template <class T>
+    void Bind(T*& slot, T* object);
     Result CheckDraw() const;
     void Execute(const Command& draw) const;
     static Command Make(Op op);

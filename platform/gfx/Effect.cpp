@@ -186,8 +186,9 @@ uint32_t Effect::EndParameterBlock() {
 Result Effect::ApplyParameterBlock(uint32_t handle) {
     if (handle == 0 || handle > blocks_.size() || recording_) return kInvalidCall;
     for (const BlockEntry& entry : *blocks_[handle - 1]) {
-        const Result r = entry.type == ParamType::kTexture ? SetTexture(entry.name, entry.texture)
-                                                           : Set(entry.name, entry.type, entry.floats.data(), entry.count);
+        const Result r = entry.type == ParamType::kTexture
+                             ? SetTexture(entry.name, entry.texture)
+                             : Set(entry.name, entry.type, entry.floats.data(), entry.count);
         if (Failed(r)) return r;
     }
     return kOk;
@@ -218,7 +219,8 @@ Result Effect::BeginPass(uint32_t pass) {
     const uint32_t technique = static_cast<uint32_t>(technique_ - description_.techniques.data());
     Record(Op::kBeginPass, technique_->passes[pass], pass);
     static const std::vector<PassState> kNoStates;
-    const std::vector<PassState>& states = pass < technique_->programs.size() ? technique_->programs[pass].states : kNoStates;
+    const std::vector<PassState>& states =
+        pass < technique_->programs.size() ? technique_->programs[pass].states : kNoStates;
     device_->BeginEffectPass({this, technique, pass}, states);
     return kOk;
 }

@@ -24,15 +24,21 @@ struct NamedValue {
 };
 constexpr NamedValue kOnOff[] = {{"on", 1}, {"off", 0}};
 constexpr NamedValue kCompares[] = {
-    {"never", kCmpNever},     {"less", kCmpLess},         {"equal", kCmpEqual},
-    {"lessequal", kCmpLessEqual}, {"greater", kCmpGreater}, {"notequal", kCmpNotEqual},
-    {"greaterequal", kCmpGreaterEqual}, {"always", kCmpAlways},
+    {"never", kCmpNever},
+    {"less", kCmpLess},
+    {"equal", kCmpEqual},
+    {"lessequal", kCmpLessEqual},
+    {"greater", kCmpGreater},
+    {"notequal", kCmpNotEqual},
+    {"greaterequal", kCmpGreaterEqual},
+    {"always", kCmpAlways},
 };
 constexpr NamedValue kBlends[] = {
-    {"zero", kBlendZero},           {"one", kBlendOne},           {"srccolor", kBlendSrcColor},
-    {"invsrccolor", kBlendInvSrcColor}, {"srcalpha", kBlendSrcAlpha}, {"invsrcalpha", kBlendInvSrcAlpha},
-    {"destalpha", kBlendDestAlpha}, {"invdestalpha", kBlendInvDestAlpha}, {"destcolor", kBlendDestColor},
-    {"invdestcolor", kBlendInvDestColor},
+    {"zero", kBlendZero},           {"one", kBlendOne},
+    {"srccolor", kBlendSrcColor},   {"invsrccolor", kBlendInvSrcColor},
+    {"srcalpha", kBlendSrcAlpha},   {"invsrcalpha", kBlendInvSrcAlpha},
+    {"destalpha", kBlendDestAlpha}, {"invdestalpha", kBlendInvDestAlpha},
+    {"destcolor", kBlendDestColor}, {"invdestcolor", kBlendInvDestColor},
 };
 constexpr NamedValue kBlendOps[] = {
     {"add", kBlendOpAdd}, {"subtract", kBlendOpSubtract}, {"revsubtract", kBlendOpRevSubtract},
@@ -99,10 +105,14 @@ bool ValidName(const std::string& name) {
 
 uint32_t FloatsPerElement(ParamType type) {
     switch (type) {
-    case ParamType::kFloat4: return 4;
-    case ParamType::kFloat4x4: return 16;
-    case ParamType::kTexture: return 0;
-    default: return 1;
+        case ParamType::kFloat4:
+            return 4;
+        case ParamType::kFloat4x4:
+            return 16;
+        case ParamType::kTexture:
+            return 0;
+        default:
+            return 1;
     }
 }
 
@@ -197,7 +207,8 @@ bool ParseEffectDescription(const std::string& text, EffectDescription& out, std
             if (w.size() != 4) return fail("sampler needs a texture parameter, a filter and an address mode");
             SamplerDescription s;
             s.texture = w[1];
-            if (w[2] != "point" && w[2] != "linear") return fail("sampler filter '" + w[2] + "' is not point or linear");
+            if (w[2] != "point" && w[2] != "linear")
+                return fail("sampler filter '" + w[2] + "' is not point or linear");
             if (w[3] != "wrap" && w[3] != "clamp") return fail("sampler address '" + w[3] + "' is not wrap or clamp");
             s.linear = w[2] == "linear";
             s.wrap = w[3] == "wrap";
@@ -210,7 +221,8 @@ bool ParseEffectDescription(const std::string& text, EffectDescription& out, std
             if (!pass) return fail("program outside a pass");
             if (w.size() != 3 || !ValidName(w[1]) || !ValidName(w[2]))
                 return fail("program needs a vertex and a fragment function name");
-            if (pass->HasProgram()) return fail("pass '" + result.techniques.back().passes.back() + "' has two programs");
+            if (pass->HasProgram())
+                return fail("pass '" + result.techniques.back().passes.back() + "' has two programs");
             pass->vertexFunction = w[1];
             pass->fragmentFunction = w[2];
         } else if (keyword == "state") {
@@ -222,8 +234,7 @@ bool ParseEffectDescription(const std::string& text, EffectDescription& out, std
                 if (w[1] == s.name) state = &s;
             if (!state) return fail("unknown state '" + w[1] + "'");
             PassState set{state->state, 0};
-            if (!ParseStateValue(*state, w[2], set.value))
-                return fail("state " + w[1] + " cannot be '" + w[2] + "'");
+            if (!ParseStateValue(*state, w[2], set.value)) return fail("state " + w[1] + " cannot be '" + w[2] + "'");
             pass->states.push_back(set);
         } else {
             return fail("unknown keyword '" + keyword + "'");

@@ -9,7 +9,9 @@
 namespace platform::gfx {
 
 Font::Font(Device* device, uint32_t height, uint32_t width, std::string face)
-    : DeviceObject(device, Pool::kDefault), height_(height), cellWidth_(width ? width : (height + 1) / 2),
+    : DeviceObject(device, Pool::kDefault),
+      height_(height),
+      cellWidth_(width ? width : (height + 1) / 2),
       face_(std::move(face)) {}
 
 Result CreateFont(Device* device, int height, uint32_t width, uint32_t weight, const std::string& face, Font** out) {

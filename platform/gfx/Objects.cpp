@@ -17,15 +17,15 @@ float Channel(uint32_t argb, int shift) { return static_cast<float>((argb >> shi
 
 uint32_t BytesPerPixel(uint32_t format) {
     switch (format) {
-    case kFormatA8R8G8B8:
-    case kFormatX8R8G8B8:
-    case kFormatD24S8:
-        return 4;
-    case kFormatA16B16G16R16F:
-    case kFormatG32R32F:
-        return 8;
-    default:
-        return 0;
+        case kFormatA8R8G8B8:
+        case kFormatX8R8G8B8:
+        case kFormatD24S8:
+            return 4;
+        case kFormatA16B16G16R16F:
+        case kFormatG32R32F:
+            return 8;
+        default:
+            return 0;
     }
 }
 
@@ -72,7 +72,10 @@ void DeviceObject::DeleteIfUnused() {
 }
 
 Surface::Surface(Device* device, Pool pool, uint32_t width, uint32_t height, uint32_t format)
-    : DeviceObject(device, pool), width_(width), height_(height), format_(format),
+    : DeviceObject(device, pool),
+      width_(width),
+      height_(height),
+      format_(format),
       bits_(static_cast<size_t>(width) * height * BytesPerPixel(format)) {}
 
 const uint8_t* Surface::Bits() const {
@@ -208,7 +211,8 @@ Surface::Color Surface::ReadPixel(uint32_t x, uint32_t y) const {
             if (Inside(pending_.area[a], x, y)) return DecodePixel(pending_.areaPixel[a]);
         return DecodePixel(pending_.pixel);
     }
-    return DecodePixel(bits_.data() + static_cast<size_t>(y) * Pitch() + static_cast<size_t>(x) * BytesPerPixel(format_));
+    return DecodePixel(bits_.data() + static_cast<size_t>(y) * Pitch() +
+                       static_cast<size_t>(x) * BytesPerPixel(format_));
 }
 
 void Surface::WritePixel(uint32_t x, uint32_t y, const Color& c) {
@@ -253,7 +257,11 @@ Result Texture::UnlockRect(uint32_t level) {
 
 VolumeTexture::VolumeTexture(Device* device, Pool pool, uint32_t width, uint32_t height, uint32_t depth,
                              uint32_t format)
-    : BaseTexture(device, pool), width_(width), height_(height), depth_(depth), format_(format),
+    : BaseTexture(device, pool),
+      width_(width),
+      height_(height),
+      depth_(depth),
+      format_(format),
       bits_(static_cast<size_t>(width) * height * depth * BytesPerPixel(format)) {}
 
 Result VolumeTexture::LockBox(uint32_t level, LockedBox& out) {

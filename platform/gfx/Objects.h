@@ -78,7 +78,9 @@ public:
     bool HasPendingFill() const { return pending_.waiting; }
     // The pixel as red, green, blue, alpha in 0..1 (float formats as stored); depth formats
     // give the depth in x.
-    struct Color { float r, g, b, a; };
+    struct Color {
+        float r, g, b, a;
+    };
     Color ReadPixel(uint32_t x, uint32_t y) const;
     // Stores the colour in the surface's format (colour formats only).
     void WritePixel(uint32_t x, uint32_t y, const Color& color);
@@ -97,9 +99,7 @@ private:
     // fill waits or it holds as many rectangles as it can.
     bool AddPendingArea(const Rect& area, const uint8_t* pixel);
     // The pixel of a pending fill that covers the surface in one colour, else null.
-    const uint8_t* PendingPixel() const {
-        return pending_.waiting && pending_.areas == 0 ? pending_.pixel : nullptr;
-    }
+    const uint8_t* PendingPixel() const { return pending_.waiting && pending_.areas == 0 ? pending_.pixel : nullptr; }
     // One pixel of this surface's format to a colour and back (colour formats only).
     Color DecodePixel(const uint8_t* p) const;
     void EncodeColor(const Color& color, uint8_t* p) const;

@@ -42,21 +42,49 @@ enum Usage : uint32_t { kUsageRenderTarget = 0x1, kUsageAutoGenMipmap = 0x400 };
 enum ClearFlags : uint32_t { kClearTarget = 0x1, kClearZBuffer = 0x2, kClearStencil = 0x4 };
 
 enum RenderState : uint32_t {
-    kRsZEnable = 7, kRsZWriteEnable = 14, kRsSrcBlend = 19, kRsDestBlend = 20, kRsCullMode = 22, kRsZFunc = 23,
-    kRsAlphaBlendEnable = 27, kRsClipPlaneEnable = 152, kRsColorWriteEnable = 168, kRsBlendOp = 171
+    kRsZEnable = 7,
+    kRsZWriteEnable = 14,
+    kRsSrcBlend = 19,
+    kRsDestBlend = 20,
+    kRsCullMode = 22,
+    kRsZFunc = 23,
+    kRsAlphaBlendEnable = 27,
+    kRsClipPlaneEnable = 152,
+    kRsColorWriteEnable = 168,
+    kRsBlendOp = 171
 };
 
 enum Compare : uint32_t {
-    kCmpNever = 1, kCmpLess = 2, kCmpEqual = 3, kCmpLessEqual = 4, kCmpGreater = 5, kCmpNotEqual = 6,
-    kCmpGreaterEqual = 7, kCmpAlways = 8
+    kCmpNever = 1,
+    kCmpLess = 2,
+    kCmpEqual = 3,
+    kCmpLessEqual = 4,
+    kCmpGreater = 5,
+    kCmpNotEqual = 6,
+    kCmpGreaterEqual = 7,
+    kCmpAlways = 8
 };
 
 enum Blend : uint32_t {
-    kBlendZero = 1, kBlendOne = 2, kBlendSrcColor = 3, kBlendInvSrcColor = 4, kBlendSrcAlpha = 5,
-    kBlendInvSrcAlpha = 6, kBlendDestAlpha = 7, kBlendInvDestAlpha = 8, kBlendDestColor = 9, kBlendInvDestColor = 10
+    kBlendZero = 1,
+    kBlendOne = 2,
+    kBlendSrcColor = 3,
+    kBlendInvSrcColor = 4,
+    kBlendSrcAlpha = 5,
+    kBlendInvSrcAlpha = 6,
+    kBlendDestAlpha = 7,
+    kBlendInvDestAlpha = 8,
+    kBlendDestColor = 9,
+    kBlendInvDestColor = 10
 };
 
-enum BlendOp : uint32_t { kBlendOpAdd = 1, kBlendOpSubtract = 2, kBlendOpRevSubtract = 3, kBlendOpMin = 4, kBlendOpMax = 5 };
+enum BlendOp : uint32_t {
+    kBlendOpAdd = 1,
+    kBlendOpSubtract = 2,
+    kBlendOpRevSubtract = 3,
+    kBlendOpMin = 4,
+    kBlendOpMax = 5
+};
 
 // Which winding is culled: the engine's default culls counter-clockwise triangles.
 enum Cull : uint32_t { kCullNone = 1, kCullCw = 2, kCullCcw = 3 };
@@ -97,19 +125,37 @@ struct Rect {
 // One recorded draw or state change. Objects are described by what they are (size and
 // format), not by address, so that a frame drawn after a reset compares equal to one before.
 enum class Op : uint8_t {
-    kBeginScene, kEndScene, kPresent, kClear, kSetRenderState, kSetSamplerState, kSetTexture,
-    kSetStreamSource, kSetIndices, kSetVertexDeclaration, kSetRenderTarget, kSetClipPlane,
-    kDrawPrimitive, kDrawIndexedPrimitive, kStretchRect,
-    kSetTechnique, kBeginEffect, kBeginPass, kEndPass, kEndEffect, kSetParameter, kDrawText,
+    kBeginScene,
+    kEndScene,
+    kPresent,
+    kClear,
+    kSetRenderState,
+    kSetSamplerState,
+    kSetTexture,
+    kSetStreamSource,
+    kSetIndices,
+    kSetVertexDeclaration,
+    kSetRenderTarget,
+    kSetClipPlane,
+    kDrawPrimitive,
+    kDrawIndexedPrimitive,
+    kStretchRect,
+    kSetTechnique,
+    kBeginEffect,
+    kBeginPass,
+    kEndPass,
+    kEndEffect,
+    kSetParameter,
+    kDrawText,
     kSetStreamSourceFreq,
 };
 const char* OpName(Op op);
 
 struct Command {
     Op op = Op::kBeginScene;
-    std::string name;       // effect, technique, parameter or text
-    uint32_t a[6] = {};     // integer arguments in call order
-    float v[16] = {};       // float arguments (colours, planes, parameter values)
+    std::string name;    // effect, technique, parameter or text
+    uint32_t a[6] = {};  // integer arguments in call order
+    float v[16] = {};    // float arguments (colours, planes, parameter values)
     bool operator==(const Command& o) const;
     bool operator!=(const Command& o) const { return !(*this == o); }
     bool IsDraw() const { return op == Op::kDrawPrimitive || op == Op::kDrawIndexedPrimitive; }

@@ -10,8 +10,7 @@ namespace {
 class SteadyClock : public Clock {
 public:
     int64_t Counter() override {
-        return std::chrono::duration_cast<std::chrono::nanoseconds>(
-                   std::chrono::steady_clock::now() - start_).count();
+        return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now() - start_).count();
     }
     int64_t Frequency() override { return 1'000'000'000; }
     void Sleep(uint32_t ms) override { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }

@@ -71,8 +71,10 @@ std::string ResolvePath(const std::string& path) {
         std::string next = name;
         if (matching && !name.empty() && name != "." && name != ".." && !Exists(resolved + "/" + name)) {
             std::string found;
-            if (FindIgnoringCase(resolved, name, found)) next = found;
-            else matching = false;
+            if (FindIgnoringCase(resolved, name, found))
+                next = found;
+            else
+                matching = false;
         }
         resolved += "/" + next;
         if (!out.empty() || absolute) out += "/";
@@ -84,10 +86,18 @@ std::string ResolvePath(const std::string& path) {
 std::unique_ptr<File> File::Open(const std::string& path, FileAccess access, FileOpenStatus& status) {
     int flags = 0;
     switch (access) {
-    case FileAccess::Read: flags = O_RDONLY; break;
-    case FileAccess::Write: flags = O_WRONLY | O_CREAT; break;
-    case FileAccess::WriteOverwrite: flags = O_WRONLY | O_CREAT | O_TRUNC; break;
-    case FileAccess::ReadWrite: flags = O_RDWR | O_CREAT; break;
+        case FileAccess::Read:
+            flags = O_RDONLY;
+            break;
+        case FileAccess::Write:
+            flags = O_WRONLY | O_CREAT;
+            break;
+        case FileAccess::WriteOverwrite:
+            flags = O_WRONLY | O_CREAT | O_TRUNC;
+            break;
+        case FileAccess::ReadWrite:
+            flags = O_RDWR | O_CREAT;
+            break;
     }
     const std::string resolved = ResolvePath(path);
     int fd = ::open(resolved.c_str(), flags | O_CLOEXEC, 0644);

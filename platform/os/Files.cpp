@@ -74,9 +74,12 @@ std::optional<std::string> AppDataFolder() {
     std::string folder;
     const char* xdg = std::getenv("XDG_DATA_HOME");
     const char* home = std::getenv("HOME");
-    if (xdg && *xdg) folder = xdg;
-    else if (home && *home) folder = std::string(home) + "/.local/share";
-    else return std::nullopt;
+    if (xdg && *xdg)
+        folder = xdg;
+    else if (home && *home)
+        folder = std::string(home) + "/.local/share";
+    else
+        return std::nullopt;
     // The folder always exists where the program came from; a fresh account may lack it here.
     std::error_code ec;
     std::filesystem::create_directories(folder, ec);

@@ -56,9 +56,8 @@ bool FindValue(const std::string& section, const std::string& key, const std::st
 
 }  // namespace
 
-ProfileString GetProfileString(const std::string& section, const std::string& key,
-                               const std::string& defaultValue, size_t bufferSize,
-                               const std::string& path) {
+ProfileString GetProfileString(const std::string& section, const std::string& key, const std::string& defaultValue,
+                               size_t bufferSize, const std::string& path) {
     ProfileString result;
     std::string value;
     result.found = FindValue(section, key, path, &value);
@@ -72,8 +71,7 @@ ProfileString GetProfileString(const std::string& section, const std::string& ke
     return result;
 }
 
-int GetProfileInt(const std::string& section, const std::string& key, int defaultValue,
-                  const std::string& path) {
+int GetProfileInt(const std::string& section, const std::string& key, int defaultValue, const std::string& path) {
     std::string value;
     if (!FindValue(section, key, path, &value)) return defaultValue;
     size_t i = 0;

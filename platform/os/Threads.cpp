@@ -16,13 +16,20 @@ thread_local std::string t_threadName = "main";
 
 int NiceFor(ThreadPriority p) {
     switch (p) {
-        case ThreadPriority::Idle: return 19;
-        case ThreadPriority::Lowest: return 10;
-        case ThreadPriority::BelowNormal: return 5;
-        case ThreadPriority::Normal: return 0;
-        case ThreadPriority::AboveNormal: return -5;
-        case ThreadPriority::Highest: return -10;
-        case ThreadPriority::TimeCritical: return -15;
+        case ThreadPriority::Idle:
+            return 19;
+        case ThreadPriority::Lowest:
+            return 10;
+        case ThreadPriority::BelowNormal:
+            return 5;
+        case ThreadPriority::Normal:
+            return 0;
+        case ThreadPriority::AboveNormal:
+            return -5;
+        case ThreadPriority::Highest:
+            return -10;
+        case ThreadPriority::TimeCritical:
+            return -15;
     }
     return 0;
 }

@@ -17,10 +17,10 @@ using Lock = std::lock_guard<std::recursive_mutex>;
 enum class ThreadPriority { Idle, Lowest, BelowNormal, Normal, AboveNormal, Highest, TimeCritical };
 
 struct ThreadOptions {
-    std::string name;            // cut to the 15 characters Linux allows
+    std::string name;  // cut to the 15 characters Linux allows
     ThreadPriority priority = ThreadPriority::Normal;
-    uint64_t affinityMask = 0;   // 0: any processor
-    size_t stackSize = 0;        // 0: the system's default; smaller than the minimum is raised to it
+    uint64_t affinityMask = 0;  // 0: any processor
+    size_t stackSize = 0;       // 0: the system's default; smaller than the minimum is raised to it
 };
 
 // What could be applied of the options; a thread whose priority or affinity was refused runs anyway.

@@ -61,8 +61,10 @@ void GlExecutor::ApplyStates(const gfx::Device& device) {
     state_.depthFunc = depthFunc;
 
     toggle(GL_BLEND, state(gfx::kRsAlphaBlendEnable) != 0, state_.blend, force);
-    const GLenum source = BlendOf(state(gfx::kRsSrcBlend), GL_ONE), destination = BlendOf(state(gfx::kRsDestBlend), GL_ZERO);
-    if (force || source != state_.blendSource || destination != state_.blendDestination) glBlendFunc(source, destination);
+    const GLenum source = BlendOf(state(gfx::kRsSrcBlend), GL_ONE),
+                 destination = BlendOf(state(gfx::kRsDestBlend), GL_ZERO);
+    if (force || source != state_.blendSource || destination != state_.blendDestination)
+        glBlendFunc(source, destination);
     state_.blendSource = source;
     state_.blendDestination = destination;
     const GLenum equation = BlendEquationOf(state(gfx::kRsBlendOp));
@@ -132,9 +134,10 @@ void GlExecutor::Draw(const gfx::Device& device, const gfx::Command& draw) {
     const bool indexed = draw.op == gfx::Op::kDrawIndexedPrimitive;
     if (indexed) key.indices = device.Indices();
     const uint32_t frequency = device.GetStreamSourceFreq(0);
-    const GLsizei instances = (frequency & gfx::kStreamIndexedData)
-                                  ? static_cast<GLsizei>(frequency & ~(gfx::kStreamIndexedData | gfx::kStreamInstanceData))
-                                  : 1;
+    const GLsizei instances =
+        (frequency & gfx::kStreamIndexedData)
+            ? static_cast<GLsizei>(frequency & ~(gfx::kStreamIndexedData | gfx::kStreamInstanceData))
+            : 1;
 
     ApplyStates(device);
     glUseProgram(program.name);

@@ -23,12 +23,18 @@ std::string StageSource(const char* stage, const std::string& glsl, const std::s
 
 bool Matches(gfx::ParamType type, GLenum glType) {
     switch (type) {
-    case gfx::ParamType::kFloat: return glType == GL_FLOAT;
-    case gfx::ParamType::kInt: return glType == GL_INT;
-    case gfx::ParamType::kBool: return glType == GL_BOOL;
-    case gfx::ParamType::kFloat4: return glType == GL_FLOAT_VEC4;
-    case gfx::ParamType::kFloat4x4: return glType == GL_FLOAT_MAT4;
-    case gfx::ParamType::kTexture: return glType == GL_SAMPLER_2D || glType == GL_SAMPLER_3D;
+        case gfx::ParamType::kFloat:
+            return glType == GL_FLOAT;
+        case gfx::ParamType::kInt:
+            return glType == GL_INT;
+        case gfx::ParamType::kBool:
+            return glType == GL_BOOL;
+        case gfx::ParamType::kFloat4:
+            return glType == GL_FLOAT_VEC4;
+        case gfx::ParamType::kFloat4x4:
+            return glType == GL_FLOAT_MAT4;
+        case gfx::ParamType::kTexture:
+            return glType == GL_SAMPLER_2D || glType == GL_SAMPLER_3D;
     }
     return false;
 }
@@ -95,8 +101,9 @@ void GlExecutor::CompileEffect(const gfx::Effect& effect, bool log) {
             const gfx::PassProgram& pass = technique.programs[p];
             const std::string where = technique.name + "/" + technique.passes[p];
             std::string error;
-            const GLuint program = LinkProgram(StageSource("QV_VERTEX", d.glsl, pass.vertexFunction).c_str(),
-                                               StageSource("QV_FRAGMENT", d.glsl, pass.fragmentFunction).c_str(), &error);
+            const GLuint program =
+                LinkProgram(StageSource("QV_VERTEX", d.glsl, pass.vertexFunction).c_str(),
+                            StageSource("QV_FRAGMENT", d.glsl, pass.fragmentFunction).c_str(), &error);
             if (!program) {
                 if (problem.empty()) problem = where + " does not compile: " + OneLine(error);
                 continue;
@@ -130,7 +137,8 @@ void GlExecutor::CompileEffect(const gfx::Effect& effect, bool log) {
                     out.samplers.push_back({unit++, value, settings, type == GL_SAMPLER_3D});
                 } else {
                     out.uniforms.push_back(
-                        {location, value, type, static_cast<int>(std::min<uint32_t>(static_cast<uint32_t>(size), value->count))});
+                        {location, value, type,
+                         static_cast<int>(std::min<uint32_t>(static_cast<uint32_t>(size), value->count))});
                 }
             }
             glUseProgram(0);
@@ -149,13 +157,19 @@ void GlExecutor::SetUniforms(const gfx::Device& device, const Program& program) 
     for (const Uniform& u : program.uniforms) {
         const float* f = u.value->floats.data();
         switch (u.type) {
-        case GL_FLOAT: glUniform1fv(u.location, u.count, f); break;
-        case GL_FLOAT_VEC4: glUniform4fv(u.location, u.count, f); break;
-        case GL_FLOAT_MAT4: glUniformMatrix4fv(u.location, u.count, GL_FALSE, f); break;
-        default:
-            intScratch_.assign(f, f + u.count);
-            glUniform1iv(u.location, u.count, intScratch_.data());
-            break;
+            case GL_FLOAT:
+                glUniform1fv(u.location, u.count, f);
+                break;
+            case GL_FLOAT_VEC4:
+                glUniform4fv(u.location, u.count, f);
+                break;
+            case GL_FLOAT_MAT4:
+                glUniformMatrix4fv(u.location, u.count, GL_FALSE, f);
+                break;
+            default:
+                intScratch_.assign(f, f + u.count);
+                glUniform1iv(u.location, u.count, intScratch_.data());
+                break;
         }
     }
     if (program.clipPlanes >= 0) {

@@ -12,7 +12,8 @@
 namespace platform::sdl {
 namespace {
 
-template <class T> void HashIn(size_t& seed, const T& value) {
+template <class T>
+void HashIn(size_t& seed, const T& value) {
     seed ^= std::hash<T>()(value) + 0x9e3779b97f4a7c15ull + (seed << 6) + (seed >> 2);
 }
 
@@ -113,9 +114,9 @@ const GlExecutor::GlTexture* GlExecutor::TextureOf(const gfx::BaseTexture& textu
             glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, static_cast<GLint>(autoMip ? 1000 : levels - 1));
             for (uint32_t l = 0; l < levels; ++l) {
                 const gfx::Surface* level = flat.Level(l);
-                glTexImage2D(GL_TEXTURE_2D, static_cast<GLint>(l), format.internal, static_cast<GLsizei>(level->Width()),
-                             static_cast<GLsizei>(level->Height()), 0, format.format, format.type,
-                             target ? nullptr : level->Bits());
+                glTexImage2D(GL_TEXTURE_2D, static_cast<GLint>(l), format.internal,
+                             static_cast<GLsizei>(level->Width()), static_cast<GLsizei>(level->Height()), 0,
+                             format.format, format.type, target ? nullptr : level->Bits());
             }
             if (autoMip) glGenerateMipmap(GL_TEXTURE_2D);
         }
@@ -193,7 +194,8 @@ unsigned GlExecutor::Framebuffer(const TargetKey& key) {
     glDrawBuffers(4, drawBuffers);
     glReadBuffer(key.colours[0] ? GL_COLOR_ATTACHMENT0 : GL_NONE);
     if (key.depth)
-        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER, DepthRenderbuffer(*key.depth));
+        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER,
+                                  DepthRenderbuffer(*key.depth));
     framebuffers_.emplace(key, fbo);
     return fbo;
 }
@@ -207,8 +209,9 @@ void GlExecutor::PointAttributes(const StreamKey& key, const std::array<uint32_t
         glBindBuffer(GL_ARRAY_BUFFER, buffers_[key.buffers[e.stream]].name);
         const uintptr_t offset = uintptr_t{offsets[e.stream]} + e.offset;
         glEnableVertexAttribArray(static_cast<GLuint>(location));
-        glVertexAttribPointer(static_cast<GLuint>(location), format.size, format.type, format.normalized ? GL_TRUE : GL_FALSE,
-                              static_cast<GLsizei>(key.strides[e.stream]), reinterpret_cast<const void*>(offset));
+        glVertexAttribPointer(static_cast<GLuint>(location), format.size, format.type,
+                              format.normalized ? GL_TRUE : GL_FALSE, static_cast<GLsizei>(key.strides[e.stream]),
+                              reinterpret_cast<const void*>(offset));
         glVertexAttribDivisor(static_cast<GLuint>(location), (key.instanced >> e.stream) & 1);
     }
     glBindBuffer(GL_ARRAY_BUFFER, 0);

@@ -96,9 +96,8 @@ public:
 
     // Everything that could hide the text or shape it otherwise; the engine's clip planes among them.
     static constexpr std::array<GLenum, 11> kCapabilities = {
-        GL_BLEND,          GL_DEPTH_TEST,     GL_STENCIL_TEST,   GL_CULL_FACE,      GL_SCISSOR_TEST,
-        GL_CLIP_DISTANCE0, GL_CLIP_DISTANCE1, GL_CLIP_DISTANCE2, GL_CLIP_DISTANCE3, GL_CLIP_DISTANCE4,
-        GL_CLIP_DISTANCE5};
+        GL_BLEND,          GL_DEPTH_TEST,     GL_STENCIL_TEST,   GL_CULL_FACE,      GL_SCISSOR_TEST,  GL_CLIP_DISTANCE0,
+        GL_CLIP_DISTANCE1, GL_CLIP_DISTANCE2, GL_CLIP_DISTANCE3, GL_CLIP_DISTANCE4, GL_CLIP_DISTANCE5};
 
 private:
     GLint program_ = 0, vertexArray_ = 0, arrayBuffer_ = 0, activeTexture_ = 0, texture0_ = 0, sampler0_ = 0;

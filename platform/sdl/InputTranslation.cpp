@@ -20,29 +20,74 @@ struct KeyPair {
 
 // Keys whose virtual-key number does not follow from a run of letters, digits or F-keys.
 constexpr KeyPair kKeys[] = {
-    {SDL_SCANCODE_BACKSPACE, 8},      {SDL_SCANCODE_TAB, 9},           {SDL_SCANCODE_CLEAR, 12},
-    {SDL_SCANCODE_RETURN, 13},        {SDL_SCANCODE_KP_ENTER, 13},     {SDL_SCANCODE_PAUSE, 19},
-    {SDL_SCANCODE_CAPSLOCK, 20},      {SDL_SCANCODE_ESCAPE, 27},       {SDL_SCANCODE_SPACE, 32},
-    {SDL_SCANCODE_PAGEUP, 33},        {SDL_SCANCODE_PAGEDOWN, 34},     {SDL_SCANCODE_END, 35},
-    {SDL_SCANCODE_HOME, 36},          {SDL_SCANCODE_LEFT, 37},         {SDL_SCANCODE_UP, 38},
-    {SDL_SCANCODE_RIGHT, 39},         {SDL_SCANCODE_DOWN, 40},         {SDL_SCANCODE_SELECT, 41},
-    {SDL_SCANCODE_EXECUTE, 43},       {SDL_SCANCODE_PRINTSCREEN, 44},  {SDL_SCANCODE_INSERT, 45},
-    {SDL_SCANCODE_DELETE, 46},        {SDL_SCANCODE_HELP, 47},         {SDL_SCANCODE_LGUI, 91},
-    {SDL_SCANCODE_RGUI, 92},          {SDL_SCANCODE_APPLICATION, 93},  {SDL_SCANCODE_SLEEP, 95},
-    {SDL_SCANCODE_KP_0, 96},          {SDL_SCANCODE_KP_MULTIPLY, 106}, {SDL_SCANCODE_KP_PLUS, 107},
-    {SDL_SCANCODE_KP_MINUS, 109},     {SDL_SCANCODE_KP_PERIOD, 110},   {SDL_SCANCODE_KP_DIVIDE, 111},
-    {SDL_SCANCODE_NUMLOCKCLEAR, 144}, {SDL_SCANCODE_SCROLLLOCK, 145},  {SDL_SCANCODE_LSHIFT, 160},
-    {SDL_SCANCODE_RSHIFT, 161},       {SDL_SCANCODE_LCTRL, 162},       {SDL_SCANCODE_RCTRL, 163},
-    {SDL_SCANCODE_LALT, 164},         {SDL_SCANCODE_RALT, 165},        {SDL_SCANCODE_AC_BACK, 166},
-    {SDL_SCANCODE_AC_FORWARD, 167},   {SDL_SCANCODE_AC_REFRESH, 168},  {SDL_SCANCODE_AC_STOP, 169},
-    {SDL_SCANCODE_AC_SEARCH, 170},    {SDL_SCANCODE_AC_BOOKMARKS, 171}, {SDL_SCANCODE_AC_HOME, 172},
-    {SDL_SCANCODE_MUTE, 173},         {SDL_SCANCODE_VOLUMEDOWN, 174},  {SDL_SCANCODE_VOLUMEUP, 175},
-    {SDL_SCANCODE_AUDIONEXT, 176},    {SDL_SCANCODE_AUDIOPREV, 177},   {SDL_SCANCODE_AUDIOSTOP, 178},
-    {SDL_SCANCODE_AUDIOPLAY, 179},    {SDL_SCANCODE_MAIL, 180},        {SDL_SCANCODE_MEDIASELECT, 181},
-    {SDL_SCANCODE_SEMICOLON, 186},    {SDL_SCANCODE_EQUALS, 187},      {SDL_SCANCODE_COMMA, 188},
-    {SDL_SCANCODE_MINUS, 189},        {SDL_SCANCODE_PERIOD, 190},      {SDL_SCANCODE_SLASH, 191},
-    {SDL_SCANCODE_GRAVE, 192},        {SDL_SCANCODE_LEFTBRACKET, 219}, {SDL_SCANCODE_BACKSLASH, 220},
-    {SDL_SCANCODE_RIGHTBRACKET, 221}, {SDL_SCANCODE_APOSTROPHE, 222},
+    {SDL_SCANCODE_BACKSPACE, 8},
+    {SDL_SCANCODE_TAB, 9},
+    {SDL_SCANCODE_CLEAR, 12},
+    {SDL_SCANCODE_RETURN, 13},
+    {SDL_SCANCODE_KP_ENTER, 13},
+    {SDL_SCANCODE_PAUSE, 19},
+    {SDL_SCANCODE_CAPSLOCK, 20},
+    {SDL_SCANCODE_ESCAPE, 27},
+    {SDL_SCANCODE_SPACE, 32},
+    {SDL_SCANCODE_PAGEUP, 33},
+    {SDL_SCANCODE_PAGEDOWN, 34},
+    {SDL_SCANCODE_END, 35},
+    {SDL_SCANCODE_HOME, 36},
+    {SDL_SCANCODE_LEFT, 37},
+    {SDL_SCANCODE_UP, 38},
+    {SDL_SCANCODE_RIGHT, 39},
+    {SDL_SCANCODE_DOWN, 40},
+    {SDL_SCANCODE_SELECT, 41},
+    {SDL_SCANCODE_EXECUTE, 43},
+    {SDL_SCANCODE_PRINTSCREEN, 44},
+    {SDL_SCANCODE_INSERT, 45},
+    {SDL_SCANCODE_DELETE, 46},
+    {SDL_SCANCODE_HELP, 47},
+    {SDL_SCANCODE_LGUI, 91},
+    {SDL_SCANCODE_RGUI, 92},
+    {SDL_SCANCODE_APPLICATION, 93},
+    {SDL_SCANCODE_SLEEP, 95},
+    {SDL_SCANCODE_KP_0, 96},
+    {SDL_SCANCODE_KP_MULTIPLY, 106},
+    {SDL_SCANCODE_KP_PLUS, 107},
+    {SDL_SCANCODE_KP_MINUS, 109},
+    {SDL_SCANCODE_KP_PERIOD, 110},
+    {SDL_SCANCODE_KP_DIVIDE, 111},
+    {SDL_SCANCODE_NUMLOCKCLEAR, 144},
+    {SDL_SCANCODE_SCROLLLOCK, 145},
+    {SDL_SCANCODE_LSHIFT, 160},
+    {SDL_SCANCODE_RSHIFT, 161},
+    {SDL_SCANCODE_LCTRL, 162},
+    {SDL_SCANCODE_RCTRL, 163},
+    {SDL_SCANCODE_LALT, 164},
+    {SDL_SCANCODE_RALT, 165},
+    {SDL_SCANCODE_AC_BACK, 166},
+    {SDL_SCANCODE_AC_FORWARD, 167},
+    {SDL_SCANCODE_AC_REFRESH, 168},
+    {SDL_SCANCODE_AC_STOP, 169},
+    {SDL_SCANCODE_AC_SEARCH, 170},
+    {SDL_SCANCODE_AC_BOOKMARKS, 171},
+    {SDL_SCANCODE_AC_HOME, 172},
+    {SDL_SCANCODE_MUTE, 173},
+    {SDL_SCANCODE_VOLUMEDOWN, 174},
+    {SDL_SCANCODE_VOLUMEUP, 175},
+    {SDL_SCANCODE_AUDIONEXT, 176},
+    {SDL_SCANCODE_AUDIOPREV, 177},
+    {SDL_SCANCODE_AUDIOSTOP, 178},
+    {SDL_SCANCODE_AUDIOPLAY, 179},
+    {SDL_SCANCODE_MAIL, 180},
+    {SDL_SCANCODE_MEDIASELECT, 181},
+    {SDL_SCANCODE_SEMICOLON, 186},
+    {SDL_SCANCODE_EQUALS, 187},
+    {SDL_SCANCODE_COMMA, 188},
+    {SDL_SCANCODE_MINUS, 189},
+    {SDL_SCANCODE_PERIOD, 190},
+    {SDL_SCANCODE_SLASH, 191},
+    {SDL_SCANCODE_GRAVE, 192},
+    {SDL_SCANCODE_LEFTBRACKET, 219},
+    {SDL_SCANCODE_BACKSLASH, 220},
+    {SDL_SCANCODE_RIGHTBRACKET, 221},
+    {SDL_SCANCODE_APOSTROPHE, 222},
 };
 
 void PostKey(const SDL_KeyboardEvent& key, Window& window) {
@@ -69,12 +114,18 @@ void PostMouse(uint16_t buttonFlags, uint16_t buttonData, int dx, int dy, Window
 // The raw record's button number (1 left, 2 right, 3 middle, then the side buttons).
 uint16_t MouseButtonOf(Uint8 button) {
     switch (button) {
-        case SDL_BUTTON_LEFT: return kMouseLeft;
-        case SDL_BUTTON_RIGHT: return kMouseRight;
-        case SDL_BUTTON_MIDDLE: return kMouseMiddle;
-        case SDL_BUTTON_X1: return kMouseX1;
-        case SDL_BUTTON_X2: return kMouseX2;
-        default: return 0;
+        case SDL_BUTTON_LEFT:
+            return kMouseLeft;
+        case SDL_BUTTON_RIGHT:
+            return kMouseRight;
+        case SDL_BUTTON_MIDDLE:
+            return kMouseMiddle;
+        case SDL_BUTTON_X1:
+            return kMouseX1;
+        case SDL_BUTTON_X2:
+            return kMouseX2;
+        default:
+            return 0;
     }
 }
 
@@ -111,12 +162,17 @@ void AddInputDevices(Window& window) {
 }
 
 uint16_t VirtualKeyOf(SDL_Scancode scancode) {
-    if (scancode >= SDL_SCANCODE_A && scancode <= SDL_SCANCODE_Z) return static_cast<uint16_t>('A' + scancode - SDL_SCANCODE_A);
-    if (scancode >= SDL_SCANCODE_1 && scancode <= SDL_SCANCODE_9) return static_cast<uint16_t>('1' + scancode - SDL_SCANCODE_1);
+    if (scancode >= SDL_SCANCODE_A && scancode <= SDL_SCANCODE_Z)
+        return static_cast<uint16_t>('A' + scancode - SDL_SCANCODE_A);
+    if (scancode >= SDL_SCANCODE_1 && scancode <= SDL_SCANCODE_9)
+        return static_cast<uint16_t>('1' + scancode - SDL_SCANCODE_1);
     if (scancode == SDL_SCANCODE_0) return '0';
-    if (scancode >= SDL_SCANCODE_KP_1 && scancode <= SDL_SCANCODE_KP_9) return static_cast<uint16_t>(97 + scancode - SDL_SCANCODE_KP_1);
-    if (scancode >= SDL_SCANCODE_F1 && scancode <= SDL_SCANCODE_F12) return static_cast<uint16_t>(112 + scancode - SDL_SCANCODE_F1);
-    if (scancode >= SDL_SCANCODE_F13 && scancode <= SDL_SCANCODE_F24) return static_cast<uint16_t>(124 + scancode - SDL_SCANCODE_F13);
+    if (scancode >= SDL_SCANCODE_KP_1 && scancode <= SDL_SCANCODE_KP_9)
+        return static_cast<uint16_t>(97 + scancode - SDL_SCANCODE_KP_1);
+    if (scancode >= SDL_SCANCODE_F1 && scancode <= SDL_SCANCODE_F12)
+        return static_cast<uint16_t>(112 + scancode - SDL_SCANCODE_F1);
+    if (scancode >= SDL_SCANCODE_F13 && scancode <= SDL_SCANCODE_F24)
+        return static_cast<uint16_t>(124 + scancode - SDL_SCANCODE_F13);
     for (const KeyPair& pair : kKeys)
         if (pair.scancode == scancode) return pair.virtualKey;
     return 0;
@@ -147,7 +203,8 @@ bool TranslateEvent(const SDL_Event& event, Window& window) {
             return true;
         case SDL_MOUSEMOTION:
             PostMouse(0, 0, event.motion.xrel, event.motion.yrel, window);
-            window.Post(msg::kMouseMove, 0, (event.motion.x & 0xFFFF) | (static_cast<int64_t>(event.motion.y & 0xFFFF) << 16));
+            window.Post(msg::kMouseMove, 0,
+                        (event.motion.x & 0xFFFF) | (static_cast<int64_t>(event.motion.y & 0xFFFF) << 16));
             return true;
         case SDL_MOUSEBUTTONDOWN:
         case SDL_MOUSEBUTTONUP: {

@@ -31,9 +31,7 @@ std::string Param(const std::map<std::string, std::string>& params, const char* 
     return it == params.end() || it->second.empty() ? otherwise : it->second;
 }
 
-bool IsPress(const SDL_Event& event) {
-    return event.type == SDL_MOUSEBUTTONDOWN || event.type == SDL_MOUSEWHEEL;
-}
+bool IsPress(const SDL_Event& event) { return event.type == SDL_MOUSEBUTTONDOWN || event.type == SDL_MOUSEWHEEL; }
 
 bool IsTyping(const SDL_Event& event) { return event.type == SDL_KEYDOWN || event.type == SDL_TEXTINPUT; }
 
@@ -43,7 +41,7 @@ TweakBarWindow::TweakBarWindow(SDL_Window* window) : window_(window) {
     IMGUI_CHECKVERSION();
     ImGui::CreateContext();
     ImGuiIO& io = ImGui::GetIO();
-    io.IniFilename = nullptr;  // the bars' places come from the program, not from a file
+    io.IniFilename = nullptr;                                // the bars' places come from the program, not from a file
     io.ConfigFlags |= ImGuiConfigFlags_NoMouseCursorChange;  // the engine shows and hides the pointer
     ImGui::StyleColorsDark();
     ImGui_ImplSDL2_InitForOpenGL(window_, SDL_GL_GetCurrentContext());

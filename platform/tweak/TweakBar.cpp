@@ -266,8 +266,8 @@ bool Define(const char* definition) {
     return true;
 }
 
-uint32_t DefineStruct(const char* name, const StructMember* members, size_t memberCount, size_t structSize,
-                      void*, void*) {
+uint32_t DefineStruct(const char* name, const StructMember* members, size_t memberCount, size_t structSize, void*,
+                      void*) {
     if (!name || !*name || !members || memberCount == 0 || structSize == 0) {
         Fail("bad struct definition \"" + Text(name) + "\"");
         return 0;
@@ -295,23 +295,34 @@ bool SetParam(Bar* bar, const char* itemName, const char* paramName, ParamType t
     for (int i = 0; i < count; ++i) {
         if (i) value += ' ';
         switch (type) {
-        case kParamInt32: value += std::to_string(static_cast<const int32_t*>(values)[i]); break;
-        case kParamFloat: value += FormatFloating(static_cast<const float*>(values)[i]); break;
-        case kParamDouble: value += FormatFloating(static_cast<const double*>(values)[i]); break;
-        case kParamCString:
-            if (count != 1) return Fail("a text parameter has one value");
-            value = static_cast<const char*>(values);
-            break;
-        default: return Fail("unknown parameter type");
+            case kParamInt32:
+                value += std::to_string(static_cast<const int32_t*>(values)[i]);
+                break;
+            case kParamFloat:
+                value += FormatFloating(static_cast<const float*>(values)[i]);
+                break;
+            case kParamDouble:
+                value += FormatFloating(static_cast<const double*>(values)[i]);
+                break;
+            case kParamCString:
+                if (count != 1) return Fail("a text parameter has one value");
+                value = static_cast<const char*>(values);
+                break;
+            default:
+                return Fail("unknown parameter type");
         }
     }
     std::string key = paramName;
     for (char& c : key) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     // A name that items use as their group names the group, even when an item has it too.
-    if (!itemName || !*itemName) bar->params[key] = value;
-    else if (IsGroupOf(bar, itemName)) bar->groups[itemName][key] = value;
-    else if (Item* item = FindItemIn(bar, itemName)) item->params[key] = value;
-    else bar->groups[itemName][key] = value;
+    if (!itemName || !*itemName)
+        bar->params[key] = value;
+    else if (IsGroupOf(bar, itemName))
+        bar->groups[itemName][key] = value;
+    else if (Item* item = FindItemIn(bar, itemName))
+        item->params[key] = value;
+    else
+        bar->groups[itemName][key] = value;
     return true;
 }
 

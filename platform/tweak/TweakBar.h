@@ -21,7 +21,7 @@ enum Type : uint32_t {
     kTypeUInt32 = 11,
     kTypeFloat = 12,
     kTypeDouble = 13,
-    kTypeCString = 17,  // a char* the program allocates; written through the copy function
+    kTypeCString = 17,     // a char* the program allocates; written through the copy function
     kTypeQuaternion = 19,  // four floats
     kTypeStdString = 0x2FFF001Cu,
 };

@@ -17,7 +17,7 @@ struct ItemInfo {
     ItemKind kind = ItemKind::kVariable;
     uint32_t type = 0;
     bool readOnly = false;
-    std::string definition;  // as given when the item was added
+    std::string definition;                     // as given when the item was added
     std::map<std::string, std::string> params;  // keys lower-cased ("group", "step", ...)
 };
 

@@ -38,7 +38,7 @@ constexpr uint64_t kRemoveComplete = 0x8004;
 // Window styles.
 namespace style {
 constexpr uint32_t kPopup = 0x80000000u;
-constexpr uint32_t kFixedFrame = 0x00CB0000u;       // caption, system menu, minimise, maximise
+constexpr uint32_t kFixedFrame = 0x00CB0000u;        // caption, system menu, minimise, maximise
 constexpr uint32_t kOverlappedWindow = 0x00CF0000u;  // the same with a sizing frame
 constexpr uint32_t kExTopmost = 0x00000008u;
 constexpr uint32_t kExEdges = 0x00000300u;  // window edge and client edge

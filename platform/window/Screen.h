@@ -6,9 +6,9 @@ namespace platform {
 
 constexpr int kDefaultScreenWidth = 1920;
 constexpr int kDefaultScreenHeight = 1080;
-constexpr int kFrameWidth = 4;     // sizing-frame width of a framed window
-constexpr int kFrameHeight = 4;    // sizing-frame height of a framed window
-constexpr int kCaptionHeight = 23; // height of a caption bar
+constexpr int kFrameWidth = 4;      // sizing-frame width of a framed window
+constexpr int kFrameHeight = 4;     // sizing-frame height of a framed window
+constexpr int kCaptionHeight = 23;  // height of a caption bar
 
 int ScreenWidth();
 int ScreenHeight();

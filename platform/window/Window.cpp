@@ -16,7 +16,10 @@ void SetWindowBackend(WindowBackend* backend) { installedBackend.store(backend);
 WindowBackend* InstalledWindowBackend() { return installedBackend.load(); }
 
 Window::Window(std::string title, uint32_t style, uint32_t exStyle, int width, int height)
-    : title_(std::move(title)), style_(style), exStyle_(exStyle), rect_{0, 0, width, height},
+    : title_(std::move(title)),
+      style_(style),
+      exStyle_(exStyle),
+      rect_{0, 0, width, height},
       backend_(InstalledWindowBackend()) {
     if (backend_) backend_->Opened(*this);
 }

@@ -14,7 +14,8 @@ class SxArray {
     static_assert(std::is_trivially_copyable_v<T>, "items are moved as bytes");
 
 public:
-    explicit SxArray(uint32_t growBy, SxMemPoolId pool = g_DefaultPoolId) : m_growBy(growBy ? growBy : 1), m_pool(pool) {}
+    explicit SxArray(uint32_t growBy, SxMemPoolId pool = g_DefaultPoolId)
+        : m_growBy(growBy ? growBy : 1), m_pool(pool) {}
     ~SxArray() { Term(); }
     SxArray(const SxArray&) = delete;
     SxArray& operator=(const SxArray&) = delete;

@@ -33,7 +33,8 @@ public:
             m_block = static_cast<Node*>(MemoryMgr::Malloc(pool, sizeof(Node) * preallocated));
             if (!m_block) return SX_InsufficientMemory;
             m_blockCount = preallocated;
-            for (uint32_t i = 0; i < preallocated; ++i) m_block[i].next = i + 1 < preallocated ? &m_block[i + 1] : nullptr;
+            for (uint32_t i = 0; i < preallocated; ++i)
+                m_block[i].next = i + 1 < preallocated ? &m_block[i + 1] : nullptr;
             m_free = m_block;
         }
         m_initialized = true;

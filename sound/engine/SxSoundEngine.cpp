@@ -126,8 +126,9 @@ SXRESULT CreateBankManager() {
     g_pAudioMgr->SetHandler(SxMsg_BankRelease, [](const SxQueuedMsgHeader& record) {
         reinterpret_cast<const SxMsgBankRelease&>(record).bank->Release();
     });
-    const SxMemPoolId mediaPool =
-        MemoryMgr::CheckPoolId(g_initSettings.preparePoolId) == SX_Success ? g_initSettings.preparePoolId : g_DefaultPoolId;
+    const SxMemPoolId mediaPool = MemoryMgr::CheckPoolId(g_initSettings.preparePoolId) == SX_Success
+                                      ? g_initSettings.preparePoolId
+                                      : g_DefaultPoolId;
     return CreateManager(g_pBankMgr, [mediaPool](CSxBankMgr& manager) {
         return manager.Init(g_platformSettings.bankThread, mediaPool);
     });
@@ -214,9 +215,9 @@ SXRESULT RenderAudio() { return g_pAudioMgr ? g_pAudioMgr->RenderAudio() : SX_Fa
 
 SxPlayingID NextPlayingID() { return ++g_playingIDCounter; }
 
-SxPlayingID PostEvent(SxUniqueID eventID, SxGameObjectID gameObject, uint32_t callbackFlags,
-                      SxCallbackFunc callback, void* cookie, uint32_t externalSourceCount,
-                      const SxExternalSourceInfo* externalSources, SxPlayingID callerPlayingID) {
+SxPlayingID PostEvent(SxUniqueID eventID, SxGameObjectID gameObject, uint32_t callbackFlags, SxCallbackFunc callback,
+                      void* cookie, uint32_t externalSourceCount, const SxExternalSourceInfo* externalSources,
+                      SxPlayingID callerPlayingID) {
     if (!g_pAudioMgr || !g_EventHooks.findEventAndAddRef) return 0;
     SxExternalSourceArray* array = nullptr;
     if (externalSourceCount > 0 && externalSources) {
@@ -258,9 +259,9 @@ SxPlayingID PostEvent(SxUniqueID eventID, SxGameObjectID gameObject, uint32_t ca
     return playingID;
 }
 
-SxPlayingID PostEvent(const char* eventName, SxGameObjectID gameObject, uint32_t callbackFlags,
-                      SxCallbackFunc callback, void* cookie, uint32_t externalSourceCount,
-                      const SxExternalSourceInfo* externalSources, SxPlayingID callerPlayingID) {
+SxPlayingID PostEvent(const char* eventName, SxGameObjectID gameObject, uint32_t callbackFlags, SxCallbackFunc callback,
+                      void* cookie, uint32_t externalSourceCount, const SxExternalSourceInfo* externalSources,
+                      SxPlayingID callerPlayingID) {
     return PostEvent(GetIDFromString(eventName), gameObject, callbackFlags, callback, cookie, externalSourceCount,
                      externalSources, callerPlayingID);
 }
@@ -304,7 +305,8 @@ SXRESULT SetRTPCValue(SxUniqueID gameParameter, float value, SxGameObjectID game
     record.gameObject = gameObject;
     record.transitionMs = transitionMs;
     record.curve = curve;
-    return Queue(record, transitionMs != 0 ? sizeof record : sizeof record - sizeof record.transitionMs - sizeof record.curve);
+    return Queue(record,
+                 transitionMs != 0 ? sizeof record : sizeof record - sizeof record.transitionMs - sizeof record.curve);
 }
 
 SXRESULT SetState(SxStateGroupID group, SxUniqueID state) {
@@ -383,7 +385,8 @@ SXRESULT ResetRTPCValue(SxUniqueID gameParameter, SxGameObjectID gameObject, int
     record.gameObject = gameObject;
     record.transitionMs = transitionMs;
     record.curve = curve;
-    return Queue(record, transitionMs != 0 ? sizeof record : sizeof record - sizeof record.transitionMs - sizeof record.curve);
+    return Queue(record,
+                 transitionMs != 0 ? sizeof record : sizeof record - sizeof record.transitionMs - sizeof record.curve);
 }
 
 SXRESULT SetState(const char* group, const char* state) {
@@ -586,9 +589,7 @@ uint32_t GetPanningRule() {
 uint32_t GetSpeakerConfiguration() { return CSxLEngine::ChannelMask(); }
 
 SXRESULT AddBehavioralExtension(SxBehavioralExtension function) { return SxBehavioralExtensions::Add(function); }
-SXRESULT RemoveBehavioralExtension(SxBehavioralExtension function) {
-    return SxBehavioralExtensions::Remove(function);
-}
+SXRESULT RemoveBehavioralExtension(SxBehavioralExtension function) { return SxBehavioralExtensions::Remove(function); }
 
 SXRESULT RegisterGlobalCallback(SxBehavioralExtension function) {
     platform::Lock lock(g_csMain);

@@ -123,7 +123,8 @@ void CSxMusicCtx::ScheduleFollower(CSxSegmentBucket& last) {
         return;
     }
     const CSxMusicTransAware* rules = m_feed.sequence;
-    const SxMusicTransitionRule* rule = rules ? rules->GetTransitionRule(last.segment->ID(), next.segment->ID()) : nullptr;
+    const SxMusicTransitionRule* rule =
+        rules ? rules->GetTransitionRule(last.segment->ID(), next.segment->ID()) : nullptr;
     const SxMusicTransitionRule& used = rule ? *rule : CSxMusicTransAware::FallbackRule();
     // The playlist moves on from where the segment begins: its exit cue in the usual rule.
     const int32_t from = std::max(last.playPosition, 0);
@@ -263,7 +264,8 @@ void CSxMusicCtx::Execute() {
                            m_stingerRecords.end());
     if (m_undo.active && !UndoValid()) m_undo = Undo{};
     if (m_chain.empty() && m_stopping) m_ended = true;
-    std::stable_sort(m_notes.begin(), m_notes.end(), [](const Pending& a, const Pending& b) { return a.time < b.time; });
+    std::stable_sort(m_notes.begin(), m_notes.end(),
+                     [](const Pending& a, const Pending& b) { return a.time < b.time; });
     if (g_pPlayingMgr && m_params.playingID) {
         for (const Pending& note : m_notes)
             g_pPlayingMgr->NotifyMusicSync(m_params.playingID, note.bit, note.grid,
@@ -286,8 +288,8 @@ void CSxMusicCtx::RunBucket(CSxSegmentBucket& bucket, bool ofChain) {
         m_notes.push_back({bucket.syncTime, SxMusicCallback_SwitchChange, bucket.timing.grid});
     // A segment that stops at its exit cue still reaches it, also on the frame's first sample.
     const int64_t exit = bucket.entryTime + bucket.timing.Active();
-    if (ofChain && (m_params.callbackFlags & SxMusicCallback_Exit) && bucket.ctx && exit == bucket.stopTime && exit >= m_now &&
-        exit < end)
+    if (ofChain && (m_params.callbackFlags & SxMusicCallback_Exit) && bucket.ctx && exit == bucket.stopTime &&
+        exit >= m_now && exit < end)
         m_notes.push_back({exit, SxMusicCallback_Exit, bucket.timing.grid});
     if (bucket.stopTime <= m_now) {
         bucket.ctx.reset();
@@ -297,9 +299,9 @@ void CSxMusicCtx::RunBucket(CSxSegmentBucket& bucket, bool ofChain) {
     if (!bucket.ctx) {
         // The context begins early enough for the look-ahead of the streamed clips it starts.
         const int64_t heard = std::max(bucket.playTime, m_now);
-        const int64_t start =
-            std::max(heard - CSxSegmentCtx::LookAheadNeeded(*bucket.segment, static_cast<int32_t>(heard - bucket.entryTime)),
-                     m_now);
+        const int64_t start = std::max(
+            heard - CSxSegmentCtx::LookAheadNeeded(*bucket.segment, static_cast<int32_t>(heard - bucket.entryTime)),
+            m_now);
         if (start >= end) return;
         bucket.ctx = std::make_unique<CSxSegmentCtx>(*bucket.segment, m_params.gameObj, m_params.playingID,
                                                      m_params.externalSources);
@@ -309,7 +311,8 @@ void CSxMusicCtx::RunBucket(CSxSegmentBucket& bucket, bool ofChain) {
     // The volume reached at the end of the frame; the mix ramps to it across the frame.
     bucket.ctx->SetVolume(bucket.VolumeAt(end) * PauseFactorAt(end));
     bucket.ctx->Execute(offset);
-    if (bucket.stopTime < end) bucket.ctx->StopAt(static_cast<uint32_t>(std::max(bucket.stopTime - m_now, int64_t(offset))));
+    if (bucket.stopTime < end)
+        bucket.ctx->StopAt(static_cast<uint32_t>(std::max(bucket.stopTime - m_now, int64_t(offset))));
 
     if (!ofChain || !(m_params.callbackFlags & SxMusicCallback_AllGrid)) return;
     const int64_t from = std::max(m_now + offset, bucket.playTime) - bucket.entryTime;
@@ -382,7 +385,9 @@ bool CSxMusicCtx::DelayToStateSync(uint32_t groupID, int64_t& delay) const {
     return true;
 }
 
-void CSxMusicCtx::ScheduleStateChange(int64_t delay, uint32_t record) { m_stateActions.push_back({m_now + delay, record}); }
+void CSxMusicCtx::ScheduleStateChange(int64_t delay, uint32_t record) {
+    m_stateActions.push_back({m_now + delay, record});
+}
 
 bool CSxMusicCtx::GetPlayingSegmentInfo(SxSegmentInfo& info) const {
     const CSxSegmentBucket* bucket = CurrentBucket();

@@ -13,7 +13,6 @@ constexpr int kMaxSwitchDepth = 8;
 
 }  // namespace
 
-
 CSxMusicCtx::Feed::Feed(Feed&& other) noexcept { *this = std::move(other); }
 
 CSxMusicCtx::Feed& CSxMusicCtx::Feed::operator=(Feed&& other) noexcept {

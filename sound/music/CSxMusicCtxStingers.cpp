@@ -38,7 +38,8 @@ bool CSxMusicCtx::PlaceStinger(const SxStingerRecord& stinger) {
         const int64_t from = std::max(m_now, bucket.playTime) - bucket.entryTime;
         int32_t sync;
         if (from < INT32_MIN || from > INT32_MAX ||
-            SxGetNextSyncPosition(bucket.timing, static_cast<int32_t>(from), stinger.syncType, false, sync) != SX_Success)
+            SxGetNextSyncPosition(bucket.timing, static_cast<int32_t>(from), stinger.syncType, false, sync) !=
+                SX_Success)
             continue;
         if (bucket.entryTime + sync < HandOverOf(i)) syncTime = bucket.entryTime + sync;
     }
@@ -65,9 +66,10 @@ void CSxMusicCtx::MoveActionsFrom(int64_t cut, bool retrigger) {
             ++record;
             continue;
         }
-        const auto bucket = std::find_if(m_stingers.begin(), m_stingers.end(), [&](const std::unique_ptr<CSxSegmentBucket>& b) {
-            return b->playTime == record->time && b->segment->ID() == record->stinger.segmentID;
-        });
+        const auto bucket =
+            std::find_if(m_stingers.begin(), m_stingers.end(), [&](const std::unique_ptr<CSxSegmentBucket>& b) {
+                return b->playTime == record->time && b->segment->ID() == record->stinger.segmentID;
+            });
         if (bucket != m_stingers.end()) m_stingers.erase(bucket);
         if (retrigger && record->stinger.lookAheadCount == 1) again.push_back(record->stinger);
         record = m_stingerRecords.erase(record);

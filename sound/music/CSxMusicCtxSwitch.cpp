@@ -121,8 +121,9 @@ void CSxMusicCtx::ApplyDeferredChanges() {
 
 bool CSxMusicCtx::UndoValid() const {
     if (!m_undo.active) return false;
-    const auto held = std::find_if(m_chain.begin(), m_chain.end(),
-                                   [&](const std::unique_ptr<CSxSegmentBucket>& b) { return b.get() == m_undo.source; });
+    const auto held = std::find_if(m_chain.begin(), m_chain.end(), [&](const std::unique_ptr<CSxSegmentBucket>& b) {
+        return b.get() == m_undo.source;
+    });
     return held != m_chain.end() && m_undo.source->stopTime > m_now;
 }
 
@@ -134,7 +135,8 @@ void CSxMusicCtx::ChangeTarget(uint32_t targetID, const CSxMusicSwitchCntr& owne
         CSxSegmentBucket& source = *m_undo.source;
         const int64_t cut = m_undo.sync;
         m_chain.erase(std::find_if(m_chain.begin(), m_chain.end(),
-                                   [&](const std::unique_ptr<CSxSegmentBucket>& b) { return b.get() == &source; }) + 1,
+                                   [&](const std::unique_ptr<CSxSegmentBucket>& b) { return b.get() == &source; }) +
+                          1,
                       m_chain.end());
         source.SetEnd(m_undo.end);
         source.hasFollower = false;

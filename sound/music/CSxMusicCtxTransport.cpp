@@ -53,7 +53,8 @@ bool CSxMusicCtx::Seek(float value, bool fraction, bool snap) {
     const auto at = static_cast<int32_t>(std::llround(position));
     // What plays stops at once and the segment goes on from the new position.
     m_chain.erase(std::find_if(m_chain.begin(), m_chain.end(),
-                               [&](const std::unique_ptr<CSxSegmentBucket>& b) { return b.get() == bucket; }) + 1,
+                               [&](const std::unique_ptr<CSxSegmentBucket>& b) { return b.get() == bucket; }) +
+                      1,
                   m_chain.end());
     m_undo = Undo{};
     bucket->ctx.reset();
@@ -62,7 +63,8 @@ bool CSxMusicCtx::Seek(float value, bool fraction, bool snap) {
     bucket->entryTime = m_now - at;
     bucket->fadeInStart = std::numeric_limits<int64_t>::min();
     bucket->fadeInLength = 0;
-    bucket->SetEnd({CSxSegmentBucket::kNever, CSxSegmentBucket::kNever, 0, SxCurve_Linear, CSxSegmentBucket::kNever, false});
+    bucket->SetEnd(
+        {CSxSegmentBucket::kNever, CSxSegmentBucket::kNever, 0, SxCurve_Linear, CSxSegmentBucket::kNever, false});
     return true;
 }
 

@@ -28,7 +28,8 @@ SXRESULT CSxMusicNode::SetMusicNodeParams(SxReadCursor& cursor) {
     SxMusicGridFields fields;
     uint8_t overrideGrid;
     uint32_t stingerCount;
-    if (!SxReadF64(cursor, fields.gridPeriodMs) || !SxReadF64(cursor, fields.gridOffsetMs) || !cursor.F32(fields.tempo) || !cursor.U8(fields.beatsPerBar) || !cursor.U8(fields.beatValue) ||
+    if (!SxReadF64(cursor, fields.gridPeriodMs) || !SxReadF64(cursor, fields.gridOffsetMs) ||
+        !cursor.F32(fields.tempo) || !cursor.U8(fields.beatsPerBar) || !cursor.U8(fields.beatValue) ||
         !cursor.U8(overrideGrid) || !cursor.U32(stingerCount) || !cursor.HasRoomFor(stingerCount, kStingerSize)) {
         SD_WARNING(1, "music node %u: grid or stingers cut short", id);
         return SX_InvalidFile;

@@ -133,7 +133,8 @@ void ApplyAction(CSxMusicCtx& ctx, const SxActionParams& params) {
             ctx.Resume(params.flags[2] != 0, params.transitionMs, params.curve);
             break;
         case SxActionKind_Seek:
-            if (ctx.Seek(params.seekValue, params.seekBits & 1, params.seekBits & 2) && ctx.PlayingID() && g_pPlayingMgr)
+            if (ctx.Seek(params.seekValue, params.seekBits & 1, params.seekBits & 2) && ctx.PlayingID() &&
+                g_pPlayingMgr)
                 g_pPlayingMgr->NotifyMusic(ctx.PlayingID());
             break;
         default:
@@ -184,8 +185,7 @@ void CSxMusicRenderer::Term() {
     }
     platform::Lock lock(g_csMain);
     if (!s.contexts.empty())
-        SD_WARNING(1, "music engine: %zu music contexts still playing at termination are released",
-                   s.contexts.size());
+        SD_WARNING(1, "music engine: %zu music contexts still playing at termination are released", s.contexts.size());
     ReleaseAll();
     s.pending.clear();
     SoundEngine::RemoveBehavioralExtension(&CSxMusicRenderer::PerformFrame);
@@ -301,7 +301,8 @@ bool CSxMusicRenderer::SetStateHook(uint32_t groupID, uint32_t stateID) {
 
 void CSxMusicRenderer::ExecutePendingStateChange(uint32_t record) {
     RendererState& s = State();
-    auto it = std::find_if(s.pending.begin(), s.pending.end(), [&](const PendingStateChange& p) { return p.record == record; });
+    auto it = std::find_if(s.pending.begin(), s.pending.end(),
+                           [&](const PendingStateChange& p) { return p.record == record; });
     if (it == s.pending.end()) return;
     const PendingStateChange change = *it;
     // The older changes of the group are superseded by this one.
@@ -314,7 +315,8 @@ void CSxMusicRenderer::ExecutePendingStateChange(uint32_t record) {
 
 void CSxMusicRenderer::RescheduleOrExecutePendingStateChange(uint32_t record) {
     RendererState& s = State();
-    auto it = std::find_if(s.pending.begin(), s.pending.end(), [&](const PendingStateChange& p) { return p.record == record; });
+    auto it = std::find_if(s.pending.begin(), s.pending.end(),
+                           [&](const PendingStateChange& p) { return p.record == record; });
     if (it == s.pending.end()) return;
     if (it->executed) {
         s.pending.erase(it);
@@ -335,7 +337,8 @@ SXRESULT CSxMusicRenderer::GetPlayingSegmentInfo(SxPlayingID playingID, SxSegmen
         info = record.info;
         if (extrapolate && (info.iActiveMs > 0 || info.iPreEntryMs > 0 || info.iPostExitMs > 0)) {
             const double perMs = static_cast<double>(platform::CounterFrequency()) / 1000.0;
-            info.iPositionMs += static_cast<int32_t>(static_cast<double>(platform::QueryCounter() - record.stamp) / perMs);
+            info.iPositionMs +=
+                static_cast<int32_t>(static_cast<double>(platform::QueryCounter() - record.stamp) / perMs);
         }
         return SX_Success;
     }

@@ -41,8 +41,8 @@ SXRESULT CSxMusicSegment::SetInitialValues(const uint8_t* body, uint32_t size) {
     for (size_t i = 0; i < cues.size(); ++i) {
         const int32_t low = i ? cues[i - 1].position : 0;
         if (cues[i].position < low || cues[i].position > m_duration) {
-            SD_WARNING(1, "music segment %u: cue %u at %d samples is out of order or outside the %d samples",
-                       ID(), cues[i].id, cues[i].position, m_duration);
+            SD_WARNING(1, "music segment %u: cue %u at %d samples is out of order or outside the %d samples", ID(),
+                       cues[i].id, cues[i].position, m_duration);
             return SX_InvalidFile;
         }
     }

@@ -84,8 +84,8 @@ SXRESULT CSxMusicTrack::SetInitialValues(const uint8_t* body, uint32_t size, boo
         SD_WARNING(1, "music track %u: type or look-ahead cut short", id);
         return SX_InvalidFile;
     }
-    const double samples = lookAheadMs * static_cast<double>(CSxMusicRenderer::LookAheadScale()) *
-                           SxTimingSettings::sampleRate / 1000.0;
+    const double samples =
+        lookAheadMs * static_cast<double>(CSxMusicRenderer::LookAheadScale()) * SxTimingSettings::sampleRate / 1000.0;
     if (!std::isfinite(samples) || std::fabs(samples) > 2147483000.0) {
         SD_WARNING(1, "music track %u: look-ahead of %d ms is out of range", id, lookAheadMs);
         return SX_InvalidFile;
@@ -115,7 +115,8 @@ uint32_t CSxMusicTrack::SelectSubTrack() {
         case SxMusicTrackType_RandomSubTrack:
             return m_subTrackCount ? static_cast<uint32_t>(platform::crt_rand()) % m_subTrackCount : 0;
         case SxMusicTrackType_SequenceSubTrack:
-            m_lastSequenceIndex = m_lastSequenceIndex + 1 >= static_cast<int32_t>(m_subTrackCount) ? 0 : m_lastSequenceIndex + 1;
+            m_lastSequenceIndex =
+                m_lastSequenceIndex + 1 >= static_cast<int32_t>(m_subTrackCount) ? 0 : m_lastSequenceIndex + 1;
             return static_cast<uint32_t>(m_lastSequenceIndex);
         default:
             return 0;

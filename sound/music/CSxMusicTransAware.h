@@ -52,8 +52,7 @@ public:
     const SxMusicTransitionRule* GetTransitionRule(uint32_t sourceID, uint32_t destinationID) const;
     // The same, counting the lookups of one change in lookups: from the 65th on, the fallback
     // rule (any to any at the exit cue with its post-exit, no fades) ends the resolution.
-    const SxMusicTransitionRule* GetTransitionRule(uint32_t sourceID, uint32_t destinationID,
-                                                   uint32_t& lookups) const;
+    const SxMusicTransitionRule* GetTransitionRule(uint32_t sourceID, uint32_t destinationID, uint32_t& lookups) const;
     // The rule for a change between two nodes: an ID matches the node or one of its ancestors
     // below this container. toSequence tells that the destination matched through a
     // random/sequence container (the destination then starts at the rule's playlist item).

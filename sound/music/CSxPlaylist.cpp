@@ -45,8 +45,8 @@ public:
         for (uint32_t i = 0; i < count; ++i) {
             // A sub-container before this item may have used up what its parent counted on.
             if (m_left == 0) {
-                SD_WARNING(1, "music playlist item %u claims %u children, the items run out at %u", sub.itemID,
-                           count, i);
+                SD_WARNING(1, "music playlist item %u claims %u children, the items run out at %u", sub.itemID, count,
+                           i);
                 return false;
             }
             SxPlaylistItem item;

@@ -56,7 +56,7 @@ struct CSxSequenceInfo {
 struct CSxRandomInfo {
     uint64_t totalWeight = 0;
     uint64_t remainingWeight = 0;
-    uint32_t remainingCount = 0;   // eligible children left
+    uint32_t remainingCount = 0;  // eligible children left
     uint32_t remainingInCycle = 0;
     std::vector<bool> played;
     std::vector<bool> blocked;

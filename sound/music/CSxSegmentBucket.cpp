@@ -27,8 +27,10 @@ float SxMusicFadeFactor(double progress, float from, float to, uint32_t curve) {
 
 float CSxSegmentBucket::VolumeAt(int64_t t) const {
     float factor = 1.0f;
-    if (fadeInLength > 0) factor = SxMusicFadeFactor(double(t - fadeInStart) / fadeInLength, 0.0f, 1.0f, fadeInCurve);
-    else if (t < fadeInStart) factor = 0.0f;
+    if (fadeInLength > 0)
+        factor = SxMusicFadeFactor(double(t - fadeInStart) / fadeInLength, 0.0f, 1.0f, fadeInCurve);
+    else if (t < fadeInStart)
+        factor = 0.0f;
     if (fadeOutLength > 0 && t > fadeOutStart)
         factor *= SxMusicFadeFactor(double(t - fadeOutStart) / fadeOutLength, 1.0f, 0.0f, fadeOutCurve);
     return factor;

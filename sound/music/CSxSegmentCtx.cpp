@@ -165,7 +165,8 @@ void CSxSegmentCtx::SetVolume(float factor) {
 }
 
 void CSxSegmentCtx::OnInstanceGone(CSxMusicPBI* instance) {
-    auto it = std::find_if(m_playing.begin(), m_playing.end(), [&](const Playing& p) { return p.instance == instance; });
+    auto it =
+        std::find_if(m_playing.begin(), m_playing.end(), [&](const Playing& p) { return p.instance == instance; });
     if (it != m_playing.end()) m_playing.erase(it);
 }
 

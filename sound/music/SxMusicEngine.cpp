@@ -6,9 +6,7 @@ namespace SX::MusicEngine {
 
 void GetDefaultInitSettings(SxMusicSettings& settings) { settings.fLookAheadScale = 1.0f; }
 
-SXRESULT Init(SxMusicSettings* settings) {
-    return CSxMusicRenderer::Init(settings ? settings->fLookAheadScale : 1.0f);
-}
+SXRESULT Init(SxMusicSettings* settings) { return CSxMusicRenderer::Init(settings ? settings->fLookAheadScale : 1.0f); }
 
 void Term() { CSxMusicRenderer::Term(); }
 

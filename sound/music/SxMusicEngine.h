@@ -13,9 +13,9 @@ struct SxMusicSettings {
 
 // The segment heard now by a playing ID, in milliseconds.
 struct SxSegmentInfo {
-    int32_t iPositionMs = 0;   // from the entry cue (negative in the pre-entry)
+    int32_t iPositionMs = 0;  // from the entry cue (negative in the pre-entry)
     int32_t iPreEntryMs = 0;
-    int32_t iActiveMs = 0;     // exit cue minus entry cue
+    int32_t iActiveMs = 0;  // exit cue minus entry cue
     int32_t iPostExitMs = 0;
     int32_t iLookAheadMs = 0;
 };

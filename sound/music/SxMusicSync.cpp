@@ -26,44 +26,44 @@ SXRESULT SxGetNextSyncPosition(const SxSegmentTiming& segment, int32_t position,
     int64_t step = 0;
     int64_t first = 0;
     switch (syncType) {
-    case SxSyncType_Immediate:
-        out = position;
-        return SX_Success;
-    case SxSyncType_NextGrid:
-        step = segment.grid.gridPeriod;
-        first = segment.grid.gridOffset;
-        break;
-    case SxSyncType_NextBar:
-        step = segment.grid.bar;
-        break;
-    case SxSyncType_NextBeat:
-        step = segment.grid.beat;
-        break;
-    case SxSyncType_NextMarker:
-        for (std::size_t i = excludePreEntry ? 1 : 0; i < segment.cues.size(); ++i) {
-            if (segment.cues[i].position - entry >= position) {
-                out = segment.cues[i].position - entry;
-                return SX_Success;
+        case SxSyncType_Immediate:
+            out = position;
+            return SX_Success;
+        case SxSyncType_NextGrid:
+            step = segment.grid.gridPeriod;
+            first = segment.grid.gridOffset;
+            break;
+        case SxSyncType_NextBar:
+            step = segment.grid.bar;
+            break;
+        case SxSyncType_NextBeat:
+            step = segment.grid.beat;
+            break;
+        case SxSyncType_NextMarker:
+            for (std::size_t i = excludePreEntry ? 1 : 0; i < segment.cues.size(); ++i) {
+                if (segment.cues[i].position - entry >= position) {
+                    out = segment.cues[i].position - entry;
+                    return SX_Success;
+                }
             }
-        }
-        return SX_Fail;
-    case SxSyncType_NextUserMarker:
-        for (std::size_t i = 1; i + 1 < segment.cues.size(); ++i) {
-            if (segment.cues[i].position - entry > position) {
-                out = segment.cues[i].position - entry;
-                return SX_Success;
+            return SX_Fail;
+        case SxSyncType_NextUserMarker:
+            for (std::size_t i = 1; i + 1 < segment.cues.size(); ++i) {
+                if (segment.cues[i].position - entry > position) {
+                    out = segment.cues[i].position - entry;
+                    return SX_Success;
+                }
             }
-        }
-        return SX_Fail;
-    case SxSyncType_EntryMarker:
-        if (position > 0 || excludePreEntry) return SX_Fail;
-        out = 0;
-        return SX_Success;
-    case SxSyncType_ExitMarker:
-        out = active;
-        return SX_Success;
-    default:
-        return SX_Fail;
+            return SX_Fail;
+        case SxSyncType_EntryMarker:
+            if (position > 0 || excludePreEntry) return SX_Fail;
+            out = 0;
+            return SX_Success;
+        case SxSyncType_ExitMarker:
+            out = active;
+            return SX_Success;
+        default:
+            return SX_Fail;
     }
     // A segment with no grid has no grid, bar or beat to sync on.
     if (step <= 0) return SX_Fail;
@@ -77,21 +77,22 @@ SXRESULT SxGetDestEntryPosition(const SxSegmentTiming& segment, uint32_t entryTy
                                 int32_t& out) {
     const auto& cues = segment.cues;
     switch (entryType) {
-    case SxEntryType_EntryMarker:
-        out = 0;
-        return SX_Success;
-    case SxEntryType_SameTime:
-        if (sourcePosition >= segment.Active()) return SX_Fail;
-        out = sourcePosition;
-        return SX_Success;
-    case SxEntryType_RandomMarker:
-        out = cues[platform::crt_rand() % (cues.size() - 1)].position - segment.PreEntry();
-        return SX_Success;
-    case SxEntryType_RandomUserMarker:
-        out = cues.size() < 3 ? 0 : cues[1 + platform::crt_rand() % (cues.size() - 2)].position - segment.PreEntry();
-        return SX_Success;
-    default:
-        return SX_Fail;
+        case SxEntryType_EntryMarker:
+            out = 0;
+            return SX_Success;
+        case SxEntryType_SameTime:
+            if (sourcePosition >= segment.Active()) return SX_Fail;
+            out = sourcePosition;
+            return SX_Success;
+        case SxEntryType_RandomMarker:
+            out = cues[platform::crt_rand() % (cues.size() - 1)].position - segment.PreEntry();
+            return SX_Success;
+        case SxEntryType_RandomUserMarker:
+            out =
+                cues.size() < 3 ? 0 : cues[1 + platform::crt_rand() % (cues.size() - 2)].position - segment.PreEntry();
+            return SX_Success;
+        default:
+            return SX_Fail;
     }
 }
 

@@ -208,7 +208,8 @@ int SxPlaylistIterator::ChooseRandom(StackItem& item) {
         const uint64_t v = RandomValue30() % r.remainingWeight;
         int64_t sum = -1;
         for (size_t i = 0; i < count && chosen == count; ++i)
-            if (eligible(i) && (sum += static_cast<int64_t>(ChildWeight(sub, i))) >= static_cast<int64_t>(v)) chosen = i;
+            if (eligible(i) && (sum += static_cast<int64_t>(ChildWeight(sub, i))) >= static_cast<int64_t>(v))
+                chosen = i;
     } else {
         if (r.remainingCount == 0) {
             r.remainingInCycle = 0;

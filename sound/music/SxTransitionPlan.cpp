@@ -53,7 +53,8 @@ SXRESULT SxPlanTransition(const SxSegmentTiming& source, int32_t sourcePosition,
     } else if (rule.playPostExit && syncType == SxSyncType_ExitMarker) {
         plan.sourceFadeStart = plan.sourceStop = static_cast<int32_t>(delay + source.PostExit());
     } else {
-        plan.sourceFadeStart = plan.sourceStop = static_cast<int32_t>(std::max<int64_t>(delay + rule.sourceFade.offset, 0));
+        plan.sourceFadeStart = plan.sourceStop =
+            static_cast<int32_t>(std::max<int64_t>(delay + rule.sourceFade.offset, 0));
     }
 
     // Destination: heard from its entry position at the sync point, started early by its lead;

@@ -11,8 +11,8 @@
 namespace SX {
 
 struct SxTransitionPlan {
-    int32_t syncDelay = 0;          // from now to the sync point
-    int32_t sourcePosition = 0;     // the source's position at the sync point (from its entry cue)
+    int32_t syncDelay = 0;       // from now to the sync point
+    int32_t sourcePosition = 0;  // the source's position at the sync point (from its entry cue)
     // The source: its fade-out starts at sourceFadeStart and lasts sourceFadeMs (0: no fade);
     // it stops at sourceStop.
     int32_t sourceFadeStart = 0;

@@ -29,8 +29,7 @@ public:
 // One synchronous transfer per call, made on the device's IO thread.
 class ISxIOHookBlocking : public ISxLowLevelIOHook {
 public:
-    virtual SXRESULT Read(SxFileDesc& desc, const SxIoHeuristics& heuristics, void* buffer,
-                          SxIOTransferInfo& info) = 0;
+    virtual SXRESULT Read(SxFileDesc& desc, const SxIoHeuristics& heuristics, void* buffer, SxIOTransferInfo& info) = 0;
     virtual SXRESULT Write(SxFileDesc& desc, const SxIoHeuristics& heuristics, void* buffer,
                            SxIOTransferInfo& info) = 0;
 };

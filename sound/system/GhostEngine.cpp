@@ -125,8 +125,10 @@ void GhostEngine_::ForgetSoundObjectID(const GameObject* object) {
 void GhostEngine_::RegisterSoundObject(GameObject* owner) {
     if (!owner) return;
     const SX::SxGameObjectID id = SoundObjectID(owner);
-    if (manager_) manager_->RegisterObject(id, owner->GetName());
-    else SX::SoundEngine::RegisterGameObj(id);
+    if (manager_)
+        manager_->RegisterObject(id, owner->GetName());
+    else
+        SX::SoundEngine::RegisterGameObj(id);
 }
 
 void GhostEngine_::UnregisterSoundObject(GameObject* owner) {

@@ -157,8 +157,10 @@ void Manager::Init() {
     for (const std::string& package : SplitNames(settings_.packages)) {
         uint32_t id = 0;
         const SX::SXRESULT result = lowLevelIO_.LoadPackage(Widen(package).c_str(), id);
-        if (result == SX::SX_Success || result == SX::SX_LanguageNotLoaded) packages_.push_back(id);
-        else Fail("package \"" + package + "\" did not load: SXRESULT " + std::to_string(result));
+        if (result == SX::SX_Success || result == SX::SX_LanguageNotLoaded)
+            packages_.push_back(id);
+        else
+            Fail("package \"" + package + "\" did not load: SXRESULT " + std::to_string(result));
     }
     LoadBank(kInitBank);
     for (const std::string& bank : SplitNames(settings_.banks)) LoadBank(bank);
@@ -170,8 +172,10 @@ void Manager::PrepareEvents() {
     for (const std::string& name : SplitNames(settings_.preparedEvents)) {
         const SX::SxUniqueID id = SX::SoundEngine::GetIDFromString(name.c_str());
         const SX::SXRESULT result = SX::SoundEngine::PrepareEvent(SX::SxPreparation_Load, &id, 1);
-        if (result == SX::SX_Success) preparedEvents_.push_back(id);
-        else Fail("event \"" + name + "\" was not prepared: SXRESULT " + std::to_string(result));
+        if (result == SX::SX_Success)
+            preparedEvents_.push_back(id);
+        else
+            Fail("event \"" + name + "\" was not prepared: SXRESULT " + std::to_string(result));
     }
 }
 
@@ -183,17 +187,21 @@ void Manager::KeepPrepared(uint32_t groupType, uint32_t group, const std::vector
     for (uint32_t value : prepared.values)
         if (std::find(values.begin(), values.end(), value) == values.end()) gone.push_back(value);
     for (uint32_t value : values)
-        if (std::find(prepared.values.begin(), prepared.values.end(), value) == prepared.values.end()) fresh.push_back(value);
+        if (std::find(prepared.values.begin(), prepared.values.end(), value) == prepared.values.end())
+            fresh.push_back(value);
     // The new values first, so that media both need stay loaded across the change.
     if (!fresh.empty()) {
         const SX::SXRESULT result = SX::SoundEngine::PrepareGameSyncs(
             SX::SxPreparation_Load, groupType, group, fresh.data(), static_cast<uint32_t>(fresh.size()));
-        if (result == SX::SX_Success) prepared.values.insert(prepared.values.end(), fresh.begin(), fresh.end());
-        else Fail("values of group " + std::to_string(group) + " were not prepared: SXRESULT " + std::to_string(result));
+        if (result == SX::SX_Success)
+            prepared.values.insert(prepared.values.end(), fresh.begin(), fresh.end());
+        else
+            Fail("values of group " + std::to_string(group) + " were not prepared: SXRESULT " + std::to_string(result));
     }
     if (!gone.empty() && SX::SoundEngine::PrepareGameSyncs(SX::SxPreparation_Unload, groupType, group, gone.data(),
                                                            static_cast<uint32_t>(gone.size())) == SX::SX_Success) {
-        for (uint32_t value : gone) prepared.values.erase(std::find(prepared.values.begin(), prepared.values.end(), value));
+        for (uint32_t value : gone)
+            prepared.values.erase(std::find(prepared.values.begin(), prepared.values.end(), value));
     }
 }
 
@@ -263,8 +271,7 @@ void Manager::Update(float) {
     if (SX::g_pPlayingMgr) {
         const auto ended = [](SX::SxPlayingID id) { return !SX::g_pPlayingMgr->IsActive(id); };
         toStop_.erase(std::remove_if(toStop_.begin(), toStop_.end(), ended), toStop_.end());
-        withCallbacks_.erase(std::remove_if(withCallbacks_.begin(), withCallbacks_.end(), ended),
-                             withCallbacks_.end());
+        withCallbacks_.erase(std::remove_if(withCallbacks_.begin(), withCallbacks_.end(), ended), withCallbacks_.end());
     }
     SX::SoundEngine::RenderAudio();
 }

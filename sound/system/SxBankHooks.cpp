@@ -73,7 +73,9 @@ void ReleasePluginMedia(uint32_t mediaID, void* holder) {
 class StreamBankSource final : public SX::ISxBankSource {
 public:
     StreamBankSource(SX::ISxStdStream* stream, uint32_t blockSize, uint64_t size)
-        : m_stream(stream), m_blockSize(blockSize), m_left(size),
+        : m_stream(stream),
+          m_blockSize(blockSize),
+          m_left(size),
           m_buffer(WholeBlocks(std::max(kBufferSize, blockSize))) {}
     ~StreamBankSource() override { m_stream->Destroy(); }
 
@@ -114,8 +116,7 @@ public:
         const uint32_t blocks = WholeBlocks(size);
         if (blocks > 0) {
             int64_t moved = 0;
-            if (m_stream->Seek(blocks, SX::SX_MoveCurrent, &moved) != SX::SX_Success || moved != blocks)
-                return false;
+            if (m_stream->Seek(blocks, SX::SX_MoveCurrent, &moved) != SX::SX_Success || moved != blocks) return false;
             m_left -= blocks;
             size -= blocks;
         }
@@ -175,8 +176,7 @@ SX::ISxStdStream* OpenBankStream(SX::ISxStreamMgr& manager, const char* name, SX
     }
     // By ID: the bank of the current language first, then the one shared by every language.
     flags.isLanguageSpecific = true;
-    if (manager.CreateStd(bankID, &flags, SX::SX_OpenModeRead, stream, true) == SX::SX_Success && stream)
-        return stream;
+    if (manager.CreateStd(bankID, &flags, SX::SX_OpenModeRead, stream, true) == SX::SX_Success && stream) return stream;
     flags.isLanguageSpecific = false;
     stream = nullptr;
     if (manager.CreateStd(bankID, &flags, SX::SX_OpenModeRead, stream, true) != SX::SX_Success) return nullptr;

@@ -84,7 +84,8 @@ struct CapturedSound {
         to = std::min(to, channel.size());
         double sum = 0.0;
         int blocks = 0;
-        for (size_t start = from; start + kBlock <= to; start += kBlock, ++blocks) sum += Amplitude(channel, hz, start, kBlock);
+        for (size_t start = from; start + kBlock <= to; start += kBlock, ++blocks)
+            sum += Amplitude(channel, hz, start, kBlock);
         return blocks ? sum / blocks : 0.0;
     }
     double Level(double hz, size_t from, size_t to) const {

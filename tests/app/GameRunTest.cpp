@@ -25,7 +25,10 @@
 
 namespace {
 
-struct Result { int exitCode; std::string output; };
+struct Result {
+    int exitCode;
+    std::string output;
+};
 
 // Runs the built game from the temporary tree's bin folder.
 Result RunGame(const std::string& args) {
@@ -43,8 +46,9 @@ Result RunGame(const std::string& args) {
 // The sample data the game reads through "../Assets" and "../Graphics".
 void CopySampleData(const qvtest::TempTree& tree) {
     for (const char* folder : {"Assets", "Graphics"})
-        std::filesystem::copy(qvtest::SourceDir() + "/" + folder, tree.Path(folder),
-                              std::filesystem::copy_options::recursive | std::filesystem::copy_options::overwrite_existing);
+        std::filesystem::copy(
+            qvtest::SourceDir() + "/" + folder, tree.Path(folder),
+            std::filesystem::copy_options::recursive | std::filesystem::copy_options::overwrite_existing);
 }
 
 TEST(GameRun, RunsBoundedOnTheSampleDataAndSummarises) {
@@ -83,8 +87,8 @@ TEST(GameRun, GoesFromTheSplashThroughLoadingToTheMainMenuOnItsOwn) {
         const bool logo = line.find("Logo]; the object is not created") != std::string::npos;
         if (!logo) output += line + "\n";
     }
-    for (const char* fault : {"not created", "could not be read", "Material \"", "names no loaded material",
-                              "[Graphics] Effect"})
+    for (const char* fault :
+         {"not created", "could not be read", "Material \"", "names no loaded material", "[Graphics] Effect"})
         EXPECT_EQ(output.find(fault), std::string::npos) << fault << "\n" << r.output;
     // Only the sky's textures are ever missing: the menu's pictures are all loaded by then.
     std::istringstream kept(output);
@@ -113,18 +117,21 @@ TEST(GameRun, DamagedDataIsReportedOnceByFile) {
     };
     const Damage damages[] = {
         {"config.ini missing",
-         [](const qvtest::TempTree& t) { std::filesystem::remove(t.Path("Assets/Config/config.ini")); }, "5",
+         [](const qvtest::TempTree& t) { std::filesystem::remove(t.Path("Assets/Config/config.ini")); },
+         "5",
          {configLine}},
         {"config.ini a folder",
          [](const qvtest::TempTree& t) {
              std::filesystem::remove(t.Path("Assets/Config/config.ini"));
              std::filesystem::create_directory(t.Path("Assets/Config/config.ini"));
          },
-         "5", {configLine}},
+         "5",
+         {configLine}},
         {"template broken, stacks cut, sprite effects gone, a script failing every frame",
          [](const qvtest::TempTree& t) {
              t.Write("Assets/Levels/template.xml", "<LevelLayers><LevelLayer name=\"Sky\"");
-             t.Write("Graphics/ParticleAssets/layers.txt", "2\nStack Name: Sky\nStart Layer: 0\nEnd Layer: 3\nStack Na");
+             t.Write("Graphics/ParticleAssets/layers.txt",
+                     "2\nStack Name: Sky\nStart Layer: 0\nEnd Layer: 3\nStack Na");
              std::filesystem::remove(t.Path("Graphics/shaders/hud.fx"));
              std::filesystem::remove(t.Path("Graphics/shaders/sprite.fx"));
              std::ofstream(t.Path("Assets/LuaScripts/InitLuaStuff.lua"), std::ios::app)
@@ -276,8 +283,7 @@ TEST(GameRun, CommandParsing) {
     EXPECT_EQ(c.options.maxFrames, 300u);
     EXPECT_DOUBLE_EQ(c.options.maxSeconds, 2.5);
     // A frame count must be whole and fit the counter; inf and 1e30 would not convert.
-    for (const char* frames : {"2.5", "1e30", "inf"})
-        EXPECT_FALSE(QV::ParseCommand({"--frames", frames}).ok) << frames;
+    for (const char* frames : {"2.5", "1e30", "inf"}) EXPECT_FALSE(QV::ParseCommand({"--frames", frames}).ok) << frames;
     EXPECT_TRUE(QV::ParseCommand({"--seconds", "inf"}).ok);
     SD::RunSummary s;
     s.frames = 3;
@@ -285,7 +291,8 @@ TEST(GameRun, CommandParsing) {
     s.drawCalls = 7;
     EXPECT_EQ(QV::SummaryLine(s), "quorvanta: clean: frames 3, state none, objects alive 0, draw calls 7");
     s.sound = "sounds played 2";
-    EXPECT_EQ(QV::SummaryLine(s), "quorvanta: clean: frames 3, state none, objects alive 0, draw calls 7, sounds played 2");
+    EXPECT_EQ(QV::SummaryLine(s),
+              "quorvanta: clean: frames 3, state none, objects alive 0, draw calls 7, sounds played 2");
     c = QV::ParseCommand({"--seconds", "1", "--wav", "out.wav"});
     EXPECT_TRUE(c.ok);
     EXPECT_EQ(c.wavPath, "out.wav");
@@ -351,7 +358,8 @@ TEST(GameRun, TheSavedSoundHoldsTheMenusMusicAndAFaultySoundFileIsToldOnce) {
         if (faulty) {
             std::string config = tree.Read("Assets/Config/config.ini");
             const size_t banks = config.find("\nBanks=");
-            config.replace(banks, config.find('\n', banks + 1) - banks, "\nBanks=Effects.bnk Missing.bnk Game.bnk Music.bnk");
+            config.replace(banks, config.find('\n', banks + 1) - banks,
+                           "\nBanks=Effects.bnk Missing.bnk Game.bnk Music.bnk");
             const size_t packages = config.find("\nPackages=");
             config.replace(packages, config.find('\n', packages + 1) - packages, "\nPackages=Broken.pck Streamed.pck");
             tree.Write("Assets/Config/config.ini", config);

@@ -93,7 +93,7 @@ struct Script : qvtest::StepScript {
     std::set<uint32_t> keys;
     bool injectorAdded = false;
     bool audioHeld = false;
-    std::map<std::string, size_t> at;  // step name: the captured frame count when it was done
+    std::map<std::string, size_t> at;                   // step name: the captured frame count when it was done
     std::vector<std::pair<size_t, float>> flightSpeed;  // captured frame count, the game's flight speed
 
     // The flight speed the game sends its sound, as it computes it from the vehicle.
@@ -253,7 +253,8 @@ TEST(GameSound, TheMusicNarrationFlightWindPositionedSoundsAndSeasonsAreHeardInT
     script.steps = {
         {"menu", In("MainMenu")},
         {"menu music", Wait(100)},
-        {"narration", [] {
+        {"narration",
+         [] {
              QV::AudioLogic_::PostEvent("Play_1_Long_ago", nullptr);
              return true;
          }},
@@ -275,13 +276,15 @@ TEST(GameSound, TheMusicNarrationFlightWindPositionedSoundsAndSeasonsAreHeardInT
         {"heard on the left", Wait(40)},
         {"emitter far away", [&emitter] { return emitter.PlaceRight(2000.0f); }},
         {"heard far away", Wait(40)},
-        {"thunder", [&padBefore] {
+        {"thunder",
+         [&padBefore] {
              padBefore = platform::RecordedVibrations(0).size();
              QV::AudioLogic_::PostEvent("Play_Thunder", nullptr);
              return true;
          }},
         {"thunder over", Wait(60)},
-        {"story moved on", [&seasonBefore] {
+        {"story moved on",
+         [&seasonBefore] {
              seasonBefore = QV::AudioLogic_::GetInstance().GetSeason();
              QV::SowlarSystem_::GetInstance().SetStoryCounter(3);
              return true;
@@ -306,8 +309,7 @@ TEST(GameSound, TheMusicNarrationFlightWindPositionedSoundsAndSeasonsAreHeardInT
     // amount while it speaks, and lets it go after.
     EXPECT_GT(sound.Level(kFirstLineHz, from("narration") + second / 4, from("narration spoken")), 0.005)
         << "the narration is heard";
-    EXPECT_LT(sound.Level(kFirstLineHz, from("narration over") - second, from("narration over")), 0.001)
-        << "and ends";
+    EXPECT_LT(sound.Level(kFirstLineHz, from("narration over") - second, from("narration over")), 0.001) << "and ends";
     const double spoken = sound.Level(kSeasonRoot[0], from("narration") + second / 2, from("narration spoken"));
     EXPECT_NEAR(Db(spoken / menuMusic), kNarrationDuckDb, 2.0) << "the music under the narration";
     EXPECT_NEAR(Db(sound.Level(kSeasonRoot[0], from("narration spoken") + second, from("narration over")) / menuMusic),
@@ -366,7 +368,8 @@ TEST(GameSound, TheMusicNarrationFlightWindPositionedSoundsAndSeasonsAreHeardInT
         << "flight speed " << speed << ": the whoosh loudest at " << fastWhoosh.first << " Hz";
     EXPECT_GT(Db(fastWhoosh.second / slowWhoosh.second), 6.0)
         << "half throttle " << slowWhoosh.second << ", full " << fastWhoosh.second;
-    EXPECT_GT(Db(fastWhoosh.second / sound.Level(fastWhoosh.first, from("world") + second, from("vehicle still"))), 20.0);
+    EXPECT_GT(Db(fastWhoosh.second / sound.Level(fastWhoosh.first, from("world") + second, from("vehicle still"))),
+              20.0);
 
     // The water beside the vehicle: on the side where it is, louder near than far.
     const auto water = [&](const std::vector<float>& channel, const char* placed, const char* heard) {
@@ -394,8 +397,9 @@ TEST(GameSound, TheMusicNarrationFlightWindPositionedSoundsAndSeasonsAreHeardInT
     // The thunder is its noise ringing the modal synth's modes: loud at each mode and markedly
     // quieter between and around them, where plain noise would be as loud.
     const auto thunder = [&](double hz) { return sound.Level(hz, from("thunder"), from("thunder") + second * 3 / 2); };
-    EXPECT_GT(Db(thunder(kThunderModesHz[0]) / sound.Level(kThunderModesHz[0], from("thunder") - second, from("thunder"))),
-              30.0)
+    EXPECT_GT(
+        Db(thunder(kThunderModesHz[0]) / sound.Level(kThunderModesHz[0], from("thunder") - second, from("thunder"))),
+        30.0)
         << "the thunder is heard";
     for (const double around : {48.0, 64.0, 80.0})
         for (const double mode : kThunderModesHz)
@@ -475,24 +479,26 @@ TEST(GameSound, AStoryStepRingsItsStingerOnTheBeatAndAZoneRingsInItsReverb) {
     // Two story steps 1.3 s apart, so that they fall at different places in the beat.
     script.steps = IntoTheWorld(script);
     script.steps.insert(script.steps.end(), {
-        {"season read", [&season] {
-             season = QV::AudioLogic_::GetInstance().GetSeason();
-             return true;
-         }},
-        {"first story step", step(1)},
-        {"first stinger heard", HoldPlayerAt(outside, 30)},
-        {"second story step", step(2)},
-        {"second stinger heard", HoldPlayerAt(outside, 60)},
-        {"out in the open", HoldPlayerAt(outside, 10)},
-        {"note in the open", Post("Play_Lily_Pad")},
-        {"open note over", HoldPlayerAt(outside, 50)},
-        {"in the zone", HoldPlayerAt(ZoneCentre, 10)},
-        {"note in the zone", Post("Play_Lily_Pad")},
-        {"zone note over", HoldPlayerAt(ZoneCentre, 50)},
-        {"back outside", HoldPlayerAt(outside, 10)},
-        {"emitter in the zone", [&emitter] { return emitter.Start("Play_Lily_Pad", ZoneCentre()); }},
-        {"emitter's ring heard", HoldPlayerAt(outside, 50)},
-    });
+                                                {"season read",
+                                                 [&season] {
+                                                     season = QV::AudioLogic_::GetInstance().GetSeason();
+                                                     return true;
+                                                 }},
+                                                {"first story step", step(1)},
+                                                {"first stinger heard", HoldPlayerAt(outside, 30)},
+                                                {"second story step", step(2)},
+                                                {"second stinger heard", HoldPlayerAt(outside, 60)},
+                                                {"out in the open", HoldPlayerAt(outside, 10)},
+                                                {"note in the open", Post("Play_Lily_Pad")},
+                                                {"open note over", HoldPlayerAt(outside, 50)},
+                                                {"in the zone", HoldPlayerAt(ZoneCentre, 10)},
+                                                {"note in the zone", Post("Play_Lily_Pad")},
+                                                {"zone note over", HoldPlayerAt(ZoneCentre, 50)},
+                                                {"back outside", HoldPlayerAt(outside, 10)},
+                                                {"emitter in the zone",
+                                                 [&emitter] { return emitter.Start("Play_Lily_Pad", ZoneCentre()); }},
+                                                {"emitter's ring heard", HoldPlayerAt(outside, 50)},
+                                            });
     SD::RunSummary summary;
     const CapturedSound sound = RunWholeGame(script, summary);
     ASSERT_TRUE(RanCleanly(script, summary));
@@ -504,16 +510,18 @@ TEST(GameSound, AStoryStepRingsItsStingerOnTheBeatAndAZoneRingsInItsReverb) {
     // chord of the season's music dips between bars.
     constexpr size_t kWindow = 512, kHop = kWindow / 4;
     const auto rise = [&](const char* stepped) {
-        const std::vector<double> bell = sound.Envelope(kStingerHz[0], from(stepped), from(stepped) + 2 * second, kWindow);
+        const std::vector<double> bell =
+            sound.Envelope(kStingerHz[0], from(stepped), from(stepped) + 2 * second, kWindow);
         const double top = bell.empty() ? 0.0 : *std::max_element(bell.begin(), bell.end());
-        const size_t at = std::find_if(bell.begin(), bell.end(), [top](double v) { return v > top / 2; }) - bell.begin();
+        const size_t at =
+            std::find_if(bell.begin(), bell.end(), [top](double v) { return v > top / 2; }) - bell.begin();
         return std::make_pair(from(stepped) + at * kHop + kWindow / 2, top);
     };
     const std::vector<double> chord =
         sound.Envelope(kSeasonRoot[season], from("settled") - second, from("settled"), kWindow);
     ASSERT_FALSE(chord.empty());
-    const size_t barLine = from("settled") - second +
-                           (std::min_element(chord.begin(), chord.end()) - chord.begin()) * kHop + kWindow / 2;
+    const size_t barLine =
+        from("settled") - second + (std::min_element(chord.begin(), chord.end()) - chord.begin()) * kHop + kWindow / 2;
     EXPECT_LT(sound.Level(kStingerHz[0], from("first story step") - second, from("first story step")), 0.001)
         << "no stinger before the story moves";
     for (const char* stepped : {"first story step", "second story step"}) {
@@ -550,12 +558,14 @@ constexpr double kChimeRateSeconds = 0.25;
 
 // The audio season the sound engine holds (0 spring to 4 spring again).
 int SeasonState() {
-    return static_cast<int>(SX::g_pStateMgr->GetState(QV::AudioLogic_::kSeasonGroup) - QV::AudioLogic_::kFirstSeasonState);
+    return static_cast<int>(SX::g_pStateMgr->GetState(QV::AudioLogic_::kSeasonGroup) -
+                            QV::AudioLogic_::kFirstSeasonState);
 }
 // Which seasons' chimes have their media loaded.
 std::vector<bool> SeasonChimesLoaded() {
     std::vector<bool> loaded;
-    for (const char* chime : kSeasonChime) loaded.push_back(SX::g_pBankMgr->HasMedia(SX::SoundEngine::GetIDFromString(chime)));
+    for (const char* chime : kSeasonChime)
+        loaded.push_back(SX::g_pBankMgr->HasMedia(SX::SoundEngine::GetIDFromString(chime)));
     return loaded;
 }
 // The vehicle out past the world's edge, where the game turns it back and posts its gust.
@@ -585,19 +595,20 @@ TEST(GameSound, AGustRingsItsChimesInTurnIntoTheSeasonsAndOnlyTheSeasonsAheadAre
         };
     };
     script.steps = IntoTheWorld(script);
-    script.steps.insert(script.steps.end(), {
-        {"first season", snapshot(stateBefore, loadedBefore)},
-        {"first gust", LeaveTheWorld()},
-        {"first turn", TurnedBack()},
-        {"first chimes", HoldPlayerAt(home, 90)},
-        {"story moved on", StoryStep(3)},
-        {"season changed", [&stateBefore] { return SeasonState() != stateBefore; }},
-        {"music turned", HoldPlayerAt(home, 150)},
-        {"next season", snapshot(stateAfter, loadedAfter)},
-        {"second gust", LeaveTheWorld()},
-        {"second turn", TurnedBack()},
-        {"second chimes", HoldPlayerAt(home, 90)},
-    });
+    script.steps.insert(script.steps.end(),
+                        {
+                            {"first season", snapshot(stateBefore, loadedBefore)},
+                            {"first gust", LeaveTheWorld()},
+                            {"first turn", TurnedBack()},
+                            {"first chimes", HoldPlayerAt(home, 90)},
+                            {"story moved on", StoryStep(3)},
+                            {"season changed", [&stateBefore] { return SeasonState() != stateBefore; }},
+                            {"music turned", HoldPlayerAt(home, 150)},
+                            {"next season", snapshot(stateAfter, loadedAfter)},
+                            {"second gust", LeaveTheWorld()},
+                            {"second turn", TurnedBack()},
+                            {"second chimes", HoldPlayerAt(home, 90)},
+                        });
     SD::RunSummary summary;
     const CapturedSound sound = RunWholeGame(script, summary);
     ASSERT_TRUE(RanCleanly(script, summary));
@@ -620,7 +631,8 @@ TEST(GameSound, AGustRingsItsChimesInTurnIntoTheSeasonsAndOnlyTheSeasonsAheadAre
     const auto onset = [&](double hz, size_t begin) {
         const std::vector<double> level = sound.Envelope(hz, begin, begin + 2 * second, kWindow);
         const double top = level.empty() ? 0.0 : *std::max_element(level.begin(), level.end());
-        const size_t at = std::find_if(level.begin(), level.end(), [top](double v) { return v > top / 2; }) - level.begin();
+        const size_t at =
+            std::find_if(level.begin(), level.end(), [top](double v) { return v > top / 2; }) - level.begin();
         return std::make_pair(double(at * kHop + kWindow / 2) / sound.rate, top);
     };
     for (const auto& [posted, state] : {std::pair{"first gust", stateBefore}, std::pair{"second gust", stateAfter}}) {

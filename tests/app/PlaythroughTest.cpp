@@ -32,7 +32,8 @@ SD::GameObject* Find(const char* name) { return SD::Factory_::GetGameObjectByNam
 
 int Stage() { return QV::SowlarSystem_::GetInstance().GetStage(); }
 
-template <class T> T* ComponentOf(const char* object, SD::ComponentID id) {
+template <class T>
+T* ComponentOf(const char* object, SD::ComponentID id) {
     SD::GameObject* found = Find(object);
     return found ? static_cast<T*>(found->GetComponent(id)) : nullptr;
 }
@@ -169,7 +170,8 @@ TEST(Playthrough, FromTheMenuThroughTheIntroAndTenStagesToTheEndingTheCreditsAnd
         {"menu cool-down", Script::Wait(90)},
         {"play pressed", script.Tap(SD::key_RETURN)},
         {"the intro's slides, then the world", intro},
-        {"the story at its start, in snow, under a sun drawing its three cascades", [&] {
+        {"the story at its start, in snow, under a sun drawing its three cascades",
+         [&] {
              // Each group of three in front in turn, its text layer before its pictures.
              EXPECT_EQ(introSlides, (std::vector<std::string>{"BlackPixel", "clear", "BlackPixel", "narrative1text",
                                                               "narrative2text", "narrative3text"}));
@@ -190,20 +192,23 @@ TEST(Playthrough, FromTheMenuThroughTheIntroAndTenStagesToTheEndingTheCreditsAnd
         {"to the sixth", fly(5)},
         {"to the seventh", fly(6)},
         // The late summer's storms: waiting for one beside the way on.
-        {"round and round until a storm breaks, rain falls and lightning strikes", [&] {
+        {"round and round until a storm breaks, rain falls and lightning strikes",
+         [&] {
              const SD::Vec3 next = WorldPosition("Gathering_7");
              pilot.Circle(next + SD::Vec3(250.0f, 0.0f, -75.0f), 120.0f);
              lightningSeen = lightningSeen || Exists("Lightning");
              return lightningSeen && Raining();
          }},
-        {"the moon and the stars have moved on", [&] {
+        {"the moon and the stars have moved on",
+         [&] {
              EXPECT_GT((WorldPosition("Moon") - moonAtStart).Length(), 1.0f);
              EXPECT_GT((FirstStar() - starAtStart).Length(), 0.01f);
              return true;
          }},
         {"to the eighth", fly(7)},
         {"to the last", fly(8)},
-        {"winter: it snows again", [&script] {
+        {"winter: it snows again",
+         [&script] {
              script.keys.clear();
              return Snowing();
          }},
@@ -239,7 +244,8 @@ TEST(Playthrough, FromTheMenuThroughTheIntroAndTenStagesToTheEndingTheCreditsAnd
     for (std::string line; std::getline(lines, line);) {
         EXPECT_EQ(line.find("the object is not created"), std::string::npos) << line;
         for (const char* picture : {"BlackPixel", "clear", "experience", "narrative", "WhiteSquare", "FinalPoem"})
-            EXPECT_FALSE(line.find("[Graphics] Texture") != std::string::npos && line.find(picture) != std::string::npos)
+            EXPECT_FALSE(line.find("[Graphics] Texture") != std::string::npos &&
+                         line.find(picture) != std::string::npos)
                 << line;
     }
 }

@@ -211,8 +211,8 @@ TEST(SampleData, EveryBlueprintTheCodeTheScriptsAndTheDataNameIsDefinedOnce) {
         // A name ending in '_' is the start of names made at run time ("Hud/Res_" + a size).
         const bool prefix = name.back() == '_';
         const auto next = defined.lower_bound(name);
-        const bool found = prefix ? next != defined.end() && next->first.compare(0, name.size(), name) == 0
-                                  : defined.count(name) == 1;
+        const bool found =
+            prefix ? next != defined.end() && next->first.compare(0, name.size(), name) == 0 : defined.count(name) == 1;
         EXPECT_TRUE(found) << name << ", named in " << where << ", is no blueprint";
     }
 }

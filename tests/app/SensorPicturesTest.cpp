@@ -86,12 +86,9 @@ protected:
 
 TEST_F(SensorPictures, WithoutASensorNoneIsEverDrawn) {
     script_.steps = {
-        {"the menu", GameScript::In("MainMenu")},
-        {"the menu a while", GameScript::Wait(90)},
-        {"play", script_.Tap(SD::key_RETURN)},
-        {"the world", GameScript::In("World")},
-        {"the world a while", GameScript::Wait(300)},
-        {"quit", Quit()},
+        {"the menu", GameScript::In("MainMenu")},     {"the menu a while", GameScript::Wait(90)},
+        {"play", script_.Tap(SD::key_RETURN)},        {"the world", GameScript::In("World")},
+        {"the world a while", GameScript::Wait(300)}, {"quit", Quit()},
     };
     Play();
     EXPECT_TRUE(inMenu_.empty()) << *inMenu_.begin();
@@ -101,16 +98,19 @@ TEST_F(SensorPictures, WithoutASensorNoneIsEverDrawn) {
 TEST_F(SensorPictures, WithASensorTheMenuAndTheWorldDrawTheirGuidesForThePlayerSeen) {
     platform::sensor::ScriptedSensor sensor;
     platform::sensor::AttachRuntime(&sensor);
-    auto deliver = [&sensor](bool there) {
-        return [&sensor, there] { return sensor.DeliverFrame(Body(there)); };
-    };
+    auto deliver = [&sensor](bool there) { return [&sensor, there] { return sensor.DeliverFrame(Body(there)); }; };
     script_.steps = {
         {"the menu", GameScript::In("MainMenu")},
         {"a player pushing, off to the side", deliver(true)},
         {"the guide and the rings drawn",
-         [] { return Has(SensorPicturesDrawn(), {"SensorField", "SensorPlayer", "SensorHand1"}); }},
+         [] {
+             return Has(SensorPicturesDrawn(), {"SensorField", "SensorPlayer", "SensorHand1"});
+         }},
         {"the push starts the world", GameScript::In("World")},
-        {"the world's guide drawn", [] { return Has(SensorPicturesDrawn(), {"SensorField", "SensorPlayer"}); }},
+        {"the world's guide drawn",
+         [] {
+             return Has(SensorPicturesDrawn(), {"SensorField", "SensorPlayer"});
+         }},
         {"the player gone", deliver(false)},
         {"the sign drawn", [] { return Has(SensorPicturesDrawn(), {"SensorSign"}); }},
         {"quit", Quit()},

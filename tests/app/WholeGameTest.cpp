@@ -186,16 +186,33 @@ struct Release {
 // each named after its blueprint and carrying the kind whose data it samples (as the factory
 // files it).
 const std::vector<std::pair<const char*, const char*>> kEffectSamples = {
-    {"Flower", "FlowerCollection"}, {"Flower", "FlowerPollen"}, {"CircleEffect", "CircleEffect"},
-    {"DirtParticles", "DirtParticles"}, {"MoonGlow", "MoonGlow"}, {"QuadParticles", "QuadParticleSystem"},
-    {"FallingLeaves", "FallingLeaves"}, {"ParticleTester", "ParticleTester"}, {"VineTrail", "VineTrail"},
-    {"BubbleEffect", "BubbleEffect"}, {"FireflyCollectionSparkles", "FireflyCollectionSparkles"},
-    {"GrassDust", "GrassDust"}, {"WindStreamer", "WindStreamer"},
-    {"PlayerTrail", "PlayerTrail"}, {"PlayerSuperTrail", "PlayerSuperTrail"}, {"GateDust", "GateDust"},
-    {"FireflyGlow", "FireflyBlink"}, {"FireflyGlow", "FireflyTrail"}, {"FireflyGlow", "FireflyDust"},
-    {"CrystalMist", "CrystalMist"}, {"Fog", "Fog"}, {"Waterfall", "WaterfallEffect"}, {"Waterfall", "WaterfallMist"},
+    {"Flower", "FlowerCollection"},
+    {"Flower", "FlowerPollen"},
+    {"CircleEffect", "CircleEffect"},
+    {"DirtParticles", "DirtParticles"},
+    {"MoonGlow", "MoonGlow"},
+    {"QuadParticles", "QuadParticleSystem"},
+    {"FallingLeaves", "FallingLeaves"},
+    {"ParticleTester", "ParticleTester"},
+    {"VineTrail", "VineTrail"},
+    {"BubbleEffect", "BubbleEffect"},
+    {"FireflyCollectionSparkles", "FireflyCollectionSparkles"},
+    {"GrassDust", "GrassDust"},
+    {"WindStreamer", "WindStreamer"},
+    {"PlayerTrail", "PlayerTrail"},
+    {"PlayerSuperTrail", "PlayerSuperTrail"},
+    {"GateDust", "GateDust"},
+    {"FireflyGlow", "FireflyBlink"},
+    {"FireflyGlow", "FireflyTrail"},
+    {"FireflyGlow", "FireflyDust"},
+    {"CrystalMist", "CrystalMist"},
+    {"Fog", "Fog"},
+    {"Waterfall", "WaterfallEffect"},
+    {"Waterfall", "WaterfallMist"},
     {"ShootingStar", "ShootingStar"},
-    {"ChaseCamera", "ObscuraCameraLogic"}, {"FlyingCamera", "PimselCamera"}, {"DataBar", "DataBarController"},
+    {"ChaseCamera", "ObscuraCameraLogic"},
+    {"FlyingCamera", "PimselCamera"},
+    {"DataBar", "DataBarController"},
 };
 
 // The first sample missing, empty when all are there.
@@ -237,7 +254,8 @@ std::vector<qvtest::StepScript::Step> ThroughTheSplash(Player& player) {
     return {
         {"the splash's first logo", [] { return Exists("KVLogo"); }},
         {"a key skips the logos", TapKey(player, SD::key_SPACE)},
-        {"the controls screen", [] { return Exists("XboxControlLogo") && !Exists("KVLogo") && Running() == "SplashLevel"; }},
+        {"the controls screen",
+         [] { return Exists("XboxControlLogo") && !Exists("KVLogo") && Running() == "SplashLevel"; }},
         {"a key leaves it", TapKey(player, SD::key_SPACE)},
     };
 }
@@ -256,12 +274,14 @@ TEST(WholeGame, ASecondRunInTheSameProcessAfterTheEditorHeldALevel) {
         Player player;
         player.steps = ThroughTheSplash(player);
         player.steps.insert(player.steps.end(), {
-            {"the menu and its level", [] { return Running() == "MainMenu" && Exists("LE_Cursor"); }},
-            {"quit", [] {
-                 SD::Core::GetInstance()->Quit();
-                 return true;
-             }},
-        });
+                                                    {"the menu and its level",
+                                                     [] { return Running() == "MainMenu" && Exists("LE_Cursor"); }},
+                                                    {"quit",
+                                                     [] {
+                                                         SD::Core::GetInstance()->Quit();
+                                                         return true;
+                                                     }},
+                                                });
         SD::RunOptions options;
         options.maxFrames = 6000;
         options.afterFrame = [&player](unsigned long) { player.Frame(); };
@@ -287,44 +307,49 @@ TEST(WholeGame, TheEditorPlacesMovesAndSavesAnObject) {
     SD::GameObject* placed = nullptr;
     SD::Vec3 placedAt, movedTo;
     player.steps = ThroughTheSplash(player);
-    player.steps.insert(player.steps.end(), {
-        {"the menu", [] { return Running() == "MainMenu"; }},
-        {"menu cool-down", wait(90)},
-        {"play", tap(SD::key_RETURN)},
-        {"the world", [] { return Running() == "World"; }},
-        {"F2", tap(SD::key_F2)},
-        {"the editor on", [&] { return editor()->IsActive(); }},
-        // Its words reach the frame the device draws: the mode at the top, the template chosen
-        // at the bottom.
-        {"the editor's words drawn", [] {
-             std::set<std::string> texts;
-             for (const platform::gfx::Command& c :
-                  Aperture::Graphics_::GetInstance()->GetDeviceLayer().GetDevice()->LastFrame())
-                 if (c.op == platform::gfx::Op::kDrawText) texts.insert(c.name);
-             return texts.count("Edit Mode:") && texts.count("ObjectTemplates/Rock");
-         }},
-        {"space", tap(SD::key_SPACE)},
-        {"placed", [&] {
-             placed = editor()->GetSelectedObject();
-             if (!placed) return false;
-             placedAt = placed->GetTransform().GetPos();
-             player.keys.insert(SD::key_W);
-             return true;
-         }},
-        {"W held", wait(20)},
-        {"W let go", [&] {
-             player.keys.erase(SD::key_W);
-             movedTo = placed->GetTransform().GetPos();
-             player.keys.insert(SD::key_CONTROL);
-             return true;
-         }},
-        {"S with control", tap(SD::key_S)},
-        {"saved", [&] {
-             player.keys.erase(SD::key_CONTROL);
-             SD::Core::GetInstance()->Quit();
-             return true;
-         }},
-    });
+    player.steps.insert(player.steps.end(),
+                        {
+                            {"the menu", [] { return Running() == "MainMenu"; }},
+                            {"menu cool-down", wait(90)},
+                            {"play", tap(SD::key_RETURN)},
+                            {"the world", [] { return Running() == "World"; }},
+                            {"F2", tap(SD::key_F2)},
+                            {"the editor on", [&] { return editor()->IsActive(); }},
+                            // Its words reach the frame the device draws: the mode at the top, the template chosen
+                            // at the bottom.
+                            {"the editor's words drawn",
+                             [] {
+                                 std::set<std::string> texts;
+                                 for (const platform::gfx::Command& c :
+                                      Aperture::Graphics_::GetInstance()->GetDeviceLayer().GetDevice()->LastFrame())
+                                     if (c.op == platform::gfx::Op::kDrawText) texts.insert(c.name);
+                                 return texts.count("Edit Mode:") && texts.count("ObjectTemplates/Rock");
+                             }},
+                            {"space", tap(SD::key_SPACE)},
+                            {"placed",
+                             [&] {
+                                 placed = editor()->GetSelectedObject();
+                                 if (!placed) return false;
+                                 placedAt = placed->GetTransform().GetPos();
+                                 player.keys.insert(SD::key_W);
+                                 return true;
+                             }},
+                            {"W held", wait(20)},
+                            {"W let go",
+                             [&] {
+                                 player.keys.erase(SD::key_W);
+                                 movedTo = placed->GetTransform().GetPos();
+                                 player.keys.insert(SD::key_CONTROL);
+                                 return true;
+                             }},
+                            {"S with control", tap(SD::key_S)},
+                            {"saved",
+                             [&] {
+                                 player.keys.erase(SD::key_CONTROL);
+                                 SD::Core::GetInstance()->Quit();
+                                 return true;
+                             }},
+                        });
     SD::RunOptions options;
     options.maxFrames = 6000;
     options.developerKeys = true;
@@ -358,128 +383,143 @@ TEST(WholeGame, FromTheMenuIntoTheWorldPausedResumedThenCreditsAndQuit) {
     auto in = [](const char* state) { return [state] { return Running() == state; }; };
     auto wait = WaitFrames;
     player.steps = ThroughTheSplash(player);
-    player.steps.insert(player.steps.end(), {
-        {"menu", in("MainMenu")},
-        // Nine joins of the first escort set grow it past its five groups.
-        {"escort grown in the menu", [] {
-             QV::Firefly_Manager* manager = QV::Firefly_Manager::Existing();
-             if (!manager) return false;
-             for (int i = 0; i < 9; ++i) manager->PickEscortGroup(0);
-             return manager->Groups().EscortSet(0).size() > QV::FireflyGroups::kEscortGroups;
-         }},
-        {"menu cool-down", wait(90)},
-        // One press, one action: return on the check box switches full screen and nothing else.
-        {"down to credits", tap(SD::key_DOWN)},
-        {"down to the full-screen box", tap(SD::key_DOWN)},
-        {"full screen checked", tap(SD::key_RETURN)},
-        {"a while after the press", wait(10)},
-        {"the window is full screen, the menu still shown", [] {
-             return Running() == "MainMenu" && FullScreen() && FocusedWidget() == "Hud/CheckBox_Fullscreen";
-         }},
-        {"full screen unchecked", tap(SD::key_SPACE)},
-        {"a while after the second press", wait(10)},
-        {"the window is windowed again", [] { return Running() == "MainMenu" && !FullScreen(); }},
-        // Left and right on the volume slider change the game's volume, not the focus.
-        {"down to the volume slider", tap(SD::key_DOWN)},
-        {"the volume noted", [&volume] {
-             volume = QV::GetGlobalVolume();
-             return FocusedWidget() == "Hud/Slider_Volume";
-         }},
-        {"volume lowered", tap(SD::key_LEFT)},
-        {"volume lowered again", tap(SD::key_LEFT)},
-        {"the volume is two steps lower", [&volume] {
-             EXPECT_NEAR(QV::GetGlobalVolume(), volume - 0.2f, 1e-4f);
-             return FocusedWidget() == "Hud/Slider_Volume" && Running() == "MainMenu";
-         }},
-        {"volume raised", tap(SD::key_RIGHT)},
-        {"volume raised again", tap(SD::key_RIGHT)},
-        {"up to credits", tap(SD::key_UP)},
-        {"up to the check box", tap(SD::key_UP)},
-        {"up to play", tap(SD::key_UP)},
-        {"on play", [] { return FocusedWidget() == "Hud/Button_Play"; }},
-        {"play pressed", tap(SD::key_RETURN)},
-        {"world after the intro", in("World")},
-        {"no pause menu in flight", [] { return !Exists("PauseMenu"); }},
-        // The menu keys mean nothing in flight: no hidden pause menu takes them.
-        {"down in flight", tap(SD::key_S)},
-        {"return in flight", tap(SD::key_RETURN)},
-        {"a while of flight", wait(20)},
-        {"still flying in the world", [] {
-             return Running() == "World" && PlayState() == SD::GameStateManager_::kPlay && !Exists("PauseMenu");
-         }},
-        // The next join goes round the five groups again from the first.
-        {"the world started the escort afresh", [] {
-             EXPECT_TRUE(EscortSetsAtFive());
-             QV::Firefly_Manager* manager = QV::Firefly_Manager::Existing();
-             EXPECT_EQ(manager->PickEscortGroup(0), manager->Groups().EscortSet(0)[0]);
-             return true;
-         }},
-        {"the vehicle, its wings and camera", [] { return Exists("Player") && Exists("WingFrontRight") && Exists("PlayerCam"); }},
-        {"the world logic's and the sample scenery's objects",
-         [] { return Exists("Gardener") && Exists("MountainEast") && Exists("MoonLogic") && Exists("Meadow") && Exists("Chime"); }},
-        {"the particle effects', cameras' and data bar's samples", [] { return MissingEffectSample().empty(); }},
-        // The level's crate starts 3 units up and falls under the physics.
-        {"the level's crate has fallen", [] {
-             SD::GameObject* crate = SD::Factory_::GetGameObjectByName("Crate");
-             return crate && crate->GetTransform().GetLocalPos().y < 2.0f;
-         }},
-        {"pause pressed", tap(SD::key_ESCAPE)},
-        {"paused, the pause menu shown", [] {
-             return PlayState() == SD::GameStateManager_::kPause && FocusedWidget() == "Hud/Button_Resume";
-         }},
-        {"resume chosen on the pause menu", tap(SD::key_RETURN)},
-        {"running again, the pause menu gone", [] {
-             return PlayState() == SD::GameStateManager_::kPlay && !Exists("PauseMenu");
-         }},
-        {"paused again", tap(SD::key_ESCAPE)},
-        {"the pause menu again", [] { return FocusedWidget() == "Hud/Button_Resume"; }},
-        {"escape resumes", tap(SD::key_ESCAPE)},
-        {"running, the pause menu gone again", [] {
-             return PlayState() == SD::GameStateManager_::kPlay && !Exists("PauseMenu") && !QV::HudSystem::GetInstance()->HasFocusedWidget();
-         }},
-        {"a while of play", wait(30)},
-        {"a firefly spawner started", [&release] { return release.Start(); }},
-        {"its fireflies spawned", [&release] { return release.Spawned(); }},
-        {"the spawner released", [&release] {
-             release.Begin();
-             return true;
-         }},
-        {"every firefly released", [&release] { return release.Released(); }},
-        {"the released fireflies follow the path", [&release] { return release.AllFollowThePath(); }},
-        {"the vehicle and its camera noted", [&flight] {
-             flight.Note();
-             return flight.player != nullptr;
-         }},
-        {"throttle and a turn held", [&player] {
-             player.keys = {SD::key_SPACE, SD::key_D};
-             return true;
-         }},
-        {"flown a while", wait(40)},
-        {"keys let go", [&player] {
-             player.keys.clear();
-             return true;
-         }},
-        {"the vehicle flew and turned, its camera followed", [&flight] { return flight.FlewAndWasFollowed(); }},
-        {"to the menu", tap(SD::key_TILDA)},
-        {"menu again", in("MainMenu")},
-        {"menu cool-down again", wait(90)},
-        {"down to the credits entry", tap(SD::key_DOWN)},
-        {"credits chosen", tap(SD::key_RETURN)},
-        {"credits", in("Credits")},
-        {"credits rolling", [] { return Exists("Credits"); }},
-        {"credits left", tap(SD::key_ESCAPE)},
-        {"menu after the credits", in("MainMenu")},
-        {"menu cool-down before quitting", wait(90)},
-        {"quit asked", tap(SD::key_ESCAPE)},
-        {"quit prompt", [] { return Exists("QuitPrompt"); }},
-        {"a frame with the prompt", wait(2)},
-        {"no chosen", tap(SD::key_RETURN)},
-        {"prompt closed, still in the menu", [] { return !Exists("QuitPrompt") && Running() == "MainMenu"; }},
-        {"quit asked again", tap(SD::key_ESCAPE)},
-        {"quit prompt again", [] { return Exists("QuitPrompt"); }},
-        {"up to yes", tap(SD::key_UP)},
-        {"yes chosen", tap(SD::key_RETURN)},
-    });
+    player.steps.insert(
+        player.steps.end(),
+        {
+            {"menu", in("MainMenu")},
+            // Nine joins of the first escort set grow it past its five groups.
+            {"escort grown in the menu",
+             [] {
+                 QV::Firefly_Manager* manager = QV::Firefly_Manager::Existing();
+                 if (!manager) return false;
+                 for (int i = 0; i < 9; ++i) manager->PickEscortGroup(0);
+                 return manager->Groups().EscortSet(0).size() > QV::FireflyGroups::kEscortGroups;
+             }},
+            {"menu cool-down", wait(90)},
+            // One press, one action: return on the check box switches full screen and nothing else.
+            {"down to credits", tap(SD::key_DOWN)},
+            {"down to the full-screen box", tap(SD::key_DOWN)},
+            {"full screen checked", tap(SD::key_RETURN)},
+            {"a while after the press", wait(10)},
+            {"the window is full screen, the menu still shown",
+             [] { return Running() == "MainMenu" && FullScreen() && FocusedWidget() == "Hud/CheckBox_Fullscreen"; }},
+            {"full screen unchecked", tap(SD::key_SPACE)},
+            {"a while after the second press", wait(10)},
+            {"the window is windowed again", [] { return Running() == "MainMenu" && !FullScreen(); }},
+            // Left and right on the volume slider change the game's volume, not the focus.
+            {"down to the volume slider", tap(SD::key_DOWN)},
+            {"the volume noted",
+             [&volume] {
+                 volume = QV::GetGlobalVolume();
+                 return FocusedWidget() == "Hud/Slider_Volume";
+             }},
+            {"volume lowered", tap(SD::key_LEFT)},
+            {"volume lowered again", tap(SD::key_LEFT)},
+            {"the volume is two steps lower",
+             [&volume] {
+                 EXPECT_NEAR(QV::GetGlobalVolume(), volume - 0.2f, 1e-4f);
+                 return FocusedWidget() == "Hud/Slider_Volume" && Running() == "MainMenu";
+             }},
+            {"volume raised", tap(SD::key_RIGHT)},
+            {"volume raised again", tap(SD::key_RIGHT)},
+            {"up to credits", tap(SD::key_UP)},
+            {"up to the check box", tap(SD::key_UP)},
+            {"up to play", tap(SD::key_UP)},
+            {"on play", [] { return FocusedWidget() == "Hud/Button_Play"; }},
+            {"play pressed", tap(SD::key_RETURN)},
+            {"world after the intro", in("World")},
+            {"no pause menu in flight", [] { return !Exists("PauseMenu"); }},
+            // The menu keys mean nothing in flight: no hidden pause menu takes them.
+            {"down in flight", tap(SD::key_S)},
+            {"return in flight", tap(SD::key_RETURN)},
+            {"a while of flight", wait(20)},
+            {"still flying in the world",
+             [] {
+                 return Running() == "World" && PlayState() == SD::GameStateManager_::kPlay && !Exists("PauseMenu");
+             }},
+            // The next join goes round the five groups again from the first.
+            {"the world started the escort afresh",
+             [] {
+                 EXPECT_TRUE(EscortSetsAtFive());
+                 QV::Firefly_Manager* manager = QV::Firefly_Manager::Existing();
+                 EXPECT_EQ(manager->PickEscortGroup(0), manager->Groups().EscortSet(0)[0]);
+                 return true;
+             }},
+            {"the vehicle, its wings and camera",
+             [] { return Exists("Player") && Exists("WingFrontRight") && Exists("PlayerCam"); }},
+            {"the world logic's and the sample scenery's objects",
+             [] {
+                 return Exists("Gardener") && Exists("MountainEast") && Exists("MoonLogic") && Exists("Meadow") &&
+                        Exists("Chime");
+             }},
+            {"the particle effects', cameras' and data bar's samples", [] { return MissingEffectSample().empty(); }},
+            // The level's crate starts 3 units up and falls under the physics.
+            {"the level's crate has fallen",
+             [] {
+                 SD::GameObject* crate = SD::Factory_::GetGameObjectByName("Crate");
+                 return crate && crate->GetTransform().GetLocalPos().y < 2.0f;
+             }},
+            {"pause pressed", tap(SD::key_ESCAPE)},
+            {"paused, the pause menu shown",
+             [] { return PlayState() == SD::GameStateManager_::kPause && FocusedWidget() == "Hud/Button_Resume"; }},
+            {"resume chosen on the pause menu", tap(SD::key_RETURN)},
+            {"running again, the pause menu gone",
+             [] { return PlayState() == SD::GameStateManager_::kPlay && !Exists("PauseMenu"); }},
+            {"paused again", tap(SD::key_ESCAPE)},
+            {"the pause menu again", [] { return FocusedWidget() == "Hud/Button_Resume"; }},
+            {"escape resumes", tap(SD::key_ESCAPE)},
+            {"running, the pause menu gone again",
+             [] {
+                 return PlayState() == SD::GameStateManager_::kPlay && !Exists("PauseMenu") &&
+                        !QV::HudSystem::GetInstance()->HasFocusedWidget();
+             }},
+            {"a while of play", wait(30)},
+            {"a firefly spawner started", [&release] { return release.Start(); }},
+            {"its fireflies spawned", [&release] { return release.Spawned(); }},
+            {"the spawner released",
+             [&release] {
+                 release.Begin();
+                 return true;
+             }},
+            {"every firefly released", [&release] { return release.Released(); }},
+            {"the released fireflies follow the path", [&release] { return release.AllFollowThePath(); }},
+            {"the vehicle and its camera noted",
+             [&flight] {
+                 flight.Note();
+                 return flight.player != nullptr;
+             }},
+            {"throttle and a turn held",
+             [&player] {
+                 player.keys = {SD::key_SPACE, SD::key_D};
+                 return true;
+             }},
+            {"flown a while", wait(40)},
+            {"keys let go",
+             [&player] {
+                 player.keys.clear();
+                 return true;
+             }},
+            {"the vehicle flew and turned, its camera followed", [&flight] { return flight.FlewAndWasFollowed(); }},
+            {"to the menu", tap(SD::key_TILDA)},
+            {"menu again", in("MainMenu")},
+            {"menu cool-down again", wait(90)},
+            {"down to the credits entry", tap(SD::key_DOWN)},
+            {"credits chosen", tap(SD::key_RETURN)},
+            {"credits", in("Credits")},
+            {"credits rolling", [] { return Exists("Credits"); }},
+            {"credits left", tap(SD::key_ESCAPE)},
+            {"menu after the credits", in("MainMenu")},
+            {"menu cool-down before quitting", wait(90)},
+            {"quit asked", tap(SD::key_ESCAPE)},
+            {"quit prompt", [] { return Exists("QuitPrompt"); }},
+            {"a frame with the prompt", wait(2)},
+            {"no chosen", tap(SD::key_RETURN)},
+            {"prompt closed, still in the menu", [] { return !Exists("QuitPrompt") && Running() == "MainMenu"; }},
+            {"quit asked again", tap(SD::key_ESCAPE)},
+            {"quit prompt again", [] { return Exists("QuitPrompt"); }},
+            {"up to yes", tap(SD::key_UP)},
+            {"yes chosen", tap(SD::key_RETURN)},
+        });
 
     SupplyClassesOnce();
 

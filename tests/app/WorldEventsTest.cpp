@@ -101,7 +101,8 @@ TEST(WorldEvents, TriggerActionsSafeZoneShaderWindAndHudCollidersActInTheGame) {
 int LightVolumesDrawn() {
     int volumes = 0, instances = 0;
     bool prepass = false;
-    for (const platform::gfx::Command& c : Aperture::Graphics_::GetInstance()->GetDeviceLayer().GetDevice()->LastFrame()) {
+    for (const platform::gfx::Command& c :
+         Aperture::Graphics_::GetInstance()->GetDeviceLayer().GetDevice()->LastFrame()) {
         if (c.op == platform::gfx::Op::kBeginEffect) prepass = c.name == "RenderLightBuffer";
         if (c.op == platform::gfx::Op::kSetStreamSourceFreq && c.a[0] == 0)
             instances = (c.a[1] & platform::gfx::kStreamIndexedData) ? int(c.a[1] & 0xFFFFu) : 0;
@@ -156,61 +157,63 @@ TEST(WorldEvents, FlownThroughTheirTriggersSummerFirefliesTakeToTheirPathsTheLam
     DrawnMotion waitingFireflies;
     std::vector<float> beforeSummer, afterSummer;
     int worldFrames = 0, windFrame = 0;
-    const SD::RunSummary summary = qvtest::RunIntoTheWorld([&](int frame) {
-        worldFrames = frame;
-        SD::GameObject* player = SD::Factory_::GetGameObjectByName("Player");
-        SD::GameObject* lamp = SD::Factory_::GetGameObjectByName("TriggeredLamp");
-        SD::GameObject* ringTree = SD::Factory_::GetGameObjectByName("RingTreeTrigger");
-        const Aperture::Camera* camera = Aperture::Graphics_::GetInstance()->GetActiveCamera();
-        if (!player || !lamp || !ringTree || !camera) return false;
-        lampAt = lamp->GetTransform().GetPos();
-        ringTreeAt = ringTree->GetTransform().GetPos();
-        auto* pulse = static_cast<QV::PulsingLightLogic*>(lamp->GetComponent(SD::CID_PulsingLightLogic));
-        auto* light = static_cast<Aperture::Light*>(lamp->GetComponent(SD::CID_Light));
-        auto* body = static_cast<Aperture::Geometry*>(player->GetComponent(SD::CID_Geometry));
-        if (!pulse || !light || !body) return false;
-        const SD::Vec3 at = player->GetTransform().GetPos();
-        // The lamp ahead, its trigger not yet reached: dark, so the frame draws no light for it.
-        if (!pulse->GetPulseStart() && at.z > lampAt.z - 500.0f) {
-            volumesBeforePulse += LightVolumesDrawn();
-            ++framesBeforePulse;
-        }
-        // Pulsing while still ahead of the camera: drawn, brighter and dimmer from frame to frame.
-        if (pulse->GetPulseStart() && at.z < lampAt.z && LightVolumesDrawn() > 0) {
-            ++framesDrawnPulsing;
-            dimmest = std::min(dimmest, light->GetColor().x);
-            brightest = std::max(brightest, light->GetColor().x);
-        }
-        SD::GameObject* summerSpawner = SD::Factory_::GetGameObjectByName("SummerSpawner");
-        if (SD::GameObject* summer = SD::Factory_::GetGameObjectByName("SummerTrigger"))
-            summerAt = summer->GetTransform().GetPos();
-        summerBegun = summerBegun || (QV::World::Current() && QV::World::Current()->IsReleaseActive());
-        // The summer spawner's fireflies where the frame draws them, waiting before the event and
-        // on their paths after it.
-        if (auto* spawner = summerSpawner ? static_cast<QV::Spawner*>(summerSpawner->GetComponent(SD::CID_Spawner))
-                                          : nullptr) {
-            if (!summerBegun) waiting = spawner->GetSpawnedObjects();
-            const float moved = waitingFireflies.Step(waiting);
-            if (!summerBegun && at.z > summerAt.z - 400.0f) beforeSummer.push_back(moved);
-            if (summerBegun && windFrame == 0 && spawner->GetSpawnedObjects().empty()) afterSummer.push_back(moved);
-        }
-        // The vehicle's body where the frame draws it, level until the ring tree's wind blows.
-        const float drawnHeight = body->GetRenderWorld().GetColumn3(3).y;
-        if (windFrame == 0 && at.z > lampAt.z && at.z < ringTreeAt.z - 200.0f) {
-            lowestBeforeWind = std::min(lowestBeforeWind, drawnHeight);
-            highestBeforeWind = std::max(highestBeforeWind, drawnHeight);
-            cameraBeforeWind = camera->GetEye().y;
-        }
-        if (windFrame == 0 && (at - ringTreeAt).Length() < 40.0f) windFrame = frame;
-        if (windFrame > 0) {
-            highestAfterWind = std::max(highestAfterWind, drawnHeight);
-            cameraRise = std::max(cameraRise, camera->GetEye().y - cameraBeforeWind);
-        }
-        return windFrame == 0 ? frame < 1000 : frame < windFrame + 40;
-    }, injectKeys);
+    const SD::RunSummary summary = qvtest::RunIntoTheWorld(
+        [&](int frame) {
+            worldFrames = frame;
+            SD::GameObject* player = SD::Factory_::GetGameObjectByName("Player");
+            SD::GameObject* lamp = SD::Factory_::GetGameObjectByName("TriggeredLamp");
+            SD::GameObject* ringTree = SD::Factory_::GetGameObjectByName("RingTreeTrigger");
+            const Aperture::Camera* camera = Aperture::Graphics_::GetInstance()->GetActiveCamera();
+            if (!player || !lamp || !ringTree || !camera) return false;
+            lampAt = lamp->GetTransform().GetPos();
+            ringTreeAt = ringTree->GetTransform().GetPos();
+            auto* pulse = static_cast<QV::PulsingLightLogic*>(lamp->GetComponent(SD::CID_PulsingLightLogic));
+            auto* light = static_cast<Aperture::Light*>(lamp->GetComponent(SD::CID_Light));
+            auto* body = static_cast<Aperture::Geometry*>(player->GetComponent(SD::CID_Geometry));
+            if (!pulse || !light || !body) return false;
+            const SD::Vec3 at = player->GetTransform().GetPos();
+            // The lamp ahead, its trigger not yet reached: dark, so the frame draws no light for it.
+            if (!pulse->GetPulseStart() && at.z > lampAt.z - 500.0f) {
+                volumesBeforePulse += LightVolumesDrawn();
+                ++framesBeforePulse;
+            }
+            // Pulsing while still ahead of the camera: drawn, brighter and dimmer from frame to frame.
+            if (pulse->GetPulseStart() && at.z < lampAt.z && LightVolumesDrawn() > 0) {
+                ++framesDrawnPulsing;
+                dimmest = std::min(dimmest, light->GetColor().x);
+                brightest = std::max(brightest, light->GetColor().x);
+            }
+            SD::GameObject* summerSpawner = SD::Factory_::GetGameObjectByName("SummerSpawner");
+            if (SD::GameObject* summer = SD::Factory_::GetGameObjectByName("SummerTrigger"))
+                summerAt = summer->GetTransform().GetPos();
+            summerBegun = summerBegun || (QV::World::Current() && QV::World::Current()->IsReleaseActive());
+            // The summer spawner's fireflies where the frame draws them, waiting before the event and
+            // on their paths after it.
+            if (auto* spawner =
+                    summerSpawner ? static_cast<QV::Spawner*>(summerSpawner->GetComponent(SD::CID_Spawner)) : nullptr) {
+                if (!summerBegun) waiting = spawner->GetSpawnedObjects();
+                const float moved = waitingFireflies.Step(waiting);
+                if (!summerBegun && at.z > summerAt.z - 400.0f) beforeSummer.push_back(moved);
+                if (summerBegun && windFrame == 0 && spawner->GetSpawnedObjects().empty()) afterSummer.push_back(moved);
+            }
+            // The vehicle's body where the frame draws it, level until the ring tree's wind blows.
+            const float drawnHeight = body->GetRenderWorld().GetColumn3(3).y;
+            if (windFrame == 0 && at.z > lampAt.z && at.z < ringTreeAt.z - 200.0f) {
+                lowestBeforeWind = std::min(lowestBeforeWind, drawnHeight);
+                highestBeforeWind = std::max(highestBeforeWind, drawnHeight);
+                cameraBeforeWind = camera->GetEye().y;
+            }
+            if (windFrame == 0 && (at - ringTreeAt).Length() < 40.0f) windFrame = frame;
+            if (windFrame > 0) {
+                highestAfterWind = std::max(highestAfterWind, drawnHeight);
+                cameraRise = std::max(cameraRise, camera->GetEye().y - cameraBeforeWind);
+            }
+            return windFrame == 0 ? frame < 1000 : frame < windFrame + 40;
+        },
+        injectKeys);
     EXPECT_TRUE(summary.clean) << summary.error;
-    ASSERT_GT(windFrame, 0) << "the vehicle never reached the ring tree's trigger at " << ringTreeAt.z
-                            << " (" << worldFrames << " frames)";
+    ASSERT_GT(windFrame, 0) << "the vehicle never reached the ring tree's trigger at " << ringTreeAt.z << " ("
+                            << worldFrames << " frames)";
     EXPECT_GE(framesBeforePulse, 10) << "the lamp was approached";
     EXPECT_EQ(volumesBeforePulse, 0) << "the dark lamp is drawn before its trigger";
     EXPECT_GE(framesDrawnPulsing, 5) << "the pulsing lamp is drawn";

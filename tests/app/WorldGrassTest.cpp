@@ -27,14 +27,16 @@ TEST(WorldGrass, TheIslandsCarryGrassThatIsDrawnAndStartsTheirDust) {
         Aperture::Graphics_* graphics = Aperture::Graphics_::GetInstance();
         mostGrassDrawn = std::max<unsigned long>(mostGrassDrawn, graphics->GetGrassDrawn());
         if (frame < 300) return true;
-        for (const SD::GameObjectHandle& handle : SD::GameStateManager_::GetInstance()->GetCurrentLevel()->GetObjects()) {
+        for (const SD::GameObjectHandle& handle :
+             SD::GameStateManager_::GetInstance()->GetCurrentLevel()->GetObjects()) {
             SD::GameObject* island = handle.get();
             if (!island || island->GetBlueprintName() != "World/GrassIsland") continue;
             ++islands;
             auto* geometry = static_cast<Aperture::Geometry*>(island->GetComponent(SD::CID_Geometry));
             const Aperture::GrassTree* grass = geometry ? graphics->FindGrassTree(geometry) : nullptr;
             if (grass && grass->GetRoot()) ++withGrass;
-            auto* dust = static_cast<Aperture::Photon::GrassDust*>(island->GetComponent(static_cast<SD::ComponentID>(110)));
+            auto* dust =
+                static_cast<Aperture::Photon::GrassDust*>(island->GetComponent(static_cast<SD::ComponentID>(110)));
             if (dust && dust->IsEnabled()) dustStarted = true;
         }
         return false;
@@ -51,8 +53,9 @@ std::vector<Aperture::Photon::GrassDust*> StartedDust() {
     std::vector<Aperture::Photon::GrassDust*> started;
     for (const SD::GameObjectHandle& handle : SD::GameStateManager_::GetInstance()->GetCurrentLevel()->GetObjects()) {
         SD::GameObject* island = handle.get();
-        auto* dust = island ? static_cast<Aperture::Photon::GrassDust*>(island->GetComponent(static_cast<SD::ComponentID>(110)))
-                            : nullptr;
+        auto* dust =
+            island ? static_cast<Aperture::Photon::GrassDust*>(island->GetComponent(static_cast<SD::ComponentID>(110)))
+                   : nullptr;
         if (dust && dust->IsEnabled()) started.push_back(dust);
     }
     return started;

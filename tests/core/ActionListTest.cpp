@@ -18,9 +18,18 @@ void Log(const char* what, int frame, Group group) {
     g_log.push_back(std::string(what) + std::to_string(static_cast<uint32_t>(group)) + "@" + std::to_string(frame));
 }
 void Plain(int frame, SD::ActionList*, Group group) { Log("run", frame, group); }
-void Finishes(int frame, SD::ActionList* list, Group group) { Log("finish", frame, group); list->Finish(); }
-void BlocksTwo(int frame, SD::ActionList* list, Group group) { Log("block", frame, group); list->Block(2); }
-void BlocksAll(int frame, SD::ActionList* list, Group group) { Log("blockall", frame, group); list->BlockAll(); }
+void Finishes(int frame, SD::ActionList* list, Group group) {
+    Log("finish", frame, group);
+    list->Finish();
+}
+void BlocksTwo(int frame, SD::ActionList* list, Group group) {
+    Log("block", frame, group);
+    list->Block(2);
+}
+void BlocksAll(int frame, SD::ActionList* list, Group group) {
+    Log("blockall", frame, group);
+    list->BlockAll();
+}
 void Throws(int frame, SD::ActionList*, Group group) {
     Log("throw", frame, group);
     throw std::runtime_error("action failed");
@@ -45,18 +54,19 @@ TEST(ActionList, FinishBlockAndGroupsAsATable) {
         std::vector<std::string> first, second;
     };
     const Case cases[] = {
-        {"finish is removed, the next still runs",
-         {{Finishes, 1}, {Plain, 2}},
-         {"finish1@1", "run2@1"}, {"run2@2"}},
+        {"finish is removed, the next still runs", {{Finishes, 1}, {Plain, 2}}, {"finish1@1", "run2@1"}, {"run2@2"}},
         {"block skips later members of the group only",
          {{Plain, 2}, {BlocksTwo, 1}, {Plain, 2}, {Plain, 4}, {Plain, 6}},
-         {"run2@1", "block1@1", "run4@1"}, {"run2@2", "block1@2", "run4@2"}},
+         {"run2@1", "block1@1", "run4@1"},
+         {"run2@2", "block1@2", "run4@2"}},
         {"block all spares group 0 and bits above the low eight",
          {{BlocksAll, 1}, {Plain, 0}, {Plain, 0x80}, {Plain, 0x100}},
-         {"blockall1@1", "run0@1", "run256@1"}, {"blockall1@2", "run0@2", "run256@2"}},
+         {"blockall1@1", "run0@1", "run256@1"},
+         {"blockall1@2", "run0@2", "run256@2"}},
         {"a finished blocker still blocks",
          {{Finishes, 1}, {BlocksTwo, 8}, {Plain, 2}, {Finishes, 2}, {Plain, 16}},
-         {"finish1@1", "block8@1", "run16@1"}, {"block8@2", "run16@2"}},
+         {"finish1@1", "block8@1", "run16@1"},
+         {"block8@2", "run16@2"}},
     };
     for (const Case& c : cases) {
         SD::ActionList list;

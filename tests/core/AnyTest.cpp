@@ -9,7 +9,10 @@ namespace {
 
 using MFCore::Any;
 
-template <class T> uint32_t IdOf(T value) { return Any(value).GetTypeId(); }
+template <class T>
+uint32_t IdOf(T value) {
+    return Any(value).GetTypeId();
+}
 
 TEST(Any, BasicTypesCarryTheirFixedIds) {
     const std::pair<uint32_t, uint32_t> cases[] = {
@@ -29,7 +32,9 @@ TEST(Any, BasicTypesCarryTheirFixedIds) {
 }
 
 TEST(Any, ExtractionChecksTheExactType) {
-    struct Base { virtual ~Base() = default; };
+    struct Base {
+        virtual ~Base() = default;
+    };
     struct Derived : Base {};
     Derived derived;
     const struct {

@@ -90,7 +90,10 @@ TEST(Bitmap, MalformedFilesAreRefusedAndLeaveTheImage) {
     ASSERT_TRUE(SD::WriteBmpFile(tree.Path("good.bmp"), SD::MakeBmpHeader(5, 4), Gradient(5, 4)));
     const std::string good = tree.Read("good.bmp");
 
-    struct Case { const char* name; std::string bytes; };
+    struct Case {
+        const char* name;
+        std::string bytes;
+    };
     std::vector<Case> cases;
     cases.push_back({"one byte short", good.substr(0, good.size() - 1)});
     cases.push_back({"header only", good.substr(0, 54)});

@@ -75,7 +75,10 @@ INSTANTIATE_TEST_SUITE_P(Both, BlockAllocatorModes, testing::Values(Mode::Heap, 
 
 TEST(BlockAllocator, GuardedBlockEndsWhereTheGuardPageBegins) {
     const size_t page = platform::PageSize();
-    struct Case { uint32_t size; uint32_t pages; };
+    struct Case {
+        uint32_t size;
+        uint32_t pages;
+    };
     for (Case c : {Case{116, 2}, Case{1, 2}, Case{uint32_t(page), 2}, Case{uint32_t(page) + 1, 3}}) {
         SD::BlockAllocator allocator(Mode::GuardPage, c.size);
         char* block = static_cast<char*>(allocator.Allocate(0));

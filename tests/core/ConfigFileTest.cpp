@@ -25,7 +25,11 @@ TEST_F(ConfigFileTest, TypedReadsFollowTheCRunTimeConversions) {
     tree.Write("Assets/Config/config.ini",
                "[S]\nT1=TRUE\nT2=True\nF1=yes\nF2=1\nNum=2.5\nBad=abc\nInt=12x\n[Other]\nT1=false\n");
     config.SetSection("S");
-    struct BoolCase { const char* key; bool dflt; bool expected; };
+    struct BoolCase {
+        const char* key;
+        bool dflt;
+        bool expected;
+    };
     const BoolCase bools[] = {
         {"T1", false, true}, {"T2", false, true}, {"F1", true, false}, {"F2", true, false}, {"Missing", true, true},
     };

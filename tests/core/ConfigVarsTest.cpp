@@ -37,7 +37,10 @@ protected:
 
 TEST_F(ConfigVarsFile, RecordsLoadAndSaveBackAsTheyWere) {
     const std::string longValue(1500, 'x');
-    struct Case { const char* name; Pairs pairs; };
+    struct Case {
+        const char* name;
+        Pairs pairs;
+    };
     const Case cases[] = {
         {"empty", {}},
         {"one", {{"speed", "12.5"}}},
@@ -61,9 +64,17 @@ TEST_F(ConfigVarsFile, RecordsLoadAndSaveBackAsTheyWere) {
 }
 
 TEST_F(ConfigVarsFile, MalformedFilesKeepWhatIsWhole) {
-    struct Case { const char* name; std::string bytes; Pairs kept; bool logged; };
+    struct Case {
+        const char* name;
+        std::string bytes;
+        Pairs kept;
+        bool logged;
+    };
     const Case cases[] = {
-        {"duplicate name keeps the first", Bytes({{"a", "1"}, {"b", "2"}, {"a", "3"}}), {{"a", "1"}, {"b", "2"}}, false},
+        {"duplicate name keeps the first",
+         Bytes({{"a", "1"}, {"b", "2"}, {"a", "3"}}),
+         {{"a", "1"}, {"b", "2"}},
+         false},
         {"value without its final NUL", Bytes({{"a", "1"}}) + std::string("b\0002", 3), {{"a", "1"}}, true},
         {"name without a value", Bytes({{"a", "1"}}) + std::string("b\0", 2), {{"a", "1"}}, true},
         {"name without its NUL", Bytes({{"a", "1"}}) + "b", {{"a", "1"}}, true},
@@ -78,7 +89,11 @@ TEST_F(ConfigVarsFile, MalformedFilesKeepWhatIsWhole) {
 }
 
 TEST(ConfigVars, ValuesAreReadAsNumbers) {
-    struct Case { const char* text; int32_t i; float f; };
+    struct Case {
+        const char* text;
+        int32_t i;
+        float f;
+    };
     const Case cases[] = {
         {"12.5", 12, 12.5f},
         {"-7", -7, -7.0f},

@@ -76,7 +76,7 @@ TEST(LogLine, ConversionLettersTypeTheArguments) {
     SD::LogLine line;
     line.Fill("%c %5.2f %p %i x%s%d", 'q', 2.5, static_cast<void*>(&object), -4, "s", 8);
     ASSERT_EQ(line.count, 6);
-    const int types[] = {LogArgument::Character, LogArgument::Float, LogArgument::Pointer,
+    const int types[] = {LogArgument::Character, LogArgument::Float,  LogArgument::Pointer,
                          LogArgument::Integer,   LogArgument::String, LogArgument::Integer};
     for (int i = 0; i < 6; ++i) EXPECT_EQ(line.args[i].type, types[i]) << i;
     EXPECT_EQ(line.args[0].character, 'q');

@@ -19,12 +19,16 @@ class EnvScope {
 public:
     EnvScope(const char* name, const char* value) : name_(name) {
         if (const char* old = std::getenv(name)) old_ = old;
-        if (value) setenv(name, value, 1);
-        else unsetenv(name);
+        if (value)
+            setenv(name, value, 1);
+        else
+            unsetenv(name);
     }
     ~EnvScope() {
-        if (old_) setenv(name_, old_->c_str(), 1);
-        else unsetenv(name_);
+        if (old_)
+            setenv(name_, old_->c_str(), 1);
+        else
+            unsetenv(name_);
     }
 
 private:
@@ -49,8 +53,7 @@ TEST(CrashHandlerDeathTest, FaultWritesTheReportIntoTheGameFolderAndDies) {
     void* page = platform::ReserveMemory(platform::PageSize());
     ASSERT_NE(page, nullptr);
 
-    EXPECT_EXIT(FaultOnGuardPage(page), testing::KilledBySignal(SIGSEGV),
-                "Vernholm/MiniDump.dmp created\\.");
+    EXPECT_EXIT(FaultOnGuardPage(page), testing::KilledBySignal(SIGSEGV), "Vernholm/MiniDump.dmp created\\.");
     const std::string report = tree.Read("Vernholm/MiniDump.dmp");
     EXPECT_NE(report.find("(SIGSEGV)"), std::string::npos) << report;
     EXPECT_NE(report.find("Address: " + Hex(page)), std::string::npos) << report;

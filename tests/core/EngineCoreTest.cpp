@@ -99,8 +99,8 @@ TEST_F(EngineCoreTest, PauseEdgesAreAnnouncedOnceAndSystemsGetZero) {
         core.SetPaused(paused);
         core.RunFrame();
     }
-    const std::vector<std::string> expected = {"profile S", "pause", "profile S", "profile S",
-                                               "resume", "profile S", "profile S"};
+    const std::vector<std::string> expected = {"profile S", "pause",     "profile S", "profile S",
+                                               "resume",    "profile S", "profile S"};
     EXPECT_EQ(heard.seen, expected);
     ASSERT_EQ(system.dts.size(), 5u);
     EXPECT_GT(system.dts[0], 0.0f);
@@ -208,12 +208,25 @@ TEST_F(EngineCoreTest, LifecycleOrderAcrossSystems) {
         g_calls.push_back("end");
     }
     const std::vector<std::string> expected = {
-        "config A [A]", "config B [B]", "config Quitter [Quitter]",
-        "init A", "init B", "init Quitter",
-        "update A", "update B", "update Quitter",
-        "update A", "update B", "update Quitter",
-        "shutdown Quitter", "shutdown B", "shutdown A",
-        "end", "delete A", "delete Quitter", "delete B",
+        "config A [A]",
+        "config B [B]",
+        "config Quitter [Quitter]",
+        "init A",
+        "init B",
+        "init Quitter",
+        "update A",
+        "update B",
+        "update Quitter",
+        "update A",
+        "update B",
+        "update Quitter",
+        "shutdown Quitter",
+        "shutdown B",
+        "shutdown A",
+        "end",
+        "delete A",
+        "delete Quitter",
+        "delete B",
     };
     EXPECT_EQ(g_calls, expected);
 }

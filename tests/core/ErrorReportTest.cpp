@@ -53,7 +53,10 @@ TEST(DebugPrint, CutsToTheBufferAndEndsTheLine) {
 }
 
 TEST(ExtractFormatTypes, CollectsLettersUntilABlank) {
-    struct Case { const char* format; const char* types; } cases[] = {
+    struct Case {
+        const char* format;
+        const char* types;
+    } cases[] = {
         {"%d>%s(%d) : warning in function %s : %s\n", "dsdss"},
         {"%5.2f done", "f"},
         {"%lu", ""},
@@ -72,7 +75,8 @@ __attribute__((noinline)) const void* CallerAddress() {
 
 TEST(SourceLine, NamesTheFileAndLineOfAnAddress) {
     Debug::SourceLine record{"untouched", 3};
-    const void* here = CallerAddress(); const uint32_t expected = __LINE__;
+    const void* here = CallerAddress();
+    const uint32_t expected = __LINE__;
     std::string file;
     unsigned line = 0;
     if (!platform::LookUpSourceLine(here, file, line)) GTEST_SKIP() << "built without line tables";
@@ -92,7 +96,8 @@ TEST(PrintLastOsError, LogsTheErrorTextAtLevelTwo) {
     qvtest::StderrCapture err;
     errno = ENOENT;
     SD::PrintLastOsError();
-    EXPECT_EQ(err.Text(), "2>PrintLastOsError(59) : warning in function SD::PrintLastOsError : No such file or directory\n");
+    EXPECT_EQ(err.Text(),
+              "2>PrintLastOsError(59) : warning in function SD::PrintLastOsError : No such file or directory\n");
 }
 
 }  // namespace

@@ -70,7 +70,10 @@ TEST(FilePath, ExtensionHelpers) {
         const char* stripped;
         const char* extension;
     } cases[] = {
-        {"README", "", "README"}, {"a.b.c", "a.b", "c"}, {"file.", "file", ""}, {".hidden", "", "hidden"},
+        {"README", "", "README"},
+        {"a.b.c", "a.b", "c"},
+        {"file.", "file", ""},
+        {".hidden", "", "hidden"},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(SD::StripExtension(c.text), c.stripped) << c.text;

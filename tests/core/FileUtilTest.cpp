@@ -69,15 +69,15 @@ TEST(WholeFile, AFailedWriteKeepsThePreviousFile) {
 
 TEST(ListFilesRecursive, FindsMatchesInEveryFolderButSvn) {
     qvtest::TempTree tree;
-    for (const char* file : {"Assets/Tex/b.DDS", "Assets/Tex/a.dds", "Assets/Tex/c.png", "Assets/Tex/sub/d.dds",
-                             "Assets/Tex/sub/deeper/f.dds", "Assets/Tex/.svn/e.dds", "Assets/Tex/sub/.svn/g.dds",
-                             "Assets/Tex/noext"})
+    for (const char* file :
+         {"Assets/Tex/b.DDS", "Assets/Tex/a.dds", "Assets/Tex/c.png", "Assets/Tex/sub/d.dds",
+          "Assets/Tex/sub/deeper/f.dds", "Assets/Tex/.svn/e.dds", "Assets/Tex/sub/.svn/g.dds", "Assets/Tex/noext"})
         tree.Write(file, "x");
     std::vector<SD::FilePath> files;
     ASSERT_TRUE(SD::ListFilesRecursive("../Assets/Tex/", "*.dds", files));
-    EXPECT_EQ(FullPaths(files), (std::vector<std::string>{"../Assets/Tex/a.dds", "../Assets/Tex/b.DDS",
-                                                          "../Assets/Tex/sub/d.dds",
-                                                          "../Assets/Tex/sub/deeper/f.dds"}));
+    EXPECT_EQ(FullPaths(files),
+              (std::vector<std::string>{"../Assets/Tex/a.dds", "../Assets/Tex/b.DDS", "../Assets/Tex/sub/d.dds",
+                                        "../Assets/Tex/sub/deeper/f.dds"}));
     EXPECT_STREQ(files[2].folder, "../Assets/Tex/sub");
     EXPECT_STREQ(files[2].fileName, "d");
     EXPECT_STREQ(files[2].extension, "dds");

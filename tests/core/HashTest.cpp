@@ -42,9 +42,7 @@ TEST(MurmurHash2A, BlocksAreLittleEndianAtAnyAlignment) {
     EXPECT_EQ(MurmurHash2A(shifted + 3, 37), 0x1f25d7ceu);
 }
 
-TEST(MurmurHash2A, NegativeLengthReadsNothing) {
-    EXPECT_EQ(MurmurHash2A(nullptr, -1), 0x104e0d75u);
-}
+TEST(MurmurHash2A, NegativeLengthReadsNothing) { EXPECT_EQ(MurmurHash2A(nullptr, -1), 0x104e0d75u); }
 
 TEST(NameHash, SharedStringAndStdStringKeysHashAlike) {
     SD::NameHash hash;

@@ -5,7 +5,11 @@
 
 namespace {
 
-struct Seen { unsigned level = 0; std::string text; int calls = 0; } g_seen;
+struct Seen {
+    unsigned level = 0;
+    std::string text;
+    int calls = 0;
+} g_seen;
 void Hook(unsigned level, const char*, int, const char*, const char* text) {
     g_seen.level = level;
     g_seen.text = text;
@@ -49,7 +53,11 @@ TEST(Logger, WarningInWindowReachesTheHookWhateverTheLevel) {
     Debug::SetWindowLogHook(nullptr);
 }
 
-namespace ns { struct Widget { std::string Name() const { return SD_LOG_FUNCTION_NAME; } }; }
+namespace ns {
+struct Widget {
+    std::string Name() const { return SD_LOG_FUNCTION_NAME; }
+};
+}  // namespace ns
 
 TEST(Logger, FunctionNamesAreQualified) {
     EXPECT_EQ(ns::Widget().Name(), "{anonymous}::ns::Widget::Name");

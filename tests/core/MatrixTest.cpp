@@ -96,7 +96,10 @@ TEST(Matrix, RotationsAboutEachAxisAreRightHanded) {
         {"Z", Mtx33::RotationZ(kHalfPi), {1, 0, 0}, {0, 1, 0}},
         {"-Z", Mtx33::RotationZ(-kHalfPi), {1, 0, 0}, {0, -1, 0}},
         {"axis Z", Mtx33::RotationAxisAngle(kHalfPi, {0, 0, 1}), {1, 0, 0}, {0, 1, 0}},
-        {"axis (1,1,1) 120 degrees", Mtx33::RotationAxisAngle(2.0943951f, Vec3(1, 1, 1).GetNormalized()), {1, 0, 0}, {0, 1, 0}},
+        {"axis (1,1,1) 120 degrees",
+         Mtx33::RotationAxisAngle(2.0943951f, Vec3(1, 1, 1).GetNormalized()),
+         {1, 0, 0},
+         {0, 1, 0}},
         {"rotation vector", Mtx33::RotationVector({0, kHalfPi, 0}), {0, 0, 1}, {1, 0, 0}},
         {"zero rotation vector", Mtx33::RotationVector({0, 0, 0}), {1, 2, 3}, {1, 2, 3}},
     };
@@ -175,7 +178,8 @@ TEST(Matrix, OrthonormalizeKeepsTheThirdColumnsDirection) {
 
     Mtx33 columns = Mtx33::FromColumns({3, 0, 4}, {0, 2, 0}, {1, 1, 0});
     columns.NormalizeColumns();
-    ExpectNear(columns, Mtx33::FromColumns({0.6f, 0, 0.8f}, {0, 1, 0}, Vec3(1, 1, 0).GetNormalized()), kMatrixTolerance);
+    ExpectNear(columns, Mtx33::FromColumns({0.6f, 0, 0.8f}, {0, 1, 0}, Vec3(1, 1, 0).GetNormalized()),
+               kMatrixTolerance);
     Mtx33d columnsD(0, 0, 0, 0, 2, 0, 5, 0, 0);
     columnsD.NormalizeColumns();
     EXPECT_EQ(columnsD.m[6], 1.0);

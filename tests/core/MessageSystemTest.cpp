@@ -68,7 +68,8 @@ TEST_F(MessageSystemTest, BroadcastAndPerObjectHandlersAreSeparate) {
     system_->RegisterObjectHandler(kType, Handle{7}, &object, &Handler::On);
 
     Send(1);
-    EXPECT_EQ(g_log, (std::vector<std::string>{"global:1", "object:1"})) << "registered per object also hears broadcasts";
+    EXPECT_EQ(g_log, (std::vector<std::string>{"global:1", "object:1"}))
+        << "registered per object also hears broadcasts";
 
     system_->RemoveHandlerOf(kType, &object);
     g_log.clear();
@@ -103,7 +104,8 @@ TEST_F(MessageSystemTest, WindHandlersOfAComponentGoFromBothListsAndNothingElseD
     system_->RemoveHandlersOf28(Handle{4}, &never);
     system_->RemoveHandlersOf28(Handle{9}, &never);
     Send(1, kWind);
-    EXPECT_EQ(g_log, (std::vector<std::string>{"leaving:1", "leaving:1", "staying:1"})) << "never subscribed: no change";
+    EXPECT_EQ(g_log, (std::vector<std::string>{"leaving:1", "leaving:1", "staying:1"}))
+        << "never subscribed: no change";
 
     system_->RemoveHandlersOf28(Handle{4}, &leaving);
     g_log.clear();
@@ -142,7 +144,8 @@ TEST_F(MessageSystemTest, HandlersMayChangeTheSystemDuringDelivery) {
              s->RegisterHandler(kType, &a, &Handler::On);
              s->RegisterHandler(kType, &make(hs, "b"), &Handler::On);
          },
-         {"a:1", "b:1"}, {"b:2"}},
+         {"a:1", "b:1"},
+         {"b:2"}},
         {"removes a later handler",
          [&](Message_System* s, auto& hs) {
              Handler& a = make(hs, "a");
@@ -152,7 +155,8 @@ TEST_F(MessageSystemTest, HandlersMayChangeTheSystemDuringDelivery) {
              s->RegisterHandler(kType, &b, &Handler::On);
              s->RegisterHandler(kType, &make(hs, "c"), &Handler::On);
          },
-         {"a:1", "c:1"}, {"a:2", "c:2"}},
+         {"a:1", "c:1"},
+         {"a:2", "c:2"}},
         {"removes an earlier handler",
          [&](Message_System* s, auto& hs) {
              Handler& a = make(hs, "a");
@@ -162,7 +166,8 @@ TEST_F(MessageSystemTest, HandlersMayChangeTheSystemDuringDelivery) {
              s->RegisterHandler(kType, &b, &Handler::On);
              s->RegisterHandler(kType, &make(hs, "c"), &Handler::On);
          },
-         {"a:1", "b:1", "c:1"}, {"b:2", "c:2"}},
+         {"a:1", "b:1", "c:1"},
+         {"b:2", "c:2"}},
         {"adds a handler for the same type",
          [&](Message_System* s, auto& hs) {
              Handler& a = make(hs, "a");
@@ -175,7 +180,8 @@ TEST_F(MessageSystemTest, HandlersMayChangeTheSystemDuringDelivery) {
              };
              s->RegisterHandler(kType, &a, &Handler::On);
          },
-         {"a:1", "late:1"}, {"a:2", "late:2"}},
+         {"a:1", "late:1"},
+         {"a:2", "late:2"}},
         {"sends messages of its own",
          [&](Message_System* s, auto& hs) {
              Handler& a = make(hs, "a");
@@ -191,7 +197,8 @@ TEST_F(MessageSystemTest, HandlersMayChangeTheSystemDuringDelivery) {
              s->RegisterHandler(kOtherType, &make(hs, "o"), &Handler::On);
              s->RegisterHandler(kType, &make(hs, "b"), &Handler::On);
          },
-         {"a:1", "a:10", "b:10", "o:100", "b:1"}, {"a:2", "a:20", "b:20", "o:200", "b:2"}},
+         {"a:1", "a:10", "b:10", "o:100", "b:1"},
+         {"a:2", "a:20", "b:20", "o:200", "b:2"}},
         {"removes the other handlers of a nested delivery",
          [&](Message_System* s, auto& hs) {
              Handler& a = make(hs, "a");
@@ -208,7 +215,8 @@ TEST_F(MessageSystemTest, HandlersMayChangeTheSystemDuringDelivery) {
              s->RegisterHandler(kType, &b, &Handler::On);
              s->RegisterHandler(kType, &make(hs, "c"), &Handler::On);
          },
-         {"a:1", "b:1", "a:10", "b:10", "c:10", "c:1"}, {"b:2", "b:20", "c:20", "c:2"}},
+         {"a:1", "b:1", "a:10", "b:10", "c:10", "c:1"},
+         {"b:2", "b:20", "c:20", "c:2"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

@@ -66,16 +66,19 @@ protected:
 
 TEST(RTTINames, ClassAndAccessorNamesFromTheirTexts) {
     const std::pair<const char*, const char*> classNames[] = {
-        {"class Name", "Name"},           {"class SD::Transform", "SD::Transform"},
-        {"struct SD::Vec3", "SD::Vec3"},  {"void", "void"},
-        {"undefined", "undefined"},       {"int", "int"},
+        {"class Name", "Name"},          {"class SD::Transform", "SD::Transform"},
+        {"struct SD::Vec3", "SD::Vec3"}, {"void", "void"},
+        {"undefined", "undefined"},      {"int", "int"},
     };
     for (const auto& [typeName, want] : classNames) EXPECT_EQ(IRTTIUser::ClassNameFromTypeName(typeName), want);
 
     const std::pair<const char*, const char*> accessors[] = {
-        {"&Transform::GetPosX", "GetPosX"},  {"&Collider::GetRadius", "GetRadius"},
-        {"&SD::Group::SetName )", "SetName"}, {"&Phantom::Play)", "Play"},
-        {"GetAlone", "GetAlone"},           {"&Empty::", ""},
+        {"&Transform::GetPosX", "GetPosX"},
+        {"&Collider::GetRadius", "GetRadius"},
+        {"&SD::Group::SetName )", "SetName"},
+        {"&Phantom::Play)", "Play"},
+        {"GetAlone", "GetAlone"},
+        {"&Empty::", ""},
     };
     for (const auto& [text, want] : accessors) EXPECT_EQ(IRTTIUser::AccessorNameFromText(text), want);
 

@@ -65,7 +65,10 @@ SD::RandomState StateGiving(uint32_t output) { return {0u, 0u, 0u, output ^ (out
 // A remainder just below the span rounds up to the upper bound when it is added to a large
 // lower bound in single precision; the upper bound itself must never come out.
 TEST_F(RandomTest, FloatsNeverReachTheUpperBound) {
-    struct Case { float low, high; uint32_t output; };
+    struct Case {
+        float low, high;
+        uint32_t output;
+    };
     for (Case c : {Case{1000.0f, 1000.1f, 3275u}, Case{1000.0f, 1000.1f, 9827u}, Case{5000.0f, 5001.0f, 32760u}}) {
         SD::SetRandomState(StateGiving(c.output));
         const float value = SD::RandomFloat(c.high, c.low);
@@ -88,7 +91,8 @@ TEST_F(RandomTest, RandomVectorsDrawTheLastComponentFirstWithinEachPair) {
     const SD::Vec3 v = SD::RandomVec3(-150.0f, 150.0f, 0.0f, 2.0f, 150.0f, -150.0f);
     EXPECT_FLOAT_EQ(v.z, first);
     SD::SetRandomState(SD::kRandomStartState);
-    EXPECT_EQ(SD::RandomVec3(-150.0f, 150.0f, 0.0f, 2.0f, 150.0f, -150.0f), v) << "the same state gives the same vector";
+    EXPECT_EQ(SD::RandomVec3(-150.0f, 150.0f, 0.0f, 2.0f, 150.0f, -150.0f), v)
+        << "the same state gives the same vector";
 
     SD::SetRandomState(SD::kRandomStartState);
     const SD::Vec4 w = SD::RandomVec4(0.0f, 1.0f, 0.0f, 1.0f, 0.0f, 1.0f, -150.0f, 150.0f);
@@ -130,7 +134,8 @@ TEST_F(RandomTest, EveryThreadHasItsOwnStateAndWorkersAreSeededAlike) {
     ASSERT_EQ(pool.Size(), 3u);
     static uint32_t first[3];
     for (size_t k = 0; k < 3; ++k)
-        pool.QueueJob(k, [](uintptr_t slot, uintptr_t, uintptr_t) { first[slot] = SD::RandomNext(); }, k, 0, 0);
+        pool.QueueJob(
+            k, [](uintptr_t slot, uintptr_t, uintptr_t) { first[slot] = SD::RandomNext(); }, k, 0, 0);
     for (size_t k = 0; k < 3; ++k) ASSERT_TRUE(pool.WaitForJob(k));
     for (uint32_t value : first) EXPECT_EQ(value, 54492138u) << "seeded from 41, 18467, 6334, 26500";
     std::thread other([] {

@@ -72,17 +72,15 @@ TEST(SharedString, MovingTransfersTheBufferWithoutCounting) {
 }
 
 TEST(SharedString, ComparesWithSharedStrings) {
-    const SharedString none, empty(""), abc("abc"), abc2("abc"), abd("abd"), ab("ab"), high("\x80"),
-        low("\x7f");
+    const SharedString none, empty(""), abc("abc"), abc2("abc"), abd("abd"), ab("ab"), high("\x80"), low("\x7f");
     struct Case {
         const SharedString& a;
         const SharedString& b;
         bool equal, less;
     } cases[] = {
-        {none, none, true, false},      {none, empty, false, true},  {empty, none, false, false},
-        {abc, abc2, true, false},       {abc, abd, false, true},     {abd, abc, false, false},
-        {ab, abc, false, true},         {abc, ab, false, false},     {low, high, false, true},
-        {high, low, false, false},      {empty, ab, false, true},
+        {none, none, true, false}, {none, empty, false, true}, {empty, none, false, false}, {abc, abc2, true, false},
+        {abc, abd, false, true},   {abd, abc, false, false},   {ab, abc, false, true},      {abc, ab, false, false},
+        {low, high, false, true},  {high, low, false, false},  {empty, ab, false, true},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(c.a == c.b, c.equal) << '"' << c.a.c_str() << "\" == \"" << c.b.c_str() << '"';
@@ -97,9 +95,9 @@ TEST(SharedString, ComparesWithCStrings) {
         const char* text;
         bool equal;
     } cases[] = {
-        {none, "", true},     {none, nullptr, true}, {none, "a", false},   {empty, "", true},
-        {empty, nullptr, true}, {abc, nullptr, false}, {abc, "abc", true}, {abc, "ab", false},
-        {abc, abc.c_str(), true},
+        {none, "", true},   {none, nullptr, true},  {none, "a", false},
+        {empty, "", true},  {empty, nullptr, true}, {abc, nullptr, false},
+        {abc, "abc", true}, {abc, "ab", false},     {abc, abc.c_str(), true},
     };
     for (const Case& c : cases)
         EXPECT_EQ(c.s == c.text, c.equal) << '"' << c.s.c_str() << "\" vs " << (c.text ? c.text : "null");

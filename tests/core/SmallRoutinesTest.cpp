@@ -41,7 +41,10 @@ TEST(BlurTaps, EmptyTargetGivesNoOffsets) {
 }
 
 TEST(AffinePoint, AppliesRotationScaleAndTranslation) {
-    struct Case { float m[12]; SD::Vec3 p, want; };
+    struct Case {
+        float m[12];
+        SD::Vec3 p, want;
+    };
     const Case cases[] = {
         {{1, 0, 0, 10, 0, 1, 0, 0, 0, 0, 1, 0}, {1, 2, 3}, {11, 2, 3}},
         {{0, -1, 0, 0, 1, 0, 0, 0, 0, 0, 1, 5}, {1, 2, 3}, {-2, 1, 8}},  // quarter turn about z

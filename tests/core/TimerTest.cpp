@@ -30,7 +30,11 @@ TEST_F(TimerTest, StopwatchReadsOffsetsAndPauses) {
 
 // The limiter sleeps for half the remaining milliseconds only when that is 3 to 13, then spins.
 TEST_F(TimerTest, LimiterSleepsOnlyInItsWindowAndAlwaysReachesTheTarget) {
-    struct Case { double fps; double frameWork; std::vector<uint32_t> sleeps; };
+    struct Case {
+        double fps;
+        double frameWork;
+        std::vector<uint32_t> sleeps;
+    };
     const Case cases[] = {
         {62.0, 0.004, {6}},  // 12.13 ms remain: sleep 6, spin the rest
         {62.0, 0.015, {}},   // 1.13 ms remain: no sleep, a short spin

@@ -38,8 +38,8 @@ TEST(Vec3, IsZeroBelowOneTenThousandthPerComponent) {
         Vec4 v;
         bool zero;
     } cases[] = {
-        {{0, 0, 0, 0}, true},          {{0.00009f, -0.00009f, 0, 0}, true}, {{0.0001f, 0, 0, 0}, false},
-        {{0, 0, -0.0002f, 0}, false},  {{0, 0, 0, 0.0002f}, false},
+        {{0, 0, 0, 0}, true},         {{0.00009f, -0.00009f, 0, 0}, true}, {{0.0001f, 0, 0, 0}, false},
+        {{0, 0, -0.0002f, 0}, false}, {{0, 0, 0, 0.0002f}, false},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(c.v.IsZero(), c.zero) << c.v.x << ' ' << c.v.y << ' ' << c.v.z << ' ' << c.v.w;
@@ -76,7 +76,7 @@ TEST(MathUtil, IsEqualIsRelativeAboveOne) {
         float a, b;
         bool equal;
     } cases[] = {
-        {1.0f, 1.00005f, true}, {1.0f, 1.0002f, false},    {0.0f, 0.00009f, true}, {0.0f, -0.0002f, false},
+        {1.0f, 1.00005f, true},  {1.0f, 1.0002f, false},    {0.0f, 0.00009f, true}, {0.0f, -0.0002f, false},
         {1e6f, 1e6f + 50, true}, {1e6f, 1e6f + 200, false}, {-3.0f, -3.0f, true},   {-3.0f, 3.0f, false},
     };
     for (const Case& c : cases) EXPECT_EQ(IsEqual(c.a, c.b), c.equal) << c.a << " vs " << c.b;

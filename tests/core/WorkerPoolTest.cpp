@@ -16,7 +16,10 @@ void RecordThread(uintptr_t target, uintptr_t, uintptr_t) {
 }
 
 TEST(WorkerPool, StartsTwoFewerWorkersThanProcessors) {
-    struct Case { unsigned processors; size_t workers; };
+    struct Case {
+        unsigned processors;
+        size_t workers;
+    };
     for (Case c : {Case{0, 0}, Case{1, 0}, Case{2, 0}, Case{3, 1}, Case{4, 2}, Case{8, 6}}) {
         SD::WorkerPool pool;
         pool.Start(c.processors);

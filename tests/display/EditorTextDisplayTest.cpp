@@ -22,10 +22,10 @@
 
 namespace {
 
-using qvdisplay::Box;
-using qvdisplay::Frame;
 using displaytest::PressKey;
 using displaytest::Tap;
+using qvdisplay::Box;
+using qvdisplay::Frame;
 
 // The editor's text cells: 12 x 16 pixels from (10, 10) for the mode, from (10, height - 30) for
 // the template's name.
@@ -103,7 +103,8 @@ TEST_F(EditorDisplay, F2ShowsTheEditorsWordsClearOfItsBarsThenAnObjectIsPlacedMo
              PressKey(SDL_SCANCODE_SPACE, true);
              PressKey(SDL_SCANCODE_SPACE, false);
          })},
-        {"placed", [&] {
+        {"placed",
+         [&] {
              placed = editor()->GetSelectedObject();
              if (!placed) return false;
              placedAt = placed->GetTransform().GetPos();

@@ -44,8 +44,8 @@ Colour MeanColour(const Frame& frame, const Box& box) {
 }
 
 Colour MeanAround(const Frame& frame, const Box& box, int gap, int width) {
-    const Box outer = Clipped(frame, {box.left - gap - width, box.top - gap - width, box.right + gap + width,
-                                      box.bottom + gap + width});
+    const Box outer = Clipped(
+        frame, {box.left - gap - width, box.top - gap - width, box.right + gap + width, box.bottom + gap + width});
     const Box inner{box.left - gap, box.top - gap, box.right + gap, box.bottom + gap};
     Colour sum;
     long count = 0;

@@ -131,7 +131,9 @@ protected:
         window_.reset();
     }
 
-    PresentParameters Parameters(uint32_t width, uint32_t height) { return WindowParameters(window_.get(), width, height); }
+    PresentParameters Parameters(uint32_t width, uint32_t height) {
+        return WindowParameters(window_.get(), width, height);
+    }
     static void Fill(Buffer* buffer, const void* data, size_t size) {
         void* out = nullptr;
         ASSERT_EQ(buffer->Lock(0, static_cast<uint32_t>(size), &out), kOk);
@@ -143,7 +145,8 @@ protected:
         ASSERT_EQ(texture->LockRect(0, locked), kOk);
         const uint32_t width = texture->Width();
         for (size_t i = 0; i < texels.size(); ++i)
-            std::memcpy(static_cast<uint8_t*>(locked.bits) + (i / width) * locked.pitch + (i % width) * 4, &texels[i], 4);
+            std::memcpy(static_cast<uint8_t*>(locked.bits) + (i / width) * locked.pitch + (i % width) * 4, &texels[i],
+                        4);
         ASSERT_EQ(texture->UnlockRect(0), kOk);
     }
     VertexBuffer* Vertices(const std::vector<Vertex>& vertices) {
@@ -156,7 +159,8 @@ protected:
     }
     // A rectangle from (left, top) to (right, bottom) in clip space at depth z, uv over all of it.
     VertexBuffer* Quad(float left, float top, float right, float bottom, float z = 0.5f) {
-        return Vertices({{left, top, z, 0, 0}, {right, top, z, 1, 0}, {left, bottom, z, 0, 1}, {right, bottom, z, 1, 1}});
+        return Vertices(
+            {{left, top, z, 0, 0}, {right, top, z, 1, 0}, {left, bottom, z, 0, 1}, {right, bottom, z, 1, 1}});
     }
     // Draws the quad (indexed, as two triangles) with the technique.
     void DrawQuad(VertexBuffer* quad, const char* technique) {
@@ -188,7 +192,8 @@ protected:
     // A pixel of the window at the same place relative to its size.
     Rgb WindowPixel(float fx, float fy) const {
         const std::vector<uint8_t>& rgba = session_->LastFrame();
-        const int x = static_cast<int>(fx * session_->LastFrameWidth()), y = static_cast<int>(fy * session_->LastFrameHeight());
+        const int x = static_cast<int>(fx * session_->LastFrameWidth()),
+                  y = static_cast<int>(fy * session_->LastFrameHeight());
         const size_t at = (static_cast<size_t>(y) * session_->LastFrameWidth() + x) * 4;
         if (at + 3 >= rgba.size()) return {-1, -1, -1};
         return {rgba[at], rgba[at + 1], rgba[at + 2]};
@@ -291,7 +296,8 @@ TEST_F(GlExecutor, InstancedQuadsLandAtTheirInstanceOffsets) {
 
 TEST_F(GlExecutor, ARenderTargetDrawnThenSampledOrCopiedKeepsItsOrientation) {
     Texture* target = nullptr;
-    ASSERT_EQ(device_->CreateTexture(kSize, kSize, 1, kUsageRenderTarget, kFormatA8R8G8B8, Pool::kDefault, &target), kOk);
+    ASSERT_EQ(device_->CreateTexture(kSize, kSize, 1, kUsageRenderTarget, kFormatA8R8G8B8, Pool::kDefault, &target),
+              kOk);
     Surface* targetSurface = nullptr;
     Surface* backBuffer = nullptr;
     ASSERT_EQ(target->GetSurfaceLevel(0, &targetSurface), kOk);
@@ -396,7 +402,10 @@ TEST_F(GlExecutor, CullModesMatchTheEngineWinding) {
     // Clockwise on the screen (top left, top right, bottom left): what the engine draws by default.
     VertexBuffer* clockwise = Vertices({{-1, 1, 0.5f, 0, 0}, {1, 1, 0.5f, 0, 0}, {-1, -1, 0.5f, 0, 0}});
     VertexBuffer* counter = Vertices({{1, -1, 0.5f, 0, 0}, {1, 1, 0.5f, 0, 0}, {-1, -1, 0.5f, 0, 0}});
-    struct Case { uint32_t cull; bool clockwiseShown, counterShown; };
+    struct Case {
+        uint32_t cull;
+        bool clockwiseShown, counterShown;
+    };
     for (const Case& c : {Case{kCullCcw, true, false}, Case{kCullCw, false, true}, Case{kCullNone, true, true}}) {
         BeginFrame();
         Tint(1, 1, 1);
@@ -493,13 +502,16 @@ TEST_F(GlExecutor, TextLandsInItsRectangleOfTheBoundTarget) {
 
 TEST_F(GlExecutor, AnEffectWithoutGlslIsSkippedWithOneLogLine) {
     tree_.Write("Graphics/bare.fx", "param float4 tint\ntechnique T\npass p\n");
-    tree_.Write("Graphics/broken.fx", "param float4 tint\nglsl\nvoid vs() { undefined_call(); }\nvoid fs() {}\nend\n"
-                                      "technique T\npass p\nprogram vs fs\n");
+    tree_.Write("Graphics/broken.fx",
+                "param float4 tint\nglsl\nvoid vs() { undefined_call(); }\nvoid fs() {}\nend\n"
+                "technique T\npass p\nprogram vs fs\n");
     Effect* bare = nullptr;
     Effect* broken = nullptr;
     std::string errors;
-    ASSERT_EQ(CreateEffectFromFile(device_.get(), tree_.Path("Graphics/bare.fx"), pool_, &bare, &errors), kOk) << errors;
-    ASSERT_EQ(CreateEffectFromFile(device_.get(), tree_.Path("Graphics/broken.fx"), pool_, &broken, &errors), kOk) << errors;
+    ASSERT_EQ(CreateEffectFromFile(device_.get(), tree_.Path("Graphics/bare.fx"), pool_, &bare, &errors), kOk)
+        << errors;
+    ASSERT_EQ(CreateEffectFromFile(device_.get(), tree_.Path("Graphics/broken.fx"), pool_, &broken, &errors), kOk)
+        << errors;
     auto lines = [&] {
         const std::vector<std::string>& all = session_->Executor().Messages();
         return std::vector<std::string>(all.begin() + static_cast<std::ptrdiff_t>(messagesBefore_), all.end());

@@ -226,9 +226,9 @@ TEST_F(GlTextDisplay, EveryPrintableCharacterHasAPictureOfItsOwnAndOthersABox) {
 
 TEST_F(GlTextDisplay, TheStateItChangesIsPutBackAndTheStateItFindsDoesNotHideTheText) {
     std::string error;
-    const GLuint program = platform::sdl::LinkProgram(
-        "#version 330 core\nvoid main() { gl_Position = vec4(0.0); }\n",
-        "#version 330 core\nout vec4 c;\nvoid main() { c = vec4(1.0); }\n", &error);
+    const GLuint program =
+        platform::sdl::LinkProgram("#version 330 core\nvoid main() { gl_Position = vec4(0.0); }\n",
+                                   "#version 330 core\nout vec4 c;\nvoid main() { c = vec4(1.0); }\n", &error);
     ASSERT_NE(program, 0u) << error;
     GLuint vertexArray = 0, texture = 0, sampler = 0;
     glGenVertexArrays(1, &vertexArray);

@@ -39,8 +39,9 @@ struct Rgb {
 // One instance record as the light pre-pass writes it: the volume's orientation columns scaled,
 // its position, the colour, the light's position, near and far attenuation, the cone's axis and
 // the cosines of half its inner and outer angles.
-std::vector<float> Record(const float columns[3][3], const float scale[3], const float position[3], const float colour[3],
-                          const float at[3], float farDistance, const float axis[3], float cosInner, float cosOuter) {
+std::vector<float> Record(const float columns[3][3], const float scale[3], const float position[3],
+                          const float colour[3], const float at[3], float farDistance, const float axis[3],
+                          float cosInner, float cosOuter) {
     std::vector<float> r(30, 0.0f);
     for (int a = 0; a < 3; ++a)
         for (int k = 0; k < 3; ++k) r[a * 4 + k] = columns[a][k] * scale[a];
@@ -62,7 +63,8 @@ protected:
         window_ = std::make_unique<platform::Window>("light pre-pass", 0, 0, kWidth, kHeight);
         ASSERT_EQ(driver_.CreateDevice(WindowParameters(window_.get(), kWidth, kHeight), device_), kOk);
         pool_ = EffectPool::Create();
-        const Matrix projection = MatrixPerspectiveFovLH(45.0f * 3.14159265f / 180.0f, float(kWidth) / kHeight, 1.0f, kFar);
+        const Matrix projection =
+            MatrixPerspectiveFovLH(45.0f * 3.14159265f / 180.0f, float(kWidth) / kHeight, 1.0f, kFar);
         std::memcpy(projection_, projection.m, sizeof projection_);
         ASSERT_EQ(device_->CreateTexture(kWidth, kHeight, 1, 0, kFormatA16B16G16R16F, Pool::kManaged, &geometry_), kOk);
         LockedRect locked;
@@ -93,7 +95,8 @@ protected:
         EXPECT_EQ(session_->Executor().Messages().size(), messagesBefore_) << session_->Executor().Messages().back();
         return effect;
     }
-    template <class T> T* Buffer(const void* data, uint32_t size, T* buffer) {
+    template <class T>
+    T* Buffer(const void* data, uint32_t size, T* buffer) {
         void* out = nullptr;
         EXPECT_EQ(buffer->Lock(0, size, &out), kOk);
         std::memcpy(out, data, size);
@@ -154,7 +157,8 @@ protected:
         LockedRect locked;
         EXPECT_EQ(t->LockRect(0, locked), kOk);
         for (int y = 0; y < 8; ++y)
-            for (int x = 0; x < 8; ++x) std::memcpy(static_cast<uint8_t*>(locked.bits) + y * locked.pitch + x * 4, &argb, 4);
+            for (int x = 0; x < 8; ++x)
+                std::memcpy(static_cast<uint8_t*>(locked.bits) + y * locked.pitch + x * 4, &argb, 4);
         EXPECT_EQ(t->UnlockRect(0), kOk);
         objects_.push_back(t);
         return t;
@@ -164,8 +168,9 @@ protected:
         ASSERT_EQ(effect->SetMatrix("view", Matrix::Identity()), kOk);
         const auto instances = static_cast<uint32_t>(records.size() / 30);
         ASSERT_EQ(device_->SetVertexDeclaration(Declaration(Aperture::Resource::LightVertex::Elements())), kOk);
-        ASSERT_EQ(device_->SetStreamSource(0, Vertices(mesh.vertices.data(), uint32_t(mesh.vertices.size() * 56)), 0, 56),
-                  kOk);
+        ASSERT_EQ(
+            device_->SetStreamSource(0, Vertices(mesh.vertices.data(), uint32_t(mesh.vertices.size() * 56)), 0, 56),
+            kOk);
         ASSERT_EQ(device_->SetStreamSource(1, Vertices(records.data(), uint32_t(records.size() * 4)), 0, 120), kOk);
         ASSERT_EQ(device_->SetStreamSourceFreq(0, kStreamIndexedData | instances), kOk);
         ASSERT_EQ(device_->SetStreamSourceFreq(1, kStreamInstanceData | 1u), kOk);
@@ -278,8 +283,9 @@ TEST_F(LightAndPostEffects, ASpotLightShinesDownItsConeOnly) {
     const float outer = 40.0f * 3.14159265f / 180.0f, inner = 20.0f * 3.14159265f / 180.0f;
     const float width = 2.0f * std::tan(outer / 2) * range, scale[3] = {width, range, width};
     Begin(spot, "RenderLightBuffer");
-    DrawVolumes(spot, Aperture::Resource::GenerateCone(16, 1),
-                Record(orientation, scale, position, white, position, range, axis, std::cos(inner / 2), std::cos(outer / 2)));
+    DrawVolumes(
+        spot, Aperture::Resource::GenerateCone(16, 1),
+        Record(orientation, scale, position, white, position, range, axis, std::cos(inner / 2), std::cos(outer / 2)));
     ExpectNear(Pixel(kWidth / 2, kHeight / 2), {128, 128, 128}, "on the axis, 50 away of 100");
     // 30 degrees off the axis is outside the 40 degree cone.
     ExpectNear(Pixel(Column(std::tan(30.0f * 3.14159265f / 180.0f) * 50.0f), kHeight / 2), {0, 0, 0}, "off the cone");
@@ -293,16 +299,20 @@ TEST_F(LightAndPostEffects, AFlatPicturePassesThroughThePostProcessingSteps) {
     // The engine's kernel: a Gaussian of sigma 3 at 0, 1 and 2 texels, scaled by 0.8.
     auto gauss = [](float x) { return std::exp(-x * x / 18.0f) / std::sqrt(2.0f * 3.14159265f * 9.0f); };
     const float weights[5] = {0.8f * gauss(0), 0.8f * gauss(1), 0.8f * gauss(2), 0.8f * gauss(1), 0.8f * gauss(2)};
-    const Float4 offsets[5] = {{0, 0, 0, 0}, {1 / 8.0f, 1 / 8.0f, 0, 0}, {2 / 8.0f, 2 / 8.0f, 0, 0},
-                               {-1 / 8.0f, -1 / 8.0f, 0, 0}, {-2 / 8.0f, -2 / 8.0f, 0, 0}};
+    const Float4 offsets[5] = {{0, 0, 0, 0},
+                               {1 / 8.0f, 1 / 8.0f, 0, 0},
+                               {2 / 8.0f, 2 / 8.0f, 0, 0},
+                               {-1 / 8.0f, -1 / 8.0f, 0, 0},
+                               {-2 / 8.0f, -2 / 8.0f, 0, 0}};
     struct Step {
         const char* effect;
         const char* technique;
         Rgb expected;
     };
     const Step steps[] = {
-        {"blur", "BlurHorizontal", shown}, {"blur", "BlurVertical", shown},     {"blur", "CaptureGlow", {0, 0, 0}},
-        {"copy", "DownScaleQuarter", shown}, {"blend", "Additive", {0x90, 0x50, 0xD0}}, {"DepthOfField", "LinearInterpolate", shown},
+        {"blur", "BlurHorizontal", shown},         {"blur", "BlurVertical", shown},
+        {"blur", "CaptureGlow", {0, 0, 0}},        {"copy", "DownScaleQuarter", shown},
+        {"blend", "Additive", {0x90, 0x50, 0xD0}}, {"DepthOfField", "LinearInterpolate", shown},
     };
     for (const Step& step : steps) {
         Effect* effect = Load(step.effect);

@@ -39,9 +39,10 @@ protected:
                                        &effect_, &errors),
                   kOk)
             << errors;
-        ASSERT_EQ(CreateVolumeTextureFromFile(device_.get(), qvtest::SourceDir() + "/Graphics/ParticleAssets/volume_test.dds",
-                                              Pool::kManaged, &texture_, &errors),
-                  kOk)
+        ASSERT_EQ(
+            CreateVolumeTextureFromFile(device_.get(), qvtest::SourceDir() + "/Graphics/ParticleAssets/volume_test.dds",
+                                        Pool::kManaged, &texture_, &errors),
+            kOk)
             << errors;
         projection_ = MatrixPerspectiveFovLH(45.0f * 3.14159265f / 180.0f, float(kWidth) / kHeight, 1.0f, 1000.0f);
     }
@@ -68,7 +69,7 @@ protected:
     // the view at the origin looking down +z.
     void Draw(const std::vector<Particle>& particles) {
         Aperture::Resource::MeshVertexData quad[6] = {};
-        const float corners[6][4] = {{-0.5f, 0.5f, 0, 0}, {0.5f, 0.5f, 1, 0}, {0.5f, -0.5f, 1, 1},
+        const float corners[6][4] = {{-0.5f, 0.5f, 0, 0}, {0.5f, 0.5f, 1, 0},   {0.5f, -0.5f, 1, 1},
                                      {0.5f, -0.5f, 1, 1}, {-0.5f, -0.5f, 0, 1}, {-0.5f, 0.5f, 0, 0}};
         for (int i = 0; i < 6; ++i) {
             quad[i].position = SD::Vec3(corners[i][0], corners[i][1], 0.0f);

@@ -53,7 +53,8 @@ TEST_F(SettingsDisplay, TheVolumeSliderMovedWithKeysLowersTheCapturedSound) {
         {"down to the full-screen box", Tap(SDL_SCANCODE_DOWN)},
         {"down to the volume slider", Tap(SDL_SCANCODE_DOWN)},
         {"heard at full volume", Heard(kMeasureSeconds, &fullFrom)},
-        {"full volume measured", [&] {
+        {"full volume measured",
+         [&] {
              fullTo = CapturedSound::FrameAt(control::CapturedBytes());
              fullVolume = QV::GetGlobalVolume();
              return true;

@@ -36,9 +36,9 @@ namespace {
 
 using qvdisplay::Frame;
 
+using displaytest::PressKey;
 using displaytest::RedrawStill;
 using displaytest::Showing;
-using displaytest::PressKey;
 
 // Pixels that differ between two frames of the same size by at least `by` in the sum of their
 // channels, counted by whether the second frame is the darker or the brighter there.
@@ -126,7 +126,8 @@ protected:
     // QV_FRAMES=<folder> keeps the compared frames as PPM images.
     static void Keep(const std::vector<std::pair<const char*, const Frame*>>& frames) {
         if (const char* folder = std::getenv("QV_FRAMES"))
-            for (const auto& [name, frame] : frames) qvdisplay::SavePpm(*frame, std::string(folder) + "/" + name + ".ppm");
+            for (const auto& [name, frame] : frames)
+                qvdisplay::SavePpm(*frame, std::string(folder) + "/" + name + ".ppm");
     }
 
     qvtest::TempTree tree_;
@@ -168,8 +169,8 @@ TEST_F(WeatherDisplay, TheStormsRainStreaksTheFrame) {
     bool stormFound = false;
     const SD::RunSummary summary = PlayIntoTheWorld([&](unsigned long frame) {
         SD::GameObject* storm = SD::Factory_::GetGameObjectByName("RainStorm");
-        auto* rain = storm ? static_cast<Aperture::Photon::RainSystem*>(storm->GetComponent(SD::CID_RainSystem))
-                           : nullptr;
+        auto* rain =
+            storm ? static_cast<Aperture::Photon::RainSystem*>(storm->GetComponent(SD::CID_RainSystem)) : nullptr;
         stormFound = rain != nullptr;
         if (!rain) return true;
         // The storm's logic starts its particles through the world's hook once the sky has darkened.
@@ -200,7 +201,8 @@ TEST_F(WeatherDisplay, TheStormsRainStreaksTheFrame) {
     for (int c = 0; c < 3; ++c) filled[c] = change.headroom[c] > 0.0 ? change.added[c] / change.headroom[c] : 0.0;
     const double most = std::max({filled[0], filled[1], filled[2]});
     for (int c = 0; c < 3; ++c)
-        if (change.headroom[c] >= change.brighter) EXPECT_GE(filled[c], most / 3) << "channel " << c << " of the streaks";
+        if (change.headroom[c] >= change.brighter)
+            EXPECT_GE(filled[c], most / 3) << "channel " << c << " of the streaks";
 }
 
 }  // namespace

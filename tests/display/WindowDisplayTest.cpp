@@ -119,9 +119,7 @@ Box Band(const Box& area, double from, double to) {
 
 class WindowDisplay : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        QV::SupplyWholeGame(SD::StartupRegistrations());
-    }
+    static void SetUpTestSuite() { QV::SupplyWholeGame(SD::StartupRegistrations()); }
     void SetUp() override {
         for (const char* folder : {"Assets", "Graphics"})
             std::filesystem::copy(qvtest::SourceDir() + "/" + folder, tree_.Path(folder),
@@ -237,7 +235,8 @@ int PlayState() { return SD::GameStateManager_::GetInstance()->GetPlayState(); }
 // its controls screen.
 std::vector<Script::Step> ToTheMenu() {
     auto frames = std::make_shared<unsigned long>(0);
-    return {{"the splash passed", [frames] {
+    return {{"the splash passed",
+             [frames] {
                  bool entered = false;
                  if (Showing(&entered) == "SplashLevel") TapEvery(++*frames);
                  return Showing(&entered) == "MainMenu" && entered;
@@ -354,9 +353,12 @@ TEST_F(WindowDisplay, MenuAndWorldReachTheScreenAndSurviveALostDeviceALostContex
     const SD::RunSummary summary = SD::RunProgram(options);
     // QV_FRAMES=<folder> keeps the frames the checks look at, as PPM images.
     if (const char* folder = std::getenv("QV_FRAMES"))
-        for (const auto& [name, frame] :
-             {std::pair<const char*, const Frame*>{"menu", &menu}, {"world", &world}, {"still", &still[1]},
-              {"lost-device", &afterLoss}, {"lost-context", &afterContextLoss}, {"resized", &afterResize}})
+        for (const auto& [name, frame] : {std::pair<const char*, const Frame*>{"menu", &menu},
+                                          {"world", &world},
+                                          {"still", &still[1]},
+                                          {"lost-device", &afterLoss},
+                                          {"lost-context", &afterContextLoss},
+                                          {"resized", &afterResize}})
             qvdisplay::SavePpm(*frame, std::string(folder) + "/" + name + ".ppm");
     ASSERT_TRUE(summary.clean) << summary.error;
     ASSERT_GE(menuFrames, 120u) << "the menu was never reached";
@@ -410,7 +412,6 @@ TEST_F(WindowDisplay, MenuAndWorldReachTheScreenAndSurviveALostDeviceALostContex
     ExpectWorld(afterResize, resizedArea, "after the window was resized");
 }
 
-
 // The menus as a player meets them: every screen has words, each key press does its one thing
 // (down and return on the credits entry open the credits and not the world), and the quit
 // prompt's "No" stays while its "Yes" ends the game.
@@ -424,7 +425,8 @@ TEST_F(WindowDisplay, TheMenusShowTheirWordsAndEachPressDoesOneThing) {
                                                "Hud/Res_1280x800", "Hud/Button_Quit"};
     Script script;
     script.steps = {
-        {"the controls screen shown", [&] {
+        {"the controls screen shown",
+         [&] {
              const Aperture::UISprite* screen = SpriteOf("Hud/XboxControlLogo");
              if (!screen || screen->GetOpacity() < 1.0f) return false;
              controls = Shown();
@@ -453,7 +455,8 @@ TEST_F(WindowDisplay, TheMenusShowTheirWordsAndEachPressDoesOneThing) {
              {"credits chosen", Tap(SDL_SCANCODE_RETURN)},
              {"the credits", Entered("Credits")},
              {"the credits rolling", Wait(90)},
-             {"the credits seen", [&] {
+             {"the credits seen",
+              [&] {
                   credits = Shown();
                   return true;
               }},
@@ -463,12 +466,14 @@ TEST_F(WindowDisplay, TheMenusShowTheirWordsAndEachPressDoesOneThing) {
              {"quit asked", Tap(SDL_SCANCODE_ESCAPE)},
              {"the quit prompt", [] { return Exists("QuitPrompt"); }},
              {"the prompt still", Wait(30)},
-             {"the prompt seen", [&] {
+             {"the prompt seen",
+              [&] {
                   prompt = Shown();
                   return true;
               }},
              {"no chosen", Tap(SDL_SCANCODE_RETURN)},
-             {"the prompt gone, the menu stays", [] {
+             {"the prompt gone, the menu stays",
+              [] {
                   bool entered = false;
                   return !Exists("QuitPrompt") && Showing(&entered) == "MainMenu";
               }},
@@ -491,8 +496,10 @@ TEST_F(WindowDisplay, TheMenusShowTheirWordsAndEachPressDoesOneThing) {
     };
     const SD::RunSummary summary = SD::RunProgram(options);
     if (const char* folder = std::getenv("QV_FRAMES"))
-        for (const auto& [name, frame] : {std::pair<const char*, const Frame*>{"controls", &controls}, {"menu-words", &menu},
-                                          {"credits", &credits}, {"quit-prompt", &prompt}})
+        for (const auto& [name, frame] : {std::pair<const char*, const Frame*>{"controls", &controls},
+                                          {"menu-words", &menu},
+                                          {"credits", &credits},
+                                          {"quit-prompt", &prompt}})
             qvdisplay::SavePpm(*frame, std::string(folder) + "/" + name + ".ppm");
     ASSERT_TRUE(summary.clean) << summary.error;
     EXPECT_TRUE(script.Finished()) << "stuck at: " << script.Where();
@@ -502,7 +509,7 @@ TEST_F(WindowDisplay, TheMenusShowTheirWordsAndEachPressDoesOneThing) {
     ASSERT_FALSE(menu.rgba.empty());
 
     // The controls screen is written on: light words over its dark ground.
-        EXPECT_GE(WordShare(controls, area), 0.01) << "the controls screen has no words";
+    EXPECT_GE(WordShare(controls, area), 0.01) << "the controls screen has no words";
     EXPECT_LE(WordShare(controls, area), 0.4);
     // Each menu entry shows its picture where the HUD file puts it, with its words on it.
     for (const std::string& entry : kEntries) {
@@ -556,7 +563,8 @@ TEST_F(WindowDisplay, ThePauseMenuShowsOnlyWhilePausedOverADimmedWorld) {
              {"play chosen", Tap(SDL_SCANCODE_RETURN)},
              {"the world", Entered("World")},
              {"a while of flight", Wait(30)},
-             {"flight seen", [&] {
+             {"flight seen",
+              [&] {
                   flight = Shown();
                   area = RenderArea(flight);
                   return true;
@@ -566,18 +574,19 @@ TEST_F(WindowDisplay, ThePauseMenuShowsOnlyWhilePausedOverADimmedWorld) {
              {"more flight", Wait(30)},
              {"still flying", flying},
              {"pause pressed", Tap(SDL_SCANCODE_ESCAPE)},
-             {"paused with its menu", [] {
-                  return PlayState() == SD::GameStateManager_::kPause && SpriteOf("Hud/PausedTitle");
-              }},
+             {"paused with its menu",
+              [] { return PlayState() == SD::GameStateManager_::kPause && SpriteOf("Hud/PausedTitle"); }},
              {"a while paused", Wait(10)},
-             {"paused seen", [&] {
+             {"paused seen",
+              [&] {
                   paused = Shown();
                   return true;
               }},
              {"resume pressed", Tap(SDL_SCANCODE_ESCAPE)},
              {"flying again", flying},
              {"a while of flight again", Wait(10)},
-             {"flight seen again", [&] {
+             {"flight seen again",
+              [&] {
                   resumed = Shown();
                   SD::Core::GetInstance()->Quit();
                   return true;
@@ -592,13 +601,14 @@ TEST_F(WindowDisplay, ThePauseMenuShowsOnlyWhilePausedOverADimmedWorld) {
         const std::string showing = Showing(&entered);
         if (showing == "World") inWorld = true;
         if (inWorld && !showing.empty() && showing != "World") leftTheWorld = true;
-        if (inWorld && PlayState() == SD::GameStateManager_::kPlay && SpriteOf("Hud/PausedTitle")) pauseMenuInFlight = true;
+        if (inWorld && PlayState() == SD::GameStateManager_::kPlay && SpriteOf("Hud/PausedTitle"))
+            pauseMenuInFlight = true;
         script.Frame();
     };
     const SD::RunSummary summary = SD::RunProgram(options);
     if (const char* folder = std::getenv("QV_FRAMES"))
-        for (const auto& [name, frame] : {std::pair<const char*, const Frame*>{"flight", &flight}, {"paused", &paused},
-                                          {"resumed", &resumed}})
+        for (const auto& [name, frame] :
+             {std::pair<const char*, const Frame*>{"flight", &flight}, {"paused", &paused}, {"resumed", &resumed}})
             qvdisplay::SavePpm(*frame, std::string(folder) + "/" + name + ".ppm");
     ASSERT_TRUE(summary.clean) << summary.error;
     ASSERT_TRUE(script.Finished()) << "stuck at: " << script.Where();
@@ -606,7 +616,8 @@ TEST_F(WindowDisplay, ThePauseMenuShowsOnlyWhilePausedOverADimmedWorld) {
     EXPECT_FALSE(pauseMenuInFlight) << "the pause menu showed in flight";
 
     // The world beside the menu is darker while paused than in flight, and light again after.
-    const Box side = {area.left, area.top + area.Height() / 10, area.left + area.Width() / 6, area.bottom - area.Height() / 10};
+    const Box side = {area.left, area.top + area.Height() / 10, area.left + area.Width() / 6,
+                      area.bottom - area.Height() / 10};
     const double flightLight = Brightness(qvdisplay::MeanColour(flight, side));
     EXPECT_LT(Brightness(qvdisplay::MeanColour(paused, side)), 0.7 * flightLight) << "the world is not dimmed";
     EXPECT_GT(Brightness(qvdisplay::MeanColour(resumed, side)), 0.8 * flightLight) << "still dim after resuming";
@@ -633,14 +644,16 @@ TEST_F(WindowDisplay, TheEditorsBarsShowOverTheFrameAfterF2) {
              {"play chosen", Tap(SDL_SCANCODE_RETURN)},
              {"the world", Entered("World")},
              {"a while of flight", Wait(10)},
-             {"no bars in flight", [&] {
+             {"no bars in flight",
+              [&] {
                   barsBefore = session_->Bars().BarsShown();
                   return true;
               }},
              {"F2", Tap(SDL_SCANCODE_F2, 4)},
              {"the editor on", [&] { return editor() && editor()->IsActive(); }},
              {"a while in the editor", Wait(5)},
-             {"the editor seen", [&] {
+             {"the editor seen",
+              [&] {
                   editing = Shown();
                   area = RenderArea(editing);
                   gameFrame = session_->LastPresented();
@@ -664,7 +677,8 @@ TEST_F(WindowDisplay, TheEditorsBarsShowOverTheFrameAfterF2) {
     EXPECT_FALSE(editing.rgba == gameFrame) << "no bars over the frame";
     const Box right = {area.left + area.Width() * 2 / 3, area.top, area.right, area.bottom};
     const Frame game{editing.width, editing.height, gameFrame};
-    EXPECT_GE(qvdisplay::ChannelDistance(qvdisplay::MeanColour(editing, right), qvdisplay::MeanColour(game, right)), 20.0)
+    EXPECT_GE(qvdisplay::ChannelDistance(qvdisplay::MeanColour(editing, right), qvdisplay::MeanColour(game, right)),
+              20.0)
         << "the bars' side of the window looks as the game drew it";
 }
 
@@ -779,9 +793,11 @@ TEST_F(WindowDisplay, AnIslandsGrassAndAFireflyReachTheScreen) {
     };
     const SD::RunSummary summary = SD::RunProgram(options);
     if (const char* folder = std::getenv("QV_FRAMES"))
-        for (const auto& [name, frame] :
-             {std::pair<const char*, const Frame*>{"grass", &grassOn}, {"no-grass", &grassOff},
-              {"firefly", &withFirefly}, {"no-firefly", &withoutFirefly}, {"no-vehicle", &withoutVehicle}})
+        for (const auto& [name, frame] : {std::pair<const char*, const Frame*>{"grass", &grassOn},
+                                          {"no-grass", &grassOff},
+                                          {"firefly", &withFirefly},
+                                          {"no-firefly", &withoutFirefly},
+                                          {"no-vehicle", &withoutVehicle}})
             qvdisplay::SavePpm(*frame, std::string(folder) + "/" + name + ".ppm");
     ASSERT_TRUE(summary.clean) << summary.error;
     ASSERT_TRUE(haveBlade) << "the world's islands have no grass";

@@ -22,8 +22,8 @@ TEST(ComponentID, ConstantsNameTheirValues) {
     EXPECT_EQ(values.size(), 86u);
     for (uint32_t none : {5u, 83u, 86u, 88u, 111u}) EXPECT_EQ(values.count(none), 0u) << none;
     EXPECT_EQ(*values.rbegin(), 112u);
-    const std::pair<const char*, uint32_t> named[] = {{"CID_Transform", 0}, {"CID_Player", 12}, {"CID_Floating", 22},
-                                                      {"CID_RainSystem", 87}, {"CID_Total", 112}};
+    const std::pair<const char*, uint32_t> named[] = {
+        {"CID_Transform", 0}, {"CID_Player", 12}, {"CID_Floating", 22}, {"CID_RainSystem", 87}, {"CID_Total", 112}};
     for (const auto& entry : named) {
         bool found = false;
         for (size_t i = 0; i < SD::ComponentIDConstantCount(); ++i)

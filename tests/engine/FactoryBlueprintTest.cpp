@@ -52,8 +52,7 @@ const std::string kMoverXml =
     "<Boolean name=\"Enabled\" value=\"1\"/></Mover>";
 
 std::string TagXml(const std::string& text) {
-    return "<Tag version=\"1\" Play=\"1\" Pause=\"1\" DevPause=\"1\"><String name=\"Text\">" + text +
-           "</String></Tag>";
+    return "<Tag version=\"1\" Play=\"1\" Pause=\"1\" DevPause=\"1\"><String name=\"Text\">" + text + "</String></Tag>";
 }
 
 // Laid out the way a hand-edited file is: the name on its own indented line.
@@ -68,8 +67,7 @@ protected:
         factory.SetObjectInFormat("xml");
         factory.SetObjectOutFormat("xml");
         tree.Write("Assets/Objects/vehicles.xml",
-                   File(Blueprint("Car", TransformXml(1, 2, 3) + kMoverXml) +
-                        Blueprint("Wheel", TagXml("round")) +
+                   File(Blueprint("Car", TransformXml(1, 2, 3) + kMoverXml) + Blueprint("Wheel", TagXml("round")) +
                         Blueprint("Vehicles/Van", TagXml("van")) +
                         Blueprint("Truck", TransformXml(0, 0, 0),
                                   "<Children>" + Child("Wheel", "<Components>" + TagXml("big") + "</Components>") +
@@ -107,8 +105,7 @@ TEST_F(BlueprintTest, BadFilesInTheManifestAreReportedAndTheRestLoads) {
     const std::string log = Log();
     EXPECT_NE(log.find("[../Assets/Objects/missing.xml] was bad."), std::string::npos) << log;
     EXPECT_NE(log.find("[../Assets/Objects/broken.xml] was bad."), std::string::npos) << log;
-    EXPECT_NE(log.find("Failed to find any GameObjectBlueprints in [../Assets/Objects/empty.xml]."),
-              std::string::npos)
+    EXPECT_NE(log.find("Failed to find any GameObjectBlueprints in [../Assets/Objects/empty.xml]."), std::string::npos)
         << log;
     EXPECT_NE(factory.GetBlueprint("Car"), nullptr);
     EXPECT_NE(factory.GetBlueprint("Dup"), nullptr);
@@ -258,8 +255,7 @@ TEST_F(BlueprintTest, SavedObjectLoadsBackAsTheSameBlueprint) {
     ASSERT_TRUE(first && second);
     EXPECT_TRUE(SD::SuperialValue::SameContent(first->Top(), second->Top()))
         << tree.Read("Assets/Saved/SavedCar.xml") << tree.Read("Assets/Again/SavedCar.xml");
-    EXPECT_NE(tree.Read("Assets/Saved/SavedCar.xml").find("<GameObjectBlueprint name=\"SavedCar\""),
-              std::string::npos);
+    EXPECT_NE(tree.Read("Assets/Saved/SavedCar.xml").find("<GameObjectBlueprint name=\"SavedCar\""), std::string::npos);
 }
 
 TEST_F(BlueprintTest, SavingReportsFailureWhenNothingWasWritten) {

@@ -23,15 +23,14 @@ protected:
         factory.SetObjectPath("../Assets/Objects");
         tree.Write("Assets/Objects/Crate.txt", "Transform " + TransformText(1, 2, 3) +
                                                    "Mover 3\n"
-                                                   "//Transform " + TransformText(9, 9, 9) +
+                                                   "//Transform " +
+                                                   TransformText(9, 9, 9) +
                                                    ";Mover 3\n"
                                                    "Bogus 7\n"
                                                    "Game::Tag 1\n");
-        tree.Write("Assets/Objects/Scene.hie", "Crate " + TransformText(0, 0, 0) +
-                                                   ">Crate " + TransformText(1, 0, 0) +
-                                                   ">>Crate " + TransformText(2, 0, 0) +
-                                                   ">Missing " + TransformText(4, 0, 0) +
-                                                   ">Crate " + TransformText(5, 0, 0) +
+        tree.Write("Assets/Objects/Scene.hie", "Crate " + TransformText(0, 0, 0) + ">Crate " + TransformText(1, 0, 0) +
+                                                   ">>Crate " + TransformText(2, 0, 0) + ">Missing " +
+                                                   TransformText(4, 0, 0) + ">Crate " + TransformText(5, 0, 0) +
                                                    ">>>>Crate " + TransformText(3, 0, 0));
         tree.Write("Assets/Objects/Self.hie", "Self " + TransformText(0, 0, 0));
         tree.Write("Assets/Objects/Cut.txt", "Mover three Transform");

@@ -72,8 +72,7 @@ protected:
                    "<LevelLayers>" +
                        Layer("Ground", Object("Car", TransformXml(7, 8, 9) + MoverXml(9)) + Object("Ghost", "") +
                                            "<GameObject/>" + Object("Sign", TagXml("level"))) +
-                       Layer("Sky", Object("Sign", MoverXml(2))) + "<LevelLayer name=\"Empty\"/>" +
-                       "</LevelLayers>");
+                       Layer("Sky", Object("Sign", MoverXml(2))) + "<LevelLayer name=\"Empty\"/>" + "</LevelLayers>");
     }
     ~LevelLayerTest() override {
         manager.Shutdown();
@@ -110,12 +109,13 @@ TEST_F(LevelLayerTest, LayersCreateTheirObjectsWithTheLevelsValues) {
     auto* mover = static_cast<Mover*>(car->GetComponent(kMoverID));
     ASSERT_NE(mover, nullptr);
     EXPECT_EQ(mover->speed, 9.0f);
-    EXPECT_TRUE(mover->enabled);        // kept from the blueprint
+    EXPECT_TRUE(mover->enabled);         // kept from the blueprint
     EXPECT_TRUE(mover->IsRegistered());  // initialised
     EXPECT_EQ(static_cast<Tag*>(ObjectOf(file, "Ground", 1)->GetComponent(kTagID))->text, "level");
 
     const std::string log = Log();
-    EXPECT_NE(log.find("Failed to create [Ghost] found in LevelLayer.  Is its blueprint not loaded?"), std::string::npos)
+    EXPECT_NE(log.find("Failed to create [Ghost] found in LevelLayer.  Is its blueprint not loaded?"),
+              std::string::npos)
         << log;
     EXPECT_NE(log.find("<LevelLayer> didn't have a <GameObjects> node inside it.  Taking no further action to create "
                        "a LevelLayer.  Layer was [Empty]."),
@@ -130,7 +130,10 @@ TEST_F(LevelLayerTest, LayersCreateTheirObjectsWithTheLevelsValues) {
 }
 
 TEST_F(LevelLayerTest, AddingComponentsFromTheLevelFileFollowsTheConfiguration) {
-    struct Case { const char* ini; bool added; } cases[] = {
+    struct Case {
+        const char* ini;
+        bool added;
+    } cases[] = {
         {"", true},
         {"[LevelData]\nSupportAddingComponentsFromLevelFile=false\n", false},
         {"[LevelData]\nSupportAddingComponentsFromLevelFile=TRUE\n", true},
@@ -188,7 +191,8 @@ TEST_F(LevelLayerTest, SavedFileReloadsToTheSameObjects) {
     EXPECT_FALSE(tag->IsActiveIn(SD::kPlayStatePause));
     EXPECT_EQ(static_cast<Tag*>(tag)->text, "plain");
     EXPECT_NE(saved.find("<String name=\"Text\" >plain</String>"), std::string::npos)
-        << "fields equal to the blueprint's are written too\n" << saved;
+        << "fields equal to the blueprint's are written too\n"
+        << saved;
 
     ASSERT_TRUE(reloaded->Save());
     EXPECT_EQ(tree.Read("Assets/Levels/Town/saved.xml"), saved);
@@ -243,14 +247,18 @@ TEST_F(LevelLayerTest, AFailedSaveIsReportedAndLeavesTheOldFile) {
 TEST_F(LevelLayerTest, MalformedFilesAreReportedAndNothingElseIsLost) {
     ASSERT_NE(SD::LevelLayerManager::LoadLayerFile("../Assets/Levels/Town/objects.xml"), nullptr);
     const uint32_t alive = factory.GetPool().GetLiveCount();
-    struct Case { const char* name; const char* text; } cases[] = {
+    struct Case {
+        const char* name;
+        const char* text;
+    } cases[] = {
         {"truncated.xml", "<LevelLayers><LevelLayer name=\"A\"><GameObjects>"},
         {"empty.xml", ""},
         {"text.xml", "just words"},
     };
     for (const Case& c : cases) {
         tree.Write(std::string("Assets/Levels/Bad/") + c.name, c.text);
-        EXPECT_EQ(SD::LevelLayerManager::LoadLayerFile(std::string("../Assets/Levels/Bad/") + c.name), nullptr) << c.name;
+        EXPECT_EQ(SD::LevelLayerManager::LoadLayerFile(std::string("../Assets/Levels/Bad/") + c.name), nullptr)
+            << c.name;
     }
     EXPECT_EQ(SD::LevelLayerManager::LoadLayerFile("../Assets/Levels/Bad/missing.xml"), nullptr);
     EXPECT_EQ(manager.GetFiles().size(), 1u);

@@ -69,8 +69,7 @@ protected:
                        Blueprint("Missing", LuaComponentXml("counter.lua", "CounterInit", "NoSuchFunction")) +
                        Blueprint("Bad", LuaComponentXml("counter.lua", "CounterInit", "BadUpdate")) +
                        Blueprint("NoFile", LuaComponentXml("", "CounterInit", "CounterUpdate")) +
-                       Blueprint("Logic", LuaLogicXml("LogicInit", "LogicUpdate")) +
-                       "</GameObjectBlueprints>\n");
+                       Blueprint("Logic", LuaLogicXml("LogicInit", "LogicUpdate")) + "</GameObjectBlueprints>\n");
         factory.AddBlueprint("../Assets/Objects/scripted.xml");
         EXPECT_TRUE(lua.host.executeFile("InitLuaStuff.lua"));
     }
@@ -155,8 +154,9 @@ TEST_F(LuaComponentTest, LogicIsUpdatedThroughTheActiveObjectTable) {
     EXPECT_EQ(manager.GetActiveObjects().Size(), 0u);
     EXPECT_EQ(Frames(1, 0.25f), "");
     EXPECT_EQ(lua.Number("logicFrames"), 2);
-    ASSERT_TRUE(lua.Run("left = 0 for k, v in pairs(ActiveLuaGameObjects.objects) do "
-                        "if type(v) == 'userdata' then left = left + 1 end end"));
+    ASSERT_TRUE(
+        lua.Run("left = 0 for k, v in pairs(ActiveLuaGameObjects.objects) do "
+                "if type(v) == 'userdata' then left = left + 1 end end"));
     EXPECT_EQ(lua.Number("left"), 0);
 }
 
@@ -222,10 +222,10 @@ TEST_F(LuaComponentTest, SampleSpinnerScriptTurnsItsObject) {
     spinner << in.rdbuf();
     ASSERT_FALSE(spinner.str().empty());
     tree.Write("Assets/LuaScripts/Spinner.lua", spinner.str());
-    tree.Write("Assets/Objects/spinner.xml", "<?xml version=\"1.0\" ?>\n<GameObjectBlueprints>" +
-                                                 Blueprint("Spinner", LuaComponentXml("Spinner.lua", "SpinnerInit",
-                                                                                      "SpinnerUpdate")) +
-                                                 "</GameObjectBlueprints>\n");
+    tree.Write("Assets/Objects/spinner.xml",
+               "<?xml version=\"1.0\" ?>\n<GameObjectBlueprints>" +
+                   Blueprint("Spinner", LuaComponentXml("Spinner.lua", "SpinnerInit", "SpinnerUpdate")) +
+                   "</GameObjectBlueprints>\n");
     factory.AddBlueprint("../Assets/Objects/spinner.xml");
     SD::GameObject* object = Create("Spinner");
     ASSERT_NE(object, nullptr);

@@ -129,11 +129,9 @@ const CallCase kCallCases[] = {
          return ok;
      },
      true, "abc", ""},
-    {"bad argument letter calls nothing",
-     [](SD::LuaState& s, std::string&) { return s.executeFunction("touch", "x"); }, false, "",
-     "'x' is not valid."},
-    {"bad result letter",
-     [](SD::LuaState& s, std::string&) { return s.executeFunction("one", ":q"); }, false, "",
+    {"bad argument letter calls nothing", [](SD::LuaState& s, std::string&) { return s.executeFunction("touch", "x"); },
+     false, "", "'x' is not valid."},
+    {"bad result letter", [](SD::LuaState& s, std::string&) { return s.executeFunction("one", ":q"); }, false, "",
      "Bad signature type found in return types when trying to call a Lua function.  'q' is not valid.  Lua was "
      "trying to return a number."},
     {"boolean wanted, number returned",
@@ -156,15 +154,13 @@ const CallCase kCallCases[] = {
          return s.executeFunction("one", ":nn", &a, &b);
      },
      false, "", "User wanted a number ('n'), Lua is trying to return a nil.  Did you ask for too many parameters?"},
-    {"unknown function",
-     [](SD::LuaState& s, std::string&) { return s.executeFunction("nosuch", ""); }, false, "",
+    {"unknown function", [](SD::LuaState& s, std::string&) { return s.executeFunction("nosuch", ""); }, false, "",
      "Error calling Lua function 'nosuch': "},
-    {"error inside the function",
-     [](SD::LuaState& s, std::string&) { return s.executeFunction("fail", ""); }, false, "",
-     "Error calling Lua function 'fail': [string"},
+    {"error inside the function", [](SD::LuaState& s, std::string&) { return s.executeFunction("fail", ""); }, false,
+     "", "Error calling Lua function 'fail': [string"},
     {"more arguments than the stack holds",
-     [](SD::LuaState& s, std::string&) { return s.executeFunction("touch", std::string(9000, 'v').c_str()); },
-     false, "", "Lua stack is full."},
+     [](SD::LuaState& s, std::string&) { return s.executeFunction("touch", std::string(9000, 'v').c_str()); }, false,
+     "", "Lua stack is full."},
     {"a full stack is found before a bad letter behind it",
      [](SD::LuaState& s, std::string&) { return s.executeFunction("touch", (std::string(9000, 'v') + "x").c_str()); },
      false, "", "Lua stack is full."},
@@ -231,8 +227,9 @@ int CallSumFromInside(lua_State* L) {
 
 TEST(LuaStateCallTest, NumberCallsAtAnyStackDepth) {
     LuaHost lua;
-    ASSERT_TRUE(lua.Run("function sum3(a, b, c) return a + b + c, a + b + c end\n"
-                        "function nested(depth) return callsum(depth) end"));
+    ASSERT_TRUE(
+        lua.Run("function sum3(a, b, c) return a + b + c, a + b + c end\n"
+                "function nested(depth) return callsum(depth) end"));
     lua_State* L = lua.host.L;
     gNestedHost = &lua.host;
     lua_register(L, "callsum", CallSumFromInside);
@@ -357,8 +354,9 @@ TEST(ScriptHostTest, OpenRunsInitScriptAndCloseClearsTheHost) {
     ASSERT_EQ(SD::GetLuaState(), host);
     ASSERT_NE(SD::LuaComponentManager::GetInstance(), nullptr);
     bool isTable = false;
-    EXPECT_TRUE(host->executeString("isTable = type(ActiveLuaGameObjects.objects) == 'table' and "
-                                    "type(ActiveLuaGameObjects.update) == 'function' and CID_Total == 112"));
+    EXPECT_TRUE(
+        host->executeString("isTable = type(ActiveLuaGameObjects.objects) == 'table' and "
+                            "type(ActiveLuaGameObjects.update) == 'function' and CID_Total == 112"));
     lua_getglobal(host->L, "isTable");
     isTable = lua_toboolean(host->L, -1) != 0;
     lua_pop(host->L, 1);

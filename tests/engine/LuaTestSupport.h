@@ -20,8 +20,8 @@ class StdoutCapture {
 public:
     StdoutCapture() {
         std::fflush(stdout);
-        path_ = "/tmp/qvtest-stdout-" + std::to_string(getpid()) + "-" +
-                std::to_string(reinterpret_cast<uintptr_t>(this));
+        path_ =
+            "/tmp/qvtest-stdout-" + std::to_string(getpid()) + "-" + std::to_string(reinterpret_cast<uintptr_t>(this));
         saved_ = dup(1);
         FILE* f = std::fopen(path_.c_str(), "w");
         dup2(fileno(f), 1);

@@ -57,7 +57,8 @@ struct Case {
 const Case kCases[] = {
     {"r = f:VName()", "Factory", ""},
     {"r = f:GetComponentName(0) .. '|' .. f:GetComponentName(1) .. '|' .. f:GetComponentName(112) .. '|' .. "
-     "f:GetComponentName(-1)", "Transform|||", ""},
+     "f:GetComponentName(-1)",
+     "Transform|||", ""},
     {"r = f:GetComponentName(4.6)", "LuaComponent", ""},
     {"r = parent:GetName() .. ' ' .. child:GetName()", "parent child", ""},
     {"r = IsNil(f:GetGameObject('nobody'))", "true", ""},
@@ -70,7 +71,8 @@ const Case kCases[] = {
     {"t:SetScale(V3(2, 2, 2)) r = t:GetScaleZ()", "2", ""},
     {"local m = t:GetOrient() r = getmetatable(m) == Mtx33", "true", ""},
     {"t:SetOrient(Mtx33()) r = S3(t:GetDir())", "0 0 0", ""},
-    {"t:SetOrient(Mtx33.Identity()) t:RotateLocalYRad(math.pi / 2) r = string.format('%.3f %.3f', t:GetDir():GetX(), t:GetDir():GetZ())",
+    {"t:SetOrient(Mtx33.Identity()) t:RotateLocalYRad(math.pi / 2) r = string.format('%.3f %.3f', t:GetDir():GetX(), "
+     "t:GetDir():GetZ())",
      "1.000 -0.000", ""},
     {"r = t:GetID() .. ' ' .. t:VGetID()", "0 0", ""},
     {"r = t:Base():GetName()", "child", ""},
@@ -81,8 +83,8 @@ const Case kCases[] = {
     {"local c = child:GetComponent(22) r = c:VGetID() .. ' ' .. c:Base():GetName()", "22 child", ""},
     {"child:NameObject('renamed') r = f:GetGameObject('renamed'):GetName()", "renamed", ""},
     {"child:NameObject({}) r = child:GetName()", "renamed", "error: Argument 2 is not a string value."},
-    {"local o = f:CreateObject('Car', parent) r = o:GetBlueprintName() .. ' ' .. get_parent(o):GetName()",
-     "Car parent", ""},
+    {"local o = f:CreateObject('Car', parent) r = o:GetBlueprintName() .. ' ' .. get_parent(o):GetName()", "Car parent",
+     ""},
     {"r = f:CreateObject(42, parent):GetBlueprintName()", "42", ""},
     {"r = IsNil(f:CreateObject({}, parent))", "true", ""},
 };

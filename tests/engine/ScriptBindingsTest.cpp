@@ -11,8 +11,8 @@ namespace {
 using luatest::LuaHost;
 
 struct ScriptCase {
-    const char* code;       // sets the global `r`
-    const char* expected;   // tostring(r)
+    const char* code;      // sets the global `r`
+    const char* expected;  // tostring(r)
 };
 
 void ExpectResults(LuaHost& lua, const ScriptCase* cases, size_t count) {
@@ -45,7 +45,11 @@ TEST(ScriptClassTest, ConstantsAndAddedRecords) {
     static const SD::ScriptMethod kMethods[] = {
         {"__gc", nullptr},
         {"__call", nullptr},
-        {"Answer", [](lua_State* L) { lua_pushnumber(L, 42); return 1; }},
+        {"Answer",
+         [](lua_State* L) {
+             lua_pushnumber(L, 42);
+             return 1;
+         }},
     };
     static const SD::ScriptClass kRecord = {"TestSystem_", kMethods, 3, false};
     SD::AddScriptClass(kRecord);

@@ -61,10 +61,10 @@ struct TestComponent {
 
     bool operator==(const TestComponent& o) const {
         return version == o.version && play == o.play && pause == o.pause && devPause == o.devPause &&
-               owner == o.owner && ownerName == o.ownerName && ratio == o.ratio && gain == o.gain &&
-               flags == o.flags && speed == o.speed && weight == o.weight && count == o.count &&
-               mask == o.mask && enabled == o.enabled && title == o.title && kind == o.kind &&
-               position[0] == o.position[0] && position[1] == o.position[1] && position[2] == o.position[2];
+               owner == o.owner && ownerName == o.ownerName && ratio == o.ratio && gain == o.gain && flags == o.flags &&
+               speed == o.speed && weight == o.weight && count == o.count && mask == o.mask && enabled == o.enabled &&
+               title == o.title && kind == o.kind && position[0] == o.position[0] && position[1] == o.position[1] &&
+               position[2] == o.position[2];
     }
 };
 

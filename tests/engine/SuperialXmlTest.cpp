@@ -135,8 +135,8 @@ TEST(SuperialXml, IndentedTextReadsCondensed) {
 
 // Text whose white space condensing would change is written so that it reads back as it was.
 TEST(SuperialXml, TextWithAwkwardWhiteSpaceSurvivesARoundTrip) {
-    for (const std::string text : {"  lead", "trail  ", "in  side", "tab\there", "line\nbreak", "a \n b",
-                                   " a & ]]> b ", "\r\nx\r\n", "plain words", "x", ""}) {
+    for (const std::string text : {"  lead", "trail  ", "in  side", "tab\there", "line\nbreak", "a \n b", " a & ]]> b ",
+                                   "\r\nx\r\n", "plain words", "x", ""}) {
         SCOPED_TRACE(text);
         SuperialDataMap map;
         map.Top()->Assign(text, "Text", "String");
@@ -154,7 +154,8 @@ TEST(SuperialXml, TextWithAwkwardWhiteSpaceSurvivesARoundTrip) {
 
 TEST(SuperialXml, ExtraAttributesAreTypedByTheirWholeText) {
     auto map = SuperialDataMap::parseXmlFromBuffer(
-        "<Thing a=\"2\" b=\"2.5\" c=\"1e3\" d=\"abc\" e=\"-4\" f=\"4000000000\" g=\"99999999999\" h=\"\" i=\"Nan\" j=\"2x\" />");
+        "<Thing a=\"2\" b=\"2.5\" c=\"1e3\" d=\"abc\" e=\"-4\" f=\"4000000000\" g=\"99999999999\" h=\"\" i=\"Nan\" "
+        "j=\"2x\" />");
     ASSERT_NE(map, nullptr);
     struct Expect {
         const char* name;
@@ -163,11 +164,11 @@ TEST(SuperialXml, ExtraAttributesAreTypedByTheirWholeText) {
         const char* text;
     };
     const Expect expected[] = {
-        {"a", SD::kSuperialInteger, 2, ""},       {"b", SD::kSuperialFloat, 2.5, ""},
-        {"c", SD::kSuperialFloat, 1000, ""},      {"d", SD::kSuperialString, 0, "abc"},
-        {"e", SD::kSuperialInteger, -4, ""},      {"f", SD::kSuperialInteger, 4000000000.0, ""},
+        {"a", SD::kSuperialInteger, 2, ""},           {"b", SD::kSuperialFloat, 2.5, ""},
+        {"c", SD::kSuperialFloat, 1000, ""},          {"d", SD::kSuperialString, 0, "abc"},
+        {"e", SD::kSuperialInteger, -4, ""},          {"f", SD::kSuperialInteger, 4000000000.0, ""},
         {"g", SD::kSuperialFloat, 99999999999.0, ""}, {"h", SD::kSuperialString, 0, ""},
-        {"i", SD::kSuperialString, 0, "Nan"},     {"j", SD::kSuperialString, 0, "2x"},
+        {"i", SD::kSuperialString, 0, "Nan"},         {"j", SD::kSuperialString, 0, "2x"},
     };
     const SuperialValue* a = map->Top()->FirstAttribute();
     for (const Expect& e : expected) {
@@ -213,7 +214,8 @@ TEST(SuperialXml, ElementMapping) {
     EXPECT_EQ(n->Type(), SD::kSuperialObject);
     EXPECT_EQ(n->FirstChild()->Name(), "keep");
     EXPECT_EQ(n->Next(), nullptr);
-    EXPECT_NE(SuperialDataMap::WriteToString(*map).find("<Float name=\"keep\" value=\"1.000000\" />"), std::string::npos);
+    EXPECT_NE(SuperialDataMap::WriteToString(*map).find("<Float name=\"keep\" value=\"1.000000\" />"),
+              std::string::npos);
 }
 
 TEST(SuperialXml, MalformedEmptyAndRootlessTextGivesNullAndTheWarnings) {
@@ -239,8 +241,10 @@ TEST(SuperialXml, MalformedEmptyAndRootlessTextGivesNullAndTheWarnings) {
         EXPECT_EQ(SuperialDataMap::parseXmlFromBuffer(c.text), nullptr);
         const std::string text = err.Text();
         if (c.parseError) {
-            EXPECT_NE(text.find("SuperialDataMap encountered an error while parsing XML data.  TinyXML is reporting it at (row "),
-                      std::string::npos);
+            EXPECT_NE(
+                text.find(
+                    "SuperialDataMap encountered an error while parsing XML data.  TinyXML is reporting it at (row "),
+                std::string::npos);
             EXPECT_NE(text.find("Again, in case that buffer was too long"), std::string::npos);
             EXPECT_EQ(text.find("root element"), std::string::npos);
         } else {

@@ -31,7 +31,7 @@ TEST(TextFileDataStream, EveryTypeRoundTripsInWriteOrder) {
         EXPECT_TRUE(out.writeNewline());
         EXPECT_TRUE(out.write(static_cast<unsigned char>('u')));
         EXPECT_TRUE(out.write('c'));
-        EXPECT_TRUE(out.write("raw!", 4u) );
+        EXPECT_TRUE(out.write("raw!", 4u));
         const char bytes[3] = {'x', '\0', 'y'};
         EXPECT_TRUE(out.write(static_cast<const void*>(bytes), 3));
     }
@@ -100,9 +100,11 @@ TEST(TextFileDataStream, WordsLongerThanTheBufferAreCutAndReported) {
     {
         qvtest::StderrCapture err;
         EXPECT_FALSE(in.get(word));
-        EXPECT_NE(err.Text().find("BUFFER OVERWRITE!!  A string was written to a buffer which was too small to contain it.\n"
-                                  "Source file: \"" + tree.Path("Assets/long.txt") + "\"\nBuffer size: 1024\nAmount read: 2000"),
-                  std::string::npos);
+        EXPECT_NE(
+            err.Text().find("BUFFER OVERWRITE!!  A string was written to a buffer which was too small to contain it.\n"
+                            "Source file: \"" +
+                            tree.Path("Assets/long.txt") + "\"\nBuffer size: 1024\nAmount read: 2000"),
+            std::string::npos);
     }
     EXPECT_EQ(word, std::string(1023, 'w'));
     EXPECT_TRUE(in.get(word));
@@ -174,8 +176,8 @@ TEST(TextFileDataStream, OpeningRules) {
     {
         qvtest::StderrCapture err;
         ASSERT_TRUE(stream.openFile(tree.Path("Assets/b.txt").c_str(), "rt"));
-        EXPECT_NE(err.Text().find("Closing the previous file, \"" + tree.Path("Assets/a.txt") + "\" in favor of the new one, \"" +
-                                  tree.Path("Assets/b.txt") + "\"."),
+        EXPECT_NE(err.Text().find("Closing the previous file, \"" + tree.Path("Assets/a.txt") +
+                                  "\" in favor of the new one, \"" + tree.Path("Assets/b.txt") + "\"."),
                   std::string::npos);
     }
     int i = 0;

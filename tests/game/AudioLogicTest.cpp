@@ -17,7 +17,8 @@ TEST(AudioLogic, TheSeasonStepSetsTheNextStateUpToTheLast) {
     EXPECT_EQ(audio.GetSeason(), 1);
     for (int i = 0; i < 5; ++i) audio.IncrementState();
     EXPECT_EQ(audio.GetSeason(), 6);
-    EXPECT_EQ(StateChanges(), (std::vector<std::string>{"A1F25A7F 4CE3F733", "A1F25A7F 4CE3F734", "A1F25A7F 4CE3F735"}));
+    EXPECT_EQ(StateChanges(),
+              (std::vector<std::string>{"A1F25A7F 4CE3F733", "A1F25A7F 4CE3F734", "A1F25A7F 4CE3F735"}));
     // Set seasons are clamped into 0..4.
     StateChanges().clear();
     audio.SetSeason(-3);
@@ -77,8 +78,9 @@ TEST_F(QuorvPhantomTest, ThePhantomPlaysOnTheBeatWaitsForTheMusicOrPlaysAtOnce) 
 TEST_F(QuorvPhantomTest, ItsDataAddsTheMusicFlagsAfterThePhantomsOwn) {
     auto* beat = PhantomOf(Spawn("OnBeat", "Bell", {}));
     EXPECT_EQ(beat->VGetID(), SD::CID_QuorvPhantom);
-    EXPECT_EQ(Written(*beat, 2), (std::vector<std::string>{"Event Name=Play_Chime", "Is 3D?=false", "Begin Playing?=false",
-                                                           "Play On Music Sync Entry?=false", "Play On Beat?=true"}));
+    EXPECT_EQ(Written(*beat, 2),
+              (std::vector<std::string>{"Event Name=Play_Chime", "Is 3D?=false", "Begin Playing?=false",
+                                        "Play On Music Sync Entry?=false", "Play On Beat?=true"}));
 }
 
 }  // namespace

@@ -77,9 +77,9 @@ TEST_F(CircularSpinningLightTest, RingsOfNoOrANegativeNumberOfLightsMakeNothingA
     Frame(0.1f);
     ValueWriter writer;
     negative->VSerialize(writer, 0);
-    EXPECT_EQ(writer.values, (std::vector<std::string>{"Number Of Lights=-3", "Radius That Lights Are On=10",
-                                                       "Spin Speed Of Lights=1", "=1", "=0.5", "=0", "=1",
-                                                       "Attenuation Near=2", "Attenuation Far=20"}));
+    EXPECT_EQ(writer.values,
+              (std::vector<std::string>{"Number Of Lights=-3", "Radius That Lights Are On=10", "Spin Speed Of Lights=1",
+                                        "=1", "=0.5", "=0", "=1", "Attenuation Near=2", "Attenuation Far=20"}));
 }
 
 }  // namespace

@@ -15,9 +15,7 @@ bool Overlap(const layout::BarPlace& a, const layout::BarPlace& b) {
 }
 
 TEST(EditorLayout, BarsStayInTheWindowOffTheWordsAndApart) {
-    const struct {
-        int width, height;
-    } windows[] = {{320, 200}, {640, 480}, {800, 600}, {1280, 800}, {1920, 1200}};
+    const struct { int width, height; } windows[] = {{320, 200}, {640, 480}, {800, 600}, {1280, 800}, {1920, 1200}};
     for (const auto& window : windows) {
         SCOPED_TRACE(testing::Message() << window.width << " x " << window.height);
         const layout::BarPlace templates = layout::TemplatesBar(window.width, window.height);

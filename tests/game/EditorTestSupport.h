@@ -107,8 +107,7 @@ protected:
                        "<CursorLogic version=\"0\" Play=\"1\" Pause=\"1\" DevPause=\"1\"/></Components>"
                        "</GameObjectBlueprint></GameObjectBlueprints>");
         tree.Write("Assets/Config/config.ini", config);
-        factory.RegisterComponentCreator("CursorLogic", SD::CID_CursorLogic,
-                                         new SD::ComponentCreator<QV::CursorLogic>);
+        factory.RegisterComponentCreator("CursorLogic", SD::CID_CursorLogic, new SD::ComponentCreator<QV::CursorLogic>);
         factory.RegisterComponentCreator("SphericalCamera", SD::CID_SphericalCamera, new SD::ComponentCreator<Lens>);
         factory.SetObjectInFormat("xml");
         factory.LoadObjectManifest("../Assets/Objects/Objects.man");

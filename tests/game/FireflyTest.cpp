@@ -227,9 +227,9 @@ TEST_F(FireflyTest, TheDataOfEachVersionIsReadAndVersionTwoIsWritten) {
 
     ValueWriter writer;
     current->VSerialize(writer, 2);
-    EXPECT_EQ(writer.values, (std::vector<std::string>{"=0.5", "=0.25", "=1", "Blink Fade Speed=0.5", "Fly Speed=300",
-                                                       "Twitch Power=0", "Default Fly Action=Fly",
-                                                       "Default Idle Action=Still"}));
+    EXPECT_EQ(writer.values,
+              (std::vector<std::string>{"=0.5", "=0.25", "=1", "Blink Fade Speed=0.5", "Fly Speed=300",
+                                        "Twitch Power=0", "Default Fly Action=Fly", "Default Idle Action=Still"}));
     ValueWriter oldWriter;
     current->VSerialize(oldWriter, 1);
     EXPECT_EQ(oldWriter.values.size(), 4u);

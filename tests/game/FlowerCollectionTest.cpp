@@ -29,7 +29,9 @@ protected:
         SD::Message_System::GetInstance()->RegisterHandler(SD::MessageIds::FlowerTrigger, this,
                                                            &FlowerCollectionTest::OnFlower);
     }
-    ~FlowerCollectionTest() override { SD::Message_System::GetInstance()->RemoveHandlerOf(SD::MessageIds::FlowerTrigger, this); }
+    ~FlowerCollectionTest() override {
+        SD::Message_System::GetInstance()->RemoveHandlerOf(SD::MessageIds::FlowerTrigger, this);
+    }
     void OnFlower(SD::IMessage* message) {
         if (dynamic_cast<QV::FlowerTrigger*>(message)) ++flowerMessages;
         if (std::this_thread::get_id() != mainThread) ++messagesOffTheMainThread;
@@ -44,9 +46,8 @@ protected:
         flowers.emplace_back(flower);
         flower->SetOwner(object);
         ValueReader data;
-        data.floats = {300.0f, 0.05f, 2.0f, 3.0f, 0.0f, 10.0f, 10.0f, 1.0f, 2.0f,
-                       100.0f, 150.0f, 200.0f, 255.0f, 50.0f, 60.0f, 70.0f, 255.0f,
-                       1.0f, 1.0f, 2.0f, 0.0f, 0.5f, 0.0f, peakHeight, 0.0f, 0.0f};
+        data.floats = {300.0f, 0.05f, 2.0f,  3.0f,   0.0f, 10.0f, 10.0f, 1.0f, 2.0f, 100.0f, 150.0f,     200.0f, 255.0f,
+                       50.0f,  60.0f, 70.0f, 255.0f, 1.0f, 1.0f,  2.0f,  0.0f, 0.5f, 0.0f,   peakHeight, 0.0f,   0.0f};
         data.ints = {1, 0};
         flower->VSerialize(data, flower->VGetVersion());
         flower->VInitialize(false);

@@ -112,7 +112,8 @@ protected:
     // The menu's HUD tree goes, and with it every widget that takes the menu keys.
     void DestroyMenuHud() {
         for (const SD::ObjectPool::Slot& slot : factory.GetPool().GetSlots())
-            if (slot.object && slot.object->GetBlueprintName() == "Hud/MenuTitle") factory.DestroyGameObject(slot.object);
+            if (slot.object && slot.object->GetBlueprintName() == "Hud/MenuTitle")
+                factory.DestroyGameObject(slot.object);
         factory.Update(0.0f);
         ASSERT_FALSE(hud.HasFocusedWidget());
     }
@@ -177,12 +178,13 @@ TEST_F(FrontEnd, LoadingRetriesALostDeviceAndSkipsTheMeshWithoutModels) {
     lostOnce = true;
     states.ChangeLevelTo("LoadLevel");
     ASSERT_TRUE(RunUntilIn("MainMenu"));
-    const std::vector<std::string> wanted = {"texture /a.png", "texture /b.png", "material /m.mat",
-                                             "material /m.mat"};
+    const std::vector<std::string> wanted = {"texture /a.png", "texture /b.png", "material /m.mat", "material /m.mat"};
     std::vector<std::string> seen;
     for (const std::string& load : loads)
-        if (load.find(".png") != std::string::npos && load.find("Loading") != std::string::npos) continue;
-        else seen.push_back(load);
+        if (load.find(".png") != std::string::npos && load.find("Loading") != std::string::npos)
+            continue;
+        else
+            seen.push_back(load);
     EXPECT_EQ(seen, wanted);
 }
 

@@ -45,8 +45,8 @@ std::set<std::string> EventNamesInTheGame() {
     const std::regex field("<String name=\"(Event Name|Sound To Emit)\">([^<]+)</String>");
     std::set<std::string> names;
     const std::string root = qvtest::SourceDir();
-    for (const char* folder : {"game", "graphics", "app", "sound/system", "Assets/Objects", "Assets/Levels",
-                               "Assets/LuaScripts"})
+    for (const char* folder :
+         {"game", "graphics", "app", "sound/system", "Assets/Objects", "Assets/Levels", "Assets/LuaScripts"})
         for (const auto& entry : fs::recursive_directory_iterator(root + "/" + folder)) {
             if (!entry.is_regular_file()) continue;
             std::ifstream in(entry.path());
@@ -55,8 +55,7 @@ std::set<std::string> EventNamesInTheGame() {
             const std::string body = text.str();
             for (std::sregex_iterator it(body.begin(), body.end(), quoted), end; it != end; ++it)
                 names.insert((*it)[1]);
-            for (std::sregex_iterator it(body.begin(), body.end(), field), end; it != end; ++it)
-                names.insert((*it)[2]);
+            for (std::sregex_iterator it(body.begin(), body.end(), field), end; it != end; ++it) names.insert((*it)[2]);
         }
     return names;
 }
@@ -170,11 +169,10 @@ TEST_F(GameSoundContent, EveryStateTheGameSetsIsTakenUpByTheBanks) {
 }
 
 TEST_F(GameSoundContent, EveryGameParameterTheGameSetsDrivesTheBanks) {
-    for (uint32_t parameter : {GameSoundLogic::kRainParameter, GameSoundLogic::kSeasonParameter,
-                               GameSoundLogic::kHeightParameterA, GameSoundLogic::kHeightParameterB,
-                               GameSoundLogic::kHeightFadeParameter, GameSoundLogic::kSpeedParameter,
-                               GameSoundLogic::kDistanceParameter, GameSoundLogic::kEngineDistanceParameter,
-                               Id("GlobalVolume")})
+    for (uint32_t parameter :
+         {GameSoundLogic::kRainParameter, GameSoundLogic::kSeasonParameter, GameSoundLogic::kHeightParameterA,
+          GameSoundLogic::kHeightParameterB, GameSoundLogic::kHeightFadeParameter, GameSoundLogic::kSpeedParameter,
+          GameSoundLogic::kDistanceParameter, GameSoundLogic::kEngineDistanceParameter, Id("GlobalVolume")})
         EXPECT_TRUE(ParameterDrivesSomething(parameter)) << std::hex << parameter;
     EXPECT_FALSE(ParameterDrivesSomething(Id("NoSuchParameter"))) << "a parameter nothing follows";
 }

@@ -12,9 +12,10 @@ namespace {
 using hudtest::Blueprint;
 
 std::string FadeXml(bool onCreation) {
-    return std::string("<HudFade version=\"0\" Play=\"1\" Pause=\"1\" DevPause=\"1\"><Float name=\"Fade In Time\" "
-                       "value=\"1\"/><Float name=\"Fade Out Time\" value=\"0.5\"/><Float name=\"Sit Duration\" "
-                       "value=\"1.5\"/><Boolean name=\"Begin On Creation\" value=\"") +
+    return std::string(
+               "<HudFade version=\"0\" Play=\"1\" Pause=\"1\" DevPause=\"1\"><Float name=\"Fade In Time\" "
+               "value=\"1\"/><Float name=\"Fade Out Time\" value=\"0.5\"/><Float name=\"Sit Duration\" "
+               "value=\"1.5\"/><Boolean name=\"Begin On Creation\" value=\"") +
            (onCreation ? "1" : "0") + "\"/></HudFade>";
 }
 

@@ -25,10 +25,11 @@ protected:
 };
 
 TEST_F(HudScript, ScriptsOpenHudsAndAreToldOfAMissingOne) {
-    ASSERT_TRUE(scripts->Run("h = HudSystem.GetInstance()\n"
-                             "m = h:CreateHud('PromptToQuit')\n"
-                             "made = not IsNil(m) and m:GetBlueprintName()\n"
-                             "missing = IsNil(h:CreateHud('NoSuchHud'))\n"));
+    ASSERT_TRUE(
+        scripts->Run("h = HudSystem.GetInstance()\n"
+                     "m = h:CreateHud('PromptToQuit')\n"
+                     "made = not IsNil(m) and m:GetBlueprintName()\n"
+                     "missing = IsNil(h:CreateHud('NoSuchHud'))\n"));
     EXPECT_EQ(scripts->Text("made"), "Hud/PromptToQuit");
     EXPECT_TRUE(scripts->Boolean("missing"));
     bool ran = false;

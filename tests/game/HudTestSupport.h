@@ -80,7 +80,9 @@ protected:
         input.AddInjector(std::make_unique<gametest::HeldKeys>(&keys));
         lua.host.SetFolder("../Assets/LuaScripts/");
         QV::HudHooks& hooks = QV::GetHudHooks();
-        hooks.setTexture = [this](SD::GameObject& o, const std::string& t) { record.textures[o.GetBlueprintName()] = t; };
+        hooks.setTexture = [this](SD::GameObject& o, const std::string& t) {
+            record.textures[o.GetBlueprintName()] = t;
+        };
         hooks.postSound = [this](const char* event) { record.sounds.push_back(event); };
         hooks.volumeChanged = [this](float v) { record.volumes.push_back(v); };
         QV::Button::ResetCoolDown();
@@ -100,9 +102,9 @@ protected:
     // then starts the HUD system (its scripts and bindings).
     void Start(const std::string& extraBlueprints = "") {
         if (!extraBlueprints.empty()) {
-            tree.Write("Assets/Objects/Test/Test.xml", "<GameObjectBlueprints>" + extraBlueprints + "</GameObjectBlueprints>");
-            tree.Write("Assets/Objects/Objects.man",
-                       tree.Read("Assets/Objects/Objects.man") + "\n\"Test/Test.xml\"\n");
+            tree.Write("Assets/Objects/Test/Test.xml",
+                       "<GameObjectBlueprints>" + extraBlueprints + "</GameObjectBlueprints>");
+            tree.Write("Assets/Objects/Objects.man", tree.Read("Assets/Objects/Objects.man") + "\n\"Test/Test.xml\"\n");
         }
         factory.LoadObjectManifest("../Assets/Objects/Objects.man");
         hud.Initialize();

@@ -13,7 +13,8 @@ using hudtest::ButtonXml;
 using hudtest::CollectorXml;
 
 std::string CheckBoxXml(const std::string& query) {
-    return "<CheckBox version=\"0\" Play=\"1\" Pause=\"1\" DevPause=\"1\"><String name=\"QueryState Function\">" + query +
+    return "<CheckBox version=\"0\" Play=\"1\" Pause=\"1\" DevPause=\"1\"><String name=\"QueryState Function\">" +
+           query +
            "</String><String name=\"OnCheck Function\">Checked</String><String name=\"OnUncheck Function\">Unchecked"
            "</String><String name=\"Checked Texture\">on</String><String name=\"Unchecked Texture\">off</String>"
            "</CheckBox>";
@@ -21,15 +22,16 @@ std::string CheckBoxXml(const std::string& query) {
 
 std::string SliderXml(float low, float high, float steps, float boundaryPixels) {
     char text[1024];
-    std::snprintf(text, sizeof text,
-                  "<Slider version=\"0\" Play=\"1\" Pause=\"1\" DevPause=\"1\"><Float name=\"Trigger Time\" value=\"0.2\"/>"
-                  "<Float name=\"Min Range\" value=\"%g\"/><Float name=\"Max Range\" value=\"%g\"/>"
-                  "<Float name=\"Range Step\" value=\"%g\"/><Float name=\"Boundary Offset\" value=\"%g\"/>"
-                  "<String name=\"Slider Object Name\">W/Track</String><String name=\"Slider Bar Object Name\">W/Knob"
-                  "</String><Vector3 name=\"Slider Object Offset\"><Float value=\"0\"/><Float value=\"0\"/>"
-                  "<Float value=\"0\"/></Vector3><String name=\"QueryState Function\"></String>"
-                  "<String name=\"Set Function\"></String></Slider>",
-                  low, high, steps, boundaryPixels);
+    std::snprintf(
+        text, sizeof text,
+        "<Slider version=\"0\" Play=\"1\" Pause=\"1\" DevPause=\"1\"><Float name=\"Trigger Time\" value=\"0.2\"/>"
+        "<Float name=\"Min Range\" value=\"%g\"/><Float name=\"Max Range\" value=\"%g\"/>"
+        "<Float name=\"Range Step\" value=\"%g\"/><Float name=\"Boundary Offset\" value=\"%g\"/>"
+        "<String name=\"Slider Object Name\">W/Track</String><String name=\"Slider Bar Object Name\">W/Knob"
+        "</String><Vector3 name=\"Slider Object Offset\"><Float value=\"0\"/><Float value=\"0\"/>"
+        "<Float value=\"0\"/></Vector3><String name=\"QueryState Function\"></String>"
+        "<String name=\"Set Function\"></String></Slider>",
+        low, high, steps, boundaryPixels);
     return text;
 }
 
@@ -125,7 +127,7 @@ TEST_F(Widgets, AButtonClickCallsItsScriptAtMostOncePerCoolDown) {
     keys.clear();
     Frame();
     EXPECT_EQ(record.textures["W/B0"], "over");  // back up once the press is over
-    Tap({SD::key_SPACE});  // within 0.3 s of game time
+    Tap({SD::key_SPACE});                        // within 0.3 s of game time
     EXPECT_EQ(lua.Number("presses"), 1);
     Advance(0.3f);
     Tap({SD::xpad1_A});

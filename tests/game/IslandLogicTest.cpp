@@ -16,25 +16,27 @@ class IslandLogicTest : public WorldLogicFixture {
 protected:
     IslandLogicTest() {
         Blueprints(Blueprint("Player", TransformXml({})) +
-                   Blueprint("Island", TransformXml({}) + Component("FloatingIslandGlowLogic", 2,
-                                                                    FloatXml("Min Distance", 100) +
-                                                                        FloatXml("Max Distance", 10000) +
-                                                                        StringXml("Sound To Emit", "Play_Island"))) +
-                   Blueprint("OldIsland", TransformXml({}) + Component("FloatingIslandGlowLogic", 0,
-                                                                       FloatXml("Min Distance", 100))) +
-                   Blueprint("Tomb", TransformXml({}) + Component("SimpleTombstoneLogic", 1,
-                                                                  FloatXml("Min Distance", 100) +
-                                                                      FloatXml("Max Distance", 10000))) +
-                   Blueprint("Crystal", TransformXml({}, {2, 2, 2}) +
-                                            Component("CrystalLogic", 0, FloatXml("Min Dist", 1) + FloatXml("Max Dist", 400))) +
-                   Blueprint("SmallCrystal", TransformXml({}) + Component("CrystalLogic", 0,
-                                                                         FloatXml("Min Dist", 1) + FloatXml("Max Dist", 400))) +
+                   Blueprint("Island", TransformXml({}) +
+                                           Component("FloatingIslandGlowLogic", 2,
+                                                     FloatXml("Min Distance", 100) + FloatXml("Max Distance", 10000) +
+                                                         StringXml("Sound To Emit", "Play_Island"))) +
+                   Blueprint("OldIsland", TransformXml({}) +
+                                              Component("FloatingIslandGlowLogic", 0, FloatXml("Min Distance", 100))) +
+                   Blueprint("Tomb", TransformXml({}) +
+                                         Component("SimpleTombstoneLogic", 1,
+                                                   FloatXml("Min Distance", 100) + FloatXml("Max Distance", 10000))) +
+                   Blueprint("Crystal",
+                             TransformXml({}, {2, 2, 2}) +
+                                 Component("CrystalLogic", 0, FloatXml("Min Dist", 1) + FloatXml("Max Dist", 400))) +
+                   Blueprint("SmallCrystal",
+                             TransformXml({}) +
+                                 Component("CrystalLogic", 0, FloatXml("Min Dist", 1) + FloatXml("Max Dist", 400))) +
                    Mountain("Peak", "Mountain") + Mountain("Lonely", "Alone") +
                    Blueprint("Hermit", TransformXml({}) + Component("MountainSplitLogic", 0,
                                                                     StringXml("Mountain Group Name", "Nowhere"))) +
                    Blueprint("Stone", TransformXml({}) + GroupXml("Nowhere")) +
-                   Blueprint("Tall", TransformXml({}, {9, 1, 1}) + Component("TallTombstoneLogic", 0,
-                                                                            StringXml("Object Name", "TallStone"))) +
+                   Blueprint("Tall", TransformXml({}, {9, 1, 1}) +
+                                         Component("TallTombstoneLogic", 0, StringXml("Object Name", "TallStone"))) +
                    Blueprint("Piece", TransformXml({})));
     }
     static std::string Mountain(const char* name, const char* group) {
@@ -61,7 +63,8 @@ TEST_F(IslandLogicTest, TheIslandGlowsAsThePlayerComesAndSettlesAtTwoWithoutASou
     EXPECT_TRUE(glow->GetGlow().IsDone());
     EXPECT_NEAR(world.geometry[island].w, 2.0f, 1e-3f);
     EXPECT_TRUE(world.Calls("sound").empty());
-    EXPECT_EQ(Written(*glow, 2), (std::vector<std::string>{"Min Distance=100", "Max Distance=10000", "Sound To Emit=Play_Island"}));
+    EXPECT_EQ(Written(*glow, 2),
+              (std::vector<std::string>{"Min Distance=100", "Max Distance=10000", "Sound To Emit=Play_Island"}));
     EXPECT_EQ(Written(*glow, 1), (std::vector<std::string>{"Min Distance=100", "Max Distance=10000"}));
     EXPECT_TRUE(Written(*glow, 0).empty());
     // Data of version 0 holds nothing: the defaults stay.

@@ -65,9 +65,9 @@ protected:
         platform::sensor::AttachRuntime(&sensor);
         Start();
         const char* const pieces[][2] = {
-            {"Hud/KinectImage", "KinectImage"},     {"Hud/KinectImage2", "KinectImage1_2"},
-            {"Hud/KinectImage3", "KinectImage1_3"}, {"Hud/KinectImage", "KinectImage2"},
-            {"Hud/KinectImage2", "KinectImage2_2"}, {"Hud/KinectImage3", "KinectImage2_3"},
+            {"Hud/KinectImage", "KinectImage"},       {"Hud/KinectImage2", "KinectImage1_2"},
+            {"Hud/KinectImage3", "KinectImage1_3"},   {"Hud/KinectImage", "KinectImage2"},
+            {"Hud/KinectImage2", "KinectImage2_2"},   {"Hud/KinectImage3", "KinectImage2_3"},
             {"Hud/KinectTriangle", "KinectTriangle"}, {"Hud/KinectCircle", "KinectCircle"},
             {"Hud/KinectError", "KinectError"},
         };

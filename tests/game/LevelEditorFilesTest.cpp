@@ -121,8 +121,8 @@ TEST_F(LevelFilesTest, ASaveFailingMidwayLeavesTheFileItFailedOnWhole) {
 TEST_F(LevelFilesTest, HostileLevelNamesAreRefusedAndTouchNothing) {
     ASSERT_TRUE(editor->LoadLevel("Meadow"));
     const size_t alive = Alive();
-    const char* names[] = {"../Evil",  "Meadow/../../Evil", "", "a\nb", "/tmp/evil", "a//b",
-                           ".",        "..",                "Meadow/.", "..\\Evil", "C:evil", "tab\there"};
+    const char* names[] = {"../Evil", "Meadow/../../Evil", "",         "a\nb",   "/tmp/evil", "a//b", ".",
+                           "..",      "Meadow/.",          "..\\Evil", "C:evil", "tab\there"};
     for (const char* name : names) {
         SCOPED_TRACE(name);
         EXPECT_FALSE(QV::LevelEditor::IsAcceptableLevelName(name));
@@ -150,9 +150,14 @@ TEST_F(LevelFilesTest, MalformedLevelFilesAreReportedAndTheCurrentLevelStays) {
         const char* objects;  // null: the good file
     };
     const Case cases[] = {
-        {"", nullptr},          {"2\n1 2\n", nullptr},      {"two\n1 2 3\n", nullptr},
-        {"2\n1 2 3\n4 5\n", nullptr}, {"2\n1 x 3\n0 0 0\n", nullptr}, {"2\n0 0 0\n0 0 0\n", ""},
-        {"2\n0 0 0\n0 0 0\n", "<LevelLayers><LevelLayer name=\"A\">"}, {"2\n0 0 0\n0 0 0\n", "not xml at all"},
+        {"", nullptr},
+        {"2\n1 2\n", nullptr},
+        {"two\n1 2 3\n", nullptr},
+        {"2\n1 2 3\n4 5\n", nullptr},
+        {"2\n1 x 3\n0 0 0\n", nullptr},
+        {"2\n0 0 0\n0 0 0\n", ""},
+        {"2\n0 0 0\n0 0 0\n", "<LevelLayers><LevelLayer name=\"A\">"},
+        {"2\n0 0 0\n0 0 0\n", "not xml at all"},
     };
     int n = 0;
     for (const Case& c : cases) {
@@ -228,8 +233,10 @@ TEST_F(AutoSaveTest, AutosavesGoIntoTimeStampedFoldersOfTheLevel) {
 
 class DisabledAutoSaveTest : public AutoSaveTest {
 protected:
-    DisabledAutoSaveTest() : AutoSaveTest("[LevelEditor]\nLevelManifest=../Assets/Objects/LevelTemplates.man\n"
-                                          "AutoSaveDuration=-5\n") {}
+    DisabledAutoSaveTest()
+        : AutoSaveTest(
+              "[LevelEditor]\nLevelManifest=../Assets/Objects/LevelTemplates.man\n"
+              "AutoSaveDuration=-5\n") {}
 };
 
 TEST_F(DisabledAutoSaveTest, ANegativeDurationSwitchesAutosavingOff) {

@@ -143,9 +143,7 @@ TEST_F(LevelEditorTest, DeletingAComponentFromItsOwnBarAndTheObjectWithItsKey) {
     EXPECT_FALSE(tw::FindItem(tw::FindBar("Level Objects"), label, nullptr)) << "its button went with it";
     EXPECT_TRUE(editor->GetMainRecords()[0].removed);
     Frame();
-    EXPECT_EQ(std::count(tw::Errors().begin(), tw::Errors().end(),
-                         "bar \"Level Objects\" has no \"" + label + "\""),
-              0)
+    EXPECT_EQ(std::count(tw::Errors().begin(), tw::Errors().end(), "bar \"Level Objects\" has no \"" + label + "\""), 0)
         << "the button is not removed twice";
 }
 
@@ -215,7 +213,7 @@ TEST_F(LevelEditorTest, GroupModePlacesNamedGroupMembers) {
     tw::Bar* bar = tw::FindBar("Group Bar");
     ASSERT_NE(bar, nullptr);
     EXPECT_EQ(ItemNames("Group Bar"), (std::vector<std::string>{"Group's Name:", "Delay Time:", "Duration Amount:",
-                                                               "Action Name:", "Adds Spawn Logic:"}));
+                                                                "Action Name:", "Adds Spawn Logic:"}));
     EXPECT_EQ(tw::BarParams(bar).at("position"), "590 10") << "the left edge is the window height less 210";
     std::string action;
     ASSERT_TRUE(tw::ReadValue(bar, "Action Name:", &action));

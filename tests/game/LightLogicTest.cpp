@@ -28,16 +28,15 @@ protected:
                                          new SD::ComponentCreator<QV::PulsingLightLogic>);
         factory.RegisterComponentCreator("FadeInLightLogic", QV::kFadeInLightLogicID,
                                          new SD::ComponentCreator<QV::FadeInLightLogic>);
-        Blueprints(
-            Blueprint("Bob", TransformXml({}) + Header("FloatingLightLogic", 0) + FloatXml("Extents", 4.0f) +
-                                 FloatXml("Speed", 1.0f) + "</FloatingLightLogic>" + GroupXml()) +
-            Blueprint("Pulse", TransformXml({}) + Header("PulsingLightLogic", 0) + FloatXml("Pulsing Speed", 2.0f) +
-                                   FloatXml("Max Light Intensity", 2.0f) + BoolXml("Pulse Start", true) +
-                                   "</PulsingLightLogic>") +
-            Blueprint("Fade", TransformXml({}) + Header("FadeInLightLogic", 0) +
-                                  FloatXml("Distance To Start Fading In", 10.0f) + FloatXml("Fading In Time", 1.0f) +
-                                  "</FadeInLightLogic>") +
-            Blueprint("Player", TransformXml({})));
+        Blueprints(Blueprint("Bob", TransformXml({}) + Header("FloatingLightLogic", 0) + FloatXml("Extents", 4.0f) +
+                                        FloatXml("Speed", 1.0f) + "</FloatingLightLogic>" + GroupXml()) +
+                   Blueprint("Pulse", TransformXml({}) + Header("PulsingLightLogic", 0) +
+                                          FloatXml("Pulsing Speed", 2.0f) + FloatXml("Max Light Intensity", 2.0f) +
+                                          BoolXml("Pulse Start", true) + "</PulsingLightLogic>") +
+                   Blueprint("Fade", TransformXml({}) + Header("FadeInLightLogic", 0) +
+                                         FloatXml("Distance To Start Fading In", 10.0f) +
+                                         FloatXml("Fading In Time", 1.0f) + "</FadeInLightLogic>") +
+                   Blueprint("Player", TransformXml({})));
     }
     // An object whose light and bulb colours the hooks keep.
     SD::GameObject* Lamp(const char* blueprint, SD::Vec3 at = {}) {

@@ -53,7 +53,8 @@ struct EffectWorld {
         factory.RegisterComponentCreator("PlayerLogic", static_cast<SD::ComponentID>(12),
                                          new SD::ComponentCreator<QV::PlayerLogic>);
     }
-    template <class T> T* Attach(SD::GameObject* object, int id) {
+    template <class T>
+    T* Attach(SD::GameObject* object, int id) {
         auto* component = dynamic_cast<T*>(object->AddComponent(static_cast<SD::ComponentID>(id)));
         component->SetOwner(object);
         component->VInitialize(false);
@@ -140,7 +141,8 @@ TEST(DustSystem, AWindMessagePushesTheMotesForOneUpdateOnly) {
     EXPECT_LT(calm->GetParticle(0).position.x, 400.0f);
     EXPECT_EQ(calm->GetParticle(0).color.x, 4.5f);
     EXPECT_EQ(calm->GetParticle(1).position.x, 399.0f);
-    EXPECT_NEAR(calm->GetParticle(1).color.w, std::min(alpha + 0.035f, std::max(alpha, calm->GetTargetAlpha(1))), 0.0351f);
+    EXPECT_NEAR(calm->GetParticle(1).color.w, std::min(alpha + 0.035f, std::max(alpha, calm->GetTargetAlpha(1))),
+                0.0351f);
     // A followed object that is deleted leaves the dust where it is.
     world.factory.DestroyGameObject(player);
     world.factory.Update(0.0f);

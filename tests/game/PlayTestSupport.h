@@ -70,7 +70,8 @@ protected:
     }
     // A vehicle whose body feels no gravity, so that without input it stays where it is.
     static std::string VehicleBlueprint(const char* name, const Flight& f = Flight(), int version = 4) {
-        return Blueprint(name, TransformXml({}) + BodyXml(f.mass, {0, 50, 0}) + SphereXml(1, 0) + PlayerXml(f, version));
+        return Blueprint(name,
+                         TransformXml({}) + BodyXml(f.mass, {0, 50, 0}) + SphereXml(1, 0) + PlayerXml(f, version));
     }
     static std::string FollowCameraXml(const char* target, float minRadius, float maxRadius, float minSpeed,
                                        float keepDirection = 0.5f, float keepUp = 0.5f) {

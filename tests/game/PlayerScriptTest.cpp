@@ -51,17 +51,18 @@ TEST_F(PlayerScriptTest, ScriptsResetTheVehicleAndRetargetTheCamera) {
 
     factory.DestroyGameObject(player);
     factory.Update(0);
-    EXPECT_NE(lua->RunPrinted("player:ResetPlayer()").find(
-                  "Attempting to call 'PlayerLogic::ResetPlayer' with this pointer being NULL."),
+    EXPECT_NE(lua->RunPrinted("player:ResetPlayer()")
+                  .find("Attempting to call 'PlayerLogic::ResetPlayer' with this pointer being NULL."),
               std::string::npos);
 }
 
 TEST_F(PlayerScriptTest, TheAudioOptionsKeepTheirRanges) {
-    ASSERT_TRUE(lua->Run("audio = AudioLogic_.GetInstance()\n"
-                         "audio:SetGlobalVolume(1.5) high = audio:GetGlobalVolume()\n"
-                         "audio:SetGlobalVolume(-2) low = audio:GetGlobalVolume()\n"
-                         "audio:SetInvertY(0) zero = tostring(audio:GetInvertY())\n"
-                         "audio:SetInvertY(nil) none = tostring(audio:GetInvertY())\n"));
+    ASSERT_TRUE(
+        lua->Run("audio = AudioLogic_.GetInstance()\n"
+                 "audio:SetGlobalVolume(1.5) high = audio:GetGlobalVolume()\n"
+                 "audio:SetGlobalVolume(-2) low = audio:GetGlobalVolume()\n"
+                 "audio:SetInvertY(0) zero = tostring(audio:GetInvertY())\n"
+                 "audio:SetInvertY(nil) none = tostring(audio:GetInvertY())\n"));
     EXPECT_EQ(lua->Number("high"), 1.0);
     EXPECT_EQ(lua->Number("low"), 0.0);
     EXPECT_EQ(lua->Text("zero"), "true");

@@ -57,8 +57,8 @@ protected:
     PlayerTest() {
         Flight heavy;
         heavy.mass = 1000;  // slow enough to stay within the playable area
-        Blueprints(VehicleBlueprint("Vehicle") + VehicleBlueprint("Heavy", heavy) + VehicleBlueprint("OldVehicle", Flight(), 3) +
-                   VehicleBlueprint("UnknownVehicle", Flight(), 2) +
+        Blueprints(VehicleBlueprint("Vehicle") + VehicleBlueprint("Heavy", heavy) +
+                   VehicleBlueprint("OldVehicle", Flight(), 3) + VehicleBlueprint("UnknownVehicle", Flight(), 2) +
                    Blueprint("ObjectTemplates/WindStream", TransformXml({})) +
                    Blueprint("ObjectTemplates/WindSphere", TransformXml({}) + SphereXml(1, 0, true) + WindXml(1, 100)));
     }
@@ -405,8 +405,7 @@ protected:
         stalled.forwardSpeed = 0;
         Flight far;
         far.resetPosition = SD::Vec3(63, 0, -8846.74f + 17000);
-        Blueprints(VehicleBlueprint("Vehicle") + VehicleBlueprint("Stalled", stalled) +
-                   VehicleBlueprint("Far", far) +
+        Blueprints(VehicleBlueprint("Vehicle") + VehicleBlueprint("Stalled", stalled) + VehicleBlueprint("Far", far) +
                    Blueprint("Lens", TransformXml({}) + Header("Camera", 1) + "</Camera>") +
                    Blueprint("ObjectTemplates/FreeCamera", TransformXml({}) + Header("Camera", 1) + "</Camera>"));
     }

@@ -18,35 +18,37 @@ using namespace worldtest;
 class ProximityTriggersTest : public WorldLogicFixture {
 protected:
     ProximityTriggersTest() {
-        Blueprints(
-            Blueprint("Player", TransformXml({}) + SphereXml(1, 0)) + Blueprint("PlayerCam", TransformXml({})) +
-            Blueprint("Hatchery", TransformXml({}) + Component("HackProximitySpawn", 0, FloatXml("Proximity Radius", 10)) +
-                                      Header("Spawner", 3) + Vec3Xml("Wait Zone Velocity", 0, 0, 0) +
-                                      Vec3Xml("Wait Zone Size", 5, 5, 5) + Vec3Xml("Spawn Zone Size", 0, 0, 0) +
-                                      StringXml("Spline Name", "") + IntXml("Number of objects to have active", 0) +
-                                      FloatXml("Rate to spawn objects", 1.0f) + BoolXml("Spawn state", false) +
-                                      StringXml("Spawn function", "Spawn_Pink_Firefly") +
-                                      StringXml("Pos function", "GeneratePos_AtSpawner") + "</Spawner>" +
-                                      Component("Phantom", 2, StringXml("Event Name", "Play_Hatch") +
-                                                                  BoolXml("Is 3D?", false) +
-                                                                  BoolXml("Begin Playing?", false))) +
-            Blueprint("BareHatchery", TransformXml({}) + Component("HackProximitySpawn", 0, FloatXml("Proximity Radius", 10))) +
-            Blueprint("Lookout", TransformXml({}) + Component("CameraTransitionTrigger", 0, FloatXml("Trans Radius", 10)) +
-                                     GroupXml("Lookouts")) +
-            Blueprint("Narrator", TransformXml({}) + Component("HudFadeTrigger", 0,
-                                                               FloatXml("Distance To Trigger", 10) +
-                                                                   StringXml("Hud Name", "IntroHud"))) +
-            Blueprint("Hud", TransformXml({})) +
-            Blueprint("Line", TransformXml({}) + Component("HudFade", 0, "")) +
-            Blueprint("Flower", TransformXml({}) + GhostBoxXml(1) + TriggerXml({}) + GroupXml("Flowers")) +
-            Blueprint("Weed", TransformXml({}) + GroupXml("Flowers")) +
-            Blueprint("Magic", TransformXml({}) + GroupXml("FlowerSpawnerMagic")) +
-            Blueprint("ObjectTemplates/FireflySpawner", TransformXml({}) + GroupXml("Spawned")) +
-            Blueprint("Gardener", TransformXml({}) + Component("Collector", 1,
-                                                               StringXml("Group Name", "Flowers") +
-                                                                   IntXml("Action Count", 2) +
-                                                                   StringXml("Action Name", "Dance") +
-                                                                   StringXml("Action Name", "CreateFlower"))));
+        Blueprints(Blueprint("Player", TransformXml({}) + SphereXml(1, 0)) + Blueprint("PlayerCam", TransformXml({})) +
+                   Blueprint("Hatchery",
+                             TransformXml({}) + Component("HackProximitySpawn", 0, FloatXml("Proximity Radius", 10)) +
+                                 Header("Spawner", 3) + Vec3Xml("Wait Zone Velocity", 0, 0, 0) +
+                                 Vec3Xml("Wait Zone Size", 5, 5, 5) + Vec3Xml("Spawn Zone Size", 0, 0, 0) +
+                                 StringXml("Spline Name", "") + IntXml("Number of objects to have active", 0) +
+                                 FloatXml("Rate to spawn objects", 1.0f) + BoolXml("Spawn state", false) +
+                                 StringXml("Spawn function", "Spawn_Pink_Firefly") +
+                                 StringXml("Pos function", "GeneratePos_AtSpawner") + "</Spawner>" +
+                                 Component("Phantom", 2,
+                                           StringXml("Event Name", "Play_Hatch") + BoolXml("Is 3D?", false) +
+                                               BoolXml("Begin Playing?", false))) +
+                   Blueprint("BareHatchery",
+                             TransformXml({}) + Component("HackProximitySpawn", 0, FloatXml("Proximity Radius", 10))) +
+                   Blueprint("Lookout", TransformXml({}) +
+                                            Component("CameraTransitionTrigger", 0, FloatXml("Trans Radius", 10)) +
+                                            GroupXml("Lookouts")) +
+                   Blueprint("Narrator", TransformXml({}) + Component("HudFadeTrigger", 0,
+                                                                      FloatXml("Distance To Trigger", 10) +
+                                                                          StringXml("Hud Name", "IntroHud"))) +
+                   Blueprint("Hud", TransformXml({})) +
+                   Blueprint("Line", TransformXml({}) + Component("HudFade", 0, "")) +
+                   Blueprint("Flower", TransformXml({}) + GhostBoxXml(1) + TriggerXml({}) + GroupXml("Flowers")) +
+                   Blueprint("Weed", TransformXml({}) + GroupXml("Flowers")) +
+                   Blueprint("Magic", TransformXml({}) + GroupXml("FlowerSpawnerMagic")) +
+                   Blueprint("ObjectTemplates/FireflySpawner", TransformXml({}) + GroupXml("Spawned")) +
+                   Blueprint("Gardener", TransformXml({}) +
+                                             Component("Collector", 1,
+                                                       StringXml("Group Name", "Flowers") + IntXml("Action Count", 2) +
+                                                           StringXml("Action Name", "Dance") +
+                                                           StringXml("Action Name", "CreateFlower"))));
     }
     static Gedankenexperiment::Collider* ColliderOf(SD::GameObject* object) {
         return Get<Gedankenexperiment::Collider>(object, SD::CID_Collider);

@@ -44,7 +44,8 @@ TEST_F(SafeZoneTest, AFireflyThatTouchesTheZoneGathersThereAndOthersAreLeftAlone
     EXPECT_EQ(firefly->GetArrivalRadius(), 10.0f);
 
     // Through the collider's contact callback, as the physics step reports it.
-    Get<Gedankenexperiment::Collider>(zone, SD::CID_Collider)->NotifyContact(Get<Gedankenexperiment::Collider>(fly, SD::CID_Collider));
+    Get<Gedankenexperiment::Collider>(zone, SD::CID_Collider)
+        ->NotifyContact(Get<Gedankenexperiment::Collider>(fly, SD::CID_Collider));
     EXPECT_EQ(firefly->GetArrivalRadius(), QV::SafeZone::kArrivalRadius);
     ASSERT_NE(firefly->GetGroup(), nullptr);
     EXPECT_EQ(firefly->GetGroup()->centre, SD::Vec3(10, 5, -3));

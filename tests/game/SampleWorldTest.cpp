@@ -24,8 +24,8 @@ int Members(const char* group) {
 class SampleWorldTest : public WorldLogicFixture {
 protected:
     SampleWorldTest() {
-        for (const char* folder : {"Assets/Objects", "Assets/Levels/World_v6", "Assets/PhysicsMeshData",
-                                   "Assets/Textures/HeightMaps"}) {
+        for (const char* folder :
+             {"Assets/Objects", "Assets/Levels/World_v6", "Assets/PhysicsMeshData", "Assets/Textures/HeightMaps"}) {
             std::filesystem::create_directories(tree.Path(folder));
             std::filesystem::copy(qvtest::SourceDir() + "/" + folder, tree.Path(folder),
                                   std::filesystem::copy_options::recursive);
@@ -36,7 +36,10 @@ protected:
     ~SampleWorldTest() override { layers.Shutdown(); }
 
     SD::GameObject* Named(const std::string& name) { return factory.GetGameObject(name); }
-    template <class T> T* Of(const std::string& name, SD::ComponentID id) { return Get<T>(Named(name), id); }
+    template <class T>
+    T* Of(const std::string& name, SD::ComponentID id) {
+        return Get<T>(Named(name), id);
+    }
 
     SD::LevelLayerManager layers;
 };
@@ -159,8 +162,9 @@ TEST_F(SampleWorldTest, TheWorldCarriesEveryKindAndTheyBehave) {
         EXPECT_EQ(spawner->GetSpawnedObjects().front().get()->GetBlueprintName(), "World/Firefly");
     }
     // The mountain has split.
-    EXPECT_GT(Named("MountainEast")->GetTransform().GetLocalPos().x - Named("MountainWest")->GetTransform().GetLocalPos().x,
-              20.0f + 150.0f);
+    EXPECT_GT(
+        Named("MountainEast")->GetTransform().GetLocalPos().x - Named("MountainWest")->GetTransform().GetLocalPos().x,
+        20.0f + 150.0f);
 }
 
 // Left alone where the level puts them, the crate comes down on the floor and the vehicle holds its

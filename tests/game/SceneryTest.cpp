@@ -19,14 +19,16 @@ protected:
     SceneryTest() {
         Blueprints(Blueprint("Player", TransformXml({})) + Blueprint("Blade", TransformXml({})) +
                    Blueprint("Bulb", TransformXml({}) + Sway("FloatingBulbLogic", 30, 2)) +
-                   Blueprint("Pad", TransformXml({}, {1, 4, 1}) + Sway("LilyPadLogic", 10, 3)) +
-                   Patch("Patch", 6) + Patch("BarePatch", 0) +
+                   Blueprint("Pad", TransformXml({}, {1, 4, 1}) + Sway("LilyPadLogic", 10, 3)) + Patch("Patch", 6) +
+                   Patch("BarePatch", 0) +
                    Blueprint("Billboard", TransformXml({}) + Component("NaiveGrassBillboardLogic", 0, "")) +
-                   Blueprint("World/SpringLeaves", TransformXml({})) + Blueprint("World/SummerLeaves", TransformXml({})) +
+                   Blueprint("World/SpringLeaves", TransformXml({})) +
+                   Blueprint("World/SummerLeaves", TransformXml({})) +
                    Blueprint("Tree", TransformXml({}) + Component("StarfallTreeLeafLogic", 0, "")) +
                    Blueprint("SpringTree", TransformXml({}) + Component("SpringStarfallTreeLeafLogic", 0, "")) +
                    Blueprint("Cloud", TransformXml({}) + Component("CloudLogic", 0, "")) +
-                   Blueprint("Wheel", TransformXml({})) + Blueprint("Van", TransformXml({}) + Component("QuorvantaLogic", 0, "")) +
+                   Blueprint("Wheel", TransformXml({})) +
+                   Blueprint("Van", TransformXml({}) + Component("QuorvantaLogic", 0, "")) +
                    Blueprint("Marker", TransformXml({}) + Component("FloatingIslandLogic", 0, "") +
                                            Component("RingTreeWindStreamLogic", 0, "")));
     }

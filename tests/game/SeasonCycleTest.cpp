@@ -23,7 +23,8 @@ using namespace playtest;
 constexpr float kDt = 0.1f;
 
 // A particle effect under the ID of the player's dust or of the snow, counting its restarts.
-template <SD::ComponentID kID> class CountingEffect : public Aperture::Photon::ParticleSystem {
+template <SD::ComponentID kID>
+class CountingEffect : public Aperture::Photon::ParticleSystem {
 public:
     SD::ComponentID VGetID() const override { return kID; }
     void Start() override { ++starts; }
@@ -35,23 +36,24 @@ using Snow = CountingEffect<SD::CID_Snow>;
 class SeasonCycleTest : public PlayFixture {
 protected:
     SeasonCycleTest() : seasons(QV::SowlarSystem_::GetInstance()) {
-        Blueprints(VehicleBlueprint("Vehicle") + Blueprint("World/Water", TransformXml({})) +
-                   Blueprint("Hud/Spring_Opening_Poem", TransformXml({})) +
-                   Blueprint("ObjectTemplates/Moon", TransformXml({})) +
-                   Blueprint("MoonLogic", TransformXml({}) + Component("MoonLogic", 0, FloatXml("Radius", 10))) +
-                   Blueprint("Member", TransformXml({}) + Component("HackProximitySpawn", 0, "")) +
-                   Blueprint("RainStorm", TransformXml({}) + Component("RainLogic", 0, "")) +
-                   Blueprint("ObjectTemplates/Lightning", TransformXml({})) +
-                   Blueprint("Singer", TransformXml({}) + GroupXml("Group_04") +
-                                           Component("QuorvPhantom", 2,
-                                                     StringXml("Event Name", "Play_Song") + BoolXml("Is 3D?", false) +
-                                                         BoolXml("Begin Playing?", false) +
-                                                         BoolXml("Play On Music Sync Entry?", false) +
-                                                         BoolXml("Play On Beat?", false))) +
-                   Blueprint("Grower", TransformXml({}, {2, 2, 2}) + GroupXml("Group_03") +
-                                           Component("SpawnLogic", 2,
-                                                     FloatXml("SinkDepth", 0) + FloatXml("Duration", 1) +
-                                                         FloatXml("Initial Delay", 0) + StringXml("Action", "ScaleIn"))));
+        Blueprints(
+            VehicleBlueprint("Vehicle") + Blueprint("World/Water", TransformXml({})) +
+            Blueprint("Hud/Spring_Opening_Poem", TransformXml({})) +
+            Blueprint("ObjectTemplates/Moon", TransformXml({})) +
+            Blueprint("MoonLogic", TransformXml({}) + Component("MoonLogic", 0, FloatXml("Radius", 10))) +
+            Blueprint("Member", TransformXml({}) + Component("HackProximitySpawn", 0, "")) +
+            Blueprint("RainStorm", TransformXml({}) + Component("RainLogic", 0, "")) +
+            Blueprint("ObjectTemplates/Lightning", TransformXml({})) +
+            Blueprint("Singer",
+                      TransformXml({}) + GroupXml("Group_04") +
+                          Component("QuorvPhantom", 2,
+                                    StringXml("Event Name", "Play_Song") + BoolXml("Is 3D?", false) +
+                                        BoolXml("Begin Playing?", false) + BoolXml("Play On Music Sync Entry?", false) +
+                                        BoolXml("Play On Beat?", false))) +
+            Blueprint("Grower", TransformXml({}, {2, 2, 2}) + GroupXml("Group_03") +
+                                    Component("SpawnLogic", 2,
+                                              FloatXml("SinkDepth", 0) + FloatXml("Duration", 1) +
+                                                  FloatXml("Initial Delay", 0) + StringXml("Action", "ScaleIn"))));
         Register<Dust>("DustSystem", SD::CID_DustSystem);
         Register<Snow>("Snow", SD::CID_Snow);
     }
@@ -80,8 +82,9 @@ protected:
     // A renderer on a headless window with the sample effects, able to draw frames.
     void DrawingRenderer() {
         renderer.reset();
-        std::filesystem::copy(qvtest::SourceDir() + "/Graphics", tree.Path("Graphics"),
-                              std::filesystem::copy_options::recursive | std::filesystem::copy_options::overwrite_existing);
+        std::filesystem::copy(
+            qvtest::SourceDir() + "/Graphics", tree.Path("Graphics"),
+            std::filesystem::copy_options::recursive | std::filesystem::copy_options::overwrite_existing);
         window = std::make_unique<platform::Window>("game", 0, 0, 320, 180);
         renderer = std::make_unique<Aperture::Graphics_>();
         renderer->SetWindow(window.get(), 320, 180, false);
@@ -133,8 +136,9 @@ TEST_F(SeasonCycleTest, ValuesThatAreNoNumbersKeepTheirDefaults) {
 }
 
 TEST_F(SeasonCycleTest, TheConfiguredBoundariesAndColoursDecideTheSeasonAndTheLook) {
-    Configure("StartingSeason=Summer\nSpringEndX=1000\nSummerStartX=3000\nSpringAmbientLightColor_red=51\n"
-              "SpringFogColor_blue=0\nSpringFogNear=20\nSpringFogFar=800\nWinterAmbientLightColor_green=102\n");
+    Configure(
+        "StartingSeason=Summer\nSpringEndX=1000\nSummerStartX=3000\nSpringAmbientLightColor_red=51\n"
+        "SpringFogColor_blue=0\nSpringFogNear=20\nSpringFogFar=800\nWinterAmbientLightColor_green=102\n");
     EXPECT_EQ(seasons.GetCurrentSeason(), "Summer");
     EXPECT_NEAR(seasons.GetSettings(QV::SowlarSystem_::kSpring).ambient.x, 0.2f, 1e-6f);
     EXPECT_NEAR(seasons.GetSettings(QV::SowlarSystem_::kWinter).ambient.y, 0.4f, 1e-6f);
@@ -147,7 +151,8 @@ TEST_F(SeasonCycleTest, TheConfiguredBoundariesAndColoursDecideTheSeasonAndTheLo
     const struct {
         float x;
         const char* season;
-    } cases[] = {{999, "Spring"}, {1000, "Spring"}, {1999, "Spring"}, {2000, "Summer"}, {3000, "Summer"}, {3001, "Summer"}};
+    } cases[] = {{999, "Spring"},  {1000, "Spring"}, {1999, "Spring"},
+                 {2000, "Summer"}, {3000, "Summer"}, {3001, "Summer"}};
     for (const auto& c : cases) {
         player->GetTransform().SetPosX(c.x);
         EXPECT_EQ(seasons.GetSeasonAtPlayer(), c.season) << c.x;
@@ -227,7 +232,9 @@ TEST_F(SeasonCycleTest, AWholeYearOfStoryStepsMovesTheSeasonsTheWorldAndTheMusic
         {4, 29, {}, {}},
         {5, 29, {}, {}},
         {6, 29, {}, {}},
-        {7, 29, {},
+        {7,
+         29,
+         {},
          [&] {
              EXPECT_TRUE(singer->SoundPlayed());
              EXPECT_NEAR(W(0), tuning.summerLast.to, 1e-4f);
@@ -242,7 +249,9 @@ TEST_F(SeasonCycleTest, AWholeYearOfStoryStepsMovesTheSeasonsTheWorldAndTheMusic
          },
          [&] { EXPECT_NEAR(W(1), tuning.fall.to, 1e-4f); }},
         // Winter comes a while into the last stage and takes its blend's time.
-        {QV::SowlarSystem_::kFinalStage, 30, {},
+        {QV::SowlarSystem_::kFinalStage,
+         30,
+         {},
          [&] {
              EXPECT_EQ(W(2), 0.0f);
              Year(5);

@@ -22,29 +22,28 @@ protected:
         Blueprints(Blueprint("Player", TransformXml({}) + SphereXml(1, 0)) +
                    Season("SummerBox", 1, 1, "Summer", {20, 10, 10}) + Season("FallBall", 1, 0, "Fall", {5, 5, 5}) +
                    Season("OldBox", 0, 0, "Winter", {4, 4, 4}) + Season("OddVolume", 1, 7, "Summer", {50, 50, 50}) +
-                   Blueprint("Tinted", TransformXml({}) +
-                                           Component("SeasonalColorInterpLogic", 0,
-                                                     Vec4Xml("Spring Color", {0, 1, 0, 1}) +
-                                                         Vec4Xml("Summer Color", {1, 0, 0, 1}) +
-                                                         Vec4Xml("Fall Color", {1, 1, 0, 1}) +
-                                                         Vec4Xml("Winter Color", {1, 1, 1, 1}))) +
+                   Blueprint("Tinted", TransformXml({}) + Component("SeasonalColorInterpLogic", 0,
+                                                                    Vec4Xml("Spring Color", {0, 1, 0, 1}) +
+                                                                        Vec4Xml("Summer Color", {1, 0, 0, 1}) +
+                                                                        Vec4Xml("Fall Color", {1, 1, 0, 1}) +
+                                                                        Vec4Xml("Winter Color", {1, 1, 1, 1}))) +
                    Blueprint("Cloudburst", TransformXml({}) + Component("RainLogic", 0, "")) +
                    Blueprint("ObjectTemplates/Moon", TransformXml({})) + Blueprint("Stars", TransformXml({})) +
                    Blueprint("Sky", TransformXml({}) + Component("MoonLogic", 0,
                                                                  FloatXml("Radius", 100) +
                                                                      FloatXml("Starting Z Rotation In Degrees", 90) +
                                                                      FloatXml("Moon Scale", 3))) +
-                   Blueprint("Follower", TransformXml({}) + Component("SyncLogic", 0,
-                                                                      StringXml("Target", "Leader") +
-                                                                          BoolXml("Sync Pos", true) +
-                                                                          BoolXml("Sync Orient", false))) +
+                   Blueprint("Follower",
+                             TransformXml({}) + Component("SyncLogic", 0,
+                                                          StringXml("Target", "Leader") + BoolXml("Sync Pos", true) +
+                                                              BoolXml("Sync Orient", false))) +
                    Blueprint("Leader", TransformXml({})));
     }
     static std::string Season(const char* name, int version, int volume, const char* season, SD::Vec3 scale) {
-        return Blueprint(name, TransformXml({}, scale) +
-                                   Component("SeasonTransitionLogic", version,
-                                             (version == 1 ? IntXml("Volume Type", volume) : std::string()) +
-                                                 StringXml("Transition Season", season)));
+        return Blueprint(
+            name, TransformXml({}, scale) + Component("SeasonTransitionLogic", version,
+                                                      (version == 1 ? IntXml("Volume Type", volume) : std::string()) +
+                                                          StringXml("Transition Season", season)));
     }
 };
 
@@ -62,7 +61,8 @@ TEST_F(SeasonLogicTest, SeasonVolumesSwitchTheAudioSeasonAndOnlySummerMovesTheBl
     EXPECT_NEAR(world.geometry[tinted].x, 0.25f, 1e-5f);
     EXPECT_NEAR(world.geometry[tinted].y, 0.75f, 1e-5f);
     Frames(1, 0.1f);
-    EXPECT_EQ(world.Calls("sound"), (std::vector<std::string>{"sound Play_Summer_Ambient", "sound Play_Summer_Ambient"}));
+    EXPECT_EQ(world.Calls("sound"),
+              (std::vector<std::string>{"sound Play_Summer_Ambient", "sound Play_Summer_Ambient"}));
 
     // Above the box (its base is at the object) the player is outside.
     Place(player, {-5, 12, 0});
@@ -99,15 +99,14 @@ TEST_F(SeasonLogicTest, TheSphereBlendIsTheDistanceOverTwiceTheRadius) {
 
 TEST_F(SeasonLogicTest, SeasonVolumesAreTheWorldsSoundZonesWhileTheyExist) {
     SD::GameObject* box = Spawn("SummerBox", "SummerBox", {0, 0, 0});  // x -10..10, y 0..10, z -5..5
-    Spawn("FallBall", "FallBall", {100, 0, 0});                          // radius 5
+    Spawn("FallBall", "FallBall", {100, 0, 0});                        // radius 5
     const struct {
         SD::Vec3 at;
         float radius;
         bool inside;
     } cases[] = {
-        {{0, 5, 0}, 0.0f, true},   {{9, 1, 4}, 0.0f, true},    {{0, 11, 0}, 0.0f, false},
-        {{0, 11, 0}, 1.5f, true},  {{104, 0, 0}, 0.0f, true},  {{106, 0, 0}, 0.0f, false},
-        {{50, 5, 0}, 10.0f, false},
+        {{0, 5, 0}, 0.0f, true},   {{9, 1, 4}, 0.0f, true},    {{0, 11, 0}, 0.0f, false},  {{0, 11, 0}, 1.5f, true},
+        {{104, 0, 0}, 0.0f, true}, {{106, 0, 0}, 0.0f, false}, {{50, 5, 0}, 10.0f, false},
     };
     for (const auto& c : cases)
         EXPECT_EQ(QV::InSoundZone(c.at, c.radius), c.inside) << c.at.x << " " << c.at.y << " " << c.radius;
@@ -202,7 +201,8 @@ TEST_F(SeasonLogicTest, TheMoonStandsOutAtItsRadiusAndStepsTheSky) {
     EXPECT_EQ(moon->GetCurrentTurn(), 0.0f);
     EXPECT_NEAR(sky->GetTransform().GetRight().y, 1.0f, 1e-6f);
     (void)stars;
-    EXPECT_EQ(Written(*moon, 0), (std::vector<std::string>{"Radius=100", "Starting Z Rotation In Degrees=90", "Moon Scale=3"}));
+    EXPECT_EQ(Written(*moon, 0),
+              (std::vector<std::string>{"Radius=100", "Starting Z Rotation In Degrees=90", "Moon Scale=3"}));
 }
 
 using HeldKeys = qvtest::HeldKeys;

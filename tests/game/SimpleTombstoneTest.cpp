@@ -11,8 +11,8 @@ namespace {
 using namespace worldtest;
 
 std::string TombXml(int version, bool withSound = true) {
-    std::string xml = Header("SimpleTombstoneLogic", version) + FloatXml("Min Distance", 100.0f) +
-                      FloatXml("Max Distance", 10000.0f);
+    std::string xml =
+        Header("SimpleTombstoneLogic", version) + FloatXml("Min Distance", 100.0f) + FloatXml("Max Distance", 10000.0f);
     if (withSound) xml += StringXml("Sound To Emit", "Play_Tomb");
     return xml + "</SimpleTombstoneLogic>";
 }
@@ -83,8 +83,8 @@ TEST_F(SimpleTombstoneTest, DataOfVersionsOneAndTwoIsReadAndTheReportedVersionWr
     // Saving at the reported version keeps what was loaded.
     ValueWriter writer;
     current->VSerialize(writer, current->VGetVersion());
-    EXPECT_EQ(writer.values, (std::vector<std::string>{"Min Distance=100", "Max Distance=10000",
-                                                       "Sound To Emit=Play_Tomb"}));
+    EXPECT_EQ(writer.values,
+              (std::vector<std::string>{"Min Distance=100", "Max Distance=10000", "Sound To Emit=Play_Tomb"}));
 }
 
 }  // namespace

@@ -18,26 +18,28 @@ std::string SpawnerXml(int version, int count, float rate, bool on, const char* 
         xml += Vec3Xml("Wait Zone Velocity", 1, 2, 3) + Vec3Xml("Wait Zone Size", 4, 5, 6) +
                Vec3Xml("Spawn Zone Size", zone.x, zone.y, zone.z);
     if (version >= 2) xml += StringXml("Spline Name", "Loop");
-    if (version >= 1) xml += IntXml("Number of objects to have active", count) + FloatXml("Rate to spawn objects", rate) +
-                             BoolXml("Spawn state", on);
+    if (version >= 1)
+        xml += IntXml("Number of objects to have active", count) + FloatXml("Rate to spawn objects", rate) +
+               BoolXml("Spawn state", on);
     return xml + StringXml("Spawn function", spawn) + StringXml("Pos function", pos) + "</Spawner>";
 }
 
 class SpawnerTest : public WorldFixture {
 protected:
     SpawnerTest() {
-        Blueprints(Blueprint("World/Firefly", TransformXml({})) +
-                   Blueprint("Hive", TransformXml({}) + SpawnerXml(3, 3, 1.0f, true, "Spawn_Yellow_Firefly",
-                                                                   "GeneratePos_AtSpawner")) +
-                   Blueprint("Scatter", TransformXml({}) + SpawnerXml(3, 50, 0.0f, true, "Spawn_Blue_Firefly",
-                                                                      "GeneratePos_RandomlyNearby", {0, 10, -4})) +
-                   Blueprint("Defaults", TransformXml({}) + Header("Spawner", 0) + StringXml("Spawn function", "x") +
-                                             "</Spawner>") +
-                   Blueprint("Negative", TransformXml({}) + SpawnerXml(1, -5, 0.0f, true, "Spawn_Pink_Firefly", "")) +
-                   Blueprint("Huge", TransformXml({}) + SpawnerXml(1, 2000000000, 0.0f, false, "Spawn_Pink_Firefly", "")) +
-                   Blueprint("Unknown", TransformXml({}) + SpawnerXml(1, 2, 0.0f, true, "Spawn_Red_Firefly", "")) +
-                   Blueprint("NoPlace", TransformXml({}) + SpawnerXml(1, 2, 0.0f, true, "Spawn_Pink_Firefly", "Nowhere")) +
-                   Blueprint("Future", TransformXml({}) + SpawnerXml(4, 2, 0.0f, true, "Spawn_Pink_Firefly", "")));
+        Blueprints(
+            Blueprint("World/Firefly", TransformXml({})) +
+            Blueprint("Hive", TransformXml({}) +
+                                  SpawnerXml(3, 3, 1.0f, true, "Spawn_Yellow_Firefly", "GeneratePos_AtSpawner")) +
+            Blueprint("Scatter", TransformXml({}) + SpawnerXml(3, 50, 0.0f, true, "Spawn_Blue_Firefly",
+                                                               "GeneratePos_RandomlyNearby", {0, 10, -4})) +
+            Blueprint("Defaults",
+                      TransformXml({}) + Header("Spawner", 0) + StringXml("Spawn function", "x") + "</Spawner>") +
+            Blueprint("Negative", TransformXml({}) + SpawnerXml(1, -5, 0.0f, true, "Spawn_Pink_Firefly", "")) +
+            Blueprint("Huge", TransformXml({}) + SpawnerXml(1, 2000000000, 0.0f, false, "Spawn_Pink_Firefly", "")) +
+            Blueprint("Unknown", TransformXml({}) + SpawnerXml(1, 2, 0.0f, true, "Spawn_Red_Firefly", "")) +
+            Blueprint("NoPlace", TransformXml({}) + SpawnerXml(1, 2, 0.0f, true, "Spawn_Pink_Firefly", "Nowhere")) +
+            Blueprint("Future", TransformXml({}) + SpawnerXml(4, 2, 0.0f, true, "Spawn_Pink_Firefly", "")));
     }
     static QV::Spawner* SpawnerOf(SD::GameObject* object) { return Get<QV::Spawner>(object, SD::CID_Spawner); }
 };
@@ -158,16 +160,16 @@ std::string GroupSpawnerXml(int version, float delay, const char* group, const c
 class GroupSpawnerTest : public WorldFixture {
 protected:
     GroupSpawnerTest() {
-        Blueprints(Blueprint("Member", TransformXml({}) + Header("Group", 0) + StringXml("Group Name", "Bridge") +
-                                           "</Group>") +
+        Blueprints(Blueprint("Member",
+                             TransformXml({}) + Header("Group", 0) + StringXml("Group Name", "Bridge") + "</Group>") +
                    Blueprint("Gate", TransformXml({}) + GhostBoxXml(5) + TriggerXml({}) +
                                          GroupSpawnerXml(1, 2.0f, "Bridge", "SpawnWithDelay")) +
-                   Blueprint("FastGate", TransformXml({}) + TriggerXml({}) +
-                                             GroupSpawnerXml(1, 0.0f, "Bridge", "SpawnWithDelay")) +
-                   Blueprint("EmptyGate", TransformXml({}) + TriggerXml({}) +
-                                              GroupSpawnerXml(1, 0.0f, "Nobody", "SpawnWithDelay")) +
-                   Blueprint("OddGate", TransformXml({}) + TriggerXml({}) +
-                                            GroupSpawnerXml(0, 5.0f, "Bridge", "SpawnAtOnce")) +
+                   Blueprint("FastGate",
+                             TransformXml({}) + TriggerXml({}) + GroupSpawnerXml(1, 0.0f, "Bridge", "SpawnWithDelay")) +
+                   Blueprint("EmptyGate",
+                             TransformXml({}) + TriggerXml({}) + GroupSpawnerXml(1, 0.0f, "Nobody", "SpawnWithDelay")) +
+                   Blueprint("OddGate",
+                             TransformXml({}) + TriggerXml({}) + GroupSpawnerXml(0, 5.0f, "Bridge", "SpawnAtOnce")) +
                    Blueprint("Lonely", TransformXml({}) + GroupSpawnerXml(1, 0.0f, "Bridge", "SpawnWithDelay")) +
                    Blueprint("Player", TransformXml({}) + BodyXml(1, {0, 50, 0}) + SphereXml(1, 0.5f)));
     }

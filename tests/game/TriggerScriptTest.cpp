@@ -19,9 +19,10 @@ protected:
     TriggerScriptTest() {
         QV::SupplyGameClasses(registrations);
         lua = std::make_unique<luatest::LuaHost>();
-        Blueprints(Blueprint("Player", TransformXml({}) + BodyXml(1, {0, 50, 0}) + SphereXml(1, 0.5f)) +
-                   Blueprint("Shrine", TransformXml({}) + GhostBoxXml(5) + TriggerXml({"BoostPlayerEvent"}, "OnShrine")) +
-                   Blueprint("Broken", TransformXml({}) + GhostBoxXml(5) + TriggerXml({"BoostPlayerEvent"}, "Missing")));
+        Blueprints(
+            Blueprint("Player", TransformXml({}) + BodyXml(1, {0, 50, 0}) + SphereXml(1, 0.5f)) +
+            Blueprint("Shrine", TransformXml({}) + GhostBoxXml(5) + TriggerXml({"BoostPlayerEvent"}, "OnShrine")) +
+            Blueprint("Broken", TransformXml({}) + GhostBoxXml(5) + TriggerXml({"BoostPlayerEvent"}, "Missing")));
     }
     void Touch(SD::GameObject* player) {
         Place(player, {0, 0, 0});

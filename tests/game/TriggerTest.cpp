@@ -31,7 +31,9 @@ protected:
         Frame(dt);
         Place(who, {100, 0, 0});
     }
-    int Count(const std::string& call) const { return static_cast<int>(std::count(hooks.calls.begin(), hooks.calls.end(), call)); }
+    int Count(const std::string& call) const {
+        return static_cast<int>(std::count(hooks.calls.begin(), hooks.calls.end(), call));
+    }
 };
 
 TEST_F(TriggerTest, ThePlayerFiresItOnceUntilAResetForItsObjectArrives) {
@@ -173,8 +175,8 @@ TEST_F(TriggerTest, OrangeCollectionsAdvanceTheStoryAndTheNinthLiftsTheTrigger) 
     auto* spawner = Get<QV::Spawner>(stone, SD::CID_Spawner);
     spawner->SetSpawn_fn("Spawn_Green_Firefly");
     spawner->SetSpawn_rate(0.0f);
-    const char* sounds[] = {"Play_Pitcher", "Play_Pitcher", "Play_Pitcher", "Play_Reed", "Play_Reed",
-                            "Play_Reed", "Play_Old_Crystals", "Play_Old_Crystals", "Play_Old_Crystals", nullptr};
+    const char* sounds[] = {"Play_Pitcher", "Play_Pitcher",      "Play_Pitcher",      "Play_Reed",         "Play_Reed",
+                            "Play_Reed",    "Play_Old_Crystals", "Play_Old_Crystals", "Play_Old_Crystals", nullptr};
     for (int collection = 1; collection <= 10; ++collection) {
         spawner->SetSpawn_state(true);
         Frame(0.016f);

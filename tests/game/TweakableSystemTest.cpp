@@ -53,10 +53,11 @@ TEST_F(TweakableSystemTest, ABarHasAGroupPerComponentWithTheTransformFirst) {
     EXPECT_EQ(params.at("visible"), "true");
     EXPECT_EQ(params.at("alpha"), "200");
 
-    EXPECT_EQ(Names(bar), (std::vector<std::string>{
-                              "PosX", "PosY", "PosZ", "ScaleX", "ScaleY", "ScaleZ", "RotateX", "RotateY", "RotateZ",
-                              "--", "Delete Name", "Name", "--", "Delete Gauge", "Speed", "Count", "On", "Ratio",
-                              "Small", "Spot", "Turn", "Label", "Total"}));
+    EXPECT_EQ(Names(bar),
+              (std::vector<std::string>{"PosX",    "PosY",         "PosZ",    "ScaleX", "ScaleY",      "ScaleZ",
+                                        "RotateX", "RotateY",      "RotateZ", "--",     "Delete Name", "Name",
+                                        "--",      "Delete Gauge", "Speed",   "Count",  "On",          "Ratio",
+                                        "Small",   "Spot",         "Turn",    "Label",  "Total"}));
     for (const char* group : {"Transform", "Name", "Gauge"})
         EXPECT_EQ(tw::GroupParams(bar, group).at("opened"), "1") << group;
 
@@ -100,8 +101,8 @@ TEST_F(TweakableSystemTest, ValuesTravelThroughTheComponentsOwnAccessors) {
         const char* read;
     };
     const Case cases[] = {
-        {"PosX", "3.5", "3.5"},          {"Speed", "-0.25", "-0.25"}, {"Count", "42", "42"},
-        {"On", "true", "true"},          {"Ratio", "0.125", "0.125"}, {"Small", "65535", "65535"},
+        {"PosX", "3.5", "3.5"},          {"Speed", "-0.25", "-0.25"},    {"Count", "42", "42"},
+        {"On", "true", "true"},          {"Ratio", "0.125", "0.125"},    {"Small", "65535", "65535"},
         {"Spot", "4 5 -6", "4 5 -6"},    {"Turn", "0 1 0 0", "0 1 0 0"}, {"Name", "Boulder", "Boulder"},
         {"GroupName", "Rocks", "Rocks"},
     };

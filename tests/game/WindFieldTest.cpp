@@ -84,7 +84,8 @@ TEST(WindField, SeedsOutsideTheGridAreIgnoredAndDiagonalStepsSpreadOnlyWhereThey
 TEST(WindSystem, TheRenderersFirstGrassPassGivesTheArea) {
     qvtest::TempTree tree;
     Debug::GlobalLogger logger;
-    std::filesystem::copy(qvtest::SourceDir() + "/Graphics", tree.Path("Graphics"), std::filesystem::copy_options::recursive);
+    std::filesystem::copy(qvtest::SourceDir() + "/Graphics", tree.Path("Graphics"),
+                          std::filesystem::copy_options::recursive);
     platform::Window window("game", 0, 0, 320, 180);
     const std::vector<Aperture::GrassInstance> blades(1);
     {

@@ -20,23 +20,23 @@ std::string WindXml(const char* name, SD::Vec3 direction, float power, float dur
 class WindTest : public WorldLogicFixture {
 protected:
     WindTest() {
-        Blueprints(Blueprint("ObjectTemplates/WindStream", TransformXml({}, {3, 1, 1})) +
-                   Blueprint("Breeze", TransformXml({}) + SphereXml(10, 0, true) +
-                                           WindXml("WindLogic", {0, 0, 1}, 100, 0.5f, false)) +
-                   Blueprint("Gale", TransformXml({}) + SphereXml(10, 0, true) +
-                                         WindXml("WindLogic", {1, 0, 0}, 100, 0.5f, true)) +
-                   Blueprint("Calm", TransformXml({}) + SphereXml(10, 0, true) +
-                                         WindXml("WindLogic", {1, 0, 0}, 0, 1, true)) +
-                   Blueprint("Tube", TransformXml({}) + SphereXml(1, 0, true) +
-                                         WindXml("WindTubeLogic", {0, 1, 0}, 5, 1, true,
-                                                 Vec3Xml("Point1", 0, 0, 0) + Vec3Xml("Point2", 0, 10, 0))) +
-                   Blueprint("ObjectTemplates/WindSphere",
-                             TransformXml({}) + SphereXml(1, 0, true) + WindXml("WindLogic", {0, 0, 0}, 1, 100, false)) +
-                   Blueprint("Bulb", TransformXml({}) + BodyXml(1) + SphereXml(1, 0) +
-                                         Component("FloatingBulbLogic", 0,
-                                                   FloatXml("Rotation Scale", 1) + FloatXml("Movement Distance Scale", 2))) +
-                   Blueprint("Gate", TransformXml({}) + GhostBoxXml(5) + TriggerXml({}) + Component("WindTrigger", 0, "")) +
-                   Blueprint("Player", TransformXml({}) + SphereXml(1, 0)));
+        Blueprints(
+            Blueprint("ObjectTemplates/WindStream", TransformXml({}, {3, 1, 1})) +
+            Blueprint("Breeze",
+                      TransformXml({}) + SphereXml(10, 0, true) + WindXml("WindLogic", {0, 0, 1}, 100, 0.5f, false)) +
+            Blueprint("Gale",
+                      TransformXml({}) + SphereXml(10, 0, true) + WindXml("WindLogic", {1, 0, 0}, 100, 0.5f, true)) +
+            Blueprint("Calm", TransformXml({}) + SphereXml(10, 0, true) + WindXml("WindLogic", {1, 0, 0}, 0, 1, true)) +
+            Blueprint("Tube", TransformXml({}) + SphereXml(1, 0, true) +
+                                  WindXml("WindTubeLogic", {0, 1, 0}, 5, 1, true,
+                                          Vec3Xml("Point1", 0, 0, 0) + Vec3Xml("Point2", 0, 10, 0))) +
+            Blueprint("ObjectTemplates/WindSphere",
+                      TransformXml({}) + SphereXml(1, 0, true) + WindXml("WindLogic", {0, 0, 0}, 1, 100, false)) +
+            Blueprint("Bulb", TransformXml({}) + BodyXml(1) + SphereXml(1, 0) +
+                                  Component("FloatingBulbLogic", 0,
+                                            FloatXml("Rotation Scale", 1) + FloatXml("Movement Distance Scale", 2))) +
+            Blueprint("Gate", TransformXml({}) + GhostBoxXml(5) + TriggerXml({}) + Component("WindTrigger", 0, "")) +
+            Blueprint("Player", TransformXml({}) + SphereXml(1, 0)));
     }
     static Gedankenexperiment::Collider* ColliderOf(SD::GameObject* object) {
         return Get<Gedankenexperiment::Collider>(object, SD::CID_Collider);

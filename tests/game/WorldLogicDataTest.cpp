@@ -12,13 +12,13 @@ class WorldLogicDataTest : public WorldLogicFixture {};
 
 TEST_F(WorldLogicDataTest, BadFieldsAreLoggedOrIgnoredAndTheObjectsStillLoad) {
     Blueprints(
-        Blueprint("GreedyCollector", TransformXml({}) + Component("Collector", 1,
-                                                                  StringXml("Group Name", "Flowers") +
-                                                                      IntXml("Action Count", 2000000000) +
-                                                                      StringXml("Action Name", "CreateFlower"))) +
-        Blueprint("NegativeCollector", TransformXml({}) + Component("Collector", 1,
-                                                                    StringXml("Group Name", "Flowers") +
-                                                                        IntXml("Action Count", -4))) +
+        Blueprint("GreedyCollector",
+                  TransformXml({}) + Component("Collector", 1,
+                                               StringXml("Group Name", "Flowers") + IntXml("Action Count", 2000000000) +
+                                                   StringXml("Action Name", "CreateFlower"))) +
+        Blueprint("NegativeCollector",
+                  TransformXml({}) +
+                      Component("Collector", 1, StringXml("Group Name", "Flowers") + IntXml("Action Count", -4))) +
         Blueprint("HugePatch", TransformXml({}) + Component("GrassPatchLogic", 0,
                                                             StringXml("Name of Grass Object To Make", "Nowhere") +
                                                                 IntXml("Number of Grass Objects To Make", 100000000))) +
@@ -26,16 +26,16 @@ TEST_F(WorldLogicDataTest, BadFieldsAreLoggedOrIgnoredAndTheObjectsStillLoad) {
                                                                 StringXml("Name of Grass Object To Make", "Blade") +
                                                                     IntXml("Number of Grass Objects To Make", -3))) +
         Blueprint("Blade", TransformXml({})) +
-        Blueprint("BadWind", TransformXml({}) + Component("WindLogic", 0,
-                                                          Vec3Xml("Direction", 1, 0, 0) +
-                                                              "<Float name=\"Power\" value=\"strong\"/>" +
-                                                              FloatXml("Duration", 0.1f) + BoolXml("Imortal", true))) +
-        Blueprint("FutureSeason", TransformXml({}) + Component("SeasonTransitionLogic", 9,
-                                                               IntXml("Volume Type", 0) +
-                                                                   StringXml("Transition Season", "Summer"))) +
-        Blueprint("OddSeason", TransformXml({}) + Component("SeasonTransitionLogic", 1,
-                                                            IntXml("Volume Type", -1) +
-                                                                StringXml("Transition Season", "Summer"))) +
+        Blueprint("BadWind", TransformXml({}) +
+                                 Component("WindLogic", 0,
+                                           Vec3Xml("Direction", 1, 0, 0) + "<Float name=\"Power\" value=\"strong\"/>" +
+                                               FloatXml("Duration", 0.1f) + BoolXml("Imortal", true))) +
+        Blueprint("FutureSeason",
+                  TransformXml({}) + Component("SeasonTransitionLogic", 9,
+                                               IntXml("Volume Type", 0) + StringXml("Transition Season", "Summer"))) +
+        Blueprint("OddSeason",
+                  TransformXml({}) + Component("SeasonTransitionLogic", 1,
+                                               IntXml("Volume Type", -1) + StringXml("Transition Season", "Summer"))) +
         Blueprint("AimlessSync", TransformXml({}) + Component("SyncLogic", 0, "")) +
         Blueprint("NamelessTall", TransformXml({}) + Component("TallTombstoneLogic", 0, "")) +
         Blueprint("Player", TransformXml({})));
@@ -51,7 +51,8 @@ TEST_F(WorldLogicDataTest, BadFieldsAreLoggedOrIgnoredAndTheObjectsStillLoad) {
     SD::GameObject* tall = Spawn("NamelessTall", "Tall", {});
     Spawn("Player", "Player", {});
     ASSERT_TRUE(greedy && negative && huge && few && wind && future && odd && sync && tall);
-    EXPECT_EQ(Get<QV::Collector>(greedy, SD::CID_Collector)->GetActionNames(), std::vector<std::string>{"CreateFlower"});
+    EXPECT_EQ(Get<QV::Collector>(greedy, SD::CID_Collector)->GetActionNames(),
+              std::vector<std::string>{"CreateFlower"});
     EXPECT_TRUE(Get<QV::Collector>(negative, SD::CID_Collector)->GetActionNames().empty());
     EXPECT_NE(capture.Text().find("action names expected"), std::string::npos);
     EXPECT_TRUE(huge->GetChildren().Empty());
@@ -65,7 +66,7 @@ TEST_F(WorldLogicDataTest, BadFieldsAreLoggedOrIgnoredAndTheObjectsStillLoad) {
     EXPECT_EQ(sync->GetTransform().GetLocalPos(), SD::Vec3(4, 5, 6));
     EXPECT_EQ(Get<QV::TallTombstoneLogic>(tall, SD::CID_TallTombstoneLogic)->GetStage(), 0);
     EXPECT_EQ(factory.GetGameObject(std::string("Tall")), tall);  // keeps its name
-    EXPECT_TRUE(world.Calls("sound").empty());  // the odd volume holds nobody
+    EXPECT_TRUE(world.Calls("sound").empty());                    // the odd volume holds nobody
     EXPECT_EQ(QV::AudioLogic_::GetInstance().GetSeason(), 1);
 }
 
@@ -79,30 +80,58 @@ TEST_F(WorldLogicDataTest, EachComponentWritesBackWhatItRead) {
         std::vector<std::string> written;
     };
     const Case cases[] = {
-        {"SeasonalColorInterpLogic", SD::CID_SeasonalColorInterpLogic, 0,
+        {"SeasonalColorInterpLogic",
+         SD::CID_SeasonalColorInterpLogic,
+         0,
          Vec4Xml("Spring Color", {1, 2, 3, 4}) + Vec4Xml("Summer Color", {5, 6, 7, 8}) +
              Vec4Xml("Fall Color", {9, 10, 11, 12}) + Vec4Xml("Winter Color", {13, 14, 15, 16}),
          {"=1", "=2", "=3", "=4", "=5", "=6", "=7", "=8", "=9", "=10", "=11", "=12", "=13", "=14", "=15", "=16"}},
         {"RainLogic", QV::kRainLogicID, 0, "", {}},
-        {"SyncLogic", QV::kSyncLogicID, 0, StringXml("Target", "Moon") + BoolXml("Sync Pos", false) + BoolXml("Sync Orient", true),
+        {"SyncLogic",
+         QV::kSyncLogicID,
+         0,
+         StringXml("Target", "Moon") + BoolXml("Sync Pos", false) + BoolXml("Sync Orient", true),
          {"Target=Moon", "Sync Pos=false", "Sync Orient=true"}},
-        {"HackProximitySpawn", QV::kHackProximitySpawnID, 0, FloatXml("Proximity Radius", 12.5f), {"Proximity Radius=12.5"}},
-        {"CameraTransitionTrigger", QV::kCameraTransitionTriggerID, 0, FloatXml("Trans Radius", 40),
+        {"HackProximitySpawn",
+         QV::kHackProximitySpawnID,
+         0,
+         FloatXml("Proximity Radius", 12.5f),
+         {"Proximity Radius=12.5"}},
+        {"CameraTransitionTrigger",
+         QV::kCameraTransitionTriggerID,
+         0,
+         FloatXml("Trans Radius", 40),
          {"Trans Radius=40"}},
-        {"HudFadeTrigger", SD::CID_HudFadeTrigger, 0, FloatXml("Distance To Trigger", 7) + StringXml("Hud Name", "Poem"),
+        {"HudFadeTrigger",
+         SD::CID_HudFadeTrigger,
+         0,
+         FloatXml("Distance To Trigger", 7) + StringXml("Hud Name", "Poem"),
          {"Distance To Trigger=7", "Hud Name=Poem"}},
-        {"WindLogic", SD::CID_WindLogic, 0,
+        {"WindLogic",
+         SD::CID_WindLogic,
+         0,
          Vec3Xml("Direction", 0, 0, 1) + FloatXml("Power", 3) + FloatXml("Duration", 4) + BoolXml("Imortal", true),
          {"=0", "=0", "=1", "Power=3", "Duration=4", "Imortal=true"}},
-        {"FloatingBulbLogic", SD::CID_FloatingBulbLogic, 0,
+        {"FloatingBulbLogic",
+         SD::CID_FloatingBulbLogic,
+         0,
          FloatXml("Rotation Scale", 2) + FloatXml("Movement Distance Scale", 3),
          {"Rotation Scale=2", "Movement Distance Scale=3"}},
-        {"LilyPadLogic", SD::CID_LilyPadLogic, 0, FloatXml("Rotation Scale", 4) + FloatXml("Movement Distance Scale", 5),
+        {"LilyPadLogic",
+         SD::CID_LilyPadLogic,
+         0,
+         FloatXml("Rotation Scale", 4) + FloatXml("Movement Distance Scale", 5),
          {"Rotation Scale=4", "Movement Distance Scale=5"}},
-        {"GrassPatchLogic", SD::CID_GrassPatchLogic, 0,
+        {"GrassPatchLogic",
+         SD::CID_GrassPatchLogic,
+         0,
          StringXml("Name of Grass Object To Make", "Nothing") + IntXml("Number of Grass Objects To Make", 0),
          {"Name of Grass Object To Make=Nothing", "Number of Grass Objects To Make=0"}},
-        {"CrystalLogic", QV::kCrystalLogicID, 0, FloatXml("Min Dist", 5) + FloatXml("Max Dist", 6), {"Min Dist=5", "Max Dist=6"}},
+        {"CrystalLogic",
+         QV::kCrystalLogicID,
+         0,
+         FloatXml("Min Dist", 5) + FloatXml("Max Dist", 6),
+         {"Min Dist=5", "Max Dist=6"}},
         {"TallTombstoneLogic", SD::CID_TallTombstoneLogic, 0, StringXml("Object Name", "Stone"), {"Object Name=Stone"}},
         {"CloudLogic", SD::CID_CloudLogic, 0, "", {}},
         {"QuorvantaLogic", SD::CID_QuorvantaLogic, 0, "", {}},
@@ -111,7 +140,8 @@ TEST_F(WorldLogicDataTest, EachComponentWritesBackWhatItRead) {
     };
     std::string blueprints;
     for (const Case& c : cases)
-        blueprints += Blueprint(std::string("Data") + c.kind, TransformXml({}) + Component(c.kind, c.version, c.fields));
+        blueprints +=
+            Blueprint(std::string("Data") + c.kind, TransformXml({}) + Component(c.kind, c.version, c.fields));
     Blueprints(blueprints);
     for (const Case& c : cases) {
         SD::GameObject* object = Spawn((std::string("Data") + c.kind).c_str(), c.kind, {0, 1000, 0});

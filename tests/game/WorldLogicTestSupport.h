@@ -123,7 +123,8 @@ protected:
         delete SD::GhostEngine_::Existing();
     }
 
-    template <class T> void Register(const char* name, SD::ComponentID id) {
+    template <class T>
+    void Register(const char* name, SD::ComponentID id) {
         factory.RegisterComponentCreator(name, id, new SD::ComponentCreator<T>);
     }
     // A component's element with its fields.
@@ -154,7 +155,8 @@ protected:
         }
     }
     // Writes a component's data with the version and reads it into a fresh one of its class.
-    template <class T> static std::vector<std::string> Written(T& component, int version) {
+    template <class T>
+    static std::vector<std::string> Written(T& component, int version) {
         ValueWriter writer;
         component.VSerialize(writer, version);
         return writer.values;

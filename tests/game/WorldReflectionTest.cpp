@@ -60,20 +60,36 @@ void RoundTrip(IRTTIUser& object, const std::vector<Row>& rows) {
         ASSERT_TRUE(set && get) << row.getter;
         std::vector<MFCore::Any> args;
         switch (row.kind) {
-            case 'f': args.emplace_back(static_cast<float>(row.number)); break;
-            case 'i': args.emplace_back(static_cast<int>(row.number)); break;
-            case 'b': args.emplace_back(row.number != 0.0); break;
-            default: args.emplace_back(static_cast<const char*>(row.text)); break;
+            case 'f':
+                args.emplace_back(static_cast<float>(row.number));
+                break;
+            case 'i':
+                args.emplace_back(static_cast<int>(row.number));
+                break;
+            case 'b':
+                args.emplace_back(row.number != 0.0);
+                break;
+            default:
+                args.emplace_back(static_cast<const char*>(row.text));
+                break;
         }
         set->Invoke(args);
         std::vector<MFCore::Any> none;
         get->Invoke(none);
         const MFCore::Any& result = *get->GetResult();
         switch (row.kind) {
-            case 'f': EXPECT_FLOAT_EQ(MFCore::Any::Extract<float>(result), static_cast<float>(row.number)) << row.getter; break;
-            case 'i': EXPECT_EQ(MFCore::Any::Extract<int>(result), static_cast<int>(row.number)) << row.getter; break;
-            case 'b': EXPECT_EQ(MFCore::Any::Extract<bool>(result), row.number != 0.0) << row.getter; break;
-            default: EXPECT_STREQ(MFCore::Any::Extract<const char*>(result), row.text) << row.getter; break;
+            case 'f':
+                EXPECT_FLOAT_EQ(MFCore::Any::Extract<float>(result), static_cast<float>(row.number)) << row.getter;
+                break;
+            case 'i':
+                EXPECT_EQ(MFCore::Any::Extract<int>(result), static_cast<int>(row.number)) << row.getter;
+                break;
+            case 'b':
+                EXPECT_EQ(MFCore::Any::Extract<bool>(result), row.number != 0.0) << row.getter;
+                break;
+            default:
+                EXPECT_STREQ(MFCore::Any::Extract<const char*>(result), row.text) << row.getter;
+                break;
         }
     }
 }
@@ -87,7 +103,8 @@ TEST_F(WorldReflectionTest, FloatingLogic) {
     QV::FloatingLogic logic;
     EXPECT_EQ(Names(logic.GetClassInfo()),
               (std::vector<std::string>{"GetMoveDelta", "SetMoveDelta", "GetMoveSpeed", "SetMoveSpeed"}));
-    RoundTrip(logic, {{"GetMoveDelta", "SetMoveDelta", 'f', 7.5, nullptr}, {"GetMoveSpeed", "SetMoveSpeed", 'f', -1.25, nullptr}});
+    RoundTrip(logic, {{"GetMoveDelta", "SetMoveDelta", 'f', 7.5, nullptr},
+                      {"GetMoveSpeed", "SetMoveSpeed", 'f', -1.25, nullptr}});
 }
 
 TEST_F(WorldReflectionTest, SpinningLogic) {
@@ -140,9 +157,9 @@ TEST_F(WorldReflectionTest, SpawnLogic) {
 
 TEST_F(WorldReflectionTest, FadeInLightLogic) {
     QV::FadeInLightLogic logic;
-    EXPECT_EQ(Names(logic.GetClassInfo()), (std::vector<std::string>{"GetLightFadeTime", "SetLightFadeTime",
-                                                                      "GetFadeLightDistanceCheck",
-                                                                      "SetFadeLightDistanceCheck"}));
+    EXPECT_EQ(Names(logic.GetClassInfo()),
+              (std::vector<std::string>{"GetLightFadeTime", "SetLightFadeTime", "GetFadeLightDistanceCheck",
+                                        "SetFadeLightDistanceCheck"}));
     RoundTrip(logic, {{"GetLightFadeTime", "SetLightFadeTime", 'f', 4.5, nullptr},
                       {"GetFadeLightDistanceCheck", "SetFadeLightDistanceCheck", 'f', -30.0, nullptr}});
 }
@@ -184,15 +201,16 @@ TEST_F(WorldReflectionTest, CircularSpinningLightLogic) {
 
 TEST_F(WorldReflectionTest, FloatingLightLogic) {
     QV::FloatingLightLogic logic;
-    EXPECT_EQ(Names(logic.GetClassInfo()), (std::vector<std::string>{"GetExtents", "SetExtents", "GetSpeed", "SetSpeed"}));
+    EXPECT_EQ(Names(logic.GetClassInfo()),
+              (std::vector<std::string>{"GetExtents", "SetExtents", "GetSpeed", "SetSpeed"}));
     RoundTrip(logic, {{"GetExtents", "SetExtents", 'f', 12.0, nullptr}, {"GetSpeed", "SetSpeed", 'f', 0.0, nullptr}});
 }
 
 TEST_F(WorldReflectionTest, MainTombstone) {
     QV::MainTombstone tombstone;
     EXPECT_EQ(Names(tombstone.GetClassInfo()), (std::vector<std::string>{"GetGroupName", "SetGroupName"}));
-    RoundTrip(tombstone, {{"GetGroupName", "SetGroupName", 's', 0, "Stones_North"},
-                          {"GetGroupName", "SetGroupName", 's', 0, ""}});
+    RoundTrip(tombstone,
+              {{"GetGroupName", "SetGroupName", 's', 0, "Stones_North"}, {"GetGroupName", "SetGroupName", 's', 0, ""}});
     // The getter hands out the field's own text, no copy.
     IRTTIUser::ClassInfo info = tombstone.GetBoundClassInfo();
     std::vector<MFCore::Any> args{MFCore::Any(static_cast<const char*>("Ring"))};
@@ -262,7 +280,8 @@ TEST_F(WorldReflectionTest, ComponentIdentityAndReflection) {
         {"Slider", [] { return new QV::Slider; }, SD::CID_Slider, false},
         {"CloudLogic", [] { return new QV::CloudLogic; }, SD::CID_CloudLogic, false},
         {"StarfallTreeLeafLogic", [] { return new QV::StarfallTreeLeafLogic; }, SD::CID_StarfallTreeLeafLogic, false},
-        {"NaiveGrassBillboardLogic", [] { return new QV::NaiveGrassBillboardLogic; }, SD::CID_NaiveGrassBillboardLogic, false},
+        {"NaiveGrassBillboardLogic", [] { return new QV::NaiveGrassBillboardLogic; }, SD::CID_NaiveGrassBillboardLogic,
+         false},
         {"SpringStarfallTreeLeafLogic", [] { return new QV::SpringStarfallTreeLeafLogic; },
          SD::CID_SpringStarfallTreeLeafLogic, false},
         {"SummerStarfallTreeLeafLogic", [] { return new QV::SummerStarfallTreeLeafLogic; },
@@ -283,15 +302,18 @@ TEST_F(WorldReflectionTest, ComponentIdentityAndReflection) {
          false},
         {"HudFadeTrigger", [] { return new QV::HudFadeTrigger; }, SD::CID_HudFadeTrigger, false},
         {"RainLogic", [] { return new QV::RainLogic; }, QV::kRainLogicID, false},
-        {"CameraTransitionTrigger", [] { return new QV::CameraTransitionTrigger; }, QV::kCameraTransitionTriggerID, true},
-        {"RingTreeWindStreamLogic", [] { return new QV::RingTreeWindStreamLogic; }, QV::kRingTreeWindStreamLogicID, false},
+        {"CameraTransitionTrigger", [] { return new QV::CameraTransitionTrigger; }, QV::kCameraTransitionTriggerID,
+         true},
+        {"RingTreeWindStreamLogic", [] { return new QV::RingTreeWindStreamLogic; }, QV::kRingTreeWindStreamLogicID,
+         false},
         {"SyncLogic", [] { return new QV::SyncLogic; }, QV::kSyncLogicID, false},
         {"FloatingIslandLogic", [] { return new QV::FloatingIslandLogic; }, QV::kFloatingIslandLogicID, false},
         {"MoonLogic", [] { return new QV::MoonLogic; }, QV::kMoonLogicID, true},
         {"SimpleTombstoneLogic", [] { return new QV::SimpleTombstoneLogic; }, QV::kSimpleTombstoneLogicID, false},
         {"HackProximitySpawn", [] { return new QV::HackProximitySpawn; }, QV::kHackProximitySpawnID, true},
         {"CrystalLogic", [] { return new QV::CrystalLogic; }, QV::kCrystalLogicID, false},
-        {"FloatingIslandGlowLogic", [] { return new QV::FloatingIslandGlowLogic; }, QV::kFloatingIslandGlowLogicID, false},
+        {"FloatingIslandGlowLogic", [] { return new QV::FloatingIslandGlowLogic; }, QV::kFloatingIslandGlowLogicID,
+         false},
     };
     for (const Case& c : cases) {
         std::unique_ptr<SD::Component> component(c.make());

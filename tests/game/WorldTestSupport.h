@@ -48,7 +48,8 @@ using physicstest::TransformXml;
 using physicstest::Vec3Xml;
 
 inline std::string Header(const char* name, int version) {
-    return std::string("<") + name + " version=\"" + std::to_string(version) + "\" Play=\"1\" Pause=\"1\" DevPause=\"1\">";
+    return std::string("<") + name + " version=\"" + std::to_string(version) +
+           "\" Play=\"1\" Pause=\"1\" DevPause=\"1\">";
 }
 inline std::string StringXml(const char* name, const std::string& text) {
     return std::string("<String name=\"") + name + "\">" + text + "</String>";
@@ -162,7 +163,9 @@ public:
     void SetCameraTarget(SD::GameObject*, SD::GameObject* target) override {
         calls.push_back("camera target " + target->GetName());
     }
-    void PlayNarration(SD::GameObject*, int counter) override { calls.push_back("narration " + std::to_string(counter)); }
+    void PlayNarration(SD::GameObject*, int counter) override {
+        calls.push_back("narration " + std::to_string(counter));
+    }
     bool ActivateTombstone(SD::GameObject*) override {
         calls.push_back("tombstone");
         return true;
@@ -203,7 +206,8 @@ protected:
                                          new SD::ComponentCreator<Gedankenexperiment::Collider>);
         factory.RegisterComponentCreator("Group", SD::CID_Group, new SD::ComponentCreator<SD::Group>);
         factory.RegisterComponentCreator("Name", SD::kNameID, new SD::ComponentCreator<::Name>);
-        factory.RegisterComponentCreator("FloatingLogic", SD::CID_Floating, new SD::ComponentCreator<QV::FloatingLogic>);
+        factory.RegisterComponentCreator("FloatingLogic", SD::CID_Floating,
+                                         new SD::ComponentCreator<QV::FloatingLogic>);
         factory.RegisterComponentCreator("SpinningLogic", QV::kSpinningLogicID,
                                          new SD::ComponentCreator<QV::SpinningLogic>);
         factory.RegisterComponentCreator("Trigger", SD::CID_Trigger, new SD::ComponentCreator<QV::Trigger>);
@@ -225,7 +229,8 @@ protected:
 
     void Blueprints(const std::string& blueprints) {
         const std::string name = "Assets/Objects/world" + std::to_string(files_++) + ".xml";
-        tree.Write(name, "<?xml version=\"1.0\" ?>\n<GameObjectBlueprints>\n" + blueprints + "</GameObjectBlueprints>\n");
+        tree.Write(name,
+                   "<?xml version=\"1.0\" ?>\n<GameObjectBlueprints>\n" + blueprints + "</GameObjectBlueprints>\n");
         factory.AddBlueprint(("../" + name).c_str());
     }
     SD::GameObject* Spawn(const char* blueprint, const std::string& name, SD::Vec3 position = {}) {
@@ -237,7 +242,8 @@ protected:
         object->Initialize(false);
         return object;
     }
-    template <class T> static T* Get(SD::GameObject* object, SD::ComponentID id) {
+    template <class T>
+    static T* Get(SD::GameObject* object, SD::ComponentID id) {
         return object ? static_cast<T*>(object->GetComponent(id)) : nullptr;
     }
     static Gedankenexperiment::Physics_System& Physics() { return *Gedankenexperiment::Physics_System::GetInstance(); }

@@ -20,9 +20,9 @@ using Aperture::Resource::Model;
 
 void CopySampleAssets(qvtest::TempTree& tree) {
     for (const char* folder : {"Assets/Textures", "Assets/Materials", "Assets/Models"})
-        std::filesystem::copy(qvtest::SourceDir() + "/" + folder, tree.Path(folder),
-                              std::filesystem::copy_options::recursive |
-                                  std::filesystem::copy_options::overwrite_existing);
+        std::filesystem::copy(
+            qvtest::SourceDir() + "/" + folder, tree.Path(folder),
+            std::filesystem::copy_options::recursive | std::filesystem::copy_options::overwrite_existing);
 }
 
 TEST(AssetNames, TableNamesAndFileNames) {

@@ -129,8 +129,12 @@ TEST(CameraFov, AnglesWithoutAPerspectiveAreHeld) {
     const struct {
         float in;
         float out;
-    } cases[] = {{60.0f, 60.0f}, {179.0f, 179.0f}, {180.0f, Camera::kMaxFov}, {720.0f, Camera::kMaxFov},
-                 {0.0f, Camera::kDefaultFov}, {-30.0f, Camera::kDefaultFov},
+    } cases[] = {{60.0f, 60.0f},
+                 {179.0f, 179.0f},
+                 {180.0f, Camera::kMaxFov},
+                 {720.0f, Camera::kMaxFov},
+                 {0.0f, Camera::kDefaultFov},
+                 {-30.0f, Camera::kDefaultFov},
                  {std::numeric_limits<float>::quiet_NaN(), Camera::kMaxFov}};
     for (const auto& c : cases) {
         Camera camera;
@@ -277,7 +281,10 @@ TEST(SphericalCamera, OrbitsItsTargetAtTheRadiusKeptInRange) {
     const struct {
         float set;
         float kept;
-    } radii[] = {{-5.0f, 0.0f}, {0.0f, 0.0f}, {50.0f, 50.0f}, {2e5f, SphericalCamera::kMaxRadius},
+    } radii[] = {{-5.0f, 0.0f},
+                 {0.0f, 0.0f},
+                 {50.0f, 50.0f},
+                 {2e5f, SphericalCamera::kMaxRadius},
                  {std::numeric_limits<float>::quiet_NaN(), SphericalCamera::kMaxRadius}};
     for (const auto& r : radii) {
         camera->SetRadius(r.set);

@@ -6,11 +6,12 @@
 namespace {
 
 TEST(DeviceLayer, RenderAreaKeepsTheTargetAspectInsideTheWindow) {
-    struct Case { uint32_t w, h, renderW, renderH; };
+    struct Case {
+        uint32_t w, h, renderW, renderH;
+    };
     const Case cases[] = {
-        {1280, 800, 1280, 720}, {1280, 720, 1280, 720}, {1000, 400, 712, 400}, {1920, 1200, 1920, 1080},
-        {16, 9, 16, 9},         {2, 1, 2, 1},           {1, 1, 1, 1},         {1, 1000, 1, 1},
-        {1000, 1, 2, 1},
+        {1280, 800, 1280, 720}, {1280, 720, 1280, 720}, {1000, 400, 712, 400}, {1920, 1200, 1920, 1080}, {16, 9, 16, 9},
+        {2, 1, 2, 1},           {1, 1, 1, 1},           {1, 1000, 1, 1},       {1000, 1, 2, 1},
     };
     platform::Window window("w", 0, 0, 10, 10);
     for (const Case& c : cases) {

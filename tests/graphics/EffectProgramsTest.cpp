@@ -41,12 +41,18 @@ std::vector<ProjectEffect> ProjectEffects() {
 // The GLSL type a parameter is declared with.
 std::string GlslType(ParamType type) {
     switch (type) {
-        case ParamType::kFloat: return "float";
-        case ParamType::kInt: return "int";
-        case ParamType::kBool: return "bool";
-        case ParamType::kFloat4: return "vec4";
-        case ParamType::kFloat4x4: return "mat4";
-        case ParamType::kTexture: return "sampler";
+        case ParamType::kFloat:
+            return "float";
+        case ParamType::kInt:
+            return "int";
+        case ParamType::kBool:
+            return "bool";
+        case ParamType::kFloat4:
+            return "vec4";
+        case ParamType::kFloat4x4:
+            return "mat4";
+        case ParamType::kTexture:
+            return "sampler";
     }
     return "";
 }

@@ -12,7 +12,11 @@ using gfxtest::kGoodEffect;
 using gfxtest::ResourceFixture;
 
 TEST(EffectResource, MalformedFilesAreLoggedAndLeaveOnlyThatEffectUnloaded) {
-    struct Case { const char* name; const char* text; const char* logged; };
+    struct Case {
+        const char* name;
+        const char* text;
+        const char* logged;
+    };
     const Case cases[] = {
         {"empty", "", "line 0: no technique"},
         {"unknown_keyword", "technique T\npass p\nvertexshader s\n", "line 3: unknown keyword 'vertexshader'"},

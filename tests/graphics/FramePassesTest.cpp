@@ -34,7 +34,9 @@ std::vector<std::string> Trace(const std::vector<Command>& frame) {
             case Op::kSetRenderTarget:
                 if (c.a[0] == 0) lines.push_back("target " + std::to_string(c.a[1]) + "x" + std::to_string(c.a[2]));
                 break;
-            case Op::kBeginEffect: lines.push_back("begin " + c.name); break;
+            case Op::kBeginEffect:
+                lines.push_back("begin " + c.name);
+                break;
             case Op::kSetStreamSourceFreq:
                 if (c.a[0] == 0) instances = (c.a[1] & platform::gfx::kStreamIndexedData) ? (c.a[1] & 0xFFFFu) : 0;
                 break;
@@ -42,9 +44,14 @@ std::vector<std::string> Trace(const std::vector<Command>& frame) {
             case Op::kDrawPrimitive:
                 lines.push_back(instances ? "draw x" + std::to_string(instances) : "draw");
                 break;
-            case Op::kStretchRect: lines.push_back("copy"); break;
-            case Op::kDrawText: lines.push_back("text"); break;
-            default: break;
+            case Op::kStretchRect:
+                lines.push_back("copy");
+                break;
+            case Op::kDrawText:
+                lines.push_back("text");
+                break;
+            default:
+                break;
         }
     }
     return lines;
@@ -85,7 +92,8 @@ struct FrameFixture : SceneFixture {
         tree.Write("Assets/Objects/templates.xml",
                    "<?xml version=\"1.0\" ?>\n<GameObjectBlueprints>\n"
                    "<GameObjectBlueprint name=\"ObjectTemplates/ShadowCaster\"><Components>"
-                   "<Name version=\"0\" Play=\"1\" Pause=\"1\" DevPause=\"1\"><String name=\"Name\">ShadowCaster</String></Name>"
+                   "<Name version=\"0\" Play=\"1\" Pause=\"1\" DevPause=\"1\"><String "
+                   "name=\"Name\">ShadowCaster</String></Name>"
                    "</Components></GameObjectBlueprint>\n</GameObjectBlueprints>\n");
         SD::SupplyEngineClasses(registrations);
         Aperture::InstallGraphics(registrations);
@@ -149,25 +157,25 @@ TEST(FramePasses, SmallSceneDrawsEveryPassInOrder) {
     f.graphics->Update(0.016f);
     const std::vector<Command>& frame = f.Frame();
     const std::vector<std::string> trace = Trace(frame);
-    EXPECT_TRUE(InOrder(trace, {
-        // Shadow cascades: the bricks in one instanced draw, the rocks singly.
-        "target 512x512", "begin SingleInstance", "draw", "draw", "begin MultiInstance", "draw x5",
-        "target 512x512", "target 512x512",
-        // The reflection: geometry buffer, lights, materials, sky.
-        "target 1280x720", "begin Fill", "draw", "begin MultiInstance", "draw x5",
-        "begin RenderLightBufferNoShadows", "begin MultiInstance", "draw x5", "begin draw_transition_sky",
-        // The main view: geometry buffer, light pre-pass (sun with shadows, one point and one
-        // spot volume), grass depth, materials, the sky behind them, grass, reflective,
-        // transparent.
-        "begin Fill", "begin MultiInstance", "draw x5", "begin Fill",
-        "begin RenderLightBuffer", "draw", "begin RenderLightBuffer", "draw x1", "begin RenderLightBuffer", "draw x1",
-        "begin GrassGeometry", "draw x3", "begin MultiInstance", "draw x5", "begin draw_transition_sky", "draw",
-        "begin InstancedGrass", "draw x3",
-        // Post-processing (the depth of field blurred at half size, mixed at full size), the
-        // final copy and nothing after it but texts.
-        "begin CaptureGlow", "target 640x360", "begin BlurHorizontal", "target 640x360", "begin BlurVertical",
-        "target 1280x720", "begin LinearInterpolate", "copy",
-        "begin DownScaleQuarter", "begin DownScaleQuarter", "begin Additive", "begin Additive", "copy"}));
+    EXPECT_TRUE(InOrder(
+        trace,
+        {// Shadow cascades: the bricks in one instanced draw, the rocks singly.
+         "target 512x512", "begin SingleInstance", "draw", "draw", "begin MultiInstance", "draw x5", "target 512x512",
+         "target 512x512",
+         // The reflection: geometry buffer, lights, materials, sky.
+         "target 1280x720", "begin Fill", "draw", "begin MultiInstance", "draw x5", "begin RenderLightBufferNoShadows",
+         "begin MultiInstance", "draw x5", "begin draw_transition_sky",
+         // The main view: geometry buffer, light pre-pass (sun with shadows, one point and one
+         // spot volume), grass depth, materials, the sky behind them, grass, reflective,
+         // transparent.
+         "begin Fill", "begin MultiInstance", "draw x5", "begin Fill", "begin RenderLightBuffer", "draw",
+         "begin RenderLightBuffer", "draw x1", "begin RenderLightBuffer", "draw x1", "begin GrassGeometry", "draw x3",
+         "begin MultiInstance", "draw x5", "begin draw_transition_sky", "draw", "begin InstancedGrass", "draw x3",
+         // Post-processing (the depth of field blurred at half size, mixed at full size), the
+         // final copy and nothing after it but texts.
+         "begin CaptureGlow", "target 640x360", "begin BlurHorizontal", "target 640x360", "begin BlurVertical",
+         "target 1280x720", "begin LinearInterpolate", "copy", "begin DownScaleQuarter", "begin DownScaleQuarter",
+         "begin Additive", "begin Additive", "copy"}));
     // The bricks draw instanced in every pass that names them: three cascades at most, the
     // geometry and material phases of both views.
     EXPECT_GE(Count(trace, "draw x5"), 4u + 1u);
@@ -177,7 +185,8 @@ TEST(FramePasses, SmallSceneDrawsEveryPassInOrder) {
     // Effect parameters of the passes.
     const auto shadowViews = ParameterValues(frame, "shadow_view");
     ASSERT_FALSE(shadowViews.empty());
-    EXPECT_EQ(shadowViews.front(), std::vector<float>(f.graphics->GetShadowView().m, f.graphics->GetShadowView().m + 16));
+    EXPECT_EQ(shadowViews.front(),
+              std::vector<float>(f.graphics->GetShadowView().m, f.graphics->GetShadowView().m + 16));
     const auto nears = ParameterValues(frame, "ortho_near");
     ASSERT_EQ(nears.size(), 3u);
     EXPECT_EQ(nears[0], nears[2]);  // one near plane for all three cascades
@@ -189,7 +198,8 @@ TEST(FramePasses, SmallSceneDrawsEveryPassInOrder) {
     // Single items get their colour and transposed world matrix: a rock at x = 3 has its
     // translation in float 12 of the transposed matrix.
     const auto worlds = ParameterValues(frame, "local_world");
-    EXPECT_TRUE(std::any_of(worlds.begin(), worlds.end(), [](const std::vector<float>& m) { return m[12] == 3.0f && m[14] == 20.0f; }));
+    EXPECT_TRUE(std::any_of(worlds.begin(), worlds.end(),
+                            [](const std::vector<float>& m) { return m[12] == 3.0f && m[14] == 20.0f; }));
     // The forward lights of each view, a first record holding the point light's type and its
     // position in the view (the camera 1 unit back from the origin makes it 21 away).
     const auto forward = ParameterValues(frame, "light_info");
@@ -257,7 +267,8 @@ TEST(FramePasses, SettingsSwitchStepsOff) {
         EXPECT_EQ(Count(trace, "begin CaptureGlow"), c.glow) << c.settings;
         EXPECT_EQ(Count(trace, "begin LinearInterpolate"), c.depthOfField) << c.settings;
         EXPECT_EQ(Count(trace, "begin DownScaleQuarter"), c.downscales) << c.settings;
-        EXPECT_EQ(std::count(trace.rbegin(), trace.rend(), std::string("begin ") + c.sunTechnique) > 0, true) << c.settings;
+        EXPECT_EQ(std::count(trace.rbegin(), trace.rend(), std::string("begin ") + c.sunTechnique) > 0, true)
+            << c.settings;
         // Sprites and the final copy always run.
         EXPECT_EQ(trace.back(), "copy") << c.settings;
     }
@@ -310,7 +321,9 @@ TEST(FramePasses, EachGeometryPassStartsFromClearedDepth) {
     f.BuildSmallScene();
     f.graphics->Update(0.016f);
     const std::vector<Command>& frame = f.Frame();
-    const auto isDraw = [](const Command& c) { return c.op == Op::kDrawIndexedPrimitive || c.op == Op::kDrawPrimitive; };
+    const auto isDraw = [](const Command& c) {
+        return c.op == Op::kDrawIndexedPrimitive || c.op == Op::kDrawPrimitive;
+    };
     size_t fills = 0;
     for (size_t i = 0; i < frame.size(); ++i) {
         const Command& c = frame[i];
@@ -346,7 +359,8 @@ TEST(FramePasses, ReflectiveAndTransparentItemsDrawSingly) {
     const auto sky = std::find(materials.base(), trace.end(), "begin draw_transition_sky");
     ASSERT_NE(sky, trace.end());
     std::vector<std::string> after;
-    std::copy_if(sky + 2, trace.end(), std::back_inserter(after), [](const std::string& line) { return line.rfind("target", 0) != 0; });
+    std::copy_if(sky + 2, trace.end(), std::back_inserter(after),
+                 [](const std::string& line) { return line.rfind("target", 0) != 0; });
     after.resize(std::min<size_t>(after.size(), 4));
     EXPECT_EQ(after, (std::vector<std::string>{"begin SingleInstance", "draw", "begin SingleInstance", "draw"}));
 }
@@ -364,7 +378,8 @@ TEST(FramePasses, BatchesDrawSinglyInstancedOrInRuns) {
     };
     for (const Case& c : cases) {
         FrameFixture f;
-        for (int i = 0; i < c.items; ++i) f.Place("brick", {static_cast<float>(i % 20) - 10.0f, 0, 30.0f + static_cast<float>(i / 20)});
+        for (int i = 0; i < c.items; ++i)
+            f.Place("brick", {static_cast<float>(i % 20) - 10.0f, 0, 30.0f + static_cast<float>(i / 20)});
         f.LookFrom({0, 0, 0});
         f.graphics->PrepareScene(0.016f);
         f.Device().BeginScene();
@@ -510,7 +525,7 @@ TEST(FramePasses, LightPrePassCountsAndSkips) {
         return Trace(f.Frame());
     };
     EXPECT_EQ(run(lights), (std::vector<std::string>{"target 1280x720", "begin RenderLightBuffer", "draw x254",
-                                                      "begin RenderLightBuffer", "draw x1"}));
+                                                     "begin RenderLightBuffer", "draw x1"}));
     EXPECT_TRUE(run({}).empty());
 }
 
@@ -521,8 +536,8 @@ TEST(FramePasses, SpriteLandsAtReferencePixelsOnTwoRenderSizes) {
         uint32_t windowWidth, windowHeight;
         float left, top, right, bottom;
     } cases[] = {
-        {1280, 800, 256, 140, 384, 220},    // render 1280 x 720
-        {1920, 1200, 384, 210, 576, 330},   // render 1920 x 1080
+        {1280, 800, 256, 140, 384, 220},   // render 1280 x 720
+        {1920, 1200, 384, 210, 576, 330},  // render 1920 x 1080
     };
     for (const Case& c : cases) {
         gfxtest::GraphicsFixture f("no_post_process=true\n", c.windowWidth, c.windowHeight);
@@ -554,7 +569,8 @@ TEST(FramePasses, SpriteLandsAtReferencePixelsOnTwoRenderSizes) {
         auto pixel = [&](float x, float y) {
             float world[4], clip[4];
             const float in[4] = {x, y, 0, 1};
-            for (int j = 0; j < 4; ++j) world[j] = in[0] * w[j] + in[1] * w[4 + j] + in[2] * w[8 + j] + in[3] * w[12 + j];
+            for (int j = 0; j < 4; ++j)
+                world[j] = in[0] * w[j] + in[1] * w[4 + j] + in[2] * w[8 + j] + in[3] * w[12 + j];
             for (int j = 0; j < 4; ++j)
                 clip[j] = world[0] * p[j] + world[1] * p[4 + j] + world[2] * p[8 + j] + world[3] * p[12 + j];
             return std::pair<float, float>((clip[0] / clip[3] + 1) / 2 * width, (1 - clip[1] / clip[3]) / 2 * height);
@@ -618,12 +634,9 @@ TEST(FramePasses, ASpriteHidingTheWholeAreaTakesWhatItHidesOutOfTheFrame) {
         float opacity, scale, rotation;
         bool hides;
     } cases[] = {
-        {"opaque over all", 255, 1.0f, 1.0f, 0.0f, true},
-        {"larger than the area", 255, 1.0f, 1.5f, 0.0f, true},
-        {"a translucent texel", 254, 1.0f, 1.0f, 0.0f, false},
-        {"faded", 255, 0.99f, 1.0f, 0.0f, false},
-        {"smaller than the area", 255, 1.0f, 0.99f, 0.0f, false},
-        {"turned", 255, 1.0f, 1.5f, 0.1f, false},
+        {"opaque over all", 255, 1.0f, 1.0f, 0.0f, true},         {"larger than the area", 255, 1.0f, 1.5f, 0.0f, true},
+        {"a translucent texel", 254, 1.0f, 1.0f, 0.0f, false},    {"faded", 255, 0.99f, 1.0f, 0.0f, false},
+        {"smaller than the area", 255, 1.0f, 0.99f, 0.0f, false}, {"turned", 255, 1.0f, 1.5f, 0.1f, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -636,7 +649,8 @@ TEST(FramePasses, ASpriteHidingTheWholeAreaTakesWhatItHidesOutOfTheFrame) {
         image.pixels[7] = c.alpha;
         const std::vector<uint8_t> bytes = platform::gfx::EncodeRawImage(image);
         f.tree.Write("Assets/Textures/cover.raw", std::string(bytes.begin(), bytes.end()));
-        f.graphics->AddTexture("cover", f.Manager()->CreateTexture(SD::FilePath(f.tree.Path("Assets/Textures/cover.raw").c_str())));
+        f.graphics->AddTexture(
+            "cover", f.Manager()->CreateTexture(SD::FilePath(f.tree.Path("Assets/Textures/cover.raw").c_str())));
         f.graphics->AddTexture("logo", f.Manager()->CreateRenderBuffer());
         // Under the cover, the cover (tint 1), and a logo over it (tint 2).
         struct Placed {

@@ -62,10 +62,11 @@ TEST(GeometryData, MalformedComponentTextDoesNoHarm) {
     Debug::GlobalLogger logger;
     const std::string header = "<?xml version=\"1.0\" ?>\n<Components >\n<Geometry version=\"2\" >\n";
     const std::string cases[] = {
-        header + "</Geometry>\n</Components>\n",                                      // no fields
+        header + "</Geometry>\n</Components>\n",                                               // no fields
         header + "<Integer name=\"Model Name\" value=\"5\" />\n</Geometry>\n</Components>\n",  // wrong kind
-        header + "<String name=\"Model Name\" >rock</String>\n<Color name=\"color\" >\n"
-                 "<Float value=\"0.5\" />\n</Color>\n</Geometry>\n</Components>\n",  // one channel of four
+        header +
+            "<String name=\"Model Name\" >rock</String>\n<Color name=\"color\" >\n"
+            "<Float value=\"0.5\" />\n</Color>\n</Geometry>\n</Components>\n",             // one channel of four
         header + "<String name=\"Model Name\" >rock</String>\n<Color name=\"color\" >\n",  // cut off
         header + "<String name=\"Model Name\" >" + std::string(5000, 'x') + "</String>\n</Geometry>\n</Components>\n",
     };

@@ -16,7 +16,8 @@ using platform::gfx::Command;
 using platform::gfx::Op;
 
 size_t CountOps(const std::vector<Command>& frame, Op op) {
-    return static_cast<size_t>(std::count_if(frame.begin(), frame.end(), [op](const Command& c) { return c.op == op; }));
+    return static_cast<size_t>(
+        std::count_if(frame.begin(), frame.end(), [op](const Command& c) { return c.op == op; }));
 }
 
 TEST(GraphicsSettings, ConfigurationKeysAndTheirDefaults) {
@@ -55,9 +56,12 @@ TEST(GraphicsSettings, ConfigurationKeysAndTheirDefaults) {
 }
 
 TEST(GraphicsSettings, ReflectionQualityTexts) {
-    struct Case { const char* text; int quality; };
-    for (const Case& c : {Case{"high", 3}, Case{"medium", 2}, Case{"low", 1}, Case{"no", 0}, Case{"ultra", 3},
-                          Case{"High", 3}}) {
+    struct Case {
+        const char* text;
+        int quality;
+    };
+    for (const Case& c :
+         {Case{"high", 3}, Case{"medium", 2}, Case{"low", 1}, Case{"no", 0}, Case{"ultra", 3}, Case{"High", 3}}) {
         GraphicsFixture f(std::string("reflection_quality=") + c.text + "\n", 1280, 800, false);
         EXPECT_EQ(f.graphics->GetWaterQuality(), c.quality) << c.text;
         if (c.text == std::string("ultra")) {
@@ -181,7 +185,8 @@ TEST(GraphicsFrame, SettingsThatResetTheDevice) {
     EXPECT_EQ(f.graphics->GetReflectionLight()->GetHeight(), RenderBuffer::ScaledSize(1080, 0.33333f));
     EXPECT_TRUE(f.graphics->GetReflectionGeometry()->IsCreated());
     f.graphics->SetWaterQuality(0);
-    EXPECT_EQ(f.graphics->GetReflectionColor()->GetWidth(), RenderBuffer::ScaledSize(1920, 0.33333f)) << "0 leaves the buffers alone";
+    EXPECT_EQ(f.graphics->GetReflectionColor()->GetWidth(), RenderBuffer::ScaledSize(1920, 0.33333f))
+        << "0 leaves the buffers alone";
 }
 
 TEST(GraphicsFrame, WindowMessages) {

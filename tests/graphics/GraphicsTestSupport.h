@@ -20,8 +20,9 @@ struct GraphicsFixture {
     explicit GraphicsFixture(const std::string& settings = "", uint32_t width = 1280, uint32_t height = 800,
                              bool initialize = true)
         : window("game", 0, 0, static_cast<int>(width), static_cast<int>(height)) {
-        std::filesystem::copy(qvtest::SourceDir() + "/Graphics", tree.Path("Graphics"),
-                              std::filesystem::copy_options::recursive | std::filesystem::copy_options::overwrite_existing);
+        std::filesystem::copy(
+            qvtest::SourceDir() + "/Graphics", tree.Path("Graphics"),
+            std::filesystem::copy_options::recursive | std::filesystem::copy_options::overwrite_existing);
         tree.Write("Assets/Config/config.ini", "[Graphics]\n" + settings);
         graphics = std::make_unique<Aperture::Graphics_>();
         SD::ConfigFile config(tree.Path("Assets/Config/config.ini"));

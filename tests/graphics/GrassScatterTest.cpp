@@ -46,11 +46,11 @@ TEST(GrassScatter, BladesFollowTheWorldAreaAndStayInsideAboveTheWater) {
         size_t blades;
     };
     const Case cases[] = {
-        {60.0f, 0.0f, {}, 1},             // area 1800: one blade
-        {48.0f, 0.0f, {}, 0},             // area 1152, under one blade's worth
-        {120.0f, 0.0f, {}, 6},            // area 7200
-        {120.0f, 0.0f, {0, -1.5f, 0}, 0}, // at the water line
-        {120.0f, -10.0f, {0, 9.0f, 0}, 6},// lifted out of the water by its object
+        {60.0f, 0.0f, {}, 1},               // area 1800: one blade
+        {48.0f, 0.0f, {}, 0},               // area 1152, under one blade's worth
+        {120.0f, 0.0f, {}, 6},              // area 7200
+        {120.0f, 0.0f, {0, -1.5f, 0}, 0},   // at the water line
+        {120.0f, -10.0f, {0, 9.0f, 0}, 6},  // lifted out of the water by its object
     };
     for (const Case& c : cases) {
         const SD::Mtx44 world = Translation(c.moved + SD::Vec3(100, 0, 0));

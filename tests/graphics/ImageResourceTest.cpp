@@ -69,7 +69,11 @@ TEST(TextureResource, AFailedLoadIsLoggedAndRetriedAtTheNextReset) {
 }
 
 TEST(RenderBufferResource, SizesFollowTheRenderSize) {
-    struct Case { uint32_t size; float scale; uint32_t expected; };
+    struct Case {
+        uint32_t size;
+        float scale;
+        uint32_t expected;
+    };
     for (const Case& c : {Case{1280, 0.5f, 640}, Case{1280, 0.3f, 384}, Case{1366, 0.3f, 409}, Case{720, 1.0f, 720},
                           Case{1, 0.01f, 1}, Case{0, 0.5f, 1}})
         EXPECT_EQ(RenderBuffer::ScaledSize(c.size, c.scale), c.expected) << c.size << " x " << c.scale;

@@ -28,7 +28,9 @@ struct MaterialFixture : gfxtest::ResourceFixture {
         const std::vector<uint8_t> raw = platform::gfx::EncodeRawImage(image);
         bricks = manager->CreateTexture(File("Assets/Textures/bricks.png", std::string(raw.begin(), raw.end())));
         Material::SetLookups(
-            [this](const std::string& name) { return name == "lit" ? lit : name == "shadow" ? shadow : nullptr; },
+            [this](const std::string& name) { return name == "lit"      ? lit
+                                                     : name == "shadow" ? shadow
+                                                                        : nullptr; },
             [this](const std::string& name) -> iTexture* { return name == "bricks" ? bricks : nullptr; });
     }
     ~MaterialFixture() { Material::SetLookups(nullptr, nullptr); }
@@ -94,8 +96,9 @@ TEST(Material, IdsFollowCreationOrderAndAReadAfterResetKeepsItsId) {
 
 TEST(Material, ASecondPassOfOneNameReplacesTheFirst) {
     MaterialFixture f;
-    Material* m = f.Read("twice", "twice\npass_begin_empty Geometry\neffect lit\npass_end_empty x\n"
-                                  "pass_begin_empty Geometry\neffect shadow\npass_end_empty x\n");
+    Material* m = f.Read("twice",
+                         "twice\npass_begin_empty Geometry\neffect lit\npass_end_empty x\n"
+                         "pass_begin_empty Geometry\neffect shadow\npass_end_empty x\n");
     EXPECT_EQ(m->PassCount(), 1u);
     EXPECT_EQ(m->GetEffect("Geometry"), f.shadow);
 }
@@ -116,7 +119,8 @@ TEST(Material, MalformedFilesAreLoggedAndKeepWhatIsGood) {
          "outside a pass with a loaded effect", true},
         {"missing_effect", "m\n" + good + "pass_begin_params Shadow\neffect nowhere\npass_end_params x\n",
          "effect \"nowhere\" is not loaded", true},
-        {"missing_texture", "m\n" + good + "pass_begin_params Shadow\neffect shadow\ntexture diffuse gone\npass_end_params x\n",
+        {"missing_texture",
+         "m\n" + good + "pass_begin_params Shadow\neffect shadow\ntexture diffuse gone\npass_end_params x\n",
          "texture \"gone\" is not loaded", true},
         {"long_word", "m\n" + good + "float " + std::string(3000, 'w') + " 1\n", "over-long", true},
         {"missing_value", "m\n" + good + "pass_begin_params Shadow\neffect shadow\nfloat4 tint 1 2\n",
@@ -140,7 +144,8 @@ TEST(Material, MalformedFilesAreLoggedAndKeepWhatIsGood) {
 TEST(Material, AnOverLongNameIsCutAndTheEntriesAreRead) {
     MaterialFixture f;
     qvtest::StderrCapture capture;
-    Material* m = f.Read("long", std::string(2000, 'n') + "\npass_begin_empty Geometry\neffect lit\npass_end_empty x\n");
+    Material* m =
+        f.Read("long", std::string(2000, 'n') + "\npass_begin_empty Geometry\neffect lit\npass_end_empty x\n");
     EXPECT_NE(capture.Text().find("BUFFER OVERWRITE"), std::string::npos);
     EXPECT_EQ(m->GetName(), std::string(1023, 'n'));
     EXPECT_EQ(m->PassCount(), 1u);

@@ -118,8 +118,8 @@ TEST(MeshBuffers, IndexAndInstanceBuffersComeBackAfterADeviceReset) {
     auto* grass = f.manager->CreateInstanceBuffer<GrassVertex>();
     EXPECT_EQ(grass->GetCapacity(), 2048u);
     EXPECT_EQ(grass->GetSizeBytes(), 40960u);
-    const std::vector<uint16_t> before = plane->GetIndices().empty() ? plane->GetIndexBuffer()->GetIndices()
-                                                                     : plane->GetIndices();
+    const std::vector<uint16_t> before =
+        plane->GetIndices().empty() ? plane->GetIndexBuffer()->GetIndices() : plane->GetIndices();
     ASSERT_TRUE(f.LoseAndReset()) << "default-pool buffers are released for the reset";
     ASSERT_NE(plane->GetIndexBuffer()->GetBuffer(), nullptr);
     EXPECT_EQ(0, std::memcmp(plane->GetIndexBuffer()->GetBuffer()->Bytes(), before.data(), before.size() * 2))

@@ -212,8 +212,8 @@ TEST(ModelFile, AFileThatCannotBeReadGivesAModelWithoutMeshesAndALogLine) {
 }
 
 TEST(ModelFile, TheSampleModelsAndThePhysicsSampleHillRead) {
-    for (const char* file : {"/Graphics/Models/UnitCube.bin", "/Graphics/Models/Teapot.bin",
-                             "/Assets/Models/fin/SampleHill.bin"}) {
+    for (const char* file :
+         {"/Graphics/Models/UnitCube.bin", "/Graphics/Models/Teapot.bin", "/Assets/Models/fin/SampleHill.bin"}) {
         std::vector<unsigned char> bytes;
         ASSERT_TRUE(SD::ReadWholeFile(qvtest::SourceDir() + file, bytes)) << file;
         const ModelFileContents read = Parse(bytes);

@@ -32,7 +32,10 @@ namespace {
 using namespace Aperture::Photon;
 
 // Effects are components, made in their pool like the factory makes them.
-template <class T> std::unique_ptr<T> Make() { return std::unique_ptr<T>(new T()); }
+template <class T>
+std::unique_ptr<T> Make() {
+    return std::unique_ptr<T>(new T());
+}
 
 TEST(VineTrail, LaysAPointOnlyWhenTheObjectHasMovedAndFadesItAtTheEnd) {
     SD::GameObject object;
@@ -42,7 +45,8 @@ TEST(VineTrail, LaysAPointOnlyWhenTheObjectHasMovedAndFadesItAtTheEnd) {
     trail->Start();
     EXPECT_EQ(trail->GetParticleCount(), 512u);
     trail->Update(0.1f);
-    for (uint32_t i = 0; i < 512; ++i) ASSERT_EQ(trail->GetParticle(i).position.x, 0.0f) << "standing still lays nothing";
+    for (uint32_t i = 0; i < 512; ++i)
+        ASSERT_EQ(trail->GetParticle(i).position.x, 0.0f) << "standing still lays nothing";
     object.GetTransform().SetPos(SD::Vec3(0.8f, 0.0f, 0.0f));
     trail->Update(0.1f);
     EXPECT_EQ(trail->GetParticle(1).position.x, 0.8f) << "moving 0.8 lays one point";
@@ -144,7 +148,8 @@ TEST(GrassDust, SpawnPointsAreSpreadEvenlyAndAnEmptyListPlacesNothing) {
         EXPECT_TRUE(dust->IsActive());
         for (uint32_t i = 0; i < kMaxParticles; ++i) {
             const SD::Vec3& at = dust->GetSpawnPosition(i);
-            ASSERT_EQ(at.x, points == 512 ? static_cast<float>(i / 2) : static_cast<float>(2 * i)) << points << " " << i;
+            ASSERT_EQ(at.x, points == 512 ? static_cast<float>(i / 2) : static_cast<float>(2 * i))
+                << points << " " << i;
             ASSERT_GE(at.y, 65.0f);
             ASSERT_LE(at.y, 95.0f);
             ASSERT_EQ(dust->GetParticle(i).position.x, at.x);

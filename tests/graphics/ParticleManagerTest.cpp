@@ -49,7 +49,8 @@ struct ManagerFixture : gfxtest::GraphicsFixture {
         for (const Command& c : Device().CurrentFrame()) n += c.op == op;
         return n;
     }
-    template <class Record, class Buffer> Record ReadInstance(Buffer* buffer, uint32_t index) {
+    template <class Record, class Buffer>
+    Record ReadInstance(Buffer* buffer, uint32_t index) {
         void* data = nullptr;
         EXPECT_FALSE(platform::gfx::Failed(buffer->GetBuffer()->Lock(0, 0, &data)));
         Record r = static_cast<Record*>(data)[index];
@@ -65,11 +66,7 @@ TEST(ParticleManager, PointSystemsAreBatchedWhole) {
         std::vector<uint32_t> systems;
         std::vector<uint32_t> batches;
     } cases[] = {
-        {{600, 500}, {600, 500}},
-        {{400, 600}, {1000}},
-        {{1024, 1}, {1024, 1}},
-        {{}, {}},
-        {{0, 0}, {}},
+        {{600, 500}, {600, 500}}, {{400, 600}, {1000}}, {{1024, 1}, {1024, 1}}, {{}, {}}, {{0, 0}, {}},
     };
     ManagerFixture f;
     for (const Case& c : cases) {

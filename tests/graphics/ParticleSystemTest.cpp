@@ -135,10 +135,13 @@ TEST(ParticleSystem, EffectsRegisterWithTheFactoryUnderTheirNamesAndNumbers) {
     SD::Factory_ factory(16);
     registrations.RegisterComponents(factory);
     const std::pair<const char*, unsigned> expected[] = {
-        {"ParticleSystem", 26}, {"QuadParticleSystem", 90}, {"VineTrail", 97}, {"ParticleTester", 96},
-        {"CircleEffect", 39}, {"DirtParticles", 73}, {"MoonGlow", 92}, {"BubbleEffect", 103},
-        {"GrassDust", 110}, {"FireflyCollectionSparkles", 108}, {"RainSystem", 87}, {"FallingLeaves", 91},
-        {"FlowerPollen", 32}, {"WindStreamer", 86},
+        {"ParticleSystem", 26}, {"QuadParticleSystem", 90},
+        {"VineTrail", 97},      {"ParticleTester", 96},
+        {"CircleEffect", 39},   {"DirtParticles", 73},
+        {"MoonGlow", 92},       {"BubbleEffect", 103},
+        {"GrassDust", 110},     {"FireflyCollectionSparkles", 108},
+        {"RainSystem", 87},     {"FallingLeaves", 91},
+        {"FlowerPollen", 32},   {"WindStreamer", 86},
     };
     for (const auto& [name, number] : expected) {
         SD::ComponentID id;

@@ -41,7 +41,10 @@ namespace {
 
 using namespace Aperture::Photon;
 
-template <class T> std::unique_ptr<T> Make() { return std::unique_ptr<T>(new T()); }
+template <class T>
+std::unique_ptr<T> Make() {
+    return std::unique_ptr<T>(new T());
+}
 
 // A manual engine clock with the interpolator system advanced by each frame.
 struct ClockWorld {
@@ -117,11 +120,12 @@ TEST(PlayerSuperTrailScript, MethodsWorkOnGoodIndicesAndReportBadOnes) {
     lua_setglobal(lua.host.L, "trail");
     SD::PushScriptValue(lua.host.L, nullptr, "PlayerSuperTrail", false);
     lua_setglobal(lua.host.L, "gone");
-    ASSERT_TRUE(lua.Run("count = trail:GetParticleCount()\n"
-                        "fade = trail:GetInterp(511)\n"
-                        "done = fade:IsComplete() and 1 or 0\n"
-                        "value = fade:GetValue()\n"
-                        "verts = trail:GetVertices(0) ~= nil and 1 or 0\n"));
+    ASSERT_TRUE(
+        lua.Run("count = trail:GetParticleCount()\n"
+                "fade = trail:GetInterp(511)\n"
+                "done = fade:IsComplete() and 1 or 0\n"
+                "value = fade:GetValue()\n"
+                "verts = trail:GetVertices(0) ~= nil and 1 or 0\n"));
     EXPECT_EQ(lua.Number("count"), 512.0);
     EXPECT_EQ(lua.Number("done"), 0.0);
     EXPECT_EQ(lua.Number("value"), 0.0);
@@ -134,8 +138,10 @@ TEST(PlayerSuperTrailScript, MethodsWorkOnGoodIndicesAndReportBadOnes) {
         {"r = trail:GetVertices(-1)", "'PlayerSuperTrail::GetVertices' index -1 is outside 0 to 511."},
         {"r = trail:GetInterp('x')", "'PlayerSuperTrail::GetInterp' index 0 is outside 0 to 511."},
         {"r = trail:InitParticle(100000)", "'PlayerSuperTrail::InitParticle' index 100000 is outside"},
-        {"r = gone:GetParticleCount()", "Attempting to call 'PlayerSuperTrail::GetParticleCount' with this pointer being NULL."},
-        {"r = gone:InitParticle(1)", "Attempting to call 'PlayerSuperTrail::InitParticle' with this pointer being NULL."},
+        {"r = gone:GetParticleCount()",
+         "Attempting to call 'PlayerSuperTrail::GetParticleCount' with this pointer being NULL."},
+        {"r = gone:InitParticle(1)",
+         "Attempting to call 'PlayerSuperTrail::InitParticle' with this pointer being NULL."},
     };
     for (const auto& c : bad) {
         bool ran = false;

@@ -40,15 +40,19 @@ TEST(RenderStacks, WellFormedFilesInEitherLineEnd) {
         {"one record, CRLF", "1\r\nStack Name: Sky\r\nStart Layer: 2\r\nEnd Layer: 5\r\n", {{"Sky", 2, 5}}},
         {"one record, LF", "1\nStack Name: Sky\nStart Layer: 2\nEnd Layer: 5\n", {{"Sky", 2, 5}}},
         {"no final line end", "1\nStack Name: Sky\nStart Layer: 2\nEnd Layer: 5", {{"Sky", 2, 5}}},
-        {"name twice keeps the last", "2\nStack Name: A\nStart Layer: 1\nEnd Layer: 2\nStack Name: A\nStart Layer: 7\nEnd Layer: 9\n",
+        {"name twice keeps the last",
+         "2\nStack Name: A\nStart Layer: 1\nEnd Layer: 2\nStack Name: A\nStart Layer: 7\nEnd Layer: 9\n",
          {{"A", 7, 9}}},
         {"records past the count are not read",
-         "1\nStack Name: A\nStart Layer: 1\nEnd Layer: 2\nStack Name: B\nStart Layer: 3\nEnd Layer: 4\n", {{"A", 1, 2}}},
+         "1\nStack Name: A\nStart Layer: 1\nEnd Layer: 2\nStack Name: B\nStart Layer: 3\nEnd Layer: 4\n",
+         {{"A", 1, 2}}},
         {"white space runs in the words", "1\nStack  Name:\tSky\nStart   Layer: 2\nEnd\t Layer:  5\n", {{"Sky", 2, 5}}},
-        {"one line", "2 Stack Name: Sky Start Layer: 2 End Layer: 5 Stack Name: Sea Start Layer: 6 End Layer: 8",
+        {"one line",
+         "2 Stack Name: Sky Start Layer: 2 End Layer: 5 Stack Name: Sea Start Layer: 6 End Layer: 8",
          {{"Sky", 2, 5}, {"Sea", 6, 8}}},
         {"no white space inside the words", "1\nStackName:Sky\nStartLayer:2\nEndLayer:5", {{"Sky", 2, 5}}},
-        {"blank lines between", "2\n\nStack Name: A\nStart Layer: 1\nEnd Layer: 2\n\r\nStack Name: B\nStart Layer: 3\nEnd Layer: 4\n",
+        {"blank lines between",
+         "2\n\nStack Name: A\nStart Layer: 1\nEnd Layer: 2\n\r\nStack Name: B\nStart Layer: 3\nEnd Layer: 4\n",
          {{"A", 1, 2}, {"B", 3, 4}}},
     };
     for (const Case& c : cases) {
@@ -72,9 +76,14 @@ TEST(RenderStacks, MalformedLinesAreLoggedAndSkipped) {
         {"layer not a number", "2\nStack Name: Bad\nStart Layer: x\nEnd Layer: 2\n" + good, "line 3", {{"Good", 4, 6}}},
         {"negative layer", "2\nStack Name: Bad\nStart Layer: 1\nEnd Layer: -2\n" + good, "line 4", {{"Good", 4, 6}}},
         {"missing end layer", "2\nStack Name: Bad\nStart Layer: 1\n" + good, "line 4", {{"Good", 4, 6}}},
-        {"name with a space", "2\nStack Name: Two words\nStart Layer: 1\nEnd Layer: 2\n" + good, "line 2", {{"Good", 4, 6}}},
-        {"name too long", "2\nStack Name: " + std::string(200, 'n') + "\nStart Layer: 1\nEnd Layer: 2\n" + good,
-         "too long", {{"Good", 4, 6}}},
+        {"name with a space",
+         "2\nStack Name: Two words\nStart Layer: 1\nEnd Layer: 2\n" + good,
+         "line 2",
+         {{"Good", 4, 6}}},
+        {"name too long",
+         "2\nStack Name: " + std::string(200, 'n') + "\nStart Layer: 1\nEnd Layer: 2\n" + good,
+         "too long",
+         {{"Good", 4, 6}}},
         {"count not a number", "many\n" + good, "not a number", {{"Good", 4, 6}}},
         {"count missing", good, "not a number", {{"Good", 4, 6}}},
         {"record cut short", "2\n" + good + "Stack Name: Last\nStart Layer: 1\n", "cut short", {{"Good", 4, 6}}},
@@ -109,8 +118,10 @@ TEST(RenderStacks, MissingEmptyOrCutFilesAreLoggedByPath) {
         if (c.contents) tree.Write("Graphics/ParticleAssets/layers.txt", c.text);
         Debug::GlobalLogger logger;
         RenderStackTable table;
-        EXPECT_EQ(Aperture::Photon::LoadRenderStacks("../Graphics/ParticleAssets/layers.txt", table), c.read) << c.label;
-        EXPECT_EQ(std::string(logger.Buffer()).find(std::string("../Graphics/ParticleAssets/layers.txt") + c.logged), 0u)
+        EXPECT_EQ(Aperture::Photon::LoadRenderStacks("../Graphics/ParticleAssets/layers.txt", table), c.read)
+            << c.label;
+        EXPECT_EQ(std::string(logger.Buffer()).find(std::string("../Graphics/ParticleAssets/layers.txt") + c.logged),
+                  0u)
             << c.label << ": " << logger.Buffer();
     }
 }

@@ -13,9 +13,11 @@
 namespace gfxtest {
 
 struct ResourceFixture {
-    ResourceFixture(uint32_t width = 320, uint32_t height = 180) : window("w", 0, 0, static_cast<int>(width), static_cast<int>(height)) {
-        std::filesystem::copy(qvtest::SourceDir() + "/Graphics", tree.Path("Graphics"),
-                              std::filesystem::copy_options::recursive | std::filesystem::copy_options::overwrite_existing);
+    ResourceFixture(uint32_t width = 320, uint32_t height = 180)
+        : window("w", 0, 0, static_cast<int>(width), static_cast<int>(height)) {
+        std::filesystem::copy(
+            qvtest::SourceDir() + "/Graphics", tree.Path("Graphics"),
+            std::filesystem::copy_options::recursive | std::filesystem::copy_options::overwrite_existing);
         layer.SetParameters(&window, false, width, height, 16.0f / 9.0f);
         layer.Create(false);
         manager = layer.CreateResourceManager();

@@ -29,7 +29,9 @@ std::vector<Size> BoundSizes(const std::vector<Command>& frame, const std::strin
     return sizes;
 }
 
-bool Has(const std::vector<Size>& sizes, Size size) { return std::find(sizes.begin(), sizes.end(), size) != sizes.end(); }
+bool Has(const std::vector<Size>& sizes, Size size) {
+    return std::find(sizes.begin(), sizes.end(), size) != sizes.end();
+}
 
 // The sample art as the loading screen hands it over: the three manifests, then the built-in
 // models; a frame of the hill and the world's terrain before the camera then binds the sky's
@@ -38,10 +40,11 @@ bool Has(const std::vector<Size>& sizes, Size size) { return std::find(sizes.beg
 TEST(SampleArtFrame, TheSkyTheHillAndTheTerrainDrawWithTheirSampleTextures) {
     gfxtest::SceneFixture f;
     for (const char* folder : {"Assets/Textures", "Assets/Materials", "Assets/Models"})
-        std::filesystem::copy(qvtest::SourceDir() + "/" + folder, f.tree.Path(folder),
-                              std::filesystem::copy_options::recursive |
-                                  std::filesystem::copy_options::overwrite_existing);
-    ASSERT_TRUE(f.graphics->LoadManifests("../Assets/Textures/ArtManifest.man", "../Assets/Materials/MaterialManifest.man",
+        std::filesystem::copy(
+            qvtest::SourceDir() + "/" + folder, f.tree.Path(folder),
+            std::filesystem::copy_options::recursive | std::filesystem::copy_options::overwrite_existing);
+    ASSERT_TRUE(f.graphics->LoadManifests("../Assets/Textures/ArtManifest.man",
+                                          "../Assets/Materials/MaterialManifest.man",
                                           "../Assets/Models/ModelManifest.man"));
     f.graphics->CreateBuiltInModels();
     f.Place("SampleHill", {0, 0, 30});
@@ -94,7 +97,8 @@ TEST(SampleArtFrame, TheVignetteOnlyDarkensTheEdgesOfThePicture) {
     ASSERT_GE(image.height, 8u);
     auto alpha = [&](uint32_t x, uint32_t y) { return image.pixels[(y * image.width + x) * 4 + 3]; };
     for (size_t i = 0; i < image.pixels.size(); i += 4)
-        EXPECT_EQ(image.pixels[i] | image.pixels[i + 1] | image.pixels[i + 2], 0) << "pixel " << i / 4 << " is not black";
+        EXPECT_EQ(image.pixels[i] | image.pixels[i + 1] | image.pixels[i + 2], 0)
+            << "pixel " << i / 4 << " is not black";
     const uint32_t w = image.width, h = image.height;
     EXPECT_EQ(int(alpha(w / 2, h / 2)), 0) << "the middle";
     EXPECT_EQ(int(alpha(w / 4, h / 2)), 0) << "halfway to the side";
@@ -108,8 +112,8 @@ TEST(SampleArtFrame, TheVignetteOnlyDarkensTheEdgesOfThePicture) {
 TEST(SampleArtFrame, EveryParticleImageIsAShapeOnAClearGround) {
     platform::gfx::Image volume;
     std::string error;
-    ASSERT_TRUE(platform::gfx::ReadImageFile(qvtest::SourceDir() + "/Graphics/ParticleAssets/volume_test.dds", volume,
-                                             error))
+    ASSERT_TRUE(
+        platform::gfx::ReadImageFile(qvtest::SourceDir() + "/Graphics/ParticleAssets/volume_test.dds", volume, error))
         << error;
     const uint32_t w = volume.width, h = volume.height;
     ASSERT_GE(w, 8u);

@@ -30,7 +30,6 @@ using Aperture::Resource::Mesh;
 
 using gfxtest::SceneFixture;
 
-
 TEST(SceneRegistration, GeometryTakesItsModelOrTheSphere) {
     SceneFixture f;
     f.graphics->CreateBuiltInModels();
@@ -127,7 +126,10 @@ TEST(SceneCollection, NoActiveCameraCollectsNothing) {
 // plane of the frustum; its culling record keeps the range itself. The camera at the origin
 // looks along +z with its near plane at z = 1.
 TEST(SceneCollection, LightsReachTwiceTheirRangeBeforeTheyAreCulled) {
-    struct Case { float behindNear; bool visible; };
+    struct Case {
+        float behindNear;
+        bool visible;
+    };
     for (Case c : {Case{5, true}, Case{15, true}, Case{19.5f, true}, Case{20.5f, false}, Case{40, false}}) {
         SceneFixture f;
         Aperture::Light* light = f.AddLight(Aperture::Light::kPoint, {0, 0, 1.0f - c.behindNear}, 10.0f);
@@ -201,7 +203,11 @@ TEST(SceneFrame, UpdateCollectsWhatTheActiveCameraAndTheCascadesSee) {
 // that, F5 winning when both are held. Without developer keys, or with neither key, the target
 // stays.
 TEST(SceneFrame, HeldF7AndF5SteerTheActiveCamerasTargetFieldOfView) {
-    struct Case { bool devKeys; std::set<uint32_t> held; float change; };
+    struct Case {
+        bool devKeys;
+        std::set<uint32_t> held;
+        float change;
+    };
     const Case cases[] = {
         {true, {SD::key_F7}, +5.0f},
         {true, {SD::key_F5}, -5.0f},

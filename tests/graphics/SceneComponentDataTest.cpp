@@ -111,8 +111,11 @@ TEST(LightData, MalformedComponentTextDoesNoHarm) {
     const std::string cases[] = {
         Record("Light", 1, ""),
         Record("Light", 1, "<Float name=\"Light Type\" value=\"abc\" />\n"),
-        Record("Light", 1, "<Integer name=\"Light Type\" value=\"2\" />\n<Vector4 name=\"color\" >\n<Float value=\"1\" />\n</Vector4>\n"),
-        Record("Light", 1, "<Integer name=\"Light Type\" value=\"2\" />\n<Float name=\"Inner Radius\" value=\"1e40\" />\n"),
+        Record("Light", 1,
+               "<Integer name=\"Light Type\" value=\"2\" />\n<Vector4 name=\"color\" >\n<Float value=\"1\" "
+               "/>\n</Vector4>\n"),
+        Record("Light", 1,
+               "<Integer name=\"Light Type\" value=\"2\" />\n<Float name=\"Inner Radius\" value=\"1e40\" />\n"),
         Record("Light", 1, "<Integer name=\"Light Type\" value=\"2147483647\" />\n"),
         Record("Light", 1, "<Integer name=\"Light Type\" value=\"2\" />\n<Vector4 name=\"color\" >\n"),
     };
@@ -125,12 +128,14 @@ TEST(LightData, MalformedComponentTextDoesNoHarm) {
 }
 
 TEST(CameraData, RecordVersionsReadTheirFields) {
-    const std::string angles = "<Float name=\"Phi Angle\" value=\"0.5\" />\n<Float name=\"Theta Angle\" value=\"0.25\" />\n";
+    const std::string angles =
+        "<Float name=\"Phi Angle\" value=\"0.5\" />\n<Float name=\"Theta Angle\" value=\"0.25\" />\n";
     const std::string fov = "<Float name=\"FOV\" value=\"40\" />\n";
-    const std::string base = "<String name=\"Target Name\" >Player</String>\n"
-                              "<Vector2 name=\"Mouse Rotation Speed\" >\n<Float value=\"1\" />\n<Float value=\"2\" />\n</Vector2>\n"
-                              "<Vector2 name=\"Xbox Rotation Speed\" >\n<Float value=\"3\" />\n<Float value=\"4\" />\n</Vector2>\n"
-                              "<Float name=\"Radius\" value=\"30\" />\n";
+    const std::string base =
+        "<String name=\"Target Name\" >Player</String>\n"
+        "<Vector2 name=\"Mouse Rotation Speed\" >\n<Float value=\"1\" />\n<Float value=\"2\" />\n</Vector2>\n"
+        "<Vector2 name=\"Xbox Rotation Speed\" >\n<Float value=\"3\" />\n<Float value=\"4\" />\n</Vector2>\n"
+        "<Float name=\"Radius\" value=\"30\" />\n";
     const struct {
         int version;
         std::string fields;
@@ -175,9 +180,10 @@ TEST(CameraData, RecordVersionsReadTheirFields) {
 
 TEST(CameraData, OutOfRangeValuesAreHeld) {
     Debug::GlobalLogger logger;
-    const std::string fields = "<Float name=\"FOV\" value=\"400\" />\n<String name=\"Target Name\" >P</String>\n"
-                               "<Vector2 name=\"Mouse Rotation Speed\" >\n</Vector2>\n"
-                               "<Vector2 name=\"Xbox Rotation Speed\" >\n</Vector2>\n<Float name=\"Radius\" value=\"-3\" />\n";
+    const std::string fields =
+        "<Float name=\"FOV\" value=\"400\" />\n<String name=\"Target Name\" >P</String>\n"
+        "<Vector2 name=\"Mouse Rotation Speed\" >\n</Vector2>\n"
+        "<Vector2 name=\"Xbox Rotation Speed\" >\n</Vector2>\n<Float name=\"Radius\" value=\"-3\" />\n";
     auto camera = ReadFromXml<SphericalCamera>(Record("SphericalCamera", 2, fields), "SphericalCamera");
     ASSERT_NE(camera, nullptr);
     EXPECT_EQ(camera->GetFov(), Aperture::Camera::kMaxFov);
@@ -193,10 +199,12 @@ TEST(TerrainData, DefaultMaterialNameAndMalformedText) {
     EXPECT_EQ(fresh.VGetID(), SD::kTerrainID);
     const std::string xml = WriteToXml(fresh, "Aperture::Terrain");
     EXPECT_NE(xml.find("mountain_0_terrain"), std::string::npos) << xml;
-    auto copy = ReadFromXml<Terrain>(Record("Terrain", 0, "<String name=\"Material Name\" >rockface</String>\n"), "Terrain");
+    auto copy =
+        ReadFromXml<Terrain>(Record("Terrain", 0, "<String name=\"Material Name\" >rockface</String>\n"), "Terrain");
     ASSERT_NE(copy, nullptr);
     EXPECT_EQ(copy->GetMaterialName(), "rockface");
-    auto wrong = ReadFromXml<Terrain>(Record("Terrain", 0, "<Integer name=\"Material Name\" value=\"3\" />\n"), "Terrain");
+    auto wrong =
+        ReadFromXml<Terrain>(Record("Terrain", 0, "<Integer name=\"Material Name\" value=\"3\" />\n"), "Terrain");
     // A field of the wrong kind reads as empty; registering it finds no material and says so.
     if (wrong) {
         EXPECT_TRUE(wrong->GetMaterialName().empty());
@@ -268,11 +276,12 @@ TEST(LightRegistration, TheLastDirectionalLightCastsTheShadows) {
 // one to go takes it away.
 TEST(LightRegistration, TheShadowCasterObjectComesAndGoesWithTheDirectionalLights) {
     gfxtest::GraphicsFixture f("", 1280, 800, false);
-    f.tree.Write("Assets/Objects/templates.xml",
-                 "<?xml version=\"1.0\" ?>\n<GameObjectBlueprints>\n"
-                 "<GameObjectBlueprint name=\"ObjectTemplates/ShadowCaster\"><Components>"
-                 "<Name version=\"0\" Play=\"1\" Pause=\"1\" DevPause=\"1\"><String name=\"Name\">ShadowCaster</String></Name>"
-                 "</Components></GameObjectBlueprint>\n</GameObjectBlueprints>\n");
+    f.tree.Write(
+        "Assets/Objects/templates.xml",
+        "<?xml version=\"1.0\" ?>\n<GameObjectBlueprints>\n"
+        "<GameObjectBlueprint name=\"ObjectTemplates/ShadowCaster\"><Components>"
+        "<Name version=\"0\" Play=\"1\" Pause=\"1\" DevPause=\"1\"><String name=\"Name\">ShadowCaster</String></Name>"
+        "</Components></GameObjectBlueprint>\n</GameObjectBlueprints>\n");
     SD::Registrations registrations;
     SD::SupplyEngineClasses(registrations);
     Aperture::InstallGraphics(registrations);
@@ -317,8 +326,11 @@ TEST(LightScript, ScriptsSetAndReadTheLight) {
     const struct {
         const char* name;
         SD::ComponentID id;
-    } names[] = {{"Light", SD::CID_Light}, {"Camera", SD::CID_Camera}, {"SphericalCamera", SD::CID_SphericalCamera},
-                 {"OrthoCamera", SD::CID_OrthoCamera}, {"Terrain", SD::kTerrainID}};
+    } names[] = {{"Light", SD::CID_Light},
+                 {"Camera", SD::CID_Camera},
+                 {"SphericalCamera", SD::CID_SphericalCamera},
+                 {"OrthoCamera", SD::CID_OrthoCamera},
+                 {"Terrain", SD::kTerrainID}};
     for (const auto& n : names) {
         SD::ComponentID id;
         ASSERT_TRUE(factory.FindComponentID(n.name, &id)) << n.name;
@@ -331,21 +343,22 @@ TEST(LightScript, ScriptsSetAndReadTheLight) {
         ASSERT_NE(light, nullptr);
         SD::PushComponent(lua.host.L, light);
         lua_setglobal(lua.host.L, "light");
-        ASSERT_TRUE(lua.Run("local c = Vec4() c:SetX(0.5) c:SetY(0.25) c:SetZ(1) c:SetW(1)\n"
-                            "local d = Vec3() d:SetX(1)\n"
-                            "light:SetType(2)\n"
-                            "light:SetColor(c)\n"
-                            "light:SetDirection(d)\n"
-                            "light:SetInnerAngle(90)\n"
-                            "light:SetAttenFar(30)\n"
-                            "light:SetLightColorG(0.75)\n"
-                            "kind = light:GetType()\n"
-                            "red = light:GetColor():GetX()\n"
-                            "green = light:GetLightColorG()\n"
-                            "far = light:GetAttenFar()\n"
-                            "id = light:GetID()\n"
-                            "vid = light:VGetID()\n"
-                            "same = tostring(light:Base() ~= nil)\n"));
+        ASSERT_TRUE(
+            lua.Run("local c = Vec4() c:SetX(0.5) c:SetY(0.25) c:SetZ(1) c:SetW(1)\n"
+                    "local d = Vec3() d:SetX(1)\n"
+                    "light:SetType(2)\n"
+                    "light:SetColor(c)\n"
+                    "light:SetDirection(d)\n"
+                    "light:SetInnerAngle(90)\n"
+                    "light:SetAttenFar(30)\n"
+                    "light:SetLightColorG(0.75)\n"
+                    "kind = light:GetType()\n"
+                    "red = light:GetColor():GetX()\n"
+                    "green = light:GetLightColorG()\n"
+                    "far = light:GetAttenFar()\n"
+                    "id = light:GetID()\n"
+                    "vid = light:VGetID()\n"
+                    "same = tostring(light:Base() ~= nil)\n"));
         EXPECT_EQ(lua.Number("kind"), 2.0);
         EXPECT_EQ(lua.Number("red"), 0.5);
         EXPECT_EQ(lua.Number("green"), 0.75);
@@ -357,7 +370,8 @@ TEST(LightScript, ScriptsSetAndReadTheLight) {
         EXPECT_NEAR(light->GetInnerAngle(), kPi / 2.0f, 1e-5f);
         // Without a light: the call is reported once and gives nil.
         const std::string printed = lua.RunPrinted("none = Light.GetColor(nil)\nisnil = tostring(none == nil)\n");
-        EXPECT_NE(printed.find("Attempting to call 'Light::GetColor' with this pointer being NULL.\n"), std::string::npos);
+        EXPECT_NE(printed.find("Attempting to call 'Light::GetColor' with this pointer being NULL.\n"),
+                  std::string::npos);
         EXPECT_EQ(printed.find("Attempting", printed.find("Attempting") + 1), std::string::npos) << printed;
         EXPECT_EQ(lua.Text("isnil"), "true");
     }

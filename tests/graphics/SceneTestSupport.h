@@ -94,7 +94,8 @@ struct SceneFixture : GraphicsFixture {
         return light;
     }
     void ClearScenes() {
-        for (int i = 0; i < Graphics_::kSceneCount; ++i) graphics->GetScene(static_cast<Graphics_::SceneIndex>(i)).Clear();
+        for (int i = 0; i < Graphics_::kSceneCount; ++i)
+            graphics->GetScene(static_cast<Graphics_::SceneIndex>(i)).Clear();
     }
     Aperture::Resource::ResourceManager* Manager() { return graphics->GetDeviceLayer().GetResourceManager(); }
     Geometry* Place(const std::string& model, SD::Vec3 position, SD::Vec4 color = {1, 1, 1, 1}) {

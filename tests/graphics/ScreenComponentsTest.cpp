@@ -68,10 +68,11 @@ TEST(ScreenComponents, UISpriteRecordsReadBackAndOlderOnesKeepTheFlagsOff) {
     EXPECT_TRUE(copy->GetConvertPixelPosition());
     EXPECT_FALSE(copy->GetConvertPixelScale());
 
-    const std::string older = "<?xml version=\"1.0\" ?>\n<Components >\n<UISprite version=\"0\" >\n"
-                              "<String name=\"Texture\" >logo</String>\n<Float name=\"Opacity\" value=\"0.75\" />\n"
-                              "<Vector2 name=\"Anchor Point\" >\n<Float value=\"1\" />\n<Float value=\"0\" />\n</Vector2>\n"
-                              "</UISprite>\n</Components>\n";
+    const std::string older =
+        "<?xml version=\"1.0\" ?>\n<Components >\n<UISprite version=\"0\" >\n"
+        "<String name=\"Texture\" >logo</String>\n<Float name=\"Opacity\" value=\"0.75\" />\n"
+        "<Vector2 name=\"Anchor Point\" >\n<Float value=\"1\" />\n<Float value=\"0\" />\n</Vector2>\n"
+        "</UISprite>\n</Components>\n";
     auto old = ReadFromXml<UISprite>(older, "UISprite");
     ASSERT_NE(old, nullptr);
     EXPECT_EQ(old->GetTexture(), "logo");
@@ -191,18 +192,19 @@ TEST(GraphicsScript, ScriptsReadAndSetTheSwitchesAndPrintText) {
     {
         luatest::LuaHost lua;
         const uint32_t resets = f.Device().ResetCount();
-        ASSERT_TRUE(lua.Run("local g = Graphics_.GetInstance()\n"
-                            "bloom = tostring(g:GetRenderBloom())\n"
-                            "g:SetRenderBloom(false)\n"
-                            "g:SetRenderShadows(0)\n"
-                            "g:SetRenderDOF(nil)\n"
-                            "g:SetVsync(false)\n"
-                            "g:SetWaterQuality(1)\n"
-                            "after = tostring(g:GetRenderBloom())\n"
-                            "dof = tostring(g:GetRenderDOF())\n"
-                            "PrintText(10.6, '20', 'hello')\n"
-                            "PrintText(1, 2, 3.5)\n"
-                            "PrintText(1, 2, {})\n"));
+        ASSERT_TRUE(
+            lua.Run("local g = Graphics_.GetInstance()\n"
+                    "bloom = tostring(g:GetRenderBloom())\n"
+                    "g:SetRenderBloom(false)\n"
+                    "g:SetRenderShadows(0)\n"
+                    "g:SetRenderDOF(nil)\n"
+                    "g:SetVsync(false)\n"
+                    "g:SetWaterQuality(1)\n"
+                    "after = tostring(g:GetRenderBloom())\n"
+                    "dof = tostring(g:GetRenderDOF())\n"
+                    "PrintText(10.6, '20', 'hello')\n"
+                    "PrintText(1, 2, 3.5)\n"
+                    "PrintText(1, 2, {})\n"));
         EXPECT_EQ(lua.Text("bloom"), "true");
         EXPECT_EQ(lua.Text("after"), "false");
         EXPECT_EQ(lua.Text("dof"), "false");
@@ -217,7 +219,8 @@ TEST(GraphicsScript, ScriptsReadAndSetTheSwitchesAndPrintText) {
         EXPECT_EQ(queue[0].text, "hello");
         EXPECT_EQ(queue[1].text, "3.5");
         EXPECT_EQ(queue[2].text, "");
-        const std::string printed = lua.RunPrinted("none = Graphics_.GetRenderBloom(5)\nisnil = tostring(none == nil)\n");
+        const std::string printed =
+            lua.RunPrinted("none = Graphics_.GetRenderBloom(5)\nisnil = tostring(none == nil)\n");
         EXPECT_NE(printed.find("Attempting to call 'Graphics_::GetRenderBloom' with this pointer being NULL.\n"),
                   std::string::npos);
         EXPECT_EQ(lua.Text("isnil"), "true");

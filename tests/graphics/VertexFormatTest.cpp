@@ -37,7 +37,8 @@ std::vector<Row> Plus(std::vector<Row> a, std::vector<Row> b) {
     return a;
 }
 
-template <class T> void ExpectLayout(const char* name, const std::vector<Row>& want, uint32_t stride) {
+template <class T>
+void ExpectLayout(const char* name, const std::vector<Row>& want, uint32_t stride) {
     const auto& got = TemplateVertex<T>::Elements();
     ASSERT_EQ(got.size(), want.size()) << name;
     for (size_t i = 0; i < want.size(); ++i) {

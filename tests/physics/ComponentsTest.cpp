@@ -28,7 +28,14 @@ TEST_F(ComponentsTest, ColliderDataOfEachVersion) {
     const std::string ghost = "<Boolean name=\"Ghost Collision\" value=\"1\"/>";
     const std::string sphere = "<String name=\"Shape Type\">Sphere</String>" + FloatXml("Radius", 4);
     const std::string restitution = FloatXml("Restitution", 0.75f);
-    struct Case { const char* name; int version; std::string fields; SD::Vec3 offset; bool ghost; float radius; };
+    struct Case {
+        const char* name;
+        int version;
+        std::string fields;
+        SD::Vec3 offset;
+        bool ghost;
+        float radius;
+    };
     const Case cases[] = {
         {"V3", 3, offset + ghost + sphere + restitution, {1, 2, 3}, true, 4},
         {"V2", 2, ghost + sphere + restitution, {}, true, 4},
@@ -53,17 +60,17 @@ TEST_F(ComponentsTest, ColliderDataOfEachVersion) {
 }
 
 TEST_F(ComponentsTest, ColliderDataIsWrittenInOrderAndReadsBackIntoAnotherShape) {
-    Blueprints(Blueprint("Box", TransformXml({}) + ColliderXml("AAB", Vec3Xml("Extents", 1, 2, 3), 0.5f,
-                                                                   false, {0, 1, 0})) +
-               Blueprint("Ball", TransformXml({}) + SphereXml(2, 0.25f)));
+    Blueprints(
+        Blueprint("Box", TransformXml({}) + ColliderXml("AAB", Vec3Xml("Extents", 1, 2, 3), 0.5f, false, {0, 1, 0})) +
+        Blueprint("Ball", TransformXml({}) + SphereXml(2, 0.25f)));
     SD::GameObject* box = factory.CreateObject("Box", nullptr);
     SD::SuperialValue written;
     SD::SuperialOutStream out(&written);
     ColliderOf(box)->VSerialize(out, Collider::kDataVersion);
     std::vector<std::string> names;
     for (SD::SuperialValue* v = written.FirstChild(); v; v = v->Next()) names.push_back(v->Name());
-    EXPECT_EQ(names, (std::vector<std::string>{"Position Offset", "Ghost Collision", "Shape Type", "Extents",
-                                               "Restitution"}));
+    EXPECT_EQ(names,
+              (std::vector<std::string>{"Position Offset", "Ghost Collision", "Shape Type", "Extents", "Restitution"}));
     EXPECT_EQ(SD::SuperialValue::FindChildByName(&written, "Shape Type")->GetText(), "AAB");
 
     // Reading a box's data into a sphere's collider replaces the sphere by a box.
@@ -186,7 +193,10 @@ TEST_F(ComponentsTest, BodyIntegrationRules) {
     EXPECT_NEAR(body->GetVelocity().x, 10.0f * std::pow(0.1f, 0.5f), 1e-5f);
 
     // Speeds above 4000 are cut to 200; 3000 stays.
-    struct Case { float speed; float after; };
+    struct Case {
+        float speed;
+        float after;
+    };
     for (const Case& c : {Case{3000, 3000}, Case{5000, 200}}) {
         body->SetVelocity({0, 0, -c.speed / std::pow(0.1f, 0.001f)});
         body->Integrate(0.001f);

@@ -42,56 +42,56 @@ protected:
             const std::string name = "D" + std::to_string(i);
             std::unique_ptr<Shape> shape;
             switch (i % 7) {
-            case 0:
-            case 1: {
-                auto sphere = std::make_unique<Sphere>();
-                sphere->radius = size(rng);
-                if (previous && i % 5 == 0 && previous->GetShape()->GetType() == kShapeSphere) {
-                    const float reach = sphere->radius + static_cast<Sphere*>(previous->GetShape())->radius;
-                    const SD::Vec3 d = SD::Vec3(unit(rng), unit(rng), unit(rng));
-                    p = previous->position + d * (reach / std::sqrt(d.LengthSq()));
+                case 0:
+                case 1: {
+                    auto sphere = std::make_unique<Sphere>();
+                    sphere->radius = size(rng);
+                    if (previous && i % 5 == 0 && previous->GetShape()->GetType() == kShapeSphere) {
+                        const float reach = sphere->radius + static_cast<Sphere*>(previous->GetShape())->radius;
+                        const SD::Vec3 d = SD::Vec3(unit(rng), unit(rng), unit(rng));
+                        p = previous->position + d * (reach / std::sqrt(d.LengthSq()));
+                    }
+                    shape = std::move(sphere);
+                    break;
                 }
-                shape = std::move(sphere);
-                break;
-            }
-            case 2: {
-                auto field = std::make_unique<SphereFF>();
-                field->radius = size(rng);
-                field->fieldThickness = size(rng);
-                shape = std::move(field);
-                break;
-            }
-            case 3: {
-                auto box = std::make_unique<AxisABox>();
-                box->extents = SD::Vec3(size(rng), size(rng), size(rng));
-                shape = std::move(box);
-                break;
-            }
-            case 4: {
-                auto box = std::make_unique<OrientedBox>();
-                box->extents = SD::Vec3(size(rng), size(rng), size(rng));
-                shape = std::move(box);
-                break;
-            }
-            case 5: {
-                auto cylinder = std::make_unique<Cylinder>();
-                cylinder->point1 = SD::Vec3(unit(rng), unit(rng), unit(rng)) * 3.0f;
-                cylinder->point2 = SD::Vec3(unit(rng), unit(rng), unit(rng)) * 3.0f;
-                cylinder->radius = size(rng);
-                shape = std::move(cylinder);
-                break;
-            }
-            default: {
-                // A height map has no box: it is paired with everything.
-                auto map = std::make_unique<HeightMap>();
-                map->width = map->height = 4;
-                map->pixels.resize(3 * 16);
-                for (unsigned char& b : map->pixels) b = static_cast<unsigned char>(rng() % 256);
-                map->sizeX = map->sizeZ = 12.0f;
-                map->heightScale = 0.02f;
-                shape = std::move(map);
-                break;
-            }
+                case 2: {
+                    auto field = std::make_unique<SphereFF>();
+                    field->radius = size(rng);
+                    field->fieldThickness = size(rng);
+                    shape = std::move(field);
+                    break;
+                }
+                case 3: {
+                    auto box = std::make_unique<AxisABox>();
+                    box->extents = SD::Vec3(size(rng), size(rng), size(rng));
+                    shape = std::move(box);
+                    break;
+                }
+                case 4: {
+                    auto box = std::make_unique<OrientedBox>();
+                    box->extents = SD::Vec3(size(rng), size(rng), size(rng));
+                    shape = std::move(box);
+                    break;
+                }
+                case 5: {
+                    auto cylinder = std::make_unique<Cylinder>();
+                    cylinder->point1 = SD::Vec3(unit(rng), unit(rng), unit(rng)) * 3.0f;
+                    cylinder->point2 = SD::Vec3(unit(rng), unit(rng), unit(rng)) * 3.0f;
+                    cylinder->radius = size(rng);
+                    shape = std::move(cylinder);
+                    break;
+                }
+                default: {
+                    // A height map has no box: it is paired with everything.
+                    auto map = std::make_unique<HeightMap>();
+                    map->width = map->height = 4;
+                    map->pixels.resize(3 * 16);
+                    for (unsigned char& b : map->pixels) b = static_cast<unsigned char>(rng() % 256);
+                    map->sizeX = map->sizeZ = 12.0f;
+                    map->heightScale = 0.02f;
+                    shape = std::move(map);
+                    break;
+                }
             }
             Collider* collider = Dynamic(std::move(shape), p, name);
             SD::Transform& t = collider->GetOwner()->GetTransform();

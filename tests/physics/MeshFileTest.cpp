@@ -61,7 +61,9 @@ class MeshFileTest : public PhysicsWorld {
 protected:
     MeshFileTest() { std::filesystem::create_directories(tree.Path("Assets/PhysicsMeshData")); }
     void Model(const std::string& name, const std::string& bytes) { tree.Write("Assets/Models/fin/" + name, bytes); }
-    void Data(const std::string& name, const std::string& bytes) { tree.Write("Assets/PhysicsMeshData/" + name, bytes); }
+    void Data(const std::string& name, const std::string& bytes) {
+        tree.Write("Assets/PhysicsMeshData/" + name, bytes);
+    }
     std::string DataFile(const MeshData& mesh) {
         std::vector<unsigned char> bytes = WriteMeshDataFile(mesh);
         return std::string(bytes.begin(), bytes.end());
@@ -118,14 +120,20 @@ TEST_F(MeshFileTest, AFileWithoutAMeshChunkIsRebuiltAndOneAfterAForeignChunkIsRe
 TEST_F(MeshFileTest, MalformedDataFilesAreLoggedAndGiveNoContact) {
     const MeshData square = BuildMeshData(kSquare, {{{0, 3, 2}}, {{0, 2, 1}}});
     const std::string good = DataFile(square);
-    auto patched = [&](size_t at, const std::string& bytes) { return good.substr(0, at) + bytes + good.substr(at + bytes.size()); };
+    auto patched = [&](size_t at, const std::string& bytes) {
+        return good.substr(0, at) + bytes + good.substr(at + bytes.size());
+    };
     std::string huge, nan, far, negative;
     PutU32(huge, 0xFFFFFFF0u);
     PutF32(nan, std::nanf(""));
     PutU32(far, 4);
     PutF32(negative, -1.0f);
     const size_t triangles = 12 + 4 * 24;
-    struct Case { const char* name; std::string bytes; const char* error; };
+    struct Case {
+        const char* name;
+        std::string bytes;
+        const char* error;
+    };
     const Case cases[] = {
         {"Header", good.substr(0, 8), "vertex count past the end of the file at offset 8"},
         {"HugeVertexCount", patched(8, huge), "vertex count past the end of the file at offset 12"},
@@ -133,7 +141,8 @@ TEST_F(MeshFileTest, MalformedDataFilesAreLoggedAndGiveNoContact) {
         {"NanVertex", patched(12 + 24 + 4, nan), "vertex that is not a finite number at offset 36"},
         {"HugeTriangleCount", patched(triangles, huge), "triangle count past the end of the file at offset 112"},
         {"CutTriangles", good.substr(0, triangles + 4 + 12), "triangle count past the end of the file at offset 112"},
-        {"FarIndex", patched(triangles + 4 + 12 + 8, far), "triangle naming a vertex beyond the vertex count at offset 124"},
+        {"FarIndex", patched(triangles + 4 + 12 + 8, far),
+         "triangle naming a vertex beyond the vertex count at offset 124"},
         {"CutExtents", good.substr(0, good.size() - 4), "extents cut short at offset 136"},
         {"NegativeExtents", patched(good.size() - 8, negative), "extents that are not finite sizes at offset 136"},
     };
@@ -149,7 +158,8 @@ TEST_F(MeshFileTest, MalformedDataFilesAreLoggedAndGiveNoContact) {
     for (const Case& c : cases) {
         EXPECT_NE(log.find(std::string("Physics mesh file ../Assets/PhysicsMeshData/") + c.name + ": " + c.error),
                   std::string::npos)
-            << c.name << "\n" << log;
+            << c.name << "\n"
+            << log;
         EXPECT_EQ(tree.Read(std::string("Assets/PhysicsMeshData/") + c.name), c.bytes) << c.name << " was replaced";
     }
 
@@ -176,7 +186,11 @@ TEST_F(MeshFileTest, MalformedModelsAreLoggedGiveNoTrianglesAndAreNotSaved) {
     std::string hugeCount;
     PutU32(hugeCount, 7);
     PutU32(hugeCount, 0xFFFFFFF0u);
-    struct Case { const char* name; std::string bytes; const char* error; };
+    struct Case {
+        const char* name;
+        std::string bytes;
+        const char* error;
+    };
     const Case cases[] = {
         {"Empty", "", "no mesh chunk"},
         {"Foreign", Chunk(0x55, "abc"), "no mesh chunk"},
@@ -193,8 +207,10 @@ TEST_F(MeshFileTest, MalformedModelsAreLoggedGiveNoTrianglesAndAreNotSaved) {
     EXPECT_TRUE(LoadPhysicsMesh("NoModelAtAll")->triangles.empty());
     const std::string log = err.Text();
     for (const Case& c : cases) {
-        EXPECT_NE(log.find(std::string("Model file ../Assets/Models/fin/") + c.name + ": " + c.error), std::string::npos)
-            << c.name << "\n" << log;
+        EXPECT_NE(log.find(std::string("Model file ../Assets/Models/fin/") + c.name + ": " + c.error),
+                  std::string::npos)
+            << c.name << "\n"
+            << log;
         EXPECT_FALSE(tree.Exists(std::string("Assets/PhysicsMeshData/") + c.name)) << c.name;
     }
     EXPECT_NE(log.find("Physics mesh NoModelAtAll has no model file ../Assets/Models/fin/NoModelAtAll"),
@@ -223,7 +239,11 @@ TEST_F(MeshFileTest, WithoutTheDataFolderTheMeshIsUsedAndTheFailureShown) {
 }
 
 TEST(MeshWeld, VerticesWithinTheToleranceBecomeOne) {
-    struct Case { float apart; size_t merged; uint32_t corner; };
+    struct Case {
+        float apart;
+        size_t merged;
+        uint32_t corner;
+    };
     for (const Case& c : {Case{0.00005f, 1, 0}, Case{0.0002f, 0, 3}}) {
         std::vector<SD::Vec3> points = {{1, 2, 3}, {5, 0, 0}, {0, 5, 0}, {1 + c.apart, 2, 3 - c.apart}};
         std::vector<MeshTriangle> triangles = {{{0, 1, 2}}, {{3, 2, 1}}};
@@ -277,8 +297,8 @@ TEST(MeshWeld, TheGridWeldAgreesWithAScanOfEveryPair) {
 
 TEST(MeshNormals, EachDistinctFaceNormalCountsOncePerVertex) {
     // A corner of a cube: three faces meet at the origin, the top face made of two triangles.
-    const std::vector<SD::Vec3> points = {{0, 0, 0}, {0, 0, -1}, {-1, 0, -1}, {-1, 0, 0}, {0, -1, 0}, {-1, -1, 0},
-                                          {0, -1, -1}, {5, 5, 5}};
+    const std::vector<SD::Vec3> points = {{0, 0, 0},  {0, 0, -1},  {-1, 0, -1}, {-1, 0, 0},
+                                          {0, -1, 0}, {-1, -1, 0}, {0, -1, -1}, {5, 5, 5}};
     const std::vector<MeshTriangle> triangles = {
         {{0, 1, 2}}, {{0, 2, 3}},  // top, +y
         {{0, 3, 5}}, {{0, 5, 4}},  // front, +z

@@ -17,18 +17,11 @@ using namespace Gedankenexperiment;
 TEST(OverlapTable, OnlyPairsWithAnAxisAlignedBoxAreTested) {
     // Rows and columns: Sphere, OBB, AAB, HM, SphereFF, Cylinder, Mesh.
     const char* const expected[kShapeTypeCount] = {
-        "..x....",
-        "..x....",
-        "xxxx..x",
-        "..x....",
-        ".......",
-        ".......",
-        "..x....",
+        "..x....", "..x....", "xxxx..x", "..x....", ".......", ".......", "..x....",
     };
     for (int first = 0; first < kShapeTypeCount; ++first) {
         std::string row;
-        for (int second = 0; second < kShapeTypeCount; ++second)
-            row += GetOverlapTest(first, second) ? 'x' : '.';
+        for (int second = 0; second < kShapeTypeCount; ++second) row += GetOverlapTest(first, second) ? 'x' : '.';
         EXPECT_EQ(row, expected[first]) << "first shape " << ShapeTypeText(first);
     }
     EXPECT_EQ(GetOverlapTest(-1, kShapeAAB), nullptr);
@@ -47,9 +40,15 @@ struct PairCase {
 std::unique_ptr<Shape> MakeShape(ShapeType type) {
     std::unique_ptr<Shape> shape = CreateShape(type);
     switch (type) {
-        case kShapeSphere: static_cast<Sphere&>(*shape).radius = 1.0f; break;
-        case kShapeAAB: static_cast<AxisABox&>(*shape).extents = SD::Vec3(1, 1, 1); break;
-        case kShapeOBB: static_cast<OrientedBox&>(*shape).extents = SD::Vec3(2, 1, 1); break;
+        case kShapeSphere:
+            static_cast<Sphere&>(*shape).radius = 1.0f;
+            break;
+        case kShapeAAB:
+            static_cast<AxisABox&>(*shape).extents = SD::Vec3(1, 1, 1);
+            break;
+        case kShapeOBB:
+            static_cast<OrientedBox&>(*shape).extents = SD::Vec3(2, 1, 1);
+            break;
         case kShapeHeightMap: {
             auto& map = static_cast<HeightMap&>(*shape);
             map.sizeX = map.sizeZ = 10.0f;
@@ -62,7 +61,8 @@ std::unique_ptr<Shape> MakeShape(ShapeType type) {
             static_cast<Mesh&>(*shape).data = data;
             break;
         }
-        default: break;
+        default:
+            break;
     }
     return shape;
 }
@@ -99,7 +99,10 @@ TEST(OverlapTable, TheUntabledTestsAnswerAtTheirEdges) {
     EXPECT_FALSE(SpheresTouch({0, 0, 0}, 1, {2, 0, 0}, 1));  // strictly closer only
     // A box 2 x 1 x 1 turned a quarter about Y: its long side lies along Z.
     SD::Mtx33 quarter;
-    quarter(0, 0) = 0; quarter(0, 2) = 1; quarter(2, 0) = -1; quarter(2, 2) = 0;
+    quarter(0, 0) = 0;
+    quarter(0, 2) = 1;
+    quarter(2, 0) = -1;
+    quarter(2, 2) = 0;
     EXPECT_TRUE(SphereTouchesOrientedBox({0, 0, 3}, 1, {0, 0, 0}, {2, 1, 1}, quarter));
     EXPECT_FALSE(SphereTouchesOrientedBox({3, 0, 0}, 1, {0, 0, 0}, {2, 1, 1}, quarter));
     EXPECT_TRUE(SphereTouchesOrientedBox({0, 0, 0}, 0.1f, {0, 0, 0}, {2, 1, 1}, quarter));

@@ -115,7 +115,12 @@ Placement At(SD::Vec3 p) {
 }
 
 TEST_F(PairTestsTest, SphereSphere) {
-    struct Case { const char* label; float r1, r2; SD::Vec3 a, b; Expect e; };
+    struct Case {
+        const char* label;
+        float r1, r2;
+        SD::Vec3 a, b;
+        Expect e;
+    };
     const Case cases[] = {
         {"separated", 1, 2, {0, 0, 0}, {4, 0, 0}, {false, {}, 0}},
         {"touching (no contact)", 1, 2, {0, 0, 0}, {3, 0, 0}, {false, {}, 0}},
@@ -133,7 +138,13 @@ TEST_F(PairTestsTest, SphereSphere) {
 }
 
 TEST_F(PairTestsTest, SphereAgainstAxisAlignedBox) {
-    struct Case { const char* label; SD::Vec3 a; SD::Vec3 extents; SD::Vec3 offset; Expect e; };
+    struct Case {
+        const char* label;
+        SD::Vec3 a;
+        SD::Vec3 extents;
+        SD::Vec3 offset;
+        Expect e;
+    };
     const SD::Vec3 box{2, 1, 2};
     const Case cases[] = {
         {"separated", {0, 3, 0}, box, {}, {false, {}, 0}},
@@ -170,7 +181,11 @@ TEST_F(PairTestsTest, ASphereThatMovedPastTheBoxInOneSubstepIsLetThrough) {
 }
 
 TEST_F(PairTestsTest, BoxAgainstBox) {
-    struct Case { const char* label; SD::Vec3 e1, e2, a, b; Expect e; };
+    struct Case {
+        const char* label;
+        SD::Vec3 e1, e2, a, b;
+        Expect e;
+    };
     const SD::Vec3 unit{1, 1, 1};
     const Case cases[] = {
         {"separated", unit, unit, {3, 0, 0}, {0, 0, 0}, {false, {}, 0}},
@@ -189,7 +204,11 @@ TEST_F(PairTestsTest, BoxAgainstBox) {
 
 TEST_F(PairTestsTest, SphereAgainstOrientedBox) {
     // The box is 4 long on its own x, turned a quarter about y: it lies along the world's z.
-    struct Case { const char* label; SD::Vec3 a; Expect e; };
+    struct Case {
+        const char* label;
+        SD::Vec3 a;
+        Expect e;
+    };
     const Case cases[] = {
         {"separated beyond the end", {0, 0, 3.5f}, {false, {}, 0}},
         {"touching the end", {0, 0, 3}, {true, {0, 0, 1}, 0}},
@@ -218,7 +237,12 @@ TEST_F(PairTestsTest, SphereAgainstOrientedBox) {
 TEST_F(PairTestsTest, SphereAgainstForceField) {
     // Field of radius 2 and shell 3 at the origin: its centre is at (0, 15, 0); the sphere's
     // radius is 1, so contact within 3 of the centre, push within 6.
-    struct Case { const char* label; SD::Vec3 a; Expect e; SD::Vec3 force; };
+    struct Case {
+        const char* label;
+        SD::Vec3 a;
+        Expect e;
+        SD::Vec3 force;
+    };
     const Case cases[] = {
         {"beyond the shell", {0, 22, 0}, {false, {}, 0}, {}},
         {"at the shell's edge", {0, 21, 0}, {false, {}, 0}, {}},
@@ -241,7 +265,11 @@ TEST_F(PairTestsTest, SphereAgainstForceField) {
 TEST_F(PairTestsTest, SphereAgainstCylinder) {
     // An upright cylinder of radius 1 from 5 below to 5 above its position; normals point from
     // the axis towards the sphere.
-    struct Case { const char* label; SD::Vec3 a, b, p1, p2; Expect e; };
+    struct Case {
+        const char* label;
+        SD::Vec3 a, b, p1, p2;
+        Expect e;
+    };
     const SD::Vec3 down{0, -5, 0}, up{0, 5, 0};
     const Case cases[] = {
         {"separated", {3, 0, 0}, {}, down, up, {false, {}, 0}},
@@ -264,7 +292,11 @@ TEST_F(PairTestsTest, SphereAgainstCylinder) {
 }
 
 TEST_F(PairTestsTest, FieldAgainstCylinder) {
-    struct Case { const char* label; SD::Vec3 a; Expect e; };
+    struct Case {
+        const char* label;
+        SD::Vec3 a;
+        Expect e;
+    };
     const Case cases[] = {
         {"separated", {4, 0, 0}, {false, {}, 0}},
         {"touching (no contact)", {3, 0, 0}, {false, {}, 0}},
@@ -329,7 +361,12 @@ protected:
 
 TEST_F(HeightMapPairTest, ASphereHoversOnItsSpringAndTouchesNearTheGround) {
     // Flat ground at height 0; the grid's corners run from -5 to 15 in x and z around the map.
-    struct Case { const char* label; SD::Vec3 a; Expect e; float force; };
+    struct Case {
+        const char* label;
+        SD::Vec3 a;
+        Expect e;
+        float force;
+    };
     const Case cases[] = {
         {"above the hover height", {0, 20, 0}, {false, {}, 0}, 0},
         {"hovering", {0, 10, 0}, {false, {}, 0}, 5 * 130.0f},
@@ -432,7 +469,13 @@ protected:
 TEST_F(MeshPairTest, AFallingSphereRestsOnTheSurface) {
     // Contact within the radius of the triangles (the buffer lifts them by 0.5, which the
     // depth takes back); the buffer's spring pulls towards it by 200 per unit.
-    struct Case { const char* label; SD::Vec3 a; float from; Expect e; float force; };
+    struct Case {
+        const char* label;
+        SD::Vec3 a;
+        float from;
+        Expect e;
+        float force;
+    };
     const Case cases[] = {
         {"separated", {2, 3, 3}, 3.2f, {false, {}, 0}, 0},
         {"touching", {2, 1, 3}, 1.2f, {true, {0, 1, 0}, 0}, -100},

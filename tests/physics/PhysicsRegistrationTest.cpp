@@ -47,14 +47,15 @@ TEST(PhysicsRegistration, TheProgramRunsThePhysicsEveryFrame) {
                "[Global]\nLuaFilePath=../Assets/LuaScripts\n[Factory]\nObjectInFormat=xml\n"
                "ObjectManifest=../Assets/Objects/objects.man\n");
     tree.Write("Assets/Objects/objects.man", "PATH=\"../Assets/Objects\"\n\"ball.xml\"\n");
-    tree.Write("Assets/Objects/ball.xml", "<?xml version=\"1.0\" ?>\n<GameObjectBlueprints>\n" +
-                                              Blueprint("Ball", TransformXml({0, 100, 0}) + BodyXml(10) +
-                                                                    SphereXml(1, 0.5f)) +
-                                              "</GameObjectBlueprints>\n");
+    tree.Write("Assets/Objects/ball.xml",
+               "<?xml version=\"1.0\" ?>\n<GameObjectBlueprints>\n" +
+                   Blueprint("Ball", TransformXml({0, 100, 0}) + BodyXml(10) + SphereXml(1, 0.5f)) +
+                   "</GameObjectBlueprints>\n");
     tree.Write("Assets/LuaScripts/InitLuaStuff.lua",
                "ActiveLuaGameObjects = { objects = {}, frames = 0, update = function(self, dt)\n"
                "  self.frames = self.frames + 1\n"
-               "  if self.frames == 1 then local f = Factory_.GetInstance() ball = f:CreateObject('Ball', f:GetGameObject('nobody')) ball:Initialize() end\n"
+               "  if self.frames == 1 then local f = Factory_.GetInstance() ball = f:CreateObject('Ball', "
+               "f:GetGameObject('nobody')) ball:Initialize() end\n"
                "  local f = io.open('../height.txt', 'w')\n"
                "  f:write(ball:GetTransform():GetPosY(), ' ', ball:GetComponent(CID_Body):GetBodyVel():GetY())\n"
                "  f:close()\n"
@@ -95,7 +96,8 @@ TEST(PhysicsRegistration, StartUpPlacesThePhysicsRightAfterTheWindow) {
     startup = SD::Registrations();
     SD::SupplyEngineClasses(startup);
     SupplyPhysicsClasses(startup);
-    const std::vector<std::string> first(g_updateOrder.begin(), g_updateOrder.begin() + std::min<size_t>(5, g_updateOrder.size()));
+    const std::vector<std::string> first(g_updateOrder.begin(),
+                                         g_updateOrder.begin() + std::min<size_t>(5, g_updateOrder.size()));
     EXPECT_EQ(first, (std::vector<std::string>{"MessageSystem", "Input", "Window", "Physics", "SplineSystem"}));
 }
 
@@ -111,16 +113,17 @@ TEST_F(BodyScriptTest, ScriptsMoveAndReadBodies) {
     luatest::LuaHost lua;
     SD::PushComponent(lua.host.L, BodyOf(ball));
     lua_setglobal(lua.host.L, "body");
-    ASSERT_TRUE(lua.Run("local function V(x, y, z) local v = Vec3() v:SetX(x) v:SetY(y) v:SetZ(z) return v end\n"
-                        "body:SetVelocity(V(4, 5, 6))\n"
-                        "body:AddForce(V(1, 0, 0))\n"
-                        "body:AddForce(V(1, 0, 0))\n"
-                        "body:SetAppliedGravity(V(0, 50, 0))\n"
-                        "body:SetMass(4)\n"
-                        "vel = body:GetBodyVel():GetY()\n"
-                        "force = body:GetBodyForce():GetX()\n"
-                        "pos = body:GetPos():GetZ()\n"
-                        "body:SetPos(V(7, 8, 9))\n"));
+    ASSERT_TRUE(
+        lua.Run("local function V(x, y, z) local v = Vec3() v:SetX(x) v:SetY(y) v:SetZ(z) return v end\n"
+                "body:SetVelocity(V(4, 5, 6))\n"
+                "body:AddForce(V(1, 0, 0))\n"
+                "body:AddForce(V(1, 0, 0))\n"
+                "body:SetAppliedGravity(V(0, 50, 0))\n"
+                "body:SetMass(4)\n"
+                "vel = body:GetBodyVel():GetY()\n"
+                "force = body:GetBodyForce():GetX()\n"
+                "pos = body:GetPos():GetZ()\n"
+                "body:SetPos(V(7, 8, 9))\n"));
     EXPECT_EQ(lua.Number("vel"), 5.0);
     EXPECT_EQ(lua.Number("force"), 2.0);
     EXPECT_EQ(lua.Number("pos"), 3.0);
@@ -144,8 +147,8 @@ TEST_F(BodyScriptTest, CallsOnANullBodyOrSystemAreReported) {
     SD::PushScriptValue(lua.host.L, Physics_System::GetInstance(), "Physics_System", false);
     lua_setglobal(lua.host.L, "live");
     bool ran = false;
-    const std::string printed = lua.RunPrinted(
-        "pos = body:GetPos()\nbody:SetMass(3)\nname = physics:VName()\nliveName = live:VName()\n", &ran);
+    const std::string printed =
+        lua.RunPrinted("pos = body:GetPos()\nbody:SetMass(3)\nname = physics:VName()\nliveName = live:VName()\n", &ran);
     EXPECT_TRUE(ran);
     EXPECT_NE(printed.find("Attempting to call 'Body::GetPos' with this pointer being NULL."), std::string::npos)
         << printed;

@@ -71,12 +71,13 @@ TEST_F(PhysicsStepTest, TwoEqualBodiesMeetingHeadOnSeparateAlike) {
 }
 
 TEST_F(PhysicsStepTest, ShortFramesRunFewerSubsteps) {
-    struct Case { float frame; float expectedDrop; };
+    struct Case {
+        float frame;
+        float expectedDrop;
+    };
     // Free fall from rest: each substep h moves by the velocity at its start, then adds -50 h.
     const Case cases[] = {
-        {0.0f, 0.0f},
-        {0.0001f, 0.0f},
-        {0.00015f, 0.0f},  // one substep of 0.000075 from rest: no move yet
+        {0.0f, 0.0f}, {0.0001f, 0.0f}, {0.00015f, 0.0f},  // one substep of 0.000075 from rest: no move yet
     };
     for (const Case& c : cases) {
         SD::GameObject* ball = Spawn("Ball", "Ball", {0, 100, 0});
@@ -215,7 +216,8 @@ TEST_F(PhysicsStepTest, ACollisionCallbackMayDestroyTheOtherCollider) {
             victim = nullptr;
         }
     } remover{b};
-    ColliderOf(a)->SetCallback(new MFCore::Delegate_1Parameters<void, Remover, Collider*>(&remover, &Remover::OnContact));
+    ColliderOf(a)->SetCallback(
+        new MFCore::Delegate_1Parameters<void, Remover, Collider*>(&remover, &Remover::OnContact));
     Physics().Substep(0.001f);
     EXPECT_EQ(remover.calls, 2);  // A:B, then A:C; the record of B and C is gone with B's collider
     EXPECT_EQ(Physics().GetDynamicColliders().size(), 2u);

@@ -70,7 +70,8 @@ inline std::string BoxXml(SD::Vec3 extents, float restitution) {
 }
 
 inline std::string Blueprint(const std::string& name, const std::string& components) {
-    return "<GameObjectBlueprint name=\"" + name + "\"><Components>" + components + "</Components></GameObjectBlueprint>\n";
+    return "<GameObjectBlueprint name=\"" + name + "\"><Components>" + components +
+           "</Components></GameObjectBlueprint>\n";
 }
 
 // Records every contact callback as "<object>:<other object>".
@@ -114,7 +115,8 @@ protected:
     // Writes and loads a blueprint file of the given blueprints.
     void Blueprints(const std::string& blueprints) {
         const std::string name = "Assets/Objects/physics" + std::to_string(files_++) + ".xml";
-        tree.Write(name, "<?xml version=\"1.0\" ?>\n<GameObjectBlueprints>\n" + blueprints + "</GameObjectBlueprints>\n");
+        tree.Write(name,
+                   "<?xml version=\"1.0\" ?>\n<GameObjectBlueprints>\n" + blueprints + "</GameObjectBlueprints>\n");
         factory.AddBlueprint(("../" + name).c_str());
     }
 

@@ -23,14 +23,14 @@ protected:
             std::filesystem::create_directories(std::filesystem::path(to).parent_path());
             std::filesystem::copy_file(qvtest::SourceDir() + "/Assets/" + sample, to);
         }
-        Blueprints(Blueprint("Ball", TransformXml({}) + BodyXml(10) + SphereXml(1, 0.3f)) +
-                   Blueprint("Ground", TransformXml({}, {160, 100, 160}) +
-                                           ColliderXml("HM", "<String name=\"Filename\">SampleHill</String>", 0.3f)) +
-                   Blueprint("Hill", TransformXml({}) +
-                                         ColliderXml("Mesh",
-                                                     "<String name=\"Mesh File\">SampleHill.bin</String>" +
-                                                         FloatXml("Buffer Thickness", 0.5f),
-                                                     0.3f)));
+        Blueprints(
+            Blueprint("Ball", TransformXml({}) + BodyXml(10) + SphereXml(1, 0.3f)) +
+            Blueprint("Ground", TransformXml({}, {160, 100, 160}) +
+                                    ColliderXml("HM", "<String name=\"Filename\">SampleHill</String>", 0.3f)) +
+            Blueprint("Hill", TransformXml({}) + ColliderXml("Mesh",
+                                                             "<String name=\"Mesh File\">SampleHill.bin</String>" +
+                                                                 FloatXml("Buffer Thickness", 0.5f),
+                                                             0.3f)));
     }
     // The lowest and the last height of the ball over the frames.
     std::pair<float, float> Drop(SD::GameObject* ball, int frames) {
@@ -62,8 +62,14 @@ TEST_F(TerrainRestTest, ABallHoversOverTheHeightMapOnItsSpring) {
 TEST_F(TerrainRestTest, ABallRestsOnAFlatMesh) {
     // A model of one flat square 60 across at height 0, built into mesh data on first use.
     std::string model;
-    auto u32 = [&model](uint32_t v) { for (int i = 0; i < 4; ++i) model.push_back(char(v >> (8 * i))); };
-    auto f32 = [&u32](float f) { uint32_t b; std::memcpy(&b, &f, 4); u32(b); };
+    auto u32 = [&model](uint32_t v) {
+        for (int i = 0; i < 4; ++i) model.push_back(char(v >> (8 * i)));
+    };
+    auto f32 = [&u32](float f) {
+        uint32_t b;
+        std::memcpy(&b, &f, 4);
+        u32(b);
+    };
     u32(kMeshChunkTag);
     u32(0);  // the size of a mesh chunk is not read
     u32(0);
@@ -75,11 +81,10 @@ TEST_F(TerrainRestTest, ABallRestsOnAFlatMesh) {
     model.push_back(0);
     tree.Write("Assets/Models/fin/Flat.bin", model);
     std::filesystem::create_directories(tree.Path("Assets/PhysicsMeshData"));
-    Blueprints(Blueprint("Flat", TransformXml({}) +
-                                     ColliderXml("Mesh",
-                                                 "<String name=\"Mesh File\">Flat.bin</String>" +
-                                                     FloatXml("Buffer Thickness", 0.5f),
-                                                 0.3f)));
+    Blueprints(Blueprint("Flat", TransformXml({}) + ColliderXml("Mesh",
+                                                                "<String name=\"Mesh File\">Flat.bin</String>" +
+                                                                    FloatXml("Buffer Thickness", 0.5f),
+                                                                0.3f)));
     Spawn("Flat", "Flat", {0, 0, 0});
     SD::GameObject* ball = Spawn("Ball", "Ball", {3, 8, -7});
     Physics().BuildTree();
@@ -113,7 +118,7 @@ TEST_F(TerrainRestTest, ABallLandsOnTheSampleHillSlidesDownAndRestsOnItsFoot) {
     const SD::Vec3 p = ball->GetTransform().GetLocalPos();
     EXPECT_GT(lowest, 0.9f);
     EXPECT_NEAR(last, 1.0f, 0.05f);
-    EXPECT_GT(p.x * p.x + p.z * p.z, 20.0f * 20.0f);  // beyond the hill's foot
+    EXPECT_GT(p.x * p.x + p.z * p.z, 20.0f * 20.0f);             // beyond the hill's foot
     EXPECT_LT(std::max(std::fabs(p.x), std::fabs(p.z)), 20.0f);  // still on the mesh
 }
 

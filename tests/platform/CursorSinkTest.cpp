@@ -23,7 +23,7 @@ TEST(CursorSink, HearsWhetherTheCursorShowsAtOnceAndAfterEveryShowOrHideUntilRem
         int count;
         bool shown;
     } steps[] = {{false, -1, false}, {false, -2, false}, {true, -1, false},
-                 {true, 0, true},    {true, 1, true},     {false, 0, true}};
+                 {true, 0, true},    {true, 1, true},    {false, 0, true}};
     for (const auto& step : steps) {
         heard.clear();
         EXPECT_EQ(platform::ShowCursor(step.show), step.count);

@@ -29,7 +29,10 @@ TEST(FaultHandler, ReportNamesSignalAddressAndBacktrace) {
 }
 
 TEST(FaultHandlerDeathTest, FilterRunsThenTheSignalStillKills) {
-    struct Case { int signal; const char* name; };
+    struct Case {
+        int signal;
+        const char* name;
+    };
     for (Case c : {Case{SIGFPE, "SIGFPE"}, Case{SIGILL, "SIGILL"}, Case{SIGABRT, "SIGABRT"}}) {
         EXPECT_EXIT((platform::crash::ReserveFaultStack(16384), platform::crash::InstallFaultFilter(&ReportToStderr),
                      raise(c.signal)),

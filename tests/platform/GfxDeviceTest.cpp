@@ -44,9 +44,17 @@ TEST_F(GfxDevice, BrokenRulesFailAndChangeNothing) {
         std::function<Result(GfxDevice&)> call;
     };
     const Case cases[] = {
-        {"nested BeginScene", [](GfxDevice& f) { f.device->BeginScene(); return f.device->BeginScene(); }},
+        {"nested BeginScene",
+         [](GfxDevice& f) {
+             f.device->BeginScene();
+             return f.device->BeginScene();
+         }},
         {"EndScene outside a scene", [](GfxDevice& f) { return f.device->EndScene(); }},
-        {"Present inside a scene", [](GfxDevice& f) { f.device->BeginScene(); return f.device->Present(); }},
+        {"Present inside a scene",
+         [](GfxDevice& f) {
+             f.device->BeginScene();
+             return f.device->Present();
+         }},
         {"draw with no declaration",
          [](GfxDevice& f) {
              f.device->BeginScene();
@@ -60,7 +68,11 @@ TEST_F(GfxDevice, BrokenRulesFailAndChangeNothing) {
              f.device->SetVertexDeclaration(f.declaration);
              return f.device->DrawPrimitive(kTriangleList, 0, 1);
          }},
-        {"draw outside a scene", [](GfxDevice& f) { f.BindTriangleInput(); return f.device->DrawPrimitive(kTriangleList, 0, 1); }},
+        {"draw outside a scene",
+         [](GfxDevice& f) {
+             f.BindTriangleInput();
+             return f.device->DrawPrimitive(kTriangleList, 0, 1);
+         }},
         {"indexed draw past the index buffer",
          [](GfxDevice& f) {
              IndexBuffer* ib = nullptr;
@@ -99,15 +111,24 @@ TEST_F(GfxDevice, BrokenRulesFailAndChangeNothing) {
         size_t before = device->CurrentFrame().size();
         EXPECT_EQ(c.call(*this), kInvalidCall);
         EXPECT_EQ(device->ResetCount(), 0u);
-        for (size_t i = before; i < device->CurrentFrame().size(); ++i) EXPECT_FALSE(device->CurrentFrame()[i].IsDraw());
+        for (size_t i = before; i < device->CurrentFrame().size(); ++i)
+            EXPECT_FALSE(device->CurrentFrame()[i].IsDraw());
         if (device->InScene()) device->EndScene();
     }
 }
 
 TEST_F(GfxDevice, LocksStayInsideTheBuffer) {
-    struct Case { uint32_t offset, size; Result result; };
-    const Case cases[] = {{0, 0, kOk}, {0, 64, kOk}, {60, 4, kOk}, {64, 0, kOk},
-                          {60, 5, kInvalidCall}, {65, 0, kInvalidCall}, {1, 0xFFFFFFFFu, kInvalidCall}};
+    struct Case {
+        uint32_t offset, size;
+        Result result;
+    };
+    const Case cases[] = {{0, 0, kOk},
+                          {0, 64, kOk},
+                          {60, 4, kOk},
+                          {64, 0, kOk},
+                          {60, 5, kInvalidCall},
+                          {65, 0, kInvalidCall},
+                          {1, 0xFFFFFFFFu, kInvalidCall}};
     for (const Case& c : cases) {
         void* data = nullptr;
         EXPECT_EQ(vertices->Lock(c.offset, c.size, &data), c.result) << c.offset << "+" << c.size;
@@ -195,7 +216,10 @@ TEST_F(GfxDevice, ClearsAreWrittenWhenThePixelsAreReached) {
          },
          1, 1, 1.0f, false},
         {"a written pixel keeps the cleared ones around it",
-         [](GfxDevice&, Surface& t) { t.WritePixel(2, 2, {0.0f, 1.0f, 0.0f, 1.0f}); }, 3, 2, 1.0f, false},
+         [](GfxDevice&, Surface& t) {
+             t.WritePixel(2, 2, {0.0f, 1.0f, 0.0f, 1.0f});
+         },
+         3, 2, 1.0f, false},
         {"the bits read", [](GfxDevice&, Surface& t) { EXPECT_EQ(t.Bits()[2], 0xFF); }, 0, 0, 1.0f, false},
         {"a copy of one colour over part of it waits too, outside the part",
          [](GfxDevice& f, Surface& t) {

@@ -23,7 +23,10 @@ const char* const kScene =
     "pass second\n";
 
 TEST(GfxEffectFile, MalformedDescriptionsNameTheLine) {
-    struct Case { const char* text; const char* error; };
+    struct Case {
+        const char* text;
+        const char* error;
+    };
     const Case cases[] = {
         {"", "line 0: no technique"},
         {"param float x\n", "line 1: no technique"},
@@ -68,7 +71,10 @@ TEST(GfxEffectFile, ReadsParametersTechniquesAndPasses) {
 }
 
 TEST(GfxEffectFile, MalformedGlslLinesNameTheLine) {
-    struct Case { const char* text; const char* error; };
+    struct Case {
+        const char* text;
+        const char* error;
+    };
     const Case cases[] = {
         {"technique T\npass p\nglsl\nvoid f() {}\n", "line 3: glsl without its end line"},
         {"glsl\nend \ntechnique T\npass p\n", "line 1: glsl without its end line"},
@@ -86,11 +92,13 @@ TEST(GfxEffectFile, MalformedGlslLinesNameTheLine) {
         {"technique T\npass p\nstate ColorWriteEnable -1\n", "line 3: state ColorWriteEnable cannot be '-1'"},
         {"technique T\npass p\nstate ZEnable\n", "line 3: state needs a name and a value"},
         {"state ZEnable on\ntechnique T\npass p\n", "line 1: state outside a pass"},
-        {"param float t\nsampler t point wrap\ntechnique T\npass p\n", "line 2: sampler names no texture parameter 't'"},
+        {"param float t\nsampler t point wrap\ntechnique T\npass p\n",
+         "line 2: sampler names no texture parameter 't'"},
         {"sampler u point wrap\ntechnique T\npass p\n", "line 1: sampler names no texture parameter 'u'"},
         {"param texture t\nsampler t nearest wrap\n", "line 2: sampler filter 'nearest' is not point or linear"},
         {"param texture t\nsampler t point mirror\n", "line 2: sampler address 'mirror' is not wrap or clamp"},
-        {"param texture t\nsampler t point\n", "line 2: sampler needs a texture parameter, a filter and an address mode"},
+        {"param texture t\nsampler t point\n",
+         "line 2: sampler needs a texture parameter, a filter and an address mode"},
         {"param texture t\nsampler t point wrap\nsampler t linear clamp\n", "line 3: sampler for 't' given twice"},
     };
     for (const Case& c : cases) {
@@ -137,8 +145,12 @@ TEST(GfxEffectFile, ReadsGlslSamplersProgramsAndStates) {
     EXPECT_EQ(lit.vertexFunction, "vs_lit");
     EXPECT_EQ(lit.fragmentFunction, "fs_lit");
     const std::vector<PassState> states = {
-        {kRsZEnable, 0}, {kRsZFunc, kCmpGreaterEqual}, {kRsSrcBlend, kBlendInvDestColor},
-        {kRsBlendOp, kBlendOpRevSubtract}, {kRsCullMode, kCullCw}, {kRsColorWriteEnable, 7},
+        {kRsZEnable, 0},
+        {kRsZFunc, kCmpGreaterEqual},
+        {kRsSrcBlend, kBlendInvDestColor},
+        {kRsBlendOp, kBlendOpRevSubtract},
+        {kRsCullMode, kCullCw},
+        {kRsColorWriteEnable, 7},
     };
     EXPECT_EQ(lit.states, states);
     EXPECT_FALSE(d.SamplerFor("diffuse").linear);
@@ -198,7 +210,8 @@ TEST_F(GfxEffect, DrawingSequenceIsEnforcedAndRecorded) {
     EXPECT_EQ(a->End(), kOk);
     std::vector<Op> ops;
     for (const Command& c : device->CurrentFrame()) ops.push_back(c.op);
-    EXPECT_EQ(ops, (std::vector<Op>{Op::kSetTechnique, Op::kBeginEffect, Op::kBeginPass, Op::kEndPass, Op::kEndEffect}));
+    EXPECT_EQ(ops,
+              (std::vector<Op>{Op::kSetTechnique, Op::kBeginEffect, Op::kBeginPass, Op::kEndPass, Op::kEndEffect}));
     EXPECT_EQ(device->CurrentFrame()[2].name, "second");
 }
 

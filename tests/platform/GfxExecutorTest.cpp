@@ -33,7 +33,9 @@ struct RecordingExecutor : Executor {
         calls.push_back("text " + text.name + " " + std::to_string(font.LineHeight()));
     }
     void Present(const Device&) override { calls.push_back("present"); }
-    void Reset(const Device& device) override { calls.push_back("reset " + std::to_string(device.BackBuffer()->Width())); }
+    void Reset(const Device& device) override {
+        calls.push_back("reset " + std::to_string(device.BackBuffer()->Width()));
+    }
     void ObjectDestroyed(const DeviceObject& object) override {
         if (&object == watched) calls.push_back("destroyed");
     }
@@ -72,12 +74,30 @@ TEST(GfxObjectVersions, EveryWriteThroughAnObjectChangesItsVersion) {
         {"texture level locked", texture, [&] { texture->LockRect(0, rect); }, false},
         {"texture level unlocked", texture, [&] { texture->UnlockRect(0); }, true},
         {"level surface unlocked, seen by its texture", texture,
-         [&] { level->LockRect(rect); level->UnlockRect(); }, true},
-        {"level surface unlocked", level, [&] { level->LockRect(rect); level->UnlockRect(); }, true},
-        {"pixel written", level, [&] { level->WritePixel(0, 0, {1, 0, 0, 1}); }, true},
+         [&] {
+             level->LockRect(rect);
+             level->UnlockRect();
+         },
+         true},
+        {"level surface unlocked", level,
+         [&] {
+             level->LockRect(rect);
+             level->UnlockRect();
+         },
+         true},
+        {"pixel written", level,
+         [&] {
+             level->WritePixel(0, 0, {1, 0, 0, 1});
+         },
+         true},
         {"level filled", level, [&] { level->Fill(0xFF00FF00u); }, true},
         {"failed unlock", level, [&] { level->UnlockRect(); }, false},
-        {"volume unlocked", volume, [&] { volume->LockBox(0, box); volume->UnlockBox(0); }, true},
+        {"volume unlocked", volume,
+         [&] {
+             volume->LockBox(0, box);
+             volume->UnlockBox(0);
+         },
+         true},
         {"buffer locked", buffer, [&] { buffer->Lock(0, 0, &bytes); }, false},
         {"buffer unlocked", buffer, [&] { buffer->Unlock(); }, true},
     };
@@ -96,7 +116,9 @@ TEST_F(GfxExecutor, HearsTheLiveCallsThatPassTheDevicesChecks) {
     EffectPool* pool = EffectPool::Create();
     Effect* effect = nullptr;
     std::string errors;
-    ASSERT_EQ(CreateEffect(device.get(), "technique A\npass a\ntechnique B\npass b0\npass b1\n", pool, &effect, &errors), kOk);
+    ASSERT_EQ(
+        CreateEffect(device.get(), "technique A\npass a\ntechnique B\npass b0\npass b1\n", pool, &effect, &errors),
+        kOk);
     VertexDeclaration* declaration = nullptr;
     VertexBuffer* vertices = nullptr;
     Texture* target = nullptr;
@@ -129,7 +151,7 @@ TEST_F(GfxExecutor, HearsTheLiveCallsThatPassTheDevicesChecks) {
     Rect where{1, 2, 0, 0};
     EXPECT_EQ(font->DrawText("hi", -1, &where, kTextTopLeft, 0xFFFFFFFFu), 10);
     EXPECT_EQ(font->DrawText("size", -1, &where, kTextCalcRect, 0xFFFFFFFFu), 10);  // measures only
-    EXPECT_EQ(device->Present(), kInvalidCall);  // inside a scene: not passed on
+    EXPECT_EQ(device->Present(), kInvalidCall);                                     // inside a scene: not passed on
     ASSERT_EQ(device->EndScene(), kOk);
     ASSERT_EQ(device->Present(), kOk);
     device->LoseDevice();

@@ -15,8 +15,8 @@ using namespace platform::gfx;
 
 // A 3 x 2 RGBA image: red, green, blue / white, black, half-transparent grey.
 std::vector<uint8_t> SmallPng() {
-    const uint8_t rgba[] = {255, 0, 0, 255, 0, 255, 0, 255, 0, 0, 255, 255,
-                            255, 255, 255, 255, 0, 0, 0, 255, 128, 128, 128, 128};
+    const uint8_t rgba[] = {255, 0,   0,   255, 0, 255, 0, 255, 0,   0,   255, 255,
+                            255, 255, 255, 255, 0, 0,   0, 255, 128, 128, 128, 128};
     png_image image;
     std::memset(&image, 0, sizeof image);
     image.version = PNG_IMAGE_VERSION;
@@ -75,12 +75,17 @@ TEST(GfxImage, MalformedFilesAreRefusedWithAReason) {
         i.pixels.assign(pixelBytes, 0);
         return EncodeRawImage(i);
     };
-    struct Case { const char* name; std::vector<uint8_t> bytes; const char* error; };
+    struct Case {
+        const char* name;
+        std::vector<uint8_t> bytes;
+        const char* error;
+    };
     const Case cases[] = {
         {"empty", {}, "not a PNG or raw image"},
         {"garbage", {'G', 'I', 'F', '8'}, "not a PNG or raw image"},
         {"raw header cut", std::vector<uint8_t>(raw.begin(), raw.begin() + 10), "raw image header cut short"},
-        {"raw pixels cut", std::vector<uint8_t>(raw.begin(), raw.end() - 1), "raw image holds 15 pixel bytes, its size needs 16"},
+        {"raw pixels cut", std::vector<uint8_t>(raw.begin(), raw.end() - 1),
+         "raw image holds 15 pixel bytes, its size needs 16"},
         {"raw zero width", rawWith(0, 2, 1, 0), "image size 0x2x1 is outside 1 to 16384"},
         {"raw huge", rawWith(16384, 16384, 16384, 0), "image larger than 268435456 bytes"},
         {"png cut", std::vector<uint8_t>(png.begin(), png.begin() + png.size() / 2), "PNG:"},
@@ -104,12 +109,14 @@ TEST(GfxImage, FilesBecomeTexturesWithTheirPixels) {
     std::ofstream(tree.Path("bad.png"), std::ios::binary) << "not an image";
     Texture* t = nullptr;
     std::string error;
-    ASSERT_EQ(CreateTextureFromFile(f.device.get(), tree.Path("a.png"), kUsageAutoGenMipmap, Pool::kDefault, &t, &error), kOk)
+    ASSERT_EQ(
+        CreateTextureFromFile(f.device.get(), tree.Path("a.png"), kUsageAutoGenMipmap, Pool::kDefault, &t, &error), kOk)
         << error;
     EXPECT_EQ(t->Width(), 3u);
     EXPECT_EQ(t->Level(0)->ReadPixel(1, 0).g, 1.0f);
     t->Release();
-    EXPECT_EQ(CreateTextureFromFile(f.device.get(), tree.Path("missing.png"), 0, Pool::kDefault, &t, &error), kNotFound);
+    EXPECT_EQ(CreateTextureFromFile(f.device.get(), tree.Path("missing.png"), 0, Pool::kDefault, &t, &error),
+              kNotFound);
     EXPECT_EQ(CreateTextureFromFile(f.device.get(), tree.Path("bad.png"), 0, Pool::kDefault, &t, &error), kInvalidCall);
     EXPECT_NE(error.find("not a PNG or raw image"), std::string::npos);
 }

@@ -11,9 +11,9 @@ TEST(GfxParameterBlock, SettingsAreKeptUntilTheBlockIsApplied) {
     gfxtest::DeviceFixture f;
     Effect* effect = nullptr;
     std::string errors;
-    ASSERT_EQ(CreateEffect(f.device.get(), "param float a\nparam float4 c\ntechnique T\npass p\n", nullptr, &effect,
-                           &errors),
-              kOk)
+    ASSERT_EQ(
+        CreateEffect(f.device.get(), "param float a\nparam float4 c\ntechnique T\npass p\n", nullptr, &effect, &errors),
+        kOk)
         << errors;
     EXPECT_EQ(effect->EndParameterBlock(), 0u) << "no block open";
     ASSERT_EQ(effect->BeginParameterBlock(), kOk);

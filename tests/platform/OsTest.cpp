@@ -107,13 +107,23 @@ TEST(VirtualMemory, LargePageAdviceKeepsMemoryAndContent) {
 }
 
 TEST(Files, WildcardsMatchAnyRunAndOneCharacterWithoutCase) {
-    struct Case { const char* pattern; const char* name; bool match; };
-    const Case cases[] = {
-        {"*.xml", "Level.XML", true}, {"*.xml", "a.xmlx", false}, {"a?c", "abc", true},
-        {"a?c", "ac", false},         {"*", "", true},             {"*a*b", "xxaYYb", true},
-        {"*.*", "noext", false},      {"L*_*.txt", "Lvl_1.txt", true},
+    struct Case {
+        const char* pattern;
+        const char* name;
+        bool match;
     };
-    for (const Case& c : cases) EXPECT_EQ(platform::WildcardMatch(c.pattern, c.name), c.match) << c.pattern << " " << c.name;
+    const Case cases[] = {
+        {"*.xml", "Level.XML", true},
+        {"*.xml", "a.xmlx", false},
+        {"a?c", "abc", true},
+        {"a?c", "ac", false},
+        {"*", "", true},
+        {"*a*b", "xxaYYb", true},
+        {"*.*", "noext", false},
+        {"L*_*.txt", "Lvl_1.txt", true},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(platform::WildcardMatch(c.pattern, c.name), c.match) << c.pattern << " " << c.name;
 }
 
 TEST(Files, FindCreateAndAppData) {

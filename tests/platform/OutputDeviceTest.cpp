@@ -109,7 +109,9 @@ TEST_F(OutputDeviceTest, SavedWavReadsBack) {
     std::ifstream in("out.wav", std::ios::binary);
     std::vector<uint8_t> file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     ASSERT_EQ(file.size(), 44u + data.size());
-    auto u32 = [&](size_t at) { return file[at] | file[at + 1] << 8 | file[at + 2] << 16 | uint32_t(file[at + 3]) << 24; };
+    auto u32 = [&](size_t at) {
+        return file[at] | file[at + 1] << 8 | file[at + 2] << 16 | uint32_t(file[at + 3]) << 24;
+    };
     auto u16 = [&](size_t at) { return uint32_t(file[at] | file[at + 1] << 8); };
     EXPECT_EQ(std::string(file.begin(), file.begin() + 4), "RIFF");
     EXPECT_EQ(u32(4), 36u + data.size());

@@ -27,7 +27,12 @@ protected:
 };
 
 TEST_F(ProfileTest, ReadsStringsWithTheProfileRules) {
-    struct Case { const char* section; const char* key; const char* expected; bool found; };
+    struct Case {
+        const char* section;
+        const char* key;
+        const char* expected;
+        bool found;
+    };
     const Case cases[] = {
         {"Window", "Name", "Spaced Title", true},
         {"WINDOW", "name", "Spaced Title", true},      // names match without case

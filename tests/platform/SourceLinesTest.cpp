@@ -24,7 +24,8 @@ bool HasLineTables() {
     const Elf64_Shdr& names = sections[header->e_shstrndx];
     for (int i = 0; i < header->e_shnum; ++i) {
         size_t at = names.sh_offset + sections[i].sh_name;
-        if (at < image.size() && std::string(image.data() + at, strnlen(image.data() + at, image.size() - at)) == ".debug_line")
+        if (at < image.size() &&
+            std::string(image.data() + at, strnlen(image.data() + at, image.size() - at)) == ".debug_line")
             return true;
     }
     return false;
@@ -41,7 +42,8 @@ TEST(SourceLines, FindsTheFileAndLineOfACallSite) {
     unsigned line = 0;
     // The return address may already belong to the next statement once optimised; the byte
     // before it is part of the call, which is on this line whatever the optimisation.
-    const void* address = static_cast<const char*>(MarkerAddress()) - 1; const unsigned expected = __LINE__;
+    const void* address = static_cast<const char*>(MarkerAddress()) - 1;
+    const unsigned expected = __LINE__;
     ASSERT_TRUE(platform::LookUpSourceLine(address, file, line));
     EXPECT_NE(file.find("SourceLinesTest.cpp"), std::string::npos) << file;
     EXPECT_EQ(line, expected);

@@ -58,9 +58,11 @@ TEST_F(TweakBarTest, BarsAreKnownByNameAndNamesAreUnique) {
 TEST_F(TweakBarTest, DefinitionsSetBarAndItemParameters) {
     tw::Bar* bar = tw::NewBar("Cursor_3");
     Probe probe;
-    ASSERT_TRUE(tw::AddVarCB(bar, "PosX", tw::kTypeFloat, SetProbe, GetProbe, &probe, "group='Transform'  step = 0.01 "));
-    EXPECT_TRUE(tw::Define("'Cursor_3' color='0 0 0' text=light refresh=0.050000 position='10 10' size='200 570' "
-                           "alpha=200 visible=true"));
+    ASSERT_TRUE(
+        tw::AddVarCB(bar, "PosX", tw::kTypeFloat, SetProbe, GetProbe, &probe, "group='Transform'  step = 0.01 "));
+    EXPECT_TRUE(
+        tw::Define("'Cursor_3' color='0 0 0' text=light refresh=0.050000 position='10 10' size='200 570' "
+                   "alpha=200 visible=true"));
     const auto params = tw::BarParams(bar);
     EXPECT_EQ(params.at("position"), "10 10");
     EXPECT_EQ(params.at("size"), "200 570");
@@ -95,8 +97,14 @@ TEST_F(TweakBarTest, DefinitionsSetBarAndItemParameters) {
 TEST_F(TweakBarTest, MalformedDefinitionsAreRefusedWhole) {
     tw::Bar* bar = tw::NewBar("Bar");
     ASSERT_TRUE(tw::Define("'Bar' alpha=100"));
-    const char* bad[] = {"", "   ", "'Bar", "'Bar' size='1 2", "'Bar' =3", "'Nowhere' visible=true",
-                         "'Bar/Nothing' label=x", "'Bar' alpha=5 = 6"};
+    const char* bad[] = {"",
+                         "   ",
+                         "'Bar",
+                         "'Bar' size='1 2",
+                         "'Bar' =3",
+                         "'Nowhere' visible=true",
+                         "'Bar/Nothing' label=x",
+                         "'Bar' alpha=5 = 6"};
     for (const char* text : bad) {
         SCOPED_TRACE(text);
         EXPECT_FALSE(tw::Define(text));
@@ -104,7 +112,9 @@ TEST_F(TweakBarTest, MalformedDefinitionsAreRefusedWhole) {
     EXPECT_FALSE(tw::Define(nullptr));
     EXPECT_EQ(tw::BarParams(bar).at("alpha"), "100");
     EXPECT_EQ(tw::BarParams(bar).size(), 1u);
-    EXPECT_FALSE(tw::AddButton(bar, "Go", [](void*) {}, nullptr, "group='unclosed")) << "a bad item definition";
+    EXPECT_FALSE(tw::AddButton(
+        bar, "Go", [](void*) {}, nullptr, "group='unclosed"))
+        << "a bad item definition";
     EXPECT_TRUE(tw::Items(bar).empty());
 }
 
@@ -144,9 +154,8 @@ TEST_F(TweakBarTest, CallbackAndStorageVariablesReadAndWrite) {
     EXPECT_EQ(ratio, 1e-3);
     EXPECT_EQ(text, "a b");
 
-    const char* unparsable[][2] = {{"Count", "12x"}, {"Count", "99999999999"}, {"Count", ""},
-                                   {"Flag", "yes"},  {"Speed", "nan"},         {"Speed", "1e40"},
-                                   {"Ratio", "inf"}, {"Missing", "1"}};
+    const char* unparsable[][2] = {{"Count", "12x"}, {"Count", "99999999999"}, {"Count", ""},    {"Flag", "yes"},
+                                   {"Speed", "nan"}, {"Speed", "1e40"},        {"Ratio", "inf"}, {"Missing", "1"}};
     for (auto& [name, text] : unparsable) {
         SCOPED_TRACE(std::string(name) + "=" + text);
         EXPECT_FALSE(tw::WriteValue(bar, name, text));
@@ -175,7 +184,9 @@ TEST_F(TweakBarTest, CStringStorageIsWrittenThroughTheCopyFunction) {
 }
 
 TEST_F(TweakBarTest, StructTypesAreNumberedAboveEveryBasicCode) {
-    struct Vec { float x, y, z; };
+    struct Vec {
+        float x, y, z;
+    };
     const tw::StructMember members[] = {{"X", tw::kTypeFloat, 0, " Step=0.01 "},
                                         {"Y", tw::kTypeFloat, 4, " Step=0.01 "},
                                         {"Z", tw::kTypeFloat, 8, " Step=0.01 "}};
@@ -246,7 +257,8 @@ TEST_F(TweakBarTest, ABarOrItemRemovedFromItsOwnCallbackGoesSafely) {
 TEST_F(TweakBarTest, ItemsKeepTheirOrderAndNamesAreUniquePerBar) {
     tw::Bar* bar = tw::NewBar("Order");
     Probe probe;
-    ASSERT_TRUE(tw::AddButton(bar, "Delete Name", [](void*) {}, nullptr, "group='Name' "));
+    ASSERT_TRUE(tw::AddButton(
+        bar, "Delete Name", [](void*) {}, nullptr, "group='Name' "));
     ASSERT_TRUE(tw::AddSeparator(bar, nullptr, nullptr));
     ASSERT_TRUE(tw::AddSeparator(bar, nullptr, nullptr)) << "unnamed separators never clash";
     ASSERT_TRUE(tw::AddVarCB(bar, "Value", tw::kTypeFloat, SetProbe, GetProbe, &probe, nullptr));

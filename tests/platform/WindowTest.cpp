@@ -5,7 +5,6 @@
 
 namespace {
 
-
 TEST(Window, QuitIsHandedOutOnlyAfterEveryOtherMessage) {
     platform::Window window("T", 0, 0, 100, 50);
     window.Post(platform::msg::kChar, 'a', 0);

@@ -64,9 +64,9 @@ TEST_F(GameStateManagerTest, HooksOfTwoStatesAcrossAChange) {
     Add("A", 1, 2);
     Add("B");
     manager.ChangeLevelTo("A");
-    EXPECT_EQ(Frames(4), (Trace{"",  // idle: the pending state becomes current
-                                "A:Load A:Initialize", "A:TransitionIn A:OnEntered",
-                                "A:Update(0.5) A:UpdateRunning(0.5)"}));
+    EXPECT_EQ(Frames(4),
+              (Trace{"",  // idle: the pending state becomes current
+                     "A:Load A:Initialize", "A:TransitionIn A:OnEntered", "A:Update(0.5) A:UpdateRunning(0.5)"}));
     EXPECT_EQ(manager.ChangeLevelTo("B"), manager.FindLevel("B"));
     EXPECT_EQ(Frames(6), (Trace{"A:Update(0.5) A:UpdateRunning(0.5) A:BeginExit", "A:TransitionOut",
                                 "A:TransitionOut A:OnExited A:Unload", "B:Load B:Initialize",
@@ -117,8 +117,8 @@ TEST_F(GameStateManagerTest, AQuitRequestMessageLeavesTheStateAndQuits) {
     Frames(4);
     SD::IMessage request(SD::MessageIds::QuitRequest);
     SD::Message_System::GetInstance()->SendMessage(request);
-    EXPECT_EQ(Frames(3), (Trace{"A:Update(0.5) A:UpdateRunning(0.5) A:BeginExit",
-                                "A:TransitionOut A:OnExited A:Unload", ""}));
+    EXPECT_EQ(Frames(3),
+              (Trace{"A:Update(0.5) A:UpdateRunning(0.5) A:BeginExit", "A:TransitionOut A:OnExited A:Unload", ""}));
     EXPECT_TRUE(core->IsQuitting());
 }
 
@@ -148,7 +148,10 @@ TEST_F(GameStateManagerTest, NamesAreTheirPartAfterTheLastColon) {
 }
 
 TEST_F(GameStateManagerTest, StartingLevelFromTheConfiguration) {
-    struct Case { const char* ini; const char* pending; } cases[] = {
+    struct Case {
+        const char* ini;
+        const char* pending;
+    } cases[] = {
         {"[GameStateManager]\nStartingLevel=B\n", "B"},
         {"[GameStateManager]\nStartingLevel=\n", "A"},
         {"[Other]\nStartingLevel=B\n", "A"},
@@ -169,7 +172,10 @@ TEST_F(GameStateManagerTest, StartingLevelFromTheConfiguration) {
 }
 
 TEST_F(GameStateManagerTest, ShutdownUnloadsOnlyALoadedState) {
-    struct Case { int frames; bool unloads; } cases[] = {{0, false}, {1, false}, {2, true}, {3, true}, {4, true}};
+    struct Case {
+        int frames;
+        bool unloads;
+    } cases[] = {{0, false}, {1, false}, {2, true}, {3, true}, {4, true}};
     for (const Case& c : cases) {
         SD::GameStateManager_ local;
         local.RegisterLevel(new TraceLevel(journal, "S"), "S");
@@ -184,7 +190,8 @@ TEST_F(GameStateManagerTest, ShutdownUnloadsOnlyALoadedState) {
 TEST_F(GameStateManagerTest, DestructionDeletesEveryRegisteredState) {
     {
         SD::GameStateManager_ local;
-        for (const char* name : {"X", "Y", "Z"}) local.RegisterLevel(new TraceLevel(journal, name, 1, 1, &deletions), name);
+        for (const char* name : {"X", "Y", "Z"})
+            local.RegisterLevel(new TraceLevel(journal, name, 1, 1, &deletions), name);
     }
     EXPECT_EQ(deletions, 3);
     EXPECT_EQ(SD::GameStateManager_::GetInstance(), nullptr);
@@ -230,7 +237,10 @@ TEST_F(GameStateManagerTest, PlayStateIsAnnouncedAndMirroredIntoThePauseFlag) {
     PlayStateRecorder recorder;
     auto* messages = SD::Message_System::GetInstance();
     messages->RegisterHandler(SD::MessageIds::ChangeActiveState, &recorder, &PlayStateRecorder::OnChange);
-    struct Step { int state; bool paused; } steps[] = {{1, true}, {0, false}, {2, true}, {3, true}, {0, false}, {3, false}};
+    struct Step {
+        int state;
+        bool paused;
+    } steps[] = {{1, true}, {0, false}, {2, true}, {3, true}, {0, false}, {3, false}};
     int old = 0;
     for (const Step& s : steps) {
         manager.SetPlayState(s.state);
@@ -250,7 +260,8 @@ public:
     QuittingLevel(std::vector<std::string>& journal, int frames) : TraceLevel(journal, "Q"), frames_(frames) {}
     void Update(float dt) override {
         TraceLevel::Update(dt);
-        if (--frames_ == 0) SD::Message_System::GetInstance()->PostMessage(SD::IMessage(SD::MessageIds::QuitRequest), 0.0f);
+        if (--frames_ == 0)
+            SD::Message_System::GetInstance()->PostMessage(SD::IMessage(SD::MessageIds::QuitRequest), 0.0f);
     }
 
 private:
@@ -271,7 +282,8 @@ TEST(GameStateManagerInTheCore, TheConfiguredStateRunsUntilAQuitRequestEndsTheLo
         SD::ConfigFile config;
         core->Configure(config);
         core->SetFrameObserver([&](SD::Core& c) {
-            if (c.GetFrameCount() == 3 && manager->GetCurrentLevel()) runningAtFrame3 = manager->GetCurrentLevel()->GetName();
+            if (c.GetFrameCount() == 3 && manager->GetCurrentLevel())
+                runningAtFrame3 = manager->GetCurrentLevel()->GetName();
             if (c.GetFrameCount() > 50) c.Quit();
         });
         core->Run();

@@ -15,12 +15,10 @@ TEST_F(Bindings, DigitalBindingOverTwoCodes) {
         bool held, triggered, released;
     };
     const Step steps[] = {
-        {{{SD::key_A, true}}, true, true, false},
-        {{}, true, false, false},
+        {{{SD::key_A, true}}, true, true, false},           {{}, true, false, false},
         {{{SD::mouse_BUTTON1, true}}, true, true, false},  // newly pressed while the other is held
         {{{SD::key_A, false}}, true, false, true},         // one let go while the other is held
-        {{{SD::mouse_BUTTON1, false}}, false, false, true},
-        {{}, false, false, false},
+        {{{SD::mouse_BUTTON1, false}}, false, false, true}, {{}, false, false, false},
     };
     int at = 0;
     for (const Step& s : steps) {
@@ -45,8 +43,8 @@ TEST_F(Bindings, AnalogStrongestEntryWinsAndTheEarlierOnATie) {
     input->BindAnalog("Steer", SD::xpad1_AXIS_LX_N, SD::xpad1_AXIS_LX_P, 1.0f);
     input->BindAnalog("Steer", SD::key_A, SD::key_D, 0.5f);
     input->BindAnalog("Steer", SD::key_LEFT, SD::key_RIGHT, 0.5f);
-    const int16_t kHalf = 8331 + 12218;   // reads 0.5
-    const int16_t kThird = 8331 + 8145;   // reads about 0.333
+    const int16_t kHalf = 8331 + 12218;  // reads 0.5
+    const int16_t kThird = 8331 + 8145;  // reads about 0.333
     struct Case {
         int16_t stick;
         std::vector<uint32_t> keys;
@@ -57,9 +55,9 @@ TEST_F(Bindings, AnalogStrongestEntryWinsAndTheEarlierOnATie) {
         {kThird, {}, 8145.0f / 24436},
         {kThird, {SD::key_A}, -0.5f},
         {static_cast<int16_t>(-kThird), {SD::key_D}, 0.5f},
-        {kHalf, {SD::key_A}, 0.5f},                          // a tie keeps the earlier stick
-        {0, {SD::key_A, SD::key_RIGHT}, -0.5f},              // a tie keeps the earlier pair
-        {0, {SD::key_A, SD::key_D}, 0.0f},                   // both keys of a pair: nothing
+        {kHalf, {SD::key_A}, 0.5f},              // a tie keeps the earlier stick
+        {0, {SD::key_A, SD::key_RIGHT}, -0.5f},  // a tie keeps the earlier pair
+        {0, {SD::key_A, SD::key_D}, 0.0f},       // both keys of a pair: nothing
         {0, {SD::key_A, SD::key_D, SD::key_RIGHT}, 0.5f},
         {32767, {SD::key_LEFT}, 1.0f},
     };
@@ -104,7 +102,7 @@ TEST_F(Bindings, NamesCodesAndClearing) {
     input->BindDigital("A", SD::key_Q);
     input->BindDigital("A", SD::key_Q);
     input->BindDigital("A", SD::key_W);
-    input->BindDigital("A", 394);          // outside the table: not bound
+    input->BindDigital("A", 394);  // outside the table: not bound
     input->BindDigital("A", 0xFFFFFFFFu);
     input->BindAnalog("M", SD::key_Q, SD::key_E, 1.0f);
     input->BindAnalog("M", SD::key_E, SD::key_Q, 1.0f);

@@ -12,14 +12,20 @@ void Feed(uint32_t pad, const platform::PadInput& in) { platform::SetPadInput(pa
 
 TEST_F(Pads, ButtonsMapToTheirCodesOfTheirPad) {
     const std::pair<uint16_t, int> cases[] = {
-        {platform::padbutton::kDpadUp, SD::xpad1_KVAD_U},   {platform::padbutton::kDpadDown, SD::xpad1_KVAD_D},
-        {platform::padbutton::kDpadLeft, SD::xpad1_KVAD_L}, {platform::padbutton::kDpadRight, SD::xpad1_KVAD_R},
-        {platform::padbutton::kStart, SD::xpad1_START},     {platform::padbutton::kBack, SD::xpad1_BACK},
-        {platform::padbutton::kLeftThumb, SD::xpad1_LSTICK}, {platform::padbutton::kRightThumb, SD::xpad1_RSTICK},
+        {platform::padbutton::kDpadUp, SD::xpad1_KVAD_U},
+        {platform::padbutton::kDpadDown, SD::xpad1_KVAD_D},
+        {platform::padbutton::kDpadLeft, SD::xpad1_KVAD_L},
+        {platform::padbutton::kDpadRight, SD::xpad1_KVAD_R},
+        {platform::padbutton::kStart, SD::xpad1_START},
+        {platform::padbutton::kBack, SD::xpad1_BACK},
+        {platform::padbutton::kLeftThumb, SD::xpad1_LSTICK},
+        {platform::padbutton::kRightThumb, SD::xpad1_RSTICK},
         {platform::padbutton::kLeftShoulder, SD::xpad1_LSHOULDER},
         {platform::padbutton::kRightShoulder, SD::xpad1_RSHOULDER},
-        {platform::padbutton::kA, SD::xpad1_A}, {platform::padbutton::kB, SD::xpad1_B},
-        {platform::padbutton::kX, SD::xpad1_X}, {platform::padbutton::kY, SD::xpad1_Y},
+        {platform::padbutton::kA, SD::xpad1_A},
+        {platform::padbutton::kB, SD::xpad1_B},
+        {platform::padbutton::kX, SD::xpad1_X},
+        {platform::padbutton::kY, SD::xpad1_Y},
         {0x0C00, -1},  // bits 10 and 11 are no button
     };
     platform::ConnectPad(2);

@@ -40,7 +40,10 @@ TEST_F(Input, SequencesOfRawEvents) {
     const Case cases[] = {
         {"tap within one frame is down for a frame", SD::key_A, {{{'d', 65, 0}, {'u', 65, 0}}, {}, {}}, "DR."},
         {"held across frames", SD::key_A, {{{'d', 65, 0}}, {}, {{'u', 65, 0}}, {}}, "DHR."},
-        {"released and pressed again in one frame stays down", SD::key_A, {{{'d', 65, 0}}, {{'u', 65, 0}, {'d', 65, 0}}, {}}, "DHH"},
+        {"released and pressed again in one frame stays down",
+         SD::key_A,
+         {{{'d', 65, 0}}, {{'u', 65, 0}, {'d', 65, 0}}, {}},
+         "DHH"},
         {"wheel up lasts one frame", SD::mouse_SCROLL_U, {{{'m', kWheel, 120}}, {}}, "D."},
         {"each notch is new", SD::mouse_SCROLL_U, {{{'m', kWheel, 120}}, {{'m', kWheel, 240}}}, "DD"},
         {"wheel down", SD::mouse_SCROLL_D, {{{'m', kWheel, 0xFF88}}, {}}, "D."},
@@ -60,9 +63,13 @@ TEST_F(Input, SequencesOfRawEvents) {
         {"left control holds control", SD::key_CONTROL, {{{'d', 162, 0}}, {}, {{'u', 162, 0}}, {}}, "DHR."},
         {"right control holds control", SD::key_CONTROL, {{{'d', 163, 0}}, {{'u', 163, 0}}}, "DR"},
         {"control tapped within one frame", SD::key_CONTROL, {{{'d', 162, 0}, {'u', 162, 0}}, {}}, "DR"},
-        {"either shift holds shift", SD::key_SHIFT, {{{'d', 160, 0}}, {{'d', 161, 0}}, {{'u', 160, 0}}, {{'u', 161, 0}}},
+        {"either shift holds shift",
+         SD::key_SHIFT,
+         {{{'d', 160, 0}}, {{'d', 161, 0}}, {{'u', 160, 0}}, {{'u', 161, 0}}},
          "DHHR"},
-        {"both shifts let go in one frame", SD::key_SHIFT, {{{'d', 160, 0}, {'d', 161, 0}}, {{'u', 161, 0}, {'u', 160, 0}}},
+        {"both shifts let go in one frame",
+         SD::key_SHIFT,
+         {{{'d', 160, 0}, {'d', 161, 0}}, {{'u', 161, 0}, {'u', 160, 0}}},
          "DR"},
         {"right alt holds alt", SD::key_ALT, {{{'d', 165, 0}}, {}, {{'u', 165, 0}}}, "DHR"},
         {"the generic key's own record still counts", SD::key_CONTROL, {{{'d', 17, 0}}, {{'u', 17, 0}}}, "DR"},
@@ -180,8 +187,9 @@ TEST_F(Input, DeveloperKeysGateOnlyTheKeyQueries) {
     EXPECT_TRUE(input->GetDigitalReleased("Jump"));
 
     qvtest::TempTree tree;
-    for (const auto& [ini, expected] : {std::pair{"[Dev]\nDevKeys=true\n", true}, {"[Dev]\nDevKeys=false\n", false},
-                                         {"[Input]\nDevKeys=true\n", false}}) {
+    for (const auto& [ini, expected] : {std::pair{"[Dev]\nDevKeys=true\n", true},
+                                        {"[Dev]\nDevKeys=false\n", false},
+                                        {"[Input]\nDevKeys=true\n", false}}) {
         tree.Write("Assets/Config/config.ini", ini);
         SD::ConfigFile config;
         config.SetSection("Input");

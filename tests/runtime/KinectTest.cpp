@@ -94,15 +94,16 @@ TEST_F(KinectWithSensor, OpensThePresentSensorAndAnnouncesIt) {
 
 TEST_F(KinectWithSensor, FollowsTheFirstTrackedSkeletonUntilItIsLost) {
     kinect->Initialize();
-    struct Step { std::initializer_list<int> tracked; int followed; int copiedFrom; };
+    struct Step {
+        std::initializer_list<int> tracked;
+        int followed;
+        int copiedFrom;
+    };
     const Step steps[] = {
-        {{}, -1, -1},
-        {{2}, 2, 2},
-        {{2, 4}, 2, 2},
-        {{5, 4}, 4, 4},     // the player left: the first tracked in order takes over
-        {{}, 4, 4},         // nobody: the last joints stay
-        {{0, 4}, 4, 4},
-        {{1, 3}, 1, 1},
+        {{}, -1, -1},   {{2}, 2, 2},
+        {{2, 4}, 2, 2}, {{5, 4}, 4, 4},  // the player left: the first tracked in order takes over
+        {{}, 4, 4},                      // nobody: the last joints stay
+        {{0, 4}, 4, 4}, {{1, 3}, 1, 1},
     };
     for (const Step& step : steps) {
         Deliver(Frame(step.tracked));
@@ -121,7 +122,10 @@ TEST_F(KinectWithSensor, FollowsTheFirstTrackedSkeletonUntilItIsLost) {
 
 TEST_F(KinectWithSensor, JointsAreMappedAndClampedAndMotionFollowsTheFrames) {
     kinect->Initialize();
-    struct Case { float x, y, z; SD::Vec3 want; };
+    struct Case {
+        float x, y, z;
+        SD::Vec3 want;
+    };
     const Case cases[] = {
         {3.0f, 0.4f, 2.5f, {1.0f, -0.4f, 2.5f}},
         {-5.0f, -1.5f, 0.0f, {-1.0f, 1.5f, 0.0f}},
@@ -160,7 +164,10 @@ TEST_F(KinectWithSensor, JointsAreMappedAndClampedAndMotionFollowsTheFrames) {
 
 TEST_F(KinectWithSensor, UpdateFlagsTheFirstAndSecondTrackedPlayers) {
     kinect->Initialize();
-    struct Case { std::initializer_list<int> tracked; bool first, second; };
+    struct Case {
+        std::initializer_list<int> tracked;
+        bool first, second;
+    };
     const Case cases[] = {{{1, 3}, true, true}, {{5}, true, false}, {{}, false, false}, {{0, 1, 2}, true, true}};
     for (const Case& c : cases) {
         Deliver(Frame(c.tracked));
@@ -172,7 +179,9 @@ TEST_F(KinectWithSensor, UpdateFlagsTheFirstAndSecondTrackedPlayers) {
 
 TEST_F(KinectWithSensor, TiltIsClampedToTheSensorsRange) {
     kinect->Initialize();
-    struct Case { long asked, set; };
+    struct Case {
+        long asked, set;
+    };
     for (Case c : {Case{40, 27}, Case{-100, -27}, Case{10, 10}, Case{-27, -27}}) {
         EXPECT_EQ(kinect->SetElevation(c.asked), c.set);
         EXPECT_EQ(sensor.ElevationAngle(), std::optional<long>(c.set));

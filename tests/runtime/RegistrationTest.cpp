@@ -139,7 +139,10 @@ TEST(Registration, NamespacedNamesAreFiledUnderTheirLastPart) {
 }
 
 std::vector<std::string> g_journal;
-template <int N> SD::Level* MakeTraceLevel() { return new statetest::TraceLevel(g_journal, "L" + std::to_string(N)); }
+template <int N>
+SD::Level* MakeTraceLevel() {
+    return new statetest::TraceLevel(g_journal, "L" + std::to_string(N));
+}
 
 class FirstStateTest : public ::testing::Test {
 protected:
@@ -163,7 +166,8 @@ TEST_F(FirstStateTest, LevelsAreRegisteredInOrderAndLoadLevelReplacesTheStarting
     registrations.SupplyLevel("SplashLevel", &MakeTraceLevel<3>);
     {
         SD::GameStateManager_ manager;
-        EXPECT_EQ(registrations.RegisterLevels(manager), (std::vector<std::string>{"World", "SplashLevel", "Logic_Test"}));
+        EXPECT_EQ(registrations.RegisterLevels(manager),
+                  (std::vector<std::string>{"World", "SplashLevel", "Logic_Test"}));
         Configure(manager, "World");
         EXPECT_EQ(registrations.ChooseFirstState(manager), nullptr);  // no loading state yet
         EXPECT_EQ(manager.GetPendingLevel(), manager.FindLevel("World"));

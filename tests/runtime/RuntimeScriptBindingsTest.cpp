@@ -79,44 +79,47 @@ TEST_F(InputScripts, KeysPadsAndNamesFromAScript) {
     input->ScanPads();
     Key(SD::key_A, true);
     Frame();
-    RunCases(*lua, {
-        {"r = i:VName()", "Input", ""},
-        {"r = getmetatable(i) == Input_", "true", ""},
-        {"r = tostring(i:GetKeyState(key_A)) .. tostring(i:GetKeyStateTriggered(65.4))", "truetrue", ""},
-        {"r = i:GetKeyStateReleased(key_A)", "false", ""},
-        {"r = i:GetKeyState(key_B)", "false", ""},
-        {"r = Input_.GetKeyState(nil, key_A)", "true", ""},  // any self: the one input system
-        {"r = i:GetFirstPressedKey() .. ' ' .. i:GetFirstTriggeredKey() .. ' ' .. i:GetFirstReleasedKey()",
-         "288 288 0", ""},  // the pad's trigger outranks the keys
-        {"r = i:GetKeyName(key_A) .. '|' .. i:GetKeyName(0) .. '|' .. i:GetKeyName(xpad1_A)",
-         "key_A|No Key Pressed|xpad1_A", ""},
-        {"r = i:GetXPadAxisLX(0) .. ' ' .. i:GetXPadAxisRTrig(0) .. ' ' .. i:GetXPadAxisLY(0)", "1 1 0", ""},
-        {"i:SetDevKeysEnabled(false) r = tostring(i:GetDevKeysEnabled()) .. tostring(i:GetKeyState(key_A))",
-         "falsefalse", ""},
-        {"i:SetDevKeysEnabled(1) r = i:GetDevKeysEnabled()", "true", ""},
-        {"i:WipeKeystateBuffers() r = i:GetFirstPressedKey()", "0", ""},
-    });
+    RunCases(*lua,
+             {
+                 {"r = i:VName()", "Input", ""},
+                 {"r = getmetatable(i) == Input_", "true", ""},
+                 {"r = tostring(i:GetKeyState(key_A)) .. tostring(i:GetKeyStateTriggered(65.4))", "truetrue", ""},
+                 {"r = i:GetKeyStateReleased(key_A)", "false", ""},
+                 {"r = i:GetKeyState(key_B)", "false", ""},
+                 {"r = Input_.GetKeyState(nil, key_A)", "true", ""},  // any self: the one input system
+                 {"r = i:GetFirstPressedKey() .. ' ' .. i:GetFirstTriggeredKey() .. ' ' .. i:GetFirstReleasedKey()",
+                  "288 288 0", ""},  // the pad's trigger outranks the keys
+                 {"r = i:GetKeyName(key_A) .. '|' .. i:GetKeyName(0) .. '|' .. i:GetKeyName(xpad1_A)",
+                  "key_A|No Key Pressed|xpad1_A", ""},
+                 {"r = i:GetXPadAxisLX(0) .. ' ' .. i:GetXPadAxisRTrig(0) .. ' ' .. i:GetXPadAxisLY(0)", "1 1 0", ""},
+                 {"i:SetDevKeysEnabled(false) r = tostring(i:GetDevKeysEnabled()) .. tostring(i:GetKeyState(key_A))",
+                  "falsefalse", ""},
+                 {"i:SetDevKeysEnabled(1) r = i:GetDevKeysEnabled()", "true", ""},
+                 {"i:WipeKeystateBuffers() r = i:GetFirstPressedKey()", "0", ""},
+             });
 }
 
 // Codes and pad indices outside the tables read as nothing.
 TEST_F(InputScripts, HostileCodesAndPadIndicesReadAsNothing) {
     for (uint32_t code = 1; code < 256; ++code) Key(code, true);  // every key but code 0
     Frame();
-    RunCases(*lua, {
-        {"r = tostring(i:GetKeyState(-1)) .. tostring(i:GetKeyState(394)) .. tostring(i:GetKeyState(1e300))",
-         "falsefalsefalse", ""},
-        {"r = tostring(i:GetKeyStateTriggered(-1e300)) .. tostring(i:GetKeyStateReleased(0/0))", "falsefalse", ""},
-        {"r = i:GetKeyState('x')", "false", ""},
-        {"r = tostring(i:GetKeyName(394)) .. tostring(i:GetKeyName(-1)) .. tostring(i:GetKeyName({}))",
-         "nilnilNo Key Pressed", ""},
-        {"r = i:GetXPadAxisLX(4) .. i:GetXPadAxisRY(-1) .. i:GetXPadAxisLTrig(1e12)", "000", ""},
-        {"i:SetXPadRumbleFine(1, 4) i:SetXPadRumbleCoarse(1, -1) i:PauseRumble(true, 2^40) r = 1", "1", ""},
-        {"i:ClearDigitalKey(-7) i:ClearAnalogKey(1e40) r = 1", "1", ""},
-        {"i:BindDigital('Bad', -5) i:BindDigital('Bad', 394) i:BindAnalog('Bad', 1e10, -3) r = 1", "1", ""},
-        {"i:BindDigital({}, key_A) r = 1", "1", "error: Argument 2 is not a string value."},
-        {"r = i:GetDigital(nil)", "nil", "error: Argument 2 is not a string value."},
-        {"r = i:GetAnalog(print)", "nil", "error: Argument 2 is not a string value."},
-    });
+    RunCases(
+        *lua,
+        {
+            {"r = tostring(i:GetKeyState(-1)) .. tostring(i:GetKeyState(394)) .. tostring(i:GetKeyState(1e300))",
+             "falsefalsefalse", ""},
+            {"r = tostring(i:GetKeyStateTriggered(-1e300)) .. tostring(i:GetKeyStateReleased(0/0))", "falsefalse", ""},
+            {"r = i:GetKeyState('x')", "false", ""},
+            {"r = tostring(i:GetKeyName(394)) .. tostring(i:GetKeyName(-1)) .. tostring(i:GetKeyName({}))",
+             "nilnilNo Key Pressed", ""},
+            {"r = i:GetXPadAxisLX(4) .. i:GetXPadAxisRY(-1) .. i:GetXPadAxisLTrig(1e12)", "000", ""},
+            {"i:SetXPadRumbleFine(1, 4) i:SetXPadRumbleCoarse(1, -1) i:PauseRumble(true, 2^40) r = 1", "1", ""},
+            {"i:ClearDigitalKey(-7) i:ClearAnalogKey(1e40) r = 1", "1", ""},
+            {"i:BindDigital('Bad', -5) i:BindDigital('Bad', 394) i:BindAnalog('Bad', 1e10, -3) r = 1", "1", ""},
+            {"i:BindDigital({}, key_A) r = 1", "1", "error: Argument 2 is not a string value."},
+            {"r = i:GetDigital(nil)", "nil", "error: Argument 2 is not a string value."},
+            {"r = i:GetAnalog(print)", "nil", "error: Argument 2 is not a string value."},
+        });
     Frame();
     RunCases(*lua, {{"r = tostring(i:GetDigital('Bad')) .. i:GetAnalog('Bad')", "false0", ""}});
 }
@@ -138,19 +141,20 @@ TEST_F(InputScripts, BindingsAndRumbleMadeByAScript) {
     Frame();
     ASSERT_FALSE(platform::RecordedVibrations(0).empty());
     EXPECT_EQ(platform::RecordedVibrations(0).back(), (platform::PadVibration{0, 32767}));
-    RunCases(*lua, {
-        {"r = tostring(i:GetDigital('Jump')) .. tostring(i:GetDigitalTriggered('Jump'))", "truetrue", ""},
-        {"r = i:GetAnalog('Steer') .. ' ' .. i:GetAnalog('Throttle')", "0.5 1", ""},
-        {"r = i:GetDigital('Never bound')", "false", ""},
-        {"i:ClearDigitalKey(key_SPACE) i:ClearAnalog('Steer') i:PauseRumble(true, 0) r = 1", "1", ""},
-    });
+    RunCases(*lua,
+             {
+                 {"r = tostring(i:GetDigital('Jump')) .. tostring(i:GetDigitalTriggered('Jump'))", "truetrue", ""},
+                 {"r = i:GetAnalog('Steer') .. ' ' .. i:GetAnalog('Throttle')", "0.5 1", ""},
+                 {"r = i:GetDigital('Never bound')", "false", ""},
+                 {"i:ClearDigitalKey(key_SPACE) i:ClearAnalog('Steer') i:PauseRumble(true, 0) r = 1", "1", ""},
+             });
     Key(SD::key_UP, false);
     Frame();
     EXPECT_EQ(platform::RecordedVibrations(0).back(), (platform::PadVibration{0, 0}));
     RunCases(*lua, {
-        {"r = tostring(i:GetDigital('Jump')) .. tostring(i:GetDigitalReleased('Up'))", "falsetrue", ""},
-        {"r = i:GetAnalog('Steer') .. ' ' .. i:GetAnalog('Throttle')", "0 0", ""},
-    });
+                       {"r = tostring(i:GetDigital('Jump')) .. tostring(i:GetDigitalReleased('Up'))", "falsetrue", ""},
+                       {"r = i:GetAnalog('Steer') .. ' ' .. i:GetAnalog('Throttle')", "0 0", ""},
+                   });
 }
 
 // A game-state manager with two states, the core for the pause flag, and a script host.
@@ -178,13 +182,14 @@ protected:
 TEST_F(StateScripts, ChangeLevelPlayStateAndQuit) {
     ASSERT_TRUE(lua.Run("g = GameStateManager_.GetInstance()"));
     RunCases(lua, {
-        {"l = g:ChangeLevelTo('World') r = tostring(getmetatable(l) == Level) .. tostring(IsNil(l))", "truefalse", ""},
-    });
+                      {"l = g:ChangeLevelTo('World') r = tostring(getmetatable(l) == Level) .. tostring(IsNil(l))",
+                       "truefalse", ""},
+                  });
     EXPECT_EQ(manager.GetPendingLevel(), world);
     RunCases(lua, {
-        {"r = IsNil(g:ChangeLevelTo('Nowhere'))", "true", ""},
-        {"r = IsNil(g:ChangeLevelTo({}))", "true", "error: Argument 2 is not a string value."},
-    });
+                      {"r = IsNil(g:ChangeLevelTo('Nowhere'))", "true", ""},
+                      {"r = IsNil(g:ChangeLevelTo({}))", "true", "error: Argument 2 is not a string value."},
+                  });
     EXPECT_EQ(manager.GetPendingLevel(), world);
     RunCases(lua, {{"r = IsNil(g:ChangeLevelTo('Quit'))", "true", ""}});
     EXPECT_EQ(manager.GetPendingLevel(), nullptr);
@@ -276,22 +281,25 @@ TEST(RuntimeScripts, MethodsOnNullSystemsPrintTheNullMessage) {
     lua_setglobal(lua.host.L, "fade");
     SD::PushScriptValue(lua.host.L, nullptr, "Kinect", false);
     lua_setglobal(lua.host.L, "kinect");
-    RunCases(lua, {
-        {"r = Input_.GetInstance():VName()", "nil", "'Input_::VName' with this pointer being NULL."},
-        {"r = Input_.GetInstance():GetKeyState(key_A)", "nil", "'Input_::GetKeyState' with this pointer"},
-        {"r = Input_.GetInstance():GetDigital('Jump')", "nil", "'Input_::GetDigital' with this pointer"},
-        {"Input_.GetInstance():BindDigital('Jump', key_A) r = 1", "1", "'Input_::BindDigital' with this pointer"},
-        {"Input_.WipeKeystateBuffers() r = Input_.GetKeyName(nil, key_A)", "key_A", ""},
-        {"r = Window_.GetInstance():GetFullscreen()", "nil", "'Window_::GetFullscreen' with this pointer"},
-        {"r = GameStateManager_.GetInstance():ChangeLevelTo('World')", "nil",
-         "'GameStateManager_::ChangeLevelTo' with this pointer being NULL."},
-        {"r = GameStateManager_.GetInstance():SetPlayState()", "nil", "'GameStateManager_::SetPlayState' with this"},
-        {"r = GameStateManager_.GetInstance():Quit()", "nil", "'GameStateManager_::Quit' with this pointer"},
-        {"r = fade:GetValue()", "nil", "'Interpolatorf::GetValue' with this pointer being NULL."},
-        {"r = fade:IsComplete()", "nil", "'Interpolatorf::IsComplete' with this pointer"},
-        {"r = fade:Start(0, 1, 1)", "nil", "'Interpolatorf::Start' with this pointer"},
-        {"r = kinect:TiltSetAngle(5)", "nil", "'Kinect::TiltSetAngle' with this pointer being NULL."},
-    });
+    RunCases(
+        lua,
+        {
+            {"r = Input_.GetInstance():VName()", "nil", "'Input_::VName' with this pointer being NULL."},
+            {"r = Input_.GetInstance():GetKeyState(key_A)", "nil", "'Input_::GetKeyState' with this pointer"},
+            {"r = Input_.GetInstance():GetDigital('Jump')", "nil", "'Input_::GetDigital' with this pointer"},
+            {"Input_.GetInstance():BindDigital('Jump', key_A) r = 1", "1", "'Input_::BindDigital' with this pointer"},
+            {"Input_.WipeKeystateBuffers() r = Input_.GetKeyName(nil, key_A)", "key_A", ""},
+            {"r = Window_.GetInstance():GetFullscreen()", "nil", "'Window_::GetFullscreen' with this pointer"},
+            {"r = GameStateManager_.GetInstance():ChangeLevelTo('World')", "nil",
+             "'GameStateManager_::ChangeLevelTo' with this pointer being NULL."},
+            {"r = GameStateManager_.GetInstance():SetPlayState()", "nil",
+             "'GameStateManager_::SetPlayState' with this"},
+            {"r = GameStateManager_.GetInstance():Quit()", "nil", "'GameStateManager_::Quit' with this pointer"},
+            {"r = fade:GetValue()", "nil", "'Interpolatorf::GetValue' with this pointer being NULL."},
+            {"r = fade:IsComplete()", "nil", "'Interpolatorf::IsComplete' with this pointer"},
+            {"r = fade:Start(0, 1, 1)", "nil", "'Interpolatorf::Start' with this pointer"},
+            {"r = kinect:TiltSetAngle(5)", "nil", "'Kinect::TiltSetAngle' with this pointer being NULL."},
+        });
 }
 
 // Methods called on nil, a number, a table or a value of another class raise a script error.

@@ -26,8 +26,7 @@ protected:
 };
 
 TEST_F(SplineSystemTest, AFileSplineFollowsItsTimedPoints) {
-    tree.Write("Assets/Splines/Splines.txt",
-               "Path\n3\n0\n0\n0\n10\n0\n0\n10\n20\n0\n1.0\n2.0\n");
+    tree.Write("Assets/Splines/Splines.txt", "Path\n3\n0\n0\n0\n10\n0\n0\n10\n20\n0\n1.0\n2.0\n");
     clock.Advance(10.0);
     splines.Initialize();
     SD::Spline* path = splines.FindSpline("Path");
@@ -40,8 +39,10 @@ TEST_F(SplineSystemTest, AFileSplineFollowsItsTimedPoints) {
     ExpectNear(path->position, {10, 0, 0}, kTolerance);
     clock.Advance(1.0);
     splines.Update(0.0f);  // halfway through the second stretch in curve parameter
-    ExpectNear(path->position, {static_cast<float>(SD::EvaluateCurve(path->x, 1.5)),
-                                static_cast<float>(SD::EvaluateCurve(path->y, 1.5)), 0}, kTolerance);
+    ExpectNear(
+        path->position,
+        {static_cast<float>(SD::EvaluateCurve(path->x, 1.5)), static_cast<float>(SD::EvaluateCurve(path->y, 1.5)), 0},
+        kTolerance);
     EXPECT_FALSE(path->finished);
     clock.Advance(5.0);
     splines.Update(0.0f);
@@ -68,12 +69,15 @@ TEST_F(SplineSystemTest, SavedSplinesLoadBackToSixDecimals) {
 }
 
 TEST_F(SplineSystemTest, BrokenRecordsStopTheLoadWithoutASpline) {
-    struct Case { const char* file; int created; };
+    struct Case {
+        const char* file;
+        int created;
+    };
     const Case cases[] = {
         {"A\n2\n0\n0\n0\n1\n1\n1\n1.0\nB\n3\n0\n0\n", 1},  // B is cut short
-        {"A\n1\n0\n0\n0\n", 0},                           // one point cannot be fitted
+        {"A\n1\n0\n0\n0\n", 0},                            // one point cannot be fitted
         {"A\nabc\n", 0},
-        {"\nA\n2\n0\n0\n0\n1\n1\n1\n1.0\n", 0},          // an empty name line ends the file
+        {"\nA\n2\n0\n0\n0\n1\n1\n1\n1.0\n", 0},  // an empty name line ends the file
         {"A\n2\n", 0},
     };
     for (const Case& c : cases) {
@@ -165,7 +169,10 @@ TEST_F(SplineSystemTest, PointAtLengthIsClampedToTheSpline) {
     SD::SplineHandle h = splines.CreateSpline({{0, 0, 0}, {4, 0, 0}, {4, 4, 0}}, {1.0, 3.0}, "");
     ASSERT_TRUE(h);
     const SD::Spline& s = *h.Get();
-    struct Case { double length; SD::Vec3 point; };
+    struct Case {
+        double length;
+        SD::Vec3 point;
+    };
     const Case cases[] = {{-2.0, {0, 0, 0}}, {0.0, {0, 0, 0}}, {1.0, {4, 0, 0}}, {4.0, {4, 4, 0}}, {50.0, {4, 4, 0}}};
     for (const Case& c : cases) {
         ExpectNear(s.GetPointAtLength(c.length), c.point, kTolerance);

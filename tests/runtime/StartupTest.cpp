@@ -15,7 +15,12 @@
 namespace {
 
 TEST(Startup, WindowSettingsFromTheConfiguration) {
-    struct Case { const char* ini; const char* title; int w, h; bool windowFull, deviceFull; };
+    struct Case {
+        const char* ini;
+        const char* title;
+        int w, h;
+        bool windowFull, deviceFull;
+    };
     const Case cases[] = {
         {"", "Quorvanta", 1280, 800, false, false},
         {"[Window]\nName=Test\nWidth=640\nHeight=480\n", "Test", 640, 480, false, false},
@@ -41,10 +46,13 @@ TEST(Startup, WindowSettingsFromTheConfiguration) {
 
 // A bounded run on a manual clock: the configured frame rate decides how many frames fit.
 TEST(Startup, FrameRateComesFromTheConfiguration) {
-    struct Case { const char* ini; unsigned long minFrames, maxFrames; };
+    struct Case {
+        const char* ini;
+        unsigned long minFrames, maxFrames;
+    };
     const Case cases[] = {
         {"[FrameRateController]\nlimit_frame_rate=true\nfps=10\n", 10, 11},
-        {"[FrameRateController]\nlimit_frame_rate=true\nfps=0\n", 1000, 1000000},   // 0 fps: no limit
+        {"[FrameRateController]\nlimit_frame_rate=true\nfps=0\n", 1000, 1000000},  // 0 fps: no limit
         {"[FrameRateController]\nlimit_frame_rate=false\nfps=10\n", 1000, 1000000},
     };
     for (const Case& c : cases) {

@@ -200,9 +200,10 @@ TEST_F(WindowTest, SizeAndStyleChangesFromTheGraphicsLayer) {
 TEST_F(WindowTest, DroppedFiles) {
     const std::string longPath = "/data/" + std::string(600, 'x') + "/level.hie";
     const std::pair<std::string, uint32_t> cases[] = {
-        {"a.txt", 0}, {"b.xml", 1}, {"/x/y/c.hie", 2}, {"s.lua", 3}, {"m.fbx", 4}, {"d.bin", 5},
-        {"o.obj", 6}, {"C:\\img\\p.png", 7}, {"shout.XML", 8}, {"noext", 8}, {"dir.d/file", 8},
-        {"dir.xml", 1}, {"archive.tar.txt", 0}, {"trail.", 8}, {".txt", 8}, {"", 8}, {longPath, 2},
+        {"a.txt", 0},      {"b.xml", 1},   {"/x/y/c.hie", 2},      {"s.lua", 3},     {"m.fbx", 4},
+        {"d.bin", 5},      {"o.obj", 6},   {"C:\\img\\p.png", 7},  {"shout.XML", 8}, {"noext", 8},
+        {"dir.d/file", 8}, {"dir.xml", 1}, {"archive.tar.txt", 0}, {"trail.", 8},    {".txt", 8},
+        {"", 8},           {longPath, 2},
     };
     std::vector<std::string> paths;
     for (const auto& c : cases) paths.push_back(c.first);
@@ -216,8 +217,12 @@ TEST_F(WindowTest, DroppedFiles) {
 
 TEST_F(WindowTest, FileNameOfADrop) {
     const std::pair<const char*, const char*> cases[] = {
-        {"C:\\levels\\forest.xml", "forest"}, {"/a/b.c/name", "name"}, {"/a/b/archive.tar.gz", "archive.tar"},
-        {"plain", "plain"}, {"dir/", ""}, {"mixed/sep\\last.lua", "last"},
+        {"C:\\levels\\forest.xml", "forest"},
+        {"/a/b.c/name", "name"},
+        {"/a/b/archive.tar.gz", "archive.tar"},
+        {"plain", "plain"},
+        {"dir/", ""},
+        {"mixed/sep\\last.lua", "last"},
     };
     for (const auto& [path, name] : cases) EXPECT_EQ(SD::FileDrop(path, 0).GetFileName(), name) << path;
 }

@@ -31,8 +31,10 @@ TempTree::TempTree() {
 
 TempTree::~TempTree() {
     std::error_code ec;
-    if (hadDataHome_) setenv("XDG_DATA_HOME", previousDataHome_.c_str(), 1);
-    else unsetenv("XDG_DATA_HOME");
+    if (hadDataHome_)
+        setenv("XDG_DATA_HOME", previousDataHome_.c_str(), 1);
+    else
+        unsetenv("XDG_DATA_HOME");
     fs::current_path(previousDir_, ec);
     fs::remove_all(root_, ec);
 }
@@ -60,8 +62,8 @@ std::string SourceDir() {
 
 StderrCapture::StderrCapture() {
     std::fflush(stderr);
-    path_ = (fs::temp_directory_path() / ("qvtest-stderr-" + std::to_string(getpid()) + "-" +
-                                          std::to_string(reinterpret_cast<uintptr_t>(this))))
+    path_ = (fs::temp_directory_path() /
+             ("qvtest-stderr-" + std::to_string(getpid()) + "-" + std::to_string(reinterpret_cast<uintptr_t>(this))))
                 .string();
     savedFd_ = dup(2);
     FILE* f = std::fopen(path_.c_str(), "w");

@@ -45,7 +45,8 @@ Bytes SettingsChunk(const GlobalSettings& s) {
 
 Bytes EnvironmentChunk(const EnvironmentCurve (&curves)[4]) {
     Writer w;
-    for (const auto& c : curves) Points(w.U8(c.enabled ? 1 : 0).U8(c.scaling).U16(static_cast<uint16_t>(c.points.size())), c.points);
+    for (const auto& c : curves)
+        Points(w.U8(c.enabled ? 1 : 0).U8(c.scaling).U16(static_cast<uint16_t>(c.points.size())), c.points);
     return Chunk("ENVS", w.Take());
 }
 

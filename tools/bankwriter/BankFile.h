@@ -55,7 +55,7 @@ struct BankFile {
     EnvironmentCurve environment[4];  // obstruction volume, obstruction filter, occlusion volume, occlusion filter
     std::vector<Media> media;         // each placed at a 16-byte boundary of the data
     std::vector<std::pair<uint32_t, std::string>> bankNames;
-    std::vector<Bytes> records;       // hierarchy records (Record())
+    std::vector<Bytes> records;  // hierarchy records (Record())
 };
 
 Bytes Chunk(const char* tag, const Bytes& body);

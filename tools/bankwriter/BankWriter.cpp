@@ -278,7 +278,8 @@ Bytes DialogueBody(uint32_t id, const std::vector<uint32_t>& arguments, uint8_t 
 Bytes FeedbackNodeBody(uint32_t id, const std::vector<FeedbackSource>& sources, const NodeBase& node) {
     Writer w;
     w.U32(id).U32(static_cast<uint32_t>(sources.size()));
-    for (const FeedbackSource& s : sources) w.U16(s.companyID).U16(s.deviceID).F32(s.volumeOffset).Raw(SourceBlock(s.source));
+    for (const FeedbackSource& s : sources)
+        w.U16(s.companyID).U16(s.deviceID).F32(s.volumeOffset).Raw(SourceBlock(s.source));
     return w.Raw(NodeBaseBlock(node)).Take();
 }
 
@@ -294,7 +295,8 @@ Bytes HircChunk(const std::vector<Bytes>& records) {
 }
 
 Bytes Cut(const Bytes& bytes, size_t length) {
-    return Bytes(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(length < bytes.size() ? length : bytes.size()));
+    return Bytes(bytes.begin(),
+                 bytes.begin() + static_cast<std::ptrdiff_t>(length < bytes.size() ? length : bytes.size()));
 }
 
 Bytes WithU32At(const Bytes& bytes, size_t offset, uint32_t value) {

@@ -83,8 +83,8 @@ struct Positioning {
     uint32_t type = 0;
     uint32_t attenuationID = 0;
     bool flag = false;
-    bool follow = false;                 // type 3
-    uint32_t pathMode = 0;               // type 2
+    bool follow = false;    // type 3
+    uint32_t pathMode = 0;  // type 2
     bool looping = false;
     uint32_t transitionMs = 0;
     bool listenerZeroOnly = false;
@@ -124,13 +124,13 @@ struct NodeBase {
 };
 
 struct Source {
-    uint32_t pluginID = 1;      // low 4 bits: 1 codec, 2 source plug-in, 5 motion source
-    uint32_t streamType = 0;    // 0 in the bank, 1 streamed, 2 streamed with a prefetched head
+    uint32_t pluginID = 1;    // low 4 bits: 1 codec, 2 source plug-in, 5 motion source
+    uint32_t streamType = 0;  // 0 in the bank, 1 streamed, 2 streamed with a prefetched head
     uint32_t mediaID = 0;
     uint32_t fileID = 0;
     uint32_t offset = 0, size = 0;  // not written for stream type 1
     uint8_t flags = 0;
-    Bytes pluginParams;         // plug-in types 2 and 5
+    Bytes pluginParams;  // plug-in types 2 and 5
 };
 
 Bytes NodeBaseBlock(const NodeBase& node);

@@ -85,8 +85,8 @@ Bytes MusicTrackBody(uint32_t id, const MusicTrack& track) {
     return w.Take();
 }
 
-Bytes MusicSwitchBody(uint32_t id, const MusicNode& node, const std::vector<TransitionRule>& rules,
-                      uint32_t groupType, uint32_t groupID, uint32_t defaultSwitch, bool continuePlayback,
+Bytes MusicSwitchBody(uint32_t id, const MusicNode& node, const std::vector<TransitionRule>& rules, uint32_t groupType,
+                      uint32_t groupID, uint32_t defaultSwitch, bool continuePlayback,
                       const std::vector<SwitchPair>& pairs) {
     Writer w;
     w.Raw(MusicNodeBlock(id, node)).Raw(TransitionRules(rules));

@@ -93,8 +93,8 @@ Bytes TransitionRules(const std::vector<TransitionRule>& rules);
 Bytes Playlist(const std::vector<PlaylistItem>& items);
 Bytes MusicSegmentBody(uint32_t id, const MusicNode& node, double durationMs, const std::vector<Cue>& cues);
 Bytes MusicTrackBody(uint32_t id, const MusicTrack& track);
-Bytes MusicSwitchBody(uint32_t id, const MusicNode& node, const std::vector<TransitionRule>& rules,
-                      uint32_t groupType, uint32_t groupID, uint32_t defaultSwitch, bool continuePlayback,
+Bytes MusicSwitchBody(uint32_t id, const MusicNode& node, const std::vector<TransitionRule>& rules, uint32_t groupType,
+                      uint32_t groupID, uint32_t defaultSwitch, bool continuePlayback,
                       const std::vector<SwitchPair>& pairs);
 Bytes MusicRanSeqBody(uint32_t id, const MusicNode& node, const std::vector<TransitionRule>& rules,
                       const std::vector<PlaylistItem>& items);

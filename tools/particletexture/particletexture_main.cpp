@@ -20,12 +20,18 @@ constexpr uint32_t kSlices = 16;
 float Shape(uint32_t slice, float x, float y) {
     const float r = std::sqrt(x * x + y * y);
     switch (slice) {
-        case 0: return std::clamp((1.0f - r) / 0.25f, 0.0f, 1.0f);
-        case 1: return std::exp(-4.0f * r * r);
-        case 2: return std::exp(-40.0f * x * x) * std::max(0.0f, 1.0f - y * y);
-        case 3: return std::exp(-60.0f * (r - 0.75f) * (r - 0.75f));
-        case 4: return (x * x / 0.25f + y * y) <= 0.9f ? 1.0f : 0.0f;
-        case 5: return std::min(1.0f, 0.25f + std::exp(-40.0f * (r - 0.8f) * (r - 0.8f))) * (r <= 1.0f ? 1.0f : 0.0f);
+        case 0:
+            return std::clamp((1.0f - r) / 0.25f, 0.0f, 1.0f);
+        case 1:
+            return std::exp(-4.0f * r * r);
+        case 2:
+            return std::exp(-40.0f * x * x) * std::max(0.0f, 1.0f - y * y);
+        case 3:
+            return std::exp(-60.0f * (r - 0.75f) * (r - 0.75f));
+        case 4:
+            return (x * x / 0.25f + y * y) <= 0.9f ? 1.0f : 0.0f;
+        case 5:
+            return std::min(1.0f, 0.25f + std::exp(-40.0f * (r - 0.8f) * (r - 0.8f))) * (r <= 1.0f ? 1.0f : 0.0f);
         default: {
             const float sharpness = 2.0f + 2.0f * static_cast<float>(slice - 6);
             return std::exp(-sharpness * r * r);

@@ -17,7 +17,7 @@
 
 namespace {
 
-constexpr int kGrid = 8;           // cells per side of the hill
+constexpr int kGrid = 8;            // cells per side of the hill
 constexpr float kHillSize = 40.0f;  // across
 constexpr float kHillHeight = 6.0f;
 

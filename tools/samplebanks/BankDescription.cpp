@@ -38,10 +38,12 @@ constexpr uint32_t kWindSynth = SX::SxPluginKey(SX::SxPluginType_Source, 0, 119)
 constexpr uint32_t kWhooshSynth = SX::SxPluginKey(SX::SxPluginType_Source, 0, 120);
 constexpr uint32_t kMotionGenerator = SX::SxPluginKey(SX::SxPluginType_MotionSource, 0, 405);
 constexpr uint16_t kRumblePad = 406;  // the pad's motion device
-constexpr uint32_t kLinear = 4;  // curve shape of every point written here
+constexpr uint32_t kLinear = 4;       // curve shape of every point written here
 constexpr int32_t kStreamedMusicLookAheadMs = 200;
 
-bool IsMediaFile(const bw::Bytes& data) { return data.size() >= 12 && std::equal(data.begin(), data.begin() + 4, "RIFF"); }
+bool IsMediaFile(const bw::Bytes& data) {
+    return data.size() >= 12 && std::equal(data.begin(), data.begin() + 4, "RIFF");
+}
 
 // The codec of media written by this bank: the WAVE format tag 2 is ADPCM, the others PCM.
 uint32_t CodecOf(const bw::BankFile& file, uint32_t mediaID, uint32_t& size) {
@@ -132,15 +134,19 @@ struct Words {
     explicit Words(std::istringstream& args) {
         for (std::string word; args >> word;) {
             const size_t equals = word.find('=');
-            if (equals != std::string::npos) options.emplace_back(word.substr(0, equals), word.substr(equals + 1));
-            else if (word == "loop" || word == "env" || word == "continuous") flags.push_back(word);
-            else plain.push_back(word);
+            if (equals != std::string::npos)
+                options.emplace_back(word.substr(0, equals), word.substr(equals + 1));
+            else if (word == "loop" || word == "env" || word == "continuous")
+                flags.push_back(word);
+            else
+                plain.push_back(word);
         }
     }
     bool Flag(const char* name) const { return std::find(flags.begin(), flags.end(), name) != flags.end(); }
     // Takes the option out of the list; false when it is not there.
     bool Take(const char* key, std::string& value) {
-        const auto found = std::find_if(options.begin(), options.end(), [key](const auto& o) { return o.first == key; });
+        const auto found =
+            std::find_if(options.begin(), options.end(), [key](const auto& o) { return o.first == key; });
         if (found == options.end()) return false;
         value = found->second;
         options.erase(found);
@@ -180,7 +186,8 @@ bool ReadState(const std::string& owner, const std::string& text, std::vector<bw
     if (parts.size() != 3 || !Number(parts[2], db)) return false;
     const uint32_t group = ID(parts[0]), state = ID(parts[1]), object = ID(owner + "/" + parts[0] + "/" + parts[1]);
     file.records.push_back(bw::Record(SX::SxHirc_State, bw::StateBody(object, {bw::PropF(SX::SxProp_Volume, db)})));
-    auto use = std::find_if(uses.begin(), uses.end(), [group](const bw::StateGroupUse& u) { return u.groupID == group; });
+    auto use =
+        std::find_if(uses.begin(), uses.end(), [group](const bw::StateGroupUse& u) { return u.groupID == group; });
     if (use == uses.end()) use = uses.insert(uses.end(), bw::StateGroupUse{group, 0, {}});
     use->states.emplace_back(state, object);
     return true;
@@ -250,8 +257,8 @@ bool ReadBus(const std::string& name, const Words& words, bw::BankFile& file, ui
             if (parts.size() != 4 || !Number(parts[1], db) || !Number(parts[2], out) || !Number(parts[3], in) ||
                 out < 0 || in < 0)
                 return false;
-            bus.duckTargets.push_back(
-                {ID(parts[0]), db, static_cast<uint32_t>(out), static_cast<uint32_t>(in), static_cast<uint8_t>(kLinear)});
+            bus.duckTargets.push_back({ID(parts[0]), db, static_cast<uint32_t>(out), static_cast<uint32_t>(in),
+                                       static_cast<uint8_t>(kLinear)});
             bus.recoveryMs = std::max(bus.recoveryMs, static_cast<uint32_t>(in));
         } else if (key == "state") {
             if (!ReadState(name, value, bus.stateGroups, file)) return false;
@@ -278,7 +285,8 @@ bool AddMediaBytes(bw::BankFile& file, uint32_t id, bw::Bytes bytes) {
     return true;
 }
 
-bool AddMedia(bw::BankFile& file, const std::string& name, const QV::media::Signal& signal, QV::media::Encoding encoding) {
+bool AddMedia(bw::BankFile& file, const std::string& name, const QV::media::Signal& signal,
+              QV::media::Encoding encoding) {
     return AddMediaBytes(file, ID(name), QV::media::Build(signal, encoding));
 }
 
@@ -599,11 +607,13 @@ bool ApplyHierarchy(const std::string& verb, std::istringstream& args, const std
     if (verb == "limiter") {
         // limiter <Name> <ceiling dB> <threshold dB> <release s>
         float ceiling, threshold, release;
-        if (!(args >> a >> ceiling >> threshold >> release) || !Level(ceiling) || !Level(threshold) || !(release > 0.0f))
+        if (!(args >> a >> ceiling >> threshold >> release) || !Level(ceiling) || !Level(threshold) ||
+            !(release > 0.0f))
             return false;
         bw::Writer params;
         params.F32(ceiling).F32(threshold).F32(0.0f).F32(release).U32(0);
-        file.records.push_back(bw::Record(SX::SxHirc_FxShareSet, bw::EffectBody(ID(a), {kStudioLimiter, params.Take(), {}, {}})));
+        file.records.push_back(
+            bw::Record(SX::SxHirc_FxShareSet, bw::EffectBody(ID(a), {kStudioLimiter, params.Take(), {}, {}})));
         return true;
     }
     if (verb == "fdn-reverb") {
@@ -612,7 +622,8 @@ bool ApplyHierarchy(const std::string& verb, std::istringstream& args, const std
         if (!(args >> a >> seconds >> wet) || !(seconds > 0.0f && seconds <= 20.0f) || !Level(wet)) return false;
         bw::Writer params;
         params.Raw(Floats({seconds, 0.5f})).U32(8).Raw(Floats({-96.0f, wet, 0.0f})).U8(0).U32(0);
-        file.records.push_back(bw::Record(SX::SxHirc_FxShareSet, bw::EffectBody(ID(a), {kFdnReverb, params.Take(), {}, {}})));
+        file.records.push_back(
+            bw::Record(SX::SxHirc_FxShareSet, bw::EffectBody(ID(a), {kFdnReverb, params.Take(), {}, {}})));
         return true;
     }
     if (verb == "modal") {
@@ -633,7 +644,8 @@ bool ApplyHierarchy(const std::string& verb, std::istringstream& args, const std
         if (count == 0) return false;
         bw::Writer params;
         params.Raw(Floats({dry, out, 0, 0, 0, 0, 0, 100.0f})).U8(0).U8(0).U8(0).F32(0.0f).U16(count).Raw(modes.Take());
-        file.records.push_back(bw::Record(SX::SxHirc_FxShareSet, bw::EffectBody(ID(a), {kModalSynth, params.Take(), {}, {}})));
+        file.records.push_back(
+            bw::Record(SX::SxHirc_FxShareSet, bw::EffectBody(ID(a), {kModalSynth, params.Take(), {}, {}})));
         return true;
     }
     if (verb == "wind") {
@@ -658,8 +670,8 @@ bool ApplyHierarchy(const std::string& verb, std::istringstream& args, const std
         const float values[][2] = {{0, 0}, {0, 0}, {0.1f, 0}, {0.03f, 0}, {0, 0}, {0, 0}, {db, 0}};
         for (const auto& v : values) params.F32(v[0]).F32(v[1]).U8(0);
         params.U16(1).F32(30.0f).Raw(Floats({1.0f, 0.0f, hz / 6.0f, q, 0.0f}));
-        file.records.push_back(
-            bw::Record(SX::SxHirc_FxCustom, bw::EffectBody(SourceEffectID(a), {kWindSynth, params.Take(), {}, {speed}})));
+        file.records.push_back(bw::Record(SX::SxHirc_FxCustom,
+                                          bw::EffectBody(SourceEffectID(a), {kWindSynth, params.Take(), {}, {speed}})));
         return true;
     }
     if (verb == "whoosh") {
@@ -682,7 +694,8 @@ bool ApplyHierarchy(const std::string& verb, std::istringstream& args, const std
         for (std::string deflector; args >> deflector; ++count) {
             float hz, q;
             std::string text;
-            if (!Pair(deflector, hz, text) || !Number(text, q) || !(hz > 20.0f && hz < 20000.0f) || !(q > 0.0f && q <= 50.0f))
+            if (!Pair(deflector, hz, text) || !Number(text, q) || !(hz > 20.0f && hz < 20000.0f) ||
+                !(q > 0.0f && q <= 50.0f))
                 return false;
             deflectors.Raw(Floats({hz, q, 0.0f}));
         }
@@ -696,8 +709,8 @@ bool ApplyHierarchy(const std::string& verb, std::istringstream& args, const std
         for (float base : {0.0f, 0.0f, 0.0f, db}) params.F32(base).F32(0.0f).U8(0);
         // No centre deflector (-1); the deflectors; no curves; a path of one point at the listener.
         params.U16(0xFFFF).U16(count).Raw(deflectors.Take()).U16(0).U16(1).F32(0.0f).Raw(Floats({0.0f, 0.0f, 0.0f}));
-        file.records.push_back(
-            bw::Record(SX::SxHirc_FxCustom, bw::EffectBody(SourceEffectID(a), {kWhooshSynth, params.Take(), {}, {speed}})));
+        file.records.push_back(bw::Record(
+            SX::SxHirc_FxCustom, bw::EffectBody(SourceEffectID(a), {kWhooshSynth, params.Take(), {}, {speed}})));
         return true;
     }
     if (verb == "event") {
@@ -709,8 +722,8 @@ bool ApplyHierarchy(const std::string& verb, std::istringstream& args, const std
         for (const std::string& target : Split(b, ',')) {
             if (target.empty()) return false;
             actions.push_back(ID(a + "." + target));
-            file.records.push_back(bw::Record(
-                SX::SxHirc_Action, bw::ActionBody(actions.back(), 0x0403, ID(target), {}, {}, bw::PlayParams(4, bank))));
+            file.records.push_back(bw::Record(SX::SxHirc_Action, bw::ActionBody(actions.back(), 0x0403, ID(target), {},
+                                                                                {}, bw::PlayParams(4, bank))));
         }
         file.records.push_back(bw::Record(SX::SxHirc_Event, bw::EventBody(ID(a), actions)));
         return true;
@@ -811,7 +824,8 @@ bool Apply(const std::string& verb, std::istringstream& args, std::vector<NamedB
     if (banks.empty()) return false;
     bw::BankFile& file = banks.back().file;
     static const char* const kMedia[] = {"media", "tone", "adpcm-tone", "chord", "phrase", "noise"};
-    if (std::find_if(std::begin(kMedia), std::end(kMedia), [&verb](const char* v) { return verb == v; }) != std::end(kMedia))
+    if (std::find_if(std::begin(kMedia), std::end(kMedia), [&verb](const char* v) { return verb == v; }) !=
+        std::end(kMedia))
         return ApplyMedia(verb, args, file);
     // Music nodes carry no motion bus.
     if (verb.compare(0, 6, "music-") == 0)
@@ -819,8 +833,9 @@ bool Apply(const std::string& verb, std::istringstream& args, std::vector<NamedB
     if (verb == "streamed" || verb == "streamed-vorbis") {
         std::string name;
         if (!(args >> name)) return false;
-        const auto media = std::find_if(file.media.begin(), file.media.end(),
-                                        [&name](const bw::Media& m) { return m.id == ID(name) && IsMediaFile(m.bytes); });
+        const auto media = std::find_if(file.media.begin(), file.media.end(), [&name](const bw::Media& m) {
+            return m.id == ID(name) && IsMediaFile(m.bytes);
+        });
         if (media == file.media.end()) return false;
         // The encoder reads 16-bit PCM.
         uint32_t size;
@@ -830,7 +845,8 @@ bool Apply(const std::string& verb, std::istringstream& args, std::vector<NamedB
         if (verb == "streamed-vorbis") banks.back().vorbis.push_back(ID(name));
         return true;
     }
-    return ApplySettings(verb, args, file) || ApplyHierarchy(verb, args, banks, file, banks.back().streamed, banks.back().vorbis);
+    return ApplySettings(verb, args, file) ||
+           ApplyHierarchy(verb, args, banks, file, banks.back().streamed, banks.back().vorbis);
 }
 
 }  // namespace

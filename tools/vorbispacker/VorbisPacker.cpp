@@ -286,7 +286,8 @@ bool ReadOgg(const Bytes& file, OggStream& stream, std::string& error) {
         }
         int64_t granule = 0;
         for (int i = 7; i >= 0; --i) granule = granule << 8 | file[at + 6 + i];
-        const uint32_t pageSerial = file[at + 14] | file[at + 15] << 8 | file[at + 16] << 16 | uint32_t(file[at + 17]) << 24;
+        const uint32_t pageSerial =
+            file[at + 14] | file[at + 15] << 8 | file[at + 16] << 16 | uint32_t(file[at + 17]) << 24;
         const uint32_t segments = file[at + 26];
         if (at + 27 + segments > file.size()) break;
         size_t body = at + 27 + segments;
@@ -364,8 +365,10 @@ std::string LibrarySource(const std::vector<Bytes>& books) {
         offsets += ", " + std::to_string(total);
     }
     out += "\n};\n\n" + offsets + "};\n\n}  // namespace\n\n";
-    out += "const SxVorbisLibrary& SxVorbisBuiltInLibrary() {\n    static const SxVorbisLibrary library{kData, kOffsets, " +
-           std::to_string(books.size()) + "};\n    return library;\n}\n\n}  // namespace SX\n";
+    out +=
+        "const SxVorbisLibrary& SxVorbisBuiltInLibrary() {\n    static const SxVorbisLibrary library{kData, "
+        "kOffsets, " +
+        std::to_string(books.size()) + "};\n    return library;\n}\n\n}  // namespace SX\n";
     return out;
 }
 
@@ -442,8 +445,9 @@ bool Pack(const OggStream& stream, const SX::SxVorbisLibrary& library, const Pac
             error = "a packet larger than 64 KB";
             return false;
         }
-        const uint32_t frameCount =
-            first ? 0 : (1u << (previousFlag ? id.longLog2 : id.shortLog2)) / 4 + (1u << (flag ? id.longLog2 : id.shortLog2)) / 4;
+        const uint32_t frameCount = first ? 0
+                                          : (1u << (previousFlag ? id.longLog2 : id.shortLog2)) / 4 +
+                                                (1u << (flag ? id.longLog2 : id.shortLog2)) / 4;
         first = false;
         previousFlag = flag;
         returned.push_back(frameCount);

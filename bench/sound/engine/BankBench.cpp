@@ -55,8 +55,8 @@ bw::BankFile BigBank(uint32_t bankID, uint32_t mediaBankID) {
         bank.records.push_back(bw::Record(SxHirc_Sound, bw::SoundBody(10000 + i, source, bw::NodeBase())));
     }
     for (uint32_t i = 0; i < 4500; ++i) {
-        bank.records.push_back(bw::Record(
-            SxHirc_Action, bw::ActionBody(20000 + i, 0x0403, 10000 + i % kMedia, {}, {}, bw::PlayParams(4, mediaBankID))));
+        bank.records.push_back(bw::Record(SxHirc_Action, bw::ActionBody(20000 + i, 0x0403, 10000 + i % kMedia, {}, {},
+                                                                        bw::PlayParams(4, mediaBankID))));
         bank.records.push_back(bw::Record(SxHirc_Event, bw::EventBody(30000 + i, {20000 + i})));
     }
     return bank;

@@ -27,7 +27,8 @@ void BM_GlobalGameParameterChange(benchmark::State& state) {
     MemoryMgr::Init(&settings);
     g_DefaultPoolId = MemoryMgr::CreatePool(nullptr, 16u << 20, 16, SxMemPool_Heap);
     {
-        const SxCurvePoint curve[] = {{0.0f, 0.0f, SxCurve_Linear}, {100.0f, 1.0f, SxCurve_SCurve}, {200.0f, 0.0f, SxCurve_Linear}};
+        const SxCurvePoint curve[] = {
+            {0.0f, 0.0f, SxCurve_Linear}, {100.0f, 1.0f, SxCurve_SCurve}, {200.0f, 0.0f, SxCurve_Linear}};
         SxCurveTable::BuildAll(333, 333, SxCurveTable::kAllShapes);
         CSxRTPCMgr mgr;
         mgr.Init();
@@ -36,7 +37,8 @@ void BM_GlobalGameParameterChange(benchmark::State& state) {
         std::vector<Sink> sinks(count);
         for (int i = 0; i < count; ++i) {
             objects.push_back(std::make_unique<CSxRegisteredObj>(uint32_t(i + 1)));
-            if (mgr.SubscribeRTPC(&sinks[i], 0, objects.back().get(), SxRTPCSubscriber_PBI, 7, curve, 3, 0) != SX_Success) {
+            if (mgr.SubscribeRTPC(&sinks[i], 0, objects.back().get(), SxRTPCSubscriber_PBI, 7, curve, 3, 0) !=
+                SX_Success) {
                 state.SkipWithError("subscription refused");
                 break;
             }
@@ -61,7 +63,8 @@ void BM_PlayPositionQuery(benchmark::State& state) {
     repo.Init();
     const int count = int(state.range(0));
     const int owner = 0;
-    for (int i = 0; i < count; ++i) repo.UpdatePosition(uint32_t(i + 1), SxPositionInfo{48000u * i, 1.0f, 0xFFFFFFFFu, 48000}, &owner);
+    for (int i = 0; i < count; ++i)
+        repo.UpdatePosition(uint32_t(i + 1), SxPositionInfo{48000u * i, 1.0f, 0xFFFFFFFFu, 48000}, &owner);
     uint32_t id = 0;
     for (auto _ : state) {
         int32_t ms = 0;

@@ -27,17 +27,17 @@ struct Op {
 };
 
 struct Trace {
-    std::vector<Op> fill;    // brings the live bytes to the target
-    std::vector<Op> warm;    // churn around the target, not measured
-    std::vector<Op> churn;   // measured: frees and allocations around the target
+    std::vector<Op> fill;   // brings the live bytes to the target
+    std::vector<Op> warm;   // churn around the target, not measured
+    std::vector<Op> churn;  // measured: frees and allocations around the target
     uint32_t slots = 0;
 };
 
 uint32_t DrawSize(std::mt19937& rng) {
     uint32_t r = rng() % 1000;
-    if (r < 850) return 16 + rng() % 497;            // records and lists
-    if (r < 970) return 513 + rng() % 3584;          // larger records
-    return 4097 + rng() % (60 * 1024);               // stream buffers, up to 64 KB
+    if (r < 850) return 16 + rng() % 497;    // records and lists
+    if (r < 970) return 513 + rng() % 3584;  // larger records
+    return 4097 + rng() % (60 * 1024);       // stream buffers, up to 64 KB
 }
 
 Trace MakeTrace(double fill) {
@@ -133,8 +133,10 @@ void Replay(benchmark::State& state) {
         auto apply = [&](const Op& op) {
             if (op.allocate) {
                 slots[op.slot] = heap.Allocate(op.size);
-                if (!slots[op.slot]) ++failures;
-                else static_cast<char*>(slots[op.slot])[0] = 1;
+                if (!slots[op.slot])
+                    ++failures;
+                else
+                    static_cast<char*>(slots[op.slot])[0] = 1;
             } else {
                 heap.Release(slots[op.slot]);
                 slots[op.slot] = nullptr;
@@ -166,8 +168,9 @@ void Replay(benchmark::State& state) {
     state.counters["clock_ns"] = clockCost;
     if (largest) state.counters["largest_free_MB"] = largest / 1048576.0;
     if (failures && largest)
-        state.SetLabel("the pool is one fixed block: near full, no free block is left large enough for "
-                       "some requests (fragmentation); the system heap grows instead of failing");
+        state.SetLabel(
+            "the pool is one fixed block: near full, no free block is left large enough for "
+            "some requests (fragmentation); the system heap grows instead of failing");
 }
 
 void BM_PoolHeapTrace(benchmark::State& state) { Replay<PoolHeap>(state); }

@@ -81,7 +81,8 @@ bw::Bytes FiveLevelTree() {
         if (id == 10) mixer.rtpcs = {{3, 3, 0, 0, {{0, 0, 4}, {100, 50, 4}}}};
         records.push_back(bw::Record(SxHirc_ActorMixer, bw::ActorMixerBody(id, mixer, {id + 1})));
     }
-    records.push_back(bw::Record(SxHirc_Action, bw::ActionBody(kPlayEvent + 1, 0x0403, 14, {}, {}, bw::PlayParams(4, 0))));
+    records.push_back(
+        bw::Record(SxHirc_Action, bw::ActionBody(kPlayEvent + 1, 0x0403, 14, {}, {}, bw::PlayParams(4, 0))));
     records.push_back(bw::Record(SxHirc_Event, bw::EventBody(kPlayEvent, {kPlayEvent + 1})));
     records.push_back(bw::Record(SxHirc_Event, bw::EventBody(kEmptyEvent, {})));
     return bw::HircChunk(records);
@@ -118,11 +119,13 @@ bw::Bytes TenThousandRecords() {
     bw::NodeBase node;
     node.props = {bw::PropF(0, -3.0f), bw::PropF(2, 100.0f), bw::PropI(6, 2)};
     node.ranges = {bw::RangeF(2, -50.0f, 50.0f)};
-    for (uint32_t i = 0; i < 5000; ++i) records.push_back(bw::Record(SxHirc_Sound, bw::SoundBody(100000 + i, bw::Source(), node)));
+    for (uint32_t i = 0; i < 5000; ++i)
+        records.push_back(bw::Record(SxHirc_Sound, bw::SoundBody(100000 + i, bw::Source(), node)));
     for (uint32_t i = 0; i < 2500; ++i)
-        records.push_back(bw::Record(SxHirc_Action, bw::ActionBody(200000 + i, 0x0403, 100000 + i, {bw::PropI(13, 10)}, {},
-                                                                   bw::PlayParams(4, 0))));
-    for (uint32_t i = 0; i < 2500; ++i) records.push_back(bw::Record(SxHirc_Event, bw::EventBody(300000 + i, {200000 + i})));
+        records.push_back(bw::Record(SxHirc_Action, bw::ActionBody(200000 + i, 0x0403, 100000 + i, {bw::PropI(13, 10)},
+                                                                   {}, bw::PlayParams(4, 0))));
+    for (uint32_t i = 0; i < 2500; ++i)
+        records.push_back(bw::Record(SxHirc_Event, bw::EventBody(300000 + i, {200000 + i})));
     return bw::HircChunk(records);
 }
 
@@ -246,7 +249,8 @@ void DuckFrames(benchmark::State& state, bool duck) {
         bw::NodeBase node;
         node.busID = b;
         records.push_back(bw::Record(SxHirc_Sound, bw::SoundBody(500 + b, bw::Source(), node)));
-        records.push_back(bw::Record(SxHirc_Action, bw::ActionBody(600 + b, 0x0403, 500 + b, {}, {}, bw::PlayParams(4, 0))));
+        records.push_back(
+            bw::Record(SxHirc_Action, bw::ActionBody(600 + b, 0x0403, 500 + b, {}, {}, bw::PlayParams(4, 0))));
         records.push_back(bw::Record(SxHirc_Event, bw::EventBody(100 + b, {600 + b})));
     }
     engine.Load(bw::HircChunk(records));

@@ -138,13 +138,13 @@ public:
         node.overrideEffects = true;
         if (variant == kInsertEffect) node.effects = {{0, kEffect}};
         const bw::Bytes chunk = bw::HircChunk(
-            variant == kMixBuses
-                ? MixBusRecords(source)
-                : std::vector<bw::Bytes>{
-                      bw::Record(SxHirc_Sound, bw::SoundBody(kSound, source, node)),
-                      bw::Record(SxHirc_Action, bw::ActionBody(kEvent + 1, 0x0403, kSound, {}, {}, bw::PlayParams(4, 0))),
-                      bw::Record(SxHirc_Event, bw::EventBody(kEvent, {kEvent + 1})),
-                  });
+            variant == kMixBuses ? MixBusRecords(source)
+                                 : std::vector<bw::Bytes>{
+                                       bw::Record(SxHirc_Sound, bw::SoundBody(kSound, source, node)),
+                                       bw::Record(SxHirc_Action, bw::ActionBody(kEvent + 1, 0x0403, kSound, {}, {},
+                                                                                bw::PlayParams(4, 0))),
+                                       bw::Record(SxHirc_Event, bw::EventBody(kEvent, {kEvent + 1})),
+                                   });
         SxReadHircChunk(chunk.data(), static_cast<uint32_t>(chunk.size()), m_loaded);
         SoundEngine::RegisterGameObj(kObject);
         const SxEnvironmentValue sends[2] = {{900, 0.5f}, {901, 0.25f}};
@@ -194,7 +194,6 @@ BENCHMARK(BM_VoiceFrame)
     ->Arg(kInsertEffect)
     ->Arg(kSends)
     ->Arg(kMixBuses);
-
 
 // Anchor: the same 64 voices read from 16-bit media and panned into their bus's stereo buffer,
 // each bus's effect gain and then its volume applied, the buses summed and written as 16-bit

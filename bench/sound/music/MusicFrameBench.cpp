@@ -82,8 +82,8 @@ public:
         bw::TransitionRule rule;
         rule.syncType = SxSyncType_ExitMarker;
         rule.sourceFade = {500, 0, 0};
-        records.push_back(bw::Record(bw::Hirc_MusicSwitch,
-                                     bw::MusicSwitchBody(kSwitch, node, {rule}, 1, kGroup, 1, false, {{1, kA}, {2, kB}})));
+        records.push_back(bw::Record(
+            bw::Hirc_MusicSwitch, bw::MusicSwitchBody(kSwitch, node, {rule}, 1, kGroup, 1, false, {{1, kA}, {2, kB}})));
         records.push_back(
             bw::Record(SxHirc_Action, bw::ActionBody(kEvent + 1, 0x0403, kSwitch, {}, {}, bw::PlayParams(4, 0))));
         records.push_back(bw::Record(SxHirc_Event, bw::EventBody(kEvent, {kEvent + 1})));

@@ -59,7 +59,8 @@ void EnsureMemory() {
 }
 
 void FillSignal(std::vector<float>& samples) {
-    for (size_t i = 0; i < samples.size(); ++i) samples[i] = 0.5f * std::sin(0.031f * float(i % 1024) + float(i / 1024));
+    for (size_t i = 0; i < samples.size(); ++i)
+        samples[i] = 0.5f * std::sin(0.031f * float(i % 1024) + float(i / 1024));
 }
 
 void RunEffect(benchmark::State& state, SxCreatePluginCallback create, SxCreateParamCallback createParams,

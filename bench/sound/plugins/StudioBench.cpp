@@ -140,7 +140,8 @@ void BM_OneBiquadPerChannelAnchor(benchmark::State& state) {
     for (auto _ : state) {
         std::copy(source.begin(), source.end(), data.begin());
         for (uint32_t c = 0; c < 2; ++c)
-            for (uint32_t n = 0; n < kFrames; ++n) data[c * kFrames + n] = RunSection(coefs, states[c], data[c * kFrames + n]);
+            for (uint32_t n = 0; n < kFrames; ++n)
+                data[c * kFrames + n] = RunSection(coefs, states[c], data[c * kFrames + n]);
         benchmark::DoNotOptimize(data.data());
     }
     state.SetItemsProcessed(state.iterations() * kFrames);

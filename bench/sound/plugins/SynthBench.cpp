@@ -47,7 +47,8 @@ void EnsureDefaultPool() {
         settings.maxPools = 4;
         MemoryMgr::Init(&settings);
     }
-    if (g_DefaultPoolId == SxInvalidPoolId) g_DefaultPoolId = MemoryMgr::CreatePool(nullptr, 1 << 20, 16, SxMemPool_Heap);
+    if (g_DefaultPoolId == SxInvalidPoolId)
+        g_DefaultPoolId = MemoryMgr::CreatePool(nullptr, 1 << 20, 16, SxMemPool_Heap);
 }
 
 // Runs a source endlessly on one buffer; the parameter object is set up by setup.

@@ -25,8 +25,8 @@ constexpr uint32_t kGranularity = 16 * 1024;
 // One stream manager with one device over a folder of files named <id>.med.
 class Bed {
 public:
-    Bed(int files, size_t bytesEach) : m_folder(std::filesystem::temp_directory_path() /
-                                                ("qv_stream_bench_" + std::to_string(getpid()))) {
+    Bed(int files, size_t bytesEach)
+        : m_folder(std::filesystem::temp_directory_path() / ("qv_stream_bench_" + std::to_string(getpid()))) {
         std::filesystem::create_directories(m_folder);
         std::string bytes(bytesEach, '\0');
         for (size_t i = 0; i < bytesEach; ++i) bytes[i] = char(i * 2654435761u >> 13);
@@ -130,7 +130,15 @@ void BM_PlainReads(benchmark::State& state) {
 
 }  // namespace
 
-BENCHMARK(BM_AutoStreams)->Args({1, 8 << 20})->Args({8, 1 << 20})->Args({64, 256 << 10})->UseRealTime()
+BENCHMARK(BM_AutoStreams)
+    ->Args({1, 8 << 20})
+    ->Args({8, 1 << 20})
+    ->Args({64, 256 << 10})
+    ->UseRealTime()
     ->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_PlainReads)->Args({1, 8 << 20})->Args({8, 1 << 20})->Args({64, 256 << 10})->UseRealTime()
+BENCHMARK(BM_PlainReads)
+    ->Args({1, 8 << 20})
+    ->Args({8, 1 << 20})
+    ->Args({64, 256 << 10})
+    ->UseRealTime()
     ->Unit(benchmark::kMillisecond);

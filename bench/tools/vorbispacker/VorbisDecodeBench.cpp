@@ -46,8 +46,8 @@ const Material& MaterialFor(uint32_t channels) {
     if (!mkdtemp(dir)) return m;
     const std::string raw = std::string(dir) + "/in.raw", ogg = std::string(dir) + "/out.ogg";
     SD::WriteWholeFile(raw, nullptr, 0, samples.data(), samples.size() * 2);
-    const std::string command = "oggenc -Q --raw --raw-rate=" + std::to_string(kRate) + " --raw-chan=" +
-                                std::to_string(channels) + " --raw-bits=16 -q 4 -o " + ogg + " " + raw;
+    const std::string command = "oggenc -Q --raw --raw-rate=" + std::to_string(kRate) +
+                                " --raw-chan=" + std::to_string(channels) + " --raw-bits=16 -q 4 -o " + ogg + " " + raw;
     if (std::system(command.c_str()) == 0) {
         std::vector<unsigned char> bytes;
         SD::ReadWholeFile(ogg, bytes);
@@ -87,8 +87,8 @@ void BM_PackedDecode(benchmark::State& state) {
         uint32_t at = format.firstPacket;
         for (;;) {
             uint32_t consumed = 0, produced = 0;
-            const SX::SXRESULT result = decoder.DecodeFrames(data + at, info.dataSize - at, true, format.maxPacket, 1024,
-                                                             out.data(), consumed, produced);
+            const SX::SXRESULT result = decoder.DecodeFrames(data + at, info.dataSize - at, true, format.maxPacket,
+                                                             1024, out.data(), consumed, produced);
             at += consumed;
             if (result != SX::SX_DataReady) break;
         }

@@ -85,7 +85,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         std::fwrite(data, 1, size, file);
         std::fclose(file);
     }
-    if (SX::SoundEngine::PrepareBank(SX::SxPreparation_Load, bankID, SX::SxBankContent_StructureOnly) == SX::SX_Success) {
+    if (SX::SoundEngine::PrepareBank(SX::SxPreparation_Load, bankID, SX::SxBankContent_StructureOnly) ==
+        SX::SX_Success) {
         std::vector<SX::SxUniqueID> events;
         for (SX::CSxIndexable* event : SX::g_pObjectIndex->Table(SX::SxIndex_Event).Items())
             if (events.size() < 16) events.push_back(event->ID());

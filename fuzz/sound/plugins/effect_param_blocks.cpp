@@ -49,10 +49,14 @@ struct Effect {
     SxCreateParamCallback createParams;
 };
 const Effect kEffects[] = {
-    {CreateDelayFX, CreateDelayFXParams},           {CreateCompressorFX, CreateCompressorFXParams},
-    {CreateExpanderFX, CreateExpanderFXParams},     {CreatePeakLimiterFX, CreatePeakLimiterFXParams},
-    {CreateParametricEQFX, CreateParametricEQFXParams}, {CreateMeterFX, CreateMeterFXParams},
-    {CreateFDNReverbFX, CreateFDNReverbFXParams},   {CreateModalSynth, CreateModalSynthParams},
+    {CreateDelayFX, CreateDelayFXParams},
+    {CreateCompressorFX, CreateCompressorFXParams},
+    {CreateExpanderFX, CreateExpanderFXParams},
+    {CreatePeakLimiterFX, CreatePeakLimiterFXParams},
+    {CreateParametricEQFX, CreateParametricEQFXParams},
+    {CreateMeterFX, CreateMeterFXParams},
+    {CreateFDNReverbFX, CreateFDNReverbFXParams},
+    {CreateModalSynth, CreateModalSynthParams},
     {CreateRoomReverbFX, CreateRoomReverbFXParams},
 };
 const uint32_t kMasks[] = {0x4, 0x3, 0x3F, 0x33, 0x37, 0x8};
@@ -82,7 +86,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     auto* effect = static_cast<ISxInPlaceEffectPlugin*>(kind.create(&allocator));
     params->Init(&allocator, block, blockSize);
     // Game-parameter values taken from the block's bytes.
-    for (uint32_t i = 0; i + 4 <= blockSize && i < 64; i += 4) params->SetParam(static_cast<int16_t>(block[i] % 112), block + i, 4);
+    for (uint32_t i = 0; i + 4 <= blockSize && i < 64; i += 4)
+        params->SetParam(static_cast<int16_t>(block[i] % 112), block + i, 4);
     SxAudioFormat format;
     format.sampleRate = (flags & 2) ? 44100 : 48000;
     format.channelMask = mask;

@@ -69,7 +69,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     params->Init(&allocator, block, blockSize);
     for (uint32_t i = 0; i + 4 <= blockSize && i < 64; i += 4)
         params->SetParam(static_cast<int16_t>(block[i] % kind.maxParamID), block + i, 4);
-    params->SetParam(0x7FFF, block, blockSize);   // a curve list from the same bytes
+    params->SetParam(0x7FFF, block, blockSize);  // a curve list from the same bytes
     SxAudioFormat format;
     format.sampleRate = (data[0] & 0x40) ? 44100 : 375;
     format.channelMask = (data[0] & 0x8) ? 0x33 : 0x4;

@@ -19,7 +19,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::vector<SX::SxUniqueID> events = fuzzsound::System::Events(24);
     std::vector<SX::SxUniqueID> prepared;
     for (SX::SxUniqueID event : events)
-        if (SX::SoundEngine::PrepareEvent(SX::SxPreparation_Load, &event, 1) == SX::SX_Success) prepared.push_back(event);
+        if (SX::SoundEngine::PrepareEvent(SX::SxPreparation_Load, &event, 1) == SX::SX_Success)
+            prepared.push_back(event);
     system.PlayEvents(events, fuzzsound::Word(data, size, size / 2));
     for (SX::SxUniqueID event : prepared) SX::SoundEngine::PrepareEvent(SX::SxPreparation_Unload, &event, 1);
     system.Unload(id);

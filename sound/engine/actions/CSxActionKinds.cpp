@@ -136,14 +136,14 @@ void CSxActionExcept::ForModifiedNodes(CSxRegisteredObj* gameObj, bool except,
     if (!g_pRegistryMgr) return;
     visitList(&g_pRegistryMgr->ModifiedNodes());
     CSxRegistryMgr::Iterator it;
-    for (CSxRegisteredObj* object = g_pRegistryMgr->IteratorBegin(it); object; object = g_pRegistryMgr->IteratorNext(it))
+    for (CSxRegisteredObj* object = g_pRegistryMgr->IteratorBegin(it); object;
+         object = g_pRegistryMgr->IteratorNext(it))
         visitList(object->ModifiedNodes());
 }
 
 void CSxActionSetValue::ResetOnModifiedNodes(CSxRegisteredObj* gameObj, bool except) {
-    ForModifiedNodes(gameObj, except, [&](CSxParameterNodeBase* node) {
-        gameObj ? ResetOnObject(node, gameObj) : ResetAll(node);
-    });
+    ForModifiedNodes(gameObj, except,
+                     [&](CSxParameterNodeBase* node) { gameObj ? ResetOnObject(node, gameObj) : ResetAll(node); });
 }
 
 // --- effect bypass ---
@@ -285,8 +285,7 @@ SXRESULT CSxActionBreak::Execute(SxPendingAction& pending) {
 
 SXRESULT CSxActionSeek::SetActionParams(SxReadCursor& cursor) {
     uint8_t percentage, snap;
-    if (!cursor.U8(percentage) || !cursor.F32(m_value) || !cursor.F32(m_min) || !cursor.F32(m_max) ||
-        !cursor.U8(snap))
+    if (!cursor.U8(percentage) || !cursor.F32(m_value) || !cursor.F32(m_min) || !cursor.F32(m_max) || !cursor.U8(snap))
         return SX_Fail;
     m_percentage = percentage != 0;
     m_snap = snap != 0;

@@ -212,7 +212,6 @@ void CSxAudioMgr::ApplyActionOnEvent(const SxMsgExecuteActionOnEvent& record) {
     }
 }
 
-
 void CSxAudioMgr::ApplyPostEvent(const SxMsgPostEvent& record) {
     ISxPostedEvent* event = record.event;
     const bool registered = record.gameObject == SxAllGameObjects || !g_EventHooks.isGameObjectRegistered ||

@@ -113,10 +113,10 @@ private:
     // it (ProcessMsgQueue) while holding g_csMain. m_queueLock guards m_ring; when both locks
     // are held, g_csMain was taken first.
     platform::CriticalSection m_queueLock;
-    SxChunkRing m_ring;                          // guarded by m_queueLock
-    std::atomic<bool> m_writerWaiting{false};    // a writer waits for room: the reader drains all
-    std::atomic<uint32_t> m_batchesQueued{0};    // counted by writers, compared by the reader
-    uint32_t m_batchesApplied = 0;               // the reader's (audio thread) only
+    SxChunkRing m_ring;                        // guarded by m_queueLock
+    std::atomic<bool> m_writerWaiting{false};  // a writer waits for room: the reader drains all
+    std::atomic<uint32_t> m_batchesQueued{0};  // counted by writers, compared by the reader
+    uint32_t m_batchesApplied = 0;             // the reader's (audio thread) only
     platform::Event m_spaceAvailable{true, false};
     platform::Event m_wake{false, false};
 

@@ -70,9 +70,7 @@ SXRESULT SxChunkRing::Append(const void* record, uint32_t size) {
     return SX_Success;
 }
 
-bool SxChunkRing::IsEmpty() const {
-    return m_read == m_write && m_readOffset == m_writeFill && !m_full;
-}
+bool SxChunkRing::IsEmpty() const { return m_read == m_write && m_readOffset == m_writeFill && !m_full; }
 
 bool SxChunkRing::PeekBlock(const uint8_t*& data, uint32_t& bytes) {
     if (IsEmpty()) return false;

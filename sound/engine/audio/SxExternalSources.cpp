@@ -11,7 +11,8 @@ static_assert(alignof(SxExternalSourceInfo) <= 16, "entries follow the header in
 static_assert(sizeof(SxExternalSourceArray) % alignof(SxExternalSourceInfo) == 0, "entries are aligned");
 
 SxExternalSourceArray* SxExternalSourceArray::Create(const SxExternalSourceInfo* sources, uint32_t count) {
-    void* block = MemoryMgr::Malloc(g_DefaultPoolId, sizeof(SxExternalSourceArray) + count * sizeof(SxExternalSourceInfo));
+    void* block =
+        MemoryMgr::Malloc(g_DefaultPoolId, sizeof(SxExternalSourceArray) + count * sizeof(SxExternalSourceInfo));
     if (!block) return nullptr;
     auto* array = new (block) SxExternalSourceArray;
     for (uint32_t i = 0; i < count; ++i) {
@@ -34,8 +35,7 @@ SxExternalSourceArray* SxExternalSourceArray::Create(const SxExternalSourceInfo*
 }
 
 void SxExternalSourceArray::FreeNames(uint32_t count) {
-    for (uint32_t i = 0; i < count; ++i)
-        MemoryMgr::Free(g_DefaultPoolId, const_cast<wchar_t*>(Entries()[i].fileName));
+    for (uint32_t i = 0; i < count; ++i) MemoryMgr::Free(g_DefaultPoolId, const_cast<wchar_t*>(Entries()[i].fileName));
 }
 
 void SxExternalSourceArray::Release() {

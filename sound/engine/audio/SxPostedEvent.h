@@ -62,10 +62,10 @@ extern SxEventHooks g_EventHooks;
 struct SxPendingAction {
     ISxEventAction* action = nullptr;  // one reference held
     uint32_t launchFrame = 0;
-    uint32_t sampleOffset = 0;         // 0 to 1023 within the launch frame
+    uint32_t sampleOffset = 0;  // 0 to 1023 within the launch frame
     uint32_t pausedFrame = 0;
     SxPlayingID playingID = 0;
-    uint32_t pauseCount = 0;           // resumes still needed before it runs again
+    uint32_t pauseCount = 0;  // resumes still needed before it runs again
     SxPlayingID callerPlayingID = 0;
     SxGameObjectID gameObject = SxAllGameObjects;
     SxExternalSourceData externalSources;  // one reference to the array held

@@ -32,8 +32,8 @@ void CSxBankCallbackMgr::RemoveCookie(void* cookie) {
         --entry->pending;
 }
 
-void CSxBankCallbackMgr::DoCallback(SxBankCallbackFunc callback, SxBankID bankID, SXRESULT result,
-                                    SxMemPoolId pool, void* cookie) {
+void CSxBankCallbackMgr::DoCallback(SxBankCallbackFunc callback, SxBankID bankID, SXRESULT result, SxMemPoolId pool,
+                                    void* cookie) {
     if (!callback) return;
     bool cancelled;
     {

@@ -82,7 +82,8 @@ void CSxBankMgr::WithdrawMedia(CSxLoadedBank& bank) {
         auto found = m_media.find(bank.m_mediaIndex[i].mediaID);
         if (found == m_media.end()) continue;
         auto& holders = found->second.holders;
-        auto holder = std::find_if(holders.begin(), holders.end(), [&](const MediaHolder& h) { return h.bank == &bank; });
+        auto holder =
+            std::find_if(holders.begin(), holders.end(), [&](const MediaHolder& h) { return h.bank == &bank; });
         if (holder != holders.end()) holders.erase(holder);
         DropMediaReference(found->first);
     }

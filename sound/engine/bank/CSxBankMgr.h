@@ -32,8 +32,8 @@ struct SxMediaRef {
 };
 
 enum SxBankLoadMode : uint32_t {
-    SxBankLoad_Load = 0,           // structure, media data kept whole
-    SxBankLoad_Prepare = 1,        // structure, media copied one by one
+    SxBankLoad_Load = 0,     // structure, media data kept whole
+    SxBankLoad_Prepare = 1,  // structure, media copied one by one
     SxBankLoad_StructureOnly = 2,
     SxBankLoad_MediaOnly = 3,
 };
@@ -155,10 +155,10 @@ private:
     // Commands run on the bank thread; game threads queue them and look banks and media up.
     // m_bankLock guards m_banks, m_unloading and m_bankNames; m_mediaLock guards m_media. Take
     // m_bankLock first when both are needed.
-    platform::CriticalSection m_bankLock;   // before m_mediaLock
+    platform::CriticalSection m_bankLock;  // before m_mediaLock
     platform::CriticalSection m_mediaLock;
     std::unordered_map<SxBankID, CSxLoadedBank*> m_banks;
-    std::vector<CSxLoadedBank*> m_unloading;  // out of the list, waiting for the audio thread
+    std::vector<CSxLoadedBank*> m_unloading;                // out of the list, waiting for the audio thread
     std::unordered_map<SxBankID, std::string> m_bankNames;  // "<name>.bnk"
     std::unordered_map<SxUniqueID, MediaEntry> m_media;
     std::unordered_map<SxUniqueID, PreparedEvent> m_preparedEvents;
@@ -174,7 +174,7 @@ private:
     SxBankID m_collectBank = 0;
     std::vector<CollectedMedia> m_collected;
     const std::unordered_set<SxUniqueID>* m_mediaFilter = nullptr;  // media a media-only read copies
-    std::vector<SxUniqueID>* m_copied = nullptr;                      // and the references it took
+    std::vector<SxUniqueID>* m_copied = nullptr;                    // and the references it took
     SxMemPoolId m_mediaPool = SxInvalidPoolId;
 
     // The command queue: game threads push, the bank thread pops.

@@ -129,8 +129,7 @@ SXRESULT LoadBank(const char* name, SxBankCallbackFunc callback, void* cookie, S
     bankID = IDFromName(name);
     return Send(LoadCommand(SxBankOpen_ByName, bankID, pool), callback, cookie);
 }
-SXRESULT LoadBank(const wchar_t* name, SxBankCallbackFunc callback, void* cookie, SxMemPoolId pool,
-                  SxBankID& bankID) {
+SXRESULT LoadBank(const wchar_t* name, SxBankCallbackFunc callback, void* cookie, SxMemPoolId pool, SxBankID& bankID) {
     return LoadBank(Narrow(name).c_str(), callback, cookie, pool, bankID);
 }
 SXRESULT LoadBank(const void* memory, uint32_t size, SxBankID& bankID) {
@@ -166,17 +165,15 @@ SXRESULT PrepareBank(SxPreparationType type, const char* name, SxBankContent con
 
 SXRESULT PrepareEvent(SxPreparationType type, const SxUniqueID* eventIDs, uint32_t count) {
     SxBankCommand command;
-    const SXRESULT result =
-        EventCommand(type, eventIDs ? std::vector<uint32_t>(eventIDs, eventIDs + count) : std::vector<uint32_t>(),
-                     command);
+    const SXRESULT result = EventCommand(
+        type, eventIDs ? std::vector<uint32_t>(eventIDs, eventIDs + count) : std::vector<uint32_t>(), command);
     return result == SX_Success ? Wait(std::move(command)) : result;
 }
-SXRESULT PrepareEvent(SxPreparationType type, const SxUniqueID* eventIDs, uint32_t count,
-                      SxBankCallbackFunc callback, void* cookie) {
+SXRESULT PrepareEvent(SxPreparationType type, const SxUniqueID* eventIDs, uint32_t count, SxBankCallbackFunc callback,
+                      void* cookie) {
     SxBankCommand command;
-    const SXRESULT result =
-        EventCommand(type, eventIDs ? std::vector<uint32_t>(eventIDs, eventIDs + count) : std::vector<uint32_t>(),
-                     command);
+    const SXRESULT result = EventCommand(
+        type, eventIDs ? std::vector<uint32_t>(eventIDs, eventIDs + count) : std::vector<uint32_t>(), command);
     return result == SX_Success ? Send(std::move(command), callback, cookie) : result;
 }
 SXRESULT PrepareEvent(SxPreparationType type, const char** names, uint32_t count) {
@@ -208,8 +205,7 @@ SXRESULT PrepareGameSyncs(SxPreparationType type, uint32_t groupType, uint32_t g
 SXRESULT PrepareGameSyncs(SxPreparationType type, uint32_t groupType, const char* groupName, const char** names,
                           uint32_t count) {
     SxBankCommand command;
-    const SXRESULT result =
-        SyncsCommand(type, groupType, GetIDFromString(groupName), Hashed(names, count), command);
+    const SXRESULT result = SyncsCommand(type, groupType, GetIDFromString(groupName), Hashed(names, count), command);
     return result == SX_Success ? Wait(std::move(command)) : result;
 }
 

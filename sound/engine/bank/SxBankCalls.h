@@ -14,8 +14,7 @@ SXRESULT LoadBank(SxBankID bankID, SxBankCallbackFunc callback, void* cookie, Sx
 SXRESULT LoadBank(const char* name, SxMemPoolId pool, SxBankID& bankID);
 SXRESULT LoadBank(const wchar_t* name, SxMemPoolId pool, SxBankID& bankID);
 SXRESULT LoadBank(const char* name, SxBankCallbackFunc callback, void* cookie, SxMemPoolId pool, SxBankID& bankID);
-SXRESULT LoadBank(const wchar_t* name, SxBankCallbackFunc callback, void* cookie, SxMemPoolId pool,
-                  SxBankID& bankID);
+SXRESULT LoadBank(const wchar_t* name, SxBankCallbackFunc callback, void* cookie, SxMemPoolId pool, SxBankID& bankID);
 // The memory must stay as it is while the bank is loaded: its media are played in place. It
 // must be 16-byte aligned and hold at least 24 bytes, else 31.
 SXRESULT LoadBank(const void* memory, uint32_t size, SxBankID& bankID);
@@ -33,8 +32,8 @@ SXRESULT PrepareBank(SxPreparationType type, SxBankID bankID, SxBankCallbackFunc
 SXRESULT PrepareBank(SxPreparationType type, const char* name, SxBankContent content = SxBankContent_All);
 
 SXRESULT PrepareEvent(SxPreparationType type, const SxUniqueID* eventIDs, uint32_t count);
-SXRESULT PrepareEvent(SxPreparationType type, const SxUniqueID* eventIDs, uint32_t count,
-                      SxBankCallbackFunc callback, void* cookie);
+SXRESULT PrepareEvent(SxPreparationType type, const SxUniqueID* eventIDs, uint32_t count, SxBankCallbackFunc callback,
+                      void* cookie);
 SXRESULT PrepareEvent(SxPreparationType type, const char** names, uint32_t count);
 SXRESULT PrepareEvent(SxPreparationType type, const char** names, uint32_t count, SxBankCallbackFunc callback,
                       void* cookie);

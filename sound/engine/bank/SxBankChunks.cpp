@@ -33,7 +33,9 @@ constexpr uint32_t kBKHD = Tag("BKHD"), kSTMG = Tag("STMG"), kDATA = Tag("DATA")
 constexpr uint32_t kPointSize = 12;
 constexpr uint32_t kBankSettingsLevel = 2;
 
-uint32_t U32At(const uint8_t* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24; }
+uint32_t U32At(const uint8_t* p) {
+    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+}
 
 // A chunk body: where it lies in a bank held in memory, else read into the default pool.
 class ChunkBody {
@@ -137,7 +139,8 @@ SXRESULT ReadGlobalSettings(const uint8_t* body, uint32_t size) {
         for (const auto& group : settings.stateGroups) {
             g_pStateMgr->AddStateGroup(group.id);
             g_pStateMgr->SetStateGroupDefaultTime(group.id, group.defaultMs);
-            for (const auto& t : group.transitions) g_pStateMgr->AddStateTransition(group.id, t.from, t.to, t.ms, false);
+            for (const auto& t : group.transitions)
+                g_pStateMgr->AddStateTransition(group.id, t.from, t.to, t.ms, false);
         }
     }
     if (g_pRTPCMgr) {
@@ -289,10 +292,10 @@ SXRESULT CSxBankMgr::ReadBankChunks(ISxBankSource& source, CSxLoadedBank& bank, 
         const bool media = mode != SxBankLoad_StructureOnly;
         // The media index comes with the structure too: a preparation by game sync finds there
         // the bank to read a node's media from.
-        const bool wanted = tag == kDIDX                                                      ? true
-                            : tag == kDATA                                                    ? media
+        const bool wanted = tag == kDIDX                                                   ? true
+                            : tag == kDATA                                                 ? media
                             : tag == kHIRC || tag == kSTMG || tag == kENVS || tag == kSTID ? structure
-                                                                                             : false;
+                                                                                           : false;
         if (!wanted) {
             if (!source.Skip(size)) return SX_InvalidFile;
         } else if (tag == kDATA) {
@@ -311,7 +314,8 @@ SXRESULT CSxBankMgr::ReadBankChunks(ISxBankSource& source, CSxLoadedBank& bank, 
             if (tag == kHIRC) result = SxReadHircChunk(body.Data(), size, bank.m_objects, bank.ID(), cut);
         }
         if (result != SX_Success)
-            SD_WARNING(1, "bank %u: chunk at offset %llu failed with %d", bank.ID(), (unsigned long long)offset, result);
+            SD_WARNING(1, "bank %u: chunk at offset %llu failed with %d", bank.ID(), (unsigned long long)offset,
+                       result);
         offset += 8 + uint64_t(size);
     }
     if (result != SX_Success || mode == SxBankLoad_StructureOnly) return result;

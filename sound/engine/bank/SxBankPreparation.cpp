@@ -71,8 +71,10 @@ SXRESULT CSxBankMgr::UnprepareBank(SxBankID bankID, bool byCommand) {
         if (byCommand && bank->m_bankPreparations > 0) --bank->m_bankPreparations;
         if (bank->m_preparations > 0) --bank->m_preparations;
         if (bank->m_preparations > 0) return SX_Success;
-        if (bank->Has(SxBankFlag_Loaded)) bank = nullptr;
-        else m_banks.erase(found);
+        if (bank->Has(SxBankFlag_Loaded))
+            bank = nullptr;
+        else
+            m_banks.erase(found);
     }
     if (!bank) {
         // Still loaded: only the media the preparation copied go.
@@ -211,7 +213,8 @@ SXRESULT CSxBankMgr::PrepareEvents(const SxBankCommand& command) {
     m_collecting = true;
     SXRESULT result = SX_Success;
     size_t prepared = 0;
-    for (; prepared < command.ids.size() && result == SX_Success; ++prepared) result = PrepareEvent(command.ids[prepared]);
+    for (; prepared < command.ids.size() && result == SX_Success; ++prepared)
+        result = PrepareEvent(command.ids[prepared]);
     if (result != SX_Success) --prepared;
     if (result == SX_Success) result = PrepareCollectedMedia();
     // Undone while still collecting: the media references are already given back.

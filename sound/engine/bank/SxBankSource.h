@@ -22,7 +22,10 @@ public:
     virtual uint64_t Remaining() const = 0;
     // The next size bytes where they already lie, advancing past them; null when the source
     // must copy them (a file) or fewer are left.
-    virtual const uint8_t* InPlace(uint32_t size) { (void)size; return nullptr; }
+    virtual const uint8_t* InPlace(uint32_t size) {
+        (void)size;
+        return nullptr;
+    }
     // Whether the bank lies in memory. A source that copies its bytes fails a hierarchy
     // record that runs past the bank as a copy that could not be made (2), not as a cut
     // chunk (7).
@@ -31,8 +34,7 @@ public:
 
 class SxMemoryBankSource final : public ISxBankSource {
 public:
-    SxMemoryBankSource(const void* data, uint32_t size)
-        : m_cursor(static_cast<const uint8_t*>(data)), m_left(size) {}
+    SxMemoryBankSource(const void* data, uint32_t size) : m_cursor(static_cast<const uint8_t*>(data)), m_left(size) {}
     SXRESULT Read(void* destination, uint32_t size, uint32_t& read) override;
     bool Skip(uint32_t size) override;
     uint64_t Remaining() const override { return m_left; }

@@ -26,9 +26,8 @@ void CSxBusFxSlot::Drop() {
 
 SXRESULT CSxBusFxSlot::Create(const SxFxSlotInfo& fx, CSxMixBusNode* node, uint32_t slot, BusHandle bus,
                               SxUniqueID environmentID, const SxAudioFormat& format) {
-    return Build(fx, nullptr, format, [&] {
-        return SxNew<CSxBusFXContext>(g_LEngineDefaultPoolId, node, slot, bus, environmentID);
-    });
+    return Build(fx, nullptr, format,
+                 [&] { return SxNew<CSxBusFXContext>(g_LEngineDefaultPoolId, node, slot, bus, environmentID); });
 }
 
 SXRESULT CSxBusFxSlot::CreateOnVoice(const SxFxSlotInfo& fx, CSxPBI* instance, CSxRegisteredObj* gameObject,
@@ -85,7 +84,8 @@ void CSxBusFxSlot::Execute(SxAudioBuffer& buffer) {
     if (!m_plugin) return;
     m_plugin->Execute(&buffer);
     if (SxBufferIsFinite(buffer)) return;
-    for (uint32_t c = 0; c < buffer.Channels(); ++c) std::memset(buffer.Channel(c), 0, sizeof(float) * buffer.maxFrames);
+    for (uint32_t c = 0; c < buffer.Channels(); ++c)
+        std::memset(buffer.Channel(c), 0, sizeof(float) * buffer.maxFrames);
     m_plugin->Reset();
 }
 

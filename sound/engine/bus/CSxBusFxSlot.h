@@ -21,8 +21,8 @@ public:
     // Drops what the slot holds, then makes the effect described by fx (none: SX_Success with
     // an empty slot). A parameter object that fails its Init, a plug-in that is not an in-place
     // effect, or a failing Init or Reset leaves the slot empty and is returned.
-    SXRESULT Create(const SxFxSlotInfo& fx, CSxMixBusNode* node, uint32_t slot, BusHandle bus,
-                    SxUniqueID environmentID, const SxAudioFormat& format);
+    SXRESULT Create(const SxFxSlotInfo& fx, CSxMixBusNode* node, uint32_t slot, BusHandle bus, SxUniqueID environmentID,
+                    const SxAudioFormat& format);
     // The same on a voice: the context is the instance's, and the parameters follow the game
     // object's values of the effect's game parameters.
     SXRESULT CreateOnVoice(const SxFxSlotInfo& fx, CSxPBI* instance, CSxRegisteredObj* gameObject, uint32_t slot,

@@ -134,8 +134,8 @@ void CSxMixBusNode::MixNode(const SxAudioBuffer& child, const float* previous, c
         if (!(child.channelMask & (1u << bit)) || !(m_buffer.channelMask & (1u << bit))) continue;
         const uint32_t c = SxPlanarIndex(child.channelMask, bit);
         const float step = (current[c] - previous[c]) / static_cast<float>(frames);
-        SxMixKernels::MixChannel(child.Channel(c), m_buffer.Channel(SxPlanarIndex(m_buffer.channelMask, bit)),
-                                 frames, previous[c], step);
+        SxMixKernels::MixChannel(child.Channel(c), m_buffer.Channel(SxPlanarIndex(m_buffer.channelMask, bit)), frames,
+                                 previous[c], step);
     }
 }
 
@@ -206,8 +206,7 @@ SXRESULT CSxMixBusNode::SetupFx(SxUniqueID environmentID) {
 
 void CSxMixBusNode::BypassFx(uint32_t bits, uint32_t mask) {
     for (uint32_t i = 0; i < kEffectSlots; ++i)
-        if (mask & (1u << i))
-            m_slots[i].Flags() = static_cast<uint8_t>((m_slots[i].Flags() & 2) | ((bits >> i) & 1));
+        if (mask & (1u << i)) m_slots[i].Flags() = static_cast<uint8_t>((m_slots[i].Flags() & 2) | ((bits >> i) & 1));
     if (mask & 0x10) m_flags = static_cast<uint8_t>((m_flags & 2) | ((bits >> 4) & 1));
 }
 

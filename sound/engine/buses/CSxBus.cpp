@@ -164,8 +164,7 @@ CSxBus* CSxBus::RoutingBusAndAddRef(const CSxParameterNodeBase* node) {
     return GetMasterBusAndAddRef();
 }
 
-SXRESULT CSxBus::CountPlay(const CSxParameterNodeBase* node, bool started, SxPlayCountRecord& record,
-                           bool makeRoom) {
+SXRESULT CSxBus::CountPlay(const CSxParameterNodeBase* node, bool started, SxPlayCountRecord& record, bool makeRoom) {
     SXRESULT result = SX_Success;
     CSxBus* routing = RoutingBusAndAddRef(node);
     bool limitReleased = false;
@@ -272,8 +271,7 @@ void CSxBus::AddOwnLevels(SxAudioSums& sums, uint32_t mask, float& factor) const
     if (mask & SxParamMask_LPF) sums.lpf += m_busProps.GetFloat(SxProp_LPF);
 }
 
-void CSxBus::AddBusParameters(const CSxParameterNodeBase* node, SxAudioSums& sums, uint32_t mask,
-                              float& volumeFactor) {
+void CSxBus::AddBusParameters(const CSxParameterNodeBase* node, SxAudioSums& sums, uint32_t mask, float& volumeFactor) {
     CSxBus* routing = RoutingBusAndAddRef(node);
     for (const CSxBus* bus = routing; bus; bus = bus->ParentBus()) {
         // From the first mix bus up, volume and LFE are applied by the lower engine's nodes.

@@ -62,7 +62,7 @@ private:
     void ReleaseList();
 
     SxContinueList* m_list = nullptr;
-    CSxPBIAware* m_instigator = nullptr;      // one reference held
+    CSxPBIAware* m_instigator = nullptr;           // one reference held
     CSxActionPlayAndContinue* m_action = nullptr;  // the scheduled action, one reference held
     SxPlayHistory m_history;
     SxUniqueID m_nextItem = 0;

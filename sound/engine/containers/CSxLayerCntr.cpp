@@ -52,8 +52,7 @@ SXRESULT CSxLayerCntr::SetInitialValues(const uint8_t* body, uint32_t size) {
     }
     // The children hold references to the container: a failed block lets them go so that the
     // reader's release destroys it.
-    if (result != SX_Success)
-        RemoveAllChildren();
+    if (result != SX_Success) RemoveAllChildren();
     return result;
 }
 

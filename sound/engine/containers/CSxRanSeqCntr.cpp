@@ -82,8 +82,7 @@ SXRESULT CSxRanSeqCntr::SetInitialValues(const uint8_t* body, uint32_t size) {
     uint8_t transitionMode, randomType, playMode, unused, reset, backward, continuous, global;
     if (!cursor.U16(loopCount) || !cursor.F32(time) || !cursor.F32(min) || !cursor.F32(max) ||
         !cursor.U16(avoidRepeat) || !cursor.U8(transitionMode) || !cursor.U8(randomType) || !cursor.U8(playMode) ||
-        !cursor.U8(unused) || !cursor.U8(reset) || !cursor.U8(backward) || !cursor.U8(continuous) ||
-        !cursor.U8(global))
+        !cursor.U8(unused) || !cursor.U8(reset) || !cursor.U8(backward) || !cursor.U8(continuous) || !cursor.U8(global))
         return SX_Fail;
     result = SetMode(playMode == Mode_Sequence ? Mode_Sequence : Mode_Random);
     if (result != SX_Success) return result;
@@ -105,8 +104,7 @@ SXRESULT CSxRanSeqCntr::SetInitialValues(const uint8_t* body, uint32_t size) {
     if (result == SX_Success) result = SetPlaylist(cursor);
     // The children hold references to the container: a failed block lets them go so that the
     // reader's release destroys it.
-    if (result != SX_Success)
-        RemoveAllChildren();
+    if (result != SX_Success) RemoveAllChildren();
     return result;
 }
 
@@ -306,7 +304,8 @@ int32_t CSxRanSeqCntr::NextRandomPosition(CSxRandomInfo& state, bool& cont, SxLo
     const uint32_t r = static_cast<uint32_t>(platform::crt_rand());
     if (m_modeFlags & kWeighted) {
         if (state.remainingWeight == 0) return -1;
-        const uint64_t target = ((uint64_t(r) << 15) + static_cast<uint32_t>(platform::crt_rand())) % state.remainingWeight;
+        const uint64_t target =
+            ((uint64_t(r) << 15) + static_cast<uint32_t>(platform::crt_rand())) % state.remainingWeight;
         int64_t sum = -1;
         for (uint16_t i = 0; i < n; ++i) {
             if (!IsPositionEligible(state, i)) continue;

@@ -18,7 +18,7 @@ namespace {
 
 CSxParameterNodeBase* FindNode(SxUniqueID id) {
     return static_cast<CSxParameterNodeBase*>(g_pObjectIndex ? g_pObjectIndex->GetPtrAndAddRef(SxIndex_Node, id)
-                                                              : nullptr);
+                                                             : nullptr);
 }
 
 bool Contains(const std::vector<SxUniqueID>* list, SxUniqueID id) {
@@ -97,8 +97,7 @@ SXRESULT CSxSwitchCntr::SetInitialValues(const uint8_t* body, uint32_t size) {
     }
     // The children hold references to the container: a failed block lets them go so that the
     // reader's release destroys it.
-    if (result != SX_Success)
-        RemoveAllChildren();
+    if (result != SX_Success) RemoveAllChildren();
     return result;
 }
 

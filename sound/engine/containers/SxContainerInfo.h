@@ -17,7 +17,7 @@ public:
     void Destroy();
     virtual Type InfoType() const = 0;
 
-    CSxRegisteredObj* key = nullptr;      // the game object (unused by the global state)
+    CSxRegisteredObj* key = nullptr;       // the game object (unused by the global state)
     CSxContainerBaseInfo* next = nullptr;  // the next record of the bucket
 };
 
@@ -26,8 +26,8 @@ public:
     static CSxSequenceInfo* Create();
     Type InfoType() const override { return Sequence; }
 
-    uint8_t forward = 1;     // 0 while the sequence walks back
-    int16_t position = -1;   // the child played last
+    uint8_t forward = 1;    // 0 while the sequence walks back
+    int16_t position = -1;  // the child played last
 };
 
 class CSxRandomInfo final : public CSxContainerBaseInfo {

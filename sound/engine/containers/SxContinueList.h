@@ -15,11 +15,11 @@ namespace SX {
 class CSxMultiPlayNode;
 
 struct SxContinueListItem {
-    CSxRanSeqCntr* container = nullptr;      // one reference held; null for a level opened by a multi-play node
-    CSxContainerBaseInfo* state = nullptr;   // owned; made by the first choice
+    CSxRanSeqCntr* container = nullptr;     // one reference held; null for a level opened by a multi-play node
+    CSxContainerBaseInfo* state = nullptr;  // owned; made by the first choice
     SxLoopRecord loop;
-    CSxMultiPlayNode* multiPlay = nullptr;   // one reference held: the switch or layer container that opened the level
-    SxContinueList* outer = nullptr;         // with multiPlay: the chain above it, counted through the container
+    CSxMultiPlayNode* multiPlay = nullptr;  // one reference held: the switch or layer container that opened the level
+    SxContinueList* outer = nullptr;        // with multiPlay: the chain above it, counted through the container
 
     // The node of the level.
     CSxParameterNodeBase* Node() const;

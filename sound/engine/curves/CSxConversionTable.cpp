@@ -16,12 +16,12 @@ auto Evaluate(const Point* points, uint32_t count, float x, Y y, Mix mix) -> dec
     if (count == 1) return y(points[0]);
     for (uint32_t i = 0; i < count; ++i) {
         const Point& p = points[i];
-        if (p.x >= x) return y(p);   // below the first point, or on a point
-        if (i + 1 == count) return y(p);   // above the last point
+        if (p.x >= x) return y(p);        // below the first point, or on a point
+        if (i + 1 == count) return y(p);  // above the last point
         const Point& q = points[i + 1];
         if (q.x > x) {
             float t = (x - p.x) / (q.x - p.x);
-            if (!(t >= 0.0f)) t = 0.0f;   // points that are not numbers (from a bad bank)
+            if (!(t >= 0.0f)) t = 0.0f;  // points that are not numbers (from a bad bank)
             if (p.shape == SxCurve_Constant) return y(p);
             return mix(t, y(p), y(q), p.shape);
         }
@@ -36,9 +36,8 @@ float MixValues(float t, float a, float b, uint32_t shape) {
 
 // Switch IDs are whole 32-bit numbers: a float keeps only 24 bits of them, a double all.
 double MixIDs(float t, double a, double b, uint32_t shape) {
-    const double f = shape == SxCurve_Linear
-                         ? t
-                         : SxMath::InterpolateCurve(t, 0.0f, 1.0f, static_cast<SxCurveInterpolation>(shape));
+    const double f =
+        shape == SxCurve_Linear ? t : SxMath::InterpolateCurve(t, 0.0f, 1.0f, static_cast<SxCurveInterpolation>(shape));
     return a + f * (b - a);
 }
 
@@ -63,7 +62,9 @@ void CSxConversionTable::Unset() {
 }
 
 float CSxConversionTable::Convert(float x) const {
-    const float value = m_count ? Evaluate(m_points, m_count, x, [](const SxCurvePoint& p) { return p.y; }, MixValues) : x;
+    const float value = m_count ? Evaluate(
+                                      m_points, m_count, x, [](const SxCurvePoint& p) { return p.y; }, MixValues)
+                                : x;
     return Scale(value);
 }
 
@@ -90,17 +91,21 @@ float SxEvaluateCurveWithCursor(const SxCurvePoint* points, uint32_t count, floa
 
 float CSxConversionTable::Scale(float value) const {
     switch (m_scaling) {
-    case SxCurveScaling_DbFader: return g_DbFaderTable.LookupClamped(value);
-    case SxCurveScaling_Frequency: return g_FrequencyTable.LookupClamped(value);
-    case SxCurveScaling_DbFaderUnclamped: return g_DbFaderTable.Lookup(value);
-    default: return value;
+        case SxCurveScaling_DbFader:
+            return g_DbFaderTable.LookupClamped(value);
+        case SxCurveScaling_Frequency:
+            return g_FrequencyTable.LookupClamped(value);
+        case SxCurveScaling_DbFaderUnclamped:
+            return g_DbFaderTable.Lookup(value);
+        default:
+            return value;
     }
 }
 
 uint32_t SxEvaluateSwitchCurve(const SxSwitchPoint* points, uint32_t count, float x) {
     if (!points || count == 0) return 0;
-    const double value =
-        Evaluate(points, count, x, [](const SxSwitchPoint& p) { return static_cast<double>(p.switchID); }, MixIDs);
+    const double value = Evaluate(
+        points, count, x, [](const SxSwitchPoint& p) { return static_cast<double>(p.switchID); }, MixIDs);
     if (!(value > 0.0)) return 0u;
     return value >= 4294967295.0 ? 0xFFFFFFFFu : static_cast<uint32_t>(value);
 }

@@ -11,7 +11,7 @@ namespace SX {
 struct SxCurvePoint {
     float x;
     float y;
-    uint32_t shape;   // SxCurveInterpolation between this point and the next
+    uint32_t shape;  // SxCurveInterpolation between this point and the next
 };
 static_assert(sizeof(SxCurvePoint) == 12, "bank layout");
 

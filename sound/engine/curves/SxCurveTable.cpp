@@ -116,20 +116,28 @@ namespace SxMath {
 float InterpolateCurve(float t, float a, float b, SxCurveInterpolation shape) {
     const float d = b - a;
     switch (shape) {
-    case SxCurve_Log3: return a + d * (1.0f - g_CubicShapeTable.Lookup(1.0f - t));
-    case SxCurve_Sine: return a + d * (1.0f - g_SineShapeTable.Lookup(1.0f - t));
-    case SxCurve_Log1: return a + d * (1.0f - g_LogShapeTable.Lookup(1.0f - t));
-    case SxCurve_SCurve:
-        if (t < 0.5f) return a + d * 0.5f * (1.0f - g_SineShapeTable.Lookup(1.0f - 2.0f * t));
-        return a + d * (0.5f * g_SineShapeTable.Lookup(2.0f * (t - 0.5f)) + 0.5f);
-    case SxCurve_Linear: return a + d * t;
-    case SxCurve_InvSCurve:
-        if (t < 0.5f) return a + d * 0.5f * g_SineShapeTable.Lookup(2.0f * t);
-        return a + d * (0.5f * (1.0f - g_SineShapeTable.Lookup(1.0f - 2.0f * (t - 0.5f))) + 0.5f);
-    case SxCurve_Exp1: return a + d * g_LogShapeTable.Lookup(t);
-    case SxCurve_SineRecip: return a + d * g_SineShapeTable.Lookup(t);
-    case SxCurve_Exp3: return a + d * g_CubicShapeTable.Lookup(t);
-    default: return a;
+        case SxCurve_Log3:
+            return a + d * (1.0f - g_CubicShapeTable.Lookup(1.0f - t));
+        case SxCurve_Sine:
+            return a + d * (1.0f - g_SineShapeTable.Lookup(1.0f - t));
+        case SxCurve_Log1:
+            return a + d * (1.0f - g_LogShapeTable.Lookup(1.0f - t));
+        case SxCurve_SCurve:
+            if (t < 0.5f) return a + d * 0.5f * (1.0f - g_SineShapeTable.Lookup(1.0f - 2.0f * t));
+            return a + d * (0.5f * g_SineShapeTable.Lookup(2.0f * (t - 0.5f)) + 0.5f);
+        case SxCurve_Linear:
+            return a + d * t;
+        case SxCurve_InvSCurve:
+            if (t < 0.5f) return a + d * 0.5f * g_SineShapeTable.Lookup(2.0f * t);
+            return a + d * (0.5f * (1.0f - g_SineShapeTable.Lookup(1.0f - 2.0f * (t - 0.5f))) + 0.5f);
+        case SxCurve_Exp1:
+            return a + d * g_LogShapeTable.Lookup(t);
+        case SxCurve_SineRecip:
+            return a + d * g_SineShapeTable.Lookup(t);
+        case SxCurve_Exp3:
+            return a + d * g_CubicShapeTable.Lookup(t);
+        default:
+            return a;
     }
 }
 

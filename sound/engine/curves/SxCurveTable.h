@@ -14,7 +14,7 @@ struct SxCurveTable {
     float max = 0.0f;
     float min = 0.0f;
     uint32_t count = 0;
-    float scale = 0.0f;        // (count - 1) / (max - min)
+    float scale = 0.0f;  // (count - 1) / (max - min)
     Function function = nullptr;
 
     // Samples the function at count evenly spaced points from min to max; SX_Fail when
@@ -40,13 +40,13 @@ struct SxCurveTable {
 constexpr float SxDbFloor = -96.3f;
 
 // The engine's tables.
-extern SxCurveTable g_DbToLinearTable;   // 10^(x/20), -96.3 .. 96.3
-extern SxCurveTable g_LinearToDbTable;   // 20 log10(x), 1 .. 10
-extern SxCurveTable g_LogShapeTable;     // x^1.41
-extern SxCurveTable g_SineShapeTable;    // 1 - sin((1 - x) pi/2)
-extern SxCurveTable g_CubicShapeTable;   // x^3
-extern SxCurveTable g_DbFaderTable;      // fader position to dB, -96.3 .. 96.3
-extern SxCurveTable g_FrequencyTable;    // 20 .. 20000 Hz on a log scale
+extern SxCurveTable g_DbToLinearTable;  // 10^(x/20), -96.3 .. 96.3
+extern SxCurveTable g_LinearToDbTable;  // 20 log10(x), 1 .. 10
+extern SxCurveTable g_LogShapeTable;    // x^1.41
+extern SxCurveTable g_SineShapeTable;   // 1 - sin((1 - x) pi/2)
+extern SxCurveTable g_CubicShapeTable;  // x^3
+extern SxCurveTable g_DbFaderTable;     // fader position to dB, -96.3 .. 96.3
+extern SxCurveTable g_FrequencyTable;   // 20 .. 20000 Hz on a log scale
 
 namespace SxMath {
 

@@ -14,7 +14,7 @@ namespace SX {
 namespace {
 CSxParameterNodeBase* FindNode(SxUniqueID id) {
     return static_cast<CSxParameterNodeBase*>(g_pObjectIndex ? g_pObjectIndex->GetPtrAndAddRef(SxIndex_Node, id)
-                                                              : nullptr);
+                                                             : nullptr);
 }
 }  // namespace
 

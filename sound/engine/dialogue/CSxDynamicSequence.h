@@ -113,7 +113,7 @@ private:
     std::thread::id m_owner;  // the thread holding the playlist lock
     uint32_t m_lockDepth = 0;
     std::atomic<State> m_state{State_Stopped};  // read by the game thread at unlock
-    CSxRegisteredObj* m_gameObj = nullptr;  // one reference held
+    CSxRegisteredObj* m_gameObj = nullptr;      // one reference held
     uint32_t m_type;
     SxDynSeqItem m_current;
     uint32_t m_pauseCount = 0;

@@ -14,8 +14,8 @@ CSxEnvironmentsMgr* g_pEnvironmentsMgr = nullptr;
 namespace {
 // The environment's share set with a reference, or null.
 CSxFxShareSet* FindEnvironment(SxUniqueID environment) {
-    return static_cast<CSxFxShareSet*>(
-        g_pObjectIndex ? g_pObjectIndex->GetPtrAndAddRef(SxIndex_FxShareSet, environment) : nullptr);
+    return static_cast<CSxFxShareSet*>(g_pObjectIndex ? g_pObjectIndex->GetPtrAndAddRef(SxIndex_FxShareSet, environment)
+                                                      : nullptr);
 }
 }  // namespace
 

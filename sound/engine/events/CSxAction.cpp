@@ -23,20 +23,16 @@ CSxRegisteredObj* CSxAction::GameObjectOf(const SxPendingAction& pending) {
 
 CSxParameterNodeBase* CSxAction::FindNode(SxUniqueID id) {
     return static_cast<CSxParameterNodeBase*>(g_pObjectIndex ? g_pObjectIndex->GetPtrAndAddRef(SxIndex_Node, id)
-                                                              : nullptr);
+                                                             : nullptr);
 }
 
 namespace {
 
-int32_t Saturated(int64_t value) {
-    return static_cast<int32_t>(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX));
-}
+int32_t Saturated(int64_t value) { return static_cast<int32_t>(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX)); }
 
 // Milliseconds become samples at the output rate (whole samples per millisecond first), held to
 // what a sample count of the scheduler holds.
-void ConvertDelay(SxPropValue& value) {
-    value.i = Saturated(int64_t(CSxLEngine::OutputSampleRate() / 1000) * value.i);
-}
+void ConvertDelay(SxPropValue& value) { value.i = Saturated(int64_t(CSxLEngine::OutputSampleRate() / 1000) * value.i); }
 }  // namespace
 
 CSxAction* CSxAction::Create(uint16_t actionType, SxUniqueID id) {

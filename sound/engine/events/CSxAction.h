@@ -96,8 +96,7 @@ public:
 protected:
     // Every node that holds values for the game object, or (null) every node that holds values
     // for all objects or for any; with except, those in the list are left out.
-    void ForModifiedNodes(CSxRegisteredObj* gameObj, bool except,
-                          const std::function<void(CSxParameterNodeBase*)>& fn);
+    void ForModifiedNodes(CSxRegisteredObj* gameObj, bool except, const std::function<void(CSxParameterNodeBase*)>& fn);
     // u32 count, count u32 IDs.
     SXRESULT ReadExceptions(SxReadCursor& cursor);
     bool IsExcepted(SxUniqueID id) const;

@@ -65,7 +65,8 @@ void ForEachPlayTarget(ISxPostedEvent* event, Fn fn) {
     for (uint32_t i = 0; i < event->ActionCount(); ++i) {
         ISxEventAction* action = event->Action(i);
         if (action->ActionType() != SxActionType_Play) continue;
-        auto* node = static_cast<CSxParameterNodeBase*>(g_pObjectIndex->GetPtrAndAddRef(SxIndex_Node, action->TargetID()));
+        auto* node =
+            static_cast<CSxParameterNodeBase*>(g_pObjectIndex->GetPtrAndAddRef(SxIndex_Node, action->TargetID()));
         fn(action->TargetID(), node);
         if (node) node->Release();
     }

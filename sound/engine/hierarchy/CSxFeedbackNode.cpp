@@ -122,8 +122,10 @@ SXRESULT CSxFeedbackNode::ExecuteAction(const SxActionParams& params) {
     if (!IsPlaying()) return SX_Success;
     const SxFadeParams fade{params.transitionMs, params.curve};
     switch (params.kind) {
-        case SxActionKind_Stop: return CSxURenderer::Stop(this, params.gameObj, fade, params.playingID);
-        case SxActionKind_Pause: return CSxURenderer::Pause(this, params.gameObj, fade, params.playingID);
+        case SxActionKind_Stop:
+            return CSxURenderer::Stop(this, params.gameObj, fade, params.playingID);
+        case SxActionKind_Pause:
+            return CSxURenderer::Pause(this, params.gameObj, fade, params.playingID);
         case SxActionKind_Resume:
             return CSxURenderer::Resume(this, params.gameObj, fade, params.flags[2] != 0, params.playingID);
         case SxActionKind_Break:
@@ -132,7 +134,8 @@ SXRESULT CSxFeedbackNode::ExecuteAction(const SxActionParams& params) {
                     (!params.playingID || instance->PlayingID() == params.playingID))
                     instance->PlayToEnd(params.targetID);
             return SX_Success;
-        default: return SX_Success;
+        default:
+            return SX_Success;
     }
 }
 

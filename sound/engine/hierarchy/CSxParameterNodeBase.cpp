@@ -77,8 +77,7 @@ SXRESULT CSxParameterNodeBase::SetNodeBaseParams(SxReadCursor& cursor, bool part
             if (result != SX_Success) return result;
         }
     }
-    if (!ReadFlag(cursor, m_flagsA, kOverridePriority) || !ReadFlag(cursor, m_flagsA, kDistanceOffset))
-        return SX_Fail;
+    if (!ReadFlag(cursor, m_flagsA, kOverridePriority) || !ReadFlag(cursor, m_flagsA, kDistanceOffset)) return SX_Fail;
     if (m_props.Read(cursor) != SX_Success || m_ranges.Read(cursor) != SX_Success) return SX_Fail;
     m_flagsA |= kUseStates;
     if ((result = ReadPositioning(cursor)) != SX_Success) return result;
@@ -96,8 +95,7 @@ SXRESULT CSxParameterNodeBase::ReadFeedbackBus(SxReadCursor& cursor) {
     CSxIndexable* bus = g_pObjectIndex ? g_pObjectIndex->GetPtrAndAddRef(SxIndex_Node, busID) : nullptr;
     if (!bus) return SX_Fail;
     auto* node = static_cast<CSxParameterNodeBase*>(bus);
-    const SXRESULT result =
-        node->NodeCategory() == SxNodeCategory_FeedbackBus ? node->AddChild(ID()) : SX_Fail;
+    const SXRESULT result = node->NodeCategory() == SxNodeCategory_FeedbackBus ? node->AddChild(ID()) : SX_Fail;
     bus->Release();
     if (result == SX_Success) m_feedbackBusID = busID;
     return result;
@@ -144,8 +142,7 @@ SXRESULT CSxParameterNodeBase::ReadPositioning(SxReadCursor& cursor) {
     }
     if (!m_positioning) m_positioning = std::make_unique<SxPositioning>();
     SxPositioning& p = *m_positioning;
-    if (!cursor.U32(p.type) || !cursor.U32(p.attenuationID) || !ReadFlag(cursor, p.flags3D, 1 << 0))
-        return SX_Fail;
+    if (!cursor.U32(p.type) || !cursor.U32(p.attenuationID) || !ReadFlag(cursor, p.flags3D, 1 << 0)) return SX_Fail;
     if (p.type == 3) return ReadFlag(cursor, p.flags3D, 1 << 3) ? SX_Success : SX_Fail;
     if (p.type != 2) return SX_Success;
     uint32_t vertexCount, itemCount;
@@ -244,7 +241,8 @@ SXRESULT CSxParameterNodeBase::ReadStateGroups(SxReadCursor& cursor) {
             if (!replaced) group->states.push_back(StateEntry{stateID, state});
             float values[SxStateGroupChunk::kSlots];
             if (GetStateValues(groupID, group->chunk->stateID, values))
-                for (uint32_t slot = 0; slot < SxStateGroupChunk::kSlots; ++slot) group->chunk->values[slot] = values[slot];
+                for (uint32_t slot = 0; slot < SxStateGroupChunk::kSlots; ++slot)
+                    group->chunk->values[slot] = values[slot];
         }
     }
     if (groupCount) RecalcNotification();
@@ -408,7 +406,8 @@ void CSxParameterNodeBase::GetOwnAudioParameters(SxAudioSums& sums, uint32_t mas
 
 void CSxParameterNodeBase::GetPriority(CSxRegisteredObj* gameObj, float& priority, float& distanceOffset) {
     if (m_parent && !(m_flagsA & kOverridePriority)) return m_parent->GetPriority(gameObj, priority, distanceOffset);
-    priority = IsRTPCSubscribed(SxRTPC_Priority) ? RTPCValue(SxRTPC_Priority, gameObj) : m_props.GetFloat(SxProp_Priority);
+    priority =
+        IsRTPCSubscribed(SxRTPC_Priority) ? RTPCValue(SxRTPC_Priority, gameObj) : m_props.GetFloat(SxProp_Priority);
     distanceOffset = (m_flagsA & kDistanceOffset) ? m_props.GetFloat(SxProp_PriorityDistanceOffset) : 0.0f;
 }
 
@@ -498,8 +497,8 @@ void CSxParameterNodeBase::UnregisterGameObject(CSxRegisteredObj* gameObj) {
 
 void CSxParameterNodeBase::MoveValue(CSxSIS& sis, uint32_t prop, float target, SxCurveInterpolation curve,
                                      uint32_t timeMs) {
-    const bool dB = prop == SxProp_Volume || prop == SxProp_LFE || prop == SxProp_FeedbackVolume ||
-                    prop == SxProp_MuteRatio;
+    const bool dB =
+        prop == SxProp_Volume || prop == SxProp_LFE || prop == SxProp_FeedbackVolume || prop == SxProp_MuteRatio;
     const float current = prop == SxProp_MuteRatio ? sis.Value(prop) * 96.3f - 96.3f : sis.Value(prop);
     if (target != current && timeMs != 0 && g_pTransitionMgr) {
         SxTransitionParams params;
@@ -510,7 +509,8 @@ void CSxParameterNodeBase::MoveValue(CSxSIS& sis, uint32_t prop, float target, S
         params.durationMs = timeMs;
         params.shape = curve;
         params.dB = dB;
-        if (CSxTransition* transition = g_pTransitionMgr->AddTransitionToList(params, true, CSxTransitionMgr::kFadeList)) {
+        if (CSxTransition* transition =
+                g_pTransitionMgr->AddTransitionToList(params, true, CSxTransitionMgr::kFadeList)) {
             sis.SetTransition(prop, transition);
             return;
         }

@@ -11,8 +11,7 @@ namespace SX {
 SXRESULT SxLoadSource(SxReadCursor& cursor, CSxSource& source) {
     uint32_t pluginID, streamType, mediaID, fileID, offset = 0, size = 0;
     uint8_t sourceFlags;
-    if (!cursor.U32(pluginID) || !cursor.U32(streamType) || !cursor.U32(mediaID) || !cursor.U32(fileID))
-        return SX_Fail;
+    if (!cursor.U32(pluginID) || !cursor.U32(streamType) || !cursor.U32(mediaID) || !cursor.U32(fileID)) return SX_Fail;
     const uint32_t type = pluginID & 0xF;
     if (type != 0 && type != 1 && type != 2 && type != 5) return SX_Fail;
     if (type == 1 && streamType > 2) return SX_Fail;

@@ -31,10 +31,9 @@ std::atomic<bool> g_nodesCarryFeedbackBus{false};
 
 bool ReadHere(uint8_t type) {
     return type == SxHirc_State || type == SxHirc_Sound || type == SxHirc_Action || type == SxHirc_Event ||
-           type == SxHirc_ActorMixer || type == SxHirc_RanSeq || type == SxHirc_Bus ||
-           type == SxHirc_Switch || type == SxHirc_Attenuation || type == SxHirc_Layer ||
-           type == SxHirc_Dialogue || type == SxHirc_FxShareSet || type == SxHirc_FxCustom ||
-           type == SxHirc_FeedbackNode || type == SxHirc_FeedbackBus;
+           type == SxHirc_ActorMixer || type == SxHirc_RanSeq || type == SxHirc_Bus || type == SxHirc_Switch ||
+           type == SxHirc_Attenuation || type == SxHirc_Layer || type == SxHirc_Dialogue || type == SxHirc_FxShareSet ||
+           type == SxHirc_FxCustom || type == SxHirc_FeedbackNode || type == SxHirc_FeedbackBus;
 }
 
 template <typename Object>
@@ -57,14 +56,22 @@ SXRESULT ReadNew(Object* object, const uint8_t* body, uint32_t size, CSxIndexabl
 
 SxIndexTable TableOf(uint8_t type) {
     switch (type) {
-        case SxHirc_State: return SxIndex_State;
-        case SxHirc_Action: return SxIndex_Action;
-        case SxHirc_Event: return SxIndex_Event;
-        case SxHirc_Attenuation: return SxIndex_Attenuation;
-        case SxHirc_Dialogue: return SxIndex_DialogueEvent;
-        case SxHirc_FxShareSet: return SxIndex_FxShareSet;
-        case SxHirc_FxCustom: return SxIndex_FxCustom;
-        default: return SxIndex_Node;
+        case SxHirc_State:
+            return SxIndex_State;
+        case SxHirc_Action:
+            return SxIndex_Action;
+        case SxHirc_Event:
+            return SxIndex_Event;
+        case SxHirc_Attenuation:
+            return SxIndex_Attenuation;
+        case SxHirc_Dialogue:
+            return SxIndex_DialogueEvent;
+        case SxHirc_FxShareSet:
+            return SxIndex_FxShareSet;
+        case SxHirc_FxCustom:
+            return SxIndex_FxCustom;
+        default:
+            return SxIndex_Node;
     }
 }
 

@@ -5,8 +5,8 @@
 namespace SX {
 
 namespace {
-constexpr float kDefaults[SxProp_Count] = {0.0f, 0.0f, 0.0f,  0.0f, 50.0f, -10.0f, 0.0f, 0.0f,
-                                           0.0f, 1.0f, 0.0f,  0.0f, 0.0f,  0.0f,   0.0f, 100.0f};
+constexpr float kDefaults[SxProp_Count] = {0.0f, 0.0f, 0.0f, 0.0f, 50.0f, -10.0f, 0.0f, 0.0f,
+                                           0.0f, 1.0f, 0.0f, 0.0f, 0.0f,  0.0f,   0.0f, 100.0f};
 }
 
 float SxPropDefault(uint32_t id) { return id < SxProp_Count ? kDefaults[id] : 0.0f; }

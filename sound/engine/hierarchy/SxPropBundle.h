@@ -16,15 +16,15 @@ enum SxPropID : uint8_t {
     SxProp_LPF = 3,
     SxProp_Priority = 4,
     SxProp_PriorityDistanceOffset = 5,
-    SxProp_LoopCount = 6,          // an integer
+    SxProp_LoopCount = 6,  // an integer
     SxProp_FeedbackVolume = 7,
     SxProp_FeedbackLPF = 8,
     SxProp_MuteRatio = 9,
     SxProp_PositioningValue1 = 10,
     SxProp_PositioningValue2 = 11,
     SxProp_PositioningValue3 = 12,
-    SxProp_DelayTime = 13,         // samples once loaded (milliseconds in the bank)
-    SxProp_TransitionTime = 14,    // milliseconds
+    SxProp_DelayTime = 13,       // samples once loaded (milliseconds in the bank)
+    SxProp_TransitionTime = 14,  // milliseconds
     SxProp_Probability = 15,
     SxProp_Count = 16,
 };

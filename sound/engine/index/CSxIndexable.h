@@ -9,7 +9,7 @@ namespace SX {
 
 // The ten tables of the object index, in their order.
 enum SxIndexTable : uint32_t {
-    SxIndex_Node = 0,          // audio nodes and buses
+    SxIndex_Node = 0,  // audio nodes and buses
     SxIndex_State,
     SxIndex_Event,
     SxIndex_Action,

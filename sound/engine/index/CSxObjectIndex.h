@@ -42,9 +42,7 @@ public:
     // custom-effect tables.
     void Term();
 
-    CSxIndexable* GetPtrAndAddRef(SxIndexTable table, SxUniqueID id) {
-        return m_tables[table].GetPtrAndAddRef(id);
-    }
+    CSxIndexable* GetPtrAndAddRef(SxIndexTable table, SxUniqueID id) { return m_tables[table].GetPtrAndAddRef(id); }
     // Enters a new object in its table (count + 1).
     void AddToIndex(CSxIndexable* item) { m_tables[item->Table()].Add(item); }
     void RemoveID(CSxIndexable* item) { m_tables[item->Table()].Remove(item); }

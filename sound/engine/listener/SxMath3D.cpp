@@ -17,9 +17,7 @@ float FastLog10(float x) {
     return ln * 0.4342945f;
 }
 
-float AngleToRadians(float degrees) {
-    return (degrees - std::trunc(degrees * 0.0027777778f)) * 0.017453292f;
-}
+float AngleToRadians(float degrees) { return (degrees - std::trunc(degrees * 0.0027777778f)) * 0.017453292f; }
 
 float Interpolate(float x0, float y0, float x1, float y1, float x) {
     if (x <= x0) return y0;

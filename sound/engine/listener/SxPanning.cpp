@@ -199,84 +199,84 @@ void TwoDimensional(uint32_t channelMask, float pan, float frontRear, float cent
     const bool speakers = rule != kRuleHeadphones;
     float g[8];
     switch (inputs) {
-    case 1:
-        if (panning)
-            StereoLaw(pan, frontRear, centre, rule, out[0]);
-        else
-            StereoLaw(0.5f, 1.0f, centre, rule, out[0]);
-        break;
-    case 2:
-        out[0][kFL] = out[1][kFR] = 1.0f;
-        if (!panning) break;
-        if (speakers) out[0][kRL] = out[1][kRR] = 1.0f;
-        StereoLaw(pan, frontRear, 0.0f, rule, g);
-        MultiplyRecords(out, 2, g);
-        break;
-    case 3:
-        out[0][kFL] = out[1][kFR] = 1.0f;
-        if (speakers)
-            out[2][kC] = 1.0f;
-        else
-            out[2][kFL] = out[2][kFR] = 0.5f;
-        if (!panning) break;
-        ThreeFrontLaw(pan, frontRear, g);
-        if (speakers) {
-            out[0][kRL] = out[1][kRR] = 1.0f;
-            out[2][kRL] = out[2][kRR] = 0.5f;
-            MultiplyRecords(out, 3, g);
-        } else {
-            Fill(out[0], 0.0f);
-            Fill(out[1], 0.0f);
-            Fill(out[2], 0.0f);
-            out[0][kFL] = std::sqrt(g[kFL] * g[kFL] + g[kRL] * g[kRL] / 2.0f);
-            out[1][kFR] = std::sqrt(g[kFR] * g[kFR] + g[kRR] * g[kRR] / 2.0f);
-            out[2][kFL] = kHalf * std::sqrt(g[kC] * g[kC] + g[kRL] * g[kRL] / 2.0f);
-            out[2][kFR] = kHalf * std::sqrt(g[kC] * g[kC] + g[kRR] * g[kRR] / 2.0f);
-        }
-        break;
-    case 4:
-        out[0][kFL] = out[1][kFR] = 1.0f;
-        if (speakers) {
-            out[2][kRL] = out[3][kRR] = 1.0f;
-        } else {
-            out[2][kFL] = out[3][kFR] = kHalf;
-        }
-        if (!panning) break;
-        StereoLaw(pan, frontRear, 0.0f, kRuleSpeakers, g);
-        if (speakers) {
-            MultiplyRecords(out, 4, g);
-        } else {
-            out[0][kFL] = g[kFL];
-            out[1][kFR] = g[kFR];
-            out[2][kFL] = kHalf * g[kRL];
-            out[3][kFR] = kHalf * g[kRR];
-        }
-        break;
-    default:
-        if (inputs == 0) break;
-        // Five full-range inputs, L, R, C, SL, SR; more share the last's record.
-        out[0][kFL] = out[1][kFR] = 1.0f;
-        if (speakers) {
-            out[2][kC] = 1.0f;
-            out[3][kRL] = out[4][kRR] = 1.0f;
-        } else {
-            out[2][kFL] = out[2][kFR] = kHalf;
-            out[3][kFL] = out[4][kFR] = kHalf;
-        }
-        if (panning) {
+        case 1:
+            if (panning)
+                StereoLaw(pan, frontRear, centre, rule, out[0]);
+            else
+                StereoLaw(0.5f, 1.0f, centre, rule, out[0]);
+            break;
+        case 2:
+            out[0][kFL] = out[1][kFR] = 1.0f;
+            if (!panning) break;
+            if (speakers) out[0][kRL] = out[1][kRR] = 1.0f;
+            StereoLaw(pan, frontRear, 0.0f, rule, g);
+            MultiplyRecords(out, 2, g);
+            break;
+        case 3:
+            out[0][kFL] = out[1][kFR] = 1.0f;
+            if (speakers)
+                out[2][kC] = 1.0f;
+            else
+                out[2][kFL] = out[2][kFR] = 0.5f;
+            if (!panning) break;
             ThreeFrontLaw(pan, frontRear, g);
             if (speakers) {
-                MultiplyRecords(out, 5, g);
+                out[0][kRL] = out[1][kRR] = 1.0f;
+                out[2][kRL] = out[2][kRR] = 0.5f;
+                MultiplyRecords(out, 3, g);
+            } else {
+                Fill(out[0], 0.0f);
+                Fill(out[1], 0.0f);
+                Fill(out[2], 0.0f);
+                out[0][kFL] = std::sqrt(g[kFL] * g[kFL] + g[kRL] * g[kRL] / 2.0f);
+                out[1][kFR] = std::sqrt(g[kFR] * g[kFR] + g[kRR] * g[kRR] / 2.0f);
+                out[2][kFL] = kHalf * std::sqrt(g[kC] * g[kC] + g[kRL] * g[kRL] / 2.0f);
+                out[2][kFR] = kHalf * std::sqrt(g[kC] * g[kC] + g[kRR] * g[kRR] / 2.0f);
+            }
+            break;
+        case 4:
+            out[0][kFL] = out[1][kFR] = 1.0f;
+            if (speakers) {
+                out[2][kRL] = out[3][kRR] = 1.0f;
+            } else {
+                out[2][kFL] = out[3][kFR] = kHalf;
+            }
+            if (!panning) break;
+            StereoLaw(pan, frontRear, 0.0f, kRuleSpeakers, g);
+            if (speakers) {
+                MultiplyRecords(out, 4, g);
             } else {
                 out[0][kFL] = g[kFL];
                 out[1][kFR] = g[kFR];
-                out[2][kFL] = out[2][kFR] = kHalf * g[kC];
-                out[3][kFL] = kHalf * g[kRL];
-                out[4][kFR] = kHalf * g[kRR];
+                out[2][kFL] = kHalf * g[kRL];
+                out[3][kFR] = kHalf * g[kRR];
             }
-        }
-        for (uint32_t r = 5; r < inputs; ++r) std::copy(out[4], out[4] + 8, out[r]);
-        break;
+            break;
+        default:
+            if (inputs == 0) break;
+            // Five full-range inputs, L, R, C, SL, SR; more share the last's record.
+            out[0][kFL] = out[1][kFR] = 1.0f;
+            if (speakers) {
+                out[2][kC] = 1.0f;
+                out[3][kRL] = out[4][kRR] = 1.0f;
+            } else {
+                out[2][kFL] = out[2][kFR] = kHalf;
+                out[3][kFL] = out[4][kFR] = kHalf;
+            }
+            if (panning) {
+                ThreeFrontLaw(pan, frontRear, g);
+                if (speakers) {
+                    MultiplyRecords(out, 5, g);
+                } else {
+                    out[0][kFL] = g[kFL];
+                    out[1][kFR] = g[kFR];
+                    out[2][kFL] = out[2][kFR] = kHalf * g[kC];
+                    out[3][kFL] = kHalf * g[kRL];
+                    out[4][kFR] = kHalf * g[kRR];
+                }
+            }
+            for (uint32_t r = 5; r < inputs; ++r) std::copy(out[4], out[4] + 8, out[r]);
+            break;
     }
 }
 

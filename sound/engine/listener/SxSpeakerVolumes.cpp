@@ -59,7 +59,8 @@ float Positioned(const SxVoiceVolumeParams& params, uint32_t inputs, float (*dry
     for (uint32_t l = 0; l < SxMaxListeners; ++l) {
         if (!(listeners & (1u << l))) continue;
         const SxListener& listener = CSxLEngine::GetListener(l);
-        const float scale = Scaling(object ? object->AttenuationScalingFactor() : 1.0f) * Scaling(listener.scalingFactor);
+        const float scale =
+            Scaling(object ? object->AttenuationScalingFactor() : 1.0f) * Scaling(listener.scalingFactor);
         float listenerCone = 0.0f;
         for (uint32_t p = 0; p < positionCount; ++p) {
             const SxSoundPosition& emitter = positions[p];

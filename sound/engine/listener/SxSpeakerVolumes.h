@@ -14,20 +14,20 @@ class CSxRegisteredObj;
 
 // What a voice's attenuation gives: curves over distance (null: none) and the cone.
 struct SxAttenuationParams {
-    const CSxConversionTable* dryVolume = nullptr;   // dB
-    const CSxConversionTable* auxVolume = nullptr;   // dB; the dry curve's value when the same
-    const CSxConversionTable* lowPass = nullptr;     // 0 to 100
-    const CSxConversionTable* spread = nullptr;      // percent
+    const CSxConversionTable* dryVolume = nullptr;  // dB
+    const CSxConversionTable* auxVolume = nullptr;  // dB; the dry curve's value when the same
+    const CSxConversionTable* lowPass = nullptr;    // 0 to 100
+    const CSxConversionTable* spread = nullptr;     // percent
     bool coneEnabled = false;
-    float coneInside = 0.0f;    // radians
-    float coneOutside = 0.0f;   // radians
-    float coneOutsideVolume = 0.0f;  // dB at and beyond the outside angle
+    float coneInside = 0.0f;          // radians
+    float coneOutside = 0.0f;         // radians
+    float coneOutsideVolume = 0.0f;   // dB at and beyond the outside angle
     float coneOutsideLowPass = 0.0f;  // low-pass value (0 to 100) at and beyond it
 };
 
 struct SxVoiceVolumeParams {
     uint32_t channelMask = 4;
-    float volumeDb = 0.0f;      // the instance's volume, capped at 0
+    float volumeDb = 0.0f;  // the instance's volume, capped at 0
     float lfeDb = 0.0f;
     bool hasLfe = false;
     bool feedsEnvironmental = false;
@@ -38,10 +38,10 @@ struct SxVoiceVolumeParams {
     const SxAttenuationParams* attenuation = nullptr;
     const CSxRegisteredObj* gameObject = nullptr;  // positions, listeners, obstruction, dry level
     // Voices that are not positioned.
-    float pan = 0.5f;           // left-right, 0 to 1
-    float frontRear = 1.0f;     // 1 front
+    float pan = 0.5f;        // left-right, 0 to 1
+    float frontRear = 1.0f;  // 1 front
     bool panningEnabled = false;
-    float centre = 0.0f;        // 0 to 1
+    float centre = 0.0f;  // 0 to 1
 };
 
 struct SxVoiceVolumes {
@@ -50,8 +50,8 @@ struct SxVoiceVolumes {
     float dry[kMaxChannels][8] = {};  // linear, speaker order L, R, C, SL, SR, LFE
     float wet[kMaxChannels][8] = {};
     bool inaudible = false;
-    float distance = 0.0f;            // to the nearest listener
-    float coneLowPass = 0.0f;         // smallest cone factor over listeners, 0 to 1
+    float distance = 0.0f;     // to the nearest listener
+    float coneLowPass = 0.0f;  // smallest cone factor over listeners, 0 to 1
     // Low-pass values (0 to 100) of a positioned voice's paths: at each listener and position
     // the strongest of the attenuation's low-pass, the cone's, obstruction's and occlusion's;
     // the clearest listener and position wins. The cone and obstruction shape the direct path

@@ -136,8 +136,8 @@ CSxMixBusNode* CSxLEngine::GetEnvMixBus(SxUniqueID environmentID) {
     if (CSxMixBusNode* existing = FindEnvNode(environmentID)) return existing;
     CSxMixBusNode* node = SxNew<CSxMixBusNode>(g_LEngineDefaultPoolId);
     if (!node) return nullptr;
-    if (node->Init(s_channelMask, SxFrameLength, BusHandle()) != SX_Success || node->SetupFx(environmentID) != SX_Success ||
-        !Append(EnvNodes(), EnvNodeEntry{environmentID, node})) {
+    if (node->Init(s_channelMask, SxFrameLength, BusHandle()) != SX_Success ||
+        node->SetupFx(environmentID) != SX_Success || !Append(EnvNodes(), EnvNodeEntry{environmentID, node})) {
         DestroyNode(node);
         return nullptr;
     }
@@ -269,7 +269,8 @@ void CSxLEngine::StopMixBussesUsingFx(const ISxEffectObject* effect) {
     for (const EnvNodeEntry& entry : EnvNodes())
         if (entry.node->HoldsFx(effect)) entry.node->DropFx();
     bool master = false;
-    for (uint32_t slot = 0; slot < MasterMixNode::kEffectSlots; ++slot) master = master || MasterFx()[slot].Holds(effect);
+    for (uint32_t slot = 0; slot < MasterMixNode::kEffectSlots; ++slot)
+        master = master || MasterFx()[slot].Holds(effect);
     if (!master) return;
     for (uint32_t slot = 0; slot < MasterMixNode::kEffectSlots; ++slot) {
         s_master.SetEffect(slot, nullptr);
@@ -291,7 +292,8 @@ void CSxLEngine::ResetMixBussesUsingFx(const ISxEffectObject* effect) {
         if (entry.node->HoldsFx(effect) || NamesFx(BusHandle(), entry.environmentID, effect))
             entry.node->SetupFx(entry.environmentID);
     bool master = NamesFx(MasterBusHandle(), 0, effect);
-    for (uint32_t slot = 0; slot < MasterMixNode::kEffectSlots; ++slot) master = master || MasterFx()[slot].Holds(effect);
+    for (uint32_t slot = 0; slot < MasterMixNode::kEffectSlots; ++slot)
+        master = master || MasterFx()[slot].Holds(effect);
     if (!master) return;
     for (uint32_t slot = 0; slot < MasterMixNode::kEffectSlots; ++slot) SetMasterBusFx(slot);
 }

@@ -118,8 +118,7 @@ void CSxSrcLpFilter::Execute(SxAudioBuffer& buffer) {
     const uint32_t stepFrames = std::max<uint32_t>(1, CSxLEngine::OutputSampleRate() * 128 / 48000);
     uint32_t done = 0;
     while (done < buffer.validFrames && IsRamping()) {
-        if (m_rampFrame == 0)
-            ComputeCoefficients(m_previous + (m_rampCounter + 1) * (m_target - m_previous) * 0.125f);
+        if (m_rampFrame == 0) ComputeCoefficients(m_previous + (m_rampCounter + 1) * (m_target - m_previous) * 0.125f);
         const uint32_t frames = std::min<uint32_t>(stepFrames - m_rampFrame, buffer.validFrames - done);
         Filter(buffer, done, frames);
         done += frames;

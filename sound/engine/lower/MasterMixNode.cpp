@@ -119,7 +119,8 @@ void MasterMixNode::ProcessFinalMix(SxAudioBuffer& out) {
     if (m_buffer.channelMask == SxChannelMaskStereo)
         SxMixKernels::InterleaveStereo(m_buffer.data, out.data, SxFrameLength, previous, volume);
     else
-        SxMixKernels::InterleaveFivePointOne(m_buffer.data, out.data, SxFrameLength, previous, volume, previousLfe, lfe);
+        SxMixKernels::InterleaveFivePointOne(m_buffer.data, out.data, SxFrameLength, previous, volume, previousLfe,
+                                             lfe);
     out.validFrames = SxFrameLength;
     m_previousVolume = m_volume;
     m_previousLfe = m_lfe;

@@ -9,8 +9,8 @@ struct SxAudioFormat {
     uint32_t channelMask : 18;
     uint32_t bitsPerSample : 6;
     uint32_t blockAlign : 5;
-    uint32_t sampleType : 2;     // 1 float
-    uint32_t interleaved : 1;    // the layout flag: set for the lower engine's planar buffers
+    uint32_t sampleType : 2;   // 1 float
+    uint32_t interleaved : 1;  // the layout flag: set for the lower engine's planar buffers
 
     SxAudioFormat() : channelMask(0), bitsPerSample(0), blockAlign(0), sampleType(0), interleaved(0) {}
 };

@@ -26,7 +26,8 @@ inline int16_t ClampTruncate16(float v) {
 }
 
 // The first U gain lanes of a ramp from gain by step, U a multiple of 8.
-template <uint32_t U> inline void RampLanes(float* lanes, float gain, float step) {
+template <uint32_t U>
+inline void RampLanes(float* lanes, float gain, float step) {
     lanes[0] = gain;
     lanes[1] = gain + step;
     lanes[2] = gain + 2 * step;
@@ -93,8 +94,7 @@ void MixConstant(const float* src, float* dst, uint32_t frames, float gain) {
 }
 
 // The master's gain ramps 4s per four frames: (g, g+s, g+2s, g+3s), the next four lanes 4s above.
-void InterleaveStereo(const float* left, const float* right, float* out, uint32_t frames, float gain,
-                      float step) {
+void InterleaveStereo(const float* left, const float* right, float* out, uint32_t frames, float gain, float step) {
     alignas(64) float lanes[W];
     lanes[0] = gain;
     lanes[1] = gain + step;

@@ -13,22 +13,32 @@ namespace SX::SxMixKernels {
 
 namespace {
 
-const char* const kKernelNames[] = {"mixRamp",   "mixRampPair",    "mixConstant",      "interleaveStereo",
-                                    "interleave51", "floatTo16", "stereoTo51Pcm16", "fiveOneToStereoPcm16"};
+const char* const kKernelNames[] = {"mixRamp",      "mixRampPair", "mixConstant",     "interleaveStereo",
+                                    "interleave51", "floatTo16",   "stereoTo51Pcm16", "fiveOneToStereoPcm16"};
 static_assert(sizeof(kKernelNames) / sizeof(kKernelNames[0]) == static_cast<size_t>(SxKernel::Count));
 
 // Calls f with the member of the kernel.
-template <class F> bool ForMember(SxKernel kernel, F&& f) {
+template <class F>
+bool ForMember(SxKernel kernel, F&& f) {
     switch (kernel) {
-    case SxKernel::MixRamp: return f(&SxKernelPath::mixRamp);
-    case SxKernel::MixRampPair: return f(&SxKernelPath::mixRampPair);
-    case SxKernel::MixConstant: return f(&SxKernelPath::mixConstant);
-    case SxKernel::InterleaveStereo: return f(&SxKernelPath::interleaveStereo);
-    case SxKernel::InterleaveFivePointOne: return f(&SxKernelPath::interleaveFivePointOne);
-    case SxKernel::FloatTo16: return f(&SxKernelPath::floatTo16);
-    case SxKernel::StereoTo51Pcm16: return f(&SxKernelPath::stereoTo51Pcm16);
-    case SxKernel::FivePointOneToStereoPcm16: return f(&SxKernelPath::fivePointOneToStereoPcm16);
-    case SxKernel::Count: break;
+        case SxKernel::MixRamp:
+            return f(&SxKernelPath::mixRamp);
+        case SxKernel::MixRampPair:
+            return f(&SxKernelPath::mixRampPair);
+        case SxKernel::MixConstant:
+            return f(&SxKernelPath::mixConstant);
+        case SxKernel::InterleaveStereo:
+            return f(&SxKernelPath::interleaveStereo);
+        case SxKernel::InterleaveFivePointOne:
+            return f(&SxKernelPath::interleaveFivePointOne);
+        case SxKernel::FloatTo16:
+            return f(&SxKernelPath::floatTo16);
+        case SxKernel::StereoTo51Pcm16:
+            return f(&SxKernelPath::stereoTo51Pcm16);
+        case SxKernel::FivePointOneToStereoPcm16:
+            return f(&SxKernelPath::fivePointOneToStereoPcm16);
+        case SxKernel::Count:
+            break;
     }
     return false;
 }
@@ -54,17 +64,32 @@ void Run(const SxKernelPath& path, SxKernel kernel, TimingBuffers& b) {
     float* out = b.out.data();
     const float* in = b.in.data();
     switch (kernel) {
-    case SxKernel::MixRamp: path.mixRamp(in, out, n, 0.1f, 0.3f / n); break;
-    case SxKernel::MixRampPair: path.mixRampPair({in, out, 0.1f, 0.3f / n}, {in, out + n, 0.2f, -0.1f / n}, n); break;
-    case SxKernel::MixConstant: path.mixConstant(in, out, n, 0.5f); break;
-    case SxKernel::InterleaveStereo: path.interleaveStereo(in, in + n, out, n, 0.9f, 0.1f / n); break;
-    case SxKernel::InterleaveFivePointOne:
-        path.interleaveFivePointOne(in, out, n, 0.9f, 0.1f / n, 0.5f, -0.1f / n);
-        break;
-    case SxKernel::FloatTo16: path.floatTo16(in, b.pcm.data(), 2 * n); break;
-    case SxKernel::StereoTo51Pcm16: path.stereoTo51Pcm16(in, b.pcm.data(), n); break;
-    case SxKernel::FivePointOneToStereoPcm16: path.fivePointOneToStereoPcm16(in, b.pcm.data(), n); break;
-    case SxKernel::Count: break;
+        case SxKernel::MixRamp:
+            path.mixRamp(in, out, n, 0.1f, 0.3f / n);
+            break;
+        case SxKernel::MixRampPair:
+            path.mixRampPair({in, out, 0.1f, 0.3f / n}, {in, out + n, 0.2f, -0.1f / n}, n);
+            break;
+        case SxKernel::MixConstant:
+            path.mixConstant(in, out, n, 0.5f);
+            break;
+        case SxKernel::InterleaveStereo:
+            path.interleaveStereo(in, in + n, out, n, 0.9f, 0.1f / n);
+            break;
+        case SxKernel::InterleaveFivePointOne:
+            path.interleaveFivePointOne(in, out, n, 0.9f, 0.1f / n, 0.5f, -0.1f / n);
+            break;
+        case SxKernel::FloatTo16:
+            path.floatTo16(in, b.pcm.data(), 2 * n);
+            break;
+        case SxKernel::StereoTo51Pcm16:
+            path.stereoTo51Pcm16(in, b.pcm.data(), n);
+            break;
+        case SxKernel::FivePointOneToStereoPcm16:
+            path.fivePointOneToStereoPcm16(in, b.pcm.data(), n);
+            break;
+        case SxKernel::Count:
+            break;
     }
 }
 
@@ -110,12 +135,12 @@ SxKernelPath SxFastestKernels(const std::vector<const SxKernelPath*>& paths, con
 const SxKernelPath* SxKernelPathFor(SxKernelIsa isa) {
     __builtin_cpu_init();
     switch (isa) {
-    case SxKernelIsa::Sse2:
-        return &SxKernelPathSse2();
-    case SxKernelIsa::Avx2:
-        return __builtin_cpu_supports("avx2") ? &SxKernelPathAvx2() : nullptr;
-    case SxKernelIsa::Avx512:
-        return __builtin_cpu_supports("avx512f") ? &SxKernelPathAvx512() : nullptr;
+        case SxKernelIsa::Sse2:
+            return &SxKernelPathSse2();
+        case SxKernelIsa::Avx2:
+            return __builtin_cpu_supports("avx2") ? &SxKernelPathAvx2() : nullptr;
+        case SxKernelIsa::Avx512:
+            return __builtin_cpu_supports("avx512f") ? &SxKernelPathAvx512() : nullptr;
     }
     return nullptr;
 }

@@ -38,8 +38,8 @@ inline void Interleave2(VF l, VF r, float* out) {
 #include "sound/engine/lower/SxMixKernelBody.h"
 
 // Planar L, R, C, SL, SR, LFE to device frames L, R, C, LFE, SL, SR, four frames per pass.
-void InterleaveFivePointOne(const float* planar, float* out, uint32_t frames, float gain, float step,
-                            float gainLfe, float stepLfe) {
+void InterleaveFivePointOne(const float* planar, float* out, uint32_t frames, float gain, float step, float gainLfe,
+                            float stepLfe) {
     alignas(16) float lanes[4] = {gain, gain + step, gain + 2 * step, gain + 3 * step};
     alignas(16) float lanesLfe[4] = {gainLfe, gainLfe + stepLfe, gainLfe + 2 * stepLfe, gainLfe + 3 * stepLfe};
     VF g = Load(lanes), gLfe = Load(lanesLfe);

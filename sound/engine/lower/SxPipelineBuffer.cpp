@@ -32,7 +32,8 @@ void SxPipelineBuffer::CopyMarkers(const SxPipelineBuffer& source, uint32_t firs
         if (source.markers[i].position >= first && source.markers[i].position - first < count) ++added;
     if (added == 0) return;
     const uint32_t total = markerCount + added;
-    auto* list = static_cast<SxPipelineMarker*>(MemoryMgr::Malloc(g_LEngineDefaultPoolId, total * sizeof(SxPipelineMarker)));
+    auto* list =
+        static_cast<SxPipelineMarker*>(MemoryMgr::Malloc(g_LEngineDefaultPoolId, total * sizeof(SxPipelineMarker)));
     if (!list || total > 0xFFFF) {
         MemoryMgr::Free(g_LEngineDefaultPoolId, list);
         FreeMarkers();

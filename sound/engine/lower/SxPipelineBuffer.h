@@ -9,7 +9,7 @@ namespace SX {
 
 struct SxPipelineMarker {
     uint32_t cueID = 0;
-    uint32_t position = 0;       // frames from the start of the buffer
+    uint32_t position = 0;  // frames from the start of the buffer
     const char* label = nullptr;
     uint32_t spare[2] = {};
 };
@@ -17,9 +17,9 @@ struct SxPipelineMarker {
 struct SxPipelineBuffer : SxAudioBuffer {
     uint16_t markerCount = 0;
     SxPipelineMarker* markers = nullptr;
-    uint32_t position = 0;       // play position of the first frame, in source frames
+    uint32_t position = 0;  // play position of the first frame, in source frames
     float rate = 1.0f;
-    uint32_t sourceLength = 0;   // frames
+    uint32_t sourceLength = 0;  // frames
     uint32_t sourceSampleRate = 0;
 
     // frames x channels f32 from the cache; valid frames 0. SX_InsufficientMemory when none.

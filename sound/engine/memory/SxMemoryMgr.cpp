@@ -16,15 +16,15 @@ SxMemPoolId g_DefaultPoolId = SxInvalidPoolId;
 namespace {
 
 struct SxPoolRecord {
-    uint32_t numBlocks = 0;       // 0 marks a free slot
+    uint32_t numBlocks = 0;  // 0 marks a free slot
     uint32_t blockSize = 0;
-    void* ownMemory = nullptr;    // what the pool allocated itself
+    void* ownMemory = nullptr;  // what the pool allocated itself
     size_t ownSize = 0;
     char* start = nullptr;
-    void* freeHead = nullptr;     // fixed blocks: each free block's first word links the next
+    void* freeHead = nullptr;  // fixed blocks: each free block's first word links the next
     void* freeTail = nullptr;
     uint32_t freeCount = 0;
-    uint8_t* inUse = nullptr;     // fixed blocks: one bit per block handed out
+    uint8_t* inUse = nullptr;  // fixed blocks: one bit per block handed out
     uint32_t attributes = SxMemPool_Default;
     uint32_t owned = 0;
     platform::CriticalSection lock;
@@ -61,7 +61,7 @@ SxPoolRecord* g_pools = nullptr;
 uint32_t g_maxPools = 0;
 uint32_t g_numPools = 0;
 bool g_initialized = false;
-std::mutex g_tableMutex;   // slot search and the count of pools in use
+std::mutex g_tableMutex;  // slot search and the count of pools in use
 SxVirtualAllocHook g_virtualAlloc = DefaultVirtualAlloc;
 SxVirtualFreeHook g_virtualFree = DefaultVirtualFree;
 
@@ -111,8 +111,7 @@ void Term() {
     g_initialized = false;
 }
 
-SxMemPoolId CreatePool(void* memory, uint32_t size, uint32_t blockSize, uint32_t attributes,
-                       uint32_t blockAlignment) {
+SxMemPoolId CreatePool(void* memory, uint32_t size, uint32_t blockSize, uint32_t attributes, uint32_t blockAlignment) {
     const uint32_t source = attributes & SxMemPool_SourceMask;
     const bool fixed = (attributes & SxMemPool_FixedBlocks) != 0;
     if (!g_initialized || source > SxMemPool_VirtualMemory) return SxInvalidPoolId;
@@ -133,8 +132,7 @@ SxMemPoolId CreatePool(void* memory, uint32_t size, uint32_t blockSize, uint32_t
     platform::Lock lock(record.lock);
 
     // Heaps need 16-byte aligned memory whatever the pool's own alignment.
-    const uint32_t align = fixed ? blockAlignment
-                                 : std::max<uint32_t>(blockAlignment, SxTlsfHeap::kAlignment);
+    const uint32_t align = fixed ? blockAlignment : std::max<uint32_t>(blockAlignment, SxTlsfHeap::kAlignment);
     char* start;
     size_t room;
     if (source == SxMemPool_CallerMemory) {
@@ -209,9 +207,8 @@ void* Malloc(SxMemPoolId pool, size_t size) {
     platform::Lock lock(record->lock);
     if (!record->heap) return nullptr;
     size_t cost = 0;
-    void* memory = record->alignment > SxTlsfHeap::kAlignment
-                       ? record->heap->Malign(size, record->alignment, &cost)
-                       : record->heap->Malloc(size, &cost);
+    void* memory = record->alignment > SxTlsfHeap::kAlignment ? record->heap->Malign(size, record->alignment, &cost)
+                                                              : record->heap->Malloc(size, &cost);
     if (memory) record->usedBytes += static_cast<uint32_t>(cost);
     return memory;
 }

@@ -9,8 +9,8 @@ namespace SX {
 // neighbours. A free block keeps its list links in its first bytes.
 struct SxTlsfHeap::Block {
     Block* prevPhys;
-    uint32_t sizeFlags;   // size | kFree | kPrevFree
-    uint32_t check;       // ties the header to its address; cleared when the block is merged away
+    uint32_t sizeFlags;  // size | kFree | kPrevFree
+    uint32_t check;      // ties the header to its address; cleared when the block is merged away
     Block* nextFree;
     Block* prevFree;
 };
@@ -158,8 +158,7 @@ void* SxTlsfHeap::Malloc(size_t size, size_t* cost) {
 
 void* SxTlsfHeap::Malign(size_t size, size_t alignment, size_t* cost) {
     if (alignment <= kAlignment) return Malloc(size, cost);
-    if ((alignment & (alignment - 1)) != 0 || size == 0 || size >= kMaxRequest ||
-        alignment >= kMaxRequest)
+    if ((alignment & (alignment - 1)) != 0 || size == 0 || size >= kMaxRequest || alignment >= kMaxRequest)
         return nullptr;
     size = size < kMinBlockSize ? kMinBlockSize : RoundUp(size, kAlignment);
     // Room for the worst gap in front: alignment - 16, or alignment + 16 once widened.
@@ -242,7 +241,10 @@ SxTlsfHeap::Summary SxTlsfHeap::Inspect(bool* ok) const {
                 int bfl, bsl;
                 Mapping(SizeOf(b), bfl, bsl);
                 if (bfl != fl || bsl != sl || !(b->sizeFlags & kFree)) good = false;
-                if (++listed > (1u << 26)) { good = false; break; }
+                if (++listed > (1u << 26)) {
+                    good = false;
+                    break;
+                }
             }
         }
     }
@@ -255,7 +257,7 @@ SxTlsfHeap::Summary SxTlsfHeap::Inspect(bool* ok) const {
             break;
         }
         bool isFree = b->sizeFlags & kFree;
-        if (isFree && prevFree) good = false;   // two free neighbours should have merged
+        if (isFree && prevFree) good = false;  // two free neighbours should have merged
         if (isFree) {
             ++summary.freeBlocks;
             summary.freeBytes += SizeOf(b);

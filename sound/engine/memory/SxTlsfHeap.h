@@ -8,10 +8,10 @@ namespace SX {
 
 class SxTlsfHeap {
 public:
-    static constexpr size_t kAlignment = 16;        // of every block handed out
-    static constexpr size_t kHeaderSize = 16;       // previous-block link, size word, check word
-    static constexpr size_t kMinBlockSize = 16;     // room for the two free-list links
-    static constexpr size_t kMaxRequest = 0x40000000;   // requests of this size and more are refused
+    static constexpr size_t kAlignment = 16;           // of every block handed out
+    static constexpr size_t kHeaderSize = 16;          // previous-block link, size word, check word
+    static constexpr size_t kMinBlockSize = 16;        // room for the two free-list links
+    static constexpr size_t kMaxRequest = 0x40000000;  // requests of this size and more are refused
     static constexpr size_t kMaxFreeBlock = 0x3FFFFFF0;
     static constexpr int kFirstLevels = 24;
     static constexpr int kSecondLevels = 32;
@@ -38,7 +38,7 @@ public:
         size_t freeBytes = 0;
         size_t largestFree = 0;
         size_t usedBlocks = 0;
-        size_t usedBytes = 0;   // sizes plus headers, as counted by the pool
+        size_t usedBytes = 0;  // sizes plus headers, as counted by the pool
     };
     // Walks every block; ok is false when a link, flag, free list or bitmap is inconsistent.
     Summary Inspect(bool* ok = nullptr) const;
@@ -46,7 +46,7 @@ public:
     SxTlsfHeap(const SxTlsfHeap&) = delete;
     SxTlsfHeap& operator=(const SxTlsfHeap&) = delete;
 
-    struct Block;   // header of a physical block (defined with the heap's code)
+    struct Block;  // header of a physical block (defined with the heap's code)
 
 private:
     SxTlsfHeap() = default;
@@ -60,7 +60,7 @@ private:
     uint32_t secondBitmaps_[kFirstLevels] = {};
     Block* lists_[kFirstLevels][kSecondLevels] = {};
     Block* first_ = nullptr;
-    Block* end_ = nullptr;   // the zero-size marker after the last block
+    Block* end_ = nullptr;  // the zero-size marker after the last block
 };
 
 }  // namespace SX

@@ -107,8 +107,8 @@ SXRESULT CSxMotionDeviceMgr::AddPlayerMotionDevice(uint8_t player, uint16_t comp
     device.bus = static_cast<ISxMotionMixBus*>(plugin);
     SXRESULT result = device.bus->Init(m_allocator, nullptr, player, initParam);
     const uint32_t mask = device.bus->GetChannelMask();
-    if (result == SX_Success &&
-        !(MakeMix(device.audio, mask, SxFrameLength) && MakeMix(device.motion, mask, uint16_t(MotionFrames(m_outputRate)))))
+    if (result == SX_Success && !(MakeMix(device.audio, mask, SxFrameLength) &&
+                                  MakeMix(device.motion, mask, uint16_t(MotionFrames(m_outputRate)))))
         result = SX_InsufficientMemory;
     if (result != SX_Success) {
         FreeDevice(device);

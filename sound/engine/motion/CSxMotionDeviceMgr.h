@@ -66,7 +66,7 @@ private:
         SxAudioBuffer buffer;
     };
     struct Device {
-        uint32_t key = 0;   // device ID << 16 | company ID
+        uint32_t key = 0;  // device ID << 16 | company ID
         ISxMotionMixBus* bus = nullptr;
         Mix audio;
         Mix motion;

@@ -41,8 +41,8 @@ bool CSxSinkDevice::CheckFormat(uint32_t channelMask) {
     return m_device->CreateBuffer(Format(channelMask), size) != nullptr;
 }
 
-CSxSinkDevice* CSxSinkDevice::Create(const SxPlatformInitSettings& settings, uint32_t sampleRate,
-                                     uint32_t waitTimeMs, SxMemPoolId pool) {
+CSxSinkDevice* CSxSinkDevice::Create(const SxPlatformInitSettings& settings, uint32_t sampleRate, uint32_t waitTimeMs,
+                                     SxMemPoolId pool) {
     auto device = platform::audio::OutputDevice::Open();
     if (!device) return nullptr;
     uint32_t mask = settings.channelMask ? settings.channelMask : MaskFromSpeakerConfig(*device);

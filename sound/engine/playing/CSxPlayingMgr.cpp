@@ -14,7 +14,7 @@ CSxPlayingMgr* g_pPlayingMgr = nullptr;
 namespace {
 // Music notifications: bit 7 and above, except the position-keeping request.
 constexpr uint32_t kMusicFlags = ~(0x7Fu | SxCallbackFlag_EnableGetSourcePlayPosition);
-}
+}  // namespace
 
 CSxPlayingMgr::CSxPlayingMgr() : callbackDone_(true, true) {}
 
@@ -157,8 +157,7 @@ void FillHead(Info& info, void* pCookie, uint32_t eventID, uint32_t playingID, u
 }
 }  // namespace
 
-void CSxPlayingMgr::NotifyEndOfDynamicSequenceItem(uint32_t playingID, uint32_t audioNodeID,
-                                                   void* pCustomInfo) {
+void CSxPlayingMgr::NotifyEndOfDynamicSequenceItem(uint32_t playingID, uint32_t audioNodeID, void* pCustomInfo) {
     std::unique_lock<platform::CriticalSection> guard(lock_);
     Record* record = FindForNotification(playingID, SxCallback_EndOfDynamicSequenceItem);
     if (!record) return;
@@ -190,8 +189,7 @@ void CSxPlayingMgr::NotifyMarkers(std::vector<SxPendingMarker>& markers) {
     markers.clear();
 }
 
-void CSxPlayingMgr::NotifyDuration(uint32_t playingID, float duration, float estimatedDuration,
-                                   uint32_t audioNodeID) {
+void CSxPlayingMgr::NotifyDuration(uint32_t playingID, float duration, float estimatedDuration, uint32_t audioNodeID) {
     std::unique_lock<platform::CriticalSection> guard(lock_);
     Record* record = FindForNotification(playingID, SxCallback_Duration);
     if (!record) return;

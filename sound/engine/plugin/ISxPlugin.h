@@ -25,7 +25,7 @@ enum SxPluginType : uint32_t {
 
 struct SxPluginInfo {
     uint32_t type = SxPluginType_None;
-    uint8_t inPlace = 0;   // every plug-in here processes in place (1)
+    uint8_t inPlace = 0;  // every plug-in here processes in place (1)
     uint8_t reserved = 0;
 };
 

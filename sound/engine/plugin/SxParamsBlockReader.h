@@ -14,7 +14,8 @@ class SxParamsBlockReader {
 public:
     // expectedSize: the packed size of every field the plug-in reads.
     SxParamsBlockReader(const void* block, uint32_t size, uint32_t expectedSize)
-        : m_block(static_cast<const uint8_t*>(block)), m_size(block && size == expectedSize ? size : 0),
+        : m_block(static_cast<const uint8_t*>(block)),
+          m_size(block && size == expectedSize ? size : 0),
           m_valid(block && size == expectedSize) {}
 
     // SX_Success for a block of the expected size; else SX_InvalidParameter and the caller

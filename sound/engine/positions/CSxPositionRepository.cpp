@@ -37,8 +37,7 @@ void CSxPositionRepository::AddSource(uint32_t playingID, const void* owner) {
     entries_.push_back(Entry{playingID, SxPositionInfo(), 0, owner});
 }
 
-void CSxPositionRepository::UpdatePosition(uint32_t playingID, const SxPositionInfo& info,
-                                           const void* owner) {
+void CSxPositionRepository::UpdatePosition(uint32_t playingID, const SxPositionInfo& info, const void* owner) {
     platform::Lock guard(lock_);
     Entry* entry = Find(playingID);
     if (entry) {
@@ -63,14 +62,11 @@ void CSxPositionRepository::SetRate(uint32_t playingID, float rate) {
 
 void CSxPositionRepository::Remove(uint32_t playingID, const void* owner, bool anyOwner) {
     platform::Lock guard(lock_);
-    auto it = std::find_if(entries_.begin(), entries_.end(),
-                           [&](const Entry& e) { return e.playingID == playingID; });
+    auto it = std::find_if(entries_.begin(), entries_.end(), [&](const Entry& e) { return e.playingID == playingID; });
     if (it != entries_.end() && (anyOwner || it->owner == owner)) entries_.erase(it);
 }
 
-void CSxPositionRepository::RemoveSource(uint32_t playingID, const void* owner) {
-    Remove(playingID, owner, false);
-}
+void CSxPositionRepository::RemoveSource(uint32_t playingID, const void* owner) { Remove(playingID, owner, false); }
 
 void CSxPositionRepository::RemovePlayingID(uint32_t playingID) { Remove(playingID, nullptr, true); }
 
@@ -99,8 +95,7 @@ SXRESULT CSxPositionRepository::GetCurrPosition(uint32_t playingID, int32_t* out
         positionMs += elapsedTicks / ticksPerMs * info.rate;
     }
     const double ms = std::min(std::trunc(positionMs), std::trunc(durationMs));
-    *outMs = int32_t(std::clamp<double>(ms, std::numeric_limits<int32_t>::min(),
-                                        std::numeric_limits<int32_t>::max()));
+    *outMs = int32_t(std::clamp<double>(ms, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
     return SX_Success;
 }
 

@@ -76,7 +76,7 @@ private:
     SxPoolList<SxUniqueID>* m_pModifiedNodes = nullptr;
     SxArray<SxSoundPosition> m_positions{1};
     uint8_t m_activeListeners = 1;
-    uint8_t m_positionBits = 31 << 3;   // bits 0-2 multi-position type, 3-7 listener index
+    uint8_t m_positionBits = 31 << 3;  // bits 0-2 multi-position type, 3-7 listener index
     SxEnvironmentValue m_environments[kMaxEnvironments];
     SxArray<SxSwitchEntry> m_switches{4};
     uint8_t m_obstruction[kMaxListeners] = {};

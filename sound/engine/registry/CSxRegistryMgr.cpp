@@ -84,8 +84,8 @@ CSxRegisteredObj* CSxRegistryMgr::GetObjAndAddref(SxGameObjectID id) {
     return object;
 }
 
-SXRESULT CSxRegistryMgr::SetPosition(SxGameObjectID id, const SxSoundPosition* positions, uint16_t count,
-                                     uint8_t type, uint8_t listener) {
+SXRESULT CSxRegistryMgr::SetPosition(SxGameObjectID id, const SxSoundPosition* positions, uint16_t count, uint8_t type,
+                                     uint8_t listener) {
     CSxRegisteredObj* object = Find(id);
     return object ? object->SetPositions(positions, count, type, listener) : SX_Fail;
 }

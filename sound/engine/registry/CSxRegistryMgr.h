@@ -32,8 +32,8 @@ public:
     CSxRegisteredObj* GetObjAndAddref(SxGameObjectID id);
     uint32_t Count() const { return m_count; }
 
-    SXRESULT SetPosition(SxGameObjectID id, const SxSoundPosition* positions, uint16_t count,
-                         uint8_t type, uint8_t listener);
+    SXRESULT SetPosition(SxGameObjectID id, const SxSoundPosition* positions, uint16_t count, uint8_t type,
+                         uint8_t listener);
     SXRESULT SetActiveListeners(SxGameObjectID id, uint8_t mask);
     SXRESULT SetGameObjectEnvironmentsValues(SxGameObjectID id, const SxEnvironmentValue* values, uint32_t count);
     SXRESULT SetDryLevel(SxGameObjectID id, float value);

@@ -125,8 +125,7 @@ SXRESULT CSxRTPCMgr::SetRTPCInternal(uint32_t paramID, float value, CSxRegistere
     return SetValue(paramID, value, gameObj, transition, meaning, false);
 }
 
-SXRESULT CSxRTPCMgr::ResetRTPC(uint32_t paramID, CSxRegisteredObj* gameObj,
-                               const SxRTPCTransitionParams& transition) {
+SXRESULT CSxRTPCMgr::ResetRTPC(uint32_t paramID, CSxRegisteredObj* gameObj, const SxRTPCTransitionParams& transition) {
     ParamRecord* record = FindRecord(paramID);
     if (!record || !HasOwnValue(*record, gameObj)) return SX_Success;
     const float target = gameObj ? ValueOf(*record, nullptr) : record->defaultValue;
@@ -212,8 +211,8 @@ void CSxRTPCMgr::Push(uint32_t paramID, CSxRegisteredObj* gameObj) {
     // Index loop: a subscriber may unsubscribe while it is told.
     for (size_t i = 0; i < subscriptions_.size(); ++i) {
         const Subscription& sub = *subscriptions_[i];
-        const bool uses = std::any_of(sub.curves.begin(), sub.curves.end(),
-                                      [&](const Curve& c) { return c.paramID == paramID; });
+        const bool uses =
+            std::any_of(sub.curves.begin(), sub.curves.end(), [&](const Curve& c) { return c.paramID == paramID; });
         if (!uses) continue;
         CSxRegisteredObj* target = gameObj;
         if (globalChange) {
@@ -236,19 +235,19 @@ void CSxRTPCMgr::Push(uint32_t paramID, CSxRegisteredObj* gameObj) {
 
 void CSxRTPCMgr::Deliver(const Subscription& sub, float value, CSxRegisteredObj* gameObj, bool globalChange) {
     switch (sub.kind) {
-    case SxRTPCSubscriber_PluginParam:
-        sub.subscriber->SetRTPCValue(uint16_t(sub.propertyID), value, gameObj);
-        return;
-    case SxRTPCSubscriber_PBI:
-        break;
-    case SxRTPCSubscriber_Layer:
-    case SxRTPCSubscriber_Node:
-        if (!sub.subscriber->IsActiveForRTPC()) return;
-        break;
-    case SxRTPCSubscriber_Bus:
-        if (!globalChange) return;
-        if (!sub.subscriber->IsActiveForRTPC() && !BusTakesWhileInactive(sub.propertyID)) return;
-        break;
+        case SxRTPCSubscriber_PluginParam:
+            sub.subscriber->SetRTPCValue(uint16_t(sub.propertyID), value, gameObj);
+            return;
+        case SxRTPCSubscriber_PBI:
+            break;
+        case SxRTPCSubscriber_Layer:
+        case SxRTPCSubscriber_Node:
+            if (!sub.subscriber->IsActiveForRTPC()) return;
+            break;
+        case SxRTPCSubscriber_Bus:
+            if (!globalChange) return;
+            if (!sub.subscriber->IsActiveForRTPC() && !BusTakesWhileInactive(sub.propertyID)) return;
+            break;
     }
     sub.subscriber->SetRTPCValue(sub.propertyID, value, gameObj);
 }
@@ -257,15 +256,16 @@ SXRESULT CSxRTPCMgr::SubscribeRTPC(ISxRTPCSubscriber* subscriber, uint32_t prope
                                    SxRTPCSubscriberKind kind, uint32_t paramID, const SxCurvePoint* points,
                                    uint32_t count, uint32_t scaling) {
     if (!subscriber) return SX_InvalidParameter;
-    auto it = std::find_if(subscriptions_.begin(), subscriptions_.end(), [&](const auto& s) {
-        return s->subscriber == subscriber && s->propertyID == propertyID;
-    });
+    auto it = std::find_if(subscriptions_.begin(), subscriptions_.end(),
+                           [&](const auto& s) { return s->subscriber == subscriber && s->propertyID == propertyID; });
     if (it == subscriptions_.end()) {
-        subscriptions_.push_back(std::make_unique<Subscription>(Subscription{subscriber, propertyID, gameObj, kind, {}}));
+        subscriptions_.push_back(
+            std::make_unique<Subscription>(Subscription{subscriber, propertyID, gameObj, kind, {}}));
         it = subscriptions_.end() - 1;
     }
     Subscription& sub = **it;
-    auto curve = std::find_if(sub.curves.begin(), sub.curves.end(), [&](const Curve& c) { return c.paramID == paramID; });
+    auto curve =
+        std::find_if(sub.curves.begin(), sub.curves.end(), [&](const Curve& c) { return c.paramID == paramID; });
     SXRESULT result = SX_Success;
     if (count && points) {
         auto table = std::make_unique<CSxConversionTable>();
@@ -288,11 +288,10 @@ SXRESULT CSxRTPCMgr::SubscribeRTPC(ISxRTPCSubscriber* subscriber, uint32_t prope
 }
 
 void CSxRTPCMgr::UnSubscribeRTPC(ISxRTPCSubscriber* subscriber, uint32_t propertyID) {
-    subscriptions_.erase(std::remove_if(subscriptions_.begin(), subscriptions_.end(),
-                                        [&](const auto& s) {
-                                            return s->subscriber == subscriber && s->propertyID == propertyID;
-                                        }),
-                         subscriptions_.end());
+    subscriptions_.erase(
+        std::remove_if(subscriptions_.begin(), subscriptions_.end(),
+                       [&](const auto& s) { return s->subscriber == subscriber && s->propertyID == propertyID; }),
+        subscriptions_.end());
 }
 
 void CSxRTPCMgr::UnSubscribeAll(ISxRTPCSubscriber* subscriber) {
@@ -302,11 +301,10 @@ void CSxRTPCMgr::UnSubscribeAll(ISxRTPCSubscriber* subscriber) {
 }
 
 void CSxRTPCMgr::UnSubscribeRTPCForObject(ISxRTPCSubscriber* subscriber, CSxRegisteredObj* gameObj) {
-    subscriptions_.erase(std::remove_if(subscriptions_.begin(), subscriptions_.end(),
-                                        [&](const auto& s) {
-                                            return s->subscriber == subscriber && s->gameObj == gameObj;
-                                        }),
-                         subscriptions_.end());
+    subscriptions_.erase(
+        std::remove_if(subscriptions_.begin(), subscriptions_.end(),
+                       [&](const auto& s) { return s->subscriber == subscriber && s->gameObj == gameObj; }),
+        subscriptions_.end());
 }
 
 float CSxRTPCMgr::GetRTPCConvertedValueForSubscriber(ISxRTPCSubscriber* subscriber, uint32_t propertyID,

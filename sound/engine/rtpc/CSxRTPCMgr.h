@@ -65,8 +65,8 @@ public:
     // Adds or replaces the curve of a game parameter in the subscription of (subscriber,
     // property), then brings the subscriber up to date. No points removes that curve.
     SXRESULT SubscribeRTPC(ISxRTPCSubscriber* subscriber, uint32_t propertyID, CSxRegisteredObj* gameObj,
-                           SxRTPCSubscriberKind kind, uint32_t paramID, const SxCurvePoint* points,
-                           uint32_t count, uint32_t scaling);
+                           SxRTPCSubscriberKind kind, uint32_t paramID, const SxCurvePoint* points, uint32_t count,
+                           uint32_t scaling);
     void UnSubscribeRTPC(ISxRTPCSubscriber* subscriber, uint32_t propertyID);
     void UnSubscribeAll(ISxRTPCSubscriber* subscriber);
     void UnSubscribeRTPCForObject(ISxRTPCSubscriber* subscriber, CSxRegisteredObj* gameObj);

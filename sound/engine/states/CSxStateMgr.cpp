@@ -13,7 +13,7 @@ CSxStateMgr* g_pStateMgr = nullptr;
 namespace {
 // Volume and LFE level move in dB; pitch and low-pass in their own units.
 constexpr bool kSlotIsDb[SxStateGroupChunk::kSlots] = {true, true, false, false};
-}
+}  // namespace
 
 SXRESULT CSxStateMgr::Init() { return SX_Success; }
 
@@ -88,9 +88,9 @@ SXRESULT CSxStateMgr::RemoveStateTransition(uint32_t groupID, uint32_t fromState
 }
 
 void CSxStateMgr::RemoveStateGroups(bool onlyUnused) {
-    groups_.erase(std::remove_if(groups_.begin(), groups_.end(),
-                                 [&](const Group& g) { return !onlyUnused || g.chunks.empty(); }),
-                  groups_.end());
+    groups_.erase(
+        std::remove_if(groups_.begin(), groups_.end(), [&](const Group& g) { return !onlyUnused || g.chunks.empty(); }),
+        groups_.end());
 }
 
 bool CSxStateMgr::IsStateGroupRegistered(uint32_t groupID) const { return FindGroup(groupID) != nullptr; }
@@ -183,9 +183,9 @@ SXRESULT CSxStateMgr::RegisterStateListener(ISxStateListener* listener, uint32_t
 }
 
 void CSxStateMgr::UnregisterStateListener(ISxStateListener* listener) {
-    listeners_.erase(std::remove_if(listeners_.begin(), listeners_.end(),
-                                    [&](const Listener& l) { return l.listener == listener; }),
-                     listeners_.end());
+    listeners_.erase(
+        std::remove_if(listeners_.begin(), listeners_.end(), [&](const Listener& l) { return l.listener == listener; }),
+        listeners_.end());
 }
 
 SXRESULT CSxStateMgr::RegisterTrigger(ISxTriggerAware* subscriber, CSxRegisteredObj* gameObj) {

@@ -88,7 +88,9 @@ private:
     Group* FindGroup(uint32_t groupID);
     const Group* FindGroup(uint32_t groupID) const;
     void SetTransition(Group& group, uint32_t fromState, uint32_t toState, uint32_t ms);
-    std::vector<PreparationRecord>& Records(SxGroupType type) { return type == SxGroupType_State ? stateRecords_ : switchRecords_; }
+    std::vector<PreparationRecord>& Records(SxGroupType type) {
+        return type == SxGroupType_State ? stateRecords_ : switchRecords_;
+    }
     PreparationRecord* FindRecord(uint32_t groupID, SxGroupType type);
 
     std::vector<Group> groups_;
@@ -96,7 +98,7 @@ private:
     std::vector<TriggerSubscriber> triggers_;
     SxStateHook stateHook_ = nullptr;
     platform::CriticalSection prepareLock_;
-    std::vector<PreparationRecord> stateRecords_;   // the latest first
+    std::vector<PreparationRecord> stateRecords_;  // the latest first
     std::vector<PreparationRecord> switchRecords_;
 };
 

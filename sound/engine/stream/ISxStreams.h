@@ -57,13 +57,12 @@ class ISxStreamMgr {
 public:
     virtual ~ISxStreamMgr() = default;
     virtual SXRESULT Destroy() = 0;
-    virtual SXRESULT CreateStd(uint32_t fileID, SxFileSystemFlags* flags, SxOpenMode openMode,
-                               ISxStdStream*& stream, bool syncOpen) = 0;
+    virtual SXRESULT CreateStd(uint32_t fileID, SxFileSystemFlags* flags, SxOpenMode openMode, ISxStdStream*& stream,
+                               bool syncOpen) = 0;
     virtual SXRESULT CreateStd(const wchar_t* fileName, SxFileSystemFlags* flags, SxOpenMode openMode,
                                ISxStdStream*& stream, bool syncOpen) = 0;
     virtual SXRESULT CreateAuto(uint32_t fileID, SxFileSystemFlags* flags, const SxAutoStmHeuristics& heuristics,
-                                const SxAutoStmBufSettings* bufferSettings, ISxAutoStream*& stream,
-                                bool syncOpen) = 0;
+                                const SxAutoStmBufSettings* bufferSettings, ISxAutoStream*& stream, bool syncOpen) = 0;
     virtual SXRESULT CreateAuto(const wchar_t* fileName, SxFileSystemFlags* flags,
                                 const SxAutoStmHeuristics& heuristics, const SxAutoStmBufSettings* bufferSettings,
                                 ISxAutoStream*& stream, bool syncOpen) = 0;

@@ -22,11 +22,11 @@ enum SxSchedulerFlags : uint32_t {
 };
 
 struct SxDeviceSettings {
-    void* ioMemory = nullptr;           // caller memory for the IO blocks, or null
+    void* ioMemory = nullptr;  // caller memory for the IO blocks, or null
     uint32_t ioMemorySize = 0x200000;
     uint32_t ioMemoryAlignment = 4;
     uint32_t poolAttributes = 2;
-    uint32_t granularity = 0x4000;      // one transfer, one IO block
+    uint32_t granularity = 0x4000;  // one transfer, one IO block
     uint32_t schedulerTypeFlags = SX_SCHEDULER_BLOCKING;
     SxThreadProperties threadProperties{SxThreadPriority_AboveNormal, 0, 0x2000};
     float targetAutoStmBufferLength = 380.0f;  // ms of data automatic streams keep ahead
@@ -80,19 +80,19 @@ struct SxFileDesc {
     uint32_t reserved = 0;
     platform::File* file = nullptr;
     uint32_t deviceID = 0;
-    void* owner = nullptr;     // the package the file lies in, kept alive while the file is open
+    void* owner = nullptr;  // the package the file lies in, kept alive while the file is open
 };
 
 struct SxAutoStmHeuristics {
     float throughput = 1.0f;  // bytes per ms
     uint32_t loopStart = 0;
-    uint32_t loopEnd = 0;      // 0: no loop
+    uint32_t loopEnd = 0;  // 0: no loop
     uint8_t minNumBuffers = 1;
-    int8_t priority = 50;      // 0..100
+    int8_t priority = 50;  // 0..100
 };
 
 struct SxAutoStmBufSettings {
-    uint32_t bufferSize = 0;     // 0: none given
+    uint32_t bufferSize = 0;  // 0: none given
     uint32_t minBufferSize = 0;
     uint32_t blockSize = 0;
 };

@@ -12,9 +12,12 @@ platform::ThreadPriority ToPlatform(int32_t priority) {
     if (priority <= SxThreadPriority_Lowest) return platform::ThreadPriority::Lowest;
     if (priority >= SxThreadPriority_Highest) return platform::ThreadPriority::Highest;
     switch (priority) {
-    case SxThreadPriority_BelowNormal: return platform::ThreadPriority::BelowNormal;
-    case SxThreadPriority_AboveNormal: return platform::ThreadPriority::AboveNormal;
-    default: return platform::ThreadPriority::Normal;
+        case SxThreadPriority_BelowNormal:
+            return platform::ThreadPriority::BelowNormal;
+        case SxThreadPriority_AboveNormal:
+            return platform::ThreadPriority::AboveNormal;
+        default:
+            return platform::ThreadPriority::Normal;
     }
 }
 

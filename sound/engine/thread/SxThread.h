@@ -21,7 +21,7 @@ enum SxThreadPriority : int32_t {
 
 struct SxThreadProperties {
     int32_t priority = SxThreadPriority_Normal;
-    uint32_t affinityMask = 0;   // 0: any processor
+    uint32_t affinityMask = 0;  // 0: any processor
     uint32_t stackSize = 8 * 1024;
 };
 

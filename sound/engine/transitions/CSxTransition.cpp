@@ -22,13 +22,17 @@ SXRESULT CSxTransition::RemoveTransitionUser(ITransitionable* user) {
 }
 
 void CSxTransition::Pause() {
-    if (m_state == Running) m_state = PauseRequested;
-    else if (m_state == ResumeRequested) m_state = Paused;
+    if (m_state == Running)
+        m_state = PauseRequested;
+    else if (m_state == ResumeRequested)
+        m_state = Paused;
 }
 
 void CSxTransition::Resume() {
-    if (m_state == Paused) m_state = ResumeRequested;
-    else if (m_state == PauseRequested) m_state = Running;
+    if (m_state == Paused)
+        m_state = ResumeRequested;
+    else if (m_state == PauseRequested)
+        m_state = Running;
 }
 
 float CSxTransition::CurrentValue() const { return (m_flags & kDb) ? SxMath::LinearToDB(m_current) : m_current; }

@@ -17,9 +17,9 @@ struct SxTransitionParams {
     float targetValue = 0.0f;
     uint32_t durationMs = 0;
     SxCurveInterpolation shape = SxCurve_Linear;
-    bool dB = false;       // values are decibels; the ramp runs in linear gain
-    bool mirror = false;   // a decreasing ramp uses the mirrored shape
-    uint32_t frameOffset = 0;   // whole frames before the ramp starts moving
+    bool dB = false;           // values are decibels; the ramp runs in linear gain
+    bool mirror = false;       // a decreasing ramp uses the mirrored shape
+    uint32_t frameOffset = 0;  // whole frames before the ramp starts moving
 };
 
 class CSxTransition {
@@ -32,7 +32,7 @@ public:
         Paused = 3,
         ResumeRequested = 4,
         Terminated = 5,
-        ToBeRemoved = 6,   // its last user left
+        ToBeRemoved = 6,  // its last user left
     };
 
     CSxTransition() = default;
@@ -61,7 +61,7 @@ private:
     void Clear();
 
     SxCurveInterpolation m_shape = SxCurve_Linear;
-    float m_start = 0.0f;      // linear gains for a dB ramp
+    float m_start = 0.0f;  // linear gains for a dB ramp
     float m_target = 0.0f;
     float m_current = 0.0f;
     int32_t m_targetID = 0;
@@ -71,7 +71,7 @@ private:
     uint32_t m_pauseStart = 0;
     SxArray<ITransitionable*> m_users{8};
     State m_state = Running;
-    uint8_t m_flags = 0;       // kDb, kHasRun
+    uint8_t m_flags = 0;  // kDb, kHasRun
     uint8_t m_userCount = 0;
 
     static constexpr uint8_t kDb = 1;

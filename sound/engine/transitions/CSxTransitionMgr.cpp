@@ -99,7 +99,8 @@ void CSxTransitionMgr::ChangeParameter(CSxTransition* transition, int32_t target
     const bool dB = (transition->m_flags & CSxTransition::kDb) != 0;
     if (dB) newTarget = SxMath::LookupDBToLinear(newTarget);
     if (transition->m_flags & CSxTransition::kHasRun) transition->m_start = transition->m_current;
-    if (meaning == SxValueMeaning_Offset) newTarget = dB ? transition->m_target * newTarget : transition->m_target + newTarget;
+    if (meaning == SxValueMeaning_Offset)
+        newTarget = dB ? transition->m_target * newTarget : transition->m_target + newTarget;
 
     transition->m_shape = newTarget > transition->m_start || shape == SxCurve_SCurve || shape == SxCurve_InvSCurve
                               ? shape
@@ -121,25 +122,25 @@ void CSxTransitionMgr::ProcessTransitionsList(uint32_t now) {
         for (uint32_t i = 0; i < list.Length();) {
             CSxTransition* t = list[i];
             switch (t->m_state) {
-            case CSxTransition::ToBeRemoved:
-                RemoveAt(list, i);
-                continue;
-            case CSxTransition::PauseRequested:
-                t->m_pauseStart = now;
-                t->m_state = CSxTransition::Paused;
-                break;
-            case CSxTransition::ResumeRequested:
-                t->m_startTime += static_cast<float>(now - t->m_pauseStart);
-                t->m_state = CSxTransition::Running;
-                break;
-            case CSxTransition::Running:
-                if (t->Step(now)) {
+                case CSxTransition::ToBeRemoved:
                     RemoveAt(list, i);
                     continue;
-                }
-                break;
-            default:
-                break;
+                case CSxTransition::PauseRequested:
+                    t->m_pauseStart = now;
+                    t->m_state = CSxTransition::Paused;
+                    break;
+                case CSxTransition::ResumeRequested:
+                    t->m_startTime += static_cast<float>(now - t->m_pauseStart);
+                    t->m_state = CSxTransition::Running;
+                    break;
+                case CSxTransition::Running:
+                    if (t->Step(now)) {
+                        RemoveAt(list, i);
+                        continue;
+                    }
+                    break;
+                default:
+                    break;
             }
             ++i;
         }

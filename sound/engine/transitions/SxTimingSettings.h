@@ -8,10 +8,10 @@ namespace SX {
 constexpr uint32_t SxFrameSamples = 1024;
 
 struct SxTimingSettings {
-    static uint32_t sampleRate;       // 48000 by default
-    static uint32_t frameMs;          // whole ms per frame: 21 at 48000
-    static uint32_t halfFrameMs;      // the audio thread's wait: 10 at 48000
-    static uint32_t scaled128;        // 128 samples at 48000 scaled to the rate
+    static uint32_t sampleRate;   // 48000 by default
+    static uint32_t frameMs;      // whole ms per frame: 21 at 48000
+    static uint32_t halfFrameMs;  // the audio thread's wait: 10 at 48000
+    static uint32_t scaled128;    // 128 samples at 48000 scaled to the rate
 
     static void SetSampleRate(uint32_t rate);
     // Whole frames covering ms (ceiling).

@@ -42,7 +42,7 @@ struct SxLowerCmdEntry {
     SxLowerCmdEntry* next = nullptr;
     CSxPBI* instance = nullptr;
     uint32_t command = 0;
-    uint32_t batch = 0;  // the audio frame it was queued in
+    uint32_t batch = 0;     // the audio frame it was queued in
     bool reserved = false;  // the instance's own stop entry: never freed
     bool queued = false;
 };

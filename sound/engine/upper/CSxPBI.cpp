@@ -70,7 +70,8 @@ SXRESULT CSxPBI::Init() {
     ReadPositioning();
     if (m_positioning.attenuationID != 0) {
         CSxIndexable* attenuation =
-            g_pObjectIndex ? g_pObjectIndex->GetPtrAndAddRef(SxIndex_Attenuation, m_positioning.attenuationID) : nullptr;
+            g_pObjectIndex ? g_pObjectIndex->GetPtrAndAddRef(SxIndex_Attenuation, m_positioning.attenuationID)
+                           : nullptr;
         if (!attenuation) return SX_Fail;
         attenuation->Release();
     }
@@ -142,8 +143,7 @@ void CSxPBI::PrepareToPlay() {
     int32_t loops = m_node->Props().GetInt(SxProp_LoopCount);
     if (const SxRangeBundle::Entry* range = m_node->Ranges().Find(SxProp_LoopCount)) {
         const float span = static_cast<float>(range->max.i - range->min.i);
-        loops += range->min.i +
-                 static_cast<int32_t>(static_cast<float>(platform::crt_rand()) / 32767.0f * span + 0.5f);
+        loops += range->min.i + static_cast<int32_t>(static_cast<float>(platform::crt_rand()) / 32767.0f * span + 0.5f);
     }
     m_loopCount = static_cast<uint16_t>(std::clamp(loops, 0, 65535));
 }
@@ -368,9 +368,9 @@ void CSxPBI::ComputeEffectiveVolumes() {
 void CSxPBI::RefreshParameters() {
     if (m_lifecycle & kParamsValid) return;
     m_sums = SxAudioSums();
-    m_modifiers.erase(std::remove_if(m_modifiers.begin(), m_modifiers.end(),
-                                     [](const VolumeModifier& m) { return !(m.flags & 2); }),
-                      m_modifiers.end());
+    m_modifiers.erase(
+        std::remove_if(m_modifiers.begin(), m_modifiers.end(), [](const VolumeModifier& m) { return !(m.flags & 2); }),
+        m_modifiers.end());
     ReadPositioning();
     const bool draw = !(m_lifecycle & kOffsetsDrawn);
     m_volumeFactor = 1.0f;

@@ -27,11 +27,11 @@ struct SxPriorityParams {
 
 // What the instance hands the mixer about its position.
 struct SxPositioningValues {
-    uint32_t type = 0;        // 0 for a 2D sound
+    uint32_t type = 0;  // 0 for a 2D sound
     bool is2D = true;
-    float value1 = 0.0f;      // positioning values 1 and 2 (game parameters 20 and 21)
+    float value1 = 0.0f;  // positioning values 1 and 2 (game parameters 20 and 21)
     float value2 = 0.0f;
-    float value3 = 0.0f;      // a fraction
+    float value3 = 0.0f;  // a fraction
     SxUniqueID attenuationID = 0;
 };
 
@@ -70,7 +70,8 @@ public:
     virtual void SeekPercent(float fraction, bool snap);
     // The voice ends at this sample of the frame it renders next (the earliest asked for wins).
     void SetStopOffset(uint32_t offset) {
-        if (m_stopOffset < 0 || offset < static_cast<uint32_t>(m_stopOffset)) m_stopOffset = static_cast<int32_t>(offset);
+        if (m_stopOffset < 0 || offset < static_cast<uint32_t>(m_stopOffset))
+            m_stopOffset = static_cast<int32_t>(offset);
     }
     // -1 without one; read once by the voice.
     int32_t TakeStopOffset() {

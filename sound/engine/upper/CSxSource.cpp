@@ -36,14 +36,14 @@ void CSxSource::SetSource(uint32_t pluginID, SxUniqueID mediaID, uint32_t fileID
     m_flags = (flags & kAllFlags) | kFilled;
 }
 
-void CSxSource::SetSourceInMemory(uint32_t pluginID, void* data, SxUniqueID mediaID, uint32_t fileID,
-                                  uint32_t offset, uint32_t size, uint32_t flags) {
+void CSxSource::SetSourceInMemory(uint32_t pluginID, void* data, SxUniqueID mediaID, uint32_t fileID, uint32_t offset,
+                                  uint32_t size, uint32_t flags) {
     SetSource(pluginID, mediaID, fileID, offset, size, flags);
     m_ownData = data;
 }
 
-SXRESULT CSxSource::SetSourceByName(SxUniqueID mediaID, uint32_t pluginID, const wchar_t* name, bool lfe,
-                                    bool flag2, bool owned) {
+SXRESULT CSxSource::SetSourceByName(SxUniqueID mediaID, uint32_t pluginID, const wchar_t* name, bool lfe, bool flag2,
+                                    bool owned) {
     Reset();
     m_mediaID = mediaID;
     m_pluginID = pluginID;

@@ -65,7 +65,9 @@ public:
     uint32_t Kind() const { return (m_flags & kKindMask) >> kKindShift; }
     uint32_t PluginID() const { return m_pluginID; }
     const void* OwnData() const { return m_ownData; }
-    const wchar_t* FileName() const { return Kind() == kKindStreamed ? static_cast<const wchar_t*>(m_ownData) : nullptr; }
+    const wchar_t* FileName() const {
+        return Kind() == kKindStreamed ? static_cast<const wchar_t*>(m_ownData) : nullptr;
+    }
     bool IsExternal() const { return (m_pluginID >> 16) == 0x0008; }
 
 private:

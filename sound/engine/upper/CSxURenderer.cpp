@@ -124,9 +124,9 @@ SXRESULT CSxURenderer::ResolveExternalSource(const CSxSource& source, const SxPB
                 return SX_InsufficientMemory;
             }
         } else if (entry.inMemory && entry.inMemorySize) {
-            copy->SetSourceInMemory(entry.codecID << 16 | 1, entry.inMemory, source.MediaID(), entry.fileID, 0,
-                                    entry.inMemorySize,
-                                    (CSxSource::kKindInMemory << CSxSource::kKindShift) | CSxSource::kOwnedByInstance | lfe);
+            copy->SetSourceInMemory(
+                entry.codecID << 16 | 1, entry.inMemory, source.MediaID(), entry.fileID, 0, entry.inMemorySize,
+                (CSxSource::kKindInMemory << CSxSource::kKindShift) | CSxSource::kOwnedByInstance | lfe);
         } else if (entry.fileID) {
             copy->SetSource(entry.codecID << 16 | 1, source.MediaID(), entry.fileID, 0, 0,
                             (CSxSource::kKindStreamed << CSxSource::kKindShift) | CSxSource::kOwnedByInstance | lfe);
@@ -415,7 +415,8 @@ void CSxURenderer::ProcessCommands() {
             continue;
         }
         if (entry->value == 1.0f) {
-            instance->m_lifecycle = static_cast<uint8_t>((instance->m_lifecycle & ~CSxPBI::kStarted) | CSxPBI::kFinished);
+            instance->m_lifecycle =
+                static_cast<uint8_t>((instance->m_lifecycle & ~CSxPBI::kStarted) | CSxPBI::kFinished);
         }
         // Its start, if still queued behind, goes with it.
         if (instance->m_startedEntry.queued) {

@@ -33,8 +33,8 @@ public:
                          SxPlayingID playingID);
     static SXRESULT Pause(CSxSoundBase* node, CSxRegisteredObj* gameObj, const SxFadeParams& fade,
                           SxPlayingID playingID);
-    static SXRESULT Resume(CSxSoundBase* node, CSxRegisteredObj* gameObj, const SxFadeParams& fade,
-                           bool masterResume, SxPlayingID playingID);
+    static SXRESULT Resume(CSxSoundBase* node, CSxRegisteredObj* gameObj, const SxFadeParams& fade, bool masterResume,
+                           SxPlayingID playingID);
     // Stop, pause, resume or seek over every node (what plays under the master bus), leaving out
     // instances whose node or one of its ancestors is among the exceptions.
     static void ExecuteOnAll(const SxActionParams& params, const std::vector<SxUniqueID>& exceptions);

@@ -56,10 +56,10 @@ struct SxActionParams {
     SxPlayingID playingID = 0;            // 0: any
     uint32_t transitionMs = 0;
     SxCurveInterpolation curve = SxCurve_Linear;
-    uint8_t flags[3] = {};                // [1]: also pause or resume the node's state transitions; [2]: master resume
-    SxUniqueID targetID = 0;              // break: the element that asked
-    float seekValue = 0.0f;               // seek: a fraction, or milliseconds
-    uint8_t seekBits = 0;                 // bit 0 fraction, bit 1 snap to a marker
+    uint8_t flags[3] = {};    // [1]: also pause or resume the node's state transitions; [2]: master resume
+    SxUniqueID targetID = 0;  // break: the element that asked
+    float seekValue = 0.0f;   // seek: a fraction, or milliseconds
+    uint8_t seekBits = 0;     // bit 0 fraction, bit 1 snap to a marker
 };
 
 }  // namespace SX

@@ -5,8 +5,9 @@
 namespace SX {
 
 SXRESULT SxCheckKernelFormat(uint32_t channels, uint32_t bitsPerSample) {
-    return VoiceResampler::FormatIndex(bitsPerSample, channels) == VoiceResampler::kNoKernel ? SX_UnsupportedChannelConfig
-                                                                                              : SX_Success;
+    return VoiceResampler::FormatIndex(bitsPerSample, channels) == VoiceResampler::kNoKernel
+               ? SX_UnsupportedChannelConfig
+               : SX_Success;
 }
 
 SXRESULT CSxSrcBankPCM::StartSource() {

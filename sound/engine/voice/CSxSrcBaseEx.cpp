@@ -42,8 +42,10 @@ SXRESULT CSxSrcBaseEx::OpenMedia(const uint8_t*& media, uint32_t& size) {
 
 SXRESULT CSxSrcBaseEx::SetupLoops() {
     m_loopStart = m_media.hasLoop ? m_media.loopStart : 0;
-    if (!m_media.hasLoop || m_loopCount == 1) m_loopEnd = m_total ? m_total - 1 : 0;
-    else m_loopEnd = m_media.loopEnd;
+    if (!m_media.hasLoop || m_loopCount == 1)
+        m_loopEnd = m_total ? m_total - 1 : 0;
+    else
+        m_loopEnd = m_media.loopEnd;
     if (m_total == 0 || m_loopEnd < m_loopStart || m_loopEnd >= m_total) return SX_Fail;
     return SX_Success;
 }
@@ -57,8 +59,9 @@ void CSxSrcBaseEx::NotifyMarkers(uint32_t from, uint32_t count) const {
     if (!g_pPlayingMgr || !m_instance) return;
     for (const SxSourceMarker& marker : m_media.markers)
         if (marker.position >= from && marker.position - from < count)
-            g_pPlayingMgr->NotifyMarker(m_instance->PlayingID(),
-                                        SxMarker{marker.id, marker.position, marker.label.empty() ? nullptr : marker.label.c_str()});
+            g_pPlayingMgr->NotifyMarker(
+                m_instance->PlayingID(),
+                SxMarker{marker.id, marker.position, marker.label.empty() ? nullptr : marker.label.c_str()});
 }
 
 SXRESULT CSxSrcBaseEx::Advance(SxNodeBuffer& buffer, uint32_t frames) {

@@ -81,7 +81,8 @@ void CSxSrcFileADPCM::GetBuffer(SxNodeBuffer& buffer) {
         decoded = 1;
     }
     blocks = std::min(blocks - decoded, m_left / blockBytes);
-    if (blocks > 0 && !SxAdpcm::DecodeBlocks(m_data, blockBytes, channels, blocks, m_decoded + decoded * kBlock * channels)) {
+    if (blocks > 0 &&
+        !SxAdpcm::DecodeBlocks(m_data, blockBytes, channels, blocks, m_decoded + decoded * kBlock * channels)) {
         buffer.state = SX_Fail;
         return;
     }

@@ -68,9 +68,7 @@ void CSxSrcFileBase::StopSource() {
     m_started = false;
 }
 
-bool CSxSrcFileBase::StreamLooping() const {
-    return m_loopsRemaining == 0 || m_loopsRemaining - 1 > m_streamLoops;
-}
+bool CSxSrcFileBase::StreamLooping() const { return m_loopsRemaining == 0 || m_loopsRemaining - 1 > m_streamLoops; }
 
 void CSxSrcFileBase::SetHeuristics() {
     SxAutoStmHeuristics heuristics;

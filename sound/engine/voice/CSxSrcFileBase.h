@@ -68,10 +68,10 @@ private:
 
     ISxAutoStream* m_stream = nullptr;
     uint32_t m_fileID = 0xFFFFFFFFu;
-    uint32_t m_filePos = 0;    // file position of the next stream buffer
-    uint32_t m_skip = 0;       // bytes to skip at the start of the next buffer after a move
+    uint32_t m_filePos = 0;      // file position of the next stream buffer
+    uint32_t m_skip = 0;         // bytes to skip at the start of the next buffer after a move
     uint16_t m_streamLoops = 0;  // passes the stream is ahead of playback
-    bool m_held = false;       // a stream buffer is in hand and must be returned
+    bool m_held = false;         // a stream buffer is in hand and must be returned
     bool m_endOfData = false;
     bool m_regionEnd = false;
     bool m_headerParsed = false;

@@ -74,7 +74,8 @@ SXRESULT CSxSrcPhysModel::StartSource() {
         m_plugin->GetPluginInfo(info);
         result = m_plugin->Init(&g_LEngineFxAllocator, m_context, m_params, format);
     }
-    if (result == SX_Success && (!SxIsPlayableChannelMask(format.channelMask) || format.sampleRate == 0)) result = SX_Fail;
+    if (result == SX_Success && (!SxIsPlayableChannelMask(format.channelMask) || format.sampleRate == 0))
+        result = SX_Fail;
     if (result == SX_Success) result = m_plugin->Reset();
     if (result != SX_Success) {
         StopSource();
@@ -84,7 +85,8 @@ SXRESULT CSxSrcPhysModel::StartSource() {
     m_channels = SxChannelCount(format.channelMask);
     uint32_t c = 0;
     for (uint32_t bit = 0; bit < 18; ++bit)
-        if (format.channelMask & (1u << bit)) m_planarOf[c++] = static_cast<uint8_t>(SxPlanarIndex(format.channelMask, bit));
+        if (format.channelMask & (1u << bit))
+            m_planarOf[c++] = static_cast<uint8_t>(SxPlanarIndex(format.channelMask, bit));
     m_planar.assign(size_t(m_channels) * CSxVPLPitchNode::kSourceRequest, 0.0f);
     m_interleaved.assign(m_planar.size(), 0.0f);
     m_started = true;

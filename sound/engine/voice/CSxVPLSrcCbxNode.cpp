@@ -68,8 +68,8 @@ SXRESULT CSxVPLSrcCbxNode::AddSrc(CSxPBI* instance) {
 SXRESULT CSxVPLSrcCbxNode::SeekToStart() {
     if (!m_seekPending) return SX_Success;
     m_seekPending = false;
-    const uint64_t frame =
-        static_cast<uint64_t>(m_current.instance->SeekPosition()) * m_current.source->Format().sampleRate / m_outputRate;
+    const uint64_t frame = static_cast<uint64_t>(m_current.instance->SeekPosition()) *
+                           m_current.source->Format().sampleRate / m_outputRate;
     return m_current.source->Seek(static_cast<uint32_t>(frame));
 }
 
@@ -84,8 +84,9 @@ void CSxVPLSrcCbxNode::ReadVirtualBehavior() {
     while (node && !(node->FlagsA() & CSxParameterNodeBase::kOverrideVirtual) && node->Parent()) node = node->Parent();
     if (!node) return;
     m_belowThreshold = node->BelowThresholdBehavior() <= kGoVirtual ? node->BelowThresholdBehavior()
-                                                                     : static_cast<uint8_t>(kKeepPlaying);
-    m_resume = node->VirtualQueueBehavior() <= kResume ? node->VirtualQueueBehavior() : static_cast<uint8_t>(kFromBeginning);
+                                                                    : static_cast<uint8_t>(kKeepPlaying);
+    m_resume =
+        node->VirtualQueueBehavior() <= kResume ? node->VirtualQueueBehavior() : static_cast<uint8_t>(kFromBeginning);
 }
 
 void CSxVPLSrcCbxNode::EnterVirtual() {

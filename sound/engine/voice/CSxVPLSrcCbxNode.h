@@ -172,11 +172,11 @@ private:
     SxSpeakerGains m_gains[6];
     SxSpeakerGains m_wet[6];
     SxEnvironmentValue m_kept[SxMaxEnvironmentSends];  // last frame's send levels
-    uint32_t m_startOffset = 0;  // frames of silence before the source, counted once, here
+    uint32_t m_startOffset = 0;                        // frames of silence before the source, counted once, here
     uint32_t m_startBatch = 0;
     bool m_sourceReady = false;
     // The source's position at the start of this frame's buffer goes to the repository.
-    void NotifyPosition();  // the source answered ready: it is not asked again
+    void NotifyPosition();       // the source answered ready: it is not asked again
     bool m_seekPending = false;  // the instance's start position is still to be reached
     uint8_t m_belowThreshold = kKeepPlaying;
     uint8_t m_resume = kFromBeginning;

@@ -49,7 +49,8 @@ void CSxVoiceMgr::Install() {
     });
     CSxLEngine::SetVoiceFxVisitor([](const ISxEffectObject* effect, SxFxInstanceCallback callback, void* cookie) {
         if (s_manager)
-            for (const CSxVPLSrcCbxNode* voice : s_manager->m_voices) voice->ForEachFxInstance(effect, callback, cookie);
+            for (const CSxVPLSrcCbxNode* voice : s_manager->m_voices)
+                voice->ForEachFxInstance(effect, callback, cookie);
     });
 }
 
@@ -90,10 +91,11 @@ bool CSxVoiceMgr::StartVoice(CSxPBI& instance, bool paused) {
         return true;
     }
     const uint32_t rate = CSxLEngine::OutputSampleRate();
-    auto* voice = instance.IsMotion() ? new (std::nothrow) CSxVPLSrcCbxNode(
-                                            CSxSrcPhysModel::kMotionRate,
-                                            static_cast<uint16_t>(CSxMotionDeviceMgr::MotionFrames(rate)), true)
-                                      : new (std::nothrow) CSxVPLSrcCbxNode(rate);
+    auto* voice = instance.IsMotion()
+                      ? new (std::nothrow)
+                            CSxVPLSrcCbxNode(CSxSrcPhysModel::kMotionRate,
+                                             static_cast<uint16_t>(CSxMotionDeviceMgr::MotionFrames(rate)), true)
+                      : new (std::nothrow) CSxVPLSrcCbxNode(rate);
     if (!voice) return false;
     const SXRESULT result = voice->AddSrc(&instance);
     if (result != SX_Success && result != SX_NotReady) {
@@ -119,16 +121,28 @@ void CSxVoiceMgr::Command(CSxPBI& instance, SxLowerCommand command) {
         (command == SxLowerCmd_Pause || command == SxLowerCmd_Resume)) {
         // Not started yet: it starts as the last of these asks, paused or playing.
         const auto at = std::find(m_voices.begin(), m_voices.end(), voice);
-        if (at != m_voices.end()) m_startPaused[static_cast<size_t>(at - m_voices.begin())] = command == SxLowerCmd_Pause;
+        if (at != m_voices.end())
+            m_startPaused[static_cast<size_t>(at - m_voices.begin())] = command == SxLowerCmd_Pause;
         return;
     }
     switch (command) {
-        case SxLowerCmd_Stop: voice->Stop(); break;
-        case SxLowerCmd_Pause: voice->Pause(); break;
-        case SxLowerCmd_Resume: voice->Resume(); break;
-        case SxLowerCmd_EndOfLoop: voice->StopLooping(); break;
-        case SxLowerCmd_Seek: voice->SeekVoice(); break;
-        default: break;
+        case SxLowerCmd_Stop:
+            voice->Stop();
+            break;
+        case SxLowerCmd_Pause:
+            voice->Pause();
+            break;
+        case SxLowerCmd_Resume:
+            voice->Resume();
+            break;
+        case SxLowerCmd_EndOfLoop:
+            voice->StopLooping();
+            break;
+        case SxLowerCmd_Seek:
+            voice->SeekVoice();
+            break;
+        default:
+            break;
     }
 }
 

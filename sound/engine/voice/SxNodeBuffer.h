@@ -21,7 +21,7 @@ struct SxBufferMarker {
 struct SxNodeBuffer : SxAudioBuffer {
     const void* frames = nullptr;  // a source's interleaved frames (its own format)
     std::vector<SxBufferMarker> markers;
-    int32_t playPosition = -1;     // source frame of the first frame, -1 for none
+    int32_t playPosition = -1;  // source frame of the first frame, -1 for none
     float rate = 1.0f;
     int32_t sourceLength = -1;
     uint32_t sourceRate = 1;

@@ -29,8 +29,8 @@ struct Pcm16 {
     using Sample = int16_t;
     static float Convert(int16_t s) { return s * kScale16; }
     static float Lerp(int16_t a, int16_t b, uint32_t fraction) {
-        const int64_t v = (static_cast<int64_t>(b) - a) * static_cast<int64_t>(fraction) +
-                          static_cast<int64_t>(a) * 65536;
+        const int64_t v =
+            (static_cast<int64_t>(b) - a) * static_cast<int64_t>(fraction) + static_cast<int64_t>(a) * 65536;
         return static_cast<float>(v * kInterp16);
     }
     static int16_t* Previous(VoiceResampler& r) { return r.m_previous16; }
@@ -129,12 +129,12 @@ SXRESULT Ramp(VoiceResampler& r, const void* input, uint32_t inputFrames, float*
 
 // Indexed by pitch mode x 8 + format index.
 const SxResampleKernel kKernels[24] = {
-    Copy<Pcm16, 1>,           Copy<Pcm16, 2>,           Copy<Pcm16, 0>,           Copy<Pcm16, 0>,
-    Copy<Float32, 1>,         Copy<Float32, 2>,         Copy<Float32, 0>,         Copy<Float32, 0>,
-    Interpolate<Pcm16, 1>,    Interpolate<Pcm16, 2>,    Interpolate<Pcm16, 0>,    Interpolate<Pcm16, 0>,
-    Interpolate<Float32, 1>,  Interpolate<Float32, 2>,  Interpolate<Float32, 0>,  Interpolate<Float32, 0>,
-    Ramp<Pcm16, 1>,           Ramp<Pcm16, 2>,           Ramp<Pcm16, 0>,           Ramp<Pcm16, 0>,
-    Ramp<Float32, 1>,         Ramp<Float32, 2>,         Ramp<Float32, 0>,         Ramp<Float32, 0>,
+    Copy<Pcm16, 1>,          Copy<Pcm16, 2>,          Copy<Pcm16, 0>,          Copy<Pcm16, 0>,
+    Copy<Float32, 1>,        Copy<Float32, 2>,        Copy<Float32, 0>,        Copy<Float32, 0>,
+    Interpolate<Pcm16, 1>,   Interpolate<Pcm16, 2>,   Interpolate<Pcm16, 0>,   Interpolate<Pcm16, 0>,
+    Interpolate<Float32, 1>, Interpolate<Float32, 2>, Interpolate<Float32, 0>, Interpolate<Float32, 0>,
+    Ramp<Pcm16, 1>,          Ramp<Pcm16, 2>,          Ramp<Pcm16, 0>,          Ramp<Pcm16, 0>,
+    Ramp<Float32, 1>,        Ramp<Float32, 2>,        Ramp<Float32, 0>,        Ramp<Float32, 0>,
 };
 
 }  // namespace
@@ -207,7 +207,8 @@ bool VoiceResampler::ChangeFormat(uint32_t bitsPerSample, uint32_t channelMask, 
             if (isFloat)
                 m_previousF[c] = m_previous16[c] * kScale16;
             else
-                m_previous16[c] = static_cast<int16_t>(std::min(32767.0f, std::max(-32768.0f, m_previousF[c] * 32767.0f)));
+                m_previous16[c] =
+                    static_cast<int16_t>(std::min(32767.0f, std::max(-32768.0f, m_previousF[c] * 32767.0f)));
         }
     // The rate ratio may have changed: the increment follows at once.
     const float cents = m_lastPitch;

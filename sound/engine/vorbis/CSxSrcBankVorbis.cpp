@@ -31,8 +31,8 @@ SXRESULT CSxSrcBankVorbis::StartSource() {
     const uint8_t* setup;
     uint32_t setupSize;
     if (m_vorbis.SetupPacket(m_data, setup, setupSize) != SX_Success) return SX_InvalidFile;
-    auto shared = SxVorbisSetupCache::Acquire(m_vorbis.setupID, setup, setupSize, m_vorbis.channels,
-                                              m_vorbis.shortLog2, m_vorbis.longLog2);
+    auto shared = SxVorbisSetupCache::Acquire(m_vorbis.setupID, setup, setupSize, m_vorbis.channels, m_vorbis.shortLog2,
+                                              m_vorbis.longLog2);
     if (!shared || !m_decoder.Init(std::move(shared), m_vorbis.channels)) return SX_Fail;
     m_readPos = m_vorbis.firstPacket;
     m_current = 0;

@@ -46,8 +46,8 @@ SXRESULT CSxSrcFileVorbis::StartSource() {
     const uint8_t* setup;
     uint32_t setupSize;
     if (m_vorbis.SetupPacket(m_header.data(), setup, setupSize) != SX_Success) return SX_InvalidFile;
-    auto shared = SxVorbisSetupCache::Acquire(m_vorbis.setupID, setup, setupSize, m_vorbis.channels,
-                                              m_vorbis.shortLog2, m_vorbis.longLog2);
+    auto shared = SxVorbisSetupCache::Acquire(m_vorbis.setupID, setup, setupSize, m_vorbis.channels, m_vorbis.shortLog2,
+                                              m_vorbis.longLog2);
     if (!shared || !m_decoder.Init(std::move(shared), m_vorbis.channels)) return SX_Fail;
     m_decoder.Reset(0, EndDrop());
     m_ready = true;
@@ -96,7 +96,8 @@ SXRESULT CSxSrcFileVorbis::DecodeSome(uint32_t request, uint32_t& produced) {
                                             m_decoded + size_t(produced) * channels, consumed, got);
             Consume(consumed);
         } else {
-            const uint32_t append = streamEnded ? 0 : std::min<uint32_t>(m_left, uint32_t(m_stitch.size()) - m_stitchBytes);
+            const uint32_t append =
+                streamEnded ? 0 : std::min<uint32_t>(m_left, uint32_t(m_stitch.size()) - m_stitchBytes);
             if (append > 0) std::memcpy(m_stitch.data() + m_stitchBytes, m_data, append);
             const bool final = streamEnded || (BufferEndsRegion() && append == m_left);
             result = m_decoder.DecodeFrames(m_stitch.data(), m_stitchBytes + append, final, m_vorbis.maxPacket,
@@ -110,7 +111,7 @@ SXRESULT CSxSrcFileVorbis::DecodeSome(uint32_t request, uint32_t& produced) {
                 m_stitchBytes -= consumed;
             } else if (got == 0 && result == SX_NoDataReady) {
                 if (append < m_left) return SX_Fail;  // a packet larger than any the media declares
-                m_stitchBytes += append;  // the whole buffer joins the stitch
+                m_stitchBytes += append;              // the whole buffer joins the stitch
                 Consume(append);
             }
         }

@@ -46,7 +46,7 @@ private:
     std::vector<uint8_t> m_header;  // seek table, setup size and setup
     bool m_ready = false;           // the decoder is set up
     std::vector<uint8_t> m_stitch;
-    uint32_t m_stitchBytes = 0;     // bytes of the previous stream buffer in the stitch
+    uint32_t m_stitchBytes = 0;  // bytes of the previous stream buffer in the stitch
     int16_t* m_decoded = nullptr;
     uint32_t m_decodedBytes = 0;
 };

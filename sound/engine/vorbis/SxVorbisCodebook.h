@@ -52,9 +52,9 @@ private:
     uint32_t m_dimensions = 0;
     uint32_t m_entries = 0;
     std::vector<uint8_t> m_lengths;
-    std::vector<int32_t> m_fast;        // by the next kFastBits bits: entry << 8 | length, or -1
-    std::vector<LongCode> m_long;       // codes longer than kFastBits
-    std::vector<float> m_values;        // entries x dimensions
+    std::vector<int32_t> m_fast;   // by the next kFastBits bits: entry << 8 | length, or -1
+    std::vector<LongCode> m_long;  // codes longer than kFastBits
+    std::vector<float> m_values;   // entries x dimensions
 };
 
 }  // namespace SX

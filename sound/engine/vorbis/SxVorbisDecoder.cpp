@@ -19,10 +19,14 @@ const uint8_t* ChannelOrder(uint32_t channels) {
     static const uint8_t five[5] = {0, 2, 1, 3, 4};
     static const uint8_t six[6] = {0, 2, 1, 5, 3, 4};
     switch (channels) {
-    case 3: return three;
-    case 5: return five;
-    case 6: return six;
-    default: return identity;
+        case 3:
+            return three;
+        case 5:
+            return five;
+        case 6:
+            return six;
+        default:
+            return identity;
     }
 }
 
@@ -167,13 +171,15 @@ bool SxVorbisDecoder::DecodePacket(const uint8_t* packet, uint32_t size, bool la
         for (uint32_t j = 0; j < half; ++j) {
             const float m = magnitude[j], a = angle[j];
             if (m > 0) {
-                if (a > 0) angle[j] = m - a;
+                if (a > 0)
+                    angle[j] = m - a;
                 else {
                     angle[j] = m;
                     magnitude[j] = m + a;
                 }
             } else {
-                if (a > 0) angle[j] = m + a;
+                if (a > 0)
+                    angle[j] = m + a;
                 else {
                     angle[j] = m;
                     magnitude[j] = m - a;
@@ -249,8 +255,10 @@ bool SxVorbisDecoder::DecodeFloor(SxVorbisBits& bits, const SxVorbisFloor1& floo
         const int32_t room = std::min(highRoom, lowRoom) * 2;
         if (value != 0) {
             step2[low] = step2[high] = step2[i] = 1;
-            if (value >= room) y[i] = highRoom > lowRoom ? value - lowRoom + predicted : predicted - value + highRoom - 1;
-            else y[i] = (value & 1) ? predicted - (value + 1) / 2 : predicted + value / 2;
+            if (value >= room)
+                y[i] = highRoom > lowRoom ? value - lowRoom + predicted : predicted - value + highRoom - 1;
+            else
+                y[i] = (value & 1) ? predicted - (value + 1) / 2 : predicted + value / 2;
         } else {
             step2[i] = 0;
             y[i] = predicted;
@@ -311,8 +319,10 @@ void SxVorbisDecoder::DecodeResidue(SxVorbisBits& bits, const SxVorbisResidue& r
     const uint32_t perWord = classbook.Dimensions();
     const size_t stride = m_classes.size() / m_channels;
     auto add = [&](uint32_t vector, uint32_t position, float value) {
-        if (interleaved) vectors[position % count][position / count] += value;
-        else vectors[vector][position] += value;
+        if (interleaved)
+            vectors[position % count][position / count] += value;
+        else
+            vectors[vector][position] += value;
     };
     for (uint32_t pass = 0; pass < 8; ++pass) {
         uint32_t partition = 0;
@@ -324,7 +334,8 @@ void SxVorbisDecoder::DecodeResidue(SxVorbisBits& bits, const SxVorbisResidue& r
                     if (word < 0) return;
                     for (uint32_t i = perWord; i-- > 0;) {
                         if (partition + i < partitions && partition + i < stride)
-                            m_classes[j * stride + partition + i] = static_cast<uint8_t>(word % residue.classifications);
+                            m_classes[j * stride + partition + i] =
+                                static_cast<uint8_t>(word % residue.classifications);
                         word /= static_cast<int32_t>(residue.classifications);
                     }
                 }

@@ -23,8 +23,8 @@ public:
     // region. final: the region ends where the media's data does, so the packet ending it is
     // the last. Result: 17 once the last packet has been returned whole, else 45 when frames
     // came out, else 46 (more packets are needed); 2 for a packet larger than maxPacket.
-    SXRESULT DecodeFrames(const uint8_t* region, uint32_t available, bool final, uint32_t maxPacket,
-                          uint32_t request, int16_t* out, uint32_t& consumed, uint32_t& produced);
+    SXRESULT DecodeFrames(const uint8_t* region, uint32_t available, bool final, uint32_t maxPacket, uint32_t request,
+                          int16_t* out, uint32_t& consumed, uint32_t& produced);
 
     uint32_t Channels() const { return m_channels; }
     const SxVorbisSetup* Setup() const { return m_setup.get(); }
@@ -52,12 +52,12 @@ private:
     std::vector<int32_t> m_floorY;     // per channel, the floor's values
     std::vector<uint8_t> m_floorStep;  // per channel, which values the curve passes through
     std::vector<uint8_t> m_classes;
-    std::vector<int16_t> m_pending;    // interleaved frames of the last packet
+    std::vector<int16_t> m_pending;  // interleaved frames of the last packet
     uint32_t m_pendingStart = 0;
     uint32_t m_pendingEnd = 0;
     uint32_t m_previousFlag = 0;
-    bool m_first = true;       // the next packet only fills the overlap
-    bool m_lastSeen = false;   // the last packet has been decoded
+    bool m_first = true;      // the next packet only fills the overlap
+    bool m_lastSeen = false;  // the last packet has been decoded
     uint32_t m_startDrop = 0;
     uint32_t m_endDrop = 0;
 };

@@ -45,8 +45,8 @@ SXRESULT SxVorbisFormat::SetupPacket(const uint8_t* data, const uint8_t*& setup,
     return seekTableSize + 2 + size > firstPacket ? SX_InvalidFile : SX_Success;
 }
 
-void SxVorbisSeekLookup(const uint8_t* table, uint32_t tableSize, uint32_t dataBytes, uint32_t target,
-                        uint32_t& frame, uint32_t& offset) {
+void SxVorbisSeekLookup(const uint8_t* table, uint32_t tableSize, uint32_t dataBytes, uint32_t target, uint32_t& frame,
+                        uint32_t& offset) {
     frame = 0;
     offset = 0;
     if (target == 0) return;

@@ -14,12 +14,12 @@ struct SxVorbisFormat {
     uint32_t averageBytesPerSecond = 0;
     uint32_t channelMask = 0;
     uint32_t totalFrames = 0;
-    uint32_t loopStart = 0;      // bytes from the end of the seek table
+    uint32_t loopStart = 0;  // bytes from the end of the seek table
     uint32_t loopEnd = 0;
     uint16_t loopStartDrop = 0;  // frames
     uint16_t loopEndDrop = 0;
     uint32_t seekTableSize = 0;
-    uint32_t firstPacket = 0;    // from the start of the data chunk
+    uint32_t firstPacket = 0;  // from the start of the data chunk
     uint16_t maxPacket = 0;
     uint16_t fileEndDrop = 0;
     uint32_t setupMemory = 0;
@@ -38,7 +38,7 @@ struct SxVorbisFormat {
 // Seek table entries {u16 frames, u16 bytes}: the packet to decode from for a target frame,
 // as the frame its output starts at and a byte offset from the first audio packet. Entries
 // whose bytes pass the packets (dataBytes) end the walk.
-void SxVorbisSeekLookup(const uint8_t* table, uint32_t tableSize, uint32_t dataBytes, uint32_t target,
-                        uint32_t& frame, uint32_t& offset);
+void SxVorbisSeekLookup(const uint8_t* table, uint32_t tableSize, uint32_t dataBytes, uint32_t target, uint32_t& frame,
+                        uint32_t& offset);
 
 }  // namespace SX

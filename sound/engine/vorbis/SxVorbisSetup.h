@@ -20,9 +20,9 @@ struct SxVorbisFloor1 {
     int16_t classMaster[16] = {};
     int16_t subclassBooks[16][8] = {};
     uint32_t multiplier = 1;
-    std::vector<uint16_t> x;            // the X list, the two end points first
-    std::vector<uint8_t> sorted;        // indexes of x in increasing order
-    std::vector<uint8_t> lowNeighbor;   // per value from 2 on
+    std::vector<uint16_t> x;           // the X list, the two end points first
+    std::vector<uint8_t> sorted;       // indexes of x in increasing order
+    std::vector<uint8_t> lowNeighbor;  // per value from 2 on
     std::vector<uint8_t> highNeighbor;
 };
 

@@ -11,10 +11,10 @@ namespace SX {
 constexpr uint32_t SxDelayFXParamsBlockSize = 18;
 
 struct SxDelayFXParams {
-    float delayTime = 0.5f;      // s
-    float feedback = 0.0f;       // fraction
-    float wetDryMix = 0.5f;      // fraction
-    float outputLevel = 1.0f;    // linear
+    float delayTime = 0.5f;    // s
+    float feedback = 0.0f;     // fraction
+    float wetDryMix = 0.5f;    // fraction
+    float outputLevel = 1.0f;  // linear
     uint8_t feedbackEnabled = 0;
     uint8_t processLFE = 1;
 };

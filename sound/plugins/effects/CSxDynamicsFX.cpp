@@ -40,13 +40,27 @@ SXRESULT CSxDynamicsFXParams<Kind>::SetParam(int16_t paramID, const void* value,
         return SX_InvalidParameter;
     }
     switch (paramID) {
-        case 0: threshold = Threshold(f, defaults.threshold); break;
-        case 1: ratio = Ratio(f); break;
-        case 2: attackTime = Time(f, defaults.attackTime); break;
-        case 3: releaseTime = Time(f, defaults.releaseTime); break;
-        case 4: outputGain = SxParamDbToLinear(f); break;
-        case 5: processLFE = b != 0; break;
-        default: channelLink = b != 0; break;
+        case 0:
+            threshold = Threshold(f, defaults.threshold);
+            break;
+        case 1:
+            ratio = Ratio(f);
+            break;
+        case 2:
+            attackTime = Time(f, defaults.attackTime);
+            break;
+        case 3:
+            releaseTime = Time(f, defaults.releaseTime);
+            break;
+        case 4:
+            outputGain = SxParamDbToLinear(f);
+            break;
+        case 5:
+            processLFE = b != 0;
+            break;
+        default:
+            channelLink = b != 0;
+            break;
     }
     return SX_Success;
 }
@@ -219,8 +233,6 @@ ISxPluginParam* CreateCompressorFXParams(ISxPluginMemAlloc* allocator) {
     return SxFxNew<CSxCompressorFXParams>(allocator);
 }
 ISxPlugin* CreateExpanderFX(ISxPluginMemAlloc* allocator) { return SxFxNew<CSxExpanderFX>(allocator); }
-ISxPluginParam* CreateExpanderFXParams(ISxPluginMemAlloc* allocator) {
-    return SxFxNew<CSxExpanderFXParams>(allocator);
-}
+ISxPluginParam* CreateExpanderFXParams(ISxPluginMemAlloc* allocator) { return SxFxNew<CSxExpanderFXParams>(allocator); }
 
 }  // namespace SX

@@ -14,11 +14,11 @@ enum class SxDynamicsKind { Compressor, Expander };
 constexpr uint32_t SxDynamicsFXParamsBlockSize = 22;
 
 struct SxDynamicsFXParams {
-    float threshold = -12.0f;   // dB
-    float ratio = 4.0f;         // x:1
-    float attackTime = 0.01f;   // s
-    float releaseTime = 0.1f;   // s
-    float outputGain = 1.0f;    // linear
+    float threshold = -12.0f;  // dB
+    float ratio = 4.0f;        // x:1
+    float attackTime = 0.01f;  // s
+    float releaseTime = 0.1f;  // s
+    float outputGain = 1.0f;   // linear
     uint8_t processLFE = 1;
     uint8_t channelLink = 1;
 

@@ -8,9 +8,8 @@
 
 namespace SX {
 
-const float g_FDNDefaultDelayTimes[SxFDNMaxLines] = {13.62f, 15.66f, 17.52f, 19.02f, 20.83f, 22.60f,
-                                                     24.05f, 24.78f, 25.60f, 26.09f, 26.55f, 26.91f,
-                                                     28.04f, 29.09f, 29.90f, 30.86f};
+const float g_FDNDefaultDelayTimes[SxFDNMaxLines] = {13.62f, 15.66f, 17.52f, 19.02f, 20.83f, 22.60f, 24.05f, 24.78f,
+                                                     25.60f, 26.09f, 26.55f, 26.91f, 28.04f, 29.09f, 29.90f, 30.86f};
 
 namespace {
 
@@ -53,7 +52,8 @@ SXRESULT CSxFDNReverbFXParams::SetParam(int16_t paramID, const void* value, uint
     uint32_t u = 0;
     uint8_t b = 0;
     switch (paramID) {
-        case 2: case 7:
+        case 2:
+        case 7:
             if (!SxFxReadValue(value, size, u)) return SX_InvalidParameter;
             break;
         case 6:
@@ -64,18 +64,34 @@ SXRESULT CSxFDNReverbFXParams::SetParam(int16_t paramID, const void* value, uint
             break;
     }
     switch (paramID) {
-        case 0: reverbTime = ReverbTime(f); return SX_Success;
-        case 1: hfRatio = HfRatio(f); return SX_Success;
+        case 0:
+            reverbTime = ReverbTime(f);
+            return SX_Success;
+        case 1:
+            hfRatio = HfRatio(f);
+            return SX_Success;
         case 2:
             if (!ValidCount(u)) return SX_InvalidParameter;
             delayCount = u;
             break;
-        case 3: dryLevel = SxParamDbToLinear(f); return SX_Success;
-        case 4: wetLevel = SxParamDbToLinear(f); return SX_Success;
-        case 5: preDelay = PreDelay(f); break;
-        case 6: processLFE = b != 0; break;
-        case 7: delayMode = u; break;
-        default: delayTimes[paramID - 8] = DelayTime(f); break;
+        case 3:
+            dryLevel = SxParamDbToLinear(f);
+            return SX_Success;
+        case 4:
+            wetLevel = SxParamDbToLinear(f);
+            return SX_Success;
+        case 5:
+            preDelay = PreDelay(f);
+            break;
+        case 6:
+            processLFE = b != 0;
+            break;
+        case 7:
+            delayMode = u;
+            break;
+        default:
+            delayTimes[paramID - 8] = DelayTime(f);
+            break;
     }
     changed = 1;
     return SX_Success;
@@ -314,10 +330,18 @@ void CSxFDNReverbFX::Execute(SxAudioBuffer* buffer) {
     m_tail.HandleTail(*buffer, m_tailLength);
     if (buffer->validFrames == 0) return;
     switch (m_lines) {
-        case 4: Process<4>(*buffer); break;
-        case 8: Process<8>(*buffer); break;
-        case 12: Process<12>(*buffer); break;
-        default: Process<16>(*buffer); break;
+        case 4:
+            Process<4>(*buffer);
+            break;
+        case 8:
+            Process<8>(*buffer);
+            break;
+        case 12:
+            Process<12>(*buffer);
+            break;
+        default:
+            Process<16>(*buffer);
+            break;
     }
     m_prevDry = m_params->dryLevel;
     m_prevWet = m_params->wetLevel;

@@ -15,14 +15,14 @@ constexpr uint32_t SxFDNMaxChannels = 6;
 constexpr uint32_t SxFDNReverbFXParamsHeaderSize = 29;
 
 struct SxFDNReverbFXParams {
-    float reverbTime = 4.0f;           // s to fall by 60 dB
-    float hfRatio = 2.0f;              // low- to high-frequency decay time
-    float dryLevel = 0.70794576f;      // linear (-3 dB)
-    float wetLevel = 0.31622777f;      // linear (-10 dB)
-    uint32_t delayCount = 8;           // 4, 8, 12 or 16
-    float preDelay = 0.0f;             // s
+    float reverbTime = 4.0f;       // s to fall by 60 dB
+    float hfRatio = 2.0f;          // low- to high-frequency decay time
+    float dryLevel = 0.70794576f;  // linear (-3 dB)
+    float wetLevel = 0.31622777f;  // linear (-10 dB)
+    uint32_t delayCount = 8;       // 4, 8, 12 or 16
+    float preDelay = 0.0f;         // s
     uint32_t processLFE = 1;
-    uint32_t delayMode = 0;            // 0 default lengths, 1 lengths from the block
+    uint32_t delayMode = 0;                // 0 default lengths, 1 lengths from the block
     float delayTimes[SxFDNMaxLines] = {};  // ms
 };
 
@@ -65,8 +65,8 @@ public:
 
 private:
     struct Group {
-        float* buffer;   // L frames x 4 lanes
-        uint32_t frames; // L
+        float* buffer;    // L frames x 4 lanes
+        uint32_t frames;  // L
         uint32_t write;
     };
     SXRESULT SetUp(uint32_t channelMask);

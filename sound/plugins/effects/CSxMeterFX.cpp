@@ -99,10 +99,15 @@ SXRESULT CSxMeterFXParams::SetParam(int16_t paramID, const void* value, uint32_t
     float f = 0.0f;
     uint32_t u = 0;
     switch (paramID) {
-        case 0: case 1: case 4: case 5: case 6:
+        case 0:
+        case 1:
+        case 4:
+        case 5:
+        case 6:
             if (!SxFxReadValue(value, size, f)) return SX_InvalidParameter;
             break;
-        case 2: case 32767:
+        case 2:
+        case 32767:
             if (!SxFxReadValue(value, size, u)) return SX_InvalidParameter;
             break;
         default:
@@ -110,13 +115,27 @@ SXRESULT CSxMeterFXParams::SetParam(int16_t paramID, const void* value, uint32_t
     }
     const SxMeterFXParams defaults;
     switch (paramID) {
-        case 0: attack = Time(f, defaults.attack); break;
-        case 1: release = Time(f, defaults.release); break;
-        case 4: minLevel = Db(f, defaults.minLevel); break;
-        case 5: maxLevel = Db(f, defaults.maxLevel); break;
-        case 6: hold = Time(f, defaults.hold); break;
-        case 2: mode = u != 0; break;
-        default: gameParamID = u; break;
+        case 0:
+            attack = Time(f, defaults.attack);
+            break;
+        case 1:
+            release = Time(f, defaults.release);
+            break;
+        case 4:
+            minLevel = Db(f, defaults.minLevel);
+            break;
+        case 5:
+            maxLevel = Db(f, defaults.maxLevel);
+            break;
+        case 6:
+            hold = Time(f, defaults.hold);
+            break;
+        case 2:
+            mode = u != 0;
+            break;
+        default:
+            gameParamID = u;
+            break;
     }
     return SX_Success;
 }

@@ -11,13 +11,13 @@ namespace SX {
 constexpr uint32_t SxMeterFXParamsBlockSize = 25;
 
 struct SxMeterFXParams {
-    float attack = 0.0f;        // s, 0 instant
-    float release = 0.1f;       // s, 0 instant
-    float minLevel = -48.0f;    // dB
-    float maxLevel = 6.0f;      // dB
-    float hold = 0.0f;          // s
-    uint8_t mode = 0;           // 0 peak, other RMS
-    uint32_t gameParamID = 0;   // 0: none
+    float attack = 0.0f;       // s, 0 instant
+    float release = 0.1f;      // s, 0 instant
+    float minLevel = -48.0f;   // dB
+    float maxLevel = 6.0f;     // dB
+    float hold = 0.0f;         // s
+    uint8_t mode = 0;          // 0 peak, other RMS
+    uint32_t gameParamID = 0;  // 0: none
 };
 
 class CSxMeterFXParams final : public ISxPluginParam, public SxMeterFXParams {

@@ -67,18 +67,41 @@ SXRESULT CSxModalSynthParams::SetParam(int16_t paramID, const void* value, uint3
     float f;
     if (!SxFxReadValue(value, size, f)) return SX_InvalidParameter;
     switch (paramID) {
-        case 0: dryGain = SxParamDbToLinear(f); break;
-        case 10: outputGain = SxParamDbToLinear(f); break;
-        case 1: freqShift = Shift(f); break;
-        case 2: freqRange = Shift(f); break;
-        case 3: bandwidthShift = Shift(f); break;
-        case 4: bandwidthRange = Shift(f); break;
-        case 5: levelSpread = Spread(f); break;
-        case 9: modesUsed = Percent(f); break;
-        case 6: randomFrequency = f != 0.0f; break;
-        case 7: randomBandwidth = f != 0.0f; break;
-        case 8: randomLevel = f != 0.0f; break;
-        default: return SX_InvalidParameter;
+        case 0:
+            dryGain = SxParamDbToLinear(f);
+            break;
+        case 10:
+            outputGain = SxParamDbToLinear(f);
+            break;
+        case 1:
+            freqShift = Shift(f);
+            break;
+        case 2:
+            freqRange = Shift(f);
+            break;
+        case 3:
+            bandwidthShift = Shift(f);
+            break;
+        case 4:
+            bandwidthRange = Shift(f);
+            break;
+        case 5:
+            levelSpread = Spread(f);
+            break;
+        case 9:
+            modesUsed = Percent(f);
+            break;
+        case 6:
+            randomFrequency = f != 0.0f;
+            break;
+        case 7:
+            randomBandwidth = f != 0.0f;
+            break;
+        case 8:
+            randomLevel = f != 0.0f;
+            break;
+        default:
+            return SX_InvalidParameter;
     }
     return SX_Success;
 }
@@ -299,8 +322,6 @@ void CSxModalSynth::Execute(SxAudioBuffer* buffer) {
 }
 
 ISxPlugin* CreateModalSynth(ISxPluginMemAlloc* allocator) { return SxFxNew<CSxModalSynth>(allocator); }
-ISxPluginParam* CreateModalSynthParams(ISxPluginMemAlloc* allocator) {
-    return SxFxNew<CSxModalSynthParams>(allocator);
-}
+ISxPluginParam* CreateModalSynthParams(ISxPluginMemAlloc* allocator) { return SxFxNew<CSxModalSynthParams>(allocator); }
 
 }  // namespace SX

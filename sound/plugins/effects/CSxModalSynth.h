@@ -30,20 +30,20 @@ public:
     SXRESULT SetParamsBlock(const void* block, uint32_t size) override;
 
     ISxPluginMemAlloc* allocator = nullptr;
-    float dryGain = 1.0f;       // linear
-    float outputGain = 1.0f;    // linear
-    float freqShift = 0.0f;     // hundredths of an octave
+    float dryGain = 1.0f;     // linear
+    float outputGain = 1.0f;  // linear
+    float freqShift = 0.0f;   // hundredths of an octave
     float freqRange = 0.0f;
     float bandwidthShift = 0.0f;
     float bandwidthRange = 0.0f;
-    float levelSpread = 0.0f;   // dB
-    float modesUsed = 100.0f;   // percent
+    float levelSpread = 0.0f;  // dB
+    float modesUsed = 100.0f;  // percent
     uint8_t randomFrequency = 1;
     uint8_t randomBandwidth = 1;
     uint8_t randomLevel = 1;
     SxModalMode* modes = nullptr;
     uint32_t modeCount = 0;
-    float listLevel = 0.0f;     // dB
+    float listLevel = 0.0f;  // dB
 
 private:
     void SetDefaults();
@@ -75,9 +75,9 @@ private:
     CSxModalSynthParams* m_params = nullptr;
     uint32_t m_channels = 0;
     uint32_t m_sampleRate = 0;
-    float* m_states = nullptr;  // y1, y2 per mode
-    float* m_coefs = nullptr;   // per group of four modes: 4 c, 4 a1, 4 a2
-    float* m_scratch = nullptr; // one frame's resonator sum
+    float* m_states = nullptr;   // y1, y2 per mode
+    float* m_coefs = nullptr;    // per group of four modes: 4 c, 4 a1, 4 a2
+    float* m_scratch = nullptr;  // one frame's resonator sum
     SxModalMode* m_modes = nullptr;
     uint32_t m_modeCount = 0;
     uint32_t m_used = 0;

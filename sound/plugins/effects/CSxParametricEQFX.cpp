@@ -34,11 +34,21 @@ SXRESULT CSxParameterEQFXParams::SetParam(int16_t paramID, const void* value, ui
     }
     SxEQBand& band = bands[paramID / 5];
     switch (paramID % 5) {
-        case 0: band.type = TypeFromFloat(f); break;
-        case 1: band.gain = f; break;
-        case 2: band.frequency = f; break;
-        case 3: band.q = f; break;
-        default: band.on = f != 0.0f; break;
+        case 0:
+            band.type = TypeFromFloat(f);
+            break;
+        case 1:
+            band.gain = f;
+            break;
+        case 2:
+            band.frequency = f;
+            break;
+        case 3:
+            band.q = f;
+            break;
+        default:
+            band.on = f != 0.0f;
+            break;
     }
     bandChanged[paramID / 5] = 1;
     return SX_Success;
@@ -77,7 +87,7 @@ SXRESULT CSxParameterEQFXParams::SetParamsBlock(const void* block, uint32_t size
 }
 
 SxBiquadCoefs SxDesignEQBand(const SxEQBand& band, uint32_t sampleRate) {
-    static const uint32_t kCurves[] = {SxBiquad_LowPass,   SxBiquad_HighPass,  SxBiquad_BandPass, SxBiquad_Notch,
+    static const uint32_t kCurves[] = {SxBiquad_LowPass,  SxBiquad_HighPass,  SxBiquad_BandPass, SxBiquad_Notch,
                                        SxBiquad_LowShelf, SxBiquad_HighShelf, SxBiquad_Peaking};
     if (band.type > SxEQ_Peaking) return SxBiquadCoefs();
     return SxDesignBiquad(kCurves[band.type], sampleRate, band.frequency, band.gain, band.q);

@@ -28,13 +28,34 @@ SXRESULT CSxPeakLimiterFXParams::SetParam(int16_t paramID, const void* value, ui
         return SX_InvalidParameter;
     }
     switch (paramID) {
-        case 0: threshold = Threshold(f); settingsChanged = 1; break;
-        case 1: ratio = Ratio(f); settingsChanged = 1; break;
-        case 2: lookAheadTime = LookAhead(f); layoutChanged = 1; break;
-        case 3: releaseTime = Release(f); settingsChanged = 1; break;
-        case 4: outputGain = SxParamDbToLinear(f); settingsChanged = 1; break;
-        case 5: processLFE = b != 0; layoutChanged = 1; break;
-        default: channelLink = b != 0; layoutChanged = 1; break;
+        case 0:
+            threshold = Threshold(f);
+            settingsChanged = 1;
+            break;
+        case 1:
+            ratio = Ratio(f);
+            settingsChanged = 1;
+            break;
+        case 2:
+            lookAheadTime = LookAhead(f);
+            layoutChanged = 1;
+            break;
+        case 3:
+            releaseTime = Release(f);
+            settingsChanged = 1;
+            break;
+        case 4:
+            outputGain = SxParamDbToLinear(f);
+            settingsChanged = 1;
+            break;
+        case 5:
+            processLFE = b != 0;
+            layoutChanged = 1;
+            break;
+        default:
+            channelLink = b != 0;
+            layoutChanged = 1;
+            break;
     }
     return SX_Success;
 }

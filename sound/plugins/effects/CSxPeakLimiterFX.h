@@ -12,10 +12,10 @@ namespace SX {
 constexpr uint32_t SxPeakLimiterFXParamsBlockSize = 22;
 
 struct SxPeakLimiterFXParams {
-    float threshold = -12.0f;   // dB
+    float threshold = -12.0f;  // dB
     float ratio = 10.0f;
-    float releaseTime = 0.2f;   // s
-    float outputGain = 1.0f;    // linear
+    float releaseTime = 0.2f;  // s
+    float outputGain = 1.0f;   // linear
     uint8_t settingsChanged = 0;
     float lookAheadTime = 0.01f;  // s
     uint8_t processLFE = 1;

@@ -31,47 +31,114 @@ struct Sequence {
 void SetRamped(SxRoomRampedParams& r, int id, float f) {
     const SxRoomRampedParams d;
     switch (id) {
-        case 10: r.decayTime = Clamp(f, 0.01f, 100.0f, d.decayTime); break;
-        case 11: r.hfDamping = Clamp(f, 0.1f, 10.0f, d.hfDamping); break;
-        case 15: r.diffusion = Clamp(f, 0.0f, 100.0f, d.diffusion); break;
-        case 16: r.width = Clamp(f, 0.0f, 180.0f, d.width); break;
-        case 23: case 28: case 33: r.filterGain[(id - 23) / 5] = Clamp(f, -96.0f, 96.0f, 0.0f); break;
-        case 24: case 29: case 34: r.filterFrequency[(id - 24) / 5] = Clamp(f, 1.0f, 1e6f, 1000.0f); break;
-        case 25: case 30: case 35: r.filterQ[(id - 25) / 5] = Clamp(f, 0.01f, 100.0f, 1.0f); break;
-        case 50: case 51: case 52: case 53: r.outputLevel[id - 50] = SxParamDbToLinear(f); break;
-        case 60: r.dryLevel = SxParamDbToLinear(f); break;
-        case 61: r.erLevel = SxParamDbToLinear(f); break;
-        default: r.reverbLevel = ReverbDb(f); break;
+        case 10:
+            r.decayTime = Clamp(f, 0.01f, 100.0f, d.decayTime);
+            break;
+        case 11:
+            r.hfDamping = Clamp(f, 0.1f, 10.0f, d.hfDamping);
+            break;
+        case 15:
+            r.diffusion = Clamp(f, 0.0f, 100.0f, d.diffusion);
+            break;
+        case 16:
+            r.width = Clamp(f, 0.0f, 180.0f, d.width);
+            break;
+        case 23:
+        case 28:
+        case 33:
+            r.filterGain[(id - 23) / 5] = Clamp(f, -96.0f, 96.0f, 0.0f);
+            break;
+        case 24:
+        case 29:
+        case 34:
+            r.filterFrequency[(id - 24) / 5] = Clamp(f, 1.0f, 1e6f, 1000.0f);
+            break;
+        case 25:
+        case 30:
+        case 35:
+            r.filterQ[(id - 25) / 5] = Clamp(f, 0.01f, 100.0f, 1.0f);
+            break;
+        case 50:
+        case 51:
+        case 52:
+        case 53:
+            r.outputLevel[id - 50] = SxParamDbToLinear(f);
+            break;
+        case 60:
+            r.dryLevel = SxParamDbToLinear(f);
+            break;
+        case 61:
+            r.erLevel = SxParamDbToLinear(f);
+            break;
+        default:
+            r.reverbLevel = ReverbDb(f);
+            break;
     }
 }
 
 void SetStructFloat(SxRoomStructParams& s, int id, float f) {
     const SxRoomStructParams d;
     switch (id) {
-        case 1: s.reverbDelay = Clamp(f, 0.0f, 1000.0f, d.reverbDelay); break;
-        case 2: s.roomShape = Clamp(f, -200.0f, 200.0f, 0.0f); break;
-        case 3: s.rearDelay = Clamp(f, 0.0f, 1000.0f, d.rearDelay); break;
-        case 12: s.roomSize = Clamp(f, 0.0f, 100.0f, d.roomSize); break;
-        case 13: s.density = Clamp(f, 0.0f, 100.0f, d.density); break;
-        case 40: s.centreLevel = SxParamDbToLinear(f); break;
-        default: s.lfeLevel = SxParamDbToLinear(f); break;
+        case 1:
+            s.reverbDelay = Clamp(f, 0.0f, 1000.0f, d.reverbDelay);
+            break;
+        case 2:
+            s.roomShape = Clamp(f, -200.0f, 200.0f, 0.0f);
+            break;
+        case 3:
+            s.rearDelay = Clamp(f, 0.0f, 1000.0f, d.rearDelay);
+            break;
+        case 12:
+            s.roomSize = Clamp(f, 0.0f, 100.0f, d.roomSize);
+            break;
+        case 13:
+            s.density = Clamp(f, 0.0f, 100.0f, d.density);
+            break;
+        case 40:
+            s.centreLevel = SxParamDbToLinear(f);
+            break;
+        default:
+            s.lfeLevel = SxParamDbToLinear(f);
+            break;
     }
 }
 
 void SetTuning(SxRoomTuningParams& t, int id, float f) {
     const SxRoomTuningParams d;
     switch (id) {
-        case 100: t.shortestBound = Clamp(f, 0.1f, 500.0f, d.shortestBound); break;
-        case 101: t.longestBound = Clamp(f, 0.1f, 500.0f, d.longestBound); break;
-        case 102: t.unitJitter = Clamp(f, 0.0f, 100.0f, d.unitJitter); break;
-        case 103: t.lowSpread = Clamp(f, 0.0f, 1.0f, d.lowSpread); break;
-        case 104: t.highSpread = Clamp(f, 0.0f, 1.0f, d.highSpread); break;
-        case 105: t.diffusionRatio = Clamp(f, 1.0f, 100.0f, d.diffusionRatio); break;
-        case 106: t.firstDiffusion = Clamp(f, 0.1f, 500.0f, d.firstDiffusion); break;
-        case 107: t.diffusionJitter = Clamp(f, 0.0f, 100.0f, d.diffusionJitter); break;
-        case 108: t.dcCorner = Clamp(f, 0.0f, 1000.0f, d.dcCorner); break;
-        case 109: t.inputDelayBase = Clamp(f, 0.0f, 1000.0f, d.inputDelayBase); break;
-        default: t.inputDelayJitter = Clamp(f, 0.0f, 100.0f, d.inputDelayJitter); break;
+        case 100:
+            t.shortestBound = Clamp(f, 0.1f, 500.0f, d.shortestBound);
+            break;
+        case 101:
+            t.longestBound = Clamp(f, 0.1f, 500.0f, d.longestBound);
+            break;
+        case 102:
+            t.unitJitter = Clamp(f, 0.0f, 100.0f, d.unitJitter);
+            break;
+        case 103:
+            t.lowSpread = Clamp(f, 0.0f, 1.0f, d.lowSpread);
+            break;
+        case 104:
+            t.highSpread = Clamp(f, 0.0f, 1.0f, d.highSpread);
+            break;
+        case 105:
+            t.diffusionRatio = Clamp(f, 1.0f, 100.0f, d.diffusionRatio);
+            break;
+        case 106:
+            t.firstDiffusion = Clamp(f, 0.1f, 500.0f, d.firstDiffusion);
+            break;
+        case 107:
+            t.diffusionJitter = Clamp(f, 0.0f, 100.0f, d.diffusionJitter);
+            break;
+        case 108:
+            t.dcCorner = Clamp(f, 0.0f, 1000.0f, d.dcCorner);
+            break;
+        case 109:
+            t.inputDelayBase = Clamp(f, 0.0f, 1000.0f, d.inputDelayBase);
+            break;
+        default:
+            t.inputDelayJitter = Clamp(f, 0.0f, 100.0f, d.inputDelayJitter);
+            break;
     }
 }
 
@@ -80,7 +147,9 @@ bool IsRamped(int id) {
            (id >= 33 && id <= 35) || (id >= 50 && id <= 53) || (id >= 60 && id <= 62);
 }
 bool IsStructFloat(int id) { return id == 1 || id == 2 || id == 3 || id == 12 || id == 13 || id == 40 || id == 41; }
-bool IsStructWord(int id) { return id == 0 || id == 14 || id == 21 || id == 22 || id == 26 || id == 27 || id == 31 || id == 32; }
+bool IsStructWord(int id) {
+    return id == 0 || id == 14 || id == 21 || id == 22 || id == 26 || id == 27 || id == 31 || id == 32;
+}
 
 }  // namespace
 
@@ -124,13 +193,21 @@ SXRESULT CSxRoomReverbFXParams::SetParam(int16_t paramID, const void* value, uin
         uint32_t u;
         if (!SxFxReadValue(value, size, u)) return SX_InvalidParameter;
         switch (id) {
-            case 0: structural.pattern = Pattern(u); break;
+            case 0:
+                structural.pattern = Pattern(u);
+                break;
             case 14:
                 if (u == 0) return SX_InvalidParameter;
                 structural.unitCount = Units(u);
                 break;
-            case 21: case 26: case 31: structural.filterPosition[(id - 21) / 5] = u; break;
-            default: structural.filterCurve[(id - 22) / 5] = u; break;
+            case 21:
+            case 26:
+            case 31:
+                structural.filterPosition[(id - 21) / 5] = u;
+                break;
+            default:
+                structural.filterCurve[(id - 22) / 5] = u;
+                break;
         }
         structChanged = 1;
         return SX_Success;
@@ -213,8 +290,10 @@ SXRESULT CSxRoomReverbFX::BuildFilters() {
     uint32_t count = 0;
     for (uint32_t band = 0; band < 3; ++band) {
         const uint32_t position = s.filterPosition[band];
-        if (position == 1 && m_erChannels) count += 2;
-        else if (position == 2 || position == 3) count += 1;
+        if (position == 1 && m_erChannels)
+            count += 2;
+        else if (position == 2 || position == 3)
+            count += 1;
     }
     if (count == 0) return SX_Success;
     m_filters = SxFxAllocArray<Filter>(m_allocator, count);
@@ -258,7 +337,8 @@ SXRESULT CSxRoomReverbFX::BuildUnits() {
     uint32_t lengths[4 * SxRoomReverbMaxUnits];
     Sequence random{7032007u};
     for (uint32_t k = 0; k < 4 * n; ++k) {
-        const float base = shortest + static_cast<float>(k) * 2.0f * (longest - shortest) / static_cast<float>(4 * n - 1);
+        const float base =
+            shortest + static_cast<float>(k) * 2.0f * (longest - shortest) / static_cast<float>(4 * n - 1);
         times[k] = std::max(0.01f, base + random.Next() * t.unitJitter / 100.0f * base);
     }
     std::sort(times, times + 4 * n);
@@ -268,7 +348,8 @@ SXRESULT CSxRoomReverbFX::BuildUnits() {
         Unit& unit = m_units[u];
         for (uint32_t k = 0; k < 4; ++k)
             if (unit.lines[k].Init(m_allocator, lengths[k * n + u]) != SX_Success) return SX_InsufficientMemory;
-        const float ms = t.inputDelayBase / static_cast<float>(n) * (1.0f + inputRandom.Next() * t.inputDelayJitter / 100.0f);
+        const float ms =
+            t.inputDelayBase / static_cast<float>(n) * (1.0f + inputRandom.Next() * t.inputDelayJitter / 100.0f);
         if (unit.input.Init(m_allocator, static_cast<uint32_t>(ms * 0.001f * m_sampleRate)) != SX_Success)
             return SX_InsufficientMemory;
     }
@@ -301,8 +382,8 @@ void CSxRoomReverbFX::ComputeUnitCoefficients() {
             }
         }
     }
-    m_tailLength = static_cast<uint32_t>(
-        (m_params->structural.reverbDelay * 0.001f + m_params->ramped.decayTime) * static_cast<float>(m_sampleRate));
+    m_tailLength = static_cast<uint32_t>((m_params->structural.reverbDelay * 0.001f + m_params->ramped.decayTime) *
+                                         static_cast<float>(m_sampleRate));
 }
 
 SXRESULT CSxRoomReverbFX::BuildEarly() {
@@ -617,8 +698,8 @@ void CSxRoomReverbFX::Process(SxAudioBuffer& buffer, uint32_t outputs) {
                 MixStep(out, erA, erB, n, es, ee);
             }
         };
-        auto mixCentre = [&](int channel, const float* even, const float* odd, float level0, float level1,
-                             float extra0, float extra1, bool withEr) {
+        auto mixCentre = [&](int channel, const float* even, const float* odd, float level0, float level1, float extra0,
+                             float extra1, bool withEr) {
             if (channel < 0) return;
             float* out = buffer.Channel(channel) + done;
             const float start[3] = {from.dryLevel, kSqrtHalf * from.reverbLevel * level0 * extra0,
@@ -642,8 +723,10 @@ void CSxRoomReverbFX::Process(SxAudioBuffer& buffer, uint32_t outputs) {
             const float* backOdd = outputs == 3 ? unitOut[5] : unitOut[3];
             const float* rearL = useRear ? er[2] : er[0];
             const float* rearR = useRear ? er[3] : er[1];
-            mixPair(planar[0], unitOut[0], unitOut[1], er[0], er[1], from.outputLevel[0], now.outputLevel[0], false, true);
-            mixPair(planar[1], unitOut[0], unitOut[1], er[0], er[1], from.outputLevel[0], now.outputLevel[0], true, true);
+            mixPair(planar[0], unitOut[0], unitOut[1], er[0], er[1], from.outputLevel[0], now.outputLevel[0], false,
+                    true);
+            mixPair(planar[1], unitOut[0], unitOut[1], er[0], er[1], from.outputLevel[0], now.outputLevel[0], true,
+                    true);
             mixCentre(planar[2], unitOut[2], unitOut[3], from.outputLevel[2], now.outputLevel[2], 1.0f, 1.0f, false);
             mixPair(planar[4], backEven, backOdd, rearL, rearR, from.outputLevel[1], now.outputLevel[1], false, true);
             mixPair(planar[5], backEven, backOdd, rearL, rearR, from.outputLevel[1], now.outputLevel[1], true, true);
@@ -670,10 +753,25 @@ void CSxRoomReverbFX::Execute(SxAudioBuffer* buffer) {
     if (buffer->validFrames == 0 || !m_ready || !m_scratch) return;
     uint32_t outputs = 0;
     switch (buffer->channelMask) {
-        case 3: case 4: case 8: case 11: case 12: outputs = 1; break;
-        case 7: case 15: case 51: outputs = 2; break;
-        case 55: case 59: case 63: outputs = 3; break;
-        default: return;  // other layouts pass unprocessed
+        case 3:
+        case 4:
+        case 8:
+        case 11:
+        case 12:
+            outputs = 1;
+            break;
+        case 7:
+        case 15:
+        case 51:
+            outputs = 2;
+            break;
+        case 55:
+        case 59:
+        case 63:
+            outputs = 3;
+            break;
+        default:
+            return;  // other layouts pass unprocessed
     }
     Process(*buffer, outputs);
     m_lastRamped = params.ramped;

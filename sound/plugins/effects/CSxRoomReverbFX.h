@@ -44,9 +44,9 @@ struct SxRoomStructParams {
 };
 
 struct SxRoomTuningParams {
-    float shortestBound = 8.0f;   // ms
-    float longestBound = 50.0f;   // ms
-    float unitJitter = 2.0f;      // %
+    float shortestBound = 8.0f;  // ms
+    float longestBound = 50.0f;  // ms
+    float unitJitter = 2.0f;     // %
     float lowSpread = 0.1f;
     float highSpread = 0.8f;
     float diffusionRatio = 66.0f;  // %
@@ -160,7 +160,7 @@ private:
     DelayLine m_reverbDelay, m_preEr, m_rear[2];
     SxRoomRampedParams m_lastRamped;  // where this frame's ramps start
     uint32_t m_channelMask = 0;
-    bool m_ready = false;  // the last build succeeded
+    bool m_ready = false;        // the last build succeeded
     float* m_scratch = nullptr;  // kChunk floats per work buffer
     CSxRoomReverbFXParams* m_params = nullptr;
     ISxPluginMemAlloc* m_allocator = nullptr;

@@ -30,7 +30,8 @@ void CaptureExecute(uint32_t, SxAudioBuffer* buffer) {
     for (uint32_t c = 0; c < channels; ++c) {
         const uint32_t from = c < deviceChannels ? c : 0;
         float* out = buffer->Channel(c);
-        for (uint32_t k = 0; k < frames; ++k) out[k] = static_cast<float>(samples[k * deviceChannels + from]) / 32768.0f;
+        for (uint32_t k = 0; k < frames; ++k)
+            out[k] = static_cast<float>(samples[k * deviceChannels + from]) / 32768.0f;
     }
     buffer->validFrames = static_cast<uint16_t>(frames);
     buffer->ZeroFillToMaxFrames();

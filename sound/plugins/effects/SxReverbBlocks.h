@@ -13,7 +13,7 @@ enum SxBiquadCurve : uint32_t {
     SxBiquad_LowShelf = 0,
     SxBiquad_Peaking = 1,
     SxBiquad_HighShelf = 2,
-    SxBiquad_LowPass = 3,   // also any value without a curve of its own
+    SxBiquad_LowPass = 3,  // also any value without a curve of its own
     SxBiquad_HighPass = 4,
     SxBiquad_BandPass = 5,
     SxBiquad_Notch = 6,

@@ -29,10 +29,14 @@ struct ParsedCurve {
 
 float CSxMotionGeneratorParams::PassDuration() const {
     switch (durationMode) {
-    case kOnePeriod: return timeScale * period;
-    case kFixedDuration: return duration;
-    case kEnvelope: return attack + decay + sustainTime + release;
-    default: return 0.0f;
+        case kOnePeriod:
+            return timeScale * period;
+        case kFixedDuration:
+            return duration;
+        case kEnvelope:
+            return attack + decay + sustainTime + release;
+        default:
+            return 0.0f;
     }
 }
 
@@ -54,7 +58,7 @@ SXRESULT CSxMotionGeneratorParams::SetCurves(const uint8_t* list, uint32_t size)
         offset += bytes;
     }
     for (uint16_t c = 0; c < used; ++c) {
-        if (parsed[c].count == 0) continue;   // an empty curve leaves the one in place
+        if (parsed[c].count == 0) continue;  // an empty curve leaves the one in place
         std::vector<SxCurvePoint> points(parsed[c].count);
         std::memcpy(points.data(), parsed[c].points, points.size() * sizeof(SxCurvePoint));
         curves[c].Set(points.data(), parsed[c].count, SxCurveScaling_None);
@@ -74,15 +78,32 @@ SXRESULT CSxMotionGeneratorParams::SetParam(int16_t paramID, const void* value, 
     float v;
     if (!SxFxReadValue(value, size, v)) return SX_InvalidParameter;
     switch (paramID) {
-    case 0: period = v; break;
-    case 1: timeScale = v; break;
-    case 3: duration = v; break;
-    case 12: attack = v; break;
-    case 13: decay = v; break;
-    case 14: sustainTime = v; break;
-    case 15: sustainLevel = SxParamDbToLinear(v); break;
-    case 16: release = v; break;
-    default: return SX_InvalidParameter;
+        case 0:
+            period = v;
+            break;
+        case 1:
+            timeScale = v;
+            break;
+        case 3:
+            duration = v;
+            break;
+        case 12:
+            attack = v;
+            break;
+        case 13:
+            decay = v;
+            break;
+        case 14:
+            sustainTime = v;
+            break;
+        case 15:
+            sustainLevel = SxParamDbToLinear(v);
+            break;
+        case 16:
+            release = v;
+            break;
+        default:
+            return SX_InvalidParameter;
     }
     return SX_Success;
 }
@@ -176,8 +197,10 @@ SXRESULT CSxMotionGenerator::Reset() {
     // Each present segment ends where the present ones before it end, plus its own length.
     uint32_t reached = 0;
     auto endAfter = [&](float seconds) { return reached += SamplesOf(r, seconds); };
-    attack = p.attack > 0.0f ? Segment{endAfter(p.attack), float(1.0 / (r * p.attack)), 0.0f} : Segment{kAbsent, 0.0f, 0.0f};
-    decay = p.decay > 0.0f ? Segment{endAfter(p.decay), float(-(1.0 - s) / (r * p.decay)), 1.0f} : Segment{kAbsent, 0.0f, 1.0f};
+    attack =
+        p.attack > 0.0f ? Segment{endAfter(p.attack), float(1.0 / (r * p.attack)), 0.0f} : Segment{kAbsent, 0.0f, 0.0f};
+    decay = p.decay > 0.0f ? Segment{endAfter(p.decay), float(-(1.0 - s) / (r * p.decay)), 1.0f}
+                           : Segment{kAbsent, 0.0f, 1.0f};
     sustain = p.sustainTime > 0.0f ? Segment{endAfter(p.sustainTime), 0.0f, s} : Segment{kAbsent, 0.0f, 1.0f};
     const uint32_t last = TotalSamples() - 1;
     release = p.release > 0.0f ? Segment{last, float(-s / (r * p.release)), s} : Segment{last, 0.0f, 0.0f};
@@ -198,7 +221,7 @@ void CSxMotionGenerator::Execute(SxAudioBuffer* buffer) {
     const double perSecond = double(m_rate) * p.timeScale;
     const float step = perSecond > 0.0 ? float(1.0 / perSecond) : 0.0f;
     m_total = TotalSamples();
-    if (m_produced >= m_total) {   // a new pass; the envelope goes on where it was
+    if (m_produced >= m_total) {  // a new pass; the envelope goes on where it was
         m_produced -= m_total;
         m_time = float(m_produced) * step;
         if (m_loopsLeft != kEndless) --m_loopsLeft;

@@ -25,14 +25,14 @@ public:
 
     enum DurationMode : uint16_t { kOnePeriod = 0, kFixedDuration = 1, kEnvelope = 2 };
 
-    float period = 1.0f;       // x span after which time wraps to 0
-    float timeScale = 1.0f;    // seconds of playback per unit of x
-    float duration = 1.0f;     // seconds, fixed-duration mode
+    float period = 1.0f;     // x span after which time wraps to 0
+    float timeScale = 1.0f;  // seconds of playback per unit of x
+    float duration = 1.0f;   // seconds, fixed-duration mode
     float attack = 0.0f;
     float decay = 0.0f;
     float sustainTime = 0.0f;
     float release = 0.0f;
-    float sustainLevel = 1.0f;   // linear
+    float sustainLevel = 1.0f;  // linear
     uint16_t durationMode = kOnePeriod;
     CSxConversionTable curves[kMotionCurveCount];
     ISxPluginMemAlloc* allocator;
@@ -64,8 +64,8 @@ public:
 
 private:
     struct Segment {
-        uint32_t end = kAbsent;   // sample of the pass where the segment ends
-        float step = 0.0f;        // gain change per sample
+        uint32_t end = kAbsent;  // sample of the pass where the segment ends
+        float step = 0.0f;       // gain change per sample
         float startGain = 0.0f;
     };
     static constexpr uint32_t kAbsent = 0xFFFFFFFFu;

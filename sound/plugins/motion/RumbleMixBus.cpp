@@ -75,9 +75,9 @@ SXRESULT RumbleMixBus::EndFrame() {
     if (m_dataThisFrame) {
         for (uint16_t k = 0; k < 4; ++k) m_peak = std::max(m_peak, m_ring[(m_write + k) & kRingMask]);
     } else if (m_silent) {
-        return SX_Success;   // the motors are at rest already
+        return SX_Success;  // the motors are at rest already
     } else {
-        clearFrame();   // two zero pairs bring the motors to rest
+        clearFrame();  // two zero pairs bring the motors to rest
     }
     m_write = (m_write + 4) & kRingMask;
     clearFrame();

@@ -10,7 +10,7 @@ namespace SX {
 
 class RumbleMixBus final : public ISxMotionMixBus {
 public:
-    static constexpr uint32_t kRingFloats = 32;   // 16 (left, right) pairs
+    static constexpr uint32_t kRingFloats = 32;  // 16 (left, right) pairs
     static constexpr int16_t kMaxQueuedPairs = 8;
 
     SXRESULT Term(ISxPluginMemAlloc* allocator) override;

@@ -7,7 +7,6 @@
 
 namespace SX {
 
-
 class ISxRumbleController {
 public:
     virtual ~ISxRumbleController() = default;

@@ -11,27 +11,43 @@ namespace {
 
 bool StageOn(const StudioDeviceSimFXParams& p, uint32_t stage) {
     switch (stage) {
-    case DeviceSimStage_Filter: return p.filter.on;
-    case DeviceSimStage_Distortion: return p.distortion.on;
-    case DeviceSimStage_EQ: return p.eq.on;
-    case DeviceSimStage_Noise: return p.noise.on;
-    case DeviceSimStage_Model: return p.model.on;
-    case DeviceSimStage_Gate: return p.gate.on;
-    case DeviceSimStage_LoFi: return p.lofi.on;
-    default: return false;
+        case DeviceSimStage_Filter:
+            return p.filter.on;
+        case DeviceSimStage_Distortion:
+            return p.distortion.on;
+        case DeviceSimStage_EQ:
+            return p.eq.on;
+        case DeviceSimStage_Noise:
+            return p.noise.on;
+        case DeviceSimStage_Model:
+            return p.model.on;
+        case DeviceSimStage_Gate:
+            return p.gate.on;
+        case DeviceSimStage_LoFi:
+            return p.lofi.on;
+        default:
+            return false;
     }
 }
 
 bool StageChanged(const StudioDeviceSimFXParams& p, uint32_t stage) {
     switch (stage) {
-    case DeviceSimStage_Filter: return p.filter.changed;
-    case DeviceSimStage_Distortion: return p.distortion.changed;
-    case DeviceSimStage_EQ: return p.eq.changed;
-    case DeviceSimStage_Noise: return p.noise.changed;
-    case DeviceSimStage_Model: return p.model.changed;
-    case DeviceSimStage_Gate: return p.gate.changed;
-    case DeviceSimStage_LoFi: return p.lofi.changed;
-    default: return false;
+        case DeviceSimStage_Filter:
+            return p.filter.changed;
+        case DeviceSimStage_Distortion:
+            return p.distortion.changed;
+        case DeviceSimStage_EQ:
+            return p.eq.changed;
+        case DeviceSimStage_Noise:
+            return p.noise.changed;
+        case DeviceSimStage_Model:
+            return p.model.changed;
+        case DeviceSimStage_Gate:
+            return p.gate.changed;
+        case DeviceSimStage_LoFi:
+            return p.lofi.changed;
+        default:
+            return false;
     }
 }
 
@@ -59,14 +75,22 @@ SXRESULT CStudioDeviceSimFX::AllocateStageOf(uint32_t stage) {
 
 SXRESULT CStudioDeviceSimFX::AllocateStage(uint32_t stage) {
     switch (stage) {
-    case DeviceSimStage_Filter: return AllocateStageOf<DeviceSimFilterStage>(stage);
-    case DeviceSimStage_Distortion: return AllocateStageOf<DeviceSimDistortionStage>(stage);
-    case DeviceSimStage_EQ: return AllocateStageOf<DeviceSimEQStage>(stage);
-    case DeviceSimStage_Noise: return AllocateStageOf<DeviceSimNoiseStage>(stage);
-    case DeviceSimStage_Model: return AllocateStageOf<DeviceSimModelStage>(stage);
-    case DeviceSimStage_Gate: return AllocateStageOf<DeviceSimGateStage>(stage);
-    case DeviceSimStage_LoFi: return AllocateStageOf<DeviceSimLoFiStage>(stage);
-    default: return SX_InvalidParameter;
+        case DeviceSimStage_Filter:
+            return AllocateStageOf<DeviceSimFilterStage>(stage);
+        case DeviceSimStage_Distortion:
+            return AllocateStageOf<DeviceSimDistortionStage>(stage);
+        case DeviceSimStage_EQ:
+            return AllocateStageOf<DeviceSimEQStage>(stage);
+        case DeviceSimStage_Noise:
+            return AllocateStageOf<DeviceSimNoiseStage>(stage);
+        case DeviceSimStage_Model:
+            return AllocateStageOf<DeviceSimModelStage>(stage);
+        case DeviceSimStage_Gate:
+            return AllocateStageOf<DeviceSimGateStage>(stage);
+        case DeviceSimStage_LoFi:
+            return AllocateStageOf<DeviceSimLoFiStage>(stage);
+        default:
+            return SX_InvalidParameter;
     }
 }
 
@@ -123,14 +147,29 @@ void CStudioDeviceSimFX::SetUpStages(const StudioDeviceSimFXParams& p) {
         if (!StageChanged(p, stage) && !m_needsSetUp[stage]) continue;
         const DeviceSimSetUp setUp{m_headers[stage], m_design, m_time};
         switch (stage) {
-        case DeviceSimStage_Filter: DeviceSimFilterStage::SetUp(setUp, p.filter); break;
-        case DeviceSimStage_Distortion: DeviceSimDistortionStage::SetUp(setUp, p.distortion); break;
-        case DeviceSimStage_EQ: DeviceSimEQStage::SetUp(setUp, p.eq); break;
-        case DeviceSimStage_Noise: DeviceSimNoiseStage::SetUp(setUp, p.noise); break;
-        case DeviceSimStage_Model: DeviceSimModelStage::SetUp(setUp, p.model); break;
-        case DeviceSimStage_Gate: DeviceSimGateStage::SetUp(setUp, p.gate); break;
-        case DeviceSimStage_LoFi: DeviceSimLoFiStage::SetUp(setUp, p.lofi); break;
-        default: break;
+            case DeviceSimStage_Filter:
+                DeviceSimFilterStage::SetUp(setUp, p.filter);
+                break;
+            case DeviceSimStage_Distortion:
+                DeviceSimDistortionStage::SetUp(setUp, p.distortion);
+                break;
+            case DeviceSimStage_EQ:
+                DeviceSimEQStage::SetUp(setUp, p.eq);
+                break;
+            case DeviceSimStage_Noise:
+                DeviceSimNoiseStage::SetUp(setUp, p.noise);
+                break;
+            case DeviceSimStage_Model:
+                DeviceSimModelStage::SetUp(setUp, p.model);
+                break;
+            case DeviceSimStage_Gate:
+                DeviceSimGateStage::SetUp(setUp, p.gate);
+                break;
+            case DeviceSimStage_LoFi:
+                DeviceSimLoFiStage::SetUp(setUp, p.lofi);
+                break;
+            default:
+                break;
         }
         m_needsSetUp[stage] = false;
     }

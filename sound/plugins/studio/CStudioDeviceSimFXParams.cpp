@@ -32,47 +32,168 @@ SXRESULT CStudioDeviceSimFXParams::SetParam(int16_t paramID, const void* value, 
     int32_t* truncatedField = nullptr;
     float* gainField = nullptr;
     switch (paramID) {
-    case DeviceSim_FilterOn: switchField = &p.filter.on; changed = &p.filter.changed; break;
-    case DeviceSim_LowPassSlope: u32Field = &p.filter.lowPassSlope; changed = &p.filter.changed; break;
-    case DeviceSim_LowPassFreq: f32Field = &p.filter.lowPassFreq; changed = &p.filter.changed; break;
-    case DeviceSim_LowPassResonance: f32Field = &p.filter.lowPassResonance; changed = &p.filter.changed; break;
-    case DeviceSim_HighPassSlope: u32Field = &p.filter.highPassSlope; changed = &p.filter.changed; break;
-    case DeviceSim_HighPassFreq: f32Field = &p.filter.highPassFreq; changed = &p.filter.changed; break;
-    case DeviceSim_HighPassResonance: f32Field = &p.filter.highPassResonance; changed = &p.filter.changed; break;
-    case DeviceSim_DistortionOn: switchField = &p.distortion.on; changed = &p.distortion.changed; break;
-    case DeviceSim_DistortionType: u32Field = &p.distortion.type; changed = &p.distortion.changed; break;
-    case DeviceSim_DistortionDrive: f32Field = &p.distortion.drive; changed = &p.distortion.changed; break;
-    case DeviceSim_DistortionDetector: f32Field = &p.distortion.detector; changed = &p.distortion.changed; break;
-    case DeviceSim_DistortionAsymmetry: f32Field = &p.distortion.asymmetry; changed = &p.distortion.changed; break;
-    case DeviceSim_EQOn: switchField = &p.eq.on; changed = &p.eq.changed; break;
-    case DeviceSim_EQType: u32Field = &p.eq.type; changed = &p.eq.changed; break;
-    case DeviceSim_EQFreq: f32Field = &p.eq.freq; changed = &p.eq.changed; break;
-    case DeviceSim_EQResonance: f32Field = &p.eq.resonance; changed = &p.eq.changed; break;
-    case DeviceSim_EQGain: f32Field = &p.eq.gain; changed = &p.eq.changed; break;
-    case DeviceSim_NoiseOn: switchField = &p.noise.on; changed = &p.noise.changed; break;
-    case DeviceSim_NoiseLevel: f32Field = &p.noise.level; changed = &p.noise.changed; break;
-    case DeviceSim_NoiseLowPassFreq: f32Field = &p.noise.lowPassFreq; changed = &p.noise.changed; break;
-    case DeviceSim_NoiseHighPassFreq: f32Field = &p.noise.highPassFreq; changed = &p.noise.changed; break;
-    case DeviceSim_NoiseDuckThreshold: f32Field = &p.noise.duckThreshold; changed = &p.noise.changed; break;
-    case DeviceSim_NoiseDuckLevel: f32Field = &p.noise.duckLevel; changed = &p.noise.changed; break;
-    case DeviceSim_NoiseRecoveryTime: f32Field = &p.noise.recoveryTime; changed = &p.noise.changed; break;
-    case DeviceSim_ModelOn: switchField = &p.model.on; changed = &p.model.changed; break;
-    case DeviceSim_ModelIndex: u32Field = &p.model.index; changed = &p.model.changed; break;
-    case DeviceSim_ModelFreqScale: f32Field = &p.model.freqScale; changed = &p.model.changed; break;
-    case DeviceSim_GateOn: switchField = &p.gate.on; changed = &p.gate.changed; break;
-    case DeviceSim_GateThreshold: f32Field = &p.gate.threshold; changed = &p.gate.changed; break;
-    case DeviceSim_GateFloor: f32Field = &p.gate.floor; changed = &p.gate.changed; break;
-    case DeviceSim_GateAttack: f32Field = &p.gate.attack; changed = &p.gate.changed; break;
-    case DeviceSim_GateHold: f32Field = &p.gate.hold; changed = &p.gate.changed; break;
-    case DeviceSim_GateRelease: f32Field = &p.gate.release; changed = &p.gate.changed; break;
-    case DeviceSim_LoFiOn: switchField = &p.lofi.on; changed = &p.lofi.changed; break;
-    case DeviceSim_LoFiBitsIndex: truncatedField = &p.lofi.bitsIndex; changed = &p.lofi.changed; break;
-    case DeviceSim_LoFiHold: truncatedField = &p.lofi.hold; changed = &p.lofi.changed; break;
-    case DeviceSim_LoFiBandLimit: f32Field = &p.lofi.bandLimit; changed = &p.lofi.changed; break;
-    case DeviceSim_InputGain: gainField = &p.inputGain; changed = &p.gainChanged; break;
-    case DeviceSim_OutputGain: gainField = &p.outputGain; changed = &p.gainChanged; break;
-    case DeviceSim_Mix: f32Field = &p.mix; changed = &p.gainChanged; break;
-    default: return SX_InvalidParameter;
+        case DeviceSim_FilterOn:
+            switchField = &p.filter.on;
+            changed = &p.filter.changed;
+            break;
+        case DeviceSim_LowPassSlope:
+            u32Field = &p.filter.lowPassSlope;
+            changed = &p.filter.changed;
+            break;
+        case DeviceSim_LowPassFreq:
+            f32Field = &p.filter.lowPassFreq;
+            changed = &p.filter.changed;
+            break;
+        case DeviceSim_LowPassResonance:
+            f32Field = &p.filter.lowPassResonance;
+            changed = &p.filter.changed;
+            break;
+        case DeviceSim_HighPassSlope:
+            u32Field = &p.filter.highPassSlope;
+            changed = &p.filter.changed;
+            break;
+        case DeviceSim_HighPassFreq:
+            f32Field = &p.filter.highPassFreq;
+            changed = &p.filter.changed;
+            break;
+        case DeviceSim_HighPassResonance:
+            f32Field = &p.filter.highPassResonance;
+            changed = &p.filter.changed;
+            break;
+        case DeviceSim_DistortionOn:
+            switchField = &p.distortion.on;
+            changed = &p.distortion.changed;
+            break;
+        case DeviceSim_DistortionType:
+            u32Field = &p.distortion.type;
+            changed = &p.distortion.changed;
+            break;
+        case DeviceSim_DistortionDrive:
+            f32Field = &p.distortion.drive;
+            changed = &p.distortion.changed;
+            break;
+        case DeviceSim_DistortionDetector:
+            f32Field = &p.distortion.detector;
+            changed = &p.distortion.changed;
+            break;
+        case DeviceSim_DistortionAsymmetry:
+            f32Field = &p.distortion.asymmetry;
+            changed = &p.distortion.changed;
+            break;
+        case DeviceSim_EQOn:
+            switchField = &p.eq.on;
+            changed = &p.eq.changed;
+            break;
+        case DeviceSim_EQType:
+            u32Field = &p.eq.type;
+            changed = &p.eq.changed;
+            break;
+        case DeviceSim_EQFreq:
+            f32Field = &p.eq.freq;
+            changed = &p.eq.changed;
+            break;
+        case DeviceSim_EQResonance:
+            f32Field = &p.eq.resonance;
+            changed = &p.eq.changed;
+            break;
+        case DeviceSim_EQGain:
+            f32Field = &p.eq.gain;
+            changed = &p.eq.changed;
+            break;
+        case DeviceSim_NoiseOn:
+            switchField = &p.noise.on;
+            changed = &p.noise.changed;
+            break;
+        case DeviceSim_NoiseLevel:
+            f32Field = &p.noise.level;
+            changed = &p.noise.changed;
+            break;
+        case DeviceSim_NoiseLowPassFreq:
+            f32Field = &p.noise.lowPassFreq;
+            changed = &p.noise.changed;
+            break;
+        case DeviceSim_NoiseHighPassFreq:
+            f32Field = &p.noise.highPassFreq;
+            changed = &p.noise.changed;
+            break;
+        case DeviceSim_NoiseDuckThreshold:
+            f32Field = &p.noise.duckThreshold;
+            changed = &p.noise.changed;
+            break;
+        case DeviceSim_NoiseDuckLevel:
+            f32Field = &p.noise.duckLevel;
+            changed = &p.noise.changed;
+            break;
+        case DeviceSim_NoiseRecoveryTime:
+            f32Field = &p.noise.recoveryTime;
+            changed = &p.noise.changed;
+            break;
+        case DeviceSim_ModelOn:
+            switchField = &p.model.on;
+            changed = &p.model.changed;
+            break;
+        case DeviceSim_ModelIndex:
+            u32Field = &p.model.index;
+            changed = &p.model.changed;
+            break;
+        case DeviceSim_ModelFreqScale:
+            f32Field = &p.model.freqScale;
+            changed = &p.model.changed;
+            break;
+        case DeviceSim_GateOn:
+            switchField = &p.gate.on;
+            changed = &p.gate.changed;
+            break;
+        case DeviceSim_GateThreshold:
+            f32Field = &p.gate.threshold;
+            changed = &p.gate.changed;
+            break;
+        case DeviceSim_GateFloor:
+            f32Field = &p.gate.floor;
+            changed = &p.gate.changed;
+            break;
+        case DeviceSim_GateAttack:
+            f32Field = &p.gate.attack;
+            changed = &p.gate.changed;
+            break;
+        case DeviceSim_GateHold:
+            f32Field = &p.gate.hold;
+            changed = &p.gate.changed;
+            break;
+        case DeviceSim_GateRelease:
+            f32Field = &p.gate.release;
+            changed = &p.gate.changed;
+            break;
+        case DeviceSim_LoFiOn:
+            switchField = &p.lofi.on;
+            changed = &p.lofi.changed;
+            break;
+        case DeviceSim_LoFiBitsIndex:
+            truncatedField = &p.lofi.bitsIndex;
+            changed = &p.lofi.changed;
+            break;
+        case DeviceSim_LoFiHold:
+            truncatedField = &p.lofi.hold;
+            changed = &p.lofi.changed;
+            break;
+        case DeviceSim_LoFiBandLimit:
+            f32Field = &p.lofi.bandLimit;
+            changed = &p.lofi.changed;
+            break;
+        case DeviceSim_InputGain:
+            gainField = &p.inputGain;
+            changed = &p.gainChanged;
+            break;
+        case DeviceSim_OutputGain:
+            gainField = &p.outputGain;
+            changed = &p.gainChanged;
+            break;
+        case DeviceSim_Mix:
+            f32Field = &p.mix;
+            changed = &p.gainChanged;
+            break;
+        default:
+            return SX_InvalidParameter;
     }
     if (size < (switchField ? 1u : 4u)) return SX_InvalidParameter;
     if (switchField) {
@@ -93,28 +214,28 @@ SXRESULT CStudioDeviceSimFXParams::SetParam(int16_t paramID, const void* value, 
 void CStudioDeviceSimFXParams::SetRTPCValue(uint32_t propertyID, float value, CSxRegisteredObj*) {
     const int16_t id = static_cast<int16_t>(propertyID);
     switch (id) {
-    case DeviceSim_FilterOn:
-    case DeviceSim_DistortionOn:
-    case DeviceSim_EQOn:
-    case DeviceSim_NoiseOn:
-    case DeviceSim_ModelOn:
-    case DeviceSim_GateOn:
-    case DeviceSim_LoFiOn: {
-        const uint8_t on = value != 0.0f && !std::isnan(value) ? 1 : 0;
-        SetParam(id, &on, sizeof on);
-        return;
-    }
-    case DeviceSim_LowPassSlope:
-    case DeviceSim_HighPassSlope:
-    case DeviceSim_DistortionType:
-    case DeviceSim_EQType:
-    case DeviceSim_ModelIndex: {
-        const uint32_t whole = value > 0.0f ? uint32_t(std::min(value, 4294967040.0f)) : 0u;
-        SetParam(id, &whole, sizeof whole);
-        return;
-    }
-    default:
-        SetParam(id, &value, sizeof value);
+        case DeviceSim_FilterOn:
+        case DeviceSim_DistortionOn:
+        case DeviceSim_EQOn:
+        case DeviceSim_NoiseOn:
+        case DeviceSim_ModelOn:
+        case DeviceSim_GateOn:
+        case DeviceSim_LoFiOn: {
+            const uint8_t on = value != 0.0f && !std::isnan(value) ? 1 : 0;
+            SetParam(id, &on, sizeof on);
+            return;
+        }
+        case DeviceSim_LowPassSlope:
+        case DeviceSim_HighPassSlope:
+        case DeviceSim_DistortionType:
+        case DeviceSim_EQType:
+        case DeviceSim_ModelIndex: {
+            const uint32_t whole = value > 0.0f ? uint32_t(std::min(value, 4294967040.0f)) : 0u;
+            SetParam(id, &whole, sizeof whole);
+            return;
+        }
+        default:
+            SetParam(id, &value, sizeof value);
     }
 }
 

@@ -31,12 +31,23 @@ SXRESULT CStudioLimiterFXParams::SetParam(int16_t paramID, const void* value, ui
     std::memcpy(&v, value, sizeof v);
     changed = 1;
     switch (paramID) {
-    case StudioLimiter_OutputCeiling: values.outputCeiling = Ceiling(v); break;
-    case StudioLimiter_Threshold: values.threshold = Threshold(v); break;
-    case StudioLimiter_Knee: values.knee = Knee(v); break;
-    case StudioLimiter_Release: values.release = Release(v); break;
-    case StudioLimiter_ReleaseMode: values.releaseMode = ModeFromFloat(v); break;
-    default: return SX_InvalidParameter;
+        case StudioLimiter_OutputCeiling:
+            values.outputCeiling = Ceiling(v);
+            break;
+        case StudioLimiter_Threshold:
+            values.threshold = Threshold(v);
+            break;
+        case StudioLimiter_Knee:
+            values.knee = Knee(v);
+            break;
+        case StudioLimiter_Release:
+            values.release = Release(v);
+            break;
+        case StudioLimiter_ReleaseMode:
+            values.releaseMode = ModeFromFloat(v);
+            break;
+        default:
+            return SX_InvalidParameter;
     }
     return SX_Success;
 }

@@ -8,11 +8,11 @@
 namespace SX {
 
 struct StudioLimiterFXParams {
-    float outputCeiling = 0.0f;   // dB, -36 .. 0
-    float threshold = 0.0f;       // dB, -36 .. 0
-    float knee = 0.0f;            // %, 0 .. 100
-    float release = 10.0f;        // ms, 1 .. 5000
-    int32_t releaseMode = 0;      // 0 .. 5
+    float outputCeiling = 0.0f;  // dB, -36 .. 0
+    float threshold = 0.0f;      // dB, -36 .. 0
+    float knee = 0.0f;           // %, 0 .. 100
+    float release = 10.0f;       // ms, 1 .. 5000
+    int32_t releaseMode = 0;     // 0 .. 5
 };
 
 enum StudioLimiterParamID : int16_t {

@@ -7,7 +7,7 @@
 namespace SX {
 
 struct DeviceSimFilterParams {
-    uint32_t lowPassSlope = 0;     // 1: two identical sections
+    uint32_t lowPassSlope = 0;  // 1: two identical sections
     float lowPassFreq = 18000.0f;
     float lowPassResonance = 0.0f;  // %
     uint32_t highPassSlope = 0;
@@ -18,30 +18,30 @@ struct DeviceSimFilterParams {
 };
 
 struct DeviceSimDistortionParams {
-    uint32_t type = 0;         // 0 .. 9
-    float drive = 0.0f;        // %
-    float detector = 0.0f;     // %
-    float asymmetry = 0.0f;    // %
+    uint32_t type = 0;       // 0 .. 9
+    float drive = 0.0f;      // %
+    float detector = 0.0f;   // %
+    float asymmetry = 0.0f;  // %
     uint8_t changed = 0;
     uint8_t on = 0;
 };
 
 struct DeviceSimEQParams {
-    uint32_t type = 1;         // 0 high-pass, 1 peak, 2 low-pass, other flat
+    uint32_t type = 1;  // 0 high-pass, 1 peak, 2 low-pass, other flat
     float freq = 1000.0f;
-    float resonance = 0.0f;    // %
-    float gain = -96.0f;       // dB
+    float resonance = 0.0f;  // %
+    float gain = -96.0f;     // dB
     uint8_t changed = 0;
     uint8_t on = 0;
 };
 
 struct DeviceSimNoiseParams {
-    float level = -96.0f;            // dB
+    float level = -96.0f;  // dB
     float lowPassFreq = 18000.0f;
     float highPassFreq = 40.0f;
-    float duckThreshold = 0.0f;      // dB
-    float duckLevel = -20.0f;        // dB
-    float recoveryTime = 20.0f;      // ms
+    float duckThreshold = 0.0f;  // dB
+    float duckLevel = -20.0f;    // dB
+    float recoveryTime = 20.0f;  // ms
     uint8_t changed = 0;
     uint8_t on = 0;
 };
@@ -57,16 +57,16 @@ struct DeviceSimGateParams {
 };
 
 struct DeviceSimModelParams {
-    uint32_t index = 0;          // 0 .. 163
-    float freqScale = 100.0f;    // %
+    uint32_t index = 0;        // 0 .. 163
+    float freqScale = 100.0f;  // %
     uint8_t changed = 0;
     uint8_t on = 0;
 };
 
 struct DeviceSimLoFiParams {
-    int32_t bitsIndex = 0;       // 0 .. 15
-    int32_t hold = 0;            // samples
-    float bandLimit = 0.0f;      // %
+    int32_t bitsIndex = 0;   // 0 .. 15
+    int32_t hold = 0;        // samples
+    float bandLimit = 0.0f;  // %
     uint8_t changed = 0;
     uint8_t on = 0;
 };
@@ -79,9 +79,9 @@ struct StudioDeviceSimFXParams {
     DeviceSimGateParams gate;
     DeviceSimModelParams model;
     DeviceSimLoFiParams lofi;
-    float inputGain = 1.0f;      // linear
-    float outputGain = 1.0f;     // linear, wet path only
-    float mix = 100.0f;          // % wet
+    float inputGain = 1.0f;   // linear
+    float outputGain = 1.0f;  // linear, wet path only
+    float mix = 100.0f;       // % wet
     uint8_t gainChanged = 0;
 };
 

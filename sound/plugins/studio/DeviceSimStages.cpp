@@ -17,8 +17,8 @@ double DeviceSimDamping(double resonancePercent) {
 // Filters.
 
 void DeviceSimFilterStage::SetUp(const DeviceSimSetUp& s, const DeviceSimFilterParams& p) {
-    const BiquadCoefs highPass = ToCoefs(
-        DesignHighPass2(s.design, p.highPassFreq, DeviceSimDamping(Percent(p.highPassResonance, 0.0f))));
+    const BiquadCoefs highPass =
+        ToCoefs(DesignHighPass2(s.design, p.highPassFreq, DeviceSimDamping(Percent(p.highPassResonance, 0.0f))));
     const BiquadCoefs lowPass =
         ToCoefs(DesignLowPass2(s.design, p.lowPassFreq, DeviceSimDamping(Percent(p.lowPassResonance, 0.0f))));
     ForEachRecord<Record>(s.header, [&](Record& r) {
@@ -44,14 +44,20 @@ void DeviceSimEQStage::SetUp(const DeviceSimSetUp& s, const DeviceSimEQParams& p
     const double resonance = Percent(p.resonance, 0.0f);
     BiquadDesign design;
     switch (p.type) {
-    case 0: design = DesignHighPass2(s.design, p.freq, DeviceSimDamping(resonance)); break;
-    case 1: {
-        const double r = resonance / 100.0;
-        design = DesignPeakWide(s.design, p.freq, 1.0 + 9.0 * r * r, Decibels(p.gain, -96.0f));
-        break;
-    }
-    case 2: design = DesignLowPass2(s.design, p.freq, DeviceSimDamping(resonance)); break;
-    default: design = BiquadDesign::Unity(); break;
+        case 0:
+            design = DesignHighPass2(s.design, p.freq, DeviceSimDamping(resonance));
+            break;
+        case 1: {
+            const double r = resonance / 100.0;
+            design = DesignPeakWide(s.design, p.freq, 1.0 + 9.0 * r * r, Decibels(p.gain, -96.0f));
+            break;
+        }
+        case 2:
+            design = DesignLowPass2(s.design, p.freq, DeviceSimDamping(resonance));
+            break;
+        default:
+            design = BiquadDesign::Unity();
+            break;
     }
     const BiquadCoefs section = ToCoefs(design);
     ForEachRecord<Record>(s.header, [&](Record& r) { r.section = section; });
@@ -65,7 +71,7 @@ DeviceSimEQRecord* DeviceSimEQStage::Process(Record* r, float* samples, uint32_t
 // Noise.
 
 void DeviceSimNoiseGenerator::Generate(float* out, uint32_t frames) {
-    const float scale = 2.3283064365386963e-10f;   // 2^-32
+    const float scale = 2.3283064365386963e-10f;  // 2^-32
     for (uint32_t n = 0; n < frames; ++n) {
         state = state * 214013u + 2531011u;
         out[n] = float(int32_t(state)) * scale;
@@ -98,7 +104,8 @@ void DeviceSimNoiseStage::SetUp(const DeviceSimSetUp& s, const DeviceSimNoisePar
 DeviceSimNoiseRecord* DeviceSimNoiseStage::Process(Record* r, float* samples, const float* noise, uint32_t frames) {
     for (uint32_t n = 0; n < frames; ++n) {
         const float x = samples[n];
-        const float z = RunSection(r->highPass, r->highPassState, RunSection(r->lowPass, r->lowPassState, noise[n] * r->noiseGain));
+        const float z =
+            RunSection(r->highPass, r->highPassState, RunSection(r->lowPass, r->lowPassState, noise[n] * r->noiseGain));
         float target;
         if (std::fabs(x) > std::fabs(r->duckThreshold)) {
             target = r->duckLevel;
@@ -219,7 +226,7 @@ int32_t SaturateToInt32(double value) {
 DeviceSimLoFiRecord* DeviceSimLoFiStage::Process(Record* r, float* samples, uint32_t frames) {
     const float h = float(std::pow(2.0, -double(r->shift)));
     const int32_t shift = int32_t(r->shift);
-    const float unit = 1.1920930e-7f;   // one step above 2^-23
+    const float unit = 1.1920930e-7f;  // one step above 2^-23
     for (uint32_t n = 0; n < frames; ++n) {
         const float xg = samples[n] * r->inputGain;
         float t = xg * 8388607.0f * h;

@@ -15,7 +15,7 @@ namespace SX {
 double DeviceSimDamping(double resonancePercent);
 
 struct DeviceSimFilterRecord {
-    BiquadCoefs sections[4];   // high-pass 1, high-pass 2, low-pass 1, low-pass 2
+    BiquadCoefs sections[4];  // high-pass 1, high-pass 2, low-pass 1, low-pass 2
     BiquadState states[4];
 };
 

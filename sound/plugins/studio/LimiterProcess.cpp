@@ -9,7 +9,7 @@ namespace SX {
 
 namespace {
 
-constexpr float kInputScale = 0.25118864f;   // -12 dB, undone by the gain curve's ceiling
+constexpr float kInputScale = 0.25118864f;  // -12 dB, undone by the gain curve's ceiling
 constexpr float kMeterInputScale = 3.9810717f;
 
 // Release character: {A rise, C fall base, B release-after-hold limit} in milliseconds.
@@ -22,13 +22,9 @@ constexpr ReleaseTimes kReleaseModes[6] = {
 
 }  // namespace
 
-uint32_t LimiterLookAheadFrames(uint32_t sampleRate) {
-    return std::max<uint32_t>(1, uint32_t(sampleRate * 0.00085));
-}
+uint32_t LimiterLookAheadFrames(uint32_t sampleRate) { return std::max<uint32_t>(1, uint32_t(sampleRate * 0.00085)); }
 
-uint32_t LimiterAverageFrames(uint32_t sampleRate) {
-    return std::max<uint32_t>(1, uint32_t(sampleRate * 0.000325));
-}
+uint32_t LimiterAverageFrames(uint32_t sampleRate) { return std::max<uint32_t>(1, uint32_t(sampleRate * 0.000325)); }
 
 void LimiterGainTable(double thresholdDb, double kneePercent, float* table) {
     const double k = (1.0 - std::pow(kneePercent * 0.01, 0.0005)) * 10000.0 + 2.0;
@@ -101,7 +97,7 @@ void LimiterProcessImpl<Channels>::Process(SxAudioBuffer& buffer) {
         for (uint32_t c = 0; c < Channels; ++c) {
             float x = channel[c][n] * kInputScale;
             x = x > 1.0f ? 1.0f : (x < -1.0f ? -1.0f : x);
-            if (x != x) x = 0.0f;   // not a number: nothing enters the line
+            if (x != x) x = 0.0f;  // not a number: nothing enters the line
             float& slot = m_lines[c * m_lineLength + m_linePosition];
             delayed[c] = slot;
             slot = x;

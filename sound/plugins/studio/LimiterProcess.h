@@ -52,10 +52,10 @@ public:
     DSPMemoryArena arena;
 
 private:
-    uint32_t m_lookAhead = 1;     // N
-    uint32_t m_average = 1;       // M
-    uint32_t m_lineLength = 2;    // L = N + M
-    float* m_lines = nullptr;     // Channels x L
+    uint32_t m_lookAhead = 1;   // N
+    uint32_t m_average = 1;     // M
+    uint32_t m_lineLength = 2;  // L = N + M
+    float* m_lines = nullptr;   // Channels x L
     float* m_averageLine = nullptr;
     float* m_windowValues = nullptr;
     uint32_t* m_windowStamps = nullptr;
@@ -97,17 +97,17 @@ class MultiChannelSurroundProcess : public Process {
 public:
     void ProcessBuffer(SxAudioBuffer& buffer) override {
         switch (buffer.channelMask) {
-        case kLimiterMaskMono:
-            if (m_mono) m_mono->Process(buffer);
-            break;
-        case kLimiterMaskStereo:
-            if (m_stereo) m_stereo->Process(buffer);
-            break;
-        case kLimiterMask51:
-            if (m_surround) m_surround->Process(buffer);
-            break;
-        default:
-            break;
+            case kLimiterMaskMono:
+                if (m_mono) m_mono->Process(buffer);
+                break;
+            case kLimiterMaskStereo:
+                if (m_stereo) m_stereo->Process(buffer);
+                break;
+            case kLimiterMask51:
+                if (m_surround) m_surround->Process(buffer);
+                break;
+            default:
+                break;
         }
     }
     void ApplyParameters() override {

@@ -7,8 +7,9 @@
 namespace SX {
 
 SXRESULT RegisterStudioPlugins() {
-    const SXRESULT deviceSim = SoundEngine::RegisterPlugin(SxPluginType_Effect, kStudioCompanyID, kStudioDeviceSimPluginID,
-                                                           CreateStudioDeviceSimFX, CreateStudioDeviceSimFXParams);
+    const SXRESULT deviceSim =
+        SoundEngine::RegisterPlugin(SxPluginType_Effect, kStudioCompanyID, kStudioDeviceSimPluginID,
+                                    CreateStudioDeviceSimFX, CreateStudioDeviceSimFXParams);
     const SXRESULT limiter = SoundEngine::RegisterPlugin(SxPluginType_Effect, kStudioCompanyID, kStudioLimiterPluginID,
                                                          CreateStudioLimiterFX, CreateStudioLimiterFXParams);
     return deviceSim == SX_Success ? limiter : deviceSim;

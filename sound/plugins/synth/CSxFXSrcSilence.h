@@ -10,9 +10,9 @@ namespace SX {
 constexpr uint32_t kSilenceParamsSize = 12;
 
 struct SxSilenceFXParams {
-    float duration = 1.0f;          // seconds
-    float randomMinimum = 0.0f;     // seconds added at least
-    float randomMaximum = 0.0f;     // seconds added at most
+    float duration = 1.0f;       // seconds
+    float randomMinimum = 0.0f;  // seconds added at least
+    float randomMaximum = 0.0f;  // seconds added at most
 };
 
 class CSxFxSrcSilenceParams final : public ISxPluginParam {
@@ -48,7 +48,7 @@ public:
 private:
     uint32_t m_rate = 0;
     uint32_t m_bytesPerSample = 4;
-    uint64_t m_produced = 0;   // bytes
+    uint64_t m_produced = 0;  // bytes
     float m_offset = 0.0f;
     uint16_t m_loops = 1;
     float m_duration = 1.0f;

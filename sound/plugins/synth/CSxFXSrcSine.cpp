@@ -31,16 +31,23 @@ inline float Wrap(float p) {
 SXRESULT CSxFxSrcSineParams::SetParam(int16_t paramID, const void* value, uint32_t size) {
     bool ok = false;
     switch (paramID) {
-        case 0: ok = SxFxReadValue(value, size, values.frequency); break;
+        case 0:
+            ok = SxFxReadValue(value, size, values.frequency);
+            break;
         case 1: {
             float db;
             ok = SxFxReadValue(value, size, db);
             if (ok) values.gain = SxParamDbToLinear(db);
             break;
         }
-        case 2: ok = SxFxReadValue(value, size, values.duration); break;
-        case 3: ok = SxFxReadValue(value, size, values.channelMask); break;
-        default: return SX_InvalidParameter;
+        case 2:
+            ok = SxFxReadValue(value, size, values.duration);
+            break;
+        case 3:
+            ok = SxFxReadValue(value, size, values.channelMask);
+            break;
+        default:
+            return SX_InvalidParameter;
     }
     if (!ok) return SX_InvalidParameter;
     changes |= uint8_t(1u << paramID);
@@ -182,15 +189,15 @@ void CSxFXSrcSine::Execute(SxAudioBuffer* buffer) {
     float* tone = buffer->Channel(0);
     Generate(tone, count);
     const float gain = m_params->values.gain;
-    if (gain == m_previousGain) ApplyGain(tone, count, gain);
-    else ApplyGainRamp(tone, count, m_previousGain, gain);
+    if (gain == m_previousGain)
+        ApplyGain(tone, count, gain);
+    else
+        ApplyGainRamp(tone, count, m_previousGain, gain);
     m_previousGain = gain;
     for (uint32_t c = 1; c < buffer->Channels(); ++c) std::memset(buffer->Channel(c), 0, count * sizeof(float));
 }
 
 ISxPlugin* CreateSineSource(ISxPluginMemAlloc* allocator) { return SxFxNew<CSxFXSrcSine>(allocator); }
-ISxPluginParam* CreateSineSourceParams(ISxPluginMemAlloc* allocator) {
-    return SxFxNew<CSxFxSrcSineParams>(allocator);
-}
+ISxPluginParam* CreateSineSourceParams(ISxPluginMemAlloc* allocator) { return SxFxNew<CSxFxSrcSineParams>(allocator); }
 
 }  // namespace SX

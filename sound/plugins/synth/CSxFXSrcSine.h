@@ -10,9 +10,9 @@ namespace SX {
 constexpr uint32_t kSineParamsSize = 16;
 
 struct SxSineFXParams {
-    float frequency = 440.0f;       // Hz
-    float gain = 0.25118864f;       // linear (-12 dB)
-    float duration = 1.0f;          // seconds of one pass
+    float frequency = 440.0f;  // Hz
+    float gain = 0.25118864f;  // linear (-12 dB)
+    float duration = 1.0f;     // seconds of one pass
     uint32_t channelMask = 0x4;
 };
 

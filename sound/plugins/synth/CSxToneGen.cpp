@@ -52,7 +52,7 @@ thread_local uint32_t t_noiseState = 22222;
 
 float WhiteDraw() {
     t_noiseState = t_noiseState * 0x0BB38435u + 0x3619636Bu;
-    return float(int32_t(t_noiseState)) * 4.656612873077393e-10f;   // 2^-31
+    return float(int32_t(t_noiseState)) * 4.656612873077393e-10f;  // 2^-31
 }
 
 float RandomOffset(float minimum, float maximum) {
@@ -73,23 +73,45 @@ void CSxToneGen::SeedNoise(uint32_t state) { t_noiseState = state; }
 
 SXRESULT CSxToneGenParams::SetParam(int16_t paramID, const void* value, uint32_t size) {
     if (!value) return SX_InvalidParameter;
-    if (paramID < 0 || paramID > 16) return SX_Success;   // not one of ours: ignored
+    if (paramID < 0 || paramID > 16) return SX_Success;  // not one of ours: ignored
     SxToneGenValues& v = values;
     bool ok = true;
     switch (paramID) {
-    case 4: ok = SxFxReadValue(value, size, v.sweepOn); break;
-    case 5: ok = SxFxReadValue(value, size, v.sweepShape); break;
-    case 9: ok = SxFxReadValue(value, size, v.waveform); break;
-    case 10: ok = SxFxReadValue(value, size, v.envelopeMode); break;
-    default: {
-        float f;
-        ok = SxFxReadValue(value, size, f);
-        if (!ok) break;
-        float* fields[17] = {&v.gainDb, &v.startFreq, &v.startFreqRandMin, &v.startFreqRandMax, nullptr, nullptr,
-                             &v.endFreq, &v.endFreqRandMin, &v.endFreqRandMax, nullptr, nullptr, &v.duration,
-                             &v.attack, &v.decay, &v.sustainTime, &v.sustainLevelDb, &v.release};
-        *fields[paramID] = f;
-    }
+        case 4:
+            ok = SxFxReadValue(value, size, v.sweepOn);
+            break;
+        case 5:
+            ok = SxFxReadValue(value, size, v.sweepShape);
+            break;
+        case 9:
+            ok = SxFxReadValue(value, size, v.waveform);
+            break;
+        case 10:
+            ok = SxFxReadValue(value, size, v.envelopeMode);
+            break;
+        default: {
+            float f;
+            ok = SxFxReadValue(value, size, f);
+            if (!ok) break;
+            float* fields[17] = {&v.gainDb,
+                                 &v.startFreq,
+                                 &v.startFreqRandMin,
+                                 &v.startFreqRandMax,
+                                 nullptr,
+                                 nullptr,
+                                 &v.endFreq,
+                                 &v.endFreqRandMin,
+                                 &v.endFreqRandMax,
+                                 nullptr,
+                                 nullptr,
+                                 &v.duration,
+                                 &v.attack,
+                                 &v.decay,
+                                 &v.sustainTime,
+                                 &v.sustainLevelDb,
+                                 &v.release};
+            *fields[paramID] = f;
+        }
     }
     return ok ? SX_Success : SX_InvalidParameter;
 }
@@ -245,9 +267,7 @@ SXRESULT CSxToneGen::Reset() {
     return SX_Success;
 }
 
-float CSxToneGen::GetDuration() const {
-    return m_finite && m_rate ? float(double(m_total) * 1000.0 / m_rate) : 0.0f;
-}
+float CSxToneGen::GetDuration() const { return m_finite && m_rate ? float(double(m_total) * 1000.0 / m_rate) : 0.0f; }
 
 SXRESULT CSxToneGen::StopLooping() {
     m_loops = 1;
@@ -329,9 +349,12 @@ void CSxToneGen::Execute(SxAudioBuffer* buffer) {
                 if (v.sweepOn) {
                     const double p = m_position;
                     double f;
-                    if (v.sweepShape != 1) f = f0 + p * (f1 - f0) / perLoop;
-                    else if (f0 < f1) f = f0 + p * p * (f1 - f0) / (perLoop * perLoop);
-                    else f = f0 + std::sqrt(p) * (f1 - f0) / std::sqrt(perLoop);
+                    if (v.sweepShape != 1)
+                        f = f0 + p * (f1 - f0) / perLoop;
+                    else if (f0 < f1)
+                        f = f0 + p * p * (f1 - f0) / (perLoop * perLoop);
+                    else
+                        f = f0 + std::sqrt(p) * (f1 - f0) / std::sqrt(perLoop);
                     increment = float(f) * perHz;
                 }
                 w = oversampled ? NextOversampledValue(increment, m_table) : NextTableValue(increment, m_table);

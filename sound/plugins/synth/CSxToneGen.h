@@ -17,11 +17,11 @@ struct SxToneGenValues {
     float startFreqRandMin = 0.0f;
     float startFreqRandMax = 0.0f;
     uint8_t sweepOn = 0;
-    uint32_t sweepShape = 0;   // 1 curved, else linear
+    uint32_t sweepShape = 0;  // 1 curved, else linear
     float endFreqRandMin = 0.0f;
     float endFreqRandMax = 0.0f;
-    uint32_t waveform = 0;     // SxToneWaveform
-    uint32_t envelopeMode = 0; // 1 attack-decay-sustain-release, else a fixed duration
+    uint32_t waveform = 0;      // SxToneWaveform
+    uint32_t envelopeMode = 0;  // 1 attack-decay-sustain-release, else a fixed duration
     float duration = 1.0f;
     float attack = 0.0f;
     float decay = 0.0f;
@@ -87,7 +87,7 @@ private:
     uint32_t m_rate = 0;
     uint16_t m_loops = 1;
     bool m_finite = true;
-    bool m_fadesIn = true;     // the envelope starts each loop at 0 (else at 1)
+    bool m_fadesIn = true;  // the envelope starts each loop at 0 (else at 1)
     uint32_t m_produced = 0;
     uint32_t m_position = 0;
     uint32_t m_total = 0;
@@ -108,7 +108,7 @@ private:
     uint32_t m_intoSegment = 0;
     float m_envelopeGain = 0.0f;
     const float* m_table = nullptr;
-    SxToneGenValues m_values;   // taken at Init (the gain is read live)
+    SxToneGenValues m_values;  // taken at Init (the gain is read live)
     LowPass m_filters[3];
     CSxToneGenParams* m_params = nullptr;
     ISxSourcePluginContext* m_context = nullptr;

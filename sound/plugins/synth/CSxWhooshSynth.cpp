@@ -157,9 +157,12 @@ SXRESULT CSxWhooshSynthParams::SetParam(int16_t paramID, const void* value, uint
     if (paramID == 40 || paramID == 46 || paramID == 51) {
         uint16_t v;
         if (!SxFxReadValue(value, size, v)) return SX_InvalidParameter;
-        if (paramID == 40) channelMask = CSxWindSynthParams::MaskOfConfiguration(v);
-        else if (paramID == 46) noiseColour = v;
-        else controlPoints = v;
+        if (paramID == 40)
+            channelMask = CSxWindSynthParams::MaskOfConfiguration(v);
+        else if (paramID == 46)
+            noiseColour = v;
+        else
+            controlPoints = v;
         return SX_Success;
     }
     if (paramID == 49) return SxFxReadValue(value, size, attenuationOn) ? SX_Success : SX_InvalidParameter;
@@ -167,15 +170,32 @@ SXRESULT CSxWhooshSynthParams::SetParam(int16_t paramID, const void* value, uint
     if (!SxFxReadValue(value, size, v)) return SX_InvalidParameter;
     if (SxSetSynthValue(values, kValueIDs, kValueCount, kGain, paramID, v) >= 0) return SX_Success;
     switch (paramID) {
-    case 42: duration = v; break;
-    case 43: durationRange = v; break;
-    case 44: referenceDistance = v; break;
-    case 45: rolloff = v; break;
-    case 47: pathJitter = v; break;
-    case 48: speedJitter = v; break;
-    case 50: timeScale = v; break;
-    case 52: speedExponent = v; break;
-    default: return SX_InvalidParameter;
+        case 42:
+            duration = v;
+            break;
+        case 43:
+            durationRange = v;
+            break;
+        case 44:
+            referenceDistance = v;
+            break;
+        case 45:
+            rolloff = v;
+            break;
+        case 47:
+            pathJitter = v;
+            break;
+        case 48:
+            speedJitter = v;
+            break;
+        case 50:
+            timeScale = v;
+            break;
+        case 52:
+            speedExponent = v;
+            break;
+        default:
+            return SX_InvalidParameter;
     }
     return SX_Success;
 }
@@ -225,7 +245,8 @@ ISxPluginParam* CSxWhooshSynthParams::Clone(ISxPluginMemAlloc* alloc) {
         if (ok) copy->pathCount = pathCount;
     }
     for (int k = 0; ok && k < kValueCount; ++k)
-        if (curves[k].Count()) ok = copy->curves[k].Set(curves[k].Points(), curves[k].Count(), curves[k].Scaling()) == SX_Success;
+        if (curves[k].Count())
+            ok = copy->curves[k].Set(curves[k].Points(), curves[k].Count(), curves[k].Scaling()) == SX_Success;
     if (!ok) {
         copy->Term(alloc);
         return nullptr;
@@ -338,7 +359,9 @@ SXRESULT CSxWhooshSynth::Init(ISxPluginMemAlloc* allocator, ISxSourcePluginConte
     m_red = 0.0f;
     SetShapedNoiseFilter(m_shaped);
     m_speedOffset = p.values[CSxWhooshSynthParams::kSpeed].range * m_random.Draw();
-    m_controlPoints = p.controlPoints < 1 ? 1 : p.controlPoints > kMaxWhooshControlPoints ? kMaxWhooshControlPoints : p.controlPoints;
+    m_controlPoints = p.controlPoints < 1                         ? 1
+                      : p.controlPoints > kMaxWhooshControlPoints ? kMaxWhooshControlPoints
+                                                                  : p.controlPoints;
 
     const uint32_t n = p.deflectorCount;
     m_excitation = SxFxAllocArray<float>(allocator, SxFrameLength);
@@ -355,7 +378,8 @@ SXRESULT CSxWhooshSynth::Init(ISxPluginMemAlloc* allocator, ISxSourcePluginConte
         for (uint32_t k = 0; k < n; ++k) {
             m_randoms[3 * k] = p.values[CSxWhooshSynthParams::kPitch].range * m_random.Draw();
             m_randoms[3 * k + 1] = p.values[CSxWhooshSynthParams::kQ].range * m_random.Draw();
-            m_randoms[3 * k + 2] = std::pow(10.0f, p.values[CSxWhooshSynthParams::kGain].range * m_random.Draw() * 0.05f);
+            m_randoms[3 * k + 2] =
+                std::pow(10.0f, p.values[CSxWhooshSynthParams::kGain].range * m_random.Draw() * 0.05f);
         }
     }
     if (p.pathCount) {
@@ -391,16 +415,18 @@ SXRESULT CSxWhooshSynth::TimeSkip(uint32_t& frames) { return AdvanceTime(frames)
 
 void CSxWhooshSynth::Excite(float* out, uint32_t count) {
     switch (m_params->noiseColour) {
-    case 1: m_pink.Generate(out, count); break;
-    case 2:
-        for (uint32_t i = 0; i < count; ++i) out[i] = m_red = 0.05f * m_white.Signed() + 0.995f * m_red;
-        break;
-    case 3:
-        for (uint32_t i = 0; i < count; ++i) out[i] = m_white.Signed();
-        m_shaped.ProcessBuffer(out, count);
-        break;
-    default:
-        for (uint32_t i = 0; i < count; ++i) out[i] = m_white.Signed();
+        case 1:
+            m_pink.Generate(out, count);
+            break;
+        case 2:
+            for (uint32_t i = 0; i < count; ++i) out[i] = m_red = 0.05f * m_white.Signed() + 0.995f * m_red;
+            break;
+        case 3:
+            for (uint32_t i = 0; i < count; ++i) out[i] = m_white.Signed();
+            m_shaped.ProcessBuffer(out, count);
+            break;
+        default:
+            for (uint32_t i = 0; i < count; ++i) out[i] = m_white.Signed();
     }
 }
 
@@ -493,17 +519,26 @@ void CSxWhooshSynth::Execute(SxAudioBuffer* buffer) {
             for (uint32_t k = 0; k < n; ++k) {
                 const SxWhooshDeflector& def = m_deflectors[k];
                 const float frequency = std::exp2(m_randoms[3 * k] + p.values[1].base + curve[1]) * def.frequency;
-                const float q = std::fmin(std::fmax(std::exp2(m_randoms[3 * k + 1] + p.values[2].base + curve[2]) * def.q, 0.1f), 50.0f);
-                const float target = std::fmin(std::fmax(m_randoms[3 * k + 2] * gainCurve * p.values[3].base, 0.0f), 16.0f) * def.gain;
+                const float q = std::fmin(
+                    std::fmax(std::exp2(m_randoms[3 * k + 1] + p.values[2].base + curve[2]) * def.q, 0.1f), 50.0f);
+                const float target =
+                    std::fmin(std::fmax(m_randoms[3 * k + 2] * gainCurve * p.values[3].base, 0.0f), 16.0f) * def.gain;
                 m_speeds[k] = centre < 0 ? base
                                          : base * float(std::abs(int32_t(k) - centre)) /
                                                float(std::max(centre, int32_t(n) - 1 - centre));
                 float colour = 1.0f;
                 switch (p.noiseColour) {
-                case 1: colour = std::sqrt(std::fmax(0.025f * frequency, 0.0f)); break;
-                case 2: colour = 0.01f * frequency; break;
-                case 3: colour = 650.0f / frequency; break;
-                default: break;
+                    case 1:
+                        colour = std::sqrt(std::fmax(0.025f * frequency, 0.0f));
+                        break;
+                    case 2:
+                        colour = 0.01f * frequency;
+                        break;
+                    case 3:
+                        colour = 650.0f / frequency;
+                        break;
+                    default:
+                        break;
                 }
                 const float speedGain = std::pow(m_speeds[k] * 0.0625f, exponent);
                 float g = speedGain * SxResonanceGain(frequency, q, m_rate, colour) * target * attenuation;

@@ -15,11 +15,11 @@ namespace SX {
 struct SxWhooshDeflector {
     float frequency;
     float q;
-    float gain;   // linear
+    float gain;  // linear
 };
 
 struct SxWhooshPathPoint {
-    float position;   // along the path, 0 .. length
+    float position;  // along the path, 0 .. length
     float x;
     float y;
 };
@@ -123,11 +123,11 @@ private:
     SxWhooshPathPoint* m_path = nullptr;
     uint32_t m_pathCount = 0;
     float m_pathLength = 0.0f;
-    SxCurvePoint* m_speedCurve = nullptr;     // the speed curve as it was at Init
-    SxCurvePoint* m_jittered = nullptr;       // this cycle's copy
+    SxCurvePoint* m_speedCurve = nullptr;  // the speed curve as it was at Init
+    SxCurvePoint* m_jittered = nullptr;    // this cycle's copy
     uint32_t m_speedPoints = 0;
-    float* m_curveValues = nullptr;           // control points x 4
-    float* m_randoms = nullptr;               // per deflector: pitch, Q, gain factor
+    float* m_curveValues = nullptr;  // control points x 4
+    float* m_randoms = nullptr;      // per deflector: pitch, Q, gain factor
     float* m_speeds = nullptr;
     float* m_excitation = nullptr;
     SxResonatorBank m_bank;

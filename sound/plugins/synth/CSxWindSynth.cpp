@@ -50,7 +50,8 @@ SXRESULT CSxWindSynthParams::SetDeflectorsAndCurves(const uint8_t* list, uint32_
     SxBlockCursor c{list, size};
     uint16_t count = 0;
     float maxDist = 0.0f;
-    if (!c.Read(count) || !c.Read(maxDist) || count > kMaxSynthDeflectors || !(maxDist > 0.0f)) return SX_InvalidParameter;
+    if (!c.Read(count) || !c.Read(maxDist) || count > kMaxSynthDeflectors || !(maxDist > 0.0f))
+        return SX_InvalidParameter;
     const uint8_t* deflectorBytes = list + c.offset;
     if (!c.Skip(count * kDeflectorBytes)) return SX_InvalidParameter;
     struct CurveRef {
@@ -88,7 +89,8 @@ SXRESULT CSxWindSynthParams::SetDeflectorsAndCurves(const uint8_t* list, uint32_
         if (ref.points == 0) continue;
         std::vector<SxCurvePoint> points(ref.points);
         std::memcpy(points.data(), ref.data, points.size() * sizeof(SxCurvePoint));
-        if (curves[ref.value].Set(points.data(), ref.points, 0) == SX_InsufficientMemory) result = SX_InsufficientMemory;
+        if (curves[ref.value].Set(points.data(), ref.points, 0) == SX_InsufficientMemory)
+            result = SX_InsufficientMemory;
     }
     changeMask |= kChangeDeflectors;
     return result;
@@ -122,10 +124,14 @@ SXRESULT CSxWindSynthParams::SetParamsBlock(const void* block, uint32_t size) {
 
 int SxSetSynthValue(SxSynthValue* values, const int* ids, int count, int gainIndex, int paramID, float v) {
     for (int k = 0; k < count; ++k) {
-        if (paramID == ids[k]) values[k].base = k == gainIndex ? SxParamDbToLinear(v) : v;
-        else if (paramID == ids[k] + 1) values[k].range = v;
-        else if (paramID == ids[k] + 2) values[k].curveOn = uint8_t(v != 0.0f);
-        else continue;
+        if (paramID == ids[k])
+            values[k].base = k == gainIndex ? SxParamDbToLinear(v) : v;
+        else if (paramID == ids[k] + 1)
+            values[k].range = v;
+        else if (paramID == ids[k] + 2)
+            values[k].curveOn = uint8_t(v != 0.0f);
+        else
+            continue;
         return k;
     }
     return -1;
@@ -151,13 +157,26 @@ SXRESULT CSxWindSynthParams::SetParam(int16_t paramID, const void* value, uint32
         return SX_Success;
     }
     switch (paramID) {
-    case 42: duration = v; break;
-    case 43: durationRange = v; break;
-    case 44: referenceDistance = v; break;
-    case 45: rolloff = v; break;
-    case 46: speedExponent = v; break;
-    case 48: timeScale = v; break;
-    default: return SX_InvalidParameter;
+        case 42:
+            duration = v;
+            break;
+        case 43:
+            durationRange = v;
+            break;
+        case 44:
+            referenceDistance = v;
+            break;
+        case 45:
+            rolloff = v;
+            break;
+        case 46:
+            speedExponent = v;
+            break;
+        case 48:
+            timeScale = v;
+            break;
+        default:
+            return SX_InvalidParameter;
     }
     return SX_Success;
 }
@@ -195,7 +214,8 @@ ISxPluginParam* CSxWindSynthParams::Clone(ISxPluginMemAlloc* alloc) {
         }
     }
     for (int k = 0; ok && k < kValueCount; ++k)
-        if (curves[k].Count()) ok = copy->curves[k].Set(curves[k].Points(), curves[k].Count(), curves[k].Scaling()) == SX_Success;
+        if (curves[k].Count())
+            ok = copy->curves[k].Set(curves[k].Points(), curves[k].Count(), curves[k].Scaling()) == SX_Success;
     if (!ok) {
         copy->Term(alloc);
         return nullptr;
@@ -257,7 +277,7 @@ SXRESULT CSxWindSynth::Reset() {
 
 void CSxWindSynth::NewCycleDuration() {
     m_cycleDuration = std::fmax(m_params->duration + m_params->durationRange * m_random.Draw(), 0.1f);
-    if (!(m_cycleDuration <= 1e6f)) m_cycleDuration = 1e6f;   // not a number or beyond reason
+    if (!(m_cycleDuration <= 1e6f)) m_cycleDuration = 1e6f;  // not a number or beyond reason
 }
 
 SXRESULT CSxWindSynth::Init(ISxPluginMemAlloc* allocator, ISxSourcePluginContext* context, ISxPluginParam* params,
@@ -285,7 +305,8 @@ SXRESULT CSxWindSynth::Init(ISxPluginMemAlloc* allocator, ISxSourcePluginContext
     if (n) {
         m_deflectors = SxFxAllocArray<SxWindDeflector>(allocator, n);
         m_states = SxFxAllocArray<DeflectorState>(allocator, n);
-        if (!m_deflectors || !m_states || m_bank.Init(allocator, n, m_channels) != SX_Success) return SX_InsufficientMemory;
+        if (!m_deflectors || !m_states || m_bank.Init(allocator, n, m_channels) != SX_Success)
+            return SX_InsufficientMemory;
         std::memcpy(m_deflectors, p.deflectors, n * sizeof(SxWindDeflector));
         m_deflectorCount = n;
         for (uint32_t k = 0; k < n; ++k) {
@@ -322,7 +343,8 @@ SXRESULT CSxWindSynth::Init(ISxPluginMemAlloc* allocator, ISxSourcePluginContext
     m_ringSize = span >= 1.0f && span < 65536.0f ? uint32_t(span) : span >= 65536.0f ? 65536u : 1u;
     m_ring = SxFxAllocArray<float>(allocator, m_ringSize);
     if (!m_ring) return SX_InsufficientMemory;
-    for (uint32_t i = 0; i < m_ringSize; ++i) m_ring[i] = std::fmax(m_gust.Sample(speed, gustiness, gustRate, bufferTime), 2.0f);
+    for (uint32_t i = 0; i < m_ringSize; ++i)
+        m_ring[i] = std::fmax(m_gust.Sample(speed, gustiness, gustRate, bufferTime), 2.0f);
     m_ringWrite = 0;
     return Reset();
 }
@@ -391,11 +413,13 @@ void CSxWindSynth::Execute(SxAudioBuffer* buffer) {
             // The speed that left the most upwind deflector delayDistance / v ago; a delay
             // beyond the ring is held to its oldest entry.
             const float buffersAgo = s.delayDistance / (v * bufferTime);
-            const uint32_t delay = buffersAgo >= 0.0f && buffersAgo < float(m_ringSize) ? uint32_t(buffersAgo) : m_ringSize - 1;
+            const uint32_t delay =
+                buffersAgo >= 0.0f && buffersAgo < float(m_ringSize) ? uint32_t(buffersAgo) : m_ringSize - 1;
             s.windSpeed = m_ring[(m_ringSize - delay + m_ringWrite - 1) % m_ringSize];
-            const float distanceGain = d.distance <= p.referenceDistance
-                                           ? 1.0f
-                                           : std::pow(10.0f, -0.3f * p.rolloff * std::log2(d.distance / p.referenceDistance));
+            const float distanceGain =
+                d.distance <= p.referenceDistance
+                    ? 1.0f
+                    : std::pow(10.0f, -0.3f * p.rolloff * std::log2(d.distance / p.referenceDistance));
             const float speedGain = std::pow(s.windSpeed / 48.0f, exponent);
             const float resonance = SxResonanceGain(s.frequency, s.q, m_rate, std::sqrt(std::fmax(s.frequency, 0.0f)));
             float g = speedGain * distanceGain * resonance * s.targetGain;

@@ -21,11 +21,11 @@ struct SxSynthValue {
 int SxSetSynthValue(SxSynthValue* values, const int* ids, int count, int gainIndex, int paramID, float v);
 
 struct SxWindDeflector {
-    float distance;    // m
-    float angle;       // degrees, 0 ahead, 90 to the right
-    float frequency;   // Hz at a wind speed of 8
+    float distance;   // m
+    float angle;      // degrees, 0 ahead, 90 to the right
+    float frequency;  // Hz at a wind speed of 8
     float q;
-    float gain;        // linear
+    float gain;  // linear
 };
 
 // A block or replacement list may hold at most this many deflectors, curves and points.
@@ -67,7 +67,7 @@ public:
     uint32_t changeMask = kChangeAll;
 
     static uint32_t MaskOfConfiguration(uint16_t configuration);
-    static int ValueOfID(uint32_t id);   // the value a curve ID selects (speed for any other)
+    static int ValueOfID(uint32_t id);  // the value a curve ID selects (speed for any other)
 
 private:
     void SetDefaults();
@@ -116,7 +116,7 @@ private:
     uint32_t m_cycles = 0;
     float m_time = 0.0f;
     float m_cycleDuration = 10.0f;
-    float m_offsets[4] = {};   // speed, direction, gustiness, gust rate
+    float m_offsets[4] = {};  // speed, direction, gustiness, gust rate
     uint32_t m_cursors[CSxWindSynthParams::kValueCount] = {};
     bool m_firstBuffer = true;
     // The deflectors as they were at Init: a list replaced during play does not reach a

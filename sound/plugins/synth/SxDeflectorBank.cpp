@@ -13,7 +13,7 @@ void SxPinkExcitation::Reset(uint32_t seed, uint32_t sampleRate) {
     sum = 0.0f;
     counter = 0;
     dc.Reset();
-    dc.R = 1.0f - 251.32742f / float(sampleRate);   // 40 Hz
+    dc.R = 1.0f - 251.32742f / float(sampleRate);  // 40 Hz
 }
 
 void SxPinkExcitation::Generate(float* out, uint32_t count) {

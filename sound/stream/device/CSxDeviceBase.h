@@ -21,11 +21,9 @@ public:
     // Stops the thread and frees everything. SX_Fail, leaving the device running, when its
     // thread has not ended within the time given (streams still held by their clients).
     virtual SXRESULT Destroy(uint32_t timeoutMs);
-    virtual SXRESULT CreateStd(const SxFileDesc& desc, SxOpenMode openMode, ISxStdStream*& stream,
-                               CSxStmTask*& task);
+    virtual SXRESULT CreateStd(const SxFileDesc& desc, SxOpenMode openMode, ISxStdStream*& stream, CSxStmTask*& task);
     virtual SXRESULT CreateAuto(const SxFileDesc& desc, uint32_t fileID, const SxAutoStmHeuristics& heuristics,
-                                const SxAutoStmBufSettings* bufferSettings, ISxAutoStream*& stream,
-                                CSxStmTask*& task);
+                                const SxAutoStmBufSettings* bufferSettings, ISxAutoStream*& stream, CSxStmTask*& task);
 
     ISxLowLevelIOHook* Hook() const { return m_hook; }
     uint32_t Granularity() const { return m_granularity; }

@@ -12,8 +12,8 @@ SXRESULT CSxIOMemMgr::Init(const SxDeviceSettings& settings) {
     if (bytes > 0xFFFFFFFFull) return SX_Fail;
     const uint32_t size = static_cast<uint32_t>(bytes);
     // One fixed block as large as the pool: the device cuts it itself.
-    m_pool = MemoryMgr::CreatePool(settings.ioMemory, size, size,
-                                   settings.poolAttributes | SxMemPool_FixedBlocks, settings.ioMemoryAlignment);
+    m_pool = MemoryMgr::CreatePool(settings.ioMemory, size, size, settings.poolAttributes | SxMemPool_FixedBlocks,
+                                   settings.ioMemoryAlignment);
     if (m_pool == SxInvalidPoolId) return SX_Fail;
     m_memory = MemoryMgr::GetBlock(m_pool);
     m_blocks = static_cast<SxIOBlock*>(MemoryMgr::Malloc(GetPoolID(), sizeof(SxIOBlock) * count));

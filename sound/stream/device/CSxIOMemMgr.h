@@ -8,9 +8,9 @@
 namespace SX::StreamMgr {
 
 struct SxIOBlock {
-    int64_t position = 0;         // file position of the data
+    int64_t position = 0;  // file position of the data
     uint8_t* data = nullptr;
-    SxIOBlock* next = nullptr;    // free list
+    SxIOBlock* next = nullptr;             // free list
     uint32_t fileID = SX_INVALID_FILE_ID;  // whose data the block caches; none while it is read
     uint32_t dataSize = 0;
     uint16_t refCount = 0;

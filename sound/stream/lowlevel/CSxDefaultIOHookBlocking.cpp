@@ -27,8 +27,8 @@ bool CSxDefaultIOHookBlocking::DeferOpen(bool& syncOpen, SxFileDesc& desc) {
     return true;
 }
 
-SXRESULT CSxDefaultIOHookBlocking::Open(uint32_t fileID, SxOpenMode openMode, SxFileSystemFlags* flags,
-                                        bool& syncOpen, SxFileDesc& desc) {
+SXRESULT CSxDefaultIOHookBlocking::Open(uint32_t fileID, SxOpenMode openMode, SxFileSystemFlags* flags, bool& syncOpen,
+                                        SxFileDesc& desc) {
     if (DeferOpen(syncOpen, desc)) return SX_Success;
     wchar_t path[SX_MAX_PATH];
     if (GetFullFilePath(fileID, flags, openMode, path) != SX_Success) return SX_Fail;
@@ -47,11 +47,21 @@ SXRESULT CSxDefaultIOHookBlocking::OpenPath(const wchar_t* path, SxOpenMode open
                                             SxFileDesc& desc) {
     platform::FileAccess access;
     switch (openMode) {
-    case SX_OpenModeRead: access = platform::FileAccess::Read; break;
-    case SX_OpenModeWrite: access = platform::FileAccess::Write; break;
-    case SX_OpenModeWriteOvrwr: access = platform::FileAccess::WriteOverwrite; break;
-    case SX_OpenModeReadWrite: access = platform::FileAccess::ReadWrite; break;
-    default: desc.file = nullptr; return SX_InvalidParameter;
+        case SX_OpenModeRead:
+            access = platform::FileAccess::Read;
+            break;
+        case SX_OpenModeWrite:
+            access = platform::FileAccess::Write;
+            break;
+        case SX_OpenModeWriteOvrwr:
+            access = platform::FileAccess::WriteOverwrite;
+            break;
+        case SX_OpenModeReadWrite:
+            access = platform::FileAccess::ReadWrite;
+            break;
+        default:
+            desc.file = nullptr;
+            return SX_InvalidParameter;
     }
     platform::FileOpenStatus status;
     std::unique_ptr<platform::File> file = platform::File::Open(StreamMgr::ToUtf8(path), access, status);
@@ -79,8 +89,7 @@ void CSxDefaultIOHookBlocking::GetDeviceDesc(SxDeviceDesc&) {}
 
 uint32_t CSxDefaultIOHookBlocking::GetDeviceData() { return m_deferredOpen ? 1 : 0; }
 
-SXRESULT CSxDefaultIOHookBlocking::Read(SxFileDesc& desc, const SxIoHeuristics&, void* buffer,
-                                        SxIOTransferInfo& info) {
+SXRESULT CSxDefaultIOHookBlocking::Read(SxFileDesc& desc, const SxIoHeuristics&, void* buffer, SxIOTransferInfo& info) {
     size_t done = 0;
     if (!desc.file || !desc.file->ReadAt(info.filePosition, buffer, info.requestedSize, done)) return SX_Fail;
     return done == info.requestedSize ? SX_Success : SX_Fail;

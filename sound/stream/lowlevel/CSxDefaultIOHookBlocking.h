@@ -28,10 +28,8 @@ public:
     uint32_t BlockSize(SxFileDesc& desc) override;
     void GetDeviceDesc(SxDeviceDesc& desc) override;
     uint32_t GetDeviceData() override;
-    SXRESULT Read(SxFileDesc& desc, const SxIoHeuristics& heuristics, void* buffer,
-                  SxIOTransferInfo& info) override;
-    SXRESULT Write(SxFileDesc& desc, const SxIoHeuristics& heuristics, void* buffer,
-                   SxIOTransferInfo& info) override;
+    SXRESULT Read(SxFileDesc& desc, const SxIoHeuristics& heuristics, void* buffer, SxIOTransferInfo& info) override;
+    SXRESULT Write(SxFileDesc& desc, const SxIoHeuristics& heuristics, void* buffer, SxIOTransferInfo& info) override;
 
 protected:
     // Fills the descriptor without opening when the open may wait for the IO thread.

@@ -29,8 +29,8 @@ SXRESULT SetPath(wchar_t (&target)[SX_MAX_PATH], const wchar_t* path, const wcha
     if (!path) return SX_InvalidParameter;
     wchar_t language[SX_MAX_LANGUAGE_NAME];
     StreamMgr::CopyCurrentLanguage(language);
-    const size_t total = std::wcslen(base) + std::max(std::wcslen(bank), std::wcslen(audioSrc)) +
-                         std::wcslen(language) + 1;
+    const size_t total =
+        std::wcslen(base) + std::max(std::wcslen(bank), std::wcslen(audioSrc)) + std::wcslen(language) + 1;
     if (total >= SX_MAX_PATH) return SX_InvalidParameter;
     std::wcsncpy(target, path, SX_MAX_PATH - 1);
     target[SX_MAX_PATH - 1] = 0;

@@ -104,8 +104,7 @@ SXRESULT CSxStreamMgr::Destroy() {
         if (m_abandoned[i]->Destroy(kDeviceStopTimeoutMs) != SX_Success) ++stillRunning;
     if (stillRunning) {
         // Their threads still use the pool: it stays, and so does this record of it.
-        SD_WARNING(2, "Stream manager: %u device(s) still have open streams; their memory is not freed",
-                   stillRunning);
+        SD_WARNING(2, "Stream manager: %u device(s) still have open streams; their memory is not freed", stillRunning);
         ISxStreamMgr::m_pStreamMgr = nullptr;
         g_poolId = SxInvalidPoolId;
         return SX_Fail;
@@ -196,8 +195,8 @@ void CSxStreamMgr::NotifyObservers(const wchar_t* language) {
     for (uint32_t i = m_numObservers; i-- > 0;) m_observers[i].handler(language, m_observers[i].cookie);
 }
 
-SXRESULT CSxStreamMgr::CreateStd(uint32_t fileID, SxFileSystemFlags* flags, SxOpenMode openMode,
-                                 ISxStdStream*& stream, bool syncOpen) {
+SXRESULT CSxStreamMgr::CreateStd(uint32_t fileID, SxFileSystemFlags* flags, SxOpenMode openMode, ISxStdStream*& stream,
+                                 bool syncOpen) {
     void* made = nullptr;
     SXRESULT result = CreateStream({true, fileID, nullptr}, flags, openMode, false, nullptr, nullptr, made, syncOpen);
     stream = static_cast<ISxStdStream*>(made);
@@ -213,11 +212,10 @@ SXRESULT CSxStreamMgr::CreateStd(const wchar_t* fileName, SxFileSystemFlags* fla
 }
 
 SXRESULT CSxStreamMgr::CreateAuto(uint32_t fileID, SxFileSystemFlags* flags, const SxAutoStmHeuristics& heuristics,
-                                  const SxAutoStmBufSettings* bufferSettings, ISxAutoStream*& stream,
-                                  bool syncOpen) {
+                                  const SxAutoStmBufSettings* bufferSettings, ISxAutoStream*& stream, bool syncOpen) {
     void* made = nullptr;
-    SXRESULT result = CreateStream({true, fileID, nullptr}, flags, SX_OpenModeRead, true, &heuristics,
-                                   bufferSettings, made, syncOpen);
+    SXRESULT result = CreateStream({true, fileID, nullptr}, flags, SX_OpenModeRead, true, &heuristics, bufferSettings,
+                                   made, syncOpen);
     stream = static_cast<ISxAutoStream*>(made);
     return result;
 }
@@ -226,15 +224,15 @@ SXRESULT CSxStreamMgr::CreateAuto(const wchar_t* fileName, SxFileSystemFlags* fl
                                   const SxAutoStmHeuristics& heuristics, const SxAutoStmBufSettings* bufferSettings,
                                   ISxAutoStream*& stream, bool syncOpen) {
     void* made = nullptr;
-    SXRESULT result = CreateStream({false, 0, fileName}, flags, SX_OpenModeRead, true, &heuristics,
-                                   bufferSettings, made, syncOpen);
+    SXRESULT result =
+        CreateStream({false, 0, fileName}, flags, SX_OpenModeRead, true, &heuristics, bufferSettings, made, syncOpen);
     stream = static_cast<ISxAutoStream*>(made);
     return result;
 }
 
-SXRESULT CSxStreamMgr::CreateStream(const Target& target, SxFileSystemFlags* flags, SxOpenMode openMode,
-                                    bool automatic, const SxAutoStmHeuristics* heuristics,
-                                    const SxAutoStmBufSettings* bufferSettings, void*& stream, bool syncOpen) {
+SXRESULT CSxStreamMgr::CreateStream(const Target& target, SxFileSystemFlags* flags, SxOpenMode openMode, bool automatic,
+                                    const SxAutoStmHeuristics* heuristics, const SxAutoStmBufSettings* bufferSettings,
+                                    void*& stream, bool syncOpen) {
     stream = nullptr;
     if (automatic && (heuristics->throughput < 0.0f || heuristics->priority < 0 || heuristics->priority > 100))
         return SX_InvalidParameter;
@@ -258,8 +256,8 @@ SXRESULT CSxStreamMgr::CreateStream(const Target& target, SxFileSystemFlags* fla
             // Only streams opened by a file ID of our own may share cached IO blocks.
             const bool keyed = target.byID && !(flags && flags->companyID != 0);
             ISxAutoStream* made = nullptr;
-            result = device->CreateAuto(desc, keyed ? target.fileID : SX_INVALID_FILE_ID, *heuristics,
-                                        bufferSettings, made, task);
+            result = device->CreateAuto(desc, keyed ? target.fileID : SX_INVALID_FILE_ID, *heuristics, bufferSettings,
+                                        made, task);
             stream = made;
         } else {
             ISxStdStream* made = nullptr;
@@ -284,8 +282,10 @@ SXRESULT CSxStreamMgr::CreateStream(const Target& target, SxFileSystemFlags* fla
     if (flags) record.flags = *flags;
     record.openMode = openMode;
     if (!task->SetDeferredOpen(record)) {
-        if (automatic) static_cast<ISxAutoStream*>(stream)->Destroy();
-        else static_cast<ISxStdStream*>(stream)->Destroy();
+        if (automatic)
+            static_cast<ISxAutoStream*>(stream)->Destroy();
+        else
+            static_cast<ISxStdStream*>(stream)->Destroy();
         stream = nullptr;
         return SX_Fail;
     }

@@ -18,8 +18,8 @@ public:
     SXRESULT Destroy() override;
     SXRESULT CreateStd(uint32_t fileID, SxFileSystemFlags* flags, SxOpenMode openMode, ISxStdStream*& stream,
                        bool syncOpen) override;
-    SXRESULT CreateStd(const wchar_t* fileName, SxFileSystemFlags* flags, SxOpenMode openMode,
-                       ISxStdStream*& stream, bool syncOpen) override;
+    SXRESULT CreateStd(const wchar_t* fileName, SxFileSystemFlags* flags, SxOpenMode openMode, ISxStdStream*& stream,
+                       bool syncOpen) override;
     SXRESULT CreateAuto(uint32_t fileID, SxFileSystemFlags* flags, const SxAutoStmHeuristics& heuristics,
                         const SxAutoStmBufSettings* bufferSettings, ISxAutoStream*& stream, bool syncOpen) override;
     SXRESULT CreateAuto(const wchar_t* fileName, SxFileSystemFlags* flags, const SxAutoStmHeuristics& heuristics,

@@ -70,8 +70,8 @@ SXRESULT CSxDiskPackage::Load(const wchar_t* name, SxMemPoolId pool, CSxDiskPack
     const int64_t firstRead = ReadBlocking(stream, firstBytes, firstSize);
     if (firstRead < 8) return refuse("shorter than a package's first 8 bytes");
     if (std::memcmp(firstBytes, SxPackageFormat::kTag, 4) != 0) return refuse("not a file package");
-    const uint32_t headerSize = firstBytes[4] | (firstBytes[5] << 8) | (firstBytes[6] << 16) |
-                                (uint32_t(firstBytes[7]) << 24);
+    const uint32_t headerSize =
+        firstBytes[4] | (firstBytes[5] << 8) | (firstBytes[6] << 16) | (uint32_t(firstBytes[7]) << 24);
     if (headerSize == 0) return refuse("header size 0");
     SxStreamInfo info;
     stream->QueryInfo(info);
@@ -92,8 +92,10 @@ SXRESULT CSxDiskPackage::Load(const wchar_t* name, SxMemPoolId pool, CSxDiskPack
         memory = ownPool ? MemoryMgr::GetBlock(pool) : nullptr;
     } else if (MemoryMgr::CheckPoolId(pool) == SX_Success) {
         fixedBlock = (MemoryMgr::GetPoolAttributes(pool) & SxMemPool_FixedBlocks) != 0;
-        if (fixedBlock) memory = MemoryMgr::GetBlockSize(pool) >= size ? MemoryMgr::GetBlock(pool) : nullptr;
-        else memory = MemoryMgr::Malign(pool, size, blockSize);
+        if (fixedBlock)
+            memory = MemoryMgr::GetBlockSize(pool) >= size ? MemoryMgr::GetBlock(pool) : nullptr;
+        else
+            memory = MemoryMgr::Malign(pool, size, blockSize);
     }
     if (!memory) {
         if (ownPool) MemoryMgr::DestroyPool(pool);

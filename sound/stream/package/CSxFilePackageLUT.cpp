@@ -169,11 +169,14 @@ bool CSxFilePackageLUT::LanguageID(const std::u16string& name, uint16_t& id) con
         const uint32_t mid = low + (high - low) / 2;
         const std::u16string candidate = LanguageName(mid);
         if (candidate == name) {
-            id = static_cast<uint16_t>(U32(m_languageMap + 4 + uint64_t(mid) * SxPackageFormat::kLanguageEntryBytes + 4));
+            id = static_cast<uint16_t>(
+                U32(m_languageMap + 4 + uint64_t(mid) * SxPackageFormat::kLanguageEntryBytes + 4));
             return true;
         }
-        if (candidate < name) low = mid + 1;
-        else high = mid;
+        if (candidate < name)
+            low = mid + 1;
+        else
+            high = mid;
     }
     return false;
 }

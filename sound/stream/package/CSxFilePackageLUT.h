@@ -9,10 +9,10 @@ namespace SX {
 // Byte layout of a package header (little-endian).
 namespace SxPackageFormat {
 constexpr char kTag[4] = {'S', 'X', 'P', 'K'};
-constexpr uint32_t kFixedHeaderBytes = 28;   // up to the first section
-constexpr uint32_t kLanguageEntryBytes = 8;  // name offset, language ID
-constexpr uint32_t kFileEntryBytes = 20;     // file ID, block size, file size, start block, language
-constexpr uint32_t kExternalEntryBytes = 24; // the same with a 64-bit file ID
+constexpr uint32_t kFixedHeaderBytes = 28;    // up to the first section
+constexpr uint32_t kLanguageEntryBytes = 8;   // name offset, language ID
+constexpr uint32_t kFileEntryBytes = 20;      // file ID, block size, file size, start block, language
+constexpr uint32_t kExternalEntryBytes = 24;  // the same with a 64-bit file ID
 }  // namespace SxPackageFormat
 
 struct SxPackageFileEntry {

@@ -65,15 +65,13 @@ public:
 
     // SX_LanguageNotLoaded when the package lacks the current language (it is loaded all the
     // same); the stream's or the header's failure otherwise.
-    virtual SXRESULT LoadPackage(const wchar_t* packageName, uint32_t& packageID,
-                                 SxMemPoolId pool = SxInvalidPoolId) {
+    virtual SXRESULT LoadPackage(const wchar_t* packageName, uint32_t& packageID, SxMemPoolId pool = SxInvalidPoolId) {
         T_PACKAGE* package = nullptr;
         SXRESULT result = T_PACKAGE::Load(packageName, pool, package);
         if (result != SX_Success) return result;
         std::lock_guard<std::mutex> lock(m_lock);
         if (!m_registeredForLanguage) {
-            if (StreamMgr::AddLanguageChangeObserver(&CSxFilePackageLowLevelIO::OnLanguageChange, this) !=
-                SX_Success) {
+            if (StreamMgr::AddLanguageChangeObserver(&CSxFilePackageLowLevelIO::OnLanguageChange, this) != SX_Success) {
                 package->Release();
                 return SX_Fail;
             }
@@ -189,7 +187,6 @@ private:
 };
 
 // The game's low-level IO: packages in front of plain files, for one blocking device.
-class CSxFilePackageLowLevelIOBlocking
-    : public CSxFilePackageLowLevelIO<CSxDefaultIOHookBlocking, CSxDiskPackage> {};
+class CSxFilePackageLowLevelIOBlocking : public CSxFilePackageLowLevelIO<CSxDefaultIOHookBlocking, CSxDiskPackage> {};
 
 }  // namespace SX

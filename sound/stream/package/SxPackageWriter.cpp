@@ -41,7 +41,8 @@ bool Classify(const fs::path& file, const std::string& language, SxPackageInput&
     uint64_t number = 0;
     if (extension == ".bnk") {
         input.kind = SxPackageInput::Bank;
-        input.fileID = ParseNumber(stem, number) ? number : StreamMgr::NameID32WithoutExtension(WideAscii(name).c_str());
+        input.fileID =
+            ParseNumber(stem, number) ? number : StreamMgr::NameID32WithoutExtension(WideAscii(name).c_str());
     } else if (extension == ".med" && ParseNumber(stem, number)) {
         input.kind = SxPackageInput::Streamed;
         input.fileID = number;

@@ -9,8 +9,7 @@ namespace SX::StreamMgr {
 
 using Guard = std::unique_lock<platform::CriticalSection>;
 
-CSxAutoStmBase::CSxAutoStmBase(CSxDeviceBase* device, const SxFileDesc& desc, uint32_t blockSize,
-                               uint32_t fileID)
+CSxAutoStmBase::CSxAutoStmBase(CSxDeviceBase* device, const SxFileDesc& desc, uint32_t blockSize, uint32_t fileID)
     : CSxStmTask(device, desc, blockSize), m_fileID(fileID) {}
 
 SXRESULT CSxAutoStmBase::Init(const SxAutoStmHeuristics& heuristics, const SxAutoStmBufSettings* bufferSettings) {
@@ -81,14 +80,17 @@ void CSxAutoStmBase::Flush() {
 }
 
 void CSxAutoStmBase::UpdateSchedulingStatus() {
-    const bool endOfFile =
-        m_heuristics.loopEnd == 0 && Is(SxTask_FileOpen) && NextReadPosition() >= m_desc.fileSize;
-    if (endOfFile) SetFlag(SxTask_EndOfFile);
-    else ClearFlag(SxTask_EndOfFile);
+    const bool endOfFile = m_heuristics.loopEnd == 0 && Is(SxTask_FileOpen) && NextReadPosition() >= m_desc.fileSize;
+    if (endOfFile)
+        SetFlag(SxTask_EndOfFile);
+    else
+        ClearFlag(SxTask_EndOfFile);
     const bool needed = m_started && !m_error && !endOfFile && !Is(SxTask_ToBeDestroyed);
     const bool waiting = needed && m_buffered < Target();
-    if (needed) SetFlag(SxTask_NeedsScheduling);
-    else ClearFlag(SxTask_NeedsScheduling);
+    if (needed)
+        SetFlag(SxTask_NeedsScheduling);
+    else
+        ClearFlag(SxTask_NeedsScheduling);
     if (waiting && !Is(SxTask_Waiting)) {
         SetFlag(SxTask_Waiting);
         m_device->IncrementAutoWaiting();
@@ -165,8 +167,7 @@ SXRESULT CSxAutoStmBase::BufferingState(uint32_t& outBuffering) {
     platform::Lock lock(m_lock);
     outBuffering = static_cast<uint32_t>(std::min<uint64_t>(m_buffered, 0xFFFFFFFFu));
     if (m_error) return SX_Fail;
-    const bool stalled =
-        m_started && ((!Is(SxTask_Waiting) && !m_inFlight) || m_device->MemoryFull());
+    const bool stalled = m_started && ((!Is(SxTask_Waiting) && !m_inFlight) || m_device->MemoryFull());
     if (stalled) return SX_NoMoreData;
     return m_ready.size() > m_handedOut ? SX_DataReady : SX_NoDataReady;
 }
@@ -203,10 +204,17 @@ SXRESULT CSxAutoStmBase::Seek(int64_t offset, SxMoveMethod method, int64_t* real
     platform::Lock lock(m_lock);
     int64_t origin;
     switch (method) {
-    case SX_MoveBegin: origin = 0; break;
-    case SX_MoveCurrent: origin = CurrentPosition(); break;
-    case SX_MoveEnd: origin = m_desc.fileSize; break;
-    default: return SX_InvalidParameter;
+        case SX_MoveBegin:
+            origin = 0;
+            break;
+        case SX_MoveCurrent:
+            origin = CurrentPosition();
+            break;
+        case SX_MoveEnd:
+            origin = m_desc.fileSize;
+            break;
+        default:
+            return SX_InvalidParameter;
     }
     int64_t target;
     if (__builtin_add_overflow(origin, offset, &target) || target < 0) return SX_InvalidParameter;

@@ -46,10 +46,10 @@ protected:
 private:
     struct ReadyBuffer {
         SxIOBlock* block;
-        uint32_t offset;    // first valid byte in the block
-        int64_t position;   // file position of that byte
+        uint32_t offset;   // first valid byte in the block
+        int64_t position;  // file position of that byte
         uint32_t size;
-        uint32_t counted;   // bytes it adds to the buffered count (clipped at the loop end)
+        uint32_t counted;  // bytes it adds to the buffered count (clipped at the loop end)
     };
 
     void ApplyHeuristics(const SxAutoStmHeuristics& heuristics);

@@ -10,8 +10,7 @@ namespace SX::StreamMgr {
 
 using Guard = std::unique_lock<platform::CriticalSection>;
 
-CSxStdStmBase::CSxStdStmBase(CSxDeviceBase* device, const SxFileDesc& desc, uint32_t blockSize,
-                             SxOpenMode openMode)
+CSxStdStmBase::CSxStdStmBase(CSxDeviceBase* device, const SxFileDesc& desc, uint32_t blockSize, SxOpenMode openMode)
     : CSxStmTask(device, desc, blockSize), m_openMode(openMode) {}
 
 void CSxStdStmBase::WaitForTransferInFlight(Guard& lock) {
@@ -49,8 +48,8 @@ SXRESULT CSxStdStmBase::Write(void* buffer, uint32_t size, bool wait, uint8_t pr
     return Execute(true, buffer, size, wait, priority, deadlineMs, outSize);
 }
 
-SXRESULT CSxStdStmBase::Execute(bool write, void* buffer, uint32_t size, bool wait, uint8_t priority,
-                                float deadlineMs, uint32_t& outSize) {
+SXRESULT CSxStdStmBase::Execute(bool write, void* buffer, uint32_t size, bool wait, uint8_t priority, float deadlineMs,
+                                uint32_t& outSize) {
     outSize = 0;
     if (!buffer || priority > 100 || deadlineMs < 0.0f) return SX_InvalidParameter;
     Guard lock(m_lock);
@@ -68,8 +67,10 @@ SXRESULT CSxStdStmBase::Execute(bool write, void* buffer, uint32_t size, bool wa
         SetFlag(SxTask_EndOfFile);
         return SX_Success;
     }
-    if (write) SetFlag(SxTask_Write);
-    else ClearFlag(SxTask_Write);
+    if (write)
+        SetFlag(SxTask_Write);
+    else
+        ClearFlag(SxTask_Write);
     ClearFlag(SxTask_EndOfFile);
     SetPriority(priority);
     m_deadlineMs = deadlineMs;
@@ -94,18 +95,27 @@ SXRESULT CSxStdStmBase::Seek(int64_t offset, SxMoveMethod method, int64_t* realO
     if (m_status == SX_StmStatusPending) return SX_Fail;
     int64_t origin;
     switch (method) {
-    case SX_MoveBegin: origin = 0; break;
-    case SX_MoveCurrent: origin = m_position; break;
-    case SX_MoveEnd: origin = m_desc.fileSize; break;
-    default: return SX_InvalidParameter;
+        case SX_MoveBegin:
+            origin = 0;
+            break;
+        case SX_MoveCurrent:
+            origin = m_position;
+            break;
+        case SX_MoveEnd:
+            origin = m_desc.fileSize;
+            break;
+        default:
+            return SX_InvalidParameter;
     }
     int64_t target;
     if (__builtin_add_overflow(origin, offset, &target) || target < 0) return SX_InvalidParameter;
     target -= target % m_blockSize;
     m_position = target;
     if (realOffset) *realOffset = target - origin;
-    if (Is(SxTask_FileOpen) && m_position >= m_desc.fileSize) SetFlag(SxTask_EndOfFile);
-    else ClearFlag(SxTask_EndOfFile);
+    if (Is(SxTask_FileOpen) && m_position >= m_desc.fileSize)
+        SetFlag(SxTask_EndOfFile);
+    else
+        ClearFlag(SxTask_EndOfFile);
     return SX_Success;
 }
 

@@ -20,7 +20,7 @@ enum SxTaskFlags : uint8_t {
     SxTask_EndOfFile = 0x04,
     SxTask_ToBeDestroyed = 0x08,
     SxTask_FileOpen = 0x10,
-    SxTask_Waiting = 0x20,          // counted as waiting in the device's counters
+    SxTask_Waiting = 0x20,  // counted as waiting in the device's counters
     SxTask_NeedsScheduling = 0x40,
 };
 
@@ -28,8 +28,8 @@ enum SxTaskFlags : uint8_t {
 struct SxTransfer {
     void* buffer = nullptr;
     SxIOTransferInfo info;
-    SxIOBlock* block = nullptr;   // automatic streams: the IO block read into
-    uint32_t countedBytes = 0;    // automatic streams: bytes counted as buffered
+    SxIOBlock* block = nullptr;  // automatic streams: the IO block read into
+    uint32_t countedBytes = 0;   // automatic streams: bytes counted as buffered
     bool write = false;
 };
 

@@ -11,21 +11,35 @@ namespace {
 using namespace platform::sdl;
 
 TEST(GlMapping, VertexElementsFindTheirPreludeLocationsAndFormats) {
-    struct Location { uint8_t usage, index; int location; };
+    struct Location {
+        uint8_t usage, index;
+        int location;
+    };
     const Location locations[] = {
-        {0, 0, 0},  {0, 1, -1}, {3, 0, 1},  {10, 0, 2}, {10, 1, 3},  {10, 2, -1}, {6, 0, 4},  {7, 0, 5},
-        {5, 0, 6},  {5, 7, 13}, {5, 8, 14}, {5, 9, 15}, {5, 10, -1}, {1, 0, -1}, {2, 0, -1}, {4, 0, -1},  {12, 0, -1},
+        {0, 0, 0},  {0, 1, -1}, {3, 0, 1},  {10, 0, 2},  {10, 1, 3}, {10, 2, -1}, {6, 0, 4},  {7, 0, 5},   {5, 0, 6},
+        {5, 7, 13}, {5, 8, 14}, {5, 9, 15}, {5, 10, -1}, {1, 0, -1}, {2, 0, -1},  {4, 0, -1}, {12, 0, -1},
     };
     for (const Location& l : locations)
         EXPECT_EQ(AttributeLocation(l.usage, l.index), l.location) << int{l.usage} << "/" << int{l.index};
 
-    struct Format { uint8_t type; bool known; int size; unsigned glType; bool normalized; };
+    struct Format {
+        uint8_t type;
+        bool known;
+        int size;
+        unsigned glType;
+        bool normalized;
+    };
     const Format formats[] = {
-        {0, true, 1, GL_FLOAT, false},          {3, true, 4, GL_FLOAT, false},
-        {4, true, GL_BGRA, GL_UNSIGNED_BYTE, true}, {5, true, 4, GL_UNSIGNED_BYTE, false},
-        {8, true, 4, GL_UNSIGNED_BYTE, true},   {6, true, 2, GL_SHORT, false},
-        {10, true, 4, GL_SHORT, true},          {15, true, 2, GL_HALF_FLOAT, false},
-        {16, true, 4, GL_HALF_FLOAT, false},    {13, false, 0, 0, false},
+        {0, true, 1, GL_FLOAT, false},
+        {3, true, 4, GL_FLOAT, false},
+        {4, true, GL_BGRA, GL_UNSIGNED_BYTE, true},
+        {5, true, 4, GL_UNSIGNED_BYTE, false},
+        {8, true, 4, GL_UNSIGNED_BYTE, true},
+        {6, true, 2, GL_SHORT, false},
+        {10, true, 4, GL_SHORT, true},
+        {15, true, 2, GL_HALF_FLOAT, false},
+        {16, true, 4, GL_HALF_FLOAT, false},
+        {13, false, 0, 0, false},
         {17, false, 0, 0, false},
     };
     for (const Format& f : formats) {
@@ -39,7 +53,12 @@ TEST(GlMapping, VertexElementsFindTheirPreludeLocationsAndFormats) {
 }
 
 TEST(GlMapping, PrimitiveCountsBecomeVertexCounts) {
-    struct Case { uint32_t type, primitives; bool known; unsigned mode; int count; };
+    struct Case {
+        uint32_t type, primitives;
+        bool known;
+        unsigned mode;
+        int count;
+    };
     const Case cases[] = {
         {platform::gfx::kPointList, 5, true, GL_POINTS, 5},
         {platform::gfx::kLineList, 5, true, GL_LINES, 10},
@@ -73,7 +92,13 @@ TEST(GlMapping, StateValuesAndFormatsReadAsTheirGlCounterparts) {
     EXPECT_EQ(BlendEquationOf(kBlendOpRevSubtract), unsigned{GL_FUNC_REVERSE_SUBTRACT});
     EXPECT_EQ(BlendEquationOf(kBlendOpMax), unsigned{GL_MAX});
 
-    struct Case { uint32_t format; bool known; int internal; unsigned glFormat; bool opaque; };
+    struct Case {
+        uint32_t format;
+        bool known;
+        int internal;
+        unsigned glFormat;
+        bool opaque;
+    };
     const Case cases[] = {
         {kFormatA8R8G8B8, true, GL_RGBA8, GL_BGRA, false},
         {kFormatX8R8G8B8, true, GL_RGBA8, GL_BGRA, true},

@@ -53,15 +53,15 @@ TEST(SdlInputTranslation, KeysBecomeVirtualKeyNumbers) {
         SDL_Scancode code;
         uint16_t vk;
     } cases[] = {
-        {SDL_SCANCODE_A, 65},       {SDL_SCANCODE_Z, 90},         {SDL_SCANCODE_0, 48},
-        {SDL_SCANCODE_1, 49},       {SDL_SCANCODE_9, 57},         {SDL_SCANCODE_ESCAPE, 27},
-        {SDL_SCANCODE_RETURN, 13},  {SDL_SCANCODE_SPACE, 32},     {SDL_SCANCODE_BACKSPACE, 8},
-        {SDL_SCANCODE_LEFT, 37},    {SDL_SCANCODE_DOWN, 40},      {SDL_SCANCODE_F1, 112},
-        {SDL_SCANCODE_F12, 123},    {SDL_SCANCODE_F13, 124},      {SDL_SCANCODE_F24, 135},
-        {SDL_SCANCODE_KP_0, 96},    {SDL_SCANCODE_KP_1, 97},      {SDL_SCANCODE_KP_9, 105},
-        {SDL_SCANCODE_LSHIFT, 160}, {SDL_SCANCODE_RCTRL, 163},    {SDL_SCANCODE_RALT, 165},
+        {SDL_SCANCODE_A, 65},       {SDL_SCANCODE_Z, 90},          {SDL_SCANCODE_0, 48},
+        {SDL_SCANCODE_1, 49},       {SDL_SCANCODE_9, 57},          {SDL_SCANCODE_ESCAPE, 27},
+        {SDL_SCANCODE_RETURN, 13},  {SDL_SCANCODE_SPACE, 32},      {SDL_SCANCODE_BACKSPACE, 8},
+        {SDL_SCANCODE_LEFT, 37},    {SDL_SCANCODE_DOWN, 40},       {SDL_SCANCODE_F1, 112},
+        {SDL_SCANCODE_F12, 123},    {SDL_SCANCODE_F13, 124},       {SDL_SCANCODE_F24, 135},
+        {SDL_SCANCODE_KP_0, 96},    {SDL_SCANCODE_KP_1, 97},       {SDL_SCANCODE_KP_9, 105},
+        {SDL_SCANCODE_LSHIFT, 160}, {SDL_SCANCODE_RCTRL, 163},     {SDL_SCANCODE_RALT, 165},
         {SDL_SCANCODE_GRAVE, 192},  {SDL_SCANCODE_SEMICOLON, 186}, {SDL_SCANCODE_APOSTROPHE, 222},
-        {SDL_SCANCODE_DELETE, 46},  {SDL_SCANCODE_PAGEDOWN, 34},  {SDL_SCANCODE_UNKNOWN, 0},
+        {SDL_SCANCODE_DELETE, 46},  {SDL_SCANCODE_PAGEDOWN, 34},   {SDL_SCANCODE_UNKNOWN, 0},
     };
     for (const auto& c : cases) EXPECT_EQ(platform::sdl::VirtualKeyOf(c.code), c.vk) << SDL_GetScancodeName(c.code);
 }
@@ -116,7 +116,9 @@ TEST(SdlInputTranslation, EventsBecomeTheEngineMessagesTheyMean) {
         {"key up", Key(SDL_KEYUP, SDL_SCANCODE_W), {input + ":0:key 87 flags 1", up + ":87:0"}},
         {"held key repeats only the message", Key(SDL_KEYDOWN, SDL_SCANCODE_W, 1), {down + ":87:0"}},
         {"key without a number", Key(SDL_KEYDOWN, SDL_SCANCODE_UNKNOWN), {}},
-        {"motion", motion, {input + ":0:mouse 0 0 -4,7", std::to_string(msg::kMouseMove) + ":0:" + std::to_string(300 | (200 << 16))}},
+        {"motion",
+         motion,
+         {input + ":0:mouse 0 0 -4,7", std::to_string(msg::kMouseMove) + ":0:" + std::to_string(300 | (200 << 16))}},
         {"left down", button(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT), {input + ":0:mouse 1 0 0,0"}},
         {"left up", button(SDL_MOUSEBUTTONUP, SDL_BUTTON_LEFT), {input + ":0:mouse 2 0 0,0"}},
         {"right down is button 2", button(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_RIGHT), {input + ":0:mouse 4 0 0,0"}},
@@ -129,9 +131,13 @@ TEST(SdlInputTranslation, EventsBecomeTheEngineMessagesTheyMean) {
         {"typed text keeps ASCII", text, {std::to_string(msg::kChar) + ":97:0", std::to_string(msg::kChar) + ":90:0"}},
         {"close", window(SDL_WINDOWEVENT_CLOSE, 0, 0), {std::to_string(msg::kDestroy) + ":0:0"}},
         {"quit", quit, {std::to_string(msg::kDestroy) + ":0:0"}},
-        {"resize", window(SDL_WINDOWEVENT_SIZE_CHANGED, 640, 480), {std::to_string(msg::kNcCalcSize) + ":1:" + frameW + "x" + frameH}},
+        {"resize",
+         window(SDL_WINDOWEVENT_SIZE_CHANGED, 640, 480),
+         {std::to_string(msg::kNcCalcSize) + ":1:" + frameW + "x" + frameH}},
         {"focus lost", window(SDL_WINDOWEVENT_FOCUS_LOST, 0, 0), {std::to_string(msg::kActivate) + ":0:0"}},
-        {"pad plugged", pad, {std::to_string(msg::kDeviceChange) + ":" + std::to_string(platform::devchange::kArrival) + ":0"}},
+        {"pad plugged",
+         pad,
+         {std::to_string(msg::kDeviceChange) + ":" + std::to_string(platform::devchange::kArrival) + ":0"}},
     };
     for (const auto& c : cases) EXPECT_EQ(Translate(c.event), c.expected) << c.name;
 }

@@ -177,8 +177,8 @@ TEST_F(ActionKinds, UseStateActionsTurnTheStateValuesOnAndOff) {
         SxUniqueID action;
         uint16_t type;
         float volume;
-    } steps[] = {{80, 0x1003, 0.0f}, {90, 0x1002, -6.0f}, {100, 0x1103, 0.0f}, {110, 0x1002, -6.0f},
-                 {120, 0x1102, 0.0f}};
+    } steps[] = {
+        {80, 0x1003, 0.0f}, {90, 0x1002, -6.0f}, {100, 0x1103, 0.0f}, {110, 0x1002, -6.0f}, {120, 0x1102, 0.0f}};
     for (const auto& step : steps) {
         Action(step.action, step.type, 102, {});
         Post(step.action, 5);
@@ -217,7 +217,7 @@ TEST_F(ActionKinds, BypassActionsSetAndResetEffectsPerObject) {
     EXPECT_FALSE(a->IsFXBypassed(1, Object(5))) << "a slot without an effect";
     EXPECT_FALSE(Find<CSxParameterNodeBase>(SxIndex_Node, kSound)->IsFXBypassed(0, Object(5))) << "no effects";
 
-    Action(200, 0x1A03, 102, BypassParams(true, 0x11));  // slot 0 and all, for one object
+    Action(200, 0x1A03, 102, BypassParams(true, 0x11));   // slot 0 and all, for one object
     Action(210, 0x1A02, 103, BypassParams(false, 0x01));  // slot 0 for all objects
     Action(220, 0x1A04, 102, BypassParams(true, 0x01));   // set kinds of wider scopes do nothing
     Post(200, 5);
@@ -310,9 +310,8 @@ TEST_F(ActionKinds, CutRecordsAndImpossibleCountsFail) {
         }
     }
     EXPECT_EQ(g_pObjectIndex->Table(SxIndex_Action).Count(), 0u);
-    const bw::Bytes impossible =
-        bw::WithU32At(bw::ActionBody(30, 0x0A03, kSound, {}, {}, bw::SetValueParams(4, 2, 1.0f, 0, 0, {})), 26,
-                      0x20000000);
+    const bw::Bytes impossible = bw::WithU32At(
+        bw::ActionBody(30, 0x0A03, kSound, {}, {}, bw::SetValueParams(4, 2, 1.0f, 0, 0, {})), 26, 0x20000000);
     CSxIndexable* object = nullptr;
     EXPECT_EQ(SxReadHircObject(SxHirc_Action, impossible.data(), static_cast<uint32_t>(impossible.size()), &object),
               SX_Fail);

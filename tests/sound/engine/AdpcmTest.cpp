@@ -19,7 +19,8 @@ std::vector<uint8_t> Block(int16_t first, uint8_t index, const std::vector<uint8
     block[0] = static_cast<uint8_t>(first & 0xFF);
     block[1] = static_cast<uint8_t>((first >> 8) & 0xFF);
     block[2] = index;
-    for (size_t i = 0; i < codes.size(); ++i) block[4 + i / 2] |= static_cast<uint8_t>((i & 1) ? codes[i] << 4 : codes[i]);
+    for (size_t i = 0; i < codes.size(); ++i)
+        block[4 + i / 2] |= static_cast<uint8_t>((i & 1) ? codes[i] << 4 : codes[i]);
     block[35] = lastByte;
     return block;
 }
@@ -108,7 +109,8 @@ TEST(Adpcm, EncodeThenDecodeStaysWithinTheCodecBound) {
         const QV::media::Signal signal =
             QV::media::Sine(c.frequency, c.amplitude, frames, 48000, QV::media::DefaultChannelMask(c.channels));
         std::vector<int16_t> input(signal.samples.size());
-        for (size_t i = 0; i < input.size(); ++i) input[i] = static_cast<int16_t>(std::lround(signal.samples[i] * 32767.0f));
+        for (size_t i = 0; i < input.size(); ++i)
+            input[i] = static_cast<int16_t>(std::lround(signal.samples[i] * 32767.0f));
         std::vector<A::SxAdpcmEncoderState> states(c.channels);
         const uint32_t blockAlign = 36 * c.channels;
         std::vector<uint8_t> data(frames / 64 * blockAlign);

@@ -74,7 +74,8 @@ TEST_F(Attenuations, MalformedRecordsFailWithoutLeftovers) {
                                 bw::AttenuationBody(40, empty)};
     for (const bw::Bytes& bad : bodies) {
         CSxIndexable* object = nullptr;
-        EXPECT_EQ(SxReadHircObject(SxHirc_Attenuation, bad.data(), static_cast<uint32_t>(bad.size()), &object), SX_Fail);
+        EXPECT_EQ(SxReadHircObject(SxHirc_Attenuation, bad.data(), static_cast<uint32_t>(bad.size()), &object),
+                  SX_Fail);
         EXPECT_EQ(object, nullptr);
     }
     EXPECT_EQ(g_pObjectIndex->Table(SxIndex_Attenuation).Count(), 0u);

@@ -62,9 +62,8 @@ TEST_F(AudioFrameTest, EachBufferRunsTheFrameInItsFixedOrder) {
     PostMessage();
     clock.Advance(0.043);  // two buffers due at 48000 Hz
     mgr.Perform();
-    const std::vector<std::string> expected = {
-        "message", "ext2", "ext1", "paths 1", "limiters", "commands",
-        "ext2", "ext1", "paths 2", "limiters", "commands", "motion"};
+    const std::vector<std::string> expected = {"message", "ext2", "ext1",    "paths 1",  "limiters", "commands",
+                                               "ext2",    "ext1", "paths 2", "limiters", "commands", "motion"};
     EXPECT_EQ(g_calls, expected);
     EXPECT_EQ(mgr.FrameCounter(), 2u);
 }

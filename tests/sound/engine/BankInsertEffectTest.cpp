@@ -48,9 +48,11 @@ protected:
             bw::Record(SxHirc_Sound, bw::SoundBody(kSound, source, node)),
             bw::Record(SxHirc_Action, bw::ActionBody(kEvent + 1, 0x0403, kSound, {}, {}, bw::PlayParams(4, 0))),
             bw::Record(SxHirc_Event, bw::EventBody(kEvent, {kEvent + 1})),
-            bw::Record(SxHirc_Action, bw::ActionBody(kBypassEvent + 1, bypassType, kSound, {}, {}, BypassParams(true, mask))),
+            bw::Record(SxHirc_Action,
+                       bw::ActionBody(kBypassEvent + 1, bypassType, kSound, {}, {}, BypassParams(true, mask))),
             bw::Record(SxHirc_Event, bw::EventBody(kBypassEvent, {kBypassEvent + 1})),
-            bw::Record(SxHirc_Action, bw::ActionBody(kResetEvent + 1, resetType, kSound, {}, {}, BypassParams(false, 0x1F))),
+            bw::Record(SxHirc_Action,
+                       bw::ActionBody(kResetEvent + 1, resetType, kSound, {}, {}, BypassParams(false, 0x1F))),
             bw::Record(SxHirc_Event, bw::EventBody(kResetEvent, {kResetEvent + 1})),
         });
         ASSERT_EQ(SxReadHircChunk(chunk.data(), static_cast<uint32_t>(chunk.size()), loaded), SX_Success);

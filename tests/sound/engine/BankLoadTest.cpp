@@ -212,7 +212,7 @@ struct Chained {
 void QueueMoreFromCallback(SxBankID, SXRESULT, SxMemPoolId, void* cookie) {
     auto* chained = static_cast<Chained*>(cookie);
     SoundEngine::CancelBankCallbackCookie(&chained->inner);  // takes the callback list's lock
-    SoundEngine::UnloadBank(9, Record, &chained->inner);      // and the queue's
+    SoundEngine::UnloadBank(9, Record, &chained->inner);     // and the queue's
     ++chained->calls;
 }
 

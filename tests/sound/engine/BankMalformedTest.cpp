@@ -62,39 +62,59 @@ TEST_F(BankMalformed, EachFailsCleanlyAndLeavesNothingBehind) {
     const size_t pointCount = switchCount + 4 + 8;
     const size_t defaultsCount = pointCount + 4 + 12;
     const Case cases[] = {
-        {"first chunk not the header", [](const bw::Bytes& b) { return bw::WithU32At(b, 0, 0x44484B41); }, SX_InvalidFile},
+        {"first chunk not the header", [](const bw::Bytes& b) { return bw::WithU32At(b, 0, 0x44484B41); },
+         SX_InvalidFile},
         {"version 61", [](const bw::Bytes& b) { return bw::WithU32At(b, 8, 61); }, SX_WrongBankVersion},
         {"header body below 16 bytes", [](const bw::Bytes& b) { return bw::WithU32At(b, 4, 8); }, SX_PartialRead},
-        {"header size past the end", [](const bw::Bytes& b) { return bw::WithU32At(b, 4, 0xFFFFFFF0u); }, SX_PartialRead},
+        {"header size past the end", [](const bw::Bytes& b) { return bw::WithU32At(b, 4, 0xFFFFFFF0u); },
+         SX_PartialRead},
         {"chunk header cut after 1 byte", [](const bw::Bytes& b) { return Appended(b, {'H'}); }, SX_InvalidFile},
-        {"chunk header cut after 7 bytes", [](const bw::Bytes& b) { return Appended(b, {'H', 'I', 'R', 'C', 1, 0, 0}); }, SX_InvalidFile},
+        {"chunk header cut after 7 bytes",
+         [](const bw::Bytes& b) {
+             return Appended(b, {'H', 'I', 'R', 'C', 1, 0, 0});
+         },
+         SX_InvalidFile},
         {"settings cut short", [](const bw::Bytes& b) { return CutInside(b, "STMG"); }, SX_InvalidFile},
         {"environment cut short", [](const bw::Bytes& b) { return CutInside(b, "ENVS"); }, SX_InvalidFile},
         {"media index cut short", [](const bw::Bytes& b) { return CutInside(b, "DIDX"); }, SX_InvalidFile},
         {"media data cut short", [](const bw::Bytes& b) { return CutInside(b, "DATA"); }, SX_InvalidFile},
         {"string table cut short", [](const bw::Bytes& b) { return CutInside(b, "STID"); }, SX_InvalidFile},
         {"hierarchy cut short", [](const bw::Bytes& b) { return CutInside(b, "HIRC"); }, SX_InvalidFile},
-        {"state groups past the chunk", [&](const bw::Bytes& b) { return bw::WithU32At(b, stmg + 6, 0x10000000u); }, SX_InvalidFile},
-        {"transitions past the chunk", [&](const bw::Bytes& b) { return bw::WithU32At(b, groupTransitions, 0xFFFFFFFFu); }, SX_InvalidFile},
-        {"switch groups past the chunk", [&](const bw::Bytes& b) { return bw::WithU32At(b, switchCount, 0x40000000u); }, SX_InvalidFile},
-        {"switch points past the chunk", [&](const bw::Bytes& b) { return bw::WithU32At(b, pointCount, 0x15555556u); }, SX_InvalidFile},
-        {"defaults past the chunk", [&](const bw::Bytes& b) { return bw::WithU32At(b, defaultsCount, 0x20000000u); }, SX_InvalidFile},
-        {"environment points past the chunk", [&](const bw::Bytes& b) { return bw::WithU32At(b, envs, 0xFFFF0001u); }, SX_InvalidFile},
+        {"state groups past the chunk", [&](const bw::Bytes& b) { return bw::WithU32At(b, stmg + 6, 0x10000000u); },
+         SX_InvalidFile},
+        {"transitions past the chunk",
+         [&](const bw::Bytes& b) { return bw::WithU32At(b, groupTransitions, 0xFFFFFFFFu); }, SX_InvalidFile},
+        {"switch groups past the chunk", [&](const bw::Bytes& b) { return bw::WithU32At(b, switchCount, 0x40000000u); },
+         SX_InvalidFile},
+        {"switch points past the chunk", [&](const bw::Bytes& b) { return bw::WithU32At(b, pointCount, 0x15555556u); },
+         SX_InvalidFile},
+        {"defaults past the chunk", [&](const bw::Bytes& b) { return bw::WithU32At(b, defaultsCount, 0x20000000u); },
+         SX_InvalidFile},
+        {"environment points past the chunk", [&](const bw::Bytes& b) { return bw::WithU32At(b, envs, 0xFFFF0001u); },
+         SX_InvalidFile},
         {"empty environment chunk", [&](const bw::Bytes& b) { return bw::WithU32At(b, envs - 4, 0); }, SX_Fail},
-        {"bank names past the chunk", [&](const bw::Bytes& b) { return bw::WithU32At(b, stid + 4, 0x7FFFFFFFu); }, SX_InvalidFile},
-        {"bank name longer than the chunk", [&](const bw::Bytes& b) {
+        {"bank names past the chunk", [&](const bw::Bytes& b) { return bw::WithU32At(b, stid + 4, 0x7FFFFFFFu); },
+         SX_InvalidFile},
+        {"bank name longer than the chunk",
+         [&](const bw::Bytes& b) {
              bw::Bytes out = b;
              out[stid + 12] = 250;
              return out;
-         }, SX_InvalidFile},
-        {"hierarchy count past the chunk", [&](const bw::Bytes& b) { return bw::WithU32At(b, hirc, 0x7FFFFFFFu); }, SX_InvalidFile},
-        {"hierarchy record past the chunk", [&](const bw::Bytes& b) { return bw::WithU32At(b, hirc + 5, 0xFFFFFF00u); }, SX_InvalidFile},
-        {"media offset past the data", [&](const bw::Bytes& b) { return bw::WithU32At(b, didx + 16, 4096); }, SX_InvalidFile},
-        {"media size past the data", [&](const bw::Bytes& b) { return bw::WithU32At(b, didx + 8, 4096); }, SX_InvalidFile},
-        {"media offset plus size wraps", [&](const bw::Bytes& b) {
-             return bw::WithU32At(bw::WithU32At(b, didx + 4, 0xFFFFFFF0u), didx + 8, 0x20);
-         }, SX_InvalidFile},
-        {"chunk size that wraps", [&](const bw::Bytes& b) { return bw::WithU32At(b, hirc - 4, 0xFFFFFFFFu); }, SX_InvalidFile},
+         },
+         SX_InvalidFile},
+        {"hierarchy count past the chunk", [&](const bw::Bytes& b) { return bw::WithU32At(b, hirc, 0x7FFFFFFFu); },
+         SX_InvalidFile},
+        {"hierarchy record past the chunk", [&](const bw::Bytes& b) { return bw::WithU32At(b, hirc + 5, 0xFFFFFF00u); },
+         SX_InvalidFile},
+        {"media offset past the data", [&](const bw::Bytes& b) { return bw::WithU32At(b, didx + 16, 4096); },
+         SX_InvalidFile},
+        {"media size past the data", [&](const bw::Bytes& b) { return bw::WithU32At(b, didx + 8, 4096); },
+         SX_InvalidFile},
+        {"media offset plus size wraps",
+         [&](const bw::Bytes& b) { return bw::WithU32At(bw::WithU32At(b, didx + 4, 0xFFFFFFF0u), didx + 8, 0x20); },
+         SX_InvalidFile},
+        {"chunk size that wraps", [&](const bw::Bytes& b) { return bw::WithU32At(b, hirc - 4, 0xFFFFFFFFu); },
+         SX_InvalidFile},
     };
     // The global settings a bank brings stay after it (they are the engine's, not the bank's):
     // one good load first, so that only what a failed load leaves behind is counted.
@@ -133,8 +153,10 @@ TEST_F(BankMalformed, FromAFileACutHierarchyIsAFailedCopy) {
     const size_t hirc = Body(good, "HIRC");
     const Case cases[] = {
         {"hierarchy cut short", [](const bw::Bytes& b) { return CutInside(b, "HIRC"); }, SX_Fail},
-        {"hierarchy record past the chunk", [&](const bw::Bytes& b) { return bw::WithU32At(b, hirc + 5, 0xFFFFFF00u); }, SX_Fail},
-        {"header size past the end", [](const bw::Bytes& b) { return bw::WithU32At(b, 4, 0xFFFFFFF0u); }, SX_PartialRead},
+        {"hierarchy record past the chunk", [&](const bw::Bytes& b) { return bw::WithU32At(b, hirc + 5, 0xFFFFFF00u); },
+         SX_Fail},
+        {"header size past the end", [](const bw::Bytes& b) { return bw::WithU32At(b, 4, 0xFFFFFFF0u); },
+         SX_PartialRead},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -188,7 +210,8 @@ TEST_F(BankMalformed, OddButValidBanksLoad) {
     const size_t didx = Body(bank, "DIDX");
     bw::Bytes reversed = bank;
     for (int i = 0; i < 3; ++i)
-        std::copy(bank.begin() + didx + 12 * (2 - i), bank.begin() + didx + 12 * (3 - i), reversed.begin() + didx + 12 * i);
+        std::copy(bank.begin() + didx + 12 * (2 - i), bank.begin() + didx + 12 * (3 - i),
+                  reversed.begin() + didx + 12 * i);
     reversed = Appended(reversed, bw::Chunk("ABCD", bw::Bytes(7, 0)));
     reversed = Appended(reversed, bw::Chunk("HIRC", bw::HircChunk({bw::Record(12, bw::Bytes(9, 0))})));
     const AlignedBank aligned(reversed);

@@ -64,9 +64,11 @@ protected:
             bw::Record(SxHirc_Sound, bw::SoundBody(kSound, source, node)),
             bw::Record(SxHirc_Action, bw::ActionBody(kEvent + 1, 0x0403, kSound, {}, {}, bw::PlayParams(4, 0))),
             bw::Record(SxHirc_Event, bw::EventBody(kEvent, {kEvent + 1})),
-            bw::Record(SxHirc_Action, bw::ActionBody(kBypassEvent + 1, 0x1A02, kFxBus, {}, {}, BypassParams(true, 0x01))),
+            bw::Record(SxHirc_Action,
+                       bw::ActionBody(kBypassEvent + 1, 0x1A02, kFxBus, {}, {}, BypassParams(true, 0x01))),
             bw::Record(SxHirc_Event, bw::EventBody(kBypassEvent, {kBypassEvent + 1})),
-            bw::Record(SxHirc_Action, bw::ActionBody(kResetEvent + 1, 0x1B02, kFxBus, {}, {}, BypassParams(false, 0x1F))),
+            bw::Record(SxHirc_Action,
+                       bw::ActionBody(kResetEvent + 1, 0x1B02, kFxBus, {}, {}, BypassParams(false, 0x1F))),
             bw::Record(SxHirc_Event, bw::EventBody(kResetEvent, {kResetEvent + 1})),
         });
         ASSERT_EQ(SxReadHircChunk(chunk.data(), static_cast<uint32_t>(chunk.size()), loaded), SX_Success);

@@ -37,17 +37,18 @@ protected:
     void LoadBuses(const bw::Bus& ducker, const bw::Bus& second = bw::Bus(), const bw::Bus& ducked = Floor(-96.3f)) {
         bw::Bus child2 = ducker, child3 = ducked, child4 = second;
         child2.parentBusID = child3.parentBusID = child4.parentBusID = 1;
-        std::vector<bw::Bytes> records = {bw::Record(SxHirc_Bus, bw::BusBody(1, bw::Bus())),
-                                          bw::Record(SxHirc_Bus, bw::BusBody(3, child3)),
-                                          bw::Record(SxHirc_Bus, bw::BusBody(2, child2)),
-                                          bw::Record(SxHirc_Bus, bw::BusBody(4, child4))};
+        std::vector<bw::Bytes> records = {
+            bw::Record(SxHirc_Bus, bw::BusBody(1, bw::Bus())), bw::Record(SxHirc_Bus, bw::BusBody(3, child3)),
+            bw::Record(SxHirc_Bus, bw::BusBody(2, child2)), bw::Record(SxHirc_Bus, bw::BusBody(4, child4))};
         for (uint32_t i = 0; i < 3; ++i) {
             bw::NodeBase node;
             node.busID = 2 + i;
             records.push_back(bw::Record(SxHirc_Sound, bw::SoundBody(10 + i, bw::Source(), node)));
-            records.push_back(bw::Record(SxHirc_Action, bw::ActionBody(210 + i, 0x0403, 10 + i, {}, {}, bw::PlayParams(4, 0))));
+            records.push_back(
+                bw::Record(SxHirc_Action, bw::ActionBody(210 + i, 0x0403, 10 + i, {}, {}, bw::PlayParams(4, 0))));
             records.push_back(bw::Record(SxHirc_Event, bw::EventBody(110 + i, {210 + i})));
-            records.push_back(bw::Record(SxHirc_Action, bw::ActionBody(220 + i, 0x0103, 10 + i, {}, {}, bw::ActiveParams(4, {}))));
+            records.push_back(
+                bw::Record(SxHirc_Action, bw::ActionBody(220 + i, 0x0103, 10 + i, {}, {}, bw::ActiveParams(4, {}))));
             records.push_back(bw::Record(SxHirc_Event, bw::EventBody(120 + i, {220 + i})));
         }
         ASSERT_EQ(Load(records), SX_Success);

@@ -54,7 +54,7 @@ TEST_F(BusInstanceLimit, TwoOfFourPlayByTheBussKillRule) {
         Limit master, bus;
         uint8_t belowThreshold;
         std::vector<int> endAtOnce;  // which posts (0-3) end in the first frames
-        int heard;                    // tones heard together
+        int heard;                   // tones heard together
     } cases[] = {
         {"the top bus refuses the newest", {2, true}, {}, 0, {2, 3}, 2},
         {"the top bus stops the oldest", {2, false}, {}, 0, {0, 1}, 2},

@@ -328,7 +328,8 @@ TEST_F(BusMixTest, MasterEffectsComeFromTheMasterBusAndGoWithTheirEffect) {
     node->Connect();
     int instances = 0;
     CSxLEngine::ForEachFxInstance(
-        &halve, [](ISxPlugin* plugin, SxGameObjectID object, void* count) {
+        &halve,
+        [](ISxPlugin* plugin, SxGameObjectID object, void* count) {
             EXPECT_NE(plugin, nullptr);
             EXPECT_EQ(object, 0u);
             ++*static_cast<int*>(count);
@@ -476,10 +477,7 @@ TEST(EnvironmentSendsTest, CurrentSendsComeFirstAndKeptOnesGiveTheirPreviousLeve
         {"a held send ramps between its levels", {{5, 0.8f}}, {{5, 0.2f}}, {{5, 0.8f, 0.2f}}},
         {"an ended send fades out", {}, {{6, 0.5f}}, {{6, 0.0f, 0.5f}}},
         {"both", {{5, 1.0f}, {7, 0.3f}}, {{6, 0.5f}, {7, 0.1f}}, {{5, 1.0f, 0}, {7, 0.3f, 0.1f}, {6, 0, 0.5f}}},
-        {"no more than four",
-         {{1, 1}, {2, 1}, {3, 1}, {4, 1}},
-         {{9, 1}},
-         {{1, 1, 0}, {2, 1, 0}, {3, 1, 0}, {4, 1, 0}}},
+        {"no more than four", {{1, 1}, {2, 1}, {3, 1}, {4, 1}}, {{9, 1}}, {{1, 1, 0}, {2, 1, 0}, {3, 1, 0}, {4, 1, 0}}},
     };
     for (Case& c : cases) {
         SCOPED_TRACE(c.what);

@@ -13,24 +13,24 @@ using namespace SX;
 TEST(SxPoolList, PreallocatedNodesThenPoolNodesUpToTheMaximum) {
     sxtest::TestMemory memory;
     SxPoolList<uint32_t> list;
-    EXPECT_EQ(list.AddFirst(1), nullptr);   // not initialised
+    EXPECT_EQ(list.AddFirst(1), nullptr);  // not initialised
     ASSERT_EQ(list.Init(2, 4, g_DefaultPoolId), SX_Success);
     const uint32_t withBlock = memory.Used();
     ASSERT_NE(list.AddFirst(1), nullptr);
     ASSERT_NE(list.AddFirst(2), nullptr);
-    EXPECT_EQ(memory.Used(), withBlock);          // from the block
+    EXPECT_EQ(memory.Used(), withBlock);  // from the block
     ASSERT_NE(list.Set(3), nullptr);
-    EXPECT_GT(memory.Used(), withBlock);          // from the pool
-    EXPECT_EQ(list.Set(3), list.Find(3));         // no duplicate
+    EXPECT_GT(memory.Used(), withBlock);   // from the pool
+    EXPECT_EQ(list.Set(3), list.Find(3));  // no duplicate
     ASSERT_NE(list.AddFirst(4), nullptr);
-    EXPECT_EQ(list.AddFirst(5), nullptr);         // maximum reached
+    EXPECT_EQ(list.AddFirst(5), nullptr);  // maximum reached
     std::vector<uint32_t> items;
     for (uint32_t item : list) items.push_back(item);
     EXPECT_EQ(items, (std::vector<uint32_t>{4, 3, 2, 1}));
     EXPECT_EQ(list.Remove(3), SX_Success);
     EXPECT_EQ(list.Remove(3), SX_Fail);
     EXPECT_EQ(list.Remove(4), SX_Success);
-    EXPECT_EQ(memory.Used(), withBlock);          // pool nodes freed on removal
+    EXPECT_EQ(memory.Used(), withBlock);  // pool nodes freed on removal
     list.Term();
     EXPECT_EQ(memory.Used(), 0u);
 }

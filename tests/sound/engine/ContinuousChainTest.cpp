@@ -242,8 +242,8 @@ TEST_F(ContinuousChain, AFollowingSwitchContainerBreaksTheChainAndStartsTheNewCh
     sw.continuousValidation = true;
     sw.children = {40, 3};
     sw.switches = {{kA, {40}}, {kB, {3}}};
-    LoadNodes({RanSeqRecord(40, Sequence({1, 2}, 0)),
-               bw::Record(SxHirc_Switch, bw::SwitchBody(50, bw::NodeBase(), sw))});
+    LoadNodes(
+        {RanSeqRecord(40, Sequence({1, 2}, 0)), bw::Record(SxHirc_Switch, bw::SwitchBody(50, bw::NodeBase(), sw))});
     SoundEngine::PostEvent(100, kObject);
     Frames(3);
     ASSERT_EQ(voices.Order(), (std::vector<SxUniqueID>{1}));
@@ -454,8 +454,7 @@ TEST_F(ContinuousChain, ALayerContainerThatPlaysNothingGivesWayToTheNextItem) {
     Frames(80);
     ASSERT_EQ(voices.Order(), (std::vector<SxUniqueID>{1, 3}));
     // Sound 1 ends, the layers' turn comes after the frames in flight, and sound 3 10 frames on.
-    EXPECT_EQ(voices.voices[1].startFrame,
-              voices.voices[0].endFrame + FramesOf(11264) + FramesOf(10 * 1024));
+    EXPECT_EQ(voices.voices[1].startFrame, voices.voices[0].endFrame + FramesOf(11264) + FramesOf(10 * 1024));
     EXPECT_EQ(g_pAudioMgr->PendingCount(), 0u);
 }
 
@@ -500,8 +499,8 @@ TEST_F(ContinuousChain, ASwitchItemGoesOnAfterTheLongestChildOfItsValue) {
     sw.defaultSwitch = kA;
     sw.children = {1, 2};
     sw.switches = {{kA, {1, 2}}, {kB, {2}}};
-    LoadNodes({bw::Record(SxHirc_Switch, bw::SwitchBody(60, bw::NodeBase(), sw)),
-               RanSeqRecord(50, Sequence({60, 3}, 1))});
+    LoadNodes(
+        {bw::Record(SxHirc_Switch, bw::SwitchBody(60, bw::NodeBase(), sw)), RanSeqRecord(50, Sequence({60, 3}, 1))});
     SoundEngine::PostEvent(100, kObject);
     Frames(60);
     ASSERT_EQ(voices.Order(), (std::vector<SxUniqueID>{1, 2, 3}));

@@ -32,9 +32,8 @@ uint32_t Children(uint16_t first, uint16_t count) { return first | uint32_t(coun
 
 // Two arguments. Under any first value (key 0): 20 gives 500. Under 10: any gives 600, 30 gives 700.
 std::vector<Node> TwoLevels(uint16_t weight600 = 0, uint16_t weight700 = 0, uint16_t probability = 100) {
-    return {{0, Children(1, 2), 0, 100},       {0, Children(3, 1), 0, 100},
-            {10, Children(4, 2), 0, 100},      {20, 500, 0, probability},
-            {0, 600, weight600, probability}, {30, 700, weight700, probability}};
+    return {{0, Children(1, 2), 0, 100}, {0, Children(3, 1), 0, 100},      {10, Children(4, 2), 0, 100},
+            {20, 500, 0, probability},   {0, 600, weight600, probability}, {30, 700, weight700, probability}};
 }
 
 class DialogueEvents : public sxtest::HierarchyEngine {
@@ -44,11 +43,13 @@ protected:
         platform::crt_srand(99);
     }
     void LoadEvent(uint8_t mode, const std::vector<Node>& tree, uint8_t probability = 100) {
-        ASSERT_EQ(Load({bw::Record(SxHirc_Dialogue, bw::DialogueBody(80, {0x100, 0x200}, probability, mode, Tree(tree)))}),
-                  SX_Success);
+        ASSERT_EQ(
+            Load({bw::Record(SxHirc_Dialogue, bw::DialogueBody(80, {0x100, 0x200}, probability, mode, Tree(tree)))}),
+            SX_Success);
     }
     static SxUniqueID Resolve(std::vector<uint32_t> values) {
-        return SoundEngine::DynamicDialogue::ResolveDialogueEvent(80, values.data(), static_cast<uint32_t>(values.size()));
+        return SoundEngine::DynamicDialogue::ResolveDialogueEvent(80, values.data(),
+                                                                  static_cast<uint32_t>(values.size()));
     }
     static std::map<SxUniqueID, int> Draws(std::vector<uint32_t> values, int count) {
         std::map<SxUniqueID, int> seen;
@@ -63,10 +64,10 @@ TEST_F(DialogueEvents, BestMatchFallsBackToAnyValue) {
         std::vector<uint32_t> values;
         SxUniqueID expected;
     } cases[] = {
-        {{10, 30}, 700}, {{10, 99}, 600}, {{99, 20}, 500}, {{10, 20}, 600},
-        {{99, 31}, 0},   // the fallback's children hold no 31 and no "any"
-        {{10}, 0},       // one value for two arguments
-        {{0, 31}, 0},    // a value of 0 takes no fallback: key 0 matches it exactly, and holds no 31
+        {{10, 30}, 700}, {{10, 99}, 600}, {{99, 20}, 500},
+        {{10, 20}, 600}, {{99, 31}, 0},  // the fallback's children hold no 31 and no "any"
+        {{10}, 0},                       // one value for two arguments
+        {{0, 31}, 0},                    // a value of 0 takes no fallback: key 0 matches it exactly, and holds no 31
     };
     for (const Case& c : cases) EXPECT_EQ(Resolve(c.values), c.expected) << c.values[0];
     EXPECT_EQ(SoundEngine::DynamicDialogue::ResolveDialogueEvent(81, nullptr, 0), 0u) << "an unknown event";
@@ -124,8 +125,8 @@ TEST_F(DialogueEvents, MalformedRecordsAndTreesAreRefusedOrCutShort) {
     // Children past the tree's end, and 40 levels of a node that is its own "any" child: the
     // walk stays inside the tree and stops.
     std::vector<uint32_t> arguments(40, 0x100);
-    ASSERT_EQ(Load({bw::Record(SxHirc_Dialogue,
-                               bw::DialogueBody(82, {1, 2}, 100, 1, Tree({{0, Children(1, 9), 0, 100}, {5, 1, 0, 100}}))),
+    ASSERT_EQ(Load({bw::Record(SxHirc_Dialogue, bw::DialogueBody(82, {1, 2}, 100, 1,
+                                                                 Tree({{0, Children(1, 9), 0, 100}, {5, 1, 0, 100}}))),
                     bw::Record(SxHirc_Dialogue,
                                bw::DialogueBody(83, arguments, 100, 1, Tree({{0, Children(0, 1), 100, 100}})))}),
               SX_Success);

@@ -30,7 +30,8 @@ TEST(EnvironmentsMgr, EachCurveAnswersOnlyWhenEnabled) {
     for (const Case& c : cases) EXPECT_FLOAT_EQ(mgr.GetCurveValue(c.kind, c.target, 50.0f), c.yAt100 / 2);
 
     const SxCurvePoint replaced[] = {{0.0f, 5.0f, SxCurve_Constant}};
-    ASSERT_EQ(mgr.SetObsOccCurve(SxCurve_Occlusion, SxCurveTarget_Volume, SxCurveScaling_None, replaced, 1), SX_Success);
+    ASSERT_EQ(mgr.SetObsOccCurve(SxCurve_Occlusion, SxCurveTarget_Volume, SxCurveScaling_None, replaced, 1),
+              SX_Success);
     EXPECT_EQ(mgr.GetCurveValue(SxCurve_Occlusion, SxCurveTarget_Volume, 80.0f), 5.0f);
     mgr.SetCurveEnabled(SxCurve_Obstruction, SxCurveTarget_LowPass, false);
     EXPECT_EQ(mgr.GetCurveValue(SxCurve_Obstruction, SxCurveTarget_LowPass, 50.0f), 0.0f);

@@ -13,7 +13,7 @@ namespace bw = bankwriter;
 
 namespace {
 
-constexpr uint32_t kSpeed = 0x55;                            // a game parameter
+constexpr uint32_t kSpeed = 0x55;                                  // a game parameter
 constexpr uint32_t kGroup = 0x300, kCalm = 0x301, kStorm = 0x302;  // a state group and two states
 constexpr SxUniqueID kTop = 10, kMiddle = 11, kLeaf = 12, kPlay = 900;
 
@@ -68,8 +68,8 @@ TEST_F(Parameters, ThreeLevelsAddUpWithCurvesAndStates) {
     top.overridePriority = true;
     top.rtpcs = {Linear(SxRTPC_Volume, -12.0f, 0.0f)};
     std::vector<bw::Bytes> records = PlayRecords(leaf);
-    records.push_back(bw::Record(SxHirc_State, bw::StateBody(5000, {bw::PropF(SxProp_Volume, -3.0f),
-                                                                      bw::PropF(SxProp_Pitch, 200.0f)})));
+    records.push_back(bw::Record(
+        SxHirc_State, bw::StateBody(5000, {bw::PropF(SxProp_Volume, -3.0f), bw::PropF(SxProp_Pitch, 200.0f)})));
     records.push_back(bw::Record(SxHirc_ActorMixer, bw::ActorMixerBody(kMiddle, middle, {kLeaf})));
     records.push_back(bw::Record(SxHirc_ActorMixer, bw::ActorMixerBody(kTop, top, {kMiddle})));
     ASSERT_EQ(Load(records), SX_Success);
@@ -200,22 +200,31 @@ TEST_F(RuntimeValues, OffsetsAndMutesApplyToTheirGameObjectOrToAll) {
         {"mute on 5", [](CSxSound& n, CSxRegisteredObj* five) { n.Mute(five, SxCurve_Linear, 0); }, -96.3f, -2.0f},
         {"unmute 5", [](CSxSound& n, CSxRegisteredObj* five) { n.Unmute(five, SxCurve_Linear, 0); }, -2.0f, -2.0f},
         {"offset -6 on all",
-         [](CSxSound& n, CSxRegisteredObj*) { n.SetSxPropOnObject(SxProp_Volume, nullptr, SxValueMeaning_Offset, -6.0f, SxCurve_Linear, 0); },
+         [](CSxSound& n, CSxRegisteredObj*) {
+             n.SetSxPropOnObject(SxProp_Volume, nullptr, SxValueMeaning_Offset, -6.0f, SxCurve_Linear, 0);
+         },
          -8.0f, -8.0f},
         {"a further offset -1 on all",
-         [](CSxSound& n, CSxRegisteredObj*) { n.SetSxPropOnObject(SxProp_Volume, nullptr, SxValueMeaning_Offset, -1.0f, SxCurve_Linear, 0); },
+         [](CSxSound& n, CSxRegisteredObj*) {
+             n.SetSxPropOnObject(SxProp_Volume, nullptr, SxValueMeaning_Offset, -1.0f, SxCurve_Linear, 0);
+         },
          -9.0f, -9.0f},
         {"volume -10 on 5",
-         [](CSxSound& n, CSxRegisteredObj* five) { n.SetSxPropOnObject(SxProp_Volume, five, SxValueMeaning_Independent, -10.0f, SxCurve_Linear, 0); },
+         [](CSxSound& n, CSxRegisteredObj* five) {
+             n.SetSxPropOnObject(SxProp_Volume, five, SxValueMeaning_Independent, -10.0f, SxCurve_Linear, 0);
+         },
          -17.0f, -9.0f},
         {"reset on all",
-         [](CSxSound& n, CSxRegisteredObj*) { n.SetSxPropOnObject(SxProp_Volume, nullptr, SxValueMeaning_Default, 0.0f, SxCurve_Linear, 0); },
+         [](CSxSound& n, CSxRegisteredObj*) {
+             n.SetSxPropOnObject(SxProp_Volume, nullptr, SxValueMeaning_Default, 0.0f, SxCurve_Linear, 0);
+         },
          -10.0f, -2.0f},
         {"mute all", [](CSxSound& n, CSxRegisteredObj*) { n.Mute(nullptr, SxCurve_Linear, 0); }, -96.3f, -96.3f},
-        {"and 5 on its own", [](CSxSound& n, CSxRegisteredObj* five) { n.Mute(five, SxCurve_Linear, 0); }, -96.3f, -96.3f},
+        {"and 5 on its own", [](CSxSound& n, CSxRegisteredObj* five) { n.Mute(five, SxCurve_Linear, 0); }, -96.3f,
+         -96.3f},
         {"unmute everything", [](CSxSound& n, CSxRegisteredObj*) { n.UnmuteAll(SxCurve_Linear, 0); }, -10.0f, -2.0f},
-        {"reset the volume everywhere", [](CSxSound& n, CSxRegisteredObj*) { n.ResetSxProp(SxProp_Volume, SxCurve_Linear, 0); },
-         -2.0f, -2.0f},
+        {"reset the volume everywhere",
+         [](CSxSound& n, CSxRegisteredObj*) { n.ResetSxProp(SxProp_Volume, SxCurve_Linear, 0); }, -2.0f, -2.0f},
     };
     for (const Step& step : steps) {
         {
@@ -256,10 +265,12 @@ namespace {
 TEST_F(Parameters, PausingEverythingHoldsStateTransitionsUntilResumed) {
     bw::NodeBase leaf;
     leaf.stateGroups = {{kGroup, 0, {{kStorm, 5000}}}};
-    std::vector<bw::Bytes> records = {bw::Record(SxHirc_State, bw::StateBody(5000, {bw::PropF(SxProp_Pitch, 1000.0f)}))};
+    std::vector<bw::Bytes> records = {
+        bw::Record(SxHirc_State, bw::StateBody(5000, {bw::PropF(SxProp_Pitch, 1000.0f)}))};
     for (const bw::Bytes& r : PlayRecords(leaf)) records.push_back(r);
     for (auto [id, type] : {std::pair<SxUniqueID, uint16_t>{800, 0x0204}, {810, 0x0304}}) {
-        records.push_back(bw::Record(SxHirc_Action, bw::ActionBody(id + 1, type, 0, {}, {}, bw::ActiveParams(4, 0, {}))));
+        records.push_back(
+            bw::Record(SxHirc_Action, bw::ActionBody(id + 1, type, 0, {}, {}, bw::ActiveParams(4, 0, {}))));
         records.push_back(bw::Record(SxHirc_Event, bw::EventBody(id, {id + 1})));
     }
     ASSERT_EQ(Load(records), SX_Success);

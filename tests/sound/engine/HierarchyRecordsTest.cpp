@@ -19,28 +19,28 @@ namespace {
 // Written by hand from the record layouts, so that the writer and the reader cannot share a
 // misreading. A sound (ID 1001) whose parent 2000 is not loaded.
 const char* const kSoundHex =
-    "e9 03 00 00"                                  // ID 1001
-    "01 00 01 00  00 00 00 00  34 12 00 00"        // codec plug-in 0x00010001, in the bank, media 0x1234
-    "00 00 00 00  10 00 00 00  00 01 00 00  02"    // file 0, offset 0x10, size 0x100, LFE flag
-    "00 00"                                        // no effects: no bypass byte
-    "00 00 00 00  d0 07 00 00"                     // no bus, parent 2000
-    "01 00"                                        // priority override, no distance offset
-    "02 00 06  00 00 c0 c0  03 00 00 00"           // volume -6.0, loop count 3
-    "01 02  00 00 c8 c2  00 00 c8 42"              // pitch range -100..100
-    "01 00 01"                                     // overrides positioning: 2D, 2D flag set
-    "01 01 00 04 00 00 02 01 01"                   // advanced settings
-    "00 00 00 00"                                  // no state groups
+    "e9 03 00 00"                                              // ID 1001
+    "01 00 01 00  00 00 00 00  34 12 00 00"                    // codec plug-in 0x00010001, in the bank, media 0x1234
+    "00 00 00 00  10 00 00 00  00 01 00 00  02"                // file 0, offset 0x10, size 0x100, LFE flag
+    "00 00"                                                    // no effects: no bypass byte
+    "00 00 00 00  d0 07 00 00"                                 // no bus, parent 2000
+    "01 00"                                                    // priority override, no distance offset
+    "02 00 06  00 00 c0 c0  03 00 00 00"                       // volume -6.0, loop count 3
+    "01 02  00 00 c8 c2  00 00 c8 42"                          // pitch range -100..100
+    "01 00 01"                                                 // overrides positioning: 2D, 2D flag set
+    "01 01 00 04 00 00 02 01 01"                               // advanced settings
+    "00 00 00 00"                                              // no state groups
     "01 00  55 00 00 00  00 00 00 00  07 00 00 00  00  02 00"  // game parameter 0x55 drives volume
-    "00 00 00 00  00 00 20 c1  04 00 00 00"        // (0, -10) linear
-    "00 00 c8 42  00 00 00 00  04 00 00 00";       // (100, 0)
+    "00 00 00 00  00 00 20 c1  04 00 00 00"                    // (0, -10) linear
+    "00 00 c8 42  00 00 00 00  04 00 00 00";                   // (100, 0)
 
 // A play action (ID 3000) on the sound with a 10 ms delay, curve 9 and bank 0x11223344, and a
 // state object (ID 5000) with volume -3 and pitch 200.
 const char* const kPlayActionHex =
-    "b8 0b 00 00  03 04  e9 03 00 00"              // ID 3000, type 0x0403, target 1001
-    "01 0d  0a 00 00 00"                           // delay 10 ms
-    "00"                                           // no ranges
-    "09  44 33 22 11";                             // curve 9, bank ID
+    "b8 0b 00 00  03 04  e9 03 00 00"  // ID 3000, type 0x0403, target 1001
+    "01 0d  0a 00 00 00"               // delay 10 ms
+    "00"                               // no ranges
+    "09  44 33 22 11";                 // curve 9, bank ID
 const char* const kStateHex = "88 13 00 00  02 00 02  00 00 40 c0  00 00 48 43";
 const char* const kEventHex = "a0 0f 00 00  01 00 00 00  b8 0b 00 00";  // ID 4000: action 3000
 
@@ -123,7 +123,7 @@ TEST_F(HierarchyRecords, ActionDelaysStayWithinWhatTheSchedulerHolds) {
         std::vector<bw::Range> ranges;
         if (c.ranged) ranges.push_back(bw::RangeI(SxProp_DelayTime, c.min, c.max));
         ASSERT_EQ(Load({bw::Record(SxHirc_Action, bw::ActionBody(id, 0x0403, 1001, {bw::PropI(SxProp_DelayTime, c.ms)},
-                                                                  ranges, bw::PlayParams(4, 0)))}),
+                                                                 ranges, bw::PlayParams(4, 0)))}),
                   SX_Success);
         auto* play = Find<CSxActionPlay>(SxIndex_Action, id++);
         ASSERT_NE(play, nullptr);
@@ -218,8 +218,9 @@ TEST_F(HierarchyRecords, CutRecordsAndImpossibleCountsFailWithoutLeftovers) {
     const uint8_t types[] = {SxHirc_Event, SxHirc_ActorMixer, SxHirc_Action};
     for (size_t i = 0; i < std::size(impossible); ++i) {
         CSxIndexable* object = nullptr;
-        EXPECT_EQ(SxReadHircObject(types[i], impossible[i].data(), static_cast<uint32_t>(impossible[i].size()), &object),
-                  SX_Fail)
+        EXPECT_EQ(
+            SxReadHircObject(types[i], impossible[i].data(), static_cast<uint32_t>(impossible[i].size()), &object),
+            SX_Fail)
             << i;
         EXPECT_EQ(object, nullptr);
     }
@@ -309,20 +310,21 @@ TEST_F(HierarchyRecords, EventsRefuseMissingActionsAndLinkARepeatedActionOnce) {
 }
 
 TEST_F(HierarchyRecords, FadeTimesDrawWithinTheirRangeAndProbabilitiesDecideThePlay) {
-    ASSERT_EQ(Load({bw::Record(SxHirc_Sound, bw::SoundBody(1, bw::Source(), bw::NodeBase())),
-                    bw::Record(SxHirc_Action, bw::ActionBody(40, 0x0403, 1, {bw::PropI(SxProp_TransitionTime, 100)},
-                                                             {bw::RangeI(SxProp_TransitionTime, -50, 50)},
-                                                             bw::PlayParams(4, 0))),
-                    bw::Record(SxHirc_Action, bw::ActionBody(41, 0x0403, 1, {bw::PropI(SxProp_TransitionTime, 100)},
-                                                             {bw::RangeI(SxProp_TransitionTime, 0, 0)},
-                                                             bw::PlayParams(4, 0))),
-                    bw::Record(SxHirc_Action, bw::ActionBody(42, 0x0403, 1, {bw::PropF(SxProp_Probability, 0.0f)}, {},
-                                                             bw::PlayParams(4, 0))),
-                    bw::Record(SxHirc_Action, bw::ActionBody(43, 0x0403, 1, {bw::PropF(SxProp_Probability, 100.0f)},
-                                                             {}, bw::PlayParams(4, 0))),
-                    bw::Record(SxHirc_Event, bw::EventBody(50, {42})), bw::Record(SxHirc_Event, bw::EventBody(51, {43})),
-                    bw::Record(SxHirc_Event, bw::EventBody(52, {41}))}),
-              SX_Success);
+    ASSERT_EQ(
+        Load(
+            {bw::Record(SxHirc_Sound, bw::SoundBody(1, bw::Source(), bw::NodeBase())),
+             bw::Record(SxHirc_Action,
+                        bw::ActionBody(40, 0x0403, 1, {bw::PropI(SxProp_TransitionTime, 100)},
+                                       {bw::RangeI(SxProp_TransitionTime, -50, 50)}, bw::PlayParams(4, 0))),
+             bw::Record(SxHirc_Action, bw::ActionBody(41, 0x0403, 1, {bw::PropI(SxProp_TransitionTime, 100)},
+                                                      {bw::RangeI(SxProp_TransitionTime, 0, 0)}, bw::PlayParams(4, 0))),
+             bw::Record(SxHirc_Action,
+                        bw::ActionBody(42, 0x0403, 1, {bw::PropF(SxProp_Probability, 0.0f)}, {}, bw::PlayParams(4, 0))),
+             bw::Record(SxHirc_Action, bw::ActionBody(43, 0x0403, 1, {bw::PropF(SxProp_Probability, 100.0f)}, {},
+                                                      bw::PlayParams(4, 0))),
+             bw::Record(SxHirc_Event, bw::EventBody(50, {42})), bw::Record(SxHirc_Event, bw::EventBody(51, {43})),
+             bw::Record(SxHirc_Event, bw::EventBody(52, {41}))}),
+        SX_Success);
     auto* ranged = Find<CSxAction>(SxIndex_Action, 40);
     int low = 1000, high = 0;
     for (int i = 0; i < 200; ++i) {

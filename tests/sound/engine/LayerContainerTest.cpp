@@ -37,7 +37,9 @@ protected:
         children.push_back(bw::Record(SxHirc_Event, bw::EventBody(100, {200})));
         return Load(children);
     }
-    static bw::Bytes Sound(uint32_t id) { return bw::Record(SxHirc_Sound, bw::SoundBody(id, bw::Source(), bw::NodeBase())); }
+    static bw::Bytes Sound(uint32_t id) {
+        return bw::Record(SxHirc_Sound, bw::SoundBody(id, bw::Source(), bw::NodeBase()));
+    }
     std::multiset<SxUniqueID> Playing() {
         std::multiset<SxUniqueID> ids;
         for (CSxPBI* i = CSxURenderer::FirstActive(); i; i = CSxURenderer::NextActive(i)) ids.insert(i->Node()->ID());
@@ -113,8 +115,8 @@ TEST_F(LayerContainer, ContainersTakeOnlySoundsAndContainers) {
     struct Case {
         SxUniqueID child;
         SXRESULT expected;
-    } cases[] = {{8, SX_WrongChildKind}, {7, SX_WrongChildKind}, {60, SX_CannotBeOwnParent}, {1, SX_Success},
-                 {1, SX_ChildAlreadyHasParent}, {9, SX_Success}};
+    } cases[] = {{8, SX_WrongChildKind}, {7, SX_WrongChildKind},        {60, SX_CannotBeOwnParent},
+                 {1, SX_Success},        {1, SX_ChildAlreadyHasParent}, {9, SX_Success}};
     for (const Case& c : cases) EXPECT_EQ(container->AddChild(c.child), c.expected) << c.child;
     EXPECT_EQ(Find<CSxParameterNodeBase>(SxIndex_Node, 9)->AddChild(60), SX_CannotBeOwnParent);
 }
@@ -141,7 +143,8 @@ TEST_F(LayerContainer, MalformedRecordsFailWithoutLeftovers) {
     const bw::Bytes bodies[] = {
         bw::LayerContainerBody(60, bw::NodeBase(), {1}, {elsewhere}),
         bw::LayerContainerBody(60, bw::NodeBase(), {1}, {wide}),
-        bw::WithU32At(bw::LayerContainerBody(60, bw::NodeBase(), {1}, {}), body.size() - bw::LayerBody(layer).size() - 4,
+        bw::WithU32At(bw::LayerContainerBody(60, bw::NodeBase(), {1}, {}),
+                      body.size() - bw::LayerBody(layer).size() - 4,
                       0x10000000),  // layers beyond the bytes
     };
     for (const bw::Bytes& bad : bodies) {

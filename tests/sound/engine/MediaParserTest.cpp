@@ -117,8 +117,8 @@ TEST(MediaParser, MalformedMediaIsRefusedWithoutReadingPastIt) {
 }
 
 TEST(MediaParser, FormatFieldsMustAgree) {
-    const std::vector<uint8_t> good = QV::media::Build(QV::media::Sine(440.0, 0.5, 64, 48000, 0x3),
-                                                       QV::media::Encoding::Pcm16);
+    const std::vector<uint8_t> good =
+        QV::media::Build(QV::media::Sine(440.0, 0.5, 64, 48000, 0x3), QV::media::Encoding::Pcm16);
     const size_t fmt = ChunkAt(good, "fmt ") + 8;
     struct Case {
         const char* what;

@@ -90,7 +90,7 @@ TEST_F(MemoryPools, TableFillsAndIdsAreChecked) {
     EXPECT_EQ(MemoryMgr::CreatePool(nullptr, 65536, 16, SxMemPool_Heap), -1);
     EXPECT_EQ(MemoryMgr::DestroyPool(1), SX_Success);
     EXPECT_EQ(MemoryMgr::CheckPoolId(1), SX_InvalidID);
-    EXPECT_EQ(MemoryMgr::CreatePool(nullptr, 65536, 16, SxMemPool_Heap), 1);   // first free slot
+    EXPECT_EQ(MemoryMgr::CreatePool(nullptr, 65536, 16, SxMemPool_Heap), 1);  // first free slot
 
     for (SxMemPoolId bad : {-1, 4, 1000}) {
         EXPECT_EQ(MemoryMgr::CheckPoolId(bad), SX_InvalidID);
@@ -115,7 +115,7 @@ TEST_F(MemoryPools, AccountingOfSmallAndEmptyRequests) {
     EXPECT_EQ(MemoryMgr::Free(id, p), SX_Success);
     EXPECT_EQ(Used(id), 0u);
     EXPECT_EQ(MemoryMgr::Malloc(id, SxTlsfHeap::kMaxRequest), nullptr);
-    EXPECT_EQ(MemoryMgr::Malloc(id, 65536), nullptr);   // more than the pool holds
+    EXPECT_EQ(MemoryMgr::Malloc(id, 65536), nullptr);  // more than the pool holds
 }
 
 TEST_F(MemoryPools, DoubleForeignAndInteriorFreesAreRefused) {
@@ -132,15 +132,15 @@ TEST_F(MemoryPools, DoubleForeignAndInteriorFreesAreRefused) {
         SxMemPoolId pool;
         void* pointer;
     } cases[] = {
-        {"other pool", b, p}, {"interior", a, p + 16}, {"misaligned", a, p + 1},
+        {"other pool", b, p}, {"interior", a, p + 16},    {"misaligned", a, p + 1},
         {"stack", a, &local}, {"zeroed data", a, q + 32},
     };
     for (const Case& c : cases) EXPECT_EQ(MemoryMgr::Free(c.pool, c.pointer), SX_Fail) << c.what;
     EXPECT_EQ(Used(a), used);
     EXPECT_EQ(MemoryMgr::Free(a, q), SX_Success);
-    EXPECT_EQ(MemoryMgr::Free(a, q), SX_Fail);          // still free
-    EXPECT_EQ(MemoryMgr::Free(a, p), SX_Success);       // merges with q
-    EXPECT_EQ(MemoryMgr::Free(a, q), SX_Fail);          // merged away
+    EXPECT_EQ(MemoryMgr::Free(a, q), SX_Fail);     // still free
+    EXPECT_EQ(MemoryMgr::Free(a, p), SX_Success);  // merges with q
+    EXPECT_EQ(MemoryMgr::Free(a, q), SX_Fail);     // merged away
     EXPECT_EQ(MemoryMgr::Free(a, r), SX_Success);
     EXPECT_EQ(Used(a), 0u);
 }
@@ -159,7 +159,7 @@ TEST_F(MemoryPools, PoolAlignmentAndMalignGiveAlignedBlocks) {
         }
         EXPECT_EQ(MemoryMgr::Free(aligned, p), SX_Success);
     }
-    EXPECT_EQ(MemoryMgr::Malign(plain, 64, 48), nullptr);   // not a power of two
+    EXPECT_EQ(MemoryMgr::Malign(plain, 64, 48), nullptr);  // not a power of two
     EXPECT_EQ(Used(plain), 0u);
     EXPECT_EQ(Used(aligned), 0u);
 }
@@ -174,15 +174,15 @@ TEST_F(MemoryPools, FixedBlocksExhaustReuseAndRefuseBadReleases) {
     for (char* b : blocks) EXPECT_EQ(reinterpret_cast<uintptr_t>(b) % 64, 0u);
     std::vector<char*> sorted = blocks;
     std::sort(sorted.begin(), sorted.end());
-    EXPECT_EQ(sorted, blocks);   // handed out in address order
+    EXPECT_EQ(sorted, blocks);  // handed out in address order
     for (char* b : blocks) std::memset(b, 0xCD, 64);
 
-    EXPECT_EQ(MemoryMgr::Malloc(id, 16), nullptr);      // not a heap
+    EXPECT_EQ(MemoryMgr::Malloc(id, 16), nullptr);  // not a heap
     EXPECT_EQ(MemoryMgr::ReleaseBlock(id, blocks[1] + 8), SX_Fail);
     EXPECT_EQ(MemoryMgr::ReleaseBlock(id, blocks[3] + 64), SX_Fail);
     EXPECT_EQ(MemoryMgr::ReleaseBlock(id, blocks[0] - 64), SX_Fail);
     EXPECT_EQ(MemoryMgr::ReleaseBlock(id, blocks[1]), SX_Success);
-    EXPECT_EQ(MemoryMgr::ReleaseBlock(id, blocks[1]), SX_Fail);   // twice
+    EXPECT_EQ(MemoryMgr::ReleaseBlock(id, blocks[1]), SX_Fail);  // twice
     EXPECT_EQ(MemoryMgr::ReleaseBlock(id, blocks[2]), SX_Success);
     EXPECT_EQ(Used(id), 128u);
     // Released blocks queue at the tail: first released, first reused.
@@ -217,7 +217,7 @@ TEST(TlsfHeap, RandomTraceKeepsBlocksApartAlignedAndAccounted) {
         bool allocate = live.empty() || rng() % 100 < 55;
         if (allocate) {
             size_t size = rng() % 10 == 0 ? 1 + rng() % 40000 : 1 + rng() % 600;
-            size_t align = size_t(1) << (rng() % 9);   // 1 .. 256
+            size_t align = size_t(1) << (rng() % 9);  // 1 .. 256
             size_t cost = 0;
             bool aligned = align > 16 && rng() % 2;
             char* p = static_cast<char*>(aligned ? heap->Malign(size, align, &cost) : heap->Malloc(size, &cost));

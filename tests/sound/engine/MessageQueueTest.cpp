@@ -52,7 +52,8 @@ protected:
     SXRESULT Post(uint32_t sequence, uint32_t size) {
         TestRecord r;
         r.sequence = sequence;
-        for (uint32_t i = 0; i + 8 < size && i < sizeof r.payload; ++i) r.payload[i] = static_cast<uint8_t>(sequence + i);
+        for (uint32_t i = 0; i + 8 < size && i < sizeof r.payload; ++i)
+            r.payload[i] = static_cast<uint8_t>(sequence + i);
         return mgr.Enqueue(r.header, size);
     }
     sxtest::TestMemory memory;
@@ -130,7 +131,8 @@ TEST_F(MessageQueueTest, WriterBlockedOnAFullQueueIsReleasedByTheAudioThread) {
     // which ignores batch bounds while a writer waits.
     for (uint32_t i = 0; i < 200; ++i) ASSERT_EQ(Post(i, 1000), SX_Success) << i;
     mgr.RenderAudio();
-    for (int spin = 0; spin < 2000 && g_appliedCount < 200; ++spin) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    for (int spin = 0; spin < 2000 && g_appliedCount < 200; ++spin)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
     mgr.StopThread();
     ASSERT_EQ(g_applied.size(), 200u);
     for (uint32_t i = 0; i < 200; ++i) ASSERT_EQ(g_applied[i], i);
@@ -155,13 +157,14 @@ TEST(ChunkRing, ChunkInsertedBeforeTheReadChunkKeepsTheOrder) {
         const uint8_t* block;
         uint32_t bytes;
         while (ring.PeekBlock(block, bytes)) {
-            for (uint32_t at = 0; at < bytes; at += sizeof record) read.push_back(*reinterpret_cast<const uint32_t*>(block + at));
+            for (uint32_t at = 0; at < bytes; at += sizeof record)
+                read.push_back(*reinterpret_cast<const uint32_t*>(block + at));
             ring.Commit(bytes);
         }
     };
     uint32_t next = 0;
-    for (int i = 0; i < 9; ++i) ASSERT_EQ(append(next++), SX_Success);  // chunk 0 full, one in chunk 1
-    drain();                                                            // the reader now stands in chunk 1
+    for (int i = 0; i < 9; ++i) ASSERT_EQ(append(next++), SX_Success);          // chunk 0 full, one in chunk 1
+    drain();                                                                    // the reader now stands in chunk 1
     for (int i = 0; i < 7 + 8 + 3; ++i) ASSERT_EQ(append(next++), SX_Success);  // rest of 1, all of 0, then a new chunk
     EXPECT_EQ(ring.ChunkCount(), 3u);
     drain();

@@ -96,7 +96,8 @@ TEST(MixKernelPaths, PairRampsGiveEachChannelItsOwnRampOnEveryPath) {
         for (uint32_t frames : kLengths) {
             for (bool shared : {true, false}) {
                 SCOPED_TRACE(testing::Message() << path->name << " frames " << frames << " shared " << shared);
-                Samples src(2 * frames, frames + 1), expected(2 * frames + 16, frames + 2), got(2 * frames + 16, frames + 2);
+                Samples src(2 * frames, frames + 1), expected(2 * frames + 16, frames + 2),
+                    got(2 * frames + 16, frames + 2);
                 const float* srcB = shared ? src.At(1) : src.At(1) + frames;
                 base.mixRamp(src.At(1), expected.At(1), frames, 0.1f, 0.3f / 1024);
                 base.mixRamp(srcB, expected.At(1) + frames, frames, 0.8f, -0.45f / 1024);
@@ -187,10 +188,20 @@ TEST(MixKernelPaths, FloatTo16SaturatesAndTurnsNotANumberToZeroOnEveryPath) {
         float in;
         int16_t out;
     } cases[] = {
-        {1e10f, 32767},  {inf, 32767},      {-1e10f, -32768}, {-inf, -32768},
-        {std::numeric_limits<float>::quiet_NaN(), 0},         {-std::numeric_limits<float>::quiet_NaN(), 0},
-        {0.5f, 16384},   {-0.5f, -16384},   {1.0f, 32767},    {-1.0f, -32767},
-        {1.00001f, 32767}, {-1.00003f, -32768}, {65537.0f, 32767}, {0.0f, 0},
+        {1e10f, 32767},
+        {inf, 32767},
+        {-1e10f, -32768},
+        {-inf, -32768},
+        {std::numeric_limits<float>::quiet_NaN(), 0},
+        {-std::numeric_limits<float>::quiet_NaN(), 0},
+        {0.5f, 16384},
+        {-0.5f, -16384},
+        {1.0f, 32767},
+        {-1.0f, -32767},
+        {1.00001f, 32767},
+        {-1.00003f, -32768},
+        {65537.0f, 32767},
+        {0.0f, 0},
     };
     std::vector<const SxKernelPath*> paths = WiderPaths();
     paths.insert(paths.begin(), SxKernelPathFor(SxKernelIsa::Sse2));
@@ -222,7 +233,8 @@ TEST(MixKernelPaths, VectorAndSampleBySampleLayoutConversionsAgree) {
         for (uint32_t k = 0; k < frames; ++k) {
             for (int c = 0; c < 2; ++c) {
                 const float v = f[2 * k + c];
-                const int16_t expected = v != v ? 0 : static_cast<int16_t>(std::fmax(-1.0f, std::fmin(1.0f, v)) * 32767.0f);
+                const int16_t expected =
+                    v != v ? 0 : static_cast<int16_t>(std::fmax(-1.0f, std::fmin(1.0f, v)) * 32767.0f);
                 ASSERT_EQ(six[6 * k + c], expected) << frames << " frame " << k;
             }
             for (int c = 2; c < 6; ++c) ASSERT_EQ(six[6 * k + c], 0);
@@ -230,7 +242,8 @@ TEST(MixKernelPaths, VectorAndSampleBySampleLayoutConversionsAgree) {
             const float folded[2] = {d[0] + 0.707f * d[2] + 0.707f * d[4], d[1] + 0.707f * d[2] + 0.707f * d[5]};
             for (int c = 0; c < 2; ++c) {
                 const float v = folded[c];
-                const int16_t expected = v != v ? 0 : static_cast<int16_t>(std::fmax(-1.0f, std::fmin(1.0f, v)) * 32767.0f);
+                const int16_t expected =
+                    v != v ? 0 : static_cast<int16_t>(std::fmax(-1.0f, std::fmin(1.0f, v)) * 32767.0f);
                 ASSERT_EQ(two[2 * k + c], expected) << frames << " frame " << k;
             }
         }
@@ -260,8 +273,8 @@ TEST(MixKernelPaths, FivePointOneInterleaveRampsLikeTheStereoOne) {
         base.interleaveStereo(SR, SR, surround.data(), frames, gain, step);
         base.interleaveStereo(LFE, LFE, lfe.data(), frames, gainLfe, stepLfe);
         for (uint32_t k = 0; k < frames; ++k) {
-            const float device[6] = {front[2 * k],  front[2 * k + 1],  centre[2 * k],
-                                     lfe[2 * k],    centre[2 * k + 1], surround[2 * k]};
+            const float device[6] = {front[2 * k], front[2 * k + 1],  centre[2 * k],
+                                     lfe[2 * k],   centre[2 * k + 1], surround[2 * k]};
             for (int d = 0; d < 6; ++d) ASSERT_EQ(out[6 * k + d], device[d]) << frames << " frame " << k << " " << d;
         }
     }

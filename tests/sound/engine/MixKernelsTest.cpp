@@ -33,7 +33,8 @@ TEST(MixKernels, GainThatStaysZeroLeavesTheDestinationUntouched) {
 
 TEST(MixKernels, VoiceChannelReachesTheSpeakersOfEachLayout) {
     SxSpeakerGains gains;
-    for (int s = 0; s < 6; ++s) gains.current[s] = gains.previous[s] = 0.1f * (s + 1);  // L .1 R .2 C .3 SL .4 SR .5 LFE .6
+    for (int s = 0; s < 6; ++s)
+        gains.current[s] = gains.previous[s] = 0.1f * (s + 1);  // L .1 R .2 C .3 SL .4 SR .5 LFE .6
     std::vector<float> src(N, 1.0f);
 
     std::vector<float> six(6 * N, 0.0f);
@@ -92,11 +93,12 @@ TEST(MixKernels, FloatTo16RoundsToNearestEvenAndSaturates) {
         float in;
         int16_t out;
     } cases[] = {
-        {0.0f, 0},       {1.0f, 32767},    {1.5f, 32767},  {-1.0f, -32767}, {-2.0f, -32768},
-        {0.5f, 16384},   // 16383.5: tie goes to even
-        {-0.5f, -16384}, {0.25f, 8192},    // 8191.75
-        {0.75f, 24575},  // 24575.25
-        {1.0f / 32767, 1}, {100.0f, 32767}, {-100.0f, -32768}, {0.0f, 0}, {0.0f, 0}, {0.0f, 0}, {0.0f, 0},
+        {0.0f, 0},         {1.0f, 32767},   {1.5f, 32767},     {-1.0f, -32767},
+        {-2.0f, -32768},   {0.5f, 16384},  // 16383.5: tie goes to even
+        {-0.5f, -16384},   {0.25f, 8192},  // 8191.75
+        {0.75f, 24575},                    // 24575.25
+        {1.0f / 32767, 1}, {100.0f, 32767}, {-100.0f, -32768}, {0.0f, 0},
+        {0.0f, 0},         {0.0f, 0},       {0.0f, 0},
     };
     static_assert(sizeof(cases) / sizeof(cases[0]) == 16, "one pass of the kernel");
     float in[16];
@@ -114,9 +116,9 @@ TEST(MixKernels, FloatTo16SaturatesHugeSamplesAndSilencesNaN) {
         float in;
         int16_t out;
     } cases[] = {
-        {65538.0f, 32767}, {70000.0f, 32767}, {1e10f, 32767}, {inf, 32767}, {65537.0f, 32767},
-        {1.0001f, 32767},  {-65538.0f, -32768}, {-1e10f, -32768}, {-inf, -32768}, {nan, 0}, {-nan, 0},
-        {0.5f, 16384},     {-0.5f, -16384}, {1.0f, 32767}, {-1.0f, -32767}, {0.0f, 0},
+        {65538.0f, 32767},   {70000.0f, 32767}, {1e10f, 32767},  {inf, 32767}, {65537.0f, 32767}, {1.0001f, 32767},
+        {-65538.0f, -32768}, {-1e10f, -32768},  {-inf, -32768},  {nan, 0},     {-nan, 0},         {0.5f, 16384},
+        {-0.5f, -16384},     {1.0f, 32767},     {-1.0f, -32767}, {0.0f, 0},
     };
     static_assert(sizeof(cases) / sizeof(cases[0]) == 16, "one pass of the kernel");
     float in[16];
@@ -148,7 +150,11 @@ TEST(Decibels, TablePointsInterpolationAndLimits) {
     struct Case {
         float db, linear;
     } cases[] = {
-        {-96.3f, 0.0f}, {-200.0f, 0.0f}, {0.0f, 1.0f}, {6.0f, 1.0f}, {-6.0f, std::pow(10.0f, -0.3f)},
+        {-96.3f, 0.0f},
+        {-200.0f, 0.0f},
+        {0.0f, 1.0f},
+        {6.0f, 1.0f},
+        {-6.0f, std::pow(10.0f, -0.3f)},
         {-6.5f, 0.5f * (std::pow(10.0f, -6.0f / 20) + std::pow(10.0f, -7.0f / 20))},
         {-96.0f, std::pow(10.0f, -96.0f / 20)},
     };

@@ -40,7 +40,7 @@ protected:
 
 TEST_F(ObjectIndex, FindsByIdAndTableWithAReference) {
     Probe* a = Make(7);
-    Probe* b = Make(7 + 193);   // same bucket
+    Probe* b = Make(7 + 193);  // same bucket
     Probe* c = Make(7, SxIndex_Event);
     EXPECT_EQ(index.GetPtrAndAddRef(SxIndex_Node, 7), a);
     EXPECT_EQ(index.GetPtrAndAddRef(SxIndex_Node, 200), b);

@@ -109,7 +109,8 @@ TEST_F(PendingActionTest, DelaysBecomeALaunchFrameAndAnOffset) {
     };
     std::vector<TestAction> actions;
     actions.reserve(std::size(cases));
-    for (size_t i = 0; i < std::size(cases); ++i) actions.emplace_back(static_cast<int>(i), cases[i].delay, cases[i].type);
+    for (size_t i = 0; i < std::size(cases); ++i)
+        actions.emplace_back(static_cast<int>(i), cases[i].delay, cases[i].type);
     for (auto& action : actions) Schedule(action);
     for (int i = 0; i < 3; ++i) RunThreeFrames();
     ASSERT_EQ(g_launches.size(), std::size(cases));

@@ -42,9 +42,8 @@ public:
         if (command == SxLowerCmd_Resume) instance.NotifyResumed();
     }
     size_t Count(SxLowerCommand command, SxPlayingID id = 0) const {
-        return std::count_if(log.begin(), log.end(), [&](const Entry& e) {
-            return e.command == command && (id == 0 || e.playingID == id);
-        });
+        return std::count_if(log.begin(), log.end(),
+                             [&](const Entry& e) { return e.command == command && (id == 0 || e.playingID == id); });
     }
     std::vector<Entry> log;
 };
@@ -147,17 +146,25 @@ TEST_F(Playback, StopsReachWhatTheyNameAndNothingElse) {
         void (*stop)(SxPlayingID first, SxPlayingID second, SxPlayingID third);
         std::vector<int> left;  // which of the three keep playing
     } cases[] = {
-        {"by playing ID", [](SxPlayingID, SxPlayingID second, SxPlayingID) { SoundEngine::StopPlayingID(second); }, {0, 2}},
+        {"by playing ID",
+         [](SxPlayingID, SxPlayingID second, SxPlayingID) { SoundEngine::StopPlayingID(second); },
+         {0, 2}},
         {"by object through a stop event",
-         [](SxPlayingID, SxPlayingID, SxPlayingID) { SoundEngine::PostEvent(kStopEvent, 5); }, {2}},
+         [](SxPlayingID, SxPlayingID, SxPlayingID) { SoundEngine::PostEvent(kStopEvent, 5); },
+         {2}},
         {"by object through StopAll", [](SxPlayingID, SxPlayingID, SxPlayingID) { SoundEngine::StopAll(6); }, {0, 1}},
         {"all", [](SxPlayingID, SxPlayingID, SxPlayingID) { SoundEngine::StopAll(); }, {}},
-        {"by event and object", [](SxPlayingID, SxPlayingID, SxPlayingID) {
+        {"by event and object",
+         [](SxPlayingID, SxPlayingID, SxPlayingID) {
              SoundEngine::ExecuteActionOnEvent(kPlayEvent, SxActionOnEvent_Stop, 6);
-         }, {0, 1}},
-        {"by event and playing ID", [](SxPlayingID first, SxPlayingID, SxPlayingID) {
-             SoundEngine::ExecuteActionOnEvent(kPlayEvent, SxActionOnEvent_Stop, SxAllGameObjects, 0, SxCurve_Linear, first);
-         }, {1, 2}},
+         },
+         {0, 1}},
+        {"by event and playing ID",
+         [](SxPlayingID first, SxPlayingID, SxPlayingID) {
+             SoundEngine::ExecuteActionOnEvent(kPlayEvent, SxActionOnEvent_Stop, SxAllGameObjects, 0, SxCurve_Linear,
+                                               first);
+         },
+         {1, 2}},
     };
     for (const Case& c : cases) {
         const SxPlayingID ids[3] = {Post(kPlayEvent, 5), Post(kPlayEvent, 5), Post(kPlayEvent, 6)};
@@ -215,8 +222,8 @@ TEST_F(Playback, PauseAndResumeCountLevelsUnlessTheResumeIsMaster) {
 }
 
 TEST_F(Playback, APauseLeavesWaitingResumeActionsAloneUnlessItsFlagSaysOtherwise) {
-    ASSERT_EQ(Load({bw::Record(SxHirc_Action, bw::ActionBody(1051, 0x0303, kSound, {bw::PropI(SxProp_DelayTime, 1000)}, {},
-                                                             bw::ActiveParams(4, 0, {}))),
+    ASSERT_EQ(Load({bw::Record(SxHirc_Action, bw::ActionBody(1051, 0x0303, kSound, {bw::PropI(SxProp_DelayTime, 1000)},
+                                                             {}, bw::ActiveParams(4, 0, {}))),
                     bw::Record(SxHirc_Event, bw::EventBody(1050, {1051})),
                     bw::Record(SxHirc_Action, bw::ActionBody(1061, 0x0203, kSound, {}, {}, bw::ActiveParams(4, 0, {}))),
                     bw::Record(SxHirc_Event, bw::EventBody(1060, {1061}))}),
@@ -302,7 +309,10 @@ TEST_F(Playback, SeekAndBreakReachTheInstances) {
         bool fraction;
         uint32_t samples;
         float expectedFraction;
-    } cases[] = {{1000, false, 48000, 0.0f}, {-200, false, 0, 0.0f}, {1.5f, true, 0, 1.0f}, {-0.2f, true, 0, 0.0f},
+    } cases[] = {{1000, false, 48000, 0.0f},
+                 {-200, false, 0, 0.0f},
+                 {1.5f, true, 0, 1.0f},
+                 {-0.2f, true, 0, 0.0f},
                  {0.5f, true, 0, 0.5f}};
     for (const Case& c : cases) {
         if (c.fraction)
@@ -334,7 +344,7 @@ protected:
         bw::Source placeholder;
         placeholder.pluginID = 0x00080001;  // an external source, resolved at play time
         placeholder.streamType = 1;
-        placeholder.fileID = 42;            // its cookie
+        placeholder.fileID = 42;  // its cookie
         ASSERT_EQ(Load({bw::Record(SxHirc_Sound, bw::SoundBody(1, placeholder, bw::NodeBase())),
                         bw::Record(SxHirc_Action, bw::ActionBody(3, 0x0403, 1, {}, {}, bw::PlayParams(4, 0))),
                         bw::Record(SxHirc_Event, bw::EventBody(2, {3}))}),

@@ -64,8 +64,8 @@ struct PlayingMgr : ::testing::Test {
 
 TEST_F(PlayingMgr, EndOfEventComesAfterTheLastCountIsRemoved) {
     Post(1, SxCallback_EndOfEvent);
-    mgr.AddPendingCount(1);            // an action waits
-    mgr.RemovePendingCount(1);         // the post's own count
+    mgr.AddPendingCount(1);     // an action waits
+    mgr.RemovePendingCount(1);  // the post's own count
     uint32_t flags = 0;
     mgr.AddItemActiveCount(1, &flags);  // the action plays
     EXPECT_EQ(flags, uint32_t(SxCallback_EndOfEvent));

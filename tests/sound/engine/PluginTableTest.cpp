@@ -200,11 +200,8 @@ TEST(ParamsBlockReaderTest, ReadsPackedFieldsAndRefusesBlocksOfAnotherSize) {
         uint32_t size, expected;
         bool valid;
     } cases[] = {
-        {"exact", block, 9, 9, true},
-        {"short", block, 8, 9, false},
-        {"long", block, 9, 5, false},
-        {"null", nullptr, 9, 9, false},
-        {"empty", block, 0, 9, false},
+        {"exact", block, 9, 9, true},   {"short", block, 8, 9, false}, {"long", block, 9, 5, false},
+        {"null", nullptr, 9, 9, false}, {"empty", block, 0, 9, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

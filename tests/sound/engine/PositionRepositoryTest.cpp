@@ -49,11 +49,10 @@ TEST_F(Repository, ExtrapolatesByRateAndCapsAtTheDuration) {
         double elapsed;
         int32_t expected;
     } cases[] = {
-        {1.0f, 480000, 0.5, 1500},      // moves with the time since the frame stamp
-        {2.0f, 480000, 0.5, 2000},
-        {0.0f, 480000, 3.0, 1000},      // paused: frozen
-        {1.0f, 60000, 3.0, 1250},       // never past the end
-        {1.0f, 0xFFFFFFFFu, 0.25, 1250},  // unknown duration
+        {1.0f, 480000, 0.5, 1500},                                   // moves with the time since the frame stamp
+        {2.0f, 480000, 0.5, 2000},       {0.0f, 480000, 3.0, 1000},  // paused: frozen
+        {1.0f, 60000, 3.0, 1250},                                    // never past the end
+        {1.0f, 0xFFFFFFFFu, 0.25, 1250},                             // unknown duration
     };
     uint32_t id = 1;
     for (const Case& c : cases) {

@@ -25,7 +25,9 @@ struct Subscriber : ISxRTPCSubscriber {
     bool active = true;
     std::vector<Got> got;
     bool IsActiveForRTPC() const override { return active; }
-    void SetRTPCValue(uint32_t property, float value, CSxRegisteredObj* obj) override { got.push_back({property, value, obj}); }
+    void SetRTPCValue(uint32_t property, float value, CSxRegisteredObj* obj) override {
+        got.push_back({property, value, obj});
+    }
     // Rounded to 1/1000: ramps go through the curve tables.
     std::vector<float> Values() const {
         std::vector<float> v;
@@ -243,7 +245,8 @@ TEST_F(RTPC, SwitchesTakeValuesGloballyAndPerObject) {
 }
 
 TEST_F(RTPC, MappedSwitchGroupsFollowTheirGameParameter) {
-    const SxSwitchPoint mapping[] = {{0.0f, 1, SxCurve_Constant}, {50.0f, 2, SxCurve_Constant}, {100.0f, 3, SxCurve_Constant}};
+    const SxSwitchPoint mapping[] = {
+        {0.0f, 1, SxCurve_Constant}, {50.0f, 2, SxCurve_Constant}, {100.0f, 3, SxCurve_Constant}};
     ASSERT_EQ(mgr.AddSwitchRTPC(5, kRpm, mapping, 3), SX_Success);
     SwitchSubscriber listener;
     mgr.RegisterSwitchSubscriber(&listener, 5);

@@ -90,7 +90,8 @@ TEST(SxPlayList, RandomAndSequenceListsKeepIDsAndWeights) {
     CSxPlayListSequence* sequence = CSxPlayListSequence::Create();
     ASSERT_TRUE(random && sequence);
     for (CSxPlayList* list : {static_cast<CSxPlayList*>(random), static_cast<CSxPlayList*>(sequence)}) {
-        for (auto [id, weight] : {std::pair{7u, 10u}, {8u, 20u}, {7u, 30u}}) ASSERT_EQ(list->Add(id, weight), SX_Success);
+        for (auto [id, weight] : {std::pair{7u, 10u}, {8u, 20u}, {7u, 30u}})
+            ASSERT_EQ(list->Add(id, weight), SX_Success);
         uint16_t index = 99;
         EXPECT_FALSE(list->IndexOf(9, index));
         EXPECT_EQ(index, 99) << "an absent ID leaves the index alone";
@@ -259,8 +260,7 @@ TEST_F(RanSeqContainer, ContinuousChoicesFollowTheLoopRecord) {
         int16_t passes;  // 0: for ever
     } cases[] = {{0, 1, 0, 5, 200}, {0, 1, 2, 4, 3}, {0, 0, 2, 5, 0}, {1, 0, 0, 3, 333}, {1, 0, 0, 1, 7}};
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << "mode " << int(c.playMode) << " type " << int(c.randomType)
-                                        << " n " << c.n);
+        SCOPED_TRACE(testing::Message() << "mode " << int(c.playMode) << " type " << int(c.randomType) << " n " << c.n);
         bw::RanSeq settings;
         settings.playMode = c.playMode;
         settings.randomType = c.randomType;

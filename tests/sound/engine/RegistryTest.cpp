@@ -28,7 +28,7 @@ TEST_F(Registry, GlobalObjectExistsFromInitAndSurvivesUnregisterAll) {
     EXPECT_EQ(global->Positions()[0].position.x, 0.0f);
     global->Release();
     registry.RegisterObject(5);
-    registry.RegisterObject(5 + 193);   // same bucket
+    registry.RegisterObject(5 + 193);  // same bucket
     EXPECT_EQ(registry.Count(), 3u);
     registry.UnregisterAll();
     EXPECT_EQ(registry.Count(), 1u);
@@ -40,14 +40,14 @@ TEST_F(Registry, GlobalObjectExistsFromInitAndSurvivesUnregisterAll) {
 TEST_F(Registry, ObjectsLiveAsLongAsAHolderKeepsThem) {
     CSxRegisteredObj* a = registry.RegisterObject(42);
     ASSERT_NE(a, nullptr);
-    EXPECT_EQ(registry.RegisterObject(42), a);   // kept as it is
+    EXPECT_EQ(registry.RegisterObject(42), a);  // kept as it is
     a->SetDryLevel(0.5f);
     EXPECT_EQ(registry.RegisterObject(42)->DryLevel(), 0.5f);
 
     CSxRegisteredObj* held = registry.GetObjAndAddref(42);
     registry.UnregisterObject(42);
     EXPECT_EQ(registry.GetObjAndAddref(42), nullptr);
-    EXPECT_EQ(held->DryLevel(), 0.5f);   // still alive for its holder
+    EXPECT_EQ(held->DryLevel(), 0.5f);  // still alive for its holder
     held->Release();
 
     std::set<SxGameObjectID> seen;
@@ -62,7 +62,7 @@ TEST_F(Registry, SettersRefuseUnregisteredObjects) {
     SxEnvironmentValue env{1, 0.5f};
     EXPECT_EQ(registry.SetPosition(9, &pos, 1, 0, 0), SX_Fail);
     EXPECT_EQ(registry.SetActiveListeners(9, 3), SX_Fail);
-    EXPECT_EQ(registry.SetActiveListeners(0, 3), SX_Fail);   // not for the global object
+    EXPECT_EQ(registry.SetActiveListeners(0, 3), SX_Fail);  // not for the global object
     EXPECT_EQ(registry.SetGameObjectEnvironmentsValues(9, &env, 1), SX_Fail);
     EXPECT_EQ(registry.SetDryLevel(9, 1.0f), SX_Fail);
     EXPECT_EQ(registry.SetAttenuationScalingFactor(9, 1.0f), SX_Fail);
@@ -117,7 +117,7 @@ TEST_F(Registry, SwitchEntriesPerObjectAndNode) {
     EXPECT_EQ(CSxRegisteredObj::SetSwitch(a, 100, v1), SX_Success);
     EXPECT_EQ(CSxRegisteredObj::SetSwitch(a, 200, v2), SX_Success);
     EXPECT_EQ(CSxRegisteredObj::SetSwitch(b, 100, v2), SX_Success);
-    EXPECT_EQ(CSxRegisteredObj::SetSwitch(a, 100, v3), SX_Success);   // replaces
+    EXPECT_EQ(CSxRegisteredObj::SetSwitch(a, 100, v3), SX_Success);  // replaces
     EXPECT_EQ(CSxRegisteredObj::SetSwitch(nullptr, 100, v3), SX_Fail);
     uint32_t out[2];
     CSxRegisteredObj::FindSwitch(a, 100, out);
@@ -128,7 +128,7 @@ TEST_F(Registry, SwitchEntriesPerObjectAndNode) {
     CSxRegisteredObj::FindSwitch(a, 100, out);
     EXPECT_EQ(out[1], 0u);
     CSxRegisteredObj::FindSwitch(a, 200, out);
-    EXPECT_EQ(out[1], 22u);   // later entries move down
+    EXPECT_EQ(out[1], 22u);  // later entries move down
     registry.ClearSwitch(200, nullptr);
     registry.ClearSwitch(100, nullptr);
     CSxRegisteredObj::FindSwitch(a, 200, out);
@@ -158,18 +158,20 @@ TEST_F(Registry, DestructionUnregistersFromNodesAndGameParameters) {
     g_GameObjectReleaseHooks.unregisterFromNode = [](CSxIndexable* n, CSxRegisteredObj* o) {
         g_nodeCalls.push_back({n->ID(), o->ID()});
     };
-    g_GameObjectReleaseHooks.unregisterFromGameParameters = [](CSxRegisteredObj* o) { g_paramCalls.push_back(o->ID()); };
+    g_GameObjectReleaseHooks.unregisterFromGameParameters = [](CSxRegisteredObj* o) {
+        g_paramCalls.push_back(o->ID());
+    };
 
     CSxRegisteredObj* o = registry.RegisterObject(9);
     EXPECT_EQ(o->SetNodeAsModified(77), SX_Success);
     EXPECT_EQ(o->SetNodeAsModified(77), SX_Success);
-    EXPECT_EQ(o->SetNodeAsModified(78), SX_Success);   // not loaded: skipped
+    EXPECT_EQ(o->SetNodeAsModified(78), SX_Success);  // not loaded: skipped
     ASSERT_NE(o->ModifiedNodes(), nullptr);
     EXPECT_EQ(o->ModifiedNodes()->Length(), 2u);
     registry.UnregisterObject(9);
     EXPECT_EQ(g_nodeCalls, (std::vector<std::pair<SxUniqueID, SxGameObjectID>>{{77, 9}}));
     EXPECT_EQ(g_paramCalls, std::vector<SxGameObjectID>{9});
-    EXPECT_EQ(node->RefCount(), 1u);   // the look-up's reference was released
+    EXPECT_EQ(node->RefCount(), 1u);  // the look-up's reference was released
 
     g_GameObjectReleaseHooks = {};
     node->Release();

@@ -48,8 +48,8 @@ protected:
             source.pluginID = 1 << 16 | 1;
             source.mediaID = media;
             source.size = static_cast<uint32_t>(g_mediaByID[media].size());
-            records.push_back(
-                bw::Record(SxHirc_Sound, bw::SoundBody(sound, source, sound == kSound || !switchItem ? child : switchChild)));
+            records.push_back(bw::Record(
+                SxHirc_Sound, bw::SoundBody(sound, source, sound == kSound || !switchItem ? child : switchChild)));
         }
         if (switchItem) {
             bw::Switch container;

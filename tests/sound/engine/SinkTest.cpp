@@ -102,11 +102,11 @@ TEST_F(SinkTest, ChannelMaskFromSettingsAndSpeakerLayout) {
         uint16_t maxChannels;
         uint32_t mask;
     } cases[] = {
-        {0, pa::kSpeakerHeadphone, true, 8, 3},   {0, pa::kSpeakerStereo, true, 8, 3},
-        {0, pa::kSpeakerQuad, true, 8, 63},       {0, pa::kSpeaker5Point1, true, 8, 63},
-        {0, pa::kSpeaker7Point1, true, 8, 63},    {0, pa::kSpeaker5Point1Surround | 0x100, true, 8, 63},
-        {0, pa::kSpeaker5Point1, false, 8, 3},    {7, pa::kSpeaker5Point1, true, 8, 3},
-        {63, pa::kSpeakerStereo, true, 8, 63},    {63, pa::kSpeakerStereo, true, 2, 3},
+        {0, pa::kSpeakerHeadphone, true, 8, 3}, {0, pa::kSpeakerStereo, true, 8, 3},
+        {0, pa::kSpeakerQuad, true, 8, 63},     {0, pa::kSpeaker5Point1, true, 8, 63},
+        {0, pa::kSpeaker7Point1, true, 8, 63},  {0, pa::kSpeaker5Point1Surround | 0x100, true, 8, 63},
+        {0, pa::kSpeaker5Point1, false, 8, 3},  {7, pa::kSpeaker5Point1, true, 8, 3},
+        {63, pa::kSpeakerStereo, true, 8, 63},  {63, pa::kSpeakerStereo, true, 2, 3},
     };
     for (const Case& c : cases) {
         control::SetSpeakerConfig(c.layout, c.readable);

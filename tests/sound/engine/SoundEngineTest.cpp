@@ -66,7 +66,7 @@ TEST(SoundEngineIDs, FnvOfTheLowerCasedName) {
         const char* name;
         uint32_t id;
     } cases[] = {
-        {"", 0x811C9DC5u}, {"a", 0x050C5D7Eu}, {"Play_Flower", 0xA2DA2837u}, {"PLAY_flower", 0xA2DA2837u},
+        {"", 0x811C9DC5u},     {"a", 0x050C5D7Eu}, {"Play_Flower", 0xA2DA2837u}, {"PLAY_flower", 0xA2DA2837u},
         {"Init", 0x50C63A23u},
     };
     for (const Case& c : cases) EXPECT_EQ(SoundEngine::GetIDFromString(c.name), c.id) << c.name;
@@ -91,11 +91,12 @@ TEST_F(SoundEngineTest, TermWithoutInitAndSecondInitLeaveTheEngineAsItWas) {
     platformSettings.numRefillsInVoice = 1;
     ASSERT_EQ(SoundEngine::Init(nullptr, &platformSettings), SX_Success);
     EXPECT_EQ(platformSettings.numRefillsInVoice, 4) << "raised and written back";
-    for (const void* manager : {static_cast<const void*>(g_pObjectIndex), static_cast<const void*>(g_pRTPCMgr),
-                                static_cast<const void*>(g_pEnvironmentsMgr), static_cast<const void*>(g_pPlayingMgr),
-                                static_cast<const void*>(g_pPositionRepository), static_cast<const void*>(g_pRegistryMgr),
-                                static_cast<const void*>(g_pTransitionMgr), static_cast<const void*>(g_pStateMgr),
-                                static_cast<const void*>(g_pAudioMgr), static_cast<const void*>(g_pPathMgr)})
+    for (const void* manager :
+         {static_cast<const void*>(g_pObjectIndex), static_cast<const void*>(g_pRTPCMgr),
+          static_cast<const void*>(g_pEnvironmentsMgr), static_cast<const void*>(g_pPlayingMgr),
+          static_cast<const void*>(g_pPositionRepository), static_cast<const void*>(g_pRegistryMgr),
+          static_cast<const void*>(g_pTransitionMgr), static_cast<const void*>(g_pStateMgr),
+          static_cast<const void*>(g_pAudioMgr), static_cast<const void*>(g_pPathMgr)})
         EXPECT_NE(manager, nullptr);
     EXPECT_EQ(g_pPathMgr->MaxPaths(), 255u) << "the init settings' path limit";
     EXPECT_NE(g_DefaultPoolId, SxInvalidPoolId);
@@ -645,7 +646,8 @@ TEST_F(SoundEngineTest, GameSyncMessagesReachTheirManagersAfterRenderAudio) {
     EXPECT_EQ(global(SoundEngine::GetIDFromString("Speed")), -1.0f);
     SoundEngine::RenderAudio();
     EXPECT_TRUE(WaitFor([&] { return global(SoundEngine::GetIDFromString("speed")) == 0.75f; }));
-    EXPECT_TRUE(WaitFor([&] { return state(SoundEngine::GetIDFromString("season")) == SoundEngine::GetIDFromString("winter"); }));
+    EXPECT_TRUE(WaitFor(
+        [&] { return state(SoundEngine::GetIDFromString("season")) == SoundEngine::GetIDFromString("winter"); }));
     SoundEngine::RegisterGameObj(7);
     SoundEngine::SetRTPCValue("Wind", 0.25f, 7);
     SoundEngine::RenderAudio();

@@ -23,9 +23,7 @@ struct FakeInstance {
     float startedWith = -1.0f, resumedWith = -1.0f;
 };
 
-FakeInstance* Fake(const CSxPBI* instance) {
-    return reinterpret_cast<FakeInstance*>(const_cast<CSxPBI*>(instance));
-}
+FakeInstance* Fake(const CSxPBI* instance) { return reinterpret_cast<FakeInstance*>(const_cast<CSxPBI*>(instance)); }
 
 struct Durations {
     float duration = -1.0f, estimated = -1.0f;

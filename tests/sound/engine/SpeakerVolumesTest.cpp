@@ -18,8 +18,8 @@ using namespace SX;
 
 namespace {
 
-constexpr float kH = 0.70710678f;                   // -3 dB
-const float kMinus3 = SxMath::DbToLinear(-3.0f);    // the table's -3 dB
+constexpr float kH = 0.70710678f;                 // -3 dB
+const float kMinus3 = SxMath::DbToLinear(-3.0f);  // the table's -3 dB
 const float kMinus6 = SxMath::DbToLinear(-6.0f);
 
 class SpeakerVolumesTest : public ::testing::Test {
@@ -97,7 +97,8 @@ TEST_F(SpeakerVolumesTest, EmittersAroundTheListenerForEachChannelConfigurationA
             ASSERT_EQ(v.channels, config.mask == 63 ? 6u : config.inputs);
             for (uint32_t ch = 0; ch < config.inputs; ++ch)
                 for (int s = 0; s < 6; ++s)
-                    EXPECT_NEAR(v.dry[ch][s], c.speakers[s] * share, 0.01f) << "input " << ch << ": " << Describe(v.dry[ch]);
+                    EXPECT_NEAR(v.dry[ch][s], c.speakers[s] * share, 0.01f)
+                        << "input " << ch << ": " << Describe(v.dry[ch]);
             const bool silent = c.emitter.z == 500;
             if (config.mask == 63) {
                 EXPECT_EQ(v.dry[5][5], silent ? 0.0f : 1.0f) << "the LFE input feeds the LFE speaker alone, attenuated";
@@ -124,9 +125,8 @@ TEST_F(SpeakerVolumesTest, SpreadAndCentreKeepTheSumOfPowers) {
         uint32_t mask, rule;
         SxVector emitter;
     } cases[] = {
-        {4, 0, {0, 0, 100}}, {4, 0, {30, 0, 40}},  {4, 1, {0, 0, 100}}, {4, 0, {-10, 0, -20}},
-        {3, 0, {0, 0, 50}},  {3, 1, {20, 0, 30}}, {0x37, 0, {0, 0, 100}}, {0x33, 0, {5, 0, 60}},
-        {7, 0, {-40, 0, 10}},
+        {4, 0, {0, 0, 100}}, {4, 0, {30, 0, 40}},    {4, 1, {0, 0, 100}},   {4, 0, {-10, 0, -20}}, {3, 0, {0, 0, 50}},
+        {3, 1, {20, 0, 30}}, {0x37, 0, {0, 0, 100}}, {0x33, 0, {5, 0, 60}}, {7, 0, {-40, 0, 10}},
     };
     for (const Case& c : cases) {
         CSxLEngine::SetPanningRule(c.rule);
@@ -266,16 +266,11 @@ TEST_F(SpeakerVolumesTest, UnpositionedVoicesFollowTheirPan) {
         uint32_t channel;
         float speakers[6];
     } cases[] = {
-        {4, 0, true, 0.5f, 1.0f, 0, {kH, kH, 0, 0, 0, 0}},
-        {4, 0, true, 0.0f, 1.0f, 0, {1, 0, 0, 0, 0, 0}},
-        {4, 0, true, 1.0f, 0.0f, 0, {0, 0, 0, 0, 1, 0}},
-        {4, 0, false, 0.0f, 0.0f, 0, {kH, kH, 0, 0, 0, 0}},
-        {4, 1, true, 1.0f, 1.0f, 0, {0, 1, 0, 0, 0, 0}},
-        {3, 0, false, 0.0f, 0.0f, 1, {0, 1, 0, 0, 0, 0}},
-        {3, 0, true, 0.0f, 1.0f, 0, {1, 0, 0, 0, 0, 0}},
-        {3, 0, true, 0.0f, 1.0f, 1, {0, 0, 0, 0, 0, 0}},
-        {0x33, 1, false, 0.5f, 1.0f, 2, {kH, 0, 0, 0, 0, 0}},
-        {0x37, 0, false, 0.5f, 1.0f, 2, {0, 0, 1, 0, 0, 0}},
+        {4, 0, true, 0.5f, 1.0f, 0, {kH, kH, 0, 0, 0, 0}},     {4, 0, true, 0.0f, 1.0f, 0, {1, 0, 0, 0, 0, 0}},
+        {4, 0, true, 1.0f, 0.0f, 0, {0, 0, 0, 0, 1, 0}},       {4, 0, false, 0.0f, 0.0f, 0, {kH, kH, 0, 0, 0, 0}},
+        {4, 1, true, 1.0f, 1.0f, 0, {0, 1, 0, 0, 0, 0}},       {3, 0, false, 0.0f, 0.0f, 1, {0, 1, 0, 0, 0, 0}},
+        {3, 0, true, 0.0f, 1.0f, 0, {1, 0, 0, 0, 0, 0}},       {3, 0, true, 0.0f, 1.0f, 1, {0, 0, 0, 0, 0, 0}},
+        {0x33, 1, false, 0.5f, 1.0f, 2, {kH, 0, 0, 0, 0, 0}},  {0x37, 0, false, 0.5f, 1.0f, 2, {0, 0, 1, 0, 0, 0}},
         {0x37, 1, false, 0.5f, 1.0f, 2, {kH, kH, 0, 0, 0, 0}},
     };
     for (const Case& c : cases) {

@@ -54,7 +54,7 @@ protected:
         g_pTransitionMgr = &transitions;
         ASSERT_EQ(mgr.Init(), SX_Success);
         ASSERT_EQ(mgr.AddStateGroup(kGroup), SX_Success);
-        ASSERT_EQ(mgr.SetStateGroupDefaultTime(kGroup, 1000), SX_Success);  // 48 frames
+        ASSERT_EQ(mgr.SetStateGroupDefaultTime(kGroup, 1000), SX_Success);          // 48 frames
         ASSERT_EQ(mgr.AddStateTransition(kGroup, kA, kB, 500, false), SX_Success);  // 24 frames
         ASSERT_EQ(mgr.AddStateGroupChunk(kGroup, &chunk), SX_Success);
         g_hookCalls.clear();

@@ -215,9 +215,9 @@ TEST_F(SwitchContainer, StopsOfEverythingEndTheFollowedPlays) {
         {"StopAll of the object", [](SxPlayingID) { SoundEngine::StopAll(5); }, true},
         {"StopPlayingID", [](SxPlayingID id) { SoundEngine::StopPlayingID(id); }, true},
         {"a stop-all action", [](SxPlayingID) { SoundEngine::PostEvent(102, 5); }, true},
-        {"a stop-all-except action naming a sound not playing", [](SxPlayingID) { SoundEngine::PostEvent(103, 5); }, true},
-        {"a stop-all-except action naming the container", [](SxPlayingID) { SoundEngine::PostEvent(104, 5); },
-         false},
+        {"a stop-all-except action naming a sound not playing", [](SxPlayingID) { SoundEngine::PostEvent(103, 5); },
+         true},
+        {"a stop-all-except action naming the container", [](SxPlayingID) { SoundEngine::PostEvent(104, 5); }, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

@@ -72,7 +72,9 @@ class MemoryStreams final : public ISxStreamMgr {
 public:
     SXRESULT Destroy() override { return SX_Success; }
     SXRESULT CreateStd(uint32_t, SxFileSystemFlags*, SxOpenMode, ISxStdStream*&, bool) override { return SX_Fail; }
-    SXRESULT CreateStd(const wchar_t*, SxFileSystemFlags*, SxOpenMode, ISxStdStream*&, bool) override { return SX_Fail; }
+    SXRESULT CreateStd(const wchar_t*, SxFileSystemFlags*, SxOpenMode, ISxStdStream*&, bool) override {
+        return SX_Fail;
+    }
     SXRESULT CreateAuto(uint32_t fileID, SxFileSystemFlags*, const SxAutoStmHeuristics&, const SxAutoStmBufSettings*,
                         ISxAutoStream*& stream, bool) override {
         auto it = files.find(fileID);

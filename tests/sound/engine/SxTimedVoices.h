@@ -46,8 +46,7 @@ public:
                 ++voice.pausedFrames;
                 continue;
             }
-            const double frames =
-                LengthOf(voice.node) * SX::SxTimingSettings::sampleRate / 1000.0 / SX::SxFrameSamples;
+            const double frames = LengthOf(voice.node) * SX::SxTimingSettings::sampleRate / 1000.0 / SX::SxFrameSamples;
             const uint32_t played = SX::g_uSxAudioFrameCounter - voice.startFrame - voice.pausedFrames;
             if (played >= static_cast<uint32_t>(frames + 0.999)) End(voice, !endShort);
         }

@@ -43,8 +43,8 @@ TEST(SxThread, RefusedPriorityOrAffinityIsAWarningAndTheThreadRuns) {
     Seen seen;
     SxThreadHandle handle;
     SxThreadProperties props;
-    props.priority = SxThreadPriority_TimeCritical;   // refused without privileges
-    props.affinityMask = 0x80000000u;                 // processor 31: refused on smaller machines
+    props.priority = SxThreadPriority_TimeCritical;  // refused without privileges
+    props.affinityMask = 0x80000000u;                // processor 31: refused on smaller machines
     SxThread::Create(Routine, &seen, props, handle, "SX::EventManager");
     ASSERT_NE(handle, nullptr);
     handle->Join();

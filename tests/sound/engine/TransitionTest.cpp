@@ -75,7 +75,7 @@ TEST(FrameTiming, FollowsTheSampleRate) {
     EXPECT_EQ(SxTimingSettings::MillisecondsToFrames(21), 1u);
     EXPECT_EQ(SxTimingSettings::MillisecondsToFrames(22), 2u);
     EXPECT_EQ(SxTimeConv::MillisecondsToSamples(10.0), 480);
-    EXPECT_EQ(SxTimeConv::MillisecondsToSamples(-0.03125), -2);   // -1.5 rounds away from zero
+    EXPECT_EQ(SxTimeConv::MillisecondsToSamples(-0.03125), -2);  // -1.5 rounds away from zero
 }
 
 TEST_F(Transitions, DurationInFramesAndValuesAlongTheRamp) {
@@ -104,7 +104,7 @@ TEST_F(Transitions, EveryShapeRunsFromStartToTarget) {
         mgr.AddTransitionToList(Params(r, 2, 12, 210, static_cast<SxCurveInterpolation>(shape)), true,
                                 CSxTransitionMgr::kStateList);
         ASSERT_EQ(RunToEnd(r), 10u) << shape;
-        float mid = r.calls[4].value;   // t = 0.5
+        float mid = r.calls[4].value;  // t = 0.5
         EXPECT_NEAR(mid, SxMath::InterpolateCurve(0.5f, 2, 12, static_cast<SxCurveInterpolation>(shape)), 1e-4f);
         EXPECT_EQ(r.calls.back().value, 12.0f) << shape;
         for (size_t i = 0; i + 1 < r.calls.size(); ++i) EXPECT_FALSE(r.calls[i].done);
@@ -114,15 +114,18 @@ TEST_F(Transitions, EveryShapeRunsFromStartToTarget) {
 TEST_F(Transitions, MirrorAndDecibelRamps) {
     struct Case {
         SxCurveInterpolation asked, used;
-    } cases[] = {{SxCurve_Log3, SxCurve_Exp3}, {SxCurve_Sine, SxCurve_SineRecip}, {SxCurve_SCurve, SxCurve_SCurve},
-                 {SxCurve_InvSCurve, SxCurve_InvSCurve}, {SxCurve_Linear, SxCurve_Linear}};
+    } cases[] = {{SxCurve_Log3, SxCurve_Exp3},
+                 {SxCurve_Sine, SxCurve_SineRecip},
+                 {SxCurve_SCurve, SxCurve_SCurve},
+                 {SxCurve_InvSCurve, SxCurve_InvSCurve},
+                 {SxCurve_Linear, SxCurve_Linear}};
     for (const Case& c : cases) {
         Recorder r;
         SxTransitionParams p = Params(r, 10, 0, 100, c.asked);
         p.mirror = true;
         EXPECT_EQ(mgr.AddTransitionToList(p, true, CSxTransitionMgr::kFadeList)->Shape(), c.used);
         p.startValue = 0;
-        p.targetValue = 10;   // rising: as asked
+        p.targetValue = 10;  // rising: as asked
         EXPECT_EQ(mgr.AddTransitionToList(p, true, CSxTransitionMgr::kStateList)->Shape(), c.asked);
         mgr.Term();
         mgr.Init(4);
@@ -152,8 +155,7 @@ TEST_F(Transitions, RetargetingARunningRamp) {
 
     // A fade retargeted by the same fade never runs longer than what it had left.
     Recorder f;
-    CSxTransition* fade = mgr.AddTransitionToList(
-        Params(f, 0, 1, 210), true, CSxTransitionMgr::kFadeList);
+    CSxTransition* fade = mgr.AddTransitionToList(Params(f, 0, 1, 210), true, CSxTransitionMgr::kFadeList);
     fade->RemoveTransitionUser(&f);
     Recorder g;
     SxTransitionParams fp = Params(g, 0, 1, 210);
@@ -165,7 +167,7 @@ TEST_F(Transitions, RetargetingARunningRamp) {
     mgr.ChangeParameter(fade, ITransitionable::kStopFade, 2.0f, 42, SxCurve_Linear, SxValueMeaning_Offset);
     EXPECT_EQ(fade->DurationFrames(), 2.0f);
     EXPECT_EQ(RunToEnd(g), 2u);
-    EXPECT_EQ(g.calls.back().value, 2.0f);   // 0 + offset 2
+    EXPECT_EQ(g.calls.back().value, 2.0f);  // 0 + offset 2
 }
 
 TEST_F(Transitions, PauseShiftsTheEnd) {
@@ -191,13 +193,14 @@ TEST_F(Transitions, FullListRecyclesTheMostAdvanced) {
     Recorder r[5];
     std::vector<CSxTransition*> running;
     for (int i = 0; i < 4; ++i)
-        running.push_back(mgr.AddTransitionToList(Params(r[i], 0, 10, 210 * (i + 1)), true, CSxTransitionMgr::kFadeList));
+        running.push_back(
+            mgr.AddTransitionToList(Params(r[i], 0, 10, 210 * (i + 1)), true, CSxTransitionMgr::kFadeList));
     // None has moved yet: nothing to take over.
     EXPECT_EQ(mgr.AddTransitionToList(Params(r[4], 0, 1, 100), true, CSxTransitionMgr::kFadeList), nullptr);
     for (int i = 0; i < 3; ++i) mgr.ProcessTransitionsList(++g_uSxAudioFrameCounter);
     CSxTransition* fresh = mgr.AddTransitionToList(Params(r[4], 0, 1, 100), true, CSxTransitionMgr::kFadeList);
     ASSERT_NE(fresh, nullptr);
-    EXPECT_EQ(fresh, running[0]);   // the most advanced, reused
+    EXPECT_EQ(fresh, running[0]);  // the most advanced, reused
     ASSERT_FALSE(r[0].calls.empty());
     EXPECT_TRUE(r[0].calls.back().done);
     EXPECT_EQ(r[0].calls.back().value, 10.0f);
@@ -205,7 +208,7 @@ TEST_F(Transitions, FullListRecyclesTheMostAdvanced) {
     EXPECT_EQ(mgr.Count(CSxTransitionMgr::kFadeList), 4u);
     EXPECT_EQ(RunToEnd(r[4]), 5u);
     EXPECT_TRUE(r[0].calls.back().done);
-    EXPECT_EQ(r[0].calls.size(), 4u);   // not stepped again once recycled
+    EXPECT_EQ(r[0].calls.size(), 4u);  // not stepped again once recycled
 }
 
 TEST_F(Transitions, UsersJoinAndLeave) {
@@ -223,7 +226,7 @@ TEST_F(Transitions, UsersJoinAndLeave) {
     Recorder extra;
     EXPECT_EQ(t->AddTransitionUser(&extra), SX_TooManyTransitionUsers);
     for (Recorder& m : many) t->RemoveTransitionUser(&m);
-    EXPECT_EQ(t->RemoveTransitionUser(&b), SX_Success);   // the last one: removed at the next step
+    EXPECT_EQ(t->RemoveTransitionUser(&b), SX_Success);  // the last one: removed at the next step
     mgr.ProcessTransitionsList(++g_uSxAudioFrameCounter);
     EXPECT_EQ(mgr.Count(CSxTransitionMgr::kFadeList), 0u);
     EXPECT_EQ(b.calls.size(), 1u);

@@ -41,10 +41,14 @@ TestEffect* g_halfNow = &g_half;
 
 ISxEffectObject* FindEffect(SxUniqueID id, bool) {
     switch (id) {
-        case kHalf: return g_halfNow;
-        case kQuarter: return &g_quarter;
-        case kBroken: return &g_broken;
-        default: return nullptr;
+        case kHalf:
+            return g_halfNow;
+        case kQuarter:
+            return &g_quarter;
+        case kBroken:
+            return &g_broken;
+        default:
+            return nullptr;
     }
 }
 
@@ -233,7 +237,8 @@ TEST_F(VoicePipeline, SendsReachTheEnvironmentsOfTheGameObjectAtTheirLevels) {
         g_media = ToneMedia(64 * 249);
         LoadSound({});
         SoundEngine::SetGameObjectDryLevelValue(kGameObject, c.dryLevel);
-        SoundEngine::SetGameObjectEnvironmentsValues(kGameObject, c.sends.data(), static_cast<uint32_t>(c.sends.size()));
+        SoundEngine::SetGameObjectEnvironmentsValues(kGameObject, c.sends.data(),
+                                                     static_cast<uint32_t>(c.sends.size()));
         control::StartCapture();
         const SxPlayingID id = SoundEngine::PostEvent(kEvent, kGameObject, SxCallback_EndOfEvent, OnEvent);
         uint32_t environments = 0;
@@ -304,7 +309,8 @@ TEST_F(VoicePipeline, NextSourceOfAContinuousSequenceFollowsWithoutAGap) {
         if (c.secondMask == 0x3) {
             second.channelMask = 0x3;
             second.samples.clear();
-            for (uint32_t i = cut; i < 2 * kHalfFrames; ++i) second.samples.insert(second.samples.end(), 2, whole.samples[i]);
+            for (uint32_t i = cut; i < 2 * kHalfFrames; ++i)
+                second.samples.insert(second.samples.end(), 2, whole.samples[i]);
         }
         g_mediaByID[kMedia] = QV::media::Build(first, QV::media::Encoding::Pcm16);
         g_mediaByID[kMedia2] = QV::media::Build(second, c.secondEncoding);
@@ -331,7 +337,8 @@ TEST_F(VoicePipeline, NextSourceOfAContinuousSequenceFollowsWithoutAGap) {
         // After the join the effect serves the second instance.
         std::vector<SxPlayingID> effectFor;
         for (int frame = 0; frame < 50; ++frame) {
-            if (frame == 5 && c.secondStopped) SoundEngine::ExecuteActionOnEvent(kEvent2, SxActionOnEvent_Stop, kGameObject);
+            if (frame == 5 && c.secondStopped)
+                SoundEngine::ExecuteActionOnEvent(kEvent2, SxActionOnEvent_Stop, kGameObject);
             Frame();
             if (frame == 20)
                 WithAudioLock([&] {

@@ -64,7 +64,8 @@ TEST_F(VoicePlayback, ExternalSourceInMemoryPlaysInPlaceOfItsPlaceholder) {
     placeholder.streamType = 1;
     placeholder.fileID = 42;
     LoadSource(placeholder, {});
-    std::vector<uint8_t> media = QV::media::Build(QV::media::Sine(500.0, 0.5, 64 * 300, 48000, 0x3), QV::media::Encoding::Adpcm);
+    std::vector<uint8_t> media =
+        QV::media::Build(QV::media::Sine(500.0, 0.5, 64 * 300, 48000, 0x3), QV::media::Encoding::Adpcm);
     const SxExternalSourceInfo entry{42, 2, nullptr, media.data(), static_cast<uint32_t>(media.size()), 0};
     SxPlayingID id = 0;
     const std::vector<float> left = PlayAndCapture(id, 200, &entry);

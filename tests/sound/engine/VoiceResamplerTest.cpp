@@ -21,7 +21,7 @@ struct Output {
 // collecting 1024-frame output buffers; the pitch may change after a given output frame.
 template <typename S>
 Output Resample(VoiceResampler& r, const std::vector<S>& input, uint32_t channels, uint32_t outputFrames,
-             const std::vector<uint32_t>& pattern, float cents, uint32_t changeAt = 0, float changedCents = 0.0f) {
+                const std::vector<uint32_t>& pattern, float cents, uint32_t changeAt = 0, float changedCents = 0.0f) {
     Output run;
     run.channels.resize(channels);
     std::vector<float> buffer(kOut * channels);
@@ -54,7 +54,8 @@ std::vector<int16_t> Sine16(double frequency, double amplitude, uint32_t frames,
     std::vector<int16_t> out(static_cast<size_t>(frames) * channels);
     for (uint32_t i = 0; i < frames; ++i)
         for (uint32_t c = 0; c < channels; ++c)
-            out[i * channels + c] = static_cast<int16_t>(std::lround(amplitude * 32767.0 * std::sin(2 * kPi * frequency * i / rate)));
+            out[i * channels + c] =
+                static_cast<int16_t>(std::lround(amplitude * 32767.0 * std::sin(2 * kPi * frequency * i / rate)));
     return out;
 }
 
@@ -65,8 +66,10 @@ double MeasuredFrequency(const std::vector<float>& x, size_t from, size_t to, do
     for (size_t i = from + 1; i < to; ++i) {
         if (x[i - 1] < 0.0f && x[i] >= 0.0f) {
             const double t = (i - 1) + x[i - 1] / (x[i - 1] - x[i]);
-            if (first < 0) first = t;
-            else ++crossings;
+            if (first < 0)
+                first = t;
+            else
+                ++crossings;
             last = t;
         }
     }
@@ -79,7 +82,8 @@ double MeasuredFrequency(const std::vector<float>& x, size_t from, size_t to, do
 // times the bound the tests allow (half again the smooth value, for the interpolation's kinks).
 double LargestSecondDifference(const std::vector<float>& x, size_t from, size_t to) {
     double largest = 0.0;
-    for (size_t i = from + 1; i + 1 < to; ++i) largest = std::max(largest, std::fabs(double(x[i + 1]) - 2.0 * x[i] + x[i - 1]));
+    for (size_t i = from + 1; i + 1 < to; ++i)
+        largest = std::max(largest, std::fabs(double(x[i + 1]) - 2.0 * x[i] + x[i - 1]));
     return largest;
 }
 
@@ -91,10 +95,10 @@ TEST(VoiceResampler, SineKeepsItsShiftedFrequencyWithoutClicksAtBufferBoundaries
         uint32_t sourceRate;
         double expected;
     } cases[] = {
-        {0.0f, 48000, 1000.0},     {1200.0f, 48000, 2000.0},  {-1200.0f, 48000, 500.0},
-        {700.0f, 48000, 1000.0 * std::pow(2.0, 700.0 / 1200.0)}, {-2400.0f, 48000, 250.0},
-        {3000.0f, 48000, 4000.0},  // clamped to two octaves
-        {0.0f, 24000, 500.0},      // 48 samples a cycle read at 24 kHz: each one lasts two output frames
+        {0.0f, 48000, 1000.0},    {1200.0f, 48000, 2000.0},
+        {-1200.0f, 48000, 500.0}, {700.0f, 48000, 1000.0 * std::pow(2.0, 700.0 / 1200.0)},
+        {-2400.0f, 48000, 250.0}, {3000.0f, 48000, 4000.0},  // clamped to two octaves
+        {0.0f, 24000, 500.0},  // 48 samples a cycle read at 24 kHz: each one lasts two output frames
         {1200.0f, 24000, 1000.0},
     };
     for (const Case& c : cases) {
@@ -171,7 +175,7 @@ TEST(VoiceResampler, FormatsWithoutAKernelAreRefused) {
     struct Case {
         uint32_t bits, mask;
         bool ok;
-    } cases[] = {{16, 0x4, true}, {32, 0x3, true}, {16, 0x33, true}, {32, 0x3F, true}, {8, 0x4, false},
+    } cases[] = {{16, 0x4, true},  {32, 0x3, true},   {16, 0x33, true},  {32, 0x3F, true}, {8, 0x4, false},
                  {24, 0x3, false}, {16, 0x7F, false}, {32, 0xFF, false}, {16, 0, false}};
     for (const Case& c : cases) {
         VoiceResampler r;

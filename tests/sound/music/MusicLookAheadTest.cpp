@@ -50,8 +50,9 @@ protected:
         bw::MusicNode node = Grid({});
         node.children = {kSegment + 500};
         node.node.parentID = parent;
-        return {bw::Record(bw::Hirc_MusicTrack, bw::MusicTrackBody(kSegment + 500, track)),
-                bw::Record(bw::Hirc_MusicSegment, bw::MusicSegmentBody(kSegment, node, 1000.0, {{1, 0.0}, {2, 1000.0}}))};
+        return {
+            bw::Record(bw::Hirc_MusicTrack, bw::MusicTrackBody(kSegment + 500, track)),
+            bw::Record(bw::Hirc_MusicSegment, bw::MusicSegmentBody(kSegment, node, 1000.0, {{1, 0.0}, {2, 1000.0}}))};
     }
     void LoadStreamed(int32_t lookAheadMs, uint32_t notReady) {
         Load(Streamed(lookAheadMs, notReady, 0), kEvent, kSegment);

@@ -37,8 +37,8 @@ protected:
         records.insert(records.end(), b.begin(), b.end());
         bw::TransitionRule atExit;
         atExit.syncType = SxSyncType_ExitMarker;
-        records.push_back(bw::Record(bw::Hirc_MusicRanSeq,
-                                     bw::MusicRanSeqBody(kPlaylist, Grid({kA, kB}), {atExit}, items)));
+        records.push_back(
+            bw::Record(bw::Hirc_MusicRanSeq, bw::MusicRanSeqBody(kPlaylist, Grid({kA, kB}), {atExit}, items)));
         Load(records, kEvent, kPlaylist);
     }
 };
@@ -89,9 +89,8 @@ TEST_F(MusicPlayback, RandomPlaylistIsHeardInTheOrderItsIteratorDraws) {
     atExit.syncType = SxSyncType_ExitMarker;
     bw::PlaylistItem random{0, 1, 3, 2, 8};
     random.avoidRepeat = 1;
-    records.push_back(bw::Record(bw::Hirc_MusicRanSeq,
-                                 bw::MusicRanSeqBody(kPlaylist, Grid({kA, kB, kC}), {atExit},
-                                                     {random, {kA, 2}, {kB, 3}, {kC, 4}})));
+    records.push_back(bw::Record(bw::Hirc_MusicRanSeq, bw::MusicRanSeqBody(kPlaylist, Grid({kA, kB, kC}), {atExit},
+                                                                           {random, {kA, 2}, {kB, 3}, {kC, 4}})));
     Load(records, kEvent, kPlaylist);
     auto* container = dynamic_cast<CSxMusicRanSeqCntr*>(FindNode(kPlaylist));
     ASSERT_NE(container, nullptr);
@@ -137,7 +136,7 @@ TEST_F(MusicPlayback, PlaylistRulePlaysThePreEntryOfTheNextAndThePostExitOfTheLa
     rule.playPostExit = true;
     rule.playPreEntry = true;
     records.push_back(bw::Record(bw::Hirc_MusicRanSeq, bw::MusicRanSeqBody(kPlaylist, Grid({kA, kB}), {rule},
-                                                                          {{0, 1, 2, 0, 1}, {kA, 2}, {kB, 3}})));
+                                                                           {{0, 1, 2, 0, 1}, {kA, 2}, {kB, 3}})));
     Load(records, kEvent, kPlaylist);
     ASSERT_NE(Post(kEvent, 0x0C00), 0u);
     while (!ended && frames < 400) Frame();

@@ -33,7 +33,8 @@ bw::Bytes Track(uint32_t id, uint32_t trackType = 0, uint32_t subTracks = 1) {
     bw::MusicTrack track;
     track.sources = {Media(id + 1)};
     // A plain clip, one trimmed before its start, one trimmed to nothing.
-    track.clips = {{0, id + 1, 0.0, 0.0, 0.0, 2000.0}, {0, id + 1, 2000.0, -500.0, 0.0, 2000.0},
+    track.clips = {{0, id + 1, 0.0, 0.0, 0.0, 2000.0},
+                   {0, id + 1, 2000.0, -500.0, 0.0, 2000.0},
                    {0, id + 1, 0.0, 1000.0, -1000.0, 2000.0}};
     track.subTrackCount = subTracks;
     track.trackType = trackType;
@@ -94,10 +95,9 @@ TEST_F(MusicRecords, SegmentWithTracksOnItsGridAndCues) {
 }
 
 TEST_F(MusicRecords, GridsAreInheritedAndBadGridsRefused) {
-    const bw::Bytes container = bw::Record(
-        bw::Hirc_MusicRanSeq,
-        bw::MusicRanSeqBody(300, Node({200, 201}, true, 60.0f), {},
-                            {{0, 1, 2, 0, 1, 50000, 0, false}, {200, 2}, {201, 3}}));
+    const bw::Bytes container =
+        bw::Record(bw::Hirc_MusicRanSeq, bw::MusicRanSeqBody(300, Node({200, 201}, true, 60.0f), {},
+                                                             {{0, 1, 2, 0, 1, 50000, 0, false}, {200, 2}, {201, 3}}));
     ASSERT_EQ(Load({Segment(200, Node({})), Segment(201, Node({}, true, 0.0f)), container}), SX_Success);
     auto* plain = Find<CSxMusicSegment>(SxIndex_Node, 200);
     auto* bad = Find<CSxMusicSegment>(SxIndex_Node, 201);
@@ -146,9 +146,8 @@ TEST_F(MusicRecords, SwitchContainerRulesAndSwitches) {
     aToB.transSegmentID = 202;
     aToB.fadeOut = {100, 0, 10};
     ASSERT_EQ(Load({Segment(200, Node({})), Segment(201, Node({})),
-                    bw::Record(bw::Hirc_MusicSwitch,
-                               bw::MusicSwitchBody(400, Node({200, 201}, true), {any, aToB}, 1, 9, 1001, true,
-                                                   {{1001, 200}, {1002, 201}}))}),
+                    bw::Record(bw::Hirc_MusicSwitch, bw::MusicSwitchBody(400, Node({200, 201}, true), {any, aToB}, 1, 9,
+                                                                         1001, true, {{1001, 200}, {1002, 201}}))}),
               SX_Success);
     auto* sw = Find<CSxMusicSwitchCntr>(SxIndex_Node, 400);
     ASSERT_TRUE(sw);

@@ -60,8 +60,10 @@ TEST_F(MusicStateSync, StateChangeWaitsForTheSegmentsSyncPoint) {
         while (frames < 120 && appliedAt < 0) {
             const int64_t frameStart = NextFrameSample();
             Frame();
-            if (GroupState() == last) appliedAt = frameStart;
-            else EXPECT_EQ(GroupState(), 0u) << c.what << ": nothing applied before the sync point";
+            if (GroupState() == last)
+                appliedAt = frameStart;
+            else
+                EXPECT_EQ(GroupState(), 0u) << c.what << ": nothing applied before the sync point";
         }
         EXPECT_LE(appliedAt, appliedBy) << c.what;
         EXPECT_GT(appliedAt + 1024, appliedBy) << c.what << ": applied in the frame of the sync point";

@@ -48,8 +48,9 @@ protected:
         node.stingers = {{kTrigger, kStinger, SxSyncType_NextUserMarker, 0, stingerLookAhead}};
         bw::TransitionRule rule;
         rule.syncType = switchSync;
-        records.push_back(bw::Record(bw::Hirc_MusicSwitch, bw::MusicSwitchBody(kSwitch, node, {rule}, 1, kGroup, kStateA,
-                                                                              false, {{kStateA, kA}, {kStateB, kB}})));
+        records.push_back(bw::Record(
+            bw::Hirc_MusicSwitch,
+            bw::MusicSwitchBody(kSwitch, node, {rule}, 1, kGroup, kStateA, false, {{kStateA, kA}, {kStateB, kB}})));
         Load(records, kEvent, kSwitch);
         AddStateGroups();
     }
@@ -108,15 +109,34 @@ TEST_F(MusicSwitchPending, ChangeMovesTheStingerAndTheStateChangeDueAfterItsSync
         std::vector<Span> spans;
         int64_t calmBy;  // the mood is calm after the frame holding this sample
     } cases[] = {
-        {"change on the next beat: the stinger goes, the mood waits for B's user cue", SxSyncType_NextBeat, 0,
-         SxSyncType_NextUserMarker, false, {{0, 1.0f}, {72000, kB_}}, 120000},
+        {"change on the next beat: the stinger goes, the mood waits for B's user cue",
+         SxSyncType_NextBeat,
+         0,
+         SxSyncType_NextUserMarker,
+         false,
+         {{0, 1.0f}, {72000, kB_}},
+         120000},
         {"a stinger that may look ahead plays on B's user cue; a B without the mood takes it as B enters",
-         SxSyncType_NextBeat, 1, kNoSync, false,
-         {{0, 1.0f}, {72000, kB_}, {120000, kB_ + kS_}, {168000, kB_}}, 72000},
-        {"change on the exit cue: the stinger and the mood keep A's points", SxSyncType_ExitMarker, 1,
-         SxSyncType_NextUserMarker, false, {{0, 1.0f}, {81600, 1.0f + kS_}, {129600, 1.0f}, {384000, kB_}}, 96000},
-        {"a change taken back: A's bar applies the mood, the stinger moved onto B is gone", SxSyncType_NextBeat, 1,
-         SxSyncType_NextUserMarker, true, {{0, 1.0f}}, 96000},
+         SxSyncType_NextBeat,
+         1,
+         kNoSync,
+         false,
+         {{0, 1.0f}, {72000, kB_}, {120000, kB_ + kS_}, {168000, kB_}},
+         72000},
+        {"change on the exit cue: the stinger and the mood keep A's points",
+         SxSyncType_ExitMarker,
+         1,
+         SxSyncType_NextUserMarker,
+         false,
+         {{0, 1.0f}, {81600, 1.0f + kS_}, {129600, 1.0f}, {384000, kB_}},
+         96000},
+        {"a change taken back: A's bar applies the mood, the stinger moved onto B is gone",
+         SxSyncType_NextBeat,
+         1,
+         SxSyncType_NextUserMarker,
+         true,
+         {{0, 1.0f}},
+         96000},
     };
     for (const Case& c : cases) {
         TearDown();
@@ -164,11 +184,12 @@ protected:
         inner.syncType = innerSync;
         bw::MusicNode innerNode = Grid({kB, kT});
         innerNode.node.parentID = kSwitch;
-        records.push_back(bw::Record(bw::Hirc_MusicSwitch, bw::MusicSwitchBody(kInner, innerNode, {inner}, 0, kSwitchGroup,
-                                                                              kToB, false, {{kToB, kB}, {kToT, kT}})));
-        records.push_back(bw::Record(bw::Hirc_MusicSwitch,
-                                     bw::MusicSwitchBody(kSwitch, Grid({kA, kInner}), {outer}, 1, kGroup, kStateA, false,
-                                                         {{kStateA, kA}, {kStateB, kInner}})));
+        records.push_back(bw::Record(
+            bw::Hirc_MusicSwitch,
+            bw::MusicSwitchBody(kInner, innerNode, {inner}, 0, kSwitchGroup, kToB, false, {{kToB, kB}, {kToT, kT}})));
+        records.push_back(
+            bw::Record(bw::Hirc_MusicSwitch, bw::MusicSwitchBody(kSwitch, Grid({kA, kInner}), {outer}, 1, kGroup,
+                                                                 kStateA, false, {{kStateA, kA}, {kStateB, kInner}})));
         Load(records, kEvent, kSwitch);
         AddStateGroups();
     }

@@ -35,19 +35,20 @@ protected:
         musicBank.records = Segment(kA, 0.2f, 500.0, {}, kSwitch);
         const std::vector<bw::Bytes> b = Segment(kB, 0.5f, 500.0, {}, kSwitch);
         musicBank.records.insert(musicBank.records.end(), b.begin(), b.end());
-        for (const std::vector<bw::Bytes>& more : {Segment(kT, 0.8f, 500.0, {}, kSwitch), Segment(kS, 0.1f, 500.0, {}, 0)})
+        for (const std::vector<bw::Bytes>& more :
+             {Segment(kT, 0.8f, 500.0, {}, kSwitch), Segment(kS, 0.1f, 500.0, {}, 0)})
             musicBank.records.insert(musicBank.records.end(), more.begin(), more.end());
         bw::MusicNode node = Grid({kA, kB, kT});
         node.stingers = {{77, kS, 0, 0, 0}};
         bw::TransitionRule rule;
         rule.hasTransSegment = true;
         rule.transSegmentID = kT;
-        musicBank.records.push_back(bw::Record(bw::Hirc_MusicSwitch,
-                                               bw::MusicSwitchBody(kSwitch, node, {rule}, kStateGroup,
-                                                                   kGroup, kStateA, false,
-                                                                   {{kStateA, kA}, {kStateB, kB}})));
+        musicBank.records.push_back(
+            bw::Record(bw::Hirc_MusicSwitch, bw::MusicSwitchBody(kSwitch, node, {rule}, kStateGroup, kGroup, kStateA,
+                                                                 false, {{kStateA, kA}, {kStateB, kB}})));
         // The media live in the bank only.
-        for (SxUniqueID media : {kMediaA, kMediaB, kMediaT, kMediaS}) musicBank.media.push_back({media, s_media[media]});
+        for (SxUniqueID media : {kMediaA, kMediaB, kMediaT, kMediaS})
+            musicBank.media.push_back({media, s_media[media]});
         s_media.clear();
         sxtest::WriteBankFile(tree, "Music.bnk", bw::WriteBank(musicBank));
         eventBank = sxtest::LoadPlayEventBank(60, kEvent, kSwitch, music, "Music");
@@ -71,7 +72,8 @@ protected:
 TEST_F(MusicSwitchPreparation, AStatesSegmentLoadsWhileTheStateIsPrepared) {
     Start(true);
     ASSERT_EQ(Event(SxPreparation_Load), SX_Success);
-    EXPECT_EQ(Loaded(), (std::vector<bool>{false, false, true, true})) << "transition and stinger come with the container";
+    EXPECT_EQ(Loaded(), (std::vector<bool>{false, false, true, true}))
+        << "transition and stinger come with the container";
     ASSERT_EQ(State(SxPreparation_Load, kStateB), SX_Success);
     EXPECT_EQ(Loaded(), (std::vector<bool>{false, true, true, true}));
     ASSERT_EQ(State(SxPreparation_Load, kStateA), SX_Success);

@@ -35,9 +35,9 @@ protected:
         node.gridPeriodMs = 750.0;
         node.gridOffsetMs = 250.0;
         node.overrideGrid = grid;
-        records.push_back(bw::Record(bw::Hirc_MusicSwitch,
-                                     bw::MusicSwitchBody(kSwitch, node, {rule}, 1, kGroup, kStateA, false,
-                                                         {{kStateA, kA}, {kStateB, kB}})));
+        records.push_back(bw::Record(
+            bw::Hirc_MusicSwitch,
+            bw::MusicSwitchBody(kSwitch, node, {rule}, 1, kGroup, kStateA, false, {{kStateA, kA}, {kStateB, kB}})));
         Load(records, kEvent, kSwitch);
         platform::Lock lock(g_csMain);
         g_pStateMgr->AddStateGroup(kGroup);
@@ -60,12 +60,9 @@ TEST_F(MusicSwitch, StateChangeMidBarStartsTheNewMusicAtTheSyncPointOfEachType) 
         uint32_t syncType;
         int64_t sync;
     } cases[] = {
-        {"immediate", SxSyncType_Immediate, kImmediate},
-        {"next grid line", SxSyncType_NextGrid, 84000},
-        {"next bar", SxSyncType_NextBar, 96000},
-        {"next beat", SxSyncType_NextBeat, 72000},
-        {"next cue", SxSyncType_NextMarker, 81600},
-        {"next user cue", SxSyncType_NextUserMarker, 81600},
+        {"immediate", SxSyncType_Immediate, kImmediate}, {"next grid line", SxSyncType_NextGrid, 84000},
+        {"next bar", SxSyncType_NextBar, 96000},         {"next beat", SxSyncType_NextBeat, 72000},
+        {"next cue", SxSyncType_NextMarker, 81600},      {"next user cue", SxSyncType_NextUserMarker, 81600},
         {"exit cue", SxSyncType_ExitMarker, 384000},
     };
     for (Case c : cases) {
@@ -234,10 +231,11 @@ TEST_F(MusicSwitch, SwitchInsideASwitchFollowsItsOwnGroupByItsOwnRules) {
     onBar.syncType = SxSyncType_NextBar;
     bw::MusicNode inner = Grid({kB, kT});
     inner.node.parentID = kSwitch;
-    records.push_back(bw::Record(bw::Hirc_MusicSwitch, bw::MusicSwitchBody(kInner, inner, {onBar}, 0, kSwitchGroup, kToB,
-                                                                          false, {{kToB, kB}, {kToT, kT}})));
-    records.push_back(bw::Record(bw::Hirc_MusicSwitch, bw::MusicSwitchBody(kSwitch, Grid({kA, kInner}), {now}, 1, kGroup,
-                                                                          kStateA, false, {{kStateA, kA}, {kStateB, kInner}})));
+    records.push_back(bw::Record(bw::Hirc_MusicSwitch, bw::MusicSwitchBody(kInner, inner, {onBar}, 0, kSwitchGroup,
+                                                                           kToB, false, {{kToB, kB}, {kToT, kT}})));
+    records.push_back(
+        bw::Record(bw::Hirc_MusicSwitch, bw::MusicSwitchBody(kSwitch, Grid({kA, kInner}), {now}, 1, kGroup, kStateA,
+                                                             false, {{kStateA, kA}, {kStateB, kInner}})));
     Load(records, kEvent, kSwitch);
     {
         platform::Lock lock(g_csMain);
@@ -274,7 +272,7 @@ TEST_F(MusicSwitch, RuleNamingThePlaylistStartsItAtTheRulesItem) {
     bw::MusicNode playlist = Grid({kB, kT});
     playlist.node.parentID = kSwitch;
     records.push_back(bw::Record(bw::Hirc_MusicRanSeq, bw::MusicRanSeqBody(kPlaylist, playlist, {atExit},
-                                                                          {{0, 1, 2, 0, 1}, {kB, 2}, {kT, kItemT}})));
+                                                                           {{0, 1, 2, 0, 1}, {kB, 2}, {kT, kItemT}})));
     records.push_back(bw::Record(bw::Hirc_MusicSwitch,
                                  bw::MusicSwitchBody(kSwitch, Grid({kA, kPlaylist}), {any, intoPlaylist}, 1, kGroup,
                                                      kStateA, false, {{kStateA, kA}, {kStateB, kPlaylist}})));

@@ -45,8 +45,8 @@ TEST_F(MusicSyncTest, GridFromTempoAndSignature) {
 
 TEST_F(MusicSyncTest, GridWithNothingToStepOnIsRefused) {
     const SxMusicGridFields bad[] = {
-        {1000.0, 0.0, 0.0f, 4, 4},    {1000.0, 0.0, -60.0f, 4, 4}, {1000.0, 0.0, 120.0f, 0, 4},
-        {1000.0, 0.0, 120.0f, 4, 0},  {0.0, 0.0, 120.0f, 4, 4},    {0.001, 0.0, 120.0f, 4, 4},
+        {1000.0, 0.0, 0.0f, 4, 4},   {1000.0, 0.0, -60.0f, 4, 4}, {1000.0, 0.0, 120.0f, 0, 4},
+        {1000.0, 0.0, 120.0f, 4, 0}, {0.0, 0.0, 120.0f, 4, 4},    {0.001, 0.0, 120.0f, 4, 4},
         {1000.0, 0.0, 1e30f, 4, 4},
     };
     for (const auto& fields : bad) {
@@ -71,8 +71,8 @@ TEST_F(MusicSyncTest, EachSyncTypeFromMidBar) {
         int32_t expected;
     };
     const Case cases[] = {
-        {SxSyncType_Immediate, 124800}, {SxSyncType_NextGrid, 156000},     {SxSyncType_NextBar, 192000},
-        {SxSyncType_NextBeat, 144000},  {SxSyncType_NextMarker, 132000},   {SxSyncType_NextUserMarker, 132000},
+        {SxSyncType_Immediate, 124800},  {SxSyncType_NextGrid, 156000},   {SxSyncType_NextBar, 192000},
+        {SxSyncType_NextBeat, 144000},   {SxSyncType_NextMarker, 132000}, {SxSyncType_NextUserMarker, 132000},
         {SxSyncType_ExitMarker, 384000},
     };
     for (const Case& c : cases) {

@@ -104,8 +104,8 @@ TEST(PlaylistTest, SequencesLoopsAndSegmentRepeats) {
 TEST(PlaylistTest, NestedLevelsAndEmptySubPlaylists) {
     CSxRSSub root;
     // root: [A, [B, C] x2, [[], []], D]; the sub-playlist of empty ones is skipped.
-    ASSERT_EQ(Load({Sub(4, SxRSType_ContinuousSequence), Seg(1), Sub(2, SxRSType_ContinuousSequence, 2), Seg(2),
-                    Seg(3), Sub(2, SxRSType_ContinuousSequence), Sub(0, SxRSType_ContinuousSequence),
+    ASSERT_EQ(Load({Sub(4, SxRSType_ContinuousSequence), Seg(1), Sub(2, SxRSType_ContinuousSequence, 2), Seg(2), Seg(3),
+                    Sub(2, SxRSType_ContinuousSequence), Sub(0, SxRSType_ContinuousSequence),
                     Sub(0, SxRSType_ContinuousRandom), Seg(4)},
                    root),
               SX_Success);
@@ -119,8 +119,8 @@ TEST(PlaylistTest, NestedLevelsAndEmptySubPlaylists) {
 TEST(PlaylistTest, StartingAtAnItemGoesOnFromThere) {
     // Root sequence looped twice over 1, a sub-sequence {2, 3}, 4.
     CSxRSSub root;
-    std::vector<Item> items{Sub(3, SxRSType_ContinuousSequence, 2), Seg(1), Sub(2, SxRSType_ContinuousSequence),
-                            Seg(2), Seg(3), Seg(4)};
+    std::vector<Item> items{
+        Sub(3, SxRSType_ContinuousSequence, 2), Seg(1), Sub(2, SxRSType_ContinuousSequence), Seg(2), Seg(3), Seg(4)};
     items[2].itemID = 77;
     ASSERT_EQ(Load(items, root), SX_Success);
     const auto playFrom = [&](uint32_t itemID) {
@@ -139,9 +139,9 @@ TEST(PlaylistTest, StartingAtAnItemGoesOnFromThere) {
 TEST(PlaylistTest, StepSequenceGoesOnAcrossEntriesAndPlays) {
     CSxRSSub root;
     // A continuous root entering a step sub-playlist three times: one child per entry.
-    ASSERT_EQ(Load({Sub(1, SxRSType_ContinuousSequence, 3), Sub(3, SxRSType_StepSequence), Seg(1), Seg(2), Seg(3)},
-                   root),
-              SX_Success);
+    ASSERT_EQ(
+        Load({Sub(1, SxRSType_ContinuousSequence, 3), Sub(3, SxRSType_StepSequence), Seg(1), Seg(2), Seg(3)}, root),
+        SX_Success);
     EXPECT_EQ(Play(root), (Ids{1, 2, 3}));
     EXPECT_EQ(Play(root), (Ids{1, 2, 3}));
     // A step container plays one segment per play and goes on where the last play left it.
@@ -244,8 +244,8 @@ TEST(PlaylistRecordTest, MalformedRecordsAreRefused) {
     CSxRSSub root;
     const std::vector<std::vector<Item>> bad = {
         {},
-        {Sub(3, SxRSType_ContinuousSequence), Seg(1), Seg(2)},      // fewer items than children
-        {Sub(1, 9), Seg(1)},                                        // unknown root mode
+        {Sub(3, SxRSType_ContinuousSequence), Seg(1), Seg(2)},     // fewer items than children
+        {Sub(1, 9), Seg(1)},                                       // unknown root mode
         {Sub(1, SxRSType_ContinuousSequence), Sub(1, 7), Seg(1)},  // unknown sub mode
     };
     for (const auto& items : bad) {
@@ -254,8 +254,8 @@ TEST(PlaylistRecordTest, MalformedRecordsAreRefused) {
     }
     // A sub-playlist uses up the items its parent counted on; the bytes after the count hold one
     // more item, which is not the playlist's.
-    std::vector<uint8_t> overrun = Bytes({Sub(2, SxRSType_ContinuousSequence), Sub(1, SxRSType_ContinuousSequence),
-                                          Seg(1), Seg(2)});
+    std::vector<uint8_t> overrun =
+        Bytes({Sub(2, SxRSType_ContinuousSequence), Sub(1, SxRSType_ContinuousSequence), Seg(1), Seg(2)});
     const uint32_t three = 3;
     std::memcpy(overrun.data(), &three, 4);
     SxReadCursor overrunCursor(overrun.data(), static_cast<uint32_t>(overrun.size()));

@@ -108,8 +108,8 @@ protected:
         return node;
     }
     void Load(std::vector<bw::Bytes> records, uint32_t eventID, uint32_t target) {
-        records.push_back(bw::Record(SX::SxHirc_Action,
-                                     bw::ActionBody(eventID + 1, 0x0403, target, {}, {}, bw::PlayParams(4, 0))));
+        records.push_back(
+            bw::Record(SX::SxHirc_Action, bw::ActionBody(eventID + 1, 0x0403, target, {}, {}, bw::PlayParams(4, 0))));
         records.push_back(bw::Record(SX::SxHirc_Event, bw::EventBody(eventID, {eventID + 1})));
         const bw::Bytes chunk = bw::HircChunk(records);
         ASSERT_EQ(SX::SxReadHircChunk(chunk.data(), static_cast<uint32_t>(chunk.size()), loaded), SX::SX_Success);

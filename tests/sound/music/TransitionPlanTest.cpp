@@ -34,13 +34,13 @@ TEST_F(TransitionPlanTest, EachSyncTypeFromMidBar) {
         int32_t syncDelay;
     };
     const Case cases[] = {
-        {SxSyncType_Immediate, SX_Success, 12000},       // 136800
-        {SxSyncType_NextGrid, SX_Success, 31200},        // 156000
-        {SxSyncType_NextBar, SX_Success, 67200},         // 192000
-        {SxSyncType_NextBeat, SX_Success, 19200},        // 144000
-        {SxSyncType_NextMarker, SX_Success, 259200},     // the exit cue, 384000
-        {SxSyncType_NextUserMarker, SX_Fail, 0},         // the last user cue is behind
-        {SxSyncType_EntryMarker, SX_Fail, 0},            // the entry is behind
+        {SxSyncType_Immediate, SX_Success, 12000},    // 136800
+        {SxSyncType_NextGrid, SX_Success, 31200},     // 156000
+        {SxSyncType_NextBar, SX_Success, 67200},      // 192000
+        {SxSyncType_NextBeat, SX_Success, 19200},     // 144000
+        {SxSyncType_NextMarker, SX_Success, 259200},  // the exit cue, 384000
+        {SxSyncType_NextUserMarker, SX_Fail, 0},      // the last user cue is behind
+        {SxSyncType_EntryMarker, SX_Fail, 0},         // the entry is behind
         {SxSyncType_ExitMarker, SX_Success, 259200},
     };
     for (const Case& c : cases) {

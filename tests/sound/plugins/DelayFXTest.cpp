@@ -45,7 +45,10 @@ TEST(DelayFX, DefaultsGiveOneEchoHalfASecondLaterAtHalfLevel) {
 }
 
 TEST(DelayFX, FeedbackRepeatsFallByTheFeedbackEachLineLength) {
-    struct Case { float feedbackPct; float wantRepeats; };
+    struct Case {
+        float feedbackPct;
+        float wantRepeats;
+    };
     for (const Case& c : {Case{50.0f, 9.966f}, Case{25.0f, 4.983f}, Case{100.0f, 100.0f}}) {
         DelayRig rig(CreateDelayFX, CreateDelayFXParams);
         const Block block = DelayBlock(0.01f, c.feedbackPct, 100.0f, 0.0f, true, true);
@@ -145,7 +148,11 @@ TEST(DelayFX, ADelayShorterThanOneFrameAllocatesNothingAndPasses) {
 TEST(DelayFX, MalformedBlocksAndValuesKeepTheEffectFinite) {
     const float nan = std::numeric_limits<float>::quiet_NaN();
     const float inf = std::numeric_limits<float>::infinity();
-    struct Case { const char* what; Block block; SXRESULT want; };
+    struct Case {
+        const char* what;
+        Block block;
+        SXRESULT want;
+    };
     Block tooShort = DelayBlock(0.1f, 0, 50, 0, false, true);
     tooShort.bytes.pop_back();
     Block tooLong = DelayBlock(0.1f, 0, 50, 0, false, true);

@@ -30,33 +30,33 @@ TEST(DeviceSimModelTableTest, EveryModelHasTheShapeOfADevice) {
             if (k.kind == Kind::LowShelf && s != 1) ++lowShelvesOutsideSecond;
             if (k.kind == Kind::HighShelf && (s < 3 || s > 5)) ++highShelvesOutside;
             switch (k.kind) {
-            case Kind::Peak:
-                EXPECT_GE(k.frequency, 42.1) << m;
-                EXPECT_LE(k.frequency, 16966.86) << m;
-                EXPECT_GE(k.shape, 0.4) << m;
-                EXPECT_LE(k.shape, 16.0) << m;
-                EXPECT_GE(k.gainDb, -19.0) << m;
-                EXPECT_LE(k.gainDb, 18.0) << m;
-                break;
-            case Kind::HighPass1:
-            case Kind::HighPass2:
-                EXPECT_GE(k.frequency, 20.0) << m;
-                EXPECT_LE(k.frequency, 7773.58) << m;
-                EXPECT_TRUE(s <= 2) << "high-passes open the cascade, model " << m;
-                break;
-            case Kind::LowPass1:
-            case Kind::LowPass2:
-                EXPECT_GE(k.frequency, 66.66) << m;
-                EXPECT_LE(k.frequency, 19542.95) << m;
-                EXPECT_TRUE(s >= 3) << "low-passes close it, model " << m;
-                break;
-            case Kind::LowShelf:
-            case Kind::HighShelf:
-                EXPECT_GE(k.shape, 0.025) << m;
-                EXPECT_LE(k.shape, 2.0) << m;
-                EXPECT_GE(k.gainDb, -18.0) << m;
-                EXPECT_LE(k.gainDb, 11.36) << m;
-                break;
+                case Kind::Peak:
+                    EXPECT_GE(k.frequency, 42.1) << m;
+                    EXPECT_LE(k.frequency, 16966.86) << m;
+                    EXPECT_GE(k.shape, 0.4) << m;
+                    EXPECT_LE(k.shape, 16.0) << m;
+                    EXPECT_GE(k.gainDb, -19.0) << m;
+                    EXPECT_LE(k.gainDb, 18.0) << m;
+                    break;
+                case Kind::HighPass1:
+                case Kind::HighPass2:
+                    EXPECT_GE(k.frequency, 20.0) << m;
+                    EXPECT_LE(k.frequency, 7773.58) << m;
+                    EXPECT_TRUE(s <= 2) << "high-passes open the cascade, model " << m;
+                    break;
+                case Kind::LowPass1:
+                case Kind::LowPass2:
+                    EXPECT_GE(k.frequency, 66.66) << m;
+                    EXPECT_LE(k.frequency, 19542.95) << m;
+                    EXPECT_TRUE(s >= 3) << "low-passes close it, model " << m;
+                    break;
+                case Kind::LowShelf:
+                case Kind::HighShelf:
+                    EXPECT_GE(k.shape, 0.025) << m;
+                    EXPECT_LE(k.shape, 2.0) << m;
+                    EXPECT_GE(k.gainDb, -18.0) << m;
+                    EXPECT_LE(k.gainDb, 11.36) << m;
+                    break;
             }
             if (k.kind == Kind::HighPass2 || k.kind == Kind::LowPass2) {
                 EXPECT_GE(k.shape, 0.24) << m;
@@ -85,7 +85,8 @@ TEST(DeviceSimModelTableTest, EveryModelIsStableAtEveryRateAndScale) {
                 BiquadDesign out[kDeviceSimModelSections];
                 DeviceSimModelTable(context, m, scale, out);
                 for (uint32_t s = 0; s < kDeviceSimModelSections; ++s)
-                    EXPECT_TRUE(Stable(out[s])) << "model " << m << " section " << s << " rate " << rate << " scale " << scale;
+                    EXPECT_TRUE(Stable(out[s]))
+                        << "model " << m << " section " << s << " rate " << rate << " scale " << scale;
             }
         }
     }
@@ -98,9 +99,9 @@ TEST(DeviceSimModelTableTest, GivenRowsDesignAsListedAndTheScaleMovesOnlyMarkedF
     BiquadDesign out[kDeviceSimModelSections];
     DeviceSimModelTable(context, 59, scale, out);
     const BiquadDesign expected[kDeviceSimModelSections] = {
-        DesignHighPass2(context, 307.56, 0.65),         DesignHighPass1(context, 307.56 * scale),
-        DesignPeak(context, 4300 * scale, 16, 15),      DesignPeak(context, 5526.33 * scale, 16, -10.5),
-        DesignPeak(context, 9941.65 * scale, 16, -18),  DesignLowPass2(context, 7673.81 * scale, 0.98),
+        DesignHighPass2(context, 307.56, 0.65),        DesignHighPass1(context, 307.56 * scale),
+        DesignPeak(context, 4300 * scale, 16, 15),     DesignPeak(context, 5526.33 * scale, 16, -10.5),
+        DesignPeak(context, 9941.65 * scale, 16, -18), DesignLowPass2(context, 7673.81 * scale, 0.98),
         DesignLowPass2(context, 7673.81, 0.98),
     };
     for (uint32_t s = 0; s < kDeviceSimModelSections; ++s) {
@@ -123,8 +124,8 @@ TEST(DeviceSimModelTableTest, GainsComeFromTheTableAndPastTheEndAreOne) {
     const struct {
         uint32_t model;
         double gain;
-    } cases[] = {{0, -0.9}, {1, 1.0}, {21, 1.0}, {55, -17.3}, {99, -18}, {123, -18.2}, {159, -1},
-                 {163, 1.0}, {164, 1.0}, {0xFFFFFFFFu, 1.0}};
+    } cases[] = {{0, -0.9},    {1, 1.0},  {21, 1.0},  {55, -17.3}, {99, -18},
+                 {123, -18.2}, {159, -1}, {163, 1.0}, {164, 1.0},  {0xFFFFFFFFu, 1.0}};
     for (const auto& k : cases) EXPECT_EQ(DeviceSimModelGain(k.model), k.gain) << k.model;
     int ones = 0;
     for (uint32_t m = 0; m < kDeviceSimModelCount; ++m) {

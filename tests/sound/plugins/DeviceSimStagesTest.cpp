@@ -85,8 +85,8 @@ TEST(DeviceSimStagesTest, FilterStageCascadesItsSectionsAsDesigned) {
         uint32_t lowSlope, highSlope;
         float lowFreq, highFreq, lowRes, highRes;
     };
-    const Case cases[] = {{0, 0, 18000, 40, 0, 0}, {1, 0, 2000, 40, 0, 0}, {0, 1, 18000, 500, 0, 0},
-                          {1, 1, 4000, 200, 50, 80}};
+    const Case cases[] = {
+        {0, 0, 18000, 40, 0, 0}, {1, 0, 2000, 40, 0, 0}, {0, 1, 18000, 500, 0, 0}, {1, 1, 4000, 200, 50, 80}};
     for (const Case& k : cases) {
         StageRig<DeviceSimFilterStage> rig;
         DeviceSimFilterParams p;
@@ -108,7 +108,8 @@ TEST(DeviceSimStagesTest, FilterStageCascadesItsSectionsAsDesigned) {
             StageRig<DeviceSimFilterStage> run;
             run.SetUp(p);
             const auto out = run.Run(Sine(f, 48000, 0.5f, 24000));
-            EXPECT_NEAR(Amplitude(out, 12000), 0.5 * expected, 0.005 * 0.5 * expected + 1e-5) << f << " Hz, case " << k.lowFreq;
+            EXPECT_NEAR(Amplitude(out, 12000), 0.5 * expected, 0.005 * 0.5 * expected + 1e-5)
+                << f << " Hz, case " << k.lowFreq;
         }
     }
 }
@@ -188,8 +189,11 @@ TEST(DeviceSimStagesTest, DistortionTimesFollowTheDriveForEachType) {
         uint32_t type;
         float drive;
         double rise, fall;
-    } cases[] = {{0, 0, 4.35, 0.85}, {0, 100, 12.15, 0.35}, {0, 25, 4.35 + 0.5 * 7.8, 0.85 - 0.5 * 0.5},
-                 {4, 64, 8.25 - 0.8 * 7.9, 0.25}, {7, 36, 0.35 - 0.6 * 0.25, 0.6}};
+    } cases[] = {{0, 0, 4.35, 0.85},
+                 {0, 100, 12.15, 0.35},
+                 {0, 25, 4.35 + 0.5 * 7.8, 0.85 - 0.5 * 0.5},
+                 {4, 64, 8.25 - 0.8 * 7.9, 0.25},
+                 {7, 36, 0.35 - 0.6 * 0.25, 0.6}};
     for (const auto& k : cases) {
         StageRig<DeviceSimDistortionStage> rig;
         DeviceSimDistortionParams p;
@@ -259,9 +263,9 @@ TEST(DeviceSimStagesTest, NoiseDucksUnderALoudInputAndRecovers) {
     StageRig<DeviceSimNoiseStage> rig;
     DeviceSimNoiseParams p;
     p.level = -20;
-    p.duckThreshold = -20;   // 0.1
-    p.duckLevel = -40;       // 0.01
-    p.recoveryTime = 10;     // 480 samples
+    p.duckThreshold = -20;  // 0.1
+    p.duckLevel = -40;      // 0.01
+    p.recoveryTime = 10;    // 480 samples
     rig.SetUp(p);
     std::vector<float> noise(48000);
     DeviceSimNoiseGenerator().Generate(noise.data(), 48000);
@@ -342,7 +346,8 @@ TEST(DeviceSimStagesTest, LoFiRoundsToItsBitDepthAndHoldsSamples) {
     const struct {
         int32_t index;
         double step;
-    } depths[] = {{0, 1.1920930e-7}, {9, 1.1920930e-7 * 65536}, {15, 1.1920930e-7 * 4194304}, {40, 1.1920930e-7 * 4194304}};
+    } depths[] = {
+        {0, 1.1920930e-7}, {9, 1.1920930e-7 * 65536}, {15, 1.1920930e-7 * 4194304}, {40, 1.1920930e-7 * 4194304}};
     uint32_t unitBits;
     const float unit = 1.1920930e-7f;
     std::memcpy(&unitBits, &unit, 4);

@@ -35,13 +35,14 @@ double SettledGainDb(Rig<Effect, Params>& rig, double levelDb, int buffers = 60)
 }
 
 TEST(DynamicsFX, CompressorStaticCurve) {
-    struct Case { float threshold, ratio; double levelDb, wantDb; };
+    struct Case {
+        float threshold, ratio;
+        double levelDb, wantDb;
+    };
     const Case cases[] = {
-        {-12, 4, -3.0103, -6.74},   // a full-scale sine
-        {-12, 4, -24, 0.0},         // below the threshold
-        {-20, 2, -10, -5.0},
-        {-20, 10, -5, -13.5},
-        {-12, 1, -3, 0.0},          // ratio 1 leaves the signal alone
+        {-12, 4, -3.0103, -6.74},                                           // a full-scale sine
+        {-12, 4, -24, 0.0},                                                 // below the threshold
+        {-20, 2, -10, -5.0},      {-20, 10, -5, -13.5}, {-12, 1, -3, 0.0},  // ratio 1 leaves the signal alone
     };
     for (const Case& c : cases) {
         Rig<CSxCompressorFX, CSxCompressorFXParams> rig(CreateCompressorFX, CreateCompressorFXParams);
@@ -52,7 +53,10 @@ TEST(DynamicsFX, CompressorStaticCurve) {
 }
 
 TEST(DynamicsFX, ExpanderStaticCurve) {
-    struct Case { float threshold, ratio; double levelDb, wantDb; };
+    struct Case {
+        float threshold, ratio;
+        double levelDb, wantDb;
+    };
     const Case cases[] = {
         {-30, 4, -40, -30.0},
         {-30, 4, -35, -15.0},
@@ -98,7 +102,11 @@ double NinetyPercentTime(Rig<Effect, Params>& rig, double fromDb, double toDb) {
 }
 
 TEST(DynamicsFX, AttackAndReleaseTimes) {
-    struct Case { bool compressor; float attack, release; double fromDb, toDb, wantSeconds; };
+    struct Case {
+        bool compressor;
+        float attack, release;
+        double fromDb, toDb, wantSeconds;
+    };
     const Case cases[] = {
         {true, 0.3f, 0.5f, -40, 0, 0.3},     // compressor attack: the level rises
         {true, 0.2f, 0.5f, 0, -40, 0.5},     // compressor release
@@ -186,7 +194,8 @@ TEST(DynamicsFX, MalformedBlocksAndValuesKeepTheOutputFinite) {
     for (const Block& block : cases) {
         for (bool expander : {false, true}) {
             CountingAllocator allocator;
-            ISxPluginParam* params = expander ? CreateExpanderFXParams(&allocator) : CreateCompressorFXParams(&allocator);
+            ISxPluginParam* params =
+                expander ? CreateExpanderFXParams(&allocator) : CreateCompressorFXParams(&allocator);
             const SXRESULT r = params->Init(&allocator, block.Data(), block.Size());
             EXPECT_EQ(r, block.Size() == 22 ? SX_Success : SX_InvalidParameter);
             ISxInPlaceEffectPlugin* fx = static_cast<ISxInPlaceEffectPlugin*>(

@@ -19,7 +19,8 @@ Block FDNBlock(float time, float hf, uint32_t count, float dryDb, float wetDb, f
 }
 
 TEST(FDNReverbFX, DefaultLineLengthsAtBothRates) {
-    const uint32_t at48[] = {653, 751, 853, 919, 1009, 1087, 1163, 1193, 1229, 1259, 1277, 1291, 1361, 1399, 1439, 1481};
+    const uint32_t at48[] = {653,  751,  853,  919,  1009, 1087, 1163, 1193,
+                             1229, 1259, 1277, 1291, 1361, 1399, 1439, 1481};
     const uint32_t at44[] = {601, 691, 773, 839, 919, 997, 1061, 1093, 1129, 1151, 1171, 1187, 1237, 1283, 1319, 1361};
     for (uint32_t i = 0; i < 16; ++i) {
         EXPECT_EQ(SxFDNPrimeLength(g_FDNDefaultDelayTimes[i], 48000), at48[i]) << i;
@@ -66,7 +67,11 @@ double DecayTime(const std::vector<double>& energy, uint32_t rate) {
 }
 
 TEST(FDNReverbFX, DecayTimeFollowsTheReverbTime) {
-    struct Case { float time; uint32_t lines; uint32_t mask; };
+    struct Case {
+        float time;
+        uint32_t lines;
+        uint32_t mask;
+    };
     const Case cases[] = {{0.5f, 4, 0x4}, {1.0f, 8, 0x3}, {2.0f, 16, SxChannelMask51}, {1.5f, 12, 0x33}};
     for (const Case& c : cases) {
         FDNRig rig(CreateFDNReverbFX, CreateFDNReverbFXParams);
@@ -132,7 +137,11 @@ TEST(FDNReverbFX, WetLevelRampsWithinOneFrameWithoutRebuilding) {
 }
 
 TEST(FDNReverbFX, SignRowsOfTheLayouts) {
-    struct Case { uint32_t mask; uint32_t channel; const char* row; };
+    struct Case {
+        uint32_t mask;
+        uint32_t channel;
+        const char* row;
+    };
     const Case cases[] = {
         {0x4, 0, "+-+-+-+-+-+-+-+-"},
         {0x3, 1, "++--++--++--++--"},
@@ -140,8 +149,8 @@ TEST(FDNReverbFX, SignRowsOfTheLayouts) {
         {SxChannelMask51, 5, "++----++++----++"},  // LFE
         {0x33, 2, "-++--++--++--++-"},             // a 4.0 back channel takes the C row
         {0x33, 3, "++----++++----++"},             // and the LFE row
-        {0x3B, 4, "---+++-+--++++--"},                // 4.1 on the generic path: its LFE takes the BL row
-        {0x237, 5, "+---++-++--+-+-+"},               // the generic sixth row
+        {0x3B, 4, "---+++-+--++++--"},             // 4.1 on the generic path: its LFE takes the BL row
+        {0x237, 5, "+---++-++--+-+-+"},            // the generic sixth row
     };
     for (const Case& c : cases) {
         FDNRig rig(CreateFDNReverbFX, CreateFDNReverbFXParams);
@@ -175,7 +184,11 @@ TEST(FDNReverbFX, TailRunsForTheReverbTimeAfterTheInputEnds) {
 TEST(FDNReverbFX, RefusedCountsLayoutsAndBlocks) {
     const float nan = std::numeric_limits<float>::quiet_NaN();
     const float inf = std::numeric_limits<float>::infinity();
-    struct Case { const char* what; Block block; SXRESULT want; };
+    struct Case {
+        const char* what;
+        Block block;
+        SXRESULT want;
+    };
     Block truncated = FDNBlock(1.0f, 2.0f, 8, 0, 0, 0, true, 1, std::vector<float>(8, 20.0f));
     truncated.bytes.resize(truncated.bytes.size() - 4);
     const Case cases[] = {

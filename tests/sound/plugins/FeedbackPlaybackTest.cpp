@@ -64,7 +64,8 @@ protected:
             bw::Record(SxHirc_Action,
                        bw::ActionBody(kFeedbackEvent + 1, 0x0403, kFeedback, {}, {}, bw::PlayParams(4, 0))),
             bw::Record(SxHirc_Event, bw::EventBody(kFeedbackEvent, {kFeedbackEvent + 1})),
-            bw::Record(SxHirc_Action, bw::ActionBody(kStopEvent + 1, 0x0103, kFeedback, {}, {}, bw::ActiveParams(4, {}))),
+            bw::Record(SxHirc_Action,
+                       bw::ActionBody(kStopEvent + 1, 0x0103, kFeedback, {}, {}, bw::ActiveParams(4, {}))),
             bw::Record(SxHirc_Event, bw::EventBody(kStopEvent, {kStopEvent + 1})),
         };
         records.insert(records.end(), own.begin(), own.end());
@@ -261,8 +262,10 @@ TEST_F(FeedbackPlayback, AudioWithAFeedbackSendGivesTheMotorsALowPassedCopy) {
         {"no feedback send", {}, -1.0f, -1.0f},
         {"a send, unfiltered", {bw::PropF(SxProp_FeedbackVolume, 0.0f)}, 0.49f, 0.51f},
         {"a send at -6 dB", {bw::PropF(SxProp_FeedbackVolume, -6.0206f)}, 0.245f, 0.255f},
-        {"a send filtered far below the tone", {bw::PropF(SxProp_FeedbackVolume, 0.0f), bw::PropF(SxProp_FeedbackLPF, 100.0f)},
-         0.0f, 0.01f},
+        {"a send filtered far below the tone",
+         {bw::PropF(SxProp_FeedbackVolume, 0.0f), bw::PropF(SxProp_FeedbackLPF, 100.0f)},
+         0.0f,
+         0.01f},
     };
     for (const Case& c : cases) {
         TearDown();

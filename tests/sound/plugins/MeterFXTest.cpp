@@ -63,13 +63,16 @@ float ReadSine(MeterRig& rig, double amplitude, int buffers = 4) {
 }
 
 TEST_F(MeterFX, ReadingsOfKnownSignals) {
-    struct Case { uint8_t mode; double amplitude; float want; };
+    struct Case {
+        uint8_t mode;
+        double amplitude;
+        float want;
+    };
     const Case cases[] = {
-        {0, 1.0, 0.0f},      // peak of a full-scale sine
-        {1, 1.0, -3.01f},    // its RMS
-        {0, 0.1, -20.0f},
-        {1, 0.0, -48.0f},    // silence reads the minimum
-        {0, 4.0, 6.0f},      // above the maximum reads the maximum
+        {0, 1.0, 0.0f},                      // peak of a full-scale sine
+        {1, 1.0, -3.01f},                    // its RMS
+        {0, 0.1, -20.0f}, {1, 0.0, -48.0f},  // silence reads the minimum
+        {0, 4.0, 6.0f},                      // above the maximum reads the maximum
     };
     for (const Case& c : cases) {
         MeterRig rig(CreateMeterFX, CreateMeterFXParams);

@@ -70,8 +70,8 @@ protected:
                                     Block().F32(-12.0f).F32(4.0f).F32(0.01f).F32(0.1f).F32(0.0f).U8(1).U8(1).bytes,
                                     {},
                                     {}};
-        bw::Effect delay{SxPluginKey(SxPluginType_Effect, 0, 106), Block().F32(0.25f).F32(0.0f).F32(50.0f).F32(0.0f).bytes,
-                         {}, {}};
+        bw::Effect delay{
+            SxPluginKey(SxPluginType_Effect, 0, 106), Block().F32(0.25f).F32(0.0f).F32(50.0f).F32(0.0f).bytes, {}, {}};
         delay.params.resize(SxDelayFXParamsBlockSize);
         const bw::Effect unity{kGainKey, Block().F32(0.0f).bytes, {}, {}};
         std::vector<bw::Bytes> records = {
@@ -203,8 +203,7 @@ TEST_F(MixBusLevels, DuckingMovesTheBusNodesGainFrameByFrame) {
     for (size_t frame = 4; frame < 120; ++frame) {
         EXPECT_NEAR(nodeGain[frame], SxMath::DbToLinear(duck[frame]), 1e-4) << "frame " << frame;
         // The last period of the frame: the ramp towards the node's gain is nearly done.
-        EXPECT_NEAR(PeakOf(left, frame * 1024 + 1024 - 48, frame * 1024 + 1024), plain * nodeGain[frame],
-                    plain * 0.02)
+        EXPECT_NEAR(PeakOf(left, frame * 1024 + 1024 - 48, frame * 1024 + 1024), plain * nodeGain[frame], plain * 0.02)
             << "frame " << frame;
         if (duck[frame] < -0.1f && duck[frame] > -11.9f) ++ramping;
     }

@@ -12,7 +12,9 @@ namespace {
 constexpr uint32_t kRate = 48000;
 using ModalRig = Rig<CSxModalSynth, CSxModalSynthParams>;
 
-struct Mode { float frequency, second, bandwidth; };
+struct Mode {
+    float frequency, second, bandwidth;
+};
 
 Block ModalBlock(std::vector<Mode> modes, float dryDb = -200.0f, float freqShift = 0, float freqRange = 0,
                  float bwShift = 0, float spread = 0, float used = 100, float listLevel = 0) {
@@ -35,7 +37,9 @@ std::vector<float> StrikeResponse(ModalRig& rig, int buffers) {
 }
 
 TEST(ModalSynth, AStruckModeRingsAtItsFrequencyAndDecaysByItsBandwidth) {
-    struct Case { float frequency, bandwidth; };
+    struct Case {
+        float frequency, bandwidth;
+    };
     for (const Case& c : {Case{1000.0f, 10.0f}, Case{440.0f, 5.0f}, Case{3000.0f, 20.0f}}) {
         ModalRig rig(CreateModalSynth, CreateModalSynthParams);
         const Block block = ModalBlock({{c.frequency, 0, c.bandwidth}});
@@ -72,7 +76,12 @@ TEST(ModalSynth, RandomisationShiftsDropsAndRaisesModesOfTheInstanceOnly) {
 }
 
 TEST(ModalSynth, LevelSpreadPairsAndModesUsed) {
-    struct Case { uint32_t modes; float used; uint32_t wantUsed; uint32_t wantSpread; };
+    struct Case {
+        uint32_t modes;
+        float used;
+        uint32_t wantUsed;
+        uint32_t wantSpread;
+    };
     const Case cases[] = {{8, 100, 8, 4}, {5, 50, 3, 2}, {1, 100, 1, 0}, {2, 100, 2, 2}, {0, 100, 0, 0}};
     for (const Case& c : cases) {
         platform::crt_srand(7);

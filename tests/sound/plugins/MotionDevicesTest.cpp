@@ -46,8 +46,8 @@ protected:
 TEST(MotionPlayerGain, LevelsAboveAndBelowZero) {
     struct Case {
         float player, a, b, gain;
-    } cases[] = {{0, 0, 0, 1.0f},      {-6.0206f, 0, 0, 0.5f}, {6.0206f, 0, 0, 2.0f},
-                 {0, 3, 3, 1.0f},      {-3, -3, 0, 0.5f},      {200, 0, 0, 65535.0f}, {-200, 0, 0, 0.0f}};
+    } cases[] = {{0, 0, 0, 1.0f},   {-6.0206f, 0, 0, 0.5f}, {6.0206f, 0, 0, 2.0f}, {0, 3, 3, 1.0f},
+                 {-3, -3, 0, 0.5f}, {200, 0, 0, 65535.0f},  {-200, 0, 0, 0.0f}};
     for (const Case& c : cases) EXPECT_NEAR(SxMotionPlayerGain(c.player, c.a, c.b), c.gain, c.gain * 5e-3f) << c.player;
 }
 
@@ -55,12 +55,12 @@ TEST_F(MotionDevices, AddingAndRemovingPadsPerPlayer) {
     EXPECT_EQ(CSxMotionDeviceMgr::Active(), nullptr);
     EXPECT_EQ(mgr->AddPlayerMotionDevice(2, 0, kRumbleDeviceID, nullptr), SX_Success);
     EXPECT_EQ(CSxMotionDeviceMgr::Active(), mgr);
-    EXPECT_EQ(mgr->AddPlayerMotionDevice(2, 0, kRumbleDeviceID, nullptr), SX_Success);   // the one there stays
+    EXPECT_EQ(mgr->AddPlayerMotionDevice(2, 0, kRumbleDeviceID, nullptr), SX_Success);  // the one there stays
     EXPECT_EQ(mgr->DeviceCount(2), 1u);
     EXPECT_EQ(mgr->PlayerMask(), 0x4);
     EXPECT_EQ(mgr->PlayerCount(), 3);
     EXPECT_TRUE(mgr->IsPlayerUsingDevice(0, kRumbleDeviceID));
-    EXPECT_EQ(mgr->AddPlayerMotionDevice(0, 0, 999, nullptr), SX_Fail);   // not registered
+    EXPECT_EQ(mgr->AddPlayerMotionDevice(0, 0, 999, nullptr), SX_Fail);  // not registered
     EXPECT_EQ(mgr->AddPlayerMotionDevice(4, 0, kRumbleDeviceID, nullptr), SX_InvalidParameter);
     EXPECT_EQ(mgr->DeviceCount(0), 0u);
     EXPECT_EQ(mgr->PlayerMask(), 0x4);
@@ -98,7 +98,7 @@ TEST_F(MotionDevices, AMotionEventReachesOnlyItsPlayersPadAtThePlayersVolume) {
 
     CountingAllocator allocator;
     CSxMotionGeneratorParams params(&allocator);
-    Block b;   // steady 0.8 on the left, 0.4 on the right, for two seconds
+    Block b;  // steady 0.8 on the left, 0.4 on the right, for two seconds
     b.F32(1).F32(1).F32(2).F32(0).F32(0).F32(0).F32(0).F32(0).U16(1).U16(2);
     b.U16(1).F32(0).F32(0.8f).U32(SxCurve_Linear);
     b.U16(1).F32(0).F32(0.4f).U32(SxCurve_Linear);
@@ -121,9 +121,10 @@ TEST_F(MotionDevices, AMotionEventReachesOnlyItsPlayersPadAtThePlayersVolume) {
         mgr->ProcessFrame();
         mgr->RenderData();
     }
-    const float g = SxMotionPlayerGain(-12.0412f, 0.0f, 0.0f);   // about a quarter
-    const platform::PadVibration quarter{SxRumbleControllerPad::LeftSpeed(0.8f * g), SxRumbleControllerPad::RightSpeed(0.4f * g)};
-    const std::vector<platform::PadVibration> expected{quarter, quarter, {}};   // before, after the unplug, at rest
+    const float g = SxMotionPlayerGain(-12.0412f, 0.0f, 0.0f);  // about a quarter
+    const platform::PadVibration quarter{SxRumbleControllerPad::LeftSpeed(0.8f * g),
+                                         SxRumbleControllerPad::RightSpeed(0.4f * g)};
+    const std::vector<platform::PadVibration> expected{quarter, quarter, {}};  // before, after the unplug, at rest
     EXPECT_EQ(platform::RecordedVibrations(0), expected);
     EXPECT_TRUE(platform::RecordedVibrations(1).empty());
     EXPECT_TRUE(platform::RecordedVibrations(2).empty());
@@ -149,7 +150,7 @@ TEST_F(MotionDevices, AnAudioVoiceDrivesBothMotorsOfEveryReachedPlayer) {
 }
 
 TEST_F(MotionDevices, RegistrationOfSourcesAndDevices) {
-    EXPECT_EQ(RegisterMotionPlugins(), SX_Fail);   // the first registration stays
+    EXPECT_EQ(RegisterMotionPlugins(), SX_Fail);  // the first registration stays
     EXPECT_EQ(RegisterSourcePlugins(), SX_Success);
     EXPECT_EQ(RegisterSourcePlugins(), SX_Fail);
     CountingAllocator allocator;

@@ -15,7 +15,8 @@ struct Curve {
 Block MotionBlock(float period, float timeScale, float duration, uint16_t mode, const std::vector<Curve>& curves,
                   float attack = 0, float decay = 0, float sustain = 0, float release = 0, float sustainDb = 0) {
     Block b;
-    b.F32(period).F32(timeScale).F32(duration).F32(attack).F32(decay).F32(sustain).F32(release).F32(sustainDb).U16(mode);
+    b.F32(period).F32(timeScale).F32(duration).F32(attack).F32(decay).F32(sustain).F32(release).F32(sustainDb).U16(
+        mode);
     b.U16(uint16_t(curves.size()));
     for (const Curve& c : curves) {
         b.U16(uint16_t(c.points.size()));
@@ -31,7 +32,7 @@ TEST(MotionGenerator, OnePeriodModeRunsEachCurveOnceOverTheScaledPass) {
     Rig rig(CreateMotionGenerator, CreateMotionGeneratorParams);
     const Block block = MotionBlock(1.0f, 2.0f, 0.0f, 0, {kRamp, Curve{{{0, 0.25f, SxCurve_Linear}}}});
     ASSERT_EQ(rig.Start(1000, 1, &block), SX_Success);
-    EXPECT_EQ(rig.format.channelMask, 0x3u);   // two motor channels whatever was asked
+    EXPECT_EQ(rig.format.channelMask, 0x3u);  // two motor channels whatever was asked
     EXPECT_FLOAT_EQ(rig.source->GetDuration(), 2000.0f);
     std::vector<float> left, right;
     EXPECT_EQ(rig.Run(left, 100000, 250), 8u);
@@ -59,7 +60,7 @@ TEST(MotionGenerator, EndlessLoopsNeverEndAndTheCurveRestartsEachPeriod) {
 // on a buffer start, so the gain follows attack, decay, sustain and release exactly.
 TEST(MotionGenerator, EnvelopeModeShapesTheCurveWithItsSegments) {
     Rig rig(CreateMotionGenerator, CreateMotionGeneratorParams);
-    const float sustainDb = -6.0206f;   // half
+    const float sustainDb = -6.0206f;  // half
     const Block block = MotionBlock(1.0f, 1.0f, 0.0f, 2, {kOne, kOne}, 0.1f, 0.1f, 0.2f, 0.1f, sustainDb);
     ASSERT_EQ(rig.Start(1000, 1, &block), SX_Success);
     EXPECT_NEAR(rig.source->GetDuration(), 500.0f, 1e-3f);
@@ -70,7 +71,7 @@ TEST(MotionGenerator, EnvelopeModeShapesTheCurveWithItsSegments) {
     struct Case {
         size_t sample;
         float gain;
-    } cases[] = {{0, 0.0f}, {50, 0.5f}, {99, 0.99f}, {100, 1.0f}, {150, 0.75f}, {199, 0.505f},
+    } cases[] = {{0, 0.0f},   {50, 0.5f},  {99, 0.99f}, {100, 1.0f},  {150, 0.75f}, {199, 0.505f},
                  {200, 0.5f}, {350, 0.5f}, {400, 0.5f}, {450, 0.25f}, {499, 0.005f}};
     for (const Case& c : cases) EXPECT_NEAR(out[c.sample], c.gain, 2e-3f) << c.sample;
 }
@@ -93,7 +94,7 @@ TEST(MotionGenerator, AFixedDurationStopsAfterLoopCountPasses) {
     std::vector<float> out;
     EXPECT_EQ(rig.Run(out, 100000, 100), 9u);
     EXPECT_EQ(rig.lastState, uint32_t(SX_NoMoreData));
-    EXPECT_NEAR(out[150], 0.15f, 1e-3f);   // no points: the time passes through
+    EXPECT_NEAR(out[150], 0.15f, 1e-3f);  // no points: the time passes through
 }
 
 TEST(MotionGenerator, MalformedBlocksAndCurveListsAreRefusedAndChangeNothing) {
@@ -108,7 +109,7 @@ TEST(MotionGenerator, MalformedBlocksAndCurveListsAreRefusedAndChangeNothing) {
     Block truncated = MotionBlock(9, 9, 9, 0, {kRamp});
     truncated.bytes.resize(truncated.bytes.size() - 1);
     Block countOnly = MotionBlock(9, 9, 9, 0, {});
-    countOnly.bytes.back() = 1;   // one curve announced, none there
+    countOnly.bytes.back() = 1;  // one curve announced, none there
     struct Case {
         const char* what;
         const void* data;
@@ -125,7 +126,8 @@ TEST(MotionGenerator, MalformedBlocksAndCurveListsAreRefusedAndChangeNothing) {
         EXPECT_EQ(rig.params->period, 2.0f) << c.what;
         EXPECT_EQ(rig.params->curves[0].Count(), 2u) << c.what;
     }
-    EXPECT_EQ(rig.params->SetParam(0x7FFF, truncated.bytes.data() + kMotionParamsFixedSize, truncated.Size() - kMotionParamsFixedSize),
+    EXPECT_EQ(rig.params->SetParam(0x7FFF, truncated.bytes.data() + kMotionParamsFixedSize,
+                                   truncated.Size() - kMotionParamsFixedSize),
               SX_InvalidParameter);
     EXPECT_EQ(rig.params->SetParam(0, nullptr, 4), SX_InvalidParameter);
     const float one = 1.0f;
@@ -142,7 +144,11 @@ TEST(MotionGenerator, MalformedBlocksAndCurveListsAreRefusedAndChangeNothing) {
 // evaluation holds it to the new last point.
 TEST(MotionGenerator, ACurveShortenedDuringAPassIsReadSafely) {
     Rig rig(CreateMotionGenerator, CreateMotionGeneratorParams);
-    const Curve many{{{0, 0, SxCurve_Linear}, {0.2f, 1, SxCurve_Linear}, {0.4f, 2, SxCurve_Linear}, {0.6f, 3, SxCurve_Linear}, {1, 4, SxCurve_Linear}}};
+    const Curve many{{{0, 0, SxCurve_Linear},
+                      {0.2f, 1, SxCurve_Linear},
+                      {0.4f, 2, SxCurve_Linear},
+                      {0.6f, 3, SxCurve_Linear},
+                      {1, 4, SxCurve_Linear}}};
     const Block block = MotionBlock(1.0f, 1.0f, 0.0f, 0, {many});
     ASSERT_EQ(rig.Start(1000, 1, &block), SX_Success);
     Buffer b(0x3, 900);
@@ -153,7 +159,7 @@ TEST(MotionGenerator, ACurveShortenedDuringAPassIsReadSafely) {
     ASSERT_EQ(rig.params->SetParam(0x7FFF, list.Data(), list.Size()), SX_Success);
     Buffer c(0x3, 50);
     rig.source->Execute(&c.buffer);
-    EXPECT_EQ(c.Channel(0)[10], 0.9f);   // the last point's value: the cursor never goes back
+    EXPECT_EQ(c.Channel(0)[10], 0.9f);  // the last point's value: the cursor never goes back
 }
 
 TEST(MotionGenerator, CloneCopiesValuesAndCurves) {

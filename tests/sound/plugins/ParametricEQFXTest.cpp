@@ -42,23 +42,48 @@ double AnalyticDb(const BandSetting& band, double f) {
             const double r = std::tan(kPi * fc / fs) / std::tan(kPi * f / fs);
             return -10.0 * std::log10(1.0 + std::pow(r, 4));
         }
-        case 2: b[0] = alpha; b[1] = 0; b[2] = -alpha; a[0] = 1 + alpha; a[1] = -2 * cw; a[2] = 1 - alpha; break;
-        case 3: b[0] = 1; b[1] = -2 * cw; b[2] = 1; a[0] = 1 + alpha; a[1] = -2 * cw; a[2] = 1 - alpha; break;
+        case 2:
+            b[0] = alpha;
+            b[1] = 0;
+            b[2] = -alpha;
+            a[0] = 1 + alpha;
+            a[1] = -2 * cw;
+            a[2] = 1 - alpha;
+            break;
+        case 3:
+            b[0] = 1;
+            b[1] = -2 * cw;
+            b[2] = 1;
+            a[0] = 1 + alpha;
+            a[1] = -2 * cw;
+            a[2] = 1 - alpha;
+            break;
         case 4:
-            b[0] = A * ((A + 1) - (A - 1) * cw + s); b[1] = 2 * A * ((A - 1) - (A + 1) * cw);
-            b[2] = A * ((A + 1) - (A - 1) * cw - s); a[0] = (A + 1) + (A - 1) * cw + s;
-            a[1] = -2 * ((A - 1) + (A + 1) * cw); a[2] = (A + 1) + (A - 1) * cw - s;
+            b[0] = A * ((A + 1) - (A - 1) * cw + s);
+            b[1] = 2 * A * ((A - 1) - (A + 1) * cw);
+            b[2] = A * ((A + 1) - (A - 1) * cw - s);
+            a[0] = (A + 1) + (A - 1) * cw + s;
+            a[1] = -2 * ((A - 1) + (A + 1) * cw);
+            a[2] = (A + 1) + (A - 1) * cw - s;
             break;
         case 5:
-            b[0] = A * ((A + 1) + (A - 1) * cw + s); b[1] = -2 * A * ((A - 1) + (A + 1) * cw);
-            b[2] = A * ((A + 1) + (A - 1) * cw - s); a[0] = (A + 1) - (A - 1) * cw + s;
-            a[1] = 2 * ((A - 1) - (A + 1) * cw); a[2] = (A + 1) - (A - 1) * cw - s;
+            b[0] = A * ((A + 1) + (A - 1) * cw + s);
+            b[1] = -2 * A * ((A - 1) + (A + 1) * cw);
+            b[2] = A * ((A + 1) + (A - 1) * cw - s);
+            a[0] = (A + 1) - (A - 1) * cw + s;
+            a[1] = 2 * ((A - 1) - (A + 1) * cw);
+            a[2] = (A + 1) - (A - 1) * cw - s;
             break;
         case 6:
-            b[0] = 1 + alpha * A; b[1] = -2 * cw; b[2] = 1 - alpha * A;
-            a[0] = 1 + alpha / A; a[1] = -2 * cw; a[2] = 1 - alpha / A;
+            b[0] = 1 + alpha * A;
+            b[1] = -2 * cw;
+            b[2] = 1 - alpha * A;
+            a[0] = 1 + alpha / A;
+            a[1] = -2 * cw;
+            a[2] = 1 - alpha / A;
             break;
-        default: return 0.0;
+        default:
+            return 0.0;
     }
     const std::complex<double> z1 = std::polar(1.0, -2 * kPi * f / fs), z2 = z1 * z1;
     return ToDb(std::abs((b[0] + b[1] * z1 + b[2] * z2) / (a[0] + a[1] * z1 + a[2] * z2)));
@@ -82,9 +107,9 @@ double MeasuredDb(EQRig& rig, double f) {
 
 TEST(ParametricEQFX, MagnitudeResponseMatchesTheAnalyticBiquadForEveryType) {
     const BandSetting bands[] = {
-        {0, 0, 1000, 1, true},    {1, 0, 1000, 1, true},   {2, 0, 2000, 2, true},   {3, 0, 1000, 4, true},
-        {4, 9, 300, 1, true},     {4, -12, 2000, 1, true}, {5, 6, 3000, 1, true},   {5, -9, 500, 1, true},
-        {6, 12, 1000, 3, true},   {6, -8, 5000, 0.7f, true},
+        {0, 0, 1000, 1, true},  {1, 0, 1000, 1, true},     {2, 0, 2000, 2, true}, {3, 0, 1000, 4, true},
+        {4, 9, 300, 1, true},   {4, -12, 2000, 1, true},   {5, 6, 3000, 1, true}, {5, -9, 500, 1, true},
+        {6, 12, 1000, 3, true}, {6, -8, 5000, 0.7f, true},
     };
     const double tones[] = {100, 250, 500, 1000, 2000, 5000, 10000};
     for (const BandSetting& band : bands) {

@@ -53,7 +53,13 @@ void Noise(float* out, uint32_t n, uint64_t& phase) {
 }
 
 TEST(PeakLimiterFX, NeverPassesItsCeiling) {
-    struct Case { const char* name; Signal signal; uint32_t mask; bool link; float threshold; };
+    struct Case {
+        const char* name;
+        Signal signal;
+        uint32_t mask;
+        bool link;
+        float threshold;
+    };
     const Case cases[] = {
         {"burst mono", SineBurst, 0x4, true, -6.0f},
         {"clicks stereo linked", Clicks, 0x3, true, -12.0f},
@@ -75,7 +81,8 @@ TEST(PeakLimiterFX, NeverPassesItsCeiling) {
             Buffer b(c.mask);
             for (uint32_t ch = 0; ch < b.buffer.Channels(); ++ch) c.signal(b.Channel(ch), 1024, phases[ch]);
             rig.effect->Execute(&b.buffer);
-            for (uint32_t ch = 0; ch < b.buffer.Channels(); ++ch) loudest = std::max(loudest, Peak(b.Channel(ch), 1024));
+            for (uint32_t ch = 0; ch < b.buffer.Channels(); ++ch)
+                loudest = std::max(loudest, Peak(b.Channel(ch), 1024));
         }
         EXPECT_LE(loudest, ceiling) << c.name;
         EXPECT_GT(loudest, ceiling * 0.5) << c.name << ": the signal still comes through";

@@ -14,8 +14,8 @@ using RoomRig = Rig<CSxRoomReverbFX, CSxRoomReverbFXParams>;
 // The default block with some fields changed through their parameter IDs' offsets.
 struct RoomBlock : Block {
     RoomBlock() {
-        for (float v : {1.2f, 2.25f, 100.0f, 180.0f, 0.0f, 100.0f, 1.0f, 0.0f, 1000.0f, 1.0f, 0.0f, 10000.0f, 1.0f,
-                        0.0f, 0.0f, 0.0f, -96.0f, 0.0f, -20.0f, -20.0f})
+        for (float v : {1.2f, 2.25f,    100.0f, 180.0f, 0.0f, 100.0f, 1.0f,   0.0f, 1000.0f, 1.0f,
+                        0.0f, 10000.0f, 1.0f,   0.0f,   0.0f, 0.0f,   -96.0f, 0.0f, -20.0f,  -20.0f})
             F32(v);
         U8(1).U32(23).F32(25).F32(0).F32(40).F32(80).F32(100).U32(8).U8(0);
         U32(3).U32(0).U32(3).U32(1).U32(3).U32(2).F32(0).F32(-96);
@@ -36,12 +36,37 @@ struct RoomBlock : Block {
 };
 
 TEST(RoomReverbFX, PatternTableRows) {
-    const char16_t* names[] = {u"Bright Chamber", u"Dark Chamber", u"Concrete Venue 1", u"Concrete Venue 2",
-                               u"Night Club", u"Warehouse", u"Small Church", u"Medium Church", u"Large Church",
-                               u"Cathedral", u"Short Dark Hall", u"Long Dark Hall", u"Bright Hall", u"Small Hall",
-                               u"Medium Hall", u"Large Hall", u"Lecture Hall", u"Recital Hall", u"Small Plate",
-                               u"Medium Plate", u"Large Plate", u"Vocal Plate", u"Small Room", u"Large Room",
-                               u"Bathroom", u"Bedroom", u"Tiled Room", u"Phone Booth", u"Pool", u"Gym", u"Garage"};
+    const char16_t* names[] = {u"Bright Chamber",
+                               u"Dark Chamber",
+                               u"Concrete Venue 1",
+                               u"Concrete Venue 2",
+                               u"Night Club",
+                               u"Warehouse",
+                               u"Small Church",
+                               u"Medium Church",
+                               u"Large Church",
+                               u"Cathedral",
+                               u"Short Dark Hall",
+                               u"Long Dark Hall",
+                               u"Bright Hall",
+                               u"Small Hall",
+                               u"Medium Hall",
+                               u"Large Hall",
+                               u"Lecture Hall",
+                               u"Recital Hall",
+                               u"Small Plate",
+                               u"Medium Plate",
+                               u"Large Plate",
+                               u"Vocal Plate",
+                               u"Small Room",
+                               u"Large Room",
+                               u"Bathroom",
+                               u"Bedroom",
+                               u"Tiled Room",
+                               u"Phone Booth",
+                               u"Pool",
+                               u"Gym",
+                               u"Garage"};
     const uint32_t counts[][2] = {{63, 63}, {31, 31}, {47, 50}, {47, 48}, {64, 64}, {44, 47}, {63, 64}, {59, 61},
                                   {48, 50}, {8, 9},   {64, 64}, {39, 38}, {38, 37}, {44, 49}, {64, 64}, {32, 34},
                                   {38, 38}, {34, 38}, {64, 64}, {64, 64}, {64, 64}, {56, 59}, {64, 64}, {63, 63},
@@ -51,13 +76,17 @@ TEST(RoomReverbFX, PatternTableRows) {
         EXPECT_EQ(std::u16string(row.name), std::u16string(names[p])) << p;
         EXPECT_EQ(row.leftCount, counts[p][0]) << p;
         EXPECT_EQ(row.rightCount, counts[p][1]) << p;
-        for (const auto& [taps, count] : {std::make_pair(row.left, row.leftCount), std::make_pair(row.right, row.rightCount)}) {
+        for (const auto& [taps, count] :
+             {std::make_pair(row.left, row.leftCount), std::make_pair(row.right, row.rightCount)}) {
             for (uint32_t i = 1; i < count; ++i) ASSERT_GT(taps[i].time, taps[i - 1].time) << p << " " << i;
             for (uint32_t i = 0; i < count; ++i) ASSERT_LT(std::fabs(taps[i].gain), 1.0f);
             EXPECT_LT(taps[count - 1].time, 1000.0f);
         }
     }
-    struct Given { uint32_t pattern; SxRoomTap taps[3]; };
+    struct Given {
+        uint32_t pattern;
+        SxRoomTap taps[3];
+    };
     const Given given[] = {{0, {{0.021f, -0.137f}, {1.271f, -0.182f}, {2.521f, 0.063f}}},
                            {23, {{17.271f, 0.269f}, {17.292f, 0.058f}, {17.312f, 0.041f}}},
                            {9, {{63.188f, 0.401f}, {64.688f, 0.454f}, {66.188f, -0.256f}}}};
@@ -95,9 +124,15 @@ TEST(RoomReverbFX, DefaultsGiveTheDerivedDelaysAndLevels) {
 }
 
 TEST(RoomReverbFX, DiffusionSaturatesTheStagesOneAfterAnother) {
-    struct Case { float diffusion; float want[4]; };
-    const Case cases[] = {{0, {0, 0, 0, 0}}, {25, {0, 0, 0, 0.61803f}}, {50, {0, 0, 0.61803f, 0.61803f}},
-                          {75, {0, 0.61803f, 0.61803f, 0.61803f}}, {100, {0.61803f, 0.61803f, 0.61803f, 0.61803f}}};
+    struct Case {
+        float diffusion;
+        float want[4];
+    };
+    const Case cases[] = {{0, {0, 0, 0, 0}},
+                          {25, {0, 0, 0, 0.61803f}},
+                          {50, {0, 0, 0.61803f, 0.61803f}},
+                          {75, {0, 0.61803f, 0.61803f, 0.61803f}},
+                          {100, {0.61803f, 0.61803f, 0.61803f, 0.61803f}}};
     for (const Case& c : cases) {
         RoomRig rig(CreateRoomReverbFX, CreateRoomReverbFXParams);
         RoomBlock block;
@@ -149,7 +184,11 @@ double DecayTime(RoomRig& rig, uint32_t mask, int windows) {
 }
 
 TEST(RoomReverbFX, DecayTimeFollowsTheParameter) {
-    struct Case { float decay; uint32_t units; uint32_t mask; };
+    struct Case {
+        float decay;
+        uint32_t units;
+        uint32_t mask;
+    };
     for (const Case& c : {Case{0.8f, 8, 0x3u}, Case{1.5f, 4, 0x4u}, Case{2.0f, 12, SxChannelMask51}}) {
         RoomRig rig(CreateRoomReverbFX, CreateRoomReverbFXParams);
         RoomBlock block;
@@ -196,13 +235,24 @@ TEST(RoomReverbFX, SendModeDropsTheDryAndUnlistedLayoutsPass) {
 }
 
 TEST(RoomReverbFX, FiltersFollowTheEqualiserAndEarlyReflections) {
-    struct Case { bool eq, er; uint32_t positions[3]; uint32_t want; };
-    const Case cases[] = {{false, true, {1, 2, 3}, 0}, {true, true, {1, 2, 3}, 4}, {true, false, {1, 2, 3}, 2},
-                          {true, true, {0, 0, 0}, 0}, {true, true, {1, 1, 0}, 4}};
+    struct Case {
+        bool eq, er;
+        uint32_t positions[3];
+        uint32_t want;
+    };
+    const Case cases[] = {{false, true, {1, 2, 3}, 0},
+                          {true, true, {1, 2, 3}, 4},
+                          {true, false, {1, 2, 3}, 2},
+                          {true, true, {0, 0, 0}, 0},
+                          {true, true, {1, 1, 0}, 4}};
     for (const Case& c : cases) {
         RoomRig rig(CreateRoomReverbFX, CreateRoomReverbFXParams);
         RoomBlock block;
-        block.SetU8(109, c.eq).SetU8(80, c.er).SetU32(110, c.positions[0]).SetU32(118, c.positions[1]).SetU32(126, c.positions[2]);
+        block.SetU8(109, c.eq)
+            .SetU8(80, c.er)
+            .SetU32(110, c.positions[0])
+            .SetU32(118, c.positions[1])
+            .SetU32(126, c.positions[2]);
         ASSERT_EQ(rig.Start(48000, 0x3, &block), SX_Success);
         EXPECT_EQ(rig.effect->FilterCount(), c.want);
         Buffer b(0x3);

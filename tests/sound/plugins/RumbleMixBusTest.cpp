@@ -43,7 +43,8 @@ protected:
 };
 
 platform::PadVibration Speeds(float left, float right) {
-    return {SxRumbleControllerPad::LeftSpeed(std::min(left, 1.0f)), SxRumbleControllerPad::RightSpeed(std::min(right, 1.0f))};
+    return {SxRumbleControllerPad::LeftSpeed(std::min(left, 1.0f)),
+            SxRumbleControllerPad::RightSpeed(std::min(right, 1.0f))};
 }
 
 TEST(RumbleSpeeds, MotorCurvesAtTheirBreakPoints) {
@@ -51,7 +52,7 @@ TEST(RumbleSpeeds, MotorCurvesAtTheirBreakPoints) {
         float level;
         uint16_t left, right;
     } cases[] = {{0.0f, 0, 0},         {0.05f, 5816, 11059}, {0.4f, 9830, 31129}, {0.41f, 21069, 31702},
-                 {1.0f, 65535, 65535}, {-3.0f, 0, 0},         {0.049f, 0, 0}};
+                 {1.0f, 65535, 65535}, {-3.0f, 0, 0},        {0.049f, 0, 0}};
     for (const Case& c : cases) {
         EXPECT_EQ(SxRumbleControllerPad::LeftSpeed(c.level), c.left) << c.level;
         EXPECT_EQ(SxRumbleControllerPad::RightSpeed(c.level), c.right) << c.level;
@@ -85,7 +86,7 @@ TEST_F(Rumble, AMotionEventDrivesThePadAlongItsCurve) {
     }
     for (int k = 0; k < 20; ++k) EmptyFrame();
     generator->Term(&allocator);
-    EXPECT_EQ(frames, 47u);   // 375 samples in buffers of 8
+    EXPECT_EQ(frames, 47u);  // 375 samples in buffers of 8
 
     const auto recorded = Recorded();
     ASSERT_GE(recorded.size(), 40u);
@@ -102,17 +103,17 @@ TEST_F(Rumble, AMotionEventDrivesThePadAlongItsCurve) {
         while (half < 2 * frames && !near(half, recorded[k])) ++half;
         ASSERT_LT(half, 2 * frames) << "level " << k << " is not on the curve after the one before";
     }
-    EXPECT_EQ(recorded.back(), platform::PadVibration{});   // at rest when the event is over
+    EXPECT_EQ(recorded.back(), platform::PadVibration{});  // at rest when the event is over
     EXPECT_EQ(bus->QueuedPairs(), 0);
 }
 
 TEST_F(Rumble, APadUnpluggedDuringPlayGetsTheLevelAgainWhenItComesBack) {
     for (int k = 0; k < 10; ++k) EXPECT_EQ(Frame(0.5f, 0.7f), SX_Success);
     EXPECT_TRUE(bus->IsActive());
-    ASSERT_EQ(Recorded().size(), 1u);   // the same pair is sent once
+    ASSERT_EQ(Recorded().size(), 1u);  // the same pair is sent once
     platform::UnplugPad(1);
     EXPECT_FALSE(bus->IsActive());
-    int failed = 0;   // once the queued levels of before are through
+    int failed = 0;  // once the queued levels of before are through
     for (int k = 0; k < 10; ++k) failed += Frame(0.6f, 0.7f) == SX_Fail;
     EXPECT_GE(failed, 2);
     platform::ConnectPad(1);
@@ -128,15 +129,15 @@ TEST_F(Rumble, APadUnpluggedDuringPlayGetsTheLevelAgainWhenItComesBack) {
 TEST_F(Rumble, AfterTheDataStopsTwoZeroPairsAreQueuedOnce) {
     Frame(0.8f, 0.8f);
     EXPECT_EQ(bus->QueuedPairs(), 1);
-    bus->EndFrame();   // no data: the motors are to rest
-    EXPECT_EQ(bus->QueuedPairs(), 3);   // the pair still queued is kept
+    bus->EndFrame();                   // no data: the motors are to rest
+    EXPECT_EQ(bus->QueuedPairs(), 3);  // the pair still queued is kept
     EXPECT_EQ(bus->SendNextPair(), SX_Success);
     EXPECT_EQ(bus->SendNextPair(), SX_Success);
     EXPECT_EQ(Recorded().back(), platform::PadVibration{});
     EXPECT_EQ(bus->SendNextPair(), SX_Success);
-    EXPECT_EQ(bus->SendNextPair(), static_cast<SXRESULT>(0));   // empty
+    EXPECT_EQ(bus->SendNextPair(), static_cast<SXRESULT>(0));  // empty
     bus->EndFrame();
-    EXPECT_EQ(bus->QueuedPairs(), 0);   // silent: nothing more is queued
+    EXPECT_EQ(bus->QueuedPairs(), 0);  // silent: nothing more is queued
     EXPECT_EQ(Recorded().size(), 2u);
 }
 
@@ -153,7 +154,7 @@ TEST_F(Rumble, TheQueueDropsItsOldestPairsAndKeepsAnExactCount) {
     while (bus->SendNextPair() != static_cast<SXRESULT>(0)) ++sent;
     EXPECT_EQ(sent, 8);
     const auto recorded = Recorded();
-    ASSERT_EQ(recorded.size(), 4u);   // frames 9 to 12, each pair twice
+    ASSERT_EQ(recorded.size(), 4u);  // frames 9 to 12, each pair twice
     EXPECT_EQ(recorded.front(), Speeds(0.45f, 0.0f));
     EXPECT_EQ(recorded.back(), Speeds(0.6f, 0.0f));
 }
@@ -171,7 +172,7 @@ TEST_F(Rumble, AudioDrivesBothMotorsWithTheHighestSampleOfEachHalf) {
         {"above full scale", 2.0f, 0.2f, 1.0f, 0xB, Speeds(1.0f, 1.0f), Speeds(0.2f, 0.2f)},
     };
     for (const Case& c : cases) {
-        bus->Term(&allocator);   // rests the pad's motors
+        bus->Term(&allocator);  // rests the pad's motors
         platform::ResetPads();
         platform::ConnectPad(1);
         bus = static_cast<RumbleMixBus*>(CreateRumbleMixBus(&allocator));
@@ -188,7 +189,8 @@ TEST_F(Rumble, AudioDrivesBothMotorsWithTheHighestSampleOfEachHalf) {
         bus->SendNextPair();
         std::vector<platform::PadVibration> expected;
         for (const auto& v : {c.a, c.b})
-            if (!(v == platform::PadVibration{}) && (expected.empty() || !(expected.back() == v))) expected.push_back(v);
+            if (!(v == platform::PadVibration{}) && (expected.empty() || !(expected.back() == v)))
+                expected.push_back(v);
         EXPECT_EQ(Recorded(), expected) << c.what;
         EXPECT_NEAR(bus->TakePeak(), std::max(0.0f, std::max(c.first, c.second) * c.volume), 1e-6f) << c.what;
         EXPECT_EQ(bus->TakePeak(), 0.0f) << c.what;
@@ -206,7 +208,7 @@ TEST_F(Rumble, WithoutAControllerNothingReachesAPad) {
     EXPECT_FALSE(bus->IsActive());
     EXPECT_EQ(Frame(0.5f, 0.5f), SX_Success);
 
-    allocator.failAfter = allocator.mallocs;   // the controller cannot be made
+    allocator.failAfter = allocator.mallocs;  // the controller cannot be made
     ASSERT_EQ(bus->Init(&allocator, nullptr, 1, nullptr), SX_Success);
     allocator.failAfter = -1;
     EXPECT_FALSE(bus->HasController());

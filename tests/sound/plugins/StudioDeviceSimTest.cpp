@@ -106,7 +106,7 @@ TEST(StudioDeviceSimTest, WithEveryStageOffTheOutputIsTheInputTimesTheInputGain)
     DeviceSimRig rig;
     rig.Set(DeviceSim_InputGain, -6.0f);
     const auto in = Sine(440, 0.5f, 3000);
-    rig.Run(in);   // the first call ramps from 0 dB
+    rig.Run(in);  // the first call ramps from 0 dB
     const auto out = rig.Run(in);
     const float gain = std::pow(10.0f, -6.0f / 20.0f);
     for (size_t i = 0; i < in.size(); ++i) ASSERT_NEAR(out[i], in[i] * gain, 1e-6f) << i;
@@ -246,14 +246,33 @@ TEST(StudioDeviceSimTest, EveryModelIndexGivesAFiniteBoundedSound) {
 
 TEST(StudioDeviceSimTest, OutOfRangeParametersKeepTheSoundFinite) {
     const float nan = std::numeric_limits<float>::quiet_NaN(), inf = std::numeric_limits<float>::infinity();
-    const int16_t ids[] = {DeviceSim_LowPassFreq, DeviceSim_LowPassResonance, DeviceSim_HighPassFreq,
-                           DeviceSim_HighPassResonance, DeviceSim_DistortionDrive, DeviceSim_DistortionDetector,
-                           DeviceSim_DistortionAsymmetry, DeviceSim_EQFreq, DeviceSim_EQResonance, DeviceSim_EQGain,
-                           DeviceSim_NoiseLevel, DeviceSim_NoiseLowPassFreq, DeviceSim_NoiseHighPassFreq,
-                           DeviceSim_NoiseDuckThreshold, DeviceSim_NoiseDuckLevel, DeviceSim_NoiseRecoveryTime,
-                           DeviceSim_ModelFreqScale, DeviceSim_GateThreshold, DeviceSim_GateFloor,
-                           DeviceSim_GateAttack, DeviceSim_GateHold, DeviceSim_GateRelease, DeviceSim_LoFiBitsIndex,
-                           DeviceSim_LoFiHold, DeviceSim_LoFiBandLimit, DeviceSim_InputGain, DeviceSim_OutputGain,
+    const int16_t ids[] = {DeviceSim_LowPassFreq,
+                           DeviceSim_LowPassResonance,
+                           DeviceSim_HighPassFreq,
+                           DeviceSim_HighPassResonance,
+                           DeviceSim_DistortionDrive,
+                           DeviceSim_DistortionDetector,
+                           DeviceSim_DistortionAsymmetry,
+                           DeviceSim_EQFreq,
+                           DeviceSim_EQResonance,
+                           DeviceSim_EQGain,
+                           DeviceSim_NoiseLevel,
+                           DeviceSim_NoiseLowPassFreq,
+                           DeviceSim_NoiseHighPassFreq,
+                           DeviceSim_NoiseDuckThreshold,
+                           DeviceSim_NoiseDuckLevel,
+                           DeviceSim_NoiseRecoveryTime,
+                           DeviceSim_ModelFreqScale,
+                           DeviceSim_GateThreshold,
+                           DeviceSim_GateFloor,
+                           DeviceSim_GateAttack,
+                           DeviceSim_GateHold,
+                           DeviceSim_GateRelease,
+                           DeviceSim_LoFiBitsIndex,
+                           DeviceSim_LoFiHold,
+                           DeviceSim_LoFiBandLimit,
+                           DeviceSim_InputGain,
+                           DeviceSim_OutputGain,
                            DeviceSim_Mix};
     const float wild[] = {nan, inf, -inf, 1e30f, -1e30f, -5.0f, 1000.0f};
     for (int16_t id : ids) {
@@ -327,7 +346,8 @@ TEST(StudioDeviceSimTest, SetParamRefusesUnknownIDsNullValuesAndShortValues) {
     const StudioDeviceSimFXParams before = params.values;
     const float value = 3.0f;
     const uint8_t byte = 1;
-    for (int16_t id : {5, 16, 43, 57, 65, 77, -1, 1000}) EXPECT_EQ(params.SetParam(id, &value, 4), SX_InvalidParameter) << id;
+    for (int16_t id : {5, 16, 43, 57, 65, 77, -1, 1000})
+        EXPECT_EQ(params.SetParam(id, &value, 4), SX_InvalidParameter) << id;
     EXPECT_EQ(params.SetParam(DeviceSim_EQGain, nullptr, 4), SX_InvalidParameter);
     EXPECT_EQ(params.SetParam(DeviceSim_EQGain, &byte, 1), SX_InvalidParameter) << "one byte is not a number";
     EXPECT_EQ(params.SetParam(DeviceSim_EQOn, &byte, 0), SX_InvalidParameter);
@@ -336,14 +356,14 @@ TEST(StudioDeviceSimTest, SetParamRefusesUnknownIDsNullValuesAndShortValues) {
 
 BlockWriter FullBlock() {
     BlockWriter w;
-    w.Put(uint8_t(1)).Put(uint32_t(1)).Put(5000.0f).Put(20.0f).Put(uint32_t(0)).Put(80.0f).Put(10.0f);   // filters
-    w.Put(uint8_t(0)).Put(uint32_t(3)).Put(40.0f).Put(30.0f).Put(20.0f);                                 // distortion
-    w.Put(uint8_t(1)).Put(uint32_t(2)).Put(3000.0f).Put(50.0f).Put(6.0f);                                // EQ
+    w.Put(uint8_t(1)).Put(uint32_t(1)).Put(5000.0f).Put(20.0f).Put(uint32_t(0)).Put(80.0f).Put(10.0f);  // filters
+    w.Put(uint8_t(0)).Put(uint32_t(3)).Put(40.0f).Put(30.0f).Put(20.0f);                                // distortion
+    w.Put(uint8_t(1)).Put(uint32_t(2)).Put(3000.0f).Put(50.0f).Put(6.0f);                               // EQ
     w.Put(uint8_t(2)).Put(-30.0f).Put(8000.0f).Put(100.0f).Put(-10.0f).Put(-30.0f).Put(50.0f);          // noise
-    w.Put(uint8_t(1)).Put(uint32_t(21)).Put(80.0f);                                                      // model
-    w.Put(uint8_t(0)).Put(-50.0f).Put(-10.0f).Put(2.0f).Put(20.0f).Put(200.0f);                          // gate
-    w.Put(uint8_t(1)).Put(int32_t(9)).Put(int32_t(2)).Put(25.0f);                                        // lo-fi
-    w.Put(-6.0f).Put(6.0f).Put(75.0f);                                                                   // gains
+    w.Put(uint8_t(1)).Put(uint32_t(21)).Put(80.0f);                                                     // model
+    w.Put(uint8_t(0)).Put(-50.0f).Put(-10.0f).Put(2.0f).Put(20.0f).Put(200.0f);                         // gate
+    w.Put(uint8_t(1)).Put(int32_t(9)).Put(int32_t(2)).Put(25.0f);                                       // lo-fi
+    w.Put(-6.0f).Put(6.0f).Put(75.0f);                                                                  // gains
     return w;
 }
 
@@ -427,7 +447,7 @@ TEST(StudioDeviceSimTest, InstancesAtDifferentRatesDoNotDisturbEachOther) {
     for (int call = 0; call < 4; ++call) {
         expected = alone.Run(in);
         got = a.Run(in);
-        b.Set(DeviceSim_LowPassFreq, 1500.0f + call);   // b designs again at its own rate between a's calls
+        b.Set(DeviceSim_LowPassFreq, 1500.0f + call);  // b designs again at its own rate between a's calls
         b.Run(in);
         ASSERT_EQ(got, expected) << call;
     }
@@ -474,7 +494,8 @@ TEST(StudioDeviceSimTest, RegistersUnderTheStudioCompany) {
     EXPECT_EQ(plugin->GetPluginInfo(info), SX_Success);
     EXPECT_EQ(info.type, uint32_t(SxPluginType_Effect));
     EXPECT_EQ(info.inPlace, 1);
-    EXPECT_EQ(static_cast<ISxInPlaceEffectPlugin*>(static_cast<CStudioDeviceSimFX*>(plugin))->TimeSkip(100), SX_DataReady);
+    EXPECT_EQ(static_cast<ISxInPlaceEffectPlugin*>(static_cast<CStudioDeviceSimFX*>(plugin))->TimeSkip(100),
+              SX_DataReady);
     plugin->Term(&allocator);
     params->Term(&allocator);
     EXPECT_EQ(allocator.live, 0);

@@ -64,8 +64,12 @@ TEST(StudioDspTest, TimeConstantsBecomeOnePoleCoefficientsAndSampleCounts) {
         int32_t samples;
     };
     const Case cases[] = {
-        {48000, 1.0, 1.0 / 48, 48},   {48000, 0.01, 1.0, 0},      {48000, 0.0, 1.0, 0},
-        {44100, 10.0, 1.0 / 441, 441}, {48000, -5.0, 1.0, 0},     {44100, NAN, 1.0, 0},
+        {48000, 1.0, 1.0 / 48, 48},
+        {48000, 0.01, 1.0, 0},
+        {48000, 0.0, 1.0, 0},
+        {44100, 10.0, 1.0 / 441, 441},
+        {48000, -5.0, 1.0, 0},
+        {44100, NAN, 1.0, 0},
         {96000, 1e12, 1.0 / 9.6e13, 2147483647},
     };
     for (const Case& k : cases) {
@@ -97,7 +101,10 @@ TEST(StudioDspTest, SlidingMaximumMatchesAScanOfTheWindow) {
         for (int i = 0; i < 5000; ++i) {
             state = state * 1664525u + 1013904223u;
             // Runs of rising, falling and equal values as well as noise.
-            const float v = i % 700 < 100 ? float(i % 100) : i % 700 < 200 ? float(200 - i % 700) : i % 700 < 260 ? 3.0f : float(state >> 8);
+            const float v = i % 700 < 100   ? float(i % 100)
+                            : i % 700 < 200 ? float(200 - i % 700)
+                            : i % 700 < 260 ? 3.0f
+                                            : float(state >> 8);
             history.push_back(v);
             const size_t from = history.size() > window ? history.size() - window : 0;
             const float expected = *std::max_element(history.begin() + from, history.end());

@@ -24,7 +24,8 @@ namespace {
 
 class Effect : public ISxEffectObject {
 public:
-    Effect(uint32_t pluginID, std::vector<uint8_t> block) : m_key(SxPluginKey(SxPluginType_Effect, 256, pluginID)), m_block(std::move(block)) {}
+    Effect(uint32_t pluginID, std::vector<uint8_t> block)
+        : m_key(SxPluginKey(SxPluginType_Effect, 256, pluginID)), m_block(std::move(block)) {}
     uint32_t FxID() const override { return m_key; }
     const void* ParamsBlock(uint32_t& size) const override {
         size = uint32_t(m_block.size());

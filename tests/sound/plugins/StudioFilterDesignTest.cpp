@@ -43,7 +43,8 @@ TEST(StudioFilterDesignTest, FirstAndSecondOrderPassesFollowTheirPrototypes) {
                 EXPECT_NEAR(Magnitude(lp1, f), 1 / std::sqrt(1 + w * w), 1e-9) << fc << " " << f;
                 EXPECT_NEAR(Magnitude(hp1, f), w / std::sqrt(1 + w * w), 1e-9) << fc << " " << f;
                 EXPECT_NEAR(Magnitude(lp2, f), 1 / second, 1e-9 / second + 1e-9) << fc << " " << d << " " << f;
-                EXPECT_NEAR(Magnitude(hp2, f), w * w / second, 1e-9 * w * w / second + 1e-9) << fc << " " << d << " " << f;
+                EXPECT_NEAR(Magnitude(hp2, f), w * w / second, 1e-9 * w * w / second + 1e-9)
+                    << fc << " " << d << " " << f;
             }
             EXPECT_NEAR(Magnitude(lp2, fc), 1 / d, 1e-9) << "the damping sets the level at the cutoff";
         }
@@ -92,7 +93,8 @@ TEST(StudioFilterDesignTest, PeaksFollowTheirPrototypeAndReturnToUnityAtZeroHert
     const StudioDesignContext ctx = Context();
     const struct {
         double f, q, g;
-    } cases[] = {{1000, 1, 6}, {336, 6.8, 4.1}, {5526.33, 16, -10.5}, {42.1, 0.4, -19}, {9941.65, 16, 18}, {2000, 2, 0}};
+    } cases[] = {{1000, 1, 6},     {336, 6.8, 4.1},   {5526.33, 16, -10.5},
+                 {42.1, 0.4, -19}, {9941.65, 16, 18}, {2000, 2, 0}};
     for (const auto& k : cases) {
         const BiquadDesign peak = DesignPeak(ctx, k.f, k.q, k.g), wide = DesignPeakWide(ctx, k.f, k.q, k.g);
         for (double f : kProbe) {
@@ -115,7 +117,8 @@ struct Shelf {
     double w, y, wd, yd;
 };
 Shelf Terms(double b, double c, double blend) {
-    const double g = std::pow(10, c / 20), s = std::sqrt(std::fabs(c) / 18), e = std::sqrt(2.0) - 0.8 * std::pow(b, 0.25) * s;
+    const double g = std::pow(10, c / 20), s = std::sqrt(std::fabs(c) / 18),
+                 e = std::sqrt(2.0) - 0.8 * std::pow(b, 0.25) * s;
     if (c > 0) return {g, std::sqrt(g) * e * blend + 1 - blend, 1, std::sqrt(2.0) * blend + 1 - blend};
     return {1, std::sqrt(2.0) * blend + 1 - blend, 1 / g, e / std::sqrt(g) * blend + 1 - blend};
 }
@@ -134,8 +137,8 @@ TEST(StudioFilterDesignTest, ShelvesFollowTheirPrototypesWithTheGainAtTheirEnd) 
             const double t = T(f);
             const double lowExpected = std::abs(C(sl.w * kl * kl - 0.85 * t * t, sl.y * kl * t) /
                                                 C(sl.wd * kl * kl - 0.85 * t * t, sl.yd * kl * t));
-            const double highExpected = std::abs(C(q - sh.w * kh * kh * t * t, sh.y * kh * t) /
-                                                 C(q - sh.wd * kh * kh * t * t, sh.yd * kh * t));
+            const double highExpected =
+                std::abs(C(q - sh.w * kh * kh * t * t, sh.y * kh * t) / C(q - sh.wd * kh * kh * t * t, sh.yd * kh * t));
             EXPECT_NEAR(Magnitude(low, f), lowExpected, 1e-7 * lowExpected) << k.f << " " << k.c << " " << f;
             EXPECT_NEAR(Magnitude(high, f), highExpected, 1e-7 * highExpected) << k.f << " " << k.c << " " << f;
         }

@@ -146,7 +146,8 @@ TEST(StudioLimiterTest, TheGainFallsWithinTheLookAheadBeforeTheBurstLeavesIt) {
     const auto gain = AppliedGain(in, rig.Run({in})[0], latency);
     const float quietGain = gain[start - 1];
     EXPECT_NEAR(quietGain, Db(24.0f - 0.01f), 0.01f) << "quiet signals are raised by the threshold";
-    for (size_t i = latency; i < start; ++i) EXPECT_FLOAT_EQ(gain[i], quietGain) << "no reduction before the burst enters, " << i;
+    for (size_t i = latency; i < start; ++i)
+        EXPECT_FLOAT_EQ(gain[i], quietGain) << "no reduction before the burst enters, " << i;
     for (size_t i = start + 1; i < start + latency; ++i) EXPECT_LE(gain[i], gain[i - 1]) << "falls steadily, " << i;
     EXPECT_LT(gain[start + latency / 2], quietGain * 0.5f) << "well on its way halfway through the look-ahead";
     const float limited = gain[start + latency];
@@ -187,7 +188,7 @@ TEST(StudioLimiterTest, TheGainRecoversWithTheReleaseOfEachMode) {
 TEST(StudioLimiterTest, SurroundChannelsShareOneGain) {
     LimiterRig rig(kLimiterMask51, 48000, Settings(0, 0, 0, 10, 0));
     std::vector<std::vector<float>> in(6, std::vector<float>(4000, 0.1f));
-    for (size_t i = 1000; i < 4000; ++i) in[5][i] = 3.0f;   // only the LFE is loud
+    for (size_t i = 1000; i < 4000; ++i) in[5][i] = 3.0f;  // only the LFE is loud
     const auto out = rig.Run(in);
     for (uint32_t c = 0; c < 5; ++c) EXPECT_LT(out[c][3500], 0.05f) << "channel " << c << " is lowered with the LFE";
     EXPECT_LE(out[5][3500], 1.0f);
@@ -197,8 +198,12 @@ TEST(StudioLimiterTest, OnlyMonoStereoAndSurroundLayoutsAreAccepted) {
     const struct {
         uint32_t mask;
         SXRESULT result;
-    } cases[] = {{kLimiterMaskMono, SX_Success}, {0x3, SX_Success}, {0x3F, SX_Success}, {0x33, SX_UnsupportedChannelConfig},
-                 {0x1, SX_UnsupportedChannelConfig}, {0x7, SX_UnsupportedChannelConfig}};
+    } cases[] = {{kLimiterMaskMono, SX_Success},
+                 {0x3, SX_Success},
+                 {0x3F, SX_Success},
+                 {0x33, SX_UnsupportedChannelConfig},
+                 {0x1, SX_UnsupportedChannelConfig},
+                 {0x7, SX_UnsupportedChannelConfig}};
     for (const auto& k : cases) {
         LimiterRig rig(k.mask, 48000);
         EXPECT_EQ(rig.initResult, k.result) << "mask " << k.mask;

@@ -29,8 +29,8 @@ public:
     int calls = 0;
     int frees = 0;
     int live = 0;
-    int failAfter = -1;   // the calls past this number fail; -1 never
-    int failOnly = -1;    // the call of this number fails
+    int failAfter = -1;  // the calls past this number fail; -1 never
+    int failOnly = -1;   // the call of this number fails
 };
 
 // A planar buffer of channels x maxFrames samples.

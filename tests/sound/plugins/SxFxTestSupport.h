@@ -125,7 +125,8 @@ struct Rig {
     }
     SXRESULT Start(uint32_t rate, uint32_t mask, const Block* block = nullptr, bool sendMode = false) {
         context = TestEffectContext(sendMode);
-        const SXRESULT p = block ? params->Init(&allocator, block->Data(), block->Size()) : params->Init(&allocator, nullptr, 0);
+        const SXRESULT p =
+            block ? params->Init(&allocator, block->Data(), block->Size()) : params->Init(&allocator, nullptr, 0);
         if (p != SX_Success) return p;
         SxAudioFormat format = Format(rate, mask);
         return effect->Init(&allocator, &context, params, format);

@@ -29,7 +29,8 @@ struct SourceRig {
     }
     SXRESULT Start(uint32_t rate, uint16_t loops, const Block* block = nullptr, uint32_t mask = 0x4) {
         context.loops = loops;
-        const SXRESULT p = block ? params->Init(&allocator, block->Data(), block->Size()) : params->Init(&allocator, nullptr, 0);
+        const SXRESULT p =
+            block ? params->Init(&allocator, block->Data(), block->Size()) : params->Init(&allocator, nullptr, 0);
         if (p != SX_Success) return p;
         format = Format(rate, mask);
         const SXRESULT r = source->Init(&allocator, &context, params, format);

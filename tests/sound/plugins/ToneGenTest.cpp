@@ -40,7 +40,7 @@ TEST(ToneGen, DefaultsPlayA440HzSineForOneSecondBetweenFiveMillisecondFades) {
     ASSERT_EQ(out.size(), 48480u);
     EXPECT_NEAR(MeasuredFrequency(out, 1000, 47000, 48000), 440.0, 0.1);
     EXPECT_NEAR(Peak(out.data() + 240, 48000), 0.98855, 1e-3);
-    EXPECT_LT(Peak(out.data(), 24), 0.1 * 0.98855);   // the fade-in
+    EXPECT_LT(Peak(out.data(), 24), 0.1 * 0.98855);  // the fade-in
     // The fade-out runs to its end: the level falls linearly to nothing at the last sample.
     EXPECT_GT(Peak(out.data() + 48240 - 120, 120), 0.95);
     EXPECT_LT(Peak(out.data() + 48360, 120), 0.5 * 0.98855 + 0.01);
@@ -53,7 +53,7 @@ TEST(ToneGen, FrequenciesAreHeldBetweenAThousandthOfAHertzAndTheLimit) {
         float frequency;
         double expected;
     } cases[] = {{48000, 1000.0f, 1000.0}, {48000, 30000.0f, 19999.0}, {48000, 20000.0f, 19999.0},
-                 {16000, 9000.0f, 7999.0}, {48000, 0.0f, 0.0}, {48000, -50.0f, 0.0}};
+                 {16000, 9000.0f, 7999.0}, {48000, 0.0f, 0.0},         {48000, -50.0f, 0.0}};
     for (const Case& c : cases) {
         Rig rig(CreateToneGen, CreateToneGenParams);
         SxToneGenValues v;
@@ -88,7 +88,7 @@ TEST(ToneGen, SweepsFollowTheirShapeOverTheLoop) {
         v.sweepOn = 1;
         v.sweepShape = c.shape;
         const Block block = ToneBlock(v);
-        ASSERT_EQ(rig.Start(48000, 2, &block), SX_Success);   // looping: no fades
+        ASSERT_EQ(rig.Start(48000, 2, &block), SX_Success);  // looping: no fades
         std::vector<float> out;
         rig.Run(out, 48000);
         for (double fraction : {0.2, 0.5, 0.8}) {
@@ -116,7 +116,8 @@ TEST(ToneGen, GainChangesGlideAtAFullScaleEveryHundredMilliseconds) {
     ASSERT_EQ(rig.params->SetParam(0, &db6, 4), SX_Success);
     out.clear();
     rig.Run(out, 6 * 1024);
-    for (uint32_t i : {1u, 1025u, 2401u, 4001u, 4773u}) EXPECT_NEAR(out[i], (1.0f + (i + 1) / 4800.0f) * 0.98855f, 1e-3f) << i;
+    for (uint32_t i : {1u, 1025u, 2401u, 4001u, 4773u})
+        EXPECT_NEAR(out[i], (1.0f + (i + 1) / 4800.0f) * 0.98855f, 1e-3f) << i;
     for (uint32_t i : {4801u, 6001u}) EXPECT_NEAR(out[i], 2.0f * 0.98855f, 1e-3f) << i;
 }
 
@@ -140,7 +141,7 @@ TEST(ToneGen, EnvelopeSegmentsShapeTheToneAndZeroLengthsTakeOneSample) {
             return 0.5 - (i - 1439) * 0.5 / 480;
         };
         for (uint32_t i = 1; i < 1920; i += 4 * 17) EXPECT_NEAR(std::fabs(out[i]), envelope(i) * 0.98855, 1e-3) << i;
-        EXPECT_LT(std::fabs(out[1919]), 1e-4f);   // the release ends at the last sample
+        EXPECT_LT(std::fabs(out[1919]), 1e-4f);  // the release ends at the last sample
     }
     Rig rig(CreateToneGen, CreateToneGenParams);
     SxToneGenValues v;
@@ -167,7 +168,7 @@ TEST(ToneGen, LoopsAndStopLooping) {
     out.clear();
     rig.Run(out, 10 * 1024);
     EXPECT_EQ(rig.lastState, uint32_t(SX_DataReady));
-    rig.source->StopLooping();   // 10240 into loops of 4800: 640 left in the third
+    rig.source->StopLooping();  // 10240 into loops of 4800: 640 left in the third
     out.clear();
     rig.Run(out, 1000000);
     EXPECT_EQ(out.size(), 4800u - 640u);
@@ -177,7 +178,7 @@ TEST(ToneGen, LoopsAndStopLooping) {
     empty.duration = 0.0f;
     const Block zero = ToneBlock(empty);
     ASSERT_EQ(rig.Start(48000, 0, &zero), SX_Success);
-    EXPECT_EQ(rig.source->StopLooping(), SX_Success);   // no samples per loop: ends at once
+    EXPECT_EQ(rig.source->StopLooping(), SX_Success);  // no samples per loop: ends at once
     Buffer b(0x4);
     rig.source->Execute(&b.buffer);
     EXPECT_EQ(b.buffer.validFrames, 0);
@@ -248,8 +249,12 @@ TEST(ToneGen, FailuresOfMemoryAndBadParameters) {
         const void* value;
         uint32_t size;
         SXRESULT result;
-    } cases[] = {{1, &f, 4, SX_Success}, {4, &byte, 1, SX_Success}, {17, &f, 4, SX_Success}, {-3, &f, 4, SX_Success},
-                 {1, nullptr, 4, SX_InvalidParameter}, {9, &byte, 1, SX_InvalidParameter}};
+    } cases[] = {{1, &f, 4, SX_Success},
+                 {4, &byte, 1, SX_Success},
+                 {17, &f, 4, SX_Success},
+                 {-3, &f, 4, SX_Success},
+                 {1, nullptr, 4, SX_InvalidParameter},
+                 {9, &byte, 1, SX_InvalidParameter}};
     for (const Case& c : cases) EXPECT_EQ(rig.params->SetParam(c.id, c.value, c.size), c.result) << c.id;
     EXPECT_EQ(rig.params->values.startFreq, 123.0f);
     EXPECT_EQ(rig.params->values.sweepOn, 1);

@@ -114,7 +114,7 @@ TEST(WhooshSynth, WithoutTheSpeedCurveTheObjectMovesInProportionToTime) {
 TEST(WhooshSynth, TheLevelFollowsTheGainAndSpeedGameParameters) {
     Rig rig(CreateWhooshSynth, CreateWhooshSynthParams);
     WhooshSetup setup = Flyby();
-    setup.path = {{0, 0.05f, 0.0f}};   // standing still, close by
+    setup.path = {{0, 0.05f, 0.0f}};  // standing still, close by
     platform::crt_srand(5);
     const Block block = WhooshBlock(setup);
     ASSERT_EQ(rig.Start(48000, 0, &block, 0x4), SX_Success);

@@ -21,7 +21,7 @@ struct WindCurve {
 
 struct WindSetup {
     float duration = 10.0f;
-    uint16_t configuration = 1;   // stereo
+    uint16_t configuration = 1;  // stereo
     float referenceDistance = 5.0f, rolloff = 0.5f, speedExponent = 0.5f, timeScale = 1.0f;
     float speed = 0.0f, gustiness = 0.0f, gainDb = 0.0f;
     float maxDistance = 30.0f;
@@ -75,7 +75,7 @@ TEST(WindSynth, TheLevelFollowsTheSpeedAndGainGameParameters) {
     RmsOf(rig, 4);
     const double calm = RmsOf(rig, 20);
     EXPECT_GT(calm, 1e-4);
-    const float doubled = 1200.0f;   // cents: twice the speed
+    const float doubled = 1200.0f;  // cents: twice the speed
     ASSERT_EQ(rig.params->SetParam(0, &doubled, 4), SX_Success);
     RmsOf(rig, 2);
     const double windy = RmsOf(rig, 20);
@@ -155,9 +155,9 @@ TEST(WindSynth, MalformedBlocksAreRefusedAndChangeNothing) {
     WindSetup manyPoints = good;
     manyPoints.curves = {{0, std::vector<SxCurvePoint>(kMaxSynthCurvePoints + 1, {0, 0, 4})}};
     Block shortList = WindBlock(good);
-    shortList.bytes.resize(shortList.bytes.size() - 3);   // into the last deflector... and the curve count
-    Block shortCurves = WindBlock(WindSetup{good.duration, 1, 5, 0.5f, 0.5f, 1, 0, 0, 0, 30, good.deflectors,
-                                           {{3, {{0, 0, 4}, {1, 90, 4}}}}});
+    shortList.bytes.resize(shortList.bytes.size() - 3);  // into the last deflector... and the curve count
+    Block shortCurves = WindBlock(
+        WindSetup{good.duration, 1, 5, 0.5f, 0.5f, 1, 0, 0, 0, 30, good.deflectors, {{3, {{0, 0, 4}, {1, 90, 4}}}}});
     shortCurves.bytes.resize(shortCurves.bytes.size() - 5);
     const Block zeroB = WindBlock(zeroDistance), nanB = WindBlock(nanDistance), manyB = WindBlock(tooMany),
                 pointsB = WindBlock(manyPoints);
@@ -186,7 +186,7 @@ TEST(WindSynth, MalformedBlocksAreRefusedAndChangeNothing) {
     EXPECT_EQ(rig.params->SetParam(0, nullptr, 4), SX_InvalidParameter);
     EXPECT_EQ(rig.params->SetParam(-1, nullptr, 0), SX_Success);
 
-    WindSetup otherID = good;   // a curve under an ID outside the seven is the speed curve
+    WindSetup otherID = good;  // a curve under an ID outside the seven is the speed curve
     otherID.curves = {{77, {{0, 100, 4}, {10, 200, 4}}}};
     const Block other = WindBlock(otherID);
     ASSERT_EQ(rig.params->SetParamsBlock(other.Data(), other.Size()), SX_Success);
@@ -251,7 +251,7 @@ TEST(WindSynth, CloneCopiesValuesDeflectorsAndCurves) {
     EXPECT_NEAR(copy->deflectors[0].gain, 0.5f, 1e-3f);
     EXPECT_EQ(copy->curves[CSxWindSynthParams::kGain].Count(), 2u);
     copy->Term(&rig.allocator);
-    rig.allocator.failAfter = rig.allocator.mallocs + 1;   // the copy, not its deflectors
+    rig.allocator.failAfter = rig.allocator.mallocs + 1;  // the copy, not its deflectors
     EXPECT_EQ(rig.params->Clone(&rig.allocator), nullptr);
     rig.allocator.failAfter = -1;
 }

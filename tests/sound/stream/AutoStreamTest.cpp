@@ -70,8 +70,7 @@ TEST_F(AutoStreamTest, NothingIsReadyRightAfterStart) {
     m_hook.OpenGate();
     EXPECT_EQ(stream->NextBuffer(data, size, true), SX_DataReady);
     EXPECT_EQ(size, 16384u);
-    EXPECT_TRUE(sxtest::SameBytes(std::string(static_cast<char*>(data), size),
-                                  FileBytes(50000, 12).substr(0, 16384)));
+    EXPECT_TRUE(sxtest::SameBytes(std::string(static_cast<char*>(data), size), FileBytes(50000, 12).substr(0, 16384)));
     stream->Destroy();  // with the buffer still held: it goes with the stream
 }
 
@@ -160,7 +159,7 @@ TEST_F(AutoStreamTest, HeuristicsAndBufferSettingsAreChecked) {
     stream->Heuristics(got);
     EXPECT_EQ(got.loopEnd, 1000u);
     EXPECT_EQ(got.minNumBuffers, 1);
-    EXPECT_EQ(stream->TargetBufferSize(), 38000u);  // 380 ms at 100 bytes per ms
+    EXPECT_EQ(stream->TargetBufferSize(), 38000u);               // 380 ms at 100 bytes per ms
     EXPECT_EQ(stream->ChangeMinimumBufferSize(20000), SX_Fail);  // more than a transfer
     void* data;
     uint32_t size;
@@ -262,8 +261,10 @@ TEST_F(AutoStreamTest, ManyStreamsShareASmallIOMemory) {
         for (ISxAutoStream* stream : streams) {
             uint32_t buffering = 0;
             SXRESULT result = stream->BufferingState(buffering);
-            if (buffering > 0) ++withData;
-            else if (result == SX_NoMoreData) ++starved;
+            if (buffering > 0)
+                ++withData;
+            else if (result == SX_NoMoreData)
+                ++starved;
         }
         std::this_thread::yield();
     }

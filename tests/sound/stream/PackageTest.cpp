@@ -143,8 +143,7 @@ TEST_F(PackageTest, LanguagesNamesAndOrderOfPackages) {
     EXPECT_EQ(ReadStd(stream), "music!");
     stream->Destroy();
     flags.companyID = SXCOMPANYID_EXTERNAL;
-    ASSERT_EQ(ISxStreamMgr::m_pStreamMgr->CreateStd(L"readme.TXT", &flags, SX_OpenModeRead, stream, true),
-              SX_Success);
+    ASSERT_EQ(ISxStreamMgr::m_pStreamMgr->CreateStd(L"readme.TXT", &flags, SX_OpenModeRead, stream, true), SX_Success);
     EXPECT_EQ(ReadStd(stream), "external");
     stream->Destroy();
 
@@ -195,7 +194,8 @@ TEST_F(PackageTest, MalformedPackagesAreRefusedWithNothingOpened) {
         {"header larger than the file", [](std::string& b) { SetU32(b, 4, 0xFFFFFFF0u); }},
         {"version 0", [](std::string& b) { SetU32(b, 8, 0); }},
         {"sections larger than the header", [](std::string& b) { SetU32(b, 20, 64); }},
-        {"section sizes that overflow", [](std::string& b) {
+        {"section sizes that overflow",
+         [](std::string& b) {
              SetU32(b, 12, 0xFFFFFFFFu);
              SetU32(b, 20, 0x10u);
          }},
@@ -203,7 +203,8 @@ TEST_F(PackageTest, MalformedPackagesAreRefusedWithNothingOpened) {
         {"entry past the file", [](std::string& b) { SetU32(b, 40, 1u << 20); }},
         {"start block past the file", [](std::string& b) { SetU32(b, 44, 0xFFFFFFFFu); }},
         {"block size 0", [](std::string& b) { SetU32(b, 56, 0); }},
-        {"unsorted table", [](std::string& b) {
+        {"unsorted table",
+         [](std::string& b) {
              SetU32(b, 32, 2);
              SetU32(b, 52, 1);
          }},

@@ -139,8 +139,7 @@ TEST_F(StdStreamTest, CancelStopsAPendingRead) {
     EXPECT_EQ(stream->Status(), SX_StmStatusCancelled);
     // The stream is usable again.
     ASSERT_EQ(stream->Read(buffer.data(), 16384, true, 50, 0.0f, size), SX_Success);
-    EXPECT_TRUE(
-        sxtest::SameBytes(std::string(buffer.data(), 16384), FileBytes(3 * 16384, 6).substr(0, 16384)));
+    EXPECT_TRUE(sxtest::SameBytes(std::string(buffer.data(), 16384), FileBytes(3 * 16384, 6).substr(0, 16384)));
     stream->Destroy();
 }
 

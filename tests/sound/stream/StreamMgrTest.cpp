@@ -100,8 +100,7 @@ TEST_F(StreamTest, DevicesTakeTheFirstFreeSlotAndBlockingWins) {
     refused.back().settings.schedulerTypeFlags = 0;
     refused.push_back({"deferred lined-up only", settings});
     refused.back().settings.schedulerTypeFlags = SX_SCHEDULER_DEFERRED_LINED_UP;
-    for (const Case& c : refused)
-        EXPECT_EQ(StreamMgr::CreateDevice(c.settings, &b), SX_INVALID_DEVICE_ID) << c.what;
+    for (const Case& c : refused) EXPECT_EQ(StreamMgr::CreateDevice(c.settings, &b), SX_INVALID_DEVICE_ID) << c.what;
     // The refused devices left their slot free.
     EXPECT_EQ(StreamMgr::CreateDevice(settings, &b), 2u);
     for (uint32_t id : {0u, 1u, 2u}) EXPECT_EQ(StreamMgr::DestroyDevice(id), SX_Success);

@@ -251,8 +251,7 @@ TEST_F(StreamedSources, StreamsReleasedWhileTheIOThreadServesThemGoCleanly) {
         flags.codecID = 1;
         ASSERT_EQ(Mgr()->CreateStd(400u, &flags, SX_OpenModeRead, stream, true), SX_Success);
         uint32_t read = 0;
-        ASSERT_EQ(stream->Read(buffer.data(), static_cast<uint32_t>(buffer.size()), false, 50, 0.0f, read),
-                  SX_Success);
+        ASSERT_EQ(stream->Read(buffer.data(), static_cast<uint32_t>(buffer.size()), false, 50, 0.0f, read), SX_Success);
         stream->Destroy();
     }
     done = true;

@@ -31,7 +31,7 @@ protected:
     void Start(bool gameSyncPreparation, bool withUnlisted = false) {
         initSettings.enableGameSyncPreparation = gameSyncPreparation;
         VoiceFixture::SetUp();
-        SD::InstallBankHooks();  // sources take their media from the banks, as in the game
+        SD::InstallBankHooks();    // sources take their media from the banks, as in the game
         SxSetBankOpener(nullptr);  // bank files from the folder, without a stream manager
         const SxBankID media = SoundEngine::GetIDFromString("Media");
         bw::BankFile mediaBank;
@@ -45,10 +45,11 @@ protected:
             container.children.push_back(kUnlistedSound);
             container.switches.push_back({kUnlisted, {kUnlistedSound}});
         }
-        for (const auto& [sound, id, hz] : {std::tuple{kLowSound, kLowMedia, 500.0},
-                                            std::tuple{kHighSound, kHighMedia, 1500.0},
-                                            std::tuple{kUnlistedSound, kUnlistedMedia, 0.0}}) {
-            bw::Bytes bytes = QV::media::Build(QV::media::Sine(hz, 0.5, 64 * 249, 48000, 0x4), QV::media::Encoding::Pcm16);
+        for (const auto& [sound, id, hz] :
+             {std::tuple{kLowSound, kLowMedia, 500.0}, std::tuple{kHighSound, kHighMedia, 1500.0},
+              std::tuple{kUnlistedSound, kUnlistedMedia, 0.0}}) {
+            bw::Bytes bytes =
+                QV::media::Build(QV::media::Sine(hz, 0.5, 64 * 249, 48000, 0x4), QV::media::Encoding::Pcm16);
             bw::Source source;
             source.pluginID = 1 << 16 | 1;
             source.mediaID = id;
@@ -69,9 +70,7 @@ protected:
         const SxUniqueID event = kEvent;
         return SoundEngine::PrepareEvent(type, &event, 1);
     }
-    static std::vector<bool> Loaded() {
-        return {g_pBankMgr->HasMedia(kLowMedia), g_pBankMgr->HasMedia(kHighMedia)};
-    }
+    static std::vector<bool> Loaded() { return {g_pBankMgr->HasMedia(kLowMedia), g_pBankMgr->HasMedia(kHighMedia)}; }
     static uint32_t PoolUsed() {
         SxPoolMemInfo info;
         MemoryMgr::GetPoolMemoryUsed(g_DefaultPoolId, info);

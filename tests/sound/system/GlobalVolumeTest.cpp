@@ -18,7 +18,8 @@ protected:
     void SetUp() override {
         ManagerFrames::SetUp();
         for (const char* bank : {"Init.bnk", "Game.bnk"})
-            std::filesystem::copy_file(qvtest::SourceDir() + "/Assets/Sound/" + bank, tree.Path(std::string("Audio/") + bank),
+            std::filesystem::copy_file(qvtest::SourceDir() + "/Assets/Sound/" + bank,
+                                       tree.Path(std::string("Audio/") + bank),
                                        std::filesystem::copy_options::overwrite_existing);
     }
     // The peak of the sample chime posted at that game volume.

@@ -19,7 +19,7 @@ constexpr uint32_t kCompany = 64, kPluginID = 77, kMediaID = 4242;
 constexpr uint32_t kEffectID = 5000;
 
 std::mutex g_lock;
-std::vector<uint8_t> g_seen;      // the media the plug-in was given, by Init
+std::vector<uint8_t> g_seen;  // the media the plug-in was given, by Init
 std::atomic<int> g_asked{0};
 
 struct MediaParams final : SX::ISxPluginParam {
@@ -81,9 +81,9 @@ std::string EffectBank() {
     node.overrideEffects = true;
     node.effects = {{0, kEffectID}};
     bank.records.push_back(bw::Record(SX::SxHirc_Sound, bw::SoundBody(ID("Effected_Sound"), source, node)));
-    bank.records.push_back(bw::Record(SX::SxHirc_Action, bw::ActionBody(ID("Play_Effected.play"), 0x0403,
-                                                                         ID("Effected_Sound"), {}, {},
-                                                                         bw::PlayParams(4, bank.id))));
+    bank.records.push_back(bw::Record(
+        SX::SxHirc_Action,
+        bw::ActionBody(ID("Play_Effected.play"), 0x0403, ID("Effected_Sound"), {}, {}, bw::PlayParams(4, bank.id))));
     bank.records.push_back(
         bw::Record(SX::SxHirc_Event, bw::EventBody(ID("Play_Effected"), {ID("Play_Effected.play")})));
     return BankBytes(bank);

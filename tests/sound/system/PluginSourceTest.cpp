@@ -31,10 +31,11 @@ void AddPluginSound(bw::BankFile& bank, const std::string& name, uint32_t plugin
     source.pluginParams = std::move(block);
     const std::string sound = name + "_Sound", event = "Play_" + name;
     bank.records.push_back(bw::Record(SX::SxHirc_Sound, bw::SoundBody(ID(sound.c_str()), source, bw::NodeBase())));
-    bank.records.push_back(bw::Record(SX::SxHirc_Action, bw::ActionBody(ID((event + ".play").c_str()), 0x0403,
-                                                                         ID(sound.c_str()), {}, {},
-                                                                         bw::PlayParams(4, bank.id))));
-    bank.records.push_back(bw::Record(SX::SxHirc_Event, bw::EventBody(ID(event.c_str()), {ID((event + ".play").c_str())})));
+    bank.records.push_back(bw::Record(
+        SX::SxHirc_Action,
+        bw::ActionBody(ID((event + ".play").c_str()), 0x0403, ID(sound.c_str()), {}, {}, bw::PlayParams(4, bank.id))));
+    bank.records.push_back(
+        bw::Record(SX::SxHirc_Event, bw::EventBody(ID(event.c_str()), {ID((event + ".play").c_str())})));
 }
 
 constexpr uint32_t kLayoutSourceID = 900;

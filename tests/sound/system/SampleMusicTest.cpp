@@ -112,7 +112,8 @@ TEST_F(SampleMusic, ThePiecePlaysThroughItsEventToTheEndItsStreamedTonesHeard) {
     const auto at = [&capture](size_t frame) {
         return capture.left.begin() + static_cast<long>(std::min(capture.left.size(), frame));
     };
-    const soundtest::Heard heard = soundtest::Listen(std::vector<float>(at(start + 96000 + 4800), at(start + 96000 + 91200)));
+    const soundtest::Heard heard =
+        soundtest::Listen(std::vector<float>(at(start + 96000 + 4800), at(start + 96000 + 91200)));
     EXPECT_NEAR(heard.frequency, 392.0, 8.0) << "the reply's G4";
 }
 

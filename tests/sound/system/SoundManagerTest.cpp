@@ -171,10 +171,10 @@ TEST_F(ManagerRun, StartUpRegistersThePlugInsAndTheCodecAndRunsTheMusicEngineUnt
         const struct {
             SX::SxPluginType type;
             uint32_t company, plugin;
-        } plugins[] = {{SX::SxPluginType_Source, 0, 100},       {SX::SxPluginType_Source, 0, 101},
-                       {SX::SxPluginType_Source, 0, 102},       {SX::SxPluginType_Source, 0, 119},
-                       {SX::SxPluginType_Source, 0, 120},       {SX::SxPluginType_Source, 0, 200},
-                       {SX::SxPluginType_Effect, 0, 118},       {SX::SxPluginType_Effect, 256, 103},
+        } plugins[] = {{SX::SxPluginType_Source, 0, 100},      {SX::SxPluginType_Source, 0, 101},
+                       {SX::SxPluginType_Source, 0, 102},      {SX::SxPluginType_Source, 0, 119},
+                       {SX::SxPluginType_Source, 0, 120},      {SX::SxPluginType_Source, 0, 200},
+                       {SX::SxPluginType_Effect, 0, 118},      {SX::SxPluginType_Effect, 256, 103},
                        {SX::SxPluginType_MotionSource, 0, 405}};
         for (const auto& p : plugins) {
             SCOPED_TRACE(testing::Message() << "plug-in " << p.plugin << " of company " << p.company);

@@ -49,9 +49,7 @@ TEST(MediaWriter, WrittenMediaReadBackWithEveryChunkInOrder) {
         Encoding encoding;
         uint32_t channels;
         uint16_t tag, blockAlign;
-    } cases[] = {{Encoding::Pcm16, 1, 0xFFFE, 2},
-                 {Encoding::Float32, 6, 0xFFFE, 24},
-                 {Encoding::Adpcm, 2, 2, 72}};
+    } cases[] = {{Encoding::Pcm16, 1, 0xFFFE, 2}, {Encoding::Float32, 6, 0xFFFE, 24}, {Encoding::Adpcm, 2, 2, 72}};
     for (const Case& c : cases) {
         Signal signal = Sine(440.0, 0.5, 640, 48000, DefaultChannelMask(c.channels));
         signal.cues = {{4, 128, "go"}};
@@ -87,7 +85,7 @@ TEST(MediaWriter, WrittenMediaReadBackWithEveryChunkInOrder) {
 TEST(MediaWriter, WavFilesAreReadAsFullScaleSamplesOrRefused) {
     qvtest::TempTree tree;
     const std::vector<uint8_t> pcm16 = {0x00, 0x40, 0x00, 0xC0};  // +0.5, -0.5
-    const std::vector<uint8_t> pcm8 = {192, 64};                    // +0.5, -0.5
+    const std::vector<uint8_t> pcm8 = {192, 64};                  // +0.5, -0.5
     std::vector<uint8_t> cut = WavBytes(1, 1, 16, pcm16);
     cut.resize(cut.size() - 2);
     float floats[2] = {0.25f, -0.75f};

@@ -34,72 +34,72 @@ TEST(BankDescription, MalformedLinesAreRefusedByNumber) {
     EXPECT_FALSE(Read("tone A 440 1 -6\n", banks, error)) << "a medium before any bank";
     EXPECT_EQ(error.rfind("line 1:", 0), 0u) << error;
     const char* const kBad[] = {
-        "bank",                                  // no name
+        "bank",  // no name
         "unknown-verb X",
-        "tone A 0 1 -6",                         // no frequency
-        "tone A 440 1 6",                        // above full scale
-        "chord A 1 -6",                          // no notes
+        "tone A 0 1 -6",   // no frequency
+        "tone A 440 1 6",  // above full scale
+        "chord A 1 -6",    // no notes
         "chord A 1 -6 440 nan",
-        "chord A 1 -6 440 pcm 550",              // a note after the encoding
-        "chord A 1 -6 pcm",                      // no notes before it
-        "phrase A 200 0 -6",                     // no syllables
-        "noise A 400 999 -6",                    // too long
-        "media A 100 300",                       // fill above a byte
-        "media A 99999999999 1",                 // above the media of a bank
-        "streamed Nothing",                      // no such medium
-        "phrase A 200 2 -6 mp3",                 // no such encoding
+        "chord A 1 -6 440 pcm 550",  // a note after the encoding
+        "chord A 1 -6 pcm",          // no notes before it
+        "phrase A 200 0 -6",         // no syllables
+        "noise A 400 999 -6",        // too long
+        "media A 100 300",           // fill above a byte
+        "media A 99999999999 1",     // above the media of a bank
+        "streamed Nothing",          // no such medium
+        "phrase A 200 2 -6 mp3",     // no such encoding
         "phrase A 200 2 -6 pcm pcm",
-        "sound A",                               // no media
-        "sound A M P Q",                         // two parents
-        "sound A M colour=red",                  // unknown option
+        "sound A",               // no media
+        "sound A M P Q",         // two parents
+        "sound A M colour=red",  // unknown option
         "sound A M db=loud",
-        "sound A M rtpc=P:volume:0:0",           // one point
-        "sound A M rtpc=P:volume:1:0:0:1",       // x going back
-        "sound A M rtpc=P:echo:0:0:1:1",         // no such node value
-        "sound A M state=G:S",                   // no volume
-        "random A",                              // no children
-        "sequence A B trigger=100",              // a rate without a chain
+        "sound A M rtpc=P:volume:0:0",      // one point
+        "sound A M rtpc=P:volume:1:0:0:1",  // x going back
+        "sound A M rtpc=P:echo:0:0:1:1",    // no such node value
+        "sound A M state=G:S",              // no volume
+        "random A",                         // no children
+        "sequence A B trigger=100",         // a rate without a chain
         "sequence A B continuous trigger=0",
         "sequence A B continuous trigger=soon",
-        "mixer A B continuous",                  // a mixer plays no chain
-        "bus A duck=B:-6:100",                   // no fade in
+        "mixer A B continuous",  // a mixer plays no chain
+        "bus A duck=B:-6:100",   // no fade in
         "bus A duck=B:-6:-1:100",
         "bus A stray",
-        "attenuation A 0:0",                     // one point
+        "attenuation A 0:0",  // one point
         "attenuation A 10:0 5:-6",
-        "limiter A 1 -3 0.2",                    // ceiling above full scale
+        "limiter A 1 -3 0.2",  // ceiling above full scale
         "fdn-reverb A 0 -6",
-        "bank A loud",                           // no such kind of bank
+        "bank A loud",  // no such kind of bank
         "motion-bus A stray",
-        "rumble A 1 0.5 0.5",                    // outside a motion bank
-        "modal A -96 0",                         // no modes
-        "modal A -96 0 55",                      // a mode with no bandwidth
+        "rumble A 1 0.5 0.5",  // outside a motion bank
+        "modal A -96 0",       // no modes
+        "modal A -96 0 55",    // a mode with no bandwidth
         "modal A -96 0 55:0",
-        "wind A 700 8 -6",                       // no speed curve
-        "wind A 700 8 -6 P:0:4",                 // one point
-        "wind A 700 8 -6 P:0:0:30:48",           // no speed at rest
-        "wind A 700 0 -6 P:0:4:30:48",           // no resonance
-        "whoosh A -6 P:0:4:30:16",               // no deflectors
-        "whoosh A -6 P:0:0:30:16 2000:5",        // no speed at rest
-        "whoosh A -6 P:0:4:30:16 2000",          // a deflector with no Q
+        "wind A 700 8 -6",                 // no speed curve
+        "wind A 700 8 -6 P:0:4",           // one point
+        "wind A 700 8 -6 P:0:0:30:48",     // no speed at rest
+        "wind A 700 0 -6 P:0:4:30:48",     // no resonance
+        "whoosh A -6 P:0:4:30:16",         // no deflectors
+        "whoosh A -6 P:0:0:30:16 2000:5",  // no speed at rest
+        "whoosh A -6 P:0:4:30:16 2000",    // a deflector with no Q
         "whoosh A -6 P:0:4:30:16 2000:0",
-        "whoosh A 30 P:0:4:30:16 2000:5",        // far too loud
+        "whoosh A 30 P:0:4:30:16 2000:5",  // far too loud
         "event A",
         "event A B,,C",
         "stop-event A",
-        "state-transition Nowhere A B 10",       // group not declared
+        "state-transition Nowhere A B 10",  // group not declared
         "environment 4 0:0",
         "music-segment A 0 4 1000",
-        "music-switch A G D sometime 300 - S:C", // no such sync
-        "music-switch A G D bar 300 -",          // no children
-        "music-switch A G D bar 300 - S:C bus",  // a plain word that is no pair
-        "music-switch A G D bar 300 - S:C stinger=T:Seg:bar",       // no don't-repeat time
-        "music-switch A G D bar 300 - S:C stinger=T:Seg:later:100", // no such sync
-        "switch A colour G D S:C",               // neither a switch nor a state group
-        "switch A switch G D",                   // no values
-        "switch A switch G D S:",                // a value without children
+        "music-switch A G D sometime 300 - S:C",                     // no such sync
+        "music-switch A G D bar 300 -",                              // no children
+        "music-switch A G D bar 300 - S:C bus",                      // a plain word that is no pair
+        "music-switch A G D bar 300 - S:C stinger=T:Seg:bar",        // no don't-repeat time
+        "music-switch A G D bar 300 - S:C stinger=T:Seg:later:100",  // no such sync
+        "switch A colour G D S:C",                                   // neither a switch nor a state group
+        "switch A switch G D",                                       // no values
+        "switch A switch G D S:",                                    // a value without children
         "switch A switch G D S:C+",
-        "switch A state G D S:C bus",            // a plain word that is no value
+        "switch A state G D S:C bus",  // a plain word that is no value
     };
     for (const char* line : kBad) {
         banks.clear();
@@ -111,25 +111,26 @@ TEST(BankDescription, MalformedLinesAreRefusedByNumber) {
 TEST(BankDescription, NumbersStandAsIDsAndEveryObjectLandsInItsBank) {
     std::vector<samplebanks::NamedBank> banks;
     std::string error;
-    ASSERT_TRUE(Read("bank One\n"
-                     "state-group 0xA1F25A7F 100\n"
-                     "bus Master\n"
-                     "bus Voice parent=Master duck=Master:-6:100:200\n"
-                     "bank Two\n"
-                     "chord Low 0.1 -6 220 330\n"
-                     "phrase Said 200 2 -6\n"
-                     "noise Hiss 1000 0.1 -12\n"
-                     "streamed Hiss\n"
-                     "sound Hiss_Sound Hiss\n"
-                     "attenuation Near 0:0 100:-24\n"
-                     "sound Low_Sound Low bus=Master 3d=Near loop state=0xA1F25A7F:0x4CE3F731:-6\n"
-                     "sound Said_Sound Said Both\n"
-                     "random Both Said_Sound Low_Sound rtpc=Speed:pitch:0:0:100:1200\n"
-                     "event 0x50B62F0E Low_Sound,Said_Sound\n"
-                     "switch Steps state 0xA1F25A7F Walk Walk:Hiss_Sound Run:Hiss_Sound follow\n"
-                     "stop-event Stop_Low Low_Sound\n"
-                     "pause-all Pause_All\n",
-                     banks, error))
+    ASSERT_TRUE(
+        Read("bank One\n"
+             "state-group 0xA1F25A7F 100\n"
+             "bus Master\n"
+             "bus Voice parent=Master duck=Master:-6:100:200\n"
+             "bank Two\n"
+             "chord Low 0.1 -6 220 330\n"
+             "phrase Said 200 2 -6\n"
+             "noise Hiss 1000 0.1 -12\n"
+             "streamed Hiss\n"
+             "sound Hiss_Sound Hiss\n"
+             "attenuation Near 0:0 100:-24\n"
+             "sound Low_Sound Low bus=Master 3d=Near loop state=0xA1F25A7F:0x4CE3F731:-6\n"
+             "sound Said_Sound Said Both\n"
+             "random Both Said_Sound Low_Sound rtpc=Speed:pitch:0:0:100:1200\n"
+             "event 0x50B62F0E Low_Sound,Said_Sound\n"
+             "switch Steps state 0xA1F25A7F Walk Walk:Hiss_Sound Run:Hiss_Sound follow\n"
+             "stop-event Stop_Low Low_Sound\n"
+             "pause-all Pause_All\n",
+             banks, error))
         << error;
     ASSERT_EQ(banks.size(), 2u);
     EXPECT_EQ(banks[0].file.settings.stateGroups.at(0).id, 0xA1F25A7Fu);
@@ -160,7 +161,8 @@ TEST(BankDescription, NumbersStandAsIDsAndEveryObjectLandsInItsBank) {
     steps.children = {hiss};
     steps.switches = {{steps.defaultSwitch, {hiss}}, {SX::SoundEngine::GetIDFromString("Run"), {hiss}}};
     const bankwriter::Bytes expectedSwitch = bankwriter::Record(
-        SX::SxHirc_Switch, bankwriter::SwitchBody(SX::SoundEngine::GetIDFromString("Steps"), bankwriter::NodeBase(), steps));
+        SX::SxHirc_Switch,
+        bankwriter::SwitchBody(SX::SoundEngine::GetIDFromString("Steps"), bankwriter::NodeBase(), steps));
     bool found = false;
     for (const bankwriter::Bytes& record : banks[1].file.records) found |= record == expectedSwitch;
     EXPECT_TRUE(found);
@@ -183,9 +185,10 @@ TEST(BankDescription, AChainIsWrittenContinuousAtItsTriggerRate) {
         chain.children = {a, b};
         chain.playList = {{a, 50000}, {b, 50000}};
         ASSERT_EQ(banks.at(0).file.records.size(), 1u) << line;
-        EXPECT_EQ(banks[0].file.records[0],
-                  bankwriter::Record(SX::SxHirc_RanSeq, bankwriter::RanSeqBody(SX::SoundEngine::GetIDFromString("Chain"),
-                                                                               bankwriter::NodeBase(), chain)))
+        EXPECT_EQ(
+            banks[0].file.records[0],
+            bankwriter::Record(SX::SxHirc_RanSeq, bankwriter::RanSeqBody(SX::SoundEngine::GetIDFromString("Chain"),
+                                                                         bankwriter::NodeBase(), chain)))
             << line;
     }
 }
@@ -193,18 +196,19 @@ TEST(BankDescription, AChainIsWrittenContinuousAtItsTriggerRate) {
 TEST(BankDescription, WhooshStingersAndStreamedMusicAreWrittenAsTheirRecordsName) {
     std::vector<samplebanks::NamedBank> banks;
     std::string error;
-    ASSERT_TRUE(Read("bank Sounds\n"
-                     "whoosh Rush -6 Speed:0:4:30:16 2000:5 3000:8\n"
-                     "sound Rush_Sound Rush loop\n"
-                     "chord Bell 0.5 -9 1108.73 pcm\n"
-                     "chord Pad 2.0 -9 261.63\n"
-                     "streamed-vorbis Bell\n"
-                     "music-track Bell_Track Bell 0 500\n"
-                     "music-track Pad_Track Pad 0 2000\n"
-                     "music-segment Sting 120 4 500 Bell_Track\n"
-                     "music-segment Bar 120 4 2000 Pad_Track\n"
-                     "music-switch Music G D bar 0 - D:Bar stinger=Step:Sting:beat:1000\n",
-                     banks, error))
+    ASSERT_TRUE(
+        Read("bank Sounds\n"
+             "whoosh Rush -6 Speed:0:4:30:16 2000:5 3000:8\n"
+             "sound Rush_Sound Rush loop\n"
+             "chord Bell 0.5 -9 1108.73 pcm\n"
+             "chord Pad 2.0 -9 261.63\n"
+             "streamed-vorbis Bell\n"
+             "music-track Bell_Track Bell 0 500\n"
+             "music-track Pad_Track Pad 0 2000\n"
+             "music-segment Sting 120 4 500 Bell_Track\n"
+             "music-segment Bar 120 4 2000 Pad_Track\n"
+             "music-switch Music G D bar 0 - D:Bar stinger=Step:Sting:beat:1000\n",
+             banks, error))
         << error;
     ASSERT_EQ(banks.size(), 1u);
     const std::vector<bankwriter::Bytes>& records = banks[0].file.records;

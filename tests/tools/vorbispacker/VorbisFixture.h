@@ -33,17 +33,21 @@ inline std::vector<int16_t> Generate(Kind kind, uint32_t frames, uint32_t channe
         for (uint32_t c = 0; c < channels; ++c) {
             double v = 0;
             switch (kind) {
-            case Kind::Tone: v = 0.6 * std::sin(2 * 3.14159265358979 * (330.0 + 110.0 * c) * i / rate); break;
-            case Kind::Noise:
-                x = x * 1664525u + 1013904223u;
-                v = (int32_t(x >> 8) % 20000) / 40000.0;
-                break;
-            case Kind::Silence: v = 0; break;
-            case Kind::Transient: {
-                const uint32_t t = i % (rate / 4);
-                v = t < rate / 50 ? 0.9 * std::exp(-double(t) / 200.0) * std::sin(0.3 * t + c) : 0.0;
-                break;
-            }
+                case Kind::Tone:
+                    v = 0.6 * std::sin(2 * 3.14159265358979 * (330.0 + 110.0 * c) * i / rate);
+                    break;
+                case Kind::Noise:
+                    x = x * 1664525u + 1013904223u;
+                    v = (int32_t(x >> 8) % 20000) / 40000.0;
+                    break;
+                case Kind::Silence:
+                    v = 0;
+                    break;
+                case Kind::Transient: {
+                    const uint32_t t = i % (rate / 4);
+                    v = t < rate / 50 ? 0.9 * std::exp(-double(t) / 200.0) * std::sin(0.3 * t + c) : 0.0;
+                    break;
+                }
             }
             samples[size_t(i) * channels + c] = static_cast<int16_t>(std::lrint(v * 32767.0));
         }
@@ -51,8 +55,8 @@ inline std::vector<int16_t> Generate(Kind kind, uint32_t frames, uint32_t channe
 }
 
 // The Ogg file of the samples at a quality, encoded by the standard encoder.
-inline std::vector<uint8_t> Encode(const qvtest::TempTree& tree, const std::vector<int16_t>& samples,
-                                   uint32_t channels, uint32_t rate, int quality) {
+inline std::vector<uint8_t> Encode(const qvtest::TempTree& tree, const std::vector<int16_t>& samples, uint32_t channels,
+                                   uint32_t rate, int quality) {
     const std::string raw = tree.Path("in.raw"), ogg = tree.Path("out.ogg");
     tree.Write("in.raw", std::string(reinterpret_cast<const char*>(samples.data()), samples.size() * 2));
     const std::string command = "oggenc -Q --raw --raw-rate=" + std::to_string(rate) +
@@ -102,12 +106,13 @@ inline std::vector<int16_t> Reference(const std::vector<uint8_t>& ogg, uint32_t 
 }
 
 inline ::testing::AssertionResult WithinOne(const std::vector<int16_t>& got, const std::vector<int16_t>& expected,
-                                     size_t from = 0) {
+                                            size_t from = 0) {
     if (got.size() != expected.size() - from)
         return ::testing::AssertionFailure() << "samples " << got.size() << " against " << expected.size() - from;
     for (size_t i = 0; i < got.size(); ++i)
         if (std::abs(int(got[i]) - int(expected[from + i])) > 1)
-            return ::testing::AssertionFailure() << "sample " << i << ": " << got[i] << " against " << expected[from + i];
+            return ::testing::AssertionFailure()
+                   << "sample " << i << ": " << got[i] << " against " << expected[from + i];
     return ::testing::AssertionSuccess();
 }
 
@@ -132,7 +137,8 @@ inline bool Open(const std::vector<uint8_t>& media, Opened& opened) {
 }
 
 // Decodes from a byte offset of the packets to the end, with a start drop.
-inline std::vector<int16_t> DecodeFrom(const Opened& opened, uint32_t offset, uint32_t startDrop, uint32_t request = 1000) {
+inline std::vector<int16_t> DecodeFrom(const Opened& opened, uint32_t offset, uint32_t startDrop,
+                                       uint32_t request = 1000) {
     SX::SxVorbisDecoder decoder;
     EXPECT_TRUE(decoder.Init(opened.setup, opened.format.channels));
     decoder.Reset(startDrop, opened.format.fileEndDrop);
@@ -141,9 +147,9 @@ inline std::vector<int16_t> DecodeFrom(const Opened& opened, uint32_t offset, ui
     uint32_t at = opened.format.firstPacket + offset;
     for (int guard = 0; guard < 1000000; ++guard) {
         uint32_t consumed = 0, produced = 0;
-        const SX::SXRESULT result = decoder.DecodeFrames(opened.data + at, opened.info.dataSize - at, true,
-                                                         opened.format.maxPacket, request, buffer.data(), consumed,
-                                                         produced);
+        const SX::SXRESULT result =
+            decoder.DecodeFrames(opened.data + at, opened.info.dataSize - at, true, opened.format.maxPacket, request,
+                                 buffer.data(), consumed, produced);
         at += consumed;
         out.insert(out.end(), buffer.begin(), buffer.begin() + size_t(produced) * channels);
         if (result != SX::SX_DataReady) {

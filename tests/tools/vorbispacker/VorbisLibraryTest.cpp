@@ -38,9 +38,10 @@ TEST_F(VorbisLibrary, CoversEveryRateAndChannelCountTheEncoderMakes) {
     for (uint32_t rate : {8000u, 11025u, 16000u, 22050u, 24000u, 32000u, 44100u, 48000u, 88200u, 96000u})
         for (uint32_t channels = 1; channels <= 6; ++channels)
             for (int quality : {-1, 4, 10}) {
-                const std::string what =
-                    std::to_string(rate) + " Hz, " + std::to_string(channels) + " channels, q" + std::to_string(quality);
-                const Bytes ogg = Encode(tree, Generate(Kind::Noise, rate / 4, channels, rate), channels, rate, quality);
+                const std::string what = std::to_string(rate) + " Hz, " + std::to_string(channels) + " channels, q" +
+                                         std::to_string(quality);
+                const Bytes ogg =
+                    Encode(tree, Generate(Kind::Noise, rate / 4, channels, rate), channels, rate, quality);
                 QV::vorbis::OggStream stream;
                 std::string error;
                 ASSERT_TRUE(QV::vorbis::ReadOgg(ogg, stream, error)) << what << ": " << error;
@@ -66,7 +67,8 @@ TEST_F(VorbisLibrary, EveryFileOfTheSoundThemePacksAndDecodesAsTheStandardDecode
         if (wasReencoded) reencoded.push_back(name);
         Opened opened;
         ASSERT_TRUE(Open(media, opened));
-        EXPECT_TRUE(WithinOne(DecodeFrom(opened, 0, 0), Reference(wasReencoded ? again : file, opened.format.channels)));
+        EXPECT_TRUE(
+            WithinOne(DecodeFrom(opened, 0, 0), Reference(wasReencoded ? again : file, opened.format.channels)));
     }
     // Only the files of an older encoder, whose codebooks no longer come out of it.
     EXPECT_EQ(reencoded, (std::vector<std::string>{"service-login.oga", "service-logout.oga"}));
@@ -76,9 +78,7 @@ TEST_F(VorbisLibrary, ReencodingRefusesWhatTheStandardDecoderCannotRead) {
     std::vector<unsigned char> themed;
     ASSERT_TRUE(SD::ReadWholeFile(std::string(kThemeDir) + "/service-login.oga", themed));
     const Bytes cases[] = {
-        {},
-        Bytes(5000, 0x4F),
-        Bytes(themed.begin(), themed.begin() + 100),  // the first page only
+        {}, Bytes(5000, 0x4F), Bytes(themed.begin(), themed.begin() + 100),  // the first page only
     };
     for (const Bytes& bad : cases) {
         Bytes out = {1, 2, 3}, media;
@@ -87,7 +87,8 @@ TEST_F(VorbisLibrary, ReencodingRefusesWhatTheStandardDecoderCannotRead) {
         EXPECT_TRUE(out.empty()) << bad.size();
         EXPECT_FALSE(error.empty()) << bad.size();
         bool reencoded = true;
-        EXPECT_FALSE(QV::vorbis::PackFile(bad, SX::SxVorbisBuiltInLibrary(), {}, media, reencoded, error)) << bad.size();
+        EXPECT_FALSE(QV::vorbis::PackFile(bad, SX::SxVorbisBuiltInLibrary(), {}, media, reencoded, error))
+            << bad.size();
         EXPECT_FALSE(reencoded) << bad.size();
     }
 }

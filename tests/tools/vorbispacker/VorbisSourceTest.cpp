@@ -46,7 +46,8 @@ protected:
         return out;
     }
     // The standard decoder's frames of the packed media, through the fixture's reference path.
-    std::vector<int16_t> Material(Kind kind, uint32_t channels, uint32_t rate, int quality, std::vector<uint8_t>& media) {
+    std::vector<int16_t> Material(Kind kind, uint32_t channels, uint32_t rate, int quality,
+                                  std::vector<uint8_t>& media) {
         const std::vector<int16_t> samples = Generate(kind, rate / 2, channels, rate);
         const std::vector<uint8_t> ogg = Encode(tree, samples, channels, rate, quality);
         media = Pack(ogg, true);
@@ -98,7 +99,8 @@ TEST_F(VorbisSources, SeeksGoThroughTheSeekTable) {
             ASSERT_EQ(source.Seek(position), SX_Success);
             EXPECT_EQ(source.SkipFrames(), 0u);  // the decoder drops the rest itself
             const std::vector<int16_t> got = Pull(source);
-            EXPECT_TRUE(WithinOne(got, once.data() + size_t(position) * channels, once.size() - size_t(position) * channels));
+            EXPECT_TRUE(
+                WithinOne(got, once.data() + size_t(position) * channels, once.size() - size_t(position) * channels));
         }
         EXPECT_EQ(source.Seek(source.TotalFrames()), SX_Fail);
     }
@@ -153,20 +155,21 @@ TEST_F(VorbisSources, MalformedMediaFailsCleanly) {
     } cases[] = {
         {"a library index past the library",
          [](std::vector<uint8_t>& m, size_t, size_t, size_t s) { m[s + 1] = 0xFF, m[s + 2] |= 0x03; }, SX_Fail},
-        {"a short block below the windows",
-         [](std::vector<uint8_t>& m, size_t f, size_t, size_t) { m[f + 64] = 5; }, SX_Fail},
-        {"a long block past the windows",
-         [](std::vector<uint8_t>& m, size_t f, size_t, size_t) { m[f + 65] = 13; }, SX_Fail},
-        {"a seek table past the data",
-         [](std::vector<uint8_t>& m, size_t f, size_t, size_t) { m[f + 43] = 0x7F; }, SX_InvalidFile},
+        {"a short block below the windows", [](std::vector<uint8_t>& m, size_t f, size_t, size_t) { m[f + 64] = 5; },
+         SX_Fail},
+        {"a long block past the windows", [](std::vector<uint8_t>& m, size_t f, size_t, size_t) { m[f + 65] = 13; },
+         SX_Fail},
+        {"a seek table past the data", [](std::vector<uint8_t>& m, size_t f, size_t, size_t) { m[f + 43] = 0x7F; },
+         SX_InvalidFile},
         {"a setup larger than its record",
          [](std::vector<uint8_t>& m, size_t, size_t, size_t s) { m[s - 2] = 0xFF, m[s - 1] = 0xFF; }, SX_InvalidFile},
         {"a format chunk of another codec",
          [](std::vector<uint8_t>& m, size_t f, size_t, size_t) { m[f] = 2, m[f + 1] = 0; }, SX_InvalidFile},
-        {"a loop end past the data",
-         [](std::vector<uint8_t>& m, size_t f, size_t, size_t) { m[f + 35] = 0x40; }, SX_InvalidFile},
+        {"a loop end past the data", [](std::vector<uint8_t>& m, size_t f, size_t, size_t) { m[f + 35] = 0x40; },
+         SX_InvalidFile},
         {"seven channels, refused as by the other codecs",
-         [](std::vector<uint8_t>& m, size_t f, size_t, size_t) { m[f + 2] = 7, m[f + 20] = 0x7F, m[f + 21] = 0; }, SX_UnsupportedChannelConfig},
+         [](std::vector<uint8_t>& m, size_t f, size_t, size_t) { m[f + 2] = 7, m[f + 20] = 0x7F, m[f + 21] = 0; },
+         SX_UnsupportedChannelConfig},
         {"an empty media", [](std::vector<uint8_t>& m, size_t, size_t, size_t) { m.resize(0); }, SX_InvalidParameter},
     };
     for (const Case& c : cases) {

@@ -117,7 +117,8 @@ TEST_F(VorbisVoice, PostedEventPlaysThePackedToneForItsLengthAndLoops) {
         SetUp();
         std::vector<int16_t> samples(frames);
         for (uint32_t i = 0; i < frames; ++i)
-            samples[i] = static_cast<int16_t>(std::lrint(0.5 * 32767 * std::sin(2 * 3.14159265358979 * 1000.0 * i / 48000)));
+            samples[i] =
+                static_cast<int16_t>(std::lrint(0.5 * 32767 * std::sin(2 * 3.14159265358979 * 1000.0 * i / 48000)));
         g_media = vorbistest::Pack(vorbistest::Encode(tree, samples, 1, 48000, 5), true);
         LoadSound(loops);
         SxPlayingID id = 0;

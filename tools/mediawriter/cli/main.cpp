@@ -48,10 +48,14 @@ int main(int argc, char** argv) {
             amplitude = std::atof(value);
         } else if (arg == "--encoding" && (value = next())) {
             const std::string e = value;
-            if (e == "pcm16") encoding = Encoding::Pcm16;
-            else if (e == "float") encoding = Encoding::Float32;
-            else if (e == "adpcm") encoding = Encoding::Adpcm;
-            else return Usage();
+            if (e == "pcm16")
+                encoding = Encoding::Pcm16;
+            else if (e == "float")
+                encoding = Encoding::Float32;
+            else if (e == "adpcm")
+                encoding = Encoding::Adpcm;
+            else
+                return Usage();
         } else if (arg == "--loop" && i + 2 < argc) {
             loopAndCues.loop = true;
             loopAndCues.loopStart = static_cast<uint32_t>(std::atoi(argv[++i]));

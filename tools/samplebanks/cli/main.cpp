@@ -42,7 +42,8 @@ bankwriter::Bytes PlainWav(const bankwriter::Bytes& media) {
         bankwriter::Writer w;
         w.Raw({'R', 'I', 'F', 'F'}).U32(36 + size).Raw({'W', 'A', 'V', 'E', 'f', 'm', 't', ' '}).U32(16);
         w.U16(1).U16(1).U32(rate).U32(rate * 2).U16(2).U16(16).Raw({'d', 'a', 't', 'a'}).U32(size);
-        w.Raw(bankwriter::Bytes(media.begin() + static_cast<long>(at + 8), media.begin() + static_cast<long>(at + 8 + size)));
+        w.Raw(bankwriter::Bytes(media.begin() + static_cast<long>(at + 8),
+                                media.begin() + static_cast<long>(at + 8 + size)));
         return w.Take();
     }
     return {};

@@ -17,8 +17,9 @@
 namespace {
 
 int Usage() {
-    std::fprintf(stderr, "usage: vorbispacker pack <in.ogg> <out.med> [--loop]\n"
-                         "       vorbispacker library <out.cpp> <in.ogg>...\n");
+    std::fprintf(stderr,
+                 "usage: vorbispacker pack <in.ogg> <out.med> [--loop]\n"
+                 "       vorbispacker library <out.cpp> <in.ogg>...\n");
     return 2;
 }
 
