@@ -200,9 +200,11 @@ TEST_F(WeatherDisplay, TheStormsRainStreaksTheFrame) {
     double filled[3] = {0.0, 0.0, 0.0};
     for (int c = 0; c < 3; ++c) filled[c] = change.headroom[c] > 0.0 ? change.added[c] / change.headroom[c] : 0.0;
     const double most = std::max({filled[0], filled[1], filled[2]});
-    for (int c = 0; c < 3; ++c)
-        if (change.headroom[c] >= change.brighter)
+    for (int c = 0; c < 3; ++c) {
+        if (change.headroom[c] >= change.brighter) {
             EXPECT_GE(filled[c], most / 3) << "channel " << c << " of the streaks";
+        }
+    }
 }
 
 }  // namespace
