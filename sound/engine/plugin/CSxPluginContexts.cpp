@@ -4,7 +4,6 @@
 
 namespace SX {
 
-ISxStreamMgr* g_pPluginStreamMgr = nullptr;
 SxMediaHooks g_MediaHooks;
 
 // Media records grow three at a time in the lower engine's pool.

@@ -8,11 +8,9 @@
 #include "sound/engine/bus/BusHandle.h"
 #include "sound/engine/lower/SxInstanceHooks.h"
 #include "sound/engine/plugin/ISxPlugin.h"
+#include "sound/engine/stream/ISxStreams.h"
 
 namespace SX {
-
-// The process-wide stream manager, given to plug-ins that stream; installed by the stream manager.
-extern ISxStreamMgr* g_pPluginStreamMgr;
 
 // The bank manager's media by ID: get takes a reference (through the holder), release drops it.
 struct SxMediaHooks {
@@ -30,7 +28,7 @@ public:
     CSxEffectContextBase(const CSxEffectContextBase&) = delete;
     CSxEffectContextBase& operator=(const CSxEffectContextBase&) = delete;
 
-    ISxStreamMgr* GetStreamMgr() const override { return g_pPluginStreamMgr; }
+    ISxStreamMgr* GetStreamMgr() const override { return ISxStreamMgr::m_pStreamMgr; }
     uint16_t GetMaxBufferLength() const override { return kMaxBufferLength; }
     SXRESULT PostMonitorData(void*, uint32_t) override { return SX_Fail; }
     bool CanPostMonitorData() override { return false; }
@@ -86,7 +84,7 @@ class CSxSourceFXContext final : public ISxSourcePluginContext {
 public:
     explicit CSxSourceFXContext(CSxPBI* instance) : m_instance(instance) {}
     uint16_t GetNumLoops() const override;
-    ISxStreamMgr* GetStreamMgr() const override { return g_pPluginStreamMgr; }
+    ISxStreamMgr* GetStreamMgr() const override { return ISxStreamMgr::m_pStreamMgr; }
     SxPlayingID GetPlayingID() const override;
     uint16_t GetMaxBufferLength() const override { return CSxEffectContextBase::kMaxBufferLength; }
 

@@ -1,5 +1,6 @@
 // An effect plug-in on a sound asks for the media its effect names: started as the game starts
-// the sound system, the bank's media reaches it, and is let go with it.
+// the sound system, the bank's media reaches it, and is let go with it; the plug-in is also
+// handed the stream manager the sound system runs, to stream data of its own.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -7,6 +8,7 @@
 
 #include "sound/engine/bank/SxBankCalls.h"
 #include "sound/engine/plugin/SxPluginTable.h"
+#include "sound/engine/stream/ISxStreams.h"
 #include "sound/plugins/effects/SxFxObject.h"
 #include "tests/sound/system/SoundSystemFixture.h"
 
@@ -21,6 +23,7 @@ constexpr uint32_t kEffectID = 5000;
 std::mutex g_lock;
 std::vector<uint8_t> g_seen;  // the media the plug-in was given, by Init
 std::atomic<int> g_asked{0};
+std::atomic<SX::ISxStreamMgr*> g_streams{nullptr};  // the stream manager the plug-in was given
 
 struct MediaParams final : SX::ISxPluginParam {
     SX::SXRESULT SetParam(int16_t, const void*, uint32_t) override { return SX::SX_Success; }
@@ -38,6 +41,7 @@ struct MediaEffect final : SX::ISxInPlaceEffectPlugin {
         uint32_t size = 0;
         context->GetPluginMedia(0, data, size);
         ++g_asked;
+        g_streams = context->GetStreamMgr();
         std::lock_guard<std::mutex> lock(g_lock);
         g_seen.assign(data, data + size);
         return SX::SX_Success;
@@ -95,11 +99,12 @@ protected:
         ManagerFrames::SetUp();
         tree.Write("Audio/Effected.bnk", EffectBank());
         g_asked = 0;
+        g_streams = nullptr;
         g_seen.clear();
     }
 };
 
-TEST_F(PluginMedia, AnEffectOnASoundIsGivenTheMediaItsSettingNames) {
+TEST_F(PluginMedia, AnEffectOnASoundIsGivenTheMediaItsSettingNamesAndTheStreamManager) {
     // The game registers its own plug-in once the engine runs, then loads the bank that uses it.
     SD::Manager manager(Settings(""));
     manager.Init();
@@ -112,6 +117,8 @@ TEST_F(PluginMedia, AnEffectOnASoundIsGivenTheMediaItsSettingNames) {
     EXPECT_NE(manager.PostEvent("Play_Effected", 0), 0u);
     RunFrames(manager, 30);
     EXPECT_EQ(g_asked.load(), 1);
+    ASSERT_NE(SX::ISxStreamMgr::m_pStreamMgr, nullptr);
+    EXPECT_EQ(g_streams.load(), SX::ISxStreamMgr::m_pStreamMgr);
     {
         std::lock_guard<std::mutex> lock(g_lock);
         EXPECT_EQ(g_seen, MediaBytes());
