@@ -34,7 +34,7 @@ void NoteEmptyHook(const char* name) {
         log.logged.clear();
         log.loggedWith = logger;
     }
-    if (log.logged.insert(name).second) SD_WARNING(2, "Hook %s is empty: nothing done", name);
+    if (log.logged.insert(name).second) SD_WARNING(Debug::kLogError, "Hook %s is empty: nothing done", name);
 }
 
 std::vector<std::string> EmptyHooksCalled() {

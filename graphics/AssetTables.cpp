@@ -127,7 +127,7 @@ bool Graphics_::LoadManifests(const std::string& textureManifest, const std::str
     auto each = [&](const std::string& manifest, int (Graphics_::*load)(const std::string&)) {
         std::vector<std::string> files;
         if (!SD::ReadManifest(manifest, files)) {
-            SD_WARNING(2, "Manifest \"%s\" could not be read", manifest.c_str());
+            SD_WARNING(Debug::kLogError, "Manifest \"%s\" could not be read", manifest.c_str());
             ok = false;
             return;
         }
@@ -169,7 +169,7 @@ Resource::iTexture* Graphics_::FindTexture(const std::string& name) const {
 Resource::Material* Graphics_::FindMaterial(const std::string& name) const {
     auto found = materials.find(name);
     if (found == materials.end() || !found->second) {
-        SD_WARNING(3, "Material \"%s\" is not loaded", name.c_str());
+        SD_WARNING(Debug::kLogData, "Material \"%s\" is not loaded", name.c_str());
         return nullptr;
     }
     return found->second;
@@ -246,12 +246,12 @@ void Graphics_::GenerateNormalMaps() {
         std::string error;
         if (!SD::ReadWholeFile(file.fullPath, heights)) continue;
         if (!GenerateNormalMap(heights, normals, error)) {
-            SD_WARNING(2, "Height map \"%s\" skipped: %s", file.fullPath, error.c_str());
+            SD_WARNING(Debug::kLogError, "Height map \"%s\" skipped: %s", file.fullPath, error.c_str());
             continue;
         }
         const std::string target = std::string(kNormalMapFolder) + NormalMapName(FilePart(file.fullPath));
         if (!SD::WriteWholeFile(target, normals.data(), normals.size(), nullptr, 0))
-            SD_WARNING(2, "Normal map \"%s\" could not be written", target.c_str());
+            SD_WARNING(Debug::kLogError, "Normal map \"%s\" could not be written", target.c_str());
     }
 }
 

@@ -46,7 +46,7 @@ void DX9Abstract::SetParameters(platform::Window* w, bool full, uint32_t width, 
 
 void DX9Abstract::SetBackBufferSize(uint32_t width, uint32_t height) {
     if (width == 0 || height == 0) {
-        SD_WARNING(3, "Back buffer size %ux%u ignored; keeping %ux%u", width, height, backBufferWidth,
+        SD_WARNING(Debug::kLogData, "Back buffer size %ux%u ignored; keeping %ux%u", width, height, backBufferWidth,
                    backBufferHeight);
         return;
     }
@@ -165,7 +165,7 @@ void DX9Abstract::SetFullscreen(bool full) {
 
 void DX9Abstract::Resize(uint32_t width, uint32_t height) {
     if (width == 0 || height == 0) {
-        SD_WARNING(3, "Resize to %ux%u ignored", width, height);
+        SD_WARNING(Debug::kLogData, "Resize to %ux%u ignored", width, height);
         return;
     }
     SetBackBufferSize(width, height);

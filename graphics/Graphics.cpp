@@ -75,7 +75,7 @@ void Graphics_::ReadConfig(SD::ConfigFile& config) {
     else if (quality == "no")
         reflectionQuality = 0;
     else {
-        SD_WARNING(3, "[Graphics] reflection_quality=\"%s\" is not high, medium, low or no; high is used",
+        SD_WARNING(Debug::kLogData, "[Graphics] reflection_quality=\"%s\" is not high, medium, low or no; high is used",
                    quality.c_str());
         reflectionQuality = 3;
     }
@@ -180,7 +180,7 @@ void Graphics_::BindCriticalShaders() {
     };
     for (const Needed& effect : kNeeded)
         if (!GetEffect(effect.name))
-            SD_WARNING(2, "[Graphics] %s%s is missing: %s", kShaderFolder, effect.file, effect.lost);
+            SD_WARNING(Debug::kLogError, "[Graphics] %s%s is missing: %s", kShaderFolder, effect.file, effect.lost);
 }
 
 const char* Graphics_::EffectRoleName(EffectRole role) {
@@ -248,7 +248,7 @@ void Graphics_::SetFullscreen(bool on) {
 
 void Graphics_::SetResolution(uint32_t width, uint32_t height) {
     if (width == 0 || height == 0) {
-        SD_WARNING(3, "Resolution %ux%u ignored", width, height);
+        SD_WARNING(Debug::kLogData, "Resolution %ux%u ignored", width, height);
         return;
     }
     windowWidth = width;

@@ -20,7 +20,8 @@ void GrassTree::Build(const std::vector<GrassInstance>& instances) {
     std::vector<GrassInstance> capped;
     const std::vector<GrassInstance>* source = &instances;
     if (instances.size() > kMaxInstances) {
-        SD_WARNING(1, "grass tree over %zu instances keeps the first %zu", instances.size(), kMaxInstances);
+        SD_WARNING(Debug::kLogSevere, "grass tree over %zu instances keeps the first %zu", instances.size(),
+                   kMaxInstances);
         capped.assign(instances.begin(), instances.begin() + kMaxInstances);
         source = &capped;
     }

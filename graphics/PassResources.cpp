@@ -54,7 +54,8 @@ void Graphics_::ReportMissingOnce(const std::string& what, const std::string& na
     bool& reported = reportedMissing[what + " " + name];
     if (reported) return;
     reported = true;
-    SD_WARNING(3, "[Graphics] %s \"%s\" is not loaded; what needs it is not drawn", what.c_str(), name.c_str());
+    SD_WARNING(Debug::kLogData, "[Graphics] %s \"%s\" is not loaded; what needs it is not drawn", what.c_str(),
+               name.c_str());
 }
 
 }  // namespace Aperture

@@ -38,7 +38,8 @@ void CircularSpinningLightLogic::Layout(bool create) {
     const int most = factory ? static_cast<int>(factory->GetPool().GetCapacity()) : 0;
     const int count = std::min(count_, most);
     if (create && count < count_)
-        SD_WARNING(2, "Ring of lights of object %s: \"Number Of Lights\" %d is more than the %d objects there can be",
+        SD_WARNING(Debug::kLogError,
+                   "Ring of lights of object %s: \"Number Of Lights\" %d is more than the %d objects there can be",
                    owner->GetName().c_str(), count_, most);
     if (count < 1) return;
     const float step = 2.0f * 3.14159265f / static_cast<float>(count);

@@ -71,15 +71,16 @@ void Collector::VSerialize(SD::IStream& stream, int version) {
         std::string name;
         stream.Serialize(name, "Action Name", "String");
         if (name.empty()) {
-            SD_WARNING(2, "Collector of group \"%s\": %d action names expected, %d found", groupName_.c_str(), count,
-                       i);
+            SD_WARNING(Debug::kLogError, "Collector of group \"%s\": %d action names expected, %d found",
+                       groupName_.c_str(), count, i);
             break;
         }
         if (std::shared_ptr<MFCore::BoundFunction> action = FindAction(name)) {
             actionNames_.push_back(name);
             actions_.push_back(std::move(action));
         } else {
-            SD_WARNING(2, "Collector of group \"%s\": unknown action \"%s\" skipped", groupName_.c_str(), name.c_str());
+            SD_WARNING(Debug::kLogError, "Collector of group \"%s\": unknown action \"%s\" skipped", groupName_.c_str(),
+                       name.c_str());
         }
     }
 }

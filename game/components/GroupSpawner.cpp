@@ -46,7 +46,7 @@ void GroupSpawner::VInitialize(bool) {
         trigger->AddCallback(new MFCore::Delegate_0Parameters<void, GroupSpawner>(this, &GroupSpawner::OnTriggerFired),
                              lifetime_.Token());
     else
-        SD_WARNING(2, "Group spawner of object %s has no trigger; it never starts", OwnerName(*this));
+        SD_WARNING(Debug::kLogError, "Group spawner of object %s has no trigger; it never starts", OwnerName(*this));
     SetAction(actionName_);
     countdown_ = delay_;
 }
@@ -58,7 +58,8 @@ void GroupSpawner::SetAction(const SD::SharedString& name) {
     auto found = ActionTable().find(name.c_str());
     if (found == ActionTable().end()) {
         if (name != "Invalid Action")
-            SD_WARNING(2, "Group spawner of object %s: unknown action \"%s\"", OwnerName(*this), name.c_str());
+            SD_WARNING(Debug::kLogError, "Group spawner of object %s: unknown action \"%s\"", OwnerName(*this),
+                       name.c_str());
         actionName_ = "Invalid Action";
         action_.reset();
         return;
@@ -78,7 +79,7 @@ void GroupSpawner::VUpdate(float dt) {
     try {
         action_->Invoke(args);
     } catch (const std::exception& error) {
-        SD_WARNING(2, "Group spawner of object %s: action failed: %s", OwnerName(*this), error.what());
+        SD_WARNING(Debug::kLogError, "Group spawner of object %s: action failed: %s", OwnerName(*this), error.what());
         action_.reset();
     }
 }

@@ -15,7 +15,7 @@ void SafeZone::VInitialize(bool) {
     auto* collider =
         owner ? static_cast<Gedankenexperiment::Collider*>(owner->GetComponent(SD::CID_Collider)) : nullptr;
     if (!collider) {
-        SD_WARNING(2, "Safe zone of object %s has no collider; no firefly will find it",
+        SD_WARNING(Debug::kLogError, "Safe zone of object %s has no collider; no firefly will find it",
                    owner ? owner->GetName().c_str() : "");
         return;
     }

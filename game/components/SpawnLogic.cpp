@@ -79,7 +79,8 @@ void SpawnLogic::VSerialize(SD::IStream& stream, int version) {
 void SpawnLogic::Queue(const char* behaviour) {
     auto found = Behaviours().find(behaviour);
     if (found == Behaviours().end()) {
-        SD_WARNING(2, "Spawn logic of object %s: unknown action \"%s\"; nothing plays", OwnerName(*this), behaviour);
+        SD_WARNING(Debug::kLogError, "Spawn logic of object %s: unknown action \"%s\"; nothing plays", OwnerName(*this),
+                   behaviour);
         return;
     }
     queue_.Append(found->second, kLane);

@@ -73,14 +73,15 @@ void Spawner::VSerialize(SD::IStream& stream, int version) {
     if (version >= 1) {
         stream.Serialize(numberToKeep_, "Number of objects to have active", "Integer");
         if (numberToKeep_ < 0) {
-            SD_WARNING(2, "Spawner of object %s: \"Number of objects to have active\" %d is negative; 0 is used",
+            SD_WARNING(Debug::kLogError,
+                       "Spawner of object %s: \"Number of objects to have active\" %d is negative; 0 is used",
                        OwnerName(*this), numberToKeep_);
             numberToKeep_ = 0;
         }
         // More objects than the factory can hold can never be alive at once.
         const int most = ObjectCapacity();
         if (numberToKeep_ > most) {
-            SD_WARNING(2,
+            SD_WARNING(Debug::kLogError,
                        "Spawner of object %s: \"Number of objects to have active\" %d is more than the %d objects "
                        "there can be; %d is used",
                        OwnerName(*this), numberToKeep_, most, most);
@@ -115,8 +116,8 @@ void Spawner::SpawnOne() {
         auto found = positionFunctions_.find(positionFunction_);
         if (found == positionFunctions_.end()) {
             if (!warnedUnknown_)
-                SD_WARNING(2, "Spawner of object %s: unknown \"Pos function\" \"%s\"; nothing spawns", OwnerName(*this),
-                           positionFunction_.c_str());
+                SD_WARNING(Debug::kLogError, "Spawner of object %s: unknown \"Pos function\" \"%s\"; nothing spawns",
+                           OwnerName(*this), positionFunction_.c_str());
             warnedUnknown_ = true;
             return;
         }
@@ -125,8 +126,8 @@ void Spawner::SpawnOne() {
     auto spawn = spawnFunctions_.find(spawnFunction_);
     if (spawn == spawnFunctions_.end()) {
         if (!warnedUnknown_)
-            SD_WARNING(2, "Spawner of object %s: unknown \"Spawn function\" \"%s\"; nothing spawns", OwnerName(*this),
-                       spawnFunction_.c_str());
+            SD_WARNING(Debug::kLogError, "Spawner of object %s: unknown \"Spawn function\" \"%s\"; nothing spawns",
+                       OwnerName(*this), spawnFunction_.c_str());
         warnedUnknown_ = true;
         return;
     }

@@ -37,7 +37,7 @@ void Trigger::VInitialize(bool) {
             new MFCore::Delegate_1Parameters<void, Trigger, Gedankenexperiment::Collider*>(this, &Trigger::OnContact),
             lifetime_.Token()));
     } else {
-        SD_WARNING(2, "Trigger of object %s has no collider; it never fires", OwnerName(*this));
+        SD_WARNING(Debug::kLogError, "Trigger of object %s has no collider; it never fires", OwnerName(*this));
     }
     if (!listening_) {
         SD::Message_System::GetInstance()->RegisterHandler(SD::MessageIds::TriggerReset, this, &Trigger::OnReset);
@@ -59,8 +59,8 @@ void Trigger::VSerialize(SD::IStream& stream, int version) {
     int count = 0;
     stream.Serialize(count, "Num Actions", "Integer");
     if (count < 0 || count > kMaxActions) {
-        SD_WARNING(2, "Trigger of object %s: \"Num Actions\" %d is outside 0..%d; it has no actions", OwnerName(*this),
-                   count, kMaxActions);
+        SD_WARNING(Debug::kLogError, "Trigger of object %s: \"Num Actions\" %d is outside 0..%d; it has no actions",
+                   OwnerName(*this), count, kMaxActions);
         count = 0;
     }
     actionNames_.assign(static_cast<size_t>(count), std::string());
@@ -75,7 +75,8 @@ void Trigger::VSerialize(SD::IStream& stream, int version) {
             callbacks_.push_back(
                 Callback{std::make_shared<MFCore::StaticFunction_1Parameters<void, Trigger*>>(action), true});
         } else {
-            SD_WARNING(2, "Trigger of object %s: unknown action \"%s\" is skipped", OwnerName(*this), name.c_str());
+            SD_WARNING(Debug::kLogError, "Trigger of object %s: unknown action \"%s\" is skipped", OwnerName(*this),
+                       name.c_str());
         }
     }
 }
@@ -105,7 +106,8 @@ size_t Trigger::GetCallbackCount() {
 bool Trigger::AddCallback(const std::string& actionName) {
     Action action = FindAction(actionName);
     if (!action) {
-        SD_WARNING(2, "Trigger of object %s: unknown action \"%s\"", OwnerName(*this), actionName.c_str());
+        SD_WARNING(Debug::kLogError, "Trigger of object %s: unknown action \"%s\"", OwnerName(*this),
+                   actionName.c_str());
         return false;
     }
     callbacks_.push_back(Callback{std::make_shared<MFCore::StaticFunction_1Parameters<void, Trigger*>>(action), false});
@@ -137,7 +139,8 @@ void Trigger::RunCallbacks() {
         try {
             function->Invoke(args);
         } catch (const std::exception& error) {
-            SD_WARNING(2, "Trigger of object %s: callback %zu failed: %s", OwnerName(*this), i, error.what());
+            SD_WARNING(Debug::kLogError, "Trigger of object %s: callback %zu failed: %s", OwnerName(*this), i,
+                       error.what());
         }
     }
 }

@@ -22,7 +22,7 @@ const char* OwnerName(const SD::Component& c) { return c.GetOwner() ? c.GetOwner
 // The trigger's object, or null (logged): every action needs it.
 SD::GameObject* ObjectOf(Trigger* trigger) {
     SD::GameObject* object = trigger ? trigger->GetOwner() : nullptr;
-    if (!object) SD_WARNING(2, "Trigger action called without a trigger object; nothing done");
+    if (!object) SD_WARNING(Debug::kLogError, "Trigger action called without a trigger object; nothing done");
     return object;
 }
 
@@ -39,7 +39,8 @@ void CollectFireflies(Trigger* trigger, bool orange) {
     if (!object) return;
     auto* spawner = static_cast<Spawner*>(object->GetComponent(SD::CID_Spawner));
     if (!spawner) {
-        SD_WARNING(2, "Trigger of object %s collects fireflies but the object has no spawner", OwnerName(*trigger));
+        SD_WARNING(Debug::kLogError, "Trigger of object %s collects fireflies but the object has no spawner",
+                   OwnerName(*trigger));
         return;
     }
     const std::vector<SD::GameObjectHandle> handles = spawner->GetSpawnedObjects();
@@ -94,7 +95,7 @@ void AttachOrangeFirefliesToPlayer(Trigger* trigger) { CollectFireflies(trigger,
 void ActivateStonedGroup(Trigger*) {
     SD::GameObject* tombstone = SD::Factory_::GetGameObjectByName("MainTombstone");
     if (tombstone && !GetWorldHooks().ActivateTombstone(tombstone))
-        SD_WARNING(2, "Object MainTombstone has no main tombstone to activate");
+        SD_WARNING(Debug::kLogError, "Object MainTombstone has no main tombstone to activate");
 }
 
 void SpawnFriendlyWind(Trigger* trigger) {
@@ -117,7 +118,8 @@ void BoostPlayerEvent(Trigger* trigger) {
 void StartPulsingLight(Trigger* trigger) {
     SD::GameObject* object = ObjectOf(trigger);
     if (object && !GetWorldHooks().StartPulsingLight(object))
-        SD_WARNING(2, "Trigger of object %s starts a pulsing light but the object has none", OwnerName(*trigger));
+        SD_WARNING(Debug::kLogError, "Trigger of object %s starts a pulsing light but the object has none",
+                   OwnerName(*trigger));
 }
 
 struct NamedAction {

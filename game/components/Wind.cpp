@@ -140,7 +140,7 @@ const SD::Vec3& WindTubeLogic::GetDirection() const {
 void WindTubeLogic::VInitialize(bool) {
     Gedankenexperiment::Collider* collider = ColliderOf(GetOwner());
     if (!collider) {
-        SD_WARNING(2, "Wind tube of object %s has no collider; it blows nothing",
+        SD_WARNING(Debug::kLogError, "Wind tube of object %s has no collider; it blows nothing",
                    GetOwner() ? GetOwner()->GetName().c_str() : "?");
         return;
     }

@@ -53,7 +53,7 @@ bool CallSetter(SD::Component* component, const char* name, const MFCore::Any& v
         entry->function->Invoke(args);
         return true;
     } catch (const std::exception& e) {
-        SD_WARNING(3, "Setting %s on a spawn logic failed: %s", name, e.what());
+        SD_WARNING(Debug::kLogData, "Setting %s on a spawn logic failed: %s", name, e.what());
         return false;
     }
 }
@@ -146,7 +146,7 @@ void LevelEditor::CloseModeBar() {
 void LevelEditor::ApplySpawnSettings(SD::GameObject* object) {
     SD::Component* spawn = object->AddComponent(SD::CID_SpawnLogic);
     if (!spawn) {
-        SD_WARNING(3, "No spawn logic could be added to [%s]: the class is not registered.",
+        SD_WARNING(Debug::kLogData, "No spawn logic could be added to [%s]: the class is not registered.",
                    object->GetBlueprintName().c_str());
         return;
     }
@@ -231,7 +231,8 @@ void LevelEditor::UpdateSplineMode() {
             redoPoints_.clear();
             redoTimes_.clear();
         } else if (cursor) {
-            SD_WARNING(3, "A spline holds at most %zu points; the point was not added.", kMaxSplinePoints);
+            SD_WARNING(Debug::kLogData, "A spline holds at most %zu points; the point was not added.",
+                       kMaxSplinePoints);
         }
     }
     if (!KeyHeld(SD::key_CONTROL)) return;
@@ -252,7 +253,8 @@ void LevelEditor::UpdateSplineMode() {
 
 void LevelEditor::CommitSpline() {
     if (splinePoints_.size() < 2) {
-        SD_WARNING(3, "A spline needs at least two points; %zu given.  Nothing was written.", splinePoints_.size());
+        SD_WARNING(Debug::kLogData, "A spline needs at least two points; %zu given.  Nothing was written.",
+                   splinePoints_.size());
         return;
     }
     SD::Spline_System::GetInstance().SaveSpline(splinePoints_, splineTimes_, CleanName(nameText_, false));

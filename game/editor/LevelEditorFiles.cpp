@@ -45,13 +45,13 @@ bool MakeLevelFolder(const std::string& name) {
     std::string path = LevelEditor::kLevelsFolder;
     path.pop_back();
     if (SD::MakeDirectory(path.c_str()) > 1) {
-        SD_WARNING(3, "Cannot create the folder [%s].", path.c_str());
+        SD_WARNING(Debug::kLogData, "Cannot create the folder [%s].", path.c_str());
         return false;
     }
     for (const std::string& part : PathParts(name)) {
         path += "/" + part;
         if (SD::MakeDirectory(path.c_str()) > 1) {
-            SD_WARNING(3, "Cannot create the folder [%s].", path.c_str());
+            SD_WARNING(Debug::kLogData, "Cannot create the folder [%s].", path.c_str());
             return false;
         }
     }
@@ -99,7 +99,7 @@ std::vector<std::string> TemplateLayerNames(const char* level) {
     std::unique_ptr<SD::SuperialDataMap> document = SD::SuperialDataMap::createFromFile(LevelEditor::kTemplatePath);
     SD::SuperialValue* root = document ? document->Top() : nullptr;
     if (!root || root->Tag() != "LevelLayers" || !root->IsContainer()) {
-        SD_WARNING(3,
+        SD_WARNING(Debug::kLogData,
                    "The template [%s] is missing or not a level file: levels cannot be saved, and the layers of "
                    "level [%s] load as groups of their own.",
                    LevelEditor::kTemplatePath, level);
@@ -125,14 +125,16 @@ bool LevelEditor::IsAcceptableLevelName(const std::string& name) {
 
 bool LevelEditor::SaveLevel(const char* name) {
     if (!name || !IsAcceptableLevelName(name)) {
-        SD_WARNING(3, "Level name [%s] is refused: it is empty or leaves the levels folder.", name ? name : "(null)");
+        SD_WARNING(Debug::kLogData, "Level name [%s] is refused: it is empty or leaves the levels folder.",
+                   name ? name : "(null)");
         return false;
     }
     // The template is read as data: its objects are copied into the file, never created.
     std::unique_ptr<SD::SuperialDataMap> document = SD::SuperialDataMap::createFromFile(kTemplatePath);
     SD::SuperialValue* root = document ? document->Top() : nullptr;
     if (!root || root->Tag() != "LevelLayers" || !root->IsContainer()) {
-        SD_WARNING(3, "Cannot save level [%s]: the template [%s] is missing or not a level file.", name, kTemplatePath);
+        SD_WARNING(Debug::kLogData, "Cannot save level [%s]: the template [%s] is missing or not a level file.", name,
+                   kTemplatePath);
         return false;
     }
     if (!MakeLevelFolder(name)) return false;
@@ -158,7 +160,8 @@ bool LevelEditor::SaveLevel(const char* name) {
 
 bool LevelEditor::LoadLevel(const char* name) {
     if (!name || !IsAcceptableLevelName(name)) {
-        SD_WARNING(3, "Level name [%s] is refused: it is empty or leaves the levels folder.", name ? name : "(null)");
+        SD_WARNING(Debug::kLogData, "Level name [%s] is refused: it is empty or leaves the levels folder.",
+                   name ? name : "(null)");
         return false;
     }
     // Both files are checked before the current level is cleared.
@@ -171,7 +174,7 @@ bool LevelEditor::LoadLevel(const char* name) {
     }
     LevelData data;
     if (!ParseLevelData(bytes, &data)) {
-        SD_WARNING(3,
+        SD_WARNING(Debug::kLogData,
                    "Level data [%sLevelData.ld] is malformed: a version and three numbers (and for version 2 "
                    "three more) were expected.",
                    folder.c_str());
@@ -179,7 +182,8 @@ bool LevelEditor::LoadLevel(const char* name) {
     }
     const std::string objectsPath = folder + "objects.xml";
     if (!SD::SuperialDataMap::createFromFile(objectsPath.c_str())) {
-        SD_WARNING(3, "Level objects [%s] cannot be read; the level was left as it was.", objectsPath.c_str());
+        SD_WARNING(Debug::kLogData, "Level objects [%s] cannot be read; the level was left as it was.",
+                   objectsPath.c_str());
         return false;
     }
     ClearLevel();

@@ -23,7 +23,7 @@ void PhysicsEditorHooks::CheckCollisionsNow() {
 void PhysicsEditorHooks::AttachCursorBody(SD::GameObject* cursor) {
     Gedankenexperiment::Collider* collider = ColliderOf(cursor);
     if (!collider) {
-        SD_WARNING(2, "The level editor's cursor has no collider; it selects nothing by touch");
+        SD_WARNING(Debug::kLogError, "The level editor's cursor has no collider; it selects nothing by touch");
         return;
     }
     collider->ghost = true;

@@ -166,7 +166,7 @@ bool Firefly::PutOnLane(int lane, const SD::SharedString& name) {
         Place(lane, entry.second, name);
         return true;
     }
-    SD_WARNING(3, "firefly has no behaviour \"%s\"", name.c_str());
+    SD_WARNING(Debug::kLogData, "firefly has no behaviour \"%s\"", name.c_str());
     return false;
 }
 

@@ -9,12 +9,12 @@
 namespace QV {
 namespace {
 
-float gSelectCoolDown = 0.0f;
+float g_selectCoolDown = 0.0f;
 constexpr float kSelectCoolDown = 0.3f;
 
 }  // namespace
 
-void Button::ResetCoolDown() { gSelectCoolDown = 0.0f; }
+void Button::ResetCoolDown() { g_selectCoolDown = 0.0f; }
 
 void Button::VSerialize(SD::IStream& stream, int) {
     stream.Serialize(onTrigger, "OnTrigger Function", "String");
@@ -30,11 +30,11 @@ void Button::Step(HudCollector& collector, bool focused, float dt) {
         state_ = kUp;
         return;
     }
-    gSelectCoolDown -= dt;
+    g_selectCoolDown -= dt;
     HudSystem* hud = HudSystem::GetInstance();
     SD::Input_* input = SD::Input_::GetInstance();
-    if (hud && !hud->CollectorAdded() && gSelectCoolDown <= 0.0f && input && input->GetDigitalTriggered("HS_Select")) {
-        gSelectCoolDown = kSelectCoolDown;
+    if (hud && !hud->CollectorAdded() && g_selectCoolDown <= 0.0f && input && input->GetDigitalTriggered("HS_Select")) {
+        g_selectCoolDown = kSelectCoolDown;
         if (state_ != kDown) {
             SetSpriteTexture(GetOwner(), downTexture);
             state_ = kDown;

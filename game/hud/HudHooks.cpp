@@ -8,7 +8,7 @@
 namespace QV {
 namespace {
 
-float gVolume = 1.0f;
+float g_volume = 1.0f;
 
 // Opacities keyed by the object's handle slot, so a reused slot starts over with its generation.
 struct OpacityRecord {
@@ -54,10 +54,10 @@ float GetSpriteOpacity(SD::GameObject* object) {
 void PostHudSound(const char* event) { GetHudHooks().postSound(event); }
 
 void SetGlobalVolume(float volume) {
-    gVolume = std::clamp(volume, 0.0f, 1.0f);
-    GetHudHooks().volumeChanged(gVolume);
+    g_volume = std::clamp(volume, 0.0f, 1.0f);
+    GetHudHooks().volumeChanged(g_volume);
 }
 
-float GetGlobalVolume() { return gVolume; }
+float GetGlobalVolume() { return g_volume; }
 
 }  // namespace QV

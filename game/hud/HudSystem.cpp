@@ -19,7 +19,7 @@
 namespace QV {
 namespace {
 
-HudSystem* gInstance = nullptr;
+HudSystem* g_instance = nullptr;
 
 const char* const kWidgetScripts[] = {"ButtonLogic.lua", "CheckBoxLogic.lua", "SliderLogic.lua"};
 const char kResolutionPrefix[] = "Hud/Res_";
@@ -35,13 +35,13 @@ SD::GameObject* Create(const std::string& blueprint) {
 
 }  // namespace
 
-HudSystem::HudSystem() { gInstance = this; }
+HudSystem::HudSystem() { g_instance = this; }
 
 HudSystem::~HudSystem() {
-    if (gInstance == this) gInstance = nullptr;
+    if (g_instance == this) g_instance = nullptr;
 }
 
-HudSystem* HudSystem::GetInstance() { return gInstance; }
+HudSystem* HudSystem::GetInstance() { return g_instance; }
 
 void HudSystem::RunWidgetScripts() {
     SD::LuaState* lua = SD::GetLuaState();
@@ -96,7 +96,7 @@ SD::GameObject* HudSystem::CreateHud(const std::string& name) {
     const std::string path = "../Assets/HudFiles/" + name + ".hud";
     SD::GameObject* root = ReadHudFile(path);
     if (!root) {
-        SD_WARNING(3, "HUD file [%s] could not be built; no HUD created.", path.c_str());
+        SD_WARNING(Debug::kLogData, "HUD file [%s] could not be built; no HUD created.", path.c_str());
         return nullptr;
     }
     loaded_.push_back({root->GetHandle(), path});
@@ -110,12 +110,12 @@ SD::GameObject* HudSystem::ReadHudFile(const std::string& path) {
     if (!in) return nullptr;
     std::string token;
     if (!(in >> token)) {
-        SD_WARNING(3, "HUD file [%s] is empty.", path.c_str());
+        SD_WARNING(Debug::kLogData, "HUD file [%s] is empty.", path.c_str());
         return nullptr;
     }
     SD::GameObject* root = Create(token);
     if (!root) {
-        SD_WARNING(3, "HUD file [%s]: unknown root blueprint [%s].", path.c_str(), token.c_str());
+        SD_WARNING(Debug::kLogData, "HUD file [%s]: unknown root blueprint [%s].", path.c_str(), token.c_str());
         return nullptr;
     }
     SD::GameObject* layer = root;
@@ -124,8 +124,9 @@ SD::GameObject* HudSystem::ReadHudFile(const std::string& path) {
             std::string blueprint;
             SD::GameObject* next = (in >> blueprint) ? Create(blueprint) : nullptr;
             if (!next) {
-                SD_WARNING(3, "HUD file [%s]: layer blueprint [%s] missing or unknown; the HUD is dropped.",
-                           path.c_str(), blueprint.c_str());
+                SD_WARNING(Debug::kLogData,
+                           "HUD file [%s]: layer blueprint [%s] missing or unknown; the HUD is dropped.", path.c_str(),
+                           blueprint.c_str());
                 Destroy(root);
                 return nullptr;
             }
@@ -135,13 +136,14 @@ SD::GameObject* HudSystem::ReadHudFile(const std::string& path) {
         }
         float x = 0.0f, y = 0.0f, z = 0.0f;
         if (!(in >> x >> y >> z)) {
-            SD_WARNING(3, "HUD file [%s]: entry [%s] is cut short; the entries before it are kept.", path.c_str(),
-                       token.c_str());
+            SD_WARNING(Debug::kLogData, "HUD file [%s]: entry [%s] is cut short; the entries before it are kept.",
+                       path.c_str(), token.c_str());
             return root;
         }
         SD::GameObject* object = Create(token);
         if (!object) {
-            SD_WARNING(3, "HUD file [%s]: unknown blueprint [%s] passed over.", path.c_str(), token.c_str());
+            SD_WARNING(Debug::kLogData, "HUD file [%s]: unknown blueprint [%s] passed over.", path.c_str(),
+                       token.c_str());
             continue;
         }
         layer->AttachChild(object);

@@ -34,7 +34,7 @@ void Slider::DestroyParts() {
 
 void Slider::VSerialize(SD::IStream& stream, int) {
     if (stream.GetDirection() != SD::IStream::kRead) {
-        SD_WARNING(3, "Slider Serialization not yet implemented.");
+        SD_WARNING(Debug::kLogData, "Slider Serialization not yet implemented.");
         return;
     }
     stream.Serialize(triggerTime, "Trigger Time", "Float");

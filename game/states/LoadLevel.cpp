@@ -13,8 +13,8 @@
 namespace QV {
 namespace {
 
-float gDotTimer = 0.0f;
-int gDotCount = 0;
+float g_dotTimer = 0.0f;
+int g_dotCount = 0;
 
 constexpr float kDotSeconds = 0.18f;
 const char* const kDots[] = {"LoadingDot_1", "LoadingDot_2", "LoadingDot_3"};
@@ -26,7 +26,7 @@ std::string FileNameOf(const std::string& path) {
 
 }  // namespace
 
-int LoadLevel::DotCount() { return gDotCount; }
+int LoadLevel::DotCount() { return g_dotCount; }
 
 void LoadLevel::Load() {
     texture_ = model_ = material_ = 0;
@@ -90,14 +90,14 @@ void LoadLevel::Update(float dt) {
 }
 
 void LoadLevel::StepDots(float dt) {
-    gDotTimer += dt;
-    if (gDotTimer > kDotSeconds) {
-        gDotTimer = 0.0f;
-        gDotCount = (gDotCount + 1) % 4;
+    g_dotTimer += dt;
+    if (g_dotTimer > kDotSeconds) {
+        g_dotTimer = 0.0f;
+        g_dotCount = (g_dotCount + 1) % 4;
     }
     SD::GameObject* dots[3] = {FindNamed(kDots[0]), FindNamed(kDots[1]), FindNamed(kDots[2])};
     if (!dots[0] || !dots[1] || !dots[2]) return;
-    for (int i = 0; i < 3; ++i) SetSpriteOpacity(dots[i], i < gDotCount ? 1.0f : 0.0f);
+    for (int i = 0; i < 3; ++i) SetSpriteOpacity(dots[i], i < g_dotCount ? 1.0f : 0.0f);
 }
 
 void LoadLevel::Unload() {

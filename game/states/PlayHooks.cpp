@@ -3,7 +3,7 @@
 namespace QV {
 namespace {
 
-bool gEndOfGame = false;
+bool g_endOfGame = false;
 
 }  // namespace
 
@@ -12,8 +12,8 @@ PlayHooks& GetPlayHooks() {
     return hooks;
 }
 
-bool IsEndOfGame() { return GetPlayHooks().isEndOfGame ? GetPlayHooks().isEndOfGame() : gEndOfGame; }
+bool IsEndOfGame() { return GetPlayHooks().isEndOfGame ? GetPlayHooks().isEndOfGame() : g_endOfGame; }
 
-void SetEndOfGame(bool ended) { gEndOfGame = ended; }
+void SetEndOfGame(bool ended) { g_endOfGame = ended; }
 
 }  // namespace QV

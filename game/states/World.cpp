@@ -26,9 +26,9 @@
 namespace QV {
 namespace {
 
-World* gCurrent = nullptr;
+World* g_current = nullptr;
 // The "HUD" overlay fades once per run of the program, on the first visit.
-float gHudOverlayFade = 1.0f;
+float g_hudOverlayFade = 1.0f;
 
 SD::GameObject* Player() { return FindNamed("Player"); }
 
@@ -87,15 +87,15 @@ const Named kPlayHud[] = {
 World::World() = default;
 
 World::~World() {
-    if (gCurrent == this) gCurrent = nullptr;
+    if (g_current == this) g_current = nullptr;
 }
 
-World* World::Current() { return gCurrent; }
+World* World::Current() { return g_current; }
 
-float World::HudOverlayFade() { return gHudOverlayFade; }
+float World::HudOverlayFade() { return g_hudOverlayFade; }
 
 void World::Load() {
-    gCurrent = this;
+    g_current = this;
     releaseActive_ = false;
     releaseTimer_ = kReleaseInterval;
     narrationFront_ = narrationCount_ = 0;
@@ -156,7 +156,7 @@ void World::Unload() {
     DestroySlides(0, static_cast<int>(slides_.size()));
     bindings_.UnbindAll();
     if (LevelEditor* editor = LevelEditor::Peek()) editor->SetReturnCamera(nullptr);
-    if (gCurrent == this) gCurrent = nullptr;
+    if (g_current == this) g_current = nullptr;
 }
 
 void World::OnPlayStateChanged(SD::IMessage* message) {
@@ -272,9 +272,9 @@ void World::Update(float dt) {
         SD::ReloadLuaComponentScripts();
     StepRelease(dt);
 
-    if (gHudOverlayFade > 0.0f) {
-        SetSpriteOpacity(FindNamed("HUD"), gHudOverlayFade);
-        gHudOverlayFade -= dt * 0.125f;
+    if (g_hudOverlayFade > 0.0f) {
+        SetSpriteOpacity(FindNamed("HUD"), g_hudOverlayFade);
+        g_hudOverlayFade -= dt * 0.125f;
     } else {
         DestroyNamed("HUD");
     }

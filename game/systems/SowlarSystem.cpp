@@ -90,7 +90,7 @@ Aperture::Photon::ParticleSystem* Effect(SD::GameObject* object, SD::ComponentID
 float ReadFloat(const SD::ConfigFile& config, const std::string& key, float defaultValue) {
     const float value = config.GetFloat(key, defaultValue);
     if (std::isfinite(value)) return value;
-    SD_WARNING(2, "SowlarSystem: %s is not a finite number; %f is used", key.c_str(), defaultValue);
+    SD_WARNING(Debug::kLogError, "SowlarSystem: %s is not a finite number; %f is used", key.c_str(), defaultValue);
     return defaultValue;
 }
 

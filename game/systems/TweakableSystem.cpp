@@ -38,7 +38,7 @@ bool CallGetter(TweakableSystem::Variable& v, T* out) {
         *out = MFCore::Any::Extract<T>(*v.getter.function->GetResult());
         return true;
     } catch (const std::exception& e) {
-        SD_WARNING(3, "Tweak bar getter %s failed: %s", v.getter.name.c_str(), e.what());
+        SD_WARNING(Debug::kLogData, "Tweak bar getter %s failed: %s", v.getter.name.c_str(), e.what());
         return false;
     }
 }
@@ -49,7 +49,7 @@ void CallSetter(TweakableSystem::Variable& v, const T& value) {
         std::vector<MFCore::Any> args = MFCore::MakeArguments<T>(value);
         v.setter.function->Invoke(args);
     } catch (const std::exception& e) {
-        SD_WARNING(3, "Tweak bar setter %s failed: %s", v.setter.name.c_str(), e.what());
+        SD_WARNING(Debug::kLogData, "Tweak bar setter %s failed: %s", v.setter.name.c_str(), e.what());
     }
 }
 
@@ -205,7 +205,7 @@ void TweakableSystem::ShowObject(SD::GameObject* object) {
     const std::string name = ObjectLabel(object);
     tw::Bar* bar = tw::NewBar(name.c_str());
     if (!bar) {
-        SD_WARNING(3, "No tweak bar for [%s]: a bar of that name is open.", name.c_str());
+        SD_WARNING(Debug::kLogData, "No tweak bar for [%s]: a bar of that name is open.", name.c_str());
         return;
     }
     records_.emplace_back();

@@ -42,8 +42,8 @@ void Text::Draw() {
     if (!font) {
         if (!reportedMissingFont) {
             reportedMissingFont = true;
-            SD_WARNING(3, "[Graphics] Text \"%s\" has no font \"%s\" %dx%d; it is not drawn", text.c_str(),
-                       fontName.c_str(), fontWidth, fontHeight);
+            SD_WARNING(Debug::kLogData, "[Graphics] Text \"%s\" has no font \"%s\" %dx%d; it is not drawn",
+                       text.c_str(), fontName.c_str(), fontWidth, fontHeight);
         }
         return;
     }

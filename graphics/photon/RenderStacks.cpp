@@ -101,7 +101,7 @@ size_t ParseRenderStacks(const std::string& text, RenderStackTable& table, const
     Cursor in{text};
     in.SkipSpace();
     if (in.AtEnd()) {
-        SD_WARNING(2, "%s is empty: no particle render stacks are loaded", source.c_str());
+        SD_WARNING(Debug::kLogError, "%s is empty: no particle render stacks are loaded", source.c_str());
         return 0;
     }
     uint32_t declared = 0;
@@ -111,8 +111,9 @@ size_t ParseRenderStacks(const std::string& text, RenderStackTable& table, const
         in.pos = countStart;
         const size_t line = in.Line();
         const std::string shown = in.Token().substr(0, 32);
-        SD_WARNING(2, "%s line %zu: the stack count \"%s\" is not a number; every record present is read",
-                   source.c_str(), line, shown.c_str());
+        SD_WARNING(Debug::kLogError,
+                   "%s line %zu: the stack count \"%s\" is not a number; every record present is read", source.c_str(),
+                   line, shown.c_str());
         // The first line may already be a record.
         if (!in.FindRecord(countStart)) return 0;
     }
@@ -126,7 +127,7 @@ size_t ParseRenderStacks(const std::string& text, RenderStackTable& table, const
         RenderStack layers;
         size_t faultLine = 0;
         if (const char* fault = ReadRecord(in, name, layers, faultLine)) {
-            SD_WARNING(2, "%s line %zu: %s; the record is skipped", source.c_str(), faultLine, fault);
+            SD_WARNING(Debug::kLogError, "%s line %zu: %s; the record is skipped", source.c_str(), faultLine, fault);
             faulted = true;
             if (!in.FindRecord(recordStart + 1)) break;
             continue;
@@ -136,14 +137,14 @@ size_t ParseRenderStacks(const std::string& text, RenderStackTable& table, const
     }
     // A skipped record has been told already; otherwise the file ended early.
     if (counted && !faulted && entered < declared)
-        SD_WARNING(2, "%s: %u render stacks declared, %zu read", source.c_str(), declared, entered);
+        SD_WARNING(Debug::kLogError, "%s: %u render stacks declared, %zu read", source.c_str(), declared, entered);
     return entered;
 }
 
 size_t LoadRenderStacks(const std::string& path, RenderStackTable& table) {
     std::ifstream file(path, std::ios::binary);
     if (!file) {
-        SD_WARNING(2, "%s cannot be opened: no particle render stacks are loaded", path.c_str());
+        SD_WARNING(Debug::kLogError, "%s cannot be opened: no particle render stacks are loaded", path.c_str());
         return 0;
     }
     std::ostringstream text;

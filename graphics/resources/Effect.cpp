@@ -46,7 +46,7 @@ bool Effect::Compile(platform::gfx::Effect*& out) {
     std::string errors;
     if (platform::gfx::Failed(
             platform::gfx::CreateEffectFromFile(manager->GetDevice(), file.fullPath, pool, &out, &errors))) {
-        SD_WARNING(2, "Effect \"%s\" not created: %s", file.fullPath, errors.c_str());
+        SD_WARNING(Debug::kLogError, "Effect \"%s\" not created: %s", file.fullPath, errors.c_str());
         return false;
     }
     return true;

@@ -25,7 +25,7 @@ bool Font::Load() {
     if (!manager || !manager->GetDevice()) return false;
     if (platform::gfx::Failed(
             platform::gfx::CreateFont(manager->GetDevice(), static_cast<int>(height), width, kBold, face, &font))) {
-        SD_WARNING(2, "Font \"%s\" %ux%u not created", face.c_str(), width, height);
+        SD_WARNING(Debug::kLogError, "Font \"%s\" %ux%u not created", face.c_str(), width, height);
         font = nullptr;
         return false;
     }

@@ -52,7 +52,7 @@ bool Material::OnResetDevice() {
     if (ValueReaders().empty()) RegisterValueReaders();
     Data::TextFileDataStream stream;
     if (!stream.openFile(file.fullPath, "rt")) {
-        SD_WARNING(2, "Material file \"%s\" could not be opened", file.fullPath);
+        SD_WARNING(Debug::kLogError, "Material file \"%s\" could not be opened", file.fullPath);
         return false;
     }
     currentPass = nullptr;
@@ -63,7 +63,7 @@ bool Material::OnResetDevice() {
     // An over-long name is logged by the stream and keeps its first 1023 characters; the
     // entries after it are read all the same.
     if (!stream.get(first) && first.empty()) {
-        SD_WARNING(2, "Material file \"%s\" holds no name", file.fullPath);
+        SD_WARNING(Debug::kLogError, "Material file \"%s\" holds no name", file.fullPath);
         stream.close();
         return true;
     }
@@ -74,20 +74,23 @@ bool Material::OnResetDevice() {
         std::string keyword, token;
         if (!stream.get(keyword)) {
             if (!keyword.empty()) {
-                SD_WARNING(2, "Material file \"%s\": an over-long word; the entry is skipped", file.fullPath);
+                SD_WARNING(Debug::kLogError, "Material file \"%s\": an over-long word; the entry is skipped",
+                           file.fullPath);
                 skipping = true;
             }
             continue;
         }
         if (!IsKeyword(keyword)) {
             if (!skipping)
-                SD_WARNING(2, "Material file \"%s\": unknown keyword \"%s\"; skipped", file.fullPath, keyword.c_str());
+                SD_WARNING(Debug::kLogError, "Material file \"%s\": unknown keyword \"%s\"; skipped", file.fullPath,
+                           keyword.c_str());
             skipping = true;
             continue;
         }
         skipping = false;
         if (!stream.get(token)) {
-            SD_WARNING(2, "Material file \"%s\": the entry \"%s\" is cut short or holds an over-long word; skipped",
+            SD_WARNING(Debug::kLogError,
+                       "Material file \"%s\": the entry \"%s\" is cut short or holds an over-long word; skipped",
                        file.fullPath, keyword.c_str());
             skipping = true;
             continue;
@@ -95,7 +98,8 @@ bool Material::OnResetDevice() {
         ReadEntry(keyword, token, &stream);
     }
     if (currentPass) {
-        SD_WARNING(2, "Material file \"%s\": a pass is still open at the end of the file; it is closed", file.fullPath);
+        SD_WARNING(Debug::kLogError, "Material file \"%s\": a pass is still open at the end of the file; it is closed",
+                   file.fullPath);
         ClosePass(!emptyPass);
     }
     stream.close();
@@ -112,8 +116,8 @@ void Material::ReadEntry(const std::string& keyword, const std::string& token, D
 
 void Material::OpenPass(const std::string& passName, bool empty) {
     if (currentPass) {
-        SD_WARNING(2, "Material file \"%s\": pass \"%s\" begins inside another; that one is closed", file.fullPath,
-                   passName.c_str());
+        SD_WARNING(Debug::kLogError, "Material file \"%s\": pass \"%s\" begins inside another; that one is closed",
+                   file.fullPath, passName.c_str());
         ClosePass(!emptyPass);
     }
     auto pass = std::make_unique<Pass>();
@@ -138,15 +142,16 @@ void Material::ClosePass(bool withParameters) {
 
 Effect* Material::ValueTarget(const char* keyword, const std::string& parameter) {
     if (currentEffect) return currentEffect;
-    SD_WARNING(2, "Material file \"%s\": %s \"%s\" comes outside a pass with a loaded effect; skipped", file.fullPath,
-               keyword, parameter.c_str());
+    SD_WARNING(Debug::kLogError, "Material file \"%s\": %s \"%s\" comes outside a pass with a loaded effect; skipped",
+               file.fullPath, keyword, parameter.c_str());
     return nullptr;
 }
 
 void Material::ReadFloat(Material* m, const std::string& parameter, Data::IDataStream* stream) {
     float value = 0.0f;
     if (!stream->get(value)) {
-        SD_WARNING(2, "Material file \"%s\": float \"%s\" has no value", m->file.fullPath, parameter.c_str());
+        SD_WARNING(Debug::kLogError, "Material file \"%s\": float \"%s\" has no value", m->file.fullPath,
+                   parameter.c_str());
         return;
     }
     if (Effect* e = m->ValueTarget("float", parameter)) e->SetFloat(parameter, value);
@@ -155,7 +160,8 @@ void Material::ReadFloat(Material* m, const std::string& parameter, Data::IDataS
 void Material::ReadInt(Material* m, const std::string& parameter, Data::IDataStream* stream) {
     int value = 0;
     if (!stream->get(value)) {
-        SD_WARNING(2, "Material file \"%s\": int \"%s\" has no value", m->file.fullPath, parameter.c_str());
+        SD_WARNING(Debug::kLogError, "Material file \"%s\": int \"%s\" has no value", m->file.fullPath,
+                   parameter.c_str());
         return;
     }
     if (Effect* e = m->ValueTarget("int", parameter)) e->SetInt(parameter, value);
@@ -165,8 +171,8 @@ void Material::ReadFloat4(Material* m, const std::string& parameter, Data::IData
     float v[4] = {};
     for (float& x : v) {
         if (!stream->get(x)) {
-            SD_WARNING(2, "Material file \"%s\": float4 \"%s\" has fewer than four values", m->file.fullPath,
-                       parameter.c_str());
+            SD_WARNING(Debug::kLogError, "Material file \"%s\": float4 \"%s\" has fewer than four values",
+                       m->file.fullPath, parameter.c_str());
             return;
         }
     }
@@ -176,12 +182,13 @@ void Material::ReadFloat4(Material* m, const std::string& parameter, Data::IData
 void Material::ReadTexture(Material* m, const std::string& parameter, Data::IDataStream* stream) {
     std::string textureName;
     if (!stream->get(textureName)) {
-        SD_WARNING(2, "Material file \"%s\": texture \"%s\" names no texture", m->file.fullPath, parameter.c_str());
+        SD_WARNING(Debug::kLogError, "Material file \"%s\": texture \"%s\" names no texture", m->file.fullPath,
+                   parameter.c_str());
         return;
     }
     iTexture* texture = textureLookup ? textureLookup(textureName) : nullptr;
     if (!texture) {
-        SD_WARNING(2, "Material file \"%s\": texture \"%s\" is not loaded; skipped", m->file.fullPath,
+        SD_WARNING(Debug::kLogError, "Material file \"%s\": texture \"%s\" is not loaded; skipped", m->file.fullPath,
                    textureName.c_str());
         return;
     }
@@ -190,15 +197,15 @@ void Material::ReadTexture(Material* m, const std::string& parameter, Data::IDat
 
 void Material::ReadEffect(Material* m, const std::string& effectName, Data::IDataStream*) {
     if (!m->currentPass) {
-        SD_WARNING(2, "Material file \"%s\": effect \"%s\" comes outside a pass; skipped", m->file.fullPath,
-                   effectName.c_str());
+        SD_WARNING(Debug::kLogError, "Material file \"%s\": effect \"%s\" comes outside a pass; skipped",
+                   m->file.fullPath, effectName.c_str());
         return;
     }
     m->currentPass->effectName = effectName;
     Effect* effect = effectLookup ? effectLookup(effectName) : nullptr;
     if (!effect) {
-        SD_WARNING(2, "Material file \"%s\": effect \"%s\" is not loaded; the pass has none", m->file.fullPath,
-                   effectName.c_str());
+        SD_WARNING(Debug::kLogError, "Material file \"%s\": effect \"%s\" is not loaded; the pass has none",
+                   m->file.fullPath, effectName.c_str());
         return;
     }
     if (m->blockOpen && m->currentEffect) m->currentEffect->EndParameterBlock();

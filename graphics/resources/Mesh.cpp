@@ -177,8 +177,8 @@ void Mesh::DrawPasses(Effect* effect, unsigned passCount) {
 bool Mesh::BuildBuffers(uint32_t newIndexCount, uint32_t newVertexCount, const MeshVertexData* vertexData,
                         const uint16_t* indexData) {
     if (newIndexCount > kMaxMeshCount || newVertexCount > kMaxMeshCount) {
-        SD_WARNING(2, "Mesh \"%s\" has %u indices and %u vertices; at most %u of each fit its buffers", name.c_str(),
-                   newIndexCount, newVertexCount, kMaxMeshCount);
+        SD_WARNING(Debug::kLogError, "Mesh \"%s\" has %u indices and %u vertices; at most %u of each fit its buffers",
+                   name.c_str(), newIndexCount, newVertexCount, kMaxMeshCount);
         return false;
     }
     ResourceManager* manager = ResourceManager::GetInstance();

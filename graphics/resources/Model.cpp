@@ -12,12 +12,12 @@ namespace Aperture::Resource {
 Model::Model(const SD::FilePath& file, const MaterialLookup& findMaterial) {
     std::vector<unsigned char> bytes;
     if (!SD::ReadWholeFile(file.fullPath, bytes)) {
-        SD_WARNING(2, "Model file \"%s\" could not be read; the model has no meshes", file.fullPath);
+        SD_WARNING(Debug::kLogError, "Model file \"%s\" could not be read; the model has no meshes", file.fullPath);
         return;
     }
     ModelFileContents contents = ParseModelFile(bytes.data(), bytes.size());
     for (const std::string& error : contents.errors)
-        SD_WARNING(2, "Model file \"%s\": %s; left out", file.fullPath, error.c_str());
+        SD_WARNING(Debug::kLogError, "Model file \"%s\": %s; left out", file.fullPath, error.c_str());
     ResourceManager* manager = ResourceManager::GetInstance();
     if (!manager) return;
     for (ModelMeshData& data : contents.meshes) {
@@ -30,8 +30,8 @@ Model::Model(const SD::FilePath& file, const MaterialLookup& findMaterial) {
             mesh->SetMaterial(material);
             mesh->SetName(material->GetName());
         } else {
-            SD_WARNING(2, "Model file \"%s\": mesh \"%s\" names no loaded material; it has none", file.fullPath,
-                       data.name.c_str());
+            SD_WARNING(Debug::kLogError, "Model file \"%s\": mesh \"%s\" names no loaded material; it has none",
+                       file.fullPath, data.name.c_str());
         }
         meshes.push_back(mesh);
     }

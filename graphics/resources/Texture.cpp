@@ -76,7 +76,7 @@ bool Texture::OnResetDevice() {
     if (platform::gfx::Failed(platform::gfx::CreateTextureFromFile(device, file.fullPath,
                                                                    platform::gfx::kUsageAutoGenMipmap,
                                                                    platform::gfx::Pool::kDefault, &texture, &error))) {
-        SD_WARNING(2, "Texture \"%s\" not created: %s", file.fullPath, error.c_str());
+        SD_WARNING(Debug::kLogError, "Texture \"%s\" not created: %s", file.fullPath, error.c_str());
         texture = nullptr;
         return false;
     }
@@ -120,8 +120,8 @@ bool RenderBuffer::OnResetDevice() {
                                                     platform::gfx::Pool::kDefault, &texture);
     if (platform::gfx::Failed(r)) {
         texture = nullptr;
-        SD_WARNING(2, "Render buffer of %ux%u in format %u not created (device result 0x%08X)", width, height, format,
-                   static_cast<uint32_t>(r));
+        SD_WARNING(Debug::kLogError, "Render buffer of %ux%u in format %u not created (device result 0x%08X)", width,
+                   height, format, static_cast<uint32_t>(r));
         return false;
     }
     return true;

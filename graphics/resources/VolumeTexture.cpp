@@ -22,7 +22,7 @@ bool VolumeTexture::Load() {
     std::string error;
     if (platform::gfx::Failed(platform::gfx::CreateVolumeTextureFromFile(
             manager->GetDevice(), file.fullPath, platform::gfx::Pool::kManaged, &texture, &error))) {
-        SD_WARNING(2, "Volume texture \"%s\" not loaded: %s", file.fullPath, error.c_str());
+        SD_WARNING(Debug::kLogError, "Volume texture \"%s\" not loaded: %s", file.fullPath, error.c_str());
         texture = nullptr;
         return false;
     }

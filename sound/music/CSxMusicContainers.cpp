@@ -22,7 +22,7 @@ SXRESULT CSxMusicSwitchCntr::SetInitialValues(const uint8_t* body, uint32_t size
     uint32_t count;
     if (!cursor.U32(m_groupType) || !cursor.U32(m_groupID) || !cursor.U32(m_defaultSwitch) ||
         !cursor.U8(continuePlayback) || !cursor.U32(count) || !cursor.HasRoomFor(count, 8)) {
-        SD_WARNING(1, "music switch container %u: switch list cut short", ID());
+        SD_WARNING(Debug::kLogSevere, "music switch container %u: switch list cut short", ID());
         return SX_InvalidFile;
     }
     m_continuePlayback = continuePlayback != 0;

@@ -130,7 +130,8 @@ void CSxMusicCtx::ScheduleFollower(CSxSegmentBucket& last) {
     const int32_t from = std::max(last.playPosition, 0);
     int64_t sync;
     if (!Schedule(last, last.entryTime + from, from, next, used, false, sync)) {
-        SD_WARNING(1, "music: no sync point in segment %u for the next one; the music ends", last.segment->ID());
+        SD_WARNING(Debug::kLogSevere, "music: no sync point in segment %u for the next one; the music ends",
+                   last.segment->ID());
         last.stopTime = last.entryTime + last.timing.Active() + last.timing.PostExit();
         m_ended = true;
     }
@@ -146,7 +147,7 @@ bool CSxMusicCtx::Schedule(CSxSegmentBucket& source, int64_t base, int32_t baseP
     const SxMusicTransSegment& between = rule.transSegment;
     auto* segment = dynamic_cast<CSxMusicSegment*>(SxFindMusicNode(between.segmentID));
     if (!segment) {
-        SD_WARNING(1, "music: transition segment %u is not loaded", between.segmentID);
+        SD_WARNING(Debug::kLogSevere, "music: transition segment %u is not loaded", between.segmentID);
         return false;
     }
     SxMusicTransitionRule toSegment = rule;

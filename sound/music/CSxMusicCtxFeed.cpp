@@ -44,7 +44,8 @@ SXRESULT CSxMusicCtx::MakeFeed(CSxMusicNode* node, CSxRegisteredObj* gameObj, Fe
         auto* inner = dynamic_cast<CSxMusicSwitchCntr*>(node);
         if (!inner) break;
         if (depth >= kMaxSwitchDepth) {
-            SD_WARNING(1, "music switch %u: switches nest deeper than %d", inner->ID(), kMaxSwitchDepth);
+            SD_WARNING(Debug::kLogSevere, "music switch %u: switches nest deeper than %d", inner->ID(),
+                       kMaxSwitchDepth);
             if (depth > 0) inner->Release();
             return SX_Fail;
         }
@@ -90,7 +91,7 @@ CSxMusicCtx::Next CSxMusicCtx::NextOf(Feed& feed) {
     }
     feed.started = true;
     next.segment = dynamic_cast<CSxMusicSegment*>(SxFindMusicNode(id));
-    if (!next.segment && id) SD_WARNING(1, "music: segment %u is not loaded; the music ends", id);
+    if (!next.segment && id) SD_WARNING(Debug::kLogSevere, "music: segment %u is not loaded; the music ends", id);
     return next;
 }
 

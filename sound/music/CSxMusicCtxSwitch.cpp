@@ -201,7 +201,8 @@ void CSxMusicCtx::ChangeTarget(uint32_t targetID, const CSxMusicSwitchCntr& owne
     if (!chosen && !fromSilence) {
         if (next.segment) next.segment->Release();
         feed.Keep(false);
-        SD_WARNING(1, "music switch %u: no sync point for the change to %u; the music goes on", owner.ID(), targetID);
+        SD_WARNING(Debug::kLogSevere, "music switch %u: no sync point for the change to %u; the music goes on",
+                   owner.ID(), targetID);
         return;
     }
     // The music heard now and its way on are kept until the change completes, so that a change

@@ -31,7 +31,7 @@ SXRESULT CSxMusicNode::SetMusicNodeParams(SxReadCursor& cursor) {
     if (!SxReadF64(cursor, fields.gridPeriodMs) || !SxReadF64(cursor, fields.gridOffsetMs) ||
         !cursor.F32(fields.tempo) || !cursor.U8(fields.beatsPerBar) || !cursor.U8(fields.beatValue) ||
         !cursor.U8(overrideGrid) || !cursor.U32(stingerCount) || !cursor.HasRoomFor(stingerCount, kStingerSize)) {
-        SD_WARNING(1, "music node %u: grid or stingers cut short", id);
+        SD_WARNING(Debug::kLogSevere, "music node %u: grid or stingers cut short", id);
         return SX_InvalidFile;
     }
     m_overrideGrid = false;
@@ -39,7 +39,7 @@ SXRESULT CSxMusicNode::SetMusicNodeParams(SxReadCursor& cursor) {
         if (SxComputeMusicGrid(fields, m_grid) == SX_Success)
             m_overrideGrid = true;
         else
-            SD_WARNING(1, "music node %u: grid of tempo %g in %u/%u refused; the grid is inherited", id,
+            SD_WARNING(Debug::kLogSevere, "music node %u: grid of tempo %g in %u/%u refused; the grid is inherited", id,
                        static_cast<double>(fields.tempo), fields.beatsPerBar, fields.beatValue);
     }
     m_stingers.resize(stingerCount);

@@ -185,7 +185,8 @@ void CSxMusicRenderer::Term() {
     }
     platform::Lock lock(g_csMain);
     if (!s.contexts.empty())
-        SD_WARNING(1, "music engine: %zu music contexts still playing at termination are released", s.contexts.size());
+        SD_WARNING(Debug::kLogSevere, "music engine: %zu music contexts still playing at termination are released",
+                   s.contexts.size());
     ReleaseAll();
     s.pending.clear();
     SoundEngine::RemoveBehavioralExtension(&CSxMusicRenderer::PerformFrame);
@@ -361,7 +362,7 @@ SXRESULT CSxMusicRenderer::HircObjectHook(uint8_t type, const uint8_t* body, uin
                 result = track->SetInitialValues(body, size, true);
             }
             if (result != SX_Success) {
-                SD_WARNING(1, "music track %u could not be read again: %d", id, result);
+                SD_WARNING(Debug::kLogSevere, "music track %u could not be read again: %d", id, result);
                 existing->Release();
                 return result;
             }

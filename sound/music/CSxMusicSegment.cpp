@@ -21,11 +21,11 @@ SXRESULT CSxMusicSegment::SetInitialValues(const uint8_t* body, uint32_t size) {
     double durationMs;
     uint32_t cueCount;
     if (!SxReadF64(cursor, durationMs) || !cursor.U32(cueCount) || !cursor.HasRoomFor(cueCount, 12)) {
-        SD_WARNING(1, "music segment %u: duration or cues cut short", ID());
+        SD_WARNING(Debug::kLogSevere, "music segment %u: duration or cues cut short", ID());
         return SX_InvalidFile;
     }
     if (!SxMsToSamples(durationMs, m_duration)) {
-        SD_WARNING(1, "music segment %u: duration of %g ms is out of range", ID(), durationMs);
+        SD_WARNING(Debug::kLogSevere, "music segment %u: duration of %g ms is out of range", ID(), durationMs);
         return SX_InvalidFile;
     }
     std::vector<SxMusicMarker> cues(cueCount);
@@ -34,20 +34,21 @@ SXRESULT CSxMusicSegment::SetInitialValues(const uint8_t* body, uint32_t size) {
         cursor.U32(cue.id);
         SxReadF64(cursor, ms);
         if (!SxMsToSamples(ms, cue.position)) {
-            SD_WARNING(1, "music segment %u: cue %u at %g ms is out of range", ID(), cue.id, ms);
+            SD_WARNING(Debug::kLogSevere, "music segment %u: cue %u at %g ms is out of range", ID(), cue.id, ms);
             return SX_InvalidFile;
         }
     }
     for (size_t i = 0; i < cues.size(); ++i) {
         const int32_t low = i ? cues[i - 1].position : 0;
         if (cues[i].position < low || cues[i].position > m_duration) {
-            SD_WARNING(1, "music segment %u: cue %u at %d samples is out of order or outside the %d samples", ID(),
+            SD_WARNING(Debug::kLogSevere,
+                       "music segment %u: cue %u at %d samples is out of order or outside the %d samples", ID(),
                        cues[i].id, cues[i].position, m_duration);
             return SX_InvalidFile;
         }
     }
     if (m_duration < 0) {
-        SD_WARNING(1, "music segment %u has a negative duration", ID());
+        SD_WARNING(Debug::kLogSevere, "music segment %u has a negative duration", ID());
         return SX_InvalidFile;
     }
     if (cues.size() == 1) cues.push_back(cues[0]);

@@ -40,7 +40,7 @@ SXRESULT CSxMusicTrack::SetInitialValues(const uint8_t* body, uint32_t size, boo
         auto source = std::make_unique<CSxMusicSource>();
         const SXRESULT result = SxLoadSource(cursor, *source);
         if (result != SX_Success || cursor.Failed()) {
-            SD_WARNING(1, "music track %u: source %u cannot be read", id, i);
+            SD_WARNING(Debug::kLogSevere, "music track %u: source %u cannot be read", id, i);
             return result != SX_Success ? result : SX_InvalidFile;
         }
         // A source the track already holds stays as it is.
@@ -50,7 +50,7 @@ SXRESULT CSxMusicTrack::SetInitialValues(const uint8_t* body, uint32_t size, boo
     }
     uint32_t clipCount;
     if (!cursor.U32(clipCount) || !cursor.HasRoomFor(clipCount, kClipSize)) {
-        SD_WARNING(1, "music track %u: clips cut short", id);
+        SD_WARNING(Debug::kLogSevere, "music track %u: clips cut short", id);
         return SX_InvalidFile;
     }
     m_clips.clear();
@@ -68,7 +68,7 @@ SXRESULT CSxMusicTrack::SetInitialValues(const uint8_t* body, uint32_t size, boo
         int32_t trim;
         if (!SxMsToSamples(playAt + beginTrim, clip.start) || !SxMsToSamples(lengthMs, clip.duration) ||
             !SxMsToSamples(sourceMs, clip.sourceDuration) || !SxMsToSamples(beginTrim, trim)) {
-            SD_WARNING(1, "music track %u: clip %u has times out of range", id, i);
+            SD_WARNING(Debug::kLogSevere, "music track %u: clip %u has times out of range", id, i);
             return SX_InvalidFile;
         }
         if (clip.sourceDuration <= 0 || clip.duration <= 0) continue;
@@ -81,13 +81,13 @@ SXRESULT CSxMusicTrack::SetInitialValues(const uint8_t* body, uint32_t size, boo
     if (result != SX_Success || reload) return result;
     int32_t lookAheadMs;
     if (!cursor.U32(m_trackType) || !SxReadI32(cursor, lookAheadMs)) {
-        SD_WARNING(1, "music track %u: type or look-ahead cut short", id);
+        SD_WARNING(Debug::kLogSevere, "music track %u: type or look-ahead cut short", id);
         return SX_InvalidFile;
     }
     const double samples =
         lookAheadMs * static_cast<double>(CSxMusicRenderer::LookAheadScale()) * SxTimingSettings::sampleRate / 1000.0;
     if (!std::isfinite(samples) || std::fabs(samples) > 2147483000.0) {
-        SD_WARNING(1, "music track %u: look-ahead of %d ms is out of range", id, lookAheadMs);
+        SD_WARNING(Debug::kLogSevere, "music track %u: look-ahead of %d ms is out of range", id, lookAheadMs);
         return SX_InvalidFile;
     }
     m_lookAhead = static_cast<int32_t>(std::round(samples));

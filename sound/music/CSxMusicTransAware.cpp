@@ -43,7 +43,7 @@ bool ReadRule(SxReadCursor& cursor, SxMusicTransitionRule& rule) {
 SXRESULT CSxMusicTransAware::SetTransitionRules(SxReadCursor& cursor) {
     uint32_t count;
     if (!cursor.U32(count) || !cursor.HasRoomFor(count, SxTransitionRuleSize)) {
-        SD_WARNING(1, "music node %u: transition rules cut short", ID());
+        SD_WARNING(Debug::kLogSevere, "music node %u: transition rules cut short", ID());
         return SX_InvalidFile;
     }
     std::vector<SxMusicTransitionRule> rules(count);

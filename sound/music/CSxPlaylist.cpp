@@ -34,30 +34,31 @@ public:
 
     bool ReadChildren(CSxRSSub& sub, uint32_t count, uint32_t depth) {
         if (count > m_left) {
-            SD_WARNING(1, "music playlist item %u claims %u children, only %u items follow", sub.itemID, count, m_left);
+            SD_WARNING(Debug::kLogSevere, "music playlist item %u claims %u children, only %u items follow", sub.itemID,
+                       count, m_left);
             return false;
         }
         if (count > 0 && depth > SxMaxPlaylistDepth) {
-            SD_WARNING(1, "music playlist nests deeper than %u levels", SxMaxPlaylistDepth);
+            SD_WARNING(Debug::kLogSevere, "music playlist nests deeper than %u levels", SxMaxPlaylistDepth);
             return false;
         }
         sub.children.reserve(count);
         for (uint32_t i = 0; i < count; ++i) {
             // A sub-container before this item may have used up what its parent counted on.
             if (m_left == 0) {
-                SD_WARNING(1, "music playlist item %u claims %u children, the items run out at %u", sub.itemID, count,
-                           i);
+                SD_WARNING(Debug::kLogSevere, "music playlist item %u claims %u children, the items run out at %u",
+                           sub.itemID, count, i);
                 return false;
             }
             SxPlaylistItem item;
             if (!ReadItem(m_cursor, item)) {
-                SD_WARNING(1, "music playlist is cut short");
+                SD_WARNING(Debug::kLogSevere, "music playlist is cut short");
                 return false;
             }
             --m_left;
             if (item.segmentID == 0) {
                 if (item.mode > SxRSType_StepRandom) {
-                    SD_WARNING(1, "music playlist item %u has unknown mode %u", item.itemID, item.mode);
+                    SD_WARNING(Debug::kLogSevere, "music playlist item %u has unknown mode %u", item.itemID, item.mode);
                     return false;
                 }
                 auto child = std::make_unique<CSxRSSub>();
@@ -92,11 +93,11 @@ SXRESULT SxReadPlaylist(SxReadCursor& cursor, CSxRSSub& root) {
     uint32_t count;
     SxPlaylistItem item;
     if (!cursor.U32(count) || count == 0 || !cursor.HasRoomFor(count, SxPlaylistItemSize) || !ReadItem(cursor, item)) {
-        SD_WARNING(1, "music playlist has no root item or is cut short");
+        SD_WARNING(Debug::kLogSevere, "music playlist has no root item or is cut short");
         return SX_InvalidFile;
     }
     if (item.mode > SxRSType_StepRandom) {
-        SD_WARNING(1, "music playlist root has unknown mode %u", item.mode);
+        SD_WARNING(Debug::kLogSevere, "music playlist root has unknown mode %u", item.mode);
         return SX_InvalidFile;
     }
     root = CSxRSSub();

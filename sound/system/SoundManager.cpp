@@ -76,7 +76,7 @@ Manager::~Manager() {
 
 void Manager::Fail(const std::string& what) {
     failures_.push_back(what);
-    SD_WARNING(2, "Sound: %s", what.c_str());
+    SD_WARNING(Debug::kLogError, "Sound: %s", what.c_str());
 }
 
 bool Manager::StartEngine() {

@@ -213,10 +213,10 @@ SXRESULT CSxBankMgr::Load(const SxBankCommand& command) {
     }
     std::unique_ptr<ISxBankSource> source = Open(command);
     SXRESULT result = source ? SX_Success : SX_FileNotFound;
-    if (!source) SD_WARNING(1, "bank %u could not be opened", command.bankID);
+    if (!source) SD_WARNING(Debug::kLogSevere, "bank %u could not be opened", command.bankID);
     if (result == SX_Success) result = ReadBank(*source, *bank, SxBankLoad_Load);
     if (result != SX_Success) {
-        SD_WARNING(1, "bank %u failed to load with %d", command.bankID, result);
+        SD_WARNING(Debug::kLogSevere, "bank %u failed to load with %d", command.bankID, result);
         if (prepared) {
             ReleaseObjects(*bank);
             bank->m_refs.fetch_sub(1);

@@ -126,7 +126,7 @@ bool ParseGlobalSettings(const uint8_t* body, uint32_t size, GlobalSettings& out
 SXRESULT ReadGlobalSettings(const uint8_t* body, uint32_t size) {
     GlobalSettings settings;
     if (!ParseGlobalSettings(body, size, settings)) {
-        SD_WARNING(1, "bank settings chunk of %u bytes is cut short or counts past its end", size);
+        SD_WARNING(Debug::kLogSevere, "bank settings chunk of %u bytes is cut short or counts past its end", size);
         return SX_InvalidFile;
     }
     // Refused values (a threshold out of range, no voices, a setting the game owns) are
@@ -164,7 +164,7 @@ SXRESULT ReadEnvSettings(const uint8_t* body, uint32_t size) {
         uint16_t count;
         if (!cursor.U8(enabled) || !cursor.U8(curve.scaling) || !cursor.U16(count) ||
             !ReadCurve(cursor, count, curve.points)) {
-            SD_WARNING(1, "environment chunk of %u bytes is cut short", size);
+            SD_WARNING(Debug::kLogSevere, "environment chunk of %u bytes is cut short", size);
             return SX_InvalidFile;
         }
         curve.enabled = enabled != 0;
@@ -251,7 +251,7 @@ SXRESULT CSxBankMgr::ReadBank(ISxBankSource& source, CSxLoadedBank& bank, SxBank
     try {
         return ReadBankChunks(source, bank, mode);
     } catch (const std::bad_alloc&) {
-        SD_WARNING(1, "bank %u: out of memory while it was read", bank.ID());
+        SD_WARNING(Debug::kLogSevere, "bank %u: out of memory while it was read", bank.ID());
         return SX_InsufficientMemory;
     }
 }
@@ -261,20 +261,21 @@ SXRESULT CSxBankMgr::ReadBankChunks(ISxBankSource& source, CSxLoadedBank& bank, 
     uint8_t bkhd[16];
     uint32_t read = 0;
     if (source.Read(header, 8, read) != SX_Success || read != 8 || U32At(header) != kBKHD) {
-        SD_WARNING(1, "bank %u does not start with its header chunk", bank.ID());
+        SD_WARNING(Debug::kLogSevere, "bank %u does not start with its header chunk", bank.ID());
         return SX_InvalidFile;
     }
     const uint32_t headerSize = U32At(header + 4);
     if (headerSize < sizeof bkhd || headerSize > source.Remaining() ||
         source.Read(bkhd, sizeof bkhd, read) != SX_Success || read != sizeof bkhd ||
         !source.Skip(headerSize - sizeof bkhd)) {
-        SD_WARNING(1, "bank %u: header chunk of %u bytes is cut short", bank.ID(), headerSize);
+        SD_WARNING(Debug::kLogSevere, "bank %u: header chunk of %u bytes is cut short", bank.ID(), headerSize);
         return SX_PartialRead;
     }
     // Kept whatever the version: the node records of this bank are read by it.
     SxSetNodesCarryFeedbackBus(U32At(bkhd + 12) != 0);
     if (U32At(bkhd) != kFormatVersion) {
-        SD_WARNING(1, "bank %u has format version %u; %u is read", bank.ID(), U32At(bkhd), kFormatVersion);
+        SD_WARNING(Debug::kLogSevere, "bank %u has format version %u; %u is read", bank.ID(), U32At(bkhd),
+                   kFormatVersion);
         return SX_WrongBankVersion;
     }
     SXRESULT result = SX_Success;
@@ -285,7 +286,8 @@ SXRESULT CSxBankMgr::ReadBankChunks(ISxBankSource& source, CSxLoadedBank& bank, 
         // A copied hierarchy record that cannot be read whole is a failed copy.
         const SXRESULT cut = tag == kHIRC && !source.InMemory() ? SX_Fail : SX_InvalidFile;
         if (read < 8 || size > source.Remaining()) {
-            SD_WARNING(1, "bank %u: chunk at offset %llu is cut short", bank.ID(), (unsigned long long)offset);
+            SD_WARNING(Debug::kLogSevere, "bank %u: chunk at offset %llu is cut short", bank.ID(),
+                       (unsigned long long)offset);
             return read < 8 ? SX_InvalidFile : cut;
         }
         const bool structure = mode != SxBankLoad_MediaOnly;
@@ -301,7 +303,7 @@ SXRESULT CSxBankMgr::ReadBankChunks(ISxBankSource& source, CSxLoadedBank& bank, 
         } else if (tag == kDATA) {
             result = ReadData(source, size, bank);
         } else if (tag == kENVS && size == 0) {
-            SD_WARNING(1, "bank %u: empty environment chunk", bank.ID());
+            SD_WARNING(Debug::kLogSevere, "bank %u: empty environment chunk", bank.ID());
             result = SX_Fail;
         } else {
             ChunkBody body;
@@ -314,8 +316,8 @@ SXRESULT CSxBankMgr::ReadBankChunks(ISxBankSource& source, CSxLoadedBank& bank, 
             if (tag == kHIRC) result = SxReadHircChunk(body.Data(), size, bank.m_objects, bank.ID(), cut);
         }
         if (result != SX_Success)
-            SD_WARNING(1, "bank %u: chunk at offset %llu failed with %d", bank.ID(), (unsigned long long)offset,
-                       result);
+            SD_WARNING(Debug::kLogSevere, "bank %u: chunk at offset %llu failed with %d", bank.ID(),
+                       (unsigned long long)offset, result);
         offset += 8 + uint64_t(size);
     }
     if (result != SX_Success || mode == SxBankLoad_StructureOnly) return result;

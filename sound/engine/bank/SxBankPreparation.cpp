@@ -115,7 +115,7 @@ SXRESULT CSxBankMgr::PrepareCollectedMedia() {
         }
         const SxBankID bank = item.bank != 0 && item.bank != kNoBank ? item.bank : BankListing(item.media);
         if (bank == 0) {
-            SD_WARNING(1, "media %u to prepare is in no bank known", item.media);
+            SD_WARNING(Debug::kLogSevere, "media %u to prepare is in no bank known", item.media);
             return SX_IDNotFound;
         }
         byBank[bank].insert(item.media);
@@ -185,7 +185,7 @@ SXRESULT CSxBankMgr::PrepareEvent(SxUniqueID eventID) {
     }
     m_collectBank = 0;
     if (result != SX_Success) {
-        SD_WARNING(1, "event %u could not be prepared: %d", eventID, result);
+        SD_WARNING(Debug::kLogSevere, "event %u could not be prepared: %d", eventID, result);
         UnprepareEvent(prepared);
         return result;
     }

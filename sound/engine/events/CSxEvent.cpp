@@ -35,7 +35,7 @@ SXRESULT CSxEvent::SetInitialValues(const uint8_t* body, uint32_t size) {
             g_pObjectIndex ? g_pObjectIndex->GetPtrAndAddRef(SxIndex_Action, actionID) : nullptr);
         if (!action) return SX_Fail;
         if (std::find(m_actions.begin(), m_actions.end(), action) != m_actions.end()) {
-            SD_WARNING(1, "event %u names action %u twice; the second is ignored", ID(), actionID);
+            SD_WARNING(Debug::kLogSevere, "event %u names action %u twice; the second is ignored", ID(), actionID);
             action->Release();
             continue;
         }

@@ -36,7 +36,7 @@ SXRESULT CSxFeedbackNode::SetInitialValues(const uint8_t* body, uint32_t size) {
     uint32_t id, count;
     if (!cursor.U32(id) || !cursor.U32(count)) return SX_Fail;
     if (count > kMaxSources) {
-        SD_WARNING(1, "feedback node %u: %u sources, at most %u; refused", id, count, kMaxSources);
+        SD_WARNING(Debug::kLogSevere, "feedback node %u: %u sources, at most %u; refused", id, count, kMaxSources);
         return SX_Fail;
     }
     for (uint32_t i = 0; i < count; ++i) {

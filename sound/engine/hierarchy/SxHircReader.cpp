@@ -88,7 +88,7 @@ SXRESULT SxReadHircObject(uint8_t type, const uint8_t* body, uint32_t size, CSxI
     uint32_t id;
     if (!g_pObjectIndex || !cursor.U32(id)) return SX_Fail;
     if (!ReadHere(type)) {
-        SD_WARNING(1, "hierarchy record %u of type %u is not read by this engine; skipped", id, type);
+        SD_WARNING(Debug::kLogSevere, "hierarchy record %u of type %u is not read by this engine; skipped", id, type);
         return SX_Success;
     }
     if (CSxIndexable* existing = g_pObjectIndex->GetPtrAndAddRef(TableOf(type), id)) {
@@ -129,7 +129,7 @@ SXRESULT SxReadHircObject(uint8_t type, const uint8_t* body, uint32_t size, CSxI
             if (!cursor.U16(actionType)) return SX_Fail;
             CSxAction* action = CSxAction::Create(actionType, id);
             if (!action) {
-                SD_WARNING(1, "action %u has the type 0x%04X, which makes no action", id, actionType);
+                SD_WARNING(Debug::kLogSevere, "action %u has the type 0x%04X, which makes no action", id, actionType);
                 return SX_Fail;
             }
             return ReadNew(action, body, size, out);
@@ -148,7 +148,7 @@ SXRESULT SxReadHircChunk(const uint8_t* data, uint32_t size, std::vector<CSxInde
     SxReadCursor cursor(data, size);
     uint32_t count;
     if (!cursor.U32(count) || !cursor.HasRoomFor(count, 5)) {
-        SD_WARNING(1, "hierarchy chunk of %u bytes has no room for its object count", size);
+        SD_WARNING(Debug::kLogSevere, "hierarchy chunk of %u bytes has no room for its object count", size);
         return cut;
     }
     loaded.reserve(loaded.size() + count);
@@ -157,7 +157,7 @@ SXRESULT SxReadHircChunk(const uint8_t* data, uint32_t size, std::vector<CSxInde
         uint8_t type;
         uint32_t bodySize;
         if (!cursor.U8(type) || !cursor.U32(bodySize) || bodySize > cursor.Left()) {
-            SD_WARNING(1, "hierarchy record %u at offset %u is cut short", i, offset);
+            SD_WARNING(Debug::kLogSevere, "hierarchy record %u at offset %u is cut short", i, offset);
             return cut;
         }
         CSxIndexable* object = nullptr;
@@ -166,7 +166,8 @@ SXRESULT SxReadHircChunk(const uint8_t* data, uint32_t size, std::vector<CSxInde
         if (!ReadHere(type) && hook) result = hook(type, cursor.Data(), bodySize, bank, &object);
         if (result == SX_Refused) result = SxReadHircObject(type, cursor.Data(), bodySize, &object);
         if (result != SX_Success) {
-            SD_WARNING(1, "hierarchy record %u (type %u) at offset %u failed with %d", i, type, offset, result);
+            SD_WARNING(Debug::kLogSevere, "hierarchy record %u (type %u) at offset %u failed with %d", i, type, offset,
+                       result);
             return result;
         }
         if (object) loaded.push_back(object);

@@ -38,15 +38,15 @@ void SxThread::Create(SxThreadRoutine routine, void* context, const SxThreadProp
     auto thread = std::make_unique<platform::Thread>();
     platform::ThreadStartResult result = thread->Start([routine, context] { routine(context); }, options);
     if (!result.started) {
-        SD_WARNING(3, "Thread %s could not be started", options.name.c_str());
+        SD_WARNING(Debug::kLogData, "Thread %s could not be started", options.name.c_str());
         return;
     }
     if (!result.priorityApplied)
-        SD_WARNING(3, "Thread %s runs without its priority %d (refused by the system)", options.name.c_str(),
-                   properties.priority);
+        SD_WARNING(Debug::kLogData, "Thread %s runs without its priority %d (refused by the system)",
+                   options.name.c_str(), properties.priority);
     if (!result.affinityApplied)
-        SD_WARNING(3, "Thread %s runs without its affinity mask 0x%x (refused by the system)", options.name.c_str(),
-                   properties.affinityMask);
+        SD_WARNING(Debug::kLogData, "Thread %s runs without its affinity mask 0x%x (refused by the system)",
+                   options.name.c_str(), properties.affinityMask);
     handle = std::move(thread);
 }
 

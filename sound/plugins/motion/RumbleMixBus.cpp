@@ -22,7 +22,7 @@ SXRESULT RumbleMixBus::Init(ISxPluginMemAlloc* allocator, const SxPlatformInitSe
         m_controller = nullptr;
     }
     if (deviceData) {
-        SD_WARNING(2, "Unable to initialise rumble on a direct input device.");
+        SD_WARNING(Debug::kLogError, "Unable to initialise rumble on a direct input device.");
         return SX_Success;
     }
     void* memory = allocator ? allocator->Malloc(sizeof(SxRumbleControllerPad)) : nullptr;

@@ -28,7 +28,8 @@ SXRESULT CSxDeviceBase::Init(const SxDeviceSettings& settings, uint32_t deviceID
 
 SXRESULT CSxDeviceBase::Destroy(uint32_t timeoutMs) {
     if (m_threadStarted && !StopThread(timeoutMs)) {
-        SD_WARNING(2, "Stream device %u: the IO thread did not stop within %u ms; streams are still open", m_deviceID,
+        SD_WARNING(Debug::kLogError,
+                   "Stream device %u: the IO thread did not stop within %u ms; streams are still open", m_deviceID,
                    timeoutMs);
         return SX_Fail;
     }

@@ -104,7 +104,8 @@ SXRESULT CSxStreamMgr::Destroy() {
         if (m_abandoned[i]->Destroy(kDeviceStopTimeoutMs) != SX_Success) ++stillRunning;
     if (stillRunning) {
         // Their threads still use the pool: it stays, and so does this record of it.
-        SD_WARNING(2, "Stream manager: %u device(s) still have open streams; their memory is not freed", stillRunning);
+        SD_WARNING(Debug::kLogError, "Stream manager: %u device(s) still have open streams; their memory is not freed",
+                   stillRunning);
         ISxStreamMgr::m_pStreamMgr = nullptr;
         g_poolId = SxInvalidPoolId;
         return SX_Fail;
@@ -142,7 +143,8 @@ uint32_t CSxStreamMgr::CreateDevice(const SxDeviceSettings& settings, ISxLowLeve
         auto* blocking = dynamic_cast<ISxIOHookBlocking*>(hook);
         if (blocking) device = SxNew<CSxDeviceBlocking>(g_poolId, blocking);
     } else if (settings.schedulerTypeFlags & SX_SCHEDULER_DEFERRED_LINED_UP) {
-        SD_WARNING(2, "Stream manager: deferred lined-up devices are not available; use a blocking device");
+        SD_WARNING(Debug::kLogError,
+                   "Stream manager: deferred lined-up devices are not available; use a blocking device");
     }
     if (!device) return SX_INVALID_DEVICE_ID;
     if (device->Init(settings, id) != SX_Success) {

@@ -56,7 +56,7 @@ SXRESULT CSxDiskPackage::Load(const wchar_t* name, SxMemPoolId pool, CSxDiskPack
     SXRESULT result = manager->CreateStd(name, &flags, SX_OpenModeRead, stream, true);
     if (result != SX_Success) return result;
     auto refuse = [&](const char* why) {
-        SD_WARNING(2, "File package %s refused: %s", printable.c_str(), why);
+        SD_WARNING(Debug::kLogError, "File package %s refused: %s", printable.c_str(), why);
         stream->Destroy();
         return SX_Fail;
     };
@@ -113,7 +113,7 @@ SXRESULT CSxDiskPackage::Load(const wchar_t* name, SxMemPoolId pool, CSxDiskPack
     package->headerSize = headerSize;
     package->packageID = StreamMgr::NameID32(name);
     auto drop = [&](const char* why) {
-        SD_WARNING(2, "File package %s refused: %s", printable.c_str(), why);
+        SD_WARNING(Debug::kLogError, "File package %s refused: %s", printable.c_str(), why);
         package->Release();
         package = nullptr;
         return SX_Fail;
