@@ -1,5 +1,5 @@
-// The graphics side of the game's hooks: world logic tints and dims objects' lights and
-// geometry, and the level editor switches and zooms the cameras through them.
+// The graphics the game reaches: world logic tints and dims objects' lights and geometry through
+// its hooks, and the level editor switches and zooms the cameras and reads and tints geometry.
 #include <gtest/gtest.h>
 
 #include "core/RTTI.h"
