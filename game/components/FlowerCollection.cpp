@@ -16,6 +16,7 @@
 #include "game/components/FlowerTrigger.h"
 #include "game/components/Trigger.h"
 #include "game/components/WorldHooks.h"
+#include "game/systems/AudioLogic.h"
 #include "graphics/photon/EffectSupport.h"
 #include "graphics/photon/MainThreadQueue.h"
 #include "platform/os/Random.h"
@@ -129,7 +130,7 @@ void FlowerCollection::Start() {
     SD::GameObject* owner = GetOwner();
     WorldHooks& hooks = GetWorldHooks();
     if (SD::GameObject* camera = SD::Factory_::GetGameObjectByName("PlayerCam")) hooks.SetCameraTarget(camera, owner);
-    hooks.PostSound("Play_Flower");
+    AudioLogic_::PostEvent("Play_Flower", nullptr);
     if (SD::Message_System* messages = SD::Message_System::GetInstance()) {
         FlowerTrigger message;
         messages->SendMessage(message);

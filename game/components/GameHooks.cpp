@@ -5,8 +5,6 @@
 #include "game/components/Tombstones.h"
 #include "game/fireflies/Firefly.h"
 #include "game/fireflies/FireflyManager.h"
-#include "sound/engine/SxSoundEngine.h"
-#include "sound/system/GhostEngine.h"
 
 namespace QV {
 
@@ -35,23 +33,6 @@ bool GameHooks::ActivateTombstone(SD::GameObject* object) {
 void GameHooks::PlayNarration(SD::GameObject* narrator, int storyCounter) {
     auto* trigger = narrator ? static_cast<HudFadeTrigger*>(narrator->GetComponent(SD::CID_HudFadeTrigger)) : nullptr;
     if (trigger) trigger->PlayNarration(storyCounter);
-}
-
-void GameHooks::PostSound(const char* event) {
-    SD::GhostEngine_* ghost = SD::GhostEngine_::Existing();
-    SD::Manager* manager = ghost ? ghost->GetManager() : nullptr;
-    if (manager && event) manager->PostEvent(event, SD::kDefaultSoundObject);
-}
-
-void GameHooks::PostTrigger(const char* trigger) {
-    if (trigger && SD::GhostEngine_::Existing()) SX::SoundEngine::PostTrigger(trigger, SX::SxAllGameObjects);
-}
-
-void GameHooks::PostSoundID(SD::GameObject* object, uint32_t event) {
-    SD::GhostEngine_* ghost = SD::GhostEngine_::Existing();
-    SD::Manager* manager = ghost ? ghost->GetManager() : nullptr;
-    if (!manager) return;
-    manager->PostEvent(event, object ? ghost->SoundObjectID(object) : SD::kDefaultSoundObject);
 }
 
 }  // namespace QV

@@ -10,10 +10,6 @@ class GameHooks : public WorldHooks {
 public:
     // Plays the step's line on the narrator's fade trigger.
     void PlayNarration(SD::GameObject* narrator, int storyCounter) override;
-    // Through the engine's sound system; nothing while it has no sound engine running.
-    void PostSound(const char* event) override;
-    void PostSoundID(SD::GameObject* object, uint32_t event) override;
-    void PostTrigger(const char* trigger) override;
 
     // A firefly of the colour in a new group about the spawner, placed at `at`.
     SD::GameObject* SpawnFirefly(const SD::Vec3& at, const SD::Vec3& spawnerPosition, int colour,

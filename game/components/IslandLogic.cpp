@@ -10,6 +10,7 @@
 #include "engine/Transform.h"
 #include "game/components/WorldHooks.h"
 #include "game/components/WorldLogic.h"
+#include "game/systems/AudioLogic.h"
 
 namespace QV {
 
@@ -36,7 +37,7 @@ void CrystalLogic::VUpdate(float dt) {
     const bool chime = countdown_ < 0.0f;
     if (chime) {
         countdown_ = SD::RandomFloat(0.75f, 4.5f);
-        GetWorldHooks().PostSoundID(owner, kChime);
+        AudioLogic_::PostEventID(kChime, owner);
     }
     glow_ = glow_ * 0.9f + 0.1f * (chime ? 65.0f : 1.0f);
     GetWorldHooks().SetGeometryColor(owner, SD::Vec4(glow_, glow_, glow_, glow_));

@@ -13,6 +13,7 @@
 #include "game/components/WorldHooks.h"
 #include "game/components/WorldLogic.h"
 #include "game/hud/HudFade.h"
+#include "game/systems/AudioLogic.h"
 #include "sound/system/Phantom.h"
 
 namespace QV {
@@ -112,7 +113,7 @@ void HudFadeTrigger::PlayNarration(int step) {
     if (step < 1 || step > kNarrationSteps) return;
     const NarrationLine& line = kNarration[step - 1];
     if (!narrated_[step - 1]) {
-        GetWorldHooks().PostSound(line.event);
+        AudioLogic_::PostEvent(line.event, nullptr);
         narrated_[step - 1] = true;
     }
     SD::GameObject* text = SD::Factory_::GetGameObjectByName(line.object);

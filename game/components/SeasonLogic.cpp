@@ -83,7 +83,7 @@ void SeasonTransitionLogic::VUpdate(float) {
         if (season_ == season.name) entry = &season;
     AudioLogic_::GetInstance().SetSeason(entry->audioSeason);
     if (entry == &kSeasons[0]) GetWorldHooks().SetSeasonBlend(blend);
-    GetWorldHooks().PostSound(entry->ambience);
+    AudioLogic_::PostEvent(entry->ambience, nullptr);
 }
 
 void SeasonalColorInterpLogic::VSerialize(SD::IStream& stream, int) {
@@ -142,7 +142,7 @@ void RainLogic::VUpdate(float dt) {
         thunderCountdown_ -= dt;
         if (thunderCountdown_ <= 0.0f) {
             hooks.FlashLightning();
-            hooks.PostSound("Play_Thunder");
+            AudioLogic_::PostEvent("Play_Thunder", nullptr);
             thunderCountdown_ = SD::RandomFloat(5.0f, 10.0f);
         }
     }

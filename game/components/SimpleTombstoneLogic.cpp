@@ -1,6 +1,7 @@
 #include "game/components/SimpleTombstoneLogic.h"
 
 #include "game/components/WorldHooks.h"
+#include "game/systems/AudioLogic.h"
 
 namespace QV {
 
@@ -13,9 +14,9 @@ void SimpleTombstoneLogic::VSerialize(SD::IStream& stream, int version) {
 void SimpleTombstoneLogic::VUpdate(float) {
     if (!glow_.Update(GetOwner(), minDistance_, maxDistance_, {14.0f, 5.5f})) return;
     if (!sound_.empty())
-        GetWorldHooks().PostSound(sound_.c_str());
+        AudioLogic_::PostEvent(sound_.c_str(), nullptr);
     else
-        GetWorldHooks().PostSoundID(GetOwner(), kDefaultSound);
+        AudioLogic_::PostEventID(kDefaultSound, GetOwner());
 }
 
 }  // namespace QV

@@ -12,6 +12,7 @@
 #include "game/components/Trigger.h"
 #include "game/components/WorldHooks.h"
 #include "game/components/WorldLogic.h"
+#include "game/systems/AudioLogic.h"
 #include "physics/Collider.h"
 
 namespace QV {
@@ -82,7 +83,8 @@ void CollectFireflies(Trigger* trigger, bool orange) {
         }
     }
     const int counter = hooks.GetStoryCounter();
-    if (const char* sound = StorySound(counter, orange ? "Play_Pitcher" : "Play_Lily_Pad")) hooks.PostSound(sound);
+    if (const char* sound = StorySound(counter, orange ? "Play_Pitcher" : "Play_Lily_Pad"))
+        AudioLogic_::PostEvent(sound, nullptr);
     if (SD::GameObject* narrator = SD::Factory_::GetGameObjectByName("NarrHudFadeTrigger"))
         hooks.PlayNarration(narrator, counter);
     spawner->SetSpawn_state(false);
@@ -102,7 +104,7 @@ void SpawnFriendlyWind(Trigger* trigger) {
     if (!ObjectOf(trigger)) return;
     std::puts("RingTreeTrigger");
     WorldHooks& hooks = GetWorldHooks();
-    hooks.PostSound("Play_Flower");
+    AudioLogic_::PostEvent("Play_Flower", nullptr);
     if (SD::GameObject* player = FindPlayer()) hooks.SpawnFriendlyWind(player->GetTransform().GetPos());
     Trigger::ScheduleReset(trigger, 3.0f);
 }
@@ -111,7 +113,7 @@ void StartSummerEvent(Trigger*) { GetWorldHooks().StartSummerEvent(); }
 
 void BoostPlayerEvent(Trigger* trigger) {
     if (!ObjectOf(trigger)) return;
-    GetWorldHooks().PostSound("Play_Flower");
+    AudioLogic_::PostEvent("Play_Flower", nullptr);
     Trigger::ScheduleReset(trigger, 4.0f);
 }
 

@@ -196,7 +196,7 @@ void WindTrigger::OnTriggered() {
     wind->SetPower(kGustPower);
     wind->SetDuration(kGustSeconds);
     windObject_ = wind->GetOwner()->GetHandle();
-    GetWorldHooks().PostSound("Play_Flower");
+    AudioLogic_::PostEvent("Play_Flower", nullptr);
     windAlive_ = true;
 }
 

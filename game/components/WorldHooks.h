@@ -20,24 +20,6 @@ class WorldHooks {
 public:
     virtual ~WorldHooks() = default;
 
-    // Posts a sound event by name on the game's global sound object.
-    virtual void PostSound(const char* event) {
-        (void)event;
-        NoteEmptyHook("WorldHooks::PostSound");
-    }
-    // Posts a music trigger by name to every sound object: the playing music answers it with its
-    // stinger.
-    virtual void PostTrigger(const char* trigger) {
-        (void)trigger;
-        NoteEmptyHook("WorldHooks::PostTrigger");
-    }
-    // Posts a sound event by ID on an object's sound object (the global one for null).
-    virtual void PostSoundID(SD::GameObject* object, uint32_t event) {
-        NoteEmptyHook("WorldHooks::PostSoundID");
-        (void)object;
-        (void)event;
-    }
-
     // The season system's storm: how dark the sky is (0 to 1), and a lightning flash.
     virtual void SetStormDarkness(float darkness) {
         (void)darkness;

@@ -53,6 +53,14 @@ void AudioLogic_::PostEvent(const char* event, SD::GameObject* object) {
     SD::Manager* manager = ghost ? ghost->GetManager() : nullptr;
     if (manager && event) manager->PostEvent(event, object ? ghost->SoundObjectID(object) : SD::kDefaultSoundObject);
 }
+void AudioLogic_::PostEventID(uint32_t event, SD::GameObject* object) {
+    SD::GhostEngine_* ghost = SD::GhostEngine_::Existing();
+    SD::Manager* manager = ghost ? ghost->GetManager() : nullptr;
+    if (manager) manager->PostEvent(event, object ? ghost->SoundObjectID(object) : SD::kDefaultSoundObject);
+}
+void AudioLogic_::PostTrigger(const char* trigger) {
+    if (trigger && SD::GhostEngine_::Existing()) SX::SoundEngine::PostTrigger(trigger, SX::SxAllGameObjects);
+}
 void AudioLogic_::SetParameter(uint32_t parameter, float value, uint32_t object) {
     ParameterSetterSlot()(parameter, value, object);
 }

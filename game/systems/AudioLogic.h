@@ -80,6 +80,10 @@ public:
     // Posts a sound event on an object's sound object (the game's global one for null) through
     // the engine's sound system; nothing while it has no sound engine running.
     static void PostEvent(const char* event, SD::GameObject* object);
+    static void PostEventID(uint32_t event, SD::GameObject* object);
+    // Posts a music trigger to every sound object: the playing music answers it with its
+    // stinger.
+    static void PostTrigger(const char* trigger);
     static void SetParameter(uint32_t parameter, float value, uint32_t object);
 
 private:

@@ -74,7 +74,7 @@ bool DevKey(uint32_t code, bool triggered) {
     return triggered ? input->GetKeyStateTriggered(code) : input->GetKeyState(code);
 }
 
-void Post(const char* event) { GetWorldHooks().PostSound(event); }
+void Post(const char* event) { AudioLogic_::PostEvent(event, nullptr); }
 
 Aperture::Graphics_* Renderer() { return Aperture::Graphics_::Peek(); }
 
@@ -400,7 +400,7 @@ void SowlarSystem_::EnterNextStage() {
     if (stage_ < 8) ActivateGroup(next, stage_ == 7);
     if (stage_ > 0) DeactivateGroup(current);
     AdvanceMoon();
-    GetWorldHooks().PostTrigger(kStoryTrigger);
+    AudioLogic_::PostTrigger(kStoryTrigger);
     switch (stage_) {
         case 2:
             Start(weights_[0], kSeasonTuning.summerFirst);

@@ -26,8 +26,6 @@ std::vector<std::string> AskEveryHook() {
     QV::WorldHooks& world = QV::GetWorldHooks();
     SD::Vec3 position;
     SD::Vec4 colour;
-    world.PostSound("Play_Flower");
-    world.PostSoundID(&bare, 0u);
     world.SetStormDarkness(0.0f);
     world.FlashLightning();
     world.GetSeasonName();

@@ -1,7 +1,7 @@
 #pragma once
 // The engine's sound system started on the game's banks as the configuration names them, with
 // the audio thread held: what the game posts waits in the sound engine, where a test reads each
-// accepted event by name on the sound object it went to.
+// accepted event by name on the sound object it went to, and each music trigger.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -75,10 +75,20 @@ public:
         for (const SX::SxPostInfo& post : Unread()) events.push_back(Read(events_, post.eventID));
         return events;
     }
-    // Posts so far are not read again.
+    // The music triggers posted since the last Forget, oldest first, named as the events are.
+    std::vector<std::string> Triggers() const {
+        std::vector<std::string> triggers;
+        if (!started_) return triggers;
+        const std::vector<SX::SxMsgTrigger> queued = SX::g_pAudioMgr->QueuedTriggers();
+        for (size_t i = forgottenTriggers_; i < queued.size(); ++i)
+            triggers.push_back(Read(events_, queued[i].trigger));
+        return triggers;
+    }
+    // Posts and triggers so far are not read again.
     void Forget() {
         if (!started_) return;
         for (const SX::SxPostInfo& post : SX::g_pPlayingMgr->LivePosts()) forgotten_ = post.playingID;
+        forgottenTriggers_ = SX::g_pAudioMgr->QueuedTriggers().size();
     }
 
 private:
@@ -109,6 +119,7 @@ private:
     std::map<uint32_t, std::string> objects_;
     std::vector<SX::SxGameObjectID> ignored_;
     uint32_t forgotten_ = 0;
+    size_t forgottenTriggers_ = 0;
 };
 
 }  // namespace gametest

@@ -44,6 +44,8 @@ protected:
                                    Component("MountainSplitLogic", 0,
                                              StringXml("Mountain Group Name", group) + FloatXml("Movement Speed", 10)));
     }
+
+    WorldSound sound;
 };
 
 TEST_F(IslandLogicTest, TheIslandGlowsAsThePlayerComesAndSettlesAtTwoWithoutASound) {
@@ -62,7 +64,7 @@ TEST_F(IslandLogicTest, TheIslandGlowsAsThePlayerComesAndSettlesAtTwoWithoutASou
     Frames(200, 0.1f);
     EXPECT_TRUE(glow->GetGlow().IsDone());
     EXPECT_NEAR(world.geometry[island].w, 2.0f, 1e-3f);
-    EXPECT_TRUE(world.Calls("sound").empty());
+    EXPECT_TRUE(sound.Sounds().empty());
     EXPECT_EQ(Written(*glow, 2),
               (std::vector<std::string>{"Min Distance=100", "Max Distance=10000", "Sound To Emit=Play_Island"}));
     EXPECT_EQ(Written(*glow, 1), (std::vector<std::string>{"Min Distance=100", "Max Distance=10000"}));
@@ -74,22 +76,24 @@ TEST_F(IslandLogicTest, TheIslandGlowsAsThePlayerComesAndSettlesAtTwoWithoutASou
 }
 
 TEST_F(IslandLogicTest, ATombstoneWithoutASoundNamePlaysItsDefaultSoundOnItsObject) {
-    Lit("Tomb", "Tomb", {});
+    sound.Name(Lit("Tomb", "Tomb", {}));
     Spawn("Player", "Player", {50, 0, 0});
     Frames(3, 0.1f);
-    EXPECT_EQ(world.Calls("sound"), std::vector<std::string>{"sound 50B62F0E on Tomb"});
+    EXPECT_EQ(sound.Sounds(), std::vector<std::string>{"sound 50B62F0E on Tomb"});
 }
 
 TEST_F(IslandLogicTest, ACrystalChimesAndFlashesWhileThePlayerIsNear) {
     SD::SetRandomState(SD::kRandomStartState);
     SD::GameObject* crystal = Lit("Crystal", "Crystal", {}, {0.5f, 0.5f, 0.5f, 0.5f});
     SD::GameObject* small = Lit("SmallCrystal", "Small", {}, {0.5f, 0.5f, 0.5f, 0.5f});
+    sound.Name(crystal);
+    sound.Name(small);
     auto* logic = Get<QV::CrystalLogic>(crystal, QV::kCrystalLogicID);
     EXPECT_GE(logic->GetCountdown(), 0.75f);
     EXPECT_LT(logic->GetCountdown(), 4.5f);
     SD::GameObject* player = Spawn("Player", "Player", {30, 0, 0});
     Frames(100, 0.1f);
-    EXPECT_TRUE(world.Calls("sound").empty());  // 900 is beyond 400
+    EXPECT_TRUE(sound.Sounds().empty());  // 900 is beyond 400
     Place(player, {10, 0, 0});
     float brightest = 0.0f;
     for (int i = 0; i < 100; ++i) {
@@ -97,12 +101,12 @@ TEST_F(IslandLogicTest, ACrystalChimesAndFlashesWhileThePlayerIsNear) {
         brightest = std::max(brightest, world.geometry[crystal].x);
     }
     // Ten seconds hold at least two chimes, each flashing the glow up by 6.4.
-    EXPECT_GE(world.Calls("sound BE414BAB on Crystal").size(), 2u);
+    EXPECT_GE(sound.Sounds("sound BE414BAB on Crystal").size(), 2u);
     EXPECT_GT(brightest, 7.0f);
     EXPECT_EQ(world.geometry[crystal].x, world.geometry[crystal].w);
     // A crystal not scaled up never chimes and keeps its colour.
     EXPECT_EQ(world.geometry[small], SD::Vec4(0.5f, 0.5f, 0.5f, 0.5f));
-    EXPECT_TRUE(world.Calls("sound BE414BAB on Small").empty());
+    EXPECT_TRUE(sound.Sounds("sound BE414BAB on Small").empty());
     EXPECT_EQ(Written(*logic, 0), (std::vector<std::string>{"Min Dist=1", "Max Dist=400"}));
 }
 

@@ -60,6 +60,8 @@ protected:
             places.push_back(member->GetOwner()->GetTransform().GetLocalPos());
         return places;
     }
+
+    WorldSound sound;
 };
 
 TEST_F(ProximityTriggersTest, AnArmedSpawnWaitsForThePlayerAndStartsItsObjectOnce) {
@@ -146,11 +148,11 @@ TEST_F(ProximityTriggersTest, NarrationPlaysEachLineOnceButStartsItsFadeEveryTim
     trigger->PlayNarration(3);
     trigger->PlayNarration(0);
     trigger->PlayNarration(10);
-    EXPECT_EQ(world.Calls("sound"), std::vector<std::string>{"sound Play_3_Night_created"});
+    EXPECT_EQ(sound.Sounds(), std::vector<std::string>{"sound Play_3_Night_created"});
     Frames(1, 0.1f);
     EXPECT_NE(fade->GetPhase(), QV::HudFade::kWaiting);
     trigger->PlayNarration(9);  // no object for that line: the sound alone
-    EXPECT_EQ(world.Calls("sound").back(), "sound Play_9_Until_they_became");
+    EXPECT_EQ(sound.Sounds().back(), "sound Play_9_Until_they_became");
 }
 
 TEST_F(ProximityTriggersTest, ThePlayStateShowsTheLineOfTheStorysStepThroughTheInstalledHook) {
@@ -163,7 +165,7 @@ TEST_F(ProximityTriggersTest, ThePlayStateShowsTheLineOfTheStorysStepThroughTheI
     QV::SowlarSystem_::GetInstance().SetStoryCounter(3);
     QV::GetPlayHooks().showNarration(*narrator);
     QV::GetPlayHooks().showNarration(*narrator);
-    EXPECT_EQ(world.Calls("sound"), std::vector<std::string>{"sound Play_3_Night_created"});
+    EXPECT_EQ(sound.Sounds(), std::vector<std::string>{"sound Play_3_Night_created"});
     Frames(1, 0.1f);
     EXPECT_NE(Get<QV::HudFade>(line, SD::CID_HudFade)->GetPhase(), QV::HudFade::kWaiting);
     QV::GetPlayHooks() = QV::PlayHooks();

@@ -182,6 +182,7 @@ TEST_F(SeasonCycleTest, TheConfiguredBoundariesAndColoursDecideTheSeasonAndTheLo
 
 TEST_F(SeasonCycleTest, AWholeYearOfStoryStepsMovesTheSeasonsTheWorldAndTheMusic) {
     const QV::SeasonTuning& tuning = QV::kSeasonTuning;
+    WorldSound sound;
     Configure("");
     Spawn("Vehicle", "Player");
     SD::GameObject* moon = Spawn("MoonLogic", "MoonLogic");
@@ -218,9 +219,9 @@ TEST_F(SeasonCycleTest, AWholeYearOfStoryStepsMovesTheSeasonsTheWorldAndTheMusic
         // summer sounds.
         {3, 30,
          [&] {
-             EXPECT_EQ(world.Calls("sound"), (std::vector<std::string>{"sound Play_Ice_Melt", "sound Play_Water",
-                                                                       "sound Play_Summer_Ambient"}));
-             EXPECT_EQ(world.Calls("trigger"), std::vector<std::string>{"trigger Story_Step"}) << "the music's stinger";
+             EXPECT_EQ(sound.Sounds(), (std::vector<std::string>{"sound Play_Ice_Melt", "sound Play_Water",
+                                                                 "sound Play_Summer_Ambient"}));
+             EXPECT_EQ(sound.Triggers(), std::vector<std::string>{"trigger Story_Step"}) << "the music's stinger";
              EXPECT_EQ(musicSeason(), 1);
              EXPECT_EQ(QV::AudioLogic_::GetInstance().GetSeasonTarget(), 1.0f);
          },
@@ -267,6 +268,7 @@ TEST_F(SeasonCycleTest, AWholeYearOfStoryStepsMovesTheSeasonsTheWorldAndTheMusic
     for (const Stage& row : year) {
         SCOPED_TRACE("step into stage " + std::to_string(row.stage));
         world.calls.clear();
+        sound.Forget();
         seasons.AdvanceStory();
         Year(1);
         EXPECT_EQ(seasons.GetStage(), row.stage);

@@ -45,6 +45,8 @@ protected:
                                                       (version == 1 ? IntXml("Volume Type", volume) : std::string()) +
                                                           StringXml("Transition Season", season)));
     }
+
+    WorldSound sound;
 };
 
 TEST_F(SeasonLogicTest, SeasonVolumesSwitchTheAudioSeasonAndOnlySummerMovesTheBlend) {
@@ -61,20 +63,20 @@ TEST_F(SeasonLogicTest, SeasonVolumesSwitchTheAudioSeasonAndOnlySummerMovesTheBl
     EXPECT_NEAR(world.geometry[tinted].x, 0.25f, 1e-5f);
     EXPECT_NEAR(world.geometry[tinted].y, 0.75f, 1e-5f);
     Frames(1, 0.1f);
-    EXPECT_EQ(world.Calls("sound"),
-              (std::vector<std::string>{"sound Play_Summer_Ambient", "sound Play_Summer_Ambient"}));
+    EXPECT_EQ(sound.Sounds(), (std::vector<std::string>{"sound Play_Summer_Ambient", "sound Play_Summer_Ambient"}));
 
     // Above the box (its base is at the object) the player is outside.
     Place(player, {-5, 12, 0});
     world.calls.clear();
+    sound.Forget();
     Frames(1, 0.1f);
-    EXPECT_TRUE(world.Calls("sound").empty());
+    EXPECT_TRUE(sound.Sounds().empty());
 
     // In the fall sphere: the audio season changes, the blend stays where summer left it.
     Place(player, {103, 0, 0});
     Frames(1, 0.1f);
     EXPECT_EQ(QV::AudioLogic_::GetInstance().GetSeason(), 2);
-    EXPECT_EQ(world.Calls("sound"), std::vector<std::string>{"sound Play_Fall_Ambient"});
+    EXPECT_EQ(sound.Sounds(), std::vector<std::string>{"sound Play_Fall_Ambient"});
     EXPECT_NEAR(world.GetSeasonBlend(), 0.25f, 1e-5f);
     (void)box;
     (void)ball;
@@ -129,7 +131,7 @@ TEST_F(SeasonLogicTest, DataVersionsOfTheSeasonVolume) {
     Spawn("OddVolume", "Odd", {1000, 0, 0});
     Spawn("Player", "Player", {1000, 0, 0});
     Frames(1, 0.1f);
-    EXPECT_TRUE(world.Calls("sound").empty());
+    EXPECT_TRUE(sound.Sounds().empty());
 }
 
 TEST_F(SeasonLogicTest, TheRainStormRunsItsCycleOnlyWhileEnabled) {
@@ -145,6 +147,7 @@ TEST_F(SeasonLogicTest, TheRainStormRunsItsCycleOnlyWhileEnabled) {
     Frames(1, 1.0f);
     ASSERT_TRUE(rain->IsRaining());
     world.calls.clear();
+    sound.Forget();
     // Second by second through the storm: rain from 7 s to 37 s, thunder from 12 s.
     std::string particles;
     for (int second = 1; second <= 42; ++second) {
@@ -160,7 +163,7 @@ TEST_F(SeasonLogicTest, TheRainStormRunsItsCycleOnlyWhileEnabled) {
     EXPECT_EQ(particles, std::string(6, '.') + std::string(31, 'r') + std::string(5, '.'));
     EXPECT_FALSE(rain->IsRaining());
     EXPECT_GE(world.Calls("lightning").size(), 3u);
-    EXPECT_EQ(world.Calls("sound Play_Thunder").size(), world.Calls("lightning").size());
+    EXPECT_EQ(sound.Sounds("sound Play_Thunder").size(), world.Calls("lightning").size());
     EXPECT_EQ(QV::AudioLogic_::GetInstance().GetRainTarget(), 0.0f);
     EXPECT_NEAR(world.darkness, 0.0f, 1e-5f);
     // Disabled between storms, the countdown holds where it was.

@@ -31,6 +31,7 @@ protected:
     }
     SD::Registrations registrations;
     std::unique_ptr<luatest::LuaHost> lua;
+    WorldSound sound;
 };
 
 TEST_F(TriggerScriptTest, TheScriptFunctionGetsTheTriggersObjectBeforeTheActionsRun) {
@@ -41,7 +42,7 @@ TEST_F(TriggerScriptTest, TheScriptFunctionGetsTheTriggersObjectBeforeTheActions
     Touch(player);
     EXPECT_EQ(lua->Number("calls"), 1.0);
     EXPECT_EQ(lua->Text("seen"), "Shrine");
-    EXPECT_EQ(hooks.calls, std::vector<std::string>{"sound Play_Flower"});
+    EXPECT_EQ(sound.Sounds(), std::vector<std::string>{"sound Play_Flower"});
 
     // Re-armed by a script, it fires again on the next touch.
     SD::PushComponent(lua->host.L, Get<QV::Trigger>(shrine, SD::CID_Trigger));
@@ -66,7 +67,7 @@ TEST_F(TriggerScriptTest, AFailingScriptFunctionIsPrintedAndTheActionsStillRun) 
     Physics().BuildTree();
     Touch(player);
     EXPECT_TRUE(Get<QV::Trigger>(broken, SD::CID_Trigger)->IsFired());
-    EXPECT_EQ(hooks.calls, std::vector<std::string>{"sound Play_Flower"});
+    EXPECT_EQ(sound.Sounds(), std::vector<std::string>{"sound Play_Flower"});
 }
 
 }  // namespace

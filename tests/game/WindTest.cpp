@@ -41,6 +41,8 @@ protected:
     static Gedankenexperiment::Collider* ColliderOf(SD::GameObject* object) {
         return Get<Gedankenexperiment::Collider>(object, SD::CID_Collider);
     }
+
+    WorldSound sound;
 };
 
 TEST_F(WindTest, AWindVolumeLaysOutItsStreamsPushesWhatItTouchesAndRunsOut) {
@@ -135,7 +137,7 @@ TEST_F(WindTest, AWindTriggerBlowsAGustAlongThePlayersFacingAndRearmsWhenItIsGon
     EXPECT_EQ(ColliderOf(gust)->GetRadius(), 200.0f);
     EXPECT_NEAR(wind->GetDirection().x, 1.0f, 1e-5f);
     EXPECT_EQ(ColliderOf(gust)->position, SD::Vec3(10, 0, 0));
-    EXPECT_EQ(world.Calls("sound"), std::vector<std::string>{"sound Play_Flower"});
+    EXPECT_EQ(sound.Sounds(), std::vector<std::string>{"sound Play_Flower"});
 
     Frames(29, 0.1f);
     EXPECT_TRUE(trigger->IsFired());  // the gust still blows
@@ -188,7 +190,7 @@ TEST_F(WindTest, ATriggerFiredAfterItsWindTriggerHasGoneBlowsNothing) {
     EXPECT_EQ(trigger->GetCallbackCount(), callbacks - 1);
     trigger->OnContact(ColliderOf(player));
     EXPECT_TRUE(trigger->IsFired());
-    EXPECT_TRUE(world.Calls("sound").empty());
+    EXPECT_TRUE(sound.Sounds().empty());
 }
 
 }  // namespace

@@ -68,6 +68,7 @@ protected:
 };
 
 TEST_F(WorldLevelTest, TheTriggerStoneSpawnsCollectsAndRaisesTheBridge) {
+    WorldSound sound;
     ASSERT_NE(SD::LevelLayerManager::LoadLayerFile("../Assets/Levels/Pond/objects.xml"), nullptr);
     SD::GameObject* stone = Named("Stone");
     SD::GameObject* player = Named("Player");
@@ -87,12 +88,14 @@ TEST_F(WorldLevelTest, TheTriggerStoneSpawnsCollectsAndRaisesTheBridge) {
     };
     std::vector<Seen> seen(1);
     std::vector<size_t> callsAt(1, 0);
+    std::vector<size_t> soundsAt(1, 0);
     for (int frame = 1; frame <= 34; ++frame) {
         if (frame == 16) Place(player, {0, 0, 0});
         if (frame == 17) Place(player, {100, 0, 0});
         Frame(0.25f);
         seen.push_back({Fireflies(), spawner->GetSpawnedObjects().size(), Planks(), trigger->IsFired()});
         callsAt.push_back(hooks.calls.size());
+        soundsAt.push_back(sound.Sounds().size());
         if (frame == 3) {
             EXPECT_NEAR(buoy->GetTransform().GetLocalPos().y, 4.0f + std::sin(2.0f * 0.5f), 1e-4f);
         }
@@ -113,7 +116,10 @@ TEST_F(WorldLevelTest, TheTriggerStoneSpawnsCollectsAndRaisesTheBridge) {
     EXPECT_EQ(seen[16].spawned, 0u);
     EXPECT_EQ(std::vector<std::string>(hooks.calls.begin() + 6, hooks.calls.begin() + callsAt[16]),
               (std::vector<std::string>{"sparkles Firefly1", "join Firefly1", "sparkles Firefly2", "join Firefly2",
-                                        "sparkles Firefly3", "join Firefly3", "sound Play_Flower"}));
+                                        "sparkles Firefly3", "join Firefly3"}));
+    EXPECT_EQ(soundsAt[15], 0u);
+    EXPECT_EQ(soundsAt[16], 1u);
+    EXPECT_EQ(sound.Sounds(), std::vector<std::string>{"sound Play_Flower"});
     EXPECT_EQ(seen[34].fireflies, 3) << "collected fireflies fly on; nothing new spawns";
     EXPECT_EQ(callsAt[34], callsAt[16]);
     // The bridge: dormant until frame 16, then one plank each 0.5 s once the countdown runs out.

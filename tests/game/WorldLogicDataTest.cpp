@@ -8,7 +8,10 @@ namespace {
 
 using namespace worldtest;
 
-class WorldLogicDataTest : public WorldLogicFixture {};
+class WorldLogicDataTest : public WorldLogicFixture {
+protected:
+    WorldSound sound;
+};
 
 TEST_F(WorldLogicDataTest, BadFieldsAreLoggedOrIgnoredAndTheObjectsStillLoad) {
     Blueprints(
@@ -66,7 +69,7 @@ TEST_F(WorldLogicDataTest, BadFieldsAreLoggedOrIgnoredAndTheObjectsStillLoad) {
     EXPECT_EQ(sync->GetTransform().GetLocalPos(), SD::Vec3(4, 5, 6));
     EXPECT_EQ(Get<QV::TallTombstoneLogic>(tall, SD::CID_TallTombstoneLogic)->GetStage(), 0);
     EXPECT_EQ(factory.GetGameObject(std::string("Tall")), tall);  // keeps its name
-    EXPECT_TRUE(world.Calls("sound").empty());                    // the odd volume holds nobody
+    EXPECT_TRUE(sound.Sounds().empty());                          // the odd volume holds nobody
     EXPECT_EQ(QV::AudioLogic_::GetInstance().GetSeason(), 1);
 }
 

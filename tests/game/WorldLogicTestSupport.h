@@ -41,11 +41,6 @@ inline void RecordState(uint32_t group, uint32_t state) {
 
 class WorldLogicHooks : public RecordingHooks {
 public:
-    void PostSoundID(SD::GameObject* object, uint32_t event) override {
-        char text[64];
-        std::snprintf(text, sizeof text, "sound %08X on %s", event, object ? object->GetName().c_str() : "-");
-        calls.push_back(text);
-    }
     void SetStormDarkness(float value) override { darkness = value; }
     void FlashLightning() override { calls.push_back("lightning"); }
     const char* GetSeasonName() override { return season.c_str(); }

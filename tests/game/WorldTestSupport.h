@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "HeldSoundSystem.h"
 #include "core/EngineCore.h"
 #include "core/Logger.h"
 #include "core/MessageSystem.h"
@@ -136,11 +137,39 @@ private:
     void Add(const char* label, const std::string& value) { values.push_back((label ? label : "") + ("=" + value)); }
 };
 
+// The game's sound system held: the world's posts read back as "sound <event>", with
+// " on <object>" for a post to an object's own sound object (named with Name), and its music
+// triggers as "trigger <name>".
+class WorldSound : public gametest::HeldSoundSystem {
+public:
+    WorldSound() {
+        Name({"Play_Flower", "Play_Ice_Melt", "Play_Water", "Play_Summer_Ambient", "Play_Fall_Ambient", "Play_Thunder",
+              "Play_3_Night_created", "Play_9_Until_they_became", "Play_Pitcher", "Play_Lily_Pad", "Play_Reed",
+              "Play_Old_Crystals", "Play_Hatch", "Story_Step"});
+    }
+    // The posts read so, only those starting with the prefix.
+    std::vector<std::string> Sounds(const std::string& prefix = "sound") const {
+        static const std::string kGlobal = " on global";
+        std::vector<std::string> sounds;
+        for (std::string post : Posts()) {
+            if (post.size() > kGlobal.size() &&
+                post.compare(post.size() - kGlobal.size(), kGlobal.size(), kGlobal) == 0)
+                post.resize(post.size() - kGlobal.size());
+            post = "sound " + post;
+            if (post.compare(0, prefix.size(), prefix) == 0) sounds.push_back(post);
+        }
+        return sounds;
+    }
+    std::vector<std::string> Triggers() const {
+        std::vector<std::string> triggers;
+        for (const std::string& trigger : HeldSoundSystem::Triggers()) triggers.push_back("trigger " + trigger);
+        return triggers;
+    }
+};
+
 // Records what the world logic asks of the layers outside this build.
 class RecordingHooks : public QV::WorldHooks {
 public:
-    void PostSound(const char* event) override { calls.push_back(std::string("sound ") + event); }
-    void PostTrigger(const char* trigger) override { calls.push_back(std::string("trigger ") + trigger); }
     bool GetLightColor(SD::GameObject* object, SD::Vec4* color) override {
         auto found = lights.find(object);
         if (found == lights.end()) return false;

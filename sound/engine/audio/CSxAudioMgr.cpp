@@ -466,6 +466,20 @@ void CSxAudioMgr::ClearPendingActions() {
         }
 }
 
+std::vector<SxMsgTrigger> CSxAudioMgr::QueuedTriggers() {
+    std::vector<SxMsgTrigger> triggers;
+    std::lock_guard<platform::CriticalSection> lock(m_queueLock);
+    m_ring.VisitUnread([&](const uint8_t* block, uint32_t bytes) {
+        for (uint32_t at = 0; at < bytes;) {
+            const auto& header = *reinterpret_cast<const SxQueuedMsgHeader*>(block + at);
+            if (header.size == 0) break;
+            if (header.type == SxMsg_Trigger) triggers.push_back(reinterpret_cast<const SxMsgTrigger&>(header));
+            at += header.size;
+        }
+    });
+    return triggers;
+}
+
 uint32_t CSxAudioMgr::PendingCount() const {
     uint32_t n = 0;
     for (Node* node = m_pending; node; node = node->next) ++n;

@@ -4,6 +4,7 @@
 // delay, or put aside by a pause).
 #include <atomic>
 #include <cstdint>
+#include <vector>
 
 #include "platform/os/Threads.h"
 #include "sound/engine/SxAudioThread.h"
@@ -81,6 +82,10 @@ public:
     // others need one resume less. A master resume ignores the counts.
     void ResumePending(const Selection& selection, bool master);
     void ClearPendingActions();
+
+    // The triggers queued and not yet applied, oldest first: while the audio thread is stopped,
+    // every trigger posted since.
+    std::vector<SxMsgTrigger> QueuedTriggers();
 
     uint32_t FrameCounter() const;
     uint32_t PendingCount() const;
