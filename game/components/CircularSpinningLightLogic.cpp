@@ -12,7 +12,7 @@
 #include "engine/MathSerialize.h"
 #include "engine/PlayStateQuery.h"
 #include "engine/Transform.h"
-#include "game/components/WorldHooks.h"
+#include "game/components/ObjectLooks.h"
 
 namespace QV {
 namespace {
@@ -59,9 +59,9 @@ void CircularSpinningLightLogic::Layout(bool create) {
         // A light destroyed elsewhere is skipped.
         if (!light) continue;
         light->GetTransform().SetPos(OnRing(centre, angle, radius_));
-        GetWorldHooks().SetLightColor(light, colour_);
-        GetWorldHooks().SetGeometryColor(light, colour_);
-        GetWorldHooks().SetLightAttenuation(light, attenuationNear_, attenuationFar_);
+        looks::SetLightColor(light, colour_);
+        looks::SetGeometryColor(light, colour_);
+        looks::SetLightAttenuation(light, attenuationNear_, attenuationFar_);
     }
 }
 
@@ -94,12 +94,12 @@ void CircularSpinningLightLogic::VUpdate(float dt) {
         SD::GameObject* light = lights_[i].get();
         if (!light) continue;
         if (!active) {
-            GetWorldHooks().SetLightColor(light, SD::Vec4());
+            looks::SetLightColor(light, SD::Vec4());
             continue;
         }
         angles_[i] += spinSpeed_ * dt;
         light->GetTransform().SetPos(OnRing(centre, angles_[i], radius_));
-        GetWorldHooks().SetLightColor(light, colour_);
+        looks::SetLightColor(light, colour_);
     }
 }
 

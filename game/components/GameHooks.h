@@ -1,7 +1,7 @@
 #pragma once
 // The world hooks the game installs at start-up: spawners reach the firefly manager, trigger
 // actions the main tombstone, the fireflies and the world state, and the world logic the
-// lights, geometry and effects of objects through them.
+// effects of objects through them.
 #include "game/components/WorldHooks.h"
 
 namespace QV {
@@ -18,13 +18,6 @@ public:
                           const char* idleBehaviour) override;
     // Activates the object's main tombstone; false when it has none.
     bool ActivateTombstone(SD::GameObject* object) override;
-
-    // The object's light and geometry; an object without one is left alone.
-    bool GetLightColor(SD::GameObject* object, SD::Vec4* color) override;
-    void SetLightColor(SD::GameObject* object, const SD::Vec4& color) override;
-    void SetLightAttenuation(SD::GameObject* object, float nearDistance, float farDistance) override;
-    bool GetGeometryColor(SD::GameObject* object, SD::Vec4* color) override;
-    void SetGeometryColor(SD::GameObject* object, const SD::Vec4& color) override;
 
     // The season system's storm, lightning, season at the player, spring-to-summer weight and
     // story counter.

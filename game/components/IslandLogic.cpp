@@ -8,7 +8,7 @@
 #include "engine/GameObject.h"
 #include "engine/IStream.h"
 #include "engine/Transform.h"
-#include "game/components/WorldHooks.h"
+#include "game/components/ObjectLooks.h"
 #include "game/components/WorldLogic.h"
 #include "game/systems/AudioLogic.h"
 
@@ -40,7 +40,7 @@ void CrystalLogic::VUpdate(float dt) {
         AudioLogic_::PostEventID(kChime, owner);
     }
     glow_ = glow_ * 0.9f + 0.1f * (chime ? 65.0f : 1.0f);
-    GetWorldHooks().SetGeometryColor(owner, SD::Vec4(glow_, glow_, glow_, glow_));
+    looks::SetGeometryColor(owner, SD::Vec4(glow_, glow_, glow_, glow_));
 }
 
 MountainSplitLogic::~MountainSplitLogic() {

@@ -8,7 +8,7 @@
 #include "engine/IStream.h"
 #include "engine/PlayStateQuery.h"
 #include "engine/Transform.h"
-#include "game/components/WorldHooks.h"
+#include "game/components/ObjectLooks.h"
 #include "game/components/WorldLogic.h"
 
 namespace QV {
@@ -24,13 +24,13 @@ bool GroupInactive(SD::GameObject* owner) {
 
 SD::Vec4 LightColour(SD::GameObject* owner) {
     SD::Vec4 colour;
-    GetWorldHooks().GetLightColor(owner, &colour);
+    looks::LightColor(owner, &colour);
     return colour;
 }
 
 void SetBothColours(SD::GameObject* owner, const SD::Vec4& colour) {
-    GetWorldHooks().SetLightColor(owner, colour);
-    GetWorldHooks().SetGeometryColor(owner, colour);
+    looks::SetLightColor(owner, colour);
+    looks::SetGeometryColor(owner, colour);
 }
 
 }  // namespace
@@ -66,7 +66,7 @@ void FloatingLightLogic::VUpdate(float dt) {
     time_ += dt;
     const float lift = (std::sin(speed_ * time_) * 0.5f + 0.5f) * extents_;
     owner->GetTransform().SetPos(SD::Vec3(start_.x, start_.y + lift, start_.z));
-    GetWorldHooks().SetGeometryColor(owner, LightColour(owner));
+    looks::SetGeometryColor(owner, LightColour(owner));
 }
 
 void FloatingLightLogic::RegisterFunctions() {
@@ -82,7 +82,7 @@ void PulsingLightLogic::VInitialize(bool) {
     phase_ = ResetPhase();
     if (!GetOwner()) return;
     captured_ = LightColour(GetOwner());
-    GetWorldHooks().SetGeometryColor(GetOwner(), captured_);
+    looks::SetGeometryColor(GetOwner(), captured_);
 }
 
 void PulsingLightLogic::VCaptureStartState() { PulsingLightLogic::VInitialize(false); }

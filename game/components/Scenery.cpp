@@ -11,6 +11,7 @@
 #include "engine/GameObject.h"
 #include "engine/IStream.h"
 #include "engine/Transform.h"
+#include "game/components/ObjectLooks.h"
 #include "game/components/Wind.h"
 #include "game/components/WorldHooks.h"
 #include "game/components/WorldLogic.h"
@@ -226,7 +227,7 @@ void StarfallLeaves::VUpdate(float) {
     for (SD::GameObject* leaf : tree->GetChildren()) {
         if (i == kLeaves) break;
         leaf->GetTransform().SetPos(rest_[i++] + SD::Vec3(bob, bob, bob));
-        if (shape.colour != 0) GetWorldHooks().SetGeometryColor(tree, colour);
+        if (shape.colour != 0) looks::SetGeometryColor(tree, colour);
     }
 }
 
@@ -258,8 +259,8 @@ void CloudLogic::Reset() {
     turnRate_ = static_cast<float>(std::fmod(SD::RandomRaw(), 0.004)) + 0.001f;
     drifted_ = SD::Vec3();
     if (GetOwner())
-        GetWorldHooks().SetGeometryColor(GetOwner(), SD::Vec4(SD::RandomFloat(1.0f, 1.1f), SD::RandomFloat(1.0f, 1.1f),
-                                                              SD::RandomFloat(1.0f, 1.1f), 1.0f));
+        looks::SetGeometryColor(GetOwner(), SD::Vec4(SD::RandomFloat(1.0f, 1.1f), SD::RandomFloat(1.0f, 1.1f),
+                                                     SD::RandomFloat(1.0f, 1.1f), 1.0f));
     state_ = kFollow;
 }
 
@@ -287,10 +288,10 @@ void CloudLogic::VUpdate(float dt) {
         return;
     }
     SD::Vec4 colour;
-    GetWorldHooks().GetGeometryColor(owner, &colour);
+    looks::GeometryColor(owner, &colour);
     if (colour.w > 0.0f) {
         colour.w -= 0.01f * dt;
-        GetWorldHooks().SetGeometryColor(owner, colour);
+        looks::SetGeometryColor(owner, colour);
         return;
     }
     // The new cloud starts about the player; left where it faded it would fade again at once.

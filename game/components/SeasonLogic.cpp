@@ -10,6 +10,7 @@
 #include "engine/MathSerialize.h"
 #include "engine/PlayStateQuery.h"
 #include "engine/Transform.h"
+#include "game/components/ObjectLooks.h"
 #include "game/components/WorldHooks.h"
 #include "game/components/WorldLogic.h"
 #include "game/systems/AudioLogic.h"
@@ -96,7 +97,7 @@ void SeasonalColorInterpLogic::VSerialize(SD::IStream& stream, int) {
 void SeasonalColorInterpLogic::VUpdate(float) {
     if (!GetOwner()) return;
     const float t = GetWorldHooks().GetSeasonBlend();
-    GetWorldHooks().SetGeometryColor(GetOwner(), spring_ * (1.0f - t) + summer_ * t);
+    looks::SetGeometryColor(GetOwner(), spring_ * (1.0f - t) + summer_ * t);
 }
 
 void RainLogic::SetParticles(bool on) {

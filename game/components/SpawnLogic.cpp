@@ -12,7 +12,7 @@
 #include "engine/IStream.h"
 #include "engine/PlayStateQuery.h"
 #include "engine/Transform.h"
-#include "game/components/WorldHooks.h"
+#include "game/components/ObjectLooks.h"
 #include "game/hud/HudHooks.h"
 #include "physics/Body.h"
 #include "physics/Collider.h"
@@ -108,21 +108,20 @@ void SpawnLogic::Hide() {
     SD::GameObject* owner = GetOwner();
     if (!owner) return;
     SD::Transform& transform = owner->GetTransform();
-    WorldHooks& hooks = GetWorldHooks();
     if (action_ == "RiseUp") {
         transform.SetPos(sunkPosition_);
         transform.SetScale(SD::Vec3());
-        hooks.GetGeometryColor(owner, &savedColor_);
+        looks::GeometryColor(owner, &savedColor_);
     } else if (action_ == "FadeWaterfallIn") {
         SD::Vec4 color;
-        if (hooks.GetGeometryColor(owner, &color))
-            hooks.SetGeometryColor(owner, SD::Vec4(color.x, color.y, color.z, 0.0f));
+        if (looks::GeometryColor(owner, &color))
+            looks::SetGeometryColor(owner, SD::Vec4(color.x, color.y, color.z, 0.0f));
     } else if (action_ == "FadeLightIn") {
-        hooks.GetLightColor(owner, &savedColor_);
-        hooks.SetLightColor(owner, SD::Vec4(0, 0, 0, 0));
+        looks::LightColor(owner, &savedColor_);
+        looks::SetLightColor(owner, SD::Vec4(0, 0, 0, 0));
     } else {
         transform.SetScale(SD::Vec3());
-        hooks.GetGeometryColor(owner, &savedColor_);
+        looks::GeometryColor(owner, &savedColor_);
     }
     SyncCollider();
 }
@@ -156,12 +155,11 @@ void SpawnLogic::OnPlayStateChange(SD::IMessage* message) {
     SD::GameObject* owner = GetOwner();
     if (!owner || change->newState < 0) return;
     SD::Transform& transform = owner->GetTransform();
-    WorldHooks& hooks = GetWorldHooks();
     if (change->newState == SD::kPlayStatePlay || change->newState == SD::kPlayStatePause) {
         if (change->oldState == SD::kPlayStateDevPause) {
             savedScale_ = transform.GetScale();
             savedOrientation_ = transform.GetOrient();
-            if (action_ == "FadeLightIn") hooks.GetLightColor(owner, &savedColor_);
+            if (action_ == "FadeLightIn") looks::LightColor(owner, &savedColor_);
             // Where the object was left in the pause is where it rises to.
             if (action_ == "RiseUp" && !started_)
                 sunkPosition_ = transform.GetLocalPos() - SD::Vec3(0.0f, sinkDepth_, 0.0f);
@@ -172,10 +170,10 @@ void SpawnLogic::OnPlayStateChange(SD::IMessage* message) {
             transform.SetPos(sunkPosition_);
         } else if (action_ == "FadeWaterfallIn") {
             SD::Vec4 color;
-            if (hooks.GetGeometryColor(owner, &color))
-                hooks.SetGeometryColor(owner, SD::Vec4(color.x, color.y, color.z, 0.0f));
+            if (looks::GeometryColor(owner, &color))
+                looks::SetGeometryColor(owner, SD::Vec4(color.x, color.y, color.z, 0.0f));
         } else if (action_ == "FadeLightIn") {
-            hooks.SetLightColor(owner, SD::Vec4(0, 0, 0, 0));
+            looks::SetLightColor(owner, SD::Vec4(0, 0, 0, 0));
         }
     } else if (change->newState == SD::kPlayStateDevPause) {
         RestoreScaleAndOrientation();
@@ -183,10 +181,10 @@ void SpawnLogic::OnPlayStateChange(SD::IMessage* message) {
             transform.SetPos(sunkPosition_ + SD::Vec3(0.0f, sinkDepth_, 0.0f));
         } else if (action_ == "FadeWaterfallIn") {
             SD::Vec4 color;
-            if (hooks.GetGeometryColor(owner, &color))
-                hooks.SetGeometryColor(owner, SD::Vec4(color.x, color.y, color.z, 1.0f));
+            if (looks::GeometryColor(owner, &color))
+                looks::SetGeometryColor(owner, SD::Vec4(color.x, color.y, color.z, 1.0f));
         } else if (action_ == "FadeLightIn") {
-            hooks.SetLightColor(owner, savedColor_);
+            looks::SetLightColor(owner, savedColor_);
         }
     }
 }
@@ -206,7 +204,7 @@ void SpawnLogic::RestoreScaleAndOrientation() {
 
 void SpawnLogic::Brighten(float t) {
     const float factor = std::max(1.0f, 2.0f * (1.0f - t));
-    GetWorldHooks().SetGeometryColor(
+    looks::SetGeometryColor(
         GetOwner(), SD::Vec4(savedColor_.x * factor, savedColor_.y * factor, savedColor_.z * factor, savedColor_.w));
 }
 
@@ -282,8 +280,8 @@ void SpawnLogic::FadeLightIn() {
         interpolator_.Restart(duration_);
     }
     const float t = interpolator_.GetFraction();
-    GetWorldHooks().SetLightColor(GetOwner(),
-                                  SD::Vec4(savedColor_.x * t, savedColor_.y * t, savedColor_.z * t, savedColor_.w * t));
+    looks::SetLightColor(GetOwner(),
+                         SD::Vec4(savedColor_.x * t, savedColor_.y * t, savedColor_.z * t, savedColor_.w * t));
     if (interpolator_.IsComplete()) queue_.Finish();
 }
 
@@ -295,10 +293,9 @@ void SpawnLogic::FadeWaterfallIn() {
         RestoreScaleAndOrientation();
         interpolator_.Restart(duration_);
     }
-    WorldHooks& hooks = GetWorldHooks();
     SD::Vec4 color;
-    if (hooks.GetGeometryColor(GetOwner(), &color))
-        hooks.SetGeometryColor(GetOwner(), SD::Vec4(color.x, color.y, color.z, interpolator_.GetFraction()));
+    if (looks::GeometryColor(GetOwner(), &color))
+        looks::SetGeometryColor(GetOwner(), SD::Vec4(color.x, color.y, color.z, interpolator_.GetFraction()));
     if (interpolator_.IsComplete()) queue_.Finish();
 }
 

@@ -8,7 +8,7 @@
 #include "engine/Group.h"
 #include "engine/IStream.h"
 #include "engine/Transform.h"
-#include "game/components/WorldHooks.h"
+#include "game/components/ObjectLooks.h"
 #include "physics/Collider.h"
 #include "platform/os/Random.h"
 
@@ -21,9 +21,9 @@ float RandomAngle(float limit) { return std::fmod(SD::Rand(), 2.0f * limit) - li
 
 void SetBulbAlpha(SD::GameObject* object, float alpha) {
     SD::Vec4 colour;
-    GetWorldHooks().GetGeometryColor(object, &colour);
+    looks::GeometryColor(object, &colour);
     colour.w = alpha;
-    GetWorldHooks().SetGeometryColor(object, colour);
+    looks::SetGeometryColor(object, colour);
 }
 
 // The glow of the stones comes in over the last 2.5 % of the rise.
@@ -38,7 +38,7 @@ void ShortTombstone::VInitialize(bool) {
     SD::Transform& transform = owner->GetTransform();
     start_ = transform.GetLocalPos();
     end_ = start_ + transform.GetUp() * (0.6f * transform.GetScale().y);
-    GetWorldHooks().SetGeometryColor(owner, SD::Vec4());
+    looks::SetGeometryColor(owner, SD::Vec4());
 }
 
 void ShortTombstone::VUpdate(float) {
@@ -60,7 +60,7 @@ void MainTombstone::VInitialize(bool) {
     SD::GameObject* owner = GetOwner();
     if (!owner) return;
     owner->NameObject("MainTombstone");
-    GetWorldHooks().SetGeometryColor(owner, SD::Vec4());
+    looks::SetGeometryColor(owner, SD::Vec4());
 }
 
 void MainTombstone::VSerialize(SD::IStream& stream, int) {
@@ -88,8 +88,7 @@ void MainTombstone::VUpdate(float) {
     });
     static const SD::SharedString waterfalls("Waterfall_Group");
     SD::Group::FindGroup(waterfalls).ForEach([v](SD::Component* member) {
-        if (member->GetOwner())
-            GetWorldHooks().SetGeometryColor(member->GetOwner(), SD::Vec4(1.0f, 1.0f, 1.0f, 1.0f - v));
+        if (member->GetOwner()) looks::SetGeometryColor(member->GetOwner(), SD::Vec4(1.0f, 1.0f, 1.0f, 1.0f - v));
     });
     if (v > 0.975f) SetBulbAlpha(GetOwner(), GlowAt(v));
 }

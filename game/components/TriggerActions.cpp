@@ -8,6 +8,7 @@
 #include "engine/Factory.h"
 #include "engine/GameObject.h"
 #include "engine/Transform.h"
+#include "game/components/ObjectLooks.h"
 #include "game/components/Spawner.h"
 #include "game/components/Trigger.h"
 #include "game/components/WorldHooks.h"
@@ -53,11 +54,11 @@ void CollectFireflies(Trigger* trigger, bool orange) {
     SD::GameObject* player = FindPlayer();
     if (SD::GameObject* first = handles.front().get()) {
         SD::Vec4 fireflyColor, playerColor;
-        if (player && hooks.GetLightColor(first, &fireflyColor) && hooks.GetLightColor(player, &playerColor)) {
+        if (player && looks::LightColor(first, &fireflyColor) && looks::LightColor(player, &playerColor)) {
             const float k = 0.04f * static_cast<float>(handles.size());
-            hooks.SetLightColor(player,
-                                SD::Vec4(playerColor.x + fireflyColor.x * k, playerColor.y + fireflyColor.y * k,
-                                         playerColor.z + fireflyColor.z * k, playerColor.w + fireflyColor.w * k));
+            looks::SetLightColor(player,
+                                 SD::Vec4(playerColor.x + fireflyColor.x * k, playerColor.y + fireflyColor.y * k,
+                                          playerColor.z + fireflyColor.z * k, playerColor.w + fireflyColor.w * k));
         }
     }
     for (const SD::GameObjectHandle& handle : handles) {

@@ -1,6 +1,6 @@
 #pragma once
-// What the world logic asks of the layers that join the game separately: the engine's sound
-// system, the graphics components (lights, geometry, sparkles), the fireflies and their manager,
+// What the world logic asks of the layers that join the game separately: the graphics
+// components (rain, stars, sparkles), the fireflies and their manager,
 // the cameras, the narration, the tombstones and the season story. Each installs its part when
 // it joins; until then the defaults change nothing, answer "none", keep the story counter here,
 // and the do-nothing ones note their call (game/EmptyHook.h).
@@ -76,39 +76,6 @@ public:
     virtual int GetStoryCounter() { return storyCounter_; }
     virtual void AdvanceStory() { ++storyCounter_; }
 
-    // The colour of an object's light; false when it has none.
-    virtual bool GetLightColor(SD::GameObject* object, SD::Vec4* color) {
-        NoteEmptyHook("WorldHooks::GetLightColor");
-        (void)object;
-        (void)color;
-        return false;
-    }
-    virtual void SetLightColor(SD::GameObject* object, const SD::Vec4& color) {
-        NoteEmptyHook("WorldHooks::SetLightColor");
-        (void)object;
-        (void)color;
-    }
-
-    // The near and far attenuation of an object's light.
-    virtual void SetLightAttenuation(SD::GameObject* object, float nearDistance, float farDistance) {
-        NoteEmptyHook("WorldHooks::SetLightAttenuation");
-        (void)object;
-        (void)nearDistance;
-        (void)farDistance;
-    }
-
-    // The colour of an object's geometry; false when it has none.
-    virtual bool GetGeometryColor(SD::GameObject* object, SD::Vec4* color) {
-        NoteEmptyHook("WorldHooks::GetGeometryColor");
-        (void)object;
-        (void)color;
-        return false;
-    }
-    virtual void SetGeometryColor(SD::GameObject* object, const SD::Vec4& color) {
-        NoteEmptyHook("WorldHooks::SetGeometryColor");
-        (void)object;
-        (void)color;
-    }
     // Collecting a firefly: the sparkles shown where it is, and its flight to the player.
     virtual void ShowCollectionSparkles(SD::GameObject* firefly) {
         (void)firefly;

@@ -7,7 +7,7 @@
 #include "engine/GameObject.h"
 #include "engine/PlayStateQuery.h"
 #include "engine/Transform.h"
-#include "game/components/WorldHooks.h"
+#include "game/components/ObjectLooks.h"
 
 namespace QV {
 
@@ -21,9 +21,9 @@ float SquaredDistance(SD::GameObject* a, SD::GameObject* b) {
 
 void SetBulbAlpha(SD::GameObject* object, float alpha) {
     SD::Vec4 colour;
-    GetWorldHooks().GetGeometryColor(object, &colour);
+    looks::GeometryColor(object, &colour);
     colour.w = alpha;
-    GetWorldHooks().SetGeometryColor(object, colour);
+    looks::SetGeometryColor(object, colour);
 }
 
 float RandomAngle(float limit) { return std::fmod(static_cast<float>(SD::RandomRaw()), 2.0f * limit) - limit; }

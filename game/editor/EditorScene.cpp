@@ -72,10 +72,6 @@ void DrawDebugText(int x, int y, const std::string& text) {
     if (Aperture::Graphics_* graphics = Aperture::Graphics_::Peek()) graphics->DrawDebugString(x, y, text.c_str());
 }
 
-void SetGeometryColor(SD::GameObject* object, const SD::Vec4& color) {
-    if (Aperture::Geometry* geometry = GeometryOf(object)) geometry->SetColor(color);
-}
-
 std::string ModelName(SD::GameObject* object) {
     Aperture::Geometry* geometry = GeometryOf(object);
     return geometry ? geometry->GetModelName() : std::string();

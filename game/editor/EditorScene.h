@@ -26,8 +26,7 @@ SD::Vec3 AmbientColor();
 void SetAmbientColor(const SD::Vec3& color);
 void UseDebugTextStyle();
 void DrawDebugText(int x, int y, const std::string& text);
-// The colour of the object's geometry; its model name, empty without geometry.
-void SetGeometryColor(SD::GameObject* object, const SD::Vec4& color);
+// The model name of the object's geometry, empty without geometry.
 std::string ModelName(SD::GameObject* object);
 
 // A detect-only pass of the physics while play is paused.

@@ -11,6 +11,7 @@
 #include "engine/GameObject.h"
 #include "engine/Level.h"
 #include "engine/Transform.h"
+#include "game/components/ObjectLooks.h"
 #include "game/editor/CursorLogic.h"
 #include "game/editor/EditorLayout.h"
 #include "game/editor/EditorScene.h"
@@ -372,7 +373,7 @@ void LevelEditor::UpdateMainMode() {
     SD::GameObject* cursor = FindObject("LE_Cursor");
     SD::GameObject* touched = touched_.get();
     if (cursor) {
-        editorscene::SetGeometryColor(cursor, touched ? SD::Vec4(1, 0, 0, 1) : SD::Vec4(1, 1, 1, 1));
+        looks::SetGeometryColor(cursor, touched ? SD::Vec4(1, 0, 0, 1) : SD::Vec4(1, 1, 1, 1));
         if (touched && !Held("LE_FnCtrl") && Triggered("LE_SelectObject")) SelectObject(touched);
     }
     if (mode_ != kModeMain) return;

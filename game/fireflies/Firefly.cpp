@@ -14,7 +14,7 @@
 #include "engine/MathSerialize.h"
 #include "engine/Transform.h"
 #include "game/components/Wind.h"
-#include "game/components/WorldHooks.h"
+#include "game/components/ObjectLooks.h"
 #include "game/components/WorldLogic.h"
 #include "game/fireflies/FireflyGroup.h"
 #include "game/fireflies/FireflyGroups.h"
@@ -275,14 +275,14 @@ void Firefly::Glow() {
         transform_->SetScale(baseScale_ * (distanceScale_ * pulse));
         return;
     }
-    GetWorldHooks().SetGeometryColor(GetOwner(), glow_);
-    GetWorldHooks().SetLightColor(GetOwner(), glow_);
+    looks::SetGeometryColor(GetOwner(), glow_);
+    looks::SetLightColor(GetOwner(), glow_);
     transform_->SetScale(baseScale_);
 }
 
 void Firefly::SetColours(const SD::Vec3& colour) {
-    GetWorldHooks().SetGeometryColor(GetOwner(), SD::Vec4(colour, 0.0f));
-    GetWorldHooks().SetLightColor(GetOwner(), SD::Vec4(colour, 0.0f));
+    looks::SetGeometryColor(GetOwner(), SD::Vec4(colour, 0.0f));
+    looks::SetLightColor(GetOwner(), SD::Vec4(colour, 0.0f));
 }
 
 void Firefly::OnWind(SD::IMessage* message) {

@@ -8,7 +8,7 @@
 #include "core/Random.h"
 #include "engine/GameObject.h"
 #include "engine/Transform.h"
-#include "game/components/WorldHooks.h"
+#include "game/components/ObjectLooks.h"
 #include "game/components/WorldLogic.h"
 #include "game/fireflies/Firefly.h"
 #include "game/fireflies/FireflyGroup.h"
@@ -84,7 +84,7 @@ void Firefly::Blink(float) {
     SD::GameObject* owner = GetOwner();
     if (blinkStage_ == -1) {
         SD::Vec4 colour;
-        if (GetWorldHooks().GetGeometryColor(owner, &colour)) savedColour_ = SD::Vec3(colour.x, colour.y, colour.z);
+        if (looks::GeometryColor(owner, &colour)) savedColour_ = SD::Vec3(colour.x, colour.y, colour.z);
         if (SD::Message_System* messages = SD::Message_System::GetInstance()) {
             BlinkEvent event(owner->GetHandle());
             messages->SendMessage(event);

@@ -9,7 +9,7 @@
 #include "engine/Factory.h"
 #include "engine/GameObject.h"
 #include "engine/Transform.h"
-#include "game/components/WorldHooks.h"
+#include "game/components/ObjectLooks.h"
 #include "game/components/WorldLogic.h"
 #include "game/fireflies/Firefly.h"
 #include "game/fireflies/FireflyMessages.h"
@@ -272,7 +272,7 @@ SD::GameObject* Firefly_Manager::CreateFireflyObject(int kind) {
         orientation.PreRotateX(0.8726646f);
         wing->GetTransform().SetOrient(orientation);
         if (firefly) firefly->SetWing(i, wing);
-        GetWorldHooks().SetGeometryColor(wing, wingColour);
+        looks::SetGeometryColor(wing, wingColour);
     }
     const bool known = kind >= 1 && kind <= 4;
     if (firefly && known) firefly->SetColourKind(kind);
@@ -280,10 +280,10 @@ SD::GameObject* Firefly_Manager::CreateFireflyObject(int kind) {
     auto* blink = static_cast<Aperture::Photon::FireflyBlink*>(object->GetComponent(SD::CID_FireflyBlink));
     if (blink && kind == 2) blink->SetParticleSlice(0, 4);
     const SD::Vec4 body = known ? wingColour : SD::Vec4();
-    GetWorldHooks().SetGeometryColor(object, body);
+    looks::SetGeometryColor(object, body);
     if (auto* trail = static_cast<Aperture::Photon::FireflyTrail*>(object->GetComponent(SD::CID_FireflyTrail)))
         trail->SetColor(body);
-    GetWorldHooks().SetLightColor(object, body * 0.25f);
+    looks::SetLightColor(object, body * 0.25f);
     if (firefly) firefly->SetGlowColour(body * 0.25f);
     return object;
 }

@@ -18,7 +18,7 @@
 #include "game/components/SeasonLogic.h"
 #include "game/cameras/VernholmCameraLogic.h"
 #include "game/components/Wind.h"
-#include "game/components/WorldHooks.h"
+#include "game/components/ObjectLooks.h"
 #include "game/editor/LevelEditor.h"
 #include "game/systems/AudioLogic.h"
 #include "game/systems/SowlarSystem.h"
@@ -155,8 +155,8 @@ void PlayerLogic::VInitialize(bool) {
     facing_ = transform_->GetDir();
     baseForwardSpeed_ = forwardSpeed_;
     speedRampExtra_ = kRampExtra;
-    GetWorldHooks().GetGeometryColor(owner, &modelColour_);
-    GetWorldHooks().GetLightColor(owner, &lightColour_);
+    looks::GeometryColor(owner, &modelColour_);
+    looks::LightColor(owner, &lightColour_);
     cameraRadius_ = 20.0f;
     // The sound system hears the world from the vehicle.
     SD::GhostEngine_* sound = SD::GhostEngine_::Existing();
@@ -166,12 +166,11 @@ void PlayerLogic::VInitialize(bool) {
 void PlayerLogic::ApplyHudFadeColours() {
     SD::GameObject* owner = GetOwner();
     if (!owner) return;
-    WorldHooks& hooks = GetWorldHooks();
-    hooks.SetGeometryColor(owner, modelColour_ * 0.9f);
-    hooks.SetLightColor(owner, lightColour_ * 0.05f);
+    looks::SetGeometryColor(owner, modelColour_ * 0.9f);
+    looks::SetLightColor(owner, lightColour_ * 0.05f);
     for (const char* wing : {"WingBackLeft", "WingFrontLeft", "WingFrontRight", "WingBackRight"}) {
         if (SD::GameObject* object = SD::Factory_::GetGameObjectByName(wing))
-            hooks.SetGeometryColor(object, SD::Vec4(0.4f, 0.4f, 0.4f, 0.4f));
+            looks::SetGeometryColor(object, SD::Vec4(0.4f, 0.4f, 0.4f, 0.4f));
     }
     SD::GameObject* camera = SD::Factory_::GetGameObjectByName("PlayerCam");
     if (auto* follow =

@@ -11,7 +11,7 @@
 #include "engine/LuaComponent.h"
 #include "engine/Transform.h"
 #include "game/components/Spawner.h"
-#include "game/components/WorldHooks.h"
+#include "game/components/ObjectLooks.h"
 #include "game/editor/EditorScene.h"
 #include "game/editor/LevelEditor.h"
 #include "game/hud/HudHooks.h"
@@ -123,7 +123,7 @@ void World::Load() {
         if (SD::GameObject* storm = factory->CreateObject("ObjectTemplates/RainStorm", player))
             storm->NameObject("RainStorm");
         player->Initialize(false);
-        GetWorldHooks().GetGeometryColor(player, &savedPlayerColor_);
+        looks::GeometryColor(player, &savedPlayerColor_);
         FollowWith(player, player);
     }
 
@@ -165,12 +165,12 @@ void World::OnPlayStateChanged(SD::IMessage* message) {
     SD::GameObject* player = Player();
     if (change->newState == SD::GameStateManager_::kPause) {
         if (player) {
-            GetWorldHooks().GetGeometryColor(player, &savedPlayerColor_);
-            GetWorldHooks().SetGeometryColor(player, SD::Vec4(0.5f, 0.5f, 0.5f, 0.5f));
+            looks::GeometryColor(player, &savedPlayerColor_);
+            looks::SetGeometryColor(player, SD::Vec4(0.5f, 0.5f, 0.5f, 0.5f));
         }
         PostHudSound("Pause_Master_Audio_Bus");
     } else {
-        if (player) GetWorldHooks().SetGeometryColor(player, savedPlayerColor_);
+        if (player) looks::SetGeometryColor(player, savedPlayerColor_);
         PostHudSound("Resume_Master_Audio_Bus");
     }
 }

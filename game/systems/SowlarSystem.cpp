@@ -18,7 +18,7 @@
 #include "game/components/SpawnLogic.h"
 #include "game/components/Spawner.h"
 #include "game/components/Wind.h"
-#include "game/components/WorldHooks.h"
+#include "game/components/ObjectLooks.h"
 #include "game/fireflies/Firefly.h"
 #include "game/fireflies/FireflyManager.h"
 #include "game/hud/HudFade.h"
@@ -325,9 +325,9 @@ void SowlarSystem_::Update(float dt) {
 
     if (SD::GameObject* water = Find("Water")) {
         SD::Vec4 colour;
-        if (GetWorldHooks().GetGeometryColor(water, &colour)) {
+        if (looks::GeometryColor(water, &colour)) {
             colour.w = waterAlpha_;
-            GetWorldHooks().SetGeometryColor(water, colour);
+            looks::SetGeometryColor(water, colour);
         }
     }
     rainContact_ = false;

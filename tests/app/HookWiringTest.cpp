@@ -25,7 +25,6 @@ std::vector<std::string> AskEveryHook() {
     SD::GameObject bare;
     QV::WorldHooks& world = QV::GetWorldHooks();
     SD::Vec3 position;
-    SD::Vec4 colour;
     world.SetStormDarkness(0.0f);
     world.FlashLightning();
     world.GetSeasonName();
@@ -33,11 +32,6 @@ std::vector<std::string> AskEveryHook() {
     world.TurnStars(&bare, 0.0f);
     world.AddSwayingScenery(&bare);
     world.GetCameraPosition(&position);
-    world.GetLightColor(&bare, &colour);
-    world.SetLightColor(&bare, colour);
-    world.SetLightAttenuation(&bare, 1.0f, 2.0f);
-    world.GetGeometryColor(&bare, &colour);
-    world.SetGeometryColor(&bare, colour);
     world.ShowCollectionSparkles(&bare);
     world.SendFireflyToPlayer(&bare);
     world.ScaleFollowDistance(&bare, 1.0);

@@ -15,6 +15,7 @@
 #include "engine/Factory.h"
 #include "engine/GameObject.h"
 #include "engine/Transform.h"
+#include "game/components/ObjectLooks.h"
 #include "game/components/WorldHooks.h"
 #include "game/fireflies/Firefly.h"
 #include "game/fireflies/FireflyManager.h"
@@ -138,7 +139,7 @@ TEST(WorldFireflies, AGreenFireflyBlinksWithItsGlowImageAndTrailsInItsBodyColour
         if (glowFrames > 0 && sprite.size == 0.0f && sprite.color.w == 0.0f) glowEnded = true;
         previousAlpha = sprite.color.w;
         SD::Vec4 body;
-        if (frame > 55 && QV::GetWorldHooks().GetGeometryColor(object, &body)) {
+        if (frame > 55 && QV::looks::GeometryColor(object, &body)) {
             const Aperture::Photon::Particle& head = trail->GetParticle(0);
             const SD::Vec3 want = Hue(body.x, body.y, body.z), got = Hue(head.color.x, head.color.y, head.color.z);
             worstTrailHue = std::max(worstTrailHue, (want - got).Length());

@@ -49,17 +49,17 @@ TEST_F(CircularSpinningLightTest, FourLightsStandAQuarterTurnApartCircleWhileAct
         EXPECT_EQ(p.y, 5.0f);
     }
     SD::GameObject* first = ring->GetLights()[0].get();
-    hooks.lights[first] = SD::Vec4();
+    GiveLight(first, SD::Vec4());
     Get<SD::Group>(object, SD::CID_Group)->SetActive(true);
     Frame(0.5f);
     EXPECT_NEAR(ring->GetAngles()[0], 0.5f, 1e-5f);
     EXPECT_NEAR(first->GetTransform().GetLocalPos().x, 100.0f + std::cos(0.5f) * 10.0f, 1e-3f);
-    EXPECT_EQ(hooks.lights[first].y, 0.5f);
+    EXPECT_EQ(LightColour(first).y, 0.5f);
 
     Get<SD::Group>(object, SD::CID_Group)->SetActive(false);
     Frame(0.5f);
     EXPECT_NEAR(ring->GetAngles()[0], 0.5f, 1e-5f);
-    EXPECT_EQ(hooks.lights[first].x, 0.0f);
+    EXPECT_EQ(LightColour(first).x, 0.0f);
 
     const SD::GameObjectHandle handle = ring->GetLights()[2];
     object->RemoveComponent(ring);

@@ -75,7 +75,7 @@ TEST_F(FireflyTest, ARecruitedFireflyJoinsTheEscortBlinksOnceAndKeepsItsDistance
     SD::GameObject* object = SpawnAt({5, 0, 0});
     QV::Firefly* firefly = FireflyOf(object);
     ASSERT_NE(firefly, nullptr);
-    hooks.geometry[object] = SD::Vec4(0.2f, 0.2f, 0.2f, 1.0f);
+    GiveGeometry(object, SD::Vec4(0.2f, 0.2f, 0.2f, 1.0f));
     ASSERT_NE(firefly->GetGroup(), nullptr);
     EXPECT_EQ(firefly->GetGroup()->flags, 1);
     EXPECT_EQ(Lane(firefly, QV::Firefly::kLaneIdle), "Still");
@@ -99,8 +99,8 @@ TEST_F(FireflyTest, ARecruitedFireflyJoinsTheEscortBlinksOnceAndKeepsItsDistance
     }
     EXPECT_GE(frames, 30);
     EXPECT_LE(frames, 34);
-    EXPECT_FLOAT_EQ(hooks.geometry[object].x, 0.2f);
-    EXPECT_FLOAT_EQ(hooks.geometry[object].w, 0.0f);
+    EXPECT_FLOAT_EQ(GeometryColour(object).x, 0.2f);
+    EXPECT_FLOAT_EQ(GeometryColour(object).w, 0.0f);
 
     // With the player at rest the escort head is the player: within the arrival radius the
     // firefly is pushed away from it.

@@ -52,18 +52,18 @@ TEST_F(IslandLogicTest, TheIslandGlowsAsThePlayerComesAndSettlesAtTwoWithoutASou
     SD::GameObject* island = Lit("Island", "Island", {});
     auto* glow = Get<QV::FloatingIslandGlowLogic>(island, QV::kFloatingIslandGlowLogicID);
     EXPECT_EQ(glow->VGetVersion(), 2);
-    EXPECT_EQ(world.geometry[island].w, 0.0f);
+    EXPECT_EQ(GeometryColour(island).w, 0.0f);
     SD::GameObject* player = Spawn("Player", "Player", {200, 0, 0});
     Frames(1, 0.1f);
-    EXPECT_EQ(world.geometry[island].w, 0.0f);  // beyond its reach
+    EXPECT_EQ(GeometryColour(island).w, 0.0f);  // beyond its reach
     Place(player, {50, 0, 0});
     Frames(3, 0.1f);
     EXPECT_TRUE(glow->GetGlow().WasApproached());
-    EXPECT_GT(world.geometry[island].w, 0.0f);
+    EXPECT_GT(GeometryColour(island).w, 0.0f);
     Place(player, {5, 0, 0});
     Frames(200, 0.1f);
     EXPECT_TRUE(glow->GetGlow().IsDone());
-    EXPECT_NEAR(world.geometry[island].w, 2.0f, 1e-3f);
+    EXPECT_NEAR(GeometryColour(island).w, 2.0f, 1e-3f);
     EXPECT_TRUE(sound.Sounds().empty());
     EXPECT_EQ(Written(*glow, 2),
               (std::vector<std::string>{"Min Distance=100", "Max Distance=10000", "Sound To Emit=Play_Island"}));
@@ -98,14 +98,14 @@ TEST_F(IslandLogicTest, ACrystalChimesAndFlashesWhileThePlayerIsNear) {
     float brightest = 0.0f;
     for (int i = 0; i < 100; ++i) {
         Frames(1, 0.1f);
-        brightest = std::max(brightest, world.geometry[crystal].x);
+        brightest = std::max(brightest, GeometryColour(crystal).x);
     }
     // Ten seconds hold at least two chimes, each flashing the glow up by 6.4.
     EXPECT_GE(sound.Sounds("sound BE414BAB on Crystal").size(), 2u);
     EXPECT_GT(brightest, 7.0f);
-    EXPECT_EQ(world.geometry[crystal].x, world.geometry[crystal].w);
+    EXPECT_EQ(GeometryColour(crystal).x, GeometryColour(crystal).w);
     // A crystal not scaled up never chimes and keeps its colour.
-    EXPECT_EQ(world.geometry[small], SD::Vec4(0.5f, 0.5f, 0.5f, 0.5f));
+    EXPECT_EQ(GeometryColour(small), SD::Vec4(0.5f, 0.5f, 0.5f, 0.5f));
     EXPECT_TRUE(sound.Sounds("sound BE414BAB on Small").empty());
     EXPECT_EQ(Written(*logic, 0), (std::vector<std::string>{"Min Dist=1", "Max Dist=400"}));
 }

@@ -42,8 +42,8 @@ protected:
     SD::GameObject* Lamp(const char* blueprint, SD::Vec3 at = {}) {
         SD::GameObject* object = factory.CreateObject(blueprint, nullptr);
         object->GetTransform().SetPos(at);
-        hooks.lights[object] = SD::Vec4(1.0f, 0.5f, 0.25f, 1.0f);
-        hooks.geometry[object] = SD::Vec4();
+        GiveLight(object, SD::Vec4(1.0f, 0.5f, 0.25f, 1.0f));
+        GiveGeometry(object, SD::Vec4());
         object->Initialize(false);
         return object;
     }
@@ -56,7 +56,7 @@ TEST_F(LightLogicTest, ABobbingLightHidesWhileItsGroupIsInactiveAndComesBackToIt
     group->SetActive(true);
     Frame(0.5f);
     EXPECT_NEAR(bob->GetTransform().GetLocalPos().y, 2.0f + (std::sin(0.5f) * 0.5f + 0.5f) * 4.0f, 1e-4f);
-    EXPECT_FLOAT_EQ(hooks.geometry[bob].y, 0.5f);  // the bulb follows the light
+    EXPECT_FLOAT_EQ(GeometryColour(bob).y, 0.5f);  // the bulb follows the light
     group->SetActive(false);
     Frame(0.5f);
     EXPECT_EQ(bob->GetTransform().GetLocalPos().x, std::numeric_limits<float>::max());
@@ -70,34 +70,34 @@ TEST_F(LightLogicTest, APulseStartsDarkRisesToItsPeakAndIsDarkWhenStopped) {
     SD::GameObject* lamp = Lamp("Pulse");
     auto* pulse = Get<QV::PulsingLightLogic>(lamp, SD::CID_PulsingLightLogic);
     Frame(0.0f);
-    EXPECT_NEAR(hooks.lights[lamp].x, 0.0f, 1e-5f);
+    EXPECT_NEAR(LightColour(lamp).x, 0.0f, 1e-5f);
     // A quarter turn of sin(2 t) later the pulse is at its middle, another quarter at its peak.
     Frame(3.14159265f / 4.0f);
-    EXPECT_NEAR(hooks.lights[lamp].x, 1.0f, 1e-4f);
+    EXPECT_NEAR(LightColour(lamp).x, 1.0f, 1e-4f);
     Frame(3.14159265f / 4.0f);
-    EXPECT_NEAR(hooks.lights[lamp].x, 2.0f, 1e-4f);
-    EXPECT_NEAR(hooks.geometry[lamp].z, 0.5f, 1e-4f);
+    EXPECT_NEAR(LightColour(lamp).x, 2.0f, 1e-4f);
+    EXPECT_NEAR(GeometryColour(lamp).z, 0.5f, 1e-4f);
     pulse->SetPulseStart(false);
     Frame(0.1f);
-    EXPECT_EQ(hooks.lights[lamp].x, 0.0f);
-    EXPECT_EQ(hooks.geometry[lamp].w, 0.0f);
+    EXPECT_EQ(LightColour(lamp).x, 0.0f);
+    EXPECT_EQ(GeometryColour(lamp).w, 0.0f);
     pulse->VRestoreStartState();
-    EXPECT_EQ(hooks.lights[lamp].x, 1.0f);
+    EXPECT_EQ(LightColour(lamp).x, 1.0f);
 }
 
 TEST_F(LightLogicTest, ALightFadesInOnlyOnceThePlayerIsNearAndStaysLit) {
     SD::GameObject* lamp = Lamp("Fade");
     SD::GameObject* player = Spawn("Player", "Player", {50, 0, 0});
     Frame(0.1f);
-    EXPECT_EQ(hooks.lights[lamp].x, 0.0f);
+    EXPECT_EQ(LightColour(lamp).x, 0.0f);
     player->GetTransform().SetPos({5, 0, 0});
     Frame(0.1f);  // the first frame in range counts twice
-    EXPECT_NEAR(hooks.lights[lamp].x, 0.2f, 1e-5f);
+    EXPECT_NEAR(LightColour(lamp).x, 0.2f, 1e-5f);
     for (int i = 0; i < 8; ++i) Frame(0.1f);
-    EXPECT_NEAR(hooks.lights[lamp].x, 1.0f, 1e-4f);
+    EXPECT_NEAR(LightColour(lamp).x, 1.0f, 1e-4f);
     player->GetTransform().SetPos({500, 0, 0});
     Frame(0.1f);
-    EXPECT_NEAR(hooks.lights[lamp].x, 1.0f, 1e-4f);
+    EXPECT_NEAR(LightColour(lamp).x, 1.0f, 1e-4f);
 }
 
 TEST_F(LightLogicTest, TheLightsDataIsReadFromBlueprintsAndWrittenInOrder) {

@@ -7,7 +7,7 @@
 #include "HudTestSupport.h"
 #include "core/EngineCore.h"
 #include "game/components/Spawner.h"
-#include "game/components/WorldHooks.h"
+#include "graphics/components/Geometry.h"
 #include "game/states/EscortMission.h"
 #include "game/states/PlayHooks.h"
 #include "game/states/TestStates.h"
@@ -26,18 +26,6 @@ public:
     void Update(float) override {}
 };
 
-// Geometry colours as the renderer would keep them.
-class Colours : public QV::WorldHooks {
-public:
-    bool GetGeometryColor(SD::GameObject* object, SD::Vec4* color) override {
-        auto found = colours.find(object);
-        *color = found == colours.end() ? SD::Vec4(1.0f, 1.0f, 1.0f, 1.0f) : found->second;
-        return true;
-    }
-    void SetGeometryColor(SD::GameObject* object, const SD::Vec4& color) override { colours[object] = color; }
-    std::map<SD::GameObject*, SD::Vec4> colours;
-};
-
 // The play states over the sample blueprints on a manual clock, with the hooks of the layers
 // still to come recorded.
 class Play : public hudtest::HudFixture {
@@ -45,6 +33,7 @@ protected:
     Play() : scoped(clock), core(SD::Core::CreateInstance()) {}
     void SetUp() override {
         factory.RegisterComponentCreator("Spawner", SD::CID_Spawner, new SD::ComponentCreator<QV::Spawner>);
+        factory.RegisterComponentCreator("Geometry", SD::CID_Geometry, new SD::ComponentCreator<Aperture::Geometry>);
         Start();
         states.RegisterLevel(new QV::World(), "World");
         states.RegisterLevel(new Menu(), "MainMenu");
@@ -58,12 +47,10 @@ protected:
         QV::PlayHooks& play = QV::GetPlayHooks();
         play.setControlsEnabled = [this](SD::GameObject&, bool on) { controls.push_back(on); };
         play.showNarration = [this](SD::GameObject& trigger) { shown.push_back(trigger.GetName()); };
-        QV::SetWorldHooks(&colours);
     }
     ~Play() override {
         states.Shutdown();
         QV::GetPlayHooks() = QV::PlayHooks();
-        QV::SetWorldHooks(nullptr);
         QV::SetEndOfGame(false);
     }
     void StateFrame(float dt = 0.016f) {
@@ -99,7 +86,6 @@ protected:
     platform::ScopedClock scoped;
     std::unique_ptr<SD::Core> core;
     SD::GameStateManager_ states;
-    Colours colours;
     std::vector<bool> controls;
     std::vector<std::string> shown;
 };
@@ -134,15 +120,16 @@ TEST_F(Play, TheIntroShowsItsSlidesForAboutThirtySixSecondsThenHandsOverTheVehic
 TEST_F(Play, PauseGreysTheVehicleAndTheQuitPromptClosesFirst) {
     states.ChangeLevelTo("World");
     ASSERT_GE(SecondsUntilIn("World"), 0.0f);
-    SD::GameObject* player = Named("Player");
-    colours.colours[player] = SD::Vec4(0.2f, 0.4f, 0.6f, 1.0f);
+    auto* geometry = static_cast<Aperture::Geometry*>(Named("Player")->GetComponent(SD::CID_Geometry));
+    ASSERT_NE(geometry, nullptr);
+    geometry->SetColor(SD::Vec4(0.2f, 0.4f, 0.6f, 1.0f));
     record.sounds.clear();
 
     TapState(SD::xpad1_B);
     EXPECT_EQ(states.GetPlayState(), 0) << "Unpause while running does nothing";
     TapState(SD::key_ESCAPE);
     EXPECT_EQ(states.GetPlayState(), 1);
-    EXPECT_EQ(colours.colours[player], SD::Vec4(0.5f, 0.5f, 0.5f, 0.5f));
+    EXPECT_EQ(geometry->GetColor(), SD::Vec4(0.5f, 0.5f, 0.5f, 0.5f));
     ASSERT_NE(OpenHud("PromptToQuit"), nullptr);
     hud.FrontCollector()->GetOwner()->NameObject("QuitPrompt");
     TapState(SD::key_ESCAPE);
@@ -150,7 +137,7 @@ TEST_F(Play, PauseGreysTheVehicleAndTheQuitPromptClosesFirst) {
     EXPECT_EQ(states.GetPlayState(), 1) << "closing the prompt leaves the pause as it was";
     TapState(SD::xpad1_B);
     EXPECT_EQ(states.GetPlayState(), 0);
-    EXPECT_EQ(colours.colours[player], SD::Vec4(0.2f, 0.4f, 0.6f, 1.0f));
+    EXPECT_EQ(geometry->GetColor(), SD::Vec4(0.2f, 0.4f, 0.6f, 1.0f));
     EXPECT_EQ(record.sounds, (std::vector<std::string>{"Pause_Master_Audio_Bus", "Resume_Master_Audio_Bus"}));
 
     TapState(SD::key_TILDA);

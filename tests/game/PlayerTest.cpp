@@ -323,7 +323,7 @@ TEST_F(PlayerScreenTest, TheLetterboxLeavesWhileFollowingAndComesBackForAVisit) 
 
 TEST_F(PlayerScreenTest, TheHudFadeDimsTheVehicleGreysTheWingsAndRestoresTheCameraDistance) {
     SD::GameObject* player = Lit("Vehicle", "Player", {}, {1.0f, 0.5f, 0.5f, 1.0f});
-    world.lights[player] = SD::Vec4(2, 2, 2, 2);
+    GiveLight(player, SD::Vec4(2, 2, 2, 2));
     SD::GameObject* wing = Lit("Wing", "WingFrontLeft", {});
     SD::GameObject* camera = Spawn("Cam", "PlayerCam");
     // The light is read at initialisation; this vehicle was made before its light was known.
@@ -331,9 +331,9 @@ TEST_F(PlayerScreenTest, TheHudFadeDimsTheVehicleGreysTheWingsAndRestoresTheCame
     auto* follow = Get<QV::VernholmCameraLogic>(camera, SD::CID_VernholmCameraLogic);
     follow->SetMaxRadius(99);
     PlayerOf(player)->ApplyHudFadeColours();
-    EXPECT_EQ(world.geometry[player], SD::Vec4(0.9f, 0.45f, 0.45f, 0.9f));
-    EXPECT_EQ(world.lights[player], SD::Vec4(0.1f, 0.1f, 0.1f, 0.1f));
-    EXPECT_EQ(world.geometry[wing], SD::Vec4(0.4f, 0.4f, 0.4f, 0.4f));
+    EXPECT_EQ(GeometryColour(player), SD::Vec4(0.9f, 0.45f, 0.45f, 0.9f));
+    EXPECT_EQ(LightColour(player), SD::Vec4(0.1f, 0.1f, 0.1f, 0.1f));
+    EXPECT_EQ(GeometryColour(wing), SD::Vec4(0.4f, 0.4f, 0.4f, 0.4f));
     EXPECT_EQ(follow->GetMaxRadius(), 20.0);
 }
 

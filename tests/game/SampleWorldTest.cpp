@@ -133,13 +133,13 @@ TEST_F(SampleWorldTest, TheWorldCarriesEveryKindAndTheyBehave) {
     EXPECT_EQ(Named("Shadow")->GetTransform().GetLocalPos(), SD::Vec3(150, 0, -290));
 
     // Into the summer glade, three quarters across: the season and the bloom's colour follow.
-    world.geometry[Named("Bloom")] = SD::Vec4();
+    GiveGeometry(Named("Bloom"), SD::Vec4());
     Place(player, {310, 1, 0});
     Frames(1, 0.1f);
     EXPECT_NEAR(world.GetSeasonBlend(), 0.75f, 1e-4f);
     EXPECT_EQ(QV::AudioLogic_::GetInstance().GetSeason(), 1);
     Frames(1, 0.1f);
-    const SD::Vec4 bloom = world.geometry[Named("Bloom")];  // from spring (0.2, 1, 0.4) to summer (1, 0.8, 0.2)
+    const SD::Vec4 bloom = GeometryColour(Named("Bloom"));  // from spring (0.2, 1, 0.4) to summer (1, 0.8, 0.2)
     EXPECT_NEAR(bloom.x, 0.8f, 1e-4f);
     EXPECT_NEAR(bloom.y, 0.85f, 1e-4f);
     // The firefly spawners of the initial group, switched on as the play state does after its

@@ -133,7 +133,7 @@ TEST_F(SceneryTest, TheStarfallTreeSpillsItsLeavesAndBobsThemOnlyAboutTheirRest)
     SD::GameObject* spring = Lit("SpringTree", "Spring", {4, 5, 6});
     EXPECT_EQ(Children(spring).size(), 64u);
     Frames(1, 0.5f);
-    EXPECT_EQ(world.geometry[spring], SD::Vec4(4, 5, 6, 1));
+    EXPECT_EQ(GeometryColour(spring), SD::Vec4(4, 5, 6, 1));
 }
 
 TEST_F(SceneryTest, ACloudFollowsThePlayerAndFadesWhenLeftBehindOnEitherSide) {
@@ -143,9 +143,9 @@ TEST_F(SceneryTest, ACloudFollowsThePlayerAndFadesWhenLeftBehindOnEitherSide) {
     SD::GameObject* player = Spawn("Player", "Player", {});
     SD::GameObject* cloud = Lit("Cloud", "Cloud", {});
     auto* logic = Get<QV::CloudLogic>(cloud, SD::CID_CloudLogic);
-    EXPECT_GE(world.geometry[cloud].x, 1.0f);
-    EXPECT_LE(world.geometry[cloud].x, 1.1f);
-    EXPECT_EQ(world.geometry[cloud].w, 1.0f);
+    EXPECT_GE(GeometryColour(cloud).x, 1.0f);
+    EXPECT_LE(GeometryColour(cloud).x, 1.1f);
+    EXPECT_EQ(GeometryColour(cloud).w, 1.0f);
     Frames(1, 0.1f);
     ASSERT_EQ(logic->GetState(), QV::CloudLogic::kFollow);
     const SD::Vec3 offset = logic->GetOffset();
@@ -157,10 +157,10 @@ TEST_F(SceneryTest, ACloudFollowsThePlayerAndFadesWhenLeftBehindOnEitherSide) {
     const SD::Vec3 where = cloud->GetTransform().GetLocalPos();
     Frames(10, 1.0f);
     EXPECT_EQ(cloud->GetTransform().GetLocalPos(), where);
-    EXPECT_NEAR(world.geometry[cloud].w, 0.9f, 1e-4f);
+    EXPECT_NEAR(GeometryColour(cloud).w, 0.9f, 1e-4f);
     Frames(100, 1.0f);
     EXPECT_EQ(logic->GetState(), QV::CloudLogic::kFollow);  // a new cloud about the player
-    EXPECT_EQ(world.geometry[cloud].w, 1.0f);
+    EXPECT_EQ(GeometryColour(cloud).w, 1.0f);
     Frames(1, 0.1f);
     EXPECT_LE(std::fabs(cloud->GetTransform().GetLocalPos().x + 60000.0f), 20100.0f);
 }

@@ -91,11 +91,7 @@ protected:
         renderer->Initialize();
     }
     float W(int i) const { return renderer->GetSeasonTransition(i); }
-    float WaterAlpha() {
-        SD::Vec4 colour;
-        world.GetGeometryColor(factory.GetGameObject(std::string("Water")), &colour);
-        return colour.w;
-    }
+    float WaterAlpha() { return GeometryColour(factory.GetGameObject(std::string("Water"))).w; }
 
     QV::SowlarSystem_& seasons;
     std::unique_ptr<platform::Window> window;
@@ -193,7 +189,7 @@ TEST_F(SeasonCycleTest, AWholeYearOfStoryStepsMovesTheSeasonsTheWorldAndTheMusic
     SD::GameObject* water = factory.GetGameObject(std::string("Water"));
     ASSERT_NE(water, nullptr);
     ASSERT_NE(factory.GetGameObject(std::string("Spring_Opening_Poem")), nullptr);
-    world.geometry[water] = SD::Vec4(1, 1, 1, 1);
+    GiveGeometry(water, SD::Vec4(1, 1, 1, 1));
     const int firstSeason = QV::AudioLogic_::GetInstance().GetSeason();
     const auto musicSeason = [&] { return QV::AudioLogic_::GetInstance().GetSeason() - firstSeason; };
 

@@ -60,8 +60,8 @@ TEST_F(SeasonLogicTest, SeasonVolumesSwitchTheAudioSeasonAndOnlySummerMovesTheBl
     EXPECT_EQ(QV::AudioLogic_::GetInstance().GetSeason(), 1);
     EXPECT_EQ(StateChanges().back(), "A1F25A7F 4CE3F732");
     // The model's colour follows the blend.
-    EXPECT_NEAR(world.geometry[tinted].x, 0.25f, 1e-5f);
-    EXPECT_NEAR(world.geometry[tinted].y, 0.75f, 1e-5f);
+    EXPECT_NEAR(GeometryColour(tinted).x, 0.25f, 1e-5f);
+    EXPECT_NEAR(GeometryColour(tinted).y, 0.75f, 1e-5f);
     Frames(1, 0.1f);
     EXPECT_EQ(sound.Sounds(), (std::vector<std::string>{"sound Play_Summer_Ambient", "sound Play_Summer_Ambient"}));
 

@@ -31,7 +31,7 @@ protected:
     }
     SD::GameObject* Tomb(const char* blueprint) {
         SD::GameObject* object = factory.CreateObject(blueprint, nullptr);
-        hooks.geometry[object] = SD::Vec4(0.3f, 0.3f, 0.3f, 0.7f);
+        GiveGeometry(object, SD::Vec4(0.3f, 0.3f, 0.3f, 0.7f));
         object->Initialize(false);
         return object;
     }
@@ -44,25 +44,25 @@ protected:
 
 TEST_F(SimpleTombstoneTest, ItGlowsAndSoundsOnceAsThePlayerComesInAndSettlesOnceClose) {
     SD::GameObject* tomb = Tomb("HatchTomb");
-    EXPECT_EQ(hooks.geometry[tomb].w, 0.0f);  // initialised dark, colour kept
-    EXPECT_EQ(hooks.geometry[tomb].x, 0.3f);
+    EXPECT_EQ(GeometryColour(tomb).w, 0.0f);  // initialised dark, colour kept
+    EXPECT_EQ(GeometryColour(tomb).x, 0.3f);
     SD::GameObject* player = Spawn("Player", "Player", {200, 0, 0});
     Frame(0.1f);
-    EXPECT_EQ(hooks.geometry[tomb].w, 0.0f);
+    EXPECT_EQ(GeometryColour(tomb).w, 0.0f);
     EXPECT_TRUE(sound.Sounds().empty());
 
     player->GetTransform().SetPos({50, 0, 0});  // d2 = 2500: t = 0.7576
     Frame(0.1f);
     Frame(0.1f);
     EXPECT_EQ(sound.Sounds(), std::vector<std::string>{"sound Play_Hatch"});
-    EXPECT_GT(hooks.geometry[tomb].w, 0.0f);
-    EXPECT_LT(hooks.geometry[tomb].w, 5.5f);
+    EXPECT_GT(GeometryColour(tomb).w, 0.0f);
+    EXPECT_LT(GeometryColour(tomb).w, 5.5f);
 
     player->GetTransform().SetPos({5, 0, 0});
     Frame(0.1f);
     EXPECT_TRUE(Logic(tomb)->IsDone());
     for (int i = 0; i < 200; ++i) Frame(0.1f);
-    EXPECT_NEAR(hooks.geometry[tomb].w, 5.5f, 1e-3f);
+    EXPECT_NEAR(GeometryColour(tomb).w, 5.5f, 1e-3f);
     EXPECT_EQ(sound.Sounds().size(), 1u);
 }
 

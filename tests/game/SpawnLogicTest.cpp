@@ -52,7 +52,7 @@ protected:
 
 TEST_F(SpawnLogicTest, ScaleInWaitsItsDelayThenGrowsLinearlyAndBrightensDown) {
     SD::GameObject* flower = factory.CreateObject("Flower", nullptr);
-    hooks.geometry[flower] = SD::Vec4(0.5f, 0.25f, 0.1f, 1.0f);
+    GiveGeometry(flower, SD::Vec4(0.5f, 0.25f, 0.1f, 1.0f));
     flower->Initialize(false);
     EXPECT_EQ(flower->GetTransform().GetScale(), SD::Vec3(0, 0, 0)) << "hidden from the start";
     for (int frame = 0; frame < 8; ++frame) {
@@ -68,8 +68,8 @@ TEST_F(SpawnLogicTest, ScaleInWaitsItsDelayThenGrowsLinearlyAndBrightensDown) {
     EXPECT_EQ(scales, (std::vector<float>{0.0f, 0.5f, 1.0f, 1.5f, 2.0f, 2.0f}));
     EXPECT_EQ(LogicOf(flower)->GetQueuedCount(), 0u) << "finished and dropped";
     // At t = 0.75 the colour is its own; earlier it was brighter.
-    EXPECT_FLOAT_EQ(hooks.geometry[flower].x, 0.5f);
-    EXPECT_FLOAT_EQ(hooks.geometry[flower].w, 1.0f);
+    EXPECT_FLOAT_EQ(GeometryColour(flower).x, 0.5f);
+    EXPECT_FLOAT_EQ(GeometryColour(flower).w, 1.0f);
 }
 
 // A played-out entrance, restarted, plays again from its beginning: hidden, its delay, the same

@@ -31,7 +31,7 @@ protected:
     SD::GameObject* Make(const char* blueprint, SD::Vec3 at) {
         SD::GameObject* object = factory.CreateObject(blueprint, nullptr);
         object->GetTransform().SetPos(at);
-        hooks.geometry[object] = SD::Vec4(0.5f, 0.5f, 0.5f, 1.0f);
+        GiveGeometry(object, SD::Vec4(0.5f, 0.5f, 0.5f, 1.0f));
         object->Initialize(false);
         return object;
     }
@@ -43,7 +43,7 @@ TEST_F(TombstonesTest, ActivationRaisesTheStonesGlowsThemAtTheEndAndFadesTheWate
     SD::GameObject* b = Make("Short", {-10, 0, 0});
     SD::GameObject* fall = Make("Waterfall", {0, 0, 50});
     EXPECT_EQ(SD::Factory_::GetGameObjectByName("MainTombstone"), main);
-    EXPECT_EQ(hooks.geometry[a].w, 0.0f);  // initialised dark
+    EXPECT_EQ(GeometryColour(a).w, 0.0f);  // initialised dark
     auto* tomb = Get<QV::MainTombstone>(main, QV::kMainTombstoneID);
     Frame(1.0f);
     EXPECT_EQ(a->GetTransform().GetLocalPos().y, 0.0f);  // nothing before activation
@@ -55,14 +55,14 @@ TEST_F(TombstonesTest, ActivationRaisesTheStonesGlowsThemAtTheEndAndFadesTheWate
     EXPECT_TRUE(tomb->IsActivated());
     Frame(3.6f);
     EXPECT_NEAR(a->GetTransform().GetLocalPos().y, 3.0f, 0.05f);  // half of 0.6 x scale 10
-    EXPECT_NEAR(hooks.geometry[fall].w, 0.5f, 0.01f);
-    EXPECT_EQ(hooks.geometry[b].w, 0.0f);
+    EXPECT_NEAR(GeometryColour(fall).w, 0.5f, 0.01f);
+    EXPECT_EQ(GeometryColour(b).w, 0.0f);
     Frame(3.6f);
     Frame(0.1f);
     EXPECT_NEAR(b->GetTransform().GetLocalPos().y, 6.0f, 1e-3f);
-    EXPECT_NEAR(hooks.geometry[a].w, 1.0f, 1e-3f);
-    EXPECT_NEAR(hooks.geometry[main].w, 1.0f, 1e-3f);
-    EXPECT_NEAR(hooks.geometry[fall].w, 0.0f, 1e-5f);
+    EXPECT_NEAR(GeometryColour(a).w, 1.0f, 1e-3f);
+    EXPECT_NEAR(GeometryColour(main).w, 1.0f, 1e-3f);
+    EXPECT_NEAR(GeometryColour(fall).w, 0.0f, 1e-5f);
 
     // Risen, the stones are still.
     const SD::Mtx33 orientation = a->GetTransform().GetOrient();

@@ -151,13 +151,13 @@ TEST_F(TriggerTest, CollectingBrightensThePlayerAndStopsTheSpawner) {
     for (int i = 0; i < 10; ++i) Frame(0.2f);
     ASSERT_EQ(spawner->GetSpawnedObjects().size(), 5u);
     SD::GameObject* first = spawner->GetSpawnedObjects().front().get();
-    hooks.lights[first] = SD::Vec4(1, 0.5f, 0, 1);
-    hooks.lights[player] = SD::Vec4(0, 0, 0, 1);
+    GiveLight(first, SD::Vec4(1, 0.5f, 0, 1));
+    GiveLight(player, SD::Vec4(0, 0, 0, 1));
     hooks.calls.clear();
     sound.Forget();
     Physics().BuildTree();
     Touch(player);
-    const SD::Vec4 light = hooks.lights[player];
+    const SD::Vec4 light = LightColour(player);
     EXPECT_NEAR(light.x, 0.2f, 1e-6f);
     EXPECT_NEAR(light.y, 0.1f, 1e-6f);
     EXPECT_NEAR(light.z, 0.0f, 1e-6f);

@@ -131,14 +131,14 @@ protected:
         return std::string("<Vector4 name=\"") + name + "\"><Float value=\"" + Num(v.x) + "\"/><Float value=\"" +
                Num(v.y) + "\"/><Float value=\"" + Num(v.z) + "\"/><Float value=\"" + Num(v.w) + "\"/></Vector4>";
     }
-    // Makes an object with a geometry colour the hooks keep.
+    // Makes an object with a geometry of the colour.
     SD::GameObject* Lit(const char* blueprint, const std::string& name, SD::Vec3 at, SD::Vec4 colour = {1, 1, 1, 1}) {
         SD::GameObject* object = factory.CreateObject(blueprint, nullptr);
         EXPECT_NE(object, nullptr) << blueprint;
         if (!object) return nullptr;
         object->GetTransform().SetPos(at);
         object->NameObject(name);
-        world.geometry[object] = colour;
+        GiveGeometry(object, colour);
         object->Initialize(false);
         return object;
     }

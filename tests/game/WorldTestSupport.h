@@ -30,6 +30,9 @@
 #include "game/components/SpinningLogic.h"
 #include "game/components/Trigger.h"
 #include "game/components/WorldHooks.h"
+#include "graphics/Graphics.h"
+#include "graphics/components/Geometry.h"
+#include "graphics/components/Light.h"
 #include "physics/Body.h"
 #include "physics/Collider.h"
 #include "physics/PhysicsSystem.h"
@@ -170,22 +173,6 @@ public:
 // Records what the world logic asks of the layers outside this build.
 class RecordingHooks : public QV::WorldHooks {
 public:
-    bool GetLightColor(SD::GameObject* object, SD::Vec4* color) override {
-        auto found = lights.find(object);
-        if (found == lights.end()) return false;
-        *color = found->second;
-        return true;
-    }
-    void SetLightColor(SD::GameObject* object, const SD::Vec4& color) override { lights[object] = color; }
-    bool GetGeometryColor(SD::GameObject* object, SD::Vec4* color) override {
-        auto found = geometry.find(object);
-        if (found == geometry.end()) return false;
-        *color = found->second;
-        return true;
-    }
-    void SetGeometryColor(SD::GameObject* object, const SD::Vec4& color) override {
-        if (geometry.count(object)) geometry[object] = color;
-    }
     void ShowCollectionSparkles(SD::GameObject* firefly) override { calls.push_back("sparkles " + firefly->GetName()); }
     void SendFireflyToPlayer(SD::GameObject* firefly) override { calls.push_back("join " + firefly->GetName()); }
     void ScaleFollowDistance(SD::GameObject*, double factor) override { followDistance *= factor; }
@@ -218,8 +205,6 @@ public:
     void AddReleaseSpawner(SD::GameObject* spawner) override { calls.push_back("release " + spawner->GetName()); }
 
     std::vector<std::string> calls;
-    std::map<SD::GameObject*, SD::Vec4> lights;
-    std::map<SD::GameObject*, SD::Vec4> geometry;  // only the objects listed have one
     double followDistance = 100.0;
     int made = 0;
     SD::Vec3 lastForce;
@@ -234,6 +219,8 @@ protected:
         factory.RegisterComponentCreator("Collider", SD::CID_Collider,
                                          new SD::ComponentCreator<Gedankenexperiment::Collider>);
         factory.RegisterComponentCreator("Group", SD::CID_Group, new SD::ComponentCreator<SD::Group>);
+        factory.RegisterComponentCreator("Geometry", SD::CID_Geometry, new SD::ComponentCreator<Aperture::Geometry>);
+        factory.RegisterComponentCreator("Light", SD::CID_Light, new SD::ComponentCreator<Aperture::Light>);
         factory.RegisterComponentCreator("Name", SD::kNameID, new SD::ComponentCreator<::Name>);
         factory.RegisterComponentCreator("FloatingLogic", SD::CID_Floating,
                                          new SD::ComponentCreator<QV::FloatingLogic>);
@@ -250,6 +237,7 @@ protected:
     }
     ~WorldFixture() override {
         factory.Shutdown();
+        delete Aperture::Graphics_::Peek();
         QV::SetWorldHooks(nullptr);
         Gedankenexperiment::Physics_System::DestroyInstance();
         SD::Message_System::DestroyInstance();
@@ -270,6 +258,23 @@ protected:
         object->NameObject(name);
         object->Initialize(false);
         return object;
+    }
+    // Gives an object a geometry or a light of the colour, as its blueprint would.
+    static void GiveGeometry(SD::GameObject* object, SD::Vec4 colour) {
+        static_cast<Aperture::Geometry*>(object->AddComponent(SD::CID_Geometry))->SetColor(colour);
+    }
+    static void GiveLight(SD::GameObject* object, SD::Vec4 colour) {
+        static_cast<Aperture::Light*>(object->AddComponent(SD::CID_Light))
+            ->SetColor(colour.x, colour.y, colour.z, colour.w);
+    }
+    // The colour of an object's geometry or light; zero without one.
+    static SD::Vec4 GeometryColour(SD::GameObject* object) {
+        auto* geometry = Get<Aperture::Geometry>(object, SD::CID_Geometry);
+        return geometry ? geometry->GetColor() : SD::Vec4();
+    }
+    static SD::Vec4 LightColour(SD::GameObject* object) {
+        auto* light = Get<Aperture::Light>(object, SD::CID_Light);
+        return light ? light->GetColor() : SD::Vec4();
     }
     template <class T>
     static T* Get(SD::GameObject* object, SD::ComponentID id) {

@@ -1,10 +1,11 @@
-// The graphics side of the game's world hooks: the lights and geometry of objects.
+#include "game/components/ObjectLooks.h"
+
 #include "engine/GameObject.h"
-#include "game/components/GameHooks.h"
 #include "graphics/components/Geometry.h"
 #include "graphics/components/Light.h"
 
 namespace QV {
+namespace looks {
 namespace {
 
 Aperture::Light* LightOf(SD::GameObject* object) {
@@ -17,33 +18,34 @@ Aperture::Geometry* GeometryOf(SD::GameObject* object) {
 
 }  // namespace
 
-bool GameHooks::GetLightColor(SD::GameObject* object, SD::Vec4* color) {
+bool LightColor(SD::GameObject* object, SD::Vec4* color) {
     Aperture::Light* light = LightOf(object);
     if (!light) return false;
     *color = light->GetColor();
     return true;
 }
 
-void GameHooks::SetLightColor(SD::GameObject* object, const SD::Vec4& color) {
+void SetLightColor(SD::GameObject* object, const SD::Vec4& color) {
     if (Aperture::Light* light = LightOf(object)) light->SetColor(color.x, color.y, color.z, color.w);
 }
 
-void GameHooks::SetLightAttenuation(SD::GameObject* object, float nearDistance, float farDistance) {
+void SetLightAttenuation(SD::GameObject* object, float nearDistance, float farDistance) {
     Aperture::Light* light = LightOf(object);
     if (!light) return;
     light->SetAttenNear(nearDistance);
     light->SetAttenFar(farDistance);
 }
 
-bool GameHooks::GetGeometryColor(SD::GameObject* object, SD::Vec4* color) {
+bool GeometryColor(SD::GameObject* object, SD::Vec4* color) {
     Aperture::Geometry* geometry = GeometryOf(object);
     if (!geometry) return false;
     *color = geometry->GetColor();
     return true;
 }
 
-void GameHooks::SetGeometryColor(SD::GameObject* object, const SD::Vec4& color) {
+void SetGeometryColor(SD::GameObject* object, const SD::Vec4& color) {
     if (Aperture::Geometry* geometry = GeometryOf(object)) geometry->SetColor(color);
 }
 
+}  // namespace looks
 }  // namespace QV
