@@ -13,9 +13,9 @@
 #include "engine/MathSerialize.h"
 #include "engine/SuperialType.h"
 #include "engine/Transform.h"
+#include "game/cameras/WorldCameras.h"
 #include "game/components/FlowerTrigger.h"
 #include "game/components/Trigger.h"
-#include "game/components/WorldHooks.h"
 #include "game/systems/AudioLogic.h"
 #include "graphics/photon/EffectSupport.h"
 #include "graphics/photon/MainThreadQueue.h"
@@ -128,8 +128,8 @@ void FlowerCollection::Start() {
     if (!enabled) return;
     systemAngle = 0.0f;
     SD::GameObject* owner = GetOwner();
-    WorldHooks& hooks = GetWorldHooks();
-    if (SD::GameObject* camera = SD::Factory_::GetGameObjectByName("PlayerCam")) hooks.SetCameraTarget(camera, owner);
+    if (SD::GameObject* camera = SD::Factory_::GetGameObjectByName("PlayerCam"))
+        cameras::SetFollowTarget(camera, owner);
     AudioLogic_::PostEvent("Play_Flower", nullptr);
     if (SD::Message_System* messages = SD::Message_System::GetInstance()) {
         FlowerTrigger message;

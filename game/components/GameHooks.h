@@ -19,20 +19,12 @@ public:
     // Activates the object's main tombstone; false when it has none.
     bool ActivateTombstone(SD::GameObject* object) override;
 
-    // The season system's storm, lightning, season at the player, spring-to-summer weight and
-    // story counter.
+    // The season system's storm, lightning, season at the player and spring-to-summer weight.
     void SetStormDarkness(float darkness) override;
     void FlashLightning() override;
     const char* GetSeasonName() override;
     float GetSeasonBlend() override;
     void SetSeasonBlend(float blend) override;
-    int GetStoryCounter() override;
-    void AdvanceStory() override;
-    // The position of the player camera's object.
-    bool GetCameraPosition(SD::Vec3* position) override;
-    // The follow camera of the object: its distance scaled, and a new target.
-    void ScaleFollowDistance(SD::GameObject* camera, double factor) override;
-    void SetCameraTarget(SD::GameObject* camera, SD::GameObject* target) override;
 
     // The object's rain effect switched; the sky's stars turned.
     void SetRainActive(SD::GameObject* object, bool active) override;

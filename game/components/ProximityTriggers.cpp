@@ -7,6 +7,7 @@
 #include "engine/Group.h"
 #include "engine/IStream.h"
 #include "engine/Transform.h"
+#include "game/cameras/WorldCameras.h"
 #include "game/components/QuorvPhantom.h"
 #include "game/components/SpawnLogic.h"
 #include "game/components/Spawner.h"
@@ -73,7 +74,7 @@ void CameraTransitionTrigger::VUpdate(float) {
     if (fired_ || !Near(owner, FindPlayer(), radius_)) return;
     SD::GameObject* camera = SD::Factory_::GetGameObjectByName("PlayerCam");
     if (!camera) return;
-    GetWorldHooks().SetCameraTarget(camera, owner);
+    cameras::SetFollowTarget(camera, owner);
     fired_ = true;
 }
 

@@ -11,6 +11,7 @@
 #include "engine/GameObject.h"
 #include "engine/IStream.h"
 #include "engine/Transform.h"
+#include "game/cameras/WorldCameras.h"
 #include "game/components/ObjectLooks.h"
 #include "game/components/Wind.h"
 #include "game/components/WorldHooks.h"
@@ -174,7 +175,7 @@ void NaiveGrassBillboardLogic::VUpdate(float) {
     if (!GetOwner() || ++counter_ <= kMaxWait) return;
     SD::Transform& transform = GetOwner()->GetTransform();
     SD::Vec3 camera;
-    if (!GetWorldHooks().GetCameraPosition(&camera)) camera = SD::Vec3();
+    if (!cameras::ActiveCameraPosition(&camera)) camera = SD::Vec3();
     transform.SetOrient(SD::Mtx33::Identity());
     transform.RotateLocalZRad(camera.x <= transform.GetLocalPos().x ? 1.5707964f : -1.5707964f);
     transform.RotateLocalXRad(kPi);

@@ -8,12 +8,14 @@
 #include "engine/Factory.h"
 #include "engine/GameObject.h"
 #include "engine/Transform.h"
+#include "game/cameras/WorldCameras.h"
 #include "game/components/ObjectLooks.h"
 #include "game/components/Spawner.h"
 #include "game/components/Trigger.h"
 #include "game/components/WorldHooks.h"
 #include "game/components/WorldLogic.h"
 #include "game/systems/AudioLogic.h"
+#include "game/systems/SowlarSystem.h"
 #include "physics/Collider.h"
 
 namespace QV {
@@ -70,20 +72,20 @@ void CollectFireflies(Trigger* trigger, bool orange) {
         if (light && !light->IsAsleep()) light->Sleep();
     }
     SD::GameObject* camera = SD::Factory_::GetGameObjectByName("PlayerCam");
-    if (camera) hooks.ScaleFollowDistance(camera, orange ? 1.08 : 1.02);
+    if (camera) cameras::ScaleFollowDistance(camera, orange ? 1.08 : 1.02);
     if (orange) {
-        hooks.AdvanceStory();
+        SowlarSystem_::GetInstance().AdvanceStory();
         if (camera) {
-            if (hooks.GetStoryCounter() == 9 && player) {
+            if (SowlarSystem_::GetInstance().GetStoryCounter() == 9 && player) {
                 const SD::Vec3 above = player->GetTransform().GetLocalPos() + SD::Vec3(0.0f, 25.0f, 0.0f);
                 object->GetTransform().SetPos(above);
                 if (auto* collider = static_cast<Gedankenexperiment::Collider*>(object->GetComponent(SD::CID_Collider)))
                     collider->position = above;
             }
-            hooks.SetCameraTarget(camera, object);
+            cameras::SetFollowTarget(camera, object);
         }
     }
-    const int counter = hooks.GetStoryCounter();
+    const int counter = SowlarSystem_::GetInstance().GetStoryCounter();
     if (const char* sound = StorySound(counter, orange ? "Play_Pitcher" : "Play_Lily_Pad"))
         AudioLogic_::PostEvent(sound, nullptr);
     if (SD::GameObject* narrator = SD::Factory_::GetGameObjectByName("NarrHudFadeTrigger"))

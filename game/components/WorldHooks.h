@@ -1,8 +1,8 @@
 #pragma once
-// What the world logic asks of the layers that join the game separately: the graphics
-// components (rain, stars, sparkles), the fireflies and their manager,
-// the cameras, the narration, the tombstones and the season story. Each installs its part when
-// it joins; until then the defaults change nothing, answer "none", keep the story counter here,
+// What the world logic asks of the parts of the game that join it separately: the graphics
+// effects (rain, stars, sparkles), the fireflies and their manager, the world state's lists, the
+// narration, the tombstones and the season system. Each installs its part when it joins; until
+// then the defaults change nothing, answer "none", keep the season blend and the HUD fades here,
 // and the do-nothing ones note their call (game/EmptyHook.h).
 #include <cstdint>
 #include <deque>
@@ -52,12 +52,6 @@ public:
         (void)object;
         NoteEmptyHook("WorldHooks::AddSwayingScenery");
     }
-    // The position of the first camera's object; false when there is no camera.
-    virtual bool GetCameraPosition(SD::Vec3* position) {
-        NoteEmptyHook("WorldHooks::GetCameraPosition");
-        (void)position;
-        return false;
-    }
 
     // The world state's queue of HUD fades: a trigger pushes its object at the back and later
     // takes out only its own entry (false when it had none there).
@@ -72,10 +66,6 @@ public:
     }
     size_t HudFadeCount() const { return hudFades_.size(); }
 
-    // The season story's counter, which only grows.
-    virtual int GetStoryCounter() { return storyCounter_; }
-    virtual void AdvanceStory() { ++storyCounter_; }
-
     // Collecting a firefly: the sparkles shown where it is, and its flight to the player.
     virtual void ShowCollectionSparkles(SD::GameObject* firefly) {
         (void)firefly;
@@ -84,18 +74,6 @@ public:
     virtual void SendFireflyToPlayer(SD::GameObject* firefly) {
         (void)firefly;
         NoteEmptyHook("WorldHooks::SendFireflyToPlayer");
-    }
-
-    // The player camera's follow distance and target.
-    virtual void ScaleFollowDistance(SD::GameObject* camera, double factor) {
-        NoteEmptyHook("WorldHooks::ScaleFollowDistance");
-        (void)camera;
-        (void)factor;
-    }
-    virtual void SetCameraTarget(SD::GameObject* camera, SD::GameObject* target) {
-        NoteEmptyHook("WorldHooks::SetCameraTarget");
-        (void)camera;
-        (void)target;
     }
 
     // The narration of the story counter's step, played by the narrator's fade trigger.
@@ -155,7 +133,6 @@ public:
     }
 
 private:
-    int storyCounter_ = 0;
     float seasonBlend_ = 0.0f;
     std::deque<SD::GameObject*> hudFades_;
 };

@@ -31,11 +31,8 @@ std::vector<std::string> AskEveryHook() {
     world.SetRainActive(&bare, false);
     world.TurnStars(&bare, 0.0f);
     world.AddSwayingScenery(&bare);
-    world.GetCameraPosition(&position);
     world.ShowCollectionSparkles(&bare);
     world.SendFireflyToPlayer(&bare);
-    world.ScaleFollowDistance(&bare, 1.0);
-    world.SetCameraTarget(&bare, &bare);
     world.PlayNarration(&bare, 0);
     world.ActivateTombstone(&bare);
     world.StartPulsingLight(&bare);

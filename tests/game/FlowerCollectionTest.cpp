@@ -25,7 +25,8 @@ protected:
     FlowerCollectionTest() {
         Blueprints(Blueprint("Player", TransformXml({}) + BodyXml(1, {0, 50, 0}) + SphereXml(1, 0.5f)) +
                    Blueprint("Flower", TransformXml({}) + GhostBoxXml(5) + TriggerXml({})) +
-                   Blueprint("Stem", TransformXml({})) + Blueprint("Cam", TransformXml({})));
+                   Blueprint("Stem", TransformXml({})) +
+                   Blueprint("Cam", TransformXml({}) + FollowCameraXml("", 10, 30, 5)));
         SD::Message_System::GetInstance()->RegisterHandler(SD::MessageIds::FlowerTrigger, this,
                                                            &FlowerCollectionTest::OnFlower);
     }
@@ -77,7 +78,7 @@ struct HoldKey : SD::IInputInjector {
 TEST_F(FlowerCollectionTest, TheTriggerStartsItWithCameraSoundAndMessage) {
     WorldSound sound;
     SD::GameObject* object = Spawn("Flower", "Flower");
-    Spawn("Cam", "PlayerCam");
+    SD::GameObject* camera = Spawn("Cam", "PlayerCam");
     SD::GameObject* player = Spawn("Player", "Player", {100, 0, 0});
     Physics().BuildTree();
     QV::FlowerCollection* flower = AddFlower(object);
@@ -88,7 +89,7 @@ TEST_F(FlowerCollectionTest, TheTriggerStartsItWithCameraSoundAndMessage) {
     Touch(player);
     EXPECT_TRUE(flower->IsEnabled());
     EXPECT_EQ(flowerMessages, 1);
-    EXPECT_EQ(hooks.calls, (std::vector<std::string>{"camera target Flower"}));
+    EXPECT_EQ(FollowTarget(camera), object);
     EXPECT_EQ(sound.Sounds(), (std::vector<std::string>{"sound Play_Flower"}));
     ASSERT_EQ(flower->GetParticleCount(), QV::FlowerCollection::kMotes);
     EXPECT_FLOAT_EQ(flower->GetMote(100).delay, 5.0f) << "mote 100 waits 100 x 0.05 s";

@@ -44,7 +44,6 @@ class PlayFixture : public WorldLogicFixture {
 protected:
     PlayFixture() {
         Register<QV::PlayerLogic>("PlayerLogic", SD::CID_Player);
-        Register<QV::VernholmCameraLogic>("VernholmCameraLogic", SD::CID_VernholmCameraLogic);
         Register<QV::ObscuraCameraLogic>("ObscuraCameraLogic", SD::CID_ObscuraCamera);
         Register<QV::DataBarController>("DataBarController", SD::CID_DataBarController);
         input.Initialize();
@@ -72,14 +71,6 @@ protected:
     static std::string VehicleBlueprint(const char* name, const Flight& f = Flight(), int version = 4) {
         return Blueprint(name,
                          TransformXml({}) + BodyXml(f.mass, {0, 50, 0}) + SphereXml(1, 0) + PlayerXml(f, version));
-    }
-    static std::string FollowCameraXml(const char* target, float minRadius, float maxRadius, float minSpeed,
-                                       float keepDirection = 0.5f, float keepUp = 0.5f) {
-        return Header("VernholmCameraLogic", 0) + StringXml("Target Name", target) + FloatXml("Min Radius", minRadius) +
-               FloatXml("Max Radius", maxRadius) + FloatXml("Prev Direction Interpolation Percent", keepDirection) +
-               FloatXml("Prev Up Interpolation Percent", keepUp) + FloatXml("Flower Rotation Look At Height", 5) +
-               FloatXml("Flower Rotation Distance", 50) + FloatXml("Flower Rotation Speed", 3) +
-               FloatXml("Min Firefly Speed Value", minSpeed) + "</VernholmCameraLogic>";
     }
 
     // Frames that read the held keys first, as the engine's input system runs before the world.

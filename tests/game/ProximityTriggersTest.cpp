@@ -18,7 +18,8 @@ using namespace worldtest;
 class ProximityTriggersTest : public WorldLogicFixture {
 protected:
     ProximityTriggersTest() {
-        Blueprints(Blueprint("Player", TransformXml({}) + SphereXml(1, 0)) + Blueprint("PlayerCam", TransformXml({})) +
+        Blueprints(Blueprint("Player", TransformXml({}) + SphereXml(1, 0)) +
+                   Blueprint("PlayerCam", TransformXml({}) + FollowCameraXml("", 10, 30, 5)) +
                    Blueprint("Hatchery",
                              TransformXml({}) + Component("HackProximitySpawn", 0, FloatXml("Proximity Radius", 10)) +
                                  Header("Spawner", 3) + Vec3Xml("Wait Zone Velocity", 0, 0, 0) +
@@ -98,10 +99,10 @@ TEST_F(ProximityTriggersTest, TheCameraTurnsToALookoutOnceItsGroupIsActiveAndThe
     Get<SD::Group>(lookout, SD::CID_Group)->SetActive(true);
     Frames(1, 0.1f);
     EXPECT_FALSE(trigger->IsFired());  // no camera yet
-    Spawn("PlayerCam", "PlayerCam", {});
+    SD::GameObject* camera = Spawn("PlayerCam", "PlayerCam", {});
     Frames(3, 0.1f);
     EXPECT_TRUE(trigger->IsFired());
-    EXPECT_EQ(world.Calls("camera"), std::vector<std::string>{"camera target Lookout"});
+    EXPECT_EQ(FollowTarget(camera), lookout);
 }
 
 TEST_F(ProximityTriggersTest, AHudFadeTriggerTakesOutOnlyItsOwnQueuedFade) {

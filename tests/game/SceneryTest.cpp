@@ -9,6 +9,7 @@
 
 #include "WorldLogicTestSupport.h"
 #include "core/Random.h"
+#include "graphics/components/Camera.h"
 
 namespace {
 
@@ -17,7 +18,9 @@ using namespace worldtest;
 class SceneryTest : public WorldLogicFixture {
 protected:
     SceneryTest() {
+        Register<Aperture::Camera>("Camera", SD::CID_Camera);
         Blueprints(Blueprint("Player", TransformXml({})) + Blueprint("Blade", TransformXml({})) +
+                   Blueprint("Lens", TransformXml({}) + Header("Camera", 1) + "</Camera>") +
                    Blueprint("Bulb", TransformXml({}) + Sway("FloatingBulbLogic", 30, 2)) +
                    Blueprint("Pad", TransformXml({}, {1, 4, 1}) + Sway("LilyPadLogic", 10, 3)) + Patch("Patch", 6) +
                    Patch("BarePatch", 0) +
@@ -102,9 +105,9 @@ TEST_F(SceneryTest, ABillboardFacesTheCamerasSide) {
     auto* logic = Get<QV::NaiveGrassBillboardLogic>(board, SD::CID_NaiveGrassBillboardLogic);
     EXPECT_LE(logic->GetCounter(), 50u);
     const std::pair<float, float> cases[] = {{5.0f, 1.0f}, {4.0f, 1.0f}, {6.0f, -1.0f}};
-    world.hasCamera = true;
+    SD::GameObject* lens = Spawn("Lens", "Lens");
     for (const auto& [cameraX, rightY] : cases) {
-        world.camera = SD::Vec3(cameraX, 0, 0);
+        lens->GetTransform().SetPos(SD::Vec3(cameraX, 0, 0));
         logic->SetCounter(50);
         Frames(1, 0.1f);
         EXPECT_NEAR(board->GetTransform().GetRight().y, rightY, 1e-5f) << cameraX;

@@ -47,11 +47,6 @@ public:
     void SetRainActive(SD::GameObject*, bool active) override { calls.push_back(active ? "rain on" : "rain off"); }
     void TurnStars(SD::GameObject*, float angle) override { starsTurned += angle; }
     void AddSwayingScenery(SD::GameObject* object) override { calls.push_back("sway " + object->GetName()); }
-    bool GetCameraPosition(SD::Vec3* position) override {
-        if (!hasCamera) return false;
-        *position = camera;
-        return true;
-    }
     // Only the calls that start with the prefix.
     std::vector<std::string> Calls(const std::string& prefix) const {
         std::vector<std::string> found;
@@ -63,8 +58,6 @@ public:
     float darkness = -1.0f;
     std::string season;
     float starsTurned = 0.0f;
-    bool hasCamera = false;
-    SD::Vec3 camera;
 };
 
 class WorldLogicFixture : public WorldFixture {

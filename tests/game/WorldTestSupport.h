@@ -23,6 +23,7 @@
 #include "engine/Name.h"
 #include "engine/Transform.h"
 #include "engine/Transformer.h"
+#include "game/cameras/VernholmCameraLogic.h"
 #include "game/components/FloatingLogic.h"
 #include "game/components/GroupSpawner.h"
 #include "game/components/SpawnLogic.h"
@@ -30,6 +31,7 @@
 #include "game/components/SpinningLogic.h"
 #include "game/components/Trigger.h"
 #include "game/components/WorldHooks.h"
+#include "game/systems/SowlarSystem.h"
 #include "graphics/Graphics.h"
 #include "graphics/components/Geometry.h"
 #include "graphics/components/Light.h"
@@ -175,10 +177,6 @@ class RecordingHooks : public QV::WorldHooks {
 public:
     void ShowCollectionSparkles(SD::GameObject* firefly) override { calls.push_back("sparkles " + firefly->GetName()); }
     void SendFireflyToPlayer(SD::GameObject* firefly) override { calls.push_back("join " + firefly->GetName()); }
-    void ScaleFollowDistance(SD::GameObject*, double factor) override { followDistance *= factor; }
-    void SetCameraTarget(SD::GameObject*, SD::GameObject* target) override {
-        calls.push_back("camera target " + target->GetName());
-    }
     void PlayNarration(SD::GameObject*, int counter) override {
         calls.push_back("narration " + std::to_string(counter));
     }
@@ -205,7 +203,6 @@ public:
     void AddReleaseSpawner(SD::GameObject* spawner) override { calls.push_back("release " + spawner->GetName()); }
 
     std::vector<std::string> calls;
-    double followDistance = 100.0;
     int made = 0;
     SD::Vec3 lastForce;
     std::string lastIdle;
@@ -221,6 +218,8 @@ protected:
         factory.RegisterComponentCreator("Group", SD::CID_Group, new SD::ComponentCreator<SD::Group>);
         factory.RegisterComponentCreator("Geometry", SD::CID_Geometry, new SD::ComponentCreator<Aperture::Geometry>);
         factory.RegisterComponentCreator("Light", SD::CID_Light, new SD::ComponentCreator<Aperture::Light>);
+        factory.RegisterComponentCreator("VernholmCameraLogic", SD::CID_VernholmCameraLogic,
+                                         new SD::ComponentCreator<QV::VernholmCameraLogic>);
         factory.RegisterComponentCreator("Name", SD::kNameID, new SD::ComponentCreator<::Name>);
         factory.RegisterComponentCreator("FloatingLogic", SD::CID_Floating,
                                          new SD::ComponentCreator<QV::FloatingLogic>);
@@ -238,6 +237,7 @@ protected:
     ~WorldFixture() override {
         factory.Shutdown();
         delete Aperture::Graphics_::Peek();
+        QV::SowlarSystem_::DestroyInstance();
         QV::SetWorldHooks(nullptr);
         Gedankenexperiment::Physics_System::DestroyInstance();
         SD::Message_System::DestroyInstance();
@@ -258,6 +258,19 @@ protected:
         object->NameObject(name);
         object->Initialize(false);
         return object;
+    }
+    // The follow camera of a camera object's blueprint, and the object it follows.
+    static std::string FollowCameraXml(const char* target, float minRadius, float maxRadius, float minSpeed,
+                                       float keepDirection = 0.5f, float keepUp = 0.5f) {
+        return Header("VernholmCameraLogic", 0) + StringXml("Target Name", target) + FloatXml("Min Radius", minRadius) +
+               FloatXml("Max Radius", maxRadius) + FloatXml("Prev Direction Interpolation Percent", keepDirection) +
+               FloatXml("Prev Up Interpolation Percent", keepUp) + FloatXml("Flower Rotation Look At Height", 5) +
+               FloatXml("Flower Rotation Distance", 50) + FloatXml("Flower Rotation Speed", 3) +
+               FloatXml("Min Firefly Speed Value", minSpeed) + "</VernholmCameraLogic>";
+    }
+    static SD::GameObject* FollowTarget(SD::GameObject* camera) {
+        auto* follow = Get<QV::VernholmCameraLogic>(camera, SD::CID_VernholmCameraLogic);
+        return follow ? follow->GetTarget() : nullptr;
     }
     // Gives an object a geometry or a light of the colour, as its blueprint would.
     static void GiveGeometry(SD::GameObject* object, SD::Vec4 colour) {
