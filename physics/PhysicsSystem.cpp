@@ -1,11 +1,14 @@
 #include "physics/PhysicsSystem.h"
 
+#include <cmath>
+
 #include "core/Singleton.h"
 #include "engine/Factory.h"
 #include "engine/GameObject.h"
 #include "engine/Transform.h"
 #include "physics/Body.h"
 #include "physics/Collider.h"
+#include "physics/Fetch.h"
 #include "physics/PairTests.h"
 
 namespace Gedankenexperiment {
@@ -45,16 +48,23 @@ Physics_System::~Physics_System() {
 }
 
 void Physics_System::AddBody(Body* body) {
-    if (!body->listLink_.IsLinked()) bodies_.PushBack(body);
+    if (body->listLink_.IsLinked()) return;
+    bodies_.PushBack(body);
+    bodiesChanged_ = true;
 }
 
-void Physics_System::RemoveBody(Body* body) { bodies_.Remove(body); }
+void Physics_System::RemoveBody(Body* body) {
+    if (!body->listLink_.IsLinked()) return;
+    bodies_.Remove(body);
+    bodiesChanged_ = true;
+}
 
 void Physics_System::AddCollider(Collider* collider) {
     if (collider->listed_ != Collider::Listed::kNone) return;
     const bool dynamic = collider->IsDynamic();
     (dynamic ? dynamic_ : static_).PushBack(collider);
     collider->listed_ = dynamic ? Collider::Listed::kDynamic : Collider::Listed::kStatic;
+    dynamicChanged_ = dynamicChanged_ || dynamic;
 }
 
 void Physics_System::RemoveCollider(Collider* collider) {
@@ -62,6 +72,7 @@ void Physics_System::RemoveCollider(Collider* collider) {
     const bool wasStatic = collider->listed_ == Collider::Listed::kStatic;
     (wasStatic ? static_ : dynamic_).Remove(collider);
     collider->listed_ = Collider::Listed::kNone;
+    dynamicChanged_ = dynamicChanged_ || !wasStatic;
     contacts_.Forget(collider);
     // The tree must not hand out a collider that is gone; an empty level needs no tree.
     if (wasStatic) {
@@ -108,8 +119,34 @@ bool Physics_System::CheckCollisionsNow() {
 
 void Physics_System::BuildTree() { tree_.Build(ListOf<Collider>(static_)); }
 
+const std::vector<Body*>& Physics_System::BodyArray() {
+    if (bodiesChanged_) {
+        bodyArray_.clear();
+        for (SD::Component* c : bodies_) bodyArray_.push_back(static_cast<Body*>(c));
+        bodiesChanged_ = false;
+    }
+    return bodyArray_;
+}
+
+const std::vector<Collider*>& Physics_System::DynamicArray() {
+    if (dynamicChanged_) {
+        dynamicArray_.clear();
+        for (SD::Component* c : dynamic_) dynamicArray_.push_back(static_cast<Collider*>(c));
+        dynamicChanged_ = false;
+    }
+    return dynamicArray_;
+}
+
 void Physics_System::Integrate(float h) {
-    bodies_.ForEach([h](SD::Component* c) { static_cast<Body*>(c)->Integrate(h); });
+    const float decay = std::pow(Body::kDecayPerSecond, h);
+    const std::vector<Body*>& bodies = BodyArray();
+    const size_t count = bodies.size();
+    for (size_t i = 0; i < count; ++i) {
+        // Bodies and their colliders lie apart in memory: both are fetched a few bodies ahead.
+        if (i + 2 * kFetchAhead < count) Fetch(bodies[i + 2 * kFetchAhead]);
+        if (i + kFetchAhead < count) Fetch(bodies[i + kFetchAhead]->GetCollider());
+        bodies[i]->Integrate(h, decay);
+    }
 }
 
 void Physics_System::Detect() {
@@ -118,9 +155,7 @@ void Physics_System::Detect() {
         if (SD::GameObject* object = SD::Factory_::GetGameObjectByName(kPlayerName))
             player = static_cast<Collider*>(object->GetComponent(SD::CID_Collider));
     }
-    std::vector<Collider*>& dynamic = dynamicScratch_;
-    dynamic.clear();
-    for (SD::Component* c : dynamic_) dynamic.push_back(static_cast<Collider*>(c));
+    const std::vector<Collider*>& dynamic = DynamicArray();
     for (const auto& [i, j] : pairs_.Find(dynamic)) {
         Collider* a = dynamic[i];
         Collider* b = dynamic[j];
@@ -193,11 +228,19 @@ void Physics_System::Notify() {
 }
 
 void Physics_System::WriteBack() {
-    dynamic_.ForEach([](SD::Component* component) {
-        auto* c = static_cast<Collider*>(component);
+    // Contact callbacks may have changed the list since detection.
+    const std::vector<Collider*>& dynamic = DynamicArray();
+    const size_t count = dynamic.size();
+    for (size_t i = 0; i < count; ++i) {
+        // Collider, game object and transform record: each fetched once the one before is in.
+        if (i + 3 * kFetchAhead < count) Fetch(dynamic[i + 3 * kFetchAhead]);
+        if (i + 2 * kFetchAhead < count) __builtin_prefetch(dynamic[i + 2 * kFetchAhead]->GetOwner());
+        if (i + kFetchAhead < count)
+            if (SD::Transform* t = dynamic[i + kFetchAhead]->GetTransform()) __builtin_prefetch(&t->GetLocalPos(), 1);
+        Collider* c = dynamic[i];
         if (SD::Transform* transform = c->GetTransform()) transform->SetPos(c->position);
         c->previousPosition = c->position;
-    });
+    }
 }
 
 }  // namespace Gedankenexperiment
