@@ -6,7 +6,6 @@
 #include <limits>
 
 #include "physics/Collider.h"
-#include "physics/Fetch.h"
 #include "physics/PairSupport.h"
 #include "physics/PairTests.h"
 #include "physics/Shapes.h"
@@ -140,10 +139,6 @@ bool Overlap(const WorldBox& a, const WorldBox& b) {
 
 }  // namespace
 
-bool DynamicPairs::Before(const Entry& x, const Entry& y) {
-    return x.key < y.key || (x.key == y.key && x.index < y.index);
-}
-
 void DynamicPairs::AddEntries(uint32_t index, uint32_t x) {
     const Columns& c = columns_[index];
     for (int64_t y = c.y0; y <= c.y1; ++y)
@@ -170,18 +165,18 @@ void DynamicPairs::UpdateEntries() {
     }
     sorted_.resize(kept);
     for (size_t s = 1; s < sorted_.size(); ++s) {
-        if (!Before(sorted_[s], sorted_[s - 1])) continue;
+        if (!(sorted_[s] < sorted_[s - 1])) continue;
         const Entry e = sorted_[s];
         size_t t = s;
-        for (; t > 0 && Before(e, sorted_[t - 1]); --t) sorted_[t] = sorted_[t - 1];
+        for (; t > 0 && e < sorted_[t - 1]; --t) sorted_[t] = sorted_[t - 1];
         sorted_[t] = e;
     }
     if (moved_.empty()) return;
     entries_.clear();
     for (uint32_t i : moved_) AddEntries(i, Ordered(boxes_[i].lo.x));
-    std::sort(entries_.begin(), entries_.end(), Before);
+    std::sort(entries_.begin(), entries_.end());
     merged_.resize(sorted_.size() + entries_.size());
-    std::merge(sorted_.begin(), sorted_.end(), entries_.begin(), entries_.end(), merged_.begin(), Before);
+    std::merge(sorted_.begin(), sorted_.end(), entries_.begin(), entries_.end(), merged_.begin());
     sorted_.swap(merged_);
 }
 
@@ -201,7 +196,7 @@ void DynamicPairs::SortEntries() {
     uint32_t begin = 0;
     for (size_t b = 0; b + 1 < buckets_.size(); ++b) {
         const uint32_t end = buckets_[b];
-        if (end - begin > 1) std::sort(sorted_.begin() + begin, sorted_.begin() + end, Before);
+        if (end - begin > 1) std::sort(sorted_.begin() + begin, sorted_.begin() + end);
         begin = end;
     }
 }
@@ -213,9 +208,6 @@ const std::vector<std::pair<uint32_t, uint32_t>>& DynamicPairs::Find(const std::
     present_.clear();
     unbounded_.clear();
     for (uint32_t i = 0; i < count; ++i) {
-        // Colliders and their shapes lie apart in memory: both are fetched a few boxes ahead.
-        if (i + 2 * kFetchAhead < count) Fetch(colliders[i + 2 * kFetchAhead]);
-        if (i + kFetchAhead < count) __builtin_prefetch(colliders[i + kFetchAhead]->GetShape());
         // Written in place: a box returned whole and copied in stalls on its own stores.
         WorldBox& box = boxes_[i];
         DynamicWorldBox(*colliders[i], box);

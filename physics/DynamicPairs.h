@@ -43,13 +43,13 @@ private:
     struct Entry {
         uint64_t key;
         uint32_t index;
+        bool operator<(const Entry& o) const { return key < o.key || (key == o.key && index < o.index); }
     };
     // The columns a box spans; none (y0 > y1) for a box outside the grid.
     struct Columns {
         int32_t y0 = 1, y1 = 0, z0 = 0, z1 = 0;
         bool operator==(const Columns& o) const { return y0 == o.y0 && y1 == o.y1 && z0 == o.z0 && z1 == o.z1; }
     };
-    static bool Before(const Entry& x, const Entry& y);
     void AddEntries(uint32_t index, uint32_t x);
     void SortEntries();
     // Brings the kept entries' keys up to date and merges in the entries of the moved boxes.

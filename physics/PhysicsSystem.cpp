@@ -8,7 +8,6 @@
 #include "engine/Transform.h"
 #include "physics/Body.h"
 #include "physics/Collider.h"
-#include "physics/Fetch.h"
 #include "physics/PairTests.h"
 
 namespace Gedankenexperiment {
@@ -139,14 +138,7 @@ const std::vector<Collider*>& Physics_System::DynamicArray() {
 
 void Physics_System::Integrate(float h) {
     const float decay = std::pow(Body::kDecayPerSecond, h);
-    const std::vector<Body*>& bodies = BodyArray();
-    const size_t count = bodies.size();
-    for (size_t i = 0; i < count; ++i) {
-        // Bodies and their colliders lie apart in memory: both are fetched a few bodies ahead.
-        if (i + 2 * kFetchAhead < count) Fetch(bodies[i + 2 * kFetchAhead]);
-        if (i + kFetchAhead < count) Fetch(bodies[i + kFetchAhead]->GetCollider());
-        bodies[i]->Integrate(h, decay);
-    }
+    for (Body* body : BodyArray()) body->Integrate(h, decay);
 }
 
 void Physics_System::Detect() {
@@ -229,15 +221,7 @@ void Physics_System::Notify() {
 
 void Physics_System::WriteBack() {
     // Contact callbacks may have changed the list since detection.
-    const std::vector<Collider*>& dynamic = DynamicArray();
-    const size_t count = dynamic.size();
-    for (size_t i = 0; i < count; ++i) {
-        // Collider, game object and transform record: each fetched once the one before is in.
-        if (i + 3 * kFetchAhead < count) Fetch(dynamic[i + 3 * kFetchAhead]);
-        if (i + 2 * kFetchAhead < count) __builtin_prefetch(dynamic[i + 2 * kFetchAhead]->GetOwner());
-        if (i + kFetchAhead < count)
-            if (SD::Transform* t = dynamic[i + kFetchAhead]->GetTransform()) __builtin_prefetch(&t->GetLocalPos(), 1);
-        Collider* c = dynamic[i];
+    for (Collider* c : DynamicArray()) {
         if (SD::Transform* transform = c->GetTransform()) transform->SetPos(c->position);
         c->previousPosition = c->position;
     }

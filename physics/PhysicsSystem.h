@@ -74,8 +74,8 @@ private:
     SD::ComponentList static_;
     AxisABoxTree tree_;
     std::vector<const std::vector<Collider*>*> found_;
-    // The walks of every substep go through these arrays, not the lists: the next element's
-    // address is known ahead and it can be fetched while the one before is worked on.
+    // The walks of every substep go through these arrays, not the lists: an element's address
+    // does not wait on the element before it, so the loads of several overlap.
     std::vector<Body*> bodyArray_;
     std::vector<Collider*> dynamicArray_;
     bool bodiesChanged_ = true;
