@@ -26,6 +26,17 @@ std::vector<T*> ListOf(SD::ComponentList& list) {
     return out;
 }
 
+// The list as an array, remade only when the list changed.
+template <class T>
+const std::vector<T*>& ArrayOf(SD::ComponentList& list, std::vector<T*>& array, bool& changed) {
+    if (changed) {
+        array.clear();
+        for (SD::Component* c : list) array.push_back(static_cast<T*>(c));
+        changed = false;
+    }
+    return array;
+}
+
 bool IsFirefly(const Collider* c) { return c->GetOwner() && c->GetOwner()->GetBlueprintName() == kFireflyBlueprint; }
 
 // A collider whose shape was taken away after it was registered takes part in nothing.
@@ -118,22 +129,10 @@ bool Physics_System::CheckCollisionsNow() {
 
 void Physics_System::BuildTree() { tree_.Build(ListOf<Collider>(static_)); }
 
-const std::vector<Body*>& Physics_System::BodyArray() {
-    if (bodiesChanged_) {
-        bodyArray_.clear();
-        for (SD::Component* c : bodies_) bodyArray_.push_back(static_cast<Body*>(c));
-        bodiesChanged_ = false;
-    }
-    return bodyArray_;
-}
+const std::vector<Body*>& Physics_System::BodyArray() { return ArrayOf(bodies_, bodyArray_, bodiesChanged_); }
 
 const std::vector<Collider*>& Physics_System::DynamicArray() {
-    if (dynamicChanged_) {
-        dynamicArray_.clear();
-        for (SD::Component* c : dynamic_) dynamicArray_.push_back(static_cast<Collider*>(c));
-        dynamicChanged_ = false;
-    }
-    return dynamicArray_;
+    return ArrayOf(dynamic_, dynamicArray_, dynamicChanged_);
 }
 
 void Physics_System::Integrate(float h) {
