@@ -191,12 +191,23 @@ TEST_F(MemoryPools, FixedBlocksExhaustReuseAndRefuseBadReleases) {
     EXPECT_EQ(MemoryMgr::GetBlock(id), nullptr);
 }
 
+// A heap of the given size over a 16-byte aligned buffer of its own.
+struct OwnedHeap {
+    explicit OwnedHeap(size_t size)
+        : memory(size + 16),
+          base(reinterpret_cast<char*>((reinterpret_cast<uintptr_t>(memory.data()) + 15) & ~uintptr_t(15))),
+          heap(SxTlsfHeap::Create(base, size)) {}
+    std::vector<char> memory;
+    char* base;
+    SxTlsfHeap* heap;
+};
+
 // The heap against a shadow model of its live blocks.
 TEST(TlsfHeap, RandomTraceKeepsBlocksApartAlignedAndAccounted) {
     constexpr size_t kSize = 4 << 20;
-    std::vector<char> memory(kSize + 16);
-    char* base = reinterpret_cast<char*>((reinterpret_cast<uintptr_t>(memory.data()) + 15) & ~uintptr_t(15));
-    SxTlsfHeap* heap = SxTlsfHeap::Create(base, kSize);
+    OwnedHeap owned(kSize);
+    char* base = owned.base;
+    SxTlsfHeap* heap = owned.heap;
     ASSERT_NE(heap, nullptr);
     bool ok = false;
     const SxTlsfHeap::Summary initial = heap->Inspect(&ok);
@@ -270,9 +281,8 @@ TEST(TlsfHeap, RandomTraceKeepsBlocksApartAlignedAndAccounted) {
 
 TEST(TlsfHeap, AlignedRequestsAtEveryPowerOfTwo) {
     constexpr size_t kSize = 1 << 20;
-    std::vector<char> memory(kSize + 16);
-    char* base = reinterpret_cast<char*>((reinterpret_cast<uintptr_t>(memory.data()) + 15) & ~uintptr_t(15));
-    SxTlsfHeap* heap = SxTlsfHeap::Create(base, kSize);
+    OwnedHeap owned(kSize);
+    SxTlsfHeap* heap = owned.heap;
     std::vector<void*> blocks;
     for (size_t a = 32; a <= 65536; a *= 2) {
         for (size_t size : {size_t(1), size_t(16), a - 16, a + 16}) {
@@ -296,12 +306,11 @@ TEST(TlsfHeap, AlignedRequestsAtEveryPowerOfTwo) {
 // (295 of 66,922 requests failed so). Large blocks are carved from the top of a free block and
 // small ones from the bottom, so that holes gather with their own kind, and a request tries a
 // few blocks of its own class before rounding up (203 of 66,225 fail). What still fails fails
-// near full, in the holes left between stream buffers of random sizes.
+// near full (under a tenth of the heap free), for want of one hole as large as the request.
 TEST(TlsfHeap, HighFillTraceFindsRoomForLargeRequests) {
     constexpr size_t kSize = 16 << 20;
-    std::vector<char> memory(kSize + 16);
-    char* base = reinterpret_cast<char*>((reinterpret_cast<uintptr_t>(memory.data()) + 15) & ~uintptr_t(15));
-    SxTlsfHeap* heap = SxTlsfHeap::Create(base, kSize);
+    OwnedHeap owned(kSize);
+    SxTlsfHeap* heap = owned.heap;
     ASSERT_NE(heap, nullptr);
     std::mt19937 rng(20261210);
     auto draw = [&rng]() -> size_t {
