@@ -138,9 +138,6 @@ SXRESULT SxInitHierarchy(CSxAudioMgr& mgr, float defaultPoolThreshold, float low
     g_FrameHooks.processPaths = [](uint32_t frame) {
         if (g_pPathMgr) g_pPathMgr->ProcessPathsList(frame);
     };
-    g_GameObjectReleaseHooks.unregisterFromNode = [](CSxIndexable* node, CSxRegisteredObj* object) {
-        static_cast<CSxParameterNodeBase*>(node)->UnregisterGameObject(object);
-    };
     mgr.SetHandler(SxMsg_StopAll, StopAll);
     mgr.SetHandler(SxMsg_StopPlayingID, StopPlayingID);
     mgr.SetHandler(SxMsg_ExecuteActionOnEvent, ActionOnEvent);
@@ -158,7 +155,6 @@ void SxTermHierarchy() {
     g_FrameHooks.processLimiters = nullptr;
     g_FrameHooks.processCommands = nullptr;
     g_FrameHooks.processPaths = nullptr;
-    g_GameObjectReleaseHooks.unregisterFromNode = nullptr;
 }
 
 }  // namespace SX
