@@ -283,17 +283,16 @@ SXRESULT GetSourcePlayPosition(SxPlayingID playingID, int32_t* positionMs, bool 
     return g_pPositionRepository->GetCurrPosition(playingID, positionMs, extrapolate);
 }
 
-void SetStateHook(bool (*hook)(uint32_t groupID, uint32_t stateID)) {
+void SetStateHook(ISxStateHook* hook) {
     // The audio frame calls the hook: change it only between frames.
     platform::Lock lock(g_csMain);
     if (g_pStateMgr) g_pStateMgr->SetStateHook(hook);
 }
 
-void SetHircObjectHook(SXRESULT (*hook)(uint8_t type, const uint8_t* body, uint32_t size, SxBankID bank,
-                                        CSxIndexable** object)) {
+void SetHircObjectHook(ISxHircObjectReader* reader) {
     // Banks read records under the global audio lock.
     platform::Lock lock(g_csMain);
-    SxSetHircObjectHook(hook);
+    SxSetHircObjectHook(reader);
 }
 
 SXRESULT SetRTPCValue(SxUniqueID gameParameter, float value, SxGameObjectID gameObject, int32_t transitionMs,
