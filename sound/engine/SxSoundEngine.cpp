@@ -10,6 +10,7 @@
 #include "sound/engine/curves/SxCurveTable.h"
 #include "sound/engine/index/CSxObjectIndex.h"
 #include "sound/engine/environments/CSxEnvironmentsMgr.h"
+#include "sound/engine/events/CSxEvent.h"
 #include "sound/engine/events/SxHierarchyHooks.h"
 #include "sound/engine/hierarchy/SxHircReader.h"
 #include "sound/engine/listener/SxListenerMessages.h"
@@ -218,13 +219,13 @@ SxPlayingID NextPlayingID() { return ++g_playingIDCounter; }
 SxPlayingID PostEvent(SxUniqueID eventID, SxGameObjectID gameObject, uint32_t callbackFlags, SxCallbackFunc callback,
                       void* cookie, uint32_t externalSourceCount, const SxExternalSourceInfo* externalSources,
                       SxPlayingID callerPlayingID) {
-    if (!g_pAudioMgr || !g_EventHooks.findEventAndAddRef) return 0;
+    if (!g_pAudioMgr) return 0;
     SxExternalSourceArray* array = nullptr;
     if (externalSourceCount > 0 && externalSources) {
         array = SxExternalSourceArray::Create(externalSources, externalSourceCount);
         if (!array) return 0;
     }
-    ISxPostedEvent* event = g_EventHooks.findEventAndAddRef(eventID);
+    ISxPostedEvent* event = SxFindEventAndAddRef(eventID);
     const SxPlayingID playingID = event ? ++g_playingIDCounter : 0;
     if (event && g_pPlayingMgr) {
         SxPostInfo post;
@@ -511,8 +512,8 @@ namespace {
 // Queues a record that holds a reference to the event; the reference goes when queuing fails.
 template <typename Record>
 SXRESULT QueueWithEvent(SxUniqueID eventID, Record& record) {
-    if (!g_pAudioMgr || !g_EventHooks.findEventAndAddRef) return SX_Fail;
-    record.event = g_EventHooks.findEventAndAddRef(eventID);
+    if (!g_pAudioMgr) return SX_Fail;
+    record.event = SxFindEventAndAddRef(eventID);
     if (!record.event) return SX_Fail;
     const SXRESULT result = Queue(record);
     if (result != SX_Success) record.event->Release();

@@ -23,10 +23,6 @@ const Record& As(const SxQueuedMsgHeader& header) {
     return reinterpret_cast<const Record&>(header);
 }
 
-ISxPostedEvent* FindEvent(SxUniqueID id) {
-    return static_cast<CSxEvent*>(g_pObjectIndex ? g_pObjectIndex->GetPtrAndAddRef(SxIndex_Event, id) : nullptr);
-}
-
 // The registered object a message names with a reference, none for -1; false when the message
 // names an object that is not registered (it is then dropped).
 bool MessageObject(SxGameObjectID id, CSxRegisteredObj*& object) {
@@ -126,7 +122,6 @@ void SetEffect(const SxQueuedMsgHeader& header) {
 }  // namespace
 
 SXRESULT SxInitHierarchy(CSxAudioMgr& mgr, float defaultPoolThreshold, float lowerEngineThreshold) {
-    g_EventHooks.findEventAndAddRef = FindEvent;
     SxInstallEffectHooks();
     g_BusHooks.masterBus = SxMasterMixBus;
     g_FrameHooks.processLimiters = [] {
@@ -149,7 +144,6 @@ SXRESULT SxInitHierarchy(CSxAudioMgr& mgr, float defaultPoolThreshold, float low
 
 void SxTermHierarchy() {
     CSxURenderer::Term();
-    g_EventHooks.findEventAndAddRef = nullptr;
     SxRemoveEffectHooks();
     g_BusHooks.masterBus = nullptr;
     g_FrameHooks.processLimiters = nullptr;
