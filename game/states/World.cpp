@@ -13,10 +13,11 @@
 #include "game/components/Spawner.h"
 #include "game/components/WorldHooks.h"
 #include "game/editor/LevelEditor.h"
-#include "game/hud/HudHooks.h"
+#include "game/hud/HudSprites.h"
 #include "game/states/PlayHooks.h"
 #include "game/states/PlayObjects.h"
 #include "game/states/StateObjects.h"
+#include "game/systems/AudioLogic.h"
 #include "physics/PhysicsSystem.h"
 #include "runtime/GameStateManager.h"
 #include "runtime/Input.h"
@@ -139,7 +140,7 @@ void World::Load() {
 
     release_.clear();
     GetPlayHooks().setMusicState(1);
-    PostHudSound("Resume_Master_Audio_Bus");
+    AudioLogic_::PostEvent("Resume_Master_Audio_Bus", nullptr);
     GetPlayHooks().prepareWorldScene();
     if (Gedankenexperiment::Physics_System* physics = Gedankenexperiment::Physics_System::Peek()) physics->BuildTree();
     GetPlayHooks().startOfWorld();
@@ -167,10 +168,10 @@ void World::OnPlayStateChanged(SD::IMessage* message) {
             GetWorldHooks().GetGeometryColor(player, &savedPlayerColor_);
             GetWorldHooks().SetGeometryColor(player, SD::Vec4(0.5f, 0.5f, 0.5f, 0.5f));
         }
-        PostHudSound("Pause_Master_Audio_Bus");
+        AudioLogic_::PostEvent("Pause_Master_Audio_Bus", nullptr);
     } else {
         if (player) GetWorldHooks().SetGeometryColor(player, savedPlayerColor_);
-        PostHudSound("Resume_Master_Audio_Bus");
+        AudioLogic_::PostEvent("Resume_Master_Audio_Bus", nullptr);
     }
 }
 

@@ -14,7 +14,6 @@
 #include "game/EmptyHook.h"
 #include "game/components/WorldHooks.h"
 #include "game/editor/LevelEditor.h"
-#include "game/hud/HudHooks.h"
 #include "game/states/PlayHooks.h"
 #include "support/CapturedLog.h"
 
@@ -75,7 +74,6 @@ std::vector<std::string> AskEveryHook() {
     editor.GetPlayerAngles(&bare, &angles);
 
     const QV::PlayHooks& play = QV::GetPlayHooks();
-    const QV::HudHooks& hud = QV::GetHudHooks();
     const std::pair<const char*, bool> functions[] = {
         {play.setControlsEnabled.Name(), bool(play.setControlsEnabled)},
         {play.setEffectFollow.Name(), bool(play.setEffectFollow)},
@@ -88,17 +86,6 @@ std::vector<std::string> AskEveryHook() {
         {play.startOfWorld.Name(), bool(play.startOfWorld)},
         {play.releaseFirefly.Name(), bool(play.releaseFirefly)},
         {play.showNarration.Name(), bool(play.showNarration)},
-        {hud.setTexture.Name(), bool(hud.setTexture)},
-        {hud.setOpacity.Name(), bool(hud.setOpacity)},
-        {hud.setColor.Name(), bool(hud.setColor)},
-        {hud.readOpacity.Name(), bool(hud.readOpacity)},
-        {hud.postSound.Name(), bool(hud.postSound)},
-        {hud.volumeChanged.Name(), bool(hud.volumeChanged)},
-        {hud.offersResolution.Name(), bool(hud.offersResolution)},
-        {hud.setCinematic.Name(), bool(hud.setCinematic)},
-        {hud.applyHudFadeColours.Name(), bool(hud.applyHudFadeColours)},
-        {hud.finalSequence.Name(), bool(hud.finalSequence)},
-        {hud.endOfGame.Name(), bool(hud.endOfGame)},
     };
     std::vector<std::string> empty = QV::EmptyHooksCalled();
     for (const auto& [name, installed] : functions)

@@ -26,9 +26,9 @@
 #include "game/fireflies/Firefly.h"
 #include "game/fireflies/FireflyManager.h"
 #include "game/hud/HudCollector.h"
-#include "game/hud/HudHooks.h"
 #include "game/hud/HudSystem.h"
 #include "game/states/World.h"
+#include "game/systems/AudioLogic.h"
 #include "graphics/Graphics.h"
 #include "platform/os/Clock.h"
 #include "runtime/GameStateManager.h"
@@ -36,6 +36,9 @@
 #include "runtime/InputCodes.h"
 #include "runtime/Registration.h"
 #include "runtime/Window.h"
+#include "sound/engine/SxAudioThread.h"
+#include "sound/engine/SxSoundEngine.h"
+#include "sound/engine/rtpc/CSxRTPCMgr.h"
 #include "platform/window/MessageIds.h"
 #include "platform/window/Window.h"
 #include "support/CapturedLog.h"
@@ -46,6 +49,17 @@
 #include "GameScript.h"
 
 namespace {
+
+// The "GlobalVolume" game parameter as the sound engine holds it for every object; -1 while it
+// holds none.
+float EngineGlobalVolume() {
+    platform::Lock lock(SX::g_csMain);
+    bool found = false;
+    const float value =
+        SX::g_pRTPCMgr ? SX::g_pRTPCMgr->GetGlobalRTPCValue(SX::SoundEngine::GetIDFromString("GlobalVolume"), &found)
+                       : 0.0f;
+    return found ? value : -1.0f;
+}
 
 using qvtest::Running;
 using qvtest::SavedPosition;
@@ -410,16 +424,19 @@ TEST(WholeGame, FromTheMenuIntoTheWorldPausedResumedThenCreditsAndQuit) {
             {"down to the volume slider", tap(SD::key_DOWN)},
             {"the volume noted",
              [&volume] {
-                 volume = QV::GetGlobalVolume();
+                 volume = QV::AudioLogic_::GetInstance().GetGlobalVolume();
                  return FocusedWidget() == "Hud/Slider_Volume";
              }},
             {"volume lowered", tap(SD::key_LEFT)},
             {"volume lowered again", tap(SD::key_LEFT)},
             {"the volume is two steps lower",
              [&volume] {
-                 EXPECT_NEAR(QV::GetGlobalVolume(), volume - 0.2f, 1e-4f);
+                 EXPECT_NEAR(QV::AudioLogic_::GetInstance().GetGlobalVolume(), volume - 0.2f, 1e-4f);
                  return FocusedWidget() == "Hud/Slider_Volume" && Running() == "MainMenu";
              }},
+            // The sound engine takes the new volume on its next audio frame.
+            {"the sound engine's master volume follows",
+             [&volume] { return std::fabs(EngineGlobalVolume() - (volume - 0.2f)) < 1e-4f; }},
             {"volume raised", tap(SD::key_RIGHT)},
             {"volume raised again", tap(SD::key_RIGHT)},
             {"up to credits", tap(SD::key_UP)},

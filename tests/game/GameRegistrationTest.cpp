@@ -8,7 +8,6 @@
 #include "engine/GameObject.h"
 #include "game/GameRegistration.h"
 #include "game/components/WorldHooks.h"
-#include "game/hud/HudHooks.h"
 #include "game/fireflies/FireflyManager.h"
 #include "game/states/PlayHooks.h"
 #include "game/systems/AudioLogic.h"
@@ -162,7 +161,6 @@ namespace {
 
 TEST(GameRegistration, ThePlayHooksReachTheSoundLogicAndTheSeasonCycleAndEarlierHooksStay) {
     QV::GetPlayHooks() = QV::PlayHooks();
-    QV::GetHudHooks().endOfGame = nullptr;
     int earlierState = -1;
     QV::GetPlayHooks().setMusicState = [&earlierState](int state) { earlierState = state; };
     SD::Registrations registrations;
@@ -187,18 +185,16 @@ TEST(GameRegistration, ThePlayHooksReachTheSoundLogicAndTheSeasonCycleAndEarlier
     hooks.setFirstTargetLevel(0.0f);
     EXPECT_EQ(QV::AudioLogic_::GetInstance().GetRainTarget(), 0.0f);
 
-    // The story's final fade ends the game in the season cycle, which a new run clears.
+    // The play states read the end of the game from the season cycle, which a new run clears.
     QV::SowlarSystem_& seasons = QV::SowlarSystem_::GetInstance();
     EXPECT_FALSE(QV::IsEndOfGame());
-    ASSERT_TRUE(QV::GetHudHooks().endOfGame);
-    QV::GetHudHooks().endOfGame();
+    seasons.SetEndOfGame(true);
     EXPECT_TRUE(seasons.IsEndOfGame());
     EXPECT_TRUE(QV::IsEndOfGame());
     seasons.SetEndOfGame(false);
     EXPECT_FALSE(QV::IsEndOfGame());
 
     QV::GetPlayHooks() = QV::PlayHooks();
-    QV::GetHudHooks().endOfGame = nullptr;
     QV::SowlarSystem_::DestroyInstance();
     QV::AudioLogic_::ResetForTests();
     QV::SetWorldHooks(nullptr);
