@@ -26,6 +26,7 @@
 #include "game/fireflies/Firefly.h"
 #include "game/fireflies/FireflyManager.h"
 #include "game/hud/HudCollector.h"
+#include "game/hud/HudSprites.h"
 #include "game/hud/HudSystem.h"
 #include "game/states/World.h"
 #include "game/systems/AudioLogic.h"
@@ -103,6 +104,16 @@ std::string FocusedWidget() {
     const QV::HudCollector* front = hud->FrontCollector();
     const SD::GameObject* owner = front->Items()[front->CurrentIndex()]->GetOwner();
     return owner ? owner->GetBlueprintName() : "";
+}
+
+// The texture the focused widget's sprite shows.
+std::string FocusedTexture() {
+    QV::HudSystem* hud = QV::HudSystem::GetInstance();
+    if (!hud || !hud->HasFocusedWidget()) return "";
+    const QV::HudCollector* front = hud->FrontCollector();
+    SD::GameObject* owner = front->Items()[front->CurrentIndex()]->GetOwner();
+    const Aperture::Sprite* sprite = owner ? QV::SpriteOf(*owner) : nullptr;
+    return sprite ? sprite->GetTexture() : "";
 }
 
 bool Finite(const SD::Vec3& v) { return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z); }
@@ -442,7 +453,8 @@ TEST(WholeGame, FromTheMenuIntoTheWorldPausedResumedThenCreditsAndQuit) {
             {"up to credits", tap(SD::key_UP)},
             {"up to the check box", tap(SD::key_UP)},
             {"up to play", tap(SD::key_UP)},
-            {"on play", [] { return FocusedWidget() == "Hud/Button_Play"; }},
+            {"on play, shown by its sprite",
+             [] { return FocusedWidget() == "Hud/Button_Play" && FocusedTexture() == "Play_Over"; }},
             {"play pressed", tap(SD::key_RETURN)},
             {"world after the intro", in("World")},
             {"no pause menu in flight", [] { return !Exists("PauseMenu"); }},
