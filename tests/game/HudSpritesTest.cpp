@@ -1,5 +1,5 @@
 // The menus loaded from the sample files with the game's registration show their widgets' state
-// on the widgets' screen sprites, and the widgets' sounds go out through the audio logic.
+// on the widgets' screen sprites, and the widgets' sounds reach the sound engine.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -75,11 +75,11 @@ TEST_F(GameHudSprites, MainMenuButtonsShowUpOverAndDownTexturesOnTheirSprites) {
     EXPECT_EQ(Texture("Hud/Button_Credits"), "Credits_Over");
     EXPECT_FLOAT_EQ(SpriteOf("Hud/Button_Play")->GetOpacity(), 1.0f);
 
-    record.sounds.clear();
+    sound.Forget();
     keys.insert(SD::key_RETURN);
     Frame();
     EXPECT_EQ(Texture("Hud/Button_Credits"), "Credits_Down");
-    EXPECT_EQ(record.sounds, std::vector<std::string>{"Play_FireflyMainMenu"});
+    EXPECT_EQ(sound.Events(), std::vector<std::string>{"Play_FireflyMainMenu"});
 }
 
 TEST_F(GameHudSprites, TheFocusedButtonPulsesItsSpriteOpacity) {

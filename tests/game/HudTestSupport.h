@@ -1,7 +1,8 @@
 #pragma once
 // A factory with the HUD's widget components, the graphics system's sprites and the sample
 // blueprints, a HUD system, input driven by held keys, the widget scripts in a Lua host, and
-// the sound events the audio logic posts recorded, for the HUD and front-end state tests.
+// the engine's sound system on the game's banks holding what the game posts, for the HUD and
+// front-end state tests.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "EditorTestSupport.h"
+#include "HeldSoundSystem.h"
 #include "core/Logger.h"
 #include "core/MessageSystem.h"
 #include "engine/LuaTestSupport.h"
@@ -29,19 +31,6 @@
 #include "support/TempTree.h"
 
 namespace hudtest {
-
-// The sound events the audio logic posted, in order.
-struct SoundRecord {
-    std::vector<std::string> sounds;
-};
-
-inline SoundRecord*& RecordingTo() {
-    static SoundRecord* record = nullptr;
-    return record;
-}
-inline void RecordPost(const char* event, SD::GameObject*) {
-    if (RecordingTo()) RecordingTo()->sounds.push_back(event);
-}
 
 inline std::string Bool(bool value) { return value ? "1" : "0"; }
 
@@ -101,14 +90,12 @@ protected:
         input.Initialize();
         input.AddInjector(std::make_unique<gametest::HeldKeys>(&keys));
         lua.host.SetFolder("../Assets/LuaScripts/");
-        RecordingTo() = &record;
-        QV::AudioLogic_::SetEventPoster(&RecordPost);
+        sound.Name(
+            {"Play_FireflyMainMenu", "Play_Spring_Ambient", "Pause_Master_Audio_Bus", "Resume_Master_Audio_Bus"});
         QV::Button::ResetCoolDown();
         QV::AudioLogic_::GetInstance().SetGlobalVolume(1.0f);
     }
     ~HudFixture() override {
-        QV::AudioLogic_::SetEventPoster(nullptr);
-        RecordingTo() = nullptr;
         hud.Shutdown();
         input.Shutdown();
         factory.DestroyAllGameObjects();
@@ -116,6 +103,8 @@ protected:
 
     // Holds the sprites the HUD files make; gone after the objects.
     std::unique_ptr<Aperture::Graphics_> graphics = std::make_unique<Aperture::Graphics_>();
+    // Holds the events the HUD and the states post, read back by name.
+    gametest::HeldSoundSystem sound;
 
     // Loads the sample blueprints and any extra blueprint file written under the test's tree,
     // then starts the HUD system (its scripts and bindings).
@@ -161,7 +150,6 @@ protected:
     SD::Input_ input;
     std::set<uint32_t> keys;
     QV::HudSystem hud;
-    SoundRecord record;
 };
 
 }  // namespace hudtest

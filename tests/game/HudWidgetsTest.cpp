@@ -100,7 +100,7 @@ TEST_F(Widgets, FocusClampsAtTheEndsAndStillAnswersTheMove) {
     ASSERT_NE(Menu("W/Plain", {"W/B0", "W/B1", "W/B2"}), nullptr);
     Tap({SD::key_UP});
     EXPECT_EQ(Front().CurrentIndex(), 0);
-    EXPECT_EQ(record.sounds, std::vector<std::string>{"Play_FireflyMainMenu"});
+    EXPECT_EQ(sound.Events(), std::vector<std::string>{"Play_FireflyMainMenu"});
     Tap({SD::key_DOWN});
     Tap({SD::key_S});
     Tap({SD::key_DOWN});
