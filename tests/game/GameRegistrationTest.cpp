@@ -1,5 +1,4 @@
-// The game's component classes join start-up under their names and numbers, and the play
-// states' hooks reach their providers.
+// The game's component classes join start-up under their names and numbers.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -8,10 +7,6 @@
 #include "engine/GameObject.h"
 #include "game/GameRegistration.h"
 #include "game/components/WorldHooks.h"
-#include "game/fireflies/FireflyManager.h"
-#include "game/states/PlayHooks.h"
-#include "game/systems/AudioLogic.h"
-#include "game/systems/SowlarSystem.h"
 #include "runtime/Registration.h"
 
 namespace {
@@ -152,51 +147,6 @@ TEST(GameRegistration, TheWorldLogicClassesRegisterUnderTheirNamesAndNumbers) {
     factory.Shutdown();
     // The spawners reach the firefly manager through the installed world hooks.
     EXPECT_TRUE(QV::WorldHooksInstalled());
-    QV::SetWorldHooks(nullptr);
-}
-
-}  // namespace
-
-namespace {
-
-TEST(GameRegistration, ThePlayHooksReachTheSoundLogicAndTheSeasonCycleAndEarlierHooksStay) {
-    QV::GetPlayHooks() = QV::PlayHooks();
-    int earlierState = -1;
-    QV::GetPlayHooks().setMusicState = [&earlierState](int state) { earlierState = state; };
-    SD::Registrations registrations;
-    QV::SupplyGameClasses(registrations);
-    QV::PlayHooks& hooks = QV::GetPlayHooks();
-    for (bool installed :
-         {bool(hooks.setControlsEnabled), bool(hooks.addSprite), bool(hooks.setFirstTargetLevel),
-          bool(hooks.resetSeasonCycle), bool(hooks.isEndOfGame), bool(hooks.startOfWorld), bool(hooks.releaseFirefly)})
-        EXPECT_TRUE(installed);
-    // Without a firefly manager, or between objects that are not a firefly and a spawner, the
-    // firefly hooks change nothing.
-    ASSERT_EQ(QV::Firefly_Manager::Existing(), nullptr);
-    hooks.startOfWorld();
-    EXPECT_EQ(QV::Firefly_Manager::Existing(), nullptr);
-    SD::GameObject plain, other;
-    hooks.releaseFirefly(plain, other);
-
-    hooks.setMusicState(3);
-    EXPECT_EQ(earlierState, 3) << "a hook set before start-up stays";
-
-    QV::AudioLogic_::GetInstance().SetRainTarget(0.7f);
-    hooks.setFirstTargetLevel(0.0f);
-    EXPECT_EQ(QV::AudioLogic_::GetInstance().GetRainTarget(), 0.0f);
-
-    // The play states read the end of the game from the season cycle, which a new run clears.
-    QV::SowlarSystem_& seasons = QV::SowlarSystem_::GetInstance();
-    EXPECT_FALSE(QV::IsEndOfGame());
-    seasons.SetEndOfGame(true);
-    EXPECT_TRUE(seasons.IsEndOfGame());
-    EXPECT_TRUE(QV::IsEndOfGame());
-    seasons.SetEndOfGame(false);
-    EXPECT_FALSE(QV::IsEndOfGame());
-
-    QV::GetPlayHooks() = QV::PlayHooks();
-    QV::SowlarSystem_::DestroyInstance();
-    QV::AudioLogic_::ResetForTests();
     QV::SetWorldHooks(nullptr);
 }
 
