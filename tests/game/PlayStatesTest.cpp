@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "HeldSoundSystem.h"
 #include "HudTestSupport.h"
 #include "core/EngineCore.h"
 #include "game/components/ProximityTriggers.h"
@@ -108,7 +107,6 @@ protected:
     platform::ScopedClock scoped;
     std::unique_ptr<SD::Core> core;
     SD::GameStateManager_ states;
-    gametest::HeldSoundSystem sound;
 };
 
 TEST_F(Play, TheIntroShowsItsSlidesForAboutThirtySixSecondsThenHandsOverTheVehicle) {
@@ -161,7 +159,7 @@ TEST_F(Play, PauseGreysTheVehicleAndTheQuitPromptClosesFirst) {
     auto* geometry = static_cast<Aperture::Geometry*>(player->GetComponent(SD::CID_Geometry));
     ASSERT_NE(geometry, nullptr);
     geometry->SetColor(SD::Vec4(0.2f, 0.4f, 0.6f, 1.0f));
-    record.sounds.clear();
+    sound.Forget();
 
     TapState(SD::xpad1_B);
     EXPECT_EQ(states.GetPlayState(), 0) << "Unpause while running does nothing";
@@ -176,7 +174,7 @@ TEST_F(Play, PauseGreysTheVehicleAndTheQuitPromptClosesFirst) {
     TapState(SD::xpad1_B);
     EXPECT_EQ(states.GetPlayState(), 0);
     EXPECT_EQ(geometry->GetColor(), SD::Vec4(0.2f, 0.4f, 0.6f, 1.0f));
-    EXPECT_EQ(record.sounds, (std::vector<std::string>{"Pause_Master_Audio_Bus", "Resume_Master_Audio_Bus"}));
+    EXPECT_EQ(sound.Events(), (std::vector<std::string>{"Pause_Master_Audio_Bus", "Resume_Master_Audio_Bus"}));
 
     TapState(SD::key_TILDA);
     EXPECT_EQ(states.GetPendingLevel(), states.FindLevel("MainMenu"));
