@@ -67,7 +67,10 @@ namespace {
 SD::ISystem* MakeTweakableSystem() { return new TweakableSystem(); }
 SD::ISystem* TheFireflyManager() { return &Firefly_Manager::GetInstance(); }
 // The game's sound logic is the engine's sound system's game part.
-std::unique_ptr<SD::IGhostSubsystem> MakeGameSoundLogic() { return std::make_unique<GameSoundLogic>(); }
+class GameSoundLogicMaker : public SD::IGameSoundPartMaker {
+public:
+    std::unique_ptr<SD::IGhostSubsystem> Make() override { return std::make_unique<GameSoundLogic>(); }
+};
 SD::ISystem* TheWindSystem() { return &WindSystem_::GetInstance(); }
 SD::ISystem* TheSowlarSystem() { return &SowlarSystem_::GetInstance(); }
 
@@ -78,12 +81,15 @@ SD::ISystem* TheLevelEditor() {
 }
 
 // Where an object with an entrance comes to rest, for the box the physics keeps its mesh in.
-bool RestingPosition(SD::GameObject* object, SD::Vec3* position) {
-    auto* spawn = static_cast<SpawnLogic*>(object->GetComponent(SD::CID_SpawnLogic));
-    if (!spawn) return false;
-    *position = spawn->GetRestingPosition();
-    return true;
-}
+class SpawnRestingPosition : public Gedankenexperiment::IRestingPositionQuery {
+public:
+    bool RestingPosition(SD::GameObject* object, SD::Vec3* position) const override {
+        auto* spawn = static_cast<SpawnLogic*>(object->GetComponent(SD::CID_SpawnLogic));
+        if (!spawn) return false;
+        *position = spawn->GetRestingPosition();
+        return true;
+    }
+};
 
 template <class Hook, class Provider>
 void InstallIfEmpty(Hook& hook, Provider provider) {
@@ -245,7 +251,8 @@ void SupplyGameClasses(SD::Registrations& registrations) {
     registrations.SupplyComponent("CrystalMist", &SD::MakeComponentCreator<CrystalMist>);
     registrations.SupplyComponent("ShaderWind", &SD::MakeComponentCreator<ShaderWind>);
     registrations.SupplyComponent("SafeZone", &SD::MakeComponentCreator<SafeZone>);
-    SD::SupplyGameSoundPart(&MakeGameSoundLogic);
+    static GameSoundLogicMaker gameSoundLogic;
+    SD::SupplyGameSoundPart(&gameSoundLogic);
     SupplyHudClasses(registrations);
     InstallHudHooks();
     SupplyGameStates(registrations);
@@ -253,7 +260,8 @@ void SupplyGameClasses(SD::Registrations& registrations) {
     InstallGraphicsArtLoaders();
     // The dust and the snow travel with the object the play states name.
     InstallIfEmpty(GetPlayHooks().setEffectFollow, &SetEffectFollow);
-    Gedankenexperiment::SetRestingPositionQuery(&RestingPosition);
+    static SpawnRestingPosition restingPosition;
+    Gedankenexperiment::SetRestingPositionQuery(&restingPosition);
     // Hooks installed before (by a test world, say) stay.
     static GameHooks gameHooks;
     if (!WorldHooksInstalled()) SetWorldHooks(&gameHooks);

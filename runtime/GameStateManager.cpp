@@ -7,28 +7,23 @@
 #include "engine/ChangeActiveState.h"
 #include "engine/Level.h"
 #include "engine/ObjectCreated.h"
-#include "engine/PlayStateQuery.h"
 
 namespace SD {
 namespace {
 
 GameStateManager_* g_manager = nullptr;
 
-uint32_t QueryPlayState() { return g_manager ? static_cast<uint32_t>(g_manager->GetPlayState()) : 0; }
-
 }  // namespace
 
 GameStateManager_::GameStateManager_() {
     g_manager = this;
-    SetPlayStateQuery(&QueryPlayState);
+    SetPlayStateQuery(this);
 }
 
 GameStateManager_::~GameStateManager_() {
     for (Level* level : levels_) delete level;
-    if (g_manager == this) {
-        g_manager = nullptr;
-        SetPlayStateQuery(nullptr);
-    }
+    RemovePlayStateQuery(this);
+    if (g_manager == this) g_manager = nullptr;
 }
 
 GameStateManager_* GameStateManager_::GetInstance() { return g_manager; }
