@@ -7,23 +7,35 @@
 #include "engine/ChangeActiveState.h"
 #include "engine/Level.h"
 #include "engine/ObjectCreated.h"
+#include "engine/PlayStateQuery.h"
 
 namespace SD {
 namespace {
 
 GameStateManager_* g_manager = nullptr;
 
+// The engine asks the one manager, the one made last: a run's manager may still exist while the
+// next run makes its own.
+class OneManagerPlayState : public IPlayStateQuery {
+public:
+    uint32_t CurrentPlayState() const override {
+        return g_manager ? static_cast<uint32_t>(g_manager->GetPlayState()) : kPlayStatePlay;
+    }
+} g_playStateQuery;
+
 }  // namespace
 
 GameStateManager_::GameStateManager_() {
     g_manager = this;
-    SetPlayStateQuery(this);
+    SetPlayStateQuery(&g_playStateQuery);
 }
 
 GameStateManager_::~GameStateManager_() {
     for (Level* level : levels_) delete level;
-    RemovePlayStateQuery(this);
-    if (g_manager == this) g_manager = nullptr;
+    if (g_manager == this) {
+        g_manager = nullptr;
+        RemovePlayStateQuery(&g_playStateQuery);
+    }
 }
 
 GameStateManager_* GameStateManager_::GetInstance() { return g_manager; }

@@ -9,7 +9,6 @@
 
 #include "core/System.h"
 #include "engine/PlayState.h"
-#include "engine/PlayStateQuery.h"
 
 namespace SD {
 
@@ -17,7 +16,7 @@ class GameObject;
 class IMessage;
 class Level;
 
-class GameStateManager_ : public ISystem, private IPlayStateQuery {
+class GameStateManager_ : public ISystem {
 public:
     enum Phase : uint32_t { kIdle = 0, kLoad = 1, kEnter = 2, kRun = 3, kExit = 4, kUnused = 5, kQuit = 6 };
     // The engine's play states, under the names the game's states use; kept as signed numbers,
@@ -69,8 +68,6 @@ public:
     void RemoveObjectFromCurrentLevel(GameObject* object);
 
 private:
-    uint32_t CurrentPlayState() const override { return static_cast<uint32_t>(playState_); }
-
     void OnQuitRequest(IMessage* message);
     void OnObjectCreated(IMessage* message);
 
