@@ -61,11 +61,11 @@ public:
         using namespace platform::gfx;
         device_.SetRenderTarget(0, device_.BackBuffer());
         for (uint32_t i = 1; i < Device::kMaxRenderTargets; ++i) device_.SetRenderTarget(i, nullptr);
-        for (auto& entry : surfaces_) entry.second->Release();
-        for (auto& entry : textures_) entry.second->Release();
-        for (auto& entry : vertexBuffers_) entry.second->Release();
-        for (auto& entry : indexBuffers_) entry.second->Release();
-        for (auto& entry : declarations_) entry.second->Release();
+        ReleaseAll(surfaces_);
+        ReleaseAll(textures_);
+        ReleaseAll(vertexBuffers_);
+        ReleaseAll(indexBuffers_);
+        ReleaseAll(declarations_);
     }
 
     FrameReplay(const FrameReplay&) = delete;
@@ -129,8 +129,7 @@ public:
                     device_.DrawPrimitive(c.a[0], c.a[1], c.a[2]);
                     break;
                 case Op::kDrawIndexedPrimitive:
-                    device_.DrawIndexedPrimitive(c.a[0], static_cast<int32_t>(c.a[1]), c.a[2], c.a[3], c.a[4],
-                                                 c.a[5]);
+                    device_.DrawIndexedPrimitive(c.a[0], static_cast<int32_t>(c.a[1]), c.a[2], c.a[3], c.a[4], c.a[5]);
                     break;
                 default:  // what effects and fonts hand to the device
                     device_.Record(c);
@@ -151,6 +150,13 @@ private:
     static constexpr uint32_t kCopySourceSlot = 101;
     static constexpr uint32_t kCopySlot = 102;
 
+    // A creation that failed leaves its entry empty.
+    template <class Objects>
+    static void ReleaseAll(Objects& objects) {
+        for (auto& entry : objects)
+            if (entry.second) entry.second->Release();
+    }
+
     struct Step {
         const platform::gfx::Command* command;
         void* object;
@@ -160,8 +166,8 @@ private:
     platform::gfx::Texture* Target(uint32_t width, uint32_t height, uint32_t format, uint32_t slot) {
         using namespace platform::gfx;
         Texture*& texture = textures_[{width, height, format, slot}];
-        if (!texture && Failed(device_.CreateTexture(width, height, 1, kUsageRenderTarget, format, Pool::kDefault,
-                                                     &texture)))
+        if (!texture &&
+            Failed(device_.CreateTexture(width, height, 1, kUsageRenderTarget, format, Pool::kDefault, &texture)))
             ready_ = false;
         return texture;
     }
@@ -179,7 +185,8 @@ private:
 
     platform::gfx::VertexBuffer* VertexBufferOf(uint32_t length) {
         platform::gfx::VertexBuffer*& buffer = vertexBuffers_[length];
-        if (!buffer && platform::gfx::Failed(device_.CreateVertexBuffer(length, platform::gfx::Pool::kManaged, &buffer)))
+        if (!buffer &&
+            platform::gfx::Failed(device_.CreateVertexBuffer(length, platform::gfx::Pool::kManaged, &buffer)))
             ready_ = false;
         return buffer;
     }
@@ -195,9 +202,8 @@ private:
     // Every element in stream 0: a draw checks each declared element's stream.
     platform::gfx::VertexDeclaration* DeclarationOf(uint32_t elements) {
         platform::gfx::VertexDeclaration*& declaration = declarations_[elements];
-        if (!declaration &&
-            platform::gfx::Failed(device_.CreateVertexDeclaration(
-                std::vector<platform::gfx::VertexElement>(elements), &declaration)))
+        if (!declaration && platform::gfx::Failed(device_.CreateVertexDeclaration(
+                                std::vector<platform::gfx::VertexElement>(elements), &declaration)))
             ready_ = false;
         return declaration;
     }
