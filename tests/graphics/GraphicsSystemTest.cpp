@@ -121,6 +121,19 @@ TEST(GraphicsFrame, GeometryBufferHoldsTheFarDistanceAndTheColourTargetTheBackgr
     EXPECT_FLOAT_EQ(back->ReadPixel(1279, 759).b, 1.0f);
     EXPECT_FLOAT_EQ(back->ReadPixel(640, 39).b, 0.0f);
     EXPECT_FLOAT_EQ(back->ReadPixel(640, 760).b, 0.0f);
+    // Nothing has read a target's memory yet: every clear and copy of the frame still waits,
+    // no pixel was filled. Read back, the frame's bytes hold what its pixels read.
+    for (const Aperture::Resource::RenderBuffer* target :
+         {f.graphics->GetGeometryBuffer(), f.graphics->GetLightBuffer(), f.graphics->GetMainColor()})
+        EXPECT_TRUE(target->GetTexture()->Level(0)->HasPendingFill());
+    EXPECT_TRUE(back->HasPendingFill());
+    const uint8_t* bytes = back->Bits();
+    auto blueByte = [&](uint32_t x, uint32_t y) { return bytes[4 * (y * 1280 + x)]; };
+    EXPECT_EQ(blueByte(640, 40), 255);
+    EXPECT_EQ(blueByte(1279, 759), 255);
+    EXPECT_EQ(blueByte(640, 39), 0);
+    EXPECT_EQ(blueByte(640, 760), 0);
+    EXPECT_FALSE(back->HasPendingFill());
 }
 
 TEST(GraphicsFrame, LostMidFrameResumesWithTheSameCommands) {
