@@ -17,17 +17,6 @@ namespace SX {
 
 using SxMsgHandler = void (*)(const SxQueuedMsgHeader& record);
 
-// The frame's steps that belong to the path manager, the upper renderer and the motion devices,
-// in the order the frame runs them (around the transition manager and the lower engine); an
-// empty entry is skipped.
-struct SxFrameHooks {
-    void (*processPaths)(uint32_t frame) = nullptr;
-    void (*processLimiters)() = nullptr;
-    void (*processCommands)() = nullptr;
-    void (*renderMotion)() = nullptr;
-};
-extern SxFrameHooks g_FrameHooks;
-
 class CSxAudioMgr {
 public:
     CSxAudioMgr() = default;
