@@ -40,7 +40,9 @@ public:
     SXRESULT RenderAudio();
     // Applies the records of closed batches (everything while a writer waits for room).
     void ProcessMsgQueue();
-    // One audio frame: asks the sink for buffers and renders them.
+    // One audio frame per buffer the sink asks for: messages and pending actions, behavioral
+    // extensions, transitions, paths, limiters and the voices' queued commands, the lower
+    // engine, then what the voices reported back; the motion devices send once at the end.
     void Perform();
 
     // Reader side of the message types other managers own. A handler must not release the
