@@ -39,7 +39,6 @@
 #include "game/fireflies/FireflyDust.h"
 #include "game/editor/LevelEditor.h"
 #include "game/editor/LevelEditorScript.h"
-#include "game/editor/GameEditorHooks.h"
 #include "game/fireflies/Firefly.h"
 #include "game/fireflies/FireflyManager.h"
 #include "game/hud/HudHooks.h"
@@ -71,11 +70,7 @@ std::unique_ptr<SD::IGhostSubsystem> MakeGameSoundLogic() { return std::make_uni
 SD::ISystem* TheWindSystem() { return &WindSystem_::GetInstance(); }
 SD::ISystem* TheSowlarSystem() { return &SowlarSystem_::GetInstance(); }
 
-SD::ISystem* TheLevelEditor() {
-    LevelEditor& editor = LevelEditor::GetInstance();
-    editor.SetHooks(std::make_unique<GameEditorHooks>());
-    return &editor;
-}
+SD::ISystem* TheLevelEditor() { return &LevelEditor::GetInstance(); }
 
 // Where an object with an entrance comes to rest, for the box the physics keeps its mesh in.
 bool RestingPosition(SD::GameObject* object, SD::Vec3* position) {

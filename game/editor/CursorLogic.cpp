@@ -8,6 +8,7 @@
 #include "engine/GameObject.h"
 #include "engine/Transform.h"
 #include "game/editor/EditorLayout.h"
+#include "game/editor/EditorScene.h"
 #include "game/editor/LevelEditor.h"
 #include "runtime/Input.h"
 
@@ -33,7 +34,7 @@ void CursorLogic::VInitialize(bool) {
     bindings_.BindAnalog("LE_Cursor_UpDown", SD::key_E, SD::key_Q, 1.0f);
     bindings_.BindAnalog("LE_Cursor_ForwardBackward", SD::key_S, SD::key_W, 1.0f);
     bindings_.BindAnalog("LE_Cursor_LeftRight", SD::key_A, SD::key_D, 1.0f);
-    if (GetOwner()) LevelEditor::GetInstance().Hooks().AttachCursorBody(GetOwner());
+    if (GetOwner()) editorscene::AttachCursorBody(GetOwner());
 }
 
 void CursorLogic::VSerialize(SD::IStream&, int) {}
@@ -45,7 +46,7 @@ void CursorLogic::VUpdate(float) {
     if (!editor || !editor->IsActive() || !factory || !input || !GetOwner()) return;
     SD::GameObject* cameraObject = factory->GetGameObject(std::string("LE_CursorCamera"));
     SD::Component* camera = cameraObject ? cameraObject->GetComponent(SD::CID_SphericalCamera) : nullptr;
-    if (!camera || editor->Hooks().GetActiveCamera() != camera) return;
+    if (!camera || editorscene::ActiveCamera() != camera) return;
     if (editor->GetMode() == kModeObjectEdit) return;
     const SD::Core* core = SD::Core::GetInstance();
     const float dt = core ? static_cast<float>(core->GetFrameTime()) : 0.0f;
@@ -67,8 +68,7 @@ void CursorLogic::MoveTransform(SD::Transform& camera, SD::Transform& moved, flo
     if (input->GetKeyState(SD::mouse_BUTTON3)) {
         char text[64];
         std::snprintf(text, sizeof text, "Speed = %f", baseSpeed);
-        if (LevelEditor* editor = LevelEditor::Peek())
-            editor->Hooks().DrawDebugText(editorlayout::kMargin, editorlayout::kNoteRow, text);
+        if (LevelEditor::Peek()) editorscene::DrawDebugText(editorlayout::kMargin, editorlayout::kNoteRow, text);
         fb = static_cast<float>(input->GetMouseDeltaY()) * baseSpeed * -0.00075f;
         lr = static_cast<float>(input->GetMouseDeltaX()) * baseSpeed * 0.00075f;
     }
@@ -87,7 +87,7 @@ void CursorLogic::MoveTransform(SD::Transform& camera, SD::Transform& moved, flo
                         p.z + k * (fb * forward.z + lr * right.z));
     moved.SetPos(next);
     if (SD::GameObject* owner = moved.GetOwner()) {
-        if (LevelEditor* editor = LevelEditor::Peek()) editor->Hooks().SetColliderPosition(owner, next);
+        if (LevelEditor::Peek()) editorscene::SetColliderPosition(owner, next);
     }
 }
 

@@ -13,6 +13,7 @@
 #include "engine/Transform.h"
 #include "game/editor/CursorLogic.h"
 #include "game/editor/EditorLayout.h"
+#include "game/editor/EditorScene.h"
 #include "game/editor/NameText.h"
 #include "game/editor/ObjectLabel.h"
 #include "game/systems/TweakableSystem.h"
@@ -46,16 +47,12 @@ LevelEditor& LevelEditor::GetInstance() { return *SD::Singleton<LevelEditor>::Ge
 LevelEditor* LevelEditor::Peek() { return SD::Singleton<LevelEditor>::Peek(); }
 void LevelEditor::DestroyInstance() { SD::Singleton<LevelEditor>::Destroy(); }
 
-LevelEditor::LevelEditor() : hooks_(std::make_unique<EditorHooks>()) { Reset(); }
+LevelEditor::LevelEditor() { Reset(); }
 
 LevelEditor::~LevelEditor() {
     if (fileDropRegistered_) SD::Message_System::GetInstance()->RemoveHandlerOf(SD::MessageIds::FileDrop, this);
     std::free(nameText_);
     std::free(actionName_);
-}
-
-void LevelEditor::SetHooks(std::unique_ptr<EditorHooks> hooks) {
-    hooks_ = hooks ? std::move(hooks) : std::make_unique<EditorHooks>();
 }
 
 void LevelEditor::ReadConfig(SD::ConfigFile& config) {
@@ -179,7 +176,7 @@ SD::Component* LevelEditor::GetCameraSlot(uint32_t slot) const {
 
 void LevelEditor::ActivateCamera(uint32_t slot) {
     SD::Component* camera = GetCameraSlot(slot);
-    if (camera && hooks_->IsCameraEnabled(camera)) hooks_->SetActiveCamera(camera);
+    if (camera) editorscene::ActivateCamera(camera);
 }
 
 void LevelEditor::SetActive(bool on) {
@@ -192,9 +189,9 @@ void LevelEditor::SetActive(bool on) {
         if (!fileDropRegistered_) messages->RegisterHandler(SD::MessageIds::FileDrop, this, &LevelEditor::OnFileDrop);
         fileDropRegistered_ = true;
         if (SD::Window_* window = SD::Window_::GetInstance()) window->ShowCursor(true);
-        savedAmbient_ = hooks_->GetAmbientColor();
-        hooks_->SetAmbientColor(SD::Vec3(165.0f / 255.0f, 210.0f / 255.0f, 229.0f / 255.0f));
-        hooks_->SetFogEnabled(false);
+        savedAmbient_ = editorscene::AmbientColor();
+        editorscene::SetAmbientColor(SD::Vec3(165.0f / 255.0f, 210.0f / 255.0f, 229.0f / 255.0f));
+        editorscene::SetFogEnabled(false);
         if (states) {
             savedPlayState_ = states->GetPlayState();
             states->SetPlayState(SD::GameStateManager_::kDevPause);
@@ -207,8 +204,8 @@ void LevelEditor::SetActive(bool on) {
     fileDropRegistered_ = false;
     if (SD::Window_* window = SD::Window_::GetInstance()) window->ShowCursor(false);
     if (states) states->SetPlayState(savedPlayState_);
-    hooks_->SetAmbientColor(savedAmbient_);
-    hooks_->SetFogEnabled(true);
+    editorscene::SetAmbientColor(savedAmbient_);
+    editorscene::SetFogEnabled(true);
     ActivateCamera(2);
 }
 
@@ -223,15 +220,15 @@ int LevelEditor::WindowHeight() const { return layout::WindowHeight(); }
 
 void LevelEditor::DrawText(int x, int y, const std::string& text) {
     debugText_.push_back(DebugText{x, y, text});
-    hooks_->DrawDebugText(x, y, text);
+    editorscene::DrawDebugText(x, y, text);
 }
 
 void LevelEditor::Update(float dt) {
     debugText_.clear();
     const float frameTime = FrameTime(dt);
     if (active_) {
-        hooks_->CheckCollisionsNow();
-        hooks_->SetDebugTextStyle();
+        editorscene::CheckCollisionsNow();
+        editorscene::UseDebugTextStyle();
         switch (mode_) {
             case kModeMain:
                 UpdateMainMode();
@@ -297,7 +294,7 @@ void LevelEditor::CycleCamera(int step) {
         cameraSlotIndex_ = static_cast<uint32_t>((static_cast<int>(cameraSlotIndex_) + step + 3) % 3);
         SD::Component* camera = GetCameraSlot(cameraSlotIndex_);
         if (!camera) continue;
-        if (hooks_->IsCameraEnabled(camera)) hooks_->SetActiveCamera(camera);
+        editorscene::ActivateCamera(camera);
         return;
     }
 }
@@ -375,7 +372,7 @@ void LevelEditor::UpdateMainMode() {
     SD::GameObject* cursor = FindObject("LE_Cursor");
     SD::GameObject* touched = touched_.get();
     if (cursor) {
-        hooks_->SetGeometryColor(cursor, touched ? SD::Vec4(1, 0, 0, 1) : SD::Vec4(1, 1, 1, 1));
+        editorscene::SetGeometryColor(cursor, touched ? SD::Vec4(1, 0, 0, 1) : SD::Vec4(1, 1, 1, 1));
         if (touched && !Held("LE_FnCtrl") && Triggered("LE_SelectObject")) SelectObject(touched);
     }
     if (mode_ != kModeMain) return;
@@ -392,7 +389,7 @@ void LevelEditor::UpdateObjectEditMode(float frameTime) {
         return;
     }
     DrawText(layout::kMargin, layout::kTitleRow, "Object editing:");
-    const std::string model = hooks_->GetModelName(object);
+    const std::string model = editorscene::ModelName(object);
     DrawText(layout::kMargin, layout::FootRow(WindowHeight()), model.empty() ? object->GetBlueprintName() : model);
     if (GetCameraSlot(0)) {
         SD::Input_* input = Input();
@@ -417,7 +414,7 @@ void LevelEditor::UpdateObjectEditMode(float frameTime) {
 void LevelEditor::UpdateCameraZoom() {
     SD::Component* camera = GetCameraSlot(0);
     float radius = 0.0f;
-    if (!camera || !hooks_->GetCameraRadius(camera, &radius)) return;
+    if (!camera || !editorscene::CameraRadius(camera, &radius)) return;
     SD::Input_* input = Input();
     if (!input) return;
     float a = input->GetAnalog("LE_Cursor_Accelerate");
@@ -426,13 +423,13 @@ void LevelEditor::UpdateCameraZoom() {
     float zoom = input->GetAnalog("LE_Camera_ZoomInOut") * a;
     if (KeyHeld(SD::mouse_BUTTON2)) zoom = static_cast<float>(input->GetMouseDeltaY()) * 0.075f;
     radius += zoom;
-    hooks_->SetCameraRadius(camera, radius < 1.0f ? 1.0f : radius);
+    editorscene::SetCameraRadius(camera, radius < 1.0f ? 1.0f : radius);
 }
 
 void LevelEditor::MoveOnto(SD::GameObject* moved, SD::GameObject* target) {
     SD::Vec3 at = target->GetTransform().GetPos();
-    hooks_->GetColliderPosition(target, &at);
-    hooks_->SetColliderPosition(moved, at);
+    editorscene::ColliderPosition(target, &at);
+    editorscene::SetColliderPosition(moved, at);
     moved->GetTransform().SetPos(at);
 }
 
@@ -442,10 +439,10 @@ void LevelEditor::UpdatePlayerKeys() {
     if (!player || !cursor) return;
     if (KeyHeld(SD::key_CONTROL) && KeyTriggered(SD::key_P)) {
         SD::Vec3 angles = spawnAngles_;
-        hooks_->GetPlayerAngles(player, &angles);
+        editorscene::PlayerAngles(player, &angles);
         spawnPosition_ = player->GetTransform().GetPos();
         spawnAngles_ = angles;
-        hooks_->SetPlayerReset(player, spawnPosition_, spawnAngles_);
+        editorscene::SetPlayerReset(player, spawnPosition_, spawnAngles_);
     }
     // F7 brings the cursor to the player, F8 the player to the cursor.
     if (KeyTriggered(SD::key_F7)) MoveOnto(cursor, player);
@@ -458,7 +455,7 @@ void LevelEditor::UpdateBarKeys() {
     if (!KeyHeld(SD::key_CONTROL)) return;
     if (Triggered("LE_Save")) SaveLevel(levelName_.c_str());
     if (Triggered("LE_Load")) LoadLevel(levelName_.c_str());
-    if (KeyTriggered(SD::key_F)) hooks_->SetFogEnabled(!hooks_->GetFogEnabled());
+    if (KeyTriggered(SD::key_F)) editorscene::SetFogEnabled(!editorscene::FogEnabled());
 }
 
 }  // namespace QV

@@ -4,7 +4,6 @@
 // cursor, select, move, turn and delete them, group them, record splines, and save and load
 // the level's object layers and the player's spawn point.
 #include <cstdint>
-#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -13,7 +12,6 @@
 #include "core/System.h"
 #include "core/Vector.h"
 #include "engine/GameObjectHandle.h"
-#include "game/editor/EditorHooks.h"
 #include "runtime/InputBindingSet.h"
 
 namespace platform::tweak {
@@ -108,9 +106,6 @@ public:
     void SetCameraSlot(uint32_t slot, SD::Component* camera);
     SD::Component* GetCameraSlot(uint32_t slot) const;
     void SetReturnCamera(SD::Component* camera) { SetCameraSlot(2, camera); }
-
-    EditorHooks& Hooks() { return *hooks_; }
-    void SetHooks(std::unique_ptr<EditorHooks> hooks);
 
     EditMode GetMode() const { return mode_; }
     uint32_t GetCameraSlotIndex() const { return cameraSlotIndex_; }
@@ -220,7 +215,6 @@ private:
     std::vector<double> splineTimes_;
     std::vector<double> redoTimes_;
     std::vector<DebugText> debugText_;
-    std::unique_ptr<EditorHooks> hooks_;
     bool fileDropRegistered_ = false;
 };
 

@@ -18,6 +18,7 @@
 #include "engine/LevelLayerManager.h"
 #include "engine/SuperialDataMap.h"
 #include "engine/SuperialValue.h"
+#include "game/editor/EditorScene.h"
 #include "game/editor/LevelEditor.h"
 #include "game/editor/ObjectLabel.h"
 #include "platform/os/Dialogs.h"
@@ -144,7 +145,7 @@ bool LevelEditor::SaveLevel(const char* name) {
     SD::Vec3 position;
     SD::Vec3 angles;
     // Without a player the spawn point stored last is written.
-    if (player && hooks_->GetPlayerReset(player, &position, &angles)) {
+    if (player && editorscene::PlayerReset(player, &position, &angles)) {
         spawnPosition_ = position;
         spawnAngles_ = angles;
     }

@@ -3,6 +3,7 @@
 #include "engine/Factory.h"
 #include "engine/GameObject.h"
 #include "engine/Transform.h"
+#include "game/editor/EditorScene.h"
 #include "game/editor/LevelEditor.h"
 #include "game/hud/HudSystem.h"
 #include "game/states/StateObjects.h"
@@ -46,7 +47,7 @@ SD::Component* CameraOf(SD::GameObject* object) { return object ? object->GetCom
 void MakeActiveCamera(SD::Component* camera) {
     LevelEditor* editor = LevelEditor::Peek();
     if (!editor || !camera) return;
-    editor->Hooks().SetActiveCamera(camera);
+    editorscene::ActivateCamera(camera);
     editor->SetReturnCamera(camera);
 }
 

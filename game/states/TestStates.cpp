@@ -3,6 +3,7 @@
 #include "engine/Factory.h"
 #include "engine/GameObject.h"
 #include "engine/Transform.h"
+#include "game/editor/EditorScene.h"
 #include "game/editor/LevelEditor.h"
 #include "game/states/PlayHooks.h"
 #include "game/states/PlayObjects.h"
@@ -89,7 +90,7 @@ void Graphics_Test::Load() {
     LevelEditor* editor = LevelEditor::Peek();
     if (editor) editor->LoadLevel("Graphics_Test");
     SD::Component* camera = CameraOf(CreateNamed("ViewSpace/Camera", nullptr));
-    if (editor && camera) editor->Hooks().SetActiveCamera(camera);
+    if (editor && camera) editorscene::ActivateCamera(camera);
     CreateNamed("ObjectTemplates/Point", "mannequin");
     if (Gedankenexperiment::Physics_System* physics = Gedankenexperiment::Physics_System::Peek()) physics->BuildTree();
 }
@@ -102,7 +103,7 @@ void Logic_Test::Load() {
     if (editor) start = editor->GetPlayerSpawnPos();
     if (SD::GameObject* player = CreatePlayerWithWings(&start)) player->Initialize(false);
     SD::Component* camera = CameraOf(CreateNamed("World/Camera", "PlayerCam"));
-    if (editor && camera) editor->Hooks().SetActiveCamera(camera);
+    if (editor && camera) editorscene::ActivateCamera(camera);
 }
 
 }  // namespace QV

@@ -12,6 +12,7 @@
 #include "engine/Transform.h"
 #include "game/components/Spawner.h"
 #include "game/components/WorldHooks.h"
+#include "game/editor/EditorScene.h"
 #include "game/editor/LevelEditor.h"
 #include "game/hud/HudHooks.h"
 #include "game/states/PlayHooks.h"
@@ -118,7 +119,7 @@ void World::Load() {
     }
     SD::Factory_* factory = SD::Factory_::GetInstance();
     if (SD::GameObject* player = CreatePlayerWithWings(&start)) {
-        if (editor) editor->Hooks().SetPlayerReset(player, start, angles);
+        if (editor) editorscene::SetPlayerReset(player, start, angles);
         if (SD::GameObject* storm = factory->CreateObject("ObjectTemplates/RainStorm", player))
             storm->NameObject("RainStorm");
         player->Initialize(false);

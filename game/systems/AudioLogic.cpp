@@ -15,19 +15,8 @@ namespace {
 
 void EngineSetState(uint32_t group, uint32_t state) { SX::SoundEngine::SetState(group, state); }
 
-void EnginePostEvent(const char* event, SD::GameObject* object) {
-    SD::GhostEngine_* ghost = SD::GhostEngine_::Existing();
-    SD::Manager* manager = ghost ? ghost->GetManager() : nullptr;
-    if (manager && event) manager->PostEvent(event, object ? ghost->SoundObjectID(object) : SD::kDefaultSoundObject);
-}
-
 void EngineSetParameter(uint32_t parameter, float value, uint32_t object) {
     SX::SoundEngine::SetRTPCValue(parameter, value, object);
-}
-
-AudioLogic_::EventPoster& Poster() {
-    static AudioLogic_::EventPoster poster = &EnginePostEvent;
-    return poster;
 }
 
 AudioLogic_::ParameterSetter& ParameterSetterSlot() {
@@ -56,11 +45,14 @@ AudioLogic_* AudioLogic_::Existing() { return Instance().get(); }
 
 void AudioLogic_::ResetForTests() { Instance().reset(); }
 
-void AudioLogic_::SetEventPoster(EventPoster poster) { Poster() = poster ? poster : &EnginePostEvent; }
 void AudioLogic_::SetParameterSetter(ParameterSetter setter) {
     ParameterSetterSlot() = setter ? setter : &EngineSetParameter;
 }
-void AudioLogic_::PostEvent(const char* event, SD::GameObject* object) { Poster()(event, object); }
+void AudioLogic_::PostEvent(const char* event, SD::GameObject* object) {
+    SD::GhostEngine_* ghost = SD::GhostEngine_::Existing();
+    SD::Manager* manager = ghost ? ghost->GetManager() : nullptr;
+    if (manager && event) manager->PostEvent(event, object ? ghost->SoundObjectID(object) : SD::kDefaultSoundObject);
+}
 void AudioLogic_::SetParameter(uint32_t parameter, float value, uint32_t object) {
     ParameterSetterSlot()(parameter, value, object);
 }

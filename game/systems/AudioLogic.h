@@ -23,8 +23,6 @@ public:
     static constexpr uint32_t kSecondGroupState = 0xBABF0E02;
 
     using StateSetter = void (*)(uint32_t group, uint32_t state);
-    // Posts a sound event on an object's sound object (the game's global one for null).
-    using EventPoster = void (*)(const char* event, SD::GameObject* object);
     // Sets a game parameter on a game object (all objects for kAllObjects).
     using ParameterSetter = void (*)(uint32_t parameter, float value, uint32_t object);
     static constexpr uint32_t kAllObjects = 0xFFFFFFFFu;
@@ -78,8 +76,9 @@ public:
 
     // Null restores the sound engine's own.
     static void SetStateSetter(StateSetter setter);
-    static void SetEventPoster(EventPoster poster);
     static void SetParameterSetter(ParameterSetter setter);
+    // Posts a sound event on an object's sound object (the game's global one for null) through
+    // the engine's sound system; nothing while it has no sound engine running.
     static void PostEvent(const char* event, SD::GameObject* object);
     static void SetParameter(uint32_t parameter, float value, uint32_t object);
 

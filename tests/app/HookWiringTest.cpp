@@ -13,7 +13,6 @@
 #include "engine/GameObject.h"
 #include "game/EmptyHook.h"
 #include "game/components/WorldHooks.h"
-#include "game/editor/LevelEditor.h"
 #include "game/hud/HudHooks.h"
 #include "game/states/PlayHooks.h"
 #include "support/CapturedLog.h"
@@ -54,25 +53,6 @@ std::vector<std::string> AskEveryHook() {
     world.AddYellowFirefly(&bare);
     world.AddReleaseSpawner(&bare);
     world.SpawnFirefly(position, position, 1, nullptr);
-
-    QV::EditorHooks& editor = QV::LevelEditor::GetInstance().Hooks();
-    SD::Vec3 angles;
-    float radius = 0.0f;
-    editor.SetActiveCamera(editor.GetActiveCamera());
-    editor.GetCameraRadius(editor.GetActiveCamera(), &radius);
-    editor.SetCameraRadius(nullptr, radius);
-    editor.SetAmbientColor(editor.GetAmbientColor());
-    editor.SetDebugTextStyle();
-    editor.DrawDebugText(0, 0, "hooks");
-    editor.SetGeometryColor(&bare, colour);
-    editor.GetModelName(&bare);
-    editor.CheckCollisionsNow();
-    editor.GetColliderPosition(&bare, &position);
-    editor.SetColliderPosition(&bare, position);
-    editor.SetFogEnabled(editor.GetFogEnabled());
-    editor.GetPlayerReset(&bare, &position, &angles);
-    editor.SetPlayerReset(&bare, position, angles);
-    editor.GetPlayerAngles(&bare, &angles);
 
     const QV::PlayHooks& play = QV::GetPlayHooks();
     const QV::HudHooks& hud = QV::GetHudHooks();

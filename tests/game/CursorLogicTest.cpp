@@ -102,7 +102,7 @@ TEST_F(CursorTest, TheCursorFliesOnlyWhileTheEditorsMainCameraIsActive) {
     const float moved = cursor->GetTransform().GetLocalPos().z - start.z;
     EXPECT_GT(moved, 0.0f);
 
-    hooks.activeCamera = nullptr;
+    ActivateOtherCamera();
     const float before = cursor->GetTransform().GetLocalPos().z;
     Frame();
     EXPECT_EQ(cursor->GetTransform().GetLocalPos().z, before) << "another camera is active";

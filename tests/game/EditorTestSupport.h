@@ -1,11 +1,10 @@
 #pragma once
 // The level editor as start-up builds it, over a temporary install holding the sample level,
-// its templates and the editor's own blueprints, with keys held by the test and hooks that
-// stand in for the renderer, the physics and the player.
+// its templates and the editor's own blueprints, with keys held by the test, and the renderer
+// (no device) and the season cycle the editor works on.
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <map>
 #include <memory>
 #include <set>
 #include <string>
@@ -15,8 +14,13 @@
 #include "core/Logger.h"
 #include "core/MessageSystem.h"
 #include "engine/LevelLayerManager.h"
+#include "graphics/Graphics.h"
+#include "graphics/components/Camera.h"
+#include "graphics/components/Geometry.h"
+#include "graphics/components/SphericalCamera.h"
 #include "game/editor/CursorLogic.h"
 #include "game/editor/LevelEditor.h"
+#include "game/systems/SowlarSystem.h"
 #include "game/systems/TweakableSystem.h"
 #include "runtime/GameStateManager.h"
 #include "runtime/Input.h"
@@ -25,56 +29,7 @@
 
 namespace gametest {
 
-// A camera that only has to be there: the renderer's spherical camera is not built yet.
-class Lens : public SD::Component {
-public:
-    SD::ComponentID VGetID() const override { return SD::CID_SphericalCamera; }
-    int VGetVersion() const override { return 0; }
-    void VRegister() override {}
-    void VUnregister() override {}
-};
-
 using HeldKeys = qvtest::HeldKeys;
-
-struct HookRecord {
-    SD::Component* activeCamera = nullptr;
-    std::map<SD::Component*, float> radius;
-    SD::Vec3 ambient{0.1f, 0.2f, 0.3f};
-    bool fog = true;
-    std::map<SD::GameObject*, SD::Vec4> colors;
-    bool havePlayerReset = false;
-    SD::Vec3 playerPosition, playerAngles;
-    int collisionPasses = 0;
-};
-
-class TestHooks : public QV::EditorHooks {
-public:
-    explicit TestHooks(HookRecord* r) : r_(r) {}
-    SD::Component* GetActiveCamera() override { return r_->activeCamera; }
-    void SetActiveCamera(SD::Component* camera) override { r_->activeCamera = camera; }
-    bool GetCameraRadius(SD::Component* camera, float* radius) override {
-        auto it = r_->radius.find(camera);
-        if (it == r_->radius.end()) return false;
-        *radius = it->second;
-        return true;
-    }
-    void SetCameraRadius(SD::Component* camera, float radius) override { r_->radius[camera] = radius; }
-    SD::Vec3 GetAmbientColor() override { return r_->ambient; }
-    void SetAmbientColor(const SD::Vec3& color) override { r_->ambient = color; }
-    void SetGeometryColor(SD::GameObject* object, const SD::Vec4& color) override { r_->colors[object] = color; }
-    void CheckCollisionsNow() override { ++r_->collisionPasses; }
-    bool GetFogEnabled() override { return r_->fog; }
-    void SetFogEnabled(bool enabled) override { r_->fog = enabled; }
-    bool GetPlayerReset(SD::GameObject*, SD::Vec3* position, SD::Vec3* angles) override {
-        if (!r_->havePlayerReset) return false;
-        *position = r_->playerPosition;
-        *angles = r_->playerAngles;
-        return true;
-    }
-
-private:
-    HookRecord* r_;
-};
 
 inline std::string TransformXml(float x, float y, float z) {
     char text[512];
@@ -104,11 +59,17 @@ protected:
                        "</GameObjectBlueprint>"
                        "<GameObjectBlueprint name=\"LevelEditor/Cursor\"><Components>" +
                        TransformXml(0, 0, 0) +
+                       "<Geometry version=\"0\" Play=\"0\" Pause=\"0\" DevPause=\"1\"><String name=\"Model Name\">"
+                       "sphere</String></Geometry>"
                        "<CursorLogic version=\"0\" Play=\"1\" Pause=\"1\" DevPause=\"1\"/></Components>"
                        "</GameObjectBlueprint></GameObjectBlueprints>");
         tree.Write("Assets/Config/config.ini", config);
         factory.RegisterComponentCreator("CursorLogic", SD::CID_CursorLogic, new SD::ComponentCreator<QV::CursorLogic>);
-        factory.RegisterComponentCreator("SphericalCamera", SD::CID_SphericalCamera, new SD::ComponentCreator<Lens>);
+        factory.RegisterComponentCreator("SphericalCamera", SD::CID_SphericalCamera,
+                                         new SD::ComponentCreator<Aperture::SphericalCamera>);
+        factory.RegisterComponentCreator("Camera", SD::CID_Camera, new SD::ComponentCreator<Aperture::Camera>);
+        factory.RegisterComponentCreator("Geometry", SD::CID_Geometry, new SD::ComponentCreator<Aperture::Geometry>);
+        graphics.SetAmbientColor(SD::Vec3(0.1f, 0.2f, 0.3f));
         factory.SetObjectInFormat("xml");
         factory.LoadObjectManifest("../Assets/Objects/Objects.man");
         layers.Initialize();
@@ -117,7 +78,6 @@ protected:
         input.AddInjector(std::make_unique<HeldKeys>(&keys));
         tweakables.Initialize();
         editor = &QV::LevelEditor::GetInstance();
-        editor->SetHooks(std::make_unique<TestHooks>(&hooks));
         SD::ConfigFile settings("../Assets/Config/config.ini");
         editor->ReadConfig(settings);
         editor->Initialize();
@@ -129,6 +89,9 @@ protected:
         tweakables.Shutdown();
         layers.Shutdown();
         input.Shutdown();
+        QV::SowlarSystem_::DestroyInstance();
+        // The cameras leave the renderer before it goes.
+        factory.Shutdown();
     }
 
     // One frame in the engine's order for these systems.
@@ -152,7 +115,19 @@ protected:
     }
     SD::GameObject* Named(const char* name) { return factory.GetGameObject(std::string(name)); }
     SD::GameObject* Cursor() { return Named("LE_Cursor"); }
+    static SD::Vec4 GeometryColor(SD::GameObject* object) {
+        auto* geometry = static_cast<Aperture::Geometry*>(object->GetComponent(SD::CID_Geometry));
+        return geometry ? geometry->GetColor() : SD::Vec4();
+    }  // Another camera, made the renderer's active one.
+    SD::Component* ActivateOtherCamera() {
+        SD::GameObject* object = factory.NewGameObject();
+        auto* camera = static_cast<Aperture::Camera*>(object->AddComponent(SD::CID_Camera));
+        object->Initialize(false);
+        Aperture::SetActiveCamera(camera);
+        return camera;
+    }
 
+    Aperture::Graphics_ graphics;
     Debug::GlobalLogger logger;
     qvtest::TempTree tree;
     SD::GameStateManager_ states;
@@ -160,7 +135,6 @@ protected:
     SD::Input_ input;
     std::set<uint32_t> keys;
     QV::TweakableSystem tweakables;
-    HookRecord hooks;
     QV::LevelEditor* editor = nullptr;
 };
 

@@ -1,5 +1,5 @@
-// The graphics side of the game's hooks: world logic tints and dims objects' lights and
-// geometry, and the level editor switches and zooms the cameras through them.
+// The graphics the game reaches: world logic tints and dims objects' lights and geometry through
+// its hooks, and the level editor switches and zooms the cameras and reads and tints geometry.
 #include <gtest/gtest.h>
 
 #include "core/RTTI.h"
@@ -7,7 +7,7 @@
 #include "engine/Factory.h"
 #include "engine/GameObject.h"
 #include "game/components/GameHooks.h"
-#include "game/editor/GameEditorHooks.h"
+#include "game/editor/EditorScene.h"
 #include "graphics/Graphics.h"
 #include "graphics/GraphicsStartup.h"
 #include "graphics/components/Geometry.h"
@@ -60,10 +60,10 @@ TEST(GameGraphicsHooks, LightsAndGeometryOfObjects) {
         hooks.SetGeometryColor(object, {1, 1, 1, 1});
     }
 
-    QV::GameEditorHooks editor;
-    EXPECT_EQ(editor.GetModelName(lamp), "lantern");
-    EXPECT_EQ(editor.GetModelName(bare), "");
-    editor.SetGeometryColor(lamp, {1, 0, 0, 1});
+    namespace editor = QV::editorscene;
+    EXPECT_EQ(editor::ModelName(lamp), "lantern");
+    EXPECT_EQ(editor::ModelName(bare), "");
+    editor::SetGeometryColor(lamp, {1, 0, 0, 1});
     EXPECT_EQ(geometry->GetColor(), SD::Vec4(1, 0, 0, 1));
 }
 
@@ -75,18 +75,18 @@ TEST(GameGraphicsHooks, TheEditorSwitchesAndZoomsCameras) {
     auto* orbit = static_cast<Aperture::SphericalCamera*>(b->AddComponent(SD::CID_SphericalCamera));
     first->VRegister();
     orbit->VRegister();
-    QV::GameEditorHooks editor;
-    EXPECT_EQ(editor.GetActiveCamera(), first);
-    editor.SetActiveCamera(orbit);
-    EXPECT_EQ(editor.GetActiveCamera(), orbit);
-    editor.SetActiveCamera(b->AddComponent(SD::CID_Light));  // no camera: nothing changes
-    EXPECT_EQ(editor.GetActiveCamera(), orbit);
+    namespace editor = QV::editorscene;
+    EXPECT_EQ(editor::ActiveCamera(), first);
+    editor::ActivateCamera(orbit);
+    EXPECT_EQ(editor::ActiveCamera(), orbit);
+    editor::ActivateCamera(b->AddComponent(SD::CID_Light));  // no camera: nothing changes
+    EXPECT_EQ(editor::ActiveCamera(), orbit);
 
     float radius = 0.0f;
-    EXPECT_FALSE(editor.GetCameraRadius(first, &radius));
-    ASSERT_TRUE(editor.GetCameraRadius(orbit, &radius));
+    EXPECT_FALSE(editor::CameraRadius(first, &radius));
+    ASSERT_TRUE(editor::CameraRadius(orbit, &radius));
     EXPECT_EQ(radius, 25.0f);
-    editor.SetCameraRadius(orbit, 7.5f);
+    editor::SetCameraRadius(orbit, 7.5f);
     EXPECT_EQ(orbit->GetRadius(), 7.5f);
     first->VUnregister();
     orbit->VUnregister();

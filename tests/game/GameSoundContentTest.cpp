@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "core/ConfigFile.h"
+#include "HeldSoundSystem.h"
 #include "game/components/IslandLogic.h"
 #include "game/components/SimpleTombstoneLogic.h"
 #include "game/systems/AudioLogic.h"
@@ -61,14 +61,6 @@ std::set<std::string> EventNamesInTheGame() {
 }
 
 uint32_t Id(const std::string& name) { return SX::SoundEngine::GetIDFromString(name.c_str()); }
-
-// The banks and packages as the configuration names them, from the sound folder of the sources.
-SD::Manager::Settings ConfiguredSettings() {
-    SD::ConfigFile config(qvtest::SourceDir() + "/Assets/Config/config.ini");
-    config.SetSection("GhostEngine");
-    return SD::Manager::Settings{qvtest::SourceDir() + "/Assets/Sound/", config.GetString("Banks", ""),
-                                 config.GetString("Packages", "")};
-}
 
 std::vector<SX::CSxParameterNodeBase*> LoadedNodes() {
     std::vector<SX::CSxParameterNodeBase*> nodes;
@@ -132,7 +124,7 @@ protected:
         manager.Term();
         platform::audio::control::Reset();
     }
-    SD::Manager manager{ConfiguredSettings()};
+    SD::Manager manager{gametest::ConfiguredSoundSettings()};
 };
 
 TEST_F(GameSoundContent, EveryBankOfTheConfigurationLoads) {

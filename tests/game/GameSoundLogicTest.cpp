@@ -7,6 +7,7 @@
 #include <map>
 #include <thread>
 
+#include "HeldSoundSystem.h"
 #include "PlayTestSupport.h"
 #include "game/hud/HudHooks.h"
 #include "game/systems/GameSoundLogic.h"
@@ -15,13 +16,6 @@ namespace {
 
 using namespace playtest;
 
-std::vector<std::string>& Posts() {
-    static std::vector<std::string> posts;
-    return posts;
-}
-void RecordPost(const char* event, SD::GameObject* object) {
-    Posts().push_back(std::string(event) + " on " + (object ? object->GetName() : std::string("global")));
-}
 std::map<uint32_t, float>& Parameters() {
     static std::map<uint32_t, float> parameters;
     return parameters;
@@ -31,18 +25,17 @@ void RecordParameter(uint32_t parameter, float value, uint32_t) { Parameters()[p
 class GameSoundLogicTest : public PlayFixture {
 protected:
     GameSoundLogicTest() {
-        Posts().clear();
         Parameters().clear();
-        QV::AudioLogic_::SetEventPoster(&RecordPost);
         QV::AudioLogic_::SetParameterSetter(&RecordParameter);
         Flight still;
         still.forwardSpeed = 0;
         Blueprints(VehicleBlueprint("Vehicle") + VehicleBlueprint("Stalled", still) +
                    Phantom("OnBeat", "Play_Chime", false, true) + Phantom("OnSync", "Play_Theme", true, false));
+        sound.Name({"Play_Player_Wind", "Play_Epic_Strings", "Play_Chime", "Play_Theme"});
     }
     ~GameSoundLogicTest() override {
+        logic.Term();
         factory.Shutdown();
-        QV::AudioLogic_::SetEventPoster(nullptr);
         QV::AudioLogic_::SetParameterSetter(nullptr);
     }
     static std::string Phantom(const char* name, const char* event, bool sync, bool beat) {
@@ -63,6 +56,13 @@ protected:
         return Get<QV::QuorvPhantom>(object, SD::CID_QuorvPhantom);
     }
 
+    // The sounds the world posted; the music's own event on its object is left out.
+    std::vector<std::string> Posts() {
+        if (SD::GameObject* music = logic.GetMusicObject()) sound.Ignore(music);
+        return sound.Posts();
+    }
+
+    gametest::HeldSoundSystem sound;
     QV::GameSoundLogic logic;
 };
 
@@ -94,8 +94,10 @@ TEST_F(GameSoundLogicTest, AMusicStateIndexPastTheLastOrNegativeSelectsTheLast) 
 }
 
 TEST_F(GameSoundLogicTest, BeatsAndSyncEntriesFromTheMusicThreadPlayOnTheMainThread) {
-    auto* beat = PhantomOf(Spawn("OnBeat", "Bell"));
+    SD::GameObject* bell = Spawn("OnBeat", "Bell");
+    auto* beat = PhantomOf(bell);
     auto* sync = PhantomOf(Spawn("OnSync", "Theme"));
+    sound.Name(bell);
     beat->PlaySound();
     sync->PlaySound();
     QV::AudioLogic_::GetInstance().QueueForSyncEntry(sync);  // queued twice: plays twice

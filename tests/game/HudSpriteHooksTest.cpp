@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "HeldSoundSystem.h"
 #include "HudTestSupport.h"
 #include "core/EngineCore.h"
 #include "game/GameRegistration.h"
@@ -17,10 +18,6 @@
 
 namespace {
 
-std::vector<std::string> gPosted;
-
-void RecordPost(const char* event, SD::GameObject*) { gPosted.push_back(event); }
-
 class GameHudHooks : public hudtest::HudFixture {
 protected:
     GameHudHooks() : scoped(clock), core(SD::Core::CreateInstance()) {}
@@ -29,8 +26,7 @@ protected:
         QV::GetHudHooks() = QV::HudHooks();
         SD::Registrations registrations;
         QV::SupplyGameClasses(registrations);
-        gPosted.clear();
-        QV::AudioLogic_::SetEventPoster(&RecordPost);
+        sound.Name({"Play_FireflyMainMenu"});
         Start("<GameObjectBlueprint name=\"H/Fading\"><Components>" + gametest::TransformXml(0, 0, 0) +
               "<UISprite version=\"1\" Play=\"1\" Pause=\"1\" DevPause=\"1\"><Boolean name=\"Convert Pixel Position\" "
               "value=\"0\"/><Boolean name=\"Convert Pixel Scale\" value=\"0\"/><String name=\"Texture\">Play_Up"
@@ -42,10 +38,7 @@ protected:
         // The menu's own scripts would leave the menu; a press here only has to be seen.
         ASSERT_TRUE(lua.Run("function MM_Credits() end function PQ_No() end"));
     }
-    void TearDown() override {
-        QV::AudioLogic_::SetEventPoster(nullptr);
-        QV::SetWorldHooks(nullptr);
-    }
+    void TearDown() override { QV::SetWorldHooks(nullptr); }
 
     static SD::GameObject* Find(SD::GameObject* tree, const std::string& blueprint) {
         if (!tree || tree->GetBlueprintName() == blueprint) return tree;
@@ -73,6 +66,7 @@ protected:
     platform::ManualClock clock;
     platform::ScopedClock scoped;
     std::unique_ptr<SD::Core> core;
+    gametest::HeldSoundSystem sound;
     SD::GameObject* root = nullptr;
 };
 
@@ -89,11 +83,11 @@ TEST_F(GameHudHooks, MainMenuButtonsShowUpOverAndDownTexturesOnTheirSprites) {
     EXPECT_EQ(Texture("Hud/Button_Credits"), "Credits_Over");
     EXPECT_FLOAT_EQ(SpriteOf("Hud/Button_Play")->GetOpacity(), 1.0f);
 
-    gPosted.clear();
+    sound.Forget();
     keys.insert(SD::key_RETURN);
     Frame();
     EXPECT_EQ(Texture("Hud/Button_Credits"), "Credits_Down");
-    EXPECT_EQ(gPosted, std::vector<std::string>{"Play_FireflyMainMenu"});
+    EXPECT_EQ(sound.Events(), std::vector<std::string>{"Play_FireflyMainMenu"});
 }
 
 TEST_F(GameHudHooks, TheFocusedButtonPulsesItsSpriteOpacity) {

@@ -12,6 +12,7 @@
 #include "engine/SuperialDataMap.h"
 #include "engine/SuperialValue.h"
 #include "game/editor/ObjectLabel.h"
+#include "game/player/PlayerLogic.h"
 #include "platform/tweak/TweakBar.h"
 #include "platform/tweak/TweakInspect.h"
 
@@ -193,11 +194,13 @@ TEST_F(LevelFilesTest, VersionOneDataHasNoAnglesAndTheWriterAlwaysWritesVersionT
     EXPECT_EQ(editor->GetPlayerSpawnPos().x, 1.25f);
     EXPECT_EQ(editor->GetPlayerSpawnPos().z, 300.0f);
     EXPECT_EQ(editor->GetPlayerSpawnAngles().x, 0.0f);
-    hooks.havePlayerReset = true;
-    hooks.playerPosition = SD::Vec3(1.0f / 3.0f, 2e-7f, -1234567.0f);
-    hooks.playerAngles = SD::Vec3(0.0f, 45.5f, 0.0f);
+    // The player's vehicle holds the reset point the save writes.
+    factory.RegisterComponentCreator("PlayerLogic", SD::CID_Player, new SD::ComponentCreator<QV::PlayerLogic>);
     SD::GameObject* player = factory.NewGameObject();
     player->NameObject("Player");
+    auto* vehicle = static_cast<QV::PlayerLogic*>(player->AddComponent(SD::CID_Player));
+    ASSERT_NE(vehicle, nullptr);
+    vehicle->SetReset(SD::Vec3(1.0f / 3.0f, 2e-7f, -1234567.0f), SD::Vec3(0.0f, 45.5f, 0.0f));
     ASSERT_TRUE(editor->SaveLevel("Old"));
     EXPECT_EQ(tree.Read("Assets/Levels/Old/LevelData.ld"), "2\n0.333333 2e-07 -1.23457e+06\n0 45.5 0\n");
     EXPECT_EQ(editor->GetPlayerSpawnAngles().y, 45.5f);

@@ -52,26 +52,26 @@ TEST_F(LevelEditorTest, SetupMakesTheCursorCamerasBarsAndTemplateButtons) {
 }
 
 TEST_F(LevelEditorTest, SwitchingOnPausesAndRestyles_SwitchingOffRestores) {
-    const SD::Vec3 ambient = hooks.ambient;
+    const SD::Vec3 ambient = graphics.GetAmbientColor();
     SwitchOn();
     EXPECT_TRUE(editor->AreMenusVisible());
     EXPECT_EQ(tw::BarParams(tw::FindBar("Level Objects")).at("visible"), "true");
     EXPECT_EQ(states.GetPlayState(), SD::GameStateManager_::kDevPause);
-    EXPECT_FALSE(hooks.fog);
-    EXPECT_FLOAT_EQ(hooks.ambient.x, 165.0f / 255.0f);
-    EXPECT_EQ(hooks.activeCamera, MainCamera());
+    EXPECT_FALSE(QV::SowlarSystem_::GetInstance().IsFogEnabled());
+    EXPECT_FLOAT_EQ(graphics.GetAmbientColor().x, 165.0f / 255.0f);
+    EXPECT_EQ(graphics.GetActiveCamera(), MainCamera());
     editor->SetActive(true);  // a second switch-on saves nothing again
 
     SD::Component* gameCamera = editor->GetCameraSlot(0);
     editor->SetReturnCamera(gameCamera);
-    hooks.activeCamera = nullptr;
+    ActivateOtherCamera();
     Tap({SD::key_ESCAPE});
     EXPECT_FALSE(editor->IsActive());
     EXPECT_FALSE(editor->AreMenusVisible());
     EXPECT_EQ(states.GetPlayState(), SD::GameStateManager_::kPlay);
-    EXPECT_TRUE(hooks.fog);
-    EXPECT_EQ(hooks.ambient.y, ambient.y);
-    EXPECT_EQ(hooks.activeCamera, gameCamera) << "the return camera is active again";
+    EXPECT_TRUE(QV::SowlarSystem_::GetInstance().IsFogEnabled());
+    EXPECT_EQ(graphics.GetAmbientColor().y, ambient.y);
+    EXPECT_EQ(graphics.GetActiveCamera(), gameCamera) << "the return camera is active again";
 
     input.SetDevKeysEnabled(false);
     Tap({SD::key_F2});
@@ -156,20 +156,20 @@ TEST_F(LevelEditorTest, SelectingTheTouchedObjectAndCyclingCameras) {
     keys.insert(SD::key_RETURN);
     Frame();
     keys.erase(SD::key_RETURN);
-    EXPECT_EQ(hooks.colors[Cursor()].x, 1.0f);
-    EXPECT_EQ(hooks.colors[Cursor()].y, 0.0f) << "red while touching";
+    EXPECT_EQ(GeometryColor(Cursor()).x, 1.0f);
+    EXPECT_EQ(GeometryColor(Cursor()).y, 0.0f) << "red while touching";
     EXPECT_EQ(editor->GetSelectedObject(), rock);
     EXPECT_EQ(editor->GetMode(), QV::kModeObjectEdit);
     EXPECT_EQ(Cursor()->GetTransform().GetPosX(), 3.0f);
     Tap({SD::key_ESCAPE});
     Frame();
-    EXPECT_EQ(hooks.colors[Cursor()].y, 1.0f) << "white again once nothing is touched";
+    EXPECT_EQ(GeometryColor(Cursor()).y, 1.0f) << "white again once nothing is touched";
 
-    hooks.activeCamera = nullptr;
+    ActivateOtherCamera();
     for (int i = 0; i < 3; ++i) {
         Tap({SD::key_C});
         EXPECT_EQ(editor->GetCameraSlotIndex(), 0u) << "only slot 0 holds a camera";
-        EXPECT_EQ(hooks.activeCamera, MainCamera());
+        EXPECT_EQ(graphics.GetActiveCamera(), MainCamera());
     }
 }
 

@@ -9,7 +9,7 @@
 
 #include "PlayTestSupport.h"
 #include "core/Matrix.h"
-#include "game/editor/GameEditorHooks.h"
+#include "game/editor/EditorScene.h"
 #include "graphics/Graphics.h"
 #include "platform/sensor/ScriptedSensor.h"
 #include "runtime/Kinect.h"
@@ -271,21 +271,21 @@ TEST_F(PlayerTest, ResetStopsTheVehicleAndPutsItBack) {
 
 TEST_F(PlayerTest, TheLevelEditorReadsAndMovesTheResetPointAndSwitchesTheFog) {
     SD::GameObject* player = SpawnPlayer();
-    QV::GameEditorHooks editor;
+    namespace editor = QV::editorscene;
     SD::Vec3 position, angles;
-    ASSERT_TRUE(editor.GetPlayerReset(player, &position, &angles));
+    ASSERT_TRUE(editor::PlayerReset(player, &position, &angles));
     EXPECT_EQ(position, SD::Vec3(0, 1000, 0));
-    editor.SetPlayerReset(player, {5, 6, 7}, {0, 45, 0});
+    editor::SetPlayerReset(player, {5, 6, 7}, {0, 45, 0});
     PlayerOf(player)->Reset();
-    ASSERT_TRUE(editor.GetPlayerAngles(player, &angles));
+    ASSERT_TRUE(editor::PlayerAngles(player, &angles));
     EXPECT_EQ(angles, SD::Vec3(0, 45, 0));
     EXPECT_EQ(Get<Gedankenexperiment::Collider>(player, SD::CID_Collider)->position, SD::Vec3(5, 6, 7));
     SD::GameObject* bystander = Spawn("ObjectTemplates/WindStream", "Stream");
-    EXPECT_FALSE(editor.GetPlayerReset(bystander, &position, &angles));
+    EXPECT_FALSE(editor::PlayerReset(bystander, &position, &angles));
 
     QV::SowlarSystem_::GetInstance().Initialize();
-    EXPECT_TRUE(editor.GetFogEnabled());
-    editor.SetFogEnabled(false);
+    EXPECT_TRUE(editor::FogEnabled());
+    editor::SetFogEnabled(false);
     EXPECT_FALSE(QV::SowlarSystem_::GetInstance().IsFogEnabled());
 }
 

@@ -1,5 +1,6 @@
 #include "sound/engine/playing/CSxPlayingMgr.h"
 
+#include <algorithm>
 #include <mutex>
 #include <thread>
 
@@ -47,6 +48,23 @@ SXRESULT CSxPlayingMgr::AddPlayingID(const SxPostInfo& post) {
 bool CSxPlayingMgr::IsActive(uint32_t playingID) {
     platform::Lock guard(lock_);
     return records_.count(playingID) != 0;
+}
+
+std::vector<SxPostInfo> CSxPlayingMgr::LivePosts() {
+    std::vector<SxPostInfo> posts;
+    {
+        platform::Lock guard(lock_);
+        for (const auto& entry : records_) {
+            SxPostInfo post;
+            post.eventID = entry.second.eventID;
+            post.playingID = entry.first;
+            post.gameObj = entry.second.gameObj;
+            posts.push_back(post);
+        }
+    }
+    std::sort(posts.begin(), posts.end(),
+              [](const SxPostInfo& a, const SxPostInfo& b) { return a.playingID < b.playingID; });
+    return posts;
 }
 
 void CSxPlayingMgr::WaitForRunningCallback() {

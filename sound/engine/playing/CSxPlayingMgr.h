@@ -50,6 +50,9 @@ public:
 
     SXRESULT AddPlayingID(const SxPostInfo& post);
     bool IsActive(uint32_t playingID);
+    // The posts whose events have not ended, oldest first: event, playing ID and game object
+    // (no callbacks).
+    std::vector<SxPostInfo> LivePosts();
 
     // After these return, the cancelled callbacks are not running (unless called on the
     // audio thread) and are not called again.
