@@ -13,7 +13,6 @@
 #include "game/components/Collector.h"
 #include "game/components/CrystalMist.h"
 #include "game/components/DustSystem.h"
-#include "game/components/EffectFollow.h"
 #include "game/components/FloatingLogic.h"
 #include "game/components/FlowerCollection.h"
 #include "game/components/GameHooks.h"
@@ -45,7 +44,6 @@
 #include "game/hud/HudRegistration.h"
 #include "game/hud/HudScript.h"
 #include "game/states/GraphicsArtLoaders.h"
-#include "game/states/PlayHooks.h"
 #include "game/player/PlayerLogic.h"
 #include "game/player/PlayerScript.h"
 #include "game/states/StateRegistration.h"
@@ -125,55 +123,8 @@ void InstallHudHooks() {
     InstallIfEmpty(hooks.finalSequence, [] {
         if (Firefly_Manager* manager = Firefly_Manager::Existing()) manager->DestroyAllFireflies();
     });
-}
-
-// The play states reach the vehicle, the sound logic and the season cycle through their hooks.
-void InstallPlayHooks() {
-    PlayHooks& hooks = GetPlayHooks();
-    InstallIfEmpty(hooks.setControlsEnabled, [](SD::GameObject& player, bool enabled) {
-        if (auto* logic = static_cast<PlayerLogic*>(player.GetComponent(SD::CID_Player)))
-            logic->SetControlsEnabled(enabled);
-    });
-    // The state's pictures (the intro's slides) are screen sprites, the kind the sprite pass draws.
-    InstallIfEmpty(hooks.addSprite, [](SD::GameObject& object, const std::string& texture) {
-        Aperture::Sprite* sprite = SpriteOf(object);
-        if (!sprite) {
-            // Centred on the object's position, as the HUD's pictures are.
-            auto* made = static_cast<Aperture::UISprite*>(object.AddComponent(SD::CID_UISprite));
-            if (made) made->SetAnchor(SD::Vec2(0.5f, 0.5f));
-            sprite = made;
-        }
-        if (!sprite) return;
-        sprite->SetTexture(texture);
-        sprite->SetOpacity(1.0f);
-    });
-    InstallIfEmpty(hooks.setMusicState,
-                   [](int state) { AudioLogic_::GetInstance().SetMusicState(static_cast<unsigned>(state)); });
-    // The first of the sound logic's smoothed levels is the rain's.
-    InstallIfEmpty(hooks.setFirstTargetLevel, [](float level) { AudioLogic_::GetInstance().SetRainTarget(level); });
-    // The world's scene: the sky drawn again.
-    InstallIfEmpty(hooks.prepareWorldScene, [] {
-        if (Aperture::Graphics_* graphics = Aperture::Graphics_::Peek()) graphics->SetSkyEnabled(true);
-    });
-    InstallIfEmpty(hooks.resetSeasonCycle, [] { SowlarSystem_::GetInstance().ResetCycle(); });
-    InstallIfEmpty(hooks.isEndOfGame, [] { return SowlarSystem_::GetInstance().IsEndOfGame(); });
-    // The narration trigger plays the line of the story's current step.
-    InstallIfEmpty(hooks.showNarration, [](SD::GameObject& trigger) {
-        if (auto* narrator = static_cast<HudFadeTrigger*>(trigger.GetComponent(SD::CID_HudFadeTrigger)))
-            narrator->PlayNarration(SowlarSystem_::GetInstance().GetStoryCounter());
-    });
-    // A new world starts with the escort sets back at their first groups.
-    InstallIfEmpty(hooks.startOfWorld, [] {
-        if (Firefly_Manager* manager = Firefly_Manager::Existing()) manager->ResetEscort();
-    });
-    // A firefly released from its spawner takes to the paths.
-    InstallIfEmpty(hooks.releaseFirefly, [](SD::GameObject& firefly, SD::GameObject& spawner) {
-        auto* logic = static_cast<Firefly*>(firefly.GetComponent(SD::CID_Firefly));
-        if (logic && spawner.GetComponent(SD::CID_Spawner))
-            logic->DoAction(Firefly::ActionMode::kIdle, SD::SharedString(Spawner::kReleaseBehaviour));
-    });
     // The story's final fade ends the game in the season cycle.
-    InstallIfEmpty(GetHudHooks().endOfGame, [] { SowlarSystem_::GetInstance().SetEndOfGame(true); });
+    InstallIfEmpty(hooks.endOfGame, [] { SowlarSystem_::GetInstance().SetEndOfGame(true); });
 }
 
 }  // namespace
@@ -244,10 +195,7 @@ void SupplyGameClasses(SD::Registrations& registrations) {
     SupplyHudClasses(registrations);
     InstallHudHooks();
     SupplyGameStates(registrations);
-    InstallPlayHooks();
     InstallGraphicsArtLoaders();
-    // The dust and the snow travel with the object the play states name.
-    InstallIfEmpty(GetPlayHooks().setEffectFollow, &SetEffectFollow);
     Gedankenexperiment::SetRestingPositionQuery(&RestingPosition);
     // Hooks installed before (by a test world, say) stay.
     static GameHooks gameHooks;

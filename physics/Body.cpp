@@ -86,7 +86,9 @@ void Body::DetachCollider(const Collider* collider) {
     if (collider_ == collider) collider_ = nullptr;
 }
 
-void Body::Integrate(float h) {
+void Body::Integrate(float h) { Integrate(h, std::pow(kDecayPerSecond, h)); }
+
+void Body::Integrate(float h, float decay) {
     if (collider_) {
         position_ = collider_->position;
         acceleration_ = collider_->acceleration;
@@ -103,7 +105,7 @@ void Body::Integrate(float h) {
         force_ = acceleration_ + force_ * inverseMass_;
         velocity_ += force_ * h;
     }
-    velocity_ *= std::pow(kDecayPerSecond, h);
+    velocity_ *= decay;
     if (velocity_.Length() > kSpeedLimit) velocity_ = velocity_.GetNormalized() * kCutSpeed;
     if (collider_) {
         collider_->position = position_;

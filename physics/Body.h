@@ -46,8 +46,10 @@ public:
     void SetPosition(const SD::Vec3& p);
     void SetAppliedGravity(const SD::Vec3& g) { appliedGravity_ = g; }
 
-    // One substep of length h.
+    // One substep of length h; `decay` is kDecayPerSecond to the power h, which a caller that
+    // integrates many bodies computes once.
     void Integrate(float h);
+    void Integrate(float h, float decay);
 
     float GetMass() const { return mass_; }
     float GetInverseMass() const { return inverseMass_; }

@@ -116,15 +116,19 @@ namespace {
 // A box spread over more columns than this is paired by a scan of every box instead.
 constexpr double kMostColumns = 16;
 
-// Float bits that sort as unsigned integers in the order of the values.
+// Float bits that sort as unsigned integers in the order of the values; -0 and +0 are equal.
 uint32_t Ordered(float v) {
+    v += 0.0f;
     uint32_t bits;
     std::memcpy(&bits, &v, sizeof bits);
     return bits & 0x80000000u ? ~bits : bits | 0x80000000u;
 }
 
+// Mixed so that columns placed alike around zero (y, z and z, y or -y, -z) differ.
 uint32_t ColumnHash(int64_t y, int64_t z) {
-    uint64_t h = static_cast<uint64_t>(y) * 0x9E3779B97F4A7C15ull ^ static_cast<uint64_t>(z) * 0xC2B2AE3D27D4EB4Full;
+    uint64_t h = static_cast<uint64_t>(y) * 0x9E3779B97F4A7C15ull + static_cast<uint64_t>(z);
+    h ^= h >> 29;
+    h *= 0xC2B2AE3D27D4EB4Full;
     return static_cast<uint32_t>(h >> 32);
 }
 
@@ -134,6 +138,47 @@ bool Overlap(const WorldBox& a, const WorldBox& b) {
 }
 
 }  // namespace
+
+void DynamicPairs::AddEntries(uint32_t index, uint32_t x) {
+    const Columns& c = columns_[index];
+    for (int64_t y = c.y0; y <= c.y1; ++y)
+        for (int64_t z = c.z0; z <= c.z1; ++z) {
+            // Field by field: a whole entry built aside and copied in stalls on its own stores.
+            Entry& entry = entries_.emplace_back();
+            entry.key = uint64_t{ColumnHash(y, z)} << 32 | x;
+            entry.index = index;
+        }
+}
+
+void DynamicPairs::UpdateEntries() {
+    // The entries of boxes that kept their columns get their new lowest x; they were sorted and
+    // moved a little, so an insertion sort puts them in order again in about one pass.
+    gone_.assign(columns_.size(), 0);
+    for (uint32_t i : moved_) gone_[i] = 1;
+    size_t kept = 0;
+    for (size_t s = 0; s < sorted_.size(); ++s) {
+        const Entry e = sorted_[s];
+        if (gone_[e.index]) continue;
+        Entry& k = sorted_[kept++];
+        k.key = (e.key & 0xFFFFFFFF00000000ull) | Ordered(boxes_[e.index].lo.x);
+        k.index = e.index;
+    }
+    sorted_.resize(kept);
+    for (size_t s = 1; s < sorted_.size(); ++s) {
+        if (!(sorted_[s] < sorted_[s - 1])) continue;
+        const Entry e = sorted_[s];
+        size_t t = s;
+        for (; t > 0 && e < sorted_[t - 1]; --t) sorted_[t] = sorted_[t - 1];
+        sorted_[t] = e;
+    }
+    if (moved_.empty()) return;
+    entries_.clear();
+    for (uint32_t i : moved_) AddEntries(i, Ordered(boxes_[i].lo.x));
+    std::sort(entries_.begin(), entries_.end());
+    merged_.resize(sorted_.size() + entries_.size());
+    std::merge(sorted_.begin(), sorted_.end(), entries_.begin(), entries_.end(), merged_.begin());
+    sorted_.swap(merged_);
+}
 
 // A counting sort on the top bits of the column hashes spreads the entries over about as many
 // buckets as there are entries; each bucket, a column or a few, is then sorted on its own. The
@@ -151,10 +196,7 @@ void DynamicPairs::SortEntries() {
     uint32_t begin = 0;
     for (size_t b = 0; b + 1 < buckets_.size(); ++b) {
         const uint32_t end = buckets_[b];
-        if (end - begin > 1)
-            std::sort(sorted_.begin() + begin, sorted_.begin() + end, [](const Entry& x, const Entry& y) {
-                return x.key < y.key || (x.key == y.key && x.index < y.index);
-            });
+        if (end - begin > 1) std::sort(sorted_.begin() + begin, sorted_.begin() + end);
         begin = end;
     }
 }
@@ -176,47 +218,58 @@ const std::vector<std::pair<uint32_t, uint32_t>>& DynamicPairs::Find(const std::
         else
             sizes_.push_back(std::max(box.hi.y - box.lo.y, box.hi.z - box.lo.z));
     }
-    // Columns twice the median size across: most boxes fall in one to four of them.
+    // Columns about twice the median size across: most boxes fall in one to four of them. The
+    // size in use is kept while it stays near that, so that the entries can be kept too; the
+    // size changes which boxes are compared, never the pairs found.
     double cell = 1.0;
     if (!sizes_.empty()) {
         std::nth_element(sizes_.begin(), sizes_.begin() + sizes_.size() / 2, sizes_.end());
         cell = std::max(2.0 * sizes_[sizes_.size() / 2], 1e-3);
     }
-    entries_.clear();
+    const bool keep = count == lastColumns_.size() && cell_ > 0.0 && cell >= cell_ * 0.75 && cell <= cell_ * 1.5;
+    if (!keep) cell_ = cell;
+    columns_.assign(count, Columns());
     wide_.clear();
+    moved_.clear();
     for (uint32_t i : present_) {
         const WorldBox& box = boxes_[i];
         if (!box.bounded) continue;
-        const double y0 = std::floor(box.lo.y / cell), y1 = std::floor(box.hi.y / cell);
-        const double z0 = std::floor(box.lo.z / cell), z1 = std::floor(box.hi.z / cell);
+        const double y0 = std::floor(box.lo.y / cell_), y1 = std::floor(box.hi.y / cell_);
+        const double z0 = std::floor(box.lo.z / cell_), z1 = std::floor(box.hi.z / cell_);
         const double limit = 1e9;  // column numbers stay well inside 32 bits
         if ((y1 - y0 + 1) * (z1 - z0 + 1) > kMostColumns || std::fabs(y0) > limit || std::fabs(y1) > limit ||
             std::fabs(z0) > limit || std::fabs(z1) > limit) {
             wide_.push_back(i);
             continue;
         }
-        const uint32_t x = Ordered(box.lo.x);
-        for (auto y = static_cast<int64_t>(y0); y <= static_cast<int64_t>(y1); ++y)
-            for (auto z = static_cast<int64_t>(z0); z <= static_cast<int64_t>(z1); ++z) {
-                // Field by field: a whole entry built aside and copied in stalls on its own stores.
-                Entry& entry = entries_.emplace_back();
-                entry.key = uint64_t{ColumnHash(y, z)} << 32 | x;
-                entry.index = i;
-            }
+        columns_[i] = {static_cast<int32_t>(y0), static_cast<int32_t>(y1), static_cast<int32_t>(z0),
+                       static_cast<int32_t>(z1)};
     }
-    SortEntries();
-    swept_.resize(sorted_.size());
-    for (size_t e = 0; e < sorted_.size(); ++e)
-        swept_[e] = {boxes_[sorted_[e].index], static_cast<uint32_t>(sorted_[e].key >> 32), sorted_[e].index};
-
+    if (keep) {
+        for (uint32_t i = 0; i < count; ++i)
+            if (!(columns_[i] == lastColumns_[i])) moved_.push_back(i);
+        UpdateEntries();
+    } else {
+        entries_.clear();
+        for (uint32_t i = 0; i < count; ++i) AddEntries(i, Ordered(boxes_[i].lo.x));
+        SortEntries();
+    }
+    lastColumns_.swap(columns_);
+    // Within a column the keys order the boxes by their lowest x, so the sweep reads x from
+    // them and reaches a box itself only for the y and z test of a pair whose x ranges meet.
     keys_.clear();
-    for (size_t s = 0; s < swept_.size(); ++s) {
-        const Swept& a = swept_[s];
-        for (size_t t = s + 1; t < swept_.size() && swept_[t].column == a.column && swept_[t].box.lo.x <= a.box.hi.x;
+    for (size_t s = 0; s < sorted_.size(); ++s) {
+        const uint32_t column = static_cast<uint32_t>(sorted_[s].key >> 32);
+        const WorldBox& a = boxes_[sorted_[s].index];
+        const uint32_t highest = Ordered(a.hi.x);
+        for (size_t t = s + 1; t < sorted_.size() && static_cast<uint32_t>(sorted_[t].key >> 32) == column &&
+                               static_cast<uint32_t>(sorted_[t].key) <= highest;
              ++t) {
-            const WorldBox& b = swept_[t].box;
-            if (b.lo.y > a.box.hi.y || a.box.lo.y > b.hi.y || b.lo.z > a.box.hi.z || a.box.lo.z > b.hi.z) continue;
-            Pair(a.index, swept_[t].index);
+            // Columns whose hashes meet may hold one box twice.
+            if (sorted_[t].index == sorted_[s].index) continue;
+            const WorldBox& b = boxes_[sorted_[t].index];
+            if (b.lo.y > a.hi.y || a.lo.y > b.hi.y || b.lo.z > a.hi.z || a.lo.z > b.hi.z) continue;
+            Pair(sorted_[s].index, sorted_[t].index);
         }
     }
     for (uint32_t w : wide_)

@@ -1,5 +1,7 @@
 #include "physics/PhysicsSystem.h"
 
+#include <cmath>
+
 #include "core/Singleton.h"
 #include "engine/Factory.h"
 #include "engine/GameObject.h"
@@ -24,6 +26,17 @@ std::vector<T*> ListOf(SD::ComponentList& list) {
     return out;
 }
 
+// The list as an array, remade only when the list changed.
+template <class T>
+const std::vector<T*>& ArrayOf(SD::ComponentList& list, std::vector<T*>& array, bool& changed) {
+    if (changed) {
+        array.clear();
+        for (SD::Component* c : list) array.push_back(static_cast<T*>(c));
+        changed = false;
+    }
+    return array;
+}
+
 bool IsFirefly(const Collider* c) { return c->GetOwner() && c->GetOwner()->GetBlueprintName() == kFireflyBlueprint; }
 
 // A collider whose shape was taken away after it was registered takes part in nothing.
@@ -45,16 +58,23 @@ Physics_System::~Physics_System() {
 }
 
 void Physics_System::AddBody(Body* body) {
-    if (!body->listLink_.IsLinked()) bodies_.PushBack(body);
+    if (body->listLink_.IsLinked()) return;
+    bodies_.PushBack(body);
+    bodiesChanged_ = true;
 }
 
-void Physics_System::RemoveBody(Body* body) { bodies_.Remove(body); }
+void Physics_System::RemoveBody(Body* body) {
+    if (!body->listLink_.IsLinked()) return;
+    bodies_.Remove(body);
+    bodiesChanged_ = true;
+}
 
 void Physics_System::AddCollider(Collider* collider) {
     if (collider->listed_ != Collider::Listed::kNone) return;
     const bool dynamic = collider->IsDynamic();
     (dynamic ? dynamic_ : static_).PushBack(collider);
     collider->listed_ = dynamic ? Collider::Listed::kDynamic : Collider::Listed::kStatic;
+    dynamicChanged_ = dynamicChanged_ || dynamic;
 }
 
 void Physics_System::RemoveCollider(Collider* collider) {
@@ -62,6 +82,7 @@ void Physics_System::RemoveCollider(Collider* collider) {
     const bool wasStatic = collider->listed_ == Collider::Listed::kStatic;
     (wasStatic ? static_ : dynamic_).Remove(collider);
     collider->listed_ = Collider::Listed::kNone;
+    dynamicChanged_ = dynamicChanged_ || !wasStatic;
     contacts_.Forget(collider);
     // The tree must not hand out a collider that is gone; an empty level needs no tree.
     if (wasStatic) {
@@ -108,8 +129,15 @@ bool Physics_System::CheckCollisionsNow() {
 
 void Physics_System::BuildTree() { tree_.Build(ListOf<Collider>(static_)); }
 
+const std::vector<Body*>& Physics_System::BodyArray() { return ArrayOf(bodies_, bodyArray_, bodiesChanged_); }
+
+const std::vector<Collider*>& Physics_System::DynamicArray() {
+    return ArrayOf(dynamic_, dynamicArray_, dynamicChanged_);
+}
+
 void Physics_System::Integrate(float h) {
-    bodies_.ForEach([h](SD::Component* c) { static_cast<Body*>(c)->Integrate(h); });
+    const float decay = std::pow(Body::kDecayPerSecond, h);
+    for (Body* body : BodyArray()) body->Integrate(h, decay);
 }
 
 void Physics_System::Detect() {
@@ -118,9 +146,7 @@ void Physics_System::Detect() {
         if (SD::GameObject* object = SD::Factory_::GetGameObjectByName(kPlayerName))
             player = static_cast<Collider*>(object->GetComponent(SD::CID_Collider));
     }
-    std::vector<Collider*>& dynamic = dynamicScratch_;
-    dynamic.clear();
-    for (SD::Component* c : dynamic_) dynamic.push_back(static_cast<Collider*>(c));
+    const std::vector<Collider*>& dynamic = DynamicArray();
     for (const auto& [i, j] : pairs_.Find(dynamic)) {
         Collider* a = dynamic[i];
         Collider* b = dynamic[j];
@@ -193,11 +219,11 @@ void Physics_System::Notify() {
 }
 
 void Physics_System::WriteBack() {
-    dynamic_.ForEach([](SD::Component* component) {
-        auto* c = static_cast<Collider*>(component);
+    // Contact callbacks may have changed the list since detection.
+    for (Collider* c : DynamicArray()) {
         if (SD::Transform* transform = c->GetTransform()) transform->SetPos(c->position);
         c->previousPosition = c->position;
-    });
+    }
 }
 
 }  // namespace Gedankenexperiment

@@ -65,13 +65,21 @@ private:
     void ResolveVelocities(float h);
     void Notify();
     void WriteBack();
+    // The lists as arrays, in list order, remade after any change.
+    const std::vector<Body*>& BodyArray();
+    const std::vector<Collider*>& DynamicArray();
 
     SD::ComponentList bodies_;
     SD::ComponentList dynamic_;
     SD::ComponentList static_;
     AxisABoxTree tree_;
     std::vector<const std::vector<Collider*>*> found_;
-    std::vector<Collider*> dynamicScratch_;  // the dynamic list, walked by index in detection
+    // The walks of every substep go through these arrays, not the lists: an element's address
+    // does not wait on the element before it, so the loads of several overlap.
+    std::vector<Body*> bodyArray_;
+    std::vector<Collider*> dynamicArray_;
+    bool bodiesChanged_ = true;
+    bool dynamicChanged_ = true;
     DynamicPairs pairs_;
     std::map<std::string, std::shared_ptr<const MeshData>> meshCache_;
     ContactTable contacts_;

@@ -1,8 +1,8 @@
 #include "game/states/EscortMission.h"
 
 #include "engine/GameObject.h"
+#include "game/components/EffectFollow.h"
 #include "game/editor/LevelEditor.h"
-#include "game/states/PlayHooks.h"
 #include "game/states/PlayObjects.h"
 #include "game/states/StateObjects.h"
 
@@ -17,7 +17,7 @@ void World_EscortMission::Load() {
     CreateNamed("Hud/Wbar2", "Wbar2");
     SD::GameObject* stars = CreateNamed("World/TwinklingStars", nullptr);
     SD::GameObject* player = FindNamed("Player");
-    if (stars && player) GetPlayHooks().setEffectFollow(*stars, *player);
+    if (stars && player) SetEffectFollow(*stars, *player);
 }
 
 void World_EscortMission::Unload() {

@@ -5,9 +5,9 @@
 #include "engine/Transform.h"
 #include "game/editor/EditorScene.h"
 #include "game/editor/LevelEditor.h"
-#include "game/states/PlayHooks.h"
 #include "game/states/PlayObjects.h"
 #include "game/states/StateObjects.h"
+#include "game/systems/SowlarSystem.h"
 #include "physics/PhysicsSystem.h"
 #include "runtime/GameStateManager.h"
 #include "runtime/Input.h"
@@ -98,7 +98,7 @@ void Graphics_Test::Load() {
 void Logic_Test::Load() {
     LevelEditor* editor = LevelEditor::Peek();
     if (editor) editor->LoadLevel("Logic_Test");
-    GetPlayHooks().resetSeasonCycle();
+    SowlarSystem_::GetInstance().ResetCycle();
     SD::Vec3 start;
     if (editor) start = editor->GetPlayerSpawnPos();
     if (SD::GameObject* player = CreatePlayerWithWings(&start)) player->Initialize(false);

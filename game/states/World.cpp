@@ -10,14 +10,20 @@
 #include "engine/GameObject.h"
 #include "engine/LuaComponent.h"
 #include "engine/Transform.h"
+#include "game/components/EffectFollow.h"
+#include "game/components/ProximityTriggers.h"
 #include "game/components/Spawner.h"
 #include "game/components/WorldHooks.h"
 #include "game/editor/EditorScene.h"
 #include "game/editor/LevelEditor.h"
+#include "game/fireflies/Firefly.h"
+#include "game/fireflies/FireflyManager.h"
 #include "game/hud/HudHooks.h"
-#include "game/states/PlayHooks.h"
 #include "game/states/PlayObjects.h"
 #include "game/states/StateObjects.h"
+#include "game/systems/AudioLogic.h"
+#include "game/systems/SowlarSystem.h"
+#include "graphics/Graphics.h"
 #include "physics/PhysicsSystem.h"
 #include "runtime/GameStateManager.h"
 #include "runtime/Input.h"
@@ -34,7 +40,7 @@ float g_hudOverlayFade = 1.0f;
 SD::GameObject* Player() { return FindNamed("Player"); }
 
 void FollowWith(SD::GameObject* effectOwner, SD::GameObject* follow) {
-    if (effectOwner && follow) GetPlayHooks().setEffectFollow(*effectOwner, *follow);
+    if (effectOwner && follow) SetEffectFollow(*effectOwner, *follow);
 }
 
 Spawner* SpawnerOf(SD::GameObject* object) {
@@ -132,19 +138,20 @@ void World::Load() {
     FollowWith(CreateNamed("World/Snow", "Snow_1"), Player());
     FollowWith(CreateNamed("World/TwinklingStars", nullptr), Player());
 
-    GetPlayHooks().resetSeasonCycle();
-    SetEndOfGame(false);
+    SowlarSystem_::GetInstance().ResetCycle();
 
     CreatePlayerCamera();
     for (const Named& hud : kPlayHud) CreateNamed(hud.blueprint, hud.name);
 
     release_.clear();
-    GetPlayHooks().setMusicState(1);
+    AudioLogic_::GetInstance().SetMusicState(1);
     PostHudSound("Resume_Master_Audio_Bus");
-    GetPlayHooks().prepareWorldScene();
+    // The world is drawn under its sky.
+    if (Aperture::Graphics_* graphics = Aperture::Graphics_::Peek()) graphics->SetSkyEnabled(true);
     if (Gedankenexperiment::Physics_System* physics = Gedankenexperiment::Physics_System::Peek()) physics->BuildTree();
-    GetPlayHooks().startOfWorld();
-    GetPlayHooks().setFirstTargetLevel(0.0f);
+    // A new world starts with the escort sets back at their first groups.
+    if (Firefly_Manager* manager = Firefly_Manager::Existing()) manager->ResetEscort();
+    AudioLogic_::GetInstance().SetRainTarget(0.0f);
 
     SD::Message_System::GetInstance()->RegisterHandler(SD::MessageIds::ChangeActiveState, this,
                                                        &World::OnPlayStateChanged);
@@ -176,7 +183,7 @@ void World::OnPlayStateChanged(SD::IMessage* message) {
 }
 
 int World::TransitionOut(float) {
-    GetPlayHooks().setFirstTargetLevel(0.0f);
+    AudioLogic_::GetInstance().SetRainTarget(0.0f);
     return fade_.Show() ? 1 : 0;
 }
 
@@ -237,7 +244,9 @@ void World::StepRelease(float dt) {
             continue;
         }
         SD::GameObject* firefly = spawner->DetachSpawned(SD::RandomInt(0, static_cast<unsigned>(held - 1)));
-        if (firefly) GetPlayHooks().releaseFirefly(*firefly, *object);
+        // A firefly released from its spawner takes to the paths.
+        auto* logic = firefly ? static_cast<Firefly*>(firefly->GetComponent(SD::CID_Firefly)) : nullptr;
+        if (logic) logic->DoAction(Firefly::ActionMode::kIdle, SD::SharedString(Spawner::kReleaseBehaviour));
     }
 }
 
@@ -245,7 +254,9 @@ bool World::StepNarration() {
     while (narrationCount_ > 0) {
         SD::GameObject* front = narration_[narrationFront_].get();
         if (front) {
-            GetPlayHooks().showNarration(*front);
+            // The trigger plays the line of the story's current step.
+            if (auto* narrator = static_cast<HudFadeTrigger*>(front->GetComponent(SD::CID_HudFadeTrigger)))
+                narrator->PlayNarration(SowlarSystem_::GetInstance().GetStoryCounter());
             return false;
         }
         PopNarration();
@@ -280,7 +291,7 @@ void World::Update(float dt) {
         DestroyNamed("HUD");
     }
 
-    const bool ended = IsEndOfGame();
+    const bool ended = SowlarSystem_::GetInstance().IsEndOfGame();
     if (!ended) StepPauseKeys();
     if (input && input->GetDigitalTriggered("GoToMenu")) SD::GameStateManager_::ChangeLevel("MainMenu");
     if (!StepNarration()) return;

@@ -7,9 +7,10 @@
 #include "engine/Transform.h"
 #include "game/components/Spawner.h"
 #include "game/hud/HudHooks.h"
-#include "game/states/PlayHooks.h"
+#include "game/player/PlayerLogic.h"
 #include "game/states/StateObjects.h"
 #include "game/states/World.h"
+#include "graphics/components/Sprite.h"
 
 namespace QV {
 namespace {
@@ -36,7 +37,8 @@ float SlideOffsetX(int slide) {
 
 void SetControlsEnabled(bool enabled) {
     SD::GameObject* player = FindNamed("Player");
-    if (player) GetPlayHooks().setControlsEnabled(*player, enabled);
+    auto* logic = player ? static_cast<PlayerLogic*>(player->GetComponent(SD::CID_Player)) : nullptr;
+    if (logic) logic->SetControlsEnabled(enabled);
 }
 
 }  // namespace
@@ -52,7 +54,13 @@ void World::BuildSlides() {
         t.SetPos(SD::Vec3(SlideOffsetX(i) + 0.5f, 0.5f, static_cast<float>(kSlideCount - i)));
         t.SetScale(SD::Vec3(1.1f, 1.01f, 1.0f));
         t.SetOrient(SD::Mtx33::Identity());
-        GetPlayHooks().addSprite(*slide, kSlides[i].texture);
+        // A screen sprite, the kind the sprite pass draws, centred on the slide's position as the
+        // HUD's pictures are.
+        if (auto* sprite = static_cast<Aperture::UISprite*>(slide->AddComponent(SD::CID_UISprite))) {
+            sprite->SetAnchor(SD::Vec2(0.5f, 0.5f));
+            sprite->SetTexture(kSlides[i].texture);
+            sprite->SetOpacity(1.0f);
+        }
         SetSpriteOpacity(slide, 1.0f);
         slide->Initialize(false);
     }

@@ -15,14 +15,6 @@ const Record& As(const SxQueuedMsgHeader& header) {
     return reinterpret_cast<const Record&>(header);
 }
 
-bool IsRegistered(SxGameObjectID gameObject) {
-    if (!g_pRegistryMgr) return false;
-    CSxRegisteredObj* object = g_pRegistryMgr->GetObjAndAddref(gameObject);
-    if (!object) return false;
-    object->Release();
-    return true;
-}
-
 // The registered object with a reference for the life of a message; an object ID of -1 means
 // none (global). A message naming an unregistered object is dropped.
 class MessageObject {
@@ -91,7 +83,6 @@ void InstallGameSyncHandlers(CSxAudioMgr& mgr) {
 }
 
 void InstallRegistryHandlers(CSxAudioMgr& mgr) {
-    g_EventHooks.isGameObjectRegistered = IsRegistered;
     mgr.SetHandler(SxMsg_RegisterGameObj, [](const SxQueuedMsgHeader& h) {
         if (g_pRegistryMgr) g_pRegistryMgr->RegisterObject(As<SxMsgGameObject>(h).gameObject);
     });

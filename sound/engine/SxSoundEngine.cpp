@@ -10,6 +10,7 @@
 #include "sound/engine/curves/SxCurveTable.h"
 #include "sound/engine/index/CSxObjectIndex.h"
 #include "sound/engine/environments/CSxEnvironmentsMgr.h"
+#include "sound/engine/events/CSxEvent.h"
 #include "sound/engine/events/SxHierarchyHooks.h"
 #include "sound/engine/hierarchy/SxHircReader.h"
 #include "sound/engine/listener/SxListenerMessages.h"
@@ -218,13 +219,13 @@ SxPlayingID NextPlayingID() { return ++g_playingIDCounter; }
 SxPlayingID PostEvent(SxUniqueID eventID, SxGameObjectID gameObject, uint32_t callbackFlags, SxCallbackFunc callback,
                       void* cookie, uint32_t externalSourceCount, const SxExternalSourceInfo* externalSources,
                       SxPlayingID callerPlayingID) {
-    if (!g_pAudioMgr || !g_EventHooks.findEventAndAddRef) return 0;
+    if (!g_pAudioMgr) return 0;
     SxExternalSourceArray* array = nullptr;
     if (externalSourceCount > 0 && externalSources) {
         array = SxExternalSourceArray::Create(externalSources, externalSourceCount);
         if (!array) return 0;
     }
-    ISxPostedEvent* event = g_EventHooks.findEventAndAddRef(eventID);
+    ISxPostedEvent* event = SxFindEventAndAddRef(eventID);
     const SxPlayingID playingID = event ? ++g_playingIDCounter : 0;
     if (event && g_pPlayingMgr) {
         SxPostInfo post;
@@ -283,17 +284,16 @@ SXRESULT GetSourcePlayPosition(SxPlayingID playingID, int32_t* positionMs, bool 
     return g_pPositionRepository->GetCurrPosition(playingID, positionMs, extrapolate);
 }
 
-void SetStateHook(bool (*hook)(uint32_t groupID, uint32_t stateID)) {
+void SetStateHook(ISxStateHook* hook) {
     // The audio frame calls the hook: change it only between frames.
     platform::Lock lock(g_csMain);
     if (g_pStateMgr) g_pStateMgr->SetStateHook(hook);
 }
 
-void SetHircObjectHook(SXRESULT (*hook)(uint8_t type, const uint8_t* body, uint32_t size, SxBankID bank,
-                                        CSxIndexable** object)) {
+void SetHircObjectHook(ISxHircObjectReader* reader) {
     // Banks read records under the global audio lock.
     platform::Lock lock(g_csMain);
-    SxSetHircObjectHook(hook);
+    SxSetHircObjectHook(reader);
 }
 
 SXRESULT SetRTPCValue(SxUniqueID gameParameter, float value, SxGameObjectID gameObject, int32_t transitionMs,
@@ -512,8 +512,8 @@ namespace {
 // Queues a record that holds a reference to the event; the reference goes when queuing fails.
 template <typename Record>
 SXRESULT QueueWithEvent(SxUniqueID eventID, Record& record) {
-    if (!g_pAudioMgr || !g_EventHooks.findEventAndAddRef) return SX_Fail;
-    record.event = g_EventHooks.findEventAndAddRef(eventID);
+    if (!g_pAudioMgr) return SX_Fail;
+    record.event = SxFindEventAndAddRef(eventID);
     if (!record.event) return SX_Fail;
     const SXRESULT result = Queue(record);
     if (result != SX_Success) record.event->Release();

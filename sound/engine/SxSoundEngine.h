@@ -15,6 +15,8 @@
 
 namespace SX {
 class CSxIndexable;
+class ISxHircObjectReader;
+class ISxStateHook;
 // Performance-counter ticks per millisecond, set by Init.
 extern float g_fTicksPerMs;
 // Below this volume a voice is inaudible: linear and in dB.
@@ -52,12 +54,11 @@ void CancelEventCallback(SxPlayingID playingID);
 void CancelEventCallbackCookie(void* cookie);
 // Where the playing ID's source is, in ms; SX_Fail (0 ms) when unknown.
 SXRESULT GetSourcePlayPosition(SxPlayingID playingID, int32_t* positionMs, bool extrapolate = true);
-// The music engine's hook, called before a state change is applied.
-void SetStateHook(bool (*hook)(uint32_t groupID, uint32_t stateID));
+// The music engine's hook, asked before a state change is applied; null: changes apply at once.
+void SetStateHook(ISxStateHook* hook);
 // The music engine's reader of the hierarchy records this engine does not read (types 10 to
-// 13 and any unknown type); it answers 3 for a type that is not its own.
-void SetHircObjectHook(SXRESULT (*hook)(uint8_t type, const uint8_t* body, uint32_t size, SxBankID bank,
-                                        CSxIndexable** object));
+// 13 and any unknown type); null: those records are refused.
+void SetHircObjectHook(ISxHircObjectReader* reader);
 SXRESULT SetRTPCValue(SxUniqueID gameParameter, float value, SxGameObjectID gameObject = SxAllGameObjects,
                       int32_t transitionMs = 0, SxCurveInterpolation curve = SxCurve_Linear);
 SXRESULT SetRTPCValue(const char* gameParameter, float value, SxGameObjectID gameObject = SxAllGameObjects,

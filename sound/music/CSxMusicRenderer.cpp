@@ -9,6 +9,7 @@
 #include "core/Logger.h"
 #include "sound/engine/SxAudioThread.h"
 #include "sound/engine/SxSoundEngine.h"
+#include "sound/engine/hierarchy/SxHircReader.h"
 #include "sound/engine/index/CSxObjectIndex.h"
 #include "sound/engine/lower/SxAudioBuffer.h"
 #include "sound/engine/playing/CSxPlayingMgr.h"
@@ -152,12 +153,27 @@ void OnExecuteOnAll(const SxActionParams& params, const std::vector<SxUniqueID>&
     });
 }
 
+// What the sound engine asks of the music: state changes its music waits for, and the records
+// of music nodes.
+class MusicSeams final : public ISxStateHook, public ISxHircObjectReader {
+public:
+    bool TakeOverStateChange(uint32_t groupID, uint32_t stateID) override {
+        return CSxMusicRenderer::SetStateHook(groupID, stateID);
+    }
+    SXRESULT ReadHircObject(uint8_t type, const uint8_t* body, uint32_t size, SxBankID bank,
+                            CSxIndexable** object) override {
+        return CSxMusicRenderer::HircObjectHook(type, body, size, bank, object);
+    }
+};
+
+MusicSeams g_musicSeams;
+
 void Install() {
     // Installing again (a second Init) must not step the music twice a frame.
     SoundEngine::RemoveBehavioralExtension(&CSxMusicRenderer::PerformFrame);
     SoundEngine::AddBehavioralExtension(&CSxMusicRenderer::PerformFrame);
-    SoundEngine::SetStateHook(&CSxMusicRenderer::SetStateHook);
-    SoundEngine::SetHircObjectHook(&CSxMusicRenderer::HircObjectHook);
+    SoundEngine::SetStateHook(&g_musicSeams);
+    SoundEngine::SetHircObjectHook(&g_musicSeams);
     CSxURenderer::SetExecuteOnAllHook(&OnExecuteOnAll);
 }
 

@@ -27,13 +27,13 @@ constexpr int32_t kDefaultPool = -1;
 constexpr uint32_t kThreadStack = 256 * 1024;
 constexpr char kInitBank[] = "Init.bnk";
 
+// The music engine is started after the sound engine, with its default settings, and ended
+// before it.
 SX::SXRESULT StartMusicEngine() {
     SX::SxMusicSettings settings;
     SX::MusicEngine::GetDefaultInitSettings(settings);
     return SX::MusicEngine::Init(&settings);
 }
-
-MusicEngineHooks g_music{StartMusicEngine, SX::MusicEngine::Term};
 
 SX::SxGameObjectID ObjectOrDefault(SX::SxGameObjectID object) { return object ? object : kDefaultSoundObject; }
 
@@ -46,8 +46,6 @@ std::wstring Widen(const std::string& text) {
 bool Usable(float v) { return std::fpclassify(v) == FP_ZERO || std::fpclassify(v) == FP_NORMAL; }
 
 }  // namespace
-
-void SetMusicEngineHooks(const MusicEngineHooks& hooks) { g_music = hooks; }
 
 std::vector<std::string> SplitNames(const std::string& text) {
     std::vector<std::string> names;
@@ -65,7 +63,7 @@ Manager::Manager(Settings settings) : settings_(std::move(settings)) {}
 
 Manager::~Manager() {
     if (hooksInstalled_) RemoveBankHooks();
-    if (musicStarted_ && g_music.term) g_music.term();
+    if (musicStarted_) SX::MusicEngine::Term();
     if (engineStarted_ && SX::SoundEngine::IsInitialized()) SX::SoundEngine::Term();
     if (streamsCreated_ && SX::ISxStreamMgr::m_pStreamMgr) {
         lowLevelIO_.Term();
@@ -120,14 +118,12 @@ bool Manager::StartEngine() {
     engineStarted_ = true;
     // The engine runs on without a device, into a sink that nobody hears.
     if (!SX::CSxLEngine::UsingDeviceSink()) Fail("no sound output device: the sound is not heard");
-    if (g_music.init) {
-        result = g_music.init();
-        if (result != SX::SX_Success) {
-            Fail("SX::MusicEngine::Init() returned SXRESULT " + std::to_string(result));
-            return false;
-        }
-        musicStarted_ = true;
+    result = StartMusicEngine();
+    if (result != SX::SX_Success) {
+        Fail("SX::MusicEngine::Init() returned SXRESULT " + std::to_string(result));
+        return false;
     }
+    musicStarted_ = true;
     // Each registration stands alone: one that fails leaves the others' sounds playing.
     SX::RegisterSourcePlugins();
     SX::RegisterEffectPlugins();

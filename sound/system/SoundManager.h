@@ -18,14 +18,6 @@ namespace SD {
 // The object the convenience calls use for game-object ID 0.
 constexpr SX::SxGameObjectID kDefaultSoundObject = 100;
 
-// The music engine started after the sound engine and ended before it: the music engine with
-// its default settings unless other hooks are set before start-up (empty hooks: no music).
-struct MusicEngineHooks {
-    SX::SXRESULT (*init)() = nullptr;
-    void (*term)() = nullptr;
-};
-void SetMusicEngineHooks(const MusicEngineHooks& hooks);
-
 class Manager final : public IGhostSubsystem {
 public:
     // The texts that start-up reads from the configuration.

@@ -1,71 +1,46 @@
 #include "sound/system/SxBankHooks.h"
 
-#include "sound/engine/plugin/CSxPluginContexts.h"
-
 #include <algorithm>
 #include <cstring>
-#include <mutex>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "sound/engine/bank/CSxBankMgr.h"
-#include "sound/engine/voice/CSxSrcBaseEx.h"
+#include "sound/engine/bank/ISxMediaProvider.h"
 #include "sound/engine/stream/ISxStreams.h"
 #include "sound/engine/stream/SxStreamTypes.h"
 
 namespace SD {
 namespace {
 
-// The bank whose media a source holds, by the bytes handed out: released with the media.
-std::mutex g_heldLock;
-std::unordered_multimap<const uint8_t*, SX::CSxLoadedBank*> g_held;
-
-bool FindBankMedia(SX::SxUniqueID mediaID, const uint8_t*& data, uint32_t& size) {
-    if (!SX::g_pBankMgr) return false;
-    SX::SxMediaRef ref;
-    if (!SX::g_pBankMgr->GetMedia(mediaID, ref)) return false;
-    // An empty media item is no media: the source that asked keeps nothing to give back, so
-    // the bank is not held for it.
-    if (!ref.data || ref.size == 0) {
-        SX::g_pBankMgr->ReleaseMedia(mediaID, ref);
-        return false;
+// The media of the loaded banks. Each media handed out holds its bank, which is the holder
+// given back with it.
+class BankMediaProvider final : public SX::ISxMediaProvider {
+public:
+    bool GetMedia(SX::SxUniqueID mediaID, SX::SxHeldMedia& media) override {
+        SX::SxMediaRef ref;
+        if (!SX::g_pBankMgr || !SX::g_pBankMgr->GetMedia(mediaID, ref)) return false;
+        // An empty media item is no media: whoever asked keeps nothing to give back, so the
+        // bank is not held for it.
+        if (!ref.data || ref.size == 0) {
+            SX::g_pBankMgr->ReleaseMedia(mediaID, ref);
+            return false;
+        }
+        media.data = ref.data;
+        media.size = ref.size;
+        media.holder = ref.bank;
+        return true;
     }
-    data = ref.data;
-    size = ref.size;
-    std::lock_guard<std::mutex> lock(g_heldLock);
-    g_held.emplace(ref.data, ref.bank);
-    return true;
-}
-
-void ReleaseBankMedia(SX::SxUniqueID mediaID, const uint8_t* data) {
-    SX::SxMediaRef ref;
-    ref.data = data;
-    {
-        std::lock_guard<std::mutex> lock(g_heldLock);
-        auto found = g_held.find(data);
-        if (found == g_held.end()) return;
-        ref.bank = found->second;
-        g_held.erase(found);
+    void ReleaseMedia(SX::SxUniqueID mediaID, const SX::SxHeldMedia& media) override {
+        SX::SxMediaRef ref;
+        ref.data = media.data;
+        ref.size = media.size;
+        ref.bank = static_cast<SX::CSxLoadedBank*>(media.holder);
+        if (SX::g_pBankMgr) SX::g_pBankMgr->ReleaseMedia(mediaID, ref);
     }
-    if (SX::g_pBankMgr) SX::g_pBankMgr->ReleaseMedia(mediaID, ref);
-}
+};
 
-// The same for plug-ins, whose contexts keep the bank as the media's holder.
-bool GetPluginMedia(uint32_t mediaID, const uint8_t*& data, uint32_t& size, void*& holder) {
-    SX::SxMediaRef ref;
-    if (!SX::g_pBankMgr || !SX::g_pBankMgr->GetMedia(mediaID, ref)) return false;
-    data = ref.data;
-    size = ref.size;
-    holder = ref.bank;
-    return true;
-}
-
-void ReleasePluginMedia(uint32_t mediaID, void* holder) {
-    SX::SxMediaRef ref;
-    ref.bank = static_cast<SX::CSxLoadedBank*>(holder);
-    if (SX::g_pBankMgr) SX::g_pBankMgr->ReleaseMedia(mediaID, ref);
-}
+BankMediaProvider g_bankMedia;
 
 // A bank read through a standard stream: a buffer of whole blocks refilled as the reader goes,
 // and reads that span whole blocks go straight to the caller. The stream refuses any request
@@ -201,17 +176,12 @@ std::unique_ptr<SX::ISxBankSource> OpenBankThroughStreams(const char* name, SX::
 }
 
 void InstallBankHooks() {
-    SX::g_MediaLookupHooks.findMedia = FindBankMedia;
-    SX::g_MediaLookupHooks.releaseMedia = ReleaseBankMedia;
-    SX::g_MediaHooks.getMedia = GetPluginMedia;
-    SX::g_MediaHooks.releaseMedia = ReleasePluginMedia;
+    SX::SxSetMediaProvider(&g_bankMedia);
     SX::SxSetBankOpener(OpenBankThroughStreams);
 }
 
 void RemoveBankHooks() {
-    SX::g_MediaLookupHooks.findMedia = nullptr;
-    SX::g_MediaLookupHooks.releaseMedia = nullptr;
-    SX::g_MediaHooks = SX::SxMediaHooks();
+    SX::SxSetMediaProvider(nullptr);
     SX::SxSetBankOpener(nullptr);
 }
 

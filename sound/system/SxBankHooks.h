@@ -1,6 +1,6 @@
 #pragma once
 // What joins the bank manager and the stream manager to the voices: the media of loaded banks
-// handed to sources through the media lookup, and banks opened through the stream manager (so
+// handed to sources and effects through the media provider, and banks opened through the stream manager (so
 // they come from files under the base path or from loaded file packages).
 #include <memory>
 
@@ -8,7 +8,7 @@
 
 namespace SD {
 
-// Installs both hooks; RemoveBankHooks puts the defaults back.
+// Installs the media provider and the bank opener; RemoveBankHooks puts the defaults back.
 void InstallBankHooks();
 void RemoveBankHooks();
 

@@ -14,7 +14,6 @@
 #include "game/EmptyHook.h"
 #include "game/components/WorldHooks.h"
 #include "game/hud/HudHooks.h"
-#include "game/states/PlayHooks.h"
 #include "support/CapturedLog.h"
 
 namespace {
@@ -54,20 +53,8 @@ std::vector<std::string> AskEveryHook() {
     world.AddReleaseSpawner(&bare);
     world.SpawnFirefly(position, position, 1, nullptr);
 
-    const QV::PlayHooks& play = QV::GetPlayHooks();
     const QV::HudHooks& hud = QV::GetHudHooks();
     const std::pair<const char*, bool> functions[] = {
-        {play.setControlsEnabled.Name(), bool(play.setControlsEnabled)},
-        {play.setEffectFollow.Name(), bool(play.setEffectFollow)},
-        {play.addSprite.Name(), bool(play.addSprite)},
-        {play.setMusicState.Name(), bool(play.setMusicState)},
-        {play.setFirstTargetLevel.Name(), bool(play.setFirstTargetLevel)},
-        {play.prepareWorldScene.Name(), bool(play.prepareWorldScene)},
-        {play.resetSeasonCycle.Name(), bool(play.resetSeasonCycle)},
-        {play.isEndOfGame.Name(), bool(play.isEndOfGame)},
-        {play.startOfWorld.Name(), bool(play.startOfWorld)},
-        {play.releaseFirefly.Name(), bool(play.releaseFirefly)},
-        {play.showNarration.Name(), bool(play.showNarration)},
         {hud.setTexture.Name(), bool(hud.setTexture)},
         {hud.setOpacity.Name(), bool(hud.setOpacity)},
         {hud.setColor.Name(), bool(hud.setColor)},

@@ -1,5 +1,5 @@
-// The game's component classes join start-up under their names and numbers, and the play
-// states' hooks reach their providers.
+// The game's component classes join start-up under their names and numbers, and the story's
+// final fade reaches the season cycle.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -9,9 +9,6 @@
 #include "game/GameRegistration.h"
 #include "game/components/WorldHooks.h"
 #include "game/hud/HudHooks.h"
-#include "game/fireflies/FireflyManager.h"
-#include "game/states/PlayHooks.h"
-#include "game/systems/AudioLogic.h"
 #include "game/systems/SowlarSystem.h"
 #include "runtime/Registration.h"
 
@@ -160,47 +157,22 @@ TEST(GameRegistration, TheWorldLogicClassesRegisterUnderTheirNamesAndNumbers) {
 
 namespace {
 
-TEST(GameRegistration, ThePlayHooksReachTheSoundLogicAndTheSeasonCycleAndEarlierHooksStay) {
-    QV::GetPlayHooks() = QV::PlayHooks();
+TEST(GameRegistration, TheStorysFinalFadeEndsTheGameInTheSeasonCycle) {
     QV::GetHudHooks().endOfGame = nullptr;
-    int earlierState = -1;
-    QV::GetPlayHooks().setMusicState = [&earlierState](int state) { earlierState = state; };
     SD::Registrations registrations;
     QV::SupplyGameClasses(registrations);
-    QV::PlayHooks& hooks = QV::GetPlayHooks();
-    for (bool installed :
-         {bool(hooks.setControlsEnabled), bool(hooks.addSprite), bool(hooks.setFirstTargetLevel),
-          bool(hooks.resetSeasonCycle), bool(hooks.isEndOfGame), bool(hooks.startOfWorld), bool(hooks.releaseFirefly)})
-        EXPECT_TRUE(installed);
-    // Without a firefly manager, or between objects that are not a firefly and a spawner, the
-    // firefly hooks change nothing.
-    ASSERT_EQ(QV::Firefly_Manager::Existing(), nullptr);
-    hooks.startOfWorld();
-    EXPECT_EQ(QV::Firefly_Manager::Existing(), nullptr);
-    SD::GameObject plain, other;
-    hooks.releaseFirefly(plain, other);
-
-    hooks.setMusicState(3);
-    EXPECT_EQ(earlierState, 3) << "a hook set before start-up stays";
-
-    QV::AudioLogic_::GetInstance().SetRainTarget(0.7f);
-    hooks.setFirstTargetLevel(0.0f);
-    EXPECT_EQ(QV::AudioLogic_::GetInstance().GetRainTarget(), 0.0f);
 
     // The story's final fade ends the game in the season cycle, which a new run clears.
     QV::SowlarSystem_& seasons = QV::SowlarSystem_::GetInstance();
-    EXPECT_FALSE(QV::IsEndOfGame());
+    EXPECT_FALSE(seasons.IsEndOfGame());
     ASSERT_TRUE(QV::GetHudHooks().endOfGame);
     QV::GetHudHooks().endOfGame();
     EXPECT_TRUE(seasons.IsEndOfGame());
-    EXPECT_TRUE(QV::IsEndOfGame());
     seasons.SetEndOfGame(false);
-    EXPECT_FALSE(QV::IsEndOfGame());
+    EXPECT_FALSE(seasons.IsEndOfGame());
 
-    QV::GetPlayHooks() = QV::PlayHooks();
     QV::GetHudHooks().endOfGame = nullptr;
     QV::SowlarSystem_::DestroyInstance();
-    QV::AudioLogic_::ResetForTests();
     QV::SetWorldHooks(nullptr);
 }
 

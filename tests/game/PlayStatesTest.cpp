@@ -2,16 +2,21 @@
 
 #include <map>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "HudTestSupport.h"
 #include "core/EngineCore.h"
+#include "game/components/ProximityTriggers.h"
 #include "game/components/Spawner.h"
 #include "game/components/WorldHooks.h"
+#include "game/fireflies/FireflyManager.h"
+#include "game/player/PlayerLogic.h"
 #include "game/states/EscortMission.h"
-#include "game/states/PlayHooks.h"
 #include "game/states/TestStates.h"
 #include "game/states/World.h"
+#include "game/systems/AudioLogic.h"
+#include "game/systems/SowlarSystem.h"
 #include "platform/os/Clock.h"
 #include "runtime/GameStateManager.h"
 #include "runtime/InterpolatorSystem.h"
@@ -26,9 +31,10 @@ public:
     void Update(float) override {}
 };
 
-// Geometry colours as the renderer would keep them.
+// Geometry colours as the renderer would keep them, and the sounds posted.
 class Colours : public QV::WorldHooks {
 public:
+    void PostSound(const char* event) override { sounds.push_back(event); }
     bool GetGeometryColor(SD::GameObject* object, SD::Vec4* color) override {
         auto found = colours.find(object);
         *color = found == colours.end() ? SD::Vec4(1.0f, 1.0f, 1.0f, 1.0f) : found->second;
@@ -36,15 +42,19 @@ public:
     }
     void SetGeometryColor(SD::GameObject* object, const SD::Vec4& color) override { colours[object] = color; }
     std::map<SD::GameObject*, SD::Vec4> colours;
+    std::vector<std::string> sounds;
 };
 
-// The play states over the sample blueprints on a manual clock, with the hooks of the layers
-// still to come recorded.
+// The play states over the sample blueprints on a manual clock, with the vehicle, the narration
+// triggers, the sound logic and the season cycle they drive.
 class Play : public hudtest::HudFixture {
 protected:
     Play() : scoped(clock), core(SD::Core::CreateInstance()) {}
     void SetUp() override {
         factory.RegisterComponentCreator("Spawner", SD::CID_Spawner, new SD::ComponentCreator<QV::Spawner>);
+        factory.RegisterComponentCreator("PlayerLogic", SD::CID_Player, new SD::ComponentCreator<QV::PlayerLogic>);
+        factory.RegisterComponentCreator("HudFadeTrigger", SD::CID_HudFadeTrigger,
+                                         new SD::ComponentCreator<QV::HudFadeTrigger>);
         Start();
         states.RegisterLevel(new QV::World(), "World");
         states.RegisterLevel(new Menu(), "MainMenu");
@@ -55,16 +65,13 @@ protected:
         states.RegisterLevel(new QV::Graphics_Test(), "Graphics_Test");
         states.RegisterLevel(new QV::Logic_Test(), "Logic_Test");
         states.Initialize();
-        QV::PlayHooks& play = QV::GetPlayHooks();
-        play.setControlsEnabled = [this](SD::GameObject&, bool on) { controls.push_back(on); };
-        play.showNarration = [this](SD::GameObject& trigger) { shown.push_back(trigger.GetName()); };
         QV::SetWorldHooks(&colours);
     }
     ~Play() override {
         states.Shutdown();
-        QV::GetPlayHooks() = QV::PlayHooks();
         QV::SetWorldHooks(nullptr);
-        QV::SetEndOfGame(false);
+        QV::SowlarSystem_::DestroyInstance();
+        QV::AudioLogic_::ResetForTests();
     }
     void StateFrame(float dt = 0.016f) {
         input.Update(dt);
@@ -94,14 +101,27 @@ protected:
         return -1.0f;
     }
     QV::World& TheWorld() { return static_cast<QV::World&>(*states.FindLevel("World")); }
+    bool ControlsEnabled() {
+        auto* logic = Named("Player") ? Named("Player")->GetComponent(SD::CID_Player) : nullptr;
+        return logic && static_cast<QV::PlayerLogic*>(logic)->GetControlsEnabled();
+    }
+    // The story's lines whose fade has begun, in story order.
+    std::vector<std::string> LinesShown() {
+        std::vector<std::string> shown;
+        for (int step = 1; step <= QV::HudFadeTrigger::kNarrationSteps; ++step) {
+            const std::string name = "Narr_" + std::to_string(step);
+            SD::GameObject* line = Named(name.c_str());
+            auto* fade = line ? static_cast<QV::HudFade*>(line->GetComponent(SD::CID_HudFade)) : nullptr;
+            if (fade && fade->GetPhase() != QV::HudFade::kWaiting) shown.push_back(name);
+        }
+        return shown;
+    }
 
     platform::ManualClock clock;
     platform::ScopedClock scoped;
     std::unique_ptr<SD::Core> core;
     SD::GameStateManager_ states;
     Colours colours;
-    std::vector<bool> controls;
-    std::vector<std::string> shown;
 };
 
 TEST_F(Play, TheIntroShowsItsSlidesForAboutThirtySixSecondsThenHandsOverTheVehicle) {
@@ -110,6 +130,14 @@ TEST_F(Play, TheIntroShowsItsSlidesForAboutThirtySixSecondsThenHandsOverTheVehic
     spawner->Initialize(false);
     auto* spawnerLogic = static_cast<QV::Spawner*>(spawner->GetComponent(SD::CID_Spawner));
     ASSERT_FALSE(spawnerLogic->GetSpawn_state());
+    // What an earlier run left in the sound logic, the renderer and the season cycle.
+    QV::AudioLogic_& audio = QV::AudioLogic_::GetInstance();
+    audio.SetSeason(3);
+    audio.SetRainTarget(0.7f);
+    graphics->SetSkyEnabled(false);
+    QV::SowlarSystem_& seasons = QV::SowlarSystem_::GetInstance();
+    seasons.SetStoryCounter(5);
+    seasons.SetEndOfGame(true);
 
     states.ChangeLevelTo("World");
     StateFrame();
@@ -119,7 +147,15 @@ TEST_F(Play, TheIntroShowsItsSlidesForAboutThirtySixSecondsThenHandsOverTheVehic
     EXPECT_NE(Named("WingBackLeft"), nullptr);
     EXPECT_NE(Named("PlayerCam"), nullptr);
     EXPECT_NE(Named("NarrHudFadeTrigger"), nullptr);
-    EXPECT_EQ(controls, std::vector<bool>{false}) << "no driving during the intro";
+    EXPECT_FALSE(ControlsEnabled()) << "no driving during the intro";
+    // The world starts with its music's first state, no rain, under its sky, at the start of the
+    // story; it makes no firefly manager of its own.
+    EXPECT_EQ(audio.GetSeason(), 1);
+    EXPECT_EQ(audio.GetRainTarget(), 0.0f);
+    EXPECT_TRUE(graphics->GetSkyEnabled());
+    EXPECT_EQ(seasons.GetStoryCounter(), 0);
+    EXPECT_FALSE(seasons.IsEndOfGame());
+    EXPECT_EQ(QV::Firefly_Manager::Existing(), nullptr);
 
     // 3 + 7.5 + 3 + 7.5 + 7.5 + 7.5 s, each of the twelve waits ending within a frame of 0.05 s.
     const float seconds = SecondsUntilIn("World");
@@ -127,7 +163,7 @@ TEST_F(Play, TheIntroShowsItsSlidesForAboutThirtySixSecondsThenHandsOverTheVehic
     EXPECT_LE(seconds, 36.0f + 13 * 0.05f);
     EXPECT_EQ(TheWorld().GetSlidePhase(), QV::World::kSlidesDone);
     EXPECT_EQ(factory.GetPool().GetLiveCount(), withSlides - QV::World::kSlideCount) << "every slide is gone";
-    EXPECT_EQ(controls, (std::vector<bool>{false, true}));
+    EXPECT_TRUE(ControlsEnabled()) << "the vehicle is handed over";
     EXPECT_TRUE(spawnerLogic->GetSpawn_state()) << "the initial group's spawner starts";
 }
 
@@ -160,7 +196,7 @@ TEST_F(Play, PauseGreysTheVehicleAndTheQuitPromptClosesFirst) {
 TEST_F(Play, AtTheEndOfTheGameTheCreditsRollAndPauseIsOff) {
     states.ChangeLevelTo("World");
     ASSERT_GE(SecondsUntilIn("World"), 0.0f);
-    QV::SetEndOfGame(true);
+    QV::SowlarSystem_::GetInstance().SetEndOfGame(true);
     TapState(SD::key_ESCAPE);
     EXPECT_EQ(states.GetPlayState(), 0);
     SD::GameObject* credits = Named("Credits");
@@ -179,22 +215,46 @@ TEST_F(Play, TheNarrationQueueShowsItsFrontAndDropsLinesWhoseObjectIsGone) {
     states.ChangeLevelTo("World");
     ASSERT_GE(SecondsUntilIn("World"), 0.0f);
     QV::World& world = TheWorld();
-    SD::GameObject* first = Named("Narr_1");
-    SD::GameObject* second = Named("Narr_2");
+    QV::SowlarSystem_& story = QV::SowlarSystem_::GetInstance();
+    SD::GameObject* first = factory.CreateObject("World/NarrHudFadeTrigger", nullptr);
+    ASSERT_NE(first, nullptr);
+    first->Initialize(false);
+    SD::GameObject* second = Named("NarrHudFadeTrigger");
     world.PushNarration(first->GetHandle());
     world.PushNarration(second->GetHandle());
+    colours.sounds.clear();
+    // A line's fade moves on the frame after the one that shows it.
+    story.SetStoryCounter(1);
     StateFrame();
-    EXPECT_EQ(shown, std::vector<std::string>{"Narr_1"});
+    StateFrame();
+    EXPECT_EQ(LinesShown(), std::vector<std::string>{"Narr_1"});
+    EXPECT_EQ(colours.sounds, std::vector<std::string>{"Play_1_Long_ago"}) << "the front trigger alone narrates";
     factory.DestroyGameObject(first);
     factory.Update(0.0f);
+    story.SetStoryCounter(2);
     StateFrame();
-    EXPECT_EQ(shown, (std::vector<std::string>{"Narr_1", "Narr_2"}));
+    StateFrame();
+    EXPECT_EQ(LinesShown(), (std::vector<std::string>{"Narr_1", "Narr_2"}));
     EXPECT_EQ(world.GetNarrationCount(), 1u);
     world.PopNarration();
     world.PopNarration();
     EXPECT_EQ(world.GetNarrationCount(), 0u);
     for (size_t i = 0; i < QV::World::kNarrationCapacity + 3; ++i) world.PushNarration(second->GetHandle());
     EXPECT_EQ(world.GetNarrationCount(), QV::World::kNarrationCapacity);
+}
+
+TEST_F(Play, TheFrontTriggerPlaysTheLineOfTheStorysStepOnceAndStartsItsFade) {
+    states.ChangeLevelTo("World");
+    ASSERT_GE(SecondsUntilIn("World"), 0.0f);
+    SD::GameObject* narrator = Named("NarrHudFadeTrigger");
+    ASSERT_NE(narrator, nullptr);
+    TheWorld().PushNarration(narrator->GetHandle());
+    QV::SowlarSystem_::GetInstance().SetStoryCounter(3);
+    colours.sounds.clear();
+    StateFrame();
+    StateFrame();
+    EXPECT_EQ(colours.sounds, std::vector<std::string>{"Play_3_Night_created"});
+    EXPECT_EQ(LinesShown(), std::vector<std::string>{"Narr_3"});
 }
 
 TEST_F(Play, ReleaseTakesFirefliesOffTheListedSpawnersUntilNoneHoldAny) {

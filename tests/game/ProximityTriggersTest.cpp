@@ -1,15 +1,11 @@
 // Components that react to the player coming near, in a small world: an armed spawn waits for
 // the player, the camera turns once, a HUD fade trigger queues and takes out only its own fade
-// and plays each narration line once, also when the play state shows it; a collector counts its group's triggers; the music-aware
+// and plays each narration line once; a collector counts its group's triggers; the music-aware
 // phantom plays on the beat, waits for the music or plays at once.
 #include <gtest/gtest.h>
 
 #include "WorldLogicTestSupport.h"
-#include "game/GameRegistration.h"
 #include "game/components/GameHooks.h"
-#include "game/states/PlayHooks.h"
-#include "game/systems/SowlarSystem.h"
-#include "runtime/Registration.h"
 
 namespace {
 
@@ -151,23 +147,6 @@ TEST_F(ProximityTriggersTest, NarrationPlaysEachLineOnceButStartsItsFadeEveryTim
     EXPECT_NE(fade->GetPhase(), QV::HudFade::kWaiting);
     trigger->PlayNarration(9);  // no object for that line: the sound alone
     EXPECT_EQ(world.Calls("sound").back(), "sound Play_9_Until_they_became");
-}
-
-TEST_F(ProximityTriggersTest, ThePlayStateShowsTheLineOfTheStorysStepThroughTheInstalledHook) {
-    SD::GameObject* narrator = Spawn("Narrator", "NarrHudFadeTrigger", {});
-    SD::GameObject* line = Spawn("Line", "Narr_3", {});
-    QV::GetPlayHooks() = QV::PlayHooks();
-    SD::Registrations registrations;
-    QV::SupplyGameClasses(registrations);
-    ASSERT_TRUE(QV::GetPlayHooks().showNarration);
-    QV::SowlarSystem_::GetInstance().SetStoryCounter(3);
-    QV::GetPlayHooks().showNarration(*narrator);
-    QV::GetPlayHooks().showNarration(*narrator);
-    EXPECT_EQ(world.Calls("sound"), std::vector<std::string>{"sound Play_3_Night_created"});
-    Frames(1, 0.1f);
-    EXPECT_NE(Get<QV::HudFade>(line, SD::CID_HudFade)->GetPhase(), QV::HudFade::kWaiting);
-    QV::GetPlayHooks() = QV::PlayHooks();
-    QV::SowlarSystem_::DestroyInstance();
 }
 
 TEST_F(ProximityTriggersTest, ACollectorRunsItsActionsOnceEveryTriggerOfItsGroupHasFired) {

@@ -182,4 +182,42 @@ TEST_F(DynamicPairsTest, OnlyOverlappingBoxesArePairedAndUnboundedShapesPairWith
     EXPECT_EQ(found[11], std::make_pair(10u, 1000u));
 }
 
+// The pairs kept from one call to the next, as bodies drift, jump across columns, lose and
+// regain their shapes and grow, are those of every two overlapping boxes at each call.
+TEST_F(DynamicPairsTest, KeptPairsFollowMovingBoxes) {
+    Scene(5, 300, 20.0f);
+    const std::vector<Collider*> colliders = Physics().GetDynamicColliders();
+    std::mt19937 rng(6);
+    std::uniform_real_distribution<float> step(-0.4f, 0.4f), where(-20.0f, 20.0f);
+    DynamicPairs pairs;
+    std::vector<WorldBox> boxes(colliders.size());
+    for (int call = 0; call < 40; ++call) {
+        SCOPED_TRACE(testing::Message() << "call " << call);
+        for (size_t i = 0; i < colliders.size(); ++i) {
+            SD::Vec3& p = colliders[i]->position;
+            p += i % 17 == static_cast<size_t>(call) % 17 ? SD::Vec3(where(rng), where(rng), where(rng)) - p
+                                                          : SD::Vec3(step(rng), step(rng), step(rng));
+        }
+        if (call == 10) colliders[8]->SetShape(nullptr);
+        if (call == 20) colliders[8]->SetShape(std::make_unique<Sphere>());
+        // Every sphere grows: the columns' size follows.
+        if (call == 30)
+            for (Collider* c : colliders)
+                if (c->GetShape() && c->GetShape()->GetType() == kShapeSphere) c->SetRadius(c->GetRadius() * 3.0f);
+        std::vector<std::pair<uint32_t, uint32_t>> expected;
+        for (size_t i = 0; i < colliders.size(); ++i) DynamicWorldBox(*colliders[i], boxes[i]);
+        for (uint32_t i = 0; i < colliders.size(); ++i)
+            for (uint32_t j = i + 1; j < colliders.size(); ++j) {
+                const WorldBox& a = boxes[i];
+                const WorldBox& b = boxes[j];
+                if (a.empty || b.empty) continue;
+                if (!a.bounded || !b.bounded ||
+                    !(b.lo.x > a.hi.x || a.lo.x > b.hi.x || b.lo.y > a.hi.y || a.lo.y > b.hi.y || b.lo.z > a.hi.z ||
+                      a.lo.z > b.hi.z))
+                    expected.emplace_back(i, j);
+            }
+        ASSERT_EQ(pairs.Find(colliders), expected);
+    }
+}
+
 }  // namespace

@@ -13,19 +13,37 @@
 #include "platform/audio/AudioTestControl.h"
 #include "sound/engine/SxSoundEngine.h"
 #include "sound/engine/audio/CSxAudioMgr.h"
+#include "sound/engine/events/CSxEvent.h"
+#include "sound/engine/index/CSxObjectIndex.h"
 #include "sound/engine/memory/SxMemoryMgr.h"
 
 namespace {
 
 std::atomic<size_t> g_allocations{0};
 
-struct NoActionEvent : SX::ISxPostedEvent {
-    uint32_t AddRef() override { return 1; }
-    uint32_t Release() override { return 1; }
-    SX::SxUniqueID EventID() const override { return 1; }
-    uint32_t ActionCount() const override { return 0; }
-    SX::ISxEventAction* Action(uint32_t) const override { return nullptr; }
-} g_event;
+// Starts the engine with event 1, an event without actions, in its event table; false when the
+// engine does not start. StopEngine releases the event and ends the engine.
+bool StartEngine() {
+    platform::audio::control::SetOpenFails(true);
+    SX::SxMemoryMgrSettings memory;
+    memory.maxPools = 8;
+    SX::MemoryMgr::Init(&memory);
+    if (SX::SoundEngine::Init(nullptr, nullptr) != SX::SX_Success) return false;
+    SX::CSxEvent* event = SX::CSxEvent::Create(1);
+    if (!event) return false;
+    SX::g_pObjectIndex->AddToIndex(event);
+    return true;
+}
+
+void StopEngine() {
+    if (SX::CSxIndexable* event = SX::g_pObjectIndex->GetPtrAndAddRef(SX::SxIndex_Event, 1)) {
+        event->Release();
+        event->Release();  // the one Create gave
+    }
+    SX::SoundEngine::Term();
+    SX::MemoryMgr::Term();
+    platform::audio::control::Reset();
+}
 
 // A quarter of the records are posted events unless withEvents is false (a state change then).
 void PostRecords(bool withEvents) {
@@ -49,12 +67,7 @@ void PostBatch(bool withEvents) {
 // record per playing ID; the queue itself allocates nothing once it has grown.
 void BM_PostMixedRecords(benchmark::State& state) {
     const bool withEvents = state.range(0) != 0;
-    platform::audio::control::SetOpenFails(true);
-    SX::SxMemoryMgrSettings memory;
-    memory.maxPools = 8;
-    SX::MemoryMgr::Init(&memory);
-    SX::g_EventHooks.findEventAndAddRef = [](SX::SxUniqueID) -> SX::ISxPostedEvent* { return &g_event; };
-    if (SX::SoundEngine::Init(nullptr, nullptr) != SX::SX_Success) {
+    if (!StartEngine()) {
         state.SkipWithError("engine did not start");
         return;
     }
@@ -66,10 +79,7 @@ void BM_PostMixedRecords(benchmark::State& state) {
     state.counters["allocs/record"] =
         benchmark::Counter(static_cast<double>(allocations) / (static_cast<double>(state.iterations()) * 1000));
     state.counters["chunks"] = SX::g_pAudioMgr->ChunkCount();
-    SX::SoundEngine::Term();
-    SX::MemoryMgr::Term();
-    SX::g_EventHooks = SX::SxEventHooks();
-    platform::audio::control::Reset();
+    StopEngine();
 }
 BENCHMARK(BM_PostMixedRecords)->ArgName("events")->Arg(1)->Arg(0)->UseRealTime();
 
@@ -77,12 +87,7 @@ BENCHMARK(BM_PostMixedRecords)->ArgName("events")->Arg(1)->Arg(0)->UseRealTime()
 // audio thread's drain (given 2 ms) happen outside the timed part.
 void BM_PostOnlyApartFromDraining(benchmark::State& state) {
     const bool withEvents = state.range(0) != 0;
-    platform::audio::control::SetOpenFails(true);
-    SX::SxMemoryMgrSettings memory;
-    memory.maxPools = 8;
-    SX::MemoryMgr::Init(&memory);
-    SX::g_EventHooks.findEventAndAddRef = [](SX::SxUniqueID) -> SX::ISxPostedEvent* { return &g_event; };
-    if (SX::SoundEngine::Init(nullptr, nullptr) != SX::SX_Success) {
+    if (!StartEngine()) {
         state.SkipWithError("engine did not start");
         return;
     }
@@ -96,10 +101,7 @@ void BM_PostOnlyApartFromDraining(benchmark::State& state) {
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
     state.SetItemsProcessed(state.iterations() * 1000);
-    SX::SoundEngine::Term();
-    SX::MemoryMgr::Term();
-    SX::g_EventHooks = SX::SxEventHooks();
-    platform::audio::control::Reset();
+    StopEngine();
 }
 BENCHMARK(BM_PostOnlyApartFromDraining)->ArgName("events")->Arg(1)->Arg(0)->UseManualTime()->Iterations(500);
 

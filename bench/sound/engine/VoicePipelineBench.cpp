@@ -22,8 +22,8 @@
 #include "sound/engine/lower/CSxLEngine.h"
 #include "sound/engine/memory/SxMemoryMgr.h"
 #include "sound/engine/upper/CSxLEngineCmds.h"
-#include "sound/engine/voice/CSxSrcBaseEx.h"
 #include "sound/engine/voice/CSxVoiceMgr.h"
+#include "tests/sound/engine/SxMediaMap.h"
 #include "tests/sound/engine/SxTestPlugins.h"
 #include "tools/bankwriter/BankWriter.h"
 #include "tools/mediawriter/MediaWriter.h"
@@ -41,7 +41,8 @@ constexpr uint32_t kBuses = 8;
 constexpr SxUniqueID kMaster = 1, kFirstBus = 10;
 constexpr float kEffectDb = -3.0f, kBusDb = -6.0f;
 
-std::vector<uint8_t> g_media;
+sxtest::SxMediaMap::Media g_mediaByID;
+std::vector<uint8_t>& g_media = g_mediaByID[kMedia];
 
 class GainEffect : public ISxEffectObject {
 public:
@@ -119,11 +120,6 @@ public:
         g_pAudioMgr->StopThread();
         sxtest::RegisterTestPlugins();
         g_media = QV::media::Build(QV::media::Sine(440.0, 0.5, 48000, 48000, 0x4), QV::media::Encoding::Pcm16);
-        g_MediaLookupHooks.findMedia = [](SxUniqueID, const uint8_t*& data, uint32_t& size) {
-            data = g_media.data();
-            size = static_cast<uint32_t>(g_media.size());
-            return true;
-        };
         // The mix buses take their effect from the bank.
         if (variant != kMixBuses)
             g_BusHooks.effectObject = [](SxUniqueID, bool) -> ISxEffectObject* { return &g_effect; };
@@ -166,7 +162,6 @@ public:
         SoundEngine::Term();
         MemoryMgr::Term();
         g_BusHooks = SxBusHooks();
-        g_MediaLookupHooks.findMedia = nullptr;
         platform::audio::control::Reset();
     }
 
@@ -174,6 +169,7 @@ private:
     platform::ManualClock m_clock;
     platform::ScopedClock m_scoped{m_clock};
     std::vector<CSxIndexable*> m_loaded;
+    sxtest::SxMediaMap m_mediaMap{g_mediaByID};
 };
 
 void BM_VoiceFrame(benchmark::State& state) {

@@ -15,10 +15,10 @@
 #include "sound/engine/index/CSxIndexable.h"
 #include "sound/engine/memory/SxMemoryMgr.h"
 #include "sound/engine/states/CSxStateMgr.h"
-#include "sound/engine/voice/CSxSrcBaseEx.h"
 #include "sound/music/CSxMusicRenderer.h"
 #include "sound/music/SxMusicEngine.h"
 #include "sound/music/SxMusicSync.h"
+#include "tests/sound/engine/SxMediaMap.h"
 #include "tools/bankwriter/MusicRecords.h"
 #include "tools/mediawriter/MediaWriter.h"
 
@@ -31,15 +31,7 @@ constexpr int kContexts = 16;
 constexpr int kFramesPerRun = 2000;
 constexpr uint32_t kA = 100, kB = 200, kSwitch = 300, kEvent = 900, kGroup = 50;
 
-std::map<uint32_t, std::vector<uint8_t>> g_media;
-
-bool FindMedia(SxUniqueID id, const uint8_t*& data, uint32_t& size) {
-    auto it = g_media.find(id);
-    if (it == g_media.end()) return false;
-    data = it->second.data();
-    size = static_cast<uint32_t>(it->second.size());
-    return true;
-}
+sxtest::SxMediaMap::Media g_media;
 
 std::vector<bw::Bytes> Segment(uint32_t id, double ms) {
     QV::media::Signal signal;
@@ -71,7 +63,6 @@ public:
         settings.defaultPoolSize = 64 << 20;
         SoundEngine::Init(&settings, nullptr);
         g_pAudioMgr->StopThread();
-        g_MediaLookupHooks.findMedia = FindMedia;
         MusicEngine::Init(nullptr);
         std::vector<bw::Bytes> records = Segment(kA, 60000.0);
         const std::vector<bw::Bytes> b = Segment(kB, 60000.0);
@@ -101,7 +92,6 @@ public:
         }
         SoundEngine::Term();
         MemoryMgr::Term();
-        g_MediaLookupHooks.findMedia = nullptr;
         platform::audio::control::Reset();
     }
     void EngineFrame() {
@@ -119,6 +109,7 @@ public:
         EngineFrame();
     }
     std::vector<CSxIndexable*> loaded;
+    sxtest::SxMediaMap mediaMap{g_media};
 };
 
 void Run(benchmark::State& state, bool pending) {

@@ -9,6 +9,7 @@
 #include "sound/engine/lower/CSxLEngine.h"
 #include "sound/engine/memory/SxMemoryMgr.h"
 #include "sound/engine/playing/CSxPlayingMgr.h"
+#include "sound/engine/registry/CSxRegistryMgr.h"
 #include "sound/engine/transitions/CSxTransitionMgr.h"
 #include "sound/engine/transitions/SxTimingSettings.h"
 
@@ -16,7 +17,6 @@ namespace SX {
 
 CSxAudioMgr* g_pAudioMgr = nullptr;
 SxFrameHooks g_FrameHooks;
-SxEventHooks g_EventHooks;
 
 namespace {
 void AddPendingCount(SxPlayingID id) {
@@ -214,8 +214,8 @@ void CSxAudioMgr::ApplyActionOnEvent(const SxMsgExecuteActionOnEvent& record) {
 
 void CSxAudioMgr::ApplyPostEvent(const SxMsgPostEvent& record) {
     ISxPostedEvent* event = record.event;
-    const bool registered = record.gameObject == SxAllGameObjects || !g_EventHooks.isGameObjectRegistered ||
-                            g_EventHooks.isGameObjectRegistered(record.gameObject);
+    // Actions scoped to one game object run only for a registered object.
+    const bool registered = record.gameObject == SxAllGameObjects || SxIsGameObjectRegistered(record.gameObject);
     for (uint32_t i = 0; i < event->ActionCount(); ++i) {
         ISxEventAction* action = event->Action(i);
         const bool scopedToObject = action->ActionType() & 1;

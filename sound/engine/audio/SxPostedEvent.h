@@ -50,15 +50,6 @@ protected:
     ~ISxPostedEvent() = default;
 };
 
-// Where the engine finds what PostEvent names (installed with the event objects; an empty
-// lookup finds no event), and whether a game object is registered (actions scoped to one game
-// object run only for registered objects; no check: all are).
-struct SxEventHooks {
-    ISxPostedEvent* (*findEventAndAddRef)(SxUniqueID eventID) = nullptr;
-    bool (*isGameObjectRegistered)(SxGameObjectID gameObject) = nullptr;
-};
-extern SxEventHooks g_EventHooks;
-
 struct SxPendingAction {
     ISxEventAction* action = nullptr;  // one reference held
     uint32_t launchFrame = 0;

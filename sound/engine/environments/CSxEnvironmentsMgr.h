@@ -43,8 +43,8 @@ public:
 private:
     static uint32_t Index(SxObsOccCurveKind kind, SxObsOccCurveTarget target) { return (kind & 1) * 2 + (target & 1); }
 
-    bool enabled_[kCurves] = {};
-    CSxConversionTable curves_[kCurves];
+    bool m_enabled[kCurves] = {};
+    CSxConversionTable m_curves[kCurves];
 };
 
 extern CSxEnvironmentsMgr* g_pEnvironmentsMgr;

@@ -12,6 +12,10 @@ namespace SX {
 
 CSxEvent* CSxEvent::Create(SxUniqueID id) { return SxNew<CSxEvent>(g_DefaultPoolId, id); }
 
+ISxPostedEvent* SxFindEventAndAddRef(SxUniqueID eventID) {
+    return static_cast<CSxEvent*>(g_pObjectIndex ? g_pObjectIndex->GetPtrAndAddRef(SxIndex_Event, eventID) : nullptr);
+}
+
 CSxEvent::~CSxEvent() { ClearActions(); }
 
 void CSxEvent::ClearActions() {

@@ -33,4 +33,7 @@ private:
     std::vector<CSxAction*> m_actions;
 };
 
+// The loaded event of an ID with a reference for the caller; null when none is loaded.
+ISxPostedEvent* SxFindEventAndAddRef(SxUniqueID eventID);
+
 }  // namespace SX

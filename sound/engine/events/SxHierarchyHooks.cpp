@@ -23,10 +23,6 @@ const Record& As(const SxQueuedMsgHeader& header) {
     return reinterpret_cast<const Record&>(header);
 }
 
-ISxPostedEvent* FindEvent(SxUniqueID id) {
-    return static_cast<CSxEvent*>(g_pObjectIndex ? g_pObjectIndex->GetPtrAndAddRef(SxIndex_Event, id) : nullptr);
-}
-
 // The registered object a message names with a reference, none for -1; false when the message
 // names an object that is not registered (it is then dropped).
 bool MessageObject(SxGameObjectID id, CSxRegisteredObj*& object) {
@@ -126,7 +122,6 @@ void SetEffect(const SxQueuedMsgHeader& header) {
 }  // namespace
 
 SXRESULT SxInitHierarchy(CSxAudioMgr& mgr, float defaultPoolThreshold, float lowerEngineThreshold) {
-    g_EventHooks.findEventAndAddRef = FindEvent;
     SxInstallEffectHooks();
     g_BusHooks.masterBus = SxMasterMixBus;
     g_FrameHooks.processLimiters = [] {
@@ -137,9 +132,6 @@ SXRESULT SxInitHierarchy(CSxAudioMgr& mgr, float defaultPoolThreshold, float low
     g_FrameHooks.processCommands = CSxURenderer::ProcessCommands;
     g_FrameHooks.processPaths = [](uint32_t frame) {
         if (g_pPathMgr) g_pPathMgr->ProcessPathsList(frame);
-    };
-    g_GameObjectReleaseHooks.unregisterFromNode = [](CSxIndexable* node, CSxRegisteredObj* object) {
-        static_cast<CSxParameterNodeBase*>(node)->UnregisterGameObject(object);
     };
     mgr.SetHandler(SxMsg_StopAll, StopAll);
     mgr.SetHandler(SxMsg_StopPlayingID, StopPlayingID);
@@ -152,13 +144,11 @@ SXRESULT SxInitHierarchy(CSxAudioMgr& mgr, float defaultPoolThreshold, float low
 
 void SxTermHierarchy() {
     CSxURenderer::Term();
-    g_EventHooks.findEventAndAddRef = nullptr;
     SxRemoveEffectHooks();
     g_BusHooks.masterBus = nullptr;
     g_FrameHooks.processLimiters = nullptr;
     g_FrameHooks.processCommands = nullptr;
     g_FrameHooks.processPaths = nullptr;
-    g_GameObjectReleaseHooks.unregisterFromNode = nullptr;
 }
 
 }  // namespace SX

@@ -166,6 +166,8 @@ public:
     // The values held for a game object (null: for all), made on first use; null when the game
     // object cannot record that the node holds values for it.
     CSxSIS* GetSIS(CSxRegisteredObj* gameObj);
+    // Seen from tests: whether the node holds values for that game object.
+    bool HoldsValuesFor(CSxRegisteredObj* gameObj) const { return gameObj && FindSIS(gameObj); }
     // Moves a property's offset on a game object's values (null: all objects): an offset
     // meaning adds to the current offset, an independent one sets the property to the value,
     // the default meaning takes the offset back to 0. With a time the offset ramps.

@@ -26,7 +26,7 @@ namespace SX {
 
 namespace {
 
-std::atomic<SxHircObjectHook> g_hircObjectHook{nullptr};
+std::atomic<ISxHircObjectReader*> g_hircObjectHook{nullptr};
 std::atomic<bool> g_nodesCarryFeedbackBus{false};
 
 bool ReadHere(uint8_t type) {
@@ -77,7 +77,7 @@ SxIndexTable TableOf(uint8_t type) {
 
 }  // namespace
 
-void SxSetHircObjectHook(SxHircObjectHook hook) { g_hircObjectHook = hook; }
+void SxSetHircObjectHook(ISxHircObjectReader* reader) { g_hircObjectHook = reader; }
 
 void SxSetNodesCarryFeedbackBus(bool carry) { g_nodesCarryFeedbackBus = carry; }
 bool SxNodesCarryFeedbackBus() { return g_nodesCarryFeedbackBus; }
@@ -162,8 +162,8 @@ SXRESULT SxReadHircChunk(const uint8_t* data, uint32_t size, std::vector<CSxInde
         }
         CSxIndexable* object = nullptr;
         SXRESULT result = SX_Refused;
-        const SxHircObjectHook hook = g_hircObjectHook;
-        if (!ReadHere(type) && hook) result = hook(type, cursor.Data(), bodySize, bank, &object);
+        ISxHircObjectReader* const hook = g_hircObjectHook;
+        if (!ReadHere(type) && hook) result = hook->ReadHircObject(type, cursor.Data(), bodySize, bank, &object);
         if (result == SX_Refused) result = SxReadHircObject(type, cursor.Data(), bodySize, &object);
         if (result != SX_Success) {
             SD_WARNING(Debug::kLogSevere, "hierarchy record %u (type %u) at offset %u failed with %d", i, type, offset,

@@ -29,13 +29,20 @@ enum SxHircType : uint8_t {
     SxHirc_FxCustom = 19,
 };
 
-// Reads the records this engine does not know (the music engine's types 10 to 13 among them):
-// the record's type and body and the loading bank's ID; 3 (SX_Refused) when the type is not its
-// own, which skips the record. *object gets what the record made or found, with one reference
-// for the loading bank (null for nothing). Installed by the music engine through SetHircObjectHook.
-using SxHircObjectHook = SXRESULT (*)(uint8_t type, const uint8_t* body, uint32_t size, SxBankID bank,
-                                      CSxIndexable** object);
-void SxSetHircObjectHook(SxHircObjectHook hook);
+// Reads the records this engine does not know (the music engine's types 10 to 13 among them).
+// Installed by the music engine through SetHircObjectHook; null: such records are refused.
+class ISxHircObjectReader {
+public:
+    // The record's type and body and the loading bank's ID; 3 (SX_Refused) when the type is not
+    // its own, which skips the record. *object gets what the record made or found, with one
+    // reference for the loading bank (null for nothing).
+    virtual SXRESULT ReadHircObject(uint8_t type, const uint8_t* body, uint32_t size, SxBankID bank,
+                                    CSxIndexable** object) = 0;
+
+protected:
+    ~ISxHircObjectReader() = default;
+};
+void SxSetHircObjectHook(ISxHircObjectReader* reader);
 
 // Whether node records end with a feedback bus ID: the feedback flag of the last bank header
 // read, kept from one bank header to the next.

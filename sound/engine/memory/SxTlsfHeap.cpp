@@ -110,6 +110,18 @@ void SxTlsfHeap::RemoveFree(Block* block) {
 
 // A free block of at least size bytes, taken out of its list; null when none.
 Block* SxTlsfHeap::FindFree(size_t size) {
+    // The first few blocks of the request's own class are tried first: near full, the larger
+    // classes the rounded search needs may hold nothing while a block of this one fits.
+    int ownFl, ownSl;
+    Mapping(size, ownFl, ownSl);
+    if (ownFl < kFirstLevels) {
+        int tried = 0;
+        for (Block* b = lists_[ownFl][ownSl]; b && tried < kOwnClassTries; b = b->nextFree, ++tried)
+            if (SizeOf(b) >= size) {
+                RemoveFree(b);
+                return b;
+            }
+    }
     // Round the search up to the next class so that any block of the class found fits.
     if (size >= 32) size += (size_t(1) << (HighestBit(size) - 5)) - 1;
     int fl, sl;
@@ -146,12 +158,35 @@ void SxTlsfHeap::SplitTail(Block* block, size_t size) {
     }
 }
 
+// Marks the last size bytes of a taken block used and returns the front to the free lists.
+// Large blocks are carved from the top of free blocks and small ones from the bottom, so that a
+// freed small block leaves its hole among small ones, not between two large ones where no
+// large request would fit it after.
+Block* SxTlsfHeap::TakeTail(Block* block, size_t size) {
+    const size_t total = SizeOf(block);
+    if (total - size < kHeaderSize + kMinBlockSize) {
+        SplitTail(block, size);
+        return block;
+    }
+    block->sizeFlags = static_cast<uint32_t>(total - size - kHeaderSize) | (block->sizeFlags & kPrevFree) | kFree;
+    Block* tail = NextOf(block);
+    WriteHeader(tail, block, size, kPrevFree);
+    Block* after = NextOf(tail);
+    after->prevPhys = tail;
+    after->sizeFlags &= ~kPrevFree;
+    InsertFree(block);
+    return tail;
+}
+
 void* SxTlsfHeap::Malloc(size_t size, size_t* cost) {
     if (size == 0 || size >= kMaxRequest) return nullptr;
     size = size < kMinBlockSize ? kMinBlockSize : RoundUp(size, kAlignment);
     Block* block = FindFree(size);
     if (!block) return nullptr;
-    SplitTail(block, size);
+    if (size >= kLargeBlock)
+        block = TakeTail(block, size);
+    else
+        SplitTail(block, size);
     if (cost) *cost = SizeOf(block) + kHeaderSize;
     return DataOf(block);
 }

@@ -15,6 +15,11 @@ public:
     static constexpr size_t kMaxFreeBlock = 0x3FFFFFF0;
     static constexpr int kFirstLevels = 24;
     static constexpr int kSecondLevels = 32;
+    // Requests of this size and more are carved from the top of a free block, smaller ones from
+    // the bottom.
+    static constexpr size_t kLargeBlock = 4096;
+    // Blocks of a request's own class tried before the search rounds up to the next class.
+    static constexpr int kOwnClassTries = 4;
 
     // Bytes the heap keeps for itself: its control area and the first block's header.
     static size_t Overhead();
@@ -54,6 +59,7 @@ private:
     void RemoveFree(Block* block);
     Block* FindFree(size_t size);
     void SplitTail(Block* block, size_t size);
+    Block* TakeTail(Block* block, size_t size);
     Block* LiveBlock(const void* pointer) const;
 
     uint32_t firstBitmap_ = 0;

@@ -95,11 +95,11 @@ private:
     Record* FindForNotification(uint32_t playingID, uint32_t mask);
     void WaitForRunningCallback();
 
-    std::unordered_map<uint32_t, Record> records_;
-    platform::CriticalSection lock_;
-    platform::Event callbackDone_;
+    std::unordered_map<uint32_t, Record> m_records;
+    platform::CriticalSection m_lock;
+    platform::Event m_callbackDone;
     // The thread running a callback now, or no thread.
-    std::atomic<std::thread::id> callbackThread_{};
+    std::atomic<std::thread::id> m_callbackThread{};
 };
 
 extern CSxPlayingMgr* g_pPlayingMgr;

@@ -4,14 +4,11 @@
 
 namespace SX {
 
-SxMediaHooks g_MediaHooks;
-
 // Media records grow three at a time in the lower engine's pool.
 CSxEffectContextBase::CSxEffectContextBase(uint32_t slot) : m_slot(slot), m_media(3, g_LEngineDefaultPoolId) {}
 
 CSxEffectContextBase::~CSxEffectContextBase() {
-    for (const Media& media : m_media)
-        if (g_MediaHooks.releaseMedia) g_MediaHooks.releaseMedia(media.mediaID, media.holder);
+    for (const Media& media : m_media) SxMediaProvider().ReleaseMedia(media.mediaID, media.held);
 }
 
 void CSxEffectContextBase::GetPluginMedia(uint32_t dataIndex, const uint8_t*& data, uint32_t& size) {
@@ -19,21 +16,21 @@ void CSxEffectContextBase::GetPluginMedia(uint32_t dataIndex, const uint8_t*& da
     size = 0;
     for (const Media& media : m_media)
         if (media.dataIndex == dataIndex) {
-            data = media.data;
-            size = media.size;
+            data = media.held.data;
+            size = media.held.size;
             return;
         }
     const int32_t mediaID = MediaID(dataIndex);
-    if (mediaID == -1 || !g_MediaHooks.getMedia) return;
-    Media media{dataIndex, nullptr, 0, static_cast<uint32_t>(mediaID), nullptr};
-    if (!g_MediaHooks.getMedia(media.mediaID, media.data, media.size, media.holder) || !media.data) return;
+    if (mediaID == -1) return;
+    Media media{dataIndex, static_cast<uint32_t>(mediaID), {}};
+    if (!SxMediaProvider().GetMedia(media.mediaID, media.held)) return;
     if (!m_media.AddLast(media)) {
         // Without a record the media could never be released later.
-        if (g_MediaHooks.releaseMedia) g_MediaHooks.releaseMedia(media.mediaID, media.holder);
+        SxMediaProvider().ReleaseMedia(media.mediaID, media.held);
         return;
     }
-    data = media.data;
-    size = media.size;
+    data = media.held.data;
+    size = media.held.size;
 }
 
 SxPlayingID CSxInsertFXContext::GetPlayingID() const {

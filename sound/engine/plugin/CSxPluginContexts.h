@@ -1,23 +1,17 @@
 #pragma once
 // The engine's side of the plug-in contexts: an effect on a voice (insert), an effect on a
 // mix node (bus) and a source plug-in of a voice. Effect contexts find and hold the plug-in's
-// media through the bank manager's hooks and release it when they go.
+// media through the media provider and release it when they go.
 #include <cstdint>
 
 #include "sound/engine/SxArray.h"
+#include "sound/engine/bank/ISxMediaProvider.h"
 #include "sound/engine/bus/BusHandle.h"
 #include "sound/engine/lower/SxInstanceHooks.h"
 #include "sound/engine/plugin/ISxPlugin.h"
 #include "sound/engine/stream/ISxStreams.h"
 
 namespace SX {
-
-// The bank manager's media by ID: get takes a reference (through the holder), release drops it.
-struct SxMediaHooks {
-    bool (*getMedia)(uint32_t mediaID, const uint8_t*& data, uint32_t& size, void*& holder) = nullptr;
-    void (*releaseMedia)(uint32_t mediaID, void* holder) = nullptr;
-};
-extern SxMediaHooks g_MediaHooks;
 
 class CSxEffectContextBase : public ISxEffectPluginContext {
 public:
@@ -42,10 +36,8 @@ protected:
 private:
     struct Media {
         uint32_t dataIndex;
-        const uint8_t* data;
-        uint32_t size;
         uint32_t mediaID;
-        void* holder;
+        SxHeldMedia held;
     };
     uint32_t m_slot;
     SxArray<Media> m_media;

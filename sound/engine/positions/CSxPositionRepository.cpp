@@ -11,59 +11,60 @@ namespace SX {
 CSxPositionRepository* g_pPositionRepository = nullptr;
 
 SXRESULT CSxPositionRepository::Init() {
-    platform::Lock guard(lock_);
-    entries_.clear();
-    entries_.reserve(8);
+    platform::Lock guard(m_lock);
+    m_entries.clear();
+    m_entries.reserve(8);
     return SX_Success;
 }
 
 void CSxPositionRepository::Term() {
-    platform::Lock guard(lock_);
-    entries_.clear();
-    entries_.shrink_to_fit();
+    platform::Lock guard(m_lock);
+    m_entries.clear();
+    m_entries.shrink_to_fit();
 }
 
 CSxPositionRepository::Entry* CSxPositionRepository::Find(uint32_t playingID) {
-    for (Entry& e : entries_)
+    for (Entry& e : m_entries)
         if (e.playingID == playingID) return &e;
     return nullptr;
 }
 
 void CSxPositionRepository::AddSource(uint32_t playingID, const void* owner) {
-    platform::Lock guard(lock_);
+    platform::Lock guard(m_lock);
     if (Find(playingID)) return;
     // The frame stamp is only kept while entries exist: the first one starts it.
-    if (entries_.empty()) frameTimeStamp_ = platform::QueryCounter();
-    entries_.push_back(Entry{playingID, SxPositionInfo(), 0, owner});
+    if (m_entries.empty()) m_frameTimeStamp = platform::QueryCounter();
+    m_entries.push_back(Entry{playingID, SxPositionInfo(), 0, owner});
 }
 
 void CSxPositionRepository::UpdatePosition(uint32_t playingID, const SxPositionInfo& info, const void* owner) {
-    platform::Lock guard(lock_);
+    platform::Lock guard(m_lock);
     Entry* entry = Find(playingID);
     if (entry) {
         if (entry->owner != owner) return;
     } else {
-        entries_.push_back(Entry{playingID, SxPositionInfo(), 0, owner});
-        entry = &entries_.back();
+        m_entries.push_back(Entry{playingID, SxPositionInfo(), 0, owner});
+        entry = &m_entries.back();
         // The frame stamp is only kept while entries exist; this may be the first.
-        frameTimeStamp_ = platform::QueryCounter();
+        m_frameTimeStamp = platform::QueryCounter();
     }
     entry->info = info;
-    entry->timeStamp = frameTimeStamp_;
+    entry->timeStamp = m_frameTimeStamp;
 }
 
 void CSxPositionRepository::SetRate(uint32_t playingID, float rate) {
-    platform::Lock guard(lock_);
+    platform::Lock guard(m_lock);
     if (Entry* entry = Find(playingID)) {
-        entry->timeStamp = frameTimeStamp_;
+        entry->timeStamp = m_frameTimeStamp;
         entry->info.rate = rate;
     }
 }
 
 void CSxPositionRepository::Remove(uint32_t playingID, const void* owner, bool anyOwner) {
-    platform::Lock guard(lock_);
-    auto it = std::find_if(entries_.begin(), entries_.end(), [&](const Entry& e) { return e.playingID == playingID; });
-    if (it != entries_.end() && (anyOwner || it->owner == owner)) entries_.erase(it);
+    platform::Lock guard(m_lock);
+    auto it =
+        std::find_if(m_entries.begin(), m_entries.end(), [&](const Entry& e) { return e.playingID == playingID; });
+    if (it != m_entries.end() && (anyOwner || it->owner == owner)) m_entries.erase(it);
 }
 
 void CSxPositionRepository::RemoveSource(uint32_t playingID, const void* owner) { Remove(playingID, owner, false); }
@@ -71,17 +72,17 @@ void CSxPositionRepository::RemoveSource(uint32_t playingID, const void* owner) 
 void CSxPositionRepository::RemovePlayingID(uint32_t playingID) { Remove(playingID, nullptr, true); }
 
 void CSxPositionRepository::SetFrameTimeStamp() {
-    platform::Lock guard(lock_);
-    frameTimeStamp_ = platform::QueryCounter();
+    platform::Lock guard(m_lock);
+    m_frameTimeStamp = platform::QueryCounter();
 }
 
 bool CSxPositionRepository::HasEntries() {
-    platform::Lock guard(lock_);
-    return !entries_.empty();
+    platform::Lock guard(m_lock);
+    return !m_entries.empty();
 }
 
 SXRESULT CSxPositionRepository::GetCurrPosition(uint32_t playingID, int32_t* outMs, bool extrapolate) {
-    platform::Lock guard(lock_);
+    platform::Lock guard(m_lock);
     *outMs = 0;
     const Entry* entry = Find(playingID);
     // An entry made before its source reported holds no position yet.

@@ -45,9 +45,9 @@ private:
     Entry* Find(uint32_t playingID);
     void Remove(uint32_t playingID, const void* owner, bool anyOwner);
 
-    std::vector<Entry> entries_;
-    platform::CriticalSection lock_;
-    int64_t frameTimeStamp_ = 0;
+    std::vector<Entry> m_entries;
+    platform::CriticalSection m_lock;
+    int64_t m_frameTimeStamp = 0;
 };
 
 extern CSxPositionRepository* g_pPositionRepository;

@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <cmath>
 
+#include "sound/engine/hierarchy/CSxParameterNodeBase.h"
 #include "sound/engine/index/CSxObjectIndex.h"
 #include "sound/engine/memory/SxMemoryMgr.h"
+#include "sound/engine/rtpc/CSxRTPCMgr.h"
 
 namespace SX {
-
-SxGameObjectReleaseHooks g_GameObjectReleaseHooks;
 
 namespace {
 
@@ -20,17 +20,17 @@ uint8_t ToByte(float ratio) {
 
 }  // namespace
 
+// A destroyed object leaves each node that holds values for it and the game parameters.
 CSxRegisteredObj::~CSxRegisteredObj() {
     if (g_pObjectIndex && m_pModifiedNodes) {
         for (SxUniqueID nodeID : *m_pModifiedNodes) {
             CSxIndexable* node = g_pObjectIndex->GetPtrAndAddRef(SxIndex_Node, nodeID);
             if (!node) continue;
-            if (g_GameObjectReleaseHooks.unregisterFromNode) g_GameObjectReleaseHooks.unregisterFromNode(node, this);
+            static_cast<CSxParameterNodeBase*>(node)->UnregisterGameObject(this);
             node->Release();
         }
     }
-    if (g_GameObjectReleaseHooks.unregisterFromGameParameters)
-        g_GameObjectReleaseHooks.unregisterFromGameParameters(this);
+    if (g_pRTPCMgr) g_pRTPCMgr->UnregisterGameObject(this);
     SxDelete(g_DefaultPoolId, m_pModifiedNodes);
 }
 

@@ -13,14 +13,6 @@ namespace SX {
 class CSxIndexable;
 class CSxRegisteredObj;
 
-// What a game object's destruction tells the rest of the engine: each node that holds
-// values for the object (found in the node table), and the game-parameter manager.
-struct SxGameObjectReleaseHooks {
-    void (*unregisterFromNode)(CSxIndexable* node, CSxRegisteredObj* object) = nullptr;
-    void (*unregisterFromGameParameters)(CSxRegisteredObj* object) = nullptr;
-};
-extern SxGameObjectReleaseHooks g_GameObjectReleaseHooks;
-
 struct SxSwitchEntry {
     SxUniqueID nodeID = 0;
     uint32_t value[2] = {};

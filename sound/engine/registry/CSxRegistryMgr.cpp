@@ -156,4 +156,12 @@ CSxRegisteredObj* CSxRegistryMgr::IteratorNext(Iterator& it) {
     return next ? next->object : nullptr;
 }
 
+bool SxIsGameObjectRegistered(SxGameObjectID gameObject) {
+    if (!g_pRegistryMgr) return false;
+    CSxRegisteredObj* object = g_pRegistryMgr->GetObjAndAddref(gameObject);
+    if (!object) return false;
+    object->Release();
+    return true;
+}
+
 }  // namespace SX

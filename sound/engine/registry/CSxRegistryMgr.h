@@ -71,4 +71,7 @@ private:
 
 extern CSxRegistryMgr* g_pRegistryMgr;
 
+// Whether the engine's registry holds the game object (false without a registry).
+bool SxIsGameObjectRegistered(SxGameObjectID gameObject);
+
 }  // namespace SX

@@ -13,10 +13,6 @@ CSxRTPCMgr* g_pRTPCMgr = nullptr;
 namespace {
 constexpr int32_t kRTPCTargetID = 0x10000000;
 
-void DropGameObject(CSxRegisteredObj* gameObj) {
-    if (g_pRTPCMgr) g_pRTPCMgr->UnregisterGameObject(gameObj);
-}
-
 bool BusTakesWhileInactive(uint32_t propertyID) {
     return propertyID == 0 || propertyID == 1 || (propertyID >= 24 && propertyID <= 28);
 }
@@ -36,40 +32,40 @@ public:
     bool removeEntry = false;  // a reset: the value leaves once the ramp ends
 };
 
-SXRESULT CSxRTPCMgr::Init() {
-    g_GameObjectReleaseHooks.unregisterFromGameParameters = DropGameObject;
-    return SX_Success;
-}
+SXRESULT CSxRTPCMgr::Init() { return SX_Success; }
 
 void CSxRTPCMgr::Term() {
-    if (g_GameObjectReleaseHooks.unregisterFromGameParameters == DropGameObject && g_pRTPCMgr == this)
-        g_GameObjectReleaseHooks.unregisterFromGameParameters = nullptr;
-    for (auto& entry : params_) {
+    for (auto& entry : m_params) {
         for (CSxRTPCTransition* t : entry.second.transitions) {
             // Once the transition manager is gone, so are its transitions.
             if (g_pTransitionMgr) t->transition->RemoveTransitionUser(t);
             delete t;
         }
     }
-    params_.clear();
-    subscriptions_.clear();
-    switches_.clear();
-    switchSubscribers_.clear();
-    switchMappings_.clear();
+    m_params.clear();
+    m_subscriptions.clear();
+    m_switches.clear();
+    m_switchSubscribers.clear();
+    m_switchMappings.clear();
 }
 
 CSxRTPCMgr::ParamRecord* CSxRTPCMgr::FindRecord(uint32_t paramID) {
-    auto it = params_.find(paramID);
-    return it == params_.end() ? nullptr : &it->second;
+    auto it = m_params.find(paramID);
+    return it == m_params.end() ? nullptr : &it->second;
 }
 
 const CSxRTPCMgr::ParamRecord* CSxRTPCMgr::FindRecord(uint32_t paramID) const {
-    auto it = params_.find(paramID);
-    return it == params_.end() ? nullptr : &it->second;
+    auto it = m_params.find(paramID);
+    return it == m_params.end() ? nullptr : &it->second;
 }
 
 bool CSxRTPCMgr::HasOwnValue(const ParamRecord& record, CSxRegisteredObj* gameObj) {
     return record.values.count(gameObj) != 0;
+}
+
+bool CSxRTPCMgr::HasObjectValue(uint32_t paramID, CSxRegisteredObj* gameObj) const {
+    const ParamRecord* record = FindRecord(paramID);
+    return gameObj && record && HasOwnValue(*record, gameObj);
 }
 
 float CSxRTPCMgr::ValueOf(const ParamRecord& record, CSxRegisteredObj* gameObj) {
@@ -102,7 +98,7 @@ float CSxRTPCMgr::ConvertedValue(const Subscription& sub, CSxRegisteredObj* game
 SXRESULT CSxRTPCMgr::SetDefaultValue(uint32_t paramID, float value) {
     // Banks load on their own thread while audio frames read the values.
     platform::Lock guard(g_csMain);
-    params_[paramID].defaultValue = value;
+    m_params[paramID].defaultValue = value;
     return SX_Success;
 }
 
@@ -111,12 +107,12 @@ SXRESULT CSxRTPCMgr::AddSwitchRTPC(uint32_t switchGroup, uint32_t paramID, const
     if (count && !points) return SX_InvalidParameter;
     platform::Lock guard(g_csMain);
     SwitchMapping mapping{switchGroup, paramID, std::vector<SxSwitchPoint>(points, points + count)};
-    for (SwitchMapping& existing : switchMappings_) {
+    for (SwitchMapping& existing : m_switchMappings) {
         if (existing.switchGroup != switchGroup) continue;
         existing = std::move(mapping);
         return SX_Success;
     }
-    switchMappings_.push_back(std::move(mapping));
+    m_switchMappings.push_back(std::move(mapping));
     return SX_Success;
 }
 
@@ -148,7 +144,7 @@ void CSxRTPCMgr::StopTransition(ParamRecord& record, CSxRTPCTransition* transiti
 
 SXRESULT CSxRTPCMgr::SetValue(uint32_t paramID, float value, CSxRegisteredObj* gameObj,
                               const SxRTPCTransitionParams& transition, SxValueMeaning meaning, bool reset) {
-    ParamRecord& record = params_[paramID];
+    ParamRecord& record = m_params[paramID];
     const float current = ValueOf(record, gameObj);
     if (meaning == SxValueMeaning_Offset) value += current;
     CSxRTPCTransition* running = FindTransition(record, gameObj);
@@ -191,7 +187,7 @@ void CSxRTPCMgr::TransitionStep(CSxRTPCTransition* transition, float value, bool
     const bool removeEntry = done && transition->removeEntry;
     if (done) {
         // The transition manager frees the transition itself after this last step.
-        ParamRecord& record = params_[paramID];
+        ParamRecord& record = m_params[paramID];
         record.transitions.erase(std::find(record.transitions.begin(), record.transitions.end(), transition));
         delete transition;
     }
@@ -199,7 +195,7 @@ void CSxRTPCMgr::TransitionStep(CSxRTPCTransition* transition, float value, bool
 }
 
 void CSxRTPCMgr::ApplyValue(uint32_t paramID, float value, CSxRegisteredObj* gameObj, bool removeEntry) {
-    ParamRecord& record = params_[paramID];
+    ParamRecord& record = m_params[paramID];
     record.values[gameObj] = value;
     Push(paramID, gameObj);
     if (removeEntry) record.values.erase(gameObj);
@@ -207,10 +203,10 @@ void CSxRTPCMgr::ApplyValue(uint32_t paramID, float value, CSxRegisteredObj* gam
 
 void CSxRTPCMgr::Push(uint32_t paramID, CSxRegisteredObj* gameObj) {
     const bool globalChange = gameObj == nullptr;
-    const ParamRecord& record = params_[paramID];
+    const ParamRecord& record = m_params[paramID];
     // Index loop: a subscriber may unsubscribe while it is told.
-    for (size_t i = 0; i < subscriptions_.size(); ++i) {
-        const Subscription& sub = *subscriptions_[i];
+    for (size_t i = 0; i < m_subscriptions.size(); ++i) {
+        const Subscription& sub = *m_subscriptions[i];
         const bool uses =
             std::any_of(sub.curves.begin(), sub.curves.end(), [&](const Curve& c) { return c.paramID == paramID; });
         if (!uses) continue;
@@ -224,8 +220,8 @@ void CSxRTPCMgr::Push(uint32_t paramID, CSxRegisteredObj* gameObj) {
         }
         Deliver(sub, ConvertedValue(sub, target), target, globalChange);
     }
-    for (size_t i = 0; i < switchMappings_.size(); ++i) {
-        const SwitchMapping& mapping = switchMappings_[i];
+    for (size_t i = 0; i < m_switchMappings.size(); ++i) {
+        const SwitchMapping& mapping = m_switchMappings[i];
         if (mapping.paramID != paramID) continue;
         const uint32_t switchID = SxEvaluateSwitchCurve(mapping.points.data(), uint32_t(mapping.points.size()),
                                                         GetRTPCValue(paramID, gameObj));
@@ -256,12 +252,12 @@ SXRESULT CSxRTPCMgr::SubscribeRTPC(ISxRTPCSubscriber* subscriber, uint32_t prope
                                    SxRTPCSubscriberKind kind, uint32_t paramID, const SxCurvePoint* points,
                                    uint32_t count, uint32_t scaling) {
     if (!subscriber) return SX_InvalidParameter;
-    auto it = std::find_if(subscriptions_.begin(), subscriptions_.end(),
+    auto it = std::find_if(m_subscriptions.begin(), m_subscriptions.end(),
                            [&](const auto& s) { return s->subscriber == subscriber && s->propertyID == propertyID; });
-    if (it == subscriptions_.end()) {
-        subscriptions_.push_back(
+    if (it == m_subscriptions.end()) {
+        m_subscriptions.push_back(
             std::make_unique<Subscription>(Subscription{subscriber, propertyID, gameObj, kind, {}}));
-        it = subscriptions_.end() - 1;
+        it = m_subscriptions.end() - 1;
     }
     Subscription& sub = **it;
     auto curve =
@@ -280,7 +276,7 @@ SXRESULT CSxRTPCMgr::SubscribeRTPC(ISxRTPCSubscriber* subscriber, uint32_t prope
         sub.curves.erase(curve);
     }
     if (sub.curves.empty() && !(kind == SxRTPCSubscriber_Node && propertyID == SxRTPCAllProperties)) {
-        subscriptions_.erase(it);
+        m_subscriptions.erase(it);
         return result;
     }
     Deliver(sub, ConvertedValue(sub, sub.gameObj), sub.gameObj, sub.gameObj == nullptr);
@@ -288,65 +284,66 @@ SXRESULT CSxRTPCMgr::SubscribeRTPC(ISxRTPCSubscriber* subscriber, uint32_t prope
 }
 
 void CSxRTPCMgr::UnSubscribeRTPC(ISxRTPCSubscriber* subscriber, uint32_t propertyID) {
-    subscriptions_.erase(
-        std::remove_if(subscriptions_.begin(), subscriptions_.end(),
+    m_subscriptions.erase(
+        std::remove_if(m_subscriptions.begin(), m_subscriptions.end(),
                        [&](const auto& s) { return s->subscriber == subscriber && s->propertyID == propertyID; }),
-        subscriptions_.end());
+        m_subscriptions.end());
 }
 
 void CSxRTPCMgr::UnSubscribeAll(ISxRTPCSubscriber* subscriber) {
-    subscriptions_.erase(std::remove_if(subscriptions_.begin(), subscriptions_.end(),
-                                        [&](const auto& s) { return s->subscriber == subscriber; }),
-                         subscriptions_.end());
+    m_subscriptions.erase(std::remove_if(m_subscriptions.begin(), m_subscriptions.end(),
+                                         [&](const auto& s) { return s->subscriber == subscriber; }),
+                          m_subscriptions.end());
 }
 
 void CSxRTPCMgr::UnSubscribeRTPCForObject(ISxRTPCSubscriber* subscriber, CSxRegisteredObj* gameObj) {
-    subscriptions_.erase(
-        std::remove_if(subscriptions_.begin(), subscriptions_.end(),
+    m_subscriptions.erase(
+        std::remove_if(m_subscriptions.begin(), m_subscriptions.end(),
                        [&](const auto& s) { return s->subscriber == subscriber && s->gameObj == gameObj; }),
-        subscriptions_.end());
+        m_subscriptions.end());
 }
 
 float CSxRTPCMgr::GetRTPCConvertedValueForSubscriber(ISxRTPCSubscriber* subscriber, uint32_t propertyID,
                                                      CSxRegisteredObj* gameObj) const {
-    for (const auto& sub : subscriptions_)
+    for (const auto& sub : m_subscriptions)
         if (sub->subscriber == subscriber && sub->propertyID == propertyID) return ConvertedValue(*sub, gameObj);
     return 0.0f;
 }
 
 SXRESULT CSxRTPCMgr::SetSwitchInternal(uint32_t switchGroup, uint32_t switchID, CSxRegisteredObj* gameObj) {
-    switches_[{switchGroup, gameObj}] = switchID;
-    for (size_t i = 0; i < switchSubscribers_.size(); ++i)
-        if (switchSubscribers_[i].second == switchGroup) switchSubscribers_[i].first->OnSwitchChange(switchID, gameObj);
+    m_switches[{switchGroup, gameObj}] = switchID;
+    for (size_t i = 0; i < m_switchSubscribers.size(); ++i)
+        if (m_switchSubscribers[i].second == switchGroup)
+            m_switchSubscribers[i].first->OnSwitchChange(switchID, gameObj);
     return SX_Success;
 }
 
 uint32_t CSxRTPCMgr::GetSwitchValue(uint32_t switchGroup, CSxRegisteredObj* gameObj) const {
-    auto it = switches_.find({switchGroup, gameObj});
-    if (it == switches_.end()) it = switches_.find({switchGroup, nullptr});
-    return it == switches_.end() ? 0 : it->second;
+    auto it = m_switches.find({switchGroup, gameObj});
+    if (it == m_switches.end()) it = m_switches.find({switchGroup, nullptr});
+    return it == m_switches.end() ? 0 : it->second;
 }
 
 SXRESULT CSxRTPCMgr::RegisterSwitchSubscriber(ISxSwitchSubscriber* subscriber, uint32_t switchGroup) {
     if (!subscriber) return SX_InvalidParameter;
-    switchSubscribers_.emplace_back(subscriber, switchGroup);
+    m_switchSubscribers.emplace_back(subscriber, switchGroup);
     return SX_Success;
 }
 
 void CSxRTPCMgr::UnregisterSwitchSubscriber(ISxSwitchSubscriber* subscriber) {
-    switchSubscribers_.erase(std::remove_if(switchSubscribers_.begin(), switchSubscribers_.end(),
-                                            [&](const auto& s) { return s.first == subscriber; }),
-                             switchSubscribers_.end());
+    m_switchSubscribers.erase(std::remove_if(m_switchSubscribers.begin(), m_switchSubscribers.end(),
+                                             [&](const auto& s) { return s.first == subscriber; }),
+                              m_switchSubscribers.end());
 }
 
 void CSxRTPCMgr::UnregisterGameObject(CSxRegisteredObj* gameObj) {
     if (!gameObj) return;
-    subscriptions_.erase(std::remove_if(subscriptions_.begin(), subscriptions_.end(),
-                                        [&](const auto& s) { return s->gameObj == gameObj; }),
-                         subscriptions_.end());
-    for (auto it = switches_.begin(); it != switches_.end();)
-        it = it->first.second == gameObj ? switches_.erase(it) : std::next(it);
-    for (auto& entry : params_) {
+    m_subscriptions.erase(std::remove_if(m_subscriptions.begin(), m_subscriptions.end(),
+                                         [&](const auto& s) { return s->gameObj == gameObj; }),
+                          m_subscriptions.end());
+    for (auto it = m_switches.begin(); it != m_switches.end();)
+        it = it->first.second == gameObj ? m_switches.erase(it) : std::next(it);
+    for (auto& entry : m_params) {
         ParamRecord& record = entry.second;
         if (CSxRTPCTransition* running = FindTransition(record, gameObj)) StopTransition(record, running);
         record.values.erase(gameObj);

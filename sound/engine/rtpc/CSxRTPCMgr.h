@@ -43,7 +43,6 @@ public:
     CSxRTPCMgr(const CSxRTPCMgr&) = delete;
     CSxRTPCMgr& operator=(const CSxRTPCMgr&) = delete;
 
-    // Also makes the destruction of a registered game object drop what is kept for it.
     SXRESULT Init();
     void Term();
 
@@ -80,8 +79,11 @@ public:
     SXRESULT RegisterSwitchSubscriber(ISxSwitchSubscriber* subscriber, uint32_t switchGroup);
     void UnregisterSwitchSubscriber(ISxSwitchSubscriber* subscriber);
 
-    // Drops the subscriptions, switches, values and running transitions of the object.
+    // Drops the subscriptions, switches, values and running transitions of the object (called
+    // when a registered object is destroyed).
     void UnregisterGameObject(CSxRegisteredObj* gameObj);
+    // Seen from tests: whether the object has a value of its own for the game parameter.
+    bool HasObjectValue(uint32_t paramID, CSxRegisteredObj* gameObj) const;
 
 private:
     class CSxRTPCTransition;
@@ -123,11 +125,11 @@ private:
     static void Deliver(const Subscription& sub, float value, CSxRegisteredObj* gameObj, bool globalChange);
     void TransitionStep(CSxRTPCTransition* transition, float value, bool done);
 
-    std::unordered_map<uint32_t, ParamRecord> params_;
-    std::vector<std::unique_ptr<Subscription>> subscriptions_;
-    std::map<std::pair<uint32_t, CSxRegisteredObj*>, uint32_t> switches_;
-    std::vector<std::pair<ISxSwitchSubscriber*, uint32_t>> switchSubscribers_;
-    std::vector<SwitchMapping> switchMappings_;
+    std::unordered_map<uint32_t, ParamRecord> m_params;
+    std::vector<std::unique_ptr<Subscription>> m_subscriptions;
+    std::map<std::pair<uint32_t, CSxRegisteredObj*>, uint32_t> m_switches;
+    std::vector<std::pair<ISxSwitchSubscriber*, uint32_t>> m_switchSubscribers;
+    std::vector<SwitchMapping> m_switchMappings;
 };
 
 extern CSxRTPCMgr* g_pRTPCMgr;

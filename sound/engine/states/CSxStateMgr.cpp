@@ -19,21 +19,21 @@ SXRESULT CSxStateMgr::Init() { return SX_Success; }
 
 void CSxStateMgr::Term() {
     RemoveStateGroups(false);
-    listeners_.clear();
-    triggers_.clear();
-    platform::Lock guard(prepareLock_);
-    stateRecords_.clear();
-    switchRecords_.clear();
+    m_listeners.clear();
+    m_triggers.clear();
+    platform::Lock guard(m_prepareLock);
+    m_stateRecords.clear();
+    m_switchRecords.clear();
 }
 
 CSxStateMgr::Group* CSxStateMgr::FindGroup(uint32_t groupID) {
-    for (Group& group : groups_)
+    for (Group& group : m_groups)
         if (group.id == groupID) return &group;
     return nullptr;
 }
 
 const CSxStateMgr::Group* CSxStateMgr::FindGroup(uint32_t groupID) const {
-    for (const Group& group : groups_)
+    for (const Group& group : m_groups)
         if (group.id == groupID) return &group;
     return nullptr;
 }
@@ -44,7 +44,7 @@ SXRESULT CSxStateMgr::AddStateGroup(uint32_t groupID) {
     if (FindGroup(groupID)) return SX_Success;
     Group group;
     group.id = groupID;
-    groups_.push_back(std::move(group));
+    m_groups.push_back(std::move(group));
     return SX_Success;
 }
 
@@ -88,9 +88,9 @@ SXRESULT CSxStateMgr::RemoveStateTransition(uint32_t groupID, uint32_t fromState
 }
 
 void CSxStateMgr::RemoveStateGroups(bool onlyUnused) {
-    groups_.erase(
-        std::remove_if(groups_.begin(), groups_.end(), [&](const Group& g) { return !onlyUnused || g.chunks.empty(); }),
-        groups_.end());
+    m_groups.erase(std::remove_if(m_groups.begin(), m_groups.end(),
+                                  [&](const Group& g) { return !onlyUnused || g.chunks.empty(); }),
+                   m_groups.end());
 }
 
 bool CSxStateMgr::IsStateGroupRegistered(uint32_t groupID) const { return FindGroup(groupID) != nullptr; }
@@ -119,10 +119,10 @@ void CSxStateMgr::SetStateInternal(uint32_t groupID, uint32_t stateID, bool skip
     if (!group) return;
     if (!skipNotification) {
         if (stateID != group->currentState) {
-            for (size_t i = 0; i < listeners_.size(); ++i)
-                if (listeners_[i].groupID == groupID) listeners_[i].listener->OnStateChanged(stateID);
+            for (size_t i = 0; i < m_listeners.size(); ++i)
+                if (m_listeners[i].groupID == groupID) m_listeners[i].listener->OnStateChanged(stateID);
         }
-        if (!skipTransition && stateHook_ && stateHook_(groupID, stateID)) return;
+        if (!skipTransition && m_stateHook && m_stateHook->TakeOverStateChange(groupID, stateID)) return;
         group = FindGroup(groupID);
         if (!group) return;
     }
@@ -178,31 +178,31 @@ void CSxStateMgr::SetStateInternal(uint32_t groupID, uint32_t stateID, bool skip
 
 SXRESULT CSxStateMgr::RegisterStateListener(ISxStateListener* listener, uint32_t groupID) {
     if (!listener) return SX_InvalidParameter;
-    listeners_.push_back(Listener{listener, groupID});
+    m_listeners.push_back(Listener{listener, groupID});
     return SX_Success;
 }
 
 void CSxStateMgr::UnregisterStateListener(ISxStateListener* listener) {
-    listeners_.erase(
-        std::remove_if(listeners_.begin(), listeners_.end(), [&](const Listener& l) { return l.listener == listener; }),
-        listeners_.end());
+    m_listeners.erase(std::remove_if(m_listeners.begin(), m_listeners.end(),
+                                     [&](const Listener& l) { return l.listener == listener; }),
+                      m_listeners.end());
 }
 
 SXRESULT CSxStateMgr::RegisterTrigger(ISxTriggerAware* subscriber, CSxRegisteredObj* gameObj) {
     if (!subscriber) return SX_InvalidParameter;
-    triggers_.push_back(TriggerSubscriber{subscriber, 0, gameObj});
+    m_triggers.push_back(TriggerSubscriber{subscriber, 0, gameObj});
     return SX_Success;
 }
 
 void CSxStateMgr::UnregisterTrigger(ISxTriggerAware* subscriber) {
-    triggers_.erase(std::remove_if(triggers_.begin(), triggers_.end(),
-                                   [&](const TriggerSubscriber& t) { return t.subscriber == subscriber; }),
-                    triggers_.end());
+    m_triggers.erase(std::remove_if(m_triggers.begin(), m_triggers.end(),
+                                    [&](const TriggerSubscriber& t) { return t.subscriber == subscriber; }),
+                     m_triggers.end());
 }
 
 void CSxStateMgr::Trigger(uint32_t triggerID, CSxRegisteredObj* gameObj) {
-    for (size_t i = 0; i < triggers_.size(); ++i) {
-        const TriggerSubscriber t = triggers_[i];
+    for (size_t i = 0; i < m_triggers.size(); ++i) {
+        const TriggerSubscriber t = m_triggers[i];
         if (t.triggerID != 0 && t.triggerID != triggerID) continue;
         if (gameObj && t.gameObj != gameObj) continue;
         t.subscriber->Trigger(triggerID);
@@ -216,7 +216,7 @@ CSxStateMgr::PreparationRecord* CSxStateMgr::FindRecord(uint32_t groupID, SxGrou
 }
 
 SXRESULT CSxStateMgr::PrepareGameSync(SxGroupType type, uint32_t groupID, uint32_t gameSyncID, bool prepare) {
-    platform::Lock guard(prepareLock_);
+    platform::Lock guard(m_prepareLock);
     PreparationRecord* record = FindRecord(groupID, type);
     if (!record) {
         if (!prepare) return SX_Success;
@@ -245,14 +245,14 @@ SXRESULT CSxStateMgr::PrepareGameSync(SxGroupType type, uint32_t groupID, uint32
 }
 
 std::vector<uint32_t> CSxStateMgr::GetPreparedContent(uint32_t groupID, SxGroupType type) {
-    platform::Lock guard(prepareLock_);
+    platform::Lock guard(m_prepareLock);
     PreparationRecord* record = FindRecord(groupID, type);
     return record ? record->prepared : std::vector<uint32_t>();
 }
 
 SXRESULT CSxStateMgr::SubscribePrepare(ISxPreparationAware* aware, uint32_t groupID, SxGroupType type) {
     if (!aware) return SX_InvalidParameter;
-    platform::Lock guard(prepareLock_);
+    platform::Lock guard(m_prepareLock);
     PreparationRecord* record = FindRecord(groupID, type);
     if (!record) {
         auto& records = Records(type);
@@ -264,7 +264,7 @@ SXRESULT CSxStateMgr::SubscribePrepare(ISxPreparationAware* aware, uint32_t grou
 }
 
 void CSxStateMgr::UnsubscribePrepare(ISxPreparationAware* aware, uint32_t groupID, SxGroupType type) {
-    platform::Lock guard(prepareLock_);
+    platform::Lock guard(m_prepareLock);
     if (PreparationRecord* record = FindRecord(groupID, type)) {
         auto& subs = record->subscribers;
         subs.erase(std::remove(subs.begin(), subs.end(), aware), subs.end());

@@ -41,7 +41,8 @@ public:
     SXRESULT AddStateGroupChunk(uint32_t groupID, SxStateGroupChunk* chunk);
     void RemoveStateGroupChunk(uint32_t groupID, SxStateGroupChunk* chunk);
 
-    void SetStateHook(SxStateHook hook) { stateHook_ = hook; }
+    // Null: every change applies at once.
+    void SetStateHook(ISxStateHook* hook) { m_stateHook = hook; }
     void SetStateInternal(uint32_t groupID, uint32_t stateID, bool skipTransition, bool skipNotification);
 
     SXRESULT RegisterStateListener(ISxStateListener* listener, uint32_t groupID);
@@ -89,17 +90,17 @@ private:
     const Group* FindGroup(uint32_t groupID) const;
     void SetTransition(Group& group, uint32_t fromState, uint32_t toState, uint32_t ms);
     std::vector<PreparationRecord>& Records(SxGroupType type) {
-        return type == SxGroupType_State ? stateRecords_ : switchRecords_;
+        return type == SxGroupType_State ? m_stateRecords : m_switchRecords;
     }
     PreparationRecord* FindRecord(uint32_t groupID, SxGroupType type);
 
-    std::vector<Group> groups_;
-    std::vector<Listener> listeners_;
-    std::vector<TriggerSubscriber> triggers_;
-    SxStateHook stateHook_ = nullptr;
-    platform::CriticalSection prepareLock_;
-    std::vector<PreparationRecord> stateRecords_;  // the latest first
-    std::vector<PreparationRecord> switchRecords_;
+    std::vector<Group> m_groups;
+    std::vector<Listener> m_listeners;
+    std::vector<TriggerSubscriber> m_triggers;
+    ISxStateHook* m_stateHook = nullptr;
+    platform::CriticalSection m_prepareLock;
+    std::vector<PreparationRecord> m_stateRecords;  // the latest first
+    std::vector<PreparationRecord> m_switchRecords;
 };
 
 extern CSxStateMgr* g_pStateMgr;

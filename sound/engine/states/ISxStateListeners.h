@@ -31,7 +31,15 @@ protected:
     ~ISxPreparationAware() = default;
 };
 
-// True when the music engine takes the state change over.
-typedef bool (*SxStateHook)(uint32_t groupID, uint32_t stateID);
+// Asked before a state change applies: the music engine installs it, so that a change its
+// music waits for (a transition at a sync point) is taken over and applied later.
+class ISxStateHook {
+public:
+    // True when the change is taken over: it is not applied now.
+    virtual bool TakeOverStateChange(uint32_t groupID, uint32_t stateID) = 0;
+
+protected:
+    ~ISxStateHook() = default;
+};
 
 }  // namespace SX

@@ -6,15 +6,13 @@
 
 namespace SX {
 
-SxMediaLookupHooks g_MediaLookupHooks;
-
 CSxSrcBaseEx::CSxSrcBaseEx(CSxPBI* instance) : CSxVPLSrcNode(instance) {
     m_loopCount = instance ? instance->LoopCount() : 1;
     m_loopsRemaining = m_loopCount;
 }
 
 CSxSrcBaseEx::~CSxSrcBaseEx() {
-    if (m_looked && g_MediaLookupHooks.releaseMedia) g_MediaLookupHooks.releaseMedia(m_lookedID, m_looked);
+    if (m_looked.data) SxMediaProvider().ReleaseMedia(m_lookedID, m_looked);
 }
 
 SXRESULT CSxSrcBaseEx::OpenMedia(const uint8_t*& media, uint32_t& size) {
@@ -24,15 +22,16 @@ SXRESULT CSxSrcBaseEx::OpenMedia(const uint8_t*& media, uint32_t& size) {
         media = m_instance->Media();
         size = m_instance->MediaSize();
     }
-    if (!media && !m_looked && m_instance && m_instance->Source() && g_MediaLookupHooks.findMedia &&
-        g_MediaLookupHooks.findMedia(m_instance->Source()->MediaID(), media, size) && media) {
-        m_looked = media;
-        m_lookedSize = size;
-        m_lookedID = m_instance->Source()->MediaID();
+    if (!media && !m_looked.data && m_instance && m_instance->Source()) {
+        SxHeldMedia found;
+        if (SxMediaProvider().GetMedia(m_instance->Source()->MediaID(), found)) {
+            m_looked = found;
+            m_lookedID = m_instance->Source()->MediaID();
+        }
     }
-    if (!media && m_looked) {
-        media = m_looked;
-        size = m_lookedSize;
+    if (!media && m_looked.data) {
+        media = m_looked.data;
+        size = m_looked.size;
     }
     if (!media || !size) return SX_InvalidParameter;
     SXRESULT result = SxParseMedia(media, size, true, m_media);

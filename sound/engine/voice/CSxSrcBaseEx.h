@@ -3,6 +3,7 @@
 // the markers, and the position in frames.
 #include <cstdint>
 
+#include "sound/engine/bank/ISxMediaProvider.h"
 #include "sound/engine/voice/CSxVPLSrcNode.h"
 #include "sound/engine/voice/SxMediaParser.h"
 
@@ -58,17 +59,9 @@ protected:
     uint16_t m_loopCount = 1;
     const uint8_t* m_given = nullptr;
     uint32_t m_givenSize = 0;
-    const uint8_t* m_looked = nullptr;  // media held from the lookup, given back at the end
-    uint32_t m_lookedSize = 0;
+    // Media its sound does not hold, found through the media provider and given back at the end.
+    SxHeldMedia m_looked;
     SxUniqueID m_lookedID = 0;
 };
-
-// Where a source finds media that its sound does not hold itself: the bank manager installs
-// it. Null, or false from it, means no media. Media found is held until releaseMedia, when set.
-struct SxMediaLookupHooks {
-    bool (*findMedia)(SxUniqueID mediaID, const uint8_t*& data, uint32_t& size) = nullptr;
-    void (*releaseMedia)(SxUniqueID mediaID, const uint8_t* data) = nullptr;
-};
-extern SxMediaLookupHooks g_MediaLookupHooks;
 
 }  // namespace SX

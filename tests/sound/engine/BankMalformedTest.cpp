@@ -173,10 +173,14 @@ TEST_F(BankMalformed, FromAFileACutHierarchyIsAFailedCopy) {
 // A hierarchy reader that runs out of memory refuses its bank on the bank thread, as a game
 // loading the bank meets it; what the bank read before is released and the engine goes on.
 TEST_F(BankMalformed, AReaderOutOfMemoryRefusesTheBank) {
-    SxSetHircObjectHook([](uint8_t type, const uint8_t*, uint32_t, SxBankID, CSxIndexable**) -> SXRESULT {
-        if (type == 12) throw std::bad_alloc();
-        return SX_Refused;
-    });
+    class OutOfMemory final : public ISxHircObjectReader {
+    public:
+        SXRESULT ReadHircObject(uint8_t type, const uint8_t*, uint32_t, SxBankID, CSxIndexable**) override {
+            if (type == 12) throw std::bad_alloc();
+            return SX_Refused;
+        }
+    } reader;
+    SxSetHircObjectHook(&reader);
     bw::BankFile file = sxtest::PlayableBank(95);
     file.records.push_back(bw::Record(12, bw::Bytes(8, 0)));
     const AlignedBank bank(bw::WriteBank(file));

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "SxTestMemory.h"
+#include "SxMediaMap.h"
 #include "SxTestPlugins.h"
 #include "platform/audio/AudioTestControl.h"
 #include "platform/os/Clock.h"
@@ -379,10 +380,6 @@ TEST_F(BusMixTest, EnvironmentalNodesTakeTheirSpeakerVolumesAndGoWhenNothingIsSe
 
 namespace {
 
-int g_mediaRequests = 0;
-int g_mediaReleases = 0;
-const uint8_t g_media[16] = {};
-
 TEST_F(BusMixTest, BusContextsTellSendModeAndFetchMediaOnce) {
     static TestEffect* s_envEffect = nullptr;
     TestEffect onBus(sxtest::kGainKey, DbBlock(0.0f));
@@ -394,16 +391,8 @@ TEST_F(BusMixTest, BusContextsTellSendModeAndFetchMediaOnce) {
         if (slot == 0) info.effect = s_envEffect;
         return info;
     };
-    g_mediaRequests = g_mediaReleases = 0;
-    g_MediaHooks.getMedia = [](uint32_t mediaID, const uint8_t*& data, uint32_t& size, void*& holder) {
-        ++g_mediaRequests;
-        EXPECT_EQ(mediaID, 77u);
-        data = g_media;
-        size = sizeof g_media;
-        holder = nullptr;
-        return true;
-    };
-    g_MediaHooks.releaseMedia = [](uint32_t, void*) { ++g_mediaReleases; };
+    const sxtest::SxMediaMap::Media media{{77, std::vector<uint8_t>(16)}};
+    sxtest::SxMediaMap mediaMap(media);
     Start();
     auto* busFx = static_cast<sxtest::TestGainFX*>(CSxLEngine::GetVPLMixBus(&top)->FxSlot(0).Plugin());
     auto* envFx = static_cast<sxtest::TestGainFX*>(CSxLEngine::GetEnvMixBus(5)->FxSlot(0).Plugin());
@@ -417,16 +406,15 @@ TEST_F(BusMixTest, BusContextsTellSendModeAndFetchMediaOnce) {
     const uint8_t* data = nullptr;
     uint32_t size = 0;
     busFx->m_context->GetPluginMedia(0, data, size);
-    EXPECT_EQ(data, g_media);
+    EXPECT_EQ(data, media.at(77).data());
     busFx->m_context->GetPluginMedia(0, data, size);
-    EXPECT_EQ(size, sizeof g_media);
-    EXPECT_EQ(g_mediaRequests, 1) << "the second answer comes from the context";
+    EXPECT_EQ(size, 16u);
+    EXPECT_EQ(mediaMap.handedOut, 1) << "the second answer comes from the context";
     busFx->m_context->GetPluginMedia(1, data, size);
     EXPECT_EQ(data, nullptr) << "no media for that index";
     EXPECT_EQ(size, 0u);
     CSxLEngine::Stop();
-    EXPECT_EQ(g_mediaReleases, 1) << "held media goes back with the context";
-    g_MediaHooks = SxMediaHooks();
+    EXPECT_EQ(mediaMap.releases, 1) << "held media goes back with the context";
 }
 
 }  // namespace

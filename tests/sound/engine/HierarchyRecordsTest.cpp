@@ -256,15 +256,19 @@ TEST_F(HierarchyRecords, ChunkFramingFailuresStopTheLoadAndKeepWhatWasRead) {
 }
 
 std::vector<uint8_t> g_hookTypes;
-SXRESULT MusicHook(uint8_t type, const uint8_t*, uint32_t, SxBankID bank, CSxIndexable**) {
-    g_hookTypes.push_back(type);
-    EXPECT_EQ(bank, 77u);
-    return type == 99 ? SX_Refused : type == 12 ? SX_Fail : SX_Success;
-}
+class MusicHook final : public ISxHircObjectReader {
+public:
+    SXRESULT ReadHircObject(uint8_t type, const uint8_t*, uint32_t, SxBankID bank, CSxIndexable**) override {
+        g_hookTypes.push_back(type);
+        EXPECT_EQ(bank, 77u);
+        return type == 99 ? SX_Refused : type == 12 ? SX_Fail : SX_Success;
+    }
+};
 
 TEST_F(HierarchyRecords, TheMusicHookReadsTheTypesThisEngineDoesNot) {
     g_hookTypes.clear();
-    SoundEngine::SetHircObjectHook(MusicHook);
+    MusicHook hook;
+    SoundEngine::SetHircObjectHook(&hook);
     const bw::Bytes state = bw::Record(SxHirc_State, bw::StateBody(5000, {}));
     const bw::Bytes chunk = bw::HircChunk({bw::Record(10, {1, 0, 0, 0}), state, bw::Record(99, {2, 0, 0, 0}),
                                            bw::Record(12, {3, 0, 0, 0}), bw::Record(11, {4, 0, 0, 0})});

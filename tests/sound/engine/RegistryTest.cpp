@@ -4,13 +4,17 @@
 #include <set>
 #include <vector>
 
+#include "SxHierarchyFixture.h"
 #include "SxTestMemory.h"
+#include "sound/engine/hierarchy/CSxParameterNodeBase.h"
 #include "sound/engine/index/CSxObjectIndex.h"
 #include "sound/engine/registry/CSxRegistryMgr.h"
+#include "sound/engine/rtpc/CSxRTPCMgr.h"
 
 namespace {
 
 using namespace SX;
+namespace bw = bankwriter;
 
 class Registry : public ::testing::Test {
 protected:
@@ -137,47 +141,6 @@ TEST_F(Registry, SwitchEntriesPerObjectAndNode) {
     EXPECT_EQ(out[0], 0u);
 }
 
-// A game object's destruction reaches every node that holds values for it, and the
-// game-parameter manager.
-std::vector<std::pair<SxUniqueID, SxGameObjectID>> g_nodeCalls;
-std::vector<SxGameObjectID> g_paramCalls;
-
-class Node : public CSxIndexable {
-public:
-    explicit Node(SxUniqueID id) : CSxIndexable(id, SxIndex_Node) {}
-};
-
-TEST_F(Registry, DestructionUnregistersFromNodesAndGameParameters) {
-    g_nodeCalls.clear();
-    g_paramCalls.clear();
-    CSxObjectIndex index;
-    index.Init();
-    g_pObjectIndex = &index;
-    Node* node = SxNew<Node>(g_DefaultPoolId, 77u);
-    index.AddToIndex(node);
-    g_GameObjectReleaseHooks.unregisterFromNode = [](CSxIndexable* n, CSxRegisteredObj* o) {
-        g_nodeCalls.push_back({n->ID(), o->ID()});
-    };
-    g_GameObjectReleaseHooks.unregisterFromGameParameters = [](CSxRegisteredObj* o) {
-        g_paramCalls.push_back(o->ID());
-    };
-
-    CSxRegisteredObj* o = registry.RegisterObject(9);
-    EXPECT_EQ(o->SetNodeAsModified(77), SX_Success);
-    EXPECT_EQ(o->SetNodeAsModified(77), SX_Success);
-    EXPECT_EQ(o->SetNodeAsModified(78), SX_Success);  // not loaded: skipped
-    ASSERT_NE(o->ModifiedNodes(), nullptr);
-    EXPECT_EQ(o->ModifiedNodes()->Length(), 2u);
-    registry.UnregisterObject(9);
-    EXPECT_EQ(g_nodeCalls, (std::vector<std::pair<SxUniqueID, SxGameObjectID>>{{77, 9}}));
-    EXPECT_EQ(g_paramCalls, std::vector<SxGameObjectID>{9});
-    EXPECT_EQ(node->RefCount(), 1u);  // the look-up's reference was released
-
-    g_GameObjectReleaseHooks = {};
-    node->Release();
-    g_pObjectIndex = nullptr;
-}
-
 TEST_F(Registry, TermReturnsEveryByte) {
     for (SxGameObjectID id = 1; id < 500; ++id) {
         CSxRegisteredObj* o = registry.RegisterObject(id);
@@ -188,6 +151,34 @@ TEST_F(Registry, TermReturnsEveryByte) {
     }
     registry.Term();
     EXPECT_EQ(memory.Used(), 0u);
+}
+
+// A game object's destruction reaches every node that holds values for it, and the
+// game-parameter manager.
+class GameObjectRelease : public sxtest::HierarchyEngine {};
+
+TEST_F(GameObjectRelease, DestructionLeavesNodesAndGameParameters) {
+    constexpr uint32_t kParam = 40;
+    ASSERT_EQ(Load({bw::Record(SxHirc_Sound, bw::SoundBody(77, bw::Source(), bw::NodeBase()))}), SX_Success);
+    auto* node = Find<CSxParameterNodeBase>(SxIndex_Node, 77);
+    ASSERT_NE(node, nullptr);
+
+    platform::Lock lock(g_csMain);
+    CSxRegisteredObj* o = g_pRegistryMgr->RegisterObject(9);
+    ASSERT_NE(node->GetSIS(o), nullptr);
+    EXPECT_EQ(o->SetNodeAsModified(77), SX_Success);
+    EXPECT_EQ(o->SetNodeAsModified(78), SX_Success);  // not loaded: skipped
+    ASSERT_NE(o->ModifiedNodes(), nullptr);
+    EXPECT_EQ(o->ModifiedNodes()->Length(), 2u);
+    ASSERT_EQ(g_pRTPCMgr->SetRTPCInternal(kParam, 0.7f, o, {}), SX_Success);
+    ASSERT_TRUE(node->HoldsValuesFor(o));
+    ASSERT_TRUE(g_pRTPCMgr->HasObjectValue(kParam, o));
+
+    g_pRegistryMgr->UnregisterObject(9);
+    // The pointer is only compared from here on.
+    EXPECT_FALSE(node->HoldsValuesFor(o));
+    EXPECT_FALSE(g_pRTPCMgr->HasObjectValue(kParam, o));
+    EXPECT_EQ(node->RefCount(), 1u);  // the look-up's reference was released
 }
 
 }  // namespace

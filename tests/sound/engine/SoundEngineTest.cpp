@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -17,6 +18,7 @@
 #include "sound/engine/audio/CSxAudioMgr.h"
 #include "sound/engine/lower/CSxLEngine.h"
 #include "sound/engine/environments/CSxEnvironmentsMgr.h"
+#include "sound/engine/events/CSxEvent.h"
 #include "sound/engine/index/CSxObjectIndex.h"
 #include "sound/engine/memory/SxMemoryMgr.h"
 #include "sound/engine/paths/CSxPathMgr.h"
@@ -42,6 +44,20 @@ bool WaitFor(Done done) {
     return done();
 }
 
+// An event without actions in the engine's event table, held by the test (its memory is the
+// test's, and it outlives the engine): Posts() counts the references the engine holds.
+class LoadedEvent : public CSxEvent {
+public:
+    explicit LoadedEvent(SxUniqueID id) : CSxEvent(id) {}
+    void Load() { g_pObjectIndex->AddToIndex(this); }
+    uint32_t Posts() const {
+        return SxUnderTableLock(SxIndex_Event, [this] { return RefCount(); }) - 1;
+    }
+
+protected:
+    void Destroy() override {}
+};
+
 class SoundEngineTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -53,11 +69,18 @@ protected:
     void TearDown() override {
         SoundEngine::Term();
         MemoryMgr::Term();
-        g_EventHooks = SxEventHooks();
         control::Reset();
     }
+    // An event kept until after TearDown has ended the engine.
+    template <typename Event, typename... Args>
+    Event& KeepEvent(Args... args) {
+        events.push_back(std::make_unique<Event>(args...));
+        return static_cast<Event&>(*events.back());
+    }
+
     platform::ManualClock clock;
     platform::ScopedClock scoped{clock};
+    std::vector<std::unique_ptr<LoadedEvent>> events;
 };
 
 TEST(SoundEngineIDs, FnvOfTheLowerCasedName) {
@@ -210,39 +233,23 @@ TEST_F(SoundEngineTest, FailingDeviceFallsBackAndIsRetriedOnTheNextTenWakes) {
     CSxLEngine::Term();
 }
 
-struct FakeEvent : ISxPostedEvent {
-    uint32_t AddRef() override { return ++refs; }
-    uint32_t Release() override { return --refs; }
-    SxUniqueID EventID() const override { return 1; }
-    uint32_t ActionCount() const override { return 0; }
-    ISxEventAction* Action(uint32_t) const override { return nullptr; }
-    std::atomic<int> refs{0};
-};
-FakeEvent g_event;
-
 TEST_F(SoundEngineTest, PostEventQueuesUntilRenderAudioAndUndoesAFailedEnqueue) {
-    auto findEvent = [](SxUniqueID id) -> ISxPostedEvent* {
-        if (id != SoundEngine::GetIDFromString("Play_Flower")) return nullptr;
-        g_event.AddRef();
-        return &g_event;
-    };
-    g_EventHooks.findEventAndAddRef = findEvent;
-
+    LoadedEvent& event = KeepEvent<LoadedEvent>(SoundEngine::GetIDFromString("Play_Flower"));
     EXPECT_EQ(SoundEngine::PostEvent("Play_Flower", 100), 0u) << "no engine";
     control::SetOpenFails(true);
     SxInitSettings settings;
     settings.commandQueueSize = 4096;
     ASSERT_EQ(SoundEngine::Init(&settings, nullptr), SX_Success);
-    g_EventHooks.findEventAndAddRef = findEvent;  // in place of the index's event table
+    event.Load();
     EXPECT_EQ(SoundEngine::PostEvent("Unknown", 100), 0u);
     const SxPlayingID first = SoundEngine::PostEvent("Play_Flower", 100);
     const SxPlayingID second = SoundEngine::PostEvent("play_flower", 100);
     EXPECT_NE(first, 0u);
     EXPECT_EQ(second, first + 1);
-    EXPECT_EQ(g_event.refs, 2);
+    EXPECT_EQ(event.Posts(), 2u);
     EXPECT_TRUE(g_pPlayingMgr->IsActive(first));
     SoundEngine::RenderAudio();
-    ASSERT_TRUE(WaitFor([] { return g_event.refs == 0; }));
+    ASSERT_TRUE(WaitFor([&] { return event.Posts() == 0; }));
     EXPECT_TRUE(WaitFor([&] { return !g_pPlayingMgr->IsActive(first) && !g_pPlayingMgr->IsActive(second); }))
         << "an event without actions ends when its post is applied";
 
@@ -255,11 +262,11 @@ TEST_F(SoundEngineTest, PostEventQueuesUntilRenderAudioAndUndoesAFailedEnqueue) 
         ++accepted;
     }
     EXPECT_GT(accepted, 0);
-    EXPECT_EQ(g_event.refs, accepted) << "the refused post holds no reference";
+    EXPECT_EQ(event.Posts(), static_cast<uint32_t>(accepted)) << "the refused post holds no reference";
     EXPECT_TRUE(g_pPlayingMgr->IsActive(last));
     EXPECT_FALSE(g_pPlayingMgr->IsActive(last + 1)) << "the refused post's playing ID is released";
     SoundEngine::Term();
-    EXPECT_EQ(g_event.refs, 0) << "queued posts are released at termination";
+    EXPECT_EQ(event.Posts(), 0u) << "queued posts are released at termination";
 }
 
 std::atomic<int> g_selfCancellingEnds{0};
@@ -270,12 +277,9 @@ void CancelOwnCallbackAtTheEnd(SxCallbackType, SxCallbackInfo* info) {
 
 TEST_F(SoundEngineTest, TermReturnsWhenAnEndOfEventCallbackCancelsItself) {
     control::SetOpenFails(true);
+    LoadedEvent& event = KeepEvent<LoadedEvent>(SoundEngine::GetIDFromString("Play_Flower"));
     ASSERT_EQ(SoundEngine::Init(nullptr, nullptr), SX_Success);
-    // Init installs the hierarchy's event lookup; this test posts its own event.
-    g_EventHooks.findEventAndAddRef = [](SxUniqueID) -> ISxPostedEvent* {
-        g_event.AddRef();
-        return &g_event;
-    };
+    event.Load();
     g_selfCancellingEnds = 0;
     ASSERT_NE(SoundEngine::PostEvent("Play_Flower", 100, SxCallback_EndOfEvent, CancelOwnCallbackAtTheEnd), 0u);
     // Never rendered: Term drops the queued post, which ends the event on Term's own thread.
@@ -291,7 +295,7 @@ TEST_F(SoundEngineTest, TermReturnsWhenAnEndOfEventCallbackCancelsItself) {
     }
     term.join();
     EXPECT_EQ(g_selfCancellingEnds, 1);
-    EXPECT_EQ(g_event.refs, 0);
+    EXPECT_EQ(event.Posts(), 0u);
 }
 
 TEST_F(SoundEngineTest, CallsValidateBeforeQueuing) {
@@ -337,12 +341,9 @@ Record As(const std::vector<uint8_t>& bytes) {
 TEST_F(SoundEngineTest, EveryCallBecomesItsRecordAndEventReferencesAreDropped) {
     g_records.clear();
     control::SetOpenFails(true);
+    LoadedEvent& event = KeepEvent<LoadedEvent>(77u);
     ASSERT_EQ(SoundEngine::Init(nullptr, nullptr), SX_Success);
-    g_EventHooks.findEventAndAddRef = [](SxUniqueID id) -> ISxPostedEvent* {
-        if (id != 77) return nullptr;
-        g_event.AddRef();
-        return &g_event;
-    };
+    event.Load();
     for (uint16_t type = 2; type < SxMsg_TypeCount; ++type) g_pAudioMgr->SetHandler(type, KeepRecord);
 
     const float volumes[6] = {1, 2, 3, 4, 5, 6};
@@ -381,7 +382,7 @@ TEST_F(SoundEngineTest, EveryCallBecomesItsRecordAndEventReferencesAreDropped) {
         {SoundEngine::SetEffect(9, 1, 10), SxMsg_SetEffect},
     };
     for (const Call& call : calls) EXPECT_EQ(call.result, SX_Success) << call.type;
-    EXPECT_EQ(g_event.refs, 2) << "held by the two queued records";
+    EXPECT_EQ(event.Posts(), 2u) << "held by the two queued records";
 
     // Refused before queuing.
     EXPECT_EQ(SoundEngine::ExecuteActionOnEvent(78, SxActionOnEvent_Stop), SX_Fail);
@@ -395,7 +396,7 @@ TEST_F(SoundEngineTest, EveryCallBecomesItsRecordAndEventReferencesAreDropped) {
         std::lock_guard<std::mutex> lock(g_recordMutex);
         return g_records.size() == std::size(calls);
     }));
-    EXPECT_TRUE(WaitFor([] { return g_event.refs == 0; }));
+    EXPECT_TRUE(WaitFor([&] { return event.Posts() == 0; }));
     std::lock_guard<std::mutex> lock(g_recordMutex);
     for (size_t i = 0; i < std::size(calls); ++i)
         EXPECT_EQ(As<SxQueuedMsgHeader>(g_records[i]).type, calls[i].type) << i;
@@ -569,19 +570,20 @@ struct SourceAction : ISxEventAction {
     }
 } g_sourceAction;
 
-struct SourceEvent : ISxPostedEvent {
-    uint32_t AddRef() override { return 1; }
-    uint32_t Release() override { return 1; }
-    SxUniqueID EventID() const override { return 2; }
+// An event whose one action reads the external sources it is given.
+class SourceEvent final : public LoadedEvent {
+public:
+    SourceEvent() : LoadedEvent(2) {}
     uint32_t ActionCount() const override { return 1; }
     ISxEventAction* Action(uint32_t) const override { return &g_sourceAction; }
-} g_sourceEvent;
+};
 
 TEST_F(SoundEngineTest, ExternalSourcesAreCopiedForTheActionsAndFreedAfterwards) {
     g_sourceActionRuns = 0;
     control::SetOpenFails(true);
+    SourceEvent& event = KeepEvent<SourceEvent>();
     ASSERT_EQ(SoundEngine::Init(nullptr, nullptr), SX_Success);
-    g_EventHooks.findEventAndAddRef = [](SxUniqueID) -> ISxPostedEvent* { return &g_sourceEvent; };
+    event.Load();
     auto used = [] {
         platform::Lock lock(g_csMain);
         SxPoolMemInfo info;

@@ -39,10 +39,14 @@ struct Listener : ISxStateListener {
 
 std::vector<std::pair<uint32_t, uint32_t>> g_hookCalls;
 bool g_hookTakes = false;
-bool Hook(uint32_t group, uint32_t state) {
-    g_hookCalls.emplace_back(group, state);
-    return g_hookTakes;
-}
+class Hook final : public ISxStateHook {
+public:
+    bool TakeOverStateChange(uint32_t group, uint32_t state) override {
+        g_hookCalls.emplace_back(group, state);
+        return g_hookTakes;
+    }
+};
+Hook g_hook;
 
 class States : public ::testing::Test {
 protected:
@@ -138,7 +142,7 @@ TEST_F(States, ListenersHearChangesAndTheHookMayTakeThemOver) {
     mgr.RegisterStateListener(&listener, kGroup);
     mgr.RegisterStateListener(&elsewhere, kGroup + 1);
     EXPECT_EQ(mgr.RegisterStateListener(nullptr, kGroup), SX_InvalidParameter);
-    mgr.SetStateHook(Hook);
+    mgr.SetStateHook(&g_hook);
 
     mgr.SetStateInternal(kGroup, kB, false, false);
     mgr.SetStateInternal(kGroup, kB, false, false);  // same state: no listener, hook still asked

@@ -25,9 +25,9 @@
 #include "sound/engine/memory/SxMemoryMgr.h"
 #include "sound/engine/playing/SxCallbackTypes.h"
 #include "sound/engine/upper/CSxURenderer.h"
-#include "sound/engine/voice/CSxSrcBaseEx.h"
 #include "sound/engine/voice/CSxVoiceMgr.h"
 #include "tools/bankwriter/BankWriter.h"
+#include "tests/sound/engine/SxMediaMap.h"
 #include "tools/mediawriter/MediaWriter.h"
 
 namespace sxtest {
@@ -46,14 +46,6 @@ inline std::vector<uint8_t>& g_media = g_mediaByID[kMedia];
 inline std::vector<SxPlayingID> g_ended;
 inline std::vector<std::string> g_markers;
 
-inline bool FindMedia(SxUniqueID id, const uint8_t*& data, uint32_t& size) {
-    const auto found = g_mediaByID.find(id);
-    if (found == g_mediaByID.end() || found->second.empty()) return false;
-    data = found->second.data();
-    size = static_cast<uint32_t>(found->second.size());
-    return true;
-}
-
 inline void OnEvent(SxCallbackType type, SxCallbackInfo* info) {
     if (type == SxCallback_EndOfEvent) g_ended.push_back(info->playingID);
     if (type == SxCallback_Marker) {
@@ -71,7 +63,6 @@ protected:
         ASSERT_EQ(MemoryMgr::Init(&settings), SX_Success);
         ASSERT_EQ(SoundEngine::Init(&initSettings, nullptr), SX_Success);
         g_pAudioMgr->StopThread();
-        g_MediaLookupHooks.findMedia = FindMedia;
         g_ended.clear();
         g_markers.clear();
     }
@@ -83,7 +74,6 @@ protected:
         }
         SoundEngine::Term();
         MemoryMgr::Term();
-        g_MediaLookupHooks.findMedia = nullptr;
         for (auto& media : g_mediaByID) media.second.clear();
         control::Reset();
     }
@@ -154,6 +144,7 @@ protected:
     platform::ManualClock clock;
     platform::ScopedClock scoped{clock};
     std::vector<CSxIndexable*> loaded;
+    SxMediaMap mediaMap{g_mediaByID};
 };
 
 struct Tone {

@@ -19,9 +19,9 @@
 #include "sound/engine/playing/SxCallbackTypes.h"
 #include "sound/engine/states/CSxStateMgr.h"
 #include "sound/engine/transitions/SxTimingSettings.h"
-#include "sound/engine/voice/CSxSrcBaseEx.h"
 #include "sound/music/CSxMusicRenderer.h"
 #include "sound/music/SxMusicEngine.h"
+#include "tests/sound/engine/SxMediaMap.h"
 #include "tools/bankwriter/MusicRecords.h"
 #include "tools/mediawriter/MediaWriter.h"
 
@@ -52,7 +52,6 @@ protected:
         ASSERT_EQ(SX::SoundEngine::Init(&initSettings, nullptr), SX::SX_Success);
         SX::g_pAudioMgr->StopThread();
         SX::SxTimingSettings::SetSampleRate(48000);
-        SX::g_MediaLookupHooks.findMedia = FindMedia;
         ASSERT_EQ(SX::MusicEngine::Init(nullptr), SX::SX_Success);
         SX::SoundEngine::RegisterGameObj(kObject);
         s_self = this;
@@ -69,7 +68,6 @@ protected:
         }
         SX::SoundEngine::Term();
         SX::MemoryMgr::Term();
-        SX::g_MediaLookupHooks.findMedia = nullptr;
         s_media.clear();
         s_self = nullptr;
         platform::audio::control::Reset();
@@ -145,13 +143,6 @@ protected:
         return left;
     }
 
-    static bool FindMedia(SX::SxUniqueID id, const uint8_t*& data, uint32_t& size) {
-        auto it = s_media.find(id);
-        if (it == s_media.end()) return false;
-        data = it->second.data();
-        size = static_cast<uint32_t>(it->second.size());
-        return true;
-    }
     static void OnCallback(SX::SxCallbackType type, SX::SxCallbackInfo* info) {
         if (!s_self) return;
         if (type == SX::SxCallback_EndOfEvent) {
@@ -176,6 +167,7 @@ protected:
     uint32_t startFrame = 0;
     static inline std::map<uint32_t, std::vector<uint8_t>> s_media;
     static inline MusicPlayEngine* s_self = nullptr;
+    SxMediaMap mediaMap{s_media};
 };
 
 // The first sample from `from` on whose level differs from `level` by more than a step of 16-bit

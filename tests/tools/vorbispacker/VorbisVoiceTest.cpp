@@ -15,8 +15,8 @@
 #include "sound/engine/index/CSxIndexable.h"
 #include "sound/engine/memory/SxMemoryMgr.h"
 #include "sound/engine/playing/SxCallbackTypes.h"
-#include "sound/engine/voice/CSxSrcBaseEx.h"
 #include "sound/engine/vorbis/CSxSrcBankVorbis.h"
+#include "tests/sound/engine/SxMediaMap.h"
 #include "tools/bankwriter/BankWriter.h"
 
 namespace {
@@ -27,15 +27,9 @@ namespace control = platform::audio::control;
 
 constexpr SxUniqueID kSound = 100, kEvent = 1000, kMedia = 77;
 
-std::vector<uint8_t> g_media;
+sxtest::SxMediaMap::Media g_mediaByID;
+std::vector<uint8_t>& g_media = g_mediaByID[kMedia];
 std::vector<SxPlayingID> g_ended;
-
-bool FindMedia(SxUniqueID id, const uint8_t*& data, uint32_t& size) {
-    if (id != kMedia || g_media.empty()) return false;
-    data = g_media.data();
-    size = static_cast<uint32_t>(g_media.size());
-    return true;
-}
 
 void OnEvent(SxCallbackType type, SxCallbackInfo* info) {
     if (type == SxCallback_EndOfEvent) g_ended.push_back(info->playingID);
@@ -51,7 +45,6 @@ protected:
         ASSERT_EQ(SoundEngine::Init(nullptr, nullptr), SX_Success);
         ASSERT_EQ(RegisterVorbisCodec(), SX_Success);
         g_pAudioMgr->StopThread();
-        g_MediaLookupHooks.findMedia = FindMedia;
         g_ended.clear();
     }
     void TearDown() override {
@@ -62,7 +55,6 @@ protected:
         }
         SoundEngine::Term();
         MemoryMgr::Term();
-        g_MediaLookupHooks.findMedia = nullptr;
         g_media.clear();
         control::Reset();
     }
@@ -105,6 +97,7 @@ protected:
     platform::ManualClock clock;
     platform::ScopedClock scoped{clock};
     std::vector<CSxIndexable*> loaded;
+    sxtest::SxMediaMap mediaMap{g_mediaByID};
     qvtest::TempTree tree;
 };
 
