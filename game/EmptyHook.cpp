@@ -48,11 +48,7 @@ void ForgetEmptyHooks() {
 }
 
 const std::vector<std::string>& HooksEmptyOnPurpose() {
-    static const std::vector<std::string> names = {
-        // The renderer keeps no list of display modes: every resolution counts as offered, as
-        // the HUD's resolution list does when this hook is empty.
-        "HudHooks::offersResolution",
-    };
+    static const std::vector<std::string> names;
     return names;
 }
 

@@ -1,12 +1,10 @@
 #include "game/GameRegistration.h"
 
 #include <memory>
-#include <optional>
 
 #include "engine/Factory.h"
 #include "engine/GameObject.h"
 #include "engine/ScriptBindings.h"
-#include "graphics/components/Sprite.h"
 #include "game/cameras/ChaseCameras.h"
 #include "game/cameras/VernholmCameraLogic.h"
 #include "game/components/CircularSpinningLightLogic.h"
@@ -40,7 +38,6 @@
 #include "game/editor/LevelEditorScript.h"
 #include "game/fireflies/Firefly.h"
 #include "game/fireflies/FireflyManager.h"
-#include "game/hud/HudHooks.h"
 #include "game/hud/HudRegistration.h"
 #include "game/hud/HudScript.h"
 #include "game/states/GraphicsArtLoaders.h"
@@ -76,55 +73,6 @@ bool RestingPosition(SD::GameObject* object, SD::Vec3* position) {
     if (!spawn) return false;
     *position = spawn->GetRestingPosition();
     return true;
-}
-
-template <class Hook, class Provider>
-void InstallIfEmpty(Hook& hook, Provider provider) {
-    if (!hook) hook = provider;
-}
-
-// A widget's object shows its state on its screen sprite, or on a world sprite if it has one.
-Aperture::Sprite* SpriteOf(SD::GameObject& object) {
-    if (auto* sprite = static_cast<Aperture::Sprite*>(object.GetComponent(SD::CID_UISprite))) return sprite;
-    return static_cast<Aperture::Sprite*>(object.GetComponent(SD::CID_Sprite));
-}
-
-PlayerLogic* ThePlayerLogic() {
-    SD::GameObject* player = SD::Factory_::GetGameObjectByName("Player");
-    return player ? static_cast<PlayerLogic*>(player->GetComponent(SD::CID_Player)) : nullptr;
-}
-
-// The HUD's widgets show their state on their object's sprite and are heard through the audio
-// logic; the volume slider reaches the engine's sound system the same way.
-void InstallHudHooks() {
-    HudHooks& hooks = GetHudHooks();
-    InstallIfEmpty(hooks.setTexture, [](SD::GameObject& object, const std::string& texture) {
-        if (Aperture::Sprite* sprite = SpriteOf(object)) sprite->SetTexture(texture);
-    });
-    InstallIfEmpty(hooks.setOpacity, [](SD::GameObject& object, float opacity) {
-        if (Aperture::Sprite* sprite = SpriteOf(object)) sprite->SetOpacity(opacity);
-    });
-    InstallIfEmpty(hooks.readOpacity, [](SD::GameObject& object) -> std::optional<float> {
-        if (Aperture::Sprite* sprite = SpriteOf(object)) return sprite->GetOpacity();
-        return std::nullopt;
-    });
-    InstallIfEmpty(hooks.setColor, [](SD::GameObject& object, float red, float green, float blue) {
-        if (Aperture::Sprite* sprite = SpriteOf(object)) sprite->SetTint({red, green, blue});
-    });
-    InstallIfEmpty(hooks.postSound, [](const char* event) { AudioLogic_::PostEvent(event, nullptr); });
-    InstallIfEmpty(hooks.volumeChanged, &AudioLogic_::SendGlobalVolume);
-    // The story's fades hold the player in a cinematic, tint it, and end the fireflies' flight.
-    InstallIfEmpty(hooks.setCinematic, [](bool on) {
-        if (PlayerLogic* player = ThePlayerLogic()) player->SetCinematic(on);
-    });
-    InstallIfEmpty(hooks.applyHudFadeColours, [] {
-        if (PlayerLogic* player = ThePlayerLogic()) player->ApplyHudFadeColours();
-    });
-    InstallIfEmpty(hooks.finalSequence, [] {
-        if (Firefly_Manager* manager = Firefly_Manager::Existing()) manager->DestroyAllFireflies();
-    });
-    // The story's final fade ends the game in the season cycle.
-    InstallIfEmpty(hooks.endOfGame, [] { SowlarSystem_::GetInstance().SetEndOfGame(true); });
 }
 
 }  // namespace
@@ -193,7 +141,6 @@ void SupplyGameClasses(SD::Registrations& registrations) {
     registrations.SupplyComponent("SafeZone", &SD::MakeComponentCreator<SafeZone>);
     SD::SupplyGameSoundPart(&MakeGameSoundLogic);
     SupplyHudClasses(registrations);
-    InstallHudHooks();
     SupplyGameStates(registrations);
     InstallGraphicsArtLoaders();
     Gedankenexperiment::SetRestingPositionQuery(&RestingPosition);

@@ -258,6 +258,11 @@ void Graphics_::SetResolution(uint32_t width, uint32_t height) {
     CreateScreenQuad();
 }
 
+bool Graphics_::OffersResolution(uint32_t width, uint32_t height) const {
+    return displayModes.empty() ||
+           std::find(displayModes.begin(), displayModes.end(), std::make_pair(width, height)) != displayModes.end();
+}
+
 void Graphics_::SetWaterQuality(int quality) {
     if (quality == reflectionQuality) return;
     reflectionQuality = quality;

@@ -8,6 +8,7 @@
 #include <string>
 #include <tuple>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "core/FilePath.h"
@@ -113,6 +114,13 @@ public:
     void SetFullscreen(bool fullscreen);
     bool GetFullscreen() const { return fullscreen; }
     void SetResolution(uint32_t width, uint32_t height);
+    // The display modes the screen can be switched to. The game sets none: the device never
+    // switches the screen's mode (full screen covers the desktop at its own mode, and a
+    // resolution only sizes the window and the back buffer), so every resolution is offered.
+    using DisplayMode = std::pair<uint32_t, uint32_t>;  // width, height
+    void SetDisplayModes(std::vector<DisplayMode> modes) { displayModes = std::move(modes); }
+    // One of the display modes, or any while there are none.
+    bool OffersResolution(uint32_t width, uint32_t height) const;
     void SetWaterQuality(int quality);
     int GetWaterQuality() const { return reflectionQuality; }
     void SetRenderShadows(bool on) { renderShadows = on; }
@@ -516,6 +524,7 @@ private:
     bool generateMaps = false;
     int reflectionQuality = 3;
     bool skyEnabled = true;
+    std::vector<DisplayMode> displayModes;
 
     platform::Window* window = nullptr;
     uint32_t windowWidth = 0;

@@ -13,7 +13,7 @@
 #include "engine/PlayStateQuery.h"
 #include "engine/Transform.h"
 #include "game/components/WorldHooks.h"
-#include "game/hud/HudHooks.h"
+#include "game/hud/HudSprites.h"
 #include "physics/Body.h"
 #include "physics/Collider.h"
 

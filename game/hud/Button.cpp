@@ -2,8 +2,9 @@
 
 #include "engine/IStream.h"
 #include "game/hud/HudCollector.h"
-#include "game/hud/HudHooks.h"
+#include "game/hud/HudSprites.h"
 #include "game/hud/HudSystem.h"
+#include "game/systems/AudioLogic.h"
 #include "runtime/Input.h"
 
 namespace QV {
@@ -40,7 +41,7 @@ void Button::Step(HudCollector& collector, bool focused, float dt) {
             state_ = kDown;
         }
         CallScript(onTrigger, dt);
-        PostHudSound("Play_FireflyMainMenu");
+        AudioLogic_::PostEvent("Play_FireflyMainMenu", nullptr);
         return;
     }
     SetSpriteOpacity(GetOwner(), collector.AdvancePulse());

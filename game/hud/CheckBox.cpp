@@ -3,7 +3,7 @@
 #include "engine/IStream.h"
 #include "engine/LuaState.h"
 #include "game/hud/HudCollector.h"
-#include "game/hud/HudHooks.h"
+#include "game/hud/HudSprites.h"
 #include "game/hud/HudSystem.h"
 #include "runtime/Input.h"
 

@@ -7,9 +7,10 @@
 #include "engine/IStream.h"
 #include "game/hud/Button.h"
 #include "game/hud/CheckBox.h"
-#include "game/hud/HudHooks.h"
 #include "game/hud/HudSystem.h"
 #include "game/hud/Slider.h"
+#include "game/systems/AudioLogic.h"
+#include "graphics/Graphics.h"
 #include "runtime/Input.h"
 
 namespace QV {
@@ -62,14 +63,14 @@ void HudCollector::RemoveItem(SD::Component* widget) {
 }
 
 void HudCollector::DropUnofferedResolutions() {
-    const auto& offers = GetHudHooks().offersResolution;
+    const Aperture::Graphics_* graphics = Aperture::Graphics_::Peek();
     for (size_t i = 0; i < items_.size();) {
         SD::Component* item = items_[i];
         uint32_t width = 0, height = 0;
         SD::GameObject* owner = item->GetOwner();
         SD::Component* button = owner ? owner->GetComponent(SD::CID_Button) : nullptr;
         const bool resolution = owner && HudSystem::ParseResolution(owner->GetBlueprintName(), &width, &height);
-        if (button && resolution && offers && !offers(width, height)) {
+        if (button && resolution && graphics && !graphics->OffersResolution(width, height)) {
             const size_t before = items_.size();
             button->SetActiveIn(button->GetPlayState(), false);
             button->ApplyPlayState(button->GetPlayState());
@@ -97,7 +98,7 @@ void HudCollector::Update(float dt) {
         if (Triggered(input, "HS_Right")) ++index;
     }
     if (index != prev) {
-        PostHudSound("Play_FireflyMainMenu");
+        AudioLogic_::PostEvent("Play_FireflyMainMenu", nullptr);
         RestartPulse();
     }
     if (wrapping) {

@@ -4,7 +4,10 @@
 #include "engine/GameObject.h"
 #include "engine/IStream.h"
 #include "engine/Transform.h"
-#include "game/hud/HudHooks.h"
+#include "game/fireflies/FireflyManager.h"
+#include "game/hud/HudSprites.h"
+#include "game/player/PlayerLogic.h"
+#include "game/systems/SowlarSystem.h"
 
 namespace QV {
 namespace {
@@ -12,7 +15,15 @@ namespace {
 constexpr double kDelaySeconds = 2.0;
 constexpr float kDriftPerSecond = 0.003f;
 
-void SetCinematic(bool on) { GetHudHooks().setCinematic(on); }
+PlayerLogic* ThePlayerLogic() {
+    SD::GameObject* player = SD::Factory_::GetGameObjectByName("Player");
+    return player ? static_cast<PlayerLogic*>(player->GetComponent(SD::CID_Player)) : nullptr;
+}
+
+// The story's fades hold the player in a cinematic while they show.
+void SetCinematic(bool on) {
+    if (PlayerLogic* player = ThePlayerLogic()) player->SetCinematic(on);
+}
 
 SD::GameObject* CreateNamedObject(const char* blueprint, const char* name) {
     SD::Factory_* factory = SD::Factory_::GetInstance();
@@ -51,8 +62,9 @@ bool HudFade::Step() {
             if (!fade_.IsComplete()) return false;
             if (name == "WhiteSquareOfSuccess") {
                 CreateNamedObject("Hud/Winter_Opening_Poem", "FinalPoem");
-                GetHudHooks().applyHudFadeColours();
-                GetHudHooks().finalSequence();
+                // The final sequence: the player dims to the fade; the fireflies' flight ends.
+                if (PlayerLogic* player = ThePlayerLogic()) player->ApplyHudFadeColours();
+                if (Firefly_Manager* manager = Firefly_Manager::Existing()) manager->DestroyAllFireflies();
             }
             fade_.Start(1.0f, 1.0f, sitDuration);
             phase_ = kSit;
@@ -67,7 +79,7 @@ bool HudFade::Step() {
             if (!fade_.IsComplete()) return false;
             SD::Factory_* factory = SD::Factory_::GetInstance();
             if (name == "WhiteSquareOfSuccess") {
-                GetHudHooks().endOfGame();
+                SowlarSystem_::GetInstance().SetEndOfGame(true);
             } else if (name == "FinalPoem") {
                 if (SD::GameObject* moon = SD::Factory_::GetGameObjectByName("Moon"); moon && factory)
                     factory->DestroyGameObject(moon);

@@ -10,7 +10,8 @@
 #include "engine/MathSerialize.h"
 #include "engine/Transform.h"
 #include "game/hud/HudCollector.h"
-#include "game/hud/HudHooks.h"
+#include "game/hud/HudSprites.h"
+#include "game/systems/AudioLogic.h"
 #include "runtime/Input.h"
 
 namespace QV {
@@ -64,7 +65,7 @@ void Slider::VSerialize(SD::IStream& stream, int) {
 }
 
 void Slider::VInitialize(bool) {
-    if (SD::GetLuaState()) value_ = minRange + (maxRange - minRange) * GetGlobalVolume();
+    if (SD::GetLuaState()) value_ = minRange + (maxRange - minRange) * AudioLogic_::GetInstance().GetGlobalVolume();
     SD::GameObject* track = track_.get();
     SD::GameObject* knob = knob_.get();
     if (!track || !knob) return;
@@ -90,7 +91,8 @@ void Slider::SetSliderPosition() {
         const SD::Vec3 p = track->GetTransform().GetLocalPos();
         knob->GetTransform().SetPos(SD::Vec3(p.x + span * t, p.y, p.z + kKnobDepth));
     }
-    SetGlobalVolume(t + 0.5f);
+    // The slider is the master volume: the audio logic keeps it and the sound system hears it.
+    AudioLogic_::GetInstance().SetGlobalVolume(t + 0.5f);
 }
 
 void Slider::Step(HudCollector& collector, bool focused, float) {

@@ -6,7 +6,7 @@
 #include "engine/Factory.h"
 #include "engine/GameObject.h"
 #include "engine/Transform.h"
-#include "game/hud/HudHooks.h"
+#include "game/hud/HudSprites.h"
 #include "runtime/Kinect.h"
 
 namespace QV {

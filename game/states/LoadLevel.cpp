@@ -5,7 +5,7 @@
 #include "engine/GameObject.h"
 #include "engine/Transform.h"
 #include "game/editor/LevelEditor.h"
-#include "game/hud/HudHooks.h"
+#include "game/hud/HudSprites.h"
 #include "game/states/ArtLoading.h"
 #include "game/states/StateObjects.h"
 #include "runtime/GameStateManager.h"

@@ -2,9 +2,9 @@
 
 #include "engine/GameObject.h"
 #include "game/editor/LevelEditor.h"
-#include "game/hud/HudHooks.h"
 #include "game/hud/HudSystem.h"
 #include "game/states/StateObjects.h"
+#include "game/systems/AudioLogic.h"
 #include "physics/PhysicsSystem.h"
 #include "runtime/GameStateManager.h"
 #include "runtime/Input.h"
@@ -41,8 +41,8 @@ void MainMenu::Load() {
 
     if (Gedankenexperiment::Physics_System* physics = Gedankenexperiment::Physics_System::GetInstance())
         physics->BuildTree();
-    PostHudSound("Play_Spring_Ambient");
-    PostHudSound("Resume_Master_Audio_Bus");
+    AudioLogic_::PostEvent("Play_Spring_Ambient", nullptr);
+    AudioLogic_::PostEvent("Resume_Master_Audio_Bus", nullptr);
     startCoolDown_ = kStartCoolDown;
     pushTimer_ = 0.0f;
 }
@@ -59,7 +59,7 @@ int MainMenu::TransitionIn(float dt) {
 }
 
 void MainMenu::StartWorld() {
-    PostHudSound("Play_FireflyMainMenu");
+    AudioLogic_::PostEvent("Play_FireflyMainMenu", nullptr);
     SD::GameStateManager_::ChangeLevel("World");
 }
 

@@ -6,7 +6,7 @@
 #include "core/Matrix.h"
 #include "engine/GameObject.h"
 #include "engine/Transform.h"
-#include "game/hud/HudHooks.h"
+#include "game/hud/HudSprites.h"
 #include "game/player/KinectControl.h"
 #include "game/states/MainMenu.h"
 #include "game/states/StateObjects.h"

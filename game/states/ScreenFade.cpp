@@ -2,7 +2,7 @@
 
 #include "engine/Factory.h"
 #include "engine/GameObject.h"
-#include "game/hud/HudHooks.h"
+#include "game/hud/HudSprites.h"
 
 namespace QV {
 

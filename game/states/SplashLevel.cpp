@@ -1,6 +1,6 @@
 #include "game/states/SplashLevel.h"
 
-#include "game/hud/HudHooks.h"
+#include "game/hud/HudSprites.h"
 #include "game/states/ArtLoading.h"
 #include "game/states/StateObjects.h"
 #include "runtime/GameStateManager.h"

@@ -18,7 +18,7 @@
 #include "game/editor/LevelEditor.h"
 #include "game/fireflies/Firefly.h"
 #include "game/fireflies/FireflyManager.h"
-#include "game/hud/HudHooks.h"
+#include "game/hud/HudSprites.h"
 #include "game/states/PlayObjects.h"
 #include "game/states/StateObjects.h"
 #include "game/systems/AudioLogic.h"
@@ -145,7 +145,7 @@ void World::Load() {
 
     release_.clear();
     AudioLogic_::GetInstance().SetMusicState(1);
-    PostHudSound("Resume_Master_Audio_Bus");
+    AudioLogic_::PostEvent("Resume_Master_Audio_Bus", nullptr);
     // The world is drawn under its sky.
     if (Aperture::Graphics_* graphics = Aperture::Graphics_::Peek()) graphics->SetSkyEnabled(true);
     if (Gedankenexperiment::Physics_System* physics = Gedankenexperiment::Physics_System::Peek()) physics->BuildTree();
@@ -175,10 +175,10 @@ void World::OnPlayStateChanged(SD::IMessage* message) {
             GetWorldHooks().GetGeometryColor(player, &savedPlayerColor_);
             GetWorldHooks().SetGeometryColor(player, SD::Vec4(0.5f, 0.5f, 0.5f, 0.5f));
         }
-        PostHudSound("Pause_Master_Audio_Bus");
+        AudioLogic_::PostEvent("Pause_Master_Audio_Bus", nullptr);
     } else {
         if (player) GetWorldHooks().SetGeometryColor(player, savedPlayerColor_);
-        PostHudSound("Resume_Master_Audio_Bus");
+        AudioLogic_::PostEvent("Resume_Master_Audio_Bus", nullptr);
     }
 }
 

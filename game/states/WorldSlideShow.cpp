@@ -6,7 +6,7 @@
 #include "engine/Group.h"
 #include "engine/Transform.h"
 #include "game/components/Spawner.h"
-#include "game/hud/HudHooks.h"
+#include "game/hud/HudSprites.h"
 #include "game/player/PlayerLogic.h"
 #include "game/states/StateObjects.h"
 #include "game/states/World.h"

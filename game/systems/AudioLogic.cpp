@@ -4,7 +4,6 @@
 #include <memory>
 
 #include "game/components/QuorvPhantom.h"
-#include "game/hud/HudHooks.h"
 #include "sound/engine/SxSoundEngine.h"
 #include "sound/engine/states/CSxStateMgr.h"
 #include "sound/system/GhostEngine.h"
@@ -91,13 +90,10 @@ void AudioLogic_::IncrementState() {
     SetSeasonState(season_);
 }
 
-void AudioLogic_::SetGlobalVolume(float volume) { QV::SetGlobalVolume(volume); }
-
-float AudioLogic_::GetGlobalVolume() const { return QV::GetGlobalVolume(); }
-
-void AudioLogic_::SendGlobalVolume(float volume) {
+void AudioLogic_::SetGlobalVolume(float volume) {
+    globalVolume_ = std::clamp(volume, 0.0f, 1.0f);
     SD::GhostEngine_* ghost = SD::GhostEngine_::Existing();
-    if (SD::Manager* manager = ghost ? ghost->GetManager() : nullptr) manager->SetGlobalVolume(volume);
+    if (SD::Manager* manager = ghost ? ghost->GetManager() : nullptr) manager->SetGlobalVolume(globalVolume_);
 }
 
 void AudioLogic_::Unqueue(QuorvPhantom* phantom) {

@@ -53,11 +53,10 @@ public:
     // The player's option to fly with the vertical axis inverted.
     void SetInvertY(bool invert) { invertY_ = invert; }
     bool GetInvertY() const { return invertY_; }
-    // The master volume, kept within 0..1: the one the HUD's volume slider shows.
+    // The master volume, kept within 0..1 (1 at start): the one the HUD's volume slider shows.
+    // Setting it hands it on to the engine's sound system, whose master bus follows it.
     void SetGlobalVolume(float volume);
-    float GetGlobalVolume() const;
-    // What the engine's sound system hears when the master volume changes.
-    static void SendGlobalVolume(float volume);
+    float GetGlobalVolume() const { return globalVolume_; }
 
     // Phantoms waiting for the music: those that play at the next sync entry (once per queueing)
     // and those whose pending sound goes out on the next beat. Main thread only: the music's
@@ -91,6 +90,7 @@ private:
     float windLevel_ = 0.0f;
     float seasonTarget_ = 0.0f;
     bool invertY_ = false;
+    float globalVolume_ = 1.0f;
     std::vector<QuorvPhantom*> syncQueue_;
     std::vector<QuorvPhantom*> beatQueue_;
 };

@@ -13,13 +13,12 @@
 #include "engine/GameObject.h"
 #include "game/EmptyHook.h"
 #include "game/components/WorldHooks.h"
-#include "game/hud/HudHooks.h"
 #include "support/CapturedLog.h"
 
 namespace {
 
-// Calls every hook of the object tables once, on an object with no components, and notes the
-// function hooks that are empty.
+// Calls every hook of the object tables once, on an object with no components; the empty hooks
+// called so far.
 std::vector<std::string> AskEveryHook() {
     SD::GameObject bare;
     QV::WorldHooks& world = QV::GetWorldHooks();
@@ -53,24 +52,7 @@ std::vector<std::string> AskEveryHook() {
     world.AddReleaseSpawner(&bare);
     world.SpawnFirefly(position, position, 1, nullptr);
 
-    const QV::HudHooks& hud = QV::GetHudHooks();
-    const std::pair<const char*, bool> functions[] = {
-        {hud.setTexture.Name(), bool(hud.setTexture)},
-        {hud.setOpacity.Name(), bool(hud.setOpacity)},
-        {hud.setColor.Name(), bool(hud.setColor)},
-        {hud.readOpacity.Name(), bool(hud.readOpacity)},
-        {hud.postSound.Name(), bool(hud.postSound)},
-        {hud.volumeChanged.Name(), bool(hud.volumeChanged)},
-        {hud.offersResolution.Name(), bool(hud.offersResolution)},
-        {hud.setCinematic.Name(), bool(hud.setCinematic)},
-        {hud.applyHudFadeColours.Name(), bool(hud.applyHudFadeColours)},
-        {hud.finalSequence.Name(), bool(hud.finalSequence)},
-        {hud.endOfGame.Name(), bool(hud.endOfGame)},
-    };
-    std::vector<std::string> empty = QV::EmptyHooksCalled();
-    for (const auto& [name, installed] : functions)
-        if (!installed) empty.push_back(name);
-    return empty;
+    return QV::EmptyHooksCalled();
 }
 
 bool OnPurpose(const std::string& name) {

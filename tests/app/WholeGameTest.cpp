@@ -26,9 +26,10 @@
 #include "game/fireflies/Firefly.h"
 #include "game/fireflies/FireflyManager.h"
 #include "game/hud/HudCollector.h"
-#include "game/hud/HudHooks.h"
+#include "game/hud/HudSprites.h"
 #include "game/hud/HudSystem.h"
 #include "game/states/World.h"
+#include "game/systems/AudioLogic.h"
 #include "graphics/Graphics.h"
 #include "platform/os/Clock.h"
 #include "runtime/GameStateManager.h"
@@ -36,6 +37,9 @@
 #include "runtime/InputCodes.h"
 #include "runtime/Registration.h"
 #include "runtime/Window.h"
+#include "sound/engine/SxAudioThread.h"
+#include "sound/engine/SxSoundEngine.h"
+#include "sound/engine/rtpc/CSxRTPCMgr.h"
 #include "platform/window/MessageIds.h"
 #include "platform/window/Window.h"
 #include "support/CapturedLog.h"
@@ -46,6 +50,17 @@
 #include "GameScript.h"
 
 namespace {
+
+// The "GlobalVolume" game parameter as the sound engine holds it for every object; -1 while it
+// holds none.
+float EngineGlobalVolume() {
+    platform::Lock lock(SX::g_csMain);
+    bool found = false;
+    const float value =
+        SX::g_pRTPCMgr ? SX::g_pRTPCMgr->GetGlobalRTPCValue(SX::SoundEngine::GetIDFromString("GlobalVolume"), &found)
+                       : 0.0f;
+    return found ? value : -1.0f;
+}
 
 using qvtest::Running;
 using qvtest::SavedPosition;
@@ -89,6 +104,16 @@ std::string FocusedWidget() {
     const QV::HudCollector* front = hud->FrontCollector();
     const SD::GameObject* owner = front->Items()[front->CurrentIndex()]->GetOwner();
     return owner ? owner->GetBlueprintName() : "";
+}
+
+// The texture the focused widget's sprite shows.
+std::string FocusedTexture() {
+    QV::HudSystem* hud = QV::HudSystem::GetInstance();
+    if (!hud || !hud->HasFocusedWidget()) return "";
+    const QV::HudCollector* front = hud->FrontCollector();
+    SD::GameObject* owner = front->Items()[front->CurrentIndex()]->GetOwner();
+    const Aperture::Sprite* sprite = owner ? QV::SpriteOf(*owner) : nullptr;
+    return sprite ? sprite->GetTexture() : "";
 }
 
 bool Finite(const SD::Vec3& v) { return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z); }
@@ -410,22 +435,26 @@ TEST(WholeGame, FromTheMenuIntoTheWorldPausedResumedThenCreditsAndQuit) {
             {"down to the volume slider", tap(SD::key_DOWN)},
             {"the volume noted",
              [&volume] {
-                 volume = QV::GetGlobalVolume();
+                 volume = QV::AudioLogic_::GetInstance().GetGlobalVolume();
                  return FocusedWidget() == "Hud/Slider_Volume";
              }},
             {"volume lowered", tap(SD::key_LEFT)},
             {"volume lowered again", tap(SD::key_LEFT)},
             {"the volume is two steps lower",
              [&volume] {
-                 EXPECT_NEAR(QV::GetGlobalVolume(), volume - 0.2f, 1e-4f);
+                 EXPECT_NEAR(QV::AudioLogic_::GetInstance().GetGlobalVolume(), volume - 0.2f, 1e-4f);
                  return FocusedWidget() == "Hud/Slider_Volume" && Running() == "MainMenu";
              }},
+            // The sound engine takes the new volume on its next audio frame.
+            {"the sound engine's master volume follows",
+             [&volume] { return std::fabs(EngineGlobalVolume() - (volume - 0.2f)) < 1e-4f; }},
             {"volume raised", tap(SD::key_RIGHT)},
             {"volume raised again", tap(SD::key_RIGHT)},
             {"up to credits", tap(SD::key_UP)},
             {"up to the check box", tap(SD::key_UP)},
             {"up to play", tap(SD::key_UP)},
-            {"on play", [] { return FocusedWidget() == "Hud/Button_Play"; }},
+            {"on play, shown by its sprite",
+             [] { return FocusedWidget() == "Hud/Button_Play" && FocusedTexture() == "Play_Over"; }},
             {"play pressed", tap(SD::key_RETURN)},
             {"world after the intro", in("World")},
             {"no pause menu in flight", [] { return !Exists("PauseMenu"); }},

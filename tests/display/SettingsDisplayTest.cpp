@@ -9,7 +9,7 @@
 
 #include "core/EngineCore.h"
 #include "display/GameInWindow.h"
-#include "game/hud/HudHooks.h"
+#include "game/systems/AudioLogic.h"
 #include "support/StepScript.h"
 #include "tests/app/CapturedSound.h"
 
@@ -56,7 +56,7 @@ TEST_F(SettingsDisplay, TheVolumeSliderMovedWithKeysLowersTheCapturedSound) {
         {"full volume measured",
          [&] {
              fullTo = CapturedSound::FrameAt(control::CapturedBytes());
-             fullVolume = QV::GetGlobalVolume();
+             fullVolume = QV::AudioLogic_::GetInstance().GetGlobalVolume();
              return true;
          }},
     };
@@ -76,7 +76,7 @@ TEST_F(SettingsDisplay, TheVolumeSliderMovedWithKeysLowersTheCapturedSound) {
     ASSERT_TRUE(summary.clean) << summary.error;
     ASSERT_TRUE(script.Finished()) << "stuck at: " << script.Where();
     EXPECT_FLOAT_EQ(fullVolume, 1.0f);
-    EXPECT_NEAR(QV::GetGlobalVolume(), 0.5f, 1e-4f) << "five steps of a tenth down";
+    EXPECT_NEAR(QV::AudioLogic_::GetInstance().GetGlobalVolume(), 0.5f, 1e-4f) << "five steps of a tenth down";
 
     const double full = sound.Level(kMenuMusicHz, fullFrom, fullTo);
     const double low = sound.Level(kMenuMusicHz, lowFrom, lowTo);

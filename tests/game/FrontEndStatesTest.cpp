@@ -241,7 +241,8 @@ TEST_F(FrontEnd, GoStartsTheWorldOnlyAfterTheMenuCoolDown) {
     ASSERT_TRUE(RunUntilIn("MainMenu"));
     TapState(SD::key_SPACE);
     EXPECT_EQ(states.GetPendingLevel(), states.FindLevel("World"));
-    EXPECT_NE(std::find(record.sounds.begin(), record.sounds.end(), "Play_FireflyMainMenu"), record.sounds.end());
+    const std::vector<std::string> posted = sound.Events();
+    EXPECT_NE(std::find(posted.begin(), posted.end(), "Play_FireflyMainMenu"), posted.end());
 }
 
 // One press, one action: the focused widget takes the select keys, and "Go" stays out of it.

@@ -1,5 +1,4 @@
-// The game's component classes join start-up under their names and numbers, and the story's
-// final fade reaches the season cycle.
+// The game's component classes join start-up under their names and numbers.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -8,8 +7,6 @@
 #include "engine/GameObject.h"
 #include "game/GameRegistration.h"
 #include "game/components/WorldHooks.h"
-#include "game/hud/HudHooks.h"
-#include "game/systems/SowlarSystem.h"
 #include "runtime/Registration.h"
 
 namespace {
@@ -150,29 +147,6 @@ TEST(GameRegistration, TheWorldLogicClassesRegisterUnderTheirNamesAndNumbers) {
     factory.Shutdown();
     // The spawners reach the firefly manager through the installed world hooks.
     EXPECT_TRUE(QV::WorldHooksInstalled());
-    QV::SetWorldHooks(nullptr);
-}
-
-}  // namespace
-
-namespace {
-
-TEST(GameRegistration, TheStorysFinalFadeEndsTheGameInTheSeasonCycle) {
-    QV::GetHudHooks().endOfGame = nullptr;
-    SD::Registrations registrations;
-    QV::SupplyGameClasses(registrations);
-
-    // The story's final fade ends the game in the season cycle, which a new run clears.
-    QV::SowlarSystem_& seasons = QV::SowlarSystem_::GetInstance();
-    EXPECT_FALSE(seasons.IsEndOfGame());
-    ASSERT_TRUE(QV::GetHudHooks().endOfGame);
-    QV::GetHudHooks().endOfGame();
-    EXPECT_TRUE(seasons.IsEndOfGame());
-    seasons.SetEndOfGame(false);
-    EXPECT_FALSE(seasons.IsEndOfGame());
-
-    QV::GetHudHooks().endOfGame = nullptr;
-    QV::SowlarSystem_::DestroyInstance();
     QV::SetWorldHooks(nullptr);
 }
 

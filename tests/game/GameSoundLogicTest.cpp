@@ -9,7 +9,7 @@
 
 #include "HeldSoundSystem.h"
 #include "PlayTestSupport.h"
-#include "game/hud/HudHooks.h"
+#include "game/systems/AudioLogic.h"
 #include "game/systems/GameSoundLogic.h"
 
 namespace {
@@ -87,7 +87,7 @@ TEST_F(GameSoundLogicTest, AMusicStateIndexPastTheLastOrNegativeSelectsTheLast) 
     }
     // The master volume is the one the HUD's slider shows, kept within 0..1.
     audio.SetGlobalVolume(1.5f);
-    EXPECT_EQ(QV::GetGlobalVolume(), 1.0f);
+    EXPECT_EQ(QV::AudioLogic_::GetInstance().GetGlobalVolume(), 1.0f);
     audio.SetGlobalVolume(-2.0f);
     EXPECT_EQ(audio.GetGlobalVolume(), 0.0f);
     audio.SetGlobalVolume(1.0f);

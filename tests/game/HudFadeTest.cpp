@@ -1,11 +1,20 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 
 #include "HudTestSupport.h"
 #include "core/EngineCore.h"
+#include "game/GameRegistration.h"
+#include "game/components/WorldHooks.h"
+#include "game/fireflies/Firefly.h"
+#include "game/fireflies/FireflyManager.h"
 #include "game/hud/HudFade.h"
+#include "game/player/PlayerLogic.h"
+#include "game/systems/SowlarSystem.h"
+#include "graphics/components/Geometry.h"
 #include "platform/os/Clock.h"
+#include "runtime/Registration.h"
 
 namespace {
 
@@ -19,18 +28,38 @@ std::string FadeXml(bool onCreation) {
            (onCreation ? "1" : "0") + "\"/></HudFade>";
 }
 
+// The fades among the story's owners, wired as the game wires them: the player (its cinematic
+// flag and its model's colour), a firefly of the firefly manager and the season cycle.
 class Fades : public hudtest::HudFixture {
 protected:
     Fades() : scoped(clock), core(SD::Core::CreateInstance()) {}
     void SetUp() override {
+        SD::Registrations registrations;
+        QV::SupplyGameClasses(registrations);
+        factory.RegisterComponentCreator("PlayerLogic", SD::CID_Player, new SD::ComponentCreator<QV::PlayerLogic>);
+        factory.RegisterComponentCreator("Geometry", SD::CID_Geometry, new SD::ComponentCreator<Aperture::Geometry>);
+        factory.RegisterComponentCreator("Firefly", SD::CID_Firefly, new SD::ComponentCreator<QV::Firefly>);
         Start(Blueprint("F/Now", FadeXml(true)) + Blueprint("F/Later", FadeXml(false)) +
               Blueprint("Hud/Winter_Opening_Poem", FadeXml(true)) + Blueprint("ObjectTemplates/Sun") +
               Blueprint("F/Still"));
-        QV::HudHooks& hooks = QV::GetHudHooks();
-        hooks.setCinematic = [this](bool on) { cinematic = on; };
-        hooks.endOfGame = [this] { story.push_back("end of game"); };
-        hooks.finalSequence = [this] { story.push_back("final sequence"); };
-        hooks.applyHudFadeColours = [this] { story.push_back("fade colours"); };
+        SD::GameObject* vehicle = factory.NewGameObject();
+        vehicle->NameObject("Player");
+        player = static_cast<QV::PlayerLogic*>(vehicle->AddComponent(SD::CID_Player));
+        model = static_cast<Aperture::Geometry*>(vehicle->AddComponent(SD::CID_Geometry));
+        vehicle->Initialize(false);
+        SD::GameObject* firefly = factory.NewGameObject();
+        firefly->NameObject("Firefly");
+        firefly->AddComponent(SD::CID_Firefly);
+        firefly->Initialize(false);
+        ASSERT_NE(player, nullptr);
+        ASSERT_NE(model, nullptr);
+        modelColour = model->GetColor();
+    }
+    void TearDown() override {
+        factory.DestroyAllGameObjects();
+        QV::Firefly_Manager::DestroyInstance();
+        QV::SowlarSystem_::DestroyInstance();
+        QV::SetWorldHooks(nullptr);
     }
     SD::GameObject* Make(const char* blueprint, const char* name) {
         SD::GameObject* object = factory.CreateObject(blueprint, nullptr);
@@ -50,14 +79,27 @@ protected:
             clock.Advance(0.1);
             SD::InterpolatorSystem::GetInstance().Update(0.1f);
             Frame(0.1f);
+            NoteStory();
         }
         return phases;
     }
+    // The story steps the owners show, each once, in the order they first show.
+    void NoteStory() {
+        const auto note = [this](bool shown, const char* step) {
+            if (shown && std::find(story.begin(), story.end(), step) == story.end()) story.push_back(step);
+        };
+        note(!(model->GetColor() == modelColour), "fade colours");
+        note(!Named("Firefly"), "final sequence");
+        note(QV::SowlarSystem_::GetInstance().IsEndOfGame(), "end of game");
+    }
+    bool Cinematic() const { return player->IsCinematic(); }
 
     platform::ManualClock clock;
     platform::ScopedClock scoped;
     std::unique_ptr<SD::Core> core;
-    bool cinematic = false;
+    QV::PlayerLogic* player = nullptr;
+    Aperture::Geometry* model = nullptr;
+    SD::Vec4 modelColour;
     std::vector<std::string> story;
 };
 
@@ -66,7 +108,7 @@ TEST_F(Fades, AFadeRunsDelayFadeInSitFadeOutAndDestroysItsObject) {
     float x = 0.0f;
     EXPECT_EQ(RunOut("Narr_1", &x), (std::vector<int>{0, 1, 2, 3, 4}));
     EXPECT_EQ(Named("Narr_1"), nullptr);
-    EXPECT_FALSE(cinematic);
+    EXPECT_FALSE(Cinematic());
     EXPECT_GT(x, 0.0f) << "it drifts while it shows";
     EXPECT_LT(x, 0.02f);
     EXPECT_TRUE(story.empty());
@@ -85,7 +127,7 @@ TEST_F(Fades, AFadeWaitsForBegin) {
 TEST_F(Fades, TheLastNarrationKeepsTheCinematicOn) {
     Make("F/Now", "Narr_9");
     RunOut("Narr_9");
-    EXPECT_TRUE(cinematic);
+    EXPECT_TRUE(Cinematic());
 }
 
 TEST_F(Fades, TheWhiteSquareEndsTheGameAndThePoemBringsTheSun) {

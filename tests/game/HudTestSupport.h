@@ -1,17 +1,18 @@
 #pragma once
-// A factory with the HUD's widget components and the sample blueprints, a HUD system, input
-// driven by held keys, the widget scripts in a Lua host, and the sprite hooks recorded, for
-// the HUD and front-end state tests.
+// A factory with the HUD's widget components, the graphics system's sprites and the sample
+// blueprints, a HUD system, input driven by held keys, the widget scripts in a Lua host, and
+// the engine's sound system on the game's banks holding what the game posts, for the HUD and
+// front-end state tests.
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <map>
 #include <memory>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "EditorTestSupport.h"
+#include "HeldSoundSystem.h"
 #include "core/Logger.h"
 #include "core/MessageSystem.h"
 #include "engine/LuaTestSupport.h"
@@ -19,9 +20,10 @@
 #include "game/hud/CheckBox.h"
 #include "game/hud/HudCollector.h"
 #include "game/hud/HudFade.h"
-#include "game/hud/HudHooks.h"
+#include "game/hud/HudSprites.h"
 #include "game/hud/HudSystem.h"
 #include "game/hud/Slider.h"
+#include "game/systems/AudioLogic.h"
 #include "graphics/Graphics.h"
 #include "graphics/components/Sprite.h"
 #include "runtime/Input.h"
@@ -30,19 +32,26 @@
 
 namespace hudtest {
 
-// What the HUD told the sprites and the sound engine.
-struct SpriteRecord {
-    std::map<std::string, std::string> textures;  // by the object's blueprint name, the latest
-    std::vector<std::string> sounds;
-    std::vector<float> volumes;
-};
-
 inline std::string Bool(bool value) { return value ? "1" : "0"; }
 
 // A blueprint of that name with a transform and the given component XML.
 inline std::string Blueprint(const std::string& name, const std::string& components = "") {
     return "<GameObjectBlueprint name=\"" + name + "\"><Components>" + gametest::TransformXml(0, 0, 0) + components +
            "</Components></GameObjectBlueprint>";
+}
+
+// A screen sprite showing that texture, centred on its object.
+inline std::string SpriteXml(const std::string& texture, float opacity = 1.0f) {
+    return "<UISprite version=\"1\" Play=\"1\" Pause=\"1\" DevPause=\"1\"><Boolean name=\"Convert Pixel Position\" "
+           "value=\"0\"/><Boolean name=\"Convert Pixel Scale\" value=\"0\"/><String name=\"Texture\">" +
+           texture + "</String><Float name=\"Opacity\" value=\"" + std::to_string(opacity) +
+           "\"/><Vector2 name=\"Anchor Point\"><Float value=\"0.5\"/><Float value=\"0.5\"/></Vector2></UISprite>";
+}
+
+// The texture the object's sprite shows; "(no sprite)" without one.
+inline std::string TextureOf(SD::GameObject* object) {
+    Aperture::Sprite* sprite = object ? QV::SpriteOf(*object) : nullptr;
+    return sprite ? sprite->GetTexture() : "(no sprite)";
 }
 
 inline std::string CollectorXml(int start, bool wrap, bool leftRight) {
@@ -53,8 +62,10 @@ inline std::string CollectorXml(int start, bool wrap, bool leftRight) {
            Bool(leftRight) + "\"/></HudCollector>";
 }
 
+// A button and the sprite it shows its state on.
 inline std::string ButtonXml(const std::string& function) {
-    return "<Button version=\"0\" Play=\"1\" Pause=\"1\" DevPause=\"1\"><String name=\"OnTrigger Function\">" +
+    return SpriteXml("up") +
+           "<Button version=\"0\" Play=\"1\" Pause=\"1\" DevPause=\"1\"><String name=\"OnTrigger Function\">" +
            function +
            "</String><String name=\"Up Texture\">up</String><String name=\"Over Texture\">over</String><String "
            "name=\"Down Texture\">down</String></Button>";
@@ -79,17 +90,12 @@ protected:
         input.Initialize();
         input.AddInjector(std::make_unique<gametest::HeldKeys>(&keys));
         lua.host.SetFolder("../Assets/LuaScripts/");
-        QV::HudHooks& hooks = QV::GetHudHooks();
-        hooks.setTexture = [this](SD::GameObject& o, const std::string& t) {
-            record.textures[o.GetBlueprintName()] = t;
-        };
-        hooks.postSound = [this](const char* event) { record.sounds.push_back(event); };
-        hooks.volumeChanged = [this](float v) { record.volumes.push_back(v); };
+        sound.Name(
+            {"Play_FireflyMainMenu", "Play_Spring_Ambient", "Pause_Master_Audio_Bus", "Resume_Master_Audio_Bus"});
         QV::Button::ResetCoolDown();
-        QV::SetGlobalVolume(1.0f);
+        QV::AudioLogic_::GetInstance().SetGlobalVolume(1.0f);
     }
     ~HudFixture() override {
-        QV::GetHudHooks() = QV::HudHooks();
         hud.Shutdown();
         input.Shutdown();
         factory.DestroyAllGameObjects();
@@ -97,6 +103,8 @@ protected:
 
     // Holds the sprites the HUD files make; gone after the objects.
     std::unique_ptr<Aperture::Graphics_> graphics = std::make_unique<Aperture::Graphics_>();
+    // Holds the events the HUD and the states post, read back by name.
+    gametest::HeldSoundSystem sound;
 
     // Loads the sample blueprints and any extra blueprint file written under the test's tree,
     // then starts the HUD system (its scripts and bindings).
@@ -142,7 +150,6 @@ protected:
     SD::Input_ input;
     std::set<uint32_t> keys;
     QV::HudSystem hud;
-    SpriteRecord record;
 };
 
 }  // namespace hudtest

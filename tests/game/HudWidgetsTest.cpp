@@ -13,7 +13,8 @@ using hudtest::ButtonXml;
 using hudtest::CollectorXml;
 
 std::string CheckBoxXml(const std::string& query) {
-    return "<CheckBox version=\"0\" Play=\"1\" Pause=\"1\" DevPause=\"1\"><String name=\"QueryState Function\">" +
+    return hudtest::SpriteXml("off") +
+           "<CheckBox version=\"0\" Play=\"1\" Pause=\"1\" DevPause=\"1\"><String name=\"QueryState Function\">" +
            query +
            "</String><String name=\"OnCheck Function\">Checked</String><String name=\"OnUncheck Function\">Unchecked"
            "</String><String name=\"Checked Texture\">on</String><String name=\"Unchecked Texture\">off</String>"
@@ -81,6 +82,12 @@ protected:
         return root;
     }
     QV::HudCollector& Front() { return *hud.FrontCollector(); }
+    // The texture on the sprite of the open menu's widget of that blueprint.
+    std::string Texture(const std::string& blueprint) {
+        for (SD::GameObject* widget : Children(Named("Menu")))
+            if (widget->GetBlueprintName() == blueprint) return hudtest::TextureOf(widget);
+        return "(no widget)";
+    }
     QV::Slider& SliderOf(SD::GameObject* menu) {
         return *static_cast<QV::Slider*>(Children(menu)[0]->GetComponent(SD::CID_Slider));
     }
@@ -93,13 +100,13 @@ TEST_F(Widgets, FocusClampsAtTheEndsAndStillAnswersTheMove) {
     ASSERT_NE(Menu("W/Plain", {"W/B0", "W/B1", "W/B2"}), nullptr);
     Tap({SD::key_UP});
     EXPECT_EQ(Front().CurrentIndex(), 0);
-    EXPECT_EQ(record.sounds, std::vector<std::string>{"Play_FireflyMainMenu"});
+    EXPECT_EQ(sound.Events(), std::vector<std::string>{"Play_FireflyMainMenu"});
     Tap({SD::key_DOWN});
     Tap({SD::key_S});
     Tap({SD::key_DOWN});
     EXPECT_EQ(Front().CurrentIndex(), 2);
-    EXPECT_EQ(record.textures["W/B2"], "over");
-    EXPECT_EQ(record.textures["W/B1"], "up");
+    EXPECT_EQ(Texture("W/B2"), "over");
+    EXPECT_EQ(Texture("W/B1"), "up");
 }
 
 TEST_F(Widgets, FocusWrapsAroundInAWrappingCollector) {
@@ -123,11 +130,11 @@ TEST_F(Widgets, AButtonClickCallsItsScriptAtMostOncePerCoolDown) {
     EXPECT_EQ(lua.Number("presses"), 1);
     EXPECT_EQ(lua.Text("last"), "W/B0");
     EXPECT_NEAR(lua.Number("step"), 0.016, 1e-6);
-    EXPECT_EQ(record.textures["W/B0"], "down");
+    EXPECT_EQ(Texture("W/B0"), "down");
     keys.clear();
     Frame();
-    EXPECT_EQ(record.textures["W/B0"], "over");  // back up once the press is over
-    Tap({SD::key_SPACE});                        // within 0.3 s of game time
+    EXPECT_EQ(Texture("W/B0"), "over");  // back up once the press is over
+    Tap({SD::key_SPACE});                // within 0.3 s of game time
     EXPECT_EQ(lua.Number("presses"), 1);
     Advance(0.3f);
     Tap({SD::xpad1_A});
@@ -162,10 +169,10 @@ TEST_F(Widgets, ACheckBoxStartsFromItsQueryAndTogglesOnSelect) {
     ASSERT_NE(Menu("W/Plain", {"W/Box"}), nullptr);
     auto* box = static_cast<QV::CheckBox*>(Children(Named("Menu"))[0]->GetComponent(SD::CID_CheckBox));
     EXPECT_TRUE(box->IsChecked());
-    EXPECT_EQ(record.textures["W/Box"], "on");
+    EXPECT_EQ(Texture("W/Box"), "on");
     Tap({SD::key_RETURN});
     EXPECT_FALSE(box->IsChecked());
-    EXPECT_EQ(record.textures["W/Box"], "off");
+    EXPECT_EQ(Texture("W/Box"), "off");
     EXPECT_EQ(lua.Number("unchecks"), 1);
     Tap({SD::key_RETURN});  // check boxes have no cool-down
     EXPECT_TRUE(box->IsChecked());
@@ -184,15 +191,15 @@ TEST_F(Widgets, ASliderStepsStopsAtItsEndsAndSetsTheVolume) {
     Tap({SD::key_LEFT});
     Tap({SD::key_LEFT});
     EXPECT_NEAR(slider.GetValue(), 0.7f, 1e-5);
-    EXPECT_NEAR(QV::GetGlobalVolume(), 0.7f, 1e-5);
+    EXPECT_NEAR(QV::AudioLogic_::GetInstance().GetGlobalVolume(), 0.7f, 1e-5);
     for (int i = 0; i < 12; ++i) Tap({SD::key_RIGHT});
     EXPECT_FLOAT_EQ(slider.GetValue(), 1.0f);
-    EXPECT_FLOAT_EQ(QV::GetGlobalVolume(), 1.0f);
+    EXPECT_FLOAT_EQ(QV::AudioLogic_::GetInstance().GetGlobalVolume(), 1.0f);
     EXPECT_FLOAT_EQ(slider.Knob()->GetTransform().GetPosX(), 2.0f + 0.25f);
     EXPECT_FLOAT_EQ(slider.Knob()->GetTransform().GetPosZ(), 1.0f);
     for (int i = 0; i < 15; ++i) Tap({SD::key_LEFT});
     EXPECT_FLOAT_EQ(slider.GetValue(), 0.0f);
-    EXPECT_FLOAT_EQ(QV::GetGlobalVolume(), 0.0f);
+    EXPECT_FLOAT_EQ(QV::AudioLogic_::GetInstance().GetGlobalVolume(), 0.0f);
     EXPECT_FLOAT_EQ(slider.Knob()->GetTransform().GetPosX(), 2.0f - 0.25f);
 }
 
@@ -203,7 +210,7 @@ TEST_F(Widgets, ASliderValueOutOfRangeIsHeldToTheRangeFromItsMinimum) {
     EXPECT_FLOAT_EQ(slider.GetValue(), 4.0f);  // the top of 2..4 at full volume
     Tap({SD::key_LEFT});
     EXPECT_FLOAT_EQ(slider.GetValue(), 3.0f);
-    EXPECT_FLOAT_EQ(QV::GetGlobalVolume(), 0.5f);
+    EXPECT_FLOAT_EQ(QV::AudioLogic_::GetInstance().GetGlobalVolume(), 0.5f);
     EXPECT_FLOAT_EQ(slider.Knob()->GetTransform().GetPosX(), 2.0f);
     for (float outside : {-7.0f, 1.0f, 9.0f}) {
         slider.SetValue(outside);
@@ -219,7 +226,7 @@ TEST_F(Widgets, ASliderWithAnEmptyRangeOrNoStepsHolds) {
     Tap({SD::key_RIGHT});
     Tap({SD::key_LEFT});
     EXPECT_FLOAT_EQ(slider.GetValue(), 1.0f);
-    EXPECT_FALSE(std::isnan(QV::GetGlobalVolume()));
+    EXPECT_FALSE(std::isnan(QV::AudioLogic_::GetInstance().GetGlobalVolume()));
     EXPECT_FALSE(std::isnan(slider.Knob()->GetTransform().GetPosX()));
 }
 
@@ -265,7 +272,7 @@ TEST_F(Widgets, LeftAndRightMoveTheFocusExceptOnASlider) {
 }
 
 TEST_F(Widgets, AResolutionMenuDropsTheModesTheDisplayDoesNotOffer) {
-    QV::GetHudHooks().offersResolution = [](uint32_t width, uint32_t) { return width != 640; };
+    graphics->SetDisplayModes({{1280, 800}, {1920, 1080}});
     ASSERT_NE(Menu("W/Modes", {"Hud/Res_640x480", "W/B0", "Hud/Res_1280x800", "Hud/Res_640x480"}), nullptr);
     std::vector<std::string> left;
     for (SD::Component* item : Front().Items()) left.push_back(item->GetOwner()->GetBlueprintName());

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <map>
 #include <memory>
 
 #include "HudTestSupport.h"
@@ -77,9 +76,6 @@ protected:
             object->NameObject(piece[1]);
             object->Initialize(false);
         }
-        QV::GetHudHooks().setColor = [this](SD::GameObject& o, float r, float g, float b) {
-            colours[o.GetName()] = Vec3(r, g, b);
-        };
         states.RegisterLevel(new Menu(), "MainMenu");
         kinect = SD::Kinect_::GetInstance();
         kinect->Initialize();
@@ -122,13 +118,19 @@ protected:
         void Update(float) override {}
     };
 
+    // The tint on the named object's sprite.
+    Vec3 Tint(const char* name) {
+        SD::GameObject* object = Named(name);
+        Aperture::Sprite* sprite = object ? QV::SpriteOf(*object) : nullptr;
+        return sprite ? sprite->GetTint() : Vec3(-1.0f, -1.0f, -1.0f);
+    }
+
     std::unique_ptr<SD::Core> core;
     SD::GameStateManager_ states;
     platform::sensor::ScriptedSensor sensor{false};
     SD::Kinect_* kinect = nullptr;
     uint64_t delivered = 0;
     QV::KinectControl control;
-    std::map<std::string, Vec3> colours;
     int notes = 0;
 };
 
@@ -137,13 +139,13 @@ TEST_F(KinectHud, APlayerOutOfPlaceIsNotCentredAndGetsNoGesture) {
     Stand(0.5f, 2.0f, Vec3(-0.3f, 0.2f, -0.4f), Vec3(0.3f, 0.2f, -0.4f));  // too far right
     Step();
     EXPECT_FALSE(control.IsCentred());
-    EXPECT_EQ(colours["KinectTriangle"], Vec3(0.65f, 0.0f, 0.0f));
+    EXPECT_EQ(Tint("KinectTriangle"), Vec3(0.65f, 0.0f, 0.0f));
     EXPECT_EQ(control.StepInput(0.016f).throttle, 0.0f);
 
     Stand(0.0f, 2.0f, Vec3(-0.3f, 0.2f, -0.4f), Vec3(0.3f, 0.2f, -0.4f));
     Step();
     EXPECT_TRUE(control.IsCentred());
-    EXPECT_EQ(colours["KinectTriangle"], Vec3(0.0f, 7.5f, 0.0f));
+    EXPECT_EQ(Tint("KinectTriangle"), Vec3(0.0f, 7.5f, 0.0f));
     EXPECT_NEAR(control.StepInput(0.016f).throttle, 1.2f, 1e-5f);
     // The circle shows where the player stands: (0.8 + 0.05, 0.1 + 0.025).
     const Vec3& circle = Named("KinectCircle")->GetTransform().GetLocalPos();

@@ -172,7 +172,7 @@ TEST_F(Play, PauseGreysTheVehicleAndTheQuitPromptClosesFirst) {
     ASSERT_GE(SecondsUntilIn("World"), 0.0f);
     SD::GameObject* player = Named("Player");
     colours.colours[player] = SD::Vec4(0.2f, 0.4f, 0.6f, 1.0f);
-    record.sounds.clear();
+    sound.Forget();
 
     TapState(SD::xpad1_B);
     EXPECT_EQ(states.GetPlayState(), 0) << "Unpause while running does nothing";
@@ -187,7 +187,7 @@ TEST_F(Play, PauseGreysTheVehicleAndTheQuitPromptClosesFirst) {
     TapState(SD::xpad1_B);
     EXPECT_EQ(states.GetPlayState(), 0);
     EXPECT_EQ(colours.colours[player], SD::Vec4(0.2f, 0.4f, 0.6f, 1.0f));
-    EXPECT_EQ(record.sounds, (std::vector<std::string>{"Pause_Master_Audio_Bus", "Resume_Master_Audio_Bus"}));
+    EXPECT_EQ(sound.Events(), (std::vector<std::string>{"Pause_Master_Audio_Bus", "Resume_Master_Audio_Bus"}));
 
     TapState(SD::key_TILDA);
     EXPECT_EQ(states.GetPendingLevel(), states.FindLevel("MainMenu"));

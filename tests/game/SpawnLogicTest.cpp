@@ -9,7 +9,7 @@
 #include "engine/ChangeActiveState.h"
 #include "core/Random.h"
 #include "engine/PlayStateQuery.h"
-#include "game/hud/HudHooks.h"
+#include "game/hud/HudSprites.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
-// The game's own HUD hooks: the menus loaded from the sample files show their widgets' state on
-// the widgets' screen sprites, and the widgets' sounds go out through the audio logic.
+// The menus loaded from the sample files with the game's registration show their widgets' state
+// on the widgets' screen sprites, and the widgets' sounds reach the sound engine.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "HeldSoundSystem.h"
 #include "HudTestSupport.h"
 #include "core/EngineCore.h"
 #include "game/GameRegistration.h"
@@ -18,23 +17,17 @@
 
 namespace {
 
-class GameHudHooks : public hudtest::HudFixture {
+class GameHudSprites : public hudtest::HudFixture {
 protected:
-    GameHudHooks() : scoped(clock), core(SD::Core::CreateInstance()) {}
+    GameHudSprites() : scoped(clock), core(SD::Core::CreateInstance()) {}
     void SetUp() override {
-        // Drop the fixture's recorders so the game's registration installs its own.
-        QV::GetHudHooks() = QV::HudHooks();
         SD::Registrations registrations;
         QV::SupplyGameClasses(registrations);
-        sound.Name({"Play_FireflyMainMenu"});
-        Start("<GameObjectBlueprint name=\"H/Fading\"><Components>" + gametest::TransformXml(0, 0, 0) +
-              "<UISprite version=\"1\" Play=\"1\" Pause=\"1\" DevPause=\"1\"><Boolean name=\"Convert Pixel Position\" "
-              "value=\"0\"/><Boolean name=\"Convert Pixel Scale\" value=\"0\"/><String name=\"Texture\">Play_Up"
-              "</String><Float name=\"Opacity\" value=\"0\"/><Vector2 name=\"Anchor Point\"><Float value=\"0.5\"/>"
-              "<Float value=\"0.5\"/></Vector2></UISprite><HudFade version=\"0\" Play=\"1\" Pause=\"1\" "
-              "DevPause=\"1\"><Float name=\"Fade In Time\" value=\"1\"/><Float name=\"Fade Out Time\" value=\"1\"/>"
-              "<Float name=\"Sit Duration\" value=\"1\"/><Boolean name=\"Begin On Creation\" value=\"1\"/>"
-              "</HudFade></Components></GameObjectBlueprint>");
+        Start(hudtest::Blueprint(
+            "H/Fading", hudtest::SpriteXml("Play_Up", 0.0f) +
+                            "<HudFade version=\"0\" Play=\"1\" Pause=\"1\" DevPause=\"1\"><Float name=\"Fade In "
+                            "Time\" value=\"1\"/><Float name=\"Fade Out Time\" value=\"1\"/><Float name=\"Sit "
+                            "Duration\" value=\"1\"/><Boolean name=\"Begin On Creation\" value=\"1\"/></HudFade>"));
         // The menu's own scripts would leave the menu; a press here only has to be seen.
         ASSERT_TRUE(lua.Run("function MM_Credits() end function PQ_No() end"));
     }
@@ -66,11 +59,10 @@ protected:
     platform::ManualClock clock;
     platform::ScopedClock scoped;
     std::unique_ptr<SD::Core> core;
-    gametest::HeldSoundSystem sound;
     SD::GameObject* root = nullptr;
 };
 
-TEST_F(GameHudHooks, MainMenuButtonsShowUpOverAndDownTexturesOnTheirSprites) {
+TEST_F(GameHudSprites, MainMenuButtonsShowUpOverAndDownTexturesOnTheirSprites) {
     ASSERT_NE(OpenMenu("MainMenu"), nullptr);
     EXPECT_EQ(Texture("Hud/Button_Credits"), "Credits_Up");
     EXPECT_EQ(Texture("Hud/Button_Quit"), "Quit_Up");
@@ -90,7 +82,7 @@ TEST_F(GameHudHooks, MainMenuButtonsShowUpOverAndDownTexturesOnTheirSprites) {
     EXPECT_EQ(sound.Events(), std::vector<std::string>{"Play_FireflyMainMenu"});
 }
 
-TEST_F(GameHudHooks, TheFocusedButtonPulsesItsSpriteOpacity) {
+TEST_F(GameHudSprites, TheFocusedButtonPulsesItsSpriteOpacity) {
     ASSERT_NE(OpenMenu("PromptToQuit"), nullptr);
     std::vector<float> seen;
     for (int i = 0; i < 30; ++i) {
@@ -102,7 +94,7 @@ TEST_F(GameHudHooks, TheFocusedButtonPulsesItsSpriteOpacity) {
     EXPECT_NE(*std::min_element(seen.begin(), seen.end()), *std::max_element(seen.begin(), seen.end()));
 }
 
-TEST_F(GameHudHooks, AFadeDrivesItsSpriteOpacity) {
+TEST_F(GameHudSprites, AFadeDrivesItsSpriteOpacity) {
     SD::GameObject* object = factory.CreateObject("H/Fading", nullptr);
     object->NameObject("Fading");
     object->Initialize(false);
@@ -122,7 +114,7 @@ TEST_F(GameHudHooks, AFadeDrivesItsSpriteOpacity) {
     EXPECT_NE(std::find_if(full, seen.end(), partly), seen.end());
 }
 
-TEST_F(GameHudHooks, ColourAndTextureReachTheSpriteAndAnObjectWithoutOneIsLeftAlone) {
+TEST_F(GameHudSprites, ColourAndTextureReachTheSpriteAndAnObjectWithoutOneIsLeftAlone) {
     SD::GameObject* object = factory.CreateObject("H/Fading", nullptr);
     object->Initialize(false);
     auto* sprite = static_cast<Aperture::UISprite*>(object->GetComponent(SD::CID_UISprite));
