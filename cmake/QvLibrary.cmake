@@ -1,6 +1,8 @@
 # qv_library(<target> DEPS <targets...>)
 # Builds the static library of the current folder from every .cpp below it,
 # leaving out sub-folders that are libraries of their own (they have a CMakeLists.txt).
+# Its code sees its own folder and those of the libraries it links, nothing else (see
+# qv_include_tree), so an include from a higher layer fails to compile.
 function(qv_library target)
   cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
   file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
@@ -10,10 +12,83 @@ function(qv_library target)
     list(FILTER sources EXCLUDE REGEX "^${sub}/")
   endforeach()
   add_library(${target} STATIC ${sources})
-  target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR})
+  file(RELATIVE_PATH folder ${PROJECT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR})
+  qv_include_tree(${target} PUBLIC ${folder})
   target_link_libraries(${target} PUBLIC ${ARG_DEPS})
+  set_property(TARGET ${target} PROPERTY QV_DEPS ${ARG_DEPS})
 endfunction()
 
+# qv_runs_threads(<library> <result variable>)
+# True when the library's code may run on more than one thread: it links Threads::Threads (it
+# starts threads) or stands on a library that does (its code is called from those threads, or
+# starts them through it). The ThreadSanitizer build runs the tests of exactly these libraries.
+function(qv_runs_threads target result)
+  get_property(deps TARGET ${target} PROPERTY QV_DEPS)
+  foreach(dep IN LISTS deps)
+    if(dep STREQUAL "Threads::Threads")
+      set(${result} TRUE PARENT_SCOPE)
+      return()
+    endif()
+    if(TARGET ${dep})
+      get_property(is_library TARGET ${dep} PROPERTY QV_DEPS SET)
+    else()
+      set(is_library FALSE)
+    endif()
+    if(is_library)
+      qv_runs_threads(${dep} threaded)
+      if(threaded)
+        set(${result} TRUE PARENT_SCOPE)
+        return()
+      endif()
+    endif()
+  endforeach()
+  set(${result} FALSE PARENT_SCOPE)
+endfunction()
+
+# qv_include_tree(<target> <PUBLIC|PRIVATE> <folder>...)
+# Gives <target> an include folder of its own, build/include/<target>, holding links to the
+# named folders of the source tree and nothing more. Includes keep their paths from the tree
+# root ("core/Logger.h"); a folder that is not linked here, nor in the include folder of a
+# library the target links, is not there to be included.
+function(qv_include_tree target scope)
+  set(root ${CMAKE_BINARY_DIR}/include/${target})
+  foreach(folder IN LISTS ARGN)
+    qv_link_folder(${PROJECT_SOURCE_DIR}/${folder} ${root}/${folder})
+  endforeach()
+  target_include_directories(${target} ${scope} ${root})
+endfunction()
+
+# qv_link_folder(<source folder> <link>)
+# Links <link> to <source folder>. A sub-folder that is a library of its own (it has a
+# CMakeLists.txt, like platform/sdl in platform) stays out: the folder is then rebuilt as a
+# folder of links, one per entry, so that the nested library is only seen by those that link it.
+function(qv_link_folder source link)
+  file(GLOB_RECURSE nested CONFIGURE_DEPENDS ${source}/*/CMakeLists.txt)
+  if(NOT nested)
+    get_filename_component(parent ${link} DIRECTORY)
+    file(MAKE_DIRECTORY ${parent})
+    if(IS_DIRECTORY ${link} AND NOT IS_SYMLINK ${link})
+      file(REMOVE_RECURSE ${link})
+    endif()
+    file(CREATE_LINK ${source} ${link} SYMBOLIC)
+    return()
+  endif()
+  if(IS_SYMLINK ${link})
+    file(REMOVE ${link})
+  endif()
+  file(MAKE_DIRECTORY ${link})
+  file(GLOB entries LIST_DIRECTORIES true CONFIGURE_DEPENDS ${source}/*)
+  foreach(entry IN LISTS entries)
+    get_filename_component(name ${entry} NAME)
+    if(EXISTS ${entry}/CMakeLists.txt)
+      continue()
+    elseif(IS_DIRECTORY ${entry})
+      qv_link_folder(${entry} ${link}/${name})
+    else()
+      file(CREATE_LINK ${entry} ${link}/${name} SYMBOLIC)
+    endif()
+  endforeach()
+endfunction()
 
 # qv_unoptimised_under_sanitizers(<target>)
 # Test and benchmark sources compile about three times faster unoptimised, and under the

@@ -54,8 +54,11 @@ LogInWindowMessage::LogInWindowMessage(unsigned level, const char* file, int lin
 }
 
 void BroadcastLogInWindow(unsigned level, const char* file, int line, const char* function, const char* text) {
+    // Without the message system there is no window to show it: nothing creates one for a line.
+    Message_System* messages = Singleton<Message_System>::Peek();
+    if (!messages) return;
     LogInWindowMessage message(level, file, line, function, text);
-    Message_System::GetInstance()->SendMessage(message);
+    messages->SendMessage(message);
 }
 
 }  // namespace SD

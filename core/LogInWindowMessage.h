@@ -47,7 +47,7 @@ public:
     int kind = kKind;
 };
 
-// Installed by the message system as the logger's window hook: broadcasts the line.
+// Broadcasts a line the logger printed for the log window, if the message system exists.
 void BroadcastLogInWindow(unsigned level, const char* file, int line, const char* function, const char* text);
 
 }  // namespace SD

@@ -5,11 +5,12 @@
 #include <cstring>
 #include <string>
 
+#include "core/LogInWindowMessage.h"
+
 namespace Debug {
 namespace {
 
 GlobalLogger* g_logger = nullptr;
-WindowLogHook g_windowHook = nullptr;
 // Installed by tests while worker and audio threads may be logging.
 std::atomic<ILineSink*> g_lineSink{nullptr};
 constexpr const char* kLineFormat = "%d>%s(%d) : warning in function %s : %s\n";
@@ -27,7 +28,6 @@ GlobalLogger::~GlobalLogger() {
 }
 
 GlobalLogger* GetGlobalLogger() { return g_logger; }
-void SetWindowLogHook(WindowLogHook hook) { g_windowHook = hook; }
 void SetLineSink(ILineSink* sink) { g_lineSink.store(sink); }
 
 void GlobalLogger::Format(const char* format, va_list args) {
@@ -58,7 +58,7 @@ void GlobalLogger::VWarning(const char* file, int line, const char* function, un
 void GlobalLogger::VWarningInWindow(const char* file, int line, const char* function, unsigned level,
                                     const char* format, va_list args) {
     VWarning(file, line, function, level, format, args);
-    if (g_windowHook) g_windowHook(level, file, line, function, buffer_);
+    SD::BroadcastLogInWindow(level, file, line, function, buffer_);
 }
 
 void GlobalLogger::WarningInWindow(const char* file, int line, const char* function, unsigned level, const char* format,

@@ -55,11 +55,6 @@ private:
 // The program-wide logger; null before one is created and after it is destroyed.
 GlobalLogger* GetGlobalLogger();
 
-// Called with every warning-in-window; the message system installs the broadcast of the
-// log-window message here. The arguments are the line's level, file, line, function and text.
-using WindowLogHook = void (*)(unsigned level, const char* file, int line, const char* function, const char* text);
-void SetWindowLogHook(WindowLogHook hook);
-
 // Receives every line the logger prints, as printed, on the thread that logged it; tests read a
 // run's log through it instead of standard error.
 class ILineSink {

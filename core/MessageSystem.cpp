@@ -3,8 +3,6 @@
 #include <algorithm>
 
 #include "core/EngineCore.h"
-#include "core/LogInWindowMessage.h"
-#include "core/Logger.h"
 #include "core/Singleton.h"
 
 namespace SD {
@@ -48,9 +46,9 @@ Message_System* Message_System::GetInstance() { return Singleton<Message_System>
 
 void Message_System::DestroyInstance() { Singleton<Message_System>::Destroy(); }
 
-Message_System::Message_System() { Debug::SetWindowLogHook(&BroadcastLogInWindow); }
+Message_System::Message_System() = default;
 
-Message_System::~Message_System() { Debug::SetWindowLogHook(nullptr); }
+Message_System::~Message_System() = default;
 
 void Message_System::Initialize() { RefreshClock(); }
 

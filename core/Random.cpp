@@ -19,6 +19,19 @@ T BelowHigh(T value, T low, T high) {
     return value < high ? value : std::nextafter(high, low);
 }
 
+// The remainder of x (the raw output, in [0, 2^17)) over a positive span, exactly as std::fmod
+// gives it: the quotient's integer part and the remainder taken in one fused multiply-add are
+// exact while the quotient stays below 2^52, and a quotient the division rounded up to the next
+// integer leaves a remainder below zero, one span short. The particles draw thousands of values
+// a frame; std::fmod divides bit by bit, a step per bit of the quotient.
+double Remainder(double x, double span) {
+    const double quotient = x / span;
+    if (quotient < 1.0) return x;  // an infinite span too
+    if (!(quotient < 0x1p52)) return std::fmod(x, span);
+    const double r = std::fma(-std::trunc(quotient), span, x);
+    return r < 0.0 ? r + span : r;
+}
+
 }  // namespace
 
 void SeedRandom() {
@@ -61,14 +74,14 @@ float RandomFloat(float a, float b) {
     if (a > b) std::swap(a, b);
     double raw = RandomRaw();
     if (a == b) return a;
-    return BelowHigh(static_cast<float>(std::fmod(raw, static_cast<double>(b - a))) + a, a, b);
+    return BelowHigh(static_cast<float>(Remainder(raw, static_cast<double>(b - a))) + a, a, b);
 }
 
 double RandomDouble(double a, double b) {
     if (a > b) std::swap(a, b);
     double raw = RandomRaw();
     if (a == b) return a;
-    return BelowHigh(std::fmod(raw, b - a) + a, a, b);
+    return BelowHigh(Remainder(raw, b - a) + a, a, b);
 }
 
 Vec3 RandomVec3(float xMin, float xMax, float yMin, float yMax, float zMin, float zMax) {

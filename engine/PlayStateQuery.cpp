@@ -1,13 +1,20 @@
 #include "engine/PlayStateQuery.h"
 
+#include "platform/SeamSlot.h"
+
 namespace SD {
 
 namespace {
-PlayStateQuery g_query = nullptr;
+platform::SeamSlot<IPlayStateQuery> g_query;
 }
 
-void SetPlayStateQuery(PlayStateQuery query) { g_query = query; }
+bool SetPlayStateQuery(IPlayStateQuery* query) { return g_query.Install(query); }
 
-uint32_t GetCurrentPlayState() { return g_query ? g_query() : 0; }
+void RemovePlayStateQuery(IPlayStateQuery* query) { g_query.Remove(query); }
+
+uint32_t GetCurrentPlayState() {
+    const IPlayStateQuery* query = g_query.Installed();
+    return query ? query->CurrentPlayState() : kPlayStatePlay;
+}
 
 }  // namespace SD

@@ -61,19 +61,25 @@ namespace {
 SD::ISystem* MakeTweakableSystem() { return new TweakableSystem(); }
 SD::ISystem* TheFireflyManager() { return &Firefly_Manager::GetInstance(); }
 // The game's sound logic is the engine's sound system's game part.
-std::unique_ptr<SD::IGhostSubsystem> MakeGameSoundLogic() { return std::make_unique<GameSoundLogic>(); }
+class GameSoundLogicMaker : public SD::IGameSoundPartMaker {
+public:
+    std::unique_ptr<SD::IGhostSubsystem> Make() override { return std::make_unique<GameSoundLogic>(); }
+};
 SD::ISystem* TheWindSystem() { return &WindSystem_::GetInstance(); }
 SD::ISystem* TheSowlarSystem() { return &SowlarSystem_::GetInstance(); }
 
 SD::ISystem* TheLevelEditor() { return &LevelEditor::GetInstance(); }
 
 // Where an object with an entrance comes to rest, for the box the physics keeps its mesh in.
-bool RestingPosition(SD::GameObject* object, SD::Vec3* position) {
-    auto* spawn = static_cast<SpawnLogic*>(object->GetComponent(SD::CID_SpawnLogic));
-    if (!spawn) return false;
-    *position = spawn->GetRestingPosition();
-    return true;
-}
+class SpawnRestingPosition : public Gedankenexperiment::IRestingPositionQuery {
+public:
+    bool RestingPosition(SD::GameObject* object, SD::Vec3* position) const override {
+        auto* spawn = static_cast<SpawnLogic*>(object->GetComponent(SD::CID_SpawnLogic));
+        if (!spawn) return false;
+        *position = spawn->GetRestingPosition();
+        return true;
+    }
+};
 
 }  // namespace
 
@@ -139,11 +145,13 @@ void SupplyGameClasses(SD::Registrations& registrations) {
     registrations.SupplyComponent("CrystalMist", &SD::MakeComponentCreator<CrystalMist>);
     registrations.SupplyComponent("ShaderWind", &SD::MakeComponentCreator<ShaderWind>);
     registrations.SupplyComponent("SafeZone", &SD::MakeComponentCreator<SafeZone>);
-    SD::SupplyGameSoundPart(&MakeGameSoundLogic);
+    static GameSoundLogicMaker gameSoundLogic;
+    SD::SupplyGameSoundPart(&gameSoundLogic);
     SupplyHudClasses(registrations);
     SupplyGameStates(registrations);
     InstallGraphicsArtLoaders();
-    Gedankenexperiment::SetRestingPositionQuery(&RestingPosition);
+    static SpawnRestingPosition restingPosition;
+    Gedankenexperiment::SetRestingPositionQuery(&restingPosition);
     // Hooks installed before (by a test world, say) stay.
     static GameHooks gameHooks;
     if (!WorldHooksInstalled()) SetWorldHooks(&gameHooks);

@@ -151,7 +151,6 @@ void Graphics_::AddEffect(const std::string& name, Resource::Effect* effect) {
     manager->RemoveEffect(old);
     found->second = effect;
     if (sharedEffect == old) sharedEffect = effect;
-    if (clearEffect == old) clearEffect = effect;
     for (Resource::Effect*& bound : roleEffects)
         if (bound == old) bound = effect;
     manager->ReloadMaterialsUsing(old);

@@ -112,17 +112,4 @@ void Graphics_::DrawFullScreenQuad(Resource::Effect* effect) {
     effect->End();
 }
 
-void Graphics_::FillTarget(RenderTarget* target, const SD::Vec4& color) {
-    if (!target) return;
-    if (clearEffect) {
-        clearEffect->SetVector4("color_value", color.x, color.y, color.z, color.w);
-        BindTarget(target, clearEffect);
-    } else {
-        target->Bind();
-    }
-    Clear(false, 0.0f, 0.0f, 0.0f, 0.0f);
-    DrawFullScreenQuad(clearEffect);
-    target->Unbind();
-}
-
 }  // namespace Aperture

@@ -165,7 +165,6 @@ void Graphics_::BindCriticalShaders() {
         Debug::ShowErrorBox("Graphics", 3272, "Error finding critical shader asset!\n");
         throw std::runtime_error(std::string("the effect ") + kSharedEffectName + " is missing");
     }
-    clearEffect = GetEffect(kClearEffectName);
     for (size_t i = 0; i < static_cast<size_t>(EffectRole::kCount); ++i)
         roleEffects[i] = GetEffect(EffectRoleName(static_cast<EffectRole>(i)));
     // Without these a whole kind of drawing goes silently; say so once, by file.
@@ -358,10 +357,10 @@ void Graphics_::DrawScene() {
 void Graphics_::ScenePass(Resource::RenderBuffer* color, Resource::RenderBuffer* geometry,
                           Resource::RenderBuffer* light, Scene& scene, const SD::Mtx44& view, bool mainView,
                           bool shadows) {
-    FillTarget(geometry, SD::Vec4(0.0f, 0.0f, 0.0f, cameraFar));
     geometry->Bind();
-    // The depth surface still holds the view or the shadow cascade drawn before this one.
-    device.GetDevice()->Clear(platform::gfx::kClearZBuffer, 0, 1.0f, 0);
+    // No surface anywhere: depth over the far distance is 1. The depth surface still holds the
+    // view or the shadow cascade drawn before this one.
+    Clear(true, 0.0f, 0.0f, 0.0f, 1.0f);
     DrawTerrain("Geometry");
     DrawBatches("Geometry", scene.opaque);
     geometry->Unbind();
@@ -369,7 +368,9 @@ void Graphics_::ScenePass(Resource::RenderBuffer* color, Resource::RenderBuffer*
     FillForwardLights(scene.lights, view);
     // The light buffer starts dark for every view: a view without lights must not show the
     // lighting of the view drawn before it.
-    FillTarget(light, SD::Vec4(0.0f, 0.0f, 0.0f, 0.0f));
+    light->Bind();
+    Clear(false, 0.0f, 0.0f, 0.0f, 0.0f);
+    light->Unbind();
     RenderLightPrePass(light, geometry, view, scene.lights, shadows);
 
     if (mainView) {

@@ -69,7 +69,6 @@ class Graphics_ : public SD::ISystem {
 public:
     static constexpr const char* kShaderFolder = "../Graphics/shaders/";
     static constexpr const char* kSharedEffectName = "forward_phong_illum";
-    static constexpr const char* kClearEffectName = "SetValue";
 
     using RenderItem = ::Aperture::RenderItem;
     using RenderBatch = ::Aperture::RenderBatch;
@@ -177,7 +176,6 @@ public:
     static uint32_t PackColor(float red, float green, float blue, float alpha);
     void BindTarget(RenderTarget* target, Resource::Effect* effect);
     void DrawFullScreenQuad(Resource::Effect* effect);
-    void FillTarget(RenderTarget* target, const SD::Vec4& color);
     // Rebuilds the screen quad unless the device is lost.
     void CreateScreenQuad();
 
@@ -538,7 +536,6 @@ private:
     SD::Vec3 backgroundColor{0.0f, 0.0f, 0.0f};
 
     Resource::Effect* sharedEffect = nullptr;
-    Resource::Effect* clearEffect = nullptr;
     Resource::Effect* roleEffects[static_cast<size_t>(EffectRole::kCount)] = {};
     Resource::RenderBuffer* mainColor = nullptr;
     Resource::RenderBuffer* secondColor = nullptr;

@@ -35,6 +35,16 @@ namespace {
 
 SD::ISystem* MakeGraphics() { return Graphics_::GetInstance(); }
 
+// The graphics system creates its device on the game window.
+class GraphicsWindowReceiver : public SD::IWindowReceiver {
+public:
+    void ReceiveWindow(SD::Window_& window, const SD::WindowSettings& settings) override {
+        if (Graphics_* graphics = Graphics_::Peek())
+            graphics->SetWindow(window.GetPlatformWindow(), window.GetWidth(), window.GetHeight(),
+                                settings.deviceFullScreen);
+    }
+};
+
 }  // namespace
 
 // The engine core deletes the system with the others; its device is created on the window
@@ -85,11 +95,8 @@ void InstallGraphics(SD::Registrations& registrations) {
         SD::AddScriptClass(Photon::VertexDataScriptClass());
         SD::AddScriptFunction("PrintText", &ScriptPrintText);
     }
-    registrations.SetWindowReceiver([](SD::Window_& window, const SD::WindowSettings& settings) {
-        if (Graphics_* graphics = Graphics_::Peek())
-            graphics->SetWindow(window.GetPlatformWindow(), window.GetWidth(), window.GetHeight(),
-                                settings.deviceFullScreen);
-    });
+    static GraphicsWindowReceiver windowReceiver;
+    registrations.SetWindowReceiver(&windowReceiver);
     registrations.SetDrawCallCounter([]() -> unsigned long {
         Graphics_* graphics = Graphics_::Peek();
         platform::gfx::Device* device = graphics ? graphics->GetDeviceLayer().GetDevice() : nullptr;

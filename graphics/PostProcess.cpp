@@ -1,7 +1,9 @@
 // The post-processing chain on the scene buffer: glow, depth of field and bloom, then the
-// sprites, the copy into the back buffer's render area and the texts on top.
+// sprites, the copy into the back buffer's render area and the texts on top. Every full-screen
+// step writes each pixel of its target without blending: none clears its target first.
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "engine/Factory.h"
 #include "engine/GameObject.h"
@@ -52,7 +54,6 @@ void Graphics_::Blur(Resource::RenderBuffer* source, Resource::RenderBuffer* int
         blur->SetOffsets(kernel.offsets, 5);
         blur->SetWeights(kernel.weights, 5);
         BindTarget(to, blur);
-        Clear(false, 0.0f, 0.0f, 0.0f, 0.0f);
         DrawFullScreenQuad(blur);
         to->Unbind();
         blur->SetTexture("image", nullptr);
@@ -72,7 +73,6 @@ void Graphics_::DownScale(Resource::RenderBuffer* source, Resource::RenderBuffer
     copy->SetFloat("halfPixH", 0.5f / static_cast<float>(destination->GetHeight()));
     copy->SetTexture("txtr", source);
     BindTarget(destination, copy);
-    Clear(false, 0.0f, 1.0f, 0.0f, 1.0f);
     DrawFullScreenQuad(copy);
     destination->Unbind();
 }
@@ -112,7 +112,6 @@ void Graphics_::PostProcess() {
                 blur->SetTechnique("CaptureGlow");
                 blur->SetTexture("image", mainColor);
                 BindTarget(glowBuffer, blur);
-                Clear(false, 0.0f, 0.0f, 0.0f, 0.0f);
                 DrawFullScreenQuad(blur);
                 glowBuffer->Unbind();
                 blur->SetTexture("image", nullptr);
@@ -136,10 +135,10 @@ void Graphics_::PostProcess() {
                 dof->SetTexture("depthImage", geometryBuffer);
                 dof->SetFloat("cFocal", focal);
                 BindTarget(dofWork, dof);
-                Clear(false, 0.0f, 0.0f, 0.0f, 0.0f);
                 DrawFullScreenQuad(dof);
                 dofWork->Unbind();
-                mainColor->CopyFrom(dofWork, nullptr);
+                // The mix is the scene from here on: the two buffers trade places, no copy.
+                std::swap(mainColor, dofWork);
             } else {
                 ReportMissingOnce("Effect", "DepthOfField");
             }
@@ -161,11 +160,15 @@ void Graphics_::PostProcess() {
         finalCopy->SetVector4("modColor", 1.0f, 1.0f, 1.0f, 1.0f);
     }
     FrameBuffer* back = device.GetBackBufferTarget();
-    back->Bind();
-    Clear(true, 0.0f, 0.0f, 0.0f, 0.0f);
-    back->Unbind();
     const platform::gfx::Rect area =
         FinalRectangle(renderWidth, renderHeight, device.GetBackBufferWidth(), device.GetBackBufferHeight());
+    // Only the bars beside a render area smaller than the back buffer need the clear.
+    if (area.right - area.left < static_cast<int32_t>(device.GetBackBufferWidth()) ||
+        area.bottom - area.top < static_cast<int32_t>(device.GetBackBufferHeight())) {
+        back->Bind();
+        Clear(true, 0.0f, 0.0f, 0.0f, 0.0f);
+        back->Unbind();
+    }
     back->CopyFrom(mainColor, &area);
     DrawQueuedText();
 }

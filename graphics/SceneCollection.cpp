@@ -67,10 +67,12 @@ void Graphics_::CollectGeometry(const Frustum& frustum, Geometry& geometry, Scen
         const Resource::Material* material = mesh->GetMaterial();
         if (!material) continue;
         const RenderItem item(mesh, &geometry);
-        if (material->HasPass("Transparent")) scene.transparent.push_back(item);
-        if (material->HasPass("Reflective")) scene.reflective.push_back(item);
-        if (material->HasPass("Geometry") || material->HasPass("Material")) scene.opaque.items.push_back(item);
-        if (material->HasPass("Shadow")) scene.shadow.items.push_back(item);
+        const uint32_t passes = material->ScenePasses();
+        if (passes & Resource::Material::kTransparentPass) scene.transparent.push_back(item);
+        if (passes & Resource::Material::kReflectivePass) scene.reflective.push_back(item);
+        if (passes & (Resource::Material::kGeometryPass | Resource::Material::kMaterialPass))
+            scene.opaque.items.push_back(item);
+        if (passes & Resource::Material::kShadowPass) scene.shadow.items.push_back(item);
     }
 }
 

@@ -6,11 +6,12 @@
 #include "physics/Collider.h"
 #include "physics/MeshData.h"
 #include "physics/PairSupport.h"
+#include "platform/SeamSlot.h"
 
 namespace Gedankenexperiment {
 namespace {
 
-RestingPositionQuery g_restingPosition = nullptr;
+platform::SeamSlot<IRestingPositionQuery> g_restingPosition;
 
 bool BoxBox(Shape& first, const SD::Vec3& a, Shape& second, const SD::Vec3& b) {
     SD::Vec3 c1, e1, c2, e2;
@@ -105,7 +106,8 @@ bool ShapeBox(Shape& shape, const SD::Vec3& p, SD::Vec3* centre, SD::Vec3* halfS
                 const SD::Vec3 extents = mesh.data ? mesh.data->extents : SD::Vec3();
                 mesh.bounds = WorldHalfSizes(Orientation(mesh), Multiply(scale, extents));
                 SD::GameObject* owner = collider ? collider->GetOwner() : nullptr;
-                mesh.hasRestingCentre = owner && g_restingPosition && g_restingPosition(owner, &mesh.restingCentre);
+                const IRestingPositionQuery* query = g_restingPosition.Installed();
+                mesh.hasRestingCentre = owner && query && query->RestingPosition(owner, &mesh.restingCentre);
             }
             *centre = mesh.hasRestingCentre ? mesh.restingCentre : p;
             *halfSizes = mesh.bounds;
@@ -116,6 +118,6 @@ bool ShapeBox(Shape& shape, const SD::Vec3& p, SD::Vec3* centre, SD::Vec3* halfS
     }
 }
 
-void SetRestingPositionQuery(RestingPositionQuery query) { g_restingPosition = query; }
+bool SetRestingPositionQuery(IRestingPositionQuery* query) { return g_restingPosition.Install(query); }
 
 }  // namespace Gedankenexperiment

@@ -36,8 +36,17 @@ SD::Vec3 WorldHalfSizes(const SD::Mtx33& R, const SD::Vec3& e);
 bool ShapeBox(Shape& shape, const SD::Vec3& p, SD::Vec3* centre, SD::Vec3* halfSizes);
 
 // Where an object that plays an entrance comes to rest, for the box its mesh is kept in while
-// it is still hidden elsewhere. The game installs it; null (the default) means no object has one.
-using RestingPositionQuery = bool (*)(SD::GameObject* object, SD::Vec3* position);
-void SetRestingPositionQuery(RestingPositionQuery query);
+// it is still hidden elsewhere. The game installs it; until then no object has one.
+class IRestingPositionQuery {
+public:
+    // False for an object without an entrance.
+    virtual bool RestingPosition(SD::GameObject* object, SD::Vec3* position) const = 0;
+
+protected:
+    ~IRestingPositionQuery() = default;
+};
+// The first query installed is asked; returns whether `query` is the one asked. Null restores
+// the default.
+bool SetRestingPositionQuery(IRestingPositionQuery* query);
 
 }  // namespace Gedankenexperiment

@@ -14,20 +14,27 @@ namespace {
 
 GameStateManager_* g_manager = nullptr;
 
-uint32_t QueryPlayState() { return g_manager ? static_cast<uint32_t>(g_manager->GetPlayState()) : 0; }
+// The engine asks the one manager, the one made last: a run's manager may still exist while the
+// next run makes its own.
+class OneManagerPlayState : public IPlayStateQuery {
+public:
+    uint32_t CurrentPlayState() const override {
+        return g_manager ? static_cast<uint32_t>(g_manager->GetPlayState()) : kPlayStatePlay;
+    }
+} g_playStateQuery;
 
 }  // namespace
 
 GameStateManager_::GameStateManager_() {
     g_manager = this;
-    SetPlayStateQuery(&QueryPlayState);
+    SetPlayStateQuery(&g_playStateQuery);
 }
 
 GameStateManager_::~GameStateManager_() {
     for (Level* level : levels_) delete level;
     if (g_manager == this) {
         g_manager = nullptr;
-        SetPlayStateQuery(nullptr);
+        RemovePlayStateQuery(&g_playStateQuery);
     }
 }
 

@@ -157,6 +157,12 @@ bool Registrations::SupplySystem(const std::string& name, SystemMaker make, bool
     return false;
 }
 
+bool Registrations::SetWindowReceiver(IWindowReceiver* receiver) {
+    if (receiver && windowReceiver_ && windowReceiver_ != receiver) return false;
+    windowReceiver_ = receiver;
+    return true;
+}
+
 void Registrations::LogRefusedSupplies() const {
     for (const std::string& line : refused_) SD_WARNING(Debug::kLogError, "%s", line.c_str());
 }

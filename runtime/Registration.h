@@ -34,6 +34,16 @@ const std::vector<std::string>& LevelRegistrationOrder();
 // one at its place among its own systems.
 const std::vector<std::string>& SuppliedSystemOrder();
 
+// Start-up hands it the game window once every system exists, before the systems are
+// configured (the graphics system creates its device on it).
+class IWindowReceiver {
+public:
+    virtual void ReceiveWindow(Window_& window, const WindowSettings& settings) = 0;
+
+protected:
+    ~IWindowReceiver() = default;
+};
+
 using ComponentCreatorMaker = IComponentCreator* (*)();
 using LevelMaker = Level* (*)();
 using SystemMaker = ISystem* (*)();
@@ -60,13 +70,11 @@ public:
     const std::vector<std::string>& RefusedSupplies() const { return refused_; }
     // Logs each refused supply (start-up does so once its logger exists).
     void LogRefusedSupplies() const;
-    // Start-up hands the game window to the receiver once every system exists, before the
-    // systems are configured (the graphics system creates its device on it).
-    void SetWindowReceiver(std::function<void(Window_& window, const WindowSettings& settings)> receive) {
-        windowReceiver_ = std::move(receive);
-    }
+    // The first receiver supplied gets the window; returns whether `receiver` is the one. Null
+    // leaves the window to nobody.
+    bool SetWindowReceiver(IWindowReceiver* receiver);
     void HandWindow(Window_& window, const WindowSettings& settings) const {
-        if (windowReceiver_) windowReceiver_(window, settings);
+        if (windowReceiver_) windowReceiver_->ReceiveWindow(window, settings);
     }
     // How many draw calls the last frame recorded, for the run's summary (0 with no counter).
     void SetDrawCallCounter(std::function<unsigned long()> count) { drawCalls_ = std::move(count); }
@@ -102,7 +110,7 @@ private:
     std::map<std::string, SystemSupply> systems_;
     std::vector<std::string> refused_;
     std::function<void(Level&)> prepare_;
-    std::function<void(Window_&, const WindowSettings&)> windowReceiver_;
+    IWindowReceiver* windowReceiver_ = nullptr;
     std::function<unsigned long()> drawCalls_;
     std::function<std::string()> sound_;
 };

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Frames per second of the world in a 640 x 400 and a 1280 x 800 window: on the recording device
-# alone and drawn by OpenGL with the software renderer on a virtual display (bench/game,
-# BM_WorldFrame640x400 and BM_WorldFrame1280x800).
+# Frames per second of the world in play (past the story's opening card, the play HUD over it) in
+# a 640 x 400 and a 1280 x 800 window: on the recording device alone and drawn by OpenGL with the
+# software renderer on a virtual display (bench/game, BM_WorldFrame640x400 and
+# BM_WorldFrame1280x800).
 # Not part of ./test: it needs Xvfb.
 #   tools/window-bench.sh [build folder, default build/bench] [benchmark options]
 set -euo pipefail

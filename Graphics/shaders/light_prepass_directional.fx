@@ -1,4 +1,6 @@
-# The sun: a full-screen quad over the geometry buffer, shadowed through the three cascades.
+# The sun: a full-screen quad over the geometry buffer, shadowed through the three cascades. The
+# quad lies on the far plane and is drawn where the view's depth is nearer: only over surfaces,
+# never over the sky, which is the most costly pass of the frame's pixels otherwise.
 param shared float4x4 projection
 param shared float cFar
 param texture geometry
@@ -53,7 +55,7 @@ out vec2 uv;
 
 void ScreenVS() {
     uv = in_uv;
-    gl_Position = qv_position(vec4(in_position, 1.0));
+    gl_Position = qv_position(vec4(in_position.xy, 1.0, 1.0));
 }
 #endif
 
@@ -123,8 +125,9 @@ end
 technique RenderLightBuffer
 pass p0
 program ScreenVS SunShadowedPS
-state ZEnable off
+state ZEnable on
 state ZWriteEnable off
+state ZFunc greater
 state AlphaBlendEnable on
 state SrcBlend one
 state DestBlend one
@@ -134,8 +137,9 @@ state ColorWriteEnable 15
 technique RenderLightBufferNoShadows
 pass p0
 program ScreenVS SunPS
-state ZEnable off
+state ZEnable on
 state ZWriteEnable off
+state ZFunc greater
 state AlphaBlendEnable on
 state SrcBlend one
 state DestBlend one

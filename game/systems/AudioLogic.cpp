@@ -66,21 +66,15 @@ void AudioLogic_::SetParameter(uint32_t parameter, float value, uint32_t object)
 
 void AudioLogic_::SetStateSetter(StateSetter setter) { Setter() = setter ? setter : &EngineSetState; }
 
-namespace {
-
-// The season's sounds may turn to the next season at any moment: the media of the season set and
-// of the one after it stay loaded, those of the others go.
-void PrepareSeasons(int season) {
+void AudioLogic_::PrepareSeasons(int season) {
     SD::GhostEngine_* ghost = SD::GhostEngine_::Existing();
     SD::Manager* manager = ghost ? ghost->GetManager() : nullptr;
     if (!manager) return;
-    std::vector<uint32_t> states;
-    for (int s = season; s <= std::min(season + 1, AudioLogic_::kLastSeason); ++s)
-        states.push_back(AudioLogic_::kFirstSeasonState + static_cast<uint32_t>(s));
-    manager->KeepPrepared(SX::SxGroupType_State, AudioLogic_::kSeasonGroup, states);
+    preparedSeasons_.clear();
+    for (int s = season; s <= std::min(season + 1, kLastSeason); ++s)
+        preparedSeasons_.push_back(kFirstSeasonState + static_cast<uint32_t>(s));
+    manager->KeepPrepared(SX::SxGroupType_State, kSeasonGroup, preparedSeasons_);
 }
-
-}  // namespace
 
 void AudioLogic_::SetSeasonState(int season) {
     if (season < 0 || season > kLastSeason) return;

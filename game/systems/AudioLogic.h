@@ -88,8 +88,14 @@ public:
 private:
     AudioLogic_() = default;
     void SetSeasonState(int season);
+    // The season's sounds may turn to the next season at any moment: the media of the season set
+    // and of the one after it stay loaded, those of the others go.
+    void PrepareSeasons(int season);
 
     int season_ = 1;
+    // The season states PrepareSeasons keeps loaded, its list kept between the frames that set
+    // a season (every frame inside a season's transition volume).
+    std::vector<uint32_t> preparedSeasons_;
     float rainTarget_ = 0.0f;
     float windLevel_ = 0.0f;
     float seasonTarget_ = 0.0f;

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <vector>
 
 #include "engine/GameObject.h"
 #include "engine/IStream.h"
@@ -50,12 +49,21 @@ const SD::Mtx44& Geometry::GetRenderWorld() const {
     return leanedWorld;
 }
 
+namespace {
+
+// The object's global matrix and its ancestors', the root's first: each takes its parent's.
+void UpdateFromRoot(SD::GameObject* object) {
+    if (!object) return;
+    UpdateFromRoot(object->GetParent());
+    object->GetTransform().UpdateGlobalMatrix();
+}
+
+}  // namespace
+
 void Geometry::ComputeBounds(AABB& box) {
     box = AABB();
     if (!GetOwner()) return;
-    std::vector<SD::Transform*> chain;
-    for (SD::GameObject* o = GetOwner(); o; o = o->GetParent()) chain.push_back(&o->GetTransform());
-    for (auto it = chain.rbegin(); it != chain.rend(); ++it) (*it)->UpdateGlobalMatrix();
+    UpdateFromRoot(GetOwner());
     if (!model) return;
     const SD::Mtx44& world = GetOwner()->GetTransform().GetGlobalMatrix();
     for (const Resource::Mesh* mesh : model->GetMeshes()) {

@@ -1,5 +1,7 @@
 #include "graphics/resources/Material.h"
 
+#include <utility>
+
 #include "core/Logger.h"
 #include "engine/TextFileDataStream.h"
 #include "graphics/resources/Effect.h"
@@ -45,6 +47,7 @@ Material::Material(const SD::FilePath& path) : VolatileResource(kTypeMaterial, p
 
 bool Material::OnLostDevice() {
     passes.clear();
+    scenePasses = 0;
     return true;
 }
 
@@ -123,6 +126,12 @@ void Material::OpenPass(const std::string& passName, bool empty) {
     auto pass = std::make_unique<Pass>();
     currentPass = pass.get();
     passes[passName] = std::move(pass);
+    static const std::pair<const char*, ScenePass> kScenePasses[] = {
+        {"Transparent", kTransparentPass}, {"Reflective", kReflectivePass}, {"Geometry", kGeometryPass},
+        {"Material", kMaterialPass},       {"Shadow", kShadowPass},
+    };
+    for (const auto& [scenePass, flag] : kScenePasses)
+        if (passName == scenePass) scenePasses |= flag;
     currentEffect = nullptr;
     emptyPass = empty;
 }

@@ -42,6 +42,16 @@ public:
     bool OnResetDevice() override;
 
     bool HasPass(const std::string& pass) const { return passes.count(pass) != 0; }
+    // The passes that sort a mesh into the scene's lists, as flags kept with the passes: the
+    // scene asks for them for every mesh in view, in every view, every frame.
+    enum ScenePass : uint32_t {
+        kTransparentPass = 1u << 0,
+        kReflectivePass = 1u << 1,
+        kGeometryPass = 1u << 2,
+        kMaterialPass = 1u << 3,
+        kShadowPass = 1u << 4,
+    };
+    uint32_t ScenePasses() const { return scenePasses; }
     Effect* GetEffect(const std::string& pass) const;
     // False when the material has no such pass; applies the pass's block when it has one.
     bool ApplyPass(const std::string& pass) const;
@@ -72,6 +82,7 @@ private:
     Effect* ValueTarget(const char* keyword, const std::string& parameter);
 
     std::unordered_map<std::string, std::unique_ptr<Pass>> passes;
+    uint32_t scenePasses = 0;
     std::string name;
     SD::FilePath file;
     uint32_t materialId = 0;

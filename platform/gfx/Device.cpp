@@ -74,12 +74,16 @@ void Device::ResetState() {
     Bind(indices_, static_cast<IndexBuffer*>(nullptr));
     Bind(declaration_, static_cast<VertexDeclaration*>(nullptr));
     for (auto& t : targets_) Bind(t, static_cast<Surface*>(nullptr));
-    renderStates_ = {
+    renderStates_.fill(0);
+    otherRenderStates_.clear();
+    const std::pair<uint32_t, uint32_t> defaults[] = {
         {kRsZEnable, 1},           {kRsZWriteEnable, 1},     {kRsZFunc, kCmpLessEqual},
         {kRsAlphaBlendEnable, 0},  {kRsSrcBlend, kBlendOne}, {kRsDestBlend, kBlendZero},
         {kRsBlendOp, kBlendOpAdd}, {kRsCullMode, kCullCcw},  {kRsColorWriteEnable, 15},
     };
-    samplerStates_.clear();
+    for (const auto& [state, value] : defaults) renderStates_[state] = value;
+    for (auto& stage : samplerStates_) stage.fill(0);
+    otherSamplerStates_.clear();
     clipPlanes_ = {};
     inScene_ = false;
 }
@@ -117,6 +121,7 @@ Result Device::Reset(const PresentParameters& params) {
     lost_ = false;
     lostChecks_ = 0;
     current_.clear();
+    drawCalls_ = 0;
     ++resets_;
     if (Executor* executor = InstalledExecutor()) executor->Reset(*this);
     return kOk;
@@ -127,9 +132,21 @@ void Device::LoseDevice(uint32_t lostChecks) {
     lostChecks_ = lostChecks;
 }
 
-Command Device::Make(Op op) {
-    Command c;
+void Device::Recorded() {
+    if (loseAfter_ != 0 && current_.size() >= loseAfter_) {
+        loseAfter_ = 0;
+        LoseDevice(1);
+    }
+}
+
+Command& Device::Append(Op op) {
+    // Copied from a blank command: value-initialising one in place clears it with a string
+    // instruction whose start-up costs more than the copy.
+    static const Command blank{};
+    current_.push_back(blank);
+    Command& c = current_.back();
     c.op = op;
+    Recorded();
     return c;
 }
 
@@ -140,12 +157,17 @@ void Device::Describe(Command& c, size_t at, const BaseTexture* texture) {
     c.a[at + 2] = texture->GetFormat();
 }
 
-void Device::Record(Command command) {
+void Device::Record(const Command& command) {
+    current_.push_back(command);
+    if (command.IsDraw()) ++drawCalls_;
+    Recorded();
+}
+
+void Device::Record(Command&& command) {
+    const bool draw = command.IsDraw();
     current_.push_back(std::move(command));
-    if (loseAfter_ != 0 && current_.size() >= loseAfter_) {
-        loseAfter_ = 0;
-        LoseDevice(1);
-    }
+    if (draw) ++drawCalls_;
+    Recorded();
 }
 
 bool Device::FailThisCreation() {
@@ -157,23 +179,23 @@ bool Device::FailThisCreation() {
 Result Device::BeginScene() {
     if (inScene_) return kInvalidCall;
     inScene_ = true;
-    Record(Make(Op::kBeginScene));
+    Append(Op::kBeginScene);
     return kOk;
 }
 
 Result Device::EndScene() {
     if (!inScene_) return kInvalidCall;
     inScene_ = false;
-    Record(Make(Op::kEndScene));
+    Append(Op::kEndScene);
     return kOk;
 }
 
 Result Device::Present() {
     if (inScene_) return kInvalidCall;
     if (lost_) return kDeviceLost;
-    Record(Make(Op::kPresent));
-    lastDrawCalls_ = static_cast<uint32_t>(
-        std::count_if(current_.begin(), current_.end(), [](const Command& c) { return c.IsDraw(); }));
+    Append(Op::kPresent);
+    lastDrawCalls_ = drawCalls_;
+    drawCalls_ = 0;
     // Swapping keeps both lists' storage, so a steady frame allocates no new list.
     std::swap(last_, current_);
     current_.clear();
@@ -184,12 +206,11 @@ Result Device::Present() {
 
 Result Device::Clear(uint32_t flags, uint32_t argb, float z, uint32_t stencil) {
     if ((flags & (kClearZBuffer | kClearStencil)) && !depth_) return kInvalidCall;
-    Command c = Make(Op::kClear);
+    Command& c = Append(Op::kClear);
     c.a[0] = flags;
     c.a[1] = argb;
     c.a[2] = stencil;
     c.v[0] = z;
-    Record(std::move(c));
     if (lost_) return kOk;
     if (Executor* executor = InstalledExecutor()) {
         executor->Clear(*this, flags, argb, z, stencil);
@@ -246,17 +267,20 @@ Result Device::CreateVertexDeclaration(const std::vector<VertexElement>& element
     return kOk;
 }
 
+uint32_t& Device::RenderStateSlot(uint32_t state) {
+    return state < kTableRenderStates ? renderStates_[state] : otherRenderStates_[state];
+}
+
 Result Device::SetRenderState(uint32_t state, uint32_t value) {
-    renderStates_[state] = value;
-    Command c = Make(Op::kSetRenderState);
+    RenderStateSlot(state) = value;
+    Command& c = Append(Op::kSetRenderState);
     c.a[0] = state;
     c.a[1] = value;
-    Record(std::move(c));
     return kOk;
 }
 
 void Device::BeginEffectPass(const ActivePass& pass, const std::vector<PassState>& states) {
-    for (const PassState& s : states) renderStates_[s.state] = s.value;
+    for (const PassState& s : states) RenderStateSlot(s.state) = s.value;
     activePass_ = pass;
 }
 
@@ -265,33 +289,36 @@ void Device::EndEffectPass(const Effect* effect) {
 }
 
 uint32_t Device::GetRenderState(uint32_t state) const {
-    auto it = renderStates_.find(state);
-    return it == renderStates_.end() ? 0 : it->second;
+    if (state < kTableRenderStates) return renderStates_[state];
+    auto it = otherRenderStates_.find(state);
+    return it == otherRenderStates_.end() ? 0 : it->second;
 }
 
 Result Device::SetSamplerState(uint32_t sampler, uint32_t type, uint32_t value) {
     if (sampler >= kMaxTextureStages) return kInvalidCall;
-    samplerStates_[{sampler, type}] = value;
-    Command c = Make(Op::kSetSamplerState);
+    if (type < kTableSamplerStates)
+        samplerStates_[sampler][type] = value;
+    else
+        otherSamplerStates_[{sampler, type}] = value;
+    Command& c = Append(Op::kSetSamplerState);
     c.a[0] = sampler;
     c.a[1] = type;
     c.a[2] = value;
-    Record(std::move(c));
     return kOk;
 }
 
 uint32_t Device::GetSamplerState(uint32_t sampler, uint32_t type) const {
-    auto it = samplerStates_.find({sampler, type});
-    return it == samplerStates_.end() ? 0 : it->second;
+    if (sampler < kMaxTextureStages && type < kTableSamplerStates) return samplerStates_[sampler][type];
+    auto it = otherSamplerStates_.find({sampler, type});
+    return it == otherSamplerStates_.end() ? 0 : it->second;
 }
 
 Result Device::SetTexture(uint32_t stage, BaseTexture* texture) {
     if (stage >= kMaxTextureStages) return kInvalidCall;
     Bind(textures_[stage], texture);
-    Command c = Make(Op::kSetTexture);
+    Command& c = Append(Op::kSetTexture);
     c.a[0] = stage;
     Describe(c, 1, texture);
-    Record(std::move(c));
     return kOk;
 }
 
@@ -300,39 +327,35 @@ Result Device::SetStreamSource(uint32_t stream, VertexBuffer* buffer, uint32_t o
     Bind(streams_[stream].buffer, buffer);
     streams_[stream].offset = offset;
     streams_[stream].stride = stride;
-    Command c = Make(Op::kSetStreamSource);
+    Command& c = Append(Op::kSetStreamSource);
     c.a[0] = stream;
     c.a[1] = buffer ? buffer->Length() : 0;
     c.a[2] = offset;
     c.a[3] = stride;
-    Record(std::move(c));
     return kOk;
 }
 
 Result Device::SetStreamSourceFreq(uint32_t stream, uint32_t setting) {
     if (stream >= kMaxStreams) return kInvalidCall;
     frequencies_[stream] = setting;
-    Command c = Make(Op::kSetStreamSourceFreq);
+    Command& c = Append(Op::kSetStreamSourceFreq);
     c.a[0] = stream;
     c.a[1] = setting;
-    Record(std::move(c));
     return kOk;
 }
 
 Result Device::SetIndices(IndexBuffer* buffer) {
     Bind(indices_, buffer);
-    Command c = Make(Op::kSetIndices);
+    Command& c = Append(Op::kSetIndices);
     c.a[0] = buffer ? buffer->Length() : 0;
     c.a[1] = buffer ? buffer->GetFormat() : 0;
-    Record(std::move(c));
     return kOk;
 }
 
 Result Device::SetVertexDeclaration(VertexDeclaration* declaration) {
     Bind(declaration_, declaration);
-    Command c = Make(Op::kSetVertexDeclaration);
+    Command& c = Append(Op::kSetVertexDeclaration);
     c.a[0] = declaration ? static_cast<uint32_t>(declaration->Elements().size()) : 0;
-    Record(std::move(c));
     return kOk;
 }
 
@@ -343,14 +366,13 @@ Result Device::SetRenderTarget(uint32_t index, Surface* surface) {
         if (!owner || !(owner->Usage() & kUsageRenderTarget)) return kInvalidCall;
     }
     Bind(targets_[index], surface);
-    Command c = Make(Op::kSetRenderTarget);
+    Command& c = Append(Op::kSetRenderTarget);
     c.a[0] = index;
     if (surface) {
         c.a[1] = surface->Width();
         c.a[2] = surface->Height();
         c.a[3] = surface->GetFormat();
     }
-    Record(std::move(c));
     return kOk;
 }
 
@@ -371,10 +393,9 @@ Result Device::GetBackBuffer(Surface** out) {
 Result Device::SetClipPlane(uint32_t index, const float plane[4]) {
     if (index >= kMaxClipPlanes || !plane) return kInvalidCall;
     std::copy(plane, plane + 4, clipPlanes_[index].begin());
-    Command c = Make(Op::kSetClipPlane);
+    Command& c = Append(Op::kSetClipPlane);
     c.a[0] = index;
     std::copy(plane, plane + 4, c.v);
-    Record(std::move(c));
     return kOk;
 }
 
@@ -388,14 +409,13 @@ Result Device::StretchRect(Surface* source, Surface* destination, const Rect* re
         static_cast<uint32_t>(r.right) > destination->Width() ||
         static_cast<uint32_t>(r.bottom) > destination->Height())
         return kInvalidCall;
-    Command c = Make(Op::kStretchRect);
+    Command& c = Append(Op::kStretchRect);
     c.a[0] = source->Width();
     c.a[1] = source->Height();
     c.a[2] = static_cast<uint32_t>(r.left);
     c.a[3] = static_cast<uint32_t>(r.top);
     c.a[4] = static_cast<uint32_t>(r.right);
     c.a[5] = static_cast<uint32_t>(r.bottom);
-    Record(std::move(c));
     if (lost_) return kOk;
     if (Executor* executor = InstalledExecutor()) {
         executor->StretchRect(*this, *source, *destination, r);
@@ -476,7 +496,8 @@ Result Device::CheckDraw() const {
 
 Result Device::DrawPrimitive(uint32_t type, uint32_t startVertex, uint32_t primitiveCount) {
     if (Result r = CheckDraw(); Failed(r)) return r;
-    Command c = Make(Op::kDrawPrimitive);
+    Command c;
+    c.op = Op::kDrawPrimitive;
     c.a[0] = type;
     c.a[1] = startVertex;
     c.a[2] = primitiveCount;
@@ -494,7 +515,8 @@ Result Device::DrawIndexedPrimitive(uint32_t type, int32_t baseVertex, uint32_t 
     const uint64_t indexCount =
         type == kTriangleStrip ? primitiveCount + 2ull : uint64_t{primitiveCount} * perPrimitive;
     if ((startIndex + indexCount) * indexSize > indices_->Length()) return kInvalidCall;
-    Command c = Make(Op::kDrawIndexedPrimitive);
+    Command c;
+    c.op = Op::kDrawIndexedPrimitive;
     c.a[0] = type;
     c.a[1] = static_cast<uint32_t>(baseVertex);
     c.a[2] = minIndex;

@@ -109,7 +109,10 @@ public:
                                 uint32_t startIndex, uint32_t primitiveCount);
 
     // Recording: what the effects, fonts and the device itself add to the frame.
-    void Record(Command command);
+    void Record(const Command& command);
+    void Record(Command&& command);
+    // A new command of the frame being recorded, built in place by the caller (never a draw).
+    Command& Append(Op op);
     // The frame being recorded and the last one presented.
     const std::vector<Command>& CurrentFrame() const { return current_; }
     const std::vector<Command>& LastFrame() const { return last_; }
@@ -160,7 +163,8 @@ private:
     void Bind(T*& slot, T* object);
     Result CheckDraw() const;
     void Execute(const Command& draw) const;
-    static Command Make(Op op);
+    // After a command is added: a loss the tests asked for at this length of the frame.
+    void Recorded();
     static void Describe(Command& c, size_t at, const BaseTexture* texture);
 
     PresentParameters params_;
@@ -177,9 +181,16 @@ private:
     uint32_t failCreations_ = 0;
     bool FailThisCreation();
 
-    std::map<uint32_t, uint32_t> renderStates_;
+    // States by number in flat tables (a draw sets several, every frame); numbers beyond the
+    // tables, which no state of the engine has, in maps.
+    static constexpr uint32_t kTableRenderStates = 256;
+    static constexpr uint32_t kTableSamplerStates = 16;
+    uint32_t& RenderStateSlot(uint32_t state);
+    std::array<uint32_t, kTableRenderStates> renderStates_{};
+    std::map<uint32_t, uint32_t> otherRenderStates_;
     ActivePass activePass_;
-    std::map<std::pair<uint32_t, uint32_t>, uint32_t> samplerStates_;
+    std::array<std::array<uint32_t, kTableSamplerStates>, kMaxTextureStages> samplerStates_{};
+    std::map<std::pair<uint32_t, uint32_t>, uint32_t> otherSamplerStates_;
     std::array<BaseTexture*, kMaxTextureStages> textures_{};
     struct Stream {
         VertexBuffer* buffer = nullptr;
@@ -195,6 +206,7 @@ private:
 
     std::vector<Command> current_;
     std::vector<Command> last_;
+    uint32_t drawCalls_ = 0;
     uint32_t lastDrawCalls_ = 0;
     uint64_t presented_ = 0;
 };

@@ -71,11 +71,9 @@ uint32_t Effect::Release() {
 }
 
 void Effect::Record(Op op, const std::string& name, uint32_t index) {
-    Command c;
-    c.op = op;
+    Command& c = device_->Append(op);
     c.name = name;
     c.a[0] = index;
-    device_->Record(std::move(c));
 }
 
 Result Effect::Set(const std::string& name, ParamType type, const float* values, uint32_t count) {
@@ -89,12 +87,10 @@ Result Effect::Set(const std::string& name, ParamType type, const float* values,
         return kOk;
     }
     std::copy(values, values + floats, value.floats.begin());
-    Command c;
-    c.op = Op::kSetParameter;
+    Command& c = device_->Append(Op::kSetParameter);
     c.name = name;
     c.a[0] = static_cast<uint32_t>(floats);
     std::copy(values, values + std::min<size_t>(floats, 16), c.v);
-    device_->Record(std::move(c));
     return kOk;
 }
 
@@ -154,15 +150,13 @@ Result Effect::SetTexture(const std::string& name, BaseTexture* texture) {
     }
     EffectPool::Unbind(value);
     value.texture = texture;
-    Command c;
-    c.op = Op::kSetParameter;
+    Command& c = device_->Append(Op::kSetParameter);
     c.name = name;
     if (texture) {
         c.a[1] = texture->Width();
         c.a[2] = texture->Height();
         c.a[3] = texture->GetFormat();
     }
-    device_->Record(std::move(c));
     return kOk;
 }
 

@@ -4,7 +4,8 @@
 #include <cstdio>
 #include <ctime>
 #include <mutex>
-#include <utility>
+
+#include "platform/SeamSlot.h"
 
 namespace platform {
 namespace {
@@ -12,7 +13,8 @@ namespace {
 std::mutex g_mutex;
 std::vector<RecordedMessageBox> g_boxes;
 int g_cursorCount = 0;
-std::function<void(bool)> g_cursorSink;
+// Installed and called under `g_mutex`, so a sink removed is no longer in use.
+SeamSlot<ICursorSink> g_cursorSink;
 
 }  // namespace
 
@@ -35,14 +37,20 @@ void ClearRecordedMessageBoxes() {
 int ShowCursor(bool show) {
     std::lock_guard<std::mutex> lock(g_mutex);
     const int count = show ? ++g_cursorCount : --g_cursorCount;
-    if (g_cursorSink) g_cursorSink(count >= 0);
+    if (ICursorSink* sink = g_cursorSink.Installed()) sink->CursorShown(count >= 0);
     return count;
 }
 
-void SetCursorSink(std::function<void(bool)> sink) {
+bool SetCursorSink(ICursorSink* sink) {
     std::lock_guard<std::mutex> lock(g_mutex);
-    g_cursorSink = std::move(sink);
-    if (g_cursorSink) g_cursorSink(g_cursorCount >= 0);
+    if (!g_cursorSink.Install(sink)) return false;
+    if (sink) sink->CursorShown(g_cursorCount >= 0);
+    return true;
+}
+
+void RemoveCursorSink(ICursorSink* sink) {
+    std::lock_guard<std::mutex> lock(g_mutex);
+    g_cursorSink.Remove(sink);
 }
 
 LocalTime GetLocalTime() {

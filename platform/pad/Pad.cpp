@@ -2,7 +2,8 @@
 
 #include <array>
 #include <mutex>
-#include <utility>
+
+#include "platform/SeamSlot.h"
 
 namespace platform {
 namespace {
@@ -15,7 +16,8 @@ struct Slot {
 
 std::mutex mutex;
 std::array<Slot, kPadCount> slots;
-std::function<void(uint32_t, const PadVibration&)> vibrationSink;
+// Installed and called under `mutex`, so a sink removed is no longer in use.
+SeamSlot<IPadVibrationSink> vibrationSink;
 
 }  // namespace
 
@@ -32,13 +34,18 @@ PadResult SetPadVibration(uint32_t index, const PadVibration& vibration) {
     std::lock_guard<std::mutex> lock(mutex);
     if (!slots[index].connected) return PadResult::NotConnected;
     slots[index].vibrations.push_back(vibration);
-    if (vibrationSink) vibrationSink(index, vibration);
+    if (IPadVibrationSink* sink = vibrationSink.Installed()) sink->Vibrate(index, vibration);
     return PadResult::Success;
 }
 
-void SetPadVibrationSink(std::function<void(uint32_t, const PadVibration&)> sink) {
+bool SetPadVibrationSink(IPadVibrationSink* sink) {
     std::lock_guard<std::mutex> lock(mutex);
-    vibrationSink = std::move(sink);
+    return vibrationSink.Install(sink);
+}
+
+void RemovePadVibrationSink(IPadVibrationSink* sink) {
+    std::lock_guard<std::mutex> lock(mutex);
+    vibrationSink.Remove(sink);
 }
 
 void ConnectPad(uint32_t index) {

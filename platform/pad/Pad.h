@@ -3,7 +3,6 @@
 // triggers, sticks and a packet number that changes with every new input, and records every
 // vibration set on it. Tests connect, feed, unplug and read the slots, and reset them all.
 #include <cstdint>
-#include <functional>
 #include <vector>
 
 namespace platform {
@@ -54,8 +53,19 @@ enum class PadResult { Success, NotConnected, BadIndex };
 PadResult GetPadState(uint32_t index, PadState& out);
 PadResult SetPadVibration(uint32_t index, const PadVibration& vibration);
 
-// Where vibrations also go (a real pad's motors); empty for none.
-void SetPadVibrationSink(std::function<void(uint32_t index, const PadVibration& vibration)> sink);
+// Where vibrations of connected slots also go: a real pad's motors.
+class IPadVibrationSink {
+public:
+    virtual void Vibrate(uint32_t index, const PadVibration& vibration) = 0;
+
+protected:
+    ~IPadVibrationSink() = default;
+};
+// The first sink installed feels every vibration until it is removed; returns whether `sink`
+// is the one. Null removes any sink.
+bool SetPadVibrationSink(IPadVibrationSink* sink);
+// Removes `sink` if it is the one installed.
+void RemovePadVibrationSink(IPadVibrationSink* sink);
 
 // Test-facing control of the slots; a real pad backend feeds them the same way.
 void ConnectPad(uint32_t index);

@@ -14,14 +14,6 @@
 #include "platform/window/Window.h"
 
 namespace platform::sdl {
-namespace {
-
-void Rumble(SDL_GameController* pad, const PadVibration& v) {
-    // The engine sets a level and keeps it until it sets another: the longest duration SDL takes.
-    SDL_GameControllerRumble(pad, v.leftMotor, v.rightMotor, SDL_MAX_UINT32);
-}
-
-}  // namespace
 
 std::unique_ptr<SdlSession> SdlSession::Open(std::string* error) {
     std::unique_ptr<SdlSession> session(new SdlSession());
@@ -29,13 +21,18 @@ std::unique_ptr<SdlSession> SdlSession::Open(std::string* error) {
     SetWindowBackend(session.get());
     gfx::SetExecutor(session->executor_.get());
     audio::SetOutputSink(session->audio_.get());
-    SdlSession* self = session.get();
-    SetPadVibrationSink([self](uint32_t index, const PadVibration& v) {
-        if (index < kPadCount && self->pads_[index]) Rumble(self->pads_[index], v);
-    });
-    SetCursorSink([](bool shown) { SDL_ShowCursor(shown ? SDL_ENABLE : SDL_DISABLE); });
+    SetPadVibrationSink(session.get());
+    SetCursorSink(session.get());
     return session;
 }
+
+void SdlSession::Vibrate(uint32_t index, const PadVibration& v) {
+    // The engine sets a level and keeps it until it sets another: the longest duration SDL takes.
+    if (index < kPadCount && pads_[index])
+        SDL_GameControllerRumble(pads_[index], v.leftMotor, v.rightMotor, SDL_MAX_UINT32);
+}
+
+void SdlSession::CursorShown(bool shown) { SDL_ShowCursor(shown ? SDL_ENABLE : SDL_DISABLE); }
 
 bool SdlSession::Start(std::string* error) {
     if (!SDL_getenv("DISPLAY") && !SDL_getenv("WAYLAND_DISPLAY") && !SDL_getenv("SDL_VIDEODRIVER")) {
@@ -87,8 +84,8 @@ bool SdlSession::Start(std::string* error) {
 }
 
 SdlSession::~SdlSession() {
-    SetCursorSink(nullptr);
-    SetPadVibrationSink(nullptr);
+    RemoveCursorSink(this);
+    RemovePadVibrationSink(this);
     if (audio::InstalledOutputSink() == audio_.get()) audio::SetOutputSink(nullptr);
     if (executor_ && gfx::InstalledExecutor() == executor_.get()) gfx::SetExecutor(nullptr);
     if (InstalledWindowBackend() == this) SetWindowBackend(nullptr);

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/gfx/Objects.h"
+#include "platform/os/Dialogs.h"
 #include "platform/pad/Pad.h"
 #include "platform/sdl/GlExecutor.h"
 #include "platform/sdl/SdlAudioOutput.h"
@@ -21,7 +22,7 @@
 
 namespace platform::sdl {
 
-class SdlSession : public WindowBackend {
+class SdlSession : public WindowBackend, private IPadVibrationSink, private ICursorSink {
 public:
     // The installed session, or null with the reason (no display, no OpenGL 3.3, no sound card).
     static std::unique_ptr<SdlSession> Open(std::string* error);
@@ -54,6 +55,8 @@ public:
 
 private:
     SdlSession() = default;
+    void Vibrate(uint32_t index, const PadVibration& vibration) override;
+    void CursorShown(bool shown) override;
     bool Start(std::string* error);
     void ReadBack(const gfx::Device& device);
     void OpenPad(int joystickIndex);

@@ -1,5 +1,6 @@
 #include "sound/system/SoundSystemRegistration.h"
 
+#include "platform/SeamSlot.h"
 #include "runtime/Registration.h"
 #include "sound/system/GhostEngine.h"
 #include "sound/system/Phantom.h"
@@ -7,11 +8,11 @@
 namespace SD {
 namespace {
 
-GameSoundPartMaker g_gamePart = nullptr;
+platform::SeamSlot<IGameSoundPartMaker> g_gamePart;
 
 ISystem* MakeGhostEngine() {
     GhostEngine_& ghost = GhostEngine_::GetInstance();
-    if (g_gamePart) ghost.SetGameSubsystem(g_gamePart());
+    if (IGameSoundPartMaker* make = g_gamePart.Installed()) ghost.SetGameSubsystem(make->Make());
     return &ghost;
 }
 
@@ -26,6 +27,6 @@ void SupplySoundSystem(Registrations& registrations) {
     });
 }
 
-void SupplyGameSoundPart(GameSoundPartMaker make) { g_gamePart = make; }
+bool SupplyGameSoundPart(IGameSoundPartMaker* make) { return g_gamePart.Install(make); }
 
 }  // namespace SD

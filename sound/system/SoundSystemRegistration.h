@@ -10,9 +10,17 @@ class Registrations;
 
 void SupplySoundSystem(Registrations& registrations);
 
-// The game's part of the sound system: start-up hands a new one to the sound system each time
-// it makes it, before any system is configured. Null leaves the sound system without one.
-using GameSoundPartMaker = std::unique_ptr<IGhostSubsystem> (*)();
-void SupplyGameSoundPart(GameSoundPartMaker make);
+// Makes the game's part of the sound system: start-up hands a new one to the sound system each
+// time it makes it, before any system is configured.
+class IGameSoundPartMaker {
+public:
+    virtual std::unique_ptr<IGhostSubsystem> Make() = 0;
+
+protected:
+    ~IGameSoundPartMaker() = default;
+};
+// The first maker supplied is kept; returns whether `make` is the one. Null leaves the sound
+// system without a game part.
+bool SupplyGameSoundPart(IGameSoundPartMaker* make);
 
 }  // namespace SD

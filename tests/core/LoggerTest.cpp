@@ -5,17 +5,6 @@
 
 namespace {
 
-struct Seen {
-    unsigned level = 0;
-    std::string text;
-    int calls = 0;
-} g_seen;
-void Hook(unsigned level, const char*, int, const char*, const char* text) {
-    g_seen.level = level;
-    g_seen.text = text;
-    ++g_seen.calls;
-}
-
 TEST(Logger, PrintsTheLineFormatForLevelsUpToSix) {
     Debug::GlobalLogger logger;
     qvtest::StderrCapture err;
@@ -38,19 +27,6 @@ TEST(Logger, LongTextIsCutToTheBuffer) {
     Debug::LogWarning(3, "f", 1, "g", "%s", huge.c_str());
     EXPECT_EQ(std::string(logger.Buffer()).size(), Debug::GlobalLogger::kBufferSize - 1);
     EXPECT_NE(err.Text().find(std::string(4095, 'q') + "\n"), std::string::npos);
-}
-
-TEST(Logger, WarningInWindowReachesTheHookWhateverTheLevel) {
-    Debug::GlobalLogger logger;
-    Debug::SetWindowLogHook(&Hook);
-    g_seen = {};
-    qvtest::StderrCapture err;
-    Debug::LogWarningInWindow(9, "f", 1, "g", "shown %s", "later");
-    EXPECT_EQ(err.Text(), "");
-    EXPECT_EQ(g_seen.calls, 1);
-    EXPECT_EQ(g_seen.level, 9u);
-    EXPECT_EQ(g_seen.text, "shown later");
-    Debug::SetWindowLogHook(nullptr);
 }
 
 namespace ns {

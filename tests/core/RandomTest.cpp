@@ -1,6 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <iterator>
+#include <limits>
 #include <thread>
+#include <type_traits>
+#include <vector>
 
 #include "core/Random.h"
 #include "core/WorkerPool.h"
@@ -74,6 +79,30 @@ TEST_F(RandomTest, FloatsNeverReachTheUpperBound) {
         const float value = SD::RandomFloat(c.high, c.low);
         EXPECT_LT(value, c.high) << c.low << " " << c.output;
         EXPECT_GE(value, c.low) << c.low << " " << c.output;
+    }
+}
+
+// The ranges take the raw value modulo their span exactly as std::fmod does, whatever the span:
+// spans far below the raw values (long quotients), around them, above them and infinite.
+TEST_F(RandomTest, RangesTakeTheExactRemainderOfTheRawValue) {
+    const float floatSpans[] = {1e-30f, 1e-7f, 0.001f, 0.1f, 1.0f / 3.0f, 2.0f, 6.2831855f, 100.3f, 131071.5f, 3e38f};
+    const double doubleSpans[] = {1e-300, 1e-9, 0.1, 1.0 / 3.0, 7.5, 1e17, std::numeric_limits<double>::infinity()};
+    const uint32_t outputs[] = {0u, 1u, 32767u, 32768u, 3275u, 0x7FFFFFFFu, 0xFFFFFFFFu, 0xFFFFFFFEu};
+    // From 0 to the span, so the span is exactly the bounds' difference.
+    auto check = [](uint32_t output, auto span, auto draw) {
+        SD::SetRandomState(StateGiving(output));
+        const auto value = draw();
+        using T = std::remove_const_t<decltype(value)>;
+        T expected = static_cast<T>(std::fmod(static_cast<double>(output) / 32768.0, static_cast<double>(span)));
+        if (!(expected < span)) expected = std::nextafter(span, T(0));
+        EXPECT_EQ(value, expected) << "output " << output << " span " << span;
+    };
+    SD::SetRandomState(SD::kRandomStartState);
+    std::vector<uint32_t> drawn(outputs, outputs + std::size(outputs));
+    for (int i = 0; i < 2000; ++i) drawn.push_back(SD::RandomNext());
+    for (uint32_t output : drawn) {
+        for (float span : floatSpans) check(output, span, [&] { return SD::RandomFloat(0.0f, span); });
+        for (double span : doubleSpans) check(output, span, [&] { return SD::RandomDouble(0.0, span); });
     }
 }
 

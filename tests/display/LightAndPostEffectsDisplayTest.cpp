@@ -121,12 +121,14 @@ protected:
         if (d) objects_.push_back(d);
         return d;
     }
-    void BeginFrame(uint32_t clear = 0xFF000000u) {
+    void BeginFrame(uint32_t clear = 0xFF000000u, float depth = 1.0f) {
         ASSERT_EQ(device_->BeginScene(), kOk);
-        ASSERT_EQ(device_->Clear(kClearTarget | kClearZBuffer, clear, 1.0f, 0), kOk);
+        ASSERT_EQ(device_->Clear(kClearTarget | kClearZBuffer, clear, depth, 0), kOk);
     }
+    // The depth surface holds the wall, as the geometry pass leaves it: the sun lights only
+    // where the depth is nearer than the far plane.
     void Begin(Effect* effect, const char* technique) {
-        BeginFrame();
+        BeginFrame(0xFF000000u, projection_[10] + projection_[14] / kWall);
         ASSERT_EQ(effect->SetTechnique(technique), kOk);
         ASSERT_EQ(effect->SetTexture("geometry", geometry_), kOk);
         Matrix projection;
@@ -216,6 +218,19 @@ TEST_F(LightAndPostEffects, TheSunLightsTheWallByTheAngleItMeetsIt) {
     // At 60 degrees from the wall's normal: half the colour, everywhere on the wall.
     ExpectNear(Pixel(kWidth / 2, kHeight / 2), {102, 51, 128}, "centre");
     ExpectNear(Pixel(3, 3), {102, 51, 128}, "top-left");
+}
+
+// Where the depth holds no surface (the sky, on the far plane) the sun adds nothing, whatever
+// the geometry buffer holds there.
+TEST_F(LightAndPostEffects, TheSunLeavesPixelsWithoutSurfacesDark) {
+    Effect* sun = Load("light_prepass_directional");
+    ASSERT_NE(sun, nullptr);
+    Begin(sun, "RenderLightBufferNoShadows");
+    ASSERT_EQ(device_->Clear(kClearZBuffer, 0, 1.0f, 0), kOk);
+    ASSERT_EQ(sun->SetVector("dir_light_direction", {0.0f, 0.0f, -1.0f, 0.0f}), kOk);
+    ASSERT_EQ(sun->SetVector("dir_light_color", {1.0f, 1.0f, 1.0f, 0.0f}), kOk);
+    DrawScreenQuad(sun);
+    ExpectNear(Pixel(kWidth / 2, kHeight / 2), {0, 0, 0}, "centre");
 }
 
 // The sun looking along the view's own z: the cascades' maps hold an occluder at depth 50 over

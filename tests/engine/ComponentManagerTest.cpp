@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "EngineTestSupport.h"
+#include "support/PlayStateDouble.h"
 
 namespace {
 
@@ -11,15 +12,11 @@ using enginetest::kMoverID;
 using enginetest::Mover;
 
 uint32_t gPlayState = 0;
-uint32_t QueryPlayState() { return gPlayState; }
 
 class ComponentManagerTest : public EngineFixture {
 protected:
-    ComponentManagerTest() {
-        gPlayState = 0;
-        SD::SetPlayStateQuery(&QueryPlayState);
-    }
-    ~ComponentManagerTest() override { SD::SetPlayStateQuery(nullptr); }
+    ComponentManagerTest() { gPlayState = 0; }
+    qvtest::PlayStateDouble playStateQuery{gPlayState};
 
     Mover* AddMover(const std::string& label) {
         SD::GameObject* object = factory.NewGameObject();

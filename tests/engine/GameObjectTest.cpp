@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "EngineTestSupport.h"
+#include "support/PlayStateDouble.h"
 
 namespace {
 
@@ -152,12 +153,14 @@ TEST_F(GameObjectTest, PlayStateMessagesReachEveryObject) {
 }
 
 TEST_F(GameObjectTest, InitializeAppliesTheGamesCurrentPlayState) {
-    SD::SetPlayStateQuery([]() -> uint32_t { return SD::kPlayStatePause; });
     SD::GameObject* object = factory.NewGameObject();
     SD::Component* mover = object->AddComponent(kMoverID);
     mover->SetActiveIn(SD::kPlayStatePause, false);
-    object->Initialize(false);
-    SD::SetPlayStateQuery(nullptr);
+    {
+        const uint32_t paused = SD::kPlayStatePause;
+        qvtest::PlayStateDouble playStateQuery(paused);
+        object->Initialize(false);
+    }
     EXPECT_FALSE(mover->IsRegistered());
     EXPECT_EQ(object->GetPlayState(), SD::kPlayStatePause);
 }

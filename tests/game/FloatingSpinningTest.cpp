@@ -6,19 +6,18 @@
 
 #include "WorldTestSupport.h"
 #include "engine/PlayStateQuery.h"
+#include "support/PlayStateDouble.h"
 
 namespace {
 
 using namespace worldtest;
 
 uint32_t g_playState = 0;
-uint32_t TestPlayState() { return g_playState; }
 
 class FloatingSpinningTest : public WorldFixture {
 protected:
     FloatingSpinningTest() {
         g_playState = 0;
-        SD::SetPlayStateQuery(&TestPlayState);
         Blueprints(Blueprint("Bobber", TransformXml({}) + Header("FloatingLogic", 1) + FloatXml("Move Extent", 2) +
                                            FloatXml("Move Speed", 3) + "</FloatingLogic>") +
                    Blueprint("OldBobber", TransformXml({}) + Header("FloatingLogic", 0) + FloatXml("Move Extent", 2) +
@@ -26,7 +25,7 @@ protected:
                    Blueprint("Player", TransformXml({})) + Spinner("Spinner", 1, 2.0f, false, 10.0f, 1.0f) +
                    Spinner("Started", 2, 1.0f, true, 0.0f, 0.0f) + Spinner("OddAxis", 7, 1.0f, true, 0.0f, 0.0f));
     }
-    ~FloatingSpinningTest() override { SD::SetPlayStateQuery(nullptr); }
+    qvtest::PlayStateDouble playStateQuery{g_playState};
 
     static std::string Spinner(const char* name, int axis, float speed, bool started, float distance, float time) {
         return Blueprint(name, TransformXml({}) + Header("SpinningLogic", 0) + IntXml("Spin Axis", axis) +

@@ -10,13 +10,13 @@
 #include "core/Random.h"
 #include "engine/PlayStateQuery.h"
 #include "game/hud/HudSprites.h"
+#include "support/PlayStateDouble.h"
 
 namespace {
 
 using namespace worldtest;
 
 uint32_t g_playState = 0;
-uint32_t TestPlayState() { return g_playState; }
 
 std::string SpawnLogicXml(int version, const char* action, float duration, float delay, float sink = 0.0f) {
     std::string xml = Header("SpawnLogic", version);
@@ -30,7 +30,6 @@ class SpawnLogicTest : public WorldFixture {
 protected:
     SpawnLogicTest() {
         g_playState = 0;
-        SD::SetPlayStateQuery(&TestPlayState);
         Blueprints(Blueprint("Flower", TransformXml({}, {2, 2, 2}) + SpawnLogicXml(2, "ScaleIn", 1.0f, 2.0f)) +
                    Blueprint("Rock", TransformXml({}) + SpawnLogicXml(2, "RiseUp", 1.0f, 0.0f, 10.0f)) +
                    Blueprint("Banner", TransformXml({}) + SpawnLogicXml(1, "FadeIn", 1.0f, 0.0f)) +
@@ -40,7 +39,7 @@ protected:
                    Blueprint("Odd", TransformXml({}) + SpawnLogicXml(2, "Explode", 1.0f, 0.0f)) +
                    Blueprint("Old", TransformXml({}) + SpawnLogicXml(0, "ScaleIn", 3.0f, 4.0f)));
     }
-    ~SpawnLogicTest() override { SD::SetPlayStateQuery(nullptr); }
+    qvtest::PlayStateDouble playStateQuery{g_playState};
 
     static QV::SpawnLogic* LogicOf(SD::GameObject* object) { return Get<QV::SpawnLogic>(object, SD::CID_SpawnLogic); }
     void ChangeState(int to) {

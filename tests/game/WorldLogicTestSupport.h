@@ -20,6 +20,7 @@
 #include "game/systems/AudioLogic.h"
 #include "sound/system/GhostEngine.h"
 #include "sound/system/Phantom.h"
+#include "support/PlayStateDouble.h"
 
 namespace worldtest {
 
@@ -27,7 +28,6 @@ inline uint32_t& PlayState() {
     static uint32_t state = 0;
     return state;
 }
-inline uint32_t TestPlayState() { return PlayState(); }
 
 inline std::vector<std::string>& StateChanges() {
     static std::vector<std::string> changes;
@@ -64,7 +64,6 @@ class WorldLogicFixture : public WorldFixture {
 protected:
     WorldLogicFixture() {
         PlayState() = 0;
-        SD::SetPlayStateQuery(&TestPlayState);
         StateChanges().clear();
         QV::AudioLogic_::ResetForTests();
         QV::AudioLogic_::SetStateSetter(&RecordState);
@@ -107,7 +106,6 @@ protected:
         QV::SetWorldHooks(nullptr);
         QV::AudioLogic_::SetStateSetter(nullptr);
         QV::AudioLogic_::ResetForTests();
-        SD::SetPlayStateQuery(nullptr);
         delete SD::GhostEngine_::Existing();
     }
 
@@ -151,6 +149,7 @@ protected:
     }
 
     WorldLogicHooks world;
+    qvtest::PlayStateDouble playStateQuery{PlayState()};
 };
 
 }  // namespace worldtest

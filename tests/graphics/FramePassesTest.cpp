@@ -163,18 +163,18 @@ TEST(FramePasses, SmallSceneDrawsEveryPassInOrder) {
          "target 512x512", "begin SingleInstance", "draw", "draw", "begin MultiInstance", "draw x5", "target 512x512",
          "target 512x512",
          // The reflection: geometry buffer, lights, materials, sky.
-         "target 1280x720", "begin Fill", "draw", "begin MultiInstance", "draw x5", "begin RenderLightBufferNoShadows",
-         "begin MultiInstance", "draw x5", "begin draw_transition_sky",
+         "target 1280x720", "begin MultiInstance", "draw x5", "begin RenderLightBufferNoShadows", "begin MultiInstance",
+         "draw x5", "begin draw_transition_sky",
          // The main view: geometry buffer, light pre-pass (sun with shadows, one point and one
          // spot volume), grass depth, materials, the sky behind them, grass, reflective,
          // transparent.
-         "begin Fill", "begin MultiInstance", "draw x5", "begin Fill", "begin RenderLightBuffer", "draw",
-         "begin RenderLightBuffer", "draw x1", "begin RenderLightBuffer", "draw x1", "begin GrassGeometry", "draw x3",
-         "begin MultiInstance", "draw x5", "begin draw_transition_sky", "draw", "begin InstancedGrass", "draw x3",
-         // Post-processing (the depth of field blurred at half size, mixed at full size), the
-         // final copy and nothing after it but texts.
+         "begin MultiInstance", "draw x5", "begin RenderLightBuffer", "draw", "begin RenderLightBuffer", "draw x1",
+         "begin RenderLightBuffer", "draw x1", "begin GrassGeometry", "draw x3", "begin MultiInstance", "draw x5",
+         "begin draw_transition_sky", "draw", "begin InstancedGrass", "draw x3",
+         // Post-processing (the depth of field blurred at half size, mixed at full size into the
+         // buffer that then holds the scene: no copy), the final copy and nothing after it but texts.
          "begin CaptureGlow", "target 640x360", "begin BlurHorizontal", "target 640x360", "begin BlurVertical",
-         "target 1280x720", "begin LinearInterpolate", "copy", "begin DownScaleQuarter", "begin DownScaleQuarter",
+         "target 1280x720", "begin LinearInterpolate", "begin DownScaleQuarter", "begin DownScaleQuarter",
          "begin Additive", "begin Additive", "copy"}));
     // The bricks draw instanced in every pass that names them: three cascades at most, the
     // geometry and material phases of both views.
@@ -314,8 +314,8 @@ TEST(FramePasses, TransparentItemsByTrueViewDepth) {
     EXPECT_FLOAT_EQ(items[2].sortData[2], 50.0f);
 }
 
-// The geometry pass of each view tests depth against its own surfaces only: after the fill of
-// the geometry buffer the depth surface is cleared to 1 before the first surface is drawn.
+// The geometry pass of each view tests depth against its own surfaces only: the clear that
+// empties the geometry buffer (alpha 1: depth at the far distance) clears the depth to 1 with it.
 TEST(FramePasses, EachGeometryPassStartsFromClearedDepth) {
     FrameFixture f;
     f.BuildSmallScene();
@@ -324,20 +324,16 @@ TEST(FramePasses, EachGeometryPassStartsFromClearedDepth) {
     const auto isDraw = [](const Command& c) {
         return c.op == Op::kDrawIndexedPrimitive || c.op == Op::kDrawPrimitive;
     };
-    size_t fills = 0;
-    for (size_t i = 0; i < frame.size(); ++i) {
-        const Command& c = frame[i];
-        if (c.op != Op::kSetParameter || c.name != "color_value" || c.v[3] != f.graphics->GetCameraFar()) continue;
-        ++fills;
-        auto fillDraw = std::find_if(frame.begin() + static_cast<long>(i), frame.end(), isDraw);
-        ASSERT_NE(fillDraw, frame.end());
-        auto firstSurface = std::find_if(fillDraw + 1, frame.end(), isDraw);
-        auto depthClear = std::find_if(fillDraw + 1, firstSurface, [](const Command& d) {
-            return d.op == Op::kClear && (d.a[0] & platform::gfx::kClearZBuffer) && d.v[0] == 1.0f;
-        });
-        EXPECT_TRUE(depthClear != firstSurface) << "no depth clear after geometry fill " << fills;
+    const uint32_t both = platform::gfx::kClearTarget | platform::gfx::kClearZBuffer;
+    size_t clears = 0;
+    for (auto c = frame.begin(); c != frame.end(); ++c) {
+        if (c->op != Op::kClear || c->a[1] != 0xFF000000u) continue;
+        ++clears;
+        EXPECT_EQ(c->a[0] & both, both) << "geometry clear " << clears;
+        EXPECT_EQ(c->v[0], 1.0f) << "geometry clear " << clears;
+        EXPECT_NE(std::find_if(c + 1, frame.end(), isDraw), frame.end());
     }
-    EXPECT_EQ(fills, 2u);  // the reflection and the main view
+    EXPECT_EQ(clears, 2u);  // the reflection and the main view
 }
 
 // The reflective and transparent passes bind the single-draw vertex declaration, so they draw

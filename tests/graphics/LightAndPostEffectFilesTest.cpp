@@ -15,23 +15,27 @@ using namespace platform::gfx;
 // How a pass writes its target: the light passes add up on the light buffer and the bloom adds
 // onto the scene, every other full-screen step replaces what the target held.
 enum class Writes { kReplace, kAdd };
+// Where a pass draws: everywhere whatever depth buffer is bound, or only over the surfaces the
+// view's depth holds (a quad on the far plane where the depth is nearer, never writing it).
+enum class Covers { kAll, kSurfaces };
 
 struct Case {
     const char* file;
     const char* technique;
     Writes writes;
+    Covers covers = Covers::kAll;
 };
 
-// The project's light, clear and post-processing effects: every pass has a program and states
-// that let it draw whatever depth buffer is bound, with both sides of its triangles (the light
-// volumes pick their faces themselves), blending as its step needs.
+// The project's light and post-processing effects: every pass has a program and states
+// that let it draw whatever depth buffer is bound (the sun only over the view's surfaces), with
+// both sides of its triangles (the light volumes pick their faces themselves), blending as its
+// step needs.
 TEST(LightAndPostEffectFiles, EveryPassHasAProgramAndTheStatesItsStepNeeds) {
     const Case cases[] = {
         {"light_prepass", "RenderLightBuffer", Writes::kAdd},
         {"light_prepass_spot", "RenderLightBuffer", Writes::kAdd},
-        {"light_prepass_directional", "RenderLightBuffer", Writes::kAdd},
-        {"light_prepass_directional", "RenderLightBufferNoShadows", Writes::kAdd},
-        {"SetValue", "Fill", Writes::kReplace},
+        {"light_prepass_directional", "RenderLightBuffer", Writes::kAdd, Covers::kSurfaces},
+        {"light_prepass_directional", "RenderLightBufferNoShadows", Writes::kAdd, Covers::kSurfaces},
         {"copy", "DownScaleQuarter", Writes::kReplace},
         {"blur", "CaptureGlow", Writes::kReplace},
         {"blur", "BlurHorizontal", Writes::kReplace},
@@ -60,7 +64,12 @@ TEST(LightAndPostEffectFiles, EveryPassHasAProgramAndTheStatesItsStepNeeds) {
         // A state the pass leaves out would keep whatever the step before set.
         auto state = [&stated](uint32_t s) { return stated.count(s) ? stated[s] : ~0u; };
         const std::string where = std::string(c.file) + " " + c.technique;
-        EXPECT_EQ(state(kRsZEnable), 0u) << where;
+        if (c.covers == Covers::kSurfaces) {
+            EXPECT_EQ(state(kRsZEnable), 1u) << where;
+            EXPECT_EQ(state(kRsZFunc), kCmpGreater) << where;
+        } else {
+            EXPECT_EQ(state(kRsZEnable), 0u) << where;
+        }
         EXPECT_EQ(state(kRsZWriteEnable), 0u) << where;
         EXPECT_EQ(state(kRsCullMode), kCullNone) << where;
         EXPECT_EQ(state(kRsColorWriteEnable), 15u) << where;

@@ -112,10 +112,12 @@ TEST(OverlapTable, TheUntabledTestsAnswerAtTheirEdges) {
     EXPECT_FLOAT_EQ(turned.z, 2.0f);
 }
 
-bool RestsHigher(SD::GameObject*, SD::Vec3* position) {
-    *position = SD::Vec3(0, 100, 0);
-    return true;
-}
+struct RestsHigher : IRestingPositionQuery {
+    bool RestingPosition(SD::GameObject*, SD::Vec3* position) const override {
+        *position = SD::Vec3(0, 100, 0);
+        return true;
+    }
+};
 
 class MeshRestTest : public physicstest::PhysicsWorld {
 protected:
@@ -134,7 +136,8 @@ TEST_F(MeshRestTest, AMeshKeepsItsBoxAroundWhereItsObjectComesToRest) {
     std::unique_ptr<Shape> box = MakeShape(kShapeAAB);
     const OverlapTest test = GetOverlapTest(kShapeAAB, kShapeMesh);
 
-    SetRestingPositionQuery(&RestsHigher);
+    RestsHigher restsHigher;
+    ASSERT_TRUE(SetRestingPositionQuery(&restsHigher));
     EXPECT_FALSE(test(*box, {0, 0, 0}, mesh, {0, 0, 0}));
     EXPECT_TRUE(test(*box, {0, 101.5f, 0}, mesh, {0, 0, 0}));
     // Kept: a later change of the query does not move it until the bounds are recomputed.

@@ -7,6 +7,11 @@
 
 namespace {
 
+struct Pointer : platform::ICursorSink {
+    void CursorShown(bool shown) override { heard.push_back(shown); }
+    std::vector<bool> heard;
+};
+
 TEST(CursorSink, HearsWhetherTheCursorShowsAtOnceAndAfterEveryShowOrHideUntilRemoved) {
     // Other code may have moved the process-wide counter: bring it to 0 and back afterwards.
     int start = platform::ShowCursor(true) - 1;
@@ -14,8 +19,9 @@ TEST(CursorSink, HearsWhetherTheCursorShowsAtOnceAndAfterEveryShowOrHideUntilRem
     for (int count = start; count > 0; --count) platform::ShowCursor(false);
     for (int count = start; count < 0; ++count) platform::ShowCursor(true);
 
-    std::vector<bool> heard;
-    platform::SetCursorSink([&heard](bool shown) { heard.push_back(shown); });
+    Pointer pointer;
+    std::vector<bool>& heard = pointer.heard;
+    ASSERT_TRUE(platform::SetCursorSink(&pointer));
     EXPECT_EQ(heard, std::vector<bool>{true});
     // The cursor shows while the counter is at least 0.
     const struct {
@@ -30,8 +36,11 @@ TEST(CursorSink, HearsWhetherTheCursorShowsAtOnceAndAfterEveryShowOrHideUntilRem
         EXPECT_EQ(heard, std::vector<bool>{step.shown}) << "at count " << step.count;
     }
     platform::ShowCursor(false);
-    platform::SetCursorSink([&heard](bool shown) { heard.push_back(shown); });
-    EXPECT_EQ(heard.back(), false) << "a new sink hears the hidden cursor at once";
+    Pointer second;
+    EXPECT_FALSE(platform::SetCursorSink(&second)) << "the first sink installed stays";
+    platform::SetCursorSink(nullptr);
+    ASSERT_TRUE(platform::SetCursorSink(&second));
+    EXPECT_EQ(second.heard.back(), false) << "a new sink hears the hidden cursor at once";
 
     platform::SetCursorSink(nullptr);
     heard.clear();

@@ -77,8 +77,12 @@ TEST_F(InstalledWindowSystem, AWindowKeepsTheSystemItOpenedWith) {
 
 TEST(PadMotors, VibrationsOfConnectedSlotsReachTheSinkUntilItIsRemoved) {
     platform::ResetPads();
-    std::vector<std::pair<uint32_t, platform::PadVibration>> felt;
-    platform::SetPadVibrationSink([&felt](uint32_t i, const platform::PadVibration& v) { felt.push_back({i, v}); });
+    struct Motors : platform::IPadVibrationSink {
+        void Vibrate(uint32_t index, const platform::PadVibration& v) override { felt.push_back({index, v}); }
+        std::vector<std::pair<uint32_t, platform::PadVibration>> felt;
+    } motors;
+    const auto& felt = motors.felt;
+    ASSERT_TRUE(platform::SetPadVibrationSink(&motors));
     platform::ConnectPad(2);
     platform::SetPadVibration(2, {100, 200});
     platform::SetPadVibration(0, {1, 1});  // not connected: nothing to feel

@@ -144,15 +144,20 @@ struct GraphicsProbe : SD::ISystem {
 TEST(Startup, GraphicsJoinsAfterTheTransformerAndIsHandedTheWindow) {
     qvtest::TempTree tree;
     tree.Write("Assets/Config/config.ini", "[Window]\nWidth=640\nHeight=360\n");
-    uint32_t windowWidth = 0;
-    bool handedBeforeConfigure = false;
+    struct WindowProbe : SD::IWindowReceiver {
+        void ReceiveWindow(SD::Window_& window, const SD::WindowSettings& settings) override {
+            windowWidth = window.GetWidth();
+            handedBeforeConfigure = SD::Core::GetInstance()->GetFrameCount() == 0;
+            EXPECT_FALSE(settings.deviceFullScreen);
+        }
+        uint32_t windowWidth = 0;
+        bool handedBeforeConfigure = false;
+    } probe;
+    const uint32_t& windowWidth = probe.windowWidth;
+    const bool& handedBeforeConfigure = probe.handedBeforeConfigure;
     SD::Registrations& registrations = SD::StartupRegistrations();
     ASSERT_TRUE(registrations.SupplySystem("Graphics_", &GraphicsProbe::Make, true));
-    registrations.SetWindowReceiver([&](SD::Window_& window, const SD::WindowSettings& settings) {
-        windowWidth = window.GetWidth();
-        handedBeforeConfigure = SD::Core::GetInstance()->GetFrameCount() == 0;
-        EXPECT_FALSE(settings.deviceFullScreen);
-    });
+    ASSERT_TRUE(registrations.SetWindowReceiver(&probe));
     registrations.SetDrawCallCounter([] { return 5ul; });
     SD::RunOptions options;
     options.maxFrames = 1;

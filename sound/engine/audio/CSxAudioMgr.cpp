@@ -8,15 +8,18 @@
 #include "sound/engine/audio/SxExternalSources.h"
 #include "sound/engine/lower/CSxLEngine.h"
 #include "sound/engine/memory/SxMemoryMgr.h"
+#include "sound/engine/motion/CSxMotionDeviceMgr.h"
+#include "sound/engine/paths/CSxPathMgr.h"
 #include "sound/engine/playing/CSxPlayingMgr.h"
 #include "sound/engine/registry/CSxRegistryMgr.h"
 #include "sound/engine/transitions/CSxTransitionMgr.h"
 #include "sound/engine/transitions/SxTimingSettings.h"
+#include "sound/engine/upper/CSxLEngineCmds.h"
+#include "sound/engine/upper/CSxURenderer.h"
 
 namespace SX {
 
 CSxAudioMgr* g_pAudioMgr = nullptr;
-SxFrameHooks g_FrameHooks;
 
 namespace {
 void AddPendingCount(SxPlayingID id) {
@@ -275,14 +278,17 @@ void CSxAudioMgr::Perform() {
         if (buffers == 0) break;
         SxBehavioralExtensions::Call(false);
         if (g_pTransitionMgr) g_pTransitionMgr->ProcessTransitionsList(g_uSxAudioFrameCounter + 1);
-        if (g_FrameHooks.processPaths) g_FrameHooks.processPaths(g_uSxAudioFrameCounter + 1);
-        if (g_FrameHooks.processLimiters) g_FrameHooks.processLimiters();
+        if (g_pPathMgr) g_pPathMgr->ProcessPathsList(g_uSxAudioFrameCounter + 1);
+        CSxURenderer::ProcessLimiters();
+        // The lower engine's frame starts by handing the queued commands to its voices.
+        CSxLEngineCmds::ExecuteCommands();
         CSxLEngine::Perform();
-        if (g_FrameHooks.processCommands) g_FrameHooks.processCommands();
+        // What the voices reported: instances started, ended or destroyed.
+        CSxURenderer::ProcessCommands();
         ++g_uSxAudioFrameCounter;
         --buffers;
     }
-    if (g_FrameHooks.renderMotion) g_FrameHooks.renderMotion();
+    if (CSxMotionDeviceMgr* motion = CSxMotionDeviceMgr::Active()) motion->RenderData();
 }
 
 // --- pending actions ---

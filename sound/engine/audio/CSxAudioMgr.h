@@ -18,17 +18,6 @@ namespace SX {
 
 using SxMsgHandler = void (*)(const SxQueuedMsgHeader& record);
 
-// The frame's steps that belong to the path manager, the upper renderer and the motion devices,
-// in the order the frame runs them (around the transition manager and the lower engine); an
-// empty entry is skipped.
-struct SxFrameHooks {
-    void (*processPaths)(uint32_t frame) = nullptr;
-    void (*processLimiters)() = nullptr;
-    void (*processCommands)() = nullptr;
-    void (*renderMotion)() = nullptr;
-};
-extern SxFrameHooks g_FrameHooks;
-
 class CSxAudioMgr {
 public:
     CSxAudioMgr() = default;
@@ -52,7 +41,9 @@ public:
     SXRESULT RenderAudio();
     // Applies the records of closed batches (everything while a writer waits for room).
     void ProcessMsgQueue();
-    // One audio frame: asks the sink for buffers and renders them.
+    // One audio frame per buffer the sink asks for: messages and pending actions, behavioral
+    // extensions, transitions, paths, limiters and the voices' queued commands, the lower
+    // engine, then what the voices reported back; the motion devices send once at the end.
     void Perform();
 
     // Reader side of the message types other managers own. A handler must not release the

@@ -8,10 +8,8 @@
 #include "sound/engine/events/CSxEvent.h"
 #include "sound/engine/hierarchy/CSxParameterNodeBase.h"
 #include "sound/engine/index/CSxObjectIndex.h"
-#include "sound/engine/paths/CSxPathMgr.h"
 #include "sound/engine/registry/CSxRegisteredObj.h"
 #include "sound/engine/registry/CSxRegistryMgr.h"
-#include "sound/engine/upper/CSxLEngineCmds.h"
 #include "sound/engine/upper/CSxURenderer.h"
 
 namespace SX {
@@ -124,15 +122,6 @@ void SetEffect(const SxQueuedMsgHeader& header) {
 SXRESULT SxInitHierarchy(CSxAudioMgr& mgr, float defaultPoolThreshold, float lowerEngineThreshold) {
     SxInstallEffectHooks();
     g_BusHooks.masterBus = SxMasterMixBus;
-    g_FrameHooks.processLimiters = [] {
-        CSxURenderer::ProcessLimiters();
-        // The lower engine's frame starts by handing the queued commands to its voices.
-        CSxLEngineCmds::ExecuteCommands();
-    };
-    g_FrameHooks.processCommands = CSxURenderer::ProcessCommands;
-    g_FrameHooks.processPaths = [](uint32_t frame) {
-        if (g_pPathMgr) g_pPathMgr->ProcessPathsList(frame);
-    };
     mgr.SetHandler(SxMsg_StopAll, StopAll);
     mgr.SetHandler(SxMsg_StopPlayingID, StopPlayingID);
     mgr.SetHandler(SxMsg_ExecuteActionOnEvent, ActionOnEvent);
@@ -146,9 +135,6 @@ void SxTermHierarchy() {
     CSxURenderer::Term();
     SxRemoveEffectHooks();
     g_BusHooks.masterBus = nullptr;
-    g_FrameHooks.processLimiters = nullptr;
-    g_FrameHooks.processCommands = nullptr;
-    g_FrameHooks.processPaths = nullptr;
 }
 
 }  // namespace SX

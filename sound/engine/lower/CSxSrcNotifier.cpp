@@ -2,49 +2,45 @@
 
 #include <cmath>
 
+#include "sound/engine/hierarchy/CSxSoundBase.h"
 #include "sound/engine/playing/CSxPlayingMgr.h"
 #include "sound/engine/positions/CSxPositionRepository.h"
+#include "sound/engine/upper/CSxPBI.h"
 
 namespace SX {
 
-SxInstanceHooks g_InstanceHooks;
+SxPlayingID CSxSrcNotifier::PlayingID() const { return m_instance->PlayingID(); }
 
-SxPlayingID CSxSrcNotifier::PlayingID() const {
-    return g_InstanceHooks.playingID ? g_InstanceHooks.playingID(m_instance) : 0;
-}
-
-bool CSxSrcNotifier::TracksPosition() const {
-    return g_InstanceHooks.tracksPosition && g_InstanceHooks.tracksPosition(m_instance);
-}
+bool CSxSrcNotifier::TracksPosition() const { return m_instance->TracksPosition(); }
 
 void CSxSrcNotifier::NotifyStart(float sourceDurationMs) {
-    const float duration = m_hasDuration && std::isfinite(sourceDurationMs) ? sourceDurationMs : 0.0f;
-    if (g_InstanceHooks.refreshParameters) g_InstanceHooks.refreshParameters(m_instance);
-    const float cents = g_InstanceHooks.pitchCents ? g_InstanceHooks.pitchCents(m_instance) : 0.0f;
+    const float duration = std::isfinite(sourceDurationMs) ? sourceDurationMs : 0.0f;
+    m_instance->RefreshParameters();
+    const float cents = m_instance->Pitch();
     // A pitch that is not a number plays at its own speed.
     const float effective = duration / std::pow(2.0f, std::isfinite(cents) ? cents * 0.00083333335f : 0.0f);
-    if (g_InstanceHooks.notifyStarted) g_InstanceHooks.notifyStarted(m_instance, effective);
+    m_instance->NotifyStarted(effective);
     const SxPlayingID playingID = PlayingID();
     if (g_pPlayingMgr)
         g_pPlayingMgr->NotifyDuration(playingID, duration, effective,
-                                      g_InstanceHooks.nodeID ? g_InstanceHooks.nodeID(m_instance) : 0);
+                                      m_instance->Node() ? m_instance->Node()->ID() : 0);
     if (TracksPosition() && g_pPositionRepository) g_pPositionRepository->AddSource(playingID, this);
 }
 
-void CSxSrcNotifier::NotifyStop(bool flag) {
+void CSxSrcNotifier::NotifyStop() {
     if (TracksPosition() && g_pPositionRepository) g_pPositionRepository->RemoveSource(PlayingID(), this);
-    if (g_InstanceHooks.notifyEnded) g_InstanceHooks.notifyEnded(m_instance, flag);
+    m_instance->Destroy(0);
 }
 
 void CSxSrcNotifier::NotifyPause() {
     // A paused position stays where it is between frames.
     if (TracksPosition() && g_pPositionRepository) g_pPositionRepository->SetRate(PlayingID(), 0.0f);
-    if (g_InstanceHooks.notifyPaused) g_InstanceHooks.notifyPaused(m_instance);
+    m_instance->NotifyPaused();
 }
 
 void CSxSrcNotifier::NotifyResume(float pitchRatio) {
     if (TracksPosition() && g_pPositionRepository) g_pPositionRepository->SetRate(PlayingID(), pitchRatio);
-    if (g_InstanceHooks.notifyResumed) g_InstanceHooks.notifyResumed(m_instance, pitchRatio);
+    m_instance->NotifyResumed();
 }
 
 void CSxSrcNotifier::NotifyPosition(uint32_t frame, float rate, uint32_t durationFrames, uint32_t sampleRate) {

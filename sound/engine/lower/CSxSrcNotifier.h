@@ -3,20 +3,21 @@
 // repository when it starts, stops, pauses and resumes.
 #include <cstdint>
 
-#include "sound/engine/lower/SxInstanceHooks.h"
+#include "sound/engine/SxTypes.h"
 
 namespace SX {
 
+class CSxPBI;
+
 class CSxSrcNotifier {
 public:
-    // hasDuration: the source knows its duration (streams of unknown length do not).
-    CSxSrcNotifier(CSxPBI* instance, bool hasDuration) : m_instance(instance), m_hasDuration(hasDuration) {}
+    explicit CSxSrcNotifier(CSxPBI* instance) : m_instance(instance) {}
 
     // The instance refreshes its parameters and learns its duration at its pitch; the playing
     // manager is told both; a position-tracking instance enters the position repository.
     void NotifyStart(float sourceDurationMs);
-    // A position-tracking instance leaves the repository; the instance is told it ended.
-    void NotifyStop(bool flag);
+    // A position-tracking instance leaves the repository; the instance is destroyed.
+    void NotifyStop();
     void NotifyPause();
     // pitchRatio: the resampler's current ratio of input to output frames.
     void NotifyResume(float pitchRatio);
@@ -31,7 +32,6 @@ private:
     bool TracksPosition() const;
 
     CSxPBI* m_instance;
-    bool m_hasDuration;
 };
 
 }  // namespace SX

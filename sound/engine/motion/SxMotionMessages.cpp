@@ -29,9 +29,6 @@ void InstallMotionHandlers(CSxAudioMgr& mgr) {
         const auto& m = As<SxMsgMotionSetPlayerVolume>(h);
         if (CSxMotionDeviceMgr* motion = CSxMotionDeviceMgr::Get()) motion->SetPlayerVolume(m.player, m.volumeDb);
     });
-    g_FrameHooks.renderMotion = [] {
-        if (CSxMotionDeviceMgr* motion = CSxMotionDeviceMgr::Active()) motion->RenderData();
-    };
 }
 
 }  // namespace SX

@@ -1,6 +1,8 @@
 #include "sound/engine/plugin/CSxPluginContexts.h"
 
 #include "sound/engine/lower/CSxLEngine.h"
+#include "sound/engine/upper/CSxPBI.h"
+#include "sound/engine/voice/SxInsertFx.h"
 
 namespace SX {
 
@@ -33,12 +35,10 @@ void CSxEffectContextBase::GetPluginMedia(uint32_t dataIndex, const uint8_t*& da
     size = media.held.size;
 }
 
-SxPlayingID CSxInsertFXContext::GetPlayingID() const {
-    return m_instance && g_InstanceHooks.playingID ? g_InstanceHooks.playingID(m_instance) : 0;
-}
+SxPlayingID CSxInsertFXContext::GetPlayingID() const { return m_instance ? m_instance->PlayingID() : 0; }
 
 int32_t CSxInsertFXContext::MediaID(uint32_t dataIndex) const {
-    return m_instance && g_InstanceHooks.fxMediaID ? g_InstanceHooks.fxMediaID(m_instance, Slot(), dataIndex) : -1;
+    return m_instance ? SxGetInsertFxMediaID(*m_instance, Slot(), dataIndex) : -1;
 }
 
 int32_t CSxBusFXContext::MediaID(uint32_t dataIndex) const {
@@ -51,12 +51,8 @@ int32_t CSxBusFXContext::MediaID(uint32_t dataIndex) const {
     return fx.effect ? fx.effect->MediaID(dataIndex) : -1;
 }
 
-uint16_t CSxSourceFXContext::GetNumLoops() const {
-    return m_instance && g_InstanceHooks.loopCount ? g_InstanceHooks.loopCount(m_instance) : 0;
-}
+uint16_t CSxSourceFXContext::GetNumLoops() const { return m_instance ? m_instance->LoopCount() : 0; }
 
-SxPlayingID CSxSourceFXContext::GetPlayingID() const {
-    return m_instance && g_InstanceHooks.playingID ? g_InstanceHooks.playingID(m_instance) : 0;
-}
+SxPlayingID CSxSourceFXContext::GetPlayingID() const { return m_instance ? m_instance->PlayingID() : 0; }
 
 }  // namespace SX

@@ -7,11 +7,12 @@
 #include "sound/engine/SxArray.h"
 #include "sound/engine/bank/ISxMediaProvider.h"
 #include "sound/engine/bus/BusHandle.h"
-#include "sound/engine/lower/SxInstanceHooks.h"
 #include "sound/engine/plugin/ISxPlugin.h"
 #include "sound/engine/stream/ISxStreams.h"
 
 namespace SX {
+
+class CSxPBI;
 
 class CSxEffectContextBase : public ISxEffectPluginContext {
 public:

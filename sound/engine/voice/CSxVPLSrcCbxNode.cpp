@@ -32,7 +32,7 @@ SXRESULT CSxVPLSrcCbxNode::MakeSource(CSxPBI* instance, SourceSlot& out) {
         delete source;
         return result;
     }
-    auto* notifier = new (std::nothrow) CSxSrcNotifier(instance, true);
+    auto* notifier = new (std::nothrow) CSxSrcNotifier(instance);
     if (!notifier) {
         source->StopSource();
         delete source;
@@ -403,7 +403,7 @@ void CSxVPLSrcCbxNode::FinishFrame() {
 void CSxVPLSrcCbxNode::SwitchToNextSrc(bool started) {
     // The instance that ended no longer reaches this voice with its commands.
     m_current.instance->SetVoiceContext(nullptr);
-    m_current.notifier->NotifyStop(false);
+    m_current.notifier->NotifyStop();
     FreeSource(m_current);
     m_current = m_next;
     m_next = SourceSlot();
@@ -451,7 +451,7 @@ bool CSxVPLSrcCbxNode::ContinueWithNextSource() {
 
 void CSxVPLSrcCbxNode::DropNextSource() {
     if (!m_next.source) return;
-    m_next.notifier->NotifyStop(false);
+    m_next.notifier->NotifyStop();
     FreeSource(m_next);
 }
 
@@ -490,7 +490,7 @@ void CSxVPLSrcCbxNode::NotifyEnd() {
     m_state = kStopped;
     DropNextSource();
     if (m_current.notifier)
-        m_current.notifier->NotifyStop(false);
+        m_current.notifier->NotifyStop();
     else if (m_current.instance)
         m_current.instance->Destroy(0);
 }

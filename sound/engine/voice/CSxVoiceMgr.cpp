@@ -7,7 +7,6 @@
 #include "sound/engine/hierarchy/CSxFeedbackNode.h"
 #include "sound/engine/hierarchy/CSxSoundBase.h"
 #include "sound/engine/lower/CSxLEngine.h"
-#include "sound/engine/lower/SxInstanceHooks.h"
 #include "sound/engine/motion/CSxMotionDeviceMgr.h"
 #include "sound/engine/registry/CSxRegisteredObj.h"
 #include "sound/engine/upper/CSxPBI.h"
@@ -21,28 +20,10 @@ namespace {
 
 CSxVoiceMgr* s_manager = nullptr;
 
-void InstallInstanceHooks() {
-    g_InstanceHooks.playingID = [](const CSxPBI* instance) { return instance->PlayingID(); };
-    g_InstanceHooks.loopCount = [](const CSxPBI* instance) { return instance->LoopCount(); };
-    g_InstanceHooks.nodeID = [](const CSxPBI* instance) { return instance->Node() ? instance->Node()->ID() : 0u; };
-    g_InstanceHooks.outputBus = [](const CSxPBI* instance) { return SxOutputMixBus(instance->Node()); };
-    g_InstanceHooks.pitchCents = [](const CSxPBI* instance) { return instance->Pitch(); };
-    g_InstanceHooks.tracksPosition = [](const CSxPBI* instance) { return instance->TracksPosition(); };
-    g_InstanceHooks.fxMediaID = [](const CSxPBI* instance, uint32_t slot, uint32_t dataIndex) {
-        return SxGetInsertFxMediaID(*instance, slot, dataIndex);
-    };
-    g_InstanceHooks.refreshParameters = [](CSxPBI* instance) { instance->RefreshParameters(); };
-    g_InstanceHooks.notifyStarted = [](CSxPBI* instance, float durationMs) { instance->NotifyStarted(durationMs); };
-    g_InstanceHooks.notifyEnded = [](CSxPBI* instance, bool) { instance->Destroy(0); };
-    g_InstanceHooks.notifyPaused = [](CSxPBI* instance) { instance->NotifyPaused(); };
-    g_InstanceHooks.notifyResumed = [](CSxPBI* instance, float) { instance->NotifyResumed(); };
-}
-
 }  // namespace
 
 void CSxVoiceMgr::Install() {
     if (!s_manager) s_manager = new CSxVoiceMgr();
-    InstallInstanceHooks();
     CSxLEngineCmds::SetVoiceLayer(s_manager);
     CSxLEngine::SetVoiceRenderer([] {
         if (s_manager) s_manager->RenderVoices();
@@ -60,7 +41,6 @@ void CSxVoiceMgr::Remove() {
     if (CSxLEngineCmds::VoiceLayer() == s_manager) CSxLEngineCmds::SetVoiceLayer(nullptr);
     delete s_manager;
     s_manager = nullptr;
-    g_InstanceHooks = SxInstanceHooks();
 }
 
 CSxVoiceMgr* CSxVoiceMgr::Get() { return s_manager; }
@@ -183,7 +163,7 @@ void CSxVoiceMgr::DestroyVoice(size_t index) {
 CSxMixBusNode* CSxVoiceMgr::Target(const CSxVPLSrcCbxNode& voice) {
     // Without a mix bus below the master, the voice gathers in the master bus's node; without
     // any bus, in a node of its own at unity.
-    ISxBusObject* bus = g_InstanceHooks.outputBus ? g_InstanceHooks.outputBus(voice.Instance()) : nullptr;
+    ISxBusObject* bus = SxOutputMixBus(voice.Instance()->Node());
     if (!bus && g_BusHooks.masterBus) bus = g_BusHooks.masterBus();
     if (bus)
         if (CSxMixBusNode* node = CSxLEngine::GetVPLMixBus(bus)) return node;

@@ -8,14 +8,13 @@
 #include "sound/engine/bus/ISxBusObject.h"
 #include "sound/engine/hierarchy/CSxSoundBase.h"
 #include "sound/engine/lower/CSxLEngine.h"
-#include "sound/engine/lower/SxInstanceHooks.h"
 #include "sound/engine/upper/CSxPBI.h"
 
 using namespace sxtest;
 
 namespace {
 
-constexpr SxUniqueID kHalf = 500, kQuarter = 501, kBroken = 502, kEnv = 900, kEnv2 = 901;
+constexpr SxUniqueID kHalf = 500, kQuarter = 501, kBroken = 502, kUnity = 503, kEnv = 900, kEnv2 = 901;
 
 class TestEffect : public ISxEffectObject {
 public:
@@ -35,7 +34,8 @@ public:
     CSxRegisteredObj* subscribedFor = nullptr;
 };
 
-TestEffect g_half(kGainKey, -6.0206f), g_quarter(kGainKey, -12.0412f), g_broken(kFailingKey, 0.0f);
+TestEffect g_half(kGainKey, -6.0206f), g_quarter(kGainKey, -12.0412f), g_broken(kFailingKey, 0.0f),
+    g_unity(kGainKey, 0.0f);
 // The effect the hierarchy now gives for kHalf (an effect replaced on its node).
 TestEffect* g_halfNow = &g_half;
 
@@ -47,6 +47,8 @@ ISxEffectObject* FindEffect(SxUniqueID id, bool) {
             return &g_quarter;
         case kBroken:
             return &g_broken;
+        case kUnity:
+            return &g_unity;
         default:
             return nullptr;
     }
@@ -75,7 +77,6 @@ public:
 };
 
 TestBus g_masterBus(1, nullptr, 0.0f);
-TestBus g_userBus(20, &g_masterBus, -6.0206f);
 
 class VoicePipeline : public VoiceFixture {
 protected:
@@ -257,21 +258,33 @@ TEST_F(VoicePipeline, SendsReachTheEnvironmentsOfTheGameObjectAtTheirLevels) {
 }
 
 TEST_F(VoicePipeline, VoiceOfAnInstanceWithItsOwnBusIsMixedThroughThatBusNode) {
-    g_BusHooks.masterBus = [] { return static_cast<ISxBusObject*>(&g_masterBus); };
-    g_InstanceHooks.outputBus = [](const CSxPBI*) { return static_cast<ISxBusObject*>(&g_userBus); };
+    // A bus with an effect mixes in a node of its own: a unity effect leaves its volume heard.
+    constexpr SxUniqueID kMasterBus = 1, kUserBus = 20;
+    bw::Bus master;
+    bw::Bus user;
+    user.parentBusID = kMasterBus;
+    user.props = {bw::PropF(0, -6.0206f)};
+    user.effects = {{0, kUnity}};
+    const bw::Bytes buses = bw::HircChunk({
+        bw::Record(SxHirc_Bus, bw::BusBody(kMasterBus, master)),
+        bw::Record(SxHirc_Bus, bw::BusBody(kUserBus, user)),
+    });
+    ASSERT_EQ(SxReadHircChunk(buses.data(), static_cast<uint32_t>(buses.size()), loaded), SX_Success);
     g_media = ToneMedia(64 * 249);
-    LoadSound({});
+    bw::NodeBase node;
+    node.busID = kUserBus;
+    LoadSoundNode(node, 1);
     control::StartCapture();
     const SxPlayingID id = SoundEngine::PostEvent(kEvent, kGameObject, SxCallback_EndOfEvent, OnEvent);
     bool sawNode = false;
     for (int frame = 0; frame < 30; ++frame) {
         Frame();
-        sawNode = sawNode || CSxLEngine::FindBusNode(g_userBus.id) != nullptr;
+        sawNode = sawNode || CSxLEngine::FindBusNode(kUserBus) != nullptr;
     }
     const std::vector<float> left = TakeLeft();
     EXPECT_EQ(g_ended, std::vector<SxPlayingID>{id});
     EXPECT_TRUE(sawNode);
-    EXPECT_EQ(CSxLEngine::FindBusNode(g_userBus.id), nullptr) << "an idle bus node goes";
+    EXPECT_EQ(CSxLEngine::FindBusNode(kUserBus), nullptr) << "an idle bus node goes";
     EXPECT_NEAR(Measure(left).peak, plain * 0.5, plain * 0.5 * 0.03) << "the bus's own volume";
 }
 
