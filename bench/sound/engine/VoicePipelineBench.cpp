@@ -15,7 +15,6 @@
 #include "sound/engine/SxAudioThread.h"
 #include "sound/engine/SxSoundEngine.h"
 #include "sound/engine/audio/CSxAudioMgr.h"
-#include "sound/engine/bus/ISxBusObject.h"
 #include "sound/engine/hierarchy/SxHircReader.h"
 #include "sound/engine/hierarchy/SxPropBundle.h"
 #include "sound/engine/index/CSxIndexable.h"
@@ -44,53 +43,13 @@ constexpr float kEffectDb = -3.0f, kBusDb = -6.0f;
 sxtest::SxMediaMap::Media g_mediaByID;
 std::vector<uint8_t>& g_media = g_mediaByID[kMedia];
 
-class GainEffect : public ISxEffectObject {
-public:
-    uint32_t FxID() const override { return sxtest::kGainKey; }
-    const void* ParamsBlock(uint32_t& size) const override {
-        size = sizeof m_db;
-        return &m_db;
-    }
-    int32_t MediaID(uint32_t) const override { return -1; }
-    void SubscribeRTPC(ISxPluginParam*, CSxRegisteredObj*) override {}
-
-private:
-    float m_db = -3.0f;
-};
-GainEffect g_effect;
-
-// The master bus, feeding the environments.
-class MasterBus : public ISxBusObject {
-public:
-    SxUniqueID BusID() const override { return 1; }
-    ISxBusObject* ParentBus() const override { return nullptr; }
-    float VolumeDb() const override { return 0.0f; }
-    float LfeDb() const override { return 0.0f; }
-    uint32_t ChannelMask() const override { return 0; }
-    bool FeedsEnvironmental() const override { return true; }
-    bool HasEffects() const override { return false; }
-    bool BypassAllFx() const override { return false; }
-    SxFxSlotInfo GetFx(uint32_t) const override { return {}; }
-    void AddRef() override {}
-    void Release() override {}
-    SXRESULT IncrementActivityCount(uint32_t) override { return SX_Success; }
-    void DecrementActivityCount(uint32_t) override {}
-};
-MasterBus g_master;
-
 enum Variant { kBare = 0, kInsertEffect = 1, kSends = 2, kMixBuses = 3 };
-
-bw::Bytes DbBlock(float db) {
-    bw::Bytes block(4);
-    std::memcpy(block.data(), &db, 4);
-    return block;
-}
 
 // The master bus and 8 buses below it with the gain effect and a volume; sound b plays
 // through bus b, event b plays sound b.
 std::vector<bw::Bytes> MixBusRecords(const bw::Source& source) {
     std::vector<bw::Bytes> records = {
-        bw::Record(SxHirc_FxShareSet, bw::EffectBody(kEffect, {sxtest::kGainKey, DbBlock(kEffectDb), {}, {}})),
+        bw::Record(SxHirc_FxShareSet, bw::EffectBody(kEffect, {sxtest::kGainKey, sxtest::DbBlock(kEffectDb), {}, {}})),
         bw::Record(SxHirc_Bus, bw::BusBody(kMaster, bw::Bus()))};
     for (uint32_t b = 0; b < kBuses; ++b) {
         bw::Bus bus;
@@ -109,6 +68,30 @@ std::vector<bw::Bytes> MixBusRecords(const bw::Source& source) {
     return records;
 }
 
+// One looping sound played by the event; with the gain effect inserted, or under a master bus
+// that feeds the environments.
+std::vector<bw::Bytes> SoundRecords(Variant variant, const bw::Source& source) {
+    bw::NodeBase node;
+    node.props = {bw::PropI(SxProp_LoopCount, 0)};
+    node.overrideEffects = true;
+    std::vector<bw::Bytes> records;
+    if (variant == kInsertEffect) {
+        node.effects = {{0, kEffect}};
+        records.push_back(bw::Record(SxHirc_FxCustom,
+                                     bw::EffectBody(kEffect, {sxtest::kGainKey, sxtest::DbBlock(kEffectDb), {}, {}})));
+    }
+    if (variant == kSends) {
+        bw::Bus master;
+        master.environmental = true;
+        records.push_back(bw::Record(SxHirc_Bus, bw::BusBody(kMaster, master)));
+    }
+    records.push_back(bw::Record(SxHirc_Sound, bw::SoundBody(kSound, source, node)));
+    records.push_back(
+        bw::Record(SxHirc_Action, bw::ActionBody(kEvent + 1, 0x0403, kSound, {}, {}, bw::PlayParams(4, 0))));
+    records.push_back(bw::Record(SxHirc_Event, bw::EventBody(kEvent, {kEvent + 1})));
+    return records;
+}
+
 class Engine {
 public:
     explicit Engine(Variant variant) {
@@ -120,27 +103,12 @@ public:
         g_pAudioMgr->StopThread();
         sxtest::RegisterTestPlugins();
         g_media = QV::media::Build(QV::media::Sine(440.0, 0.5, 48000, 48000, 0x4), QV::media::Encoding::Pcm16);
-        // The mix buses take their effect from the bank.
-        if (variant != kMixBuses)
-            g_BusHooks.effectObject = [](SxUniqueID, bool) -> ISxEffectObject* { return &g_effect; };
-        if (variant == kSends) g_BusHooks.masterBus = [] { return static_cast<ISxBusObject*>(&g_master); };
-
         bw::Source source;
         source.pluginID = 1 << 16 | 1;
         source.mediaID = kMedia;
         source.size = static_cast<uint32_t>(g_media.size());
-        bw::NodeBase node;
-        node.props = {bw::PropI(SxProp_LoopCount, 0)};
-        node.overrideEffects = true;
-        if (variant == kInsertEffect) node.effects = {{0, kEffect}};
-        const bw::Bytes chunk = bw::HircChunk(
-            variant == kMixBuses ? MixBusRecords(source)
-                                 : std::vector<bw::Bytes>{
-                                       bw::Record(SxHirc_Sound, bw::SoundBody(kSound, source, node)),
-                                       bw::Record(SxHirc_Action, bw::ActionBody(kEvent + 1, 0x0403, kSound, {}, {},
-                                                                                bw::PlayParams(4, 0))),
-                                       bw::Record(SxHirc_Event, bw::EventBody(kEvent, {kEvent + 1})),
-                                   });
+        const bw::Bytes chunk =
+            bw::HircChunk(variant == kMixBuses ? MixBusRecords(source) : SoundRecords(variant, source));
         SxReadHircChunk(chunk.data(), static_cast<uint32_t>(chunk.size()), m_loaded);
         SoundEngine::RegisterGameObj(kObject);
         const SxEnvironmentValue sends[2] = {{900, 0.5f}, {901, 0.25f}};
@@ -161,7 +129,6 @@ public:
         }
         SoundEngine::Term();
         MemoryMgr::Term();
-        g_BusHooks = SxBusHooks();
         platform::audio::control::Reset();
     }
 

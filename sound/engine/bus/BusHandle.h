@@ -1,7 +1,7 @@
 #pragma once
 // The lower engine's accessor to a bus of the hierarchy: every query answers a neutral value
 // when there is no bus.
-#include "sound/engine/bus/ISxBusObject.h"
+#include "sound/engine/buses/CSxBusMixView.h"
 #include "sound/engine/lower/SxAudioBuffer.h"
 
 namespace SX {
@@ -29,7 +29,7 @@ private:
     ISxBusObject* m_bus = nullptr;
 };
 
-// The master bus as the hierarchy installed it; empty when none is loaded.
-inline BusHandle MasterBusHandle() { return BusHandle(g_BusHooks.masterBus ? g_BusHooks.masterBus() : nullptr); }
+// The master bus of the loaded hierarchy; empty when none is loaded.
+inline BusHandle MasterBusHandle() { return BusHandle(SxMasterMixBus()); }
 
 }  // namespace SX

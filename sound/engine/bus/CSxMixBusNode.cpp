@@ -3,13 +3,12 @@
 #include <algorithm>
 #include <cstring>
 
+#include "sound/engine/attenuations/SxEffectLookup.h"
 #include "sound/engine/lower/CSxLEngine.h"
 #include "sound/engine/lower/SxDecibels.h"
 #include "sound/engine/memory/SxMemoryMgr.h"
 
 namespace SX {
-
-SxBusHooks g_BusHooks;
 
 namespace {
 // Speaker of each channel bit in the order of volume records (L, R, C, SL, SR, LFE).
@@ -74,8 +73,7 @@ void CSxMixBusNode::ReloadVolumes() {
     if (!m_passThrough) SetLevels(m_bus.VolumeDb(), m_bus.LfeDb());
     if (m_environmentID != 0) {
         float volumes[6] = {1, 1, 1, 1, 1, 1};
-        if (!g_BusHooks.environmentVolumes || !g_BusHooks.environmentVolumes(m_environmentID, volumes))
-            std::fill(volumes, volumes + 6, 1.0f);
+        SxEnvironmentVolumes(m_environmentID, volumes);
         std::copy(volumes, volumes + 6, m_previousSpeakers);
     }
 }
@@ -154,9 +152,7 @@ void CSxMixBusNode::ProcessEffects() {
         m_buffer.validFrames = m_buffer.maxFrames;
     }
     float speakers[6] = {1, 1, 1, 1, 1, 1};
-    if (m_environmentID != 0 && g_BusHooks.environmentVolumes &&
-        !g_BusHooks.environmentVolumes(m_environmentID, speakers))
-        std::fill(speakers, speakers + 6, 1.0f);
+    if (m_environmentID != 0) SxEnvironmentVolumes(m_environmentID, speakers);
     for (uint32_t bit = 0; bit < 6; ++bit) {
         if (!(m_buffer.channelMask & (1u << bit))) continue;
         const uint32_t c = SxPlanarIndex(m_buffer.channelMask, bit);
@@ -184,11 +180,10 @@ void CSxMixBusNode::Clear() {
 SXRESULT CSxMixBusNode::SetInsertFx(uint32_t slot, SxUniqueID environmentID) {
     if (slot >= kEffectSlots) return SX_InvalidParameter;
     SxFxSlotInfo fx;
-    if (environmentID != 0) {
-        if (g_BusHooks.environmentFx) fx = g_BusHooks.environmentFx(environmentID, slot);
-    } else {
+    if (environmentID != 0)
+        fx = SxEnvironmentFx(environmentID, slot);
+    else
         fx = m_bus.GetFx(slot);
-    }
     const SxAudioFormat format = SxFloatFormat(CSxLEngine::OutputSampleRate(), m_buffer.channelMask);
     return m_slots[slot].Create(fx, this, slot, m_bus, environmentID, format);
 }

@@ -57,17 +57,4 @@ protected:
     ~ISxBusObject() = default;
 };
 
-// How the lower engine finds what belongs to the hierarchy: the master bus, the effects of an
-// environment's share set and the effect objects by ID. Installed by the hierarchy; null
-// answers mean none.
-struct SxBusHooks {
-    ISxBusObject* (*masterBus)() = nullptr;
-    // The effect of an ID: a share set, or else a custom effect. Null when none is loaded.
-    ISxEffectObject* (*effectObject)(SxUniqueID effectID, bool shareSet) = nullptr;
-    SxFxSlotInfo (*environmentFx)(SxUniqueID environmentID, uint32_t slot) = nullptr;
-    // The six speaker volumes of an environment (L, R, C, SL, SR, LFE); false: all 1.0.
-    bool (*environmentVolumes)(SxUniqueID environmentID, float volumes[6]) = nullptr;
-};
-extern SxBusHooks g_BusHooks;
-
 }  // namespace SX

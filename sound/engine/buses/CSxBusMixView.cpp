@@ -1,5 +1,6 @@
 #include "sound/engine/buses/CSxBusMixView.h"
 
+#include "sound/engine/attenuations/SxEffectLookup.h"
 #include "sound/engine/buses/CSxBus.h"
 
 namespace SX {
@@ -37,8 +38,8 @@ bool CSxBusMixView::BypassAllFx() const { return m_bus.IsBusFxBypassed(4); }
 SxFxSlotInfo CSxBusMixView::GetFx(uint32_t slot) const {
     SxFxSlotInfo info;
     const SxUniqueID id = slot < 4 ? m_bus.EffectID(slot) : 0;
-    if (id == 0 || !g_BusHooks.effectObject) return info;
-    info.effect = g_BusHooks.effectObject(id, m_bus.EffectIsShareSet(slot));
+    if (id == 0) return info;
+    info.effect = SxFindEffectObject(id, m_bus.EffectIsShareSet(slot));
     info.bypass = m_bus.IsBusFxBypassed(slot);
     return info;
 }

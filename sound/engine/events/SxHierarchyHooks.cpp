@@ -1,7 +1,5 @@
 #include "sound/engine/events/SxHierarchyHooks.h"
 
-#include "sound/engine/attenuations/SxEffectHooks.h"
-#include "sound/engine/buses/CSxBusMixView.h"
 #include "sound/engine/audio/CSxAudioMgr.h"
 #include "sound/engine/dialogue/SxDynamicSequenceMessages.h"
 #include "sound/engine/events/CSxAction.h"
@@ -120,8 +118,6 @@ void SetEffect(const SxQueuedMsgHeader& header) {
 }  // namespace
 
 SXRESULT SxInitHierarchy(CSxAudioMgr& mgr, float defaultPoolThreshold, float lowerEngineThreshold) {
-    SxInstallEffectHooks();
-    g_BusHooks.masterBus = SxMasterMixBus;
     mgr.SetHandler(SxMsg_StopAll, StopAll);
     mgr.SetHandler(SxMsg_StopPlayingID, StopPlayingID);
     mgr.SetHandler(SxMsg_ExecuteActionOnEvent, ActionOnEvent);
@@ -131,10 +127,6 @@ SXRESULT SxInitHierarchy(CSxAudioMgr& mgr, float defaultPoolThreshold, float low
     return CSxURenderer::Init(defaultPoolThreshold, lowerEngineThreshold);
 }
 
-void SxTermHierarchy() {
-    CSxURenderer::Term();
-    SxRemoveEffectHooks();
-    g_BusHooks.masterBus = nullptr;
-}
+void SxTermHierarchy() { CSxURenderer::Term(); }
 
 }  // namespace SX

@@ -11,7 +11,7 @@ class CSxAudioMgr;
 
 // The thresholds are the memory thresholds of the default pool and of the lower engine's.
 SXRESULT SxInitHierarchy(CSxAudioMgr& mgr, float defaultPoolThreshold, float lowerEngineThreshold);
-// Ends what plays and removes the hooks.
+// Ends what plays.
 void SxTermHierarchy();
 
 }  // namespace SX

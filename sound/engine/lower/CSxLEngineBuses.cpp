@@ -2,6 +2,7 @@
 #include <algorithm>
 
 #include "sound/engine/SxArray.h"
+#include "sound/engine/attenuations/SxEffectLookup.h"
 #include "sound/engine/bus/CSxMixBusNode.h"
 #include "sound/engine/lower/CSxLEngine.h"
 
@@ -66,8 +67,8 @@ bool NamesFx(BusHandle bus, SxUniqueID environmentID, const ISxEffectObject* eff
         SxFxSlotInfo fx;
         if (environmentID == 0)
             fx = bus.GetFx(slot);
-        else if (g_BusHooks.environmentFx)
-            fx = g_BusHooks.environmentFx(environmentID, slot);
+        else
+            fx = SxEnvironmentFx(environmentID, slot);
         if (fx.effect == effect) return true;
     }
     return false;

@@ -1,5 +1,6 @@
 #include "sound/engine/plugin/CSxPluginContexts.h"
 
+#include "sound/engine/attenuations/SxEffectLookup.h"
 #include "sound/engine/lower/CSxLEngine.h"
 #include "sound/engine/upper/CSxPBI.h"
 #include "sound/engine/voice/SxInsertFx.h"
@@ -43,11 +44,10 @@ int32_t CSxInsertFXContext::MediaID(uint32_t dataIndex) const {
 
 int32_t CSxBusFXContext::MediaID(uint32_t dataIndex) const {
     SxFxSlotInfo fx;
-    if (m_environmentID != 0) {
-        if (g_BusHooks.environmentFx) fx = g_BusHooks.environmentFx(m_environmentID, Slot());
-    } else {
+    if (m_environmentID != 0)
+        fx = SxEnvironmentFx(m_environmentID, Slot());
+    else
         fx = m_bus.GetFx(Slot());
-    }
     return fx.effect ? fx.effect->MediaID(dataIndex) : -1;
 }
 

@@ -164,7 +164,7 @@ CSxMixBusNode* CSxVoiceMgr::Target(const CSxVPLSrcCbxNode& voice) {
     // Without a mix bus below the master, the voice gathers in the master bus's node; without
     // any bus, in a node of its own at unity.
     ISxBusObject* bus = SxOutputMixBus(voice.Instance()->Node());
-    if (!bus && g_BusHooks.masterBus) bus = g_BusHooks.masterBus();
+    if (!bus) bus = SxMasterMixBus();
     if (bus)
         if (CSxMixBusNode* node = CSxLEngine::GetVPLMixBus(bus)) return node;
     if (!m_direct) {

@@ -1,5 +1,6 @@
 #include "sound/engine/voice/SxInsertFx.h"
 
+#include "sound/engine/attenuations/SxEffectLookup.h"
 #include "sound/engine/hierarchy/CSxSoundBase.h"
 #include "sound/engine/upper/CSxPBI.h"
 
@@ -18,10 +19,10 @@ const CSxParameterNodeBase* EffectsNode(const CSxPBI& instance) {
 SxFxSlotInfo SxGetInsertFx(const CSxPBI& instance, uint32_t slot) {
     SxFxSlotInfo info;
     const CSxParameterNodeBase* node = EffectsNode(instance);
-    if (!node || slot >= SxInsertFxSlots || !g_BusHooks.effectObject) return info;
+    if (!node || slot >= SxInsertFxSlots) return info;
     const SxUniqueID id = node->EffectID(slot);
     if (id == 0) return info;
-    info.effect = g_BusHooks.effectObject(id, node->EffectIsShareSet(slot));
+    info.effect = SxFindEffectObject(id, node->EffectIsShareSet(slot));
     info.bypass = node->IsFXBypassed(slot, instance.GameObj());
     return info;
 }

@@ -1,108 +1,75 @@
+// The lower engine's bus and environmental mix nodes, on buses and effects of a bank loaded
+// into an engine started as the game starts it; constant voices mixed straight into the nodes.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstring>
 #include <vector>
 
-#include "SxTestMemory.h"
-#include "SxMediaMap.h"
 #include "SxTestPlugins.h"
-#include "platform/audio/AudioTestControl.h"
-#include "platform/os/Clock.h"
+#include "SxVoiceFixture.h"
+#include "sound/engine/attenuations/SxEffectLookup.h"
 #include "sound/engine/bus/CSxMixBusNode.h"
-#include "sound/engine/lower/CSxLEngine.h"
-#include "sound/engine/lower/SxDecibels.h"
+#include "sound/engine/buses/CSxBus.h"
+#include "sound/engine/index/CSxObjectIndex.h"
 #include "sound/engine/listener/SxSpeakerVolumes.h"
+#include "sound/engine/lower/CSxLEngine.h"
 #include "sound/engine/lower/SxDecibels.h"
 #include "sound/engine/registry/CSxRegisteredObj.h"
 
-using namespace SX;
-namespace control = platform::audio::control;
+using namespace sxtest;
 
 namespace {
 
-class TestEffect : public ISxEffectObject {
-public:
-    explicit TestEffect(uint32_t id, std::vector<uint8_t> block = {}) : fxID(id), params(std::move(block)) {}
-    uint32_t FxID() const override { return fxID; }
-    const void* ParamsBlock(uint32_t& size) const override {
-        size = static_cast<uint32_t>(params.size());
-        return params.empty() ? nullptr : params.data();
-    }
-    int32_t MediaID(uint32_t dataIndex) const override { return dataIndex == 0 ? 77 : -1; }
-    void SubscribeRTPC(ISxPluginParam* params, CSxRegisteredObj* gameObject) override {
-        EXPECT_EQ(gameObject, nullptr) << "bus effects follow the global values";
-        subscribed = params;
-    }
-    uint32_t fxID;
-    ISxPluginParam* subscribed = nullptr;
-    std::vector<uint8_t> params;
-};
+constexpr SxUniqueID kMaster = 1, kTop = 10, kMiddle = 11, kLeaf = 12, kPlain = 20;
+// A share set without a plug-in: the bus that names it mixes in a node of its own at its volume.
+constexpr SxUniqueID kNoEffect = 600;
+// The effect a test gives a bus, and the one of an environment.
+constexpr SxUniqueID kBusEffect = 601, kEnvEffect = 602;
 
-std::vector<uint8_t> DbBlock(float db) {
-    std::vector<uint8_t> block(4);
-    std::memcpy(block.data(), &db, 4);
-    return block;
-}
-
-class TestBus : public ISxBusObject {
-public:
-    TestBus(SxUniqueID id, TestBus* parent, float db) : id(id), parent(parent), volumeDb(db) {}
-    SxUniqueID BusID() const override { return id; }
-    ISxBusObject* ParentBus() const override { return parent; }
-    float VolumeDb() const override { return volumeDb; }
-    float LfeDb() const override { return 0.0f; }
-    uint32_t ChannelMask() const override { return mask; }
-    bool FeedsEnvironmental() const override { return feedsEnv; }
-    bool HasEffects() const override { return effect != nullptr; }
-    bool BypassAllFx() const override { return false; }
-    SxFxSlotInfo GetFx(uint32_t slot) const override {
-        SxFxSlotInfo info;
-        if (slot == 0) info.effect = effect;
-        return info;
-    }
-    void AddRef() override { ++refs; }
-    void Release() override { --refs; }
-    SXRESULT IncrementActivityCount(uint32_t type) override {
-        EXPECT_EQ(type, kActivityMixNode);
-        ++activity;
-        return SX_Success;
-    }
-    void DecrementActivityCount(uint32_t) override { --activity; }
-
-    SxUniqueID id;
-    TestBus* parent;
-    float volumeDb;
-    uint32_t mask = 0;
-    bool feedsEnv = false;
-    ISxEffectObject* effect = nullptr;
-    int refs = 0, activity = 0;
-};
-
-TestBus* g_master = nullptr;
-
-class BusMixTest : public ::testing::Test {
+class BusMixTest : public VoiceFixture {
 protected:
+    // The master bus; below it top (-6 dB), middle (-3 dB) and leaf (-1 dB) in a chain and plain
+    // (0 dB) beside them, each mixing in a node of its own.
     void SetUp() override {
-        control::Reset();
-        sxtest::RegisterTestPlugins();
-        g_master = &master;
-        g_BusHooks.masterBus = [] { return static_cast<ISxBusObject*>(g_master); };
+        for (bw::Bus* bus : {&top, &middle, &leaf, &plain}) {
+            bus->parentBusID = kMaster;
+            bus->effects = {{0, kNoEffect, 1}};
+        }
+        top.props = {bw::PropF(0, -6.0f)};
+        middle.parentBusID = kTop;
+        middle.props = {bw::PropF(0, -3.0f)};
+        leaf.parentBusID = kMiddle;
+        leaf.props = {bw::PropF(0, -1.0f)};
     }
     void TearDown() override {
-        CSxLEngine::Stop();
-        CSxLEngine::Term();
-        g_BusHooks = SxBusHooks();
-        SxPluginTable::Clear();
-        control::Reset();
+        if (started) VoiceFixture::TearDown();
+        started = false;
     }
+    // The engine started with the buses and effects loaded.
     void Start(uint32_t mask = SxChannelMaskStereo) {
-        SxPlatformInitSettings settings;
-        settings.channelMask = mask;
-        ASSERT_EQ(CSxLEngine::Init(settings), SX_Success);
-        CSxLEngine::StartOutput();
+        CSxLEngine::GetDefaultPlatformInitSettings(platform);
+        platform.channelMask = mask;
+        platformSettings = &platform;
+        VoiceFixture::SetUp();
+        started = true;
+        RegisterTestPlugins();
+        std::vector<bw::Bytes> records = {bw::Record(SxHirc_FxShareSet, bw::EffectBody(kNoEffect, {}))};
+        for (const auto& [id, effect] : effects)
+            records.push_back(bw::Record(SxHirc_FxShareSet, bw::EffectBody(id, effect)));
+        const std::pair<SxUniqueID, const bw::Bus*> buses[] = {
+            {kMaster, &master}, {kTop, &top}, {kMiddle, &middle}, {kLeaf, &leaf}, {kPlain, &plain}};
+        for (const auto& [id, bus] : buses) records.push_back(bw::Record(SxHirc_Bus, bw::BusBody(id, *bus)));
+        LoadRecords(records);
         control::StartCapture();
     }
+    static CSxBus* Bus(SxUniqueID id) {
+        auto* bus = static_cast<CSxBus*>(g_pObjectIndex->GetPtrAndAddRef(SxIndex_Node, id));
+        // The index holds the bus while it is loaded.
+        if (bus) bus->Release();
+        return bus;
+    }
+    static ISxBusObject* View(SxUniqueID id) { return &Bus(id)->MixView(); }
     // A voice of one channel, constant value, mixed at full gain into both front speakers.
     void MixVoice(CSxMixBusNode* node, float value) {
         voice.assign(SxFrameLength, value);
@@ -120,28 +87,30 @@ protected:
     // The left sample of frame k of output frame n.
     int16_t Left(uint32_t n, uint32_t k) { return Samples().at(2 * (n * SxFrameLength + k)); }
 
-    sxtest::TestMemory memory;
-    platform::ManualClock clock;
-    platform::ScopedClock scoped{clock};
-    TestBus master{1, nullptr, 0.0f};
-    TestBus top{10, nullptr, -6.0f};
-    TestBus middle{11, &top, -3.0f};
-    TestBus leaf{12, &middle, -1.0f};
-    TestBus plain{20, nullptr, 0.0f};
+    SxPlatformInitSettings platform;
+    bool started = false;
+    bw::Bus master, top, middle, leaf, plain;
+    std::vector<std::pair<SxUniqueID, bw::Effect>> effects;
     std::vector<float> voice;
 };
 
 int16_t Pcm(double value) { return static_cast<int16_t>(std::nearbyint(value * 32767)); }
 
 TEST_F(BusMixTest, ThreeLevelsOfBusesWithAnInsertEffectReachTheOutput) {
-    TestEffect halve(sxtest::kGainKey, DbBlock(-6.0f));
-    middle.effect = &halve;
-    master.volumeDb = -2.0f;
+    // The effect's -6 dB comes from a global game parameter: it reaches the slot's own
+    // parameter object.
+    constexpr uint32_t kGainParameter = 0x70;
+    effects = {{kBusEffect, {kGainKey, DbBlock(0.0f), {}, {{kGainParameter, 0, 1, 0, {{0, 0, 4}, {100, -12.0f, 4}}}}}}};
+    middle.effects = {{0, kBusEffect, 1}};
+    master.props = {bw::PropF(0, -2.0f)};
+    master.effects = {{0, kNoEffect, 1}};
     Start();
-    CSxMixBusNode* node = CSxLEngine::GetVPLMixBus(&leaf);
+    SoundEngine::SetRTPCValue(kGainParameter, 50.0f);
+    Frame();
+    control::StartCapture();
+    CSxMixBusNode* node = CSxLEngine::GetVPLMixBus(View(kLeaf));
     ASSERT_NE(node, nullptr);
     EXPECT_EQ(CSxLEngine::BusNodeCount(), 3u) << "the parents are made first";
-    EXPECT_EQ(top.activity, 1);
     node->Connect();
     MixVoice(node, 0.5f);
     CSxLEngine::Perform();
@@ -149,16 +118,15 @@ TEST_F(BusMixTest, ThreeLevelsOfBusesWithAnInsertEffectReachTheOutput) {
                             0.501187 * SxMath::DbToLinear(-2.0f);
     for (uint32_t k : {0u, 100u, 1023u}) EXPECT_NEAR(Left(0, k), Pcm(expected), 1) << k;
     EXPECT_EQ(Samples()[1], Samples()[0]) << "right as left";
-    EXPECT_EQ(sxtest::g_gain.executes, 1);
+    EXPECT_EQ(g_gain.executes, 1);
     const CSxBusFxSlot& slot = CSxLEngine::FindBusNode(11)->FxSlot(0);
-    EXPECT_EQ(static_cast<sxtest::TestGainFX*>(slot.Plugin())->m_format.channelMask, 3u);
-    EXPECT_EQ(halve.subscribed, slot.Params()) << "game parameters reach the slot's own parameter object";
+    EXPECT_EQ(static_cast<TestGainFX*>(slot.Plugin())->m_format.channelMask, 3u);
     node->Release();
 }
 
 TEST_F(BusMixTest, BusVolumeCommandsRampOverTheNextFrame) {
     Start();
-    CSxMixBusNode* node = CSxLEngine::GetVPLMixBus(&leaf);
+    CSxMixBusNode* node = CSxLEngine::GetVPLMixBus(View(kLeaf));
     node->Connect();
     MixVoice(node, 1.0f);
     CSxLEngine::Perform();
@@ -180,12 +148,12 @@ TEST_F(BusMixTest, BusVolumeCommandsRampOverTheNextFrame) {
 }
 
 TEST_F(BusMixTest, BypassResetsOnceAndResumingRunsWithoutAReset) {
-    TestEffect halve(sxtest::kGainKey, DbBlock(-6.0f));
-    top.effect = &halve;
+    effects = {{kBusEffect, {kGainKey, DbBlock(-6.0f), {}, {}}}};
+    top.effects = {{0, kBusEffect, 1}};
     Start();
-    CSxMixBusNode* node = CSxLEngine::GetVPLMixBus(&top);
+    CSxMixBusNode* node = CSxLEngine::GetVPLMixBus(View(kTop));
     node->Connect();
-    const int resetsAtStart = sxtest::g_gain.resets;
+    const int resetsAtStart = g_gain.resets;
     auto frame = [&] {
         MixVoice(node, 1.0f);
         CSxLEngine::Perform();
@@ -194,15 +162,15 @@ TEST_F(BusMixTest, BypassResetsOnceAndResumingRunsWithoutAReset) {
     CSxLEngine::BypassBusFx(10, 1, 1);
     frame();
     frame();
-    EXPECT_EQ(sxtest::g_gain.resets, resetsAtStart + 1);
-    EXPECT_EQ(sxtest::g_gain.executes, 1);
+    EXPECT_EQ(g_gain.resets, resetsAtStart + 1);
+    EXPECT_EQ(g_gain.executes, 1);
     CSxLEngine::BypassBusFx(10, 0, 1);
     frame();
-    EXPECT_EQ(sxtest::g_gain.resets, resetsAtStart + 1);
-    EXPECT_EQ(sxtest::g_gain.executes, 2);
+    EXPECT_EQ(g_gain.resets, resetsAtStart + 1);
+    EXPECT_EQ(g_gain.executes, 2);
     CSxLEngine::BypassBusFx(10, 0x10, 0x10);
     frame();
-    EXPECT_EQ(sxtest::g_gain.executes, 2) << "bypassing all effects bypasses the slot";
+    EXPECT_EQ(g_gain.executes, 2) << "bypassing all effects bypasses the slot";
     const double gain = SxMath::DbToLinear(-6.0f);
     EXPECT_NEAR(Left(0, 100), Pcm(gain * 0.501187), 1);
     EXPECT_NEAR(Left(1, 100), Pcm(gain), 1);
@@ -215,18 +183,20 @@ TEST_F(BusMixTest, EffectsThatCannotBeMadeLeaveTheirSlotEmpty) {
         const char* what;
         uint32_t key;
         std::vector<uint8_t> block;
+        bool loads;  // the bank refuses an effect whose parameters cannot be made
     } cases[] = {
-        {"parameter block of the wrong size", sxtest::kGainKey, {1, 2, 3, 4, 5, 6}},
-        {"creation fails", sxtest::kFailingKey, DbBlock(-6.0f)},
-        {"no such plug-in", 0x12345, DbBlock(-6.0f)},
+        {"parameter block of the wrong size", kGainKey, {1, 2, 3, 4, 5, 6}, false},
+        {"creation fails", kFailingKey, DbBlock(-6.0f), true},
+        {"no such plug-in", 0x12345, DbBlock(-6.0f), false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        control::Reset();
+        top.effects = {{0, kBusEffect, 1}};
         Start();
-        TestEffect effect(c.key, c.block);
-        top.effect = &effect;
-        CSxMixBusNode* node = CSxLEngine::GetVPLMixBus(&top);
+        const bw::Bytes chunk =
+            bw::HircChunk({bw::Record(SxHirc_FxShareSet, bw::EffectBody(kBusEffect, {c.key, c.block, {}, {}}))});
+        EXPECT_EQ(SxReadHircChunk(chunk.data(), static_cast<uint32_t>(chunk.size()), loaded) == SX_Success, c.loads);
+        CSxMixBusNode* node = CSxLEngine::GetVPLMixBus(View(kTop));
         ASSERT_NE(node, nullptr) << "the node mixes without the effect";
         EXPECT_FALSE(node->FxSlot(0).HasPlugin());
         EXPECT_EQ(node->FxSlot(0).FxID(), CSxBusFxSlot::kEmpty);
@@ -235,27 +205,25 @@ TEST_F(BusMixTest, EffectsThatCannotBeMadeLeaveTheirSlotEmpty) {
         CSxLEngine::Perform();
         EXPECT_NEAR(Left(0, 100), Pcm(SxMath::DbToLinear(-6.0f)), 1);
         node->Release();
-        CSxLEngine::Stop();
-        CSxLEngine::Term();
-        top.effect = nullptr;
+        TearDown();
     }
-    EXPECT_EQ(sxtest::g_gain.inits, sxtest::g_gain.terms);
+    EXPECT_EQ(g_gain.inits, g_gain.terms);
 }
 
 TEST_F(BusMixTest, AnEffectThatOutputsNaNIsSilencedAndReset) {
-    TestEffect effect(sxtest::kGainKey, DbBlock(0.0f));
-    top.effect = &effect;
+    effects = {{kBusEffect, {kGainKey, DbBlock(0.0f), {}, {}}}};
+    top.effects = {{0, kBusEffect, 1}};
     Start();
-    CSxMixBusNode* node = CSxLEngine::GetVPLMixBus(&top);
+    CSxMixBusNode* node = CSxLEngine::GetVPLMixBus(View(kTop));
     node->Connect();
-    const int resets = sxtest::g_gain.resets;
-    sxtest::g_gain.emitNaN = true;
+    const int resets = g_gain.resets;
+    g_gain.emitNaN = true;
     MixVoice(node, 1.0f);
     CSxLEngine::Perform();
-    sxtest::g_gain.emitNaN = false;
+    g_gain.emitNaN = false;
     MixVoice(node, 1.0f);
     CSxLEngine::Perform();
-    EXPECT_EQ(sxtest::g_gain.resets, resets + 1);
+    EXPECT_EQ(g_gain.resets, resets + 1);
     for (uint32_t k : {0u, 3u, 1023u}) EXPECT_EQ(Left(0, k), 0) << k;
     EXPECT_NEAR(Left(1, 3), Pcm(SxMath::DbToLinear(-6.0f)), 1) << "the next frame plays again";
     node->Release();
@@ -263,7 +231,9 @@ TEST_F(BusMixTest, AnEffectThatOutputsNaNIsSilencedAndReset) {
 
 TEST_F(BusMixTest, IdleNodesGoAtTheEndOfTheFrameAndReleaseTheirParent) {
     Start();
-    CSxMixBusNode* node = CSxLEngine::GetVPLMixBus(&leaf);
+    // What the index and the hierarchy hold; the nodes hold the rest.
+    const uint32_t leafRefs = Bus(kLeaf)->RefCount(), topRefs = Bus(kTop)->RefCount();
+    CSxMixBusNode* node = CSxLEngine::GetVPLMixBus(View(kLeaf));
     EXPECT_EQ(CSxLEngine::FindBusNode(11)->RefCount(), 1u) << "the child holds its parent";
     node->Connect();
     MixVoice(node, 1.0f);
@@ -273,19 +243,18 @@ TEST_F(BusMixTest, IdleNodesGoAtTheEndOfTheFrameAndReleaseTheirParent) {
     CSxLEngine::Perform();
     EXPECT_EQ(CSxLEngine::BusNodeCount(), 2u) << "the leaf goes once nothing references it";
     EXPECT_EQ(CSxLEngine::FindBusNode(11)->RefCount(), 0u);
-    EXPECT_EQ(leaf.activity, 0);
-    EXPECT_EQ(leaf.refs, 0);
+    EXPECT_EQ(Bus(kLeaf)->RefCount() - leafRefs, 0u);
     CSxLEngine::Perform();
     EXPECT_EQ(CSxLEngine::BusNodeCount(), 1u) << "the parents follow once the silence has passed through them";
     CSxLEngine::Perform();
     EXPECT_EQ(CSxLEngine::BusNodeCount(), 0u);
-    EXPECT_EQ(top.refs, 0);
+    EXPECT_EQ(Bus(kTop)->RefCount() - topRefs, 0u);
 }
 
 TEST_F(BusMixTest, ACentreOnlyBusTakesTheCentreGainOfItsVoices) {
-    top.mask = 4;
+    top.channels = 4;
     Start(SxChannelMask51);
-    CSxMixBusNode* node = CSxLEngine::GetVPLMixBus(&top);
+    CSxMixBusNode* node = CSxLEngine::GetVPLMixBus(View(kTop));
     ASSERT_EQ(node->ChannelMask(), 4u);
     node->Connect();
     voice.assign(SxFrameLength, 1.0f);
@@ -303,9 +272,9 @@ TEST_F(BusMixTest, ACentreOnlyBusTakesTheCentreGainOfItsVoices) {
 }
 
 TEST_F(BusMixTest, ABusWithFewerChannelsMixesIntoTheSameSpeakers) {
-    leaf.mask = SxChannelMaskStereo;
+    leaf.channels = SxChannelMaskStereo;
     Start(SxChannelMask51);
-    CSxMixBusNode* node = CSxLEngine::GetVPLMixBus(&leaf);
+    CSxMixBusNode* node = CSxLEngine::GetVPLMixBus(View(kLeaf));
     EXPECT_EQ(node->ChannelMask(), 3u);
     EXPECT_EQ(CSxLEngine::FindBusNode(11)->ChannelMask(), 63u);
     node->Connect();
@@ -321,15 +290,16 @@ TEST_F(BusMixTest, ABusWithFewerChannelsMixesIntoTheSameSpeakers) {
 }
 
 TEST_F(BusMixTest, MasterEffectsComeFromTheMasterBusAndGoWithTheirEffect) {
-    TestEffect halve(sxtest::kGainKey, DbBlock(-6.0f));
-    master.effect = &halve;
+    effects = {{kBusEffect, {kGainKey, DbBlock(-6.0f), {}, {}}}};
+    master.effects = {{0, kBusEffect, 1}};
     Start();
+    ISxEffectObject* halve = SxFindEffectObject(kBusEffect, true);
     ASSERT_EQ(CSxLEngine::SetMasterBusFx(0), SX_Success);
-    CSxMixBusNode* node = CSxLEngine::GetVPLMixBus(&top);
+    CSxMixBusNode* node = CSxLEngine::GetVPLMixBus(View(kTop));
     node->Connect();
     int instances = 0;
     CSxLEngine::ForEachFxInstance(
-        &halve,
+        halve,
         [](ISxPlugin* plugin, SxGameObjectID object, void* count) {
             EXPECT_NE(plugin, nullptr);
             EXPECT_EQ(object, 0u);
@@ -339,26 +309,26 @@ TEST_F(BusMixTest, MasterEffectsComeFromTheMasterBusAndGoWithTheirEffect) {
     EXPECT_EQ(instances, 1);
     MixVoice(node, 1.0f);
     CSxLEngine::Perform();
-    EXPECT_EQ(sxtest::g_gain.inits, 2) << "the idle master took its effect afresh";
-    CSxLEngine::StopMixBussesUsingFx(&halve);
+    EXPECT_EQ(g_gain.inits, 2) << "the idle master took its effect afresh";
+    CSxLEngine::StopMixBussesUsingFx(halve);
     MixVoice(node, 1.0f);
     CSxLEngine::Perform();
     const double gain = SxMath::DbToLinear(-6.0f);
     EXPECT_NEAR(Left(0, 100), Pcm(gain * 0.501187), 1);
     EXPECT_NEAR(Left(1, 100), Pcm(gain), 1) << "the master's slots were emptied";
-    EXPECT_EQ(sxtest::g_gain.inits, sxtest::g_gain.terms);
+    EXPECT_EQ(g_gain.inits, g_gain.terms);
     node->Release();
 }
 
 TEST_F(BusMixTest, EnvironmentalNodesTakeTheirSpeakerVolumesAndGoWhenNothingIsSent) {
-    g_BusHooks.environmentVolumes = [](SxUniqueID, float volumes[6]) {
-        const float v[6] = {0.5f, 0.25f, 1, 1, 1, 1};
-        std::copy(v, v + 6, volumes);
-        return true;
-    };
-    top.feedsEnv = true;
+    effects = {{900, {}}};
+    top.environmental = true;
     Start();
-    CSxMixBusNode* bus = CSxLEngine::GetVPLMixBus(&top);
+    const float volumes[6] = {0.5f, 0.25f, 1, 1, 1, 1};
+    ASSERT_EQ(SoundEngine::SetEnvironmentVolumes(900, volumes), SX_Success);
+    Frame();
+    control::StartCapture();
+    CSxMixBusNode* bus = CSxLEngine::GetVPLMixBus(View(kTop));
     CSxMixBusNode* env = CSxLEngine::GetEnvMixBus(900);
     ASSERT_NE(env, nullptr);
     EXPECT_EQ(CSxLEngine::GetEnvMixBus(900), env);
@@ -381,21 +351,13 @@ TEST_F(BusMixTest, EnvironmentalNodesTakeTheirSpeakerVolumesAndGoWhenNothingIsSe
 namespace {
 
 TEST_F(BusMixTest, BusContextsTellSendModeAndFetchMediaOnce) {
-    static TestEffect* s_envEffect = nullptr;
-    TestEffect onBus(sxtest::kGainKey, DbBlock(0.0f));
-    TestEffect onEnv(sxtest::kGainKey, DbBlock(0.0f));
-    s_envEffect = &onEnv;
-    top.effect = &onBus;
-    g_BusHooks.environmentFx = [](SxUniqueID, uint32_t slot) {
-        SxFxSlotInfo info;
-        if (slot == 0) info.effect = s_envEffect;
-        return info;
-    };
-    const sxtest::SxMediaMap::Media media{{77, std::vector<uint8_t>(16)}};
-    sxtest::SxMediaMap mediaMap(media);
+    const bw::Effect withMedia{kGainKey, DbBlock(0.0f), {{0, 77}}, {}};
+    effects = {{kBusEffect, withMedia}, {kEnvEffect, withMedia}};
+    top.effects = {{0, kBusEffect, 1}};
+    g_mediaByID[77] = std::vector<uint8_t>(16);
     Start();
-    auto* busFx = static_cast<sxtest::TestGainFX*>(CSxLEngine::GetVPLMixBus(&top)->FxSlot(0).Plugin());
-    auto* envFx = static_cast<sxtest::TestGainFX*>(CSxLEngine::GetEnvMixBus(5)->FxSlot(0).Plugin());
+    auto* busFx = static_cast<TestGainFX*>(CSxLEngine::GetVPLMixBus(View(kTop))->FxSlot(0).Plugin());
+    auto* envFx = static_cast<TestGainFX*>(CSxLEngine::GetEnvMixBus(kEnvEffect)->FxSlot(0).Plugin());
     ASSERT_NE(busFx, nullptr);
     ASSERT_NE(envFx, nullptr);
     EXPECT_FALSE(busFx->m_context->IsSendModeEffect());
@@ -406,7 +368,7 @@ TEST_F(BusMixTest, BusContextsTellSendModeAndFetchMediaOnce) {
     const uint8_t* data = nullptr;
     uint32_t size = 0;
     busFx->m_context->GetPluginMedia(0, data, size);
-    EXPECT_EQ(data, media.at(77).data());
+    EXPECT_EQ(data, g_mediaByID[77].data());
     busFx->m_context->GetPluginMedia(0, data, size);
     EXPECT_EQ(size, 16u);
     EXPECT_EQ(mediaMap.handedOut, 1) << "the second answer comes from the context";
@@ -423,7 +385,7 @@ namespace {
 
 TEST_F(BusMixTest, APositionedEmitterReachesTheSpeakersOnItsSide) {
     Start(SxChannelMask51);
-    CSxMixBusNode* node = CSxLEngine::GetVPLMixBus(&plain);
+    CSxMixBusNode* node = CSxLEngine::GetVPLMixBus(View(kPlain));
     node->Connect();
     CSxRegisteredObj emitter(5);
     const SxSoundPosition right{{10, 0, 0}, {0, 0, 1}};
@@ -486,10 +448,10 @@ TEST(EnvironmentSendsTest, CurrentSendsComeFirstAndKeptOnesGiveTheirPreviousLeve
 }
 
 TEST_F(BusMixTest, ASendFadesInOnItsFirstFrameAndOutOnItsLast) {
-    top.feedsEnv = true;
-    top.volumeDb = 0.0f;
+    top.environmental = true;
+    top.props = {};
     Start();
-    CSxMixBusNode* bus = CSxLEngine::GetVPLMixBus(&top);
+    CSxMixBusNode* bus = CSxLEngine::GetVPLMixBus(View(kTop));
     bus->Connect();
     voice.assign(SxFrameLength, 1.0f);
     SxSpeakerGains wet;

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <limits>
 #include <new>
+#include <vector>
 
 #include "sound/engine/plugin/ISxPlugin.h"
 #include "sound/engine/plugin/SxParamsBlockReader.h"
@@ -19,6 +20,13 @@ constexpr uint32_t kGainPluginID = 7;
 constexpr uint32_t kFailingPluginID = 8;
 constexpr uint32_t kGainKey = SxPluginKey(SxPluginType_Effect, kTestCompany, kGainPluginID);
 constexpr uint32_t kFailingKey = SxPluginKey(SxPluginType_Effect, kTestCompany, kFailingPluginID);
+
+// The gain plug-in's parameter block: its gain in dB.
+inline std::vector<uint8_t> DbBlock(float db) {
+    std::vector<uint8_t> block(4);
+    std::memcpy(block.data(), &db, 4);
+    return block;
+}
 
 template <typename T>
 T* Make(ISxPluginMemAlloc* allocator) {

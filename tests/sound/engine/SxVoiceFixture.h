@@ -61,7 +61,7 @@ protected:
         SxMemoryMgrSettings settings;
         settings.maxPools = 8;
         ASSERT_EQ(MemoryMgr::Init(&settings), SX_Success);
-        ASSERT_EQ(SoundEngine::Init(&initSettings, nullptr), SX_Success);
+        ASSERT_EQ(SoundEngine::Init(&initSettings, platformSettings), SX_Success);
         g_pAudioMgr->StopThread();
         g_ended.clear();
         g_markers.clear();
@@ -108,6 +108,11 @@ protected:
         ASSERT_EQ(SxReadHircChunk(chunk.data(), static_cast<uint32_t>(chunk.size()), loaded), SX_Success);
         SoundEngine::RegisterGameObj(kGameObject);
     }
+    // Records beside the sounds: buses, effects.
+    void LoadRecords(const std::vector<bw::Bytes>& records) {
+        const bw::Bytes chunk = bw::HircChunk(records);
+        ASSERT_EQ(SxReadHircChunk(chunk.data(), static_cast<uint32_t>(chunk.size()), loaded), SX_Success);
+    }
     // One audio frame: the batch is rendered and the clock moves on.
     void Frame() {
         SoundEngine::RenderAudio();
@@ -139,8 +144,9 @@ protected:
         }
         return TakeLeft();
     }
-    // The engine's settings: a test changes them before SetUp.
+    // The engine's settings: a test changes them before SetUp; null platform settings: the defaults.
     SxInitSettings initSettings;
+    SxPlatformInitSettings* platformSettings = nullptr;
     platform::ManualClock clock;
     platform::ScopedClock scoped{clock};
     std::vector<CSxIndexable*> loaded;

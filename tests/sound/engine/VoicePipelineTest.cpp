@@ -5,7 +5,7 @@
 
 #include "SxTestPlugins.h"
 #include "SxVoiceFixture.h"
-#include "sound/engine/bus/ISxBusObject.h"
+#include "sound/engine/attenuations/SxEffectLookup.h"
 #include "sound/engine/hierarchy/CSxSoundBase.h"
 #include "sound/engine/lower/CSxLEngine.h"
 #include "sound/engine/upper/CSxPBI.h"
@@ -16,80 +16,25 @@ namespace {
 
 constexpr SxUniqueID kHalf = 500, kQuarter = 501, kBroken = 502, kUnity = 503, kEnv = 900, kEnv2 = 901;
 
-class TestEffect : public ISxEffectObject {
-public:
-    TestEffect(uint32_t key, float db) : key(key) {
-        block.resize(4);
-        std::memcpy(block.data(), &db, 4);
-    }
-    uint32_t FxID() const override { return key; }
-    const void* ParamsBlock(uint32_t& size) const override {
-        size = static_cast<uint32_t>(block.size());
-        return block.data();
-    }
-    int32_t MediaID(uint32_t) const override { return -1; }
-    void SubscribeRTPC(ISxPluginParam*, CSxRegisteredObj* gameObject) override { subscribedFor = gameObject; }
-    uint32_t key;
-    std::vector<uint8_t> block;
-    CSxRegisteredObj* subscribedFor = nullptr;
-};
-
-TestEffect g_half(kGainKey, -6.0206f), g_quarter(kGainKey, -12.0412f), g_broken(kFailingKey, 0.0f),
-    g_unity(kGainKey, 0.0f);
-// The effect the hierarchy now gives for kHalf (an effect replaced on its node).
-TestEffect* g_halfNow = &g_half;
-
-ISxEffectObject* FindEffect(SxUniqueID id, bool) {
-    switch (id) {
-        case kHalf:
-            return g_halfNow;
-        case kQuarter:
-            return &g_quarter;
-        case kBroken:
-            return &g_broken;
-        case kUnity:
-            return &g_unity;
-        default:
-            return nullptr;
-    }
+// The effects the sounds name, as custom effects of a bank.
+std::vector<bw::Bytes> EffectRecords() {
+    const std::pair<SxUniqueID, bw::Effect> effects[] = {
+        {kHalf, {kGainKey, DbBlock(-6.0206f), {}, {}}},
+        {kQuarter, {kGainKey, DbBlock(-12.0412f), {}, {}}},
+        {kBroken, {kFailingKey, DbBlock(0.0f), {}, {}}},
+        {kUnity, {kGainKey, DbBlock(0.0f), {}, {}}},
+    };
+    std::vector<bw::Bytes> records;
+    for (const auto& [id, effect] : effects) records.push_back(bw::Record(SxHirc_FxCustom, bw::EffectBody(id, effect)));
+    return records;
 }
-
-class TestBus : public ISxBusObject {
-public:
-    TestBus(SxUniqueID id, TestBus* parent, float db) : id(id), parent(parent), volumeDb(db) {}
-    SxUniqueID BusID() const override { return id; }
-    ISxBusObject* ParentBus() const override { return parent; }
-    float VolumeDb() const override { return volumeDb; }
-    float LfeDb() const override { return 0.0f; }
-    uint32_t ChannelMask() const override { return 0; }
-    bool FeedsEnvironmental() const override { return feedsEnv; }
-    bool HasEffects() const override { return false; }
-    bool BypassAllFx() const override { return false; }
-    SxFxSlotInfo GetFx(uint32_t) const override { return {}; }
-    void AddRef() override {}
-    void Release() override {}
-    SXRESULT IncrementActivityCount(uint32_t) override { return SX_Success; }
-    void DecrementActivityCount(uint32_t) override {}
-    SxUniqueID id;
-    TestBus* parent;
-    float volumeDb;
-    bool feedsEnv = false;
-};
-
-TestBus g_masterBus(1, nullptr, 0.0f);
 
 class VoicePipeline : public VoiceFixture {
 protected:
     void SetUp() override {
         VoiceFixture::SetUp();
         RegisterTestPlugins();
-        g_BusHooks.effectObject = FindEffect;
-        g_masterBus.feedsEnv = false;
-        g_halfNow = &g_half;
-    }
-    void TearDown() override {
-        VoiceFixture::TearDown();
-        g_BusHooks = SxBusHooks();
+        LoadRecords(EffectRecords());
     }
     // A mono 1 kHz tone at half scale of whole cycles and whole blocks.
     static std::vector<uint8_t> ToneMedia(uint32_t frames, uint32_t mask = 0x4) {
@@ -137,7 +82,6 @@ TEST_F(VoicePipeline, InsertEffectsOfTheSoundShapeWhatIsHeard) {
         EXPECT_NEAR(double(tone.last - tone.first), 64.0 * 249, 1000.0) << c.what;
         EXPECT_EQ(g_gain.inits, g_gain.terms) << c.what << ": every effect made is terminated";
     }
-    EXPECT_NE(g_half.subscribedFor, nullptr) << "a voice's effect follows its game object's values";
 }
 
 TEST_F(VoicePipeline, BypassingAnEffectWhilePlayingResetsItOnceAndTheSoundFollows) {
@@ -154,7 +98,7 @@ TEST_F(VoicePipeline, BypassingAnEffectWhilePlayingResetsItOnceAndTheSoundFollow
         if (frame == 5)
             WithAudioLock([&] {
                 CSxLEngine::ForEachFxInstance(
-                    &g_half,
+                    SxFindEffectObject(kHalf, false),
                     [](ISxPlugin* plugin, SxGameObjectID object, void* cookie) {
                         EXPECT_NE(plugin, nullptr);
                         static_cast<std::vector<SxGameObjectID>*>(cookie)->push_back(object);
@@ -200,8 +144,8 @@ TEST_F(VoicePipeline, EffectReplacedWhilePlayingTakesOverFromTheNextFrame) {
         if (frame == 20)
             WithAudioLock([&] {
                 termsBefore = g_gain.terms;
-                g_halfNow = &g_quarter;
-                CSxVoiceMgr::Get()->SetFx(CSxURenderer::FirstActive()->Node(), 2);
+                CSxParameterNodeBase* sound = CSxURenderer::FirstActive()->Node();
+                sound->SetEffect(2, kQuarter, false);
                 termsAfter = g_gain.terms;
             });
         Frame();
@@ -233,8 +177,9 @@ TEST_F(VoicePipeline, SendsReachTheEnvironmentsOfTheGameObjectAtTheirLevels) {
     for (const Case& c : cases) {
         TearDown();
         SetUp();
-        g_masterBus.feedsEnv = c.busFeedsEnvironments;
-        g_BusHooks.masterBus = [] { return static_cast<ISxBusObject*>(&g_masterBus); };
+        bw::Bus master;
+        master.environmental = c.busFeedsEnvironments;
+        LoadRecords({bw::Record(SxHirc_Bus, bw::BusBody(1, master))});
         g_media = ToneMedia(64 * 249);
         LoadSound({});
         SoundEngine::SetGameObjectDryLevelValue(kGameObject, c.dryLevel);
@@ -356,7 +301,7 @@ TEST_F(VoicePipeline, NextSourceOfAContinuousSequenceFollowsWithoutAGap) {
             if (frame == 20)
                 WithAudioLock([&] {
                     CSxLEngine::ForEachFxInstance(
-                        &g_half,
+                        SxFindEffectObject(kHalf, false),
                         [](ISxPlugin* plugin, SxGameObjectID, void* cookie) {
                             static_cast<std::vector<SxPlayingID>*>(cookie)->push_back(
                                 static_cast<TestGainFX*>(plugin)->m_context->GetPlayingID());

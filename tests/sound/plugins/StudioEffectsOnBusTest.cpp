@@ -1,72 +1,23 @@
-// The Studio effects as insert effects of a mix bus of the lower engine, heard at the output.
-#include <gtest/gtest.h>
-
+// The Studio effects as insert effects of a mix bus of a bank, heard at the output.
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
 
-#include "platform/audio/AudioTestControl.h"
-#include "platform/os/Clock.h"
-#include "sound/engine/SxTestMemory.h"
+#include "sound/engine/SxVoiceFixture.h"
 #include "sound/engine/bus/CSxMixBusNode.h"
-#include "sound/engine/listener/SxSpeakerVolumes.h"
+#include "sound/engine/buses/CSxBus.h"
+#include "sound/engine/index/CSxObjectIndex.h"
 #include "sound/engine/lower/CSxLEngine.h"
-#include "sound/engine/plugin/SxPluginTable.h"
 #include "sound/plugins/studio/CStudioDeviceSimFXParams.h"
 #include "sound/plugins/studio/StudioPlugins.h"
 
-using namespace SX;
-namespace control = platform::audio::control;
+using namespace sxtest;
 
 namespace {
 
-class Effect : public ISxEffectObject {
-public:
-    Effect(uint32_t pluginID, std::vector<uint8_t> block)
-        : m_key(SxPluginKey(SxPluginType_Effect, 256, pluginID)), m_block(std::move(block)) {}
-    uint32_t FxID() const override { return m_key; }
-    const void* ParamsBlock(uint32_t& size) const override {
-        size = uint32_t(m_block.size());
-        return m_block.data();
-    }
-    int32_t MediaID(uint32_t) const override { return -1; }
-    void SubscribeRTPC(ISxPluginParam* params, CSxRegisteredObj*) override { subscribed = params; }
-    ISxPluginParam* subscribed = nullptr;
-
-private:
-    uint32_t m_key;
-    std::vector<uint8_t> m_block;
-};
-
-class Bus : public ISxBusObject {
-public:
-    explicit Bus(SxUniqueID id) : m_id(id) {}
-    SxUniqueID BusID() const override { return m_id; }
-    ISxBusObject* ParentBus() const override { return nullptr; }
-    float VolumeDb() const override { return 0.0f; }
-    float LfeDb() const override { return 0.0f; }
-    uint32_t ChannelMask() const override { return 0; }
-    bool FeedsEnvironmental() const override { return false; }
-    bool HasEffects() const override { return effect != nullptr; }
-    bool BypassAllFx() const override { return false; }
-    SxFxSlotInfo GetFx(uint32_t slot) const override {
-        SxFxSlotInfo info;
-        if (slot == 0) info.effect = effect;
-        return info;
-    }
-    void AddRef() override {}
-    void Release() override {}
-    SXRESULT IncrementActivityCount(uint32_t) override { return SX_Success; }
-    void DecrementActivityCount(uint32_t) override {}
-    ISxEffectObject* effect = nullptr;
-
-private:
-    SxUniqueID m_id;
-};
-
-Bus* g_master = nullptr;
+constexpr SxUniqueID kMaster = 1, kMusic = 10, kEffect = 600;
 
 template <typename... Fields>
 std::vector<uint8_t> Block(Fields... fields) {
@@ -80,26 +31,33 @@ std::vector<uint8_t> Block(Fields... fields) {
     return bytes;
 }
 
-class StudioEffectsOnBusTest : public ::testing::Test {
+// The engine started as the game starts it, with a master bus and below it the music bus with
+// one Studio effect; constant voices mixed straight into the music bus's node.
+class StudioEffectsOnBusTest : public VoiceFixture {
 protected:
     void SetUp() override {
-        control::Reset();
-        SxPluginTable::Clear();
+        VoiceFixture::SetUp();
         ASSERT_EQ(RegisterStudioPlugins(), SX_Success);
-        g_master = &master;
-        g_BusHooks.masterBus = [] { return static_cast<ISxBusObject*>(g_master); };
-        SxPlatformInitSettings settings;
-        settings.channelMask = SxChannelMaskStereo;
-        ASSERT_EQ(CSxLEngine::Init(settings), SX_Success);
-        CSxLEngine::StartOutput();
-        control::StartCapture();
     }
-    void TearDown() override {
-        CSxLEngine::Stop();
-        CSxLEngine::Term();
-        g_BusHooks = SxBusHooks();
-        SxPluginTable::Clear();
-        control::Reset();
+    // The music bus's node, its effect made from the share set of a plug-in and parameter block.
+    CSxMixBusNode* MusicNode(uint32_t pluginID, const std::vector<uint8_t>& block) {
+        bw::Bus music;
+        music.parentBusID = kMaster;
+        music.effects = {{0, kEffect, 1}};
+        LoadRecords({
+            bw::Record(SxHirc_FxShareSet,
+                       bw::EffectBody(kEffect, {SxPluginKey(SxPluginType_Effect, 256, pluginID), block, {}, {}})),
+            bw::Record(SxHirc_Bus, bw::BusBody(kMaster, bw::Bus())),
+            bw::Record(SxHirc_Bus, bw::BusBody(kMusic, music)),
+        });
+        control::StartCapture();
+        platform::Lock lock(g_csMain);
+        auto* bus = static_cast<CSxBus*>(g_pObjectIndex->GetPtrAndAddRef(SxIndex_Node, kMusic));
+        if (!bus) return nullptr;
+        bus->Release();
+        CSxMixBusNode* node = CSxLEngine::GetVPLMixBus(&bus->MixView());
+        if (node) node->Connect();
+        return node;
     }
     // One frame of a constant voice on both front speakers of the bus.
     void Frame(CSxMixBusNode* node, float value) {
@@ -107,6 +65,7 @@ protected:
         SxAudioBuffer buffer{voice.data(), 4, SX_DataReady, SxFrameLength, SxFrameLength};
         SxSpeakerGains gains;
         gains.current[0] = gains.current[1] = gains.previous[0] = gains.previous[1] = 1.0f;
+        platform::Lock lock(g_csMain);
         node->MixVoice(buffer, &gains, 1);
         CSxLEngine::Perform();
     }
@@ -116,21 +75,17 @@ protected:
         std::memcpy(samples.data(), bytes.data(), samples.size() * 2);
         return samples;
     }
+    void Release(CSxMixBusNode* node) {
+        platform::Lock lock(g_csMain);
+        node->Release();
+    }
 
-    sxtest::TestMemory memory;
-    platform::ManualClock clock;
-    platform::ScopedClock scoped{clock};
-    Bus master{1};
-    Bus music{10};
     std::vector<float> voice;
 };
 
 TEST_F(StudioEffectsOnBusTest, TheLimiterHoldsALoudBusUnderItsCeiling) {
-    Effect limiter(103, Block(-6.0f, 0.0f, 0.0f, 10.0f, int32_t(0)));
-    music.effect = &limiter;
-    CSxMixBusNode* node = CSxLEngine::GetVPLMixBus(&music);
+    CSxMixBusNode* node = MusicNode(103, Block(-6.0f, 0.0f, 0.0f, 10.0f, int32_t(0)));
     ASSERT_NE(node, nullptr);
-    node->Connect();
     for (int i = 0; i < 4; ++i) Frame(node, 1.5f);
     const auto samples = Samples();
     ASSERT_GE(samples.size(), 4u * 2 * SxFrameLength);
@@ -140,7 +95,7 @@ TEST_F(StudioEffectsOnBusTest, TheLimiterHoldsALoudBusUnderItsCeiling) {
     EXPECT_LE(largest, ceiling);
     EXPECT_GE(largest, ceiling - 40) << "held at the ceiling, not below it";
     EXPECT_EQ(samples[0], 0) << "the look-ahead delays the sound";
-    node->Release();
+    Release(node);
 }
 
 TEST_F(StudioEffectsOnBusTest, DeviceSimFollowsGameParameterChanges) {
@@ -149,14 +104,12 @@ TEST_F(StudioEffectsOnBusTest, DeviceSimFollowsGameParameterChanges) {
     std::memcpy(block.data() + 127, &zero, 4);     // input gain 0 dB
     std::memcpy(block.data() + 131, &zero, 4);     // output gain 0 dB
     std::memcpy(block.data() + 135, &hundred, 4);  // all wet
-    Effect deviceSim(110, block);
-    music.effect = &deviceSim;
-    CSxMixBusNode* node = CSxLEngine::GetVPLMixBus(&music);
+    CSxMixBusNode* node = MusicNode(110, block);
     ASSERT_NE(node, nullptr);
-    node->Connect();
     Frame(node, 0.5f);
-    ASSERT_NE(deviceSim.subscribed, nullptr);
-    deviceSim.subscribed->SetRTPCValue(DeviceSim_OutputGain, -6.0f, nullptr);
+    ISxPluginParam* params = node->FxSlot(0).Params();
+    ASSERT_NE(params, nullptr);
+    params->SetRTPCValue(DeviceSim_OutputGain, -6.0f, nullptr);
     Frame(node, 0.5f);
     Frame(node, 0.5f);
     const auto samples = Samples();
@@ -164,7 +117,7 @@ TEST_F(StudioEffectsOnBusTest, DeviceSimFollowsGameParameterChanges) {
     EXPECT_NEAR(samples[2 * 100], 16384, 2) << "all stages off: the sound passes";
     EXPECT_NEAR(samples[2 * (2 * SxFrameLength + 100)], std::lround(0.5 * std::pow(10.0, -6.0 / 20) * 32767), 2)
         << "the output gain of the game parameter, reached after its ramp";
-    node->Release();
+    Release(node);
 }
 
 }  // namespace

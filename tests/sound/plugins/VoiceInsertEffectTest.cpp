@@ -12,36 +12,20 @@ namespace {
 constexpr SxUniqueID kDelayEffect = 300;
 constexpr uint32_t kDelayPluginID = 106;
 
-class DelayEffect : public ISxEffectObject {
-public:
-    explicit DelayEffect(float seconds) {
-        const float fields[4] = {seconds, 0.0f, 50.0f, 0.0f};  // no feedback, half wet, 0 dB
-        std::memcpy(block, fields, sizeof fields);
-    }
-    uint32_t FxID() const override { return SxPluginKey(SxPluginType_Effect, 0, kDelayPluginID); }
-    const void* ParamsBlock(uint32_t& size) const override {
-        size = SxDelayFXParamsBlockSize;
-        return block;
-    }
-    int32_t MediaID(uint32_t) const override { return -1; }
-    void SubscribeRTPC(ISxPluginParam*, CSxRegisteredObj*) override {}
-    uint8_t block[SxDelayFXParamsBlockSize] = {};
-};
-
-DelayEffect g_delay(0.25f);
+// A delay of a quarter of a second, no feedback, half wet, 0 dB.
+bw::Effect Delay() {
+    const float fields[4] = {0.25f, 0.0f, 50.0f, 0.0f};
+    bw::Bytes block(SxDelayFXParamsBlockSize, 0);
+    std::memcpy(block.data(), fields, sizeof fields);
+    return {SxPluginKey(SxPluginType_Effect, 0, kDelayPluginID), block, {}, {}};
+}
 
 class VoiceInsertEffect : public VoiceFixture {
 protected:
     void SetUp() override {
         VoiceFixture::SetUp();
         ASSERT_EQ(RegisterEffectPlugins(), SX_Success);
-        g_BusHooks.effectObject = [](SxUniqueID id, bool) -> ISxEffectObject* {
-            return id == kDelayEffect ? &g_delay : nullptr;
-        };
-    }
-    void TearDown() override {
-        VoiceFixture::TearDown();
-        g_BusHooks = SxBusHooks();
+        LoadRecords({bw::Record(SxHirc_FxCustom, bw::EffectBody(kDelayEffect, Delay()))});
     }
 };
 

@@ -1,9 +1,8 @@
-#include "sound/engine/attenuations/SxEffectHooks.h"
+#include "sound/engine/attenuations/SxEffectLookup.h"
 
 #include <algorithm>
 
 #include "sound/engine/attenuations/CSxFxBase.h"
-#include "sound/engine/bus/ISxBusObject.h"
 #include "sound/engine/index/CSxObjectIndex.h"
 
 namespace SX {
@@ -19,13 +18,15 @@ CSxFxBase* Find(SxIndexTable table, SxUniqueID id) {
     return effect;
 }
 
-ISxEffectObject* EffectObject(SxUniqueID id, bool shareSet) {
+}  // namespace
+
+ISxEffectObject* SxFindEffectObject(SxUniqueID id, bool shareSet) {
     CSxFxBase* effect = shareSet ? Find(SxIndex_FxShareSet, id) : nullptr;
     if (!effect) effect = Find(SxIndex_FxCustom, id);
     return effect && effect->FxID() != CSxFxBase::kNoPlugin ? effect : nullptr;
 }
 
-SxFxSlotInfo EnvironmentFx(SxUniqueID environmentID, uint32_t slot) {
+SxFxSlotInfo SxEnvironmentFx(SxUniqueID environmentID, uint32_t slot) {
     SxFxSlotInfo info;
     // An environment is one share set: its effect sits in the first slot.
     if (slot != 0) return info;
@@ -36,25 +37,11 @@ SxFxSlotInfo EnvironmentFx(SxUniqueID environmentID, uint32_t slot) {
     return info;
 }
 
-bool EnvironmentVolumes(SxUniqueID environmentID, float volumes[6]) {
+bool SxEnvironmentVolumes(SxUniqueID environmentID, float volumes[6]) {
     const auto* shareSet = static_cast<CSxFxShareSet*>(Find(SxIndex_FxShareSet, environmentID));
     if (!shareSet) return false;
     std::copy(shareSet->Volumes(), shareSet->Volumes() + CSxFxShareSet::kSpeakers, volumes);
     return true;
-}
-
-}  // namespace
-
-void SxInstallEffectHooks() {
-    g_BusHooks.effectObject = EffectObject;
-    g_BusHooks.environmentFx = EnvironmentFx;
-    g_BusHooks.environmentVolumes = EnvironmentVolumes;
-}
-
-void SxRemoveEffectHooks() {
-    g_BusHooks.effectObject = nullptr;
-    g_BusHooks.environmentFx = nullptr;
-    g_BusHooks.environmentVolumes = nullptr;
 }
 
 }  // namespace SX
