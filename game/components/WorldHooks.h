@@ -2,10 +2,9 @@
 // What the world logic asks of the parts of the game that join it separately: the graphics
 // effects (rain, stars, sparkles), the fireflies and their manager, the world state's lists, the
 // narration, the tombstones and the season system. Each installs its part when it joins; until
-// then the defaults change nothing, answer "none", keep the season blend and the HUD fades here,
+// then the defaults change nothing, answer "none", keep the season blend here,
 // and the do-nothing ones note their call (game/EmptyHook.h).
 #include <cstdint>
-#include <deque>
 
 #include "core/Vector.h"
 #include "game/EmptyHook.h"
@@ -52,19 +51,6 @@ public:
         (void)object;
         NoteEmptyHook("WorldHooks::AddSwayingScenery");
     }
-
-    // The world state's queue of HUD fades: a trigger pushes its object at the back and later
-    // takes out only its own entry (false when it had none there).
-    virtual void PushHudFade(SD::GameObject* trigger) { hudFades_.push_back(trigger); }
-    virtual bool PopHudFade(SD::GameObject* trigger) {
-        for (auto it = hudFades_.begin(); it != hudFades_.end(); ++it) {
-            if (*it != trigger) continue;
-            hudFades_.erase(it);
-            return true;
-        }
-        return false;
-    }
-    size_t HudFadeCount() const { return hudFades_.size(); }
 
     // Collecting a firefly: the sparkles shown where it is, and its flight to the player.
     virtual void ShowCollectionSparkles(SD::GameObject* firefly) {
@@ -134,7 +120,6 @@ public:
 
 private:
     float seasonBlend_ = 0.0f;
-    std::deque<SD::GameObject*> hudFades_;
 };
 
 // The installed hooks (the defaults when none are installed).
