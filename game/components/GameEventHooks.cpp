@@ -1,6 +1,5 @@
 // The world hooks that start effects and events: rain and stars, collection sparkles, fireflies
-// flying to the player, pulsing lights, friendly winds and the world state's summer event and
-// lists.
+// flying to the player, pulsing lights, friendly winds and the world state's summer event.
 #include "engine/Factory.h"
 #include "engine/GameObject.h"
 #include "engine/Transform.h"
@@ -33,18 +32,6 @@ void GameHooks::SetRainActive(SD::GameObject* object, bool active) {
 void GameHooks::TurnStars(SD::GameObject* object, float angle) {
     if (auto* stars = ComponentOf<Aperture::Photon::TwinklingStars>(object, SD::CID_TwinklingStars))
         stars->Rotate(angle);
-}
-
-void GameHooks::AddSwayingScenery(SD::GameObject* object) {
-    if (World* world = World::Current(); world && object) world->AddSwayingScenery(object->GetHandle());
-}
-
-void GameHooks::AddYellowFirefly(SD::GameObject* firefly) {
-    if (World* world = World::Current(); world && firefly) world->AddYellowFirefly(firefly->GetHandle());
-}
-
-void GameHooks::AddReleaseSpawner(SD::GameObject* spawner) {
-    if (World* world = World::Current(); world && spawner) world->AddReleaseSpawner(spawner->GetHandle());
 }
 
 void GameHooks::ShowCollectionSparkles(SD::GameObject* firefly) {

@@ -29,10 +29,6 @@ public:
     // The object's rain effect switched; the sky's stars turned.
     void SetRainActive(SD::GameObject* object, bool active) override;
     void TurnStars(SD::GameObject* object, float angle) override;
-    // The world state's lists, while the world is the current state.
-    void AddSwayingScenery(SD::GameObject* object) override;
-    void AddYellowFirefly(SD::GameObject* firefly) override;
-    void AddReleaseSpawner(SD::GameObject* spawner) override;
     // A burst of sparkles in the firefly's colour where it is; its flight to the player.
     void ShowCollectionSparkles(SD::GameObject* firefly) override;
     void SendFireflyToPlayer(SD::GameObject* firefly) override;

@@ -1,9 +1,9 @@
 #pragma once
 // What the world logic asks of the parts of the game that join it separately: the graphics
-// effects (rain, stars, sparkles), the fireflies and their manager, the world state's lists, the
-// narration, the tombstones and the season system. Each installs its part when it joins; until
-// then the defaults change nothing, answer "none", keep the season blend here,
-// and the do-nothing ones note their call (game/EmptyHook.h).
+// effects (rain, stars, sparkles), the fireflies and their manager, the narration, the
+// tombstones and the season system. Each installs its part when it joins; until then the
+// defaults change nothing, answer "none", keep the season blend here, and the do-nothing ones
+// note their call (game/EmptyHook.h).
 #include <cstdint>
 
 #include "core/Vector.h"
@@ -44,12 +44,6 @@ public:
         NoteEmptyHook("WorldHooks::TurnStars");
         (void)object;
         (void)angle;
-    }
-
-    // The world state's list of swaying scenery, when the world is the current state.
-    virtual void AddSwayingScenery(SD::GameObject* object) {
-        (void)object;
-        NoteEmptyHook("WorldHooks::AddSwayingScenery");
     }
 
     // Collecting a firefly: the sparkles shown where it is, and its flight to the player.
@@ -105,17 +99,6 @@ public:
         (void)pathScale;
         (void)pathForce;
         (void)idleBehaviour;
-    }
-    // Adds a yellow firefly to the world state's list, when the world is the current state.
-    virtual void AddYellowFirefly(SD::GameObject* firefly) {
-        (void)firefly;
-        NoteEmptyHook("WorldHooks::AddYellowFirefly");
-    }
-    // Adds a spawner's object to the world state's release list, when the world is the current
-    // state.
-    virtual void AddReleaseSpawner(SD::GameObject* spawner) {
-        (void)spawner;
-        NoteEmptyHook("WorldHooks::AddReleaseSpawner");
     }
 
 private:

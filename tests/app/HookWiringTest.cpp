@@ -28,7 +28,6 @@ std::vector<std::string> AskEveryHook() {
     world.GetSeasonName();
     world.SetRainActive(&bare, false);
     world.TurnStars(&bare, 0.0f);
-    world.AddSwayingScenery(&bare);
     world.ShowCollectionSparkles(&bare);
     world.SendFireflyToPlayer(&bare);
     world.PlayNarration(&bare, 0);
@@ -37,8 +36,6 @@ std::vector<std::string> AskEveryHook() {
     world.SpawnFriendlyWind(position);
     world.StartSummerEvent();
     world.ConfigureFirefly(&bare, position, position, "Still");
-    world.AddYellowFirefly(&bare);
-    world.AddReleaseSpawner(&bare);
     world.SpawnFirefly(position, position, 1, nullptr);
 
     return QV::EmptyHooksCalled();

@@ -31,6 +31,7 @@
 #include "game/components/SpinningLogic.h"
 #include "game/components/Trigger.h"
 #include "game/components/WorldHooks.h"
+#include "game/states/World.h"
 #include "game/systems/SowlarSystem.h"
 #include "graphics/Graphics.h"
 #include "graphics/components/Geometry.h"
@@ -199,8 +200,6 @@ public:
         lastForce = force;
         lastIdle = idle;
     }
-    void AddYellowFirefly(SD::GameObject* firefly) override { calls.push_back("yellow " + firefly->GetName()); }
-    void AddReleaseSpawner(SD::GameObject* spawner) override { calls.push_back("release " + spawner->GetName()); }
 
     std::vector<std::string> calls;
     int made = 0;
@@ -235,6 +234,7 @@ protected:
         SD::Message_System::GetInstance()->Initialize();
     }
     ~WorldFixture() override {
+        worldState.Unload();
         factory.Shutdown();
         delete Aperture::Graphics_::Peek();
         QV::SowlarSystem_::DestroyInstance();
@@ -302,6 +302,19 @@ protected:
             collider->position = collider->previousPosition = position;
     }
 
+    // The world state entered as the game enters it: the logic fills its lists from then on.
+    QV::World& EnterWorld() {
+        worldState.Load();
+        return worldState;
+    }
+    // The names of the objects of one of the world state's lists.
+    static std::vector<std::string> ListedNames(const std::vector<SD::GameObjectHandle>& list) {
+        std::vector<std::string> names;
+        for (const SD::GameObjectHandle& handle : list)
+            if (SD::GameObject* object = handle.get()) names.push_back(object->GetName());
+        return names;
+    }
+
     // One frame: the clock moves on, then physics, interpolators, components and due messages.
     void Frame(float dt) {
         clock.Advance(dt);
@@ -320,6 +333,7 @@ protected:
     SD::Transformer_ transformer;
     SD::Factory_ factory;
     RecordingHooks hooks;
+    QV::World worldState;
 
 private:
     int files_ = 0;
