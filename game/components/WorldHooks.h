@@ -1,9 +1,8 @@
 #pragma once
 // What the world logic asks of the parts of the game that join it separately: the graphics
-// effects (rain, stars, sparkles), the fireflies and their manager, the narration, the
-// tombstones and the season system. Each installs its part when it joins; until then the
-// defaults change nothing, answer "none", keep the season blend here, and the do-nothing ones
-// note their call (game/EmptyHook.h).
+// effects (rain, stars, sparkles), the fireflies and their manager, and the season system.
+// Each installs its part when it joins; until then the defaults change nothing, answer "none",
+// keep the season blend here, and the do-nothing ones note their call (game/EmptyHook.h).
 #include <cstdint>
 
 #include "core/Vector.h"
@@ -55,30 +54,6 @@ public:
         (void)firefly;
         NoteEmptyHook("WorldHooks::SendFireflyToPlayer");
     }
-
-    // The narration of the story counter's step, played by the narrator's fade trigger.
-    virtual void PlayNarration(SD::GameObject* narrator, int storyCounter) {
-        NoteEmptyHook("WorldHooks::PlayNarration");
-        (void)narrator;
-        (void)storyCounter;
-    }
-    // False when the object has no main tombstone, pulsing light.
-    virtual bool ActivateTombstone(SD::GameObject* object) {
-        NoteEmptyHook("WorldHooks::ActivateTombstone");
-        (void)object;
-        return false;
-    }
-    virtual bool StartPulsingLight(SD::GameObject* object) {
-        NoteEmptyHook("WorldHooks::StartPulsingLight");
-        (void)object;
-        return false;
-    }
-    virtual void SpawnFriendlyWind(const SD::Vec3& position) {
-        (void)position;
-        NoteEmptyHook("WorldHooks::SpawnFriendlyWind");
-    }
-    // Starts the summer event when the current game state is the world.
-    virtual void StartSummerEvent() { NoteEmptyHook("WorldHooks::StartSummerEvent"); }
 
     // A firefly of the colour index (1 pink, 2 green, 3 blue, 4 yellow) made by the firefly
     // manager at `at`, with a behaviour to start (null for its default); null when none was made.

@@ -30,11 +30,6 @@ std::vector<std::string> AskEveryHook() {
     world.TurnStars(&bare, 0.0f);
     world.ShowCollectionSparkles(&bare);
     world.SendFireflyToPlayer(&bare);
-    world.PlayNarration(&bare, 0);
-    world.ActivateTombstone(&bare);
-    world.StartPulsingLight(&bare);
-    world.SpawnFriendlyWind(position);
-    world.StartSummerEvent();
     world.ConfigureFirefly(&bare, position, position, "Still");
     world.SpawnFirefly(position, position, 1, nullptr);
 
@@ -73,8 +68,8 @@ TEST(HookWiring, TheRealGameLeavesNoHookEmptyButThoseNamedOnPurpose) {
     // A hook table left at its defaults is caught: the defaults log and are noted.
     QV::ForgetEmptyHooks();
     QV::WorldHooks defaults;
-    defaults.StartSummerEvent();
-    EXPECT_EQ(QV::EmptyHooksCalled(), std::vector<std::string>{"WorldHooks::StartSummerEvent"});
+    defaults.FlashLightning();
+    EXPECT_EQ(QV::EmptyHooksCalled(), std::vector<std::string>{"WorldHooks::FlashLightning"});
 }
 
 }  // namespace

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include "WorldLogicTestSupport.h"
-#include "game/components/GameHooks.h"
 
 namespace {
 
@@ -139,9 +138,7 @@ TEST_F(ProximityTriggersTest, NarrationPlaysEachLineOnceButStartsItsFadeEveryTim
     SD::GameObject* line = Spawn("Line", "Narr_3", {});
     auto* trigger = Get<QV::HudFadeTrigger>(narrator, SD::CID_HudFadeTrigger);
     auto* fade = Get<QV::HudFade>(line, SD::CID_HudFade);
-    // Through the game's hooks, as the trigger actions reach it.
-    QV::GameHooks game;
-    game.PlayNarration(narrator, 3);
+    trigger->PlayNarration(3);
     trigger->PlayNarration(3);
     trigger->PlayNarration(0);
     trigger->PlayNarration(10);

@@ -178,15 +178,6 @@ class RecordingHooks : public QV::WorldHooks {
 public:
     void ShowCollectionSparkles(SD::GameObject* firefly) override { calls.push_back("sparkles " + firefly->GetName()); }
     void SendFireflyToPlayer(SD::GameObject* firefly) override { calls.push_back("join " + firefly->GetName()); }
-    void PlayNarration(SD::GameObject*, int counter) override {
-        calls.push_back("narration " + std::to_string(counter));
-    }
-    bool ActivateTombstone(SD::GameObject*) override {
-        calls.push_back("tombstone");
-        return true;
-    }
-    void SpawnFriendlyWind(const SD::Vec3&) override { calls.push_back("friendly wind"); }
-    void StartSummerEvent() override { calls.push_back("summer"); }
     SD::GameObject* SpawnFirefly(const SD::Vec3& at, const SD::Vec3&, int colour, const char* behaviour) override {
         SD::GameObject* firefly = SD::Factory_::GetInstance()->CreateObject("World/Firefly", nullptr);
         if (!firefly) return nullptr;
