@@ -12,7 +12,6 @@
 #include "game/components/QuorvPhantom.h"
 #include "game/components/SpawnLogic.h"
 #include "game/components/Spawner.h"
-#include "game/components/WorldHooks.h"
 #include "game/components/WorldLogic.h"
 #include "game/hud/HudFade.h"
 #include "game/systems/AudioLogic.h"
