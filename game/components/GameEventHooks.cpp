@@ -1,14 +1,10 @@
-// The world hooks that start effects and events: rain and stars, collection sparkles, fireflies
-// flying to the player, pulsing lights, friendly winds and the world state's summer event and
-// lists.
+// The world hooks that start effects: rain and stars, collection sparkles and fireflies flying to
+// the player.
 #include "engine/Factory.h"
 #include "engine/GameObject.h"
 #include "engine/Transform.h"
 #include "game/components/GameHooks.h"
-#include "game/components/LightLogic.h"
 #include "game/fireflies/Firefly.h"
-#include "game/states/World.h"
-#include "game/systems/SowlarSystem.h"
 #include "graphics/components/Geometry.h"
 #include "graphics/photon/CollectionSparkles.h"
 #include "graphics/photon/RainSystem.h"
@@ -35,18 +31,6 @@ void GameHooks::TurnStars(SD::GameObject* object, float angle) {
         stars->Rotate(angle);
 }
 
-void GameHooks::AddSwayingScenery(SD::GameObject* object) {
-    if (World* world = World::Current(); world && object) world->AddSwayingScenery(object->GetHandle());
-}
-
-void GameHooks::AddYellowFirefly(SD::GameObject* firefly) {
-    if (World* world = World::Current(); world && firefly) world->AddYellowFirefly(firefly->GetHandle());
-}
-
-void GameHooks::AddReleaseSpawner(SD::GameObject* spawner) {
-    if (World* world = World::Current(); world && spawner) world->AddReleaseSpawner(spawner->GetHandle());
-}
-
 void GameHooks::ShowCollectionSparkles(SD::GameObject* firefly) {
     SD::Factory_* factory = SD::Factory_::GetInstance();
     if (!firefly || !factory) return;
@@ -67,21 +51,6 @@ void GameHooks::ShowCollectionSparkles(SD::GameObject* firefly) {
 void GameHooks::SendFireflyToPlayer(SD::GameObject* firefly) {
     if (auto* logic = ComponentOf<Firefly>(firefly, SD::CID_Firefly))
         logic->DoAction(Firefly::ActionMode::kFly, SD::SharedString("JoinPlayer"));
-}
-
-bool GameHooks::StartPulsingLight(SD::GameObject* object) {
-    auto* light = ComponentOf<PulsingLightLogic>(object, SD::CID_PulsingLightLogic);
-    if (!light) return false;
-    light->SetPulseStart(true);
-    return true;
-}
-
-void GameHooks::SpawnFriendlyWind(const SD::Vec3& position) {
-    SowlarSystem_::GetInstance().SpawnGustSphere(position, SD::Vec3(0.0f, 1.0f, 0.0f));
-}
-
-void GameHooks::StartSummerEvent() {
-    if (World* world = World::Current()) world->BeginSummerEvent();
 }
 
 }  // namespace QV

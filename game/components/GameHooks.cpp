@@ -1,8 +1,6 @@
 #include "game/components/GameHooks.h"
 
 #include "engine/GameObject.h"
-#include "game/components/ProximityTriggers.h"
-#include "game/components/Tombstones.h"
 #include "game/fireflies/Firefly.h"
 #include "game/fireflies/FireflyManager.h"
 
@@ -21,18 +19,6 @@ void GameHooks::ConfigureFirefly(SD::GameObject* object, const SD::Vec3& pathSca
     firefly->SetPathScale(pathScale);
     firefly->SetPathForce(pathForce);
     firefly->DoAction(Firefly::ActionMode::kIdle, SD::SharedString(idleBehaviour ? idleBehaviour : ""));
-}
-
-bool GameHooks::ActivateTombstone(SD::GameObject* object) {
-    auto* tombstone = object ? static_cast<MainTombstone*>(object->GetComponent(kMainTombstoneID)) : nullptr;
-    if (!tombstone) return false;
-    tombstone->Activate();
-    return true;
-}
-
-void GameHooks::PlayNarration(SD::GameObject* narrator, int storyCounter) {
-    auto* trigger = narrator ? static_cast<HudFadeTrigger*>(narrator->GetComponent(SD::CID_HudFadeTrigger)) : nullptr;
-    if (trigger) trigger->PlayNarration(storyCounter);
 }
 
 }  // namespace QV

@@ -1,23 +1,17 @@
 #pragma once
 // The world hooks the game installs at start-up: spawners reach the firefly manager, trigger
-// actions the main tombstone, the fireflies and the world state, and the world logic the
-// effects of objects through them.
+// actions the fireflies, and the world logic the effects of objects through them.
 #include "game/components/WorldHooks.h"
 
 namespace QV {
 
 class GameHooks : public WorldHooks {
 public:
-    // Plays the step's line on the narrator's fade trigger.
-    void PlayNarration(SD::GameObject* narrator, int storyCounter) override;
-
     // A firefly of the colour in a new group about the spawner, placed at `at`.
     SD::GameObject* SpawnFirefly(const SD::Vec3& at, const SD::Vec3& spawnerPosition, int colour,
                                  const char* behaviour) override;
     void ConfigureFirefly(SD::GameObject* firefly, const SD::Vec3& pathScale, const SD::Vec3& pathForce,
                           const char* idleBehaviour) override;
-    // Activates the object's main tombstone; false when it has none.
-    bool ActivateTombstone(SD::GameObject* object) override;
 
     // The season system's storm, lightning, season at the player and spring-to-summer weight.
     void SetStormDarkness(float darkness) override;
@@ -29,19 +23,9 @@ public:
     // The object's rain effect switched; the sky's stars turned.
     void SetRainActive(SD::GameObject* object, bool active) override;
     void TurnStars(SD::GameObject* object, float angle) override;
-    // The world state's lists, while the world is the current state.
-    void AddSwayingScenery(SD::GameObject* object) override;
-    void AddYellowFirefly(SD::GameObject* firefly) override;
-    void AddReleaseSpawner(SD::GameObject* spawner) override;
     // A burst of sparkles in the firefly's colour where it is; its flight to the player.
     void ShowCollectionSparkles(SD::GameObject* firefly) override;
     void SendFireflyToPlayer(SD::GameObject* firefly) override;
-    // False when the object has no pulsing light.
-    bool StartPulsingLight(SD::GameObject* object) override;
-    // A gust of the season system at the position, blowing upward.
-    void SpawnFriendlyWind(const SD::Vec3& position) override;
-    // The world's summer event, when the world is the current state.
-    void StartSummerEvent() override;
 };
 
 }  // namespace QV

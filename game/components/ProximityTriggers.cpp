@@ -1,6 +1,7 @@
 #include "game/components/ProximityTriggers.h"
 
 #include <cmath>
+#include <deque>
 
 #include "engine/Factory.h"
 #include "engine/GameObject.h"
@@ -11,7 +12,6 @@
 #include "game/components/QuorvPhantom.h"
 #include "game/components/SpawnLogic.h"
 #include "game/components/Spawner.h"
-#include "game/components/WorldHooks.h"
 #include "game/components/WorldLogic.h"
 #include "game/hud/HudFade.h"
 #include "game/systems/AudioLogic.h"
@@ -29,6 +29,12 @@ constexpr NarrationLine kNarration[HudFadeTrigger::kNarrationSteps] = {
     {"Narr_4", "Play_4_But_the_moon_was"}, {"Narr_5", "Play_5_The_night_and"}, {"Narr_6", "Play_6_In_rage_and"},
     {"Narr_7", "Play_7_But_the_shards"},   {"Narr_8", "Play_8_Glittering"},    {"Narr_9", "Play_9_Until_they_became"},
 };
+
+// Only compared, never followed: an entry may outlive its trigger.
+std::deque<SD::GameObject*>& HudFades() {
+    static std::deque<SD::GameObject*> fades;
+    return fades;
+}
 
 bool Near(SD::GameObject* owner, SD::GameObject* player, float radius) {
     return player && radius * radius > SquaredDistance(owner, player);
@@ -97,18 +103,33 @@ void HudFadeTrigger::VSerialize(SD::IStream& stream, int) {
 void HudFadeTrigger::VUpdate(float) {
     SD::GameObject* owner = GetOwner();
     if (done_ || !owner) return;
-    WorldHooks& hooks = GetWorldHooks();
     SD::GameObject* player = FindPlayer();
     if (player && !queued_ &&
         std::sqrt((owner->GetTransform().GetPos() - player->GetTransform().GetPos()).LengthSq()) < distance_) {
         queued_ = true;
-        hooks.PushHudFade(owner);
+        PushHudFade(owner);
     }
     if (SD::Factory_::GetGameObjectByName(hudName_.c_str())) return;
     // Only the entry this trigger queued leaves the queue; others' fades stay.
-    if (queued_) hooks.PopHudFade(owner);
+    if (queued_) PopHudFade(owner);
     done_ = true;
 }
+
+void HudFadeTrigger::PushHudFade(SD::GameObject* trigger) { HudFades().push_back(trigger); }
+
+bool HudFadeTrigger::PopHudFade(SD::GameObject* trigger) {
+    std::deque<SD::GameObject*>& fades = HudFades();
+    for (auto it = fades.begin(); it != fades.end(); ++it) {
+        if (*it != trigger) continue;
+        fades.erase(it);
+        return true;
+    }
+    return false;
+}
+
+size_t HudFadeTrigger::HudFadeCount() { return HudFades().size(); }
+
+void HudFadeTrigger::ClearHudFades() { HudFades().clear(); }
 
 void HudFadeTrigger::PlayNarration(int step) {
     if (step < 1 || step > kNarrationSteps) return;

@@ -16,6 +16,7 @@
 #include "game/components/Wind.h"
 #include "game/components/WorldHooks.h"
 #include "game/components/WorldLogic.h"
+#include "game/states/World.h"
 #include "physics/Body.h"
 #include "platform/os/Random.h"
 
@@ -68,7 +69,7 @@ void FloatingBulbLogic::VInitialize(bool) {
     phase_ = static_cast<float>(SD::RandomRaw());
     workingRotationScale_ = rotationScale_;
     pitch_ = yaw_ = roll_ = 0.0f;
-    GetWorldHooks().AddSwayingScenery(owner);
+    if (World* world = World::Current()) world->AddSwayingScenery(owner->GetHandle());
     if (listening_) return;
     listenIndex_ = owner->GetHandle().GetIndex();
     SD::Message_System::GetInstance()->RegisterObjectHandler(SD::MessageIds::WindMessage, listenIndex_, this,
@@ -122,7 +123,7 @@ void LilyPadLogic::VInitialize(bool) {
     phase_ = static_cast<float>(SD::RandomRaw());
     transform.SetPosY(transform.GetScale().y * 0.075f);
     rest_.Take(transform);
-    GetWorldHooks().AddSwayingScenery(owner);
+    if (World* world = World::Current()) world->AddSwayingScenery(owner->GetHandle());
 }
 
 void LilyPadLogic::VUpdate(float dt) {

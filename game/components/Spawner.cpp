@@ -11,6 +11,7 @@
 #include "engine/MathSerialize.h"
 #include "engine/Transform.h"
 #include "game/components/WorldHooks.h"
+#include "game/states/World.h"
 
 namespace QV {
 namespace {
@@ -38,7 +39,8 @@ SD::GameObject* Spawn_Blue_Firefly(const SD::Vec3& at, const SD::Vec3& from, Spa
 }
 SD::GameObject* Spawn_Yellow_Firefly(const SD::Vec3& at, const SD::Vec3& from, Spawner* spawner) {
     SD::GameObject* firefly = SpawnFirefly(at, from, spawner, 4, nullptr);
-    if (firefly) GetWorldHooks().AddYellowFirefly(firefly);
+    World* world = World::Current();
+    if (firefly && world) world->AddYellowFirefly(firefly->GetHandle());
     return firefly;
 }
 
@@ -135,7 +137,7 @@ void Spawner::SpawnOne() {
     if (!made) return;
     spawned_.push_back(made->GetHandle());
     // A spawner holding fireflies is one the world's summer event releases.
-    GetWorldHooks().AddReleaseSpawner(owner);
+    if (World* world = World::Current()) world->AddReleaseSpawner(owner->GetHandle());
 }
 
 SD::Vec3 Spawner::GeneratePos_RandomlyNearby(const SD::Vec3& position, Spawner* spawner) {

@@ -9,11 +9,15 @@
 #include "engine/GameObject.h"
 #include "engine/Transform.h"
 #include "game/cameras/WorldCameras.h"
+#include "game/components/LightLogic.h"
 #include "game/components/ObjectLooks.h"
+#include "game/components/ProximityTriggers.h"
 #include "game/components/Spawner.h"
+#include "game/components/Tombstones.h"
 #include "game/components/Trigger.h"
 #include "game/components/WorldHooks.h"
 #include "game/components/WorldLogic.h"
+#include "game/states/World.h"
 #include "game/systems/AudioLogic.h"
 #include "game/systems/SowlarSystem.h"
 #include "physics/Collider.h"
@@ -88,8 +92,10 @@ void CollectFireflies(Trigger* trigger, bool orange) {
     const int counter = SowlarSystem_::GetInstance().GetStoryCounter();
     if (const char* sound = StorySound(counter, orange ? "Play_Pitcher" : "Play_Lily_Pad"))
         AudioLogic_::PostEvent(sound, nullptr);
-    if (SD::GameObject* narrator = SD::Factory_::GetGameObjectByName("NarrHudFadeTrigger"))
-        hooks.PlayNarration(narrator, counter);
+    SD::GameObject* narrator = SD::Factory_::GetGameObjectByName("NarrHudFadeTrigger");
+    if (auto* narration =
+            narrator ? static_cast<HudFadeTrigger*>(narrator->GetComponent(SD::CID_HudFadeTrigger)) : nullptr)
+        narration->PlayNarration(counter);
     spawner->SetSpawn_state(false);
     spawner->ClearSpawnedObjects();
 }
@@ -98,21 +104,28 @@ void AttachFirefliesToPlayer(Trigger* trigger) { CollectFireflies(trigger, false
 void AttachOrangeFirefliesToPlayer(Trigger* trigger) { CollectFireflies(trigger, true); }
 
 void ActivateStonedGroup(Trigger*) {
-    SD::GameObject* tombstone = SD::Factory_::GetGameObjectByName("MainTombstone");
-    if (tombstone && !GetWorldHooks().ActivateTombstone(tombstone))
+    SD::GameObject* object = SD::Factory_::GetGameObjectByName("MainTombstone");
+    if (!object) return;
+    if (auto* tombstone = static_cast<MainTombstone*>(object->GetComponent(kMainTombstoneID)))
+        tombstone->Activate();
+    else
         SD_WARNING(Debug::kLogError, "Object MainTombstone has no main tombstone to activate");
 }
 
 void SpawnFriendlyWind(Trigger* trigger) {
     if (!ObjectOf(trigger)) return;
     std::puts("RingTreeTrigger");
-    WorldHooks& hooks = GetWorldHooks();
     AudioLogic_::PostEvent("Play_Flower", nullptr);
-    if (SD::GameObject* player = FindPlayer()) hooks.SpawnFriendlyWind(player->GetTransform().GetPos());
+    // A gust of the season system at the player, blowing upward.
+    if (SD::GameObject* player = FindPlayer())
+        SowlarSystem_::GetInstance().SpawnGustSphere(player->GetTransform().GetPos(), SD::Vec3(0.0f, 1.0f, 0.0f));
     Trigger::ScheduleReset(trigger, 3.0f);
 }
 
-void StartSummerEvent(Trigger*) { GetWorldHooks().StartSummerEvent(); }
+// The world's summer event, while the world is the current state.
+void StartSummerEvent(Trigger*) {
+    if (World* world = World::Current()) world->BeginSummerEvent();
+}
 
 void BoostPlayerEvent(Trigger* trigger) {
     if (!ObjectOf(trigger)) return;
@@ -122,7 +135,10 @@ void BoostPlayerEvent(Trigger* trigger) {
 
 void StartPulsingLight(Trigger* trigger) {
     SD::GameObject* object = ObjectOf(trigger);
-    if (object && !GetWorldHooks().StartPulsingLight(object))
+    if (!object) return;
+    if (auto* light = static_cast<PulsingLightLogic*>(object->GetComponent(SD::CID_PulsingLightLogic)))
+        light->SetPulseStart(true);
+    else
         SD_WARNING(Debug::kLogError, "Trigger of object %s starts a pulsing light but the object has none",
                    OwnerName(*trigger));
 }

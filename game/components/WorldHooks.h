@@ -1,11 +1,9 @@
 #pragma once
 // What the world logic asks of the parts of the game that join it separately: the graphics
-// effects (rain, stars, sparkles), the fireflies and their manager, the world state's lists, the
-// narration, the tombstones and the season system. Each installs its part when it joins; until
-// then the defaults change nothing, answer "none", keep the season blend and the HUD fades here,
-// and the do-nothing ones note their call (game/EmptyHook.h).
+// effects (rain, stars, sparkles), the fireflies and their manager, and the season system.
+// Each installs its part when it joins; until then the defaults change nothing, answer "none",
+// keep the season blend here, and the do-nothing ones note their call (game/EmptyHook.h).
 #include <cstdint>
-#include <deque>
 
 #include "core/Vector.h"
 #include "game/EmptyHook.h"
@@ -47,25 +45,6 @@ public:
         (void)angle;
     }
 
-    // The world state's list of swaying scenery, when the world is the current state.
-    virtual void AddSwayingScenery(SD::GameObject* object) {
-        (void)object;
-        NoteEmptyHook("WorldHooks::AddSwayingScenery");
-    }
-
-    // The world state's queue of HUD fades: a trigger pushes its object at the back and later
-    // takes out only its own entry (false when it had none there).
-    virtual void PushHudFade(SD::GameObject* trigger) { hudFades_.push_back(trigger); }
-    virtual bool PopHudFade(SD::GameObject* trigger) {
-        for (auto it = hudFades_.begin(); it != hudFades_.end(); ++it) {
-            if (*it != trigger) continue;
-            hudFades_.erase(it);
-            return true;
-        }
-        return false;
-    }
-    size_t HudFadeCount() const { return hudFades_.size(); }
-
     // Collecting a firefly: the sparkles shown where it is, and its flight to the player.
     virtual void ShowCollectionSparkles(SD::GameObject* firefly) {
         (void)firefly;
@@ -75,30 +54,6 @@ public:
         (void)firefly;
         NoteEmptyHook("WorldHooks::SendFireflyToPlayer");
     }
-
-    // The narration of the story counter's step, played by the narrator's fade trigger.
-    virtual void PlayNarration(SD::GameObject* narrator, int storyCounter) {
-        NoteEmptyHook("WorldHooks::PlayNarration");
-        (void)narrator;
-        (void)storyCounter;
-    }
-    // False when the object has no main tombstone, pulsing light.
-    virtual bool ActivateTombstone(SD::GameObject* object) {
-        NoteEmptyHook("WorldHooks::ActivateTombstone");
-        (void)object;
-        return false;
-    }
-    virtual bool StartPulsingLight(SD::GameObject* object) {
-        NoteEmptyHook("WorldHooks::StartPulsingLight");
-        (void)object;
-        return false;
-    }
-    virtual void SpawnFriendlyWind(const SD::Vec3& position) {
-        (void)position;
-        NoteEmptyHook("WorldHooks::SpawnFriendlyWind");
-    }
-    // Starts the summer event when the current game state is the world.
-    virtual void StartSummerEvent() { NoteEmptyHook("WorldHooks::StartSummerEvent"); }
 
     // A firefly of the colour index (1 pink, 2 green, 3 blue, 4 yellow) made by the firefly
     // manager at `at`, with a behaviour to start (null for its default); null when none was made.
@@ -120,21 +75,9 @@ public:
         (void)pathForce;
         (void)idleBehaviour;
     }
-    // Adds a yellow firefly to the world state's list, when the world is the current state.
-    virtual void AddYellowFirefly(SD::GameObject* firefly) {
-        (void)firefly;
-        NoteEmptyHook("WorldHooks::AddYellowFirefly");
-    }
-    // Adds a spawner's object to the world state's release list, when the world is the current
-    // state.
-    virtual void AddReleaseSpawner(SD::GameObject* spawner) {
-        (void)spawner;
-        NoteEmptyHook("WorldHooks::AddReleaseSpawner");
-    }
 
 private:
     float seasonBlend_ = 0.0f;
-    std::deque<SD::GameObject*> hudFades_;
 };
 
 // The installed hooks (the defaults when none are installed).

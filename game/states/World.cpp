@@ -106,6 +106,7 @@ void World::Load() {
     releaseActive_ = false;
     releaseTimer_ = kReleaseInterval;
     narrationFront_ = narrationCount_ = 0;
+    HudFadeTrigger::ClearHudFades();
     release_.clear();
     yellowFireflies_.clear();
     swayingScenery_.clear();

@@ -57,6 +57,7 @@ public:
     int GetFirstSlide() const { return firstSlide_; }
     bool IsReleaseActive() const { return releaseActive_; }
     size_t GetReleaseCount() const { return release_.size(); }
+    const std::vector<SD::GameObjectHandle>& GetReleaseSpawners() const { return release_; }
     size_t GetNarrationCount() const { return narrationCount_; }
     // The opacity the program-wide "HUD" overlay fade has reached.
     static float HudOverlayFade();

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include "WorldLogicTestSupport.h"
-#include "game/components/GameHooks.h"
 
 namespace {
 
@@ -107,30 +106,30 @@ TEST_F(ProximityTriggersTest, AHudFadeTriggerTakesOutOnlyItsOwnQueuedFade) {
     SD::GameObject* player = Spawn("Player", "Player", {50, 0, 0});
     auto* trigger = Get<QV::HudFadeTrigger>(narrator, SD::CID_HudFadeTrigger);
     SD::GameObject* someoneElse = Spawn("Hud", "Else", {});
-    world.PushHudFade(someoneElse);
+    QV::HudFadeTrigger::PushHudFade(someoneElse);
     Frames(1, 0.1f);
     EXPECT_FALSE(trigger->IsQueued());
     Place(player, {5, 0, 0});
     Frames(1, 0.1f);
     EXPECT_TRUE(trigger->IsQueued());
-    EXPECT_EQ(world.HudFadeCount(), 2u);
+    EXPECT_EQ(QV::HudFadeTrigger::HudFadeCount(), 2u);
     hud->Destroy();
     factory.Update(0.0f);
     Frames(1, 0.1f);
     EXPECT_TRUE(trigger->IsDone());
     // The other fade stays queued; the trigger's own is gone.
-    EXPECT_EQ(world.HudFadeCount(), 1u);
-    EXPECT_FALSE(world.PopHudFade(narrator));
-    EXPECT_TRUE(world.PopHudFade(someoneElse));
+    EXPECT_EQ(QV::HudFadeTrigger::HudFadeCount(), 1u);
+    EXPECT_FALSE(QV::HudFadeTrigger::PopHudFade(narrator));
+    EXPECT_TRUE(QV::HudFadeTrigger::PopHudFade(someoneElse));
 }
 
 TEST_F(ProximityTriggersTest, AHudFadeTriggerWithoutItsHudCompletesAtOnceAndTakesNothingOut) {
     SD::GameObject* other = Spawn("Hud", "Other", {});
-    world.PushHudFade(other);
+    QV::HudFadeTrigger::PushHudFade(other);
     SD::GameObject* narrator = Spawn("Narrator", "Narrator", {});
     Frames(1, 0.1f);
     EXPECT_TRUE(Get<QV::HudFadeTrigger>(narrator, SD::CID_HudFadeTrigger)->IsDone());
-    EXPECT_EQ(world.HudFadeCount(), 1u);
+    EXPECT_EQ(QV::HudFadeTrigger::HudFadeCount(), 1u);
 }
 
 TEST_F(ProximityTriggersTest, NarrationPlaysEachLineOnceButStartsItsFadeEveryTime) {
@@ -139,9 +138,7 @@ TEST_F(ProximityTriggersTest, NarrationPlaysEachLineOnceButStartsItsFadeEveryTim
     SD::GameObject* line = Spawn("Line", "Narr_3", {});
     auto* trigger = Get<QV::HudFadeTrigger>(narrator, SD::CID_HudFadeTrigger);
     auto* fade = Get<QV::HudFade>(line, SD::CID_HudFade);
-    // Through the game's hooks, as the trigger actions reach it.
-    QV::GameHooks game;
-    game.PlayNarration(narrator, 3);
+    trigger->PlayNarration(3);
     trigger->PlayNarration(3);
     trigger->PlayNarration(0);
     trigger->PlayNarration(10);

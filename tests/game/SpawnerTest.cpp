@@ -45,6 +45,7 @@ protected:
 };
 
 TEST_F(SpawnerTest, OneObjectPerIntervalUpToTheNumberToKeep) {
+    const QV::World& state = EnterWorld();
     SD::GameObject* hive = Spawn("Hive", "Hive", {3, 4, 5});
     QV::Spawner* spawner = SpawnerOf(hive);
     ASSERT_NE(spawner, nullptr);
@@ -63,8 +64,9 @@ TEST_F(SpawnerTest, OneObjectPerIntervalUpToTheNumberToKeep) {
     ASSERT_NE(first, nullptr);
     EXPECT_EQ(first->GetTransform().GetLocalPos(), SD::Vec3(3, 4, 5));
     EXPECT_EQ(hooks.calls.front(), "firefly 4");
-    EXPECT_EQ(hooks.calls[1], "yellow Firefly1");
-    EXPECT_EQ(hooks.calls[2], "release Hive") << "a spawner holding fireflies is put on the world's release list";
+    EXPECT_EQ(ListedNames(state.GetYellowFireflies()), (std::vector<std::string>{"Firefly1", "Firefly2", "Firefly3"}));
+    EXPECT_EQ(ListedNames(state.GetReleaseSpawners()), std::vector<std::string>{"Hive"})
+        << "a spawner holding fireflies is put on the world's release list";
     EXPECT_EQ(hooks.lastIdle, "WatchForPlayer");
     EXPECT_EQ(hooks.lastForce, SD::Vec3(2000, 2000, 2000));
 

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include "WorldTestSupport.h"
-#include "game/components/GameHooks.h"
 #include "game/components/Tombstones.h"
 
 namespace {
@@ -48,10 +47,9 @@ TEST_F(TombstonesTest, ActivationRaisesTheStonesGlowsThemAtTheEndAndFadesTheWate
     Frame(1.0f);
     EXPECT_EQ(a->GetTransform().GetLocalPos().y, 0.0f);  // nothing before activation
 
-    // The game's hooks, through which the trigger action reaches it, activate it.
-    QV::GameHooks game;
-    EXPECT_FALSE(game.ActivateTombstone(a));
-    EXPECT_TRUE(game.ActivateTombstone(main));
+    // The trigger action finds it by its name and activates it.
+    EXPECT_FALSE(tomb->IsActivated());
+    QV::Trigger::FindAction("ActivateStonedGroup")(nullptr);
     EXPECT_TRUE(tomb->IsActivated());
     Frame(3.6f);
     EXPECT_NEAR(a->GetTransform().GetLocalPos().y, 3.0f, 0.05f);  // half of 0.6 x scale 10

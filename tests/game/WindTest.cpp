@@ -46,6 +46,7 @@ protected:
 };
 
 TEST_F(WindTest, AWindVolumeLaysOutItsStreamsPushesWhatItTouchesAndRunsOut) {
+    const QV::World& state = EnterWorld();
     SD::GameObject* breeze = Spawn("Breeze", "Breeze", {100, 5, 0});
     auto* wind = Get<QV::WindLogic>(breeze, SD::CID_WindLogic);
     ASSERT_NE(wind, nullptr);
@@ -58,7 +59,7 @@ TEST_F(WindTest, AWindVolumeLaysOutItsStreamsPushesWhatItTouchesAndRunsOut) {
     SD::GameObject* other = Spawn("Bulb", "Other", {-100, 0, 0});
     auto* logic = Get<QV::FloatingBulbLogic>(bulb, SD::CID_FloatingBulbLogic);
     auto* otherLogic = Get<QV::FloatingBulbLogic>(other, SD::CID_FloatingBulbLogic);
-    EXPECT_EQ(world.Calls("sway"), (std::vector<std::string>{"sway Bulb", "sway Other"}));
+    EXPECT_EQ(ListedNames(state.GetSwayingScenery()), (std::vector<std::string>{"Bulb", "Other"}));
 
     // A touch reaches the bulb touched, once, and turns it by the wind's vector (0, 0, 100).
     wind->OnContact(ColliderOf(bulb));

@@ -46,7 +46,6 @@ public:
     const char* GetSeasonName() override { return season.c_str(); }
     void SetRainActive(SD::GameObject*, bool active) override { calls.push_back(active ? "rain on" : "rain off"); }
     void TurnStars(SD::GameObject*, float angle) override { starsTurned += angle; }
-    void AddSwayingScenery(SD::GameObject* object) override { calls.push_back("sway " + object->GetName()); }
     // Only the calls that start with the prefix.
     std::vector<std::string> Calls(const std::string& prefix) const {
         std::vector<std::string> found;
@@ -104,6 +103,7 @@ protected:
         // The objects go before the hooks and the audio logic they call.
         factory.Shutdown();
         QV::SetWorldHooks(nullptr);
+        QV::HudFadeTrigger::ClearHudFades();
         QV::AudioLogic_::SetStateSetter(nullptr);
         QV::AudioLogic_::ResetForTests();
         delete SD::GhostEngine_::Existing();

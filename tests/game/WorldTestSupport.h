@@ -31,6 +31,7 @@
 #include "game/components/SpinningLogic.h"
 #include "game/components/Trigger.h"
 #include "game/components/WorldHooks.h"
+#include "game/states/World.h"
 #include "game/systems/SowlarSystem.h"
 #include "graphics/Graphics.h"
 #include "graphics/components/Geometry.h"
@@ -177,15 +178,6 @@ class RecordingHooks : public QV::WorldHooks {
 public:
     void ShowCollectionSparkles(SD::GameObject* firefly) override { calls.push_back("sparkles " + firefly->GetName()); }
     void SendFireflyToPlayer(SD::GameObject* firefly) override { calls.push_back("join " + firefly->GetName()); }
-    void PlayNarration(SD::GameObject*, int counter) override {
-        calls.push_back("narration " + std::to_string(counter));
-    }
-    bool ActivateTombstone(SD::GameObject*) override {
-        calls.push_back("tombstone");
-        return true;
-    }
-    void SpawnFriendlyWind(const SD::Vec3&) override { calls.push_back("friendly wind"); }
-    void StartSummerEvent() override { calls.push_back("summer"); }
     SD::GameObject* SpawnFirefly(const SD::Vec3& at, const SD::Vec3&, int colour, const char* behaviour) override {
         SD::GameObject* firefly = SD::Factory_::GetInstance()->CreateObject("World/Firefly", nullptr);
         if (!firefly) return nullptr;
@@ -199,8 +191,6 @@ public:
         lastForce = force;
         lastIdle = idle;
     }
-    void AddYellowFirefly(SD::GameObject* firefly) override { calls.push_back("yellow " + firefly->GetName()); }
-    void AddReleaseSpawner(SD::GameObject* spawner) override { calls.push_back("release " + spawner->GetName()); }
 
     std::vector<std::string> calls;
     int made = 0;
@@ -235,6 +225,7 @@ protected:
         SD::Message_System::GetInstance()->Initialize();
     }
     ~WorldFixture() override {
+        worldState.Unload();
         factory.Shutdown();
         delete Aperture::Graphics_::Peek();
         QV::SowlarSystem_::DestroyInstance();
@@ -302,6 +293,19 @@ protected:
             collider->position = collider->previousPosition = position;
     }
 
+    // The world state entered as the game enters it: the logic fills its lists from then on.
+    QV::World& EnterWorld() {
+        worldState.Load();
+        return worldState;
+    }
+    // The names of the objects of one of the world state's lists.
+    static std::vector<std::string> ListedNames(const std::vector<SD::GameObjectHandle>& list) {
+        std::vector<std::string> names;
+        for (const SD::GameObjectHandle& handle : list)
+            if (SD::GameObject* object = handle.get()) names.push_back(object->GetName());
+        return names;
+    }
+
     // One frame: the clock moves on, then physics, interpolators, components and due messages.
     void Frame(float dt) {
         clock.Advance(dt);
@@ -320,6 +324,7 @@ protected:
     SD::Transformer_ transformer;
     SD::Factory_ factory;
     RecordingHooks hooks;
+    QV::World worldState;
 
 private:
     int files_ = 0;

@@ -46,7 +46,8 @@ struct SxPoolRecord {
     }
 };
 
-void* DefaultVirtualAlloc(size_t size) {
+// Pools of virtual memory take their pages from the platform: reserved and committed at once.
+void* ReserveVirtualPages(size_t size) {
     void* memory = platform::ReserveMemory(size);
     if (memory && !platform::CommitMemory(memory, size)) {
         platform::ReleaseMemory(memory, size);
@@ -55,15 +56,13 @@ void* DefaultVirtualAlloc(size_t size) {
     return memory;
 }
 
-void DefaultVirtualFree(void* address, size_t size) { platform::ReleaseMemory(address, size); }
+void ReleaseVirtualPages(void* address, size_t size) { platform::ReleaseMemory(address, size); }
 
 SxPoolRecord* g_pools = nullptr;
 uint32_t g_maxPools = 0;
 uint32_t g_numPools = 0;
 bool g_initialized = false;
 std::mutex g_tableMutex;  // slot search and the count of pools in use
-SxVirtualAllocHook g_virtualAlloc = DefaultVirtualAlloc;
-SxVirtualFreeHook g_virtualFree = DefaultVirtualFree;
 
 bool InTable(SxMemPoolId pool) { return g_pools && pool >= 0 && static_cast<uint32_t>(pool) < g_maxPools; }
 
@@ -76,7 +75,7 @@ SxPoolRecord* PoolFor(SxMemPoolId pool) {
 void ReleaseOwnedMemory(SxPoolRecord& record) {
     if (!record.owned || !record.ownMemory) return;
     if ((record.attributes & SxMemPool_SourceMask) == SxMemPool_VirtualMemory)
-        g_virtualFree(record.ownMemory, record.ownSize);
+        ReleaseVirtualPages(record.ownMemory, record.ownSize);
     else
         std::free(record.ownMemory);
 }
@@ -143,7 +142,7 @@ SxMemPoolId CreatePool(void* memory, uint32_t size, uint32_t blockSize, uint32_t
         room = usable - skipped;
     } else {
         size_t request = usable + align;
-        void* own = source == SxMemPool_VirtualMemory ? g_virtualAlloc(request) : std::malloc(request);
+        void* own = source == SxMemPool_VirtualMemory ? ReserveVirtualPages(request) : std::malloc(request);
         if (!own) return SxInvalidPoolId;
         record.ownMemory = own;
         record.ownSize = request;
@@ -307,11 +306,6 @@ SXRESULT SetPoolName(SxMemPoolId, const char*) { return SX_Success; }
 SXRESULT SetPoolName(SxMemPoolId, const wchar_t*) { return SX_Success; }
 const wchar_t* GetPoolName(SxMemPoolId) { return nullptr; }
 SXRESULT SetMonitoring(SxMemPoolId, uint32_t) { return SX_Success; }
-
-void SetVirtualMemoryHooks(SxVirtualAllocHook alloc, SxVirtualFreeHook release) {
-    g_virtualAlloc = alloc ? alloc : DefaultVirtualAlloc;
-    g_virtualFree = release ? release : DefaultVirtualFree;
-}
 
 }  // namespace MemoryMgr
 }  // namespace SX

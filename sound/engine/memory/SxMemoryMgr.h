@@ -36,10 +36,6 @@ struct SxPoolMemInfo {
     uint32_t usedBytes = 0;
 };
 
-// Page allocator for pools of virtual memory; the defaults use the platform's virtual memory.
-using SxVirtualAllocHook = void* (*)(size_t size);
-using SxVirtualFreeHook = void (*)(void* address, size_t size);
-
 namespace MemoryMgr {
 
 SXRESULT Init(const SxMemoryMgrSettings* settings);
@@ -80,9 +76,6 @@ SXRESULT SetPoolName(SxMemPoolId pool, const char* name);
 SXRESULT SetPoolName(SxMemPoolId pool, const wchar_t* name);
 const wchar_t* GetPoolName(SxMemPoolId pool);
 SXRESULT SetMonitoring(SxMemPoolId pool, uint32_t flags);
-
-// Installs the page allocator of virtual-memory pools; null restores the default.
-void SetVirtualMemoryHooks(SxVirtualAllocHook alloc, SxVirtualFreeHook release);
 
 }  // namespace MemoryMgr
 
