@@ -153,10 +153,13 @@ void OnExecuteOnAll(const SxActionParams& params, const std::vector<SxUniqueID>&
     });
 }
 
-// What the sound engine asks of the music: state changes its music waits for, and the records
-// of music nodes.
-class MusicSeams final : public ISxStateHook, public ISxHircObjectReader {
+// What the sound engine asks of the music: state changes its music waits for, the records of
+// music nodes, and actions over everything.
+class MusicSeams final : public ISxStateHook, public ISxHircObjectReader, public ISxExecuteOnAllListener {
 public:
+    void ExecuteOnAll(const SxActionParams& params, const std::vector<SxUniqueID>& exceptions) override {
+        OnExecuteOnAll(params, exceptions);
+    }
     bool TakeOverStateChange(uint32_t groupID, uint32_t stateID) override {
         return CSxMusicRenderer::SetStateHook(groupID, stateID);
     }
@@ -174,7 +177,7 @@ void Install() {
     SoundEngine::AddBehavioralExtension(&CSxMusicRenderer::PerformFrame);
     SoundEngine::SetStateHook(&g_musicSeams);
     SoundEngine::SetHircObjectHook(&g_musicSeams);
-    CSxURenderer::SetExecuteOnAllHook(&OnExecuteOnAll);
+    CSxURenderer::SetExecuteOnAllHook(&g_musicSeams);
 }
 
 }  // namespace

@@ -175,9 +175,19 @@ std::unique_ptr<SX::ISxBankSource> OpenBankThroughStreams(const char* name, SX::
     return std::make_unique<StreamBankSource>(stream, blockSize, static_cast<uint64_t>(info.size));
 }
 
+namespace {
+class StreamBankOpener final : public SX::ISxBankOpener {
+public:
+    std::unique_ptr<SX::ISxBankSource> OpenBank(const char* name, SX::SxBankID bankID) override {
+        return OpenBankThroughStreams(name, bankID);
+    }
+};
+StreamBankOpener g_streamBankOpener;
+}  // namespace
+
 void InstallBankHooks() {
     SX::SxSetMediaProvider(&g_bankMedia);
-    SX::SxSetBankOpener(OpenBankThroughStreams);
+    SX::SxSetBankOpener(&g_streamBankOpener);
 }
 
 void RemoveBankHooks() {

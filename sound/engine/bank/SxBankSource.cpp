@@ -9,7 +9,7 @@ namespace SX {
 
 namespace {
 std::mutex g_openerLock;
-SxBankOpener g_opener = nullptr;
+ISxBankOpener* g_opener = nullptr;  // guarded by g_openerLock, like g_folder
 std::string g_folder;
 
 std::unique_ptr<ISxBankSource> OpenFromFolder(const char* name, SxBankID bankID) {
@@ -70,7 +70,7 @@ bool SxFileBankSource::Skip(uint32_t size) {
     return true;
 }
 
-void SxSetBankOpener(SxBankOpener opener) {
+void SxSetBankOpener(ISxBankOpener* opener) {
     std::lock_guard<std::mutex> lock(g_openerLock);
     g_opener = opener;
 }
@@ -82,7 +82,7 @@ void SxSetBankFolder(const std::string& folder) {
 
 std::unique_ptr<ISxBankSource> SxOpenBank(const char* name, SxBankID bankID) {
     std::lock_guard<std::mutex> lock(g_openerLock);
-    return g_opener ? g_opener(name, bankID) : OpenFromFolder(name, bankID);
+    return g_opener ? g_opener->OpenBank(name, bankID) : OpenFromFolder(name, bankID);
 }
 
 }  // namespace SX

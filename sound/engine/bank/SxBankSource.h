@@ -63,9 +63,16 @@ private:
 };
 
 // Opens a bank file by its name ("Init.bnk") or, without a name, by its ID ("<ID>.bnk").
-// The default opens files of the bank folder; the stream manager installs its own.
-using SxBankOpener = std::unique_ptr<ISxBankSource> (*)(const char* name, SxBankID bankID);
-void SxSetBankOpener(SxBankOpener opener);
+// The default opens files of the bank folder; the sound system installs one that reads through
+// the stream manager. Null restores the default.
+class ISxBankOpener {
+public:
+    virtual std::unique_ptr<ISxBankSource> OpenBank(const char* name, SxBankID bankID) = 0;
+
+protected:
+    ~ISxBankOpener() = default;
+};
+void SxSetBankOpener(ISxBankOpener* opener);
 // The folder the default opener reads from (empty: the working directory).
 void SxSetBankFolder(const std::string& folder);
 std::unique_ptr<ISxBankSource> SxOpenBank(const char* name, SxBankID bankID);

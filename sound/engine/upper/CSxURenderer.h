@@ -13,6 +13,16 @@ namespace SX {
 class CSxSoundBase;
 class CSxSource;
 
+// What plays beside the nodes (the music engine's contexts) and follows stop, pause, resume and
+// seek over everything, leaving out what lies under one of the exceptions.
+class ISxExecuteOnAllListener {
+public:
+    virtual void ExecuteOnAll(const SxActionParams& params, const std::vector<SxUniqueID>& exceptions) = 0;
+
+protected:
+    ~ISxExecuteOnAllListener() = default;
+};
+
 class CSxURenderer {
 public:
     // The memory thresholds: above this fraction of its pool in use, the default pool (or the
@@ -38,9 +48,8 @@ public:
     // Stop, pause, resume or seek over every node (what plays under the master bus), leaving out
     // instances whose node or one of its ancestors is among the exceptions.
     static void ExecuteOnAll(const SxActionParams& params, const std::vector<SxUniqueID>& exceptions);
-    // Told of every such action first: the music engine's contexts follow it too.
-    using ExecuteOnAllHook = void (*)(const SxActionParams& params, const std::vector<SxUniqueID>& exceptions);
-    static void SetExecuteOnAllHook(ExecuteOnAllHook hook) { s_executeOnAllHook = hook; }
+    // Told of every such action first (the music engine's contexts follow it too); null: no one.
+    static void SetExecuteOnAllHook(ISxExecuteOnAllListener* listener) { s_executeOnAllListener = listener; }
 
     // Makes room for a new instance of priority P under the node (0: anywhere) for a game
     // object (null: any): the weakest candidate, the earliest-started among equals (the
@@ -91,7 +100,7 @@ private:
     static float s_lowerEngineThreshold;
     static CSxPBI::RendererEntry* s_cmdHead;
     static CSxPBI::RendererEntry* s_cmdTail;
-    static ExecuteOnAllHook s_executeOnAllHook;
+    static ISxExecuteOnAllListener* s_executeOnAllListener;
 };
 
 }  // namespace SX
