@@ -119,4 +119,10 @@ private:
     uint32_t objectId_;
 };
 
+// The object's component of the given kind, as its class; null without an object or component.
+template <class T>
+T* ComponentOf(GameObject* object, ComponentID id) {
+    return object ? static_cast<T*>(object->GetComponent(id)) : nullptr;
+}
+
 }  // namespace SD

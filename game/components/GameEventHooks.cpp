@@ -15,19 +15,14 @@ namespace {
 
 constexpr SD::ComponentID kSparklesID = static_cast<SD::ComponentID>(108);
 
-template <class T>
-T* ComponentOf(SD::GameObject* object, SD::ComponentID id) {
-    return object ? static_cast<T*>(object->GetComponent(id)) : nullptr;
-}
-
 }  // namespace
 
 void GameHooks::SetRainActive(SD::GameObject* object, bool active) {
-    if (auto* rain = ComponentOf<Aperture::Photon::RainSystem>(object, SD::CID_RainSystem)) rain->SetActive(active);
+    if (auto* rain = SD::ComponentOf<Aperture::Photon::RainSystem>(object, SD::CID_RainSystem)) rain->SetActive(active);
 }
 
 void GameHooks::TurnStars(SD::GameObject* object, float angle) {
-    if (auto* stars = ComponentOf<Aperture::Photon::TwinklingStars>(object, SD::CID_TwinklingStars))
+    if (auto* stars = SD::ComponentOf<Aperture::Photon::TwinklingStars>(object, SD::CID_TwinklingStars))
         stars->Rotate(angle);
 }
 
@@ -37,10 +32,11 @@ void GameHooks::ShowCollectionSparkles(SD::GameObject* firefly) {
     SD::GameObject* burst = factory->CreateObject("World/FireflyCollectionSparkles", nullptr);
     if (!burst) return;
     burst->GetTransform().SetPos(firefly->GetTransform().GetPos());
-    auto* sparkles = ComponentOf<Aperture::Photon::FireflyCollectionSparkles>(burst, kSparklesID);
+    auto* sparkles = SD::ComponentOf<Aperture::Photon::FireflyCollectionSparkles>(burst, kSparklesID);
     if (sparkles) {
         SD::Vec4 colour(1.0f, 1.0f, 1.0f, 1.0f);
-        if (auto* geometry = ComponentOf<Aperture::Geometry>(firefly, SD::CID_Geometry)) colour = geometry->GetColor();
+        if (auto* geometry = SD::ComponentOf<Aperture::Geometry>(firefly, SD::CID_Geometry))
+            colour = geometry->GetColor();
         sparkles->SetColor(SD::Vec4(colour.x, colour.y, colour.z, 1.0f));
         sparkles->SetEnabled(true);
     }
@@ -49,7 +45,7 @@ void GameHooks::ShowCollectionSparkles(SD::GameObject* firefly) {
 }
 
 void GameHooks::SendFireflyToPlayer(SD::GameObject* firefly) {
-    if (auto* logic = ComponentOf<Firefly>(firefly, SD::CID_Firefly))
+    if (auto* logic = SD::ComponentOf<Firefly>(firefly, SD::CID_Firefly))
         logic->DoAction(Firefly::ActionMode::kFly, SD::SharedString("JoinPlayer"));
 }
 

@@ -8,12 +8,10 @@ namespace QV {
 namespace looks {
 namespace {
 
-Aperture::Light* LightOf(SD::GameObject* object) {
-    return object ? static_cast<Aperture::Light*>(object->GetComponent(SD::CID_Light)) : nullptr;
-}
+Aperture::Light* LightOf(SD::GameObject* object) { return SD::ComponentOf<Aperture::Light>(object, SD::CID_Light); }
 
 Aperture::Geometry* GeometryOf(SD::GameObject* object) {
-    return object ? static_cast<Aperture::Geometry*>(object->GetComponent(SD::CID_Geometry)) : nullptr;
+    return SD::ComponentOf<Aperture::Geometry>(object, SD::CID_Geometry);
 }
 
 }  // namespace

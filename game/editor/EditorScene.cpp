@@ -17,16 +17,14 @@ namespace editorscene {
 namespace {
 
 Aperture::Geometry* GeometryOf(SD::GameObject* object) {
-    return object ? static_cast<Aperture::Geometry*>(object->GetComponent(SD::CID_Geometry)) : nullptr;
+    return SD::ComponentOf<Aperture::Geometry>(object, SD::CID_Geometry);
 }
 
 Gedankenexperiment::Collider* ColliderOf(SD::GameObject* object) {
-    return object ? static_cast<Gedankenexperiment::Collider*>(object->GetComponent(SD::CID_Collider)) : nullptr;
+    return SD::ComponentOf<Gedankenexperiment::Collider>(object, SD::CID_Collider);
 }
 
-PlayerLogic* VehicleOf(SD::GameObject* player) {
-    return player ? static_cast<PlayerLogic*>(player->GetComponent(SD::CID_Player)) : nullptr;
-}
+PlayerLogic* VehicleOf(SD::GameObject* player) { return SD::ComponentOf<PlayerLogic>(player, SD::CID_Player); }
 
 // The cursor collider's contact callback.
 void OnCursorContact(Gedankenexperiment::Collider* other) {
