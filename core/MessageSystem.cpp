@@ -50,7 +50,12 @@ Message_System::Message_System() = default;
 
 Message_System::~Message_System() = default;
 
-void Message_System::Initialize() { RefreshClock(); }
+void Message_System::Initialize() {
+    // The system outlives a run of the program: deliveries still queued when the run before
+    // ended name that run's objects and go unsent.
+    queue_.clear();
+    RefreshClock();
+}
 
 void Message_System::RefreshClock() { clock_ = static_cast<float>(Core::GetTime()); }
 

@@ -57,7 +57,12 @@ Spline_System::Spline_System() = default;
 
 Spline_System::~Spline_System() { DestroyAllSplines(); }
 
-void Spline_System::Initialize() { LoadSplines(); }
+void Spline_System::Initialize() {
+    // The system outlives a run of the program; a new run starts from the file's splines alone,
+    // not beside those of the run before (whose clock and users are gone).
+    DestroyAllSplines();
+    LoadSplines();
+}
 
 Spline* Spline_System::Resolve(uint32_t index, uint32_t generation) const {
     if (index >= kSlotCount) return nullptr;

@@ -73,6 +73,13 @@ Firefly_Manager::~Firefly_Manager() {
 }
 
 void Firefly_Manager::Initialize() {
+    // The manager outlives a run of the program: each run starts its escort clock, the escort's
+    // sway and its blinks afresh.
+    escortWatch_.Restart();
+    swayAngle_ = 0.0f;
+    swayDirection_ = -1;
+    escortBlinkTimer_ = 0.0f;
+    waveBudget_ = 0;
     SD::Spline_System& splines = SD::Spline_System::GetInstance();
     splines.CreateSpline({SD::Vec3(0, 2, 0), SD::Vec3(-2, 0, 0), SD::Vec3(0, -2, 0), SD::Vec3(2, 0, 0)},
                          {0.2, 0.2, 0.2}, SD::SharedString("JoinAnim1"));

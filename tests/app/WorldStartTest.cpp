@@ -1,17 +1,27 @@
 // The world as the real game enters it from the menu: the vehicle waits through the intro's
 // slides and is handed over after them; the snow falls around it; the music takes its first
-// state under the drawn sky, without rain, at the start of the story.
+// state under the drawn sky, without rain, at the start of the story. A second run of the game
+// in the same process enters it as the first did.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <set>
+
 #include "WorldRun.h"
+#include "core/MessageSystem.h"
 #include "engine/Factory.h"
 #include "engine/GameObject.h"
+#include "game/fireflies/FireflyManager.h"
 #include "game/player/PlayerLogic.h"
 #include "game/states/World.h"
 #include "game/systems/AudioLogic.h"
 #include "game/systems/SowlarSystem.h"
 #include "graphics/Graphics.h"
 #include "graphics/photon/Snow.h"
+#include "runtime/Input.h"
+#include "runtime/InputCodes.h"
+#include "runtime/SplineSystem.h"
+#include "support/HeldKeys.h"
 
 namespace {
 
@@ -63,6 +73,55 @@ TEST(WorldStart, TheVehicleWaitsForTheIntroAndTheWorldOpensInSnowUnderTheSkyAtTh
     EXPECT_EQ(rainTarget, 0.0f);
     EXPECT_EQ(storyCounter, 0);
     EXPECT_FALSE(endOfGame);
+}
+
+// What one run showed: the delayed messages waiting as it began, the splines alive at its
+// first world frame, and how far the head of the vehicle's firefly escort strayed from the
+// vehicle in flight.
+struct WorldEntry {
+    size_t queuedAtStart = 0;
+    size_t splines = 0;
+    float farthestEscort = 0.0f;
+};
+
+WorldEntry EnterTheWorldAndFly() {
+    WorldEntry entry;
+    std::set<uint32_t> keys{SD::key_SPACE};
+    bool started = false;
+    const SD::RunSummary summary = qvtest::RunIntoTheWorld(
+        [&](int frame) {
+            if (frame == 1) entry.splines = SD::Spline_System::GetInstance().Count();
+            SD::GameObject* player = Find("Player");
+            const std::vector<QV::FireflyGroup*>& escort = QV::Firefly_Manager::GetInstance().Groups().EscortSet(0);
+            if (frame > 5 && player && !escort.empty())
+                entry.farthestEscort = std::max(
+                    entry.farthestEscort, (escort.front()->centre - player->GetTransform().GetLocalPos()).Length());
+            return frame < 60;
+        },
+        [&] {
+            if (started) return;
+            started = true;
+            entry.queuedAtStart = SD::Message_System::GetInstance()->QueuedCount();
+            SD::Input_::GetInstance()->AddInjector(std::make_unique<qvtest::HeldKeys>(&keys));
+        });
+    EXPECT_TRUE(summary.clean) << summary.error;
+    return entry;
+}
+
+// The engine's systems outlive a run of the program; a second run must not inherit the first
+// one's splines (the paths would be loaded twice, each frame reading the clock for both), its
+// clocks (the escort would wait for the first run's time to come round again) nor its delayed
+// messages (a trigger reset naming an object of the first run).
+TEST(WorldStart, ASecondRunInTheSameProcessEntersAndFliesTheWorldLikeTheFirst) {
+    const WorldEntry first = EnterTheWorldAndFly();
+    const WorldEntry second = EnterTheWorldAndFly();
+    EXPECT_EQ(first.queuedAtStart, 0u);
+    EXPECT_EQ(second.queuedAtStart, 0u);
+    EXPECT_GT(first.splines, 0u);
+    EXPECT_EQ(second.splines, first.splines);
+    // The escort's head keeps just ahead of the vehicle as it speeds up, in both runs alike.
+    EXPECT_LT(first.farthestEscort, 10.0f);
+    EXPECT_NEAR(second.farthestEscort, first.farthestEscort, 1.0f);
 }
 
 }  // namespace
