@@ -5,6 +5,7 @@
 #include "game/hud/HudSystem.h"
 #include "game/states/StateObjects.h"
 #include "game/systems/AudioLogic.h"
+#include "graphics/Graphics.h"
 #include "physics/PhysicsSystem.h"
 #include "runtime/GameStateManager.h"
 #include "runtime/Input.h"
@@ -41,6 +42,7 @@ void MainMenu::Load() {
 
     if (Gedankenexperiment::Physics_System* physics = Gedankenexperiment::Physics_System::GetInstance())
         physics->BuildTree();
+    if (Aperture::Graphics_* graphics = Aperture::Graphics_::Peek()) graphics->SetSkyEnabled(true);
     AudioLogic_::PostEvent("Play_Spring_Ambient", nullptr);
     AudioLogic_::PostEvent("Resume_Master_Audio_Bus", nullptr);
     startCoolDown_ = kStartCoolDown;

@@ -7,6 +7,7 @@
 #include "game/states/SplashLevel.h"
 #include "game/states/TestStates.h"
 #include "game/states/World.h"
+#include "graphics/Graphics.h"
 #include "runtime/Registration.h"
 
 namespace QV {
@@ -25,6 +26,9 @@ void SupplyGameStates(SD::Registrations& registrations) {
     registrations.SupplyLevel("Logic_Test", &SD::MakeLevel<Logic_Test>);
     registrations.SetLoadLevelPreparer([](SD::Level& loading) {
         if (auto* load = dynamic_cast<LoadLevel*>(&loading)) load->SetNextLevel("MainMenu");
+        // The splash and the loading screen have no sky: its textures are loaded by the latter,
+        // and the menu and the world switch it on as they load.
+        if (Aperture::Graphics_* graphics = Aperture::Graphics_::Peek()) graphics->SetSkyEnabled(false);
     });
 }
 

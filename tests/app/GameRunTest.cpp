@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <cstdio>
@@ -58,10 +59,13 @@ TEST(GameRun, RunsBoundedOnTheSampleDataAndSummarises) {
     EXPECT_EQ(r.exitCode, 0) << r.output;
     // A bound of N frames runs N frames.
     EXPECT_NE(r.output.find("quorvanta: clean: frames 20,"), std::string::npos) << r.output;
-    // Each empty frame clears the geometry and light buffers of the main view and draws its sky
-    // (1; with nothing reflective in view there is no reflection to draw), and post-processing
-    // draws 12 screen quads; the splash's first logo fading in is one more.
-    EXPECT_NE(r.output.find("state SplashLevel, objects alive 0, draw calls 14"), std::string::npos) << r.output;
+    // Each empty frame clears the geometry and light buffers of the main view (the splash has no
+    // sky, and with nothing reflective in view there is no reflection to draw), and
+    // post-processing draws 12 screen quads; the splash's first logo fading in is one more.
+    EXPECT_NE(r.output.find("state SplashLevel, objects alive 0, draw calls 13"), std::string::npos) << r.output;
+    // On the sample data as it stands nothing is reported amiss: the summary is all it prints.
+    EXPECT_EQ(r.output.rfind("quorvanta: clean: ", 0), 0u) << r.output;
+    EXPECT_EQ(std::count(r.output.begin(), r.output.end(), '\n'), 1) << r.output;
 }
 
 // A splash without its pictures passes on, the loading screen loads the manifests' art and
@@ -78,8 +82,8 @@ TEST(GameRun, GoesFromTheSplashThroughLoadingToTheMainMenuOnItsOwn) {
     // camera, the only camera there (nothing reflective is in view: no reflection).
     EXPECT_NE(r.output.find(", draw calls 23"), std::string::npos) << r.output;
     // Every file the splash, the loading screen and the manifests name is there and readable,
-    // and every material a model asks for was loaded before it. (The sky draws before the
-    // loading screen has loaded its textures, so those are missing for the first frames.)
+    // every material a model asks for was loaded before it, and nothing drawn lacks its texture
+    // (the sky waits for the menu, by when the loading screen has loaded its textures).
     // The only blueprints missing are the splash's pictures, taken out above.
     std::istringstream lines(r.output);
     std::string output;
@@ -87,16 +91,9 @@ TEST(GameRun, GoesFromTheSplashThroughLoadingToTheMainMenuOnItsOwn) {
         const bool logo = line.find("Logo]; the object is not created") != std::string::npos;
         if (!logo) output += line + "\n";
     }
-    for (const char* fault :
-         {"not created", "could not be read", "Material \"", "names no loaded material", "[Graphics] Effect"})
+    for (const char* fault : {"not created", "could not be read", "Material \"", "names no loaded material",
+                              "[Graphics] Effect", "is not loaded"})
         EXPECT_EQ(output.find(fault), std::string::npos) << fault << "\n" << r.output;
-    // Only the sky's textures are ever missing: the menu's pictures are all loaded by then.
-    std::istringstream kept(output);
-    for (std::string line; std::getline(kept, line);) {
-        if (line.find("is not loaded") != std::string::npos) {
-            EXPECT_NE(line.find("skysphere"), std::string::npos) << line;
-        }
-    }
 }
 
 size_t Occurrences(const std::string& text, const std::string& what) {
