@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <string>
 #include <thread>
 #include <vector>
@@ -47,24 +48,28 @@ protected:
         settings.granularity = 4096;
         StartDevice(settings);
     }
+    // A stream still filling is waited for until the IO thread has served it, however busy the
+    // machine; only a stream that never fills gives up, after a time no load comes near.
+    static constexpr std::chrono::seconds kStarvedCap{60};
+
     static SXRESULT Start(CSxVPLSrcNode& source) {
-        for (int i = 0; i < 100000; ++i) {
+        const auto giveUp = std::chrono::steady_clock::now() + kStarvedCap;
+        for (;;) {
             const SXRESULT result = source.StartSource();
-            if (result != SX_NotReady) return result;
+            if (result != SX_NotReady || std::chrono::steady_clock::now() > giveUp) return result;
             std::this_thread::yield();
         }
-        return SX_NotReady;
     }
-    // Pulls buffers to the end; a starved stream is waited for, a bounded number of times.
+    // Pulls buffers to the end; a starved stream is waited for.
     static Played Pull(CSxVPLSrcNode& source, uint32_t request, uint32_t maxBuffers = 4000) {
         Played played;
-        uint32_t starved = 0;
+        const auto giveUp = std::chrono::steady_clock::now() + kStarvedCap;
         for (uint32_t i = 0; i < maxBuffers;) {
             SxNodeBuffer buffer;
             buffer.maxFrames = static_cast<uint16_t>(request);
             source.GetBuffer(buffer);
             played.last = static_cast<SXRESULT>(buffer.state);
-            if (buffer.state == SX_NoDataReady && ++starved < 1000000) {
+            if (buffer.state == SX_NoDataReady && std::chrono::steady_clock::now() < giveUp) {
                 std::this_thread::yield();
                 continue;
             }
