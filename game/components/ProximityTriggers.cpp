@@ -1,7 +1,6 @@
 #include "game/components/ProximityTriggers.h"
 
 #include <cmath>
-#include <deque>
 
 #include "engine/Factory.h"
 #include "engine/GameObject.h"
@@ -14,6 +13,7 @@
 #include "game/components/Spawner.h"
 #include "game/components/WorldLogic.h"
 #include "game/hud/HudFade.h"
+#include "game/states/World.h"
 #include "game/systems/AudioLogic.h"
 #include "sound/system/Phantom.h"
 
@@ -29,12 +29,6 @@ constexpr NarrationLine kNarration[HudFadeTrigger::kNarrationSteps] = {
     {"Narr_4", "Play_4_But_the_moon_was"}, {"Narr_5", "Play_5_The_night_and"}, {"Narr_6", "Play_6_In_rage_and"},
     {"Narr_7", "Play_7_But_the_shards"},   {"Narr_8", "Play_8_Glittering"},    {"Narr_9", "Play_9_Until_they_became"},
 };
-
-// Only compared, never followed: an entry may outlive its trigger.
-std::deque<SD::GameObject*>& HudFades() {
-    static std::deque<SD::GameObject*> fades;
-    return fades;
-}
 
 bool Near(SD::GameObject* owner, SD::GameObject* player, float radius) {
     return player && radius * radius > SquaredDistance(owner, player);
@@ -104,32 +98,19 @@ void HudFadeTrigger::VUpdate(float) {
     SD::GameObject* owner = GetOwner();
     if (done_ || !owner) return;
     SD::GameObject* player = FindPlayer();
+    // The queue of narration lines is the world state's; elsewhere there is none to join.
+    World* world = World::Current();
     if (player && !queued_ &&
         std::sqrt((owner->GetTransform().GetPos() - player->GetTransform().GetPos()).LengthSq()) < distance_) {
         queued_ = true;
-        PushHudFade(owner);
+        if (world) world->PushNarration(owner->GetHandle());
     }
     if (SD::Factory_::GetGameObjectByName(hudName_.c_str())) return;
-    // Only the entry this trigger queued leaves the queue; others' fades stay.
-    if (queued_) PopHudFade(owner);
+    // Only the entry this trigger queued leaves the queue: taking out the front would drop
+    // another trigger's line and leave this finished one holding the world.
+    if (queued_ && world) world->RemoveNarration(owner->GetHandle());
     done_ = true;
 }
-
-void HudFadeTrigger::PushHudFade(SD::GameObject* trigger) { HudFades().push_back(trigger); }
-
-bool HudFadeTrigger::PopHudFade(SD::GameObject* trigger) {
-    std::deque<SD::GameObject*>& fades = HudFades();
-    for (auto it = fades.begin(); it != fades.end(); ++it) {
-        if (*it != trigger) continue;
-        fades.erase(it);
-        return true;
-    }
-    return false;
-}
-
-size_t HudFadeTrigger::HudFadeCount() { return HudFades().size(); }
-
-void HudFadeTrigger::ClearHudFades() { HudFades().clear(); }
 
 void HudFadeTrigger::PlayNarration(int step) {
     if (step < 1 || step > kNarrationSteps) return;

@@ -71,14 +71,6 @@ public:
     bool IsDone() const { return done_; }
     bool IsQueued() const { return queued_; }
 
-    // The HUD fades the triggers have queued: a trigger pushes its object at the back and later
-    // takes out only its own entry (false when it had none there). A new world visit starts
-    // with the queue empty.
-    static void PushHudFade(SD::GameObject* trigger);
-    static bool PopHudFade(SD::GameObject* trigger);
-    static size_t HudFadeCount();
-    static void ClearHudFades();
-
 private:
     float distance_ = 0.0f;
     SD::SharedString hudName_;

@@ -106,7 +106,6 @@ void World::Load() {
     releaseActive_ = false;
     releaseTimer_ = kReleaseInterval;
     narrationFront_ = narrationCount_ = 0;
-    HudFadeTrigger::ClearHudFades();
     release_.clear();
     yellowFireflies_.clear();
     swayingScenery_.clear();
@@ -219,6 +218,23 @@ void World::PopNarration() {
     narration_[narrationFront_] = SD::GameObjectHandle();
     narrationFront_ = (narrationFront_ + 1) % kNarrationCapacity;
     if (--narrationCount_ == 0) narrationFront_ = 0;
+}
+
+bool World::RemoveNarration(const SD::GameObjectHandle& trigger) {
+    size_t at = 0;
+    while (at < narrationCount_ && narration_[(narrationFront_ + at) % kNarrationCapacity] != trigger) ++at;
+    if (at == narrationCount_) return false;
+    if (at == 0) {
+        PopNarration();
+        return true;
+    }
+    // The entries behind it move up one place.
+    for (size_t i = at; i + 1 < narrationCount_; ++i)
+        narration_[(narrationFront_ + i) % kNarrationCapacity] =
+            narration_[(narrationFront_ + i + 1) % kNarrationCapacity];
+    narration_[(narrationFront_ + narrationCount_ - 1) % kNarrationCapacity] = SD::GameObjectHandle();
+    --narrationCount_;
+    return true;
 }
 
 void World::StepRelease(float dt) {

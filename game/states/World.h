@@ -44,8 +44,13 @@ public:
 
     void AddReleaseSpawner(const SD::GameObjectHandle& spawner);
     void BeginSummerEvent();
+    // The queue of narration lines: the HUD fade triggers the player came near, in turn; the
+    // front one is shown each frame until its HUD has ended and it takes its entry out.
     void PushNarration(const SD::GameObjectHandle& trigger);
     void PopNarration();
+    // Takes that trigger's entry out wherever it stands, the others keeping their order; false
+    // when it has none.
+    bool RemoveNarration(const SD::GameObjectHandle& trigger);
     // The yellow fireflies and the swaying scenery (floating bulbs, lily pads) of this visit,
     // each listed once.
     void AddYellowFirefly(const SD::GameObjectHandle& firefly);

@@ -14,13 +14,16 @@
 #include "engine/GameObject.h"
 #include "engine/Transform.h"
 #include "game/components/LightLogic.h"
+#include "game/components/ProximityTriggers.h"
 #include "game/components/SafeZone.h"
 #include "game/components/Trigger.h"
 #include "game/fireflies/Firefly.h"
 #include "game/fireflies/FireflyGroup.h"
 #include "game/fireflies/FireflyManager.h"
+#include "game/hud/HudFade.h"
 #include "game/hud/HudSystem.h"
 #include "game/states/World.h"
+#include "game/systems/SowlarSystem.h"
 #include "game/components/Spawner.h"
 #include "graphics/Graphics.h"
 #include "graphics/components/Geometry.h"
@@ -29,6 +32,7 @@
 #include "runtime/Input.h"
 #include "runtime/InputCodes.h"
 #include "support/HeldKeys.h"
+#include "support/PlaceObject.h"
 
 namespace {
 
@@ -227,6 +231,48 @@ TEST(WorldEvents, FlownThroughTheirTriggersSummerFirefliesTakeToTheirPathsTheLam
     EXPECT_LE(highestBeforeWind - lowestBeforeWind, 5.0f) << "the vehicle did not fly level before the wind";
     EXPECT_GE(highestAfterWind - highestBeforeWind, 300.0f) << "the friendly wind did not lift the drawn vehicle";
     EXPECT_GE(cameraRise, 300.0f) << "the camera did not follow the vehicle up";
+}
+
+// The sample world's narrator, reached with the story at its first step, joins the world's
+// queue of lines; at the front it tells the step's line and starts its text, and it leaves the
+// queue once that text has faded in and out and gone.
+TEST(WorldEvents, TheNarratorReachedJoinsTheWorldsLinesAndLeavesOnceItsLineHasBeenShown) {
+    size_t queuedAtStart = 99, mostQueued = 0;
+    int queuedFrame = 0, shownFrame = 0, doneFrame = 0;
+    bool lineGone = false;
+    const SD::RunSummary summary = qvtest::RunIntoTheWorld([&](int frame) {
+        QV::World* world = QV::World::Current();
+        SD::GameObject* player = SD::Factory_::GetGameObjectByName("Player");
+        SD::GameObject* narrator = SD::Factory_::GetGameObjectByName("Narrator");
+        auto* trigger =
+            narrator ? static_cast<QV::HudFadeTrigger*>(narrator->GetComponent(SD::CID_HudFadeTrigger)) : nullptr;
+        if (!world || !player || !trigger) return false;
+        if (frame == 1) {
+            queuedAtStart = world->GetNarrationCount();
+            QV::SowlarSystem_::GetInstance().SetStoryCounter(1);
+        }
+        qvtest::PlaceAt(player, narrator->GetTransform().GetPos());
+        mostQueued = std::max(mostQueued, world->GetNarrationCount());
+        if (!queuedFrame && trigger->IsQueued()) queuedFrame = frame;
+        SD::GameObject* line = SD::Factory_::GetGameObjectByName("Narr_1");
+        auto* fade = line ? static_cast<QV::HudFade*>(line->GetComponent(SD::CID_HudFade)) : nullptr;
+        if (!shownFrame && fade && fade->GetPhase() != QV::HudFade::kWaiting) shownFrame = frame;
+        if (!doneFrame && trigger->IsDone()) {
+            doneFrame = frame;
+            lineGone = line == nullptr;
+            EXPECT_EQ(world->GetNarrationCount(), 0u) << "the narrator left the queue";
+        }
+        return !doneFrame && frame < 1500;
+    });
+    EXPECT_TRUE(summary.clean) << summary.error;
+    EXPECT_EQ(queuedAtStart, 0u);
+    ASSERT_GT(queuedFrame, 0) << "the narrator never joined the queue";
+    EXPECT_EQ(mostQueued, 1u);
+    ASSERT_GT(shownFrame, 0) << "the line's text never started";
+    EXPECT_GE(shownFrame, queuedFrame);
+    EXPECT_LE(shownFrame, queuedFrame + 2) << "the world shows its front line at once";
+    ASSERT_GT(doneFrame, shownFrame) << "the narrator never finished";
+    EXPECT_TRUE(lineGone);
 }
 
 }  // namespace

@@ -230,6 +230,54 @@ TEST_F(Play, TheNarrationQueueShowsItsFrontAndDropsLinesWhoseObjectIsGone) {
     EXPECT_EQ(world.GetNarrationCount(), QV::World::kNarrationCapacity);
 }
 
+// A HUD fade trigger the vehicle comes near joins the world's queue of lines behind those
+// already there; once its HUD has ended it takes out its own entry alone, wherever it stands
+// (here across the end of the ring). One whose HUD is gone before it is reached completes at once
+// and takes nothing out.
+TEST_F(Play, AHudFadeTriggerQueuesOnTheWorldAndTakesOutOnlyItsOwnLine) {
+    states.ChangeLevelTo("World");
+    ASSERT_GE(SecondsUntilIn("World"), 0.0f);
+    QV::World& world = TheWorld();
+    for (size_t i = 0; i + 1 < QV::World::kNarrationCapacity; ++i) {
+        world.PushNarration(Named("Player")->GetHandle());
+        world.PopNarration();
+    }
+    const SD::GameObjectHandle before = Named("NarrHudFadeTrigger")->GetHandle();
+    const SD::GameObjectHandle after = Named("Player")->GetHandle();
+    world.PushNarration(before);
+    SD::GameObject* narrator = factory.CreateObject("WorldLogic/Narrator", nullptr);
+    ASSERT_NE(narrator, nullptr);
+    narrator->GetTransform().SetPos(Named("Player")->GetTransform().GetPos() + SD::Vec3(0.0f, 0.0f, 500.0f));
+    narrator->Initialize(false);
+    auto* trigger = static_cast<QV::HudFadeTrigger*>(narrator->GetComponent(SD::CID_HudFadeTrigger));
+    StateFrame();
+    EXPECT_FALSE(trigger->IsQueued()) << "far from the vehicle";
+    narrator->GetTransform().SetPos(Named("Player")->GetTransform().GetPos());
+    StateFrame();
+    ASSERT_TRUE(trigger->IsQueued());
+    world.PushNarration(after);
+    EXPECT_EQ(world.GetNarrationCount(), 3u);
+    // Its HUD is the story's first line.
+    factory.DestroyGameObject(Named("Narr_1"));
+    StateFrame();
+    StateFrame();
+    EXPECT_TRUE(trigger->IsDone());
+    EXPECT_EQ(world.GetNarrationCount(), 2u);
+    EXPECT_FALSE(world.RemoveNarration(narrator->GetHandle()));
+    EXPECT_TRUE(world.RemoveNarration(after));
+    EXPECT_TRUE(world.RemoveNarration(before));
+    EXPECT_EQ(world.GetNarrationCount(), 0u);
+
+    world.PushNarration(before);
+    SD::GameObject* late = factory.CreateObject("WorldLogic/Narrator", nullptr);
+    ASSERT_NE(late, nullptr);
+    late->GetTransform().SetPos(Named("Player")->GetTransform().GetPos());
+    late->Initialize(false);
+    StateFrame();
+    EXPECT_TRUE(static_cast<QV::HudFadeTrigger*>(late->GetComponent(SD::CID_HudFadeTrigger))->IsDone());
+    EXPECT_EQ(world.GetNarrationCount(), 1u) << "the line already queued stays";
+}
+
 TEST_F(Play, TheFrontTriggerPlaysTheLineOfTheStorysStepOnceAndStartsItsFade) {
     states.ChangeLevelTo("World");
     ASSERT_GE(SecondsUntilIn("World"), 0.0f);

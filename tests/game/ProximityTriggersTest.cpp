@@ -1,7 +1,7 @@
 // Components that react to the player coming near, in a small world: an armed spawn waits for
-// the player, the camera turns once, a HUD fade trigger queues and takes out only its own fade
-// and plays each narration line once; a collector counts its group's triggers; the music-aware
-// phantom plays on the beat, waits for the music or plays at once.
+// the player, the camera turns once, a HUD fade trigger plays each narration line once (its place
+// in the world's queue of lines is the play states' to test); a collector counts its group's
+// triggers; the music-aware phantom plays on the beat, waits for the music or plays at once.
 #include <gtest/gtest.h>
 
 #include "WorldLogicTestSupport.h"
@@ -98,38 +98,6 @@ TEST_F(ProximityTriggersTest, TheCameraTurnsToALookoutOnceItsGroupIsActiveAndThe
     Frames(3, 0.1f);
     EXPECT_TRUE(trigger->IsFired());
     EXPECT_EQ(FollowTarget(camera), lookout);
-}
-
-TEST_F(ProximityTriggersTest, AHudFadeTriggerTakesOutOnlyItsOwnQueuedFade) {
-    SD::GameObject* hud = Spawn("Hud", "IntroHud", {});
-    SD::GameObject* narrator = Spawn("Narrator", "Narrator", {0, 0, 0});
-    SD::GameObject* player = Spawn("Player", "Player", {50, 0, 0});
-    auto* trigger = Get<QV::HudFadeTrigger>(narrator, SD::CID_HudFadeTrigger);
-    SD::GameObject* someoneElse = Spawn("Hud", "Else", {});
-    QV::HudFadeTrigger::PushHudFade(someoneElse);
-    Frames(1, 0.1f);
-    EXPECT_FALSE(trigger->IsQueued());
-    Place(player, {5, 0, 0});
-    Frames(1, 0.1f);
-    EXPECT_TRUE(trigger->IsQueued());
-    EXPECT_EQ(QV::HudFadeTrigger::HudFadeCount(), 2u);
-    hud->Destroy();
-    factory.Update(0.0f);
-    Frames(1, 0.1f);
-    EXPECT_TRUE(trigger->IsDone());
-    // The other fade stays queued; the trigger's own is gone.
-    EXPECT_EQ(QV::HudFadeTrigger::HudFadeCount(), 1u);
-    EXPECT_FALSE(QV::HudFadeTrigger::PopHudFade(narrator));
-    EXPECT_TRUE(QV::HudFadeTrigger::PopHudFade(someoneElse));
-}
-
-TEST_F(ProximityTriggersTest, AHudFadeTriggerWithoutItsHudCompletesAtOnceAndTakesNothingOut) {
-    SD::GameObject* other = Spawn("Hud", "Other", {});
-    QV::HudFadeTrigger::PushHudFade(other);
-    SD::GameObject* narrator = Spawn("Narrator", "Narrator", {});
-    Frames(1, 0.1f);
-    EXPECT_TRUE(Get<QV::HudFadeTrigger>(narrator, SD::CID_HudFadeTrigger)->IsDone());
-    EXPECT_EQ(QV::HudFadeTrigger::HudFadeCount(), 1u);
 }
 
 TEST_F(ProximityTriggersTest, NarrationPlaysEachLineOnceButStartsItsFadeEveryTime) {

@@ -46,6 +46,8 @@ protected:
 
 TEST_F(SampleWorldTest, TheWorldCarriesEveryKindAndTheyBehave) {
     ASSERT_NE(SD::LevelLayerManager::LoadLayerFile("../Assets/Levels/World_v6/objects.xml"), nullptr);
+    // The narrator waits for the story's first line, which the play state makes with the level.
+    ASSERT_NE(Spawn("Hud/Narr_1", "Narr_1"), nullptr);
     // The vehicle and its camera as the play state makes them, the vehicle away from the floor
     // and from every proximity trigger.
     SD::GameObject* player = Spawn("World/Player", "Player", {0, 0, -150});

@@ -103,7 +103,6 @@ protected:
         // The objects go before the hooks and the audio logic they call.
         factory.Shutdown();
         QV::SetWorldHooks(nullptr);
-        QV::HudFadeTrigger::ClearHudFades();
         QV::AudioLogic_::SetStateSetter(nullptr);
         QV::AudioLogic_::ResetForTests();
         delete SD::GhostEngine_::Existing();
