@@ -18,8 +18,9 @@ public:
     // Requests of this size and more are carved from the top of a free block, smaller ones from
     // the bottom.
     static constexpr size_t kLargeBlock = 4096;
-    // Blocks of a request's own class tried before the search rounds up to the next class.
-    static constexpr int kOwnClassTries = 4;
+    // Blocks of a free list compared before one is taken: the lowest-addressed of them that
+    // fits is taken.
+    static constexpr int kCandidates = 8;
 
     // Bytes the heap keeps for itself: its control area and the first block's header.
     static size_t Overhead();
