@@ -441,7 +441,7 @@ TEST(TlsfHeap, RequestsTakeTheLowestAddressedBlockThatFits) {
 // (295 of 66,922 requests failed so). Large blocks are carved from the top of a free block and
 // small ones from the bottom, so that holes gather with their own kind, and a request tries a
 // few blocks of its own class before rounding up (203 of 66,225 fail); of the blocks that fit it
-// takes the lowest-addressed among the first few of a list (145 of 65,788 fail). What still fails
+// takes the lowest-addressed among the first few of a list (146 of 65,457 fail). What still fails
 // fails near full (under a tenth of the heap free), for want of one hole as large as the request:
 // the heap holds only about 250 of the largest requests.
 TEST(TlsfHeap, HighFillTraceFindsRoomForLargeRequests) {
