@@ -450,12 +450,6 @@ TEST(TlsfHeap, HighFillTraceFindsRoomForLargeRequests) {
     SxTlsfHeap* heap = owned.heap;
     ASSERT_NE(heap, nullptr);
     std::mt19937 rng(20261210);
-    auto draw = [&rng]() -> size_t {
-        const uint32_t r = rng() % 1000;
-        if (r < 850) return 16 + rng() % 497;
-        if (r < 970) return 513 + rng() % 3584;
-        return 4097 + rng() % (60 * 1024);
-    };
     struct Live {
         void* pointer;
         size_t size;
@@ -472,7 +466,7 @@ TEST(TlsfHeap, HighFillTraceFindsRoomForLargeRequests) {
             live.pop_back();
             continue;
         }
-        const size_t size = draw();
+        const size_t size = DrawRequest(rng);
         ++allocations;
         if (void* p = heap->Malloc(size, nullptr)) {
             live.push_back({p, size});
