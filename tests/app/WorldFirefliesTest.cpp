@@ -55,7 +55,7 @@ Aperture::Photon::FireflyCollectionSparkles* BurstAt(const SD::Vec3& at) {
 
 TEST(WorldFireflies, ASpawnersFirefliesWaitByItUntilItsTriggerBurstsThemIntoSparklesAndSendsThemToThePlayer) {
     constexpr size_t kKept = 3;  // the spawner's blueprint keeps three
-    SD::GameObjectHandle stone;
+    SD::GameObjectHandle spawnerObject;
     std::vector<SD::GameObjectHandle> fireflies;
     std::vector<SD::Vec3> spawnedAt, collectedAt;
     std::vector<SD::Vec4> bodyColours;
@@ -71,7 +71,7 @@ TEST(WorldFireflies, ASpawnersFirefliesWaitByItUntilItsTriggerBurstsThemIntoSpar
         SD::Input_::GetInstance()->AddInjector(std::make_unique<qvtest::HeldKeys>(&keys));
         injecting = true;
     };
-    auto spawnerOf = [&] { return SD::ComponentOf<QV::Spawner>(stone.get(), SD::CID_Spawner); };
+    auto spawnerOf = [&] { return SD::ComponentOf<QV::Spawner>(spawnerObject.get(), SD::CID_Spawner); };
     const SD::RunSummary summary = qvtest::RunIntoTheWorld(
         [&](int frame) {
             worldFrames = frame;
@@ -86,7 +86,7 @@ TEST(WorldFireflies, ASpawnersFirefliesWaitByItUntilItsTriggerBurstsThemIntoSpar
                 if (!trigger) return false;
                 trigger->SetOwner(object);
                 object->Initialize(false);
-                stone = object->GetHandle();
+                spawnerObject = object->GetHandle();
                 QV::Spawner* spawner = spawnerOf();
                 if (!spawner) return false;
                 spawner->SetSpawn_rate(0.0f);
@@ -118,7 +118,7 @@ TEST(WorldFireflies, ASpawnersFirefliesWaitByItUntilItsTriggerBurstsThemIntoSpar
                     bodyColours.push_back(body);
                 }
                 QV::Trigger::FindAction("AttachFirefliesToPlayer")(
-                    SD::ComponentOf<QV::Trigger>(stone.get(), SD::CID_Trigger));
+                    SD::ComponentOf<QV::Trigger>(spawnerObject.get(), SD::CID_Trigger));
                 joined = true;
                 for (const SD::GameObjectHandle& handle : fireflies) {
                     auto* logic = SD::ComponentOf<QV::Firefly>(handle.get(), SD::CID_Firefly);
