@@ -720,14 +720,7 @@ TEST(FramePasses, TheSpritesCoverTheRenderAreaOverTheFinishedScene) {
         SCOPED_TRACE(std::string(c.settings) + "window height " + std::to_string(c.height));
         gfxtest::GraphicsFixture f(c.settings, 1280, c.height);
         f.graphics->AddTexture("logo", f.graphics->GetDeviceLayer().GetResourceManager()->CreateRenderBuffer());
-        SD::GameObject owner;
-        owner.GetTransform().SetPos({0.5f, 0.5f, 0});
-        Aperture::UISprite sprite;
-        sprite.SetOwner(&owner);
-        sprite.SetTexture("logo");
-        sprite.VRegister();
-        f.graphics->Update(0.016f);
-        sprite.VUnregister();
+        f.UpdateWithSprite("logo");
         const std::vector<std::string> trace = Trace(f.Frame());
         if (c.mixed) {
             const auto mix = std::find(trace.begin(), trace.end(), "begin LinearInterpolate");
