@@ -54,8 +54,8 @@ public:
     Texture* CreateTexture(const SD::FilePath& path);
     // 512 x 512, two 32-bit float channels.
     RenderBuffer* CreateRenderBuffer();
-    // A fraction of the render size, four 16-bit float channels unless another format is
-    // given; follows the render size.
+    // A fraction of the render size, four 16-bit float channels unless told otherwise; follows
+    // the render size.
     RenderBuffer* CreateScaledRenderBuffer(float scaleX, float scaleY,
                                            uint32_t format = platform::gfx::kFormatA16B16G16R16F);
     VolumeTexture* CreateVolumeTexture();
