@@ -70,23 +70,8 @@ SXRESULT CSxWhooshSynthParams::SetLists(const uint8_t* list, uint32_t size) {
     if (!c.Read(count) || count > kMaxSynthDeflectors) return SX_InvalidParameter;
     const uint8_t* deflectorBytes = list + c.offset;
     if (!c.Skip(count * uint32_t(sizeof(SxWhooshDeflector)))) return SX_InvalidParameter;
-    struct CurveRef {
-        int value;
-        uint16_t points;
-        const uint8_t* data;
-    };
-    std::vector<CurveRef> curveRefs;
-    uint16_t curveCount = 0;
-    if (!c.Read(curveCount) || curveCount > kMaxSynthCurves) return SX_InvalidParameter;
-    for (uint16_t k = 0; k < curveCount; ++k) {
-        uint32_t id;
-        CurveRef ref;
-        if (!c.Read(id) || !c.Read(ref.points) || ref.points > kMaxSynthCurvePoints) return SX_InvalidParameter;
-        ref.value = ValueOfID(id);
-        ref.data = list + c.offset;
-        if (!c.Skip(ref.points * uint32_t(sizeof(SxCurvePoint)))) return SX_InvalidParameter;
-        curveRefs.push_back(ref);
-    }
+    std::vector<SxSynthCurveRef> curveRefs;
+    if (!SxReadSynthCurveList(c, ValueOfID, curveRefs)) return SX_InvalidParameter;
     uint16_t points = 0;
     float length = 0.0f;
     if (!c.Read(points) || !c.Read(length) || points > kMaxWhooshPathPoints) return SX_InvalidParameter;
@@ -105,14 +90,7 @@ SXRESULT CSxWhooshSynthParams::SetLists(const uint8_t* list, uint32_t size) {
     if (count) std::memcpy(deflectors, deflectorBytes, count * sizeof(SxWhooshDeflector));
     for (uint16_t k = 0; k < count; ++k) deflectors[k].gain = SxParamDbToLinear(deflectors[k].gain);
     if (points) std::memcpy(path, pathBytes, points * sizeof(SxWhooshPathPoint));
-    for (CSxConversionTable& curve : curves) curve.Unset();
-    SXRESULT result = SX_Success;
-    for (const CurveRef& ref : curveRefs) {
-        if (ref.points == 0) continue;
-        std::vector<SxCurvePoint> copy(ref.points);
-        std::memcpy(copy.data(), ref.data, copy.size() * sizeof(SxCurvePoint));
-        if (curves[ref.value].Set(copy.data(), ref.points, 0) == SX_InsufficientMemory) result = SX_InsufficientMemory;
-    }
+    const SXRESULT result = SxSetSynthCurves(curves, kValueCount, curveRefs);
     changeMask |= 0x16;
     return result;
 }
@@ -244,10 +222,7 @@ ISxPluginParam* CSxWhooshSynthParams::Clone(ISxPluginMemAlloc* alloc) {
         if (ok) std::memcpy(copy->path, path, pathCount * sizeof(SxWhooshPathPoint));
         if (ok) copy->pathCount = pathCount;
     }
-    for (int k = 0; ok && k < kValueCount; ++k)
-        if (curves[k].Count())
-            ok = copy->curves[k].Set(curves[k].Points(), curves[k].Count(), curves[k].Scaling()) == SX_Success;
-    if (!ok) {
+    if (!ok || !SxCopySynthCurves(curves, copy->curves, kValueCount)) {
         copy->Term(alloc);
         return nullptr;
     }

@@ -54,25 +54,8 @@ SXRESULT CSxWindSynthParams::SetDeflectorsAndCurves(const uint8_t* list, uint32_
         return SX_InvalidParameter;
     const uint8_t* deflectorBytes = list + c.offset;
     if (!c.Skip(count * kDeflectorBytes)) return SX_InvalidParameter;
-    struct CurveRef {
-        int value;
-        uint16_t points;
-        const uint8_t* data;
-    };
-    std::vector<CurveRef> curveRefs;
-    uint16_t curveCount = 0;
-    if (c.offset < size) {
-        if (!c.Read(curveCount) || curveCount > kMaxSynthCurves) return SX_InvalidParameter;
-        for (uint16_t k = 0; k < curveCount; ++k) {
-            uint32_t id;
-            CurveRef ref;
-            if (!c.Read(id) || !c.Read(ref.points) || ref.points > kMaxSynthCurvePoints) return SX_InvalidParameter;
-            ref.value = ValueOfID(id);
-            ref.data = list + c.offset;
-            if (!c.Skip(ref.points * uint32_t(sizeof(SxCurvePoint)))) return SX_InvalidParameter;
-            curveRefs.push_back(ref);
-        }
-    }
+    std::vector<SxSynthCurveRef> curveRefs;
+    if (c.offset < size && !SxReadSynthCurveList(c, ValueOfID, curveRefs)) return SX_InvalidParameter;
     if (count != deflectorCount || !deflectors) {
         SxFxFreeArray(allocator, deflectors);
         deflectorCount = 0;
@@ -83,15 +66,7 @@ SXRESULT CSxWindSynthParams::SetDeflectorsAndCurves(const uint8_t* list, uint32_
     maxDistance = maxDist;
     if (count) std::memcpy(deflectors, deflectorBytes, count * kDeflectorBytes);
     for (uint16_t k = 0; k < count; ++k) deflectors[k].gain = SxParamDbToLinear(deflectors[k].gain);
-    for (CSxConversionTable& curve : curves) curve.Unset();
-    SXRESULT result = SX_Success;
-    for (const CurveRef& ref : curveRefs) {
-        if (ref.points == 0) continue;
-        std::vector<SxCurvePoint> points(ref.points);
-        std::memcpy(points.data(), ref.data, points.size() * sizeof(SxCurvePoint));
-        if (curves[ref.value].Set(points.data(), ref.points, 0) == SX_InsufficientMemory)
-            result = SX_InsufficientMemory;
-    }
+    const SXRESULT result = SxSetSynthCurves(curves, kValueCount, curveRefs);
     changeMask |= kChangeDeflectors;
     return result;
 }
@@ -213,10 +188,7 @@ ISxPluginParam* CSxWindSynthParams::Clone(ISxPluginMemAlloc* alloc) {
             copy->deflectorCount = deflectorCount;
         }
     }
-    for (int k = 0; ok && k < kValueCount; ++k)
-        if (curves[k].Count())
-            ok = copy->curves[k].Set(curves[k].Points(), curves[k].Count(), curves[k].Scaling()) == SX_Success;
-    if (!ok) {
+    if (!ok || !SxCopySynthCurves(curves, copy->curves, kValueCount)) {
         copy->Term(alloc);
         return nullptr;
     }

@@ -7,6 +7,7 @@
 #include "sound/engine/curves/CSxConversionTable.h"
 #include "sound/engine/plugin/ISxPlugin.h"
 #include "sound/plugins/synth/SxDeflectorBank.h"
+#include "sound/plugins/synth/SxSynthCurves.h"
 
 namespace SX {
 
@@ -28,10 +29,8 @@ struct SxWindDeflector {
     float gain;  // linear
 };
 
-// A block or replacement list may hold at most this many deflectors, curves and points.
+// A block or replacement list may hold at most this many deflectors.
 constexpr uint16_t kMaxSynthDeflectors = 1024;
-constexpr uint16_t kMaxSynthCurves = 64;
-constexpr uint16_t kMaxSynthCurvePoints = 4096;
 
 class CSxWindSynthParams final : public ISxPluginParam {
 public:
