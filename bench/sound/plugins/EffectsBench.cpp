@@ -18,20 +18,12 @@
 #include "sound/plugins/effects/CSxParametricEQFX.h"
 #include "sound/plugins/effects/CSxPeakLimiterFX.h"
 #include "sound/plugins/effects/CSxRoomReverbFX.h"
+#include "PluginBenchSupport.h"
 
 namespace {
 
 using namespace SX;
-
-class CountingAllocator final : public ISxPluginMemAlloc {
-public:
-    void* Malloc(size_t size) override {
-        ++calls;
-        return std::malloc(size);
-    }
-    void Free(void* pointer) override { std::free(pointer); }
-    int64_t calls = 0;
-};
+using pluginbench::CountingAllocator;
 
 class Context final : public ISxEffectPluginContext {
 public:
@@ -47,17 +39,6 @@ public:
     }
 };
 
-void EnsureMemory() {
-    static bool ready = [] {
-        SxMemoryMgrSettings settings;
-        settings.maxPools = 4;
-        MemoryMgr::Init(&settings);
-        g_DefaultPoolId = MemoryMgr::CreatePool(nullptr, 1 << 20, 16, SxMemPool_Heap);
-        return true;
-    }();
-    (void)ready;
-}
-
 void FillSignal(std::vector<float>& samples) {
     for (size_t i = 0; i < samples.size(); ++i)
         samples[i] = 0.5f * std::sin(0.031f * float(i % 1024) + float(i / 1024));
@@ -65,7 +46,7 @@ void FillSignal(std::vector<float>& samples) {
 
 void RunEffect(benchmark::State& state, SxCreatePluginCallback create, SxCreateParamCallback createParams,
                const void* block = nullptr, uint32_t blockSize = 0) {
-    EnsureMemory();
+    pluginbench::EnsureDefaultPool();
     const uint32_t mask = static_cast<uint32_t>(state.range(0));
     CountingAllocator allocator;
     Context context;
