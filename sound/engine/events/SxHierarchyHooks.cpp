@@ -14,11 +14,6 @@ namespace SX {
 
 namespace {
 
-template <typename Record>
-const Record& As(const SxQueuedMsgHeader& header) {
-    return reinterpret_cast<const Record&>(header);
-}
-
 // The registered object a message names with a reference, none for -1; false when the message
 // names an object that is not registered (it is then dropped).
 bool MessageObject(SxGameObjectID id, CSxRegisteredObj*& object) {
@@ -29,7 +24,7 @@ bool MessageObject(SxGameObjectID id, CSxRegisteredObj*& object) {
 }
 
 void StopAll(const SxQueuedMsgHeader& header) {
-    const SxGameObjectID id = As<SxMsgGameObject>(header).gameObject;
+    const SxGameObjectID id = SxMsgAs<SxMsgGameObject>(header).gameObject;
     CSxAction* action = CSxAction::Create(id == SxAllGameObjects ? 0x0104 : 0x0105, 0);
     if (!action) return;
     CSxRegisteredObj* object;
@@ -43,7 +38,7 @@ void StopAll(const SxQueuedMsgHeader& header) {
 }
 
 void StopPlayingID(const SxQueuedMsgHeader& header) {
-    const auto& record = As<SxMsgStopPlayingID>(header);
+    const auto& record = SxMsgAs<SxMsgStopPlayingID>(header);
     SxActionParams params;
     params.playingID = record.playingID;
     params.transitionMs = record.transitionMs > 0 ? static_cast<uint32_t>(record.transitionMs) : 0;
@@ -65,7 +60,7 @@ void ForEachPlayTarget(ISxPostedEvent* event, Fn fn) {
 }
 
 void ActionOnEvent(const SxQueuedMsgHeader& header) {
-    const auto& record = As<SxMsgExecuteActionOnEvent>(header);
+    const auto& record = SxMsgAs<SxMsgExecuteActionOnEvent>(header);
     CSxRegisteredObj* object;
     if (record.kind > SxActionOnEvent_Break || !g_pObjectIndex || !MessageObject(record.gameObject, object)) return;
     SxActionParams params;
@@ -92,7 +87,7 @@ void ActionOnEvent(const SxQueuedMsgHeader& header) {
 }
 
 void SeekOnEvent(const SxQueuedMsgHeader& header) {
-    const auto& record = As<SxMsgSeekOnEvent>(header);
+    const auto& record = SxMsgAs<SxMsgSeekOnEvent>(header);
     CSxRegisteredObj* object;
     if (!g_pObjectIndex || !MessageObject(record.gameObject, object)) return;
     SxActionParams params;
@@ -107,7 +102,7 @@ void SeekOnEvent(const SxQueuedMsgHeader& header) {
 }
 
 void SetEffect(const SxQueuedMsgHeader& header) {
-    const auto& record = As<SxMsgSetEffect>(header);
+    const auto& record = SxMsgAs<SxMsgSetEffect>(header);
     if (!g_pObjectIndex) return;
     auto* node = static_cast<CSxParameterNodeBase*>(g_pObjectIndex->GetPtrAndAddRef(SxIndex_Node, record.nodeID));
     if (!node) return;
