@@ -3,32 +3,13 @@
 #include "sound/engine/audio/CSxAudioMgr.h"
 #include "sound/engine/environments/CSxEnvironmentsMgr.h"
 #include "sound/engine/registry/CSxRegistryMgr.h"
+#include "sound/engine/registry/SxMessageObject.h"
 #include "sound/engine/rtpc/CSxRTPCMgr.h"
 #include "sound/engine/states/CSxStateMgr.h"
 
 namespace SX {
 
 namespace {
-
-// The registered object with a reference for the life of a message; an object ID of -1 means
-// none (global). A message naming an unregistered object is dropped.
-class MessageObject {
-public:
-    explicit MessageObject(SxGameObjectID id)
-        : m_object(id != SxAllGameObjects && g_pRegistryMgr ? g_pRegistryMgr->GetObjAndAddref(id) : nullptr),
-          m_dropped(id != SxAllGameObjects && !m_object) {}
-    ~MessageObject() {
-        if (m_object) m_object->Release();
-    }
-    MessageObject(const MessageObject&) = delete;
-    MessageObject& operator=(const MessageObject&) = delete;
-    bool Dropped() const { return m_dropped; }
-    CSxRegisteredObj* Get() const { return m_object; }
-
-private:
-    CSxRegisteredObj* m_object;
-    bool m_dropped;
-};
 
 // The ramp a record asks for; a time of 0 or less sets the value at once.
 template <typename Record>
@@ -43,7 +24,7 @@ SxRTPCTransitionParams TransitionOf(const Record& r, bool withTransition) {
 
 void SetRTPC(const SxQueuedMsgHeader& h) {
     const auto& r = SxMsgAs<SxMsgSetRTPC>(h);
-    MessageObject object(r.gameObject);
+    SxMessageObject object(r.gameObject);
     if (!g_pRTPCMgr || object.Dropped()) return;
     g_pRTPCMgr->SetRTPCInternal(r.gameParameter, r.value, object.Get(),
                                 TransitionOf(r, h.type == SxMsg_SetRTPCWithTransition));
@@ -51,7 +32,7 @@ void SetRTPC(const SxQueuedMsgHeader& h) {
 
 void ResetRTPC(const SxQueuedMsgHeader& h) {
     const auto& r = SxMsgAs<SxMsgResetRTPC>(h);
-    MessageObject object(r.gameObject);
+    SxMessageObject object(r.gameObject);
     if (!g_pRTPCMgr || object.Dropped()) return;
     g_pRTPCMgr->ResetRTPC(r.gameParameter, object.Get(), TransitionOf(r, h.type == SxMsg_ResetRTPCWithTransition));
 }
@@ -63,7 +44,7 @@ void InstallGameSyncHandlers(CSxAudioMgr& mgr) {
     mgr.SetHandler(SxMsg_ResetRTPCWithTransition, ResetRTPC);
     mgr.SetHandler(SxMsg_SetSwitch, [](const SxQueuedMsgHeader& h) {
         const auto& r = SxMsgAs<SxMsgSetSwitch>(h);
-        MessageObject object(r.gameObject);
+        SxMessageObject object(r.gameObject);
         if (g_pRTPCMgr && object.Get()) g_pRTPCMgr->SetSwitchInternal(r.switchGroup, r.switchState, object.Get());
     });
     mgr.SetHandler(SxMsg_SetState, [](const SxQueuedMsgHeader& h) {
@@ -72,7 +53,7 @@ void InstallGameSyncHandlers(CSxAudioMgr& mgr) {
     });
     mgr.SetHandler(SxMsg_Trigger, [](const SxQueuedMsgHeader& h) {
         const auto& r = SxMsgAs<SxMsgTrigger>(h);
-        MessageObject object(r.gameObject);
+        SxMessageObject object(r.gameObject);
         if (g_pStateMgr && !object.Dropped()) g_pStateMgr->Trigger(r.trigger, object.Get());
     });
 }
