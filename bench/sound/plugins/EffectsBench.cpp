@@ -66,20 +66,11 @@ void RunEffect(benchmark::State& state, SxCreatePluginCallback create, SxCreateP
         buffer.channelMask = mask;
         buffer.maxFrames = 1024;
         FillSignal(samples);
-        buffer.validFrames = 1024;
-        buffer.state = SX_DataReady;
-        effect->Execute(&buffer);  // the first call may set up what parameter changes ask for
-        const int64_t before = allocator.calls;
-        for (auto _ : state) {
+        pluginbench::RunWithoutAllocating(state, allocator, samples.data(), [&] {
             buffer.validFrames = 1024;
             buffer.state = SX_DataReady;
             effect->Execute(&buffer);
-            benchmark::DoNotOptimize(samples.data());
-            benchmark::ClobberMemory();
-        }
-        const double perCall = double(allocator.calls - before) / double(state.iterations());
-        state.counters["allocs_per_call"] = perCall;
-        if (perCall != 0.0) state.SkipWithError("allocates while processing");
+        });
     }
     state.SetItemsProcessed(state.iterations() * 1024);
     effect->Term(&allocator);

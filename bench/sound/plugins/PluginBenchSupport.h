@@ -1,6 +1,7 @@
 #pragma once
-// What the plug-in benchmarks share: an allocator that counts its calls, the engine's default
-// memory pool made once, and an effect run on one stereo buffer of noise.
+// What the plug-in benchmarks share: an allocator that counts its calls, a run that fails when
+// processing allocates, the engine's default memory pool made once, and an effect run on one
+// stereo buffer of noise.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -23,6 +24,23 @@ public:
     void Free(void* pointer) override { std::free(pointer); }
     int64_t calls = 0;
 };
+
+// Calls execute once (the first call may set up what parameter changes ask for), then once an
+// iteration; reports the allocations per call and fails the run when there are any.
+template <typename Execute>
+void RunWithoutAllocating(benchmark::State& state, const CountingAllocator& allocator, const void* output,
+                          Execute execute) {
+    execute();
+    const int64_t before = allocator.calls;
+    for (auto _ : state) {
+        execute();
+        benchmark::DoNotOptimize(output);
+        benchmark::ClobberMemory();
+    }
+    const double perCall = double(allocator.calls - before) / double(state.iterations());
+    state.counters["allocs_per_call"] = perCall;
+    if (perCall != 0.0) state.SkipWithError("allocates while processing");
+}
 
 inline void EnsureDefaultPool() {
     if (!SX::MemoryMgr::IsInitialized()) {

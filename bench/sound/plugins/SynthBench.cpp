@@ -56,16 +56,7 @@ void RunSource(benchmark::State& state, SxCreatePluginCallback create, SxCreateP
         buffer.data = samples.data();
         buffer.channelMask = format.channelMask;
         buffer.maxFrames = 1024;
-        source->Execute(&buffer);
-        const int64_t before = allocator.calls;
-        for (auto _ : state) {
-            source->Execute(&buffer);
-            benchmark::DoNotOptimize(samples.data());
-            benchmark::ClobberMemory();
-        }
-        const double perCall = double(allocator.calls - before) / double(state.iterations());
-        state.counters["allocs_per_call"] = perCall;
-        if (perCall != 0.0) state.SkipWithError("allocates while processing");
+        pluginbench::RunWithoutAllocating(state, allocator, samples.data(), [&] { source->Execute(&buffer); });
     }
     state.SetItemsProcessed(state.iterations() * 1024);
     source->Term(&allocator);
