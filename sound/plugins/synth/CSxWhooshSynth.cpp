@@ -101,16 +101,8 @@ SXRESULT CSxWhooshSynthParams::SetParamsBlock(const void* block, uint32_t size) 
     const SXRESULT lists = SetLists(bytes + kFixedSize, size - kFixedSize);
     if (lists == SX_InvalidParameter) return lists;
     SxBlockCursor c{bytes, kFixedSize};
-    uint16_t configuration = 0;
     int16_t centre = -1;
-    c.Read(duration);
-    c.Read(durationRange);
-    c.Read(configuration);
-    channelMask = CSxWindSynthParams::MaskOfConfiguration(configuration);
-    c.Read(referenceDistance);
-    c.Read(rolloff);
-    c.Read(speedExponent);
-    c.Read(timeScale);
+    ReadShape(c);
     c.Read(noiseColour);
     c.Read(pathJitter);
     c.Read(speedJitter);
@@ -136,7 +128,7 @@ SXRESULT CSxWhooshSynthParams::SetParam(int16_t paramID, const void* value, uint
         uint16_t v;
         if (!SxFxReadValue(value, size, v)) return SX_InvalidParameter;
         if (paramID == 40)
-            channelMask = CSxWindSynthParams::MaskOfConfiguration(v);
+            channelMask = MaskOfConfiguration(v);
         else if (paramID == 46)
             noiseColour = v;
         else
@@ -147,19 +139,8 @@ SXRESULT CSxWhooshSynthParams::SetParam(int16_t paramID, const void* value, uint
     float v;
     if (!SxFxReadValue(value, size, v)) return SX_InvalidParameter;
     if (SxSetSynthValue(values, kValueIDs, kValueCount, kGain, paramID, v) >= 0) return SX_Success;
+    if (SetShapeValue(paramID, v)) return SX_Success;
     switch (paramID) {
-        case 42:
-            duration = v;
-            break;
-        case 43:
-            durationRange = v;
-            break;
-        case 44:
-            referenceDistance = v;
-            break;
-        case 45:
-            rolloff = v;
-            break;
         case 47:
             pathJitter = v;
             break;
@@ -194,13 +175,7 @@ ISxPluginParam* CSxWhooshSynthParams::Clone(ISxPluginMemAlloc* alloc) {
     void* memory = alloc ? alloc->Malloc(sizeof(CSxWhooshSynthParams)) : nullptr;
     if (!memory) return nullptr;
     auto* copy = new (memory) CSxWhooshSynthParams(alloc);
-    copy->duration = duration;
-    copy->durationRange = durationRange;
-    copy->channelMask = channelMask;
-    copy->referenceDistance = referenceDistance;
-    copy->rolloff = rolloff;
-    copy->speedExponent = speedExponent;
-    copy->timeScale = timeScale;
+    static_cast<SxSynthShape&>(*copy) = *this;
     copy->centreIndex = centreIndex;
     copy->noiseColour = noiseColour;
     copy->pathJitter = pathJitter;

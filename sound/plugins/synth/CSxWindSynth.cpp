@@ -18,10 +18,6 @@ constexpr int kValueIDs[CSxWindSynthParams::kValueCount] = {0, 3, 6, 9, 20, 23, 
 
 }  // namespace
 
-uint32_t CSxWindSynthParams::MaskOfConfiguration(uint16_t configuration) {
-    return configuration == 0 ? 0x4 : configuration == 2 ? 0x33 : 0x3;
-}
-
 int CSxWindSynthParams::ValueOfID(uint32_t id) {
     for (int v = 0; v < kValueCount; ++v)
         if (uint32_t(kValueIDs[v]) == id) return v;
@@ -78,15 +74,7 @@ SXRESULT CSxWindSynthParams::SetParamsBlock(const void* block, uint32_t size) {
     const SXRESULT lists = SetDeflectorsAndCurves(bytes + kFixedSize, size - kFixedSize);
     if (lists == SX_InvalidParameter) return lists;
     SxBlockCursor c{bytes, kFixedSize};
-    uint16_t configuration = 0;
-    c.Read(duration);
-    c.Read(durationRange);
-    c.Read(configuration);
-    channelMask = MaskOfConfiguration(configuration);
-    c.Read(referenceDistance);
-    c.Read(rolloff);
-    c.Read(speedExponent);
-    c.Read(timeScale);
+    ReadShape(c);
     for (SxSynthValue& v : values) {
         c.Read(v.base);
         c.Read(v.range);
@@ -95,21 +83,6 @@ SXRESULT CSxWindSynthParams::SetParamsBlock(const void* block, uint32_t size) {
     values[kGain].base = SxParamDbToLinear(values[kGain].base);
     changeMask = kChangeAll | kChangeDeflectors;
     return lists;
-}
-
-int SxSetSynthValue(SxSynthValue* values, const int* ids, int count, int gainIndex, int paramID, float v) {
-    for (int k = 0; k < count; ++k) {
-        if (paramID == ids[k])
-            values[k].base = k == gainIndex ? SxParamDbToLinear(v) : v;
-        else if (paramID == ids[k] + 1)
-            values[k].range = v;
-        else if (paramID == ids[k] + 2)
-            values[k].curveOn = uint8_t(v != 0.0f);
-        else
-            continue;
-        return k;
-    }
-    return -1;
 }
 
 SXRESULT CSxWindSynthParams::SetParam(int16_t paramID, const void* value, uint32_t size) {
@@ -131,19 +104,8 @@ SXRESULT CSxWindSynthParams::SetParam(int16_t paramID, const void* value, uint32
         if (k == kDirection) changeMask |= kChangeDirection;
         return SX_Success;
     }
+    if (SetShapeValue(paramID, v)) return SX_Success;
     switch (paramID) {
-        case 42:
-            duration = v;
-            break;
-        case 43:
-            durationRange = v;
-            break;
-        case 44:
-            referenceDistance = v;
-            break;
-        case 45:
-            rolloff = v;
-            break;
         case 46:
             speedExponent = v;
             break;
@@ -170,14 +132,8 @@ ISxPluginParam* CSxWindSynthParams::Clone(ISxPluginMemAlloc* alloc) {
     void* memory = alloc ? alloc->Malloc(sizeof(CSxWindSynthParams)) : nullptr;
     if (!memory) return nullptr;
     auto* copy = new (memory) CSxWindSynthParams(alloc);
-    copy->duration = duration;
-    copy->durationRange = durationRange;
-    copy->channelMask = channelMask;
-    copy->referenceDistance = referenceDistance;
-    copy->rolloff = rolloff;
+    static_cast<SxSynthShape&>(*copy) = *this;
     copy->maxDistance = maxDistance;
-    copy->speedExponent = speedExponent;
-    copy->timeScale = timeScale;
     std::memcpy(copy->values, values, sizeof values);
     bool ok = true;
     if (deflectorCount) {
