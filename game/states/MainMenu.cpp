@@ -5,6 +5,7 @@
 #include "game/hud/HudSystem.h"
 #include "game/states/StateObjects.h"
 #include "game/systems/AudioLogic.h"
+#include "graphics/Graphics.h"
 #include "physics/PhysicsSystem.h"
 #include "runtime/GameStateManager.h"
 #include "runtime/Input.h"
@@ -23,6 +24,8 @@ void MainMenu::Load() {
     if (HudSystem* hud = HudSystem::GetInstance())
         if (SD::GameObject* menu = hud->CreateHud("MainMenu")) menu->Initialize(false);
     if (LevelEditor* editor = LevelEditor::Peek()) editor->LoadLevel("MainMenu");
+    // The menu's scene is drawn under its sky.
+    if (Aperture::Graphics_* graphics = Aperture::Graphics_::Peek()) graphics->SetSkyEnabled(true);
 
     const char* const prompts[][2] = {
         {"Hud/KinectImage", "KinectImage"},       {"Hud/KinectImage2", "KinectImage1_2"},
