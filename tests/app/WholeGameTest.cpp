@@ -292,6 +292,22 @@ std::vector<qvtest::StepScript::Step> ThroughTheSplash(Player& player) {
     };
 }
 
+// Runs the game through the splash to the menu, where `inMenu` runs each frame until it is
+// done; then the game quits.
+SD::RunSummary RunToTheMenuThenQuit(Player& player, qvtest::StepScript::Step inMenu) {
+    player.steps = ThroughTheSplash(player);
+    player.steps.push_back({"the menu", [] { return Running() == "MainMenu"; }});
+    player.steps.push_back(std::move(inMenu));
+    player.steps.push_back({"quit", [] {
+                                SD::Core::GetInstance()->Quit();
+                                return true;
+                            }});
+    SD::RunOptions options;
+    options.maxFrames = 6000;
+    options.afterFrame = [&player](unsigned long) { player.Frame(); };
+    return SD::RunProgram(options);
+}
+
 // The level editor outlives a run of the program; the objects of the level it held do not, and
 // a second run in the same process starts clean.
 TEST(WholeGame, ASecondRunInTheSameProcessAfterTheEditorHeldALevel) {
@@ -304,20 +320,8 @@ TEST(WholeGame, ASecondRunInTheSameProcessAfterTheEditorHeldALevel) {
     for (int run = 0; run < 2; ++run) {
         SCOPED_TRACE(run);
         Player player;
-        player.steps = ThroughTheSplash(player);
-        player.steps.insert(player.steps.end(), {
-                                                    {"the menu and its level",
-                                                     [] { return Running() == "MainMenu" && Exists("LE_Cursor"); }},
-                                                    {"quit",
-                                                     [] {
-                                                         SD::Core::GetInstance()->Quit();
-                                                         return true;
-                                                     }},
-                                                });
-        SD::RunOptions options;
-        options.maxFrames = 6000;
-        options.afterFrame = [&player](unsigned long) { player.Frame(); };
-        const SD::RunSummary summary = SD::RunProgram(options);
+        const SD::RunSummary summary =
+            RunToTheMenuThenQuit(player, {"the menu and its level", [] { return Exists("LE_Cursor"); }});
         EXPECT_TRUE(summary.clean) << summary.error;
         EXPECT_EQ(player.next, player.steps.size()) << "stuck at " << player.stuck;
     }
@@ -342,25 +346,16 @@ TEST(WholeGame, TheMenuOffersTheResolutionsTheScreenCanShow) {
         std::vector<std::string> entries;
         bool graphicsOffers = !c.offered;
         Player player;
-        player.steps = ThroughTheSplash(player);
-        player.steps.insert(player.steps.end(),
-                            {
-                                {"the menu", [] { return Running() == "MainMenu"; }},
-                                {"its entries a frame later", WaitFrames(2)},
-                                {"its entries read",
-                                 [&] {
-                                     const QV::HudCollector* menu = QV::HudSystem::GetInstance()->FrontCollector();
-                                     for (const SD::Component* item : menu->Items())
-                                         entries.push_back(item->GetOwner()->GetBlueprintName());
-                                     graphicsOffers = Aperture::Graphics_::Peek()->OffersResolution(1280, 800);
-                                     SD::Core::GetInstance()->Quit();
-                                     return true;
-                                 }},
-                            });
-        SD::RunOptions options;
-        options.maxFrames = 6000;
-        options.afterFrame = [&player](unsigned long) { player.Frame(); };
-        const SD::RunSummary summary = SD::RunProgram(options);
+        int menuFrames = 0;
+        const SD::RunSummary summary = RunToTheMenuThenQuit(
+            player, {"its entries read after its first frames", [&] {
+                         if (++menuFrames < 3) return false;
+                         const QV::HudCollector* menu = QV::HudSystem::GetInstance()->FrontCollector();
+                         for (const SD::Component* item : menu->Items())
+                             entries.push_back(item->GetOwner()->GetBlueprintName());
+                         graphicsOffers = Aperture::Graphics_::Peek()->OffersResolution(1280, 800);
+                         return true;
+                     }});
         platform::ResetScreen();
         EXPECT_TRUE(summary.clean) << summary.error;
         EXPECT_EQ(player.stuck, "");

@@ -20,12 +20,16 @@ TEST(DisplayModes, TheCommonSizesThatFitWithTheDisplaysOwnSortedOnce) {
     } cases[] = {
         {"a small screen", 1024, 768, {}, {{640, 480}, {800, 600}, {1024, 768}}},
         {"a wide screen too low for 1024x768", 1280, 720, {}, {{640, 480}, {800, 600}, {1280, 720}}},
-        {"own modes join, repeats and empty sizes go", 800, 600, {{800, 600}, {720, 400}, {0, 600}, {720, 400}},
+        {"own modes join, repeats and empty sizes go",
+         800,
+         600,
+         {{800, 600}, {720, 400}, {0, 600}, {720, 400}},
          {{640, 480}, {720, 400}, {800, 600}}},
         {"no screen size known: only the own modes", 0, 0, {{1280, 800}}, {{1280, 800}}},
         {"a screen smaller than every common size", 320, 240, {}, {}},
     };
-    for (const Case& c : cases) EXPECT_EQ(platform::DisplayModesFitting(c.width, c.height, c.own), c.expected) << c.what;
+    for (const Case& c : cases)
+        EXPECT_EQ(platform::DisplayModesFitting(c.width, c.height, c.own), c.expected) << c.what;
 
     const Modes& common = platform::CommonDisplayModes();
     EXPECT_EQ(platform::DisplayModesFitting(100000, 100000), common) << "every common size fits a huge screen";
