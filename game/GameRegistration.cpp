@@ -13,7 +13,6 @@
 #include "game/components/DustSystem.h"
 #include "game/components/FloatingLogic.h"
 #include "game/components/FlowerCollection.h"
-#include "game/components/GameHooks.h"
 #include "game/components/GroupSpawner.h"
 #include "game/components/IslandLogic.h"
 #include "game/components/LightLogic.h"
@@ -152,9 +151,6 @@ void SupplyGameClasses(SD::Registrations& registrations) {
     InstallGraphicsArtLoaders();
     static SpawnRestingPosition restingPosition;
     Gedankenexperiment::SetRestingPositionQuery(&restingPosition);
-    // Hooks installed before (by a test world, say) stay.
-    static GameHooks gameHooks;
-    if (!WorldHooksInstalled()) SetWorldHooks(&gameHooks);
     static bool scriptsAdded = false;
     if (scriptsAdded) return;
     scriptsAdded = true;

@@ -14,9 +14,9 @@
 #include "game/cameras/WorldCameras.h"
 #include "game/components/ObjectLooks.h"
 #include "game/components/Wind.h"
-#include "game/components/WorldHooks.h"
 #include "game/components/WorldLogic.h"
 #include "game/states/World.h"
+#include "game/systems/SowlarSystem.h"
 #include "physics/Body.h"
 #include "platform/os/Random.h"
 
@@ -234,7 +234,7 @@ void StarfallLeaves::VUpdate(float) {
 }
 
 const char* StarfallTreeLeafLogic::Blueprint() const {
-    const std::string season = GetWorldHooks().GetSeasonName();
+    const std::string& season = SowlarSystem_::GetInstance().GetSeasonAtPlayer();
     return season == "Summer" || season == "summer" ? "World/SummerLeaves" : "World/SpringLeaves";
 }
 

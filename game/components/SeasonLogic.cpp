@@ -11,9 +11,12 @@
 #include "engine/PlayStateQuery.h"
 #include "engine/Transform.h"
 #include "game/components/ObjectLooks.h"
-#include "game/components/WorldHooks.h"
 #include "game/components/WorldLogic.h"
 #include "game/systems/AudioLogic.h"
+#include "game/systems/SowlarSystem.h"
+#include "graphics/Graphics.h"
+#include "graphics/photon/RainSystem.h"
+#include "graphics/photon/SkyEffects.h"
 #include "physics/Collider.h"
 #include "physics/OverlapTests.h"
 #include "runtime/Input.h"
@@ -34,6 +37,12 @@ constexpr SeasonEntry kSeasons[] = {
     {"Winter", 3, "Play_Winter_Ambient"},
 };
 constexpr SeasonEntry kSpring{"Spring", 0, "Play_Spring_Ambient"};
+
+// The renderer keeps the spring-to-summer weight of the season blend (0 without a renderer).
+float SeasonBlend() {
+    const Aperture::Graphics_* renderer = Aperture::Graphics_::Peek();
+    return renderer ? renderer->GetSeasonTransition(0) : 0.0f;
+}
 
 }  // namespace
 
@@ -83,7 +92,8 @@ void SeasonTransitionLogic::VUpdate(float) {
     for (const SeasonEntry& season : kSeasons)
         if (season_ == season.name) entry = &season;
     AudioLogic_::GetInstance().SetSeason(entry->audioSeason);
-    if (entry == &kSeasons[0]) GetWorldHooks().SetSeasonBlend(blend);
+    if (Aperture::Graphics_* renderer = Aperture::Graphics_::Peek(); renderer && entry == &kSeasons[0])
+        renderer->SetSeasonTransition(0, blend);
     AudioLogic_::PostEvent(entry->ambience, nullptr);
 }
 
@@ -96,24 +106,23 @@ void SeasonalColorInterpLogic::VSerialize(SD::IStream& stream, int) {
 
 void SeasonalColorInterpLogic::VUpdate(float) {
     if (!GetOwner()) return;
-    const float t = GetWorldHooks().GetSeasonBlend();
+    const float t = SeasonBlend();
     looks::SetGeometryColor(GetOwner(), spring_ * (1.0f - t) + summer_ * t);
 }
 
 void RainLogic::SetParticles(bool on) {
     particlesOn_ = on;
-    GetWorldHooks().SetRainActive(GetOwner(), on);
+    if (auto* rain = SD::ComponentOf<Aperture::Photon::RainSystem>(GetOwner(), SD::CID_RainSystem)) rain->SetActive(on);
 }
 
 void RainLogic::Enable(bool enabled) {
     enabled_ = enabled;
-    GetWorldHooks().SetStormDarkness(0.0f);
+    SowlarSystem_::GetInstance().SetStormDarkness(0.0f);
     SetParticles(false);
 }
 
 void RainLogic::VUpdate(float dt) {
     if (!enabled_) return;
-    WorldHooks& hooks = GetWorldHooks();
     if (!raining_) {
         countdown_ -= dt;
         if (countdown_ > 0.0f) return;
@@ -130,7 +139,8 @@ void RainLogic::VUpdate(float dt) {
     }
     stormTime_ += dt;
     if (stormTime_ >= kStorm) raining_ = false;
-    hooks.SetStormDarkness(std::clamp(darkness_.GetValue() * 4.0f, 0.0f, 1.0f));
+    SowlarSystem_& seasons = SowlarSystem_::GetInstance();
+    seasons.SetStormDarkness(std::clamp(darkness_.GetValue() * 4.0f, 0.0f, 1.0f));
     if (stormTime_ >= 7.0f && stormTime_ <= 37.0f && !particlesOn_) {
         SetParticles(true);
         AudioLogic_::GetInstance().SetRainTarget(1.0f);
@@ -142,7 +152,7 @@ void RainLogic::VUpdate(float dt) {
     if (stormTime_ >= 12.0f && stormTime_ <= 34.0f) {
         thunderCountdown_ -= dt;
         if (thunderCountdown_ <= 0.0f) {
-            hooks.FlashLightning();
+            seasons.StartLightning();
             AudioLogic_::PostEvent("Play_Thunder", nullptr);
             thunderCountdown_ = SD::RandomFloat(5.0f, 10.0f);
         }
@@ -199,8 +209,9 @@ void MoonLogic::VUpdate(float dt) {
     const float angle = dt * -kTurnRate;
     GetOwner()->GetTransform().RotateLocalZRad(angle);
     currentTurn_ += angle;
-    if (SD::GameObject* stars = SD::Factory_::GetGameObjectByName("TwinklingStars"))
-        GetWorldHooks().TurnStars(stars, angle);
+    auto* stars = SD::ComponentOf<Aperture::Photon::TwinklingStars>(SD::Factory_::GetGameObjectByName("TwinklingStars"),
+                                                                    SD::CID_TwinklingStars);
+    if (stars) stars->Rotate(angle);
 }
 
 void MoonLogic::RegisterFunctions() {

@@ -1,6 +1,5 @@
 #include "game/components/SimpleTombstoneLogic.h"
 
-#include "game/components/WorldHooks.h"
 #include "game/systems/AudioLogic.h"
 
 namespace QV {

@@ -10,7 +10,8 @@
 #include "engine/IStream.h"
 #include "engine/MathSerialize.h"
 #include "engine/Transform.h"
-#include "game/components/WorldHooks.h"
+#include "game/fireflies/Firefly.h"
+#include "game/fireflies/FireflyManager.h"
 #include "game/states/World.h"
 
 namespace QV {
@@ -18,14 +19,18 @@ namespace {
 
 const char* OwnerName(const SD::Component& c) { return c.GetOwner() ? c.GetOwner()->GetName().c_str() : ""; }
 
+// A firefly of the colour (1 pink, 2 green, 3 blue, 4 yellow) in a new group about the spawner,
+// given the spawner's wait zone as its path and the spawner's idle behaviour.
 SD::GameObject* SpawnFirefly(const SD::Vec3& at, const SD::Vec3& spawnerPosition, Spawner* spawner, int colour,
                              const char* behaviour) {
-    WorldHooks& hooks = GetWorldHooks();
-    SD::GameObject* firefly = hooks.SpawnFirefly(at, spawnerPosition, colour, behaviour);
-    if (!firefly) return nullptr;
-    hooks.ConfigureFirefly(firefly, spawner->GetWaitZoneSize(), spawner->GetWaitZoneVelocity(),
-                           spawner->GetIdleBehaviour());
-    return firefly;
+    SD::GameObject* object = Firefly_Manager::GetInstance().SpawnFirefly(at, spawnerPosition, colour,
+                                                                         SD::SharedString(behaviour ? behaviour : ""));
+    if (auto* firefly = SD::ComponentOf<Firefly>(object, SD::CID_Firefly)) {
+        firefly->SetPathScale(spawner->GetWaitZoneSize());
+        firefly->SetPathForce(spawner->GetWaitZoneVelocity());
+        firefly->DoAction(Firefly::ActionMode::kIdle, SD::SharedString(spawner->GetIdleBehaviour()));
+    }
+    return object;
 }
 
 SD::GameObject* Spawn_Pink_Firefly(const SD::Vec3& at, const SD::Vec3& from, Spawner* spawner) {

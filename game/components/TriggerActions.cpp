@@ -15,8 +15,9 @@
 #include "game/components/Spawner.h"
 #include "game/components/Tombstones.h"
 #include "game/components/Trigger.h"
-#include "game/components/WorldHooks.h"
 #include "game/components/WorldLogic.h"
+#include "game/fireflies/CollectionBurst.h"
+#include "game/fireflies/Firefly.h"
 #include "game/states/World.h"
 #include "game/systems/AudioLogic.h"
 #include "game/systems/SowlarSystem.h"
@@ -56,7 +57,6 @@ void CollectFireflies(Trigger* trigger, bool orange) {
         Trigger::ScheduleReset(trigger, 4.0f);
         return;
     }
-    WorldHooks& hooks = GetWorldHooks();
     SD::GameObject* player = FindPlayer();
     if (SD::GameObject* first = handles.front().get()) {
         SD::Vec4 fireflyColor, playerColor;
@@ -70,8 +70,9 @@ void CollectFireflies(Trigger* trigger, bool orange) {
     for (const SD::GameObjectHandle& handle : handles) {
         SD::GameObject* firefly = handle.get();
         if (!firefly) continue;
-        if (!orange) hooks.ShowCollectionSparkles(firefly);
-        hooks.SendFireflyToPlayer(firefly);
+        if (!orange) ShowCollectionSparkles(firefly);
+        if (auto* logic = SD::ComponentOf<Firefly>(firefly, SD::CID_Firefly))
+            logic->DoAction(Firefly::ActionMode::kFly, SD::SharedString("JoinPlayer"));
         SD::Component* light = firefly->GetComponent(SD::CID_Light);
         if (light && !light->IsAsleep()) light->Sleep();
     }

@@ -13,7 +13,6 @@
 #include "engine/PlayStateQuery.h"
 #include "engine/Transform.h"
 #include "game/components/Trigger.h"
-#include "game/components/WorldHooks.h"
 #include "game/components/WorldLogic.h"
 #include "game/systems/AudioLogic.h"
 #include "physics/Collider.h"

@@ -6,12 +6,14 @@
 
 namespace Aperture::Photon {
 
+constexpr SD::ComponentID kFireflyCollectionSparklesID = static_cast<SD::ComponentID>(108);
+
 class FireflyCollectionSparkles : public ParticleSystem {
 public:
     static constexpr uint32_t kSparks = 128;
 
     FireflyCollectionSparkles();
-    SD::ComponentID VGetID() const override { return static_cast<SD::ComponentID>(108); }
+    SD::ComponentID VGetID() const override { return kFireflyCollectionSparklesID; }
     void VSerialize(SD::IStream&, int) override { cullRadius = 50.0f; }
     void Start() override;
     void Update(float dt) override;

@@ -2,10 +2,12 @@
 // developer keys off: the intro's slides, then the vehicle flown to each of the nine gatherings
 // of fireflies in turn, each collection moving the season cycle one stage on, through the
 // storms of the late summer, into the winter's white ending, the final poem and the credits.
-// Along the way the weather and the sky are watched as a player would see them: snow, rain,
-// lightning, the moon and the stars moving, the sun's shadow cascades in the frame.
+// Along the way the weather and the sky are watched as a player would see them: snow, the storm
+// darkening the light, rain, lightning, the moon and the stars moving, the sun's shadow cascades
+// in the frame.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <sstream>
 #include <string>
@@ -145,6 +147,9 @@ TEST(Playthrough, FromTheMenuThroughTheIntroAndTenStagesToTheEndingTheCreditsAnd
     Pilot pilot{&script.keys};
     SD::Vec3 moonAtStart, starAtStart;
     bool lightningSeen = false;
+    // The renderer's ambient light (red; every season's is white here) as the storm step begins
+    // under a clear sky, and the darkest it gets while waiting for the storm.
+    float clearSky = -1.0f, darkestSky = 2.0f;
     std::vector<std::string> introSlides;
     const auto fly = [&pilot](int gathering) {
         const std::string name = "Gathering_" + std::to_string(gathering);
@@ -196,11 +201,16 @@ TEST(Playthrough, FromTheMenuThroughTheIntroAndTenStagesToTheEndingTheCreditsAnd
          [&] {
              const SD::Vec3 next = WorldPosition("Gathering_7");
              pilot.Circle(next + SD::Vec3(250.0f, 0.0f, -75.0f), 120.0f);
+             const float ambient = Aperture::Graphics_::GetInstance()->GetAmbientColor().x;
+             if (clearSky < 0.0f) clearSky = ambient;
+             darkestSky = std::min(darkestSky, ambient);
              lightningSeen = lightningSeen || Exists("Lightning");
              return lightningSeen && Raining();
          }},
         {"the moon and the stars have moved on",
          [&] {
+             EXPECT_GT(clearSky, 0.9f) << "the sky was clear before the storm";
+             EXPECT_LT(darkestSky, 0.5f) << "the storm darkens the light";
              EXPECT_GT((WorldPosition("Moon") - moonAtStart).Length(), 1.0f);
              EXPECT_GT((FirstStar() - starAtStart).Length(), 0.01f);
              return true;

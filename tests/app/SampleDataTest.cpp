@@ -24,7 +24,6 @@
 #include "engine/SuperialInStream.h"
 #include "engine/SuperialOutStream.h"
 #include "engine/SuperialValue.h"
-#include "game/components/WorldHooks.h"
 #include "runtime/Registration.h"
 #include "support/TempTree.h"
 
@@ -41,7 +40,6 @@ std::string Text(const std::string& path) {
 void SupplyAll(SD::Registrations& registrations) {
     SD::SupplyEngineClasses(registrations);
     QV::SupplyWholeGame(registrations);
-    QV::SetWorldHooks(nullptr);
 }
 
 // The kinds registered by every layer.

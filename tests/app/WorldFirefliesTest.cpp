@@ -1,8 +1,9 @@
-// Fireflies in the real game: one spawned near the vehicle has its body, glow, light, trail and
-// sound object, and moves; collecting it through the game's hooks bursts sparkles where it is
-// and sends it to the vehicle, which it then nears while the vehicle flies on. A green one
-// blinks with the fourth image of its glow, which flares and fades, and its trail is drawn in
-// its body's colour.
+// Fireflies in the real game: a spawner set near the vehicle has the firefly manager make its
+// fireflies, each with its body, glow, light, trail and sound object, and they wait by it; its
+// trigger's collection bursts each into sparkles of its colour where it is and sends it to the
+// vehicle, which they then near while the vehicle flies on. A green one twirls away from where it
+// was made, blinks with the fourth image of its glow, which flares and fades, and its trail is
+// drawn in its body's colour.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,13 +11,15 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "WorldRun.h"
 #include "engine/Factory.h"
 #include "engine/GameObject.h"
 #include "engine/Transform.h"
 #include "game/components/ObjectLooks.h"
-#include "game/components/WorldHooks.h"
+#include "game/components/Spawner.h"
+#include "game/components/Trigger.h"
 #include "game/fireflies/Firefly.h"
 #include "game/fireflies/FireflyManager.h"
 #include "graphics/Graphics.h"
@@ -33,11 +36,33 @@ SD::Vec3 At(const SD::GameObjectHandle& handle) {
     return object ? object->GetTransform().GetPos() : SD::Vec3();
 }
 
-TEST(WorldFireflies, ASpawnedFireflyMovesAndOnCollectionSparklesAndJoinsThePlayer) {
-    SD::GameObjectHandle firefly;
-    SD::Vec3 spawnedAt, beforeCollection;
-    float distanceAtCollection = 0.0f, nearest = 1e9f;
-    bool moved = false, sparkles = false, joined = false;
+// Each channel's share of the three (brightness left out: the trail, the sparks and the body differ
+// in brightness only).
+SD::Vec3 Hue(const SD::Vec4& colour) {
+    const float sum = colour.x + colour.y + colour.z;
+    return sum > 0.0f ? SD::Vec3(colour.x / sum, colour.y / sum, colour.z / sum) : SD::Vec3();
+}
+
+// The enabled collection sparkles the renderer draws within a unit of `at`, or null.
+Aperture::Photon::FireflyCollectionSparkles* BurstAt(const SD::Vec3& at) {
+    for (Aperture::CulledParticles* system : Aperture::Graphics_::GetInstance()->GetPointParticleList()) {
+        auto* burst = dynamic_cast<Aperture::Photon::FireflyCollectionSparkles*>(system);
+        SD::GameObject* owner = burst ? burst->GetOwner() : nullptr;
+        if (owner && burst->IsEnabled() && (owner->GetTransform().GetPos() - at).Length() < 1.0f) return burst;
+    }
+    return nullptr;
+}
+
+TEST(WorldFireflies, ASpawnersFirefliesWaitByItUntilItsTriggerBurstsThemIntoSparklesAndSendsThemToThePlayer) {
+    constexpr size_t kKept = 3;  // the spawner's blueprint keeps three
+    SD::GameObjectHandle spawnerObject;
+    std::vector<SD::GameObjectHandle> fireflies;
+    std::vector<SD::Vec3> spawnedAt, collectedAt;
+    std::vector<SD::Vec4> bodyColours;
+    float farthestAtCollection = 0.0f, nearest = 1e9f, travelled = 0.0f;
+    bool made = false, joined = false, stopped = false;
+    size_t bursts = 0;
+    float worstSparkHue = 0.0f;
     int worldFrames = 0;
     std::set<uint32_t> keys;
     bool injecting = false;
@@ -46,66 +71,96 @@ TEST(WorldFireflies, ASpawnedFireflyMovesAndOnCollectionSparklesAndJoinsThePlaye
         SD::Input_::GetInstance()->AddInjector(std::make_unique<qvtest::HeldKeys>(&keys));
         injecting = true;
     };
+    auto spawnerOf = [&] { return SD::ComponentOf<QV::Spawner>(spawnerObject.get(), SD::CID_Spawner); };
     const SD::RunSummary summary = qvtest::RunIntoTheWorld(
         [&](int frame) {
             worldFrames = frame;
             SD::GameObject* player = SD::Factory_::GetGameObjectByName("Player");
-            if (worldFrames == 50 && player) {
-                const SD::Vec3 near = player->GetTransform().GetPos() + SD::Vec3(60.0f, 10.0f, 0.0f);
-                SD::GameObject* made =
-                    QV::Firefly_Manager::GetInstance().SpawnFirefly(near, near, 2, SD::SharedString("Twirl"));
-                if (!made) return false;
-                firefly = made->GetHandle();
-                spawnedAt = near;
-                for (SD::ComponentID id :
-                     {SD::CID_Body, SD::CID_Geometry, SD::CID_Light, SD::CID_FireflyTrail, SD::CID_FireflyBlink})
-                    EXPECT_NE(made->GetComponent(id), nullptr) << "component " << id;
-            }
-            if (worldFrames == 150) {
-                moved = (At(firefly) - spawnedAt).Length() > 0.5f;
-                SD::GameObject* object = firefly.get();
+            if (frame == 50) {
+                // The game's firefly spawner beside the vehicle, with a trigger, spawning at once.
+                SD::GameObject* object =
+                    SD::Factory_::GetInstance()->CreateObject("ObjectTemplates/FireflySpawner", nullptr);
                 if (!object || !player) return false;
-                beforeCollection = At(firefly);
-                distanceAtCollection = (beforeCollection - player->GetTransform().GetPos()).Length();
-                QV::GetWorldHooks().ShowCollectionSparkles(object);
-                QV::GetWorldHooks().SendFireflyToPlayer(object);
-                auto* logic = static_cast<QV::Firefly*>(object->GetComponent(SD::CID_Firefly));
-                const SD::SharedString* fly = logic->BehaviourOn(QV::Firefly::kLaneFly);
-                joined = fly && std::string(fly->c_str()) == "JoinPlayer";
+                object->GetTransform().SetPos(player->GetTransform().GetPos() + SD::Vec3(60.0f, 10.0f, 0.0f));
+                auto* trigger = static_cast<QV::Trigger*>(object->AddComponent(SD::CID_Trigger));
+                if (!trigger) return false;
+                trigger->SetOwner(object);
+                object->Initialize(false);
+                spawnerObject = object->GetHandle();
+                QV::Spawner* spawner = spawnerOf();
+                if (!spawner) return false;
+                spawner->SetSpawn_rate(0.0f);
+                spawner->SetSpawn_state(true);
+            }
+            QV::Spawner* spawner = spawnerOf();
+            if (spawner && fireflies.empty() && spawner->GetSpawnedObjects().size() == kKept) {
+                fireflies = spawner->GetSpawnedObjects();
+                made = true;
+                for (const SD::GameObjectHandle& handle : fireflies) {
+                    SD::GameObject* object = handle.get();
+                    auto* logic = SD::ComponentOf<QV::Firefly>(object, SD::CID_Firefly);
+                    made = made && logic && logic->GetColourKind() == 4;
+                    for (SD::ComponentID id :
+                         {SD::CID_Body, SD::CID_Geometry, SD::CID_Light, SD::CID_FireflyTrail, SD::CID_FireflyBlink})
+                        EXPECT_NE(object->GetComponent(id), nullptr) << "component " << id;
+                    spawnedAt.push_back(At(handle));
+                }
+            }
+            if (frame == 150) {
+                if (fireflies.size() != kKept || !spawner || !player) return false;
+                for (size_t i = 0; i < kKept; ++i) {
+                    travelled = std::max(travelled, (At(fireflies[i]) - spawnedAt[i]).Length());
+                    collectedAt.push_back(At(fireflies[i]));
+                    farthestAtCollection =
+                        std::max(farthestAtCollection, (At(fireflies[i]) - player->GetTransform().GetPos()).Length());
+                    SD::Vec4 body;
+                    QV::looks::GeometryColor(fireflies[i].get(), &body);
+                    bodyColours.push_back(body);
+                }
+                QV::Trigger::FindAction("AttachFirefliesToPlayer")(
+                    SD::ComponentOf<QV::Trigger>(spawnerObject.get(), SD::CID_Trigger));
+                joined = true;
+                for (const SD::GameObjectHandle& handle : fireflies) {
+                    auto* logic = SD::ComponentOf<QV::Firefly>(handle.get(), SD::CID_Firefly);
+                    const SD::SharedString* fly = logic ? logic->BehaviourOn(QV::Firefly::kLaneFly) : nullptr;
+                    joined = joined && fly && std::string(fly->c_str()) == "JoinPlayer";
+                }
+                stopped = !spawner->GetSpawn_state() && spawner->GetSpawnedObjects().empty();
                 // Escorts follow while the vehicle flies on.
                 keys = {SD::key_SPACE};
             }
-            if (worldFrames == 151) {
-                // The burst is drawn where the firefly was collected.
-                for (Aperture::CulledParticles* system : Aperture::Graphics_::GetInstance()->GetPointParticleList()) {
-                    auto* burst = dynamic_cast<Aperture::Photon::FireflyCollectionSparkles*>(system);
-                    SD::GameObject* owner = burst ? burst->GetOwner() : nullptr;
-                    if (owner && burst->IsEnabled() &&
-                        (owner->GetTransform().GetPos() - beforeCollection).Length() < 1.0f)
-                        sparkles = true;
+            if (frame == 151) {
+                // Drawn where each firefly was collected, in its colour.
+                for (size_t i = 0; i < collectedAt.size(); ++i) {
+                    Aperture::Photon::FireflyCollectionSparkles* burst = BurstAt(collectedAt[i]);
+                    if (!burst) continue;
+                    ++bursts;
+                    worstSparkHue =
+                        std::max(worstSparkHue, (Hue(burst->GetParticle(0).color) - Hue(bodyColours[i])).Length());
                 }
             }
-            if (worldFrames > 150 && player && firefly.get())
-                nearest = std::min(nearest, (At(firefly) - player->GetTransform().GetPos()).Length());
-            return worldFrames < 600;
+            if (frame > 150 && player)
+                for (const SD::GameObjectHandle& handle : fireflies)
+                    if (handle.get())
+                        nearest = std::min(nearest, (At(handle) - player->GetTransform().GetPos()).Length());
+            return frame < 600;
         },
         injectKeys);
     EXPECT_TRUE(summary.clean) << summary.error;
     ASSERT_GE(worldFrames, 600);
-    EXPECT_TRUE(moved) << "the firefly flew from where it was spawned";
-    EXPECT_TRUE(joined) << "collected, it flies to the player";
-    EXPECT_TRUE(sparkles) << "sparkles burst where it was collected";
-    EXPECT_LT(nearest, 0.5f * distanceAtCollection) << "it came to the player";
+    EXPECT_TRUE(made) << "the spawner's three yellow fireflies came from the firefly manager";
+    EXPECT_LT(travelled, 1.0f) << "waiting for the player, they stay by their spawner";
+    EXPECT_TRUE(joined) << "collected, they fly to the player";
+    EXPECT_TRUE(stopped) << "the collection stops and empties the spawner";
+    EXPECT_EQ(bursts, kKept) << "sparkles burst where each was collected";
+    EXPECT_LT(worstSparkHue, 0.02f) << "in the firefly's colour";
+    EXPECT_LT(nearest, 0.5f * farthestAtCollection) << "they came to the player";
 }
 
-// Each channel's share of the three (the trail and the body differ in brightness only).
-SD::Vec3 Hue(float r, float g, float b) {
-    const float sum = r + g + b;
-    return sum > 0.0f ? SD::Vec3(r / sum, g / sum, b / sum) : SD::Vec3();
-}
-
-TEST(WorldFireflies, AGreenFireflyBlinksWithItsGlowImageAndTrailsInItsBodyColour) {
+TEST(WorldFireflies, AGreenFireflyTwirlsBlinksWithItsGlowImageAndTrailsInItsBodyColour) {
     SD::GameObjectHandle firefly;
+    SD::Vec3 spawnedAt;
+    float travelled = 0.0f;
     int worldFrames = 0, glowImage = -1, trailFrames = 0;
     float largestGlow = 0.0f, largestAlpha = 0.0f, worstTrailHue = 0.0f;
     int glowFrames = 0, fadingFrames = 0;
@@ -120,9 +175,11 @@ TEST(WorldFireflies, AGreenFireflyBlinksWithItsGlowImageAndTrailsInItsBodyColour
                 QV::Firefly_Manager::GetInstance().SpawnFirefly(near, near, 2, SD::SharedString("Twirl"));
             if (!made) return false;
             firefly = made->GetHandle();
+            spawnedAt = near;
         }
         SD::GameObject* object = firefly.get();
         if (!object) return frame < 50;
+        travelled = std::max(travelled, (At(firefly) - spawnedAt).Length());
         auto* glow = static_cast<Aperture::Photon::FireflyBlink*>(object->GetComponent(SD::CID_FireflyBlink));
         auto* trail = static_cast<Aperture::Photon::FireflyTrail*>(object->GetComponent(SD::CID_FireflyTrail));
         if (!glow || !trail) return false;
@@ -141,7 +198,7 @@ TEST(WorldFireflies, AGreenFireflyBlinksWithItsGlowImageAndTrailsInItsBodyColour
         SD::Vec4 body;
         if (frame > 55 && QV::looks::GeometryColor(object, &body)) {
             const Aperture::Photon::Particle& head = trail->GetParticle(0);
-            const SD::Vec3 want = Hue(body.x, body.y, body.z), got = Hue(head.color.x, head.color.y, head.color.z);
+            const SD::Vec3 want = Hue(body), got = Hue(head.color);
             worstTrailHue = std::max(worstTrailHue, (want - got).Length());
             ++trailFrames;
         }
@@ -149,6 +206,7 @@ TEST(WorldFireflies, AGreenFireflyBlinksWithItsGlowImageAndTrailsInItsBodyColour
     });
     EXPECT_TRUE(summary.clean) << summary.error;
     ASSERT_GE(worldFrames, 400);
+    EXPECT_GT(travelled, 0.5f) << "the firefly twirled away from where it was made";
     EXPECT_EQ(glowImage, 4) << "a green firefly's glow uses the fourth image";
     EXPECT_GT(largestGlow, 30.0f) << "the blink flares the glow";
     EXPECT_GT(largestAlpha, 0.5f) << "the flared glow is seen";

@@ -19,7 +19,6 @@
 #include "engine/Factory.h"
 #include "engine/GameObject.h"
 #include "engine/Level.h"
-#include "game/components/WorldHooks.h"
 #include "graphics/Graphics.h"
 #include "graphics/ParticleCulling.h"
 #include "graphics/photon/RainSystem.h"
@@ -173,8 +172,8 @@ TEST_F(WeatherDisplay, TheStormsRainStreaksTheFrame) {
             storm ? static_cast<Aperture::Photon::RainSystem*>(storm->GetComponent(SD::CID_RainSystem)) : nullptr;
         stormFound = rain != nullptr;
         if (!rain) return true;
-        // The storm's logic starts its particles through the world's hook once the sky has darkened.
-        if (frame == 20) QV::GetWorldHooks().SetRainActive(storm, true);
+        // The storm's logic switches its rain on once the sky has darkened; here at once.
+        if (frame == 20) rain->SetActive(true);
         if (frame < 40) return false;
         dry = RedrawStill(*session_);
         wet = RedrawStill(*session_, rain);

@@ -18,7 +18,6 @@ class FireflyBehavioursTest : public WorldFixture {
 protected:
     FireflyBehavioursTest() {
         SD::SetRandomState(SD::kRandomStartState);
-        factory.RegisterComponentCreator("Firefly", SD::CID_Firefly, new SD::ComponentCreator<QV::Firefly>);
         Blueprints(Blueprint("World/Firefly", TransformXml({}) + BodyXml(1)));
         manager().Initialize();
     }
@@ -41,10 +40,6 @@ protected:
     void FlyFrame(float dt) {
         Frame(dt);
         manager().Update(dt);
-    }
-    static std::string Lane(QV::Firefly* firefly, int lane) {
-        const SD::SharedString* name = firefly->BehaviourOn(lane);
-        return name ? name->c_str() : "";
     }
     static SD::Vec3 Velocity(QV::Firefly* firefly) {
         return Get<Gedankenexperiment::Body>(firefly->GetOwner(), SD::CID_Body)->GetVelocity();

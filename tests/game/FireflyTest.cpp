@@ -36,15 +36,11 @@ class FireflyTest : public WorldFixture {
 protected:
     FireflyTest() {
         SD::SetRandomState(SD::kRandomStartState);
-        factory.RegisterComponentCreator("Firefly", SD::CID_Firefly, new SD::ComponentCreator<QV::Firefly>);
-        std::string wings;
-        for (const char* side : {"BackLeft", "FrontLeft", "BackRight", "FrontRight"})
-            wings += Blueprint(std::string("World/FlyWing") + side + "Yellow", TransformXml({}));
         Blueprints(Blueprint("World/Firefly", TransformXml({}) + BodyXml(1) + FireflyXml(2)) +
                    Blueprint("OldFirefly", TransformXml({}) + BodyXml(1) + FireflyXml(1)) +
                    Blueprint("FutureFirefly", TransformXml({}) + BodyXml(1) + FireflyXml(9)) +
                    Blueprint("BareFirefly", TransformXml({}) + BodyXml(1) + Header("Firefly", 2) + "</Firefly>") +
-                   Blueprint("Player", TransformXml({}) + BodyXml(1)) + wings);
+                   Blueprint("Player", TransformXml({}) + BodyXml(1)) + WingBlueprints());
         manager().Initialize();
     }
     ~FireflyTest() override {
@@ -52,11 +48,6 @@ protected:
         QV::Firefly_Manager::DestroyInstance();
     }
     static QV::Firefly_Manager& manager() { return QV::Firefly_Manager::GetInstance(); }
-    static QV::Firefly* FireflyOf(SD::GameObject* object) { return Get<QV::Firefly>(object, SD::CID_Firefly); }
-    static std::string Lane(QV::Firefly* firefly, int lane) {
-        const SD::SharedString* name = firefly->BehaviourOn(lane);
-        return name ? name->c_str() : "";
-    }
     // A frame in the engine's order: components, then the firefly manager.
     void FlyFrame(float dt) {
         Frame(dt);

@@ -6,13 +6,11 @@
 #include "GameTestSupport.h"
 #include "engine/GameObject.h"
 #include "game/GameRegistration.h"
-#include "game/components/WorldHooks.h"
 #include "runtime/Registration.h"
 
 namespace {
 
 TEST(GameRegistration, TheWorldLogicClassesRegisterUnderTheirNamesAndNumbers) {
-    QV::SetWorldHooks(nullptr);
     SD::Registrations registrations;
     QV::SupplyGameClasses(registrations);
     SD::Factory_ factory(16);
@@ -145,9 +143,6 @@ TEST(GameRegistration, TheWorldLogicClassesRegisterUnderTheirNamesAndNumbers) {
                                                     "CrystalLogic",
                                                     "FloatingIslandGlowLogic"}));
     factory.Shutdown();
-    // The spawners reach the firefly manager through the installed world hooks.
-    EXPECT_TRUE(QV::WorldHooksInstalled());
-    QV::SetWorldHooks(nullptr);
 }
 
 }  // namespace

@@ -6,7 +6,6 @@
 #include "HudTestSupport.h"
 #include "core/EngineCore.h"
 #include "game/GameRegistration.h"
-#include "game/components/WorldHooks.h"
 #include "game/fireflies/Firefly.h"
 #include "game/fireflies/FireflyManager.h"
 #include "game/hud/HudFade.h"
@@ -59,7 +58,6 @@ protected:
         factory.DestroyAllGameObjects();
         QV::Firefly_Manager::DestroyInstance();
         QV::SowlarSystem_::DestroyInstance();
-        QV::SetWorldHooks(nullptr);
     }
     SD::GameObject* Make(const char* blueprint, const char* name) {
         SD::GameObject* object = factory.CreateObject(blueprint, nullptr);

@@ -10,7 +10,6 @@
 #include "HudTestSupport.h"
 #include "core/EngineCore.h"
 #include "game/GameRegistration.h"
-#include "game/components/WorldHooks.h"
 #include "game/systems/AudioLogic.h"
 #include "platform/os/Clock.h"
 #include "runtime/Registration.h"
@@ -31,8 +30,6 @@ protected:
         // The menu's own scripts would leave the menu; a press here only has to be seen.
         ASSERT_TRUE(lua.Run("function MM_Credits() end function PQ_No() end"));
     }
-    void TearDown() override { QV::SetWorldHooks(nullptr); }
-
     static SD::GameObject* Find(SD::GameObject* tree, const std::string& blueprint) {
         if (!tree || tree->GetBlueprintName() == blueprint) return tree;
         for (SD::GameObject* child : Children(tree))

@@ -18,7 +18,6 @@ class SafeZoneTest : public WorldLogicFixture {
 protected:
     SafeZoneTest() {
         Register<QV::SafeZone>("SafeZone", QV::kSafeZoneID);
-        Register<QV::Firefly>("Firefly", SD::CID_Firefly);
         Blueprints(Blueprint("Zone", TransformXml({}) + SphereXml(30, 0) + Component("SafeZone", 0, "")) +
                    Blueprint("BareZone", TransformXml({}) + Component("SafeZone", 0, "")) +
                    Blueprint("Fly", TransformXml({}) + SphereXml(1, 0) +

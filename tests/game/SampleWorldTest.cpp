@@ -136,7 +136,7 @@ TEST_F(SampleWorldTest, TheWorldCarriesEveryKindAndTheyBehave) {
     GiveGeometry(Named("Bloom"), SD::Vec4());
     Place(player, {310, 1, 0});
     Frames(1, 0.1f);
-    EXPECT_NEAR(world.GetSeasonBlend(), 0.75f, 1e-4f);
+    EXPECT_NEAR(SeasonBlend(), 0.75f, 1e-4f);
     EXPECT_EQ(QV::AudioLogic_::GetInstance().GetSeason(), 1);
     Frames(1, 0.1f);
     const SD::Vec4 bloom = GeometryColour(Named("Bloom"));  // from spring (0.2, 1, 0.4) to summer (1, 0.8, 0.2)

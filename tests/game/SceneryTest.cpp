@@ -118,10 +118,17 @@ TEST_F(SceneryTest, ABillboardFacesTheCamerasSide) {
 }
 
 TEST_F(SceneryTest, TheStarfallTreeSpillsItsLeavesAndBobsThemOnlyAboutTheirRest) {
-    world.season = "summer";
+    // The player past the summer boundary of the season system (every boundary at 0 here): the
+    // tree grows summer's leaves; on the other side, spring's.
+    SD::GameObject* player = Spawn("Player", "Player", {10, 0, 0});
     SD::GameObject* tree = Spawn("Tree", "Tree", {});
     std::vector<SD::GameObject*> leaves = Children(tree);
     ASSERT_EQ(leaves.size(), 64u);
+    EXPECT_EQ(leaves[0]->GetBlueprintName(), "World/SummerLeaves");
+    Place(player, {-10, 0, 0});
+    const std::vector<SD::GameObject*> springLeaves = Children(Spawn("Tree", "SpringSide", {}));
+    ASSERT_EQ(springLeaves.size(), 64u);
+    EXPECT_EQ(springLeaves[0]->GetBlueprintName(), "World/SpringLeaves");
     auto* logic = Get<QV::StarfallTreeLeafLogic>(tree, SD::CID_StarfallTreeLeafLogic);
     EXPECT_EQ(leaves[0]->GetTransform().GetScale(), SD::Vec3(47.5f, 47.5f, 47.5f));
     EXPECT_EQ(logic->GetRest(0), SD::Vec3(0, 53, 0));  // the first ring stands at the top

@@ -263,7 +263,6 @@ TEST_F(SeasonCycleTest, AWholeYearOfStoryStepsMovesTheSeasonsTheWorldAndTheMusic
     };
     for (const Stage& row : year) {
         SCOPED_TRACE("step into stage " + std::to_string(row.stage));
-        world.calls.clear();
         sound.Forget();
         seasons.AdvanceStory();
         Year(1);

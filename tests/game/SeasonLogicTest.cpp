@@ -1,6 +1,8 @@
 // The seasons and the weather in a small world: season volumes switch the audio season and its
-// ambience while the player is inside, summer also moves the season blend that tints models; the
-// rain storm runs its cycle; the moon steps the sky round; a follower copies its target.
+// ambience while the player is inside, summer also moves the renderer's season blend that tints
+// models; the rain storm runs its cycle, darkening the season system's sky, striking its
+// lightning and switching its rain effect; the moon steps the sky and its stars round; a follower
+// copies its target.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -19,25 +21,29 @@ using namespace worldtest;
 class SeasonLogicTest : public WorldLogicFixture {
 protected:
     SeasonLogicTest() {
-        Blueprints(Blueprint("Player", TransformXml({}) + SphereXml(1, 0)) +
-                   Season("SummerBox", 1, 1, "Summer", {20, 10, 10}) + Season("FallBall", 1, 0, "Fall", {5, 5, 5}) +
-                   Season("OldBox", 0, 0, "Winter", {4, 4, 4}) + Season("OddVolume", 1, 7, "Summer", {50, 50, 50}) +
-                   Blueprint("Tinted", TransformXml({}) + Component("SeasonalColorInterpLogic", 0,
-                                                                    Vec4Xml("Spring Color", {0, 1, 0, 1}) +
-                                                                        Vec4Xml("Summer Color", {1, 0, 0, 1}) +
-                                                                        Vec4Xml("Fall Color", {1, 1, 0, 1}) +
-                                                                        Vec4Xml("Winter Color", {1, 1, 1, 1}))) +
-                   Blueprint("Cloudburst", TransformXml({}) + Component("RainLogic", 0, "")) +
-                   Blueprint("ObjectTemplates/Moon", TransformXml({})) + Blueprint("Stars", TransformXml({})) +
-                   Blueprint("Sky", TransformXml({}) + Component("MoonLogic", 0,
-                                                                 FloatXml("Radius", 100) +
-                                                                     FloatXml("Starting Z Rotation In Degrees", 90) +
-                                                                     FloatXml("Moon Scale", 3))) +
-                   Blueprint("Follower",
-                             TransformXml({}) + Component("SyncLogic", 0,
-                                                          StringXml("Target", "Leader") + BoolXml("Sync Pos", true) +
-                                                              BoolXml("Sync Orient", false))) +
-                   Blueprint("Leader", TransformXml({})));
+        Blueprints(
+            Blueprint("Player", TransformXml({}) + SphereXml(1, 0)) +
+            Season("SummerBox", 1, 1, "Summer", {20, 10, 10}) + Season("FallBall", 1, 0, "Fall", {5, 5, 5}) +
+            Season("OldBox", 0, 0, "Winter", {4, 4, 4}) + Season("OddVolume", 1, 7, "Summer", {50, 50, 50}) +
+            Blueprint("Tinted",
+                      TransformXml({}) +
+                          Component("SeasonalColorInterpLogic", 0,
+                                    Vec4Xml("Spring Color", {0, 1, 0, 1}) + Vec4Xml("Summer Color", {1, 0, 0, 1}) +
+                                        Vec4Xml("Fall Color", {1, 1, 0, 1}) + Vec4Xml("Winter Color", {1, 1, 1, 1}))) +
+            Blueprint("Cloudburst", TransformXml({}) + Component("RainLogic", 0, "") + Component("RainSystem", 0, "")) +
+            Blueprint("ObjectTemplates/Moon", TransformXml({})) +
+            Blueprint("Stars", TransformXml({}) + Component("TwinklingStars", 0, "")) +
+            Blueprint("Sky", TransformXml({}) +
+                                 Component("MoonLogic", 0,
+                                           FloatXml("Radius", 100) + FloatXml("Starting Z Rotation In Degrees", 90) +
+                                               FloatXml("Moon Scale", 3))) +
+            Blueprint("Follower",
+                      TransformXml({}) + Component("SyncLogic", 0,
+                                                   StringXml("Target", "Leader") + BoolXml("Sync Pos", true) +
+                                                       BoolXml("Sync Orient", false))) +
+            Blueprint("Leader", TransformXml({})));
+        // The renderer keeps the season blend.
+        Aperture::Graphics_::GetInstance();
     }
     static std::string Season(const char* name, int version, int volume, const char* season, SD::Vec3 scale) {
         return Blueprint(
@@ -45,6 +51,8 @@ protected:
                                                       (version == 1 ? IntXml("Volume Type", volume) : std::string()) +
                                                           StringXml("Transition Season", season)));
     }
+
+    static Aperture::Graphics_& Renderer() { return *Aperture::Graphics_::GetInstance(); }
 
     WorldSound sound;
 };
@@ -56,7 +64,7 @@ TEST_F(SeasonLogicTest, SeasonVolumesSwitchTheAudioSeasonAndOnlySummerMovesTheBl
     SD::GameObject* player = Spawn("Player", "Player", {-5, 1, 0});
     Frames(1, 0.1f);
     // A quarter of the way across the box from its -X face: blend 0.25, summer.
-    EXPECT_NEAR(world.GetSeasonBlend(), 0.25f, 1e-5f);
+    EXPECT_NEAR(SeasonBlend(), 0.25f, 1e-5f);
     EXPECT_EQ(QV::AudioLogic_::GetInstance().GetSeason(), 1);
     EXPECT_EQ(StateChanges().back(), "A1F25A7F 4CE3F732");
     // The model's colour follows the blend.
@@ -67,7 +75,6 @@ TEST_F(SeasonLogicTest, SeasonVolumesSwitchTheAudioSeasonAndOnlySummerMovesTheBl
 
     // Above the box (its base is at the object) the player is outside.
     Place(player, {-5, 12, 0});
-    world.calls.clear();
     sound.Forget();
     Frames(1, 0.1f);
     EXPECT_TRUE(sound.Sounds().empty());
@@ -77,7 +84,7 @@ TEST_F(SeasonLogicTest, SeasonVolumesSwitchTheAudioSeasonAndOnlySummerMovesTheBl
     Frames(1, 0.1f);
     EXPECT_EQ(QV::AudioLogic_::GetInstance().GetSeason(), 2);
     EXPECT_EQ(sound.Sounds(), std::vector<std::string>{"sound Play_Fall_Ambient"});
-    EXPECT_NEAR(world.GetSeasonBlend(), 0.25f, 1e-5f);
+    EXPECT_NEAR(SeasonBlend(), 0.25f, 1e-5f);
     (void)box;
     (void)ball;
 }
@@ -89,14 +96,14 @@ TEST_F(SeasonLogicTest, TheSphereBlendIsTheDistanceOverTwiceTheRadius) {
     const std::pair<float, float> cases[] = {{0.0f, 0.0f}, {5.0f, 0.25f}, {10.0f, 0.5f}, {10.5f, 0.525f}};
     for (const auto& [distance, blend] : cases) {
         Place(player, {distance, 0, 0});
-        world.SetSeasonBlend(-1.0f);
+        Renderer().SetSeasonTransition(0, -1.0f);
         Frames(1, 0.1f);
-        EXPECT_NEAR(world.GetSeasonBlend(), blend, 1e-5f) << distance;
+        EXPECT_NEAR(SeasonBlend(), blend, 1e-5f) << distance;
     }
     Place(player, {11.5f, 0, 0});  // beyond the radius and the player's own
-    world.SetSeasonBlend(-1.0f);
+    Renderer().SetSeasonTransition(0, -1.0f);
     Frames(1, 0.1f);
-    EXPECT_EQ(world.GetSeasonBlend(), -1.0f);
+    EXPECT_EQ(SeasonBlend(), -1.0f);
 }
 
 TEST_F(SeasonLogicTest, SeasonVolumesAreTheWorldsSoundZonesWhileTheyExist) {
@@ -136,36 +143,50 @@ TEST_F(SeasonLogicTest, DataVersionsOfTheSeasonVolume) {
 
 TEST_F(SeasonLogicTest, TheRainStormRunsItsCycleOnlyWhileEnabled) {
     SD::GameObject* cloud = Spawn("Cloudburst", "Cloudburst", {});
+    // The season system runs its frames only while there is a player.
+    Spawn("Player", "Player", {1000, 0, 0});
     auto* rain = Get<QV::RainLogic>(cloud, QV::kRainLogicID);
+    auto* streaks = Get<Aperture::Photon::RainSystem>(cloud, SD::CID_RainSystem);
+    ASSERT_NE(streaks, nullptr);
+    QV::SowlarSystem_& seasons = QV::SowlarSystem_::GetInstance();
     Frames(30, 1.0f);
     EXPECT_FLOAT_EQ(rain->GetCountdown(), 20.0f);  // disabled: no count
+    // Enabling clears the sky and stops the rain at once.
+    seasons.SetStormDarkness(0.5f);
+    streaks->SetActive(true);
     rain->Enable(true);
-    EXPECT_EQ(world.darkness, 0.0f);
-    EXPECT_EQ(world.Calls("rain"), std::vector<std::string>{"rain off"});
+    EXPECT_EQ(seasons.GetStormDarkness(), 0.0f);
+    EXPECT_FALSE(streaks->IsRaining());
     Frames(19, 1.0f);
     EXPECT_FALSE(rain->IsRaining());
     Frames(1, 1.0f);
     ASSERT_TRUE(rain->IsRaining());
-    world.calls.clear();
     sound.Forget();
-    // Second by second through the storm: rain from 7 s to 37 s, thunder from 12 s.
-    std::string particles;
+    // Second by second through the storm: rain from 7 s to 37 s, thunder from 12 s. A strike
+    // lasts less than a second of the season system's frames, so each shows in one second.
+    std::string particles, streaking;
+    size_t strikes = 0;
     for (int second = 1; second <= 42; ++second) {
         Frames(1, 1.0f);
         particles += rain->ParticlesOn() ? 'r' : '.';
+        streaking += streaks->IsRaining() ? 'r' : '.';
+        if (seasons.IsLightningActive()) ++strikes;
+        seasons.Update(1.0f);
+        EXPECT_FALSE(seasons.IsLightningActive()) << second;
         if (second == 12) {
-            EXPECT_EQ(world.Calls("lightning").size(), 1u);
+            EXPECT_EQ(strikes, 1u);
         }
         if (second == 25) {
-            EXPECT_FLOAT_EQ(world.darkness, 1.0f);
+            EXPECT_FLOAT_EQ(seasons.GetStormDarkness(), 1.0f);
         }
     }
     EXPECT_EQ(particles, std::string(6, '.') + std::string(31, 'r') + std::string(5, '.'));
+    EXPECT_EQ(streaking, particles) << "the rain effect follows the storm";
     EXPECT_FALSE(rain->IsRaining());
-    EXPECT_GE(world.Calls("lightning").size(), 3u);
-    EXPECT_EQ(sound.Sounds("sound Play_Thunder").size(), world.Calls("lightning").size());
+    EXPECT_GE(strikes, 3u);
+    EXPECT_EQ(sound.Sounds("sound Play_Thunder").size(), strikes);
     EXPECT_EQ(QV::AudioLogic_::GetInstance().GetRainTarget(), 0.0f);
-    EXPECT_NEAR(world.darkness, 0.0f, 1e-5f);
+    EXPECT_NEAR(seasons.GetStormDarkness(), 0.0f, 1e-5f);
     // Disabled between storms, the countdown holds where it was.
     Frames(5, 1.0f);
     rain->Enable(false);
@@ -176,6 +197,11 @@ TEST_F(SeasonLogicTest, TheRainStormRunsItsCycleOnlyWhileEnabled) {
 
 TEST_F(SeasonLogicTest, TheMoonStandsOutAtItsRadiusAndStepsTheSky) {
     SD::GameObject* stars = Spawn("Stars", "TwinklingStars", {});
+    auto* twinkling = Get<Aperture::Photon::TwinklingStars>(stars, SD::CID_TwinklingStars);
+    ASSERT_NE(twinkling, nullptr);
+    std::vector<SD::Vec3> starsBefore;
+    for (uint32_t i = 0; i < twinkling->GetParticleCount(); ++i)
+        starsBefore.push_back(twinkling->GetParticle(i).position);
     SD::GameObject* sky = Spawn("Sky", "Sky", {});
     auto* moon = Get<QV::MoonLogic>(sky, QV::kMoonLogicID);
     SD::GameObject* body = moon->GetMoon();
@@ -192,7 +218,18 @@ TEST_F(SeasonLogicTest, TheMoonStandsOutAtItsRadiusAndStepsTheSky) {
     EXPECT_EQ(moon->GetCurrentTurn(), 0.0f);  // the 9 s wait
     Frames(2, 1.0f);
     EXPECT_NEAR(moon->GetCurrentTurn(), -0.0175f, 1e-6f);
-    EXPECT_NEAR(world.starsTurned, -0.0175f, 1e-6f);
+    // The stars turned with the sky about Z, those high above the horizon kept on their side.
+    ASSERT_EQ(twinkling->GetParticleCount(), starsBefore.size());
+    size_t high = 0, turned = 0;
+    for (uint32_t i = 0; i < twinkling->GetParticleCount(); ++i) {
+        const SD::Vec3 before = starsBefore[i], after = twinkling->GetParticle(i).position;
+        if (before.y < 2000.0f) continue;
+        ++high;
+        const float turn = std::atan2(after.y, after.x) - std::atan2(before.y, before.x);
+        if (std::fabs(turn + 0.0175f) < 1e-5f && after.z == before.z) ++turned;
+    }
+    EXPECT_EQ(turned, high);
+    EXPECT_GT(high, 100u);
     Frames(40, 1.0f);
     EXPECT_NEAR(moon->GetCurrentTurn(), -0.7f, 1e-4f);  // passed the target, and stops
     Frames(5, 1.0f);
@@ -203,7 +240,6 @@ TEST_F(SeasonLogicTest, TheMoonStandsOutAtItsRadiusAndStepsTheSky) {
     Frames(1, 1.0f);
     EXPECT_EQ(moon->GetCurrentTurn(), 0.0f);
     EXPECT_NEAR(sky->GetTransform().GetRight().y, 1.0f, 1e-6f);
-    (void)stars;
     EXPECT_EQ(Written(*moon, 0),
               (std::vector<std::string>{"Radius=100", "Starting Z Rotation In Degrees=90", "Moon Scale=3"}));
 }

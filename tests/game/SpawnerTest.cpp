@@ -1,11 +1,13 @@
-// Spawners and group spawners run frame by frame on a manual clock: when objects appear and
-// wake, where they go, and what negative, unknown or missing data does.
+// Spawners and group spawners run frame by frame on a manual clock: when the firefly manager's
+// fireflies appear and objects wake, where they go, how the fireflies are set up, and what
+// negative, unknown or missing data does.
 #include <gtest/gtest.h>
 
 #include <cmath>
 
 #include "WorldTestSupport.h"
 #include "core/Random.h"
+#include "game/fireflies/FireflyGroup.h"
 
 namespace {
 
@@ -28,7 +30,7 @@ class SpawnerTest : public WorldFixture {
 protected:
     SpawnerTest() {
         Blueprints(
-            Blueprint("World/Firefly", TransformXml({})) +
+            FireflyBlueprints() +
             Blueprint("Hive", TransformXml({}) +
                                   SpawnerXml(3, 3, 1.0f, true, "Spawn_Yellow_Firefly", "GeneratePos_AtSpawner")) +
             Blueprint("Scatter", TransformXml({}) + SpawnerXml(3, 50, 0.0f, true, "Spawn_Blue_Firefly",
@@ -42,6 +44,14 @@ protected:
             Blueprint("Future", TransformXml({}) + SpawnerXml(4, 2, 0.0f, true, "Spawn_Pink_Firefly", "")));
     }
     static QV::Spawner* SpawnerOf(SD::GameObject* object) { return Get<QV::Spawner>(object, SD::CID_Spawner); }
+    static std::vector<SD::GameObject*> Objects(const std::vector<SD::GameObjectHandle>& handles) {
+        std::vector<SD::GameObject*> objects;
+        for (const SD::GameObjectHandle& handle : handles) objects.push_back(handle.get());
+        return objects;
+    }
+    static std::vector<SD::GameObject*> Spawned(const QV::Spawner& spawner) {
+        return Objects(spawner.GetSpawnedObjects());
+    }
 };
 
 TEST_F(SpawnerTest, OneObjectPerIntervalUpToTheNumberToKeep) {
@@ -63,20 +73,35 @@ TEST_F(SpawnerTest, OneObjectPerIntervalUpToTheNumberToKeep) {
     SD::GameObject* first = spawner->GetSpawnedObjects().front().get();
     ASSERT_NE(first, nullptr);
     EXPECT_EQ(first->GetTransform().GetLocalPos(), SD::Vec3(3, 4, 5));
-    EXPECT_EQ(hooks.calls.front(), "firefly 4");
-    EXPECT_EQ(ListedNames(state.GetYellowFireflies()), (std::vector<std::string>{"Firefly1", "Firefly2", "Firefly3"}));
+    EXPECT_EQ(FireflyCount(), 3u) << "the firefly manager made them";
+    EXPECT_EQ(Spawned(*spawner), Objects(state.GetYellowFireflies())) << "yellow ones are listed with the world";
     EXPECT_EQ(ListedNames(state.GetReleaseSpawners()), std::vector<std::string>{"Hive"})
         << "a spawner holding fireflies is put on the world's release list";
-    EXPECT_EQ(hooks.lastIdle, "WatchForPlayer");
-    EXPECT_EQ(hooks.lastForce, SD::Vec3(2000, 2000, 2000));
+    // Each is yellow, in a group about the spawner, waits for the player on its idle lane, and
+    // takes the spawner's wait zone as its path (the force as replaced on initialisation).
+    for (SD::GameObject* object : Spawned(*spawner)) {
+        QV::Firefly* firefly = FireflyOf(object);
+        ASSERT_NE(firefly, nullptr);
+        EXPECT_EQ(firefly->GetColourKind(), 4);
+        ASSERT_NE(firefly->GetGroup(), nullptr);
+        EXPECT_EQ(firefly->GetGroup()->centre, SD::Vec3(3, 4, 5));
+        EXPECT_EQ(Lane(firefly, QV::Firefly::kLaneIdle), "WatchForPlayer");
+        EXPECT_EQ(firefly->GetPathScale(), SD::Vec3(4, 5, 6));
+        EXPECT_EQ(firefly->GetPathForce(), SD::Vec3(2000, 2000, 2000));
+    }
 
     // A destroyed object is dropped on the next update and replaced once the interval passed:
     // here at once, the timer having run on while the list was full.
+    std::vector<SD::GameObject*> survivors = Spawned(*spawner);
+    survivors.erase(survivors.begin());
     factory.DestroyGameObject(first);
     factory.Update(0.0f);
     Frame(0.25f);
     ASSERT_EQ(spawner->GetSpawnedObjects().size(), 3u);
-    EXPECT_EQ(spawner->GetSpawnedObjects().back().get(), factory.GetGameObject(std::string("Firefly4")));
+    EXPECT_EQ(FireflyCount(), 3u) << "the destroyed one left the manager, a new one joined";
+    const std::vector<SD::GameObject*> now = Spawned(*spawner);
+    EXPECT_EQ(std::vector<SD::GameObject*>(now.begin(), now.begin() + 2), survivors) << "the new one comes last";
+    EXPECT_EQ(FireflyOf(spawner->GetSpawnedObjects().back().get())->GetColourKind(), 4);
     factory.DestroyGameObject(spawner->GetSpawnedObjects().front().get());
     factory.Update(0.0f);
     std::vector<size_t> refill;
@@ -96,7 +121,7 @@ TEST_F(SpawnerTest, OneObjectPerIntervalUpToTheNumberToKeep) {
     spawner->SetSpawn_state(true);
     Frame(0.25f);
     EXPECT_EQ(spawner->GetSpawnedObjects().size(), 3u) << "the gone one dropped, one new made";
-    EXPECT_EQ(hooks.lastIdle, "FollowPath");
+    EXPECT_EQ(Lane(spawner->GetSpawnedObjects().back().get(), QV::Firefly::kLaneIdle), "FollowPath");
 }
 
 TEST_F(SpawnerTest, RandomPlacesStayInTheZoneAndAZeroSizeKeepsTheSpawnersCoordinate) {
@@ -116,7 +141,11 @@ TEST_F(SpawnerTest, RandomPlacesStayInTheZoneAndAZeroSizeKeepsTheSpawnersCoordin
         movedOnZ = movedOnZ || p.z != 300.0f;
     }
     EXPECT_TRUE(movedOnZ);
-    EXPECT_EQ(hooks.calls.front(), "firefly 3 Still");
+    // Blue; made with "Still" on its idle lane, which the spawner's own idle behaviour replaces.
+    QV::Firefly* firefly = FireflyOf(spawner->GetSpawnedObjects().front().get());
+    ASSERT_NE(firefly, nullptr);
+    EXPECT_EQ(firefly->GetColourKind(), 3);
+    EXPECT_EQ(Lane(firefly, QV::Firefly::kLaneIdle), "WatchForPlayer");
 }
 
 TEST_F(SpawnerTest, MissingNegativeUnknownAndFutureDataSpawnNothingAndCrashNothing) {
@@ -137,7 +166,7 @@ TEST_F(SpawnerTest, MissingNegativeUnknownAndFutureDataSpawnNothingAndCrashNothi
     EXPECT_STREQ(future->GetSpawn_fn(), "");
     for (int frame = 0; frame < 5; ++frame) Frame(0.25f);
     for (QV::Spawner* s : {negative, unknown, noPlace, future}) EXPECT_TRUE(s->GetSpawnedObjects().empty());
-    EXPECT_TRUE(hooks.calls.empty());
+    EXPECT_EQ(FireflyCount(), 0u);
     negative->SetNum_active_objects(-1);
     EXPECT_EQ(negative->GetNum_active_objects(), 0);
 }

@@ -24,7 +24,7 @@ protected:
                              TransformXml({}) + Header("Group", 0) + StringXml("Group Name", "Gusts") + "</Group>") +
                    Blueprint("Collector", TransformXml({}) + GhostBoxXml(5) + TriggerXml({"AttachFirefliesToPlayer"}) +
                                               Header("Spawner", 3) + "</Spawner>") +
-                   Blueprint("Bare", TransformXml({}) + TriggerXml({"BoostPlayerEvent"})));
+                   Blueprint("Bare", TransformXml({}) + TriggerXml({"BoostPlayerEvent"})) + FireflyBlueprints());
     }
 
     // Brings `who` into the trigger at the origin for one frame and out again.
@@ -33,10 +33,9 @@ protected:
         Frame(dt);
         Place(who, {100, 0, 0});
     }
-    int Count(const std::string& call) const {
+    int Count(const std::string& posted) const {
         const std::vector<std::string> sounds = sound.Sounds();
-        return static_cast<int>(std::count(hooks.calls.begin(), hooks.calls.end(), call) +
-                                std::count(sounds.begin(), sounds.end(), call));
+        return static_cast<int>(std::count(sounds.begin(), sounds.end(), posted));
     }
     // The gusts the season system has blown, where they are.
     static std::vector<SD::Vec3> Gusts() {
@@ -140,7 +139,7 @@ TEST_F(TriggerTest, CollectingWithNothingSpawnedOnlyReArmsAfterFourSeconds) {
     auto* trigger = Get<QV::Trigger>(stone, SD::CID_Trigger);
     Touch(player, 0.5f);
     EXPECT_TRUE(trigger->IsFired());
-    EXPECT_TRUE(hooks.calls.empty());
+    EXPECT_TRUE(SparkleBursts().empty());
     EXPECT_TRUE(sound.Sounds().empty());
     for (int i = 0; i < 7; ++i) Frame(0.5f);
     EXPECT_TRUE(trigger->IsFired());
@@ -149,7 +148,6 @@ TEST_F(TriggerTest, CollectingWithNothingSpawnedOnlyReArmsAfterFourSeconds) {
 }
 
 TEST_F(TriggerTest, CollectingBrightensThePlayerAndStopsTheSpawner) {
-    Blueprints(Blueprint("World/Firefly", TransformXml({})));
     SD::GameObject* stone = Spawn("Collector", "Stone");
     SD::GameObject* player = Spawn("Player", "Player", {100, 0, 0});
     auto* spawner = Get<QV::Spawner>(stone, SD::CID_Spawner);
@@ -162,7 +160,7 @@ TEST_F(TriggerTest, CollectingBrightensThePlayerAndStopsTheSpawner) {
     SD::GameObject* first = spawner->GetSpawnedObjects().front().get();
     GiveLight(first, SD::Vec4(1, 0.5f, 0, 1));
     GiveLight(player, SD::Vec4(0, 0, 0, 1));
-    hooks.calls.clear();
+    const std::vector<SD::GameObjectHandle> collected = spawner->GetSpawnedObjects();
     sound.Forget();
     Physics().BuildTree();
     Touch(player);
@@ -171,16 +169,17 @@ TEST_F(TriggerTest, CollectingBrightensThePlayerAndStopsTheSpawner) {
     EXPECT_NEAR(light.y, 0.1f, 1e-6f);
     EXPECT_NEAR(light.z, 0.0f, 1e-6f);
     EXPECT_NEAR(light.w, 1.2f, 1e-6f);
-    EXPECT_EQ(Count("sparkles Firefly1"), 1);
-    EXPECT_EQ(Count("join Firefly5"), 1);
+    // Each firefly bursts into sparkles where it is (all at the stone) and flies to the player.
+    EXPECT_EQ(SparkleBursts(), std::vector<SD::Vec3>(5, SD::Vec3(0, 0, 0)));
+    for (const SD::GameObjectHandle& handle : collected)
+        EXPECT_EQ(Lane(handle.get(), QV::Firefly::kLaneFly), "JoinPlayer");
     EXPECT_EQ(sound.Sounds().size(), 0u) << "story counter 0 plays nothing";
     EXPECT_FALSE(spawner->GetSpawn_state());
     EXPECT_TRUE(spawner->GetSpawnedObjects().empty());
 }
 
 TEST_F(TriggerTest, OrangeCollectionsAdvanceTheStoryAndTheNinthLiftsTheTrigger) {
-    Blueprints(Blueprint("World/Firefly", TransformXml({})) +
-               Blueprint("Camera", TransformXml({}) + FollowCameraXml("", 10, 100, 5)));
+    Blueprints(Blueprint("Camera", TransformXml({}) + FollowCameraXml("", 10, 100, 5)));
     SD::GameObject* stone = Spawn("Collector", "Stone");
     SD::GameObject* player = Spawn("Player", "Player", {100, 0, 0});
     auto* follow = Get<QV::VernholmCameraLogic>(Spawn("Camera", "PlayerCam"), SD::CID_VernholmCameraLogic);
@@ -194,13 +193,14 @@ TEST_F(TriggerTest, OrangeCollectionsAdvanceTheStoryAndTheNinthLiftsTheTrigger) 
         spawner->SetSpawn_state(true);
         Frame(0.016f);
         ASSERT_EQ(spawner->GetSpawnedObjects().size(), 1u);
-        hooks.calls.clear();
+        const SD::GameObjectHandle firefly = spawner->GetSpawnedObjects().front();
         sound.Forget();
         follow->SetTarget(player);
         QV::Trigger::FindAction("AttachOrangeFirefliesToPlayer")(trigger);
         EXPECT_EQ(QV::SowlarSystem_::GetInstance().GetStoryCounter(), collection);
         const std::string posted = sounds[collection - 1] ? std::string("sound ") + sounds[collection - 1] : "";
-        EXPECT_EQ(Count("sparkles Firefly" + std::to_string(collection)), 0);
+        EXPECT_TRUE(SparkleBursts().empty()) << "orange collections burst no sparkles";
+        EXPECT_EQ(Lane(firefly.get(), QV::Firefly::kLaneFly), "JoinPlayer");
         EXPECT_EQ(follow->GetTarget(), stone);
         if (!posted.empty()) {
             EXPECT_EQ(Count(posted), 1) << collection;
@@ -223,13 +223,13 @@ TEST_F(TriggerTest, ActionsWithoutWhatTheyNeedLogAndReturn) {
     for (const char* name : {"AttachFirefliesToPlayer", "AttachOrangeFirefliesToPlayer", "StartPulsingLight",
                              "ActivateStonedGroup", "StartSummerEvent"})
         QV::Trigger::FindAction(name)(trigger);
-    EXPECT_TRUE(hooks.calls.empty());
+    EXPECT_TRUE(SparkleBursts().empty());
     EXPECT_TRUE(state.IsReleaseActive()) << "the summer event needs nothing of the trigger";
     EXPECT_EQ(QV::SowlarSystem_::GetInstance().GetStoryCounter(), 0);
     QV::Trigger::FindAction("BoostPlayerEvent")(nullptr);
     QV::Trigger orphan;
     QV::Trigger::FindAction("SpawnFriendlyWind")(&orphan);
-    EXPECT_TRUE(hooks.calls.empty());
+    EXPECT_TRUE(SparkleBursts().empty());
     EXPECT_TRUE(Gusts().empty());
     EXPECT_EQ(QV::Trigger::FindAction("Unknown"), nullptr);
 }

@@ -1,6 +1,6 @@
 // A small level loaded from its files and run frame by frame, headless: a trigger stone with a
 // spawner and a group spawner, a bridge of three planks, a floating buoy and the player. What
-// exists, what is awake and which actions ran, frame by frame.
+// exists, what is awake and what the actions did, frame by frame.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -22,7 +22,7 @@ class WorldLevelTest : public WorldFixture {
 protected:
     WorldLevelTest() {
         Blueprints(
-            Blueprint("World/Firefly", TransformXml({})) +
+            FireflyBlueprints() +
             Blueprint("ObjectTemplates/Player", TransformXml({}) + BodyXml(1, {0, 50, 0}) + SphereXml(1, 0.5f)) +
             Blueprint("ObjectTemplates/TriggerStone",
                       TransformXml({}) + GhostBoxXml(5) + TriggerXml({"AttachFirefliesToPlayer", "BoostPlayerEvent"}) +
@@ -58,11 +58,6 @@ protected:
         for (int i = 0; i < 3; ++i) text += Named("Plank" + std::to_string(i))->IsAsleep() ? '.' : 'o';
         return text;
     }
-    int Fireflies() {
-        int count = 0;
-        for (int i = 1; i <= 10; ++i) count += Named("Firefly" + std::to_string(i)) ? 1 : 0;
-        return count;
-    }
 
     SD::LevelLayerManager layers;
 };
@@ -82,48 +77,55 @@ TEST_F(WorldLevelTest, TheTriggerStoneSpawnsCollectsAndRaisesTheBridge) {
     auto* spawner = Get<QV::Spawner>(stone, SD::CID_Spawner);
 
     struct Seen {
-        int fireflies;
+        size_t fireflies;
         size_t spawned;
         std::string planks;
         bool fired;
     };
     std::vector<Seen> seen(1);
-    std::vector<size_t> callsAt(1, 0);
+    std::vector<size_t> burstsAt(1, 0);
     std::vector<size_t> soundsAt(1, 0);
+    std::vector<SD::GameObjectHandle> fireflies;
     for (int frame = 1; frame <= 34; ++frame) {
         if (frame == 16) Place(player, {0, 0, 0});
         if (frame == 17) Place(player, {100, 0, 0});
         Frame(0.25f);
-        seen.push_back({Fireflies(), spawner->GetSpawnedObjects().size(), Planks(), trigger->IsFired()});
-        callsAt.push_back(hooks.calls.size());
+        seen.push_back({FireflyCount(), spawner->GetSpawnedObjects().size(), Planks(), trigger->IsFired()});
+        burstsAt.push_back(SparkleBursts().size());
+        if (frame == 15) fireflies = spawner->GetSpawnedObjects();
         soundsAt.push_back(sound.Sounds().size());
         if (frame == 3) {
             EXPECT_NEAR(buoy->GetTransform().GetLocalPos().y, 4.0f + std::sin(2.0f * 0.5f), 1e-4f);
         }
     }
     // Fireflies at frames 5, 10 and 15 (more than 1.0 s each), at the stone: its zone is empty.
-    EXPECT_EQ(seen[4].fireflies, 0);
-    EXPECT_EQ(seen[5].fireflies, 1);
-    EXPECT_EQ(seen[10].fireflies, 2);
-    EXPECT_EQ(seen[15].fireflies, 3);
+    EXPECT_EQ(seen[4].fireflies, 0u);
+    EXPECT_EQ(seen[5].fireflies, 1u);
+    EXPECT_EQ(seen[10].fireflies, 2u);
+    EXPECT_EQ(seen[15].fireflies, 3u);
     EXPECT_EQ(seen[15].spawned, 3u);
-    EXPECT_EQ(Named("Firefly1")->GetTransform().GetLocalPos(), SD::Vec3(0, 0, 0));
-    EXPECT_EQ(callsAt[15], 3u) << "only the three spawns so far";
-    EXPECT_EQ(hooks.calls.front(), "firefly 1");
+    ASSERT_EQ(fireflies.size(), 3u);
+    for (const SD::GameObjectHandle& firefly : fireflies) {
+        ASSERT_NE(firefly.get(), nullptr);
+        EXPECT_EQ(firefly.get()->GetTransform().GetLocalPos(), SD::Vec3(0, 0, 0));
+        EXPECT_EQ(FireflyOf(firefly.get())->GetColourKind(), 1) << "pink";
+    }
+    EXPECT_EQ(burstsAt[15], 0u) << "only the three spawns so far";
     EXPECT_EQ(ListedNames(state.GetReleaseSpawners()), std::vector<std::string>{"Stone"})
         << "the spawns put the stone on the release list";
     EXPECT_FALSE(seen[15].fired);
     // Frame 16: the player touches the stone; the fireflies are collected and the spawner stops.
     EXPECT_TRUE(seen[16].fired);
     EXPECT_EQ(seen[16].spawned, 0u);
-    EXPECT_EQ(std::vector<std::string>(hooks.calls.begin() + 3, hooks.calls.begin() + callsAt[16]),
-              (std::vector<std::string>{"sparkles Firefly1", "join Firefly1", "sparkles Firefly2", "join Firefly2",
-                                        "sparkles Firefly3", "join Firefly3"}));
+    // Each collected firefly burst into sparkles where it was and flies to the player.
+    EXPECT_EQ(SparkleBursts(), std::vector<SD::Vec3>(3, SD::Vec3(0, 0, 0)));
+    for (const SD::GameObjectHandle& firefly : fireflies)
+        EXPECT_EQ(Lane(firefly.get(), QV::Firefly::kLaneFly), "JoinPlayer");
     EXPECT_EQ(soundsAt[15], 0u);
     EXPECT_EQ(soundsAt[16], 1u);
     EXPECT_EQ(sound.Sounds(), std::vector<std::string>{"sound Play_Flower"});
-    EXPECT_EQ(seen[34].fireflies, 3) << "collected fireflies fly on; nothing new spawns";
-    EXPECT_EQ(callsAt[34], callsAt[16]);
+    EXPECT_EQ(seen[34].fireflies, 3u) << "collected fireflies fly on; nothing new spawns";
+    EXPECT_EQ(burstsAt[34], burstsAt[16]);
     // The bridge: dormant until frame 16, then one plank each 0.5 s once the countdown runs out.
     EXPECT_EQ(seen[16].planks, "...");
     EXPECT_EQ(seen[17].planks, "...");

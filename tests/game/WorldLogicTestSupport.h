@@ -1,7 +1,7 @@
 #pragma once
 // The small world of the world logic tests with every scenery, weather, wind and trigger
-// component registered, hooks that also record the season, storm, sky and sound requests, a
-// play state the test sets, and the audio logic's state changes recorded.
+// component registered, the rain and star effects among them, a play state the test sets, and
+// the audio logic's state changes recorded.
 #include <string>
 #include <vector>
 
@@ -18,6 +18,8 @@
 #include "game/components/Wind.h"
 #include "game/hud/HudFade.h"
 #include "game/systems/AudioLogic.h"
+#include "graphics/photon/RainSystem.h"
+#include "graphics/photon/SkyEffects.h"
 #include "sound/system/GhostEngine.h"
 #include "sound/system/Phantom.h"
 #include "support/PlayStateDouble.h"
@@ -39,26 +41,6 @@ inline void RecordState(uint32_t group, uint32_t state) {
     StateChanges().push_back(text);
 }
 
-class WorldLogicHooks : public RecordingHooks {
-public:
-    void SetStormDarkness(float value) override { darkness = value; }
-    void FlashLightning() override { calls.push_back("lightning"); }
-    const char* GetSeasonName() override { return season.c_str(); }
-    void SetRainActive(SD::GameObject*, bool active) override { calls.push_back(active ? "rain on" : "rain off"); }
-    void TurnStars(SD::GameObject*, float angle) override { starsTurned += angle; }
-    // Only the calls that start with the prefix.
-    std::vector<std::string> Calls(const std::string& prefix) const {
-        std::vector<std::string> found;
-        for (const std::string& call : calls)
-            if (call.compare(0, prefix.size(), prefix) == 0) found.push_back(call);
-        return found;
-    }
-
-    float darkness = -1.0f;
-    std::string season;
-    float starsTurned = 0.0f;
-};
-
 class WorldLogicFixture : public WorldFixture {
 protected:
     WorldLogicFixture() {
@@ -66,7 +48,6 @@ protected:
         StateChanges().clear();
         QV::AudioLogic_::ResetForTests();
         QV::AudioLogic_::SetStateSetter(&RecordState);
-        QV::SetWorldHooks(&world);
         Register<QV::TallTombstoneLogic>("TallTombstoneLogic", SD::CID_TallTombstoneLogic);
         Register<QV::SimpleTombstoneLogic>("SimpleTombstoneLogic", QV::kSimpleTombstoneLogicID);
         Register<QV::WindLogic>("WindLogic", SD::CID_WindLogic);
@@ -98,11 +79,12 @@ protected:
         Register<QV::SummerStarfallTreeLeafLogic>("SummerStarfallTreeLeafLogic", SD::CID_SummerStarfallTreeLeafLogic);
         Register<QV::SpringStarfallTreeLeafLogic>("SpringStarfallTreeLeafLogic", SD::CID_SpringStarfallTreeLeafLogic);
         Register<QV::CloudLogic>("CloudLogic", SD::CID_CloudLogic);
+        Register<Aperture::Photon::RainSystem>("RainSystem", SD::CID_RainSystem);
+        Register<Aperture::Photon::TwinklingStars>("TwinklingStars", SD::CID_TwinklingStars);
     }
     ~WorldLogicFixture() override {
-        // The objects go before the hooks and the audio logic they call.
+        // The objects go before the audio logic they call.
         factory.Shutdown();
-        QV::SetWorldHooks(nullptr);
         QV::HudFadeTrigger::ClearHudFades();
         QV::AudioLogic_::SetStateSetter(nullptr);
         QV::AudioLogic_::ResetForTests();
@@ -148,7 +130,12 @@ protected:
         return writer.values;
     }
 
-    WorldLogicHooks world;
+    // The spring-to-summer weight of the season blend the renderer keeps (0 without a renderer).
+    static float SeasonBlend() {
+        const Aperture::Graphics_* renderer = Aperture::Graphics_::Peek();
+        return renderer ? renderer->GetSeasonTransition(0) : 0.0f;
+    }
+
     qvtest::PlayStateDouble playStateQuery{PlayState()};
 };
 

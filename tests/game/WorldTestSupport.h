@@ -1,8 +1,8 @@
 #pragma once
 // A small world for the world logic tests: a factory with the physics and world components,
-// a manual clock under the engine core, hooks that record what the components ask of the
-// layers not in this build (and make fireflies from a blueprint), and a frame in the engine's
-// order: physics, components, messages.
+// the fireflies and their collection sparkles, a manual clock under the engine core, and a frame
+// in the engine's order: physics, components, messages (the firefly manager, which moves the
+// fireflies, is left to the tests that fly them).
 #include <gtest/gtest.h>
 
 #include <map>
@@ -30,12 +30,14 @@
 #include "game/components/Spawner.h"
 #include "game/components/SpinningLogic.h"
 #include "game/components/Trigger.h"
-#include "game/components/WorldHooks.h"
+#include "game/fireflies/Firefly.h"
+#include "game/fireflies/FireflyManager.h"
 #include "game/states/World.h"
 #include "game/systems/SowlarSystem.h"
 #include "graphics/Graphics.h"
 #include "graphics/components/Geometry.h"
 #include "graphics/components/Light.h"
+#include "graphics/photon/CollectionSparkles.h"
 #include "physics/Body.h"
 #include "physics/Collider.h"
 #include "physics/PhysicsSystem.h"
@@ -173,30 +175,20 @@ public:
     }
 };
 
-// Records what the world logic asks of the layers outside this build.
-class RecordingHooks : public QV::WorldHooks {
-public:
-    void ShowCollectionSparkles(SD::GameObject* firefly) override { calls.push_back("sparkles " + firefly->GetName()); }
-    void SendFireflyToPlayer(SD::GameObject* firefly) override { calls.push_back("join " + firefly->GetName()); }
-    SD::GameObject* SpawnFirefly(const SD::Vec3& at, const SD::Vec3&, int colour, const char* behaviour) override {
-        SD::GameObject* firefly = SD::Factory_::GetInstance()->CreateObject("World/Firefly", nullptr);
-        if (!firefly) return nullptr;
-        firefly->GetTransform().SetPos(at);
-        firefly->NameObject("Firefly" + std::to_string(++made));
-        firefly->Initialize(false);
-        calls.push_back("firefly " + std::to_string(colour) + (behaviour ? std::string(" ") + behaviour : ""));
-        return firefly;
-    }
-    void ConfigureFirefly(SD::GameObject*, const SD::Vec3&, const SD::Vec3& force, const char* idle) override {
-        lastForce = force;
-        lastIdle = idle;
-    }
-
-    std::vector<std::string> calls;
-    int made = 0;
-    SD::Vec3 lastForce;
-    std::string lastIdle;
-};
+// The four wings the firefly manager gives every firefly it makes.
+inline std::string WingBlueprints() {
+    std::string wings;
+    for (const char* side : {"BackLeft", "FrontLeft", "BackRight", "FrontRight"})
+        wings += Blueprint(std::string("World/FlyWing") + side + "Yellow", TransformXml({}));
+    return wings;
+}
+// The firefly the manager makes (without a body: it stays where it is put), its wings, and the
+// burst of sparkles a collection leaves.
+inline std::string FireflyBlueprints() {
+    return Blueprint("World/Firefly", TransformXml({}) + Header("Firefly", 2) + "</Firefly>") + WingBlueprints() +
+           Blueprint("World/FireflyCollectionSparkles",
+                     TransformXml({}) + Header("FireflyCollectionSparkles", 0) + "</FireflyCollectionSparkles>");
+}
 
 class WorldFixture : public ::testing::Test {
 protected:
@@ -220,16 +212,18 @@ protected:
         factory.RegisterComponentCreator("Spawner", SD::CID_Spawner, new SD::ComponentCreator<QV::Spawner>);
         factory.RegisterComponentCreator("GroupSpawner", SD::CID_GroupSpawner,
                                          new SD::ComponentCreator<QV::GroupSpawner>);
+        factory.RegisterComponentCreator("Firefly", SD::CID_Firefly, new SD::ComponentCreator<QV::Firefly>);
+        factory.RegisterComponentCreator("FireflyCollectionSparkles", Aperture::Photon::kFireflyCollectionSparklesID,
+                                         new SD::ComponentCreator<Aperture::Photon::FireflyCollectionSparkles>);
         factory.SetObjectInFormat("xml");
-        QV::SetWorldHooks(&hooks);
         SD::Message_System::GetInstance()->Initialize();
     }
     ~WorldFixture() override {
         worldState.Unload();
         factory.Shutdown();
+        QV::Firefly_Manager::DestroyInstance();
         delete Aperture::Graphics_::Peek();
         QV::SowlarSystem_::DestroyInstance();
-        QV::SetWorldHooks(nullptr);
         Gedankenexperiment::Physics_System::DestroyInstance();
         SD::Message_System::DestroyInstance();
         SD::InterpolatorSystem::DestroyInstance();
@@ -284,6 +278,30 @@ protected:
     static T* Get(SD::GameObject* object, SD::ComponentID id) {
         return object ? static_cast<T*>(object->GetComponent(id)) : nullptr;
     }
+    static QV::Firefly* FireflyOf(SD::GameObject* object) { return Get<QV::Firefly>(object, SD::CID_Firefly); }
+    // The behaviour on a lane of a firefly, or "" (also without a firefly).
+    static std::string Lane(QV::Firefly* firefly, int lane) {
+        const SD::SharedString* name = firefly ? firefly->BehaviourOn(lane) : nullptr;
+        return name ? name->c_str() : "";
+    }
+    static std::string Lane(SD::GameObject* object, int lane) { return Lane(FireflyOf(object), lane); }
+    // How many fireflies the firefly manager holds.
+    static size_t FireflyCount() {
+        const QV::Firefly_Manager* manager = QV::Firefly_Manager::Existing();
+        return manager ? manager->FireflyCount() : 0;
+    }
+    // Where the collection sparkles the renderer draws have burst.
+    static std::vector<SD::Vec3> SparkleBursts() {
+        std::vector<SD::Vec3> places;
+        Aperture::Graphics_* graphics = Aperture::Graphics_::Peek();
+        if (!graphics) return places;
+        for (Aperture::CulledParticles* system : graphics->GetPointParticleList()) {
+            auto* burst = dynamic_cast<Aperture::Photon::FireflyCollectionSparkles*>(system);
+            if (burst && burst->IsEnabled() && burst->GetOwner())
+                places.push_back(burst->GetOwner()->GetTransform().GetLocalPos());
+        }
+        return places;
+    }
     static Gedankenexperiment::Physics_System& Physics() { return *Gedankenexperiment::Physics_System::GetInstance(); }
     // Moves a body's object, its collider included, as a teleport.
     static void Place(SD::GameObject* object, SD::Vec3 position) {
@@ -323,7 +341,6 @@ protected:
     SD::ComponentManager_ components;
     SD::Transformer_ transformer;
     SD::Factory_ factory;
-    RecordingHooks hooks;
     QV::World worldState;
 
 private:

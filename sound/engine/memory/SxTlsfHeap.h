@@ -18,8 +18,11 @@ public:
     // Requests of this size and more are carved from the top of a free block, smaller ones from
     // the bottom.
     static constexpr size_t kLargeBlock = 4096;
-    // Blocks of a request's own class tried before the search rounds up to the next class.
-    static constexpr int kOwnClassTries = 4;
+    // Blocks of a free list compared before one is taken, the lowest-addressed of them that
+    // fits: in the request's own class, where some may be too small, and in the larger class the
+    // search rounds up to, where all fit.
+    static constexpr int kOwnClassCandidates = 8;
+    static constexpr int kLargerClassCandidates = 4;
 
     // Bytes the heap keeps for itself: its control area and the first block's header.
     static size_t Overhead();

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <map>
 #include <random>
+#include <thread>
 #include <vector>
 
 #include "sound/engine/memory/SxMemoryMgr.h"
@@ -191,6 +192,111 @@ TEST_F(MemoryPools, FixedBlocksExhaustReuseAndRefuseBadReleases) {
     EXPECT_EQ(MemoryMgr::GetBlock(id), nullptr);
 }
 
+// Requests of sound-engine sizes: mostly small records, some larger ones, a few stream buffers
+// up to 64 KB.
+size_t DrawRequest(std::mt19937& rng) {
+    const uint32_t r = rng() % 1000;
+    if (r < 850) return 16 + rng() % 497;
+    if (r < 970) return 513 + rng() % 3584;
+    return 4097 + rng() % (60 * 1024);
+}
+
+// A pool of 64 MB kept 90 % full, its blocks freed in random order. Every block is counted as
+// used by the same bytes when it is freed as when it was handed out, a request fails only when
+// no free block is as large, and once all is freed the pool is one free block again. When the
+// heap took the block freed last among those that fit, this run failed 29 of its 100,000
+// measured requests; taking the lowest-addressed, none.
+TEST_F(MemoryPools, HighFillTraceFindsRoomAndCountsExactly) {
+    constexpr uint32_t kSize = 64u << 20;
+    SxMemPoolId pool = MemoryMgr::CreatePool(nullptr, kSize, 16, SxMemPool_VirtualMemory);
+    ASSERT_GE(pool, 0);
+    const size_t emptyLargest = MemoryMgr::GetLargestFreeBlock(pool);
+    struct Live {
+        char* pointer;
+        size_t size, cost;
+    };
+    std::vector<Live> live;
+    std::mt19937 rng(20261211);
+    size_t requested = 0, measured = 0, failures = 0;
+    const size_t target = kSize / 10 * 9;
+    constexpr int kSteps = 400000, kWarm = 200000;
+    for (int step = 0; step < kSteps; ++step) {
+        const uint32_t before = Used(pool);
+        if (requested > target) {
+            const size_t i = rng() % live.size();
+            ASSERT_EQ(static_cast<uint8_t>(live[i].pointer[live[i].size - 1]), live[i].size & 0xFF);
+            ASSERT_EQ(MemoryMgr::Free(pool, live[i].pointer), SX_Success);
+            ASSERT_EQ(before - Used(pool), live[i].cost);
+            requested -= live[i].size;
+            live[i] = live.back();
+            live.pop_back();
+            continue;
+        }
+        const size_t size = DrawRequest(rng);
+        measured += step >= kWarm;
+        char* p = static_cast<char*>(MemoryMgr::Malloc(pool, size));
+        if (!p) {
+            failures += step >= kWarm;
+            ASSERT_LT(MemoryMgr::GetLargestFreeBlock(pool), size);
+            continue;
+        }
+        ASSERT_EQ(reinterpret_cast<uintptr_t>(p) % 16, 0u);
+        const size_t cost = Used(pool) - before;
+        ASSERT_GE(cost, size + SxTlsfHeap::kHeaderSize);
+        ASSERT_LT(cost, size + SxTlsfHeap::kHeaderSize + 48);
+        p[0] = 1;
+        p[size - 1] = static_cast<char>(size & 0xFF);
+        live.push_back({p, size, cost});
+        requested += size;
+    }
+    EXPECT_GT(measured, 90000u);
+    EXPECT_LT(failures, measured / 20000);
+    for (const Live& l : live) ASSERT_EQ(MemoryMgr::Free(pool, l.pointer), SX_Success);
+    EXPECT_EQ(Used(pool), 0u);
+    EXPECT_EQ(MemoryMgr::GetLargestFreeBlock(pool), emptyLargest);
+}
+
+// The audio, bank and IO threads share pools: blocks taken and freed on four threads at once
+// keep their contents, and the pool's counts and free blocks come back whole.
+TEST_F(MemoryPools, ThreadsSharingAPoolKeepItWhole) {
+    SxMemPoolId pool = MemoryMgr::CreatePool(nullptr, 4 << 20, 16, SxMemPool_Heap);
+    ASSERT_GE(pool, 0);
+    const size_t emptyLargest = MemoryMgr::GetLargestFreeBlock(pool);
+    std::vector<int> damaged(4, 0);
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([pool, t, &damaged] {
+            std::mt19937 rng(t);
+            std::vector<std::pair<uint8_t*, size_t>> live;
+            for (int step = 0; step < 20000; ++step) {
+                if (!live.empty() && (live.size() > 200 || rng() % 2)) {
+                    const size_t i = rng() % live.size();
+                    auto [p, size] = live[i];
+                    for (size_t k = 0; k < size; k += 7) damaged[t] += p[k] != uint8_t(t + size);
+                    MemoryMgr::Free(pool, p);
+                    live[i] = live.back();
+                    live.pop_back();
+                } else if (step % 100 == 0) {
+                    SxPoolStats stats;
+                    MemoryMgr::GetPoolStats(pool, stats);
+                    damaged[t] += stats.usedBytes > stats.reservedBytes;
+                } else {
+                    const size_t size = DrawRequest(rng) / 4 + 1;
+                    if (auto* p = static_cast<uint8_t*>(MemoryMgr::Malloc(pool, size))) {
+                        std::memset(p, uint8_t(t + size), size);
+                        live.push_back({p, size});
+                    }
+                }
+            }
+            for (auto& [p, size] : live) MemoryMgr::Free(pool, p);
+        });
+    }
+    for (std::thread& thread : threads) thread.join();
+    EXPECT_EQ(damaged, std::vector<int>(4, 0));
+    EXPECT_EQ(Used(pool), 0u);
+    EXPECT_EQ(MemoryMgr::GetLargestFreeBlock(pool), emptyLargest);
+}
+
 // A heap of the given size over a 16-byte aligned buffer of its own.
 struct OwnedHeap {
     explicit OwnedHeap(size_t size)
@@ -300,25 +406,50 @@ TEST(TlsfHeap, AlignedRequestsAtEveryPowerOfTwo) {
     EXPECT_TRUE(ok);
 }
 
+// Of the free blocks that fit, a request takes the lowest-addressed, not the one freed last:
+// from its own class, from a larger class, and for a large request carved from a block's top.
+TEST(TlsfHeap, RequestsTakeTheLowestAddressedBlockThatFits) {
+    struct Case {
+        const char* what;
+        size_t freed, request;
+    } cases[] = {
+        {"own class", 1000, 1000},
+        {"larger class", 3000, 1000},
+        {"large request", 40000, 5000},
+    };
+    for (const Case& c : cases) {
+        OwnedHeap owned(1 << 20);
+        SxTlsfHeap* heap = owned.heap;
+        // Three blocks kept apart by live ones carved from the same end of the free block, freed
+        // so that the lowest is not the one freed last.
+        const size_t apart = c.freed >= SxTlsfHeap::kLargeBlock ? SxTlsfHeap::kLargeBlock : 16;
+        std::vector<char*> blocks;
+        for (int i = 0; i < 3; ++i) {
+            blocks.push_back(static_cast<char*>(heap->Malloc(c.freed, nullptr)));
+            ASSERT_NE(heap->Malloc(apart, nullptr), nullptr);
+        }
+        std::sort(blocks.begin(), blocks.end());
+        for (int i : {0, 2, 1}) ASSERT_TRUE(heap->Free(blocks[i], nullptr));
+        char* p = static_cast<char*>(heap->Malloc(c.request, nullptr));
+        EXPECT_TRUE(p >= blocks[0] && p + c.request <= blocks[0] + c.freed) << c.what;
+    }
+}
+
 // A heap of 16 MB kept 90 % full by requests of sound-engine sizes: mostly small records, some
 // larger ones, a few stream buffers up to 64 KB, freed in random order. Small blocks carved from
 // the same end of free blocks as large ones leave holes among them that no stream buffer fits
 // (295 of 66,922 requests failed so). Large blocks are carved from the top of a free block and
 // small ones from the bottom, so that holes gather with their own kind, and a request tries a
-// few blocks of its own class before rounding up (203 of 66,225 fail). What still fails fails
-// near full (under a tenth of the heap free), for want of one hole as large as the request.
+// few blocks of its own class before rounding up (203 of 66,225 fail); of the blocks that fit it
+// takes the lowest-addressed among the first few of a list (146 of 65,457 fail). What still fails
+// fails near full (under a tenth of the heap free), for want of one hole as large as the request:
+// the heap holds only about 250 of the largest requests.
 TEST(TlsfHeap, HighFillTraceFindsRoomForLargeRequests) {
     constexpr size_t kSize = 16 << 20;
     OwnedHeap owned(kSize);
     SxTlsfHeap* heap = owned.heap;
     ASSERT_NE(heap, nullptr);
     std::mt19937 rng(20261210);
-    auto draw = [&rng]() -> size_t {
-        const uint32_t r = rng() % 1000;
-        if (r < 850) return 16 + rng() % 497;
-        if (r < 970) return 513 + rng() % 3584;
-        return 4097 + rng() % (60 * 1024);
-    };
     struct Live {
         void* pointer;
         size_t size;
@@ -335,7 +466,7 @@ TEST(TlsfHeap, HighFillTraceFindsRoomForLargeRequests) {
             live.pop_back();
             continue;
         }
-        const size_t size = draw();
+        const size_t size = DrawRequest(rng);
         ++allocations;
         if (void* p = heap->Malloc(size, nullptr)) {
             live.push_back({p, size});
@@ -348,7 +479,7 @@ TEST(TlsfHeap, HighFillTraceFindsRoomForLargeRequests) {
         mostFree = std::max(mostFree, s.freeBytes);
     }
     EXPECT_GT(allocations, 60000u);
-    EXPECT_LT(failures, 220u);
+    EXPECT_LT(failures, 170u);
     EXPECT_LT(mostFree, kSize / 10);
     bool ok = false;
     heap->Inspect(&ok);
