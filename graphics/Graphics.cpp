@@ -215,11 +215,14 @@ void Graphics_::CreateRenderBuffers() {
     mainColor = manager->CreateScaledRenderBuffer(1.0f, 1.0f);
     secondColor = manager->CreateScaledRenderBuffer(1.0f, 1.0f);
     geometryBuffer = manager->CreateScaledRenderBuffer(1.0f, 1.0f);
-    lightBuffer = manager->CreateScaledRenderBuffer(1.0f, 1.0f);
+    // The light buffer holds light in 0 to 1 (the sun's colour at most; the point lights added
+    // over full sun are clipped at 1): 8 bits a channel keep it, and the renderer writes, blends
+    // and reads them fastest.
+    lightBuffer = manager->CreateScaledRenderBuffer(1.0f, 1.0f, platform::gfx::kFormatA8R8G8B8);
     const float scale = ReflectionScale(reflectionQuality);
     reflectionColor = manager->CreateScaledRenderBuffer(scale, scale);
     reflectionGeometry = manager->CreateScaledRenderBuffer(scale, scale);
-    reflectionLight = manager->CreateScaledRenderBuffer(scale, scale);
+    reflectionLight = manager->CreateScaledRenderBuffer(scale, scale, platform::gfx::kFormatA8R8G8B8);
 }
 
 Resource::Effect* Graphics_::GetEffect(const std::string& name) const {

@@ -102,8 +102,9 @@ void Graphics_::DrawReflective(const std::string& pass, std::vector<RenderItem>&
         Resource::Effect* effect = material ? material->GetEffect(pass) : nullptr;
         if (!effect) continue;
         // The single-draw declaration is bound: a technique left instanced by a batch would
-        // read instance records that are not there.
-        effect->SetTechnique("SingleInstance");
+        // read instance records that are not there. An effect whose opaque draws do not blend
+        // names a blended single-draw technique for its reflective surfaces.
+        if (!effect->SetTechnique("SingleInstanceBlended")) effect->SetTechnique("SingleInstance");
         material->ApplyPass(pass);
         const SD::Mtx44& world = item.geometry ? item.geometry->GetRenderWorld() : item.world;
         const SD::Vec4 color = item.geometry ? item.geometry->GetRenderColor() : item.color;

@@ -66,7 +66,7 @@ bool LeavingFace(vec3 inside) {
 void PointPS() {
     if (!LeavingFace(light_position)) discard;
     vec2 uv = gl_FragCoord.xy / vec2(textureSize(geometry, 0));
-    vec4 g = texture(geometry, uv);
+    vec4 g = texelFetch(geometry, ivec2(gl_FragCoord.xy), 0);
     if (dot(g.xyz, g.xyz) < 0.25) {
         qv_target0 = vec4(0.0);
         return;
@@ -76,6 +76,8 @@ void PointPS() {
     vec3 position = vec3(ndc.x / projection[0][0], ndc.y / projection[1][1], 1.0) * (g.a * cFar);
     vec3 toLight = light_position - position;
     float distance = length(toLight);
+    // Beyond the far distance the light adds nothing.
+    if (distance >= attenuation.y) discard;
     vec3 l = toLight / max(distance, 1e-4);
     float fade = clamp((attenuation.y - distance) / max(attenuation.y - attenuation.x, 1e-4), 0.0, 1.0);
     float nDotL = max(dot(n, l), 0.0) * fade;
@@ -86,11 +88,14 @@ void PointPS() {
 #endif
 end
 
+# A leaving face nearer than the view's surface lies in front of it: the surface is beyond the
+# volume, out of the light's reach (the sky, on the far plane, always is).
 technique RenderLightBuffer
 pass p0
 program VolumeVS PointPS
-state ZEnable off
+state ZEnable on
 state ZWriteEnable off
+state ZFunc greaterequal
 state AlphaBlendEnable on
 state SrcBlend one
 state DestBlend one

@@ -78,12 +78,14 @@ float CascadeShadow(sampler2D map, mat4 cascade, float orthoNear, float orthoFar
     vec4 clip = cascade * lightSpace;
     inside = all(lessThanEqual(abs(clip.xy), vec2(1.0))) && clip.z >= 0.0 && clip.z <= 1.0;
     if (!inside) return 1.0;
-    vec2 mapUv = vec2(0.5 + 0.5 * clip.x, 0.5 - 0.5 * clip.y);
+    ivec2 size = textureSize(map, 0);
+    // The texel nearest sampling picks, read directly: the box's far edges belong to the last one.
+    ivec2 texel = min(ivec2(vec2(0.5 + 0.5 * clip.x, 0.5 - 0.5 * clip.y) * vec2(size)), size - 1);
     float depth = (lightSpace.z - orthoNear) / max(orthoFar - orthoNear, 1e-4);
     // A texel's world width, turned into the map's depth units.
-    float texelWorld = 2.0 / (cascade[0][0] * float(textureSize(map, 0).x));
+    float texelWorld = 2.0 / (cascade[0][0] * float(size.x));
     float bias = biasTexels * texelWorld / max(orthoFar - orthoNear, 1e-4);
-    return depth <= texture(map, mapUv).r + bias ? 1.0 : 0.0;
+    return depth <= texelFetch(map, texel, 0).r + bias ? 1.0 : 0.0;
 }
 
 float Shadow(vec3 viewPosition, float nDotL) {
@@ -101,7 +103,7 @@ float Shadow(vec3 viewPosition, float nDotL) {
 // The sun's diffuse light in rgb and its specular term in alpha, from the geometry buffer's
 // view-space normal and depth; nothing where no surface was drawn.
 vec4 Sun(bool shadowed) {
-    vec4 g = texture(geometry, uv);
+    vec4 g = texelFetch(geometry, ivec2(gl_FragCoord.xy), 0);
     if (dot(g.xyz, g.xyz) < 0.25) return vec4(0.0);
     vec3 n = normalize(g.xyz);
     vec2 ndc = vec2(2.0 * uv.x - 1.0, 1.0 - 2.0 * uv.y);
@@ -122,16 +124,15 @@ void SunPS() { qv_target0 = Sun(false); }
 #endif
 end
 
+# The sun is the first light drawn into the buffer, which starts cleared: it writes without
+# blending, and the point and spot lights add to it.
 technique RenderLightBuffer
 pass p0
 program ScreenVS SunShadowedPS
 state ZEnable on
 state ZWriteEnable off
 state ZFunc greater
-state AlphaBlendEnable on
-state SrcBlend one
-state DestBlend one
-state BlendOp add
+state AlphaBlendEnable off
 state CullMode none
 state ColorWriteEnable 15
 technique RenderLightBufferNoShadows
@@ -140,9 +141,6 @@ program ScreenVS SunPS
 state ZEnable on
 state ZWriteEnable off
 state ZFunc greater
-state AlphaBlendEnable on
-state SrcBlend one
-state DestBlend one
-state BlendOp add
+state AlphaBlendEnable off
 state CullMode none
 state ColorWriteEnable 15

@@ -73,14 +73,15 @@ void multi_vertex() { surface(mat4(in_world0, in_world1, in_world2, in_world3), 
 
 #ifdef QV_FRAGMENT
 void material_fragment() {
-    vec2 screen_uv = gl_FragCoord.xy / vec2(textureSize(lightBuffer, 0));
-    vec4 light = texture(lightBuffer, screen_uv);
+    // The light buffer is the size of the target: the pixel's own texel.
+    vec4 light = texelFetch(lightBuffer, ivec2(gl_FragCoord.xy), 0);
     vec4 albedo = tint * surface_color;
     if (use_texture != 0) albedo *= texture(diffuse, surface_uv);
     vec3 lit = albedo.rgb * (globalAmbient.rgb + light.rgb) + vec3(light.a);
     float fog = clamp((length(surface_view_position) - g_fog_near) / max(g_fog_far - g_fog_near, 0.0001), 0.0, 1.0);
     vec3 result = mix(lit, g_fog_color.rgb, fog);
     if (reflection > 0.0) {
+        vec2 screen_uv = gl_FragCoord.xy / vec2(textureSize(lightBuffer, 0));
         result = mix(result, texture(waterReflection, screen_uv).rgb, clamp(reflection, 0.0, 1.0));
         qv_target0 = vec4(result, surface_color.a);
     } else {
@@ -89,21 +90,29 @@ void material_fragment() {
 }
 #endif
 end
+# The Material pass writes alpha 1 over the background: opaque, nothing to blend with what the
+# target holds. The Reflective pass blends by the item colour's alpha.
 technique SingleInstance
 pass p0
 program single_vertex material_fragment
 state ZEnable on
 state ZWriteEnable on
 state ZFunc lessequal
-state AlphaBlendEnable on
-state SrcBlend srcalpha
-state DestBlend invsrcalpha
-state BlendOp add
+state AlphaBlendEnable off
 state CullMode none
 state ColorWriteEnable 15
 technique MultiInstance
 pass p0
 program multi_vertex material_fragment
+state ZEnable on
+state ZWriteEnable on
+state ZFunc lessequal
+state AlphaBlendEnable off
+state CullMode none
+state ColorWriteEnable 15
+technique SingleInstanceBlended
+pass p0
+program single_vertex material_fragment
 state ZEnable on
 state ZWriteEnable on
 state ZFunc lessequal

@@ -53,6 +53,15 @@ void RestPose::Take(SD::Transform& transform) {
     position = transform.GetLocalPos();
 }
 
+bool RestPose::BeginSway(SD::Transform& transform, float dt) {
+    if (dt <= kStill) {
+        Take(transform);
+        return false;
+    }
+    transform.SetOrient(orientation);
+    return true;
+}
+
 FloatingBulbLogic::~FloatingBulbLogic() {
     if (listening_) SD::Message_System::GetInstance()->RemoveHandlersOf28(listenIndex_, this);
 }
@@ -81,12 +90,8 @@ void FloatingBulbLogic::VUpdate(float dt) {
     SD::GameObject* owner = GetOwner();
     if (!owner) return;
     SD::Transform& transform = owner->GetTransform();
-    if (dt <= kStill) {
-        rest_.Take(transform);
-        return;
-    }
+    if (!rest_.BeginSway(transform, dt)) return;
     const float s = std::sin(Now() + phase_);
-    transform.SetOrient(rest_.orientation);
     const float a = workingRotationScale_ * s;
     pitch_ = std::clamp(pitch_ - a * 0.034906585f, -kTiltLimit, kTiltLimit);
     roll_ = std::clamp(roll_ + a * 0.017453292f, -kTiltLimit, kTiltLimit);
@@ -130,12 +135,8 @@ void LilyPadLogic::VUpdate(float dt) {
     SD::GameObject* owner = GetOwner();
     if (!owner) return;
     SD::Transform& transform = owner->GetTransform();
-    if (dt <= kStill) {
-        rest_.Take(transform);
-        return;
-    }
+    if (!rest_.BeginSway(transform, dt)) return;
     const float s = std::sin(Now() + phase_);
-    transform.SetOrient(rest_.orientation);
     transform.RotateLocalZRad(-(s * rotationScale_) * kDegrees);
     transform.SetPos(rest_.position + rest_.right * (s * movementScale_));
 }

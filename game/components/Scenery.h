@@ -52,6 +52,9 @@ public:
 // stay.
 struct RestPose {
     void Take(SD::Transform& transform);
+    // While the game stands still (a step of about 0) re-takes the rest and answers false; else
+    // turns the object back to its rest orientation for the sway to turn from.
+    bool BeginSway(SD::Transform& transform, float dt);
     SD::Vec3 right, up, facing;
     SD::Mtx33 orientation;
     SD::Vec3 position;

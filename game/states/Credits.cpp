@@ -34,11 +34,6 @@ void Credits::Unload() {
     bindings_.UnbindAll();
 }
 
-int Credits::TransitionIn(float dt) {
-    Update(dt);
-    return fade_.Show() ? 1 : 0;
-}
-
 void Credits::Update(float dt) {
     SD::Input_* input = SD::Input_::GetInstance();
     SD::GameObject* credits = FindNamed("Credits");

@@ -25,11 +25,6 @@ void World_EscortMission::Unload() {
     if (LevelEditor* editor = LevelEditor::Peek()) editor->SetReturnCamera(nullptr);
 }
 
-int World_EscortMission::TransitionIn(float dt) {
-    Update(dt);
-    return fade_.Show() ? 1 : 0;
-}
-
 void World_EscortMission::Update(float) { StepPauseKeys(); }
 
 }  // namespace QV

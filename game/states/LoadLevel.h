@@ -5,22 +5,19 @@
 #include <string>
 #include <vector>
 
-#include "engine/Level.h"
-#include "game/states/ScreenFade.h"
+#include "game/states/FadingLevel.h"
 
 namespace QV {
 
-class LoadLevel : public SD::Level {
+class LoadLevel : public FadingLevel {
 public:
+    LoadLevel() : FadingLevel(1.0) {}
+
     enum Step { kTextures = 0, kMaterials = 1, kModels = 2, kLoaded = 3 };
 
     void Load() override;
     // Finishes the set-up after loading once every list has been loaded.
     void Unload() override;
-    void OnEntered() override { ScreenFade::RemoveOverlay(); }
-    void BeginExit() override { fade_.FadeOut(1.0); }
-    int TransitionOut(float) override { return fade_.Show() ? 1 : 0; }
-    void OnExited() override { ScreenFade::RemoveOverlay(); }
     void Update(float dt) override;
 
     void SetNextLevel(const std::string& name) { next_ = name; }
@@ -35,7 +32,6 @@ private:
                          const std::function<int(const std::string&)>& loader);
     void StepDots(float dt);
 
-    ScreenFade fade_;
     std::string next_;
     std::vector<std::string> textures_, models_, materials_;
     size_t texture_ = 0, model_ = 0, material_ = 0;

@@ -53,11 +53,6 @@ void MainMenu::Unload() {
     if (LevelEditor* editor = LevelEditor::Peek()) editor->SetReturnCamera(nullptr);
 }
 
-int MainMenu::TransitionIn(float dt) {
-    Update(dt);
-    return fade_.Show() ? 1 : 0;
-}
-
 void MainMenu::StartWorld() {
     AudioLogic_::PostEvent("Play_FireflyMainMenu", nullptr);
     SD::GameStateManager_::ChangeLevel("World");

@@ -1,25 +1,20 @@
 #pragma once
 // The menu: the menu scene with its HUD, "Go" into the world (or the sensor's push gesture
 // while a sensor is connected), the sensor's tilt keys, and the quit prompt on "Quit".
-#include "engine/Level.h"
-#include "game/states/ScreenFade.h"
+#include "game/states/FadingLevel.h"
 #include "runtime/InputBindingSet.h"
 
 namespace QV {
 
-class MainMenu : public SD::Level {
+class MainMenu : public FadingInLevel {
 public:
+    MainMenu() : FadingInLevel(1.3, 1.3) {}
+
     static constexpr float kStartCoolDown = 1.0f;
     static constexpr float kPushSeconds = 2.0f;
 
     void Load() override;
     void Unload() override;
-    void Initialize() override { fade_.FadeIn(1.3); }
-    int TransitionIn(float dt) override;
-    void OnEntered() override { ScreenFade::RemoveOverlay(); }
-    void BeginExit() override { fade_.FadeOut(1.3); }
-    int TransitionOut(float) override { return fade_.Show() ? 1 : 0; }
-    void OnExited() override { ScreenFade::RemoveOverlay(); }
     void Update(float dt) override;
 
     float GetPushTimer() const { return pushTimer_; }
@@ -29,7 +24,6 @@ private:
     // The sensor's guide prompts and push gesture; with no tracked player the prompts fade.
     void KinectStep(float dt);
 
-    ScreenFade fade_;
     SD::InputBindingSet bindings_;
     float leftHand_[2] = {0.0f, 0.0f};
     float rightHand_[2] = {0.0f, 0.0f};

@@ -31,11 +31,6 @@ void SplashLevel::Load() {
     phase_ = kLogos;
 }
 
-int SplashLevel::TransitionIn(float dt) {
-    Update(dt);
-    return fade_.Show() ? 1 : 0;
-}
-
 bool SplashLevel::StepLogo(const char* name, float& opacity, float hold, float dt) {
     if (rising_) {
         if (opacity < 1.0f) {

@@ -2,23 +2,18 @@
 // The first screen: two logos fade in and out one after the other, then the controls screen
 // shows with a blinking prompt until the player presses on; any key skips the logos. Then the
 // loading state follows.
-#include "engine/Level.h"
-#include "game/states/ScreenFade.h"
+#include "game/states/FadingLevel.h"
 
 namespace QV {
 
-class SplashLevel : public SD::Level {
+class SplashLevel : public FadingInLevel {
 public:
+    SplashLevel() : FadingInLevel(0.0, 0.85) {}
+
     enum Phase { kLogos = 0, kControls = 1, kDone = 2 };
 
     void Load() override;
     void Unload() override {}
-    void Initialize() override { fade_.FadeIn(0.0); }
-    int TransitionIn(float dt) override;
-    void OnEntered() override { ScreenFade::RemoveOverlay(); }
-    void BeginExit() override { fade_.FadeOut(0.85); }
-    int TransitionOut(float) override { return fade_.Show() ? 1 : 0; }
-    void OnExited() override { ScreenFade::RemoveOverlay(); }
     void Update(float dt) override;
 
     int GetPhase() const { return phase_; }
@@ -28,7 +23,6 @@ private:
     bool StepLogo(const char* name, float& opacity, float hold, float dt);
     void StepControls(float dt);
 
-    ScreenFade fade_;
     float logoA_ = 0.0f;
     float logoB_ = 0.0f;
     float controls_ = 0.0f;

@@ -20,6 +20,29 @@ void ReleaseObject(Object*& object) {
     object = nullptr;
 }
 
+// A vertex store of that size: in the default pool when it is rewritten often, else managed.
+bool CreateVertexStore(platform::gfx::Device& device, uint32_t sizeBytes, bool dynamic,
+                       platform::gfx::VertexBuffer*& buffer) {
+    const auto pool = dynamic ? platform::gfx::Pool::kDefault : platform::gfx::Pool::kManaged;
+    if (platform::gfx::Failed(device.CreateVertexBuffer(sizeBytes, pool, &buffer))) {
+        buffer = nullptr;
+        return false;
+    }
+    return true;
+}
+
+// Each pass of the effect draws the indexed triangles of the vertices on stream 0.
+void DrawIndexedPasses(platform::gfx::Device& device, IndexBuffer& indexBuffer, VertexBuffer<MeshVertex>& vertexBuffer,
+                       Effect* effect, unsigned passCount) {
+    device.SetIndices(indexBuffer.GetBuffer());
+    const uint32_t primitives = static_cast<uint16_t>(indexBuffer.GetIndices().size()) / 3u;
+    for (unsigned pass = 0; pass < passCount && effect; ++pass) {
+        effect->BeginPass(pass);
+        device.DrawIndexedPrimitive(platform::gfx::kTriangleList, 0, 0, vertexBuffer.GetCount(), 0, primitives);
+        effect->EndPass();
+    }
+}
+
 struct InstanceSettings {
     uint32_t capacity;
     bool dynamic;
@@ -67,12 +90,7 @@ bool VertexBuffer<T>::Load() {
     platform::gfx::Device* device = CurrentDevice();
     ReleaseObject(buffer);
     if (!device || count == 0) return false;
-    const auto pool = dynamic ? platform::gfx::Pool::kDefault : platform::gfx::Pool::kManaged;
-    if (platform::gfx::Failed(device->CreateVertexBuffer(sizeBytes, pool, &buffer))) {
-        buffer = nullptr;
-        return false;
-    }
-    return true;
+    return CreateVertexStore(*device, sizeBytes, dynamic, buffer);
 }
 
 template <class T>
@@ -149,12 +167,7 @@ bool InstanceBuffer<T>::Load() {
     platform::gfx::Device* device = CurrentDevice();
     ReleaseObject(buffer);
     if (!device) return false;
-    const auto pool = dynamic ? platform::gfx::Pool::kDefault : platform::gfx::Pool::kManaged;
-    if (platform::gfx::Failed(device->CreateVertexBuffer(sizeBytes, pool, &buffer))) {
-        buffer = nullptr;
-        return false;
-    }
-    return true;
+    return CreateVertexStore(*device, sizeBytes, dynamic, buffer);
 }
 
 template <class T>
@@ -216,13 +229,7 @@ void DrawIndexedBuffers(IndexBuffer* indexBuffer, VertexBuffer<MeshVertex>* vert
     platform::gfx::Device* device = CurrentDevice();
     if (!device || !indexBuffer || !vertexBuffer || !indexBuffer->GetBuffer() || !vertexBuffer->GetBuffer()) return;
     device->SetStreamSource(0, vertexBuffer->GetBuffer(), 0, kMeshVertexSize);
-    device->SetIndices(indexBuffer->GetBuffer());
-    const uint32_t primitives = static_cast<uint16_t>(indexBuffer->GetIndices().size()) / 3u;
-    for (unsigned pass = 0; pass < passCount && effect; ++pass) {
-        effect->BeginPass(pass);
-        device->DrawIndexedPrimitive(platform::gfx::kTriangleList, 0, 0, vertexBuffer->GetCount(), 0, primitives);
-        effect->EndPass();
-    }
+    DrawIndexedPasses(*device, *indexBuffer, *vertexBuffer, effect, passCount);
 }
 
 void DrawInstancedBuffers(VertexBuffer<MeshVertex>* vertexBuffer, Effect* effect, unsigned passCount,
@@ -235,13 +242,7 @@ void DrawInstancedBuffers(VertexBuffer<MeshVertex>* vertexBuffer, Effect* effect
     device->SetStreamSource(0, vertexBuffer->GetBuffer(), 0, kMeshVertexSize);
     device->SetStreamSourceFreq(1, platform::gfx::kStreamInstanceData | 1u);
     device->SetStreamSource(1, instances.buffer, instances.offsetBytes, stride);
-    device->SetIndices(indexBuffer->GetBuffer());
-    const uint32_t primitives = static_cast<uint16_t>(indexBuffer->GetIndices().size()) / 3u;
-    for (unsigned pass = 0; pass < passCount && effect; ++pass) {
-        effect->BeginPass(pass);
-        device->DrawIndexedPrimitive(platform::gfx::kTriangleList, 0, 0, vertexBuffer->GetCount(), 0, primitives);
-        effect->EndPass();
-    }
+    DrawIndexedPasses(*device, *indexBuffer, *vertexBuffer, effect, passCount);
     device->SetStreamSourceFreq(0, 1);
     device->SetStreamSourceFreq(1, 1);
 }

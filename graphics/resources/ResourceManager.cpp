@@ -98,9 +98,8 @@ RenderBuffer* ResourceManager::CreateRenderBuffer() {
     return b;
 }
 
-RenderBuffer* ResourceManager::CreateScaledRenderBuffer(float scaleX, float scaleY) {
-    auto* b =
-        new RenderBuffer(scaleX, scaleY, platform::gfx::kFormatA16B16G16R16F, presentParameters.multiSampleType != 0);
+RenderBuffer* ResourceManager::CreateScaledRenderBuffer(float scaleX, float scaleY, uint32_t format) {
+    auto* b = new RenderBuffer(scaleX, scaleY, format, presentParameters.multiSampleType != 0);
     textures.push_back(static_cast<iTexture*>(b));
     return b;
 }

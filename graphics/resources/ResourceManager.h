@@ -54,8 +54,10 @@ public:
     Texture* CreateTexture(const SD::FilePath& path);
     // 512 x 512, two 32-bit float channels.
     RenderBuffer* CreateRenderBuffer();
-    // A fraction of the render size, four 16-bit float channels; follows the render size.
-    RenderBuffer* CreateScaledRenderBuffer(float scaleX, float scaleY);
+    // A fraction of the render size, four 16-bit float channels unless told otherwise; follows
+    // the render size.
+    RenderBuffer* CreateScaledRenderBuffer(float scaleX, float scaleY,
+                                           uint32_t format = platform::gfx::kFormatA16B16G16R16F);
     VolumeTexture* CreateVolumeTexture();
     Effect* CreateEffect(const SD::FilePath& path);
     Font* CreateFont(const std::string& face, uint32_t width, uint32_t height);

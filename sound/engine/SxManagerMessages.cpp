@@ -3,37 +3,13 @@
 #include "sound/engine/audio/CSxAudioMgr.h"
 #include "sound/engine/environments/CSxEnvironmentsMgr.h"
 #include "sound/engine/registry/CSxRegistryMgr.h"
+#include "sound/engine/registry/SxMessageObject.h"
 #include "sound/engine/rtpc/CSxRTPCMgr.h"
 #include "sound/engine/states/CSxStateMgr.h"
 
 namespace SX {
 
 namespace {
-
-template <typename Record>
-const Record& As(const SxQueuedMsgHeader& header) {
-    return reinterpret_cast<const Record&>(header);
-}
-
-// The registered object with a reference for the life of a message; an object ID of -1 means
-// none (global). A message naming an unregistered object is dropped.
-class MessageObject {
-public:
-    explicit MessageObject(SxGameObjectID id)
-        : m_object(id != SxAllGameObjects && g_pRegistryMgr ? g_pRegistryMgr->GetObjAndAddref(id) : nullptr),
-          m_dropped(id != SxAllGameObjects && !m_object) {}
-    ~MessageObject() {
-        if (m_object) m_object->Release();
-    }
-    MessageObject(const MessageObject&) = delete;
-    MessageObject& operator=(const MessageObject&) = delete;
-    bool Dropped() const { return m_dropped; }
-    CSxRegisteredObj* Get() const { return m_object; }
-
-private:
-    CSxRegisteredObj* m_object;
-    bool m_dropped;
-};
 
 // The ramp a record asks for; a time of 0 or less sets the value at once.
 template <typename Record>
@@ -47,16 +23,16 @@ SxRTPCTransitionParams TransitionOf(const Record& r, bool withTransition) {
 }
 
 void SetRTPC(const SxQueuedMsgHeader& h) {
-    const auto& r = As<SxMsgSetRTPC>(h);
-    MessageObject object(r.gameObject);
+    const auto& r = SxMsgAs<SxMsgSetRTPC>(h);
+    SxMessageObject object(r.gameObject);
     if (!g_pRTPCMgr || object.Dropped()) return;
     g_pRTPCMgr->SetRTPCInternal(r.gameParameter, r.value, object.Get(),
                                 TransitionOf(r, h.type == SxMsg_SetRTPCWithTransition));
 }
 
 void ResetRTPC(const SxQueuedMsgHeader& h) {
-    const auto& r = As<SxMsgResetRTPC>(h);
-    MessageObject object(r.gameObject);
+    const auto& r = SxMsgAs<SxMsgResetRTPC>(h);
+    SxMessageObject object(r.gameObject);
     if (!g_pRTPCMgr || object.Dropped()) return;
     g_pRTPCMgr->ResetRTPC(r.gameParameter, object.Get(), TransitionOf(r, h.type == SxMsg_ResetRTPCWithTransition));
 }
@@ -67,62 +43,62 @@ void InstallGameSyncHandlers(CSxAudioMgr& mgr) {
     mgr.SetHandler(SxMsg_ResetRTPC, ResetRTPC);
     mgr.SetHandler(SxMsg_ResetRTPCWithTransition, ResetRTPC);
     mgr.SetHandler(SxMsg_SetSwitch, [](const SxQueuedMsgHeader& h) {
-        const auto& r = As<SxMsgSetSwitch>(h);
-        MessageObject object(r.gameObject);
+        const auto& r = SxMsgAs<SxMsgSetSwitch>(h);
+        SxMessageObject object(r.gameObject);
         if (g_pRTPCMgr && object.Get()) g_pRTPCMgr->SetSwitchInternal(r.switchGroup, r.switchState, object.Get());
     });
     mgr.SetHandler(SxMsg_SetState, [](const SxQueuedMsgHeader& h) {
-        const auto& r = As<SxMsgSetState>(h);
+        const auto& r = SxMsgAs<SxMsgSetState>(h);
         if (g_pStateMgr) g_pStateMgr->SetStateInternal(r.group, r.state, r.skipTransition, r.skipNotification);
     });
     mgr.SetHandler(SxMsg_Trigger, [](const SxQueuedMsgHeader& h) {
-        const auto& r = As<SxMsgTrigger>(h);
-        MessageObject object(r.gameObject);
+        const auto& r = SxMsgAs<SxMsgTrigger>(h);
+        SxMessageObject object(r.gameObject);
         if (g_pStateMgr && !object.Dropped()) g_pStateMgr->Trigger(r.trigger, object.Get());
     });
 }
 
 void InstallRegistryHandlers(CSxAudioMgr& mgr) {
     mgr.SetHandler(SxMsg_RegisterGameObj, [](const SxQueuedMsgHeader& h) {
-        if (g_pRegistryMgr) g_pRegistryMgr->RegisterObject(As<SxMsgGameObject>(h).gameObject);
+        if (g_pRegistryMgr) g_pRegistryMgr->RegisterObject(SxMsgAs<SxMsgGameObject>(h).gameObject);
     });
     mgr.SetHandler(SxMsg_UnregisterGameObj, [](const SxQueuedMsgHeader& h) {
         if (!g_pRegistryMgr) return;
-        const SxGameObjectID id = As<SxMsgGameObject>(h).gameObject;
+        const SxGameObjectID id = SxMsgAs<SxMsgGameObject>(h).gameObject;
         if (id == SxAllGameObjects)
             g_pRegistryMgr->UnregisterAll();
         else
             g_pRegistryMgr->UnregisterObject(id);
     });
     mgr.SetHandler(SxMsg_SetPosition, [](const SxQueuedMsgHeader& h) {
-        const auto& r = As<SxMsgSetPosition>(h);
+        const auto& r = SxMsgAs<SxMsgSetPosition>(h);
         if (g_pRegistryMgr)
             g_pRegistryMgr->SetPosition(r.gameObject, &r.position, 1, 0, static_cast<uint8_t>(r.listener));
     });
     mgr.SetHandler(SxMsg_SetMultiplePositions, [](const SxQueuedMsgHeader& h) {
-        const auto& r = As<SxMsgSetMultiplePositions>(h);
+        const auto& r = SxMsgAs<SxMsgSetMultiplePositions>(h);
         const auto* positions = reinterpret_cast<const SxSoundPosition*>(&r + 1);
         if (g_pRegistryMgr)
             g_pRegistryMgr->SetPosition(r.gameObject, positions, r.count, static_cast<uint8_t>(r.type), 31);
     });
     mgr.SetHandler(SxMsg_SetActiveListeners, [](const SxQueuedMsgHeader& h) {
-        const auto& r = As<SxMsgSetActiveListeners>(h);
+        const auto& r = SxMsgAs<SxMsgSetActiveListeners>(h);
         if (g_pRegistryMgr) g_pRegistryMgr->SetActiveListeners(r.gameObject, static_cast<uint8_t>(r.listenerMask));
     });
     mgr.SetHandler(SxMsg_SetEnvironmentsValues, [](const SxQueuedMsgHeader& h) {
-        const auto& r = As<SxMsgSetEnvironmentsValues>(h);
+        const auto& r = SxMsgAs<SxMsgSetEnvironmentsValues>(h);
         if (g_pRegistryMgr) g_pRegistryMgr->SetGameObjectEnvironmentsValues(r.gameObject, r.values, r.count);
     });
     mgr.SetHandler(SxMsg_SetDryLevel, [](const SxQueuedMsgHeader& h) {
-        const auto& r = As<SxMsgTargetValue<SxMsg_SetDryLevel>>(h);
+        const auto& r = SxMsgAs<SxMsgTargetValue<SxMsg_SetDryLevel>>(h);
         if (g_pRegistryMgr) g_pRegistryMgr->SetDryLevel(r.target, r.value);
     });
     mgr.SetHandler(SxMsg_SetAttenuationScaling, [](const SxQueuedMsgHeader& h) {
-        const auto& r = As<SxMsgTargetValue<SxMsg_SetAttenuationScaling>>(h);
+        const auto& r = SxMsgAs<SxMsgTargetValue<SxMsg_SetAttenuationScaling>>(h);
         if (g_pRegistryMgr) g_pRegistryMgr->SetAttenuationScalingFactor(r.target, r.value);
     });
     mgr.SetHandler(SxMsg_SetObstructionAndOcclusion, [](const SxQueuedMsgHeader& h) {
-        const auto& r = As<SxMsgSetObstructionAndOcclusion>(h);
+        const auto& r = SxMsgAs<SxMsgSetObstructionAndOcclusion>(h);
         if (g_pRegistryMgr)
             g_pRegistryMgr->SetObstructionAndOcclusion(r.gameObject, r.listener, r.obstruction, r.occlusion);
     });
@@ -132,11 +108,11 @@ void InstallRegistryHandlers(CSxAudioMgr& mgr) {
 
 void InstallEnvironmentHandlers(CSxAudioMgr& mgr) {
     mgr.SetHandler(SxMsg_SetEnvironmentVolumes, [](const SxQueuedMsgHeader& h) {
-        const auto& r = As<SxMsgSetEnvironmentVolumes>(h);
+        const auto& r = SxMsgAs<SxMsgSetEnvironmentVolumes>(h);
         if (g_pEnvironmentsMgr) g_pEnvironmentsMgr->SetVolumes(r.environment, r.volumes);
     });
     mgr.SetHandler(SxMsg_BypassEnvironment, [](const SxQueuedMsgHeader& h) {
-        const auto& r = As<SxMsgBypassEnvironment>(h);
+        const auto& r = SxMsgAs<SxMsgBypassEnvironment>(h);
         if (g_pEnvironmentsMgr) g_pEnvironmentsMgr->Bypass(r.environment, r.bypass != 0);
     });
 }

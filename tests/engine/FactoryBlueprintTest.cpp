@@ -7,6 +7,7 @@
 #include "EngineTestSupport.h"
 #include "core/ConfigFile.h"
 #include "core/Logger.h"
+#include "engine/BlueprintFileSupport.h"
 #include "engine/ObjectCreated.h"
 #include "engine/SuperialDataMap.h"
 #include "engine/SuperialValue.h"
@@ -14,6 +15,7 @@
 
 namespace {
 
+using enginetest::BlueprintFileText;
 using enginetest::EngineFixture;
 using enginetest::kMoverID;
 using enginetest::kTagID;
@@ -43,10 +45,6 @@ std::string Blueprint(const std::string& name, const std::string& components, co
            "</GameObjectBlueprint>\n";
 }
 
-std::string File(const std::string& blueprints) {
-    return "<?xml version=\"1.0\" ?>\n<GameObjectBlueprints>\n" + blueprints + "</GameObjectBlueprints>\n";
-}
-
 const std::string kMoverXml =
     "<Mover version=\"1\" Play=\"1\" Pause=\"0\" DevPause=\"1\"><Float name=\"Speed\" value=\"5\"/>"
     "<Boolean name=\"Enabled\" value=\"1\"/></Mover>";
@@ -67,17 +65,18 @@ protected:
         factory.SetObjectInFormat("xml");
         factory.SetObjectOutFormat("xml");
         tree.Write("Assets/Objects/vehicles.xml",
-                   File(Blueprint("Car", TransformXml(1, 2, 3) + kMoverXml) + Blueprint("Wheel", TagXml("round")) +
-                        Blueprint("Vehicles/Van", TagXml("van")) +
-                        Blueprint("Truck", TransformXml(0, 0, 0),
-                                  "<Children>" + Child("Wheel", "<Components>" + TagXml("big") + "</Components>") +
-                                      "<Wheel/>" + Child("Wheel") + Child("Missing") + "</Children>") +
-                        Blueprint("Odd", "<Frobnicator/><Whatsit/>" + kMoverXml, "<Extra/>") +
-                        Blueprint("Loop", "", "<Children>" + Child("Loop") + "</Children>") +
-                        Blueprint("Ping", "", "<Children>" + Child("Pong") + "</Children>") +
-                        Blueprint("Pong", "", "<Children>" + Child("Ping") + "</Children>") +
-                        Blueprint("Dup", TagXml("first"))));
-        tree.Write("Assets/Objects/more.xml", File(Blueprint("Dup", TagXml("second"))));
+                   BlueprintFileText(Blueprint("Car", TransformXml(1, 2, 3) + kMoverXml) +
+                                     Blueprint("Wheel", TagXml("round")) + Blueprint("Vehicles/Van", TagXml("van")) +
+                                     Blueprint("Truck", TransformXml(0, 0, 0),
+                                               "<Children>" +
+                                                   Child("Wheel", "<Components>" + TagXml("big") + "</Components>") +
+                                                   "<Wheel/>" + Child("Wheel") + Child("Missing") + "</Children>") +
+                                     Blueprint("Odd", "<Frobnicator/><Whatsit/>" + kMoverXml, "<Extra/>") +
+                                     Blueprint("Loop", "", "<Children>" + Child("Loop") + "</Children>") +
+                                     Blueprint("Ping", "", "<Children>" + Child("Pong") + "</Children>") +
+                                     Blueprint("Pong", "", "<Children>" + Child("Ping") + "</Children>") +
+                                     Blueprint("Dup", TagXml("first"))));
+        tree.Write("Assets/Objects/more.xml", BlueprintFileText(Blueprint("Dup", TagXml("second"))));
         tree.Write("Assets/Objects/broken.xml", "<GameObjectBlueprints><GameObjectBlueprint name=\"X\">");
         tree.Write("Assets/Objects/empty.xml", "<Something/>");
         tree.Write("Assets/Objects/objects.man",
@@ -273,7 +272,7 @@ TEST_F(BlueprintTest, UpdatingKeepsTheLoadedBlueprintsWhenTheFileNoLongerReads) 
     EXPECT_EQ(car->GetTransform().GetLocalPos(), SD::Vec3(1, 2, 3));
     EXPECT_FALSE(factory.UpdateBlueprint("Unlisted"));
 
-    tree.Write("Assets/Objects/vehicles.xml", File(Blueprint("Car", TransformXml(7, 8, 9))));
+    tree.Write("Assets/Objects/vehicles.xml", BlueprintFileText(Blueprint("Car", TransformXml(7, 8, 9))));
     car->UpdateBlueprints();
     SD::GameObject* updated = factory.CreateObject("Car", nullptr);
     ASSERT_NE(updated, nullptr);

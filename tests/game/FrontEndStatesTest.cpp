@@ -6,19 +6,15 @@
 #include <iterator>
 #include <memory>
 
-#include "HudTestSupport.h"
-#include "core/EngineCore.h"
+#include "StatesTestSupport.h"
 #include "engine/ScriptBindings.h"
 #include "game/states/ArtLoading.h"
 #include "game/states/Credits.h"
 #include "game/states/LoadLevel.h"
 #include "game/states/MainMenu.h"
 #include "game/states/SplashLevel.h"
-#include "platform/os/Clock.h"
 #include "platform/sensor/ScriptedSensor.h"
 #include "runtime/Kinect.h"
-#include "runtime/GameStateManager.h"
-#include "runtime/InterpolatorSystem.h"
 #include "runtime/RuntimeScriptBindings.h"
 
 namespace {
@@ -30,18 +26,10 @@ std::string ReadSource(const std::string& relative) {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-// The state the menu starts.
-class World : public SD::Level {
-public:
-    void Load() override {}
-    void Unload() override {}
-    void Update(float) override {}
-};
-
 // The front-end states on a manual clock, with the art loaders recorded.
-class FrontEnd : public hudtest::HudFixture {
+class FrontEnd : public hudtest::StatesFixture {
 protected:
-    FrontEnd() : scoped(clock), core(SD::Core::CreateInstance()) {
+    FrontEnd() {
         // The menu's buttons change the game state through the runtime's script classes.
         SD::AddRuntimeScriptClasses();
         SD::RegisterScriptBindings(lua.host.L);
@@ -69,7 +57,7 @@ protected:
         states.RegisterLevel(loading, "LoadLevel");
         states.RegisterLevel(new QV::MainMenu(), "MainMenu");
         states.RegisterLevel(new QV::Credits(), "Credits");
-        states.RegisterLevel(new World(), "World");
+        states.RegisterLevel(new hudtest::IdleLevel(), "World");  // the state the menu starts
         states.Initialize();
     }
     ~FrontEnd() override {
@@ -84,26 +72,10 @@ protected:
         }
         return 0;
     }
-    void StateFrame(float dt = 0.016f) {
-        input.Update(dt);
-        SD::InterpolatorSystem::GetInstance().Update(dt);
-        components.Update(dt);
-        states.Update(dt);
-        hud.Update(dt);
-        factory.Update(dt);
-        clock.Advance(dt);
-    }
-    void TapState(uint32_t code) {
-        keys.insert(code);
-        StateFrame();
-        keys.erase(code);
-        StateFrame();
-    }
-    std::string Current() const { return states.GetCurrentLevel() ? states.GetCurrentLevel()->GetName() : "none"; }
     // Runs frames until the state of that name runs its own updates; false after 2000 frames.
     bool RunUntilIn(const std::string& name) {
         for (int i = 0; i < 2000; ++i) {
-            if (Current() == name && states.GetPhase() == SD::GameStateManager_::kRun) return true;
+            if (Running(name)) return true;
             StateFrame();
         }
         return false;
@@ -118,10 +90,6 @@ protected:
         ASSERT_FALSE(hud.HasFocusedWidget());
     }
 
-    platform::ManualClock clock;
-    platform::ScopedClock scoped;
-    std::unique_ptr<SD::Core> core;
-    SD::GameStateManager_ states;
     std::vector<std::string> loads;
     bool lostOnce = false;
     bool withLogos = true;

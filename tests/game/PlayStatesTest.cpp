@@ -5,8 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "HudTestSupport.h"
-#include "core/EngineCore.h"
+#include "StatesTestSupport.h"
 #include "game/components/ProximityTriggers.h"
 #include "game/components/Spawner.h"
 #include "game/fireflies/FireflyManager.h"
@@ -17,25 +16,13 @@
 #include "game/systems/AudioLogic.h"
 #include "game/systems/SowlarSystem.h"
 #include "graphics/components/Geometry.h"
-#include "platform/os/Clock.h"
-#include "runtime/GameStateManager.h"
-#include "runtime/InterpolatorSystem.h"
 
 namespace {
 
-// The state the play states go back to.
-class Menu : public SD::Level {
-public:
-    void Load() override {}
-    void Unload() override {}
-    void Update(float) override {}
-};
-
 // The play states over the sample blueprints on a manual clock, with the vehicle, the narration
 // triggers, the sound logic and the season cycle they drive.
-class Play : public hudtest::HudFixture {
+class Play : public hudtest::StatesFixture {
 protected:
-    Play() : scoped(clock), core(SD::Core::CreateInstance()) {}
     void SetUp() override {
         factory.RegisterComponentCreator("Spawner", SD::CID_Spawner, new SD::ComponentCreator<QV::Spawner>);
         factory.RegisterComponentCreator("Geometry", SD::CID_Geometry, new SD::ComponentCreator<Aperture::Geometry>);
@@ -44,7 +31,7 @@ protected:
                                          new SD::ComponentCreator<QV::HudFadeTrigger>);
         Start();
         states.RegisterLevel(new QV::World(), "World");
-        states.RegisterLevel(new Menu(), "MainMenu");
+        states.RegisterLevel(new hudtest::IdleLevel(), "MainMenu");  // the state the play states go back to
         states.RegisterLevel(new QV::World_EscortMission(), "World_EscortMission");
         states.RegisterLevel(new QV::TestLevel(), "TestLevel");
         states.RegisterLevel(new QV::BuildMode(), "BuildMode");
@@ -58,25 +45,6 @@ protected:
         states.Shutdown();
         QV::SowlarSystem_::DestroyInstance();
         QV::AudioLogic_::ResetForTests();
-    }
-    void StateFrame(float dt = 0.016f) {
-        input.Update(dt);
-        SD::InterpolatorSystem::GetInstance().Update(dt);
-        components.Update(dt);
-        states.Update(dt);
-        hud.Update(dt);
-        factory.Update(dt);
-        clock.Advance(dt);
-    }
-    void TapState(uint32_t code) {
-        keys.insert(code);
-        StateFrame();
-        keys.erase(code);
-        StateFrame();
-    }
-    std::string Current() const { return states.GetCurrentLevel() ? states.GetCurrentLevel()->GetName() : "none"; }
-    bool Running(const std::string& name) const {
-        return Current() == name && states.GetPhase() == SD::GameStateManager_::kRun;
     }
     // Frames of `dt` until the state runs its own updates; the seconds that took, or -1.
     float SecondsUntilIn(const std::string& name, float dt = 0.05f) {
@@ -102,11 +70,6 @@ protected:
         }
         return shown;
     }
-
-    platform::ManualClock clock;
-    platform::ScopedClock scoped;
-    std::unique_ptr<SD::Core> core;
-    SD::GameStateManager_ states;
 };
 
 TEST_F(Play, TheIntroShowsItsSlidesForAboutThirtySixSecondsThenHandsOverTheVehicle) {

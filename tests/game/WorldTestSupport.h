@@ -15,6 +15,7 @@
 #include "core/Logger.h"
 #include "core/MessageSystem.h"
 #include "engine/ComponentCreator.h"
+#include "engine/BlueprintFileSupport.h"
 #include "engine/ComponentManager.h"
 #include "engine/Factory.h"
 #include "engine/GameObject.h"
@@ -230,10 +231,8 @@ protected:
     }
 
     void Blueprints(const std::string& blueprints) {
-        const std::string name = "Assets/Objects/world" + std::to_string(files_++) + ".xml";
-        tree.Write(name,
-                   "<?xml version=\"1.0\" ?>\n<GameObjectBlueprints>\n" + blueprints + "</GameObjectBlueprints>\n");
-        factory.AddBlueprint(("../" + name).c_str());
+        enginetest::AddBlueprintFile(tree, factory, "Assets/Objects/world" + std::to_string(files_++) + ".xml",
+                                     blueprints);
     }
     SD::GameObject* Spawn(const char* blueprint, const std::string& name, SD::Vec3 position = {}) {
         SD::GameObject* object = factory.CreateObject(blueprint, nullptr);

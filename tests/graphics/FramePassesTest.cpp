@@ -337,28 +337,38 @@ TEST(FramePasses, EachGeometryPassStartsFromClearedDepth) {
 }
 
 // The reflective and transparent passes bind the single-draw vertex declaration, so they draw
-// with the single-draw technique even when an instanced batch of the same effect came before.
+// with a single-draw technique even when an instanced batch of the same effect came before. The
+// reflective draw takes the effect's blended single-draw technique where it has one (the lit
+// material, whose opaque draws do not blend), else its single-draw one.
 TEST(FramePasses, ReflectiveAndTransparentItemsDrawSingly) {
-    FrameFixture f;
-    f.graphics->SetGrassEnabled(false);
-    f.pond = f.LoadMaterial("pond", {"Reflective", "Transparent"});
-    f.pondMesh->SetMaterial(f.pond);
-    for (int i = 0; i < 4; ++i) f.Place("brick", {static_cast<float>(i) * 3.0f - 6.0f, 0, 30});
-    f.Place("pond", {0, 0, 20});
-    f.LookFrom({0, 0, 0});
-    f.graphics->Update(0.016f);
-    const std::vector<std::string> trace = Trace(f.Frame());
-    // The main view's material batch, then past the sky the pond as reflective and as
-    // transparent item.
-    const auto materials = std::find(trace.rbegin(), trace.rend(), "draw x4");
-    ASSERT_NE(materials, trace.rend());
-    const auto sky = std::find(materials.base(), trace.end(), "begin draw_transition_sky");
-    ASSERT_NE(sky, trace.end());
-    std::vector<std::string> after;
-    std::copy_if(sky + 2, trace.end(), std::back_inserter(after),
-                 [](const std::string& line) { return line.rfind("target", 0) != 0; });
-    after.resize(std::min<size_t>(after.size(), 4));
-    EXPECT_EQ(after, (std::vector<std::string>{"begin SingleInstance", "draw", "begin SingleInstance", "draw"}));
+    struct Case {
+        const char* effect;
+        const char* reflective;
+    };
+    const Case cases[] = {{Graphics_::kSharedEffectName, "begin SingleInstance"},
+                          {"lit_material", "begin SingleInstanceBlended"}};
+    for (const Case& c : cases) {
+        FrameFixture f;
+        f.graphics->SetGrassEnabled(false);
+        f.pond = f.LoadMaterial("pond", {"Reflective", "Transparent"}, c.effect);
+        f.pondMesh->SetMaterial(f.pond);
+        for (int i = 0; i < 4; ++i) f.Place("brick", {static_cast<float>(i) * 3.0f - 6.0f, 0, 30});
+        f.Place("pond", {0, 0, 20});
+        f.LookFrom({0, 0, 0});
+        f.graphics->Update(0.016f);
+        const std::vector<std::string> trace = Trace(f.Frame());
+        // The main view's material batch, then past the sky the pond as reflective and as
+        // transparent item.
+        const auto materials = std::find(trace.rbegin(), trace.rend(), "draw x4");
+        ASSERT_NE(materials, trace.rend());
+        const auto sky = std::find(materials.base(), trace.end(), "begin draw_transition_sky");
+        ASSERT_NE(sky, trace.end());
+        std::vector<std::string> after;
+        std::copy_if(sky + 2, trace.end(), std::back_inserter(after),
+                     [](const std::string& line) { return line.rfind("target", 0) != 0; });
+        after.resize(std::min<size_t>(after.size(), 4));
+        EXPECT_EQ(after, (std::vector<std::string>{c.reflective, "draw", "begin SingleInstance", "draw"})) << c.effect;
+    }
 }
 
 // Batches of 1 and 2 items draw singly, 3 to 128 in one instanced draw, more in runs of 128.

@@ -8,6 +8,7 @@
 #include "core/Logger.h"
 #include "core/RTTI.h"
 #include "engine/ComponentManager.h"
+#include "engine/ComponentTextSupport.h"
 #include "engine/Factory.h"
 #include "engine/SuperialDataMap.h"
 #include "engine/SuperialInStream.h"
@@ -21,24 +22,6 @@ namespace {
 
 using Aperture::Geometry;
 
-std::string WriteToXml(Geometry& g) {
-    SD::SuperialDataMap map;
-    map.Top()->SetTypeName("Components");
-    SD::SuperialOutStream out(map.Top());
-    g.SerializeWithHeader(out, "Geometry");
-    return SD::SuperialDataMap::WriteToString(map);
-}
-
-// A geometry read from the component text; null when the text does not parse.
-std::unique_ptr<Geometry> ReadFromXml(const std::string& xml) {
-    auto map = SD::SuperialDataMap::parseXmlFromBuffer(xml.c_str());
-    if (!map || !map->Top()->FirstChild()) return nullptr;
-    auto g = std::make_unique<Geometry>();
-    SD::SuperialInStream in(map->Top()->FirstChild());
-    g->SerializeWithHeader(in, "Geometry");
-    return g;
-}
-
 TEST(GeometryData, DefaultsAndTheComponentTextReadBack) {
     Geometry fresh;
     EXPECT_EQ(fresh.GetColor(), SD::Vec4(1, 1, 1, 1));
@@ -49,10 +32,10 @@ TEST(GeometryData, DefaultsAndTheComponentTextReadBack) {
     Geometry source;
     source.SetModelName("rock");
     source.SetColor({0.25f, 0.5f, 0.75f, 1.0f});
-    const std::string xml = WriteToXml(source);
+    const std::string xml = enginetest::WriteComponentText(source, "Geometry");
     EXPECT_NE(xml.find("<String name=\"Model Name\" >rock</String>"), std::string::npos) << xml;
     EXPECT_NE(xml.find("<Color name=\"color\" >"), std::string::npos) << xml;
-    auto copy = ReadFromXml(xml);
+    auto copy = enginetest::ReadComponentText<Geometry>(xml, "Geometry");
     ASSERT_NE(copy, nullptr);
     EXPECT_EQ(copy->GetModelName(), "rock");
     EXPECT_EQ(copy->GetColor(), source.GetColor());
@@ -71,7 +54,7 @@ TEST(GeometryData, MalformedComponentTextDoesNoHarm) {
         header + "<String name=\"Model Name\" >" + std::string(5000, 'x') + "</String>\n</Geometry>\n</Components>\n",
     };
     for (const std::string& xml : cases) {
-        auto g = ReadFromXml(xml);
+        auto g = enginetest::ReadComponentText<Geometry>(xml, "Geometry");
         if (!g) continue;  // refused by the parser
         for (float channel : {g->GetColor().x, g->GetColor().y, g->GetColor().z, g->GetColor().w})
             EXPECT_TRUE(channel == channel) << xml;

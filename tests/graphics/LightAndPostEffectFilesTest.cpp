@@ -12,12 +12,14 @@ namespace {
 
 using namespace platform::gfx;
 
-// How a pass writes its target: the light passes add up on the light buffer and the bloom adds
-// onto the scene, every other full-screen step replaces what the target held.
+// How a pass writes its target: the light volumes add up on the light buffer over the sun, which
+// is drawn first into the cleared buffer, and the bloom adds onto the scene; every other
+// full-screen step replaces what the target held.
 enum class Writes { kReplace, kAdd };
-// Where a pass draws: everywhere whatever depth buffer is bound, or only over the surfaces the
-// view's depth holds (a quad on the far plane where the depth is nearer, never writing it).
-enum class Covers { kAll, kSurfaces };
+// Where a pass draws: everywhere whatever depth buffer is bound, only over the surfaces the
+// view's depth holds (a quad on the far plane where the depth is nearer), or where a light
+// volume's face lies at or behind the view's surface. None writes the depth.
+enum class Covers { kAll, kSurfaces, kSurfacesBeforeFace };
 
 struct Case {
     const char* file;
@@ -27,15 +29,15 @@ struct Case {
 };
 
 // The project's light and post-processing effects: every pass has a program and states
-// that let it draw whatever depth buffer is bound (the sun only over the view's surfaces), with
-// both sides of its triangles (the light volumes pick their faces themselves), blending as its
-// step needs.
+// that let it draw whatever depth buffer is bound (the lights only over the view's surfaces they
+// can reach), with both sides of its triangles (the light volumes pick their faces themselves),
+// blending as its step needs.
 TEST(LightAndPostEffectFiles, EveryPassHasAProgramAndTheStatesItsStepNeeds) {
     const Case cases[] = {
-        {"light_prepass", "RenderLightBuffer", Writes::kAdd},
-        {"light_prepass_spot", "RenderLightBuffer", Writes::kAdd},
-        {"light_prepass_directional", "RenderLightBuffer", Writes::kAdd, Covers::kSurfaces},
-        {"light_prepass_directional", "RenderLightBufferNoShadows", Writes::kAdd, Covers::kSurfaces},
+        {"light_prepass", "RenderLightBuffer", Writes::kAdd, Covers::kSurfacesBeforeFace},
+        {"light_prepass_spot", "RenderLightBuffer", Writes::kAdd, Covers::kSurfacesBeforeFace},
+        {"light_prepass_directional", "RenderLightBuffer", Writes::kReplace, Covers::kSurfaces},
+        {"light_prepass_directional", "RenderLightBufferNoShadows", Writes::kReplace, Covers::kSurfaces},
         {"copy", "DownScaleQuarter", Writes::kReplace},
         {"blur", "CaptureGlow", Writes::kReplace},
         {"blur", "BlurHorizontal", Writes::kReplace},
@@ -64,9 +66,9 @@ TEST(LightAndPostEffectFiles, EveryPassHasAProgramAndTheStatesItsStepNeeds) {
         // A state the pass leaves out would keep whatever the step before set.
         auto state = [&stated](uint32_t s) { return stated.count(s) ? stated[s] : ~0u; };
         const std::string where = std::string(c.file) + " " + c.technique;
-        if (c.covers == Covers::kSurfaces) {
+        if (c.covers != Covers::kAll) {
             EXPECT_EQ(state(kRsZEnable), 1u) << where;
-            EXPECT_EQ(state(kRsZFunc), kCmpGreater) << where;
+            EXPECT_EQ(state(kRsZFunc), c.covers == Covers::kSurfaces ? kCmpGreater : kCmpGreaterEqual) << where;
         } else {
             EXPECT_EQ(state(kRsZEnable), 0u) << where;
         }

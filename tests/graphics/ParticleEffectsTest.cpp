@@ -14,6 +14,7 @@
 #include "engine/GameObject.h"
 #include "engine/Transform.h"
 #include "engine/Transformer.h"
+#include "ParticleTestSupport.h"
 #include "graphics/photon/CollectionSparkles.h"
 #include "graphics/photon/FallingLeaves.h"
 #include "graphics/photon/FlowerPollen.h"
@@ -30,12 +31,8 @@
 namespace {
 
 using namespace Aperture::Photon;
-
-// Effects are components, made in their pool like the factory makes them.
-template <class T>
-std::unique_ptr<T> Make() {
-    return std::unique_ptr<T>(new T());
-}
+using particletest::FactoryWorld;
+using particletest::Make;
 
 TEST(VineTrail, LaysAPointOnlyWhenTheObjectHasMovedAndFadesItAtTheEnd) {
     SD::GameObject object;
@@ -162,20 +159,6 @@ TEST(GrassDust, SpawnPointsAreSpreadEvenlyAndAnEmptyListPlacesNothing) {
     for (int k = 0; k < 5; ++k) empty->Update(1.0f);
     EXPECT_EQ(empty->GetParticle(0).position.x, 0.0f);
 }
-
-// A small world with a factory: objects by name, destruction through the factory.
-struct FactoryWorld {
-    SD::ComponentManager_ components;
-    SD::Transformer_ transformer;
-    SD::Factory_ factory{64};
-    ~FactoryWorld() { factory.Shutdown(); }
-    SD::GameObject* Object(const std::string& name, SD::Vec3 at) {
-        SD::GameObject* object = factory.NewGameObject();
-        object->GetTransform().SetPos(at);
-        if (!name.empty()) object->NameObject(name);
-        return object;
-    }
-};
 
 TEST(GrassDust, WaitsItsStartDelayAndFadesWithDistanceToThePlayer) {
     FactoryWorld world;

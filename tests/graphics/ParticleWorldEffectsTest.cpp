@@ -21,6 +21,7 @@
 #include "engine/ScriptValue.h"
 #include "engine/Transform.h"
 #include "engine/Transformer.h"
+#include "ParticleTestSupport.h"
 #include "engine/LuaTestSupport.h"
 #include "GraphicsTestSupport.h"
 #include "graphics/components/Geometry.h"
@@ -40,11 +41,8 @@
 namespace {
 
 using namespace Aperture::Photon;
-
-template <class T>
-std::unique_ptr<T> Make() {
-    return std::unique_ptr<T>(new T());
-}
+using particletest::FactoryWorld;
+using particletest::Make;
 
 // A manual engine clock with the interpolator system advanced by each frame.
 struct ClockWorld {
@@ -56,20 +54,6 @@ struct ClockWorld {
     platform::ManualClock clock;
     platform::ScopedClock scoped{clock};
     std::unique_ptr<SD::Core> core{SD::Core::CreateInstance()};
-};
-
-// Objects by name, destroyed through the factory.
-struct FactoryWorld {
-    SD::ComponentManager_ components;
-    SD::Transformer_ transformer;
-    SD::Factory_ factory{64};
-    ~FactoryWorld() { factory.Shutdown(); }
-    SD::GameObject* Object(const std::string& name, SD::Vec3 at) {
-        SD::GameObject* object = factory.NewGameObject();
-        object->GetTransform().SetPos(at);
-        if (!name.empty()) object->NameObject(name);
-        return object;
-    }
 };
 
 TEST(GateDust, MotesLeaveTheWindPointAlongTheWindFadeOnceAndAreBlownAgain) {

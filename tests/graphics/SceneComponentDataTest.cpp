@@ -14,6 +14,7 @@
 #include "engine/ComponentManager.h"
 #include "engine/Factory.h"
 #include "engine/GameObject.h"
+#include "engine/ComponentTextSupport.h"
 #include "engine/LuaTestSupport.h"
 #include "engine/ObjectBindings.h"
 #include "engine/SuperialDataMap.h"
@@ -34,25 +35,6 @@ using Aperture::SphericalCamera;
 using Aperture::Terrain;
 
 constexpr float kPi = 3.14159265f;
-
-std::string WriteToXml(SD::Component& c, const char* tag) {
-    SD::SuperialDataMap map;
-    map.Top()->SetTypeName("Components");
-    SD::SuperialOutStream out(map.Top());
-    c.SerializeWithHeader(out, tag);
-    return SD::SuperialDataMap::WriteToString(map);
-}
-
-// A component read from the text; null when the text does not parse.
-template <class T>
-std::unique_ptr<T> ReadFromXml(const std::string& xml, const char* tag) {
-    auto map = SD::SuperialDataMap::parseXmlFromBuffer(xml.c_str());
-    if (!map || !map->Top()->FirstChild()) return nullptr;
-    auto c = std::make_unique<T>();
-    SD::SuperialInStream in(map->Top()->FirstChild());
-    c->SerializeWithHeader(in, tag);
-    return c;
-}
 
 std::string Record(const char* tag, int version, const std::string& fields) {
     return "<?xml version=\"1.0\" ?>\n<Components >\n<" + std::string(tag) + " version=\"" + std::to_string(version) +
@@ -79,10 +61,10 @@ TEST(LightData, KindsWriteTheirFieldsAndReadBack) {
         source.SetInnerAngle(45.0f);
         source.SetOuterAngle(90.0f);
         source.SetSpotExponent(8.0f);
-        const std::string xml = WriteToXml(source, "Light");
+        const std::string xml = enginetest::WriteComponentText(source, "Light");
         EXPECT_EQ(xml.find("Inner Radius") != std::string::npos, c.spotFields) << c.type << xml;
         EXPECT_EQ(xml.find("Spot Exponent") != std::string::npos, c.spotFields) << c.type;
-        auto copy = ReadFromXml<Light>(xml, "Light");
+        auto copy = enginetest::ReadComponentText<Light>(xml, "Light");
         ASSERT_NE(copy, nullptr);
         EXPECT_EQ(copy->GetType(), static_cast<int>(std::floor(c.type + 0.5f)));
         EXPECT_EQ(copy->GetColor(), SD::Vec4(0.25f, 0.5f, 0.75f, 1.0f));
@@ -100,7 +82,7 @@ TEST(LightData, KindsWriteTheirFieldsAndReadBack) {
     Light spot;
     spot.SetType(Light::kSpot);
     spot.SetInnerAngle(45.0f);
-    const std::string xml = WriteToXml(spot, "Light");
+    const std::string xml = enginetest::WriteComponentText(spot, "Light");
     auto at = xml.find("\"Inner Radius\"");
     ASSERT_NE(at, std::string::npos);
     EXPECT_NE(xml.find("45", at), std::string::npos) << xml;
@@ -120,7 +102,7 @@ TEST(LightData, MalformedComponentTextDoesNoHarm) {
         Record("Light", 1, "<Integer name=\"Light Type\" value=\"2\" />\n<Vector4 name=\"color\" >\n"),
     };
     for (const std::string& xml : cases) {
-        auto light = ReadFromXml<Light>(xml, "Light");
+        auto light = enginetest::ReadComponentText<Light>(xml, "Light");
         if (!light) continue;
         const SD::Vec4& c = light->GetColor();
         for (float channel : {c.x, c.y, c.z, c.w}) EXPECT_TRUE(channel == channel) << xml;
@@ -149,7 +131,8 @@ TEST(CameraData, RecordVersionsReadTheirFields) {
                  {3, angles + fov + base, 0.5f, 40.0f, "Player", 30.0f},
                  {4, angles + fov + base, 0.0f, 25.0f, "", 25.0f}};
     for (const auto& c : cases) {
-        auto camera = ReadFromXml<SphericalCamera>(Record("SphericalCamera", c.version, c.fields), "SphericalCamera");
+        auto camera = enginetest::ReadComponentText<SphericalCamera>(Record("SphericalCamera", c.version, c.fields),
+                                                                     "SphericalCamera");
         ASSERT_NE(camera, nullptr);
         EXPECT_EQ(camera->GetPhi(), c.phi) << c.version;
         EXPECT_EQ(camera->GetFov(), c.fov) << c.version;
@@ -162,7 +145,8 @@ TEST(CameraData, RecordVersionsReadTheirFields) {
     source.SetTheta(1.0f);
     source.SetRadius(12.0f);
     source.SetFov(50.0f);
-    auto copy = ReadFromXml<SphericalCamera>(WriteToXml(source, "SphericalCamera"), "SphericalCamera");
+    auto copy = enginetest::ReadComponentText<SphericalCamera>(
+        enginetest::WriteComponentText(source, "SphericalCamera"), "SphericalCamera");
     ASSERT_NE(copy, nullptr);
     EXPECT_EQ(copy->GetTargetName(), "Moon");
     EXPECT_EQ(copy->GetTheta(), 1.0f);
@@ -172,7 +156,8 @@ TEST(CameraData, RecordVersionsReadTheirFields) {
     Aperture::OrthoCamera ortho;
     ortho.SetFov(70.0f);
     ortho.SetPosition({1, 2, 3});
-    auto orthoCopy = ReadFromXml<Aperture::OrthoCamera>(WriteToXml(ortho, "OrthoCamera"), "OrthoCamera");
+    auto orthoCopy = enginetest::ReadComponentText<Aperture::OrthoCamera>(
+        enginetest::WriteComponentText(ortho, "OrthoCamera"), "OrthoCamera");
     ASSERT_NE(orthoCopy, nullptr);
     EXPECT_EQ(orthoCopy->GetFov(), 70.0f);
     EXPECT_EQ(orthoCopy->GetPosition(), SD::Vec3(1, 2, 3));
@@ -184,11 +169,13 @@ TEST(CameraData, OutOfRangeValuesAreHeld) {
         "<Float name=\"FOV\" value=\"400\" />\n<String name=\"Target Name\" >P</String>\n"
         "<Vector2 name=\"Mouse Rotation Speed\" >\n</Vector2>\n"
         "<Vector2 name=\"Xbox Rotation Speed\" >\n</Vector2>\n<Float name=\"Radius\" value=\"-3\" />\n";
-    auto camera = ReadFromXml<SphericalCamera>(Record("SphericalCamera", 2, fields), "SphericalCamera");
+    auto camera =
+        enginetest::ReadComponentText<SphericalCamera>(Record("SphericalCamera", 2, fields), "SphericalCamera");
     ASSERT_NE(camera, nullptr);
     EXPECT_EQ(camera->GetFov(), Aperture::Camera::kMaxFov);
     EXPECT_EQ(camera->GetRadius(), 0.0f);
-    auto plain = ReadFromXml<Aperture::Camera>(Record("Camera", 1, "<Float name=\"FOV\" value=\"180\" />\n"), "Camera");
+    auto plain = enginetest::ReadComponentText<Aperture::Camera>(
+        Record("Camera", 1, "<Float name=\"FOV\" value=\"180\" />\n"), "Camera");
     ASSERT_NE(plain, nullptr);
     EXPECT_EQ(plain->GetFov(), Aperture::Camera::kMaxFov);
 }
@@ -197,14 +184,14 @@ TEST(TerrainData, DefaultMaterialNameAndMalformedText) {
     Debug::GlobalLogger logger;
     Terrain fresh;
     EXPECT_EQ(fresh.VGetID(), SD::kTerrainID);
-    const std::string xml = WriteToXml(fresh, "Aperture::Terrain");
+    const std::string xml = enginetest::WriteComponentText(fresh, "Aperture::Terrain");
     EXPECT_NE(xml.find("mountain_0_terrain"), std::string::npos) << xml;
-    auto copy =
-        ReadFromXml<Terrain>(Record("Terrain", 0, "<String name=\"Material Name\" >rockface</String>\n"), "Terrain");
+    auto copy = enginetest::ReadComponentText<Terrain>(
+        Record("Terrain", 0, "<String name=\"Material Name\" >rockface</String>\n"), "Terrain");
     ASSERT_NE(copy, nullptr);
     EXPECT_EQ(copy->GetMaterialName(), "rockface");
-    auto wrong =
-        ReadFromXml<Terrain>(Record("Terrain", 0, "<Integer name=\"Material Name\" value=\"3\" />\n"), "Terrain");
+    auto wrong = enginetest::ReadComponentText<Terrain>(
+        Record("Terrain", 0, "<Integer name=\"Material Name\" value=\"3\" />\n"), "Terrain");
     // A field of the wrong kind reads as empty; registering it finds no material and says so.
     if (wrong) {
         EXPECT_TRUE(wrong->GetMaterialName().empty());

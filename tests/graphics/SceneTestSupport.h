@@ -47,10 +47,11 @@ struct SceneFixture : GraphicsFixture {
         geometries.clear();
         for (SD::GameObject* o : objects) delete o;
     }
-    Material* LoadMaterial(const std::string& name, const std::vector<std::string>& passes) {
+    Material* LoadMaterial(const std::string& name, const std::vector<std::string>& passes,
+                           const std::string& effect = Graphics_::kSharedEffectName) {
         std::string text = name + "\n";
         for (const std::string& pass : passes)
-            text += "pass_begin_empty " + pass + "\neffect " + Graphics_::kSharedEffectName + "\npass_end_empty x\n";
+            text += "pass_begin_empty " + pass + "\neffect " + effect + "\npass_end_empty x\n";
         tree.Write("Assets/Materials/" + name + ".mat", text);
         EXPECT_EQ(graphics->LoadMaterial(SD::FilePath(tree.Path("Assets/Materials/" + name + ".mat").c_str())),
                   Graphics_::kLoaded);

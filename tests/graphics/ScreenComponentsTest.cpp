@@ -9,6 +9,7 @@
 #include "engine/ComponentManager.h"
 #include "engine/Factory.h"
 #include "engine/GameObject.h"
+#include "engine/ComponentTextSupport.h"
 #include "engine/LuaTestSupport.h"
 #include "engine/SuperialDataMap.h"
 #include "engine/SuperialInStream.h"
@@ -27,24 +28,6 @@ using Aperture::UISprite;
 using platform::gfx::Command;
 using platform::gfx::Op;
 
-std::string WriteToXml(SD::Component& c, const char* tag) {
-    SD::SuperialDataMap map;
-    map.Top()->SetTypeName("Components");
-    SD::SuperialOutStream out(map.Top());
-    c.SerializeWithHeader(out, tag);
-    return SD::SuperialDataMap::WriteToString(map);
-}
-
-template <class T>
-std::unique_ptr<T> ReadFromXml(const std::string& xml, const char* tag) {
-    auto map = SD::SuperialDataMap::parseXmlFromBuffer(xml.c_str());
-    if (!map || !map->Top()->FirstChild()) return nullptr;
-    auto c = std::make_unique<T>();
-    SD::SuperialInStream in(map->Top()->FirstChild());
-    c->SerializeWithHeader(in, tag);
-    return c;
-}
-
 std::vector<Command> Texts(const std::vector<Command>& frame) {
     std::vector<Command> texts;
     for (const Command& c : frame)
@@ -58,8 +41,8 @@ TEST(ScreenComponents, UISpriteRecordsReadBackAndOlderOnesKeepTheFlagsOff) {
     source.SetOpacity(0.5f);
     source.SetAnchor({1.0f, 0.25f});
     source.SetConvertPixelPosition(true);
-    const std::string xml = WriteToXml(source, "UISprite");
-    auto copy = ReadFromXml<UISprite>(xml, "UISprite");
+    const std::string xml = enginetest::WriteComponentText(source, "UISprite");
+    auto copy = enginetest::ReadComponentText<UISprite>(xml, "UISprite");
     ASSERT_NE(copy, nullptr);
     EXPECT_EQ(copy->GetTexture(), "logo");
     EXPECT_EQ(copy->GetOpacity(), 0.5f);
@@ -73,7 +56,7 @@ TEST(ScreenComponents, UISpriteRecordsReadBackAndOlderOnesKeepTheFlagsOff) {
         "<String name=\"Texture\" >logo</String>\n<Float name=\"Opacity\" value=\"0.75\" />\n"
         "<Vector2 name=\"Anchor Point\" >\n<Float value=\"1\" />\n<Float value=\"0\" />\n</Vector2>\n"
         "</UISprite>\n</Components>\n";
-    auto old = ReadFromXml<UISprite>(older, "UISprite");
+    auto old = enginetest::ReadComponentText<UISprite>(older, "UISprite");
     ASSERT_NE(old, nullptr);
     EXPECT_EQ(old->GetTexture(), "logo");
     EXPECT_EQ(old->GetOpacity(), 0.75f);
@@ -95,7 +78,8 @@ TEST(ScreenComponents, UISpriteConvertsReferencePixelsOnce) {
     // A second initialise converts nothing, and a save keeps the converted values.
     sprite.VInitialize(false);
     EXPECT_EQ(owner.GetTransform().GetLocalPos(), SD::Vec3(0.5f, 0.5f, 5));
-    EXPECT_EQ(WriteToXml(sprite, "UISprite").find("\"Convert Pixel Position\" >1"), std::string::npos);
+    EXPECT_EQ(enginetest::WriteComponentText(sprite, "UISprite").find("\"Convert Pixel Position\" >1"),
+              std::string::npos);
 }
 
 TEST(ScreenComponents, TextRecordsAndDrawing) {
@@ -103,7 +87,7 @@ TEST(ScreenComponents, TextRecordsAndDrawing) {
     Text source;
     source.SetFont("Consolas", 8, 14);
     source.SetColor(255, 128, 0, 255);
-    auto copy = ReadFromXml<Text>(WriteToXml(source, "Text"), "Text");
+    auto copy = enginetest::ReadComponentText<Text>(enginetest::WriteComponentText(source, "Text"), "Text");
     ASSERT_NE(copy, nullptr);
     SD::GameObject owner;
     owner.GetTransform().SetPos({10.9f, 20.2f, 0});

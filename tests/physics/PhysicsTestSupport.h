@@ -12,6 +12,7 @@
 #include "core/Delegate.h"
 #include "core/Logger.h"
 #include "engine/ComponentCreator.h"
+#include "engine/BlueprintFileSupport.h"
 #include "engine/ComponentManager.h"
 #include "engine/Factory.h"
 #include "engine/GameObject.h"
@@ -114,10 +115,8 @@ protected:
 
     // Writes and loads a blueprint file of the given blueprints.
     void Blueprints(const std::string& blueprints) {
-        const std::string name = "Assets/Objects/physics" + std::to_string(files_++) + ".xml";
-        tree.Write(name,
-                   "<?xml version=\"1.0\" ?>\n<GameObjectBlueprints>\n" + blueprints + "</GameObjectBlueprints>\n");
-        factory.AddBlueprint(("../" + name).c_str());
+        enginetest::AddBlueprintFile(tree, factory, "Assets/Objects/physics" + std::to_string(files_++) + ".xml",
+                                     blueprints);
     }
 
     // An object from a blueprint, named, placed and initialised.

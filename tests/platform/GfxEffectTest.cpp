@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <string>
+#include <vector>
 
 #include "GfxTestSupport.h"
 #include "platform/gfx/Effect.h"
@@ -22,12 +24,25 @@ const char* const kScene =
     "pass first\n"
     "pass second\n";
 
+struct Malformed {
+    const char* text;
+    const char* error;
+};
+
+// Each text is refused with its error, and a failed read leaves the output alone.
+void ExpectRefused(const std::vector<Malformed>& cases) {
+    for (const Malformed& c : cases) {
+        EffectDescription d;
+        d.techniques.push_back({"kept", {"p"}});
+        std::string error;
+        EXPECT_FALSE(ParseEffectDescription(c.text, d, error)) << c.text;
+        EXPECT_EQ(error, c.error) << c.text;
+        EXPECT_EQ(d.techniques[0].name, "kept") << "a failed read leaves the output alone";
+    }
+}
+
 TEST(GfxEffectFile, MalformedDescriptionsNameTheLine) {
-    struct Case {
-        const char* text;
-        const char* error;
-    };
-    const Case cases[] = {
+    ExpectRefused({
         {"", "line 0: no technique"},
         {"param float x\n", "line 1: no technique"},
         {"technique T\n", "line 1: technique 'T' has no pass"},
@@ -42,15 +57,7 @@ TEST(GfxEffectFile, MalformedDescriptionsNameTheLine) {
         {"technique T\npass p\ntechnique T\n", "line 3: technique 'T' declared twice"},
         {"shader main\n", "line 1: unknown keyword 'shader'"},
         {"technique T extra\n", "line 1: technique needs one name"},
-    };
-    for (const Case& c : cases) {
-        EffectDescription d;
-        d.techniques.push_back({"kept", {"p"}});
-        std::string error;
-        EXPECT_FALSE(ParseEffectDescription(c.text, d, error)) << c.text;
-        EXPECT_EQ(error, c.error) << c.text;
-        EXPECT_EQ(d.techniques[0].name, "kept") << "a failed read leaves the output alone";
-    }
+    });
     std::string big(kMaxEffectFileSize + 1, '#');
     EffectDescription d;
     std::string error;
@@ -71,11 +78,7 @@ TEST(GfxEffectFile, ReadsParametersTechniquesAndPasses) {
 }
 
 TEST(GfxEffectFile, MalformedGlslLinesNameTheLine) {
-    struct Case {
-        const char* text;
-        const char* error;
-    };
-    const Case cases[] = {
+    ExpectRefused({
         {"technique T\npass p\nglsl\nvoid f() {}\n", "line 3: glsl without its end line"},
         {"glsl\nend \ntechnique T\npass p\n", "line 1: glsl without its end line"},
         {"glsl now\nend\n", "line 1: glsl takes nothing after it"},
@@ -100,15 +103,7 @@ TEST(GfxEffectFile, MalformedGlslLinesNameTheLine) {
         {"param texture t\nsampler t point\n",
          "line 2: sampler needs a texture parameter, a filter and an address mode"},
         {"param texture t\nsampler t point wrap\nsampler t linear clamp\n", "line 3: sampler for 't' given twice"},
-    };
-    for (const Case& c : cases) {
-        EffectDescription d;
-        d.techniques.push_back({"kept", {"p"}});
-        std::string error;
-        EXPECT_FALSE(ParseEffectDescription(c.text, d, error)) << c.text;
-        EXPECT_EQ(error, c.error) << c.text;
-        EXPECT_EQ(d.techniques[0].name, "kept") << "a failed read leaves the output alone";
-    }
+    });
 }
 
 TEST(GfxEffectFile, ReadsGlslSamplersProgramsAndStates) {

@@ -18,20 +18,12 @@
 #include "sound/plugins/effects/CSxParametricEQFX.h"
 #include "sound/plugins/effects/CSxPeakLimiterFX.h"
 #include "sound/plugins/effects/CSxRoomReverbFX.h"
+#include "PluginBenchSupport.h"
 
 namespace {
 
 using namespace SX;
-
-class CountingAllocator final : public ISxPluginMemAlloc {
-public:
-    void* Malloc(size_t size) override {
-        ++calls;
-        return std::malloc(size);
-    }
-    void Free(void* pointer) override { std::free(pointer); }
-    int64_t calls = 0;
-};
+using pluginbench::CountingAllocator;
 
 class Context final : public ISxEffectPluginContext {
 public:
@@ -47,17 +39,6 @@ public:
     }
 };
 
-void EnsureMemory() {
-    static bool ready = [] {
-        SxMemoryMgrSettings settings;
-        settings.maxPools = 4;
-        MemoryMgr::Init(&settings);
-        g_DefaultPoolId = MemoryMgr::CreatePool(nullptr, 1 << 20, 16, SxMemPool_Heap);
-        return true;
-    }();
-    (void)ready;
-}
-
 void FillSignal(std::vector<float>& samples) {
     for (size_t i = 0; i < samples.size(); ++i)
         samples[i] = 0.5f * std::sin(0.031f * float(i % 1024) + float(i / 1024));
@@ -65,7 +46,7 @@ void FillSignal(std::vector<float>& samples) {
 
 void RunEffect(benchmark::State& state, SxCreatePluginCallback create, SxCreateParamCallback createParams,
                const void* block = nullptr, uint32_t blockSize = 0) {
-    EnsureMemory();
+    pluginbench::EnsureDefaultPool();
     const uint32_t mask = static_cast<uint32_t>(state.range(0));
     CountingAllocator allocator;
     Context context;
@@ -85,20 +66,11 @@ void RunEffect(benchmark::State& state, SxCreatePluginCallback create, SxCreateP
         buffer.channelMask = mask;
         buffer.maxFrames = 1024;
         FillSignal(samples);
-        buffer.validFrames = 1024;
-        buffer.state = SX_DataReady;
-        effect->Execute(&buffer);  // the first call may set up what parameter changes ask for
-        const int64_t before = allocator.calls;
-        for (auto _ : state) {
+        pluginbench::RunWithoutAllocating(state, allocator, samples.data(), [&] {
             buffer.validFrames = 1024;
             buffer.state = SX_DataReady;
             effect->Execute(&buffer);
-            benchmark::DoNotOptimize(samples.data());
-            benchmark::ClobberMemory();
-        }
-        const double perCall = double(allocator.calls - before) / double(state.iterations());
-        state.counters["allocs_per_call"] = perCall;
-        if (perCall != 0.0) state.SkipWithError("allocates while processing");
+        });
     }
     state.SetItemsProcessed(state.iterations() * 1024);
     effect->Term(&allocator);

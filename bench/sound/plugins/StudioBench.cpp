@@ -13,27 +13,15 @@
 #include "sound/plugins/studio/CStudioLimiterFX.h"
 #include "sound/plugins/studio/StudioFilterDesign.h"
 #include "sound/plugins/studio/StudioSlidingMax.h"
+#include "PluginBenchSupport.h"
 
 namespace {
 
 using namespace SX;
+using pluginbench::CountingAllocator;
+using pluginbench::Noise;
 
 constexpr uint32_t kFrames = 1024;
-
-class HeapAllocator final : public ISxPluginMemAlloc {
-public:
-    void* Malloc(size_t size) override { return std::malloc(size); }
-    void Free(void* pointer) override { std::free(pointer); }
-};
-
-std::vector<float> Noise(size_t n, uint32_t seed) {
-    std::vector<float> s(n);
-    for (float& v : s) {
-        seed = seed * 1664525u + 1013904223u;
-        v = float(int32_t(seed)) / 2147483648.0f;
-    }
-    return s;
-}
 
 // Window lengths of the limiter's look-ahead: 48000 Hz and 192000 Hz.
 void WindowArgs(benchmark::internal::Benchmark* b) { b->Arg(55)->Arg(224); }
@@ -72,32 +60,17 @@ void BM_LimiterWindowNaiveScan(benchmark::State& state) {
 BENCHMARK(BM_LimiterWindowNaiveScan)->Apply(WindowArgs);
 
 void BM_StudioLimiterStereoBuffer(benchmark::State& state) {
-    HeapAllocator allocator;
+    CountingAllocator allocator;
     CStudioLimiterFXParams params;
     params.Init(&allocator, nullptr, 0);
     params.values.threshold = -12.0f;
     CStudioLimiterFX* fx = static_cast<CStudioLimiterFX*>(CreateStudioLimiterFX(&allocator));
-    SxAudioFormat format = SxFloatFormat(48000, SxChannelMaskStereo);
-    fx->Init(&allocator, nullptr, &params, format);
-    const std::vector<float> source = Noise(2 * kFrames, 2);
-    std::vector<float> data(source);
-    SxAudioBuffer buffer;
-    buffer.data = data.data();
-    buffer.channelMask = SxChannelMaskStereo;
-    buffer.maxFrames = buffer.validFrames = kFrames;
-    buffer.state = SX_DataReady;
-    for (auto _ : state) {
-        std::copy(source.begin(), source.end(), data.begin());
-        fx->Execute(&buffer);
-        benchmark::DoNotOptimize(data.data());
-    }
-    fx->Term(&allocator);
-    state.SetItemsProcessed(state.iterations() * kFrames);
+    pluginbench::RunOnStereoNoise(state, fx, &params, &allocator, 2);
 }
 BENCHMARK(BM_StudioLimiterStereoBuffer);
 
 void BM_DeviceSimWholeChainStereoBuffer(benchmark::State& state) {
-    HeapAllocator allocator;
+    CountingAllocator allocator;
     CStudioDeviceSimFXParams params;
     params.Init(&allocator, nullptr, 0);
     StudioDeviceSimFXParams& v = params.values;
@@ -111,22 +84,7 @@ void BM_DeviceSimWholeChainStereoBuffer(benchmark::State& state) {
     v.lofi.hold = 2;
     v.mix = 80.0f;
     CStudioDeviceSimFX* fx = static_cast<CStudioDeviceSimFX*>(CreateStudioDeviceSimFX(&allocator));
-    SxAudioFormat format = SxFloatFormat(48000, SxChannelMaskStereo);
-    fx->Init(&allocator, nullptr, &params, format);
-    const std::vector<float> source = Noise(2 * kFrames, 3);
-    std::vector<float> data(source);
-    SxAudioBuffer buffer;
-    buffer.data = data.data();
-    buffer.channelMask = SxChannelMaskStereo;
-    buffer.maxFrames = buffer.validFrames = kFrames;
-    buffer.state = SX_DataReady;
-    for (auto _ : state) {
-        std::copy(source.begin(), source.end(), data.begin());
-        fx->Execute(&buffer);
-        benchmark::DoNotOptimize(data.data());
-    }
-    fx->Term(&allocator);
-    state.SetItemsProcessed(state.iterations() * kFrames);
+    pluginbench::RunOnStereoNoise(state, fx, &params, &allocator, 3);
 }
 BENCHMARK(BM_DeviceSimWholeChainStereoBuffer);
 

@@ -18,20 +18,13 @@
 #include "sound/plugins/synth/CSxToneGen.h"
 #include "sound/plugins/synth/CSxWhooshSynth.h"
 #include "sound/plugins/synth/CSxWindSynth.h"
+#include "PluginBenchSupport.h"
 
 namespace {
 
 using namespace SX;
-
-class CountingAllocator final : public ISxPluginMemAlloc {
-public:
-    void* Malloc(size_t size) override {
-        ++calls;
-        return std::malloc(size);
-    }
-    void Free(void* pointer) override { std::free(pointer); }
-    int64_t calls = 0;
-};
+using pluginbench::CountingAllocator;
+using pluginbench::EnsureDefaultPool;
 
 class SourceContext final : public ISxSourcePluginContext {
 public:
@@ -40,16 +33,6 @@ public:
     SxPlayingID GetPlayingID() const override { return 0; }
     uint16_t GetMaxBufferLength() const override { return 1024; }
 };
-
-void EnsureDefaultPool() {
-    if (!MemoryMgr::IsInitialized()) {
-        SxMemoryMgrSettings settings;
-        settings.maxPools = 4;
-        MemoryMgr::Init(&settings);
-    }
-    if (g_DefaultPoolId == SxInvalidPoolId)
-        g_DefaultPoolId = MemoryMgr::CreatePool(nullptr, 1 << 20, 16, SxMemPool_Heap);
-}
 
 // Runs a source endlessly on one buffer; the parameter object is set up by setup.
 template <typename Setup>
@@ -73,16 +56,7 @@ void RunSource(benchmark::State& state, SxCreatePluginCallback create, SxCreateP
         buffer.data = samples.data();
         buffer.channelMask = format.channelMask;
         buffer.maxFrames = 1024;
-        source->Execute(&buffer);
-        const int64_t before = allocator.calls;
-        for (auto _ : state) {
-            source->Execute(&buffer);
-            benchmark::DoNotOptimize(samples.data());
-            benchmark::ClobberMemory();
-        }
-        const double perCall = double(allocator.calls - before) / double(state.iterations());
-        state.counters["allocs_per_call"] = perCall;
-        if (perCall != 0.0) state.SkipWithError("allocates while processing");
+        pluginbench::RunWithoutAllocating(state, allocator, samples.data(), [&] { source->Execute(&buffer); });
     }
     state.SetItemsProcessed(state.iterations() * 1024);
     source->Term(&allocator);

@@ -12,9 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/audio/AudioTestControl.h"
+#include "fuzz/sound/engine/EngineFuzzSupport.h"
 #include "sound/engine/SxSoundEngine.h"
-#include "sound/engine/audio/CSxAudioMgr.h"
 #include "sound/engine/bank/CSxBankMgr.h"
 #include "sound/engine/bank/SxBankCalls.h"
 #include "sound/engine/bank/SxBankSource.h"
@@ -30,14 +29,9 @@ const std::string& Folder() {
 }
 
 bool StartEngine() {
-    platform::audio::control::SetOpenFails(true);
-    SX::SxMemoryMgrSettings memory;
-    memory.maxPools = 16;
-    if (SX::MemoryMgr::Init(&memory) != SX::SX_Success) return false;
     SX::SxInitSettings settings;
     settings.enableGameSyncPreparation = 1;
-    if (SX::SoundEngine::Init(&settings, nullptr) != SX::SX_Success) return false;
-    SX::g_pAudioMgr->StopThread();
+    if (!sxfuzz::StartEngine(16, &settings)) return false;
     std::string command = "mkdir -p " + Folder();
     if (std::system(command.c_str()) != 0) return false;
     SX::SxSetBankFolder(Folder());

@@ -5,9 +5,8 @@
 #include <cstdint>
 #include <cstring>
 
-#include "platform/audio/AudioTestControl.h"
+#include "fuzz/sound/engine/EngineFuzzSupport.h"
 #include "sound/engine/SxSoundEngine.h"
-#include "sound/engine/audio/CSxAudioMgr.h"
 #include "sound/engine/bank/CSxBankMgr.h"
 #include "sound/engine/bank/SxBankSource.h"
 #include "sound/engine/memory/SxMemoryMgr.h"
@@ -28,15 +27,7 @@ private:
     SX::SxMemoryBankSource m_memory;
 };
 
-bool StartEngine() {
-    platform::audio::control::SetOpenFails(true);
-    SX::SxMemoryMgrSettings settings;
-    settings.maxPools = 16;
-    if (SX::MemoryMgr::Init(&settings) != SX::SX_Success) return false;
-    if (SX::SoundEngine::Init(nullptr, nullptr) != SX::SX_Success) return false;
-    SX::g_pAudioMgr->StopThread();
-    return true;
-}
+bool StartEngine() { return sxfuzz::StartEngine(16); }
 
 template <typename Source>
 void ReadOnce(const uint8_t* data, uint32_t size, SX::SxBankLoadMode mode) {

@@ -4,43 +4,20 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/audio/AudioTestControl.h"
-#include "sound/engine/SxAudioThread.h"
-#include "sound/engine/SxSoundEngine.h"
-#include "sound/engine/audio/CSxAudioMgr.h"
+#include "fuzz/sound/engine/EngineFuzzSupport.h"
 #include "sound/engine/hierarchy/SxHircReader.h"
-#include "sound/engine/index/CSxIndexable.h"
-#include "sound/engine/memory/SxMemoryMgr.h"
-
-namespace {
-bool StartEngine() {
-    platform::audio::control::SetOpenFails(true);
-    SX::SxMemoryMgrSettings settings;
-    settings.maxPools = 8;
-    if (SX::MemoryMgr::Init(&settings) != SX::SX_Success) return false;
-    if (SX::SoundEngine::Init(nullptr, nullptr) != SX::SX_Success) return false;
-    SX::g_pAudioMgr->StopThread();
-    return true;
-}
-
-void Unload(std::vector<SX::CSxIndexable*>& loaded) {
-    platform::Lock lock(SX::g_csMain);
-    for (SX::CSxIndexable* object : loaded) object->Release();
-    loaded.clear();
-}
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static const bool started = StartEngine();
+    static const bool started = sxfuzz::StartEngine(8);
     if (!started) return 0;
     std::vector<SX::CSxIndexable*> loaded;
     SX::SxReadHircChunk(data, static_cast<uint32_t>(size), loaded);
-    Unload(loaded);
+    sxfuzz::Unload(loaded);
     for (uint8_t type = 1; type <= 19; ++type) {
         SX::CSxIndexable* object = nullptr;
         if (SX::SxReadHircObject(type, data, static_cast<uint32_t>(size), &object) == SX::SX_Success && object)
             loaded.push_back(object);
     }
-    Unload(loaded);
+    sxfuzz::Unload(loaded);
     return 0;
 }

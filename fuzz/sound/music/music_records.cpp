@@ -4,32 +4,13 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/audio/AudioTestControl.h"
-#include "sound/engine/SxAudioThread.h"
-#include "sound/engine/SxSoundEngine.h"
-#include "sound/engine/audio/CSxAudioMgr.h"
+#include "fuzz/sound/engine/EngineFuzzSupport.h"
 #include "sound/engine/hierarchy/SxHircReader.h"
-#include "sound/engine/index/CSxIndexable.h"
-#include "sound/engine/memory/SxMemoryMgr.h"
 #include "sound/music/CSxMusicRenderer.h"
 #include "sound/music/SxMusicEngine.h"
 
 namespace {
-bool StartEngine() {
-    platform::audio::control::SetOpenFails(true);
-    SX::SxMemoryMgrSettings settings;
-    settings.maxPools = 8;
-    if (SX::MemoryMgr::Init(&settings) != SX::SX_Success) return false;
-    if (SX::SoundEngine::Init(nullptr, nullptr) != SX::SX_Success) return false;
-    SX::g_pAudioMgr->StopThread();
-    return SX::MusicEngine::Init(nullptr) == SX::SX_Success;
-}
-
-void Unload(std::vector<SX::CSxIndexable*>& loaded) {
-    platform::Lock lock(SX::g_csMain);
-    for (SX::CSxIndexable* object : loaded) object->Release();
-    loaded.clear();
-}
+bool StartEngine() { return sxfuzz::StartEngine(8) && SX::MusicEngine::Init(nullptr) == SX::SX_Success; }
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -43,8 +24,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             object)
             loaded.push_back(object);
     }
-    Unload(loaded);
+    sxfuzz::Unload(loaded);
     SX::SxReadHircChunk(data, static_cast<uint32_t>(size), loaded);
-    Unload(loaded);
+    sxfuzz::Unload(loaded);
     return 0;
 }

@@ -18,16 +18,13 @@
 #include "sound/plugins/effects/CSxParametricEQFX.h"
 #include "sound/plugins/effects/CSxPeakLimiterFX.h"
 #include "sound/plugins/effects/CSxRoomReverbFX.h"
+#include "fuzz/sound/plugins/PluginFuzzSupport.h"
 
 namespace {
 
 using namespace SX;
 
-class HeapAllocator final : public ISxPluginMemAlloc {
-public:
-    void* Malloc(size_t size) override { return size <= (64u << 20) ? std::malloc(size) : nullptr; }
-    void Free(void* pointer) override { std::free(pointer); }
-};
+using pluginfuzz::HeapAllocator;
 
 class Context final : public ISxEffectPluginContext {
 public:
@@ -64,10 +61,7 @@ const uint32_t kMasks[] = {0x4, 0x3, 0x3F, 0x33, 0x37, 0x8};
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    SxMemoryMgrSettings settings;
-    settings.maxPools = 4;
-    MemoryMgr::Init(&settings);
-    g_DefaultPoolId = MemoryMgr::CreatePool(nullptr, 1 << 20, 16, SxMemPool_Heap);
+    pluginfuzz::InitDefaultPool(1 << 20);
     return 0;
 }
 

@@ -12,16 +12,13 @@
 #include "sound/plugins/synth/CSxToneGen.h"
 #include "sound/plugins/synth/CSxWhooshSynth.h"
 #include "sound/plugins/synth/CSxWindSynth.h"
+#include "fuzz/sound/plugins/PluginFuzzSupport.h"
 
 namespace {
 
 using namespace SX;
 
-class HeapAllocator final : public ISxPluginMemAlloc {
-public:
-    void* Malloc(size_t size) override { return size <= (64u << 20) ? std::malloc(size) : nullptr; }
-    void Free(void* pointer) override { std::free(pointer); }
-};
+using pluginfuzz::HeapAllocator;
 
 class Context final : public ISxSourcePluginContext {
 public:
@@ -47,10 +44,7 @@ const Source kSources[] = {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    SxMemoryMgrSettings settings;
-    settings.maxPools = 4;
-    MemoryMgr::Init(&settings);
-    g_DefaultPoolId = MemoryMgr::CreatePool(nullptr, 16 << 20, 16, SxMemPool_Heap);
+    pluginfuzz::InitDefaultPool(16 << 20);
     return 0;
 }
 

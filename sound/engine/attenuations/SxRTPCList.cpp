@@ -2,7 +2,7 @@
 
 namespace SX {
 
-bool SxReadCurvePoints(SxReadCursor& cursor, uint16_t count, std::vector<SxCurvePoint>& points) {
+bool SxReadCurvePoints(SxReadCursor& cursor, uint32_t count, std::vector<SxCurvePoint>& points) {
     if (!cursor.HasRoomFor(count, 12)) return false;
     points.resize(count);
     for (SxCurvePoint& point : points) {

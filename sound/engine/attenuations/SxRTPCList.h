@@ -16,7 +16,7 @@ struct SxRTPCEntry {
 };
 
 // count 12-byte points (f32 x, f32 y, u32 shape); false when the bytes run out.
-bool SxReadCurvePoints(SxReadCursor& cursor, uint16_t count, std::vector<SxCurvePoint>& points);
+bool SxReadCurvePoints(SxReadCursor& cursor, uint32_t count, std::vector<SxCurvePoint>& points);
 
 // u16 count, then per entry u32 game parameter, u32 property, u32 curve ID, u8 scaling, u16
 // point count and the points. An entry for a property and curve already held replaces it.

@@ -62,6 +62,12 @@ struct SxQueuedMsgBase {
     SxQueuedMsgHeader header{0, Type};
 };
 
+// The record a handler is given, as the record type its header's type stands for.
+template <typename Record>
+const Record& SxMsgAs(const SxQueuedMsgHeader& header) {
+    return reinterpret_cast<const Record&>(header);
+}
+
 // Four words of external-source data: three zero words, then the array or null.
 struct SxExternalSourceData {
     uint32_t words[3] = {};

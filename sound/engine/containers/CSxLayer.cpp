@@ -2,27 +2,13 @@
 
 #include <algorithm>
 
+#include "sound/engine/attenuations/SxRTPCList.h"
 #include "sound/engine/containers/CSxLayerCntr.h"
 #include "sound/engine/index/CSxObjectIndex.h"
 #include "sound/engine/memory/SxMemoryMgr.h"
 #include "sound/engine/rtpc/CSxRTPCMgr.h"
 
 namespace SX {
-
-namespace {
-
-bool ReadPoints(SxReadCursor& cursor, uint32_t count, std::vector<SxCurvePoint>& points) {
-    if (!cursor.HasRoomFor(count, 12)) return false;
-    points.resize(count);
-    for (SxCurvePoint& point : points) {
-        cursor.F32(point.x);
-        cursor.F32(point.y);
-        cursor.U32(point.shape);
-    }
-    return true;
-}
-
-}  // namespace
 
 CSxLayer* CSxLayer::Create(SxUniqueID id) {
     auto* layer = SxNew<CSxLayer>(g_DefaultPoolId, id);
@@ -44,7 +30,7 @@ SXRESULT CSxLayer::SetInitialValues(SxReadCursor& cursor) {
         uint8_t scaling;
         uint16_t pointCount;
         if (!cursor.U32(gameParameter) || !cursor.U32(param) || !cursor.U32(curveID) || !cursor.U8(scaling) ||
-            !cursor.U16(pointCount) || !ReadPoints(cursor, pointCount, points))
+            !cursor.U16(pointCount) || !SxReadCurvePoints(cursor, pointCount, points))
             return SX_Fail;
         // A node parameter has a bit of its own: one past the mask is refused, not wrapped.
         if (param >= 64) return SX_Fail;
@@ -60,7 +46,8 @@ SXRESULT CSxLayer::SetInitialValues(SxReadCursor& cursor) {
         return SX_Fail;
     for (uint32_t a = 0; a < associationCount; ++a) {
         uint32_t childID, pointCount;
-        if (!cursor.U32(childID) || !cursor.U32(pointCount) || !ReadPoints(cursor, pointCount, points)) return SX_Fail;
+        if (!cursor.U32(childID) || !cursor.U32(pointCount) || !SxReadCurvePoints(cursor, pointCount, points))
+            return SX_Fail;
         const SXRESULT result = SetChildAssoc(childID, points.data(), pointCount);
         if (result != SX_Success) return result;
     }

@@ -15,11 +15,6 @@ CSxDynamicSequence* FindSequence(SxPlayingID id) {
         g_pObjectIndex ? g_pObjectIndex->GetPtrAndAddRef(SxIndex_DynamicSequence, id) : nullptr);
 }
 
-template <typename Record>
-const Record& As(const SxQueuedMsgHeader& header) {
-    return reinterpret_cast<const Record&>(header);
-}
-
 SXRESULT QueueCommand(SxPlayingID id, CSxDynamicSequence::Command command, int32_t transitionMs = 0,
                       SxCurveInterpolation curve = SxCurve_Linear) {
     SxMsgDynamicSequenceCommand record;
@@ -48,7 +43,7 @@ SXRESULT Command(SxPlayingID id, CSxDynamicSequence::Command command, int32_t tr
 
 void SxInstallDynamicSequenceHandlers(CSxAudioMgr& mgr) {
     mgr.SetHandler(SxMsg_DynamicSequenceGameObject, [](const SxQueuedMsgHeader& h) {
-        const auto& record = As<SxMsgDynamicSequenceGameObject>(h);
+        const auto& record = SxMsgAs<SxMsgDynamicSequenceGameObject>(h);
         CSxDynamicSequence* sequence = FindSequence(record.sequence);
         if (!sequence) return;
         CSxRegisteredObj* object = g_pRegistryMgr ? g_pRegistryMgr->GetObjAndAddref(record.gameObject) : nullptr;
@@ -57,7 +52,7 @@ void SxInstallDynamicSequenceHandlers(CSxAudioMgr& mgr) {
         sequence->Release();
     });
     mgr.SetHandler(SxMsg_DynamicSequenceCommand, [](const SxQueuedMsgHeader& h) {
-        const auto& record = As<SxMsgDynamicSequenceCommand>(h);
+        const auto& record = SxMsgAs<SxMsgDynamicSequenceCommand>(h);
         CSxDynamicSequence* sequence = FindSequence(record.sequence);
         if (!sequence) return;
         sequence->Execute(static_cast<CSxDynamicSequence::Command>(record.command),

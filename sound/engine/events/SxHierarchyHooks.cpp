@@ -8,42 +8,30 @@
 #include "sound/engine/index/CSxObjectIndex.h"
 #include "sound/engine/registry/CSxRegisteredObj.h"
 #include "sound/engine/registry/CSxRegistryMgr.h"
+#include "sound/engine/registry/SxMessageObject.h"
 #include "sound/engine/upper/CSxURenderer.h"
 
 namespace SX {
 
 namespace {
 
-template <typename Record>
-const Record& As(const SxQueuedMsgHeader& header) {
-    return reinterpret_cast<const Record&>(header);
-}
-
-// The registered object a message names with a reference, none for -1; false when the message
-// names an object that is not registered (it is then dropped).
-bool MessageObject(SxGameObjectID id, CSxRegisteredObj*& object) {
-    object = nullptr;
-    if (id == SxAllGameObjects) return true;
-    object = g_pRegistryMgr ? g_pRegistryMgr->GetObjAndAddref(id) : nullptr;
-    return object != nullptr;
-}
-
 void StopAll(const SxQueuedMsgHeader& header) {
-    const SxGameObjectID id = As<SxMsgGameObject>(header).gameObject;
+    const SxGameObjectID id = SxMsgAs<SxMsgGameObject>(header).gameObject;
     CSxAction* action = CSxAction::Create(id == SxAllGameObjects ? 0x0104 : 0x0105, 0);
     if (!action) return;
-    CSxRegisteredObj* object;
-    if (MessageObject(id, object)) {
-        SxPendingAction pending;
-        pending.gameObject = id;
-        action->Execute(pending);
-        if (object) object->Release();
+    {
+        const SxMessageObject object(id);
+        if (!object.Dropped()) {
+            SxPendingAction pending;
+            pending.gameObject = id;
+            action->Execute(pending);
+        }
     }
     action->Release();
 }
 
 void StopPlayingID(const SxQueuedMsgHeader& header) {
-    const auto& record = As<SxMsgStopPlayingID>(header);
+    const auto& record = SxMsgAs<SxMsgStopPlayingID>(header);
     SxActionParams params;
     params.playingID = record.playingID;
     params.transitionMs = record.transitionMs > 0 ? static_cast<uint32_t>(record.transitionMs) : 0;
@@ -65,12 +53,13 @@ void ForEachPlayTarget(ISxPostedEvent* event, Fn fn) {
 }
 
 void ActionOnEvent(const SxQueuedMsgHeader& header) {
-    const auto& record = As<SxMsgExecuteActionOnEvent>(header);
-    CSxRegisteredObj* object;
-    if (record.kind > SxActionOnEvent_Break || !g_pObjectIndex || !MessageObject(record.gameObject, object)) return;
+    const auto& record = SxMsgAs<SxMsgExecuteActionOnEvent>(header);
+    if (record.kind > SxActionOnEvent_Break || !g_pObjectIndex) return;
+    const SxMessageObject object(record.gameObject);
+    if (object.Dropped()) return;
     SxActionParams params;
     params.kind = static_cast<SxActionKind>(record.kind);
-    params.gameObj = object;
+    params.gameObj = object.Get();
     params.playingID = record.playingID;
     params.transitionMs = record.transitionMs > 0 ? static_cast<uint32_t>(record.transitionMs) : 0;
     params.curve = static_cast<SxCurveInterpolation>(record.curve);
@@ -88,26 +77,25 @@ void ActionOnEvent(const SxQueuedMsgHeader& header) {
         params.targetID = target;
         if (node) node->ExecuteAction(params);
     });
-    if (object) object->Release();
 }
 
 void SeekOnEvent(const SxQueuedMsgHeader& header) {
-    const auto& record = As<SxMsgSeekOnEvent>(header);
-    CSxRegisteredObj* object;
-    if (!g_pObjectIndex || !MessageObject(record.gameObject, object)) return;
+    const auto& record = SxMsgAs<SxMsgSeekOnEvent>(header);
+    if (!g_pObjectIndex) return;
+    const SxMessageObject object(record.gameObject);
+    if (object.Dropped()) return;
     SxActionParams params;
     params.kind = SxActionKind_Seek;
-    params.gameObj = object;
+    params.gameObj = object.Get();
     params.seekValue = record.isFraction ? record.position.fraction : static_cast<float>(record.position.positionMs);
     params.seekBits = static_cast<uint8_t>((record.isFraction ? 1 : 0) | (record.snapToMarker ? 2 : 0));
     ForEachPlayTarget(record.event, [&](SxUniqueID, CSxParameterNodeBase* node) {
         if (node) node->ExecuteAction(params);
     });
-    if (object) object->Release();
 }
 
 void SetEffect(const SxQueuedMsgHeader& header) {
-    const auto& record = As<SxMsgSetEffect>(header);
+    const auto& record = SxMsgAs<SxMsgSetEffect>(header);
     if (!g_pObjectIndex) return;
     auto* node = static_cast<CSxParameterNodeBase*>(g_pObjectIndex->GetPtrAndAddRef(SxIndex_Node, record.nodeID));
     if (!node) return;

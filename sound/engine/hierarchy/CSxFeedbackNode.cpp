@@ -118,25 +118,13 @@ SXRESULT CSxFeedbackNode::Play(SxPBIParams& params) {
 }
 
 SXRESULT CSxFeedbackNode::ExecuteAction(const SxActionParams& params) {
-    if (params.flags[1]) PauseTransitions(params.kind == SxActionKind_Pause);
-    if (!IsPlaying()) return SX_Success;
-    const SxFadeParams fade{params.transitionMs, params.curve};
-    switch (params.kind) {
-        case SxActionKind_Stop:
-            return CSxURenderer::Stop(this, params.gameObj, fade, params.playingID);
-        case SxActionKind_Pause:
-            return CSxURenderer::Pause(this, params.gameObj, fade, params.playingID);
-        case SxActionKind_Resume:
-            return CSxURenderer::Resume(this, params.gameObj, fade, params.flags[2] != 0, params.playingID);
-        case SxActionKind_Break:
-            for (CSxPBI* instance = FirstInstance(); instance; instance = NextInstance(instance))
-                if ((!params.gameObj || instance->GameObj() == params.gameObj) &&
-                    (!params.playingID || instance->PlayingID() == params.playingID))
-                    instance->PlayToEnd(params.targetID);
-            return SX_Success;
-        default:
-            return SX_Success;
-    }
+    SXRESULT result;
+    if (BeginAction(params, result) || params.kind != SxActionKind_Break) return result;
+    for (CSxPBI* instance = FirstInstance(); instance; instance = NextInstance(instance))
+        if ((!params.gameObj || instance->GameObj() == params.gameObj) &&
+            (!params.playingID || instance->PlayingID() == params.playingID))
+            instance->PlayToEnd(params.targetID);
+    return SX_Success;
 }
 
 namespace {

@@ -53,20 +53,9 @@ SXRESULT CSxSound::SetInitialValues(const uint8_t* body, uint32_t size) {
 SXRESULT CSxSound::Play(SxPBIParams& params) { return CSxURenderer::Play(this, &m_source, params); }
 
 SXRESULT CSxSound::ExecuteAction(const SxActionParams& params) {
-    // An action for every object also holds or releases the node's own state transitions.
-    if (params.flags[1]) PauseTransitions(params.kind == SxActionKind_Pause);
-    if (!IsPlaying() || params.kind > SxActionKind_Seek) return SX_Success;
-    const SxFadeParams fade{params.transitionMs, params.curve};
-    switch (params.kind) {
-        case SxActionKind_Stop:
-            return CSxURenderer::Stop(this, params.gameObj, fade, params.playingID);
-        case SxActionKind_Pause:
-            return CSxURenderer::Pause(this, params.gameObj, fade, params.playingID);
-        case SxActionKind_Resume:
-            return CSxURenderer::Resume(this, params.gameObj, fade, params.flags[2] != 0, params.playingID);
-        default:
-            break;
-    }
+    SXRESULT result;
+    if (BeginAction(params, result)) return result;
+    if (params.kind > SxActionKind_Seek) return SX_Success;
     bool targetChecked = false;
     for (CSxPBI* instance = FirstInstance(); instance; instance = NextInstance(instance)) {
         if (params.gameObj && instance->GameObj() != params.gameObj) continue;

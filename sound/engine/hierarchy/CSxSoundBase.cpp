@@ -1,6 +1,7 @@
 #include "sound/engine/hierarchy/CSxSoundBase.h"
 
 #include "sound/engine/upper/CSxPBI.h"
+#include "sound/engine/upper/CSxURenderer.h"
 
 namespace SX {
 
@@ -29,6 +30,26 @@ void CSxSoundBase::SetVolumeModifier(float factor, CSxRegisteredObj* gameObj, co
 
 void CSxSoundBase::RecalcNotification() {
     for (CSxPBI* instance = m_instances; instance; instance = instance->m_nextOfNode) instance->InvalidateParameters();
+}
+
+bool CSxSoundBase::BeginAction(const SxActionParams& params, SXRESULT& result) {
+    if (params.flags[1]) PauseTransitions(params.kind == SxActionKind_Pause);
+    result = SX_Success;
+    if (!IsPlaying()) return true;
+    const SxFadeParams fade{params.transitionMs, params.curve};
+    switch (params.kind) {
+        case SxActionKind_Stop:
+            result = CSxURenderer::Stop(this, params.gameObj, fade, params.playingID);
+            return true;
+        case SxActionKind_Pause:
+            result = CSxURenderer::Pause(this, params.gameObj, fade, params.playingID);
+            return true;
+        case SxActionKind_Resume:
+            result = CSxURenderer::Resume(this, params.gameObj, fade, params.flags[2] != 0, params.playingID);
+            return true;
+        default:
+            return false;
+    }
 }
 
 }  // namespace SX

@@ -22,6 +22,12 @@ public:
     // Every instance recomputes its parameters at its next refresh.
     void RecalcNotification() override;
 
+protected:
+    // Where an action on the node begins: an action for every object also holds or releases the
+    // node's own state transitions. True, with the result, when that settles the action: the
+    // node plays nothing, or the action stops, pauses or resumes (through the renderer).
+    bool BeginAction(const SxActionParams& params, SXRESULT& result);
+
 private:
     CSxPBI* m_instances = nullptr;
 };

@@ -5,28 +5,21 @@
 
 namespace SX {
 
-namespace {
-template <typename Record>
-const Record& As(const SxQueuedMsgHeader& header) {
-    return reinterpret_cast<const Record&>(header);
-}
-}  // namespace
-
 void InstallListenerHandlers(CSxAudioMgr& mgr) {
     mgr.SetHandler(SxMsg_SetListenerPosition, [](const SxQueuedMsgHeader& h) {
-        const auto& r = As<SxMsgSetListenerPosition>(h);
+        const auto& r = SxMsgAs<SxMsgSetListenerPosition>(h);
         CSxLEngine::SetListenerPosition(r.listener, r.position.front, r.position.top, r.position.position);
     });
     mgr.SetHandler(SxMsg_SetListenerSpatialization, [](const SxQueuedMsgHeader& h) {
-        const auto& r = As<SxMsgSetListenerSpatialization>(h);
+        const auto& r = SxMsgAs<SxMsgSetListenerSpatialization>(h);
         CSxLEngine::SetListenerSpatialization(r.listener, r.spatialized != 0, r.volumesPresent ? r.volumes : nullptr);
     });
     mgr.SetHandler(SxMsg_SetListenerPipeline, [](const SxQueuedMsgHeader& h) {
-        const auto& r = As<SxMsgSetListenerPipeline>(h);
+        const auto& r = SxMsgAs<SxMsgSetListenerPipeline>(h);
         CSxLEngine::SetListenerPipeline(r.listener, r.audio != 0, r.motion != 0);
     });
     mgr.SetHandler(SxMsg_SetListenerScaling, [](const SxQueuedMsgHeader& h) {
-        const auto& r = As<SxMsgTargetValue<SxMsg_SetListenerScaling>>(h);
+        const auto& r = SxMsgAs<SxMsgTargetValue<SxMsg_SetListenerScaling>>(h);
         CSxLEngine::SetListenerScalingFactor(r.target, r.value);
     });
 }

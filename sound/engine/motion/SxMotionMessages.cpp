@@ -4,16 +4,9 @@
 
 namespace SX {
 
-namespace {
-template <typename Record>
-const Record& As(const SxQueuedMsgHeader& header) {
-    return reinterpret_cast<const Record&>(header);
-}
-}  // namespace
-
 void InstallMotionHandlers(CSxAudioMgr& mgr) {
     mgr.SetHandler(SxMsg_MotionPlayerDevice, [](const SxQueuedMsgHeader& h) {
-        const auto& m = As<SxMsgMotionPlayerDevice>(h);
+        const auto& m = SxMsgAs<SxMsgMotionPlayerDevice>(h);
         if (m.add) {
             if (CSxMotionDeviceMgr* motion = CSxMotionDeviceMgr::Get())
                 motion->AddPlayerMotionDevice(m.player, m.companyID, m.deviceID, m.initData);
@@ -22,11 +15,11 @@ void InstallMotionHandlers(CSxAudioMgr& mgr) {
         }
     });
     mgr.SetHandler(SxMsg_MotionSetPlayerListener, [](const SxQueuedMsgHeader& h) {
-        const auto& m = As<SxMsgMotionSetPlayerListener>(h);
+        const auto& m = SxMsgAs<SxMsgMotionSetPlayerListener>(h);
         if (CSxMotionDeviceMgr* motion = CSxMotionDeviceMgr::Get()) motion->SetPlayerListener(m.player, m.listener);
     });
     mgr.SetHandler(SxMsg_MotionSetPlayerVolume, [](const SxQueuedMsgHeader& h) {
-        const auto& m = As<SxMsgMotionSetPlayerVolume>(h);
+        const auto& m = SxMsgAs<SxMsgMotionSetPlayerVolume>(h);
         if (CSxMotionDeviceMgr* motion = CSxMotionDeviceMgr::Get()) motion->SetPlayerVolume(m.player, m.volumeDb);
     });
 }

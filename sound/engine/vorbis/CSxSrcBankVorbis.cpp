@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <new>
 
-#include "sound/engine/lower/CSxLEngine.h"
 #include "sound/engine/plugin/SxPluginTable.h"
 #include "sound/engine/voice/CSxSrcBankPCM.h"
 #include "sound/engine/vorbis/CSxSrcFileVorbis.h"
@@ -51,18 +50,14 @@ void CSxSrcBankVorbis::GetBuffer(SxNodeBuffer& buffer) {
         buffer.state = SX_NoDataReady;
         return;
     }
-    if (!m_decoded) {
-        m_decodedBytes = channels * 2048;
-        m_decoded = static_cast<int16_t*>(CSxLEngine::GetCachedAudioBuffer(m_decodedBytes));
-        if (!m_decoded) {
-            buffer.state = SX_Fail;
-            return;
-        }
+    if (!m_decoded.Acquire(channels)) {
+        buffer.state = SX_Fail;
+        return;
     }
     const uint32_t end = m_loopsRemaining == 1 ? m_media.dataSize : m_vorbis.seekTableSize + m_vorbis.loopEnd;
     uint32_t consumed = 0, produced = 0;
     const SXRESULT result = m_decoder.DecodeFrames(m_data + m_readPos, end > m_readPos ? end - m_readPos : 0, true,
-                                                   m_vorbis.maxPacket, request, m_decoded, consumed, produced);
+                                                   m_vorbis.maxPacket, request, m_decoded.Frames(), consumed, produced);
     m_readPos += consumed;
     if (result == SX_Fail) {
         buffer.state = SX_Fail;
@@ -73,14 +68,11 @@ void CSxSrcBankVorbis::GetBuffer(SxNodeBuffer& buffer) {
         buffer.state = SX_NoMoreData;
         return;
     }
-    buffer.frames = m_decoded;
+    buffer.frames = m_decoded.Frames();
     buffer.state = Advance(buffer, produced);
 }
 
-void CSxSrcBankVorbis::ReleaseBuffer() {
-    if (m_decoded) CSxLEngine::ReleaseCachedAudioBuffer(m_decodedBytes, m_decoded);
-    m_decoded = nullptr;
-}
+void CSxSrcBankVorbis::ReleaseBuffer() { m_decoded.Release(); }
 
 void CSxSrcBankVorbis::OnLoopEnd(bool isLast) {
     CSxSrcBaseEx::OnLoopEnd(isLast);

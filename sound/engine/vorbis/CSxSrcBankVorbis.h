@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "sound/engine/voice/CSxSrcBaseEx.h"
+#include "sound/engine/vorbis/SxVorbisDecodeBuffer.h"
 #include "sound/engine/vorbis/SxVorbisDecoder.h"
 #include "sound/engine/vorbis/SxVorbisFormat.h"
 
@@ -36,8 +37,7 @@ private:
     SxVorbisDecoder m_decoder;
     const uint8_t* m_data = nullptr;  // the data chunk
     uint32_t m_readPos = 0;           // next packet record, from the start of the data chunk
-    int16_t* m_decoded = nullptr;
-    uint32_t m_decodedBytes = 0;
+    SxVorbisDecodeBuffer m_decoded;
 };
 
 // Registers the Vorbis codec (codec 4) with its in-memory and streamed sources.

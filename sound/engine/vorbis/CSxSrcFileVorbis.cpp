@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstring>
 
-#include "sound/engine/lower/CSxLEngine.h"
 #include "sound/engine/voice/CSxSrcBankPCM.h"
 #include "sound/engine/vorbis/SxVorbisSetupCache.h"
 
@@ -74,7 +73,7 @@ SXRESULT CSxSrcFileVorbis::DecodeSome(uint32_t request, uint32_t& produced) {
         // Frames the decoder still holds from its last packet come first.
         uint32_t held = 0, none = 0;
         const SXRESULT drained = m_decoder.DecodeFrames(nullptr, 0, false, m_vorbis.maxPacket, request - produced,
-                                                        m_decoded + size_t(produced) * channels, none, held);
+                                                        m_decoded.Frames() + size_t(produced) * channels, none, held);
         produced += held;
         if (drained == SX_NoMoreData) return drained;
         if (produced == request) return SX_DataReady;
@@ -93,7 +92,7 @@ SXRESULT CSxSrcFileVorbis::DecodeSome(uint32_t request, uint32_t& produced) {
         SXRESULT result;
         if (m_stitchBytes == 0) {
             result = m_decoder.DecodeFrames(m_data, m_left, BufferEndsRegion(), m_vorbis.maxPacket, request - produced,
-                                            m_decoded + size_t(produced) * channels, consumed, got);
+                                            m_decoded.Frames() + size_t(produced) * channels, consumed, got);
             Consume(consumed);
         } else {
             const uint32_t append =
@@ -101,7 +100,8 @@ SXRESULT CSxSrcFileVorbis::DecodeSome(uint32_t request, uint32_t& produced) {
             if (append > 0) std::memcpy(m_stitch.data() + m_stitchBytes, m_data, append);
             const bool final = streamEnded || (BufferEndsRegion() && append == m_left);
             result = m_decoder.DecodeFrames(m_stitch.data(), m_stitchBytes + append, final, m_vorbis.maxPacket,
-                                            request - produced, m_decoded + size_t(produced) * channels, consumed, got);
+                                            request - produced, m_decoded.Frames() + size_t(produced) * channels,
+                                            consumed, got);
             if (consumed >= m_stitchBytes) {
                 // Past the old bytes: back to the stream buffer at the matching position.
                 Consume(consumed - m_stitchBytes);
@@ -128,13 +128,9 @@ void CSxSrcFileVorbis::GetBuffer(SxNodeBuffer& buffer) {
         buffer.state = SX_NoDataReady;
         return;
     }
-    if (!m_decoded) {
-        m_decodedBytes = m_vorbis.channels * 2048;
-        m_decoded = static_cast<int16_t*>(CSxLEngine::GetCachedAudioBuffer(m_decodedBytes));
-        if (!m_decoded) {
-            buffer.state = SX_Fail;
-            return;
-        }
+    if (!m_decoded.Acquire(m_vorbis.channels)) {
+        buffer.state = SX_Fail;
+        return;
     }
     uint32_t produced = 0;
     const SXRESULT result = DecodeSome(request, produced);
@@ -146,14 +142,11 @@ void CSxSrcFileVorbis::GetBuffer(SxNodeBuffer& buffer) {
         buffer.state = result == SX_NoMoreData ? SX_NoMoreData : SX_NoDataReady;
         return;
     }
-    buffer.frames = m_decoded;
+    buffer.frames = m_decoded.Frames();
     buffer.state = Advance(buffer, produced);
 }
 
-void CSxSrcFileVorbis::ReleaseBuffer() {
-    if (m_decoded) CSxLEngine::ReleaseCachedAudioBuffer(m_decodedBytes, m_decoded);
-    m_decoded = nullptr;
-}
+void CSxSrcFileVorbis::ReleaseBuffer() { m_decoded.Release(); }
 
 void CSxSrcFileVorbis::OnLoopEnd(bool isLast) {
     CSxSrcFileBase::OnLoopEnd(isLast);

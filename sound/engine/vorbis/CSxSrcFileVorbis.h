@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "sound/engine/voice/CSxSrcFileBase.h"
+#include "sound/engine/vorbis/SxVorbisDecodeBuffer.h"
 #include "sound/engine/vorbis/SxVorbisDecoder.h"
 #include "sound/engine/vorbis/SxVorbisFormat.h"
 
@@ -47,8 +48,7 @@ private:
     bool m_ready = false;           // the decoder is set up
     std::vector<uint8_t> m_stitch;
     uint32_t m_stitchBytes = 0;  // bytes of the previous stream buffer in the stitch
-    int16_t* m_decoded = nullptr;
-    uint32_t m_decodedBytes = 0;
+    SxVorbisDecodeBuffer m_decoded;
 };
 
 }  // namespace SX

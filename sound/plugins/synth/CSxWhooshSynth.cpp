@@ -70,23 +70,8 @@ SXRESULT CSxWhooshSynthParams::SetLists(const uint8_t* list, uint32_t size) {
     if (!c.Read(count) || count > kMaxSynthDeflectors) return SX_InvalidParameter;
     const uint8_t* deflectorBytes = list + c.offset;
     if (!c.Skip(count * uint32_t(sizeof(SxWhooshDeflector)))) return SX_InvalidParameter;
-    struct CurveRef {
-        int value;
-        uint16_t points;
-        const uint8_t* data;
-    };
-    std::vector<CurveRef> curveRefs;
-    uint16_t curveCount = 0;
-    if (!c.Read(curveCount) || curveCount > kMaxSynthCurves) return SX_InvalidParameter;
-    for (uint16_t k = 0; k < curveCount; ++k) {
-        uint32_t id;
-        CurveRef ref;
-        if (!c.Read(id) || !c.Read(ref.points) || ref.points > kMaxSynthCurvePoints) return SX_InvalidParameter;
-        ref.value = ValueOfID(id);
-        ref.data = list + c.offset;
-        if (!c.Skip(ref.points * uint32_t(sizeof(SxCurvePoint)))) return SX_InvalidParameter;
-        curveRefs.push_back(ref);
-    }
+    std::vector<SxSynthCurveRef> curveRefs;
+    if (!SxReadSynthCurveList(c, ValueOfID, curveRefs)) return SX_InvalidParameter;
     uint16_t points = 0;
     float length = 0.0f;
     if (!c.Read(points) || !c.Read(length) || points > kMaxWhooshPathPoints) return SX_InvalidParameter;
@@ -105,14 +90,7 @@ SXRESULT CSxWhooshSynthParams::SetLists(const uint8_t* list, uint32_t size) {
     if (count) std::memcpy(deflectors, deflectorBytes, count * sizeof(SxWhooshDeflector));
     for (uint16_t k = 0; k < count; ++k) deflectors[k].gain = SxParamDbToLinear(deflectors[k].gain);
     if (points) std::memcpy(path, pathBytes, points * sizeof(SxWhooshPathPoint));
-    for (CSxConversionTable& curve : curves) curve.Unset();
-    SXRESULT result = SX_Success;
-    for (const CurveRef& ref : curveRefs) {
-        if (ref.points == 0) continue;
-        std::vector<SxCurvePoint> copy(ref.points);
-        std::memcpy(copy.data(), ref.data, copy.size() * sizeof(SxCurvePoint));
-        if (curves[ref.value].Set(copy.data(), ref.points, 0) == SX_InsufficientMemory) result = SX_InsufficientMemory;
-    }
+    const SXRESULT result = SxSetSynthCurves(curves, kValueCount, curveRefs);
     changeMask |= 0x16;
     return result;
 }
@@ -123,16 +101,8 @@ SXRESULT CSxWhooshSynthParams::SetParamsBlock(const void* block, uint32_t size) 
     const SXRESULT lists = SetLists(bytes + kFixedSize, size - kFixedSize);
     if (lists == SX_InvalidParameter) return lists;
     SxBlockCursor c{bytes, kFixedSize};
-    uint16_t configuration = 0;
     int16_t centre = -1;
-    c.Read(duration);
-    c.Read(durationRange);
-    c.Read(configuration);
-    channelMask = CSxWindSynthParams::MaskOfConfiguration(configuration);
-    c.Read(referenceDistance);
-    c.Read(rolloff);
-    c.Read(speedExponent);
-    c.Read(timeScale);
+    ReadShape(c);
     c.Read(noiseColour);
     c.Read(pathJitter);
     c.Read(speedJitter);
@@ -158,7 +128,7 @@ SXRESULT CSxWhooshSynthParams::SetParam(int16_t paramID, const void* value, uint
         uint16_t v;
         if (!SxFxReadValue(value, size, v)) return SX_InvalidParameter;
         if (paramID == 40)
-            channelMask = CSxWindSynthParams::MaskOfConfiguration(v);
+            channelMask = MaskOfConfiguration(v);
         else if (paramID == 46)
             noiseColour = v;
         else
@@ -169,19 +139,8 @@ SXRESULT CSxWhooshSynthParams::SetParam(int16_t paramID, const void* value, uint
     float v;
     if (!SxFxReadValue(value, size, v)) return SX_InvalidParameter;
     if (SxSetSynthValue(values, kValueIDs, kValueCount, kGain, paramID, v) >= 0) return SX_Success;
+    if (SetShapeValue(paramID, v)) return SX_Success;
     switch (paramID) {
-        case 42:
-            duration = v;
-            break;
-        case 43:
-            durationRange = v;
-            break;
-        case 44:
-            referenceDistance = v;
-            break;
-        case 45:
-            rolloff = v;
-            break;
         case 47:
             pathJitter = v;
             break;
@@ -216,13 +175,7 @@ ISxPluginParam* CSxWhooshSynthParams::Clone(ISxPluginMemAlloc* alloc) {
     void* memory = alloc ? alloc->Malloc(sizeof(CSxWhooshSynthParams)) : nullptr;
     if (!memory) return nullptr;
     auto* copy = new (memory) CSxWhooshSynthParams(alloc);
-    copy->duration = duration;
-    copy->durationRange = durationRange;
-    copy->channelMask = channelMask;
-    copy->referenceDistance = referenceDistance;
-    copy->rolloff = rolloff;
-    copy->speedExponent = speedExponent;
-    copy->timeScale = timeScale;
+    static_cast<SxSynthShape&>(*copy) = *this;
     copy->centreIndex = centreIndex;
     copy->noiseColour = noiseColour;
     copy->pathJitter = pathJitter;
@@ -244,10 +197,7 @@ ISxPluginParam* CSxWhooshSynthParams::Clone(ISxPluginMemAlloc* alloc) {
         if (ok) std::memcpy(copy->path, path, pathCount * sizeof(SxWhooshPathPoint));
         if (ok) copy->pathCount = pathCount;
     }
-    for (int k = 0; ok && k < kValueCount; ++k)
-        if (curves[k].Count())
-            ok = copy->curves[k].Set(curves[k].Points(), curves[k].Count(), curves[k].Scaling()) == SX_Success;
-    if (!ok) {
+    if (!ok || !SxCopySynthCurves(curves, copy->curves, kValueCount)) {
         copy->Term(alloc);
         return nullptr;
     }

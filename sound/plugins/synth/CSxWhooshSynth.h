@@ -28,7 +28,7 @@ constexpr uint16_t kMaxWhooshPathPoints = 4096;
 // Control points per buffer are held to 1 .. this.
 constexpr uint16_t kMaxWhooshControlPoints = 256;
 
-class CSxWhooshSynthParams final : public ISxPluginParam {
+class CSxWhooshSynthParams final : public ISxPluginParam, public SxSynthShape {
 public:
     enum Value { kSpeed, kPitch, kQ, kGain, kValueCount };
     static constexpr uint32_t kChangeAll = 15;
@@ -45,13 +45,6 @@ public:
     SXRESULT SetParamsBlock(const void* block, uint32_t size) override;
 
     CSxConversionTable curves[kValueCount];
-    float duration = 10.0f;
-    float durationRange = 0.0f;
-    uint32_t channelMask = 0x3;
-    float referenceDistance = 10.0f;
-    float rolloff = 0.5f;
-    float speedExponent = 1.0f;
-    float timeScale = 1.0f;
     int32_t centreIndex = -1;
     uint16_t noiseColour = 0;
     float pathJitter = 0.0f;

@@ -18,10 +18,6 @@ constexpr int kValueIDs[CSxWindSynthParams::kValueCount] = {0, 3, 6, 9, 20, 23, 
 
 }  // namespace
 
-uint32_t CSxWindSynthParams::MaskOfConfiguration(uint16_t configuration) {
-    return configuration == 0 ? 0x4 : configuration == 2 ? 0x33 : 0x3;
-}
-
 int CSxWindSynthParams::ValueOfID(uint32_t id) {
     for (int v = 0; v < kValueCount; ++v)
         if (uint32_t(kValueIDs[v]) == id) return v;
@@ -54,25 +50,8 @@ SXRESULT CSxWindSynthParams::SetDeflectorsAndCurves(const uint8_t* list, uint32_
         return SX_InvalidParameter;
     const uint8_t* deflectorBytes = list + c.offset;
     if (!c.Skip(count * kDeflectorBytes)) return SX_InvalidParameter;
-    struct CurveRef {
-        int value;
-        uint16_t points;
-        const uint8_t* data;
-    };
-    std::vector<CurveRef> curveRefs;
-    uint16_t curveCount = 0;
-    if (c.offset < size) {
-        if (!c.Read(curveCount) || curveCount > kMaxSynthCurves) return SX_InvalidParameter;
-        for (uint16_t k = 0; k < curveCount; ++k) {
-            uint32_t id;
-            CurveRef ref;
-            if (!c.Read(id) || !c.Read(ref.points) || ref.points > kMaxSynthCurvePoints) return SX_InvalidParameter;
-            ref.value = ValueOfID(id);
-            ref.data = list + c.offset;
-            if (!c.Skip(ref.points * uint32_t(sizeof(SxCurvePoint)))) return SX_InvalidParameter;
-            curveRefs.push_back(ref);
-        }
-    }
+    std::vector<SxSynthCurveRef> curveRefs;
+    if (c.offset < size && !SxReadSynthCurveList(c, ValueOfID, curveRefs)) return SX_InvalidParameter;
     if (count != deflectorCount || !deflectors) {
         SxFxFreeArray(allocator, deflectors);
         deflectorCount = 0;
@@ -83,15 +62,7 @@ SXRESULT CSxWindSynthParams::SetDeflectorsAndCurves(const uint8_t* list, uint32_
     maxDistance = maxDist;
     if (count) std::memcpy(deflectors, deflectorBytes, count * kDeflectorBytes);
     for (uint16_t k = 0; k < count; ++k) deflectors[k].gain = SxParamDbToLinear(deflectors[k].gain);
-    for (CSxConversionTable& curve : curves) curve.Unset();
-    SXRESULT result = SX_Success;
-    for (const CurveRef& ref : curveRefs) {
-        if (ref.points == 0) continue;
-        std::vector<SxCurvePoint> points(ref.points);
-        std::memcpy(points.data(), ref.data, points.size() * sizeof(SxCurvePoint));
-        if (curves[ref.value].Set(points.data(), ref.points, 0) == SX_InsufficientMemory)
-            result = SX_InsufficientMemory;
-    }
+    const SXRESULT result = SxSetSynthCurves(curves, kValueCount, curveRefs);
     changeMask |= kChangeDeflectors;
     return result;
 }
@@ -103,15 +74,7 @@ SXRESULT CSxWindSynthParams::SetParamsBlock(const void* block, uint32_t size) {
     const SXRESULT lists = SetDeflectorsAndCurves(bytes + kFixedSize, size - kFixedSize);
     if (lists == SX_InvalidParameter) return lists;
     SxBlockCursor c{bytes, kFixedSize};
-    uint16_t configuration = 0;
-    c.Read(duration);
-    c.Read(durationRange);
-    c.Read(configuration);
-    channelMask = MaskOfConfiguration(configuration);
-    c.Read(referenceDistance);
-    c.Read(rolloff);
-    c.Read(speedExponent);
-    c.Read(timeScale);
+    ReadShape(c);
     for (SxSynthValue& v : values) {
         c.Read(v.base);
         c.Read(v.range);
@@ -120,21 +83,6 @@ SXRESULT CSxWindSynthParams::SetParamsBlock(const void* block, uint32_t size) {
     values[kGain].base = SxParamDbToLinear(values[kGain].base);
     changeMask = kChangeAll | kChangeDeflectors;
     return lists;
-}
-
-int SxSetSynthValue(SxSynthValue* values, const int* ids, int count, int gainIndex, int paramID, float v) {
-    for (int k = 0; k < count; ++k) {
-        if (paramID == ids[k])
-            values[k].base = k == gainIndex ? SxParamDbToLinear(v) : v;
-        else if (paramID == ids[k] + 1)
-            values[k].range = v;
-        else if (paramID == ids[k] + 2)
-            values[k].curveOn = uint8_t(v != 0.0f);
-        else
-            continue;
-        return k;
-    }
-    return -1;
 }
 
 SXRESULT CSxWindSynthParams::SetParam(int16_t paramID, const void* value, uint32_t size) {
@@ -156,19 +104,8 @@ SXRESULT CSxWindSynthParams::SetParam(int16_t paramID, const void* value, uint32
         if (k == kDirection) changeMask |= kChangeDirection;
         return SX_Success;
     }
+    if (SetShapeValue(paramID, v)) return SX_Success;
     switch (paramID) {
-        case 42:
-            duration = v;
-            break;
-        case 43:
-            durationRange = v;
-            break;
-        case 44:
-            referenceDistance = v;
-            break;
-        case 45:
-            rolloff = v;
-            break;
         case 46:
             speedExponent = v;
             break;
@@ -195,14 +132,8 @@ ISxPluginParam* CSxWindSynthParams::Clone(ISxPluginMemAlloc* alloc) {
     void* memory = alloc ? alloc->Malloc(sizeof(CSxWindSynthParams)) : nullptr;
     if (!memory) return nullptr;
     auto* copy = new (memory) CSxWindSynthParams(alloc);
-    copy->duration = duration;
-    copy->durationRange = durationRange;
-    copy->channelMask = channelMask;
-    copy->referenceDistance = referenceDistance;
-    copy->rolloff = rolloff;
+    static_cast<SxSynthShape&>(*copy) = *this;
     copy->maxDistance = maxDistance;
-    copy->speedExponent = speedExponent;
-    copy->timeScale = timeScale;
     std::memcpy(copy->values, values, sizeof values);
     bool ok = true;
     if (deflectorCount) {
@@ -213,10 +144,7 @@ ISxPluginParam* CSxWindSynthParams::Clone(ISxPluginMemAlloc* alloc) {
             copy->deflectorCount = deflectorCount;
         }
     }
-    for (int k = 0; ok && k < kValueCount; ++k)
-        if (curves[k].Count())
-            ok = copy->curves[k].Set(curves[k].Points(), curves[k].Count(), curves[k].Scaling()) == SX_Success;
-    if (!ok) {
+    if (!ok || !SxCopySynthCurves(curves, copy->curves, kValueCount)) {
         copy->Term(alloc);
         return nullptr;
     }

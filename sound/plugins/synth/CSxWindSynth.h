@@ -7,18 +7,10 @@
 #include "sound/engine/curves/CSxConversionTable.h"
 #include "sound/engine/plugin/ISxPlugin.h"
 #include "sound/plugins/synth/SxDeflectorBank.h"
+#include "sound/plugins/synth/SxSynthCurves.h"
+#include "sound/plugins/synth/SxSynthParams.h"
 
 namespace SX {
-
-struct SxSynthValue {
-    float base = 0.0f;
-    float range = 0.0f;
-    uint8_t curveOn = 0;
-};
-
-// Each value owns three parameter IDs from ids[k]: its base (decibels for the gain value), its
-// random range and its curve flag. Sets the one paramID names; the value's index, or -1.
-int SxSetSynthValue(SxSynthValue* values, const int* ids, int count, int gainIndex, int paramID, float v);
 
 struct SxWindDeflector {
     float distance;   // m
@@ -28,12 +20,10 @@ struct SxWindDeflector {
     float gain;  // linear
 };
 
-// A block or replacement list may hold at most this many deflectors, curves and points.
+// A block or replacement list may hold at most this many deflectors.
 constexpr uint16_t kMaxSynthDeflectors = 1024;
-constexpr uint16_t kMaxSynthCurves = 64;
-constexpr uint16_t kMaxSynthCurvePoints = 4096;
 
-class CSxWindSynthParams final : public ISxPluginParam {
+class CSxWindSynthParams final : public ISxPluginParam, public SxSynthShape {
 public:
     enum Value { kSpeed, kDirection, kGustiness, kGustRate, kPitch, kQ, kGain, kValueCount };
     static constexpr uint32_t kChangeAll = 63;
@@ -52,21 +42,13 @@ public:
     SXRESULT SetParamsBlock(const void* block, uint32_t size) override;
 
     CSxConversionTable curves[kValueCount];
-    float duration = 10.0f;
-    float durationRange = 0.0f;
-    uint32_t channelMask = 0x3;
-    float referenceDistance = 5.0f;
-    float rolloff = 0.5f;
     float maxDistance = 30.0f;
-    float speedExponent = 0.5f;
-    float timeScale = 1.0f;
     SxSynthValue values[kValueCount];
     ISxPluginMemAlloc* allocator;
     SxWindDeflector* deflectors = nullptr;
     uint16_t deflectorCount = 0;
     uint32_t changeMask = kChangeAll;
 
-    static uint32_t MaskOfConfiguration(uint16_t configuration);
     static int ValueOfID(uint32_t id);  // the value a curve ID selects (speed for any other)
 
 private:

@@ -202,23 +202,8 @@ uint64_t CSxAutoStmBase::Tell(bool* endOfFile) {
 
 SXRESULT CSxAutoStmBase::Seek(int64_t offset, SxMoveMethod method, int64_t* realOffset) {
     platform::Lock lock(m_lock);
-    int64_t origin;
-    switch (method) {
-        case SX_MoveBegin:
-            origin = 0;
-            break;
-        case SX_MoveCurrent:
-            origin = CurrentPosition();
-            break;
-        case SX_MoveEnd:
-            origin = m_desc.fileSize;
-            break;
-        default:
-            return SX_InvalidParameter;
-    }
-    int64_t target;
-    if (__builtin_add_overflow(origin, offset, &target) || target < 0) return SX_InvalidParameter;
-    target -= target % m_blockSize;
+    int64_t origin = 0, target = 0;
+    if (SeekTarget(offset, method, CurrentPosition(), origin, target) != SX_Success) return SX_InvalidParameter;
     if (realOffset) *realOffset = target - origin;
     if (!(m_ready.size() > m_handedOut && m_ready[m_handedOut].position == target)) Flush();
     m_nextExpected = target;

@@ -93,23 +93,8 @@ uint64_t CSxStdStmBase::Tell(bool* endOfFile) {
 SXRESULT CSxStdStmBase::Seek(int64_t offset, SxMoveMethod method, int64_t* realOffset) {
     platform::Lock lock(m_lock);
     if (m_status == SX_StmStatusPending) return SX_Fail;
-    int64_t origin;
-    switch (method) {
-        case SX_MoveBegin:
-            origin = 0;
-            break;
-        case SX_MoveCurrent:
-            origin = m_position;
-            break;
-        case SX_MoveEnd:
-            origin = m_desc.fileSize;
-            break;
-        default:
-            return SX_InvalidParameter;
-    }
-    int64_t target;
-    if (__builtin_add_overflow(origin, offset, &target) || target < 0) return SX_InvalidParameter;
-    target -= target % m_blockSize;
+    int64_t origin = 0, target = 0;
+    if (SeekTarget(offset, method, m_position, origin, target) != SX_Success) return SX_InvalidParameter;
     m_position = target;
     if (realOffset) *realOffset = target - origin;
     if (Is(SxTask_FileOpen) && m_position >= m_desc.fileSize)

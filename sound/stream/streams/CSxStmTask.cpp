@@ -95,4 +95,24 @@ void CSxStmTask::FillInfo(SxStreamInfo& info) {
     info.isOpen = Is(SxTask_FileOpen);
 }
 
+SXRESULT CSxStmTask::SeekTarget(int64_t offset, SxMoveMethod method, int64_t current, int64_t& origin,
+                                int64_t& target) const {
+    switch (method) {
+        case SX_MoveBegin:
+            origin = 0;
+            break;
+        case SX_MoveCurrent:
+            origin = current;
+            break;
+        case SX_MoveEnd:
+            origin = m_desc.fileSize;
+            break;
+        default:
+            return SX_InvalidParameter;
+    }
+    if (__builtin_add_overflow(origin, offset, &target) || target < 0) return SX_InvalidParameter;
+    target -= target % m_blockSize;
+    return SX_Success;
+}
+
 }  // namespace SX::StreamMgr

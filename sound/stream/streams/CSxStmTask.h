@@ -97,6 +97,10 @@ protected:
     virtual void OnFileOpened() {}
     SXRESULT SetNameInPool(const wchar_t* name);
     void FillInfo(SxStreamInfo& info);
+    // Where a seek from current lands: its origin and the target, rounded down to a whole
+    // block. SX_InvalidParameter for an unknown method or a target before the start or
+    // beyond what a position holds.
+    SXRESULT SeekTarget(int64_t offset, SxMoveMethod method, int64_t current, int64_t& origin, int64_t& target) const;
 
     SxDeferredOpen* m_deferred = nullptr;
     SxFileDesc m_desc;

@@ -73,17 +73,9 @@ TEST(DelayFX, TailKeepsTheEffectRunningUntilTheEchoesHaveFallen) {
     last.buffer.state = SX_NoMoreData;
     rig.effect->Execute(&last.buffer);
     EXPECT_EQ(last.buffer.state, SX_DataReady);
-    uint32_t frames = 1024 - 100, calls = 0;
-    while (true) {
-        Buffer b(0x3);
-        b.buffer.validFrames = 0;
-        b.buffer.state = SX_NoMoreData;
-        rig.effect->Execute(&b.buffer);
-        ++calls;
-        if (b.buffer.state == SX_NoMoreData) break;
-        frames += 1024;
-        ASSERT_LT(calls, 100u);
-    }
+    const int calls = rig.RunTail(0x3, 100);
+    ASSERT_LT(calls, 100);
+    const uint32_t frames = 1024 - 100 + 1024 * uint32_t(calls - 1);
     EXPECT_GE(frames + 1024, tail);
     EXPECT_LE(frames, tail + 1024);
 }

@@ -86,16 +86,7 @@ TEST_F(MeterFX, AfterTheInputEndsTheReadingFallsTenDbPerReleaseTime) {
     MeterRig rig(CreateMeterFX, CreateMeterFXParams);
     ASSERT_EQ(rig.Start(kRate, 0x3), SX_Success);
     ReadSine(rig, 1.0);
-    int buffers = 0;
-    while (true) {
-        Buffer b(0x3);
-        b.buffer.validFrames = 0;
-        b.buffer.state = SX_NoMoreData;
-        rig.effect->Execute(&b.buffer);
-        ++buffers;
-        if (b.buffer.state == SX_NoMoreData) break;
-        ASSERT_LT(buffers, 1000);
-    }
+    const int buffers = rig.RunTail(0x3, 1000);
     // 48 dB at 10 dB per 0.1 s: 0.48 s, 22.5 buffers.
     EXPECT_EQ(buffers, 23);
     EXPECT_FLOAT_EQ(rig.effect->Reading(), -48.0f);

@@ -131,6 +131,18 @@ struct Rig {
         SxAudioFormat format = Format(rate, mask);
         return effect->Init(&allocator, &context, params, format);
     }
+    // Once the input has ended: empty buffers until the effect ends its output too. The
+    // buffers that took, or limit when it had not ended by then.
+    int RunTail(uint32_t mask, int limit) {
+        for (int buffers = 1; buffers < limit; ++buffers) {
+            Buffer b(mask);
+            b.buffer.validFrames = 0;
+            b.buffer.state = SX_NoMoreData;
+            effect->Execute(&b.buffer);
+            if (b.buffer.state == SX_NoMoreData) return buffers;
+        }
+        return limit;
+    }
     CountingAllocator allocator;
     TestEffectContext context;
     Effect* effect = nullptr;

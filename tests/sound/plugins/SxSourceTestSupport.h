@@ -1,7 +1,11 @@
 #pragma once
-// What the source plug-in tests share: a source context with a loop count, and a rig that
-// creates, initialises and terminates a source with its parameters.
+// What the source plug-in tests share: a source context with a loop count, a rig that
+// creates, initialises and terminates a source with its parameters, the synths' silent start
+// and their curve list.
+#include <vector>
+
 #include "sound/engine/SxTestMemory.h"
+#include "sound/engine/curves/CSxConversionTable.h"
 #include "SxFxTestSupport.h"
 
 namespace fxtest {
@@ -52,6 +56,12 @@ struct SourceRig {
         lastState = b.buffer.state;
         return buffers;
     }
+    // The first channel's RMS over that many buffers of 1024 frames.
+    double RunRms(uint32_t buffers) {
+        std::vector<float> out;
+        Run(out, buffers * 1024);
+        return Rms(out.data(), out.size());
+    }
     sxtest::TestMemory memory;
     CountingAllocator allocator;
     TestSourceContext context;
@@ -60,5 +70,30 @@ struct SourceRig {
     Source* source = nullptr;
     Params* params = nullptr;
 };
+
+// A synth started without deflectors at 48 kHz with one loop: a cycle of ten seconds, silent.
+template <typename Rig>
+void ExpectSilentForTenSecondsACycle(Rig& rig) {
+    ASSERT_EQ(rig.Start(48000, 1, nullptr, 0x3), SX_Success);
+    EXPECT_NEAR(rig.source->GetDuration(), 10000.0f, 1e-2f);
+    std::vector<float> out;
+    EXPECT_EQ(rig.Run(out, 10000000), 469u);
+    EXPECT_EQ(rig.lastState, uint32_t(SX_NoMoreData));
+    EXPECT_EQ(Peak(out.data(), out.size()), 0.0);
+}
+
+// One curve of a synth's block: the ID of the value it drives and its points.
+struct SynthCurve {
+    uint32_t id;
+    std::vector<SxCurvePoint> points;
+};
+
+inline void AppendSynthCurves(Block& b, const std::vector<SynthCurve>& curves) {
+    b.U16(uint16_t(curves.size()));
+    for (const SynthCurve& c : curves) {
+        b.U32(c.id).U16(uint16_t(c.points.size()));
+        for (const SxCurvePoint& p : c.points) b.F32(p.x).F32(p.y).U32(p.shape);
+    }
+}
 
 }  // namespace fxtest

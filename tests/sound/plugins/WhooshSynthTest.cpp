@@ -30,11 +30,7 @@ struct WhooshSetup {
 void AppendLists(Block& b, const WhooshSetup& s) {
     b.U16(uint16_t(s.deflectors.size()));
     for (const auto& d : s.deflectors) b.F32(d.frequency).F32(d.q).F32(d.gain);
-    b.U16(s.speedCurve.empty() ? 0 : 1);
-    if (!s.speedCurve.empty()) {
-        b.U32(0).U16(uint16_t(s.speedCurve.size()));
-        for (const auto& p : s.speedCurve) b.F32(p.x).F32(p.y).U32(p.shape);
-    }
+    AppendSynthCurves(b, s.speedCurve.empty() ? std::vector<SynthCurve>() : std::vector<SynthCurve>{{0, s.speedCurve}});
     b.U16(uint16_t(s.path.size())).F32(s.pathLength);
     for (const auto& p : s.path) b.F32(p.position).F32(p.x).F32(p.y);
 }
@@ -60,20 +56,9 @@ WhooshSetup Flyby() {
     return s;
 }
 
-double RmsOf(Rig& rig, uint32_t buffers) {
-    std::vector<float> out;
-    rig.Run(out, buffers * 1024);
-    return Rms(out.data(), out.size());
-}
-
 TEST(WhooshSynth, WithoutDeflectorsOrPathItIsSilentForTenSecondsACycle) {
     Rig rig(CreateWhooshSynth, CreateWhooshSynthParams);
-    ASSERT_EQ(rig.Start(48000, 1, nullptr, 0x3), SX_Success);
-    EXPECT_NEAR(rig.source->GetDuration(), 10000.0f, 1e-2f);
-    std::vector<float> out;
-    EXPECT_EQ(rig.Run(out, 10000000), 469u);
-    EXPECT_EQ(rig.lastState, uint32_t(SX_NoMoreData));
-    EXPECT_EQ(Peak(out.data(), out.size()), 0.0);
+    ExpectSilentForTenSecondsACycle(rig);
 }
 
 TEST(WhooshSynth, TheCentreDeflectorStandsStill) {
@@ -118,18 +103,18 @@ TEST(WhooshSynth, TheLevelFollowsTheGainAndSpeedGameParameters) {
     platform::crt_srand(5);
     const Block block = WhooshBlock(setup);
     ASSERT_EQ(rig.Start(48000, 0, &block, 0x4), SX_Success);
-    RmsOf(rig, 2);
-    const double before = RmsOf(rig, 20);
+    rig.RunRms(2);
+    const double before = rig.RunRms(20);
     EXPECT_GT(before, 1e-4);
     const float plus6 = 6.0206f;
     ASSERT_EQ(rig.params->SetParam(26, &plus6, 4), SX_Success);
-    RmsOf(rig, 1);
-    const double louder = RmsOf(rig, 20);
+    rig.RunRms(1);
+    const double louder = rig.RunRms(20);
     EXPECT_NEAR(louder / before, 2.0, 0.25);
     const float faster = 100.0f;
     ASSERT_EQ(rig.params->SetParam(0, &faster, 4), SX_Success);
-    RmsOf(rig, 1);
-    EXPECT_GT(RmsOf(rig, 20), 2.0 * louder);
+    rig.RunRms(1);
+    EXPECT_GT(rig.RunRms(20), 2.0 * louder);
 }
 
 TEST(WhooshSynth, ShapedNoiseHasTheBiquadsDcGain) {

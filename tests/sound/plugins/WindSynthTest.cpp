@@ -14,10 +14,6 @@ using Rig = SourceRig<CSxWindSynth, CSxWindSynthParams>;
 struct Deflector {
     float distance, angle, frequency, q, gainDb;
 };
-struct WindCurve {
-    uint32_t id;
-    std::vector<SxCurvePoint> points;
-};
 
 struct WindSetup {
     float duration = 10.0f;
@@ -26,17 +22,13 @@ struct WindSetup {
     float speed = 0.0f, gustiness = 0.0f, gainDb = 0.0f;
     float maxDistance = 30.0f;
     std::vector<Deflector> deflectors;
-    std::vector<WindCurve> curves;
+    std::vector<SynthCurve> curves;
 };
 
 void AppendLists(Block& b, const WindSetup& s) {
     b.U16(uint16_t(s.deflectors.size())).F32(s.maxDistance);
     for (const Deflector& d : s.deflectors) b.F32(d.distance).F32(d.angle).F32(d.frequency).F32(d.q).F32(d.gainDb);
-    b.U16(uint16_t(s.curves.size()));
-    for (const WindCurve& c : s.curves) {
-        b.U32(c.id).U16(uint16_t(c.points.size()));
-        for (const SxCurvePoint& p : c.points) b.F32(p.x).F32(p.y).U32(p.shape);
-    }
+    AppendSynthCurves(b, s.curves);
 }
 
 Block WindBlock(const WindSetup& s) {
@@ -49,20 +41,9 @@ Block WindBlock(const WindSetup& s) {
     return b;
 }
 
-double RmsOf(Rig& rig, uint32_t buffers) {
-    std::vector<float> out;
-    rig.Run(out, buffers * 1024);
-    return Rms(out.data(), out.size());
-}
-
 TEST(WindSynth, WithoutDeflectorsItIsSilentForTenSecondsACycle) {
     Rig rig(CreateWindSynth, CreateWindSynthParams);
-    ASSERT_EQ(rig.Start(48000, 1, nullptr, 0x3), SX_Success);
-    EXPECT_NEAR(rig.source->GetDuration(), 10000.0f, 1e-2f);
-    std::vector<float> out;
-    EXPECT_EQ(rig.Run(out, 10000000), 469u);
-    EXPECT_EQ(rig.lastState, uint32_t(SX_NoMoreData));
-    EXPECT_EQ(Peak(out.data(), out.size()), 0.0);
+    ExpectSilentForTenSecondsACycle(rig);
 }
 
 TEST(WindSynth, TheLevelFollowsTheSpeedAndGainGameParameters) {
@@ -72,18 +53,18 @@ TEST(WindSynth, TheLevelFollowsTheSpeedAndGainGameParameters) {
     const Block block = WindBlock(setup);
     platform::crt_srand(7);
     ASSERT_EQ(rig.Start(48000, 0, &block, 0x3), SX_Success);
-    RmsOf(rig, 4);
-    const double calm = RmsOf(rig, 20);
+    rig.RunRms(4);
+    const double calm = rig.RunRms(20);
     EXPECT_GT(calm, 1e-4);
     const float doubled = 1200.0f;  // cents: twice the speed
     ASSERT_EQ(rig.params->SetParam(0, &doubled, 4), SX_Success);
-    RmsOf(rig, 2);
-    const double windy = RmsOf(rig, 20);
+    rig.RunRms(2);
+    const double windy = rig.RunRms(20);
     EXPECT_GT(windy, 4.0 * calm);
     const float plus6 = 6.0206f;
     ASSERT_EQ(rig.params->SetParam(26, &plus6, 4), SX_Success);
-    RmsOf(rig, 2);
-    EXPECT_NEAR(RmsOf(rig, 20) / windy, 2.0, 0.3);
+    rig.RunRms(2);
+    EXPECT_NEAR(rig.RunRms(20) / windy, 2.0, 0.3);
     EXPECT_NEAR(rig.source->DeflectorSpeed(0), 16.0f, 1e-3f);
 }
 
