@@ -101,12 +101,13 @@ void Graphics_::BindTarget(RenderTarget* target, Resource::Effect* effect) {
     target->Bind();
 }
 
-void Graphics_::DrawFullScreenQuad(Resource::Effect* effect) {
-    if (!effect || !screenQuad) return;
+void Graphics_::DrawFullScreenQuad(Resource::Effect* effect, ScreenQuad* quad) {
+    if (!quad) quad = screenQuad.get();
+    if (!effect || !quad) return;
     const unsigned passes = effect->Begin();
     for (unsigned pass = 0; pass < passes; ++pass) {
         effect->BeginPass(pass);
-        screenQuad->Draw();
+        quad->Draw();
         effect->EndPass();
     }
     effect->End();

@@ -54,6 +54,7 @@ Graphics_::~Graphics_() {
     // The material lookups reach into this system's tables.
     Resource::Material::SetLookups(nullptr, nullptr);
     screenQuad.reset();
+    areaQuad.reset();
     if (meshDeclaration) meshDeclaration->Release();
     meshDeclaration = nullptr;
     if (instance == this) instance = nullptr;
@@ -213,7 +214,6 @@ float Graphics_::ReflectionScale(int quality) {
 void Graphics_::CreateRenderBuffers() {
     Resource::ResourceManager* manager = device.GetResourceManager();
     mainColor = manager->CreateScaledRenderBuffer(1.0f, 1.0f);
-    secondColor = manager->CreateScaledRenderBuffer(1.0f, 1.0f);
     geometryBuffer = manager->CreateScaledRenderBuffer(1.0f, 1.0f);
     // The light buffer holds light in 0 to 1 (the sun's colour at most; the point lights added
     // over full sun are clipped at 1): 8 bits a channel keep it, and the renderer writes, blends
@@ -234,6 +234,16 @@ void Graphics_::CreateScreenQuad() {
     platform::gfx::Device* d = device.GetDevice();
     if (!d || d->IsLost()) return;
     screenQuad = std::make_unique<ScreenQuad>(d);
+    // The render area within the back buffer, where the finished scene is drawn.
+    const platform::gfx::Rect area =
+        FinalRectangle(renderWidth, renderHeight, device.GetBackBufferWidth(), device.GetBackBufferHeight());
+    const float width = static_cast<float>(std::max<uint32_t>(device.GetBackBufferWidth(), 1));
+    const float height = static_cast<float>(std::max<uint32_t>(device.GetBackBufferHeight(), 1));
+    areaQuad =
+        std::make_unique<ScreenQuad>(d, ScreenQuad::ClipRect{2.0f * static_cast<float>(area.left) / width - 1.0f,
+                                                             1.0f - 2.0f * static_cast<float>(area.top) / height,
+                                                             2.0f * static_cast<float>(area.right) / width - 1.0f,
+                                                             1.0f - 2.0f * static_cast<float>(area.bottom) / height});
 }
 
 void Graphics_::SetVsync(bool on) {

@@ -175,8 +175,9 @@ public:
     // 0xAARRGGBB from channels in 0..1, each truncated after scaling by 255.
     static uint32_t PackColor(float red, float green, float blue, float alpha);
     void BindTarget(RenderTarget* target, Resource::Effect* effect);
-    void DrawFullScreenQuad(Resource::Effect* effect);
-    // Rebuilds the screen quad unless the device is lost.
+    // Draws the quad (the whole target when null) with every pass of the effect.
+    void DrawFullScreenQuad(Resource::Effect* effect, ScreenQuad* quad = nullptr);
+    // Rebuilds the screen quad and the render area's quad unless the device is lost.
     void CreateScreenQuad();
 
     // The effect filed under the name, or null.
@@ -398,8 +399,9 @@ public:
     static float GrassPaint(float growth, float growthTime);
     uint32_t GetGrassDrawn() const { return grassDrawn; }
 
-    // Post-processing: glow and depth of field on the scene buffer, sprites, the copy into the
-    // back buffer's render area, then the texts.
+    // Post-processing: glow and depth of field on the scene buffer, the sprites over it, the scene
+    // into the back buffer's render area (written there by the depth of field's mix when the
+    // area is the whole back buffer, else copied), then the texts.
     void PostProcess();
     // Both passes step by the source's texels, whatever the size of the other two buffers.
     void Blur(Resource::RenderBuffer* source, Resource::RenderBuffer* intermediate,
@@ -431,9 +433,9 @@ public:
     // scene, which the frame then skips.
     std::vector<ShownSprite> ShownSprites();
     bool SpritesHideScene() const { return spritesHideScene; }
-    // The sprites chosen at the start of the frame into the scene buffer; one whose texture is
-    // not loaded is skipped and said once.
-    void DrawSprites();
+    // The sprites chosen at the start of the frame onto the render area, the rectangle of the
+    // target in its pixels; one whose texture is not loaded is skipped and said once.
+    void DrawSprites(RenderTarget* target, const platform::gfx::Rect& area);
     // The world matrix (column vectors) of a UI sprite on a render area.
     static SD::Mtx44 SpriteWorld(const SD::Vec3& position, float rotation, float scaleX, float scaleY,
                                  const SD::Vec2& anchor, float textureWidth, float textureHeight, float width,
@@ -493,6 +495,8 @@ private:
 
     DX9Abstract device;
     std::unique_ptr<ScreenQuad> screenQuad;
+    // The render area of the back buffer (all of it but the bars).
+    std::unique_ptr<ScreenQuad> areaQuad;
     platform::gfx::VertexDeclaration* meshDeclaration = nullptr;
     std::unordered_map<std::string, Resource::Effect*> effects;
     std::unordered_map<std::string, Resource::iTexture*> textures;
@@ -538,7 +542,6 @@ private:
     Resource::Effect* sharedEffect = nullptr;
     Resource::Effect* roleEffects[static_cast<size_t>(EffectRole::kCount)] = {};
     Resource::RenderBuffer* mainColor = nullptr;
-    Resource::RenderBuffer* secondColor = nullptr;
     Resource::RenderBuffer* geometryBuffer = nullptr;
     Resource::RenderBuffer* lightBuffer = nullptr;
     Resource::RenderBuffer* reflectionColor = nullptr;

@@ -1,6 +1,9 @@
-// The post-processing chain on the scene buffer: glow, depth of field and bloom, then the
-// sprites, the copy into the back buffer's render area and the texts on top. Every full-screen
-// step writes each pixel of its target without blending: none clears its target first.
+// The post-processing chain on the scene buffer: the glow and its bloom, then the depth of
+// field's mix with the bloom added, the sprites, the scene in the back buffer's render area and
+// the texts on top. Every full-screen step writes each pixel of its target (the bloom's sums
+// blend onto what the step before wrote): none clears its target first. The mix writes the
+// finished scene into the back buffer when the render area fills it, so that the sprites blend
+// onto 8-bit colour and no copy follows.
 #include <algorithm>
 #include <cmath>
 #include <utility>
@@ -104,6 +107,25 @@ platform::gfx::Rect Graphics_::FinalRectangle(uint32_t width, uint32_t height, u
 
 void Graphics_::PostProcess() {
     platform::gfx::Device* d = device.GetDevice();
+    FrameBuffer* back = device.GetBackBufferTarget();
+    const platform::gfx::Rect area =
+        FinalRectangle(renderWidth, renderHeight, device.GetBackBufferWidth(), device.GetBackBufferHeight());
+    const bool bars = area.right - area.left < static_cast<int32_t>(device.GetBackBufferWidth()) ||
+                      area.bottom - area.top < static_cast<int32_t>(device.GetBackBufferHeight());
+    // A render size larger than the back buffer is cut at its edge by the copy.
+    const bool areaHoldsScene = area.right - area.left == static_cast<int32_t>(renderWidth) &&
+                                area.bottom - area.top == static_cast<int32_t>(renderHeight);
+    // Where the sprites go: the scene buffer, copied into the back buffer after them, unless the
+    // depth of field's mix has written the finished scene into the back buffer itself.
+    RenderTarget* spriteTarget = mainColor;
+    platform::gfx::Rect spriteArea{0, 0, static_cast<int32_t>(renderWidth), static_cast<int32_t>(renderHeight)};
+    // Only the bars beside a render area smaller than the back buffer need the clear.
+    auto clearBars = [&] {
+        if (!bars) return;
+        back->Bind();
+        Clear(true, 0.0f, 0.0f, 0.0f, 0.0f);
+        back->Unbind();
+    };
     // Under a sprite that hides the whole scene the chain would work on what never shows.
     if (!noPostProcess && !spritesHideScene) {
         d->SetVertexDeclaration(meshDeclaration);
@@ -118,58 +140,54 @@ void Graphics_::PostProcess() {
             } else {
                 ReportMissingOnce("Effect", "blur");
             }
+            DownScale(glowBuffer, quarter[0]);
+            DownScale(quarter[0], sixteenth[0]);
+            Blur(sixteenth[0], sixteenth[1], sixteenth[2]);
+            BlendAdditive(sixteenth[2], quarter[0]);
+            Blur(quarter[0], quarter[1], quarter[2]);
         }
-        if (renderDepthOfField) {
+        Resource::Effect* dof = renderDepthOfField ? GetEffect("DepthOfField") : nullptr;
+        if (renderDepthOfField && !dof) ReportMissingOnce("Effect", "DepthOfField");
+        if (dof) {
             Blur(mainColor, dofBlurWork, dofBlurred);
             float focal = 0.0f;
             SD::GameObject* player = SD::Factory_::GetGameObjectByName("Player");
             Camera* camera = GetActiveCamera();
             if (player && camera && camera->GetOwner())
                 focal = (player->GetTransform().GetPos() - camera->GetOwner()->GetTransform().GetPos()).Length();
-            if (Resource::Effect* dof = GetEffect("DepthOfField")) {
-                dof->SetTechnique("LinearInterpolate");
-                dof->SetTexture("image1", mainColor);
-                dof->SetTexture("image2", dofBlurred);
-                // Holds the bloom of the previous frame at this point.
-                dof->SetTexture("image3", quarter[2]);
-                dof->SetTexture("depthImage", geometryBuffer);
-                dof->SetFloat("cFocal", focal);
+            // The mix adds the bloom in the same pass: the scene is written once, finished.
+            dof->SetTechnique("LinearInterpolate");
+            dof->SetTexture("image1", mainColor);
+            dof->SetTexture("image2", dofBlurred);
+            dof->SetTexture("image3", renderBloom ? quarter[2] : nullptr);
+            dof->SetFloat("bloomAmount", renderBloom ? 1.0f : 0.0f);
+            dof->SetTexture("depthImage", geometryBuffer);
+            dof->SetFloat("cFocal", focal);
+            if (areaHoldsScene) {
+                // Straight into the back buffer's render area: no copy follows.
+                clearBars();
+                BindTarget(back, dof);
+                DrawFullScreenQuad(dof, areaQuad.get());
+                back->Unbind();
+                spriteTarget = back;
+                spriteArea = area;
+            } else {
+                // Into a buffer that becomes the scene: the two trade places.
                 BindTarget(dofWork, dof);
                 DrawFullScreenQuad(dof);
                 dofWork->Unbind();
-                // The mix is the scene from here on: the two buffers trade places, no copy.
                 std::swap(mainColor, dofWork);
-            } else {
-                ReportMissingOnce("Effect", "DepthOfField");
             }
-        }
-        if (renderBloom) {
-            DownScale(glowBuffer, quarter[0]);
-            DownScale(quarter[0], sixteenth[0]);
-            Blur(sixteenth[0], sixteenth[1], sixteenth[2]);
-            BlendAdditive(sixteenth[2], quarter[0]);
-            Blur(quarter[0], quarter[1], quarter[2]);
+            dof->SetTexture("image3", nullptr);
+        } else if (renderBloom) {
             BlendAdditive(quarter[2], mainColor);
         }
     }
-    DrawSprites();
-
-    Resource::Effect* finalCopy = GetEffect("sprite");
-    if (finalCopy) {
-        finalCopy->SetTechnique("SimpleDraw");
-        finalCopy->SetVector4("modColor", 1.0f, 1.0f, 1.0f, 1.0f);
+    DrawSprites(spriteTarget, spriteArea);
+    if (spriteTarget != back) {
+        clearBars();
+        back->CopyFrom(mainColor, &area);
     }
-    FrameBuffer* back = device.GetBackBufferTarget();
-    const platform::gfx::Rect area =
-        FinalRectangle(renderWidth, renderHeight, device.GetBackBufferWidth(), device.GetBackBufferHeight());
-    // Only the bars beside a render area smaller than the back buffer need the clear.
-    if (area.right - area.left < static_cast<int32_t>(device.GetBackBufferWidth()) ||
-        area.bottom - area.top < static_cast<int32_t>(device.GetBackBufferHeight())) {
-        back->Bind();
-        Clear(true, 0.0f, 0.0f, 0.0f, 0.0f);
-        back->Unbind();
-    }
-    back->CopyFrom(mainColor, &area);
     DrawQueuedText();
 }
 

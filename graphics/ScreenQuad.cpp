@@ -4,11 +4,12 @@
 
 namespace Aperture {
 
-ScreenQuad::ScreenQuad(platform::gfx::Device* d) : device(d) {
+ScreenQuad::ScreenQuad(platform::gfx::Device* d, const ClipRect& c) : device(d) {
     using namespace platform::gfx;
     if (!device) return;
     // Corners in clip space, top-left first, with their texture coordinates.
-    const float corners[4][5] = {{-1, 1, 0, 0, 0}, {1, 1, 0, 1, 0}, {-1, -1, 0, 0, 1}, {1, -1, 0, 1, 1}};
+    const float corners[4][5] = {
+        {c.left, c.top, 0, 0, 0}, {c.right, c.top, 0, 1, 0}, {c.left, c.bottom, 0, 0, 1}, {c.right, c.bottom, 0, 1, 1}};
     const uint16_t order[6] = {0, 1, 2, 2, 1, 3};
     void* data = nullptr;
     if (!Failed(device->CreateVertexBuffer(sizeof corners, Pool::kManaged, &vertices)) &&

@@ -1,6 +1,7 @@
 #pragma once
-// The quad that covers the screen, drawn by every full-screen step. It lives in memory the
-// device keeps across a reset.
+// The quad that covers the screen (or a rectangle of it), drawn by every full-screen step, its
+// texture coordinates from 0 at the top-left to 1. It lives in memory the device keeps across a
+// reset.
 #include "platform/gfx/Device.h"
 
 namespace Aperture {
@@ -10,7 +11,13 @@ public:
     // Vertex layout: position (three floats) and texture coordinate (two floats).
     static constexpr uint32_t kStride = 20;
 
-    explicit ScreenQuad(platform::gfx::Device* device);
+    // Corners in clip space (y grows towards the target's top).
+    struct ClipRect {
+        float left, top, right, bottom;
+    };
+    // Over the whole target.
+    explicit ScreenQuad(platform::gfx::Device* device) : ScreenQuad(device, {-1.0f, 1.0f, 1.0f, -1.0f}) {}
+    ScreenQuad(platform::gfx::Device* device, const ClipRect& corners);
     ~ScreenQuad();
     ScreenQuad(const ScreenQuad&) = delete;
     ScreenQuad& operator=(const ScreenQuad&) = delete;

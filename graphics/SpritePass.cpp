@@ -1,4 +1,4 @@
-// The sprite pass: every UI sprite as a textured quad on the scene buffer, placed in screen
+// The sprite pass: every UI sprite as a textured quad on the finished scene, placed in screen
 // fractions of the render size and sized relative to the render width.
 #include <algorithm>
 #include <cmath>
@@ -83,18 +83,24 @@ std::vector<Graphics_::ShownSprite> Graphics_::ShownSprites() {
     return shown;
 }
 
-void Graphics_::DrawSprites() {
+void Graphics_::DrawSprites(RenderTarget* target, const platform::gfx::Rect& area) {
     const auto width = static_cast<float>(renderWidth);
     const auto height = static_cast<float>(renderHeight);
-    platform::gfx::Matrix ortho = platform::gfx::MatrixOrthoLH(width, height, 0.0f, 1.0f);
+    // The sprites' space is the render area's pixels about its centre, y up; the target spans
+    // from the area's corner back to its own edges.
+    const float left = -width / 2.0f - static_cast<float>(area.left);
+    const float top = height / 2.0f + static_cast<float>(area.top);
+    platform::gfx::Matrix ortho =
+        platform::gfx::MatrixOrthoOffCenterLH(left, left + static_cast<float>(target->GetWidth()),
+                                              top - static_cast<float>(target->GetHeight()), top, 0.0f, 1.0f);
     SD::Mtx44 projectionMatrix;
     std::copy(ortho.m, ortho.m + 16, projectionMatrix.m);
     Resource::Effect* effect = GetEffect("sprite");
     if (effect) {
         effect->SetTechnique("SimpleDraw");
-        BindTarget(mainColor, effect);
+        BindTarget(target, effect);
     } else {
-        mainColor->Bind();
+        target->Bind();
     }
     device.GetDevice()->SetVertexDeclaration(Resource::MeshVertex::GetDeclaration());
     if (effect) {
@@ -117,7 +123,7 @@ void Graphics_::DrawSprites() {
         DrawMesh(spriteQuad, effect, passes);
         effect->End();
     }
-    mainColor->Unbind();
+    target->Unbind();
 }
 
 }  // namespace Aperture

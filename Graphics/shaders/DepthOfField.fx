@@ -1,4 +1,4 @@
-# Mixes the sharp scene and its blur by depth around the focal distance.
+# Mixes the sharp scene and its blur by depth around the focal distance, and adds the bloom.
 param shared float cFar
 param shared float g_fog_far
 param texture image1
@@ -6,10 +6,12 @@ param texture image2
 param texture image3
 param texture depthImage
 param float cFocal
+param float bloomAmount
 param float4 half_texel_offset
 
 sampler image1 point clamp
 sampler image2 point clamp
+sampler image3 linear clamp
 sampler depthImage point clamp
 
 glsl
@@ -17,8 +19,10 @@ uniform float cFar;
 uniform float g_fog_far;
 uniform sampler2D image1;
 uniform sampler2D image2;
+uniform sampler2D image3;
 uniform sampler2D depthImage;
 uniform float cFocal;
+uniform float bloomAmount;
 
 #ifdef QV_VERTEX
 layout(location = QV_POSITION) in vec3 in_position;
@@ -36,12 +40,13 @@ in vec2 uv;
 
 // The scene is sharp at the focal distance and turns into its blur linearly with the distance
 // from it, fully blurred at the fog's far distance away (the sky, at the far plane, is blurred).
-// The previous frame's bloom ("image3") is not mixed in: this frame's bloom is added after this
-// step, and with bloom switched off that buffer holds a stale frame.
+// This frame's bloom ("image3", alpha 0) is added times bloomAmount: 0 with bloom switched
+// off, when that buffer holds a stale frame.
 void LinearInterpolatePS() {
     float depth = texture(depthImage, uv).a * cFar;
     float t = clamp(abs(depth - cFocal) / max(g_fog_far, 1.0), 0.0, 1.0);
-    qv_target0 = mix(texture(image1, uv), texture(image2, uv), t);
+    vec4 bloom = bloomAmount > 0.0 ? bloomAmount * texture(image3, uv) : vec4(0.0);
+    qv_target0 = mix(texture(image1, uv), texture(image2, uv), t) + bloom;
 }
 #endif
 end

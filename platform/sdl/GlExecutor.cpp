@@ -152,7 +152,9 @@ void GlExecutor::Draw(const gfx::Device& device, const gfx::Command& draw) {
     } else {
         glDrawArraysInstanced(mode, static_cast<GLint>(draw.a[1]), count, instances);
     }
-    glBindVertexArray(0);
+    // The array stays bound: draws of one batch bind the same one again, which the driver then
+    // skips, where unbinding in between made it set up the vertex fetch anew for every draw.
+    // Nothing here changes a bound array's state but BindVertexArray.
 }
 
 void GlExecutor::Clear(const gfx::Device& device, uint32_t flags, uint32_t argb, float z, uint32_t stencil) {

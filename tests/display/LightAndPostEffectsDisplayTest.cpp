@@ -307,7 +307,8 @@ TEST_F(LightAndPostEffects, ASpotLightShinesDownItsConeOnly) {
 }
 
 // Each step on a flat picture within the displayable range: the blur, the downscale and the depth
-// of field keep it, nothing in it glows, and the additive blend adds it to what the target holds.
+// of field keep it, nothing in it glows, the additive blend adds it to what the target holds, and
+// the depth of field's mix adds the bloom it is given.
 TEST_F(LightAndPostEffects, AFlatPicturePassesThroughThePostProcessingSteps) {
     const uint32_t picture = 0xFF8040C0u;
     const Rgb shown{0x80, 0x40, 0xC0};
@@ -323,11 +324,16 @@ TEST_F(LightAndPostEffects, AFlatPicturePassesThroughThePostProcessingSteps) {
         const char* effect;
         const char* technique;
         Rgb expected;
+        float bloom;  // the depth of field's bloom amount, over a bloom of 0x10 in each channel
     };
     const Step steps[] = {
-        {"blur", "BlurHorizontal", shown},         {"blur", "BlurVertical", shown},
-        {"blur", "CaptureGlow", {0, 0, 0}},        {"copy", "DownScaleQuarter", shown},
-        {"blend", "Additive", {0x90, 0x50, 0xD0}}, {"DepthOfField", "LinearInterpolate", shown},
+        {"blur", "BlurHorizontal", shown, 0.0f},
+        {"blur", "BlurVertical", shown, 0.0f},
+        {"blur", "CaptureGlow", {0, 0, 0}, 0.0f},
+        {"copy", "DownScaleQuarter", shown, 0.0f},
+        {"blend", "Additive", {0x90, 0x50, 0xD0}, 0.0f},
+        {"DepthOfField", "LinearInterpolate", shown, 0.0f},
+        {"DepthOfField", "LinearInterpolate", {0x90, 0x50, 0xD0}, 1.0f},
     };
     for (const Step& step : steps) {
         Effect* effect = Load(step.effect);
@@ -354,10 +360,12 @@ TEST_F(LightAndPostEffects, AFlatPicturePassesThroughThePostProcessingSteps) {
             ASSERT_EQ(effect->SetFloat("cFocal", kWall), kOk);
             ASSERT_EQ(effect->SetFloat("cFar", kFar), kOk);
             ASSERT_EQ(effect->SetFloat("g_fog_far", 2500.0f), kOk);
+            ASSERT_EQ(effect->SetTexture("image3", Flat(0xFF101010u)), kOk);
+            ASSERT_EQ(effect->SetFloat("bloomAmount", step.bloom), kOk);
         }
         BeginFrame(0xFF101010u);
         DrawScreenQuad(effect);
-        const std::string where = name + " " + step.technique;
+        const std::string where = name + " " + step.technique + (step.bloom > 0.0f ? " with bloom" : "");
         ExpectNear(Pixel(kWidth / 2, kHeight / 2), step.expected, where + " centre");
         ExpectNear(Pixel(1, kHeight - 2), step.expected, where + " bottom-left");
     }

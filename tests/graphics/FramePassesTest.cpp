@@ -77,6 +77,18 @@ size_t Count(const std::vector<std::string>& lines, const std::string& line) {
     return static_cast<size_t>(std::count(lines.begin(), lines.end(), line));
 }
 
+// Whether the depth of field's mix drew the frame's scene into the back buffer (1280 x 800) and
+// nothing copied over it: from the mix on only the sprites draw, and no copy follows.
+::testing::AssertionResult ShowsTheMix(const std::vector<std::string>& lines) {
+    const auto mix = std::find(lines.begin(), lines.end(), "begin LinearInterpolate");
+    if (mix == lines.end() || mix == lines.begin() || *(mix - 1) != "target 1280x800")
+        return ::testing::AssertionFailure() << "no mix into the back buffer";
+    for (auto line = mix + 1; line != lines.end(); ++line)
+        if (*line == "copy" || (line->rfind("begin ", 0) == 0 && *line != "begin SimpleDraw"))
+            return ::testing::AssertionFailure() << "\"" << *line << "\" after the mix";
+    return ::testing::AssertionSuccess();
+}
+
 // The values of every setting of a parameter in the frame, in order.
 std::vector<std::vector<float>> ParameterValues(const std::vector<Command>& frame, const std::string& name) {
     std::vector<std::vector<float>> values;
@@ -171,11 +183,13 @@ TEST(FramePasses, SmallSceneDrawsEveryPassInOrder) {
          "begin MultiInstance", "draw x5", "begin RenderLightBuffer", "draw", "begin RenderLightBuffer", "draw x1",
          "begin RenderLightBuffer", "draw x1", "begin GrassGeometry", "draw x3", "begin MultiInstance", "draw x5",
          "begin draw_transition_sky", "draw", "begin InstancedGrass", "draw x3",
-         // Post-processing (the depth of field blurred at half size, mixed at full size into the
-         // buffer that then holds the scene: no copy), the final copy and nothing after it but texts.
-         "begin CaptureGlow", "target 640x360", "begin BlurHorizontal", "target 640x360", "begin BlurVertical",
-         "target 1280x720", "begin LinearInterpolate", "begin DownScaleQuarter", "begin DownScaleQuarter",
-         "begin Additive", "begin Additive", "copy"}));
+         // Post-processing: the glow and its bloom at reduced sizes, the depth of field blurred at
+         // half size, then mixed with the bloom added straight into the back buffer (1280 x 720
+         // within 1280 x 800): no copy.
+         "begin CaptureGlow", "begin DownScaleQuarter", "begin DownScaleQuarter", "begin Additive", "target 640x360",
+         "begin BlurHorizontal", "target 640x360", "begin BlurVertical", "target 1280x800",
+         "begin LinearInterpolate"}));
+    EXPECT_TRUE(ShowsTheMix(trace));
     // The bricks draw instanced in every pass that names them: three cascades at most, the
     // geometry and material phases of both views.
     EXPECT_GE(Count(trace, "draw x5"), 4u + 1u);
@@ -249,13 +263,14 @@ TEST(FramePasses, SettingsSwitchStepsOff) {
         const char* settings;
         size_t shadowMaps, skies, glow, depthOfField, downscales;
         const char* sunTechnique;
+        float bloomAmount;  // as the mix is given it; -1: no mix
     } cases[] = {
-        {"", 3, 2, 1, 1, 2, "RenderLightBuffer"},
-        {"render_shadows=false\n", 0, 2, 1, 1, 2, "RenderLightBufferNoShadows"},
-        {"render_bloom=false\n", 3, 2, 0, 1, 0, "RenderLightBuffer"},
-        {"render_depth_of_field=false\n", 3, 2, 1, 0, 2, "RenderLightBuffer"},
-        {"reflection_quality=no\n", 3, 1, 1, 1, 2, "RenderLightBuffer"},
-        {"no_post_process=true\n", 3, 2, 0, 0, 0, "RenderLightBuffer"},
+        {"", 3, 2, 1, 1, 2, "RenderLightBuffer", 1.0f},
+        {"render_shadows=false\n", 0, 2, 1, 1, 2, "RenderLightBufferNoShadows", 1.0f},
+        {"render_bloom=false\n", 3, 2, 0, 1, 0, "RenderLightBuffer", 0.0f},
+        {"render_depth_of_field=false\n", 3, 2, 1, 0, 2, "RenderLightBuffer", -1.0f},
+        {"reflection_quality=no\n", 3, 1, 1, 1, 2, "RenderLightBuffer", 1.0f},
+        {"no_post_process=true\n", 3, 2, 0, 0, 0, "RenderLightBuffer", -1.0f},
     };
     for (const Case& c : cases) {
         FrameFixture f(c.settings);
@@ -269,8 +284,14 @@ TEST(FramePasses, SettingsSwitchStepsOff) {
         EXPECT_EQ(Count(trace, "begin DownScaleQuarter"), c.downscales) << c.settings;
         EXPECT_EQ(std::count(trace.rbegin(), trace.rend(), std::string("begin ") + c.sunTechnique) > 0, true)
             << c.settings;
-        // Sprites and the final copy always run.
-        EXPECT_EQ(trace.back(), "copy") << c.settings;
+        // The scene reaches the back buffer: mixed into it, or copied at the end.
+        if (c.bloomAmount < 0.0f) {
+            EXPECT_EQ(trace.back(), "copy") << c.settings;
+        } else {
+            EXPECT_TRUE(ShowsTheMix(trace)) << c.settings;
+            EXPECT_EQ(ParameterValues(f.Frame(), "bloomAmount"), (std::vector<std::vector<float>>{{c.bloomAmount}}))
+                << c.settings;
+        }
     }
 }
 
@@ -684,7 +705,48 @@ TEST(FramePasses, ASpriteHidingTheWholeAreaTakesWhatItHidesOutOfTheFrame) {
         EXPECT_EQ(Count(trace, "target 512x512"), c.hides ? 0u : 3u);
         EXPECT_EQ(Count(trace, "begin draw_transition_sky"), c.hides ? 0u : 2u);
         EXPECT_EQ(Count(trace, "begin CaptureGlow"), c.hides ? 0u : 1u);
-        EXPECT_EQ(trace.back(), "copy");
+        if (c.hides)
+            EXPECT_EQ(trace.back(), "copy");
+        else
+            EXPECT_TRUE(ShowsTheMix(trace));
+    }
+}
+
+// The sprites land on the render area wherever the finished scene is: over the mix in the back
+// buffer (between the bars of a 16:10 window, or filling a 16:9 one), or on the scene buffer that
+// is copied into the area afterwards when no mix runs.
+TEST(FramePasses, TheSpritesCoverTheRenderAreaOverTheFinishedScene) {
+    struct Case {
+        const char* settings;
+        uint32_t height;  // of the window, 1280 wide; the render area is 1280 x 720
+        float areaTop;    // the area's top edge in clip space
+        bool mixed;
+    } cases[] = {
+        {"", 800, 0.9f, true},
+        {"", 720, 1.0f, true},
+        {"render_depth_of_field=false\n", 800, 1.0f, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.settings) + "window height " + std::to_string(c.height));
+        gfxtest::GraphicsFixture f(c.settings, 1280, c.height);
+        f.graphics->AddTexture("logo", f.graphics->GetDeviceLayer().GetResourceManager()->CreateRenderBuffer());
+        f.UpdateWithSprite("logo");
+        const std::vector<std::string> trace = Trace(f.Frame());
+        if (c.mixed) {
+            const auto mix = std::find(trace.begin(), trace.end(), "begin LinearInterpolate");
+            EXPECT_NE(std::find(mix, trace.end(), "begin SimpleDraw"), trace.end()) << "no sprite after the mix";
+            EXPECT_EQ(Count(trace, "copy"), 0u);
+        } else {
+            EXPECT_EQ(trace.back(), "copy");
+        }
+        // The render area's corners (its pixels about its centre, y up) in clip space: the
+        // projection is taken by row vectors.
+        const std::vector<float> m = ParameterValues(f.Frame(), "projection").back();
+        ASSERT_EQ(m.size(), 16u);
+        EXPECT_NEAR(-640.0f * m[0] + m[12], -1.0f, 1e-5f);
+        EXPECT_NEAR(640.0f * m[0] + m[12], 1.0f, 1e-5f);
+        EXPECT_NEAR(360.0f * m[5] + m[13], c.areaTop, 1e-5f);
+        EXPECT_NEAR(-360.0f * m[5] + m[13], -c.areaTop, 1e-5f);
     }
 }
 

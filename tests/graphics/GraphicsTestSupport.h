@@ -10,7 +10,9 @@
 #include "core/ConfigFile.h"
 #include "core/Logger.h"
 #include "core/MessageSystem.h"
+#include "engine/GameObject.h"
 #include "graphics/Graphics.h"
+#include "graphics/components/Sprite.h"
 #include "platform/window/Window.h"
 #include "support/TempTree.h"
 
@@ -39,6 +41,17 @@ struct GraphicsFixture {
     platform::gfx::Device& Device() { return *graphics->GetDeviceLayer().GetDevice(); }
     // The commands of the last frame presented.
     const std::vector<platform::gfx::Command>& Frame() { return Device().LastFrame(); }
+    // One frame with a UI sprite of the texture in the middle of the screen.
+    void UpdateWithSprite(const std::string& texture) {
+        SD::GameObject owner;
+        owner.GetTransform().SetPos({0.5f, 0.5f, 0});
+        Aperture::UISprite sprite;
+        sprite.SetOwner(&owner);
+        sprite.SetTexture(texture);
+        sprite.VRegister();
+        graphics->Update(0.016f);
+        sprite.VUnregister();
+    }
 
     qvtest::TempTree tree;
     Debug::GlobalLogger logger;

@@ -97,14 +97,7 @@ TEST(ScreenGrassParticleStates, EachDrawRunsWithTheStatesItsPictureNeeds) {
         recorder.draws.clear();
     };
 
-    SD::GameObject owner;
-    owner.GetTransform().SetPos({0.5f, 0.5f, 0});
-    Aperture::UISprite sprite;
-    sprite.SetOwner(&owner);
-    sprite.SetTexture("logo");
-    sprite.VRegister();
-    f.graphics->Update(0.016f);
-    sprite.VUnregister();
+    f.UpdateWithSprite("logo");
     take("", "SimpleDraw");
 
     Device& device = f.Device();
