@@ -48,7 +48,9 @@ void Message_System::DestroyInstance() { Singleton<Message_System>::Destroy(); }
 
 Message_System::Message_System() = default;
 
-Message_System::~Message_System() = default;
+Message_System::~Message_System() {
+    for (const Queued& entry : queue_) delete entry.event;
+}
 
 void Message_System::Initialize() {
     // The system outlives a run of the program: deliveries still queued when the run before
@@ -62,7 +64,7 @@ void Message_System::RefreshClock() { clock_ = static_cast<float>(Core::GetTime(
 void Message_System::Update(float) {
     if (queue_.empty()) return;
     RefreshClock();
-    while (!queue_.empty() && !(queue_.front().dueTime > clock_)) PopEvent()->Fire();
+    while (!queue_.empty() && !(queue_.front().dueTime > clock_)) std::unique_ptr<Event>(PopEvent())->Fire();
 }
 
 Message_System::HandlerList& Message_System::OtherList(int type) { return handlers_[type]; }
@@ -114,38 +116,49 @@ void Message_System::RemoveEveryHandlerOf(int type, uint32_t objectIndex, void* 
     if (list != perObject->second.end()) RemoveEvery(list->second, object);
 }
 
-// Push sifts up while the parent is due later.
-void Message_System::PushEvent(std::unique_ptr<Event> event) {
-    const float due = event->GetDueTime();
-    queue_.push_back(Queued{due, std::move(event)});
+// Push sifts up while the parent is due later. Both directions carry a hole instead of
+// swapping: entries move into it one step each, and the moving entry is written once at the end.
+void Message_System::PushEvent(Event* event) {
+    const Queued entry{event->GetDueTime(), event};
+    queue_.push_back(entry);
+    Queued* heap = queue_.data();
     size_t i = queue_.size() - 1;
     while (i > 0) {
         const size_t parent = (i - 1) / 2;
-        if (!(queue_[parent].dueTime > queue_[i].dueTime)) break;
-        std::swap(queue_[parent], queue_[i]);
+        if (!(heap[parent].dueTime > entry.dueTime)) break;
+        heap[i] = heap[parent];
         i = parent;
     }
+    heap[i] = entry;
 }
 
 // Taking the top moves the last event into the hole and sifts it down, preferring the right
 // child unless it is due later than the left one.
-std::unique_ptr<Message_System::Event> Message_System::PopEvent() {
-    std::unique_ptr<Event> top = std::move(queue_.front().event);
-    Queued last = std::move(queue_.back());
+Message_System::Event* Message_System::PopEvent() {
+    Event* const top = queue_.front().event;
+    const Queued last = queue_.back();
     queue_.pop_back();
-    if (queue_.empty()) return top;
-    queue_.front() = std::move(last);
     const size_t n = queue_.size();
+    if (n == 0) return top;
+    Queued* heap = queue_.data();
     size_t i = 0;
-    for (;;) {
-        const size_t left = 2 * i + 1;
-        if (left >= n) break;
-        const size_t right = left + 1;
-        const size_t child = right < n && !(queue_[right].dueTime > queue_[left].dueTime) ? right : left;
-        if (!(queue_[i].dueTime > queue_[child].dueTime)) break;
-        std::swap(queue_[i], queue_[child]);
+    // Nodes with two children; the choice between them is a sum, not a branch.
+    for (size_t left = 1; left + 1 < n; left = 2 * i + 1) {
+        const size_t child = left + static_cast<size_t>(!(heap[left + 1].dueTime > heap[left].dueTime));
+        if (!(last.dueTime > heap[child].dueTime)) {
+            heap[i] = last;
+            return top;
+        }
+        heap[i] = heap[child];
         i = child;
     }
+    // At most one node has a left child alone: the last one.
+    const size_t left = 2 * i + 1;
+    if (left < n && last.dueTime > heap[left].dueTime) {
+        heap[i] = heap[left];
+        i = left;
+    }
+    heap[i] = last;
     return top;
 }
 

@@ -84,7 +84,7 @@ public:
             SendMessage(copy);
             return;
         }
-        PushEvent(std::make_unique<MsgType_Event<T>>(message, clock_ + delay));
+        PushEvent(new MsgType_Event<T>(message, clock_ + delay));
     }
 
     template <class T>
@@ -194,18 +194,20 @@ private:
     // Takes out the slots marked during deliveries, once none runs.
     static void DropRemoved(HandlerList& list);
     void RefreshClock();
-    void PushEvent(std::unique_ptr<Event> event);
-    std::unique_ptr<Event> PopEvent();
+    // The queue takes the event over; the event taken off is the caller's.
+    void PushEvent(Event* event);
+    Event* PopEvent();
 
     float clock_ = 0.0f;
     HandlerList directHandlers_[kDirectTypes];
     HandlerTable handlers_;
     std::map<uint32_t, HandlerTable> objectHandlers_;
     // An entry of the delayed queue keeps its event's due time beside it, so that ordering the
-    // heap reads no event.
+    // heap reads no event; entries are plain values, moved by copying, and the queue owns the
+    // events they point to.
     struct Queued {
         float dueTime;
-        std::unique_ptr<Event> event;
+        Event* event;
     };
     std::vector<Queued> queue_;  // binary min-heap on due time
 };

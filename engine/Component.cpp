@@ -13,19 +13,6 @@ SizeClassPool& ComponentStorage() {
 }
 }  // namespace
 
-void PrefetchFrameAhead(const Component* current) {
-    constexpr uintptr_t kAhead = 6;
-    const Component* next = ComponentList::Next(current);
-    if (!next) return;
-    const auto at = [](const void* p) { return reinterpret_cast<uintptr_t>(p); };
-    const uintptr_t guess = at(current) + kAhead * (at(next) - at(current));
-    __builtin_prefetch(reinterpret_cast<const void*>(guess));
-    __builtin_prefetch(reinterpret_cast<const void*>(guess + 64));
-    const GameObject* owner = current->GetOwner();
-    const GameObject* nextOwner = next->GetOwner();
-    if (owner && nextOwner) owner->PrefetchFrameDataAhead(*nextOwner, kAhead);
-}
-
 void* Component::operator new(std::size_t size) { return ComponentStorage().Allocate(size); }
 
 void Component::operator delete(void* block, std::size_t size) { ComponentStorage().Free(block, size); }

@@ -118,12 +118,4 @@ private:
 // The system's list of its registered components.
 using ComponentList = IntrusiveList<Component, &Component::listLink_>;
 
-// The per-frame passes over a list start fetching, at each element, what the element a few
-// places on will read: its own memory, its object's transform and that transform's record. Its
-// place is guessed from the spacing of this element and the next, and of their objects and
-// records (the pools lay out what is made one after another at a fixed spacing), so no chain of
-// links is followed ahead; nothing past the next element is read, and a wrong guess only
-// fetches in vain.
-void PrefetchFrameAhead(const Component* current);
-
 }  // namespace SD

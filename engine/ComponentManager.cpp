@@ -26,10 +26,7 @@ void ComponentManager_::Update(float dt) {
     const int32_t state = static_cast<int32_t>(GetCurrentPlayState());
     if (state == kPlayStateDevPause && lastPlayState_ != kPlayStateDevPause)
         updateList_.ForEach([](Component* c) { AsUpdate(c)->VOnDevPauseEnter(); });
-    updateList_.ForEach([dt](Component* c) {
-        PrefetchFrameAhead(c);
-        AsUpdate(c)->VUpdate(dt);
-    });
+    updateList_.ForEach([dt](Component* c) { AsUpdate(c)->VUpdate(dt); });
     if (state != kPlayStateDevPause && lastPlayState_ == kPlayStateDevPause)
         updateList_.ForEach([](Component* c) { AsUpdate(c)->VOnDevPauseExit(); });
     lastPlayState_ = state;

@@ -46,18 +46,6 @@ public:
     const std::vector<Component*>& GetComponents() const { return components_; }
 
     Transform& GetTransform() { return transform_; }
-    // Starts fetching what an update usually reads of the object that lies `ahead` times as far
-    // past this one as `next` does, and likewise of its transform's record: the transform's link
-    // to the record and the record's first line, where a rotation writes. The places are
-    // guessed in address arithmetic modulo the address space; a prefetch never faults, so a
-    // guess that misses costs only the fetch.
-    void PrefetchFrameDataAhead(const GameObject& next, uintptr_t ahead) const {
-        const auto at = [](const void* p) { return reinterpret_cast<uintptr_t>(p); };
-        const uintptr_t link = at(&transform_.state_);
-        __builtin_prefetch(reinterpret_cast<const void*>(link + ahead * (at(&next) - at(this))));
-        const uintptr_t state = at(transform_.state_);
-        __builtin_prefetch(reinterpret_cast<const void*>(state + ahead * (at(next.transform_.state_) - state)), 1);
-    }
     GameObject* GetParent() const { return parent_; }
     // Appends the child to this object's children.
     void AttachChild(GameObject* child);

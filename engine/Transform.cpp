@@ -9,6 +9,19 @@
 
 namespace SD {
 
+namespace {
+// A turn about one of the object's own axes: applied after the orientation, and its angle
+// added to the frame's rotation about that axis as it now lies. One copy per axis, so that a
+// component turning its object every frame pays for no choice of axis and no further call.
+template <int Axis>
+void TurnLocal(TransformState& s, const Mtx33& rotation, float angle) {
+    s.orientation = s.orientation * rotation;
+    s.angularDelta += s.orientation.GetColumn(Axis) * angle;
+    ++s.changeCount;
+    s.invalid = true;
+}
+}  // namespace
+
 Transform::Transform() : state_(TransformState::Acquire()) { SetID(CID_Transform); }
 
 Transform::~Transform() {
@@ -94,14 +107,6 @@ const Vec3& Transform::GetPos() {
     return worldPosition_;
 }
 
-void Transform::RotateLocal(const Mtx33& rotation, int axis, float angle) {
-    TransformState& s = *state_;
-    s.orientation = s.orientation * rotation;
-    s.angularDelta += s.orientation.GetColumn(axis) * angle;
-    ++s.changeCount;
-    s.invalid = true;
-}
-
 void Transform::RotateGlobal(const Mtx33& rotation, int axis, float angle, const Vec3* pivot) {
     TransformState& s = *state_;
     s.orientation = rotation * s.orientation;
@@ -111,9 +116,9 @@ void Transform::RotateGlobal(const Mtx33& rotation, int axis, float angle, const
     s.invalid = true;
 }
 
-void Transform::RotateLocalXRad(float angle) { RotateLocal(Mtx33::RotationX(angle), 0, angle); }
-void Transform::RotateLocalYRad(float angle) { RotateLocal(Mtx33::RotationY(angle), 1, angle); }
-void Transform::RotateLocalZRad(float angle) { RotateLocal(Mtx33::RotationZ(angle), 2, angle); }
+void Transform::RotateLocalXRad(float angle) { TurnLocal<0>(*state_, Mtx33::RotationX(angle), angle); }
+void Transform::RotateLocalYRad(float angle) { TurnLocal<1>(*state_, Mtx33::RotationY(angle), angle); }
+void Transform::RotateLocalZRad(float angle) { TurnLocal<2>(*state_, Mtx33::RotationZ(angle), angle); }
 void Transform::RotateGlobalXRad(float angle) { RotateGlobal(Mtx33::RotationX(angle), 0, angle, nullptr); }
 void Transform::RotateGlobalYRad(float angle) { RotateGlobal(Mtx33::RotationY(angle), 1, angle, nullptr); }
 void Transform::RotateGlobalZRad(float angle) { RotateGlobal(Mtx33::RotationZ(angle), 2, angle, nullptr); }
@@ -163,22 +168,7 @@ void Transform::OrthogonalizeOrient() {
 
 void Transform::UpdateGlobalMatrix() { UpdateGlobalMatrixState(*state_, GetParentObjectTransform()); }
 
-void Transform::UpdateGlobalMatrixState(TransformState& s, const Transform* parentObject) {
-    s.previousGlobalMatrix = s.globalMatrix;
-    // Written in place, row by row: each row is the orientation's row scaled per column, then
-    // the position.
-    const float* o = s.orientation.m;
-    float* g = s.globalMatrix.m;
-    for (int row = 0; row < 3; ++row) {
-        g[4 * row] = o[3 * row] * s.scale.x;
-        g[4 * row + 1] = o[3 * row + 1] * s.scale.y;
-        g[4 * row + 2] = o[3 * row + 2] * s.scale.z;
-    }
-    g[3] = s.position.x;
-    g[7] = s.position.y;
-    g[11] = s.position.z;
-    g[12] = g[13] = g[14] = 0.0f;
-    g[15] = 1.0f;
+void Transform::ApplyParents(TransformState& s, const Transform* parentObject) {
     if (s.parent) s.globalMatrix = s.parent->state_->globalMatrix * s.globalMatrix;
     if (parentObject) {
         const TransformState& p = *parentObject->state_;
@@ -188,20 +178,9 @@ void Transform::UpdateGlobalMatrixState(TransformState& s, const Transform* pare
         s.positionDelta = p.positionDelta + parentBasis * s.positionDelta + p.angularDelta.Cross(offset);
         s.angularDelta = p.angularDelta + parentBasis * s.angularDelta;
     }
-    s.invalid = false;
 }
 
 void Transform::Refresh() { RefreshState(*state_, GetParentObjectTransform()); }
-
-void Transform::RefreshState(TransformState& s, const Transform* parentObject) {
-    if (s.changeCount > kOrthonormalizeThreshold) {
-        s.orientation.Orthonormalize();
-        s.changeCount = 0;
-    }
-    UpdateGlobalMatrixState(s, parentObject);
-    s.previousAngularDelta = s.angularDelta;
-    s.angularDelta = Vec3();
-}
 
 void Transform::UpdateHierarchy() {
     // Most objects have no children: they need no walk.

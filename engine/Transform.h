@@ -4,6 +4,7 @@
 // accumulated rotation) that movement and effects code read. Those fields live in a record of
 // the transform store (see TransformState.h); the transform keeps the rest.
 #include <cstdint>
+#include <cstring>
 
 #include "core/Matrix.h"
 #include "core/RTTI.h"
@@ -154,17 +155,44 @@ private:
     // owner's place in the object tree may have changed.
     void ForgetFrameRole() { state_->role = TransformState::kRoleUnknown; }
     // Refresh and UpdateGlobalMatrix on a record, with the parent object's transform already
-    // found (null for none).
+    // found (null for none). Inline: the transformer's pass refreshes most records through them
+    // and, for a transform without parents, calls nothing else.
     static void RefreshState(TransformState& s, const Transform* parentObject);
     static void UpdateGlobalMatrixState(TransformState& s, const Transform* parentObject);
+    // The part of the world matrix and of the motion records that the transform-level parent and
+    // the parent object give.
+    static void ApplyParents(TransformState& s, const Transform* parentObject);
     // The transform of the owner's parent object.
     Transform* GetParentObjectTransform() const;
-    void RotateLocal(const Mtx33& rotation, int axis, float angle);
     void RotateGlobal(const Mtx33& rotation, int axis, float angle, const Vec3* pivot);
 
     TransformState* state_;
     Vec3 worldPosition_;
     Vec3 rotateAngles_;
 };
+
+inline void Transform::UpdateGlobalMatrixState(TransformState& s, const Transform* parentObject) {
+    s.previousGlobalMatrix = s.globalMatrix;
+    // Each row is the orientation's row scaled per column, then the position; built whole and
+    // copied in, which compiles to fewer moves than writing it element by element.
+    const float* o = s.orientation.m;
+    const Vec3& k = s.scale;
+    const Vec3& p = s.position;
+    const float g[16] = {o[0] * k.x, o[1] * k.y, o[2] * k.z, p.x, o[3] * k.x, o[4] * k.y, o[5] * k.z, p.y,
+                         o[6] * k.x, o[7] * k.y, o[8] * k.z, p.z, 0.0f,       0.0f,       0.0f,       1.0f};
+    std::memcpy(s.globalMatrix.m, g, sizeof g);
+    if (s.parent || parentObject) ApplyParents(s, parentObject);
+    s.invalid = false;
+}
+
+inline void Transform::RefreshState(TransformState& s, const Transform* parentObject) {
+    if (s.changeCount > kOrthonormalizeThreshold) {
+        s.orientation.Orthonormalize();
+        s.changeCount = 0;
+    }
+    UpdateGlobalMatrixState(s, parentObject);
+    s.previousAngularDelta = s.angularDelta;
+    s.angularDelta = Vec3();
+}
 
 }  // namespace SD

@@ -7,9 +7,6 @@ namespace SD {
 
 namespace {
 Transformer_* g_transformer = nullptr;
-
-// Records this many places on are fetched while the current one is refreshed.
-constexpr std::size_t kAhead = 4;
 }  // namespace
 
 Transformer_::Transformer_() { g_transformer = this; }
@@ -24,13 +21,6 @@ void Transformer_::Update(float) {
     if (holes_ * 8 > walk_.size()) CloseHoles();
     const std::size_t count = walk_.size();
     for (std::size_t i = 0; i < count; ++i) {
-        if (i + kAhead < count) {
-            if (const TransformState* ahead = walk_[i + kAhead].state) {
-                const char* line = reinterpret_cast<const char*>(ahead);
-                for (std::size_t offset = 0; offset < sizeof(TransformState); offset += 64)
-                    __builtin_prefetch(line + offset, 1);
-            }
-        }
         const Entry entry = walk_[i];
         if (!entry.transform) continue;
         TransformState& s = *entry.state;

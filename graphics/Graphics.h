@@ -28,6 +28,7 @@
 #include "graphics/components/Text.h"
 #include "graphics/components/Terrain.h"
 #include "graphics/ScreenQuad.h"
+#include "platform/window/DisplayModes.h"
 
 namespace SD {
 class GameObject;
@@ -114,10 +115,9 @@ public:
     void SetFullscreen(bool fullscreen);
     bool GetFullscreen() const { return fullscreen; }
     void SetResolution(uint32_t width, uint32_t height);
-    // The display modes the screen can be switched to. The game sets none: the device never
-    // switches the screen's mode (full screen covers the desktop at its own mode, and a
-    // resolution only sizes the window and the back buffer), so every resolution is offered.
-    using DisplayMode = std::pair<uint32_t, uint32_t>;  // width, height
+    // The sizes the display can show the game at, filled from the window system when start-up
+    // hands the graphics system its window (platform/window/DisplayModes.h).
+    using DisplayMode = platform::DisplayMode;  // width, height
     void SetDisplayModes(std::vector<DisplayMode> modes) { displayModes = std::move(modes); }
     // One of the display modes, or any while there are none.
     bool OffersResolution(uint32_t width, uint32_t height) const;

@@ -26,6 +26,7 @@
 #include "graphics/photon/SuperTrailScript.h"
 #include "graphics/photon/WindDustMotes.h"
 #include "graphics/photon/WindStreamer.h"
+#include "platform/window/DisplayModes.h"
 #include "runtime/Registration.h"
 #include "runtime/Window.h"
 
@@ -35,13 +36,26 @@ namespace {
 
 SD::ISystem* MakeGraphics() { return Graphics_::GetInstance(); }
 
-// The graphics system creates its device on the game window.
+// The graphics system creates its device on the game window and learns the sizes its display
+// can show the game at.
 class GraphicsWindowReceiver : public SD::IWindowReceiver {
 public:
     void ReceiveWindow(SD::Window_& window, const SD::WindowSettings& settings) override {
-        if (Graphics_* graphics = Graphics_::Peek())
-            graphics->SetWindow(window.GetPlatformWindow(), window.GetWidth(), window.GetHeight(),
-                                settings.deviceFullScreen);
+        Graphics_* graphics = Graphics_::Peek();
+        if (!graphics) return;
+        graphics->SetWindow(window.GetPlatformWindow(), window.GetWidth(), window.GetHeight(),
+                            settings.deviceFullScreen);
+        graphics->SetDisplayModes(platform::DisplayModes());
+    }
+};
+
+// The summary's draw calls are those the graphics device recorded in the last frame.
+class GraphicsDrawCallCounter : public SD::IDrawCallCounter {
+public:
+    unsigned long LastFrameDrawCalls() const override {
+        Graphics_* graphics = Graphics_::Peek();
+        platform::gfx::Device* device = graphics ? graphics->GetDeviceLayer().GetDevice() : nullptr;
+        return device ? device->LastFrameDrawCalls() : 0;
     }
 };
 
@@ -97,11 +111,8 @@ void InstallGraphics(SD::Registrations& registrations) {
     }
     static GraphicsWindowReceiver windowReceiver;
     registrations.SetWindowReceiver(&windowReceiver);
-    registrations.SetDrawCallCounter([]() -> unsigned long {
-        Graphics_* graphics = Graphics_::Peek();
-        platform::gfx::Device* device = graphics ? graphics->GetDeviceLayer().GetDevice() : nullptr;
-        return device ? device->LastFrameDrawCalls() : 0;
-    });
+    static GraphicsDrawCallCounter drawCallCounter;
+    registrations.SetDrawCallCounter(&drawCallCounter);
 }
 
 }  // namespace Aperture

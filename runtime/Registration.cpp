@@ -157,12 +157,6 @@ bool Registrations::SupplySystem(const std::string& name, SystemMaker make, bool
     return false;
 }
 
-bool Registrations::SetWindowReceiver(IWindowReceiver* receiver) {
-    if (receiver && windowReceiver_ && windowReceiver_ != receiver) return false;
-    windowReceiver_ = receiver;
-    return true;
-}
-
 void Registrations::LogRefusedSupplies() const {
     for (const std::string& line : refused_) SD_WARNING(Debug::kLogError, "%s", line.c_str());
 }
@@ -239,7 +233,7 @@ Level* Registrations::ChooseFirstState(GameStateManager_& manager) const {
     Level* loading = manager.FindLevel("LoadLevel");
     if (!loading) return nullptr;
     manager.ChangeLevelTo("SplashLevel");
-    if (prepare_) prepare_(*loading);
+    if (prepare_) prepare_->PrepareLoadLevel(*loading);
     return loading;
 }
 

@@ -3,7 +3,6 @@
 // state with the game-state manager, under fixed names and in a fixed order. A class joins
 // when the layer that builds it supplies a maker under its registered name; names still
 // without a maker are skipped and reported as still to come.
-#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -44,6 +43,34 @@ protected:
     ~IWindowReceiver() = default;
 };
 
+// How many draw calls the last frame recorded, for the run's summary.
+class IDrawCallCounter {
+public:
+    virtual unsigned long LastFrameDrawCalls() const = 0;
+
+protected:
+    ~IDrawCallCounter() = default;
+};
+
+// The sound system's part of the run's summary.
+class ISoundReporter {
+public:
+    virtual std::string SoundReport() const = 0;
+
+protected:
+    ~ISoundReporter() = default;
+};
+
+// Start-up hands it the "LoadLevel" state once "SplashLevel" is pending, so that the game names
+// the state to load next.
+class ILoadLevelPreparer {
+public:
+    virtual void PrepareLoadLevel(Level& loadLevel) = 0;
+
+protected:
+    ~ILoadLevelPreparer() = default;
+};
+
 using ComponentCreatorMaker = IComponentCreator* (*)();
 using LevelMaker = Level* (*)();
 using SystemMaker = ISystem* (*)();
@@ -70,21 +97,21 @@ public:
     const std::vector<std::string>& RefusedSupplies() const { return refused_; }
     // Logs each refused supply (start-up does so once its logger exists).
     void LogRefusedSupplies() const;
-    // The first receiver supplied gets the window; returns whether `receiver` is the one. Null
-    // leaves the window to nobody.
-    bool SetWindowReceiver(IWindowReceiver* receiver);
+    // Each of the four below keeps the first one supplied and returns whether `it` is the one
+    // now; null empties its place again.
+    // The receiver gets the window (none: the window goes to nobody).
+    bool SetWindowReceiver(IWindowReceiver* it) { return InstallFirst(windowReceiver_, it); }
     void HandWindow(Window_& window, const WindowSettings& settings) const {
         if (windowReceiver_) windowReceiver_->ReceiveWindow(window, settings);
     }
-    // How many draw calls the last frame recorded, for the run's summary (0 with no counter).
-    void SetDrawCallCounter(std::function<unsigned long()> count) { drawCalls_ = std::move(count); }
-    unsigned long CountDrawCalls() const { return drawCalls_ ? drawCalls_() : 0; }
-    // The sound system's part of the run's summary (empty with no reporter).
-    void SetSoundReporter(std::function<std::string()> report) { sound_ = std::move(report); }
-    std::string ReportSound() const { return sound_ ? sound_() : std::string(); }
-    // Called by ChooseFirstState with the "LoadLevel" state once "SplashLevel" is pending, so
-    // the game can name the state to load next and switch the sky drawing off.
-    void SetLoadLevelPreparer(std::function<void(Level& loadLevel)> prepare) { prepare_ = std::move(prepare); }
+    bool SetDrawCallCounter(IDrawCallCounter* it) { return InstallFirst(drawCalls_, it); }
+    // 0 with no counter.
+    unsigned long CountDrawCalls() const { return drawCalls_ ? drawCalls_->LastFrameDrawCalls() : 0; }
+    bool SetSoundReporter(ISoundReporter* it) { return InstallFirst(sound_, it); }
+    // Empty with no reporter.
+    std::string ReportSound() const { return sound_ ? sound_->SoundReport() : std::string(); }
+    // Called by ChooseFirstState (none: the loading state is left as it is).
+    bool SetLoadLevelPreparer(ILoadLevelPreparer* it) { return InstallFirst(prepare_, it); }
 
     // Registers every supplied class in the registration order; returns their names.
     std::vector<std::string> RegisterComponents(Factory_& factory) const;
@@ -108,11 +135,18 @@ private:
         bool ownedByCore;
     };
     std::map<std::string, SystemSupply> systems_;
+    template <class Interface>
+    static bool InstallFirst(Interface*& place, Interface* it) {
+        if (it && place && place != it) return false;
+        place = it;
+        return true;
+    }
+
     std::vector<std::string> refused_;
-    std::function<void(Level&)> prepare_;
     IWindowReceiver* windowReceiver_ = nullptr;
-    std::function<unsigned long()> drawCalls_;
-    std::function<std::string()> sound_;
+    IDrawCallCounter* drawCalls_ = nullptr;
+    ISoundReporter* sound_ = nullptr;
+    ILoadLevelPreparer* prepare_ = nullptr;
 };
 
 // The engine's own component classes.

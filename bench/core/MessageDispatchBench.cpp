@@ -1,6 +1,6 @@
 // Delivering one message to N handlers, and posting then delivering 10,000 delayed messages,
 // each beside its anchor: a vector of std::function called in a loop, and a min-heap of
-// message copies ordered by due time.
+// message copies ordered by due time and delivered through a std::function.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -76,8 +76,15 @@ void BM_DelayedQueue(benchmark::State& state) {
 BENCHMARK(BM_DelayedQueue);
 
 // Anchor: a min-heap of values, each entry the due time beside a copy of the message, popped
-// in due order and handed to the handler; no entry allocates once the heap has grown.
+// in due order and handed to one handler held as a std::function. Like a post, each push takes
+// its due time from the clock; no entry allocates once the heap has grown.
 void BM_DelayedQueueAnchor_MinHeapOfValues(benchmark::State& state) {
+    platform::ManualClock clock;
+    platform::ScopedClock scoped(clock);
+    const double frequency = static_cast<double>(platform::CounterFrequency());
+    const auto now = [frequency] {
+        return static_cast<float>(static_cast<double>(platform::QueryCounter()) / frequency);
+    };
     struct Entry {
         float due;
         Message message;
@@ -85,17 +92,18 @@ void BM_DelayedQueueAnchor_MinHeapOfValues(benchmark::State& state) {
     const auto later = [](const Entry& a, const Entry& b) { return a.due > b.due; };
     std::vector<Entry> heap;
     Listener listener;
+    const std::function<void(SD::IMessage*)> handler = [&listener](SD::IMessage* m) { listener.On(m); };
     const Message message;
-    float now = 0.0f;
     for (auto _ : state) {
         for (int i = 0; i < kQueued; ++i) {
-            heap.push_back(Entry{now + 0.001f * static_cast<float>(1 + (i * 7919) % kQueued), message});
+            heap.push_back(Entry{now() + 0.001f * static_cast<float>(1 + (i * 7919) % kQueued), message});
             std::push_heap(heap.begin(), heap.end(), later);
         }
-        now += 11.0f;
-        while (!heap.empty() && !(heap.front().due > now)) {
+        clock.Advance(11.0);
+        const float time = now();
+        while (!heap.empty() && !(heap.front().due > time)) {
             std::pop_heap(heap.begin(), heap.end(), later);
-            listener.On(&heap.back().message);
+            handler(&heap.back().message);
             heap.pop_back();
         }
     }

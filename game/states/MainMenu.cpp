@@ -24,6 +24,8 @@ void MainMenu::Load() {
     if (HudSystem* hud = HudSystem::GetInstance())
         if (SD::GameObject* menu = hud->CreateHud("MainMenu")) menu->Initialize(false);
     if (LevelEditor* editor = LevelEditor::Peek()) editor->LoadLevel("MainMenu");
+    // The menu's scene is drawn under its sky.
+    if (Aperture::Graphics_* graphics = Aperture::Graphics_::Peek()) graphics->SetSkyEnabled(true);
 
     const char* const prompts[][2] = {
         {"Hud/KinectImage", "KinectImage"},       {"Hud/KinectImage2", "KinectImage1_2"},
@@ -42,7 +44,6 @@ void MainMenu::Load() {
 
     if (Gedankenexperiment::Physics_System* physics = Gedankenexperiment::Physics_System::GetInstance())
         physics->BuildTree();
-    if (Aperture::Graphics_* graphics = Aperture::Graphics_::Peek()) graphics->SetSkyEnabled(true);
     AudioLogic_::PostEvent("Play_Spring_Ambient", nullptr);
     AudioLogic_::PostEvent("Resume_Master_Audio_Bus", nullptr);
     startCoolDown_ = kStartCoolDown;

@@ -11,6 +11,19 @@
 #include "runtime/Registration.h"
 
 namespace QV {
+namespace {
+
+// The loading state that follows the splash goes on to the menu; the splash and the loading
+// screen are drawn without the sky, which the menu and the world switch on again.
+class MenuAfterLoading : public SD::ILoadLevelPreparer {
+public:
+    void PrepareLoadLevel(SD::Level& loading) override {
+        if (auto* load = dynamic_cast<LoadLevel*>(&loading)) load->SetNextLevel("MainMenu");
+        if (Aperture::Graphics_* graphics = Aperture::Graphics_::Peek()) graphics->SetSkyEnabled(false);
+    }
+};
+
+}  // namespace
 
 void SupplyGameStates(SD::Registrations& registrations) {
     registrations.SupplyLevel("SplashLevel", &SD::MakeLevel<SplashLevel>);
@@ -24,12 +37,8 @@ void SupplyGameStates(SD::Registrations& registrations) {
     registrations.SupplyLevel("SowlarTestBed", &SD::MakeLevel<SowlarTestBed>);
     registrations.SupplyLevel("Graphics_Test", &SD::MakeLevel<Graphics_Test>);
     registrations.SupplyLevel("Logic_Test", &SD::MakeLevel<Logic_Test>);
-    registrations.SetLoadLevelPreparer([](SD::Level& loading) {
-        if (auto* load = dynamic_cast<LoadLevel*>(&loading)) load->SetNextLevel("MainMenu");
-        // The splash and the loading screen have no sky: its textures are loaded by the latter,
-        // and the menu and the world switch it on as they load.
-        if (Aperture::Graphics_* graphics = Aperture::Graphics_::Peek()) graphics->SetSkyEnabled(false);
-    });
+    static MenuAfterLoading menuAfterLoading;
+    registrations.SetLoadLevelPreparer(&menuAfterLoading);
 }
 
 }  // namespace QV

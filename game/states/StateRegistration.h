@@ -1,6 +1,6 @@
 #pragma once
-// The game states, supplied to start-up; the loading state is told to go on to the
-// menu when start-up begins with the splash.
+// The game states, supplied to start-up; when start-up begins with the splash, the loading
+// state is told to go on to the menu and the sky is off until the menu loads.
 namespace SD {
 class Registrations;
 }

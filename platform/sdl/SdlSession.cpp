@@ -1,5 +1,7 @@
 #include "platform/sdl/SdlSession.h"
 
+#include <algorithm>
+
 #define GL_GLEXT_PROTOTYPES 1
 #include <SDL_opengl.h>
 
@@ -125,6 +127,21 @@ void SdlSession::Reshaped(Window& window) {
         SDL_SetWindowSize(window_, width, height);
         SDL_SetWindowPosition(window_, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
     }
+}
+
+// The display's own modes, and the common sizes that fit on its desktop: full screen stretches
+// the frame over the desktop, so any of them can be shown.
+std::vector<DisplayMode> SdlSession::DisplayModes() const {
+    const int display = std::max(0, window_ ? SDL_GetWindowDisplayIndex(window_) : 0);
+    std::vector<DisplayMode> own;
+    for (int i = 0, count = SDL_GetNumDisplayModes(display); i < count; ++i) {
+        SDL_DisplayMode mode;
+        if (SDL_GetDisplayMode(display, i, &mode) == 0 && mode.w > 0 && mode.h > 0)
+            own.emplace_back(static_cast<uint32_t>(mode.w), static_cast<uint32_t>(mode.h));
+    }
+    SDL_DisplayMode desktop;
+    if (SDL_GetDesktopDisplayMode(display, &desktop) != 0) desktop.w = desktop.h = 0;
+    return DisplayModesFitting(desktop.w, desktop.h, std::move(own));
 }
 
 void SdlSession::Closed(Window&) {

@@ -34,6 +34,7 @@ public:
     void Closed(Window& window) override;
     void Reshaped(Window& window) override;
     void Pump(Window& window) override;
+    std::vector<DisplayMode> DisplayModes() const override;
 
     // Reading each shown frame back costs time; checks of the screen ask for it.
     void KeepFrames(bool keep) { keepFrames_ = keep; }

@@ -2,6 +2,10 @@
 // A real window system behind the window record. While one is installed, every window record
 // opened tells it so, and each drain of the queue first lets it post what happened since the
 // last one. Without one (the default) the queue holds only what tests and the engine post.
+#include <vector>
+
+#include "platform/window/DisplayModes.h"
+
 namespace platform {
 
 class Window;
@@ -15,6 +19,8 @@ public:
     virtual void Reshaped(Window& window) = 0;
     // Posts the events that arrived since the last pump into the window's queue.
     virtual void Pump(Window& window) = 0;
+    // The sizes the game can be shown at on this window system's display (DisplayModes.h).
+    virtual std::vector<DisplayMode> DisplayModes() const = 0;
 };
 
 // The installed window system, or null.

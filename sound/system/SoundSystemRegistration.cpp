@@ -16,15 +16,22 @@ ISystem* MakeGhostEngine() {
     return &ghost;
 }
 
+// The summary's sound part is the sound system's own account of the run.
+class GhostEngineReporter : public ISoundReporter {
+public:
+    std::string SoundReport() const override {
+        const GhostEngine_* ghost = GhostEngine_::Existing();
+        return ghost ? ghost->Summary() : std::string();
+    }
+};
+
 }  // namespace
 
 void SupplySoundSystem(Registrations& registrations) {
     registrations.SupplySystem("GhostEngine_", &MakeGhostEngine, true);
     registrations.SupplyComponent("Phantom", &MakeComponentCreator<Phantom>);
-    registrations.SetSoundReporter([] {
-        const GhostEngine_* ghost = GhostEngine_::Existing();
-        return ghost ? ghost->Summary() : std::string();
-    });
+    static GhostEngineReporter reporter;
+    registrations.SetSoundReporter(&reporter);
 }
 
 bool SupplyGameSoundPart(IGameSoundPartMaker* make) { return g_gamePart.Install(make); }

@@ -59,8 +59,8 @@ TEST(GameRun, RunsBoundedOnTheSampleDataAndSummarises) {
     EXPECT_EQ(r.exitCode, 0) << r.output;
     // A bound of N frames runs N frames.
     EXPECT_NE(r.output.find("quorvanta: clean: frames 20,"), std::string::npos) << r.output;
-    // Each empty frame clears the geometry and light buffers of the main view (the splash has no
-    // sky, and with nothing reflective in view there is no reflection to draw), and
+    // The splash is drawn without the sky: each frame clears the geometry and light buffers of
+    // the main view (with nothing reflective in view there is no reflection to draw), and
     // post-processing draws 11 screen quads; the splash's first logo fading in is one more.
     EXPECT_NE(r.output.find("state SplashLevel, objects alive 0, draw calls 12"), std::string::npos) << r.output;
     // On the sample data as it stands nothing is reported amiss: the summary is all it prints.

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -41,6 +42,7 @@
 #include "sound/engine/SxSoundEngine.h"
 #include "sound/engine/rtpc/CSxRTPCMgr.h"
 #include "platform/window/MessageIds.h"
+#include "platform/window/Screen.h"
 #include "platform/window/Window.h"
 #include "support/CapturedLog.h"
 #include "support/TempTree.h"
@@ -274,15 +276,36 @@ void MakeSampleTree(const qvtest::TempTree& tree) {
     SetConfig(tree, "Window", "Height", "40");
 }
 
-// The splash: a key skips its logos, another leaves its controls screen.
+bool SkyDrawn() {
+    const Aperture::Graphics_* graphics = Aperture::Graphics_::Peek();
+    return graphics && graphics->GetSkyEnabled();
+}
+
+// The splash, drawn without the sky: a key skips its logos, another leaves its controls screen.
 std::vector<qvtest::StepScript::Step> ThroughTheSplash(Player& player) {
     return {
-        {"the splash's first logo", [] { return Exists("KVLogo"); }},
+        {"the splash's first logo, no sky", [] { return Exists("KVLogo") && !SkyDrawn(); }},
         {"a key skips the logos", TapKey(player, SD::key_SPACE)},
         {"the controls screen",
          [] { return Exists("XboxControlLogo") && !Exists("KVLogo") && Running() == "SplashLevel"; }},
         {"a key leaves it", TapKey(player, SD::key_SPACE)},
     };
+}
+
+// Runs the game through the splash to the menu, where `inMenu` runs each frame until it is
+// done; then the game quits.
+SD::RunSummary RunToTheMenuThenQuit(Player& player, qvtest::StepScript::Step inMenu) {
+    player.steps = ThroughTheSplash(player);
+    player.steps.push_back({"the menu", [] { return Running() == "MainMenu"; }});
+    player.steps.push_back(std::move(inMenu));
+    player.steps.push_back({"quit", [] {
+                                SD::Core::GetInstance()->Quit();
+                                return true;
+                            }});
+    SD::RunOptions options;
+    options.maxFrames = 6000;
+    options.afterFrame = [&player](unsigned long) { player.Frame(); };
+    return SD::RunProgram(options);
 }
 
 // The level editor outlives a run of the program; the objects of the level it held do not, and
@@ -297,22 +320,50 @@ TEST(WholeGame, ASecondRunInTheSameProcessAfterTheEditorHeldALevel) {
     for (int run = 0; run < 2; ++run) {
         SCOPED_TRACE(run);
         Player player;
-        player.steps = ThroughTheSplash(player);
-        player.steps.insert(player.steps.end(), {
-                                                    {"the menu and its level",
-                                                     [] { return Running() == "MainMenu" && Exists("LE_Cursor"); }},
-                                                    {"quit",
-                                                     [] {
-                                                         SD::Core::GetInstance()->Quit();
-                                                         return true;
-                                                     }},
-                                                });
-        SD::RunOptions options;
-        options.maxFrames = 6000;
-        options.afterFrame = [&player](unsigned long) { player.Frame(); };
-        const SD::RunSummary summary = SD::RunProgram(options);
+        const SD::RunSummary summary =
+            RunToTheMenuThenQuit(player, {"the menu and its level", [] { return Exists("LE_Cursor"); }});
         EXPECT_TRUE(summary.clean) << summary.error;
         EXPECT_EQ(player.next, player.steps.size()) << "stuck at " << player.stuck;
+    }
+}
+
+// The menu offers a resolution only where the screen can show it: the sample's 1280x800 entry
+// stays on a 1920x1080 screen and is gone from the menu's keys on a 1024x768 one.
+TEST(WholeGame, TheMenuOffersTheResolutionsTheScreenCanShow) {
+    struct Case {
+        int width, height;
+        bool offered;
+    } cases[] = {{1920, 1080, true}, {1024, 768, false}};
+    platform::ManualClock clock;
+    clock.SetStepPerRead(0.0005);
+    platform::ScopedClock scoped(clock);
+    SupplyClassesOnce();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.width) + "x" + std::to_string(c.height));
+        qvtest::TempTree tree;
+        MakeSampleTree(tree);
+        platform::SetScreenSize(c.width, c.height);
+        std::vector<std::string> entries;
+        bool graphicsOffers = !c.offered;
+        Player player;
+        int menuFrames = 0;
+        const SD::RunSummary summary = RunToTheMenuThenQuit(
+            player, {"its entries read after its first frames", [&] {
+                         if (++menuFrames < 3) return false;
+                         const QV::HudCollector* menu = QV::HudSystem::GetInstance()->FrontCollector();
+                         for (const SD::Component* item : menu->Items())
+                             entries.push_back(item->GetOwner()->GetBlueprintName());
+                         graphicsOffers = Aperture::Graphics_::Peek()->OffersResolution(1280, 800);
+                         return true;
+                     }});
+        platform::ResetScreen();
+        EXPECT_TRUE(summary.clean) << summary.error;
+        EXPECT_EQ(player.stuck, "");
+        EXPECT_EQ(graphicsOffers, c.offered);
+        std::vector<std::string> expected = {"Hud/Button_Play", "Hud/Button_Credits", "Hud/CheckBox_Fullscreen",
+                                             "Hud/Slider_Volume", "Hud/Button_Quit"};
+        if (c.offered) expected.insert(expected.begin() + 4, "Hud/Res_1280x800");
+        EXPECT_EQ(entries, expected);
     }
 }
 
@@ -411,7 +462,7 @@ TEST(WholeGame, FromTheMenuIntoTheWorldPausedResumedThenCreditsAndQuit) {
     player.steps.insert(
         player.steps.end(),
         {
-            {"menu", in("MainMenu")},
+            {"menu, under its sky", [] { return Running() == "MainMenu" && SkyDrawn(); }},
             // Nine joins of the first escort set grow it past its five groups.
             {"escort grown in the menu",
              [] {
@@ -574,6 +625,12 @@ TEST(WholeGame, FromTheMenuIntoTheWorldPausedResumedThenCreditsAndQuit) {
     EXPECT_TRUE(summary.clean) << summary.error;
     EXPECT_LT(summary.frames, options.maxFrames) << "the game ended by itself";
     EXPECT_EQ(summary.state, "MainMenu");
+    // The summary takes its figures from the graphics device and the sound system of the run.
+    EXPECT_GT(summary.drawCalls, 0u);
+    unsigned long played = 0;
+    ASSERT_EQ(std::sscanf(summary.sound.c_str(), "sounds played %lu", &played), 1) << summary.sound;
+    EXPECT_GT(played, 0u) << summary.sound;
+    EXPECT_EQ(summary.sound.find("failures"), std::string::npos) << summary.sound;
 }
 
 }  // namespace

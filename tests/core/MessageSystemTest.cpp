@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <string>
@@ -347,6 +348,56 @@ TEST_F(MessageSystemTest, EqualDueTimesArriveInHeapOrder) {
     system_->Update(0.0f);
     // Each take moves the last entry to the top, where an equal time stays.
     EXPECT_EQ(g_log, (std::vector<std::string>{"h:0", "h:4", "h:3", "h:2", "h:1"}));
+}
+
+// The queue is the plain binary heap: a push sifts up while the parent is due later; a take
+// moves the last entry to the top and sifts it down, preferring the right child unless it is due
+// later. Posts of a few distinct delays, with takes between them, give many equal due times at
+// every depth, so any other arrangement of the heap shows in the order of delivery.
+TEST_F(MessageSystemTest, DeliveryFollowsTheBinaryHeapThroughManyEqualDueTimes) {
+    struct Entry {
+        float due;
+        int value;
+    };
+    std::vector<Entry> heap;
+    const auto push = [&heap](Entry entry) {
+        heap.push_back(entry);
+        for (size_t i = heap.size() - 1; i > 0 && heap[(i - 1) / 2].due > heap[i].due; i = (i - 1) / 2)
+            std::swap(heap[i], heap[(i - 1) / 2]);
+    };
+    const auto take = [&heap] {
+        const Entry top = heap.front();
+        heap.front() = heap.back();
+        heap.pop_back();
+        for (size_t i = 0;;) {
+            const size_t left = 2 * i + 1, right = left + 1;
+            if (left >= heap.size()) break;
+            const size_t child = right < heap.size() && !(heap[right].due > heap[left].due) ? right : left;
+            if (!(heap[i].due > heap[child].due)) break;
+            std::swap(heap[i], heap[child]);
+            i = child;
+        }
+        return top;
+    };
+    Handler h{"h", nullptr};
+    Register(h);
+    std::vector<std::string> expected;
+    uint32_t seed = 12345;
+    int value = 0;
+    for (int round = 0; round < 30; ++round) {
+        for (int i = 0; i < 40 + round; ++i) {
+            seed = seed * 1664525u + 1013904223u;
+            const float delay = 0.25f * static_cast<float>(1 + (seed >> 29));
+            system_->PostMessage(TestMessage(value), delay);
+            push(Entry{system_->GetClock() + delay, value++});
+        }
+        clock_.Advance(1.0);
+        system_->Update(0.0f);
+        while (!heap.empty() && !(heap.front().due > system_->GetClock()))
+            expected.push_back("h:" + std::to_string(take().value));
+        ASSERT_EQ(g_log, expected) << "round " << round;
+        ASSERT_EQ(system_->QueuedCount(), heap.size());
+    }
 }
 
 // Event storage is recycled between posts; messages of several sizes, some too large to be

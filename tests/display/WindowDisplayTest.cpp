@@ -29,6 +29,8 @@
 #include "game/editor/LevelEditor.h"
 #include "engine/Transform.h"
 #include "game/fireflies/FireflyManager.h"
+#include "game/hud/HudCollector.h"
+#include "game/hud/HudSystem.h"
 #include "engine/Level.h"
 #include "graphics/Graphics.h"
 #include "graphics/ParticleCulling.h"
@@ -439,9 +441,16 @@ TEST_F(WindowDisplay, TheMenusShowTheirWordsAndEachPressDoesOneThing) {
     script.steps.push_back({"the controls screen left", Tap(SDL_SCANCODE_SPACE)});
     script.steps.push_back({"the menu", Entered("MainMenu")});
     script.steps.push_back({"the menu still", Wait(100)});
+    bool desktopOffered = false, resolutionSelectable = false;
     script.steps.push_back({"the menu seen", [&] {
                                 menu = Shown();
                                 area = RenderArea(menu);
+                                SDL_DisplayMode desktop;
+                                desktopOffered = SDL_GetDesktopDisplayMode(0, &desktop) == 0 &&
+                                                 Aperture::Graphics_::Peek()->OffersResolution(desktop.w, desktop.h);
+                                for (const SD::Component* item :
+                                     QV::HudSystem::GetInstance()->FrontCollector()->Items())
+                                    resolutionSelectable |= item->GetOwner()->GetBlueprintName() == "Hud/Res_1280x800";
                                 for (const std::string& entry : kEntries) {
                                     Box box;
                                     if (!EntryBox(tree_.Path(kMenuHud), entry, area, &box)) return false;
@@ -525,6 +534,9 @@ TEST_F(WindowDisplay, TheMenusShowTheirWordsAndEachPressDoesOneThing) {
             << "inside " << qvdisplay::Describe(inside) << ", its picture " << qvdisplay::Describe(picture);
         EXPECT_GE(WordShare(menu, Inset(box, 1)), 0.03) << "no words on it";
     }
+    // The display's own size is offered, and the menu's 1280x800, which fits on it, is kept.
+    EXPECT_TRUE(desktopOffered);
+    EXPECT_TRUE(resolutionSelectable);
     // The credits roll up words from below the middle of the screen.
     ASSERT_FALSE(credits.rgba.empty());
     EXPECT_GE(WordShare(credits, area), 0.002) << "the credits have no words";

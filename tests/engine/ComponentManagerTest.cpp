@@ -102,8 +102,8 @@ public:
     std::vector<Mover*> victims;
 };
 
-// The walk fetches ahead of the component it updates; an update that destroys the components
-// just after it, or further on, must leave the walk reading only live ones.
+// An update that destroys the components just after its own, or further on, must leave the
+// walk reading only live ones.
 TEST_F(ComponentManagerTest, ComponentsDestroyedAheadOfTheWalkAreSkipped) {
     factory.RegisterComponentCreator("Destroyer", kDestroyerID, new SD::ComponentCreator<Destroyer>);
     for (size_t firstVictim = 2; firstVictim <= 6; ++firstVictim) {

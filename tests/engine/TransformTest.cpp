@@ -57,6 +57,32 @@ TEST(Transform, RotationsAboutAPivotAndTheAccumulatedRotation) {
     ExpectNear(t.GetAngularDelta(), SD::Vec3(), kTolerance);
 }
 
+// A turn about one of the object's own axes comes after its orientation, and the frame's
+// rotation grows by the angle about that axis as the object holds it.
+TEST(Transform, LocalTurnsFollowTheObjectsOwnAxes) {
+    const SD::Mtx33 start = SD::Mtx33::RotationAxisAngle(0.7f, SD::Vec3(1, 2, 3).GetNormalized());
+    struct Case {
+        void (SD::Transform::*turn)(float);
+        SD::Mtx33 (*rotation)(float);
+        int axis;
+    };
+    const Case cases[] = {{&SD::Transform::RotateLocalXRad, &SD::Mtx33::RotationX, 0},
+                          {&SD::Transform::RotateLocalYRad, &SD::Mtx33::RotationY, 1},
+                          {&SD::Transform::RotateLocalZRad, &SD::Mtx33::RotationZ, 2}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.axis);
+        SD::Transform t;
+        t.SetOrient(start);
+        const uint32_t changes = t.GetChangeCount();
+        (t.*c.turn)(0.4f);
+        ExpectNear(t.GetAngularDelta(), start.GetColumn(c.axis) * 0.4f, kTolerance);
+        const SD::Mtx33 expected = start * c.rotation(0.4f);
+        for (int k = 0; k < 3; ++k) ExpectNear(t.GetOrient().GetColumn(k), expected.GetColumn(k), kTolerance);
+        EXPECT_EQ(t.GetChangeCount(), changes + 1);
+        EXPECT_TRUE(t.IsInvalid());
+    }
+}
+
 TEST(Transform, FakeVelocityUsesTheCoresFrameTime) {
     SD::Transform t;
     t.SetPos(SD::Vec3(1, 2, 3));

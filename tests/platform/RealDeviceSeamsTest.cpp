@@ -6,7 +6,9 @@
 #include <vector>
 
 #include "platform/pad/Pad.h"
+#include "platform/window/DisplayModes.h"
 #include "platform/window/MessageIds.h"
+#include "platform/window/Screen.h"
 #include "platform/window/Window.h"
 #include "platform/window/WindowBackend.h"
 
@@ -28,6 +30,8 @@ struct ScriptedWindowSystem : platform::WindowBackend {
         for (uint32_t m : batches.front()) w.Post(m, 0, 0);
         batches.erase(batches.begin());
     }
+    std::vector<platform::DisplayMode> DisplayModes() const override { return modes; }
+    std::vector<platform::DisplayMode> modes;
 };
 
 struct InstalledWindowSystem : ::testing::Test {
@@ -73,6 +77,14 @@ TEST_F(InstalledWindowSystem, AWindowKeepsTheSystemItOpenedWith) {
     Drain(window);
     Drain(headless);
     EXPECT_EQ(system.calls, (std::vector<std::string>{"opened first", "pump"}));
+}
+
+TEST_F(InstalledWindowSystem, NamesTheDisplayModesUntilItGoes) {
+    system.modes = {{1280, 800}, {2560, 1600}};
+    EXPECT_EQ(platform::DisplayModes(), system.modes);
+    platform::SetWindowBackend(nullptr);
+    EXPECT_EQ(platform::DisplayModes(),
+              platform::DisplayModesFitting(platform::ScreenWidth(), platform::ScreenHeight()));
 }
 
 TEST(PadMotors, VibrationsOfConnectedSlotsReachTheSinkUntilItIsRemoved) {

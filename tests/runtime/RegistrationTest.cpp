@@ -159,7 +159,12 @@ protected:
 TEST_F(FirstStateTest, LevelsAreRegisteredInOrderAndLoadLevelReplacesTheStartingState) {
     SD::Registrations registrations;
     std::vector<SD::Level*> prepared;
-    registrations.SetLoadLevelPreparer([&prepared](SD::Level& loading) { prepared.push_back(&loading); });
+    struct Preparer : SD::ILoadLevelPreparer {
+        explicit Preparer(std::vector<SD::Level*>& into) : prepared(into) {}
+        void PrepareLoadLevel(SD::Level& loading) override { prepared.push_back(&loading); }
+        std::vector<SD::Level*>& prepared;
+    } preparer(prepared);
+    ASSERT_TRUE(registrations.SetLoadLevelPreparer(&preparer));
     EXPECT_FALSE(registrations.SupplyLevel("Nowhere", &MakeTraceLevel<0>));
     registrations.SupplyLevel("Logic_Test", &MakeTraceLevel<1>);
     registrations.SupplyLevel("World", &MakeTraceLevel<2>);
@@ -208,6 +213,39 @@ std::vector<std::string> g_updates;
 OrderProbe g_editor(&g_updates, "LevelEditor");
 SD::ISystem* MakeTweakables() { return new OrderProbe(&g_updates, "TweakableSystem"); }
 SD::ISystem* TheEditor() { return &g_editor; }
+
+// The summary's parts keep the first supplier: a second is refused and leaves the first in place,
+// the same one again is no conflict, and null empties the place so that the default shows.
+TEST(Registration, TheSummaryKeepsItsFirstSuppliersAndNullRestoresTheDefault) {
+    struct Counter : SD::IDrawCallCounter {
+        explicit Counter(unsigned long n) : n(n) {}
+        unsigned long LastFrameDrawCalls() const override { return n; }
+        unsigned long n;
+    } first(3), second(9);
+    struct Reporter : SD::ISoundReporter {
+        explicit Reporter(const char* text) : text(text) {}
+        std::string SoundReport() const override { return text; }
+        const char* text;
+    } sound("sounds played 2"), otherSound("other");
+    SD::Registrations registrations;
+    EXPECT_EQ(registrations.CountDrawCalls(), 0u);
+    EXPECT_EQ(registrations.ReportSound(), "");
+
+    EXPECT_TRUE(registrations.SetDrawCallCounter(&first));
+    EXPECT_TRUE(registrations.SetSoundReporter(&sound));
+    EXPECT_FALSE(registrations.SetDrawCallCounter(&second));
+    EXPECT_FALSE(registrations.SetSoundReporter(&otherSound));
+    EXPECT_TRUE(registrations.SetDrawCallCounter(&first));
+    EXPECT_EQ(registrations.CountDrawCalls(), 3u);
+    EXPECT_EQ(registrations.ReportSound(), "sounds played 2");
+
+    EXPECT_TRUE(registrations.SetDrawCallCounter(nullptr));
+    EXPECT_TRUE(registrations.SetSoundReporter(nullptr));
+    EXPECT_EQ(registrations.CountDrawCalls(), 0u);
+    EXPECT_EQ(registrations.ReportSound(), "");
+    EXPECT_TRUE(registrations.SetDrawCallCounter(&second));
+    EXPECT_EQ(registrations.CountDrawCalls(), 9u);
+}
 
 TEST(Registration, SuppliedSystemsAreAddedWhereStartupPlacesThem) {
     SD::Registrations registrations;

@@ -158,7 +158,10 @@ TEST(Startup, GraphicsJoinsAfterTheTransformerAndIsHandedTheWindow) {
     SD::Registrations& registrations = SD::StartupRegistrations();
     ASSERT_TRUE(registrations.SupplySystem("Graphics_", &GraphicsProbe::Make, true));
     ASSERT_TRUE(registrations.SetWindowReceiver(&probe));
-    registrations.SetDrawCallCounter([] { return 5ul; });
+    struct FiveDrawCalls : SD::IDrawCallCounter {
+        unsigned long LastFrameDrawCalls() const override { return 5; }
+    } counter;
+    ASSERT_TRUE(registrations.SetDrawCallCounter(&counter));
     SD::RunOptions options;
     options.maxFrames = 1;
     SD::RunSummary summary = SD::RunProgram(options);

@@ -88,8 +88,9 @@ public:
     // recomputes, and the buses below follow.
     void RecalcNotification() override;
     uint32_t BusPlayCount() const { return m_playCount; }
-    // Active while anything plays through it.
-    bool IsActiveForRTPC() const override { return m_playCount != 0; }
+    // Active while anything plays through it or a mix node of the lower engine mixes on it or
+    // on a bus below it (counted as activity).
+    bool IsActiveForRTPC() const override { return m_playCount != 0 || ActivityCount() != 0; }
     DuckState GetDuckState() const { return m_duckState; }
     // max(max duck volume, the sum of what every ducking bus applies now), dB.
     float TotalDuck() const;

@@ -47,6 +47,14 @@ SxFxSlotInfo CSxBusMixView::GetFx(uint32_t slot) const {
 void CSxBusMixView::AddRef() { m_bus.AddRef(); }
 void CSxBusMixView::Release() { m_bus.Release(); }
 
+// A bus's parent is the bus above it: the node's count walks the whole chain.
+SXRESULT CSxBusMixView::IncrementActivityCount(uint32_t) {
+    m_bus.IncrementActivityCount();
+    return SX_Success;
+}
+
+void CSxBusMixView::DecrementActivityCount(uint32_t) { m_bus.DecrementActivityCount(); }
+
 ISxBusObject* SxOutputMixBus(const CSxParameterNodeBase* node) {
     CSxBus* routing = CSxBus::RoutingBusAndAddRef(node);
     ISxBusObject* found = MixNodeBus(routing);

@@ -27,8 +27,9 @@ public:
     SxFxSlotInfo GetFx(uint32_t slot) const override;
     void AddRef() override;
     void Release() override;
-    SXRESULT IncrementActivityCount(uint32_t) override { return SX_Success; }
-    void DecrementActivityCount(uint32_t) override {}
+    // A mix node made for the bus counts as activity on it and on every bus above it.
+    SXRESULT IncrementActivityCount(uint32_t type) override;
+    void DecrementActivityCount(uint32_t type) override;
 
 private:
     CSxBus& m_bus;

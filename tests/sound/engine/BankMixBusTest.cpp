@@ -3,6 +3,8 @@
 // sends apply once, and their volumes once.
 #include "SxTestPlugins.h"
 #include "SxVoiceFixture.h"
+#include "sound/engine/buses/CSxBus.h"
+#include "sound/engine/index/CSxObjectIndex.h"
 #include "sound/engine/lower/CSxLEngine.h"
 
 using namespace sxtest;
@@ -117,6 +119,56 @@ TEST_F(BankMixBus, EffectsOfABusApplyInItsNodeAndItsVolumesOnce) {
         EXPECT_NEAR(double(tone.last - tone.first), 64.0 * 249, 1000.0) << c.what;
         // The master node keeps its effects until it makes them afresh or the engine stops.
         EXPECT_EQ(g_gain.inits - g_gain.terms, c.masterEffect ? 1 : 0) << c.what;
+    }
+}
+
+// A mix node counts as activity on its bus and on every bus above it while it exists, so those
+// buses take all their game-parameter values; the counts go back to 0 with the node.
+TEST_F(BankMixBus, ABusCountsTheMixNodesOnItAndBelowIt) {
+    struct Case {
+        const char* what;
+        SxUniqueID route;
+        std::map<SxUniqueID, uint32_t> counted;  // the most seen on each bus while playing
+    } cases[] = {
+        {"below the effect bus: the effect bus's node",
+         kBelowFxBus,
+         {{kMaster, 1}, {kFxBus, 1}, {kBelowFxBus, 0}, {kEnvBus, 0}}},
+        {"the master bus: its own node", kMaster, {{kMaster, 1}, {kFxBus, 0}, {kBelowFxBus, 0}, {kEnvBus, 0}}},
+    };
+    auto activity = [](SxUniqueID id, bool& active) {
+        platform::Lock lock(g_csMain);
+        CSxIndexable* found = g_pObjectIndex->GetPtrAndAddRef(SxIndex_Node, id);
+        if (!found) return ~0u;
+        const auto* bus = static_cast<const CSxBus*>(found);
+        const uint32_t count = bus->ActivityCount();
+        active = bus->IsActiveForRTPC();
+        found->Release();
+        return count;
+    };
+    for (const Case& c : cases) {
+        TearDown();
+        SetUp();
+        Load(c.route);
+        std::map<SxUniqueID, uint32_t> most;
+        const SxPlayingID id = SoundEngine::PostEvent(kEvent, kGameObject, SxCallback_EndOfEvent, OnEvent);
+        for (int frame = 0; frame < 30; ++frame) {
+            Frame();
+            for (const auto& expected : c.counted) {
+                bool active = false;
+                const uint32_t count = activity(expected.first, active);
+                most[expected.first] = std::max(most[expected.first], count);
+                EXPECT_TRUE(active || count == 0) << c.what << ", bus " << expected.first;
+            }
+        }
+        EXPECT_EQ(g_ended, std::vector<SxPlayingID>{id}) << c.what;
+        EXPECT_EQ(most, c.counted) << c.what;
+        for (int frame = 0; frame < 4; ++frame) Frame();
+        EXPECT_EQ(CSxLEngine::BusNodeCount(), 0u) << c.what;
+        for (const auto& expected : c.counted) {
+            bool active = true;
+            EXPECT_EQ(activity(expected.first, active), 0u) << c.what << ", bus " << expected.first;
+            EXPECT_FALSE(active) << c.what << ", bus " << expected.first;
+        }
     }
 }
 
