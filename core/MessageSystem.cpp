@@ -55,6 +55,7 @@ Message_System::~Message_System() {
 void Message_System::Initialize() {
     // The system outlives a run of the program: deliveries still queued when the run before
     // ended name that run's objects and go unsent.
+    for (const Queued& entry : queue_) delete entry.event;
     queue_.clear();
     RefreshClock();
 }
