@@ -82,7 +82,7 @@ void Core::RunFrame() {
     }
 
     frameTimer_.WaitForFrame();
-    if (frameObserver_) frameObserver_(*this);
+    if (frameObserver_) frameObserver_->AfterFrame(*this);
 }
 
 void Core::Run() {

@@ -1,6 +1,6 @@
 #pragma once
 // The engine core: owns the systems in update order and runs the frame.
-#include <functional>
+#include <memory>
 #include <vector>
 
 #include "core/ProfileEvent.h"
@@ -10,6 +10,15 @@
 namespace SD {
 
 class ConfigFile;
+class Core;
+
+// What the layer that starts a run hears after every frame: the runtime ends a bounded run
+// there and hands each frame to whoever drives the game from outside.
+class IFrameObserver {
+public:
+    virtual ~IFrameObserver() = default;
+    virtual void AfterFrame(Core& core) = 0;
+};
 
 class Core {
 public:
@@ -51,8 +60,8 @@ public:
     // While held, GetTime answers the time read when the hold began and leaves the clock alone,
     // so the worker threads of a parallel phase may all read it. Main thread only.
     void HoldClock(bool hold);
-    // Called after every frame; a headless run uses it to stop after a bounded run.
-    void SetFrameObserver(std::function<void(Core&)> observer) { frameObserver_ = std::move(observer); }
+    // Told after every frame; the core owns it. Null removes it.
+    void SetFrameObserver(std::unique_ptr<IFrameObserver> observer) { frameObserver_ = std::move(observer); }
     const std::vector<ISystem*>& GetSystems() const { return systems_; }
 
 private:
@@ -65,7 +74,7 @@ private:
     bool paused_ = false;
     bool previousPaused_ = false;
     unsigned long frameCount_ = 0;
-    std::function<void(Core&)> frameObserver_;
+    std::unique_ptr<IFrameObserver> frameObserver_;
     Stopwatch clock_;
     bool clockHeld_ = false;
     double heldTime_ = 0.0;

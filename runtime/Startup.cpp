@@ -96,16 +96,25 @@ OwnedSystems AddSystems(Core& core, const WindowSettings& window, int totalObjec
 // Ends a headless run at its bound: the loop stops after the frame that reaches it, so a bound
 // of N frames runs N frames, and the state manager's shutdown unloads the running state as it
 // does on any other quit. The driver of the run, if any, sees every frame first.
+class RunBound : public IFrameObserver {
+public:
+    explicit RunBound(const RunOptions& options) : options_(options), start_(Core::GetTime()) {}
+    void AfterFrame(Core& core) override {
+        if (options_.afterFrame) options_.afterFrame(core.GetFrameCount());
+        if ((options_.maxFrames != 0 && core.GetFrameCount() >= options_.maxFrames) ||
+            (options_.maxSeconds > 0.0 && Core::GetTime() - start_ >= options_.maxSeconds))
+            core.Quit();
+    }
+
+private:
+    RunOptions options_;
+    double start_;
+};
+
 void InstallRunBound(Core& core, const RunOptions& options) {
     const bool bounded = options.maxFrames != 0 || options.maxSeconds > 0.0;
     if (!bounded && !options.afterFrame) return;
-    double start = Core::GetTime();
-    core.SetFrameObserver([options, start](Core& c) {
-        if (options.afterFrame) options.afterFrame(c.GetFrameCount());
-        if ((options.maxFrames != 0 && c.GetFrameCount() >= options.maxFrames) ||
-            (options.maxSeconds > 0.0 && Core::GetTime() - start >= options.maxSeconds))
-            c.Quit();
-    });
+    core.SetFrameObserver(std::make_unique<RunBound>(options));
 }
 
 // A count or size of the current section from 1 to `largest`; anything else is reported and

@@ -281,11 +281,19 @@ TEST(GameStateManagerInTheCore, TheConfiguredStateRunsUntilAQuitRequestEndsTheLo
         core->AddSystem(manager, true);
         SD::ConfigFile config;
         core->Configure(config);
-        core->SetFrameObserver([&](SD::Core& c) {
-            if (c.GetFrameCount() == 3 && manager->GetCurrentLevel())
-                runningAtFrame3 = manager->GetCurrentLevel()->GetName();
-            if (c.GetFrameCount() > 50) c.Quit();
-        });
+        struct Watch : SD::IFrameObserver {
+            SD::GameStateManager_* manager;
+            std::string* runningAtFrame3;
+            void AfterFrame(SD::Core& c) override {
+                if (c.GetFrameCount() == 3 && manager->GetCurrentLevel())
+                    *runningAtFrame3 = manager->GetCurrentLevel()->GetName();
+                if (c.GetFrameCount() > 50) c.Quit();
+            }
+        };
+        auto watch = std::make_unique<Watch>();
+        watch->manager = manager;
+        watch->runningAtFrame3 = &runningAtFrame3;
+        core->SetFrameObserver(std::move(watch));
         core->Run();
         // Idle, load, enter, three running frames, leave, quit.
         EXPECT_EQ(core->GetFrameCount(), 8u);
