@@ -133,6 +133,7 @@ void Device::LoseDevice(uint32_t lostChecks) {
 }
 
 void Device::Recorded() {
+    if (current_.back().IsDraw()) ++drawCalls_;
     if (loseAfter_ != 0 && current_.size() >= loseAfter_) {
         loseAfter_ = 0;
         LoseDevice(1);
@@ -159,14 +160,11 @@ void Device::Describe(Command& c, size_t at, const BaseTexture* texture) {
 
 void Device::Record(const Command& command) {
     current_.push_back(command);
-    if (command.IsDraw()) ++drawCalls_;
     Recorded();
 }
 
 void Device::Record(Command&& command) {
-    const bool draw = command.IsDraw();
     current_.push_back(std::move(command));
-    if (draw) ++drawCalls_;
     Recorded();
 }
 

@@ -111,7 +111,7 @@ public:
     // Recording: what the effects, fonts and the device itself add to the frame.
     void Record(const Command& command);
     void Record(Command&& command);
-    // A new command of the frame being recorded, built in place by the caller (never a draw).
+    // A new command of the frame being recorded, built in place by the caller.
     Command& Append(Op op);
     // The frame being recorded and the last one presented.
     const std::vector<Command>& CurrentFrame() const { return current_; }
@@ -163,7 +163,8 @@ private:
     void Bind(T*& slot, T* object);
     Result CheckDraw() const;
     void Execute(const Command& draw) const;
-    // After a command is added: a loss the tests asked for at this length of the frame.
+    // After a command is added: counts it when it draws, and a loss the tests asked for at this
+    // length of the frame.
     void Recorded();
     static void Describe(Command& c, size_t at, const BaseTexture* texture);
 
