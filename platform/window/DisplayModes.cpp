@@ -16,14 +16,15 @@ const std::vector<DisplayMode>& CommonDisplayModes() {
 }
 
 std::vector<DisplayMode> DisplayModesFitting(int screenWidth, int screenHeight, std::vector<DisplayMode> extra) {
+    // Only the display's own modes can be empty.
     std::vector<DisplayMode> modes = std::move(extra);
-    for (const DisplayMode& mode : CommonDisplayModes())
-        if (screenWidth > 0 && screenHeight > 0 && mode.first <= static_cast<uint32_t>(screenWidth) &&
-            mode.second <= static_cast<uint32_t>(screenHeight))
-            modes.push_back(mode);
     modes.erase(std::remove_if(modes.begin(), modes.end(),
                                [](const DisplayMode& mode) { return mode.first == 0 || mode.second == 0; }),
                 modes.end());
+    if (screenWidth > 0 && screenHeight > 0)
+        for (const DisplayMode& mode : CommonDisplayModes())
+            if (mode.first <= static_cast<uint32_t>(screenWidth) && mode.second <= static_cast<uint32_t>(screenHeight))
+                modes.push_back(mode);
     std::sort(modes.begin(), modes.end());
     modes.erase(std::unique(modes.begin(), modes.end()), modes.end());
     return modes;
