@@ -30,8 +30,7 @@ std::vector<T*> ListOf(SD::ComponentList& list) {
 template <class T>
 const std::vector<T*>& ArrayOf(SD::ComponentList& list, std::vector<T*>& array, bool& changed) {
     if (changed) {
-        array.clear();
-        for (SD::Component* c : list) array.push_back(static_cast<T*>(c));
+        array = ListOf<T>(list);
         changed = false;
     }
     return array;
