@@ -48,16 +48,18 @@ void Message_System::DestroyInstance() { Singleton<Message_System>::Destroy(); }
 
 Message_System::Message_System() = default;
 
-Message_System::~Message_System() {
-    for (const Queued& entry : queue_) delete entry.event;
-}
+Message_System::~Message_System() { DropQueued(); }
 
 void Message_System::Initialize() {
     // The system outlives a run of the program: deliveries still queued when the run before
     // ended name that run's objects and go unsent.
+    DropQueued();
+    RefreshClock();
+}
+
+void Message_System::DropQueued() {
     for (const Queued& entry : queue_) delete entry.event;
     queue_.clear();
-    RefreshClock();
 }
 
 void Message_System::RefreshClock() { clock_ = static_cast<float>(Core::GetTime()); }

@@ -197,6 +197,8 @@ private:
     // The queue takes the event over; the event taken off is the caller's.
     void PushEvent(Event* event);
     Event* PopEvent();
+    // Frees every queued delivery unsent and empties the queue.
+    void DropQueued();
 
     float clock_ = 0.0f;
     HandlerList directHandlers_[kDirectTypes];

@@ -30,8 +30,7 @@ std::vector<T*> ListOf(SD::ComponentList& list) {
 template <class T>
 const std::vector<T*>& ArrayOf(SD::ComponentList& list, std::vector<T*>& array, bool& changed) {
     if (changed) {
-        array.clear();
-        for (SD::Component* c : list) array.push_back(static_cast<T*>(c));
+        array = ListOf<T>(list);
         changed = false;
     }
     return array;
@@ -142,10 +141,8 @@ void Physics_System::Integrate(float h) {
 
 void Physics_System::Detect() {
     Collider* player = nullptr;
-    if (SD::Factory_::GetInstance()) {
-        if (SD::GameObject* object = SD::Factory_::GetGameObjectByName(kPlayerName))
-            player = static_cast<Collider*>(object->GetComponent(SD::CID_Collider));
-    }
+    if (SD::Factory_::GetInstance())
+        player = SD::ComponentOf<Collider>(SD::Factory_::GetGameObjectByName(kPlayerName), SD::CID_Collider);
     const std::vector<Collider*>& dynamic = DynamicArray();
     for (const auto& [i, j] : pairs_.Find(dynamic)) {
         Collider* a = dynamic[i];
