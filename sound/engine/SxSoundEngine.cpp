@@ -113,7 +113,7 @@ SXRESULT CreateAudioManager() {
     InstallListenerHandlers(*g_pAudioMgr);
     InstallMotionHandlers(*g_pAudioMgr);
     g_pAudioMgr->SetHandler(SxMsg_SetPanningRule, [](const SxQueuedMsgHeader& record) {
-        CSxLEngine::SetPanningRule(reinterpret_cast<const SxMsgSetPanningRule&>(record).rule);
+        CSxLEngine::SetPanningRule(SxMsgAs<SxMsgSetPanningRule>(record).rule);
     });
     result = SxInitHierarchy(*g_pAudioMgr, g_initSettings.defaultMemoryThreshold,
                              g_platformSettings.lowerEngineMemoryThreshold);
@@ -124,9 +124,8 @@ SXRESULT CreateAudioManager() {
 }
 
 SXRESULT CreateBankManager() {
-    g_pAudioMgr->SetHandler(SxMsg_BankRelease, [](const SxQueuedMsgHeader& record) {
-        reinterpret_cast<const SxMsgBankRelease&>(record).bank->Release();
-    });
+    g_pAudioMgr->SetHandler(SxMsg_BankRelease,
+                            [](const SxQueuedMsgHeader& record) { SxMsgAs<SxMsgBankRelease>(record).bank->Release(); });
     const SxMemPoolId mediaPool = MemoryMgr::CheckPoolId(g_initSettings.preparePoolId) == SX_Success
                                       ? g_initSettings.preparePoolId
                                       : g_DefaultPoolId;

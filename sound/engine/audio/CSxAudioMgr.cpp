@@ -172,16 +172,16 @@ bool CSxAudioMgr::ApplyRecord(const SxQueuedMsgHeader& record) {
             ++m_batchesApplied;
             return m_batchesApplied == m_batchesQueued && !m_writerWaiting;
         case SxMsg_PostEvent:
-            ApplyPostEvent(reinterpret_cast<const SxMsgPostEvent&>(record));
+            ApplyPostEvent(SxMsgAs<SxMsgPostEvent>(record));
             return false;
         case SxMsg_StopPlayingID: {
             Selection selection;
-            selection.playingID = reinterpret_cast<const SxMsgStopPlayingID&>(record).playingID;
+            selection.playingID = SxMsgAs<SxMsgStopPlayingID>(record).playingID;
             StopPending(selection);
             break;
         }
         case SxMsg_ExecuteActionOnEvent:
-            ApplyActionOnEvent(reinterpret_cast<const SxMsgExecuteActionOnEvent&>(record));
+            ApplyActionOnEvent(SxMsgAs<SxMsgExecuteActionOnEvent>(record));
             break;
         default:
             break;
@@ -240,9 +240,9 @@ void CSxAudioMgr::ApplyPostEvent(const SxMsgPostEvent& record) {
 
 void CSxAudioMgr::ReleaseReferences(const SxQueuedMsgHeader& record) {
     if (record.type == SxMsg_ExecuteActionOnEvent)
-        reinterpret_cast<const SxMsgExecuteActionOnEvent&>(record).event->Release();
+        SxMsgAs<SxMsgExecuteActionOnEvent>(record).event->Release();
     else if (record.type == SxMsg_SeekOnEvent)
-        reinterpret_cast<const SxMsgSeekOnEvent&>(record).event->Release();
+        SxMsgAs<SxMsgSeekOnEvent>(record).event->Release();
 }
 
 void CSxAudioMgr::DrainQueue() {
@@ -253,7 +253,7 @@ void CSxAudioMgr::DrainQueue() {
         for (uint32_t consumed = 0; consumed < bytes;) {
             const auto& header = *reinterpret_cast<const SxQueuedMsgHeader*>(block + consumed);
             if (header.type == SxMsg_PostEvent) {
-                const auto& post = reinterpret_cast<const SxMsgPostEvent&>(header);
+                const auto& post = SxMsgAs<SxMsgPostEvent>(header);
                 RemovePendingCount(post.playingID);
                 post.event->Release();
                 if (post.externalSources.array) post.externalSources.array->Release();
@@ -479,7 +479,7 @@ std::vector<SxMsgTrigger> CSxAudioMgr::QueuedTriggers() {
         for (uint32_t at = 0; at < bytes;) {
             const auto& header = *reinterpret_cast<const SxQueuedMsgHeader*>(block + at);
             if (header.size == 0) break;
-            if (header.type == SxMsg_Trigger) triggers.push_back(reinterpret_cast<const SxMsgTrigger&>(header));
+            if (header.type == SxMsg_Trigger) triggers.push_back(SxMsgAs<SxMsgTrigger>(header));
             at += header.size;
         }
     });
