@@ -45,5 +45,13 @@ void SetGeometryColor(SD::GameObject* object, const SD::Vec4& color) {
     if (Aperture::Geometry* geometry = GeometryOf(object)) geometry->SetColor(color);
 }
 
+void SetGeometryAlpha(SD::GameObject* object, float alpha) {
+    if (Aperture::Geometry* geometry = GeometryOf(object)) {
+        SD::Vec4 color = geometry->GetColor();
+        color.w = alpha;
+        geometry->SetColor(color);
+    }
+}
+
 }  // namespace looks
 }  // namespace QV

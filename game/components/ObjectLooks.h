@@ -18,6 +18,8 @@ void SetLightAttenuation(SD::GameObject* object, float nearDistance, float farDi
 // The tint of the object's geometry; false when it has none.
 bool GeometryColor(SD::GameObject* object, SD::Vec4* color);
 void SetGeometryColor(SD::GameObject* object, const SD::Vec4& color);
+// Writes only the alpha of the object's geometry tint.
+void SetGeometryAlpha(SD::GameObject* object, float alpha);
 
 }  // namespace looks
 }  // namespace QV

@@ -113,9 +113,7 @@ void SpawnLogic::Hide() {
         transform.SetScale(SD::Vec3());
         looks::GeometryColor(owner, &savedColor_);
     } else if (action_ == "FadeWaterfallIn") {
-        SD::Vec4 color;
-        if (looks::GeometryColor(owner, &color))
-            looks::SetGeometryColor(owner, SD::Vec4(color.x, color.y, color.z, 0.0f));
+        looks::SetGeometryAlpha(owner, 0.0f);
     } else if (action_ == "FadeLightIn") {
         looks::LightColor(owner, &savedColor_);
         looks::SetLightColor(owner, SD::Vec4(0, 0, 0, 0));
@@ -169,9 +167,7 @@ void SpawnLogic::OnPlayStateChange(SD::IMessage* message) {
         if (action_ == "RiseUp") {
             transform.SetPos(sunkPosition_);
         } else if (action_ == "FadeWaterfallIn") {
-            SD::Vec4 color;
-            if (looks::GeometryColor(owner, &color))
-                looks::SetGeometryColor(owner, SD::Vec4(color.x, color.y, color.z, 0.0f));
+            looks::SetGeometryAlpha(owner, 0.0f);
         } else if (action_ == "FadeLightIn") {
             looks::SetLightColor(owner, SD::Vec4(0, 0, 0, 0));
         }
@@ -180,9 +176,7 @@ void SpawnLogic::OnPlayStateChange(SD::IMessage* message) {
         if (action_ == "RiseUp") {
             transform.SetPos(sunkPosition_ + SD::Vec3(0.0f, sinkDepth_, 0.0f));
         } else if (action_ == "FadeWaterfallIn") {
-            SD::Vec4 color;
-            if (looks::GeometryColor(owner, &color))
-                looks::SetGeometryColor(owner, SD::Vec4(color.x, color.y, color.z, 1.0f));
+            looks::SetGeometryAlpha(owner, 1.0f);
         } else if (action_ == "FadeLightIn") {
             looks::SetLightColor(owner, savedColor_);
         }
@@ -293,9 +287,7 @@ void SpawnLogic::FadeWaterfallIn() {
         RestoreScaleAndOrientation();
         interpolator_.Restart(duration_);
     }
-    SD::Vec4 color;
-    if (looks::GeometryColor(GetOwner(), &color))
-        looks::SetGeometryColor(GetOwner(), SD::Vec4(color.x, color.y, color.z, interpolator_.GetFraction()));
+    looks::SetGeometryAlpha(GetOwner(), interpolator_.GetFraction());
     if (interpolator_.IsComplete()) queue_.Finish();
 }
 

@@ -1,14 +1,12 @@
 #include "game/components/Tombstones.h"
 
-#include <cmath>
-
-#include "core/Random.h"
 #include "engine/Factory.h"
 #include "engine/GameObject.h"
 #include "engine/Group.h"
 #include "engine/IStream.h"
 #include "engine/Transform.h"
 #include "game/components/ObjectLooks.h"
+#include "game/components/WorldLogic.h"
 #include "physics/Collider.h"
 #include "platform/os/Random.h"
 
@@ -16,15 +14,6 @@ namespace QV {
 namespace {
 
 constexpr float kShake = 3.14159265f * 0.007142857f;
-
-float RandomAngle(float limit) { return std::fmod(SD::Rand(), 2.0f * limit) - limit; }
-
-void SetBulbAlpha(SD::GameObject* object, float alpha) {
-    SD::Vec4 colour;
-    looks::GeometryColor(object, &colour);
-    colour.w = alpha;
-    looks::SetGeometryColor(object, colour);
-}
 
 // The glow of the stones comes in over the last 2.5 % of the rise.
 float GlowAt(float rise) { return (rise - 0.975f) * 40.00004f; }

@@ -19,12 +19,7 @@ float SquaredDistance(SD::GameObject* a, SD::GameObject* b) {
     return (a->GetTransform().GetLocalPos() - b->GetTransform().GetLocalPos()).LengthSq();
 }
 
-void SetBulbAlpha(SD::GameObject* object, float alpha) {
-    SD::Vec4 colour;
-    looks::GeometryColor(object, &colour);
-    colour.w = alpha;
-    looks::SetGeometryColor(object, colour);
-}
+void SetBulbAlpha(SD::GameObject* object, float alpha) { looks::SetGeometryAlpha(object, alpha); }
 
 float RandomAngle(float limit) { return std::fmod(static_cast<float>(SD::RandomRaw()), 2.0f * limit) - limit; }
 

@@ -3,7 +3,7 @@
 #include "engine/Factory.h"
 #include "engine/GameObject.h"
 #include "engine/Transform.h"
-#include "graphics/components/Geometry.h"
+#include "game/components/ObjectLooks.h"
 #include "graphics/photon/CollectionSparkles.h"
 
 namespace QV {
@@ -18,8 +18,7 @@ void ShowCollectionSparkles(SD::GameObject* firefly) {
         burst, Aperture::Photon::kFireflyCollectionSparklesID);
     if (sparkles) {
         SD::Vec4 colour(1.0f, 1.0f, 1.0f, 1.0f);
-        if (auto* geometry = SD::ComponentOf<Aperture::Geometry>(firefly, SD::CID_Geometry))
-            colour = geometry->GetColor();
+        looks::GeometryColor(firefly, &colour);
         sparkles->SetColor(SD::Vec4(colour.x, colour.y, colour.z, 1.0f));
         sparkles->SetEnabled(true);
     }

@@ -8,8 +8,8 @@
 namespace QV {
 namespace {
 
-// Opacities set on objects without a sprite, keyed by the object's handle slot, so a reused slot
-// starts over with its generation.
+// The opacity last set on each object, sprite or not (read only while it has no sprite), keyed by
+// the object's handle slot, so a reused slot starts over with its generation.
 struct OpacityRecord {
     uint32_t generation;
     float opacity;

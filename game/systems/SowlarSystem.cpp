@@ -323,13 +323,7 @@ void SowlarSystem_::Update(float dt) {
     if (DevKey(SD::key_B, true)) ++storyCounter_;
     RunStage(dt);
 
-    if (SD::GameObject* water = Find("Water")) {
-        SD::Vec4 colour;
-        if (looks::GeometryColor(water, &colour)) {
-            colour.w = waterAlpha_;
-            looks::SetGeometryColor(water, colour);
-        }
-    }
+    if (SD::GameObject* water = Find("Water")) looks::SetGeometryAlpha(water, waterAlpha_);
     rainContact_ = false;
 }
 
