@@ -379,12 +379,13 @@ void Graphics_::ScenePass(Resource::RenderBuffer* color, Resource::RenderBuffer*
     geometry->Unbind();
 
     FillForwardLights(scene.lights, view);
+    SetSunConstants(view, !scene.lights.empty(), shadows);
     // The light buffer starts dark for every view: a view without lights must not show the
     // lighting of the view drawn before it.
     light->Bind();
     Clear(false, 0.0f, 0.0f, 0.0f, 0.0f);
     light->Unbind();
-    RenderLightPrePass(light, geometry, view, scene.lights, shadows);
+    RenderLightPrePass(light, geometry, scene.lights);
 
     if (mainView) {
         Resource::Effect* depthEffect = GetEffect("particle_depth");

@@ -359,11 +359,15 @@ public:
     float GetCascadeNear(int cascade) const { return cascadeNearFar[cascade][0]; }
     float GetCascadeFar(int cascade) const { return cascadeNearFar[cascade][1]; }
 
-    // Light pre-pass: at most kMaxPrepassLights lights of the list; the directional light
-    // as a full-screen quad, point lights as instanced spheres, spot lights as instanced cones.
+    // The sun of a view, as shared constants for the surfaces that it lights: its direction in
+    // the view, its colour (black where the view is not lit: it has no lights, or there is no
+    // sun) and, with shadows, the cascades.
+    void SetSunConstants(const SD::Mtx44& view, bool lit, bool shadows);
+    // Light pre-pass: the point lights (instanced spheres) and spot lights (instanced cones)
+    // among the first kMaxPrepassLights lights of the list, added to the light buffer.
     static constexpr size_t kMaxPrepassLights = 256;
-    void RenderLightPrePass(RenderTarget* lightTarget, Resource::RenderBuffer* geometry, const SD::Mtx44& view,
-                            const std::vector<Light*>& lights, bool shadows);
+    void RenderLightPrePass(RenderTarget* lightTarget, Resource::RenderBuffer* geometry,
+                            const std::vector<Light*>& lights);
 
     // The sky sphere on the far plane of the target: it shows only where the depth surface
     // was left cleared.

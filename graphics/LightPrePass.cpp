@@ -1,6 +1,6 @@
-// The light pre-pass: the lighting of a view accumulated into its light buffer from the
-// geometry buffer. The directional light is a full-screen quad that also reads the shadow
-// cascades; point and spot lights are instanced volumes.
+// The light pre-pass: the point and spot lights of a view accumulated into its light buffer
+// from the geometry buffer, as instanced volumes. The sun is no part of it: the surfaces it
+// lights compute it from the constants set here.
 #include <cmath>
 
 #include "engine/GameObject.h"
@@ -52,8 +52,34 @@ void WriteVolume(const Light& light, float* r) {
 
 }  // namespace
 
-void Graphics_::RenderLightPrePass(RenderTarget* lightTarget, Resource::RenderBuffer* geometry, const SD::Mtx44& view,
-                                   const std::vector<Light*>& lights, bool shadows) {
+void Graphics_::SetSunConstants(const SD::Mtx44& view, bool lit, bool shadows) {
+    SD::Vec3 direction(0.0f, 0.0f, 0.0f);
+    SD::Vec4 color(0.0f, 0.0f, 0.0f, 0.0f);
+    if (lit && shadowCasterLight) {
+        // A sun standing on the point it faces has no direction and lights nothing.
+        direction = ViewTransform(view, shadowCasterLight->GetTransform().GetPos() - kSunTarget, 0.0f);
+        if (direction.LengthSq() > 0.0f) {
+            direction.NormalizeThis();
+            color = SD::Vec4(1.0f, 1.0f, 1.0f, 1.0f);
+            if (auto* light = static_cast<Light*>(shadowCasterLight->GetComponent(SD::CID_Light)))
+                color = light->GetColor();
+        }
+    }
+    sharedEffect->SetVector4("sun_direction", direction.x, direction.y, direction.z, 0.0f);
+    sharedEffect->SetVector4("sun_color", color.x, color.y, color.z, 0.0f);
+    sharedEffect->SetFloat("sun_shadows", shadows ? 1.0f : 0.0f);
+    if (!shadows) return;
+    static const char* const kMaps[3] = {"shadowDepth", "shadowDepth2", "shadowDepth3"};
+    static const char* const kProjections[3] = {"shadow_projection", "shadow_projection2", "shadow_projection3"};
+    for (int c = 0; c < kCascadeCount; ++c) {
+        sharedEffect->SetTexture(kMaps[c], shadowMaps[c]);
+        sharedEffect->SetMatrix(kProjections[c], cascadeProjections[c]);
+    }
+    sharedEffect->SetMatrix("shadow_view", shadowView);
+}
+
+void Graphics_::RenderLightPrePass(RenderTarget* lightTarget, Resource::RenderBuffer* geometry,
+                                   const std::vector<Light*>& lights) {
     const size_t n = std::min(lights.size(), kMaxPrepassLights);
     if (n == 0 || !lightTarget) return;
     size_t points = 0, spots = 0;
@@ -61,46 +87,13 @@ void Graphics_::RenderLightPrePass(RenderTarget* lightTarget, Resource::RenderBu
         if (lights[i]->GetType() == Light::kPoint) ++points;
         if (lights[i]->GetType() == Light::kSpot) ++spots;
     }
+    if (points + spots == 0) return;
     platform::gfx::Device* d = device.GetDevice();
-    d->SetVertexDeclaration(Resource::MeshVertex::GetDeclaration());
-    const uint32_t clipPlanes = d->GetRenderState(platform::gfx::kRsClipPlaneEnable);
     Resource::Effect* pointEffect = GetEffect("light_prepass");
     if (pointEffect)
         pointEffect->SetHalfTexelOffset(0.5f / static_cast<float>(lightTarget->GetWidth()),
                                         0.5f / static_cast<float>(lightTarget->GetHeight()));
     lightTarget->Bind();
-
-    Resource::Effect* sunEffect = GetEffect("light_prepass_directional");
-    if (shadowCasterLight && sunEffect) {
-        const SD::Vec3 p = shadowCasterLight->GetTransform().GetPos();
-        const SD::Vec3 delta = p - kSunTarget;
-        SD::Vec3 direction = ViewTransform(view, delta, 0.0f);
-        if (direction.LengthSq() > 0.0f) direction.NormalizeThis();
-        SD::Vec4 color(1.0f, 1.0f, 1.0f, 1.0f);
-        if (auto* light = static_cast<Light*>(shadowCasterLight->GetComponent(SD::CID_Light)))
-            color = light->GetColor();
-        sunEffect->SetTechnique(shadows ? "RenderLightBuffer" : "RenderLightBufferNoShadows");
-        sunEffect->SetTexture("geometry", geometry);
-        static const char* const kMaps[3] = {"shadowDepth", "shadowDepth2", "shadowDepth3"};
-        static const char* const kProjections[3] = {"shadow_projection", "shadow_projection2", "shadow_projection3"};
-        static const char* const kNears[3] = {"ortho_near1", "ortho_near2", "ortho_near3"};
-        static const char* const kFars[3] = {"ortho_far1", "ortho_far2", "ortho_far3"};
-        for (int c = 0; c < kCascadeCount; ++c) {
-            sunEffect->SetTexture(kMaps[c], shadowMaps[c]);
-            sunEffect->SetMatrix(kProjections[c], cascadeProjections[c]);
-            sunEffect->SetFloat(kNears[c], cascadeNearFar[c][0]);
-            sunEffect->SetFloat(kFars[c], cascadeNearFar[c][1]);
-        }
-        sunEffect->SetMatrix("shadow_view", shadowView);
-        sunEffect->SetVector4("dir_light_direction", direction.x, direction.y, direction.z, 0.0f);
-        sunEffect->SetVector4("dir_light_color", color.x, color.y, color.z, 0.0f);
-        const Camera* camera = GetActiveCamera();
-        sunEffect->SetMatrix("view_inv", (camera ? camera->GetView() : view).GetInverse());
-        d->SetRenderState(platform::gfx::kRsClipPlaneEnable, 0);
-        d->SetVertexDeclaration(meshDeclaration);
-        DrawFullScreenQuad(sunEffect);
-        d->SetRenderState(platform::gfx::kRsClipPlaneEnable, clipPlanes);
-    }
 
     d->SetVertexDeclaration(Resource::LightVertex::GetDeclaration());
     auto drawVolumes = [&](Resource::Effect* effect, Resource::Mesh* volume, int kind) {

@@ -2,6 +2,8 @@
 # once on this effect reaches every effect of the pool. As a material it draws the item colour
 # lit through the light buffer (SingleInstance, MultiInstance) and, through "Geometry", the
 # surface's view-space normal and depth over the far distance into the geometry buffer.
+# The sun is no light of the light buffer: the surfaces that it lights compute it themselves
+# from the sun's view-space direction and colour and, where sun_shadows is 1, its cascades.
 param shared float4x4 view
 param shared float4x4 projection
 param shared float cNear
@@ -23,6 +25,15 @@ param shared texture waterReflection
 param shared float4x4 shadow_view
 param shared float ortho_near
 param shared float ortho_far
+param shared texture shadowDepth
+param shared texture shadowDepth2
+param shared texture shadowDepth3
+param shared float4x4 shadow_projection
+param shared float4x4 shadow_projection2
+param shared float4x4 shadow_projection3
+param shared float4 sun_direction
+param shared float4 sun_color
+param shared float sun_shadows
 param float4x4 world
 param float4x4 local_world
 param float4 color

@@ -11,6 +11,16 @@ param shared float g_fog_near
 param shared float g_fog_far
 param shared texture lightBuffer
 param shared texture waterReflection
+param shared float4x4 shadow_view
+param shared float4x4 shadow_projection
+param shared float4x4 shadow_projection2
+param shared float4x4 shadow_projection3
+param shared texture shadowDepth
+param shared texture shadowDepth2
+param shared texture shadowDepth3
+param shared float4 sun_direction
+param shared float4 sun_color
+param shared float sun_shadows
 param float4x4 world
 param float4x4 local_world
 param float4 color
@@ -22,6 +32,9 @@ param int use_texture
 param float reflection
 sampler lightBuffer point clamp
 sampler waterReflection linear clamp
+sampler shadowDepth point clamp
+sampler shadowDepth2 point clamp
+sampler shadowDepth3 point clamp
 glsl
 uniform mat4 view;
 uniform mat4 projection;
@@ -38,6 +51,80 @@ uniform sampler2D diffuse;
 uniform vec4 tint;
 uniform int use_texture;
 uniform float reflection;
+// The sun, shared by the effects that it lights: its view-space direction towards it and its
+// colour (black where the view has no sun), and its three shadow cascades, nearest band first.
+uniform vec4 sun_direction;
+uniform vec4 sun_color;
+uniform float sun_shadows;
+uniform mat4 shadow_view;
+uniform mat4 shadow_projection;
+uniform mat4 shadow_projection2;
+uniform mat4 shadow_projection3;
+uniform sampler2D shadowDepth;
+uniform sampler2D shadowDepth2;
+uniform sampler2D shadowDepth3;
+
+// How far behind the stored depth a surface may lie and still be lit, in shadow-map texels
+// (against the acne of a surface shadowing itself): more where the sun grazes the surface, as
+// its depth changes faster across a texel there.
+const float kShadowBias = 1.5;
+const float kMaxSlopeBias = 4.0;
+
+// A world position in each cascade's clip space: x and y from -1 to 1 across the map, z the
+// map's depth (0 at the cascade's near end, 1 at its far end). Affine, so it interpolates
+// exactly across a triangle.
+void SunCascades(vec4 world_position, out vec3 c1, out vec3 c2, out vec3 c3) {
+    vec4 sun_space = shadow_view * world_position;
+    c1 = (shadow_projection * sun_space).xyz;
+    c2 = (shadow_projection2 * sun_space).xyz;
+    c3 = (shadow_projection3 * sun_space).xyz;
+}
+
+bool InCascade(vec3 clip) {
+    return all(lessThanEqual(abs(clip.xy), vec2(1.0))) && clip.z >= 0.0 && clip.z <= 1.0;
+}
+
+// 1 where the cascade's map holds nothing nearer the sun than the point, else 0. The texel
+// nearest sampling picks, read directly: the box's far edges belong to the last one.
+float CascadeLit(sampler2D map, mat4 cascade, vec3 clip, float biasTexels) {
+    ivec2 size = textureSize(map, 0);
+    ivec2 texel = min(ivec2(vec2(0.5 + 0.5 * clip.x, 0.5 - 0.5 * clip.y) * vec2(size)), size - 1);
+    // A texel's world width (the box is 2 / cascade[0][0] wide) in the map's depth units.
+    float bias = biasTexels * 2.0 / (cascade[0][0] * float(size.x)) * cascade[2][2];
+    return clip.z <= texelFetch(map, texel, 0).r + bias ? 1.0 : 0.0;
+}
+
+// 1 where the sun reaches the point, 0 where it is shadowed. The first cascade whose box holds
+// the point decides; beyond all three nothing shadows.
+float SunShadow(vec3 c1, vec3 c2, vec3 c3, float nDotL) {
+    if (sun_shadows == 0.0) return 1.0;
+    float slope = sqrt(max(1.0 - nDotL * nDotL, 0.0)) / max(nDotL, 1e-4);
+    float bias = kShadowBias + min(slope, kMaxSlopeBias);
+    if (InCascade(c1)) return CascadeLit(shadowDepth, shadow_projection, c1, bias);
+    if (InCascade(c2)) return CascadeLit(shadowDepth2, shadow_projection2, c2, bias);
+    if (InCascade(c3)) return CascadeLit(shadowDepth3, shadow_projection3, c3, bias);
+    return 1.0;
+}
+
+const float kSpecularPower = 16.0;
+// The specular term is added as white light on any surface: a soft highlight.
+const float kSpecularStrength = 0.25;
+
+// The sun's diffuse light in rgb and its specular term in alpha on a unit normal (none on a
+// surface without one), shadowed.
+vec4 SunLight(vec3 normal, vec3 view_position, vec3 c1, vec3 c2, vec3 c3) {
+    float nDotL = dot(normal, sun_direction.xyz);
+    if (nDotL <= 0.0) return vec4(0.0);
+    vec3 h = normalize(sun_direction.xyz - normalize(view_position));
+    float specular = pow(max(dot(normal, h), 0.0), kSpecularPower) * kSpecularStrength *
+                     dot(sun_color.rgb, vec3(0.299, 0.587, 0.114));
+    return vec4(sun_color.rgb * nDotL, specular) * SunShadow(c1, c2, c3, nDotL);
+}
+
+vec3 UnitOrZero(vec3 v) {
+    float l = length(v);
+    return l > 0.0 ? v / l : vec3(0.0);
+}
 
 #ifdef QV_VERTEX
 #define QV_VARYING out
@@ -45,11 +132,16 @@ uniform float reflection;
 #define QV_VARYING in
 #endif
 QV_VARYING vec3 surface_view_position;
+QV_VARYING vec3 surface_view_normal;
+QV_VARYING vec3 surface_sun1;
+QV_VARYING vec3 surface_sun2;
+QV_VARYING vec3 surface_sun3;
 QV_VARYING vec2 surface_uv;
 QV_VARYING vec4 surface_color;
 
 #ifdef QV_VERTEX
 layout(location = QV_POSITION) in vec4 in_position;
+layout(location = QV_NORMAL) in vec3 in_normal;
 layout(location = QV_TEXCOORD0) in vec2 in_uv;
 // The instance record: the rows of the world matrix as stored, then the item colour.
 layout(location = QV_TEXCOORD1) in vec4 in_world0;
@@ -58,9 +150,13 @@ layout(location = QV_TEXCOORD3) in vec4 in_world2;
 layout(location = QV_TEXCOORD4) in vec4 in_world3;
 layout(location = QV_COLOR0) in vec4 in_color;
 
+// Normals go through the inverse transpose, so that scaled objects keep them perpendicular.
 void surface(mat4 world_matrix, vec4 item_color) {
-    vec4 view_position = view * (world_matrix * vec4(in_position.xyz, 1.0));
+    vec4 world_position = world_matrix * vec4(in_position.xyz, 1.0);
+    vec4 view_position = view * world_position;
     surface_view_position = view_position.xyz;
+    surface_view_normal = mat3(view) * (transpose(inverse(mat3(world_matrix))) * in_normal);
+    SunCascades(world_position, surface_sun1, surface_sun2, surface_sun3);
     surface_uv = in_uv;
     surface_color = item_color;
     gl_Position = qv_position(projection * view_position);
@@ -73,8 +169,11 @@ void multi_vertex() { surface(mat4(in_world0, in_world1, in_world2, in_world3), 
 
 #ifdef QV_FRAGMENT
 void material_fragment() {
-    // The light buffer is the size of the target: the pixel's own texel.
-    vec4 light = texelFetch(lightBuffer, ivec2(gl_FragCoord.xy), 0);
+    // The light buffer holds the point and spot lights and is the size of the target: the
+    // pixel's own texel. Light adds up to 1 at most, the sun's colour.
+    vec4 sun = SunLight(UnitOrZero(surface_view_normal), surface_view_position, surface_sun1, surface_sun2,
+                        surface_sun3);
+    vec4 light = min(sun + texelFetch(lightBuffer, ivec2(gl_FragCoord.xy), 0), vec4(1.0));
     vec4 albedo = tint * surface_color;
     if (use_texture != 0) albedo *= texture(diffuse, surface_uv);
     vec3 lit = albedo.rgb * (globalAmbient.rgb + light.rgb) + vec3(light.a);

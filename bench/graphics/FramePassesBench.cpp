@@ -193,7 +193,11 @@ void BM_GraphicsFullFrame(benchmark::State& state) {
     } passes[] = {
         {"prepare", [&] { g.PrepareScene(0.016f); }},
         {"shadows", [&] { g.RenderShadowCascades(); }},
-        {"lights", [&] { g.RenderLightPrePass(g.GetLightBuffer(), g.GetGeometryBuffer(), view, main.lights, true); }},
+        {"lights",
+         [&] {
+             g.SetSunConstants(view, true, true);
+             g.RenderLightPrePass(g.GetLightBuffer(), g.GetGeometryBuffer(), main.lights);
+         }},
         {"opaque",
          [&] {
              g.DrawBatches("Geometry", main.opaque);

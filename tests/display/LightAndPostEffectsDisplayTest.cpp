@@ -1,10 +1,11 @@
 // The project's light pre-pass and post-processing effects carried out by OpenGL (run by
 // tools/window-check.sh under a virtual X server with the software renderer), read back from the
-// back buffer: a geometry buffer holding a wall facing the eye, lit by the sun's full-screen pass
-// and by point and spot light volumes drawn instanced in the engine's light record; a flat
+// back buffer: a wall facing the eye, lit by the sun in its material and, through a geometry
+// buffer holding it, by point and spot light volumes drawn instanced in the engine's light record; a flat
 // picture passed through the post-processing steps unchanged.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -153,13 +154,13 @@ protected:
         ASSERT_EQ(device_->SetIndices(Indices({0, 1, 2, 2, 1, 3})), kOk);
         Draw(effect, 4, 2);
     }
-    Texture* Flat(uint32_t argb) {
+    Texture* Flat(uint32_t argb, int width = 8, int height = 8) {
         Texture* t = nullptr;
-        EXPECT_EQ(device_->CreateTexture(8, 8, 1, 0, kFormatA8R8G8B8, Pool::kManaged, &t), kOk);
+        EXPECT_EQ(device_->CreateTexture(width, height, 1, 0, kFormatA8R8G8B8, Pool::kManaged, &t), kOk);
         LockedRect locked;
         EXPECT_EQ(t->LockRect(0, locked), kOk);
-        for (int y = 0; y < 8; ++y)
-            for (int x = 0; x < 8; ++x)
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x)
                 std::memcpy(static_cast<uint8_t*>(locked.bits) + y * locked.pitch + x * 4, &argb, 4);
         EXPECT_EQ(t->UnlockRect(0), kOk);
         objects_.push_back(t);
@@ -187,6 +188,7 @@ protected:
         if (at + 3 >= rgba.size()) return {-1, -1, -1};
         return {rgba[at], rgba[at + 1], rgba[at + 2]};
     }
+    void SunOnTheWall(Effect* material, const float direction[3], const float colour[3], bool shadows);
     // The column of the wall point at view x on the middle row.
     int Column(float x) const { return int((x / kWall * projection_[0] * 0.5f + 0.5f) * kWidth); }
 
@@ -207,48 +209,72 @@ void ExpectNear(const Rgb& got, const Rgb& want, const std::string& where) {
         << want.b;
 }
 
-TEST_F(LightAndPostEffects, TheSunLightsTheWallByTheAngleItMeetsIt) {
-    Effect* sun = Load("light_prepass_directional");
-    ASSERT_NE(sun, nullptr);
-    // The engine's screen quad: corners in clip space, uv from the top-left.
-    Begin(sun, "RenderLightBufferNoShadows");
-    ASSERT_EQ(sun->SetVector("dir_light_direction", {0.0f, std::sqrt(0.75f), -0.5f, 0.0f}), kOk);
-    ASSERT_EQ(sun->SetVector("dir_light_color", {0.8f, 0.4f, 1.0f, 0.0f}), kOk);
-    DrawScreenQuad(sun);
-    // At 60 degrees from the wall's normal: half the colour, everywhere on the wall.
-    ExpectNear(Pixel(kWidth / 2, kHeight / 2), {102, 51, 128}, "centre");
-    ExpectNear(Pixel(3, 3), {102, 51, 128}, "top-left");
+// The material lit by the sun alone (the light buffer black, no ambient light), its sun coming
+// from the direction and colour given; view and world are the identity.
+void LightAndPostEffects::SunOnTheWall(Effect* material, const float direction[3], const float colour[3],
+                                       bool shadows) {
+    BeginFrame();
+    ASSERT_EQ(material->SetTechnique("SingleInstance"), kOk);
+    Matrix projection;
+    std::memcpy(projection.m, projection_, sizeof projection_);
+    ASSERT_EQ(material->SetMatrix("projection", projection), kOk);
+    for (const char* matrix : {"view", "local_world"}) ASSERT_EQ(material->SetMatrix(matrix, Matrix::Identity()), kOk);
+    for (const char* white : {"color", "tint"}) ASSERT_EQ(material->SetVector(white, {1, 1, 1, 1}), kOk);
+    ASSERT_EQ(material->SetVector("globalAmbient", {0, 0, 0, 0}), kOk);
+    ASSERT_EQ(material->SetFloat("g_fog_near", 2 * kFar), kOk);
+    ASSERT_EQ(material->SetFloat("g_fog_far", 3 * kFar), kOk);
+    ASSERT_EQ(material->SetTexture("lightBuffer", Flat(0, kWidth, kHeight)), kOk);
+    ASSERT_EQ(material->SetVector("sun_direction", {direction[0], direction[1], direction[2], 0}), kOk);
+    ASSERT_EQ(material->SetVector("sun_color", {colour[0], colour[1], colour[2], 0}), kOk);
+    ASSERT_EQ(material->SetFloat("sun_shadows", shadows ? 1.0f : 0.0f), kOk);
+    // The wall facing the eye, wider than the view.
+    Aperture::Resource::MeshGeometry wall;
+    Aperture::Resource::GenerateGrid(wall, 1, 1, {-400, -400, kWall}, {800, 0, 0}, {0, 800, 0}, {0, 0, -1}, false);
+    ASSERT_EQ(device_->SetVertexDeclaration(Declaration(Aperture::Resource::MeshVertex::Elements())), kOk);
+    ASSERT_EQ(device_->SetStreamSource(0, Vertices(wall.vertices.data(), uint32_t(wall.vertices.size() * 56)), 0, 56),
+              kOk);
+    ASSERT_EQ(device_->SetIndices(Indices(wall.indices)), kOk);
+    Draw(material, uint32_t(wall.vertices.size()), uint32_t(wall.indices.size() / 3));
 }
 
-// Where the depth holds no surface (the sky, on the far plane) the sun adds nothing, whatever
-// the geometry buffer holds there.
-TEST_F(LightAndPostEffects, TheSunLeavesPixelsWithoutSurfacesDark) {
-    Effect* sun = Load("light_prepass_directional");
-    ASSERT_NE(sun, nullptr);
-    Begin(sun, "RenderLightBufferNoShadows");
-    ASSERT_EQ(device_->Clear(kClearZBuffer, 0, 1.0f, 0), kOk);
-    ASSERT_EQ(sun->SetVector("dir_light_direction", {0.0f, 0.0f, -1.0f, 0.0f}), kOk);
-    ASSERT_EQ(sun->SetVector("dir_light_color", {1.0f, 1.0f, 1.0f, 0.0f}), kOk);
-    DrawScreenQuad(sun);
-    ExpectNear(Pixel(kWidth / 2, kHeight / 2), {0, 0, 0}, "centre");
+// At the centre the eye looks along the wall's normal: the sun's diffuse light is its colour by
+// the cosine of its angle to the normal, the highlight white by the half-way vector's cosine to
+// the power 16, a quarter of the colour's brightness.
+TEST_F(LightAndPostEffects, TheSunLightsTheWallByTheAngleItMeetsIt) {
+    Effect* material = Load("lit_material");
+    ASSERT_NE(material, nullptr);
+    const struct {
+        float direction[3];
+        float colour[3];
+        float nDotL;
+    } cases[] = {
+        {{0.0f, std::sqrt(0.75f), -0.5f}, {0.8f, 0.4f, 1.0f}, 0.5f},
+        {{std::sqrt(0.5f), 0.0f, -std::sqrt(0.5f)}, {1.0f, 1.0f, 1.0f}, std::sqrt(0.5f)},
+        {{0.0f, 0.0f, 1.0f}, {1.0f, 1.0f, 1.0f}, 0.0f},  // behind the wall
+    };
+    for (const auto& c : cases) {
+        SunOnTheWall(material, c.direction, c.colour, false);
+        const float nDotH = std::sqrt(0.5f + 0.5f * c.nDotL);
+        const float brightness = 0.299f * c.colour[0] + 0.587f * c.colour[1] + 0.114f * c.colour[2];
+        const float highlight = c.nDotL > 0.0f ? std::pow(nDotH, 16.0f) * 0.25f * brightness : 0.0f;
+        auto channel = [&](int k) {
+            return int(std::lround(255.0f * std::min(c.colour[k] * c.nDotL + highlight, 1.0f)));
+        };
+        ExpectNear(Pixel(kWidth / 2, kHeight / 2), {channel(0), channel(1), channel(2)},
+                   "n.l " + std::to_string(c.nDotL));
+    }
 }
 
 // The sun looking along the view's own z: the cascades' maps hold an occluder at depth 50 over
 // the left half of the wall (view x < 0) and nothing over the right half.
 TEST_F(LightAndPostEffects, TheSunIsShadowedWhereTheCascadesHoldSomethingNearerToIt) {
-    Effect* sun = Load("light_prepass_directional");
-    ASSERT_NE(sun, nullptr);
+    Effect* material = Load("lit_material");
+    ASSERT_NE(material, nullptr);
     constexpr int kMap = 64;
-    Begin(sun, "RenderLightBuffer");
-    ASSERT_EQ(sun->SetVector("dir_light_direction", {0.0f, 0.0f, -1.0f, 0.0f}), kOk);
-    ASSERT_EQ(sun->SetVector("dir_light_color", {1.0f, 1.0f, 1.0f, 0.0f}), kOk);
-    ASSERT_EQ(sun->SetMatrix("view_inv", Matrix::Identity()), kOk);
-    ASSERT_EQ(sun->SetMatrix("shadow_view", Matrix::Identity()), kOk);
+    ASSERT_EQ(material->SetMatrix("shadow_view", Matrix::Identity()), kOk);
     const Matrix box = MatrixOrthoOffCenterLH(-200.0f, 200.0f, -200.0f, 200.0f, 0.0f, 1000.0f);
     const char* const maps[3] = {"shadowDepth", "shadowDepth2", "shadowDepth3"};
     const char* const projections[3] = {"shadow_projection", "shadow_projection2", "shadow_projection3"};
-    const char* const nears[3] = {"ortho_near1", "ortho_near2", "ortho_near3"};
-    const char* const fars[3] = {"ortho_far1", "ortho_far2", "ortho_far3"};
     for (int c = 0; c < 3; ++c) {
         Texture* map = nullptr;
         ASSERT_EQ(device_->CreateTexture(kMap, kMap, 1, 0, kFormatG32R32F, Pool::kManaged, &map), kOk);
@@ -261,14 +287,16 @@ TEST_F(LightAndPostEffects, TheSunIsShadowedWhereTheCascadesHoldSomethingNearerT
                 std::memcpy(static_cast<uint8_t*>(locked.bits) + y * locked.pitch + x * 8, texel, 8);
             }
         ASSERT_EQ(map->UnlockRect(0), kOk);
-        ASSERT_EQ(sun->SetTexture(maps[c], map), kOk);
-        ASSERT_EQ(sun->SetMatrix(projections[c], box), kOk);
-        ASSERT_EQ(sun->SetFloat(nears[c], 0.0f), kOk);
-        ASSERT_EQ(sun->SetFloat(fars[c], 1000.0f), kOk);
+        ASSERT_EQ(material->SetTexture(maps[c], map), kOk);
+        ASSERT_EQ(material->SetMatrix(projections[c], box), kOk);
     }
-    DrawScreenQuad(sun);
+    const float towardsTheEye[3] = {0, 0, -1}, white[3] = {1, 1, 1};
+    SunOnTheWall(material, towardsTheEye, white, true);
     ExpectNear(Pixel(kWidth / 4, kHeight / 2), {0, 0, 0}, "behind the occluder");
     ExpectNear(Pixel(3 * kWidth / 4, kHeight / 2), {255, 255, 255}, "in the open");
+    // Without shadows the occluder is not looked up.
+    SunOnTheWall(material, towardsTheEye, white, false);
+    ExpectNear(Pixel(kWidth / 4, kHeight / 2), {255, 255, 255}, "shadows off");
 }
 
 TEST_F(LightAndPostEffects, PointLightsAddOnceEachFadingToTheirFarDistance) {

@@ -18,8 +18,8 @@ TEST(FrameConstants, SetOnceOnTheSharedEffectAndSeenByEveryEffect) {
     GraphicsFixture f("camera_far_distance=900\n");
     f.graphics->Update(0.25f);
     f.graphics->Update(0.25f);
-    // The sun's effect shares cFar with the scene effect through the pool.
-    EXPECT_FLOAT_EQ(Value(*f.graphics, "light_prepass_directional", "cFar")->floats[0], 900.0f);
+    // The point lights' effect shares cFar with the scene effect through the pool.
+    EXPECT_FLOAT_EQ(Value(*f.graphics, "light_prepass", "cFar")->floats[0], 900.0f);
     EXPECT_FLOAT_EQ(Value(*f.graphics, "forward_phong_illum", "time")->floats[0], 0.5f);
     EXPECT_EQ(Value(*f.graphics, "forward_phong_illum", "playerPos")->floats, (std::vector<float>{0, 0, 0, 1}));
     EXPECT_NEAR(Value(*f.graphics, "forward_phong_illum", "globalAmbient")->floats[1], 210.0f / 255.0f, 1e-6);
@@ -47,8 +47,8 @@ TEST(FrameConstants, DefaultViewAndProjectionWithoutACamera) {
 
 TEST(FrameConstants, BindingATargetSetsHalfTexelOffset) {
     GraphicsFixture f("reflection_quality=no\n");
-    f.graphics->BindTarget(f.graphics->GetGeometryBuffer(), f.graphics->GetEffect("light_prepass_directional"));
-    EXPECT_EQ(Value(*f.graphics, "light_prepass_directional", "half_texel_offset")->floats,
+    f.graphics->BindTarget(f.graphics->GetGeometryBuffer(), f.graphics->GetEffect("light_prepass"));
+    EXPECT_EQ(Value(*f.graphics, "light_prepass", "half_texel_offset")->floats,
               (std::vector<float>{0.5f / 1280.0f, 0.5f / 720.0f, 0, 0}));
     EXPECT_EQ(f.Device().BoundRenderTarget(0)->Width(), 1280u);
     f.graphics->GetGeometryBuffer()->Unbind();

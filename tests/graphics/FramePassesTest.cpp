@@ -169,26 +169,25 @@ TEST(FramePasses, SmallSceneDrawsEveryPassInOrder) {
     f.graphics->Update(0.016f);
     const std::vector<Command>& frame = f.Frame();
     const std::vector<std::string> trace = Trace(frame);
-    EXPECT_TRUE(InOrder(
-        trace,
-        {// Shadow cascades: the bricks in one instanced draw, the rocks singly.
-         "target 512x512", "begin SingleInstance", "draw", "draw", "begin MultiInstance", "draw x5", "target 512x512",
-         "target 512x512",
-         // The reflection: geometry buffer, lights, materials, sky.
-         "target 1280x720", "begin MultiInstance", "draw x5", "begin RenderLightBufferNoShadows", "begin MultiInstance",
-         "draw x5", "begin draw_transition_sky",
-         // The main view: geometry buffer, light pre-pass (sun with shadows, one point and one
-         // spot volume), grass depth, materials, the sky behind them, grass, reflective,
-         // transparent.
-         "begin MultiInstance", "draw x5", "begin RenderLightBuffer", "draw", "begin RenderLightBuffer", "draw x1",
-         "begin RenderLightBuffer", "draw x1", "begin GrassGeometry", "draw x3", "begin MultiInstance", "draw x5",
-         "begin draw_transition_sky", "draw", "begin InstancedGrass", "draw x3",
-         // Post-processing: the glow and its bloom at reduced sizes, the depth of field blurred at
-         // half size, then mixed with the bloom added straight into the back buffer (1280 x 720
-         // within 1280 x 800): no copy.
-         "begin CaptureGlow", "begin DownScaleQuarter", "begin DownScaleQuarter", "begin Additive", "target 640x360",
-         "begin BlurHorizontal", "target 640x360", "begin BlurVertical", "target 1280x800",
-         "begin LinearInterpolate"}));
+    EXPECT_TRUE(InOrder(trace,
+                        {// Shadow cascades: the bricks in one instanced draw, the rocks singly.
+                         "target 512x512", "begin SingleInstance", "draw", "draw", "begin MultiInstance", "draw x5",
+                         "target 512x512", "target 512x512",
+                         // The reflection: geometry buffer, materials (lit by the sun themselves: no light
+                         // pre-pass without point or spot lights), sky.
+                         "target 1280x720", "begin MultiInstance", "draw x5", "begin MultiInstance", "draw x5",
+                         "begin draw_transition_sky",
+                         // The main view: geometry buffer, light pre-pass (one point and one spot volume), grass
+                         // depth, materials, the sky behind them, grass, reflective, transparent.
+                         "begin MultiInstance", "draw x5", "begin RenderLightBuffer", "draw x1",
+                         "begin RenderLightBuffer", "draw x1", "begin GrassGeometry", "draw x3", "begin MultiInstance",
+                         "draw x5", "begin draw_transition_sky", "draw", "begin InstancedGrass", "draw x3",
+                         // Post-processing: the glow and its bloom at reduced sizes, the depth of field blurred at
+                         // half size, then mixed with the bloom added straight into the back buffer (1280 x 720
+                         // within 1280 x 800): no copy.
+                         "begin CaptureGlow", "begin DownScaleQuarter", "begin DownScaleQuarter", "begin Additive",
+                         "target 640x360", "begin BlurHorizontal", "target 640x360", "begin BlurVertical",
+                         "target 1280x800", "begin LinearInterpolate"}));
     EXPECT_TRUE(ShowsTheMix(trace));
     // The bricks draw instanced in every pass that names them: three cascades at most, the
     // geometry and material phases of both views.
@@ -205,10 +204,12 @@ TEST(FramePasses, SmallSceneDrawsEveryPassInOrder) {
     ASSERT_EQ(nears.size(), 3u);
     EXPECT_EQ(nears[0], nears[2]);  // one near plane for all three cascades
     EXPECT_LT(f.graphics->GetCascadeFar(0), f.graphics->GetCascadeFar(2));
-    const auto directions = ParameterValues(frame, "dir_light_direction");
+    const auto directions = ParameterValues(frame, "sun_direction");
     ASSERT_EQ(directions.size(), 2u);  // reflection and main view
     EXPECT_NEAR(std::hypot(directions[1][0], directions[1][1], directions[1][2]), 1.0f, 1e-5f);
-    EXPECT_EQ(ParameterValues(frame, "dir_light_color").back(), (std::vector<float>{1, 0.9f, 0.8f, 0}));
+    EXPECT_EQ(ParameterValues(frame, "sun_color").back(), (std::vector<float>{1, 0.9f, 0.8f, 0}));
+    // The reflection's sun casts no shadows, the main view's does.
+    EXPECT_EQ(ParameterValues(frame, "sun_shadows"), (std::vector<std::vector<float>>{{0}, {1}}));
     // Single items get their colour and transposed world matrix: a rock at x = 3 has its
     // translation in float 12 of the transposed matrix.
     const auto worlds = ParameterValues(frame, "local_world");
@@ -262,15 +263,15 @@ TEST(FramePasses, SettingsSwitchStepsOff) {
     struct Case {
         const char* settings;
         size_t shadowMaps, skies, glow, depthOfField, downscales;
-        const char* sunTechnique;
+        float sunShadows;   // in the main view
         float bloomAmount;  // as the mix is given it; -1: no mix
     } cases[] = {
-        {"", 3, 2, 1, 1, 2, "RenderLightBuffer", 1.0f},
-        {"render_shadows=false\n", 0, 2, 1, 1, 2, "RenderLightBufferNoShadows", 1.0f},
-        {"render_bloom=false\n", 3, 2, 0, 1, 0, "RenderLightBuffer", 0.0f},
-        {"render_depth_of_field=false\n", 3, 2, 1, 0, 2, "RenderLightBuffer", -1.0f},
-        {"reflection_quality=no\n", 3, 1, 1, 1, 2, "RenderLightBuffer", 1.0f},
-        {"no_post_process=true\n", 3, 2, 0, 0, 0, "RenderLightBuffer", -1.0f},
+        {"", 3, 2, 1, 1, 2, 1.0f, 1.0f},
+        {"render_shadows=false\n", 0, 2, 1, 1, 2, 0.0f, 1.0f},
+        {"render_bloom=false\n", 3, 2, 0, 1, 0, 1.0f, 0.0f},
+        {"render_depth_of_field=false\n", 3, 2, 1, 0, 2, 1.0f, -1.0f},
+        {"reflection_quality=no\n", 3, 1, 1, 1, 2, 1.0f, 1.0f},
+        {"no_post_process=true\n", 3, 2, 0, 0, 0, 1.0f, -1.0f},
     };
     for (const Case& c : cases) {
         FrameFixture f(c.settings);
@@ -282,8 +283,7 @@ TEST(FramePasses, SettingsSwitchStepsOff) {
         EXPECT_EQ(Count(trace, "begin CaptureGlow"), c.glow) << c.settings;
         EXPECT_EQ(Count(trace, "begin LinearInterpolate"), c.depthOfField) << c.settings;
         EXPECT_EQ(Count(trace, "begin DownScaleQuarter"), c.downscales) << c.settings;
-        EXPECT_EQ(std::count(trace.rbegin(), trace.rend(), std::string("begin ") + c.sunTechnique) > 0, true)
-            << c.settings;
+        EXPECT_EQ(ParameterValues(f.Frame(), "sun_shadows").back(), std::vector<float>{c.sunShadows}) << c.settings;
         // The scene reaches the back buffer: mixed into it, or copied at the end.
         if (c.bloomAmount < 0.0f) {
             EXPECT_EQ(trace.back(), "copy") << c.settings;
@@ -545,8 +545,7 @@ TEST(FramePasses, LightPrePassCountsAndSkips) {
     std::rotate(lights.begin(), lights.begin() + 300, lights.end());  // the black ones first
     auto run = [&](const std::vector<Light*>& list) {
         f.Device().BeginScene();
-        f.graphics->RenderLightPrePass(f.graphics->GetLightBuffer(), f.graphics->GetGeometryBuffer(),
-                                       f.camera.GetView(), list, false);
+        f.graphics->RenderLightPrePass(f.graphics->GetLightBuffer(), f.graphics->GetGeometryBuffer(), list);
         f.Device().EndScene();
         f.Device().Present();
         return Trace(f.Frame());

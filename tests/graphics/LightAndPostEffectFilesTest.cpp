@@ -12,14 +12,12 @@ namespace {
 
 using namespace platform::gfx;
 
-// How a pass writes its target: the light volumes add up on the light buffer over the sun, which
-// is drawn first into the cleared buffer, and the bloom adds onto the scene; every other
-// full-screen step replaces what the target held.
+// How a pass writes its target: the light volumes add up on the cleared light buffer, and the
+// bloom adds onto the scene; every other full-screen step replaces what the target held.
 enum class Writes { kReplace, kAdd };
-// Where a pass draws: everywhere whatever depth buffer is bound, only over the surfaces the
-// view's depth holds (a quad on the far plane where the depth is nearer), or where a light
-// volume's face lies at or behind the view's surface. None writes the depth.
-enum class Covers { kAll, kSurfaces, kSurfacesBeforeFace };
+// Where a pass draws: everywhere whatever depth buffer is bound, or where a light volume's face
+// lies at or behind the view's surface. None writes the depth.
+enum class Covers { kAll, kSurfacesBeforeFace };
 
 struct Case {
     const char* file;
@@ -36,8 +34,6 @@ TEST(LightAndPostEffectFiles, EveryPassHasAProgramAndTheStatesItsStepNeeds) {
     const Case cases[] = {
         {"light_prepass", "RenderLightBuffer", Writes::kAdd, Covers::kSurfacesBeforeFace},
         {"light_prepass_spot", "RenderLightBuffer", Writes::kAdd, Covers::kSurfacesBeforeFace},
-        {"light_prepass_directional", "RenderLightBuffer", Writes::kReplace, Covers::kSurfaces},
-        {"light_prepass_directional", "RenderLightBufferNoShadows", Writes::kReplace, Covers::kSurfaces},
         {"copy", "DownScaleQuarter", Writes::kReplace},
         {"blur", "CaptureGlow", Writes::kReplace},
         {"blur", "BlurHorizontal", Writes::kReplace},
@@ -68,7 +64,7 @@ TEST(LightAndPostEffectFiles, EveryPassHasAProgramAndTheStatesItsStepNeeds) {
         const std::string where = std::string(c.file) + " " + c.technique;
         if (c.covers != Covers::kAll) {
             EXPECT_EQ(state(kRsZEnable), 1u) << where;
-            EXPECT_EQ(state(kRsZFunc), c.covers == Covers::kSurfaces ? kCmpGreater : kCmpGreaterEqual) << where;
+            EXPECT_EQ(state(kRsZFunc), kCmpGreaterEqual) << where;
         } else {
             EXPECT_EQ(state(kRsZEnable), 0u) << where;
         }
