@@ -2,7 +2,8 @@
 # The geometry pass of a material goes through geo_buffer. Every pass of a material sets
 # "reflection": 0 in its Material pass; in its Reflective pass the share of the water
 # reflection in the surface's colour, the item colour then coming from geometry_color, whose
-# alpha blends the surface over what lies behind it.
+# alpha blends the surface over what lies behind it. Every pass sets "sunlit" too: 1 where the
+# sun lights the surface, 0 on a light's own bulb.
 param shared float4x4 view
 param shared float4x4 projection
 param shared float4 globalAmbient
@@ -30,6 +31,7 @@ param float4 tint
 param float shininess
 param int use_texture
 param float reflection
+param float sunlit
 sampler lightBuffer point clamp
 sampler waterReflection linear clamp
 sampler shadowDepth point clamp
@@ -51,6 +53,7 @@ uniform sampler2D diffuse;
 uniform vec4 tint;
 uniform int use_texture;
 uniform float reflection;
+uniform float sunlit;
 // The sun, shared by the effects that it lights: its view-space direction towards it and its
 // colour (black where the view has no sun), and its three shadow cascades, nearest band first.
 uniform vec4 sun_direction;
@@ -171,8 +174,8 @@ void multi_vertex() { surface(mat4(in_world0, in_world1, in_world2, in_world3), 
 void material_fragment() {
     // The light buffer holds the point and spot lights and is the size of the target: the
     // pixel's own texel. Light adds up to 1 at most, the sun's colour.
-    vec4 sun = SunLight(UnitOrZero(surface_view_normal), surface_view_position, surface_sun1, surface_sun2,
-                        surface_sun3);
+    vec4 sun = sunlit * SunLight(UnitOrZero(surface_view_normal), surface_view_position, surface_sun1, surface_sun2,
+                                 surface_sun3);
     vec4 light = min(sun + texelFetch(lightBuffer, ivec2(gl_FragCoord.xy), 0), vec4(1.0));
     vec4 albedo = tint * surface_color;
     if (use_texture != 0) albedo *= texture(diffuse, surface_uv);

@@ -188,7 +188,8 @@ protected:
         if (at + 3 >= rgba.size()) return {-1, -1, -1};
         return {rgba[at], rgba[at + 1], rgba[at + 2]};
     }
-    void SunOnTheWall(Effect* material, const float direction[3], const float colour[3], bool shadows);
+    void SunOnTheWall(Effect* material, const float direction[3], const float colour[3], bool shadows,
+                      float sunlit = 1.0f);
     // The column of the wall point at view x on the middle row.
     int Column(float x) const { return int((x / kWall * projection_[0] * 0.5f + 0.5f) * kWidth); }
 
@@ -211,8 +212,8 @@ void ExpectNear(const Rgb& got, const Rgb& want, const std::string& where) {
 
 // The material lit by the sun alone (the light buffer black, no ambient light), its sun coming
 // from the direction and colour given; view and world are the identity.
-void LightAndPostEffects::SunOnTheWall(Effect* material, const float direction[3], const float colour[3],
-                                       bool shadows) {
+void LightAndPostEffects::SunOnTheWall(Effect* material, const float direction[3], const float colour[3], bool shadows,
+                                       float sunlit) {
     BeginFrame();
     ASSERT_EQ(material->SetTechnique("SingleInstance"), kOk);
     Matrix projection;
@@ -221,6 +222,7 @@ void LightAndPostEffects::SunOnTheWall(Effect* material, const float direction[3
     for (const char* matrix : {"view", "local_world"}) ASSERT_EQ(material->SetMatrix(matrix, Matrix::Identity()), kOk);
     for (const char* white : {"color", "tint"}) ASSERT_EQ(material->SetVector(white, {1, 1, 1, 1}), kOk);
     ASSERT_EQ(material->SetVector("globalAmbient", {0, 0, 0, 0}), kOk);
+    ASSERT_EQ(material->SetFloat("sunlit", sunlit), kOk);
     ASSERT_EQ(material->SetFloat("g_fog_near", 2 * kFar), kOk);
     ASSERT_EQ(material->SetFloat("g_fog_far", 3 * kFar), kOk);
     ASSERT_EQ(material->SetTexture("lightBuffer", Flat(0, kWidth, kHeight)), kOk);
@@ -239,7 +241,8 @@ void LightAndPostEffects::SunOnTheWall(Effect* material, const float direction[3
 
 // At the centre the eye looks along the wall's normal: the sun's diffuse light is its colour by
 // the cosine of its angle to the normal, the highlight white by the half-way vector's cosine to
-// the power 16, a quarter of the colour's brightness.
+// the power 16, a quarter of the colour's brightness. A material that is not sunlit (a light's
+// bulb) takes none of it.
 TEST_F(LightAndPostEffects, TheSunLightsTheWallByTheAngleItMeetsIt) {
     Effect* material = Load("lit_material");
     ASSERT_NE(material, nullptr);
@@ -247,13 +250,15 @@ TEST_F(LightAndPostEffects, TheSunLightsTheWallByTheAngleItMeetsIt) {
         float direction[3];
         float colour[3];
         float nDotL;
+        float sunlit;
     } cases[] = {
-        {{0.0f, std::sqrt(0.75f), -0.5f}, {0.8f, 0.4f, 1.0f}, 0.5f},
-        {{std::sqrt(0.5f), 0.0f, -std::sqrt(0.5f)}, {1.0f, 1.0f, 1.0f}, std::sqrt(0.5f)},
-        {{0.0f, 0.0f, 1.0f}, {1.0f, 1.0f, 1.0f}, 0.0f},  // behind the wall
+        {{0.0f, std::sqrt(0.75f), -0.5f}, {0.8f, 0.4f, 1.0f}, 0.5f, 1.0f},
+        {{std::sqrt(0.5f), 0.0f, -std::sqrt(0.5f)}, {1.0f, 1.0f, 1.0f}, std::sqrt(0.5f), 1.0f},
+        {{0.0f, 0.0f, 1.0f}, {1.0f, 1.0f, 1.0f}, 0.0f, 1.0f},  // behind the wall
+        {{0.0f, std::sqrt(0.75f), -0.5f}, {0.8f, 0.4f, 1.0f}, 0.0f, 0.0f},
     };
     for (const auto& c : cases) {
-        SunOnTheWall(material, c.direction, c.colour, false);
+        SunOnTheWall(material, c.direction, c.colour, false, c.sunlit);
         const float nDotH = std::sqrt(0.5f + 0.5f * c.nDotL);
         const float brightness = 0.299f * c.colour[0] + 0.587f * c.colour[1] + 0.114f * c.colour[2];
         const float highlight = c.nDotL > 0.0f ? std::pow(nDotH, 16.0f) * 0.25f * brightness : 0.0f;
