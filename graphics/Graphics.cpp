@@ -387,6 +387,19 @@ void Graphics_::ScenePass(Resource::RenderBuffer* color, Resource::RenderBuffer*
     light->Unbind();
     RenderLightPrePass(light, geometry, scene.lights);
 
+    // The materials draw the same surfaces over the depth the geometry pass left: only the
+    // nearest surface of a pixel passes the test, so each pixel is shaded once.
+    sharedEffect->SetTexture("lightBuffer", light);
+    color->Bind();
+    Clear(false, backgroundColor.x, backgroundColor.y, backgroundColor.z, 0.0f);
+    DrawTerrain("Material");
+    DrawBatches("Material", scene.opaque);
+    color->Unbind();
+    // After the opaque surfaces, which hide most of it, and before what blends over it.
+    if (skyEnabled) DrawSky(color);
+
+    // The grass's depth joins the geometry buffer after the sky: the sky shows behind the blades'
+    // cut-outs, and the grass's colour then passes where its own depth lies.
     if (mainView) {
         Resource::Effect* depthEffect = GetEffect("particle_depth");
         if (depthEffect)
@@ -397,15 +410,6 @@ void Graphics_::ScenePass(Resource::RenderBuffer* color, Resource::RenderBuffer*
         DrawGrass("GrassGeometry", scene.grass, &scene.grassOwners);
         geometry->Unbind();
     }
-
-    sharedEffect->SetTexture("lightBuffer", light);
-    color->Bind();
-    Clear(true, backgroundColor.x, backgroundColor.y, backgroundColor.z, 0.0f);
-    DrawTerrain("Material");
-    DrawBatches("Material", scene.opaque);
-    color->Unbind();
-    // After the opaque surfaces, which hide most of it, and before what blends over it.
-    if (skyEnabled) DrawSky(color);
 
     color->Bind();
     DrawGrass("InstancedGrass", scene.grass, &scene.grassOwners);

@@ -29,9 +29,14 @@ layout(location = QV_TEXCOORD2) in vec4 in_world1;
 layout(location = QV_TEXCOORD3) in vec4 in_world2;
 layout(location = QV_TEXCOORD4) in vec4 in_world3;
 
+// The materials draw the same surfaces over this pass's depth and test it for equality: both
+// compute the position alike, and invariant keeps the compiler from computing it differently.
+invariant gl_Position;
+
 // Normals go through the inverse transpose, so that scaled objects keep them perpendicular.
 void surface(mat4 world_matrix) {
-    vec4 view_position = view * (world_matrix * vec4(in_position.xyz, 1.0));
+    vec4 world_position = world_matrix * vec4(in_position.xyz, 1.0);
+    vec4 view_position = view * world_position;
     surface_view_normal = mat3(view) * (transpose(inverse(mat3(world_matrix))) * in_normal);
     surface_view_depth = view_position.z;
     gl_Position = qv_position(projection * view_position);

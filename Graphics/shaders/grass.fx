@@ -142,8 +142,12 @@ void GrassVertex() {
     uv = vec2(texcoord.x, 1.0 - texcoord.y);
     eyePosition = eye.xyz;
     eyeNormal = mat3(view) * (groundNormal.xyz * 2.0 - 1.0);
-    // The sun on the ground at the root, once a corner instead of once a pixel of the blades,
-    // which overdraw each other.
+}
+
+// The sun on the ground at the root, once a corner instead of once a pixel of the blades, which
+// overdraw each other.
+void GrassLitVertex() {
+    GrassVertex();
     vec3 c1, c2, c3;
     SunCascades(vec4(root, 1.0), c1, c2, c3);
     sunLight = SunLight(UnitOrZero(eyeNormal), (view * vec4(root, 1.0)).xyz, c1, c2, c3).rgb;
@@ -192,7 +196,7 @@ state ColorWriteEnable 15
 # Blending is left to the grass pass, which turns it on while new grass fades in.
 technique InstancedGrass
 pass p0
-program GrassVertex GrassColorFragment
+program GrassLitVertex GrassColorFragment
 state ZEnable on
 state ZWriteEnable on
 state ZFunc lessequal

@@ -153,6 +153,9 @@ layout(location = QV_TEXCOORD3) in vec4 in_world2;
 layout(location = QV_TEXCOORD4) in vec4 in_world3;
 layout(location = QV_COLOR0) in vec4 in_color;
 
+// The position as the geometry pass computes it: the Material pass draws over that pass's depth.
+invariant gl_Position;
+
 // Normals go through the inverse transpose, so that scaled objects keep them perpendicular.
 void surface(mat4 world_matrix, vec4 item_color) {
     vec4 world_position = world_matrix * vec4(in_position.xyz, 1.0);

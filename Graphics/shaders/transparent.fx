@@ -122,10 +122,7 @@ vec3 UnitOrZero(vec3 v) {
 #define QV_VARYING in
 #endif
 QV_VARYING vec3 surface_view_position;
-QV_VARYING vec3 surface_view_normal;
-QV_VARYING vec3 surface_sun1;
-QV_VARYING vec3 surface_sun2;
-QV_VARYING vec3 surface_sun3;
+QV_VARYING vec4 surface_sun;
 QV_VARYING vec4 surface_color;
 
 #ifdef QV_VERTEX
@@ -143,8 +140,12 @@ void surface(mat4 world_matrix, vec4 item_color) {
     vec4 world_position = world_matrix * vec4(in_position.xyz, 1.0);
     vec4 view_position = view * world_position;
     surface_view_position = view_position.xyz;
-    surface_view_normal = mat3(view) * (transpose(inverse(mat3(world_matrix))) * in_normal);
-    SunCascades(world_position, surface_sun1, surface_sun2, surface_sun3);
+    // The sun at the corners: the many unlit surfaces (the fireflies' glow) pay nothing for it
+    // per pixel.
+    vec3 c1, c2, c3;
+    SunCascades(world_position, c1, c2, c3);
+    vec3 normal = UnitOrZero(mat3(view) * (transpose(inverse(mat3(world_matrix))) * in_normal));
+    surface_sun = lit != 0 ? SunLight(normal, view_position.xyz, c1, c2, c3) : vec4(0.0);
     surface_color = item_color;
     gl_Position = qv_position(projection * view_position);
 }
@@ -160,9 +161,8 @@ void transparent_fragment() {
     if (lit != 0) {
         // The sun on the surface itself, the point and spot lights on the opaque surface behind
         // it (up to 1, the sun's colour).
-        vec4 sun = SunLight(UnitOrZero(surface_view_normal), surface_view_position, surface_sun1, surface_sun2,
-                            surface_sun3);
-        vec4 light = min(sun + texture(lightBuffer, gl_FragCoord.xy / vec2(textureSize(lightBuffer, 0))), vec4(1.0));
+        vec4 points = texture(lightBuffer, gl_FragCoord.xy / vec2(textureSize(lightBuffer, 0)));
+        vec4 light = min(surface_sun + points, vec4(1.0));
         result = result * (globalAmbient.rgb + light.rgb) + vec3(light.a);
     }
     float fog = clamp((length(surface_view_position) - g_fog_near) / max(g_fog_far - g_fog_near, 0.0001), 0.0, 1.0);

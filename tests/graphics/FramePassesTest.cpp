@@ -169,25 +169,26 @@ TEST(FramePasses, SmallSceneDrawsEveryPassInOrder) {
     f.graphics->Update(0.016f);
     const std::vector<Command>& frame = f.Frame();
     const std::vector<std::string> trace = Trace(frame);
-    EXPECT_TRUE(InOrder(trace,
-                        {// Shadow cascades: the bricks in one instanced draw, the rocks singly.
-                         "target 512x512", "begin SingleInstance", "draw", "draw", "begin MultiInstance", "draw x5",
-                         "target 512x512", "target 512x512",
-                         // The reflection: geometry buffer, materials (lit by the sun themselves: no light
-                         // pre-pass without point or spot lights), sky.
-                         "target 1280x720", "begin MultiInstance", "draw x5", "begin MultiInstance", "draw x5",
-                         "begin draw_transition_sky",
-                         // The main view: geometry buffer, light pre-pass (one point and one spot volume), grass
-                         // depth, materials, the sky behind them, grass, reflective, transparent.
-                         "begin MultiInstance", "draw x5", "begin RenderLightBuffer", "draw x1",
-                         "begin RenderLightBuffer", "draw x1", "begin GrassGeometry", "draw x3", "begin MultiInstance",
-                         "draw x5", "begin draw_transition_sky", "draw", "begin InstancedGrass", "draw x3",
-                         // Post-processing: the glow and its bloom at reduced sizes, the depth of field blurred at
-                         // half size, then mixed with the bloom added straight into the back buffer (1280 x 720
-                         // within 1280 x 800): no copy.
-                         "begin CaptureGlow", "begin DownScaleQuarter", "begin DownScaleQuarter", "begin Additive",
-                         "target 640x360", "begin BlurHorizontal", "target 640x360", "begin BlurVertical",
-                         "target 1280x800", "begin LinearInterpolate"}));
+    EXPECT_TRUE(
+        InOrder(trace,
+                {// Shadow cascades: the bricks in one instanced draw, the rocks singly.
+                 "target 512x512", "begin SingleInstance", "draw", "draw", "begin MultiInstance", "draw x5",
+                 "target 512x512", "target 512x512",
+                 // The reflection: geometry buffer, materials (lit by the sun themselves: no light
+                 // pre-pass without point or spot lights), sky.
+                 "target 1280x720", "begin MultiInstance", "draw x5", "begin MultiInstance", "draw x5",
+                 "begin draw_transition_sky",
+                 // The main view: geometry buffer, light pre-pass (one point and one spot volume),
+                 // materials, the sky behind them, grass depth, grass, reflective, transparent.
+                 "begin MultiInstance", "draw x5", "begin RenderLightBuffer", "draw x1", "begin RenderLightBuffer",
+                 "draw x1", "begin MultiInstance", "draw x5", "begin draw_transition_sky", "draw",
+                 "begin GrassGeometry", "draw x3", "begin InstancedGrass", "draw x3",
+                 // Post-processing: the glow and its bloom at reduced sizes, the depth of field blurred at
+                 // half size, then mixed with the bloom added straight into the back buffer (1280 x 720
+                 // within 1280 x 800): no copy.
+                 "begin CaptureGlow", "begin DownScaleQuarter", "begin DownScaleQuarter", "begin Additive",
+                 "target 640x360", "begin BlurHorizontal", "target 640x360", "begin BlurVertical", "target 1280x800",
+                 "begin LinearInterpolate"}));
     EXPECT_TRUE(ShowsTheMix(trace));
     // The bricks draw instanced in every pass that names them: three cascades at most, the
     // geometry and material phases of both views.
@@ -337,6 +338,8 @@ TEST(FramePasses, TransparentItemsByTrueViewDepth) {
 
 // The geometry pass of each view tests depth against its own surfaces only: the clear that
 // empties the geometry buffer (alpha 1: depth at the far distance) clears the depth to 1 with it.
+// The clears of the light buffer and the colour target keep that depth up to the sky: the light
+// volumes and the materials test against it.
 TEST(FramePasses, EachGeometryPassStartsFromClearedDepth) {
     FrameFixture f;
     f.BuildSmallScene();
@@ -347,9 +350,16 @@ TEST(FramePasses, EachGeometryPassStartsFromClearedDepth) {
     };
     const uint32_t both = platform::gfx::kClearTarget | platform::gfx::kClearZBuffer;
     size_t clears = 0;
+    bool inView = false;
     for (auto c = frame.begin(); c != frame.end(); ++c) {
+        // From the view's geometry clear to its sky.
+        if (c->op == Op::kBeginEffect && c->name == "draw_transition_sky") inView = false;
+        if (inView && c->op == Op::kClear) {
+            EXPECT_EQ(c->a[0] & platform::gfx::kClearZBuffer, 0u) << "clear after geometry " << clears;
+        }
         if (c->op != Op::kClear || c->a[1] != 0xFF000000u) continue;
         ++clears;
+        inView = true;
         EXPECT_EQ(c->a[0] & both, both) << "geometry clear " << clears;
         EXPECT_EQ(c->v[0], 1.0f) << "geometry clear " << clears;
         EXPECT_NE(std::find_if(c + 1, frame.end(), isDraw), frame.end());
