@@ -1,6 +1,6 @@
 // The project's light pre-pass and post-processing effects carried out by OpenGL (run by
 // tools/window-check.sh under a virtual X server with the software renderer), read back from the
-// back buffer: a wall facing the eye, lit by the sun in its material and, through a geometry
+// back buffer: a wall facing the eye and grass blades, lit by the sun in their own effects and, through a geometry
 // buffer holding it, by point and spot light volumes drawn instanced in the engine's light record; a flat
 // picture passed through the post-processing steps unchanged.
 #include <gtest/gtest.h>
@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "SessionSuite.h"
+#include "graphics/GrassTree.h"
 #include "graphics/resources/Mesh.h"
 #include "graphics/resources/Vertex.h"
 #include "platform/gfx/Device.h"
@@ -190,6 +191,7 @@ protected:
     }
     void SunOnTheWall(Effect* material, const float direction[3], const float colour[3], bool shadows,
                       float sunlit = 1.0f);
+    void OccludeTheLeftHalf(Effect* effect);
     // The column of the wall point at view x on the middle row.
     int Column(float x) const { return int((x / kWall * projection_[0] * 0.5f + 0.5f) * kWidth); }
 
@@ -272,11 +274,11 @@ TEST_F(LightAndPostEffects, TheSunLightsTheWallByTheAngleItMeetsIt) {
 
 // The sun looking along the view's own z: the cascades' maps hold an occluder at depth 50 over
 // the left half of the wall (view x < 0) and nothing over the right half.
-TEST_F(LightAndPostEffects, TheSunIsShadowedWhereTheCascadesHoldSomethingNearerToIt) {
-    Effect* material = Load("lit_material");
-    ASSERT_NE(material, nullptr);
+// The sun's view is the view itself: its three cascades' maps hold an occluder at depth 50 over
+// the left half of the view (x < 0) and nothing over the right half.
+void LightAndPostEffects::OccludeTheLeftHalf(Effect* effect) {
     constexpr int kMap = 64;
-    ASSERT_EQ(material->SetMatrix("shadow_view", Matrix::Identity()), kOk);
+    ASSERT_EQ(effect->SetMatrix("shadow_view", Matrix::Identity()), kOk);
     const Matrix box = MatrixOrthoOffCenterLH(-200.0f, 200.0f, -200.0f, 200.0f, 0.0f, 1000.0f);
     const char* const maps[3] = {"shadowDepth", "shadowDepth2", "shadowDepth3"};
     const char* const projections[3] = {"shadow_projection", "shadow_projection2", "shadow_projection3"};
@@ -292,9 +294,16 @@ TEST_F(LightAndPostEffects, TheSunIsShadowedWhereTheCascadesHoldSomethingNearerT
                 std::memcpy(static_cast<uint8_t*>(locked.bits) + y * locked.pitch + x * 8, texel, 8);
             }
         ASSERT_EQ(map->UnlockRect(0), kOk);
-        ASSERT_EQ(material->SetTexture(maps[c], map), kOk);
-        ASSERT_EQ(material->SetMatrix(projections[c], box), kOk);
+        ASSERT_EQ(effect->SetTexture(maps[c], map), kOk);
+        ASSERT_EQ(effect->SetMatrix(projections[c], box), kOk);
     }
+}
+
+// The sun looking along the view's own z.
+TEST_F(LightAndPostEffects, TheSunIsShadowedWhereTheCascadesHoldSomethingNearerToIt) {
+    Effect* material = Load("lit_material");
+    ASSERT_NE(material, nullptr);
+    OccludeTheLeftHalf(material);
     const float towardsTheEye[3] = {0, 0, -1}, white[3] = {1, 1, 1};
     SunOnTheWall(material, towardsTheEye, white, true);
     ExpectNear(Pixel(kWidth / 4, kHeight / 2), {0, 0, 0}, "behind the occluder");
@@ -302,6 +311,54 @@ TEST_F(LightAndPostEffects, TheSunIsShadowedWhereTheCascadesHoldSomethingNearerT
     // Without shadows the occluder is not looked up.
     SunOnTheWall(material, towardsTheEye, white, false);
     ExpectNear(Pixel(kWidth / 4, kHeight / 2), {255, 255, 255}, "shadows off");
+}
+
+// Two white blades 40 tall standing on ground that faces the eye, one at x = -30 behind the
+// occluder and one at x = 30 in the open, with the sun behind the eye and a fifth of white as
+// ambient light: the sun at a blade's root lights the whole blade.
+TEST_F(LightAndPostEffects, TheGrassTakesTheSunAndItsShadowAtTheRoot) {
+    Effect* grass = Load("grass");
+    ASSERT_NE(grass, nullptr);
+    OccludeTheLeftHalf(grass);
+    BeginFrame();
+    ASSERT_EQ(grass->SetTechnique("InstancedGrass"), kOk);
+    Matrix projection;
+    std::memcpy(projection.m, projection_, sizeof projection_);
+    ASSERT_EQ(grass->SetMatrix("projection", projection), kOk);
+    ASSERT_EQ(grass->SetMatrix("view", Matrix::Identity()), kOk);
+    ASSERT_EQ(grass->SetVector("globalAmbient", {0.2f, 0.2f, 0.2f, 0}), kOk);
+    ASSERT_EQ(grass->SetFloat("g_fog_near", 2 * kFar), kOk);
+    ASSERT_EQ(grass->SetFloat("g_fog_far", 3 * kFar), kOk);
+    for (const char* one : {"grass_paint_scalar", "grass_blend_scalar", "grass_color_scalar"})
+        ASSERT_EQ(grass->SetFloat(one, 1.0f), kOk);
+    ASSERT_EQ(grass->SetTexture("texture_0", Flat(0xFFFFFFFFu)), kOk);
+    ASSERT_EQ(grass->SetTexture("lightBuffer", Flat(0, kWidth, kHeight)), kOk);
+    ASSERT_EQ(grass->SetVector("sun_direction", {0, 0, -1, 0}), kOk);
+    ASSERT_EQ(grass->SetVector("sun_color", {1, 1, 1, 0}), kOk);
+    ASSERT_EQ(grass->SetFloat("sun_shadows", 1.0f), kOk);
+    Aperture::Resource::MeshGeometry blade;
+    Aperture::Resource::GenerateGrid(blade, 1, 1, {-0.5f, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, 0, -1}, false);
+    // Root, the ground's normal (0, 0, -1) as (n + 1) / 2, then no sway and a size of 40.
+    Aperture::GrassInstance blades[2];
+    for (int i = 0; i < 2; ++i) {
+        blades[i].position = {i == 0 ? -30.0f : 30.0f, -20.0f, kWall};
+        blades[i].color[0] = blades[i].color[1] = 128;
+        blades[i].params[0] = 128;
+        blades[i].params[2] = 40;
+    }
+    ASSERT_EQ(device_->SetVertexDeclaration(Declaration(Aperture::Resource::GrassVertex::Elements())), kOk);
+    ASSERT_EQ(device_->SetStreamSource(0, Vertices(blade.vertices.data(), uint32_t(blade.vertices.size() * 56)), 0, 56),
+              kOk);
+    ASSERT_EQ(device_->SetStreamSource(1, Vertices(blades, sizeof blades), 0, sizeof(Aperture::GrassInstance)), kOk);
+    ASSERT_EQ(device_->SetStreamSourceFreq(0, kStreamIndexedData | 2u), kOk);
+    ASSERT_EQ(device_->SetStreamSourceFreq(1, kStreamInstanceData | 1u), kOk);
+    ASSERT_EQ(device_->SetIndices(Indices(blade.indices)), kOk);
+    Draw(grass, uint32_t(blade.vertices.size()), uint32_t(blade.indices.size() / 3));
+    ASSERT_EQ(device_->SetStreamSourceFreq(0, 1u), kOk);
+    ASSERT_EQ(device_->SetStreamSourceFreq(1, 1u), kOk);
+    ExpectNear(Pixel(Column(-30.0f), kHeight / 2), {51, 51, 51}, "blade behind the occluder");
+    ExpectNear(Pixel(Column(30.0f), kHeight / 2), {255, 255, 255}, "blade in the open");
+    ExpectNear(Pixel(kWidth / 2, kHeight / 2), {0, 0, 0}, "between the blades");
 }
 
 TEST_F(LightAndPostEffects, PointLightsAddOnceEachFadingToTheirFarDistance) {
