@@ -1,8 +1,8 @@
 // The project's light pre-pass and post-processing effects carried out by OpenGL (run by
 // tools/window-check.sh under a virtual X server with the software renderer), read back from the
-// back buffer: a wall facing the eye and grass blades, lit by the sun in their own effects and, through a geometry
-// buffer holding it, by point and spot light volumes drawn instanced in the engine's light record; a flat
-// picture passed through the post-processing steps unchanged.
+// back buffer: a wall facing the eye and grass blades, lit by the sun in their own effects and,
+// through a geometry buffer holding the wall, by point and spot light volumes drawn instanced in
+// the engine's light record; a flat picture passed through the post-processing steps unchanged.
 #include <gtest/gtest.h>
 
 #include <algorithm>
