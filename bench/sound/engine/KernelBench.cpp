@@ -97,10 +97,10 @@ NOVEC void ScalarFoldTo16(const float* in, int16_t* out) {
 }
 
 // Every benchmark's samples, 64-byte aligned. The mono-to-stereo benchmarks take the offset of
-// their source and destination in floats: 0 on a cache line, 4 on the 16-byte boundary that is
-// all the mixer's buffers promise (then every other 32-byte access crosses a line). The source
-// lies 1 KB past a multiple of 4 KB from the destination, as separate allocations mostly do:
-// a load 4 KB away from a store that is still in flight waits for it.
+// their source and destination in floats: 0 on a cache line, as the mixer's buses are; 4 only
+// 16-byte aligned (then every other 32-byte access crosses a line), as a voice's own samples
+// may be. The source lies 1 KB past a multiple of 4 KB from the destination, as separate
+// allocations mostly do: a load 4 KB away from a store still in flight waits for it.
 struct Buffers {
     static constexpr uint32_t kPad = 16;
     alignas(64) float src[N + kPad];
