@@ -10,8 +10,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
-#include <iterator>
 #include <cstring>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -104,7 +104,7 @@ NOVEC void ScalarFoldTo16(const float* in, int16_t* out) {
 struct Buffers {
     static constexpr uint32_t kPad = 16;
     alignas(64) float src[N + kPad];
-    alignas(64) float gap[256 - kPad];
+    alignas(64) float gap[256 - kPad];  // only places dst
     alignas(64) float dst[6 * N + kPad];
     alignas(64) float to[6 * N];
     alignas(64) int16_t pcm[2 * N];

@@ -59,8 +59,6 @@ inline void TailGains(G8 chain, G8 advance, float (&lanes)[U]) {
     for (uint32_t c = 0; c < C; ++c) StoreG8(lanes + 8 * c, pass[c]);
 }
 
-// Each pass loads before it stores: a load after a store to an address a multiple of 4 KB
-// away (the channels of a buffer are 4 KB apart) may wait for the store.
 void MixRamp(const float* src, float* dst, uint32_t frames, float gain, float step) {
     G8 chain = FirstLanes(gain, step);
     const G8 advance = Set1G8(8 * step);
@@ -83,7 +81,9 @@ void MixRamp(const float* src, float* dst, uint32_t frames, float gain, float st
 // additions that no reordering may shorten without changing the samples, so one channel runs at
 // the speed of that chain; two independent chains advance side by side in the same time.
 // The channels' fields are read into locals first: through the references the compiler must
-// read them again after every store, and those reads wait on the stores.
+// read them again after every store, and those reads wait on the stores. Each pass loads both
+// channels before it stores either: a load after a store to an address a multiple of 4 KB away
+// (the channels of a buffer are 4 KB apart) may wait for the store.
 void MixRampPair(const SxRampedChannel& a, const SxRampedChannel& b, uint32_t frames) {
     const float* const srcA = a.src;
     const float* const srcB = b.src;
