@@ -366,7 +366,8 @@ void Graphics_::DrawScene() {
 }
 
 // One view: geometry buffer, lights, then the colour target from the background through the
-// materials, the sky, grass, reflective and transparent surfaces and the particles.
+// materials and the sky, the grass's depth and normals, then grass, reflective and transparent
+// surfaces and the particles.
 void Graphics_::ScenePass(Resource::RenderBuffer* color, Resource::RenderBuffer* geometry,
                           Resource::RenderBuffer* light, Scene& scene, const SD::Mtx44& view, bool mainView,
                           bool shadows) {
@@ -386,6 +387,18 @@ void Graphics_::ScenePass(Resource::RenderBuffer* color, Resource::RenderBuffer*
     light->Unbind();
     RenderLightPrePass(light, geometry, view, scene.lights, shadows);
 
+    // The depth still holds the opaque surfaces from the geometry pass, drawn again here at the
+    // same depths: each pixel shades only the surface it shows.
+    sharedEffect->SetTexture("lightBuffer", light);
+    color->Bind();
+    Clear(false, backgroundColor.x, backgroundColor.y, backgroundColor.z, 0.0f);
+    DrawTerrain("Material");
+    DrawBatches("Material", scene.opaque);
+    color->Unbind();
+    // After the opaque surfaces, which hide most of it, and before what blends over it.
+    if (skyEnabled) DrawSky(color);
+
+    // The grass's own depth after the sky, which shows through grass that fades in.
     if (mainView) {
         Resource::Effect* depthEffect = GetEffect("particle_depth");
         if (depthEffect)
@@ -396,15 +409,6 @@ void Graphics_::ScenePass(Resource::RenderBuffer* color, Resource::RenderBuffer*
         DrawGrass("GrassGeometry", scene.grass, &scene.grassOwners);
         geometry->Unbind();
     }
-
-    sharedEffect->SetTexture("lightBuffer", light);
-    color->Bind();
-    Clear(true, backgroundColor.x, backgroundColor.y, backgroundColor.z, 0.0f);
-    DrawTerrain("Material");
-    DrawBatches("Material", scene.opaque);
-    color->Unbind();
-    // After the opaque surfaces, which hide most of it, and before what blends over it.
-    if (skyEnabled) DrawSky(color);
 
     color->Bind();
     DrawGrass("InstancedGrass", scene.grass, &scene.grassOwners);

@@ -178,11 +178,11 @@ TEST(FramePasses, SmallSceneDrawsEveryPassInOrder) {
          "target 1280x720", "begin MultiInstance", "draw x5", "begin RenderLightBufferNoShadows", "begin MultiInstance",
          "draw x5", "begin draw_transition_sky",
          // The main view: geometry buffer, light pre-pass (sun with shadows, one point and one
-         // spot volume), grass depth, materials, the sky behind them, grass, reflective,
-         // transparent.
+         // spot volume), materials at the geometry pass's depth, the sky behind them, grass
+         // depth, grass, reflective, transparent.
          "begin MultiInstance", "draw x5", "begin RenderLightBuffer", "draw", "begin RenderLightBuffer", "draw x1",
-         "begin RenderLightBuffer", "draw x1", "begin GrassGeometry", "draw x3", "begin MultiInstance", "draw x5",
-         "begin draw_transition_sky", "draw", "begin InstancedGrass", "draw x3",
+         "begin RenderLightBuffer", "draw x1", "begin MultiInstance", "draw x5", "begin draw_transition_sky", "draw",
+         "begin GrassGeometry", "draw x3", "begin InstancedGrass", "draw x3",
          // Post-processing: the glow and its bloom at reduced sizes, the depth of field blurred at
          // half size, then mixed with the bloom added straight into the back buffer (1280 x 720
          // within 1280 x 800): no copy.
