@@ -59,4 +59,11 @@ inline double ThreadCpuMicroseconds() {
     return static_cast<double>(now.tv_sec) * 1e6 + static_cast<double>(now.tv_nsec) / 1e3;
 }
 
+// CPU time of the whole process, every thread (the software renderer's among them).
+inline double ProcessCpuMicroseconds() {
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) * 1e6 + static_cast<double>(now.tv_nsec) / 1e3;
+}
+
 }  // namespace bench
