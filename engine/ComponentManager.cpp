@@ -7,9 +7,6 @@ namespace SD {
 
 namespace {
 ComponentManager_* g_componentManager = nullptr;
-
-IUpdateComponent* AsUpdate(Component* c) { return static_cast<IUpdateComponent*>(c); }
-
 }  // namespace
 
 ComponentManager_::ComponentManager_() { g_componentManager = this; }
@@ -23,19 +20,28 @@ ComponentManager_* ComponentManager_::GetInstance() { return g_componentManager;
 void ComponentManager_::Initialize() { lastPlayState_ = static_cast<int32_t>(GetCurrentPlayState()); }
 
 void ComponentManager_::Update(float dt) {
+    updates_.CloseHolesIfMany();
     const int32_t state = static_cast<int32_t>(GetCurrentPlayState());
     if (state == kPlayStateDevPause && lastPlayState_ != kPlayStateDevPause)
-        updateList_.ForEach([](Component* c) { AsUpdate(c)->VOnDevPauseEnter(); });
-    updateList_.ForEach([dt](Component* c) { AsUpdate(c)->VUpdate(dt); });
+        updates_.ForEach([](IUpdateComponent* c) { c->VOnDevPauseEnter(); });
+    updates_.ForEach([dt](IUpdateComponent* c) { c->VUpdate(dt); });
     if (state != kPlayStateDevPause && lastPlayState_ == kPlayStateDevPause)
-        updateList_.ForEach([](Component* c) { AsUpdate(c)->VOnDevPauseExit(); });
+        updates_.ForEach([](IUpdateComponent* c) { c->VOnDevPauseExit(); });
     lastPlayState_ = state;
 }
 
 void ComponentManager_::RegisterUpdateComponent(IUpdateComponent* component) {
-    if (!component->listLink_.IsLinked()) updateList_.PushBack(component);
+    if (component->listLink_.IsLinked()) return;
+    updateList_.PushBack(component);
+    updates_.Add(component);
 }
 
-void ComponentManager_::UnregisterUpdateComponent(IUpdateComponent* component) { updateList_.Remove(component); }
+void ComponentManager_::UnregisterUpdateComponent(IUpdateComponent* component) {
+    if (!component->listLink_.IsLinked()) return;
+    updateList_.Remove(component);
+    updates_.Remove(component);
+}
+
+uint32_t& ComponentManager_::UpdateIndexOf(IUpdateComponent* const& component) { return component->updateIndex_; }
 
 }  // namespace SD

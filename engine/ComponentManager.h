@@ -5,6 +5,7 @@
 
 #include "core/System.h"
 #include "engine/Component.h"
+#include "engine/RegistrationArray.h"
 
 namespace SD {
 
@@ -38,7 +39,12 @@ public:
     ComponentList& GetUpdateList() { return updateList_; }
 
 private:
+    static uint32_t& UpdateIndexOf(IUpdateComponent* const& component);
+
     ComponentList updateList_;
+    // The list again as an array, which the frame's walks read: an entry's loads need not wait
+    // for the one before, and a walk goes on past components that leave or return during it.
+    RegistrationArray<IUpdateComponent*, &UpdateIndexOf> updates_;
     int32_t lastPlayState_ = 0;
 };
 

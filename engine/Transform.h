@@ -174,13 +174,17 @@ private:
 inline void Transform::UpdateGlobalMatrixState(TransformState& s, const Transform* parentObject) {
     s.previousGlobalMatrix = s.globalMatrix;
     // Each row is the orientation's row scaled per column, then the position; built whole and
-    // copied in, which compiles to fewer moves than writing it element by element.
+    // copied in, which compiles to fewer moves than writing it element by element. The constant
+    // last row comes from an array of its own: built among the others on the stack it would be
+    // written there in pieces and read back whole, and such a read waits for the writes.
+    static constexpr float kLastRow[4] = {0.0f, 0.0f, 0.0f, 1.0f};
     const float* o = s.orientation.m;
     const Vec3& k = s.scale;
     const Vec3& p = s.position;
-    const float g[16] = {o[0] * k.x, o[1] * k.y, o[2] * k.z, p.x, o[3] * k.x, o[4] * k.y, o[5] * k.z, p.y,
-                         o[6] * k.x, o[7] * k.y, o[8] * k.z, p.z, 0.0f,       0.0f,       0.0f,       1.0f};
+    const float g[12] = {o[0] * k.x, o[1] * k.y, o[2] * k.z, p.x,        o[3] * k.x, o[4] * k.y,
+                         o[5] * k.z, p.y,        o[6] * k.x, o[7] * k.y, o[8] * k.z, p.z};
     std::memcpy(s.globalMatrix.m, g, sizeof g);
+    std::memcpy(s.globalMatrix.m + 12, kLastRow, sizeof kLastRow);
     if (s.parent || parentObject) ApplyParents(s, parentObject);
     s.invalid = false;
 }

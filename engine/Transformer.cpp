@@ -1,5 +1,7 @@
 #include "engine/Transformer.h"
 
+#include <cstddef>
+
 #include "engine/GameObject.h"
 #include "engine/Transform.h"
 
@@ -18,8 +20,8 @@ Transformer_::~Transformer_() {
 Transformer_* Transformer_::GetInstance() { return g_transformer; }
 
 void Transformer_::Update(float) {
-    if (holes_ * 8 > walk_.size()) CloseHoles();
-    const std::size_t count = walk_.size();
+    walk_.CloseHolesIfMany();
+    const std::size_t count = walk_.Size();
     for (std::size_t i = 0; i < count; ++i) {
         const Entry entry = walk_[i];
         if (!entry.transform) continue;
@@ -53,29 +55,15 @@ void Transformer_::Update(float) {
 void Transformer_::RegisterTransform(Transform* transform) {
     if (transform->listLink_.IsLinked()) return;
     transforms_.PushBack(transform);
-    transform->state_->walkIndex = static_cast<uint32_t>(walk_.size());
-    walk_.push_back(Entry{transform, transform->state_});
+    walk_.Add(Entry{transform, transform->state_});
 }
 
 void Transformer_::UnregisterTransform(Transform* transform) {
     if (!transform->listLink_.IsLinked()) return;
     transforms_.Remove(transform);
-    const std::size_t index = transform->state_->walkIndex;
-    if (index < walk_.size() && walk_[index].transform == transform) {
-        walk_[index] = Entry{nullptr, nullptr};
-        ++holes_;
-    }
+    walk_.Remove(Entry{transform, transform->state_});
 }
 
-void Transformer_::CloseHoles() {
-    std::size_t kept = 0;
-    for (const Entry& entry : walk_) {
-        if (!entry.transform) continue;
-        entry.state->walkIndex = static_cast<uint32_t>(kept);
-        walk_[kept++] = entry;
-    }
-    walk_.resize(kept);
-    holes_ = 0;
-}
+uint32_t& Transformer_::WalkIndexOf(const Entry& entry) { return entry.state->walkIndex; }
 
 }  // namespace SD

@@ -1,11 +1,11 @@
 #pragma once
 // The system that brings every registered transform up to date once a frame, starting from
 // the transforms whose object has no parent and going down the object tree.
-#include <cstddef>
-#include <vector>
+#include <cstdint>
 
 #include "core/System.h"
 #include "engine/Component.h"
+#include "engine/RegistrationArray.h"
 
 namespace SD {
 
@@ -27,18 +27,17 @@ public:
     ComponentList& GetTransformList() { return transforms_; }
 
 private:
-    // The registration list again, as an array in the same order that carries each transform's
-    // record, so that the frame's pass reads the records one after another and leaves the
-    // objects alone. A transform leaving the list leaves a hole, closed up once holes are many.
+    // Each entry carries the transform's record, so that the frame's pass reads the records one
+    // after another and leaves the objects alone.
     struct Entry {
-        Transform* transform;
-        TransformState* state;
+        Transform* transform = nullptr;
+        TransformState* state = nullptr;
+        bool operator==(const Entry& other) const { return transform == other.transform; }
     };
-    void CloseHoles();
+    static uint32_t& WalkIndexOf(const Entry& entry);
 
     ComponentList transforms_;
-    std::vector<Entry> walk_;
-    std::size_t holes_ = 0;
+    RegistrationArray<Entry, &WalkIndexOf> walk_;
 };
 
 }  // namespace SD

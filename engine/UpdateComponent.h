@@ -1,5 +1,7 @@
 #pragma once
 // A component that the component manager updates every frame while it is registered.
+#include <cstdint>
+
 #include "engine/Component.h"
 
 namespace SD {
@@ -23,6 +25,11 @@ public:
     // classes that move their owner use them around edits of the level.
     virtual void VRestoreStartState() {}
     virtual void VCaptureStartState() {}
+
+private:
+    friend class ComponentManager_;
+    // Where the component stands in the component manager's walk, while it is registered.
+    uint32_t updateIndex_ = 0;
 };
 
 }  // namespace SD

@@ -1,6 +1,10 @@
 // The component manager's frame: update order, developer-pause hooks, changes during the walk.
 #include <gtest/gtest.h>
 
+#include <map>
+#include <string>
+#include <vector>
+
 #include "EngineTestSupport.h"
 #include "support/PlayStateDouble.h"
 
@@ -87,6 +91,81 @@ TEST_F(ComponentManagerTest, ComponentsAddedOrRemovedDuringTheWalk) {
     EXPECT_EQ(Journal(), (std::vector<std::string>{"first:update", "spawner:update", "late:update"}));
     EXPECT_FALSE(spawner.IsRegistered());
     EXPECT_EQ(components.GetUpdateList().Size(), 2u);
+}
+
+// Puts components to sleep from its update, then wakes others; either list may hold itself.
+class Switcher : public Mover {
+public:
+    void VUpdate(float dt) override {
+        Mover::VUpdate(dt);
+        const std::vector<Mover*> sleepNow = std::move(sleeping), wakeNow = std::move(waking);
+        sleeping.clear();
+        waking.clear();
+        for (Mover* m : sleepNow) m->Sleep();
+        for (Mover* m : wakeNow) m->Awake();
+    }
+    std::vector<Mover*> sleeping, waking;
+};
+
+std::vector<std::string> Updates(const char* labels) {
+    std::vector<std::string> out;
+    for (const char* l = labels; *l; ++l) out.push_back(std::string(1, *l) + ":update");
+    return out;
+}
+
+// An update that takes components out of the walk, itself or the one before it among them, or
+// puts itself back at the end, leaves every other component updated in registration order.
+TEST_F(ComponentManagerTest, ChangesDuringTheWalkKeepTheRestOfTheFrame) {
+    struct Case {
+        const char* sleeping;
+        const char* waking;
+        const char* firstFrame;
+        const char* secondFrame;
+    };
+    const Case cases[] = {
+        {"cx", "", "abcxde", "abde"},
+        {"x", "x", "abcxdex", "abcdex"},
+        {"d", "", "abcxe", "abcxe"},
+        {"abx", "a", "abcxdea", "cdea"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.sleeping);
+        std::map<char, Mover*> byLabel;
+        for (char l : std::string("abc")) byLabel[l] = AddMover(std::string(1, l));
+        Switcher switcher;
+        switcher.label = "x";
+        switcher.Start();
+        byLabel['x'] = &switcher;
+        for (char l : std::string("de")) byLabel[l] = AddMover(std::string(1, l));
+        for (const char* l = c.sleeping; *l; ++l) switcher.sleeping.push_back(byLabel[*l]);
+        for (const char* l = c.waking; *l; ++l) switcher.waking.push_back(byLabel[*l]);
+        Journal().clear();
+        components.Update(0.0f);
+        EXPECT_EQ(Journal(), Updates(c.firstFrame));
+        Journal().clear();
+        components.Update(0.0f);
+        EXPECT_EQ(Journal(), Updates(c.secondFrame));
+        switcher.Sleep();
+        factory.DestroyAllGameObjects();
+        EXPECT_TRUE(components.GetUpdateList().Empty());
+    }
+}
+
+// Many leaving at once, then others leaving and returning after the walk has closed up behind
+// them: each is found where it now stands.
+TEST_F(ComponentManagerTest, LeavingAndReturningBetweenFramesKeepsTheOrder) {
+    std::vector<Mover*> movers;
+    for (char l = 'a'; l <= 'p'; ++l) movers.push_back(AddMover(std::string(1, l)));
+    for (int i = 0; i < 8; ++i) movers[i]->Sleep();
+    components.Update(0.0f);
+    EXPECT_EQ(Journal(), Updates("ijklmnop"));
+    Journal().clear();
+    movers[12]->Sleep();
+    movers[3]->Awake();
+    movers[14]->Sleep();
+    components.Update(0.0f);
+    EXPECT_EQ(Journal(), Updates("ijklnpd"));
+    EXPECT_EQ(components.GetUpdateList().Size(), 7u);
 }
 
 // Destroys other components from its update.

@@ -3,11 +3,15 @@
 // name beside the plain loop of the same samples compiled for its instruction set
 // ("AnchorPlainLoop_<set>", KernelPlainLoops.h). Further anchors: a loop kept scalar (the
 // compiler may not vectorise it) and a memcpy of the bytes the kernel writes (the speed of moving
-// the data at all).
+// the data at all). A kernel and its anchors read and write the same buffers (Buffers below), so
+// that no figure depends on where an allocation happened to land.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstddef>
 #include <cstring>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -92,6 +96,30 @@ NOVEC void ScalarFoldTo16(const float* in, int16_t* out) {
     }
 }
 
+// Every benchmark's samples, 64-byte aligned. The mono-to-stereo benchmarks take the offset of
+// their source and destination in floats: 0 on a cache line, as the mixer's buses are; 4 only
+// 16-byte aligned (then every other 32-byte access crosses a line), as a voice's own samples
+// may be. The source lies 1 KB past a multiple of 4 KB from the destination, as separate
+// allocations mostly do: a load 4 KB away from a store still in flight waits for it.
+struct Buffers {
+    static constexpr uint32_t kPad = 16;
+    alignas(64) float src[N + kPad];
+    alignas(64) float gap[256 - kPad];  // only places dst
+    alignas(64) float dst[6 * N + kPad];
+    alignas(64) float to[6 * N];
+    alignas(64) int16_t pcm[2 * N];
+};
+static_assert(offsetof(Buffers, dst) - offsetof(Buffers, src) == 4096 + 1024);
+
+// The buffers, the mono source filled with 0.25 and `dst` with `dstValue` (the input of the
+// benchmarks that convert or interleave).
+Buffers& SharedBuffers(float dstValue = 0.0f) {
+    static Buffers buffers;
+    std::fill(std::begin(buffers.src), std::end(buffers.src), 0.25f);
+    std::fill(std::begin(buffers.dst), std::end(buffers.dst), dstValue);
+    return buffers;
+}
+
 void Finish(benchmark::State& state, int64_t bytesWritten) {
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * bytesWritten);
 }
@@ -112,11 +140,11 @@ const PlainLoops kPlain[] = {
 
 // The mixer's call for a mono voice whose left and right gains both ramp.
 void BM_MonoToStereo_Selected(benchmark::State& state) {
-    std::vector<float> src(N, 0.25f), dst(2 * N, 0.0f);
+    Buffers& b = SharedBuffers();
     SxSpeakerGains gains;
     for (int s = 0; s < 6; ++s) gains.previous[s] = 0.1f * s, gains.current[s] = 0.1f * s + 0.05f;
     for (auto _ : state) {
-        MixIntoStereo(src.data(), dst.data(), N, gains, 1);
+        MixIntoStereo(b.src, b.dst, N, gains, 1);
         benchmark::ClobberMemory();
     }
     state.SetLabel(SxSelectedKernelPath().name);
@@ -125,9 +153,12 @@ void BM_MonoToStereo_Selected(benchmark::State& state) {
 BENCHMARK(BM_MonoToStereo_Selected);
 
 void MonoToStereoPath(benchmark::State& state, const SxKernelPath* path) {
-    std::vector<float> src(N, 0.25f), dst(2 * N, 0.0f);
+    Buffers& b = SharedBuffers();
+    const auto offset = static_cast<uint32_t>(state.range(0));
+    const float* src = b.src + offset;
+    float* dst = b.dst + offset;
     for (auto _ : state) {
-        path->mixRampPair({src.data(), dst.data(), kGainL, kStepL}, {src.data(), dst.data() + N, kGainR, kStepR}, N);
+        path->mixRampPair({src, dst, kGainL, kStepL}, {src, dst + N, kGainR, kStepR}, N);
         benchmark::ClobberMemory();
     }
     Finish(state, 2 * N * sizeof(float));
@@ -143,18 +174,21 @@ void MonoToStereoPlain(benchmark::State& state, const PlainLoops* plain) {
     if (std::memcmp(kernel.data(), anchor.data(), kernel.size() * sizeof(float)) != 0)
         state.SkipWithError("the plain loop's samples differ from the kernel's");
 
-    std::vector<float> src(N, 0.25f), dst(2 * N, 0.0f);
+    Buffers& b = SharedBuffers();
+    const auto offset = static_cast<uint32_t>(state.range(0));
+    const float* src = b.src + offset;
+    float* dst = b.dst + offset;
     for (auto _ : state) {
-        plain->monoToStereo(src.data(), dst.data(), dst.data() + N, N, kGainL, kStepL, kGainR, kStepR);
+        plain->monoToStereo(src, dst, dst + N, N, kGainL, kStepL, kGainR, kStepR);
         benchmark::ClobberMemory();
     }
     Finish(state, 2 * N * sizeof(float));
 }
 
 void BM_MonoToStereo_AnchorScalar(benchmark::State& state) {
-    std::vector<float> src(N, 0.25f), dst(2 * N, 0.0f);
+    Buffers& b = SharedBuffers();
     for (auto _ : state) {
-        ScalarMonoToStereo(src.data(), dst.data(), dst.data() + N);
+        ScalarMonoToStereo(b.src, b.dst, b.dst + N);
         benchmark::ClobberMemory();
     }
     Finish(state, 2 * N * sizeof(float));
@@ -164,9 +198,9 @@ BENCHMARK(BM_MonoToStereo_AnchorScalar);
 // The memcpy anchors copy as many bytes as the kernel writes.
 void BM_Memcpy(benchmark::State& state) {
     const auto bytes = static_cast<size_t>(state.range(0));
-    std::vector<char> from(bytes, 1), to(bytes);
+    Buffers& b = SharedBuffers();
     for (auto _ : state) {
-        std::memcpy(to.data(), from.data(), bytes);
+        std::memcpy(b.to, b.dst, bytes);
         benchmark::ClobberMemory();
     }
     Finish(state, static_cast<int64_t>(bytes));
@@ -176,10 +210,9 @@ BENCHMARK(BM_Memcpy)->Arg(2 * N * sizeof(float))->Arg(2 * N * sizeof(int16_t))->
 // ---- the same-layout conversion of a stereo frame to 16 bits ----
 
 void BM_FloatTo16_Selected(benchmark::State& state) {
-    std::vector<float> in(2 * N, 0.3f);
-    std::vector<int16_t> out(2 * N);
+    Buffers& b = SharedBuffers(0.3f);
     for (auto _ : state) {
-        FloatTo16(in.data(), out.data(), 2 * N);
+        FloatTo16(b.dst, b.pcm, 2 * N);
         benchmark::ClobberMemory();
     }
     state.SetLabel(SxSelectedKernelPath().name);
@@ -188,10 +221,9 @@ void BM_FloatTo16_Selected(benchmark::State& state) {
 BENCHMARK(BM_FloatTo16_Selected);
 
 void FloatTo16Path(benchmark::State& state, const SxKernelPath* path) {
-    std::vector<float> in(2 * N, 0.3f);
-    std::vector<int16_t> out(2 * N);
+    Buffers& b = SharedBuffers(0.3f);
     for (auto _ : state) {
-        path->floatTo16(in.data(), out.data(), 2 * N);
+        path->floatTo16(b.dst, b.pcm, 2 * N);
         benchmark::ClobberMemory();
     }
     Finish(state, 2 * N * sizeof(int16_t));
@@ -208,20 +240,18 @@ void FloatTo16Plain(benchmark::State& state, const PlainLoops* plain) {
     plain->floatTo16(varied.data(), anchor.data(), 2 * N);
     if (kernel != anchor) state.SkipWithError("the plain loop's samples differ from the kernel's");
 
-    std::vector<float> in(2 * N, 0.3f);
-    std::vector<int16_t> out(2 * N);
+    Buffers& b = SharedBuffers(0.3f);
     for (auto _ : state) {
-        plain->floatTo16(in.data(), out.data(), 2 * N);
+        plain->floatTo16(b.dst, b.pcm, 2 * N);
         benchmark::ClobberMemory();
     }
     Finish(state, 2 * N * sizeof(int16_t));
 }
 
 void BM_FloatTo16_AnchorScalar(benchmark::State& state) {
-    std::vector<float> in(2 * N, 0.3f);
-    std::vector<int16_t> out(2 * N);
+    Buffers& b = SharedBuffers(0.3f);
     for (auto _ : state) {
-        ScalarFloatTo16(in.data(), out.data(), 2 * N);
+        ScalarFloatTo16(b.dst, b.pcm, 2 * N);
         benchmark::ClobberMemory();
     }
     Finish(state, 2 * N * sizeof(int16_t));
@@ -231,9 +261,9 @@ BENCHMARK(BM_FloatTo16_AnchorScalar);
 // ---- the 5.1 master interleave and the 5.1-to-stereo converter ----
 
 void BM_Interleave51_Selected(benchmark::State& state) {
-    std::vector<float> planar(6 * N, 0.5f), out(6 * N);
+    Buffers& b = SharedBuffers(0.5f);
     for (auto _ : state) {
-        InterleaveFivePointOne(planar.data(), out.data(), N, kGain, kGain + N * kStep, 1.0f, 0.9f);
+        InterleaveFivePointOne(b.dst, b.to, N, kGain, kGain + N * kStep, 1.0f, 0.9f);
         benchmark::ClobberMemory();
     }
     Finish(state, 6 * N * sizeof(float));
@@ -241,9 +271,9 @@ void BM_Interleave51_Selected(benchmark::State& state) {
 BENCHMARK(BM_Interleave51_Selected);
 
 void BM_Interleave51_AnchorScalar(benchmark::State& state) {
-    std::vector<float> planar(6 * N, 0.5f), out(6 * N);
+    Buffers& b = SharedBuffers(0.5f);
     for (auto _ : state) {
-        ScalarInterleave51(planar.data(), out.data());
+        ScalarInterleave51(b.dst, b.to);
         benchmark::ClobberMemory();
     }
     Finish(state, 6 * N * sizeof(float));
@@ -251,9 +281,9 @@ void BM_Interleave51_AnchorScalar(benchmark::State& state) {
 BENCHMARK(BM_Interleave51_AnchorScalar);
 
 void BM_Interleave51_AnchorPlainLoop(benchmark::State& state) {
-    std::vector<float> planar(6 * N, 0.5f), out(6 * N);
+    Buffers& b = SharedBuffers(0.5f);
     for (auto _ : state) {
-        PlainInterleave51(planar.data(), out.data());
+        PlainInterleave51(b.dst, b.to);
         benchmark::ClobberMemory();
     }
     Finish(state, 6 * N * sizeof(float));
@@ -261,10 +291,9 @@ void BM_Interleave51_AnchorPlainLoop(benchmark::State& state) {
 BENCHMARK(BM_Interleave51_AnchorPlainLoop);
 
 void BM_FiveOneToStereo16_Selected(benchmark::State& state) {
-    std::vector<float> in(6 * N, 0.2f);
-    std::vector<int16_t> out(2 * N);
+    Buffers& b = SharedBuffers(0.2f);
     for (auto _ : state) {
-        FivePointOneToStereoPcm16(in.data(), out.data(), N);
+        FivePointOneToStereoPcm16(b.dst, b.pcm, N);
         benchmark::ClobberMemory();
     }
     Finish(state, 2 * N * sizeof(int16_t));
@@ -272,10 +301,9 @@ void BM_FiveOneToStereo16_Selected(benchmark::State& state) {
 BENCHMARK(BM_FiveOneToStereo16_Selected);
 
 void BM_FiveOneToStereo16_AnchorScalar(benchmark::State& state) {
-    std::vector<float> in(6 * N, 0.2f);
-    std::vector<int16_t> out(2 * N);
+    Buffers& b = SharedBuffers(0.2f);
     for (auto _ : state) {
-        ScalarFoldTo16(in.data(), out.data());
+        ScalarFoldTo16(b.dst, b.pcm);
         benchmark::ClobberMemory();
     }
     Finish(state, 2 * N * sizeof(int16_t));
@@ -290,8 +318,10 @@ const bool registered = [] {
         const SxKernelPath* path = SxKernelPathFor(isa);
         if (!path) continue;
         const std::string isaName = path->name;
-        benchmark::RegisterBenchmark(("BM_MonoToStereo_" + isaName).c_str(), MonoToStereoPath, path);
-        benchmark::RegisterBenchmark(("BM_MonoToStereo_AnchorPlainLoop_" + isaName).c_str(), MonoToStereoPlain, plain);
+        benchmark::RegisterBenchmark(("BM_MonoToStereo_" + isaName).c_str(), MonoToStereoPath, path)->Arg(0)->Arg(4);
+        benchmark::RegisterBenchmark(("BM_MonoToStereo_AnchorPlainLoop_" + isaName).c_str(), MonoToStereoPlain, plain)
+            ->Arg(0)
+            ->Arg(4);
         benchmark::RegisterBenchmark(("BM_FloatTo16_" + isaName).c_str(), FloatTo16Path, path);
         benchmark::RegisterBenchmark(("BM_FloatTo16_AnchorPlainLoop_" + isaName).c_str(), FloatTo16Plain, plain);
     }

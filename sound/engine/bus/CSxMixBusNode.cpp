@@ -31,7 +31,7 @@ SXRESULT CSxMixBusNode::Init(uint32_t channelMask, uint16_t maxFrames, BusHandle
     std::fill(std::begin(m_gains), std::end(m_gains), 1.0f);
     m_state = kIdle;
     m_dataBytes = SxChannelCount(channelMask) * maxFrames * sizeof(float);
-    m_buffer.data = static_cast<float*>(MemoryMgr::Malign(g_LEngineDefaultPoolId, m_dataBytes, 16));
+    m_buffer.data = static_cast<float*>(MemoryMgr::Malign(g_LEngineDefaultPoolId, m_dataBytes, SxMixBufferAlignment));
     if (!m_buffer.data) return SX_InsufficientMemory;
     std::memset(m_buffer.data, 0, m_dataBytes);
     m_buffer.channelMask = channelMask;

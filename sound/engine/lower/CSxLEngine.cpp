@@ -80,7 +80,7 @@ SXRESULT CSxLEngine::Init(const SxPlatformInitSettings& settings) {
     const SXRESULT result = s_master.Init(s_channelMask, g_LEngineDefaultPoolId);
     if (result != SX_Success) return result;
     const uint32_t bytes = SxChannelCount(s_channelMask) * SxFrameLength * sizeof(float);
-    s_output.data = static_cast<float*>(MemoryMgr::Malign(g_LEngineDefaultPoolId, bytes, 16));
+    s_output.data = static_cast<float*>(MemoryMgr::Malign(g_LEngineDefaultPoolId, bytes, SxMixBufferAlignment));
     if (!s_output.data) return SX_InsufficientMemory;
     std::memset(s_output.data, 0, bytes);
     s_output.channelMask = s_channelMask;

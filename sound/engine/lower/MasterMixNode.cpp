@@ -13,7 +13,7 @@ SXRESULT MasterMixNode::Init(uint32_t channelMask, SxMemPoolId pool) {
     if (channelMask != SxChannelMaskStereo && channelMask != SxChannelMask51) return SX_UnsupportedChannelConfig;
     Term();
     const uint32_t bytes = SxChannelCount(channelMask) * SxFrameLength * sizeof(float);
-    m_buffer.data = static_cast<float*>(MemoryMgr::Malign(pool, bytes, 16));
+    m_buffer.data = static_cast<float*>(MemoryMgr::Malign(pool, bytes, SxMixBufferAlignment));
     if (!m_buffer.data) return SX_InsufficientMemory;
     m_pool = pool;
     std::memset(m_buffer.data, 0, bytes);

@@ -13,6 +13,9 @@ constexpr uint32_t SxChannelMaskStereo = 0x3;
 constexpr uint32_t SxChannelMask51 = 0x3F;
 constexpr uint32_t SxChannelMask40 = 0x33;
 constexpr uint32_t SxChannelBitLFE = 0x8;
+// The buffers the mixes write into start on a cache line, and so does each channel of a frame
+// (1024 floats): the vector kernels' loads and stores then never cross a line.
+constexpr uint32_t SxMixBufferAlignment = 64;
 
 inline uint32_t SxChannelCount(uint32_t mask) {
     uint32_t n = 0;

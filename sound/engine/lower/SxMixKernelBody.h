@@ -1,8 +1,9 @@
 // The width-independent loops of the mixing kernels, included inside the namespace of each
 // instruction-set variant after it defines: VF (a vector of W floats), W, Load, Store, Add, Mul,
-// Set1, Convert16 (16 floats to 16-bit samples) and Interleave2 (two vectors to 2W interleaved
-// floats). No header is included here: every function this file makes belongs to the variant's
-// own namespace, so no copy built for a wider instruction set can stand in for the baseline one.
+// Set1, G8 (eight gain lanes) with LoadG8, StoreG8, AddG8, Set1G8 and GainOf, Convert16 (16
+// floats to 16-bit samples) and Interleave2 (two vectors to 2W interleaved floats). No header
+// is included here: every function this file makes belongs to the variant's own namespace, so
+// no copy built for a wider instruction set can stand in for the baseline one.
 //
 // The ramps build their gains exactly as the four-wide loops always have, (g, g+s, g+2s, g+3s)
 // with the next four lanes 4s above them, every lane advancing by 8s per eight samples, so
@@ -25,64 +26,91 @@ inline int16_t ClampTruncate16(float v) {
     return static_cast<int16_t>(c * 32767.0f);
 }
 
-// The first U gain lanes of a ramp from gain by step, U a multiple of 8.
-template <uint32_t U>
-inline void RampLanes(float* lanes, float gain, float step) {
+// A ramp's gains run in eight lanes, each a chain of additions: the variant holds one step of
+// the eight in a G8 (LoadG8, StoreG8, AddG8, Set1G8) and widens C consecutive steps into the
+// vectors of a pass (GainOf). The chain is what bounds a ramp's speed, so it stays at 8 lanes
+// whatever W is: a 16-wide variant adding 8s twice per vector would do twice the additions on
+// the same chain, and those additions take the units the mix needs.
+constexpr uint32_t U = W < 8 ? 8 : W;  // samples per pass
+constexpr uint32_t NV = U / W;         // vectors per pass
+constexpr uint32_t C = U / 8;          // steps of the chain per pass
+
+inline G8 FirstLanes(float gain, float step) {
+    alignas(32) float lanes[8];
     lanes[0] = gain;
     lanes[1] = gain + step;
     lanes[2] = gain + 2 * step;
     lanes[3] = gain + 3 * step;
     for (uint32_t j = 4; j < 8; ++j) lanes[j] = lanes[j - 4] + 4 * step;
-    for (uint32_t j = 8; j < U; ++j) lanes[j] = lanes[j - 8] + 8 * step;
+    return LoadG8(lanes);
+}
+
+// The C steps of one pass, from `chain`, which moves on past them.
+inline void PassGains(G8& chain, G8 advance, G8 (&pass)[C]) {
+    pass[0] = chain;
+    for (uint32_t c = 1; c < C; ++c) pass[c] = AddG8(pass[c - 1], advance);
+    chain = AddG8(pass[C - 1], advance);
+}
+
+// The gains of the frames after the last whole pass, one per frame.
+inline void TailGains(G8 chain, G8 advance, float (&lanes)[U]) {
+    G8 pass[C];
+    PassGains(chain, advance, pass);
+    for (uint32_t c = 0; c < C; ++c) StoreG8(lanes + 8 * c, pass[c]);
 }
 
 void MixRamp(const float* src, float* dst, uint32_t frames, float gain, float step) {
-    constexpr uint32_t U = W < 8 ? 8 : W;  // samples per pass
-    constexpr uint32_t NV = U / W;         // vectors per pass
-    alignas(64) float lanes[U];
-    RampLanes<U>(lanes, gain, step);
-    VF g[NV];
-    for (uint32_t v = 0; v < NV; ++v) g[v] = Load(lanes + v * W);
-    const VF advance = Set1(8 * step);
+    G8 chain = FirstLanes(gain, step);
+    const G8 advance = Set1G8(8 * step);
     uint32_t i = 0;
     for (; i + U <= frames; i += U) {
-        for (uint32_t v = 0; v < NV; ++v) {
-            const uint32_t at = i + v * W;
-            Store(dst + at, Add(Load(dst + at), Mul(Load(src + at), g[v])));
-            for (uint32_t a = 0; a < U / 8; ++a) g[v] = Add(g[v], advance);
-        }
+        G8 g[C];
+        PassGains(chain, advance, g);
+        VF mixed[NV];
+        for (uint32_t v = 0; v < NV; ++v)
+            mixed[v] = Add(Load(dst + i + v * W), Mul(Load(src + i + v * W), GainOf(g, v)));
+        for (uint32_t v = 0; v < NV; ++v) Store(dst + i + v * W, mixed[v]);
     }
     if (i == frames) return;
-    for (uint32_t v = 0; v < NV; ++v) Store(lanes + v * W, g[v]);
+    alignas(64) float lanes[U];
+    TailGains(chain, advance, lanes);
     for (uint32_t k = 0; i + k < frames; ++k) dst[i + k] = dst[i + k] + src[i + k] * lanes[k];
 }
 
 // Two channels, each ramped exactly as MixRamp ramps it alone. A ramp's gains form a chain of
 // additions that no reordering may shorten without changing the samples, so one channel runs at
 // the speed of that chain; two independent chains advance side by side in the same time.
+// The channels' fields are read into locals first: through the references the compiler must
+// read them again after every store, and those reads wait on the stores. Each pass loads both
+// channels before it stores either: a load after a store to an address a multiple of 4 KB away
+// (the channels of a buffer are 4 KB apart) may wait for the store.
 void MixRampPair(const SxRampedChannel& a, const SxRampedChannel& b, uint32_t frames) {
-    constexpr uint32_t U = W < 8 ? 8 : W;
-    constexpr uint32_t NV = U / W;
-    alignas(64) float lanesA[U], lanesB[U];
-    RampLanes<U>(lanesA, a.gain, a.step);
-    RampLanes<U>(lanesB, b.gain, b.step);
-    VF gA[NV], gB[NV];
-    for (uint32_t v = 0; v < NV; ++v) gA[v] = Load(lanesA + v * W), gB[v] = Load(lanesB + v * W);
-    const VF advanceA = Set1(8 * a.step), advanceB = Set1(8 * b.step);
+    const float* const srcA = a.src;
+    const float* const srcB = b.src;
+    float* const dstA = a.dst;
+    float* const dstB = b.dst;
+    G8 chainA = FirstLanes(a.gain, a.step), chainB = FirstLanes(b.gain, b.step);
+    const G8 advanceA = Set1G8(8 * a.step), advanceB = Set1G8(8 * b.step);
     uint32_t i = 0;
     for (; i + U <= frames; i += U) {
+        G8 gA[C], gB[C];
+        PassGains(chainA, advanceA, gA);
+        PassGains(chainB, advanceB, gB);
+        VF mixedA[NV], mixedB[NV];
         for (uint32_t v = 0; v < NV; ++v) {
             const uint32_t at = i + v * W;
-            Store(a.dst + at, Add(Load(a.dst + at), Mul(Load(a.src + at), gA[v])));
-            Store(b.dst + at, Add(Load(b.dst + at), Mul(Load(b.src + at), gB[v])));
-            for (uint32_t n = 0; n < U / 8; ++n) gA[v] = Add(gA[v], advanceA), gB[v] = Add(gB[v], advanceB);
+            mixedA[v] = Add(Load(dstA + at), Mul(Load(srcA + at), GainOf(gA, v)));
+            mixedB[v] = Add(Load(dstB + at), Mul(Load(srcB + at), GainOf(gB, v)));
         }
+        for (uint32_t v = 0; v < NV; ++v) Store(dstA + i + v * W, mixedA[v]), Store(dstB + i + v * W, mixedB[v]);
     }
     if (i == frames) return;
-    for (uint32_t v = 0; v < NV; ++v) Store(lanesA + v * W, gA[v]), Store(lanesB + v * W, gB[v]);
+    alignas(64) float lanesA[U], lanesB[U];
+    TailGains(chainA, advanceA, lanesA);
+    TailGains(chainB, advanceB, lanesB);
     for (uint32_t k = 0; i + k < frames; ++k) {
-        a.dst[i + k] = a.dst[i + k] + a.src[i + k] * lanesA[k];
-        b.dst[i + k] = b.dst[i + k] + b.src[i + k] * lanesB[k];
+        dstA[i + k] = dstA[i + k] + srcA[i + k] * lanesA[k];
+        dstB[i + k] = dstB[i + k] + srcB[i + k] * lanesB[k];
     }
 }
 

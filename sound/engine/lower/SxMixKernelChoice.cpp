@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <chrono>
 #include <initializer_list>
+#include <iterator>
 #include <limits>
 #include <vector>
 
@@ -51,18 +52,22 @@ void TakeKernel(SxKernelPath& to, const SxKernelPath& from, SxKernel kernel) {
     ForMember(kernel, [&](auto member) { return (to.*member = from.*member) != nullptr; });
 }
 
-// Buffers for the timing runs, large enough for a 5.1 frame of 1024 samples.
+// Buffers for the timing runs, large enough for a 5.1 frame of 1024 samples. Each starts on a
+// cache line, wherever the allocator would have put it: a variant's speed depends on where its
+// accesses cross lines, and a choice made on buffers that landed differently in each process
+// would differ from run to run.
 struct TimingBuffers {
     static constexpr uint32_t kFrames = 1024;
-    TimingBuffers() : in(6 * kFrames, 0.3f), out(6 * kFrames, 0.0f), pcm(6 * kFrames) {}
-    std::vector<float> in, out;
-    std::vector<int16_t> pcm;
+    TimingBuffers() { std::fill(std::begin(in), std::end(in), 0.3f); }
+    alignas(64) float in[6 * kFrames];
+    alignas(64) float out[6 * kFrames] = {};
+    alignas(64) int16_t pcm[6 * kFrames] = {};
 };
 
 void Run(const SxKernelPath& path, SxKernel kernel, TimingBuffers& b) {
     constexpr uint32_t n = TimingBuffers::kFrames;
-    float* out = b.out.data();
-    const float* in = b.in.data();
+    float* out = b.out;
+    const float* in = b.in;
     switch (kernel) {
         case SxKernel::MixRamp:
             path.mixRamp(in, out, n, 0.1f, 0.3f / n);
@@ -80,13 +85,13 @@ void Run(const SxKernelPath& path, SxKernel kernel, TimingBuffers& b) {
             path.interleaveFivePointOne(in, out, n, 0.9f, 0.1f / n, 0.5f, -0.1f / n);
             break;
         case SxKernel::FloatTo16:
-            path.floatTo16(in, b.pcm.data(), 2 * n);
+            path.floatTo16(in, b.pcm, 2 * n);
             break;
         case SxKernel::StereoTo51Pcm16:
-            path.stereoTo51Pcm16(in, b.pcm.data(), n);
+            path.stereoTo51Pcm16(in, b.pcm, n);
             break;
         case SxKernel::FivePointOneToStereoPcm16:
-            path.fivePointOneToStereoPcm16(in, b.pcm.data(), n);
+            path.fivePointOneToStereoPcm16(in, b.pcm, n);
             break;
         case SxKernel::Count:
             break;

@@ -17,6 +17,14 @@ inline VF Add(VF a, VF b) { return _mm256_add_ps(a, b); }
 inline VF Mul(VF a, VF b) { return _mm256_mul_ps(a, b); }
 inline VF Set1(float v) { return _mm256_set1_ps(v); }
 
+// Eight gain lanes are one vector.
+using G8 = VF;
+inline G8 LoadG8(const float* p) { return Load(p); }
+inline void StoreG8(float* p, G8 g) { Store(p, g); }
+inline G8 AddG8(G8 a, G8 b) { return Add(a, b); }
+inline G8 Set1G8(float v) { return Set1(v); }
+inline VF GainOf(const G8* g, uint32_t v) { return g[v]; }
+
 inline __m256i Scale8(const float* in) {
     VF v = _mm256_mul_ps(_mm256_loadu_ps(in), _mm256_set1_ps(32767.0f));
     v = _mm256_and_ps(v, _mm256_cmp_ps(v, v, _CMP_ORD_Q));

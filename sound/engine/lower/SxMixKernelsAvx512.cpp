@@ -17,10 +17,23 @@ inline VF Add(VF a, VF b) { return _mm512_add_ps(a, b); }
 inline VF Mul(VF a, VF b) { return _mm512_mul_ps(a, b); }
 inline VF Set1(float v) { return _mm512_set1_ps(v); }
 
+// Eight gain lanes are a half vector; a pass of sixteen frames joins two steps of them.
+using G8 = __m256;
+inline G8 LoadG8(const float* p) { return _mm256_loadu_ps(p); }
+inline void StoreG8(float* p, G8 g) { _mm256_storeu_ps(p, g); }
+inline G8 AddG8(G8 a, G8 b) { return _mm256_add_ps(a, b); }
+inline G8 Set1G8(float v) { return _mm256_set1_ps(v); }
+
 // The zero-masking forms with every lane selected are the plain instructions; unlike the
 // plain intrinsics they start from a defined register, which keeps the compiler's
 // uninitialised-value warning quiet.
 constexpr __mmask16 kAll = 0xFFFF;
+constexpr __mmask8 kAllPairs = 0xFF;  // every 64-bit lane
+
+inline VF GainOf(const G8* g, uint32_t v) {
+    const __m512d low = _mm512_maskz_insertf64x4(kAllPairs, _mm512_setzero_pd(), _mm256_castps_pd(g[2 * v]), 0);
+    return _mm512_castpd_ps(_mm512_maskz_insertf64x4(kAllPairs, low, _mm256_castps_pd(g[2 * v + 1]), 1));
+}
 
 // Not-a-number lanes are dropped to 0 by the ordered-compare mask.
 inline void Convert16(const float* in, int16_t* out) {

@@ -17,6 +17,16 @@ inline VF Add(VF a, VF b) { return _mm_add_ps(a, b); }
 inline VF Mul(VF a, VF b) { return _mm_mul_ps(a, b); }
 inline VF Set1(float v) { return _mm_set1_ps(v); }
 
+// Eight gain lanes in two vectors; a pass of eight frames takes one step of them.
+struct G8 {
+    VF low, high;
+};
+inline G8 LoadG8(const float* p) { return {Load(p), Load(p + 4)}; }
+inline void StoreG8(float* p, G8 g) { Store(p, g.low), Store(p + 4, g.high); }
+inline G8 AddG8(G8 a, G8 b) { return {Add(a.low, b.low), Add(a.high, b.high)}; }
+inline G8 Set1G8(float v) { return {Set1(v), Set1(v)}; }
+inline VF GainOf(const G8* g, uint32_t v) { return v % 2 == 0 ? g[v / 2].low : g[v / 2].high; }
+
 // Not-a-number lanes become 0.
 inline VF ZeroNaN(VF v) { return _mm_and_ps(v, _mm_cmpord_ps(v, v)); }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <vector>
 
@@ -111,6 +112,10 @@ TEST_F(BusMixTest, ThreeLevelsOfBusesWithAnInsertEffectReachTheOutput) {
     CSxMixBusNode* node = CSxLEngine::GetVPLMixBus(View(kLeaf));
     ASSERT_NE(node, nullptr);
     EXPECT_EQ(CSxLEngine::BusNodeCount(), 3u) << "the parents are made first";
+    // The mixes' vector stores stay within cache lines.
+    for (SxUniqueID id : {kTop, kMiddle, kLeaf})
+        EXPECT_EQ(reinterpret_cast<uintptr_t>(CSxLEngine::FindBusNode(id)->GetOutput().data) % SxMixBufferAlignment, 0u)
+            << id;
     node->Connect();
     MixVoice(node, 0.5f);
     CSxLEngine::Perform();
