@@ -29,7 +29,6 @@ void GlExecutor::Log(const std::string& line) {
 }
 
 bool GlExecutor::BindTargets(const gfx::Device& device) {
-    FinishPresent();
     TargetKey key;
     for (uint32_t i = 0; i < gfx::Device::kMaxRenderTargets; ++i) key.colours[i] = device.BoundRenderTarget(i);
     const gfx::Surface* first = key.colours[0];
@@ -212,7 +211,6 @@ void GlExecutor::Clear(const gfx::Device& device, uint32_t flags, uint32_t argb,
 
 void GlExecutor::StretchRect(const gfx::Device& device, const gfx::Surface& source, const gfx::Surface& destination,
                              const gfx::Rect& r) {
-    FinishPresent();
     const GLuint read = FramebufferOf(device, source), drawn = FramebufferOf(device, destination);
     glBindFramebuffer(GL_READ_FRAMEBUFFER, read);
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, drawn);
@@ -234,7 +232,6 @@ void GlExecutor::Text(const gfx::Device& device, const gfx::Font& font, const gf
 }
 
 void GlExecutor::Present(const gfx::Device& device) {
-    FinishPresent();
     const gfx::Surface* frame = device.BackBuffer();
     if (!frame) return;
     if (!BackBufferInWindow(device)) {
@@ -251,23 +248,13 @@ void GlExecutor::Present(const gfx::Device& device) {
     }
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     if (beforeSwap_) beforeSwap_(device);
-    // The swap would wait here for the renderer to finish the frame.
-    glFlush();
-    swapPending_ = true;
-}
-
-void GlExecutor::FinishPresent() {
-    if (!swapPending_) return;
-    swapPending_ = false;
     SDL_GL_SwapWindow(window_);
     frameDecided_ = false;
 }
 
 void GlExecutor::Reset(const gfx::Device&) {
-    FinishPresent();
     state_.valid = false;
     frameDecided_ = false;
-    swapPending_ = false;
 }
 
 bool GlExecutor::ReadBackBuffer(const gfx::Device& device, std::vector<uint8_t>& rgba) const {
@@ -306,7 +293,6 @@ void GlExecutor::ForgetAll() {
     samplers_.fill(0);
     state_.valid = false;
     frameDecided_ = false;
-    swapPending_ = false;
 }
 
 void GlExecutor::DeleteAll() {

@@ -25,9 +25,7 @@ namespace platform::sdl {
 class GlExecutor : public gfx::Executor {
 public:
     // Frames go to the window; beforeSwap (if any) sees each finished frame in the window's
-    // back buffer when it is presented. The frame is then handed to the renderer and swapped at
-    // the next frame's first drawing or copy, so that the game's work in between runs while the
-    // renderer's threads finish it.
+    // back buffer before it is shown.
     GlExecutor(SDL_Window* window, std::function<void(const gfx::Device&)> beforeSwap);
     ~GlExecutor() override;
     GlExecutor(const GlExecutor&) = delete;
@@ -132,8 +130,6 @@ private:
     };
 
     void Log(const std::string& line);
-    // Swaps the presented frame if it is still waiting.
-    void FinishPresent();
     void CompileEffect(const gfx::Effect& effect, bool log);
     void CreateText();
     void CreateSamplers();
@@ -179,7 +175,6 @@ private:
     bool frameDecided_ = false;
     bool windowFrame_ = false;   // this frame's back buffer is the window's
     bool windowTarget_ = false;  // the bound framebuffer is the window's
-    bool swapPending_ = false;   // a presented frame waits for its swap
     GlText text_;
     std::vector<int> intScratch_;
 };
