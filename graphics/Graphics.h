@@ -403,10 +403,12 @@ public:
     // into the back buffer's render area (written there by the depth of field's mix when the
     // area is the whole back buffer, else copied), then the texts.
     void PostProcess();
-    // Both passes step by the source's texels, whatever the size of the other two buffers.
-    void Blur(Resource::RenderBuffer* source, Resource::RenderBuffer* intermediate,
-              Resource::RenderBuffer* destination);
-    void DownScale(Resource::RenderBuffer* source, Resource::RenderBuffer* destination);
+    // One pass in both directions, stepping by the source's texels into a destination of its size
+    // or of half of it; "added" (a smaller level) is blurred in the same pass and added.
+    void Blur(Resource::RenderBuffer* source, Resource::RenderBuffer* destination,
+              Resource::RenderBuffer* added = nullptr);
+    // A technique of "copy" that averages the source over each destination pixel.
+    void DownScale(Resource::RenderBuffer* source, Resource::RenderBuffer* destination, const char* technique);
     void BlendAdditive(Resource::RenderBuffer* source, RenderTarget* destination);
     // Where the final copy lands in a window area: centred, and clamped to the area when the
     // render size exceeds it.
@@ -593,11 +595,10 @@ private:
 
     // Post-processing buffers; the geometry buffer stands for the depth image.
     Resource::RenderBuffer* dofWork = nullptr;
-    Resource::RenderBuffer* dofBlurWork = nullptr;
     Resource::RenderBuffer* dofBlurred = nullptr;
-    Resource::RenderBuffer* glowBuffer = nullptr;
-    Resource::RenderBuffer* quarter[3] = {nullptr, nullptr, nullptr};
-    Resource::RenderBuffer* sixteenth[3] = {nullptr, nullptr, nullptr};
+    // The glow's levels and their blurs.
+    Resource::RenderBuffer* quarter[2] = {nullptr, nullptr};
+    Resource::RenderBuffer* sixteenth[2] = {nullptr, nullptr};
 
     // Grass.
     bool grassEnabled = true;

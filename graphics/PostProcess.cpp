@@ -17,67 +17,77 @@
 namespace Aperture {
 namespace {
 
-// Five weights and offsets of a Gaussian of sigma 3 at 0, 1 and 2 texels each way, at 0.8 of
-// the normalised samples.
+// The blur's kernel: a Gaussian of sigma 3 at 0, 1 and 2 texels each way, read in three filtered
+// taps a direction (one pass reads nine). Within the level (a target of the source's size, its
+// pixels on texel centres) the tap at 0 reads its texel and each outer tap lies between the
+// texels at 1 and 2, where the filter weighs them as the Gaussian does. From a source twice the
+// target's size (its pixels on the corners of 2 x 2 texels, each tap the average of the texels
+// round it) the kernel at 0, 1 and 2 texels of the corner weighs the six source texels across
+// as [g2, g1 + g2, g0 + g1, g0 + g1, g1 + g2, g2] / 2: the middle pair is read at the corner and
+// each outer pair by one tap between its texels. The weights of a direction sum to one, so a
+// flat picture passes unchanged and the far field is not darkened.
 struct BlurKernel {
-    float weights[5];
-    SD::Vec4 offsets[5];
-    BlurKernel(uint32_t width, uint32_t height) {
+    float weights[3];
+    SD::Vec4 offsets[3];
+    BlurKernel(uint32_t width, uint32_t height, bool fromTwiceTheSize) {
         constexpr float kSigma = 3.0f;
-        constexpr float kPi = 3.14159265358979f;
-        auto gauss = [](float x) {
-            return std::exp(-x * x / (2.0f * kSigma * kSigma)) / std::sqrt(2.0f * kPi * kSigma * kSigma);
-        };
-        weights[0] = 0.8f * gauss(0.0f);
-        weights[1] = weights[3] = 0.8f * gauss(1.0f);
-        weights[2] = weights[4] = 0.8f * gauss(2.0f);
+        auto gauss = [](float x) { return std::exp(-x * x / (2.0f * kSigma * kSigma)); };
+        const float g0 = gauss(0.0f), g1 = gauss(1.0f), g2 = gauss(2.0f);
+        const float total = g0 + 2.0f * (g1 + g2);
+        float outer = 0.0f;
+        if (fromTwiceTheSize) {
+            weights[1] = (g0 + g1) / total;
+            weights[0] = weights[2] = 0.5f * (g1 + 2.0f * g2) / total;
+            outer = 2.5f - (g1 + g2) / (g1 + 2.0f * g2);
+        } else {
+            weights[1] = g0 / total;
+            weights[0] = weights[2] = (g1 + g2) / total;
+            outer = (g1 + 2.0f * g2) / (g1 + g2);
+        }
         const float w = static_cast<float>(std::max<uint32_t>(width, 1));
         const float h = static_cast<float>(std::max<uint32_t>(height, 1));
-        offsets[0] = SD::Vec4(0.0f, 0.0f, 0.0f, 0.0f);
-        for (int k = 1; k <= 2; ++k) {
-            offsets[k] = SD::Vec4(static_cast<float>(k) / w, static_cast<float>(k) / h, 0.0f, 0.0f);
-            offsets[k + 2] = SD::Vec4(-offsets[k].x, -offsets[k].y, 0.0f, 0.0f);
-        }
+        offsets[0] = SD::Vec4(-outer / w, -outer / h, 0.0f, 0.0f);
+        offsets[1] = SD::Vec4(0.0f, 0.0f, 0.0f, 0.0f);
+        offsets[2] = SD::Vec4(outer / w, outer / h, 0.0f, 0.0f);
     }
 };
 
 }  // namespace
 
-void Graphics_::Blur(Resource::RenderBuffer* source, Resource::RenderBuffer* intermediate,
-                     Resource::RenderBuffer* destination) {
+void Graphics_::Blur(Resource::RenderBuffer* source, Resource::RenderBuffer* destination,
+                     Resource::RenderBuffer* added) {
     Resource::Effect* blur = GetEffect("blur");
-    if (!blur || !source || !intermediate || !destination) {
+    if (!blur || !source || !destination) {
         if (!blur) ReportMissingOnce("Effect", "blur");
         return;
     }
-    const BlurKernel kernel(source->GetWidth(), source->GetHeight());
-    auto pass = [&](const char* technique, Resource::RenderBuffer* from, Resource::RenderBuffer* to) {
-        blur->SetTechnique(technique);
-        blur->SetTexture("image", from);
-        blur->SetOffsets(kernel.offsets, 5);
-        blur->SetWeights(kernel.weights, 5);
-        BindTarget(to, blur);
-        DrawFullScreenQuad(blur);
-        to->Unbind();
-        blur->SetTexture("image", nullptr);
-    };
-    pass("BlurHorizontal", source, intermediate);
-    pass("BlurVertical", intermediate, destination);
+    const BlurKernel kernel(source->GetWidth(), source->GetHeight(), source->GetWidth() > destination->GetWidth());
+    blur->SetTechnique(added ? "BlurAdded" : "Blur");
+    blur->SetTexture("image", source);
+    blur->SetTexture("added", added);
+    blur->SetOffsets(kernel.offsets, 3);
+    blur->SetWeights(kernel.weights, 3);
+    BindTarget(destination, blur);
+    DrawFullScreenQuad(blur);
+    destination->Unbind();
+    blur->SetTexture("image", nullptr);
+    blur->SetTexture("added", nullptr);
 }
 
-void Graphics_::DownScale(Resource::RenderBuffer* source, Resource::RenderBuffer* destination) {
+void Graphics_::DownScale(Resource::RenderBuffer* source, Resource::RenderBuffer* destination, const char* technique) {
     Resource::Effect* copy = GetEffect("copy");
     if (!copy || !source || !destination) {
         if (!copy) ReportMissingOnce("Effect", "copy");
         return;
     }
-    copy->SetTechnique("DownScaleQuarter");
+    copy->SetTechnique(technique);
     copy->SetFloat("halfPixW", 0.5f / static_cast<float>(destination->GetWidth()));
     copy->SetFloat("halfPixH", 0.5f / static_cast<float>(destination->GetHeight()));
     copy->SetTexture("txtr", source);
     BindTarget(destination, copy);
     DrawFullScreenQuad(copy);
     destination->Unbind();
+    copy->SetTexture("txtr", nullptr);
 }
 
 void Graphics_::BlendAdditive(Resource::RenderBuffer* source, RenderTarget* destination) {
@@ -130,26 +140,17 @@ void Graphics_::PostProcess() {
     if (!noPostProcess && !spritesHideScene) {
         d->SetVertexDeclaration(meshDeclaration);
         if (renderBloom) {
-            if (Resource::Effect* blur = GetEffect("blur")) {
-                blur->SetTechnique("CaptureGlow");
-                blur->SetTexture("image", mainColor);
-                BindTarget(glowBuffer, blur);
-                DrawFullScreenQuad(blur);
-                glowBuffer->Unbind();
-                blur->SetTexture("image", nullptr);
-            } else {
-                ReportMissingOnce("Effect", "blur");
-            }
-            DownScale(glowBuffer, quarter[0]);
-            DownScale(quarter[0], sixteenth[0]);
-            Blur(sixteenth[0], sixteenth[1], sixteenth[2]);
-            BlendAdditive(sixteenth[2], quarter[0]);
-            Blur(quarter[0], quarter[1], quarter[2]);
+            // The glow straight at a quarter of the scene's size, its sixteenth from that, each
+            // level blurred in one pass; the quarter's blur adds the sixteenth's.
+            DownScale(mainColor, quarter[0], "CaptureGlow");
+            DownScale(quarter[0], sixteenth[0], "DownScaleQuarter");
+            Blur(sixteenth[0], sixteenth[1]);
+            Blur(quarter[0], quarter[1], sixteenth[1]);
         }
         Resource::Effect* dof = renderDepthOfField ? GetEffect("DepthOfField") : nullptr;
         if (renderDepthOfField && !dof) ReportMissingOnce("Effect", "DepthOfField");
         if (dof) {
-            Blur(mainColor, dofBlurWork, dofBlurred);
+            Blur(mainColor, dofBlurred);
             float focal = 0.0f;
             SD::GameObject* player = SD::Factory_::GetGameObjectByName("Player");
             Camera* camera = GetActiveCamera();
@@ -159,7 +160,7 @@ void Graphics_::PostProcess() {
             dof->SetTechnique("LinearInterpolate");
             dof->SetTexture("image1", mainColor);
             dof->SetTexture("image2", dofBlurred);
-            dof->SetTexture("image3", renderBloom ? quarter[2] : nullptr);
+            dof->SetTexture("image3", renderBloom ? quarter[1] : nullptr);
             dof->SetFloat("bloomAmount", renderBloom ? 1.0f : 0.0f);
             dof->SetTexture("depthImage", geometryBuffer);
             dof->SetFloat("cFocal", focal);
@@ -180,7 +181,7 @@ void Graphics_::PostProcess() {
             }
             dof->SetTexture("image3", nullptr);
         } else if (renderBloom) {
-            BlendAdditive(quarter[2], mainColor);
+            BlendAdditive(quarter[1], mainColor);
         }
     }
     DrawSprites(spriteTarget, spriteArea);

@@ -1,17 +1,18 @@
-# Glow capture and the two directions of the separable blur.
-param shared float glow_intensity
+# The blur of the depth of field and of the glow's levels: one pass in both directions.
 param texture image
-param float4 offsets 5
-param float weights 5
+param texture added
+param float4 offsets 3
+param float weights 3
 param float4 half_texel_offset
 
 sampler image linear clamp
+sampler added linear clamp
 
 glsl
-uniform float glow_intensity;
 uniform sampler2D image;
-uniform vec4 offsets[5];
-uniform float weights[5];
+uniform sampler2D added;
+uniform vec4 offsets[3];
+uniform float weights[3];
 
 #ifdef QV_VERTEX
 layout(location = QV_POSITION) in vec3 in_position;
@@ -27,50 +28,36 @@ void ScreenVS() {
 #ifdef QV_FRAGMENT
 in vec2 uv;
 
-// Only what is brighter than white glows, so a picture within the displayable range passes
-// through the bloom unchanged. The bloom chain adds its quarter and its sixteenth level of the
-// glow, hence half of it here. Alpha stays 0 so that adding the bloom leaves the scene's alpha.
-void CaptureGlowPS() {
-    vec3 excess = max(texture(image, uv).rgb - vec3(1.0), vec3(0.0));
-    qv_target0 = vec4(0.5 * glow_intensity * excess, 0.0);
-}
-
-// The weights are divided by their sum: the engine's five taps of the Gaussian sum to less than
-// one, and a blur that darkened would darken the depth of field's far field with it.
-vec4 Blur(vec2 direction) {
+// Three filtered taps each way, at offsets[i].x across and offsets[j].y down, weighed by
+// weights[i] * weights[j] (the weights of one direction sum to one): each tap between two texel
+// centres weighs them as the kernel does, so nine taps give the kernel of two directions in one
+// pass and one write.
+vec4 Blur(sampler2D picture) {
     vec4 sum = vec4(0.0);
-    float total = 0.0;
-    for (int i = 0; i < 5; ++i) {
-        sum += weights[i] * texture(image, uv + offsets[i].xy * direction);
-        total += weights[i];
-    }
-    return total > 0.0 ? sum / total : texture(image, uv);
+    for (int j = 0; j < 3; ++j)
+        for (int i = 0; i < 3; ++i)
+            sum += weights[i] * weights[j] * texture(picture, uv + vec2(offsets[i].x, offsets[j].y));
+    return sum;
 }
 
-void BlurHorizontalPS() { qv_target0 = Blur(vec2(1.0, 0.0)); }
-void BlurVerticalPS() { qv_target0 = Blur(vec2(0.0, 1.0)); }
+void BlurPS() { qv_target0 = Blur(image); }
+
+// The glow's quarter level with its blurred sixteenth ("added", filtered up) blurred over it.
+void BlurAddedPS() { qv_target0 = Blur(image) + Blur(added); }
 #endif
 end
 
-technique CaptureGlow
+technique Blur
 pass p0
-program ScreenVS CaptureGlowPS
+program ScreenVS BlurPS
 state ZEnable off
 state ZWriteEnable off
 state AlphaBlendEnable off
 state CullMode none
 state ColorWriteEnable 15
-technique BlurHorizontal
+technique BlurAdded
 pass p0
-program ScreenVS BlurHorizontalPS
-state ZEnable off
-state ZWriteEnable off
-state AlphaBlendEnable off
-state CullMode none
-state ColorWriteEnable 15
-technique BlurVertical
-pass p0
-program ScreenVS BlurVerticalPS
+program ScreenVS BlurAddedPS
 state ZEnable off
 state ZWriteEnable off
 state AlphaBlendEnable off

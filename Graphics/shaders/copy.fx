@@ -1,4 +1,5 @@
-# Quarter-size downscale of a buffer.
+# Quarter-size downscale of a buffer, and the glow captured from the scene at a quarter of its size.
+param shared float glow_intensity
 param texture txtr
 param float halfPixW
 param float halfPixH
@@ -7,6 +8,7 @@ param float4 half_texel_offset
 sampler txtr linear clamp
 
 glsl
+uniform float glow_intensity;
 uniform sampler2D txtr;
 uniform float halfPixW;
 uniform float halfPixH;
@@ -27,10 +29,26 @@ in vec2 uv;
 
 // halfPixW and halfPixH are half a destination pixel. Four filtered taps half-way to its edges
 // average the source texels it covers evenly when it is 2 or 4 source texels wide.
-void DownScalePS() {
+vec2 Tap(int i) {
     vec2 d = 0.5 * vec2(halfPixW, halfPixH);
-    qv_target0 = 0.25 * (texture(txtr, uv + vec2(-d.x, -d.y)) + texture(txtr, uv + vec2(d.x, -d.y)) +
-                         texture(txtr, uv + vec2(-d.x, d.y)) + texture(txtr, uv + vec2(d.x, d.y)));
+    return uv + vec2((i & 1) == 0 ? -d.x : d.x, i < 2 ? -d.y : d.y);
+}
+
+void DownScalePS() {
+    vec4 sum = vec4(0.0);
+    for (int i = 0; i < 4; ++i) sum += texture(txtr, Tap(i));
+    qv_target0 = 0.25 * sum;
+}
+
+// Only what is brighter than white glows, so a picture within the displayable range passes
+// through the bloom unchanged. The glow of each 2 x 2 block of scene pixels (one filtered tap),
+// averaged over the four blocks a pixel 4 scene pixels wide covers. The bloom adds its quarter
+// and its sixteenth level of the glow, hence half of it here. Alpha stays 0 so that adding the
+// bloom leaves the scene's alpha.
+void CaptureGlowPS() {
+    vec3 excess = vec3(0.0);
+    for (int i = 0; i < 4; ++i) excess += max(texture(txtr, Tap(i)).rgb - vec3(1.0), vec3(0.0));
+    qv_target0 = vec4(0.125 * glow_intensity * excess, 0.0);
 }
 #endif
 end
@@ -38,6 +56,14 @@ end
 technique DownScaleQuarter
 pass p0
 program ScreenVS DownScalePS
+state ZEnable off
+state ZWriteEnable off
+state AlphaBlendEnable off
+state CullMode none
+state ColorWriteEnable 15
+technique CaptureGlow
+pass p0
+program ScreenVS CaptureGlowPS
 state ZEnable off
 state ZWriteEnable off
 state AlphaBlendEnable off

@@ -7,7 +7,7 @@ sampler particle_texture linear clamp
 glsl
 uniform mat4 view;
 uniform mat4 projection;
-uniform sampler3D particle_texture;
+uniform sampler2DArray particle_texture;
 uniform float viewport_width;
 
 #ifdef QV_VERTEX
@@ -15,7 +15,7 @@ layout(location = QV_POSITION) in vec3 corner;
 layout(location = QV_TEXCOORD0) in vec2 texcoord;
 layout(location = QV_TEXCOORD1) in vec3 centre;
 layout(location = QV_COLOR0) in vec4 tint;
-// Slice, rotation (0..255 for 0..359 degrees), whole size and size in 255ths.
+// Image (the texture's layer), rotation (0..255 for 0..359 degrees), whole size and size in 255ths.
 layout(location = QV_TEXCOORD2) in vec4 bytes;
 out vec3 uvw;
 out vec4 colour;
@@ -35,8 +35,7 @@ void ParticleVertex() {
     // The quad is spread in view space, so it always faces the camera.
     eye.xy += mat2(c, s, -s, c) * corner.xy * size;
     gl_Position = qv_position(projection * eye);
-    float slices = float(textureSize(particle_texture, 0).z);
-    uvw = vec3(texcoord, (bytes.x + 0.5) / slices);
+    uvw = vec3(texcoord, bytes.x);
     colour = tint;
 }
 #endif

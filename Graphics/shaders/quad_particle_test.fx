@@ -7,7 +7,7 @@ sampler particle_texture linear clamp
 glsl
 uniform mat4 view;
 uniform mat4 projection;
-uniform sampler3D particle_texture;
+uniform sampler2DArray particle_texture;
 
 #ifdef QV_VERTEX
 layout(location = QV_POSITION) in vec3 corner;
@@ -25,7 +25,8 @@ out vec4 colour;
 void QuadVertex() {
     vec4 world = mat4(row0, row1, row2, row3) * vec4(corner, 1.0);
     gl_Position = qv_position(projection * (view * world));
-    uvw = vec3(texcoord, slice);
+    // The image is given as a volume's w, at the middle of its slice: the layer of that slice.
+    uvw = vec3(texcoord, slice * float(textureSize(particle_texture, 0).z) - 0.5);
     colour = tint;
 }
 #endif

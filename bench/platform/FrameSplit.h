@@ -52,18 +52,16 @@ inline void SplitFrame(benchmark::State& state, const platform::gfx::Device& dev
     state.counters["update_us"] = frameCpuMicroseconds - deviceUs;
 }
 
-// CPU time of the calling thread, in microseconds.
-inline double ThreadCpuMicroseconds() {
+inline double CpuMicroseconds(clockid_t clock) {
     timespec now{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    clock_gettime(clock, &now);
     return static_cast<double>(now.tv_sec) * 1e6 + static_cast<double>(now.tv_nsec) / 1e3;
 }
 
-// CPU time of the whole process, every thread (the software renderer's among them).
-inline double ProcessCpuMicroseconds() {
-    timespec now{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
-    return static_cast<double>(now.tv_sec) * 1e6 + static_cast<double>(now.tv_nsec) / 1e3;
-}
+// CPU time of the calling thread, in microseconds.
+inline double ThreadCpuMicroseconds() { return CpuMicroseconds(CLOCK_THREAD_CPUTIME_ID); }
+
+// CPU time of all the process's threads (a software renderer's own among them), in microseconds.
+inline double ProcessCpuMicroseconds() { return CpuMicroseconds(CLOCK_PROCESS_CPUTIME_ID); }
 
 }  // namespace bench

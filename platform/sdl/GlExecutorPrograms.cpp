@@ -34,7 +34,7 @@ bool Matches(gfx::ParamType type, GLenum glType) {
         case gfx::ParamType::kFloat4x4:
             return glType == GL_FLOAT_MAT4;
         case gfx::ParamType::kTexture:
-            return glType == GL_SAMPLER_2D || glType == GL_SAMPLER_3D;
+            return glType == GL_SAMPLER_2D || glType == GL_SAMPLER_2D_ARRAY;
     }
     return false;
 }
@@ -138,7 +138,7 @@ void GlExecutor::CompileEffect(const gfx::Effect& effect, bool log) {
                     for (const gfx::SamplerDescription& s : d.samplers)
                         if (s.texture == base) settings = &s;
                     glUniform1i(location, unit);
-                    out.samplers.push_back({unit++, value, settings, type == GL_SAMPLER_3D});
+                    out.samplers.push_back({unit++, value, settings, type == GL_SAMPLER_2D_ARRAY});
                 } else {
                     out.uniforms.push_back(
                         {location, value, type,
@@ -189,7 +189,7 @@ void GlExecutor::SetUniforms(const gfx::Device& device, const Program& program) 
     for (const Sampler& s : program.samplers) {
         glActiveTexture(static_cast<GLenum>(GL_TEXTURE0 + s.unit));
         const GlTexture* t = s.value->texture ? TextureOf(*s.value->texture) : nullptr;
-        const GLenum target = s.volume ? GL_TEXTURE_3D : GL_TEXTURE_2D;
+        const GLenum target = s.volume ? GL_TEXTURE_2D_ARRAY : GL_TEXTURE_2D;
         if (!t || t->target != target) {
             glBindTexture(target, 0);
             continue;

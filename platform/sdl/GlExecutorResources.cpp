@@ -96,12 +96,14 @@ const GlExecutor::GlTexture* GlExecutor::TextureOf(const gfx::BaseTexture& textu
     const bool created = t.name == 0;
     if (created) glGenTextures(1, &t.name);
     const auto* volume = dynamic_cast<const gfx::VolumeTexture*>(&texture);
-    t.target = volume ? GL_TEXTURE_3D : GL_TEXTURE_2D;
+    // A volume is read slice by slice (the particles' images): as layers, a filtered read takes
+    // the four texels of one slice where a 3D texture's would take eight of two.
+    t.target = volume ? GL_TEXTURE_2D_ARRAY : GL_TEXTURE_2D;
     glBindTexture(t.target, t.name);
     if (created && format.opaque) glTexParameteri(t.target, GL_TEXTURE_SWIZZLE_A, GL_ONE);
     if (volume) {
-        glTexParameteri(GL_TEXTURE_3D, GL_TEXTURE_MAX_LEVEL, 0);
-        glTexImage3D(GL_TEXTURE_3D, 0, format.internal, static_cast<GLsizei>(volume->Width()),
+        glTexParameteri(GL_TEXTURE_2D_ARRAY, GL_TEXTURE_MAX_LEVEL, 0);
+        glTexImage3D(GL_TEXTURE_2D_ARRAY, 0, format.internal, static_cast<GLsizei>(volume->Width()),
                      static_cast<GLsizei>(volume->Height()), static_cast<GLsizei>(volume->Depth()), 0, format.format,
                      format.type, volume->Bits());
     } else {

@@ -42,12 +42,12 @@ void vs_offset() { v_uv = uv.xy; gl_Position = qv_position(vec4(position.xy + of
 #ifdef QV_FRAGMENT
 in vec2 v_uv;
 uniform sampler2D tex;
-uniform sampler3D vol;
+uniform sampler2DArray vol;
 uniform vec4 tint;
 void fs_texture() { qv_target0 = texture(tex, v_uv); }
 void fs_tint() { qv_target0 = tint; }
 void fs_split() { qv_target0 = tint; qv_target1 = vec4(1.0) - tint; }
-void fs_volume() { qv_target0 = texture(vol, vec3(v_uv, 0.75)); }
+void fs_volume() { qv_target0 = texture(vol, vec3(v_uv, 1.0)); }
 #endif
 end
 technique Textured
@@ -361,7 +361,7 @@ TEST_F(GlExecutor, TwoTargetsTakeTheirOwnOutputs) {
     }
 }
 
-TEST_F(GlExecutor, AVolumeTextureIsSampledBySlice) {
+TEST_F(GlExecutor, AVolumeTextureIsSampledByItsSlicesAsLayers) {
     VolumeTexture* volume = nullptr;
     ASSERT_EQ(device_->CreateVolumeTexture(2, 2, 2, kFormatA8R8G8B8, Pool::kManaged, &volume), kOk);
     LockedBox box;

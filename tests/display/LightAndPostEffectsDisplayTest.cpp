@@ -307,19 +307,14 @@ TEST_F(LightAndPostEffects, ASpotLightShinesDownItsConeOnly) {
 }
 
 // Each step on a flat picture within the displayable range: the blur, the downscale and the depth
-// of field keep it, nothing in it glows, the additive blend adds it to what the target holds, and
-// the depth of field's mix adds the bloom it is given.
+// of field keep it, nothing in it glows, the blur adds the level it is given, the additive blend
+// adds it to what the target holds, and the depth of field's mix adds the bloom it is given.
 TEST_F(LightAndPostEffects, AFlatPicturePassesThroughThePostProcessingSteps) {
     const uint32_t picture = 0xFF8040C0u;
     const Rgb shown{0x80, 0x40, 0xC0};
-    // The engine's kernel: a Gaussian of sigma 3 at 0, 1 and 2 texels, scaled by 0.8.
-    auto gauss = [](float x) { return std::exp(-x * x / 18.0f) / std::sqrt(2.0f * 3.14159265f * 9.0f); };
-    const float weights[5] = {0.8f * gauss(0), 0.8f * gauss(1), 0.8f * gauss(2), 0.8f * gauss(1), 0.8f * gauss(2)};
-    const Float4 offsets[5] = {{0, 0, 0, 0},
-                               {1 / 8.0f, 1 / 8.0f, 0, 0},
-                               {2 / 8.0f, 2 / 8.0f, 0, 0},
-                               {-1 / 8.0f, -1 / 8.0f, 0, 0},
-                               {-2 / 8.0f, -2 / 8.0f, 0, 0}};
+    // Three taps a direction whose weights sum to one, the outer ones between two texels.
+    const float weights[3] = {0.3f, 0.4f, 0.3f};
+    const Float4 offsets[3] = {{-1.4f / 8.0f, -1.4f / 8.0f, 0, 0}, {0, 0, 0, 0}, {1.4f / 8.0f, 1.4f / 8.0f, 0, 0}};
     struct Step {
         const char* effect;
         const char* technique;
@@ -327,9 +322,9 @@ TEST_F(LightAndPostEffects, AFlatPicturePassesThroughThePostProcessingSteps) {
         float bloom;  // the depth of field's bloom amount, over a bloom of 0x10 in each channel
     };
     const Step steps[] = {
-        {"blur", "BlurHorizontal", shown, 0.0f},
-        {"blur", "BlurVertical", shown, 0.0f},
-        {"blur", "CaptureGlow", {0, 0, 0}, 0.0f},
+        {"blur", "Blur", shown, 0.0f},
+        {"blur", "BlurAdded", {0x90, 0x50, 0xD0}, 0.0f},
+        {"copy", "CaptureGlow", {0, 0, 0}, 0.0f},
         {"copy", "DownScaleQuarter", shown, 0.0f},
         {"blend", "Additive", {0x90, 0x50, 0xD0}, 0.0f},
         {"DepthOfField", "LinearInterpolate", shown, 0.0f},
@@ -343,11 +338,12 @@ TEST_F(LightAndPostEffects, AFlatPicturePassesThroughThePostProcessingSteps) {
         const std::string name = step.effect;
         if (name == "blur") {
             ASSERT_EQ(effect->SetTexture("image", source), kOk);
-            ASSERT_EQ(effect->SetFloatArray("weights", weights, 5), kOk);
-            ASSERT_EQ(effect->SetVectorArray("offsets", offsets, 5), kOk);
-            ASSERT_EQ(effect->SetFloat("glow_intensity", 1.0f), kOk);
+            ASSERT_EQ(effect->SetTexture("added", Flat(0xFF101010u)), kOk);
+            ASSERT_EQ(effect->SetFloatArray("weights", weights, 3), kOk);
+            ASSERT_EQ(effect->SetVectorArray("offsets", offsets, 3), kOk);
         } else if (name == "copy") {
             ASSERT_EQ(effect->SetTexture("txtr", source), kOk);
+            ASSERT_EQ(effect->SetFloat("glow_intensity", 1.0f), kOk);
             ASSERT_EQ(effect->SetFloat("halfPixW", 0.5f / kWidth), kOk);
             ASSERT_EQ(effect->SetFloat("halfPixH", 0.5f / kHeight), kOk);
         } else if (name == "blend") {

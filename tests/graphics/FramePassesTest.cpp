@@ -183,11 +183,12 @@ TEST(FramePasses, SmallSceneDrawsEveryPassInOrder) {
          "begin MultiInstance", "draw x5", "begin RenderLightBuffer", "draw", "begin RenderLightBuffer", "draw x1",
          "begin RenderLightBuffer", "draw x1", "begin MultiInstance", "draw x5", "begin draw_transition_sky", "draw",
          "begin GrassGeometry", "draw x3", "begin InstancedGrass", "draw x3",
-         // Post-processing: the glow and its bloom at reduced sizes, the depth of field blurred at
-         // half size, then mixed with the bloom added straight into the back buffer (1280 x 720
-         // within 1280 x 800): no copy.
-         "begin CaptureGlow", "begin DownScaleQuarter", "begin DownScaleQuarter", "begin Additive", "target 640x360",
-         "begin BlurHorizontal", "target 640x360", "begin BlurVertical", "target 1280x800",
+         // Post-processing: the glow captured at a quarter of the size, its sixteenth, each level
+         // blurred in one pass (the quarter's adding the sixteenth's), the depth of field blurred
+         // at half size in one pass, then mixed with the bloom added straight into the back
+         // buffer (1280 x 720 within 1280 x 800): no copy.
+         "target 320x180", "begin CaptureGlow", "target 80x45", "begin DownScaleQuarter", "target 80x45", "begin Blur",
+         "target 320x180", "begin BlurAdded", "target 640x360", "begin Blur", "target 1280x800",
          "begin LinearInterpolate"}));
     EXPECT_TRUE(ShowsTheMix(trace));
     // The bricks draw instanced in every pass that names them: three cascades at most, the
@@ -221,11 +222,35 @@ TEST(FramePasses, SmallSceneDrawsEveryPassInOrder) {
     EXPECT_EQ(forward[1][0], 1.0f);
     EXPECT_EQ(std::vector<float>(forward[1].begin() + 5, forward[1].begin() + 8), (std::vector<float>{0, 0, 21}));
     EXPECT_EQ(ParameterValues(frame, "cFocal").size(), 1u);
+    // The blurs' three filtered taps a direction weigh the source texels as a Gaussian of sigma 3
+    // at 0, 1 and 2 texels: within the sixteenth level (its pixels on texel centres) and from the
+    // scene to half its size (its pixels on the corners of 2 x 2 texels, the six texels across
+    // weighed as [g2, g1 + g2, g0 + g1, g0 + g1, g1 + g2, g2]).
     const auto weights = ParameterValues(frame, "weights");
-    ASSERT_FALSE(weights.empty());
-    EXPECT_EQ(weights[0][1], weights[0][3]);
-    EXPECT_EQ(weights[0][2], weights[0][4]);
-    EXPECT_LT(weights[0][0] + weights[0][1] + weights[0][2] + weights[0][3] + weights[0][4], 1.0f);
+    const auto offsets = ParameterValues(frame, "offsets");
+    ASSERT_EQ(weights.size(), 3u);
+    ASSERT_EQ(offsets.size(), 3u);
+    auto g = [](float x) { return std::exp(-x * x / 18.0f); };
+    struct Kernel {
+        size_t pass;
+        float width;  // of the source, in texels
+        bool corner;
+        float texels[3];  // the weights of the texels at 0, 1, 2 (or 0.5, 1.5, 2.5) each way
+    } kernels[] = {{0, 80.0f, false, {g(0), g(1), g(2)}}, {2, 1280.0f, true, {g(0) + g(1), g(1) + g(2), g(2)}}};
+    for (const Kernel& k : kernels) {
+        const std::vector<float>& w = weights[k.pass];
+        ASSERT_EQ(w.size(), 3u);
+        EXPECT_EQ(w[0], w[2]) << k.width;
+        EXPECT_NEAR(w[0] + w[1] + w[2], 1.0f, 1e-5f) << k.width;
+        // The outer tap lies between the texels at 1 and 2 from the nearest texel of the middle.
+        const float nearest = k.corner ? 0.5f : 0.0f;
+        const float outer = -offsets[k.pass][0] * k.width - nearest;
+        EXPECT_EQ(offsets[k.pass][0], -offsets[k.pass][8]) << k.width;
+        const float middle = k.corner ? w[1] / 2.0f : w[1];
+        const float total = (k.corner ? 2.0f : 1.0f) * k.texels[0] + 2.0f * (k.texels[1] + k.texels[2]);
+        const float shown[3] = {middle, w[0] * (2.0f - outer), w[0] * (outer - 1.0f)};
+        for (int t = 0; t < 3; ++t) EXPECT_NEAR(shown[t], k.texels[t] / total, 1e-5f) << k.width << " texel " << t;
+    }
     EXPECT_EQ(f.graphics->GetGrassDrawn(), 3u);
 }
 
@@ -265,11 +290,11 @@ TEST(FramePasses, SettingsSwitchStepsOff) {
         const char* sunTechnique;
         float bloomAmount;  // as the mix is given it; -1: no mix
     } cases[] = {
-        {"", 3, 2, 1, 1, 2, "RenderLightBuffer", 1.0f},
-        {"render_shadows=false\n", 0, 2, 1, 1, 2, "RenderLightBufferNoShadows", 1.0f},
+        {"", 3, 2, 1, 1, 1, "RenderLightBuffer", 1.0f},
+        {"render_shadows=false\n", 0, 2, 1, 1, 1, "RenderLightBufferNoShadows", 1.0f},
         {"render_bloom=false\n", 3, 2, 0, 1, 0, "RenderLightBuffer", 0.0f},
-        {"render_depth_of_field=false\n", 3, 2, 1, 0, 2, "RenderLightBuffer", -1.0f},
-        {"reflection_quality=no\n", 3, 1, 1, 1, 2, "RenderLightBuffer", 1.0f},
+        {"render_depth_of_field=false\n", 3, 2, 1, 0, 1, "RenderLightBuffer", -1.0f},
+        {"reflection_quality=no\n", 3, 1, 1, 1, 1, "RenderLightBuffer", 1.0f},
         {"no_post_process=true\n", 3, 2, 0, 0, 0, "RenderLightBuffer", -1.0f},
     };
     for (const Case& c : cases) {
