@@ -4,6 +4,7 @@
 #include <SDL_opengl.h>
 
 #include <cstdio>
+#include <algorithm>
 #include <cstring>
 
 #include "platform/gfx/Device.h"
@@ -32,12 +33,36 @@ bool GlExecutor::BindTargets(const gfx::Device& device) {
     for (uint32_t i = 0; i < gfx::Device::kMaxRenderTargets; ++i) key.colours[i] = device.BoundRenderTarget(i);
     const gfx::Surface* first = key.colours[0];
     if (!first) return false;
-    // A depth surface smaller than the target would clip the drawing to its size: left off.
-    const gfx::Surface* depth = device.DepthStencil();
-    if (depth && depth->Width() >= first->Width() && depth->Height() >= first->Height()) key.depth = depth;
-    glBindFramebuffer(GL_FRAMEBUFFER, Framebuffer(key));
+    // The window's back buffer has a depth buffer of its own, which its draws and clears use.
+    windowTarget_ = first == device.BackBuffer() && BackBufferInWindow(device);
+    if (windowTarget_) {
+        glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    } else {
+        // A depth surface smaller than the target would clip the drawing to its size: left off.
+        const gfx::Surface* depth = device.DepthStencil();
+        if (depth && depth->Width() >= first->Width() && depth->Height() >= first->Height()) key.depth = depth;
+        glBindFramebuffer(GL_FRAMEBUFFER, Framebuffer(key));
+    }
     glViewport(0, 0, static_cast<GLsizei>(first->Width()), static_cast<GLsizei>(first->Height()));
     return true;
+}
+
+bool GlExecutor::BackBufferInWindow(const gfx::Device& device) {
+    if (!frameDecided_) {
+        const gfx::Surface* back = device.BackBuffer();
+        int width = 0, height = 0;
+        SDL_GL_GetDrawableSize(window_, &width, &height);
+        windowFrame_ = back && static_cast<int>(back->Width()) == width && static_cast<int>(back->Height()) == height;
+        frameDecided_ = true;
+    }
+    return windowFrame_;
+}
+
+unsigned GlExecutor::FramebufferOf(const gfx::Device& device, const gfx::Surface& surface) {
+    if (&surface == device.BackBuffer() && BackBufferInWindow(device)) return 0;
+    TargetKey key;
+    key.colours[0] = &surface;
+    return Framebuffer(key);
 }
 
 void GlExecutor::ApplyStates(const gfx::Device& device) {
@@ -71,12 +96,15 @@ void GlExecutor::ApplyStates(const gfx::Device& device) {
     if (force || equation != state_.blendEquation) glBlendEquation(equation);
     state_.blendEquation = equation;
 
-    // Rows are flipped on the way to the target, which turns the engine's screen winding into
-    // GL's counter-clockwise front faces: culling its counter-clockwise triangles culls GL's back.
+    // Rows are flipped on the way to the executor's own targets, which turns the engine's
+    // screen winding into GL's counter-clockwise front faces; the window keeps it clockwise.
+    // Culling the engine's counter-clockwise triangles culls GL's back.
     const uint32_t cull = state(gfx::kRsCullMode);
     toggle(GL_CULL_FACE, cull == gfx::kCullCw || cull == gfx::kCullCcw, state_.cull, force);
     const GLenum face = cull == gfx::kCullCw ? GL_FRONT : GL_BACK;
-    if (force) glFrontFace(GL_CCW);
+    const GLenum front = windowTarget_ ? GL_CW : GL_CCW;
+    if (force || front != state_.frontFace) glFrontFace(front);
+    state_.frontFace = front;
     if (force || face != state_.cullFace) glCullFace(face);
     state_.cullFace = face;
 
@@ -181,17 +209,17 @@ void GlExecutor::Clear(const gfx::Device& device, uint32_t flags, uint32_t argb,
     if (mask) glClear(mask);
 }
 
-void GlExecutor::StretchRect(const gfx::Device&, const gfx::Surface& source, const gfx::Surface& destination,
+void GlExecutor::StretchRect(const gfx::Device& device, const gfx::Surface& source, const gfx::Surface& destination,
                              const gfx::Rect& r) {
-    TargetKey from, to;
-    from.colours[0] = &source;
-    to.colours[0] = &destination;
-    const GLuint read = Framebuffer(from), drawn = Framebuffer(to);
+    const GLuint read = FramebufferOf(device, source), drawn = FramebufferOf(device, destination);
     glBindFramebuffer(GL_READ_FRAMEBUFFER, read);
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, drawn);
-    // Both keep row 0 first, so the copy needs no flip.
-    glBlitFramebuffer(0, 0, static_cast<GLint>(source.Width()), static_cast<GLint>(source.Height()), r.left, r.top,
-                      r.right, r.bottom, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+    // The executor's targets keep row 0 first, the window last: between the two the rows flip.
+    const GLint height = static_cast<GLint>(source.Height());
+    const GLint top = drawn ? r.top : static_cast<GLint>(destination.Height()) - r.top;
+    const GLint bottom = drawn ? r.bottom : static_cast<GLint>(destination.Height()) - r.bottom;
+    glBlitFramebuffer(0, read ? 0 : height, static_cast<GLint>(source.Width()), read ? height : 0, r.left, top, r.right,
+                      bottom, GL_COLOR_BUFFER_BIT, GL_NEAREST);
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
 }
 
@@ -200,41 +228,54 @@ void GlExecutor::Text(const gfx::Device& device, const gfx::Font& font, const gf
     const gfx::Surface* target = device.BoundRenderTarget(0);
     // The drawer puts back every state it changes, so the cached states stay true.
     text_.Draw(text, font.CellWidth(), font.LineHeight(), static_cast<int>(target->Width()),
-               static_cast<int>(target->Height()));
+               static_cast<int>(target->Height()), windowTarget_);
 }
 
 void GlExecutor::Present(const gfx::Device& device) {
     const gfx::Surface* frame = device.BackBuffer();
     if (!frame) return;
-    TargetKey key;
-    key.colours[0] = frame;
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, Framebuffer(key));
-    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
-    int width = 0, height = 0;
-    SDL_GL_GetDrawableSize(window_, &width, &height);
-    glDrawBuffer(GL_BACK);
-    // Row 0 of the frame goes to the top of the window, which is GL's last row.
-    glBlitFramebuffer(0, 0, static_cast<GLint>(frame->Width()), static_cast<GLint>(frame->Height()), 0, height, width,
-                      0, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+    if (!BackBufferInWindow(device)) {
+        TargetKey key;
+        key.colours[0] = frame;
+        glBindFramebuffer(GL_READ_FRAMEBUFFER, Framebuffer(key));
+        glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+        int width = 0, height = 0;
+        SDL_GL_GetDrawableSize(window_, &width, &height);
+        glDrawBuffer(GL_BACK);
+        // Row 0 of the frame goes to the top of the window, which is GL's last row.
+        glBlitFramebuffer(0, 0, static_cast<GLint>(frame->Width()), static_cast<GLint>(frame->Height()), 0, height,
+                          width, 0, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+    }
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     if (beforeSwap_) beforeSwap_(device);
     SDL_GL_SwapWindow(window_);
+    frameDecided_ = false;
 }
 
-void GlExecutor::Reset(const gfx::Device&) { state_.valid = false; }
+void GlExecutor::Reset(const gfx::Device&) {
+    state_.valid = false;
+    frameDecided_ = false;
+}
 
 bool GlExecutor::ReadBackBuffer(const gfx::Device& device, std::vector<uint8_t>& rgba) const {
     const gfx::Surface* frame = device.BackBuffer();
     if (!frame) return false;
+    const bool window = frameDecided_ && windowFrame_;
     TargetKey key;
     key.colours[0] = frame;
     auto it = framebuffers_.find(key);
-    if (it == framebuffers_.end()) return false;
-    rgba.resize(static_cast<size_t>(frame->Width()) * frame->Height() * 4);
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, it->second);
+    if (!window && it == framebuffers_.end()) return false;
+    const size_t row = static_cast<size_t>(frame->Width()) * 4;
+    rgba.resize(row * frame->Height());
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, window ? 0 : it->second);
+    if (window) glReadBuffer(GL_BACK);
     glReadPixels(0, 0, static_cast<GLsizei>(frame->Width()), static_cast<GLsizei>(frame->Height()), GL_RGBA,
                  GL_UNSIGNED_BYTE, rgba.data());
     glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+    // The window's rows come bottom first.
+    if (window)
+        for (size_t top = 0, bottom = frame->Height() - 1; top < bottom; ++top, --bottom)
+            std::swap_ranges(rgba.begin() + top * row, rgba.begin() + (top + 1) * row, rgba.begin() + bottom * row);
     if (frame->GetFormat() == gfx::kFormatX8R8G8B8)
         for (size_t i = 3; i < rgba.size(); i += 4) rgba[i] = 255;
     return true;
@@ -251,6 +292,7 @@ void GlExecutor::ForgetAll() {
     vertexArrays_.clear();
     samplers_.fill(0);
     state_.valid = false;
+    frameDecided_ = false;
 }
 
 void GlExecutor::DeleteAll() {

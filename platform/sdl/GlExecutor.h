@@ -1,9 +1,11 @@
 #pragma once
 // Carries out the graphics device's calls with OpenGL 3.3 core in the current context: every
 // device object is mirrored by a GL object made when first needed and refreshed when its
-// content version changes; effects' passes become programs; the device's back buffer is a
-// framebuffer object that presenting copies to the window, rows flipped so that row 0 is the
-// top of the window. Needs the GL context current on the calling thread.
+// content version changes; effects' passes become programs. The device's back buffer is the
+// window's own when the two have the same size: its draws go there with rows the other way
+// round (row 0 of the executor's own targets is GL's first, the window's top row its last), and
+// presenting only swaps. Otherwise it is a framebuffer object that presenting copies to the
+// window, scaled and with rows flipped. Needs the GL context current on the calling thread.
 #include <SDL.h>
 
 #include <array>
@@ -49,6 +51,8 @@ public:
     // The back buffer's pixels as rows of red, green, blue, alpha from the top (alpha 255 for
     // a format without alpha); false when the device has drawn nothing into it yet.
     bool ReadBackBuffer(const gfx::Device& device, std::vector<uint8_t>& rgba) const;
+    // Whether the frame last presented was drawn straight into the window (or copied there).
+    bool LastFrameInWindow() const { return windowFrame_; }
     // What was logged (one line per effect that cannot draw), oldest first.
     const std::vector<std::string>& Messages() const { return messages_; }
 
@@ -68,6 +72,7 @@ private:
     struct Program {
         unsigned name = 0;
         int clipPlanes = -1;
+        int ySign = -1;
         std::vector<Uniform> uniforms;
         std::vector<Sampler> samplers;
     };
@@ -119,7 +124,7 @@ private:
     struct StateCache {
         bool valid = false;
         bool depthTest, depthWrite, blend, cull;
-        unsigned depthFunc, blendSource, blendDestination, blendEquation, cullFace;
+        unsigned depthFunc, blendSource, blendDestination, blendEquation, cullFace, frontFace;
         uint32_t colourMask;
         uint32_t clipMask;
     };
@@ -139,6 +144,11 @@ private:
     // Binds the framebuffer of the device's bound targets and sets the viewport; false when
     // target 0 cannot be drawn into.
     bool BindTargets(const gfx::Device& device);
+    // Whether this frame's back buffer is the window's: decided at the frame's first use of a
+    // target, from the sizes then, and kept until it is presented.
+    bool BackBufferInWindow(const gfx::Device& device);
+    // The framebuffer holding the surface, 0 for the window's back buffer.
+    unsigned FramebufferOf(const gfx::Device& device, const gfx::Surface& surface);
     unsigned Framebuffer(const TargetKey& key);
     void BindVertexArray(const StreamKey& key, const std::array<uint32_t, 4>& offsets);
     // Points the attributes of the streams in the mask (a bit per stream) of the bound array.
@@ -162,6 +172,9 @@ private:
     std::unordered_map<StreamKey, GlVertexArray, KeyHash> vertexArrays_;
     std::array<unsigned, 8> samplers_{};
     StateCache state_;
+    bool frameDecided_ = false;
+    bool windowFrame_ = false;   // this frame's back buffer is the window's
+    bool windowTarget_ = false;  // the bound framebuffer is the window's
     GlText text_;
     std::vector<int> intScratch_;
 };

@@ -127,6 +127,10 @@ void GlExecutor::CompileEffect(const gfx::Effect& effect, bool log) {
                     out.clipPlanes = location;
                     continue;
                 }
+                if (base == "qv_y_sign") {
+                    out.ySign = location;
+                    continue;
+                }
                 const gfx::ParamValue* value = effect.GetValue(base);
                 if (!value || !Matches(value->type, type)) continue;
                 if (value->type == gfx::ParamType::kTexture) {
@@ -181,6 +185,7 @@ void GlExecutor::SetUniforms(const gfx::Device& device, const Program& program) 
             if ((enabled >> i) & 1) std::memcpy(planes + 4 * i, device.ClipPlane(i), 16);
         glUniform4fv(program.clipPlanes, gfx::Device::kMaxClipPlanes, planes);
     }
+    if (program.ySign >= 0) glUniform1f(program.ySign, windowTarget_ ? 1.0f : -1.0f);
     for (const Sampler& s : program.samplers) {
         glActiveTexture(static_cast<GLenum>(GL_TEXTURE0 + s.unit));
         const GlTexture* t = s.value->texture ? TextureOf(*s.value->texture) : nullptr;

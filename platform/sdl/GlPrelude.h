@@ -22,12 +22,15 @@ inline constexpr const char* kGlslPrelude = R"(#define QV_POSITION 0
 #define QV_TEXCOORD9 15
 #ifdef QV_VERTEX
 uniform vec4 qv_clip_planes[6];
+// -1 where the target keeps row 0 first in memory (the executor's own targets), 1 for the
+// window, whose top row is OpenGL's last.
+uniform float qv_y_sign;
 out float gl_ClipDistance[6];
 // A clip-space position in the engine's convention (z from 0 to w, row 0 of every target at
 // the top) as OpenGL wants it; also feeds the enabled clip planes.
 vec4 qv_position(vec4 p) {
     for (int i = 0; i < 6; ++i) gl_ClipDistance[i] = dot(qv_clip_planes[i], p);
-    return vec4(p.x, -p.y, 2.0 * p.z - p.w, p.w);
+    return vec4(p.x, qv_y_sign * p.y, 2.0 * p.z - p.w, p.w);
 }
 #endif
 #ifdef QV_FRAGMENT

@@ -23,13 +23,15 @@ layout(location = 0) in vec2 pixel;
 layout(location = 1) in vec2 cellTexel;
 layout(location = 2) in float glyph;
 uniform vec2 target;
+uniform bool window;
 out vec2 texel;
 flat out int glyphIndex;
 void main() {
     texel = cellTexel;
     glyphIndex = int(glyph);
-    // Pixel row 0 is the target's first row, which is the top of every target.
-    gl_Position = vec4(pixel / target * 2.0 - 1.0, 0.0, 1.0);
+    // Pixel row 0 is the top: the first row of a framebuffer object, the last of the window.
+    vec2 at = pixel / target * 2.0 - 1.0;
+    gl_Position = vec4(at.x, window ? -at.y : at.y, 0.0, 1.0);
 }
 )";
 
@@ -39,10 +41,12 @@ flat in int glyphIndex;
 uniform sampler2D glyphs;
 uniform vec4 colour;
 uniform vec4 clip;  // left, top, right, bottom in pixels
+uniform vec2 target;
+uniform bool window;
 layout(location = 0) out vec4 result;
 void main() {
-    if (gl_FragCoord.x < clip.x || gl_FragCoord.x >= clip.z || gl_FragCoord.y < clip.y || gl_FragCoord.y >= clip.w)
-        discard;
+    vec2 pixel = vec2(gl_FragCoord.x, window ? target.y - gl_FragCoord.y : gl_FragCoord.y);
+    if (pixel.x < clip.x || pixel.x >= clip.z || pixel.y < clip.y || pixel.y >= clip.w) discard;
     ivec2 at = clamp(ivec2(floor(texel)), ivec2(0), ivec2(CELL_COLUMNS - 1, CELL_ROWS - 1));
     if (texelFetch(glyphs, ivec2(glyphIndex * CELL_COLUMNS + at.x, at.y), 0).r < 0.5) discard;
     result = colour;
@@ -124,6 +128,7 @@ bool GlText::Create(std::string* error) {
     targetLocation_ = glGetUniformLocation(program_, "target");
     colourLocation_ = glGetUniformLocation(program_, "colour");
     clipLocation_ = glGetUniformLocation(program_, "clip");
+    windowLocation_ = glGetUniformLocation(program_, "window");
     glUseProgram(program_);
     glUniform1i(glGetUniformLocation(program_, "glyphs"), 0);
 
@@ -168,8 +173,8 @@ void GlText::Release() {
     program_ = vertexArray_ = buffer_ = texture_ = 0;
 }
 
-void GlText::Draw(const gfx::Command& text, uint32_t cellWidth, uint32_t lineHeight, int targetWidth,
-                  int targetHeight) {
+void GlText::Draw(const gfx::Command& text, uint32_t cellWidth, uint32_t lineHeight, int targetWidth, int targetHeight,
+                  bool window) {
     if (!program_ || cellWidth == 0 || lineHeight == 0 || targetWidth <= 0 || targetHeight <= 0) return;
     const float left = static_cast<float>(static_cast<int32_t>(text.a[0]));
     const float top = static_cast<float>(static_cast<int32_t>(text.a[1]));
@@ -213,6 +218,7 @@ void GlText::Draw(const gfx::Command& text, uint32_t cellWidth, uint32_t lineHei
 
     glUseProgram(program_);
     glUniform2f(targetLocation_, static_cast<float>(targetWidth), static_cast<float>(targetHeight));
+    glUniform1i(windowLocation_, window ? 1 : 0);
     const uint32_t colour = text.a[4];
     glUniform4f(colourLocation_, ((colour >> 16) & 0xFF) / 255.0f, ((colour >> 8) & 0xFF) / 255.0f,
                 (colour & 0xFF) / 255.0f, (colour >> 24) / 255.0f);

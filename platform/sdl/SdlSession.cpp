@@ -57,6 +57,9 @@ bool SdlSession::Start(std::string* error) {
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    // The device's back buffer is often the window's own: its depth is the device's format.
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
+    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 8);
     // Hidden until the engine opens its window, so a missing OpenGL is known before the game starts.
     window_ = SDL_CreateWindow("", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, 640, 480,
                                SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE);
@@ -71,10 +74,12 @@ bool SdlSession::Start(std::string* error) {
     }
     SDL_GL_SetSwapInterval(1);
     bars_ = std::make_unique<TweakBarWindow>(window_);
-    // The bars go over the game's finished frame, before it is read back and shown.
+    // The bars go over the game's finished frame, which may be in the window already: it is
+    // read back before them, the window after them.
     executor_ = std::make_unique<GlExecutor>(window_, [this](const gfx::Device& device) {
+        if (keepFrames_ && !executor_->ReadBackBuffer(device, lastPresented_)) lastPresented_.clear();
         bars_->Draw();
-        if (keepFrames_) ReadBack(device);
+        if (keepFrames_) ReadBack();
     });
 
     audio_ = std::make_unique<SdlAudioOutput>();
@@ -202,8 +207,7 @@ void SdlSession::PollPads() {
     }
 }
 
-void SdlSession::ReadBack(const gfx::Device& device) {
-    if (!executor_->ReadBackBuffer(device, lastPresented_)) lastPresented_.clear();
+void SdlSession::ReadBack() {
     int drawableWidth = 0, drawableHeight = 0;
     SDL_GL_GetDrawableSize(window_, &drawableWidth, &drawableHeight);
     // Read before the swap, while the drawn image is still defined.

@@ -59,7 +59,8 @@ private:
     void Vibrate(uint32_t index, const PadVibration& vibration) override;
     void CursorShown(bool shown) override;
     bool Start(std::string* error);
-    void ReadBack(const gfx::Device& device);
+    // The window's back buffer into the last frame.
+    void ReadBack();
     void OpenPad(int joystickIndex);
     void ClosePad(SDL_JoystickID instance);
     void PollPads();

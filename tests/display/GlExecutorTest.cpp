@@ -500,6 +500,80 @@ TEST_F(GlExecutor, TextLandsInItsRectangleOfTheBoundTarget) {
     ExpectPixel(Pixel(4, 4), kRed, "the drawing under the text");
 }
 
+// A back buffer of the window's size is the window's own; one of another size is copied there
+// scaled. Either way the rows, the winding, text and copies out of it keep their places.
+TEST_F(GlExecutor, TheBackBufferInTheWindowOrCopiedThereKeepsItsPicture) {
+    Texture* target = nullptr;
+    Surface* targetSurface = nullptr;
+    Surface* backBuffer = nullptr;
+    Font* font = nullptr;
+    // On the right half: a clockwise triangle at its top left, a counter-clockwise one at its
+    // bottom right, culled.
+    VertexBuffer* clockwise = Vertices({{0, 1, 0.5f, 0, 0}, {1, 1, 0.5f, 0, 0}, {0, 0, 0.5f, 0, 0}});
+    VertexBuffer* counter = Vertices({{1, -1, 0.5f, 0, 0}, {1, 0, 0.5f, 0, 0}, {0, -1, 0.5f, 0, 0}});
+    struct Case {
+        int width, height;
+        bool inWindow;
+    };
+    for (const Case& c : {Case{kSize, kSize, true}, Case{96, 48, false}}) {
+        const std::string where = std::to_string(c.width) + "x" + std::to_string(c.height);
+        // A reset keeps no render target or font of the old size.
+        ASSERT_EQ(device_->Reset(Parameters(c.width, c.height)), kOk);
+        ASSERT_EQ(CreateFont(device_.get(), 16, 0, 400, "Mono", &font), kOk);
+        ASSERT_EQ(device_->CreateTexture(kSize, kSize, 1, kUsageRenderTarget, kFormatA8R8G8B8, Pool::kDefault, &target),
+                  kOk);
+        ASSERT_EQ(target->GetSurfaceLevel(0, &targetSurface), kOk);
+        ASSERT_EQ(device_->GetBackBuffer(&backBuffer), kOk);
+        BeginFrame();
+        DrawTexturedScreen();
+        // Out of the back buffer, and back into its left half.
+        ASSERT_EQ(device_->StretchRect(backBuffer, targetSurface, nullptr), kOk);
+        ASSERT_EQ(device_->Clear(kClearTarget, 0xFF000000u, 1.0f, 0), kOk);
+        ASSERT_EQ(effect_->SetTexture("tex", target), kOk);
+        DrawQuad(Quad(-1, 1, 0, -1), "Textured");
+        Tint(1, 1, 1);
+        ASSERT_EQ(effect_->SetTechnique("Tinted"), kOk);
+        ASSERT_EQ(effect_->Begin(nullptr), kOk);
+        ASSERT_EQ(effect_->BeginPass(0), kOk);
+        ASSERT_EQ(device_->SetRenderState(kRsCullMode, kCullCcw), kOk);
+        for (VertexBuffer* triangle : {clockwise, counter}) {
+            ASSERT_EQ(device_->SetStreamSource(0, triangle, 0, sizeof(Vertex)), kOk);
+            ASSERT_EQ(device_->DrawPrimitive(kTriangleList, 0, 1), kOk);
+        }
+        ASSERT_EQ(effect_->EndPass(), kOk);
+        ASSERT_EQ(effect_->End(), kOk);
+        Rect text{c.width / 2 + 2, c.height - 18, c.width, c.height};
+        ASSERT_EQ(font->DrawText("#", -1, &text, kTextTopLeft, 0xFFFFFF00u), 16);
+        EndFrame();
+        ASSERT_EQ(effect_->SetTexture("tex", nullptr), kOk);
+        backBuffer->Release();
+        targetSurface->Release();
+        target->Release();
+        font->Release();
+        EXPECT_EQ(session_->Executor().LastFrameInWindow(), c.inWindow) << where;
+
+        const int w = c.width, h = c.height;
+        ExpectPixel(Pixel(2, 2), kRed, where + " copied top left");
+        ExpectPixel(Pixel(w / 2 - 3, 2), kGreen, where + " copied top right");
+        ExpectPixel(Pixel(2, h - 3), kBlue, where + " copied bottom left");
+        ExpectPixel(Pixel(w / 2 + 2, 2), kWhite, where + " clockwise triangle");
+        ExpectPixel(Pixel(w - 3, h / 2 + 2), kBlack, where + " culled triangle");
+        ExpectPixel(WindowPixel(0.02f, 0.02f), kRed, where + " window top left");
+        ExpectPixel(WindowPixel(0.02f, 0.97f), kBlue, where + " window bottom left");
+        ExpectPixel(WindowPixel(0.52f, 0.02f), kWhite, where + " window triangle");
+        int lit = 0, stray = 0;
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) {
+                const Rgb p = Pixel(x, y);
+                const bool yellow = p.r == 255 && p.g == 255 && p.b == 0;
+                const bool inside = x >= text.left && x < text.left + 8 && y >= text.top && y < text.top + 16;
+                (inside ? lit : stray) += yellow ? 1 : 0;
+            }
+        EXPECT_GT(lit, 10) << where << ": the character's cell shows the text's colour";
+        EXPECT_EQ(stray, 0) << where << ": nothing outside it";
+    }
+}
+
 TEST_F(GlExecutor, AnEffectWithoutGlslIsSkippedWithOneLogLine) {
     tree_.Write("Graphics/bare.fx", "param float4 tint\ntechnique T\npass p\n");
     tree_.Write("Graphics/broken.fx",

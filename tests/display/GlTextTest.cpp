@@ -93,7 +93,7 @@ protected:
         glClear(GL_COLOR_BUFFER_BIT);
     }
     static void Draw(const Command& text, uint32_t cellWidth, uint32_t lineHeight) {
-        text_.Draw(text, cellWidth, lineHeight, kWidth, kHeight);
+        text_.Draw(text, cellWidth, lineHeight, kWidth, kHeight, false);
     }
     static Image Read() {
         std::vector<uint8_t> rgba(static_cast<size_t>(kWidth) * kHeight * 4);
