@@ -1,5 +1,6 @@
-// Feeds arbitrary text to the effect-description reader and creates an effect from it on a
-// headless device, sharing a pool with a fixed effect.
+// Feeds arbitrary text to the effect-description reader, its includes spliced from one file
+// that exists and one that does not, and creates an effect from it on a headless device,
+// sharing a pool with a fixed effect.
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -7,6 +8,7 @@
 
 #include "platform/gfx/Device.h"
 #include "platform/gfx/Effect.h"
+#include "platform/gfx/EffectFile.h"
 #include "platform/window/Window.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -26,8 +28,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CreateEffect(device.get(), "param shared float time\ntechnique T\npass p\n", pool, &fixed, nullptr);
     Effect* effect = nullptr;
     std::string errors;
-    if (CreateEffect(device.get(), std::string(reinterpret_cast<const char*>(data), size), pool, &effect, &errors) ==
-        kOk) {
+    std::string text;
+    const EffectIncludeReader read = [](const std::string& name, std::string& included) {
+        if (name != "sun.glsl") return false;
+        included = "param shared float time\nglsl\nfloat Sun() { return time; }\nend\n";
+        return true;
+    };
+    if (ExpandEffectIncludes(std::string(reinterpret_cast<const char*>(data), size), read, text, errors) &&
+        CreateEffect(device.get(), text, pool, &effect, &errors) == kOk) {
         uint32_t passes = 0;
         effect->Begin(&passes);
         for (uint32_t i = 0; i < passes; ++i) {

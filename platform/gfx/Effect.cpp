@@ -280,11 +280,31 @@ Result CreateEffectFromFile(Device* device, const std::string& path, EffectPool*
         if (errors) *errors = "cannot open " + path;
         return kNotFound;
     }
-    // One byte past the limit is enough for the reader to refuse an oversized file.
-    std::string text(kMaxEffectFileSize + 1, '\0');
-    file.read(text.data(), static_cast<std::streamsize>(text.size()));
-    text.resize(static_cast<size_t>(file.gcount()));
-    return CreateNamedEffect(device, path, text, pool, out, errors);
+    auto readAtMost = [](std::ifstream& in, std::string& text) {
+        // One byte past the limit is enough for the reader to refuse an oversized file.
+        text.assign(kMaxEffectFileSize + 1, '\0');
+        in.read(text.data(), static_cast<std::streamsize>(text.size()));
+        text.resize(static_cast<size_t>(in.gcount()));
+    };
+    std::string text;
+    readAtMost(file, text);
+    const size_t slash = path.find_last_of('/');
+    const std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+    std::string expanded, error;
+    const bool read = ExpandEffectIncludes(
+        text,
+        [&](const std::string& name, std::string& included) {
+            std::ifstream in(folder + name, std::ios::binary);
+            if (!in) return false;
+            readAtMost(in, included);
+            return true;
+        },
+        expanded, error);
+    if (!read) {
+        if (errors) *errors = error;
+        return kInvalidCall;
+    }
+    return CreateNamedEffect(device, path, expanded, pool, out, errors);
 }
 
 }  // namespace platform::gfx

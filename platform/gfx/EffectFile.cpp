@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cstdlib>
 #include <sstream>
+#include <utility>
 
 #include "platform/gfx/Types.h"
 
@@ -128,6 +129,48 @@ SamplerDescription EffectDescription::SamplerFor(const std::string& texture) con
     SamplerDescription fallback;
     fallback.texture = texture;
     return fallback;
+}
+
+bool ExpandEffectIncludes(const std::string& text, const EffectIncludeReader& read, std::string& out,
+                          std::string& error) {
+    static const std::string kKeyword = "include ";
+    std::string expanded;
+    std::istringstream lines(text);
+    std::string line;
+    for (int number = 1; std::getline(lines, line); ++number) {
+        const std::string where = "line " + std::to_string(number) + ": ";
+        if (line.compare(0, kKeyword.size(), kKeyword) != 0) {
+            expanded += line + "\n";
+            continue;
+        }
+        std::string name = line.substr(kKeyword.size());
+        while (!name.empty() && std::isspace(static_cast<unsigned char>(name.back()))) name.pop_back();
+        // Only a file beside the effect: no folders, nothing hidden or above it.
+        if (name.empty() || name[0] == '.' || name.find_first_of("/\\ \t") != std::string::npos) {
+            error = where + "bad include name '" + name + "'";
+            return false;
+        }
+        std::string included;
+        if (!read(name, included)) {
+            error = where + "cannot read include '" + name + "'";
+            return false;
+        }
+        std::istringstream inner(included);
+        std::string innerLine;
+        while (std::getline(inner, innerLine)) {
+            if (innerLine.compare(0, kKeyword.size(), kKeyword) == 0) {
+                error = where + "'" + name + "' includes a file itself";
+                return false;
+            }
+            expanded += innerLine + "\n";
+        }
+        if (expanded.size() > kMaxEffectFileSize) {
+            error = where + "larger than " + std::to_string(kMaxEffectFileSize) + " bytes with '" + name + "'";
+            return false;
+        }
+    }
+    out = std::move(expanded);
+    return true;
 }
 
 bool ParseEffectDescription(const std::string& text, EffectDescription& out, std::string& error) {

@@ -12,10 +12,13 @@
 //   sampler <texture param> <point|linear> <wrap|clamp>      (default: linear wrap)
 //   program <vertex function> <fragment function>           (inside a pass)
 //   state <State> <value>                                   (inside a pass, any number)
+//   include <file name>       the named file of the effect's own folder, line for line, where
+//                             it stands (inside a GLSL block too); an included file includes none
 //
 // A pass belongs to the technique above it; every technique needs a pass. A pass without a
 // program has no GLSL: the headless device runs it all the same.
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -76,6 +79,14 @@ struct EffectDescription {
 
 constexpr size_t kMaxEffectFileSize = 1 << 20;
 constexpr uint32_t kMaxParamCount = 256;
+
+// Reads an included file by its name; false when there is none.
+using EffectIncludeReader = std::function<bool(const std::string& name, std::string& text)>;
+// The text with each "include" line replaced by the file it names. False with "line N: what"
+// in error for a name that is not a plain file name of the folder, a file that cannot be read,
+// an include inside an included file, or a result larger than an effect file may be.
+bool ExpandEffectIncludes(const std::string& text, const EffectIncludeReader& read, std::string& out,
+                          std::string& error);
 
 // False with "line N: what" in error for text that is not a well-formed description.
 bool ParseEffectDescription(const std::string& text, EffectDescription& out, std::string& error);

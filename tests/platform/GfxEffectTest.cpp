@@ -106,6 +106,49 @@ TEST(GfxEffectFile, MalformedGlslLinesNameTheLine) {
     });
 }
 
+// Includes splice a file of the folder in where they stand, a GLSL block's lines among them;
+// anything else that names a file is refused with its line.
+TEST(GfxEffectFile, IncludesSpliceTheirFileWhereTheyStand) {
+    const std::map<std::string, std::string> files = {
+        {"sun.glsl", "float Sun() { return 1.0; }"},
+        {"nested.glsl", "include sun.glsl\n"},
+        {"big.glsl", std::string(kMaxEffectFileSize, '/')},
+    };
+    const EffectIncludeReader read = [&](const std::string& name, std::string& text) {
+        auto it = files.find(name);
+        if (it == files.end()) return false;
+        text = it->second;
+        return true;
+    };
+    std::string out, error;
+    ASSERT_TRUE(ExpandEffectIncludes("glsl\ninclude sun.glsl  \r\nend\ntechnique T\npass p\n", read, out, error))
+        << error;
+    EXPECT_EQ(out, "glsl\nfloat Sun() { return 1.0; }\nend\ntechnique T\npass p\n");
+    EffectDescription d;
+    ASSERT_TRUE(ParseEffectDescription(out, d, error)) << error;
+    EXPECT_EQ(d.glsl, "float Sun() { return 1.0; }\n");
+
+    struct Refused {
+        std::string text, error;
+    };
+    const std::vector<Refused> refused = {
+        {"\ninclude missing.glsl\n", "line 2: cannot read include 'missing.glsl'"},
+        {"include ../sun.glsl\n", "line 1: bad include name '../sun.glsl'"},
+        {"include shaders/sun.glsl\n", "line 1: bad include name 'shaders/sun.glsl'"},
+        {"include .hidden\n", "line 1: bad include name '.hidden'"},
+        {"include \n", "line 1: bad include name ''"},
+        {"include nested.glsl\n", "line 1: 'nested.glsl' includes a file itself"},
+        {"technique T\ninclude big.glsl\n",
+         "line 2: larger than " + std::to_string(kMaxEffectFileSize) + " bytes with 'big.glsl'"},
+    };
+    for (const Refused& c : refused) {
+        out = "kept";
+        EXPECT_FALSE(ExpandEffectIncludes(c.text, read, out, error)) << c.text;
+        EXPECT_EQ(error, c.error) << c.text;
+        EXPECT_EQ(out, "kept") << "a failed expansion leaves the output alone";
+    }
+}
+
 TEST(GfxEffectFile, ReadsGlslSamplersProgramsAndStates) {
     const char* text =
         "# lit\n"

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <string>
 #include <vector>
@@ -199,6 +201,27 @@ TEST_F(GfxExecutor, EffectsReadFromFilesGoByTheirPath) {
     EXPECT_EQ(executor.calls[0], "effect " + path);
     effect->Release();
     std::remove(path.c_str());
+}
+
+// An effect file's includes come from its own folder; one that cannot be read refuses the effect.
+TEST_F(GfxExecutor, EffectFilesIncludeFilesOfTheirFolder) {
+    const std::string folder = ::testing::TempDir() + "/effect_includes";
+    std::filesystem::create_directories(folder);
+    auto write = [&](const std::string& name, const char* text) {
+        std::ofstream(folder + "/" + name, std::ios::binary) << text;
+    };
+    write("shared.glsl", "float Shared() { return 2.0; }\n");
+    write("uses.fx", "glsl\ninclude shared.glsl\nend\ntechnique T\npass p\n");
+    write("missing.fx", "include gone.glsl\ntechnique T\npass p\n");
+    Effect* effect = nullptr;
+    std::string errors;
+    ASSERT_EQ(CreateEffectFromFile(device.get(), folder + "/uses.fx", nullptr, &effect, &errors), kOk) << errors;
+    EXPECT_EQ(effect->Description().glsl, "float Shared() { return 2.0; }\n");
+    effect->Release();
+    effect = nullptr;
+    EXPECT_EQ(CreateEffectFromFile(device.get(), folder + "/missing.fx", nullptr, &effect, &errors), kInvalidCall);
+    EXPECT_EQ(errors, "line 1: cannot read include 'gone.glsl'");
+    EXPECT_EQ(effect, nullptr);
 }
 
 }  // namespace
