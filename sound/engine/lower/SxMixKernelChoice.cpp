@@ -6,6 +6,7 @@
 #include <initializer_list>
 #include <iterator>
 #include <limits>
+#include <memory>
 #include <vector>
 
 #include "sound/engine/lower/SxMixKernelPaths.h"
@@ -102,7 +103,9 @@ void Run(const SxKernelPath& path, SxKernel kernel, TimingBuffers& b) {
 
 // The real clock, not the engine's replaceable one: this measures the processor itself.
 double SxTimeKernel(const SxKernelPath& path, SxKernel kernel) {
-    static TimingBuffers buffers;
+    // Buffers of the call's own, so that timings on two threads share nothing.
+    const std::unique_ptr<TimingBuffers> owned = std::make_unique<TimingBuffers>();
+    TimingBuffers& buffers = *owned;
     using Clock = std::chrono::steady_clock;
     constexpr int kTrials = 12, kCallsPerTrial = 2;
     Run(path, kernel, buffers);  // warms the code, the data and any wide units
