@@ -38,6 +38,9 @@ public:
                 case Op::kSetVertexDeclaration:
                     if (c.a[0] != 0) step.object = DeclarationOf(c.a[0]);
                     break;
+                case Op::kSetDepthStencilSurface:
+                    if (c.a[0] != 0) step.object = DepthSurface(c.a[0], c.a[1]);
+                    break;
                 case Op::kStretchRect: {
                     // A copy records its source's size and its rectangle, not the surfaces. In a
                     // headless frame every target holds a waiting clear, so both ends are
@@ -60,6 +63,7 @@ public:
     ~FrameReplay() {
         using namespace platform::gfx;
         device_.SetRenderTarget(0, device_.BackBuffer());
+        device_.SetDepthStencilSurface(nullptr);
         for (uint32_t i = 1; i < Device::kMaxRenderTargets; ++i) device_.SetRenderTarget(i, nullptr);
         ReleaseAll(surfaces_);
         ReleaseAll(textures_);
@@ -119,6 +123,12 @@ public:
                 case Op::kSetClipPlane:
                     device_.SetClipPlane(c.a[0], c.v);
                     break;
+                case Op::kSetViewport:
+                    device_.SetViewport({c.a[0], c.a[1], c.a[2], c.a[3]});
+                    break;
+                case Op::kSetDepthStencilSurface:
+                    device_.SetDepthStencilSurface(static_cast<Surface*>(step.object));
+                    break;
                 case Op::kStretchRect: {
                     const Rect rect{static_cast<int32_t>(c.a[2]), static_cast<int32_t>(c.a[3]),
                                     static_cast<int32_t>(c.a[4]), static_cast<int32_t>(c.a[5])};
@@ -149,6 +159,7 @@ private:
     static constexpr uint32_t kTextureSlot = 100;
     static constexpr uint32_t kCopySourceSlot = 101;
     static constexpr uint32_t kCopySlot = 102;
+    static constexpr uint32_t kDepthSlot = 103;
 
     // A creation that failed leaves its entry empty.
     template <class Objects>
@@ -180,6 +191,17 @@ private:
         if (surface) return surface;
         platform::gfx::Texture* texture = Target(width, height, format, slot);
         if (texture) texture->GetSurfaceLevel(0, &surface);
+        return surface;
+    }
+
+    // The swap chain's depth surface where the size is the back buffer's, else one of its own.
+    platform::gfx::Surface* DepthSurface(uint32_t width, uint32_t height) {
+        using namespace platform::gfx;
+        Surface* own = device_.DepthStencil();
+        if (own && width == own->Width() && height == own->Height()) return own;
+        Surface*& surface = surfaces_[{width, height, kFormatD24S8, kDepthSlot}];
+        if (!surface && Failed(device_.CreateDepthStencilSurface(width, height, kFormatD24S8, &surface)))
+            ready_ = false;
         return surface;
     }
 

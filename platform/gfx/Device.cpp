@@ -11,9 +11,11 @@
 namespace platform::gfx {
 namespace {
 
+// The 8-bit colour formats: what a back buffer and a volume texture hold.
+bool ByteColour(uint32_t format) { return format == kFormatA8R8G8B8 || format == kFormatX8R8G8B8; }
+
 bool ValidParameters(const PresentParameters& p) {
-    return p.deviceWindow && p.backBufferWidth > 0 && p.backBufferHeight > 0 &&
-           BytesPerPixel(p.backBufferFormat) == 4 && p.backBufferFormat != kFormatD24S8 &&
+    return p.deviceWindow && p.backBufferWidth > 0 && p.backBufferHeight > 0 && ByteColour(p.backBufferFormat) &&
            (!p.enableAutoDepthStencil || p.autoDepthStencilFormat == kFormatD24S8);
 }
 
@@ -33,6 +35,8 @@ Device::Device(const PresentParameters& params) : params_(params) {
     CreateSwapChain();
     ResetState();
     Bind(targets_[0], backBuffer_);
+    Bind(depth_, swapDepth_);
+    ViewWholeTarget();
 }
 
 Device::~Device() {
@@ -46,14 +50,14 @@ void Device::CreateSwapChain() {
     backBuffer_ =
         new Surface(this, Pool::kDefault, params_.backBufferWidth, params_.backBufferHeight, params_.backBufferFormat);
     if (params_.enableAutoDepthStencil)
-        depth_ = new Surface(this, Pool::kDefault, params_.backBufferWidth, params_.backBufferHeight,
-                             params_.autoDepthStencilFormat);
+        swapDepth_ = new Surface(this, Pool::kDefault, params_.backBufferWidth, params_.backBufferHeight,
+                                 params_.autoDepthStencilFormat);
 }
 
 void Device::ReleaseSwapChain() {
     if (backBuffer_) backBuffer_->Release();
-    if (depth_) depth_->Release();
-    backBuffer_ = depth_ = nullptr;
+    if (swapDepth_) swapDepth_->Release();
+    backBuffer_ = swapDepth_ = nullptr;
 }
 
 template <class T>
@@ -74,6 +78,8 @@ void Device::ResetState() {
     Bind(indices_, static_cast<IndexBuffer*>(nullptr));
     Bind(declaration_, static_cast<VertexDeclaration*>(nullptr));
     for (auto& t : targets_) Bind(t, static_cast<Surface*>(nullptr));
+    Bind(depth_, static_cast<Surface*>(nullptr));
+    viewport_ = Viewport{};
     renderStates_.fill(0);
     otherRenderStates_.clear();
     const std::pair<uint32_t, uint32_t> defaults[] = {
@@ -92,7 +98,7 @@ size_t Device::HeldDefaultPoolObjects() const {
     size_t held = 0;
     for (const DeviceObject* object : objects_) {
         if (object->GetPool() != Pool::kDefault || !object->HoldsDeviceMemory()) continue;
-        const bool own = object == backBuffer_ || object == depth_;
+        const bool own = object == backBuffer_ || object == swapDepth_;
         if (object->refs_ > (own ? 1u : 0u)) ++held;
     }
     return held;
@@ -118,6 +124,8 @@ Result Device::Reset(const PresentParameters& params) {
     params_ = params;
     CreateSwapChain();
     Bind(targets_[0], backBuffer_);
+    Bind(depth_, swapDepth_);
+    ViewWholeTarget();
     lost_ = false;
     lostChecks_ = 0;
     current_.clear();
@@ -237,8 +245,7 @@ Result Device::CreateTexture(uint32_t width, uint32_t height, uint32_t levels, u
 Result Device::CreateVolumeTexture(uint32_t width, uint32_t height, uint32_t depth, uint32_t format, Pool pool,
                                    VolumeTexture** out) {
     if (FailThisCreation()) return kOutOfMemory;
-    if (!out || width == 0 || height == 0 || depth == 0 || BytesPerPixel(format) != 4 || format == kFormatD24S8)
-        return kInvalidCall;
+    if (!out || width == 0 || height == 0 || depth == 0 || !ByteColour(format)) return kInvalidCall;
     *out = new VolumeTexture(this, pool, width, height, depth, format);
     return kOk;
 }
@@ -262,6 +269,13 @@ Result Device::CreateVertexDeclaration(const std::vector<VertexElement>& element
     for (const VertexElement& e : elements)
         if (e.stream >= kMaxStreams) return kInvalidCall;
     *out = new VertexDeclaration(this, elements);
+    return kOk;
+}
+
+Result Device::CreateDepthStencilSurface(uint32_t width, uint32_t height, uint32_t format, Surface** out) {
+    if (FailThisCreation()) return kOutOfMemory;
+    if (!out || width == 0 || height == 0 || format != kFormatD24S8) return kInvalidCall;
+    *out = new Surface(this, Pool::kDefault, width, height, format);
     return kOk;
 }
 
@@ -371,6 +385,44 @@ Result Device::SetRenderTarget(uint32_t index, Surface* surface) {
         c.a[2] = surface->Height();
         c.a[3] = surface->GetFormat();
     }
+    if (index == 0) ViewWholeTarget();
+    return kOk;
+}
+
+void Device::ViewWholeTarget() {
+    viewport_ = targets_[0] ? Viewport{0, 0, targets_[0]->Width(), targets_[0]->Height()} : Viewport{};
+}
+
+Result Device::SetViewport(const Viewport& v) {
+    const Surface* target = targets_[0];
+    if (!target || v.width == 0 || v.height == 0 || v.x >= target->Width() || v.y >= target->Height() ||
+        v.width > target->Width() - v.x || v.height > target->Height() - v.y)
+        return kInvalidCall;
+    viewport_ = v;
+    Command& c = Append(Op::kSetViewport);
+    c.a[0] = v.x;
+    c.a[1] = v.y;
+    c.a[2] = v.width;
+    c.a[3] = v.height;
+    return kOk;
+}
+
+Result Device::SetDepthStencilSurface(Surface* surface) {
+    if (surface && (surface->GetFormat() != kFormatD24S8 || surface->Container())) return kInvalidCall;
+    Bind(depth_, surface);
+    Command& c = Append(Op::kSetDepthStencilSurface);
+    if (surface) {
+        c.a[0] = surface->Width();
+        c.a[1] = surface->Height();
+        c.a[2] = surface->GetFormat();
+    }
+    return kOk;
+}
+
+Result Device::GetDepthStencilSurface(Surface** out) {
+    if (!out || !depth_) return kNotFound;
+    depth_->AddRef();
+    *out = depth_;
     return kOk;
 }
 
@@ -422,7 +474,7 @@ Result Device::StretchRect(Surface* source, Surface* destination, const Rect* re
     const uint32_t w = static_cast<uint32_t>(r.right - r.left), h = static_cast<uint32_t>(r.bottom - r.top);
     const uint32_t from = source->GetFormat(), to = destination->GetFormat();
     const uint32_t sourceBpp = BytesPerPixel(from), destinationBpp = BytesPerPixel(to);
-    const bool halfToBytes = from == kFormatA16B16G16R16F && destinationBpp == 4;
+    const bool halfToBytes = from == kFormatA16B16G16R16F && ByteColour(to);
     const auto convert = [&](const uint8_t* in, uint8_t* out) {
         if (from == to) {
             std::memcpy(out, in, sourceBpp);
@@ -555,6 +607,8 @@ const char* OpName(Op op) {
         "SetParameter",
         "DrawText",
         "SetStreamSourceFreq",
+        "SetViewport",
+        "SetDepthStencilSurface",
     };
     return names[static_cast<size_t>(op)];
 }

@@ -75,6 +75,9 @@ public:
     Result CreateVertexBuffer(uint32_t length, Pool pool, VertexBuffer** out);
     Result CreateIndexBuffer(uint32_t length, uint32_t format, Pool pool, IndexBuffer** out);
     Result CreateVertexDeclaration(const std::vector<VertexElement>& elements, VertexDeclaration** out);
+    // A depth surface of its own (kFormatD24S8 only), in the default pool: a target of another
+    // size than the back buffer draws with a depth test against it.
+    Result CreateDepthStencilSurface(uint32_t width, uint32_t height, uint32_t format, Surface** out);
 
     // State.
     Result SetRenderState(uint32_t state, uint32_t value);
@@ -98,6 +101,16 @@ public:
     // A further reference to the bound target, released by the caller.
     Result GetRenderTarget(uint32_t index, Surface** out);
     Result GetBackBuffer(Surface** out);
+    // The depth surface draws and depth clears use: the swap chain's own unless another is set;
+    // null leaves none (draws without a depth test, depth clears fail). Only depth surfaces bind.
+    // A reset binds the swap chain's own again.
+    Result SetDepthStencilSurface(Surface* surface);
+    // A further reference to the bound depth surface, released by the caller; kNotFound for none.
+    Result GetDepthStencilSurface(Surface** out);
+    // Draws land in this part of render target 0, which must hold it; a clear still clears
+    // the whole target.
+    Result SetViewport(const Viewport& viewport);
+    const Viewport& GetViewport() const { return viewport_; }
     Result SetClipPlane(uint32_t index, const float plane[4]);
     // Copies with point sampling from one surface into a rectangle of another (the whole
     // destination for a null rectangle), converting between colour formats.
@@ -121,6 +134,7 @@ public:
     uint32_t ResetCount() const { return resets_; }
     bool InScene() const { return inScene_; }
     Surface* BackBuffer() const { return backBuffer_; }
+    // The bound depth surface, or null.
     Surface* DepthStencil() const { return depth_; }
     Surface* BoundRenderTarget(uint32_t index) const { return index < kMaxRenderTargets ? targets_[index] : nullptr; }
     BaseTexture* BoundTexture(uint32_t stage) const { return stage < kMaxTextureStages ? textures_[stage] : nullptr; }
@@ -168,10 +182,15 @@ private:
     void Recorded();
     static void Describe(Command& c, size_t at, const BaseTexture* texture);
 
+    // The whole of render target 0.
+    void ViewWholeTarget();
+
     PresentParameters params_;
     std::set<DeviceObject*> objects_;
     Surface* backBuffer_ = nullptr;
-    Surface* depth_ = nullptr;
+    Surface* swapDepth_ = nullptr;  // the swap chain's own depth surface
+    Surface* depth_ = nullptr;      // the bound one
+    Viewport viewport_;
     bool inScene_ = false;
     bool lost_ = false;
     uint32_t lostChecks_ = 0;

@@ -20,6 +20,7 @@ uint32_t BytesPerPixel(uint32_t format) {
         case kFormatA8R8G8B8:
         case kFormatX8R8G8B8:
         case kFormatD24S8:
+        case kFormatR32F:
             return 4;
         case kFormatA16B16G16R16F:
         case kFormatG32R32F:
@@ -108,6 +109,9 @@ void Surface::Fill(uint32_t argb) {
     } else if (format_ == kFormatG32R32F) {
         const float rg[2] = {Channel(argb, 16), Channel(argb, 8)};
         std::memcpy(pixel, rg, sizeof rg);
+    } else if (format_ == kFormatR32F) {
+        const float r = Channel(argb, 16);
+        std::memcpy(pixel, &r, sizeof r);
     } else if (BytesPerPixel(format_) == 4) {
         std::memcpy(pixel, &argb, 4);
     } else {
@@ -183,6 +187,11 @@ Surface::Color Surface::DecodePixel(const uint8_t* p) const {
         std::memcpy(rg, p, sizeof rg);
         return {rg[0], rg[1], 1.0f, 1.0f};
     }
+    if (format_ == kFormatR32F) {
+        float r;
+        std::memcpy(&r, p, sizeof r);
+        return {r, 0.0f, 1.0f, 1.0f};
+    }
     uint32_t word;
     std::memcpy(&word, p, 4);
     if (format_ == kFormatD24S8) return {static_cast<float>(word >> 8) / 16777215.0f, 0, 0, 0};
@@ -197,6 +206,8 @@ void Surface::EncodeColor(const Color& c, uint8_t* p) const {
     } else if (format_ == kFormatG32R32F) {
         const float rg[2] = {c.r, c.g};
         std::memcpy(p, rg, sizeof rg);
+    } else if (format_ == kFormatR32F) {
+        std::memcpy(p, &c.r, sizeof c.r);
     } else if (format_ == kFormatA8R8G8B8 || format_ == kFormatX8R8G8B8) {
         auto byte = [](float v) { return static_cast<uint32_t>(std::lround(std::clamp(v, 0.0f, 1.0f) * 255.0f)); };
         const uint32_t word = byte(c.a) << 24 | byte(c.r) << 16 | byte(c.g) << 8 | byte(c.b);

@@ -29,6 +29,7 @@ enum Format : uint32_t {
     kFormatIndex16 = 101,
     kFormatIndex32 = 102,
     kFormatA16B16G16R16F = 113,
+    kFormatR32F = 114,
     kFormatG32R32F = 115,
 };
 // 0 for a format the device does not keep.
@@ -122,6 +123,13 @@ struct Rect {
     int32_t left = 0, top = 0, right = 0, bottom = 0;
 };
 
+// The part of render target 0 that draws land in, in pixels from its top-left corner: clip
+// space's -1 to 1 spans it. Binding a target makes it the whole target.
+struct Viewport {
+    uint32_t x = 0, y = 0, width = 0, height = 0;
+    bool operator==(const Viewport& o) const { return x == o.x && y == o.y && width == o.width && height == o.height; }
+};
+
 // One recorded draw or state change. Objects are described by what they are (size and
 // format), not by address, so that a frame drawn after a reset compares equal to one before.
 enum class Op : uint8_t {
@@ -148,6 +156,8 @@ enum class Op : uint8_t {
     kSetParameter,
     kDrawText,
     kSetStreamSourceFreq,
+    kSetViewport,
+    kSetDepthStencilSurface,
 };
 const char* OpName(Op op);
 

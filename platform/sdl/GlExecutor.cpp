@@ -38,12 +38,17 @@ bool GlExecutor::BindTargets(const gfx::Device& device) {
     if (windowTarget_) {
         glBindFramebuffer(GL_FRAMEBUFFER, 0);
     } else {
-        // A depth surface smaller than the target would clip the drawing to its size: left off.
+        // The bound depth surface (the swap chain's or one of its own); one smaller than the
+        // target would clip the drawing to its size: left off.
         const gfx::Surface* depth = device.DepthStencil();
         if (depth && depth->Width() >= first->Width() && depth->Height() >= first->Height()) key.depth = depth;
         glBindFramebuffer(GL_FRAMEBUFFER, Framebuffer(key));
     }
-    glViewport(0, 0, static_cast<GLsizei>(first->Width()), static_cast<GLsizei>(first->Height()));
+    // The executor's own targets keep the device's rows, the window has them the other way round.
+    const gfx::Viewport& view = device.GetViewport();
+    const uint32_t bottom = windowTarget_ ? first->Height() - view.y - view.height : view.y;
+    glViewport(static_cast<GLint>(view.x), static_cast<GLint>(bottom), static_cast<GLsizei>(view.width),
+               static_cast<GLsizei>(view.height));
     return true;
 }
 

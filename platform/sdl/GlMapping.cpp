@@ -115,6 +115,9 @@ bool PixelFormatOf(uint32_t format, PixelFormat& out) {
         case gfx::kFormatA16B16G16R16F:
             out = {GL_RGBA16F, GL_RGBA, GL_HALF_FLOAT, false};
             return true;
+        case gfx::kFormatR32F:
+            out = {GL_R32F, GL_RED, GL_FLOAT, false};
+            return true;
         case gfx::kFormatG32R32F:
             out = {GL_RG32F, GL_RG, GL_FLOAT, false};
             return true;

@@ -398,6 +398,58 @@ TEST_F(GlExecutor, DepthTestAndBlendingFollowTheStates) {
     ExpectPixel(Pixel(kSize - 8, kSize - 4), {128, 128, 255}, "white blended half over blue", 1);
 }
 
+// A target three times the back buffer's width drawn in thirds, each a viewport, against a depth
+// surface of its own (the swap chain's is too narrow to serve it); then a viewport of the window.
+TEST_F(GlExecutor, ViewportsAndADepthSurfaceOfItsOwnDrawIntoTheirPartOfTheTarget) {
+    Texture* atlas = nullptr;
+    ASSERT_EQ(device_->CreateTexture(3 * kSize, kSize, 1, kUsageRenderTarget, kFormatA8R8G8B8, Pool::kDefault, &atlas),
+              kOk);
+    Surface* atlasSurface = nullptr;
+    Surface* depth = nullptr;
+    Surface* swapDepth = nullptr;
+    Surface* backBuffer = nullptr;
+    ASSERT_EQ(atlas->GetSurfaceLevel(0, &atlasSurface), kOk);
+    ASSERT_EQ(device_->CreateDepthStencilSurface(3 * kSize, kSize, kFormatD24S8, &depth), kOk);
+    ASSERT_EQ(device_->GetDepthStencilSurface(&swapDepth), kOk);
+    ASSERT_EQ(device_->GetBackBuffer(&backBuffer), kOk);
+
+    BeginFrame();
+    ASSERT_EQ(device_->SetRenderTarget(0, atlasSurface), kOk);
+    ASSERT_EQ(device_->SetDepthStencilSurface(depth), kOk);
+    ASSERT_EQ(device_->Clear(kClearTarget | kClearZBuffer, 0xFF000000u, 1.0f, 0), kOk);
+    const Rgb colours[3] = {kRed, kGreen, kBlue};
+    for (uint32_t third = 0; third < 3; ++third) {
+        ASSERT_EQ(device_->SetViewport({third * kSize, 0, kSize, kSize}), kOk);
+        Tint(colours[third].r / 255.0f, colours[third].g / 255.0f, colours[third].b / 255.0f);
+        DrawQuad(Quad(-1, 1, 1, -1, 0.5f), "Tinted");
+        Tint(1, 1, 1);
+        DrawQuad(Quad(-1, 1, 1, -1, 0.7f), "Tinted");                 // behind the colour: hidden
+        if (third == 1) DrawQuad(Quad(-1, 1, 0, 0, 0.3f), "Tinted");  // in front, its top-left quarter
+    }
+    ASSERT_EQ(device_->SetDepthStencilSurface(swapDepth), kOk);
+    ASSERT_EQ(device_->SetRenderTarget(0, backBuffer), kOk);
+    // The copy squeezes three columns of the target into one of the back buffer.
+    ASSERT_EQ(device_->StretchRect(atlasSurface, backBuffer, nullptr), kOk);
+    ASSERT_EQ(device_->SetViewport({0, 3 * kSize / 4, kSize / 4, kSize / 4}), kOk);
+    Tint(1, 1, 0);
+    DrawQuad(Quad(-1, 1, 1, -1, 0.1f), "Tinted");
+    EndFrame();
+    ExpectPixel(Pixel(10, 8), kRed, "first third");
+    ExpectPixel(Pixel(26, 8), kWhite, "second third, top-left quarter in front");
+    ExpectPixel(Pixel(38, 8), kGreen, "second third, top right");
+    ExpectPixel(Pixel(26, 40), kGreen, "second third, bottom left");
+    ExpectPixel(Pixel(54, 40), kBlue, "third third");
+    ExpectPixel(Pixel(8, kSize - 8), {255, 255, 0}, "the window's bottom-left viewport");
+    ExpectPixel(Pixel(8, kSize - 24), kRed, "above that viewport");
+    ExpectPixel(Pixel(24, kSize - 8), kGreen, "right of that viewport");
+
+    atlasSurface->Release();
+    atlas->Release();
+    depth->Release();
+    swapDepth->Release();
+    backBuffer->Release();
+}
+
 TEST_F(GlExecutor, CullModesMatchTheEngineWinding) {
     // Clockwise on the screen (top left, top right, bottom left): what the engine draws by default.
     VertexBuffer* clockwise = Vertices({{-1, 1, 0.5f, 0, 0}, {1, 1, 0.5f, 0, 0}, {-1, -1, 0.5f, 0, 0}});

@@ -105,6 +105,52 @@ TEST_F(GfxDevice, BrokenRulesFailAndChangeNothing) {
              return f.device->CreateTexture(8, 8, 1, kUsageRenderTarget, kFormatA8R8G8B8, Pool::kManaged, &t);
          }},
         {"unbinding target 0", [](GfxDevice& f) { return f.device->SetRenderTarget(0, nullptr); }},
+        {"reset with a depth surface of its own held",
+         [](GfxDevice& f) {
+             Surface* depth = nullptr;
+             f.device->CreateDepthStencilSurface(16, 16, kFormatD24S8, &depth);
+             Result r = f.device->Reset(f.device->GetPresentParameters());
+             depth->Release();
+             return r;
+         }},
+        {"depth surface of a colour format",
+         [](GfxDevice& f) {
+             Surface* depth = nullptr;
+             return f.device->CreateDepthStencilSurface(16, 16, kFormatA8R8G8B8, &depth);
+         }},
+        {"depth surface of no size",
+         [](GfxDevice& f) {
+             Surface* depth = nullptr;
+             return f.device->CreateDepthStencilSurface(0, 16, kFormatD24S8, &depth);
+         }},
+        {"colour surface bound as the depth surface",
+         [](GfxDevice& f) { return f.device->SetDepthStencilSurface(f.device->BackBuffer()); }},
+        {"depth clear with no depth surface bound",
+         [](GfxDevice& f) {
+             Surface* own = nullptr;
+             f.device->GetDepthStencilSurface(&own);
+             f.device->SetDepthStencilSurface(nullptr);
+             Result r = f.device->Clear(kClearZBuffer, 0, 1.0f, 0);
+             f.device->SetDepthStencilSurface(own);
+             own->Release();
+             return r;
+         }},
+        {"viewport past the target's right edge",
+         [](GfxDevice& f) {
+             return f.device->SetViewport({32, 0, 33, 32});
+         }},
+        {"viewport past the target's bottom edge",
+         [](GfxDevice& f) {
+             return f.device->SetViewport({0, 31, 8, 2});
+         }},
+        {"viewport of no width",
+         [](GfxDevice& f) {
+             return f.device->SetViewport({0, 0, 0, 32});
+         }},
+        {"viewport starting outside the target",
+         [](GfxDevice& f) {
+             return f.device->SetViewport({64, 0, 1, 1});
+         }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.rule);
@@ -308,6 +354,59 @@ TEST_F(GfxDevice, StretchRectScalesAndConvertsFormats) {
     source->Release();
 }
 
+// A target wider than the back buffer draws in parts: each part a viewport of it, against a
+// depth surface of its own size. Binding a target views all of it; a reset brings back the swap
+// chain's depth surface and lets go of the other.
+TEST_F(GfxDevice, ViewportsAndDepthSurfacesOfTheirOwnBindAndRecord) {
+    EXPECT_EQ(device->GetViewport(), (Viewport{0, 0, 64, 32}));
+    Surface* swapDepth = nullptr;
+    ASSERT_EQ(device->GetDepthStencilSurface(&swapDepth), kOk);
+    EXPECT_EQ(swapDepth, device->DepthStencil());
+    swapDepth->Release();
+    ASSERT_EQ(device->Clear(kClearZBuffer, 0, 1.0f, 0), kOk);
+
+    Texture* atlas = nullptr;
+    Surface* level = BindNewTarget(96, 32, kFormatR32F, &atlas);
+    ASSERT_TRUE(level);
+    Surface* depth = nullptr;
+    ASSERT_EQ(device->CreateDepthStencilSurface(96, 32, kFormatD24S8, &depth), kOk);
+    ASSERT_EQ(device->SetDepthStencilSurface(depth), kOk);
+    EXPECT_EQ(device->GetViewport(), (Viewport{0, 0, 96, 32})) << "the new target, whole";
+    ASSERT_EQ(device->SetViewport({64, 0, 32, 32}), kOk);
+    EXPECT_EQ(device->SetViewport({65, 0, 32, 32}), kInvalidCall);
+    EXPECT_EQ(device->GetViewport(), (Viewport{64, 0, 32, 32})) << "a refused viewport changes nothing";
+
+    // A clear reaches the whole target and the bound depth surface, the swap chain's untouched.
+    device->Clear(kClearTarget | kClearZBuffer, 0xFF806040u, 0.25f, 0);
+    EXPECT_FLOAT_EQ(level->ReadPixel(0, 0).r, 128.0f / 255.0f) << "one float channel: red";
+    EXPECT_FLOAT_EQ(level->ReadPixel(95, 31).r, 128.0f / 255.0f);
+    EXPECT_NEAR(depth->ReadPixel(95, 31).r, 0.25f, 1e-6);
+    EXPECT_NEAR(swapDepth->ReadPixel(0, 0).r, 1.0f, 1e-6) << "keeps its own clear";
+
+    const std::vector<Command>& frame = device->CurrentFrame();
+    auto last = [&](Op op) {
+        for (size_t i = frame.size(); i-- > 0;)
+            if (frame[i].op == op) return frame[i];
+        return Command{};
+    };
+    const Command viewport = last(Op::kSetViewport), bound = last(Op::kSetDepthStencilSurface);
+    EXPECT_EQ(std::vector<uint32_t>(viewport.a, viewport.a + 4), (std::vector<uint32_t>{64, 0, 32, 32}));
+    EXPECT_EQ(std::vector<uint32_t>(bound.a, bound.a + 3), (std::vector<uint32_t>{96, 32, kFormatD24S8}));
+    EXPECT_STREQ(OpName(Op::kSetDepthStencilSurface), "SetDepthStencilSurface");
+
+    ASSERT_EQ(device->SetRenderTarget(0, device->BackBuffer()), kOk);
+    EXPECT_EQ(device->GetViewport(), (Viewport{0, 0, 64, 32}));
+    level->Release();
+    atlas->Release();
+    // Released while bound: kept alive by the binding, which a reset drops.
+    EXPECT_EQ(depth->Release(), 0u);
+    EXPECT_EQ(device->DepthStencil(), depth);
+    ASSERT_EQ(device->Reset(device->GetPresentParameters()), kOk);
+    EXPECT_NE(device->DepthStencil(), nullptr);
+    EXPECT_EQ(device->DepthStencil()->Width(), 64u);
+    EXPECT_EQ(device->Clear(kClearZBuffer, 0, 1.0f, 0), kOk);
+}
+
 TEST_F(GfxDevice, LostDeviceIsReportedUntilReset) {
     Texture* managed = nullptr;
     device->CreateTexture(4, 4, 1, 0, kFormatA8R8G8B8, Pool::kManaged, &managed);
@@ -335,11 +434,13 @@ TEST(GfxDriver, CreationRefusesBadParametersAndCanBeMadeToFail) {
     Driver driver;
     std::unique_ptr<Device> device;
     PresentParameters p = gfxtest::Parameters(&window, 10, 10);
-    PresentParameters noWindow = p, noSize = p;
+    PresentParameters noWindow = p, noSize = p, floatBack = p;
     noWindow.deviceWindow = nullptr;
     noSize.backBufferHeight = 0;
+    floatBack.backBufferFormat = kFormatR32F;  // four bytes, but no colour a window shows
     EXPECT_EQ(driver.CreateDevice(noWindow, device), kInvalidCall);
     EXPECT_EQ(driver.CreateDevice(noSize, device), kInvalidCall);
+    EXPECT_EQ(driver.CreateDevice(floatBack, device), kInvalidCall);
     driver.FailNextCreate();
     EXPECT_EQ(driver.CreateDevice(p, device), kNotFound);
     EXPECT_FALSE(device);

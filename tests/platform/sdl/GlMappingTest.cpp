@@ -103,6 +103,7 @@ TEST(GlMapping, StateValuesAndFormatsReadAsTheirGlCounterparts) {
         {kFormatA8R8G8B8, true, GL_RGBA8, GL_BGRA, false},
         {kFormatX8R8G8B8, true, GL_RGBA8, GL_BGRA, true},
         {kFormatA16B16G16R16F, true, GL_RGBA16F, GL_RGBA, false},
+        {kFormatR32F, true, GL_R32F, GL_RED, false},
         {kFormatG32R32F, true, GL_RG32F, GL_RG, false},
         {kFormatD24S8, false, 0, 0, false},
         {kFormatIndex16, false, 0, 0, false},
