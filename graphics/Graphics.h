@@ -84,6 +84,8 @@ public:
     using UISpriteList = SD::IntrusiveList<UISprite, &UISprite::uiLink>;
     using TextList = SD::IntrusiveList<Text, &Text::graphicsLink>;
     static constexpr int kCascadeCount = 3;
+    // Each cascade's map is this many texels on a side; the atlas holds them side by side.
+    static constexpr uint32_t kShadowMapSize = 512;
     static constexpr const char* kShadowCasterName = "ShadowCaster";
     static constexpr const char* kShadowCasterBlueprint = "ObjectTemplates/ShadowCaster";
     enum SceneIndex { kMainScene, kReflectionScene, kCascadeScene1, kCascadeScene2, kCascadeScene3, kSceneCount };
@@ -350,10 +352,12 @@ public:
 
     // Shadow cascades: the fit aims the "ShadowCaster" at the sun's target and sets the three
     // cascades around bands of the active camera's frustum as it sees them (false, changing
-    // nothing, without a sun, its object or a camera); the pass draws their casters' depth.
+    // nothing, without a sun, its object or a camera); the pass draws their casters' depth, each
+    // cascade into its own square of one atlas (the first on the left), so that a shaded pixel
+    // looks its shadow up with one fetch.
     bool FitShadowCascades();
     void RenderShadowCascades();
-    Resource::RenderBuffer* GetShadowMap(int cascade) const { return shadowMaps[cascade]; }
+    Resource::RenderBuffer* GetShadowAtlas() const { return shadowAtlas; }
     const SD::Mtx44& GetShadowView() const { return shadowView; }
     const SD::Mtx44& GetCascadeProjection(int cascade) const { return cascadeProjections[cascade]; }
     float GetCascadeNear(int cascade) const { return cascadeNearFar[cascade][0]; }
@@ -587,7 +591,7 @@ private:
     Resource::InstanceBuffer<Resource::GrassVertex>* grassInstances[2] = {nullptr, nullptr};
 
     // Shadow cascades.
-    Resource::RenderBuffer* shadowMaps[kCascadeCount] = {nullptr, nullptr, nullptr};
+    Resource::RenderBuffer* shadowAtlas = nullptr;
     SD::Mtx44 shadowView = SD::Mtx44::Identity();
     SD::Mtx44 cascadeProjections[kCascadeCount] = {SD::Mtx44::Identity(), SD::Mtx44::Identity(), SD::Mtx44::Identity()};
     float cascadeNearFar[kCascadeCount][2] = {{0, 0}, {0, 0}, {0, 0}};

@@ -69,12 +69,9 @@ void Graphics_::SetSunConstants(const SD::Mtx44& view, bool lit, bool shadows) {
     sharedEffect->SetVector4("sun_color", color.x, color.y, color.z, 0.0f);
     sharedEffect->SetFloat("sun_shadows", shadows ? 1.0f : 0.0f);
     if (!shadows) return;
-    static const char* const kMaps[3] = {"shadowDepth", "shadowDepth2", "shadowDepth3"};
     static const char* const kProjections[3] = {"shadow_projection", "shadow_projection2", "shadow_projection3"};
-    for (int c = 0; c < kCascadeCount; ++c) {
-        sharedEffect->SetTexture(kMaps[c], shadowMaps[c]);
-        sharedEffect->SetMatrix(kProjections[c], cascadeProjections[c]);
-    }
+    sharedEffect->SetTexture("shadowDepth", shadowAtlas);
+    for (int c = 0; c < kCascadeCount; ++c) sharedEffect->SetMatrix(kProjections[c], cascadeProjections[c]);
     sharedEffect->SetMatrix("shadow_view", shadowView);
 }
 

@@ -29,7 +29,10 @@ void Graphics_::CreatePassResources() {
     grassInstances[1] = manager->CreateInstanceBuffer<Resource::GrassVertex>();
     grassStaging.reserve(kGrassChunk);
 
-    for (Resource::RenderBuffer*& map : shadowMaps) map = manager->CreateRenderBuffer();
+    // One float of depth a texel; a depth surface of the atlas's size gives the cascades their
+    // depth test whatever the back buffer's size.
+    shadowAtlas =
+        manager->CreateRenderBuffer(kCascadeCount * kShadowMapSize, kShadowMapSize, platform::gfx::kFormatR32F, true);
     dofWork = manager->CreateScaledRenderBuffer(1.0f, 1.0f);
     // The far field's blur is soft: half the size, filtered up by the mix, shows the same. It
     // and the glow's levels are 8-bit (the renderer writes, blends and reads them at a fraction

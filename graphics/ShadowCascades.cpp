@@ -119,18 +119,21 @@ bool Graphics_::FitShadowCascades() {
 }
 
 // Without a fit this frame (no sun, no caster object or no camera) the maps keep what they hold.
+// One clear empties all three squares; each cascade then draws in its own viewport.
 void Graphics_::RenderShadowCascades() {
-    if (!cascadesFitted || !sharedEffect) return;
+    platform::gfx::Device* d = device.GetDevice();
+    if (!cascadesFitted || !sharedEffect || !d || !shadowAtlas || !shadowAtlas->GetTexture()) return;
     sharedEffect->SetMatrix("shadow_view", shadowView);
+    BindTarget(shadowAtlas, sharedEffect);
+    Clear(true, 1.0f, 1.0f, 1.0f, 1.0f);
     for (int c = 0; c < kCascadeCount; ++c) {
         sharedEffect->SetMatrix("projection", cascadeProjections[c]);
         sharedEffect->SetFloat("ortho_near", cascadeNearFar[c][0]);
         sharedEffect->SetFloat("ortho_far", cascadeNearFar[c][1]);
-        BindTarget(shadowMaps[c], sharedEffect);
-        Clear(true, 1.0f, 1.0f, 1.0f, 1.0f);
+        d->SetViewport({static_cast<uint32_t>(c) * kShadowMapSize, 0, kShadowMapSize, kShadowMapSize});
         DrawBatches("Shadow", scenes[kCascadeScene1 + c].shadow);
-        shadowMaps[c]->Unbind();
     }
+    shadowAtlas->Unbind();
 }
 
 }  // namespace Aperture

@@ -26,8 +26,6 @@ param shared float4x4 shadow_view
 param shared float ortho_near
 param shared float ortho_far
 param shared texture shadowDepth
-param shared texture shadowDepth2
-param shared texture shadowDepth3
 param shared float4x4 shadow_projection
 param shared float4x4 shadow_projection2
 param shared float4x4 shadow_projection3

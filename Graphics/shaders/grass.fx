@@ -12,8 +12,6 @@ param shared float4x4 shadow_projection
 param shared float4x4 shadow_projection2
 param shared float4x4 shadow_projection3
 param shared texture shadowDepth
-param shared texture shadowDepth2
-param shared texture shadowDepth3
 param shared float4 sun_direction
 param shared float4 sun_color
 param shared float sun_shadows
@@ -25,8 +23,6 @@ param float4 half_texel_offset
 sampler texture_0 linear clamp
 sampler lightBuffer point clamp
 sampler shadowDepth point clamp
-sampler shadowDepth2 point clamp
-sampler shadowDepth3 point clamp
 glsl
 uniform mat4 view;
 uniform mat4 projection;

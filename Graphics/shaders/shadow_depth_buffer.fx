@@ -1,6 +1,6 @@
 # Depth from the light's view for the shadow cascades.
 # A map texel holds the depth from the sun, 0 at the cascade's ortho_near and 1 at its
-# ortho_far, and its square; the cascade pass sets the sun's view as shadow_view and the
+# ortho_far, in one float channel; the cascade pass sets the sun's view as shadow_view and the
 # cascade's box as projection (light_view_projection is not set by the frame).
 param shared float4x4 projection
 param shared float4x4 shadow_view
@@ -42,9 +42,9 @@ void multi_vertex() { caster(mat4(in_world0, in_world1, in_world2, in_world3)); 
 #endif
 
 #ifdef QV_FRAGMENT
-// The depth and its square, for filtering the comparison by its moments.
+// The depth alone: the look-up compares it with the shaded point's.
 void depth_fragment() {
-    qv_target0 = vec4(light_depth, light_depth * light_depth, 0.0, 1.0);
+    qv_target0 = vec4(light_depth, 0.0, 0.0, 1.0);
 }
 #endif
 end

@@ -1,6 +1,6 @@
 # Shadow depth of alpha-tested surfaces: texels under the cut-off cast no shadow.
 # A map texel holds the depth from the sun, 0 at the cascade's ortho_near and 1 at its
-# ortho_far, and its square; the cascade pass sets the sun's view as shadow_view and the
+# ortho_far, in one float channel; the cascade pass sets the sun's view as shadow_view and the
 # cascade's box as projection (light_view_projection is not set by the frame).
 param shared float4x4 projection
 param shared float4x4 shadow_view
@@ -49,10 +49,10 @@ void multi_vertex() { caster(mat4(in_world0, in_world1, in_world2, in_world3)); 
 #endif
 
 #ifdef QV_FRAGMENT
-// The depth and its square, for filtering the comparison by its moments.
+// The depth alone: the look-up compares it with the shaded point's.
 void depth_fragment() {
     if (texture(diffuse, surface_uv).a < alpha_cutoff) discard;
-    qv_target0 = vec4(light_depth, light_depth * light_depth, 0.0, 1.0);
+    qv_target0 = vec4(light_depth, 0.0, 0.0, 1.0);
 }
 #endif
 end

@@ -1,5 +1,6 @@
 // The sun, shared by the effects that it lights: its view-space direction towards it and its
-// colour (black where the view has no sun), and its three shadow cascades, nearest band first.
+// colour (black where the view has no sun), and its three shadow cascades, nearest band first,
+// whose maps stand side by side in one atlas, the first on the left.
 uniform vec4 sun_direction;
 uniform vec4 sun_color;
 uniform float sun_shadows;
@@ -8,8 +9,6 @@ uniform mat4 shadow_projection;
 uniform mat4 shadow_projection2;
 uniform mat4 shadow_projection3;
 uniform sampler2D shadowDepth;
-uniform sampler2D shadowDepth2;
-uniform sampler2D shadowDepth3;
 
 // How far behind the stored depth a surface may lie and still be lit, in shadow-map texels
 // (against the acne of a surface shadowing itself): more where the sun grazes the surface, as
@@ -31,26 +30,27 @@ bool InCascade(vec3 clip) {
     return all(lessThanEqual(abs(clip.xy), vec2(1.0))) && clip.z >= 0.0 && clip.z <= 1.0;
 }
 
-// 1 where the cascade's map holds nothing nearer the sun than the point, else 0. The texel
-// nearest sampling picks, read directly: the box's far edges belong to the last one.
-float CascadeLit(sampler2D map, mat4 cascade, vec3 clip, float biasTexels) {
-    ivec2 size = textureSize(map, 0);
-    ivec2 texel = min(ivec2(vec2(0.5 + 0.5 * clip.x, 0.5 - 0.5 * clip.y) * vec2(size)), size - 1);
-    // A texel's world width (the box is 2 / cascade[0][0] wide) in the map's depth units.
-    float bias = biasTexels * 2.0 / (cascade[0][0] * float(size.x)) * cascade[2][2];
-    return clip.z <= texelFetch(map, texel, 0).r + bias ? 1.0 : 0.0;
-}
-
 // 1 where the sun reaches the point, 0 where it is shadowed. The first cascade whose box holds
-// the point decides; beyond all three nothing shadows.
+// the point decides; beyond all three nothing shadows. The cascade is chosen by selects and its
+// map read with one fetch: the renderer runs every branch of an if for all pixels.
 float SunShadow(vec3 c1, vec3 c2, vec3 c3, float nDotL) {
     if (sun_shadows == 0.0) return 1.0;
     float slope = sqrt(max(1.0 - nDotL * nDotL, 0.0)) / max(nDotL, 1e-4);
-    float bias = kShadowBias + min(slope, kMaxSlopeBias);
-    if (InCascade(c1)) return CascadeLit(shadowDepth, shadow_projection, c1, bias);
-    if (InCascade(c2)) return CascadeLit(shadowDepth2, shadow_projection2, c2, bias);
-    if (InCascade(c3)) return CascadeLit(shadowDepth3, shadow_projection3, c3, bias);
-    return 1.0;
+    float biasTexels = kShadowBias + min(slope, kMaxSlopeBias);
+    bool in1 = InCascade(c1), in2 = InCascade(c2), in3 = InCascade(c3);
+    vec3 clip = in1 ? c1 : (in2 ? c2 : c3);
+    // The cascade's box width (2 / its [0][0]) and depth scale ([2][2]).
+    vec2 box = in1 ? vec2(shadow_projection[0][0], shadow_projection[2][2])
+                   : (in2 ? vec2(shadow_projection2[0][0], shadow_projection2[2][2])
+                          : vec2(shadow_projection3[0][0], shadow_projection3[2][2]));
+    int side = textureSize(shadowDepth, 0).y;
+    // The texel nearest sampling picks, read directly: the box's far edges belong to the last one.
+    ivec2 texel = clamp(ivec2(vec2(0.5 + 0.5 * clip.x, 0.5 - 0.5 * clip.y) * float(side)), ivec2(0), ivec2(side - 1));
+    texel.x += (in1 ? 0 : (in2 ? 1 : 2)) * side;
+    // A texel's world width in the map's depth units.
+    float bias = biasTexels * 2.0 / (box.x * float(side)) * box.y;
+    float lit = clip.z <= texelFetch(shadowDepth, texel, 0).r + bias ? 1.0 : 0.0;
+    return in1 || in2 || in3 ? lit : 1.0;
 }
 
 const float kSpecularPower = 16.0;

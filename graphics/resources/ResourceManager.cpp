@@ -14,8 +14,6 @@ namespace {
 
 ResourceManager* instance = nullptr;
 
-constexpr uint32_t kFixedBufferSize = 512;
-
 }  // namespace
 
 template <class T>
@@ -91,9 +89,9 @@ Texture* ResourceManager::CreateTexture(const SD::FilePath& path) {
     return t;
 }
 
-RenderBuffer* ResourceManager::CreateRenderBuffer() {
-    auto* b = new RenderBuffer(kFixedBufferSize, kFixedBufferSize, platform::gfx::kFormatG32R32F,
-                               presentParameters.multiSampleType != 0);
+RenderBuffer* ResourceManager::CreateRenderBuffer(uint32_t width, uint32_t height, uint32_t format,
+                                                  bool depthOfItsOwn) {
+    auto* b = new RenderBuffer(width, height, format, presentParameters.multiSampleType != 0, depthOfItsOwn);
     textures.push_back(static_cast<iTexture*>(b));
     return b;
 }

@@ -52,8 +52,10 @@ public:
     void RestoreDeviceResources();
 
     Texture* CreateTexture(const SD::FilePath& path);
-    // 512 x 512, two 32-bit float channels.
-    RenderBuffer* CreateRenderBuffer();
+    // Of a fixed size, 512 x 512 in two 32-bit float channels unless told otherwise; one that
+    // draws with a depth test of its own size has a depth surface of its own, bound with it.
+    RenderBuffer* CreateRenderBuffer(uint32_t width = 512, uint32_t height = 512,
+                                     uint32_t format = platform::gfx::kFormatG32R32F, bool depthOfItsOwn = false);
     // A fraction of the render size, four 16-bit float channels unless told otherwise; follows
     // the render size.
     RenderBuffer* CreateScaledRenderBuffer(float scaleX, float scaleY,

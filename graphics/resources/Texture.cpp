@@ -94,9 +94,11 @@ uint32_t RenderBuffer::ScaledSize(uint32_t size, float scale) {
 
 RenderBuffer::~RenderBuffer() {
     if (surface) surface->Release();
+    ReleaseDepth();
 }
 
-RenderBuffer::RenderBuffer(uint32_t w, uint32_t h, uint32_t f, bool ms) : format(f), multisampled(ms) {
+RenderBuffer::RenderBuffer(uint32_t w, uint32_t h, uint32_t f, bool ms, bool ownDepth)
+    : format(f), multisampled(ms), depthOfItsOwn(ownDepth) {
     Resize(w, h);
     loaded = Load();
 }
@@ -124,14 +126,33 @@ bool RenderBuffer::OnResetDevice() {
                    height, format, static_cast<uint32_t>(r));
         return false;
     }
+    if (depthOfItsOwn) {
+        r = device->CreateDepthStencilSurface(width, height, platform::gfx::kFormatD24S8, &depth);
+        if (platform::gfx::Failed(r)) {
+            depth = nullptr;
+            ReleaseTexture();
+            SD_WARNING(Debug::kLogError,
+                       "Depth surface of %ux%u for a render buffer not created (device result 0x%08X)", width, height,
+                       static_cast<uint32_t>(r));
+            return false;
+        }
+    }
     return true;
 }
 
 bool RenderBuffer::OnLostDevice() {
     if (surface) surface->Release();
     surface = nullptr;
+    ReleaseDepth();
     ReleaseTexture();
     return true;
+}
+
+void RenderBuffer::ReleaseDepth() {
+    if (replacedDepth) replacedDepth->Release();
+    if (depth) depth->Release();
+    replacedDepth = depth = nullptr;
+    depthBound = false;
 }
 
 void RenderBuffer::CopyFrom(RenderBuffer* source, const platform::gfx::Rect* rectangle) {
@@ -151,9 +172,20 @@ void RenderBuffer::Bind() {
     if (!device || !texture) return;
     if (!multisampled && !surface) texture->GetSurfaceLevel(0, &surface);
     if (surface) device->SetRenderTarget(0, surface);
+    if (depth && !depthBound) {
+        device->GetDepthStencilSurface(&replacedDepth);  // none bound leaves it null
+        device->SetDepthStencilSurface(depth);
+        depthBound = true;
+    }
 }
 
 void RenderBuffer::Unbind() {
+    if (depthBound) {
+        if (platform::gfx::Device* device = CurrentDevice()) device->SetDepthStencilSurface(replacedDepth);
+        if (replacedDepth) replacedDepth->Release();
+        replacedDepth = nullptr;
+        depthBound = false;
+    }
     if (multisampled || !surface) return;
     surface->Release();
     surface = nullptr;

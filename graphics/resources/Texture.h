@@ -90,6 +90,8 @@ public:
     bool OnResetDevice() override;
     bool OnLostDevice() override;
     void CopyFrom(RenderBuffer* source, const platform::gfx::Rect* rectangle) override;
+    // A buffer with a depth surface of its own binds it too; unbinding puts back the one it
+    // replaced.
     void Bind() override;
     void Unbind() override;
 
@@ -108,13 +110,19 @@ public:
 
 private:
     friend class ResourceManager;
-    RenderBuffer(uint32_t width, uint32_t height, uint32_t format, bool multisampled);
+    RenderBuffer(uint32_t width, uint32_t height, uint32_t format, bool multisampled, bool depthOfItsOwn);
     // A buffer that follows the render size.
     RenderBuffer(float scaleX, float scaleY, uint32_t format, bool multisampled);
     void Resize(uint32_t newWidth, uint32_t newHeight);
+    void ReleaseDepth();
 
     uint32_t format;
     bool multisampled;
+    bool depthOfItsOwn = false;
+    platform::gfx::Surface* depth = nullptr;
+    // The depth surface bound before this buffer's own, bound again as it is unbound.
+    platform::gfx::Surface* replacedDepth = nullptr;
+    bool depthBound = false;
     bool relative = false;
     float scaleX = 1.0f;
     float scaleY = 1.0f;

@@ -191,6 +191,11 @@ protected:
     }
     void SunOnTheWall(Effect* material, const float direction[3], const float colour[3], bool shadows,
                       float sunlit = 1.0f);
+    struct CascadeMap {
+        float from, to;     // the box's view x
+        float left, right;  // the depth over each half of its map
+    };
+    void ShadowAtlas(Effect* effect, const CascadeMap (&cascades)[3]);
     void OccludeTheLeftHalf(Effect* effect);
     // The column of the wall point at view x on the middle row.
     int Column(float x) const { return int((x / kWall * projection_[0] * 0.5f + 0.5f) * kWidth); }
@@ -272,31 +277,37 @@ TEST_F(LightAndPostEffects, TheSunLightsTheWallByTheAngleItMeetsIt) {
     }
 }
 
-// The sun looking along the view's own z: the cascades' maps hold an occluder at depth 50 over
-// the left half of the wall (view x < 0) and nothing over the right half.
-// The sun's view is the view itself: its three cascades' maps hold an occluder at depth 50 over
-// the left half of the view (x < 0) and nothing over the right half.
-void LightAndPostEffects::OccludeTheLeftHalf(Effect* effect) {
+// The sun's view is the view itself. Each cascade's box spans view x from `from` to `to` (y from
+// -200 to 200, depth 0 to 1000); its square of the atlas, the first on the left, holds the depth
+// `left` over its left half and `right` over its right half.
+void LightAndPostEffects::ShadowAtlas(Effect* effect, const CascadeMap (&cascades)[3]) {
     constexpr int kMap = 64;
     ASSERT_EQ(effect->SetMatrix("shadow_view", Matrix::Identity()), kOk);
-    const Matrix box = MatrixOrthoOffCenterLH(-200.0f, 200.0f, -200.0f, 200.0f, 0.0f, 1000.0f);
-    const char* const maps[3] = {"shadowDepth", "shadowDepth2", "shadowDepth3"};
+    Texture* atlas = nullptr;
+    ASSERT_EQ(device_->CreateTexture(3 * kMap, kMap, 1, 0, kFormatR32F, Pool::kManaged, &atlas), kOk);
+    objects_.push_back(atlas);
+    LockedRect locked;
+    ASSERT_EQ(atlas->LockRect(0, locked), kOk);
+    for (int y = 0; y < kMap; ++y)
+        for (int x = 0; x < 3 * kMap; ++x) {
+            const CascadeMap& c = cascades[x / kMap];
+            const float depth = x % kMap < kMap / 2 ? c.left : c.right;
+            std::memcpy(static_cast<uint8_t*>(locked.bits) + y * locked.pitch + x * 4, &depth, 4);
+        }
+    ASSERT_EQ(atlas->UnlockRect(0), kOk);
+    ASSERT_EQ(effect->SetTexture("shadowDepth", atlas), kOk);
     const char* const projections[3] = {"shadow_projection", "shadow_projection2", "shadow_projection3"};
-    for (int c = 0; c < 3; ++c) {
-        Texture* map = nullptr;
-        ASSERT_EQ(device_->CreateTexture(kMap, kMap, 1, 0, kFormatG32R32F, Pool::kManaged, &map), kOk);
-        objects_.push_back(map);
-        LockedRect locked;
-        ASSERT_EQ(map->LockRect(0, locked), kOk);
-        for (int y = 0; y < kMap; ++y)
-            for (int x = 0; x < kMap; ++x) {
-                const float depth = x < kMap / 2 ? 0.05f : 1.0f, texel[2] = {depth, depth * depth};
-                std::memcpy(static_cast<uint8_t*>(locked.bits) + y * locked.pitch + x * 8, texel, 8);
-            }
-        ASSERT_EQ(map->UnlockRect(0), kOk);
-        ASSERT_EQ(effect->SetTexture(maps[c], map), kOk);
-        ASSERT_EQ(effect->SetMatrix(projections[c], box), kOk);
-    }
+    for (int c = 0; c < 3; ++c)
+        ASSERT_EQ(effect->SetMatrix(projections[c], MatrixOrthoOffCenterLH(cascades[c].from, cascades[c].to, -200.0f,
+                                                                           200.0f, 0.0f, 1000.0f)),
+                  kOk);
+}
+
+// Every cascade holds an occluder at depth 50 over the left half of the view (x < 0) and nothing
+// over the right half.
+void LightAndPostEffects::OccludeTheLeftHalf(Effect* effect) {
+    const CascadeMap same{-200.0f, 200.0f, 0.05f, 1.0f};
+    ShadowAtlas(effect, {same, same, same});
 }
 
 // The sun looking along the view's own z.
@@ -311,6 +322,28 @@ TEST_F(LightAndPostEffects, TheSunIsShadowedWhereTheCascadesHoldSomethingNearerT
     // Without shadows the occluder is not looked up.
     SunOnTheWall(material, towardsTheEye, white, false);
     ExpectNear(Pixel(kWidth / 4, kHeight / 2), {255, 255, 255}, "shadows off");
+}
+
+// A point takes the first cascade whose box holds it, read from that cascade's square of the
+// atlas, and none beyond all three: the first box all shadow, the second all open, the third
+// open on its left half and shadow on its right.
+TEST_F(LightAndPostEffects, EachPointIsShadowedByTheFirstCascadeThatHoldsIt) {
+    Effect* material = Load("lit_material");
+    ASSERT_NE(material, nullptr);
+    ShadowAtlas(material, {{-80.0f, -20.0f, 0.05f, 0.05f}, {-80.0f, 20.0f, 1.0f, 1.0f}, {-60.0f, 60.0f, 1.0f, 0.05f}});
+    const float towardsTheEye[3] = {0, 0, -1}, white[3] = {1, 1, 1};
+    SunOnTheWall(material, towardsTheEye, white, true);
+    const struct {
+        float x;
+        Rgb expected;
+        const char* where;
+    } probes[] = {
+        {-50.0f, {0, 0, 0}, "in all three: the first's shadow"},
+        {5.0f, {255, 255, 255}, "in the second and third: the second's open map"},
+        {40.0f, {0, 0, 0}, "in the third alone: its right half"},
+        {68.0f, {255, 255, 255}, "beyond all three"},
+    };
+    for (const auto& p : probes) ExpectNear(Pixel(Column(p.x), kHeight / 2), p.expected, p.where);
 }
 
 // Two white blades 40 tall standing on ground that faces the eye, one at x = -30 behind the

@@ -34,6 +34,13 @@ std::vector<std::string> Trace(const std::vector<Command>& frame) {
             case Op::kSetRenderTarget:
                 if (c.a[0] == 0) lines.push_back("target " + std::to_string(c.a[1]) + "x" + std::to_string(c.a[2]));
                 break;
+            case Op::kSetDepthStencilSurface:
+                lines.push_back("depth " + std::to_string(c.a[0]) + "x" + std::to_string(c.a[1]));
+                break;
+            case Op::kSetViewport:
+                lines.push_back("viewport " + std::to_string(c.a[0]) + "," + std::to_string(c.a[1]) + " " +
+                                std::to_string(c.a[2]) + "x" + std::to_string(c.a[3]));
+                break;
             case Op::kBeginEffect:
                 lines.push_back("begin " + c.name);
                 break;
@@ -169,27 +176,29 @@ TEST(FramePasses, SmallSceneDrawsEveryPassInOrder) {
     f.graphics->Update(0.016f);
     const std::vector<Command>& frame = f.Frame();
     const std::vector<std::string> trace = Trace(frame);
-    EXPECT_TRUE(
-        InOrder(trace,
-                {// Shadow cascades: the bricks in one instanced draw, the rocks singly.
-                 "target 512x512", "begin SingleInstance", "draw", "draw", "begin MultiInstance", "draw x5",
-                 "target 512x512", "target 512x512",
-                 // The reflection: geometry buffer, materials (lit by the sun themselves: no light pre-pass
-                 // without point or spot lights), sky.
-                 "target 1280x720", "begin MultiInstance", "draw x5", "begin MultiInstance", "draw x5",
-                 "begin draw_transition_sky",
-                 // The main view: geometry buffer, light pre-pass (one point and one spot volume),
-                 // materials, the sky behind them, grass depth, grass, reflective, transparent.
-                 "begin MultiInstance", "draw x5", "begin RenderLightBuffer", "draw x1", "begin RenderLightBuffer",
-                 "draw x1", "begin MultiInstance", "draw x5", "begin draw_transition_sky", "draw",
-                 "begin GrassGeometry", "draw x3", "begin InstancedGrass", "draw x3",
-                 // Post-processing: the glow captured at a quarter of the size, its sixteenth, each level
-                 // blurred in one pass (the quarter's adding the sixteenth's), the depth of field blurred
-                 // at half size in one pass, then mixed with the bloom added straight into the back
-                 // buffer (1280 x 720 within 1280 x 800): no copy.
-                 "target 320x180", "begin CaptureGlow", "target 80x45", "begin DownScaleQuarter", "target 80x45",
-                 "begin Blur", "target 320x180", "begin BlurAdded", "target 640x360", "begin Blur", "target 1280x800",
-                 "begin LinearInterpolate"}));
+    EXPECT_TRUE(InOrder(
+        trace,
+        {// Shadow cascades, each in its square of the atlas, depth-tested against the atlas's own
+         // depth surface: the bricks in one instanced draw, the rocks singly. Then the back
+         // buffer's depth surface again.
+         "target 1536x512", "depth 1536x512", "viewport 0,0 512x512", "begin SingleInstance", "draw", "draw",
+         "begin MultiInstance", "draw x5", "viewport 512,0 512x512", "viewport 1024,0 512x512", "depth 1280x800",
+         // The reflection: geometry buffer, materials (lit by the sun themselves: no light pre-pass
+         // without point or spot lights), sky.
+         "target 1280x720", "begin MultiInstance", "draw x5", "begin MultiInstance", "draw x5",
+         "begin draw_transition_sky",
+         // The main view: geometry buffer, light pre-pass (one point and one spot volume),
+         // materials, the sky behind them, grass depth, grass, reflective, transparent.
+         "begin MultiInstance", "draw x5", "begin RenderLightBuffer", "draw x1", "begin RenderLightBuffer", "draw x1",
+         "begin MultiInstance", "draw x5", "begin draw_transition_sky", "draw", "begin GrassGeometry", "draw x3",
+         "begin InstancedGrass", "draw x3",
+         // Post-processing: the glow captured at a quarter of the size, its sixteenth, each level
+         // blurred in one pass (the quarter's adding the sixteenth's), the depth of field blurred
+         // at half size in one pass, then mixed with the bloom added straight into the back
+         // buffer (1280 x 720 within 1280 x 800): no copy.
+         "target 320x180", "begin CaptureGlow", "target 80x45", "begin DownScaleQuarter", "target 80x45", "begin Blur",
+         "target 320x180", "begin BlurAdded", "target 640x360", "begin Blur", "target 1280x800",
+         "begin LinearInterpolate"}));
     EXPECT_TRUE(ShowsTheMix(trace));
     // The bricks draw instanced in every pass that names them: three cascades at most, the
     // geometry and material phases of both views.
@@ -272,7 +281,7 @@ TEST(FramePasses, ShadowCasterFollowsTheSunAndFacesItsTarget) {
         EXPECT_NEAR(dir.x, facing.x, 1e-5f);
         EXPECT_NEAR(dir.y, facing.y, 1e-5f);
         EXPECT_NEAR(dir.z, facing.z, 1e-5f);
-        EXPECT_EQ(Count(Trace(f.Frame()), "target 512x512"), 3u);
+        EXPECT_EQ(Count(Trace(f.Frame()), "target 1536x512"), 1u);
     }
     // One graphics system at a time: components join the live one.
     FrameFixture dark;
@@ -280,7 +289,7 @@ TEST(FramePasses, ShadowCasterFollowsTheSunAndFacesItsTarget) {
     dark.LookFrom({0, 0, 0});
     dark.graphics->Update(0.016f);
     const std::vector<std::string> trace = Trace(dark.Frame());
-    EXPECT_EQ(Count(trace, "target 512x512"), 0u);
+    EXPECT_EQ(Count(trace, "target 1536x512"), 0u);
     EXPECT_EQ(Count(trace, "begin RenderLightBuffer"), 0u);  // no lights: no pre-pass at all
 }
 
@@ -288,23 +297,23 @@ TEST(FramePasses, ShadowCasterFollowsTheSunAndFacesItsTarget) {
 TEST(FramePasses, SettingsSwitchStepsOff) {
     struct Case {
         const char* settings;
-        size_t shadowMaps, skies, glow, depthOfField, downscales;
+        size_t shadowAtlas, skies, glow, depthOfField, downscales;
         float sunShadows;   // in the main view
         float bloomAmount;  // as the mix is given it; -1: no mix
     } cases[] = {
-        {"", 3, 2, 1, 1, 1, 1.0f, 1.0f},
+        {"", 1, 2, 1, 1, 1, 1.0f, 1.0f},
         {"render_shadows=false\n", 0, 2, 1, 1, 1, 0.0f, 1.0f},
-        {"render_bloom=false\n", 3, 2, 0, 1, 0, 1.0f, 0.0f},
-        {"render_depth_of_field=false\n", 3, 2, 1, 0, 1, 1.0f, -1.0f},
-        {"reflection_quality=no\n", 3, 1, 1, 1, 1, 1.0f, 1.0f},
-        {"no_post_process=true\n", 3, 2, 0, 0, 0, 1.0f, -1.0f},
+        {"render_bloom=false\n", 1, 2, 0, 1, 0, 1.0f, 0.0f},
+        {"render_depth_of_field=false\n", 1, 2, 1, 0, 1, 1.0f, -1.0f},
+        {"reflection_quality=no\n", 1, 1, 1, 1, 1, 1.0f, 1.0f},
+        {"no_post_process=true\n", 1, 2, 0, 0, 0, 1.0f, -1.0f},
     };
     for (const Case& c : cases) {
         FrameFixture f(c.settings);
         f.BuildSmallScene();
         f.graphics->Update(0.016f);
         const std::vector<std::string> trace = Trace(f.Frame());
-        EXPECT_EQ(Count(trace, "target 512x512"), c.shadowMaps) << c.settings;
+        EXPECT_EQ(Count(trace, "target 1536x512"), c.shadowAtlas) << c.settings;
         EXPECT_EQ(Count(trace, "begin draw_transition_sky"), c.skies) << c.settings;
         EXPECT_EQ(Count(trace, "begin CaptureGlow"), c.glow) << c.settings;
         EXPECT_EQ(Count(trace, "begin LinearInterpolate"), c.depthOfField) << c.settings;
@@ -736,7 +745,7 @@ TEST(FramePasses, ASpriteHidingTheWholeAreaTakesWhatItHidesOutOfTheFrame) {
         for (const auto& value : ParameterValues(f.Frame(), "modColor"))
             if (value[1] == 0.0f) drawn.push_back(value[0]);
         EXPECT_EQ(drawn, (c.hides ? std::vector<float>{1, 2} : std::vector<float>{0, 1, 2}));
-        EXPECT_EQ(Count(trace, "target 512x512"), c.hides ? 0u : 3u);
+        EXPECT_EQ(Count(trace, "target 1536x512"), c.hides ? 0u : 1u);
         EXPECT_EQ(Count(trace, "begin draw_transition_sky"), c.hides ? 0u : 2u);
         EXPECT_EQ(Count(trace, "begin CaptureGlow"), c.hides ? 0u : 1u);
         if (c.hides)

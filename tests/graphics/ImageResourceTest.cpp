@@ -80,12 +80,13 @@ TEST(RenderBufferResource, SizesFollowTheRenderSize) {
 
     ResourceFixture f(1280, 720);
     RenderBuffer* half = f.manager->CreateScaledRenderBuffer(0.5f, 0.5f);
-    RenderBuffer* fixed = f.manager->CreateRenderBuffer();
+    RenderBuffer* fixed = f.manager->CreateRenderBuffer(512, 256, platform::gfx::kFormatR32F);
     EXPECT_EQ(half->GetWidth(), 640u);
     EXPECT_EQ(half->GetHeight(), 360u);
     EXPECT_EQ(half->GetFormat(), platform::gfx::kFormatA16B16G16R16F);
     EXPECT_EQ(fixed->GetWidth(), 512u);
-    EXPECT_EQ(fixed->GetFormat(), platform::gfx::kFormatG32R32F);
+    EXPECT_EQ(fixed->GetHeight(), 256u);
+    EXPECT_EQ(fixed->GetFormat(), platform::gfx::kFormatR32F);
     f.layer.Resize(1920, 1080);
     ASSERT_TRUE(f.layer.IsDeviceReady());
     EXPECT_EQ(half->GetWidth(), 960u);
@@ -106,6 +107,28 @@ TEST(RenderBufferResource, AFailedCreationIsReportedAndRetried) {
     EXPECT_EQ(f.Device().BoundRenderTarget(0), f.Device().BackBuffer()) << "nothing to bind";
     ASSERT_TRUE(f.LoseAndReset());
     EXPECT_TRUE(buffer->IsCreated());
+}
+
+// A buffer wider than the back buffer draws against a depth surface of its own size, bound with
+// it and replaced by the one before as it is unbound; it is let go with the device (or the reset
+// would fail) and made again after.
+TEST(RenderBufferResource, ADepthSurfaceOfItsOwnBindsWithItAndComesBackAfterAReset) {
+    ResourceFixture f(64, 36);
+    RenderBuffer* atlas = f.manager->CreateRenderBuffer(96, 32, platform::gfx::kFormatR32F, true);
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round);
+        const platform::gfx::Surface* swap = f.Device().DepthStencil();
+        atlas->Bind();
+        const platform::gfx::Surface* own = f.Device().DepthStencil();
+        ASSERT_NE(own, nullptr);
+        EXPECT_NE(own, swap);
+        EXPECT_EQ(own->Width(), 96u);
+        EXPECT_EQ(own->Height(), 32u);
+        atlas->Bind();  // binding again keeps the depth surface it replaced
+        atlas->Unbind();
+        EXPECT_EQ(f.Device().DepthStencil(), swap);
+        ASSERT_TRUE(f.LoseAndReset());
+    }
 }
 
 TEST(RenderBufferResource, BindAndCopy) {
