@@ -261,4 +261,39 @@ TEST_F(TransformTreeTest, PassKeepsTheRegistrationOrderAsTransformsLeaveAndRetur
     EXPECT_EQ(transformer.GetTransformList().Size(), 9u);
 }
 
+TEST_F(TransformTreeTest, EachRefreshKeepsTheMatrixItReplacedAsThePreviousOne) {
+    // Refreshes from the frame's pass and from code outside it, mixed: the previous matrix is
+    // always the world matrix as it stood before the latest refresh, whoever made it.
+    SD::GameObject* object = factory.NewGameObject();
+    object->Initialize(false);
+    SD::Transform& t = object->GetTransform();
+    enum Refresh { kFrame, kMatrixOnly, kFull };
+    const struct {
+        float x;
+        Refresh refresh;
+        float world, previous;
+    } steps[] = {
+        {1, kFrame, 1, 0},      {2, kFrame, 2, 1},      {3, kMatrixOnly, 3, 2}, {4, kFrame, 4, 3}, {4, kFull, 4, 4},
+        {5, kMatrixOnly, 5, 4}, {6, kMatrixOnly, 6, 5}, {6, kFrame, 6, 6},      {7, kFull, 7, 6},  {8, kFrame, 8, 7},
+    };
+    for (const auto& step : steps) {
+        t.SetPos(SD::Vec3(step.x, 0, 0));
+        if (step.refresh == kFrame)
+            transformer.Update(0.0f);
+        else if (step.refresh == kMatrixOnly)
+            t.UpdateGlobalMatrix();
+        else
+            t.Refresh();
+        EXPECT_FLOAT_EQ(t.GetGlobalMatrix().GetColumn3(3).x, step.world) << step.x;
+        EXPECT_FLOAT_EQ(t.GetPrevGlobalMatrix().GetColumn3(3).x, step.previous) << step.x;
+        EXPECT_FLOAT_EQ(t.GetGlobalMatrix().m[15], 1.0f) << step.x;
+    }
+    // A frame without the transform leaves both matrices as they are.
+    t.VUnregister();
+    t.SetPos(SD::Vec3(9, 0, 0));
+    transformer.Update(0.0f);
+    EXPECT_FLOAT_EQ(t.GetGlobalMatrix().GetColumn3(3).x, 8.0f);
+    EXPECT_FLOAT_EQ(t.GetPrevGlobalMatrix().GetColumn3(3).x, 7.0f);
+}
+
 }  // namespace
