@@ -192,19 +192,24 @@ protected:
         ASSERT_EQ(device_->SetStreamSourceFreq(0, 1u), kOk);
         ASSERT_EQ(device_->SetStreamSourceFreq(1, 1u), kOk);
     }
-    // The mix of a sharp picture in focus with a grey bloom that takes part of it past white,
-    // begun in a new frame.
-    void BeginMixInFocus(Effect* mix, const char* technique, Texture* picture) {
-        BeginFrame();
-        ASSERT_EQ(mix->SetTechnique(technique), kOk);
+    // The depth of field's mix of a sharp picture in focus (the wall at the focal distance): the
+    // picture, not the black "blur", with the bloom given.
+    void MixInFocus(Effect* mix, Texture* picture, uint32_t bloom, float bloomAmount) {
         ASSERT_EQ(mix->SetTexture("image1", picture), kOk);
         ASSERT_EQ(mix->SetTexture("image2", Flat(0xFF000000u)), kOk);
         ASSERT_EQ(mix->SetTexture("depthImage", geometry_), kOk);
         ASSERT_EQ(mix->SetFloat("cFocal", kWall), kOk);
         ASSERT_EQ(mix->SetFloat("cFar", kFar), kOk);
         ASSERT_EQ(mix->SetFloat("g_fog_far", 2500.0f), kOk);
-        ASSERT_EQ(mix->SetTexture("image3", Flat(0xFF707070u)), kOk);
-        ASSERT_EQ(mix->SetFloat("bloomAmount", 1.0f), kOk);
+        ASSERT_EQ(mix->SetTexture("image3", Flat(bloom)), kOk);
+        ASSERT_EQ(mix->SetFloat("bloomAmount", bloomAmount), kOk);
+    }
+    // The mix in focus with a grey bloom that takes part of the picture past white, begun in a
+    // new frame.
+    void BeginMixInFocus(Effect* mix, const char* technique, Texture* picture) {
+        BeginFrame();
+        ASSERT_EQ(mix->SetTechnique(technique), kOk);
+        MixInFocus(mix, picture, 0xFF707070u, 1.0f);
     }
     Rgb Pixel(int x, int y) const {
         const std::vector<uint8_t>& rgba = session_->LastPresented();
@@ -462,15 +467,7 @@ TEST_F(LightAndPostEffects, AFlatPicturePassesThroughThePostProcessingSteps) {
         } else if (name == "blend") {
             ASSERT_EQ(effect->SetTexture("image", source), kOk);
         } else {
-            // In focus (the wall at the focal distance): the sharp picture, not the black "blur".
-            ASSERT_EQ(effect->SetTexture("image1", source), kOk);
-            ASSERT_EQ(effect->SetTexture("image2", Flat(0xFF000000u)), kOk);
-            ASSERT_EQ(effect->SetTexture("depthImage", geometry_), kOk);
-            ASSERT_EQ(effect->SetFloat("cFocal", kWall), kOk);
-            ASSERT_EQ(effect->SetFloat("cFar", kFar), kOk);
-            ASSERT_EQ(effect->SetFloat("g_fog_far", 2500.0f), kOk);
-            ASSERT_EQ(effect->SetTexture("image3", Flat(0xFF101010u)), kOk);
-            ASSERT_EQ(effect->SetFloat("bloomAmount", step.bloom), kOk);
+            MixInFocus(effect, source, 0xFF101010u, step.bloom);
         }
         BeginFrame(0xFF101010u);
         DrawScreenQuad(effect);

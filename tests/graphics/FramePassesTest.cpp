@@ -99,6 +99,15 @@ std::vector<std::vector<float>> ParameterValues(const std::vector<Command>& fram
     return values;
 }
 
+// The tints' red of the sprites the sprite pass drew, in order (the tests' sprites are told
+// apart by it, their tints' green 0).
+std::vector<float> SpriteTintsDrawn(const std::vector<Command>& frame) {
+    std::vector<float> drawn;
+    for (const auto& value : ParameterValues(frame, "modColor"))
+        if (value[1] == 0.0f) drawn.push_back(value[0]);
+    return drawn;
+}
+
 // A scene with a factory (for the "ShadowCaster" object the sun brings), textures standing in
 // for the grass and the sprites, and a brick material that every opaque pass draws.
 struct FrameFixture : SceneFixture {
@@ -677,10 +686,8 @@ TEST(FramePasses, SpriteOrderOpacityAnchorAndMissingTexture) {
     f.graphics->Update(0.016f);
     f.graphics->Update(0.016f);
     for (auto& p : placed) p.sprite.VUnregister();
-    std::vector<float> drawn;
-    for (const auto& value : ParameterValues(f.Frame(), "modColor"))
-        if (value[1] == 0.0f) drawn.push_back(value[0]);
-    EXPECT_EQ(drawn, (std::vector<float>{1, 0}));  // z 1 before z 2; the faint and the lost are skipped
+    // z 1 before z 2; the faint and the lost are skipped.
+    EXPECT_EQ(SpriteTintsDrawn(f.Frame()), (std::vector<float>{1, 0}));
     const std::string log = f.logger.Buffer();
     const auto first = log.find("\"missing_picture\"");
     ASSERT_NE(first, std::string::npos);
@@ -734,10 +741,7 @@ TEST(FramePasses, ASpriteHidingTheWholeAreaTakesWhatItHidesOutOfTheFrame) {
         f.graphics->Update(0.016f);
         for (auto& p : placed) p.sprite.VUnregister();
         const std::vector<std::string> trace = Trace(f.Frame());
-        std::vector<float> drawn;
-        for (const auto& value : ParameterValues(f.Frame(), "modColor"))
-            if (value[1] == 0.0f) drawn.push_back(value[0]);
-        EXPECT_EQ(drawn, (c.hides ? std::vector<float>{1, 2} : std::vector<float>{0, 1, 2}));
+        EXPECT_EQ(SpriteTintsDrawn(f.Frame()), (c.hides ? std::vector<float>{1, 2} : std::vector<float>{0, 1, 2}));
         EXPECT_EQ(Count(trace, "target 512x512"), c.hides ? 0u : 3u);
         EXPECT_EQ(Count(trace, "begin draw_transition_sky"), c.hides ? 0u : 2u);
         EXPECT_EQ(Count(trace, "begin CaptureGlow"), c.hides ? 0u : 1u);
@@ -792,10 +796,7 @@ TEST(FramePasses, AFirstSpriteOverTheWholeAreaIsBlendedInByTheMix) {
         f.graphics->Update(0.016f);
         for (auto& p : placed) p.sprite.VUnregister();
         const std::vector<std::string> trace = Trace(f.Frame());
-        std::vector<float> drawn;
-        for (const auto& value : ParameterValues(f.Frame(), "modColor"))
-            if (value[1] == 0.0f) drawn.push_back(value[0]);
-        EXPECT_EQ(drawn, c.drawn);
+        EXPECT_EQ(SpriteTintsDrawn(f.Frame()), c.drawn);
         const bool blendedIn = !c.place.empty();
         EXPECT_EQ(Count(trace, "begin LinearInterpolateOverlay"), blendedIn ? 1u : 0u);
         if (!blendedIn) continue;
