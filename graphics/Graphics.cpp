@@ -365,8 +365,8 @@ void Graphics_::DrawScene() {
               true, renderShadows);
 }
 
-// One view: geometry buffer, lights, then the colour target from the background through the
-// materials, the sky, grass, reflective and transparent surfaces and the particles.
+// One view: geometry buffer, lights, then the colour target: the materials, the sky (or the
+// background without it), grass, reflective and transparent surfaces and the particles.
 void Graphics_::ScenePass(Resource::RenderBuffer* color, Resource::RenderBuffer* geometry,
                           Resource::RenderBuffer* light, Scene& scene, const SD::Mtx44& view, bool mainView,
                           bool shadows) {
@@ -391,7 +391,10 @@ void Graphics_::ScenePass(Resource::RenderBuffer* color, Resource::RenderBuffer*
     // nearest surface of a pixel passes the test, so each pixel is shaded once.
     sharedEffect->SetTexture("lightBuffer", light);
     color->Bind();
-    Clear(false, backgroundColor.x, backgroundColor.y, backgroundColor.z, 0.0f);
+    // The sky, a sphere around the eye on the far plane, fills every pixel the surfaces leave:
+    // the background shows only without it.
+    const bool skyFills = skyEnabled && GetEffect("sky");
+    if (!skyFills) Clear(false, backgroundColor.x, backgroundColor.y, backgroundColor.z, 0.0f);
     DrawTerrain("Material");
     DrawBatches("Material", scene.opaque);
     color->Unbind();

@@ -101,7 +101,7 @@ void GrassGeometryFragment() {
 // behind the blade (up to 1, the sun's colour), fogged like the materials.
 void GrassColorFragment() {
     vec3 albedo = BladeTexel().rgb * grass_color_scalar;
-    vec3 points = texture(lightBuffer, gl_FragCoord.xy / vec2(textureSize(lightBuffer, 0))).rgb;
+    vec3 points = texelFetch(lightBuffer, ivec2(gl_FragCoord.xy), 0).rgb;
     vec3 light = min(sunLight + points, vec3(1.0));
     vec3 lit = albedo * (globalAmbient.rgb + light);
     float fog = clamp((length(eyePosition) - g_fog_near) / max(g_fog_far - g_fog_near, 0.0001), 0.0, 1.0);

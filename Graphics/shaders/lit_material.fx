@@ -82,12 +82,20 @@ layout(location = QV_COLOR0) in vec4 in_color;
 // The position as the geometry pass computes it: the Material pass draws over that pass's depth.
 invariant gl_Position;
 
-// Normals go through the inverse transpose, so that scaled objects keep them perpendicular.
+// Normals go through the inverse transpose, so that scaled objects keep them perpendicular. The
+// fragments make them unit length, so the cofactor matrix (the inverse transpose times the
+// determinant) does it without a division, turned by the determinant's sign for a mirrored
+// object; a flat one has no normal.
+vec3 world_normal(mat3 m) {
+    mat3 cofactor = mat3(cross(m[1], m[2]), cross(m[2], m[0]), cross(m[0], m[1]));
+    return cofactor * in_normal * sign(dot(m[0], cofactor[0]));
+}
+
 void surface(mat4 world_matrix, vec4 item_color) {
     vec4 world_position = world_matrix * vec4(in_position.xyz, 1.0);
     vec4 view_position = view * world_position;
     surface_view_position = view_position.xyz;
-    surface_view_normal = mat3(view) * (transpose(inverse(mat3(world_matrix))) * in_normal);
+    surface_view_normal = mat3(view) * world_normal(mat3(world_matrix));
     SunCascades(world_position, surface_sun1, surface_sun2, surface_sun3);
     surface_uv = in_uv;
     surface_color = item_color;
@@ -100,7 +108,8 @@ void multi_vertex() { surface(mat4(in_world0, in_world1, in_world2, in_world3), 
 #endif
 
 #ifdef QV_FRAGMENT
-void material_fragment() {
+// The surface lit and fogged.
+vec3 material_color() {
     // The light buffer holds the point and spot lights and is the size of the target: the
     // pixel's own texel. Light adds up to 1 at most, the sun's colour.
     vec4 sun = sunlit * SunLight(UnitOrZero(surface_view_normal), surface_view_position, surface_sun1, surface_sun2,
@@ -110,7 +119,15 @@ void material_fragment() {
     if (use_texture != 0) albedo *= texture(diffuse, surface_uv);
     vec3 lit = albedo.rgb * (globalAmbient.rgb + light.rgb) + vec3(light.a);
     float fog = clamp((length(surface_view_position) - g_fog_near) / max(g_fog_far - g_fog_near, 0.0001), 0.0, 1.0);
-    vec3 result = mix(lit, g_fog_color.rgb, fog);
+    return mix(lit, g_fog_color.rgb, fog);
+}
+
+// The opaque surfaces: the reflection is no part of them. The renderer runs both sides of a
+// branch, so the reflection's read would cost every opaque pixel even where it is skipped.
+void material_fragment() { qv_target0 = vec4(material_color(), 1.0); }
+
+void reflective_fragment() {
+    vec3 result = material_color();
     if (reflection > 0.0) {
         vec2 screen_uv = gl_FragCoord.xy / vec2(textureSize(lightBuffer, 0));
         result = mix(result, texture(waterReflection, screen_uv).rgb, clamp(reflection, 0.0, 1.0));
@@ -122,7 +139,8 @@ void material_fragment() {
 #endif
 end
 # The Material pass writes alpha 1 over the background: opaque, nothing to blend with what the
-# target holds. The Reflective pass blends by the item colour's alpha.
+# target holds. The Reflective pass (SingleInstanceBlended) mixes in the water's reflection and
+# blends by the item colour's alpha.
 technique SingleInstance
 pass p0
 program single_vertex material_fragment
@@ -143,7 +161,7 @@ state CullMode none
 state ColorWriteEnable 15
 technique SingleInstanceBlended
 pass p0
-program single_vertex material_fragment
+program single_vertex reflective_fragment
 state ZEnable on
 state ZWriteEnable on
 state ZFunc lessequal

@@ -2,7 +2,8 @@
 // tools/window-check.sh under a virtual X server with the software renderer), read back from the
 // back buffer: a wall facing the eye and grass blades, lit by the sun in their own effects and,
 // through a geometry buffer holding the wall, by point and spot light volumes drawn instanced in
-// the engine's light record; a flat picture passed through the post-processing steps unchanged.
+// the engine's light record; a flat picture passed through the post-processing steps unchanged;
+// the sky sphere filling the view.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -218,7 +219,7 @@ protected:
         return {rgba[at], rgba[at + 1], rgba[at + 2]};
     }
     void SunOnTheWall(Effect* material, const float direction[3], const float colour[3], bool shadows,
-                      float sunlit = 1.0f);
+                      float sunlit = 1.0f, const char* technique = "SingleInstance");
     void OccludeTheLeftHalf(Effect* effect);
     // The column of the wall point at view x on the middle row.
     int Column(float x) const { return int((x / kWall * projection_[0] * 0.5f + 0.5f) * kWidth); }
@@ -243,9 +244,9 @@ void ExpectNear(const Rgb& got, const Rgb& want, const std::string& where) {
 // The material lit by the sun alone (the light buffer black, no ambient light), its sun coming
 // from the direction and colour given; view and world are the identity.
 void LightAndPostEffects::SunOnTheWall(Effect* material, const float direction[3], const float colour[3], bool shadows,
-                                       float sunlit) {
+                                       float sunlit, const char* technique) {
     BeginFrame();
-    ASSERT_EQ(material->SetTechnique("SingleInstance"), kOk);
+    ASSERT_EQ(material->SetTechnique(technique), kOk);
     Matrix projection;
     std::memcpy(projection.m, projection_, sizeof projection_);
     ASSERT_EQ(material->SetMatrix("projection", projection), kOk);
@@ -324,6 +325,28 @@ void LightAndPostEffects::OccludeTheLeftHalf(Effect* effect) {
         ASSERT_EQ(map->UnlockRect(0), kOk);
         ASSERT_EQ(effect->SetTexture(maps[c], map), kOk);
         ASSERT_EQ(effect->SetMatrix(projections[c], box), kOk);
+    }
+}
+
+// The water's share of the reflection is mixed into the surface by its Reflective pass alone
+// (the blended technique); an opaque Material pass shows the surface without it.
+TEST_F(LightAndPostEffects, OnlyTheReflectivePassMixesInTheReflection) {
+    Effect* material = Load("lit_material");
+    ASSERT_NE(material, nullptr);
+    const struct {
+        const char* technique;
+        Rgb expected;
+    } cases[] = {
+        {"SingleInstanceBlended", {77, 38, 115}},  // 0.6 of the reflection over the unlit black surface
+        {"SingleInstance", {0, 0, 0}},
+    };
+    const float direction[3] = {0.0f, 0.0f, -1.0f}, black[3] = {0.0f, 0.0f, 0.0f};
+    for (const auto& c : cases) {
+        ASSERT_EQ(material->SetFloat("reflection", 0.6f), kOk);
+        ASSERT_EQ(material->SetTexture("waterReflection", Flat(0xFF8040C0u)), kOk);
+        ASSERT_EQ(material->SetVector("geometry_color", {1, 1, 1, 1}), kOk);
+        SunOnTheWall(material, direction, black, false, 1.0f, c.technique);
+        ExpectNear(Pixel(kWidth / 2, kHeight / 2), c.expected, c.technique);
     }
 }
 
@@ -533,6 +556,53 @@ TEST_F(LightAndPostEffects, TheMixBlendsASpriteOverThePictureAsTheSpritePassDoes
     }
     EXPECT_LE(worst, 1) << "the mix's sprite against the sprite pass's";
     EXPECT_GE(shown, 40) << "the sprite hardly shows";
+}
+
+// The sky sphere around the eye, on the far plane, fills every pixel where the depth is still
+// cleared, whichever way the view turns: the colour target under it needs no clear of its own.
+TEST_F(LightAndPostEffects, TheSkyFillsEveryPixelWhereNoSurfaceIs) {
+    Effect* sky = Load("sky");
+    ASSERT_NE(sky, nullptr);
+    // The sky sphere as the sky pass draws it: half a unit wide, scaled by 100, pushed by the near
+    // distance.
+    const Aperture::Resource::MeshGeometry sphere = Aperture::Resource::GenerateSphere(16, 16, {0, 0, 0}, 0.5f);
+    Matrix world = Matrix::Identity();
+    world.m[0] = world.m[5] = world.m[10] = 100.0f;
+    Matrix translateView = Matrix::Identity();
+    translateView.m[14] = 1.0f;
+    Matrix projection;
+    std::memcpy(projection.m, projection_, sizeof projection_);
+    const Rgb skyColour{0x33, 0x66, 0xCC};
+    const Float3 looks[] = {{0, 0, 1},           {0, 0, -1}, {1, 0, 0}, {0.3f, 0.95f, 0.1f}, {0.2f, -0.97f, -0.1f},
+                            {-0.6f, 0.5f, 0.62f}};
+    for (const Float3& look : looks) {
+        BeginFrame(0xFFFF00FFu);
+        ASSERT_EQ(sky->SetTechnique("draw_transition_sky"), kOk);
+        ASSERT_EQ(sky->SetMatrix("view", MatrixLookAtLH({0, 0, 0}, look, {0, 1, 0})), kOk);
+        ASSERT_EQ(sky->SetMatrix("projection", projection), kOk);
+        ASSERT_EQ(sky->SetMatrix("world", world), kOk);
+        ASSERT_EQ(sky->SetMatrix("translate_view", translateView), kOk);
+        for (const char* texture : {"texture0", "texture1", "texture2", "texture3"})
+            ASSERT_EQ(sky->SetTexture(texture, Flat(0xFF3366CCu)), kOk);
+        for (const char* transition : {"spring_to_summer_transition_value", "summer_to_fall_transition_value",
+                                       "fall_to_winter_transition_value"})
+            ASSERT_EQ(sky->SetFloat(transition, 0.0f), kOk);
+        ASSERT_EQ(device_->SetVertexDeclaration(Declaration(Aperture::Resource::MeshVertex::Elements())), kOk);
+        ASSERT_EQ(
+            device_->SetStreamSource(0, Vertices(sphere.vertices.data(), uint32_t(sphere.vertices.size() * 56)), 0, 56),
+            kOk);
+        ASSERT_EQ(device_->SetIndices(Indices(sphere.indices)), kOk);
+        Draw(sky, uint32_t(sphere.vertices.size()), uint32_t(sphere.indices.size() / 3));
+        int unfilled = 0;
+        for (int y = 0; y < kHeight; ++y)
+            for (int x = 0; x < kWidth; ++x) {
+                const Rgb p = Pixel(x, y);
+                if (std::abs(p.r - skyColour.r) > 3 || std::abs(p.g - skyColour.g) > 3 ||
+                    std::abs(p.b - skyColour.b) > 3)
+                    ++unfilled;
+            }
+        EXPECT_EQ(unfilled, 0) << "looking along " << look.x << "," << look.y << "," << look.z;
+    }
 }
 
 }  // namespace

@@ -8,9 +8,11 @@
 #include <vector>
 
 #include "SceneTestSupport.h"
+#include "core/MessageSystem.h"
 #include "core/RTTI.h"
 #include "engine/ComponentManager.h"
 #include "engine/Factory.h"
+#include "graphics/GraphicsMessages.h"
 #include "graphics/GraphicsStartup.h"
 #include "graphics/resources/Texture.h"
 #include "platform/gfx/ImageFile.h"
@@ -332,12 +334,21 @@ TEST(FramePasses, SettingsSwitchStepsOff) {
     }
 }
 
-// The sky off: the colour target is cleared to the background colour and no sky is drawn.
+// The sky off: the colour target is cleared to the background colour and no sky is drawn. The
+// sky on fills every pixel the surfaces leave, so the colour target is not cleared.
 TEST(FramePasses, WithoutTheSkyTheTargetShowsTheBackground) {
-    FrameFixture f("render_depth_of_field=false\n");
-    f.graphics->SetSkyEnabled(false);
-    f.graphics->Update(0.016f);
-    EXPECT_EQ(Count(Trace(f.Frame()), "begin draw_transition_sky"), 0u);
+    for (const bool sky : {false, true}) {
+        FrameFixture f("render_depth_of_field=false\n");
+        f.graphics->SetSkyEnabled(sky);
+        Aperture::BackgroundColorMessage blue(0.0f, 0.0f, 1.0f);
+        SD::Message_System::GetInstance()->SendMessage(blue);
+        f.graphics->Update(0.016f);
+        EXPECT_EQ(Count(Trace(f.Frame()), "begin draw_transition_sky"), sky ? 1u : 0u) << "sky " << sky;
+        const size_t backgroundClears = std::count_if(f.Frame().begin(), f.Frame().end(), [](const Command& c) {
+            return c.op == Op::kClear && (c.a[0] & platform::gfx::kClearTarget) && c.a[1] == 0x000000FFu;
+        });
+        EXPECT_EQ(backgroundClears, sky ? 0u : 1u) << "sky " << sky;
+    }
 }
 
 // The reflection is drawn only while a reflective surface is in the main view.

@@ -100,8 +100,10 @@ TEST(GraphicsFrame, NoReflectionDrawsOnlyTheMainView) {
 }
 
 TEST(GraphicsFrame, GeometryBufferHoldsTheFarDistanceAndTheColourTargetTheBackground) {
-    // Depth of field would replace the colour target with its mix, which shaders draw.
+    // Depth of field would replace the colour target with its mix, which shaders draw; the sky
+    // would cover the background, which is then not cleared.
     GraphicsFixture f("camera_far_distance=900\nrender_depth_of_field=false\n");
+    f.graphics->SetSkyEnabled(false);
     Aperture::BackgroundColorMessage blue(0.0f, 0.0f, 1.0f);
     SD::Message_System::GetInstance()->SendMessage(blue);
     f.graphics->Update(0.016f);
