@@ -443,9 +443,17 @@ public:
     // scene, which the frame then skips.
     std::vector<ShownSprite> ShownSprites();
     bool SpritesHideScene() const { return spritesHideScene; }
-    // The sprites chosen at the start of the frame onto the render area, the rectangle of the
-    // target in its pixels; one whose texture is not loaded is skipped and said once.
-    void DrawSprites(RenderTarget* target, const platform::gfx::Rect& area);
+    // The sprites chosen at the start of the frame, from the one at `first` on, onto the render
+    // area, the rectangle of the target in its pixels; one whose texture is not loaded is skipped
+    // and said once.
+    void DrawSprites(RenderTarget* target, const platform::gfx::Rect& area, size_t first = 0);
+    // Whether the frame's first sprite lies unturned over the whole render area, so that a pass
+    // writing every pixel of the area can blend it in; `place` is then its SpritePlace.
+    bool FirstSpriteCoversArea(SD::Vec4& place) const;
+    // For an unturned sprite's world matrix on a render area: the texture coordinates of the
+    // area (0 to 1 from its top-left corner) mapped to the sprite's, scale in x and y, offset in
+    // z and w.
+    static SD::Vec4 SpritePlace(const SD::Mtx44& world, float width, float height);
     // The world matrix (column vectors) of a UI sprite on a render area.
     static SD::Mtx44 SpriteWorld(const SD::Vec3& position, float rotation, float scaleX, float scaleY,
                                  const SD::Vec2& anchor, float textureWidth, float textureHeight, float width,

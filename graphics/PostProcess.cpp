@@ -3,7 +3,8 @@
 // the texts on top. Every full-screen step writes each pixel of its target (the bloom's sums
 // blend onto what the step before wrote): none clears its target first. The mix writes the
 // finished scene into the back buffer when the render area fills it, so that the sprites blend
-// onto 8-bit colour and no copy follows.
+// onto 8-bit colour and no copy follows; a first sprite over the whole area is blended in by the
+// mix itself.
 #include <algorithm>
 #include <cmath>
 #include <utility>
@@ -129,11 +130,14 @@ void Graphics_::PostProcess() {
     // depth of field's mix has written the finished scene into the back buffer itself.
     RenderTarget* spriteTarget = mainColor;
     platform::gfx::Rect spriteArea{0, 0, static_cast<int32_t>(renderWidth), static_cast<int32_t>(renderHeight)};
-    // Only the bars beside a render area smaller than the back buffer need the clear.
+    // The sprites from this one on draw in the sprite pass; those before it are drawn already.
+    size_t firstSprite = 0;
+    // Only the bars beside a render area smaller than the back buffer need the clear; nothing
+    // drawn there from here on tests depth.
     auto clearBars = [&] {
         if (!bars) return;
         back->Bind();
-        Clear(true, 0.0f, 0.0f, 0.0f, 0.0f);
+        Clear(false, 0.0f, 0.0f, 0.0f, 0.0f);
         back->Unbind();
     };
     // Under a sprite that hides the whole scene the chain would work on what never shows.
@@ -165,11 +169,25 @@ void Graphics_::PostProcess() {
             dof->SetTexture("depthImage", geometryBuffer);
             dof->SetFloat("cFocal", focal);
             if (areaHoldsScene) {
-                // Straight into the back buffer's render area: no copy follows.
+                // Straight into the back buffer's render area: no copy follows. A first sprite
+                // over all of it is blended in here rather than by a pass of its own over the
+                // whole back buffer (the bars it also covers are black, as is what it leaves of
+                // them).
+                SD::Vec4 place;
+                if (FirstSpriteCoversArea(place)) {
+                    const ShownSprite& shown = shownSprites.front();
+                    const SD::Vec3& tint = shown.sprite->GetTint();
+                    dof->SetTechnique("LinearInterpolateOverlay");
+                    dof->SetTexture("overlay", shown.texture);
+                    dof->SetVector4("overlayColor", tint.x, tint.y, tint.z, shown.sprite->GetOpacity());
+                    dof->SetVector4("overlayPlace", place.x, place.y, place.z, place.w);
+                    firstSprite = 1;
+                }
                 clearBars();
                 BindTarget(back, dof);
                 DrawFullScreenQuad(dof, areaQuad.get());
                 back->Unbind();
+                dof->SetTexture("overlay", nullptr);
                 spriteTarget = back;
                 spriteArea = area;
             } else {
@@ -184,7 +202,7 @@ void Graphics_::PostProcess() {
             BlendAdditive(quarter[1], mainColor);
         }
     }
-    DrawSprites(spriteTarget, spriteArea);
+    DrawSprites(spriteTarget, spriteArea, firstSprite);
     if (spriteTarget != back) {
         clearBars();
         back->CopyFrom(mainColor, &area);

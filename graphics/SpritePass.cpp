@@ -83,7 +83,24 @@ std::vector<Graphics_::ShownSprite> Graphics_::ShownSprites() {
     return shown;
 }
 
-void Graphics_::DrawSprites(RenderTarget* target, const platform::gfx::Rect& area) {
+bool Graphics_::FirstSpriteCoversArea(SD::Vec4& place) const {
+    if (shownSprites.empty() || !shownSprites.front().texture) return false;
+    const auto width = static_cast<float>(renderWidth);
+    const auto height = static_cast<float>(renderHeight);
+    const SD::Mtx44 world = WorldOf(*shownSprites.front().sprite, *shownSprites.front().texture, width, height);
+    if (!CoversArea(world, width, height)) return false;
+    place = SpritePlace(world, width, height);
+    return true;
+}
+
+SD::Vec4 Graphics_::SpritePlace(const SD::Mtx44& world, float width, float height) {
+    // The area's point (u, v) lies at (u - 1/2) width, (1/2 - v) height about the centre, y up;
+    // the quad's corner (-1/2, -1/2) takes the texture's bottom-left, whose v is 1.
+    return {width / world(0, 0), height / world(1, 1), 0.5f - (width / 2.0f + world(0, 3)) / world(0, 0),
+            0.5f - (height / 2.0f - world(1, 3)) / world(1, 1)};
+}
+
+void Graphics_::DrawSprites(RenderTarget* target, const platform::gfx::Rect& area, size_t first) {
     const auto width = static_cast<float>(renderWidth);
     const auto height = static_cast<float>(renderHeight);
     // The sprites' space is the render area's pixels about its centre, y up; the target spans
@@ -107,8 +124,8 @@ void Graphics_::DrawSprites(RenderTarget* target, const platform::gfx::Rect& are
         effect->SetMatrix("view", SD::Mtx44::Identity());
         effect->SetMatrix("projection", projectionMatrix);
     }
-    for (const ShownSprite& shown : shownSprites) {
-        if (!effect) break;
+    for (size_t i = first; i < shownSprites.size() && effect; ++i) {
+        const ShownSprite& shown = shownSprites[i];
         const UISprite& sprite = *shown.sprite;
         if (!shown.texture) {
             ReportMissingOnce("Texture", sprite.GetTexture());

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "SessionSuite.h"
+#include "graphics/Graphics.h"
 #include "graphics/GrassTree.h"
 #include "graphics/resources/Mesh.h"
 #include "graphics/resources/Vertex.h"
@@ -139,31 +140,39 @@ protected:
         ASSERT_EQ(effect->SetMatrix("projection", projection), kOk);
         ASSERT_EQ(effect->SetFloat("cFar", kFar), kOk);
     }
-    void Draw(Effect* effect, uint32_t vertices, uint32_t triangles) {
+    // The draw, then the frame shown unless more is drawn in it.
+    void Draw(Effect* effect, uint32_t vertices, uint32_t triangles, bool present = true) {
         ASSERT_EQ(effect->Begin(nullptr), kOk);
         ASSERT_EQ(effect->BeginPass(0), kOk);
         ASSERT_EQ(device_->DrawIndexedPrimitive(kTriangleList, 0, 0, vertices, 0, triangles), kOk);
         ASSERT_EQ(effect->EndPass(), kOk);
         ASSERT_EQ(effect->End(), kOk);
+        if (!present) return;
         ASSERT_EQ(device_->EndScene(), kOk);
         ASSERT_EQ(device_->Present(), kOk);
     }
     // The engine's screen quad: corners in clip space, uv from the top-left.
-    void DrawScreenQuad(Effect* effect) {
+    void DrawScreenQuad(Effect* effect, bool present = true) {
         const float quad[4][5] = {{-1, 1, 0, 0, 0}, {1, 1, 0, 1, 0}, {-1, -1, 0, 0, 1}, {1, -1, 0, 1, 1}};
         ASSERT_EQ(device_->SetVertexDeclaration(Declaration({{0, 0, 2, 0, 0, 0}, {0, 12, 1, 0, 5, 0}})), kOk);
         ASSERT_EQ(device_->SetStreamSource(0, Vertices(quad, sizeof quad), 0, 20), kOk);
         ASSERT_EQ(device_->SetIndices(Indices({0, 1, 2, 2, 1, 3})), kOk);
-        Draw(effect, 4, 2);
+        Draw(effect, 4, 2, present);
     }
-    Texture* Flat(uint32_t argb, int width = 8, int height = 8) {
+    Texture* Flat(uint32_t argb, int width = 8, int height = 8) { return Pattern(width, height, argb, 0); }
+    // Texel i (row by row) is argb + i * step in each byte, wrapping.
+    Texture* Pattern(int width, int height, uint32_t argb, uint32_t step) {
         Texture* t = nullptr;
         EXPECT_EQ(device_->CreateTexture(width, height, 1, 0, kFormatA8R8G8B8, Pool::kManaged, &t), kOk);
         LockedRect locked;
         EXPECT_EQ(t->LockRect(0, locked), kOk);
         for (int y = 0; y < height; ++y)
-            for (int x = 0; x < width; ++x)
-                std::memcpy(static_cast<uint8_t*>(locked.bits) + y * locked.pitch + x * 4, &argb, 4);
+            for (int x = 0; x < width; ++x) {
+                uint8_t texel[4];
+                for (int k = 0; k < 4; ++k)
+                    texel[k] = static_cast<uint8_t>((argb >> (8 * k)) + (step >> (8 * k)) * uint32_t(y * width + x));
+                std::memcpy(static_cast<uint8_t*>(locked.bits) + y * locked.pitch + x * 4, texel, 4);
+            }
         EXPECT_EQ(t->UnlockRect(0), kOk);
         objects_.push_back(t);
         return t;
@@ -183,6 +192,25 @@ protected:
         Draw(effect, uint32_t(mesh.vertices.size()), uint32_t(mesh.indices.size() / 3));
         ASSERT_EQ(device_->SetStreamSourceFreq(0, 1u), kOk);
         ASSERT_EQ(device_->SetStreamSourceFreq(1, 1u), kOk);
+    }
+    // The depth of field's mix of a sharp picture in focus (the wall at the focal distance): the
+    // picture, not the black "blur", with the bloom given.
+    void MixInFocus(Effect* mix, Texture* picture, uint32_t bloom, float bloomAmount) {
+        ASSERT_EQ(mix->SetTexture("image1", picture), kOk);
+        ASSERT_EQ(mix->SetTexture("image2", Flat(0xFF000000u)), kOk);
+        ASSERT_EQ(mix->SetTexture("depthImage", geometry_), kOk);
+        ASSERT_EQ(mix->SetFloat("cFocal", kWall), kOk);
+        ASSERT_EQ(mix->SetFloat("cFar", kFar), kOk);
+        ASSERT_EQ(mix->SetFloat("g_fog_far", 2500.0f), kOk);
+        ASSERT_EQ(mix->SetTexture("image3", Flat(bloom)), kOk);
+        ASSERT_EQ(mix->SetFloat("bloomAmount", bloomAmount), kOk);
+    }
+    // The mix in focus with a grey bloom that takes part of the picture past white, begun in a
+    // new frame.
+    void BeginMixInFocus(Effect* mix, const char* technique, Texture* picture) {
+        BeginFrame();
+        ASSERT_EQ(mix->SetTechnique(technique), kOk);
+        MixInFocus(mix, picture, 0xFF707070u, 1.0f);
     }
     Rgb Pixel(int x, int y) const {
         const std::vector<uint8_t>& rgba = session_->LastPresented();
@@ -495,15 +523,7 @@ TEST_F(LightAndPostEffects, AFlatPicturePassesThroughThePostProcessingSteps) {
         } else if (name == "blend") {
             ASSERT_EQ(effect->SetTexture("image", source), kOk);
         } else {
-            // In focus (the wall at the focal distance): the sharp picture, not the black "blur".
-            ASSERT_EQ(effect->SetTexture("image1", source), kOk);
-            ASSERT_EQ(effect->SetTexture("image2", Flat(0xFF000000u)), kOk);
-            ASSERT_EQ(effect->SetTexture("depthImage", geometry_), kOk);
-            ASSERT_EQ(effect->SetFloat("cFocal", kWall), kOk);
-            ASSERT_EQ(effect->SetFloat("cFar", kFar), kOk);
-            ASSERT_EQ(effect->SetFloat("g_fog_far", 2500.0f), kOk);
-            ASSERT_EQ(effect->SetTexture("image3", Flat(0xFF101010u)), kOk);
-            ASSERT_EQ(effect->SetFloat("bloomAmount", step.bloom), kOk);
+            MixInFocus(effect, source, 0xFF101010u, step.bloom);
         }
         BeginFrame(0xFF101010u);
         DrawScreenQuad(effect);
@@ -511,6 +531,64 @@ TEST_F(LightAndPostEffects, AFlatPicturePassesThroughThePostProcessingSteps) {
         ExpectNear(Pixel(kWidth / 2, kHeight / 2), step.expected, where + " centre");
         ExpectNear(Pixel(1, kHeight - 2), step.expected, where + " bottom-left");
     }
+}
+
+// A sprite over the whole picture blended in by the depth of field's mix shows as the sprite pass
+// draws it over the mix, which the 8-bit window clips at white: its texture placed by the place the graphics system gives its world
+// matrix (here larger than the view, off its centre), filtered, tinted, faded and blended by its
+// alpha, at every pixel.
+TEST_F(LightAndPostEffects, TheMixBlendsASpriteOverThePictureAsTheSpritePassDoes) {
+    Effect* mix = Load("DepthOfField");
+    Effect* sprite = Load("sprite");
+    ASSERT_TRUE(mix && sprite);
+    Texture* picture = Pattern(kWidth, kHeight, 0xFF205080u, 0x00030507u);
+    Texture* overlay = Pattern(4, 4, 0x10C04020u, 0x1F1D3B11u);
+    const Float4 tint{0.9f, 0.6f, 1.0f, 0.7f};
+    // Clip space for the area: 2 units across, y up.
+    SD::Mtx44 world = SD::Mtx44::Identity();
+    world(0, 0) = 2.6f, world(1, 1) = 2.3f, world(0, 3) = 0.2f, world(1, 3) = -0.1f;
+    const std::vector<VertexElement> meshElements = Aperture::Resource::MeshVertex::Elements();
+    Aperture::Resource::MeshGeometry quad;
+    Aperture::Resource::GenerateGrid(quad, 1, 1, {-0.5f, -0.5f, 0}, {1, 0, 0}, {0, 1, 0}, {0, 0, 0}, false);
+
+    auto frame = [&] { return session_->LastPresented(); };
+    BeginMixInFocus(mix, "LinearInterpolate", picture);
+    DrawScreenQuad(mix);
+    const std::vector<uint8_t> plain = frame();
+    BeginMixInFocus(mix, "LinearInterpolate", picture);
+    DrawScreenQuad(mix, false);
+    ASSERT_EQ(sprite->SetTechnique("SimpleDraw"), kOk);
+    Matrix columns = Matrix::Identity();
+    for (int r = 0; r < 4; ++r)
+        for (int c = 0; c < 4; ++c) columns.m[4 * c + r] = world(r, c);
+    ASSERT_EQ(sprite->SetMatrix("world", columns), kOk);
+    for (const char* identity : {"view", "projection"}) ASSERT_EQ(sprite->SetMatrix(identity, Matrix::Identity()), kOk);
+    ASSERT_EQ(sprite->SetVector("modColor", tint), kOk);
+    ASSERT_EQ(sprite->SetTexture("txtr", overlay), kOk);
+    ASSERT_EQ(device_->SetVertexDeclaration(Declaration(meshElements)), kOk);
+    ASSERT_EQ(device_->SetStreamSource(0, Vertices(quad.vertices.data(), uint32_t(quad.vertices.size() * 56)), 0, 56),
+              kOk);
+    ASSERT_EQ(device_->SetIndices(Indices(quad.indices)), kOk);
+    Draw(sprite, 4, 2);
+    const std::vector<uint8_t> drawnOver = frame();
+    BeginMixInFocus(mix, "LinearInterpolateOverlay", picture);
+    const SD::Vec4 place = Aperture::Graphics_::SpritePlace(world, 2.0f, 2.0f);
+    ASSERT_EQ(mix->SetTexture("overlay", overlay), kOk);
+    ASSERT_EQ(mix->SetVector("overlayColor", tint), kOk);
+    ASSERT_EQ(mix->SetVector("overlayPlace", {place.x, place.y, place.z, place.w}), kOk);
+    DrawScreenQuad(mix);
+    const std::vector<uint8_t> blendedIn = frame();
+
+    ASSERT_EQ(blendedIn.size(), drawnOver.size());
+    ASSERT_EQ(plain.size(), drawnOver.size());
+    int worst = 0, shown = 0;
+    for (size_t i = 0; i < drawnOver.size(); ++i) {
+        if (i % 4 == 3) continue;  // the window's alpha is not shown
+        worst = std::max(worst, std::abs(int(blendedIn[i]) - int(drawnOver[i])));
+        shown = std::max(shown, std::abs(int(drawnOver[i]) - int(plain[i])));
+    }
+    EXPECT_LE(worst, 1) << "the mix's sprite against the sprite pass's";
+    EXPECT_GE(shown, 40) << "the sprite hardly shows";
 }
 
 // The sky sphere around the eye, on the far plane, fills every pixel where the depth is still

@@ -89,7 +89,9 @@ size_t Count(const std::vector<std::string>& lines, const std::string& line) {
 // Whether the depth of field's mix drew the frame's scene into the back buffer (1280 x 800) and
 // nothing copied over it: from the mix on only the sprites draw, and no copy follows.
 ::testing::AssertionResult ShowsTheMix(const std::vector<std::string>& lines) {
-    const auto mix = std::find(lines.begin(), lines.end(), "begin LinearInterpolate");
+    const auto mix = std::find_if(lines.begin(), lines.end(), [](const std::string& line) {
+        return line == "begin LinearInterpolate" || line == "begin LinearInterpolateOverlay";
+    });
     if (mix == lines.end() || mix == lines.begin() || *(mix - 1) != "target 1280x800")
         return ::testing::AssertionFailure() << "no mix into the back buffer";
     for (auto line = mix + 1; line != lines.end(); ++line)
@@ -104,6 +106,15 @@ std::vector<std::vector<float>> ParameterValues(const std::vector<Command>& fram
     for (const Command& c : frame)
         if (c.op == Op::kSetParameter && c.name == name) values.emplace_back(c.v, c.v + std::min<uint32_t>(c.a[0], 16));
     return values;
+}
+
+// The tints' red of the sprites the sprite pass drew, in order (the tests' sprites are told
+// apart by it, their tints' green 0).
+std::vector<float> SpriteTintsDrawn(const std::vector<Command>& frame) {
+    std::vector<float> drawn;
+    for (const auto& value : ParameterValues(frame, "modColor"))
+        if (value[1] == 0.0f) drawn.push_back(value[0]);
+    return drawn;
 }
 
 // A scene with a factory (for the "ShadowCaster" object the sun brings), textures standing in
@@ -695,10 +706,8 @@ TEST(FramePasses, SpriteOrderOpacityAnchorAndMissingTexture) {
     f.graphics->Update(0.016f);
     f.graphics->Update(0.016f);
     for (auto& p : placed) p.sprite.VUnregister();
-    std::vector<float> drawn;
-    for (const auto& value : ParameterValues(f.Frame(), "modColor"))
-        if (value[1] == 0.0f) drawn.push_back(value[0]);
-    EXPECT_EQ(drawn, (std::vector<float>{1, 0}));  // z 1 before z 2; the faint and the lost are skipped
+    // z 1 before z 2; the faint and the lost are skipped.
+    EXPECT_EQ(SpriteTintsDrawn(f.Frame()), (std::vector<float>{1, 0}));
     const std::string log = f.logger.Buffer();
     const auto first = log.find("\"missing_picture\"");
     ASSERT_NE(first, std::string::npos);
@@ -752,10 +761,7 @@ TEST(FramePasses, ASpriteHidingTheWholeAreaTakesWhatItHidesOutOfTheFrame) {
         f.graphics->Update(0.016f);
         for (auto& p : placed) p.sprite.VUnregister();
         const std::vector<std::string> trace = Trace(f.Frame());
-        std::vector<float> drawn;
-        for (const auto& value : ParameterValues(f.Frame(), "modColor"))
-            if (value[1] == 0.0f) drawn.push_back(value[0]);
-        EXPECT_EQ(drawn, (c.hides ? std::vector<float>{1, 2} : std::vector<float>{0, 1, 2}));
+        EXPECT_EQ(SpriteTintsDrawn(f.Frame()), (c.hides ? std::vector<float>{1, 2} : std::vector<float>{0, 1, 2}));
         EXPECT_EQ(Count(trace, "target 1536x512"), c.hides ? 0u : 1u);
         EXPECT_EQ(Count(trace, "begin draw_transition_sky"), c.hides ? 0u : 2u);
         EXPECT_EQ(Count(trace, "begin CaptureGlow"), c.hides ? 0u : 1u);
@@ -763,6 +769,64 @@ TEST(FramePasses, ASpriteHidingTheWholeAreaTakesWhatItHidesOutOfTheFrame) {
             EXPECT_EQ(trace.back(), "copy");
         else
             EXPECT_TRUE(ShowsTheMix(trace));
+    }
+}
+
+// The first sprite, when it lies unturned over the whole render area, is blended over the scene
+// by the depth of field's mix into the back buffer, with its texture, tint and opacity and the
+// place that maps the area onto it, instead of a pass of its own; the sprites after it draw as
+// before. Any other first sprite, or a frame without that mix, draws every sprite itself.
+TEST(FramePasses, AFirstSpriteOverTheWholeAreaIsBlendedInByTheMix) {
+    struct Case {
+        const char* what;
+        const char* settings;
+        float scale, rotation, z;
+        std::vector<float> drawn;  // the sprites' tints in the order drawn by the sprite pass
+        std::vector<float> place;  // the mix's overlayPlace, empty when the mix has no sprite
+    } cases[] = {
+        {"over the area", "", 1.0f, 0.0f, 0.0f, {2}, {1.0f, 0.9f, 0.0f, 0.05f}},
+        {"larger than the area", "", 1.5f, 0.0f, 0.0f, {2}, {2.0f / 3.0f, 0.6f, 1.0f / 6.0f, 0.2f}},
+        {"smaller than the area", "", 0.99f, 0.0f, 0.0f, {1, 2}, {}},
+        {"turned", "", 1.5f, 0.1f, 0.0f, {1, 2}, {}},
+        {"over another sprite", "", 1.0f, 0.0f, 2.0f, {2, 1}, {}},
+        {"without the depth of field", "render_depth_of_field=false\n", 1.0f, 0.0f, 0.0f, {1, 2}, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        gfxtest::GraphicsFixture f(c.settings);
+        auto* manager = f.graphics->GetDeviceLayer().GetResourceManager();
+        f.graphics->AddTexture("frame", manager->CreateRenderBuffer());
+        f.graphics->AddTexture("logo", manager->CreateRenderBuffer());
+        // The sprite over the area (tint 1), and a small logo (tint 2) at z 1.
+        struct Placed {
+            SD::GameObject owner;
+            Aperture::UISprite sprite;
+        } placed[2];
+        for (int i = 0; i < 2; ++i) {
+            placed[i].owner.GetTransform().SetPos({0.5f, 0.5f, i == 0 ? c.z : 1.0f});
+            placed[i].owner.GetTransform().SetScale({i == 0 ? c.scale : 0.1f, i == 0 ? c.scale : 0.1f, 1});
+            if (i == 0) placed[i].owner.GetTransform().SetRotateZ(c.rotation);
+            placed[i].sprite.SetOwner(&placed[i].owner);
+            placed[i].sprite.SetTexture(i == 0 ? "frame" : "logo");
+            placed[i].sprite.SetAnchor({0.5f, 0.5f});
+            placed[i].sprite.SetOpacity(i == 0 ? 0.25f : 1.0f);
+            placed[i].sprite.SetTint({static_cast<float>(i + 1), 0, 0});
+            placed[i].sprite.VRegister();
+        }
+        f.graphics->Update(0.016f);
+        for (auto& p : placed) p.sprite.VUnregister();
+        const std::vector<std::string> trace = Trace(f.Frame());
+        EXPECT_EQ(SpriteTintsDrawn(f.Frame()), c.drawn);
+        const bool blendedIn = !c.place.empty();
+        EXPECT_EQ(Count(trace, "begin LinearInterpolateOverlay"), blendedIn ? 1u : 0u);
+        if (!blendedIn) continue;
+        EXPECT_TRUE(ShowsTheMix(trace));
+        const auto place = ParameterValues(f.Frame(), "overlayPlace");
+        ASSERT_FALSE(place.empty());
+        for (size_t i = 0; i < 4; ++i) EXPECT_NEAR(place.front()[i], c.place[i], 1e-5f) << i;
+        const auto colour = ParameterValues(f.Frame(), "overlayColor");
+        ASSERT_FALSE(colour.empty());
+        EXPECT_EQ(colour.front(), (std::vector<float>{1, 0, 0, 0.25f}));
     }
 }
 
