@@ -391,10 +391,8 @@ void Graphics_::ScenePass(Resource::RenderBuffer* color, Resource::RenderBuffer*
     // nearest surface of a pixel passes the test, so each pixel is shaded once.
     sharedEffect->SetTexture("lightBuffer", light);
     color->Bind();
-    // The sky, a sphere around the eye on the far plane, fills every pixel the surfaces leave:
-    // the background shows only without it.
-    const bool skyFills = skyEnabled && GetEffect("sky");
-    if (!skyFills) Clear(false, backgroundColor.x, backgroundColor.y, backgroundColor.z, 0.0f);
+    // The background shows only where no sky is drawn.
+    if (!SkyFillsView()) Clear(false, backgroundColor.x, backgroundColor.y, backgroundColor.z, 0.0f);
     DrawTerrain("Material");
     DrawBatches("Material", scene.opaque);
     color->Unbind();

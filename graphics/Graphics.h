@@ -376,6 +376,8 @@ public:
     // The sky sphere on the far plane of the target: it shows only where the depth surface
     // was left cleared.
     void DrawSky(RenderTarget* target);
+    // Whether the sky is drawn and covers what the view's surfaces leave of the target.
+    bool SkyFillsView() const;
 
     // Grass: the visible instances of a view, through "grass" with the technique named, in
     // instanced draws of at most kGrassChunk records from two alternating buffers. Growing

@@ -8,6 +8,9 @@
 
 namespace Aperture {
 
+// The sphere around the eye on the far plane fills every pixel the surfaces leave.
+bool Graphics_::SkyFillsView() const { return skyEnabled && skySphere && GetEffect("sky"); }
+
 void Graphics_::DrawSky(RenderTarget* target) {
     if (!target) return;
     platform::gfx::Device* d = device.GetDevice();

@@ -69,11 +69,12 @@ layout(location = QV_TEXCOORD3) in vec4 in_world2;
 layout(location = QV_TEXCOORD4) in vec4 in_world3;
 layout(location = QV_COLOR0) in vec4 in_color;
 
-// Normals go through the inverse transpose, so that scaled objects keep them perpendicular.
+include surface_normal.glsl
+
 void surface(mat4 world_matrix, vec4 item_color) {
     vec4 view_position = view * (world_matrix * vec4(in_position.xyz, 1.0));
     surface_view_position = view_position.xyz;
-    surface_view_normal = mat3(view) * (transpose(inverse(mat3(world_matrix))) * in_normal);
+    surface_view_normal = mat3(view) * WorldNormal(mat3(world_matrix), in_normal);
     surface_color = item_color;
     gl_Position = qv_position(projection * view_position);
 }

@@ -33,19 +33,12 @@ layout(location = QV_TEXCOORD4) in vec4 in_world3;
 // compute the position alike, and invariant keeps the compiler from computing it differently.
 invariant gl_Position;
 
-// Normals go through the inverse transpose, so that scaled objects keep them perpendicular. The
-// fragments make them unit length, so the cofactor matrix (the inverse transpose times the
-// determinant) does it without a division, turned by the determinant's sign for a mirrored
-// object; a flat one has no normal.
-vec3 world_normal(mat3 m) {
-    mat3 cofactor = mat3(cross(m[1], m[2]), cross(m[2], m[0]), cross(m[0], m[1]));
-    return cofactor * in_normal * sign(dot(m[0], cofactor[0]));
-}
+include surface_normal.glsl
 
 void surface(mat4 world_matrix) {
     vec4 world_position = world_matrix * vec4(in_position.xyz, 1.0);
     vec4 view_position = view * world_position;
-    surface_view_normal = mat3(view) * world_normal(mat3(world_matrix));
+    surface_view_normal = mat3(view) * WorldNormal(mat3(world_matrix), in_normal);
     surface_view_depth = view_position.z;
     gl_Position = qv_position(projection * view_position);
 }

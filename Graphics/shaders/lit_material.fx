@@ -78,20 +78,13 @@ layout(location = QV_COLOR0) in vec4 in_color;
 // The position as the geometry pass computes it: the Material pass draws over that pass's depth.
 invariant gl_Position;
 
-// Normals go through the inverse transpose, so that scaled objects keep them perpendicular. The
-// fragments make them unit length, so the cofactor matrix (the inverse transpose times the
-// determinant) does it without a division, turned by the determinant's sign for a mirrored
-// object; a flat one has no normal.
-vec3 world_normal(mat3 m) {
-    mat3 cofactor = mat3(cross(m[1], m[2]), cross(m[2], m[0]), cross(m[0], m[1]));
-    return cofactor * in_normal * sign(dot(m[0], cofactor[0]));
-}
+include surface_normal.glsl
 
 void surface(mat4 world_matrix, vec4 item_color) {
     vec4 world_position = world_matrix * vec4(in_position.xyz, 1.0);
     vec4 view_position = view * world_position;
     surface_view_position = view_position.xyz;
-    surface_view_normal = mat3(view) * world_normal(mat3(world_matrix));
+    surface_view_normal = mat3(view) * WorldNormal(mat3(world_matrix), in_normal);
     SunCascades(world_position, surface_sun1, surface_sun2, surface_sun3);
     surface_uv = in_uv;
     surface_color = item_color;

@@ -57,7 +57,8 @@ layout(location = QV_TEXCOORD3) in vec4 in_world2;
 layout(location = QV_TEXCOORD4) in vec4 in_world3;
 layout(location = QV_COLOR0) in vec4 in_color;
 
-// Normals go through the inverse transpose, so that scaled objects keep them perpendicular.
+include surface_normal.glsl
+
 void surface(mat4 world_matrix, vec4 item_color) {
     vec4 world_position = world_matrix * vec4(in_position.xyz, 1.0);
     vec4 view_position = view * world_position;
@@ -66,7 +67,7 @@ void surface(mat4 world_matrix, vec4 item_color) {
     // per pixel.
     vec3 c1, c2, c3;
     SunCascades(world_position, c1, c2, c3);
-    vec3 normal = UnitOrZero(mat3(view) * (transpose(inverse(mat3(world_matrix))) * in_normal));
+    vec3 normal = UnitOrZero(mat3(view) * WorldNormal(mat3(world_matrix), in_normal));
     surface_sun = lit != 0 ? SunLight(normal, view_position.xyz, c1, c2, c3) : vec4(0.0);
     surface_color = item_color;
     gl_Position = qv_position(projection * view_position);
