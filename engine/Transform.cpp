@@ -13,10 +13,13 @@ namespace {
 // A turn about one of the object's own axes: applied after the orientation, and its angle
 // added to the frame's rotation about that axis as it now lies. One copy per axis, so that a
 // component turning its object every frame pays for no choice of axis and no further call.
+// The turn leaves its own axis where it was, so the axis is read before the new orientation
+// is written: read after, it would be loaded across two of the stores just made and wait
+// until both are done.
 template <int Axis>
 void TurnLocal(TransformState& s, const Mtx33& rotation, float angle) {
-    s.orientation = s.orientation * rotation;
     s.angularDelta += s.orientation.GetColumn(Axis) * angle;
+    s.orientation = s.orientation * rotation;
     ++s.changeCount;
     s.invalid = true;
 }
