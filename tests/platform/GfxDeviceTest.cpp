@@ -36,6 +36,12 @@ struct GfxDevice : ::testing::Test, gfxtest::DeviceFixture {
         EXPECT_EQ(device->SetRenderTarget(0, level), kOk);
         return level;
     }
+    // A reset while the caller still holds `held`, which is released after.
+    Result ResetHolding(DeviceObject* held) {
+        const Result r = device->Reset(device->GetPresentParameters());
+        held->Release();
+        return r;
+    }
 };
 
 TEST_F(GfxDevice, BrokenRulesFailAndChangeNothing) {
@@ -87,17 +93,13 @@ TEST_F(GfxDevice, BrokenRulesFailAndChangeNothing) {
          [](GfxDevice& f) {
              Texture* t = nullptr;
              f.device->CreateTexture(8, 8, 1, kUsageRenderTarget, kFormatA8R8G8B8, Pool::kDefault, &t);
-             Result r = f.device->Reset(f.device->GetPresentParameters());
-             t->Release();
-             return r;
+             return f.ResetHolding(t);
          }},
         {"reset with the back buffer held",
          [](GfxDevice& f) {
              Surface* back = nullptr;
              f.device->GetBackBuffer(&back);
-             Result r = f.device->Reset(f.device->GetPresentParameters());
-             back->Release();
-             return r;
+             return f.ResetHolding(back);
          }},
         {"render target in the managed pool",
          [](GfxDevice& f) {
@@ -109,9 +111,7 @@ TEST_F(GfxDevice, BrokenRulesFailAndChangeNothing) {
          [](GfxDevice& f) {
              Surface* depth = nullptr;
              f.device->CreateDepthStencilSurface(16, 16, kFormatD24S8, &depth);
-             Result r = f.device->Reset(f.device->GetPresentParameters());
-             depth->Release();
-             return r;
+             return f.ResetHolding(depth);
          }},
         {"depth surface of a colour format",
          [](GfxDevice& f) {
