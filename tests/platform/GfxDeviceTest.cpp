@@ -42,6 +42,10 @@ struct GfxDevice : ::testing::Test, gfxtest::DeviceFixture {
         held->Release();
         return r;
     }
+    // A case's call that sets `viewport`.
+    static std::function<Result(GfxDevice&)> SettingViewport(Viewport viewport) {
+        return [viewport](GfxDevice& f) { return f.device->SetViewport(viewport); };
+    }
 };
 
 TEST_F(GfxDevice, BrokenRulesFailAndChangeNothing) {
@@ -135,22 +139,10 @@ TEST_F(GfxDevice, BrokenRulesFailAndChangeNothing) {
              own->Release();
              return r;
          }},
-        {"viewport past the target's right edge",
-         [](GfxDevice& f) {
-             return f.device->SetViewport({32, 0, 33, 32});
-         }},
-        {"viewport past the target's bottom edge",
-         [](GfxDevice& f) {
-             return f.device->SetViewport({0, 31, 8, 2});
-         }},
-        {"viewport of no width",
-         [](GfxDevice& f) {
-             return f.device->SetViewport({0, 0, 0, 32});
-         }},
-        {"viewport starting outside the target",
-         [](GfxDevice& f) {
-             return f.device->SetViewport({64, 0, 1, 1});
-         }},
+        {"viewport past the target's right edge", SettingViewport({32, 0, 33, 32})},
+        {"viewport past the target's bottom edge", SettingViewport({0, 31, 8, 2})},
+        {"viewport of no width", SettingViewport({0, 0, 0, 32})},
+        {"viewport starting outside the target", SettingViewport({64, 0, 1, 1})},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.rule);
