@@ -21,6 +21,13 @@ bool IsFrameCount(double value) {
     return value == std::floor(value) && value < static_cast<double>(std::numeric_limits<unsigned long>::max());
 }
 
+Command Refused(const std::string& argument) {
+    Command cmd;
+    cmd.ok = false;
+    cmd.error = std::string("usage: quorvanta ") + kUsage + "  (bad argument: " + argument + ")";
+    return cmd;
+}
+
 }  // namespace
 
 Command ParseCommand(const std::vector<std::string>& args) {
@@ -46,15 +53,14 @@ Command ParseCommand(const std::vector<std::string>& args) {
             cmd.options.developerKeys = true;
             continue;
         }
-        if (a == "--wav" && i + 1 < args.size() && !args[i + 1].empty()) {
-            cmd.wavPath = args[++i];
+        if (a == "--wav") {
+            // The file name may be left out: the next argument is another option, or none.
+            const bool named = i + 1 < args.size() && args[i + 1].rfind("--", 0) != 0;
+            if (named && args[i + 1].empty()) return Refused(a + " \"\"");
+            cmd.wavPath = named ? args[++i] : kDefaultWavFile;
             continue;
         }
-        cmd.ok = false;
-        cmd.error =
-            "usage: quorvanta [--frames N | --seconds S] [--wav FILE] [--window] [--dev-keys]  (bad argument: " + a +
-            ")";
-        return cmd;
+        return Refused(a);
     }
     return cmd;
 }

@@ -15,7 +15,12 @@ struct Command {
     std::string error;
 };
 
-// "--frames N", "--seconds S", "--wav FILE", "--window" and "--dev-keys"; anything else is an
+// The options after the program's name, as the usage line and ./run's header show them.
+constexpr const char* kUsage = "[--frames N | --seconds S] [--wav [FILE]] [--window] [--dev-keys]";
+// Where --wav without a file name saves the sound: the working directory (bin/ under ./run).
+constexpr const char* kDefaultWavFile = "quorvanta.wav";
+
+// "--frames N", "--seconds S", "--wav [FILE]", "--window" and "--dev-keys"; anything else is an
 // error.
 Command ParseCommand(const std::vector<std::string>& args);
 

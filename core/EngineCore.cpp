@@ -89,6 +89,7 @@ void Core::Run() {
     try {
         Start();
         while (!quit_) RunFrame();
+        if (frameObserver_) frameObserver_->BeforeShutdown(*this);
     } catch (...) {
         Shutdown();
         throw;

@@ -18,6 +18,8 @@ class IFrameObserver {
 public:
     virtual ~IFrameObserver() = default;
     virtual void AfterFrame(Core& core) = 0;
+    // After the last frame, before any system shuts down: the world as the run left it.
+    virtual void BeforeShutdown(Core& core) { (void)core; }
 };
 
 class Core {

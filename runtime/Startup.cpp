@@ -95,27 +95,27 @@ OwnedSystems AddSystems(Core& core, const WindowSettings& window, int totalObjec
 
 // Ends a headless run at its bound: the loop stops after the frame that reaches it, so a bound
 // of N frames runs N frames, and the state manager's shutdown unloads the running state as it
-// does on any other quit. The driver of the run, if any, sees every frame first.
+// does on any other quit. The driver of the run, if any, sees every frame first. Every run has
+// one: it counts the objects alive for the summary.
 class RunBound : public IFrameObserver {
 public:
-    explicit RunBound(const RunOptions& options) : options_(options), start_(Core::GetTime()) {}
+    RunBound(const RunOptions& options, const Factory_& factory, RunSummary& summary)
+        : options_(options), factory_(factory), summary_(summary), start_(Core::GetTime()) {}
     void AfterFrame(Core& core) override {
         if (options_.afterFrame) options_.afterFrame(core.GetFrameCount());
         if ((options_.maxFrames != 0 && core.GetFrameCount() >= options_.maxFrames) ||
             (options_.maxSeconds > 0.0 && Core::GetTime() - start_ >= options_.maxSeconds))
             core.Quit();
     }
+    // Shutdown destroys every object, so the count is taken before it.
+    void BeforeShutdown(Core&) override { summary_.objectsAlive = factory_.GetPool().GetLiveCount(); }
 
 private:
     RunOptions options_;
+    const Factory_& factory_;
+    RunSummary& summary_;
     double start_;
 };
-
-void InstallRunBound(Core& core, const RunOptions& options) {
-    const bool bounded = options.maxFrames != 0 || options.maxSeconds > 0.0;
-    if (!bounded && !options.afterFrame) return;
-    core.SetFrameObserver(std::make_unique<RunBound>(options));
-}
 
 // A count or size of the current section from 1 to `largest`; anything else is reported and
 // takes the default (a window's frame added to a huge size overflows, a huge pool cannot be had).
@@ -198,8 +198,10 @@ RunSummary RunProgram(const RunOptions& options) {
     // Developer keys stay off whatever the configuration says, unless the run asks for them.
     systems.input->SetDevKeysEnabled(options.developerKeys);
     registrations.ChooseFirstState(*systems.states);
+    // Every setting has been read by now.
+    config->ReportDamage();
 
-    InstallRunBound(*core, options);
+    core->SetFrameObserver(std::make_unique<RunBound>(options, *systems.factory, summary));
     try {
         core->Run();
         summary.clean = true;
@@ -210,7 +212,6 @@ RunSummary RunProgram(const RunOptions& options) {
     }
     summary.frames = core->GetFrameCount();
     summary.state = RunningStateName(*systems.states);
-    summary.objectsAlive = systems.factory->GetPool().GetLiveCount();
     summary.drawCalls = registrations.CountDrawCalls();
     summary.sound = registrations.ReportSound();
 

@@ -12,6 +12,7 @@
 #include "engine/SuperialDataMap.h"
 #include "engine/SuperialValue.h"
 #include "engine/TextFileDataStream.h"
+#include "support/CapturedLog.h"
 #include "support/TempTree.h"
 
 namespace {
@@ -33,12 +34,6 @@ std::string LuaLogicXml(const char* init, const char* update) {
 std::string Blueprint(const char* name, const std::string& components) {
     return std::string("<GameObjectBlueprint name=\"") + name + "\"><Components>" + components +
            "</Components></GameObjectBlueprint>";
-}
-
-size_t Count(const std::string& text, const std::string& what) {
-    size_t n = 0;
-    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
-    return n;
 }
 
 class LuaComponentTest : public EngineFixture {
@@ -117,15 +112,15 @@ TEST_F(LuaComponentTest, AnUpdateThatFailsEveryFrameIsLoggedOnce) {
     ASSERT_NE(Create("Missing"), nullptr);
     ASSERT_NE(Create("Bad"), nullptr);
     std::string log = Frames(3, 0.1f);
-    EXPECT_EQ(Count(log, "attempt to call a nil value"), 1u) << log;
-    EXPECT_EQ(Count(log, "bad frame"), 1u) << log;
+    EXPECT_EQ(qvtest::Occurrences(log, "attempt to call a nil value"), 1u) << log;
+    EXPECT_EQ(qvtest::Occurrences(log, "bad frame"), 1u) << log;
     EXPECT_NE(log.find("Lua function 'NoSuchFunction' failed: attempt to call a nil value"), std::string::npos) << log;
-    EXPECT_EQ(Count(log, "\n"), 2u) << log;
+    EXPECT_EQ(qvtest::Occurrences(log, "\n"), 2u) << log;
     EXPECT_EQ(lua_gettop(lua.host.L), 0);
     ASSERT_TRUE(lua.Run("function BadUpdate(o, dt) error('worse frame') end"));
     log = Frames(3, 0.1f);
-    EXPECT_EQ(Count(log, "worse frame"), 1u) << log;
-    EXPECT_EQ(Count(log, "nil value"), 0u) << log;
+    EXPECT_EQ(qvtest::Occurrences(log, "worse frame"), 1u) << log;
+    EXPECT_EQ(qvtest::Occurrences(log, "nil value"), 0u) << log;
 }
 
 TEST_F(LuaComponentTest, EmptyScriptFileIsReportedAndInitialiseStillRuns) {

@@ -1,11 +1,20 @@
 #pragma once
-// Keeps every line the engine's logger prints while it lives, from any thread.
+// Keeps every line the engine's logger prints while it lives, from any thread; counts a text's
+// occurrences in a log or a program's output.
+#include <cstddef>
 #include <mutex>
 #include <string>
 
 #include "core/Logger.h"
 
 namespace qvtest {
+
+// How often `what` occurs in `text`, overlapping occurrences included.
+inline size_t Occurrences(const std::string& text, const std::string& what) {
+    size_t count = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++count;
+    return count;
+}
 
 class CapturedLog : public Debug::ILineSink {
 public:
