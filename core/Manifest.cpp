@@ -138,6 +138,9 @@ bool ReadManifest(const std::string& fileName, std::vector<std::string>& out) {
         }
     }
     std::fclose(file);
+    // Every load that goes through the list would fail by name instead, none naming the list.
+    if (out.empty())
+        SD_WARNING(Debug::kLogData, "Manifest \"%s\" lists no files; nothing is loaded through it", fileName.c_str());
     return true;
 }
 

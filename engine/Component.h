@@ -43,6 +43,9 @@ public:
 
     virtual ComponentID VGetID() const = 0;
     virtual int VGetVersion() const = 0;
+    // Whether VSerialize reads data stored with `version`. Data of another version is reported
+    // once by file and read as VGetVersion().
+    virtual bool VReadsVersion(int version) const { return version >= 0 && version <= VGetVersion(); }
     virtual void VReadData(Data::IDataStream& stream, int mode);
     virtual void VWriteData(Data::IDataStream& stream);
     virtual void VWriteSuperial(SuperialValue* node, int flags);

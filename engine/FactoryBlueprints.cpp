@@ -4,6 +4,7 @@
 #include "core/Logger.h"
 #include "core/Manifest.h"
 #include "core/MessageSystem.h"
+#include "engine/DataFileScope.h"
 #include "engine/Factory.h"
 #include "engine/GameObject.h"
 #include "engine/ObjectCreated.h"
@@ -177,7 +178,11 @@ GameObject* Factory_::CreateFromBlueprintName(const std::string& name, GameObjec
     }
     SuperialValue* node = FindBlueprintNode(*file, name);
     if (!node || !EnterCreation(name)) return nullptr;
-    GameObject* object = CreateFromBlueprint(node, parent);
+    GameObject* object;
+    {
+        DataFileScope reading(file->path);
+        object = CreateFromBlueprint(node, parent);
+    }
     creating_.pop_back();
     if (object) {
         ObjectCreated message(object);

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "core/Logger.h"
+#include "engine/DataFileScope.h"
 #include "engine/Factory.h"
 #include "engine/GameObject.h"
 #include "engine/SuperialInStream.h"
@@ -31,6 +32,7 @@ bool GameObject::GetSupportAddingComponentsFromLevelFile() { return g_addCompone
 
 void GameObject::SerializeIn(SuperialValue* node, GameObject* object, bool fromLevel) {
     if (!node || !object || !node->IsContainer()) return;
+    ReadingObjectScope reading(*object);
     for (SuperialValue* child = node->FirstChild(); child; child = child->Next()) {
         if (child->Tag() == "Components") {
             SerializeInComponents(child, object, fromLevel);
@@ -107,7 +109,10 @@ void GameObject::SerializeInChildren(SuperialValue* node, GameObject* parent) {
         }
         parent->AttachChild(child);
         SuperialValue* overrides = nameNode->Next();
-        if (overrides && overrides->Tag() == "Components") SerializeInComponents(overrides, child, true);
+        if (overrides && overrides->Tag() == "Components") {
+            ReadingObjectScope readingChild(*child);
+            SerializeInComponents(overrides, child, true);
+        }
     }
 }
 

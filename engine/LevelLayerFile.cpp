@@ -1,6 +1,7 @@
 #include "engine/LevelLayerFile.h"
 
 #include "core/Logger.h"
+#include "engine/DataFileScope.h"
 #include "engine/LevelLayer.h"
 #include "engine/SuperialDataMap.h"
 #include "engine/SuperialValue.h"
@@ -21,6 +22,7 @@ bool LevelLayerFile::LoadFromFile(const std::string& path) {
     if (!root || root->Tag() != "LevelLayers")
         SD_WARNING(Debug::kLogData, "Bad level file [%s].  Root node is not <LevelLayers>.", path.c_str());
     path_ = path;
+    DataFileScope reading(path);
     CreateNonexistentLayersFromDataMap(map.get());
     return true;
 }

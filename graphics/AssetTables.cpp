@@ -75,6 +75,13 @@ std::string Graphics_::GetAssetName(const SD::FilePath& path) {
     return WithoutExtension(file);
 }
 
+std::string Graphics_::EffectFile(const std::string& effectName) {
+    for (const auto& entry : AssetNameTable())
+        if (entry.second == effectName && WithoutExtension(entry.first) + ".fx" == entry.first)
+            return kShaderFolder + entry.first;
+    return kShaderFolder + effectName + ".fx";
+}
+
 std::string Graphics_::ResolveAssetName(const std::string& name) {
     auto found = AssetNameTable().find(name);
     if (found != AssetNameTable().end()) return found->second;

@@ -109,8 +109,13 @@ void Graphics_::Initialize() {
     device.CreateResourceManager();
 
     Resource::Material::RegisterValueReaders();
-    Resource::Material::SetLookups([this](const std::string& name) { return GetEffect(name); },
-                                   [this](const std::string& name) { return FindTexture(name); });
+    Resource::Material::SetLookups(
+        [this](const std::string& name) {
+            Resource::Effect* effect = GetEffect(name);
+            if (!effect) ReportMissingOnce("Effect", name);
+            return effect;
+        },
+        [this](const std::string& name) { return FindTexture(name); });
     if (generateMaps) {
         Debug::DebugPrint("Generating normal maps from height maps.\n");
         GenerateNormalMaps();

@@ -189,6 +189,8 @@ public:
     // other path gives its file name without extension.
     static std::string GetAssetName(const SD::FilePath& path);
     static std::string ResolveAssetName(const std::string& name);
+    // The file under kShaderFolder an effect of that name is loaded from.
+    static std::string EffectFile(const std::string& effectName);
 
     // Loaders: 0 loaded, 2 already filed under that name (textures and models), 3 the device
     // is lost and nothing was loaded. A material file that cannot be read gives 1.

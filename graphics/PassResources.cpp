@@ -61,8 +61,14 @@ void Graphics_::ReportMissingOnce(const std::string& what, const std::string& na
     bool& reported = reportedMissing[what + " " + name];
     if (reported) return;
     reported = true;
-    SD_WARNING(Debug::kLogData, "[Graphics] %s \"%s\" is not loaded; what needs it is not drawn", what.c_str(),
-               name.c_str());
+    if (what == "Effect")
+        SD_WARNING(Debug::kLogData,
+                   "[Graphics] Effect \"%s\" is not loaded (%s is missing or does not compile); what needs it is not "
+                   "drawn",
+                   name.c_str(), EffectFile(name).c_str());
+    else
+        SD_WARNING(Debug::kLogData, "[Graphics] %s \"%s\" is not loaded; what needs it is not drawn", what.c_str(),
+                   name.c_str());
 }
 
 }  // namespace Aperture

@@ -1,6 +1,8 @@
 // Scene registration of geometry and the collection of render items per view.
 #include <cstring>
 
+#include "core/Logger.h"
+#include "engine/DataFileScope.h"
 #include "engine/GameObject.h"
 #include "engine/Transform.h"
 #include "graphics/Graphics.h"
@@ -41,6 +43,13 @@ void Graphics_::PlantGrass(const Geometry& geometry, const Resource::iModel& mod
     SD::Transform& transform = owner->GetTransform();
     transform.UpdateGlobalMatrix();
     ScatteredGrass grass = ScatterGrass(model, transform.GetGlobalMatrix());
+    if (grass.refused)
+        SD_WARNING(Debug::kLogData,
+                   "Grass island of %s: its placement or scale is not a finite number; it has no grass",
+                   SD::DescribeOwner(geometry).c_str());
+    else if (grass.asked > double(kMaxBladesPerIsland))
+        SD_WARNING(Debug::kLogData, "Grass island of %s: its size asks for %.0f blades; %zu are spread over it",
+                   SD::DescribeOwner(geometry).c_str(), grass.asked, grass.blades.size());
     if (auto* dust = static_cast<Photon::GrassDust*>(owner->GetComponent(kGrassDustID)))
         for (const SD::Vec3& point : grass.dustPoints) dust->AddSpawnPoint(point);
     SetGrass(&geometry, grass.blades);

@@ -204,7 +204,11 @@ bool Spline_System::SaveSpline(const std::vector<Vec3>& points, const std::vecto
 
 int Spline_System::LoadSplines(const std::string& path) {
     std::ifstream in(platform::NativePath(path));
-    if (!in) return 0;
+    if (!in) {
+        SD_WARNING(Debug::kLogData, "%s cannot be opened: no splines are loaded, and what follows one stands still",
+                   path.c_str());
+        return 0;
+    }
     int created = 0;
     std::string name, line;
     int record = 0;
@@ -242,6 +246,7 @@ int Spline_System::LoadSplines(const std::string& path) {
         }
         if (CreateSpline(points, durations, SharedString(name))) ++created;
     }
+    if (record == 0) SD_WARNING(Debug::kLogData, "%s holds no splines: what follows one stands still", path.c_str());
     return created;
 }
 

@@ -20,6 +20,7 @@ public:
 
     SD::ComponentID VGetID() const override { return SD::CID_Collector; }
     int VGetVersion() const override { return 1; }
+    bool VReadsVersion(int version) const override { return version == 1; }
     void VInitialize(bool fromScript) override;
     void VSerialize(SD::IStream& stream, int version) override;
     // A collector is driven by its triggers, never by the update list.

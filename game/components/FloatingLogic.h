@@ -12,6 +12,7 @@ public:
 
     SD::ComponentID VGetID() const override { return SD::CID_Floating; }
     int VGetVersion() const override { return 1; }
+    bool VReadsVersion(int version) const override { return version == 1; }
     void VInitialize(bool fromScript) override;
     void VSerialize(SD::IStream& stream, int version) override;
     void VUpdate(float dt) override;

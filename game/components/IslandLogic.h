@@ -21,6 +21,7 @@ public:
     SD::ComponentID VGetID() const override { return kFloatingIslandGlowLogicID; }
     // The data holds versions 1 and 2 only.
     int VGetVersion() const override { return 2; }
+    bool VReadsVersion(int version) const override { return version == 1 || version == 2; }
     void VInitialize(bool) override { glow_.Reset(GetOwner()); }
     void VSerialize(SD::IStream& stream, int version) override;
     void VUpdate(float) override { glow_.Update(GetOwner(), minDistance_, maxDistance_, {25.0f, 2.0f}); }

@@ -21,6 +21,7 @@ public:
     SimpleTombstoneLogic() { SetID(kSimpleTombstoneLogicID); }
     SD::ComponentID VGetID() const override { return kSimpleTombstoneLogicID; }
     int VGetVersion() const override { return kDataVersion; }
+    bool VReadsVersion(int version) const override { return version == 1 || version == 2; }
     void VInitialize(bool fromScript) override;
     void VSerialize(SD::IStream& stream, int version) override;
     void VUpdate(float dt) override;

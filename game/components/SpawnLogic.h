@@ -33,6 +33,7 @@ public:
 
     SD::ComponentID VGetID() const override { return SD::CID_SpawnLogic; }
     int VGetVersion() const override { return kDataVersion; }
+    bool VReadsVersion(int version) const override { return version == 1 || version == 2; }
     void VInitialize(bool fromScript) override;
     void VSerialize(SD::IStream& stream, int version) override;
     void VUpdate(float dt) override;

@@ -35,6 +35,7 @@ public:
 
     SD::ComponentID VGetID() const override { return SD::CID_Trigger; }
     int VGetVersion() const override { return kDataVersion; }
+    bool VReadsVersion(int version) const override { return version == 2 || version == 3; }
     void VInitialize(bool fromScript) override;
     void VSerialize(SD::IStream& stream, int version) override;
     // A trigger has no per-frame work: it joins no system.

@@ -1,6 +1,5 @@
 // The named actions a trigger's data can choose: collecting the fireflies its object's spawner
 // released, advancing the story, starting scenery events, posting sounds and re-arming.
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -115,7 +114,7 @@ void ActivateStonedGroup(Trigger*) {
 
 void SpawnFriendlyWind(Trigger* trigger) {
     if (!ObjectOf(trigger)) return;
-    std::puts("RingTreeTrigger");
+    SD_WARNING(Debug::kLogNotice, "RingTreeTrigger: %s blows a friendly wind", OwnerName(*trigger));
     AudioLogic_::PostEvent("Play_Flower", nullptr);
     // A gust of the season system at the player, blowing upward.
     if (SD::GameObject* player = FindPlayer())

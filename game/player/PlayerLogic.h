@@ -56,6 +56,7 @@ public:
 
     SD::ComponentID VGetID() const override { return SD::CID_Player; }
     int VGetVersion() const override { return 4; }
+    bool VReadsVersion(int version) const override { return version == 3 || version == 4; }
     void VInitialize(bool fromScript) override;
     void VSerialize(SD::IStream& stream, int version) override;
     void VUpdate(float dt) override;

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "core/Logger.h"
+#include "engine/DataFileScope.h"
 #include "engine/IStream.h"
 #include "engine/MathSerialize.h"
 #include "graphics/Graphics.h"
@@ -12,7 +14,13 @@ namespace {
 constexpr float kDegreesToRadians = 3.14159265f / 180.0f;
 constexpr float kRadiansToDegrees = 180.0f / 3.14159265f;
 
-int Round(float value) { return static_cast<int>(std::floor(value + 0.5f)); }
+// The kind a stored float stands for; a value out of the kinds' range (no conversion to int
+// could hold 2147483647.0f plus a half) is no kind at all.
+int Round(float value) {
+    const float rounded = std::floor(value + 0.5f);
+    return rounded >= float(Light::kNone) && rounded <= float(Light::kDirectional) ? static_cast<int>(rounded)
+                                                                                   : Light::kNone;
+}
 
 }  // namespace
 
@@ -27,6 +35,11 @@ void Light::VInitialize(bool) { info.direction = SD::Vec3(0.0f, -1.0f, 0.0f); }
 void Light::VSerialize(SD::IStream& stream, int) {
     int type = GetType();
     stream.Serialize(type, "Light Type", "Integer");
+    if (type < kNone || type > kDirectional) {
+        SD_WARNING(Debug::kLogData, "Light of %s: \"Light Type\" %d is not %d to %d; the light is off",
+                   SD::DescribeOwner(*this).c_str(), type, int(kNone), int(kDirectional));
+        type = kNone;
+    }
     SD::SerializeFloat4(stream, info.color, "color", "Vector4");
     stream.Serialize(info.attenNear, "Near", "Float");
     stream.Serialize(info.attenFar, "Far", "Float");

@@ -21,6 +21,7 @@ public:
 
     SD::ComponentID VGetID() const override { return SD::CID_SphericalCamera; }
     int VGetVersion() const override { return 3; }
+    bool VReadsVersion(int version) const override { return version == 0 || version == 2 || version == 3; }
     // Binds "SphCam_X", "SphCam_Y", "Zoom_In" and "Zoom_Out" and, unless made from a script,
     // listens to the tweak bars.
     void VInitialize(bool fromScript) override;

@@ -15,6 +15,8 @@ public:
     TwinklingStars();
     SD::ComponentID VGetID() const override { return static_cast<SD::ComponentID>(44); }
     void VSerialize(SD::IStream& stream, int version) override;
+    // Version 1 adds the cull radius.
+    bool VReadsVersion(int version) const override { return version == 0 || version == 1; }
     void Start() override;
     void Update(float dt) override;
     // A random star colour dimmed by the fall-to-winter transition.

@@ -151,6 +151,8 @@ void Material::ClosePass(bool withParameters) {
 
 Effect* Material::ValueTarget(const char* keyword, const std::string& parameter) {
     if (currentEffect) return currentEffect;
+    // A pass whose effect is not loaded has been told once; its values go with it.
+    if (currentPass && !currentPass->effectName.empty()) return nullptr;
     SD_WARNING(Debug::kLogError, "Material file \"%s\": %s \"%s\" comes outside a pass with a loaded effect; skipped",
                file.fullPath, keyword, parameter.c_str());
     return nullptr;

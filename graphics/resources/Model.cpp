@@ -18,6 +18,8 @@ Model::Model(const SD::FilePath& file, const MaterialLookup& findMaterial) {
     ModelFileContents contents = ParseModelFile(bytes.data(), bytes.size());
     for (const std::string& error : contents.errors)
         SD_WARNING(Debug::kLogError, "Model file \"%s\": %s; left out", file.fullPath, error.c_str());
+    if (contents.meshes.empty() && contents.errors.empty())
+        SD_WARNING(Debug::kLogError, "Model file \"%s\" holds no meshes; the model draws nothing", file.fullPath);
     ResourceManager* manager = ResourceManager::GetInstance();
     if (!manager) return;
     for (ModelMeshData& data : contents.meshes) {

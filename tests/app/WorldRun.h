@@ -25,12 +25,15 @@ inline SD::GameObject* FirstOf(const char* blueprint) {
 }
 
 // `everyWorldFrame` gets the count of world frames so far (from 1) after each one; the run
-// ends the frame it answers false. `beforeFrame` runs after every frame before that.
+// ends the frame it answers false. `beforeFrame` runs after every frame before that. `prepare`
+// changes the copied data before the game starts.
 inline SD::RunSummary RunIntoTheWorld(const std::function<bool(int worldFrame)>& everyWorldFrame,
-                                      const std::function<void()>& beforeFrame = nullptr) {
+                                      const std::function<void()>& beforeFrame = nullptr,
+                                      const std::function<void(const TempTree&)>& prepare = nullptr) {
     TempTree tree;
     CopySampleTree(tree);
     WithoutSplashPictures(tree);
+    if (prepare) prepare(tree);
     platform::ManualClock clock;
     clock.SetStepPerRead(0.0005);
     platform::ScopedClock scoped(clock);

@@ -5,6 +5,7 @@
 
 #include "core/Logger.h"
 #include "core/Manifest.h"
+#include "support/CapturedLog.h"
 #include "support/TempTree.h"
 
 namespace {
@@ -118,6 +119,22 @@ TEST(Manifest, LongLinesAreCutAndReadingGoesOn) {
     files.clear();
     EXPECT_TRUE(SD::ReadManifest("..\\Assets\\long.man", files)) << "either separator";
     EXPECT_EQ(files, std::vector<std::string>{"/after"});
+}
+
+// A list that names nothing (empty, only comments, a wildcard matching nothing) is told by its
+// path: every load through it would fail naming only what it lacks.
+TEST(Manifest, AListOfNoFilesIsReported) {
+    Debug::GlobalLogger logger;
+    qvtest::TempTree tree;
+    for (const char* text : {"", "// nothing yet\n\n", "PATH=\"../Assets\"\n\"*.none\"\n"}) {
+        tree.Write("Assets/empty.man", text);
+        std::vector<std::string> files = {"stale"};
+        qvtest::CapturedLog log;
+        EXPECT_TRUE(SD::ReadManifest("../Assets/empty.man", files)) << text;
+        EXPECT_TRUE(files.empty()) << text;
+        EXPECT_EQ(qvtest::Occurrences(log.Text(), "Manifest \"../Assets/empty.man\" lists no files"), 1u) << log.Text();
+        EXPECT_EQ(qvtest::Occurrences(log.Text(), "\n"), 1u) << log.Text();
+    }
 }
 
 TEST(Manifest, AMissingFileIsReportedAndLeavesTheListAlone) {

@@ -11,6 +11,7 @@
 #include "engine/ObjectCreated.h"
 #include "engine/SuperialDataMap.h"
 #include "engine/SuperialValue.h"
+#include "support/CapturedLog.h"
 #include "support/TempTree.h"
 
 namespace {
@@ -227,6 +228,42 @@ TEST_F(BlueprintTest, LevelDataOverridesFieldsAndMayAddComponents) {
     SD::GameObject::SerializeIn(level->Top(), car, true);
     ASSERT_NE(car->GetComponent(kTagID), nullptr);
     EXPECT_EQ(static_cast<Tag*>(car->GetComponent(kTagID))->text, "added");
+}
+
+// A version the component does not read (above its own, below zero) is told once for its file,
+// however often the blueprint is made, and handed to the component as it is; a version it reads
+// passes without a word.
+TEST_F(BlueprintTest, AVersionTheComponentDoesNotReadIsToldOncePerFile) {
+    auto mover = [](const char* version) {
+        return std::string("<Mover version=\"") + version +
+               "\" Play=\"1\" Pause=\"1\" DevPause=\"1\"><Float name=\"Speed\" value=\"5\"/></Mover>";
+    };
+    tree.Write("Assets/Objects/versions.xml",
+               BlueprintFileText(Blueprint("Future", mover("9")) + Blueprint("Negative", mover("-1")) +
+                                 Blueprint("Older", mover("2"))));
+    factory.AddBlueprint("../Assets/Objects/versions.xml");
+    qvtest::CapturedLog log;
+    const struct {
+        const char* blueprint;
+        int read;
+        const char* said;
+    } cases[] = {{"Future", 9,
+                  "[Mover] of an object (blueprint [Future]) in [../Assets/Objects/versions.xml] has "
+                  "version 9, which this game does not read (it reads version 3)"},
+                 {"Negative", -1, "(blueprint [Negative]) in [../Assets/Objects/versions.xml] has version -1"},
+                 {"Older", 2, nullptr}};
+    for (const auto& c : cases) {
+        for (int twice = 0; twice < 2; ++twice) {
+            SD::GameObject* object = factory.CreateObject(c.blueprint, nullptr);
+            ASSERT_NE(object, nullptr);
+            auto* read = static_cast<Mover*>(object->GetComponent(kMoverID));
+            EXPECT_EQ(read->readVersion, c.read) << c.blueprint;
+        }
+        if (c.said) {
+            EXPECT_EQ(qvtest::Occurrences(log.Text(), c.said), 1u) << log.Text();
+        }
+    }
+    EXPECT_EQ(qvtest::Occurrences(log.Text(), "\n"), 2u) << log.Text();
 }
 
 TEST_F(BlueprintTest, SavedObjectLoadsBackAsTheSameBlueprint) {

@@ -13,6 +13,7 @@
 #include "engine/LevelLayerManager.h"
 #include "engine/TweakVariableTarget.h"
 #include "platform/os/Dialogs.h"
+#include "support/CapturedLog.h"
 #include "support/TempTree.h"
 
 namespace {
@@ -220,6 +221,27 @@ TEST_F(LevelLayerTest, AComponentElementWithAttributesOnlySetsTheHeader) {
     EXPECT_FALSE(mover->IsActiveIn(SD::kPlayStatePlay));
     EXPECT_TRUE(mover->IsActiveIn(SD::kPlayStatePause));
     EXPECT_EQ(mover->speed, 5.0f);
+}
+
+// A level's values stored with a version the component does not read are told naming the level
+// file and the object's blueprint.
+TEST_F(LevelLayerTest, AVersionTheComponentDoesNotReadIsToldByTheLevelFile) {
+    tree.Write("Assets/Levels/Town/future.xml",
+               "<LevelLayers>" +
+                   Layer("Ground", Object("Car",
+                                          "<Mover version=\"12\" Play=\"1\" Pause=\"1\" DevPause=\"1\">"
+                                          "<Float name=\"Speed\" value=\"8\"/></Mover>")) +
+                   "</LevelLayers>");
+    qvtest::CapturedLog log;
+    SD::LevelLayerFile* file = SD::LevelLayerManager::LoadLayerFile("../Assets/Levels/Town/future.xml");
+    ASSERT_NE(file, nullptr);
+    auto* mover = static_cast<Mover*>(ObjectOf(file, "Ground", 0)->GetComponent(kMoverID));
+    EXPECT_EQ(mover->readVersion, 12);
+    EXPECT_EQ(qvtest::Occurrences(log.Text(),
+                                  "[Mover] of an object (blueprint [Car]) in "
+                                  "[../Assets/Levels/Town/future.xml] has version 12"),
+              1u)
+        << log.Text();
 }
 
 TEST_F(LevelLayerTest, PathsWithBackslashesLoadAndSave) {

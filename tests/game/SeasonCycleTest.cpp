@@ -15,6 +15,7 @@
 #include "graphics/photon/ParticleSystem.h"
 #include "platform/gfx/Device.h"
 #include "platform/window/Window.h"
+#include "support/CapturedLog.h"
 
 namespace {
 
@@ -121,14 +122,15 @@ TEST_F(SeasonCycleTest, TheDefaultConfigurationIsWhiteWithOneBoundaryAtZero) {
 }
 
 TEST_F(SeasonCycleTest, ValuesThatAreNoNumbersKeepTheirDefaults) {
+    qvtest::CapturedLog log;
     Configure("SpringFogNear=nan\nSummerStartX=inf\nFallFogColor_red=-inf\nWinterFogFar=oops\n");
     EXPECT_EQ(seasons.GetSettings(QV::SowlarSystem_::kSpring).fogNear, 100.0f);
     EXPECT_EQ(seasons.GetSettings(QV::SowlarSystem_::kSummer).boundaryX, 0.0f);
     EXPECT_NEAR(seasons.GetSettings(QV::SowlarSystem_::kFall).fog.x, 1.0f, 1e-6f);
-    // The last of the warnings is kept by the logger.
-    EXPECT_NE(std::string(logger.Buffer()).find("FallFogColor_red is not a finite number"), std::string::npos);
-    // Text that reads as no number at all is 0, as for every configuration value.
+    EXPECT_EQ(qvtest::Occurrences(log.Text(), "FallFogColor_red is not a finite number"), 1u) << log.Text();
+    // Text that reads as no number at all is 0, as for every configuration value, and is told.
     EXPECT_EQ(seasons.GetSettings(QV::SowlarSystem_::kWinter).fogFar, 0.0f);
+    EXPECT_EQ(qvtest::Occurrences(log.Text(), "WinterFogFar=oops is not a number"), 1u) << log.Text();
 }
 
 TEST_F(SeasonCycleTest, TheConfiguredBoundariesAndColoursDecideTheSeasonAndTheLook) {

@@ -7,6 +7,7 @@
 
 #include "WorldTestSupport.h"
 #include "core/Delegate.h"
+#include "support/CapturedLog.h"
 #include "game/components/TriggerReset.h"
 
 namespace {
@@ -48,7 +49,7 @@ protected:
 };
 
 TEST_F(TriggerTest, ThePlayerFiresItOnceUntilAResetForItsObjectArrives) {
-    testing::internal::CaptureStdout();
+    qvtest::CapturedLog log;
     SD::GameObject* stone = Spawn("Stone", "Stone");
     SD::GameObject* player = Spawn("Player", "Player", {100, 0, 0});
     Physics().BuildTree();
@@ -65,7 +66,8 @@ TEST_F(TriggerTest, ThePlayerFiresItOnceUntilAResetForItsObjectArrives) {
     Frame(0.016f);
     EXPECT_EQ(Gusts().size() + sound.Sounds().size(), 3u) << "contacts while fired are ignored";
     Place(player, {100, 0, 0});
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "RingTreeTrigger\n");
+    // Said once through the logger, naming the trigger's object.
+    EXPECT_EQ(qvtest::Occurrences(log.Text(), "RingTreeTrigger: Stone blows a friendly wind"), 1u) << log.Text();
 
     // SpawnFriendlyWind re-arms after 3.0 s, BoostPlayerEvent after 4.0 s: the first re-arms.
     for (int i = 0; i < 11; ++i) Frame(0.25f);

@@ -2,7 +2,9 @@
 // triangle, carrying its normal, none at or under the water line.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "ResourceTestSupport.h"
 #include "core/Random.h"
@@ -68,6 +70,46 @@ TEST(GrassScatter, BladesFollowTheWorldAreaAndStayInsideAboveTheWater) {
             EXPECT_EQ(blade.color[1], 255) << "the normal points up";
             EXPECT_GT(blade.Size(), 0.0f);
         }
+    }
+}
+
+SD::Mtx44 Scaling(float x, float y, float z) {
+    SD::Mtx44 m = SD::Mtx44::Identity();
+    m.m[0] = x;
+    m.m[5] = y;
+    m.m[10] = z;
+    return m;
+}
+
+// An island asking for more blades than one may carry is thinned alike over its triangles: two
+// triangles whose areas stand 1 : 3 keep their blades about 1 : 3, and together no more than
+// the cap.
+TEST(GrassScatter, AnIslandPastTheCapIsThinnedAlikeOverItsTriangles) {
+    gfxtest::ResourceFixture f;
+    SD::SetRandomState(SD::kRandomStartState);
+    Model* model = Triangle(*f.manager, 1.0f, 0.0f);
+    model->AddMesh(Triangle(*f.manager, std::sqrt(3.0f), 10.0f)->GetMeshes()[0]);  // three times the area, higher
+    // Legs of 30,000 and 52,000 units: the density asks for 375,000 and 1,125,000 blades.
+    const Aperture::ScatteredGrass grass = Aperture::ScatterGrass(*model, Scaling(30000, 1, 30000));
+    EXPECT_NEAR(grass.asked, 1.5e6, 1e3);
+    EXPECT_FALSE(grass.refused);
+    ASSERT_LE(grass.blades.size(), Aperture::kMaxBladesPerIsland);
+    EXPECT_GE(grass.blades.size(), Aperture::kMaxBladesPerIsland - 2);
+    const auto onLarger = std::count_if(grass.blades.begin(), grass.blades.end(),
+                                        [](const Aperture::GrassInstance& b) { return b.position.y > 5.0f; });
+    EXPECT_NEAR(double(onLarger) / double(grass.blades.size() - size_t(onLarger)), 3.0, 0.01);
+}
+
+// A placement or scale that is no finite number gives no grass at all, whatever the density.
+TEST(GrassScatter, NoFiniteCornersNoGrass) {
+    gfxtest::ResourceFixture f;
+    const float nan = std::nanf("");
+    for (const SD::Mtx44& world : {Scaling(1e20f, 1, 1e20f), Scaling(nan, 1, 1), Translation({nan, 0, 0}),
+                                   Scaling(std::numeric_limits<float>::infinity(), 1, 1)}) {
+        const Aperture::ScatteredGrass grass = Aperture::ScatterGrass(*Triangle(*f.manager, 120.0f, 0.0f), world);
+        EXPECT_TRUE(grass.refused);
+        EXPECT_TRUE(grass.blades.empty());
+        EXPECT_TRUE(grass.dustPoints.empty());
     }
 }
 

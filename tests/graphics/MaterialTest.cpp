@@ -141,6 +141,17 @@ TEST(Material, MalformedFilesAreLoggedAndKeepWhatIsGood) {
     }
 }
 
+// A missing effect is told once for the pass; the values meant for it are not told again, one
+// line each.
+TEST(Material, TheValuesOfAPassWhoseEffectIsMissingGoWithItSilently) {
+    MaterialFixture f;
+    qvtest::StderrCapture capture;
+    f.Read("lost", "lost\npass_begin_params Shadow\neffect nowhere\nfloat shininess 2\nint use 1\npass_end_params x\n");
+    const std::string log = capture.Text();
+    EXPECT_NE(log.find("effect \"nowhere\" is not loaded"), std::string::npos) << log;
+    EXPECT_EQ(log.find("outside a pass"), std::string::npos) << log;
+}
+
 TEST(Material, AnOverLongNameIsCutAndTheEntriesAreRead) {
     MaterialFixture f;
     qvtest::StderrCapture capture;

@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstring>
 #include <map>
+#include <optional>
+#include <string>
 
 #include "ResourceTestSupport.h"
 #include "core/FileUtil.h"
@@ -10,6 +12,7 @@
 #include "graphics/resources/Model.h"
 #include "graphics/resources/ModelFile.h"
 #include "graphics/resources/ResourceManager.h"
+#include "support/CapturedLog.h"
 #include "tools/modelwriter/ModelWriter.h"
 
 namespace {
@@ -204,11 +207,25 @@ TEST(ModelFile, MalformedMeshesAreLeftOutWithAReasonAndTheNextMeshStillLoads) {
     EXPECT_NE(Parse(huge).errors.at(0).find("cut short"), std::string::npos);
 }
 
-TEST(ModelFile, AFileThatCannotBeReadGivesAModelWithoutMeshesAndALogLine) {
+// A model that draws nothing says so by its file: missing, empty, or only a foreign chunk.
+TEST(ModelFile, AFileWithoutMeshesGivesAModelWithoutMeshesAndALogLine) {
     gfxtest::ResourceFixture f;
-    Model* model = f.manager->CreateModel(SD::FilePath(f.tree.Path("missing.bin").c_str()), nullptr);
-    EXPECT_TRUE(model->GetMeshes().empty());
-    EXPECT_NE(std::string(f.logger.Buffer()).find("missing.bin"), std::string::npos);
+    std::vector<unsigned char> foreign;
+    modelwriter::AppendChunk(foreign, 0x4E474F46u, {1, 2, 3, 4});
+    const struct {
+        const char* name;
+        std::optional<std::string> bytes;
+        const char* said;
+    } cases[] = {{"missing.bin", std::nullopt, "could not be read"},
+                 {"empty.bin", std::string(), "holds no meshes"},
+                 {"foreign.bin", AsText(foreign), "holds no meshes"}};
+    for (const auto& c : cases) {
+        const std::string path = c.bytes ? f.File(c.name, *c.bytes).fullPath : f.tree.Path(c.name);
+        qvtest::CapturedLog log;
+        Model* model = f.manager->CreateModel(SD::FilePath(path.c_str()), nullptr);
+        EXPECT_TRUE(model->GetMeshes().empty()) << c.name;
+        EXPECT_EQ(qvtest::Occurrences(log.Text(), "Model file \"" + path + "\" " + c.said), 1u) << log.Text();
+    }
 }
 
 TEST(ModelFile, TheSampleModelsAndThePhysicsSampleHillRead) {

@@ -27,6 +27,7 @@
 #include "graphics/components/SphericalCamera.h"
 #include "graphics/components/Terrain.h"
 #include "runtime/Registration.h"
+#include "support/CapturedLog.h"
 
 namespace {
 
@@ -106,6 +107,28 @@ TEST(LightData, MalformedComponentTextDoesNoHarm) {
         if (!light) continue;
         const SD::Vec4& c = light->GetColor();
         for (float channel : {c.x, c.y, c.z, c.w}) EXPECT_TRUE(channel == channel) << xml;
+    }
+}
+
+// A light's kind outside the four it can be is the kind that lights nothing, said once for the
+// light; the four are kept.
+TEST(LightData, AKindOutsideTheKnownOnesIsOffAndTold) {
+    Debug::GlobalLogger logger;
+    const struct {
+        const char* stored;
+        int kind;
+    } cases[] = {{"0", Light::kNone},          {"1", Light::kPoint},         {"2", Light::kSpot},
+                 {"3", Light::kDirectional},   {"4", Light::kNone},          {"-1", Light::kNone},
+                 {"2147483647", Light::kNone}, {"-2147483648", Light::kNone}};
+    for (const auto& c : cases) {
+        qvtest::CapturedLog log;
+        auto light = enginetest::ReadComponentText<Light>(
+            Record("Light", 1, std::string("<Integer name=\"Light Type\" value=\"") + c.stored + "\" />\n"), "Light");
+        ASSERT_NE(light, nullptr);
+        EXPECT_EQ(light->GetType(), c.kind) << c.stored;
+        const std::string said = std::string("\"Light Type\" ") + c.stored + " is not 0 to 3; the light is off";
+        EXPECT_EQ(qvtest::Occurrences(log.Text(), said), c.kind == Light::kNone && c.stored[0] != '0' ? 1u : 0u)
+            << log.Text();
     }
 }
 

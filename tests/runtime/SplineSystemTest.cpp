@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <memory>
 
 #include "core/EngineCore.h"
@@ -7,8 +8,9 @@
 #include "platform/os/Clock.h"
 #include "runtime/CurveSampling.h"
 #include "runtime/SplineSystem.h"
-#include "support/TempTree.h"
+#include "support/CapturedLog.h"
 #include "support/ExpectNear.h"
+#include "support/TempTree.h"
 
 namespace {
 
@@ -68,24 +70,34 @@ TEST_F(SplineSystemTest, SavedSplinesLoadBackToSixDecimals) {
     EXPECT_FALSE(splines.SaveSpline(points, durations, "x", tree.Path("no/such/folder/Splines.txt")));
 }
 
+// A broken record ends the load there; a file without a record or none at all is told too, by
+// its path, since every object that follows a spline would otherwise stand still unexplained.
 TEST_F(SplineSystemTest, BrokenRecordsStopTheLoadWithoutASpline) {
     struct Case {
-        const char* file;
+        const char* file;  // null: no file
         int created;
+        const char* said;
     };
     const Case cases[] = {
-        {"A\n2\n0\n0\n0\n1\n1\n1\n1.0\nB\n3\n0\n0\n", 1},  // B is cut short
-        {"A\n1\n0\n0\n0\n", 0},                            // one point cannot be fitted
-        {"A\nabc\n", 0},
-        {"\nA\n2\n0\n0\n0\n1\n1\n1\n1.0\n", 0},  // an empty name line ends the file
-        {"A\n2\n", 0},
+        {"A\n2\n0\n0\n0\n1\n1\n1\n1.0\nB\n3\n0\n0\n", 1, "spline 2 (\"B\") is cut short"},
+        {"A\n1\n0\n0\n0\n", 0, "has a point count of \"1\""},  // one point cannot be fitted
+        {"A\nabc\n", 0, "has a point count of \"abc\""},
+        {"\nA\n2\n0\n0\n0\n1\n1\n1\n1.0\n", 0, "Splines.txt holds no splines"},  // an empty name line ends it
+        {"A\n2\n", 0, "spline 1 (\"A\") is cut short"},
+        {"", 0, "Splines.txt holds no splines"},
+        {nullptr, 0, "Splines.txt cannot be opened"},
     };
     for (const Case& c : cases) {
         SD::Spline_System local;
-        tree.Write("Assets/Splines/Splines.txt", c.file);
-        qvtest::StderrCapture err;
-        EXPECT_EQ(local.LoadSplines(), c.created) << c.file;
-        EXPECT_EQ(local.Count(), static_cast<size_t>(c.created)) << c.file;
+        if (c.file)
+            tree.Write("Assets/Splines/Splines.txt", c.file);
+        else
+            std::filesystem::remove(tree.Path("Assets/Splines/Splines.txt"));
+        qvtest::CapturedLog log;
+        EXPECT_EQ(local.LoadSplines(), c.created) << c.said;
+        EXPECT_EQ(local.Count(), static_cast<size_t>(c.created)) << c.said;
+        EXPECT_EQ(qvtest::Occurrences(log.Text(), c.said), 1u) << log.Text();
+        EXPECT_EQ(qvtest::Occurrences(log.Text(), "\n"), 1u) << log.Text();
     }
 }
 

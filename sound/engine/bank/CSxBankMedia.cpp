@@ -21,8 +21,8 @@ bool InsideData(const SxMediaIndexEntry& entry, uint32_t dataSize) {
 SXRESULT CSxBankMgr::IndexMedia(CSxLoadedBank& bank) {
     for (const SxMediaIndexEntry& entry : bank.m_mediaIndex) {
         if (!InsideData(entry, bank.m_dataSize)) {
-            SD_WARNING(Debug::kLogSevere, "bank %u: media %u (offset %u, %u bytes) lies outside its %u bytes of data",
-                       bank.ID(), entry.mediaID, entry.offset, entry.size, bank.m_dataSize);
+            SD_WARNING(Debug::kLogSevere, "%s: media %u (offset %u, %u bytes) lies outside its %u bytes of data",
+                       BankLabel(bank.ID()).c_str(), entry.mediaID, entry.offset, entry.size, bank.m_dataSize);
             return SX_InvalidFile;
         }
     }

@@ -175,6 +175,13 @@ SxBankID CSxBankMgr::BankIDFromName(const char* name) {
     return id;
 }
 
+std::string CSxBankMgr::BankLabel(SxBankID bankID) {
+    std::string label = "bank " + std::to_string(bankID);
+    platform::Lock lock(m_bankLock);
+    auto found = m_bankNames.find(bankID);
+    return found == m_bankNames.end() ? label : label + " (" + found->second + ")";
+}
+
 std::unique_ptr<ISxBankSource> CSxBankMgr::OpenByID(SxBankID bankID) {
     std::string name;
     {
@@ -213,10 +220,10 @@ SXRESULT CSxBankMgr::Load(const SxBankCommand& command) {
     }
     std::unique_ptr<ISxBankSource> source = Open(command);
     SXRESULT result = source ? SX_Success : SX_FileNotFound;
-    if (!source) SD_WARNING(Debug::kLogSevere, "bank %u could not be opened", command.bankID);
+    if (!source) SD_WARNING(Debug::kLogSevere, "%s could not be opened", BankLabel(command.bankID).c_str());
     if (result == SX_Success) result = ReadBank(*source, *bank, SxBankLoad_Load);
     if (result != SX_Success) {
-        SD_WARNING(Debug::kLogSevere, "bank %u failed to load with %d", command.bankID, result);
+        SD_WARNING(Debug::kLogSevere, "%s failed to load with %d", BankLabel(command.bankID).c_str(), result);
         if (prepared) {
             ReleaseObjects(*bank);
             bank->m_refs.fetch_sub(1);

@@ -60,6 +60,8 @@ public:
     static SxBankID GetBankIDFromInMemorySpace(const void* memory, uint32_t size);
     // Hashes the name cut at its first "." and keeps the name to open the file by.
     SxBankID BankIDFromName(const char* name);
+    // How log lines name a bank: "bank 123 (Seasons.bnk)" where its file name is known.
+    std::string BankLabel(SxBankID bankID);
 
     // Media for a source, from the audio thread: false when the media is not known or every
     // bank holding it is unloading.

@@ -251,7 +251,7 @@ SXRESULT CSxBankMgr::ReadBank(ISxBankSource& source, CSxLoadedBank& bank, SxBank
     try {
         return ReadBankChunks(source, bank, mode);
     } catch (const std::bad_alloc&) {
-        SD_WARNING(Debug::kLogSevere, "bank %u: out of memory while it was read", bank.ID());
+        SD_WARNING(Debug::kLogSevere, "%s: out of memory while it was read", BankLabel(bank.ID()).c_str());
         return SX_InsufficientMemory;
     }
 }
@@ -261,20 +261,21 @@ SXRESULT CSxBankMgr::ReadBankChunks(ISxBankSource& source, CSxLoadedBank& bank, 
     uint8_t bkhd[16];
     uint32_t read = 0;
     if (source.Read(header, 8, read) != SX_Success || read != 8 || U32At(header) != kBKHD) {
-        SD_WARNING(Debug::kLogSevere, "bank %u does not start with its header chunk", bank.ID());
+        SD_WARNING(Debug::kLogSevere, "%s does not start with its header chunk", BankLabel(bank.ID()).c_str());
         return SX_InvalidFile;
     }
     const uint32_t headerSize = U32At(header + 4);
     if (headerSize < sizeof bkhd || headerSize > source.Remaining() ||
         source.Read(bkhd, sizeof bkhd, read) != SX_Success || read != sizeof bkhd ||
         !source.Skip(headerSize - sizeof bkhd)) {
-        SD_WARNING(Debug::kLogSevere, "bank %u: header chunk of %u bytes is cut short", bank.ID(), headerSize);
+        SD_WARNING(Debug::kLogSevere, "%s: header chunk of %u bytes is cut short", BankLabel(bank.ID()).c_str(),
+                   headerSize);
         return SX_PartialRead;
     }
     // Kept whatever the version: the node records of this bank are read by it.
     SxSetNodesCarryFeedbackBus(U32At(bkhd + 12) != 0);
     if (U32At(bkhd) != kFormatVersion) {
-        SD_WARNING(Debug::kLogSevere, "bank %u has format version %u; %u is read", bank.ID(), U32At(bkhd),
+        SD_WARNING(Debug::kLogSevere, "%s has format version %u; %u is read", BankLabel(bank.ID()).c_str(), U32At(bkhd),
                    kFormatVersion);
         return SX_WrongBankVersion;
     }
@@ -286,7 +287,7 @@ SXRESULT CSxBankMgr::ReadBankChunks(ISxBankSource& source, CSxLoadedBank& bank, 
         // A copied hierarchy record that cannot be read whole is a failed copy.
         const SXRESULT cut = tag == kHIRC && !source.InMemory() ? SX_Fail : SX_InvalidFile;
         if (read < 8 || size > source.Remaining()) {
-            SD_WARNING(Debug::kLogSevere, "bank %u: chunk at offset %llu is cut short", bank.ID(),
+            SD_WARNING(Debug::kLogSevere, "%s: chunk at offset %llu is cut short", BankLabel(bank.ID()).c_str(),
                        (unsigned long long)offset);
             return read < 8 ? SX_InvalidFile : cut;
         }
@@ -303,7 +304,7 @@ SXRESULT CSxBankMgr::ReadBankChunks(ISxBankSource& source, CSxLoadedBank& bank, 
         } else if (tag == kDATA) {
             result = ReadData(source, size, bank);
         } else if (tag == kENVS && size == 0) {
-            SD_WARNING(Debug::kLogSevere, "bank %u: empty environment chunk", bank.ID());
+            SD_WARNING(Debug::kLogSevere, "%s: empty environment chunk", BankLabel(bank.ID()).c_str());
             result = SX_Fail;
         } else {
             ChunkBody body;
@@ -316,7 +317,7 @@ SXRESULT CSxBankMgr::ReadBankChunks(ISxBankSource& source, CSxLoadedBank& bank, 
             if (tag == kHIRC) result = SxReadHircChunk(body.Data(), size, bank.m_objects, bank.ID(), cut);
         }
         if (result != SX_Success)
-            SD_WARNING(Debug::kLogSevere, "bank %u: chunk at offset %llu failed with %d", bank.ID(),
+            SD_WARNING(Debug::kLogSevere, "%s: chunk at offset %llu failed with %d", BankLabel(bank.ID()).c_str(),
                        (unsigned long long)offset, result);
         offset += 8 + uint64_t(size);
     }

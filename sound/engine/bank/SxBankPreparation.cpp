@@ -1,6 +1,7 @@
 // Preparation: the structure of banks, and the media of events and game syncs, loaded ahead of
 // play and counted, so that the last unpreparation frees them.
 #include <algorithm>
+#include <string>
 #include <unordered_set>
 
 #include "core/Logger.h"
@@ -162,10 +163,11 @@ SXRESULT CSxBankMgr::PrepareEvent(SxUniqueID eventID) {
     prepared.event = object;
     auto* event = static_cast<CSxEvent*>(object);
     SXRESULT result = SX_Success;
+    SxBankID bankID = 0;  // the bank of the last play action: the one a failure names
     for (uint32_t i = 0; i < event->ActionCount() && result == SX_Success; ++i) {
         auto* play = dynamic_cast<CSxActionPlay*>(event->GetAction(i));
         if (!play || play->ActionType() != kPlayAction) continue;
-        const SxBankID bankID = play->BankID();
+        bankID = play->BankID();
         if (bankID != kNoBank && bankID != 0) {
             result = PrepareBank(bankID, SxBankContent_StructureOnly, false);
             if (result != SX_Success) break;
@@ -185,7 +187,8 @@ SXRESULT CSxBankMgr::PrepareEvent(SxUniqueID eventID) {
     }
     m_collectBank = 0;
     if (result != SX_Success) {
-        SD_WARNING(Debug::kLogSevere, "event %u could not be prepared: %d", eventID, result);
+        const std::string from = bankID != 0 && bankID != kNoBank ? BankLabel(bankID) : "the loaded banks";
+        SD_WARNING(Debug::kLogSevere, "event %u could not be prepared from %s: %d", eventID, from.c_str(), result);
         UnprepareEvent(prepared);
         return result;
     }
