@@ -18,6 +18,7 @@
 #include "core/EngineCore.h"
 #include "display/FrameMeasures.h"
 #include "display/GameInWindow.h"
+#include "display/MouseEvents.h"
 #include "engine/GameObject.h"
 #include "engine/Transform.h"
 #include "game/editor/EditorLayout.h"
@@ -27,6 +28,7 @@
 namespace {
 
 using displaytest::PressKey;
+using displaytest::PushMouse;
 using displaytest::Tap;
 using qvdisplay::Box;
 using qvdisplay::Frame;
@@ -77,24 +79,27 @@ std::function<bool()> Do(std::function<void()> action) {
     };
 }
 
-using EditorDisplay = displaytest::GameInWindow;
 namespace layout = QV::editorlayout;
 
-void PushMouse(Uint32 type, int x, int y, Uint8 clicks = 1) {
-    SDL_Event e{};
-    e.type = type;
-    if (type == SDL_MOUSEMOTION) {
-        e.motion.x = x;
-        e.motion.y = y;
-    } else {
-        e.button.button = SDL_BUTTON_LEFT;
-        e.button.state = type == SDL_MOUSEBUTTONDOWN ? SDL_PRESSED : SDL_RELEASED;
-        e.button.clicks = clicks;
-        e.button.x = x;
-        e.button.y = y;
+class EditorDisplay : public displaytest::GameInWindow {
+protected:
+    Frame Shown() const { return {session_->LastFrameWidth(), session_->LastFrameHeight(), session_->LastFrame()}; }
+    // From the menu into the world, where the frame is kept, then F2 and a while in the editor.
+    std::vector<qvtest::StepScript::Step> IntoTheEditor(Frame* flying) {
+        auto editor = [] { return QV::LevelEditor::Peek(); };
+        return {
+            {"the menu", [] { return qvtest::Running() == "MainMenu"; }},
+            {"the menu still", Wait(60)},
+            {"play chosen", Tap(SDL_SCANCODE_RETURN)},
+            {"the world", [] { return qvtest::Running() == "World"; }},
+            {"a while of flight", Wait(10)},
+            {"flight seen", Do([this, flying] { *flying = Shown(); })},
+            {"F2", Tap(SDL_SCANCODE_F2, 4)},
+            {"the editor on", [editor] { return editor() && editor()->IsActive(); }},
+            {"a while in the editor", Wait(5)},
+        };
     }
-    SDL_PushEvent(&e);
-}
+};
 
 // The pointer moved to a point this frame, and (`times` quick clicks there) pressed the next.
 std::vector<qvtest::StepScript::Step> ClickAt(const char* what, int x, int y, int times = 1) {
@@ -118,52 +123,42 @@ TEST_F(EditorDisplay, F2ShowsTheEditorsWordsClearOfItsBarsThenAnObjectIsPlacedMo
     // Fewer, longer frames reach the world sooner on the software renderer.
     qvtest::SetConfig(tree_, "FrameRateController", "fps", "12.0");
     Frame flying, editing, placing;
-    auto shown = [this] {
-        return Frame{session_->LastFrameWidth(), session_->LastFrameHeight(), session_->LastFrame()};
-    };
     auto editor = [] { return QV::LevelEditor::Peek(); };
     SD::GameObject* placed = nullptr;
     SD::Vec3 placedAt, movedTo;
     qvtest::StepScript script;
     script.limit = 3000;
-    script.steps = {
-        {"the menu", [] { return qvtest::Running() == "MainMenu"; }},
-        {"the menu still", Wait(60)},
-        {"play chosen", Tap(SDL_SCANCODE_RETURN)},
-        {"the world", [] { return qvtest::Running() == "World"; }},
-        {"a while of flight", Wait(10)},
-        {"flight seen", Do([&] { flying = shown(); })},
-        {"F2", Tap(SDL_SCANCODE_F2, 4)},
-        {"the editor on", [&] { return editor() && editor()->IsActive(); }},
-        {"a while in the editor", Wait(5)},
-        {"the editor seen", Do([&] { editing = shown(); })},
-        // Pressed and let go before the next frame, as a quick tap in a slow frame is.
-        {"Space tapped", Do([] {
-             PressKey(SDL_SCANCODE_SPACE, true);
-             PressKey(SDL_SCANCODE_SPACE, false);
-         })},
-        {"placed",
-         [&] {
-             placed = editor()->GetSelectedObject();
-             if (!placed) return false;
-             placedAt = placed->GetTransform().GetPos();
-             PressKey(SDL_SCANCODE_W, true);
-             return true;
-         }},
-        {"W held", Wait(12)},
-        {"W let go", Do([&] {
-             PressKey(SDL_SCANCODE_W, false);
-             PressKey(SDL_SCANCODE_LCTRL, true);
-         })},
-        {"the object edited", Wait(3)},
-        {"the object's bar seen", Do([&] {
-             movedTo = placed->GetTransform().GetPos();
-             placing = shown();
-         })},
-        {"S with Ctrl", Tap(SDL_SCANCODE_S)},
-        {"Ctrl let go", Do([] { PressKey(SDL_SCANCODE_LCTRL, false); })},
-        {"quit", Do([] { SD::Core::GetInstance()->Quit(); })},
-    };
+    script.steps = IntoTheEditor(&flying);
+    script.steps.insert(script.steps.end(),
+                        {
+                            {"the editor seen", Do([&] { editing = Shown(); })},
+                            // Pressed and let go before the next frame, as a quick tap in a slow frame is.
+                            {"Space tapped", Do([] {
+                                 PressKey(SDL_SCANCODE_SPACE, true);
+                                 PressKey(SDL_SCANCODE_SPACE, false);
+                             })},
+                            {"placed",
+                             [&] {
+                                 placed = editor()->GetSelectedObject();
+                                 if (!placed) return false;
+                                 placedAt = placed->GetTransform().GetPos();
+                                 PressKey(SDL_SCANCODE_W, true);
+                                 return true;
+                             }},
+                            {"W held", Wait(12)},
+                            {"W let go", Do([&] {
+                                 PressKey(SDL_SCANCODE_W, false);
+                                 PressKey(SDL_SCANCODE_LCTRL, true);
+                             })},
+                            {"the object edited", Wait(3)},
+                            {"the object's bar seen", Do([&] {
+                                 movedTo = placed->GetTransform().GetPos();
+                                 placing = Shown();
+                             })},
+                            {"S with Ctrl", Tap(SDL_SCANCODE_S)},
+                            {"Ctrl let go", Do([] { PressKey(SDL_SCANCODE_LCTRL, false); })},
+                            {"quit", Do([] { SD::Core::GetInstance()->Quit(); })},
+                        });
     SD::RunOptions options;
     options.maxFrames = 8000;
     options.developerKeys = true;
@@ -188,7 +183,7 @@ TEST_F(EditorDisplay, F2ShowsTheEditorsWordsClearOfItsBarsThenAnObjectIsPlacedMo
     EXPECT_NEAR((*saved - movedTo).Length(), 0.0f, 0.02f);
 }
 
-// What the designer did: a click on "Lantern" in 'Object Templates' only chooses it;
+// As a designer works: a click on "Lantern" in 'Object Templates' only chooses it;
 // Space places it at the cursor; a double click on its PosY, 7 typed and Return, all within a
 // frame, gives it a height of 7; the bottom line names its template; Tab hides the lists and says
 // how to bring them back, in words the window holds whole.
@@ -198,9 +193,6 @@ TEST_F(EditorDisplay, AClickChoosesATemplateAndAValueTypedIntoTheObjectsBarAppli
     qvtest::SetConfig(tree_, "Window", "Width", std::to_string(width));
     qvtest::SetConfig(tree_, "Window", "Height", std::to_string(height));
     Frame flying, chosen, edited, hidden;
-    auto shown = [this] {
-        return Frame{session_->LastFrameWidth(), session_->LastFrameHeight(), session_->LastFrame()};
-    };
     auto editor = [] { return QV::LevelEditor::Peek(); };
     const layout::BarPlace templates = layout::TemplatesBar(width, height);
     const layout::BarPlace objectBar = layout::EditedObjectBar(width, height);
@@ -210,20 +202,10 @@ TEST_F(EditorDisplay, AClickChoosesATemplateAndAValueTypedIntoTheObjectsBarAppli
     float placedHeight = 0.0f;
     qvtest::StepScript script;
     script.limit = 3000;
-    script.steps = {
-        {"the menu", [] { return qvtest::Running() == "MainMenu"; }},
-        {"the menu still", Wait(60)},
-        {"play chosen", Tap(SDL_SCANCODE_RETURN)},
-        {"the world", [] { return qvtest::Running() == "World"; }},
-        {"a while of flight", Wait(10)},
-        {"flight seen", Do([&] { flying = shown(); })},
-        {"F2", Tap(SDL_SCANCODE_F2, 4)},
-        {"the editor on", [&] { return editor() && editor()->IsActive(); }},
-        {"a while in the editor", Wait(5)},
-        {"before the click", Do([&] { recordsBefore = editor()->GetMainRecords().size(); })},
-    };
+    script.steps = IntoTheEditor(&flying);
+    script.steps.push_back({"before the click", Do([&] { recordsBefore = editor()->GetMainRecords().size(); })});
     for (auto& step : ClickAt("to Lantern", templates.x + 36, RowCentre(templates, 1))) script.steps.push_back(step);
-    script.steps.push_back({"the choice seen", Do([&] { chosen = shown(); })});
+    script.steps.push_back({"the choice seen", Do([&] { chosen = Shown(); })});
     script.steps.push_back({"Space", Tap(SDL_SCANCODE_SPACE)});
     script.steps.push_back({"placed", [&] { return (placed = editor()->GetSelectedObject()) != nullptr; }});
     script.steps.push_back({"its bar", Wait(3)});
@@ -238,7 +220,7 @@ TEST_F(EditorDisplay, AClickChoosesATemplateAndAValueTypedIntoTheObjectsBarAppli
                             })});
     script.steps.push_back({"typed", Wait(4)});
     script.steps.push_back({"the edit seen", Do([&] {
-                                edited = shown();
+                                edited = Shown();
                                 placedFrom = placed->GetBlueprintName();
                                 placedHeight = placed->GetTransform().GetPosY();
                                 recordsAfter = editor()->GetMainRecords().size();
@@ -248,7 +230,7 @@ TEST_F(EditorDisplay, AClickChoosesATemplateAndAValueTypedIntoTheObjectsBarAppli
     script.steps.push_back({"the lists hidden", [&] { return !editor()->AreMenusVisible(); }});
     script.steps.push_back({"a frame without them", Wait(2)});
     script.steps.push_back({"the hint seen", Do([&] {
-                                hidden = shown();
+                                hidden = Shown();
                                 SD::Core::GetInstance()->Quit();
                             })});
     SD::RunOptions options;

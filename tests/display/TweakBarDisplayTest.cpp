@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "SessionSuite.h"
+#include "display/MouseEvents.h"
 #include "display/FrameMeasures.h"
 #include "platform/gfx/Device.h"
 #include "platform/tweak/TweakBar.h"
@@ -76,28 +77,13 @@ protected:
         }
         return buttons;
     }
-    static void Push(Uint32 type, int x, int y) {
-        SDL_Event e{};
-        e.type = type;
-        if (type == SDL_MOUSEMOTION) {
-            e.motion.x = x;
-            e.motion.y = y;
-        } else {
-            e.button.button = SDL_BUTTON_LEFT;
-            e.button.state = type == SDL_MOUSEBUTTONDOWN ? SDL_PRESSED : SDL_RELEASED;
-            e.button.clicks = 1;
-            e.button.x = x;
-            e.button.y = y;
-        }
-        SDL_PushEvent(&e);
-    }
     // A click at a point of the window: the pointer moves there, then the button goes down and up.
     void Click(int x, int y) {
-        Push(SDL_MOUSEMOTION, x, y);
+        displaytest::PushMouse(SDL_MOUSEMOTION, x, y);
         Show();
-        Push(SDL_MOUSEBUTTONDOWN, x, y);
+        displaytest::PushMouse(SDL_MOUSEBUTTONDOWN, x, y);
         Show();
-        Push(SDL_MOUSEBUTTONUP, x, y);
+        displaytest::PushMouse(SDL_MOUSEBUTTONUP, x, y);
         Show();
         Show();
     }
