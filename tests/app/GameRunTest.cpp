@@ -359,7 +359,8 @@ TEST(GameRun, TheSavedSoundHoldsTheMenusMusicAndAFaultySoundFileIsToldOnce) {
             config.replace(banks, config.find('\n', banks + 1) - banks,
                            "\nBanks=Effects.bnk Missing.bnk Game.bnk Music.bnk");
             const size_t packages = config.find("\nPackages=");
-            config.replace(packages, config.find('\n', packages + 1) - packages, "\nPackages=Broken.sxpk Streamed.sxpk");
+            config.replace(packages, config.find('\n', packages + 1) - packages,
+                           "\nPackages=Broken.sxpk Streamed.sxpk");
             tree.Write("Assets/Config/config.ini", config);
             tree.Write("Assets/Sound/Broken.sxpk", "not a package");
         }
