@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
 """Writes the descriptions of the sample world's models into tools/modelwriter/samples/: the
 winged vehicle's body and wings, the grass islands, a floating island, rocks and a standing
-stone, a lantern, tombstones, a ring tree, a flower, the water surface, the rover's hull and its
-round part, a crystal, a buoy, a pinwheel and a reed. The model writer turns each description
+stone, a lantern, tombstones, a ring tree, a flower, the water surface, the floor, the rover's
+hull and its round part, a crystal, a buoy, a pinwheel and a reed. The model writer turns each description
 into its model file (tools/make-samples.sh runs both).
 
 Each shape is a handful of polygons given counter-clockwise as seen from outside; a mesh emits
@@ -19,6 +19,8 @@ import sys
 
 # The grass islands' texture repeats every this many units, so it has detail at flying height.
 ISLAND_CELL = 80.0
+# The floor's texture repeats this many times across its unit box (every 4 units at 200 wide).
+FLOOR_REPEATS = 50
 
 
 def sub(a, b):
@@ -468,12 +470,21 @@ A flower: a stem with two leaves and six petals round a glowing heart, 1.45 high
 
 
 def water(folder):
-    mesh = Mesh("water", uv=lambda p: (p[0] + 0.5, p[2] + 0.5))
+    mesh = Mesh("lake", uv=lambda p: (p[0] + 0.5, p[2] + 0.5))
     mesh.polygons_from(heightfield(1.0, 1.0, 8, 8, lambda x, z: 0.0, lift=0.5), inside=below)
     write_model(folder, "water_surface", """
 The water's surface: a flat unit square of 8 x 8 cells at y = 0.5 (the top of the unit cube it
-replaces), scaled out by its object; the cells keep the lighting and the fog even across it.""",
+replaces), scaled out by its object; the cells keep the lighting and the fog even across it. Its
+material is opaque and lit, so the sun's highlight shows on it and what falls over it stays sharp.""",
                 [mesh])
+
+
+def ground(folder):
+    mesh = Mesh("meadow", uv=lambda p: (p[0] * FLOOR_REPEATS, p[2] * FLOOR_REPEATS))
+    mesh.polygons_from(box(-0.5, -0.5, -0.5, 0.5, 0.5, 0.5))
+    write_model(folder, "floor", """
+The floor: the unit box it replaces, its meadow's texture repeated %d times across, so the
+ground shows its detail at flying height when its object spreads it wide.""" % FLOOR_REPEATS, [mesh])
 
 
 def rover(folder):
@@ -541,7 +552,7 @@ def main():
         return 2
     folder = sys.argv[1]
     os.makedirs(folder, exist_ok=True)
-    for make in (flyer, islands, floating_island, rocks, lantern, tombstones, ring_tree, flower, water, rover,
+    for make in (flyer, islands, floating_island, rocks, lantern, tombstones, ring_tree, flower, water, ground, rover,
                  small_things):
         make(folder)
     return 0

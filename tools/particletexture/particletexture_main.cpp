@@ -35,7 +35,8 @@ float Shape(uint32_t slice, float x, float y) {
         case 1:
             return std::exp(-4.0f * r * r) * Rim(r);
         case 2:
-            return std::exp(-40.0f * x * x) * std::max(0.0f, 1.0f - y * y) * Rim(r);
+            // Clear at the top and bottom rows by its own taper, so the streak keeps its length.
+            return std::exp(-40.0f * x * x) * std::max(0.0f, 1.0f - y * y / (kClearRadius * kClearRadius));
         case 3:
             return std::exp(-60.0f * (r - 0.62f) * (r - 0.62f)) * Rim(r);
         case 4:
