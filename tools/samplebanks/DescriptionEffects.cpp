@@ -63,11 +63,10 @@ bool LimiterVerb(Line& line) {
 bool DynamicsVerb(Line& line, uint32_t plugin) {
     std::string a;
     float threshold, ratio, attack, release, gain;
-    if (!(line.args >> a) || !ReadBounded(line.args, {{&threshold, -96, 0},
-                                                      {&ratio, 1, 50},
-                                                      {&attack, 0, 1},
-                                                      {&release, 0.001f, 10},
-                                                      {&gain, -24, 24}}))
+    if (!(line.args >> a) ||
+        !ReadBounded(
+            line.args,
+            {{&threshold, -96, 0}, {&ratio, 1, 50}, {&attack, 0, 1}, {&release, 0.001f, 10}, {&gain, -24, 24}}))
         return false;
     bw::Writer params;
     params.Raw(Floats({threshold, ratio, attack, release, gain})).U8(0).U8(1);
@@ -76,7 +75,7 @@ bool DynamicsVerb(Line& line, uint32_t plugin) {
 
 // eq <Name> <dB> <kind>:<Hz>:<dB>:<Q>...: up to three bands of the kinds below, the rest off.
 bool EqVerb(Line& line) {
-    static const std::map<std::string, uint32_t> kKinds = {{"low-pass", 0}, {"high-pass", 1},  {"band-pass", 2},
+    static const std::map<std::string, uint32_t> kKinds = {{"low-pass", 0}, {"high-pass", 1}, {"band-pass", 2},
                                                            {"notch", 3},    {"low-shelf", 4}, {"high-shelf", 5},
                                                            {"peak", 6}};
     std::string a;
@@ -117,17 +116,15 @@ bool DelayVerb(Line& line) {
 bool RoomReverbVerb(Line& line) {
     std::string a;
     float decay, size, dry, early, reverb;
-    if (!(line.args >> a) || !ReadBounded(line.args, {{&decay, 0.1f, 20},
-                                                      {&size, 0, 100},
-                                                      {&dry, -96, 0},
-                                                      {&early, -96, 0},
-                                                      {&reverb, -96, 0}}))
+    if (!(line.args >> a) ||
+        !ReadBounded(line.args,
+                     {{&decay, 0.1f, 20}, {&size, 0, 100}, {&dry, -96, 0}, {&early, -96, 0}, {&reverb, -96, 0}}))
         return false;
     bw::Writer params;
     // Decay, damping, diffusion, width; three equaliser bands (gain, Hz, Q); the four outputs
     // (front, rear, centre, LFE); dry, early and reverb levels.
-    params.Raw(Floats({decay, 2.25f, 100.0f, 180.0f, 0, 100, 1, 0, 1000, 1, 0, 10000, 1, 0, 0, 0, -96, dry, early,
-                       reverb}));
+    params.Raw(
+        Floats({decay, 2.25f, 100.0f, 180.0f, 0, 100, 1, 0, 1000, 1, 0, 10000, 1, 0, 0, 0, -96, dry, early, reverb}));
     // Early reflections on, their pattern; reverb delay, shape, rear delay, size, density;
     // eight units; no equaliser (three bands at the downmix); centre and LFE levels.
     params.U8(1).U32(23).Raw(Floats({25.0f, 0.0f, 40.0f, size, 100.0f})).U32(8).U8(0);
@@ -162,11 +159,11 @@ bool DeviceSimVerb(Line& line) {
     bw::Writer params;
     params.U8(1).U32(1).F32(high).F32(0.0f).U32(1).F32(low).F32(0.0f);  // the band, two sections each side
     params.U8(drive > 0.0f ? 1 : 0).U32(0).F32(drive).F32(0.0f).F32(0.0f);
-    params.U8(0).U32(1).F32(1000.0f).F32(0.0f).F32(-96.0f);           // no resonance
+    params.U8(0).U32(1).F32(1000.0f).F32(0.0f).F32(-96.0f);                    // no resonance
     params.U8(0).Raw(Floats({-96.0f, 18000.0f, 40.0f, 0.0f, -20.0f, 20.0f}));  // no noise
-    params.U8(0).U32(0).F32(100.0f);                                         // no model
-    params.U8(0).Raw(Floats({-40.0f, 0.0f, 1.0f, 10.0f, 100.0f}));           // no gate
-    params.U8(0).U32(0).U32(0).F32(0.0f);                                    // no lo-fi
+    params.U8(0).U32(0).F32(100.0f);                                           // no model
+    params.U8(0).Raw(Floats({-40.0f, 0.0f, 1.0f, 10.0f, 100.0f}));             // no gate
+    params.U8(0).U32(0).U32(0).F32(0.0f);                                      // no lo-fi
     params.Raw(Floats({0.0f, 0.0f, mix}));
     return ShareSet(line, a, kDeviceSim, params.Take());
 }
@@ -211,8 +208,7 @@ bool SourceEffect(Line& line, const std::string& name, uint32_t plugin, bw::Byte
 
 // <Parameter>:<x>:<m/s>...: the synth's speed driven by a game parameter, each speed written
 // as the synth takes it (at least two points, every speed above 0).
-bool ReadSpeedCurve(const std::string& owner, const std::string& text, float (*toSynth)(float),
-                    bw::RTPCCurve& speed) {
+bool ReadSpeedCurve(const std::string& owner, const std::string& text, float (*toSynth)(float), bw::RTPCCurve& speed) {
     const size_t colon = text.find(':');
     if (colon == std::string::npos) return false;
     // The curve reads as a node's volume curve would, then drives the synth's speed instead.
@@ -236,7 +232,9 @@ bool WindVerb(Line& line) {
         return false;
     bw::RTPCCurve speed;
     // The synth takes its speed in cents above 8 m/s.
-    if (!ReadSpeedCurve(a, b, [](float ms) { return 1200.0f * std::log2(ms / 8.0f); }, speed)) return false;
+    if (!ReadSpeedCurve(
+            a, b, [](float ms) { return 1200.0f * std::log2(ms / 8.0f); }, speed))
+        return false;
     bw::Writer params;
     params.Raw(Floats({10.0f, 0.0f})).U16(1).Raw(Floats({5.0f, 0.5f, 0.5f, 1.0f}));
     const float values[][2] = {{0, 0}, {0, 0}, {0.1f, 0}, {0.03f, 0}, {0, 0}, {0, 0}, {db, 0}};
@@ -255,7 +253,9 @@ bool WhooshVerb(Line& line) {
     if (!(line.args >> a) || !ReadBounded(line.args, {{&db, -96, 24}}) || !(line.args >> b)) return false;
     bw::RTPCCurve speed;
     // The synth takes its speed s as 2^(s / 50 + 2) m/s.
-    if (!ReadSpeedCurve(a, b, [](float ms) { return 50.0f * (std::log2(ms) - 2.0f); }, speed)) return false;
+    if (!ReadSpeedCurve(
+            a, b, [](float ms) { return 50.0f * (std::log2(ms) - 2.0f); }, speed))
+        return false;
     bw::Writer deflectors;
     uint16_t count = 0;
     for (std::string deflector; line.args >> deflector; ++count) {
@@ -283,8 +283,8 @@ bool WhooshVerb(Line& line) {
 // <hold s> <release s>: a tone swept from one pitch to the other over its envelope, its start
 // drawn within the spread above each time.
 bool ToneGenVerb(Line& line) {
-    static const std::map<std::string, uint32_t> kWaves = {
-        {"sine", 0}, {"triangle", 1}, {"square", 2}, {"sawtooth", 3}, {"white-noise", 4}, {"pink-noise", 5}};
+    static const std::map<std::string, uint32_t> kWaves = {{"sine", 0},     {"triangle", 1},    {"square", 2},
+                                                           {"sawtooth", 3}, {"white-noise", 4}, {"pink-noise", 5}};
     std::string a, wave;
     float db, from, to, spread, attack, decay, sustain, hold, release;
     if (!(line.args >> a >> db >> wave) || !Level(db) || !kWaves.count(wave) ||

@@ -206,8 +206,7 @@ bool AttenuationVerb(Line& line) {
 // An event of one action of the type on the target.
 bool OneActionEvent(Line& line, const std::string& name, uint16_t type, uint32_t target, const bw::Bytes& params) {
     const uint32_t action = ID(name + ".action");
-    line.File().records.push_back(
-        bw::Record(SX::SxHirc_Action, bw::ActionBody(action, type, target, {}, {}, params)));
+    line.File().records.push_back(bw::Record(SX::SxHirc_Action, bw::ActionBody(action, type, target, {}, {}, params)));
     line.File().records.push_back(bw::Record(SX::SxHirc_Event, bw::EventBody(ID(name), {action})));
     return true;
 }

@@ -67,7 +67,8 @@ bool PhraseVerb(Line& line) {
         syllables > 40 || !Level(db))
         return false;
     QV::media::Encoding encoding;
-    return ReadEncoding(line.args, encoding) && AddMedia(line.File(), a, Phrase(hz, syllables, Amplitude(db)), encoding);
+    return ReadEncoding(line.args, encoding) &&
+           AddMedia(line.File(), a, Phrase(hz, syllables, Amplitude(db)), encoding);
 }
 
 bool NoiseVerb(Line& line) {
@@ -90,6 +91,20 @@ bool HowlVerb(Line& line) {
     QV::media::Encoding encoding;
     return ReadEncoding(line.args, encoding) &&
            AddMedia(line.File(), a, Howl(low, high, seconds, Amplitude(db), ID(a)), encoding);
+}
+
+// The words of a list to the end of the line, and its encoding: ADPCM, or 16-bit PCM when the
+// list is followed by "pcm" as the line's last word.
+bool ReadList(std::istringstream& args, std::vector<std::string>& items, QV::media::Encoding& encoding) {
+    encoding = QV::media::Encoding::Adpcm;
+    for (std::string word; args >> word;) {
+        if (word == "pcm") {
+            encoding = QV::media::Encoding::Pcm16;
+            return !(args >> word);
+        }
+        items.push_back(word);
+    }
+    return true;
 }
 
 // C4, F#5, Bb3: a note's frequency in equal temperament, A4 at 440 Hz.
@@ -127,39 +142,29 @@ bool NotesVerb(Line& line) {
     static const std::map<std::string, Voice> kVoices = {{"pluck", Voice::Pluck}, {"bell", Voice::Bell},
                                                          {"pad", Voice::Pad},     {"bass", Voice::Bass},
                                                          {"flute", Voice::Flute}, {"reed", Voice::Reed}};
-    std::string a, voice, word;
+    std::string a, voice;
     float bpm, beats, db;
+    std::vector<std::string> items;
+    QV::media::Encoding encoding;
     if (!(line.args >> a >> voice >> bpm >> beats >> db) || !kVoices.count(voice) || !(bpm >= 20.0f && bpm <= 400.0f) ||
-        !(beats > 0.0f && beats * 60.0f / bpm <= 30.0f) || !Level(db))
+        !(beats > 0.0f && beats * 60.0f / bpm <= 30.0f) || !Level(db) || !ReadList(line.args, items, encoding))
         return false;
-    std::vector<Note> notes;
-    QV::media::Encoding encoding = QV::media::Encoding::Adpcm;
-    while (line.args >> word) {
-        if (word == "pcm") {
-            encoding = QV::media::Encoding::Pcm16;
-            if (line.args >> word) return false;
-            break;
-        }
-        notes.emplace_back();
-        if (!ReadNote(word, notes.back())) return false;
-    }
+    std::vector<Note> notes(items.size());
+    for (size_t i = 0; i < items.size(); ++i)
+        if (!ReadNote(items[i], notes[i])) return false;
     return !notes.empty() &&
            AddMedia(line.File(), a, Notes(kVoices.at(voice), bpm, beats, notes, Amplitude(db)), encoding);
 }
 
 bool ChirpVerb(Line& line) {
-    std::string a, word;
+    std::string a;
     float db;
-    if (!(line.args >> a >> db) || !Level(db)) return false;
+    std::vector<std::string> items;
+    QV::media::Encoding encoding;
+    if (!(line.args >> a >> db) || !Level(db) || !ReadList(line.args, items, encoding)) return false;
     std::vector<Sweep> sweeps;
     double seconds = 0.0;
-    QV::media::Encoding encoding = QV::media::Encoding::Adpcm;
-    while (line.args >> word) {
-        if (word == "pcm") {
-            encoding = QV::media::Encoding::Pcm16;
-            if (line.args >> word) return false;
-            break;
-        }
+    for (const std::string& word : items) {
         const std::vector<std::string> parts = Split(word, ':');
         float from, to, ms;
         if (parts.size() != 3 || !Number(parts[0], from) || !Number(parts[1], to) || !Number(parts[2], ms) ||
