@@ -359,9 +359,10 @@ TEST(GameRun, TheSavedSoundHoldsTheMenusMusicAndAFaultySoundFileIsToldOnce) {
             config.replace(banks, config.find('\n', banks + 1) - banks,
                            "\nBanks=Effects.bnk Missing.bnk Game.bnk Music.bnk");
             const size_t packages = config.find("\nPackages=");
-            config.replace(packages, config.find('\n', packages + 1) - packages, "\nPackages=Broken.pck Streamed.pck");
+            config.replace(packages, config.find('\n', packages + 1) - packages,
+                           "\nPackages=Broken.sxpk Streamed.sxpk");
             tree.Write("Assets/Config/config.ini", config);
-            tree.Write("Assets/Sound/Broken.pck", "not a package");
+            tree.Write("Assets/Sound/Broken.sxpk", "not a package");
         }
         const std::string wav = tree.Path("run.wav");
         // Bounded by frames, not seconds: the loading screen takes its frames however slow the
@@ -371,7 +372,7 @@ TEST(GameRun, TheSavedSoundHoldsTheMenusMusicAndAFaultySoundFileIsToldOnce) {
         EXPECT_EQ(r.exitCode, 0) << r.output;
         EXPECT_NE(r.output.find("quorvanta: clean: frames 400, state MainMenu,"), std::string::npos) << r.output;
         EXPECT_EQ(Occurrences(r.output, "Sound: bank \"Missing.bnk\" did not load"), faulty ? 1u : 0u) << r.output;
-        EXPECT_EQ(Occurrences(r.output, "Sound: package \"Broken.pck\" did not load"), faulty ? 1u : 0u) << r.output;
+        EXPECT_EQ(Occurrences(r.output, "Sound: package \"Broken.sxpk\" did not load"), faulty ? 1u : 0u) << r.output;
         const qvtest::CapturedSound sound = qvtest::CapturedSound::FromWav(wav);
         ASSERT_GT(sound.left.size(), 2u * sound.rate) << "seconds of sound saved";
         // Each second after the first holds the music, its notes sounding in some stretch of it (its

@@ -136,8 +136,8 @@ inline double BandLevel(const CapturedSound& sound, size_t from, size_t to, doub
 
 // The level of the band [lowHz, highHz) in windows of `window` frames that start every quarter
 // window from `from` on: the band's rise and fall in time.
-inline std::vector<double> BandEnvelope(const CapturedSound& sound, size_t from, size_t to, size_t window,
-                                        double lowHz, double highHz) {
+inline std::vector<double> BandEnvelope(const CapturedSound& sound, size_t from, size_t to, size_t window, double lowHz,
+                                        double highHz) {
     std::vector<double> levels;
     for (size_t start = from; start + window <= to; start += window / 4) {
         const std::vector<double> spectrum = Spectrum(sound, start, window);
@@ -177,8 +177,8 @@ inline std::vector<SteadyTone> SteadyTones(const CapturedSound& sound, size_t fr
         for (size_t k = 1; k + 1 < spectrum.size(); ++k) {
             if (Db(spectrum[k]) < floorDb || !IsLine(spectrum, k)) continue;
             const auto held = std::find_if(runs.begin(), runs.end(), [&](const Run& r) {
-                return r.bin + 1 >= k && r.bin <= k + 1 && Db(std::max(r.high, spectrum[k]) /
-                                                                std::min(r.low, spectrum[k])) <= 6.0;
+                return r.bin + 1 >= k && r.bin <= k + 1 &&
+                       Db(std::max(r.high, spectrum[k]) / std::min(r.low, spectrum[k])) <= 6.0;
             });
             if (held == runs.end()) {
                 next.push_back({k, start, start, spectrum[k], spectrum[k]});

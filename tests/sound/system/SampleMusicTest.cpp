@@ -30,7 +30,7 @@ namespace control = platform::audio::control;
 class SampleMusic : public soundtest::ManagerFrames {
 protected:
     SD::Manager::Settings MusicSettings() {
-        return SD::Manager::Settings{qvtest::SourceDir() + "/Assets/Sound/", "Music.bnk", "Streamed.pck"};
+        return SD::Manager::Settings{qvtest::SourceDir() + "/Assets/Sound/", "Music.bnk", "Streamed.sxpk"};
     }
     template <typename T>
     T* Find(const char* name) {
