@@ -747,7 +747,9 @@ TEST(GameSound, OutsideTheMusicNoToneHoldsSteady) {
     script.steps = {
         {"menu", In("MainMenu")},
         {"music stopped", StopTheMusic},
-        {"menu ambience", Wait(Frames(8))},
+        // Posted again every frame, as the game does inside a season volume: the one chain of
+        // calls goes on.
+        {"menu ambience", [left = Frames(8)]() mutable { return Post("Play_Spring_Ambient")() && --left <= 0; }},
         {"narration", Post("Play_1_Long_ago")},
         {"narration over", Wait(Frames(3))},
         {"play pressed", Tap(script, SD::key_RETURN)},
@@ -779,8 +781,9 @@ TEST(GameSound, OutsideTheMusicNoToneHoldsSteady) {
     ASSERT_TRUE(RanCleanly(script, summary));
     const size_t begin = script.at.at("music stopped") + sound.rate / 2;
 
-    // In the menu the birds call now and then: calls apart from each other, above the music's
-    // notes, at gaps of differing length and at pitches of their own.
+    // In the menu the birds call now and then, however often their ambience is posted: calls
+    // apart from each other, above the music's notes, at gaps of differing length and at pitches
+    // of their own, with quiet between.
     constexpr size_t kCallWindow = 2048, kCallHop = kCallWindow / 4;
     const size_t menuFrom = script.at.at("music stopped") + sound.rate, menuTo = script.at.at("menu ambience");
     const std::vector<double> band = qvtest::BandEnvelope(sound, menuFrom, menuTo, kCallWindow, 2000.0, 6000.0);
@@ -803,6 +806,8 @@ TEST(GameSound, OutsideTheMusicNoToneHoldsSteady) {
     EXPECT_GT(*std::max_element(gaps.begin(), gaps.end()) - *std::min_element(gaps.begin(), gaps.end()), 0.15)
         << "the calls come at irregular times";
     EXPECT_GE(pitches.size(), 2u) << "the calls at pitches of their own";
+    const auto quiet = std::count_if(band.begin(), band.end(), [loudest](double v) { return v < loudest / 10; });
+    EXPECT_GT(double(quiet) / band.size(), 0.3) << "quiet between the calls";
 
     for (const qvtest::SteadyTone& tone : qvtest::SteadyTones(sound, begin, sound.left.size(), -40.0, 1.0))
         ADD_FAILURE() << "a steady tone at " << tone.hz << " Hz, " << tone.db << " dBFS, for " << tone.seconds

@@ -185,6 +185,7 @@ TEST_F(GameSoundContent, EveryEffectAndSynthOfTheEngineIsUsedByTheBanksWithParam
         {"meter", SX::SxPluginType_Effect, 0, 129},        {"limiter", SX::SxPluginType_Effect, 256, 103},
         {"DeviceSim", SX::SxPluginType_Effect, 256, 110},  {"tone generator", SX::SxPluginType_Source, 0, 102},
         {"wind", SX::SxPluginType_Source, 0, 119},         {"whoosh", SX::SxPluginType_Source, 0, 120},
+        {"silence", SX::SxPluginType_Source, 0, 101},
     };
     std::set<uint32_t> used;
     for (SX::SxIndexTable table : {SX::SxIndex_FxShareSet, SX::SxIndex_FxCustom})

@@ -65,6 +65,8 @@
 //   tone-gen <Name> <dB> <sine|triangle|square|sawtooth|white-noise|pink-noise> <from Hz> <to Hz>
 //       <spread Hz> <attack s> <decay s> <sustain dB> <hold s> <release s>   a synthesised tone
 //       swept over its envelope, for a sound to name as its media
+//   silence <Name> <seconds> <at least s> <at most s>   a gap, longer by a time drawn between the
+//       two each time, for a sound to name as its media
 //   event <Name> <Target>[,<Target>...] [<Bank>]  a play action for each target
 //   stop-event <Name> <Target>                   stops the target on the posting object
 //   pause-all <Name> | resume-all <Name>         every sound of every object

@@ -26,6 +26,7 @@ constexpr uint32_t kMeter = Effect(0, 129);
 constexpr uint32_t kStudioLimiter = Effect(256, 103);
 constexpr uint32_t kDeviceSim = Effect(256, 110);
 constexpr uint32_t kToneGenerator = SX::SxPluginKey(SX::SxPluginType_Source, 0, 102);
+constexpr uint32_t kSilence = SX::SxPluginKey(SX::SxPluginType_Source, 0, 101);
 constexpr uint32_t kWindSynth = SX::SxPluginKey(SX::SxPluginType_Source, 0, 119);
 constexpr uint32_t kWhooshSynth = SX::SxPluginKey(SX::SxPluginType_Source, 0, 120);
 
@@ -305,6 +306,17 @@ bool ToneGenVerb(Line& line) {
     return SourceEffect(line, a, kToneGenerator, params.Take(), {});
 }
 
+// silence <Name> <seconds> <at least s> <at most s>: a gap of the length, plus a time drawn
+// between the two each time it plays.
+bool SilenceVerb(Line& line) {
+    std::string a;
+    float seconds, low, high;
+    if (!(line.args >> a) || !ReadBounded(line.args, {{&seconds, 0, 60}, {&low, -60, 60}, {&high, -60, 60}}) ||
+        !(low <= high) || !(seconds + low >= 0.0f))
+        return false;
+    return SourceEffect(line, a, kSilence, Floats({seconds, low, high}), {});
+}
+
 }  // namespace
 
 std::vector<Verb> EffectVerbs() {
@@ -323,6 +335,7 @@ std::vector<Verb> EffectVerbs() {
         {"wind", WindVerb},
         {"whoosh", WhooshVerb},
         {"tone-gen", ToneGenVerb},
+        {"silence", SilenceVerb},
     };
 }
 

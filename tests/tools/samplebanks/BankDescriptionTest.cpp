@@ -358,8 +358,8 @@ TEST(BankDescription, ANestedPlaylistIsWrittenDepthFirstWithEachLevelsOrder) {
                                                            bankwriter::MusicRanSeqBody(round, node, {exit}, items)));
 }
 
-// The effects and the tone generator: share sets (or, for the generator, a source effect a sound
-// names) of their plug-ins, each block the size its plug-in reads.
+// The effects, the tone generator and the silence: share sets (or, for the sources, a source
+// effect a sound names) of their plug-ins, each block the size its plug-in reads.
 TEST(BankDescription, EffectsAndTheToneGeneratorAreWrittenForTheirPlugins) {
     struct Case {
         const char* line;
@@ -382,6 +382,7 @@ TEST(BankDescription, EffectsAndTheToneGeneratorAreWrittenForTheirPlugins) {
          139},
         {"tone-gen A -9 triangle 1400 2800 200 0.005 0.06 -12 0.03 0.06", SX::SxHirc_FxCustom,
          SX::SxPluginKey(SX::SxPluginType_Source, 0, 102), 65},
+        {"silence A 0.25 0 1.5", SX::SxHirc_FxCustom, SX::SxPluginKey(SX::SxPluginType_Source, 0, 101), 12},
     };
     for (const Case& c : kCases) {
         std::vector<samplebanks::NamedBank> banks;
