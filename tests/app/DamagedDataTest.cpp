@@ -18,8 +18,8 @@ using qvtest::TempTree;
 
 // In a file of the tree, replaces what follows the `n`th `anchor` from the next `from` on (as
 // long as `from`) with `to`; both must be there.
-void EditAfter(const TempTree& tree, const std::string& file, const std::string& anchor, int n,
-               const std::string& from, const std::string& to) {
+void EditAfter(const TempTree& tree, const std::string& file, const std::string& anchor, int n, const std::string& from,
+               const std::string& to) {
     std::string text = tree.Read(file);
     size_t at = text.find(anchor);
     for (int i = 0; i < n && at != std::string::npos; ++i) at = text.find(anchor, at + 1);
@@ -32,8 +32,7 @@ void EditAfter(const TempTree& tree, const std::string& file, const std::string&
 // The `n`th object of a blueprint in a level file scaled to x, y, z.
 void Scale(const TempTree& tree, const std::string& file, const char* blueprint, int n, const std::string& xyz) {
     const std::string scale = "<Vector3 name=\"scale\"><Float value=\"1\"/><Float value=\"1\"/><Float value=\"1\"/>";
-    EditAfter(tree, file, std::string("blueprint=\"") + blueprint + "\"", n, scale,
-              "<Vector3 name=\"scale\">" + xyz);
+    EditAfter(tree, file, std::string("blueprint=\"") + blueprint + "\"", n, scale, "<Vector3 name=\"scale\">" + xyz);
 }
 
 struct Damage {
@@ -87,7 +86,9 @@ TEST(DamagedData, EachDamagedFileIsToldOnceByNameAndTheWorldStillPlays) {
            [](const TempTree& t) { std::filesystem::remove(t.Path("Graphics/shaders/grass.fx")); },
            "Effect \"grass\" is not loaded (../Graphics/shaders/grass.fx is missing or does not compile)"},
           {"Seasons.bnk cut short, reached through its preparation",
-           [](const TempTree& t) { t.Write("Assets/Sound/Seasons.bnk", t.Read("Assets/Sound/Seasons.bnk").substr(0, 3000)); },
+           [](const TempTree& t) {
+               t.Write("Assets/Sound/Seasons.bnk", t.Read("Assets/Sound/Seasons.bnk").substr(0, 3000));
+           },
            "(Seasons.bnk): chunk at offset"}}},
         {"config.ini damaged",
          {{"a garbage line, a section's name bit-flipped and the end cut off",
@@ -108,8 +109,8 @@ TEST(DamagedData, EachDamagedFileIsToldOnceByNameAndTheWorldStillPlays) {
         SCOPED_TRACE(run.label);
         qvtest::CapturedLog log;
         int flown = 0;
-        const SD::RunSummary summary = qvtest::RunIntoTheWorld([&](int frame) { return (flown = frame) < 10; },
-                                                               nullptr, [&](const TempTree& tree) {
+        const SD::RunSummary summary = qvtest::RunIntoTheWorld([&](int frame) { return (flown = frame) < 10; }, nullptr,
+                                                               [&](const TempTree& tree) {
                                                                    for (const Damage& d : run.damages) d.apply(tree);
                                                                });
         EXPECT_TRUE(summary.clean) << summary.error;
