@@ -80,9 +80,10 @@ TEST(GameRun, GoesFromTheSplashThroughLoadingToTheMainMenuOnItsOwn) {
     EXPECT_EQ(r.exitCode, 0) << r.output;
     EXPECT_NE(r.output.find("quorvanta: clean: frames 300, state MainMenu,"), std::string::npos) << r.output;
     // The menu draws the empty frame's 7, its logo, its four buttons and check box, the volume
-    // slider's label, track and knob, and its level's lantern seen by the level editor's
-    // camera, the only camera there (nothing reflective is in view: no reflection).
-    EXPECT_NE(r.output.find(", draw calls 17"), std::string::npos) << r.output;
+    // slider's label, track and knob, the frame around the focused entry, and its level's lantern
+    // seen by the level editor's camera, the only camera there (nothing reflective is in view: no
+    // reflection).
+    EXPECT_NE(r.output.find(", draw calls 18"), std::string::npos) << r.output;
     // Every file the splash, the loading screen and the manifests name is there and readable,
     // every material a model asks for was loaded before it, and nothing drawn lacks its texture
     // (the sky waits for the menu, by when the loading screen has loaded its textures).

@@ -155,12 +155,12 @@ TEST(SampleArtFrame, TheDataBarIsAThinBarOnTheScreen) {
     const std::string samples = SourceText("Assets/Objects/World/WorldSamples.xml");
     const std::string level = SourceText("Assets/Levels/World_v6/objects.xml");
     const size_t blueprint = samples.find("<GameObjectBlueprint name=\"Hud/DataBar\">");
-    const size_t placed = level.find("<GameObject blueprint=\"Hud/DataBar\">");
+    const size_t placed = level.find("<GameObject blueprint=\"Hud/DataBar\"");
     ASSERT_NE(blueprint, std::string::npos);
     ASSERT_NE(placed, std::string::npos);
     const std::vector<float> anchor = FloatsAfter(samples, blueprint, "<Vector2 name=\"Anchor Point\">", 2);
-    const std::vector<float> position = FloatsAfter(level, placed, "<Vector3 name=\"position\">", 2);
-    const std::vector<float> scale = FloatsAfter(level, placed, "<Vector3 name=\"scale\">", 2);
+    const std::vector<float> position = FloatsAfter(level, placed, "<Vector3 name=\"position\"", 2);
+    const std::vector<float> scale = FloatsAfter(level, placed, "<Vector3 name=\"scale\"", 2);
     const std::string valueKey = "name=\"working bar value\" value=\"";
     const size_t value = samples.find(valueKey, blueprint);
     ASSERT_EQ(anchor.size(), 2u);
