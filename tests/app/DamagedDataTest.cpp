@@ -16,23 +16,29 @@ namespace {
 
 using qvtest::TempTree;
 
-// In a file of the tree, replaces what follows the `n`th `anchor` from the next `from` on (as
-// long as `from`) with `to`; both must be there.
+// In a file of the tree, replaces the span from the next `from` after the `n`th `anchor` through
+// the next `until` after it (or `from` alone when `until` is empty) with `to`; all must be there.
 void EditAfter(const TempTree& tree, const std::string& file, const std::string& anchor, int n, const std::string& from,
-               const std::string& to) {
+               const std::string& to, const std::string& until = "") {
     std::string text = tree.Read(file);
     size_t at = text.find(anchor);
     for (int i = 0; i < n && at != std::string::npos; ++i) at = text.find(anchor, at + 1);
     ASSERT_NE(at, std::string::npos) << file << ": " << anchor << " #" << n;
     at = text.find(from, at);
     ASSERT_NE(at, std::string::npos) << file << ": " << from << " after " << anchor;
-    tree.Write(file, text.replace(at, from.size(), to));
+    size_t end = at + from.size();
+    if (!until.empty()) {
+        end = text.find(until, end);
+        ASSERT_NE(end, std::string::npos) << file << ": " << until << " after " << from;
+        end += until.size();
+    }
+    tree.Write(file, text.replace(at, end - at, to));
 }
 
-// The `n`th object of a blueprint in a level file scaled to x, y, z.
+// The `n`th object of a blueprint in a level file scaled to x, y, z (given as its Float elements).
 void Scale(const TempTree& tree, const std::string& file, const char* blueprint, int n, const std::string& xyz) {
-    const std::string scale = "<Vector3 name=\"scale\"><Float value=\"1\"/><Float value=\"1\"/><Float value=\"1\"/>";
-    EditAfter(tree, file, std::string("blueprint=\"") + blueprint + "\"", n, scale, "<Vector3 name=\"scale\">" + xyz);
+    EditAfter(tree, file, std::string("blueprint=\"") + blueprint + "\"", n, "<Vector3 name=\"scale\"",
+              "<Vector3 name=\"scale\">" + xyz + "</Vector3>", "</Vector3>");
 }
 
 struct Damage {

@@ -44,7 +44,11 @@ public:
     // so that the next one starts its own sound system.
     ~HeldSoundSystem() {
         if (started_) {
-            EXPECT_EQ(SX::g_pAudioMgr->Start(SX::SxThreadProperties()), SX::SX_Success);
+            // With a stack as large as the sound system gives it: the music played on the way
+            // overflows the default's.
+            SX::SxThreadProperties audioThread;
+            audioThread.stackSize = 256 * 1024;
+            EXPECT_EQ(SX::g_pAudioMgr->Start(audioThread), SX::SX_Success);
         }
         ghost_.Shutdown();
         delete &ghost_;
