@@ -16,8 +16,6 @@
 namespace Aperture {
 namespace {
 
-constexpr SD::ComponentID kGrassDustID = static_cast<SD::ComponentID>(110);
-
 platform::gfx::Matrix ToDeviceMatrix(const SD::Mtx44& m) {
     platform::gfx::Matrix out;
     std::memcpy(out.m, m.m, sizeof(out.m));
@@ -50,7 +48,7 @@ void Graphics_::PlantGrass(const Geometry& geometry, const Resource::iModel& mod
     else if (grass.asked > double(kMaxBladesPerIsland))
         SD_WARNING(Debug::kLogData, "Grass island of %s: its size asks for %.0f blades; %zu are spread over it",
                    SD::DescribeOwner(geometry).c_str(), grass.asked, grass.blades.size());
-    if (auto* dust = static_cast<Photon::GrassDust*>(owner->GetComponent(kGrassDustID)))
+    if (auto* dust = static_cast<Photon::GrassDust*>(owner->GetComponent(SD::kGrassDustID)))
         for (const SD::Vec3& point : grass.dustPoints) dust->AddSpawnPoint(point);
     SetGrass(&geometry, grass.blades);
 }
