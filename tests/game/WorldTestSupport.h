@@ -323,10 +323,14 @@ protected:
         return names;
     }
 
-    // One frame: the clock moves on, then physics, interpolators, components and due messages.
+    // A frame of one fixed step: the physics meets the contacts of that step's two substeps.
+    static constexpr float kStep = static_cast<float>(SD::FixedSteps::kStep);
+
+    // One frame: the clock moves on, then the fixed steps of physics and components that the
+    // frame's time makes due, interpolators, components and due messages.
     void Frame(float dt) {
         clock.Advance(dt);
-        Physics().Update(dt);
+        SD::RunFixedSteps(fixedSteps.Advance(dt), {&Physics(), &components});
         SD::InterpolatorSystem::GetInstance().Update(dt);
         components.Update(dt);
         SD::Message_System::GetInstance()->Update(dt);
@@ -334,6 +338,7 @@ protected:
 
     platform::ManualClock clock;
     platform::ScopedClock scopedClock{clock};
+    SD::FixedSteps fixedSteps;
     std::unique_ptr<SD::Core> core;
     qvtest::TempTree tree;
     Debug::GlobalLogger logger;
