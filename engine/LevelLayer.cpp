@@ -70,15 +70,20 @@ void LevelLayer::DestroyObjects() {
     objects_.clear();
 }
 
-void LevelLayer::Save(SuperialValue* parent) const {
+SuperialValue* LevelLayer::AppendEmptyLayer(SuperialValue* parent, const std::string& name) {
     SuperialValue* layer = SuperialValue::AppendChildWithTypeName(parent, "LevelLayer");
-    if (!layer) return;
+    if (!layer) return nullptr;
     layer->MakeObject();
-    layer->SetName(name_);
+    layer->SetName(name);
     SuperialValue::AddIntegerAttribute(layer, "version", 0);
     SuperialValue* objects = SuperialValue::AppendChildWithTypeName(layer, "GameObjects");
+    if (objects) objects->MakeObject();
+    return objects;
+}
+
+void LevelLayer::Save(SuperialValue* parent) const {
+    SuperialValue* objects = AppendEmptyLayer(parent, name_);
     if (!objects) return;
-    objects->MakeObject();
     for (const GameObjectHandle& handle : objects_) {
         GameObject* object = handle.get();
         if (!object) continue;

@@ -36,6 +36,9 @@ public:
     void DestroyObjects();
     // Appends a "LevelLayer" node for this layer to `parent`.
     void Save(SuperialValue* parent) const;
+    // Appends an empty "LevelLayer" node of that name to `parent`; returns its "GameObjects"
+    // node, which takes one "GameObject" child per object, or null when it cannot be made.
+    static SuperialValue* AppendEmptyLayer(SuperialValue* parent, const std::string& name);
 
     const std::string& GetName() const { return name_; }
     void SetName(const std::string& name) { name_ = name; }

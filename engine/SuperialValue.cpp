@@ -349,6 +349,24 @@ void SuperialValue::ClearChildren(SuperialValue* node) {
     node->value_.u = 0;
 }
 
+void SuperialValue::CopyOwnContent(const SuperialValue& source) {
+    SetType(source.type_);
+    tag_ = source.tag_;
+    name_ = source.name_;
+    value_ = source.value_;
+    text_ = source.text_;
+}
+
+SuperialValue* SuperialValue::AppendCopy(SuperialValue* parent, const SuperialValue& source) {
+    SuperialValue* copy = AppendChild(parent, kSuperialNull);
+    if (!copy) return nullptr;
+    copy->CopyOwnContent(source);
+    for (const SuperialValue* a = source.firstAttribute_; a; a = a->next_)
+        if (SuperialValue* attribute = AppendAttribute(copy, a->name_)) attribute->CopyOwnContent(*a);
+    for (const SuperialValue* child = source.firstChild_; child; child = child->next_) AppendCopy(copy, *child);
+    return copy;
+}
+
 bool SuperialValue::SameContent(const SuperialValue* a, const SuperialValue* b) {
     if (!a || !b) return a == b;
     if (a->type_ != b->type_ || a->tag_ != b->tag_ || a->name_ != b->name_) return false;

@@ -121,6 +121,9 @@ public:
     static SuperialValue* AddChildWithTypeName(SuperialValue* node, const std::string& typeName);
     // A Null node is first made an empty Object; null for a node that is not a container.
     static SuperialValue* AppendChildWithTypeName(SuperialValue* node, const std::string& typeName);
+    // A copy of source (its tag, name, type, value, attributes and whole subtree) appended to
+    // parent's children; null when parent is not a container.
+    static SuperialValue* AppendCopy(SuperialValue* parent, const SuperialValue& source);
 
     // Unlinks and frees one node; the children of a container take its place.
     static void Remove(SuperialValue* node);
@@ -143,6 +146,8 @@ private:
 
     static SuperialValue* NewNode(SuperialValue* parent, SuperialDataMap* owner, bool isAttribute, unsigned code);
     static void FreeTree(SuperialValue* node);
+    // Tag, name, type and value of source; not its attributes or children.
+    void CopyOwnContent(const SuperialValue& source);
     // The list head and tail slots that hold node (child list, attribute list or map slot).
     static void ListSlots(SuperialValue* node, SuperialValue**& first, SuperialValue**& last);
     template <class T>

@@ -413,9 +413,12 @@ public:
     // into the back buffer's render area (written there by the depth of field's mix when the
     // area is the whole back buffer, else copied), then the texts.
     void PostProcess();
+    // The glow's blur keeps the engine's blur strength (it passes on about 0.23 of a flat picture);
+    // the depth of field's passes a flat picture unchanged.
+    enum class BlurKind { kGlow, kNormalised };
     // One pass in both directions, stepping by the source's texels into a destination of its size
     // or of half of it; "added" (a smaller level) is blurred in the same pass and added.
-    void Blur(Resource::RenderBuffer* source, Resource::RenderBuffer* destination,
+    void Blur(Resource::RenderBuffer* source, Resource::RenderBuffer* destination, BlurKind kind,
               Resource::RenderBuffer* added = nullptr);
     // A technique of "copy" that averages the source over each destination pixel.
     void DownScale(Resource::RenderBuffer* source, Resource::RenderBuffer* destination, const char* technique);

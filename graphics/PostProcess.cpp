@@ -9,6 +9,7 @@
 #include <cmath>
 #include <utility>
 
+#include "core/BlurTaps.h"
 #include "engine/Factory.h"
 #include "engine/GameObject.h"
 #include "graphics/Graphics.h"
@@ -18,32 +19,33 @@
 namespace Aperture {
 namespace {
 
-// The blur's kernel: a Gaussian of sigma 3 at 0, 1 and 2 texels each way, read in three filtered
-// taps a direction (one pass reads nine). Within the level (a target of the source's size, its
-// pixels on texel centres) the tap at 0 reads its texel and each outer tap lies between the
-// texels at 1 and 2, where the filter weighs them as the Gaussian does. From a source twice the
-// target's size (its pixels on the corners of 2 x 2 texels, each tap the average of the texels
-// round it) the kernel at 0, 1 and 2 texels of the corner weighs the six source texels across
-// as [g2, g1 + g2, g0 + g1, g0 + g1, g1 + g2, g2] / 2: the middle pair is read at the corner and
-// each outer pair by one tap between its texels. The weights of a direction sum to one, so a
-// flat picture passes unchanged and the far field is not darkened.
+// The blur's kernel: the engine's five Gaussian taps (sigma 3, at 0, 1 and 2 texels each way),
+// read in three filtered taps a direction (one pass reads nine). Within the level (a target of
+// the source's size, its pixels on texel centres) the tap at 0 reads its texel and each outer tap
+// lies between the texels at 1 and 2, where the filter weighs them as the taps do. From a source
+// twice the target's size (its pixels on the corners of 2 x 2 texels, each tap the average of the
+// texels round it) the taps at 0, 1 and 2 texels of the corner weigh the six source texels across
+// as [t2, t1 + t2, t0 + t1, t0 + t1, t1 + t2, t2] / 2: the middle pair is read at the corner and
+// each outer pair by one tap between its texels. The glow keeps the taps' strength (0.8 of the
+// Gaussian's samples, about 0.48 a direction), so each blur passes on a measured part of the
+// light; the depth of field's blur is normalised to sum one, so a flat picture passes unchanged
+// and the far field is not darkened.
 struct BlurKernel {
     float weights[3];
     SD::Vec4 offsets[3];
-    BlurKernel(uint32_t width, uint32_t height, bool fromTwiceTheSize) {
-        constexpr float kSigma = 3.0f;
-        auto gauss = [](float x) { return std::exp(-x * x / (2.0f * kSigma * kSigma)); };
-        const float g0 = gauss(0.0f), g1 = gauss(1.0f), g2 = gauss(2.0f);
-        const float total = g0 + 2.0f * (g1 + g2);
+    BlurKernel(uint32_t width, uint32_t height, bool fromTwiceTheSize, bool normalised) {
+        const SD::BlurTaps taps = SD::ComputeBlurTaps(width, height);
+        const float t0 = taps.weights[0], t1 = taps.weights[1], t2 = taps.weights[2];
+        const float total = normalised ? t0 + 2.0f * (t1 + t2) : 1.0f;
         float outer = 0.0f;
         if (fromTwiceTheSize) {
-            weights[1] = (g0 + g1) / total;
-            weights[0] = weights[2] = 0.5f * (g1 + 2.0f * g2) / total;
-            outer = 2.5f - (g1 + g2) / (g1 + 2.0f * g2);
+            weights[1] = (t0 + t1) / total;
+            weights[0] = weights[2] = 0.5f * (t1 + 2.0f * t2) / total;
+            outer = 2.5f - (t1 + t2) / (t1 + 2.0f * t2);
         } else {
-            weights[1] = g0 / total;
-            weights[0] = weights[2] = (g1 + g2) / total;
-            outer = (g1 + 2.0f * g2) / (g1 + g2);
+            weights[1] = t0 / total;
+            weights[0] = weights[2] = (t1 + t2) / total;
+            outer = (t1 + 2.0f * t2) / (t1 + t2);
         }
         const float w = static_cast<float>(std::max<uint32_t>(width, 1));
         const float h = static_cast<float>(std::max<uint32_t>(height, 1));
@@ -55,14 +57,15 @@ struct BlurKernel {
 
 }  // namespace
 
-void Graphics_::Blur(Resource::RenderBuffer* source, Resource::RenderBuffer* destination,
+void Graphics_::Blur(Resource::RenderBuffer* source, Resource::RenderBuffer* destination, BlurKind kind,
                      Resource::RenderBuffer* added) {
     Resource::Effect* blur = GetEffect("blur");
     if (!blur || !source || !destination) {
         if (!blur) ReportMissingOnce("Effect", "blur");
         return;
     }
-    const BlurKernel kernel(source->GetWidth(), source->GetHeight(), source->GetWidth() > destination->GetWidth());
+    const BlurKernel kernel(source->GetWidth(), source->GetHeight(), source->GetWidth() > destination->GetWidth(),
+                            kind == BlurKind::kNormalised);
     blur->SetTechnique(added ? "BlurAdded" : "Blur");
     blur->SetTexture("image", source);
     blur->SetTexture("added", added);
@@ -148,13 +151,13 @@ void Graphics_::PostProcess() {
             // level blurred in one pass; the quarter's blur adds the sixteenth's.
             DownScale(mainColor, quarter[0], "CaptureGlow");
             DownScale(quarter[0], sixteenth[0], "DownScaleQuarter");
-            Blur(sixteenth[0], sixteenth[1]);
-            Blur(quarter[0], quarter[1], sixteenth[1]);
+            Blur(sixteenth[0], sixteenth[1], BlurKind::kGlow);
+            Blur(quarter[0], quarter[1], BlurKind::kGlow, sixteenth[1]);
         }
         Resource::Effect* dof = renderDepthOfField ? GetEffect("DepthOfField") : nullptr;
         if (renderDepthOfField && !dof) ReportMissingOnce("Effect", "DepthOfField");
         if (dof) {
-            Blur(mainColor, dofBlurred);
+            Blur(mainColor, dofBlurred, BlurKind::kNormalised);
             float focal = 0.0f;
             SD::GameObject* player = SD::Factory_::GetGameObjectByName("Player");
             Camera* camera = GetActiveCamera();

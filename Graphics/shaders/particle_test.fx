@@ -25,18 +25,23 @@ void ParticleVertex() {
     float angle = radians(bytes.y * 359.0 / 255.0);
     float c = cos(angle), s = sin(angle);
     vec4 eye = view * vec4(centre, 1.0);
-    // A sprite is `size` world units wide at its depth, but like a point sprite it is never wider
-    // on screen than the largest one a device draws: 256 pixels of a 1280-pixel-wide view. Near
-    // the eye the big puffs of mist and dust stay puffs instead of covering the view.
+    // A sprite is `size` world units wide at its depth up to a tenth of the view's width (128
+    // pixels of a 1280-pixel-wide view). Past that it keeps that width and fades as it would grow
+    // on, so a light nearing the eye stays a point of light that thins away, and the big puffs of
+    // mist and dust near the eye stay faint puffs, instead of washing the view with colour.
     float depth = max((projection * eye).w, 1e-4);
     float pixels = size * projection[0][0] * 0.5 * viewport_width / depth;
-    float widest = viewport_width / 5.0;
-    if (pixels > widest) size *= widest / pixels;
+    float widest = viewport_width / 10.0;
+    float fade = 1.0;
+    if (pixels > widest) {
+        fade = widest / pixels;
+        size *= fade;
+    }
     // The quad is spread in view space, so it always faces the camera.
     eye.xy += mat2(c, s, -s, c) * corner.xy * size;
     gl_Position = qv_position(projection * eye);
     uvw = vec3(texcoord, bytes.x);
-    colour = tint;
+    colour = tint * fade;
 }
 #endif
 

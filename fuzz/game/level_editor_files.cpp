@@ -1,12 +1,16 @@
 // Feeds arbitrary bytes to the level editor's loader as a level's "LevelData.ld" and
 // "objects.xml" (the input split at its first zero byte), saves what loaded under another
-// name, and clears the level again.
+// name, loads that and saves it once more (the two saves must be the same file), and clears
+// the level again.
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 #include "engine/ComponentCreator.h"
@@ -22,6 +26,11 @@ void WriteFile(const std::string& path, const void* data, size_t size) {
     if (!file) return;
     std::fwrite(data, 1, size, file);
     std::fclose(file);
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 // A temporary install entered at its bin folder, with a template and one blueprint.
@@ -58,7 +67,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const size_t rest = split < size ? split + 1 : size;
     WriteFile("../Assets/Levels/F/objects.xml", data + rest, size - rest);
     QV::LevelEditor& editor = QV::LevelEditor::GetInstance();
-    if (editor.LoadLevel("F")) editor.SaveLevel("G");
+    // A saved level, loaded and saved again, is the same file.
+    if (editor.LoadLevel("F") && editor.SaveLevel("G") && editor.LoadLevel("G") && editor.SaveLevel("H") &&
+        ReadFile("../Assets/Levels/G/objects.xml") != ReadFile("../Assets/Levels/H/objects.xml"))
+        std::abort();
     editor.ClearLevel();
     world.layers.Shutdown();
     world.factory.Update(0.0f);

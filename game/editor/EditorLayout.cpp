@@ -44,6 +44,12 @@ int WindowHeight() {
     return platform::tweak::WindowHeight();
 }
 
+TextPlace BesideTheMode(int windowWidth, int letters) {
+    const int x = kMargin + (kModeLetters + 1) * kLetterWidth;
+    if (x + letters * kLetterWidth <= std::min(windowWidth - kMargin, kWordsRight)) return {x, kTitleRow};
+    return {kMargin, kNoteRow};
+}
+
 BarPlace TemplatesBar(int windowWidth, int windowHeight) {
     if (ListsBesideTheWords(windowWidth))
         return {windowWidth - kMargin - kWidestBar, kMargin, kWidestBar, windowHeight / 2 - 2 * kMargin};

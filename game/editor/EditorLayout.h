@@ -17,8 +17,16 @@ constexpr int kNoteRow = 40;   // what the mode waits for, the cursor's speed
 constexpr int kRowHeight = 16;
 constexpr int kLetterWidth = 12;
 constexpr int kWordsRight = kMargin + 40 * kLetterWidth;
+constexpr int kModeLetters = 17;  // "Spline edit mode:", the longest mode
 // The template or object name.
 inline int FootRow(int windowHeight) { return windowHeight - 30; }
+
+struct TextPlace {
+    int x, y;
+};
+// Where words of that many letters go beside the mode, within the letters no bar covers; in a
+// window too narrow for that, at the start of the note's row.
+TextPlace BesideTheMode(int windowWidth, int letters);
 
 // The game window's size, or the tweak bars' screen's while there is no game window.
 int WindowWidth();

@@ -7,7 +7,6 @@
 #include "game/player/PlayerLogic.h"
 #include "game/systems/SowlarSystem.h"
 #include "graphics/Graphics.h"
-#include "graphics/components/Geometry.h"
 #include "graphics/components/SphericalCamera.h"
 #include "physics/Collider.h"
 #include "physics/PhysicsSystem.h"
@@ -15,10 +14,6 @@
 namespace QV {
 namespace editorscene {
 namespace {
-
-Aperture::Geometry* GeometryOf(SD::GameObject* object) {
-    return SD::ComponentOf<Aperture::Geometry>(object, SD::CID_Geometry);
-}
 
 Gedankenexperiment::Collider* ColliderOf(SD::GameObject* object) {
     return SD::ComponentOf<Gedankenexperiment::Collider>(object, SD::CID_Collider);
@@ -68,11 +63,6 @@ void UseDebugTextStyle() {
 
 void DrawDebugText(int x, int y, const std::string& text) {
     if (Aperture::Graphics_* graphics = Aperture::Graphics_::Peek()) graphics->DrawDebugString(x, y, text.c_str());
-}
-
-std::string ModelName(SD::GameObject* object) {
-    Aperture::Geometry* geometry = GeometryOf(object);
-    return geometry ? geometry->GetModelName() : std::string();
 }
 
 void CheckCollisionsNow() {

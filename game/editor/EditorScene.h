@@ -26,8 +26,6 @@ SD::Vec3 AmbientColor();
 void SetAmbientColor(const SD::Vec3& color);
 void UseDebugTextStyle();
 void DrawDebugText(int x, int y, const std::string& text);
-// The model name of the object's geometry, empty without geometry.
-std::string ModelName(SD::GameObject* object);
 
 // A detect-only pass of the physics while play is paused.
 void CheckCollisionsNow();

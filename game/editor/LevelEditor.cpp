@@ -10,6 +10,7 @@
 #include "engine/Factory.h"
 #include "engine/GameObject.h"
 #include "engine/Level.h"
+#include "engine/SuperialDataMap.h"
 #include "engine/Transform.h"
 #include "game/components/ObjectLooks.h"
 #include "game/editor/CursorLogic.h"
@@ -94,6 +95,7 @@ void LevelEditor::Shutdown() {
     mainRecords_.clear();
     templateRecords_.clear();
     groups_.clear();
+    loadedObjects_.reset();
     selected_ = SD::GameObjectHandle();
     touched_ = SD::GameObjectHandle();
     for (CameraSlot& slot : cameras_) slot = CameraSlot();
@@ -140,6 +142,7 @@ void LevelEditor::ClearLevel() {
     mainRecords_.clear();
     templateRecords_.clear();
     groups_.clear();
+    loadedObjects_.reset();
 }
 
 void LevelEditor::Setup() {
@@ -341,6 +344,7 @@ void LevelEditor::SelectObject(SD::GameObject* object) {
         PushMode(kModeObjectEdit);
     }
     selected_ = object->GetHandle();
+    NoteSelected(object);
     if (tweakables && !tweakables->IsShown(object)) tweakables->ShowObject(object);
     cursor->GetTransform().SetPos(object->GetTransform().GetPos());
 }
@@ -390,8 +394,8 @@ void LevelEditor::UpdateObjectEditMode(float frameTime) {
         return;
     }
     DrawText(layout::kMargin, layout::kTitleRow, "Object editing:");
-    const std::string model = editorscene::ModelName(object);
-    DrawText(layout::kMargin, layout::FootRow(WindowHeight()), model.empty() ? object->GetBlueprintName() : model);
+    // The template the edited object was made from, where the main mode names the one Space places.
+    DrawText(layout::kMargin, layout::FootRow(WindowHeight()), object->GetBlueprintName());
     if (GetCameraSlot(0)) {
         SD::Input_* input = Input();
         CursorLogic::MoveTransform(cameras_[0].owner.get()->GetTransform(), object->GetTransform(), frameTime, 10.0f,
@@ -407,6 +411,7 @@ void LevelEditor::UpdateObjectEditMode(float frameTime) {
         PopMode();
     } else if (Triggered("LE_DeleteObject")) {
         if (tweakables) tweakables->HideObject(object);
+        if (LevelObjectRecord* record = FindRecord(object)) record->deleted = true;
         object->Destroy();
         PopMode();
     }
@@ -452,7 +457,11 @@ void LevelEditor::UpdatePlayerKeys() {
 
 void LevelEditor::UpdateBarKeys() {
     if (KeyTriggered(SD::key_TAB)) SetMenusVisible(!menusVisible_);
-    if (!menusVisible_) DrawText(WindowWidth() - 220, 10, "Menus hidden, press TAB to restore.");
+    if (!menusVisible_) {
+        const std::string hint = "Tab shows the menus";
+        const layout::TextPlace place = layout::BesideTheMode(WindowWidth(), static_cast<int>(hint.size()));
+        DrawText(place.x, place.y, hint);
+    }
     if (!KeyHeld(SD::key_CONTROL)) return;
     if (Triggered("LE_Save")) SaveLevel(levelName_.c_str());
     if (Triggered("LE_Load")) LoadLevel(levelName_.c_str());

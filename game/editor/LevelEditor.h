@@ -4,6 +4,7 @@
 // cursor, select, move, turn and delete them, group them, record splines, and save and load
 // the level's object layers and the player's spawn point.
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -22,6 +23,8 @@ namespace SD {
 class Component;
 class GameObject;
 class IMessage;
+class SuperialDataMap;
+class SuperialValue;
 class Transform;
 }  // namespace SD
 
@@ -33,6 +36,15 @@ struct LevelObjectRecord {
     SD::GameObjectHandle handle;
     SD::SharedString label;  // the object's button on 'Level Objects'
     bool removed = false;    // its button was already taken off
+    // The object's entry in the level file it was loaded from, null for an object the editor
+    // placed. A save writes the entry back as it stands unless the editor changed the object, so
+    // what the world's logic moves, spawns or destroys while it runs never creeps into the file.
+    // An entry the level could not make an object of (its blueprint is unknown, or its layer's
+    // name came twice) has no object and no button, and every save keeps it too.
+    const SD::SuperialValue* entry = nullptr;
+    bool deleted = false;  // the editor deleted the object: saves leave it out
+    // The object as the editor first selected it; once it differs, a save writes it afresh.
+    std::shared_ptr<const SD::SuperialDataMap> asSelected;
 };
 
 using LevelObjectRecords = std::vector<LevelObjectRecord>;
@@ -88,6 +100,8 @@ public:
     bool LoadLevel(const char* name);
     void AutoSave(float frameTime);
     static bool IsAcceptableLevelName(const std::string& name);
+    // The levels in the levels folder (each a folder holding "objects.xml"), sorted by name.
+    static std::vector<std::string> LevelNames();
 
     void SelectObject(SD::GameObject* object);
     // Puts the object at the cursor and edits it; with records it is also initialised, listed
@@ -171,8 +185,15 @@ private:
     static void OnObjectButton(void* clientData);
 
     // LevelEditorFiles.cpp
-    void AddLoadedLayer(const std::string& layer, const std::vector<SD::GameObjectHandle>& handles,
-                        LevelObjectRecords& records);
+    // Lists the objects a layer of the file made, each with its entry (`entries` is the layer's
+    // "GameObjects" node, null for a layer the save does not write). The entries it made no
+    // object of are kept as records without one; returns how many there were.
+    size_t AddLoadedLayer(const std::string& layer, const std::vector<SD::GameObjectHandle>& handles,
+                          const SD::SuperialValue* entries, LevelObjectRecords& records);
+    // The record of a level object of the main layer or a group; null for any other object.
+    LevelObjectRecord* FindRecord(const SD::GameObject* object);
+    // Keeps what a loaded object holds when the editor first selects it.
+    void NoteSelected(SD::GameObject* object);
 
     SD::InputBindingSet bindings_;
     bool setupDone_ = false;
@@ -193,6 +214,8 @@ private:
     LevelObjectRecords templateRecords_;
     // Groups in the order they were first used: saved layers follow it.
     std::vector<std::pair<std::string, LevelObjectRecords>> groups_;
+    // The objects file of the loaded level, which the records' entries point into.
+    std::unique_ptr<SD::SuperialDataMap> loadedObjects_;
     std::vector<SD::GameObjectHandle> objectHandles_;
     uint32_t buttonCounter_ = 0;
     SD::GameObjectHandle selected_;

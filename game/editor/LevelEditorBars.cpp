@@ -97,13 +97,12 @@ void LevelEditor::LoadTemplates() {
     }
 }
 
+// A click chooses the template, as Left and Right do; Space places it at the cursor.
 void LevelEditor::OnTemplateButton(void* clientData) {
     LevelEditor* editor = Peek();
     const size_t index = reinterpret_cast<size_t>(clientData);
-    SD::Factory_* factory = SD::Factory_::GetInstance();
-    if (!editor || !editor->active_ || !Cursor() || !factory || index >= editor->templates_.size()) return;
-    SD::GameObject* object = factory->CreateObject(editor->templates_[index].c_str(), nullptr);
-    if (object && !editor->PlaceInCurrentMode(object)) object->Destroy();
+    if (!editor || !editor->active_ || index >= editor->templates_.size()) return;
+    editor->templateIndex_ = static_cast<uint32_t>(index);
 }
 
 void LevelEditor::AddObjectButton(const LevelObjectRecord& record, const std::string& layer, size_t number) {

@@ -3,6 +3,7 @@
 // "../Assets/Levels/<name>/", and the autosaves in time-stamped sub-folders.
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -87,12 +88,40 @@ std::string TimeStamp() {
     return text;
 }
 
-// The "LevelLayer" node of the objects of `records` that still exist, under `root`.
+// The object's entry as a save would write it afresh, under the top of a document of its own.
+std::unique_ptr<SD::SuperialDataMap> EntryOf(SD::GameObject& object) {
+    auto document = std::make_unique<SD::SuperialDataMap>();
+    SD::SuperialValue* node = document->Top();
+    node->SetTypeName("GameObject");
+    SD::GameObject::SaveToLevelLayerFile(&object, node, true);
+    return document;
+}
+
+bool ChangedSinceSelected(const LevelObjectRecord& record, SD::GameObject& object) {
+    return record.asSelected && !SD::SuperialValue::SameContent(record.asSelected->Top(), EntryOf(object)->Top());
+}
+
+// The "LevelLayer" node of `records` under `root`: every loaded entry the editor has neither
+// changed nor deleted as the file had it, and every other object that still exists as it is.
 void AppendLayer(SD::SuperialValue* root, const std::string& name, const LevelObjectRecords& records) {
-    SD::LevelLayer layer(name);
-    for (const LevelObjectRecord& record : records)
-        if (SD::GameObject* object = record.handle.get()) layer.AddObject(object);
-    layer.Save(root);
+    SD::SuperialValue* objects = SD::LevelLayer::AppendEmptyLayer(root, name);
+    if (!objects) return;
+    for (const LevelObjectRecord& record : records) {
+        if (record.deleted) continue;
+        SD::GameObject* object = record.handle.get();
+        if (record.entry && !(object && ChangedSinceSelected(record, *object))) {
+            SD::SuperialValue::AppendCopy(objects, *record.entry);
+        } else if (object) {
+            SD::SuperialValue* node = SD::SuperialValue::AppendChildWithTypeName(objects, "GameObject");
+            if (node) SD::GameObject::SaveToLevelLayerFile(object, node, true);
+        }
+    }
+}
+
+std::string BlueprintOf(const SD::SuperialValue& entry) {
+    std::string name;
+    entry.GetAttribute("blueprint", name);
+    return name;
 }
 
 std::vector<std::string> TemplateLayerNames(const char* level) {
@@ -182,7 +211,8 @@ bool LevelEditor::LoadLevel(const char* name) {
         return false;
     }
     const std::string objectsPath = folder + "objects.xml";
-    if (!SD::SuperialDataMap::createFromFile(objectsPath.c_str())) {
+    std::unique_ptr<SD::SuperialDataMap> document = SD::SuperialDataMap::createFromFile(objectsPath.c_str());
+    if (!document) {
         SD_WARNING(Debug::kLogData, "Level objects [%s] cannot be read; the level was left as it was.",
                    objectsPath.c_str());
         return false;
@@ -195,29 +225,92 @@ bool LevelEditor::LoadLevel(const char* name) {
     // Every save copies the template's layers afresh; kept as groups they would be written a
     // second time by each save and grow with every load and save.
     const std::vector<std::string> templateLayers = TemplateLayerNames(name);
-    for (const auto& layer : file->GetLayers()) {
-        const std::string& layerName = layer->GetName();
-        const bool fromTemplate =
-            std::find(templateLayers.begin(), templateLayers.end(), layerName) != templateLayers.end();
-        LevelObjectRecords& records = layerName == "Main" ? mainRecords_
-                                      : fromTemplate      ? templateRecords_
-                                                          : GroupRecords(layerName);
-        AddLoadedLayer(layerName, layer->GetObjects(), records);
+    std::vector<std::string> seen;
+    const SD::SuperialValue* root = document->Top();
+    for (const SD::SuperialValue* node = root && root->IsContainer() ? root->FirstChild() : nullptr; node;
+         node = node->Next()) {
+        if (node->Tag() != "LevelLayer") continue;
+        const std::string& layerName = node->Name();
+        // The file makes the objects of the first layer of each name only.
+        const bool first = std::find(seen.begin(), seen.end(), layerName) == seen.end();
+        seen.push_back(layerName);
+        const SD::LevelLayer* layer = first ? file->FindLayer(layerName) : nullptr;
+        const std::vector<SD::GameObjectHandle> none;
+        const std::vector<SD::GameObjectHandle>& handles = layer ? layer->GetObjects() : none;
+        if (first && std::find(templateLayers.begin(), templateLayers.end(), layerName) != templateLayers.end()) {
+            AddLoadedLayer(layerName, handles, nullptr, templateRecords_);
+            continue;
+        }
+        const size_t unmade = AddLoadedLayer(layerName, handles, SD::SuperialValue::FindChildByTag(node, "GameObjects"),
+                                             layerName == "Main" ? mainRecords_ : GroupRecords(layerName));
+        if (unmade > 0)
+            SD_WARNING(Debug::kLogData,
+                       "Level objects [%s]: %zu objects of layer [%s] could not be made; saving the level keeps them "
+                       "as they are.",
+                       objectsPath.c_str(), unmade, layerName.c_str());
     }
+    loadedObjects_ = std::move(document);
     levelName_ = name;
     return true;
 }
 
-void LevelEditor::AddLoadedLayer(const std::string& layer, const std::vector<SD::GameObjectHandle>& handles,
-                                 LevelObjectRecords& records) {
+size_t LevelEditor::AddLoadedLayer(const std::string& layer, const std::vector<SD::GameObjectHandle>& handles,
+                                   const SD::SuperialValue* entries, LevelObjectRecords& records) {
+    const SD::SuperialValue* entry = entries ? entries->FirstChild() : nullptr;
+    size_t unmade = 0;
+    auto keepUnmade = [&] {
+        LevelObjectRecord record;
+        record.entry = entry;
+        record.removed = true;
+        records.push_back(record);
+        ++unmade;
+        entry = entry->Next();
+    };
     for (const SD::GameObjectHandle& handle : handles) {
+        SD::GameObject* object = handle.get();
+        if (!object) continue;
+        // The layer made its objects in the order of its entries, passing over those it could
+        // not make: the entries before this object's blueprint made none.
+        while (entries && entry && BlueprintOf(*entry) != object->GetBlueprintName()) keepUnmade();
         LevelObjectRecord record;
         record.handle = handle;
-        record.label = SD::SharedString(ObjectLabel(handle.get()));
+        record.label = SD::SharedString(ObjectLabel(object));
+        record.entry = entry;
+        if (entry) entry = entry->Next();
         records.push_back(record);
         objectHandles_.push_back(handle);
         AddObjectButton(record, layer, ++buttonCounter_);
     }
+    while (entries && entry) keepUnmade();
+    return unmade;
+}
+
+void LevelEditor::NoteSelected(SD::GameObject* object) {
+    LevelObjectRecord* record = FindRecord(object);
+    if (record && record->entry && !record->asSelected) record->asSelected = EntryOf(*object);
+}
+
+LevelObjectRecord* LevelEditor::FindRecord(const SD::GameObject* object) {
+    if (!object) return nullptr;
+    auto find = [object](LevelObjectRecords& records) -> LevelObjectRecord* {
+        for (LevelObjectRecord& record : records)
+            if (record.handle.get() == object) return &record;
+        return nullptr;
+    };
+    if (LevelObjectRecord* found = find(mainRecords_)) return found;
+    for (auto& group : groups_)
+        if (LevelObjectRecord* found = find(group.second)) return found;
+    return nullptr;
+}
+
+std::vector<std::string> LevelEditor::LevelNames() {
+    std::vector<std::string> names;
+    std::error_code error;
+    for (const auto& item : std::filesystem::directory_iterator(kLevelsFolder, error))
+        if (item.is_directory(error) && std::filesystem::is_regular_file(item.path() / "objects.xml", error))
+            names.push_back(item.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 void LevelEditor::AutoSave(float frameTime) {

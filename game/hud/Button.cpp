@@ -1,7 +1,6 @@
 #include "game/hud/Button.h"
 
 #include "engine/IStream.h"
-#include "game/hud/HudCollector.h"
 #include "game/hud/HudSprites.h"
 #include "game/hud/HudSystem.h"
 #include "game/systems/AudioLogic.h"
@@ -24,9 +23,8 @@ void Button::VSerialize(SD::IStream& stream, int) {
     stream.Serialize(downTexture, "Down Texture", "String");
 }
 
-void Button::Step(HudCollector& collector, bool focused, float dt) {
+void Button::Step(bool focused, float dt) {
     if (!focused) {
-        SetSpriteOpacity(GetOwner(), 1.0f);
         if (state_ != kUp) SetSpriteTexture(GetOwner(), upTexture);
         state_ = kUp;
         return;
@@ -44,7 +42,6 @@ void Button::Step(HudCollector& collector, bool focused, float dt) {
         AudioLogic_::PostEvent("Play_FireflyMainMenu", nullptr);
         return;
     }
-    SetSpriteOpacity(GetOwner(), collector.AdvancePulse());
     if (state_ != kOver) SetSpriteTexture(GetOwner(), overTexture);
     state_ = kOver;
 }

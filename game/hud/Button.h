@@ -16,7 +16,7 @@ public:
     int VGetVersion() const override { return 0; }
     void VSerialize(SD::IStream& stream, int version) override;
 
-    void Step(HudCollector& collector, bool focused, float dt);
+    void Step(bool focused, float dt);
     int GetState() const { return state_; }
     static void ResetCoolDown();
 

@@ -2,7 +2,6 @@
 
 #include "engine/IStream.h"
 #include "engine/LuaState.h"
-#include "game/hud/HudCollector.h"
 #include "game/hud/HudSprites.h"
 #include "game/hud/HudSystem.h"
 #include "runtime/Input.h"
@@ -32,12 +31,8 @@ void CheckBox::Toggle(float dt) {
     CallScript(checked_ ? onCheck : onUncheck, dt);
 }
 
-void CheckBox::Step(HudCollector& collector, bool focused, float dt) {
-    if (!focused) {
-        SetSpriteOpacity(GetOwner(), 1.0f);
-        return;
-    }
-    SetSpriteOpacity(GetOwner(), collector.AdvancePulse());
+void CheckBox::Step(bool focused, float dt) {
+    if (!focused) return;
     HudSystem* hud = HudSystem::GetInstance();
     SD::Input_* input = SD::Input_::GetInstance();
     if (hud && !hud->CollectorAdded() && input && input->GetDigitalTriggered("HS_Select")) Toggle(dt);

@@ -15,7 +15,7 @@ public:
     void VSerialize(SD::IStream& stream, int version) override;
     void VInitialize(bool fromScript) override;
 
-    void Step(HudCollector& collector, bool focused, float dt);
+    void Step(bool focused, float dt);
     void Toggle(float dt);
     bool IsChecked() const { return checked_; }
 

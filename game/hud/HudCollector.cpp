@@ -3,24 +3,31 @@
 #include <algorithm>
 
 #include "core/EngineCore.h"
+#include "core/Logger.h"
+#include "engine/Factory.h"
 #include "engine/GameObject.h"
 #include "engine/IStream.h"
+#include "engine/Transform.h"
 #include "game/hud/Button.h"
 #include "game/hud/CheckBox.h"
+#include "game/hud/HudSprites.h"
 #include "game/hud/HudSystem.h"
 #include "game/hud/Slider.h"
 #include "game/systems/AudioLogic.h"
 #include "graphics/Graphics.h"
+#include "graphics/components/Sprite.h"
 #include "runtime/Input.h"
 
 namespace QV {
 namespace {
 
-constexpr float kPulseHigh = 1.3f;
-constexpr float kPulseLow = 0.5f;
 constexpr double kPulseSeconds = 0.75;
+// Drawn over the widget it frames.
+constexpr float kFrameDepth = 0.05f;
 
 bool Triggered(SD::Input_* input, const char* action) { return input && input->GetDigitalTriggered(action); }
+
+bool g_frameMissingReported = false;
 
 }  // namespace
 
@@ -32,7 +39,7 @@ HudCollector* ParentCollector(const SD::Component& widget) {
 
 void HudCollector::VInitialize(bool) { RestartPulse(); }
 
-void HudCollector::RestartPulse() { pulse_.Start(kPulseHigh, kPulseLow, kPulseSeconds); }
+void HudCollector::RestartPulse() { pulse_.Start(1.0f, kDimmest, kPulseSeconds); }
 
 float HudCollector::AdvancePulse() {
     if (pulse_.IsComplete()) pulse_.Reverse();
@@ -82,6 +89,35 @@ void HudCollector::DropUnofferedResolutions() {
     resCollector = false;
 }
 
+void HudCollector::FrameTheFocus() {
+    SD::GameObject* owner = GetOwner();
+    SD::GameObject* focused = items_[current_]->GetOwner();
+    SD::GameObject* frame = frame_.get();
+    if (!frame && owner) {
+        SD::Factory_* factory = SD::Factory_::GetInstance();
+        frame = factory ? factory->CreateObject(kFocusFrame, nullptr) : nullptr;
+        if (!frame) {
+            if (!g_frameMissingReported)
+                SD_WARNING(Debug::kLogData, "HUD blueprint [%s] is missing: menus show no frame around their focus.",
+                           kFocusFrame);
+            g_frameMissingReported = true;
+            return;
+        }
+        owner->AttachChild(frame);
+        frame->Initialize(false);
+        frame_ = frame->GetHandle();
+    }
+    if (!frame || !focused) return;
+    const SD::Transform& at = focused->GetTransform();
+    frame->GetTransform().SetPos(at.GetLocalPos() + SD::Vec3(0.0f, 0.0f, kFrameDepth));
+    // Screen sprites' scales are shares of the reference screen's width and height.
+    const SD::Vec3 margin(2.0f * kFrameMargin / Aperture::UISprite::kReferenceWidth,
+                          2.0f * kFrameMargin / Aperture::UISprite::kReferenceHeight, 0.0f);
+    frame->GetTransform().SetScale(at.GetScale() + margin);
+    const float brightness = AdvancePulse();
+    SetSpriteColor(frame, brightness, brightness, brightness);
+}
+
 void HudCollector::Update(float dt) {
     if (items_.empty()) return;
     if (resCollector) DropUnofferedResolutions();
@@ -109,6 +145,8 @@ void HudCollector::Update(float dt) {
     }
     current_ = index;
 
+    FrameTheFocus();
+
     const SD::Core* core = SD::Core::GetInstance();
     const float step = animateWhilePaused && core ? static_cast<float>(core->GetFrameTime()) : dt;
     // A callback may open or close HUDs and so change the items: walk a copy.
@@ -118,13 +156,13 @@ void HudCollector::Update(float dt) {
         const bool focused = static_cast<int>(i) == current_;
         switch (items[i]->GetID()) {
             case SD::CID_Button:
-                static_cast<Button*>(items[i])->Step(*this, focused, step);
+                static_cast<Button*>(items[i])->Step(focused, step);
                 break;
             case SD::CID_CheckBox:
-                static_cast<CheckBox*>(items[i])->Step(*this, focused, step);
+                static_cast<CheckBox*>(items[i])->Step(focused, step);
                 break;
             case SD::CID_Slider:
-                static_cast<Slider*>(items[i])->Step(*this, focused, step);
+                static_cast<Slider*>(items[i])->Step(focused, step);
                 break;
             default:
                 break;

@@ -9,8 +9,6 @@
 #include "engine/LuaState.h"
 #include "engine/MathSerialize.h"
 #include "engine/Transform.h"
-#include "game/hud/HudCollector.h"
-#include "game/hud/HudSprites.h"
 #include "game/systems/AudioLogic.h"
 #include "runtime/Input.h"
 
@@ -95,26 +93,14 @@ void Slider::SetSliderPosition() {
     AudioLogic_::GetInstance().SetGlobalVolume(t + 0.5f);
 }
 
-void Slider::Step(HudCollector& collector, bool focused, float) {
-    SD::GameObject* track = track_.get();
-    SD::GameObject* knob = knob_.get();
-    if (!focused) {
-        SetSpriteOpacity(GetOwner(), 1.0f);
-        SetSpriteOpacity(track, 1.0f);
-        SetSpriteOpacity(knob, 1.0f);
-        return;
-    }
-    const float opacity = collector.AdvancePulse();
-    SetSpriteOpacity(GetOwner(), opacity);
-    if (!track || !knob) return;
+void Slider::Step(bool focused, float) {
+    if (!focused || !track_.get() || !knob_.get()) return;
     SD::Input_* input = SD::Input_::GetInstance();
     // A step count of zero or less cannot divide the range: the value holds.
     const float step = rangeStep > 0.0f ? (maxRange - minRange) / rangeStep : 0.0f;
     if (input && input->GetDigitalTriggered("HS_Left")) value_ -= step;
     if (input && input->GetDigitalTriggered("HS_Right")) value_ += step;
     SetSliderPosition();
-    SetSpriteOpacity(track, opacity);
-    SetSpriteOpacity(knob, opacity);
 }
 
 }  // namespace QV

@@ -20,7 +20,7 @@ public:
     void VSerialize(SD::IStream& stream, int version) override;
     void VInitialize(bool fromScript) override;
 
-    void Step(HudCollector& collector, bool focused, float dt);
+    void Step(bool focused, float dt);
     // Clamps the value into the range and places the knob; sets the master volume.
     void SetSliderPosition();
 

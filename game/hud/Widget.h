@@ -7,8 +7,6 @@
 
 namespace QV {
 
-class HudCollector;
-
 class HudWidget : public SD::Component {
 public:
     void VRegister() override;

@@ -46,6 +46,7 @@ void MainMenu::Load() {
         physics->BuildTree();
     AudioLogic_::PostEvent("Play_Spring_Ambient", nullptr);
     AudioLogic_::PostEvent("Resume_Master_Audio_Bus", nullptr);
+    AudioLogic_::GetInstance().SetMusicState(1);
     startCoolDown_ = kStartCoolDown;
     pushTimer_ = 0.0f;
 }

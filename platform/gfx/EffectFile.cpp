@@ -102,6 +102,154 @@ bool ValidName(const std::string& name) {
     return !name.empty();
 }
 
+// An effect file being read: what it has declared so far and the line at hand.
+struct EffectReading {
+    EffectDescription result;
+    std::vector<int> samplerLines;  // the line of each sampler
+    int number = 0;                 // the line at hand
+    int glslStart = 0;              // the line of the open glsl block, 0 outside one
+    std::string error;
+
+    bool Fail(const std::string& what) {
+        error = "line " + std::to_string(number) + ": " + what;
+        return false;
+    }
+    // The pass the program and state lines belong to, null outside a pass.
+    PassProgram* CurrentPass() {
+        if (result.techniques.empty() || result.techniques.back().programs.empty()) return nullptr;
+        return &result.techniques.back().programs.back();
+    }
+};
+using Words = std::vector<std::string>;
+
+// param [shared] <type> <name> [count]
+bool ReadParam(EffectReading& r, const Words& w) {
+    size_t at = 1;
+    ParamDescription p;
+    if (at < w.size() && w[at] == "shared") {
+        p.shared = true;
+        ++at;
+    }
+    if (w.size() - at < 2 || w.size() - at > 3) return r.Fail("param needs a type, a name and an optional count");
+    bool known = false;
+    for (const TypeName& t : kTypes)
+        if (w[at] == t.name) {
+            p.type = t.type;
+            known = true;
+        }
+    if (!known) return r.Fail("unknown parameter type '" + w[at] + "'");
+    p.name = w[at + 1];
+    if (!ValidName(p.name)) return r.Fail("bad parameter name '" + p.name + "'");
+    if (at + 2 < w.size() && !ParseCount(w[at + 2], p.count))
+        return r.Fail("parameter count '" + w[at + 2] + "' is not 1 to " + std::to_string(kMaxParamCount));
+    for (const ParamDescription& other : r.result.params)
+        if (other.name == p.name) return r.Fail("parameter '" + p.name + "' declared twice");
+    r.result.params.push_back(p);
+    return true;
+}
+
+// technique <name>: the one before it must have a pass.
+bool ReadTechnique(EffectReading& r, const Words& w) {
+    if (w.size() != 2 || !ValidName(w[1])) return r.Fail("technique needs one name");
+    std::vector<TechniqueDescription>& techniques = r.result.techniques;
+    for (const TechniqueDescription& other : techniques)
+        if (other.name == w[1]) return r.Fail("technique '" + w[1] + "' declared twice");
+    if (!techniques.empty() && techniques.back().passes.empty())
+        return r.Fail("technique '" + techniques.back().name + "' has no pass");
+    techniques.push_back({w[1], {}});
+    return true;
+}
+
+// pass <name>, in the last technique.
+bool ReadPass(EffectReading& r, const Words& w) {
+    if (w.size() != 2 || !ValidName(w[1])) return r.Fail("pass needs one name");
+    if (r.result.techniques.empty()) return r.Fail("pass '" + w[1] + "' outside a technique");
+    r.result.techniques.back().passes.push_back(w[1]);
+    r.result.techniques.back().programs.emplace_back();
+    return true;
+}
+
+// glsl: the lines up to "end" are the effect's GLSL.
+bool ReadGlsl(EffectReading& r, const Words& w) {
+    if (w.size() != 1) return r.Fail("glsl takes nothing after it");
+    r.glslStart = r.number;
+    return true;
+}
+
+// sampler <texture parameter> <point|linear> <wrap|clamp>
+bool ReadSampler(EffectReading& r, const Words& w) {
+    if (w.size() != 4) return r.Fail("sampler needs a texture parameter, a filter and an address mode");
+    SamplerDescription s;
+    s.texture = w[1];
+    if (w[2] != "point" && w[2] != "linear") return r.Fail("sampler filter '" + w[2] + "' is not point or linear");
+    if (w[3] != "wrap" && w[3] != "clamp") return r.Fail("sampler address '" + w[3] + "' is not wrap or clamp");
+    s.linear = w[2] == "linear";
+    s.wrap = w[3] == "wrap";
+    for (const SamplerDescription& other : r.result.samplers)
+        if (other.texture == s.texture) return r.Fail("sampler for '" + s.texture + "' given twice");
+    r.result.samplers.push_back(s);
+    r.samplerLines.push_back(r.number);
+    return true;
+}
+
+// program <vertex function> <fragment function>, once in a pass.
+bool ReadProgram(EffectReading& r, const Words& w) {
+    PassProgram* pass = r.CurrentPass();
+    if (!pass) return r.Fail("program outside a pass");
+    if (w.size() != 3 || !ValidName(w[1]) || !ValidName(w[2]))
+        return r.Fail("program needs a vertex and a fragment function name");
+    if (pass->HasProgram()) return r.Fail("pass '" + r.result.techniques.back().passes.back() + "' has two programs");
+    pass->vertexFunction = w[1];
+    pass->fragmentFunction = w[2];
+    return true;
+}
+
+// state <name> <value>, in a pass.
+bool ReadState(EffectReading& r, const Words& w) {
+    PassProgram* pass = r.CurrentPass();
+    if (!pass) return r.Fail("state outside a pass");
+    if (w.size() != 3) return r.Fail("state needs a name and a value");
+    const StateName* state = nullptr;
+    for (const StateName& s : kStates)
+        if (w[1] == s.name) state = &s;
+    if (!state) return r.Fail("unknown state '" + w[1] + "'");
+    PassState set{state->state, 0};
+    if (!ParseStateValue(*state, w[2], set.value)) return r.Fail("state " + w[1] + " cannot be '" + w[2] + "'");
+    pass->states.push_back(set);
+    return true;
+}
+
+struct Keyword {
+    const char* name;
+    bool (*read)(EffectReading& r, const Words& w);
+};
+constexpr Keyword kKeywords[] = {
+    {"param", ReadParam},     {"technique", ReadTechnique}, {"pass", ReadPass},   {"glsl", ReadGlsl},
+    {"sampler", ReadSampler}, {"program", ReadProgram},     {"state", ReadState},
+};
+
+// What only the whole file shows: a glsl block closed, every sampler on a texture parameter, a
+// technique with a pass at the end.
+bool CheckWhole(EffectReading& r) {
+    if (r.glslStart) {
+        r.number = r.glslStart;
+        return r.Fail("glsl without its end line");
+    }
+    for (size_t i = 0; i < r.result.samplers.size(); ++i) {
+        bool texture = false;
+        for (const ParamDescription& p : r.result.params)
+            if (p.name == r.result.samplers[i].texture && p.type == ParamType::kTexture) texture = true;
+        if (!texture) {
+            r.number = r.samplerLines[i];
+            return r.Fail("sampler names no texture parameter '" + r.result.samplers[i].texture + "'");
+        }
+    }
+    if (r.result.techniques.empty()) return r.Fail("no technique");
+    if (r.result.techniques.back().passes.empty())
+        return r.Fail("technique '" + r.result.techniques.back().name + "' has no pass");
+    return true;
+}
+
 }  // namespace
 
 uint32_t FloatsPerElement(ParamType type) {
@@ -174,132 +322,40 @@ bool ExpandEffectIncludes(const std::string& text, const EffectIncludeReader& re
 }
 
 bool ParseEffectDescription(const std::string& text, EffectDescription& out, std::string& error) {
-    EffectDescription result;
     if (text.size() > kMaxEffectFileSize) {
         error = "file larger than " + std::to_string(kMaxEffectFileSize) + " bytes";
         return false;
     }
+    EffectReading r;
     std::istringstream lines(text);
-    std::string line;
-    int number = 0;
-    auto fail = [&](const std::string& what) {
-        error = "line " + std::to_string(number) + ": " + what;
-        return false;
-    };
-    int glslStart = 0;  // the line of the open glsl block, 0 outside one
-    std::vector<int> samplerLines;
-    // The pass the program and state lines belong to, null outside a pass.
-    auto currentPass = [&]() -> PassProgram* {
-        if (result.techniques.empty() || result.techniques.back().programs.empty()) return nullptr;
-        return &result.techniques.back().programs.back();
-    };
-    while (std::getline(lines, line)) {
-        ++number;
+    for (std::string line; std::getline(lines, line);) {
+        ++r.number;
         if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (glslStart) {
+        if (r.glslStart) {
             if (line == "end")
-                glslStart = 0;
+                r.glslStart = 0;
             else
-                result.glsl += line + "\n";
+                r.result.glsl += line + "\n";
             continue;
         }
         if (size_t hash = line.find('#'); hash != std::string::npos) line.erase(hash);
         std::istringstream words(line);
-        std::vector<std::string> w;
+        Words w;
         for (std::string word; words >> word;) w.push_back(word);
         if (w.empty()) continue;
-        const std::string& keyword = w[0];
-        if (keyword == "param") {
-            size_t at = 1;
-            ParamDescription p;
-            if (at < w.size() && w[at] == "shared") {
-                p.shared = true;
-                ++at;
-            }
-            if (w.size() - at < 2 || w.size() - at > 3) return fail("param needs a type, a name and an optional count");
-            bool known = false;
-            for (const TypeName& t : kTypes)
-                if (w[at] == t.name) {
-                    p.type = t.type;
-                    known = true;
-                }
-            if (!known) return fail("unknown parameter type '" + w[at] + "'");
-            p.name = w[at + 1];
-            if (!ValidName(p.name)) return fail("bad parameter name '" + p.name + "'");
-            if (at + 2 < w.size() && !ParseCount(w[at + 2], p.count))
-                return fail("parameter count '" + w[at + 2] + "' is not 1 to " + std::to_string(kMaxParamCount));
-            for (const ParamDescription& other : result.params)
-                if (other.name == p.name) return fail("parameter '" + p.name + "' declared twice");
-            result.params.push_back(p);
-        } else if (keyword == "technique") {
-            if (w.size() != 2 || !ValidName(w[1])) return fail("technique needs one name");
-            for (const TechniqueDescription& other : result.techniques)
-                if (other.name == w[1]) return fail("technique '" + w[1] + "' declared twice");
-            if (!result.techniques.empty() && result.techniques.back().passes.empty())
-                return fail("technique '" + result.techniques.back().name + "' has no pass");
-            result.techniques.push_back({w[1], {}});
-        } else if (keyword == "pass") {
-            if (w.size() != 2 || !ValidName(w[1])) return fail("pass needs one name");
-            if (result.techniques.empty()) return fail("pass '" + w[1] + "' outside a technique");
-            result.techniques.back().passes.push_back(w[1]);
-            result.techniques.back().programs.emplace_back();
-        } else if (keyword == "glsl") {
-            if (w.size() != 1) return fail("glsl takes nothing after it");
-            glslStart = number;
-        } else if (keyword == "sampler") {
-            if (w.size() != 4) return fail("sampler needs a texture parameter, a filter and an address mode");
-            SamplerDescription s;
-            s.texture = w[1];
-            if (w[2] != "point" && w[2] != "linear")
-                return fail("sampler filter '" + w[2] + "' is not point or linear");
-            if (w[3] != "wrap" && w[3] != "clamp") return fail("sampler address '" + w[3] + "' is not wrap or clamp");
-            s.linear = w[2] == "linear";
-            s.wrap = w[3] == "wrap";
-            for (const SamplerDescription& other : result.samplers)
-                if (other.texture == s.texture) return fail("sampler for '" + s.texture + "' given twice");
-            result.samplers.push_back(s);
-            samplerLines.push_back(number);
-        } else if (keyword == "program") {
-            PassProgram* pass = currentPass();
-            if (!pass) return fail("program outside a pass");
-            if (w.size() != 3 || !ValidName(w[1]) || !ValidName(w[2]))
-                return fail("program needs a vertex and a fragment function name");
-            if (pass->HasProgram())
-                return fail("pass '" + result.techniques.back().passes.back() + "' has two programs");
-            pass->vertexFunction = w[1];
-            pass->fragmentFunction = w[2];
-        } else if (keyword == "state") {
-            PassProgram* pass = currentPass();
-            if (!pass) return fail("state outside a pass");
-            if (w.size() != 3) return fail("state needs a name and a value");
-            const StateName* state = nullptr;
-            for (const StateName& s : kStates)
-                if (w[1] == s.name) state = &s;
-            if (!state) return fail("unknown state '" + w[1] + "'");
-            PassState set{state->state, 0};
-            if (!ParseStateValue(*state, w[2], set.value)) return fail("state " + w[1] + " cannot be '" + w[2] + "'");
-            pass->states.push_back(set);
-        } else {
-            return fail("unknown keyword '" + keyword + "'");
+        const Keyword* keyword = nullptr;
+        for (const Keyword& k : kKeywords)
+            if (w[0] == k.name) keyword = &k;
+        if (!(keyword ? keyword->read(r, w) : r.Fail("unknown keyword '" + w[0] + "'"))) {
+            error = r.error;
+            return false;
         }
     }
-    if (glslStart) {
-        number = glslStart;
-        return fail("glsl without its end line");
+    if (!CheckWhole(r)) {
+        error = r.error;
+        return false;
     }
-    for (size_t i = 0; i < result.samplers.size(); ++i) {
-        bool texture = false;
-        for (const ParamDescription& p : result.params)
-            if (p.name == result.samplers[i].texture && p.type == ParamType::kTexture) texture = true;
-        if (!texture) {
-            number = samplerLines[i];
-            return fail("sampler names no texture parameter '" + result.samplers[i].texture + "'");
-        }
-    }
-    if (result.techniques.empty()) return fail("no technique");
-    if (result.techniques.back().passes.empty())
-        return fail("technique '" + result.techniques.back().name + "' has no pass");
-    out = std::move(result);
+    out = std::move(r.result);
     return true;
 }
 

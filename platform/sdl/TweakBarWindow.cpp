@@ -35,6 +35,21 @@ bool IsPress(const SDL_Event& event) { return event.type == SDL_MOUSEBUTTONDOWN 
 
 bool IsTyping(const SDL_Event& event) { return event.type == SDL_KEYDOWN || event.type == SDL_TEXTINPUT; }
 
+bool IsKey(const SDL_Event& event) { return event.type == SDL_KEYDOWN || event.type == SDL_KEYUP; }
+
+// Every text field of a bar is at least this wide, however long the labels.
+constexpr float kNarrowestField = 60.0f;
+
+// The widest label of the bar's variables.
+float WidestLabel(const std::vector<platform::tweak::ItemInfo>& items) {
+    float widest = 0.0f;
+    for (const platform::tweak::ItemInfo& item : items)
+        if (item.kind == platform::tweak::ItemKind::kVariable)
+            widest =
+                std::max(widest, ImGui::CalcTextSize(Param(item.params, "label", item.name).c_str(), nullptr, true).x);
+    return widest;
+}
+
 }  // namespace
 
 TweakBarWindow::TweakBarWindow(SDL_Window* window) : window_(window) {
@@ -54,8 +69,27 @@ TweakBarWindow::~TweakBarWindow() {
     ImGui::DestroyContext();
 }
 
-bool TweakBarWindow::TakeEvent(const SDL_Event& event) {
+void TweakBarWindow::PassKey(const SDL_Event& event) {
+    const SDL_Scancode key = event.key.keysym.scancode;
+    if (!heldKeys_.empty() || !keysChanged_.insert(key).second) {
+        heldKeys_.push_back(event);
+        return;
+    }
     ImGui_ImplSDL2_ProcessEvent(&event);
+}
+
+void TweakBarWindow::PassHeldKeys() {
+    keysChanged_.clear();
+    std::vector<SDL_Event> held;
+    held.swap(heldKeys_);
+    for (const SDL_Event& event : held) PassKey(event);
+}
+
+bool TweakBarWindow::TakeEvent(const SDL_Event& event) {
+    if (IsKey(event))
+        PassKey(event);
+    else
+        ImGui_ImplSDL2_ProcessEvent(&event);
     if (event.type == SDL_MOUSEMOTION) {
         pointer_[0] = static_cast<float>(event.motion.x);
         pointer_[1] = static_cast<float>(event.motion.y);
@@ -84,7 +118,10 @@ void TweakBarWindow::Draw() {
         std::map<std::string, std::string> params = tw::BarParams(bar);
         if (bar && Param(params, "visible", "true") != "false") shown.push_back({title, bar, std::move(params)});
     }
-    if (shown.empty()) return;
+    if (shown.empty()) {
+        PassHeldKeys();
+        return;
+    }
 
     ImGui_ImplOpenGL3_NewFrame();
     ImGui_ImplSDL2_NewFrame();
@@ -109,9 +146,13 @@ void TweakBarWindow::Draw() {
             ImGui::End();
             continue;
         }
+        const std::vector<tw::ItemInfo> items = tw::Items(bar);
+        const float fieldWidth =
+            ImGui::GetContentRegionAvail().x - WidestLabel(items) - ImGui::GetStyle().ItemInnerSpacing.x;
+        ImGui::PushItemWidth(std::max(kNarrowestField, fieldWidth));
         std::string group;
         int index = 0;
-        for (const tw::ItemInfo& item : tw::Items(bar)) {
+        for (const tw::ItemInfo& item : items) {
             ImGui::PushID(index++);
             const std::string itemGroup = Param(item.params, "group", "");
             if (itemGroup != group) {
@@ -138,19 +179,24 @@ void TweakBarWindow::Draw() {
                     tw::ReadValue(bar, item.name, &value);
                     std::snprintf(buffer.data(), buffer.size(), "%s", value.c_str());
                 }
-                ImGuiInputTextFlags flags = ImGuiInputTextFlags_EnterReturnsTrue;
+                // A click selects the whole value, so what is typed replaces it.
+                ImGuiInputTextFlags flags = ImGuiInputTextFlags_EnterReturnsTrue | ImGuiInputTextFlags_AutoSelectAll;
                 if (item.readOnly) flags |= ImGuiInputTextFlags_ReadOnly;
-                if (ImGui::InputText(label.c_str(), buffer.data(), buffer.size(), flags) && !item.readOnly)
+                const bool entered = ImGui::InputText(label.c_str(), buffer.data(), buffer.size(), flags);
+                // Typed and left by Return, Tab or a click elsewhere, the value applies alike.
+                if (!item.readOnly && (entered || ImGui::IsItemDeactivatedAfterEdit()))
                     tw::WriteValue(bar, item.name, buffer.data());
                 if (ImGui::IsItemActive()) editing = id;
             }
             ImGui::PopID();
         }
+        ImGui::PopItemWidth();
         ImGui::End();
     }
     editing_ = editing;
     ImGui::Render();
     ImGui_ImplOpenGL3_RenderDrawData(ImGui::GetDrawData());
+    PassHeldKeys();
 }
 
 }  // namespace platform::sdl

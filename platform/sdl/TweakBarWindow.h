@@ -1,14 +1,17 @@
 #pragma once
 // The tweak bars of platform/tweak drawn over the game's frame with Dear ImGui and worked with
 // the mouse and keyboard: every visible bar is a window at its "position" and "size", its items
-// in bar order with their group names as headings; a variable shows its value and takes a new
-// one typed into it when Return is pressed, a bool is a check box, a button runs its callback,
-// a read-only variable only shows its value.
+// in bar order with their group names as headings, the fields leaving room for the widest
+// label; a variable shows its value and takes a new one typed into it (a click selects the whole
+// value) when Return is pressed or the field is left, a bool is a check box, a button runs its
+// callback, a read-only variable only shows its value.
 #include <SDL.h>
 
 #include <array>
 #include <map>
+#include <set>
 #include <string>
+#include <vector>
 
 namespace platform::sdl {
 
@@ -35,12 +38,20 @@ public:
 private:
     using TextBuffer = std::array<char, 256>;
 
+    // The bars see the keys once a frame: a key pressed and let go within one frame (a quick
+    // tap in a slow frame) would be missed. A key's second change in a frame, and every key
+    // event after it, is held back until the frame has been drawn.
+    void PassKey(const SDL_Event& event);
+    void PassHeldKeys();
+
     SDL_Window* window_;
     std::map<unsigned, TextBuffer> buffers_;
     unsigned editing_ = 0;  // the text field being typed into, 0 for none
     float pointer_[2] = {0.0f, 0.0f};
     bool pointerSeen_ = false;
     int barsShown_ = 0;
+    std::set<SDL_Scancode> keysChanged_;  // the keys the bars saw change since the last frame
+    std::vector<SDL_Event> heldKeys_;
 };
 
 }  // namespace platform::sdl

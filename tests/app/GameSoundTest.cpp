@@ -3,11 +3,12 @@
 // sound engine mixes. Time is the test's: the frame limiter holds each frame to two buffers of
 // the output device on a clock that moves only when read, and the end of each frame renders the
 // buffers due, the audio thread held still meanwhile, so the capture keeps step with the game.
-// The capture is then measured: the music from the menu on, the narration ducking it, the flight
-// wind and whoosh rising with speed, a positioned sound louder near and on its side, the music
-// turning with the season, the thunder rumbling the pad, a story step's stinger on the music's
-// beat, the reverb of a zone, the wind chimes of a gust ringing one after the other into the
-// season's own, and nothing clipped.
+// The capture is then measured as a listener would hear it: the music's notes moving in the menu
+// and in flight, each season's music in a key of its own, the narration ducking the music, no
+// steady tone outside the music, the flight wind and whoosh rising with speed, a positioned sound
+// louder near and on its side, the music turning with the season, the thunder rumbling the pad,
+// a story step's stinger on the music's beat, the reverb of a zone, the wind chimes of a gust
+// ringing one after the other into the season's own, and nothing clipped.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -26,6 +27,8 @@
 #include "engine/Level.h"
 #include "engine/Transform.h"
 #include "game/GameRegistration.h"
+#include "game/components/IslandLogic.h"
+#include "game/components/SimpleTombstoneLogic.h"
 #include "game/player/PlayerLogic.h"
 #include "game/systems/AudioLogic.h"
 #include "game/systems/SowlarSystem.h"
@@ -48,6 +51,7 @@
 #include "support/TempTree.h"
 #include "tests/app/GameDriving.h"
 #include "tests/app/CapturedSound.h"
+#include "tests/app/ListeningMeasures.h"
 
 namespace {
 
@@ -58,8 +62,12 @@ namespace control = platform::audio::control;
 using qvtest::CapturedSound;
 using qvtest::Db;
 
-// The pitches of the sample sounds that the measures listen for.
-constexpr double kSeasonRoot[] = {261.63, 293.66, 220.00, 164.81, 261.63};  // C4, D4, A3, E3, C4
+// The music's notes lie from C3 to F6 (MIDI 48 to 89); the birds' calls are all above them.
+constexpr int kLowestNote = 48, kHighestNote = 89;
+// Its tunes lie above the narration's voice and its harmonics (F#5 to F6), its harmony below
+// (G2 to B4).
+constexpr double kTuneBand[] = {740.0, 1400.0};
+constexpr double kHarmonyBand[] = {90.0, 500.0};
 // The wind synth rings at 700 Hz at the vehicle's cruising speed (flight speed 30, a wind of
 // 48 m/s) and its pitch goes with the wind's speed, which is 4 m/s at rest, between them
 // evenly in cents.
@@ -75,6 +83,11 @@ double FlightWhooshHz(double flightSpeed) {
 // Two of the thunder's modes (its lowest, at 41.2 Hz, is rung too weakly to stand out).
 constexpr double kThunderModesHz[] = {55.0, 73.4};
 constexpr double kFirstLineHz = 180.0;
+// Two seasons' music is told apart by the balance of its pitch classes: no pair is this alike.
+constexpr double kUnlikeSeasons = 0.85;
+// In every ten seconds of music its notes change at least this often (looked at four times a
+// second): a tune moving over its harmony, not a held chord.
+constexpr int kNoteChangesIn10s = 12;
 // The narration bus ducks the music by 12 dB.
 constexpr double kNarrationDuckDb = -12.0;
 // One buffer of the output device: 1024 frames at 48 kHz.
@@ -244,25 +257,25 @@ CapturedSound RunWholeGame(Script& script, SD::RunSummary& summary) {
     return ::testing::AssertionSuccess();
 }
 
-TEST(GameSound, TheMusicNarrationFlightWindPositionedSoundsAndSeasonsAreHeardInTheCapture) {
+// Stops the music (its tunes would cover what is listened for) from outside, through the sound
+// engine: the seasons' music and the strings beside it.
+bool StopTheMusic() {
+    for (const char* music : {"Play_Spring", "Play_Epic_Strings"})
+        SX::SoundEngine::ExecuteActionOnEvent(SX::SoundEngine::GetIDFromString(music), SX::SxActionOnEvent_Stop);
+    return true;
+}
+
+TEST(GameSound, TheFlightWindPositionedSoundsAndThunderAreHeardInTheCapture) {
     Script script;
     Emitter emitter;
-    int seasonBefore = -1;
     size_t padBefore = 0;  // the pad's motor changes before the thunder
     platform::ResetPads();
     platform::ConnectPad(0);
     script.steps = {
         {"menu", In("MainMenu")},
-        {"menu music", Wait(100)},
-        {"narration",
-         [] {
-             QV::AudioLogic_::PostEvent("Play_1_Long_ago", nullptr);
-             return true;
-         }},
-        {"narration spoken", Wait(50)},
-        {"narration over", Wait(60)},
         {"play pressed", Tap(script, SD::key_RETURN)},
         {"world", In("World")},
+        {"music stopped", StopTheMusic},
         {"vehicle still", Wait(60)},
         {"half throttle", PadThrottle(128)},
         {"flying slower", Wait(60)},
@@ -284,42 +297,15 @@ TEST(GameSound, TheMusicNarrationFlightWindPositionedSoundsAndSeasonsAreHeardInT
              return true;
          }},
         {"thunder over", Wait(60)},
-        {"story moved on",
-         [&seasonBefore] {
-             seasonBefore = QV::AudioLogic_::GetInstance().GetSeason();
-             QV::SowlarSystem_::GetInstance().SetStoryCounter(3);
-             return true;
-         }},
-        {"season changed", [&seasonBefore] { return QV::AudioLogic_::GetInstance().GetSeason() != seasonBefore; }},
-        {"new season's music", Wait(150)},
     };
     SD::RunSummary summary;
     const CapturedSound sound = RunWholeGame(script, summary);
     ASSERT_TRUE(RanCleanly(script, summary));
-    const int season = QV::AudioLogic_::GetInstance().GetSeason();
     const auto from = [&](const char* step) { return script.at.at(step); };
     const size_t second = sound.rate;
 
-    // The spring music plays in the menu, and no other season's.
-    const double menuMusic = sound.Level(kSeasonRoot[0], from("menu") + second, from("menu music"));
-    EXPECT_GT(menuMusic, 0.02) << "the menu's music";
-    for (int other : {1, 2, 3})
-        EXPECT_LT(sound.Level(kSeasonRoot[other], from("menu") + second, from("menu music")), menuMusic / 10);
-
-    // The narration (its first line's voice at 180 Hz, streamed Vorbis) ducks it by its bus's
-    // amount while it speaks, and lets it go after.
-    EXPECT_GT(sound.Level(kFirstLineHz, from("narration") + second / 4, from("narration spoken")), 0.005)
-        << "the narration is heard";
-    EXPECT_LT(sound.Level(kFirstLineHz, from("narration over") - second, from("narration over")), 0.001) << "and ends";
-    const double spoken = sound.Level(kSeasonRoot[0], from("narration") + second / 2, from("narration spoken"));
-    EXPECT_NEAR(Db(spoken / menuMusic), kNarrationDuckDb, 2.0) << "the music under the narration";
-    EXPECT_NEAR(Db(sound.Level(kSeasonRoot[0], from("narration spoken") + second, from("narration over")) / menuMusic),
-                0.0, 2.0)
-        << "the music after it";
-
     // The wind synth follows the vehicle's speed: silent while it stands; in flight loudest at
-    // the pitch of the flight speed the game computes (the music, heard throughout, set aside, and
-    // the flowers' chimes above 1 kHz left out);
+    // the pitch of the flight speed the game computes (the flowers' chimes above 1 kHz left out);
     // quiet again once the vehicle has stopped.
     const auto aboveStill = [&](double hz, size_t begin, size_t end) {
         return sound.Level(hz, begin, end) - sound.Level(hz, from("world") + second, from("vehicle still"));
@@ -386,14 +372,6 @@ TEST(GameSound, TheMusicNarrationFlightWindPositionedSoundsAndSeasonsAreHeardInT
     const double far = water(sound.left, "emitter far away", "heard far away") +
                        water(sound.right, "emitter far away", "heard far away");
     EXPECT_GT(Db(near / far), 12.0) << "near " << near << ", far " << far;
-
-    // The music follows the season the story moved to.
-    ASSERT_NE(season, seasonBefore);
-    const size_t turned = from("season changed") + 3 * second;
-    const double newRoot = sound.Level(kSeasonRoot[season], turned, from("new season's music"));
-    const double oldRoot = sound.Level(kSeasonRoot[0], turned, from("new season's music"));
-    EXPECT_GT(newRoot, 0.01) << "the music of season " << season;
-    EXPECT_GT(Db(newRoot / std::max(oldRoot, 1e-6)), 20.0) << "the spring music gone";
 
     // The thunder is its noise ringing the modal synth's modes: loud at each mode and markedly
     // quieter between and around them, where plain noise would be as loud.
@@ -472,7 +450,6 @@ std::function<bool()> Post(const char* event) {
 TEST(GameSound, AStoryStepRingsItsStingerOnTheBeatAndAZoneRingsInItsReverb) {
     Script script;
     Emitter emitter;
-    int season = -1;  // the audio season of the music before the story steps
     platform::ResetPads();
     platform::ConnectPad(0);
     const auto outside = OutsideTheZone;
@@ -480,11 +457,6 @@ TEST(GameSound, AStoryStepRingsItsStingerOnTheBeatAndAZoneRingsInItsReverb) {
     // Two story steps 1.3 s apart, so that they fall at different places in the beat.
     script.steps = IntoTheWorld(script);
     script.steps.insert(script.steps.end(), {
-                                                {"season read",
-                                                 [&season] {
-                                                     season = QV::AudioLogic_::GetInstance().GetSeason();
-                                                     return true;
-                                                 }},
                                                 {"first story step", step(1)},
                                                 {"first stinger heard", HoldPlayerAt(outside, 30)},
                                                 {"second story step", step(2)},
@@ -508,29 +480,36 @@ TEST(GameSound, AStoryStepRingsItsStingerOnTheBeatAndAZoneRingsInItsReverb) {
 
     // Each story step rings the stinger, C#6 and G#6, on one of the next beats of the music:
     // its rise lies a whole number of beats after a bar line of the music, found where the
-    // chord of the season's music dips between bars.
+    // harmony of the season's music dips as one chord gives way to the next.
     constexpr size_t kWindow = 512, kHop = kWindow / 4;
+    // The bell is where both its notes sound (the music's tune may hold one of them on its own).
     const auto rise = [&](const char* stepped) {
-        const std::vector<double> bell =
-            sound.Envelope(kStingerHz[0], from(stepped), from(stepped) + 2 * second, kWindow);
+        std::vector<double> bell = sound.Envelope(kStingerHz[0], from(stepped), from(stepped) + 2 * second, kWindow);
+        const std::vector<double> fifth =
+            sound.Envelope(kStingerHz[1], from(stepped), from(stepped) + 2 * second, kWindow);
+        for (size_t i = 0; i < bell.size(); ++i) bell[i] = std::min(bell[i], fifth[i]);
         const double top = bell.empty() ? 0.0 : *std::max_element(bell.begin(), bell.end());
         const size_t at =
             std::find_if(bell.begin(), bell.end(), [top](double v) { return v > top / 2; }) - bell.begin();
         return std::make_pair(from(stepped) + at * kHop + kWindow / 2, top);
     };
-    // The dip is looked for over a whole bar, so that one bar line falls inside wherever the
-    // music stands when the vehicle has settled.
-    const size_t bar = static_cast<size_t>(kBarSeconds * sound.rate);
-    const std::vector<double> chord =
-        sound.Envelope(kSeasonRoot[season], from("settled") - bar, from("settled"), kWindow);
+    // The dip is looked for over a whole segment (two bars), so that the deepest, where one
+    // segment's harmony ends and the next one's begins, falls inside wherever the music stands
+    // when the vehicle has settled.
+    const size_t segment = static_cast<size_t>(2 * kBarSeconds * sound.rate);
+    const std::vector<double> chord = qvtest::BandEnvelope(sound, from("settled") - segment, from("settled"), kWindow,
+                                                           kHarmonyBand[0], kHarmonyBand[1]);
     ASSERT_FALSE(chord.empty());
     const size_t barLine =
-        from("settled") - bar + (std::min_element(chord.begin(), chord.end()) - chord.begin()) * kHop + kWindow / 2;
-    EXPECT_LT(sound.Level(kStingerHz[0], from("first story step") - second, from("first story step")), 0.001)
-        << "no stinger before the story moves";
+        from("settled") - segment + (std::min_element(chord.begin(), chord.end()) - chord.begin()) * kHop + kWindow / 2;
+    // The music may hold the bell's notes too, but far softer.
+    const double before =
+        std::min(sound.Level(kStingerHz[0], from("first story step") - second, from("first story step")),
+                 sound.Level(kStingerHz[1], from("first story step") - second, from("first story step")));
     for (const char* stepped : {"first story step", "second story step"}) {
         const auto [onset, level] = rise(stepped);
-        EXPECT_GT(level, 0.01) << stepped << ": the stinger is heard";
+        EXPECT_GT(level, 0.005) << stepped << ": the stinger is heard";
+        EXPECT_GT(Db(level / before), 12.0) << stepped << ": above the music before the story moved";
         EXPECT_GT(sound.Level(kStingerHz[1], onset, onset + second / 2), 0.005) << stepped;
         const double seconds = double(onset - from(stepped)) / sound.rate;
         EXPECT_GT(seconds, 0.0) << stepped;
@@ -656,6 +635,183 @@ TEST(GameSound, AGustRingsItsChimesInTurnIntoTheSeasonsAndOnlyTheSeasonsAheadAre
         }
     }
     EXPECT_LT(sound.Peak(), 0.99f);
+}
+
+// Frames of the game (two buffers of the output device each) in a number of seconds.
+int Frames(double seconds) { return static_cast<int>(seconds / (2 * kBufferSeconds)); }
+std::function<bool()> SetSeason(int season) {
+    return [season] {
+        QV::AudioLogic_::GetInstance().SetSeason(season);
+        return true;
+    };
+}
+// The music changes its notes again and again in every ten seconds of [from, to).
+void ExpectMovingMusic(const CapturedSound& sound, size_t from, size_t to, const char* where) {
+    const size_t tenSeconds = 10 * sound.rate;
+    ASSERT_GE(to - from, tenSeconds) << where;
+    for (size_t start = from; start + tenSeconds <= to; start += tenSeconds)
+        EXPECT_GE(qvtest::NoteChanges(sound, start, start + tenSeconds, kLowestNote, kHighestNote), kNoteChangesIn10s)
+            << where << ", from " << double(start - from) / sound.rate << " s";
+}
+
+TEST(GameSound, TheMusicMovesInTheMenuAndInFlightEachSeasonInItsOwnKeyAndTheNarrationDucksIt) {
+    Script script;
+    platform::ResetPads();
+    platform::ConnectPad(0);
+    script.steps = {
+        {"menu", In("MainMenu")},
+        {"menu music", Wait(Frames(21))},
+        {"narration", Post("Play_1_Long_ago")},
+        {"narration spoken", Wait(Frames(2.25))},
+        {"narration over", Wait(Frames(3.5))},
+        {"play pressed", Tap(script, SD::key_RETURN)},
+        {"world", In("World")},
+        {"throttle held", [&script] { return PadThrottle(0)() && Hold(script, {SD::key_SPACE})(); }},
+        {"flying", Wait(Frames(10.5))},
+        {"throttle released", Hold(script, {})},
+    };
+    // Each season in turn: the change waits for a bar and a one-beat turn, then its music plays.
+    const char* const seasons[] = {"spring", "summer", "fall", "winter"};
+    for (int season = 0; season < 4; ++season) {
+        script.steps.push_back({std::string(seasons[season]) + " set", SetSeason(season)});
+        script.steps.push_back({std::string(seasons[season]) + " heard", Wait(Frames(9))});
+    }
+    // Back to the state the world starts in; then the story moves the music on a season.
+    int seasonBefore = -1;
+    script.steps.insert(
+        script.steps.end(),
+        {
+            {"first state again", SetSeason(1)},
+            {"first state heard", Wait(Frames(5))},
+            {"story moved on",
+             [&seasonBefore] {
+                 seasonBefore = QV::AudioLogic_::GetInstance().GetSeason();
+                 return StoryStep(3)();
+             }},
+            {"season changed", [&seasonBefore] { return QV::AudioLogic_::GetInstance().GetSeason() != seasonBefore; }},
+            {"story's season heard", Wait(Frames(9))},
+        });
+    SD::RunSummary summary;
+    const CapturedSound sound = RunWholeGame(script, summary);
+    ASSERT_TRUE(RanCleanly(script, summary));
+    const auto from = [&](const std::string& step) { return script.at.at(step); };
+    const size_t second = sound.rate;
+
+    ExpectMovingMusic(sound, from("menu") + second, from("menu music"), "the menu");
+    ExpectMovingMusic(sound, from("throttle held"), from("flying"), "flight");
+
+    // Each season's music in its own key: every two seasons' balances of pitch classes differ.
+    std::vector<std::vector<double>> keys;
+    for (const char* season : seasons)
+        keys.push_back(qvtest::PitchClasses(sound, from(std::string(season) + " set") + 3 * second,
+                                            from(std::string(season) + " heard"), kLowestNote, kHighestNote));
+    for (int a = 0; a < 4; ++a)
+        for (int b = a + 1; b < 4; ++b)
+            EXPECT_LT(qvtest::Likeness(keys[a], keys[b]), kUnlikeSeasons) << seasons[a] << " and " << seasons[b];
+    // The menu plays the music of the first state of the game (summer's), as the world does.
+    const std::vector<double> menu =
+        qvtest::PitchClasses(sound, from("menu") + second, from("menu music"), kLowestNote, kHighestNote);
+    EXPECT_GT(qvtest::Likeness(menu, keys[1]), kUnlikeSeasons) << "the menu's music is summer's";
+    for (int other : {0, 2, 3}) EXPECT_LT(qvtest::Likeness(menu, keys[other]), kUnlikeSeasons) << seasons[other];
+
+    // The story step moves the music to the next season's.
+    const int story = QV::AudioLogic_::GetInstance().GetSeason();
+    ASSERT_EQ(story, seasonBefore + 1);
+    const std::vector<double> moved = qvtest::PitchClasses(sound, from("season changed") + 3 * second,
+                                                           from("story's season heard"), kLowestNote, kHighestNote);
+    for (int season = 0; season < 4; ++season) {
+        if (season == story)
+            EXPECT_GT(qvtest::Likeness(moved, keys[season]), kUnlikeSeasons) << "the story's " << seasons[season];
+        else
+            EXPECT_LT(qvtest::Likeness(moved, keys[season]), kUnlikeSeasons) << "the story's, not " << seasons[season];
+    }
+
+    // The narration is heard and ducks the music's tune while it speaks (by its bus's 12 dB, as
+    // near as the tune, which moves meanwhile, lets it be read), and lets it go after.
+    EXPECT_GT(sound.Level(kFirstLineHz, from("narration") + second / 4, from("narration spoken")), 0.005);
+    const auto tune = [&](size_t begin, size_t end) {
+        return qvtest::BandLevel(sound, begin, end, kTuneBand[0], kTuneBand[1]);
+    };
+    const double before = tune(from("narration") - 3 * second, from("narration"));
+    const double under = tune(from("narration") + second / 2, from("narration spoken"));
+    const double after = tune(from("narration spoken") + second, from("narration over"));
+    EXPECT_NEAR(Db(under / before), kNarrationDuckDb, 5.0) << "the music under the narration";
+    EXPECT_NEAR(Db(after / before), 0.0, 4.0) << "the music after it";
+    EXPECT_LT(sound.Peak(), 0.99f);
+}
+
+TEST(GameSound, OutsideTheMusicNoToneHoldsSteady) {
+    Script script;
+    platform::ResetPads();
+    platform::ConnectPad(0);
+    script.steps = {
+        {"menu", In("MainMenu")},
+        {"music stopped", StopTheMusic},
+        // Posted again every frame, as the game does inside a season volume: the one chain of
+        // calls goes on.
+        {"menu ambience", [left = Frames(8)]() mutable { return Post("Play_Spring_Ambient")() && --left <= 0; }},
+        {"narration", Post("Play_1_Long_ago")},
+        {"narration over", Wait(Frames(3))},
+        {"play pressed", Tap(script, SD::key_RETURN)},
+        {"world", In("World")},
+        {"throttle held", [&script] { return PadThrottle(0)() && Hold(script, {SD::key_SPACE})(); }},
+        {"flying", Wait(Frames(5))},
+        {"throttle released", Hold(script, {})},
+    };
+    // The seasons' ambiences, then every sound of the game's events one after the other.
+    for (const char* event : {"Play_Summer_Ambient", "Play_Fall_Ambient", "Play_Winter_Ambient"}) {
+        script.steps.push_back({event, Post(event)});
+        script.steps.push_back({std::string(event) + " heard", Wait(Frames(4))});
+    }
+    for (const char* event : {"Play_Chime", "Play_FireflyMainMenu", "Play_Flower", "Play_Ice_Melt",
+                              "Play_Grass_Growing", "Play_Reed", "Play_Old_Crystals", "Play_Lily_Pad", "Play_Pitcher",
+                              "Play_Hatch", "Play_Piano", "Play_Thunder", "Play_Water"}) {
+        script.steps.push_back({event, Post(event)});
+        script.steps.push_back({std::string(event) + " heard", Wait(Frames(1.5))});
+    }
+    for (const uint32_t event : {QV::SimpleTombstoneLogic::kDefaultSound, QV::CrystalLogic::kChime}) {
+        script.steps.push_back({std::to_string(event), [event] {
+                                    QV::AudioLogic_::PostEventID(event, nullptr);
+                                    return true;
+                                }});
+        script.steps.push_back({std::to_string(event) + " heard", Wait(Frames(2.5))});
+    }
+    SD::RunSummary summary;
+    const CapturedSound sound = RunWholeGame(script, summary);
+    ASSERT_TRUE(RanCleanly(script, summary));
+    const size_t begin = script.at.at("music stopped") + sound.rate / 2;
+
+    // In the menu the birds call now and then, however often their ambience is posted: calls
+    // apart from each other, above the music's notes, at gaps of differing length and at pitches
+    // of their own, with quiet between.
+    constexpr size_t kCallWindow = 2048, kCallHop = kCallWindow / 4;
+    const size_t menuFrom = script.at.at("music stopped") + sound.rate, menuTo = script.at.at("menu ambience");
+    const std::vector<double> band = qvtest::BandEnvelope(sound, menuFrom, menuTo, kCallWindow, 2000.0, 6000.0);
+    ASSERT_FALSE(band.empty());
+    const double loudest = *std::max_element(band.begin(), band.end());
+    std::vector<size_t> onsets;  // frames
+    std::set<int> pitches;       // each call's loudest pitch, in semitones
+    for (size_t i = 1; i < band.size(); ++i) {
+        if (band[i] < loudest / 4 || band[i - 1] >= loudest / 4) continue;
+        onsets.push_back(menuFrom + i * kCallHop);
+        const std::vector<double> spectrum = qvtest::Spectrum(sound, onsets.back(), kCallWindow);
+        const size_t low = 2000 * kCallWindow / sound.rate, high = 6000 * kCallWindow / sound.rate;
+        const size_t peak = std::max_element(spectrum.begin() + low, spectrum.begin() + high) - spectrum.begin();
+        pitches.insert(
+            static_cast<int>(std::lround(12.0 * std::log2(double(peak) * sound.rate / kCallWindow / 440.0))));
+    }
+    ASSERT_GE(onsets.size(), 3u) << "the birds call";
+    std::vector<double> gaps;
+    for (size_t i = 1; i < onsets.size(); ++i) gaps.push_back(double(onsets[i] - onsets[i - 1]) / sound.rate);
+    EXPECT_GT(*std::max_element(gaps.begin(), gaps.end()) - *std::min_element(gaps.begin(), gaps.end()), 0.15)
+        << "the calls come at irregular times";
+    EXPECT_GE(pitches.size(), 2u) << "the calls at pitches of their own";
+    const auto quiet = std::count_if(band.begin(), band.end(), [loudest](double v) { return v < loudest / 10; });
+    EXPECT_GT(double(quiet) / band.size(), 0.3) << "quiet between the calls";
+
+    for (const qvtest::SteadyTone& tone : qvtest::SteadyTones(sound, begin, sound.left.size(), -40.0, 1.0))
+        ADD_FAILURE() << "a steady tone at " << tone.hz << " Hz, " << tone.db << " dBFS, for " << tone.seconds
+                      << " s from " << double(tone.from - begin) / sound.rate << " s";
 }
 
 }  // namespace

@@ -21,6 +21,8 @@
 #include "engine/Factory.h"
 #include "engine/GameObject.h"
 #include "engine/Level.h"
+#include "engine/SuperialDataMap.h"
+#include "engine/SuperialValue.h"
 #include "engine/Transform.h"
 #include "game/components/Spawner.h"
 #include "game/editor/LevelEditor.h"
@@ -367,8 +369,23 @@ TEST(WholeGame, TheMenuOffersTheResolutionsTheScreenCanShow) {
     }
 }
 
+// The layers of a level file in order, each a list of its objects' entries.
+std::vector<std::vector<const SD::SuperialValue*>> LayerEntries(const SD::SuperialDataMap& level) {
+    std::vector<std::vector<const SD::SuperialValue*>> layers;
+    for (const SD::SuperialValue* layer = level.Top()->FirstChild(); layer; layer = layer->Next()) {
+        layers.emplace_back();
+        const SD::SuperialValue* objects = SD::SuperialValue::FindChildByTag(layer, "GameObjects");
+        for (const SD::SuperialValue* entry = objects ? objects->FirstChild() : nullptr; entry; entry = entry->Next())
+            layers.back().push_back(entry);
+    }
+    return layers;
+}
+
 // With developer keys on, the level editor in the world: F2, space places the first template at
-// the cursor, W moves it, control and S save the level, which then holds it there.
+// the cursor, W moves it, control and S save the level, which then holds it there. The sample
+// level is kept in the form the editor saves, so that first save adds the placed rock and changes
+// nothing else, though the world has run meanwhile; loaded again with control and O and saved
+// again, the file stays the same.
 TEST(WholeGame, TheEditorPlacesMovesAndSavesAnObject) {
     qvtest::TempTree tree;
     MakeSampleTree(tree);
@@ -382,6 +399,9 @@ TEST(WholeGame, TheEditorPlacesMovesAndSavesAnObject) {
     auto editor = [] { return QV::LevelEditor::Peek(); };
     SD::GameObject* placed = nullptr;
     SD::Vec3 placedAt, movedTo;
+    const std::string kLevel = "Assets/Levels/World_v6/objects.xml";
+    const std::string kept = tree.Read(kLevel);
+    std::string firstSave;
     player.steps = ThroughTheSplash(player);
     player.steps.insert(player.steps.end(),
                         {
@@ -422,6 +442,21 @@ TEST(WholeGame, TheEditorPlacesMovesAndSavesAnObject) {
                             {"saved",
                              [&] {
                                  player.keys.erase(SD::key_CONTROL);
+                                 firstSave = tree.Read(kLevel);
+                                 return true;
+                             }},
+                            {"editing done", tap(SD::key_ESCAPE)},
+                            {"a while in the world", wait(60)},
+                            {"control held again",
+                             [&] {
+                                 player.keys.insert(SD::key_CONTROL);
+                                 return true;
+                             }},
+                            {"O with control", tap(SD::key_O)},
+                            {"S with control again", tap(SD::key_S)},
+                            {"saved again",
+                             [&] {
+                                 player.keys.erase(SD::key_CONTROL);
                                  SD::Core::GetInstance()->Quit();
                                  return true;
                              }},
@@ -434,10 +469,30 @@ TEST(WholeGame, TheEditorPlacesMovesAndSavesAnObject) {
     ASSERT_TRUE(summary.clean) << summary.error;
     ASSERT_EQ(player.next, player.steps.size()) << "stuck at " << player.stuck;
     EXPECT_GT((movedTo - placedAt).Length(), 0.5f);
-    const std::optional<SD::Vec3> saved =
-        SavedPosition(tree.Read("Assets/Levels/World_v6/objects.xml"), "ObjectTemplates/Rock");
+    const std::optional<SD::Vec3> saved = SavedPosition(firstSave, "ObjectTemplates/Rock");
     ASSERT_TRUE(saved) << "the placed rock is not in the saved level";
     EXPECT_NEAR((*saved - movedTo).Length(), 0.0f, 0.02f);
+
+    // The first save holds the kept level's entries as they were, and the rock after "Main"'s.
+    const auto before = SD::SuperialDataMap::parseXmlFromBuffer(kept.c_str());
+    const auto after = SD::SuperialDataMap::parseXmlFromBuffer(firstSave.c_str());
+    ASSERT_TRUE(before && after);
+    const auto keptLayers = LayerEntries(*before), savedLayers = LayerEntries(*after);
+    ASSERT_EQ(savedLayers.size(), keptLayers.size());
+    size_t added = 0;
+    for (size_t layer = 0; layer < keptLayers.size(); ++layer) {
+        SCOPED_TRACE(layer);
+        ASSERT_GE(savedLayers[layer].size(), keptLayers[layer].size());
+        for (size_t i = 0; i < keptLayers[layer].size(); ++i)
+            EXPECT_TRUE(SD::SuperialValue::SameContent(savedLayers[layer][i], keptLayers[layer][i])) << "entry " << i;
+        for (size_t i = keptLayers[layer].size(); i < savedLayers[layer].size(); ++i, ++added) {
+            std::string blueprint;
+            savedLayers[layer][i]->GetAttribute("blueprint", blueprint);
+            EXPECT_EQ(blueprint, "ObjectTemplates/Rock");
+        }
+    }
+    EXPECT_EQ(added, 1u);
+    EXPECT_EQ(tree.Read(kLevel), firstSave) << "loaded and saved again";
 }
 
 TEST(WholeGame, FromTheMenuIntoTheWorldPausedResumedThenCreditsAndQuit) {

@@ -156,14 +156,25 @@ TEST_F(ParticleDisplay, AFarSpriteIsASoftGlowAsWideAsItsSizeAtItsDepth) {
     EXPECT_EQ(Red(2, 2), 0) << "nothing beyond it";
 }
 
-// Near the eye the big puffs of mist and dust stay puffs: no sprite is wider than a fifth of the
-// view, however large or near, and many of them blend rather than cover the picture.
+// Near the eye a light stays a point of light: no sprite is wider than a tenth of the view,
+// however large or near, and past that width it fades the nearer it comes; many big puffs blend
+// rather than cover the picture.
 TEST_F(ParticleDisplay, ANearOrHugeSpriteNeverCoversTheView) {
-    for (const Particle& p : {Glow(2.0f, 40.0f), Glow(30.0f, 255.0f)}) {
-        Draw({p});
-        EXPECT_LE(LitColumns(), kWidth / 5 + 2) << "size " << p.size << " at " << p.position.z;
-        EXPECT_GT(LitColumns(), kWidth / 10) << "size " << p.size << " at " << p.position.z;
+    // The same light coming nearer: a point at 20 units, held at the widest and fainter at 8, and
+    // fainter again by the eye.
+    int middle = 256;
+    for (float depth : {20.0f, 8.0f, 2.0f}) {
+        Draw({Glow(depth, 2.0f)});
+        EXPECT_LE(LitColumns(), kWidth / 10 + 2) << "at " << depth;
+        if (depth > 2.0f) {
+            EXPECT_GT(LitColumns(), kWidth / 40) << "at " << depth;
+        }
+        EXPECT_LT(Red(kWidth / 2, kHeight / 2), middle) << "nearer is fainter, at " << depth;
+        middle = Red(kWidth / 2, kHeight / 2);
     }
+    EXPECT_LT(middle, 64) << "a light by the eye is faint";
+    Draw({Glow(30.0f, 255.0f)});
+    EXPECT_LE(LitColumns(), kWidth / 10 + 2) << "a huge puff";
     std::vector<Particle> fog;
     for (int i = 0; i < 64; ++i) {
         Particle p = Glow(3.0f + 0.5f * float(i), 200.0f);

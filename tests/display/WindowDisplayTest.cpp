@@ -31,7 +31,10 @@
 #include "game/fireflies/FireflyManager.h"
 #include "game/hud/HudCollector.h"
 #include "game/hud/HudSystem.h"
+#include "game/systems/SowlarSystem.h"
 #include "engine/Level.h"
+#include "engine/SuperialDataMap.h"
+#include "engine/SuperialValue.h"
 #include "graphics/Graphics.h"
 #include "graphics/ParticleCulling.h"
 #include "graphics/components/Camera.h"
@@ -55,9 +58,12 @@ using qvdisplay::Frame;
 // The menu's logo: the HUD file places it, its blueprint sizes it in reference pixels.
 constexpr const char* kLogoBlueprint = "Hud/MenuLogo";
 constexpr const char* kMenuHud = "Assets/HudFiles/MainMenu.hud";
-// What the world's camera sees at the start: the spring sky above, the floor's wood below.
+// What the world's camera sees: the spring sky above, the ground below: the floor's meadow, or
+// the hill once the vehicle has flown up to it (each its texture tinted by its material).
 constexpr const char* kSkyTexture = "Assets/Textures/Sky/spring_skysphere.png";
-constexpr const char* kFloorTexture = "Assets/Textures/wood.png";
+constexpr std::pair<const char*, const char*> kGrounds[] = {
+    {"Assets/Textures/grass.png", "Assets/Materials/meadow.mat"},
+    {"Assets/Textures/gradient.png", "Assets/Materials/SampleHill.mat"}};
 constexpr const char* kWorldLevel = "Assets/Levels/World_v6/objects.xml";
 
 using displaytest::RedrawStill;
@@ -112,6 +118,39 @@ Box ExpectedLogoBox(const Box& area, float x, float y, const Aperture::UISprite&
             int(std::lround(centreY + ph / 2))};
 }
 
+// Gives the level's hill the scale of its model; false when the level places no scaled hill.
+bool ScaleHillToItsModel(const std::string& level) {
+    auto map = SD::SuperialDataMap::createFromFile(level.c_str());
+    if (!map) return false;
+    for (SD::SuperialValue* layer = map->Top()->FirstChild(); layer; layer = layer->Next()) {
+        SD::SuperialValue* objects = SD::SuperialValue::FindChildByTag(layer, "GameObjects");
+        for (SD::SuperialValue* entry = objects ? objects->FirstChild() : nullptr; entry; entry = entry->Next()) {
+            std::string blueprint;
+            entry->GetAttribute("blueprint", blueprint);
+            SD::SuperialValue* transform =
+                SD::SuperialValue::FindChildByTag(SD::SuperialValue::FindChildByTag(entry, "Components"), "Transform");
+            SD::SuperialValue* scale = SD::SuperialValue::FindChildByName(transform, "scale");
+            if (blueprint != "ObjectTemplates/Hill" || !scale) continue;
+            for (SD::SuperialValue* axis = scale->FirstChild(); axis; axis = axis->Next()) axis->SetFloat(1.0);
+            return SD::SuperialDataMap::WriteToFile(level.c_str(), *map) > 0;
+        }
+    }
+    return false;
+}
+
+// The colour a material file tints its surface ("float4 tint r g b a"); black without one.
+Colour MaterialTint(const std::string& text) {
+    std::istringstream lines(text);
+    std::string line;
+    Colour tint;
+    while (std::getline(lines, line)) {
+        std::istringstream words(line);
+        std::string kind, name;
+        if (words >> kind >> name && kind == "float4" && name == "tint") words >> tint.r >> tint.g >> tint.b;
+    }
+    return tint;
+}
+
 Box Inset(const Box& b, int by) { return {b.left + by, b.top + by, b.right - by, b.bottom - by}; }
 
 // Rows of the render area between two fractions of its height, all columns.
@@ -137,18 +176,17 @@ protected:
         tree_.Write("Assets/Config/config.ini", config);
         // The world's hill is drawn 40 times the size of its model (1600 units across, 120 high)
         // and roofs over the whole floor; at the model's own size the camera sees the sky.
-        std::string level = tree_.Read(kWorldLevel);
-        const size_t hill = level.find("\"ObjectTemplates/Hill\"");
-        const std::string large = "<Float value=\"40\"/><Float value=\"20\"/><Float value=\"40\"/>";
-        const size_t scale = hill == std::string::npos ? hill : level.find(large, hill);
-        ASSERT_NE(scale, std::string::npos) << "no hill in " << kWorldLevel;
-        level.replace(scale, large.size(), "<Float value=\"1\"/><Float value=\"1\"/><Float value=\"1\"/>");
-        tree_.Write(kWorldLevel, level);
+        ASSERT_TRUE(ScaleHillToItsModel(tree_.Path(kWorldLevel))) << "no hill in " << kWorldLevel;
         std::string error;
         sky_ = qvdisplay::TextureMean(tree_.Path(kSkyTexture), &error);
         ASSERT_EQ(error, "") << kSkyTexture;
-        floor_ = qvdisplay::TextureMean(tree_.Path(kFloorTexture), &error);
-        ASSERT_EQ(error, "") << kFloorTexture;
+        for (const auto& [texture, material] : kGrounds) {
+            const Colour mean = qvdisplay::TextureMean(tree_.Path(texture), &error);
+            ASSERT_EQ(error, "") << texture;
+            const Colour tint = MaterialTint(tree_.Read(material));
+            ASSERT_GT(tint.r + tint.g + tint.b, 0.0) << material << " names no tint";
+            grounds_.push_back({mean.r * tint.r, mean.g * tint.g, mean.b * tint.b});
+        }
         // The machines that run this have no sound card; the card stands in through SDL.
         if (!std::getenv("SDL_AUDIODRIVER")) setenv("SDL_AUDIODRIVER", "dummy", 1);
         session_ = platform::sdl::SdlSession::Open(&error);
@@ -169,9 +207,9 @@ protected:
 
     Frame Shown() const { return {session_->LastFrameWidth(), session_->LastFrameHeight(), session_->LastFrame()}; }
 
-    // The world as the camera sees it at the start: many colours, the sky's hue in the upper part
-    // of the render area, the floor's in the lower part (lighting, fog and glows change their
-    // brightness, not what colour they are).
+    // The world as the camera sees it: many colours, the sky's hue in the upper part of the render
+    // area, the hue of the ground under it in the lower part (lighting, fog and glows change
+    // their brightness, not what colour they are).
     void ExpectWorld(const Frame& frame, const Box& area, const std::string& when) const {
         SCOPED_TRACE(when);
         EXPECT_GE(qvdisplay::DistinctColours(frame), 24u) << "the world's frame is nearly blank";
@@ -181,13 +219,19 @@ protected:
         // sky a little towards white.
         EXPECT_LE(qvdisplay::ChannelDistance(qvdisplay::Chromaticity(sky), qvdisplay::Chromaticity(sky_)), 0.075)
             << "upper part " << qvdisplay::Describe(sky) << ", sky texture " << qvdisplay::Describe(sky_);
-        EXPECT_LE(qvdisplay::ChannelDistance(qvdisplay::Chromaticity(floor), qvdisplay::Chromaticity(floor_)), 0.06)
-            << "lower part " << qvdisplay::Describe(floor) << ", floor texture " << qvdisplay::Describe(floor_);
+        double nearest = 1.0;
+        for (const Colour& ground : grounds_)
+            nearest = std::min(
+                nearest, qvdisplay::ChannelDistance(qvdisplay::Chromaticity(floor), qvdisplay::Chromaticity(ground)));
+        EXPECT_LE(nearest, 0.06) << "lower part " << qvdisplay::Describe(floor) << ", the floor's "
+                                 << qvdisplay::Describe(grounds_[0]) << ", the hill's "
+                                 << qvdisplay::Describe(grounds_[1]);
     }
 
     qvtest::TempTree tree_;
     platform::ManualClock clock_;
-    Colour sky_, floor_;
+    Colour sky_;
+    std::vector<Colour> grounds_;
     std::unique_ptr<platform::sdl::SdlSession> session_;
 };
 
@@ -414,12 +458,29 @@ TEST_F(WindowDisplay, MenuAndWorldReachTheScreenAndSurviveALostDeviceALostContex
     ExpectWorld(afterResize, resizedArea, "after the window was resized");
 }
 
+// The share of thin bands along the box's left and right sides (three pixels out to a pixel in)
+// that looks gold, as the frame around a focused entry does at any brightness of its pulse. The
+// sides, not the top and bottom: the entries above and below stand only a few pixels away.
+double GoldRing(const Frame& frame, const Box& box) {
+    const Box strips[] = {{box.left - 3, box.top + 1, box.left + 1, box.bottom - 1},
+                          {box.right - 1, box.top + 1, box.right + 3, box.bottom - 1}};
+    double gold = 0.0, all = 0.0;
+    for (const Box& strip : strips) {
+        const double pixels = double(strip.Width()) * strip.Height();
+        gold += qvdisplay::ShareLike(frame, strip, {240, 190, 60}, 0.05) * pixels;
+        all += pixels;
+    }
+    return gold / all;
+}
+
 // The menus as a player meets them: every screen has words, each key press does its one thing
-// (down and return on the credits entry open the credits and not the world), and the quit
-// prompt's "No" stays while its "Yes" ends the game.
+// (down and return on the credits entry open the credits and not the world), the focused entry
+// shows its focus at every moment of its pulse, the quit prompt hides the menu under it, Left
+// moves its focus to "Yes" and shows it there, its "No" stays and its "Yes" ends the game.
 TEST_F(WindowDisplay, TheMenusShowTheirWordsAndEachPressDoesOneThing) {
-    Frame controls, menu, credits, prompt;
-    Box area;
+    Frame controls, menu, credits, prompt, yesFocused;
+    std::vector<Frame> pulse;
+    Box area, play, yes, no;
     std::map<std::string, Box> entries;
     std::map<std::string, std::string> textures;
     bool worldSeen = false;
@@ -457,7 +518,13 @@ TEST_F(WindowDisplay, TheMenusShowTheirWordsAndEachPressDoesOneThing) {
                                     entries[entry] = box;
                                     textures[entry] = SpriteOf(entry)->GetTexture();
                                 }
-                                return true;
+                                return EntryBox(tree_.Path(kMenuHud), "Hud/Button_Play", area, &play);
+                            }});
+    // A frame every fourth over a whole pulse and more (its way down and up takes 1.5 s).
+    auto watched = std::make_shared<int>(0);
+    script.steps.push_back({"the focus watched", [&, watched] {
+                                if (++*watched % 4 == 0) pulse.push_back(Shown());
+                                return pulse.size() >= 30;
                             }});
     for (auto& step : std::vector<Script::Step>{
              {"down to the credits entry", Tap(SDL_SCANCODE_DOWN)},
@@ -490,7 +557,14 @@ TEST_F(WindowDisplay, TheMenusShowTheirWordsAndEachPressDoesOneThing) {
              {"quit asked again", Tap(SDL_SCANCODE_ESCAPE)},
              {"the quit prompt again", [] { return Exists("QuitPrompt"); }},
              {"the prompt still again", Wait(30)},
-             {"up to yes", Tap(SDL_SCANCODE_UP)},
+             {"left to yes", Tap(SDL_SCANCODE_LEFT)},
+             {"yes focused seen",
+              [&] {
+                  yesFocused = Shown();
+                  const std::string hud = tree_.Path("Assets/HudFiles/PromptToQuit.hud");
+                  return EntryBox(hud, "Hud/Button_QuitYes", area, &yes) &&
+                         EntryBox(hud, "Hud/Button_QuitNo", area, &no);
+              }},
              {"yes chosen", Tap(SDL_SCANCODE_RETURN)},
          })
         script.steps.push_back(step);
@@ -508,7 +582,8 @@ TEST_F(WindowDisplay, TheMenusShowTheirWordsAndEachPressDoesOneThing) {
         for (const auto& [name, frame] : {std::pair<const char*, const Frame*>{"controls", &controls},
                                           {"menu-words", &menu},
                                           {"credits", &credits},
-                                          {"quit-prompt", &prompt}})
+                                          {"quit-prompt", &prompt},
+                                          {"quit-prompt-yes", &yesFocused}})
             qvdisplay::SavePpm(*frame, std::string(folder) + "/" + name + ".ppm");
     ASSERT_TRUE(summary.clean) << summary.error;
     EXPECT_TRUE(script.Finished()) << "stuck at: " << script.Where();
@@ -534,6 +609,14 @@ TEST_F(WindowDisplay, TheMenusShowTheirWordsAndEachPressDoesOneThing) {
             << "inside " << qvdisplay::Describe(inside) << ", its picture " << qvdisplay::Describe(picture);
         EXPECT_GE(WordShare(menu, Inset(box, 1)), 0.03) << "no words on it";
     }
+    // The focused entry (Play) is framed in gold in every frame of its pulse; the others are not.
+    ASSERT_FALSE(pulse.empty());
+    for (size_t i = 0; i < pulse.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_GE(GoldRing(pulse[i], play), 0.15) << "the focus is not seen";
+        EXPECT_LE(GoldRing(pulse[i], entries["Hud/Button_Credits"]), 0.02)
+            << "an entry without the focus looks focused";
+    }
     // The display's own size is offered, and the menu's 1280x800, which fits on it, is kept.
     EXPECT_TRUE(desktopOffered);
     EXPECT_TRUE(resolutionSelectable);
@@ -549,6 +632,12 @@ TEST_F(WindowDisplay, TheMenusShowTheirWordsAndEachPressDoesOneThing) {
     ASSERT_TRUE(HudEntryPosition(tree_.Path("Assets/HudFiles/PromptToQuit.hud"), "Hud/QuitQuestion", &qx, &qy));
     const Box question = Band(area, qy - 0.04, qy + 0.04);
     EXPECT_GE(qvdisplay::ShareLike(prompt, question, {240, 190, 60}, 0.04), 0.01) << "no question on the prompt";
+    // Nothing of the menu under the prompt shows through it: no words where Play's are.
+    EXPECT_LE(WordShare(prompt, Inset(play, 1)), 0.005) << "the menu shows through the prompt";
+    // Left in the prompt gives "Yes" the focus, and it shows.
+    ASSERT_FALSE(yesFocused.rgba.empty());
+    EXPECT_GE(GoldRing(yesFocused, yes), 0.15) << "Yes does not look focused";
+    EXPECT_LE(GoldRing(yesFocused, no), 0.02) << "No still looks focused";
 }
 
 // The world's intro lasts some 36 s of game time: the runs that wait for it take fewer, longer
@@ -692,6 +781,78 @@ TEST_F(WindowDisplay, TheEditorsBarsShowOverTheFrameAfterF2) {
     EXPECT_GE(qvdisplay::ChannelDistance(qvdisplay::MeanColour(editing, right), qvdisplay::MeanColour(game, right)),
               20.0)
         << "the bars' side of the window looks as the game drew it";
+}
+
+// The share of the box's pixels whose channels add up to at most `most`.
+double ShareDarkerThan(const Frame& frame, const Box& box, int most) {
+    int count = 0, all = 0;
+    for (int y = std::max(box.top, 0); y < std::min(box.bottom, frame.height); ++y)
+        for (int x = std::max(box.left, 0); x < std::min(box.right, frame.width); ++x, ++all) {
+            const uint8_t* p = &frame.rgba[(static_cast<size_t>(y) * frame.width + x) * 4];
+            if (p[0] + p[1] + p[2] <= most) ++count;
+        }
+    return all ? double(count) / all : 0.0;
+}
+
+// The credits that end the game roll over the live world, whatever its sky: over a white one (the
+// winter's at its whitest) their words still read, light letters on a dark ground.
+TEST_F(WindowDisplay, TheCreditsAtTheEndReadOverAWhiteSky) {
+    FewerFrames(tree_);
+    Frame rolling;
+    Box area;
+    Script script;
+    script.steps = ToTheMenu();
+    for (auto& step : std::vector<Script::Step>{
+             {"play chosen", Tap(SDL_SCANCODE_RETURN)},
+             {"the world", Entered("World")},
+             {"a while in the world", Wait(30)},
+             {"the end under a white sky",
+              [] {
+                  // A white picture over the whole screen, under the credits, stands for the sky.
+                  SD::GameObject* sky = SD::Factory_::GetInstance()->NewGameObject();
+                  auto* sprite = static_cast<Aperture::UISprite*>(sky->AddComponent(SD::CID_UISprite));
+                  sprite->SetTexture("WhiteSquare");
+                  sprite->SetConvertPixelScale(true);
+                  sprite->SetAnchor(SD::Vec2(0.5f, 0.5f));
+                  sky->GetTransform().SetPos(SD::Vec3(0.5f, 0.5f, 0.05f));
+                  sky->GetTransform().SetScale(SD::Vec3(1920.0f, 1200.0f, 1.0f));
+                  sky->Initialize(false);
+                  QV::SowlarSystem_::GetInstance().SetEndOfGame(true);
+                  return true;
+              }},
+             {"the credits", [] { return Exists("Credits"); }},
+             {"the credits rolling", Wait(24)},
+             {"the credits seen",
+              [&] {
+                  rolling = Shown();
+                  area = RenderArea(rolling);
+                  SD::Core::GetInstance()->Quit();
+                  return true;
+              }},
+         })
+        script.steps.push_back(step);
+    SD::RunOptions options;
+    options.maxFrames = 8000;
+    options.afterFrame = [&](unsigned long) { script.Frame(); };
+    const SD::RunSummary summary = SD::RunProgram(options);
+    if (const char* folder = std::getenv("QV_FRAMES"))
+        qvdisplay::SavePpm(rolling, std::string(folder) + "/credits-white-sky.ppm");
+    ASSERT_TRUE(summary.clean) << summary.error;
+    ASSERT_TRUE(script.Finished()) << "stuck at: " << script.Where();
+    // The middle of the screen, where the credits' words roll: a dark ground about them and light
+    // letters on it, though the sky behind is white.
+    const Box column = {area.left + area.Width() * 3 / 8, area.top, area.right - area.Width() * 3 / 8, area.bottom};
+    EXPECT_GE(ShareDarkerThan(rolling, column, 300), 0.1) << "no dark ground under the words";
+    // The rows the words' ground crosses, and the light letters on them.
+    Box words = column;
+    while (words.top < words.bottom &&
+           ShareDarkerThan(rolling, {column.left, words.top, column.right, words.top + 1}, 300) < 0.3)
+        ++words.top;
+    while (words.bottom > words.top &&
+           ShareDarkerThan(rolling, {column.left, words.bottom - 1, column.right, words.bottom}, 300) < 0.3)
+        --words.bottom;
+    EXPECT_GE(words.Height(), area.Height() / 10) << "no rows of words";
+    EXPECT_GE(WordShare(rolling, words), 0.02) << "no light letters stand out";
 }
 
 // Where one blade of the first grass island stands; false without grass.

@@ -297,6 +297,34 @@ TEST(SuperialValue, NumbersReadAsAnotherTypeAreConvertedByValue) {
     EXPECT_EQ(speed, 3.0f);
 }
 
+// A copy into another document holds the whole subtree, attributes and values of every type
+// included, belongs to its new document and lives on its own.
+TEST(SuperialValue, ACopyAppendedElsewhereIsWholeAndIndependent) {
+    auto source = SD::SuperialDataMap::parseXmlFromBuffer(
+        "<GameObject blueprint=\"A/B\" weight=\"2.5\" count=\"-3\"><Components><Float name=\"x\" value=\"1.25\"/>"
+        "<Integer value=\"7\"/><Boolean name=\"on\" value=\"1\"/><String name=\"s\">a &lt; b</String>"
+        "<Array><Float value=\"2\"/></Array><String name=\"empty\"></String></Components></GameObject>");
+    ASSERT_TRUE(source);
+    SD::SuperialDataMap target;
+    SuperialValue* parent = target.Top();
+    ASSERT_TRUE(parent->MakeObject());
+    SuperialValue* copy = SuperialValue::AppendCopy(parent, *source->Top());
+    ASSERT_NE(copy, nullptr);
+    EXPECT_EQ(copy->Parent(), parent);
+    EXPECT_EQ(copy->Owner(), &target);
+    EXPECT_TRUE(SuperialValue::SameContent(copy, source->Top()));
+    SuperialValue* components = SuperialValue::FindChildByTag(copy, "Components");
+    ASSERT_NE(components, nullptr);
+    EXPECT_EQ(components->Owner(), &target);
+    EXPECT_EQ(SuperialValue::FindChildByName(components, "s")->GetText(), "a < b");
+
+    SuperialValue::FindChildByName(components, "x")->SetFloat(9.0);
+    EXPECT_FALSE(SuperialValue::SameContent(copy, source->Top()));
+    source.reset();
+    EXPECT_EQ(components->FirstChild()->GetFloat(), 9.0f);
+    EXPECT_EQ(SuperialValue::AppendCopy(components->FirstChild(), *copy), nullptr) << "a scalar holds no copy";
+}
+
 TEST(SuperialDataMap, TopLevelListIsKeptByTheMap) {
     SD::SuperialDataMap map;
     SuperialValue* first = map.Top();

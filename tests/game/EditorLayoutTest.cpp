@@ -1,7 +1,8 @@
 // The editor's bars keep inside the window and off its rows of words (the mode and its note at
 // the top, the name at the bottom, up to 40 letters in from the left), and its two lists stay
 // clear of each other and of the bar being edited, from a 320 x 200 window up. A wide window
-// keeps the lists at the right edge from the top down.
+// keeps the lists at the right edge from the top down. Words written beside the mode (the hint
+// that Tab shows hidden menus) stay in the window, off the mode's words and where no bar goes.
 #include <gtest/gtest.h>
 
 #include "game/editor/EditorLayout.h"
@@ -33,6 +34,16 @@ TEST(EditorLayout, BarsStayInTheWindowOffTheWordsAndApart) {
             EXPECT_GE(bar.height, 40) << "no room for a line under the title";
             for (const layout::BarPlace& row : words) EXPECT_FALSE(Overlap(bar, row)) << "a bar over words";
         }
+        const int letters = 19;
+        const layout::TextPlace beside = layout::BesideTheMode(window.width, letters);
+        const int right = beside.x + letters * layout::kLetterWidth;
+        EXPECT_LE(right, window.width);
+        if (beside.y == layout::kTitleRow) {
+            EXPECT_GE(beside.x, layout::kMargin + layout::kModeLetters * layout::kLetterWidth) << "over the mode";
+            EXPECT_LE(right, layout::kWordsRight) << "where a bar may go";
+        } else {
+            EXPECT_EQ(beside.y, layout::kNoteRow);
+        }
         EXPECT_FALSE(Overlap(templates, objects));
         for (const layout::BarPlace& list : {templates, objects}) {
             EXPECT_FALSE(Overlap(list, edited));
@@ -41,6 +52,8 @@ TEST(EditorLayout, BarsStayInTheWindowOffTheWordsAndApart) {
     }
     EXPECT_EQ(layout::TemplatesBar(1280, 800).y, 10);
     EXPECT_EQ(layout::TemplatesBar(1280, 800).x, 1070);
+    EXPECT_EQ(layout::BesideTheMode(640, 19).y, layout::kTitleRow);
+    EXPECT_EQ(layout::BesideTheMode(320, 19).y, layout::kNoteRow);
 }
 
 }  // namespace

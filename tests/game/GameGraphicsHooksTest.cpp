@@ -1,5 +1,5 @@
 // The graphics the game reaches: world logic tints and dims objects' lights and geometry, and the
-// level editor switches and zooms the cameras and reads and tints geometry.
+// level editor switches and zooms the cameras and tints geometry.
 #include <gtest/gtest.h>
 
 #include "core/RTTI.h"
@@ -10,7 +10,6 @@
 #include "game/editor/EditorScene.h"
 #include "graphics/Graphics.h"
 #include "graphics/GraphicsStartup.h"
-#include "graphics/components/Geometry.h"
 #include "graphics/components/Light.h"
 #include "graphics/components/SphericalCamera.h"
 #include "runtime/Registration.h"
@@ -36,8 +35,7 @@ TEST(GameGraphicsHooks, LightsAndGeometryOfObjects) {
     HookWorld world;
     SD::GameObject* lamp = world.factory.NewGameObject();
     auto* light = static_cast<Aperture::Light*>(lamp->AddComponent(SD::CID_Light));
-    auto* geometry = static_cast<Aperture::Geometry*>(lamp->AddComponent(SD::CID_Geometry));
-    geometry->SetModelName("lantern");
+    lamp->AddComponent(SD::CID_Geometry);
     SD::GameObject* bare = world.factory.NewGameObject();
     namespace looks = QV::looks;
 
@@ -59,10 +57,6 @@ TEST(GameGraphicsHooks, LightsAndGeometryOfObjects) {
         looks::SetLightAttenuation(object, 1, 1);
         looks::SetGeometryColor(object, {1, 1, 1, 1});
     }
-
-    namespace editor = QV::editorscene;
-    EXPECT_EQ(editor::ModelName(lamp), "lantern");
-    EXPECT_EQ(editor::ModelName(bare), "");
 }
 
 TEST(GameGraphicsHooks, TheEditorSwitchesAndZoomsCameras) {

@@ -26,6 +26,7 @@
 #include "sound/engine/audio/CSxAudioMgr.h"
 #include "sound/engine/hierarchy/CSxParameterNodeBase.h"
 #include "sound/engine/index/CSxObjectIndex.h"
+#include "sound/engine/plugin/SxPluginTable.h"
 #include "sound/engine/rtpc/CSxRTPCMgr.h"
 #include "sound/engine/states/CSxStateMgr.h"
 #include "sound/music/CSxMusicNode.h"
@@ -167,6 +168,35 @@ TEST_F(GameSoundContent, EveryGameParameterTheGameSetsDrivesTheBanks) {
           GameSoundLogic::kDistanceParameter, GameSoundLogic::kEngineDistanceParameter, Id("GlobalVolume")})
         EXPECT_TRUE(ParameterDrivesSomething(parameter)) << std::hex << parameter;
     EXPECT_FALSE(ParameterDrivesSomething(Id("NoSuchParameter"))) << "a parameter nothing follows";
+}
+
+// The banks put the engine's effects and synthesised sources to use: each of them serves some
+// share set or source of the loaded banks, whose parameters its plug-in has read from the bank.
+TEST_F(GameSoundContent, EveryEffectAndSynthOfTheEngineIsUsedByTheBanksWithParametersItReads) {
+    struct Plugin {
+        const char* what;
+        uint32_t type, company, id;
+    };
+    const Plugin kPlugins[] = {
+        {"compressor", SX::SxPluginType_Effect, 0, 108},   {"expander", SX::SxPluginType_Effect, 0, 109},
+        {"peak limiter", SX::SxPluginType_Effect, 0, 110}, {"parametric EQ", SX::SxPluginType_Effect, 0, 105},
+        {"delay", SX::SxPluginType_Effect, 0, 106},        {"room reverb", SX::SxPluginType_Effect, 0, 118},
+        {"FDN reverb", SX::SxPluginType_Effect, 0, 115},   {"modal synth", SX::SxPluginType_Effect, 0, 116},
+        {"meter", SX::SxPluginType_Effect, 0, 129},        {"limiter", SX::SxPluginType_Effect, 256, 103},
+        {"DeviceSim", SX::SxPluginType_Effect, 256, 110},  {"tone generator", SX::SxPluginType_Source, 0, 102},
+        {"wind", SX::SxPluginType_Source, 0, 119},         {"whoosh", SX::SxPluginType_Source, 0, 120},
+        {"silence", SX::SxPluginType_Source, 0, 101},
+    };
+    std::set<uint32_t> used;
+    for (SX::SxIndexTable table : {SX::SxIndex_FxShareSet, SX::SxIndex_FxCustom})
+        for (SX::CSxIndexable* item : SX::g_pObjectIndex->Table(table).Items())
+            if (auto* effect = dynamic_cast<SX::CSxFxBase*>(item)) {
+                EXPECT_NE(effect->Params(), nullptr)
+                    << "effect " << effect->ID() << " of plug-in " << effect->PluginID();
+                used.insert(effect->PluginID());
+            }
+    for (const Plugin& plugin : kPlugins)
+        EXPECT_EQ(used.count(SX::SxPluginKey(plugin.type, plugin.company, plugin.id)), 1u) << plugin.what;
 }
 
 TEST_F(GameSoundContent, TheStoryTriggerHasAStingerAndTheZonesReverbIsAnEnvironment) {

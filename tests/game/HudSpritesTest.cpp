@@ -79,16 +79,34 @@ TEST_F(GameHudSprites, MainMenuButtonsShowUpOverAndDownTexturesOnTheirSprites) {
     EXPECT_EQ(sound.Events(), std::vector<std::string>{"Play_FireflyMainMenu"});
 }
 
-TEST_F(GameHudSprites, TheFocusedButtonPulsesItsSpriteOpacity) {
+// The quit prompt's focused answer is framed at every moment: the frame's brightness pulses down
+// to its dimmest and back while the answers stay opaque. Left moves the focus, frame and all, to
+// "Yes".
+TEST_F(GameHudSprites, TheQuitPromptFramesItsFocusAtEveryMomentAndLeftMovesItToYes) {
     ASSERT_NE(OpenMenu("PromptToQuit"), nullptr);
-    std::vector<float> seen;
-    for (int i = 0; i < 30; ++i) {
+    SD::GameObject* frame = nullptr;
+    float dimmest = 2.0f, brightest = 0.0f;
+    // Two seconds hold a whole pulse (0.75 s each way) and more.
+    for (int i = 0; i < 40; ++i) {
         Step(0.05f);
-        seen.push_back(SpriteOf("Hud/Button_QuitNo")->GetOpacity());
+        frame = Find(root, QV::HudCollector::kFocusFrame);
+        ASSERT_NE(frame, nullptr);
+        const Aperture::Sprite* sprite = QV::SpriteOf(*frame);
+        ASSERT_NE(sprite, nullptr);
+        EXPECT_FLOAT_EQ(sprite->GetOpacity(), 1.0f);
+        dimmest = std::min(dimmest, sprite->GetTint().x);
+        brightest = std::max(brightest, sprite->GetTint().x);
+        EXPECT_FLOAT_EQ(SpriteOf("Hud/Button_QuitNo")->GetOpacity(), 1.0f);
     }
+    EXPECT_NEAR(dimmest, QV::HudCollector::kDimmest, 0.03f);
+    EXPECT_NEAR(brightest, 1.0f, 0.03f);
     EXPECT_EQ(Texture("Hud/Button_QuitNo"), "No_Over");
-    EXPECT_FLOAT_EQ(SpriteOf("Hud/Button_QuitYes")->GetOpacity(), 1.0f);
-    EXPECT_NE(*std::min_element(seen.begin(), seen.end()), *std::max_element(seen.begin(), seen.end()));
+    EXPECT_EQ(frame->GetTransform().GetPos().x, Find(root, "Hud/Button_QuitNo")->GetTransform().GetPos().x);
+
+    Tap({SD::key_LEFT});
+    EXPECT_EQ(Texture("Hud/Button_QuitYes"), "Yes_Over");
+    EXPECT_EQ(Texture("Hud/Button_QuitNo"), "No_Up");
+    EXPECT_EQ(frame->GetTransform().GetPos().x, Find(root, "Hud/Button_QuitYes")->GetTransform().GetPos().x);
 }
 
 TEST_F(GameHudSprites, AFadeDrivesItsSpriteOpacity) {

@@ -235,7 +235,7 @@ TEST_F(Widgets, ASliderTakesItsTrackAndKnobWithIt) {
     const uint32_t before = factory.GetPool().GetLiveCount();
     SD::GameObject* menu = Menu("W/Plain", {"W/Vol"});
     ASSERT_NE(menu, nullptr);
-    EXPECT_EQ(factory.GetPool().GetLiveCount(), before + 4);  // menu, slider, track, knob
+    EXPECT_EQ(factory.GetPool().GetLiveCount(), before + 5);  // menu, slider, track, knob, focus frame
     factory.DestroyGameObject(menu);
     factory.Update(0.0f);
     factory.Update(0.0f);
@@ -298,6 +298,37 @@ TEST_F(Widgets, OnlyTheLatestCollectorTakesInputUntilItGoes) {
     Tap({SD::key_DOWN});
     EXPECT_EQ(hud.FrontCollector(), under);
     EXPECT_EQ(under->CurrentIndex(), 1);
+}
+
+// The frame lies about the focused widget, a little larger and drawn over it, whatever kind of
+// widget it is; it follows the focus and goes with its menu.
+TEST_F(Widgets, TheFocusFrameLiesAboutTheFocusedWidgetAndFollowsTheFocus) {
+    tree.Write("Assets/HudFiles/Focus.hud", "W/Plain\nW/B0 0.5 0.3 0\nW/Box 0.5 0.5 0\nW/Vol 0.5 0.7 0\n");
+    SD::GameObject* menu = OpenHud("Focus");
+    ASSERT_NE(menu, nullptr);
+    Frame();
+    for (int focus = 0; focus < 3; ++focus) {
+        SCOPED_TRACE(focus);
+        SD::GameObject* framed = Front().Items()[focus]->GetOwner();
+        SD::GameObject* frame = Front().FocusFrame();
+        EXPECT_EQ(hudtest::TextureOf(frame), "FocusFrame");
+        EXPECT_EQ(frame->GetParent(), menu);
+        const SD::Vec3 at = framed->GetTransform().GetPos();
+        EXPECT_EQ(frame->GetTransform().GetPos().x, at.x);
+        EXPECT_EQ(frame->GetTransform().GetPos().y, at.y);
+        EXPECT_GT(frame->GetTransform().GetPos().z, at.z) << "drawn over the widget";
+        // The margin in reference pixels on each side, as a share of the reference screen.
+        const float margin = 2.0f * QV::HudCollector::kFrameMargin;
+        EXPECT_FLOAT_EQ(frame->GetTransform().GetScale().x,
+                        framed->GetTransform().GetScale().x + margin / Aperture::UISprite::kReferenceWidth);
+        EXPECT_FLOAT_EQ(frame->GetTransform().GetScale().y,
+                        framed->GetTransform().GetScale().y + margin / Aperture::UISprite::kReferenceHeight);
+        Tap({SD::key_DOWN});
+    }
+    const SD::GameObjectHandle frame = Front().FocusFrame()->GetHandle();
+    factory.DestroyGameObject(menu);
+    factory.Update(0.0f);
+    EXPECT_EQ(frame.get(), nullptr) << "the frame goes with its menu";
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 // The editor's level files: the sample level loaded, edited through the tweak bars, saved and
-// loaded again; failed saves; hostile and malformed input; autosaves.
+// loaded again; a save written again unchanged once loaded, whatever moved in the world
+// meanwhile; entries that make no object kept; failed saves; hostile and malformed input;
+// autosaves.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -15,6 +17,7 @@
 #include "game/player/PlayerLogic.h"
 #include "platform/tweak/TweakBar.h"
 #include "platform/tweak/TweakInspect.h"
+#include "support/CapturedLog.h"
 
 namespace {
 
@@ -37,6 +40,23 @@ protected:
         for (SD::SuperialValue* layer = map->Top()->FirstChild(); layer; layer = layer->Next())
             names.push_back(layer->Name());
         return names;
+    }
+    // The objects' entries of a layer of a level file, in file order, each written out alone.
+    std::vector<std::string> Entries(const std::string& relative, const std::string& layer) {
+        std::vector<std::string> entries;
+        auto map = SD::SuperialDataMap::createFromFile(tree.Path(relative).c_str());
+        if (!map) return {"(unreadable)"};
+        for (SD::SuperialValue* node = map->Top()->FirstChild(); node; node = node->Next()) {
+            if (node->Name() != layer) continue;
+            SD::SuperialValue* objects = SD::SuperialValue::FindChildByTag(node, "GameObjects");
+            for (SD::SuperialValue* entry = objects ? objects->FirstChild() : nullptr; entry; entry = entry->Next()) {
+                SD::SuperialDataMap alone;
+                alone.Top()->SetTypeName("Entry");
+                SD::SuperialValue::AppendCopy(alone.Top(), *entry);
+                entries.push_back(SD::SuperialDataMap::WriteToString(alone));
+            }
+        }
+        return entries;
     }
     // The main record's object whose X position is `x`.
     SD::GameObject* MainObjectAt(float x) {
@@ -95,6 +115,98 @@ TEST_F(LevelFilesTest, TheSampleLevelSurvivesEditingSavingAndLoadingAgain) {
         << "the template's layer is not written twice";
 }
 
+// What the world's logic moves while the editor looks on is not the designer's edit: a loaded
+// object the editor did not change is written as the file had it, so a level saved, loaded and
+// saved again is the same file, its objects in the same order, and the first save of a level
+// kept in saved form changes only what was edited.
+TEST_F(LevelFilesTest, ASavedLevelLoadedAndSavedAgainIsTheSameFile) {
+    const std::string objects = "Assets/Levels/Meadow/objects.xml";
+    ASSERT_TRUE(editor->LoadLevel("Meadow"));
+    ASSERT_TRUE(editor->SaveLevel("Meadow"));
+    const std::vector<std::string> loaded = Entries(objects, "Main");
+    ASSERT_EQ(loaded.size(), 2u);
+    ASSERT_TRUE(editor->LoadLevel("Meadow"));
+
+    SwitchOn();
+    Cursor()->GetTransform().SetPos(SD::Vec3(9.0f, 0.0f, 9.0f));
+    Tap({SD::key_SPACE});
+    ASSERT_NE(editor->GetSelectedObject(), nullptr);
+    Tap({SD::key_ESCAPE});
+    // Selected and left as it was, and moved by the world without the editor.
+    SD::GameObject* looked = MainObjectAt(4.0f);
+    ASSERT_NE(looked, nullptr);
+    ASSERT_TRUE(tw::PressButton(tw::FindBar("Level Objects"), QV::ObjectLabel(looked)));
+    Tap({SD::key_ESCAPE});
+    SD::GameObject* drifting = MainObjectAt(-3.0f);
+    ASSERT_NE(drifting, nullptr);
+    drifting->GetTransform().SetPosY(5.0f);
+    ASSERT_TRUE(editor->SaveLevel("Meadow"));
+    const std::string first = tree.Read(objects);
+    const std::vector<std::string> saved = Entries(objects, "Main");
+    ASSERT_EQ(saved.size(), 3u);
+    EXPECT_EQ(saved[0], loaded[0]) << "selected, unchanged";
+    EXPECT_EQ(saved[1], loaded[1]) << "moved by the world, not by the editor";
+    EXPECT_NE(saved[2].find("ObjectTemplates/Rock"), std::string::npos) << "the placed rock after them";
+
+    ASSERT_TRUE(editor->LoadLevel("Meadow"));
+    ASSERT_TRUE(editor->SaveLevel("Meadow"));
+    EXPECT_EQ(tree.Read(objects), first);
+}
+
+// An object the world destroyed while it ran stays in the level; one the editor deleted goes.
+TEST_F(LevelFilesTest, OnlyWhatTheEditorDeletesLeavesTheLevel) {
+    const std::string objects = "Assets/Levels/Meadow/objects.xml";
+    ASSERT_TRUE(editor->LoadLevel("Meadow"));
+    ASSERT_TRUE(editor->SaveLevel("Meadow"));
+    const std::vector<std::string> loaded = Entries(objects, "Main");
+    ASSERT_EQ(loaded.size(), 2u);
+    SwitchOn();
+    SD::GameObject* deleted = MainObjectAt(4.0f);
+    SD::GameObject* destroyed = MainObjectAt(-3.0f);
+    ASSERT_TRUE(deleted && destroyed);
+    editor->SelectObject(deleted);
+    Tap({SD::key_DELETE});
+    factory.DestroyGameObject(destroyed);
+    Frame();
+    ASSERT_TRUE(editor->SaveLevel("Meadow"));
+    EXPECT_EQ(Entries(objects, "Main"), std::vector<std::string>{loaded[1]});
+}
+
+// Entries the level makes no object of (an unknown blueprint, a layer whose name came before)
+// are reported once per layer with the file's name, and every save keeps them where they were.
+TEST_F(LevelFilesTest, EntriesThatMakeNoObjectAreKeptByEverySave) {
+    auto entry = [](const char* blueprint, float x) {
+        return std::string("<GameObject blueprint=\"") + blueprint + "\"><Components>" +
+               gametest::TransformXml(x, 0, 0) + "</Components></GameObject>";
+    };
+    tree.Write("Assets/Levels/Odd/LevelData.ld", "2\n0 0 0\n0 0 0\n");
+    tree.Write("Assets/Levels/Odd/objects.xml",
+               "<LevelLayers><LevelLayer name=\"Main\" version=\"0\"><GameObjects>" + entry("ObjectTemplates/Rock", 1) +
+                   entry("Gone/Thing", 2) + entry("ObjectTemplates/Rock", 3) +
+                   "</GameObjects></LevelLayer><LevelLayer name=\"Sky\" version=\"0\"><GameObjects>" +
+                   entry("ObjectTemplates/Lantern", 4) +
+                   "</GameObjects></LevelLayer><LevelLayer name=\"Sky\" version=\"0\"><GameObjects>" +
+                   entry("ObjectTemplates/Lantern", 5) + "</GameObjects></LevelLayer></LevelLayers>");
+    qvtest::CapturedLog log;
+    ASSERT_TRUE(editor->LoadLevel("Odd"));
+    EXPECT_EQ(editor->GetMainRecords().size(), 3u);
+    EXPECT_EQ(editor->GetObjectHandles().size(), 3u) << "two rocks and the template layer's lantern";
+    EXPECT_NE(log.Text().find("Odd/objects.xml]: 1 objects of layer [Main]"), std::string::npos) << log.Text();
+    EXPECT_NE(log.Text().find("Odd/objects.xml]: 1 objects of layer [Sky]"), std::string::npos) << log.Text();
+
+    for (int save = 0; save < 2; ++save) {
+        SCOPED_TRACE(save);
+        ASSERT_TRUE(editor->SaveLevel("Odd"));
+        EXPECT_EQ(Layers("Assets/Levels/Odd/objects.xml"), (std::vector<std::string>{"Sky", "Main", "Sky"}));
+        const std::vector<std::string> main = Entries("Assets/Levels/Odd/objects.xml", "Main");
+        ASSERT_EQ(main.size(), 3u);
+        EXPECT_NE(main[1].find("Gone/Thing"), std::string::npos);
+        EXPECT_NE(tree.Read("Assets/Levels/Odd/objects.xml").find("<Float value=\"5.000000\" />"), std::string::npos)
+            << "the second Sky's lantern";
+        ASSERT_TRUE(editor->LoadLevel("Odd"));
+    }
+}
+
 TEST_F(LevelFilesTest, ASaveFailingMidwayLeavesTheFileItFailedOnWhole) {
     const std::string folder = "Assets/Levels/Meadow/";
     const std::string oldObjects = tree.Read(folder + "objects.xml");
@@ -102,6 +214,7 @@ TEST_F(LevelFilesTest, ASaveFailingMidwayLeavesTheFileItFailedOnWhole) {
     ASSERT_TRUE(editor->LoadLevel("Meadow"));
     SD::GameObject* rock = MainObjectAt(4.0f);
     ASSERT_NE(rock, nullptr);
+    editor->SelectObject(rock);
     rock->GetTransform().SetPosX(99.0f);
 
     // Objects first: failing there writes nothing at all.

@@ -97,6 +97,8 @@ TEST_F(LevelEditorTest, CreatedObjectsAreEditedThroughTheirBarAndListed) {
     EXPECT_EQ(rock->GetTransform().GetPosX(), 5.0f);
     EXPECT_EQ(editor->GetMode(), QV::kModeObjectEdit);
     EXPECT_TRUE(Drew("Object editing:"));
+    EXPECT_TRUE(Drew("ObjectTemplates/Rock")) << "the bottom line names the edited object's template";
+    EXPECT_FALSE(Drew("cube")) << "not its model";
     tw::Bar* bar = tw::FindBar(QV::ObjectLabel(rock));
     ASSERT_NE(bar, nullptr);
     EXPECT_TRUE(tw::WriteValue(bar, "PosZ", "8"));
@@ -118,16 +120,26 @@ TEST_F(LevelEditorTest, CreatedObjectsAreEditedThroughTheirBarAndListed) {
     ASSERT_TRUE(tw::FindItem(tw::FindBar("Level Objects"), QV::ObjectLabel(rock), &button));
     EXPECT_EQ(button.params.at("group"), "Main");
 
-    // The template buttons create at the cursor as well.
+    // A template's button chooses it, as Left and Right do: nothing is placed until Space places
+    // it at the cursor.
+    const size_t alive = factory.GetPool().GetLiveCount();
     ASSERT_TRUE(tw::PressButton(tw::FindBar("Object Templates"), "Lantern"));
+    Frame();
+    EXPECT_EQ(editor->GetTemplateIndex(), 1u);
+    EXPECT_EQ(factory.GetPool().GetLiveCount(), alive) << "the click placed an object";
+    EXPECT_EQ(editor->GetMode(), QV::kModeMain);
+    EXPECT_TRUE(Drew("ObjectTemplates/Lantern"));
+    Tap({SD::key_SPACE});
     ASSERT_NE(editor->GetSelectedObject(), nullptr);
     EXPECT_EQ(editor->GetSelectedObject()->GetBlueprintName(), "ObjectTemplates/Lantern");
+    EXPECT_EQ(editor->GetSelectedObject()->GetTransform().GetPos(), Cursor()->GetTransform().GetPos());
     EXPECT_EQ(editor->GetMainRecords().size(), 2u);
 }
 
 TEST_F(LevelEditorTest, DeletingAComponentFromItsOwnBarAndTheObjectWithItsKey) {
     SwitchOn();
     ASSERT_TRUE(tw::PressButton(tw::FindBar("Object Templates"), "Lantern"));
+    Tap({SD::key_SPACE});
     SD::GameObject* lantern = editor->GetSelectedObject();
     ASSERT_NE(lantern, nullptr);
     const std::string label = QV::ObjectLabel(lantern);
@@ -384,6 +396,7 @@ TEST_F(LevelEditorTest, ShortTemplateNamesMakeButtonsOfTheWholeName) {
     EXPECT_EQ(ItemNames("Object Templates"), (std::vector<std::string>{"Tiny", "ObjectTemplates/"}));
     SwitchOn();
     ASSERT_TRUE(tw::PressButton(tw::FindBar("Object Templates"), "Tiny"));
+    Tap({SD::key_SPACE});
     ASSERT_NE(editor->GetSelectedObject(), nullptr);
     EXPECT_EQ(editor->GetSelectedObject()->GetBlueprintName(), "Tiny");
 }

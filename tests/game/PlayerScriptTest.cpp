@@ -67,7 +67,7 @@ TEST_F(PlayerScriptTest, TheAudioOptionsKeepTheirRanges) {
     EXPECT_EQ(lua->Number("low"), 0.0);
     EXPECT_EQ(lua->Text("zero"), "true");
     EXPECT_EQ(lua->Text("none"), "false");
-    // The vehicle reads the option each frame: W then dives instead of climbing.
+    // The vehicle reads the option each frame: W then climbs instead of diving.
     SD::GameObject* player = Spawn("Vehicle", "Player");
     ASSERT_TRUE(lua->Run("audio:SetInvertY(true)"));
     keys = {SD::key_W};

@@ -71,6 +71,26 @@ protected:
     SD::GameObject* SpawnPlayer(const char* blueprint = "Vehicle") { return Spawn(blueprint, "Player"); }
 };
 
+// As the controls screen and the README say, the keys work as a flight stick: W and Up push the
+// nose down and the vehicle dives, S and Down pull it up and it climbs.
+TEST_F(PlayerTest, WAndUpDiveSAndDownClimb) {
+    const struct {
+        uint32_t key;
+        float up;  // +1 climbs, -1 dives
+    } cases[] = {{SD::key_W, -1.0f}, {SD::key_UP, -1.0f}, {SD::key_S, 1.0f}, {SD::key_DOWN, 1.0f}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.key);
+        SD::GameObject* player = SpawnPlayer();
+        keys = {c.key, SD::key_SPACE};
+        Play(10, kDt);
+        keys.clear();
+        EXPECT_GT(c.up * player->GetTransform().GetDir().y, 0.1f) << "the nose";
+        EXPECT_GT(c.up * (player->GetTransform().GetLocalPos().y - 1000.0f), 1.0f) << "the height";
+        factory.DestroyGameObject(player);
+        factory.Update(0);
+    }
+}
+
 TEST_F(PlayerTest, WithoutInputTheVehicleStaysAtRest) {
     SD::GameObject* player = SpawnPlayer();
     ASSERT_NE(PlayerOf(player), nullptr);

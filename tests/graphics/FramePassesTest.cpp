@@ -249,23 +249,28 @@ TEST(FramePasses, SmallSceneDrawsEveryPassInOrder) {
     // The blurs' three filtered taps a direction weigh the source texels as a Gaussian of sigma 3
     // at 0, 1 and 2 texels: within the sixteenth level (its pixels on texel centres) and from the
     // scene to half its size (its pixels on the corners of 2 x 2 texels, the six texels across
-    // weighed as [g2, g1 + g2, g0 + g1, g0 + g1, g1 + g2, g2]).
+    // weighed as [g2, g1 + g2, g0 + g1, g0 + g1, g1 + g2, g2]). The glow's taps keep 0.8 of the
+    // normalised Gaussian's samples a direction; the depth of field's sum to one.
     const auto weights = ParameterValues(frame, "weights");
     const auto offsets = ParameterValues(frame, "offsets");
     ASSERT_EQ(weights.size(), 3u);
     ASSERT_EQ(offsets.size(), 3u);
     auto g = [](float x) { return std::exp(-x * x / 18.0f); };
+    const float glowSum = 0.8f * (g(0) + 2.0f * (g(1) + g(2))) / std::sqrt(2.0f * 3.14159265f * 9.0f);
     struct Kernel {
         size_t pass;
         float width;  // of the source, in texels
         bool corner;
         float texels[3];  // the weights of the texels at 0, 1, 2 (or 0.5, 1.5, 2.5) each way
-    } kernels[] = {{0, 80.0f, false, {g(0), g(1), g(2)}}, {2, 1280.0f, true, {g(0) + g(1), g(1) + g(2), g(2)}}};
+        float sum;
+    } kernels[] = {{0, 80.0f, false, {g(0), g(1), g(2)}, glowSum},
+                   {1, 320.0f, false, {g(0), g(1), g(2)}, glowSum},
+                   {2, 1280.0f, true, {g(0) + g(1), g(1) + g(2), g(2)}, 1.0f}};
     for (const Kernel& k : kernels) {
         const std::vector<float>& w = weights[k.pass];
         ASSERT_EQ(w.size(), 3u);
         EXPECT_EQ(w[0], w[2]) << k.width;
-        EXPECT_NEAR(w[0] + w[1] + w[2], 1.0f, 1e-5f) << k.width;
+        EXPECT_NEAR(w[0] + w[1] + w[2], k.sum, 1e-5f) << k.width;
         // The outer tap lies between the texels at 1 and 2 from the nearest texel of the middle.
         const float nearest = k.corner ? 0.5f : 0.0f;
         const float outer = -offsets[k.pass][0] * k.width - nearest;
@@ -273,8 +278,10 @@ TEST(FramePasses, SmallSceneDrawsEveryPassInOrder) {
         const float middle = k.corner ? w[1] / 2.0f : w[1];
         const float total = (k.corner ? 2.0f : 1.0f) * k.texels[0] + 2.0f * (k.texels[1] + k.texels[2]);
         const float shown[3] = {middle, w[0] * (2.0f - outer), w[0] * (outer - 1.0f)};
-        for (int t = 0; t < 3; ++t) EXPECT_NEAR(shown[t], k.texels[t] / total, 1e-5f) << k.width << " texel " << t;
+        for (int t = 0; t < 3; ++t)
+            EXPECT_NEAR(shown[t], k.sum * k.texels[t] / total, 1e-5f) << k.width << " texel " << t;
     }
+    EXPECT_NEAR(glowSum, 0.478f, 0.001f) << "about half the light a direction";
     EXPECT_EQ(f.graphics->GetGrassDrawn(), 3u);
 }
 

@@ -2,7 +2,7 @@
 // 16 x 16 white pixels whose alpha carries the shape. The effects pick a slice by index:
 // 0 a round flake with a soft rim (the slice of a particle that names none, like a snowflake),
 // 1 a soft round glow, 2 a vertical streak, 3 a thin ring, 4 a leaf-shaped ellipse, 5 a bubble,
-// 6 to 15 round glows from soft to sharp.
+// 6 to 15 round glows from soft to sharp. Every slice is clear along its border.
 //
 //   particletexture <output file>
 #include <algorithm>
@@ -16,25 +16,36 @@ namespace {
 constexpr uint32_t kSize = 16;
 constexpr uint32_t kSlices = 16;
 
+// The radius of the border pixels nearest the centre: every shape is clear from there out, so a
+// sprite never shows the square of its quad, however large it is drawn or bright its colour.
+constexpr float kClearRadius = 1.0f - 1.0f / kSize;
+
+// 1 inside, falling smoothly to 0 at the clear radius.
+float Rim(float r) {
+    const float t = std::clamp((kClearRadius - r) / 0.3f, 0.0f, 1.0f);
+    return t * t * (3.0f - 2.0f * t);
+}
+
 // Coverage 0..1 of a slice at (x, y), both in -1..1 from the image centre.
 float Shape(uint32_t slice, float x, float y) {
     const float r = std::sqrt(x * x + y * y);
     switch (slice) {
         case 0:
-            return std::clamp((1.0f - r) / 0.25f, 0.0f, 1.0f);
+            return std::clamp((kClearRadius - r) / 0.25f, 0.0f, 1.0f);
         case 1:
-            return std::exp(-4.0f * r * r);
+            return std::exp(-4.0f * r * r) * Rim(r);
         case 2:
-            return std::exp(-40.0f * x * x) * std::max(0.0f, 1.0f - y * y);
+            // Clear at the top and bottom rows by its own taper, so the streak keeps its length.
+            return std::exp(-40.0f * x * x) * std::max(0.0f, 1.0f - y * y / (kClearRadius * kClearRadius));
         case 3:
-            return std::exp(-60.0f * (r - 0.75f) * (r - 0.75f));
+            return std::exp(-60.0f * (r - 0.62f) * (r - 0.62f)) * Rim(r);
         case 4:
-            return (x * x / 0.25f + y * y) <= 0.9f ? 1.0f : 0.0f;
+            return std::clamp((0.85f - std::sqrt(x * x / 0.25f + y * y)) / 0.15f, 0.0f, 1.0f);
         case 5:
-            return std::min(1.0f, 0.25f + std::exp(-40.0f * (r - 0.8f) * (r - 0.8f))) * (r <= 1.0f ? 1.0f : 0.0f);
+            return std::min(1.0f, 0.25f + std::exp(-40.0f * (r - 0.62f) * (r - 0.62f))) * Rim(r);
         default: {
             const float sharpness = 2.0f + 2.0f * static_cast<float>(slice - 6);
-            return std::exp(-sharpness * r * r);
+            return std::exp(-sharpness * r * r) * Rim(r);
         }
     }
 }

@@ -26,12 +26,28 @@ float HillHeight(float x, float z) {
     return r >= 1.0f ? 0.0f : kHillHeight * 0.5f * (1.0f + std::cos(3.14159265f * r));
 }
 
+// The hill's upward normal at (x, z), from the slope of its height: the sun shades its flanks.
+void HillNormal(float x, float z, float normal[3]) {
+    const float radius = kHillSize * 0.5f;
+    const float d = std::sqrt(x * x + z * z);
+    const float r = d / radius;
+    // dh/dd of the raised cosine, and its parts along x and z.
+    const float slope =
+        r >= 1.0f || d == 0.0f ? 0.0f : -kHillHeight * 0.5f * 3.14159265f * std::sin(3.14159265f * r) / radius;
+    const float dx = d == 0.0f ? 0.0f : slope * x / d, dz = d == 0.0f ? 0.0f : slope * z / d;
+    const float length = std::sqrt(dx * dx + 1.0f + dz * dz);
+    normal[0] = -dx / length;
+    normal[1] = 1.0f / length;
+    normal[2] = -dz / length;
+}
+
 using SD::PutF32;
 using SD::PutU32;
 
 // One mesh chunk in the model file layout: an unused word, the indices, the vertices
 // (position, normal, uv) and the mesh's name. Each cell has its own four corners, as a model
-// exported with hard edges would, so the physics builder has seams to weld.
+// exported with hard edges would, so the physics builder has seams to weld; the normals are the
+// smooth surface's, so the hill is shaded as one round form.
 std::vector<unsigned char> HillModel() {
     std::vector<float> vertices;
     std::vector<uint32_t> indices;
@@ -42,7 +58,10 @@ std::vector<unsigned char> HillModel() {
             for (int corner = 0; corner < 4; ++corner) {
                 const float x = -kHillSize / 2 + (i + (corner == 1 || corner == 2)) * cell;
                 const float z = -kHillSize / 2 + (j + (corner >= 2)) * cell;
-                vertices.insert(vertices.end(), {x, HillHeight(x, z), z, 0, 1, 0, x / kHillSize, z / kHillSize});
+                float n[3];
+                HillNormal(x, z, n);
+                vertices.insert(vertices.end(),
+                                {x, HillHeight(x, z), z, n[0], n[1], n[2], x / kHillSize, z / kHillSize});
             }
             indices.insert(indices.end(), {base, base + 3, base + 2, base, base + 2, base + 1});
         }

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Regenerates the game's sound in Assets/Sound: the banks of tools/samplebanks/SampleBanks.txt
-# and the package "Streamed.pck" of the media they stream, those written as WAV files encoded
+# and the package "Streamed.sxpk" of the media they stream, those written as WAV files encoded
 # with oggenc (at a rate the built-in codebooks cover) and packed with vorbispacker.
 # usage: tools/samplebanks/make-sound.sh <build folder holding qv_samplebanks, sxpack, vorbispacker>
 set -euo pipefail
@@ -18,5 +18,5 @@ for wav in "$out"/Streamed/*.wav; do
   "$vorbis" pack "${wav%.wav}.ogg" "${wav%.wav}.med"
   rm "$wav" "${wav%.wav}.ogg"
 done
-"$pack" "$out/Streamed" "$out/Streamed.pck"
+"$pack" "$out/Streamed" "$out/Streamed.sxpk"
 rm -rf "$out/Streamed"

@@ -1,9 +1,10 @@
 """The pictures of the game's screens and menu widgets, with their words rasterised from a
 DejaVu font (Debian's fonts-dejavu-core) by the Python imaging library (python3-pil): the splash
 logos, the controls screen and its prompt, the loading screen and dot, the menu logo, every
-button in its up, over and down states, the full-screen check box, the volume slider's label,
-track and knob, the pause menu's title and dimmed backdrop, the quit prompt's question, the
-credits page, and the body-tracking sensor's pictures (the rings that follow the hands, the note
+button in its up, over and down states, the frame around the focused entry, the full-screen
+check box, the volume slider's label, track and knob, the pause menu's title and dimmed
+backdrop, the quit prompt's panel and question, the credits page, and the body-tracking
+sensor's pictures (the rings that follow the hands, the note
 pulse, the guide to where the player stands and the sign asking them to step in front of the
 sensor). The game reads only the images written here."""
 import struct
@@ -18,6 +19,8 @@ INK = (255, 255, 255, 255)
 DARK_INK = (40, 28, 10, 255)
 PANEL = (20, 24, 40, 255)
 GOLD = (240, 190, 60, 255)
+# The dark edge of words that must read over any sky, the white of winter included.
+OUTLINE = (10, 12, 24, 255)
 
 # Button fill, rim and word colours per state: resting, focused (brighter, a gold rim), pressed.
 BUTTON_STATES = {
@@ -37,9 +40,10 @@ BUTTON_WORDS = {
 }
 BUTTON_SIZE = (320, 100)
 
+# As a flight stick: pushed forward (W, Up) the nose goes down.
 CONTROLS = [
     ("Fly faster", "Space", "A, B, X, Y, triggers"),
-    ("Climb and dive", "W S or Up Down", "Left stick"),
+    ("Dive, climb", "W S or Up Down", "Stick up, down"),
     ("Turn", "A D or Left Right", "Left stick"),
     ("Back to the start", "R", "Start"),
     ("Flight mode", "C", "-"),
@@ -62,14 +66,16 @@ def font(size, bold=True):
     return ImageFont.truetype(BOLD if bold else PLAIN, size)
 
 
-def centred(draw, box, text, face, fill):
-    """Writes the text in the middle of the box, in smaller letters where it would not fit."""
+def centred(draw, box, text, face, fill, outline=0):
+    """Writes the text in the middle of the box, in smaller letters where it would not fit,
+    edged in OUTLINE that many pixels wide; returns the box the letters cover."""
     while draw.textlength(text, font=face) > (box[2] - box[0]) * 0.92 and face.size > 8:
         face = face.font_variant(size=face.size - 2)
-    left, top, right, bottom = draw.textbbox((0, 0), text, font=face)
+    left, top, right, bottom = draw.textbbox((0, 0), text, font=face, stroke_width=outline)
     x = box[0] + (box[2] - box[0] - (right - left)) / 2 - left
     y = box[1] + (box[3] - box[1] - (bottom - top)) / 2 - top
-    draw.text((x, y), text, font=face, fill=fill)
+    draw.text((x, y), text, font=face, fill=fill, stroke_width=outline, stroke_fill=OUTLINE)
+    return (x + left, y + top, x + right, y + bottom)
 
 
 def panel(size, fill, rim=None, radius=18, rim_width=6):
@@ -93,6 +99,13 @@ def button(word, state):
     fill, rim, ink = BUTTON_STATES[state]
     image, draw = panel(BUTTON_SIZE, fill, rim)
     centred(draw, (0, 0) + BUTTON_SIZE, word, font(44), ink)
+    return image
+
+
+def focus_frame():
+    """A gold rim a little larger than a button, clear inside: the menus lay it around the
+    entry that has the focus."""
+    image, draw = panel((340, 120), (0, 0, 0, 0), GOLD, radius=24, rim_width=7)
     return image
 
 
@@ -135,6 +148,12 @@ def title(text, size=(640, 120), letters=80):
 
 def dim():
     return Image.new("RGBA", (8, 8), (0, 0, 0, 150))
+
+
+def prompt_panel():
+    """The quit prompt's ground: opaque, so nothing of the menu under it shows through."""
+    image, draw = panel((880, 750), PANEL, (150, 170, 220, 255), radius=30, rim_width=6)
+    return image
 
 
 def splash(top, bottom):
@@ -183,17 +202,29 @@ def loading_dot():
 
 
 def credits_page():
-    image = Image.new("RGBA", (960, 1800), (0, 0, 0, 0))
-    draw = ImageDraw.Draw(image)
+    """The credits roll over the live world, whatever its sky: each block of words sits on a
+    dark backdrop and every letter is edged in dark, so they read over white snow as well."""
+    words = Image.new("RGBA", (960, 1800), (0, 0, 0, 0))
+    draw = ImageDraw.Draw(words)
+    covered = []
     y = 80
     for head, line in CREDITS:
         if line is None:
-            centred(draw, (0, y, 960, y + 140), head, font(90), GOLD)
+            covered.append([centred(draw, (0, y, 960, y + 140), head, font(90), GOLD, outline=5)])
             y += 260
             continue
-        centred(draw, (0, y, 960, y + 60), head, font(44), GOLD)
-        centred(draw, (0, y + 64, 960, y + 124), line, font(40, bold=False), INK)
+        covered.append([centred(draw, (0, y, 960, y + 60), head, font(44), GOLD, outline=4),
+                        centred(draw, (0, y + 64, 960, y + 124), line, font(40, bold=False), INK, outline=4)])
         y += 220
+    image = Image.new("RGBA", words.size, (0, 0, 0, 0))
+    backdrop = ImageDraw.Draw(image)
+    for boxes in covered:
+        left = min(box[0] for box in boxes) - 36
+        right = max(box[2] for box in boxes) + 36
+        top = min(box[1] for box in boxes) - 22
+        bottom = max(box[3] for box in boxes) + 22
+        backdrop.rounded_rectangle((left, top, right, bottom), radius=22, fill=OUTLINE[:3] + (170,))
+    image.alpha_composite(words)
     return image
 
 
@@ -250,6 +281,8 @@ def write_all(root):
     menu_logo().save(hud + "MenuLogo.png")
     title("Paused").save(hud + "PausedTitle.png")
     title("Quit the game?", (800, 140), 72).save(hud + "QuitQuestion.png")
+    prompt_panel().save(hud + "PromptPanel.png")
+    focus_frame().save(hud + "FocusFrame.png")
     dim().save(hud + "Dim.png")
     credits_page().save(hud + "CreditsPage.png")
     hand_ring(3, (120, 220, 255, 255)).save(hud + "SensorHand1.png")

@@ -1,5 +1,5 @@
 // sxpack: writes a file package from a folder of sound banks and streamed media.
-//   sxpack <folder> <package> [--block-size N]
+//   sxpack <folder> <out.sxpk> [--block-size N]
 // Files at the top of the folder serve every language; each sub-folder holds the files of
 // the language it is named after.
 #include <cstdio>
@@ -20,7 +20,7 @@ int main(int argc, char** argv) {
             positional.push_back(args[i]);
     }
     if (positional.size() != 2) {
-        std::fprintf(stderr, "usage: sxpack <folder> <package> [--block-size N]\n");
+        std::fprintf(stderr, "usage: sxpack <folder> <out.sxpk> [--block-size N]\n");
         return 2;
     }
     std::vector<SX::SxPackageInput> files;

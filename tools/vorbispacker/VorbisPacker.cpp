@@ -489,7 +489,10 @@ bool Pack(const OggStream& stream, const SX::SxVorbisLibrary& library, const Pac
         maxPacket = std::max<uint32_t>(maxPacket, uint32_t(packet.size()));
     }
 
-    const uint32_t channelMasks[7] = {0, 0x4, 0x3, 0x7, 0x33, 0x37, 0x3F};
+    // The speakers of the codec's channel orders: up to 5.1, then 6.1 (a rear centre and the
+    // two sides) and 7.1 (the two sides added). The engine plays up to six and refuses more
+    // with its result for an unsupported channel configuration, as for every codec.
+    const uint32_t channelMasks[9] = {0, 0x4, 0x3, 0x7, 0x33, 0x37, 0x3F, 0x70F, 0x63F};
     Bytes fmt;
     Put16(fmt, 0xFFFF);
     Put16(fmt, id.channels);
@@ -499,7 +502,7 @@ bool Pack(const OggStream& stream, const SX::SxVorbisLibrary& library, const Pac
     Put16(fmt, 16);
     Put16(fmt, 48);
     Put16(fmt, 0);
-    Put32(fmt, id.channels <= 6 ? channelMasks[id.channels] : 0);
+    Put32(fmt, id.channels <= 8 ? channelMasks[id.channels] : 0);
     Put32(fmt, uint32_t(total));
     Put32(fmt, firstPacket - uint32_t(seek.size()));  // loop start: the first audio packet
     Put32(fmt, uint32_t(data.size() - seek.size()));  // loop end: the end of the last packet

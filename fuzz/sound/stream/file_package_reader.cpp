@@ -43,13 +43,13 @@ uint32_t Word(const uint8_t* data, size_t size, size_t at) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static Setup setup;
-    FILE* file = std::fopen((setup.folder + "fuzz.pck").c_str(), "wb");
+    FILE* file = std::fopen((setup.folder + "fuzz.sxpk").c_str(), "wb");
     if (!file) return 0;
     std::fwrite(data, 1, size, file);
     std::fclose(file);
 
     uint32_t id = 0;
-    const SX::SXRESULT result = setup.io.LoadPackage(L"fuzz.pck", id);
+    const SX::SXRESULT result = setup.io.LoadPackage(L"fuzz.sxpk", id);
     if (result != SX::SX_Success && result != SX::SX_LanguageNotLoaded) {
         if (setup.io.NumPackages() != 0) __builtin_trap();  // a refused package is never listed
         return 0;

@@ -12,9 +12,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // Never destroyed: the sound system would end after the statics it uses at exit.
     static fuzzsound::System& system = *new fuzzsound::System;
     if (!system.Started() || size > (1u << 20)) return 0;
-    system.Write("Fuzz.pck", data, size);
+    system.Write("Fuzz.sxpk", data, size);
     uint32_t package = 0;
-    const SX::SXRESULT loaded = system.Manager().LowLevelIO().LoadPackage(L"Fuzz.pck", package);
+    const SX::SXRESULT loaded = system.Manager().LowLevelIO().LoadPackage(L"Fuzz.sxpk", package);
     if (loaded != SX::SX_Success && loaded != SX::SX_LanguageNotLoaded) return 0;
     // The package's own tables say which banks and files it holds.
     SX::CSxFilePackageLUT lut;

@@ -37,7 +37,7 @@ CSxFeedbackBus* CSxFeedbackBus::GetMasterMotionBusAndAddRef() {
     });
 }
 
-CSxFeedbackBus* CSxFeedbackBus::OfNodeAndAddRef(const CSxParameterNodeBase* node) {
+CSxFeedbackBus* CSxFeedbackBus::NamedOfNodeAndAddRef(const CSxParameterNodeBase* node) {
     for (const CSxParameterNodeBase* n = node; n && g_pObjectIndex; n = n->Parent()) {
         if (!n->FeedbackBusID()) continue;
         CSxIndexable* found = g_pObjectIndex->GetPtrAndAddRef(SxIndex_Node, n->FeedbackBusID());
@@ -46,7 +46,12 @@ CSxFeedbackBus* CSxFeedbackBus::OfNodeAndAddRef(const CSxParameterNodeBase* node
         // A bus unloaded since: the nodes above decide.
         if (found) found->Release();
     }
-    return GetMasterMotionBusAndAddRef();
+    return nullptr;
+}
+
+CSxFeedbackBus* CSxFeedbackBus::OfNodeAndAddRef(const CSxParameterNodeBase* node) {
+    CSxFeedbackBus* named = NamedOfNodeAndAddRef(node);
+    return named ? named : GetMasterMotionBusAndAddRef();
 }
 
 CSxFeedbackBus::Levels CSxFeedbackBus::ChainLevels(const CSxBus* bus) {

@@ -19,6 +19,8 @@ public:
     // feedback bus named up its parents, else the master motion bus. Referenced; null when
     // none is loaded.
     static CSxFeedbackBus* OfNodeAndAddRef(const CSxParameterNodeBase* node);
+    // The nearest feedback bus named up the node's parents; null when none is named.
+    static CSxFeedbackBus* NamedOfNodeAndAddRef(const CSxParameterNodeBase* node);
 
     // What the motion buses from bus up give a path to the motion devices: their volumes (dB)
     // go to the path's level and their pitch to a motion instance's pitch. A motion bus's volume

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "sound/engine/buses/CSxBus.h"
+#include "sound/engine/buses/CSxFeedbackBus.h"
 #include "sound/engine/curves/CSxConversionTable.h"
 #include "sound/engine/hierarchy/CSxSIS.h"
 #include "sound/engine/hierarchy/CSxState.h"
@@ -341,6 +342,8 @@ void CSxParameterNodeBase::SetRTPCValue(uint32_t propertyID, float, CSxRegistere
         case SxRTPC_PositioningValue1:
         case SxRTPC_PositioningValue2:
         case SxRTPC_PositioningValue3:
+        case SxRTPC_ConeOutsideVolume:
+        case SxRTPC_ConeOutsideLowPass:
             // The instances below read the new value when they next refresh their parameters.
             RecalcNotification();
             break;
@@ -639,13 +642,30 @@ void CSxParameterNodeBase::DecrementPlayCount(SxPlayCountRecord& record) {
     CSxBus::CountPlay(this, false, record);
 }
 
-void CSxParameterNodeBase::IncrementActivityCount() {
+void CSxParameterNodeBase::IncrementActivityCount(uint32_t buses) {
     for (CSxParameterNodeBase* node = this; node; node = node->m_parent) ++node->m_activityCount;
+    CountActivityOnBuses(buses, true);
 }
 
-void CSxParameterNodeBase::DecrementActivityCount() {
+void CSxParameterNodeBase::DecrementActivityCount(uint32_t buses) {
     for (CSxParameterNodeBase* node = this; node; node = node->m_parent)
         if (node->m_activityCount) --node->m_activityCount;
+    CountActivityOnBuses(buses, false);
+}
+
+void CSxParameterNodeBase::CountActivityOnBuses(uint32_t buses, bool increment) {
+    // A bus's parents are the buses above it: the walk over the parents has counted them.
+    if (NodeCategory() == SxNodeCategory_Bus || NodeCategory() == SxNodeCategory_FeedbackBus) return;
+    CSxBus* reached[] = {(buses & SxActivity_Bus) ? CSxBus::RoutingBusAndAddRef(this) : nullptr,
+                         (buses & SxActivity_FeedbackBus) ? CSxFeedbackBus::NamedOfNodeAndAddRef(this) : nullptr};
+    for (CSxBus* bus : reached) {
+        if (!bus) continue;
+        if (increment)
+            bus->IncrementActivityCount();
+        else
+            bus->DecrementActivityCount();
+        bus->Release();
+    }
 }
 
 SXRESULT CSxParameterNodeBase::PrepareNodeData(SxUniqueID id) {

@@ -42,9 +42,18 @@ enum SxRTPCParam : uint32_t {
     SxRTPC_Priority = 8,
     SxRTPC_MaxInstances = 9,
     SxRTPC_PositioningValue3 = 11,
+    SxRTPC_ConeOutsideVolume = 13,   // the cone's values of a playing instance, otherwise its
+    SxRTPC_ConeOutsideLowPass = 14,  // attenuation's
     SxRTPC_PositioningValue1 = 20,
-    SxRTPC_BypassFX0 = 24,  // to 27 the four effect slots, 28 all effects
     SxRTPC_PositioningValue2 = 21,
+    SxRTPC_BypassFX0 = 24,  // to 27 the four effect slots, 28 all effects
+};
+
+// The buses an activity count reaches besides the node and the nodes above it.
+enum SxActivityBuses : uint32_t {
+    SxActivity_Bus = 1,          // the output bus
+    SxActivity_FeedbackBus = 2,  // the motion bus the node's data names
+    SxActivity_AllBuses = 3,
 };
 
 // The four sums a playback instance takes from the tree.
@@ -211,9 +220,11 @@ public:
     uint32_t PlayCount() const { return m_playCount; }
     bool IsPlaying() const { return m_playCount != 0; }
     // What keeps the node and those above it active while nothing plays below it (a switch
-    // container following its group between plays).
-    void IncrementActivityCount();
-    void DecrementActivityCount();
+    // container following its group between plays), and with them, as the flags ask, the
+    // node's output bus and the motion bus its data names, each with the buses above it. A
+    // bus counts the buses above it only.
+    void IncrementActivityCount(uint32_t buses = SxActivity_AllBuses);
+    void DecrementActivityCount(uint32_t buses = SxActivity_AllBuses);
     uint32_t ActivityCount() const { return m_activityCount; }
 
     const SxPropBundle& Props() const { return m_props; }
@@ -277,6 +288,7 @@ private:
         uint8_t shareSet = 0;
         uint8_t rendered = 0;
     };
+    void CountActivityOnBuses(uint32_t buses, bool increment);
     SXRESULT ApplyInstanceLimit(SxPlayCountRecord& record);
     CSxSIS* FindSIS(CSxRegisteredObj* gameObj) const;
     void MoveValue(CSxSIS& sis, uint32_t prop, float target, SxCurveInterpolation curve, uint32_t timeMs);

@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "platform/os/Random.h"
+#include "sound/engine/attenuations/CSxAttenuation.h"
 #include "sound/engine/buses/CSxBus.h"
 #include "sound/engine/buses/CSxFeedbackBus.h"
 #include "sound/engine/containers/CSxLayerCntr.h"
@@ -67,14 +68,8 @@ SXRESULT CSxPBI::Init() {
     if (registered != SX_Success) return registered;
     m_registered = true;
     m_tracksPosition = (flags & SxCallbackFlag_EnableGetSourcePlayPosition) != 0;
+    if (!CopyAttenuationCone()) return SX_Fail;
     ReadPositioning();
-    if (m_positioning.attenuationID != 0) {
-        CSxIndexable* attenuation =
-            g_pObjectIndex ? g_pObjectIndex->GetPtrAndAddRef(SxIndex_Attenuation, m_positioning.attenuationID)
-                           : nullptr;
-        if (!attenuation) return SX_Fail;
-        attenuation->Release();
-    }
     m_source->GetMedia(m_media, m_mediaSize);
     if (const SxPositioning* positioning = FindPositioning()) m_path.Start(*positioning, this);
     return SX_Success;
@@ -90,6 +85,20 @@ const SxPositioning* CSxPBI::FindPositioning() const {
     return positioning;
 }
 
+bool CSxPBI::CopyAttenuationCone() {
+    const SxPositioning* positioning = FindPositioning();
+    const SxUniqueID id = positioning ? positioning->attenuationID : 0;
+    if (id == 0) return true;
+    auto* attenuation = g_pObjectIndex
+                            ? static_cast<CSxAttenuation*>(g_pObjectIndex->GetPtrAndAddRef(SxIndex_Attenuation, id))
+                            : nullptr;
+    if (!attenuation) return false;
+    m_attenuationCone[0] = attenuation->ConeOutsideVolume();
+    m_attenuationCone[1] = attenuation->ConeOutsideLowPass();
+    attenuation->Release();
+    return true;
+}
+
 void CSxPBI::ReadPositioning() {
     // The values are read where the walk for the 3D parameters stops.
     CSxParameterNodeBase* stop = m_node->PositioningNode();
@@ -103,6 +112,11 @@ void CSxPBI::ReadPositioning() {
     m_positioning.value1 = value(SxRTPC_PositioningValue1, SxProp_PositioningValue1);
     m_positioning.value2 = value(SxRTPC_PositioningValue2, SxProp_PositioningValue2);
     m_positioning.value3 = stop->Props().GetFloat(SxProp_PositioningValue3) * 0.01f;
+    auto cone = [&](uint32_t param, float copied) {
+        return stop->IsRTPCSubscribed(param) ? stop->RTPCValue(param, m_gameObj) : copied;
+    };
+    m_positioning.coneOutsideVolume = cone(SxRTPC_ConeOutsideVolume, m_attenuationCone[0]);
+    m_positioning.coneOutsideLowPass = cone(SxRTPC_ConeOutsideLowPass, m_attenuationCone[1]);
 }
 
 void CSxPBI::MarkVirtual() {

@@ -33,6 +33,10 @@ struct SxPositioningValues {
     float value2 = 0.0f;
     float value3 = 0.0f;  // a fraction
     SxUniqueID attenuationID = 0;
+    // Beyond the cone's outside angle: the volume (dB) and the low-pass value (0 to 100),
+    // copied from the attenuation unless game parameters 13 and 14 drive them.
+    float coneOutsideVolume = 0.0f;
+    float coneOutsideLowPass = 0.0f;
 };
 
 class CSxPBI : public ITransitionable, public ISxPathUser {
@@ -194,6 +198,8 @@ private:
     void ComputeEffectiveVolumes();
     // The 3D parameters of the first node with some, up to the node that overrides positioning.
     const SxPositioning* FindPositioning() const;
+    // The attenuation's cone values, kept for the refreshes; false when it is not loaded.
+    bool CopyAttenuationCone();
     void ReadPositioning();
     CSxTransition* StartFade(int32_t kind, float fromDb, float toDb, const SxFadeParams& fade);
     void ReleaseFades();
@@ -247,6 +253,7 @@ private:
     float m_playStopRatio = 1.0f;
     float m_pauseRatio = 1.0f;
     SxPositioningValues m_positioning;
+    float m_attenuationCone[2] = {};  // outside volume and low-pass, copied at Init
     SxPathFollower m_path;
     SxVector m_pathPosition;
     bool m_hasPathPosition = false;

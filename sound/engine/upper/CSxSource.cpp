@@ -110,13 +110,18 @@ CSxSource* CSxSource::Clone() const {
     return copy;
 }
 
+bool CSxSource::HoldsBankMedia() const {
+    if (Kind() == kKindInMemory) return !m_ownData;
+    return Kind() == kKindStreamed && (m_flags & kPrefetch);
+}
+
 SXRESULT CSxSource::PrepareData() const {
-    if (Kind() != kKindInMemory || m_ownData || !g_pBankMgr) return SX_Success;
+    if (!HoldsBankMedia() || !g_pBankMgr) return SX_Success;
     return g_pBankMgr->PrepareMedia(m_mediaID);
 }
 
 void CSxSource::UnPrepareData() const {
-    if (Kind() == kKindInMemory && !m_ownData && g_pBankMgr) g_pBankMgr->UnprepareMedia(m_mediaID);
+    if (HoldsBankMedia() && g_pBankMgr) g_pBankMgr->UnprepareMedia(m_mediaID);
 }
 
 void CSxSource::GetMedia(const uint8_t*& data, uint32_t& size) const {

@@ -53,8 +53,8 @@ public:
     // table comes with the bank reader).
     void GetMedia(const uint8_t*& data, uint32_t& size) const;
 
-    // Media held in banks, loaded ahead of play through the bank manager (counted); any other
-    // source has nothing to load.
+    // Media held in banks (in-memory media, or the prefetched head of a streamed file), loaded
+    // ahead of play through the bank manager (counted); any other source has nothing to load.
     SXRESULT PrepareData() const;
     void UnPrepareData() const;
     SxUniqueID MediaID() const { return m_mediaID; }
@@ -71,6 +71,7 @@ public:
     bool IsExternal() const { return (m_pluginID >> 16) == 0x0008; }
 
 private:
+    bool HoldsBankMedia() const;
     void Reset();
     void FreePluginParams();
 

@@ -15,7 +15,7 @@ CSxSrcBaseEx::~CSxSrcBaseEx() {
     if (m_looked.data) SxMediaProvider().ReleaseMedia(m_lookedID, m_looked);
 }
 
-SXRESULT CSxSrcBaseEx::OpenMedia(const uint8_t*& media, uint32_t& size) {
+bool CSxSrcBaseEx::FindMedia(const uint8_t*& media, uint32_t& size) {
     media = m_given;
     size = m_givenSize;
     if (!media && m_instance) {
@@ -33,7 +33,11 @@ SXRESULT CSxSrcBaseEx::OpenMedia(const uint8_t*& media, uint32_t& size) {
         media = m_looked.data;
         size = m_looked.size;
     }
-    if (!media || !size) return SX_InvalidParameter;
+    return media && size;
+}
+
+SXRESULT CSxSrcBaseEx::OpenMedia(const uint8_t*& media, uint32_t& size) {
+    if (!FindMedia(media, size)) return SX_InvalidParameter;
     SXRESULT result = SxParseMedia(media, size, true, m_media);
     if (result == SX_Success) result = SxReadMediaFormat(m_media, m_mediaFormat);
     return result == SX_Success ? SX_Success : SX_InvalidFile;

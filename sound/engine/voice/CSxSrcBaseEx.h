@@ -34,6 +34,9 @@ public:
     const std::vector<SxSourceMarker>& Markers() const { return m_media.markers; }
 
 protected:
+    // The media handed in, else the instance's own, else the media lookup's (held until the
+    // source goes); false when there is none.
+    bool FindMedia(const uint8_t*& media, uint32_t& size);
     // The media of the instance (its own, else the media lookup's), parsed with markers;
     // 2 without media, 7 when it is malformed.
     SXRESULT OpenMedia(const uint8_t*& media, uint32_t& size);

@@ -35,7 +35,9 @@ SXRESULT CSxSrcFileBase::StartSource() {
             m_stream = nullptr;
             return SX_Fail;
         }
-        if (m_stream->Start() != SX_Success) return SX_Fail;
+        const bool fromHead = UsePrefetchedHead();
+        if ((fromHead && !m_started) || m_stream->Start() != SX_Success) return SX_Fail;
+        if (fromHead) return SX_Success;
     }
     void* buffer = nullptr;
     uint32_t size = 0;
@@ -48,14 +50,37 @@ SXRESULT CSxSrcFileBase::StartSource() {
         ReturnHeld();
         return parsed;
     }
+    BeginData(static_cast<const uint8_t*>(buffer), size);
+    return SX_Success;
+}
+
+bool CSxSrcFileBase::UsePrefetchedHead() {
+    const CSxSource* source = m_instance ? m_instance->Source() : nullptr;
+    const bool prefetched = m_given || (source && (source->Flags() & CSxSource::kPrefetch));
+    const uint8_t* head = nullptr;
+    uint32_t size = 0;
+    // A head that does not hold the whole header is no use: the stream's first buffer decides.
+    if (!prefetched || !FindMedia(head, size) || ParseHeader(head, size) != SX_Success) return false;
+    const uint16_t loops = m_streamLoops;
+    BeginData(head, size);
+    // The stream goes on after the head, unless the head already reached the loop end and
+    // moved it back to the loop start. A stream that cannot move leaves the source unstarted.
+    if (m_streamLoops == loops && !m_endOfData && MoveStream(size) != SX_Success) {
+        m_data = nullptr;
+        m_left = 0;
+        m_started = false;
+    }
+    return true;
+}
+
+void CSxSrcFileBase::BeginData(const uint8_t* buffer, uint32_t size) {
     m_headerParsed = true;
     SetHeuristics();
     m_current = 0;
     m_filePos = 0;
     m_skip = m_media.dataOffset;
-    TakeBuffer(static_cast<const uint8_t*>(buffer), size);
+    TakeBuffer(buffer, size);
     m_started = true;
-    return SX_Success;
 }
 
 void CSxSrcFileBase::StopSource() {

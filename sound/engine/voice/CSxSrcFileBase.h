@@ -20,7 +20,9 @@ public:
 
     // Opens and starts the stream, then parses the header from its first buffer: 1 ready,
     // 63 while the first buffer is not there, 7 invalid media, 2 no stream manager, no file
-    // or a stream error.
+    // or a stream error. A head of the file held in memory (a bank's prefetched data, or media
+    // handed in) stands for the first buffers: its header is parsed at once, its bytes play
+    // while the stream fills from where the head ends, and the source is ready without waiting.
     SXRESULT StartSource() override;
     void StopSource() override;
     // Moves the stream to the file offset of the frame (or the unit holding it); the frames
@@ -62,6 +64,11 @@ protected:
 private:
     // True while the stream still has to go back to the loop start at the loop end.
     bool StreamLooping() const;
+    // Takes the prefetched head as the first buffer when the source has one whose header
+    // parses; true when it was taken (started, or refused when the stream cannot follow it).
+    bool UsePrefetchedHead();
+    // The header is parsed: playback starts at frame 0 with the first buffer in hand.
+    void BeginData(const uint8_t* buffer, uint32_t size);
     void TakeBuffer(const uint8_t* buffer, uint32_t size);
     void ReturnHeld();
     SXRESULT MoveStream(uint32_t offset);

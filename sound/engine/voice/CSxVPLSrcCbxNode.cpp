@@ -302,8 +302,8 @@ bool CSxVPLSrcCbxNode::ComputeVolumes() {
             curves.coneEnabled = attenuation->ConeEnabled();
             curves.coneInside = attenuation->InsideHalfAngle();
             curves.coneOutside = attenuation->OutsideHalfAngle();
-            curves.coneOutsideVolume = attenuation->ConeOutsideVolume();
-            curves.coneOutsideLowPass = attenuation->ConeOutsideLowPass();
+            curves.coneOutsideVolume = positioning.coneOutsideVolume;
+            curves.coneOutsideLowPass = positioning.coneOutsideLowPass;
             params.attenuation = &curves;
         }
     }

@@ -12,7 +12,6 @@ namespace SX {
 
 namespace {
 
-constexpr float kPi = 3.1415927f;
 constexpr int kValueIDs[CSxWhooshSynthParams::kValueCount] = {0, 20, 23, 26};
 
 int ValueOfID(uint32_t id) {
@@ -221,13 +220,6 @@ float CSxWhooshSynth::ShapedNoiseDcGain(uint32_t samples) {
     return y;
 }
 
-SXRESULT CSxWhooshSynth::GetPluginInfo(SxPluginInfo& info) {
-    info.type = SxPluginType_Source;
-    info.inPlace = 1;
-    info.reserved = 0;
-    return SX_Success;
-}
-
 void CSxWhooshSynth::FreeState() {
     for (float** array : {&m_curveValues, &m_randoms, &m_speeds, &m_excitation}) SxFxFreeArray(m_allocator, *array);
     SxFxFreeArray(m_allocator, m_deflectors);
@@ -258,8 +250,7 @@ SXRESULT CSxWhooshSynth::Reset() {
 // cannot be applied.
 SXRESULT CSxWhooshSynth::StartCycle() {
     const CSxWhooshSynthParams& p = *m_params;
-    m_cycleDuration = std::fmax(p.duration + p.durationRange * m_random.Draw(), 0.1f);
-    if (!(m_cycleDuration <= 1e6f)) m_cycleDuration = 1e6f;
+    DrawCycleDuration(m_random);
     const uint32_t n = m_speedPoints;
     if (n) std::memcpy(m_jittered, m_speedCurve, n * sizeof(SxCurvePoint));
     const float j = p.pathJitter, k = p.speedJitter;
@@ -294,15 +285,10 @@ SXRESULT CSxWhooshSynth::StartCycle() {
 SXRESULT CSxWhooshSynth::Init(ISxPluginMemAlloc* allocator, ISxSourcePluginContext* context, ISxPluginParam* params,
                               SxAudioFormat& format) {
     FreeState();
-    m_allocator = allocator;
     m_params = static_cast<CSxWhooshSynthParams*>(params);
     const CSxWhooshSynthParams& p = *m_params;
-    m_loops = context ? context->GetNumLoops() : 1;
-    m_rate = format.sampleRate;
-    if (m_rate == 0) return SX_InvalidParameter;
-    const uint32_t mask = SxSynthChannelMask(p.channelMask);
-    format.channelMask = mask;
-    m_channels = SxChannelCount(mask);
+    if (const SXRESULT started = StartSource(allocator, context, m_params, format); started != SX_Success)
+        return started;
     m_random.state = uint32_t(platform::crt_rand());
     m_white.state = uint32_t(platform::crt_rand());
     m_pink.Reset(uint32_t(platform::crt_rand()), m_rate);
@@ -326,10 +312,12 @@ SXRESULT CSxWhooshSynth::Init(ISxPluginMemAlloc* allocator, ISxSourcePluginConte
         std::memcpy(m_deflectors, p.deflectors, n * sizeof(SxWhooshDeflector));
         m_deflectorCount = n;
         for (uint32_t k = 0; k < n; ++k) {
-            m_randoms[3 * k] = p.values[CSxWhooshSynthParams::kPitch].range * m_random.Draw();
-            m_randoms[3 * k + 1] = p.values[CSxWhooshSynthParams::kQ].range * m_random.Draw();
-            m_randoms[3 * k + 2] =
-                std::pow(10.0f, p.values[CSxWhooshSynthParams::kGain].range * m_random.Draw() * 0.05f);
+            const SxDeflectorDraw draw =
+                SxDrawDeflector(p.values[CSxWhooshSynthParams::kPitch], p.values[CSxWhooshSynthParams::kQ],
+                                p.values[CSxWhooshSynthParams::kGain], m_random);
+            m_randoms[3 * k] = draw.pitch;
+            m_randoms[3 * k + 1] = draw.q;
+            m_randoms[3 * k + 2] = draw.gain;
         }
     }
     if (p.pathCount) {
@@ -351,17 +339,7 @@ SXRESULT CSxWhooshSynth::Init(ISxPluginMemAlloc* allocator, ISxSourcePluginConte
     return StartCycle();
 }
 
-SXRESULT CSxWhooshSynth::AdvanceTime(uint32_t frames) {
-    m_time += float(frames) / float(m_rate) * m_params->timeScale;
-    if (!(m_time >= 0.0f)) m_time = 0.0f;
-    if (m_time < m_cycleDuration) return SX_DataReady;
-    m_time = std::fmod(m_time, m_cycleDuration);
-    ++m_cycles;
-    if (m_loops != 0 && m_cycles >= m_loops) return SX_NoMoreData;
-    return StartCycle() == SX_Success ? SX_DataReady : SX_Fail;
-}
-
-SXRESULT CSxWhooshSynth::TimeSkip(uint32_t& frames) { return AdvanceTime(frames); }
+SXRESULT CSxWhooshSynth::NextCycle() { return StartCycle() == SX_Success ? SX_DataReady : SX_Fail; }
 
 void CSxWhooshSynth::Excite(float* out, uint32_t count) {
     switch (m_params->noiseColour) {
@@ -405,9 +383,7 @@ void CSxWhooshSynth::Locate(float position) {
 
 void CSxWhooshSynth::Execute(SxAudioBuffer* buffer) {
     const uint32_t frames = buffer->maxFrames;
-    buffer->state = SX_DataReady;
-    buffer->validFrames = buffer->maxFrames;
-    for (uint32_t c = 0; c < buffer->Channels(); ++c) std::memset(buffer->Channel(c), 0, frames * sizeof(float));
+    ClearBuffer(buffer);
     CSxWhooshSynthParams& p = *m_params;
     p.changeMask = 0;
     const uint32_t n = m_deflectorCount;
@@ -451,20 +427,7 @@ void CSxWhooshSynth::Execute(SxAudioBuffer* buffer) {
             if (p.attenuationOn && d > reference && reference > 0.0f)
                 attenuation = std::pow(10.0f, -0.3f * p.rolloff * std::log2(d / reference));
             float pan[4] = {1.0f, 1.0f, 1.0f, 1.0f};
-            if (m_channels > 1) {
-                const float dn = std::pow(d, 1.0f / 6.0f);
-                const float angle = std::atan2(m_y, m_x);
-                const float a = (dn * std::cos(angle) + 1.0f) * (kPi / 4.0f);
-                pan[0] = std::cos(a);
-                pan[1] = std::sin(a);
-                if (m_channels == 4) {
-                    const float b = (dn * std::sin(angle) + 1.0f) * (kPi / 4.0f);
-                    pan[0] = std::sin(b) * std::cos(a);
-                    pan[1] = std::sin(b) * std::sin(a);
-                    pan[2] = std::cos(b) * std::cos(a);
-                    pan[3] = std::cos(b) * std::sin(a);
-                }
-            }
+            if (m_channels > 1) SxPlanePan(d, std::atan2(m_y, m_x), m_channels, pan);
             const float gainCurve = std::pow(10.0f, curve[CSxWhooshSynthParams::kGain] * 0.05f);
             for (uint32_t k = 0; k < n; ++k) {
                 const SxWhooshDeflector& def = m_deflectors[k];
@@ -503,8 +466,7 @@ void CSxWhooshSynth::Execute(SxAudioBuffer* buffer) {
             m_bank.Settle();
         }
     }
-    const SXRESULT time = AdvanceTime(frames);
-    if (time != SX_DataReady) buffer->state = time == SX_NoMoreData ? SX_NoMoreData : SX_Fail;
+    FinishBuffer(buffer);
 }
 
 ISxPlugin* CreateWhooshSynth(ISxPluginMemAlloc* allocator) {

@@ -9,6 +9,7 @@
 #include "sound/engine/plugin/ISxPlugin.h"
 #include "sound/plugins/synth/CSxWindSynth.h"
 #include "sound/plugins/synth/SxDeflectorBank.h"
+#include "sound/plugins/synth/SxSynthSource.h"
 
 namespace SX {
 
@@ -66,20 +67,12 @@ private:
     SXRESULT SetLists(const uint8_t* list, uint32_t size);
 };
 
-class CSxWhooshSynth final : public ISxSourcePlugin {
+class CSxWhooshSynth final : public CSxSynthSource {
 public:
     SXRESULT Term(ISxPluginMemAlloc* allocator) override;
     SXRESULT Reset() override;
-    SXRESULT GetPluginInfo(SxPluginInfo& info) override;
     SXRESULT Init(ISxPluginMemAlloc* allocator, ISxSourcePluginContext* context, ISxPluginParam* params,
                   SxAudioFormat& format) override;
-    float GetDuration() const override { return float(m_loops) * m_cycleDuration * 1000.0f; }
-    SXRESULT StopLooping() override {
-        m_loops = 1;
-        return SX_Success;
-    }
-    SXRESULT Seek() override { return SX_Success; }
-    SXRESULT TimeSkip(uint32_t& frames) override;
     void Execute(SxAudioBuffer* buffer) override;
 
     float DeflectorSpeed(uint32_t k) const { return m_speeds[k]; }
@@ -91,20 +84,13 @@ public:
     static float ShapedNoiseDcGain(uint32_t samples);
 
 private:
-    SXRESULT AdvanceTime(uint32_t frames);
+    SXRESULT NextCycle() override;
     SXRESULT StartCycle();
     void Excite(float* out, uint32_t count);
     void Locate(float position);
     void FreeState();
 
-    ISxPluginMemAlloc* m_allocator = nullptr;
     CSxWhooshSynthParams* m_params = nullptr;
-    uint32_t m_rate = 0;
-    uint32_t m_channels = 0;
-    uint16_t m_loops = 1;
-    uint32_t m_cycles = 0;
-    float m_time = 0.0f;
-    float m_cycleDuration = 10.0f;
     float m_speedOffset = 0.0f;
     uint32_t m_cursors[CSxWhooshSynthParams::kValueCount] = {};
     bool m_firstStep = true;

@@ -173,13 +173,6 @@ float CSxWindSynth::Gust::Sample(float speed, float gustiness, float gustRate, f
     return speed * std::exp2(value * gustiness);
 }
 
-SXRESULT CSxWindSynth::GetPluginInfo(SxPluginInfo& info) {
-    info.type = SxPluginType_Source;
-    info.inPlace = 1;
-    info.reserved = 0;
-    return SX_Success;
-}
-
 void CSxWindSynth::FreeState() {
     SxFxFreeArray(m_allocator, m_deflectors);
     SxFxFreeArray(m_allocator, m_states);
@@ -203,23 +196,19 @@ SXRESULT CSxWindSynth::Reset() {
     return SX_Success;
 }
 
-void CSxWindSynth::NewCycleDuration() {
-    m_cycleDuration = std::fmax(m_params->duration + m_params->durationRange * m_random.Draw(), 0.1f);
-    if (!(m_cycleDuration <= 1e6f)) m_cycleDuration = 1e6f;  // not a number or beyond reason
+SXRESULT CSxWindSynth::NextCycle() {
+    for (uint32_t& cursor : m_cursors) cursor = 0;
+    DrawCycleDuration(m_random);
+    return SX_DataReady;
 }
 
 SXRESULT CSxWindSynth::Init(ISxPluginMemAlloc* allocator, ISxSourcePluginContext* context, ISxPluginParam* params,
                             SxAudioFormat& format) {
     FreeState();
-    m_allocator = allocator;
     m_params = static_cast<CSxWindSynthParams*>(params);
     const CSxWindSynthParams& p = *m_params;
-    m_loops = context ? context->GetNumLoops() : 1;
-    m_rate = format.sampleRate;
-    if (m_rate == 0) return SX_InvalidParameter;
-    const uint32_t mask = SxSynthChannelMask(p.channelMask);
-    format.channelMask = mask;
-    m_channels = SxChannelCount(mask);
+    if (const SXRESULT started = StartSource(allocator, context, m_params, format); started != SX_Success)
+        return started;
     m_random.state = uint32_t(platform::crt_rand());
     m_gust = Gust();
     m_gust.random.state = uint32_t(platform::crt_rand());
@@ -240,28 +229,21 @@ SXRESULT CSxWindSynth::Init(ISxPluginMemAlloc* allocator, ISxSourcePluginContext
         for (uint32_t k = 0; k < n; ++k) {
             const SxWindDeflector& d = m_deflectors[k];
             if (m_channels == 2 || m_channels == 4) {
-                const float dn = std::pow(std::fmin(std::fabs(d.distance) / p.maxDistance, 1e6f), 1.0f / 6.0f);
-                const float t = (90.0f - d.angle) * (kPi / 180.0f);
-                const float a = (dn * std::cos(t) + 1.0f) * (kPi / 4.0f);
-                float pan[4] = {std::cos(a), std::sin(a), 0.0f, 0.0f};
-                if (m_channels == 4) {
-                    const float b = (dn * std::sin(t) + 1.0f) * (kPi / 4.0f);
-                    const float fl = std::sin(b) * std::cos(a), fr = std::sin(b) * std::sin(a);
-                    const float rl = std::cos(b) * std::cos(a), rr = std::cos(b) * std::sin(a);
-                    pan[0] = fl;
-                    pan[1] = fr;
-                    pan[2] = rl;
-                    pan[3] = rr;
-                }
+                float pan[4] = {};
+                SxPlanePan(std::fmin(std::fabs(d.distance) / p.maxDistance, 1e6f), (90.0f - d.angle) * (kPi / 180.0f),
+                           m_channels, pan);
                 m_bank.SetPan(k, pan, 0, true);
             }
             DeflectorState& s = m_states[k];
-            s.pitchRandom = p.values[CSxWindSynthParams::kPitch].range * m_random.Draw();
-            s.qRandom = p.values[CSxWindSynthParams::kQ].range * m_random.Draw();
-            s.gainFactor = std::pow(10.0f, p.values[CSxWindSynthParams::kGain].range * m_random.Draw() * 0.05f);
+            const SxDeflectorDraw draw =
+                SxDrawDeflector(p.values[CSxWindSynthParams::kPitch], p.values[CSxWindSynthParams::kQ],
+                                p.values[CSxWindSynthParams::kGain], m_random);
+            s.pitchRandom = draw.pitch;
+            s.qRandom = draw.q;
+            s.gainFactor = draw.gain;
         }
     }
-    NewCycleDuration();
+    DrawCycleDuration(m_random);
     auto atStart = [&](int v) { return p.values[v].curveOn ? p.curves[v].Convert(0.0f) : 0.0f; };
     const float speed = std::fmax(8.0f * std::exp2((p.values[0].base + m_offsets[0] + atStart(0)) / 1200.0f), 2.0f);
     const float gustiness = std::fmin(std::fmax(p.values[2].base + m_offsets[2] + atStart(2), 0.0f), 1.0f);
@@ -277,25 +259,9 @@ SXRESULT CSxWindSynth::Init(ISxPluginMemAlloc* allocator, ISxSourcePluginContext
     return Reset();
 }
 
-SXRESULT CSxWindSynth::AdvanceTime(uint32_t frames) {
-    m_time += float(frames) / float(m_rate) * m_params->timeScale;
-    if (!(m_time >= 0.0f)) m_time = 0.0f;
-    if (m_time < m_cycleDuration) return SX_DataReady;
-    m_time = std::fmod(m_time, m_cycleDuration);
-    ++m_cycles;
-    for (uint32_t& cursor : m_cursors) cursor = 0;
-    if (m_loops != 0 && m_cycles >= m_loops) return SX_NoMoreData;
-    NewCycleDuration();
-    return SX_DataReady;
-}
-
-SXRESULT CSxWindSynth::TimeSkip(uint32_t& frames) { return AdvanceTime(frames); }
-
 void CSxWindSynth::Execute(SxAudioBuffer* buffer) {
     const uint32_t frames = buffer->maxFrames;
-    buffer->state = SX_DataReady;
-    buffer->validFrames = buffer->maxFrames;
-    for (uint32_t c = 0; c < buffer->Channels(); ++c) std::memset(buffer->Channel(c), 0, frames * sizeof(float));
+    ClearBuffer(buffer);
     CSxWindSynthParams& p = *m_params;
     const uint32_t n = m_deflectorCount;
     if (n && (m_channels == 1 || m_channels == 2 || m_channels == 4)) {
@@ -363,7 +329,7 @@ void CSxWindSynth::Execute(SxAudioBuffer* buffer) {
         m_bank.Settle();
         m_firstBuffer = false;
     }
-    if (AdvanceTime(frames) == SX_NoMoreData) buffer->state = SX_NoMoreData;
+    FinishBuffer(buffer);
     p.changeMask = 0;
 }
 

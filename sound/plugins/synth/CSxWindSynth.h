@@ -9,6 +9,7 @@
 #include "sound/plugins/synth/SxDeflectorBank.h"
 #include "sound/plugins/synth/SxSynthCurves.h"
 #include "sound/plugins/synth/SxSynthParams.h"
+#include "sound/plugins/synth/SxSynthSource.h"
 
 namespace SX {
 
@@ -57,20 +58,12 @@ private:
     SXRESULT SetDeflectorsAndCurves(const uint8_t* list, uint32_t size);
 };
 
-class CSxWindSynth final : public ISxSourcePlugin {
+class CSxWindSynth final : public CSxSynthSource {
 public:
     SXRESULT Term(ISxPluginMemAlloc* allocator) override;
     SXRESULT Reset() override;
-    SXRESULT GetPluginInfo(SxPluginInfo& info) override;
     SXRESULT Init(ISxPluginMemAlloc* allocator, ISxSourcePluginContext* context, ISxPluginParam* params,
                   SxAudioFormat& format) override;
-    float GetDuration() const override { return float(m_loops) * m_cycleDuration * 1000.0f; }
-    SXRESULT StopLooping() override {
-        m_loops = 1;
-        return SX_Success;
-    }
-    SXRESULT Seek() override { return SX_Success; }
-    SXRESULT TimeSkip(uint32_t& frames) override;
     void Execute(SxAudioBuffer* buffer) override;
 
     float DeflectorSpeed(uint32_t k) const { return m_states[k].windSpeed; }
@@ -86,18 +79,10 @@ private:
         SxSynthRandom random;
         float Sample(float speed, float gustiness, float gustRate, float bufferTime);
     };
-    SXRESULT AdvanceTime(uint32_t frames);
-    void NewCycleDuration();
+    SXRESULT NextCycle() override;
     void FreeState();
 
-    ISxPluginMemAlloc* m_allocator = nullptr;
     CSxWindSynthParams* m_params = nullptr;
-    uint32_t m_rate = 0;
-    uint32_t m_channels = 0;
-    uint16_t m_loops = 1;
-    uint32_t m_cycles = 0;
-    float m_time = 0.0f;
-    float m_cycleDuration = 10.0f;
     float m_offsets[4] = {};  // speed, direction, gustiness, gust rate
     uint32_t m_cursors[CSxWindSynthParams::kValueCount] = {};
     bool m_firstBuffer = true;

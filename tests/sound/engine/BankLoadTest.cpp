@@ -315,16 +315,24 @@ TEST_F(BankLoad, PreparedEventsLoadTheirBankAndMediaUntilUnprepared) {
     const SxBankID media = SoundEngine::GetIDFromString("Media");
     bw::BankFile mediaBank;
     mediaBank.id = media;
-    mediaBank.media = {{310, bw::Bytes(64, 9)}, {999, bw::Bytes(64, 1)}};
+    // Sound 10 plays media 310 from memory, sound 13 streams file 321 with its head, media 320,
+    // in the bank.
+    mediaBank.media = {{310, bw::Bytes(64, 9)}, {320, bw::Bytes(64, 3)}, {999, bw::Bytes(64, 1)}};
     bw::Source source;
     source.mediaID = 310;
-    mediaBank.records = {bw::Record(SxHirc_Sound, bw::SoundBody(10, source, bw::NodeBase()))};
+    bw::Source prefetched;
+    prefetched.streamType = 2;
+    prefetched.mediaID = 320;
+    prefetched.fileID = 321;
+    mediaBank.records = {bw::Record(SxHirc_Sound, bw::SoundBody(10, source, bw::NodeBase())),
+                         bw::Record(SxHirc_Sound, bw::SoundBody(13, prefetched, bw::NodeBase()))};
     sxtest::WriteBankFile(tree, "Media.bnk", bw::WriteBank(mediaBank));
     bw::BankFile events;
     events.id = 50;
     events.bankNames = {{media, "Media"}};
     events.records = {bw::Record(SxHirc_Action, bw::ActionBody(11, 0x0403, 10, {}, {}, bw::PlayParams(4, media))),
-                      bw::Record(SxHirc_Event, bw::EventBody(12, {11}))};
+                      bw::Record(SxHirc_Action, bw::ActionBody(14, 0x0403, 13, {}, {}, bw::PlayParams(4, media))),
+                      bw::Record(SxHirc_Event, bw::EventBody(12, {11, 14}))};
     const AlignedBank eventBank(bw::WriteBank(events));
     SxBankID id;
     ASSERT_EQ(SoundEngine::LoadBank(eventBank.Data(), eventBank.Size(), id), SX_Success);
@@ -333,9 +341,10 @@ TEST_F(BankLoad, PreparedEventsLoadTheirBankAndMediaUntilUnprepared) {
     const SxUniqueID event = 12;
     ASSERT_EQ(SoundEngine::PrepareEvent(SxPreparation_Load, &event, 1), SX_Success);
     EXPECT_TRUE(g_pBankMgr->HasMedia(310));
+    EXPECT_TRUE(g_pBankMgr->HasMedia(320)) << "the streamed sound's head";
     EXPECT_FALSE(g_pBankMgr->HasMedia(999));  // only what the event plays
     EXPECT_FALSE(g_pBankMgr->IsBankLoaded(media));
-    EXPECT_EQ(ObjectCount(), 3u);
+    EXPECT_EQ(ObjectCount(), 5u);
     ASSERT_EQ(SoundEngine::PrepareEvent(SxPreparation_Load, &event, 1), SX_Success);
     EXPECT_EQ(g_pBankMgr->EventPreparationCount(12), 2u);
 
@@ -343,7 +352,8 @@ TEST_F(BankLoad, PreparedEventsLoadTheirBankAndMediaUntilUnprepared) {
     EXPECT_TRUE(g_pBankMgr->HasMedia(310));
     ASSERT_EQ(SoundEngine::PrepareEvent(SxPreparation_Unload, &event, 1), SX_Success);
     EXPECT_FALSE(g_pBankMgr->HasMedia(310));
-    EXPECT_EQ(ObjectCount(), 2u);
+    EXPECT_FALSE(g_pBankMgr->HasMedia(320));
+    EXPECT_EQ(ObjectCount(), 3u);
     EXPECT_EQ(PoolUsed(), before);
 
     const SxUniqueID unknown = 4040;
@@ -405,7 +415,8 @@ TEST_F(SampleBanks, InitAndGameLoadAndTheirEventPlays) {
     SxSetBankFolder(qvtest::SourceDir() + "/Assets/Sound");
     SxBankID init = 0;
     ASSERT_EQ(SoundEngine::LoadBank("Init.bnk", SxInvalidPoolId, init), SX_Success);
-    EXPECT_TRUE(g_pStateMgr->IsStateGroupRegistered(SoundEngine::GetIDFromString("Season")));
+    // The audio season's group, by the ID the game sets it with.
+    EXPECT_TRUE(g_pStateMgr->IsStateGroupRegistered(0xA1F25A7F));
     EXPECT_EQ(g_u16MaxNumVoices, 64);
     // By ID a bank file is "<ID>.bnk"; a preparation opens it by the name Init's string table gave.
     const SxBankID game = SoundEngine::GetIDFromString("Game");

@@ -36,7 +36,9 @@ protected:
         CSxLEngineCmds::SetVoiceLayer(nullptr);
         HierarchyEngine::TearDown();
     }
-    CSxSwitchCntr* LoadContainer(bool continuous, std::vector<bw::SwitchChildParams> params) {
+    // With buses, the container outputs to bus 60 (below bus 61) and names motion bus 70
+    // (below motion bus 71).
+    CSxSwitchCntr* LoadContainer(bool continuous, std::vector<bw::SwitchChildParams> params, bool buses = false) {
         bw::Switch sw;
         sw.groupID = kGroup;
         sw.defaultSwitch = kA;
@@ -45,14 +47,33 @@ protected:
         sw.switches = {{kA, {1, 3}}, {kB, {2, 3}}};
         sw.childParams = params;
         std::vector<bw::Bytes> records;
-        for (uint32_t id = 1; id <= 3; ++id)
-            records.push_back(bw::Record(SxHirc_Sound, bw::SoundBody(id, bw::Source(), bw::NodeBase())));
-        records.push_back(bw::Record(SxHirc_Switch, bw::SwitchBody(50, bw::NodeBase(), sw)));
+        bw::NodeBase node;
+        if (buses) {
+            SxSetNodesCarryFeedbackBus(true);
+            bw::Bus top, below;
+            top.withFeedbackBus = below.withFeedbackBus = true;
+            below.parentBusID = 61;
+            records.push_back(bw::Record(SxHirc_Bus, bw::BusBody(61, top)));
+            records.push_back(bw::Record(SxHirc_Bus, bw::BusBody(60, below)));
+            below.parentBusID = 71;
+            records.push_back(bw::Record(SxHirc_FeedbackBus, bw::BusBody(71, top)));
+            records.push_back(bw::Record(SxHirc_FeedbackBus, bw::BusBody(70, below)));
+            node.busID = 60;
+            node.withFeedbackBus = true;
+            node.feedbackBusID = 70;
+        }
+        for (uint32_t id = 1; id <= 3; ++id) {
+            bw::NodeBase child;
+            child.withFeedbackBus = buses;
+            records.push_back(bw::Record(SxHirc_Sound, bw::SoundBody(id, bw::Source(), child)));
+        }
+        records.push_back(bw::Record(SxHirc_Switch, bw::SwitchBody(50, node, sw)));
         records.push_back(bw::Record(SxHirc_Action, bw::ActionBody(200, 0x0403, 50, {}, {}, bw::PlayParams(4, 0))));
         records.push_back(bw::Record(SxHirc_Event, bw::EventBody(100, {200})));
         records.push_back(bw::Record(SxHirc_Action, bw::ActionBody(201, 0x0103, 50, {}, {}, bw::ActiveParams(4, {}))));
         records.push_back(bw::Record(SxHirc_Event, bw::EventBody(101, {201})));
         EXPECT_EQ(Load(records), SX_Success);
+        SxSetNodesCarryFeedbackBus(false);
         return Find<CSxSwitchCntr>(SxIndex_Node, 50);
     }
     // The sounds playing on a game object, with the playing IDs they play for.
@@ -180,18 +201,29 @@ TEST_F(SwitchContainer, ASwitchChangeDuringContinuousPlayMovesToTheNewChildren) 
 
 // Each followed play keeps the container active, for its game parameters too, until it is
 // stopped; a container that does not follow its group counts none.
-TEST_F(SwitchContainer, FollowedPlaysKeepTheContainerActive) {
+TEST_F(SwitchContainer, FollowedPlaysKeepTheContainerAndItsBusesActive) {
+    // The activity reaches the output bus and the named motion bus with the buses above them.
     for (bool continuous : {true, false}) {
-        CSxSwitchCntr* container = LoadContainer(continuous, {});
+        CSxSwitchCntr* container = LoadContainer(continuous, {}, true);
         ASSERT_NE(container, nullptr);
+        const std::vector<CSxParameterNodeBase*> buses = {
+            Find<CSxParameterNodeBase>(SxIndex_Node, 60), Find<CSxParameterNodeBase>(SxIndex_Node, 61),
+            Find<CSxParameterNodeBase>(SxIndex_Node, 70), Find<CSxParameterNodeBase>(SxIndex_Node, 71)};
+        auto expectActivity = [&](uint32_t count, const char* when) {
+            EXPECT_EQ(container->ActivityCount(), count) << when;
+            for (CSxParameterNodeBase* bus : buses) {
+                ASSERT_NE(bus, nullptr);
+                EXPECT_EQ(bus->ActivityCount(), count) << when << ", bus " << bus->ID();
+            }
+        };
         Post(100, 5);
         Post(100, 6);
-        EXPECT_EQ(container->ActivityCount(), continuous ? 2u : 0u);
+        expectActivity(continuous ? 2u : 0u, "two followed plays");
         Post(101, 5);
-        EXPECT_EQ(container->ActivityCount(), continuous ? 1u : 0u);
+        expectActivity(continuous ? 1u : 0u, "one stopped");
         EXPECT_TRUE(container->IsActiveForRTPC()) << "object 6 still plays";
         Post(101, 6);
-        EXPECT_EQ(container->ActivityCount(), 0u);
+        expectActivity(0u, "both stopped");
         EXPECT_FALSE(container->IsActiveForRTPC());
         Unload();
     }

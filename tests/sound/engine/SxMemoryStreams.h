@@ -1,12 +1,14 @@
 #pragma once
 // Files streamed from memory through a stream manager of their own: each stream answers "not
-// ready" for a set number of its first requests, as a stream still filling does.
+// ready" for a set number of its first requests, or until a set number of audio frames have
+// passed since it was made, as a stream still filling does.
 #include <algorithm>
 #include <cstdint>
 #include <map>
 #include <vector>
 
 #include "sound/engine/stream/ISxStreams.h"
+#include "sound/engine/transitions/SxTimingSettings.h"
 
 namespace sxtest {
 
@@ -17,7 +19,8 @@ constexpr uint32_t kChunk = 4096;
 // One file read from memory in chunks; the first few requests find nothing ready yet.
 class MemoryStream final : public ISxAutoStream {
 public:
-    MemoryStream(const std::vector<uint8_t>& bytes, uint32_t notReady) : m_bytes(bytes), m_notReady(notReady) {
+    MemoryStream(const std::vector<uint8_t>& bytes, uint32_t notReady, uint32_t readyAtFrame)
+        : m_bytes(bytes), m_notReady(notReady), m_readyAtFrame(readyAtFrame) {
         m_desc.fileSize = static_cast<int64_t>(bytes.size());
     }
     void Destroy() override { delete this; }
@@ -53,6 +56,7 @@ public:
             --m_notReady;
             return SX_NoDataReady;
         }
+        if (static_cast<int32_t>(g_uSxAudioFrameCounter - m_readyAtFrame) < 0) return SX_NoDataReady;
         size = static_cast<uint32_t>(std::min<size_t>(kChunk, m_bytes.size() - m_position));
         buffer = const_cast<uint8_t*>(m_bytes.data()) + m_position;
         m_position += size;
@@ -63,6 +67,7 @@ public:
 private:
     const std::vector<uint8_t>& m_bytes;
     uint32_t m_notReady;
+    uint32_t m_readyAtFrame;
     size_t m_position = 0;
     SxFileDesc m_desc;
     SxAutoStmHeuristics m_heuristics;
@@ -79,7 +84,7 @@ public:
                         ISxAutoStream*& stream, bool) override {
         auto it = files.find(fileID);
         if (it == files.end()) return SX_Fail;
-        stream = new MemoryStream(it->second, notReady);
+        stream = new MemoryStream(it->second, notReady, g_uSxAudioFrameCounter + notReadyFrames);
         return SX_Success;
     }
     SXRESULT CreateAuto(const wchar_t*, SxFileSystemFlags*, const SxAutoStmHeuristics&, const SxAutoStmBufSettings*,
@@ -87,7 +92,8 @@ public:
         return SX_Fail;
     }
     std::map<uint32_t, std::vector<uint8_t>> files;
-    uint32_t notReady = 0;
+    uint32_t notReady = 0;        // requests of each stream answered "not ready"
+    uint32_t notReadyFrames = 0;  // audio frames after its making that each stream is not ready
 };
 
 }  // namespace sxtest

@@ -13,7 +13,8 @@ using namespace sxtest;
 
 namespace {
 
-constexpr SxUniqueID kMaster = 1, kEnvBus = 11, kEnvSet = 610, kAttenuation = 40, kLowPassParameter = 0x72;
+constexpr SxUniqueID kMaster = 1, kEnvBus = 11, kEnvSet = 610, kAttenuation = 40, kLowPassParameter = 0x72,
+                     kConeLowPassParameter = 0x73;
 constexpr double kLow = 200.0, kHigh = 9000.0;
 
 // Amplitude of one frequency over the samples (a single-bin DFT).
@@ -33,6 +34,9 @@ struct Setting {
     float obstruction = 0.0f, occlusion = 0.0f;
     float gameParameter = 0.0f;  // drives the sound's low-pass one to one
     bool facingAway = false;     // the emitter's cone turned from the listener
+    // Drives the low-pass value beyond the cone in place of the attenuation's 60 (none: the
+    // attenuation's).
+    float coneLowPassParameter = -1.0f;
 };
 
 class VoiceLowPass : public VoiceFixture {
@@ -77,6 +81,8 @@ protected:
         node.busID = kEnvBus;
         node.props = {bw::PropF(3, setting.ownLowPass)};
         node.rtpcs = {{kLowPassParameter, 3, 1, 0, {{0, 0, 4}, {100, 100, 4}}}};
+        if (setting.coneLowPassParameter >= 0.0f)
+            node.rtpcs.push_back({kConeLowPassParameter, SxRTPC_ConeOutsideLowPass, 2, 0, {{0, 0, 4}, {100, 100, 4}}});
         node.positioning.overrideParent = true;
         node.positioning.is3D = true;
         node.positioning.type = 3;
@@ -96,6 +102,8 @@ protected:
         ASSERT_EQ(SoundEngine::SetObjectObstructionAndOcclusion(kGameObject, 0, setting.obstruction, setting.occlusion),
                   SX_Success);
         SoundEngine::SetRTPCValue(kLowPassParameter, setting.gameParameter);
+        if (setting.coneLowPassParameter >= 0.0f)
+            SoundEngine::SetRTPCValue(kConeLowPassParameter, setting.coneLowPassParameter);
     }
     // The levels (dB) of the low tone and of the high tone against it on one path, the other
     // path silent.
@@ -139,6 +147,12 @@ TEST_F(VoiceLowPass, EachPathIsFilteredByWhatLiesOnIt) {
         {"send, a game parameter's low-pass", {0, 0, 0, 0, 60.0f}, true, true},
         {"dry, facing away beyond the cone", {0, 0, 0, 0, 0, true}, false, true, -6.0},
         {"send, facing away: the reverb keeps its highs and level", {0, 0, 0, 0, 0, true}, true, false},
+        {"dry, facing away, the cone's low-pass cleared by its game parameter",
+         {0, 0, 0, 0, 0, true, 0.0f},
+         false,
+         false,
+         -6.0},
+        {"dry, facing the listener, the cone's game parameter at 60", {0, 0, 0, 0, 0, false, 60.0f}, false, false},
     };
     double clearDb = 0.0;
     for (const Case& c : cases) {

@@ -31,17 +31,24 @@ protected:
         ISxStreamMgr::m_pStreamMgr = nullptr;
     }
     // A one-second segment whose track streams a file: level 0.2 for its first half, 0.5 after.
-    std::vector<bw::Bytes> Streamed(int32_t lookAheadMs, uint32_t notReady, uint32_t parent) {
+    // With a head, the bank holds that many bytes of the file's start (prefetched).
+    std::vector<bw::Bytes> Streamed(int32_t lookAheadMs, uint32_t notReady, uint32_t parent, uint32_t head = 0) {
         QV::media::Signal signal;
         signal.samples.assign(24000, 0.2f);
         signal.samples.resize(48000, 0.5f);
         streams.files[kFile] = QV::media::Build(signal, QV::media::Encoding::Pcm16);
-        streams.notReady = notReady;
+        // A stream with a head in memory is read from only once the head has played: it fills
+        // meanwhile, the frames it takes counted from its making.
+        (head ? streams.notReadyFrames : streams.notReady) = notReady;
         bw::Source source;
         source.pluginID = 1 << 16 | 1;  // PCM
-        source.streamType = 1;
+        source.streamType = head ? 2 : 1;
         source.fileID = kFile;
         source.mediaID = kFile;
+        if (head) {
+            s_media[kFile].assign(streams.files[kFile].begin(), streams.files[kFile].begin() + head);
+            source.size = head;
+        }
         bw::MusicTrack track;
         track.sources = {source};
         track.clips = {{0, kFile, 0.0, 0.0, 0.0, 1000.0}};
@@ -54,29 +61,33 @@ protected:
             bw::Record(bw::Hirc_MusicTrack, bw::MusicTrackBody(kSegment + 500, track)),
             bw::Record(bw::Hirc_MusicSegment, bw::MusicSegmentBody(kSegment, node, 1000.0, {{1, 0.0}, {2, 1000.0}}))};
     }
-    void LoadStreamed(int32_t lookAheadMs, uint32_t notReady) {
-        Load(Streamed(lookAheadMs, notReady, 0), kEvent, kSegment);
+    void LoadStreamed(int32_t lookAheadMs, uint32_t notReady, uint32_t head = 0) {
+        Load(Streamed(lookAheadMs, notReady, 0, head), kEvent, kSegment);
     }
     MemoryStreams streams;
 };
 
 TEST_F(MusicLookAhead, StreamedClipStartedEarlyIsHeardAtItsSample) {
     // 100 ms of look-ahead: the music is heard 4800 samples after the post, and a stream that is
-    // not ready for its first three requests (about three frames) still makes that sample.
+    // not ready for its first three requests (about three frames) still makes that sample. A
+    // clip whose file's head the bank holds needs no look-ahead: it is heard at once, from the
+    // file's first sample, while the stream fills.
     struct Case {
         const char* what;
         int32_t lookAheadMs;
         uint32_t notReady;
         int64_t heardAt;
+        uint32_t head = 0;
     } cases[] = {
         {"100 ms of look-ahead, stream ready at once", 100, 0, 4800},
         {"100 ms of look-ahead, stream filling for three requests", 100, 3, 4800},
         {"no look-ahead, stream ready at once", 0, 0, 0},
+        {"a prefetched head, stream filling for three frames", 100, 3, 0, 16384},
     };
     for (const Case& c : cases) {
         TearDown();
         SetUp();
-        LoadStreamed(c.lookAheadMs, c.notReady);
+        LoadStreamed(c.lookAheadMs, c.notReady, c.head);
         ASSERT_NE(Post(kEvent, 0x400), 0u) << c.what;
         while (!ended && frames < 120) Frame();
         EXPECT_TRUE(ended) << c.what;

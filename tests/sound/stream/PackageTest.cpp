@@ -94,13 +94,13 @@ TEST_F(PackageTest, FilesReadThroughAPackageEqualTheLooseFiles) {
     const std::string bank = FileBytes(50000, 1), media = FileBytes(300000, 2);
     m_tree.Write("Pack/1234.bnk", bank);
     m_tree.Write("Pack/7.med", media);
-    Pack("game.pck", 2048);
+    Pack("game.sxpk", 2048);
     // The same files loose, under other IDs.
     m_tree.Write("Audio/4321.bnk", bank);
     m_tree.Write("Audio/8.med", media);
     uint32_t id = 0;
-    ASSERT_EQ(m_io.LoadPackage(L"game.pck", id), SX_Success);
-    EXPECT_EQ(id, StreamMgr::NameID32(L"game.pck"));
+    ASSERT_EQ(m_io.LoadPackage(L"game.sxpk", id), SX_Success);
+    EXPECT_EQ(id, StreamMgr::NameID32(L"game.sxpk"));
 
     EXPECT_TRUE(SameBytes(ReadBank(1234), bank));
     EXPECT_TRUE(SameBytes(ReadBank(4321), bank));
@@ -120,17 +120,17 @@ TEST_F(PackageTest, LanguagesNamesAndOrderOfPackages) {
     m_tree.Write("Pack/Music.bnk", "music!");
     m_tree.Write("Pack/Readme.txt", "external");
     m_tree.Write("Pack/9.bnk", "first");
-    Pack("a.pck");
+    Pack("a.sxpk");
     std::filesystem::remove_all(m_tree.Path("Pack"));
     m_tree.Write("Pack/9.bnk", "second");
     m_tree.Write("Pack/Spanish/1.bnk", "uno");
-    Pack("b.pck");
+    Pack("b.sxpk");
 
     ASSERT_EQ(StreamMgr::SetCurrentLanguage(L"French(France)"), SX_Success);
     uint32_t a = 0, b = 0;
-    ASSERT_EQ(m_io.LoadPackage(L"a.pck", a), SX_Success);
+    ASSERT_EQ(m_io.LoadPackage(L"a.sxpk", a), SX_Success);
     // A one-language package loads even when it lacks the current language.
-    ASSERT_EQ(m_io.LoadPackage(L"b.pck", b), SX_Success);
+    ASSERT_EQ(m_io.LoadPackage(L"b.sxpk", b), SX_Success);
     EXPECT_EQ(ReadBank(9), "second");  // the last loaded is searched first
     EXPECT_EQ(ReadBank(55, true), "bonjour");
     ASSERT_EQ(StreamMgr::SetCurrentLanguage(L"ENGLISH(us)"), SX_Success);
@@ -152,16 +152,16 @@ TEST_F(PackageTest, LanguagesNamesAndOrderOfPackages) {
     EXPECT_EQ(ReadBank(9), "first");
     ASSERT_EQ(StreamMgr::SetCurrentLanguage(L"German"), SX_Success);
     uint32_t again = 0;
-    EXPECT_EQ(m_io.LoadPackage(L"a.pck", again), SX_LanguageNotLoaded);  // loaded all the same
+    EXPECT_EQ(m_io.LoadPackage(L"a.sxpk", again), SX_LanguageNotLoaded);  // loaded all the same
     EXPECT_EQ(m_io.NumPackages(), 2u);
 }
 
 TEST_F(PackageTest, AnUnloadedPackageLivesUntilItsStreamsClose) {
     const std::string media = FileBytes(200000, 3);
     m_tree.Write("Pack/7.med", media);
-    Pack("game.pck");
+    Pack("game.sxpk");
     uint32_t id = 0;
-    ASSERT_EQ(m_io.LoadPackage(L"game.pck", id), SX_Success);
+    ASSERT_EQ(m_io.LoadPackage(L"game.sxpk", id), SX_Success);
     ISxAutoStream* stream = OpenMedia(7);
     ASSERT_TRUE(stream);
     ASSERT_EQ(m_io.UnloadPackage(id), SX_Success);
@@ -183,8 +183,8 @@ void SetU32(std::string& bytes, size_t at, uint32_t value) { std::memcpy(&bytes[
 TEST_F(PackageTest, MalformedPackagesAreRefusedWithNothingOpened) {
     m_tree.Write("Pack/1.bnk", "one");
     m_tree.Write("Pack/2.bnk", "two");
-    Pack("good.pck");
-    const std::string good = m_tree.Read("Audio/good.pck");
+    Pack("good.sxpk");
+    const std::string good = m_tree.Read("Audio/good.sxpk");
     ASSERT_EQ(good.substr(0, 4), "SXPK");
     const Mutation cases[] = {
         {"header cut short", [](std::string& b) { b.resize(40); }},
@@ -214,17 +214,17 @@ TEST_F(PackageTest, MalformedPackagesAreRefusedWithNothingOpened) {
     for (const Mutation& c : cases) {
         std::string bytes = good;
         c.apply(bytes);
-        m_tree.Write("Audio/bad.pck", bytes);
+        m_tree.Write("Audio/bad.sxpk", bytes);
         qvtest::StderrCapture log;
         uint32_t id = 0;
-        EXPECT_EQ(m_io.LoadPackage(L"bad.pck", id), SX_Fail) << c.what;
-        EXPECT_NE(log.Text().find("bad.pck refused"), std::string::npos) << c.what;
+        EXPECT_EQ(m_io.LoadPackage(L"bad.sxpk", id), SX_Fail) << c.what;
+        EXPECT_NE(log.Text().find("bad.sxpk refused"), std::string::npos) << c.what;
         EXPECT_EQ(m_io.NumPackages(), 0u) << c.what;
         EXPECT_EQ(ReadBank(1), "<none>") << c.what;  // nothing was listed
     }
     uint32_t id = 0;
-    EXPECT_EQ(m_io.LoadPackage(L"missing.pck", id), SX_FileNotFound);
-    ASSERT_EQ(m_io.LoadPackage(L"good.pck", id), SX_Success);
+    EXPECT_EQ(m_io.LoadPackage(L"missing.sxpk", id), SX_FileNotFound);
+    ASSERT_EQ(m_io.LoadPackage(L"good.sxpk", id), SX_Success);
     EXPECT_EQ(ReadBank(2), "two");
 }
 

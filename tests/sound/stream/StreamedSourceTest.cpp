@@ -93,6 +93,7 @@ struct Case {
     uint16_t loops;  // 1 plays once
     uint32_t loopStart, loopEnd;
     uint32_t request;
+    uint32_t head = 0;  // bytes of the file's head held in memory (a bank's prefetched data)
 };
 
 TEST_F(StreamedSources, StreamedPlaysTheSameBytesAsInMemory) {
@@ -106,6 +107,13 @@ TEST_F(StreamedSources, StreamedPlaysTheSameBytesAsInMemory) {
         {"5.1 ADPCM, blocks split between buffers", media::Encoding::Adpcm, 0x3F, 9000, 1, 0, 0, 1024},
         {"mono ADPCM looping twice", media::Encoding::Adpcm, 0x4, 30000, 2, 640, 20479, 1024},
         {"stereo ADPCM, small requests", media::Encoding::Adpcm, 0x3, 5000, 1, 0, 0, 200},
+        {"mono PCM from a prefetched head", media::Encoding::Pcm16, 0x4, 20000, 1, 0, 0, 1024, 10001},
+        {"stereo PCM looping, the head past the loop end", media::Encoding::Pcm16, 0x3, 12000, 3, 500, 1999, 1024,
+         12000},
+        {"5.1 ADPCM, the head ending inside a block", media::Encoding::Adpcm, 0x3F, 9000, 1, 0, 0, 1024, 7000},
+        {"stereo PCM, the head holding the whole file", media::Encoding::Pcm16, 0x3, 3000, 1, 0, 0, 1024, 12100},
+        {"mono PCM, a head shorter than its header: the stream's is read", media::Encoding::Pcm16, 0x4, 5000, 1, 0, 0,
+         1024, 20},
     };
     StartSmallDevice();
     uint32_t id = 100;
@@ -129,7 +137,13 @@ TEST_F(StreamedSources, StreamedPlaysTheSameBytesAsInMemory) {
         CSxSrcFileBase& file = adpcm ? static_cast<CSxSrcFileBase&>(fileAdpcm) : filePcm;
         file.UseFile(id++);
         file.SetLoopCount(c.loops);
+        const uint32_t head = std::min<uint32_t>(c.head, static_cast<uint32_t>(bytes.size()));
+        if (head) file.UseMedia(bytes.data(), head);
         ASSERT_EQ(bank.StartSource(), SX_Success);
+        // A head that holds the header starts the source at once, whatever the stream does.
+        if (head > 100) {
+            EXPECT_EQ(file.StartSource(), SX_Success);
+        }
         ASSERT_EQ(Start(file), SX_Success);
         EXPECT_EQ(file.TotalFrames(), bank.TotalFrames());
         EXPECT_EQ(file.Format().blockAlign, bank.Format().blockAlign);

@@ -20,7 +20,7 @@ namespace {
 class PackagedBanks : public ManagerFrames {
 protected:
     // Init.bnk, Game.bnk and More.bnk for every language and Voice.bnk for French, packed
-    // into Audio/Sound.pck; the loose banks are removed.
+    // into Audio/Sound.sxpk; the loose banks are removed.
     void Pack(uint32_t blockSize) {
         tree.Write("Packed/Init.bnk", InitBank());
         tree.Write("Packed/Game.bnk", GameBank());
@@ -29,7 +29,7 @@ protected:
         std::vector<SX::SxPackageInput> files;
         std::string error;
         ASSERT_TRUE(SX::CollectPackageFolder(tree.Path("Packed"), files, error)) << error;
-        ASSERT_TRUE(SX::WritePackage(files, blockSize, tree.Path("Audio/Sound.pck"), error)) << error;
+        ASSERT_TRUE(SX::WritePackage(files, blockSize, tree.Path("Audio/Sound.sxpk"), error)) << error;
         std::remove(tree.Path("Audio/Init.bnk").c_str());
         std::remove(tree.Path("Audio/Game.bnk").c_str());
     }
@@ -42,7 +42,7 @@ TEST_F(PackagedBanks, LoadWithAnyBlockSizeAndTheirToneIsHeardWhole) {
         SCOPED_TRACE(testing::Message() << "block size " << blockSize);
         control::Reset();
         Pack(blockSize);
-        SD::Manager manager(Settings("Game.bnk", "Sound.pck"));
+        SD::Manager manager(Settings("Game.bnk", "Sound.sxpk"));
         manager.Init();
         ASSERT_TRUE(manager.Started());
         EXPECT_TRUE(manager.Failures().empty()) << manager.Failures()[0];
@@ -63,7 +63,7 @@ TEST_F(PackagedBanks, LoadWithAnyBlockSizeAndTheirToneIsHeardWhole) {
 
 TEST_F(PackagedBanks, LoadByIDFromThePackageTheLanguagesBankFirst) {
     Pack(16);
-    SD::Manager manager(Settings("", "Sound.pck"));
+    SD::Manager manager(Settings("", "Sound.sxpk"));
     manager.Init();
     ASSERT_TRUE(manager.Failures().empty()) << manager.Failures()[0];
     EXPECT_EQ(SX::SoundEngine::LoadBank(ID("More"), SX::SxMemPoolId(-1)), SX::SX_Success) << "a shared bank";

@@ -1,9 +1,13 @@
 // The sample music bank of Assets/Sound, as the tool writes it, loaded by the Manager with the
-// package its stems stream from, as the game loads them: its playlist walks its two segments
-// twice, each a bar at 120 beats per minute, their tracks playing the tones, which are heard.
+// package its stems stream from, as the game loads them: a season's playlist goes round an
+// opening, a middle, an opening again and a close, each chosen at random among its variants,
+// segments of two bars at 120 beats per minute whose tune and harmony stems are heard.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
+#include <set>
+#include <string>
 #include <chrono>
 #include <mutex>
 #include <thread>
@@ -26,7 +30,7 @@ namespace control = platform::audio::control;
 class SampleMusic : public soundtest::ManagerFrames {
 protected:
     SD::Manager::Settings MusicSettings() {
-        return SD::Manager::Settings{qvtest::SourceDir() + "/Assets/Sound/", "Music.bnk", "Streamed.pck"};
+        return SD::Manager::Settings{qvtest::SourceDir() + "/Assets/Sound/", "Music.bnk", "Streamed.sxpk"};
     }
     template <typename T>
     T* Find(const char* name) {
@@ -37,30 +41,44 @@ protected:
     }
 };
 
-TEST_F(SampleMusic, ThePieceLoadsAndItsPlaylistWalksTwice) {
+// The segments of a season's playlist by their place in its round: two openings, three middles
+// and one close.
+std::vector<std::vector<uint32_t>> Round(const char* season) {
+    const auto id = [season](const char* part) {
+        return SoundEngine::GetIDFromString((std::string(season) + "_" + part).c_str());
+    };
+    const std::vector<uint32_t> openings = {id("A1"), id("A2")};
+    return {openings, {id("B1"), id("B2"), id("B3")}, openings, {id("C")}};
+}
+
+TEST_F(SampleMusic, ASeasonsPlaylistGoesRoundItsPartsEachChosenAtRandom) {
     SD::Manager manager(MusicSettings());
     manager.Init();
     ASSERT_TRUE(manager.Started());
     ASSERT_EQ(manager.Failures(), std::vector<std::string>{});
-    auto* piece = Find<CSxMusicRanSeqCntr>("Music_Piece");
-    auto* theme = Find<CSxMusicSegment>("Music_Theme");
-    auto* melody = Find<CSxMusicTrack>("Music_Melody");
-    ASSERT_TRUE(piece && theme && melody);
-    EXPECT_EQ(piece->ChildCount(), 2u);
-    EXPECT_EQ(melody->Parent(), theme);
-    EXPECT_FALSE(g_pBankMgr->HasMedia(SoundEngine::GetIDFromString("Music_E4"))) << "the stems stream";
-    const SxSegmentTiming timing = theme->Timing();
-    EXPECT_EQ(timing.Active(), 96000);
-    EXPECT_EQ(timing.grid.bar, 96000);
-    ASSERT_EQ(melody->Clips().size(), 1u);
-    EXPECT_EQ(melody->Clips()[0].duration, 48000);
+    for (const char* season : {"Spring", "Summer", "Fall", "Winter"}) {
+        auto* music = Find<CSxMusicRanSeqCntr>((std::string(season) + "_Music").c_str());
+        auto* opening = Find<CSxMusicSegment>((std::string(season) + "_A1").c_str());
+        ASSERT_TRUE(music && opening) << season;
+        const SxSegmentTiming timing = opening->Timing();
+        EXPECT_EQ(timing.Active(), 192000) << season << ": two bars";
+        EXPECT_EQ(timing.grid.bar, 96000) << season;
+        EXPECT_FALSE(g_pBankMgr->HasMedia(SoundEngine::GetIDFromString((std::string(season) + "_A1_Tune").c_str())))
+            << "the stems stream";
 
-    std::vector<uint32_t> played;
-    SxPlaylistIterator it;
-    ASSERT_EQ(it.First(piece->Playlist()), SX_Success);
-    for (; it.HasNext() && played.size() < 10; it.Next()) played.push_back(it.SegmentID());
-    const uint32_t a = theme->ID(), b = SoundEngine::GetIDFromString("Music_Reply");
-    EXPECT_EQ(played, (std::vector<uint32_t>{a, b, a, b}));
+        const std::vector<std::vector<uint32_t>> round = Round(season);
+        std::set<uint32_t> played;
+        SxPlaylistIterator it;
+        ASSERT_EQ(it.First(music->Playlist()), SX_Success);
+        for (size_t n = 0; n < 40 && it.HasNext(); ++n, it.Next()) {
+            const std::vector<uint32_t>& place = round[n % round.size()];
+            EXPECT_NE(std::find(place.begin(), place.end(), it.SegmentID()), place.end())
+                << season << ": segment " << n << " in its place of the round";
+            played.insert(it.SegmentID());
+        }
+        EXPECT_TRUE(it.HasNext()) << season << ": the round goes on";
+        EXPECT_EQ(played.size(), 6u) << season << ": every variant comes up in ten rounds";
+    }
     manager.Term();
 }
 
@@ -73,7 +91,7 @@ void OnMusic(SxCallbackType type, SxCallbackInfo*) {
     g_heard.push_back(type);
 }
 
-TEST_F(SampleMusic, ThePiecePlaysThroughItsEventToTheEndItsStreamedTonesHeard) {
+TEST_F(SampleMusic, TheMusicPlaysThroughItsEventItsStreamedTuneHeardOnTheBeat) {
     SD::Manager manager(MusicSettings());
     manager.Init();
     ASSERT_TRUE(manager.Started());
@@ -84,15 +102,12 @@ TEST_F(SampleMusic, ThePiecePlaysThroughItsEventToTheEndItsStreamedTonesHeard) {
     }
     SX::g_pAudioMgr->StopThread();
     control::StartCapture();
-    ASSERT_NE(manager.PostEvent("Play_Music", 7, SxCallback_EndOfEvent | 0x600, OnMusic), 0u);
-    const auto ended = [] {
-        std::lock_guard<std::mutex> lock(g_heardLock);
-        return std::find(g_heard.begin(), g_heard.end(), uint32_t(SxCallback_EndOfEvent)) != g_heard.end();
-    };
-    // Eight seconds of music, and some frames more: the streams are read meanwhile, by their
-    // own thread, which a loaded machine may hold back; frames at about five times real time
-    // leave it room to keep the stems' buffers ahead of the mix.
-    for (int frame = 0; frame < 600 && !ended(); ++frame) {
+    // The season's state is not set: the music plays spring's.
+    ASSERT_NE(manager.PostEvent("Play_Spring", 7, 0x600, OnMusic), 0u);
+    // Two segments and some frames more: the streams are read meanwhile, by their own thread,
+    // which a loaded machine may hold back; frames at about five times real time leave it room
+    // to keep the stems' buffers ahead of the mix.
+    for (int frame = 0; frame < 400; ++frame) {
         RunFrames(manager, 1);
         std::this_thread::sleep_for(std::chrono::milliseconds(4));
     }
@@ -100,21 +115,20 @@ TEST_F(SampleMusic, ThePiecePlaysThroughItsEventToTheEndItsStreamedTonesHeard) {
     control::StopCapture();
     RestartAudioThread();
     manager.Term();
-    ASSERT_TRUE(ended());
     std::lock_guard<std::mutex> lock(g_heardLock);
-    // Four one-bar segments: each enters once and has one bar line.
-    EXPECT_EQ(std::count(g_heard.begin(), g_heard.end(), 0x400u), 4);
-    EXPECT_EQ(std::count(g_heard.begin(), g_heard.end(), 0x200u), 4);
-    EXPECT_EQ(g_heard.back(), uint32_t(SxCallback_EndOfEvent));
-    // The reply's bar holds G4 alone.
+    // Two segments of two bars each have entered, and their bar lines passed.
+    EXPECT_GE(std::count(g_heard.begin(), g_heard.end(), 0x400u), 2);
+    EXPECT_GE(std::count(g_heard.begin(), g_heard.end(), 0x200u), 4);
+    // The first beat holds the first note of one of spring's openings, E5 or G5, over the
+    // harmony's C3, E4 and G4.
     size_t start = 0;
     while (start < capture.left.size() && capture.left[start] == 0.0f) ++start;
     const auto at = [&capture](size_t frame) {
         return capture.left.begin() + static_cast<long>(std::min(capture.left.size(), frame));
     };
-    const soundtest::Heard heard =
-        soundtest::Listen(std::vector<float>(at(start + 96000 + 4800), at(start + 96000 + 91200)));
-    EXPECT_NEAR(heard.frequency, 392.0, 8.0) << "the reply's G4";
+    const soundtest::Heard heard = soundtest::Listen(std::vector<float>(at(start + 2400), at(start + 12000)));
+    EXPECT_TRUE(std::fabs(heard.frequency - 659.26) < 8.0 || std::fabs(heard.frequency - 783.99) < 8.0)
+        << "the opening's first note: " << heard.frequency << " Hz";
 }
 
 }  // namespace

@@ -125,7 +125,7 @@ TEST_F(ManagerRun, AStartUpFailureIsReportedOnceAndTheRestGoesOn) {
          "Broken.bnk Game.bnk", "", "\"Broken.bnk\"", 2},
         {"cut bank", [](TempTree& t) { t.Write("Audio/Cut.bnk", GameBank("Cut").substr(0, 40)); }, "Cut.bnk Game.bnk",
          "", "\"Cut.bnk\"", 2},
-        {"missing package", [](TempTree&) {}, "Game.bnk", "Absent.pck", "\"Absent.pck\"", 2},
+        {"missing package", [](TempTree&) {}, "Game.bnk", "Absent.sxpk", "\"Absent.sxpk\"", 2},
         {"no output device", [](TempTree&) { control::SetOpenFails(true); }, "Game.bnk", "", "no sound output device",
          2},
     };

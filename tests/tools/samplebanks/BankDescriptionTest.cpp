@@ -11,6 +11,7 @@
 
 #include "sound/engine/SxSoundEngine.h"
 #include "sound/engine/hierarchy/SxHircReader.h"
+#include "sound/engine/hierarchy/SxPropBundle.h"
 #include "sound/engine/plugin/SxPluginTable.h"
 #include "tools/bankwriter/MusicRecords.h"
 #include "tools/samplebanks/BankDescription.h"
@@ -100,6 +101,48 @@ TEST(BankDescription, MalformedLinesAreRefusedByNumber) {
         "switch A switch G D S:",                                    // a value without children
         "switch A switch G D S:C+",
         "switch A state G D S:C bus",  // a plain word that is no value
+        "random A B gap=100:200",      // a gap without a chain
+        "random A B continuous gap=300:100",
+        "random A B continuous gap=100",
+        "random A B continuous gap=100:200 trigger=50",  // both at once
+        "sequence A B loop",                             // a chain's loop without the chain
+        "sound A M pitch-range=300:-300",
+        "sound A M db-range=-6",
+        "notes A harp 120 4 -6 C4:1",    // no such voice
+        "notes A pluck 120 4 -6",        // no notes
+        "notes A pluck 120 4 -6 H4:1",   // no such note
+        "notes A pluck 120 4 -6 C#:1",   // no octave
+        "notes A pluck 120 4 -6 C4",     // no length
+        "notes A pluck 120 4 -6 C4+:1",  // an empty note in a chord
+        "notes A pluck 120 4 -6 C4:0",
+        "notes A pluck 120 99 -6 C4:1",  // longer than a stem may be
+        "notes A pluck 120 4 -6 C4:1 pcm C4:1",
+        "chirp A -6",              // no sweeps
+        "chirp A -6 2000:3000",    // no length
+        "chirp A -6 2000:3000:1",  // too short to hear
+        "chirp A -6 2000:30000:50",
+        "howl A 700 300 4 -6",                                         // low above high
+        "howl A 300 700 0.5 -6",                                       // too short to loop
+        "compressor A -12 0.5 0.01 0.1 0",                             // a ratio under 1
+        "expander A -12 2 0.01",                                       // too few values
+        "peak-limiter A 3 10 0.005 0.1 0",                             // a threshold above full scale
+        "eq A 0",                                                      // no bands
+        "eq A 0 shelf:100:3:1",                                        // no such band
+        "eq A 0 peak:100:3",                                           // a band without its Q
+        "eq A 0 peak:100:3:1 peak:200:3:1 peak:300:3:1 peak:400:3:1",  // four bands
+        "delay A 0 50 50 0",                                           // no time
+        "delay A 0.3 100 50 0",                                        // feedback that never dies away
+        "room-reverb A 1 50 0 -12",                                    // no reverb level
+        "meter A P 0.01 0.1 3",                                        // a floor above full scale
+        "device-sim A 6000 400 10 100",                                // the band upside down
+        "tone-gen A -6 chirp 400 800 0 0.01 0.1 -6 0.1 0.1",           // no such waveform
+        "tone-gen A -6 sine 400 800 0 0.01 0.1 -6 0.1",                // no release
+        "music-playlist P 0 A [random B",                              // a nested level left open
+        "music-playlist P 0 A ]",                                      // a level closed that was not opened
+        "music-playlist P 0 [random ]",                                // an empty level
+        "music-playlist P 0 [jumbled A B ]",                           // no such order
+        "music-playlist P 0 [random*x A B ]",
+        "music-playlist P 0 random*2 A B",  // the root's loops come before its order
     };
     for (const char* line : kBad) {
         banks.clear();
@@ -250,6 +293,110 @@ TEST(BankDescription, WhooshStingersAndStreamedMusicAreWrittenAsTheirRecordsName
     EXPECT_TRUE(holds(*bellTrack, {1u, id("Bell"), id("Bell")})) << "stream type 1, the medium and its file";
     EXPECT_TRUE(holds(*music, {id("Step"), id("Sting"), 3u, 1000u, 1u}))
         << "the stinger: trigger, segment, next beat, 1000 ms without repeat, one segment ahead";
+}
+
+// Chains that wait a drawn time between their children and go round for ever, and values drawn
+// for each play: the records are the ones the bank writer makes of the same values.
+TEST(BankDescription, GappedLoopingChainsAndDrawnValuesAreWrittenAsTheirRecordsName) {
+    const auto id = [](const char* name) { return SX::SoundEngine::GetIDFromString(name); };
+    std::vector<samplebanks::NamedBank> banks;
+    std::string error;
+    ASSERT_TRUE(Read("bank One\nrandom Calls A B continuous loop gap=250:1800 pitch-range=-300:300 db-range=-6:0\n",
+                     banks, error))
+        << error;
+    bankwriter::RanSeq calls;
+    calls.loopCount = 0;
+    calls.continuous = true;
+    calls.transitionMode = 3;
+    calls.transitionMin = 250.0f;
+    calls.transitionMax = 1800.0f;
+    calls.avoidRepeat = 1;
+    calls.children = {id("A"), id("B")};
+    calls.playList = {{id("A"), 50000}, {id("B"), 50000}};
+    bankwriter::NodeBase node;
+    node.ranges = {bankwriter::RangeF(SX::SxProp_Pitch, -300.0f, 300.0f),
+                   bankwriter::RangeF(SX::SxProp_Volume, -6.0f, 0.0f)};
+    ASSERT_EQ(banks.at(0).file.records.size(), 1u);
+    EXPECT_EQ(banks[0].file.records[0],
+              bankwriter::Record(SX::SxHirc_RanSeq, bankwriter::RanSeqBody(id("Calls"), node, calls)));
+}
+
+// A playlist of nested levels is written depth first, each level counting its own children, its
+// order and loops as written; a random level avoids repeating its last child.
+TEST(BankDescription, ANestedPlaylistIsWrittenDepthFirstWithEachLevelsOrder) {
+    const auto id = [](const char* name) { return SX::SoundEngine::GetIDFromString(name); };
+    std::vector<samplebanks::NamedBank> banks;
+    std::string error;
+    ASSERT_TRUE(Read("bank One\nmusic-playlist Round 0 sequence [random-step A B ] C [sequence*2 D [random E F ] ]\n",
+                     banks, error))
+        << error;
+    const uint32_t round = id("Round");
+    const auto level = [round](uint32_t n, uint32_t children, uint32_t mode, uint16_t loops, uint16_t avoid) {
+        bankwriter::PlaylistItem item;
+        item.itemID = round + n;
+        item.childCount = children;
+        item.mode = mode;
+        item.loopCount = loops;
+        item.avoidRepeat = avoid;
+        return item;
+    };
+    const auto segment = [round, id](uint32_t n, const char* name) {
+        bankwriter::PlaylistItem item;
+        item.segmentID = id(name);
+        item.itemID = round + n;
+        return item;
+    };
+    const std::vector<bankwriter::PlaylistItem> items = {
+        level(0, 3, 0, 0, 0), level(1, 2, 3, 1, 1), segment(2, "A"),      segment(3, "B"), segment(4, "C"),
+        level(5, 2, 0, 2, 0), segment(6, "D"),      level(7, 2, 2, 1, 1), segment(8, "E"), segment(9, "F")};
+    bankwriter::MusicNode node;
+    node.children = {id("A"), id("B"), id("C"), id("D"), id("E"), id("F")};
+    bankwriter::TransitionRule exit;
+    exit.syncType = 7;
+    ASSERT_EQ(banks.at(0).file.records.size(), 1u);
+    EXPECT_EQ(banks[0].file.records[0], bankwriter::Record(bankwriter::Hirc_MusicRanSeq,
+                                                           bankwriter::MusicRanSeqBody(round, node, {exit}, items)));
+}
+
+// The effects, the tone generator and the silence: share sets (or, for the sources, a source
+// effect a sound names) of their plug-ins, each block the size its plug-in reads.
+TEST(BankDescription, EffectsAndTheToneGeneratorAreWrittenForTheirPlugins) {
+    struct Case {
+        const char* line;
+        uint8_t record;
+        uint32_t plugin;
+        uint32_t size;
+    };
+    const Case kCases[] = {
+        {"compressor A -20 2 0.02 0.3 1", SX::SxHirc_FxShareSet, SX::SxPluginKey(SX::SxPluginType_Effect, 0, 108), 22},
+        {"expander A -50 2 0.005 0.2 0", SX::SxHirc_FxShareSet, SX::SxPluginKey(SX::SxPluginType_Effect, 0, 109), 22},
+        {"peak-limiter A -3 20 0.005 0.2 0", SX::SxHirc_FxShareSet, SX::SxPluginKey(SX::SxPluginType_Effect, 0, 110),
+         22},
+        {"eq A 0 high-pass:120:0:0.7 high-shelf:8000:-3:0.7", SX::SxHirc_FxShareSet,
+         SX::SxPluginKey(SX::SxPluginType_Effect, 0, 105), 56},
+        {"delay A 0.375 35 30 0", SX::SxHirc_FxShareSet, SX::SxPluginKey(SX::SxPluginType_Effect, 0, 106), 18},
+        {"room-reverb A 0.8 35 0 -16 -20", SX::SxHirc_FxShareSet, SX::SxPluginKey(SX::SxPluginType_Effect, 0, 118),
+         186},
+        {"meter A Level 0.01 0.5 -48", SX::SxHirc_FxShareSet, SX::SxPluginKey(SX::SxPluginType_Effect, 0, 129), 25},
+        {"device-sim A 400 6000 15 100", SX::SxHirc_FxShareSet, SX::SxPluginKey(SX::SxPluginType_Effect, 256, 110),
+         139},
+        {"tone-gen A -9 triangle 1400 2800 200 0.005 0.06 -12 0.03 0.06", SX::SxHirc_FxCustom,
+         SX::SxPluginKey(SX::SxPluginType_Source, 0, 102), 65},
+        {"silence A 0.25 0 1.5", SX::SxHirc_FxCustom, SX::SxPluginKey(SX::SxPluginType_Source, 0, 101), 12},
+    };
+    for (const Case& c : kCases) {
+        std::vector<samplebanks::NamedBank> banks;
+        std::string error;
+        ASSERT_TRUE(Read(std::string("bank One\n") + c.line + "\n", banks, error)) << c.line << ": " << error;
+        ASSERT_EQ(banks.at(0).file.records.size(), 1u) << c.line;
+        const bankwriter::Bytes& record = banks[0].file.records[0];
+        uint32_t plugin, size;
+        std::memcpy(&plugin, record.data() + 9, 4);
+        std::memcpy(&size, record.data() + 13, 4);
+        EXPECT_EQ(record[0], c.record) << c.line;
+        EXPECT_EQ(plugin, c.plugin) << c.line;
+        EXPECT_EQ(size, c.size) << c.line;
+    }
 }
 
 }  // namespace

@@ -5,9 +5,14 @@
 #include "VorbisFixture.h"
 #include "platform/audio/AudioTestControl.h"
 #include "sound/engine/lower/CSxLEngine.h"
+#include "sound/engine/voice/CSxSrcBankADPCM.h"
+#include "sound/engine/voice/CSxSrcBankPCM.h"
+#include "sound/engine/voice/CSxSrcFileADPCM.h"
+#include "sound/engine/voice/CSxSrcFilePCM.h"
 #include "sound/engine/vorbis/CSxSrcBankVorbis.h"
 #include "sound/engine/vorbis/CSxSrcFileVorbis.h"
 #include "sound/stream/StreamFixture.h"
+#include "tools/mediawriter/MediaWriter.h"
 
 namespace {
 
@@ -124,6 +129,48 @@ TEST_F(VorbisStreams, StreamedSeeksLandWhereInMemorySeeksLand) {
         EXPECT_TRUE(Pull(file, last) == expected);
     }
     file.StopSource();
+}
+
+// More than six channels is refused with one result whatever the codec, in memory or streamed:
+// PCM and ADPCM from the media writer, Vorbis as the packer makes it from the encoder's file.
+TEST_F(VorbisStreams, EveryCodecRefusesMoreThanSixChannelsWithOneResult) {
+    enum Codec { kPcm, kAdpcm, kVorbis };
+    struct Case {
+        const char* what;
+        Codec codec;
+        uint32_t channels;
+    } cases[] = {
+        {"PCM, 6.1", kPcm, 7},     {"PCM, 7.1", kPcm, 8},       {"ADPCM, 6.1", kAdpcm, 7},
+        {"ADPCM, 7.1", kAdpcm, 8}, {"Vorbis, 6.1", kVorbis, 7}, {"Vorbis, 7.1", kVorbis, 8},
+    };
+    uint32_t id = 700;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::vector<uint8_t> media;
+        if (c.codec == kVorbis) {
+            const std::vector<uint8_t> ogg =
+                Encode(m_tree, Generate(Kind::Tone, 4800, c.channels, 48000), c.channels, 48000, 4);
+            bool reencoded = false;
+            std::string error;
+            ASSERT_TRUE(QV::vorbis::PackFile(ogg, SX::SxVorbisBuiltInLibrary(), {}, media, reencoded, error)) << error;
+        } else {
+            media = QV::media::Build(QV::media::Sine(440.0, 0.5, 4800, 48000, c.channels == 7 ? 0x70F : 0x63F),
+                                     c.codec == kPcm ? QV::media::Encoding::Pcm16 : QV::media::Encoding::Adpcm);
+        }
+        m_tree.Write("Audio/" + std::to_string(id) + ".med", std::string(media.begin(), media.end()));
+        CSxSrcBankPCM bankPcm(nullptr);
+        CSxSrcBankADPCM bankAdpcm(nullptr);
+        CSxSrcBankVorbis bankVorbis(nullptr);
+        CSxSrcFilePCM filePcm(nullptr);
+        CSxSrcFileADPCM fileAdpcm(nullptr);
+        CSxSrcFileVorbis fileVorbis(nullptr);
+        CSxSrcBaseEx* banks[] = {&bankPcm, &bankAdpcm, &bankVorbis};
+        CSxSrcFileBase* files[] = {&filePcm, &fileAdpcm, &fileVorbis};
+        banks[c.codec]->UseMedia(media.data(), uint32_t(media.size()));
+        files[c.codec]->UseFile(id++);
+        EXPECT_EQ(banks[c.codec]->StartSource(), SX_UnsupportedChannelConfig) << "in memory";
+        EXPECT_EQ(Start(*files[c.codec]), SX_UnsupportedChannelConfig) << "streamed";
+    }
 }
 
 }  // namespace
