@@ -168,7 +168,8 @@ SD::Vec3 Physics_System::ClearView(const SD::Vec3& from, const SD::Vec3& wanted,
         if (!pushed) break;
     }
     float part = 1.0f;
-    for (Collider* c : SolidStaticsNear(from, place, clearance)) part = std::min(part, ClearPart(*c, from, place, clearance));
+    for (Collider* c : SolidStaticsNear(from, place, clearance))
+        part = std::min(part, ClearPart(*c, from, place, clearance));
     return from + (place - from) * part;
 }
 

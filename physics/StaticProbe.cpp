@@ -308,7 +308,7 @@ SD::Vec3 PushOutside(const Collider& collider, const SD::Vec3& point, float clea
         case kShapeSphere:
         case kShapeCylinder:
             return InsideRound(RoundOf(collider), point, clearance) ? OutOfRound(RoundOf(collider), point, clearance)
-                                                                   : point;
+                                                                    : point;
         case kShapeHeightMap:
             return OutOfMap(collider, point, clearance);
         case kShapeMesh:

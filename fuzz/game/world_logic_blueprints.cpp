@@ -143,8 +143,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         Gedankenexperiment::Physics_System::GetInstance()->BuildTree();
         SD::FixedSteps fixedSteps;
         for (int frame = 0; frame < 4; ++frame) {
-            SD::RunFixedSteps(fixedSteps.Advance(0.25),
-                              {Gedankenexperiment::Physics_System::GetInstance(), &components});
+            SD::RunFixedSteps(fixedSteps.Advance(0.25), {Gedankenexperiment::Physics_System::GetInstance(), &components,
+                                                         &QV::Firefly_Manager::GetInstance()});
             SD::InterpolatorSystem::GetInstance().Update(0.25f);
             components.Update(0.25f);
             QV::Firefly_Manager::GetInstance().Update(0.25f);

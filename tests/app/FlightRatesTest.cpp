@@ -62,8 +62,8 @@ struct Sample {
 
 struct Flight {
     std::vector<Sample> samples;  // at every look
-    int cameraInGround = 0;        // frames with the camera within its near plane of solid ground
-    bool lowOverGround = false;    // the vehicle came within 5 units of solid ground
+    int cameraInGround = 0;       // frames with the camera within its near plane of solid ground
+    bool lowOverGround = false;   // the vehicle came within 5 units of solid ground
     bool clean = false;
 };
 

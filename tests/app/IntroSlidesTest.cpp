@@ -42,12 +42,10 @@ struct Intro {
 };
 
 // Where the sprite pass puts the slide, in pixels about the screen's centre, y up.
-void Rectangle(Aperture::UISprite& sprite, float width, float height, float* halfX, float* halfY, float* x,
-               float* y) {
+void Rectangle(Aperture::UISprite& sprite, float width, float height, float* halfX, float* halfY, float* x, float* y) {
     SD::Transform& t = sprite.GetOwner()->GetTransform();
-    const SD::Mtx44 world =
-        Aperture::Graphics_::SpriteWorld(t.GetPos(), t.GetRotateZ(), t.GetScaleX(), t.GetScaleY(), sprite.GetAnchor(),
-                                         256.0f, 160.0f, width, height);
+    const SD::Mtx44 world = Aperture::Graphics_::SpriteWorld(t.GetPos(), t.GetRotateZ(), t.GetScaleX(), t.GetScaleY(),
+                                                             sprite.GetAnchor(), 256.0f, 160.0f, width, height);
     *halfX = std::fabs(world(0, 0)) / 2.0f;
     *halfY = std::fabs(world(1, 1)) / 2.0f;
     *x = world(0, 3);
@@ -65,10 +63,10 @@ void Watch(Intro& intro) {
             continue;
         float halfX, halfY, x, y;
         Rectangle(*sprite, size.x, size.y, &halfX, &halfY, &x, &y);
-        const bool within = x - halfX >= -size.x / 2 && x + halfX <= size.x / 2 && y - halfY >= -size.y / 2 &&
-                            y + halfY <= size.y / 2;
-        const bool covers = x - halfX <= -size.x / 2 && x + halfX >= size.x / 2 && y - halfY <= -size.y / 2 &&
-                            y + halfY >= size.y / 2;
+        const bool within =
+            x - halfX >= -size.x / 2 && x + halfX <= size.x / 2 && y - halfY >= -size.y / 2 && y + halfY <= size.y / 2;
+        const bool covers =
+            x - halfX <= -size.x / 2 && x + halfX >= size.x / 2 && y - halfY <= -size.y / 2 && y + halfY >= size.y / 2;
         if (HasWords(sprite->GetTexture())) {
             words = true;
             cut = cut || !within;
@@ -120,8 +118,8 @@ TEST(IntroSlides, LastTheirWallClockSecondsAndShowTheirWordsWholeOnEveryScreenSh
     } cases[] = {{1.0 / 20.0, 64, 40}, {0.3, 64, 36}, {0.7, 64, 48}, {0.7, 84, 36}};
     for (const auto& c : cases) {
         const Intro intro = SitThrough(c.frame, c.width, c.height);
-        const std::string what = std::to_string(c.frame) + " s frames, " + std::to_string(c.width) + " x " +
-                                 std::to_string(c.height);
+        const std::string what =
+            std::to_string(c.frame) + " s frames, " + std::to_string(c.width) + " x " + std::to_string(c.height);
         // The frame after the one that loads the world counts one step of game time, and the last
         // fade ends within a frame: the intro may end up to two frames later on the wall clock.
         EXPECT_GE(intro.seconds, kIntroSeconds - 0.05) << what;

@@ -64,13 +64,16 @@ TEST_F(EngineCoreTest, AFrameCountsTheWallClockSinceTheFrameBefore) {
     RecordingSystem system("S", &clock);
     core.AddSystem(&system, false);
     const struct {
-        double work;         // advanced during the frame
-        double between;      // advanced after it, as a driver or the presentation would
-        bool discount;       // the frame loads something
+        double work;          // advanced during the frame
+        double between;       // advanced after it, as a driver or the presentation would
+        bool discount;        // the frame loads something
         double expectedNext;  // the next frame's time
     } frames[] = {
-        {0.030, 0.0, false, 0.030}, {0.2, 0.3, false, 0.5}, {0.4, 0.0, true, SD::FixedSteps::kStep},
-        {3.0, 0.0, false, SD::Core::kLongestFrame}, {0.125, 0.0, false, 0.125},
+        {0.030, 0.0, false, 0.030},
+        {0.2, 0.3, false, 0.5},
+        {0.4, 0.0, true, SD::FixedSteps::kStep},
+        {3.0, 0.0, false, SD::Core::kLongestFrame},
+        {0.125, 0.0, false, 0.125},
     };
     core.RunFrame();
     EXPECT_FLOAT_EQ(system.dts.back(), static_cast<float>(SD::FixedSteps::kStep));

@@ -31,8 +31,8 @@ protected:
             Blueprint("Trigger", TransformXml({}) + SphereXml(3, 0.5f, true)) +
             Blueprint("Crate", TransformXml({}) + BodyXml(1, {0, 50, 0}) + BoxXml({1, 1, 1}, 0.5f)) +
             Blueprint("Pillar", TransformXml({}) + ColliderXml("Cylinder",
-                                                               Vec3Xml("Point1", 0, 0, 0) + Vec3Xml("Point2", 0, 10, 0) +
-                                                                   FloatXml("Radius", 1),
+                                                               Vec3Xml("Point1", 0, 0, 0) +
+                                                                   Vec3Xml("Point2", 0, 10, 0) + FloatXml("Radius", 1),
                                                                0.5f)));
         Spawn("Slab", "Slab", {0, 0, 0});
         Spawn("Turned", "Turned", {50, 0, 0})->GetTransform().SetOrient(SD::Mtx33::RotationY(0.7853982f));
@@ -53,24 +53,24 @@ TEST_F(StaticProbeTest, PointsWithinTheClearanceOfSolidStaticsAreInside) {
         float clearance;
         bool inside;
     } cases[] = {
-        {{3, 0.5f, 3}, 0, true},          // in the slab
-        {{3, 2.5f, 3}, 0, false},         // over it
-        {{3, 2.5f, 3}, kClearance, true},  // within the clearance of its top
+        {{3, 0.5f, 3}, 0, true},            // in the slab
+        {{3, 2.5f, 3}, 0, false},           // over it
+        {{3, 2.5f, 3}, kClearance, true},   // within the clearance of its top
         {{11.5f, 0, 0}, kClearance, true},  // and of its side
-        {{51.9f, 0, 1.9f}, 0, false},     // beside the turned box, within its unturned corner
-        {{52.5f, 0, 0}, 0, true},         // within its turned corner
-        {{-50, 2.9f, 0}, 0, true},        // in the rock
+        {{51.9f, 0, 1.9f}, 0, false},       // beside the turned box, within its unturned corner
+        {{52.5f, 0, 0}, 0, true},           // within its turned corner
+        {{-50, 2.9f, 0}, 0, true},          // in the rock
         {{-50, 4.9f, 0}, kClearance, true},
         {{-50, 5.1f, 0}, kClearance, false},
-        {{0, 0, 50}, kClearance, false},   // in a ghost: nothing solid
-        {{0, 0, -50}, kClearance, false},  // in a body's box: it moves, it is no ground
-        {{0.5f, 5, 80}, 0, true},          // in the pillar
+        {{0, 0, 50}, kClearance, false},      // in a ghost: nothing solid
+        {{0, 0, -50}, kClearance, false},     // in a body's box: it moves, it is no ground
+        {{0.5f, 5, 80}, 0, true},             // in the pillar
         {{0, 13.5f, 80}, kClearance, false},  // its ends are round, as the bodies meet them
-        {{140, 0.5f, -60}, 0, false},  // over the height map's flat corner
+        {{140, 0.5f, -60}, 0, false},         // over the height map's flat corner
         {{140, 0.5f, -60}, 1, true},
-        {{140, -40, -60}, 0, true},  // under it, however deep
+        {{140, -40, -60}, 0, true},   // under it, however deep
         {{290, -40, -60}, 0, false},  // beyond its footprint
-        {{18, 0.2f, 218}, 0, true},  // under the mesh's buffer surface (0.5 over its triangles)
+        {{18, 0.2f, 218}, 0, true},   // under the mesh's buffer surface (0.5 over its triangles)
         {{18, -40, 218}, 0, true},    // however deep
         {{18, 3, 218}, 0, false},
         {{18, 2, 218}, kClearance, true},
@@ -127,13 +127,13 @@ TEST_F(StaticProbeTest, TheClearPartOfASegmentEndsWhereItComesWithinTheClearance
         SD::Vec3 from, to;
         float part;
     } cases[] = {
-        {"Slab", {0, 13, 0}, {0, -7, 0}, 0.5f},            // to y = 3
-        {"Slab", {0, 2, 0}, {0, -7, 0}, 1.0f},             // starting within it
+        {"Slab", {0, 13, 0}, {0, -7, 0}, 0.5f},                          // to y = 3
+        {"Slab", {0, 2, 0}, {0, -7, 0}, 1.0f},                           // starting within it
         {"Turned", {60, 0, 0}, {40, 0, 0}, (10 - 4 * 1.4142136f) / 20},  // its corner, grown 2 each way
-        {"Rock", {-50, 0, 15}, {-50, 0, -15}, 0.3333333f},  // to z = 5
-        {"Ground", {140, 22, -60}, {140, -18, -60}, 0.5f},  // to y = 2
-        {"Hill", {18, 12.5f, 218}, {18, -7.5f, 218}, 0.5f},  // to y = 2.5
-        {"Pillar", {10, 5, 80}, {-10, 5, 80}, 0.35f},        // to x = 3
+        {"Rock", {-50, 0, 15}, {-50, 0, -15}, 0.3333333f},               // to z = 5
+        {"Ground", {140, 22, -60}, {140, -18, -60}, 0.5f},               // to y = 2
+        {"Hill", {18, 12.5f, 218}, {18, -7.5f, 218}, 0.5f},              // to y = 2.5
+        {"Pillar", {10, 5, 80}, {-10, 5, 80}, 0.35f},                    // to x = 3
     };
     for (const auto& c : cases) {
         SD::GameObject* object = SD::Factory_::GetGameObjectByName(c.object);
