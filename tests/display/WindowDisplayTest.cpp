@@ -58,7 +58,6 @@ constexpr const char* kMenuHud = "Assets/HudFiles/MainMenu.hud";
 // What the world's camera sees at the start: the spring sky above, the floor's wood below.
 constexpr const char* kSkyTexture = "Assets/Textures/Sky/spring_skysphere.png";
 constexpr const char* kFloorTexture = "Assets/Textures/wood.png";
-constexpr const char* kWorldLevel = "Assets/Levels/World_v6/objects.xml";
 
 using displaytest::RedrawStill;
 using displaytest::Showing;
@@ -135,15 +134,6 @@ protected:
             config.replace(begin, config.find('\n', begin) - begin, value);
         }
         tree_.Write("Assets/Config/config.ini", config);
-        // The world's hill is drawn 40 times the size of its model (1600 units across, 120 high)
-        // and roofs over the whole floor; at the model's own size the camera sees the sky.
-        std::string level = tree_.Read(kWorldLevel);
-        const size_t hill = level.find("\"ObjectTemplates/Hill\"");
-        const std::string large = "<Float value=\"40\"/><Float value=\"20\"/><Float value=\"40\"/>";
-        const size_t scale = hill == std::string::npos ? hill : level.find(large, hill);
-        ASSERT_NE(scale, std::string::npos) << "no hill in " << kWorldLevel;
-        level.replace(scale, large.size(), "<Float value=\"1\"/><Float value=\"1\"/><Float value=\"1\"/>");
-        tree_.Write(kWorldLevel, level);
         std::string error;
         sky_ = qvdisplay::TextureMean(tree_.Path(kSkyTexture), &error);
         ASSERT_EQ(error, "") << kSkyTexture;
