@@ -11,87 +11,27 @@
 // display with the software renderer).
 #include <benchmark/benchmark.h>
 
-#include <stdlib.h>
-#include <unistd.h>
-
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "app/GameStartup.h"
+#include "bench/game/WholeGame.h"
 #include "bench/platform/FrameSplit.h"
 #include "core/EngineCore.h"
 #include "engine/Factory.h"
 #include "engine/GameObject.h"
 #include "engine/Level.h"
 #include "engine/Transform.h"
-#include "game/editor/LevelEditor.h"
-#include "game/fireflies/FireflyManager.h"
 #include "graphics/Graphics.h"
 #include "physics/PhysicsSystem.h"
 #include "platform/audio/AudioTestControl.h"
-#include "platform/os/Clock.h"
 #include "platform/sdl/SdlSession.h"
 #include "platform/tweak/TweakBar.h"
 #include "platform/tweak/TweakInspect.h"
-#include "runtime/GameStateManager.h"
 #include "runtime/Registration.h"
 
 namespace {
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-// The value of the first line starting with `key`.
-void ReplaceValue(std::string& text, const std::string& key, const std::string& value) {
-    const size_t at = text.find("\n" + key);
-    if (at == std::string::npos) return;
-    const size_t begin = at + 1 + key.size();
-    text.replace(begin, text.find('\n', begin) - begin, value);
-}
-
-// The sample data in a temporary install entered at its bin folder, with its own application
-// data; the frame limiter holds 20 frames a second of a clock that its waits move on.
-struct Install {
-    Install(int width, int height) {
-        namespace fs = std::filesystem;
-        char pattern[] = "/tmp/qv_bench_world_XXXXXX";
-        root = mkdtemp(pattern) ? pattern : "/tmp";
-        fs::create_directories(root + "/bin");
-        for (const char* folder : {"Assets", "Graphics"})
-            fs::copy(std::string(QV_SOURCE_DIR) + "/" + folder, root + "/" + folder, fs::copy_options::recursive);
-        const std::string config = root + "/Assets/Config/config.ini";
-        std::string text = ReadFile(config);
-        ReplaceValue(text, "Width=", std::to_string(width));
-        ReplaceValue(text, "Height=", std::to_string(height));
-        std::ofstream(config, std::ios::binary) << text;
-        previous = fs::current_path().string();
-        setenv("XDG_DATA_HOME", (root + "/AppData").c_str(), 1);
-        if (chdir((root + "/bin").c_str()) != 0) return;
-        clock.SetStepPerRead(0.0002);
-        platform::SetClock(&clock);
-    }
-    ~Install() {
-        platform::SetClock(nullptr);
-        if (chdir(previous.c_str()) != 0) return;
-        std::filesystem::remove_all(root);
-    }
-    std::string root;
-    std::string previous;
-    platform::ManualClock clock;
-};
-
-// The running state.
-std::string Running() {
-    SD::GameStateManager_* states = SD::GameStateManager_::GetInstance();
-    if (!states || !states->GetCurrentLevel() || states->GetPhase() != SD::GameStateManager_::kRun) return "";
-    return states->GetCurrentLevel()->GetName();
-}
 
 // Every object of the running state once more `extra` times, from its blueprint, beside it.
 void CopyStateObjects(int extra) {
@@ -127,7 +67,7 @@ void ShowBars(std::vector<float>& values) {
 // player sees it after the intro: the story's opening card shows while the state comes in.
 void MeasureFrames(benchmark::State& state, const std::string& target, int times, bool window = false, int width = 320,
                    int height = 200, int barItems = 0, bool split = false) {
-    Install install(width, height);
+    bench::SampleInstall install(width, height);
     std::unique_ptr<platform::sdl::SdlSession> session;
     if (window) {
         if (!getenv("SDL_AUDIODRIVER")) setenv("SDL_AUDIODRIVER", "dummy", 1);
@@ -149,11 +89,11 @@ void MeasureFrames(benchmark::State& state, const std::string& target, int times
     options.afterFrame = [&](unsigned long frames) {
         if (measuring || measured) return;
         if (frames > 6000) SD::Core::GetInstance()->Quit();
-        const std::string running = Running();
+        const std::string running = bench::Running();
         // The splash waits for a key on its controls screen; the benchmark goes on at once.
         if (running == "SplashLevel") SD::GameStateManager_::ChangeLevel("LoadLevel");
         if (running == "MainMenu" && target != running) SD::GameStateManager_::ChangeLevel(target);
-        if (Running() != target) return;
+        if (bench::Running() != target) return;
         // No sprite may hide the scene still.
         if (Aperture::Graphics_::Peek() && Aperture::Graphics_::Peek()->SpritesHideScene()) return;
         CopyStateObjects(times - 1);
@@ -184,11 +124,7 @@ void MeasureFrames(benchmark::State& state, const std::string& target, int times
     SD::RunProgram(options);
     if (barItems > 0) platform::tweak::DeleteBar(platform::tweak::FindBar("Bench"));
     platform::audio::control::StopCapture();
-    // The program runs once per process; singletons that keep handles into its object pool go
-    // with it before the next run.
-    QV::LevelEditor::DestroyInstance();
-    QV::Firefly_Manager::DestroyInstance();
-    Gedankenexperiment::Physics_System::DestroyInstance();
+    bench::EndOfRun();
     if (!measured) state.SkipWithError(("the game never ran " + target).c_str());
 }
 
