@@ -99,9 +99,9 @@ TEST(SampleContent, TriggersLuaStonesTombstonesAndTheHillsMeshActWhereThePlayerM
         {"on to the tombstones' caller", HoldVehicleAt("TombstoneCaller", 10)},
         {"the short tombstone rises",
          [&] {
-             auto* main = static_cast<QV::MainTombstone*>(Named("MainTombstone")->GetComponent(QV::kMainTombstoneID));
+             auto* main = static_cast<QV::MainTombstone*>(Named("MainTombstone")->GetComponent(SD::CID_MainTombstone));
              auto* stone =
-                 static_cast<QV::ShortTombstone*>(Named("ShortTombstone")->GetComponent(QV::kShortTombstoneID));
+                 static_cast<QV::ShortTombstone*>(Named("ShortTombstone")->GetComponent(SD::CID_ShortTombstone));
              tombstoneActivated = main->IsActivated();
              tombstoneProgress = stone->GetProgress();
              return tombstoneProgress > 0.5f;
