@@ -448,9 +448,10 @@ double GoldRing(const Frame& frame, const Box& box) {
 }
 
 // The menus as a player meets them: every screen has words, each key press does its one thing
-// (down and return on the credits entry open the credits and not the world), the focused entry
-// shows its focus at every moment of its pulse, the quit prompt hides the menu under it, Left
-// moves its focus to "Yes" and shows it there, its "No" stays and its "Yes" ends the game.
+// (down and return on the credits entry open the credits and not the world), the credits roll
+// within the render area and out of the bars, the focused entry shows its focus at every moment
+// of its pulse, the quit prompt hides the menu under it, Left moves its focus to "Yes" and shows
+// it there, its "No" stays and its "Yes" ends the game.
 TEST_F(WindowDisplay, TheMenusShowTheirWordsAndEachPressDoesOneThing) {
     Frame controls, menu, credits, prompt, yesFocused;
     std::vector<Frame> pulse;
@@ -597,6 +598,9 @@ TEST_F(WindowDisplay, TheMenusShowTheirWordsAndEachPressDoesOneThing) {
     // The credits roll up words from below the middle of the screen.
     ASSERT_FALSE(credits.rgba.empty());
     EXPECT_GE(WordShare(credits, area), 0.002) << "the credits have no words";
+    // They roll within the render area: the words coming up from below stay out of the bars.
+    for (const Box& bar : {Box{0, 0, credits.width, area.top}, Box{0, area.bottom, credits.width, credits.height}})
+        EXPECT_LE(Brightness(qvdisplay::MeanColour(credits, bar)), 1.0) << "words in a bar";
     // The quit prompt dims the menu and asks in gold.
     ASSERT_FALSE(prompt.rgba.empty());
     const Box top = Band(area, 0.01, 0.06);

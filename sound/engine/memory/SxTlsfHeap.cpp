@@ -268,24 +268,33 @@ bool SxTlsfHeap::Owns(const void* pointer) const {
     return p >= reinterpret_cast<uintptr_t>(first_) + kHeaderSize && p < reinterpret_cast<uintptr_t>(end_);
 }
 
-Block* SxTlsfHeap::LiveBlock(const void* pointer) const {
+Block* SxTlsfHeap::UsedBlock(const void* pointer) const {
     if (!Owns(pointer) || reinterpret_cast<uintptr_t>(pointer) % kAlignment != 0) return nullptr;
     Block* block = HeaderOf(pointer);
     if (block->check != CheckFor(block) || (block->sizeFlags & (kFree | kCached))) return nullptr;
     size_t room = reinterpret_cast<uintptr_t>(end_) - reinterpret_cast<uintptr_t>(DataOf(block));
     if (SizeOf(block) > room) return nullptr;
-    Block* next = NextOf(block);
-    if (next->prevPhys != block || next->check != CheckFor(next)) return nullptr;
     return block;
 }
 
+bool SxTlsfHeap::Linked(Block* block) const {
+    Block* next = NextOf(block);
+    return next->prevPhys == block && next->check == CheckFor(next);
+}
+
+// A block held in the cache is not merged, so its neighbour's header is not read until it goes
+// back to the free lists: that header is a second line of memory the cache seldom holds.
 bool SxTlsfHeap::Free(void* pointer, size_t* cost) {
-    Block* block = LiveBlock(pointer);
+    Block* block = UsedBlock(pointer);
     if (!block) return false;
-    used_ -= SizeOf(block) + kHeaderSize;
-    if (cost) *cost = SizeOf(block) + kHeaderSize;
     const size_t size = SizeOf(block);
-    if (size <= kCachedSize && used_ != 0 && used_ <= half_ && cachedCount_[size / kAlignment - 1] < kCacheDepth) {
+    const size_t left = used_ - (size + kHeaderSize);
+    const bool hold =
+        size <= kCachedSize && left != 0 && left <= half_ && cachedCount_[size / kAlignment - 1] < kCacheDepth;
+    if (!hold && !Linked(block)) return false;
+    used_ = left;
+    if (cost) *cost = size + kHeaderSize;
+    if (hold) {
         const size_t slot = size / kAlignment - 1;
         block->sizeFlags |= kCached;
         block->nextFree = cached_[slot];
@@ -306,7 +315,9 @@ bool SxTlsfHeap::FlushCache() {
         while (Block* block = cached_[slot]) {
             cached_[slot] = block->nextFree;
             block->sizeFlags &= ~kCached;
-            Release(block);
+            // A block whose neighbour's header was overwritten stays out of the free lists:
+            // merging through a broken link would hand out memory twice.
+            if (Linked(block)) Release(block);
             any = true;
         }
         cachedCount_[slot] = 0;

@@ -30,7 +30,7 @@ public:
     // held only while the heap is at most half in use; they go back to the free lists once it is
     // more, before a request is refused, and when nothing is left in use.
     static constexpr size_t kCachedSize = 512;
-    static constexpr uint32_t kCacheDepth = 4;
+    static constexpr uint32_t kCacheDepth = 16;
 
     // Bytes the heap keeps for itself: its control area and the first block's header.
     static size_t Overhead();
@@ -77,7 +77,10 @@ private:
     Block* FindFree(size_t size);
     void SplitTail(Block* block, size_t size);
     Block* TakeTail(Block* block, size_t size);
-    Block* LiveBlock(const void* pointer) const;
+    // The header of a block handed out, checked on its own; null when pointer is not one.
+    Block* UsedBlock(const void* pointer) const;
+    // Whether the next block's header links back to this one.
+    bool Linked(Block* block) const;
 
     uint32_t firstBitmap_ = 0;
     uint32_t secondBitmaps_[kFirstLevels] = {};

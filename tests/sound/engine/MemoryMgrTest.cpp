@@ -452,6 +452,33 @@ TEST(TlsfHeap, RequestsTakeTheLowestAddressedBlockThatFitsOnceHalfIsUsed) {
 // takes the lowest-addressed among the first few of a list (146 of 65,457 fail). What still fails
 // fails near full (under a tenth of the heap free), for want of one hole as large as the request:
 // the heap holds only about 250 of the largest requests.
+// A small block freed while the heap is mostly free is held for the next request of its size,
+// unmerged: the same block comes back for it, and a block held twice is refused. Held blocks go
+// back to the free lists when nothing is in use, except one whose neighbour's header was
+// overwritten meanwhile (a write after free), which stays out rather than merge through a
+// broken link; the walk then reports the heap damaged.
+TEST(TlsfHeap, HeldSmallBlocksComeBackAndABrokenNeighbourKeepsOneOutOfTheFreeLists) {
+    OwnedHeap owned(1 << 20);
+    SxTlsfHeap* heap = owned.heap;
+    void* a = heap->Malloc(64, nullptr);
+    void* b = heap->Malloc(64, nullptr);
+    void* c = heap->Malloc(64, nullptr);
+    ASSERT_TRUE(a && b && c);
+    ASSERT_TRUE(heap->Free(a, nullptr));
+    EXPECT_FALSE(heap->Free(a, nullptr)) << "held once";
+    EXPECT_EQ(heap->Inspect().cachedBlocks, 1u);
+    EXPECT_EQ(heap->Malloc(64, nullptr), a);
+    ASSERT_TRUE(heap->Free(a, nullptr));
+    std::memset(static_cast<char*>(b) - SxTlsfHeap::kHeaderSize, 0, sizeof(void*));  // b's link back to a
+    ASSERT_TRUE(heap->Free(c, nullptr));
+    ASSERT_TRUE(heap->Free(b, nullptr));
+    bool ok = true;
+    const SxTlsfHeap::Summary summary = heap->Inspect(&ok);
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(summary.cachedBlocks, 0u);
+    EXPECT_NE(heap->Malloc(64, nullptr), a) << "the block left out is not handed out";
+}
+
 TEST(TlsfHeap, HighFillTraceFindsRoomForLargeRequests) {
     constexpr size_t kSize = 16 << 20;
     OwnedHeap owned(kSize);
