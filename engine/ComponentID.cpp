@@ -4,97 +4,33 @@ namespace SD {
 
 namespace {
 
-#define SD_CID_CONSTANT(name) \
-    { #name, name }
+#define SD_SCRIPT_CONSTANT(name, number) {"CID_" #name, CID_##name},
+#define SD_NO_CONSTANT(name, number)
 const ComponentIDConstant kConstants[] = {
-    SD_CID_CONSTANT(CID_Transform),
-    SD_CID_CONSTANT(CID_Logic),
-    SD_CID_CONSTANT(CID_LuaLogic),
-    SD_CID_CONSTANT(CID_GameObjectSpawner),
-    SD_CID_CONSTANT(CID_Group),
-    SD_CID_CONSTANT(CID_Body),
-    SD_CID_CONSTANT(CID_Geometry),
-    SD_CID_CONSTANT(CID_Light),
-    SD_CID_CONSTANT(CID_Phantom),
-    SD_CID_CONSTANT(CID_DMX),
-    SD_CID_CONSTANT(CID_Bot),
-    SD_CID_CONSTANT(CID_Player),
-    SD_CID_CONSTANT(CID_Camera),
-    SD_CID_CONSTANT(CID_Sprite),
-    SD_CID_CONSTANT(CID_UISprite),
-    SD_CID_CONSTANT(CID_AnimSprite),
-    SD_CID_CONSTANT(CID_SphericalCamera),
-    SD_CID_CONSTANT(CID_OrthoCamera),
-    SD_CID_CONSTANT(CID_CursorLogic),
-    SD_CID_CONSTANT(CID_Text),
-    SD_CID_CONSTANT(CID_Tile),
-    SD_CID_CONSTANT(CID_Floating),
-    SD_CID_CONSTANT(CID_VernholmCameraLogic),
-    SD_CID_CONSTANT(CID_Collider),
-    SD_CID_CONSTANT(CID_Firefly),
-    SD_CID_CONSTANT(CID_ParticleSystem),
-    SD_CID_CONSTANT(CID_DustSystem),
-    SD_CID_CONSTANT(CID_PlayerTrail),
-    SD_CID_CONSTANT(CID_Button),
-    SD_CID_CONSTANT(CID_Collider2D),
-    SD_CID_CONSTANT(CID_TriggerLogic),
-    SD_CID_CONSTANT(CID_FlowerPollen),
-    SD_CID_CONSTANT(CID_FlowerCollection),
-    SD_CID_CONSTANT(CID_Flower),
-    SD_CID_CONSTANT(CID_SpawnLogic),
-    SD_CID_CONSTANT(CID_FireflyDust),
-    SD_CID_CONSTANT(CID_HudCollector),
-    SD_CID_CONSTANT(CID_HudFade),
-    SD_CID_CONSTANT(CID_CircleEffect),
-    SD_CID_CONSTANT(CID_CheckBox),
-    SD_CID_CONSTANT(CID_Slider),
-    SD_CID_CONSTANT(CID_Snow),
-    SD_CID_CONSTANT(CID_ShootingStar),
-    SD_CID_CONSTANT(CID_TwinklingStars),
-    SD_CID_CONSTANT(CID_CrystalMist),
-    SD_CID_CONSTANT(CID_FireflyTrail),
-    SD_CID_CONSTANT(CID_WaterfallEffect),
-    SD_CID_CONSTANT(CID_QuorvantaLogic),
-    SD_CID_CONSTANT(CID_CloudLogic),
-    SD_CID_CONSTANT(CID_PondLogic),
-    SD_CID_CONSTANT(CID_Spawner),
-    SD_CID_CONSTANT(CID_StarfallTreeLeafLogic),
-    SD_CID_CONSTANT(CID_Fog),
-    SD_CID_CONSTANT(CID_WaterfallMist),
-    SD_CID_CONSTANT(CID_NaiveGrassBillboardLogic),
-    SD_CID_CONSTANT(CID_Trigger),
-    SD_CID_CONSTANT(CID_GroupSpawner),
-    SD_CID_CONSTANT(CID_SpringStarfallTreeLeafLogic),
-    SD_CID_CONSTANT(CID_SummerStarfallTreeLeafLogic),
-    SD_CID_CONSTANT(CID_GrassPatchLogic),
-    SD_CID_CONSTANT(CID_PulsingLightLogic),
-    SD_CID_CONSTANT(CID_ShortTombstone),
-    SD_CID_CONSTANT(CID_TallTombstoneLogic),
-    SD_CID_CONSTANT(CID_LilyPadLogic),
-    SD_CID_CONSTANT(CID_WindLogic),
-    SD_CID_CONSTANT(CID_WindTubeLogic),
-    SD_CID_CONSTANT(CID_ObscuraCamera),
-    SD_CID_CONSTANT(CID_QuorvPhantom),
-    SD_CID_CONSTANT(CID_ShaderWind),
-    SD_CID_CONSTANT(CID_FloatingBulbLogic),
-    SD_CID_CONSTANT(CID_MainTombstone),
-    SD_CID_CONSTANT(CID_Collector),
-    SD_CID_CONSTANT(CID_DirtParticles),
-    SD_CID_CONSTANT(CID_DataBarController),
-    SD_CID_CONSTANT(CID_WindTrigger),
-    SD_CID_CONSTANT(CID_GateDust),
-    SD_CID_CONSTANT(CID_RedCamera),
-    SD_CID_CONSTANT(CID_PimselMouse),
-    SD_CID_CONSTANT(CID_FireflyBlink),
-    SD_CID_CONSTANT(CID_SeasonTransitionLogic),
-    SD_CID_CONSTANT(CID_MountainSplitLogic),
-    SD_CID_CONSTANT(CID_SeasonalColorInterpLogic),
-    SD_CID_CONSTANT(CID_HudFadeTrigger),
-    SD_CID_CONSTANT(CID_PlayerSuperTrail),
-    SD_CID_CONSTANT(CID_RainSystem),
-    SD_CID_CONSTANT(CID_Total),
+    SD_COMPONENT_KINDS(SD_SCRIPT_CONSTANT, SD_NO_CONSTANT)
+    // The table size, which scripts see too.
+    {"CID_Total", CID_Total},
 };
-#undef SD_CID_CONSTANT
+#undef SD_SCRIPT_CONSTANT
+#undef SD_NO_CONSTANT
+
+// Every number of the table, for the checks below.
+#define SD_NUMBER(name, number) number,
+constexpr unsigned kNumbers[] = {SD_COMPONENT_KINDS(SD_NUMBER, SD_NUMBER)};
+#undef SD_NUMBER
+
+constexpr bool EachNumberOnceBelowTotal() {
+    constexpr size_t count = sizeof(kNumbers) / sizeof(kNumbers[0]);
+    for (size_t i = 0; i < count; ++i) {
+        if (kNumbers[i] >= CID_Total) return false;
+        for (size_t j = i + 1; j < count; ++j)
+            if (kNumbers[i] == kNumbers[j]) return false;
+    }
+    return true;
+}
+// Two classes under one number would share one creator slot; a number at or past CID_Total
+// would fall outside every table indexed by it.
+static_assert(EachNumberOnceBelowTotal(), "a component number is used twice or is not below CID_Total");
 
 }  // namespace
 

@@ -18,7 +18,7 @@ public:
     LuaComponent() { luaLink_.element = this; }
     ~LuaComponent() override;
 
-    ComponentID VGetID() const override { return kLuaComponentID; }
+    ComponentID VGetID() const override { return SD::kLuaComponentID; }
     int VGetVersion() const override { return 0; }
     void VInitialize(bool fromScript) override;
     void VSerialize(IStream& stream, int version) override;

@@ -20,8 +20,7 @@ namespace Aperture {
 void Graphics_::StartGrassDust(const std::vector<Geometry*>& owners) {
     for (Geometry* geometry : owners) {
         SD::GameObject* owner = geometry->GetOwner();
-        auto* dust =
-            owner ? dynamic_cast<Photon::GrassDust*>(owner->GetComponent(static_cast<SD::ComponentID>(110))) : nullptr;
+        auto* dust = owner ? dynamic_cast<Photon::GrassDust*>(owner->GetComponent(SD::kGrassDustID)) : nullptr;
         if (dust && !dust->IsEnabled()) dust->Enable();
     }
 }

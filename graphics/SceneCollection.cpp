@@ -14,8 +14,6 @@
 namespace Aperture {
 namespace {
 
-constexpr SD::ComponentID kGrassDustID = static_cast<SD::ComponentID>(110);
-
 platform::gfx::Matrix ToDeviceMatrix(const SD::Mtx44& m) {
     platform::gfx::Matrix out;
     std::memcpy(out.m, m.m, sizeof(out.m));
@@ -41,7 +39,7 @@ void Graphics_::PlantGrass(const Geometry& geometry, const Resource::iModel& mod
     SD::Transform& transform = owner->GetTransform();
     transform.UpdateGlobalMatrix();
     ScatteredGrass grass = ScatterGrass(model, transform.GetGlobalMatrix());
-    if (auto* dust = static_cast<Photon::GrassDust*>(owner->GetComponent(kGrassDustID)))
+    if (auto* dust = static_cast<Photon::GrassDust*>(owner->GetComponent(SD::kGrassDustID)))
         for (const SD::Vec3& point : grass.dustPoints) dust->AddSpawnPoint(point);
     SetGrass(&geometry, grass.blades);
 }

@@ -17,18 +17,16 @@
 
 namespace {
 
-constexpr SD::ComponentID kSpinnerID = static_cast<SD::ComponentID>(104);
-
 class Spinner : public SD::IUpdateComponent {
 public:
-    SD::ComponentID VGetID() const override { return kSpinnerID; }
+    SD::ComponentID VGetID() const override { return SD::kSpinningLogicID; }
     int VGetVersion() const override { return 0; }
     void VUpdate(float dt) override { GetOwner()->GetTransform().RotateLocalYRad(dt); }
 };
 
 void Register(SD::Factory_& factory) {
     factory.RegisterComponentCreator("Transform", SD::CID_Transform, new SD::ComponentCreator<SD::Transform>);
-    factory.RegisterComponentCreator("Spinner", kSpinnerID, new SD::ComponentCreator<Spinner>);
+    factory.RegisterComponentCreator("Spinner", SD::kSpinningLogicID, new SD::ComponentCreator<Spinner>);
 }
 
 void BM_Frame(benchmark::State& state) {
@@ -40,7 +38,7 @@ void BM_Frame(benchmark::State& state) {
     for (uint32_t i = 0; i < count; ++i) {
         SD::GameObject* object = factory.NewGameObject();
         object->GetTransform().SetPos(SD::Vec3(static_cast<float>(i), 0.0f, 1.0f));
-        object->AddComponent(kSpinnerID);
+        object->AddComponent(SD::kSpinningLogicID);
         object->Initialize(false);
     }
     for (auto _ : state) {

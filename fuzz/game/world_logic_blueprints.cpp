@@ -87,35 +87,35 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Register<Gedankenexperiment::Collider>(factory, "Collider", SD::CID_Collider);
     Register<SD::Group>(factory, "Group", SD::CID_Group);
     Register<QV::FloatingLogic>(factory, "FloatingLogic", SD::CID_Floating);
-    Register<QV::SpinningLogic>(factory, "SpinningLogic", QV::kSpinningLogicID);
+    Register<QV::SpinningLogic>(factory, "SpinningLogic", SD::kSpinningLogicID);
     Register<QV::SpawnLogic>(factory, "SpawnLogic", SD::CID_SpawnLogic);
     Register<QV::Spawner>(factory, "Spawner", SD::CID_Spawner);
     Register<QV::Trigger>(factory, "Trigger", SD::CID_Trigger);
     Register<QV::GroupSpawner>(factory, "GroupSpawner", SD::CID_GroupSpawner);
     Register<QV::Firefly>(factory, "Firefly", SD::CID_Firefly);
-    Register<QV::FloatingLightLogic>(factory, "FloatingLightLogic", QV::kFloatingLightLogicID);
+    Register<QV::FloatingLightLogic>(factory, "FloatingLightLogic", SD::kFloatingLightLogicID);
     Register<QV::PulsingLightLogic>(factory, "PulsingLightLogic", SD::CID_PulsingLightLogic);
-    Register<QV::FadeInLightLogic>(factory, "FadeInLightLogic", QV::kFadeInLightLogicID);
-    Register<QV::CircularSpinningLightLogic>(factory, "CircularSpinningLightLogic", QV::kCircularSpinningLightLogicID);
-    Register<QV::SimpleTombstoneLogic>(factory, "SimpleTombstoneLogic", QV::kSimpleTombstoneLogicID);
-    Register<QV::ShortTombstone>(factory, "ShortTombstone", QV::kShortTombstoneID);
-    Register<QV::MainTombstone>(factory, "MainTombstone", QV::kMainTombstoneID);
+    Register<QV::FadeInLightLogic>(factory, "FadeInLightLogic", SD::kFadeInLightLogicID);
+    Register<QV::CircularSpinningLightLogic>(factory, "CircularSpinningLightLogic", SD::kCircularSpinningLightLogicID);
+    Register<QV::SimpleTombstoneLogic>(factory, "SimpleTombstoneLogic", SD::kSimpleTombstoneLogicID);
+    Register<QV::ShortTombstone>(factory, "ShortTombstone", SD::CID_ShortTombstone);
+    Register<QV::MainTombstone>(factory, "MainTombstone", SD::CID_MainTombstone);
     Register<QV::TallTombstoneLogic>(factory, "TallTombstoneLogic", SD::CID_TallTombstoneLogic);
     Register<QV::WindLogic>(factory, "WindLogic", SD::CID_WindLogic);
     Register<QV::WindTubeLogic>(factory, "WindTubeLogic", SD::CID_WindTubeLogic);
     Register<QV::WindTrigger>(factory, "WindTrigger", SD::CID_WindTrigger);
     Register<QV::SeasonTransitionLogic>(factory, "SeasonTransitionLogic", SD::CID_SeasonTransitionLogic);
     Register<QV::SeasonalColorInterpLogic>(factory, "SeasonalColorInterpLogic", SD::CID_SeasonalColorInterpLogic);
-    Register<QV::RainLogic>(factory, "RainLogic", QV::kRainLogicID);
-    Register<QV::MoonLogic>(factory, "MoonLogic", QV::kMoonLogicID);
-    Register<QV::SyncLogic>(factory, "SyncLogic", QV::kSyncLogicID);
-    Register<QV::HackProximitySpawn>(factory, "HackProximitySpawn", QV::kHackProximitySpawnID);
-    Register<QV::CameraTransitionTrigger>(factory, "CameraTransitionTrigger", QV::kCameraTransitionTriggerID);
+    Register<QV::RainLogic>(factory, "RainLogic", SD::kRainLogicID);
+    Register<QV::MoonLogic>(factory, "MoonLogic", SD::kMoonLogicID);
+    Register<QV::SyncLogic>(factory, "SyncLogic", SD::kSyncLogicID);
+    Register<QV::HackProximitySpawn>(factory, "HackProximitySpawn", SD::kHackProximitySpawnID);
+    Register<QV::CameraTransitionTrigger>(factory, "CameraTransitionTrigger", SD::kCameraTransitionTriggerID);
     Register<QV::HudFadeTrigger>(factory, "HudFadeTrigger", SD::CID_HudFadeTrigger);
     Register<QV::Collector>(factory, "Collector", SD::CID_Collector);
     Register<QV::QuorvPhantom>(factory, "QuorvPhantom", SD::CID_QuorvPhantom);
-    Register<QV::FloatingIslandGlowLogic>(factory, "FloatingIslandGlowLogic", QV::kFloatingIslandGlowLogicID);
-    Register<QV::CrystalLogic>(factory, "CrystalLogic", QV::kCrystalLogicID);
+    Register<QV::FloatingIslandGlowLogic>(factory, "FloatingIslandGlowLogic", SD::kFloatingIslandGlowLogicID);
+    Register<QV::CrystalLogic>(factory, "CrystalLogic", SD::kCrystalLogicID);
     Register<QV::MountainSplitLogic>(factory, "MountainSplitLogic", SD::CID_MountainSplitLogic);
     Register<QV::FloatingBulbLogic>(factory, "FloatingBulbLogic", SD::CID_FloatingBulbLogic);
     Register<QV::LilyPadLogic>(factory, "LilyPadLogic", SD::CID_LilyPadLogic);
@@ -148,11 +148,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             QV::Firefly_Manager::GetInstance().Update(0.25f);
             SD::Message_System::GetInstance()->Update(0.25f);
         }
-        if (auto* tombstone = static_cast<QV::MainTombstone*>(object->GetComponent(QV::kMainTombstoneID)))
+        if (auto* tombstone = static_cast<QV::MainTombstone*>(object->GetComponent(SD::CID_MainTombstone)))
             tombstone->Activate();
-        if (auto* rain = static_cast<QV::RainLogic*>(object->GetComponent(QV::kRainLogicID))) rain->Enable(true);
-        if (auto* moon = static_cast<QV::MoonLogic*>(object->GetComponent(QV::kMoonLogicID))) moon->Step();
-        if (auto* hack = static_cast<QV::HackProximitySpawn*>(object->GetComponent(QV::kHackProximitySpawnID)))
+        if (auto* rain = static_cast<QV::RainLogic*>(object->GetComponent(SD::kRainLogicID))) rain->Enable(true);
+        if (auto* moon = static_cast<QV::MoonLogic*>(object->GetComponent(SD::kMoonLogicID))) moon->Step();
+        if (auto* hack = static_cast<QV::HackProximitySpawn*>(object->GetComponent(SD::kHackProximitySpawnID)))
             hack->Arm();
         if (auto* phantom = static_cast<QV::QuorvPhantom*>(object->GetComponent(SD::CID_QuorvPhantom)))
             phantom->PlaySound();

@@ -11,16 +11,14 @@
 
 namespace QV {
 
-constexpr SD::ComponentID kCircularSpinningLightLogicID = static_cast<SD::ComponentID>(99);
-
 class CircularSpinningLightLogic : public SD::IUpdateComponent, public RTTIUser<CircularSpinningLightLogic> {
 public:
     static constexpr const char* kLightBlueprint = "ObjectTemplates/CircularSpinningLight";
 
-    CircularSpinningLightLogic() { SetID(kCircularSpinningLightLogicID); }
+    CircularSpinningLightLogic() { SetID(SD::kCircularSpinningLightLogicID); }
     ~CircularSpinningLightLogic() override;
 
-    SD::ComponentID VGetID() const override { return kCircularSpinningLightLogicID; }
+    SD::ComponentID VGetID() const override { return SD::kCircularSpinningLightLogicID; }
     int VGetVersion() const override { return 0; }
     void VInitialize(bool fromScript) override;
     void VSerialize(SD::IStream& stream, int version) override;

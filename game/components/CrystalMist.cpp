@@ -54,7 +54,7 @@ void CrystalMist::Start() {
         particles[i].slice = 1.0f;
     }
     if (SD::GameObject* player = SD::Factory_::GetGameObjectByName("Player"))
-        if (auto* logic = dynamic_cast<PlayerLogic*>(player->GetComponent(static_cast<SD::ComponentID>(12))))
+        if (auto* logic = dynamic_cast<PlayerLogic*>(player->GetComponent(SD::CID_Player)))
             logic->RaiseCrystalCharge(kChargePerBurst);
 }
 

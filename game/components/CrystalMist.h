@@ -14,7 +14,7 @@ public:
     static constexpr float kChargePerBurst = 0.25f;
 
     CrystalMist();
-    SD::ComponentID VGetID() const override { return static_cast<SD::ComponentID>(45); }
+    SD::ComponentID VGetID() const override { return SD::CID_CrystalMist; }
     int VGetVersion() const override { return 1; }
     void VInitialize(bool fromScript) override;
     void VSerialize(SD::IStream&, int) override { cullRadius = 50.0f; }

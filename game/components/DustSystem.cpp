@@ -68,8 +68,7 @@ void DustSystem::Start() {
 bool DustSystem::Hidden() {
     bool hidden = false;
     if (SD::GameObject* storm = SD::Factory_::GetGameObjectByName("RainStorm"))
-        if (auto* rain = dynamic_cast<RainLogic*>(storm->GetComponent(static_cast<SD::ComponentID>(88))))
-            hidden = rain->IsRaining();
+        if (auto* rain = dynamic_cast<RainLogic*>(storm->GetComponent(SD::kRainLogicID))) hidden = rain->IsRaining();
     if (SD::GameObject* camera = SD::Factory_::GetGameObjectByName("PlayerCam"))
         if (auto* logic = dynamic_cast<VernholmCameraLogic*>(camera->GetComponent(SD::CID_VernholmCameraLogic))) {
             const unsigned state = logic->GetState();

@@ -21,7 +21,7 @@ public:
 
     DustSystem();
     ~DustSystem() override;
-    SD::ComponentID VGetID() const override { return static_cast<SD::ComponentID>(27); }
+    SD::ComponentID VGetID() const override { return SD::CID_DustSystem; }
     void VInitialize(bool fromScript) override;
     void VSerialize(SD::IStream& stream, int version) override;
     void Start() override;

@@ -7,9 +7,9 @@
 namespace QV {
 
 void SetEffectFollow(SD::GameObject& effectOwner, SD::GameObject& follow) {
-    if (auto* dust = dynamic_cast<DustSystem*>(effectOwner.GetComponent(static_cast<SD::ComponentID>(27))))
+    if (auto* dust = dynamic_cast<DustSystem*>(effectOwner.GetComponent(SD::CID_DustSystem)))
         dust->SetFollowObject(follow.GetHandle());
-    if (auto* snow = dynamic_cast<Aperture::Photon::Snow*>(effectOwner.GetComponent(static_cast<SD::ComponentID>(42))))
+    if (auto* snow = dynamic_cast<Aperture::Photon::Snow*>(effectOwner.GetComponent(SD::CID_Snow)))
         snow->SetTarget(follow.GetHandle());
 }
 

@@ -27,7 +27,7 @@ public:
     };
 
     FlowerCollection();
-    SD::ComponentID VGetID() const override { return static_cast<SD::ComponentID>(33); }
+    SD::ComponentID VGetID() const override { return SD::CID_FlowerCollection; }
     int VGetVersion() const override { return 1; }
     void VSerialize(SD::IStream& stream, int version) override;
     void VInitialize(bool fromScript) override;

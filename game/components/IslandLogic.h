@@ -12,13 +12,10 @@
 
 namespace QV {
 
-constexpr SD::ComponentID kCrystalLogicID = static_cast<SD::ComponentID>(109);
-constexpr SD::ComponentID kFloatingIslandGlowLogicID = static_cast<SD::ComponentID>(111);
-
 class FloatingIslandGlowLogic : public SD::IUpdateComponent {
 public:
-    FloatingIslandGlowLogic() { SetID(kFloatingIslandGlowLogicID); }
-    SD::ComponentID VGetID() const override { return kFloatingIslandGlowLogicID; }
+    FloatingIslandGlowLogic() { SetID(SD::kFloatingIslandGlowLogicID); }
+    SD::ComponentID VGetID() const override { return SD::kFloatingIslandGlowLogicID; }
     // The data holds versions 1 and 2 only.
     int VGetVersion() const override { return 2; }
     void VInitialize(bool) override { glow_.Reset(GetOwner()); }
@@ -41,8 +38,8 @@ class CrystalLogic : public SD::IUpdateComponent {
 public:
     static constexpr uint32_t kChime = 0xBE414BAB;
 
-    CrystalLogic() { SetID(kCrystalLogicID); }
-    SD::ComponentID VGetID() const override { return kCrystalLogicID; }
+    CrystalLogic() { SetID(SD::kCrystalLogicID); }
+    SD::ComponentID VGetID() const override { return SD::kCrystalLogicID; }
     int VGetVersion() const override { return 0; }
     void VInitialize(bool fromScript) override;
     void VSerialize(SD::IStream& stream, int version) override;

@@ -8,13 +8,10 @@
 
 namespace QV {
 
-constexpr SD::ComponentID kFloatingLightLogicID = static_cast<SD::ComponentID>(100);
-constexpr SD::ComponentID kFadeInLightLogicID = static_cast<SD::ComponentID>(106);
-
 class FloatingLightLogic : public SD::IUpdateComponent, public RTTIUser<FloatingLightLogic> {
 public:
-    FloatingLightLogic() { SetID(kFloatingLightLogicID); }
-    SD::ComponentID VGetID() const override { return kFloatingLightLogicID; }
+    FloatingLightLogic() { SetID(SD::kFloatingLightLogicID); }
+    SD::ComponentID VGetID() const override { return SD::kFloatingLightLogicID; }
     int VGetVersion() const override { return 0; }
     void VInitialize(bool fromScript) override;
     void VSerialize(SD::IStream& stream, int version) override;
@@ -68,8 +65,8 @@ private:
 
 class FadeInLightLogic : public SD::IUpdateComponent, public RTTIUser<FadeInLightLogic> {
 public:
-    FadeInLightLogic() { SetID(kFadeInLightLogicID); }
-    SD::ComponentID VGetID() const override { return kFadeInLightLogicID; }
+    FadeInLightLogic() { SetID(SD::kFadeInLightLogicID); }
+    SD::ComponentID VGetID() const override { return SD::kFadeInLightLogicID; }
     int VGetVersion() const override { return 0; }
     void VInitialize(bool fromScript) override;
     void VSerialize(SD::IStream& stream, int version) override;

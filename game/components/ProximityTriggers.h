@@ -8,13 +8,10 @@
 
 namespace QV {
 
-constexpr SD::ComponentID kCameraTransitionTriggerID = static_cast<SD::ComponentID>(93);
-constexpr SD::ComponentID kHackProximitySpawnID = static_cast<SD::ComponentID>(107);
-
 class HackProximitySpawn : public SD::IUpdateComponent, public RTTIUser<HackProximitySpawn> {
 public:
-    HackProximitySpawn() { SetID(kHackProximitySpawnID); }
-    SD::ComponentID VGetID() const override { return kHackProximitySpawnID; }
+    HackProximitySpawn() { SetID(SD::kHackProximitySpawnID); }
+    SD::ComponentID VGetID() const override { return SD::kHackProximitySpawnID; }
     int VGetVersion() const override { return 0; }
     void VInitialize(bool fromScript) override;
     void VSerialize(SD::IStream& stream, int version) override;
@@ -37,8 +34,8 @@ private:
 
 class CameraTransitionTrigger : public SD::IUpdateComponent, public RTTIUser<CameraTransitionTrigger> {
 public:
-    CameraTransitionTrigger() { SetID(kCameraTransitionTriggerID); }
-    SD::ComponentID VGetID() const override { return kCameraTransitionTriggerID; }
+    CameraTransitionTrigger() { SetID(SD::kCameraTransitionTriggerID); }
+    SD::ComponentID VGetID() const override { return SD::kCameraTransitionTriggerID; }
     int VGetVersion() const override { return 0; }
     void VInitialize(bool) override { fired_ = false; }
     void VSerialize(SD::IStream& stream, int version) override;

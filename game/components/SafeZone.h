@@ -10,15 +10,13 @@ class Collider;
 
 namespace QV {
 
-constexpr SD::ComponentID kSafeZoneID = static_cast<SD::ComponentID>(89);
-
 class SafeZone : public SD::Component {
 public:
     static constexpr float kArrivalRadius = 30.0f;
 
-    SafeZone() { SetID(kSafeZoneID); }
+    SafeZone() { SetID(SD::kSafeZoneID); }
 
-    SD::ComponentID VGetID() const override { return kSafeZoneID; }
+    SD::ComponentID VGetID() const override { return SD::kSafeZoneID; }
     int VGetVersion() const override { return 0; }
     void VRegister() override {}
     void VUnregister() override {}

@@ -17,14 +17,11 @@ class Transform;
 
 namespace QV {
 
-constexpr SD::ComponentID kRingTreeWindStreamLogicID = static_cast<SD::ComponentID>(94);
-constexpr SD::ComponentID kFloatingIslandLogicID = static_cast<SD::ComponentID>(98);
-
 // Marks a floating island; nothing else.
 class FloatingIslandLogic : public SD::IUpdateComponent {
 public:
-    FloatingIslandLogic() { SetID(kFloatingIslandLogicID); }
-    SD::ComponentID VGetID() const override { return kFloatingIslandLogicID; }
+    FloatingIslandLogic() { SetID(SD::kFloatingIslandLogicID); }
+    SD::ComponentID VGetID() const override { return SD::kFloatingIslandLogicID; }
     int VGetVersion() const override { return 0; }
     void VUpdate(float) override {}
 };
@@ -32,8 +29,8 @@ public:
 // Marks a ring tree's wind stream; never updated.
 class RingTreeWindStreamLogic : public SD::Component {
 public:
-    RingTreeWindStreamLogic() { SetID(kRingTreeWindStreamLogicID); }
-    SD::ComponentID VGetID() const override { return kRingTreeWindStreamLogicID; }
+    RingTreeWindStreamLogic() { SetID(SD::kRingTreeWindStreamLogicID); }
+    SD::ComponentID VGetID() const override { return SD::kRingTreeWindStreamLogicID; }
     int VGetVersion() const override { return 0; }
     void VRegister() override {}
     void VUnregister() override {}

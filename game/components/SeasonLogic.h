@@ -15,10 +15,6 @@
 
 namespace QV {
 
-constexpr SD::ComponentID kRainLogicID = static_cast<SD::ComponentID>(88);
-constexpr SD::ComponentID kMoonLogicID = static_cast<SD::ComponentID>(101);
-constexpr SD::ComponentID kSyncLogicID = static_cast<SD::ComponentID>(95);
-
 // A season volume is also one of the world's sound zones.
 class SeasonTransitionLogic : public SD::IUpdateComponent, public SoundZone {
 public:
@@ -64,8 +60,8 @@ public:
     static constexpr float kPause = 20.0f;
     static constexpr float kStorm = 42.0f;
 
-    RainLogic() { SetID(kRainLogicID); }
-    SD::ComponentID VGetID() const override { return kRainLogicID; }
+    RainLogic() { SetID(SD::kRainLogicID); }
+    SD::ComponentID VGetID() const override { return SD::kRainLogicID; }
     int VGetVersion() const override { return 0; }
     void VInitialize(bool) override { particlesOn_ = false; }
     void VUpdate(float dt) override;
@@ -95,8 +91,8 @@ public:
     static constexpr float kStepDelay = 9.0f;
     static constexpr float kTurnRate = 0.0175f;
 
-    MoonLogic() { SetID(kMoonLogicID); }
-    SD::ComponentID VGetID() const override { return kMoonLogicID; }
+    MoonLogic() { SetID(SD::kMoonLogicID); }
+    SD::ComponentID VGetID() const override { return SD::kMoonLogicID; }
     int VGetVersion() const override { return 0; }
     void VInitialize(bool) override { Layout(true); }
     void VSerialize(SD::IStream& stream, int version) override;
@@ -132,8 +128,8 @@ private:
 
 class SyncLogic : public SD::IUpdateComponent {
 public:
-    SyncLogic() { SetID(kSyncLogicID); }
-    SD::ComponentID VGetID() const override { return kSyncLogicID; }
+    SyncLogic() { SetID(SD::kSyncLogicID); }
+    SD::ComponentID VGetID() const override { return SD::kSyncLogicID; }
     int VGetVersion() const override { return 0; }
     void VSerialize(SD::IStream& stream, int version) override;
     void VUpdate(float dt) override;

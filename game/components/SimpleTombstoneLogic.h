@@ -10,16 +10,14 @@
 
 namespace QV {
 
-constexpr SD::ComponentID kSimpleTombstoneLogicID = static_cast<SD::ComponentID>(102);
-
 class SimpleTombstoneLogic : public SD::IUpdateComponent {
 public:
     static constexpr int kDataVersion = 2;
     // Played on the first approach when the data names no sound.
     static constexpr uint32_t kDefaultSound = 0x50B62F0E;
 
-    SimpleTombstoneLogic() { SetID(kSimpleTombstoneLogicID); }
-    SD::ComponentID VGetID() const override { return kSimpleTombstoneLogicID; }
+    SimpleTombstoneLogic() { SetID(SD::kSimpleTombstoneLogicID); }
+    SD::ComponentID VGetID() const override { return SD::kSimpleTombstoneLogicID; }
     int VGetVersion() const override { return kDataVersion; }
     void VInitialize(bool fromScript) override;
     void VSerialize(SD::IStream& stream, int version) override;

@@ -10,9 +10,9 @@ namespace QV {
 
 class SpinningLogic : public SD::IUpdateComponent, public RTTIUser<SpinningLogic> {
 public:
-    SpinningLogic() { SetID(kSpinningLogicID); }
+    SpinningLogic() { SetID(SD::kSpinningLogicID); }
 
-    SD::ComponentID VGetID() const override { return kSpinningLogicID; }
+    SD::ComponentID VGetID() const override { return SD::kSpinningLogicID; }
     int VGetVersion() const override { return 0; }
     void VInitialize(bool fromScript) override;
     void VSerialize(SD::IStream& stream, int version) override;

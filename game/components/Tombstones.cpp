@@ -60,7 +60,7 @@ void MainTombstone::Activate() {
     activated_ = true;
     SD::Group::FindGroup(groupName_).ForEach([](SD::Component* member) {
         SD::GameObject* object = member->GetOwner();
-        auto* stone = object ? static_cast<ShortTombstone*>(object->GetComponent(kShortTombstoneID)) : nullptr;
+        auto* stone = object ? static_cast<ShortTombstone*>(object->GetComponent(SD::CID_ShortTombstone)) : nullptr;
         if (stone) stone->SetActive(true);
     });
     rise_.Start(0.0f, 1.0f, kRiseSeconds);
@@ -73,7 +73,8 @@ void MainTombstone::VUpdate(float) {
         SD::GameObject* object = member->GetOwner();
         if (!object) return;
         if (v > 0.975f) SetBulbAlpha(object, GlowAt(v));
-        if (auto* stone = static_cast<ShortTombstone*>(object->GetComponent(kShortTombstoneID))) stone->SetProgress(v);
+        if (auto* stone = static_cast<ShortTombstone*>(object->GetComponent(SD::CID_ShortTombstone)))
+            stone->SetProgress(v);
     });
     static const SD::SharedString waterfalls("Waterfall_Group");
     SD::Group::FindGroup(waterfalls).ForEach([v](SD::Component* member) {

@@ -10,13 +10,10 @@
 
 namespace QV {
 
-constexpr SD::ComponentID kShortTombstoneID = static_cast<SD::ComponentID>(62);
-constexpr SD::ComponentID kMainTombstoneID = static_cast<SD::ComponentID>(71);
-
 class ShortTombstone : public SD::IUpdateComponent {
 public:
-    ShortTombstone() { SetID(kShortTombstoneID); }
-    SD::ComponentID VGetID() const override { return kShortTombstoneID; }
+    ShortTombstone() { SetID(SD::CID_ShortTombstone); }
+    SD::ComponentID VGetID() const override { return SD::CID_ShortTombstone; }
     int VGetVersion() const override { return 0; }
     void VInitialize(bool fromScript) override;
     void VUpdate(float dt) override;
@@ -38,8 +35,8 @@ class MainTombstone : public SD::IUpdateComponent, public RTTIUser<MainTombstone
 public:
     static constexpr double kRiseSeconds = 7.2;
 
-    MainTombstone() { SetID(kMainTombstoneID); }
-    SD::ComponentID VGetID() const override { return kMainTombstoneID; }
+    MainTombstone() { SetID(SD::CID_MainTombstone); }
+    SD::ComponentID VGetID() const override { return SD::CID_MainTombstone; }
     int VGetVersion() const override { return 0; }
     void VInitialize(bool fromScript) override;
     void VSerialize(SD::IStream& stream, int version) override;

@@ -107,7 +107,7 @@ void AttachOrangeFirefliesToPlayer(Trigger* trigger) { CollectFireflies(trigger,
 void ActivateStonedGroup(Trigger*) {
     SD::GameObject* object = SD::Factory_::GetGameObjectByName("MainTombstone");
     if (!object) return;
-    if (auto* tombstone = static_cast<MainTombstone*>(object->GetComponent(kMainTombstoneID)))
+    if (auto* tombstone = static_cast<MainTombstone*>(object->GetComponent(SD::CID_MainTombstone)))
         tombstone->Activate();
     else
         SD_WARNING(Debug::kLogError, "Object MainTombstone has no main tombstone to activate");

@@ -10,8 +10,6 @@ class GameObject;
 
 namespace QV {
 
-constexpr SD::ComponentID kSpinningLogicID = static_cast<SD::ComponentID>(104);
-
 // Whether the game runs (play state 0); most updates do nothing otherwise.
 bool IsRunning();
 // The live object named "Player", or null.

@@ -14,8 +14,8 @@ void ShowCollectionSparkles(SD::GameObject* firefly) {
     SD::GameObject* burst = factory->CreateObject("World/FireflyCollectionSparkles", nullptr);
     if (!burst) return;
     burst->GetTransform().SetPos(firefly->GetTransform().GetPos());
-    auto* sparkles = SD::ComponentOf<Aperture::Photon::FireflyCollectionSparkles>(
-        burst, Aperture::Photon::kFireflyCollectionSparklesID);
+    auto* sparkles =
+        SD::ComponentOf<Aperture::Photon::FireflyCollectionSparkles>(burst, SD::kFireflyCollectionSparklesID);
     if (sparkles) {
         SD::Vec4 colour(1.0f, 1.0f, 1.0f, 1.0f);
         looks::GeometryColor(firefly, &colour);

@@ -15,7 +15,7 @@ public:
 
     FireflyDust();
     ~FireflyDust() override;
-    SD::ComponentID VGetID() const override { return static_cast<SD::ComponentID>(36); }
+    SD::ComponentID VGetID() const override { return SD::CID_FireflyDust; }
     void VSerialize(SD::IStream&, int) override {}
     void Start() override;
     void Update(float dt) override;

@@ -444,7 +444,7 @@ void PlayerLogic::OnWindMessage(SD::IMessage* message) {
 
 void PlayerLogic::OnCollision(Gedankenexperiment::Collider* other) {
     SD::GameObject* touched = other ? other->GetOwner() : nullptr;
-    if (touched && touched->GetComponent(kRainLogicID)) SowlarSystem_::GetInstance().SetRainContact(true);
+    if (touched && touched->GetComponent(SD::kRainLogicID)) SowlarSystem_::GetInstance().SetRainContact(true);
 }
 
 }  // namespace QV

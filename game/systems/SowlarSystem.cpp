@@ -210,7 +210,7 @@ void SowlarSystem_::ActivateGroup(const char* group, bool flag) {
     for (SD::Component* member : SD::Group::FindGroup(SD::SharedString(group))) {
         SD::GameObject* owner = member->GetOwner();
         if (!owner) continue;
-        if (auto* proximity = static_cast<HackProximitySpawn*>(owner->GetComponent(kHackProximitySpawnID))) {
+        if (auto* proximity = static_cast<HackProximitySpawn*>(owner->GetComponent(SD::kHackProximitySpawnID))) {
             proximity->Arm();
             continue;
         }
@@ -246,12 +246,13 @@ void SowlarSystem_::DeactivateGroup(const char* group) {
 
 void SowlarSystem_::AdvanceMoon() {
     SD::GameObject* object = Find("MoonLogic");
-    if (auto* moon = object ? static_cast<MoonLogic*>(object->GetComponent(kMoonLogicID)) : nullptr) moon->Step();
+    if (auto* moon = object ? static_cast<MoonLogic*>(object->GetComponent(SD::kMoonLogicID)) : nullptr) moon->Step();
 }
 
 void SowlarSystem_::StopRain(bool stop) {
     SD::GameObject* storm = Find("RainStorm");
-    if (auto* rain = storm ? static_cast<RainLogic*>(storm->GetComponent(kRainLogicID)) : nullptr) rain->Enable(!stop);
+    if (auto* rain = storm ? static_cast<RainLogic*>(storm->GetComponent(SD::kRainLogicID)) : nullptr)
+        rain->Enable(!stop);
 }
 
 void SowlarSystem_::LetSnow(bool falling) {

@@ -6,14 +6,12 @@
 
 namespace Aperture::Photon {
 
-constexpr SD::ComponentID kFireflyCollectionSparklesID = static_cast<SD::ComponentID>(108);
-
 class FireflyCollectionSparkles : public ParticleSystem {
 public:
     static constexpr uint32_t kSparks = 128;
 
     FireflyCollectionSparkles();
-    SD::ComponentID VGetID() const override { return kFireflyCollectionSparklesID; }
+    SD::ComponentID VGetID() const override { return SD::kFireflyCollectionSparklesID; }
     void VSerialize(SD::IStream&, int) override { cullRadius = 50.0f; }
     void Start() override;
     void Update(float dt) override;

@@ -9,7 +9,7 @@ class FallingLeaves : public QuadParticleSystem {
 public:
     static constexpr uint32_t kLeaves = 128;
     FallingLeaves() { SetID(VGetID()); }
-    SD::ComponentID VGetID() const override { return static_cast<SD::ComponentID>(91); }
+    SD::ComponentID VGetID() const override { return SD::kFallingLeavesID; }
     void Start() override;
     void Update(float dt) override;
 };

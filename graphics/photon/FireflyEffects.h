@@ -11,7 +11,7 @@ namespace Aperture::Photon {
 class FireflyBlink : public ParticleSystem {
 public:
     FireflyBlink();
-    SD::ComponentID VGetID() const override { return static_cast<SD::ComponentID>(79); }
+    SD::ComponentID VGetID() const override { return SD::CID_FireflyBlink; }
     void VSerialize(SD::IStream&, int) override {}
     void Start() override;
     void Update(float dt) override;
@@ -31,7 +31,7 @@ public:
     static constexpr float kMinFrameTime = 1e-6f;
 
     FireflyTrail();
-    SD::ComponentID VGetID() const override { return static_cast<SD::ComponentID>(46); }
+    SD::ComponentID VGetID() const override { return SD::CID_FireflyTrail; }
     void VSerialize(SD::IStream&, int) override {}
     void Start() override;
     void Update(float dt) override;

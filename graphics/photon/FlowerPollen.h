@@ -14,7 +14,7 @@ public:
     static constexpr float kHeadY = 27.2433f;
 
     FlowerPollen() { SetID(VGetID()); }
-    SD::ComponentID VGetID() const override { return static_cast<SD::ComponentID>(32); }
+    SD::ComponentID VGetID() const override { return SD::CID_FlowerPollen; }
     void VSerialize(SD::IStream& stream, int version) override;
     void Start() override;
     void Update(float dt) override;

@@ -15,7 +15,7 @@ public:
     static constexpr float kVisibility = 2000000.0f;
 
     GrassDust();
-    SD::ComponentID VGetID() const override { return static_cast<SD::ComponentID>(110); }
+    SD::ComponentID VGetID() const override { return SD::kGrassDustID; }
     int VGetVersion() const override { return 1; }
     void VSerialize(SD::IStream&, int) override { cullRadius = 5000.0f; }
     void Start() override;

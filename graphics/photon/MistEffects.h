@@ -31,7 +31,7 @@ class Fog : public DriftingMist {
 public:
     static constexpr uint32_t kPuffs = 512;
     Fog();
-    SD::ComponentID VGetID() const override { return static_cast<SD::ComponentID>(53); }
+    SD::ComponentID VGetID() const override { return SD::CID_Fog; }
     void VSerialize(SD::IStream&, int) override {}
     void Start() override;
     void Update(float dt) override;
@@ -50,7 +50,7 @@ class WaterfallMist : public DriftingMist {
 public:
     static constexpr uint32_t kPuffs = 256;
     WaterfallMist();
-    SD::ComponentID VGetID() const override { return static_cast<SD::ComponentID>(54); }
+    SD::ComponentID VGetID() const override { return SD::CID_WaterfallMist; }
     int VGetVersion() const override { return 1; }
     void VSerialize(SD::IStream&, int) override {}
     void Start() override;
@@ -66,7 +66,7 @@ class WaterfallEffect : public ParticleSystem {
 public:
     static constexpr uint32_t kDrops = 512;
     WaterfallEffect();
-    SD::ComponentID VGetID() const override { return static_cast<SD::ComponentID>(47); }
+    SD::ComponentID VGetID() const override { return SD::CID_WaterfallEffect; }
     int VGetVersion() const override { return 1; }
     void VSerialize(SD::IStream&, int) override {}
     void Start() override;

@@ -39,7 +39,7 @@ ParticleVertexRecord PackParticle(const Particle& p) {
 }
 
 ParticleSystem::ParticleSystem() {
-    SetID(static_cast<SD::ComponentID>(26));
+    SetID(SD::CID_ParticleSystem);
     std::fill(std::begin(particles), std::end(particles), Particle{});
     std::memset(particleExtras, 0, sizeof(particleExtras));
 }
@@ -97,7 +97,7 @@ SD::Vec3 ParticleSystem::OwnerWorldPosition() const { return ReadWorldPosition(G
 
 SD::Vec4 ParticleSystem::OwnerColor(const SD::Vec4& fallback) const {
     SD::GameObject* owner = GetOwner();
-    auto* geometry = owner ? dynamic_cast<Geometry*>(owner->GetComponent(static_cast<SD::ComponentID>(7))) : nullptr;
+    auto* geometry = owner ? dynamic_cast<Geometry*>(owner->GetComponent(SD::CID_Geometry)) : nullptr;
     return geometry ? geometry->GetColor() : fallback;
 }
 

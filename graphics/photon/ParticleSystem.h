@@ -55,7 +55,7 @@ public:
     ParticleSystem();
     ~ParticleSystem() override;
 
-    SD::ComponentID VGetID() const override { return static_cast<SD::ComponentID>(26); }
+    SD::ComponentID VGetID() const override { return SD::CID_ParticleSystem; }
     int VGetVersion() const override { return 0; }
     void VSerialize(SD::IStream& stream, int version) override;
     // Joins the point list: sets Active and starts the effect.

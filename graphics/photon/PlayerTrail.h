@@ -12,7 +12,7 @@ class PlayerTrail : public ParticleSystem {
 public:
     static constexpr uint32_t kPoints = 1000;
     PlayerTrail() { SetID(VGetID()); }
-    SD::ComponentID VGetID() const override { return static_cast<SD::ComponentID>(28); }
+    SD::ComponentID VGetID() const override { return SD::CID_PlayerTrail; }
     void VSerialize(SD::IStream& stream, int version) override;
     void Start() override;
     void Update(float dt) override;

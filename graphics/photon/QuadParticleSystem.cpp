@@ -39,7 +39,7 @@ void SetIdentityOrientation(QuadBody& body) {
 }
 
 QuadParticleSystem::QuadParticleSystem() {
-    SetID(static_cast<SD::ComponentID>(90));
+    SetID(SD::kQuadParticleSystemID);
     std::fill(std::begin(appearances), std::end(appearances), QuadAppearance{});
     std::fill(std::begin(bodies), std::end(bodies), QuadBody{});
 }

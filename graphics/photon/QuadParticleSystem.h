@@ -48,7 +48,7 @@ public:
     QuadParticleSystem();
     ~QuadParticleSystem() override;
 
-    SD::ComponentID VGetID() const override { return static_cast<SD::ComponentID>(90); }
+    SD::ComponentID VGetID() const override { return SD::kQuadParticleSystemID; }
     int VGetVersion() const override { return 0; }
     void VSerialize(SD::IStream& stream, int version) override;
     void VRegister() override;

@@ -13,7 +13,7 @@ public:
     static constexpr float kScale = 25.0f;
 
     RainSystem();
-    SD::ComponentID VGetID() const override { return static_cast<SD::ComponentID>(87); }
+    SD::ComponentID VGetID() const override { return SD::CID_RainSystem; }
     void SetActive(bool flag) override;
     void Start() override;
     void Update(float dt) override;

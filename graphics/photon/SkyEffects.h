@@ -13,7 +13,7 @@ class TwinklingStars : public ParticleSystem {
 public:
     static constexpr uint32_t kStars = 600;
     TwinklingStars();
-    SD::ComponentID VGetID() const override { return static_cast<SD::ComponentID>(44); }
+    SD::ComponentID VGetID() const override { return SD::CID_TwinklingStars; }
     void VSerialize(SD::IStream& stream, int version) override;
     void Start() override;
     void Update(float dt) override;
@@ -32,7 +32,7 @@ public:
     static constexpr uint32_t kPoints = 256;
     enum Phase : uint32_t { kHover = 0, kStreak = 1, kFade = 2 };
     ShootingStar();
-    SD::ComponentID VGetID() const override { return static_cast<SD::ComponentID>(43); }
+    SD::ComponentID VGetID() const override { return SD::CID_ShootingStar; }
     void VSerialize(SD::IStream&, int) override {}
     void Start() override;
     void Update(float dt) override;

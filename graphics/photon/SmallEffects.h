@@ -13,7 +13,7 @@ class VineTrail : public ParticleSystem {
 public:
     static constexpr uint32_t kPoints = 512;
     VineTrail() { SetID(VGetID()); }
-    SD::ComponentID VGetID() const override { return static_cast<SD::ComponentID>(97); }
+    SD::ComponentID VGetID() const override { return SD::kVineTrailID; }
     void VSerialize(SD::IStream&, int) override {}
     void Start() override;
     void Update(float dt) override;
@@ -29,7 +29,7 @@ class ParticleTester : public ParticleSystem {
 public:
     static constexpr uint32_t kSparks = 128;
     ParticleTester() { SetID(VGetID()); }
-    SD::ComponentID VGetID() const override { return static_cast<SD::ComponentID>(96); }
+    SD::ComponentID VGetID() const override { return SD::kParticleTesterID; }
     void VSerialize(SD::IStream&, int) override { cullRadius = 50.0f; }
     void Start() override;
     void Update(float dt) override;
@@ -43,7 +43,7 @@ private:
 class CircleEffect : public ParticleSystem {
 public:
     CircleEffect() { SetID(VGetID()); }
-    SD::ComponentID VGetID() const override { return static_cast<SD::ComponentID>(39); }
+    SD::ComponentID VGetID() const override { return SD::CID_CircleEffect; }
     void VSerialize(SD::IStream&, int) override { cullRadius = 250.0f; }
 };
 
@@ -53,7 +53,7 @@ public:
     static constexpr uint32_t kMaxMotes = 64;
     static constexpr uint32_t kMotesPerEmit = 50;
     DirtParticles() { SetID(VGetID()); }
-    SD::ComponentID VGetID() const override { return static_cast<SD::ComponentID>(73); }
+    SD::ComponentID VGetID() const override { return SD::CID_DirtParticles; }
     void VInitialize(bool fromScript) override;
 
 private:
@@ -65,7 +65,7 @@ private:
 class MoonGlow : public ParticleSystem {
 public:
     MoonGlow() { SetID(VGetID()); }
-    SD::ComponentID VGetID() const override { return static_cast<SD::ComponentID>(92); }
+    SD::ComponentID VGetID() const override { return SD::kMoonGlowID; }
     void VSerialize(SD::IStream& stream, int version) override;
     void Start() override;
     void Update(float dt) override;
@@ -80,7 +80,7 @@ class BubbleEffect : public ParticleSystem {
 public:
     static constexpr float kSpawnRate = 128.0f;
     BubbleEffect() { SetID(VGetID()); }
-    SD::ComponentID VGetID() const override { return static_cast<SD::ComponentID>(103); }
+    SD::ComponentID VGetID() const override { return SD::kBubbleEffectID; }
     void VSerialize(SD::IStream&, int) override {}
     void Start() override;
     void Update(float dt) override;

@@ -17,7 +17,7 @@ public:
     static constexpr float kReach = 1000.0f;
 
     Snow();
-    SD::ComponentID VGetID() const override { return static_cast<SD::ComponentID>(42); }
+    SD::ComponentID VGetID() const override { return SD::CID_Snow; }
     void VSerialize(SD::IStream& stream, int version) override;
     void Start() override { active = false; }
     void Update(float dt) override;

@@ -48,14 +48,14 @@ protected:
 class PlayerSuperTrail : public WindDustMotes {
 public:
     PlayerSuperTrail() { SetID(VGetID()); }
-    SD::ComponentID VGetID() const override { return static_cast<SD::ComponentID>(85); }
+    SD::ComponentID VGetID() const override { return SD::CID_PlayerSuperTrail; }
 };
 
 // Moves, fades and re-emits its motes every frame.
 class GateDust : public WindDustMotes {
 public:
     GateDust() { SetID(VGetID()); }
-    SD::ComponentID VGetID() const override { return static_cast<SD::ComponentID>(76); }
+    SD::ComponentID VGetID() const override { return SD::CID_GateDust; }
     void Update(float dt) override;
 };
 

@@ -17,7 +17,7 @@ public:
     static constexpr float kGustLength = 6.0f;
 
     WindStreamer();
-    SD::ComponentID VGetID() const override { return static_cast<SD::ComponentID>(86); }
+    SD::ComponentID VGetID() const override { return SD::kWindStreamerID; }
     void VSerialize(SD::IStream&, int) override {}
     // Builds the shared curves that are missing or stale (main thread).
     void VInitialize(bool fromScript) override;

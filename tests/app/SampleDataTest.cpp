@@ -78,6 +78,45 @@ TEST(SampleData, EveryRegisteredComponentKindHasASampleInTheWorldOrTheStartBluep
     }
 }
 
+// The class names the components under `element` are written as, at any depth.
+void CollectComponentNames(const SD::SuperialValue* element, std::set<std::string>* names) {
+    for (const SD::SuperialValue* child = element->FirstChild(); child; child = child->Next()) {
+        if (child->Tag() == "Components")
+            for (const SD::SuperialValue* c = child->FirstChild(); c; c = c->Next()) names->insert(c->Tag());
+        CollectComponentNames(child, names);
+    }
+}
+
+// Every component the sample levels and object files are written with is made by a layer, and
+// the component made answers with the number it was made under: a class whose VGetID named
+// another kind would be filed, found and removed as the wrong component.
+TEST(SampleData, EveryComponentTheSampleFilesNameIsMadeUnderTheNumberItAnswersWith) {
+    const std::filesystem::path assets = std::filesystem::path(qvtest::SourceDir()) / "Assets";
+    std::set<std::string> names;
+    for (const char* folder : {"Levels", "Objects"}) {
+        for (const auto& file : std::filesystem::recursive_directory_iterator(assets / folder)) {
+            if (file.path().extension() != ".xml") continue;
+            auto map = SD::SuperialDataMap::parseXmlFromBuffer(Text(file.path().string()).c_str());
+            ASSERT_NE(map, nullptr) << file.path();
+            CollectComponentNames(map->Top(), &names);
+        }
+    }
+    ASSERT_GT(names.size(), 10u);
+    SD::Registrations registrations;
+    SupplyAll(registrations);
+    SD::Factory_ factory(64);
+    registrations.RegisterComponents(factory);
+    for (const std::string& name : names) {
+        SD::ComponentID id;
+        ASSERT_TRUE(factory.FindComponentID(name, &id)) << name << " is written in a sample file but not made";
+        SD::Component* made = factory.CreateComponent(id);
+        ASSERT_NE(made, nullptr) << name;
+        EXPECT_EQ(made->VGetID(), id) << name;
+        factory.DestroyComponent(made);
+    }
+    factory.Shutdown();
+}
+
 // The fields of a component's data: kind and name of each, nested groups included, attributes
 // left out.
 std::string Fields(const SD::SuperialValue* node) {

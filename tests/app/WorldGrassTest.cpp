@@ -35,8 +35,7 @@ TEST(WorldGrass, TheIslandsCarryGrassThatIsDrawnAndStartsTheirDust) {
             auto* geometry = static_cast<Aperture::Geometry*>(island->GetComponent(SD::CID_Geometry));
             const Aperture::GrassTree* grass = geometry ? graphics->FindGrassTree(geometry) : nullptr;
             if (grass && grass->GetRoot()) ++withGrass;
-            auto* dust =
-                static_cast<Aperture::Photon::GrassDust*>(island->GetComponent(static_cast<SD::ComponentID>(110)));
+            auto* dust = static_cast<Aperture::Photon::GrassDust*>(island->GetComponent(SD::kGrassDustID));
             if (dust && dust->IsEnabled()) dustStarted = true;
         }
         return false;
@@ -54,8 +53,7 @@ std::vector<Aperture::Photon::GrassDust*> StartedDust() {
     for (const SD::GameObjectHandle& handle : SD::GameStateManager_::GetInstance()->GetCurrentLevel()->GetObjects()) {
         SD::GameObject* island = handle.get();
         auto* dust =
-            island ? static_cast<Aperture::Photon::GrassDust*>(island->GetComponent(static_cast<SD::ComponentID>(110)))
-                   : nullptr;
+            island ? static_cast<Aperture::Photon::GrassDust*>(island->GetComponent(SD::kGrassDustID)) : nullptr;
         if (dust && dust->IsEnabled()) started.push_back(dust);
     }
     return started;

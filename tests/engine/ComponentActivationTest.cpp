@@ -11,7 +11,7 @@ namespace {
 
 class CountingComponent : public SD::Component {
 public:
-    SD::ComponentID VGetID() const override { return static_cast<SD::ComponentID>(7); }
+    SD::ComponentID VGetID() const override { return SD::CID_Geometry; }
     int VGetVersion() const override { return 0; }
     void VRegister() override { ++registers; }
     void VUnregister() override { ++unregisters; }

@@ -169,7 +169,7 @@ TEST_F(ComponentManagerTest, LeavingAndReturningBetweenFramesKeepsTheOrder) {
 }
 
 // Destroys other components from its update.
-constexpr SD::ComponentID kDestroyerID = static_cast<SD::ComponentID>(23);
+constexpr SD::ComponentID kDestroyerID = SD::CID_VernholmCameraLogic;
 class Destroyer : public Mover {
 public:
     SD::ComponentID VGetID() const override { return kDestroyerID; }

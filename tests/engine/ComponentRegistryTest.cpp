@@ -53,7 +53,7 @@ TEST_F(CreatorTest, CreatorsAreKeptByIdUnderTheNameAfterTheLastColon) {
     }
     factory.RegisterComponentCreator("Far", SD::CID_Total, new SD::ComponentCreator<enginetest::Tag>);
     EXPECT_FALSE(factory.FindComponentID("Far", &id));
-    factory.RegisterComponentCreator("Nothing", static_cast<SD::ComponentID>(30), nullptr);
+    factory.RegisterComponentCreator("Nothing", SD::CID_Collider2D, nullptr);
     EXPECT_FALSE(factory.FindComponentID("Nothing", &id));
 }
 

@@ -29,8 +29,8 @@ inline std::vector<std::string>& Journal() {
     return journal;
 }
 
-constexpr SD::ComponentID kMoverID = static_cast<SD::ComponentID>(22);
-constexpr SD::ComponentID kTagID = static_cast<SD::ComponentID>(4);
+constexpr SD::ComponentID kMoverID = SD::CID_Floating;
+constexpr SD::ComponentID kTagID = SD::CID_Group;
 
 // An update component with two fields, "Speed" and "Enabled".
 class Mover : public SD::IUpdateComponent {

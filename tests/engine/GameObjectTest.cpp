@@ -30,7 +30,7 @@ TEST_F(GameObjectTest, ComponentsOfOneIdShareAHandleChain) {
     EXPECT_EQ(object->GetComponent(kMoverID), second);
     EXPECT_EQ(second->GetHandle()->first, second);
     // An ID without a creator, or out of range, gives nothing.
-    EXPECT_EQ(object->AddComponent(static_cast<SD::ComponentID>(1)), nullptr);
+    EXPECT_EQ(object->AddComponent(SD::CID_Logic), nullptr);
     EXPECT_EQ(object->AddComponent(SD::CID_Total), nullptr);
     EXPECT_EQ(object->AddComponent(static_cast<SD::ComponentID>(5000)), nullptr);
     // Removing something that is not there does nothing.
@@ -76,7 +76,7 @@ TEST_F(GameObjectTest, AttachingAChildMovesItFromItsFormerParent) {
 // A component that gives its object a Tag when it is initialised.
 class Recruiter : public SD::Component {
 public:
-    static constexpr SD::ComponentID kID = static_cast<SD::ComponentID>(31);
+    static constexpr SD::ComponentID kID = SD::CID_TriggerLogic;
     SD::ComponentID VGetID() const override { return kID; }
     int VGetVersion() const override { return 1; }
     void VRegister() override {}
@@ -168,7 +168,7 @@ TEST_F(GameObjectTest, InitializeAppliesTheGamesCurrentPlayState) {
 // A component that destroys another object when it is itself destroyed.
 class Undertaker : public SD::Component {
 public:
-    static constexpr SD::ComponentID kID = static_cast<SD::ComponentID>(30);
+    static constexpr SD::ComponentID kID = SD::CID_Collider2D;
     ~Undertaker() override {
         if (SD::GameObject* other = victim.get()) other->Destroy();
     }

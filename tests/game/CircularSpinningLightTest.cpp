@@ -24,7 +24,7 @@ std::string RingXml(int count) {
 class CircularSpinningLightTest : public WorldFixture {
 protected:
     CircularSpinningLightTest() {
-        factory.RegisterComponentCreator("CircularSpinningLightLogic", QV::kCircularSpinningLightLogicID,
+        factory.RegisterComponentCreator("CircularSpinningLightLogic", SD::kCircularSpinningLightLogicID,
                                          new SD::ComponentCreator<QV::CircularSpinningLightLogic>);
         Blueprints(Blueprint(QV::CircularSpinningLightLogic::kLightBlueprint, TransformXml({})) +
                    Blueprint("Ring", TransformXml({}) + RingXml(4) +
@@ -34,7 +34,7 @@ protected:
                    Blueprint("Huge", TransformXml({}) + RingXml(2000000000)));
     }
     static QV::CircularSpinningLightLogic* RingOf(SD::GameObject* object) {
-        return Get<QV::CircularSpinningLightLogic>(object, QV::kCircularSpinningLightLogicID);
+        return Get<QV::CircularSpinningLightLogic>(object, SD::kCircularSpinningLightLogicID);
     }
 };
 

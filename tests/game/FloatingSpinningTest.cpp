@@ -78,7 +78,7 @@ TEST_F(FloatingSpinningTest, VersionZeroDataKeepsTheDefaults) {
 
 TEST_F(FloatingSpinningTest, ASpinnerWaitsForThePlayerThenRampsUpToFullSpeed) {
     SD::GameObject* spinner = Spawn("Spinner", "Spinner", {0, 0, 0});
-    auto* logic = Get<QV::SpinningLogic>(spinner, QV::kSpinningLogicID);
+    auto* logic = Get<QV::SpinningLogic>(spinner, SD::kSpinningLogicID);
     ASSERT_NE(logic, nullptr);
     Frame(0.25f);
     EXPECT_FALSE(logic->GetSpinStarted()) << "no player";

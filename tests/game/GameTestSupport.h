@@ -22,7 +22,7 @@
 
 namespace gametest {
 
-constexpr SD::ComponentID kGaugeID = static_cast<SD::ComponentID>(22);
+constexpr SD::ComponentID kGaugeID = SD::CID_Floating;
 
 // A reflected component with one accessor pair per shown type and the odd pairings the bars
 // must sort out: "GetA" before "SetB", and getters without a setter.

@@ -50,7 +50,7 @@ protected:
 
 TEST_F(IslandLogicTest, TheIslandGlowsAsThePlayerComesAndSettlesAtTwoWithoutASound) {
     SD::GameObject* island = Lit("Island", "Island", {});
-    auto* glow = Get<QV::FloatingIslandGlowLogic>(island, QV::kFloatingIslandGlowLogicID);
+    auto* glow = Get<QV::FloatingIslandGlowLogic>(island, SD::kFloatingIslandGlowLogicID);
     EXPECT_EQ(glow->VGetVersion(), 2);
     EXPECT_EQ(GeometryColour(island).w, 0.0f);
     SD::GameObject* player = Spawn("Player", "Player", {200, 0, 0});
@@ -70,7 +70,7 @@ TEST_F(IslandLogicTest, TheIslandGlowsAsThePlayerComesAndSettlesAtTwoWithoutASou
     EXPECT_EQ(Written(*glow, 1), (std::vector<std::string>{"Min Distance=100", "Max Distance=10000"}));
     EXPECT_TRUE(Written(*glow, 0).empty());
     // Data of version 0 holds nothing: the defaults stay.
-    auto* old = Get<QV::FloatingIslandGlowLogic>(Spawn("OldIsland", "Old", {}), QV::kFloatingIslandGlowLogicID);
+    auto* old = Get<QV::FloatingIslandGlowLogic>(Spawn("OldIsland", "Old", {}), SD::kFloatingIslandGlowLogicID);
     EXPECT_EQ(old->GetMinDistance(), 10000000.0f);
     EXPECT_EQ(old->GetMaxDistance(), 20000000.0f);
 }
@@ -88,7 +88,7 @@ TEST_F(IslandLogicTest, ACrystalChimesAndFlashesWhileThePlayerIsNear) {
     SD::GameObject* small = Lit("SmallCrystal", "Small", {}, {0.5f, 0.5f, 0.5f, 0.5f});
     sound.Name(crystal);
     sound.Name(small);
-    auto* logic = Get<QV::CrystalLogic>(crystal, QV::kCrystalLogicID);
+    auto* logic = Get<QV::CrystalLogic>(crystal, SD::kCrystalLogicID);
     EXPECT_GE(logic->GetCountdown(), 0.75f);
     EXPECT_LT(logic->GetCountdown(), 4.5f);
     SD::GameObject* player = Spawn("Player", "Player", {30, 0, 0});

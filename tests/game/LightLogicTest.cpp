@@ -22,11 +22,11 @@ std::string GroupXml() {
 class LightLogicTest : public WorldFixture {
 protected:
     LightLogicTest() {
-        factory.RegisterComponentCreator("FloatingLightLogic", QV::kFloatingLightLogicID,
+        factory.RegisterComponentCreator("FloatingLightLogic", SD::kFloatingLightLogicID,
                                          new SD::ComponentCreator<QV::FloatingLightLogic>);
         factory.RegisterComponentCreator("PulsingLightLogic", SD::CID_PulsingLightLogic,
                                          new SD::ComponentCreator<QV::PulsingLightLogic>);
-        factory.RegisterComponentCreator("FadeInLightLogic", QV::kFadeInLightLogicID,
+        factory.RegisterComponentCreator("FadeInLightLogic", SD::kFadeInLightLogicID,
                                          new SD::ComponentCreator<QV::FadeInLightLogic>);
         Blueprints(Blueprint("Bob", TransformXml({}) + Header("FloatingLightLogic", 0) + FloatXml("Extents", 4.0f) +
                                         FloatXml("Speed", 1.0f) + "</FloatingLightLogic>" + GroupXml()) +
@@ -101,9 +101,9 @@ TEST_F(LightLogicTest, ALightFadesInOnlyOnceThePlayerIsNearAndStaysLit) {
 }
 
 TEST_F(LightLogicTest, TheLightsDataIsReadFromBlueprintsAndWrittenInOrder) {
-    auto* bob = Get<QV::FloatingLightLogic>(Lamp("Bob"), QV::kFloatingLightLogicID);
+    auto* bob = Get<QV::FloatingLightLogic>(Lamp("Bob"), SD::kFloatingLightLogicID);
     auto* pulse = Get<QV::PulsingLightLogic>(Lamp("Pulse"), SD::CID_PulsingLightLogic);
-    auto* fade = Get<QV::FadeInLightLogic>(Lamp("Fade"), QV::kFadeInLightLogicID);
+    auto* fade = Get<QV::FadeInLightLogic>(Lamp("Fade"), SD::kFadeInLightLogicID);
     EXPECT_EQ(bob->GetExtents(), 4.0f);
     EXPECT_EQ(pulse->GetLightPulseIntensity(), 2.0f);
     EXPECT_TRUE(pulse->GetPulseStart());

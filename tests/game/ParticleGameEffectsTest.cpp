@@ -41,17 +41,12 @@ struct EffectWorld {
         return object;
     }
     EffectWorld() {
-        factory.RegisterComponentCreator("FireflyDust", static_cast<SD::ComponentID>(36),
-                                         new SD::ComponentCreator<QV::FireflyDust>);
-        factory.RegisterComponentCreator("DustSystem", static_cast<SD::ComponentID>(27),
-                                         new SD::ComponentCreator<QV::DustSystem>);
-        factory.RegisterComponentCreator("Snow", static_cast<SD::ComponentID>(42),
-                                         new SD::ComponentCreator<Aperture::Photon::Snow>);
-        factory.RegisterComponentCreator("CrystalMist", static_cast<SD::ComponentID>(45),
-                                         new SD::ComponentCreator<QV::CrystalMist>);
+        factory.RegisterComponentCreator("FireflyDust", SD::CID_FireflyDust, new SD::ComponentCreator<QV::FireflyDust>);
+        factory.RegisterComponentCreator("DustSystem", SD::CID_DustSystem, new SD::ComponentCreator<QV::DustSystem>);
+        factory.RegisterComponentCreator("Snow", SD::CID_Snow, new SD::ComponentCreator<Aperture::Photon::Snow>);
+        factory.RegisterComponentCreator("CrystalMist", SD::CID_CrystalMist, new SD::ComponentCreator<QV::CrystalMist>);
         factory.RegisterComponentCreator("Trigger", SD::CID_Trigger, new SD::ComponentCreator<QV::Trigger>);
-        factory.RegisterComponentCreator("PlayerLogic", static_cast<SD::ComponentID>(12),
-                                         new SD::ComponentCreator<QV::PlayerLogic>);
+        factory.RegisterComponentCreator("PlayerLogic", SD::CID_Player, new SD::ComponentCreator<QV::PlayerLogic>);
     }
     template <class T>
     T* Attach(SD::GameObject* object, int id) {

@@ -64,13 +64,13 @@ TEST_F(ProximityTriggersTest, AnArmedSpawnWaitsForThePlayerAndStartsItsObjectOnc
     SD::GameObject* hatchery = Spawn("Hatchery", "Hatchery", {0, 0, 0});
     SD::GameObject* bare = Spawn("BareHatchery", "Bare", {0, 0, 50});
     SD::GameObject* player = Spawn("Player", "Player", {5, 0, 0});
-    auto* hack = Get<QV::HackProximitySpawn>(hatchery, QV::kHackProximitySpawnID);
+    auto* hack = Get<QV::HackProximitySpawn>(hatchery, SD::kHackProximitySpawnID);
     auto* spawner = Get<QV::Spawner>(hatchery, SD::CID_Spawner);
     auto* phantom = Get<SD::Phantom>(hatchery, SD::CID_Phantom);
     Frames(3, 0.1f);
     EXPECT_FALSE(hack->IsDone());  // near but not armed
     hack->Arm();
-    Get<QV::HackProximitySpawn>(bare, QV::kHackProximitySpawnID)->Arm();
+    Get<QV::HackProximitySpawn>(bare, SD::kHackProximitySpawnID)->Arm();
     Place(player, {15, 0, 0});
     Frames(1, 0.1f);
     EXPECT_FALSE(hack->IsDone());
@@ -82,13 +82,13 @@ TEST_F(ProximityTriggersTest, AnArmedSpawnWaitsForThePlayerAndStartsItsObjectOnc
     // The bare one, reached, is only done.
     Place(player, {0, 0, 45});
     Frames(1, 0.1f);
-    EXPECT_TRUE(Get<QV::HackProximitySpawn>(bare, QV::kHackProximitySpawnID)->IsDone());
+    EXPECT_TRUE(Get<QV::HackProximitySpawn>(bare, SD::kHackProximitySpawnID)->IsDone());
 }
 
 TEST_F(ProximityTriggersTest, TheCameraTurnsToALookoutOnceItsGroupIsActiveAndTheCameraExists) {
     SD::GameObject* lookout = Spawn("Lookout", "Lookout", {0, 0, 0});
     Spawn("Player", "Player", {3, 0, 0});
-    auto* trigger = Get<QV::CameraTransitionTrigger>(lookout, QV::kCameraTransitionTriggerID);
+    auto* trigger = Get<QV::CameraTransitionTrigger>(lookout, SD::kCameraTransitionTriggerID);
     Frames(1, 0.1f);
     EXPECT_FALSE(trigger->IsFired());  // its group is not active
     Get<SD::Group>(lookout, SD::CID_Group)->SetActive(true);

@@ -17,7 +17,7 @@ using namespace worldtest;
 class SafeZoneTest : public WorldLogicFixture {
 protected:
     SafeZoneTest() {
-        Register<QV::SafeZone>("SafeZone", QV::kSafeZoneID);
+        Register<QV::SafeZone>("SafeZone", SD::kSafeZoneID);
         Blueprints(Blueprint("Zone", TransformXml({}) + SphereXml(30, 0) + Component("SafeZone", 0, "")) +
                    Blueprint("BareZone", TransformXml({}) + Component("SafeZone", 0, "")) +
                    Blueprint("Fly", TransformXml({}) + SphereXml(1, 0) +
@@ -34,7 +34,7 @@ TEST_F(SafeZoneTest, AFireflyThatTouchesTheZoneGathersThereAndOthersAreLeftAlone
     SD::GameObject* zone = Spawn("Zone", "Zone", {10, 5, -3});
     SD::GameObject* fly = Spawn("Fly", "Fly", {12, 5, -3});
     SD::GameObject* rock = Spawn("Rock", "Rock", {9, 5, -3});
-    auto* safe = Get<QV::SafeZone>(zone, QV::kSafeZoneID);
+    auto* safe = Get<QV::SafeZone>(zone, SD::kSafeZoneID);
     auto* firefly = Get<QV::Firefly>(fly, SD::CID_Firefly);
     ASSERT_EQ(firefly->GetGroup(), nullptr);
 

@@ -65,19 +65,19 @@ TEST_F(SampleWorldTest, TheWorldCarriesEveryKindAndTheyBehave) {
         {"WindGate", SD::CID_WindTrigger},
         {"SummerGlade", SD::CID_SeasonTransitionLogic},
         {"Bloom", SD::CID_SeasonalColorInterpLogic},
-        {"RainCloud", QV::kRainLogicID},
-        {"MoonLogic", QV::kMoonLogicID},
-        {"Shadow", QV::kSyncLogicID},
-        {"Hatchery", QV::kHackProximitySpawnID},
+        {"RainCloud", SD::kRainLogicID},
+        {"MoonLogic", SD::kMoonLogicID},
+        {"Shadow", SD::kSyncLogicID},
+        {"Hatchery", SD::kHackProximitySpawnID},
         {"Hatchery", SD::CID_QuorvPhantom},
-        {"Lookout", QV::kCameraTransitionTriggerID},
+        {"Lookout", SD::kCameraTransitionTriggerID},
         {"Narrator", SD::CID_HudFadeTrigger},
         {"Gardener", SD::CID_Collector},
-        {"GlowingIsland", QV::kFloatingIslandGlowLogicID},
-        {"GlowingIsland", QV::kFloatingIslandLogicID},
-        {"Crystal", QV::kCrystalLogicID},
+        {"GlowingIsland", SD::kFloatingIslandGlowLogicID},
+        {"GlowingIsland", SD::kFloatingIslandLogicID},
+        {"Crystal", SD::kCrystalLogicID},
         {"MountainEast", SD::CID_MountainSplitLogic},
-        {"RingTreeStream", QV::kRingTreeWindStreamLogicID},
+        {"RingTreeStream", SD::kRingTreeWindStreamLogicID},
         {"Quorvanta", SD::CID_QuorvantaLogic},
         {"Bulb", SD::CID_FloatingBulbLogic},
         {"LilyPad", SD::CID_LilyPadLogic},
@@ -87,9 +87,9 @@ TEST_F(SampleWorldTest, TheWorldCarriesEveryKindAndTheyBehave) {
         {"SummerStarfallTree", SD::CID_SummerStarfallTreeLeafLogic},
         {"SpringStarfallTree", SD::CID_SpringStarfallTreeLeafLogic},
         {"Cloud", SD::CID_CloudLogic},
-        {"Gravestone", QV::kSimpleTombstoneLogicID},
+        {"Gravestone", SD::kSimpleTombstoneLogicID},
         {"Buoy", SD::CID_Floating},
-        {"Pinwheel", QV::kSpinningLogicID},
+        {"Pinwheel", SD::kSpinningLogicID},
         {"RisingStone", SD::CID_SpawnLogic},
         {"StoneCaller", SD::CID_Trigger},
         {"StoneCaller", SD::CID_GroupSpawner},
@@ -117,7 +117,7 @@ TEST_F(SampleWorldTest, TheWorldCarriesEveryKindAndTheyBehave) {
 
     // Proximity: the armed hatchery asks the music for its sound, the lookout turns the camera,
     // the narrator queues its fade.
-    auto* hatchery = Of<QV::HackProximitySpawn>("Hatchery", QV::kHackProximitySpawnID);
+    auto* hatchery = Of<QV::HackProximitySpawn>("Hatchery", SD::kHackProximitySpawnID);
     // The first stage's group arms it.
     EXPECT_FALSE(hatchery->IsArmed());
     QV::SowlarSystem_::GetInstance().ActivateGroup("Group_01", false);
@@ -128,7 +128,7 @@ TEST_F(SampleWorldTest, TheWorldCarriesEveryKindAndTheyBehave) {
     EXPECT_EQ(QV::AudioLogic_::GetInstance().SyncQueueSize(), 1u);
     Place(player, {-150, 0, -290});
     Frames(1, 0.1f);
-    EXPECT_TRUE(Of<QV::CameraTransitionTrigger>("Lookout", QV::kCameraTransitionTriggerID)->IsFired());
+    EXPECT_TRUE(Of<QV::CameraTransitionTrigger>("Lookout", SD::kCameraTransitionTriggerID)->IsFired());
     Place(player, {150, 0, -290});
     Frames(1, 0.1f);
     EXPECT_TRUE(Of<QV::HudFadeTrigger>("Narrator", SD::CID_HudFadeTrigger)->IsQueued());
@@ -152,7 +152,7 @@ TEST_F(SampleWorldTest, TheWorldCarriesEveryKindAndTheyBehave) {
     ASSERT_EQ(spawners.size(), 3u) << "the story's, its first gathering's and the collector's";
     for (QV::Spawner* spawner : spawners) spawner->SetSpawn_state(true);
     // The moon steps the sky round.
-    auto* moon = Of<QV::MoonLogic>("MoonLogic", QV::kMoonLogicID);
+    auto* moon = Of<QV::MoonLogic>("MoonLogic", SD::kMoonLogicID);
     ASSERT_NE(moon->GetMoon(), nullptr);
     const SD::Vec3 skyBefore = Named("MoonLogic")->GetTransform().GetRight();
     moon->Step();

@@ -198,7 +198,7 @@ TEST_F(SeasonCycleTest, AWholeYearOfStoryStepsMovesTheSeasonsTheWorldAndTheMusic
     EXPECT_FLOAT_EQ(W(0), 0.0f);  // a fresh system snaps its weight to 1: all spring
     EXPECT_FLOAT_EQ(WaterAlpha(), tuning.springWaterAlpha);
 
-    auto* moonLogic = Get<QV::MoonLogic>(moon, QV::kMoonLogicID);
+    auto* moonLogic = Get<QV::MoonLogic>(moon, SD::kMoonLogicID);
     const float turn = moonLogic->GetTargetTurn();
     // One step of the story counter per row: one frame later the world is in the row's stage
     // and shows `entered`; after `settleFrames` more it shows `settled`.
@@ -210,7 +210,7 @@ TEST_F(SeasonCycleTest, AWholeYearOfStoryStepsMovesTheSeasonsTheWorldAndTheMusic
     };
     const Stage year[] = {
         {1, 0, [&] { EXPECT_NEAR(moonLogic->GetTargetTurn(), turn - 0.34906584f, 1e-6f); }, {}},
-        {2, 0, [&] { EXPECT_TRUE(Get<QV::HackProximitySpawn>(second, QV::kHackProximitySpawnID)->IsArmed()); }, {}},
+        {2, 0, [&] { EXPECT_TRUE(Get<QV::HackProximitySpawn>(second, SD::kHackProximitySpawnID)->IsArmed()); }, {}},
         // Into summer: a third of the way over the first blend, the music one state on, the
         // summer sounds.
         {3, 30,

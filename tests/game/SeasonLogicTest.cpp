@@ -145,7 +145,7 @@ TEST_F(SeasonLogicTest, TheRainStormRunsItsCycleOnlyWhileEnabled) {
     SD::GameObject* cloud = Spawn("Cloudburst", "Cloudburst", {});
     // The season system runs its frames only while there is a player.
     Spawn("Player", "Player", {1000, 0, 0});
-    auto* rain = Get<QV::RainLogic>(cloud, QV::kRainLogicID);
+    auto* rain = Get<QV::RainLogic>(cloud, SD::kRainLogicID);
     auto* streaks = Get<Aperture::Photon::RainSystem>(cloud, SD::CID_RainSystem);
     ASSERT_NE(streaks, nullptr);
     QV::SowlarSystem_& seasons = QV::SowlarSystem_::GetInstance();
@@ -203,7 +203,7 @@ TEST_F(SeasonLogicTest, TheMoonStandsOutAtItsRadiusAndStepsTheSky) {
     for (uint32_t i = 0; i < twinkling->GetParticleCount(); ++i)
         starsBefore.push_back(twinkling->GetParticle(i).position);
     SD::GameObject* sky = Spawn("Sky", "Sky", {});
-    auto* moon = Get<QV::MoonLogic>(sky, QV::kMoonLogicID);
+    auto* moon = Get<QV::MoonLogic>(sky, SD::kMoonLogicID);
     SD::GameObject* body = moon->GetMoon();
     ASSERT_NE(body, nullptr);
     EXPECT_EQ(body->GetParent(), sky);
@@ -250,7 +250,7 @@ TEST_F(SeasonLogicTest, TwoPressesOfTheMoonKeyStepTheSkyFortyDegreesAfterAFreshD
     SD::Input_ input;
     std::set<uint32_t> keys;
     input.AddInjector(std::make_unique<HeldKeys>(&keys));
-    auto* moon = Get<QV::MoonLogic>(Spawn("Sky", "Sky", {}), QV::kMoonLogicID);
+    auto* moon = Get<QV::MoonLogic>(Spawn("Sky", "Sky", {}), SD::kMoonLogicID);
     auto frame = [&](bool nDown) {
         if (nDown)
             keys.insert('N');

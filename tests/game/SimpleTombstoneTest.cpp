@@ -21,7 +21,7 @@ std::string TombXml(int version, const char* sound = "Play_Tomb") {
 class SimpleTombstoneTest : public WorldFixture {
 protected:
     SimpleTombstoneTest() {
-        factory.RegisterComponentCreator("SimpleTombstoneLogic", QV::kSimpleTombstoneLogicID,
+        factory.RegisterComponentCreator("SimpleTombstoneLogic", SD::kSimpleTombstoneLogicID,
                                          new SD::ComponentCreator<QV::SimpleTombstoneLogic>);
         Blueprints(Blueprint("Tomb", TransformXml({}) + TombXml(2)) +
                    Blueprint("HatchTomb", TransformXml({}) + TombXml(2, "Play_Hatch")) +
@@ -36,7 +36,7 @@ protected:
         return object;
     }
     static QV::SimpleTombstoneLogic* Logic(SD::GameObject* o) {
-        return Get<QV::SimpleTombstoneLogic>(o, QV::kSimpleTombstoneLogicID);
+        return Get<QV::SimpleTombstoneLogic>(o, SD::kSimpleTombstoneLogicID);
     }
 
     WorldSound sound;

@@ -17,9 +17,9 @@ std::string GroupXml(const char* name) {
 class TombstonesTest : public WorldFixture {
 protected:
     TombstonesTest() {
-        factory.RegisterComponentCreator("ShortTombstone", QV::kShortTombstoneID,
+        factory.RegisterComponentCreator("ShortTombstone", SD::CID_ShortTombstone,
                                          new SD::ComponentCreator<QV::ShortTombstone>);
-        factory.RegisterComponentCreator("MainTombstone", QV::kMainTombstoneID,
+        factory.RegisterComponentCreator("MainTombstone", SD::CID_MainTombstone,
                                          new SD::ComponentCreator<QV::MainTombstone>);
         Blueprints(Blueprint("Main", TransformXml({}) + Header("MainTombstone", 0) +
                                          StringXml("Tombstone Group Name", "Stones") + "</MainTombstone>") +
@@ -43,7 +43,7 @@ TEST_F(TombstonesTest, ActivationRaisesTheStonesGlowsThemAtTheEndAndFadesTheWate
     SD::GameObject* fall = Make("Waterfall", {0, 0, 50});
     EXPECT_EQ(SD::Factory_::GetGameObjectByName("MainTombstone"), main);
     EXPECT_EQ(GeometryColour(a).w, 0.0f);  // initialised dark
-    auto* tomb = Get<QV::MainTombstone>(main, QV::kMainTombstoneID);
+    auto* tomb = Get<QV::MainTombstone>(main, SD::CID_MainTombstone);
     Frame(1.0f);
     EXPECT_EQ(a->GetTransform().GetLocalPos().y, 0.0f);  // nothing before activation
 

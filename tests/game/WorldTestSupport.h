@@ -206,7 +206,7 @@ protected:
         factory.RegisterComponentCreator("Name", SD::kNameID, new SD::ComponentCreator<::Name>);
         factory.RegisterComponentCreator("FloatingLogic", SD::CID_Floating,
                                          new SD::ComponentCreator<QV::FloatingLogic>);
-        factory.RegisterComponentCreator("SpinningLogic", QV::kSpinningLogicID,
+        factory.RegisterComponentCreator("SpinningLogic", SD::kSpinningLogicID,
                                          new SD::ComponentCreator<QV::SpinningLogic>);
         factory.RegisterComponentCreator("Trigger", SD::CID_Trigger, new SD::ComponentCreator<QV::Trigger>);
         factory.RegisterComponentCreator("SpawnLogic", SD::CID_SpawnLogic, new SD::ComponentCreator<QV::SpawnLogic>);
@@ -214,7 +214,7 @@ protected:
         factory.RegisterComponentCreator("GroupSpawner", SD::CID_GroupSpawner,
                                          new SD::ComponentCreator<QV::GroupSpawner>);
         factory.RegisterComponentCreator("Firefly", SD::CID_Firefly, new SD::ComponentCreator<QV::Firefly>);
-        factory.RegisterComponentCreator("FireflyCollectionSparkles", Aperture::Photon::kFireflyCollectionSparklesID,
+        factory.RegisterComponentCreator("FireflyCollectionSparkles", SD::kFireflyCollectionSparklesID,
                                          new SD::ComponentCreator<Aperture::Photon::FireflyCollectionSparkles>);
         factory.SetObjectInFormat("xml");
         SD::Message_System::GetInstance()->Initialize();

@@ -395,10 +395,9 @@ TEST(GrassPassDust, TheFirstPassSetsTheWindAreaThenVisibleGrassStartsItsDust) {
     gfxtest::GraphicsFixture f;
     f.graphics->SetWindAreaWriter(&RecordArea);
     SD::GameObject* meadow = world.Object("Meadow", SD::Vec3(0.0f, 0.0f, 0.0f));
-    world.factory.RegisterComponentCreator("GrassDust", static_cast<SD::ComponentID>(110),
-                                           new SD::ComponentCreator<GrassDust>);
+    world.factory.RegisterComponentCreator("GrassDust", SD::kGrassDustID, new SD::ComponentCreator<GrassDust>);
     world.factory.RegisterComponentCreator("Geometry", SD::CID_Geometry, new SD::ComponentCreator<Aperture::Geometry>);
-    auto* dust = dynamic_cast<GrassDust*>(meadow->AddComponent(static_cast<SD::ComponentID>(110)));
+    auto* dust = dynamic_cast<GrassDust*>(meadow->AddComponent(SD::kGrassDustID));
     auto* geometry = dynamic_cast<Aperture::Geometry*>(meadow->AddComponent(SD::CID_Geometry));
     ASSERT_TRUE(dust && geometry);
     dust->SetOwner(meadow);

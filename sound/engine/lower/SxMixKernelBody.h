@@ -1,7 +1,8 @@
 // The width-independent loops of the mixing kernels, included inside the namespace of each
 // instruction-set variant after it defines: VF (a vector of W floats), W, Load, Store, Add, Mul,
 // Set1, G8 (eight gain lanes) with LoadG8, StoreG8, AddG8, Set1G8 and GainOf, Convert16 (16
-// floats to 16-bit samples) and Interleave2 (two vectors to 2W interleaved floats). No header
+// floats to 16-bit samples), From16 (W 16-bit samples to W floats, unscaled) and Interleave2
+// (two vectors to 2W interleaved floats). No header
 // is included here: every function this file makes belongs to the variant's own namespace, so
 // no copy built for a wider instruction set can stand in for the baseline one.
 //
@@ -148,4 +149,17 @@ void FloatTo16(const float* in, int16_t* out, uint32_t count) {
     uint32_t i = 0;
     for (; i + 16 <= count; i += 16) Convert16(in + i, out + i);
     for (; i < count; ++i) out[i] = ScaleTo16(in[i]);
+}
+
+// Each sample converts exactly and takes one multiply, so every width gives the same floats.
+void Pcm16ToFloat(const int16_t* in, float* out, uint32_t count) {
+    constexpr float kScale = 1.0f / 32768.0f;
+    const VF scale = Set1(kScale);
+    uint32_t i = 0;
+    for (; i + W <= count; i += W) Store(out + i, Mul(From16(in + i), scale));
+    for (; i < count; ++i) {
+        int16_t sample;
+        __builtin_memcpy(&sample, in + i, sizeof sample);  // media are only 2-byte aligned
+        out[i] = static_cast<float>(sample) * kScale;
+    }
 }

@@ -15,8 +15,9 @@ namespace SX::SxMixKernels {
 
 namespace {
 
-const char* const kKernelNames[] = {"mixRamp",      "mixRampPair", "mixConstant",     "interleaveStereo",
-                                    "interleave51", "floatTo16",   "stereoTo51Pcm16", "fiveOneToStereoPcm16"};
+const char* const kKernelNames[] = {"mixRamp",          "mixRampPair",     "mixConstant",
+                                    "interleaveStereo", "interleave51",    "floatTo16",
+                                    "pcm16ToFloat",     "stereoTo51Pcm16", "fiveOneToStereoPcm16"};
 static_assert(sizeof(kKernelNames) / sizeof(kKernelNames[0]) == static_cast<size_t>(SxKernel::Count));
 
 // Calls f with the member of the kernel.
@@ -35,6 +36,8 @@ bool ForMember(SxKernel kernel, F&& f) {
             return f(&SxKernelPath::interleaveFivePointOne);
         case SxKernel::FloatTo16:
             return f(&SxKernelPath::floatTo16);
+        case SxKernel::Pcm16ToFloat:
+            return f(&SxKernelPath::pcm16ToFloat);
         case SxKernel::StereoTo51Pcm16:
             return f(&SxKernelPath::stereoTo51Pcm16);
         case SxKernel::FivePointOneToStereoPcm16:
@@ -87,6 +90,9 @@ void Run(const SxKernelPath& path, SxKernel kernel, TimingBuffers& b) {
             break;
         case SxKernel::FloatTo16:
             path.floatTo16(in, b.pcm, 2 * n);
+            break;
+        case SxKernel::Pcm16ToFloat:
+            path.pcm16ToFloat(b.pcm, out, n);
             break;
         case SxKernel::StereoTo51Pcm16:
             path.stereoTo51Pcm16(in, b.pcm, n);

@@ -31,6 +31,8 @@ struct SxKernelPath {
     void (*interleaveFivePointOne)(const float* planar, float* out, uint32_t frames, float gain, float step,
                                    float gainLfe, float stepLfe);
     void (*floatTo16)(const float* in, int16_t* out, uint32_t count);
+    // 16-bit samples to floats of full scale 1 (x / 32768); in may lie on any 2-byte boundary.
+    void (*pcm16ToFloat)(const int16_t* in, float* out, uint32_t count);
     void (*stereoTo51Pcm16)(const float* in, int16_t* out, uint32_t frames);
     void (*fivePointOneToStereoPcm16)(const float* in, int16_t* out, uint32_t frames);
 };
@@ -45,6 +47,7 @@ enum class SxKernel {
     InterleaveStereo,
     InterleaveFivePointOne,
     FloatTo16,
+    Pcm16ToFloat,
     StereoTo51Pcm16,
     FivePointOneToStereoPcm16,
     Count

@@ -95,6 +95,9 @@ void InterleaveFivePointOne(const float* planar, float* out, uint32_t frames, fl
 }
 
 void FloatTo16(const float* in, int16_t* out, uint32_t count) { SxSelectedKernelPath().floatTo16(in, out, count); }
+void Pcm16ToFloat(const int16_t* in, float* out, uint32_t count) {
+    SxSelectedKernelPath().pcm16ToFloat(in, out, count);
+}
 
 void StereoTo51Pcm16(const float* in, int16_t* out, uint32_t frames) {
     SxSelectedKernelPath().stereoTo51Pcm16(in, out, frames);

@@ -44,6 +44,8 @@ void InterleaveFivePointOne(const float* planar, float* out, uint32_t frames, fl
 // x 32767, rounded to nearest (ties to even), saturated to 16 bits (infinities too); a value
 // that is not a number gives 0.
 void FloatTo16(const float* in, int16_t* out, uint32_t count);
+// 16-bit samples to floats of full scale 1 (x / 32768); in may lie on any 2-byte boundary.
+void Pcm16ToFloat(const int16_t* in, float* out, uint32_t count);
 // Mismatched layouts: each value clamped to [-1, 1], x 32767, truncated toward zero; a value
 // that is not a number gives 0.
 // Stereo frames to 5.1 frames: left to channel 0, right to channel 1, the rest silent.

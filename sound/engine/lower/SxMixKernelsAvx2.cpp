@@ -37,6 +37,10 @@ inline void Convert16(const float* in, int16_t* out) {
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), _mm256_permute4x64_epi64(packed, 0xD8));
 }
 
+inline VF From16(const int16_t* in) {
+    return _mm256_cvtepi32_ps(_mm256_cvtepi16_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(in))));
+}
+
 inline void Interleave2(VF l, VF r, float* out) {
     const VF lo = _mm256_unpacklo_ps(l, r), hi = _mm256_unpackhi_ps(l, r);
     _mm256_storeu_ps(out, _mm256_permute2f128_ps(lo, hi, 0x20));
@@ -58,6 +62,7 @@ const SxKernelPath& SxKernelPathAvx2() {
                                       &avx2::InterleaveStereo,
                                       base.interleaveFivePointOne,
                                       &avx2::FloatTo16,
+                                      &avx2::Pcm16ToFloat,
                                       base.stereoTo51Pcm16,
                                       base.fivePointOneToStereoPcm16};
     return path;

@@ -43,6 +43,11 @@ inline void Convert16(const float* in, int16_t* out) {
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), _mm512_maskz_cvtsepi32_epi16(kAll, i));
 }
 
+inline VF From16(const int16_t* in) {
+    const __m512i wide = _mm512_maskz_cvtepi16_epi32(kAll, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(in)));
+    return _mm512_maskz_cvtepi32_ps(kAll, wide);
+}
+
 // The unpacks work per 128-bit quarter; the permutes put the eight quarters in order.
 inline void Interleave2(VF l, VF r, float* out) {
     const VF lo = _mm512_maskz_unpacklo_ps(kAll, l, r), hi = _mm512_maskz_unpackhi_ps(kAll, l, r);
@@ -67,6 +72,7 @@ const SxKernelPath& SxKernelPathAvx512() {
                                       &avx512::InterleaveStereo,
                                       base.interleaveFivePointOne,
                                       &avx512::FloatTo16,
+                                      &avx512::Pcm16ToFloat,
                                       base.stereoTo51Pcm16,
                                       base.fivePointOneToStereoPcm16};
     return path;

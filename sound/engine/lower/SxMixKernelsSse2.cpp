@@ -40,6 +40,12 @@ inline void Convert16(const float* in, int16_t* out) {
     _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 8), _mm_packs_epi32(Scale4(in + 8), Scale4(in + 12)));
 }
 
+// Each sample doubled into a 32-bit lane and shifted back down keeps its sign.
+inline VF From16(const int16_t* in) {
+    const __m128i x = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(in));
+    return _mm_cvtepi32_ps(_mm_srai_epi32(_mm_unpacklo_epi16(x, x), 16));
+}
+
 inline void Interleave2(VF l, VF r, float* out) {
     _mm_storeu_ps(out, _mm_unpacklo_ps(l, r));
     _mm_storeu_ps(out + 4, _mm_unpackhi_ps(l, r));
@@ -153,6 +159,7 @@ const SxKernelPath& SxKernelPathSse2() {
                                       &sse2::InterleaveStereo,
                                       &sse2::InterleaveFivePointOne,
                                       &sse2::FloatTo16,
+                                      &sse2::Pcm16ToFloat,
                                       &sse2::StereoTo51Pcm16,
                                       &sse2::FivePointOneToStereoPcm16};
     return path;

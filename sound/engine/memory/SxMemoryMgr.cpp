@@ -47,12 +47,15 @@ struct SxPoolRecord {
 };
 
 // Pools of virtual memory take their pages from the platform: reserved and committed at once.
+// Pages of a pool taken from the system; large pages where the system gives them, since blocks
+// are spread over the whole pool and each small page touched costs a translation-cache entry.
 void* ReserveVirtualPages(size_t size) {
     void* memory = platform::ReserveMemory(size);
     if (memory && !platform::CommitMemory(memory, size)) {
         platform::ReleaseMemory(memory, size);
         return nullptr;
     }
+    platform::AdviseLargePages(memory, size);
     return memory;
 }
 

@@ -20,9 +20,17 @@ public:
     static constexpr size_t kLargeBlock = 4096;
     // Blocks of a free list compared before one is taken, the lowest-addressed of them that
     // fits: in the request's own class, where some may be too small, and in the larger class the
-    // search rounds up to, where all fit.
+    // search rounds up to, where all fit. Only once the heap is more than half in use; below, the
+    // first block of the list that fits is taken.
     static constexpr int kOwnClassCandidates = 8;
     static constexpr int kLargerClassCandidates = 4;
+    // Freed blocks of up to kCachedSize bytes are held, up to kCacheDepth of each size, and
+    // handed out again to the next request of that size without a search: most requests are
+    // small records, and the block freed last is still in the cache of the processor. Blocks are
+    // held only while the heap is at most half in use; they go back to the free lists once it is
+    // more, before a request is refused, and when nothing is left in use.
+    static constexpr size_t kCachedSize = 512;
+    static constexpr uint32_t kCacheDepth = 16;
 
     // Bytes the heap keeps for itself: its control area and the first block's header.
     static size_t Overhead();
@@ -46,9 +54,11 @@ public:
         size_t freeBytes = 0;
         size_t largestFree = 0;
         size_t usedBlocks = 0;
-        size_t usedBytes = 0;  // sizes plus headers, as counted by the pool
+        size_t usedBytes = 0;     // sizes plus headers, as counted by the pool
+        size_t cachedBlocks = 0;  // freed and held for requests of their size
     };
     // Walks every block; ok is false when a link, flag, free list or bitmap is inconsistent.
+    // Cached blocks count neither as used nor as free.
     Summary Inspect(bool* ok = nullptr) const;
 
     SxTlsfHeap(const SxTlsfHeap&) = delete;
@@ -58,18 +68,30 @@ public:
 
 private:
     SxTlsfHeap() = default;
+    static constexpr size_t kCachedSlots = kCachedSize / kAlignment;
     void InsertFree(Block* block);
+    void Release(Block* block);
+    // Returns the cached blocks to the free lists; false when there were none.
+    bool FlushCache();
     void RemoveFree(Block* block);
     Block* FindFree(size_t size);
     void SplitTail(Block* block, size_t size);
     Block* TakeTail(Block* block, size_t size);
-    Block* LiveBlock(const void* pointer) const;
+    // The header of a block handed out, checked on its own; null when pointer is not one.
+    Block* UsedBlock(const void* pointer) const;
+    // Whether the next block's header links back to this one.
+    bool Linked(Block* block) const;
 
     uint32_t firstBitmap_ = 0;
     uint32_t secondBitmaps_[kFirstLevels] = {};
     Block* lists_[kFirstLevels][kSecondLevels] = {};
     Block* first_ = nullptr;
-    Block* end_ = nullptr;  // the zero-size marker after the last block
+    Block* end_ = nullptr;              // the zero-size marker after the last block
+    size_t used_ = 0;                   // bytes of the blocks handed out, headers included
+    size_t half_ = 0;                   // half the bytes the heap can hand out
+    Block* cached_[kCachedSlots] = {};  // per size, 16 to kCachedSize bytes
+    uint32_t cachedCount_[kCachedSlots] = {};
+    uint32_t cachedTotal_ = 0;
 };
 
 }  // namespace SX

@@ -161,9 +161,18 @@ void CSxVoiceMgr::DestroyVoice(size_t index) {
 }
 
 CSxMixBusNode* CSxVoiceMgr::Target(const CSxVPLSrcCbxNode& voice) {
+    const CSxParameterNodeBase* from = voice.Instance()->Node();
+    for (const auto& known : m_targets)
+        if (known.first == from) return known.second;
+    CSxMixBusNode* target = FindTarget(from);
+    m_targets.emplace_back(from, target);
+    return target;
+}
+
+CSxMixBusNode* CSxVoiceMgr::FindTarget(const CSxParameterNodeBase* from) {
     // Without a mix bus below the master, the voice gathers in the master bus's node; without
     // any bus, in a node of its own at unity.
-    ISxBusObject* bus = SxOutputMixBus(voice.Instance()->Node());
+    ISxBusObject* bus = SxOutputMixBus(from);
     if (!bus) bus = SxMasterMixBus();
     if (bus)
         if (CSxMixBusNode* node = CSxLEngine::GetVPLMixBus(bus)) return node;
@@ -203,6 +212,7 @@ void CSxVoiceMgr::RenderVoices() {
     // The voices started in one batch start on one sample: while one of them waits for its
     // source, the others of its batch wait too.
     m_waitingBatches.clear();
+    m_targets.clear();
     for (CSxVPLSrcCbxNode* voice : m_voices) {
         if (voice->GetState() != CSxVPLSrcCbxNode::kCreated) continue;
         const SXRESULT ready = voice->IsReadyToPlay();

@@ -6,6 +6,7 @@
 // or a node of the voices' own that feeds the master when the hierarchy gives no master bus)
 // and into the environments of its game object when that bus feeds them.
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "sound/engine/bus/CSxMixBusNode.h"
@@ -43,7 +44,9 @@ private:
     CSxVoiceMgr() = default;
     ~CSxVoiceMgr();
     void DestroyVoice(size_t index);
+    // The mix node the voice is mixed into this frame.
     CSxMixBusNode* Target(const CSxVPLSrcCbxNode& voice);
+    CSxMixBusNode* FindTarget(const CSxParameterNodeBase* from);
     // What the voice gives the players' motion devices: a motion voice its frames, an audio voice
     // with a feedback send a low-passed copy, at each reached player's level.
     void MixIntoMotion(CSxVPLSrcCbxNode& voice);
@@ -57,6 +60,9 @@ private:
     // The start batches this frame with a voice whose source is not ready yet.
     std::vector<uint32_t> m_waitingBatches;
     CSxMixBusNode* m_direct = nullptr;
+    // The mix node found this frame for each hierarchy node with a voice: finding it takes the
+    // object index's lock several times, and many voices often play below one node.
+    std::vector<std::pair<const CSxParameterNodeBase*, CSxMixBusNode*>> m_targets;
 };
 
 }  // namespace SX

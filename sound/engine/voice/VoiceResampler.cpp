@@ -4,8 +4,10 @@
 #include <cmath>
 #include <cstring>
 #include <iterator>
+#include <type_traits>
 
 #include "sound/engine/lower/SxAudioBuffer.h"
+#include "sound/engine/lower/SxMixKernels.h"
 
 namespace SX {
 
@@ -58,7 +60,11 @@ SXRESULT Copy(VoiceResampler& r, const void* input, uint32_t inputFrames, float*
     const uint32_t count = std::min(inputFrames - r.m_inputOffset, r.m_maxOutput - r.m_outputOffset);
     for (uint32_t c = 0; c < channels; ++c) {
         float* out = output + static_cast<size_t>(r.m_planar[c]) * stride + r.m_outputOffset;
-        for (uint32_t i = 0; i < count; ++i) out[i] = K::Convert(Load(in + i * channels + c));
+        // Mono 16-bit frames are one run of samples: the mixer's widest conversion takes them.
+        if constexpr (std::is_same_v<K, Pcm16> && Fixed == 1)
+            SxMixKernels::Pcm16ToFloat(in, out, count);
+        else
+            for (uint32_t i = 0; i < count; ++i) out[i] = K::Convert(Load(in + i * channels + c));
         if (count) K::Previous(r)[c] = Load(in + (count - 1) * channels + c);
     }
     r.m_inputOffset += count;

@@ -48,7 +48,8 @@ private:
     uint32_t m_channels = 0;
     std::vector<float> m_work;     // per channel, long / 2
     std::vector<float> m_overlap;  // per channel, long / 4
-    std::vector<std::complex<float>> m_fft;
+    std::vector<float> m_fftRe;    // the transform's complex values, real and imaginary parts apart
+    std::vector<float> m_fftIm;
     std::vector<int32_t> m_floorY;     // per channel, the floor's values
     std::vector<uint8_t> m_floorStep;  // per channel, which values the curve passes through
     std::vector<uint8_t> m_classes;

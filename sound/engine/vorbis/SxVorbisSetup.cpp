@@ -175,9 +175,14 @@ void SxVorbisSetup::BuildTables(uint32_t flag) {
         preTwiddle[flag][j] = std::polar(1.0f, static_cast<float>(-kPi * (j + 0.25) / half));
         postTwiddle[flag][j] = std::polar(1.0f, static_cast<float>(-kPi * j / half));
     }
-    fftTwiddle[flag].resize(quarter / 2);
-    for (uint32_t k = 0; k < quarter / 2; ++k)
-        fftTwiddle[flag][k] = std::polar(1.0f, static_cast<float>(-2.0 * kPi * k / quarter));
+    stageTwiddleRe[flag].clear();
+    stageTwiddleIm[flag].clear();
+    for (uint32_t h = 4; h < quarter; h *= 2)
+        for (uint32_t k = 0; k < h; ++k) {
+            const std::complex<float> w = std::polar(1.0f, static_cast<float>(-kPi * k / h));
+            stageTwiddleRe[flag].push_back(w.real());
+            stageTwiddleIm[flag].push_back(w.imag());
+        }
     const uint32_t bits = SxVorbisILog(quarter) - 1;
     bitReverse[flag].resize(quarter);
     for (uint32_t i = 0; i < quarter; ++i) {

@@ -84,11 +84,15 @@ public:
     std::vector<SxVorbisResidue> residues;
     std::vector<SxVorbisMapping> mappings;
     std::vector<SxVorbisMode> modes;
-    // Per block flag: the rising half of the window, the transform's twiddles.
+    // Per block flag: the rising half of the window, the transform's twiddles. The FFT's
+    // twiddles are laid out stage by stage from the stage of length 8 (the two before it need
+    // none but 1 and -i), each stage's h = length / 2 values exp(-2 pi i k / length) in a row, the
+    // real and imaginary parts apart, so that each stage's loop reads them in order.
     std::vector<float> window[2];
     std::vector<std::complex<float>> preTwiddle[2];
     std::vector<std::complex<float>> postTwiddle[2];
-    std::vector<std::complex<float>> fftTwiddle[2];
+    std::vector<float> stageTwiddleRe[2];
+    std::vector<float> stageTwiddleIm[2];
     std::vector<uint32_t> bitReverse[2];
 
 private:

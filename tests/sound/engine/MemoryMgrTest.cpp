@@ -407,19 +407,26 @@ TEST(TlsfHeap, AlignedRequestsAtEveryPowerOfTwo) {
 }
 
 // Of the free blocks that fit, a request takes the lowest-addressed, not the one freed last:
-// from its own class, from a larger class, and for a large request carved from a block's top.
-TEST(TlsfHeap, RequestsTakeTheLowestAddressedBlockThatFits) {
+// from its own class, from a larger class, and for a large request carved from a block's top;
+// that once the heap is more than half in use. Below, it takes the one freed last.
+TEST(TlsfHeap, RequestsTakeTheLowestAddressedBlockThatFitsOnceHalfIsUsed) {
     struct Case {
         const char* what;
         size_t freed, request;
+        bool overHalf;
     } cases[] = {
-        {"own class", 1000, 1000},
-        {"larger class", 3000, 1000},
-        {"large request", 40000, 5000},
+        {"own class", 1000, 1000, true},
+        {"larger class", 3000, 1000, true},
+        {"large request", 40000, 5000, true},
+        {"own class, the heap mostly free", 1000, 1000, false},
+        {"large request, the heap mostly free", 40000, 5000, false},
     };
     for (const Case& c : cases) {
         OwnedHeap owned(1 << 20);
         SxTlsfHeap* heap = owned.heap;
+        if (c.overHalf) {
+            ASSERT_NE(heap->Malloc(600 << 10, nullptr), nullptr);
+        }
         // Three blocks kept apart by live ones carved from the same end of the free block, freed
         // so that the lowest is not the one freed last.
         const size_t apart = c.freed >= SxTlsfHeap::kLargeBlock ? SxTlsfHeap::kLargeBlock : 16;
@@ -431,7 +438,8 @@ TEST(TlsfHeap, RequestsTakeTheLowestAddressedBlockThatFits) {
         std::sort(blocks.begin(), blocks.end());
         for (int i : {0, 2, 1}) ASSERT_TRUE(heap->Free(blocks[i], nullptr));
         char* p = static_cast<char*>(heap->Malloc(c.request, nullptr));
-        EXPECT_TRUE(p >= blocks[0] && p + c.request <= blocks[0] + c.freed) << c.what;
+        char* expected = c.overHalf ? blocks[0] : blocks[1];
+        EXPECT_TRUE(p >= expected && p + c.request <= expected + c.freed) << c.what;
     }
 }
 
@@ -444,6 +452,33 @@ TEST(TlsfHeap, RequestsTakeTheLowestAddressedBlockThatFits) {
 // takes the lowest-addressed among the first few of a list (146 of 65,457 fail). What still fails
 // fails near full (under a tenth of the heap free), for want of one hole as large as the request:
 // the heap holds only about 250 of the largest requests.
+// A small block freed while the heap is mostly free is held for the next request of its size,
+// unmerged: the same block comes back for it, and a block held twice is refused. Held blocks go
+// back to the free lists when nothing is in use, except one whose neighbour's header was
+// overwritten meanwhile (a write after free), which stays out rather than merge through a
+// broken link; the walk then reports the heap damaged.
+TEST(TlsfHeap, HeldSmallBlocksComeBackAndABrokenNeighbourKeepsOneOutOfTheFreeLists) {
+    OwnedHeap owned(1 << 20);
+    SxTlsfHeap* heap = owned.heap;
+    void* a = heap->Malloc(64, nullptr);
+    void* b = heap->Malloc(64, nullptr);
+    void* c = heap->Malloc(64, nullptr);
+    ASSERT_TRUE(a && b && c);
+    ASSERT_TRUE(heap->Free(a, nullptr));
+    EXPECT_FALSE(heap->Free(a, nullptr)) << "held once";
+    EXPECT_EQ(heap->Inspect().cachedBlocks, 1u);
+    EXPECT_EQ(heap->Malloc(64, nullptr), a);
+    ASSERT_TRUE(heap->Free(a, nullptr));
+    std::memset(static_cast<char*>(b) - SxTlsfHeap::kHeaderSize, 0, sizeof(void*));  // b's link back to a
+    ASSERT_TRUE(heap->Free(c, nullptr));
+    ASSERT_TRUE(heap->Free(b, nullptr));
+    bool ok = true;
+    const SxTlsfHeap::Summary summary = heap->Inspect(&ok);
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(summary.cachedBlocks, 0u);
+    EXPECT_NE(heap->Malloc(64, nullptr), a) << "the block left out is not handed out";
+}
+
 TEST(TlsfHeap, HighFillTraceFindsRoomForLargeRequests) {
     constexpr size_t kSize = 16 << 20;
     OwnedHeap owned(kSize);

@@ -182,6 +182,31 @@ TEST(MixKernelPaths, ConversionsMatchTheBaselineOnAnyLengthAndAlignment) {
     }
 }
 
+// 16-bit media to floats: every path gives x / 32768 exactly, the extremes included, on any
+// length and from any 2-byte boundary (media chunks are only 2-byte aligned).
+TEST(MixKernelPaths, Pcm16ToFloatIsExactOnEveryPathLengthAndAlignment) {
+    std::vector<const SxKernelPath*> paths = WiderPaths();
+    paths.insert(paths.begin(), SxKernelPathFor(SxKernelIsa::Sse2));
+    std::mt19937 random(16);
+    std::vector<int16_t> pcm(1031 + 8);
+    for (int16_t& s : pcm) s = static_cast<int16_t>(random());
+    pcm[2] = -32768, pcm[20] = 32767, pcm[40] = -1, pcm[1000] = 0;
+    for (const SxKernelPath* path : paths) {
+        for (uint32_t count : kLengths) {
+            for (uint32_t offset : {0u, 1u, 5u}) {
+                SCOPED_TRACE(testing::Message() << path->name << " count " << count << " offset " << offset);
+                std::vector<float> out(count + 1, 7.0f);
+                path->pcm16ToFloat(pcm.data() + offset, out.data(), count);
+                bool exact = true;
+                for (uint32_t i = 0; i < count; ++i)
+                    exact = exact && out[i] == static_cast<float>(pcm[offset + i]) / 32768.0f;
+                EXPECT_TRUE(exact);
+                EXPECT_EQ(out[count], 7.0f) << "nothing written past the count";
+            }
+        }
+    }
+}
+
 // The vector and the sample-by-sample parts of one variant agree: a value converts the same
 // wherever it falls in the buffer.
 TEST(MixKernelPaths, FloatTo16SaturatesAndTurnsNotANumberToZeroOnEveryPath) {

@@ -158,6 +158,31 @@ TEST(PluginDspTest, DecibelParametersStayFinite) {
     EXPECT_EQ(SxSanitizeParam(3.0f, 0, 1, 0.5f), 1.0f);
 }
 
+// An effect's output is checked before it reaches the mix: only an infinity or a value that is
+// not a number among the valid frames fails it; the largest and the smallest numbers pass.
+TEST(PluginDspTest, BufferIsFiniteFindsAnyBadSampleOfTheValidFrames) {
+    const float inf = std::numeric_limits<float>::infinity(), nan = std::numeric_limits<float>::quiet_NaN();
+    struct Case {
+        const char* what;
+        uint32_t channel, frame;
+        float value;
+        bool finite;
+    } cases[] = {
+        {"largest number", 0, 5, std::numeric_limits<float>::max(), true},
+        {"smallest subnormal", 1, 5, -std::numeric_limits<float>::denorm_min(), true},
+        {"not a number, first frame", 0, 0, nan, false},
+        {"infinity, second channel, last valid frame", 1, 99, inf, false},
+        {"minus infinity, middle", 1, 50, -inf, false},
+        {"infinity past the valid frames", 1, 100, inf, true},
+    };
+    for (const Case& c : cases) {
+        std::vector<float> data(2 * 128, 0.25f);
+        SxAudioBuffer buffer{data.data(), SxChannelMaskStereo, SX_DataReady, 128, 100};
+        buffer.Channel(c.channel)[c.frame] = c.value;
+        EXPECT_EQ(SxBufferIsFinite(buffer), c.finite) << c.what;
+    }
+}
+
 TEST(PluginDspTest, TailRunsOnSilenceForItsLengthThenLetsTheVoiceEnd) {
     std::vector<float> data(2 * 1024, 1.0f);
     SxAudioBuffer buffer{data.data(), SxChannelMaskStereo, SX_NoMoreData, 1024, 100};
