@@ -103,13 +103,10 @@ SD::Vec4 Graphics_::SpritePlace(const SD::Mtx44& world, float width, float heigh
 void Graphics_::DrawSprites(RenderTarget* target, const platform::gfx::Rect& area, size_t first) {
     const auto width = static_cast<float>(renderWidth);
     const auto height = static_cast<float>(renderHeight);
-    // The sprites' space is the render area's pixels about its centre, y up; the target spans
-    // from the area's corner back to its own edges.
-    const float left = -width / 2.0f - static_cast<float>(area.left);
-    const float top = height / 2.0f + static_cast<float>(area.top);
+    // The sprites' space is the render area's pixels about its centre, y up. The viewport keeps
+    // them to the area: in the back buffer, text rolling off the screen stays out of the bars.
     platform::gfx::Matrix ortho =
-        platform::gfx::MatrixOrthoOffCenterLH(left, left + static_cast<float>(target->GetWidth()),
-                                              top - static_cast<float>(target->GetHeight()), top, 0.0f, 1.0f);
+        platform::gfx::MatrixOrthoOffCenterLH(-width / 2.0f, width / 2.0f, -height / 2.0f, height / 2.0f, 0.0f, 1.0f);
     SD::Mtx44 projectionMatrix;
     std::copy(ortho.m, ortho.m + 16, projectionMatrix.m);
     Resource::Effect* effect = GetEffect("sprite");
@@ -119,6 +116,9 @@ void Graphics_::DrawSprites(RenderTarget* target, const platform::gfx::Rect& are
     } else {
         target->Bind();
     }
+    device.GetDevice()->SetViewport({static_cast<uint32_t>(area.left), static_cast<uint32_t>(area.top),
+                                     static_cast<uint32_t>(area.right - area.left),
+                                     static_cast<uint32_t>(area.bottom - area.top)});
     device.GetDevice()->SetVertexDeclaration(Resource::MeshVertex::GetDeclaration());
     if (effect) {
         effect->SetMatrix("view", SD::Mtx44::Identity());

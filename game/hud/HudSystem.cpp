@@ -21,7 +21,7 @@ namespace {
 
 HudSystem* g_instance = nullptr;
 
-const char* const kWidgetScripts[] = {"ButtonLogic.lua", "CheckBoxLogic.lua", "SliderLogic.lua"};
+const char* const kWidgetScripts[] = {"ButtonLogic.lua", "CheckBoxLogic.lua"};
 const char kResolutionPrefix[] = "Hud/Res_";
 
 void Destroy(SD::GameObject* root) {

@@ -6,7 +6,6 @@
 #include "engine/Factory.h"
 #include "engine/GameObject.h"
 #include "engine/IStream.h"
-#include "engine/LuaState.h"
 #include "engine/MathSerialize.h"
 #include "engine/Transform.h"
 #include "game/systems/AudioLogic.h"
@@ -58,12 +57,15 @@ void Slider::VSerialize(SD::IStream& stream, int) {
         track->GetTransform().SetPos(p);
         if (knob) knob->GetTransform().SetPos(p + SD::Vec3(0.0f, 0.0f, kKnobDepth));
     }
-    stream.Serialize(queryState, "QueryState Function", "String");
-    stream.Serialize(setFunction, "Set Function", "String");
+    // The data still names two script functions for reading and setting the value; the slider
+    // sets the volume itself, so they are read past.
+    std::string scriptFunction;
+    stream.Serialize(scriptFunction, "QueryState Function", "String");
+    stream.Serialize(scriptFunction, "Set Function", "String");
 }
 
 void Slider::VInitialize(bool) {
-    if (SD::GetLuaState()) value_ = minRange + (maxRange - minRange) * AudioLogic_::GetInstance().GetGlobalVolume();
+    value_ = minRange + (maxRange - minRange) * AudioLogic_::GetInstance().GetGlobalVolume();
     SD::GameObject* track = track_.get();
     SD::GameObject* knob = knob_.get();
     if (!track || !knob) return;

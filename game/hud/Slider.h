@@ -37,8 +37,6 @@ public:
     std::string trackName;
     std::string knobName;
     SD::Vec3 objectOffset;
-    std::string queryState;
-    std::string setFunction;
 
 private:
     void DestroyParts();

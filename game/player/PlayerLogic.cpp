@@ -151,8 +151,6 @@ void PlayerLogic::VInitialize(bool) {
             this, &PlayerLogic::OnCollision));
     }
     Reset();
-    ApplyAngles(flight_.angles, *transform_);
-    facing_ = transform_->GetDir();
     baseForwardSpeed_ = forwardSpeed_;
     speedRampExtra_ = kRampExtra;
     looks::GeometryColor(owner, &modelColour_);
@@ -190,7 +188,11 @@ void PlayerLogic::Reset() {
     } else {
         transform_->SetPos(resetPosition_);
     }
+    // The vehicle comes back at rest: a turn still under way would carry it off its start angles.
     flight_.angles = resetAngles_;
+    flight_.angularVelocity = SD::Vec3();
+    ApplyAngles(flight_.angles, *transform_);
+    facing_ = transform_->GetDir();
 }
 
 void PlayerLogic::VUpdate(float dt) {

@@ -45,6 +45,8 @@ public:
     // Convenience calls for the game side; game object 0 stands for the default object.
     void SetParameter(SX::SxUniqueID parameter, float value, SX::SxGameObjectID object);
     void SetParameterOnAll(SX::SxUniqueID parameter, float value);
+    // Sets the game parameter the master bus of the banks follows for the player's volume (its
+    // name, "GlobalVolume", is written in its definition and in the bank description only).
     void SetGlobalVolume(float value);
     SX::SxPlayingID PostEvent(SX::SxUniqueID event, SX::SxGameObjectID object);
     SX::SxPlayingID PostEvent(const char* event, SX::SxGameObjectID object, uint32_t flags = 0,

@@ -839,17 +839,18 @@ TEST(FramePasses, AFirstSpriteOverTheWholeAreaIsBlendedInByTheMix) {
 
 // The sprites land on the render area wherever the finished scene is: over the mix in the back
 // buffer (between the bars of a 16:10 window, or filling a 16:9 one), or on the scene buffer that
-// is copied into the area afterwards when no mix runs.
+// is copied into the area afterwards when no mix runs. The viewport is the area, so a sprite
+// partly off the screen (credits rolling in) never reaches the bars.
 TEST(FramePasses, TheSpritesCoverTheRenderAreaOverTheFinishedScene) {
     struct Case {
         const char* settings;
-        uint32_t height;  // of the window, 1280 wide; the render area is 1280 x 720
-        float areaTop;    // the area's top edge in clip space
+        uint32_t height;       // of the window, 1280 wide; the render area is 1280 x 720
+        const char* viewport;  // where the sprites are drawn in their target
         bool mixed;
     } cases[] = {
-        {"", 800, 0.9f, true},
-        {"", 720, 1.0f, true},
-        {"render_depth_of_field=false\n", 800, 1.0f, false},
+        {"", 800, "viewport 0,40 1280x720", true},
+        {"", 720, "viewport 0,0 1280x720", true},
+        {"render_depth_of_field=false\n", 800, "viewport 0,0 1280x720", false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.settings) + "window height " + std::to_string(c.height));
@@ -864,14 +865,21 @@ TEST(FramePasses, TheSpritesCoverTheRenderAreaOverTheFinishedScene) {
         } else {
             EXPECT_EQ(trace.back(), "copy");
         }
-        // The render area's corners (its pixels about its centre, y up) in clip space: the
-        // projection is taken by row vectors.
+        const auto sprite = std::find(trace.rbegin(), trace.rend(), "begin SimpleDraw");
+        ASSERT_NE(sprite, trace.rend());
+        const auto viewport = std::find_if(sprite, trace.rend(), [](const std::string& line) {
+            return line.rfind("viewport ", 0) == 0 || line.rfind("target ", 0) == 0;
+        });
+        ASSERT_NE(viewport, trace.rend());
+        EXPECT_EQ(*viewport, c.viewport);
+        // The render area's corners (its pixels about its centre, y up) fill the viewport's clip
+        // space: the projection is taken by row vectors.
         const std::vector<float> m = ParameterValues(f.Frame(), "projection").back();
         ASSERT_EQ(m.size(), 16u);
         EXPECT_NEAR(-640.0f * m[0] + m[12], -1.0f, 1e-5f);
         EXPECT_NEAR(640.0f * m[0] + m[12], 1.0f, 1e-5f);
-        EXPECT_NEAR(360.0f * m[5] + m[13], c.areaTop, 1e-5f);
-        EXPECT_NEAR(-360.0f * m[5] + m[13], -c.areaTop, 1e-5f);
+        EXPECT_NEAR(360.0f * m[5] + m[13], 1.0f, 1e-5f);
+        EXPECT_NEAR(-360.0f * m[5] + m[13], -1.0f, 1e-5f);
     }
 }
 

@@ -44,7 +44,7 @@ public:
         SX::g_pAudioMgr->StopThread();
         SD::Manager& manager = *ghost_.GetManager();
         for (const char* event : kWorldEvents) manager.PostEvent(event, SD::kDefaultSoundObject);
-        manager.SetParameterOnAll(SX::SoundEngine::GetIDFromString("GlobalVolume"), 1.0f);
+        manager.SetGlobalVolume(1.0f);
         // Flying at the vehicle's speed, in a light rain.
         manager.SetParameterOnAll(0x26341EDE, 150.0f);
         manager.SetParameterOnAll(0x79CBDEDF, 0.3f);
