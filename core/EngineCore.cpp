@@ -38,6 +38,10 @@ Core::~Core() {
 
 void Core::AddSystem(ISystem* system, bool owned) {
     if (!system) return;
+    if (system->TakesFixedSteps()) {
+        if (fixedSystems_.empty()) firstFixed_ = systems_.size();
+        fixedSystems_.push_back(system);
+    }
     systems_.push_back(system);
     if (owned) owned_.push_back(system);
 }
@@ -53,14 +57,22 @@ void Core::Start() {
     for (ISystem* system : systems_) system->Initialize();
 }
 
+double Core::MeasureFrame() {
+    const double start = clock_.GetTime();
+    double measured = frameCount_ == 1 || discountFrame_ ? FixedSteps::kStep : start - frameStart_;
+    frameStart_ = start;
+    discountFrame_ = false;
+    if (measured > kLongestFrame) measured = kLongestFrame;
+    if (!(measured > 0.0)) measured = 0.0;
+    return measured;
+}
+
 void Core::RunFrame() {
     ++frameCount_;
     frameTimer_.Restart();
-    double measured = frameTimer_.GetLastTime();
-    if (measured > kMaxFrameTime) measured = static_cast<double>(static_cast<float>(kDefaultFrameTime));
-    smoothedFrameTime_ = 0.1 * measured + 0.9 * smoothedFrameTime_;
-    frameTime_ = smoothedFrameTime_;
-    double dt = smoothedFrameTime_;
+    frameTime_ = MeasureFrame();
+    smoothedFrameTime_ = 0.1 * frameTime_ + 0.9 * smoothedFrameTime_;
+    double dt = frameTime_;
 
     if (previousPaused_ != paused_) {
         GamePause message(paused_);
@@ -68,12 +80,17 @@ void Core::RunFrame() {
     }
     if (paused_) dt = 0.0;
     previousPaused_ = paused_;
+    const int steps = fixedSteps_.Advance(dt);
 
     // Each system keeps its profiling event from frame to frame; the name is copied afresh
     // into the capacity it already has.
     const size_t count = systems_.size();
     if (profileEvents_.size() < count) profileEvents_.resize(count, ProfileEvent(std::string()));
     for (size_t i = 0; i < count; ++i) {
+        if (i == firstFixed_ && steps > 0 && !fixedSystems_.empty()) {
+            ProfileScope scope(fixedEvent_);
+            RunFixedSteps(steps, fixedSystems_);
+        }
         ISystem* system = systems_[i];
         const char* name = system->GetName();
         profileEvents_[i].name.assign(name ? name : "");

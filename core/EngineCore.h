@@ -1,8 +1,10 @@
 #pragma once
 // The engine core: owns the systems in update order and runs the frame.
+#include <cstddef>
 #include <memory>
 #include <vector>
 
+#include "core/FixedSteps.h"
 #include "core/ProfileEvent.h"
 #include "core/System.h"
 #include "core/Timer.h"
@@ -22,11 +24,16 @@ public:
     virtual void BeforeShutdown(Core& core) { (void)core; }
 };
 
+// A frame's time is the wall-clock time from the start of the frame before it, so game time keeps
+// pace with the wall clock at any frame rate: a timed screen lasts its seconds at two frames a
+// second as at sixty. The systems that simulate step on the fixed clock within that time.
 class Core {
 public:
+    // The frame time read before the first frame.
     static constexpr double kDefaultFrameTime = 0.016;
-    // A measured frame above this is taken as a hitch and replaced by the default.
-    static constexpr double kMaxFrameTime = 0.5;
+    // A frame counts at most this long: a longer one is a stall (a debugger, a dragged window),
+    // not a slow frame, and would only make the simulation catch up on time no one saw.
+    static constexpr double kLongestFrame = 1.0;
 
     // Allocates the one core and publishes it; GetInstance returns it until it is destroyed.
     static Core* CreateInstance();
@@ -51,8 +58,15 @@ public:
     // (the first exception is rethrown once all have run).
     void Shutdown();
 
+    // The last frame's time, also while paused (when the systems get 0).
     double GetFrameTime() const { return frameTime_; }
+    // The frame time evened out over some ten frames, for readings such as a frame rate shown.
     double GetSmoothedFrameTime() const { return smoothedFrameTime_; }
+    // The time the running frame takes is no game time: the next frame counts one fixed step.
+    // The state manager calls it on the frame that loads a state, whose seconds of loading no
+    // one plays through.
+    void DiscountFrameTime() { discountFrame_ = true; }
+    const FixedSteps& GetFixedSteps() const { return fixedSteps_; }
     unsigned long GetFrameCount() const { return frameCount_; }
     bool IsQuitting() const { return quit_; }
     void Quit() { quit_ = true; }
@@ -67,11 +81,19 @@ public:
     const std::vector<ISystem*>& GetSystems() const { return systems_; }
 
 private:
+    double MeasureFrame();
+
     std::vector<ISystem*> systems_;
+    std::vector<ISystem*> fixedSystems_;  // those that take fixed steps, in update order
+    size_t firstFixed_ = 0;               // where the fixed steps run in the update order
     std::vector<ISystem*> owned_;
     std::vector<ProfileEvent> profileEvents_;  // one per system, in update order, reused every frame
     double frameTime_ = kDefaultFrameTime;
     double smoothedFrameTime_ = kDefaultFrameTime;
+    double frameStart_ = 0.0;
+    bool discountFrame_ = false;
+    FixedSteps fixedSteps_;
+    ProfileEvent fixedEvent_{"FixedSteps"};
     bool quit_ = false;
     bool paused_ = false;
     bool previousPaused_ = false;

@@ -30,18 +30,26 @@ void ComponentManager_::Update(float dt) {
     lastPlayState_ = state;
 }
 
+void ComponentManager_::FixedUpdate(float step) {
+    fixed_.CloseHolesIfMany();
+    fixed_.ForEach([step](IUpdateComponent* c) { c->VFixedUpdate(step); });
+}
+
 void ComponentManager_::RegisterUpdateComponent(IUpdateComponent* component) {
     if (component->listLink_.IsLinked()) return;
     updateList_.PushBack(component);
     updates_.Add(component);
+    if (component->VTakesFixedSteps()) fixed_.Add(component);
 }
 
 void ComponentManager_::UnregisterUpdateComponent(IUpdateComponent* component) {
     if (!component->listLink_.IsLinked()) return;
     updateList_.Remove(component);
     updates_.Remove(component);
+    fixed_.Remove(component);
 }
 
 uint32_t& ComponentManager_::UpdateIndexOf(IUpdateComponent* const& component) { return component->updateIndex_; }
+uint32_t& ComponentManager_::FixedIndexOf(IUpdateComponent* const& component) { return component->fixedIndex_; }
 
 }  // namespace SD

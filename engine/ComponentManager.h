@@ -1,6 +1,7 @@
 #pragma once
 // The system that updates every registered update component once a frame, in registration
-// order, and tells them when developer pause begins and ends.
+// order, steps those that take fixed steps on the simulation's clock, and tells them when
+// developer pause begins and ends.
 #include <cstdint>
 
 #include "core/System.h"
@@ -33,6 +34,9 @@ public:
     // Takes the game's current play state as the last one seen.
     void Initialize() override;
     void Update(float dt) override;
+    bool TakesFixedSteps() const override { return true; }
+    // VFixedUpdate of every component that takes fixed steps, in registration order.
+    void FixedUpdate(float step) override;
 
     void RegisterUpdateComponent(IUpdateComponent* component);
     void UnregisterUpdateComponent(IUpdateComponent* component);
@@ -40,11 +44,13 @@ public:
 
 private:
     static uint32_t& UpdateIndexOf(IUpdateComponent* const& component);
+    static uint32_t& FixedIndexOf(IUpdateComponent* const& component);
 
     ComponentList updateList_;
     // The list again as an array, which the frame's walks read: an entry's loads need not wait
     // for the one before, and a walk goes on past components that leave or return during it.
     RegistrationArray<IUpdateComponent*, &UpdateIndexOf> updates_;
+    RegistrationArray<IUpdateComponent*, &FixedIndexOf> fixed_;
     int32_t lastPlayState_ = 0;
 };
 

@@ -1,5 +1,6 @@
 #pragma once
-// A component that the component manager updates every frame while it is registered.
+// A component that the component manager updates every frame while it is registered; one that
+// simulates (flies, follows) also steps on the simulation's fixed clock.
 #include <cstdint>
 
 #include "engine/Component.h"
@@ -17,6 +18,10 @@ public:
     void VUnregister() override;
 
     virtual void VUpdate(float dt) = 0;
+    // Asked once as the component registers: whether it also takes the fixed steps. Those run
+    // before the frame's VUpdate, zero or more of them a frame (core/FixedSteps.h).
+    virtual bool VTakesFixedSteps() const { return false; }
+    virtual void VFixedUpdate(float step) { (void)step; }
     virtual void VOnDevPauseEnter();
     virtual void VOnDevPauseExit();
     virtual void VOnRegistered();
@@ -28,8 +33,9 @@ public:
 
 private:
     friend class ComponentManager_;
-    // Where the component stands in the component manager's walk, while it is registered.
+    // Where the component stands in the component manager's walks, while it is registered.
     uint32_t updateIndex_ = 0;
+    uint32_t fixedIndex_ = 0;
 };
 
 }  // namespace SD

@@ -421,7 +421,7 @@ void Graphics_::ScenePass(Resource::RenderBuffer* color, Resource::RenderBuffer*
     DrawGrass("InstancedGrass", scene.grass, &scene.grassOwners);
     if (mainView) DrawReflective("Reflective", scene.reflective);
     DrawTransparent(scene.transparent);
-    DrawParticles(ParticleStage::kPoint, scene.pointParticles);
+    DrawPointSprites(color, geometry, scene.pointParticles, mainView);
     DrawParticles(ParticleStage::kQuad, scene.quadParticles);
     color->Unbind();
 }
@@ -434,9 +434,6 @@ void Graphics_::DrawParticles(ParticleStage stage, const std::vector<CulledParti
             // Without its own effect the depth step has nothing to draw with.
             if (Resource::Effect* effect = GetEffect("particle_depth"))
                 particleManager->DrawPointSprites(systems, effect, width);
-            break;
-        case ParticleStage::kPoint:
-            particleManager->DrawPointSprites(systems, particleManager->GetPointEffect(), width);
             break;
         case ParticleStage::kQuad:
             particleManager->DrawQuadSprites(systems, particleManager->GetQuadEffect());

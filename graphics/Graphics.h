@@ -62,9 +62,10 @@ template <class T>
 class InstanceBuffer;
 }  // namespace Resource
 
-// Where the frame asks the particle systems to draw: into the geometry buffer (depth), then
-// the point and the quad systems of a view into its colour target.
-enum class ParticleStage { kDepth, kPoint, kQuad };
+// Where the frame asks the particle systems to draw besides the point sprites of a view
+// (Graphics_::DrawPointSprites): into the geometry buffer (depth), and the quad systems of a
+// view into its colour target.
+enum class ParticleStage { kDepth, kQuad };
 
 class Graphics_ : public SD::ISystem {
 public:
@@ -505,6 +506,10 @@ private:
     // Up to eight of the view's lights, with their positions in that view, as "light_info".
     void FillForwardLights(const std::vector<Light*>& lights, const SD::Mtx44& view);
     void DrawParticles(ParticleStage stage, const std::vector<CulledParticles*>& systems);
+    // Into the bound colour target of a view: in the main view the sprites of kSmallSpritePixels
+    // and wider go through the particle target.
+    void DrawPointSprites(Resource::RenderBuffer* color, Resource::RenderBuffer* geometry,
+                          const std::vector<CulledParticles*>& systems, bool mainView);
     void DrawMesh(Resource::Mesh* mesh, Resource::Effect* effect, unsigned passes);
     // One instanced draw of up to kInstancesPerDraw items through the pass of the material.
     void DrawInstanced(const std::string& pass, Resource::Mesh* mesh, Resource::Material* material,
@@ -615,6 +620,11 @@ private:
     // Forward lights: eight 4x4 records on the shared effect.
     static constexpr size_t kForwardLights = 8;
     SD::Mtx44 forwardLights[kForwardLights];
+
+    // The main view's wide point sprites, at a quarter of the render size each way with a depth
+    // surface of its own.
+    static constexpr float kSmallSpritePixels = 8.0f;
+    Resource::RenderBuffer* particleTarget = nullptr;
 
     // Post-processing buffers; the geometry buffer stands for the depth image.
     Resource::RenderBuffer* dofWork = nullptr;

@@ -33,6 +33,7 @@ void Graphics_::CreatePassResources() {
     // depth test whatever the back buffer's size.
     shadowAtlas =
         manager->CreateRenderBuffer(kCascadeCount * kShadowMapSize, kShadowMapSize, platform::gfx::kFormatR32F, true);
+    particleTarget = manager->CreateScaledRenderBuffer(0.25f, 0.25f, platform::gfx::kFormatA16B16G16R16F, true);
     dofWork = manager->CreateScaledRenderBuffer(1.0f, 1.0f);
     // The far field's blur is soft: half the size, filtered up by the mix, shows the same. It
     // and the glow's levels are 8-bit (the renderer writes, blends and reads them at a fraction

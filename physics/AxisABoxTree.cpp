@@ -122,16 +122,27 @@ void AxisABoxTree::Distribute(AxisABoxNode& node, float sx, float sz) {
             if (NodeOverlaps(*child, *collider)) child->colliders.push_back(collider);
 }
 
-void AxisABoxTree::Query(Collider& collider, std::vector<const std::vector<Collider*>*>& result) const {
-    if (root_) QueryNode(*root_, collider, result);
-}
-
-void AxisABoxTree::QueryNode(const AxisABoxNode& node, Collider& collider,
-                             std::vector<const std::vector<Collider*>*>& result) const {
-    if (!NodeOverlaps(node, collider)) return;
+template <class Overlaps>
+void AxisABoxTree::QueryNode(const AxisABoxNode& node, const Overlaps& overlaps,
+                             std::vector<const std::vector<Collider*>*>& result) {
+    if (!overlaps(node)) return;
     if (!node.colliders.empty()) result.push_back(&node.colliders);
     for (const auto& child : node.children)
-        if (child) QueryNode(*child, collider, result);
+        if (child) QueryNode(*child, overlaps, result);
+}
+
+void AxisABoxTree::Query(Collider& collider, std::vector<const std::vector<Collider*>*>& result) const {
+    if (root_)
+        QueryNode(
+            *root_, [&collider](const AxisABoxNode& node) { return NodeOverlaps(node, collider); }, result);
+}
+
+void AxisABoxTree::QueryBox(const SD::Vec3& centre, const SD::Vec3& halfSizes,
+                            std::vector<const std::vector<Collider*>*>& result) const {
+    const auto touches = [&](const AxisABoxNode& node) {
+        return BoxesTouch(node.center, node.box.extents, centre, halfSizes);
+    };
+    if (root_) QueryNode(*root_, touches, result);
 }
 
 }  // namespace Gedankenexperiment

@@ -49,6 +49,9 @@ public:
     // Appends the collider vector of every node (with colliders) that the shape overlaps, in
     // tree order. Before the first build there are none.
     void Query(Collider& collider, std::vector<const std::vector<Collider*>*>& result) const;
+    // The same for the nodes a box (centre, half sizes) touches.
+    void QueryBox(const SD::Vec3& centre, const SD::Vec3& halfSizes,
+                  std::vector<const std::vector<Collider*>*>& result) const;
 
     const AxisABoxNode* GetRoot() const { return root_.get(); }
     int GetMaxDepth() const { return maxDepth_; }
@@ -57,8 +60,9 @@ private:
     void Split(AxisABoxNode& node, int depth);
     void Distribute(AxisABoxNode& node, float sx, float sz);
     static void RemoveFrom(AxisABoxNode& node, const Collider* collider);
-    void QueryNode(const AxisABoxNode& node, Collider& collider,
-                   std::vector<const std::vector<Collider*>*>& result) const;
+    template <class Overlaps>
+    static void QueryNode(const AxisABoxNode& node, const Overlaps& overlaps,
+                          std::vector<const std::vector<Collider*>*>& result);
 
     std::unique_ptr<AxisABoxNode> root_;
     int maxDepth_ = 0;

@@ -1,5 +1,6 @@
 #include "physics/PhysicsSystem.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "core/Singleton.h"
@@ -9,6 +10,7 @@
 #include "physics/Body.h"
 #include "physics/Collider.h"
 #include "physics/PairTests.h"
+#include "physics/StaticProbe.h"
 
 namespace Gedankenexperiment {
 namespace {
@@ -96,9 +98,9 @@ std::vector<Body*> Physics_System::GetBodies() { return ListOf<Body>(bodies_); }
 std::vector<Collider*> Physics_System::GetDynamicColliders() { return ListOf<Collider>(dynamic_); }
 std::vector<Collider*> Physics_System::GetStaticColliders() { return ListOf<Collider>(static_); }
 
-void Physics_System::Update(float frameTime) {
-    const float half = frameTime * 0.5f;
-    float remaining = frameTime;
+void Physics_System::Step(float time) {
+    const float half = time * 0.5f;
+    float remaining = time;
     while (remaining > kShortestStep) {
         const float h = half < remaining ? half : remaining;
         // A remainder too short for a step of its own is dropped with it.
@@ -127,6 +129,49 @@ bool Physics_System::CheckCollisionsNow() {
 }
 
 void Physics_System::BuildTree() { tree_.Build(ListOf<Collider>(static_)); }
+
+const std::vector<Collider*>& Physics_System::SolidStaticsNear(const SD::Vec3& a, const SD::Vec3& b, float reach) {
+    near_.clear();
+    found_.clear();
+    if (tree_.GetRoot()) {
+        const SD::Vec3 lo(std::min(a.x, b.x), std::min(a.y, b.y), std::min(a.z, b.z));
+        const SD::Vec3 hi(std::max(a.x, b.x), std::max(a.y, b.y), std::max(a.z, b.z));
+        const SD::Vec3 grow(reach, reach, reach);
+        tree_.QueryBox((lo + hi) * 0.5f, (hi - lo) * 0.5f + grow, found_);
+        for (const std::vector<Collider*>* colliders : found_)
+            for (Collider* c : *colliders)
+                if (IsSolidStatic(*c) && std::find(near_.begin(), near_.end(), c) == near_.end()) near_.push_back(c);
+    } else {
+        for (SD::Component* c : static_)
+            if (IsSolidStatic(*static_cast<Collider*>(c))) near_.push_back(static_cast<Collider*>(c));
+    }
+    return near_;
+}
+
+bool Physics_System::InsideStatic(const SD::Vec3& point, float clearance) {
+    for (Collider* c : SolidStaticsNear(point, point, clearance))
+        if (PointInside(*c, point, clearance)) return true;
+    return false;
+}
+
+SD::Vec3 Physics_System::ClearView(const SD::Vec3& from, const SD::Vec3& wanted, float clearance) {
+    // A push out of one collider may lead into another: a few rounds settle a corner between two.
+    constexpr int kRounds = 3;
+    SD::Vec3 place = wanted;
+    for (int round = 0; round < kRounds; ++round) {
+        bool pushed = false;
+        for (Collider* c : SolidStaticsNear(place, place, clearance)) {
+            const SD::Vec3 out = PushOutside(*c, place, clearance, from);
+            pushed = pushed || !(out == place);
+            place = out;
+        }
+        if (!pushed) break;
+    }
+    float part = 1.0f;
+    for (Collider* c : SolidStaticsNear(from, place, clearance))
+        part = std::min(part, ClearPart(*c, from, place, clearance));
+    return from + (place - from) * part;
+}
 
 const std::vector<Body*>& Physics_System::BodyArray() { return ArrayOf(bodies_, bodyArray_, bodiesChanged_); }
 

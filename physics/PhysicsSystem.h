@@ -1,7 +1,8 @@
 #pragma once
 // The engine system that moves every physics body, finds the contacts between colliders,
-// resolves them and tells the colliders' owners. It runs before the component manager, so the
-// forces game logic adds in a frame act in the next one.
+// resolves them and tells the colliders' owners. It moves on the simulation's fixed clock,
+// before the component manager in each step, so the forces game logic adds in a step act in the
+// next one.
 #include <map>
 #include <memory>
 #include <string>
@@ -21,7 +22,7 @@ struct MeshData;
 
 class Physics_System : public SD::ISystem {
 public:
-    // Frames and remainders this short run no substep.
+    // Steps and remainders this short run no substep.
     static constexpr float kShortestStep = 0.0001f;
 
     // Created on first use; destroyed at exit (or earlier by tests, after which the next use
@@ -36,8 +37,13 @@ public:
 
     const char* GetName() const override { return "Physics"; }
     const char* GetTypeName() const { return "Physics_System"; }
-    void Update(float frameTime) override;
+    // The bodies move only in the fixed steps; the frame itself has nothing to do.
+    void Update(float) override {}
+    bool TakesFixedSteps() const override { return true; }
+    void FixedUpdate(float step) override { Step(step); }
 
+    // Two substeps of half the time each; a remainder too short for a substep is dropped.
+    void Step(float time);
     // One substep of the given length.
     void Substep(float h);
     // Detection and notification without integration or resolution; whether anything touched.
@@ -50,6 +56,17 @@ public:
     // To the dynamic list when the collider has a Body, else to the static list.
     void AddCollider(Collider* collider);
     void RemoveCollider(Collider* collider);
+
+    // What the cameras ask of the solid static colliders (physics/StaticProbe.h), on the nodes of
+    // the broad-phase tree that the box about the points, grown by `reach`, touches (every static
+    // collider before the tree is built).
+    const std::vector<Collider*>& SolidStaticsNear(const SD::Vec3& a, const SD::Vec3& b, float reach);
+    // Whether the point is within `clearance` of the inside of a solid static collider.
+    bool InsideStatic(const SD::Vec3& point, float clearance);
+    // Where a camera that wants to stand at `wanted` and look at `from` may: pushed out of every
+    // solid static it is within `clearance` of, then drawn towards `from` as far as one stands
+    // between them.
+    SD::Vec3 ClearView(const SD::Vec3& from, const SD::Vec3& wanted, float clearance);
 
     std::vector<Body*> GetBodies();
     std::vector<Collider*> GetDynamicColliders();
@@ -74,6 +91,7 @@ private:
     SD::ComponentList static_;
     AxisABoxTree tree_;
     std::vector<const std::vector<Collider*>*> found_;
+    std::vector<Collider*> near_;  // the last answer of SolidStaticsNear
     // The walks of every substep go through these arrays, not the lists: an element's address
     // does not wait on the element before it, so the loads of several overlap.
     std::vector<Body*> bodyArray_;

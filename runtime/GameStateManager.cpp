@@ -70,6 +70,8 @@ void GameStateManager_::Update(float dt) {
         case kLoad:
             current_->Load();
             current_->Initialize();
+            // The seconds of loading are no part of the state's time on screen.
+            if (Core* core = Core::GetInstance()) core->DiscountFrameTime();
             phase_ = kEnter;
             break;
         case kEnter:

@@ -192,7 +192,7 @@ RunSummary RunProgram(const RunOptions& options) {
 
     config->SetSection("FrameRateController");
     bool limit = config->GetBool("limit_frame_rate", false);
-    float fps = config->GetFloat("fps", 62.0f);
+    float fps = config->GetFloat("fps", 60.0f);
     if (limit) core->GetFrameTimer().SetFrameRate(fps);
 
     // Developer keys stay off whatever the configuration says, unless the run asks for them.

@@ -3,12 +3,16 @@ param shared float4x4 view
 param shared float4x4 projection
 param texture particle_texture
 param float viewport_width
+param float4 size_band
 sampler particle_texture linear clamp
 glsl
 uniform mat4 view;
 uniform mat4 projection;
 uniform sampler2DArray particle_texture;
 uniform float viewport_width;
+// The widths in pixels, before the cap, of the sprites this draw keeps: from x up to y (no upper
+// end while y is 0). The frame draws the large sprites into a smaller target than the small ones.
+uniform vec4 size_band;
 
 #ifdef QV_VERTEX
 layout(location = QV_POSITION) in vec3 corner;
@@ -31,6 +35,13 @@ void ParticleVertex() {
     // mist and dust near the eye stay faint puffs, instead of washing the view with colour.
     float depth = max((projection * eye).w, 1e-4);
     float pixels = size * projection[0][0] * 0.5 * viewport_width / depth;
+    if (pixels < size_band.x || (size_band.y > 0.0 && pixels >= size_band.y)) {
+        // Every corner at one point outside the view: nothing to draw.
+        gl_Position = qv_position(vec4(2.0, 2.0, 2.0, 1.0));
+        uvw = vec3(0.0);
+        colour = vec4(0.0);
+        return;
+    }
     float widest = viewport_width / 10.0;
     float fade = 1.0;
     if (pixels > widest) {

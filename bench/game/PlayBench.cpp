@@ -93,7 +93,7 @@ void PlayFrame(benchmark::State& state) {
         seasons.ResetCycle();
         constexpr float dt = 1.0f / 60.0f;
         for (auto _ : state) {
-            Gedankenexperiment::Physics_System::GetInstance()->Update(dt);
+            SD::RunFixedSteps(1, {Gedankenexperiment::Physics_System::GetInstance(), &components});
             SD::InterpolatorSystem::GetInstance().Update(dt);
             components.Update(dt);
             SD::Message_System::GetInstance()->Update(dt);

@@ -141,8 +141,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (object) {
         object->Initialize(false);
         Gedankenexperiment::Physics_System::GetInstance()->BuildTree();
+        SD::FixedSteps fixedSteps;
         for (int frame = 0; frame < 4; ++frame) {
-            Gedankenexperiment::Physics_System::GetInstance()->Update(0.25f);
+            SD::RunFixedSteps(fixedSteps.Advance(0.25), {Gedankenexperiment::Physics_System::GetInstance(), &components,
+                                                         &QV::Firefly_Manager::GetInstance()});
             SD::InterpolatorSystem::GetInstance().Update(0.25f);
             components.Update(0.25f);
             QV::Firefly_Manager::GetInstance().Update(0.25f);

@@ -8,6 +8,10 @@
 
 namespace QV {
 
+// How far the game cameras keep from solid static geometry: the corners of the near plane stay
+// outside at the widest view.
+constexpr float kGroundClearance = 2.0f;
+
 inline SD::Vec3d Add(const SD::Vec3d& a, const SD::Vec3d& b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
 inline SD::Vec3d Sub(const SD::Vec3d& a, const SD::Vec3d& b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
 inline SD::Vec3 ToFloat(const SD::Vec3d& v) {

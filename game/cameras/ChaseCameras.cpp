@@ -11,6 +11,7 @@
 #include "engine/Transform.h"
 #include "game/cameras/CameraMath.h"
 #include "graphics/Graphics.h"
+#include "physics/PhysicsSystem.h"
 #include "runtime/Input.h"
 
 namespace QV {
@@ -55,18 +56,23 @@ float ObscuraCameraLogic::Distance(float forwardSpeed) {
 }
 
 void ObscuraCameraLogic::VInitialize(bool) {
-    SD::GameObject* player = SD::Factory_::GetGameObjectByName("Player");
-    // Without a player the camera stays where it is until one is handed in by a new level.
-    if (player) {
-        target_ = player->GetHandle();
-        spring_ = player->GetTransform().GetLocalPos();
-    }
+    FindTarget();
     stiffness_ = 0.2f;
     damping_ = 0.001f;
 }
 
-void ObscuraCameraLogic::VUpdate(float dt) {
-    SD::GameObject* target = target_.get();
+SD::GameObject* ObscuraCameraLogic::FindTarget() {
+    if (SD::GameObject* target = target_.get()) return target;
+    SD::GameObject* player = SD::Factory_::GetGameObjectByName("Player");
+    if (!player) return nullptr;
+    target_ = player->GetHandle();
+    spring_ = player->GetTransform().GetLocalPos();
+    velocity_ = SD::Vec3();
+    return player;
+}
+
+void ObscuraCameraLogic::VFixedUpdate(float dt) {
+    SD::GameObject* target = FindTarget();
     if (!target || !GetOwner()) return;
     const SD::Transform& aim = target->GetTransform();
     const SD::Vec3 p = aim.GetLocalPos();
@@ -88,7 +94,10 @@ void ObscuraCameraLogic::VUpdate(float dt) {
     SD::Mtx33d previous;
     for (int i = 0; i < 9; ++i) previous.m[i] = before.m[i];
     transform.SetOrient(ToFloat(LookAtOr(SD::Vec3d(spring_ - camera), SD::Vec3d(up), previous, true)));
-    transform.SetPos(p - facing * Distance(velocity_.Dot(facing)));
+    SD::Vec3 place = p - facing * Distance(velocity_.Dot(facing));
+    if (Gedankenexperiment::Physics_System* physics = Gedankenexperiment::Physics_System::Peek())
+        place = physics->ClearView(p, place, kGroundClearance);
+    transform.SetPos(place);
 }
 
 void DataBarController::VSerialize(SD::IStream& stream, int version) {

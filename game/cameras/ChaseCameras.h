@@ -1,7 +1,8 @@
 #pragma once
 // Small camera components besides the follow camera: a camera flown with a 3D mouse (which also
 // carries the editor's cursor in front of it), a chase camera whose look-at point hangs on a
-// damped spring behind the player, and a bar that shows a fraction of its initial width.
+// damped spring behind the player and that keeps out of the ground, and a bar that shows a
+// fraction of its initial width.
 #include "core/Vector.h"
 #include "engine/Component.h"
 #include "engine/GameObjectHandle.h"
@@ -38,14 +39,22 @@ public:
     int VGetVersion() const override { return 0; }
     void VInitialize(bool fromScript) override;
     void VSerialize(SD::IStream&, int) override {}
-    void VUpdate(float dt) override;
+    void VUpdate(float) override {}
+    // The spring moves in the simulation's fixed steps, after the vehicle.
+    bool VTakesFixedSteps() const override { return true; }
+    void VFixedUpdate(float step) override;
 
+    SD::GameObject* GetTarget() const { return target_.get(); }
     const SD::Vec3& GetSpringPoint() const { return spring_; }
     const SD::Vec3& GetSpringVelocity() const { return velocity_; }
     // The distance behind the target for a speed along its facing: 7.8 up to 15.
     static float Distance(float forwardSpeed);
 
 private:
+    // The vehicle ("Player") once it exists: a level makes its cameras before the play state
+    // makes the vehicle, and a new visit makes a new one. The spring starts on it.
+    SD::GameObject* FindTarget();
+
     SD::GameObjectHandle target_;
     float stiffness_ = 0.0f;
     SD::Vec3 spring_;

@@ -11,6 +11,7 @@
 #include "game/player/PlayerLogic.h"
 #include "graphics/components/Camera.h"
 #include "physics/Body.h"
+#include "physics/PhysicsSystem.h"
 #include "runtime/Input.h"
 
 namespace QV {
@@ -73,7 +74,7 @@ void VernholmCameraLogic::VInitialize(bool) {
         up_ = SD::Vec3d(transform.GetUp());
     }
     for (SD::Vec3d& entry : lookAhead_) entry = position;
-    WriteCamera(Sub(position, direction_ * maxRadius_));
+    PlaceCamera(Sub(position, direction_ * maxRadius_), position);
     previousCamera_ = CameraPosition();
     previousTarget_ = position;
     state_ = kFollow;
@@ -95,9 +96,13 @@ SD::Vec3d VernholmCameraLogic::CameraPosition() const {
     return GetOwner() ? SD::Vec3d(GetOwner()->GetTransform().GetLocalPos()) : SD::Vec3d();
 }
 
-void VernholmCameraLogic::WriteCamera(const SD::Vec3d& position) {
-    if (!GetOwner() || !IsFinite(position)) return;
-    GetOwner()->GetTransform().SetPos(ToFloat(position));
+SD::Vec3d VernholmCameraLogic::PlaceCamera(const SD::Vec3d& wanted, const SD::Vec3d& target) {
+    if (!GetOwner() || !IsFinite(wanted)) return CameraPosition();
+    SD::Vec3 place = ToFloat(wanted);
+    if (Gedankenexperiment::Physics_System* physics = Gedankenexperiment::Physics_System::Peek())
+        place = physics->ClearView(ToFloat(target), place, kGroundClearance);
+    GetOwner()->GetTransform().SetPos(place);
+    return SD::Vec3d(place);
 }
 
 void VernholmCameraLogic::WriteOrientation(const SD::Mtx33d& orientation) {
@@ -122,9 +127,8 @@ void VernholmCameraLogic::Prime() {
     frameCounter_ = 0;
 }
 
-void VernholmCameraLogic::GlidePlacement() {
-    const SD::Vec3d camera = Add(previousCamera_ * kKeepOld, Mean(cameraRing_) * kTakeNew);
-    WriteCamera(camera);
+void VernholmCameraLogic::GlidePlacement(const SD::Vec3d& target) {
+    const SD::Vec3d camera = PlaceCamera(Add(previousCamera_ * kKeepOld, Mean(cameraRing_) * kTakeNew), target);
     WriteOrientation(LookAtOr(Sub(Mean(targetRing_), camera), up_, orientation_, false));
 }
 
@@ -143,8 +147,7 @@ void VernholmCameraLogic::StepFollow(const Frame& f, double dt, double pitch, do
         const double k = player->GetMaxRoll() != 0.0f ? player->GetRoll() / player->GetMaxRoll() : 0.0;
         lean = f.rightRaw * (k * kLean);
     }
-    const SD::Vec3d camera = Add(Sub(f.position, direction_ * radius), lean);
-    WriteCamera(camera);
+    const SD::Vec3d camera = PlaceCamera(Add(Sub(f.position, direction_ * radius), lean), f.position);
     BlendUp(f.up, keepUp_);
     pitchRing_[inputIndex_] = -pitch;
     yawRing_[inputIndex_] = yaw;
@@ -155,10 +158,10 @@ void VernholmCameraLogic::StepFollow(const Frame& f, double dt, double pitch, do
     WriteOrientation(LookAtOr(Sub(look, camera), up_, orientation_, true));
 }
 
-void VernholmCameraLogic::VUpdate(float dtFloat) {
+void VernholmCameraLogic::VFixedUpdate(float step) {
     SD::GameObject* target = target_.get();
     if (!target || !GetOwner()) return;
-    const double dt = dtFloat;
+    const double dt = step;
     SD::Transform& transform = target->GetTransform();
     Frame f;
     f.position = SD::Vec3d(transform.GetLocalPos());
@@ -190,7 +193,7 @@ void VernholmCameraLogic::VUpdate(float dtFloat) {
             const unsigned i = frameCounter_ % kRingCount;
             cameraRing_[i] = Sub(f.position, f.facingRaw * radius);
             targetRing_[i] = f.position;
-            GlidePlacement();
+            GlidePlacement(f.position);
             if (++frameCounter_ >= kGlideFrames) {
                 state_ = kFollow;
                 SetPlayerControls(true);
@@ -220,7 +223,7 @@ void VernholmCameraLogic::VUpdate(float dtFloat) {
                                        f.position.y - flowerHeight_ - flowerDistance_ * orbitOffset_.y,
                                        f.position.z - flowerDistance_ * orbitOffset_.z);
             targetRing_[i] = f.position;
-            GlidePlacement();
+            GlidePlacement(f.position);
             if (++frameCounter_ >= kApproachFrames) state_ = kOrbit;
             lookAhead = f.position;
             break;
@@ -232,8 +235,7 @@ void VernholmCameraLogic::VUpdate(float dtFloat) {
             const SD::Vec3d candidate(f.position.x - flowerDistance_ * turned.x,
                                       f.position.y - flowerHeight_ - flowerDistance_ * turned.y,
                                       f.position.z - flowerDistance_ * turned.z);
-            const SD::Vec3d camera = Add(previousCamera_ * kKeepOld, candidate * kTakeNew);
-            WriteCamera(camera);
+            const SD::Vec3d camera = PlaceCamera(Add(previousCamera_ * kKeepOld, candidate * kTakeNew), f.position);
             WriteOrientation(LookAtOr(Sub(f.position, camera), up_, orientation_, false));
             lookAhead = f.position;
             if (orbitAngle_ > kTwoPi) {

@@ -2,7 +2,10 @@
 // The follow camera of the player's vehicle: sits a speed-dependent distance behind its target,
 // looks at a point that leads with the target's speed, lets the right stick shift the view and
 // leans with the vehicle's roll. Handed another target, it glides there, circles it once and
-// glides back to the vehicle. All arithmetic is in double precision.
+// glides back to the vehicle. In every state it keeps out of the ground and the islands, and
+// nothing solid stands between it and its target. All arithmetic is in double precision. It
+// moves in the fixed steps of the simulation, right after the vehicle, so its blends, rings and
+// glide take the same seconds at any frame rate.
 #include <string>
 
 #include "core/Matrix.h"
@@ -35,7 +38,9 @@ public:
     int VGetVersion() const override { return 0; }
     void VInitialize(bool fromScript) override;
     void VSerialize(SD::IStream& stream, int version) override;
-    void VUpdate(float dt) override;
+    void VUpdate(float) override {}
+    bool VTakesFixedSteps() const override { return true; }
+    void VFixedUpdate(float step) override;
 
     // A new target: the vehicle ("Player") is glided back to, anything else is visited.
     void SetTarget(SD::GameObject* object);
@@ -65,8 +70,10 @@ private:
     void BlendUp(const SD::Vec3d& up, double keep);
     double Lead(const Frame& f) const;
     void Prime();
-    void GlidePlacement();
-    void WriteCamera(const SD::Vec3d& position);
+    void GlidePlacement(const SD::Vec3d& target);
+    // Writes where the camera may stand nearest to where it wants to, kept `kGroundClearance`
+    // out of the ground and the islands with nothing solid between it and the target; returns it.
+    SD::Vec3d PlaceCamera(const SD::Vec3d& wanted, const SD::Vec3d& target);
     void WriteOrientation(const SD::Mtx33d& orientation);
     void StepFollow(const Frame& f, double dt, double pitch, double yaw);
     void SetPlayerControls(bool enabled);

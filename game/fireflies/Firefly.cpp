@@ -197,7 +197,8 @@ const SD::SharedString* Firefly::BehaviourOn(int lane) const {
     return nullptr;
 }
 
-void Firefly::RunActions(float dt) {
+void Firefly::Step(float dt) {
+    if (!transform_) return;
     blocked_ = 0;
     // Only the actions present when the run starts take part; they may replace one another.
     std::vector<uint64_t> serials;
@@ -225,9 +226,8 @@ void Firefly::AddForce(const SD::Vec3& force) {
 
 SD::Vec3 Firefly::Position() const { return transform_ ? transform_->GetLocalPos() : SD::Vec3(); }
 
-void Firefly::Update(float dt) {
+void Firefly::Update() {
     if (!transform_) return;
-    RunActions(dt);
     BeatWings();
     FaceVelocity();
     Glow();

@@ -56,9 +56,12 @@ public:
     void RegisterFunctions() override;
     ClassInfo GetBoundClassInfo() override { return BindClassInfo(this); }
 
-    // Runs the action list once, beats the wings, turns to the flight direction and glows or
-    // grows with the distance to the player.
-    void Update(float dt);
+    // One step of the simulation's fixed clock: runs the action list once, so the behaviours'
+    // forces and timers act alike at any frame rate.
+    void Step(float step);
+    // Once a frame: beats the wings, turns to the flight direction and glows or grows with the
+    // distance to the player.
+    void Update();
 
     // Where DoAction places a behaviour. The numbers are those the level scripts and saved data use.
     enum class ActionMode : int {
@@ -118,7 +121,6 @@ private:
     };
 
     void Place(int lane, Behaviour behaviour, const SD::SharedString& name);
-    void RunActions(float dt);
     void BlockIdle() { blocked_ |= kLaneIdle; }
     void EndSelf() { finished_ = true; }
     void AddForce(const SD::Vec3& force);

@@ -134,7 +134,11 @@ void Firefly_Manager::Update(float dt) {
         if (SD::GameObject* player = FindPlayer()) UpdateEscort(player, dt);
         escortWatch_.Restart();
     }
-    fireflies_.ForEach([dt](SD::Component* component) { static_cast<Firefly*>(component)->Update(dt); });
+    fireflies_.ForEach([](SD::Component* component) { static_cast<Firefly*>(component)->Update(); });
+}
+
+void Firefly_Manager::FixedUpdate(float step) {
+    fireflies_.ForEach([step](SD::Component* component) { static_cast<Firefly*>(component)->Step(step); });
 }
 
 void Firefly_Manager::RegisterFirefly(Firefly* firefly) {

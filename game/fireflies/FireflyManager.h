@@ -1,5 +1,5 @@
 #pragma once
-// The engine system "FireflyManager": updates every registered firefly each frame, keeps the
+// The engine system "FireflyManager": steps and updates every registered firefly, keeps the
 // fireflies' groups, moves the three escort sets that trail the player in a loose snake, makes
 // fireflies blink in waves and at random, and makes and places new fireflies.
 #include <string>
@@ -43,8 +43,13 @@ public:
     void Initialize() override;
     // Destroys every group, empties the group lists, removes the handler and the bindings.
     void Shutdown() override;
-    // The escort step (at most once a frame), then every firefly in registration order.
+    // The escort step (at most once a frame), then every firefly's wings and glow in
+    // registration order.
     void Update(float dt) override;
+    // Every firefly's actions, in the simulation's fixed steps: their forces push bodies that
+    // move in those steps.
+    bool TakesFixedSteps() const override { return true; }
+    void FixedUpdate(float step) override;
 
     void RegisterFirefly(Firefly* firefly);
     void UnregisterFirefly(Firefly* firefly);

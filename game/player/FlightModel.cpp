@@ -42,12 +42,13 @@ void ApplyAngles(const SD::Vec3& angles, SD::Transform& transform) {
     transform.RotateLocalZRad(-angles.z * kDegToRad);
 }
 
-SD::Vec3 StepFlight(FlightState& s, SD::Transform& transform, float p, float y, float dt, FlightMode mode) {
+SD::Vec3 StepFlight(FlightState& s, SD::Transform& transform, const SD::Vec3& velocity, float p, float y, float dt,
+                    FlightMode mode) {
     const SD::Vec3 previousFacing = transform.GetDir();
     if (mode != FlightMode::kReturn) {
         const float facingY = transform.GetOrient()(1, 2);
         if (transform.GetLocalPos().y < kDiveHeight && facingY < 0.0f) {
-            const float v = std::min(transform.GetFakeVel().LengthSq() * 0.01f, 100.0f);
+            const float v = std::min(velocity.LengthSq() * 0.01f, 100.0f);
             p -= facingY * facingY * v * dt;
         }
     }

@@ -21,10 +21,11 @@ struct FlightState {
     float stabilize = 0.0f;  // how fast the roll returns to level without lateral input
 };
 
-// One frame of the flight; the transform's orientation is rebuilt from the angles. Returns the
+// One step of the flight for a vehicle moving at `velocity` (a low dive pulls the nose up the
+// harder the faster it goes); the transform's orientation is rebuilt from the angles. Returns the
 // facing axis (local Z) normalised, or the previous facing when the axis has no length.
-SD::Vec3 StepFlight(FlightState& state, SD::Transform& transform, float pitchInput, float yawInput, float dt,
-                    FlightMode mode);
+SD::Vec3 StepFlight(FlightState& state, SD::Transform& transform, const SD::Vec3& velocity, float pitchInput,
+                    float yawInput, float dt, FlightMode mode);
 
 // The orientation the angles give: yaw about Y, then pitch about X, then roll about -Z.
 void ApplyAngles(const SD::Vec3& angles, SD::Transform& transform);

@@ -151,8 +151,6 @@ void PlayerLogic::VInitialize(bool) {
             this, &PlayerLogic::OnCollision));
     }
     Reset();
-    ApplyAngles(flight_.angles, *transform_);
-    facing_ = transform_->GetDir();
     baseForwardSpeed_ = forwardSpeed_;
     speedRampExtra_ = kRampExtra;
     looks::GeometryColor(owner, &modelColour_);
@@ -190,26 +188,45 @@ void PlayerLogic::Reset() {
     } else {
         transform_->SetPos(resetPosition_);
     }
+    // The vehicle comes back at rest: a turn still under way would carry it off its start angles.
     flight_.angles = resetAngles_;
+    flight_.angularVelocity = SD::Vec3();
+    ApplyAngles(flight_.angles, *transform_);
+    facing_ = transform_->GetDir();
 }
 
-void PlayerLogic::VUpdate(float dt) {
-    if (!transform_) return;
-    invertY_ = AudioLogic_::GetInstance().GetInvertY();
-    FlapWings(dt);
-    SlideLetterbox(dt);
-    if (LevelEditor* editor = LevelEditor::Peek(); editor && editor->IsActive()) return;
+SD::Vec3 PlayerLogic::Velocity() const {
+    const Gedankenexperiment::Body* body = GetBody();
+    return body ? body->GetVelocity() : transform_->GetFakeVel();
+}
 
+bool PlayerLogic::FlightHeld() const {
+    const LevelEditor* editor = LevelEditor::Peek();
+    return !transform_ || (editor && editor->IsActive());
+}
+
+void PlayerLogic::VFixedUpdate(float step) {
+    if (FlightHeld()) return;
+    invertY_ = AudioLogic_::GetInstance().GetInvertY();
     if (!returning_ && (transform_->GetLocalPos() - kWorldCentre).LengthSq() > kPlayableRadius * kPlayableRadius) {
         returning_ = true;
         firstReturnFrame_ = true;
     }
-    // The mode changes only while no return runs.
+    const bool holdMode = returning_ && ReturnToWorld(step);
+    if (!holdMode && modeIndex_ < modes_.size()) modes_[modeIndex_](step);
+    RampSpeed(step);
+    PushBackOnKey();
+}
+
+void PlayerLogic::VUpdate(float dt) {
+    if (!transform_) return;
+    FlapWings(dt);
+    SlideLetterbox(dt);
+    if (FlightHeld()) return;
+    // A key pressed in a frame is seen once, however many steps the frame takes; the mode
+    // changes only while no return runs.
     if (Triggered("ToggleControlerMode") && !returning_ && !modes_.empty())
         modeIndex_ = (modeIndex_ + 1) % modes_.size();
-    const bool holdMode = returning_ && ReturnToWorld(dt);
-    if (!holdMode && modeIndex_ < modes_.size()) modes_[modeIndex_](dt);
-    RampSpeed(dt);
     WidenView();
     kinect_.StepHud(dt, controlsEnabled_);
 }
@@ -250,6 +267,9 @@ void PlayerLogic::SlideLetterbox(float dt) {
         if (following && y < 1.0611111f) bar.SetPosY(std::min(y + 0.1f * dt, 1.0592593f));
         if (!following && y > 0.9425926f) bar.SetPosY(std::max(y - 0.053f * dt, 0.9407408f));
     }
+}
+
+void PlayerLogic::PushBackOnKey() {
     SD::Input_* input = SD::Input_::GetInstance();
     Gedankenexperiment::Body* body = GetBody();
     if (input && body && input->GetKeyState(SD::key_B)) {
@@ -268,7 +288,7 @@ void PlayerLogic::StepPadInput(float dt) {
     activity.lateral = std::fabs(l) > kActive;
     activity.vertical = std::fabs(u) > kActive;
     if (invertY_) u = -u;
-    facing_ = StepFlight(flight_, *transform_, SignedSquare(u), SignedSquare(l), dt, FlightMode::kPad);
+    facing_ = StepFlight(flight_, *transform_, Velocity(), SignedSquare(u), SignedSquare(l), dt, FlightMode::kPad);
     ApplyThrust(throttle, dt);
 }
 
@@ -279,7 +299,7 @@ void PlayerLogic::StepKinectInput(float dt) {
     activity.lateral = std::fabs(gesture.yaw) > kActive;
     activity.vertical = std::fabs(gesture.pitch) > kActive;
     if (!controlsEnabled_) return;
-    facing_ = StepFlight(flight_, *transform_, gesture.pitch, gesture.yaw, dt, FlightMode::kKinect);
+    facing_ = StepFlight(flight_, *transform_, Velocity(), gesture.pitch, gesture.yaw, dt, FlightMode::kKinect);
     ApplyKinectThrust(gesture.throttle, dt);
 }
 
@@ -373,7 +393,7 @@ bool PlayerLogic::ReturnToWorld(float dt) {
         const float gap = std::min(std::fabs(vy - n.y), 1.0f);
         pitch = n.y <= vy ? gap : -gap;
     }
-    facing_ = StepFlight(flight_, *transform_, pitch, turn, dt, FlightMode::kReturn);
+    facing_ = StepFlight(flight_, *transform_, Velocity(), pitch, turn, dt, FlightMode::kReturn);
 
     if (distance < kReturnedRadius) {
         if (graphics && oldCamera_) graphics->MoveCameraToFront(oldCamera_);

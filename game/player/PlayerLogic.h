@@ -1,8 +1,9 @@
 #pragma once
 // The player's vehicle: reads the flight controls (pad and keyboard, or the hands before the
-// body-tracking sensor) every frame, flies the owner through the flight model and pushes its
-// body along the facing axis, flaps the wings,
-// widens the player camera's view with speed, and takes the push of strong winds.
+// body-tracking sensor) in every fixed step of the simulation, flies the owner through the flight
+// model and pushes its body along the facing axis, so that keys held for the same seconds fly the
+// same way at any frame rate; once a frame it flaps the wings, slides the letterbox, widens the
+// player camera's view with speed and takes a mode key; and it takes the push of strong winds.
 #include <algorithm>
 #include <cstdint>
 #include <functional>
@@ -60,6 +61,9 @@ public:
     void VInitialize(bool fromScript) override;
     void VSerialize(SD::IStream& stream, int version) override;
     void VUpdate(float dt) override;
+    bool VTakesFixedSteps() const override { return true; }
+    // One step of the flight: the return home or the control mode, the speed ramp.
+    void VFixedUpdate(float step) override;
 
     // Stops the body and puts the vehicle back at its reset position and angles.
     void Reset();
@@ -107,6 +111,12 @@ public:
 
 private:
     Gedankenexperiment::Body* GetBody() const;
+    // The body's velocity, or the transform's estimate for a vehicle without a body.
+    SD::Vec3 Velocity() const;
+    // No flight without a transform or while the level editor is on.
+    bool FlightHeld() const;
+    // The developer's brake: B held pushes the body backwards.
+    void PushBackOnKey();
     void ApplyThrust(float throttle, float dt);
     void ApplyKinectThrust(float throttle, float dt);
     void FlapWings(float dt);

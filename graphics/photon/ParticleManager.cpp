@@ -86,13 +86,14 @@ void ParticleManager::UploadAndDrawPoints(Resource::Effect* effect, unsigned pas
 }
 
 void ParticleManager::DrawPointSprites(const std::vector<CulledParticles*>& list, Resource::Effect* effect,
-                                       float viewportWidth) {
+                                       float viewportWidth, SpriteWidths widths) {
     SD::ProfileScope scope("Rendering Point-Sprite Particles");
     platform::gfx::Device* device = DeviceOf(resources);
     if (!device || !effect || !pointInstances) return;
     device->SetVertexDeclaration(Resource::ParticleVertex::GetDeclaration());
     effect->SetParticleTexture(particleTexture);
     effect->SetFloat("viewport_width", viewportWidth);
+    effect->SetVector4("size_band", widths.from, widths.below, 0.0f, 0.0f);
     const unsigned passCount = effect->Begin();
     const uint32_t capacityBytes = pointInstances->GetSizeBytes();
     uint32_t written = 0;

@@ -30,6 +30,13 @@ class QuadParticleVertex;
 
 namespace Aperture::Photon {
 
+// The sprites a point draw keeps by their width in pixels of its target (before the cap on
+// that width): from `from` up to `below`, every width from `from` while `below` is 0.
+struct SpriteWidths {
+    float from = 0.0f;
+    float below = 0.0f;
+};
+
 class ParticleManager {
 public:
     static constexpr const char* kPointEffectFile = "particle_test.fx";
@@ -51,7 +58,8 @@ public:
 
     // The draw entries of the passes: every point system of the list (in list order) with
     // `effect`, then the quad systems with theirs. Lists come from Graphics_::GetScene.
-    void DrawPointSprites(const std::vector<CulledParticles*>& list, Resource::Effect* effect, float viewportWidth);
+    void DrawPointSprites(const std::vector<CulledParticles*>& list, Resource::Effect* effect, float viewportWidth,
+                          SpriteWidths widths = SpriteWidths());
     void DrawQuadSprites(const std::vector<CulledParticles*>& list, Resource::Effect* effect);
 
     Resource::Effect* GetPointEffect() const { return pointEffect; }

@@ -96,8 +96,9 @@ RenderBuffer* ResourceManager::CreateRenderBuffer(uint32_t width, uint32_t heigh
     return b;
 }
 
-RenderBuffer* ResourceManager::CreateScaledRenderBuffer(float scaleX, float scaleY, uint32_t format) {
-    auto* b = new RenderBuffer(scaleX, scaleY, format, presentParameters.multiSampleType != 0);
+RenderBuffer* ResourceManager::CreateScaledRenderBuffer(float scaleX, float scaleY, uint32_t format,
+                                                        bool depthOfItsOwn) {
+    auto* b = new RenderBuffer(scaleX, scaleY, format, presentParameters.multiSampleType != 0, depthOfItsOwn);
     textures.push_back(static_cast<iTexture*>(b));
     return b;
 }

@@ -57,9 +57,10 @@ public:
     RenderBuffer* CreateRenderBuffer(uint32_t width = 512, uint32_t height = 512,
                                      uint32_t format = platform::gfx::kFormatG32R32F, bool depthOfItsOwn = false);
     // A fraction of the render size, four 16-bit float channels unless told otherwise; follows
-    // the render size.
+    // the render size, and so does its depth surface when it has one of its own.
     RenderBuffer* CreateScaledRenderBuffer(float scaleX, float scaleY,
-                                           uint32_t format = platform::gfx::kFormatA16B16G16R16F);
+                                           uint32_t format = platform::gfx::kFormatA16B16G16R16F,
+                                           bool depthOfItsOwn = false);
     VolumeTexture* CreateVolumeTexture();
     Effect* CreateEffect(const SD::FilePath& path);
     Font* CreateFont(const std::string& face, uint32_t width, uint32_t height);

@@ -103,8 +103,8 @@ RenderBuffer::RenderBuffer(uint32_t w, uint32_t h, uint32_t f, bool ms, bool own
     loaded = Load();
 }
 
-RenderBuffer::RenderBuffer(float sx, float sy, uint32_t f, bool ms)
-    : format(f), multisampled(ms), relative(true), scaleX(sx), scaleY(sy) {
+RenderBuffer::RenderBuffer(float sx, float sy, uint32_t f, bool ms, bool ownDepth)
+    : format(f), multisampled(ms), depthOfItsOwn(ownDepth), relative(true), scaleX(sx), scaleY(sy) {
     loaded = Load();
 }
 

@@ -112,7 +112,7 @@ private:
     friend class ResourceManager;
     RenderBuffer(uint32_t width, uint32_t height, uint32_t format, bool multisampled, bool depthOfItsOwn);
     // A buffer that follows the render size.
-    RenderBuffer(float scaleX, float scaleY, uint32_t format, bool multisampled);
+    RenderBuffer(float scaleX, float scaleY, uint32_t format, bool multisampled, bool depthOfItsOwn);
     void Resize(uint32_t newWidth, uint32_t newHeight);
     void ReleaseDepth();
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -54,27 +55,111 @@ protected:
     platform::ScopedClock scoped{clock};
 };
 
-TEST_F(EngineCoreTest, FrameTimesAreClampedAndSmoothed) {
+// A frame's time is the wall clock from the start of the frame before: the work of a frame, the
+// wait of the frame limiter and whatever the driver does between frames all count. The first
+// frame, and the one after a discounted frame, count one fixed step; a stall counts as the
+// longest frame.
+TEST_F(EngineCoreTest, AFrameCountsTheWallClockSinceTheFrameBefore) {
     SD::Core core;
     RecordingSystem system("S", &clock);
     core.AddSystem(&system, false);
-
-    core.RunFrame();  // the first frame uses a measured time of 0
-    EXPECT_NEAR(core.GetFrameTime(), 0.0144, 1e-12);
-
-    system.work = 0.030;
-    core.RunFrame();  // measures the first frame, which took no time
-    core.RunFrame();  // measures the second frame's 0.030 s of work
-    double expected = 0.1 * 0.030 + 0.9 * (0.1 * 0.0 + 0.9 * 0.0144);
-    EXPECT_NEAR(core.GetFrameTime(), expected, 1e-9);
-
-    system.work = 0.7;  // a hitch is replaced by single-precision 0.016
+    const struct {
+        double work;          // advanced during the frame
+        double between;       // advanced after it, as a driver or the presentation would
+        bool discount;        // the frame loads something
+        double expectedNext;  // the next frame's time
+    } frames[] = {
+        {0.030, 0.0, false, 0.030},
+        {0.2, 0.3, false, 0.5},
+        {0.4, 0.0, true, SD::FixedSteps::kStep},
+        {3.0, 0.0, false, SD::Core::kLongestFrame},
+        {0.125, 0.0, false, 0.125},
+    };
     core.RunFrame();
-    double before = core.GetFrameTime();
-    core.RunFrame();
-    EXPECT_NEAR(core.GetFrameTime(), 0.1 * 0.01600000075995922 + 0.9 * before, 1e-12);
-    EXPECT_FLOAT_EQ(system.dts.back(), static_cast<float>(core.GetFrameTime()));
-    EXPECT_EQ(core.GetFrameCount(), 5u);
+    EXPECT_FLOAT_EQ(system.dts.back(), static_cast<float>(SD::FixedSteps::kStep));
+    for (const auto& f : frames) {
+        system.work = f.work;
+        core.RunFrame();
+        if (f.discount) core.DiscountFrameTime();
+        clock.Advance(f.between);
+        system.work = 0.0;
+        core.RunFrame();
+        EXPECT_NEAR(system.dts.back(), f.expectedNext, 1e-6) << f.work;
+        EXPECT_NEAR(core.GetFrameTime(), f.expectedNext, 1e-6) << f.work;
+    }
+    // The smoothed reading lags behind the frames it evens out.
+    EXPECT_GT(core.GetSmoothedFrameTime(), 0.0);
+    EXPECT_LT(core.GetSmoothedFrameTime(), SD::Core::kLongestFrame);
+}
+
+// Steps and frames of systems in the order the core calls them.
+class SteppingSystem : public RecordingSystem {
+public:
+    using RecordingSystem::RecordingSystem;
+    bool TakesFixedSteps() const override { return true; }
+    void FixedUpdate(float step) override {
+        steps.push_back(step);
+        g_calls.push_back(std::string("step ") + GetName());
+    }
+    std::vector<float> steps;
+};
+
+// The fixed steps a frame's time makes due run where the first stepping system stands, each step
+// through every stepping system in order, before any of them has its frame; what is left short of
+// a step waits for the next frame, and a paused frame makes none.
+TEST_F(EngineCoreTest, FixedStepsInterleaveWhereTheFirstSteppingSystemStands) {
+    SD::Core core;
+    RecordingSystem input("Input", &clock), late("Late");
+    SteppingSystem physics("Physics"), components("Components");
+    core.AddSystem(&input, false);
+    core.AddSystem(&physics, false);
+    core.AddSystem(&late, false);
+    core.AddSystem(&components, false);
+    core.RunFrame();  // the first frame: one step
+    EXPECT_EQ(g_calls, (std::vector<std::string>{"update Input", "step Physics", "step Components", "update Physics",
+                                                 "update Late", "update Components"}));
+    const struct {
+        double frame;
+        bool paused;
+        int steps;
+    } frames[] = {{0.04, false, 2}, {0.01, false, 1}, {0.01, false, 0}, {0.5, true, 0}, {0.01, false, 1}};
+    for (const auto& f : frames) {
+        // The frame's time is the work of the frame before, done in the input system.
+        input.work = f.frame;
+        core.RunFrame();
+        input.work = 0.0;
+        core.SetPaused(f.paused);
+        g_calls.clear();
+        core.RunFrame();
+        int seen = 0;
+        for (const std::string& call : g_calls) seen += call == "step Physics";
+        EXPECT_EQ(seen, f.steps) << f.frame;
+        if (f.steps > 0) {
+            EXPECT_EQ(g_calls[1], "step Physics");
+        }
+        core.SetPaused(false);
+    }
+    for (float step : components.steps) EXPECT_FLOAT_EQ(step, static_cast<float>(SD::FixedSteps::kStep));
+    EXPECT_EQ(physics.steps.size(), components.steps.size());
+}
+
+// The same seconds make the same steps whatever the frames, the clock's rounding of each frame
+// to whole counts included.
+TEST(FixedSteps, TheSameSecondsMakeTheSameStepsAtAnyFrameRate) {
+    for (const double frame : {1.0 / 144.0, 1.0 / 60.0, 1.0 / 20.0, 1.0 / 8.0, 0.3}) {
+        SD::FixedSteps clock;
+        int steps = 0;
+        const int frames = static_cast<int>(std::lround(6.0 / frame));
+        for (int i = 0; i < frames; ++i) {
+            const double rounded = std::floor(frame * 1e9) * 1e-9;  // truncated to nanoseconds
+            steps += clock.Advance(rounded);
+        }
+        EXPECT_EQ(steps, 360) << frame;
+        EXPECT_LT(clock.Behind(), SD::FixedSteps::kStep);
+    }
+    SD::FixedSteps clock;
+    EXPECT_EQ(clock.Advance(-1.0), 0);
+    EXPECT_EQ(clock.Behind(), 0.0);
 }
 
 // Records the core's announcements: pause edges and the per-system profiling events.
@@ -93,11 +178,14 @@ TEST_F(EngineCoreTest, PauseEdgesAreAnnouncedOnceAndSystemsGetZero) {
 
     SD::Core core;
     RecordingSystem system("S", &clock);
+    system.work = 0.02;
     core.AddSystem(&system, false);
     const bool pausedPerFrame[] = {false, true, true, false, false};
+    double pausedFrameTime = 0.0;
     for (bool paused : pausedPerFrame) {
         core.SetPaused(paused);
         core.RunFrame();
+        if (paused) pausedFrameTime = core.GetFrameTime();
     }
     const std::vector<std::string> expected = {"profile S", "pause",     "profile S", "profile S",
                                                "resume",    "profile S", "profile S"};
@@ -106,8 +194,8 @@ TEST_F(EngineCoreTest, PauseEdgesAreAnnouncedOnceAndSystemsGetZero) {
     EXPECT_GT(system.dts[0], 0.0f);
     EXPECT_EQ(system.dts[1], 0.0f);
     EXPECT_EQ(system.dts[2], 0.0f);
-    EXPECT_GT(system.dts[3], 0.0f);
-    EXPECT_GT(core.GetFrameTime(), 0.0);  // the frame time keeps the smoothed value while paused
+    EXPECT_FLOAT_EQ(system.dts[3], 0.02f);
+    EXPECT_DOUBLE_EQ(pausedFrameTime, 0.02);  // the frame time is measured while paused
     SD::Message_System::DestroyInstance();
 }
 

@@ -66,8 +66,9 @@ protected:
         return b;
     }
     // The particles as the manager draws them: the unit quad indexed, one record per instance,
-    // the view at the origin looking down +z.
-    void Draw(const std::vector<Particle>& particles) {
+    // the view at the origin looking down +z; `band` picks the sprites by their width in pixels
+    // (from x up to y, no upper end while y is 0).
+    void Draw(const std::vector<Particle>& particles, Float4 band = Float4{}) {
         Aperture::Resource::MeshVertexData quad[6] = {};
         const float corners[6][4] = {{-0.5f, 0.5f, 0, 0}, {0.5f, 0.5f, 1, 0},   {0.5f, -0.5f, 1, 1},
                                      {0.5f, -0.5f, 1, 1}, {-0.5f, -0.5f, 0, 1}, {-0.5f, 0.5f, 0, 0}};
@@ -96,6 +97,7 @@ protected:
         ASSERT_EQ(effect_->SetMatrix("projection", projection_), kOk);
         ASSERT_EQ(effect_->SetTexture("particle_texture", texture_), kOk);
         ASSERT_EQ(effect_->SetFloat("viewport_width", float(kWidth)), kOk);
+        ASSERT_EQ(effect_->SetVector("size_band", band), kOk);
         ASSERT_EQ(device_->SetVertexDeclaration(declaration), kOk);
         ASSERT_EQ(device_->SetStreamSource(0, Vertices(quad, sizeof quad), 0, 56), kOk);
         ASSERT_EQ(device_->SetStreamSource(1, Vertices(records.data(), uint32_t(records.size() * 32)), 0, 32), kOk);
@@ -187,6 +189,25 @@ TEST_F(ParticleDisplay, ANearOrHugeSpriteNeverCoversTheView) {
     for (int y = 0; y < kHeight; y += 5)
         for (int x = 0; x < kWidth; x += 5) white += Red(x, y) > 250;
     EXPECT_EQ(white, 0) << "a bank of grey puffs round the eye leaves the view grey";
+}
+
+// The frame draws the narrow sprites at full size and the wide ones into a smaller target: each
+// draw keeps the sprites of its band of widths only, judged before the cap on the width, so that
+// every sprite lands in exactly one of the two draws.
+TEST_F(ParticleDisplay, ADrawKeepsOnlyTheSpritesOfItsBandOfWidths) {
+    const float depth = 50.0f;
+    const float perUnit = projection_.m[0] * 0.5f * kWidth / depth;  // pixels per unit of size
+    struct Case {
+        float pixels, from, below;
+        bool drawn;
+    } cases[] = {
+        {12.0f, 0.0f, 0.0f, true}, {12.0f, 8.0f, 0.0f, true},  {12.0f, 0.0f, 8.0f, false}, {4.0f, 8.0f, 0.0f, false},
+        {4.0f, 0.0f, 8.0f, true},  {12.0f, 8.0f, 16.0f, true}, {40.0f, 8.0f, 0.0f, true},  {40.0f, 0.0f, 8.0f, false},
+    };
+    for (const Case& c : cases) {
+        Draw({Glow(depth, c.pixels / perUnit)}, Float4{c.from, c.below, 0.0f, 0.0f});
+        EXPECT_EQ(LitColumns() > 0, c.drawn) << c.pixels << " pixels in [" << c.from << ", " << c.below << ")";
+    }
 }
 
 }  // namespace

@@ -33,8 +33,6 @@
 #include "game/hud/HudSystem.h"
 #include "game/systems/SowlarSystem.h"
 #include "engine/Level.h"
-#include "engine/SuperialDataMap.h"
-#include "engine/SuperialValue.h"
 #include "graphics/Graphics.h"
 #include "graphics/ParticleCulling.h"
 #include "graphics/components/Camera.h"
@@ -64,7 +62,6 @@ constexpr const char* kSkyTexture = "Assets/Textures/Sky/spring_skysphere.png";
 constexpr std::pair<const char*, const char*> kGrounds[] = {
     {"Assets/Textures/grass.png", "Assets/Materials/meadow.mat"},
     {"Assets/Textures/gradient.png", "Assets/Materials/SampleHill.mat"}};
-constexpr const char* kWorldLevel = "Assets/Levels/World_v6/objects.xml";
 
 using displaytest::RedrawStill;
 using displaytest::Showing;
@@ -118,26 +115,6 @@ Box ExpectedLogoBox(const Box& area, float x, float y, const Aperture::UISprite&
             int(std::lround(centreY + ph / 2))};
 }
 
-// Gives the level's hill the scale of its model; false when the level places no scaled hill.
-bool ScaleHillToItsModel(const std::string& level) {
-    auto map = SD::SuperialDataMap::createFromFile(level.c_str());
-    if (!map) return false;
-    for (SD::SuperialValue* layer = map->Top()->FirstChild(); layer; layer = layer->Next()) {
-        SD::SuperialValue* objects = SD::SuperialValue::FindChildByTag(layer, "GameObjects");
-        for (SD::SuperialValue* entry = objects ? objects->FirstChild() : nullptr; entry; entry = entry->Next()) {
-            std::string blueprint;
-            entry->GetAttribute("blueprint", blueprint);
-            SD::SuperialValue* transform =
-                SD::SuperialValue::FindChildByTag(SD::SuperialValue::FindChildByTag(entry, "Components"), "Transform");
-            SD::SuperialValue* scale = SD::SuperialValue::FindChildByName(transform, "scale");
-            if (blueprint != "ObjectTemplates/Hill" || !scale) continue;
-            for (SD::SuperialValue* axis = scale->FirstChild(); axis; axis = axis->Next()) axis->SetFloat(1.0);
-            return SD::SuperialDataMap::WriteToFile(level.c_str(), *map) > 0;
-        }
-    }
-    return false;
-}
-
 // The colour a material file tints its surface ("float4 tint r g b a"); black without one.
 Colour MaterialTint(const std::string& text) {
     std::istringstream lines(text);
@@ -174,9 +151,6 @@ protected:
             config.replace(begin, config.find('\n', begin) - begin, value);
         }
         tree_.Write("Assets/Config/config.ini", config);
-        // The world's hill is drawn 40 times the size of its model (1600 units across, 120 high)
-        // and roofs over the whole floor; at the model's own size the camera sees the sky.
-        ASSERT_TRUE(ScaleHillToItsModel(tree_.Path(kWorldLevel))) << "no hill in " << kWorldLevel;
         std::string error;
         sky_ = qvdisplay::TextureMean(tree_.Path(kSkyTexture), &error);
         ASSERT_EQ(error, "") << kSkyTexture;

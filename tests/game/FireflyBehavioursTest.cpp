@@ -38,7 +38,7 @@ protected:
         return firefly;
     }
     void FlyFrame(float dt) {
-        Frame(dt);
+        Frame(dt, &manager());
         manager().Update(dt);
     }
     static SD::Vec3 Velocity(QV::Firefly* firefly) {
@@ -62,8 +62,9 @@ TEST_F(FireflyBehavioursTest, HandOversAndEndsLeaveTheExpectedLaneBehind) {
     for (const Case& c : cases) {
         // FlyToObj hands over after five seconds or on reaching its target, whichever comes first.
         QV::Firefly* firefly = Make(SD::Vec3(1000, 0, 0), c.lane, c.behaviour);
-        for (float t = 0.0f; t < c.seconds; t += 0.05f) {
-            FlyFrame(0.05f);
+        // Frames of one step each: the lane is seen between any two steps.
+        for (float t = 0.0f; t < c.seconds; t += kStep) {
+            FlyFrame(kStep);
             if (std::string(c.after) == "JoinPlayer" && Lane(firefly, c.lane) == "JoinPlayer") break;
         }
         EXPECT_EQ(Lane(firefly, c.lane), c.after) << c.behaviour;

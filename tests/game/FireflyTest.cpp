@@ -48,9 +48,10 @@ protected:
         QV::Firefly_Manager::DestroyInstance();
     }
     static QV::Firefly_Manager& manager() { return QV::Firefly_Manager::GetInstance(); }
-    // A frame in the engine's order: components, then the firefly manager.
+    // A frame in the engine's order: each step the physics, the components, then the firefly
+    // manager; then the frame's updates.
     void FlyFrame(float dt) {
-        Frame(dt);
+        Frame(dt, &manager());
         manager().Update(dt);
     }
     SD::GameObject* SpawnAt(SD::Vec3 at) {

@@ -27,7 +27,7 @@ TEST(FlightModel, EachModeKeepsItsOwnPitchLimit) {
         QV::FlightState s = Fast();
         SD::Transform transform;
         transform.SetPos({0, 1000, 0});
-        for (int i = 0; i < 20; ++i) QV::StepFlight(s, transform, 1, 0, 0.1f, c.mode);
+        for (int i = 0; i < 20; ++i) QV::StepFlight(s, transform, SD::Vec3(), 1, 0, 0.1f, c.mode);
         EXPECT_LE(s.angles.x, c.limit) << static_cast<int>(c.mode);
         if (c.mode != FlightMode::kReturn) {
             EXPECT_EQ(s.angles.x, c.limit);
@@ -49,7 +49,7 @@ TEST(FlightModel, TheRollIsClampedBeforeLevellingOnlyOnThePad) {
         s.angles.z = 40;
         SD::Transform transform;
         transform.SetPos({0, 1000, 0});
-        QV::StepFlight(s, transform, 0, 0, 0.1f, c.mode);
+        QV::StepFlight(s, transform, SD::Vec3(), 0, 0, 0.1f, c.mode);
         EXPECT_FLOAT_EQ(s.angles.z, c.roll) << static_cast<int>(c.mode);
     }
 }
@@ -60,8 +60,8 @@ TEST(FlightModel, ReturningYawsHarderAndTheNoseTermsDiffer) {
     SD::Transform a, b;
     a.SetPos({0, 1000, 0});
     b.SetPos({0, 1000, 0});
-    QV::StepFlight(pad, a, 0, 0.5f, 0.1f, FlightMode::kPad);
-    QV::StepFlight(back, b, 0, 0.5f, 0.1f, FlightMode::kReturn);
+    QV::StepFlight(pad, a, SD::Vec3(), 0, 0.5f, 0.1f, FlightMode::kPad);
+    QV::StepFlight(back, b, SD::Vec3(), 0, 0.5f, 0.1f, FlightMode::kReturn);
     EXPECT_FLOAT_EQ(pad.angularVelocity.y, 1000 * 0.5f * 0.1f * 1.7f);
     EXPECT_FLOAT_EQ(back.angularVelocity.y, 1000 * 0.5f * 0.1f * 2.0f);
     EXPECT_FLOAT_EQ(QV::NoseTerm(0.5f, FlightMode::kPad), -0.333f * 0.25f);
@@ -75,7 +75,7 @@ TEST(FlightModel, ADegenerateOrientationKeepsTheLastFacing) {
     s.angles = SD::Vec3(std::nanf(""), 0, 0);
     SD::Transform transform;
     transform.SetPos({0, 1000, 0});
-    const SD::Vec3 facing = QV::StepFlight(s, transform, 0, 0, 0.1f, FlightMode::kPad);
+    const SD::Vec3 facing = QV::StepFlight(s, transform, SD::Vec3(), 0, 0, 0.1f, FlightMode::kPad);
     EXPECT_EQ(facing, SD::Vec3(0, 0, 1));
 }
 

@@ -57,7 +57,7 @@ protected:
     }
     void Touch(SD::GameObject* player) {
         Place(player, {0, 0, 0});
-        Frame(0.016f);
+        Frame(kStep);
         Place(player, {100, 0, 0});
     }
     void Particles(float dt) { graphics.UpdateParticleSystems(dt); }

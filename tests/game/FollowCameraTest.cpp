@@ -1,7 +1,8 @@
-// The follow camera behind a vehicle in a small world: it starts the maximum distance behind,
-// keeps the speed-dependent distance while following, never produces non-numbers however its
-// target stands, glides away to another target, circles it and comes back, and leaves its
-// state alone when a script only renames the target.
+// The follow camera behind a vehicle in a small world, frame by frame of one fixed step each: it
+// starts the maximum distance behind, keeps the speed-dependent distance while following however
+// long a frame is, never produces non-numbers however its target stands, glides away to another
+// target, circles it and comes back, and leaves its state alone when a script only renames the
+// target.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -13,7 +14,7 @@ namespace {
 
 using namespace playtest;
 
-constexpr float kDt = 0.1f;
+constexpr float kDt = static_cast<float>(SD::FixedSteps::kStep);
 
 class FollowCameraTest : public PlayFixture {
 protected:
@@ -40,17 +41,20 @@ TEST_F(FollowCameraTest, TheCameraStartsBehindAndKeepsTheFollowDistanceOfAStillV
     // Right after initialisation: the maximum radius behind along the vehicle's facing.
     EXPECT_EQ(camera->GetTransform().GetLocalPos(), SD::Vec3(0, 1000, -30));
     EXPECT_EQ(CameraOf(camera)->GetState(), QV::VernholmCameraLogic::kFollow);
-    // A still vehicle leads by the minimum speed: r = 10 + (30 - 10) * 5 * 0.1 = 20 behind.
+    // A still vehicle leads by the minimum speed: r = 10 + (30 - 10) * 5 / 60 behind, a step
+    // being a sixtieth of a second.
+    const float distance = 10.0f + 20.0f * 5.0f / 60.0f;
     for (int i = 0; i < 40; ++i) {
         Play(1, kDt);
         const SD::Vec3 offset = player->GetTransform().GetLocalPos() - camera->GetTransform().GetLocalPos();
-        ASSERT_NEAR(offset.Length(), 20.0f, 1e-3f) << i;
+        ASSERT_NEAR(offset.Length(), distance, 1e-3f) << i;
         ExpectSane(camera, "still");
     }
     EXPECT_NEAR(camera->GetTransform().GetDir().Dot(SD::Vec3(0, 0, 1)), 1.0f, 1e-4f);
-    // A faster frame is capped at the maximum radius.
+    // A long frame is so many steps: the camera stands where it stood.
     Play(1, 1.0f);
-    EXPECT_NEAR((player->GetTransform().GetLocalPos() - camera->GetTransform().GetLocalPos()).Length(), 30.0f, 1e-3f);
+    EXPECT_NEAR((player->GetTransform().GetLocalPos() - camera->GetTransform().GetLocalPos()).Length(), distance,
+                1e-3f);
 }
 
 TEST_F(FollowCameraTest, DegenerateTargetsNeverProduceNonNumbers) {
@@ -94,8 +98,8 @@ TEST_F(FollowCameraTest, AVisitGlidesAwayCirclesTheTargetOnceAndReturns) {
     EXPECT_EQ(follow->GetState(), QV::VernholmCameraLogic::kApproach);
     Play(59, kDt);
     EXPECT_EQ(follow->GetState(), QV::VernholmCameraLogic::kOrbit);
-    // One turn at 3 radians a second: the orbit ends on the first frame past 2 pi, the 21st.
-    Play(20, kDt);
+    // One turn at 3 radians a second: the orbit ends on the first step past 2 pi, the 126th.
+    Play(125, kDt);
     EXPECT_EQ(follow->GetState(), QV::VernholmCameraLogic::kOrbit);
     Play(1, kDt);
     EXPECT_EQ(follow->GetTarget(), player);
@@ -149,6 +153,27 @@ TEST_F(FollowCameraTest, TheChaseCameraKeepsItsSpeedDependentDistance) {
     Play(10, kDt);
     EXPECT_TRUE(Finite(chase->GetTransform().GetOrient()));
     EXPECT_NEAR(chase->GetTransform().GetDir().z, 1.0f, 1e-4f);
+}
+
+// A level makes its cameras before the play state makes the vehicle, and each visit makes a new
+// one: the chase camera waits where it stands, then follows whichever vehicle there is.
+TEST_F(FollowCameraTest, TheChaseCameraFindsTheVehicleMadeAfterItAndEachNewOne) {
+    Blueprints(Blueprint("Chase", TransformXml({}) + Header("ObscuraCameraLogic", 0) + "</ObscuraCameraLogic>"));
+    SD::GameObject* chase = Spawn("Chase", "ChaseCam", {0, 10, -50});
+    auto* logic = Get<QV::ObscuraCameraLogic>(chase, SD::CID_ObscuraCamera);
+    Play(5, kDt);
+    EXPECT_EQ(logic->GetTarget(), nullptr);
+    EXPECT_EQ(chase->GetTransform().GetLocalPos(), SD::Vec3(0, 10, -50));
+    for (const SD::Vec3 at : {SD::Vec3(0, 1000, 0), SD::Vec3(500, 800, 0)}) {
+        SD::GameObject* player = Spawn("Vehicle", "Player");
+        Place(player, at);
+        Play(1, kDt);
+        EXPECT_EQ(logic->GetTarget(), player);
+        EXPECT_EQ(logic->GetSpringPoint(), at);
+        EXPECT_NEAR((chase->GetTransform().GetLocalPos() - at).Length(), 7.8f, 1e-3f);
+        factory.DestroyGameObject(player);
+        factory.Update(0);
+    }
 }
 
 TEST_F(FollowCameraTest, TheDataBarShowsItsValueOfTheInitialWidthOnce) {

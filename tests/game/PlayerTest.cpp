@@ -22,27 +22,29 @@ using qvtest::ExpectNear;
 using namespace playtest;
 
 constexpr float kDt = 0.1f;
+// A frame of one fixed step: the vehicle flies one step of the flight model per frame.
+constexpr float kStep = static_cast<float>(SD::FixedSteps::kStep);
 constexpr float kPi = 3.14159265358979f;
 
-// The angles the flight model gives for a run of frames with the same input, from the
-// per-frame rules: acceleration, damping as damping^dt, integration, clamps, stabilisation.
+// The angles the flight model gives for a run of steps with the same input, from the
+// per-step rules: acceleration, damping as damping^dt, integration, clamps, stabilisation.
 struct Expected {
     SD::Vec3 omega;
     SD::Vec3 angles;
 
-    void Frames(int count, float p, float y, const Flight& f) {
+    void Steps(int count, float p, float y, const Flight& f) {
         for (int i = 0; i < count; ++i) {
-            omega.y += f.acceleration.y * y * kDt * 1.7f;
-            omega.x += f.acceleration.x * p * kDt * 1.7f;
+            omega.y += f.acceleration.y * y * kStep * 1.7f;
+            omega.x += f.acceleration.x * p * kStep * 1.7f;
             const bool back = (angles.z < -15 && y > 0) || (angles.z > 15 && y < 0);
-            omega.z += (f.acceleration.z + (back ? 200.0f : 0.0f)) * y * kDt;
-            omega.x *= std::pow(f.damping.x, kDt);
-            omega.y *= std::pow(f.damping.y, kDt);
-            omega.z *= std::pow(f.damping.z, kDt);
-            angles += omega * kDt;
+            omega.z += (f.acceleration.z + (back ? 200.0f : 0.0f)) * y * kStep;
+            omega.x *= std::pow(f.damping.x, kStep);
+            omega.y *= std::pow(f.damping.y, kStep);
+            omega.z *= std::pow(f.damping.z, kStep);
+            angles += omega * kStep;
             angles.z = std::fmax(-30.0f, std::fmin(30.0f, angles.z));
             angles.x = std::fmax(-75.0f, std::fmin(75.0f, angles.x));
-            if (y == 0.0f) angles.z *= std::fmax(0.0f, 1.0f - f.stabilize * kDt);
+            if (y == 0.0f) angles.z *= std::fmax(0.0f, 1.0f - f.stabilize * kStep);
         }
     }
     SD::Vec3 Facing() const {
@@ -105,33 +107,34 @@ TEST_F(PlayerTest, AScriptedKeySequenceGivesTheWorkedAnglesHeadingAndThrust) {
     Expected expected;
     const Flight flight;
 
+    // A frame of half a second is thirty steps.
     keys = {SD::key_W};  // nose input +1, squared: +1
-    Play(5, kDt);
-    expected.Frames(5, 1, 0, flight);
+    Play(1, 0.5f);
+    expected.Steps(30, 1, 0, flight);
     ExpectNear(logic->GetFlight().angularVelocity, expected.omega, 1e-3f, "after the pitch");
     ExpectNear(logic->GetFlight().angles, expected.angles, 1e-3f, "after the pitch");
 
     keys = {SD::key_D};  // turn input +1: yaw and roll
-    Play(5, kDt);
-    expected.Frames(5, 0, 1, flight);
+    Play(30, kStep);
+    expected.Steps(30, 0, 1, flight);
     ExpectNear(logic->GetFlight().angles, expected.angles, 1e-3f, "after the turn");
     EXPECT_GT(expected.angles.z, 0.0f);
 
     // The throttle alone: the roll levels out and the body is pushed along the facing.
     keys = {SD::key_SPACE};
-    Play(4, kDt);
-    expected.Frames(4, 0, 0, flight);
+    Play(24, kStep);
+    expected.Steps(24, 0, 0, flight);
     ExpectNear(logic->GetFlight().angles, expected.angles, 1e-3f, "with the throttle");
     const SD::Vec3 facing = expected.Facing();
     ExpectNear(player->GetTransform().GetDir().GetNormalized(), facing, 1e-4f, "heading");
     ExpectNear(logic->GetFacing(), facing, 1e-4f, "facing");
 
     const SD::Vec3 before = BodyOf(player)->GetForce();
-    Play(1, kDt);
-    expected.Frames(1, 0, 0, flight);
+    Play(1, kStep);
+    expected.Steps(1, 0, 0, flight);
     const SD::Vec3 f = expected.Facing();
     const float c = f.y > 0 ? -0.333f * f.y * f.y : 1.1f * f.y * f.y;
-    ExpectNear(BodyOf(player)->GetForce() - before, f * (500.0f * (1.0f + c)), 0.05f, "thrust of one frame");
+    ExpectNear(BodyOf(player)->GetForce() - before, f * (500.0f * (1.0f + c)), 0.05f, "thrust of one step");
 
     // Frame by frame the vehicle moves the way it faces.
     const SD::Vec3 velocity = BodyOf(player)->GetVelocity();
@@ -150,13 +153,13 @@ TEST_F(PlayerTest, AnglesStayWithinTheirLimitsAndARollLevelsOutWithoutTurnInput)
     Play(200, kDt);
     EXPECT_FLOAT_EQ(logic->GetFlight().angles.x, -75.0f);
     EXPECT_FLOAT_EQ(logic->GetFlight().angles.z, -30.0f);
-    // Roll stabilisation of 2 per second: 0.8 of the roll is kept each frame of 0.1 s.
+    // Roll stabilisation of 2 per second: 1 - 2/60 of the roll is kept each step.
     keys.clear();
-    Play(1, kDt);
+    Play(1, kStep);
     const float roll = logic->GetFlight().angles.z;
-    Play(1, kDt);
-    const float rolled = std::fmax(-30.0f, roll + logic->GetFlight().angularVelocity.z * kDt);
-    EXPECT_NEAR(logic->GetFlight().angles.z, rolled * 0.8f, 1e-3f);
+    Play(1, kStep);
+    const float rolled = std::fmax(-30.0f, roll + logic->GetFlight().angularVelocity.z * kStep);
+    EXPECT_NEAR(logic->GetFlight().angles.z, rolled * (1.0f - 2.0f * kStep), 1e-3f);
     Play(200, kDt);
     EXPECT_NEAR(logic->GetFlight().angles.z, 0.0f, 1e-3f);
     EXPECT_TRUE(Finite(player->GetTransform().GetOrient()));
@@ -193,19 +196,19 @@ TEST_F(PlayerTest, ABoostAddsTwoAndAQuarterTimesTheThrustWhileItLasts) {
     QV::PlayerLogic* logic = PlayerOf(player);
     keys = {SD::key_SPACE};
     SD::Vec3 before = BodyOf(player)->GetForce();
-    Play(1, kDt);
+    Play(1, kStep);
     const float plain = (BodyOf(player)->GetForce() - before).z;
     EXPECT_FLOAT_EQ(plain, 500.0f);
-    logic->SetBoostTime(0.15f);
+    logic->SetBoostTime(1.5f * kStep);
     before = BodyOf(player)->GetForce();
-    Play(1, kDt);
+    Play(1, kStep);
     EXPECT_NEAR((BodyOf(player)->GetForce() - before).z, 2.25f * plain, 0.01f);
     before = BodyOf(player)->GetForce();
-    Play(1, kDt);
+    Play(1, kStep);
     EXPECT_NEAR((BodyOf(player)->GetForce() - before).z, 2.25f * plain, 0.01f);
     EXPECT_LE(logic->GetBoostTime(), 0.0f);
     before = BodyOf(player)->GetForce();
-    Play(1, kDt);
+    Play(1, kStep);
     EXPECT_NEAR((BodyOf(player)->GetForce() - before).z, plain, 0.01f);
 }
 
@@ -515,9 +518,9 @@ protected:
         ASSERT_TRUE(kinect->WaitForFrames(++delivered, 10000));
         kinect->Update(0.0f);
     }
-    SD::Vec3 ForceOfAFrame(SD::GameObject* player) {
+    SD::Vec3 ForceOfAStep(SD::GameObject* player) {
         const SD::Vec3 before = BodyOf(player)->GetForce();
-        Play(1, kDt);
+        Play(1, kStep);
         return BodyOf(player)->GetForce() - before;
     }
 
@@ -537,7 +540,7 @@ TEST_F(PlayerKinectTest, WithASensorTheVehicleStartsFlownByTheHandsAndTogglesToT
     StandPushing();
     Play(1, kDt);  // the HUD finds the player centred
     // Level flight: no nose term, the thrust is F T.
-    ExpectNear(ForceOfAFrame(player), SD::Vec3(0, 0, 500.0f * 0.9f), 0.01f, "hands pushed forward");
+    ExpectNear(ForceOfAStep(player), SD::Vec3(0, 0, 500.0f * 0.9f), 0.01f, "hands pushed forward");
     EXPECT_TRUE(QV::GetInputActivity().throttle);
     // The pad keys do nothing in this mode.
     keys = {SD::key_D};
@@ -561,18 +564,18 @@ TEST_F(PlayerKinectTest, TheHandsThrustWeighsTheNoseByTheThrottleAndABoostRaises
     const SD::Vec3 f = player->GetTransform().GetDir().GetNormalized();
     ASSERT_GT(std::fabs(f.y), 0.4f) << "the vehicle's nose is tilted";
     const float c = f.y > 0.0f ? -0.333f * f.y * f.y : 0.45f * f.y * f.y;
-    ExpectNear(ForceOfAFrame(player), f * (speed * t + speed * t * c * t), 0.05f, "tilted nose");
+    ExpectNear(ForceOfAStep(player), f * (speed * t + speed * t * c * t), 0.05f, "tilted nose");
 
-    logic->SetBoostTime(0.15f);
-    ExpectNear(ForceOfAFrame(player), f * ((speed + 1000.0f) * t + speed * t * c * t), 0.05f, "boosted");
-    ExpectNear(ForceOfAFrame(player), f * ((speed + 1000.0f) * t + speed * t * c * t), 0.05f, "still boosted");
+    logic->SetBoostTime(1.5f * kStep);
+    ExpectNear(ForceOfAStep(player), f * ((speed + 1000.0f) * t + speed * t * c * t), 0.05f, "boosted");
+    ExpectNear(ForceOfAStep(player), f * ((speed + 1000.0f) * t + speed * t * c * t), 0.05f, "still boosted");
     EXPECT_LE(logic->GetBoostTime(), 0.0f);
-    ExpectNear(ForceOfAFrame(player), f * (speed * t + speed * t * c * t), 0.05f, "boost over");
+    ExpectNear(ForceOfAStep(player), f * (speed * t + speed * t * c * t), 0.05f, "boost over");
 
     // With controls off the gesture is still read but nothing flies.
     logic->SetControlsEnabled(false);
     QV::GetInputActivity() = QV::InputActivity();
-    ExpectNear(ForceOfAFrame(player), SD::Vec3(), 1e-5f, "controls off");
+    ExpectNear(ForceOfAStep(player), SD::Vec3(), 1e-5f, "controls off");
     EXPECT_TRUE(QV::GetInputActivity().throttle);
 }
 

@@ -122,17 +122,19 @@ TEST_F(SampleWorldTest, TheWorldCarriesEveryKindAndTheyBehave) {
     EXPECT_FALSE(hatchery->IsArmed());
     QV::SowlarSystem_::GetInstance().ActivateGroup("Group_01", false);
     EXPECT_TRUE(hatchery->IsArmed());
-    Place(player, {0, 0, -290});
+    const auto at = [this](const char* name) { return Named(name)->GetTransform().GetLocalPos(); };
+    Place(player, at("Hatchery"));
     Frames(1, 0.1f);
     EXPECT_TRUE(hatchery->IsDone());
     EXPECT_EQ(QV::AudioLogic_::GetInstance().SyncQueueSize(), 1u);
-    Place(player, {-150, 0, -290});
+    Place(player, at("Lookout"));
     Frames(1, 0.1f);
     EXPECT_TRUE(Of<QV::CameraTransitionTrigger>("Lookout", SD::kCameraTransitionTriggerID)->IsFired());
-    Place(player, {150, 0, -290});
+    const SD::Vec3 narrator = at("Narrator");
+    Place(player, narrator);
     Frames(1, 0.1f);
     EXPECT_TRUE(Of<QV::HudFadeTrigger>("Narrator", SD::CID_HudFadeTrigger)->IsQueued());
-    EXPECT_EQ(Named("Shadow")->GetTransform().GetLocalPos(), SD::Vec3(150, 0, -290));
+    EXPECT_EQ(Named("Shadow")->GetTransform().GetLocalPos(), narrator);
 
     // Into the summer glade, three quarters across: the season and the bloom's colour follow.
     GiveGeometry(Named("Bloom"), SD::Vec4());

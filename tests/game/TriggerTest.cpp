@@ -29,7 +29,7 @@ protected:
     }
 
     // Brings `who` into the trigger at the origin for one frame and out again.
-    void Touch(SD::GameObject* who, float dt = 0.016f) {
+    void Touch(SD::GameObject* who, float dt = kStep) {
         Place(who, {0, 0, 0});
         Frame(dt);
         Place(who, {100, 0, 0});
@@ -59,11 +59,11 @@ TEST_F(TriggerTest, ThePlayerFiresItOnceUntilAResetForItsObjectArrives) {
     EXPECT_EQ(trigger->GetCallbackCount(), 2u) << "the unknown name adds no callback";
 
     Place(player, {0, 0, 0});
-    Frame(0.016f);  // two substeps in contact: fired once
+    Frame(kStep);  // two substeps in contact: fired once
     EXPECT_TRUE(trigger->IsFired());
     EXPECT_EQ(sound.Sounds(), (std::vector<std::string>{"sound Play_Flower", "sound Play_Flower"}));
     EXPECT_EQ(Gusts(), std::vector<SD::Vec3>{SD::Vec3(0, 0, 0)}) << "a friendly wind where the player is";
-    Frame(0.016f);
+    Frame(kStep);
     EXPECT_EQ(Gusts().size() + sound.Sounds().size(), 3u) << "contacts while fired are ignored";
     Place(player, {100, 0, 0});
     // Said once through the logger, naming the trigger's object.

@@ -323,10 +323,17 @@ protected:
         return names;
     }
 
-    // One frame: the clock moves on, then physics, interpolators, components and due messages.
-    void Frame(float dt) {
+    // A frame of one fixed step: the physics meets the contacts of that step's two substeps.
+    static constexpr float kStep = static_cast<float>(SD::FixedSteps::kStep);
+
+    // One frame: the clock moves on, then the fixed steps of physics and components (and of
+    // `stepsToo`, a system after them) that the frame's time makes due, interpolators,
+    // components and due messages.
+    void Frame(float dt, SD::ISystem* stepsToo = nullptr) {
         clock.Advance(dt);
-        Physics().Update(dt);
+        std::vector<SD::ISystem*> stepped{&Physics(), &components};
+        if (stepsToo) stepped.push_back(stepsToo);
+        SD::RunFixedSteps(fixedSteps.Advance(dt), stepped);
         SD::InterpolatorSystem::GetInstance().Update(dt);
         components.Update(dt);
         SD::Message_System::GetInstance()->Update(dt);
@@ -334,6 +341,7 @@ protected:
 
     platform::ManualClock clock;
     platform::ScopedClock scopedClock{clock};
+    SD::FixedSteps fixedSteps;
     std::unique_ptr<SD::Core> core;
     qvtest::TempTree tree;
     Debug::GlobalLogger logger;

@@ -150,7 +150,7 @@ TEST_F(ComponentsTest, AColliderOfAnUnknownShapeIsLoggedAndNotRegistered) {
     EXPECT_EQ(ColliderOf(blob)->GetShape(), nullptr);
     EXPECT_EQ(Physics().GetStaticColliders(), std::vector<Collider*>{ColliderOf(solid)});
     Physics().BuildTree();
-    Frames(2);  // nothing runs a test on the collider without a shape
+    Steps(2);  // nothing runs a test on the collider without a shape
 }
 
 TEST_F(ComponentsTest, CollidersJoinTheListOfTheirKindAndLeaveItWithTheirObject) {

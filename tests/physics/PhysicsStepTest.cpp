@@ -1,4 +1,4 @@
-// The physics step seen from outside: objects built from blueprints, stepped through frames,
+// The physics step seen from outside: objects built from blueprints, moved step by step,
 // their transforms and contact callbacks observed.
 #include <gtest/gtest.h>
 
@@ -29,8 +29,8 @@ TEST_F(PhysicsStepTest, ABallDroppedOnAFloorComesToRestOnIt) {
     ASSERT_TRUE(floor && ball);
     Physics().BuildTree();
     float lowest = 10.0f;
-    for (int frame = 0; frame < 400; ++frame) {
-        Frames(1);
+    for (int step = 0; step < 400; ++step) {
+        Steps(1);
         lowest = std::fmin(lowest, ball->GetTransform().GetLocalPos().y);
     }
     // The floor's top is at 1 and the ball's radius 1: it rests with its centre at 2.
@@ -70,9 +70,9 @@ TEST_F(PhysicsStepTest, TwoEqualBodiesMeetingHeadOnSeparateAlike) {
     EXPECT_NEAR(ColliderOf(left)->velocity.x, -after * decay, 1e-3f);
 }
 
-TEST_F(PhysicsStepTest, ShortFramesRunFewerSubsteps) {
+TEST_F(PhysicsStepTest, ShortStepsRunFewerSubsteps) {
     struct Case {
-        float frame;
+        float time;
         float expectedDrop;
     };
     // Free fall from rest: each substep h moves by the velocity at its start, then adds -50 h.
@@ -81,40 +81,40 @@ TEST_F(PhysicsStepTest, ShortFramesRunFewerSubsteps) {
     };
     for (const Case& c : cases) {
         SD::GameObject* ball = Spawn("Ball", "Ball", {0, 100, 0});
-        Physics().Update(c.frame);
-        EXPECT_FLOAT_EQ(ball->GetTransform().GetLocalPos().y, 100.0f - c.expectedDrop) << c.frame;
+        Physics().Step(c.time);
+        EXPECT_FLOAT_EQ(ball->GetTransform().GetLocalPos().y, 100.0f - c.expectedDrop) << c.time;
         ball->Destroy();
         factory.Update(0);
     }
     SD::GameObject* ball = Spawn("Ball", "Ball", {0, 100, 0});
-    Physics().Update(0.00015f);
+    Physics().Step(0.00015f);
     const float v1 = ColliderOf(ball)->velocity.y;
     EXPECT_NEAR(v1, -50.0f * 0.000075f * std::pow(0.1f, 0.000075f), 1e-6f);
-    Physics().Update(0.2f);  // two substeps of 0.1
+    Physics().Step(0.2f);  // two substeps of 0.1
     const float v2 = (v1 - 50.0f * (1.0f + 0.1f) * 0.1f) * std::pow(0.1f, 0.1f);
     EXPECT_LT(ColliderOf(ball)->velocity.y, v1);
     EXPECT_NEAR(ball->GetTransform().GetLocalPos().y, 100.0f + v1 * 0.1f + v2 * 0.1f, 1e-3f);
 }
 
-TEST_F(PhysicsStepTest, APausedFrameMovesNothingAndCallsNoOne) {
+TEST_F(PhysicsStepTest, AStepOfNoTimeMovesNothingAndCallsNoOne) {
     SD::GameObject* a = Spawn("Ball", "A", {0, 5, 0});
     SD::GameObject* b = Spawn("Ball", "B", {0.5f, 5, 0});
     ContactLog log;
     log.Bind(a);
     log.Bind(b);
-    Frames(10, 0.0f);
+    Steps(10, 0.0f);
     EXPECT_EQ(a->GetTransform().GetLocalPos(), SD::Vec3(0, 5, 0));
     EXPECT_TRUE(log.calls.empty());
 }
 
-TEST_F(PhysicsStepTest, ContactsAreReportedToBothSidesTwicePerFrame) {
+TEST_F(PhysicsStepTest, ContactsAreReportedToBothSidesTwicePerStep) {
     SD::GameObject* floor = Spawn("Floor", "Floor", {0, 0, 0});
     SD::GameObject* ball = Spawn("Ball", "Ball", {0, 1.5f, 0});
     Physics().BuildTree();
     ContactLog log;
     log.Bind(ball);
     log.Bind(floor);
-    Frames(1);
+    Steps(1);
     // The dynamic ball is first in each contact: its callback, then the floor's, per substep.
     EXPECT_EQ(log.calls, (std::vector<std::string>{"Ball:Floor", "Floor:Ball", "Ball:Floor", "Floor:Ball"}));
 }
@@ -181,7 +181,7 @@ TEST_F(PhysicsStepTest, TwoImmovableBodiesOverlappingStayPut) {
     Blueprints(Blueprint("Anchor", TransformXml({}) + BodyXml(0, {0, 50, 0}) + SphereXml(1, 0.5f)));
     SD::GameObject* a = Spawn("Anchor", "A", {0, 0, 0});
     SD::GameObject* b = Spawn("Anchor", "B", {1, 0, 0});
-    Frames(3);
+    Steps(3);
     const SD::Vec3 pa = a->GetTransform().GetLocalPos(), pb = b->GetTransform().GetLocalPos();
     EXPECT_EQ(pa, SD::Vec3(0, 0, 0));
     EXPECT_EQ(pb, SD::Vec3(1, 0, 0));

@@ -1,9 +1,10 @@
 #pragma once
 // A small world for the physics tests: a factory that makes Body and Collider components, the
-// blueprint text to describe objects, and helpers that run frames and record contact callbacks.
+// blueprint text to describe objects, and helpers that run steps and record contact callbacks.
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <utility>
@@ -99,7 +100,7 @@ private:
 
 class PhysicsWorld : public ::testing::Test {
 protected:
-    static constexpr float kFrame = 0.016f;
+    static constexpr float kStep = 0.016f;
 
     explicit PhysicsWorld(uint32_t totalObjects = 4096) : factory(totalObjects) {
         factory.RegisterComponentCreator("Transform", SD::CID_Transform, new SD::ComponentCreator<SD::Transform>);
@@ -117,6 +118,24 @@ protected:
     void Blueprints(const std::string& blueprints) {
         enginetest::AddBlueprintFile(tree, factory, "Assets/Objects/physics" + std::to_string(files_++) + ".xml",
                                      blueprints);
+    }
+
+    // The sample hill as terrain: its files copied into the tree, "Ground" a height map of it 160
+    // across and 10 high, "Hill" its mesh with a buffer of 0.5, 40 across.
+    void SampleTerrain() {
+        for (const char* sample :
+             {"Models/fin/SampleHill.bin", "PhysicsMeshData/SampleHill.bin", "Textures/HeightMaps/SampleHill.bmp"}) {
+            const std::string to = tree.Path(std::string("Assets/") + sample);
+            std::filesystem::create_directories(std::filesystem::path(to).parent_path());
+            std::filesystem::copy_file(qvtest::SourceDir() + "/Assets/" + sample, to);
+        }
+        Blueprints(
+            Blueprint("Ground", TransformXml({}, {160, 100, 160}) +
+                                    ColliderXml("HM", "<String name=\"Filename\">SampleHill</String>", 0.3f)) +
+            Blueprint("Hill", TransformXml({}) + ColliderXml("Mesh",
+                                                             "<String name=\"Mesh File\">SampleHill.bin</String>" +
+                                                                 FloatXml("Buffer Thickness", 0.5f),
+                                                             0.3f)));
     }
 
     // An object from a blueprint, named, placed and initialised.
@@ -139,8 +158,8 @@ protected:
 
     static Gedankenexperiment::Physics_System& Physics() { return *Gedankenexperiment::Physics_System::GetInstance(); }
 
-    void Frames(int count, float frameTime = kFrame) {
-        for (int i = 0; i < count; ++i) Physics().Update(frameTime);
+    void Steps(int count, float time = kStep) {
+        for (int i = 0; i < count; ++i) Physics().Step(time);
     }
 
     qvtest::TempTree tree;

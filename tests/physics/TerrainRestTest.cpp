@@ -1,4 +1,4 @@
-// Bodies on terrain, from blueprints, stepped through frames: hovering over height maps and
+// Bodies on terrain, from blueprints, moved step by step: hovering over height maps and
 // resting on meshes, on the sample data and on small fixtures.
 #include <gtest/gtest.h>
 
@@ -17,26 +17,14 @@ using namespace Gedankenexperiment;
 class TerrainRestTest : public PhysicsWorld {
 protected:
     TerrainRestTest() {
-        for (const char* sample :
-             {"Models/fin/SampleHill.bin", "PhysicsMeshData/SampleHill.bin", "Textures/HeightMaps/SampleHill.bmp"}) {
-            const std::string to = tree.Path(std::string("Assets/") + sample);
-            std::filesystem::create_directories(std::filesystem::path(to).parent_path());
-            std::filesystem::copy_file(qvtest::SourceDir() + "/Assets/" + sample, to);
-        }
-        Blueprints(
-            Blueprint("Ball", TransformXml({}) + BodyXml(10) + SphereXml(1, 0.3f)) +
-            Blueprint("Ground", TransformXml({}, {160, 100, 160}) +
-                                    ColliderXml("HM", "<String name=\"Filename\">SampleHill</String>", 0.3f)) +
-            Blueprint("Hill", TransformXml({}) + ColliderXml("Mesh",
-                                                             "<String name=\"Mesh File\">SampleHill.bin</String>" +
-                                                                 FloatXml("Buffer Thickness", 0.5f),
-                                                             0.3f)));
+        SampleTerrain();
+        Blueprints(Blueprint("Ball", TransformXml({}) + BodyXml(10) + SphereXml(1, 0.3f)));
     }
-    // The lowest and the last height of the ball over the frames.
-    std::pair<float, float> Drop(SD::GameObject* ball, int frames) {
+    // The lowest and the last height of the ball over the steps.
+    std::pair<float, float> Drop(SD::GameObject* ball, int steps) {
         float lowest = 1e9f;
-        for (int i = 0; i < frames; ++i) {
-            Frames(1);
+        for (int i = 0; i < steps; ++i) {
+            Steps(1);
             lowest = std::min(lowest, ball->GetTransform().GetLocalPos().y);
         }
         return {lowest, ball->GetTransform().GetLocalPos().y};

@@ -1,0 +1,214 @@
+// The whole game flown as a person flies it, at the frame rates a person gets: the intro sat
+// through on slow frames, then the same keys held for the same seconds of game time at 60, 20 and
+// 8 frames a second of a clock the test moves. First the nose held up near the floor and turned,
+// then a pilot who looks every quarter of a second and steers for the next gathering of
+// fireflies, found by name, holding the keys until it looks again. Every run reaches the same
+// gatherings at the same times along the same path, within a few units; the follow camera
+// never shows the inside of the ground or of anything solid.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <functional>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "app/GameStartup.h"
+#include "core/EngineCore.h"
+#include "engine/Factory.h"
+#include "engine/GameObject.h"
+#include "engine/Transform.h"
+#include "game/systems/SowlarSystem.h"
+#include "physics/PhysicsSystem.h"
+#include "platform/os/Clock.h"
+#include "runtime/GameStateManager.h"
+#include "runtime/Input.h"
+#include "runtime/InputCodes.h"
+#include "runtime/Registration.h"
+#include "support/HeldKeys.h"
+#include "support/TempTree.h"
+#include "tests/app/GameDriving.h"
+
+namespace {
+
+// Slower than the old hitch rule's half a second: such frames still count in full.
+constexpr double kIntroFrame = 0.7;
+// The pilot looks this often: a whole number of frames at every rate flown.
+constexpr double kLook = 0.25;
+// The camera's near plane stands this far before it (the configuration's camera_near_distance):
+// no nearer to the ground may the camera come.
+constexpr float kNearPlane = 1.0f;
+
+SD::GameObject* Find(const std::string& name) { return SD::Factory_::GetGameObjectByName(name.c_str()); }
+
+// Whether the camera shows the inside of the ground: it stands within its near plane of solid
+// static geometry, or something solid stands between it and the vehicle (under a floor, behind a
+// hill), sampled every quarter of a unit.
+bool InTheGround(Gedankenexperiment::Physics_System& physics, const SD::Vec3& camera, const SD::Vec3& vehicle) {
+    if (physics.InsideStatic(camera, kNearPlane)) return true;
+    const int samples = static_cast<int>((vehicle - camera).Length() / 0.25f) + 1;
+    for (int i = 1; i < samples; ++i)
+        if (physics.InsideStatic(camera + (vehicle - camera) * (float(i) / float(samples)), 0.0f)) return true;
+    return false;
+}
+
+struct Sample {
+    double seconds;
+    SD::Vec3 vehicle;
+    int stage;
+};
+
+struct Flight {
+    std::vector<Sample> samples;  // at every look
+    int cameraInGround = 0;       // frames with the camera within its near plane of solid ground
+    bool lowOverGround = false;   // the vehicle came within 5 units of solid ground
+    bool clean = false;
+};
+
+// The keys for the next look, from the flight's seconds and the vehicle.
+using Pilot = std::function<void(double seconds, SD::GameObject& vehicle, std::set<uint32_t>& keys)>;
+
+Flight Fly(double frame, double seconds, const Pilot& pilot) {
+    qvtest::TempTree tree;
+    qvtest::CopySampleTree(tree);
+    qvtest::WithoutSplashPictures(tree);
+    qvtest::SetConfig(tree, "FrameRateController", "limit_frame_rate", "false");
+    qvtest::SetConfig(tree, "Window", "Width", "64");
+    qvtest::SetConfig(tree, "Window", "Height", "40");
+    qvtest::SetConfig(tree, "LevelEditor", "AutoSaveDuration", "0");
+    platform::ManualClock clock;
+    platform::ScopedClock scoped(clock);
+    QV::SupplyWholeGame(SD::StartupRegistrations());
+
+    Flight flight;
+    std::set<uint32_t> keys;
+    bool injected = false;
+    long worldFrames = -1;  // frames of flight so far; the intro's before
+    SD::RunOptions options;
+    options.maxFrames = 20000;
+    options.afterFrame = [&](unsigned long) {
+        if (!injected && SD::Input_::GetInstance()) {
+            SD::Input_::GetInstance()->AddInjector(std::make_unique<qvtest::HeldKeys>(&keys));
+            injected = true;
+        }
+        const std::string running = qvtest::Running();
+        if (running == "MainMenu") SD::GameStateManager_::ChangeLevel("World");
+        SD::GameObject* vehicle = Find("Player");
+        if (running != "World" || !vehicle) {
+            clock.Advance(kIntroFrame);
+            return;
+        }
+        // The flight's time at the end of this frame, counted in its frames so that looks fall on
+        // the same seconds at every rate.
+        const double flown = static_cast<double>(++worldFrames) * frame;
+        const SD::Vec3 at = vehicle->GetTransform().GetLocalPos();
+        Gedankenexperiment::Physics_System* physics = Gedankenexperiment::Physics_System::Peek();
+        if (SD::GameObject* camera = Find("PlayerCam"); camera && physics) {
+            flight.cameraInGround += InTheGround(*physics, camera->GetTransform().GetLocalPos(), at) ? 1 : 0;
+            flight.lowOverGround = flight.lowOverGround || physics->InsideStatic(at, 5.0f);
+        }
+        const long perLook = std::lround(kLook / frame);
+        if (worldFrames % perLook == 0) {
+            flight.samples.push_back({flown, at, QV::SowlarSystem_::GetInstance().GetStage()});
+            pilot(flown, *vehicle, keys);
+        }
+        if (flown >= seconds) {
+            // The sound engine's threads wait on the clock to unload their banks as the program
+            // ends: from now on every reading moves it.
+            clock.SetStepPerRead(0.0005);
+            SD::Core::GetInstance()->Quit();
+        }
+        clock.Advance(frame);
+    };
+    const SD::RunSummary summary = SD::RunProgram(options);
+    flight.clean = summary.clean && summary.state == "World";
+    return flight;
+}
+
+// Nose up near the floor, alone and turning, then a dive and a climbing turn: the keys the
+// camera was seen to go into the ground with.
+void HeldPhases(double seconds, SD::GameObject&, std::set<uint32_t>& keys) {
+    using namespace SD;
+    if (seconds < 4) {
+        keys = {key_S};
+    } else if (seconds < 8) {
+        keys = {key_S, key_A};
+    } else if (seconds < 10) {
+        keys = {key_SPACE, key_W};
+    } else {
+        keys = {key_SPACE, key_S, key_D};
+    }
+}
+
+// Full throttle, turning and climbing or diving towards the next gathering the way a player
+// holds the keys, a few degrees either side counting as straight on.
+void ToTheGatherings(double, SD::GameObject& vehicle, std::set<uint32_t>& keys) {
+    keys = {SD::key_SPACE};
+    SD::GameObject* goal = Find("Gathering_" + std::to_string(QV::SowlarSystem_::GetInstance().GetStage()));
+    if (!goal) return;
+    const SD::Vec3 at = vehicle.GetTransform().GetLocalPos();
+    const SD::Vec3 facing = vehicle.GetTransform().GetDir();
+    const SD::Vec3 to = goal->GetTransform().GetLocalPos() - at;
+    const float flatFacing = std::hypot(facing.x, facing.z), flatTo = std::hypot(to.x, to.z);
+    if (flatFacing > 0.0f && flatTo > 0.0f) {
+        const float side = (facing.z * to.x - facing.x * to.z) / (flatFacing * flatTo);
+        const bool behind = facing.x * to.x + facing.z * to.z < 0.0f;
+        if (side > 0.05f || (behind && side >= 0.0f)) keys.insert(SD::key_D);
+        if (side < -0.05f || (behind && side < 0.0f)) keys.insert(SD::key_A);
+    }
+    const float want = to.y / std::max(to.Length(), 1e-3f), have = facing.y / std::max(facing.Length(), 1e-3f);
+    if (want > have + 0.05f) keys.insert(SD::key_S);
+    if (want < have - 0.05f) keys.insert(SD::key_W);
+}
+
+// The largest distance between the vehicle's places at the same looks of two flights.
+float Apart(const Flight& a, const Flight& b) {
+    float most = 0.0f;
+    for (size_t i = 0; i < std::min(a.samples.size(), b.samples.size()); ++i)
+        most = std::max(most, (a.samples[i].vehicle - b.samples[i].vehicle).Length());
+    return most;
+}
+
+// The look at which each stage was first reached.
+std::vector<double> StageTimes(const Flight& flight) {
+    std::vector<double> times;
+    for (const Sample& s : flight.samples)
+        while (static_cast<int>(times.size()) < s.stage) times.push_back(s.seconds);
+    return times;
+}
+
+const double kRates[] = {1.0 / 60.0, 1.0 / 20.0, 1.0 / 8.0};
+
+TEST(FlightRates, NoseUpNearTheFloorTheCameraStaysOutOfTheGroundAtEveryFrameRate) {
+    std::vector<Flight> flights;
+    for (double frame : kRates) {
+        flights.push_back(Fly(frame, 13.0, HeldPhases));
+        const Flight& f = flights.back();
+        ASSERT_TRUE(f.clean) << frame;
+        EXPECT_TRUE(f.lowOverGround) << "the vehicle flew near the ground at " << frame;
+        EXPECT_EQ(f.cameraInGround, 0) << "frames with the camera in the ground at " << frame;
+    }
+    EXPECT_LT(Apart(flights[0], flights[1]), 3.0f);
+    EXPECT_LT(Apart(flights[0], flights[2]), 3.0f);
+}
+
+TEST(FlightRates, TheSameKeysForTheSameSecondsReachTheSameGatheringsAtEveryFrameRate) {
+    std::vector<Flight> flights;
+    for (double frame : kRates) {
+        flights.push_back(Fly(frame, 40.0, ToTheGatherings));
+        ASSERT_TRUE(flights.back().clean) << frame;
+        EXPECT_EQ(flights.back().cameraInGround, 0) << frame;
+    }
+    const std::vector<double> reached = StageTimes(flights[0]);
+    ASSERT_GE(reached.size(), 1u) << "gatherings reached in 40 s of flight";
+    for (const Flight& f : {flights[1], flights[2]}) {
+        const std::vector<double> times = StageTimes(f);
+        ASSERT_EQ(times.size(), reached.size());
+        for (size_t i = 0; i < times.size(); ++i) EXPECT_NEAR(times[i], reached[i], 0.5) << "gathering " << i;
+        EXPECT_LT(Apart(flights[0], f), 5.0f);
+    }
+}
+
+}  // namespace
