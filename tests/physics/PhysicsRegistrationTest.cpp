@@ -45,7 +45,9 @@ TEST(PhysicsRegistration, TheProgramRunsThePhysicsEveryFrame) {
     qvtest::TempTree tree;
     tree.Write("Assets/Config/config.ini",
                "[Global]\nLuaFilePath=../Assets/LuaScripts\n[Factory]\nObjectInFormat=xml\n"
-               "ObjectManifest=../Assets/Objects/objects.man\n");
+               "ObjectManifest=../Assets/Objects/objects.man\n"
+               // Frames held to 1/60 s: the simulation steps by the clock, so 30 frames make 30 steps.
+               "[FrameRateController]\nlimit_frame_rate=true\nfps=60\n");
     tree.Write("Assets/Objects/objects.man", "PATH=\"../Assets/Objects\"\n\"ball.xml\"\n");
     tree.Write("Assets/Objects/ball.xml",
                "<?xml version=\"1.0\" ?>\n<GameObjectBlueprints>\n" +
