@@ -24,6 +24,21 @@ Body* BodyOf(const Shape& shape);
 // The smaller of the two colliders' restitutions.
 float SmallerRestitution(const Shape& first, const Shape& second);
 
+// The cell of a usable height map that a point stands over, found in the map's own frame: the
+// map's grid of two triangles a cell is laid out from `origin` along the object's X and Z.
+struct HeightMapCell {
+    const HeightMap* map;
+    SD::Vec3 origin, X, Z;
+    float cellX, cellZ;  // a cell's size
+    int i, j;            // the cell, numbered by truncation towards zero
+    float fi, fj;        // the point's place in cells
+    // The grid corner (mi, kj) lifted to its height sample.
+    SD::Vec3 Corner(int mi, int kj) const;
+};
+// False when the map is not usable or the point lies beyond its cells (the cell and its far
+// corner must be on the map).
+bool CellUnder(const HeightMap& map, const SD::Vec3& mapPosition, const SD::Vec3& p, HeightMapCell* cell);
+
 inline SD::Vec3 Multiply(const SD::Vec3& a, const SD::Vec3& b) { return {a.x * b.x, a.y * b.y, a.z * b.z}; }
 
 }  // namespace Gedankenexperiment

@@ -33,6 +33,30 @@ SD::Mtx33 Orientation(const Shape& shape) {
     return c && c->GetTransform() ? c->GetTransform()->GetOrient() : SD::Mtx33();
 }
 
+bool CellUnder(const HeightMap& map, const SD::Vec3& mapPosition, const SD::Vec3& p, HeightMapCell* cell) {
+    if (!map.IsUsable() || !(map.sizeX > 0.0f) || !(map.sizeZ > 0.0f)) return false;
+    HeightMapCell& c = *cell;
+    c.map = &map;
+    c.cellX = map.sizeX / map.width;
+    c.cellZ = map.sizeZ / map.height;
+    const SD::Mtx33 m = Orientation(map);
+    c.X = UnitOr(m.GetColumn(0), SD::Vec3(1, 0, 0));
+    c.Z = UnitOr(m.GetColumn(2), SD::Vec3(0, 0, 1));
+    c.origin = mapPosition - c.X * ((map.sizeX - 2 * c.cellX) * 0.5f) - c.Z * ((map.sizeZ - 2 * c.cellZ) * 0.5f);
+    const SD::Vec3 local = m.GetInverse() * (p - c.origin);
+    c.fi = local.x / c.cellX;
+    c.fj = local.z / c.cellZ;
+    if (!(c.fi > -1.0f && c.fj > -1.0f && c.fi < float(map.width - 1) && c.fj < float(map.height - 1))) return false;
+    c.i = static_cast<int>(c.fi);
+    c.j = static_cast<int>(c.fj);
+    return true;
+}
+
+SD::Vec3 HeightMapCell::Corner(int mi, int kj) const {
+    const float lift = map->pixels[3 * (size_t(kj) * map->width + mi)] * map->heightScale / 255.0f;
+    return origin + X * (mi * cellX) + Z * (kj * cellZ) + SD::Vec3(0.0f, lift, 0.0f);
+}
+
 Body* BodyOf(const Shape& shape) { return shape.GetCollider() ? shape.GetCollider()->GetBody() : nullptr; }
 
 float SmallerRestitution(const Shape& first, const Shape& second) {

@@ -103,22 +103,11 @@ SD::Vec3 OutOfRound(const Round& round, const SD::Vec3& p, float clearance) {
 // The height of the map's surface above or below the point, and its upward normal; false
 // beyond the map's footprint.
 bool SurfaceUnder(const Collider& collider, const SD::Vec3& p, float* height, SD::Vec3* normal) {
-    const auto& map = static_cast<const HeightMap&>(*collider.GetShape());
-    if (!map.IsUsable() || !(map.sizeX > 0.0f) || !(map.sizeZ > 0.0f)) return false;
-    const int w = map.width, h = map.height;
-    const float cx = map.sizeX / w, cz = map.sizeZ / h;
-    const SD::Mtx33 m = Orientation(map);
-    const SD::Vec3 X = UnitOr(m.GetColumn(0), SD::Vec3(1, 0, 0));
-    const SD::Vec3 Z = UnitOr(m.GetColumn(2), SD::Vec3(0, 0, 1));
-    const SD::Vec3 origin = collider.position - X * ((map.sizeX - 2 * cx) * 0.5f) - Z * ((map.sizeZ - 2 * cz) * 0.5f);
-    const SD::Vec3 local = m.GetInverse() * (p - origin);
-    const float fi = local.x / cx, fj = local.z / cz;
-    if (!(fi > -1.0f && fj > -1.0f && fi < float(w - 1) && fj < float(h - 1))) return false;
-    const int i = static_cast<int>(fi), j = static_cast<int>(fj);
-    auto corner = [&](int mi, int kj) {
-        const float lift = map.pixels[3 * (size_t(kj) * w + mi)] * map.heightScale / 255.0f;
-        return origin + X * (mi * cx) + Z * (kj * cz) + SD::Vec3(0.0f, lift, 0.0f);
-    };
+    HeightMapCell cell;
+    if (!CellUnder(static_cast<const HeightMap&>(*collider.GetShape()), collider.position, p, &cell)) return false;
+    const int i = cell.i, j = cell.j;
+    const float fi = cell.fi, fj = cell.fj;
+    auto corner = [&cell](int mi, int kj) { return cell.Corner(mi, kj); };
     // The cell's diagonal runs from its corner (i, j) to (i + 1, j + 1).
     const SD::Vec3 q = corner(i, j), c = corner(i + 1, j + 1);
     const SD::Vec3 side = fj - j > fi - i ? corner(i, j + 1) : corner(i + 1, j);

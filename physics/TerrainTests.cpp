@@ -27,23 +27,11 @@ void Push(Body* body, const SD::Vec3& force) {
 
 bool SphereHeightMap(Shape& first, const SD::Vec3& a, Shape& second, const SD::Vec3& b, ContactTable& contacts) {
     const auto& map = static_cast<HeightMap&>(second);
-    if (!map.IsUsable() || !(map.sizeX > 0.0f) || !(map.sizeZ > 0.0f)) return false;
+    HeightMapCell cell;
+    if (!CellUnder(map, b, a, &cell)) return false;
     const float r = static_cast<Sphere&>(first).radius;
-    const int w = map.width, h = map.height;
-    const float cx = map.sizeX / w, cz = map.sizeZ / h;
-    const SD::Mtx33 m = Orientation(second);
-    const SD::Vec3 X = UnitOr(m.GetColumn(0), SD::Vec3(1, 0, 0));
-    const SD::Vec3 Z = UnitOr(m.GetColumn(2), SD::Vec3(0, 0, 1));
-    const SD::Vec3 origin = b - X * ((map.sizeX - 2 * cx) * 0.5f) - Z * ((map.sizeZ - 2 * cz) * 0.5f);
-    const SD::Vec3 local = m.GetInverse() * (a - origin);
-    const float fi = local.x / cx, fj = local.z / cz;
-    // Cells are numbered by truncation towards zero; the cell and its far corner must be on the map.
-    if (!(fi > -1.0f && fj > -1.0f && fi < float(w - 1) && fj < float(h - 1))) return false;
-    const int i = static_cast<int>(fi), j = static_cast<int>(fj);
-    auto corner = [&](int mi, int kj) {
-        const float height = map.pixels[3 * (size_t(kj) * w + mi)] * map.heightScale / 255.0f;
-        return origin + X * (mi * cx) + Z * (kj * cz) + SD::Vec3(0.0f, height, 0.0f);
-    };
+    const int i = cell.i, j = cell.j;
+    auto corner = [&cell](int mi, int kj) { return cell.Corner(mi, kj); };
     Plane planes[2];
     {
         const SD::Vec3 p = corner(i, j + 1), q = corner(i, j), c = corner(i + 1, j + 1);
