@@ -164,11 +164,7 @@ TEST_F(EditorDisplay, F2ShowsTheEditorsWordsClearOfItsBarsThenAnObjectIsPlacedMo
     options.developerKeys = true;
     options.afterFrame = [&](unsigned long) { script.Advance(); };
     const SD::RunSummary summary = SD::RunProgram(options);
-    if (const char* folder = std::getenv("QV_FRAMES")) {
-        qvdisplay::SavePpm(flying, std::string(folder) + "/editor-off.ppm");
-        qvdisplay::SavePpm(editing, std::string(folder) + "/editor-words.ppm");
-        qvdisplay::SavePpm(placing, std::string(folder) + "/editor-object.ppm");
-    }
+    qvdisplay::KeepFrames({{"editor-off", &flying}, {"editor-words", &editing}, {"editor-object", &placing}});
     ASSERT_TRUE(summary.clean) << summary.error;
     ASSERT_TRUE(script.Finished()) << "stuck at: " << script.Where();
 
@@ -238,11 +234,8 @@ TEST_F(EditorDisplay, AClickChoosesATemplateAndAValueTypedIntoTheObjectsBarAppli
     options.developerKeys = true;
     options.afterFrame = [&](unsigned long) { script.Advance(); };
     const SD::RunSummary summary = SD::RunProgram(options);
-    if (const char* folder = std::getenv("QV_FRAMES")) {
-        qvdisplay::SavePpm(chosen, std::string(folder) + "/editor-template-chosen.ppm");
-        qvdisplay::SavePpm(edited, std::string(folder) + "/editor-value-typed.ppm");
-        qvdisplay::SavePpm(hidden, std::string(folder) + "/editor-lists-hidden.ppm");
-    }
+    qvdisplay::KeepFrames(
+        {{"editor-template-chosen", &chosen}, {"editor-value-typed", &edited}, {"editor-lists-hidden", &hidden}});
     ASSERT_TRUE(summary.clean) << summary.error;
     ASSERT_TRUE(script.Finished()) << "stuck at: " << script.Where();
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <set>
 
@@ -107,6 +108,12 @@ bool SavePpm(const Frame& frame, const std::string& path) {
     out << "P6\n" << frame.width << " " << frame.height << "\n255\n";
     for (size_t i = 0; i + 3 < frame.rgba.size(); i += 4) out.write(reinterpret_cast<const char*>(&frame.rgba[i]), 3);
     return bool(out);
+}
+
+void KeepFrames(const std::vector<std::pair<const char*, const Frame*>>& frames) {
+    const char* folder = std::getenv("QV_FRAMES");
+    if (!folder) return;
+    for (const auto& [name, frame] : frames) SavePpm(*frame, std::string(folder) + "/" + name + ".ppm");
 }
 
 }  // namespace qvdisplay

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace qvdisplay {
@@ -45,5 +46,7 @@ Colour TextureMean(const std::string& path, std::string* error);
 std::string Describe(const Colour& c);
 // Writes the frame as a binary PPM image (for a look at what a failing check saw).
 bool SavePpm(const Frame& frame, const std::string& path);
+// With QV_FRAMES=<folder> set, keeps each frame there as "<name>.ppm" for a reviewer to look at.
+void KeepFrames(const std::vector<std::pair<const char*, const Frame*>>& frames);
 
 }  // namespace qvdisplay

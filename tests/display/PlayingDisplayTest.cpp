@@ -104,8 +104,8 @@ class PlayingDisplay : public displaytest::GameInWindow {
 protected:
     Frame Shown() const { return {session_->LastFrameWidth(), session_->LastFrameHeight(), session_->LastFrame()}; }
     void Keep(const std::string& name) const {
-        if (const char* folder = std::getenv("QV_FRAMES"))
-            qvdisplay::SavePpm(Shown(), std::string(folder) + "/" + name + ".ppm");
+        const Frame shown = Shown();
+        qvdisplay::KeepFrames({{name.c_str(), &shown}});
     }
 };
 

@@ -122,13 +122,6 @@ protected:
         return SD::RunProgram(options);
     }
 
-    // QV_FRAMES=<folder> keeps the compared frames as PPM images.
-    static void Keep(const std::vector<std::pair<const char*, const Frame*>>& frames) {
-        if (const char* folder = std::getenv("QV_FRAMES"))
-            for (const auto& [name, frame] : frames)
-                qvdisplay::SavePpm(*frame, std::string(folder) + "/" + name + ".ppm");
-    }
-
     qvtest::TempTree tree_;
     platform::ManualClock clock_;
     std::unique_ptr<platform::sdl::SdlSession> session_;
@@ -147,7 +140,7 @@ TEST_F(WeatherDisplay, TheSunsShadowsDarkenTheWorldWhereTheyFall) {
         shadowed = RedrawStill(*session_);
         return true;
     });
-    Keep({{"sun-lit", &lit}, {"sun-shadowed", &shadowed}});
+    qvdisplay::KeepFrames({{"sun-lit", &lit}, {"sun-shadowed", &shadowed}});
     ASSERT_TRUE(summary.clean) << summary.error;
     ASSERT_TRUE(sunFound) << "the world has no sun";
     ASSERT_FALSE(lit.rgba.empty()) << "the world was never reached";
@@ -180,7 +173,7 @@ TEST_F(WeatherDisplay, TheStormsRainStreaksTheFrame) {
         dryAgain = RedrawStill(*session_);
         return true;
     });
-    Keep({{"rain-dry", &dry}, {"rain-wet", &wet}});
+    qvdisplay::KeepFrames({{"rain-dry", &dry}, {"rain-wet", &wet}});
     ASSERT_TRUE(summary.clean) << summary.error;
     ASSERT_TRUE(stormFound) << "the player carries no rain storm";
     const Change change = Compare(dry, wet, 30, 0, dry.height);

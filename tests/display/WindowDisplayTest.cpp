@@ -371,15 +371,12 @@ TEST_F(WindowDisplay, MenuAndWorldReachTheScreenAndSurviveALostDeviceALostContex
         }
     };
     const SD::RunSummary summary = SD::RunProgram(options);
-    // QV_FRAMES=<folder> keeps the frames the checks look at, as PPM images.
-    if (const char* folder = std::getenv("QV_FRAMES"))
-        for (const auto& [name, frame] : {std::pair<const char*, const Frame*>{"menu", &menu},
-                                          {"world", &world},
-                                          {"still", &still[1]},
-                                          {"lost-device", &afterLoss},
-                                          {"lost-context", &afterContextLoss},
-                                          {"resized", &afterResize}})
-            qvdisplay::SavePpm(*frame, std::string(folder) + "/" + name + ".ppm");
+    qvdisplay::KeepFrames({{"menu", &menu},
+                           {"world", &world},
+                           {"still", &still[1]},
+                           {"lost-device", &afterLoss},
+                           {"lost-context", &afterContextLoss},
+                           {"resized", &afterResize}});
     ASSERT_TRUE(summary.clean) << summary.error;
     ASSERT_GE(menuFrames, 120u) << "the menu was never reached";
 
@@ -553,13 +550,11 @@ TEST_F(WindowDisplay, TheMenusShowTheirWordsAndEachPressDoesOneThing) {
         script.Frame();
     };
     const SD::RunSummary summary = SD::RunProgram(options);
-    if (const char* folder = std::getenv("QV_FRAMES"))
-        for (const auto& [name, frame] : {std::pair<const char*, const Frame*>{"controls", &controls},
-                                          {"menu-words", &menu},
-                                          {"credits", &credits},
-                                          {"quit-prompt", &prompt},
-                                          {"quit-prompt-yes", &yesFocused}})
-            qvdisplay::SavePpm(*frame, std::string(folder) + "/" + name + ".ppm");
+    qvdisplay::KeepFrames({{"controls", &controls},
+                           {"menu-words", &menu},
+                           {"credits", &credits},
+                           {"quit-prompt", &prompt},
+                           {"quit-prompt-yes", &yesFocused}});
     ASSERT_TRUE(summary.clean) << summary.error;
     EXPECT_TRUE(script.Finished()) << "stuck at: " << script.Where();
     EXPECT_LT(frames, options.maxFrames) << "yes on the quit prompt ended the game";
@@ -685,10 +680,7 @@ TEST_F(WindowDisplay, ThePauseMenuShowsOnlyWhilePausedOverADimmedWorld) {
         script.Frame();
     };
     const SD::RunSummary summary = SD::RunProgram(options);
-    if (const char* folder = std::getenv("QV_FRAMES"))
-        for (const auto& [name, frame] :
-             {std::pair<const char*, const Frame*>{"flight", &flight}, {"paused", &paused}, {"resumed", &resumed}})
-            qvdisplay::SavePpm(*frame, std::string(folder) + "/" + name + ".ppm");
+    qvdisplay::KeepFrames({{"flight", &flight}, {"paused", &paused}, {"resumed", &resumed}});
     ASSERT_TRUE(summary.clean) << summary.error;
     ASSERT_TRUE(script.Finished()) << "stuck at: " << script.Where();
     EXPECT_FALSE(leftTheWorld) << "a flying key left the world";
@@ -747,7 +739,7 @@ TEST_F(WindowDisplay, TheEditorsBarsShowOverTheFrameAfterF2) {
     options.developerKeys = true;
     options.afterFrame = [&](unsigned long) { script.Frame(); };
     const SD::RunSummary summary = SD::RunProgram(options);
-    if (const char* folder = std::getenv("QV_FRAMES")) qvdisplay::SavePpm(editing, std::string(folder) + "/editor.ppm");
+    qvdisplay::KeepFrames({{"editor", &editing}});
     ASSERT_TRUE(summary.clean) << summary.error;
     ASSERT_TRUE(script.Finished()) << "stuck at: " << script.Where();
     EXPECT_EQ(barsBefore, 0) << "bars in flight";
@@ -813,8 +805,7 @@ TEST_F(WindowDisplay, TheCreditsAtTheEndReadOverAWhiteSky) {
     options.maxFrames = 8000;
     options.afterFrame = [&](unsigned long) { script.Frame(); };
     const SD::RunSummary summary = SD::RunProgram(options);
-    if (const char* folder = std::getenv("QV_FRAMES"))
-        qvdisplay::SavePpm(rolling, std::string(folder) + "/credits-white-sky.ppm");
+    qvdisplay::KeepFrames({{"credits-white-sky", &rolling}});
     ASSERT_TRUE(summary.clean) << summary.error;
     ASSERT_TRUE(script.Finished()) << "stuck at: " << script.Where();
     // The middle of the screen, where the credits' words roll: a dark ground about them and light
@@ -943,13 +934,11 @@ TEST_F(WindowDisplay, AnIslandsGrassAndAFireflyReachTheScreen) {
         SD::Core::GetInstance()->Quit();
     };
     const SD::RunSummary summary = SD::RunProgram(options);
-    if (const char* folder = std::getenv("QV_FRAMES"))
-        for (const auto& [name, frame] : {std::pair<const char*, const Frame*>{"grass", &grassOn},
-                                          {"no-grass", &grassOff},
-                                          {"firefly", &withFirefly},
-                                          {"no-firefly", &withoutFirefly},
-                                          {"no-vehicle", &withoutVehicle}})
-            qvdisplay::SavePpm(*frame, std::string(folder) + "/" + name + ".ppm");
+    qvdisplay::KeepFrames({{"grass", &grassOn},
+                           {"no-grass", &grassOff},
+                           {"firefly", &withFirefly},
+                           {"no-firefly", &withoutFirefly},
+                           {"no-vehicle", &withoutVehicle}});
     ASSERT_TRUE(summary.clean) << summary.error;
     ASSERT_TRUE(haveBlade) << "the world's islands have no grass";
     ASSERT_GE(worldFrames, 60u);
