@@ -60,12 +60,12 @@ void Body::SetMass(float mass) {
 }
 
 void Body::AddForce(float x, float y, float z) {
-    std::lock_guard<std::mutex> guard(lock_);
+    std::lock_guard<std::mutex> guard(ForceLock());
     force_ += SD::Vec3(x, y, z);
 }
 
 SD::Vec3 Body::GetForce() {
-    std::lock_guard<std::mutex> guard(lock_);
+    std::lock_guard<std::mutex> guard(ForceLock());
     return force_;
 }
 
@@ -89,30 +89,48 @@ void Body::DetachCollider(const Collider* collider) {
 void Body::Integrate(float h) { Integrate(h, std::pow(kDecayPerSecond, h)); }
 
 void Body::Integrate(float h, float decay) {
+    std::lock_guard<std::mutex> guard(ForceLock());
+    Step(h, decay);
+}
+
+void Body::IntegrateAll(const std::vector<Body*>& bodies, float h, float decay) {
+    std::lock_guard<std::mutex> guard(ForceLock());
+    for (Body* body : bodies) body->Step(h, decay);
+}
+
+std::mutex& Body::ForceLock() {
+    static std::mutex lock;
+    return lock;
+}
+
+void Body::Step(float h, float decay) {
+    // Worked on in locals and stored once: the members and the collider's copies could alias as
+    // far as the compiler knows, so each store would make the next read wait for it.
+    SD::Vec3 position = position_, velocity = velocity_;
     if (collider_) {
-        position_ = collider_->position;
-        acceleration_ = collider_->acceleration;
-        velocity_ = collider_->velocity;
+        position = collider_->position;
+        velocity = collider_->velocity;
     } else if (transform_) {
-        position_ = transform_->GetLocalPos();
+        position = transform_->GetLocalPos();
     }
-    position_ += velocity_ * h;
-    acceleration_ = kGravity + appliedGravity_;
-    {
-        // The accumulator keeps the acceleration it becomes: the next substep scales it by the
-        // inverse mass again and adds to it. The game's handling is tuned to this.
-        std::lock_guard<std::mutex> guard(lock_);
-        force_ = acceleration_ + force_ * inverseMass_;
-        velocity_ += force_ * h;
-    }
-    velocity_ *= decay;
-    if (velocity_.Length() > kSpeedLimit) velocity_ = velocity_.GetNormalized() * kCutSpeed;
+    position += velocity * h;
+    const SD::Vec3 acceleration = kGravity + appliedGravity_;
+    // The accumulator keeps the acceleration it becomes: the next substep scales it by the
+    // inverse mass again and adds to it. The game's handling is tuned to this.
+    const SD::Vec3 force = acceleration + force_ * inverseMass_;
+    velocity += force * h;
+    velocity *= decay;
+    if (velocity.Length() > kSpeedLimit) velocity = velocity.GetNormalized() * kCutSpeed;
+    force_ = force;
+    position_ = position;
+    velocity_ = velocity;
+    acceleration_ = acceleration;
     if (collider_) {
-        collider_->position = position_;
-        collider_->acceleration = acceleration_;
-        collider_->velocity = velocity_;
+        collider_->position = position;
+        collider_->acceleration = acceleration;
+        collider_->velocity = velocity;
     } else if (transform_) {
-        transform_->SetPos(position_);
+        transform_->SetPos(position);
     }
 }
 

@@ -3,6 +3,7 @@
 // integrates every registered Body once per substep; game logic and scripts add forces and read
 // the motion back.
 #include <mutex>
+#include <vector>
 
 #include "core/Vector.h"
 #include "engine/Component.h"
@@ -50,6 +51,8 @@ public:
     // integrates many bodies computes once.
     void Integrate(float h);
     void Integrate(float h, float decay);
+    // Integrates each body of the list, the forces' lock taken once for them all.
+    static void IntegrateAll(const std::vector<Body*>& bodies, float h, float decay);
 
     float GetMass() const { return mass_; }
     float GetInverseMass() const { return inverseMass_; }
@@ -72,9 +75,13 @@ private:
     SD::Vec3 acceleration_;
     SD::Vec3 force_;
     SD::Vec3 appliedGravity_;
-    // Guards force_ alone, which game code adds to (AddForce) while the physics system
-    // integrates it; the other fields are touched only by the physics system's update.
-    std::mutex lock_;
+
+    // Guards every body's force_ alone, which game code adds to (AddForce) while the physics
+    // system integrates it; the other fields are touched only by the physics system's update.
+    // One lock for all: the system takes it once a substep instead of once a body.
+    static std::mutex& ForceLock();
+    // One substep with the forces' lock held.
+    void Step(float h, float decay);
 };
 
 }  // namespace Gedankenexperiment

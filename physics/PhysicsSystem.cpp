@@ -181,7 +181,7 @@ const std::vector<Collider*>& Physics_System::DynamicArray() {
 
 void Physics_System::Integrate(float h) {
     const float decay = std::pow(Body::kDecayPerSecond, h);
-    for (Body* body : BodyArray()) body->Integrate(h, decay);
+    Body::IntegrateAll(BodyArray(), h, decay);
 }
 
 void Physics_System::Detect() {
