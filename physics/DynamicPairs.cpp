@@ -27,17 +27,29 @@ SD::Vec3 Max(const SD::Vec3& a, const SD::Vec3& b) {
     return {std::max(a.x, b.x), std::max(a.y, b.y), std::max(a.z, b.z)};
 }
 
-// A box around the centre with the half sizes, joined to the box so far.
-void Join(WorldBox& box, bool first, const SD::Vec3& centre, const SD::Vec3& half) {
-    const SD::Vec3 lo = centre - half, hi = centre + half;
-    box.lo = first ? lo : Min(box.lo, lo);
-    box.hi = first ? hi : Max(box.hi, hi);
-}
-
 void Unbounded(WorldBox& box) {
     box.bounded = false;
     box.lo = SD::Vec3(-kInfinity, -kInfinity, -kInfinity);
     box.hi = SD::Vec3(kInfinity, kInfinity, kInfinity);
+}
+
+// Stores the corners, padded so that rounding in the tests never reaches past them; it stays far
+// inside a millionth of the sizes and distances involved. The corners come in as values and the
+// record is written once: corners built up in the record and read back for the padding would
+// wait for their own stores.
+void Finish(WorldBox& box, const SD::Vec3 lo, const SD::Vec3 hi) {
+    const SD::Vec3 reach = Max(Max(hi, lo * -1.0f), hi - lo);
+    const float pad = 1e-5f * std::max({reach.x, reach.y, reach.z}) + 1e-6f;
+    const SD::Vec3 padded(pad, pad, pad);
+    const SD::Vec3 low = lo - padded, high = hi + padded;
+    if (!Finite(low) || !Finite(high)) return Unbounded(box);
+    box.lo = low;
+    box.hi = high;
+}
+
+// The box around two boxes, each a centre and half sizes.
+void FinishJoined(WorldBox& box, const SD::Vec3& c1, const SD::Vec3& h1, const SD::Vec3& c2, const SD::Vec3& h2) {
+    Finish(box, Min(c1 - h1, c2 - h2), Max(c1 + h1, c2 + h2));
 }
 
 }  // namespace
@@ -56,26 +68,22 @@ void DynamicWorldBox(const Collider& collider, WorldBox& box) {
         case kShapeSphere: {
             const float r = static_cast<const Sphere*>(shape)->radius;
             if (!Size(r)) return Unbounded(box);
-            Join(box, true, p, SD::Vec3(r, r, r));
-            break;
+            return Finish(box, p - SD::Vec3(r, r, r), p + SD::Vec3(r, r, r));
         }
         case kShapeSphereFF: {
             // Its shell is centred above it; against a cylinder it stands at its position.
             const auto* field = static_cast<const SphereFF*>(shape);
             const float shell = field->radius + field->fieldThickness;
             if (!Size(field->radius) || !Size(field->fieldThickness) || !Size(shell)) return Unbounded(box);
-            Join(box, true, p, SD::Vec3(field->radius, field->radius, field->radius));
-            Join(box, false, p + SD::Vec3(0.0f, kFieldLift, 0.0f), SD::Vec3(shell, shell, shell));
-            break;
+            return FinishJoined(box, p, SD::Vec3(field->radius, field->radius, field->radius),
+                                p + SD::Vec3(0.0f, kFieldLift, 0.0f), SD::Vec3(shell, shell, shell));
         }
         case kShapeAAB: {
             // Against a sphere the box stands at its offset, against another box at its position.
             const SD::Vec3& e = static_cast<const AxisABox*>(shape)->extents;
             const SD::Vec3 offset = ScaledOffset(*shape);
             if (!Size(e) || !Finite(offset)) return Unbounded(box);
-            Join(box, true, p, e);
-            Join(box, false, p + offset, e);
-            break;
+            return FinishJoined(box, p, e, p + offset, e);
         }
         case kShapeOBB: {
             const SD::Vec3& e = static_cast<const OrientedBox*>(shape)->extents;
@@ -89,26 +97,17 @@ void DynamicWorldBox(const Collider& collider, WorldBox& box) {
                 half += SD::Vec3(std::fabs(axis.x), std::fabs(axis.y), std::fabs(axis.z)) * extent;
             }
             if (!Finite(half)) return Unbounded(box);
-            Join(box, true, p + offset, half);
-            break;
+            return Finish(box, p + offset - half, p + offset + half);
         }
         case kShapeCylinder: {
             const auto* cylinder = static_cast<const Cylinder*>(shape);
             const float r = cylinder->radius;
             if (!Size(r) || !Finite(cylinder->point1) || !Finite(cylinder->point2)) return Unbounded(box);
-            Join(box, true, p + cylinder->point1, SD::Vec3(r, r, r));
-            Join(box, false, p + cylinder->point2, SD::Vec3(r, r, r));
-            break;
+            return FinishJoined(box, p + cylinder->point1, SD::Vec3(r, r, r), p + cylinder->point2, SD::Vec3(r, r, r));
         }
         default:
             return Unbounded(box);
     }
-    // Rounding in the tests stays far inside a millionth of the sizes and distances involved.
-    const SD::Vec3 reach = Max(Max(box.hi, box.lo * -1.0f), box.hi - box.lo);
-    const float pad = 1e-5f * std::max({reach.x, reach.y, reach.z}) + 1e-6f;
-    box.lo -= SD::Vec3(pad, pad, pad);
-    box.hi += SD::Vec3(pad, pad, pad);
-    if (!Finite(box.lo) || !Finite(box.hi)) Unbounded(box);
 }
 
 namespace {
@@ -130,6 +129,12 @@ uint32_t ColumnHash(int64_t y, int64_t z) {
     h ^= h >> 29;
     h *= 0xC2B2AE3D27D4EB4Full;
     return static_cast<uint32_t>(h >> 32);
+}
+
+// The floor of a value within 32 bits, without the library call and its rounding-mode care.
+int32_t Floor(double v) {
+    const auto t = static_cast<int32_t>(v);
+    return t - static_cast<int32_t>(v < t);
 }
 
 bool Overlap(const WorldBox& a, const WorldBox& b) {
@@ -231,19 +236,26 @@ const std::vector<std::pair<uint32_t, uint32_t>>& DynamicPairs::Find(const std::
     columns_.assign(count, Columns());
     wide_.clear();
     moved_.clear();
+    // A multiply by the inverse instead of a divide, and a floor by truncation once the range is
+    // known: the columns stay a monotonic function of the coordinates, which is all the sweep
+    // needs for a pair that overlaps to share a column.
+    const double perCell = 1.0 / cell_;
+    const double limit = 1e9;  // column numbers stay well inside 32 bits
     for (uint32_t i : present_) {
         const WorldBox& box = boxes_[i];
         if (!box.bounded) continue;
-        const double y0 = std::floor(box.lo.y / cell_), y1 = std::floor(box.hi.y / cell_);
-        const double z0 = std::floor(box.lo.z / cell_), z1 = std::floor(box.hi.z / cell_);
-        const double limit = 1e9;  // column numbers stay well inside 32 bits
-        if ((y1 - y0 + 1) * (z1 - z0 + 1) > kMostColumns || std::fabs(y0) > limit || std::fabs(y1) > limit ||
-            std::fabs(z0) > limit || std::fabs(z1) > limit) {
+        const double y0 = box.lo.y * perCell, y1 = box.hi.y * perCell;
+        const double z0 = box.lo.z * perCell, z1 = box.hi.z * perCell;
+        if (!(std::fabs(y0) <= limit && std::fabs(y1) <= limit && std::fabs(z0) <= limit && std::fabs(z1) <= limit)) {
             wide_.push_back(i);
             continue;
         }
-        columns_[i] = {static_cast<int32_t>(y0), static_cast<int32_t>(y1), static_cast<int32_t>(z0),
-                       static_cast<int32_t>(z1)};
+        const Columns c{Floor(y0), Floor(y1), Floor(z0), Floor(z1)};
+        if ((int64_t{c.y1} - c.y0 + 1) * (int64_t{c.z1} - c.z0 + 1) > kMostColumns) {
+            wide_.push_back(i);
+            continue;
+        }
+        columns_[i] = c;
     }
     if (keep) {
         for (uint32_t i = 0; i < count; ++i)
