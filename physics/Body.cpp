@@ -17,6 +17,14 @@ namespace {
 
 float InverseOf(float mass) { return mass != 0.0f ? 1.0f / mass : 0.0f; }
 
+// Component by component: a whole vector held in registers is otherwise put together on the stack
+// in pieces and read back at once, and that read waits for the pieces to be written out.
+void Store(SD::Vec3& to, const SD::Vec3& from) {
+    to.x = from.x;
+    to.y = from.y;
+    to.z = from.z;
+}
+
 }  // namespace
 
 Body::Body() { SetID(SD::CID_Body); }
@@ -121,14 +129,14 @@ void Body::Step(float h, float decay) {
     velocity += force * h;
     velocity *= decay;
     if (velocity.Length() > kSpeedLimit) velocity = velocity.GetNormalized() * kCutSpeed;
-    force_ = force;
-    position_ = position;
-    velocity_ = velocity;
-    acceleration_ = acceleration;
+    Store(force_, force);
+    Store(position_, position);
+    Store(velocity_, velocity);
+    Store(acceleration_, acceleration);
     if (collider_) {
-        collider_->position = position;
-        collider_->acceleration = acceleration;
-        collider_->velocity = velocity;
+        Store(collider_->position, position);
+        Store(collider_->acceleration, acceleration);
+        Store(collider_->velocity, velocity);
     } else if (transform_) {
         transform_->SetPos(position);
     }

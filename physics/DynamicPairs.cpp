@@ -43,8 +43,13 @@ void Finish(WorldBox& box, const SD::Vec3 lo, const SD::Vec3 hi) {
     const SD::Vec3 padded(pad, pad, pad);
     const SD::Vec3 low = lo - padded, high = hi + padded;
     if (!Finite(low) || !Finite(high)) return Unbounded(box);
-    box.lo = low;
-    box.hi = high;
+    // Component by component: stored whole, the vectors are put together on the stack first.
+    box.lo.x = low.x;
+    box.lo.y = low.y;
+    box.lo.z = low.z;
+    box.hi.x = high.x;
+    box.hi.y = high.y;
+    box.hi.z = high.z;
 }
 
 // The box around two boxes, each a centre and half sizes.
@@ -158,17 +163,21 @@ void DynamicPairs::AddEntries(uint32_t index, uint32_t x) {
 void DynamicPairs::UpdateEntries() {
     // The entries of boxes that kept their columns get their new lowest x; they were sorted and
     // moved a little, so an insertion sort puts them in order again in about one pass.
-    gone_.assign(columns_.size(), 0);
-    for (uint32_t i : moved_) gone_[i] = 1;
-    size_t kept = 0;
-    for (size_t s = 0; s < sorted_.size(); ++s) {
-        const Entry e = sorted_[s];
-        if (gone_[e.index]) continue;
-        Entry& k = sorted_[kept++];
-        k.key = (e.key & 0xFFFFFFFF00000000ull) | Ordered(boxes_[e.index].lo.x);
-        k.index = e.index;
+    if (moved_.empty()) {
+        for (Entry& e : sorted_) e.key = (e.key & 0xFFFFFFFF00000000ull) | Ordered(boxes_[e.index].lo.x);
+    } else {
+        gone_.assign(columns_.size(), 0);
+        for (uint32_t i : moved_) gone_[i] = 1;
+        size_t kept = 0;
+        for (size_t s = 0; s < sorted_.size(); ++s) {
+            const Entry e = sorted_[s];
+            if (gone_[e.index]) continue;
+            Entry& k = sorted_[kept++];
+            k.key = (e.key & 0xFFFFFFFF00000000ull) | Ordered(boxes_[e.index].lo.x);
+            k.index = e.index;
+        }
+        sorted_.resize(kept);
     }
-    sorted_.resize(kept);
     for (size_t s = 1; s < sorted_.size(); ++s) {
         if (!(sorted_[s] < sorted_[s - 1])) continue;
         const Entry e = sorted_[s];
@@ -206,36 +215,7 @@ void DynamicPairs::SortEntries() {
     }
 }
 
-const std::vector<std::pair<uint32_t, uint32_t>>& DynamicPairs::Find(const std::vector<Collider*>& colliders) {
-    const auto count = static_cast<uint32_t>(colliders.size());
-    boxes_.resize(count);
-    sizes_.clear();
-    present_.clear();
-    unbounded_.clear();
-    for (uint32_t i = 0; i < count; ++i) {
-        // Written in place: a box returned whole and copied in stalls on its own stores.
-        WorldBox& box = boxes_[i];
-        DynamicWorldBox(*colliders[i], box);
-        if (box.empty) continue;
-        present_.push_back(i);
-        if (!box.bounded)
-            unbounded_.push_back(i);
-        else
-            sizes_.push_back(std::max(box.hi.y - box.lo.y, box.hi.z - box.lo.z));
-    }
-    // Columns about twice the median size across: most boxes fall in one to four of them. The
-    // size in use is kept while it stays near that, so that the entries can be kept too; the
-    // size changes which boxes are compared, never the pairs found.
-    double cell = 1.0;
-    if (!sizes_.empty()) {
-        std::nth_element(sizes_.begin(), sizes_.begin() + sizes_.size() / 2, sizes_.end());
-        cell = std::max(2.0 * sizes_[sizes_.size() / 2], 1e-3);
-    }
-    const bool keep = count == lastColumns_.size() && cell_ > 0.0 && cell >= cell_ * 0.75 && cell <= cell_ * 1.5;
-    if (!keep) cell_ = cell;
-    columns_.assign(count, Columns());
-    wide_.clear();
-    moved_.clear();
+void DynamicPairs::PlaceInColumns() {
     // A multiply by the inverse instead of a divide, and a floor by truncation once the range is
     // known: the columns stay a monotonic function of the coordinates, which is all the sweep
     // needs for a pair that overlaps to share a column.
@@ -256,6 +236,48 @@ const std::vector<std::pair<uint32_t, uint32_t>>& DynamicPairs::Find(const std::
             continue;
         }
         columns_[i] = c;
+    }
+}
+
+const std::vector<std::pair<uint32_t, uint32_t>>& DynamicPairs::Find(const std::vector<Collider*>& colliders) {
+    const auto count = static_cast<uint32_t>(colliders.size());
+    // So few boxes are swept along x as one column: the grid would cost more than the tests it
+    // saves, and a sweep of this many meets at worst a few thousand pairs.
+    const bool oneColumn = count <= kOneColumnAtMost;
+    boxes_.resize(count);
+    sizes_.clear();
+    present_.clear();
+    unbounded_.clear();
+    for (uint32_t i = 0; i < count; ++i) {
+        // Written in place: a box returned whole and copied in stalls on its own stores.
+        WorldBox& box = boxes_[i];
+        DynamicWorldBox(*colliders[i], box);
+        if (box.empty) continue;
+        present_.push_back(i);
+        if (!box.bounded)
+            unbounded_.push_back(i);
+        else if (!oneColumn)
+            sizes_.push_back(std::max(box.hi.y - box.lo.y, box.hi.z - box.lo.z));
+    }
+    // Otherwise columns about twice the median size across: most boxes fall in one to four of
+    // them. The size in use is kept while it stays near that, so that the entries can be kept
+    // too; the size changes which boxes are compared, never the pairs found.
+    double cell = 1.0;
+    if (!oneColumn && !sizes_.empty()) {
+        std::nth_element(sizes_.begin(), sizes_.begin() + sizes_.size() / 2, sizes_.end());
+        cell = std::max(2.0 * sizes_[sizes_.size() / 2], 1e-3);
+    }
+    const bool keep =
+        count == lastColumns_.size() && cell_ > 0.0 && (oneColumn || (cell >= cell_ * 0.75 && cell <= cell_ * 1.5));
+    if (!keep) cell_ = cell;
+    columns_.assign(count, Columns());
+    wide_.clear();
+    moved_.clear();
+    if (oneColumn) {
+        for (uint32_t i : present_)
+            if (boxes_[i].bounded) columns_[i] = Columns{0, 0, 0, 0};
+    } else {
+        PlaceInColumns();
     }
     if (keep) {
         for (uint32_t i = 0; i < count; ++i)

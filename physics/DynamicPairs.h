@@ -2,7 +2,7 @@
 // The broad phase of the dynamic colliders: their world boxes are sorted into columns of a grid
 // across y and z, and a sort and sweep along x inside each column finds the pairs whose shapes
 // may touch. Columns keep the work per collider flat however many there are; a sweep along one
-// axis alone would meet ever more boxes in the same x range. The pairs are handed out in the
+// axis alone would meet ever more boxes in the same x range. A few colliders share one column. The pairs are handed out in the
 // order a loop over every pair (first index outer, both in list order) meets them, so that the
 // pair tests fill the contact table, and push bodies, exactly as that loop would. Bodies move
 // little from one substep to the next: the sorted boxes are kept, their keys brought up to date
@@ -50,6 +50,11 @@ private:
         int32_t y0 = 1, y1 = 0, z0 = 0, z1 = 0;
         bool operator==(const Columns& o) const { return y0 == o.y0 && y1 == o.y1 && z0 == o.z0 && z1 == o.z1; }
     };
+    // Up to this many colliders share one column.
+    static constexpr uint32_t kOneColumnAtMost = 128;
+
+    // The columns of each bounded box, or a place among the wide boxes.
+    void PlaceInColumns();
     void AddEntries(uint32_t index, uint32_t x);
     void SortEntries();
     // Brings the kept entries' keys up to date and merges in the entries of the moved boxes.

@@ -196,6 +196,7 @@ void Physics_System::Detect() {
         if ((a == player && IsFirefly(b)) || (b == player && IsFirefly(a))) continue;
         Test(*a, *b, contacts_);
     }
+    if (!tree_.GetRoot()) return;
     for (Collider* a : dynamic) {
         found_.clear();
         tree_.Query(*a, found_);
@@ -263,7 +264,7 @@ void Physics_System::Notify() {
 void Physics_System::WriteBack() {
     // Contact callbacks may have changed the list since detection.
     for (Collider* c : DynamicArray()) {
-        if (SD::Transform* transform = c->GetTransform()) transform->SetPos(c->position);
+        if (SD::GameObject* owner = c->GetOwner()) owner->GetTransform().SetPos(c->position);
         c->previousPosition = c->position;
     }
 }
