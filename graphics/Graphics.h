@@ -148,9 +148,8 @@ public:
     const SD::Vec3& GetBackgroundColor() const { return backgroundColor; }
 
     // The look that the season cycle drives and every effect reads through the frame constants:
-    // ambient and fog colours, fog distances and the three season transitions (spring to
-    // summer, summer to fall, fall to winter), which the season cycle also reads back.
-    static constexpr int kSeasonTransitions = 3;
+    // ambient and fog colours and fog distances. The season transitions the frame constants
+    // carry are read from the world's season (core/Season.h), which the renderer does not hold.
     void SetAmbientColor(const SD::Vec3& color) { globalAmbient = color; }
     const SD::Vec3& GetAmbientColor() const { return globalAmbient; }
     void SetFogColor(const SD::Vec3& color) { fogColor = color; }
@@ -159,13 +158,6 @@ public:
     float GetFogNear() const { return fogNear; }
     void SetFogFar(float distance) { fogFar = distance; }
     float GetFogFar() const { return fogFar; }
-    // An index outside the three is ignored (0 is read).
-    void SetSeasonTransition(int index, float value) {
-        if (index >= 0 && index < kSeasonTransitions) seasonTransitions[index] = value;
-    }
-    float GetSeasonTransition(int index) const {
-        return index >= 0 && index < kSeasonTransitions ? seasonTransitions[index] : 0.0f;
-    }
 
     // Per-frame constants and the render-target routines of the passes.
     void SetFrameConstants();
@@ -537,7 +529,6 @@ private:
     SD::Vec3 fogColor{1.0f, 1.0f, 1.0f};
     float fogFar = 2500.0f;
     float fogNear = 10.0f;
-    float seasonTransitions[kSeasonTransitions] = {0.0f, 0.0f, 0.0f};
     float glowIntensity = 1.0f;
     float glowSpread = 1.0f;
     float lastFrameTime = 0.0f;

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "core/Random.h"
+#include "core/Season.h"
 #include "engine/Factory.h"
 #include "engine/GameObject.h"
 #include "engine/IStream.h"
@@ -14,7 +15,6 @@
 #include "game/components/WorldLogic.h"
 #include "game/systems/AudioLogic.h"
 #include "game/systems/SowlarSystem.h"
-#include "graphics/Graphics.h"
 #include "graphics/photon/RainSystem.h"
 #include "graphics/photon/SkyEffects.h"
 #include "physics/Collider.h"
@@ -26,22 +26,14 @@ namespace {
 
 constexpr uint32_t kKeyN = 0x4E;
 
-struct SeasonEntry {
-    const char* name;
-    int audioSeason;
-    const char* ambience;
-};
-constexpr SeasonEntry kSeasons[] = {
-    {"Summer", 1, "Play_Summer_Ambient"},
-    {"Fall", 2, "Play_Fall_Ambient"},
-    {"Winter", 3, "Play_Winter_Ambient"},
-};
-constexpr SeasonEntry kSpring{"Spring", 0, "Play_Spring_Ambient"};
+constexpr const char* kAmbience[SD::kSeasonCount] = {"Play_Spring_Ambient", "Play_Summer_Ambient", "Play_Fall_Ambient",
+                                                     "Play_Winter_Ambient"};
 
-// The renderer keeps the spring-to-summer weight of the season blend (0 without a renderer).
-float SeasonBlend() {
-    const Aperture::Graphics_* renderer = Aperture::Graphics_::Peek();
-    return renderer ? renderer->GetSeasonTransition(0) : 0.0f;
+// A volume's season: a capitalised season name, anything else is spring.
+SD::Season VolumeSeason(const SD::SharedString& name) {
+    for (SD::Season season : {SD::Season::kSummer, SD::Season::kFall, SD::Season::kWinter})
+        if (name == SD::SeasonName(season)) return season;
+    return SD::Season::kSpring;
 }
 
 }  // namespace
@@ -88,13 +80,10 @@ void SeasonTransitionLogic::VUpdate(float) {
     SD::GameObject* player = FindPlayer();
     float blend = 0.0f;
     if (!player || !GetOwner() || !Blend(player, &blend)) return;
-    const SeasonEntry* entry = &kSpring;
-    for (const SeasonEntry& season : kSeasons)
-        if (season_ == season.name) entry = &season;
-    AudioLogic_::GetInstance().SetSeason(entry->audioSeason);
-    if (Aperture::Graphics_* renderer = Aperture::Graphics_::Peek(); renderer && entry == &kSeasons[0])
-        renderer->SetSeasonTransition(0, blend);
-    AudioLogic_::PostEvent(entry->ambience, nullptr);
+    const SD::Season season = VolumeSeason(season_);
+    AudioLogic_::GetInstance().SetSeason(static_cast<int>(season));
+    SowlarSystem_::GetInstance().SetVolumeSeason(season, blend);
+    AudioLogic_::PostEvent(kAmbience[static_cast<int>(season)], nullptr);
 }
 
 void SeasonalColorInterpLogic::VSerialize(SD::IStream& stream, int) {
@@ -106,7 +95,7 @@ void SeasonalColorInterpLogic::VSerialize(SD::IStream& stream, int) {
 
 void SeasonalColorInterpLogic::VUpdate(float) {
     if (!GetOwner()) return;
-    const float t = SeasonBlend();
+    const float t = SD::WorldSeason::Get().GetTransition(SD::SeasonTransition::kSpringToSummer);
     looks::SetGeometryColor(GetOwner(), spring_ * (1.0f - t) + summer_ * t);
 }
 

@@ -88,8 +88,7 @@ void AudioLogic_::SetSeason(int season) {
 }
 
 void AudioLogic_::IncrementState() {
-    ++season_;
-    SetSeasonState(season_);
+    if (season_ < kLastSeason) SetSeason(season_ + 1);
 }
 
 void AudioLogic_::SetGlobalVolume(float volume) {

@@ -39,7 +39,8 @@ public:
     // The music state of an index as the menus and states hand it over: unsigned, so a negative
     // number arrives large and selects the last state.
     void SetMusicState(unsigned index) { SetSeason(static_cast<int>(std::min(static_cast<float>(index), 4.0f))); }
-    // One season on; past the last season the value still grows but sets no state.
+    // One season on; at the last season it stays there and sets no state again, as SetSeason
+    // keeps the value within the seasons.
     void IncrementState();
     int GetSeason() const { return season_; }
 

@@ -34,9 +34,7 @@
 namespace QV {
 namespace {
 
-constexpr const char* kSeasonNames[SowlarSystem_::kSeasonCount] = {"Spring", "Summer", "Fall", "Winter"};
-constexpr const char* kBoundaryKeys[SowlarSystem_::kSeasonCount] = {"SpringEndX", "SummerStartX", "FallStartX",
-                                                                    "WinterStartX"};
+constexpr const char* kBoundaryKeys[SD::kSeasonCount] = {"SpringEndX", "SummerStartX", "FallStartX", "WinterStartX"};
 constexpr float kByteToUnit = 0.003921569f;
 
 std::unique_ptr<SowlarSystem_>& Instance() {
@@ -101,7 +99,11 @@ SowlarSystem_& SowlarSystem_::GetInstance() {
     return *Instance();
 }
 
-void SowlarSystem_::DestroyInstance() { Instance().reset(); }
+// The world's season goes back to its start with the system that writes it.
+void SowlarSystem_::DestroyInstance() {
+    Instance().reset();
+    SD::WorldSeason::Get().Reset();
+}
 
 SowlarSystem_::SowlarSystem_() {
     for (SeasonSettings& season : settings_) season = SeasonSettings{0.0f, SD::Vec4(), SD::Vec4(), 0.0f, 0.0f};
@@ -110,8 +112,8 @@ SowlarSystem_::SowlarSystem_() {
 void SowlarSystem_::ReadConfig(SD::ConfigFile& config) {
     startingSeason_ = config.GetString("StartingSeason", "Spring");
     currentSeason_ = startingSeason_;
-    for (int s = 0; s < kSeasonCount; ++s) {
-        const std::string name = kSeasonNames[s];
+    for (int s = 0; s < SD::kSeasonCount; ++s) {
+        const std::string name = SD::SeasonName(static_cast<SD::Season>(s));
         SeasonSettings& season = settings_[s];
         season.ambient.x = ReadFloat(config, name + "AmbientLightColor_red", 255.0f) * kByteToUnit;
         season.ambient.y = ReadFloat(config, name + "AmbientLightColor_green", 255.0f) * kByteToUnit;
@@ -129,7 +131,7 @@ void SowlarSystem_::ReadConfig(SD::ConfigFile& config) {
 void SowlarSystem_::PushSpring() {
     Aperture::Graphics_* renderer = Renderer();
     if (!renderer) return;
-    const SeasonSettings& spring = settings_[kSpring];
+    const SeasonSettings& spring = GetSettings(SD::Season::kSpring);
     renderer->SetAmbientColor(Rgb(spring.ambient));
     renderer->SetFogColor(Rgb(spring.fog));
     renderer->SetFogNear(spring.fogNear);
@@ -150,11 +152,11 @@ void SowlarSystem_::ResetCycle() {
     EnsureObject("Spring_Opening_Poem", "Hud/Spring_Opening_Poem");
     storyCounter_ = 0;
     stage_ = 0;
+    storyStarted_ = true;
     endOfGame_ = false;
     waterAlpha_ = kSeasonTuning.springWaterAlpha;
-    SetSeasonWeight("Spring", 1.0f);
-    SetSeasonWeight("Fall", 0.0f);
-    SetSeasonWeight("Winter", 0.0f);
+    // Spring with every transition at its start.
+    SD::WorldSeason::Get().Reset();
     PushSpring();
     // The world opens at the end of a winter: it snows until the ice melts.
     LetSnow(true);
@@ -162,28 +164,30 @@ void SowlarSystem_::ResetCycle() {
 }
 
 void SowlarSystem_::SetSeasonWeight(const std::string& name, float weight) {
-    int transition;
-    float value = weight;
-    if (name == "Spring" || name == "spring") {
-        transition = 0, value = 1.0f - weight, seasonIndex_ = kSpring;
-    } else if (name == "Summer" || name == "summer") {
-        transition = 0, seasonIndex_ = kSummer;
-    } else if (name == "Fall" || name == "fall") {
-        transition = 1, seasonIndex_ = kFall;
-    } else if (name == "Winter" || name == "winter") {
-        transition = 2, seasonIndex_ = kWinter;
-    } else {
-        return;
-    }
-    if (Aperture::Graphics_* renderer = Renderer()) renderer->SetSeasonTransition(transition, value);
+    SD::Season season;
+    if (SD::ParseSeason(name, &season)) SetSeasonWeight(season, weight);
+}
+
+void SowlarSystem_::SetSeasonWeight(SD::Season season, float weight) {
+    SD::WorldSeason::Get().Set(season, season == SD::Season::kSpring ? 1.0f - weight : weight);
+}
+
+bool SowlarSystem_::StoryHoldsSeason() const { return storyStarted_ && (stage_ == 0 || stage_ == 3 || stage_ >= 6); }
+
+void SowlarSystem_::SetVolumeSeason(SD::Season season, float blend) {
+    if (StoryHoldsSeason()) return;
+    if (season == SD::Season::kSummer)
+        SD::WorldSeason::Get().Set(season, blend);
+    else
+        SD::WorldSeason::Get().Enter(season);
 }
 
 const std::string& SowlarSystem_::GetSeasonAtPlayer() {
     SD::GameObject* player = Find("Player");
     if (!player) return currentSeason_;
     const float x = player->GetTransform().GetLocalPos().x;
-    const float springEnd = settings_[kSpring].boundaryX;
-    const float summerStart = settings_[kSummer].boundaryX;
+    const float springEnd = GetSettings(SD::Season::kSpring).boundaryX;
+    const float summerStart = GetSettings(SD::Season::kSummer).boundaryX;
     if (x < springEnd) {
         currentSeason_ = "Spring";
     } else if (x > summerStart) {
@@ -264,9 +268,10 @@ void SowlarSystem_::Update(float dt) {
     if ((dt > -0.0001f && dt < 0.0001f) || !Find("Player")) return;
     const SeasonSettings* s = settings_;
     Aperture::Graphics_* renderer = Renderer();
-    float w[Aperture::Graphics_::kSeasonTransitions] = {0.0f, 0.0f, 0.0f};
-    if (renderer)
-        for (int i = 0; i < Aperture::Graphics_::kSeasonTransitions; ++i) w[i] = renderer->GetSeasonTransition(i);
+    const SD::WorldSeason& season = SD::WorldSeason::Get();
+    const float w[SD::kSeasonTransitionCount] = {season.GetTransition(SD::SeasonTransition::kSpringToSummer),
+                                                 season.GetTransition(SD::SeasonTransition::kSummerToFall),
+                                                 season.GetTransition(SD::SeasonTransition::kFallToWinter)};
     SD::Vec4 ambient, fog;
     for (int c = 0; c < 4; ++c) {
         C(ambient, c) = Blend(C(s[0].ambient, c), C(s[1].ambient, c), C(s[2].ambient, c), C(s[3].ambient, c), w);

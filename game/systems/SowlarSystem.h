@@ -4,10 +4,12 @@
 // renderer shows, darkened by storms and flashed by lightning; and the story of the world, a
 // ten-stage machine that the story counter moves on, switching groups of objects, turning the
 // moon, starting season transitions and posting sounds. Wind spheres are spawned here too.
-// The look lives in the renderer, which keeps the season weights between frames; without a
-// renderer the weights read as 0 and nothing is shown.
+// The season itself and its weights are held by the world's season (core/Season.h), which this
+// system alone writes: the story's stages and, while the story leaves the blend alone, the
+// season volumes the player flies through (SetVolumeSeason).
 #include <string>
 
+#include "core/Season.h"
 #include "core/System.h"
 #include "core/Vector.h"
 #include "runtime/InterpolatorSystem.h"
@@ -26,7 +28,6 @@ struct SeasonSettings {
 
 class SowlarSystem_ : public SD::ISystem {
 public:
-    enum Season { kSpring, kSummer, kFall, kWinter, kSeasonCount };
     static constexpr int kFinalStage = 9;
     // The music trigger of every story step: the music rings its stinger on its next beat.
     static constexpr const char* kStoryTrigger = "Story_Step";
@@ -44,7 +45,18 @@ public:
     void Update(float dt) override;
 
     void ResetCycle();
+    // The season by name ("Spring" or "spring", ...) at a weight: spring's weight is its own share
+    // of the first transition, the other seasons' the share of the transition into them. Any
+    // other name changes nothing.
     void SetSeasonWeight(const std::string& name, float weight);
+    void SetSeasonWeight(SD::Season season, float weight);
+    // A season volume's season and, for summer, its spring-to-summer blend (the other seasons'
+    // volumes leave every transition alone). The story's stages that move the look (the first,
+    // the summer ones and the ending) hold the season: a volume changes it only in the stages
+    // between them, whichever of the two runs first in a frame. Before the first ResetCycle
+    // there is no story and the volumes alone set the season.
+    void SetVolumeSeason(SD::Season season, float blend);
+    bool StoryHoldsSeason() const;
     const std::string& GetSeasonAtPlayer();
     void StartLightning();
     void ActivateGroup(const char* group, bool flag);
@@ -58,9 +70,8 @@ public:
     Wind* SpawnGustSphere(const SD::Vec3& position, const SD::Vec3& direction);
     Wind* SpawnBreezeSphere(const SD::Vec3& position, const SD::Vec3& direction);
 
-    const SeasonSettings& GetSettings(Season season) const { return settings_[season]; }
+    const SeasonSettings& GetSettings(SD::Season season) const { return settings_[static_cast<int>(season)]; }
     const std::string& GetCurrentSeason() const { return currentSeason_; }
-    int GetSeasonIndex() const { return seasonIndex_; }
     int GetStage() const { return stage_; }
     int GetStoryCounter() const { return storyCounter_; }
     void SetStoryCounter(int counter) { storyCounter_ = counter; }
@@ -88,7 +99,7 @@ private:
 
     std::string currentSeason_;
     std::string startingSeason_;
-    SeasonSettings settings_[kSeasonCount];
+    SeasonSettings settings_[SD::kSeasonCount];
     bool fogEnabled_ = false;
     SD::Vec4 currentAmbient_{1.0f, 1.0f, 1.0f, 1.0f};
     SD::Vec4 currentFog_{0.0f, 0.0f, 0.0f, 0.0f};
@@ -97,10 +108,10 @@ private:
     SD::Vec3 lightningCentre_;
     bool rainContact_ = false;
     float stormDarkness_ = 0.0f;
-    int seasonIndex_ = 0;
     SD::InterpolatorF weights_[3];
     int storyCounter_ = 0;
     int stage_ = 0;
+    bool storyStarted_ = false;
     float endingTime_ = 0.0f;
     bool whiteSquareSpawned_ = false;
     bool endOfGame_ = false;

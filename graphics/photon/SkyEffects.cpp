@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "core/Season.h"
 #include "engine/IStream.h"
-#include "graphics/Graphics.h"
 #include "graphics/photon/EffectSupport.h"
 #include "platform/os/Random.h"
 
@@ -17,10 +17,7 @@ const SD::Vec4 kOne(1.0f, 1.0f, 1.0f, 1.0f);
 // The run-time generator keeps its state per thread, so workers may draw from it.
 bool OneInTen() { return platform::crt_rand() % 10 == 0; }
 
-float FallToWinter() {
-    Graphics_* graphics = Graphics_::Peek();
-    return graphics ? graphics->GetSeasonTransition(2) : 0.0f;
-}
+float FallToWinter() { return SD::WorldSeason::Get().GetTransition(SD::SeasonTransition::kFallToWinter); }
 
 }  // namespace
 

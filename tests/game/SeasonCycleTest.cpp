@@ -10,6 +10,7 @@
 
 #include "PlayTestSupport.h"
 #include "core/ConfigFile.h"
+#include "core/Season.h"
 #include "game/systems/SeasonTuning.h"
 #include "graphics/Graphics.h"
 #include "graphics/photon/ParticleSystem.h"
@@ -91,22 +92,21 @@ protected:
         renderer->SetWindow(window.get(), 320, 180, false);
         renderer->Initialize();
     }
-    float W(int i) const { return renderer->GetSeasonTransition(i); }
+    float W(int i) const { return SD::WorldSeason::Get().GetTransition(static_cast<SD::SeasonTransition>(i)); }
     float WaterAlpha() { return GeometryColour(factory.GetGameObject(std::string("Water"))).w; }
 
     QV::SowlarSystem_& seasons;
     std::unique_ptr<platform::Window> window;
-    // The season look lives in the renderer.
     std::unique_ptr<Aperture::Graphics_> renderer = std::make_unique<Aperture::Graphics_>();
 };
 
 TEST_F(SeasonCycleTest, TheDefaultConfigurationIsWhiteWithOneBoundaryAtZero) {
     Configure("");
-    const QV::SeasonSettings& spring = seasons.GetSettings(QV::SowlarSystem_::kSpring);
+    const QV::SeasonSettings& spring = seasons.GetSettings(SD::Season::kSpring);
     EXPECT_NEAR(spring.ambient.x, 1.0f, 1e-6f);
     EXPECT_NEAR(spring.fog.w, 1.0f, 1e-6f);
     EXPECT_EQ(spring.fogNear, 100.0f);
-    EXPECT_EQ(seasons.GetSettings(QV::SowlarSystem_::kWinter).fogFar, 10000.0f);
+    EXPECT_EQ(seasons.GetSettings(SD::Season::kWinter).fogFar, 10000.0f);
     EXPECT_EQ(seasons.GetCurrentSeason(), "Spring");
     // Without a player the name stays as it is.
     EXPECT_EQ(seasons.GetSeasonAtPlayer(), "Spring");
@@ -124,12 +124,12 @@ TEST_F(SeasonCycleTest, TheDefaultConfigurationIsWhiteWithOneBoundaryAtZero) {
 TEST_F(SeasonCycleTest, ValuesThatAreNoNumbersKeepTheirDefaults) {
     qvtest::CapturedLog log;
     Configure("SpringFogNear=nan\nSummerStartX=inf\nFallFogColor_red=-inf\nWinterFogFar=oops\n");
-    EXPECT_EQ(seasons.GetSettings(QV::SowlarSystem_::kSpring).fogNear, 100.0f);
-    EXPECT_EQ(seasons.GetSettings(QV::SowlarSystem_::kSummer).boundaryX, 0.0f);
-    EXPECT_NEAR(seasons.GetSettings(QV::SowlarSystem_::kFall).fog.x, 1.0f, 1e-6f);
+    EXPECT_EQ(seasons.GetSettings(SD::Season::kSpring).fogNear, 100.0f);
+    EXPECT_EQ(seasons.GetSettings(SD::Season::kSummer).boundaryX, 0.0f);
+    EXPECT_NEAR(seasons.GetSettings(SD::Season::kFall).fog.x, 1.0f, 1e-6f);
     EXPECT_EQ(qvtest::Occurrences(log.Text(), "FallFogColor_red is not a finite number"), 1u) << log.Text();
     // Text that reads as no number at all is 0, as for every configuration value, and is told.
-    EXPECT_EQ(seasons.GetSettings(QV::SowlarSystem_::kWinter).fogFar, 0.0f);
+    EXPECT_EQ(seasons.GetSettings(SD::Season::kWinter).fogFar, 0.0f);
     EXPECT_EQ(qvtest::Occurrences(log.Text(), "WinterFogFar=oops is not a number"), 1u) << log.Text();
 }
 
@@ -138,8 +138,8 @@ TEST_F(SeasonCycleTest, TheConfiguredBoundariesAndColoursDecideTheSeasonAndTheLo
         "StartingSeason=Summer\nSpringEndX=1000\nSummerStartX=3000\nSpringAmbientLightColor_red=51\n"
         "SpringFogColor_blue=0\nSpringFogNear=20\nSpringFogFar=800\nWinterAmbientLightColor_green=102\n");
     EXPECT_EQ(seasons.GetCurrentSeason(), "Summer");
-    EXPECT_NEAR(seasons.GetSettings(QV::SowlarSystem_::kSpring).ambient.x, 0.2f, 1e-6f);
-    EXPECT_NEAR(seasons.GetSettings(QV::SowlarSystem_::kWinter).ambient.y, 0.4f, 1e-6f);
+    EXPECT_NEAR(seasons.GetSettings(SD::Season::kSpring).ambient.x, 0.2f, 1e-6f);
+    EXPECT_NEAR(seasons.GetSettings(SD::Season::kWinter).ambient.y, 0.4f, 1e-6f);
     // Initialisation shows spring at once.
     EXPECT_NEAR(renderer->GetAmbientColor().x, 0.2f, 1e-6f);
     EXPECT_EQ(renderer->GetFogColor().z, 0.0f);
@@ -157,9 +157,9 @@ TEST_F(SeasonCycleTest, TheConfiguredBoundariesAndColoursDecideTheSeasonAndTheLo
     }
     // The blend of the four looks by the three weights, smoothed in by a tenth a frame.
     seasons.SetSeasonWeight("summer", 0.5f);
-    EXPECT_EQ(seasons.GetSeasonIndex(), QV::SowlarSystem_::kSummer);
+    EXPECT_EQ(SD::WorldSeason::Get().GetSeason(), SD::Season::kSummer);
     seasons.SetSeasonWeight("Autumn", 0.9f);
-    EXPECT_EQ(seasons.GetSeasonIndex(), QV::SowlarSystem_::kSummer);
+    EXPECT_EQ(SD::WorldSeason::Get().GetSeason(), SD::Season::kSummer);
     seasons.Update(kDt);
     // ambient red: current 1 then 0.9 * 1 + 0.1 * (0.2 * 0.5 + 1 * 0.5)
     EXPECT_NEAR(renderer->GetAmbientColor().x, 0.96f, 1e-5f);

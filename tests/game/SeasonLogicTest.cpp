@@ -1,5 +1,5 @@
 // The seasons and the weather in a small world: season volumes switch the audio season and its
-// ambience while the player is inside, summer also moves the renderer's season blend that tints
+// ambience while the player is inside, summer also moves the world's season blend that tints
 // models; the rain storm runs its cycle, darkening the season system's sky, striking its
 // lightning and switching its rain effect; the moon steps the sky and its stars round; a follower
 // copies its target.
@@ -11,6 +11,7 @@
 
 #include "WorldLogicTestSupport.h"
 #include "game/systems/SoundZones.h"
+#include "game/systems/SowlarSystem.h"
 #include "runtime/Input.h"
 #include "support/HeldKeys.h"
 
@@ -42,8 +43,6 @@ protected:
                                                    StringXml("Target", "Leader") + BoolXml("Sync Pos", true) +
                                                        BoolXml("Sync Orient", false))) +
             Blueprint("Leader", TransformXml({})));
-        // The renderer keeps the season blend.
-        Aperture::Graphics_::GetInstance();
     }
     static std::string Season(const char* name, int version, int volume, const char* season, SD::Vec3 scale) {
         return Blueprint(
@@ -51,8 +50,6 @@ protected:
                                                       (version == 1 ? IntXml("Volume Type", volume) : std::string()) +
                                                           StringXml("Transition Season", season)));
     }
-
-    static Aperture::Graphics_& Renderer() { return *Aperture::Graphics_::GetInstance(); }
 
     WorldSound sound;
 };
@@ -89,6 +86,30 @@ TEST_F(SeasonLogicTest, SeasonVolumesSwitchTheAudioSeasonAndOnlySummerMovesTheBl
     (void)ball;
 }
 
+// The story's stages that move the look hold the season whichever of the story and a volume
+// runs first in a frame; in a stage between them the volume sets it.
+TEST_F(SeasonLogicTest, TheStoryHoldsTheSeasonInItsMovingStagesAndAVolumeSetsItBetween) {
+    Spawn("SummerBox", "SummerBox", {0, 0, 0});
+    Spawn("Player", "Player", {-5, 1, 0});
+    QV::SowlarSystem_& story = QV::SowlarSystem_::GetInstance();
+    story.ResetCycle();
+    const SD::WorldSeason& world = SD::WorldSeason::Get();
+    for (const bool volumeFirst : {true, false}) {
+        if (!volumeFirst) story.Update(0.1f);
+        Frames(1, 0.1f);
+        if (volumeFirst) story.Update(0.1f);
+        EXPECT_EQ(world.GetSeason(), SD::Season::kSpring) << volumeFirst;
+        EXPECT_EQ(SeasonBlend(), 0.0f) << volumeFirst;
+    }
+    story.AdvanceStory();
+    story.Update(0.1f);
+    ASSERT_EQ(story.GetStage(), 1);
+    Frames(1, 0.1f);
+    EXPECT_EQ(world.GetSeason(), SD::Season::kSummer);
+    EXPECT_NEAR(SeasonBlend(), 0.25f, 1e-5f);
+    EXPECT_EQ(QV::AudioLogic_::GetInstance().GetSeason(), 1) << "the volume sets the sound's season in any stage";
+}
+
 TEST_F(SeasonLogicTest, TheSphereBlendIsTheDistanceOverTwiceTheRadius) {
     Blueprints(Season("SummerBall", 1, 0, "Summer", {10, 10, 10}));
     Spawn("SummerBall", "Ball", {0, 0, 0});
@@ -96,12 +117,12 @@ TEST_F(SeasonLogicTest, TheSphereBlendIsTheDistanceOverTwiceTheRadius) {
     const std::pair<float, float> cases[] = {{0.0f, 0.0f}, {5.0f, 0.25f}, {10.0f, 0.5f}, {10.5f, 0.525f}};
     for (const auto& [distance, blend] : cases) {
         Place(player, {distance, 0, 0});
-        Renderer().SetSeasonTransition(0, -1.0f);
+        SD::WorldSeason::Get().Set(SD::Season::kSummer, -1.0f);
         Frames(1, 0.1f);
         EXPECT_NEAR(SeasonBlend(), blend, 1e-5f) << distance;
     }
     Place(player, {11.5f, 0, 0});  // beyond the radius and the player's own
-    Renderer().SetSeasonTransition(0, -1.0f);
+    SD::WorldSeason::Get().Set(SD::Season::kSummer, -1.0f);
     Frames(1, 0.1f);
     EXPECT_EQ(SeasonBlend(), -1.0f);
 }

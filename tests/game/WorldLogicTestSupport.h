@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "WorldTestSupport.h"
+#include "core/Season.h"
 #include "engine/PlayStateQuery.h"
 #include "game/components/Collector.h"
 #include "game/components/IslandLogic.h"
@@ -129,11 +130,8 @@ protected:
         return writer.values;
     }
 
-    // The spring-to-summer weight of the season blend the renderer keeps (0 without a renderer).
-    static float SeasonBlend() {
-        const Aperture::Graphics_* renderer = Aperture::Graphics_::Peek();
-        return renderer ? renderer->GetSeasonTransition(0) : 0.0f;
-    }
+    // The spring-to-summer weight of the world's season blend.
+    static float SeasonBlend() { return SD::WorldSeason::Get().GetTransition(SD::SeasonTransition::kSpringToSummer); }
 
     qvtest::PlayStateDouble playStateQuery{PlayState()};
 };

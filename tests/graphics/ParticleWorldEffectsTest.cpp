@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "core/EngineCore.h"
+#include "core/Season.h"
 #include "core/WorkerPool.h"
 #include "engine/ComponentCreator.h"
 #include "engine/ComponentManager.h"
@@ -257,9 +258,9 @@ TEST(TwinklingStars, WinterDimsEveryStarAndTheSkyTurnsOverTheHorizon) {
         ASSERT_LE(d, 35000.0f + 1.0f);
         ASSERT_GT(stars->GetParticle(i).position.y, 0.0f);
     }
-    graphics->SetSeasonTransition(2, 1.0f);
+    SD::WorldSeason::Get().Set(SD::Season::kWinter, 1.0f);
     EXPECT_EQ(stars->StarColor(), SD::Vec4(0.0f, 0.0f, 0.0f, 0.0f));
-    graphics->SetSeasonTransition(2, 0.0f);
+    SD::WorldSeason::Get().Reset();
     stars->GetParticle(0).position = SD::Vec3(0.0f, 600.0f, 0.0f);
     stars->Rotate(std::asin(101.0f / 600.0f));
     const SD::Vec3 p = stars->GetParticle(0).position;
