@@ -45,8 +45,8 @@ float ShaderValue(const char* parameter) {
 // The mean brightness of the sky's stars (red, green and blue together); -1 without stars.
 float StarBrightness() {
     SD::GameObject* object = SD::Factory_::GetGameObjectByName("TwinklingStars");
-    auto* stars = object ? static_cast<Aperture::Photon::ParticleSystem*>(object->GetComponent(SD::CID_TwinklingStars))
-                         : nullptr;
+    auto* stars =
+        object ? static_cast<Aperture::Photon::ParticleSystem*>(object->GetComponent(SD::CID_TwinklingStars)) : nullptr;
     if (!stars || stars->GetParticleCount() == 0) return -1.0f;
     float sum = 0.0f;
     for (uint32_t i = 0; i < stars->GetParticleCount(); ++i) {
