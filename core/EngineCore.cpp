@@ -99,14 +99,20 @@ void Core::RunFrame() {
     }
 
     frameTimer_.WaitForFrame();
-    if (frameObserver_) frameObserver_->AfterFrame(*this);
+    if (IFrameObserver* observer = frameObserver_.Installed()) observer->AfterFrame(*this);
+}
+
+bool Core::SetFrameObserver(std::unique_ptr<IFrameObserver> observer) {
+    if (!frameObserver_.Install(observer.get())) return false;
+    ownedObserver_ = std::move(observer);
+    return true;
 }
 
 void Core::Run() {
     try {
         Start();
         while (!quit_) RunFrame();
-        if (frameObserver_) frameObserver_->BeforeShutdown(*this);
+        if (IFrameObserver* observer = frameObserver_.Installed()) observer->BeforeShutdown(*this);
     } catch (...) {
         Shutdown();
         throw;

@@ -8,6 +8,7 @@
 #include "core/ProfileEvent.h"
 #include "core/System.h"
 #include "core/Timer.h"
+#include "platform/Seam.h"
 
 namespace SD {
 
@@ -76,8 +77,9 @@ public:
     // While held, GetTime answers the time read when the hold began and leaves the clock alone,
     // so the worker threads of a parallel phase may all read it. Main thread only.
     void HoldClock(bool hold);
-    // Told after every frame; the core owns it. Null removes it.
-    void SetFrameObserver(std::unique_ptr<IFrameObserver> observer) { frameObserver_ = std::move(observer); }
+    // Told after every frame; the core owns it. A seam (docs/seams.md): while one is set another
+    // is refused (and dropped); null removes it.
+    bool SetFrameObserver(std::unique_ptr<IFrameObserver> observer);
     const std::vector<ISystem*>& GetSystems() const { return systems_; }
 
 private:
@@ -98,7 +100,8 @@ private:
     bool paused_ = false;
     bool previousPaused_ = false;
     unsigned long frameCount_ = 0;
-    std::unique_ptr<IFrameObserver> frameObserver_;
+    std::unique_ptr<IFrameObserver> ownedObserver_;
+    platform::Seam<IFrameObserver> frameObserver_{"SD::IFrameObserver"};
     Stopwatch clock_;
     bool clockHeld_ = false;
     double heldTime_ = 0.0;

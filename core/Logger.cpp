@@ -6,13 +6,14 @@
 #include <string>
 
 #include "core/LogInWindowMessage.h"
+#include "platform/Seam.h"
 
 namespace Debug {
 namespace {
 
 GlobalLogger* g_logger = nullptr;
 // Installed by tests while worker and audio threads may be logging.
-std::atomic<ILineSink*> g_lineSink{nullptr};
+platform::Seam<ILineSink> g_lineSink{"Debug::ILineSink"};
 constexpr const char* kLineFormat = "%d>%s(%d) : warning in function %s : %s\n";
 
 }  // namespace
@@ -28,7 +29,8 @@ GlobalLogger::~GlobalLogger() {
 }
 
 GlobalLogger* GetGlobalLogger() { return g_logger; }
-void SetLineSink(ILineSink* sink) { g_lineSink.store(sink); }
+bool SetLineSink(ILineSink* sink) { return g_lineSink.Install(sink); }
+void RemoveLineSink(ILineSink* sink) { g_lineSink.Remove(sink); }
 
 void GlobalLogger::Format(const char* format, va_list args) {
     // Bounded: a longer text is cut at the buffer's end.
@@ -40,7 +42,7 @@ void GlobalLogger::Print(const char* file, int line, const char* function, unsig
     file = file ? file : "";
     function = function ? function : "";
     std::fprintf(stderr, kLineFormat, static_cast<int>(level), file, line, function, buffer_);
-    if (ILineSink* sink = g_lineSink.load()) {
+    if (ILineSink* sink = g_lineSink.Installed()) {
         const int size = std::snprintf(nullptr, 0, kLineFormat, static_cast<int>(level), file, line, function, buffer_);
         std::string text(static_cast<size_t>(size > 0 ? size : 0), '\0');
         std::snprintf(text.data(), text.size() + 1, kLineFormat, static_cast<int>(level), file, line, function,

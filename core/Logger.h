@@ -62,8 +62,10 @@ public:
     virtual void Line(const char* line) = 0;
     virtual ~ILineSink() = default;
 };
-// One sink at a time: the last installed is called; null removes it.
-void SetLineSink(ILineSink* sink);
+// One sink at a time, a seam (docs/seams.md): the first installed stays; null empties it.
+bool SetLineSink(ILineSink* sink);
+// Removes `sink` only if it is the one installed.
+void RemoveLineSink(ILineSink* sink);
 
 // Does nothing when no logger exists.
 void LogWarning(unsigned level, const char* file, int line, const char* function, const char* format, ...)

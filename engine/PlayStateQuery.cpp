@@ -1,11 +1,11 @@
 #include "engine/PlayStateQuery.h"
 
-#include "platform/SeamSlot.h"
+#include "platform/Seam.h"
 
 namespace SD {
 
 namespace {
-platform::SeamSlot<IPlayStateQuery> g_query;
+platform::Seam<IPlayStateQuery> g_query{"SD::IPlayStateQuery"};
 }
 
 bool SetPlayStateQuery(IPlayStateQuery* query) { return g_query.Install(query); }

@@ -6,12 +6,12 @@
 #include "physics/Collider.h"
 #include "physics/MeshData.h"
 #include "physics/PairSupport.h"
-#include "platform/SeamSlot.h"
+#include "platform/Seam.h"
 
 namespace Gedankenexperiment {
 namespace {
 
-platform::SeamSlot<IRestingPositionQuery> g_restingPosition;
+platform::Seam<IRestingPositionQuery> g_restingPosition{"Gedankenexperiment::IRestingPositionQuery"};
 
 bool BoxBox(Shape& first, const SD::Vec3& a, Shape& second, const SD::Vec3& b) {
     SD::Vec3 c1, e1, c2, e2;

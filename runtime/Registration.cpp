@@ -141,14 +141,7 @@ const std::vector<std::string>& SuppliedSystemOrder() {
 bool Registrations::SupplySystem(const std::string& name, SystemMaker make, bool ownedByCore) {
     const auto& order = SuppliedSystemOrder();
     if (!make || std::find(order.begin(), order.end(), name) == order.end()) return false;
-    auto supplied = systems_.find(name);
-    if (supplied == systems_.end()) {
-        systems_[name] = SystemSupply{make, ownedByCore};
-        return true;
-    }
-    if (supplied->second.make == make) return true;
-    refused_.push_back("System \"" + name + "\" supplied twice: the first supply is kept.");
-    return false;
+    return KeepFirst(systems_, "System", name, SystemSupply{make, ownedByCore});
 }
 
 void Registrations::LogRefusedSupplies() const {
@@ -164,23 +157,16 @@ ISystem* Registrations::AddSuppliedSystem(Core& core, const std::string& name) c
 }
 
 bool Registrations::SupplyComponent(const std::string& registeredName, ComponentCreatorMaker make) {
-    for (const ComponentRegistration& entry : ComponentRegistrationOrder()) {
-        if (make && registeredName == entry.name) {
-            components_[registeredName] = make;
-            return true;
-        }
-    }
-    return false;
+    const auto& order = ComponentRegistrationOrder();
+    const bool known = std::any_of(order.begin(), order.end(),
+                                   [&](const ComponentRegistration& entry) { return registeredName == entry.name; });
+    return make && known && KeepFirst(components_, "Component", registeredName, make);
 }
 
 bool Registrations::SupplyLevel(const std::string& name, LevelMaker make) {
-    for (const std::string& entry : LevelRegistrationOrder()) {
-        if (make && name == entry) {
-            levels_[name] = make;
-            return true;
-        }
-    }
-    return false;
+    const auto& order = LevelRegistrationOrder();
+    return make && std::find(order.begin(), order.end(), name) != order.end() &&
+           KeepFirst(levels_, "Level", name, make);
 }
 
 std::vector<std::string> Registrations::RegisterComponents(Factory_& factory) const {

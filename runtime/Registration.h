@@ -86,32 +86,32 @@ Level* MakeLevel() {
 
 class Registrations {
 public:
-    // False, and nothing kept, for a name that is not in the registration order.
+    // False, and nothing kept, for a name that is not in the registration order. The first
+    // supplier of a name keeps it, as at every seam: a second supply with another maker is
+    // refused (false) and noted for start-up's log; the same maker again changes nothing.
     bool SupplyComponent(const std::string& registeredName, ComponentCreatorMaker make);
     bool SupplyLevel(const std::string& name, LevelMaker make);
     // `ownedByCore`: the core deletes the system; otherwise it is a singleton that outlives it.
-    // The first supplier of a name keeps it: a second supply with another maker is refused
-    // (false) and noted for start-up's log; the same maker again changes nothing.
     bool SupplySystem(const std::string& name, SystemMaker make, bool ownedByCore);
     // One line per refused supply, in the order they were refused.
     const std::vector<std::string>& RefusedSupplies() const { return refused_; }
     // Logs each refused supply (start-up does so once its logger exists).
     void LogRefusedSupplies() const;
     // Each of the four below keeps the first one supplied and returns whether `it` is the one
-    // now; null empties its place again.
+    // now (a refusal is noted for start-up's log, as above); null empties its place again.
     // The receiver gets the window (none: the window goes to nobody).
-    bool SetWindowReceiver(IWindowReceiver* it) { return InstallFirst(windowReceiver_, it); }
+    bool SetWindowReceiver(IWindowReceiver* it) { return InstallFirst(windowReceiver_, it, "SD::IWindowReceiver"); }
     void HandWindow(Window_& window, const WindowSettings& settings) const {
         if (windowReceiver_) windowReceiver_->ReceiveWindow(window, settings);
     }
-    bool SetDrawCallCounter(IDrawCallCounter* it) { return InstallFirst(drawCalls_, it); }
+    bool SetDrawCallCounter(IDrawCallCounter* it) { return InstallFirst(drawCalls_, it, "SD::IDrawCallCounter"); }
     // 0 with no counter.
     unsigned long CountDrawCalls() const { return drawCalls_ ? drawCalls_->LastFrameDrawCalls() : 0; }
-    bool SetSoundReporter(ISoundReporter* it) { return InstallFirst(sound_, it); }
+    bool SetSoundReporter(ISoundReporter* it) { return InstallFirst(sound_, it, "SD::ISoundReporter"); }
     // Empty with no reporter.
     std::string ReportSound() const { return sound_ ? sound_->SoundReport() : std::string(); }
     // Called by ChooseFirstState (none: the loading state is left as it is).
-    bool SetLoadLevelPreparer(ILoadLevelPreparer* it) { return InstallFirst(prepare_, it); }
+    bool SetLoadLevelPreparer(ILoadLevelPreparer* it) { return InstallFirst(prepare_, it, "SD::ILoadLevelPreparer"); }
 
     // Registers every supplied class in the registration order; returns their names.
     std::vector<std::string> RegisterComponents(Factory_& factory) const;
@@ -135,9 +135,27 @@ private:
         bool ownedByCore;
     };
     std::map<std::string, SystemSupply> systems_;
+    // Keeps `supply` under `name` unless another maker is kept there already.
+    template <class Supply>
+    bool KeepFirst(std::map<std::string, Supply>& supplies, const char* kind, const std::string& name,
+                   const Supply& supply) {
+        auto kept = supplies.emplace(name, supply);
+        if (kept.second || MakerOf(kept.first->second) == MakerOf(supply)) return true;
+        refused_.push_back(std::string(kind) + " \"" + name + "\" supplied twice: the first supply is kept.");
+        return false;
+    }
+    template <class Maker>
+    static Maker MakerOf(Maker make) {
+        return make;
+    }
+    static SystemMaker MakerOf(const SystemSupply& supply) { return supply.make; }
     template <class Interface>
-    static bool InstallFirst(Interface*& place, Interface* it) {
-        if (it && place && place != it) return false;
+    bool InstallFirst(Interface*& place, Interface* it, const char* seam) {
+        if (it && place && place != it) {
+            refused_.push_back(std::string("seam \"") + seam +
+                               "\": a second implementation refused; the first installed stays");
+            return false;
+        }
         place = it;
         return true;
     }

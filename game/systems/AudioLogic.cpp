@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <memory>
+#include <type_traits>
 
 #include "game/components/QuorvPhantom.h"
+#include "platform/Seam.h"
 #include "sound/engine/SxSoundEngine.h"
 #include "sound/engine/states/CSxStateMgr.h"
 #include "sound/system/GhostEngine.h"
@@ -18,14 +20,19 @@ void EngineSetParameter(uint32_t parameter, float value, uint32_t object) {
     SX::SoundEngine::SetRTPCValue(parameter, value, object);
 }
 
-AudioLogic_::ParameterSetter& ParameterSetterSlot() {
-    static AudioLogic_::ParameterSetter setter = &EngineSetParameter;
-    return setter;
+// Empty, the engine's own calls are made.
+platform::Seam<std::remove_pointer_t<AudioLogic_::ParameterSetter>> g_parameterSetter{
+    "QV::AudioLogic_::ParameterSetter"};
+platform::Seam<std::remove_pointer_t<AudioLogic_::StateSetter>> g_stateSetter{"QV::AudioLogic_::StateSetter"};
+
+AudioLogic_::ParameterSetter ParameterSetterSlot() {
+    AudioLogic_::ParameterSetter setter = g_parameterSetter.Installed();
+    return setter ? setter : &EngineSetParameter;
 }
 
-AudioLogic_::StateSetter& Setter() {
-    static AudioLogic_::StateSetter setter = &EngineSetState;
-    return setter;
+AudioLogic_::StateSetter Setter() {
+    AudioLogic_::StateSetter setter = g_stateSetter.Installed();
+    return setter ? setter : &EngineSetState;
 }
 
 std::unique_ptr<AudioLogic_>& Instance() {
@@ -44,9 +51,7 @@ AudioLogic_* AudioLogic_::Existing() { return Instance().get(); }
 
 void AudioLogic_::ResetForTests() { Instance().reset(); }
 
-void AudioLogic_::SetParameterSetter(ParameterSetter setter) {
-    ParameterSetterSlot() = setter ? setter : &EngineSetParameter;
-}
+bool AudioLogic_::SetParameterSetter(ParameterSetter setter) { return g_parameterSetter.Install(setter); }
 void AudioLogic_::PostEvent(const char* event, SD::GameObject* object) {
     SD::GhostEngine_* ghost = SD::GhostEngine_::Existing();
     SD::Manager* manager = ghost ? ghost->GetManager() : nullptr;
@@ -64,7 +69,7 @@ void AudioLogic_::SetParameter(uint32_t parameter, float value, uint32_t object)
     ParameterSetterSlot()(parameter, value, object);
 }
 
-void AudioLogic_::SetStateSetter(StateSetter setter) { Setter() = setter ? setter : &EngineSetState; }
+bool AudioLogic_::SetStateSetter(StateSetter setter) { return g_stateSetter.Install(setter); }
 
 void AudioLogic_::PrepareSeasons(int season) {
     SD::GhostEngine_* ghost = SD::GhostEngine_::Existing();

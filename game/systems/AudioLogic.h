@@ -74,9 +74,10 @@ public:
     // The state of the first season and the second group's state, set when the music starts.
     void ApplyStartStates();
 
-    // Null restores the sound engine's own.
-    static void SetStateSetter(StateSetter setter);
-    static void SetParameterSetter(ParameterSetter setter);
+    // Seams for tests that record what the logic sets (docs/seams.md): while one is installed
+    // another is refused; null restores the sound engine's own.
+    static bool SetStateSetter(StateSetter setter);
+    static bool SetParameterSetter(ParameterSetter setter);
     // Posts a sound event on an object's sound object (the game's global one for null) through
     // the engine's sound system; nothing while it has no sound engine running.
     static void PostEvent(const char* event, SD::GameObject* object);

@@ -1,5 +1,7 @@
 #include "graphics/photon/ParticleSounds.h"
 
+#include "platform/Seam.h"
+
 namespace Aperture::Photon {
 namespace {
 
@@ -8,11 +10,14 @@ ParticleSounds& Silent() {
     return silent;
 }
 
-ParticleSounds* installed = nullptr;
+platform::Seam<ParticleSounds> installed{"Aperture::Photon::ParticleSounds"};
 
 }  // namespace
 
-ParticleSounds& GetParticleSounds() { return installed ? *installed : Silent(); }
-void SetParticleSounds(ParticleSounds* sounds) { installed = sounds; }
+ParticleSounds& GetParticleSounds() {
+    ParticleSounds* sounds = installed.Installed();
+    return sounds ? *sounds : Silent();
+}
+bool SetParticleSounds(ParticleSounds* sounds) { return installed.Install(sounds); }
 
 }  // namespace Aperture::Photon

@@ -23,7 +23,8 @@ public:
 };
 
 ParticleSounds& GetParticleSounds();
-// Installs sounds the caller keeps alive; null restores the silent defaults.
-void SetParticleSounds(ParticleSounds* sounds);
+// Installs sounds the caller keeps alive, a seam (docs/seams.md): while one is installed another
+// is refused; null restores the silent defaults.
+bool SetParticleSounds(ParticleSounds* sounds);
 
 }  // namespace Aperture::Photon

@@ -1,8 +1,8 @@
 #include "platform/audio/OutputDevice.h"
 
-#include <atomic>
 #include <cstring>
 
+#include "platform/Seam.h"
 #include "platform/audio/AudioControlState.h"
 #include "platform/audio/OutputSink.h"
 #include "platform/os/Clock.h"
@@ -12,11 +12,12 @@ namespace platform::audio {
 namespace {
 // How far the write cursor runs ahead of the play cursor: 10 ms of frames.
 uint32_t WriteLeadBytes(const PcmFormat& format) { return format.sampleRate / 100 * format.BlockAlign(); }
-std::atomic<OutputSink*> installedSink{nullptr};
+Seam<OutputSink> installedSink{"platform::audio::OutputSink"};
 }  // namespace
 
-void SetOutputSink(OutputSink* sink) { installedSink.store(sink); }
-OutputSink* InstalledOutputSink() { return installedSink.load(); }
+bool SetOutputSink(OutputSink* sink) { return installedSink.Install(sink); }
+void RemoveOutputSink(OutputSink* sink) { installedSink.Remove(sink); }
+OutputSink* InstalledOutputSink() { return installedSink.Installed(); }
 
 OutputBuffer::OutputBuffer(const PcmFormat& format, uint32_t size)
     : format_(format), size_(size), data_(new uint8_t[size]()) {

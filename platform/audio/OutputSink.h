@@ -14,8 +14,11 @@ public:
     virtual void Detach(OutputBuffer& buffer) = 0;
 };
 
-// The installed card, or null for the clock (the default).
-void SetOutputSink(OutputSink* sink);
+// The installed card, or null for the clock (the default). A seam (docs/seams.md): while one
+// card is installed another is refused.
+bool SetOutputSink(OutputSink* sink);
+// Removes `sink` only if it is the one installed.
+void RemoveOutputSink(OutputSink* sink);
 OutputSink* InstalledOutputSink();
 
 }  // namespace platform::audio

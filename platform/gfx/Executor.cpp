@@ -1,13 +1,14 @@
 #include "platform/gfx/Executor.h"
 
-#include <atomic>
+#include "platform/Seam.h"
 
 namespace platform::gfx {
 namespace {
-std::atomic<Executor*> installedExecutor{nullptr};
+Seam<Executor> installedExecutor{"platform::gfx::Executor"};
 }  // namespace
 
-void SetExecutor(Executor* executor) { installedExecutor.store(executor); }
-Executor* InstalledExecutor() { return installedExecutor.load(); }
+bool SetExecutor(Executor* executor) { return installedExecutor.Install(executor); }
+void RemoveExecutor(Executor* executor) { installedExecutor.Remove(executor); }
+Executor* InstalledExecutor() { return installedExecutor.Installed(); }
 
 }  // namespace platform::gfx

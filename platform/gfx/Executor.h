@@ -37,8 +37,11 @@ public:
     virtual void EffectDestroyed(const Effect& effect) = 0;
 };
 
-// The installed executor, or null (the default: the device only records).
-void SetExecutor(Executor* executor);
+// The installed executor, or null (the default: the device only records). A seam
+// (docs/seams.md): while one is installed another is refused.
+bool SetExecutor(Executor* executor);
+// Removes `executor` only if it is the one installed.
+void RemoveExecutor(Executor* executor);
 Executor* InstalledExecutor();
 
 }  // namespace platform::gfx

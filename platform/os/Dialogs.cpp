@@ -5,7 +5,7 @@
 #include <ctime>
 #include <mutex>
 
-#include "platform/SeamSlot.h"
+#include "platform/Seam.h"
 
 namespace platform {
 namespace {
@@ -14,7 +14,7 @@ std::mutex g_mutex;
 std::vector<RecordedMessageBox> g_boxes;
 int g_cursorCount = 0;
 // Installed and called under `g_mutex`, so a sink removed is no longer in use.
-SeamSlot<ICursorSink> g_cursorSink;
+Seam<ICursorSink> g_cursorSink{"platform::ICursorSink"};
 
 }  // namespace
 

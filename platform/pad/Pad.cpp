@@ -3,7 +3,7 @@
 #include <array>
 #include <mutex>
 
-#include "platform/SeamSlot.h"
+#include "platform/Seam.h"
 
 namespace platform {
 namespace {
@@ -17,7 +17,7 @@ struct Slot {
 std::mutex mutex;
 std::array<Slot, kPadCount> slots;
 // Installed and called under `mutex`, so a sink removed is no longer in use.
-SeamSlot<IPadVibrationSink> vibrationSink;
+Seam<IPadVibrationSink> vibrationSink{"platform::IPadVibrationSink"};
 
 }  // namespace
 

@@ -93,9 +93,9 @@ bool SdlSession::Start(std::string* error) {
 SdlSession::~SdlSession() {
     RemoveCursorSink(this);
     RemovePadVibrationSink(this);
-    if (audio::InstalledOutputSink() == audio_.get()) audio::SetOutputSink(nullptr);
-    if (executor_ && gfx::InstalledExecutor() == executor_.get()) gfx::SetExecutor(nullptr);
-    if (InstalledWindowBackend() == this) SetWindowBackend(nullptr);
+    audio::RemoveOutputSink(audio_.get());
+    if (executor_) gfx::RemoveExecutor(executor_.get());
+    RemoveWindowBackend(this);
     for (SDL_GameController*& pad : pads_)
         if (pad) SDL_GameControllerClose(pad);
     audio_.reset();

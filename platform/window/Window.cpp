@@ -1,19 +1,20 @@
 #include "platform/window/Window.h"
 
-#include <atomic>
 #include <utility>
 
+#include "platform/Seam.h"
 #include "platform/window/CloseRequest.h"
 #include "platform/window/MessageIds.h"
 #include "platform/window/WindowBackend.h"
 
 namespace platform {
 namespace {
-std::atomic<WindowBackend*> installedBackend{nullptr};
+Seam<WindowBackend> installedBackend{"platform::WindowBackend"};
 }  // namespace
 
-void SetWindowBackend(WindowBackend* backend) { installedBackend.store(backend); }
-WindowBackend* InstalledWindowBackend() { return installedBackend.load(); }
+bool SetWindowBackend(WindowBackend* backend) { return installedBackend.Install(backend); }
+void RemoveWindowBackend(WindowBackend* backend) { installedBackend.Remove(backend); }
+WindowBackend* InstalledWindowBackend() { return installedBackend.Installed(); }
 
 Window::Window(std::string title, uint32_t style, uint32_t exStyle, int width, int height)
     : title_(std::move(title)),

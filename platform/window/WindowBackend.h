@@ -23,8 +23,11 @@ public:
     virtual std::vector<DisplayMode> DisplayModes() const = 0;
 };
 
-// The installed window system, or null.
-void SetWindowBackend(WindowBackend* backend);
+// The installed window system, or null. A seam (docs/seams.md): while one is installed another
+// is refused.
+bool SetWindowBackend(WindowBackend* backend);
+// Removes `backend` only if it is the one installed.
+void RemoveWindowBackend(WindowBackend* backend);
 WindowBackend* InstalledWindowBackend();
 
 }  // namespace platform

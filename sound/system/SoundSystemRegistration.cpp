@@ -1,6 +1,6 @@
 #include "sound/system/SoundSystemRegistration.h"
 
-#include "platform/SeamSlot.h"
+#include "platform/Seam.h"
 #include "runtime/Registration.h"
 #include "sound/system/GhostEngine.h"
 #include "sound/system/Phantom.h"
@@ -8,7 +8,7 @@
 namespace SD {
 namespace {
 
-platform::SeamSlot<IGameSoundPartMaker> g_gamePart;
+platform::Seam<IGameSoundPartMaker> g_gamePart{"SD::IGameSoundPartMaker"};
 
 ISystem* MakeGhostEngine() {
     GhostEngine_& ghost = GhostEngine_::GetInstance();

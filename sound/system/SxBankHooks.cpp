@@ -191,8 +191,8 @@ void InstallBankHooks() {
 }
 
 void RemoveBankHooks() {
-    SX::SxSetMediaProvider(nullptr);
-    SX::SxSetBankOpener(nullptr);
+    SX::SxRemoveMediaProvider(&g_bankMedia);
+    SX::SxRemoveBankOpener(&g_streamBankOpener);
 }
 
 }  // namespace SD

@@ -19,7 +19,7 @@ inline size_t Occurrences(const std::string& text, const std::string& what) {
 class CapturedLog : public Debug::ILineSink {
 public:
     CapturedLog() { Debug::SetLineSink(this); }
-    ~CapturedLog() override { Debug::SetLineSink(nullptr); }
+    ~CapturedLog() override { Debug::RemoveLineSink(this); }
     CapturedLog(const CapturedLog&) = delete;
     CapturedLog& operator=(const CapturedLog&) = delete;
 

@@ -1,6 +1,6 @@
 #include "sound/engine/bank/ISxMediaProvider.h"
 
-#include <atomic>
+#include "platform/Seam.h"
 
 namespace SX {
 
@@ -14,12 +14,16 @@ public:
 
 NoMedia g_noMedia;
 // Set on the game's thread at start-up, read by voices and effects on the audio thread.
-std::atomic<ISxMediaProvider*> g_mediaProvider{&g_noMedia};
+platform::Seam<ISxMediaProvider> g_mediaProvider{"SX::ISxMediaProvider"};
 
 }  // namespace
 
-void SxSetMediaProvider(ISxMediaProvider* provider) { g_mediaProvider.store(provider ? provider : &g_noMedia); }
+bool SxSetMediaProvider(ISxMediaProvider* provider) { return g_mediaProvider.Install(provider); }
+void SxRemoveMediaProvider(ISxMediaProvider* provider) { g_mediaProvider.Remove(provider); }
 
-ISxMediaProvider& SxMediaProvider() { return *g_mediaProvider.load(); }
+ISxMediaProvider& SxMediaProvider() {
+    ISxMediaProvider* installed = g_mediaProvider.Installed();
+    return installed ? *installed : g_noMedia;
+}
 
 }  // namespace SX

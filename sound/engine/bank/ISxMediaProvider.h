@@ -26,9 +26,11 @@ protected:
     ~ISxMediaProvider() = default;
 };
 
-// Installs the provider; null restores the default, which finds no media. Set while no voice
-// or effect holds media.
-void SxSetMediaProvider(ISxMediaProvider* provider);
+// Installs the provider, a seam (docs/seams.md): while one is installed another is refused;
+// null restores the default, which finds no media. Set while no voice or effect holds media.
+bool SxSetMediaProvider(ISxMediaProvider* provider);
+// Removes `provider` only if it is the one installed.
+void SxRemoveMediaProvider(ISxMediaProvider* provider);
 ISxMediaProvider& SxMediaProvider();
 
 }  // namespace SX

@@ -3,13 +3,15 @@
 #include <cstring>
 #include <mutex>
 
+#include "platform/Seam.h"
 #include "platform/os/Files.h"
 
 namespace SX {
 
 namespace {
+// Held while a bank opens, so the opener is not removed under it; guards g_folder.
 std::mutex g_openerLock;
-ISxBankOpener* g_opener = nullptr;  // guarded by g_openerLock, like g_folder
+platform::Seam<ISxBankOpener> g_opener{"SX::ISxBankOpener"};
 std::string g_folder;
 
 std::unique_ptr<ISxBankSource> OpenFromFolder(const char* name, SxBankID bankID) {
@@ -70,9 +72,14 @@ bool SxFileBankSource::Skip(uint32_t size) {
     return true;
 }
 
-void SxSetBankOpener(ISxBankOpener* opener) {
+bool SxSetBankOpener(ISxBankOpener* opener) {
     std::lock_guard<std::mutex> lock(g_openerLock);
-    g_opener = opener;
+    return g_opener.Install(opener);
+}
+
+void SxRemoveBankOpener(ISxBankOpener* opener) {
+    std::lock_guard<std::mutex> lock(g_openerLock);
+    g_opener.Remove(opener);
 }
 
 void SxSetBankFolder(const std::string& folder) {
@@ -82,7 +89,8 @@ void SxSetBankFolder(const std::string& folder) {
 
 std::unique_ptr<ISxBankSource> SxOpenBank(const char* name, SxBankID bankID) {
     std::lock_guard<std::mutex> lock(g_openerLock);
-    return g_opener ? g_opener->OpenBank(name, bankID) : OpenFromFolder(name, bankID);
+    ISxBankOpener* opener = g_opener.Installed();
+    return opener ? opener->OpenBank(name, bankID) : OpenFromFolder(name, bankID);
 }
 
 }  // namespace SX

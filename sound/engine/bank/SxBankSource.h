@@ -64,7 +64,8 @@ private:
 
 // Opens a bank file by its name ("Init.bnk") or, without a name, by its ID ("<ID>.bnk").
 // The default opens files of the bank folder; the sound system installs one that reads through
-// the stream manager. Null restores the default.
+// the stream manager. A seam (docs/seams.md): while one is installed another is refused; null
+// restores the default.
 class ISxBankOpener {
 public:
     virtual std::unique_ptr<ISxBankSource> OpenBank(const char* name, SxBankID bankID) = 0;
@@ -72,7 +73,9 @@ public:
 protected:
     ~ISxBankOpener() = default;
 };
-void SxSetBankOpener(ISxBankOpener* opener);
+bool SxSetBankOpener(ISxBankOpener* opener);
+// Removes `opener` only if it is the one installed.
+void SxRemoveBankOpener(ISxBankOpener* opener);
 // The folder the default opener reads from (empty: the working directory).
 void SxSetBankFolder(const std::string& folder);
 std::unique_ptr<ISxBankSource> SxOpenBank(const char* name, SxBankID bankID);

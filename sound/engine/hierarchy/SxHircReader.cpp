@@ -4,6 +4,7 @@
 #include <new>
 
 #include "core/Logger.h"
+#include "platform/Seam.h"
 #include "sound/engine/SxAudioThread.h"
 #include "sound/engine/attenuations/CSxAttenuation.h"
 #include "sound/engine/attenuations/CSxFxBase.h"
@@ -26,7 +27,7 @@ namespace SX {
 
 namespace {
 
-std::atomic<ISxHircObjectReader*> g_hircObjectHook{nullptr};
+platform::Seam<ISxHircObjectReader> g_hircObjectHook{"SX::ISxHircObjectReader"};
 std::atomic<bool> g_nodesCarryFeedbackBus{false};
 
 bool ReadHere(uint8_t type) {
@@ -77,7 +78,7 @@ SxIndexTable TableOf(uint8_t type) {
 
 }  // namespace
 
-void SxSetHircObjectHook(ISxHircObjectReader* reader) { g_hircObjectHook = reader; }
+void SxSetHircObjectHook(ISxHircObjectReader* reader) { g_hircObjectHook.Install(reader); }
 
 void SxSetNodesCarryFeedbackBus(bool carry) { g_nodesCarryFeedbackBus = carry; }
 bool SxNodesCarryFeedbackBus() { return g_nodesCarryFeedbackBus; }
@@ -162,7 +163,7 @@ SXRESULT SxReadHircChunk(const uint8_t* data, uint32_t size, std::vector<CSxInde
         }
         CSxIndexable* object = nullptr;
         SXRESULT result = SX_Refused;
-        ISxHircObjectReader* const hook = g_hircObjectHook;
+        ISxHircObjectReader* const hook = g_hircObjectHook.Installed();
         if (!ReadHere(type) && hook) result = hook->ReadHircObject(type, cursor.Data(), bodySize, bank, &object);
         if (result == SX_Refused) result = SxReadHircObject(type, cursor.Data(), bodySize, &object);
         if (result != SX_Success) {

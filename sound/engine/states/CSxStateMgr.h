@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/Seam.h"
 #include "platform/os/Threads.h"
 #include "sound/engine/SxTypes.h"
 #include "sound/engine/states/ISxStateListeners.h"
@@ -42,7 +43,7 @@ public:
     void RemoveStateGroupChunk(uint32_t groupID, SxStateGroupChunk* chunk);
 
     // Null: every change applies at once.
-    void SetStateHook(ISxStateHook* hook) { m_stateHook = hook; }
+    void SetStateHook(ISxStateHook* hook) { m_stateHook.Install(hook); }
     void SetStateInternal(uint32_t groupID, uint32_t stateID, bool skipTransition, bool skipNotification);
 
     SXRESULT RegisterStateListener(ISxStateListener* listener, uint32_t groupID);
@@ -97,7 +98,7 @@ private:
     std::vector<Group> m_groups;
     std::vector<Listener> m_listeners;
     std::vector<TriggerSubscriber> m_triggers;
-    ISxStateHook* m_stateHook = nullptr;
+    platform::Seam<ISxStateHook> m_stateHook{"SX::ISxStateHook"};
     platform::CriticalSection m_prepareLock;
     std::vector<PreparationRecord> m_stateRecords;  // the latest first
     std::vector<PreparationRecord> m_switchRecords;

@@ -24,7 +24,7 @@ float CSxURenderer::s_defaultPoolThreshold = 1.0f;
 float CSxURenderer::s_lowerEngineThreshold = 1.0f;
 CSxPBI::RendererEntry* CSxURenderer::s_cmdHead = nullptr;
 CSxPBI::RendererEntry* CSxURenderer::s_cmdTail = nullptr;
-ISxExecuteOnAllListener* CSxURenderer::s_executeOnAllListener = nullptr;
+platform::Seam<ISxExecuteOnAllListener> CSxURenderer::s_executeOnAllListener{"SX::ISxExecuteOnAllListener"};
 
 namespace {
 bool Matches(const CSxPBI& instance, CSxRegisteredObj* gameObj, SxPlayingID playingID) {
@@ -260,7 +260,8 @@ SXRESULT CSxURenderer::Resume(CSxSoundBase* node, CSxRegisteredObj* gameObj, con
 }
 
 void CSxURenderer::ExecuteOnAll(const SxActionParams& params, const std::vector<SxUniqueID>& exceptions) {
-    if (s_executeOnAllListener) s_executeOnAllListener->ExecuteOnAll(params, exceptions);
+    if (ISxExecuteOnAllListener* listener = s_executeOnAllListener.Installed())
+        listener->ExecuteOnAll(params, exceptions);
     CSxSwitchCntr::ExecuteOnAllFollowed(params, exceptions);
     const SxFadeParams fade{params.transitionMs, params.curve};
     auto excepted = [&](const CSxPBI& instance) {

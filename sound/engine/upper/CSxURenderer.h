@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/Seam.h"
 #include "sound/engine/upper/CSxPBI.h"
 
 namespace SX {
@@ -48,8 +49,9 @@ public:
     // Stop, pause, resume or seek over every node (what plays under the master bus), leaving out
     // instances whose node or one of its ancestors is among the exceptions.
     static void ExecuteOnAll(const SxActionParams& params, const std::vector<SxUniqueID>& exceptions);
-    // Told of every such action first (the music engine's contexts follow it too); null: no one.
-    static void SetExecuteOnAllHook(ISxExecuteOnAllListener* listener) { s_executeOnAllListener = listener; }
+    // Told of every such action first (the music engine's contexts follow it too); a seam: the
+    // first installed stays, null: no one.
+    static void SetExecuteOnAllHook(ISxExecuteOnAllListener* listener) { s_executeOnAllListener.Install(listener); }
 
     // Makes room for a new instance of priority P under the node (0: anywhere) for a game
     // object (null: any): the weakest candidate, the earliest-started among equals (the
@@ -100,7 +102,7 @@ private:
     static float s_lowerEngineThreshold;
     static CSxPBI::RendererEntry* s_cmdHead;
     static CSxPBI::RendererEntry* s_cmdTail;
-    static ISxExecuteOnAllListener* s_executeOnAllListener;
+    static platform::Seam<ISxExecuteOnAllListener> s_executeOnAllListener;
 };
 
 }  // namespace SX

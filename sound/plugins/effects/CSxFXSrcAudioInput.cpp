@@ -1,8 +1,11 @@
 #include "sound/plugins/effects/CSxFXSrcAudioInput.h"
 
+#include <atomic>
 #include <cmath>
 #include <limits>
+#include <type_traits>
 
+#include "platform/Seam.h"
 #include "sound/engine/plugin/SxParamsBlockReader.h"
 #include "sound/engine/plugin/SxPluginDsp.h"
 #include "sound/plugins/effects/SxFxObject.h"
@@ -10,9 +13,12 @@
 namespace SX {
 
 namespace {
-SxAudioInputExecuteCallback g_executeCallback = nullptr;
-SxAudioInputFormatCallback g_formatCallback = nullptr;
-SxAudioInputGainCallback g_gainCallback = nullptr;
+// The game's three callbacks are installed as one seam keyed by the execute callback; the
+// other two are stored only when it is accepted. Installed on the game's thread, read on the
+// audio thread.
+platform::Seam<std::remove_pointer_t<SxAudioInputExecuteCallback>> g_executeCallback{"SX::SetAudioInputCallbacks"};
+std::atomic<SxAudioInputFormatCallback> g_formatCallback{nullptr};
+std::atomic<SxAudioInputGainCallback> g_gainCallback{nullptr};
 
 float GainDb(float db) { return SxSanitizeParam(db, -200.0f, 96.0f, 0.0f); }
 
@@ -31,10 +37,16 @@ void ScaleSample(uint8_t* sample, float gain) {
 
 void SetAudioInputCallbacks(SxAudioInputExecuteCallback execute, SxAudioInputFormatCallback format,
                             SxAudioInputGainCallback gain) {
-    if (!execute || !format) return;
-    g_executeCallback = execute;
+    if (!execute || !format || !g_executeCallback.Install(execute)) return;
     g_formatCallback = format;
     g_gainCallback = gain;
+}
+
+void RemoveAudioInputCallbacks(SxAudioInputExecuteCallback execute) {
+    if (g_executeCallback.Installed() != execute) return;
+    g_formatCallback = nullptr;
+    g_gainCallback = nullptr;
+    g_executeCallback.Remove(execute);
 }
 
 SXRESULT CSxFxSrcAudioInputParams::SetParam(int16_t paramID, const void* value, uint32_t size) {
@@ -68,9 +80,9 @@ uint32_t CSxFXSrcAudioInput::VoiceID() const { return m_context ? m_context->Get
 
 float CSxFXSrcAudioInput::VoiceGain() const {
     float g = static_cast<float>(std::pow(10.0, double(m_params->gain) * 0.05));
-    if (g_gainCallback) {
+    if (SxAudioInputGainCallback gain = g_gainCallback.load()) {
         // A game gain that is not a number silences the voice; huge ones are held.
-        g *= SxSanitizeParam(g_gainCallback(VoiceID()), 0.0f, 1000.0f, 0.0f);
+        g *= SxSanitizeParam(gain(VoiceID()), 0.0f, 1000.0f, 0.0f);
     }
     return g;
 }
@@ -79,7 +91,7 @@ SXRESULT CSxFXSrcAudioInput::Init(ISxPluginMemAlloc*, ISxSourcePluginContext* co
                                   SxAudioFormat& format) {
     m_params = static_cast<CSxFxSrcAudioInputParams*>(params);
     m_context = context;
-    if (g_formatCallback) g_formatCallback(VoiceID(), format);
+    if (SxAudioInputFormatCallback formatOf = g_formatCallback.load()) formatOf(VoiceID(), format);
     m_sampleRate = format.sampleRate ? format.sampleRate : 48000;
     m_format = format;
     m_step = 1.0f / (static_cast<float>(m_sampleRate) * 0.1f);
@@ -108,7 +120,8 @@ float CSxFXSrcAudioInput::NextGain() {
 }
 
 void CSxFXSrcAudioInput::Execute(SxAudioBuffer* buffer) {
-    if (!g_executeCallback) {
+    SxAudioInputExecuteCallback execute = g_executeCallback.Installed();
+    if (!execute) {
         buffer->state = SX_Fail;
         buffer->validFrames = 0;
         return;
@@ -117,7 +130,7 @@ void CSxFXSrcAudioInput::Execute(SxAudioBuffer* buffer) {
     m_rampLength = static_cast<uint32_t>(std::lround(std::fabs(m_target - m_current) / m_step));
     m_signedStep = m_target > m_current ? m_step : -m_step;
     m_ramped = 0;
-    g_executeCallback(VoiceID(), buffer);
+    execute(VoiceID(), buffer);
     const uint32_t frames = buffer->validFrames < buffer->maxFrames ? buffer->validFrames : buffer->maxFrames;
     const uint32_t channels = SxChannelCount(buffer->channelMask);
     if (!buffer->data || channels == 0 || frames == 0) return;

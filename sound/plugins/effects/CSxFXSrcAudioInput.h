@@ -17,9 +17,12 @@ using SxAudioInputFormatCallback = void (*)(uint32_t voiceID, SxAudioFormat& for
 using SxAudioInputGainCallback = float (*)(uint32_t voiceID);
 
 // Stores the three only when the execute and format callbacks are both given; the gain
-// callback may be null.
+// callback may be null. A seam (docs/seams.md): while one game's callbacks are installed,
+// another's are refused.
 void SetAudioInputCallbacks(SxAudioInputExecuteCallback execute, SxAudioInputFormatCallback format,
                             SxAudioInputGainCallback gain);
+// Removes the callbacks only if `execute` is the one installed.
+void RemoveAudioInputCallbacks(SxAudioInputExecuteCallback execute);
 
 struct SxAudioInputFXParams {
     float gain = 0.0f;  // dB

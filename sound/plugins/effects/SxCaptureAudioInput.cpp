@@ -41,7 +41,10 @@ void CaptureExecute(uint32_t, SxAudioBuffer* buffer) {
 }  // namespace
 
 void SxFeedAudioInputFromCapture(platform::audio::CaptureDevice* device) {
-    if (!device) return;
+    if (!device) {
+        RemoveAudioInputCallbacks(CaptureExecute);
+        return;
+    }
     g_pCapture = device;
     SetAudioInputCallbacks(CaptureExecute, CaptureFormat, nullptr);
 }

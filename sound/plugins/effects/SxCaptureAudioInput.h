@@ -7,8 +7,8 @@ class CaptureDevice;
 
 namespace SX {
 
-// Installs the audio input callbacks over the device (null: nothing changes). The device must
-// outlive the voices that read it. A buffer the device cannot fill is completed with silence.
+// Installs the audio input callbacks over the device (refused while another's are installed);
+// null removes them. The device must outlive the voices that read it. A buffer the device cannot fill is completed with silence.
 void SxFeedAudioInputFromCapture(platform::audio::CaptureDevice* device);
 
 }  // namespace SX

@@ -15,7 +15,7 @@ public:
     using Media = std::map<SX::SxUniqueID, std::vector<uint8_t>>;
 
     explicit SxMediaMap(const Media& media) : m_media(media) { SX::SxSetMediaProvider(this); }
-    ~SxMediaMap() { SX::SxSetMediaProvider(nullptr); }
+    ~SxMediaMap() { SX::SxRemoveMediaProvider(this); }
     SxMediaMap(const SxMediaMap&) = delete;
     SxMediaMap& operator=(const SxMediaMap&) = delete;
 

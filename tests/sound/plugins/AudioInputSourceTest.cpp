@@ -68,6 +68,7 @@ protected:
         Game::integer16 = false;
         SetAudioInputCallbacks(Game::Execute, Game::Format, Game::Gain);
     }
+    void TearDown() override { RemoveAudioInputCallbacks(Game::Execute); }
 };
 
 TEST_F(AudioInputSource, GameFillsTheBufferForItsVoiceWithTheCombinedGain) {
@@ -160,6 +161,10 @@ TEST_F(AudioInputSource, TheInputDeviceFeedsTheVoiceAtItsRateAndLayout) {
     }
     device.Deliver(recorded.data(), 1500);
     SxFeedAudioInputFromCapture(&device);
+    Source refused;
+    EXPECT_EQ(refused.format.sampleRate, 48000u) << "the game's callbacks, installed first, stay";
+    RemoveAudioInputCallbacks(Game::Execute);
+    SxFeedAudioInputFromCapture(&device);
     Source s;
     EXPECT_EQ(s.format.sampleRate, 24000u);
     EXPECT_EQ(s.format.channelMask, 0x3u);
@@ -172,6 +177,11 @@ TEST_F(AudioInputSource, TheInputDeviceFeedsTheVoiceAtItsRateAndLayout) {
     EXPECT_EQ(second.Channel(0)[1500 - 1024], 0.0f) << "what the device lacks is silence";
     EXPECT_EQ(second.buffer.validFrames, 1024);
     EXPECT_EQ(device.AvailableFrames(), 0u);
+    SxFeedAudioInputFromCapture(nullptr);
+    Source silent;
+    Buffer none(0x3);
+    silent.source->Execute(&none.buffer);
+    EXPECT_EQ(none.buffer.state, SX_Fail) << "without callbacks the source has nothing to play";
 }
 
 }  // namespace

@@ -31,8 +31,9 @@ protected:
     void Start(bool gameSyncPreparation, bool withUnlisted = false) {
         initSettings.enableGameSyncPreparation = gameSyncPreparation;
         VoiceFixture::SetUp();
-        SD::InstallBankHooks();    // sources take their media from the banks, as in the game
-        SxSetBankOpener(nullptr);  // bank files from the folder, without a stream manager
+        SxRemoveMediaProvider(&mediaMap);  // the fixture's media stand aside for the banks
+        SD::InstallBankHooks();            // sources take their media from the banks, as in the game
+        SxSetBankOpener(nullptr);          // bank files from the folder, without a stream manager
         const SxBankID media = SoundEngine::GetIDFromString("Media");
         bw::BankFile mediaBank;
         mediaBank.id = media;
