@@ -219,6 +219,40 @@ TEST(Registration, TheSummaryKeepsItsFirstSuppliersAndNullRestoresTheDefault) {
     EXPECT_EQ(registrations.ReportSound(), "");
     EXPECT_TRUE(registrations.SetDrawCallCounter(&second));
     EXPECT_EQ(registrations.CountDrawCalls(), 9u);
+    EXPECT_EQ(registrations.RefusedSupplies().size(), 2u) << "each refusal is noted for the run's log";
+}
+
+class OtherProbe : public Probe {};
+struct QuietState : SD::Level {
+    void Load() override {}
+    void Unload() override {}
+    void Update(float) override {}
+};
+struct FirstState : QuietState {};
+struct OtherState : QuietState {};
+
+// A component kind or a game state keeps the first maker supplied under its name, as a system
+// does: another maker is refused and noted, the same one again is no conflict.
+TEST(Registration, ASecondMakerOfAKindOrAStateIsRefusedAndNoted) {
+    SD::Registrations registrations;
+    EXPECT_TRUE(registrations.SupplyComponent("Aperture::Terrain", &SD::MakeComponentCreator<Probe>));
+    EXPECT_TRUE(registrations.SupplyComponent("Aperture::Terrain", &SD::MakeComponentCreator<Probe>));
+    EXPECT_FALSE(registrations.SupplyComponent("Aperture::Terrain", &SD::MakeComponentCreator<OtherProbe>));
+    EXPECT_TRUE(registrations.SupplyLevel("TestLevel", &SD::MakeLevel<FirstState>));
+    EXPECT_FALSE(registrations.SupplyLevel("TestLevel", &SD::MakeLevel<OtherState>));
+    EXPECT_EQ(registrations.RefusedSupplies(),
+              (std::vector<std::string>{"Component \"Aperture::Terrain\" supplied twice: the first supply is kept.",
+                                        "Level \"TestLevel\" supplied twice: the first supply is kept."}));
+
+    SD::Factory_ factory(4);
+    registrations.RegisterComponents(factory);
+    std::unique_ptr<SD::Component> made(factory.CreateComponent(SD::kTerrainID));
+    EXPECT_EQ(dynamic_cast<OtherProbe*>(made.get()), nullptr) << "the first maker's kind is made";
+    EXPECT_NE(made, nullptr);
+    SD::GameStateManager_ manager;
+    registrations.RegisterLevels(manager);
+    EXPECT_NE(dynamic_cast<FirstState*>(manager.FindLevel("TestLevel")), nullptr);
+    factory.Shutdown();
 }
 
 TEST(Registration, SuppliedSystemsAreAddedWhereStartupPlacesThem) {
