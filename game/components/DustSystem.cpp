@@ -7,7 +7,7 @@
 #include "engine/IStream.h"
 #include "engine/Transform.h"
 #include "game/cameras/VernholmCameraLogic.h"
-#include "game/components/SeasonLogic.h"
+#include "game/components/RainLogic.h"
 #include "game/components/Wind.h"
 #include "graphics/photon/EffectSupport.h"
 #include "graphics/photon/Snow.h"
