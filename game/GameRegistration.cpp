@@ -87,11 +87,18 @@ public:
 }  // namespace
 
 void SupplyGameClasses(SD::Registrations& registrations) {
-    registrations.SupplySystem("Firefly_Manager", &TheFireflyManager, false);
-    registrations.SupplySystem("TweakableSystem", &MakeTweakableSystem, true);
-    registrations.SupplySystem("LevelEditor", &TheLevelEditor, false);
-    registrations.SupplySystem("WindSystem_", &TheWindSystem, false);
-    registrations.SupplySystem("SowlarSystem_", &TheSowlarSystem, false);
+    // Fireflies and tweaks act on the objects the components and scripts updated, before the state
+    // may change the level.
+    registrations.SupplySystem("Firefly_Manager", &TheFireflyManager, false,
+                               {{"LuaComponentManager"}, {"GameStateManager"}});
+    registrations.SupplySystem("TweakableSystem", &MakeTweakableSystem, true,
+                               {{"LuaComponentManager"}, {"GameStateManager"}});
+    // The wind's sound parameters reach the sound system in the frame they are worked out.
+    registrations.SupplySystem("WindSystem_", &TheWindSystem, false, {{"Factory"}, {"GhostEngine_"}});
+    // The editor edits what this frame placed and sounded, before the level's layers change.
+    registrations.SupplySystem("LevelEditor", &TheLevelEditor, false, {{"GhostEngine_"}, {"LevelLayerManager"}});
+    // The season cycle runs last and sets the look the next frame is drawn with.
+    registrations.SupplySystem("SowlarSystem_", &TheSowlarSystem, false, {{"LevelLayerManager"}, {}});
     registrations.SupplyComponent("PlayerLogic", &SD::MakeComponentCreator<PlayerLogic>);
     registrations.SupplyComponent("VernholmCameraLogic", &SD::MakeComponentCreator<VernholmCameraLogic>);
     registrations.SupplyComponent("ObscuraCameraLogic", &SD::MakeComponentCreator<ObscuraCameraLogic>);

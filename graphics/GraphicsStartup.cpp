@@ -64,7 +64,8 @@ public:
 // The engine core deletes the system with the others; its device is created on the window
 // when the core initialises it.
 void InstallGraphics(SD::Registrations& registrations) {
-    registrations.SupplySystem("Graphics_", &MakeGraphics, true);
+    // The frame is drawn once every object has its final place for it.
+    registrations.SupplySystem("Graphics_", &MakeGraphics, true, {{"Transformer"}, {"Factory"}});
     registrations.SupplyComponent("Geometry", &SD::MakeComponentCreator<Geometry>);
     registrations.SupplyComponent("Light", &SD::MakeComponentCreator<Light>);
     registrations.SupplyComponent("Camera", &SD::MakeComponentCreator<Camera>);

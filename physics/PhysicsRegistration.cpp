@@ -17,7 +17,8 @@ SD::ISystem* PhysicsSystemInstance() { return Physics_System::GetInstance(); }
 void SupplyPhysicsClasses(SD::Registrations& registrations) {
     registrations.SupplyComponent("Body", &SD::MakeComponentCreator<Body>);
     registrations.SupplyComponent("Collider", &SD::MakeComponentCreator<Collider>);
-    registrations.SupplySystem("Physics_System", &PhysicsSystemInstance, false);
+    // Bodies move once the window's input is in, before splines, components and scripts read them.
+    registrations.SupplySystem("Physics_System", &PhysicsSystemInstance, false, {{"Window"}, {"SplineSystem"}});
     static bool scriptClassesAdded = false;
     if (scriptClassesAdded) return;
     scriptClassesAdded = true;

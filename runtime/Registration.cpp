@@ -1,6 +1,7 @@
 #include "runtime/Registration.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "core/EngineCore.h"
 #include "core/Logger.h"
@@ -130,18 +131,14 @@ const std::vector<std::string>& LevelRegistrationOrder() {
     return order;
 }
 
-const std::vector<std::string>& SuppliedSystemOrder() {
-    static const std::vector<std::string> order = {
-        "Physics_System", "Firefly_Manager", "TweakableSystem", "HudSystem",     "Graphics_",
-        "WindSystem_",    "GhostEngine_",    "LevelEditor",     "SowlarSystem_",
-    };
-    return order;
+bool Registrations::SupplySystem(const std::string& name, SystemMaker make, bool ownedByCore, SystemPlace place) {
+    return make && KeepFirst(systems_, "System", name, SystemSupply{make, ownedByCore, std::move(place)});
 }
 
-bool Registrations::SupplySystem(const std::string& name, SystemMaker make, bool ownedByCore) {
-    const auto& order = SuppliedSystemOrder();
-    if (!make || std::find(order.begin(), order.end(), name) == order.end()) return false;
-    return KeepFirst(systems_, "System", name, SystemSupply{make, ownedByCore});
+std::vector<PlacedSystem> Registrations::SuppliedSystemPlaces() const {
+    std::vector<PlacedSystem> places;
+    for (const auto& [name, supply] : systems_) places.push_back(PlacedSystem{name, supply.place});
+    return places;
 }
 
 void Registrations::LogRefusedSupplies() const {

@@ -10,6 +10,7 @@
 #include "engine/ComponentCreator.h"
 #include "engine/ComponentID.h"
 #include "runtime/Startup.h"
+#include "runtime/SystemOrder.h"
 
 namespace SD {
 
@@ -29,9 +30,6 @@ struct ComponentRegistration {
 const std::vector<ComponentRegistration>& ComponentRegistrationOrder();
 // The game states in registration order.
 const std::vector<std::string>& LevelRegistrationOrder();
-// The systems of the layers above the runtime, in update order; start-up adds each supplied
-// one at its place among its own systems.
-const std::vector<std::string>& SuppliedSystemOrder();
 
 // Start-up hands it the game window once every system exists, before the systems are
 // configured (the graphics system creates its device on it).
@@ -92,7 +90,8 @@ public:
     bool SupplyComponent(const std::string& registeredName, ComponentCreatorMaker make);
     bool SupplyLevel(const std::string& name, LevelMaker make);
     // `ownedByCore`: the core deletes the system; otherwise it is a singleton that outlives it.
-    bool SupplySystem(const std::string& name, SystemMaker make, bool ownedByCore);
+    // `place` names the systems it runs after and before (see SystemOrder.h).
+    bool SupplySystem(const std::string& name, SystemMaker make, bool ownedByCore, SystemPlace place);
     // One line per refused supply, in the order they were refused.
     const std::vector<std::string>& RefusedSupplies() const { return refused_; }
     // Logs each refused supply (start-up does so once its logger exists).
@@ -118,6 +117,8 @@ public:
     std::vector<std::string> RegisterLevels(GameStateManager_& manager) const;
     // Makes and adds the system supplied under that name, if any; returns it.
     ISystem* AddSuppliedSystem(Core& core, const std::string& name) const;
+    // Every supplied system with its place, for start-up to order among its own.
+    std::vector<PlacedSystem> SuppliedSystemPlaces() const;
     // The names of the order that have no maker yet, in order.
     std::vector<std::string> ComponentsToCome() const;
     std::vector<std::string> LevelsToCome() const;
@@ -133,6 +134,7 @@ private:
     struct SystemSupply {
         SystemMaker make;
         bool ownedByCore;
+        SystemPlace place;
     };
     std::map<std::string, SystemSupply> systems_;
     // Keeps `supply` under `name` unless another maker is kept there already.

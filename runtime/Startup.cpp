@@ -1,7 +1,11 @@
 #include "runtime/Startup.h"
 
+#include <algorithm>
 #include <exception>
+#include <functional>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "core/ConfigFile.h"
 #include "core/ConfigVars.h"
@@ -59,38 +63,66 @@ public:
     }
 };
 
-// Adds the systems in their update order; singletons are not owned by the core.
-// The systems supplied by the layers above take their places in the order as they come.
-OwnedSystems AddSystems(Core& core, const WindowSettings& window, int totalObjects, const Registrations& supplied) {
-    OwnedSystems owned;
-    core.AddSystem(Message_System::GetInstance(), false);
-    owned.input = new Input_();
-    core.AddSystem(owned.input, true);
-    owned.window = new Window_(window.title, static_cast<uint32_t>(window.width), static_cast<uint32_t>(window.height),
-                               window.windowFullScreen, platform::show::kNormal);
-    core.AddSystem(owned.window, true);
-    supplied.AddSuppliedSystem(core, "Physics_System");
-    core.AddSystem(&Spline_System::GetInstance(), false);
-    core.AddSystem(&InterpolatorSystem::GetInstance(), false);
-    core.AddSystem(Kinect_::GetInstance(), false);
-    core.AddSystem(new ComponentManager_(), true);
-    // Script-driven objects are updated right after the components.
-    core.AddSystem(new ScriptObjectsUpdate(), true);
-    supplied.AddSuppliedSystem(core, "Firefly_Manager");
-    supplied.AddSuppliedSystem(core, "TweakableSystem");
-    owned.states = new GameStateManager_();
-    core.AddSystem(owned.states, true);
-    supplied.AddSuppliedSystem(core, "HudSystem");
-    core.AddSystem(new Transformer_(), true);
-    supplied.AddSuppliedSystem(core, "Graphics_");
-    owned.factory = new Factory_(static_cast<uint32_t>(totalObjects));
-    core.AddSystem(owned.factory, true);
-    supplied.AddSuppliedSystem(core, "WindSystem_");
-    supplied.AddSuppliedSystem(core, "GhostEngine_");
-    supplied.AddSuppliedSystem(core, "LevelEditor");
-    core.AddSystem(new LevelLayerManager(), true);
-    supplied.AddSuppliedSystem(core, "SowlarSystem_");
-    return owned;
+// One of the runtime's own systems: its name among the systems' places and its maker. The
+// runtime's systems run in the order they are listed here; the supplied ones find their places
+// among them.
+struct OwnSystem {
+    const char* name;
+    std::function<ISystem*()> make;
+    bool ownedByCore;
+};
+
+std::vector<OwnSystem> OwnSystems(OwnedSystems& owned, const WindowSettings& window, int totalObjects) {
+    return {
+        {"MessageSystem", [] { return Message_System::GetInstance(); }, false},
+        {"Input", [&owned] { return owned.input = new Input_(); }, true},
+        {"Window",
+         [&owned, &window] {
+             return owned.window = new Window_(window.title, static_cast<uint32_t>(window.width),
+                                               static_cast<uint32_t>(window.height), window.windowFullScreen,
+                                               platform::show::kNormal);
+         },
+         true},
+        {"SplineSystem", [] { return &Spline_System::GetInstance(); }, false},
+        {"InterpolatorSystem", [] { return &InterpolatorSystem::GetInstance(); }, false},
+        {"Kinect", [] { return Kinect_::GetInstance(); }, false},
+        {"ComponentManager", [] { return new ComponentManager_(); }, true},
+        // Script-driven objects are updated right after the components.
+        {"LuaComponentManager", [] { return new ScriptObjectsUpdate(); }, true},
+        {"GameStateManager", [&owned] { return owned.states = new GameStateManager_(); }, true},
+        {"Transformer", [] { return new Transformer_(); }, true},
+        {"Factory",
+         [&owned, totalObjects] { return owned.factory = new Factory_(static_cast<uint32_t>(totalObjects)); }, true},
+        {"LevelLayerManager", [] { return new LevelLayerManager(); }, true},
+    };
+}
+
+// The runtime's systems in their listed order, and the supplied ones where they placed themselves.
+std::vector<std::string> UpdateOrder(const std::vector<OwnSystem>& own, const Registrations& supplied,
+                                     std::string& error) {
+    std::vector<PlacedSystem> places;
+    for (size_t i = 0; i < own.size(); ++i) {
+        places.push_back(PlacedSystem{own[i].name, {}});
+        if (i > 0) places.back().place.after.push_back(own[i - 1].name);
+    }
+    for (PlacedSystem& system : supplied.SuppliedSystemPlaces()) places.push_back(std::move(system));
+    return OrderSystems(places, error);
+}
+
+// Makes and adds the systems in their update order; singletons are not owned by the core. With
+// no order to be had, nothing is made and the result says why.
+std::string AddSystems(Core& core, const WindowSettings& window, int totalObjects, const Registrations& supplied,
+                       OwnedSystems& owned) {
+    const std::vector<OwnSystem> own = OwnSystems(owned, window, totalObjects);
+    std::string error;
+    for (const std::string& name : UpdateOrder(own, supplied, error)) {
+        auto mine = std::find_if(own.begin(), own.end(), [&](const OwnSystem& s) { return name == s.name; });
+        if (mine == own.end())
+            supplied.AddSuppliedSystem(core, name);
+        else
+            core.AddSystem(mine->make(), mine->ownedByCore);
+    }
+    return error;
 }
 
 // Ends a headless run at its bound: the loop stops after the frame that reaches it, so a bound
@@ -129,6 +161,16 @@ int ReadPositive(ConfigFile& config, const char* section, const char* key, int f
 std::string RunningStateName(const GameStateManager_& states) {
     const Level* level = states.GetCurrentLevel() ? states.GetCurrentLevel() : states.GetPreviousLevel();
     return level ? level->GetName() : std::string();
+}
+
+// Takes down what every run starts, in the order it depends on.
+RunSummary EndRun(RunSummary summary, std::unique_ptr<Core> core, std::unique_ptr<ConfigFile> config,
+                  std::unique_ptr<Debug::GlobalLogger> logger) {
+    config.reset();
+    core.reset();
+    logger.reset();
+    RTTIClassRegistry::Destroy();
+    return summary;
 }
 
 }  // namespace
@@ -176,7 +218,12 @@ RunSummary RunProgram(const RunOptions& options) {
     int totalObjects = ReadPositive(*config, "Factory", "TotalObjects", 10000, kLargestObjectPool);
     Registrations& registrations = StartupRegistrations();
     registrations.LogRefusedSupplies();
-    OwnedSystems systems = AddSystems(*core, window, totalObjects, registrations);
+    OwnedSystems systems;
+    summary.error = AddSystems(*core, window, totalObjects, registrations, systems);
+    if (!summary.error.empty()) {
+        SD_WARNING(Debug::kLogError, "No system runs: %s", summary.error.c_str());
+        return EndRun(summary, std::move(core), std::move(config), std::move(logger));
+    }
 
     AddRuntimeScriptClasses();
     OpenScripting(*config);
@@ -217,11 +264,7 @@ RunSummary RunProgram(const RunOptions& options) {
 
     if (varsPath) ConfigVars::GetInstance().Save(*varsPath);
     CloseScripting();
-    config.reset();
-    core.reset();
-    logger.reset();
-    RTTIClassRegistry::Destroy();
-    return summary;
+    return EndRun(summary, std::move(core), std::move(config), std::move(logger));
 }
 
 }  // namespace SD

@@ -17,7 +17,8 @@ SD::ISystem* MakeHudSystem() { return new HudSystem(); }
 }  // namespace
 
 void SupplyHudClasses(SD::Registrations& registrations) {
-    registrations.SupplySystem("HudSystem", &MakeHudSystem, true);
+    // The HUD reacts to the state the frame is in, before the objects are placed and drawn.
+    registrations.SupplySystem("HudSystem", &MakeHudSystem, true, {{"GameStateManager"}, {"Transformer"}});
     registrations.SupplyComponent("Button", &SD::MakeComponentCreator<Button>);
     registrations.SupplyComponent("Collider2D", &SD::MakeComponentCreator<Collider2D>);
     registrations.SupplyComponent("HudCollector", &SD::MakeComponentCreator<HudCollector>);

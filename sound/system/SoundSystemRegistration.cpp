@@ -28,7 +28,8 @@ public:
 }  // namespace
 
 void SupplySoundSystem(Registrations& registrations) {
-    registrations.SupplySystem("GhostEngine_", &MakeGhostEngine, true);
+    // The sound objects follow the places the frame settled on.
+    registrations.SupplySystem("GhostEngine_", &MakeGhostEngine, true, {{"Factory"}, {"LevelLayerManager"}});
     registrations.SupplyComponent("Phantom", &MakeComponentCreator<Phantom>);
     static GhostEngineReporter reporter;
     registrations.SetSoundReporter(&reporter);

@@ -21,8 +21,8 @@ TEST(GameStartup, TheSoundSystemCarriesTheGamesSoundLogicAndALaterSupplyIsRefuse
     EXPECT_NE(&Aperture::Photon::GetParticleSounds(), silent) << "the particle effects' sounds are installed";
 
     // A layer supplying its own sound system after the sequence does not replace it.
-    EXPECT_FALSE(registrations.SupplySystem(
-        "GhostEngine_", [] { return static_cast<SD::ISystem*>(nullptr); }, true));
+    EXPECT_FALSE(
+        registrations.SupplySystem("GhostEngine_", [] { return static_cast<SD::ISystem*>(nullptr); }, true, {}));
     ASSERT_EQ(registrations.RefusedSupplies().size(), 1u);
     SD::SupplySoundSystem(registrations);
     EXPECT_EQ(registrations.RefusedSupplies().size(), 1u) << "the same sound system again is no conflict";

@@ -255,12 +255,15 @@ TEST(Registration, ASecondMakerOfAKindOrAStateIsRefusedAndNoted) {
     factory.Shutdown();
 }
 
-TEST(Registration, SuppliedSystemsAreAddedWhereStartupPlacesThem) {
+TEST(Registration, ASuppliedSystemIsMadeAndAddedByItsName) {
     SD::Registrations registrations;
-    EXPECT_FALSE(registrations.SupplySystem("Frobnicator", &MakeTweakables, true));
-    EXPECT_FALSE(registrations.SupplySystem("LevelEditor", nullptr, false));
-    EXPECT_TRUE(registrations.SupplySystem("TweakableSystem", &MakeTweakables, true));
-    EXPECT_TRUE(registrations.SupplySystem("LevelEditor", &TheEditor, false));
+    EXPECT_FALSE(registrations.SupplySystem("LevelEditor", nullptr, false, {}));
+    EXPECT_TRUE(registrations.SupplySystem("TweakableSystem", &MakeTweakables, true, {{"Input"}, {}}));
+    EXPECT_TRUE(registrations.SupplySystem("LevelEditor", &TheEditor, false, {{}, {"Window"}}));
+    const std::vector<SD::PlacedSystem> places = registrations.SuppliedSystemPlaces();
+    ASSERT_EQ(places.size(), 2u);
+    for (const SD::PlacedSystem& placed : places)
+        EXPECT_EQ(placed.place.after.empty(), placed.name == "LevelEditor") << placed.name << " keeps its place";
 
     g_updates.clear();
     {
@@ -274,9 +277,28 @@ TEST(Registration, SuppliedSystemsAreAddedWhereStartupPlacesThem) {
     }  // the core deletes the system it owns; the singleton lives on
     EXPECT_EQ(g_updates, (std::vector<std::string>{"LevelEditor", "TweakableSystem"}));
     EXPECT_STREQ(g_editor.GetName(), "LevelEditor");
-    const auto& order = SD::SuppliedSystemOrder();
-    EXPECT_LT(std::find(order.begin(), order.end(), "TweakableSystem"),
-              std::find(order.begin(), order.end(), "LevelEditor"));
+}
+
+// Systems whose places cannot be met stop the run before any system is made, and the log says
+// which system is at fault.
+TEST(Registration, ARunWhoseSystemsCannotBeOrderedStopsWithTheReason) {
+    SD::Registrations& startup = SD::StartupRegistrations();
+    startup = SD::Registrations();
+    SD::SupplyEngineClasses(startup);
+    ASSERT_TRUE(startup.SupplySystem("LevelEditor", &TheEditor, false, {{"Nowhere"}, {}}));
+    qvtest::TempTree tree;
+    SD::RunOptions options;
+    options.maxFrames = 2;
+    g_updates.clear();
+    qvtest::CapturedLog captured;
+    const SD::RunSummary summary = SD::RunProgram(options);
+    startup = SD::Registrations();
+    SD::SupplyEngineClasses(startup);
+    EXPECT_FALSE(summary.clean);
+    EXPECT_EQ(summary.frames, 0u);
+    EXPECT_NE(summary.error.find("\"LevelEditor\" runs after \"Nowhere\""), std::string::npos) << summary.error;
+    EXPECT_NE(captured.Text().find(summary.error), std::string::npos) << captured.Text();
+    EXPECT_TRUE(g_updates.empty());
 }
 
 // The first supplier of a system keeps it: another maker under the same name is refused, and
@@ -285,10 +307,10 @@ TEST(Registration, ASecondSupplyOfASystemIsRefusedAndTheRunLogsIt) {
     SD::Registrations& startup = SD::StartupRegistrations();
     startup = SD::Registrations();
     SD::SupplyEngineClasses(startup);
-    EXPECT_TRUE(startup.SupplySystem("LevelEditor", &TheEditor, false));
-    EXPECT_TRUE(startup.SupplySystem("LevelEditor", &TheEditor, false));
+    EXPECT_TRUE(startup.SupplySystem("LevelEditor", &TheEditor, false, {}));
+    EXPECT_TRUE(startup.SupplySystem("LevelEditor", &TheEditor, false, {}));
     EXPECT_TRUE(startup.RefusedSupplies().empty());
-    EXPECT_FALSE(startup.SupplySystem("LevelEditor", &MakeTweakables, true));
+    EXPECT_FALSE(startup.SupplySystem("LevelEditor", &MakeTweakables, true, {}));
     ASSERT_EQ(startup.RefusedSupplies().size(), 1u);
 
     qvtest::TempTree tree;

@@ -139,9 +139,9 @@ struct GraphicsProbe : SD::ISystem {
     }
 };
 
-// The graphics system is made right after the transformer, is handed the game window before
-// the systems are configured, and the summary takes the draw calls from its counter.
-TEST(Startup, GraphicsJoinsAfterTheTransformerAndIsHandedTheWindow) {
+// A supplied system runs where its place puts it among the runtime's own, the window reaches its
+// receiver before the systems are configured, and the summary takes the draw calls from its counter.
+TEST(Startup, ASuppliedSystemRunsAtItsPlaceAndTheWindowIsHandedOver) {
     qvtest::TempTree tree;
     tree.Write("Assets/Config/config.ini", "[Window]\nWidth=640\nHeight=360\n");
     struct WindowProbe : SD::IWindowReceiver {
@@ -156,7 +156,7 @@ TEST(Startup, GraphicsJoinsAfterTheTransformerAndIsHandedTheWindow) {
     const uint32_t& windowWidth = probe.windowWidth;
     const bool& handedBeforeConfigure = probe.handedBeforeConfigure;
     SD::Registrations& registrations = SD::StartupRegistrations();
-    ASSERT_TRUE(registrations.SupplySystem("Graphics_", &GraphicsProbe::Make, true));
+    ASSERT_TRUE(registrations.SupplySystem("Graphics_", &GraphicsProbe::Make, true, {{"Transformer"}, {"Factory"}}));
     ASSERT_TRUE(registrations.SetWindowReceiver(&probe));
     struct FiveDrawCalls : SD::IDrawCallCounter {
         unsigned long LastFrameDrawCalls() const override { return 5; }
@@ -174,6 +174,7 @@ TEST(Startup, GraphicsJoinsAfterTheTransformerAndIsHandedTheWindow) {
     auto at = [&](const char* name) { return std::find(order.begin(), order.end(), name) - order.begin(); };
     ASSERT_LT(at("Graphics"), static_cast<long>(order.size()));
     EXPECT_EQ(at("Graphics"), at("Transformer") + 1);
+    EXPECT_EQ(at("Factory"), at("Graphics") + 1);
     EXPECT_EQ(summary.drawCalls, 5u);
     EXPECT_EQ(SD::RunProgram(options).drawCalls, 0u) << "no counter installed";
 }
