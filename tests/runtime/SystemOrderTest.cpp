@@ -19,7 +19,10 @@ struct OrderCase {
 const OrderCase kCases[] = {
     {"a chain of afters", {{"c", {{"b"}, {}}}, {"b", {{"a"}, {}}}, {"a", {}}}, {"a", "b", "c"}, ""},
     {"a system put between two of a chain",
-     {{"Input", {}}, {"Window", {{"Input"}, {}}}, {"Splines", {{"Window"}, {}}}, {"Physics", {{"Window"}, {"Splines"}}}},
+     {{"Input", {}},
+      {"Window", {{"Input"}, {}}},
+      {"Splines", {{"Window"}, {}}},
+      {"Physics", {{"Window"}, {"Splines"}}}},
      {"Input", "Window", "Physics", "Splines"},
      ""},
     {"unrelated systems by name, whatever the order given", {{"b", {}}, {"c", {}}, {"a", {}}}, {"a", "b", "c"}, ""},
