@@ -7,12 +7,12 @@
 #include "core/Random.h"
 #include "engine/Factory.h"
 #include "engine/GameObject.h"
-#include "engine/Group.h"
 #include "engine/IStream.h"
 #include "engine/MathSerialize.h"
 #include "engine/PlayStateQuery.h"
 #include "engine/Transform.h"
 #include "game/components/ObjectLooks.h"
+#include "game/components/WorldLogic.h"
 
 namespace QV {
 namespace {
@@ -87,8 +87,7 @@ void CircularSpinningLightLogic::VUpdate(float dt) {
         Layout(false);
         return;
     }
-    auto* group = static_cast<SD::Group*>(owner->GetComponent(SD::CID_Group));
-    const bool active = !group || group->IsActive();
+    const bool active = !GroupInactive(owner);
     const SD::Vec3 centre = owner->GetTransform().GetLocalPos();
     for (size_t i = 0; i < lights_.size(); ++i) {
         SD::GameObject* light = lights_[i].get();

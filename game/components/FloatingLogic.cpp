@@ -2,24 +2,16 @@
 
 #include <cmath>
 
-#include "engine/GameObject.h"
 #include "engine/IStream.h"
-#include "engine/Transform.h"
 #include "game/components/WorldLogic.h"
 
 namespace QV {
 
 void FloatingLogic::VInitialize(bool) { VCaptureStartState(); }
 
-void FloatingLogic::VCaptureStartState() {
-    if (GetOwner()) start_ = GetOwner()->GetTransform().GetLocalPos();
-    time_ = 0.0f;
-}
+void FloatingLogic::VCaptureStartState() { bob_.Capture(GetOwner()); }
 
-void FloatingLogic::VRestoreStartState() {
-    if (GetOwner()) GetOwner()->GetTransform().SetPos(start_);
-    time_ = 0.0f;
-}
+void FloatingLogic::VRestoreStartState() { bob_.Restore(GetOwner()); }
 
 void FloatingLogic::VSerialize(SD::IStream& stream, int version) {
     if (version != 1) return;
@@ -29,9 +21,8 @@ void FloatingLogic::VSerialize(SD::IStream& stream, int version) {
 
 void FloatingLogic::VUpdate(float dt) {
     if (!IsRunning() || !GetOwner()) return;
-    GetOwner()->GetTransform().SetPos(
-        SD::Vec3(start_.x, start_.y + moveExtent_ * std::sin(moveSpeed_ * time_), start_.z));
-    time_ += dt;
+    bob_.Lift(GetOwner(), moveExtent_ * std::sin(moveSpeed_ * bob_.time));
+    bob_.time += dt;
 }
 
 void FloatingLogic::RegisterFunctions() {

@@ -1,8 +1,8 @@
 #pragma once
 // Bobs its object up and down about the position it had when its start state was captured.
 #include "core/RTTI.h"
-#include "core/Vector.h"
 #include "engine/UpdateComponent.h"
+#include "game/components/Bobbing.h"
 
 namespace QV {
 
@@ -31,8 +31,7 @@ public:
 private:
     float moveExtent_ = 5.0f;
     float moveSpeed_ = 5.0f;
-    SD::Vec3 start_;
-    float time_ = 0.0f;
+    Bobbing bob_;
 };
 
 }  // namespace QV

@@ -4,7 +4,6 @@
 #include <limits>
 
 #include "engine/GameObject.h"
-#include "engine/Group.h"
 #include "engine/IStream.h"
 #include "engine/PlayStateQuery.h"
 #include "engine/Transform.h"
@@ -15,12 +14,6 @@ namespace QV {
 namespace {
 
 constexpr float kPi = 3.14159265358979f;
-
-// True when the object has a group and the group is not active.
-bool GroupInactive(SD::GameObject* owner) {
-    auto* group = static_cast<SD::Group*>(owner->GetComponent(SD::CID_Group));
-    return group && !group->IsActive();
-}
 
 SD::Vec4 LightColour(SD::GameObject* owner) {
     SD::Vec4 colour;
@@ -35,15 +28,9 @@ void SetBothColours(SD::GameObject* owner, const SD::Vec4& colour) {
 
 }  // namespace
 
-void FloatingLightLogic::VInitialize(bool) {
-    time_ = 0.0f;
-    if (GetOwner()) start_ = GetOwner()->GetTransform().GetLocalPos();
-}
+void FloatingLightLogic::VInitialize(bool) { bob_.Capture(GetOwner()); }
 
-void FloatingLightLogic::VRestoreStartState() {
-    time_ = 0.0f;
-    if (GetOwner()) GetOwner()->GetTransform().SetPos(start_);
-}
+void FloatingLightLogic::VRestoreStartState() { bob_.Restore(GetOwner()); }
 
 void FloatingLightLogic::VSerialize(SD::IStream& stream, int) {
     stream.Serialize(extents_, "Extents", "Float");
@@ -63,9 +50,8 @@ void FloatingLightLogic::VUpdate(float dt) {
         owner->GetTransform().SetPos(SD::Vec3(far, far, far));
         return;
     }
-    time_ += dt;
-    const float lift = (std::sin(speed_ * time_) * 0.5f + 0.5f) * extents_;
-    owner->GetTransform().SetPos(SD::Vec3(start_.x, start_.y + lift, start_.z));
+    bob_.time += dt;
+    bob_.Lift(owner, (std::sin(speed_ * bob_.time) * 0.5f + 0.5f) * extents_);
     looks::SetGeometryColor(owner, LightColour(owner));
 }
 
@@ -144,8 +130,7 @@ void FadeInLightLogic::VUpdate(float dt) {
     }
     SD::GameObject* player = FindPlayer();
     if (!player) return;
-    const float distanceSq = (owner->GetTransform().GetLocalPos() - player->GetTransform().GetLocalPos()).LengthSq();
-    if (elapsed_ < 0.0001f && startDistance_ * startDistance_ > distanceSq) elapsed_ += dt;
+    if (elapsed_ < 0.0001f && Near(owner, player, startDistance_)) elapsed_ += dt;
     if (elapsed_ > 0.0001f && fadeTime_ > elapsed_) elapsed_ += dt;
     SetBothColours(owner, captured_ * (elapsed_ / fadeTime_));
 }

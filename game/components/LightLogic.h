@@ -5,6 +5,7 @@
 #include "core/RTTI.h"
 #include "core/Vector.h"
 #include "engine/UpdateComponent.h"
+#include "game/components/Bobbing.h"
 
 namespace QV {
 
@@ -28,8 +29,7 @@ public:
 private:
     float extents_ = 0.0f;
     float speed_ = 0.0f;
-    float time_ = 0.0f;
-    SD::Vec3 start_;
+    Bobbing bob_;
 };
 
 class PulsingLightLogic : public SD::IUpdateComponent, public RTTIUser<PulsingLightLogic> {

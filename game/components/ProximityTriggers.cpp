@@ -4,7 +4,6 @@
 
 #include "engine/Factory.h"
 #include "engine/GameObject.h"
-#include "engine/Group.h"
 #include "engine/IStream.h"
 #include "engine/Transform.h"
 #include "game/cameras/WorldCameras.h"
@@ -29,10 +28,6 @@ constexpr NarrationLine kNarration[HudFadeTrigger::kNarrationSteps] = {
     {"Narr_4", "Play_4_But_the_moon_was"}, {"Narr_5", "Play_5_The_night_and"}, {"Narr_6", "Play_6_In_rage_and"},
     {"Narr_7", "Play_7_But_the_shards"},   {"Narr_8", "Play_8_Glittering"},    {"Narr_9", "Play_9_Until_they_became"},
 };
-
-bool Near(SD::GameObject* owner, SD::GameObject* player, float radius) {
-    return player && radius * radius > SquaredDistance(owner, player);
-}
 
 }  // namespace
 
@@ -69,8 +64,7 @@ void CameraTransitionTrigger::VSerialize(SD::IStream& stream, int) {
 void CameraTransitionTrigger::VUpdate(float) {
     SD::GameObject* owner = GetOwner();
     if (!owner) return;
-    auto* group = static_cast<SD::Group*>(owner->GetComponent(SD::CID_Group));
-    if (group && !group->IsActive()) return;
+    if (GroupInactive(owner)) return;
     if (fired_ || !Near(owner, FindPlayer(), radius_)) return;
     SD::GameObject* camera = SD::Factory_::GetGameObjectByName("PlayerCam");
     if (!camera) return;

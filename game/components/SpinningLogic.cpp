@@ -3,6 +3,7 @@
 #include "engine/GameObject.h"
 #include "engine/IStream.h"
 #include "engine/Transform.h"
+#include "game/components/WorldLogic.h"
 
 namespace QV {
 
@@ -30,10 +31,7 @@ void SpinningLogic::VUpdate(float dt) {
     if (!IsRunning() || !GetOwner()) return;
     SD::Transform& transform = GetOwner()->GetTransform();
     if (!spinning_) {
-        SD::GameObject* player = FindPlayer();
-        if (!player) return;
-        const float distanceSq = (transform.GetLocalPos() - player->GetTransform().GetLocalPos()).LengthSq();
-        if (activationDistance_ * activationDistance_ > distanceSq) spinning_ = true;
+        if (Near(GetOwner(), FindPlayer(), activationDistance_)) spinning_ = true;
         return;
     }
     // A ramp at or past 1, or not a number (no activation time), is full speed.

@@ -4,7 +4,6 @@
 #include "core/Matrix.h"
 #include "core/RTTI.h"
 #include "engine/UpdateComponent.h"
-#include "game/components/WorldLogic.h"
 
 namespace QV {
 

@@ -5,6 +5,7 @@
 #include "core/Random.h"
 #include "engine/Factory.h"
 #include "engine/GameObject.h"
+#include "engine/Group.h"
 #include "engine/PlayStateQuery.h"
 #include "engine/Transform.h"
 #include "game/components/ObjectLooks.h"
@@ -17,6 +18,15 @@ SD::GameObject* FindPlayer() { return SD::Factory_::GetGameObjectByName("Player"
 
 float SquaredDistance(SD::GameObject* a, SD::GameObject* b) {
     return (a->GetTransform().GetLocalPos() - b->GetTransform().GetLocalPos()).LengthSq();
+}
+
+bool Near(SD::GameObject* object, SD::GameObject* other, float radius) {
+    return other && radius * radius > SquaredDistance(object, other);
+}
+
+bool GroupInactive(SD::GameObject* object) {
+    auto* group = static_cast<SD::Group*>(object->GetComponent(SD::CID_Group));
+    return group && !group->IsActive();
 }
 
 void SetBulbAlpha(SD::GameObject* object, float alpha) { looks::SetGeometryAlpha(object, alpha); }

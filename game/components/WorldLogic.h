@@ -16,6 +16,10 @@ bool IsRunning();
 SD::GameObject* FindPlayer();
 // The squared distance between two objects' positions.
 float SquaredDistance(SD::GameObject* a, SD::GameObject* b);
+// True when `other` is there and closer to `object` than `radius`.
+bool Near(SD::GameObject* object, SD::GameObject* other, float radius);
+// True when the object belongs to a group and the group is switched off.
+bool GroupInactive(SD::GameObject* object);
 // Writes only the alpha of an object's geometry colour.
 void SetBulbAlpha(SD::GameObject* object, float alpha);
 // A random angle in [-limit, limit) from the engine generator.
