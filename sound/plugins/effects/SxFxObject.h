@@ -4,15 +4,16 @@
 #include <cstdint>
 #include <cstring>
 #include <new>
+#include <utility>
 
 #include "sound/engine/plugin/ISxPlugin.h"
 
 namespace SX {
 
-template <typename T>
-T* SxFxNew(ISxPluginMemAlloc* allocator) {
+template <typename T, typename... Args>
+T* SxFxNew(ISxPluginMemAlloc* allocator, Args&&... args) {
     void* memory = allocator ? allocator->Malloc(sizeof(T)) : nullptr;
-    return memory ? new (memory) T() : nullptr;
+    return memory ? new (memory) T(std::forward<Args>(args)...) : nullptr;
 }
 
 template <typename T>
@@ -35,6 +36,18 @@ template <typename T>
 void SxFxFreeArray(ISxPluginMemAlloc* allocator, T*& items) {
     if (items && allocator) allocator->Free(items);
     items = nullptr;
+}
+
+// Copies count items into a fresh array `to` and sets toCount; false when memory ran out
+// (nothing is made for a count of 0).
+template <typename T, typename Count>
+bool SxFxCopyArray(ISxPluginMemAlloc* allocator, const T* from, size_t count, T*& to, Count& toCount) {
+    if (count == 0) return true;
+    to = SxFxAllocArray<T>(allocator, count);
+    if (!to) return false;
+    std::memcpy(static_cast<void*>(to), from, count * sizeof(T));
+    toCount = Count(count);
+    return true;
 }
 
 // One SetParam value of type T; false when the value is missing or shorter than T.

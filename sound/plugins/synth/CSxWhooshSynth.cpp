@@ -14,12 +14,6 @@ namespace {
 
 constexpr int kValueIDs[CSxWhooshSynthParams::kValueCount] = {0, 20, 23, 26};
 
-int ValueOfID(uint32_t id) {
-    for (int v = 0; v < CSxWhooshSynthParams::kValueCount; ++v)
-        if (uint32_t(kValueIDs[v]) == id) return v;
-    return CSxWhooshSynthParams::kSpeed;
-}
-
 // The integral of 2^e over [ta, tb], e running linearly from a x 0.02 + 2 to b x 0.02 + 2.
 float SpeedIntegral(float ta, float a, float tb, float b) {
     const float ea = a * 0.02f + 2.0f, eb = b * 0.02f + 2.0f;
@@ -70,7 +64,7 @@ SXRESULT CSxWhooshSynthParams::SetLists(const uint8_t* list, uint32_t size) {
     const uint8_t* deflectorBytes = list + c.offset;
     if (!c.Skip(count * uint32_t(sizeof(SxWhooshDeflector)))) return SX_InvalidParameter;
     std::vector<SxSynthCurveRef> curveRefs;
-    if (!SxReadSynthCurveList(c, ValueOfID, curveRefs)) return SX_InvalidParameter;
+    if (!SxReadSynthCurveList(c, kValueIDs, kValueCount, curveRefs)) return SX_InvalidParameter;
     uint16_t points = 0;
     float length = 0.0f;
     if (!c.Read(points) || !c.Read(length) || points > kMaxWhooshPathPoints) return SX_InvalidParameter;
@@ -86,8 +80,7 @@ SXRESULT CSxWhooshSynthParams::SetLists(const uint8_t* list, uint32_t size) {
     deflectorCount = count;
     pathCount = points;
     pathLength = length;
-    if (count) std::memcpy(deflectors, deflectorBytes, count * sizeof(SxWhooshDeflector));
-    for (uint16_t k = 0; k < count; ++k) deflectors[k].gain = SxParamDbToLinear(deflectors[k].gain);
+    SxReadDeflectors(deflectors, deflectorBytes, count);
     if (points) std::memcpy(path, pathBytes, points * sizeof(SxWhooshPathPoint));
     const SXRESULT result = SxSetSynthCurves(curves, kValueCount, curveRefs);
     changeMask |= 0x16;
@@ -107,12 +100,7 @@ SXRESULT CSxWhooshSynthParams::SetParamsBlock(const void* block, uint32_t size) 
     c.Read(speedJitter);
     c.Read(attenuationOn);
     c.Read(controlPoints);
-    for (SxSynthValue& v : values) {
-        c.Read(v.base);
-        c.Read(v.range);
-        c.Read(v.curveOn);
-    }
-    values[kGain].base = SxParamDbToLinear(values[kGain].base);
+    SxReadSynthValues(c, values, kValueCount, kGain);
     c.Read(centre);
     centreIndex = centre;
     changeMask = kChangeAll | 0x16;
@@ -171,9 +159,8 @@ SXRESULT CSxWhooshSynthParams::Init(ISxPluginMemAlloc* alloc, const void* block,
 }
 
 ISxPluginParam* CSxWhooshSynthParams::Clone(ISxPluginMemAlloc* alloc) {
-    void* memory = alloc ? alloc->Malloc(sizeof(CSxWhooshSynthParams)) : nullptr;
-    if (!memory) return nullptr;
-    auto* copy = new (memory) CSxWhooshSynthParams(alloc);
+    auto* copy = SxFxNew<CSxWhooshSynthParams>(alloc, alloc);
+    if (!copy) return nullptr;
     static_cast<SxSynthShape&>(*copy) = *this;
     copy->centreIndex = centreIndex;
     copy->noiseColour = noiseColour;
@@ -183,19 +170,8 @@ ISxPluginParam* CSxWhooshSynthParams::Clone(ISxPluginMemAlloc* alloc) {
     std::memcpy(copy->values, values, sizeof values);
     copy->attenuationOn = attenuationOn;
     copy->pathLength = pathLength;
-    bool ok = true;
-    if (deflectorCount) {
-        copy->deflectors = SxFxAllocArray<SxWhooshDeflector>(alloc, deflectorCount);
-        ok = copy->deflectors != nullptr;
-        if (ok) std::memcpy(copy->deflectors, deflectors, deflectorCount * sizeof(SxWhooshDeflector));
-        if (ok) copy->deflectorCount = deflectorCount;
-    }
-    if (ok && pathCount) {
-        copy->path = SxFxAllocArray<SxWhooshPathPoint>(alloc, pathCount);
-        ok = copy->path != nullptr;
-        if (ok) std::memcpy(copy->path, path, pathCount * sizeof(SxWhooshPathPoint));
-        if (ok) copy->pathCount = pathCount;
-    }
+    const bool ok = SxFxCopyArray(alloc, deflectors, deflectorCount, copy->deflectors, copy->deflectorCount) &&
+                    SxFxCopyArray(alloc, path, pathCount, copy->path, copy->pathCount);
     if (!ok || !SxCopySynthCurves(curves, copy->curves, kValueCount)) {
         copy->Term(alloc);
         return nullptr;
@@ -304,13 +280,11 @@ SXRESULT CSxWhooshSynth::Init(ISxPluginMemAlloc* allocator, ISxSourcePluginConte
     m_curveValues = SxFxAllocArray<float>(allocator, m_controlPoints * 4);
     if (!m_excitation || !m_curveValues) return SX_InsufficientMemory;
     if (n) {
-        m_deflectors = SxFxAllocArray<SxWhooshDeflector>(allocator, n);
         m_randoms = SxFxAllocArray<float>(allocator, n * 3);
         m_speeds = SxFxAllocArray<float>(allocator, n);
-        if (!m_deflectors || !m_randoms || !m_speeds || m_bank.Init(allocator, n, m_channels) != SX_Success)
+        if (!SxFxCopyArray(allocator, p.deflectors, n, m_deflectors, m_deflectorCount) || !m_randoms || !m_speeds ||
+            m_bank.Init(allocator, n, m_channels) != SX_Success)
             return SX_InsufficientMemory;
-        std::memcpy(m_deflectors, p.deflectors, n * sizeof(SxWhooshDeflector));
-        m_deflectorCount = n;
         for (uint32_t k = 0; k < n; ++k) {
             const SxDeflectorDraw draw =
                 SxDrawDeflector(p.values[CSxWhooshSynthParams::kPitch], p.values[CSxWhooshSynthParams::kQ],
@@ -320,12 +294,7 @@ SXRESULT CSxWhooshSynth::Init(ISxPluginMemAlloc* allocator, ISxSourcePluginConte
             m_randoms[3 * k + 2] = draw.gain;
         }
     }
-    if (p.pathCount) {
-        m_path = SxFxAllocArray<SxWhooshPathPoint>(allocator, p.pathCount);
-        if (!m_path) return SX_InsufficientMemory;
-        std::memcpy(m_path, p.path, p.pathCount * sizeof(SxWhooshPathPoint));
-        m_pathCount = p.pathCount;
-    }
+    if (!SxFxCopyArray(allocator, p.path, p.pathCount, m_path, m_pathCount)) return SX_InsufficientMemory;
     m_pathLength = p.pathLength;
     const CSxConversionTable& speed = p.curves[CSxWhooshSynthParams::kSpeed];
     if (speed.Count()) {
@@ -469,14 +438,10 @@ void CSxWhooshSynth::Execute(SxAudioBuffer* buffer) {
     FinishBuffer(buffer);
 }
 
-ISxPlugin* CreateWhooshSynth(ISxPluginMemAlloc* allocator) {
-    CSxWhooshSynth* synth = SxFxNew<CSxWhooshSynth>(allocator);
-    return synth;
-}
+ISxPlugin* CreateWhooshSynth(ISxPluginMemAlloc* allocator) { return SxFxNew<CSxWhooshSynth>(allocator); }
 
 ISxPluginParam* CreateWhooshSynthParams(ISxPluginMemAlloc* allocator) {
-    void* memory = allocator ? allocator->Malloc(sizeof(CSxWhooshSynthParams)) : nullptr;
-    return memory ? new (memory) CSxWhooshSynthParams(allocator) : nullptr;
+    return SxFxNew<CSxWhooshSynthParams>(allocator, allocator);
 }
 
 }  // namespace SX

@@ -12,17 +12,11 @@ namespace SX {
 
 namespace {
 
-constexpr uint32_t kDeflectorBytes = 20;
+constexpr uint32_t kDeflectorBytes = sizeof(SxWindDeflector);
 constexpr float kPi = 3.1415927f;
 constexpr int kValueIDs[CSxWindSynthParams::kValueCount] = {0, 3, 6, 9, 20, 23, 26};
 
 }  // namespace
-
-int CSxWindSynthParams::ValueOfID(uint32_t id) {
-    for (int v = 0; v < kValueCount; ++v)
-        if (uint32_t(kValueIDs[v]) == id) return v;
-    return kSpeed;
-}
 
 void CSxWindSynthParams::SetDefaults() {
     duration = 10.0f;
@@ -51,7 +45,7 @@ SXRESULT CSxWindSynthParams::SetDeflectorsAndCurves(const uint8_t* list, uint32_
     const uint8_t* deflectorBytes = list + c.offset;
     if (!c.Skip(count * kDeflectorBytes)) return SX_InvalidParameter;
     std::vector<SxSynthCurveRef> curveRefs;
-    if (c.offset < size && !SxReadSynthCurveList(c, ValueOfID, curveRefs)) return SX_InvalidParameter;
+    if (c.offset < size && !SxReadSynthCurveList(c, kValueIDs, kValueCount, curveRefs)) return SX_InvalidParameter;
     if (count != deflectorCount || !deflectors) {
         SxFxFreeArray(allocator, deflectors);
         deflectorCount = 0;
@@ -60,8 +54,7 @@ SXRESULT CSxWindSynthParams::SetDeflectorsAndCurves(const uint8_t* list, uint32_
     }
     deflectorCount = count;
     maxDistance = maxDist;
-    if (count) std::memcpy(deflectors, deflectorBytes, count * kDeflectorBytes);
-    for (uint16_t k = 0; k < count; ++k) deflectors[k].gain = SxParamDbToLinear(deflectors[k].gain);
+    SxReadDeflectors(deflectors, deflectorBytes, count);
     const SXRESULT result = SxSetSynthCurves(curves, kValueCount, curveRefs);
     changeMask |= kChangeDeflectors;
     return result;
@@ -75,12 +68,7 @@ SXRESULT CSxWindSynthParams::SetParamsBlock(const void* block, uint32_t size) {
     if (lists == SX_InvalidParameter) return lists;
     SxBlockCursor c{bytes, kFixedSize};
     ReadShape(c);
-    for (SxSynthValue& v : values) {
-        c.Read(v.base);
-        c.Read(v.range);
-        c.Read(v.curveOn);
-    }
-    values[kGain].base = SxParamDbToLinear(values[kGain].base);
+    SxReadSynthValues(c, values, kValueCount, kGain);
     changeMask = kChangeAll | kChangeDeflectors;
     return lists;
 }
@@ -129,21 +117,12 @@ SXRESULT CSxWindSynthParams::Init(ISxPluginMemAlloc* alloc, const void* block, u
 }
 
 ISxPluginParam* CSxWindSynthParams::Clone(ISxPluginMemAlloc* alloc) {
-    void* memory = alloc ? alloc->Malloc(sizeof(CSxWindSynthParams)) : nullptr;
-    if (!memory) return nullptr;
-    auto* copy = new (memory) CSxWindSynthParams(alloc);
+    auto* copy = SxFxNew<CSxWindSynthParams>(alloc, alloc);
+    if (!copy) return nullptr;
     static_cast<SxSynthShape&>(*copy) = *this;
     copy->maxDistance = maxDistance;
     std::memcpy(copy->values, values, sizeof values);
-    bool ok = true;
-    if (deflectorCount) {
-        copy->deflectors = SxFxAllocArray<SxWindDeflector>(alloc, deflectorCount);
-        ok = copy->deflectors != nullptr;
-        if (ok) {
-            std::memcpy(copy->deflectors, deflectors, deflectorCount * sizeof(SxWindDeflector));
-            copy->deflectorCount = deflectorCount;
-        }
-    }
+    const bool ok = SxFxCopyArray(alloc, deflectors, deflectorCount, copy->deflectors, copy->deflectorCount);
     if (!ok || !SxCopySynthCurves(curves, copy->curves, kValueCount)) {
         copy->Term(alloc);
         return nullptr;
@@ -220,12 +199,10 @@ SXRESULT CSxWindSynth::Init(ISxPluginMemAlloc* allocator, ISxSourcePluginContext
     if (!m_excitation) return SX_InsufficientMemory;
     const uint32_t n = p.deflectorCount;
     if (n) {
-        m_deflectors = SxFxAllocArray<SxWindDeflector>(allocator, n);
         m_states = SxFxAllocArray<DeflectorState>(allocator, n);
-        if (!m_deflectors || !m_states || m_bank.Init(allocator, n, m_channels) != SX_Success)
+        if (!SxFxCopyArray(allocator, p.deflectors, n, m_deflectors, m_deflectorCount) || !m_states ||
+            m_bank.Init(allocator, n, m_channels) != SX_Success)
             return SX_InsufficientMemory;
-        std::memcpy(m_deflectors, p.deflectors, n * sizeof(SxWindDeflector));
-        m_deflectorCount = n;
         for (uint32_t k = 0; k < n; ++k) {
             const SxWindDeflector& d = m_deflectors[k];
             if (m_channels == 2 || m_channels == 4) {
@@ -333,14 +310,10 @@ void CSxWindSynth::Execute(SxAudioBuffer* buffer) {
     p.changeMask = 0;
 }
 
-ISxPlugin* CreateWindSynth(ISxPluginMemAlloc* allocator) {
-    CSxWindSynth* synth = SxFxNew<CSxWindSynth>(allocator);
-    return synth;
-}
+ISxPlugin* CreateWindSynth(ISxPluginMemAlloc* allocator) { return SxFxNew<CSxWindSynth>(allocator); }
 
 ISxPluginParam* CreateWindSynthParams(ISxPluginMemAlloc* allocator) {
-    void* memory = allocator ? allocator->Malloc(sizeof(CSxWindSynthParams)) : nullptr;
-    return memory ? new (memory) CSxWindSynthParams(allocator) : nullptr;
+    return SxFxNew<CSxWindSynthParams>(allocator, allocator);
 }
 
 }  // namespace SX

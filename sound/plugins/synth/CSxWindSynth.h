@@ -50,8 +50,6 @@ public:
     uint16_t deflectorCount = 0;
     uint32_t changeMask = kChangeAll;
 
-    static int ValueOfID(uint32_t id);  // the value a curve ID selects (speed for any other)
-
 private:
     void SetDefaults();
     // Deflector list and curve list from offset 89 of a block: validated as a whole first.

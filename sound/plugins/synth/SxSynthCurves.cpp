@@ -2,16 +2,18 @@
 
 #include <cstring>
 
+#include "sound/plugins/synth/SxSynthParams.h"
+
 namespace SX {
 
-bool SxReadSynthCurveList(SxBlockCursor& cursor, int (*valueOfID)(uint32_t), std::vector<SxSynthCurveRef>& refs) {
+bool SxReadSynthCurveList(SxBlockCursor& cursor, const int* ids, int count, std::vector<SxSynthCurveRef>& refs) {
     uint16_t curveCount = 0;
     if (!cursor.Read(curveCount) || curveCount > kMaxSynthCurves) return false;
     for (uint16_t k = 0; k < curveCount; ++k) {
         uint32_t id;
         SxSynthCurveRef ref;
         if (!cursor.Read(id) || !cursor.Read(ref.points) || ref.points > kMaxSynthCurvePoints) return false;
-        ref.value = valueOfID(id);
+        ref.value = SxSynthValueOfID(ids, count, id);
         ref.data = cursor.data + cursor.offset;
         if (!cursor.Skip(ref.points * uint32_t(sizeof(SxCurvePoint)))) return false;
         refs.push_back(ref);

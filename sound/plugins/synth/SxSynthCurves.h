@@ -21,9 +21,9 @@ struct SxSynthCurveRef {
 };
 
 // The list at the cursor: a count, then for each curve its ID, point count and points. False
-// for a list that runs past the block or exceeds the bounds above; valueOfID names the value
-// a curve ID drives.
-bool SxReadSynthCurveList(SxBlockCursor& cursor, int (*valueOfID)(uint32_t), std::vector<SxSynthCurveRef>& refs);
+// for a list that runs past the block or exceeds the bounds above. A curve drives the value
+// whose base ID (ids, count of them) it names, or the first value for any other ID.
+bool SxReadSynthCurveList(SxBlockCursor& cursor, const int* ids, int count, std::vector<SxSynthCurveRef>& refs);
 
 // Unsets every curve, then sets each the list holds points for; SX_InsufficientMemory when
 // one could not be held.

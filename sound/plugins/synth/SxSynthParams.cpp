@@ -19,6 +19,21 @@ int SxSetSynthValue(SxSynthValue* values, const int* ids, int count, int gainInd
     return -1;
 }
 
+int SxSynthValueOfID(const int* ids, int count, uint32_t id) {
+    for (int k = 0; k < count; ++k)
+        if (uint32_t(ids[k]) == id) return k;
+    return 0;
+}
+
+void SxReadSynthValues(SxBlockCursor& cursor, SxSynthValue* values, int count, int gainIndex) {
+    for (int k = 0; k < count; ++k) {
+        cursor.Read(values[k].base);
+        cursor.Read(values[k].range);
+        cursor.Read(values[k].curveOn);
+    }
+    values[gainIndex].base = SxParamDbToLinear(values[gainIndex].base);
+}
+
 uint32_t SxSynthShape::MaskOfConfiguration(uint16_t configuration) {
     return configuration == 0 ? 0x4 : configuration == 2 ? 0x33 : 0x3;
 }
