@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
 #include <cstring>
 #include <new>
 
@@ -11,6 +12,95 @@
 namespace SX {
 
 namespace {
+
+// How a parameter's value is written: a switch (one byte, any value but 0 is on), a whole number
+// (u32), a number, a number truncated toward zero (an i32 in a block), or a gain in decibels held
+// as a factor.
+enum class Form : uint8_t { kSwitch, kWhole, kNumber, kTruncated, kGain };
+
+// One parameter: where its value and its stage's changed flag lie in StudioDeviceSimFXParams.
+struct Field {
+    int16_t id;
+    Form form;
+    size_t value;
+    size_t changed;
+};
+
+#define SX_DEVICE_SIM_FIELD(id, form, stage, name)                                 \
+    Field {                                                                        \
+        DeviceSim_##id, Form::form, offsetof(StudioDeviceSimFXParams, stage.name), \
+            offsetof(StudioDeviceSimFXParams, stage.changed)                       \
+    }
+#define SX_DEVICE_SIM_GAIN(id, form, name)                                   \
+    Field {                                                                  \
+        DeviceSim_##id, Form::form, offsetof(StudioDeviceSimFXParams, name), \
+            offsetof(StudioDeviceSimFXParams, gainChanged)                   \
+    }
+
+// Every parameter, in the order a parameter block lists them.
+constexpr Field kFields[] = {
+    SX_DEVICE_SIM_FIELD(FilterOn, kSwitch, filter, on),
+    SX_DEVICE_SIM_FIELD(LowPassSlope, kWhole, filter, lowPassSlope),
+    SX_DEVICE_SIM_FIELD(LowPassFreq, kNumber, filter, lowPassFreq),
+    SX_DEVICE_SIM_FIELD(LowPassResonance, kNumber, filter, lowPassResonance),
+    SX_DEVICE_SIM_FIELD(HighPassSlope, kWhole, filter, highPassSlope),
+    SX_DEVICE_SIM_FIELD(HighPassFreq, kNumber, filter, highPassFreq),
+    SX_DEVICE_SIM_FIELD(HighPassResonance, kNumber, filter, highPassResonance),
+    SX_DEVICE_SIM_FIELD(DistortionOn, kSwitch, distortion, on),
+    SX_DEVICE_SIM_FIELD(DistortionType, kWhole, distortion, type),
+    SX_DEVICE_SIM_FIELD(DistortionDrive, kNumber, distortion, drive),
+    SX_DEVICE_SIM_FIELD(DistortionDetector, kNumber, distortion, detector),
+    SX_DEVICE_SIM_FIELD(DistortionAsymmetry, kNumber, distortion, asymmetry),
+    SX_DEVICE_SIM_FIELD(EQOn, kSwitch, eq, on),
+    SX_DEVICE_SIM_FIELD(EQType, kWhole, eq, type),
+    SX_DEVICE_SIM_FIELD(EQFreq, kNumber, eq, freq),
+    SX_DEVICE_SIM_FIELD(EQResonance, kNumber, eq, resonance),
+    SX_DEVICE_SIM_FIELD(EQGain, kNumber, eq, gain),
+    SX_DEVICE_SIM_FIELD(NoiseOn, kSwitch, noise, on),
+    SX_DEVICE_SIM_FIELD(NoiseLevel, kNumber, noise, level),
+    SX_DEVICE_SIM_FIELD(NoiseLowPassFreq, kNumber, noise, lowPassFreq),
+    SX_DEVICE_SIM_FIELD(NoiseHighPassFreq, kNumber, noise, highPassFreq),
+    SX_DEVICE_SIM_FIELD(NoiseDuckThreshold, kNumber, noise, duckThreshold),
+    SX_DEVICE_SIM_FIELD(NoiseDuckLevel, kNumber, noise, duckLevel),
+    SX_DEVICE_SIM_FIELD(NoiseRecoveryTime, kNumber, noise, recoveryTime),
+    SX_DEVICE_SIM_FIELD(ModelOn, kSwitch, model, on),
+    SX_DEVICE_SIM_FIELD(ModelIndex, kWhole, model, index),
+    SX_DEVICE_SIM_FIELD(ModelFreqScale, kNumber, model, freqScale),
+    SX_DEVICE_SIM_FIELD(GateOn, kSwitch, gate, on),
+    SX_DEVICE_SIM_FIELD(GateThreshold, kNumber, gate, threshold),
+    SX_DEVICE_SIM_FIELD(GateFloor, kNumber, gate, floor),
+    SX_DEVICE_SIM_FIELD(GateAttack, kNumber, gate, attack),
+    SX_DEVICE_SIM_FIELD(GateHold, kNumber, gate, hold),
+    SX_DEVICE_SIM_FIELD(GateRelease, kNumber, gate, release),
+    SX_DEVICE_SIM_FIELD(LoFiOn, kSwitch, lofi, on),
+    SX_DEVICE_SIM_FIELD(LoFiBitsIndex, kTruncated, lofi, bitsIndex),
+    SX_DEVICE_SIM_FIELD(LoFiHold, kTruncated, lofi, hold),
+    SX_DEVICE_SIM_FIELD(LoFiBandLimit, kNumber, lofi, bandLimit),
+    SX_DEVICE_SIM_GAIN(InputGain, kGain, inputGain),
+    SX_DEVICE_SIM_GAIN(OutputGain, kGain, outputGain),
+    SX_DEVICE_SIM_GAIN(Mix, kNumber, mix),
+};
+
+#undef SX_DEVICE_SIM_FIELD
+#undef SX_DEVICE_SIM_GAIN
+
+const Field* FindField(int16_t id) {
+    for (const Field& field : kFields)
+        if (field.id == id) return &field;
+    return nullptr;
+}
+
+template <typename T>
+T& At(StudioDeviceSimFXParams& values, size_t offset) {
+    return *reinterpret_cast<T*>(reinterpret_cast<uint8_t*>(&values) + offset);
+}
+
+template <typename T>
+T At(const StudioDeviceSimFXParams& values, size_t offset) {
+    T value;
+    std::memcpy(&value, reinterpret_cast<const uint8_t*>(&values) + offset, sizeof value);
+    return value;
+}
 
 // A number truncated toward zero, held to the integer range; not a number gives 0.
 int32_t Truncated(float v) {
@@ -23,219 +113,43 @@ int32_t Truncated(float v) {
 }  // namespace
 
 SXRESULT CStudioDeviceSimFXParams::SetParam(int16_t paramID, const void* value, uint32_t size) {
-    if (!value) return SX_InvalidParameter;
-    StudioDeviceSimFXParams& p = values;
-    uint8_t* changed = nullptr;
-    uint8_t* switchField = nullptr;
-    uint32_t* u32Field = nullptr;
-    float* f32Field = nullptr;
-    int32_t* truncatedField = nullptr;
-    float* gainField = nullptr;
-    switch (paramID) {
-        case DeviceSim_FilterOn:
-            switchField = &p.filter.on;
-            changed = &p.filter.changed;
+    const Field* field = FindField(paramID);
+    if (!value || !field) return SX_InvalidParameter;
+    if (size < (field->form == Form::kSwitch ? 1u : 4u)) return SX_InvalidParameter;
+    float v = 0.0f;
+    if (field->form != Form::kSwitch && field->form != Form::kWhole) std::memcpy(&v, value, 4);
+    switch (field->form) {
+        case Form::kSwitch:
+            At<uint8_t>(values, field->value) = *static_cast<const uint8_t*>(value) != 0 ? 1 : 0;
             break;
-        case DeviceSim_LowPassSlope:
-            u32Field = &p.filter.lowPassSlope;
-            changed = &p.filter.changed;
+        case Form::kWhole:
+            std::memcpy(&At<uint32_t>(values, field->value), value, 4);
             break;
-        case DeviceSim_LowPassFreq:
-            f32Field = &p.filter.lowPassFreq;
-            changed = &p.filter.changed;
+        case Form::kNumber:
+            At<float>(values, field->value) = v;
             break;
-        case DeviceSim_LowPassResonance:
-            f32Field = &p.filter.lowPassResonance;
-            changed = &p.filter.changed;
+        case Form::kTruncated:
+            At<int32_t>(values, field->value) = Truncated(v);
             break;
-        case DeviceSim_HighPassSlope:
-            u32Field = &p.filter.highPassSlope;
-            changed = &p.filter.changed;
+        case Form::kGain:
+            At<float>(values, field->value) = SxParamDbToLinear(v);
             break;
-        case DeviceSim_HighPassFreq:
-            f32Field = &p.filter.highPassFreq;
-            changed = &p.filter.changed;
-            break;
-        case DeviceSim_HighPassResonance:
-            f32Field = &p.filter.highPassResonance;
-            changed = &p.filter.changed;
-            break;
-        case DeviceSim_DistortionOn:
-            switchField = &p.distortion.on;
-            changed = &p.distortion.changed;
-            break;
-        case DeviceSim_DistortionType:
-            u32Field = &p.distortion.type;
-            changed = &p.distortion.changed;
-            break;
-        case DeviceSim_DistortionDrive:
-            f32Field = &p.distortion.drive;
-            changed = &p.distortion.changed;
-            break;
-        case DeviceSim_DistortionDetector:
-            f32Field = &p.distortion.detector;
-            changed = &p.distortion.changed;
-            break;
-        case DeviceSim_DistortionAsymmetry:
-            f32Field = &p.distortion.asymmetry;
-            changed = &p.distortion.changed;
-            break;
-        case DeviceSim_EQOn:
-            switchField = &p.eq.on;
-            changed = &p.eq.changed;
-            break;
-        case DeviceSim_EQType:
-            u32Field = &p.eq.type;
-            changed = &p.eq.changed;
-            break;
-        case DeviceSim_EQFreq:
-            f32Field = &p.eq.freq;
-            changed = &p.eq.changed;
-            break;
-        case DeviceSim_EQResonance:
-            f32Field = &p.eq.resonance;
-            changed = &p.eq.changed;
-            break;
-        case DeviceSim_EQGain:
-            f32Field = &p.eq.gain;
-            changed = &p.eq.changed;
-            break;
-        case DeviceSim_NoiseOn:
-            switchField = &p.noise.on;
-            changed = &p.noise.changed;
-            break;
-        case DeviceSim_NoiseLevel:
-            f32Field = &p.noise.level;
-            changed = &p.noise.changed;
-            break;
-        case DeviceSim_NoiseLowPassFreq:
-            f32Field = &p.noise.lowPassFreq;
-            changed = &p.noise.changed;
-            break;
-        case DeviceSim_NoiseHighPassFreq:
-            f32Field = &p.noise.highPassFreq;
-            changed = &p.noise.changed;
-            break;
-        case DeviceSim_NoiseDuckThreshold:
-            f32Field = &p.noise.duckThreshold;
-            changed = &p.noise.changed;
-            break;
-        case DeviceSim_NoiseDuckLevel:
-            f32Field = &p.noise.duckLevel;
-            changed = &p.noise.changed;
-            break;
-        case DeviceSim_NoiseRecoveryTime:
-            f32Field = &p.noise.recoveryTime;
-            changed = &p.noise.changed;
-            break;
-        case DeviceSim_ModelOn:
-            switchField = &p.model.on;
-            changed = &p.model.changed;
-            break;
-        case DeviceSim_ModelIndex:
-            u32Field = &p.model.index;
-            changed = &p.model.changed;
-            break;
-        case DeviceSim_ModelFreqScale:
-            f32Field = &p.model.freqScale;
-            changed = &p.model.changed;
-            break;
-        case DeviceSim_GateOn:
-            switchField = &p.gate.on;
-            changed = &p.gate.changed;
-            break;
-        case DeviceSim_GateThreshold:
-            f32Field = &p.gate.threshold;
-            changed = &p.gate.changed;
-            break;
-        case DeviceSim_GateFloor:
-            f32Field = &p.gate.floor;
-            changed = &p.gate.changed;
-            break;
-        case DeviceSim_GateAttack:
-            f32Field = &p.gate.attack;
-            changed = &p.gate.changed;
-            break;
-        case DeviceSim_GateHold:
-            f32Field = &p.gate.hold;
-            changed = &p.gate.changed;
-            break;
-        case DeviceSim_GateRelease:
-            f32Field = &p.gate.release;
-            changed = &p.gate.changed;
-            break;
-        case DeviceSim_LoFiOn:
-            switchField = &p.lofi.on;
-            changed = &p.lofi.changed;
-            break;
-        case DeviceSim_LoFiBitsIndex:
-            truncatedField = &p.lofi.bitsIndex;
-            changed = &p.lofi.changed;
-            break;
-        case DeviceSim_LoFiHold:
-            truncatedField = &p.lofi.hold;
-            changed = &p.lofi.changed;
-            break;
-        case DeviceSim_LoFiBandLimit:
-            f32Field = &p.lofi.bandLimit;
-            changed = &p.lofi.changed;
-            break;
-        case DeviceSim_InputGain:
-            gainField = &p.inputGain;
-            changed = &p.gainChanged;
-            break;
-        case DeviceSim_OutputGain:
-            gainField = &p.outputGain;
-            changed = &p.gainChanged;
-            break;
-        case DeviceSim_Mix:
-            f32Field = &p.mix;
-            changed = &p.gainChanged;
-            break;
-        default:
-            return SX_InvalidParameter;
     }
-    if (size < (switchField ? 1u : 4u)) return SX_InvalidParameter;
-    if (switchField) {
-        *switchField = *static_cast<const uint8_t*>(value) != 0 ? 1 : 0;
-    } else if (u32Field) {
-        std::memcpy(u32Field, value, 4);
-    } else {
-        float v;
-        std::memcpy(&v, value, 4);
-        if (f32Field) *f32Field = v;
-        if (truncatedField) *truncatedField = Truncated(v);
-        if (gainField) *gainField = SxParamDbToLinear(v);
-    }
-    *changed = 1;
+    At<uint8_t>(values, field->changed) = 1;
     return SX_Success;
 }
 
 void CStudioDeviceSimFXParams::SetRTPCValue(uint32_t propertyID, float value, CSxRegisteredObj*) {
     const int16_t id = static_cast<int16_t>(propertyID);
-    switch (id) {
-        case DeviceSim_FilterOn:
-        case DeviceSim_DistortionOn:
-        case DeviceSim_EQOn:
-        case DeviceSim_NoiseOn:
-        case DeviceSim_ModelOn:
-        case DeviceSim_GateOn:
-        case DeviceSim_LoFiOn: {
-            const uint8_t on = value != 0.0f && !std::isnan(value) ? 1 : 0;
-            SetParam(id, &on, sizeof on);
-            return;
-        }
-        case DeviceSim_LowPassSlope:
-        case DeviceSim_HighPassSlope:
-        case DeviceSim_DistortionType:
-        case DeviceSim_EQType:
-        case DeviceSim_ModelIndex: {
-            const uint32_t whole = value > 0.0f ? uint32_t(std::min(value, 4294967040.0f)) : 0u;
-            SetParam(id, &whole, sizeof whole);
-            return;
-        }
-        default:
-            SetParam(id, &value, sizeof value);
+    const Field* field = FindField(id);
+    if (field && field->form == Form::kSwitch) {
+        const uint8_t on = value != 0.0f && !std::isnan(value) ? 1 : 0;
+        SetParam(id, &on, sizeof on);
+    } else if (field && field->form == Form::kWhole) {
+        const uint32_t whole = value > 0.0f ? uint32_t(std::min(value, 4294967040.0f)) : 0u;
+        SetParam(id, &whole, sizeof whole);
+    } else {
+        SetParam(id, &value, sizeof value);
     }
 }
 
@@ -274,58 +188,27 @@ SXRESULT CStudioDeviceSimFXParams::Term(ISxPluginMemAlloc* allocator) {
 }
 
 SXRESULT CStudioDeviceSimFXParams::SetParamsBlock(const void* block, uint32_t size) {
-    const StudioDeviceSimFXParams d;
-    StudioDeviceSimFXParams& p = values;
+    const StudioDeviceSimFXParams defaults;
     SxParamsBlockReader r(block, size, kStudioDeviceSimBlockSize);
-    auto on = [&r]() -> uint8_t { return r.ReadU8(0) != 0 ? 1 : 0; };
-
-    p.filter.on = on();
-    p.filter.lowPassSlope = r.ReadU32(d.filter.lowPassSlope);
-    p.filter.lowPassFreq = r.ReadF32(d.filter.lowPassFreq);
-    p.filter.lowPassResonance = r.ReadF32(d.filter.lowPassResonance);
-    p.filter.highPassSlope = r.ReadU32(d.filter.highPassSlope);
-    p.filter.highPassFreq = r.ReadF32(d.filter.highPassFreq);
-    p.filter.highPassResonance = r.ReadF32(d.filter.highPassResonance);
-
-    p.distortion.on = on();
-    p.distortion.type = r.ReadU32(d.distortion.type);
-    p.distortion.drive = r.ReadF32(d.distortion.drive);
-    p.distortion.detector = r.ReadF32(d.distortion.detector);
-    p.distortion.asymmetry = r.ReadF32(d.distortion.asymmetry);
-
-    p.eq.on = on();
-    p.eq.type = r.ReadU32(d.eq.type);
-    p.eq.freq = r.ReadF32(d.eq.freq);
-    p.eq.resonance = r.ReadF32(d.eq.resonance);
-    p.eq.gain = r.ReadF32(d.eq.gain);
-
-    p.noise.on = on();
-    p.noise.level = r.ReadF32(d.noise.level);
-    p.noise.lowPassFreq = r.ReadF32(d.noise.lowPassFreq);
-    p.noise.highPassFreq = r.ReadF32(d.noise.highPassFreq);
-    p.noise.duckThreshold = r.ReadF32(d.noise.duckThreshold);
-    p.noise.duckLevel = r.ReadF32(d.noise.duckLevel);
-    p.noise.recoveryTime = r.ReadF32(d.noise.recoveryTime);
-
-    p.model.on = on();
-    p.model.index = r.ReadU32(d.model.index);
-    p.model.freqScale = r.ReadF32(d.model.freqScale);
-
-    p.gate.on = on();
-    p.gate.threshold = r.ReadF32(d.gate.threshold);
-    p.gate.floor = r.ReadF32(d.gate.floor);
-    p.gate.attack = r.ReadF32(d.gate.attack);
-    p.gate.hold = r.ReadF32(d.gate.hold);
-    p.gate.release = r.ReadF32(d.gate.release);
-
-    p.lofi.on = on();
-    p.lofi.bitsIndex = r.ReadI32(d.lofi.bitsIndex);
-    p.lofi.hold = r.ReadI32(d.lofi.hold);
-    p.lofi.bandLimit = r.ReadF32(d.lofi.bandLimit);
-
-    p.inputGain = SxParamDbToLinear(r.ReadF32(0.0f));
-    p.outputGain = SxParamDbToLinear(r.ReadF32(0.0f));
-    p.mix = r.ReadF32(d.mix);
+    for (const Field& field : kFields) {
+        switch (field.form) {
+            case Form::kSwitch:
+                At<uint8_t>(values, field.value) = r.ReadU8(0) != 0 ? 1 : 0;
+                break;
+            case Form::kWhole:
+                At<uint32_t>(values, field.value) = r.ReadU32(At<uint32_t>(defaults, field.value));
+                break;
+            case Form::kNumber:
+                At<float>(values, field.value) = r.ReadF32(At<float>(defaults, field.value));
+                break;
+            case Form::kTruncated:
+                At<int32_t>(values, field.value) = r.ReadI32(At<int32_t>(defaults, field.value));
+                break;
+            case Form::kGain:
+                At<float>(values, field.value) = SxParamDbToLinear(r.ReadF32(0.0f));
+                break;
+        }
+    }
     SetAllChanged();
     return r.Result();
 }
