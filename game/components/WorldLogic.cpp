@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "core/EngineCore.h"
 #include "core/Random.h"
 #include "engine/Factory.h"
 #include "engine/GameObject.h"
@@ -30,6 +31,8 @@ bool GroupInactive(SD::GameObject* object) {
 }
 
 void SetBulbAlpha(SD::GameObject* object, float alpha) { looks::SetGeometryAlpha(object, alpha); }
+
+float CoreSeconds() { return static_cast<float>(SD::Core::GetTime()); }
 
 float RandomAngle(float limit) { return std::fmod(static_cast<float>(SD::RandomRaw()), 2.0f * limit) - limit; }
 

@@ -22,6 +22,8 @@ bool Near(SD::GameObject* object, SD::GameObject* other, float radius);
 bool GroupInactive(SD::GameObject* object);
 // Writes only the alpha of an object's geometry colour.
 void SetBulbAlpha(SD::GameObject* object, float alpha);
+// The engine core's clock in seconds, which the scenery's sways and bobs run on.
+float CoreSeconds();
 // A random angle in [-limit, limit) from the engine generator.
 float RandomAngle(float limit);
 
