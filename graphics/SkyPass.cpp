@@ -1,6 +1,8 @@
-// The sky: the sky sphere around the viewer with the four seasonal textures that the sky effect
-// blends, on the far plane where the view's opaque surfaces left the depth cleared.
+// The sky: the sky sphere around the viewer with the seasons' textures that the season's
+// transitions blend (the two that weigh most, see SkyBlend.h), on the far plane where the view's opaque surfaces left the depth cleared.
+#include "core/Season.h"
 #include "graphics/Graphics.h"
+#include "graphics/SkyBlend.h"
 #include "graphics/resources/Effect.h"
 #include "graphics/resources/Mesh.h"
 #include "graphics/resources/Texture.h"
@@ -31,16 +33,19 @@ void Graphics_::DrawSky(RenderTarget* target) {
         SD::Mtx44 translateView = SD::Mtx44::Identity();
         translateView(3, 2) = cameraNear;
         sky->SetMatrix("translate_view", translateView);
-        static const char* const kSeasons[4][2] = {{"texture0", "spring_skysphere"},
-                                                   {"texture1", "summer_skysphere"},
-                                                   {"texture2", "fall_skysphere"},
-                                                   {"texture3", "winter_skysphere"}};
-        for (const auto& season : kSeasons) {
-            if (Resource::iTexture* texture = FindTexture(season[1]))
-                sky->SetTexture(season[0], texture);
-            else
-                ReportMissingOnce("Texture", season[1]);
-        }
+        // Every season's texture is looked up, so that a missing one is told whatever the season.
+        static const char* const kSeasons[SD::kSeasonCount] = {"spring_skysphere", "summer_skysphere", "fall_skysphere",
+                                                               "winter_skysphere"};
+        Resource::iTexture* textures[SD::kSeasonCount] = {};
+        for (int i = 0; i < SD::kSeasonCount; ++i)
+            if (!(textures[i] = FindTexture(kSeasons[i]))) ReportMissingOnce("Texture", kSeasons[i]);
+        const SD::WorldSeason& season = SD::WorldSeason::Get();
+        const SkyBlend blend = ChooseSkyBlend({season.GetTransition(SD::SeasonTransition::kSpringToSummer),
+                                               season.GetTransition(SD::SeasonTransition::kSummerToFall),
+                                               season.GetTransition(SD::SeasonTransition::kFallToWinter)});
+        sky->SetTexture("sky_from", textures[blend.from]);
+        sky->SetTexture("sky_to", textures[blend.to]);
+        sky->SetFloat("sky_mix", blend.mix);
         const unsigned passes = sky->Begin();
         DrawMesh(skySphere, sky, passes);
         sky->End();

@@ -1,30 +1,22 @@
-# The sky sphere around the viewer, blending the four seasonal sky textures in the order of the
-# seasons by the three transition values. The sphere turns with the view but never moves with
+# The sky sphere around the viewer: two of the seasons' sky textures mixed, the two that the
+# season's transitions weigh most (the renderer chooses them). The sphere turns with the view but never moves with
 # the eye; it is drawn behind everything, without depth.
 param shared float4x4 view
 param shared float4x4 projection
-param shared float spring_to_summer_transition_value
-param shared float summer_to_fall_transition_value
-param shared float fall_to_winter_transition_value
 param float4x4 world
 param float4x4 translate_view
-param texture texture0
-param texture texture1
-param texture texture2
-param texture texture3
+param texture sky_from
+param texture sky_to
+param float sky_mix
 param float4 half_texel_offset
 glsl
 uniform mat4 view;
 uniform mat4 projection;
-uniform float spring_to_summer_transition_value;
-uniform float summer_to_fall_transition_value;
-uniform float fall_to_winter_transition_value;
 uniform mat4 world;
 uniform mat4 translate_view;
-uniform sampler2D texture0;
-uniform sampler2D texture1;
-uniform sampler2D texture2;
-uniform sampler2D texture3;
+uniform sampler2D sky_from;
+uniform sampler2D sky_to;
+uniform float sky_mix;
 
 #ifdef QV_VERTEX
 layout(location = QV_POSITION) in vec4 in_position;
@@ -43,10 +35,8 @@ void sky_vertex() {
 in vec2 sky_uv;
 
 void sky_fragment() {
-    vec4 sky = texture(texture0, sky_uv);
-    sky = mix(sky, texture(texture1, sky_uv), clamp(spring_to_summer_transition_value, 0.0, 1.0));
-    sky = mix(sky, texture(texture2, sky_uv), clamp(summer_to_fall_transition_value, 0.0, 1.0));
-    sky = mix(sky, texture(texture3, sky_uv), clamp(fall_to_winter_transition_value, 0.0, 1.0));
+    // Every pixel reads both: the renderer runs both sides of a branch.
+    vec4 sky = mix(texture(sky_from, sky_uv), texture(sky_to, sky_uv), sky_mix);
     // Alpha 0 like the background the sky pass clears to.
     qv_target0 = vec4(sky.rgb, 0.0);
 }

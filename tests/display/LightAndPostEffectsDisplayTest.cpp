@@ -615,11 +615,10 @@ TEST_F(LightAndPostEffects, TheSkyFillsEveryPixelWhereNoSurfaceIs) {
         ASSERT_EQ(sky->SetMatrix("projection", projection), kOk);
         ASSERT_EQ(sky->SetMatrix("world", world), kOk);
         ASSERT_EQ(sky->SetMatrix("translate_view", translateView), kOk);
-        for (const char* texture : {"texture0", "texture1", "texture2", "texture3"})
-            ASSERT_EQ(sky->SetTexture(texture, Flat(0xFF3366CCu)), kOk);
-        for (const char* transition : {"spring_to_summer_transition_value", "summer_to_fall_transition_value",
-                                       "fall_to_winter_transition_value"})
-            ASSERT_EQ(sky->SetFloat(transition, 0.0f), kOk);
+        // Half-way between two seasons' skies: their mean.
+        ASSERT_EQ(sky->SetTexture("sky_from", Flat(0xFF2255BBu)), kOk);
+        ASSERT_EQ(sky->SetTexture("sky_to", Flat(0xFF4477DDu)), kOk);
+        ASSERT_EQ(sky->SetFloat("sky_mix", 0.5f), kOk);
         ASSERT_EQ(device_->SetVertexDeclaration(Declaration(Aperture::Resource::MeshVertex::Elements())), kOk);
         ASSERT_EQ(
             device_->SetStreamSource(0, Vertices(sphere.vertices.data(), uint32_t(sphere.vertices.size() * 56)), 0, 56),

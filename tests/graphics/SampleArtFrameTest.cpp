@@ -34,8 +34,8 @@ bool Has(const std::vector<Size>& sizes, Size size) {
 }
 
 // The sample art as the loading screen hands it over: the three manifests, then the built-in
-// models; a frame of the hill and the world's terrain before the camera then binds the sky's
-// four season textures and the hill's and the terrain's material textures, with nothing reported
+// models; a frame of the hill and the world's terrain before the camera then binds the two
+// season textures the sky mixes and the hill's and the terrain's material textures, with nothing reported
 // missing.
 TEST(SampleArtFrame, TheSkyTheHillAndTheTerrainDrawWithTheirSampleTextures) {
     gfxtest::SceneFixture f;
@@ -56,7 +56,7 @@ TEST(SampleArtFrame, TheSkyTheHillAndTheTerrainDrawWithTheirSampleTextures) {
     terrain.VUnregister();
 
     const std::vector<Command>& frame = f.Frame();
-    for (const char* season : {"texture0", "texture1", "texture2", "texture3"}) {
+    for (const char* season : {"sky_from", "sky_to"}) {
         const std::vector<Size> sizes = BoundSizes(frame, season);
         ASSERT_FALSE(sizes.empty()) << season;
         EXPECT_EQ(sizes.back(), (Size{4, 4})) << season;
