@@ -70,8 +70,8 @@ void StarfallLeaves::VUpdate(float) {
 }
 
 const char* StarfallTreeLeafLogic::Blueprint() const {
-    const std::string& season = SowlarSystem_::GetInstance().GetSeasonAtPlayer();
-    return season == "Summer" || season == "summer" ? "World/SummerLeaves" : "World/SpringLeaves";
+    const bool summer = SowlarSystem_::GetInstance().GetSeasonAtPlayer() == SD::Season::kSummer;
+    return summer ? "World/SummerLeaves" : "World/SpringLeaves";
 }
 
 const StarfallLeaves::Shape& StarfallTreeLeafLogic::GetShape() const {

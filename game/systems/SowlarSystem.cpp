@@ -111,8 +111,13 @@ SowlarSystem_::SowlarSystem_() {
 }
 
 void SowlarSystem_::ReadConfig(SD::ConfigFile& config) {
-    startingSeason_ = config.GetString("StartingSeason", "Spring");
-    currentSeason_ = startingSeason_;
+    // The world is in the starting season until the story begins (ResetCycle opens in spring).
+    const std::string starting = config.GetString("StartingSeason", "Spring");
+    SD::Season season = SD::Season::kSpring;
+    if (!SD::ParseSeason(starting, &season))
+        SD_WARNING(Debug::kLogData, "SowlarSystem: StartingSeason=%s is no season; the world starts in spring",
+                   starting.c_str());
+    SD::WorldSeason::Get().Enter(season);
     for (int s = 0; s < SD::kSeasonCount; ++s) {
         const std::string name = SD::SeasonName(static_cast<SD::Season>(s));
         SeasonSettings& season = settings_[s];
@@ -183,22 +188,17 @@ void SowlarSystem_::SetVolumeSeason(SD::Season season, float blend) {
         SD::WorldSeason::Get().Enter(season);
 }
 
-const std::string& SowlarSystem_::GetSeasonAtPlayer() {
+SD::Season SowlarSystem_::GetSeasonAtPlayer() const {
     SD::GameObject* player = Find("Player");
-    if (!player) return currentSeason_;
+    if (!player) return SD::WorldSeason::Get().GetSeason();
     const float x = player->GetTransform().GetLocalPos().x;
     const float springEnd = GetSettings(SD::Season::kSpring).boundaryX;
     const float summerStart = GetSettings(SD::Season::kSummer).boundaryX;
-    if (x < springEnd) {
-        currentSeason_ = "Spring";
-    } else if (x > summerStart) {
-        currentSeason_ = "Summer";
-    } else {
-        // Between the boundaries (both at the same X gives 0/0, which is not below a half).
-        const float ratio = (x - springEnd) / (summerStart - springEnd);
-        currentSeason_ = ratio < 0.5f ? "Spring" : "Summer";
-    }
-    return currentSeason_;
+    if (x < springEnd) return SD::Season::kSpring;
+    if (x > summerStart) return SD::Season::kSummer;
+    // Between the boundaries (both at the same X gives 0/0, which is not below a half).
+    const float ratio = (x - springEnd) / (summerStart - springEnd);
+    return ratio < 0.5f ? SD::Season::kSpring : SD::Season::kSummer;
 }
 
 void SowlarSystem_::StartLightning() {
@@ -337,7 +337,7 @@ void SowlarSystem_::Update(float dt) {
 void SowlarSystem_::RunStage(float dt) {
     switch (stage_) {
         case 0: {
-            SetSeasonWeight("Spring", weights_[0].GetValue());
+            SetSeasonWeight(SD::Season::kSpring, weights_[0].GetValue());
             waterAlpha_ = kSeasonTuning.springWaterAlpha;
             // The dust around the player comes alive with the world.
             Aperture::Photon::ParticleSystem* dust = Effect(Find("Player"), SD::CID_DustSystem);
@@ -349,14 +349,14 @@ void SowlarSystem_::RunStage(float dt) {
         }
         case 3:
             waterAlpha_ = rainContact_ ? kSeasonTuning.rainWaterAlpha : kSeasonTuning.summerWaterAlpha;
-            SetSeasonWeight("Summer", weights_[0].GetValue());
+            SetSeasonWeight(SD::Season::kSummer, weights_[0].GetValue());
             break;
         case 6:
         case 7:
-            SetSeasonWeight("Summer", weights_[0].GetValue());
+            SetSeasonWeight(SD::Season::kSummer, weights_[0].GetValue());
             break;
         case 8:
-            SetSeasonWeight("Fall", weights_[1].GetValue());
+            SetSeasonWeight(SD::Season::kFall, weights_[1].GetValue());
             break;
         case kFinalStage: {
             // The escort's fireflies rise one by one into the winter sky.
@@ -380,7 +380,7 @@ void SowlarSystem_::RunStage(float dt) {
                     if (auto* fade = static_cast<HudFade*>(square->GetComponent(SD::CID_HudFade))) fade->Begin();
                 }
             }
-            SetSeasonWeight("Winter", weights_[2].GetValue());
+            SetSeasonWeight(SD::Season::kWinter, weights_[2].GetValue());
             return;
         }
         default:

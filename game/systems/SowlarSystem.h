@@ -57,7 +57,9 @@ public:
     // there is no story and the volumes alone set the season.
     void SetVolumeSeason(SD::Season season, float blend);
     bool StoryHoldsSeason() const;
-    const std::string& GetSeasonAtPlayer();
+    // Spring or summer by where the player is along X between the spring and summer
+    // boundaries; the world's season when there is no player.
+    SD::Season GetSeasonAtPlayer() const;
     void StartLightning();
     void ActivateGroup(const char* group, bool flag);
     void DeactivateGroup(const char* group);
@@ -71,7 +73,6 @@ public:
     Wind* SpawnBreezeSphere(const SD::Vec3& position, const SD::Vec3& direction);
 
     const SeasonSettings& GetSettings(SD::Season season) const { return settings_[static_cast<int>(season)]; }
-    const std::string& GetCurrentSeason() const { return currentSeason_; }
     int GetStage() const { return stage_; }
     int GetStoryCounter() const { return storyCounter_; }
     void SetStoryCounter(int counter) { storyCounter_ = counter; }
@@ -97,8 +98,6 @@ private:
     // The snow of both snow objects falls or stops.
     void LetSnow(bool falling);
 
-    std::string currentSeason_;
-    std::string startingSeason_;
     SeasonSettings settings_[SD::kSeasonCount];
     bool fogEnabled_ = false;
     SD::Vec4 currentAmbient_{1.0f, 1.0f, 1.0f, 1.0f};

@@ -107,14 +107,17 @@ TEST_F(SeasonCycleTest, TheDefaultConfigurationIsWhiteWithOneBoundaryAtZero) {
     EXPECT_NEAR(spring.fog.w, 1.0f, 1e-6f);
     EXPECT_EQ(spring.fogNear, 100.0f);
     EXPECT_EQ(seasons.GetSettings(SD::Season::kWinter).fogFar, 10000.0f);
-    EXPECT_EQ(seasons.GetCurrentSeason(), "Spring");
-    // Without a player the name stays as it is.
-    EXPECT_EQ(seasons.GetSeasonAtPlayer(), "Spring");
+    EXPECT_EQ(SD::WorldSeason::Get().GetSeason(), SD::Season::kSpring);
+    // Without a player it is the world's season.
+    EXPECT_EQ(seasons.GetSeasonAtPlayer(), SD::Season::kSpring);
     SD::GameObject* player = Spawn("Vehicle", "Player");
     const struct {
         float x;
-        const char* season;
-    } cases[] = {{-0.5f, "Spring"}, {0.0f, "Summer"}, {0.5f, "Summer"}, {-3000, "Spring"}};
+        SD::Season season;
+    } cases[] = {{-0.5f, SD::Season::kSpring},
+                 {0.0f, SD::Season::kSummer},
+                 {0.5f, SD::Season::kSummer},
+                 {-3000, SD::Season::kSpring}};
     for (const auto& c : cases) {
         player->GetTransform().SetPosX(c.x);
         EXPECT_EQ(seasons.GetSeasonAtPlayer(), c.season) << c.x;
@@ -123,7 +126,10 @@ TEST_F(SeasonCycleTest, TheDefaultConfigurationIsWhiteWithOneBoundaryAtZero) {
 
 TEST_F(SeasonCycleTest, ValuesThatAreNoNumbersKeepTheirDefaults) {
     qvtest::CapturedLog log;
-    Configure("SpringFogNear=nan\nSummerStartX=inf\nFallFogColor_red=-inf\nWinterFogFar=oops\n");
+    Configure("SpringFogNear=nan\nSummerStartX=inf\nFallFogColor_red=-inf\nWinterFogFar=oops\nStartingSeason=Autumn\n");
+    // A starting season that is none of the four is told and the world starts in spring.
+    EXPECT_EQ(SD::WorldSeason::Get().GetSeason(), SD::Season::kSpring);
+    EXPECT_EQ(qvtest::Occurrences(log.Text(), "StartingSeason=Autumn is no season"), 1u) << log.Text();
     EXPECT_EQ(seasons.GetSettings(SD::Season::kSpring).fogNear, 100.0f);
     EXPECT_EQ(seasons.GetSettings(SD::Season::kSummer).boundaryX, 0.0f);
     EXPECT_NEAR(seasons.GetSettings(SD::Season::kFall).fog.x, 1.0f, 1e-6f);
@@ -137,7 +143,9 @@ TEST_F(SeasonCycleTest, TheConfiguredBoundariesAndColoursDecideTheSeasonAndTheLo
     Configure(
         "StartingSeason=Summer\nSpringEndX=1000\nSummerStartX=3000\nSpringAmbientLightColor_red=51\n"
         "SpringFogColor_blue=0\nSpringFogNear=20\nSpringFogFar=800\nWinterAmbientLightColor_green=102\n");
-    EXPECT_EQ(seasons.GetCurrentSeason(), "Summer");
+    // The world is in the starting season until the story begins.
+    EXPECT_EQ(SD::WorldSeason::Get().GetSeason(), SD::Season::kSummer);
+    EXPECT_EQ(seasons.GetSeasonAtPlayer(), SD::Season::kSummer);
     EXPECT_NEAR(seasons.GetSettings(SD::Season::kSpring).ambient.x, 0.2f, 1e-6f);
     EXPECT_NEAR(seasons.GetSettings(SD::Season::kWinter).ambient.y, 0.4f, 1e-6f);
     // Initialisation shows spring at once.
@@ -148,9 +156,9 @@ TEST_F(SeasonCycleTest, TheConfiguredBoundariesAndColoursDecideTheSeasonAndTheLo
     SD::GameObject* player = Spawn("Vehicle", "Player");
     const struct {
         float x;
-        const char* season;
-    } cases[] = {{999, "Spring"},  {1000, "Spring"}, {1999, "Spring"},
-                 {2000, "Summer"}, {3000, "Summer"}, {3001, "Summer"}};
+        SD::Season season;
+    } cases[] = {{999, SD::Season::kSpring},  {1000, SD::Season::kSpring}, {1999, SD::Season::kSpring},
+                 {2000, SD::Season::kSummer}, {3000, SD::Season::kSummer}, {3001, SD::Season::kSummer}};
     for (const auto& c : cases) {
         player->GetTransform().SetPosX(c.x);
         EXPECT_EQ(seasons.GetSeasonAtPlayer(), c.season) << c.x;
