@@ -7,14 +7,15 @@
 # <build folder>/screenshots (or the folder QV_FRAMES names), for a person to look at.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-./tools/install-deps.sh
+# The virtual display, the key sender and the screenshot tools beside the build's packages.
+./tools/install-deps.sh xvfb xauth xdotool imagemagick python3-pil
 build=build/test
 if [ $# -gt 0 ] && [[ $1 != -* ]]; then build=$1; shift; fi
 if [ ! -f "$build/CMakeCache.txt" ]; then
   cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Debug -DQV_SANITIZE=ON -DQV_TESTS=ON -DQV_BENCH=OFF \
         -DQV_BIN_DIR="$PWD/$build/bin" >/dev/null
 fi
-cmake --build "$build" -j4 --target display_tests
+cmake --build "$build" -j3 --target display_tests
 export QV_SOURCE_DIR=$PWD
 export LIBGL_ALWAYS_SOFTWARE=1
 export SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy}
