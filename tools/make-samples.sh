@@ -55,7 +55,7 @@ physics() {
   local writer
   writer=$(tool physics_samples)
   mkdir -p "$1/Assets/Models/fin" "$1/Assets/PhysicsMeshData" "$1/Assets/Textures/HeightMaps"
-  "$writer" "$1/Assets"
+  "$writer" "$1/Assets" "$1/Graphics/Models"
 }
 
 # The texture script writes under Assets/Textures of the folder it runs in.

@@ -4,7 +4,8 @@
 // then a pilot who looks every quarter of a second and steers for the next gathering of
 // fireflies, found by name, holding the keys until it looks again. Every run reaches the same
 // gatherings at the same times along the same path, within a few units; the follow camera
-// never shows the inside of the ground or of anything solid.
+// never shows the inside of the ground or of anything solid. Last the throttle alone, held long
+// enough for the speed to ramp up, across the world.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -30,6 +31,7 @@
 #include "support/HeldKeys.h"
 #include "support/TempTree.h"
 #include "tests/app/GameDriving.h"
+#include "tests/app/Newcomer.h"
 
 namespace {
 
@@ -60,9 +62,29 @@ struct Sample {
     int stage;
 };
 
+// Whether anything solid lies under a point, down to 50 units below the sea's surface, sampled
+// every unit.
+bool SolidBelow(Gedankenexperiment::Physics_System& physics, const SD::Vec3& at) {
+    for (float y = at.y; y > -50.0f; y -= 1.0f)
+        if (physics.InsideStatic(SD::Vec3(at.x, y, at.z), 0.0f)) return true;
+    return false;
+}
+
+// Whether the camera's picture holds the horizon: the point far ahead at the eye's own height
+// stands within the picture's height (else it shows only ground or only sky).
+bool HorizonInPicture(const Aperture::Camera& camera) {
+    const SD::Vec3 eye = camera.GetEye();
+    const SD::Vec3 flat(camera.GetViewDir().x, 0.0f, camera.GetViewDir().z);
+    if (flat.LengthSq() < 1e-6f) return false;
+    const qvtest::OnScreen horizon = qvtest::ProjectOnScreen(camera, eye + flat.GetNormalized() * 10000.0f);
+    return horizon.inFront && std::fabs(horizon.y) <= 1.0f;
+}
+
 struct Flight {
     std::vector<Sample> samples;  // at every look
     int cameraInGround = 0;       // frames with the camera within its near plane of solid ground
+    int overNothing = 0;          // looks with nothing solid under the vehicle
+    int horizonLost = 0;          // frames whose picture showed only ground or only sky
     bool lowOverGround = false;   // the vehicle came within 5 units of solid ground
     bool clean = false;
 };
@@ -109,9 +131,12 @@ Flight Fly(double frame, double seconds, const Pilot& pilot) {
             flight.cameraInGround += InTheGround(*physics, camera->GetTransform().GetLocalPos(), at) ? 1 : 0;
             flight.lowOverGround = flight.lowOverGround || physics->InsideStatic(at, 5.0f);
         }
+        if (const Aperture::Camera* active = Aperture::Graphics_::GetInstance()->GetActiveCamera())
+            flight.horizonLost += HorizonInPicture(*active) ? 0 : 1;
         const long perLook = std::lround(kLook / frame);
         if (worldFrames % perLook == 0) {
             flight.samples.push_back({flown, at, QV::SowlarSystem_::GetInstance().GetStage()});
+            if (physics && !SolidBelow(*physics, at)) ++flight.overNothing;
             pilot(flown, *vehicle, keys);
         }
         if (flown >= seconds) {
@@ -209,6 +234,32 @@ TEST(FlightRates, TheSameKeysForTheSameSecondsReachTheSameGatheringsAtEveryFrame
         for (size_t i = 0; i < times.size(); ++i) EXPECT_NEAR(times[i], reached[i], 0.5) << "gathering " << i;
         EXPECT_LT(Apart(flights[0], f), 5.0f);
     }
+}
+
+// The throttle alone held for 20 s: after 5 s the speed ramps up to some 230 units a second, and
+// the flight crosses thousands of units of the world. The level gives it room: the world lies
+// under the vehicle all the way (the sea's floor under it at every look), nothing on the way
+// throws it up or down, and the camera keeps the horizon in its picture.
+TEST(FlightRates, TheThrottleAloneForTwentySecondsCrossesTheWorldLevelAtEveryFrameRate) {
+    std::vector<Flight> flights;
+    for (double frame : kRates) {
+        flights.push_back(
+            Fly(frame, 20.0, [](double, SD::GameObject&, std::set<uint32_t>& keys) { keys = {SD::key_SPACE}; }));
+        const Flight& f = flights.back();
+        ASSERT_TRUE(f.clean) << frame;
+        ASSERT_FALSE(f.samples.empty()) << frame;
+        EXPECT_GT(f.samples.back().vehicle.z - f.samples.front().vehicle.z, 2500.0f)
+            << "the speed did not ramp at " << frame;
+        EXPECT_EQ(f.overNothing, 0) << "looks with nothing solid under the vehicle at " << frame;
+        EXPECT_EQ(f.horizonLost, 0) << "frames without the horizon in the picture at " << frame;
+        EXPECT_EQ(f.cameraInGround, 0) << frame;
+        for (const Sample& s : f.samples) {
+            EXPECT_GT(s.vehicle.y, 0.0f) << "at " << s.seconds << " s at " << frame;
+            EXPECT_LT(s.vehicle.y, 20.0f) << "thrown up at " << s.seconds << " s at " << frame;
+        }
+    }
+    EXPECT_LT(Apart(flights[0], flights[1]), 5.0f);
+    EXPECT_LT(Apart(flights[0], flights[2]), 5.0f);
 }
 
 }  // namespace

@@ -2,7 +2,10 @@
 //   Models/fin/SampleHill.bin          a model file with one mesh: a 40 x 40 hill
 //   PhysicsMeshData/SampleHill.bin     the physics mesh data built from it
 //   Textures/HeightMaps/SampleHill.bmp a 16 x 16 height map with a bump in the middle
-// Usage: physics_samples <Assets folder>
+//   PhysicsMeshData/seasonal_island<N>.bin  the grass islands' physics mesh data, built from their
+//                                      model files (written by the model writer) so that what
+//                                      the vehicle touches is the ground it sees
+// Usage: physics_samples <Assets folder> <models folder>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -100,30 +103,49 @@ bool Write(const std::string& path, const std::vector<unsigned char>& bytes) {
     return SD::WriteWholeFile(path, bytes.data(), bytes.size(), nullptr, 0);
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: physics_samples <Assets folder>\n");
-        return 2;
-    }
-    const std::string assets = argv[1];
-    const std::vector<unsigned char> model = HillModel();
+// The physics mesh data of a model file's first mesh; empty with a message when it does not read.
+std::vector<unsigned char> MeshDataOf(const std::vector<unsigned char>& model, const std::string& what) {
     std::vector<SD::Vec3> positions;
     std::vector<Gedankenexperiment::MeshTriangle> triangles;
     std::string error;
     if (!Gedankenexperiment::ParseModelMesh(model, positions, triangles, error)) {
-        std::fprintf(stderr, "physics_samples: the hill model does not read back: %s\n", error.c_str());
-        return 1;
+        std::fprintf(stderr, "physics_samples: %s does not read: %s\n", what.c_str(), error.c_str());
+        return {};
     }
-    const Gedankenexperiment::MeshData mesh = Gedankenexperiment::BuildMeshData(positions, std::move(triangles));
-    bool ok = Write(assets + "/Models/fin/SampleHill.bin", model);
-    ok = Write(assets + "/PhysicsMeshData/SampleHill.bin", Gedankenexperiment::WriteMeshDataFile(mesh)) && ok;
+    return Gedankenexperiment::WriteMeshDataFile(Gedankenexperiment::BuildMeshData(positions, std::move(triangles)));
+}
+
+constexpr int kIslandCount = 5;
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: physics_samples <Assets folder> <models folder>\n");
+        return 2;
+    }
+    const std::string assets = argv[1];
+    const std::string models = argv[2];
+    const std::vector<unsigned char> hill = MeshDataOf(HillModel(), "the hill model");
+    if (hill.empty()) return 1;
+    bool ok = Write(assets + "/Models/fin/SampleHill.bin", HillModel());
+    ok = Write(assets + "/PhysicsMeshData/SampleHill.bin", hill) && ok;
+    for (int i = 0; i < kIslandCount; ++i) {
+        const std::string name = "seasonal_island" + std::to_string(i) + ".bin";
+        std::vector<unsigned char> model;
+        if (!SD::ReadWholeFile(models + "/" + name, model)) {
+            std::fprintf(stderr, "physics_samples: no model file %s/%s\n", models.c_str(), name.c_str());
+            return 1;
+        }
+        const std::vector<unsigned char> data = MeshDataOf(model, name);
+        if (data.empty()) return 1;
+        ok = Write(assets + "/PhysicsMeshData/" + name, data) && ok;
+    }
     std::filesystem::create_directories(assets + "/Textures/HeightMaps");
     SD::BmpImage map = HeightMap();
     ok = SD::WriteBmpFile(assets + "/Textures/HeightMaps/SampleHill.bmp", SD::MakeBmpHeader(16, 16), map) && ok;
     if (!ok) return 1;
-    std::printf("physics_samples: wrote the hill model, its mesh data (%zu triangles) and the height map\n",
-                mesh.triangles.size());
+    std::printf("physics_samples: wrote the hill model, its mesh data, the %d islands' mesh data and the height map\n",
+                kIslandCount);
     return 0;
 }
