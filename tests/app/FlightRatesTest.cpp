@@ -173,16 +173,9 @@ void ToTheGatherings(double, SD::GameObject& vehicle, std::set<uint32_t>& keys) 
     keys = {SD::key_SPACE};
     SD::GameObject* goal = Find("Gathering_" + std::to_string(QV::SowlarSystem_::GetInstance().GetStage()));
     if (!goal) return;
-    const SD::Vec3 at = vehicle.GetTransform().GetLocalPos();
+    qvtest::TurnToward(vehicle.GetTransform(), goal->GetTransform().GetLocalPos(), keys);
     const SD::Vec3 facing = vehicle.GetTransform().GetDir();
-    const SD::Vec3 to = goal->GetTransform().GetLocalPos() - at;
-    const float flatFacing = std::hypot(facing.x, facing.z), flatTo = std::hypot(to.x, to.z);
-    if (flatFacing > 0.0f && flatTo > 0.0f) {
-        const float side = (facing.z * to.x - facing.x * to.z) / (flatFacing * flatTo);
-        const bool behind = facing.x * to.x + facing.z * to.z < 0.0f;
-        if (side > 0.05f || (behind && side >= 0.0f)) keys.insert(SD::key_D);
-        if (side < -0.05f || (behind && side < 0.0f)) keys.insert(SD::key_A);
-    }
+    const SD::Vec3 to = goal->GetTransform().GetLocalPos() - vehicle.GetTransform().GetLocalPos();
     const float want = to.y / std::max(to.Length(), 1e-3f), have = facing.y / std::max(facing.Length(), 1e-3f);
     if (want > have + 0.05f) keys.insert(SD::key_S);
     if (want < have - 0.05f) keys.insert(SD::key_W);

@@ -1,16 +1,21 @@
 #pragma once
 // What the tests that drive the whole game share: the running state's name, a setting of the
-// copied configuration changed, the splash passing on by itself, and where a saved level put an
-// object.
+// copied configuration changed, the splash passing on by itself, where a saved level put an
+// object, and the turn a player holds towards a place.
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <cmath>
+#include <cstdint>
 #include <optional>
+#include <set>
 #include <string>
 
 #include "core/Vector.h"
 #include "engine/Level.h"
+#include "engine/Transform.h"
 #include "runtime/GameStateManager.h"
+#include "runtime/InputCodes.h"
 #include "support/TempTree.h"
 
 namespace qvtest {
@@ -63,6 +68,19 @@ inline std::optional<SD::Vec3> SavedPosition(const std::string& objectsXml, cons
         value = std::stof(objectsXml.substr(at, 32));
     }
     return SD::Vec3(xyz[0], xyz[1], xyz[2]);
+}
+
+// The turn key a player holds to bring a place ahead of the vehicle, seen from above: none with
+// the place within a few degrees of straight on, and a turn to its side when it lies behind.
+inline void TurnToward(const SD::Transform& vehicle, const SD::Vec3& place, std::set<uint32_t>& keys) {
+    const SD::Vec3 facing = vehicle.GetDir();
+    const SD::Vec3 to = place - vehicle.GetLocalPos();
+    const float flatFacing = std::hypot(facing.x, facing.z), flatTo = std::hypot(to.x, to.z);
+    if (!(flatFacing > 0.0f && flatTo > 0.0f)) return;
+    const float side = (facing.z * to.x - facing.x * to.z) / (flatFacing * flatTo);
+    const bool behind = facing.x * to.x + facing.z * to.z < 0.0f;
+    if (side > 0.05f || (behind && side >= 0.0f)) keys.insert(SD::key_D);
+    if (side < -0.05f || (behind && side < 0.0f)) keys.insert(SD::key_A);
 }
 
 }  // namespace qvtest

@@ -141,7 +141,8 @@ float Mean(const std::vector<float>& values) {
 }
 
 // Straight on from the start, throttle held, the vehicle climbs the hill and flies level through
-// the sample world's events: the summer trigger, the lamp's trigger and the ring tree's.
+// the sample world's events: the summer trigger and the lamp's trigger; then it turns, level, for
+// the ring tree's trigger beside the way.
 TEST(WorldEvents, FlownThroughTheirTriggersSummerFirefliesTakeToTheirPathsTheLampPulsesAndTheWindLifts) {
     std::set<uint32_t> keys{SD::key_SPACE};
     bool injecting = false;
@@ -176,6 +177,9 @@ TEST(WorldEvents, FlownThroughTheirTriggersSummerFirefliesTakeToTheirPathsTheLam
             auto* body = static_cast<Aperture::Geometry*>(player->GetComponent(SD::CID_Geometry));
             if (!pulse || !light || !body) return false;
             const SD::Vec3 at = player->GetTransform().GetPos();
+            // Past the lamp the vehicle turns for the ring tree's trigger, which stands beside the way.
+            keys = {SD::key_SPACE};
+            if (at.z > lampAt.z) qvtest::TurnToward(player->GetTransform(), ringTreeAt, keys);
             // The lamp ahead, its trigger not yet reached: dark, so the frame draws no light for it.
             if (!pulse->GetPulseStart() && at.z > lampAt.z - 500.0f) {
                 volumesBeforePulse += LightVolumesDrawn();
