@@ -216,7 +216,7 @@ TEST(WorldEvents, FlownThroughTheirTriggersSummerFirefliesTakeToTheirPathsTheLam
                 highestAfterWind = std::max(highestAfterWind, drawnHeight);
                 cameraRise = std::max(cameraRise, camera->GetEye().y - cameraBeforeWind);
             }
-            return windFrame == 0 ? frame < 1000 : frame < windFrame + 40;
+            return windFrame == 0 ? frame < 1300 : frame < windFrame + 40;
         },
         injectKeys);
     EXPECT_TRUE(summary.clean) << summary.error;
