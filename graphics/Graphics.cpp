@@ -329,6 +329,7 @@ void Graphics_::Update(float dt) {
     UpdateParticleSystems(dt);
     device.BeginScene();
     shownSprites = ShownSprites();
+    particlesInBloom = false;
     if (!spritesHideScene) DrawScene();
     PostProcess();
     device.EndScene();

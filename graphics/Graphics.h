@@ -616,6 +616,9 @@ private:
     // surface of its own.
     static constexpr float kSmallSpritePixels = 8.0f;
     Resource::RenderBuffer* particleTarget = nullptr;
+    // This frame's wide sprites wait in the particle target for the bloom, which adds them with
+    // its own light at the same size, instead of a full-size pass adding them to the scene.
+    bool particlesInBloom = false;
 
     // Post-processing buffers; the geometry buffer stands for the depth image.
     Resource::RenderBuffer* dofWork = nullptr;

@@ -4,7 +4,10 @@
 // size each way, a sixteenth of the pixels, over the depth of the view's surfaces, and that target
 // is added onto the scene, filtered up: they are soft puffs, and a puff 8 pixels wide is 2 there.
 // The narrow ones, which would lose their shape there, are drawn at full size. Both blend by
-// adding, so the order of the two draws does not change the sum.
+// adding, so the order of the two draws does not change the sum. When the bloom runs, the target
+// waits for it: the bloom's last level is of the target's size and is added to the scene in full,
+// so it carries the sprites there, and the glow is captured from the scene and the sprites
+// together; the full-size pass that added the target alone cost a tenth of the frame.
 #include "graphics/Graphics.h"
 #include "graphics/photon/ParticleManager.h"
 #include "graphics/resources/Effect.h"
@@ -36,8 +39,11 @@ void Graphics_::DrawPointSprites(Resource::RenderBuffer* color, Resource::Render
     prepare->SetTexture("geometry", nullptr);
     particleManager->DrawPointSprites(systems, effect, targetWidth, {kSmallSpritePixels * targetWidth / width, 0.0f});
     particleTarget->Unbind();
-    d->SetVertexDeclaration(meshDeclaration);
-    BlendAdditive(particleTarget, color);
+    particlesInBloom = renderBloom && !noPostProcess;
+    if (!particlesInBloom) {
+        d->SetVertexDeclaration(meshDeclaration);
+        BlendAdditive(particleTarget, color);
+    }
     color->Bind();
     particleManager->DrawPointSprites(systems, effect, width, {0.0f, kSmallSpritePixels});
 }

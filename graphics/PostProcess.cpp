@@ -149,10 +149,20 @@ void Graphics_::PostProcess() {
         if (renderBloom) {
             // The glow straight at a quarter of the scene's size, its sixteenth from that, each
             // level blurred in one pass; the quarter's blur adds the sixteenth's.
+            // The wide sprites waiting in the particle target join the glow's capture and the
+            // quarter's blur, which adds them unblurred.
+            const float particles = particlesInBloom ? 1.0f : 0.0f;
+            for (const char* effect : {"copy", "blur"})
+                if (Resource::Effect* e = GetEffect(effect)) {
+                    e->SetTexture("particles", particleTarget);
+                    e->SetFloat("particleAmount", particles);
+                }
             DownScale(mainColor, quarter[0], "CaptureGlow");
             DownScale(quarter[0], sixteenth[0], "DownScaleQuarter");
             Blur(sixteenth[0], sixteenth[1], BlurKind::kGlow);
             Blur(quarter[0], quarter[1], BlurKind::kGlow, sixteenth[1]);
+            for (const char* effect : {"copy", "blur"})
+                if (Resource::Effect* e = GetEffect(effect)) e->SetTexture("particles", nullptr);
         }
         Resource::Effect* dof = renderDepthOfField ? GetEffect("DepthOfField") : nullptr;
         if (renderDepthOfField && !dof) ReportMissingOnce("Effect", "DepthOfField");

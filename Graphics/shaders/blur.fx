@@ -3,16 +3,21 @@ param texture image
 param texture added
 param float4 offsets 3
 param float weights 3
+param texture particles
+param float particleAmount
 param float4 half_texel_offset
 
 sampler image linear clamp
 sampler added linear clamp
+sampler particles point clamp
 
 glsl
 uniform sampler2D image;
 uniform sampler2D added;
 uniform vec4 offsets[3];
 uniform float weights[3];
+uniform sampler2D particles;
+uniform float particleAmount;
 
 #ifdef QV_VERTEX
 layout(location = QV_POSITION) in vec3 in_position;
@@ -42,8 +47,13 @@ vec4 Blur(sampler2D picture) {
 
 void BlurPS() { qv_target0 = Blur(image); }
 
-// The glow's quarter level with its blurred sixteenth ("added", filtered up) blurred over it.
-void BlurAddedPS() { qv_target0 = Blur(image) + Blur(added); }
+// The glow's quarter level with its blurred sixteenth ("added", filtered up) blurred over it,
+// and the wide point sprites of the particle target (a target of this one's size) times
+// particleAmount: 1 when they wait there for the bloom, which then carries them to the scene.
+void BlurAddedPS() {
+    vec4 sprites = particleAmount * texelFetch(particles, ivec2(gl_FragCoord.xy), 0);
+    qv_target0 = Blur(image) + Blur(added) + sprites;
+}
 #endif
 end
 

@@ -3,15 +3,20 @@ param shared float glow_intensity
 param texture txtr
 param float halfPixW
 param float halfPixH
+param texture particles
+param float particleAmount
 param float4 half_texel_offset
 
 sampler txtr linear clamp
+sampler particles point clamp
 
 glsl
 uniform float glow_intensity;
 uniform sampler2D txtr;
 uniform float halfPixW;
 uniform float halfPixH;
+uniform sampler2D particles;
+uniform float particleAmount;
 
 #ifdef QV_VERTEX
 layout(location = QV_POSITION) in vec3 in_position;
@@ -44,10 +49,12 @@ void DownScalePS() {
 // through the bloom unchanged. The glow of each 2 x 2 block of scene pixels (one filtered tap),
 // averaged over the four blocks a pixel 4 scene pixels wide covers. The bloom adds its quarter
 // and its sixteenth level of the glow, hence half of it here. Alpha stays 0 so that adding the
-// bloom leaves the scene's alpha.
+// bloom leaves the scene's alpha. The wide point sprites waiting in the particle target (of this
+// target's size; particleAmount 1) glow with the scene under them.
 void CaptureGlowPS() {
+    vec3 sprites = particleAmount * texelFetch(particles, ivec2(gl_FragCoord.xy), 0).rgb;
     vec3 excess = vec3(0.0);
-    for (int i = 0; i < 4; ++i) excess += max(texture(txtr, Tap(i)).rgb - vec3(1.0), vec3(0.0));
+    for (int i = 0; i < 4; ++i) excess += max(texture(txtr, Tap(i)).rgb + sprites - vec3(1.0), vec3(0.0));
     qv_target0 = vec4(0.125 * glow_intensity * excess, 0.0);
 }
 #endif
