@@ -105,62 +105,84 @@ void SupplyGameClasses(SD::Registrations& registrations) {
     registrations.SupplySystem("LevelEditor", &TheLevelEditor, false, {{"GhostEngine_"}, {"LevelLayerManager"}});
     // The season cycle runs last and sets the look the next frame is drawn with.
     registrations.SupplySystem("SowlarSystem_", &TheSowlarSystem, false, {{"LevelLayerManager"}, {}});
-    registrations.SupplyComponent("PlayerLogic", &SD::MakeComponentCreator<PlayerLogic>);
-    registrations.SupplyComponent("VernholmCameraLogic", &SD::MakeComponentCreator<VernholmCameraLogic>);
-    registrations.SupplyComponent("ObscuraCameraLogic", &SD::MakeComponentCreator<ObscuraCameraLogic>);
-    registrations.SupplyComponent("DataBarController", &SD::MakeComponentCreator<DataBarController>);
-    registrations.SupplyComponent("PimselCamera", &SD::MakeComponentCreator<PimselCamera>);
-    registrations.SupplyComponent("CursorLogic", &SD::MakeComponentCreator<CursorLogic>);
-    registrations.SupplyComponent("Firefly", &SD::MakeComponentCreator<Firefly>);
-    registrations.SupplyComponent("FloatingLogic", &SD::MakeComponentCreator<FloatingLogic>);
-    registrations.SupplyComponent("SpawnLogic", &SD::MakeComponentCreator<SpawnLogic>);
-    registrations.SupplyComponent("Spawner", &SD::MakeComponentCreator<Spawner>);
-    registrations.SupplyComponent("Trigger", &SD::MakeComponentCreator<Trigger>);
-    registrations.SupplyComponent("FlowerCollection", &SD::MakeComponentCreator<FlowerCollection>);
-    registrations.SupplyComponent("GroupSpawner", &SD::MakeComponentCreator<GroupSpawner>);
-    registrations.SupplyComponent("SpinningLogic", &SD::MakeComponentCreator<SpinningLogic>);
-    registrations.SupplyComponent("PulsingLightLogic", &SD::MakeComponentCreator<PulsingLightLogic>);
-    registrations.SupplyComponent("FloatingLightLogic", &SD::MakeComponentCreator<FloatingLightLogic>);
-    registrations.SupplyComponent("FadeInLightLogic", &SD::MakeComponentCreator<FadeInLightLogic>);
-    registrations.SupplyComponent("CircularSpinningLightLogic", &SD::MakeComponentCreator<CircularSpinningLightLogic>);
-    registrations.SupplyComponent("SimpleTombstoneLogic", &SD::MakeComponentCreator<SimpleTombstoneLogic>);
-    registrations.SupplyComponent("ShortTombstone", &SD::MakeComponentCreator<ShortTombstone>);
-    registrations.SupplyComponent("MainTombstone", &SD::MakeComponentCreator<MainTombstone>);
-    registrations.SupplyComponent("TallTombstoneLogic", &SD::MakeComponentCreator<TallTombstoneLogic>);
-    registrations.SupplyComponent("WindLogic", &SD::MakeComponentCreator<WindLogic>);
-    registrations.SupplyComponent("WindTubeLogic", &SD::MakeComponentCreator<WindTubeLogic>);
-    registrations.SupplyComponent("WindTrigger", &SD::MakeComponentCreator<WindTrigger>);
-    registrations.SupplyComponent("SeasonTransitionLogic", &SD::MakeComponentCreator<SeasonTransitionLogic>);
-    registrations.SupplyComponent("SeasonalColorInterpLogic", &SD::MakeComponentCreator<SeasonalColorInterpLogic>);
-    registrations.SupplyComponent("RainLogic", &SD::MakeComponentCreator<RainLogic>);
-    registrations.SupplyComponent("MoonLogic", &SD::MakeComponentCreator<MoonLogic>);
-    registrations.SupplyComponent("SyncLogic", &SD::MakeComponentCreator<SyncLogic>);
-    registrations.SupplyComponent("HackProximitySpawn", &SD::MakeComponentCreator<HackProximitySpawn>);
-    registrations.SupplyComponent("CameraTransitionTrigger", &SD::MakeComponentCreator<CameraTransitionTrigger>);
-    registrations.SupplyComponent("HudFadeTrigger", &SD::MakeComponentCreator<HudFadeTrigger>);
-    registrations.SupplyComponent("Collector", &SD::MakeComponentCreator<Collector>);
-    registrations.SupplyComponent("QuorvPhantom", &SD::MakeComponentCreator<QuorvPhantom>);
-    registrations.SupplyComponent("FloatingIslandGlowLogic", &SD::MakeComponentCreator<FloatingIslandGlowLogic>);
-    registrations.SupplyComponent("CrystalLogic", &SD::MakeComponentCreator<CrystalLogic>);
-    registrations.SupplyComponent("MountainSplitLogic", &SD::MakeComponentCreator<MountainSplitLogic>);
-    registrations.SupplyComponent("FloatingIslandLogic", &SD::MakeComponentCreator<FloatingIslandLogic>);
-    registrations.SupplyComponent("RingTreeWindStreamLogic", &SD::MakeComponentCreator<RingTreeWindStreamLogic>);
-    registrations.SupplyComponent("QuorvantaLogic", &SD::MakeComponentCreator<QuorvantaLogic>);
-    registrations.SupplyComponent("FloatingBulbLogic", &SD::MakeComponentCreator<FloatingBulbLogic>);
-    registrations.SupplyComponent("LilyPadLogic", &SD::MakeComponentCreator<LilyPadLogic>);
-    registrations.SupplyComponent("GrassPatchLogic", &SD::MakeComponentCreator<GrassPatchLogic>);
-    registrations.SupplyComponent("NaiveGrassBillboardLogic", &SD::MakeComponentCreator<NaiveGrassBillboardLogic>);
-    registrations.SupplyComponent("StarfallTreeLeafLogic", &SD::MakeComponentCreator<StarfallTreeLeafLogic>);
-    registrations.SupplyComponent("SummerStarfallTreeLeafLogic",
+    registrations.SupplyComponent("PlayerLogic", SD::CID_Player, &SD::MakeComponentCreator<PlayerLogic>);
+    registrations.SupplyComponent("VernholmCameraLogic", SD::CID_VernholmCameraLogic,
+                                  &SD::MakeComponentCreator<VernholmCameraLogic>);
+    registrations.SupplyComponent("ObscuraCameraLogic", SD::CID_ObscuraCamera,
+                                  &SD::MakeComponentCreator<ObscuraCameraLogic>);
+    registrations.SupplyComponent("DataBarController", SD::CID_DataBarController,
+                                  &SD::MakeComponentCreator<DataBarController>);
+    registrations.SupplyComponent("PimselCamera", SD::CID_PimselMouse, &SD::MakeComponentCreator<PimselCamera>);
+    registrations.SupplyComponent("CursorLogic", SD::CID_CursorLogic, &SD::MakeComponentCreator<CursorLogic>);
+    registrations.SupplyComponent("Firefly", SD::CID_Firefly, &SD::MakeComponentCreator<Firefly>);
+    registrations.SupplyComponent("FloatingLogic", SD::CID_Floating, &SD::MakeComponentCreator<FloatingLogic>);
+    registrations.SupplyComponent("SpawnLogic", SD::CID_SpawnLogic, &SD::MakeComponentCreator<SpawnLogic>);
+    registrations.SupplyComponent("Spawner", SD::CID_Spawner, &SD::MakeComponentCreator<Spawner>);
+    registrations.SupplyComponent("Trigger", SD::CID_Trigger, &SD::MakeComponentCreator<Trigger>);
+    registrations.SupplyComponent("FlowerCollection", SD::CID_FlowerCollection,
+                                  &SD::MakeComponentCreator<FlowerCollection>);
+    registrations.SupplyComponent("GroupSpawner", SD::CID_GroupSpawner, &SD::MakeComponentCreator<GroupSpawner>);
+    registrations.SupplyComponent("SpinningLogic", SD::kSpinningLogicID, &SD::MakeComponentCreator<SpinningLogic>);
+    registrations.SupplyComponent("PulsingLightLogic", SD::CID_PulsingLightLogic,
+                                  &SD::MakeComponentCreator<PulsingLightLogic>);
+    registrations.SupplyComponent("FloatingLightLogic", SD::kFloatingLightLogicID,
+                                  &SD::MakeComponentCreator<FloatingLightLogic>);
+    registrations.SupplyComponent("FadeInLightLogic", SD::kFadeInLightLogicID,
+                                  &SD::MakeComponentCreator<FadeInLightLogic>);
+    registrations.SupplyComponent("CircularSpinningLightLogic", SD::kCircularSpinningLightLogicID,
+                                  &SD::MakeComponentCreator<CircularSpinningLightLogic>);
+    registrations.SupplyComponent("SimpleTombstoneLogic", SD::kSimpleTombstoneLogicID,
+                                  &SD::MakeComponentCreator<SimpleTombstoneLogic>);
+    registrations.SupplyComponent("ShortTombstone", SD::CID_ShortTombstone, &SD::MakeComponentCreator<ShortTombstone>);
+    registrations.SupplyComponent("MainTombstone", SD::CID_MainTombstone, &SD::MakeComponentCreator<MainTombstone>);
+    registrations.SupplyComponent("TallTombstoneLogic", SD::CID_TallTombstoneLogic,
+                                  &SD::MakeComponentCreator<TallTombstoneLogic>);
+    registrations.SupplyComponent("WindLogic", SD::CID_WindLogic, &SD::MakeComponentCreator<WindLogic>);
+    registrations.SupplyComponent("WindTubeLogic", SD::CID_WindTubeLogic, &SD::MakeComponentCreator<WindTubeLogic>);
+    registrations.SupplyComponent("WindTrigger", SD::CID_WindTrigger, &SD::MakeComponentCreator<WindTrigger>);
+    registrations.SupplyComponent("SeasonTransitionLogic", SD::CID_SeasonTransitionLogic,
+                                  &SD::MakeComponentCreator<SeasonTransitionLogic>);
+    registrations.SupplyComponent("SeasonalColorInterpLogic", SD::CID_SeasonalColorInterpLogic,
+                                  &SD::MakeComponentCreator<SeasonalColorInterpLogic>);
+    registrations.SupplyComponent("RainLogic", SD::kRainLogicID, &SD::MakeComponentCreator<RainLogic>);
+    registrations.SupplyComponent("MoonLogic", SD::kMoonLogicID, &SD::MakeComponentCreator<MoonLogic>);
+    registrations.SupplyComponent("SyncLogic", SD::kSyncLogicID, &SD::MakeComponentCreator<SyncLogic>);
+    registrations.SupplyComponent("HackProximitySpawn", SD::kHackProximitySpawnID,
+                                  &SD::MakeComponentCreator<HackProximitySpawn>);
+    registrations.SupplyComponent("CameraTransitionTrigger", SD::kCameraTransitionTriggerID,
+                                  &SD::MakeComponentCreator<CameraTransitionTrigger>);
+    registrations.SupplyComponent("HudFadeTrigger", SD::CID_HudFadeTrigger, &SD::MakeComponentCreator<HudFadeTrigger>);
+    registrations.SupplyComponent("Collector", SD::CID_Collector, &SD::MakeComponentCreator<Collector>);
+    registrations.SupplyComponent("QuorvPhantom", SD::CID_QuorvPhantom, &SD::MakeComponentCreator<QuorvPhantom>);
+    registrations.SupplyComponent("FloatingIslandGlowLogic", SD::kFloatingIslandGlowLogicID,
+                                  &SD::MakeComponentCreator<FloatingIslandGlowLogic>);
+    registrations.SupplyComponent("CrystalLogic", SD::kCrystalLogicID, &SD::MakeComponentCreator<CrystalLogic>);
+    registrations.SupplyComponent("MountainSplitLogic", SD::CID_MountainSplitLogic,
+                                  &SD::MakeComponentCreator<MountainSplitLogic>);
+    registrations.SupplyComponent("FloatingIslandLogic", SD::kFloatingIslandLogicID,
+                                  &SD::MakeComponentCreator<FloatingIslandLogic>);
+    registrations.SupplyComponent("RingTreeWindStreamLogic", SD::kRingTreeWindStreamLogicID,
+                                  &SD::MakeComponentCreator<RingTreeWindStreamLogic>);
+    registrations.SupplyComponent("QuorvantaLogic", SD::CID_QuorvantaLogic, &SD::MakeComponentCreator<QuorvantaLogic>);
+    registrations.SupplyComponent("FloatingBulbLogic", SD::CID_FloatingBulbLogic,
+                                  &SD::MakeComponentCreator<FloatingBulbLogic>);
+    registrations.SupplyComponent("LilyPadLogic", SD::CID_LilyPadLogic, &SD::MakeComponentCreator<LilyPadLogic>);
+    registrations.SupplyComponent("GrassPatchLogic", SD::CID_GrassPatchLogic,
+                                  &SD::MakeComponentCreator<GrassPatchLogic>);
+    registrations.SupplyComponent("NaiveGrassBillboardLogic", SD::CID_NaiveGrassBillboardLogic,
+                                  &SD::MakeComponentCreator<NaiveGrassBillboardLogic>);
+    registrations.SupplyComponent("StarfallTreeLeafLogic", SD::CID_StarfallTreeLeafLogic,
+                                  &SD::MakeComponentCreator<StarfallTreeLeafLogic>);
+    registrations.SupplyComponent("SummerStarfallTreeLeafLogic", SD::CID_SummerStarfallTreeLeafLogic,
                                   &SD::MakeComponentCreator<SummerStarfallTreeLeafLogic>);
-    registrations.SupplyComponent("SpringStarfallTreeLeafLogic",
+    registrations.SupplyComponent("SpringStarfallTreeLeafLogic", SD::CID_SpringStarfallTreeLeafLogic,
                                   &SD::MakeComponentCreator<SpringStarfallTreeLeafLogic>);
-    registrations.SupplyComponent("CloudLogic", &SD::MakeComponentCreator<CloudLogic>);
-    registrations.SupplyComponent("DustSystem", &SD::MakeComponentCreator<DustSystem>);
-    registrations.SupplyComponent("FireflyDust", &SD::MakeComponentCreator<FireflyDust>);
-    registrations.SupplyComponent("CrystalMist", &SD::MakeComponentCreator<CrystalMist>);
-    registrations.SupplyComponent("ShaderWind", &SD::MakeComponentCreator<ShaderWind>);
-    registrations.SupplyComponent("SafeZone", &SD::MakeComponentCreator<SafeZone>);
+    registrations.SupplyComponent("CloudLogic", SD::CID_CloudLogic, &SD::MakeComponentCreator<CloudLogic>);
+    registrations.SupplyComponent("DustSystem", SD::CID_DustSystem, &SD::MakeComponentCreator<DustSystem>);
+    registrations.SupplyComponent("FireflyDust", SD::CID_FireflyDust, &SD::MakeComponentCreator<FireflyDust>);
+    registrations.SupplyComponent("CrystalMist", SD::CID_CrystalMist, &SD::MakeComponentCreator<CrystalMist>);
+    registrations.SupplyComponent("ShaderWind", SD::CID_ShaderWind, &SD::MakeComponentCreator<ShaderWind>);
+    registrations.SupplyComponent("SafeZone", SD::kSafeZoneID, &SD::MakeComponentCreator<SafeZone>);
     static GameSoundLogicMaker gameSoundLogic;
     SD::SupplyGameSoundPart(&gameSoundLogic);
     SupplyHudClasses(registrations);

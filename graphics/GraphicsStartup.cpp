@@ -66,41 +66,57 @@ public:
 void InstallGraphics(SD::Registrations& registrations) {
     // The frame is drawn once every object has its final place for it.
     registrations.SupplySystem("Graphics_", &MakeGraphics, true, {{"Transformer"}, {"Factory"}});
-    registrations.SupplyComponent("Geometry", &SD::MakeComponentCreator<Geometry>);
-    registrations.SupplyComponent("Light", &SD::MakeComponentCreator<Light>);
-    registrations.SupplyComponent("Camera", &SD::MakeComponentCreator<Camera>);
-    registrations.SupplyComponent("SphericalCamera", &SD::MakeComponentCreator<SphericalCamera>);
-    registrations.SupplyComponent("OrthoCamera", &SD::MakeComponentCreator<OrthoCamera>);
-    registrations.SupplyComponent("Aperture::Terrain", &SD::MakeComponentCreator<Terrain>);
-    registrations.SupplyComponent("Sprite", &SD::MakeComponentCreator<Sprite>);
-    registrations.SupplyComponent("UISprite", &SD::MakeComponentCreator<UISprite>);
-    registrations.SupplyComponent("Text", &SD::MakeComponentCreator<Text>);
-    registrations.SupplyComponent("ParticleSystem", &SD::MakeComponentCreator<Photon::ParticleSystem>);
-    registrations.SupplyComponent("QuadParticleSystem", &SD::MakeComponentCreator<Photon::QuadParticleSystem>);
-    registrations.SupplyComponent("VineTrail", &SD::MakeComponentCreator<Photon::VineTrail>);
-    registrations.SupplyComponent("ParticleTester", &SD::MakeComponentCreator<Photon::ParticleTester>);
-    registrations.SupplyComponent("CircleEffect", &SD::MakeComponentCreator<Photon::CircleEffect>);
-    registrations.SupplyComponent("DirtParticles", &SD::MakeComponentCreator<Photon::DirtParticles>);
-    registrations.SupplyComponent("MoonGlow", &SD::MakeComponentCreator<Photon::MoonGlow>);
-    registrations.SupplyComponent("BubbleEffect", &SD::MakeComponentCreator<Photon::BubbleEffect>);
-    registrations.SupplyComponent("GrassDust", &SD::MakeComponentCreator<Photon::GrassDust>);
-    registrations.SupplyComponent("FireflyCollectionSparkles",
+    registrations.SupplyComponent("Geometry", SD::CID_Geometry, &SD::MakeComponentCreator<Geometry>);
+    registrations.SupplyComponent("Light", SD::CID_Light, &SD::MakeComponentCreator<Light>);
+    registrations.SupplyComponent("Camera", SD::CID_Camera, &SD::MakeComponentCreator<Camera>);
+    registrations.SupplyComponent("SphericalCamera", SD::CID_SphericalCamera,
+                                  &SD::MakeComponentCreator<SphericalCamera>);
+    registrations.SupplyComponent("OrthoCamera", SD::CID_OrthoCamera, &SD::MakeComponentCreator<OrthoCamera>);
+    registrations.SupplyComponent("Aperture::Terrain", SD::kTerrainID, &SD::MakeComponentCreator<Terrain>);
+    registrations.SupplyComponent("Sprite", SD::CID_Sprite, &SD::MakeComponentCreator<Sprite>);
+    registrations.SupplyComponent("UISprite", SD::CID_UISprite, &SD::MakeComponentCreator<UISprite>);
+    registrations.SupplyComponent("Text", SD::CID_Text, &SD::MakeComponentCreator<Text>);
+    registrations.SupplyComponent("ParticleSystem", SD::CID_ParticleSystem,
+                                  &SD::MakeComponentCreator<Photon::ParticleSystem>);
+    registrations.SupplyComponent("QuadParticleSystem", SD::kQuadParticleSystemID,
+                                  &SD::MakeComponentCreator<Photon::QuadParticleSystem>);
+    registrations.SupplyComponent("VineTrail", SD::kVineTrailID, &SD::MakeComponentCreator<Photon::VineTrail>);
+    registrations.SupplyComponent("ParticleTester", SD::kParticleTesterID,
+                                  &SD::MakeComponentCreator<Photon::ParticleTester>);
+    registrations.SupplyComponent("CircleEffect", SD::CID_CircleEffect,
+                                  &SD::MakeComponentCreator<Photon::CircleEffect>);
+    registrations.SupplyComponent("DirtParticles", SD::CID_DirtParticles,
+                                  &SD::MakeComponentCreator<Photon::DirtParticles>);
+    registrations.SupplyComponent("MoonGlow", SD::kMoonGlowID, &SD::MakeComponentCreator<Photon::MoonGlow>);
+    registrations.SupplyComponent("BubbleEffect", SD::kBubbleEffectID, &SD::MakeComponentCreator<Photon::BubbleEffect>);
+    registrations.SupplyComponent("GrassDust", SD::kGrassDustID, &SD::MakeComponentCreator<Photon::GrassDust>);
+    registrations.SupplyComponent("FireflyCollectionSparkles", SD::kFireflyCollectionSparklesID,
                                   &SD::MakeComponentCreator<Photon::FireflyCollectionSparkles>);
-    registrations.SupplyComponent("RainSystem", &SD::MakeComponentCreator<Photon::RainSystem>);
-    registrations.SupplyComponent("FallingLeaves", &SD::MakeComponentCreator<Photon::FallingLeaves>);
-    registrations.SupplyComponent("FlowerPollen", &SD::MakeComponentCreator<Photon::FlowerPollen>);
-    registrations.SupplyComponent("Aperture::Photon::WindStreamer", &SD::MakeComponentCreator<Photon::WindStreamer>);
-    registrations.SupplyComponent("PlayerSuperTrail", &SD::MakeComponentCreator<Photon::PlayerSuperTrail>);
-    registrations.SupplyComponent("GateDust", &SD::MakeComponentCreator<Photon::GateDust>);
-    registrations.SupplyComponent("Aperture::Photon::FireflyBlink", &SD::MakeComponentCreator<Photon::FireflyBlink>);
-    registrations.SupplyComponent("FireflyTrail", &SD::MakeComponentCreator<Photon::FireflyTrail>);
-    registrations.SupplyComponent("Fog", &SD::MakeComponentCreator<Photon::Fog>);
-    registrations.SupplyComponent("WaterfallMist", &SD::MakeComponentCreator<Photon::WaterfallMist>);
-    registrations.SupplyComponent("WaterfallEffect", &SD::MakeComponentCreator<Photon::WaterfallEffect>);
-    registrations.SupplyComponent("TwinklingStars", &SD::MakeComponentCreator<Photon::TwinklingStars>);
-    registrations.SupplyComponent("ShootingStar", &SD::MakeComponentCreator<Photon::ShootingStar>);
-    registrations.SupplyComponent("Snow", &SD::MakeComponentCreator<Photon::Snow>);
-    registrations.SupplyComponent("PlayerTrail", &SD::MakeComponentCreator<Photon::PlayerTrail>);
+    registrations.SupplyComponent("RainSystem", SD::CID_RainSystem, &SD::MakeComponentCreator<Photon::RainSystem>);
+    registrations.SupplyComponent("FallingLeaves", SD::kFallingLeavesID,
+                                  &SD::MakeComponentCreator<Photon::FallingLeaves>);
+    registrations.SupplyComponent("FlowerPollen", SD::CID_FlowerPollen,
+                                  &SD::MakeComponentCreator<Photon::FlowerPollen>);
+    registrations.SupplyComponent("Aperture::Photon::WindStreamer", SD::kWindStreamerID,
+                                  &SD::MakeComponentCreator<Photon::WindStreamer>);
+    registrations.SupplyComponent("PlayerSuperTrail", SD::CID_PlayerSuperTrail,
+                                  &SD::MakeComponentCreator<Photon::PlayerSuperTrail>);
+    registrations.SupplyComponent("GateDust", SD::CID_GateDust, &SD::MakeComponentCreator<Photon::GateDust>);
+    registrations.SupplyComponent("Aperture::Photon::FireflyBlink", SD::CID_FireflyBlink,
+                                  &SD::MakeComponentCreator<Photon::FireflyBlink>);
+    registrations.SupplyComponent("FireflyTrail", SD::CID_FireflyTrail,
+                                  &SD::MakeComponentCreator<Photon::FireflyTrail>);
+    registrations.SupplyComponent("Fog", SD::CID_Fog, &SD::MakeComponentCreator<Photon::Fog>);
+    registrations.SupplyComponent("WaterfallMist", SD::CID_WaterfallMist,
+                                  &SD::MakeComponentCreator<Photon::WaterfallMist>);
+    registrations.SupplyComponent("WaterfallEffect", SD::CID_WaterfallEffect,
+                                  &SD::MakeComponentCreator<Photon::WaterfallEffect>);
+    registrations.SupplyComponent("TwinklingStars", SD::CID_TwinklingStars,
+                                  &SD::MakeComponentCreator<Photon::TwinklingStars>);
+    registrations.SupplyComponent("ShootingStar", SD::CID_ShootingStar,
+                                  &SD::MakeComponentCreator<Photon::ShootingStar>);
+    registrations.SupplyComponent("Snow", SD::CID_Snow, &SD::MakeComponentCreator<Photon::Snow>);
+    registrations.SupplyComponent("PlayerTrail", SD::CID_PlayerTrail, &SD::MakeComponentCreator<Photon::PlayerTrail>);
     static bool scriptsAdded = false;
     if (!scriptsAdded) {
         scriptsAdded = true;

@@ -15,8 +15,8 @@ SD::ISystem* PhysicsSystemInstance() { return Physics_System::GetInstance(); }
 }  // namespace
 
 void SupplyPhysicsClasses(SD::Registrations& registrations) {
-    registrations.SupplyComponent("Body", &SD::MakeComponentCreator<Body>);
-    registrations.SupplyComponent("Collider", &SD::MakeComponentCreator<Collider>);
+    registrations.SupplyComponent("Body", SD::CID_Body, &SD::MakeComponentCreator<Body>);
+    registrations.SupplyComponent("Collider", SD::CID_Collider, &SD::MakeComponentCreator<Collider>);
     // Bodies move once the window's input is in, before splines, components and scripts read them.
     registrations.SupplySystem("Physics_System", &PhysicsSystemInstance, false, {{"Window"}, {"SplineSystem"}});
     static bool scriptClassesAdded = false;

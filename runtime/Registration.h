@@ -1,8 +1,8 @@
 #pragma once
-// The classes start-up registers: every component creator with the factory and every game
-// state with the game-state manager, under fixed names and in a fixed order. A class joins
-// when the layer that builds it supplies a maker under its registered name; names still
-// without a maker are skipped and reported as still to come.
+// What start-up registers, as the libraries supply it: every component creator with the factory,
+// under its name and its number from engine/ComponentID.h, every game state with the
+// game-state manager, and every system with its place in the frame. Each library supplies its
+// own with their makers; the runtime keeps no list of them.
 #include <map>
 #include <string>
 #include <vector>
@@ -22,14 +22,9 @@ class Level;
 class Window_;
 
 struct ComponentRegistration {
-    const char* name;  // as registered; the factory files it under the part after the last ':'
+    std::string name;  // as supplied; the factory files it under the part after the last ':'
     ComponentID id;
 };
-
-// The component creators in registration order.
-const std::vector<ComponentRegistration>& ComponentRegistrationOrder();
-// The game states in registration order.
-const std::vector<std::string>& LevelRegistrationOrder();
 
 // Start-up hands it the game window once every system exists, before the systems are
 // configured (the graphics system creates its device on it).
@@ -59,14 +54,14 @@ protected:
     ~ISoundReporter() = default;
 };
 
-// Start-up hands it the "LoadLevel" state once "SplashLevel" is pending, so that the game names
-// the state to load next.
-class ILoadLevelPreparer {
+// Start-up asks it for the first state once every state is registered, so that the game, not the
+// configured starting state, decides how the program opens.
+class IFirstStateChooser {
 public:
-    virtual void PrepareLoadLevel(Level& loadLevel) = 0;
+    virtual void ChooseFirstState(GameStateManager_& states) = 0;
 
 protected:
-    ~ILoadLevelPreparer() = default;
+    ~IFirstStateChooser() = default;
 };
 
 using ComponentCreatorMaker = IComponentCreator* (*)();
@@ -84,10 +79,11 @@ Level* MakeLevel() {
 
 class Registrations {
 public:
-    // False, and nothing kept, for a name that is not in the registration order. The first
+    // False, and nothing kept, without a maker or for a number past the table of kinds. The first
     // supplier of a name keeps it, as at every seam: a second supply with another maker is
-    // refused (false) and noted for start-up's log; the same maker again changes nothing.
-    bool SupplyComponent(const std::string& registeredName, ComponentCreatorMaker make);
+    // refused (false) and noted for start-up's log; the same maker again changes nothing. A
+    // number is one kind's: a second name for it, or a second number for a name, is refused too.
+    bool SupplyComponent(const std::string& registeredName, ComponentID id, ComponentCreatorMaker make);
     bool SupplyLevel(const std::string& name, LevelMaker make);
     // `ownedByCore`: the core deletes the system; otherwise it is a singleton that outlives it.
     // `place` names the systems it runs after and before (see SystemOrder.h).
@@ -109,27 +105,29 @@ public:
     bool SetSoundReporter(ISoundReporter* it) { return InstallFirst(sound_, it, "SD::ISoundReporter"); }
     // Empty with no reporter.
     std::string ReportSound() const { return sound_ ? sound_->SoundReport() : std::string(); }
-    // Called by ChooseFirstState (none: the loading state is left as it is).
-    bool SetLoadLevelPreparer(ILoadLevelPreparer* it) { return InstallFirst(prepare_, it, "SD::ILoadLevelPreparer"); }
+    // Called by ChooseFirstState (none: the configured starting state stays).
+    bool SetFirstStateChooser(IFirstStateChooser* it) { return InstallFirst(chooser_, it, "SD::IFirstStateChooser"); }
+    void ChooseFirstState(GameStateManager_& manager) const {
+        if (chooser_) chooser_->ChooseFirstState(manager);
+    }
 
-    // Registers every supplied class in the registration order; returns their names.
+    // The supplied component kinds by number, and the supplied states by name.
+    std::vector<ComponentRegistration> SuppliedComponents() const;
+    std::vector<std::string> SuppliedLevels() const;
+    // Registers every supplied class in the order above; returns their names.
     std::vector<std::string> RegisterComponents(Factory_& factory) const;
     std::vector<std::string> RegisterLevels(GameStateManager_& manager) const;
     // Makes and adds the system supplied under that name, if any; returns it.
     ISystem* AddSuppliedSystem(Core& core, const std::string& name) const;
     // Every supplied system with its place, for start-up to order among its own.
     std::vector<PlacedSystem> SuppliedSystemPlaces() const;
-    // The names of the order that have no maker yet, in order.
-    std::vector<std::string> ComponentsToCome() const;
-    std::vector<std::string> LevelsToCome() const;
-
-    // With a "LoadLevel" state registered, "SplashLevel" becomes the pending state (replacing
-    // any configured starting state) and the preparer gets the loading state, which is
-    // returned; otherwise nothing changes and the result is null.
-    Level* ChooseFirstState(GameStateManager_& manager) const;
 
 private:
-    std::map<std::string, ComponentCreatorMaker> components_;
+    struct ComponentSupply {
+        ComponentID id;
+        ComponentCreatorMaker make;
+    };
+    std::map<std::string, ComponentSupply> components_;
     std::map<std::string, LevelMaker> levels_;
     struct SystemSupply {
         SystemMaker make;
@@ -151,6 +149,10 @@ private:
         return make;
     }
     static SystemMaker MakerOf(const SystemSupply& supply) { return supply.make; }
+    static ComponentCreatorMaker MakerOf(const ComponentSupply& supply) { return supply.make; }
+    // Why `name` cannot have `id` beside the kinds kept so far (another kind holds the number, or
+    // the name is kept under another number or filed like another kind's); empty when it can.
+    std::string ComponentConflict(const std::string& name, ComponentID id) const;
     template <class Interface>
     bool InstallFirst(Interface*& place, Interface* it, const char* seam) {
         if (it && place && place != it) {
@@ -166,7 +168,7 @@ private:
     IWindowReceiver* windowReceiver_ = nullptr;
     IDrawCallCounter* drawCalls_ = nullptr;
     ISoundReporter* sound_ = nullptr;
-    ILoadLevelPreparer* prepare_ = nullptr;
+    IFirstStateChooser* chooser_ = nullptr;
 };
 
 // The engine's own component classes.

@@ -19,12 +19,12 @@ SD::ISystem* MakeHudSystem() { return new HudSystem(); }
 void SupplyHudClasses(SD::Registrations& registrations) {
     // The HUD reacts to the state the frame is in, before the objects are placed and drawn.
     registrations.SupplySystem("HudSystem", &MakeHudSystem, true, {{"GameStateManager"}, {"Transformer"}});
-    registrations.SupplyComponent("Button", &SD::MakeComponentCreator<Button>);
-    registrations.SupplyComponent("Collider2D", &SD::MakeComponentCreator<Collider2D>);
-    registrations.SupplyComponent("HudCollector", &SD::MakeComponentCreator<HudCollector>);
-    registrations.SupplyComponent("HudFade", &SD::MakeComponentCreator<HudFade>);
-    registrations.SupplyComponent("CheckBox", &SD::MakeComponentCreator<CheckBox>);
-    registrations.SupplyComponent("Slider", &SD::MakeComponentCreator<Slider>);
+    registrations.SupplyComponent("Button", SD::CID_Button, &SD::MakeComponentCreator<Button>);
+    registrations.SupplyComponent("Collider2D", SD::CID_Collider2D, &SD::MakeComponentCreator<Collider2D>);
+    registrations.SupplyComponent("HudCollector", SD::CID_HudCollector, &SD::MakeComponentCreator<HudCollector>);
+    registrations.SupplyComponent("HudFade", SD::CID_HudFade, &SD::MakeComponentCreator<HudFade>);
+    registrations.SupplyComponent("CheckBox", SD::CID_CheckBox, &SD::MakeComponentCreator<CheckBox>);
+    registrations.SupplyComponent("Slider", SD::CID_Slider, &SD::MakeComponentCreator<Slider>);
 }
 
 }  // namespace QV

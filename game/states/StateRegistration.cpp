@@ -8,17 +8,23 @@
 #include "game/states/TestStates.h"
 #include "game/states/World.h"
 #include "graphics/Graphics.h"
+#include "runtime/GameStateManager.h"
 #include "runtime/Registration.h"
 
 namespace QV {
 namespace {
 
-// The loading state that follows the splash goes on to the menu; the splash and the loading
-// screen are drawn without the sky, which the menu and the world switch on again.
-class MenuAfterLoading : public SD::ILoadLevelPreparer {
+// The game opens on the splash, whatever starting state is configured, and the loading state
+// that follows it goes on to the menu; the splash and the loading screen are drawn without the
+// sky, which the menu and the world switch on again. Without the loading state (a build of some
+// states only) the configured starting state stays.
+class SplashThenMenu : public SD::IFirstStateChooser {
 public:
-    void PrepareLoadLevel(SD::Level& loading) override {
-        if (auto* load = dynamic_cast<LoadLevel*>(&loading)) load->SetNextLevel("MainMenu");
+    void ChooseFirstState(SD::GameStateManager_& states) override {
+        auto* loading = dynamic_cast<LoadLevel*>(states.FindLevel("LoadLevel"));
+        if (!loading) return;
+        states.ChangeLevelTo("SplashLevel");
+        loading->SetNextLevel("MainMenu");
         if (Aperture::Graphics_* graphics = Aperture::Graphics_::Peek()) graphics->SetSkyEnabled(false);
     }
 };
@@ -37,8 +43,8 @@ void SupplyGameStates(SD::Registrations& registrations) {
     registrations.SupplyLevel("SowlarTestBed", &SD::MakeLevel<SowlarTestBed>);
     registrations.SupplyLevel("Graphics_Test", &SD::MakeLevel<Graphics_Test>);
     registrations.SupplyLevel("Logic_Test", &SD::MakeLevel<Logic_Test>);
-    static MenuAfterLoading menuAfterLoading;
-    registrations.SetLoadLevelPreparer(&menuAfterLoading);
+    static SplashThenMenu splashThenMenu;
+    registrations.SetFirstStateChooser(&splashThenMenu);
 }
 
 }  // namespace QV

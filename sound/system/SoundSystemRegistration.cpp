@@ -30,7 +30,7 @@ public:
 void SupplySoundSystem(Registrations& registrations) {
     // The sound objects follow the places the frame settled on.
     registrations.SupplySystem("GhostEngine_", &MakeGhostEngine, true, {{"Factory"}, {"LevelLayerManager"}});
-    registrations.SupplyComponent("Phantom", &MakeComponentCreator<Phantom>);
+    registrations.SupplyComponent("Phantom", CID_Phantom, &MakeComponentCreator<Phantom>);
     static GhostEngineReporter reporter;
     registrations.SetSoundReporter(&reporter);
 }

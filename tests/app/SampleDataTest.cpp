@@ -46,10 +46,8 @@ void SupplyAll(SD::Registrations& registrations) {
 std::vector<std::string> RegisteredKinds() {
     SD::Registrations registrations;
     SupplyAll(registrations);
-    const std::vector<std::string> missing = registrations.ComponentsToCome();
     std::vector<std::string> kinds;
-    for (const SD::ComponentRegistration& entry : SD::ComponentRegistrationOrder())
-        if (std::find(missing.begin(), missing.end(), entry.name) == missing.end()) kinds.push_back(entry.name);
+    for (const SD::ComponentRegistration& kind : registrations.SuppliedComponents()) kinds.push_back(kind.name);
     return kinds;
 }
 

@@ -2,6 +2,7 @@
 // classes and the front-end states from the game layer.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 
 #include "HudTestSupport.h"
@@ -41,17 +42,17 @@ TEST_F(HudScript, ScriptsOpenHudsAndAreToldOfAMissingOne) {
 TEST(GameRegistration, SuppliesTheHudAndTheFrontEndStatesAndSendsLoadingOnToTheMenu) {
     SD::Registrations registrations;
     QV::SupplyGameClasses(registrations);
-    for (const char* state : {"SplashLevel", "LoadLevel", "MainMenu", "Credits"}) {
-        const auto toCome = registrations.LevelsToCome();
-        EXPECT_EQ(std::find(toCome.begin(), toCome.end(), state), toCome.end()) << state;
-    }
-    for (const char* widget : {"Button", "HudCollector", "CheckBox", "Slider"}) {
-        const auto toCome = registrations.ComponentsToCome();
-        EXPECT_EQ(std::find(toCome.begin(), toCome.end(), widget), toCome.end()) << widget;
-    }
+    const auto levels = registrations.SuppliedLevels();
+    for (const char* state : {"SplashLevel", "LoadLevel", "MainMenu", "Credits"})
+        EXPECT_NE(std::find(levels.begin(), levels.end(), state), levels.end()) << state;
+    const auto kinds = registrations.SuppliedComponents();
+    for (const char* widget : {"Button", "HudCollector", "CheckBox", "Slider"})
+        EXPECT_TRUE(std::any_of(kinds.begin(), kinds.end(), [&](const auto& kind) { return kind.name == widget; }))
+            << widget;
     SD::GameStateManager_ states;
     registrations.RegisterLevels(states);
-    auto* loading = dynamic_cast<QV::LoadLevel*>(registrations.ChooseFirstState(states));
+    registrations.ChooseFirstState(states);
+    auto* loading = dynamic_cast<QV::LoadLevel*>(states.FindLevel("LoadLevel"));
     ASSERT_NE(loading, nullptr);
     EXPECT_EQ(loading->GetNextLevel(), "MainMenu");
     EXPECT_EQ(states.GetPendingLevel(), states.FindLevel("SplashLevel"));

@@ -1,5 +1,5 @@
-// The start-up registrations: the component creators and game states in their fixed order,
-// which of them exist in this build, and the choice of the first state.
+// The start-up registrations: the component kinds, game states and systems the libraries supply,
+// the refusal of a second supply, and the choice of the first state.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -21,71 +21,6 @@
 
 namespace {
 
-// The classes built so far. The change that builds a class of the registration order adds
-// its name here; every other name is expected among those still to come.
-const std::set<std::string> kBuiltComponents = {"Transform", "LuaLogic", "LuaComponent", "Group", "Name"};
-const std::set<std::string> kBuiltLevels = {};
-
-std::string FiledName(const std::string& registered) {
-    size_t colon = registered.rfind(':');
-    return colon == std::string::npos ? registered : registered.substr(colon + 1);
-}
-
-// Each registered class has a name and a number of its own, below the size of the tables they
-// index; the engine's own classes are registered under their named numbers.
-TEST(Registration, EachClassHasItsOwnNameAndNumber) {
-    const auto& order = SD::ComponentRegistrationOrder();
-    std::set<std::string> names;
-    std::set<unsigned> ids;
-    for (const auto& entry : order) {
-        EXPECT_TRUE(names.insert(FiledName(entry.name)).second) << entry.name << " is registered twice";
-        EXPECT_TRUE(ids.insert(entry.id).second) << entry.name << " shares number " << entry.id;
-        EXPECT_LT(entry.id, SD::CID_Total) << entry.name;
-    }
-    const std::pair<const char*, SD::ComponentID> engineClasses[] = {
-        {"Transform", SD::CID_Transform}, {"LuaLogic", SD::CID_LuaLogic}, {"LuaComponent", SD::kLuaComponentID},
-        {"Group", SD::CID_Group},         {"Name", SD::kNameID},
-    };
-    for (const auto& [name, id] : engineClasses) {
-        auto entry =
-            std::find_if(order.begin(), order.end(), [&](const auto& e) { return e.name == std::string(name); });
-        ASSERT_NE(entry, order.end()) << name;
-        EXPECT_EQ(entry->id, id) << name;
-    }
-
-    const auto& levels = SD::LevelRegistrationOrder();
-    EXPECT_EQ(std::set<std::string>(levels.begin(), levels.end()).size(), levels.size());
-}
-
-TEST(Registration, StartupRegistersTheBuiltClassesAndMarksTheRest) {
-    SD::Factory_ factory(4);
-    const SD::Registrations& startup = SD::StartupRegistrations();
-    std::vector<std::string> registered = startup.RegisterComponents(factory);
-    std::vector<std::string> toCome = startup.ComponentsToCome();
-    EXPECT_EQ(registered.size() + toCome.size(), SD::ComponentRegistrationOrder().size());
-    size_t next = 0;
-    for (const auto& entry : SD::ComponentRegistrationOrder()) {
-        SD::ComponentID id;
-        bool found = factory.FindComponentID(FiledName(entry.name), &id);
-        if (kBuiltComponents.count(entry.name)) {
-            ASSERT_LT(next, registered.size());
-            EXPECT_EQ(registered[next++], entry.name);
-            EXPECT_TRUE(found) << entry.name;
-            EXPECT_EQ(id, entry.id) << entry.name;
-        } else {
-            EXPECT_FALSE(found) << entry.name << " is registered but not marked as built";
-            EXPECT_NE(std::find(toCome.begin(), toCome.end(), entry.name), toCome.end()) << entry.name;
-        }
-    }
-    EXPECT_EQ(next, registered.size());
-
-    SD::GameStateManager_ manager;
-    std::vector<std::string> levels = startup.RegisterLevels(manager);
-    EXPECT_EQ(std::set<std::string>(levels.begin(), levels.end()), kBuiltLevels);
-    EXPECT_EQ(levels.size() + startup.LevelsToCome().size(), SD::LevelRegistrationOrder().size());
-    factory.Shutdown();
-}
-
 class Probe : public SD::Component {
 public:
     SD::ComponentID VGetID() const override { return SD::kTerrainID; }
@@ -93,22 +28,67 @@ public:
     void VRegister() override {}
     void VUnregister() override {}
 };
+class OtherProbe : public Probe {};
+
+// The engine's own kinds join under their names and numbers, and each is made as the kind that
+// answers with its number.
+TEST(Registration, TheEngineKindsAreMadeUnderTheirNumbers) {
+    SD::Registrations registrations;
+    SD::SupplyEngineClasses(registrations);
+    SD::Factory_ factory(4);
+    const std::vector<std::string> registered = registrations.RegisterComponents(factory);
+    EXPECT_EQ(std::set<std::string>(registered.begin(), registered.end()),
+              (std::set<std::string>{"Transform", "LuaLogic", "LuaComponent", "Group", "Name"}));
+    for (const SD::ComponentRegistration& kind : registrations.SuppliedComponents()) {
+        SD::ComponentID id;
+        ASSERT_TRUE(factory.FindComponentID(kind.name, &id)) << kind.name;
+        EXPECT_EQ(id, kind.id) << kind.name;
+        std::unique_ptr<SD::Component> made(factory.CreateComponent(id));
+        ASSERT_NE(made, nullptr) << kind.name;
+        EXPECT_EQ(made->VGetID(), kind.id) << kind.name;
+    }
+    factory.Shutdown();
+}
+
+// A number belongs to one kind and a kind to one number and one filed name: a supply that
+// would share either is refused and noted, and the kind kept first stays.
+TEST(Registration, ANumberOrANameGivenToASecondKindIsRefused) {
+    struct Case {
+        const char* name;
+        SD::ComponentID id;
+        const char* refusal;
+    };
+    const Case cases[] = {
+        {"Terrain", SD::kTerrainID, "number 83 is \"Aperture::Terrain\"'s"},
+        {"Aperture::Terrain", SD::CID_Geometry, "it is kept under number 83"},
+        {"Photon::Terrain", SD::CID_Geometry, "it is filed like \"Aperture::Terrain\""},
+    };
+    for (const Case& c : cases) {
+        SD::Registrations registrations;
+        ASSERT_TRUE(
+            registrations.SupplyComponent("Aperture::Terrain", SD::kTerrainID, &SD::MakeComponentCreator<Probe>));
+        EXPECT_FALSE(registrations.SupplyComponent(c.name, c.id, &SD::MakeComponentCreator<Probe>)) << c.name;
+        ASSERT_EQ(registrations.RefusedSupplies().size(), 1u) << c.name;
+        EXPECT_NE(registrations.RefusedSupplies()[0].find(c.refusal), std::string::npos)
+            << registrations.RefusedSupplies()[0];
+        ASSERT_EQ(registrations.SuppliedComponents().size(), 1u) << c.name;
+        EXPECT_EQ(registrations.SuppliedComponents()[0].name, "Aperture::Terrain");
+    }
+    SD::Registrations registrations;
+    EXPECT_FALSE(registrations.SupplyComponent("Geometry", SD::CID_Geometry, nullptr));
+    EXPECT_FALSE(registrations.SupplyComponent("Far", SD::CID_Total, &SD::MakeComponentCreator<Probe>));
+    EXPECT_TRUE(registrations.SuppliedComponents().empty());
+}
 
 TEST(Registration, NamespacedNamesAreFiledUnderTheirLastPart) {
     SD::Registrations registrations;
-    EXPECT_TRUE(registrations.SupplyComponent("Aperture::Terrain", &SD::MakeComponentCreator<Probe>));
-    EXPECT_FALSE(registrations.SupplyComponent("Terrain", &SD::MakeComponentCreator<Probe>));
-    EXPECT_FALSE(registrations.SupplyComponent("Frobnicator", &SD::MakeComponentCreator<Probe>));
-    EXPECT_FALSE(registrations.SupplyComponent("Geometry", nullptr));
+    EXPECT_TRUE(registrations.SupplyComponent("Aperture::Terrain", SD::kTerrainID, &SD::MakeComponentCreator<Probe>));
     SD::Factory_ factory(4);
     EXPECT_EQ(registrations.RegisterComponents(factory), std::vector<std::string>{"Aperture::Terrain"});
     SD::ComponentID id;
     ASSERT_TRUE(factory.FindComponentID("Terrain", &id));
     EXPECT_EQ(id, SD::kTerrainID);
     EXPECT_FALSE(factory.FindComponentID("Aperture::Terrain", &id));
-    EXPECT_EQ(registrations.ComponentsToCome().size(), 101u);
-    for (unsigned freeId : {1u, 3u, 10u, 11u, 16u, 21u, 31u, 34u, 50u, 77u})
-        EXPECT_EQ(factory.CreateComponent(static_cast<SD::ComponentID>(freeId)), nullptr) << freeId;
     factory.Shutdown();
 }
 
@@ -130,41 +110,37 @@ protected:
     qvtest::TempTree tree;
 };
 
-TEST_F(FirstStateTest, LevelsAreRegisteredInOrderAndLoadLevelReplacesTheStartingState) {
+// Every supplied state is registered under its name; the chooser, once installed, picks the
+// first state from the registered ones, and without it the configured starting state stays.
+TEST_F(FirstStateTest, StatesAreRegisteredByNameAndTheChooserPicksTheFirst) {
     SD::Registrations registrations;
-    std::vector<SD::Level*> prepared;
-    struct Preparer : SD::ILoadLevelPreparer {
-        explicit Preparer(std::vector<SD::Level*>& into) : prepared(into) {}
-        void PrepareLoadLevel(SD::Level& loading) override { prepared.push_back(&loading); }
-        std::vector<SD::Level*>& prepared;
-    } preparer(prepared);
-    ASSERT_TRUE(registrations.SetLoadLevelPreparer(&preparer));
-    EXPECT_FALSE(registrations.SupplyLevel("Nowhere", &MakeTraceLevel<0>));
-    registrations.SupplyLevel("Logic_Test", &MakeTraceLevel<1>);
     registrations.SupplyLevel("World", &MakeTraceLevel<2>);
     registrations.SupplyLevel("SplashLevel", &MakeTraceLevel<3>);
+    EXPECT_FALSE(registrations.SupplyLevel("Nowhere", nullptr));
     {
         SD::GameStateManager_ manager;
-        EXPECT_EQ(registrations.RegisterLevels(manager),
-                  (std::vector<std::string>{"World", "SplashLevel", "Logic_Test"}));
+        EXPECT_EQ(registrations.RegisterLevels(manager), (std::vector<std::string>{"SplashLevel", "World"}));
         Configure(manager, "World");
-        EXPECT_EQ(registrations.ChooseFirstState(manager), nullptr);  // no loading state yet
-        EXPECT_EQ(manager.GetPendingLevel(), manager.FindLevel("World"));
-        EXPECT_TRUE(prepared.empty());
+        registrations.ChooseFirstState(manager);
+        EXPECT_EQ(manager.GetPendingLevel(), manager.FindLevel("World")) << "no chooser: the configured state";
     }
-    registrations.SupplyLevel("LoadLevel", &MakeTraceLevel<4>);
+    struct Chooser : SD::IFirstStateChooser {
+        void ChooseFirstState(SD::GameStateManager_& states) override {
+            ++calls;
+            states.ChangeLevelTo("SplashLevel");
+        }
+        int calls = 0;
+    } chooser;
+    ASSERT_TRUE(registrations.SetFirstStateChooser(&chooser));
     SD::GameStateManager_ manager;
     registrations.RegisterLevels(manager);
     Configure(manager, "World");
-    SD::Level* loading = registrations.ChooseFirstState(manager);
-    ASSERT_NE(loading, nullptr);
-    EXPECT_EQ(loading, manager.FindLevel("LoadLevel"));
-    EXPECT_EQ(prepared, std::vector<SD::Level*>{loading});
+    registrations.ChooseFirstState(manager);
+    EXPECT_EQ(chooser.calls, 1);
     g_journal.clear();
     manager.Update(0.1f);
     manager.Update(0.1f);
     EXPECT_EQ(g_journal, (std::vector<std::string>{"L3:Load", "L3:Initialize"}));
-    EXPECT_EQ(registrations.LevelsToCome().size(), 7u);
 }
 
 }  // namespace
@@ -222,7 +198,6 @@ TEST(Registration, TheSummaryKeepsItsFirstSuppliersAndNullRestoresTheDefault) {
     EXPECT_EQ(registrations.RefusedSupplies().size(), 2u) << "each refusal is noted for the run's log";
 }
 
-class OtherProbe : public Probe {};
 struct QuietState : SD::Level {
     void Load() override {}
     void Unload() override {}
@@ -235,9 +210,10 @@ struct OtherState : QuietState {};
 // does: another maker is refused and noted, the same one again is no conflict.
 TEST(Registration, ASecondMakerOfAKindOrAStateIsRefusedAndNoted) {
     SD::Registrations registrations;
-    EXPECT_TRUE(registrations.SupplyComponent("Aperture::Terrain", &SD::MakeComponentCreator<Probe>));
-    EXPECT_TRUE(registrations.SupplyComponent("Aperture::Terrain", &SD::MakeComponentCreator<Probe>));
-    EXPECT_FALSE(registrations.SupplyComponent("Aperture::Terrain", &SD::MakeComponentCreator<OtherProbe>));
+    EXPECT_TRUE(registrations.SupplyComponent("Aperture::Terrain", SD::kTerrainID, &SD::MakeComponentCreator<Probe>));
+    EXPECT_TRUE(registrations.SupplyComponent("Aperture::Terrain", SD::kTerrainID, &SD::MakeComponentCreator<Probe>));
+    EXPECT_FALSE(
+        registrations.SupplyComponent("Aperture::Terrain", SD::kTerrainID, &SD::MakeComponentCreator<OtherProbe>));
     EXPECT_TRUE(registrations.SupplyLevel("TestLevel", &SD::MakeLevel<FirstState>));
     EXPECT_FALSE(registrations.SupplyLevel("TestLevel", &SD::MakeLevel<OtherState>));
     EXPECT_EQ(registrations.RefusedSupplies(),
