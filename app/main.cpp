@@ -5,7 +5,7 @@
 #include "app/GameStartup.h"
 #include "app/QuitSignals.h"
 #include "app/RunCommand.h"
-#include "platform/audio/AudioTestControl.h"
+#include "platform/audio/OutputCapture.h"
 #include "platform/sdl/SdlSession.h"
 #include "runtime/Registration.h"
 

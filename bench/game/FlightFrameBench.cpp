@@ -19,7 +19,7 @@
 #include "bench/game/WholeGame.h"
 #include "bench/platform/FrameSplit.h"
 #include "core/EngineCore.h"
-#include "platform/audio/AudioTestControl.h"
+#include "platform/audio/OutputCapture.h"
 #include "platform/sdl/SdlSession.h"
 #include "runtime/Input.h"
 #include "runtime/InputCodes.h"

@@ -25,7 +25,7 @@
 #include "engine/Transform.h"
 #include "graphics/Graphics.h"
 #include "physics/PhysicsSystem.h"
-#include "platform/audio/AudioTestControl.h"
+#include "platform/audio/OutputCapture.h"
 #include "platform/sdl/SdlSession.h"
 #include "platform/tweak/TweakBar.h"
 #include "platform/tweak/TweakInspect.h"

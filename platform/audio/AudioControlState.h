@@ -1,5 +1,7 @@
 #pragma once
-// The process-wide settings behind AudioTestControl.h, shared with the device code.
+// The output device's process-wide state: how it fails (settings only tests change, to stand
+// for a device that is missing, limited or lost), the buffers it has made, and the capture
+// behind OutputCapture.h.
 #include <atomic>
 #include <cstdint>
 #include <mutex>
@@ -23,7 +25,6 @@ struct AudioControl {
     bool capturing = false;
     PcmFormat captureFormat;
     std::vector<uint8_t> captured;
-    uint64_t capturedBytes = 0;
 };
 
 AudioControl& ControlState();

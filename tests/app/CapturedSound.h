@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/audio/AudioTestControl.h"
+#include "platform/audio/OutputCapture.h"
 
 namespace qvtest {
 

@@ -52,6 +52,7 @@
 #include "tests/app/GameDriving.h"
 #include "tests/app/CapturedSound.h"
 #include "tests/app/ListeningMeasures.h"
+#include "tests/platform/AudioDeviceControl.h"
 
 namespace {
 

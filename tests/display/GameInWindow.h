@@ -13,7 +13,6 @@
 
 #include "app/GameStartup.h"
 #include "engine/Level.h"
-#include "platform/audio/AudioTestControl.h"
 #include "platform/os/Clock.h"
 #include "platform/os/Random.h"
 #include "platform/sdl/SdlSession.h"
@@ -21,6 +20,7 @@
 #include "runtime/Registration.h"
 #include "support/TempTree.h"
 #include "tests/app/GameDriving.h"
+#include "tests/platform/AudioDeviceControl.h"
 
 namespace displaytest {
 

@@ -12,6 +12,7 @@
 #include "game/systems/AudioLogic.h"
 #include "support/StepScript.h"
 #include "tests/app/CapturedSound.h"
+#include "tests/platform/AudioDeviceControl.h"
 
 namespace {
 

@@ -19,7 +19,6 @@
 #include "game/systems/AudioLogic.h"
 #include "game/systems/GameSoundLogic.h"
 #include "game/systems/SowlarSystem.h"
-#include "platform/audio/AudioTestControl.h"
 #include "sound/engine/SxAudioThread.h"
 #include "sound/engine/SxSoundEngine.h"
 #include "sound/engine/attenuations/CSxFxBase.h"
@@ -32,6 +31,7 @@
 #include "sound/music/CSxMusicNode.h"
 #include "sound/system/SoundManager.h"
 #include "support/TempTree.h"
+#include "tests/platform/AudioDeviceControl.h"
 
 namespace {
 

@@ -11,13 +11,15 @@
 
 #include "core/ConfigFile.h"
 #include "engine/GameObject.h"
-#include "platform/audio/AudioTestControl.h"
 #include "sound/engine/SxSoundEngine.h"
 #include "sound/engine/audio/CSxAudioMgr.h"
 #include "sound/engine/playing/CSxPlayingMgr.h"
 #include "sound/system/GhostEngine.h"
 #include "sound/system/SoundManager.h"
 #include "support/TempTree.h"
+#include "tests/platform/AudioDeviceControl.h"
+#include "tests/sound/engine/SxAudioMgrProbe.h"
+#include "tests/sound/engine/SxStateProbes.h"
 
 namespace gametest {
 
@@ -83,7 +85,7 @@ public:
     std::vector<std::string> Triggers() const {
         std::vector<std::string> triggers;
         if (!started_) return triggers;
-        const std::vector<SX::SxMsgTrigger> queued = SX::g_pAudioMgr->QueuedTriggers();
+        const std::vector<SX::SxMsgTrigger> queued = qvtest::AudioMgrProbe::QueuedTriggers(*SX::g_pAudioMgr);
         for (size_t i = forgottenTriggers_; i < queued.size(); ++i)
             triggers.push_back(Read(events_, queued[i].trigger));
         return triggers;
@@ -91,15 +93,16 @@ public:
     // Posts and triggers so far are not read again.
     void Forget() {
         if (!started_) return;
-        for (const SX::SxPostInfo& post : SX::g_pPlayingMgr->LivePosts()) forgotten_ = post.playingID;
-        forgottenTriggers_ = SX::g_pAudioMgr->QueuedTriggers().size();
+        for (const SX::SxPostInfo& post : qvtest::PlayingProbe::LivePosts(*SX::g_pPlayingMgr))
+            forgotten_ = post.playingID;
+        forgottenTriggers_ = qvtest::AudioMgrProbe::QueuedTriggers(*SX::g_pAudioMgr).size();
     }
 
 private:
     std::vector<SX::SxPostInfo> Unread() const {
         std::vector<SX::SxPostInfo> posts;
         if (!started_) return posts;
-        for (const SX::SxPostInfo& post : SX::g_pPlayingMgr->LivePosts()) {
+        for (const SX::SxPostInfo& post : qvtest::PlayingProbe::LivePosts(*SX::g_pPlayingMgr)) {
             bool ignore = post.playingID <= forgotten_;
             for (SX::SxGameObjectID object : ignored_) ignore = ignore || object == post.gameObj;
             if (!ignore) posts.push_back(post);

@@ -5,10 +5,10 @@
 #include <fstream>
 #include <iterator>
 
-#include "platform/audio/AudioTestControl.h"
 #include "platform/audio/OutputDevice.h"
 #include "platform/os/Clock.h"
 #include "support/TempTree.h"
+#include "tests/platform/AudioDeviceControl.h"
 
 using namespace platform::audio;
 

@@ -12,11 +12,11 @@
 #include <unistd.h>
 #include <vector>
 
-#include "platform/audio/AudioTestControl.h"
 #include "sound/engine/SxSoundEngine.h"
 #include "sound/engine/bank/SxBankSource.h"
 #include "sound/engine/hierarchy/SxHircReader.h"
 #include "sound/engine/memory/SxMemoryMgr.h"
+#include "tests/platform/AudioDeviceControl.h"
 #include "tools/bankwriter/BankFile.h"
 
 namespace {

@@ -10,7 +10,6 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/audio/AudioTestControl.h"
 #include "platform/os/Clock.h"
 #include "sound/engine/SxAudioThread.h"
 #include "sound/engine/SxSoundEngine.h"
@@ -25,6 +24,7 @@
 #include "sound/engine/upper/CSxLEngineCmds.h"
 #include "sound/engine/upper/CSxPBI.h"
 #include "sound/engine/memory/SxMemoryMgr.h"
+#include "tests/platform/AudioDeviceControl.h"
 #include "tests/sound/engine/SxStopOnlyVoices.h"
 #include "tools/bankwriter/BankWriter.h"
 

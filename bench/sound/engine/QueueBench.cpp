@@ -10,12 +10,12 @@
 #include <new>
 #include <thread>
 
-#include "platform/audio/AudioTestControl.h"
 #include "sound/engine/SxSoundEngine.h"
 #include "sound/engine/audio/CSxAudioMgr.h"
 #include "sound/engine/events/CSxEvent.h"
 #include "sound/engine/index/CSxObjectIndex.h"
 #include "sound/engine/memory/SxMemoryMgr.h"
+#include "tests/platform/AudioDeviceControl.h"
 
 namespace {
 

@@ -10,7 +10,6 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/audio/AudioTestControl.h"
 #include "platform/os/Clock.h"
 #include "sound/engine/SxAudioThread.h"
 #include "sound/engine/SxSoundEngine.h"
@@ -22,6 +21,7 @@
 #include "sound/engine/memory/SxMemoryMgr.h"
 #include "sound/engine/upper/CSxLEngineCmds.h"
 #include "sound/engine/voice/CSxVoiceMgr.h"
+#include "tests/platform/AudioDeviceControl.h"
 #include "tests/sound/engine/SxMediaMap.h"
 #include "tests/sound/engine/SxTestPlugins.h"
 #include "tools/bankwriter/BankWriter.h"

@@ -7,7 +7,6 @@
 #include <map>
 #include <vector>
 
-#include "platform/audio/AudioTestControl.h"
 #include "sound/engine/SxAudioThread.h"
 #include "sound/engine/SxSoundEngine.h"
 #include "sound/engine/audio/CSxAudioMgr.h"
@@ -18,6 +17,7 @@
 #include "sound/music/CSxMusicRenderer.h"
 #include "sound/music/SxMusicEngine.h"
 #include "sound/music/SxMusicSync.h"
+#include "tests/platform/AudioDeviceControl.h"
 #include "tests/sound/engine/SxMediaMap.h"
 #include "tools/bankwriter/MusicRecords.h"
 #include "tools/mediawriter/MediaWriter.h"

@@ -14,7 +14,6 @@
 
 #include "engine/GameObject.h"
 #include "engine/ObjectPool.h"
-#include "platform/audio/AudioTestControl.h"
 #include "platform/os/Clock.h"
 #include "sound/engine/audio/CSxAudioMgr.h"
 #include "sound/engine/hierarchy/SxHircReader.h"
@@ -22,6 +21,7 @@
 #include "sound/engine/voice/CSxVoiceMgr.h"
 #include "sound/system/GhostEngine.h"
 #include "sound/system/Phantom.h"
+#include "tests/platform/AudioDeviceControl.h"
 #include "tools/bankwriter/BankFile.h"
 #include "tools/mediawriter/MediaWriter.h"
 

@@ -15,12 +15,12 @@
 
 #include "core/ConfigFile.h"
 #include "engine/GameObject.h"
-#include "platform/audio/AudioTestControl.h"
 #include "platform/os/Clock.h"
 #include "sound/engine/audio/CSxAudioMgr.h"
 #include "sound/engine/voice/CSxVoiceMgr.h"
 #include "sound/system/GhostEngine.h"
 #include "sound/system/SoundManager.h"
+#include "tests/platform/AudioDeviceControl.h"
 
 namespace {
 

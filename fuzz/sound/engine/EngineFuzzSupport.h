@@ -4,12 +4,12 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/audio/AudioTestControl.h"
 #include "sound/engine/SxAudioThread.h"
 #include "sound/engine/SxSoundEngine.h"
 #include "sound/engine/audio/CSxAudioMgr.h"
 #include "sound/engine/index/CSxIndexable.h"
 #include "sound/engine/memory/SxMemoryMgr.h"
+#include "tests/platform/AudioDeviceControl.h"
 
 namespace sxfuzz {
 

@@ -4,12 +4,12 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/audio/AudioTestControl.h"
 #include "sound/engine/lower/CSxLEngine.h"
 #include "sound/engine/memory/SxMemoryMgr.h"
 #include "sound/engine/voice/CSxSrcBankADPCM.h"
 #include "sound/engine/voice/CSxSrcBankPCM.h"
 #include "sound/engine/voice/VoiceResampler.h"
+#include "tests/platform/AudioDeviceControl.h"
 
 namespace {
 

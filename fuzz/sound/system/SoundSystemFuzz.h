@@ -18,7 +18,6 @@
 #include <string>
 #include <vector>
 
-#include "platform/audio/AudioTestControl.h"
 #include "platform/os/Clock.h"
 #include "sound/engine/SxSoundEngine.h"
 #include "sound/engine/audio/CSxAudioMgr.h"
@@ -26,6 +25,7 @@
 #include "sound/engine/hierarchy/SxPropBundle.h"
 #include "sound/engine/index/CSxObjectIndex.h"
 #include "sound/system/SoundManager.h"
+#include "tests/platform/AudioDeviceControl.h"
 #include "tools/bankwriter/BankFile.h"
 
 namespace fuzzsound {

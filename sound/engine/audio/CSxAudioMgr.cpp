@@ -40,12 +40,6 @@ SXRESULT CSxAudioMgr::Init(const SxInitSettings& settings) {
     return m_ring.Init(settings.commandQueueSize / SxChunkRing::kChunkSize, g_DefaultPoolId);
 }
 
-uint32_t CSxAudioMgr::FrameCounter() const {
-    // The audio frame counts under the audio lock.
-    platform::Lock lock(g_csMain);
-    return g_uSxAudioFrameCounter;
-}
-
 SXRESULT CSxAudioMgr::Start(const SxThreadProperties& properties) {
     m_spaceAvailable.Reset();
     m_stop = false;
@@ -470,32 +464,6 @@ void CSxAudioMgr::ClearPendingActions() {
             Drop(node->action);
             FreeNode(node);
         }
-}
-
-std::vector<SxMsgTrigger> CSxAudioMgr::QueuedTriggers() {
-    std::vector<SxMsgTrigger> triggers;
-    std::lock_guard<platform::CriticalSection> lock(m_queueLock);
-    m_ring.VisitUnread([&](const uint8_t* block, uint32_t bytes) {
-        for (uint32_t at = 0; at < bytes;) {
-            const auto& header = *reinterpret_cast<const SxQueuedMsgHeader*>(block + at);
-            if (header.size == 0) break;
-            if (header.type == SxMsg_Trigger) triggers.push_back(SxMsgAs<SxMsgTrigger>(header));
-            at += header.size;
-        }
-    });
-    return triggers;
-}
-
-uint32_t CSxAudioMgr::PendingCount() const {
-    uint32_t n = 0;
-    for (Node* node = m_pending; node; node = node->next) ++n;
-    return n;
-}
-
-uint32_t CSxAudioMgr::PausedCount() const {
-    uint32_t n = 0;
-    for (Node* node = m_paused; node; node = node->next) ++n;
-    return n;
 }
 
 }  // namespace SX

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/TestProbe.h"
 #include "platform/os/Threads.h"
 #include "sound/engine/SxAudioThread.h"
 #include "sound/engine/SxInitSettings.h"
@@ -74,19 +75,14 @@ public:
     void ResumePending(const Selection& selection, bool master);
     void ClearPendingActions();
 
-    // The triggers queued and not yet applied, oldest first: while the audio thread is stopped,
-    // every trigger posted since.
-    std::vector<SxMsgTrigger> QueuedTriggers();
-
-    uint32_t FrameCounter() const;
-    uint32_t PendingCount() const;
-    uint32_t PausedCount() const;
     uint32_t ChunkCount();
     uint32_t ProcessedMessages() const { return m_processedMessages; }
     bool ThreadRunning() const { return m_threadRunning.load(); }
     uint32_t LookAhead() const { return m_lookAhead; }
 
 private:
+    friend struct platform::TestProbe<CSxAudioMgr>;
+
     struct Node {
         Node* next;
         SxPendingAction* action;

@@ -4,6 +4,7 @@
 // Not locked: the audio manager serialises every call under its queue lock.
 #include <cstdint>
 
+#include "platform/TestProbe.h"
 #include "sound/engine/SxTypes.h"
 
 namespace SX {
@@ -33,25 +34,12 @@ public:
     // committed.
     bool PeekBlock(const uint8_t*& data, uint32_t& bytes);
     void Commit(uint32_t bytes);
-    // Calls visit(data, bytes) for every stretch not yet read, oldest first; the ring is left
-    // as it is.
-    template <class Visit>
-    void VisitUnread(Visit visit) const {
-        if (IsEmpty()) return;
-        uint32_t at = m_read;
-        uint32_t offset = m_readOffset;
-        for (;;) {
-            if (offset < m_entries[at].fill) visit(m_entries[at].chunk + offset, m_entries[at].fill - offset);
-            if (at == m_write) return;
-            at = at + 1 == m_count ? 0 : at + 1;
-            offset = 0;
-        }
-    }
-
     uint32_t ChunkCount() const { return m_count; }
     uint32_t MaxChunks() const { return m_maxChunks; }
 
 private:
+    friend struct platform::TestProbe<SxChunkRing>;
+
     struct Entry {
         uint8_t* chunk;
         uint32_t fill;

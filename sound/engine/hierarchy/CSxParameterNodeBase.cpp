@@ -488,8 +488,6 @@ bool CSxParameterNodeBase::IsFXBypassed(uint32_t slot, CSxRegisteredObj* gameObj
     return (bits >> slot) & 1;
 }
 
-bool CSxParameterNodeBase::IsAllFXBypassed(CSxRegisteredObj* gameObj) const { return IsFXBypassed(4, gameObj); }
-
 void CSxParameterNodeBase::UnregisterGameObject(CSxRegisteredObj* gameObj) {
     for (auto it = m_objectSIS.begin(); it != m_objectSIS.end(); ++it) {
         if ((*it)->GameObj() != gameObj) continue;

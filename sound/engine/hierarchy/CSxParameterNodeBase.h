@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/TestProbe.h"
 #include "sound/engine/index/CSxIndexable.h"
 #include "sound/engine/hierarchy/SxPropBundle.h"
 #include "sound/engine/hierarchy/SxReadCursor.h"
@@ -175,8 +176,6 @@ public:
     // The values held for a game object (null: for all), made on first use; null when the game
     // object cannot record that the node holds values for it.
     CSxSIS* GetSIS(CSxRegisteredObj* gameObj);
-    // Seen from tests: whether the node holds values for that game object.
-    bool HoldsValuesFor(CSxRegisteredObj* gameObj) const { return gameObj && FindSIS(gameObj); }
     // Moves a property's offset on a game object's values (null: all objects): an offset
     // meaning adds to the current offset, an independent one sets the property to the value,
     // the default meaning takes the offset back to 0. With a time the offset ramps.
@@ -189,11 +188,10 @@ public:
     // values takes them); the instances recompute. Reset takes the bits of the bank data.
     void SetBypass(uint8_t bits, uint8_t mask, CSxRegisteredObj* gameObj);
     void ResetBypass(uint8_t mask, CSxRegisteredObj* gameObj) { SetBypass(m_bypassBits, mask, gameObj); }
-    // Slot 0-3 bypassed for the game object: by its game parameter when one drives it, else
+    // Slot 0-3 (4: all effects) bypassed for the game object: by its game parameter when one drives it, else
     // by the object's values, else by those for all objects, else by the bank data. A node
     // that does not override effects answers with its parent's.
     bool IsFXBypassed(uint32_t slot, CSxRegisteredObj* gameObj) const;
-    bool IsAllFXBypassed(CSxRegisteredObj* gameObj) const;
     // Slot 0-3 takes another effect (0: none); the voices playing below make it again.
     void SetEffect(uint32_t slot, SxUniqueID effectID, bool shareSet);
     // The all-objects set, then every game object's.
@@ -217,7 +215,6 @@ public:
     CSxParameterNodeBase* LimitingNode();
     // Its most instances (0: no limit), from game parameter 9 when a curve drives it.
     uint16_t InstanceLimit(CSxRegisteredObj* gameObj) const;
-    uint32_t PlayCount() const { return m_playCount; }
     bool IsPlaying() const { return m_playCount != 0; }
     // What keeps the node and those above it active while nothing plays below it (a switch
     // container following its group between plays), and with them, as the flags ask, the
@@ -274,6 +271,8 @@ protected:
     SXRESULT ReadFeedbackBus(SxReadCursor& cursor);
 
 private:
+    friend struct platform::TestProbe<CSxParameterNodeBase>;
+
     struct StateEntry {
         uint32_t stateID;
         CSxState* state;  // one reference held

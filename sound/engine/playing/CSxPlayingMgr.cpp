@@ -1,6 +1,5 @@
 #include "sound/engine/playing/CSxPlayingMgr.h"
 
-#include <algorithm>
 #include <mutex>
 #include <thread>
 
@@ -48,23 +47,6 @@ SXRESULT CSxPlayingMgr::AddPlayingID(const SxPostInfo& post) {
 bool CSxPlayingMgr::IsActive(uint32_t playingID) {
     platform::Lock guard(m_lock);
     return m_records.count(playingID) != 0;
-}
-
-std::vector<SxPostInfo> CSxPlayingMgr::LivePosts() {
-    std::vector<SxPostInfo> posts;
-    {
-        platform::Lock guard(m_lock);
-        for (const auto& entry : m_records) {
-            SxPostInfo post;
-            post.eventID = entry.second.eventID;
-            post.playingID = entry.first;
-            post.gameObj = entry.second.gameObj;
-            posts.push_back(post);
-        }
-    }
-    std::sort(posts.begin(), posts.end(),
-              [](const SxPostInfo& a, const SxPostInfo& b) { return a.playingID < b.playingID; });
-    return posts;
 }
 
 void CSxPlayingMgr::WaitForRunningCallback() {

@@ -9,6 +9,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/TestProbe.h"
 #include "platform/os/Threads.h"
 #include "sound/engine/playing/SxCallbackTypes.h"
 #include "sound/engine/SxTypes.h"
@@ -50,10 +51,6 @@ public:
 
     SXRESULT AddPlayingID(const SxPostInfo& post);
     bool IsActive(uint32_t playingID);
-    // The posts whose events have not ended, oldest first: event, playing ID and game object
-    // (no callbacks).
-    std::vector<SxPostInfo> LivePosts();
-
     // After these return, the cancelled callbacks are not running (unless called on the
     // audio thread) and are not called again.
     void CancelEventCallback(uint32_t playingID);
@@ -76,6 +73,8 @@ public:
     void NotifyMusicSync(uint32_t playingID, uint32_t syncBit, const SxMusicGrid& grid, uint32_t frameOffset = 0);
 
 private:
+    friend struct platform::TestProbe<CSxPlayingMgr>;
+
     struct Record {
         int32_t activeCount = 0;
         int32_t pendingCount = 1;  // the post itself

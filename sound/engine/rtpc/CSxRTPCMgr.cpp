@@ -63,11 +63,6 @@ bool CSxRTPCMgr::HasOwnValue(const ParamRecord& record, CSxRegisteredObj* gameOb
     return record.values.count(gameObj) != 0;
 }
 
-bool CSxRTPCMgr::HasObjectValue(uint32_t paramID, CSxRegisteredObj* gameObj) const {
-    const ParamRecord* record = FindRecord(paramID);
-    return gameObj && record && HasOwnValue(*record, gameObj);
-}
-
 float CSxRTPCMgr::ValueOf(const ParamRecord& record, CSxRegisteredObj* gameObj) {
     auto it = gameObj ? record.values.find(gameObj) : record.values.end();
     if (it == record.values.end()) it = record.values.find(nullptr);

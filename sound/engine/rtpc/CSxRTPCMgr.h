@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/TestProbe.h"
 #include "sound/engine/SxTypes.h"
 #include "sound/engine/curves/CSxConversionTable.h"
 #include "sound/engine/rtpc/ISxRTPCSubscriber.h"
@@ -82,10 +83,10 @@ public:
     // Drops the subscriptions, switches, values and running transitions of the object (called
     // when a registered object is destroyed).
     void UnregisterGameObject(CSxRegisteredObj* gameObj);
-    // Seen from tests: whether the object has a value of its own for the game parameter.
-    bool HasObjectValue(uint32_t paramID, CSxRegisteredObj* gameObj) const;
 
 private:
+    friend struct platform::TestProbe<CSxRTPCMgr>;
+
     class CSxRTPCTransition;
     struct ParamRecord {
         float defaultValue = 0.0f;

@@ -9,11 +9,11 @@
 #include <thread>
 #include <vector>
 
-#include "platform/audio/AudioTestControl.h"
 #include "platform/audio/OutputDevice.h"
 #include "platform/audio/OutputSink.h"
 #include "platform/sdl/SdlAudioOutput.h"
 #include "support/TempTree.h"
+#include "tests/platform/AudioDeviceControl.h"
 
 namespace {
 

@@ -222,7 +222,7 @@ TEST_F(ActionKinds, BypassActionsSetAndResetEffectsPerObject) {
     Action(220, 0x1A04, 102, BypassParams(true, 0x01));   // set kinds of wider scopes do nothing
     Post(200, 5);
     EXPECT_TRUE(a->IsFXBypassed(0, Object(5)));
-    EXPECT_TRUE(a->IsAllFXBypassed(Object(5)));
+    EXPECT_TRUE(a->IsFXBypassed(4, Object(5)));
     EXPECT_FALSE(a->IsFXBypassed(0, Object(6)));
     Post(210, 5);
     EXPECT_FALSE(b->IsFXBypassed(0, Object(5)));
@@ -234,7 +234,7 @@ TEST_F(ActionKinds, BypassActionsSetAndResetEffectsPerObject) {
     Action(230, 0x1B03, 102, BypassParams(false, 0x1F));
     Post(230, 5);
     EXPECT_FALSE(a->IsFXBypassed(0, Object(5)));
-    EXPECT_FALSE(a->IsAllFXBypassed(Object(5)));
+    EXPECT_FALSE(a->IsFXBypassed(4, Object(5)));
     Post(200, 5);
     Action(240, 0x1B08, 0, BypassParams(false, 0x1F, {103}));
     Post(240, 5);

@@ -15,6 +15,7 @@
 #include "sound/engine/motion/CSxMotionDeviceMgr.h"
 #include "sound/engine/paths/CSxPathMgr.h"
 #include "sound/engine/plugin/ISxMotionMixBus.h"
+#include "tests/sound/engine/SxAudioMgrProbe.h"
 
 using namespace sxtest;
 
@@ -151,21 +152,21 @@ TEST_F(AudioFrame, EachBufferRunsTheFrameInItsFixedOrder) {
     SoundEngine::PostEvent(kEvent, kGameObject, flags, OnVoice);
     SoundEngine::PostEvent(kSecondEvent, kGameObject, flags, OnVoice);
     PostPanningRule();
-    const uint32_t frames = g_pAudioMgr->FrameCounter();
+    const uint32_t frames = qvtest::AudioMgrProbe::FrameCounter();
     clock.Advance(0.043);  // two buffers due at 48000 Hz
     g_pAudioMgr->Perform();
     const std::vector<std::string> expected = {"message", "ext2", "ext1",    "paths 1",  "limiters", "commands",
                                                "ext2",    "ext1", "paths 2", "limiters", "commands", "motion"};
     EXPECT_EQ(g_calls, expected);
-    EXPECT_EQ(g_pAudioMgr->FrameCounter() - frames, 2u);
+    EXPECT_EQ(qvtest::AudioMgrProbe::FrameCounter() - frames, 2u);
 }
 
 TEST_F(AudioFrame, AWakeWithNoBufferOnlyAppliesMessages) {
     PostPanningRule();
-    const uint32_t frames = g_pAudioMgr->FrameCounter();
+    const uint32_t frames = qvtest::AudioMgrProbe::FrameCounter();
     g_pAudioMgr->Perform();
     EXPECT_EQ(g_calls, (std::vector<std::string>{"message", "motion"}));
-    EXPECT_EQ(g_pAudioMgr->FrameCounter() - frames, 0u);
+    EXPECT_EQ(qvtest::AudioMgrProbe::FrameCounter() - frames, 0u);
 }
 
 TEST_F(AudioFrame, AnExtensionMayRemoveItselfWhileCalled) {

@@ -16,6 +16,7 @@
 #include "sound/engine/transitions/SxTimingSettings.h"
 #include "sound/engine/upper/CSxLEngineCmds.h"
 #include "sound/engine/upper/CSxURenderer.h"
+#include "tests/sound/engine/SxAudioMgrProbe.h"
 
 using namespace SX;
 namespace bw = bankwriter;
@@ -122,7 +123,7 @@ TEST_F(ContinuousChain, ItemsFollowOneAnotherWithTheContainersTransition) {
         EXPECT_EQ(voices.Order(), (std::vector<SxUniqueID>{1, 2, 3, 1, 2, 3})) << "two passes, then the chain ends";
         for (int32_t gap : Gaps()) EXPECT_EQ(gap, static_cast<int32_t>(c.gapFrames));
         EXPECT_EQ(ActiveCount(), 0u);
-        EXPECT_EQ(g_pAudioMgr->PendingCount(), 0u);
+        EXPECT_EQ(qvtest::AudioMgrProbe::PendingCount(*g_pAudioMgr), 0u);
         Unload();
     }
 }
@@ -157,7 +158,7 @@ TEST_F(ContinuousChain, LoopCountsOfOneChildAndEndlessChains) {
     Frames(60);
     EXPECT_LE(voices.voices.size(), played + 1) << "nothing starts after the stop";
     EXPECT_EQ(ActiveCount(), 0u);
-    EXPECT_EQ(g_pAudioMgr->PendingCount(), 0u);
+    EXPECT_EQ(qvtest::AudioMgrProbe::PendingCount(*g_pAudioMgr), 0u);
 }
 
 TEST_F(ContinuousChain, CrossfadeStartsTheNextItemBeforeTheEnd) {
@@ -172,7 +173,8 @@ TEST_F(ContinuousChain, CrossfadeStartsTheNextItemBeforeTheEnd) {
     auto* continuous = dynamic_cast<CSxContinuousPBI*>(first);
     ASSERT_NE(continuous, nullptr) << "a chain's sound gets a continuous instance";
     EXPECT_EQ(continuous->Transition(), CSxContinuousPBI::Transition_Crossfade);
-    EXPECT_EQ(g_pAudioMgr->PendingCount(), 1u) << "scheduled when the start reported the time left";
+    EXPECT_EQ(qvtest::AudioMgrProbe::PendingCount(*g_pAudioMgr), 1u)
+        << "scheduled when the start reported the time left";
     const uint32_t due = voices.voices[0].startFrame + FramesOf(24000);
     while (g_uSxAudioFrameCounter <= due + 1 && voices.voices.size() < 2) Frames(1);
     ASSERT_EQ(voices.voices.size(), 2u);
@@ -192,7 +194,7 @@ TEST_F(ContinuousChain, CrossfadeStartsTheNextItemBeforeTheEnd) {
     LoadNodes({RanSeqRecord(50, Sequence({1, 2}, 1, 1, 2000.0f))});
     SoundEngine::PostEvent(100, kObject);
     Frames(2);
-    EXPECT_EQ(g_pAudioMgr->PendingCount(), 0u);
+    EXPECT_EQ(qvtest::AudioMgrProbe::PendingCount(*g_pAudioMgr), 0u);
     Frames(60);
     EXPECT_EQ(voices.Order(), (std::vector<SxUniqueID>{1, 2}));
     EXPECT_TRUE(voices.voices[0].finished);
@@ -255,7 +257,7 @@ TEST_F(ContinuousChain, AFollowingSwitchContainerBreaksTheChainAndStartsTheNewCh
     Frames(100);
     EXPECT_EQ(voices.Order(), (std::vector<SxUniqueID>{1, 3})) << "the broken chain plays out its item only";
     EXPECT_TRUE(voices.voices[0].finished);
-    EXPECT_EQ(g_pAudioMgr->PendingCount(), 0u);
+    EXPECT_EQ(qvtest::AudioMgrProbe::PendingCount(*g_pAudioMgr), 0u);
 }
 
 TEST_F(ContinuousChain, StoppingANestedLevelWhileItsNextItemWaitsGoesOnAbove) {
@@ -265,7 +267,7 @@ TEST_F(ContinuousChain, StoppingANestedLevelWhileItsNextItemWaitsGoesOnAbove) {
     Frames(10);
     ASSERT_EQ(voices.Order(), (std::vector<SxUniqueID>{1}));
     ASSERT_TRUE(voices.voices[0].ended);
-    ASSERT_EQ(g_pAudioMgr->PendingCount(), 1u) << "sound 2 waits for its delay";
+    ASSERT_EQ(qvtest::AudioMgrProbe::PendingCount(*g_pAudioMgr), 1u) << "sound 2 waits for its delay";
     SoundEngine::PostEvent(102, kObject);
     Frames(60);
     EXPECT_EQ(voices.Order(), (std::vector<SxUniqueID>{1, 3})) << "the outer chain goes on in place of sound 2";
@@ -275,11 +277,11 @@ TEST_F(ContinuousChain, StoppingANestedLevelWhileItsNextItemWaitsGoesOnAbove) {
     LoadNodes({RanSeqRecord(40, Sequence({1, 2}, 1, 3, 500.0f)), RanSeqRecord(50, Sequence({40, 3}, 1))});
     SoundEngine::PostEvent(100, kObject);
     Frames(10);
-    ASSERT_EQ(g_pAudioMgr->PendingCount(), 1u);
+    ASSERT_EQ(qvtest::AudioMgrProbe::PendingCount(*g_pAudioMgr), 1u);
     SoundEngine::PostEvent(101, kObject);
     Frames(60);
     EXPECT_EQ(voices.Order(), (std::vector<SxUniqueID>{1}));
-    EXPECT_EQ(g_pAudioMgr->PendingCount(), 0u);
+    EXPECT_EQ(qvtest::AudioMgrProbe::PendingCount(*g_pAudioMgr), 0u);
 }
 
 TEST_F(ContinuousChain, PausingTheChainHoldsTheItemThatWaits) {
@@ -295,7 +297,7 @@ TEST_F(ContinuousChain, PausingTheChainHoldsTheItemThatWaits) {
     SoundEngine::ExecuteActionOnEvent(100, SxActionOnEvent_Pause, kObject);
     Frames(30);
     EXPECT_EQ(voices.Order(), (std::vector<SxUniqueID>{1})) << "nothing starts while the chain is paused";
-    EXPECT_EQ(g_pAudioMgr->PausedCount(), 1u);
+    EXPECT_EQ(qvtest::AudioMgrProbe::PausedCount(*g_pAudioMgr), 1u);
     const uint32_t resumed = g_uSxAudioFrameCounter;
     SoundEngine::ExecuteActionOnEvent(100, SxActionOnEvent_Resume, kObject);
     Frames(30);
@@ -315,7 +317,7 @@ TEST_F(ContinuousChain, AnItemEndingUnderAPauseHoldsItsSuccessorUntilTheResume) 
     Frames(30);
     ASSERT_EQ(voices.Order(), (std::vector<SxUniqueID>{1}));
     EXPECT_TRUE(voices.voices[0].finished);
-    EXPECT_EQ(g_pAudioMgr->PausedCount(), 1u) << "held from its scheduling";
+    EXPECT_EQ(qvtest::AudioMgrProbe::PausedCount(*g_pAudioMgr), 1u) << "held from its scheduling";
     const uint32_t resumed = g_uSxAudioFrameCounter;
     SoundEngine::ExecuteActionOnEvent(100, SxActionOnEvent_Resume, kObject);
     Frames(30);
@@ -360,7 +362,7 @@ TEST_F(ContinuousChain, ALayerContainerInTheChainGoesOnAfterItsLongestChild) {
     EXPECT_GT(voices.voices[1].endFrame, voices.voices[0].endFrame);
     EXPECT_EQ(voices.voices[2].startFrame, lastEnd + FramesOf((g_pAudioMgr->LookAhead() + 10) * 1024))
         << "the next item waits for the last child of the layers";
-    EXPECT_EQ(g_pAudioMgr->PendingCount(), 0u);
+    EXPECT_EQ(qvtest::AudioMgrProbe::PendingCount(*g_pAudioMgr), 0u);
 }
 
 TEST_F(ContinuousChain, ChainsOfTheChildrenOfALayerContainerHandTheOuterChainOnFromTheLastToEnd) {
@@ -387,7 +389,7 @@ TEST_F(ContinuousChain, ChainsOfTheChildrenOfALayerContainerHandTheOuterChainOnF
         EXPECT_EQ(by[3]->startFrame, by[c.last]->endFrame + FramesOf((g_pAudioMgr->LookAhead() + 10) * 1024));
         EXPECT_EQ(Find<CSxLayerCntr>(SxIndex_Node, 60)->ChainCount(), 0u);
         EXPECT_EQ(ActiveCount(), 0u);
-        EXPECT_EQ(g_pAudioMgr->PendingCount(), 0u);
+        EXPECT_EQ(qvtest::AudioMgrProbe::PendingCount(*g_pAudioMgr), 0u);
         Unload();
     }
 }
@@ -440,7 +442,7 @@ TEST_F(ContinuousChain, AFollowingSwitchContainerHoldsTheChainItsChildrenEnd) {
         EXPECT_EQ(voices.Order(), following ? (std::vector<SxUniqueID>{1, 2}) : (std::vector<SxUniqueID>{1, 2, 3}));
         EXPECT_EQ(Find<CSxSwitchCntr>(SxIndex_Node, 60)->ChainCount(), 0u) << "the container lets the chain go";
         EXPECT_EQ(ActiveCount(), 0u);
-        EXPECT_EQ(g_pAudioMgr->PendingCount(), 0u);
+        EXPECT_EQ(qvtest::AudioMgrProbe::PendingCount(*g_pAudioMgr), 0u);
         SoundEngine::StopAll();
         Frames(2);
         Unload();
@@ -455,7 +457,7 @@ TEST_F(ContinuousChain, ALayerContainerThatPlaysNothingGivesWayToTheNextItem) {
     ASSERT_EQ(voices.Order(), (std::vector<SxUniqueID>{1, 3}));
     // Sound 1 ends, the layers' turn comes after the frames in flight, and sound 3 10 frames on.
     EXPECT_EQ(voices.voices[1].startFrame, voices.voices[0].endFrame + FramesOf(11264) + FramesOf(10 * 1024));
-    EXPECT_EQ(g_pAudioMgr->PendingCount(), 0u);
+    EXPECT_EQ(qvtest::AudioMgrProbe::PendingCount(*g_pAudioMgr), 0u);
 }
 
 TEST_F(ContinuousChain, StoppingWithinALayerContainerOfAChain) {
@@ -479,13 +481,13 @@ TEST_F(ContinuousChain, StoppingWithinALayerContainerOfAChain) {
         Frames(10);
         ASSERT_EQ(voices.voices.size(), 2u);
         ASSERT_TRUE(voices.voices[0].ended && voices.voices[1].ended);
-        ASSERT_EQ(g_pAudioMgr->PendingCount(), 1u) << "sound 2 waits for its delay";
+        ASSERT_EQ(qvtest::AudioMgrProbe::PendingCount(*g_pAudioMgr), 1u) << "sound 2 waits for its delay";
         EXPECT_EQ(Find<CSxLayerCntr>(SxIndex_Node, 60)->ChainCount(), 1u) << "held for sound 2";
         SoundEngine::PostEvent(103, kObject);
         Frames(60);
         EXPECT_EQ(voices.Order(), c.order);
         EXPECT_EQ(Find<CSxLayerCntr>(SxIndex_Node, 60)->ChainCount(), 0u);
-        EXPECT_EQ(g_pAudioMgr->PendingCount(), 0u);
+        EXPECT_EQ(qvtest::AudioMgrProbe::PendingCount(*g_pAudioMgr), 0u);
         Unload();
     }
 }
@@ -507,7 +509,7 @@ TEST_F(ContinuousChain, ASwitchItemGoesOnAfterTheLongestChildOfItsValue) {
     EXPECT_GT(voices.voices[1].endFrame, voices.voices[0].endFrame);
     EXPECT_EQ(voices.voices[2].startFrame, voices.voices[1].endFrame + FramesOf((g_pAudioMgr->LookAhead() + 10) * 1024))
         << "the next item waits for the last child of the value";
-    EXPECT_EQ(g_pAudioMgr->PendingCount(), 0u);
+    EXPECT_EQ(qvtest::AudioMgrProbe::PendingCount(*g_pAudioMgr), 0u);
 }
 
 TEST_F(ContinuousChain, TerminatingTheEngineEndsAnEndlessChain) {
@@ -563,7 +565,7 @@ TEST_F(ContinuousChain, AnItemThatCannotPlayGivesWayToTheNext) {
         const auto& first = voices.voices[1];
         const auto& third = voices.voices.back();
         EXPECT_EQ(third.startFrame, first.endFrame + FramesOf(11264) + FramesOf(c.samples));
-        EXPECT_EQ(g_pAudioMgr->PendingCount(), 0u);
+        EXPECT_EQ(qvtest::AudioMgrProbe::PendingCount(*g_pAudioMgr), 0u);
         SoundEngine::StopAll();
         Frames(2);
         Unload();

@@ -7,6 +7,7 @@
 #include "sound/engine/states/CSxStateMgr.h"
 #include "sound/engine/upper/CSxLEngineCmds.h"
 #include "sound/engine/upper/CSxURenderer.h"
+#include "tests/sound/engine/SxStateProbes.h"
 
 using namespace SX;
 namespace bw = bankwriter;
@@ -152,7 +153,7 @@ TEST_F(Parameters, AnAttenuationThatIsNotLoadedRefusesThePlay) {
     leaf.positioning.attenuationID = 777;
     ASSERT_EQ(Load(PlayRecords(leaf)), SX_Success);
     EXPECT_EQ(PlayLeaf(), nullptr);
-    EXPECT_EQ(Find<CSxSound>(SxIndex_Node, kLeaf)->PlayCount(), 0u) << "the count is undone";
+    EXPECT_EQ(qvtest::NodeProbe::PlayCount(*Find<CSxSound>(SxIndex_Node, kLeaf)), 0u) << "the count is undone";
 }
 
 }  // namespace

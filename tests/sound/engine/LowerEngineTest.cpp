@@ -4,10 +4,10 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/audio/AudioTestControl.h"
 #include "platform/os/Clock.h"
 #include "sound/engine/lower/CSxLEngine.h"
 #include "SxTestMemory.h"
+#include "tests/platform/AudioDeviceControl.h"
 
 using namespace SX;
 namespace control = platform::audio::control;

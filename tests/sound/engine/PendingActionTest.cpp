@@ -3,12 +3,13 @@
 #include <set>
 #include <vector>
 
-#include "platform/audio/AudioTestControl.h"
 #include "platform/os/Clock.h"
 #include "sound/engine/audio/CSxAudioMgr.h"
 #include "sound/engine/lower/CSxLEngine.h"
 #include "sound/engine/playing/CSxPlayingMgr.h"
 #include "SxTestMemory.h"
+#include "tests/platform/AudioDeviceControl.h"
+#include "tests/sound/engine/SxAudioMgrProbe.h"
 
 using namespace SX;
 namespace control = platform::audio::control;
@@ -30,7 +31,7 @@ public:
     SxUniqueID ActionID() const override { return 100 + tag_; }
     uint32_t DelaySamples() const override { return delay_; }
     SXRESULT Execute(SxPendingAction& pending) override {
-        g_launches.push_back({tag_, g_pAudioMgr->FrameCounter(), pending.sampleOffset});
+        g_launches.push_back({tag_, qvtest::AudioMgrProbe::FrameCounter(), pending.sampleOffset});
         return SX_Success;
     }
     int refs = 0;
@@ -143,11 +144,11 @@ TEST_F(PendingActionTest, PauseTwiceResumeOnceStaysPausedAndMasterResumeShiftsTh
     mgr.PausePending(seven);
     mgr.PausePending(seven);
     mgr.ResumePending(seven, false);
-    EXPECT_EQ(mgr.PausedCount(), 1u);
-    EXPECT_EQ(mgr.PendingCount(), 1u);
+    EXPECT_EQ(qvtest::AudioMgrProbe::PausedCount(mgr), 1u);
+    EXPECT_EQ(qvtest::AudioMgrProbe::PendingCount(mgr), 1u);
     RunThreeFrames();
     mgr.ResumePending(CSxAudioMgr::Selection(), true);  // master resume
-    EXPECT_EQ(mgr.PausedCount(), 0u);
+    EXPECT_EQ(qvtest::AudioMgrProbe::PausedCount(mgr), 0u);
     for (int i = 0; i < 5; ++i) RunThreeFrames();
     ASSERT_EQ(g_launches.size(), 2u);
     EXPECT_EQ(g_launches[0].tag, 2);
@@ -164,7 +165,7 @@ TEST_F(PendingActionTest, MasterPauseHoldsEverythingAndStopDropsIt) {
     RunThreeFrames();
     RunThreeFrames();
     EXPECT_TRUE(g_launches.empty());
-    EXPECT_EQ(mgr.PausedCount(), 2u);
+    EXPECT_EQ(qvtest::AudioMgrProbe::PausedCount(mgr), 2u);
     CSxAudioMgr::Selection two;
     two.playingID = 2;
     mgr.StopPending(two);
@@ -209,8 +210,8 @@ TEST_F(PendingActionTest, MessagesStopAndPauseTheWaitingActionsOfAnEventOrPlayin
     ASSERT_EQ(mgr.Enqueue(stop.header, sizeof stop), SX_Success);
     mgr.RenderAudio();
     mgr.Perform();
-    EXPECT_EQ(mgr.PausedCount(), 2u);
-    EXPECT_EQ(mgr.PendingCount(), 0u) << "playing ID 6 stopped";
+    EXPECT_EQ(qvtest::AudioMgrProbe::PausedCount(mgr), 2u);
+    EXPECT_EQ(qvtest::AudioMgrProbe::PendingCount(mgr), 0u) << "playing ID 6 stopped";
     EXPECT_EQ(event.refs, 1) << "the record's reference is dropped";
     EXPECT_EQ(third.refs, 0);
 
@@ -220,7 +221,7 @@ TEST_F(PendingActionTest, MessagesStopAndPauseTheWaitingActionsOfAnEventOrPlayin
     ASSERT_EQ(mgr.Enqueue(resume.header, sizeof resume), SX_Success);
     mgr.RenderAudio();
     mgr.Perform();
-    EXPECT_EQ(mgr.PendingCount(), 2u);
+    EXPECT_EQ(qvtest::AudioMgrProbe::PendingCount(mgr), 2u);
     for (int i = 0; i < 3; ++i) RunThreeFrames();
     EXPECT_EQ(g_launches.size(), 2u);
 }

@@ -11,6 +11,8 @@
 #include "sound/engine/registry/CSxRegisteredObj.h"
 #include "sound/engine/upper/CSxLEngineCmds.h"
 #include "sound/engine/upper/CSxURenderer.h"
+#include "tests/sound/engine/SxAudioMgrProbe.h"
+#include "tests/sound/engine/SxStateProbes.h"
 
 using namespace SX;
 namespace bw = bankwriter;
@@ -105,15 +107,15 @@ TEST_F(Playback, WithoutVoicesEachPlayIsCreatedCountedAndEnded) {
     EXPECT_EQ(instance->PlayingID(), id);
     EXPECT_EQ(instance->Node(), Sound());
     EXPECT_EQ(instance->GameObj()->ID(), 5u);
-    EXPECT_EQ(Sound()->PlayCount(), 1u);
-    EXPECT_EQ(Find<CSxActorMixer>(SxIndex_Node, kMixer)->PlayCount(), 1u) << "counted up the tree";
+    EXPECT_EQ(qvtest::NodeProbe::PlayCount(*Sound()), 1u);
+    EXPECT_EQ(qvtest::NodeProbe::PlayCount(*Find<CSxActorMixer>(SxIndex_Node, kMixer)), 1u) << "counted up the tree";
     EXPECT_TRUE(g_pPlayingMgr->IsActive(id));
     EXPECT_TRUE(g_ended.empty());
 
     RunFrame();  // the lower engine finds nothing to play: the instance ends
     EXPECT_EQ(CSxURenderer::ActiveCount(), 0u);
-    EXPECT_EQ(Sound()->PlayCount(), 0u);
-    EXPECT_EQ(Find<CSxActorMixer>(SxIndex_Node, kMixer)->PlayCount(), 0u);
+    EXPECT_EQ(qvtest::NodeProbe::PlayCount(*Sound()), 0u);
+    EXPECT_EQ(qvtest::NodeProbe::PlayCount(*Find<CSxActorMixer>(SxIndex_Node, kMixer)), 0u);
     EXPECT_EQ(Sound()->RefCount(), 1u) << "only the bank's reference is left";
     EXPECT_EQ(g_ended, std::vector<SxPlayingID>{id});
     EXPECT_FALSE(g_pPlayingMgr->IsActive(id));
@@ -181,7 +183,7 @@ TEST_F(Playback, StopsReachWhatTheyNameAndNothingElse) {
         RunFrame();
         ASSERT_EQ(CSxURenderer::ActiveCount(), 0u);
     }
-    EXPECT_EQ(Sound()->PlayCount(), 0u);
+    EXPECT_EQ(qvtest::NodeProbe::PlayCount(*Sound()), 0u);
 }
 
 TEST_F(Playback, PauseAndResumeCountLevelsUnlessTheResumeIsMaster) {
@@ -230,13 +232,13 @@ TEST_F(Playback, APauseLeavesWaitingResumeActionsAloneUnlessItsFlagSaysOtherwise
               SX_Success);
     SoundEngine::PostEvent(1050, 5);  // a resume a second from now
     ApplyMessages();
-    ASSERT_EQ(g_pAudioMgr->PendingCount(), 1u);
+    ASSERT_EQ(qvtest::AudioMgrProbe::PendingCount(*g_pAudioMgr), 1u);
     SoundEngine::PostEvent(1060, 5);  // a pause that leaves resumes alone
     ApplyMessages();
-    EXPECT_EQ(g_pAudioMgr->PausedCount(), 0u);
+    EXPECT_EQ(qvtest::AudioMgrProbe::PausedCount(*g_pAudioMgr), 0u);
     SoundEngine::PostEvent(kPauseEvent, 5);  // a pause that takes them too
     ApplyMessages();
-    EXPECT_EQ(g_pAudioMgr->PausedCount(), 1u);
+    EXPECT_EQ(qvtest::AudioMgrProbe::PausedCount(*g_pAudioMgr), 1u);
 }
 
 TEST_F(Playback, AStopBeforeTheVoiceStartedEndsTheInstanceWithoutAVoice) {
@@ -394,7 +396,7 @@ TEST_F(ExternalSources, TheEntryWithTheSourcesCookieReplacesItForOnePlay) {
         EXPECT_EQ(CSxURenderer::ActiveCount(), 0u) << c.what;
         EXPECT_EQ(g_ended, std::vector<SxPlayingID>{id}) << c.what;
     }
-    EXPECT_EQ(Find<CSxSound>(SxIndex_Node, 1)->PlayCount(), 0u);
+    EXPECT_EQ(qvtest::NodeProbe::PlayCount(*Find<CSxSound>(SxIndex_Node, 1)), 0u);
 }
 
 }  // namespace

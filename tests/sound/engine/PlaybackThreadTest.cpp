@@ -5,7 +5,6 @@
 #include <thread>
 #include <vector>
 
-#include "platform/audio/AudioTestControl.h"
 #include "platform/os/Clock.h"
 #include "sound/engine/SxAudioThread.h"
 #include "sound/engine/SxSoundEngine.h"
@@ -13,6 +12,7 @@
 #include "sound/engine/index/CSxIndexable.h"
 #include "sound/engine/memory/SxMemoryMgr.h"
 #include "sound/engine/upper/CSxURenderer.h"
+#include "tests/platform/AudioDeviceControl.h"
 #include "tools/bankwriter/BankWriter.h"
 
 using namespace SX;

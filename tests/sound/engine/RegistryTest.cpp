@@ -10,6 +10,7 @@
 #include "sound/engine/index/CSxObjectIndex.h"
 #include "sound/engine/registry/CSxRegistryMgr.h"
 #include "sound/engine/rtpc/CSxRTPCMgr.h"
+#include "tests/sound/engine/SxStateProbes.h"
 
 namespace {
 
@@ -171,13 +172,13 @@ TEST_F(GameObjectRelease, DestructionLeavesNodesAndGameParameters) {
     ASSERT_NE(o->ModifiedNodes(), nullptr);
     EXPECT_EQ(o->ModifiedNodes()->Length(), 2u);
     ASSERT_EQ(g_pRTPCMgr->SetRTPCInternal(kParam, 0.7f, o, {}), SX_Success);
-    ASSERT_TRUE(node->HoldsValuesFor(o));
-    ASSERT_TRUE(g_pRTPCMgr->HasObjectValue(kParam, o));
+    ASSERT_TRUE(qvtest::NodeProbe::HoldsValuesFor(*node, o));
+    ASSERT_TRUE(qvtest::RTPCProbe::HasObjectValue(*g_pRTPCMgr, kParam, o));
 
     g_pRegistryMgr->UnregisterObject(9);
     // The pointer is only compared from here on.
-    EXPECT_FALSE(node->HoldsValuesFor(o));
-    EXPECT_FALSE(g_pRTPCMgr->HasObjectValue(kParam, o));
+    EXPECT_FALSE(qvtest::NodeProbe::HoldsValuesFor(*node, o));
+    EXPECT_FALSE(qvtest::RTPCProbe::HasObjectValue(*g_pRTPCMgr, kParam, o));
     EXPECT_EQ(node->RefCount(), 1u);  // the look-up's reference was released
 }
 

@@ -3,11 +3,11 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/audio/AudioTestControl.h"
 #include "platform/os/Clock.h"
 #include "sound/engine/output/CSxSinkDevice.h"
 #include "sound/engine/output/CSxSinkDummy.h"
 #include "SxTestMemory.h"
+#include "tests/platform/AudioDeviceControl.h"
 
 using namespace SX;
 namespace control = platform::audio::control;

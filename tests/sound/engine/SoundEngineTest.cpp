@@ -11,7 +11,6 @@
 #include <vector>
 #include <thread>
 
-#include "platform/audio/AudioTestControl.h"
 #include "platform/os/Clock.h"
 #include "platform/os/Threads.h"
 #include "sound/engine/SxSoundEngine.h"
@@ -28,6 +27,8 @@
 #include "sound/engine/registry/CSxRegistryMgr.h"
 #include "sound/engine/rtpc/CSxRTPCMgr.h"
 #include "sound/engine/states/CSxStateMgr.h"
+#include "tests/platform/AudioDeviceControl.h"
+#include "tests/sound/engine/SxAudioMgrProbe.h"
 
 using namespace SX;
 namespace control = platform::audio::control;
@@ -520,7 +521,7 @@ TEST_F(SoundEngineTest, ExtensionsPanningRuleAndFrameCounterAreSafeWhileTheAudio
         clock.Advance(0.0214);  // one buffer due
         const uint32_t rule = SoundEngine::GetPanningRule();
         EXPECT_LE(rule, 1u);
-        const uint32_t frame = g_pAudioMgr->FrameCounter();
+        const uint32_t frame = qvtest::AudioMgrProbe::FrameCounter();
         EXPECT_GE(frame, lastFrame);
         lastFrame = frame;
     }
@@ -539,9 +540,9 @@ TEST_F(SoundEngineTest, GlobalCallbacksComeAndGoWhileTheAudioThreadRuns) {
     EXPECT_TRUE(WaitFor([] { return g_globalCalls >= 3; }));
     ASSERT_EQ(SoundEngine::UnregisterGlobalCallback(CountGlobalCall), SX_Success);
     const int calls = g_globalCalls;
-    const uint32_t frame = g_pAudioMgr->FrameCounter();
+    const uint32_t frame = qvtest::AudioMgrProbe::FrameCounter();
     clock.Advance(0.064);
-    EXPECT_TRUE(WaitFor([&] { return g_pAudioMgr->FrameCounter() >= frame + 3; }));
+    EXPECT_TRUE(WaitFor([&] { return qvtest::AudioMgrProbe::FrameCounter() >= frame + 3; }));
     EXPECT_EQ(g_globalCalls, calls);
     EXPECT_EQ(SoundEngine::UnregisterGlobalCallback(CountGlobalCall), SX_Fail);
     EXPECT_EQ(SoundEngine::StopOutputCapture(), static_cast<SXRESULT>(4));

@@ -4,11 +4,11 @@
 #include <vector>
 
 #include "SxTestMemory.h"
-#include "platform/audio/AudioTestControl.h"
 #include "sound/engine/lower/CSxLEngine.h"
 #include "sound/engine/voice/CSxSrcBankADPCM.h"
 #include "sound/engine/voice/CSxSrcBankPCM.h"
 #include "sound/engine/voice/SxAdpcm.h"
+#include "tests/platform/AudioDeviceControl.h"
 #include "tools/mediawriter/MediaWriter.h"
 
 using namespace SX;

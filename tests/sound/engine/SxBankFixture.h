@@ -11,7 +11,6 @@
 #include <string>
 #include <thread>
 
-#include "platform/audio/AudioTestControl.h"
 #include "platform/os/Clock.h"
 #include "sound/engine/SxSoundEngine.h"
 #include "sound/engine/bank/CSxBankMgr.h"
@@ -20,6 +19,7 @@
 #include "sound/engine/index/CSxObjectIndex.h"
 #include "sound/engine/memory/SxMemoryMgr.h"
 #include "support/TempTree.h"
+#include "tests/platform/AudioDeviceControl.h"
 #include "tools/bankwriter/BankFile.h"
 
 namespace sxtest {

@@ -5,7 +5,6 @@
 
 #include <vector>
 
-#include "platform/audio/AudioTestControl.h"
 #include "platform/os/Clock.h"
 #include "sound/engine/SxAudioThread.h"
 #include "sound/engine/SxSoundEngine.h"
@@ -13,6 +12,7 @@
 #include "sound/engine/hierarchy/SxHircReader.h"
 #include "sound/engine/index/CSxObjectIndex.h"
 #include "sound/engine/memory/SxMemoryMgr.h"
+#include "tests/platform/AudioDeviceControl.h"
 #include "tools/bankwriter/BankWriter.h"
 
 namespace sxtest {

@@ -11,7 +11,6 @@
 #include <string>
 #include <vector>
 
-#include "platform/audio/AudioTestControl.h"
 #include "platform/os/Clock.h"
 #include "sound/engine/SxAudioThread.h"
 #include "sound/engine/SxSoundEngine.h"
@@ -26,6 +25,7 @@
 #include "sound/engine/playing/SxCallbackTypes.h"
 #include "sound/engine/upper/CSxURenderer.h"
 #include "sound/engine/voice/CSxVoiceMgr.h"
+#include "tests/platform/AudioDeviceControl.h"
 #include "tools/bankwriter/BankWriter.h"
 #include "tests/sound/engine/SxMediaMap.h"
 #include "tools/mediawriter/MediaWriter.h"

@@ -9,7 +9,6 @@
 #include <map>
 #include <vector>
 
-#include "platform/audio/AudioTestControl.h"
 #include "platform/os/Clock.h"
 #include "sound/engine/SxSoundEngine.h"
 #include "sound/engine/audio/CSxAudioMgr.h"
@@ -21,6 +20,7 @@
 #include "sound/engine/transitions/SxTimingSettings.h"
 #include "sound/music/CSxMusicRenderer.h"
 #include "sound/music/SxMusicEngine.h"
+#include "tests/platform/AudioDeviceControl.h"
 #include "tests/sound/engine/SxMediaMap.h"
 #include "tools/bankwriter/MusicRecords.h"
 #include "tools/mediawriter/MediaWriter.h"

@@ -4,7 +4,6 @@
 #include <chrono>
 #include <thread>
 
-#include "platform/audio/AudioTestControl.h"
 #include "platform/pad/Pad.h"
 #include "sound/engine/SxAudioThread.h"
 #include "sound/engine/SxSoundEngine.h"
@@ -13,6 +12,7 @@
 #include "sound/plugins/motion/RumbleMixBus.h"
 #include "sound/plugins/motion/SxMotionPluginsRegistry.h"
 #include "SxFxTestSupport.h"
+#include "tests/platform/AudioDeviceControl.h"
 
 namespace fxtest {
 namespace {

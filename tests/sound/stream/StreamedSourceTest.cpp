@@ -8,12 +8,12 @@
 #include <vector>
 
 #include "StreamFixture.h"
-#include "platform/audio/AudioTestControl.h"
 #include "sound/engine/lower/CSxLEngine.h"
 #include "sound/engine/voice/CSxSrcBankADPCM.h"
 #include "sound/engine/voice/CSxSrcBankPCM.h"
 #include "sound/engine/voice/CSxSrcFileADPCM.h"
 #include "sound/engine/voice/CSxSrcFilePCM.h"
+#include "tests/platform/AudioDeviceControl.h"
 #include "tools/mediawriter/MediaWriter.h"
 
 namespace {

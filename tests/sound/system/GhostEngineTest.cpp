@@ -8,8 +8,8 @@
 
 #include "core/ConfigFile.h"
 #include "core/Vector.h"
-#include "platform/audio/AudioTestControl.h"
 #include "sound/system/GhostEngine.h"
+#include "tests/platform/AudioDeviceControl.h"
 #include "tests/sound/system/SoundSystemFixture.h"
 
 using namespace soundtest;

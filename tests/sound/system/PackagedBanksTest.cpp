@@ -10,6 +10,7 @@
 #include "sound/engine/bank/SxBankCalls.h"
 #include "sound/stream/manager/SxStreamMgr.h"
 #include "sound/stream/package/SxPackageWriter.h"
+#include "tests/platform/AudioDeviceControl.h"
 #include "tests/sound/system/SoundSystemFixture.h"
 
 using namespace soundtest;

@@ -5,6 +5,7 @@
 #include "engine/GameObject.h"
 #include "sound/system/GhostEngine.h"
 #include "sound/system/Phantom.h"
+#include "tests/platform/AudioDeviceControl.h"
 #include "tests/sound/system/SoundSystemFixture.h"
 
 using namespace soundtest;

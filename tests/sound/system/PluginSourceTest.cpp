@@ -8,6 +8,7 @@
 #include "sound/engine/playing/CSxPlayingMgr.h"
 #include "sound/engine/plugin/SxPluginTable.h"
 #include "sound/plugins/effects/SxFxObject.h"
+#include "tests/platform/AudioDeviceControl.h"
 #include "tests/sound/system/SoundSystemFixture.h"
 
 using namespace soundtest;

@@ -13,6 +13,7 @@
 #include "sound/engine/plugin/SxPluginTable.h"
 #include "sound/music/CSxMusicRenderer.h"
 #include "sound/system/SoundManager.h"
+#include "tests/platform/AudioDeviceControl.h"
 #include "tests/sound/system/SoundSystemFixture.h"
 
 using namespace soundtest;

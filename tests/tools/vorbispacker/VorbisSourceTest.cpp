@@ -5,11 +5,11 @@
 #include <cstring>
 
 #include "VorbisFixture.h"
-#include "platform/audio/AudioTestControl.h"
 #include "sound/engine/SxTestMemory.h"
 #include "sound/engine/lower/CSxLEngine.h"
 #include "sound/engine/vorbis/CSxSrcBankVorbis.h"
 #include "sound/engine/vorbis/SxVorbisSetupCache.h"
+#include "tests/platform/AudioDeviceControl.h"
 
 namespace {
 

@@ -3,7 +3,6 @@
 #include <thread>
 
 #include "VorbisFixture.h"
-#include "platform/audio/AudioTestControl.h"
 #include "sound/engine/lower/CSxLEngine.h"
 #include "sound/engine/voice/CSxSrcBankADPCM.h"
 #include "sound/engine/voice/CSxSrcBankPCM.h"
@@ -12,6 +11,7 @@
 #include "sound/engine/vorbis/CSxSrcBankVorbis.h"
 #include "sound/engine/vorbis/CSxSrcFileVorbis.h"
 #include "sound/stream/StreamFixture.h"
+#include "tests/platform/AudioDeviceControl.h"
 #include "tools/mediawriter/MediaWriter.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "platform/audio/AudioTestControl.h"
+#include "platform/audio/OutputCapture.h"
 
 #include <cstdio>
 
@@ -18,38 +18,15 @@ void CaptureWrite(const PcmFormat& format, const void* data, uint32_t bytes) {
     s.captureFormat = format;
     const auto* p = static_cast<const uint8_t*>(data);
     s.captured.insert(s.captured.end(), p, p + bytes);
-    s.capturedBytes += bytes;
 }
 
 namespace control {
-
-void Reset() {
-    AudioControl& s = ControlState();
-    s.openFails = false;
-    s.maxChannels = 8;
-    s.speakerConfig = kSpeakerStereo;
-    s.speakerReadable = true;
-    s.positionFails = false;
-    s.openAttempts = 0;
-    StopCapture();
-}
-
-void SetOpenFails(bool fails) { ControlState().openFails = fails; }
-void SetMaxChannels(uint16_t channels) { ControlState().maxChannels = channels; }
-void SetSpeakerConfig(uint32_t config, bool readable) {
-    ControlState().speakerConfig = config;
-    ControlState().speakerReadable = readable;
-}
-void SetPositionFails(bool fails) { ControlState().positionFails = fails; }
-int LiveBuffers() { return ControlState().liveBuffers.load(); }
-int OpenAttempts() { return ControlState().openAttempts.load(); }
 
 void StartCapture() {
     AudioControl& s = ControlState();
     std::lock_guard<std::mutex> lock(s.captureMutex);
     s.capturing = true;
     s.captured.clear();
-    s.capturedBytes = 0;
 }
 
 void StopCapture() {
@@ -58,7 +35,6 @@ void StopCapture() {
     s.capturing = false;
     s.captured.clear();
     s.captured.shrink_to_fit();
-    s.capturedBytes = 0;
 }
 
 std::vector<uint8_t> Captured() {
@@ -71,12 +47,6 @@ PcmFormat CapturedFormat() {
     AudioControl& s = ControlState();
     std::lock_guard<std::mutex> lock(s.captureMutex);
     return s.captureFormat;
-}
-
-uint64_t CapturedBytes() {
-    AudioControl& s = ControlState();
-    std::lock_guard<std::mutex> lock(s.captureMutex);
-    return s.capturedBytes;
 }
 
 namespace {
