@@ -14,6 +14,7 @@
 #include "engine/Factory.h"
 #include "graphics/GraphicsMessages.h"
 #include "graphics/GraphicsStartup.h"
+#include "graphics/photon/ParticleSystem.h"
 #include "graphics/resources/Texture.h"
 #include "platform/gfx/ImageFile.h"
 #include "runtime/Registration.h"
@@ -347,6 +348,44 @@ TEST(FramePasses, SettingsSwitchStepsOff) {
             EXPECT_EQ(ParameterValues(f.Frame(), "bloomAmount"), (std::vector<std::vector<float>>{{c.bloomAmount}}))
                 << c.settings;
         }
+    }
+}
+
+// The main view's wide point sprites go into the particle target. With the bloom running its
+// quarter level (of the target's size) carries them to the scene and its capture lets them glow,
+// so no full-size pass adds the target; without the bloom that pass does.
+TEST(FramePasses, TheWideSpritesReachTheSceneThroughTheBloomWhenItRuns) {
+    struct Points : Aperture::Photon::ParticleSystem {
+        Points() {
+            particleCount = 4;
+            active = true;
+        }
+    };
+    const struct Case {
+        const char* settings;
+        size_t additive;
+        std::vector<std::vector<float>> particleAmount;  // as the capture and the blur are given it
+    } cases[] = {
+        {"", 0, {{1.0f}, {1.0f}}},
+        {"render_depth_of_field=false\n", 1, {{1.0f}, {1.0f}}},  // the bloom's own addition
+        {"render_bloom=false\n", 1, {}},
+        {"no_post_process=true\n", 1, {}},
+    };
+    for (const Case& c : cases) {
+        FrameFixture f(c.settings);
+        f.BuildSmallScene();
+        Points points;
+        f.graphics->RegisterPointParticles(&points);
+        f.graphics->Update(0.016f);
+        const std::vector<std::string> trace = Trace(f.Frame());
+        EXPECT_EQ(Count(trace, "begin PrepareFromGeometry"), 1u) << c.settings;
+        EXPECT_EQ(Count(trace, "begin Additive"), c.additive) << c.settings;
+        EXPECT_EQ(ParameterValues(f.Frame(), "particleAmount"), c.particleAmount) << c.settings;
+        f.graphics->UnregisterPointParticles(&points);
+        // A frame without sprites adds nothing stale from the target.
+        f.graphics->Update(0.016f);
+        for (const std::vector<float>& amount : ParameterValues(f.Frame(), "particleAmount"))
+            EXPECT_EQ(amount, std::vector<float>{0.0f}) << c.settings;
     }
 }
 
