@@ -23,6 +23,7 @@
 #include "core/EngineCore.h"
 #include "display/FrameMeasures.h"
 #include "display/GameInWindow.h"
+#include "display/RenderArea.h"
 #include "display/StillRedraw.h"
 #include "engine/Factory.h"
 #include "engine/GameObject.h"
@@ -64,22 +65,10 @@ constexpr std::pair<const char*, const char*> kGrounds[] = {
     {"Assets/Textures/gradient.png", "Assets/Materials/SampleHill.mat"}};
 
 using displaytest::RedrawStill;
+using displaytest::RenderArea;
 using displaytest::Showing;
 
 Aperture::DX9Abstract& DeviceLayer() { return Aperture::Graphics_::GetInstance()->GetDeviceLayer(); }
-
-// Where the game's picture lies in a frame read back from the window: the render area,
-// letterboxed to its aspect inside the back buffer, and the back buffer stretched over the
-// window (they differ once the window has been resized; the device keeps its buffers).
-Box RenderArea(const Frame& frame) {
-    const Aperture::DX9Abstract& layer = DeviceLayer();
-    const double bw = layer.GetBackBufferWidth(), bh = layer.GetBackBufferHeight();
-    const double rw = layer.GetRenderWidth(), rh = layer.GetRenderHeight();
-    const double sx = frame.width / bw, sy = frame.height / bh;
-    const double left = (bw - rw) / 2, top = (bh - rh) / 2;
-    return {int(std::lround(left * sx)), int(std::lround(top * sy)), int(std::lround((left + rw) * sx)),
-            int(std::lround((top + rh) * sy))};
-}
 
 // The position a HUD file gives an entry (screen fractions from the top-left corner).
 bool HudEntryPosition(const std::string& path, const std::string& blueprint, float* x, float* y) {
