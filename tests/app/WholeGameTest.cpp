@@ -495,176 +495,185 @@ TEST(WholeGame, TheEditorPlacesMovesAndSavesAnObject) {
     EXPECT_EQ(tree.Read(kLevel), firstSave) << "loaded and saved again";
 }
 
-TEST(WholeGame, FromTheMenuIntoTheWorldPausedResumedThenCreditsAndQuit) {
-    qvtest::TempTree tree;
-    MakeSampleTree(tree);
-    SetConfig(tree, "Dev", "DevKeys", "true");
+// The game through the splash to its menu, with the developer keys on and game time moving
+// 16 ms a frame whatever the machine does (the frame limiter's waits move this clock on); each
+// test then plays its own steps from the menu.
+class FromTheMenu : public ::testing::Test {
+protected:
+    FromTheMenu() : scoped_(clock_) {
+        MakeSampleTree(tree_);
+        SetConfig(tree_, "Dev", "DevKeys", "true");
+        clock_.SetStepPerRead(0.0005);
+        SupplyClassesOnce();
+    }
 
-    // Game time moves 16 ms a frame whatever the machine does: the frame limiter's waits move
-    // this clock on.
-    platform::ManualClock clock;
-    clock.SetStepPerRead(0.0005);
-    platform::ScopedClock scoped(clock);
+    std::function<bool()> Tap(uint32_t code) { return TapKey(player, code); }
+    static std::function<bool()> In(const char* state) {
+        return [state] { return Running() == state; };
+    }
+
+    // Plays the splash, the menu's cool-down and `steps`; with `quitAfter` the run is ended once
+    // they are done, else the game must end by itself. Every step must be reached.
+    SD::RunSummary Play(std::vector<qvtest::StepScript::Step> steps, bool quitAfter = true) {
+        player.steps = ThroughTheSplash(player);
+        player.steps.push_back({"menu, under its sky", [] { return Running() == "MainMenu" && SkyDrawn(); }});
+        player.steps.push_back({"menu cool-down", WaitFrames(90)});
+        player.steps.insert(player.steps.end(), steps.begin(), steps.end());
+        if (quitAfter)
+            player.steps.push_back({"quit", [] {
+                                        SD::Core::GetInstance()->Quit();
+                                        return true;
+                                    }});
+        SD::RunOptions options;
+        options.maxFrames = 20000;
+        options.afterFrame = [this](unsigned long) { player.Frame(); };
+        qvtest::CapturedLog captured;
+        const SD::RunSummary summary = SD::RunProgram(options);
+        log = captured.Text();
+        EXPECT_EQ(player.stuck, "") << "reached: " << ::testing::PrintToString(player.reached);
+        EXPECT_EQ(player.next, player.steps.size());
+        EXPECT_TRUE(summary.clean) << summary.error;
+        EXPECT_LT(summary.frames, options.maxFrames);
+        return summary;
+    }
 
     Player player;
-    Flight flight;
+    std::string log;
+
+private:
+    qvtest::TempTree tree_;
+    platform::ManualClock clock_;
+    platform::ScopedClock scoped_;
+};
+
+// One press, one action: return on the check box switches full screen and nothing else; left
+// and right on the volume slider change the game's volume, not the focus, and the sound engine
+// takes the new volume on its next audio frame.
+TEST_F(FromTheMenu, TheCheckBoxSwitchesFullScreenAndTheSliderSetsTheVolume) {
     float volume = 0.0f;
+    Play({
+        {"down to credits", Tap(SD::key_DOWN)},
+        {"down to the full-screen box", Tap(SD::key_DOWN)},
+        {"full screen checked", Tap(SD::key_RETURN)},
+        {"a while after the press", WaitFrames(10)},
+        {"the window is full screen, the menu still shown",
+         [] { return Running() == "MainMenu" && FullScreen() && FocusedWidget() == "Hud/CheckBox_Fullscreen"; }},
+        {"full screen unchecked", Tap(SD::key_SPACE)},
+        {"a while after the second press", WaitFrames(10)},
+        {"the window is windowed again", [] { return Running() == "MainMenu" && !FullScreen(); }},
+        {"down to the volume slider", Tap(SD::key_DOWN)},
+        {"the volume noted",
+         [&volume] {
+             volume = QV::AudioLogic_::GetInstance().GetGlobalVolume();
+             return FocusedWidget() == "Hud/Slider_Volume";
+         }},
+        {"volume lowered", Tap(SD::key_LEFT)},
+        {"volume lowered again", Tap(SD::key_LEFT)},
+        {"the volume is two steps lower",
+         [&volume] {
+             EXPECT_NEAR(QV::AudioLogic_::GetInstance().GetGlobalVolume(), volume - 0.2f, 1e-4f);
+             return FocusedWidget() == "Hud/Slider_Volume" && Running() == "MainMenu";
+         }},
+        {"the sound engine's master volume follows",
+         [&volume] { return std::fabs(EngineGlobalVolume() - (volume - 0.2f)) < 1e-4f; }},
+        {"volume raised", Tap(SD::key_RIGHT)},
+        {"the volume one step lower",
+         [&volume] { return std::fabs(QV::AudioLogic_::GetInstance().GetGlobalVolume() - (volume - 0.1f)) < 1e-4f; }},
+    });
+}
+
+// Play leads into the world with its vehicle, logic and samples; the menu keys mean nothing in
+// flight (no hidden pause menu takes them); the pause menu comes and goes; a spawner's
+// fireflies follow their path; the vehicle flies and its camera follows; the tilde key leads
+// back to the menu.
+TEST_F(FromTheMenu, IntoTheWorldPausedResumedFlownAndBack) {
+    Flight flight;
     Release release;
-    auto tap = [&player](uint32_t code) { return TapKey(player, code); };
-    auto in = [](const char* state) { return [state] { return Running() == state; }; };
-    auto wait = WaitFrames;
-    player.steps = ThroughTheSplash(player);
-    player.steps.insert(
-        player.steps.end(),
-        {
-            {"menu, under its sky", [] { return Running() == "MainMenu" && SkyDrawn(); }},
-            // Nine joins of the first escort set grow it past its five groups.
-            {"escort grown in the menu",
-             [] {
-                 QV::Firefly_Manager* manager = QV::Firefly_Manager::Existing();
-                 if (!manager) return false;
-                 for (int i = 0; i < 9; ++i) manager->PickEscortGroup(0);
-                 return manager->Groups().EscortSet(0).size() > QV::FireflyGroups::kEscortGroups;
-             }},
-            {"menu cool-down", wait(90)},
-            // One press, one action: return on the check box switches full screen and nothing else.
-            {"down to credits", tap(SD::key_DOWN)},
-            {"down to the full-screen box", tap(SD::key_DOWN)},
-            {"full screen checked", tap(SD::key_RETURN)},
-            {"a while after the press", wait(10)},
-            {"the window is full screen, the menu still shown",
-             [] { return Running() == "MainMenu" && FullScreen() && FocusedWidget() == "Hud/CheckBox_Fullscreen"; }},
-            {"full screen unchecked", tap(SD::key_SPACE)},
-            {"a while after the second press", wait(10)},
-            {"the window is windowed again", [] { return Running() == "MainMenu" && !FullScreen(); }},
-            // Left and right on the volume slider change the game's volume, not the focus.
-            {"down to the volume slider", tap(SD::key_DOWN)},
-            {"the volume noted",
-             [&volume] {
-                 volume = QV::AudioLogic_::GetInstance().GetGlobalVolume();
-                 return FocusedWidget() == "Hud/Slider_Volume";
-             }},
-            {"volume lowered", tap(SD::key_LEFT)},
-            {"volume lowered again", tap(SD::key_LEFT)},
-            {"the volume is two steps lower",
-             [&volume] {
-                 EXPECT_NEAR(QV::AudioLogic_::GetInstance().GetGlobalVolume(), volume - 0.2f, 1e-4f);
-                 return FocusedWidget() == "Hud/Slider_Volume" && Running() == "MainMenu";
-             }},
-            // The sound engine takes the new volume on its next audio frame.
-            {"the sound engine's master volume follows",
-             [&volume] { return std::fabs(EngineGlobalVolume() - (volume - 0.2f)) < 1e-4f; }},
-            {"volume raised", tap(SD::key_RIGHT)},
-            {"volume raised again", tap(SD::key_RIGHT)},
-            {"up to credits", tap(SD::key_UP)},
-            {"up to the check box", tap(SD::key_UP)},
-            {"up to play", tap(SD::key_UP)},
-            {"on play, shown by its sprite",
-             [] { return FocusedWidget() == "Hud/Button_Play" && FocusedTexture() == "Play_Over"; }},
-            {"play pressed", tap(SD::key_RETURN)},
-            {"world after the intro", in("World")},
-            {"no pause menu in flight", [] { return !Exists("PauseMenu"); }},
-            // The menu keys mean nothing in flight: no hidden pause menu takes them.
-            {"down in flight", tap(SD::key_S)},
-            {"return in flight", tap(SD::key_RETURN)},
-            {"a while of flight", wait(20)},
-            {"still flying in the world",
-             [] {
-                 return Running() == "World" && PlayState() == SD::GameStateManager_::kPlay && !Exists("PauseMenu");
-             }},
-            // The next join goes round the five groups again from the first.
-            {"the world started the escort afresh",
-             [] {
-                 EXPECT_TRUE(EscortSetsAtFive());
-                 QV::Firefly_Manager* manager = QV::Firefly_Manager::Existing();
-                 EXPECT_EQ(manager->PickEscortGroup(0), manager->Groups().EscortSet(0)[0]);
-                 return true;
-             }},
-            {"the vehicle, its wings and camera",
-             [] { return Exists("Player") && Exists("WingFrontRight") && Exists("PlayerCam"); }},
-            {"the world logic's and the sample scenery's objects",
-             [] {
-                 return Exists("Gardener") && Exists("MountainEast") && Exists("MoonLogic") && Exists("Meadow") &&
-                        Exists("Chime");
-             }},
-            {"the particle effects', cameras' and data bar's samples", [] { return MissingEffectSample().empty(); }},
-            // The level's crate starts 3 units up and falls under the physics.
-            {"the level's crate has fallen",
-             [] {
-                 SD::GameObject* crate = SD::Factory_::GetGameObjectByName("Crate");
-                 return crate && crate->GetTransform().GetLocalPos().y < 2.0f;
-             }},
-            {"pause pressed", tap(SD::key_ESCAPE)},
-            {"paused, the pause menu shown",
-             [] { return PlayState() == SD::GameStateManager_::kPause && FocusedWidget() == "Hud/Button_Resume"; }},
-            {"resume chosen on the pause menu", tap(SD::key_RETURN)},
-            {"running again, the pause menu gone",
-             [] { return PlayState() == SD::GameStateManager_::kPlay && !Exists("PauseMenu"); }},
-            {"paused again", tap(SD::key_ESCAPE)},
-            {"the pause menu again", [] { return FocusedWidget() == "Hud/Button_Resume"; }},
-            {"escape resumes", tap(SD::key_ESCAPE)},
-            {"running, the pause menu gone again",
-             [] {
-                 return PlayState() == SD::GameStateManager_::kPlay && !Exists("PauseMenu") &&
-                        !QV::HudSystem::GetInstance()->HasFocusedWidget();
-             }},
-            {"a while of play", wait(30)},
-            {"a firefly spawner started", [&release] { return release.Start(); }},
-            {"its fireflies spawned", [&release] { return release.Spawned(); }},
-            {"the spawner released",
-             [&release] {
-                 release.Begin();
-                 return true;
-             }},
-            {"every firefly released", [&release] { return release.Released(); }},
-            {"the released fireflies follow the path", [&release] { return release.AllFollowThePath(); }},
-            {"the vehicle and its camera noted",
-             [&flight] {
-                 flight.Note();
-                 return flight.player != nullptr;
-             }},
-            {"throttle and a turn held",
-             [&player] {
-                 player.keys = {SD::key_SPACE, SD::key_D};
-                 return true;
-             }},
-            {"flown a while", wait(40)},
-            {"keys let go",
-             [&player] {
-                 player.keys.clear();
-                 return true;
-             }},
-            {"the vehicle flew and turned, its camera followed", [&flight] { return flight.FlewAndWasFollowed(); }},
-            {"to the menu", tap(SD::key_TILDA)},
-            {"menu again", in("MainMenu")},
-            {"menu cool-down again", wait(90)},
-            {"down to the credits entry", tap(SD::key_DOWN)},
-            {"credits chosen", tap(SD::key_RETURN)},
-            {"credits", in("Credits")},
-            {"credits rolling", [] { return Exists("Credits"); }},
-            {"credits left", tap(SD::key_ESCAPE)},
-            {"menu after the credits", in("MainMenu")},
-            {"menu cool-down before quitting", wait(90)},
-            {"quit asked", tap(SD::key_ESCAPE)},
-            {"quit prompt", [] { return Exists("QuitPrompt"); }},
-            {"a frame with the prompt", wait(2)},
-            {"no chosen", tap(SD::key_RETURN)},
-            {"prompt closed, still in the menu", [] { return !Exists("QuitPrompt") && Running() == "MainMenu"; }},
-            {"quit asked again", tap(SD::key_ESCAPE)},
-            {"quit prompt again", [] { return Exists("QuitPrompt"); }},
-            {"up to yes", tap(SD::key_UP)},
-            {"yes chosen", tap(SD::key_RETURN)},
-        });
-
-    SupplyClassesOnce();
-
-    SD::RunOptions options;
-    options.maxFrames = 20000;
-    options.afterFrame = [&player](unsigned long) { player.Frame(); };
-    qvtest::CapturedLog captured;
-    const SD::RunSummary summary = SD::RunProgram(options);
-    const std::string log = captured.Text();
-
+    Play({
+        // Nine joins of the first escort set grow it past its five groups.
+        {"escort grown in the menu",
+         [] {
+             QV::Firefly_Manager* manager = QV::Firefly_Manager::Existing();
+             if (!manager) return false;
+             for (int i = 0; i < 9; ++i) manager->PickEscortGroup(0);
+             return manager->Groups().EscortSet(0).size() > QV::FireflyGroups::kEscortGroups;
+         }},
+        {"on play, shown by its sprite",
+         [] { return FocusedWidget() == "Hud/Button_Play" && FocusedTexture() == "Play_Over"; }},
+        {"play pressed", Tap(SD::key_RETURN)},
+        {"world after the intro", In("World")},
+        {"no pause menu in flight", [] { return !Exists("PauseMenu"); }},
+        {"down in flight", Tap(SD::key_S)},
+        {"return in flight", Tap(SD::key_RETURN)},
+        {"a while of flight", WaitFrames(20)},
+        {"still flying in the world",
+         [] { return Running() == "World" && PlayState() == SD::GameStateManager_::kPlay && !Exists("PauseMenu"); }},
+        // The next join goes round the five groups again from the first.
+        {"the world started the escort afresh",
+         [] {
+             EXPECT_TRUE(EscortSetsAtFive());
+             QV::Firefly_Manager* manager = QV::Firefly_Manager::Existing();
+             EXPECT_EQ(manager->PickEscortGroup(0), manager->Groups().EscortSet(0)[0]);
+             return true;
+         }},
+        {"the vehicle, its wings and camera",
+         [] { return Exists("Player") && Exists("WingFrontRight") && Exists("PlayerCam"); }},
+        {"the world logic's and the sample scenery's objects",
+         [] {
+             return Exists("Gardener") && Exists("MountainEast") && Exists("MoonLogic") && Exists("Meadow") &&
+                    Exists("Chime");
+         }},
+        {"the particle effects', cameras' and data bar's samples", [] { return MissingEffectSample().empty(); }},
+        // The level's crate starts 3 units up and falls under the physics.
+        {"the level's crate has fallen",
+         [] {
+             SD::GameObject* crate = SD::Factory_::GetGameObjectByName("Crate");
+             return crate && crate->GetTransform().GetLocalPos().y < 2.0f;
+         }},
+        {"pause pressed", Tap(SD::key_ESCAPE)},
+        {"paused, the pause menu shown",
+         [] { return PlayState() == SD::GameStateManager_::kPause && FocusedWidget() == "Hud/Button_Resume"; }},
+        {"resume chosen on the pause menu", Tap(SD::key_RETURN)},
+        {"running again, the pause menu gone",
+         [] { return PlayState() == SD::GameStateManager_::kPlay && !Exists("PauseMenu"); }},
+        {"paused again", Tap(SD::key_ESCAPE)},
+        {"the pause menu again", [] { return FocusedWidget() == "Hud/Button_Resume"; }},
+        {"escape resumes", Tap(SD::key_ESCAPE)},
+        {"running, the pause menu gone again",
+         [] {
+             return PlayState() == SD::GameStateManager_::kPlay && !Exists("PauseMenu") &&
+                    !QV::HudSystem::GetInstance()->HasFocusedWidget();
+         }},
+        {"a while of play", WaitFrames(30)},
+        {"a firefly spawner started", [&release] { return release.Start(); }},
+        {"its fireflies spawned", [&release] { return release.Spawned(); }},
+        {"the spawner released",
+         [&release] {
+             release.Begin();
+             return true;
+         }},
+        {"every firefly released", [&release] { return release.Released(); }},
+        {"the released fireflies follow the path", [&release] { return release.AllFollowThePath(); }},
+        {"the vehicle and its camera noted",
+         [&flight] {
+             flight.Note();
+             return flight.player != nullptr;
+         }},
+        {"throttle and a turn held",
+         [this] {
+             player.keys = {SD::key_SPACE, SD::key_D};
+             return true;
+         }},
+        {"flown a while", WaitFrames(40)},
+        {"keys let go",
+         [this] {
+             player.keys.clear();
+             return true;
+         }},
+        {"the vehicle flew and turned, its camera followed", [&flight] { return flight.FlewAndWasFollowed(); }},
+        {"to the menu", Tap(SD::key_TILDA)},
+        {"menu again", In("MainMenu")},
+    });
     // No warning about the samples' blueprints, objects or kinds.
     std::istringstream lines(log);
     for (std::string line; std::getline(lines, line);)
@@ -673,14 +682,33 @@ TEST(WholeGame, FromTheMenuIntoTheWorldPausedResumedThenCreditsAndQuit) {
             EXPECT_EQ(line.find(std::string("[World/") + name + "]"), std::string::npos) << line;
             EXPECT_EQ(line.find(std::string("[Hud/") + name + "]"), std::string::npos) << line;
         }
+}
 
-    EXPECT_EQ(player.stuck, "") << "reached: " << ::testing::PrintToString(player.reached)
-                                << "; sample missing: " << MissingEffectSample();
-    EXPECT_EQ(player.next, player.steps.size());
-    EXPECT_TRUE(summary.clean) << summary.error;
-    EXPECT_LT(summary.frames, options.maxFrames) << "the game ended by itself";
+// The credits roll and escape leaves them; the quit prompt's "no" keeps the menu and its "yes"
+// ends the game by itself, whose summary takes its figures from the run's graphics device and
+// sound system.
+TEST_F(FromTheMenu, CreditsThenTheQuitPromptEndsTheGame) {
+    const SD::RunSummary summary = Play(
+        {
+            {"down to the credits entry", Tap(SD::key_DOWN)},
+            {"credits chosen", Tap(SD::key_RETURN)},
+            {"credits", In("Credits")},
+            {"credits rolling", [] { return Exists("Credits"); }},
+            {"credits left", Tap(SD::key_ESCAPE)},
+            {"menu after the credits", In("MainMenu")},
+            {"menu cool-down before quitting", WaitFrames(90)},
+            {"quit asked", Tap(SD::key_ESCAPE)},
+            {"quit prompt", [] { return Exists("QuitPrompt"); }},
+            {"a frame with the prompt", WaitFrames(2)},
+            {"no chosen", Tap(SD::key_RETURN)},
+            {"prompt closed, still in the menu", [] { return !Exists("QuitPrompt") && Running() == "MainMenu"; }},
+            {"quit asked again", Tap(SD::key_ESCAPE)},
+            {"quit prompt again", [] { return Exists("QuitPrompt"); }},
+            {"up to yes", Tap(SD::key_UP)},
+            {"yes chosen", Tap(SD::key_RETURN)},
+        },
+        false);
     EXPECT_EQ(summary.state, "MainMenu");
-    // The summary takes its figures from the graphics device and the sound system of the run.
     EXPECT_GT(summary.drawCalls, 0u);
     unsigned long played = 0;
     ASSERT_EQ(std::sscanf(summary.sound.c_str(), "sounds played %lu", &played), 1) << summary.sound;
