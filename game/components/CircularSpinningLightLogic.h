@@ -8,17 +8,17 @@
 #include "core/Vector.h"
 #include "engine/GameObjectHandle.h"
 #include "engine/UpdateComponent.h"
+#include "game/components/ReflectedLogic.h"
 
 namespace QV {
 
-class CircularSpinningLightLogic : public SD::IUpdateComponent, public RTTIUser<CircularSpinningLightLogic> {
+class CircularSpinningLightLogic
+    : public ReflectedLogic<CircularSpinningLightLogic, SD::kCircularSpinningLightLogicID> {
 public:
     static constexpr const char* kLightBlueprint = "ObjectTemplates/CircularSpinningLight";
 
-    CircularSpinningLightLogic() { SetID(SD::kCircularSpinningLightLogicID); }
     ~CircularSpinningLightLogic() override;
 
-    SD::ComponentID VGetID() const override { return SD::kCircularSpinningLightLogicID; }
     int VGetVersion() const override { return 0; }
     void VInitialize(bool fromScript) override;
     void VSerialize(SD::IStream& stream, int version) override;
@@ -26,7 +26,6 @@ public:
     void VOnSleep() override {}
     void VOnAwake() override {}
     void RegisterFunctions() override;
-    ClassInfo GetBoundClassInfo() override { return BindClassInfo(this); }
 
     const std::vector<SD::GameObjectHandle>& GetLights() const { return lights_; }
     const std::vector<float>& GetAngles() const { return angles_; }

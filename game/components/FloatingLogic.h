@@ -3,14 +3,12 @@
 #include "core/RTTI.h"
 #include "engine/UpdateComponent.h"
 #include "game/components/Bobbing.h"
+#include "game/components/ReflectedLogic.h"
 
 namespace QV {
 
-class FloatingLogic : public SD::IUpdateComponent, public RTTIUser<FloatingLogic> {
+class FloatingLogic : public ReflectedLogic<FloatingLogic, SD::CID_Floating> {
 public:
-    FloatingLogic() { SetID(SD::CID_Floating); }
-
-    SD::ComponentID VGetID() const override { return SD::CID_Floating; }
     int VGetVersion() const override { return 1; }
     bool VReadsVersion(int version) const override { return version == 1; }
     void VInitialize(bool fromScript) override;
@@ -19,7 +17,6 @@ public:
     void VRestoreStartState() override;
     void VCaptureStartState() override;
     void RegisterFunctions() override;
-    ClassInfo GetBoundClassInfo() override { return BindClassInfo(this); }
 
     // The move extent: how far above and below its start the object goes.
     float GetMoveDelta() const { return moveExtent_; }

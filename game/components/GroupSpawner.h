@@ -9,22 +9,19 @@
 #include "core/RTTI.h"
 #include "core/SharedString.h"
 #include "engine/UpdateComponent.h"
+#include "game/components/ReflectedLogic.h"
 
 namespace QV {
 
-class GroupSpawner : public SD::IUpdateComponent, public RTTIUser<GroupSpawner> {
+class GroupSpawner : public ReflectedLogic<GroupSpawner, SD::CID_GroupSpawner> {
 public:
     static constexpr int kDataVersion = 1;
 
-    GroupSpawner() { SetID(SD::CID_GroupSpawner); }
-
-    SD::ComponentID VGetID() const override { return SD::CID_GroupSpawner; }
     int VGetVersion() const override { return kDataVersion; }
     void VInitialize(bool fromScript) override;
     void VSerialize(SD::IStream& stream, int version) override;
     void VUpdate(float dt) override;
     void RegisterFunctions() override;
-    ClassInfo GetBoundClassInfo() override { return BindClassInfo(this); }
 
     const char* GetGroupName() const { return groupName_.c_str(); }
     void SetGroupName(const char* name) { groupName_ = name ? name : ""; }

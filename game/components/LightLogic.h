@@ -2,24 +2,20 @@
 // Lights that animate themselves: one bobs up and down, one pulses its brightness, one fades in
 // as the player approaches. Each keeps its bulb (geometry) colour equal to its light colour, and
 // a light whose object's group is inactive goes dark (or out of sight).
-#include "core/RTTI.h"
 #include "core/Vector.h"
-#include "engine/UpdateComponent.h"
 #include "game/components/Bobbing.h"
+#include "game/components/ReflectedLogic.h"
 
 namespace QV {
 
-class FloatingLightLogic : public SD::IUpdateComponent, public RTTIUser<FloatingLightLogic> {
+class FloatingLightLogic : public ReflectedLogic<FloatingLightLogic, SD::kFloatingLightLogicID> {
 public:
-    FloatingLightLogic() { SetID(SD::kFloatingLightLogicID); }
-    SD::ComponentID VGetID() const override { return SD::kFloatingLightLogicID; }
     int VGetVersion() const override { return 0; }
     void VInitialize(bool fromScript) override;
     void VSerialize(SD::IStream& stream, int version) override;
     void VUpdate(float dt) override;
     void VRestoreStartState() override;
     void RegisterFunctions() override;
-    ClassInfo GetBoundClassInfo() override { return BindClassInfo(this); }
 
     float GetExtents() const { return extents_; }
     void SetExtents(float extents) { extents_ = extents; }
@@ -32,10 +28,8 @@ private:
     Bobbing bob_;
 };
 
-class PulsingLightLogic : public SD::IUpdateComponent, public RTTIUser<PulsingLightLogic> {
+class PulsingLightLogic : public ReflectedLogic<PulsingLightLogic, SD::CID_PulsingLightLogic> {
 public:
-    PulsingLightLogic() { SetID(SD::CID_PulsingLightLogic); }
-    SD::ComponentID VGetID() const override { return SD::CID_PulsingLightLogic; }
     int VGetVersion() const override { return 0; }
     void VInitialize(bool fromScript) override;
     void VSerialize(SD::IStream& stream, int version) override;
@@ -43,7 +37,6 @@ public:
     void VRestoreStartState() override;
     void VCaptureStartState() override;
     void RegisterFunctions() override;
-    ClassInfo GetBoundClassInfo() override { return BindClassInfo(this); }
 
     float GetLightPulseSpeed() const { return speed_; }
     void SetLightPulseSpeed(float speed) { speed_ = speed; }
@@ -63,10 +56,8 @@ private:
     float phase_ = 0.0f;
 };
 
-class FadeInLightLogic : public SD::IUpdateComponent, public RTTIUser<FadeInLightLogic> {
+class FadeInLightLogic : public ReflectedLogic<FadeInLightLogic, SD::kFadeInLightLogicID> {
 public:
-    FadeInLightLogic() { SetID(SD::kFadeInLightLogicID); }
-    SD::ComponentID VGetID() const override { return SD::kFadeInLightLogicID; }
     int VGetVersion() const override { return 0; }
     void VInitialize(bool fromScript) override;
     void VSerialize(SD::IStream& stream, int version) override;
@@ -74,7 +65,6 @@ public:
     void VRestoreStartState() override;
     void VCaptureStartState() override;
     void RegisterFunctions() override;
-    ClassInfo GetBoundClassInfo() override { return BindClassInfo(this); }
 
     float GetLightFadeTime() const { return fadeTime_; }
     void SetLightFadeTime(float seconds) { fadeTime_ = seconds; }

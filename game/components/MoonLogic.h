@@ -4,23 +4,21 @@
 #include "core/RTTI.h"
 #include "engine/GameObjectHandle.h"
 #include "engine/UpdateComponent.h"
+#include "game/components/ReflectedLogic.h"
 
 namespace QV {
 
-class MoonLogic : public SD::IUpdateComponent, public RTTIUser<MoonLogic> {
+class MoonLogic : public ReflectedLogic<MoonLogic, SD::kMoonLogicID> {
 public:
     static constexpr float kStepRadians = 0.34906584f;
     static constexpr float kStepDelay = 9.0f;
     static constexpr float kTurnRate = 0.0175f;
 
-    MoonLogic() { SetID(SD::kMoonLogicID); }
-    SD::ComponentID VGetID() const override { return SD::kMoonLogicID; }
     int VGetVersion() const override { return 0; }
     void VInitialize(bool) override { Layout(true); }
     void VSerialize(SD::IStream& stream, int version) override;
     void VUpdate(float dt) override;
     void RegisterFunctions() override;
-    ClassInfo GetBoundClassInfo() override { return BindClassInfo(this); }
 
     // One 20-degree step more, after a fresh delay.
     void Step();

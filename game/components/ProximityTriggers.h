@@ -5,19 +5,17 @@
 #include "core/RTTI.h"
 #include "core/SharedString.h"
 #include "engine/UpdateComponent.h"
+#include "game/components/ReflectedLogic.h"
 
 namespace QV {
 
-class HackProximitySpawn : public SD::IUpdateComponent, public RTTIUser<HackProximitySpawn> {
+class HackProximitySpawn : public ReflectedLogic<HackProximitySpawn, SD::kHackProximitySpawnID> {
 public:
-    HackProximitySpawn() { SetID(SD::kHackProximitySpawnID); }
-    SD::ComponentID VGetID() const override { return SD::kHackProximitySpawnID; }
     int VGetVersion() const override { return 0; }
     void VInitialize(bool fromScript) override;
     void VSerialize(SD::IStream& stream, int version) override;
     void VUpdate(float dt) override;
     void RegisterFunctions() override;
-    ClassInfo GetBoundClassInfo() override { return BindClassInfo(this); }
 
     // Set by the season's group activation in place of waking the object at once.
     void Arm() { armed_ = 1; }
@@ -32,16 +30,13 @@ private:
     bool done_ = false;
 };
 
-class CameraTransitionTrigger : public SD::IUpdateComponent, public RTTIUser<CameraTransitionTrigger> {
+class CameraTransitionTrigger : public ReflectedLogic<CameraTransitionTrigger, SD::kCameraTransitionTriggerID> {
 public:
-    CameraTransitionTrigger() { SetID(SD::kCameraTransitionTriggerID); }
-    SD::ComponentID VGetID() const override { return SD::kCameraTransitionTriggerID; }
     int VGetVersion() const override { return 0; }
     void VInitialize(bool) override { fired_ = false; }
     void VSerialize(SD::IStream& stream, int version) override;
     void VUpdate(float dt) override;
     void RegisterFunctions() override;
-    ClassInfo GetBoundClassInfo() override { return BindClassInfo(this); }
 
     bool IsFired() const { return fired_; }
     float GetTransRadius() const { return radius_; }

@@ -54,7 +54,6 @@ SD::Vec3 Scaled(const SD::Vec3& v, float t) { return SD::Vec3(v.x * t, v.y * t, 
 }  // namespace
 
 SpawnLogic::SpawnLogic() {
-    SetID(SD::CID_SpawnLogic);
     // A duration of about 0 read later keeps this one.
     interpolator_.Start(0.0f, 1.0f, 1.0);
     selfArgs_.emplace_back(this);

@@ -14,6 +14,7 @@
 #include "core/Timer.h"
 #include "core/Vector.h"
 #include "engine/UpdateComponent.h"
+#include "game/components/ReflectedLogic.h"
 #include "runtime/InterpolatorSystem.h"
 
 namespace SD {
@@ -22,7 +23,7 @@ class IMessage;
 
 namespace QV {
 
-class SpawnLogic : public SD::IUpdateComponent, public RTTIUser<SpawnLogic> {
+class SpawnLogic : public ReflectedLogic<SpawnLogic, SD::CID_SpawnLogic> {
 public:
     static constexpr int kDataVersion = 2;
     // The wait on screen between fading in and fading out, counted from the start of the fade in.
@@ -31,7 +32,6 @@ public:
     SpawnLogic();
     ~SpawnLogic() override;
 
-    SD::ComponentID VGetID() const override { return SD::CID_SpawnLogic; }
     int VGetVersion() const override { return kDataVersion; }
     bool VReadsVersion(int version) const override { return version == 1 || version == 2; }
     void VInitialize(bool fromScript) override;
@@ -40,7 +40,6 @@ public:
     void VOnSleep() override {}
     void VOnAwake() override;
     void RegisterFunctions() override;
-    ClassInfo GetBoundClassInfo() override { return BindClassInfo(this); }
 
     float GetDelay() const { return initialDelay_; }
     // Also restarts the running delay.

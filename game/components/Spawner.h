@@ -12,10 +12,11 @@
 #include "core/Vector.h"
 #include "engine/GameObjectHandle.h"
 #include "engine/UpdateComponent.h"
+#include "game/components/ReflectedLogic.h"
 
 namespace QV {
 
-class Spawner : public SD::IUpdateComponent, public RTTIUser<Spawner> {
+class Spawner : public ReflectedLogic<Spawner, SD::CID_Spawner> {
 public:
     static constexpr int kDataVersion = 3;
 
@@ -24,15 +25,11 @@ public:
     // (where, the spawner object's position, spawner) -> the new object, or null.
     using SpawnFunction = SD::GameObject* (*)(const SD::Vec3& at, const SD::Vec3& spawnerPosition, Spawner* spawner);
 
-    Spawner() { SetID(SD::CID_Spawner); }
-
-    SD::ComponentID VGetID() const override { return SD::CID_Spawner; }
     int VGetVersion() const override { return kDataVersion; }
     void VInitialize(bool fromScript) override;
     void VSerialize(SD::IStream& stream, int version) override;
     void VUpdate(float dt) override;
     void RegisterFunctions() override;
-    ClassInfo GetBoundClassInfo() override { return BindClassInfo(this); }
 
     const char* GetSpawn_fn() const { return spawnFunction_.c_str(); }
     void SetSpawn_fn(const char* name) { spawnFunction_ = name ? name : ""; }

@@ -4,14 +4,12 @@
 #include "core/Matrix.h"
 #include "core/RTTI.h"
 #include "engine/UpdateComponent.h"
+#include "game/components/ReflectedLogic.h"
 
 namespace QV {
 
-class SpinningLogic : public SD::IUpdateComponent, public RTTIUser<SpinningLogic> {
+class SpinningLogic : public ReflectedLogic<SpinningLogic, SD::kSpinningLogicID> {
 public:
-    SpinningLogic() { SetID(SD::kSpinningLogicID); }
-
-    SD::ComponentID VGetID() const override { return SD::kSpinningLogicID; }
     int VGetVersion() const override { return 0; }
     void VInitialize(bool fromScript) override;
     void VSerialize(SD::IStream& stream, int version) override;
@@ -19,7 +17,6 @@ public:
     void VRestoreStartState() override;
     void VCaptureStartState() override;
     void RegisterFunctions() override;
-    ClassInfo GetBoundClassInfo() override { return BindClassInfo(this); }
 
     // 0 local X, 1 local Y, 2 local Z; any other value spins nothing.
     int GetSpinAxis() const { return spinAxis_; }

@@ -6,6 +6,7 @@
 #include "core/SharedString.h"
 #include "core/Vector.h"
 #include "engine/UpdateComponent.h"
+#include "game/components/ReflectedLogic.h"
 #include "runtime/InterpolatorSystem.h"
 
 namespace QV {
@@ -31,18 +32,15 @@ private:
     SD::Vec3 end_;
 };
 
-class MainTombstone : public SD::IUpdateComponent, public RTTIUser<MainTombstone> {
+class MainTombstone : public ReflectedLogic<MainTombstone, SD::CID_MainTombstone> {
 public:
     static constexpr double kRiseSeconds = 7.2;
 
-    MainTombstone() { SetID(SD::CID_MainTombstone); }
-    SD::ComponentID VGetID() const override { return SD::CID_MainTombstone; }
     int VGetVersion() const override { return 0; }
     void VInitialize(bool fromScript) override;
     void VSerialize(SD::IStream& stream, int version) override;
     void VUpdate(float dt) override;
     void RegisterFunctions() override;
-    ClassInfo GetBoundClassInfo() override { return BindClassInfo(this); }
 
     // Raises the short stones of the group; once only.
     void Activate();
