@@ -57,11 +57,6 @@ void Slider::VSerialize(SD::IStream& stream, int) {
         track->GetTransform().SetPos(p);
         if (knob) knob->GetTransform().SetPos(p + SD::Vec3(0.0f, 0.0f, kKnobDepth));
     }
-    // The data still names two script functions for reading and setting the value; the slider
-    // sets the volume itself, so they are read past.
-    std::string scriptFunction;
-    stream.Serialize(scriptFunction, "QueryState Function", "String");
-    stream.Serialize(scriptFunction, "Set Function", "String");
 }
 
 void Slider::VInitialize(bool) {

@@ -30,8 +30,7 @@ std::string SliderXml(float low, float high, float steps, float boundaryPixels) 
         "<Float name=\"Range Step\" value=\"%g\"/><Float name=\"Boundary Offset\" value=\"%g\"/>"
         "<String name=\"Slider Object Name\">W/Track</String><String name=\"Slider Bar Object Name\">W/Knob"
         "</String><Vector3 name=\"Slider Object Offset\"><Float value=\"0\"/><Float value=\"0\"/>"
-        "<Float value=\"0\"/></Vector3><String name=\"QueryState Function\"></String>"
-        "<String name=\"Set Function\"></String></Slider>",
+        "<Float value=\"0\"/></Vector3></Slider>",
         low, high, steps, boundaryPixels);
     return text;
 }
