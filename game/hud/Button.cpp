@@ -7,14 +7,6 @@
 #include "runtime/Input.h"
 
 namespace QV {
-namespace {
-
-float g_selectCoolDown = 0.0f;
-constexpr float kSelectCoolDown = 0.3f;
-
-}  // namespace
-
-void Button::ResetCoolDown() { g_selectCoolDown = 0.0f; }
 
 void Button::VSerialize(SD::IStream& stream, int) {
     stream.Serialize(onTrigger, "OnTrigger Function", "String");
@@ -29,11 +21,10 @@ void Button::Step(bool focused, float dt) {
         state_ = kUp;
         return;
     }
-    g_selectCoolDown -= dt;
     HudSystem* hud = HudSystem::GetInstance();
     SD::Input_* input = SD::Input_::GetInstance();
-    if (hud && !hud->CollectorAdded() && g_selectCoolDown <= 0.0f && input && input->GetDigitalTriggered("HS_Select")) {
-        g_selectCoolDown = kSelectCoolDown;
+    if (hud && hud->CoolSelect(dt) && !hud->CollectorAdded() && input && input->GetDigitalTriggered("HS_Select")) {
+        hud->RestartSelectCoolDown();
         if (state_ != kDown) {
             SetSpriteTexture(GetOwner(), downTexture);
             state_ = kDown;

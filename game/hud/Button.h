@@ -1,6 +1,7 @@
 #pragma once
 // A menu entry that calls its script function when selected while focused. All buttons share
-// one cool-down, so a held or repeated select fires at most once per 0.3 s.
+// one cool-down, held by the HUD system, so a held or repeated select fires at most once per
+// 0.3 s.
 #include <string>
 
 #include "game/hud/Widget.h"
@@ -18,7 +19,6 @@ public:
 
     void Step(bool focused, float dt);
     int GetState() const { return state_; }
-    static void ResetCoolDown();
 
     std::string onTrigger;
     std::string upTexture;

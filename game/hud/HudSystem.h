@@ -51,6 +51,14 @@ public:
     // The collector that receives input (the latest registered), or null.
     HudCollector* FrontCollector() const { return collectors_.empty() ? nullptr : collectors_.front(); }
     bool CollectorAdded() const { return collectorAdded_; }
+    // The buttons' shared select cool-down, held by the run's HUD so that every run starts
+    // without one: counts `dt` off it and says whether a select may act now.
+    bool CoolSelect(float dt) {
+        selectCoolDown_ -= dt;
+        return selectCoolDown_ <= 0.0f;
+    }
+    // A select acted: the next waits the full cool-down.
+    void RestartSelectCoolDown() { selectCoolDown_ = kSelectCoolDown; }
     // The 2D colliders of the HUD's objects, the latest registered first.
     void RegisterCollider2D(Collider2D* collider);
     void UnregisterCollider2D(Collider2D* collider);
@@ -72,6 +80,8 @@ private:
     std::vector<HudCollector*> collectors_;  // the front one is the latest registered
     std::vector<Collider2D*> colliders2D_;
     bool collectorAdded_ = false;
+    static constexpr float kSelectCoolDown = 0.3f;
+    float selectCoolDown_ = 0.0f;
     std::vector<LoadedHud> loaded_;
     SD::InputBindingSet bindings_;
 };

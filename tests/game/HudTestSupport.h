@@ -92,7 +92,6 @@ protected:
         lua.host.SetFolder("../Assets/LuaScripts/");
         sound.Name(
             {"Play_FireflyMainMenu", "Play_Spring_Ambient", "Pause_Master_Audio_Bus", "Resume_Master_Audio_Bus"});
-        QV::Button::ResetCoolDown();
         QV::AudioLogic_::GetInstance().SetGlobalVolume(1.0f);
     }
     ~HudFixture() override {
