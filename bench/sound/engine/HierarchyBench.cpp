@@ -25,6 +25,7 @@
 #include "sound/engine/upper/CSxPBI.h"
 #include "sound/engine/memory/SxMemoryMgr.h"
 #include "tests/platform/AudioDeviceControl.h"
+#include "tests/sound/engine/SxRenderProbes.h"
 #include "tests/sound/engine/SxStopOnlyVoices.h"
 #include "tools/bankwriter/BankWriter.h"
 
@@ -357,7 +358,7 @@ void ChainFrames(benchmark::State& state, bool chains) {
         g_pAudioMgr->Perform();
         ++frame;
     }
-    if (CSxURenderer::ActiveCount() < kChains) state.SkipWithError("the sounds did not go on");
+    if (qvtest::URendererProbe::ActiveCount() < kChains) state.SkipWithError("the sounds did not go on");
     SoundEngine::StopAll();
     SoundEngine::RenderAudio();
     g_pAudioMgr->Perform();

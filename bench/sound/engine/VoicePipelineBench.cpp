@@ -23,6 +23,7 @@
 #include "sound/engine/voice/CSxVoiceMgr.h"
 #include "tests/platform/AudioDeviceControl.h"
 #include "tests/sound/engine/SxMediaMap.h"
+#include "tests/sound/engine/SxRenderProbes.h"
 #include "tests/sound/engine/SxTestPlugins.h"
 #include "tools/bankwriter/BankWriter.h"
 #include "tools/mediawriter/MediaWriter.h"
@@ -145,7 +146,7 @@ void BM_VoiceFrame(benchmark::State& state) {
         platform::Lock lock(g_csMain);
         CSxLEngine::Perform();
     }
-    if (CSxVoiceMgr::Get()->VoiceCount() != kVoices) state.SkipWithError("the voices did not all play");
+    if (qvtest::VoiceProbe::VoiceCount() != kVoices) state.SkipWithError("the voices did not all play");
     if (state.range(0) == kMixBuses && CSxLEngine::BusNodeCount() != kBuses)
         state.SkipWithError("the voices did not play through their buses");
     state.counters["voices_per_core"] =

@@ -22,6 +22,7 @@
 #include "sound/system/GhostEngine.h"
 #include "sound/system/Phantom.h"
 #include "tests/platform/AudioDeviceControl.h"
+#include "tests/sound/engine/SxRenderProbes.h"
 #include "tools/bankwriter/BankFile.h"
 #include "tools/mediawriter/MediaWriter.h"
 
@@ -177,7 +178,7 @@ void BM_AudioFrame100Phantoms(benchmark::State& state) {
     // An audio frame is 1024 frames of output at 48 kHz.
     ReportShare(state, "share_of_audio_frame_%", seconds, 1024.0 / 48000.0);
     state.counters["phantoms"] = double(world.Ghost().PhantomCount());
-    state.counters["voices"] = SX::CSxVoiceMgr::Get() ? double(SX::CSxVoiceMgr::Get()->VoiceCount()) : 0.0;
+    state.counters["voices"] = qvtest::VoiceProbe::VoiceCount();
 }
 BENCHMARK(BM_AudioFrame100Phantoms)->Unit(benchmark::kMicrosecond);
 

@@ -21,6 +21,7 @@
 #include "sound/system/GhostEngine.h"
 #include "sound/system/SoundManager.h"
 #include "tests/platform/AudioDeviceControl.h"
+#include "tests/sound/engine/SxRenderProbes.h"
 
 namespace {
 
@@ -82,8 +83,6 @@ private:
     SD::GameObject water_;
 };
 
-uint32_t VoiceCount() { return SX::CSxVoiceMgr::Get() ? SX::CSxVoiceMgr::Get()->VoiceCount() : 0; }
-
 void BM_WorldSoundFrame(benchmark::State& state) {
     WorldSound world;
     if (!world.Started()) {
@@ -100,7 +99,7 @@ void BM_WorldSoundFrame(benchmark::State& state) {
         // A line every few seconds, as the story's triggers speak them.
         if (++frames % 200 == 0) world.Speak();
     }
-    state.counters["voices"] = VoiceCount();
+    state.counters["voices"] = qvtest::VoiceProbe::VoiceCount();
     // The share of the 1024 output frames' own time that mixing them takes.
     state.counters["share_of_audio_frame_%"] = frames ? seconds / frames / kAudioFrameSeconds * 100.0 : 0.0;
 }

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/TestProbe.h"
 #include "sound/engine/buses/CSxBusMixView.h"
 #include "sound/engine/hierarchy/CSxParentNode.h"
 #include "sound/engine/transitions/ITransitionable.h"
@@ -91,12 +92,8 @@ public:
     // Active while anything plays through it or a mix node of the lower engine mixes on it or
     // on a bus below it (counted as activity).
     bool IsActiveForRTPC() const override { return m_playCount != 0 || ActivityCount() != 0; }
-    DuckState GetDuckState() const { return m_duckState; }
     // max(max duck volume, the sum of what every ducking bus applies now), dB.
     float TotalDuck() const;
-    float MaxDuckVolume() const { return m_maxDuckVolume; }
-    uint32_t RecoveryTimeSamples() const { return m_recoverySamples; }
-    uint32_t DuckTargetCount() const { return static_cast<uint32_t>(m_targets.size()); }
     // The delayed release: a bus still recovering releases its targets.
     void EndRecovery();
     // Sets or replaces the ducking of one target; 2 when the list is full.
@@ -108,6 +105,8 @@ protected:
     void NotifyEffectChanged(uint32_t slot, bool effect) const override;
 
 private:
+    friend struct platform::TestProbe<CSxBus>;
+
     struct DuckTarget {
         SxUniqueID busID;
         float volume;

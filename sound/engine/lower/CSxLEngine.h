@@ -4,6 +4,7 @@
 // into the master node through MixIntoMaster.
 #include <cstdint>
 
+#include "platform/TestProbe.h"
 #include "sound/engine/SxInitSettings.h"
 #include "sound/engine/SxTypes.h"
 #include "sound/engine/listener/SxListener.h"
@@ -116,11 +117,11 @@ public:
     static uint32_t GetWaitTime() { return s_waitTimeMs; }
     static uint32_t ChannelMask() { return s_channelMask; }
     static CSxSink* Sink() { return s_sink; }
-    static MasterMixNode& MasterNode() { return s_master; }
-    static uint32_t RetryCountdown() { return s_retryCountdown; }
     static bool UsingDeviceSink();
 
 private:
+    friend struct platform::TestProbe<CSxLEngine>;
+
     static CSxSink* CreateDeviceSink();
     static CSxSink* CreateDummySink();
     static void DestroySink(CSxSink* sink);

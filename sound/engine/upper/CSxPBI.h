@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/TestProbe.h"
 #include "sound/engine/hierarchy/CSxParameterNodeBase.h"
 #include "sound/engine/paths/CSxPath.h"
 #include "sound/engine/transitions/ITransitionable.h"
@@ -137,12 +138,8 @@ public:
     float Priority() const { return m_priority.priority; }
     float EffectiveVolume() const { return m_effectiveVolume; }
     float EffectiveLFE() const { return m_effectiveLFE; }
-    const SxAudioSums& Sums() const { return m_sums; }
-    const SxAudioSums& RandomOffsets() const { return m_offsets; }
     float Pitch() const { return m_pitch; }
     float LPF() const { return m_lpf; }
-    float PlayStopRatio() const { return m_playStopRatio; }
-    float PauseRatio() const { return m_pauseRatio; }
     uint16_t LoopCount() const { return m_loopCount; }
     const SxPositioningValues& Positioning() const { return m_positioning; }
     uint32_t SeekPosition() const { return m_seekSamples; }
@@ -174,6 +171,8 @@ public:
     uint32_t MediaSize() const { return m_mediaSize; }
 
 private:
+    friend struct platform::TestProbe<CSxPBI>;
+
     friend class CSxURenderer;
     friend class CSxLEngineCmds;
     friend class CSxSoundBase;

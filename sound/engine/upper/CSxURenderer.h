@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/Seam.h"
+#include "platform/TestProbe.h"
 #include "sound/engine/upper/CSxPBI.h"
 
 namespace SX {
@@ -74,13 +75,13 @@ public:
     // limit uses the virtual behaviour and theirs says so.
     static void ProcessLimiters();
 
-    static uint32_t ActiveCount() { return s_activeCount; }
-    static uint32_t VirtualCount() { return s_virtualCount; }
     static CSxPBI* FirstActive() { return s_head; }
     static CSxPBI* NextActive(const CSxPBI* instance) { return instance->m_nextActive; }
     static uint32_t NextSequenceNumber() { return s_sequence++; }
 
 private:
+    friend struct platform::TestProbe<CSxURenderer>;
+
     static void AddAndStartPBI(CSxPBI* instance, const SxFadeParams& fade, uint32_t playMode);
     static void Unlink(CSxPBI* instance);
     static void DestroyInstance(CSxPBI* instance);

@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/TestProbe.h"
 #include "sound/engine/bus/CSxMixBusNode.h"
 #include "sound/engine/upper/CSxLEngineCmds.h"
 
@@ -38,9 +39,10 @@ public:
     void BypassFx(const CSxParameterNodeBase* node, uint32_t bits, uint32_t mask);
     void RefreshFxBypass(const CSxParameterNodeBase* node, uint32_t slot);
     void SetFx(const CSxParameterNodeBase* node, uint32_t slot);
-    uint32_t VoiceCount() const { return static_cast<uint32_t>(m_voices.size()); }
 
 private:
+    friend struct platform::TestProbe<CSxVoiceMgr>;
+
     CSxVoiceMgr() = default;
     ~CSxVoiceMgr();
     void DestroyVoice(size_t index);

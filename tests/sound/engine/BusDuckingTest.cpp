@@ -8,6 +8,7 @@
 #include "sound/engine/hierarchy/CSxSoundBase.h"
 #include "sound/engine/upper/CSxLEngineCmds.h"
 #include "sound/engine/upper/CSxURenderer.h"
+#include "tests/sound/engine/SxRenderProbes.h"
 
 using namespace SX;
 namespace bw = bankwriter;
@@ -95,9 +96,9 @@ TEST_F(BusDucking, HandWrittenRecordGivesItsSettings) {
     ASSERT_NE(bus, nullptr);
     EXPECT_EQ(bus->NodeCategory(), SxNodeCategory_Bus);
     EXPECT_TRUE(bus->IsMasterBus()) << "the first bus is the master bus";
-    EXPECT_EQ(bus->RecoveryTimeSamples(), 500u * 48u);
-    EXPECT_FLOAT_EQ(bus->MaxDuckVolume(), -12.0f);
-    EXPECT_EQ(bus->DuckTargetCount(), 1u);
+    EXPECT_EQ(qvtest::BusProbe::RecoveryTimeSamples(*bus), 500u * 48u);
+    EXPECT_FLOAT_EQ(qvtest::BusProbe::MaxDuckVolume(*bus), -12.0f);
+    EXPECT_EQ(qvtest::BusProbe::DuckTargetCount(*bus), 1u);
     Unload();
     EXPECT_EQ(CSxBus::GetMasterBusAndAddRef(), nullptr) << "destroying the master bus clears it";
 }
@@ -130,7 +131,7 @@ TEST_F(BusDucking, DuckingFollowsItsCurveFrameByFrame) {
     const float undisturbed = listener->EffectiveVolume();
     Post(110);
     ExpectCurve(Frames(7), {-1.2f, -2.4f, -3.6f, -4.8f, -6.0f, -6.0f, -6.0f});
-    EXPECT_EQ(int(Find<CSxBus>(SxIndex_Node, 2)->GetDuckState()), CSxBus::Duck_Ducking);
+    EXPECT_EQ(int(qvtest::BusProbe::DuckState(*Find<CSxBus>(SxIndex_Node, 2))), CSxBus::Duck_Ducking);
     listener->RefreshParameters();  // as its voice does when it next mixes
     EXPECT_NEAR(listener->EffectiveVolume(), undisturbed - 6.0f, 1e-4) << "what plays through bus 3 hears it";
     // The voice ends at the close of the frame that stops it, and the release is timed from
@@ -151,10 +152,10 @@ TEST_F(BusDucking, ARecoveryTimeHoldsTheLevelUntilTheDelayedRelease) {
     // voice, so the third frame after it releases.
     Post(120);
     ExpectCurve(Frames(1), {-6.0f});
-    EXPECT_EQ(int(bus2->GetDuckState()), CSxBus::Duck_Recovering);
+    EXPECT_EQ(int(qvtest::BusProbe::DuckState(*bus2)), CSxBus::Duck_Recovering);
     ExpectCurve(Frames(4), {-6.0f, -6.0f, 0.0f, 0.0f});
-    EXPECT_EQ(int(bus2->GetDuckState()), CSxBus::Duck_Idle);
-    EXPECT_EQ(int(bus2->GetDuckState()), CSxBus::Duck_Idle);
+    EXPECT_EQ(int(qvtest::BusProbe::DuckState(*bus2)), CSxBus::Duck_Idle);
+    EXPECT_EQ(int(qvtest::BusProbe::DuckState(*bus2)), CSxBus::Duck_Idle);
     // A new sound during the recovery ducks again; the release that then runs changes nothing.
     Post(110);
     RunFrame();
@@ -162,7 +163,7 @@ TEST_F(BusDucking, ARecoveryTimeHoldsTheLevelUntilTheDelayedRelease) {
     RunFrame();
     Post(110);
     ExpectCurve(Frames(8), std::vector<float>(8, -6.0f));
-    EXPECT_EQ(int(bus2->GetDuckState()), CSxBus::Duck_Ducking);
+    EXPECT_EQ(int(qvtest::BusProbe::DuckState(*bus2)), CSxBus::Duck_Ducking);
 }
 
 TEST_F(BusDucking, DucksAddUpDownToTheFloor) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "SxVoiceFixture.h"
+#include "tests/sound/engine/SxRenderProbes.h"
 
 using namespace sxtest;
 
@@ -75,7 +76,7 @@ TEST_F(BusInstanceLimit, TwoOfFourPlayByTheBussKillRule) {
         for (int i : c.endAtOnce) expected.push_back(ids[i]);
         std::sort(endedAtOnce.begin(), endedAtOnce.end());
         EXPECT_EQ(endedAtOnce, expected) << c.what;
-        EXPECT_EQ(CSxVoiceMgr::Get()->VoiceCount(), uint32_t(4 - c.endAtOnce.size())) << c.what;
+        EXPECT_EQ(qvtest::VoiceProbe::VoiceCount(), uint32_t(4 - c.endAtOnce.size())) << c.what;
         const std::vector<float> left = TakeLeft();
         const double one = 0.1 * LeftGain(0.0f);
         // Past the first frames, where a voice sent to virtual fades out.

@@ -17,6 +17,7 @@
 #include "sound/engine/upper/CSxLEngineCmds.h"
 #include "sound/engine/upper/CSxURenderer.h"
 #include "tests/sound/engine/SxAudioMgrProbe.h"
+#include "tests/sound/engine/SxRenderProbes.h"
 
 using namespace SX;
 namespace bw = bankwriter;
@@ -85,7 +86,7 @@ protected:
             voices.Tick();
         }
     }
-    uint32_t ActiveCount() const { return CSxURenderer::ActiveCount(); }
+    uint32_t ActiveCount() const { return qvtest::URendererProbe::ActiveCount(); }
     // Frames from the end of each item to the start of the next.
     std::vector<int32_t> Gaps() const {
         std::vector<int32_t> gaps;
@@ -519,10 +520,10 @@ TEST_F(ContinuousChain, TerminatingTheEngineEndsAnEndlessChain) {
     LoadNodes({RanSeqRecord(50, Sequence({1}, 0))});
     SoundEngine::PostEvent(100, kObject);
     Frames(3);
-    ASSERT_EQ(CSxURenderer::ActiveCount(), 1u);
+    ASSERT_EQ(qvtest::URendererProbe::ActiveCount(), 1u);
     Unload();
     SoundEngine::Term();
-    EXPECT_EQ(CSxURenderer::ActiveCount(), 0u);
+    EXPECT_EQ(qvtest::URendererProbe::ActiveCount(), 0u);
     // A fresh engine for the fixture to end.
     voices.voices.clear();
     ASSERT_EQ(SoundEngine::Init(nullptr, nullptr), SX_Success);

@@ -4,6 +4,7 @@
 #include "SxVoiceFixture.h"
 #include "sound/engine/containers/CSxPlayList.h"
 #include "sound/engine/upper/CSxURenderer.h"
+#include "tests/sound/engine/SxRenderProbes.h"
 
 using namespace sxtest;
 
@@ -125,7 +126,7 @@ TEST_F(ContinuousTiming, AChainPausedBetweenItemsStartsItsNextItemPausedAndResum
         for (size_t frame = 0; frame < k; ++frame) Frame();
         SoundEngine::ExecuteActionOnEvent(kPlay, SxActionOnEvent_Pause, kGameObject, 50);
         for (int frame = 0; frame < 30; ++frame) Frame();
-        EXPECT_EQ(CSxURenderer::ActiveCount(), 1u) << "the next tone waits, paused";
+        EXPECT_EQ(qvtest::URendererProbe::ActiveCount(), 1u) << "the next tone waits, paused";
         const size_t resumedAt = control::Captured().size() / 4;
         SoundEngine::ExecuteActionOnEvent(kPlay, SxActionOnEvent_Resume, kGameObject);
         for (int frame = 0; frame < 30; ++frame) Frame();

@@ -8,6 +8,7 @@
 #include "SxTimedVoices.h"
 #include "sound/engine/dialogue/CSxDynamicSequence.h"
 #include "sound/engine/upper/CSxURenderer.h"
+#include "tests/sound/engine/SxRenderProbes.h"
 
 using namespace SX;
 namespace bw = bankwriter;
@@ -157,7 +158,7 @@ TEST_F(DynamicSequence, PausesCountAndBreakLetsTheItemFinishAlone) {
     EXPECT_EQ(voices.Order(), (std::vector<SxUniqueID>{1, 2}));
     DynSeq::Stop(id);
     Frames(2);
-    EXPECT_EQ(CSxURenderer::ActiveCount(), 0u);
+    EXPECT_EQ(qvtest::URendererProbe::ActiveCount(), 0u);
 }
 
 TEST_F(DynamicSequence, ActionsOnEverythingReachTheSequence) {

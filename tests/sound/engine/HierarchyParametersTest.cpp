@@ -7,6 +7,7 @@
 #include "sound/engine/states/CSxStateMgr.h"
 #include "sound/engine/upper/CSxLEngineCmds.h"
 #include "sound/engine/upper/CSxURenderer.h"
+#include "tests/sound/engine/SxRenderProbes.h"
 #include "tests/sound/engine/SxStateProbes.h"
 
 using namespace SX;
@@ -86,10 +87,10 @@ TEST_F(Parameters, ThreeLevelsAddUpWithCurvesAndStates) {
     // Each change invalidates the instance's parameters; the next refresh sees it.
     auto check = [&](const Expect& e) {
         ASSERT_EQ(Refreshed(), instance);
-        EXPECT_FLOAT_EQ(instance->Sums().volume, e.volume) << e.what;
+        EXPECT_FLOAT_EQ(qvtest::PBIProbe::Sums(*instance).volume, e.volume) << e.what;
         EXPECT_FLOAT_EQ(instance->Pitch(), e.pitch) << e.what;
         EXPECT_FLOAT_EQ(instance->LPF(), e.lpf) << e.what;
-        EXPECT_FLOAT_EQ(instance->Sums().lfe, e.lfe) << e.what;
+        EXPECT_FLOAT_EQ(qvtest::PBIProbe::Sums(*instance).lfe, e.lfe) << e.what;
         EXPECT_FLOAT_EQ(instance->EffectiveVolume(), e.volume) << e.what;
     };
     // volume -0.5 - 1.5 - 3 (state) - 2 - 6 (curve at 50); pitch -50 + 600 (curve) + 200 (state) + 100.
@@ -118,7 +119,7 @@ TEST_F(Parameters, RandomOffsetsAreDrawnOnceAndVolumesNeverExceedZero) {
     const float pitch = instance->Pitch();
     EXPECT_GE(pitch, -100.0f);
     EXPECT_LE(pitch, 100.0f);
-    EXPECT_FLOAT_EQ(instance->RandomOffsets().lfe, -3.0f) << "an empty range gives its minimum";
+    EXPECT_FLOAT_EQ(qvtest::PBIProbe::RandomOffsets(*instance).lfe, -3.0f) << "an empty range gives its minimum";
     EXPECT_FLOAT_EQ(instance->EffectiveVolume(), 0.0f) << "+6 dB from the tree contributes 0";
     {
         platform::Lock lock(g_csMain);

@@ -10,6 +10,7 @@
 #include "sound/engine/hierarchy/CSxState.h"
 #include "sound/engine/rtpc/CSxRTPCMgr.h"
 #include "sound/engine/upper/CSxURenderer.h"
+#include "tests/sound/engine/SxRenderProbes.h"
 
 using namespace SX;
 namespace bw = bankwriter;
@@ -349,7 +350,7 @@ TEST_F(HierarchyRecords, FadeTimesDrawWithinTheirRangeAndProbabilitiesDecideTheP
     for (const Case& c : cases) {
         for (int i = 0; i < 20; ++i) SoundEngine::PostEvent(c.event, 5);
         ApplyMessages();
-        EXPECT_EQ(CSxURenderer::ActiveCount(), c.plays) << "event " << c.event;
+        EXPECT_EQ(qvtest::URendererProbe::ActiveCount(), c.plays) << "event " << c.event;
         RunFrame();
     }
 }

@@ -8,6 +8,7 @@
 #include "sound/engine/lower/CSxLEngine.h"
 #include "SxTestMemory.h"
 #include "tests/platform/AudioDeviceControl.h"
+#include "tests/sound/engine/SxRenderProbes.h"
 
 using namespace SX;
 namespace control = platform::audio::control;
@@ -114,7 +115,7 @@ TEST_F(LowerEngineTest, FivePointOneMasterWritesDeviceOrderWithItsLfeLevel) {
 TEST_F(LowerEngineTest, MasterEffectsResetOnBypassAndAfterAnIdleStretch) {
     Start(3);
     CountingEffect effect;
-    MasterMixNode& master = CSxLEngine::MasterNode();
+    MasterMixNode& master = qvtest::LEngineProbe::MasterNode();
     master.SetEffect(0, &effect);
     auto frameWithData = [&] {
         MixConstant(3, 1.0f, 1.0f, 1.0f);

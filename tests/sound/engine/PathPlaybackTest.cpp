@@ -7,6 +7,7 @@
 #include "SxTimedVoices.h"
 #include "sound/engine/paths/CSxPathMgr.h"
 #include "sound/engine/upper/CSxURenderer.h"
+#include "tests/sound/engine/SxRenderProbes.h"
 
 using namespace SX;
 namespace bw = bankwriter;
@@ -99,7 +100,7 @@ TEST_F(PathPlayback, APlayingSoundMovesAlongItsVertices) {
     SoundEngine::StopAll();
     RunFrame();
     RunFrame();
-    EXPECT_EQ(CSxURenderer::ActiveCount(), 0u);
+    EXPECT_EQ(qvtest::URendererProbe::ActiveCount(), 0u);
     EXPECT_EQ(g_pPathMgr->PathCount(), 0u);
 }
 

@@ -12,6 +12,7 @@
 #include "sound/engine/upper/CSxLEngineCmds.h"
 #include "sound/engine/upper/CSxURenderer.h"
 #include "tests/sound/engine/SxAudioMgrProbe.h"
+#include "tests/sound/engine/SxRenderProbes.h"
 #include "tests/sound/engine/SxStateProbes.h"
 
 using namespace SX;
@@ -102,7 +103,7 @@ TEST_F(Playback, WithoutVoicesEachPlayIsCreatedCountedAndEnded) {
     const SxPlayingID id = Post(kPlayEvent, 5);
     ASSERT_NE(id, 0u);
     ApplyMessages();  // the play action runs; the lower engine has not had a frame yet
-    ASSERT_EQ(CSxURenderer::ActiveCount(), 1u);
+    ASSERT_EQ(qvtest::URendererProbe::ActiveCount(), 1u);
     CSxPBI* instance = CSxURenderer::FirstActive();
     EXPECT_EQ(instance->PlayingID(), id);
     EXPECT_EQ(instance->Node(), Sound());
@@ -113,7 +114,7 @@ TEST_F(Playback, WithoutVoicesEachPlayIsCreatedCountedAndEnded) {
     EXPECT_TRUE(g_ended.empty());
 
     RunFrame();  // the lower engine finds nothing to play: the instance ends
-    EXPECT_EQ(CSxURenderer::ActiveCount(), 0u);
+    EXPECT_EQ(qvtest::URendererProbe::ActiveCount(), 0u);
     EXPECT_EQ(qvtest::NodeProbe::PlayCount(*Sound()), 0u);
     EXPECT_EQ(qvtest::NodeProbe::PlayCount(*Find<CSxActorMixer>(SxIndex_Node, kMixer)), 0u);
     EXPECT_EQ(Sound()->RefCount(), 1u) << "only the bank's reference is left";
@@ -124,7 +125,7 @@ TEST_F(Playback, WithoutVoicesEachPlayIsCreatedCountedAndEnded) {
 TEST_F(Playback, EventsOnUnregisteredObjectsOrUnknownTargetsPlayNothingAndStillEnd) {
     const SxPlayingID unregistered = Post(kPlayEvent, 77);
     ApplyMessages();
-    EXPECT_EQ(CSxURenderer::ActiveCount(), 0u);
+    EXPECT_EQ(qvtest::URendererProbe::ActiveCount(), 0u);
     EXPECT_EQ(g_ended, std::vector<SxPlayingID>{unregistered});
     EXPECT_EQ(SoundEngine::PostEvent(4242u, 5), 0u) << "an event that is not loaded";
 
@@ -137,7 +138,7 @@ TEST_F(Playback, EventsOnUnregisteredObjectsOrUnknownTargetsPlayNothingAndStillE
     g_ended.clear();
     const SxPlayingID orphan = Post(kPlayEvent, 5);
     ApplyMessages();
-    EXPECT_EQ(CSxURenderer::ActiveCount(), 0u);
+    EXPECT_EQ(qvtest::URendererProbe::ActiveCount(), 0u);
     EXPECT_EQ(g_ended, std::vector<SxPlayingID>{orphan});
 }
 
@@ -181,7 +182,7 @@ TEST_F(Playback, StopsReachWhatTheyNameAndNothingElse) {
         EXPECT_EQ(g_ended.size(), 3 - c.left.size()) << c.what;
         SoundEngine::StopAll();
         RunFrame();
-        ASSERT_EQ(CSxURenderer::ActiveCount(), 0u);
+        ASSERT_EQ(qvtest::URendererProbe::ActiveCount(), 0u);
     }
     EXPECT_EQ(qvtest::NodeProbe::PlayCount(*Sound()), 0u);
 }
@@ -213,7 +214,7 @@ TEST_F(Playback, PauseAndResumeCountLevelsUnlessTheResumeIsMaster) {
     Post(kMasterResumeEvent, 5);
     RunFrame();
     EXPECT_FALSE(instance->IsPaused()) << "a master resume undoes every level";
-    EXPECT_FLOAT_EQ(instance->PauseRatio(), 1.0f);
+    EXPECT_FLOAT_EQ(qvtest::PBIProbe::PauseRatio(*instance), 1.0f);
 
     SoundEngine::ExecuteActionOnEvent(kPlayEvent, SxActionOnEvent_Pause, 5);
     RunFrame();
@@ -247,7 +248,7 @@ TEST_F(Playback, AStopBeforeTheVoiceStartedEndsTheInstanceWithoutAVoice) {
     SoundEngine::PostEvent(kStopEvent, 5);
     RunFrame();
     EXPECT_EQ(voices.log.size(), 0u) << "the play was withdrawn before the lower engine ran";
-    EXPECT_EQ(CSxURenderer::ActiveCount(), 0u);
+    EXPECT_EQ(qvtest::URendererProbe::ActiveCount(), 0u);
     EXPECT_EQ(g_ended, std::vector<SxPlayingID>{id});
 }
 
@@ -259,14 +260,14 @@ TEST_F(Playback, AFadeOutRampsTheVolumeDownThenStopsTheVoice) {
     RunFrame();
     CSxPBI* instance = CSxURenderer::FirstActive();
     ASSERT_NE(instance, nullptr) << "still fading";
-    const float first = instance->PlayStopRatio();
+    const float first = qvtest::PBIProbe::PlayStopRatio(*instance);
     EXPECT_LT(first, 1.0f);
     EXPECT_GT(first, 0.0f);
     RunFrame();
-    EXPECT_LT(instance->PlayStopRatio(), first);
+    EXPECT_LT(qvtest::PBIProbe::PlayStopRatio(*instance), first);
     EXPECT_EQ(voices.Count(SxLowerCmd_Stop, id), 0u);
-    for (int i = 0; i < 12 && CSxURenderer::ActiveCount(); ++i) RunFrame();
-    EXPECT_EQ(CSxURenderer::ActiveCount(), 0u);
+    for (int i = 0; i < 12 && qvtest::URendererProbe::ActiveCount(); ++i) RunFrame();
+    EXPECT_EQ(qvtest::URendererProbe::ActiveCount(), 0u);
     EXPECT_EQ(voices.Count(SxLowerCmd_Stop, id), 1u);
     EXPECT_EQ(g_ended, std::vector<SxPlayingID>{id});
 }
@@ -276,7 +277,7 @@ TEST_F(Playback, ManyCommandsInOneFrameAndStopsWithNoMemoryLeftAreAllKept) {
     std::vector<SxPlayingID> ids;
     for (int i = 0; i < 150; ++i) ids.push_back(Post(kPlayEvent, 5));
     RunFrame();
-    ASSERT_EQ(CSxURenderer::ActiveCount(), 150u);
+    ASSERT_EQ(qvtest::URendererProbe::ActiveCount(), 150u);
     EXPECT_EQ(voices.Count(SxLowerCmd_Play), 150u) << "more than the 64 preallocated commands";
 
     // Take every byte the default pool has left, then stop everything.
@@ -296,7 +297,7 @@ TEST_F(Playback, ManyCommandsInOneFrameAndStopsWithNoMemoryLeftAreAllKept) {
     for (void* p : hoard) MemoryMgr::Free(g_DefaultPoolId, p);
     RunFrame();
     EXPECT_EQ(voices.Count(SxLowerCmd_Stop), 150u);
-    EXPECT_EQ(CSxURenderer::ActiveCount(), 0u);
+    EXPECT_EQ(qvtest::URendererProbe::ActiveCount(), 0u);
     EXPECT_EQ(g_ended.size(), 150u);
 }
 
@@ -393,7 +394,7 @@ TEST_F(ExternalSources, TheEntryWithTheSourcesCookieReplacesItForOnePlay) {
             SoundEngine::StopAll();
         }
         RunFrame();
-        EXPECT_EQ(CSxURenderer::ActiveCount(), 0u) << c.what;
+        EXPECT_EQ(qvtest::URendererProbe::ActiveCount(), 0u) << c.what;
         EXPECT_EQ(g_ended, std::vector<SxPlayingID>{id}) << c.what;
     }
     EXPECT_EQ(qvtest::NodeProbe::PlayCount(*Find<CSxSound>(SxIndex_Node, 1)), 0u);

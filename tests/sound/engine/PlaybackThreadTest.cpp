@@ -13,6 +13,7 @@
 #include "sound/engine/memory/SxMemoryMgr.h"
 #include "sound/engine/upper/CSxURenderer.h"
 #include "tests/platform/AudioDeviceControl.h"
+#include "tests/sound/engine/SxRenderProbes.h"
 #include "tools/bankwriter/BankWriter.h"
 
 using namespace SX;
@@ -47,7 +48,7 @@ protected:
     void TearDown() override {
         {
             platform::Lock lock(g_csMain);
-            EXPECT_EQ(CSxURenderer::ActiveCount(), 0u);
+            EXPECT_EQ(qvtest::URendererProbe::ActiveCount(), 0u);
             for (CSxIndexable* object : loaded) object->Release();
         }
         SoundEngine::Term();

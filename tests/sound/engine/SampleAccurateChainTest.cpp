@@ -2,6 +2,7 @@
 // through the voices: the items must join end to start on the device, without a gap or a step.
 #include "SxVoiceFixture.h"
 #include "sound/engine/containers/CSxPlayList.h"
+#include "tests/sound/engine/SxRenderProbes.h"
 
 using namespace sxtest;
 
@@ -89,7 +90,7 @@ TEST_F(SampleAccurateChain, ItemsJoinEndToStartWithoutAGapOrAStep) {
         SxPlayingID id = 0;
         const std::vector<float> left = PlayAndCapture(id, 300);
         EXPECT_EQ(g_ended, std::vector<SxPlayingID>{id}) << c.what;
-        EXPECT_EQ(CSxVoiceMgr::Get()->VoiceCount(), 0u) << c.what;
+        EXPECT_EQ(qvtest::VoiceProbe::VoiceCount(), 0u) << c.what;
         size_t start = 0;
         while (start < left.size() && left[start] == 0.0f) ++start;
         size_t end = left.size();
@@ -123,7 +124,7 @@ TEST_F(SampleAccurateChain, ASwitchItemJoinsWithItsFirstChildOnly) {
     const Tone tone = Measure(left);
     EXPECT_NEAR(tone.frequency, 1000.0, 2.0);
     EXPECT_NEAR(tone.peak, plain, plain * 0.03);
-    EXPECT_EQ(CSxVoiceMgr::Get()->VoiceCount(), 0u);
+    EXPECT_EQ(qvtest::VoiceProbe::VoiceCount(), 0u);
 }
 
 TEST_F(SampleAccurateChain, ABreakWhileTheNextItemWaitsEndsTheChainAfterTheItemThatPlays) {
@@ -137,8 +138,8 @@ TEST_F(SampleAccurateChain, ABreakWhileTheNextItemWaitsEndsTheChainAfterTheItemT
     }
     const std::vector<float> left = TakeLeft();
     EXPECT_EQ(g_ended, std::vector<SxPlayingID>{id});
-    EXPECT_EQ(CSxVoiceMgr::Get()->VoiceCount(), 0u);
-    EXPECT_EQ(CSxURenderer::ActiveCount(), 0u);
+    EXPECT_EQ(qvtest::VoiceProbe::VoiceCount(), 0u);
+    EXPECT_EQ(qvtest::URendererProbe::ActiveCount(), 0u);
     size_t start = 0;
     while (start < left.size() && left[start] == 0.0f) ++start;
     size_t end = left.size();

@@ -29,6 +29,7 @@
 #include "sound/engine/states/CSxStateMgr.h"
 #include "tests/platform/AudioDeviceControl.h"
 #include "tests/sound/engine/SxAudioMgrProbe.h"
+#include "tests/sound/engine/SxRenderProbes.h"
 
 using namespace SX;
 namespace control = platform::audio::control;
@@ -230,7 +231,7 @@ TEST_F(SoundEngineTest, FailingDeviceFallsBackAndIsRetriedOnTheNextTenWakes) {
     control::SetPositionFails(false);
     CSxLEngine::GetNumBuffersToRefill();
     EXPECT_TRUE(CSxLEngine::UsingDeviceSink());
-    EXPECT_EQ(CSxLEngine::RetryCountdown(), 0u);
+    EXPECT_EQ(qvtest::LEngineProbe::RetryCountdown(), 0u);
     CSxLEngine::Term();
 }
 

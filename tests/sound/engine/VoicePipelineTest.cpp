@@ -9,6 +9,7 @@
 #include "sound/engine/hierarchy/CSxSoundBase.h"
 #include "sound/engine/lower/CSxLEngine.h"
 #include "sound/engine/upper/CSxPBI.h"
+#include "tests/sound/engine/SxRenderProbes.h"
 
 using namespace sxtest;
 
@@ -286,8 +287,8 @@ TEST_F(VoicePipeline, NextSourceOfAContinuousSequenceFollowsWithoutAGap) {
         // The play actions run, without a frame: their voices start with the next frame.
         SoundEngine::RenderAudio();
         g_pAudioMgr->Perform();
-        ASSERT_EQ(CSxURenderer::ActiveCount(), 2u) << c.what;
-        ASSERT_EQ(CSxVoiceMgr::Get()->VoiceCount(), 0u) << c.what;
+        ASSERT_EQ(qvtest::URendererProbe::ActiveCount(), 2u) << c.what;
+        ASSERT_EQ(qvtest::VoiceProbe::VoiceCount(), 0u) << c.what;
         for (CSxPBI* pbi = CSxURenderer::FirstActive(); pbi; pbi = CSxURenderer::NextActive(pbi)) {
             pbi->SetContinuousSequence(7);
             if (pbi->PlayingID() == b) pbi->SetSampleOffset(c.secondOffset);
@@ -313,7 +314,7 @@ TEST_F(VoicePipeline, NextSourceOfAContinuousSequenceFollowsWithoutAGap) {
         const std::vector<float> left = TakeLeft();
         EXPECT_EQ(g_ended, c.secondStopped ? (std::vector<SxPlayingID>{b, a}) : (std::vector<SxPlayingID>{a, b}))
             << c.what;
-        EXPECT_EQ(CSxVoiceMgr::Get()->VoiceCount(), 0u) << c.what;
+        EXPECT_EQ(qvtest::VoiceProbe::VoiceCount(), 0u) << c.what;
         // The second half reaches both speakers at full gain when stereo, the centre's share
         // when mono: compare shapes, not levels, across the join.
         size_t start = 0;

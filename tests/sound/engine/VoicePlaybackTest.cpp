@@ -1,6 +1,7 @@
 // Events posted to a sound engine whose output is the device, and the tone measured on what
 // reached it.
 #include "SxVoiceFixture.h"
+#include "tests/sound/engine/SxRenderProbes.h"
 
 using namespace sxtest;
 
@@ -38,8 +39,8 @@ TEST_F(VoicePlayback, PostedEventPlaysItsToneAtThePitchLevelAndLengthOfItsSound)
         const std::vector<float> left = PlayAndCapture(id);
         ASSERT_NE(id, 0u) << c.what;
         EXPECT_EQ(g_ended, std::vector<SxPlayingID>{id}) << c.what << ": the end is notified once";
-        EXPECT_EQ(CSxURenderer::ActiveCount(), 0u) << c.what;
-        EXPECT_EQ(CSxVoiceMgr::Get()->VoiceCount(), 0u) << c.what;
+        EXPECT_EQ(qvtest::URendererProbe::ActiveCount(), 0u) << c.what;
+        EXPECT_EQ(qvtest::VoiceProbe::VoiceCount(), 0u) << c.what;
         EXPECT_EQ(g_markers, std::vector<std::string>(c.loops, "here")) << c.what;
 
         const Tone tone = Measure(left);
@@ -150,12 +151,12 @@ TEST_F(VoicePlayback, VoiceBelowTheThresholdKeepsPlayingStopsOrGoesVirtualAsItsN
             SoundEngine::RenderAudio();
             clock.Advance(0.0214);
             g_pAudioMgr->Perform();
-            sawVirtual = sawVirtual || CSxURenderer::VirtualCount() == 1;
+            sawVirtual = sawVirtual || qvtest::URendererProbe::VirtualCount() == 1;
             if (!g_ended.empty()) endedAt = frame;
         }
         if (c.endsAtFrame < 0) {
             EXPECT_EQ(endedAt, -1) << c.what;
-            EXPECT_EQ(CSxVoiceMgr::Get()->VoiceCount(), 1u) << c.what;
+            EXPECT_EQ(qvtest::VoiceProbe::VoiceCount(), 1u) << c.what;
         } else {
             EXPECT_NEAR(endedAt, c.endsAtFrame, 1) << c.what;
             EXPECT_EQ(g_ended, std::vector<SxPlayingID>{id}) << c.what;
@@ -184,7 +185,7 @@ TEST_F(VoicePlayback, StartOffsetDelaysTheSoundByExactlyItsFrames) {
         const SxPlayingID id = SoundEngine::PostEvent(kEvent, 5, SxCallback_EndOfEvent, OnEvent);
         SoundEngine::RenderAudio();
         g_pAudioMgr->Perform();  // the play action runs; its voice starts with the next frame
-        ASSERT_EQ(CSxURenderer::ActiveCount(), 1u);
+        ASSERT_EQ(qvtest::URendererProbe::ActiveCount(), 1u);
         CSxURenderer::FirstActive()->SetSampleOffset(offsets[run]);
         for (int frame = 0; frame < 20; ++frame) {
             SoundEngine::RenderAudio();
@@ -215,7 +216,7 @@ TEST_F(VoicePlayback, MediaThatCannotPlayEndsTheEventInSilence) {
     const std::vector<float> left = PlayAndCapture(id, 10);
     EXPECT_EQ(g_ended, std::vector<SxPlayingID>{id});
     for (float v : left) ASSERT_EQ(v, 0.0f);
-    EXPECT_EQ(CSxVoiceMgr::Get()->VoiceCount(), 0u);
+    EXPECT_EQ(qvtest::VoiceProbe::VoiceCount(), 0u);
 }
 
 }  // namespace

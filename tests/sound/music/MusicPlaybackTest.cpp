@@ -12,6 +12,7 @@
 #include "sound/engine/index/CSxObjectIndex.h"
 #include "sound/music/CSxMusicContainers.h"
 #include "sound/music/SxPlaylistIterator.h"
+#include "tests/sound/engine/SxRenderProbes.h"
 
 namespace SX {
 namespace {
@@ -50,7 +51,7 @@ TEST_F(MusicPlayback, TwoSegmentPlaylistSoundsAndCallsBackAtItsSamples) {
     for (int i = 0; i < 3; ++i) Frame();
     ASSERT_TRUE(ended) << "the event ends with its music";
     EXPECT_EQ(CSxMusicRenderer::ContextCount(), 0u);
-    EXPECT_EQ(CSxURenderer::ActiveCount(), 0u);
+    EXPECT_EQ(qvtest::URendererProbe::ActiveCount(), 0u);
 
     // The device hears A from the first sample to its exit cue at 192000, then B for one bar.
     const std::vector<float> left = Captured();

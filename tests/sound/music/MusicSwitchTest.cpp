@@ -7,6 +7,7 @@
 #include "SxMusicPlayFixture.h"
 #include "sound/engine/upper/CSxURenderer.h"
 #include "sound/music/SxMusicSync.h"
+#include "tests/sound/engine/SxRenderProbes.h"
 
 namespace SX {
 namespace {
@@ -299,7 +300,7 @@ TEST_F(MusicSwitch, StoppedMusicEndsItsEventAndTermReturns) {
     for (int i = 0; i < 4 && !ended; ++i) Frame();
     EXPECT_TRUE(ended);
     EXPECT_EQ(CSxMusicRenderer::ContextCount(), 0u);
-    EXPECT_EQ(CSxURenderer::ActiveCount(), 0u);
+    EXPECT_EQ(qvtest::URendererProbe::ActiveCount(), 0u);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include "sound/engine/plugin/SxPluginTable.h"
 #include "sound/plugins/effects/CSxDelayFX.h"
 #include "sound/plugins/effects/SxEffectPluginsRegistry.h"
+#include "tests/sound/engine/SxRenderProbes.h"
 
 using namespace sxtest;
 
@@ -39,7 +40,7 @@ TEST_F(VoiceInsertEffect, DelayOnASoundEchoesItAfterItEndsAndTheEventEndsWithThe
     SxPlayingID id = 0;
     const std::vector<float> left = PlayAndCapture(id);
     EXPECT_EQ(g_ended, std::vector<SxPlayingID>{id});
-    EXPECT_EQ(CSxVoiceMgr::Get()->VoiceCount(), 0u);
+    EXPECT_EQ(qvtest::VoiceProbe::VoiceCount(), 0u);
     size_t start = 0;
     while (start < left.size() && left[start] == 0.0f) ++start;
     size_t end = left.size();
