@@ -53,6 +53,7 @@
 #include "tests/app/CapturedSound.h"
 #include "tests/app/ListeningMeasures.h"
 #include "tests/platform/AudioDeviceControl.h"
+#include "tests/sound/engine/SxBankProbe.h"
 
 namespace {
 
@@ -569,7 +570,7 @@ int SeasonState() {
 std::vector<bool> SeasonChimesLoaded() {
     std::vector<bool> loaded;
     for (const char* chime : kSeasonChime)
-        loaded.push_back(SX::g_pBankMgr->HasMedia(SX::SoundEngine::GetIDFromString(chime)));
+        loaded.push_back(qvtest::BankProbe::HasMedia(*SX::g_pBankMgr, SX::SoundEngine::GetIDFromString(chime)));
     return loaded;
 }
 // The vehicle out past the world's edge, where the game turns it back and posts its gust.

@@ -20,6 +20,7 @@
 #include "sound/engine/containers/CSxSwitchCntr.h"
 #include "sound/engine/index/CSxObjectIndex.h"
 #include "sound/engine/memory/SxMemoryMgr.h"
+#include "tests/sound/engine/SxBankProbe.h"
 
 namespace {
 
@@ -101,7 +102,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // The bank's last reference goes on the audio thread, which runs here.
     SX::SoundEngine::RenderAudio();
     SX::g_pAudioMgr->Perform();
-    if (SX::g_pBankMgr->MediaCount() != 0) __builtin_trap();
+    if (qvtest::BankProbe::MediaCount(*SX::g_pBankMgr) != 0) __builtin_trap();
     std::remove(path.c_str());
     return 0;
 }

@@ -159,14 +159,4 @@ void CSxBankMgr::UnprepareMedia(SxUniqueID mediaID) {
     if (!m_collecting) ReleaseMedia(mediaID);
 }
 
-bool CSxBankMgr::HasMedia(SxUniqueID mediaID) {
-    platform::Lock lock(m_mediaLock);
-    return m_media.count(mediaID) != 0;
-}
-
-uint32_t CSxBankMgr::MediaCount() {
-    platform::Lock lock(m_mediaLock);
-    return static_cast<uint32_t>(m_media.size());
-}
-
 }  // namespace SX

@@ -370,15 +370,4 @@ SXRESULT CSxBankMgr::ClearBanks() {
     return SX_Success;
 }
 
-bool CSxBankMgr::IsBankLoaded(SxBankID bankID) {
-    platform::Lock lock(m_bankLock);
-    auto found = m_banks.find(bankID);
-    return found != m_banks.end() && found->second->Has(SxBankFlag_Loaded);
-}
-
-uint32_t CSxBankMgr::BankCount() {
-    platform::Lock lock(m_bankLock);
-    return static_cast<uint32_t>(m_banks.size() + m_unloading.size());
-}
-
 }  // namespace SX

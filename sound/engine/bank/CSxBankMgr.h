@@ -11,6 +11,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "platform/TestProbe.h"
 #include "platform/os/Threads.h"
 #include "sound/engine/bank/CSxBankCallbackMgr.h"
 #include "sound/engine/bank/CSxLoadedBank.h"
@@ -76,12 +77,6 @@ public:
     SXRESULT PrepareMedia(SxUniqueID mediaID);
     void UnprepareMedia(SxUniqueID mediaID);
 
-    // Seen from tests and tools.
-    bool IsBankLoaded(SxBankID bankID);
-    uint32_t BankCount();
-    uint32_t MediaCount();
-    bool HasMedia(SxUniqueID mediaID);
-    uint32_t EventPreparationCount(SxUniqueID eventID);
     bool BankThreadIsCurrent() const;
 
     // Reads a whole bank into the record (the bank thread's worker, public for the fuzz target
@@ -91,6 +86,8 @@ public:
     void DiscardBank(CSxLoadedBank* bank);
 
 private:
+    friend struct platform::TestProbe<CSxBankMgr>;
+
     friend class CSxLoadedBank;
     struct PreparedEvent {
         uint32_t count = 0;  // saturating

@@ -245,11 +245,6 @@ SXRESULT CSxBankMgr::ClearPreparedEvents() {
     return SX_Success;
 }
 
-uint32_t CSxBankMgr::EventPreparationCount(SxUniqueID eventID) {
-    auto found = m_preparedEvents.find(eventID);
-    return found == m_preparedEvents.end() ? 0 : found->second.count;
-}
-
 SXRESULT CSxBankMgr::PrepareGameSyncs(const SxBankCommand& command) {
     if (!g_pStateMgr) return SX_Fail;
     const auto type = static_cast<SxGroupType>(command.groupType);

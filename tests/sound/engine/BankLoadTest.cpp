@@ -13,6 +13,7 @@
 #include "sound/engine/rtpc/CSxRTPCMgr.h"
 #include "sound/engine/states/CSxStateMgr.h"
 #include "support/TempTree.h"
+#include "tests/sound/engine/SxBankProbe.h"
 
 namespace {
 
@@ -55,7 +56,7 @@ TEST_F(BankLoad, LoadedFromMemoryPlaysAndUnloadGivesEverythingBack) {
     SxBankID bankID = 0;
     ASSERT_EQ(SoundEngine::LoadBank(bank.Data(), bank.Size(), bankID), SX_Success);
     EXPECT_EQ(bankID, 77u);
-    EXPECT_TRUE(g_pBankMgr->IsBankLoaded(77));
+    EXPECT_TRUE(qvtest::BankProbe::IsBankLoaded(*g_pBankMgr, 77));
     EXPECT_EQ(ObjectCount(), 4u);
 
     SxMediaRef media;
@@ -75,8 +76,8 @@ TEST_F(BankLoad, LoadedFromMemoryPlaysAndUnloadGivesEverythingBack) {
     ASSERT_EQ(SoundEngine::UnloadBank(77, &pool), SX_Success);
     EXPECT_EQ(pool, SxInvalidPoolId);
     EXPECT_TRUE(RunUntil([] { return ObjectCount() == 0; }));
-    EXPECT_EQ(g_pBankMgr->BankCount(), 0u);
-    EXPECT_EQ(g_pBankMgr->MediaCount(), 0u);
+    EXPECT_EQ(qvtest::BankProbe::BankCount(*g_pBankMgr), 0u);
+    EXPECT_EQ(qvtest::BankProbe::MediaCount(*g_pBankMgr), 0u);
     EXPECT_FALSE(g_pBankMgr->GetMedia(310, media));
     EXPECT_EQ(PoolUsed(), before);
 }
@@ -97,7 +98,7 @@ TEST_F(BankLoad, LoadedByNameFromAFileKeepsItsMediaInAPoolOfItsOwn) {
 
     ASSERT_EQ(SoundEngine::UnloadBank("Game.bnk"), SX_Success);
     EXPECT_EQ(ObjectCount(), 0u);
-    EXPECT_EQ(g_pBankMgr->MediaCount(), 0u);
+    EXPECT_EQ(qvtest::BankProbe::MediaCount(*g_pBankMgr), 0u);
     EXPECT_EQ(PoolUsed(), before);
 }
 
@@ -106,7 +107,7 @@ TEST_F(BankLoad, ABankLoadedTwiceReportsAlreadyLoadedAndStaysOnce) {
     SxBankID bankID;
     ASSERT_EQ(SoundEngine::LoadBank(bank.Data(), bank.Size(), bankID), SX_Success);
     EXPECT_EQ(SoundEngine::LoadBank(bank.Data(), bank.Size(), bankID), SX_BankAlreadyLoaded);
-    EXPECT_EQ(g_pBankMgr->BankCount(), 1u);
+    EXPECT_EQ(qvtest::BankProbe::BankCount(*g_pBankMgr), 1u);
     EXPECT_EQ(SoundEngine::UnloadBank(77), SX_Success);
     EXPECT_EQ(SoundEngine::UnloadBank(77), SX_Success);  // not loaded: nothing to do
     EXPECT_EQ(ObjectCount(), 0u);
@@ -118,7 +119,7 @@ TEST_F(BankLoad, MemoryThatIsMisalignedOrTooShortIsRefusedUnqueued) {
     EXPECT_EQ(SoundEngine::LoadBank(bank.Data() + 1, bank.Size() - 1, bankID), SX_InvalidParameter);
     EXPECT_EQ(SoundEngine::LoadBank(bank.Data(), 23, bankID), SX_InvalidParameter);
     EXPECT_EQ(SoundEngine::LoadBank(static_cast<const void*>(nullptr), 100, bankID), SX_InvalidParameter);
-    EXPECT_EQ(g_pBankMgr->BankCount(), 0u);
+    EXPECT_EQ(qvtest::BankProbe::BankCount(*g_pBankMgr), 0u);
 }
 
 TEST_F(BankLoad, ABankNameIsCutAtItsExtensionBeforeHashing) {
@@ -171,7 +172,7 @@ TEST_F(BankLoad, MediaInUseKeepTheBankUntilReleased) {
     EXPECT_TRUE(RunUntil([&] { return done.calls == 1; }));
     EXPECT_EQ(done.result, SX_Success);
     EXPECT_EQ(done.threadName, "SX::BankManager");
-    EXPECT_EQ(g_pBankMgr->BankCount(), 0u);
+    EXPECT_EQ(qvtest::BankProbe::BankCount(*g_pBankMgr), 0u);
 }
 
 // Completions run on the bank thread with no lock held: a callback may queue more bank work
@@ -340,19 +341,19 @@ TEST_F(BankLoad, PreparedEventsLoadTheirBankAndMediaUntilUnprepared) {
     const uint32_t before = PoolUsed();
     const SxUniqueID event = 12;
     ASSERT_EQ(SoundEngine::PrepareEvent(SxPreparation_Load, &event, 1), SX_Success);
-    EXPECT_TRUE(g_pBankMgr->HasMedia(310));
-    EXPECT_TRUE(g_pBankMgr->HasMedia(320)) << "the streamed sound's head";
-    EXPECT_FALSE(g_pBankMgr->HasMedia(999));  // only what the event plays
-    EXPECT_FALSE(g_pBankMgr->IsBankLoaded(media));
+    EXPECT_TRUE(qvtest::BankProbe::HasMedia(*g_pBankMgr, 310));
+    EXPECT_TRUE(qvtest::BankProbe::HasMedia(*g_pBankMgr, 320)) << "the streamed sound's head";
+    EXPECT_FALSE(qvtest::BankProbe::HasMedia(*g_pBankMgr, 999));  // only what the event plays
+    EXPECT_FALSE(qvtest::BankProbe::IsBankLoaded(*g_pBankMgr, media));
     EXPECT_EQ(ObjectCount(), 5u);
     ASSERT_EQ(SoundEngine::PrepareEvent(SxPreparation_Load, &event, 1), SX_Success);
-    EXPECT_EQ(g_pBankMgr->EventPreparationCount(12), 2u);
+    EXPECT_EQ(qvtest::BankProbe::EventPreparationCount(*g_pBankMgr, 12), 2u);
 
     ASSERT_EQ(SoundEngine::PrepareEvent(SxPreparation_Unload, &event, 1), SX_Success);
-    EXPECT_TRUE(g_pBankMgr->HasMedia(310));
+    EXPECT_TRUE(qvtest::BankProbe::HasMedia(*g_pBankMgr, 310));
     ASSERT_EQ(SoundEngine::PrepareEvent(SxPreparation_Unload, &event, 1), SX_Success);
-    EXPECT_FALSE(g_pBankMgr->HasMedia(310));
-    EXPECT_FALSE(g_pBankMgr->HasMedia(320));
+    EXPECT_FALSE(qvtest::BankProbe::HasMedia(*g_pBankMgr, 310));
+    EXPECT_FALSE(qvtest::BankProbe::HasMedia(*g_pBankMgr, 320));
     EXPECT_EQ(ObjectCount(), 3u);
     EXPECT_EQ(PoolUsed(), before);
 
@@ -369,11 +370,11 @@ TEST_F(BankLoad, APreparedBankKeepsItsStructureAndMediaUntilUnprepared) {
     g_pBankMgr->BankIDFromName("Game.bnk");
     ASSERT_EQ(SoundEngine::PrepareBank(SxPreparation_Load, game), SX_Success);
     EXPECT_EQ(ObjectCount(), 4u);
-    EXPECT_TRUE(g_pBankMgr->HasMedia(310));
+    EXPECT_TRUE(qvtest::BankProbe::HasMedia(*g_pBankMgr, 310));
     ASSERT_EQ(SoundEngine::PrepareBank(SxPreparation_Unload, game), SX_Success);
     EXPECT_EQ(ObjectCount(), 0u);
-    EXPECT_EQ(g_pBankMgr->MediaCount(), 0u);
-    EXPECT_EQ(g_pBankMgr->BankCount(), 0u);
+    EXPECT_EQ(qvtest::BankProbe::MediaCount(*g_pBankMgr), 0u);
+    EXPECT_EQ(qvtest::BankProbe::BankCount(*g_pBankMgr), 0u);
 }
 
 TEST_F(BankLoad, ClearBanksReturnsWhenEveryBankIsGone) {
@@ -383,8 +384,8 @@ TEST_F(BankLoad, ClearBanksReturnsWhenEveryBankIsGone) {
     ASSERT_EQ(SoundEngine::LoadBank(first.Data(), first.Size(), id), SX_Success);
     ASSERT_EQ(SoundEngine::LoadBank(second.Data(), second.Size(), id), SX_Success);
     ASSERT_EQ(SoundEngine::ClearBanks(), SX_Success);
-    EXPECT_EQ(g_pBankMgr->BankCount(), 0u);
-    EXPECT_EQ(g_pBankMgr->MediaCount(), 0u);
+    EXPECT_EQ(qvtest::BankProbe::BankCount(*g_pBankMgr), 0u);
+    EXPECT_EQ(qvtest::BankProbe::MediaCount(*g_pBankMgr), 0u);
     EXPECT_TRUE(RunUntil([] { return ObjectCount() == 0; }));
 }
 
@@ -422,14 +423,14 @@ TEST_F(SampleBanks, InitAndGameLoadAndTheirEventPlays) {
     const SxBankID game = SoundEngine::GetIDFromString("Game");
     EXPECT_EQ(SoundEngine::LoadBank(game, SxInvalidPoolId), SX_FileNotFound);
     ASSERT_EQ(SoundEngine::PrepareBank(SxPreparation_Load, game), SX_Success);
-    EXPECT_TRUE(g_pBankMgr->HasMedia(SoundEngine::GetIDFromString("Chime")));
+    EXPECT_TRUE(qvtest::BankProbe::HasMedia(*g_pBankMgr, SoundEngine::GetIDFromString("Chime")));
     SoundEngine::RegisterGameObj(100);
     g_ended = 0;
     EXPECT_NE(SoundEngine::PostEvent("Play_Chime", 100, SxCallback_EndOfEvent, CountEnd), 0u);
     EXPECT_TRUE(RunUntil([] { return g_ended == 1; }));
     ASSERT_EQ(SoundEngine::PrepareBank(SxPreparation_Unload, game), SX_Success);
     ASSERT_EQ(SoundEngine::UnloadBank("Init.bnk"), SX_Success);
-    EXPECT_EQ(g_pBankMgr->BankCount(), 0u);
+    EXPECT_EQ(qvtest::BankProbe::BankCount(*g_pBankMgr), 0u);
 }
 
 }  // namespace
@@ -487,12 +488,12 @@ TEST_F(BankPreparation, EventsSharingMediaHoldThemUntilTheLastIsUnprepared) {
     const uint32_t before = PoolUsed();
     const SxUniqueID both[] = {12, 22};
     ASSERT_EQ(SoundEngine::PrepareEvent(SxPreparation_Load, both, 2), SX_Success);
-    EXPECT_TRUE(g_pBankMgr->HasMedia(310));
-    EXPECT_TRUE(g_pBankMgr->HasMedia(320));
+    EXPECT_TRUE(qvtest::BankProbe::HasMedia(*g_pBankMgr, 310));
+    EXPECT_TRUE(qvtest::BankProbe::HasMedia(*g_pBankMgr, 320));
     ASSERT_EQ(SoundEngine::PrepareEvent(SxPreparation_Unload, &both[0], 1), SX_Success);
-    EXPECT_TRUE(g_pBankMgr->HasMedia(310));
+    EXPECT_TRUE(qvtest::BankProbe::HasMedia(*g_pBankMgr, 310));
     ASSERT_EQ(SoundEngine::PrepareEvent(SxPreparation_Unload, &both[1], 1), SX_Success);
-    EXPECT_EQ(g_pBankMgr->MediaCount(), 0u);
+    EXPECT_EQ(qvtest::BankProbe::MediaCount(*g_pBankMgr), 0u);
     EXPECT_EQ(PoolUsed(), before);
     ASSERT_EQ(SoundEngine::UnloadBank(50), SX_Success);
 }
@@ -504,10 +505,10 @@ TEST_F(BankPreparation, AFailedPreparationUndoesWhatItDid) {
     const uint32_t before = PoolUsed();
     const SxUniqueID some[] = {12, 22, 32};
     EXPECT_EQ(SoundEngine::PrepareEvent(SxPreparation_Load, some, 3), SX_FileNotFound);
-    EXPECT_EQ(g_pBankMgr->EventPreparationCount(12), 0u);
-    EXPECT_EQ(g_pBankMgr->EventPreparationCount(22), 0u);
-    EXPECT_EQ(g_pBankMgr->MediaCount(), 0u);
-    EXPECT_EQ(g_pBankMgr->BankCount(), 1u);
+    EXPECT_EQ(qvtest::BankProbe::EventPreparationCount(*g_pBankMgr, 12), 0u);
+    EXPECT_EQ(qvtest::BankProbe::EventPreparationCount(*g_pBankMgr, 22), 0u);
+    EXPECT_EQ(qvtest::BankProbe::MediaCount(*g_pBankMgr), 0u);
+    EXPECT_EQ(qvtest::BankProbe::BankCount(*g_pBankMgr), 1u);
     EXPECT_EQ(PoolUsed(), before);
 
     Completion done;

@@ -8,6 +8,7 @@
 #include "sound/engine/bank/SxBankSource.h"
 #include "sound/engine/states/CSxStateMgr.h"
 #include "support/TempTree.h"
+#include "tests/sound/engine/SxBankProbe.h"
 
 namespace {
 
@@ -130,9 +131,9 @@ TEST_F(BankMalformed, EachFailsCleanlyAndLeavesNothingBehind) {
         const AlignedBank bank(c.make(good));
         SxBankID id;
         EXPECT_EQ(SoundEngine::LoadBank(bank.Data(), bank.Size(), id), c.expected);
-        EXPECT_FALSE(g_pBankMgr->IsBankLoaded(90));
-        EXPECT_EQ(g_pBankMgr->BankCount(), 0u);
-        EXPECT_EQ(g_pBankMgr->MediaCount(), 0u);
+        EXPECT_FALSE(qvtest::BankProbe::IsBankLoaded(*g_pBankMgr, 90));
+        EXPECT_EQ(qvtest::BankProbe::BankCount(*g_pBankMgr), 0u);
+        EXPECT_EQ(qvtest::BankProbe::MediaCount(*g_pBankMgr), 0u);
         EXPECT_EQ(ObjectCount(), 0u);
         EXPECT_EQ(PoolUsed(), used);
     }
@@ -140,7 +141,7 @@ TEST_F(BankMalformed, EachFailsCleanlyAndLeavesNothingBehind) {
     SxBankID id;
     ASSERT_EQ(SoundEngine::LoadBank(bank.Data(), bank.Size(), id), SX_Success);
     EXPECT_EQ(ObjectCount(), 4u);
-    EXPECT_EQ(g_pBankMgr->MediaCount(), 2u);
+    EXPECT_EQ(qvtest::BankProbe::MediaCount(*g_pBankMgr), 2u);
     ASSERT_EQ(SoundEngine::UnloadBank(90), SX_Success);
 }
 
@@ -164,7 +165,7 @@ TEST_F(BankMalformed, FromAFileACutHierarchyIsAFailedCopy) {
         tree.Write("Broken.bnk", std::string(bytes.begin(), bytes.end()));
         SxBankID id;
         EXPECT_EQ(SoundEngine::LoadBank("Broken.bnk", -1, id), c.expected);
-        EXPECT_EQ(g_pBankMgr->BankCount(), 0u);
+        EXPECT_EQ(qvtest::BankProbe::BankCount(*g_pBankMgr), 0u);
         EXPECT_EQ(ObjectCount(), 0u);
     }
     SxSetBankFolder("");
@@ -187,7 +188,7 @@ TEST_F(BankMalformed, AReaderOutOfMemoryRefusesTheBank) {
     SxBankID id;
     EXPECT_EQ(SoundEngine::LoadBank(bank.Data(), bank.Size(), id), SX_InsufficientMemory);
     SxSetHircObjectHook(nullptr);
-    EXPECT_EQ(g_pBankMgr->BankCount(), 0u);
+    EXPECT_EQ(qvtest::BankProbe::BankCount(*g_pBankMgr), 0u);
     EXPECT_EQ(ObjectCount(), 0u);
     const AlignedBank good(bw::WriteBank(FullBank()));
     EXPECT_EQ(SoundEngine::LoadBank(good.Data(), good.Size(), id), SX_Success);
@@ -237,7 +238,7 @@ TEST_F(BankMalformed, OddButValidBanksLoad) {
     remainder = Appended(remainder, bw::Chunk("DATA", bw::Bytes(16, 5)));
     const AlignedBank small(remainder);
     ASSERT_EQ(SoundEngine::LoadBank(small.Data(), small.Size(), id), SX_Success);
-    EXPECT_EQ(g_pBankMgr->MediaCount(), 1u);
+    EXPECT_EQ(qvtest::BankProbe::MediaCount(*g_pBankMgr), 1u);
     ASSERT_EQ(SoundEngine::UnloadBank(96), SX_Success);
 }
 

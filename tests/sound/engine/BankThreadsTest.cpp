@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "SxBankFixture.h"
+#include "tests/sound/engine/SxBankProbe.h"
 
 namespace {
 
@@ -74,8 +75,8 @@ TEST_F(BankThreads, LoadAndUnloadRaceWhileTheAudioThreadRenders) {
     SoundEngine::UnloadBank(100);
     SoundEngine::StopAll();
     SoundEngine::UnregisterGameObj(5);
-    EXPECT_TRUE(RunUntil([&] { return ObjectCount() == 0 && g_pBankMgr->BankCount() == 0; }));
-    EXPECT_EQ(g_pBankMgr->MediaCount(), 0u);
+    EXPECT_TRUE(RunUntil([&] { return ObjectCount() == 0 && qvtest::BankProbe::BankCount(*g_pBankMgr) == 0; }));
+    EXPECT_EQ(qvtest::BankProbe::MediaCount(*g_pBankMgr), 0u);
     RunUntil([&] { return PoolUsed() == before; });
     EXPECT_EQ(PoolUsed(), before);
 }

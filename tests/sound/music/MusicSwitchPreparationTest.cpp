@@ -6,6 +6,7 @@
 #include "sound/engine/bank/CSxBankMgr.h"
 #include "sound/engine/bank/SxBankCalls.h"
 #include "tests/sound/engine/SxBankFixture.h"
+#include "tests/sound/engine/SxBankProbe.h"
 
 namespace SX {
 namespace {
@@ -61,8 +62,8 @@ protected:
         return SoundEngine::PrepareEvent(type, &event, 1);
     }
     static std::vector<bool> Loaded() {
-        return {g_pBankMgr->HasMedia(kMediaA), g_pBankMgr->HasMedia(kMediaB), g_pBankMgr->HasMedia(kMediaT),
-                g_pBankMgr->HasMedia(kMediaS)};
+        return {qvtest::BankProbe::HasMedia(*g_pBankMgr, kMediaA), qvtest::BankProbe::HasMedia(*g_pBankMgr, kMediaB),
+                qvtest::BankProbe::HasMedia(*g_pBankMgr, kMediaT), qvtest::BankProbe::HasMedia(*g_pBankMgr, kMediaS)};
     }
 
     qvtest::TempTree tree;
@@ -84,7 +85,7 @@ TEST_F(MusicSwitchPreparation, AStatesSegmentLoadsWhileTheStateIsPrepared) {
     ASSERT_EQ(Event(SxPreparation_Unload), SX_Success);
     EXPECT_EQ(Loaded(), (std::vector<bool>{true, false, true, true})) << "one preparation is left";
     ASSERT_EQ(Event(SxPreparation_Unload), SX_Success);
-    EXPECT_EQ(g_pBankMgr->MediaCount(), 0u);
+    EXPECT_EQ(qvtest::BankProbe::MediaCount(*g_pBankMgr), 0u);
     ASSERT_EQ(State(SxPreparation_Unload, kStateA), SX_Success);
 }
 
@@ -96,7 +97,7 @@ TEST_F(MusicSwitchPreparation, WithoutItTheEventLoadsEverySegment) {
     ASSERT_EQ(State(SxPreparation_Unload, kStateA), SX_Success);
     EXPECT_EQ(Loaded(), (std::vector<bool>{true, true, true, true}));
     ASSERT_EQ(Event(SxPreparation_Unload), SX_Success);
-    EXPECT_EQ(g_pBankMgr->MediaCount(), 0u);
+    EXPECT_EQ(qvtest::BankProbe::MediaCount(*g_pBankMgr), 0u);
 }
 
 }  // namespace

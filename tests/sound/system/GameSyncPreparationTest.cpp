@@ -4,6 +4,7 @@
 // system's media hooks, what was loaded.
 #include "sound/system/SxBankHooks.h"
 #include "tests/sound/engine/SxBankFixture.h"
+#include "tests/sound/engine/SxBankProbe.h"
 #include "tests/sound/engine/SxVoiceFixture.h"
 #include "sound/engine/bank/CSxBankMgr.h"
 #include "sound/engine/bank/SxBankCalls.h"
@@ -71,7 +72,10 @@ protected:
         const SxUniqueID event = kEvent;
         return SoundEngine::PrepareEvent(type, &event, 1);
     }
-    static std::vector<bool> Loaded() { return {g_pBankMgr->HasMedia(kLowMedia), g_pBankMgr->HasMedia(kHighMedia)}; }
+    static std::vector<bool> Loaded() {
+        return {qvtest::BankProbe::HasMedia(*g_pBankMgr, kLowMedia),
+                qvtest::BankProbe::HasMedia(*g_pBankMgr, kHighMedia)};
+    }
     static uint32_t PoolUsed() {
         SxPoolMemInfo info;
         MemoryMgr::GetPoolMemoryUsed(g_DefaultPoolId, info);
@@ -95,10 +99,10 @@ TEST_F(GameSyncPreparation, AValuesMediaLoadWhileTheValueIsPrepared) {
     Start(true);
     // A value prepared before the event counts once the event prepares the container.
     ASSERT_EQ(Values(SxPreparation_Load, {kHigh}), SX_Success);
-    EXPECT_EQ(g_pBankMgr->MediaCount(), 0u);
+    EXPECT_EQ(qvtest::BankProbe::MediaCount(*g_pBankMgr), 0u);
     ASSERT_EQ(Event(SxPreparation_Load), SX_Success);
     EXPECT_EQ(Loaded(), (std::vector<bool>{false, true}));
-    EXPECT_FALSE(g_pBankMgr->IsBankLoaded(SoundEngine::GetIDFromString("Media")));
+    EXPECT_FALSE(qvtest::BankProbe::IsBankLoaded(*g_pBankMgr, SoundEngine::GetIDFromString("Media")));
 
     ASSERT_EQ(Values(SxPreparation_Load, {kLow, kBoth}), SX_Success);
     EXPECT_EQ(Loaded(), (std::vector<bool>{true, true}));
@@ -120,10 +124,10 @@ TEST_F(GameSyncPreparation, AValuesMediaLoadWhileTheValueIsPrepared) {
     ASSERT_EQ(Event(SxPreparation_Unload), SX_Success);
     EXPECT_EQ(Loaded(), (std::vector<bool>{false, true}));
     ASSERT_EQ(Event(SxPreparation_Unload), SX_Success);
-    EXPECT_EQ(g_pBankMgr->MediaCount(), 0u);
+    EXPECT_EQ(qvtest::BankProbe::MediaCount(*g_pBankMgr), 0u);
     EXPECT_EQ(g_pStateMgr->GetPreparedContent(kGroup, SxGroupType_Switch), std::vector<uint32_t>{kHigh});
     ASSERT_EQ(Values(SxPreparation_Unload, {kHigh}), SX_Success);
-    EXPECT_EQ(g_pBankMgr->BankCount(), 1u) << "only the events bank is left";
+    EXPECT_EQ(qvtest::BankProbe::BankCount(*g_pBankMgr), 1u) << "only the events bank is left";
 }
 
 TEST_F(GameSyncPreparation, WithoutItTheEventLoadsEveryValuesMedia) {
@@ -135,7 +139,7 @@ TEST_F(GameSyncPreparation, WithoutItTheEventLoadsEveryValuesMedia) {
     EXPECT_EQ(Loaded(), (std::vector<bool>{true, true})) << "values do not matter";
     EXPECT_NEAR(PlayedFrequency(kHigh), 1500.0, 5.0);
     ASSERT_EQ(Event(SxPreparation_Unload), SX_Success);
-    EXPECT_EQ(g_pBankMgr->MediaCount(), 0u);
+    EXPECT_EQ(qvtest::BankProbe::MediaCount(*g_pBankMgr), 0u);
 }
 
 // A value whose media cannot be found fails, is not left prepared and holds nothing; the values
@@ -146,12 +150,12 @@ TEST_F(GameSyncPreparation, AValueWhoseMediaCannotBeFoundIsUndone) {
     const uint32_t before = PoolUsed();
     EXPECT_EQ(Values(SxPreparation_Load, {kHigh, kUnlisted}), SX_IDNotFound);
     EXPECT_TRUE(g_pStateMgr->GetPreparedContent(kGroup, SxGroupType_Switch).empty());
-    EXPECT_EQ(g_pBankMgr->MediaCount(), 0u);
+    EXPECT_EQ(qvtest::BankProbe::MediaCount(*g_pBankMgr), 0u);
     EXPECT_EQ(PoolUsed(), before);
     ASSERT_EQ(Values(SxPreparation_Load, {kHigh}), SX_Success);
     EXPECT_EQ(Loaded(), (std::vector<bool>{false, true}));
     ASSERT_EQ(Event(SxPreparation_Unload), SX_Success);
-    EXPECT_EQ(g_pBankMgr->MediaCount(), 0u);
+    EXPECT_EQ(qvtest::BankProbe::MediaCount(*g_pBankMgr), 0u);
 }
 
 }  // namespace

@@ -20,6 +20,7 @@
 #include "sound/music/CSxMusicTrack.h"
 #include "sound/music/SxPlaylistIterator.h"
 #include "support/TempTree.h"
+#include "tests/sound/engine/SxBankProbe.h"
 #include "tests/sound/system/SoundSystemFixture.h"
 
 namespace SX {
@@ -63,7 +64,8 @@ TEST_F(SampleMusic, ASeasonsPlaylistGoesRoundItsPartsEachChosenAtRandom) {
         const SxSegmentTiming timing = opening->Timing();
         EXPECT_EQ(timing.Active(), 192000) << season << ": two bars";
         EXPECT_EQ(timing.grid.bar, 96000) << season;
-        EXPECT_FALSE(g_pBankMgr->HasMedia(SoundEngine::GetIDFromString((std::string(season) + "_A1_Tune").c_str())))
+        EXPECT_FALSE(qvtest::BankProbe::HasMedia(
+            *g_pBankMgr, SoundEngine::GetIDFromString((std::string(season) + "_A1_Tune").c_str())))
             << "the stems stream";
 
         const std::vector<std::vector<uint32_t>> round = Round(season);
