@@ -1,6 +1,5 @@
 #include <algorithm>
 
-#include "core/Season.h"
 #include "engine/Factory.h"
 #include "engine/GameObject.h"
 #include "graphics/Graphics.h"
@@ -28,14 +27,7 @@ void Graphics_::SetFrameConstants() {
     e->SetFloat("cNear", cameraNear);
     e->SetFloat("cFar", cameraFar);
     e->SetFloat("time", accumulatedTime);
-    e->SetVector4("globalAmbient", globalAmbient.x, globalAmbient.y, globalAmbient.z, 1.0f);
-    e->SetVector4("g_fog_color", fogColor.x, fogColor.y, fogColor.z, 1.0f);
-    e->SetFloat("g_fog_near", fogNear);
-    e->SetFloat("g_fog_far", fogFar);
-    const SD::WorldSeason& season = SD::WorldSeason::Get();
-    e->SetFloat("spring_to_summer_transition_value", season.GetTransition(SD::SeasonTransition::kSpringToSummer));
-    e->SetFloat("summer_to_fall_transition_value", season.GetTransition(SD::SeasonTransition::kSummerToFall));
-    e->SetFloat("fall_to_winter_transition_value", season.GetTransition(SD::SeasonTransition::kFallToWinter));
+    seasonLook.SetConstants(*e);
     SD::Vec3 player(0.0f, 0.0f, 0.0f);
     if (SD::GameObject* object = SD::Factory_::GetGameObjectByName("Player")) player = object->GetTransform().GetPos();
     e->SetVector4("playerPos", player.x, player.y, player.z, 1.0f);

@@ -1,6 +1,7 @@
 #include "graphics/Graphics.h"
 
 #include <algorithm>
+#include <cstdarg>
 #include <cstring>
 #include <stdexcept>
 #include <vector>
@@ -144,8 +145,7 @@ void Graphics_::Shutdown() {
     messages->RemoveHandlerOf(SD::MessageIds::ResolutionChange, this);
     messages->RemoveHandlerOf(SD::MessageIds::BackgroundColor, this);
     messages->RemoveHandlerOf(SD::MessageIds::Resize, this);
-    for (auto& entry : fonts)
-        if (entry.second->IsLoaded() || entry.second->GetFont()) entry.second->Unload();
+    debugText.UnloadFonts();
     subscribed = false;
 }
 
@@ -455,6 +455,30 @@ void Graphics_::FillForwardLights(const std::vector<Light*>& lights, const SD::M
         }
     }
     sharedEffect->SetLightInfo(forwardLights, count);
+}
+
+void Graphics_::DrawDebugText(int x, int y, const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    debugText.Format(x, y, format, args);
+    va_end(args);
+}
+
+Resource::Font* Graphics_::GetFont(const std::string& name, int width, int height) {
+    Resource::Font* font = debugText.FileFont(device.GetResourceManager(), name, width, height);
+    if (font && !font->GetFont()) {
+        ReportMissingOnce("Font", name + " " + std::to_string(width) + "x" + std::to_string(height));
+        return nullptr;
+    }
+    return font;
+}
+
+void Graphics_::DrawQueuedText() {
+    for (const DebugTextQueue::Line& line : debugText.Lines())
+        if (Resource::Font* font = GetFont(line.fontName, line.fontWidth, line.fontHeight))
+            Resource::Font::DrawText(line.x, line.y, font, line.text, line.color);
+    for (Text* text : sceneLists.Texts()) text->Draw();
+    debugText.Clear();
 }
 
 }  // namespace Aperture

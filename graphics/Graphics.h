@@ -6,7 +6,6 @@
 #include <map>
 #include <memory>
 #include <string>
-#include <tuple>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -16,6 +15,7 @@
 #include "core/System.h"
 #include "core/Vector.h"
 #include "graphics/DX9Abstract.h"
+#include "graphics/DebugTextQueue.h"
 #include "engine/IntrusiveList.h"
 #include "graphics/GrassTree.h"
 #include "graphics/ParticleCulling.h"
@@ -28,6 +28,8 @@
 #include "graphics/components/Text.h"
 #include "graphics/components/Terrain.h"
 #include "graphics/ScreenQuad.h"
+#include "graphics/SceneLists.h"
+#include "graphics/SeasonLook.h"
 #include "platform/window/DisplayModes.h"
 
 namespace SD {
@@ -76,14 +78,6 @@ public:
     using RenderBatch = ::Aperture::RenderBatch;
     using RenderBatchList = ::Aperture::RenderBatchList;
     using Scene = ::Aperture::Scene;
-    using GeometryList = SD::IntrusiveList<Geometry, &Geometry::graphicsLink>;
-    using CameraList = SD::IntrusiveList<Camera, &Camera::graphicsLink>;
-    using LightList = SD::IntrusiveList<Light, &Light::graphicsLink>;
-    using TerrainList = SD::IntrusiveList<Terrain, &Terrain::graphicsLink>;
-    using ParticleList = SD::IntrusiveList<CulledParticles, &CulledParticles::graphicsLink>;
-    using SpriteList = SD::IntrusiveList<Sprite, &Sprite::graphicsLink>;
-    using UISpriteList = SD::IntrusiveList<UISprite, &UISprite::uiLink>;
-    using TextList = SD::IntrusiveList<Text, &Text::graphicsLink>;
     static constexpr int kCascadeCount = 3;
     // Each cascade's map is this many texels on a side; the atlas holds them side by side.
     static constexpr uint32_t kShadowMapSize = 512;
@@ -147,17 +141,9 @@ public:
     const SD::FilePath& GetTestCompile() const { return testCompile; }
     const SD::Vec3& GetBackgroundColor() const { return backgroundColor; }
 
-    // The look that the season cycle drives and every effect reads through the frame constants:
-    // ambient and fog colours and fog distances. The season transitions the frame constants
-    // carry are read from the world's season (core/Season.h), which the renderer does not hold.
-    void SetAmbientColor(const SD::Vec3& color) { globalAmbient = color; }
-    const SD::Vec3& GetAmbientColor() const { return globalAmbient; }
-    void SetFogColor(const SD::Vec3& color) { fogColor = color; }
-    const SD::Vec3& GetFogColor() const { return fogColor; }
-    void SetFogNear(float distance) { fogNear = distance; }
-    float GetFogNear() const { return fogNear; }
-    void SetFogFar(float distance) { fogFar = distance; }
-    float GetFogFar() const { return fogFar; }
+    // The ambient and fog that the season cycle drives.
+    SeasonLook& GetSeasonLook() { return seasonLook; }
+    const SeasonLook& GetSeasonLook() const { return seasonLook; }
 
     // Per-frame constants and the render-target routines of the passes.
     void SetFrameConstants();
@@ -252,7 +238,6 @@ public:
     void RegisterGeometry(Geometry* geometry);
     // Drops the geometry's grass tree, when it has one, and unlinks it.
     void UnregisterGeometry(Geometry* geometry);
-    GeometryList& GetGeometryList() { return geometryList; }
     const GrassTree* FindGrassTree(const Geometry* geometry) const;
     // Files one render item per mesh of a geometry inside the frustum into the record's lists
     // by the passes its material offers, and the visible grass of its tree.
@@ -278,16 +263,12 @@ public:
     void SteerFovFromKeys(float dt);
     static constexpr float kFovKeyRate = 50.0f;
 
-    // Cameras: the first of the list is active.
-    // A camera already in the list stays where it is.
-    void RegisterCamera(Camera* camera) {
-        if (!camera->graphicsLink.IsLinked()) cameraList.PushBack(camera);
-    }
-    void UnregisterCamera(Camera* camera) { cameraList.Remove(camera); }
-    // Links the camera right after the head, unlinking it first when it is linked.
-    void MoveCameraToFront(Camera* camera);
-    Camera* GetActiveCamera() const { return cameraList.Empty() ? nullptr : cameraList.First(); }
-    CameraList& GetCameraList() { return cameraList; }
+    // The registered scene components; a camera, sprite, UI sprite, text or particle system
+    // joins its list by linking itself.
+    SceneLists& GetSceneLists() { return sceneLists; }
+    // Cameras: the first of the list is active. Links the camera right after the head.
+    void MoveCameraToFront(Camera* camera) { sceneLists.MoveCameraToFront(camera); }
+    Camera* GetActiveCamera() const { return sceneLists.ActiveCamera(); }
 
     // Lights join the list; a light of kind 3 makes its owner the shadow caster and brings the
     // "ShadowCaster" object into the world when it is missing.
@@ -295,19 +276,11 @@ public:
     // Unlinks the light; when it was the shadow caster's, the last other light of kind 3 takes
     // the role, and without one the "ShadowCaster" object goes.
     void UnregisterLight(Light* light);
-    LightList& GetLightList() { return lightList; }
     SD::GameObject* GetShadowCasterLight() const { return shadowCasterLight; }
     // Every light into the visible lights of the main view and the reflection: directional
     // lights always, others when their range reaches into the view.
     void CullLights();
 
-    // Particle systems join their list while registered.
-    void RegisterPointParticles(CulledParticles* system) { pointParticleList.PushBack(system); }
-    void UnregisterPointParticles(CulledParticles* system) { pointParticleList.Remove(system); }
-    void RegisterQuadParticles(CulledParticles* system) { quadParticleList.PushBack(system); }
-    void UnregisterQuadParticles(CulledParticles* system) { quadParticleList.Remove(system); }
-    ParticleList& GetPointParticleList() { return pointParticleList; }
-    ParticleList& GetQuadParticleList() { return quadParticleList; }
     // Every enabled particle system into the particle lists of the main view and the
     // reflection whose frustum its bounding sphere reaches.
     void CullParticleSystems();
@@ -324,7 +297,6 @@ public:
     // Terrains take the material their name files (none when it is not loaded) and join the list.
     void AddTerrain(Terrain* terrain);
     void RemoveTerrain(Terrain* terrain);
-    TerrainList& GetTerrainList() { return terrainList; }
 
     // A point (w 1) or direction (w 0) through a view matrix, which holds its translation in
     // its last row as the device builds it.
@@ -423,16 +395,6 @@ public:
     static platform::gfx::Rect FinalRectangle(uint32_t renderWidth, uint32_t renderHeight, uint32_t areaWidth,
                                               uint32_t areaHeight);
 
-    // Sprites, UI sprites and texts join their lists while registered.
-    void RegisterSprite(Sprite* sprite) { spriteList.PushBack(sprite); }
-    void UnregisterSprite(Sprite* sprite) { spriteList.Remove(sprite); }
-    void RegisterUISprite(UISprite* sprite) { uiSpriteList.PushBack(sprite); }
-    void UnregisterUISprite(UISprite* sprite) { uiSpriteList.Remove(sprite); }
-    void RegisterText(Text* text) { textList.PushBack(text); }
-    void UnregisterText(Text* text) { textList.Remove(text); }
-    SpriteList& GetSpriteList() { return spriteList; }
-    UISpriteList& GetUISpriteList() { return uiSpriteList; }
-    TextList& GetTextList() { return textList; }
     // A UI sprite of the frame with the texture it draws (null when that is not loaded).
     struct ShownSprite {
         UISprite* sprite;
@@ -460,29 +422,17 @@ public:
                                  float height);
 
     // Debug text: each call queues one line in the current font and colour; the queue is
-    // drawn after the frame's final copy and emptied.
-    struct DebugText {
-        std::string text;
-        std::string fontName = "Consolas";
-        int32_t fontWidth = 12;
-        int32_t fontHeight = 16;
-        int32_t x = 0;
-        int32_t y = 0;
-        uint32_t color = 0xFFFFFFFF;
-    };
-    static constexpr size_t kDebugTextBuffer = 1024;
+    // drawn after the frame's final copy, before the texts, and emptied.
     void DrawDebugText(int x, int y, const char* format, ...)
 #if defined(__GNUC__)
         __attribute__((format(printf, 4, 5)))
 #endif
         ;
-    void DrawDebugString(int x, int y, const char* text);
-    void ResetDebugFont();
-    DebugText& GetDebugFont() { return debugText; }
-    const std::vector<DebugText>& GetDebugQueue() const { return debugQueue; }
+    void DrawDebugString(int x, int y, const char* text) { debugText.Queue(x, y, text); }
+    void ResetDebugFont() { debugText.ResetFont(); }
+    DebugTextQueue& GetDebugText() { return debugText; }
     // Loads a font on first request; null when it cannot be had.
     Resource::Font* GetFont(const std::string& name, int width, int height);
-    size_t GetFontCount() const { return fonts.size(); }
     void DrawQueuedText();
 
 private:
@@ -525,10 +475,7 @@ private:
     std::unordered_map<std::string, Resource::Material*> materials;
     std::unordered_map<std::string, Resource::iModel*> models;
 
-    SD::Vec3 globalAmbient{165.0f / 255.0f, 210.0f / 255.0f, 229.0f / 255.0f};
-    SD::Vec3 fogColor{1.0f, 1.0f, 1.0f};
-    float fogFar = 2500.0f;
-    float fogNear = 10.0f;
+    SeasonLook seasonLook;
     float glowIntensity = 1.0f;
     float glowSpread = 1.0f;
     float lastFrameTime = 0.0f;
@@ -570,12 +517,7 @@ private:
     Resource::RenderBuffer* reflectionLight = nullptr;
     bool subscribed = false;
 
-    GeometryList geometryList;
-    CameraList cameraList;
-    LightList lightList;
-    TerrainList terrainList;
-    ParticleList pointParticleList;
-    ParticleList quadParticleList;
+    SceneLists sceneLists;
     SD::WorkerPool* workerPool = nullptr;
     std::unique_ptr<Photon::ParticleManager> particleManager;
     SD::GameObject* shadowCasterLight = nullptr;
@@ -584,11 +526,8 @@ private:
     std::unordered_map<const Geometry*, std::unique_ptr<GrassTree>> grassTrees;
     Scene scenes[kSceneCount];
 
-    SpriteList spriteList;
-    UISpriteList uiSpriteList;
     std::vector<ShownSprite> shownSprites;
     bool spritesHideScene = false;
-    TextList textList;
 
     // Meshes and buffers of the passes.
     Resource::Plane* terrainPlane = nullptr;
@@ -646,10 +585,7 @@ private:
         bool started = false;
     } wave;
 
-    // Debug text and fonts, keyed by width, height, then name.
-    DebugText debugText;
-    std::vector<DebugText> debugQueue;
-    std::map<std::tuple<int, int, std::string>, Resource::Font*> fonts;
+    DebugTextQueue debugText;
     std::map<std::string, bool> reportedMissing;
 };
 

@@ -79,7 +79,7 @@ void Graphics_::DrawInstanced(const std::string& pass, Resource::Mesh* mesh, Res
 
 void Graphics_::DrawTerrain(const std::string& pass) {
     SetDeclaration(Resource::MeshVertex::GetDeclaration());
-    for (Terrain* terrain : terrainList) {
+    for (Terrain* terrain : sceneLists.Terrains()) {
         Resource::Material* material = terrain->GetMaterial();
         Resource::Effect* effect = material ? material->GetEffect(pass) : nullptr;
         if (!effect) continue;

@@ -8,7 +8,7 @@
 namespace Aperture {
 namespace {
 
-using Position = Graphics_::ParticleList::Iterator;
+using Position = SceneLists::ParticleList::Iterator;
 
 void AdvanceRun(Position start, Position end, void* argument) {
     const float dt = *static_cast<const float*>(argument);
@@ -29,10 +29,10 @@ void Graphics_::UpdateParticleSystems(float dt) {
             if (core) core->HoldClock(false);
         }
     } hold;
-    ParallelForEach<Position>(pointParticleList.Size(), pool, pointParticleList.begin(), pointParticleList.end(), &dt,
-                              &AdvanceRun);
-    ParallelForEach<Position>(quadParticleList.Size(), pool, quadParticleList.begin(), quadParticleList.end(), &dt,
-                              &AdvanceRun);
+    ParallelForEach<Position>(sceneLists.PointParticles().Size(), pool, sceneLists.PointParticles().begin(),
+                              sceneLists.PointParticles().end(), &dt, &AdvanceRun);
+    ParallelForEach<Position>(sceneLists.QuadParticles().Size(), pool, sceneLists.QuadParticles().begin(),
+                              sceneLists.QuadParticles().end(), &dt, &AdvanceRun);
     Photon::RunDeferredWork();
 }
 

@@ -31,7 +31,7 @@ void Graphics_::RegisterGeometry(Geometry* geometry) {
         geometry->SetModel(model);
         geometry->SetModelName(model->GetName());
     }
-    geometryList.PushBack(geometry);
+    sceneLists.Geometries().PushBack(geometry);
     if (model && IsGrassIsland(model->GetName())) PlantGrass(*geometry, *model);
 }
 
@@ -55,7 +55,7 @@ void Graphics_::PlantGrass(const Geometry& geometry, const Resource::iModel& mod
 
 void Graphics_::UnregisterGeometry(Geometry* geometry) {
     grassTrees.erase(geometry);
-    geometryList.Remove(geometry);
+    sceneLists.Geometries().Remove(geometry);
 }
 
 const GrassTree* Graphics_::FindGrassTree(const Geometry* geometry) const {
@@ -86,7 +86,7 @@ void Graphics_::CollectGeometry(const Frustum& frustum, Geometry& geometry, Scen
 void Graphics_::CollectViewItems() {
     Camera* camera = GetActiveCamera();
     if (!camera) return;
-    for (Geometry* geometry : geometryList) {
+    for (Geometry* geometry : sceneLists.Geometries()) {
         CollectGeometry(camera->GetFrustum(), *geometry, scenes[kMainScene]);
         CollectGeometry(camera->GetReflectedFrustum(), *geometry, scenes[kReflectionScene]);
     }
@@ -105,7 +105,7 @@ void Graphics_::SetCascadeMatrices(int cascade, const SD::Mtx44& view, const SD:
 }
 
 void Graphics_::CollectShadowCasters() {
-    for (Geometry* geometry : geometryList)
+    for (Geometry* geometry : sceneLists.Geometries())
         for (int c = 0; c < kCascadeCount; ++c)
             if (cascadesSet[c]) CollectGeometry(cascadeFrusta[c], *geometry, scenes[kCascadeScene1 + c]);
     for (int c = 0; c < kCascadeCount; ++c) scenes[kCascadeScene1 + c].shadow.Build();
@@ -113,12 +113,12 @@ void Graphics_::CollectShadowCasters() {
 
 void Graphics_::PrepareScene(float dt) {
     for (Scene& scene : scenes) scene.Clear();
-    for (Geometry* geometry : geometryList) geometry->SetVisible(false);
+    for (Geometry* geometry : sceneLists.Geometries()) geometry->SetVisible(false);
     // Without a render area there is no projection to build the views from.
     if (renderWidth == 0 || renderHeight == 0) return;
-    cameraList.ForEach([dt](Camera* camera) { camera->VUpdate(dt); });
+    sceneLists.Cameras().ForEach([dt](Camera* camera) { camera->VUpdate(dt); });
     const SD::Mtx44 viewProjection = BuildProjection();
-    for (Camera* camera : cameraList) {
+    for (Camera* camera : sceneLists.Cameras()) {
         camera->UpdateViewMatrix();
         camera->UpdateFrusta(viewProjection);
     }

@@ -60,8 +60,8 @@ std::vector<Graphics_::ShownSprite> Graphics_::ShownSprites() {
     const auto width = static_cast<float>(renderWidth);
     const auto height = static_cast<float>(renderHeight);
     std::vector<UISprite*> ordered;
-    ordered.reserve(uiSpriteList.Size());
-    for (UISprite* sprite : uiSpriteList) ordered.push_back(sprite);
+    ordered.reserve(sceneLists.UISprites().Size());
+    for (UISprite* sprite : sceneLists.UISprites()) ordered.push_back(sprite);
     auto z = [](const UISprite* sprite) {
         return sprite->GetOwner() ? sprite->GetOwner()->GetTransform().GetPos().z : 0.0f;
     };

@@ -50,11 +50,11 @@ void SetCameraRadius(SD::Component* camera, float radius) {
 
 SD::Vec3 AmbientColor() {
     const Aperture::Graphics_* graphics = Aperture::Graphics_::Peek();
-    return graphics ? graphics->GetAmbientColor() : SD::Vec3();
+    return graphics ? graphics->GetSeasonLook().GetAmbientColor() : SD::Vec3();
 }
 
 void SetAmbientColor(const SD::Vec3& color) {
-    if (Aperture::Graphics_* graphics = Aperture::Graphics_::Peek()) graphics->SetAmbientColor(color);
+    if (Aperture::Graphics_* graphics = Aperture::Graphics_::Peek()) graphics->GetSeasonLook().SetAmbientColor(color);
 }
 
 void UseDebugTextStyle() {

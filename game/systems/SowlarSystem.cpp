@@ -138,10 +138,11 @@ void SowlarSystem_::PushSpring() {
     Aperture::Graphics_* renderer = Renderer();
     if (!renderer) return;
     const SeasonSettings& spring = GetSettings(SD::Season::kSpring);
-    renderer->SetAmbientColor(Rgb(spring.ambient));
-    renderer->SetFogColor(Rgb(spring.fog));
-    renderer->SetFogNear(spring.fogNear);
-    renderer->SetFogFar(spring.fogFar);
+    Aperture::SeasonLook& look = renderer->GetSeasonLook();
+    look.SetAmbientColor(Rgb(spring.ambient));
+    look.SetFogColor(Rgb(spring.fog));
+    look.SetFogNear(spring.fogNear);
+    look.SetFogFar(spring.fogFar);
 }
 
 void SowlarSystem_::Initialize() {
@@ -321,10 +322,11 @@ void SowlarSystem_::Update(float dt) {
     currentAmbient_ = currentAmbient_ * (1.0f - storm.colourFollow) + targetAmbient * storm.colourFollow;
     currentFog_ = currentFog_ * (1.0f - storm.colourFollow) + targetFog * storm.colourFollow;
     if (renderer) {
-        renderer->SetAmbientColor(Rgb(currentAmbient_));
-        renderer->SetFogColor(Rgb(currentFog_));
-        renderer->SetFogNear(fogEnabled_ ? fogNear : kFarFogNear);
-        renderer->SetFogFar(fogEnabled_ ? fogFar : kFarFogFar);
+        Aperture::SeasonLook& look = renderer->GetSeasonLook();
+        look.SetAmbientColor(Rgb(currentAmbient_));
+        look.SetFogColor(Rgb(currentFog_));
+        look.SetFogNear(fogEnabled_ ? fogNear : kFarFogNear);
+        look.SetFogFar(fogEnabled_ ? fogFar : kFarFogFar);
     }
 
     if (DevKey(SD::key_B, true)) ++storyCounter_;

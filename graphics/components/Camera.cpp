@@ -41,10 +41,10 @@ void Camera::VSerialize(SD::IStream& stream, int version) {
     if (version == 1) SerializeFov(stream);
 }
 
-void Camera::VRegister() { Graphics_::GetInstance()->RegisterCamera(this); }
+void Camera::VRegister() { Graphics_::GetInstance()->GetSceneLists().AddCamera(this); }
 
 void Camera::VUnregister() {
-    if (Graphics_* graphics = Graphics_::Peek()) graphics->UnregisterCamera(this);
+    if (Graphics_* graphics = Graphics_::Peek()) graphics->GetSceneLists().Cameras().Remove(this);
 }
 
 void Camera::VUpdate(float) { fov = 0.04f * targetFov + 0.96f * fov; }

@@ -7,18 +7,18 @@
 
 namespace Aperture {
 
-void Sprite::VRegister() { Graphics_::GetInstance()->RegisterSprite(this); }
+void Sprite::VRegister() { Graphics_::GetInstance()->GetSceneLists().Sprites().PushBack(this); }
 
 void Sprite::VUnregister() {
-    if (Graphics_* graphics = Graphics_::Peek()) graphics->UnregisterSprite(this);
+    if (Graphics_* graphics = Graphics_::Peek()) graphics->GetSceneLists().Sprites().Remove(this);
 }
 
 void Sprite::SetTexture(const std::string& name) { texture = Graphics_::ResolveAssetName(name); }
 
-void UISprite::VRegister() { Graphics_::GetInstance()->RegisterUISprite(this); }
+void UISprite::VRegister() { Graphics_::GetInstance()->GetSceneLists().UISprites().PushBack(this); }
 
 void UISprite::VUnregister() {
-    if (Graphics_* graphics = Graphics_::Peek()) graphics->UnregisterUISprite(this);
+    if (Graphics_* graphics = Graphics_::Peek()) graphics->GetSceneLists().UISprites().Remove(this);
 }
 
 void UISprite::VInitialize(bool) {

@@ -27,10 +27,10 @@ void Text::VSerialize(SD::IStream& stream, int) {
     stream.EndGroup("color", "CharColor", SD::kSuperialArray);
 }
 
-void Text::VRegister() { Graphics_::GetInstance()->RegisterText(this); }
+void Text::VRegister() { Graphics_::GetInstance()->GetSceneLists().Texts().PushBack(this); }
 
 void Text::VUnregister() {
-    if (Graphics_* graphics = Graphics_::Peek()) graphics->UnregisterText(this);
+    if (Graphics_* graphics = Graphics_::Peek()) graphics->GetSceneLists().Texts().Remove(this);
 }
 
 uint32_t Text::PackColor(int red, int green, int blue, int alpha) {

@@ -46,7 +46,7 @@ ParticleSystem::ParticleSystem() {
 
 ParticleSystem::~ParticleSystem() {
     if (graphicsLink.IsLinked())
-        if (Graphics_* graphics = Graphics_::Peek()) graphics->UnregisterPointParticles(this);
+        if (Graphics_* graphics = Graphics_::Peek()) graphics->GetSceneLists().PointParticles().Remove(this);
 }
 
 void ParticleSystem::VSerialize(SD::IStream& stream, int) {
@@ -57,12 +57,12 @@ void ParticleSystem::VRegister() {
     Graphics_* graphics = Graphics_::GetInstance();
     active = true;
     Start();
-    if (!graphicsLink.IsLinked()) graphics->RegisterPointParticles(this);
+    if (!graphicsLink.IsLinked()) graphics->GetSceneLists().PointParticles().PushBack(this);
 }
 
 void ParticleSystem::VUnregister() {
     if (Graphics_* graphics = Graphics_::Peek())
-        if (graphicsLink.IsLinked()) graphics->UnregisterPointParticles(this);
+        if (graphicsLink.IsLinked()) graphics->GetSceneLists().PointParticles().Remove(this);
 }
 
 uint32_t ParticleSystem::WriteVertices(ParticleVertexRecord* destination, uint32_t limit) const {

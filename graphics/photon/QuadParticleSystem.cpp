@@ -46,7 +46,7 @@ QuadParticleSystem::QuadParticleSystem() {
 
 QuadParticleSystem::~QuadParticleSystem() {
     if (graphicsLink.IsLinked())
-        if (Graphics_* graphics = Graphics_::Peek()) graphics->UnregisterQuadParticles(this);
+        if (Graphics_* graphics = Graphics_::Peek()) graphics->GetSceneLists().QuadParticles().Remove(this);
 }
 
 void QuadParticleSystem::VSerialize(SD::IStream& stream, int) {
@@ -58,12 +58,12 @@ void QuadParticleSystem::VRegister() {
     Graphics_* graphics = Graphics_::GetInstance();
     active = true;
     Start();
-    if (!graphicsLink.IsLinked()) graphics->RegisterQuadParticles(this);
+    if (!graphicsLink.IsLinked()) graphics->GetSceneLists().QuadParticles().PushBack(this);
 }
 
 void QuadParticleSystem::VUnregister() {
     if (Graphics_* graphics = Graphics_::Peek())
-        if (graphicsLink.IsLinked()) graphics->UnregisterQuadParticles(this);
+        if (graphicsLink.IsLinked()) graphics->GetSceneLists().QuadParticles().Remove(this);
 }
 
 uint32_t QuadParticleSystem::WriteVertices(QuadParticleVertexRecord* destination, uint32_t limit) const {

@@ -57,7 +57,7 @@ void Watch(Intro& intro) {
     if (!graphics) return;
     const SD::Vec2 size = graphics->GetRenderSize();
     bool words = false, cut = false, isShort = false;
-    for (Aperture::UISprite* sprite : graphics->GetUISpriteList()) {
+    for (Aperture::UISprite* sprite : graphics->GetSceneLists().UISprites()) {
         // The slides stand before the HUD, at depths from 1 up.
         if (!sprite->GetOwner() || !(sprite->GetOpacity() > 0.0f) || sprite->GetOwner()->GetTransform().GetPos().z < 1)
             continue;

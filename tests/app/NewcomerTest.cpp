@@ -37,7 +37,7 @@ bool Flying() {
 bool FinalPoemShown() {
     Aperture::Graphics_* graphics = Aperture::Graphics_::Peek();
     if (!graphics) return false;
-    for (Aperture::UISprite* sprite : graphics->GetUISpriteList())
+    for (Aperture::UISprite* sprite : graphics->GetSceneLists().UISprites())
         if (sprite->GetTexture() == "FinalPoem" && sprite->GetOpacity() > 0.5f) return true;
     return false;
 }

@@ -68,7 +68,7 @@ int CascadesDrawn() {
 bool Showing(const char* texture) {
     Aperture::Graphics_* graphics = Aperture::Graphics_::Peek();
     if (!graphics) return false;
-    for (Aperture::UISprite* sprite : graphics->GetUISpriteList())
+    for (Aperture::UISprite* sprite : graphics->GetSceneLists().UISprites())
         if (sprite->GetTexture() == texture && sprite->GetOpacity() > 0.5f) return true;
     return false;
 }
@@ -80,7 +80,7 @@ std::string FrontSlide() {
     if (!graphics) return "";
     std::string front;
     float nearest = 0.5f;
-    for (Aperture::UISprite* sprite : graphics->GetUISpriteList()) {
+    for (Aperture::UISprite* sprite : graphics->GetSceneLists().UISprites()) {
         const float z = sprite->GetOwner() ? sprite->GetOwner()->GetTransform().GetPos().z : 0.0f;
         if (z > nearest && sprite->GetOpacity() > 0.0f) {
             nearest = z;
@@ -201,7 +201,7 @@ TEST(Playthrough, FromTheMenuThroughTheIntroAndTenStagesToTheEndingTheCreditsAnd
          [&] {
              const SD::Vec3 next = WorldPosition("Gathering_7");
              pilot.Circle(next + SD::Vec3(250.0f, 0.0f, -75.0f), 120.0f);
-             const float ambient = Aperture::Graphics_::GetInstance()->GetAmbientColor().x;
+             const float ambient = Aperture::Graphics_::GetInstance()->GetSeasonLook().GetAmbientColor().x;
              if (clearSky < 0.0f) clearSky = ambient;
              darkestSky = std::min(darkestSky, ambient);
              lightningSeen = lightningSeen || Exists("Lightning");

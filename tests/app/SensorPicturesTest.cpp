@@ -25,7 +25,7 @@ std::set<std::string> SensorPicturesDrawn() {
     std::set<std::string> drawn;
     Aperture::Graphics_* graphics = Aperture::Graphics_::Peek();
     if (!graphics) return drawn;
-    for (Aperture::UISprite* sprite : graphics->GetUISpriteList())
+    for (Aperture::UISprite* sprite : graphics->GetSceneLists().UISprites())
         if (sprite->GetTexture().rfind("Sensor", 0) == 0 && sprite->GetOpacity() > 0.0f &&
             graphics->FindTexture(sprite->GetTexture()))
             drawn.insert(sprite->GetTexture());

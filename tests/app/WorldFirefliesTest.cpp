@@ -45,7 +45,7 @@ SD::Vec3 Hue(const SD::Vec4& colour) {
 
 // The enabled collection sparkles the renderer draws within a unit of `at`, or null.
 Aperture::Photon::FireflyCollectionSparkles* BurstAt(const SD::Vec3& at) {
-    for (Aperture::CulledParticles* system : Aperture::Graphics_::GetInstance()->GetPointParticleList()) {
+    for (Aperture::CulledParticles* system : Aperture::Graphics_::GetInstance()->GetSceneLists().PointParticles()) {
         auto* burst = dynamic_cast<Aperture::Photon::FireflyCollectionSparkles*>(system);
         SD::GameObject* owner = burst ? burst->GetOwner() : nullptr;
         if (owner && burst->IsEnabled() && (owner->GetTransform().GetPos() - at).Length() < 1.0f) return burst;

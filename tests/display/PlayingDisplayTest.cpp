@@ -166,7 +166,7 @@ TEST_F(PlayingDisplay, HalfAMinuteOfFlightAtTheRealClockKeepsTheHorizonInViewAnd
 }
 
 bool FinalPoemShown() {
-    for (Aperture::UISprite* sprite : Aperture::Graphics_::GetInstance()->GetUISpriteList())
+    for (Aperture::UISprite* sprite : Aperture::Graphics_::GetInstance()->GetSceneLists().UISprites())
         if (sprite->GetTexture() == "FinalPoem" && sprite->GetOpacity() > 0.5f) return true;
     return false;
 }

@@ -23,13 +23,14 @@ inline qvdisplay::Frame RedrawStill(const platform::sdl::SdlSession& session,
     SD::Core* core = SD::Core::GetInstance();
     Aperture::Camera* camera = graphics->GetActiveCamera();
     const float fov = camera ? camera->GetFov() : 0.0f;
+    Aperture::SceneLists& lists = graphics->GetSceneLists();
     std::vector<Aperture::CulledParticles*> points, quads;
-    for (Aperture::CulledParticles* system : graphics->GetPointParticleList())
+    for (Aperture::CulledParticles* system : lists.PointParticles())
         if (system != keep) points.push_back(system);
-    for (Aperture::CulledParticles* system : graphics->GetQuadParticleList())
+    for (Aperture::CulledParticles* system : lists.QuadParticles())
         if (system != keep) quads.push_back(system);
-    for (Aperture::CulledParticles* system : points) graphics->UnregisterPointParticles(system);
-    for (Aperture::CulledParticles* system : quads) graphics->UnregisterQuadParticles(system);
+    for (Aperture::CulledParticles* system : points) lists.PointParticles().Remove(system);
+    for (Aperture::CulledParticles* system : quads) lists.QuadParticles().Remove(system);
     for (int drawing = 0; drawing < 2; ++drawing) {
         if (camera) camera->SetFov(fov);
         core->HoldClock(true);
@@ -37,8 +38,8 @@ inline qvdisplay::Frame RedrawStill(const platform::sdl::SdlSession& session,
         core->HoldClock(false);
     }
     if (camera) camera->SetFov(fov);
-    for (Aperture::CulledParticles* system : points) graphics->RegisterPointParticles(system);
-    for (Aperture::CulledParticles* system : quads) graphics->RegisterQuadParticles(system);
+    for (Aperture::CulledParticles* system : points) lists.PointParticles().PushBack(system);
+    for (Aperture::CulledParticles* system : quads) lists.QuadParticles().PushBack(system);
     return {session.LastFrameWidth(), session.LastFrameHeight(), session.LastFrame()};
 }
 

@@ -84,7 +84,7 @@ bool HudEntryPosition(const std::string& path, const std::string& blueprint, flo
 }
 
 const Aperture::UISprite* SpriteOf(const std::string& blueprint) {
-    for (const Aperture::UISprite* sprite : Aperture::Graphics_::GetInstance()->GetUISpriteList())
+    for (const Aperture::UISprite* sprite : Aperture::Graphics_::GetInstance()->GetSceneLists().UISprites())
         if (sprite->GetOwner() && sprite->GetOwner()->GetBlueprintName() == blueprint) return sprite;
     return nullptr;
 }

@@ -69,7 +69,7 @@ protected:
                                          new SD::ComponentCreator<Aperture::SphericalCamera>);
         factory.RegisterComponentCreator("Camera", SD::CID_Camera, new SD::ComponentCreator<Aperture::Camera>);
         factory.RegisterComponentCreator("Geometry", SD::CID_Geometry, new SD::ComponentCreator<Aperture::Geometry>);
-        graphics.SetAmbientColor(SD::Vec3(0.1f, 0.2f, 0.3f));
+        graphics.GetSeasonLook().SetAmbientColor(SD::Vec3(0.1f, 0.2f, 0.3f));
         factory.SetObjectInFormat("xml");
         factory.LoadObjectManifest("../Assets/Objects/Objects.man");
         layers.Initialize();

@@ -52,13 +52,13 @@ TEST_F(LevelEditorTest, SetupMakesTheCursorCamerasBarsAndTemplateButtons) {
 }
 
 TEST_F(LevelEditorTest, SwitchingOnPausesAndRestyles_SwitchingOffRestores) {
-    const SD::Vec3 ambient = graphics.GetAmbientColor();
+    const SD::Vec3 ambient = graphics.GetSeasonLook().GetAmbientColor();
     SwitchOn();
     EXPECT_TRUE(editor->AreMenusVisible());
     EXPECT_EQ(tw::BarParams(tw::FindBar("Level Objects")).at("visible"), "true");
     EXPECT_EQ(states.GetPlayState(), SD::GameStateManager_::kDevPause);
     EXPECT_FALSE(QV::SowlarSystem_::GetInstance().IsFogEnabled());
-    EXPECT_FLOAT_EQ(graphics.GetAmbientColor().x, 165.0f / 255.0f);
+    EXPECT_FLOAT_EQ(graphics.GetSeasonLook().GetAmbientColor().x, 165.0f / 255.0f);
     EXPECT_EQ(graphics.GetActiveCamera(), MainCamera());
     editor->SetActive(true);  // a second switch-on saves nothing again
 
@@ -70,7 +70,7 @@ TEST_F(LevelEditorTest, SwitchingOnPausesAndRestyles_SwitchingOffRestores) {
     EXPECT_FALSE(editor->AreMenusVisible());
     EXPECT_EQ(states.GetPlayState(), SD::GameStateManager_::kPlay);
     EXPECT_TRUE(QV::SowlarSystem_::GetInstance().IsFogEnabled());
-    EXPECT_EQ(graphics.GetAmbientColor().y, ambient.y);
+    EXPECT_EQ(graphics.GetSeasonLook().GetAmbientColor().y, ambient.y);
     EXPECT_EQ(graphics.GetActiveCamera(), gameCamera) << "the return camera is active again";
 
     input.SetDevKeysEnabled(false);

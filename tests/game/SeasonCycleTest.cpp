@@ -149,9 +149,10 @@ TEST_F(SeasonCycleTest, TheConfiguredBoundariesAndColoursDecideTheSeasonAndTheLo
     EXPECT_NEAR(seasons.GetSettings(SD::Season::kSpring).ambient.x, 0.2f, 1e-6f);
     EXPECT_NEAR(seasons.GetSettings(SD::Season::kWinter).ambient.y, 0.4f, 1e-6f);
     // Initialisation shows spring at once.
-    EXPECT_NEAR(renderer->GetAmbientColor().x, 0.2f, 1e-6f);
-    EXPECT_EQ(renderer->GetFogColor().z, 0.0f);
-    EXPECT_EQ(renderer->GetFogNear(), 20.0f);
+    const Aperture::SeasonLook& look = renderer->GetSeasonLook();
+    EXPECT_NEAR(look.GetAmbientColor().x, 0.2f, 1e-6f);
+    EXPECT_EQ(look.GetFogColor().z, 0.0f);
+    EXPECT_EQ(look.GetFogNear(), 20.0f);
 
     SD::GameObject* player = Spawn("Vehicle", "Player");
     const struct {
@@ -170,20 +171,20 @@ TEST_F(SeasonCycleTest, TheConfiguredBoundariesAndColoursDecideTheSeasonAndTheLo
     EXPECT_EQ(SD::WorldSeason::Get().GetSeason(), SD::Season::kSummer);
     seasons.Update(kDt);
     // ambient red: current 1 then 0.9 * 1 + 0.1 * (0.2 * 0.5 + 1 * 0.5)
-    EXPECT_NEAR(renderer->GetAmbientColor().x, 0.96f, 1e-5f);
-    EXPECT_NEAR(renderer->GetFogNear(), 0.5f * 20 + 0.5f * 100, 1e-4f);
+    EXPECT_NEAR(look.GetAmbientColor().x, 0.96f, 1e-5f);
+    EXPECT_NEAR(look.GetFogNear(), 0.5f * 20 + 0.5f * 100, 1e-4f);
     // A paused frame freezes everything.
     seasons.Update(0.0f);
-    EXPECT_NEAR(renderer->GetAmbientColor().x, 0.96f, 1e-5f);
+    EXPECT_NEAR(look.GetAmbientColor().x, 0.96f, 1e-5f);
     // Fog switched off sends the fog far away; the colour still smooths.
     seasons.SetFogEnabled(false);
     seasons.SetStormDarkness(1.0f);
     for (int i = 0; i < 200; ++i) seasons.Update(kDt);
-    EXPECT_EQ(renderer->GetFogNear(), QV::SowlarSystem_::kFarFogNear);
-    EXPECT_EQ(renderer->GetFogFar(), QV::SowlarSystem_::kFarFogFar);
+    EXPECT_EQ(look.GetFogNear(), QV::SowlarSystem_::kFarFogNear);
+    EXPECT_EQ(look.GetFogFar(), QV::SowlarSystem_::kFarFogFar);
     // Stage 0 holds the spring weight to its idle transition (at 0 here: all summer, red 1).
-    EXPECT_NEAR(renderer->GetAmbientColor().x, 0.4f, 1e-4f);
-    EXPECT_NEAR(renderer->GetFogColor().x, 0.625f, 1e-4f);
+    EXPECT_NEAR(look.GetAmbientColor().x, 0.4f, 1e-4f);
+    EXPECT_NEAR(look.GetFogColor().x, 0.625f, 1e-4f);
 }
 
 TEST_F(SeasonCycleTest, AWholeYearOfStoryStepsMovesTheSeasonsTheWorldAndTheMusic) {

@@ -294,7 +294,7 @@ protected:
         std::vector<SD::Vec3> places;
         Aperture::Graphics_* graphics = Aperture::Graphics_::Peek();
         if (!graphics) return places;
-        for (Aperture::CulledParticles* system : graphics->GetPointParticleList()) {
+        for (Aperture::CulledParticles* system : graphics->GetSceneLists().PointParticles()) {
             auto* burst = dynamic_cast<Aperture::Photon::FireflyCollectionSparkles*>(system);
             if (burst && burst->IsEnabled() && burst->GetOwner())
                 places.push_back(burst->GetOwner()->GetTransform().GetLocalPos());

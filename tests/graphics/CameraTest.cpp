@@ -99,13 +99,13 @@ TEST(CameraList, FirstRegisteredIsActiveUntilMovedOrGone) {
     EXPECT_EQ(g.GetActiveCamera(), first);
     Aperture::SetActiveCamera(second);
     EXPECT_EQ(g.GetActiveCamera(), second);
-    EXPECT_EQ(g.GetCameraList().Size(), 2u);
+    EXPECT_EQ(g.GetSceneLists().Cameras().Size(), 2u);
     second->VUnregister();
     EXPECT_EQ(g.GetActiveCamera(), first);
     // A camera that was not registered joins at the front.
     Aperture::SetActiveCamera(second);
     EXPECT_EQ(g.GetActiveCamera(), second);
-    EXPECT_EQ(g.GetCameraList().Size(), 2u);
+    EXPECT_EQ(g.GetSceneLists().Cameras().Size(), 2u);
     Aperture::SetActiveCamera(nullptr);
     EXPECT_EQ(g.GetActiveCamera(), second);
 }

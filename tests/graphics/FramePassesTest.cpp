@@ -375,13 +375,13 @@ TEST(FramePasses, TheWideSpritesReachTheSceneThroughTheBloomWhenItRuns) {
         FrameFixture f(c.settings);
         f.BuildSmallScene();
         Points points;
-        f.graphics->RegisterPointParticles(&points);
+        f.graphics->GetSceneLists().PointParticles().PushBack(&points);
         f.graphics->Update(0.016f);
         const std::vector<std::string> trace = Trace(f.Frame());
         EXPECT_EQ(Count(trace, "begin PrepareFromGeometry"), 1u) << c.settings;
         EXPECT_EQ(Count(trace, "begin Additive"), c.additive) << c.settings;
         EXPECT_EQ(ParameterValues(f.Frame(), "particleAmount"), c.particleAmount) << c.settings;
-        f.graphics->UnregisterPointParticles(&points);
+        f.graphics->GetSceneLists().PointParticles().Remove(&points);
         // A frame without sprites adds nothing stale from the target.
         f.graphics->Update(0.016f);
         for (const std::vector<float>& amount : ParameterValues(f.Frame(), "particleAmount"))

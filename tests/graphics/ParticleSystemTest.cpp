@@ -103,14 +103,14 @@ TEST(ParticleSystem, RegistrationStartsTheEffectAndJoinsTheList) {
     points->VRegister();
     EXPECT_TRUE(points->IsActive());
     EXPECT_EQ(points->starts, 1);
-    EXPECT_EQ(f.graphics->GetPointParticleList().Size(), 1u);
+    EXPECT_EQ(f.graphics->GetSceneLists().PointParticles().Size(), 1u);
     points->VUnregister();
-    EXPECT_EQ(f.graphics->GetPointParticleList().Size(), 0u);
+    EXPECT_EQ(f.graphics->GetSceneLists().PointParticles().Size(), 0u);
     EXPECT_TRUE(points->IsActive()) << "leaving does not change Active";
     points->VRegister();
     EXPECT_EQ(points->starts, 2);
     points.reset();
-    EXPECT_EQ(f.graphics->GetPointParticleList().Size(), 0u) << "a destroyed system leaves the list";
+    EXPECT_EQ(f.graphics->GetSceneLists().PointParticles().Size(), 0u) << "a destroyed system leaves the list";
 }
 
 TEST(QuadParticleSystem, DefaultSliceIsSliceTwoOfTheParticleTexture) {

@@ -38,10 +38,10 @@ TEST(SceneRegistration, GeometryTakesItsModelOrTheSphere) {
     EXPECT_EQ(rock->GetModel(), f.graphics->FindModel("rock"));
     EXPECT_EQ(lost->GetModel(), f.graphics->FindModel("sphere"));
     EXPECT_EQ(lost->GetModelName(), "sphere");
-    EXPECT_EQ(f.graphics->GetGeometryList().Size(), 2u);
+    EXPECT_EQ(f.graphics->GetSceneLists().Geometries().Size(), 2u);
     lost->VUnregister();
-    EXPECT_EQ(f.graphics->GetGeometryList().Size(), 1u);
-    EXPECT_EQ(f.graphics->GetGeometryList().First(), rock);
+    EXPECT_EQ(f.graphics->GetSceneLists().Geometries().Size(), 1u);
+    EXPECT_EQ(f.graphics->GetSceneLists().Geometries().First(), rock);
 }
 
 TEST(SceneCollection, KnownSceneFillsListsAndBatches) {
@@ -285,9 +285,9 @@ TEST(SceneFrame, ParticleSystemsReachTheViewsTheirSpheresTouch) {
     for (const auto& c : cases) {
         systems.push_back(std::make_unique<FakeParticles>(c.enabled, c.radius, c.at));
         if (c.quad)
-            f.graphics->RegisterQuadParticles(systems.back().get());
+            f.graphics->GetSceneLists().QuadParticles().PushBack(systems.back().get());
         else
-            f.graphics->RegisterPointParticles(systems.back().get());
+            f.graphics->GetSceneLists().PointParticles().PushBack(systems.back().get());
     }
     f.LookFrom({0, 0, 0});
     f.graphics->Update(0.016f);
@@ -301,9 +301,9 @@ TEST(SceneFrame, ParticleSystemsReachTheViewsTheirSpheresTouch) {
     }
     for (size_t i = 0; i < systems.size(); ++i) {
         if (cases[i].quad)
-            f.graphics->UnregisterQuadParticles(systems[i].get());
+            f.graphics->GetSceneLists().QuadParticles().Remove(systems[i].get());
         else
-            f.graphics->UnregisterPointParticles(systems[i].get());
+            f.graphics->GetSceneLists().PointParticles().Remove(systems[i].get());
     }
 }
 

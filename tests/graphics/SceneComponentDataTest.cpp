@@ -232,15 +232,15 @@ TEST(TerrainRegistration, TakesItsMaterialWhileRegistered) {
     terrain.SetMaterialName("rockface");
     terrain.VRegister();
     EXPECT_EQ(terrain.GetMaterial(), f.graphics->FindMaterial("rockface"));
-    EXPECT_EQ(f.graphics->GetTerrainList().Size(), 1u);
+    EXPECT_EQ(f.graphics->GetSceneLists().Terrains().Size(), 1u);
     terrain.VUnregister();
     EXPECT_EQ(terrain.GetMaterial(), nullptr);
-    EXPECT_EQ(f.graphics->GetTerrainList().Size(), 0u);
+    EXPECT_EQ(f.graphics->GetSceneLists().Terrains().Size(), 0u);
     // A name that files no material: the terrain joins without one, and the lookup is logged.
     Terrain missing;
     missing.VRegister();
     EXPECT_EQ(missing.GetMaterial(), nullptr);
-    EXPECT_EQ(f.graphics->GetTerrainList().Size(), 1u);
+    EXPECT_EQ(f.graphics->GetSceneLists().Terrains().Size(), 1u);
     missing.VUnregister();
     terrain.VRegister();
     EXPECT_NE(terrain.GetMaterial(), nullptr);
@@ -270,14 +270,14 @@ TEST(LightRegistration, TheLastDirectionalLightCastsTheShadows) {
     b->VRegister();
     point->VRegister();
     EXPECT_EQ(f.graphics->GetShadowCasterLight(), b->GetOwner());
-    EXPECT_EQ(f.graphics->GetLightList().Size(), 3u);
+    EXPECT_EQ(f.graphics->GetSceneLists().Lights().Size(), 3u);
     b->VUnregister();
     EXPECT_EQ(f.graphics->GetShadowCasterLight(), a->GetOwner());
     point->VUnregister();
     EXPECT_EQ(f.graphics->GetShadowCasterLight(), a->GetOwner());
     a->VUnregister();
     EXPECT_EQ(f.graphics->GetShadowCasterLight(), nullptr);
-    EXPECT_EQ(f.graphics->GetLightList().Size(), 0u);
+    EXPECT_EQ(f.graphics->GetSceneLists().Lights().Size(), 0u);
     factory.Shutdown();
     RTTIClassRegistry::Destroy();
 }

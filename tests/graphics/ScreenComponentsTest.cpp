@@ -22,6 +22,7 @@
 
 namespace {
 
+using Aperture::DebugTextQueue;
 using Aperture::Graphics_;
 using Aperture::Text;
 using Aperture::UISprite;
@@ -126,18 +127,18 @@ TEST(ScreenComponents, TextRecordsAndDrawing) {
 TEST(DebugText, QueuedLinesDrawOnceInTheirFontAfterTheCopy) {
     gfxtest::GraphicsFixture f("no_post_process=true\n");
     f.graphics->DrawDebugText(5, 6, "speed %d", 42);
-    f.graphics->GetDebugFont().fontName = "Courier";
-    f.graphics->GetDebugFont().color = 0xFF00FF00u;
+    f.graphics->GetDebugText().CurrentLine().fontName = "Courier";
+    f.graphics->GetDebugText().CurrentLine().color = 0xFF00FF00u;
     f.graphics->DrawDebugString(7, 8, nullptr);
     f.graphics->ResetDebugFont();
     f.graphics->DrawDebugText(1, 2, "%s", std::string(2000, 'x').c_str());
-    ASSERT_EQ(f.graphics->GetDebugQueue().size(), 3u);
-    EXPECT_EQ(f.graphics->GetDebugQueue()[1].fontName, "Courier");  // queued before the reset
-    EXPECT_EQ(f.graphics->GetDebugQueue()[1].color, 0xFF00FF00u);
-    EXPECT_EQ(f.graphics->GetDebugQueue()[2].text.size(), Graphics_::kDebugTextBuffer - 1);
+    ASSERT_EQ(f.graphics->GetDebugText().Lines().size(), 3u);
+    EXPECT_EQ(f.graphics->GetDebugText().Lines()[1].fontName, "Courier");  // queued before the reset
+    EXPECT_EQ(f.graphics->GetDebugText().Lines()[1].color, 0xFF00FF00u);
+    EXPECT_EQ(f.graphics->GetDebugText().Lines()[2].text.size(), DebugTextQueue::kBuffer - 1);
     f.graphics->Update(0.016f);
-    EXPECT_TRUE(f.graphics->GetDebugQueue().empty());
-    EXPECT_EQ(f.graphics->GetFontCount(), 2u);  // the first and last lines share Consolas
+    EXPECT_TRUE(f.graphics->GetDebugText().Lines().empty());
+    EXPECT_EQ(f.graphics->GetDebugText().FontCount(), 2u);  // the first and last lines share Consolas
     const auto& frame = f.Frame();
     // An empty line draws nothing.
     const auto texts = Texts(frame);
@@ -145,7 +146,7 @@ TEST(DebugText, QueuedLinesDrawOnceInTheirFontAfterTheCopy) {
     EXPECT_EQ(texts[0].name, "speed 42");
     EXPECT_EQ(texts[0].a[0], 5u);
     EXPECT_EQ(texts[0].a[4], 0xFFFFFFFFu);
-    EXPECT_EQ(texts[1].name.size(), Graphics_::kDebugTextBuffer - 1);
+    EXPECT_EQ(texts[1].name.size(), DebugTextQueue::kBuffer - 1);
     // The texts lie over the final copy.
     size_t copy = 0, text = 0;
     for (size_t i = 0; i < frame.size(); ++i) {
@@ -196,7 +197,7 @@ TEST(GraphicsScript, ScriptsReadAndSetTheSwitchesAndPrintText) {
         EXPECT_FALSE(f.graphics->GetRenderBloom());
         EXPECT_EQ(f.graphics->GetWaterQuality(), 1);
         EXPECT_EQ(f.Device().ResetCount(), resets);  // an unchanged vsync does not reset
-        const auto& queue = f.graphics->GetDebugQueue();
+        const auto& queue = f.graphics->GetDebugText().Lines();
         ASSERT_EQ(queue.size(), 3u);
         EXPECT_EQ(queue[0].x, 11);
         EXPECT_EQ(queue[0].y, 20);
