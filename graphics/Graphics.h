@@ -17,6 +17,7 @@
 #include "graphics/DX9Abstract.h"
 #include "graphics/DebugTextQueue.h"
 #include "engine/IntrusiveList.h"
+#include "graphics/GrassField.h"
 #include "graphics/GrassTree.h"
 #include "graphics/ParticleCulling.h"
 #include "graphics/RenderBatch.h"
@@ -238,7 +239,6 @@ public:
     void RegisterGeometry(Geometry* geometry);
     // Drops the geometry's grass tree, when it has one, and unlinks it.
     void UnregisterGeometry(Geometry* geometry);
-    const GrassTree* FindGrassTree(const Geometry* geometry) const;
     // Files one render item per mesh of a geometry inside the frustum into the record's lists
     // by the passes its material offers, and the visible grass of its tree.
     void CollectGeometry(const Frustum& frustum, Geometry& geometry, Scene& scene);
@@ -346,35 +346,16 @@ public:
     // Whether the sky is drawn and covers what the view's surfaces leave of the target.
     bool SkyFillsView() const;
 
-    // Grass: the visible instances of a view, through "grass" with the technique named, in
-    // instanced draws of at most kGrassChunk records from two alternating buffers. Growing
-    // grass fades in, blended; grown grass is drawn opaque.
-    static constexpr uint32_t kGrassChunk = 2048;
-    // `owners`: the geometries whose grass is in view; each one's grass dust starts the first
-    // time. The first call after start-up only sets the wind area (see SetWindAreaWriter).
+    // Grass: the visible instances of a view through "grass" with the technique named (see
+    // GrassField). `owners`: the geometries whose grass is in view; each one's grass dust starts
+    // the first time.
     void DrawGrass(const std::string& technique, const std::vector<GrassInstance>& grass,
                    const std::vector<Geometry*>* owners = nullptr);
     // Moves the shared wave value, writes it into every grass record and grows the grass.
-    void UpdateGrassWave(float dt);
-    // Fed with the instances of a geometry; builds its tree.
-    void SetGrass(const Geometry* geometry, const std::vector<GrassInstance>& instances);
+    void UpdateGrassWave(float dt) { grassField.UpdateWave(dt); }
     // Grass over an island geometry's model, its tree, and the spawn points of its grass dust.
     void PlantGrass(const Geometry& geometry, const Resource::iModel& model);
-    void SetGrassEnabled(bool on) { grassEnabled = on; }
-    bool GetGrassEnabled() const { return grassEnabled; }
-    void SetGrassColorScalar(float value) { grassColorScalar = value; }
-    // Fades newly painted grass in over the time; 0 shows it grown at once.
-    void StartGrassGrowth(float seconds) { grassGrowth = 0.0f, grassGrowthTime = seconds; }
-    float GetGrassGrowth() const { return grassGrowth; }
-    float GetGrassGrowthTime() const { return grassGrowthTime; }
-    // The first grass pass tells the wind field the world area it covers, through the writer
-    // that the field installs (the field lives above this layer), and draws nothing.
-    using WindAreaWriter = void (*)(const SD::Vec2& minimum, const SD::Vec2& maximum);
-    void SetWindAreaWriter(WindAreaWriter writer) { windAreaWriter = writer; }
-    float GetGrassWave() const { return wave.value; }
-    // The fade of growing grass: 0 just planted, 1 grown (also for a growth time of 0).
-    static float GrassPaint(float growth, float growthTime);
-    uint32_t GetGrassDrawn() const { return grassDrawn; }
+    GrassField& GetGrassField() { return grassField; }
 
     // Post-processing: glow and depth of field on the scene buffer, the sprites over it, the scene
     // into the back buffer's render area (written there by the depth of field's mix when the
@@ -456,8 +437,6 @@ private:
     // One instanced draw of up to kInstancesPerDraw items through the pass of the material.
     void DrawInstanced(const std::string& pass, Resource::Mesh* mesh, Resource::Material* material,
                        RenderBatchList::ItemIterator first, uint32_t count);
-    // Draws the staged records from the current grass buffer and switches to the other one.
-    void DrawGrassChunk(Resource::Effect* effect);
     void StartGrassDust(const std::vector<Geometry*>& owners);
     // Logs a missing texture or font of a name once.
     void ReportMissingOnce(const std::string& what, const std::string& name);
@@ -523,7 +502,6 @@ private:
     SD::GameObject* shadowCasterLight = nullptr;
     Frustum cascadeFrusta[kCascadeCount];
     bool cascadesSet[kCascadeCount] = {false, false, false};
-    std::unordered_map<const Geometry*, std::unique_ptr<GrassTree>> grassTrees;
     Scene scenes[kSceneCount];
 
     std::vector<ShownSprite> shownSprites;
@@ -532,13 +510,11 @@ private:
     // Meshes and buffers of the passes.
     Resource::Plane* terrainPlane = nullptr;
     Resource::Plane* spriteQuad = nullptr;
-    Resource::Plane* grassBlade = nullptr;
     Resource::Mesh* skySphere = nullptr;
     Resource::Mesh* lightSphere = nullptr;
     Resource::Mesh* lightCone = nullptr;
     Resource::InstanceBuffer<Resource::MeshVertexInst>* meshInstances = nullptr;
     Resource::InstanceBuffer<Resource::LightVertex>* lightInstances = nullptr;
-    Resource::InstanceBuffer<Resource::GrassVertex>* grassInstances[2] = {nullptr, nullptr};
 
     // Shadow cascades.
     Resource::RenderBuffer* shadowAtlas = nullptr;
@@ -566,24 +542,7 @@ private:
     Resource::RenderBuffer* quarter[2] = {nullptr, nullptr};
     Resource::RenderBuffer* sixteenth[2] = {nullptr, nullptr};
 
-    // Grass.
-    bool grassEnabled = true;
-    float grassGrowth = 0.0f;
-    float grassGrowthTime = 0.0f;
-    float grassColorScalar = 1.0f;
-    bool firstGrassPass = true;
-    WindAreaWriter windAreaWriter = nullptr;
-    uint32_t grassDrawn = 0;
-    int grassBuffer = 0;
-    std::vector<GrassInstance> grassStaging;
-    struct GrassWave {
-        float value = 0.5f;
-        float direction = 1.0f;
-        float speed = 0.0f;
-        float target = 0.0f;
-        float previous = 0.0f;
-        bool started = false;
-    } wave;
+    GrassField grassField;
 
     DebugTextQueue debugText;
     std::map<std::string, bool> reportedMissing;

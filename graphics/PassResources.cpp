@@ -17,17 +17,13 @@ void Graphics_::CreatePassResources() {
     // The terrain plane of 64 x 64 cells and the sprite quad, each one unit across.
     terrainPlane = manager->CreatePlane(64, 64, {-0.5f, 0.0f, -0.5f}, unitX, unitZ, none);
     spriteQuad = manager->CreatePlane(1, 1, {-0.5f, -0.5f, 0.0f}, unitX, unitY, none);
-    // A blade stands upright on its root.
-    grassBlade = manager->CreatePlane(1, 1, {-0.5f, 0.0f, 0.0f}, unitX, unitY, none);
     skySphere = manager->CreateSphere(16, 16, none, 0.5f);
     lightSphere = manager->CreateCubeSphere(4);
     lightCone = manager->CreateCone(16);
 
     meshInstances = manager->CreateInstanceBuffer<Resource::MeshVertexInst>();
     lightInstances = manager->CreateInstanceBuffer<Resource::LightVertex>();
-    grassInstances[0] = manager->CreateInstanceBuffer<Resource::GrassVertex>();
-    grassInstances[1] = manager->CreateInstanceBuffer<Resource::GrassVertex>();
-    grassStaging.reserve(kGrassChunk);
+    grassField.CreateResources(*manager);
 
     // One float of depth a texel; a depth surface of the atlas's size gives the cascades their
     // depth test whatever the back buffer's size.

@@ -50,23 +50,18 @@ void Graphics_::PlantGrass(const Geometry& geometry, const Resource::iModel& mod
                    SD::DescribeOwner(geometry).c_str(), grass.asked, grass.blades.size());
     if (auto* dust = static_cast<Photon::GrassDust*>(owner->GetComponent(SD::kGrassDustID)))
         for (const SD::Vec3& point : grass.dustPoints) dust->AddSpawnPoint(point);
-    SetGrass(&geometry, grass.blades);
+    grassField.SetGrass(&geometry, grass.blades);
 }
 
 void Graphics_::UnregisterGeometry(Geometry* geometry) {
-    grassTrees.erase(geometry);
+    grassField.RemoveGrass(geometry);
     sceneLists.Geometries().Remove(geometry);
-}
-
-const GrassTree* Graphics_::FindGrassTree(const Geometry* geometry) const {
-    auto it = grassTrees.find(geometry);
-    return it == grassTrees.end() ? nullptr : it->second.get();
 }
 
 void Graphics_::CollectGeometry(const Frustum& frustum, Geometry& geometry, Scene& scene) {
     if (!geometry.GetModel() || geometry.IsCulled(frustum)) return;
     geometry.SetVisible(true);
-    if (const GrassTree* tree = FindGrassTree(&geometry)) {
+    if (const GrassTree* tree = grassField.FindTree(&geometry)) {
         scene.grassOwners.push_back(&geometry);
         tree->TraverseFromRoot(frustum.planes, [&scene](GrassTree::Node* node) { scene.AppendGrass(node); });
     }

@@ -115,7 +115,7 @@ struct FrameRig {
         for (size_t i = 0; i < blades.size(); ++i)
             blades[i].position =
                 SD::Vec3(static_cast<float>(i % 100) - 50.0f, 0.0f, static_cast<float>(i / 100) + 10.0f);
-        graphics->SetGrass(geometries[20].get(), blades);  // the one at x = 0, in view
+        graphics->GetGrassField().SetGrass(geometries[20].get(), blades);  // the one at x = 0, in view
 
         eye.GetTransform().SetOrient(SD::Mtx33::Identity());
         eye.GetTransform().SetPos({0, 3, 0});

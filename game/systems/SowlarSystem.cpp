@@ -428,7 +428,7 @@ void SowlarSystem_::EnterNextStage() {
             break;
         case 7:
             if (Aperture::Graphics_* renderer = Renderer())
-                renderer->StartGrassGrowth(kSeasonTuning.grassGrowthSeconds);
+                renderer->GetGrassField().StartGrowth(kSeasonTuning.grassGrowthSeconds);
             Post("Play_Grass_Growing");
             Start(weights_[1], kSeasonTuning.fall);
             break;

@@ -85,11 +85,13 @@ void WindSystem_::Initialize() {
     for (int k = 0; k < 4; ++k) seeds.push_back(WindCell{0, 1, k, 0});
     field_ = std::make_unique<WindField>(seeds);
     // The renderer's scene set-up gives the area the field covers.
-    if (Aperture::Graphics_* graphics = Aperture::Graphics_::Peek()) graphics->SetWindAreaWriter(&WriteArea);
+    if (Aperture::Graphics_* graphics = Aperture::Graphics_::Peek())
+        graphics->GetGrassField().SetWindAreaWriter(&WriteArea);
 }
 
 void WindSystem_::Shutdown() {
-    if (Aperture::Graphics_* graphics = Aperture::Graphics_::Peek()) graphics->SetWindAreaWriter(nullptr);
+    if (Aperture::Graphics_* graphics = Aperture::Graphics_::Peek())
+        graphics->GetGrassField().SetWindAreaWriter(nullptr);
     field_.reset();
 }
 

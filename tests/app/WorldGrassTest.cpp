@@ -25,7 +25,7 @@ TEST(WorldGrass, TheIslandsCarryGrassThatIsDrawnAndStartsTheirDust) {
     const SD::RunSummary summary = qvtest::RunIntoTheWorld([&](int frame) {
         worldFrames = frame;
         Aperture::Graphics_* graphics = Aperture::Graphics_::GetInstance();
-        mostGrassDrawn = std::max<unsigned long>(mostGrassDrawn, graphics->GetGrassDrawn());
+        mostGrassDrawn = std::max<unsigned long>(mostGrassDrawn, graphics->GetGrassField().GetDrawn());
         if (frame < 300) return true;
         for (const SD::GameObjectHandle& handle :
              SD::GameStateManager_::GetInstance()->GetCurrentLevel()->GetObjects()) {
@@ -33,7 +33,7 @@ TEST(WorldGrass, TheIslandsCarryGrassThatIsDrawnAndStartsTheirDust) {
             if (!island || island->GetBlueprintName() != "World/GrassIsland") continue;
             ++islands;
             auto* geometry = static_cast<Aperture::Geometry*>(island->GetComponent(SD::CID_Geometry));
-            const Aperture::GrassTree* grass = geometry ? graphics->FindGrassTree(geometry) : nullptr;
+            const Aperture::GrassTree* grass = geometry ? graphics->GetGrassField().FindTree(geometry) : nullptr;
             if (grass && grass->GetRoot()) ++withGrass;
             auto* dust = static_cast<Aperture::Photon::GrassDust*>(island->GetComponent(SD::kGrassDustID));
             if (dust && dust->IsEnabled()) dustStarted = true;

@@ -820,7 +820,7 @@ bool SomeBlade(SD::Vec3* at) {
         SD::GameObject* island = handle.get();
         if (!island || island->GetBlueprintName() != "World/GrassIsland") continue;
         auto* geometry = static_cast<Aperture::Geometry*>(island->GetComponent(SD::CID_Geometry));
-        const Aperture::GrassTree* grass = geometry ? graphics->FindGrassTree(geometry) : nullptr;
+        const Aperture::GrassTree* grass = geometry ? graphics->GetGrassField().FindTree(geometry) : nullptr;
         bool found = false;
         if (grass && grass->GetRoot())
             Aperture::GrassTree::VisitAll(grass->GetRoot(), [&](Aperture::GrassTree::Node* node) {
@@ -903,9 +903,9 @@ TEST_F(WindowDisplay, AnIslandsGrassAndAFireflyReachTheScreen) {
         Aperture::Graphics_* graphics = Aperture::Graphics_::GetInstance();
         area = RenderArea(Shown());
         grassOn = RedrawStill(*session_);
-        graphics->SetGrassEnabled(false);
+        graphics->GetGrassField().SetEnabled(false);
         grassOff = RedrawStill(*session_);
-        graphics->SetGrassEnabled(true);
+        graphics->GetGrassField().SetEnabled(true);
         // A green firefly between the camera and the vehicle, then taken far away.
         const Aperture::Camera* camera = graphics->GetActiveCamera();
         SD::GameObject* firefly = QV::Firefly_Manager::GetInstance().SpawnFirefly(

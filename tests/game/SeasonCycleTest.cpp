@@ -252,8 +252,8 @@ TEST_F(SeasonCycleTest, AWholeYearOfStoryStepsMovesTheSeasonsTheWorldAndTheMusic
         // Fall grows in.
         {8, 50,
          [&] {
-             EXPECT_EQ(renderer->GetGrassGrowthTime(), tuning.grassGrowthSeconds);
-             EXPECT_EQ(renderer->GetGrassGrowth(), 0.0f);
+             EXPECT_EQ(renderer->GetGrassField().GetGrowthTime(), tuning.grassGrowthSeconds);
+             EXPECT_EQ(renderer->GetGrassField().GetGrowth(), 0.0f);
          },
          [&] { EXPECT_NEAR(W(1), tuning.fall.to, 1e-4f); }},
         // Winter comes a while into the last stage and takes its blend's time.

@@ -22,6 +22,7 @@
 namespace {
 
 using Aperture::Graphics_;
+using Aperture::GrassField;
 using Aperture::Light;
 using gfxtest::SceneFixture;
 using platform::gfx::Command;
@@ -170,7 +171,7 @@ struct FrameFixture : SceneFixture {
         AddSun({0, 1000, 0});
         std::vector<Aperture::GrassInstance> blades(3);
         for (int i = 0; i < 3; ++i) blades[i].position = SD::Vec3(static_cast<float>(i), 0, 20);
-        graphics->SetGrass(geometries.front().get(), blades);
+        graphics->GetGrassField().SetGrass(geometries.front().get(), blades);
         LookFrom({0, 0, -1});
     }
 
@@ -283,7 +284,7 @@ TEST(FramePasses, SmallSceneDrawsEveryPassInOrder) {
             EXPECT_NEAR(shown[t], k.sum * k.texels[t] / total, 1e-5f) << k.width << " texel " << t;
     }
     EXPECT_NEAR(glowSum, 0.478f, 0.001f) << "about half the light a direction";
-    EXPECT_EQ(f.graphics->GetGrassDrawn(), 3u);
+    EXPECT_EQ(f.graphics->GetGrassField().GetDrawn(), 3u);
 }
 
 // The "ShadowCaster" stands on the sun and faces the fixed target whatever the level did with
@@ -482,7 +483,7 @@ TEST(FramePasses, ReflectiveAndTransparentItemsDrawSingly) {
                           {"lit_material", "begin SingleInstanceBlended"}};
     for (const Case& c : cases) {
         FrameFixture f;
-        f.graphics->SetGrassEnabled(false);
+        f.graphics->GetGrassField().SetEnabled(false);
         f.pond = f.LoadMaterial("pond", {"Reflective", "Transparent"}, c.effect);
         f.pondMesh->SetMaterial(f.pond);
         for (int i = 0; i < 4; ++i) f.Place("brick", {static_cast<float>(i) * 3.0f - 6.0f, 0, 30});
@@ -552,16 +553,16 @@ TEST(FramePasses, GrassChunksAndGrowth) {
     for (const std::string& line : Trace(f.Frame()))
         if (line.rfind("draw", 0) == 0) draws.push_back(line);
     EXPECT_EQ(draws, (std::vector<std::string>{"draw x2048", "draw x2048", "draw x1"}));
-    EXPECT_EQ(f.graphics->GetGrassDrawn(), 4097u);
+    EXPECT_EQ(f.graphics->GetGrassField().GetDrawn(), 4097u);
 
-    EXPECT_EQ(Graphics_::GrassPaint(0.0f, 0.0f), 1.0f);  // no growth time: grown
-    EXPECT_EQ(Graphics_::GrassPaint(0.0f, 5.0f), 0.0f);
-    EXPECT_EQ(Graphics_::GrassPaint(5.0f, 5.0f), 1.0f);
-    EXPECT_NEAR(Graphics_::GrassPaint(0.905f, 1.0f), 1.0f, 0.01f);
-    EXPECT_GT(Graphics_::GrassPaint(0.5f, 1.0f), 0.0f);
-    EXPECT_LT(Graphics_::GrassPaint(0.5f, 1.0f), 1.0f);
+    EXPECT_EQ(GrassField::Paint(0.0f, 0.0f), 1.0f);  // no growth time: grown
+    EXPECT_EQ(GrassField::Paint(0.0f, 5.0f), 0.0f);
+    EXPECT_EQ(GrassField::Paint(5.0f, 5.0f), 1.0f);
+    EXPECT_NEAR(GrassField::Paint(0.905f, 1.0f), 1.0f, 0.01f);
+    EXPECT_GT(GrassField::Paint(0.5f, 1.0f), 0.0f);
+    EXPECT_LT(GrassField::Paint(0.5f, 1.0f), 1.0f);
     // While growing, the blades blend.
-    f.graphics->StartGrassGrowth(10.0f);
+    f.graphics->GetGrassField().StartGrowth(10.0f);
     f.Device().BeginScene();
     f.graphics->DrawGrass("InstancedGrass", blades);
     EXPECT_EQ(f.Device().GetRenderState(platform::gfx::kRsAlphaBlendEnable), 1u);
@@ -586,15 +587,15 @@ TEST(FramePasses, TheFirstGrassPassWritesTheWindAreaAndDrawsNothing) {
     std::vector<Aperture::GrassInstance> blades(3);
     for (bool withWriter : {true, false}) {
         FrameFixture f;
-        if (withWriter) f.graphics->SetWindAreaWriter(&RecordWindArea);
+        if (withWriter) f.graphics->GetGrassField().SetWindAreaWriter(&RecordWindArea);
         f.Device().BeginScene();
         f.graphics->DrawGrass("InstancedGrass", blades);
-        EXPECT_EQ(f.graphics->GetGrassDrawn(), 0u);
+        EXPECT_EQ(f.graphics->GetGrassField().GetDrawn(), 0u);
         f.graphics->DrawGrass("InstancedGrass", blades);
         f.graphics->DrawGrass("InstancedGrass", blades);
         f.Device().EndScene();
         f.Device().Present();
-        EXPECT_EQ(f.graphics->GetGrassDrawn(), 3u);
+        EXPECT_EQ(f.graphics->GetGrassField().GetDrawn(), 3u);
         EXPECT_EQ(Count(Trace(f.Frame()), "draw x3"), 2u) << withWriter;
     }
     EXPECT_EQ(g_windAreaWrites, 1);
@@ -612,7 +613,7 @@ TEST(FramePasses, MissingGrassTextureSkipsThePassAndLogsOnce) {
     f.graphics->DrawGrass("InstancedGrass", blades);
     f.graphics->DrawGrass("InstancedGrass", blades);
     f.Device().EndScene();
-    EXPECT_EQ(f.graphics->GetGrassDrawn(), 0u);
+    EXPECT_EQ(f.graphics->GetGrassField().GetDrawn(), 0u);
     const std::string log = f.logger.Buffer();
     const auto first = log.find("\"grass\" is not loaded");
     ASSERT_NE(first, std::string::npos);
@@ -625,16 +626,16 @@ TEST(FramePasses, GrassWaveSwaysEveryRecord) {
     f.Place("rock", {0, 0, 20});
     std::vector<Aperture::GrassInstance> blades(50);
     for (size_t i = 0; i < blades.size(); ++i) blades[i].position = SD::Vec3(static_cast<float>(i) * 10.0f, 0, 0);
-    f.graphics->SetGrass(f.geometries.front().get(), blades);
+    f.graphics->GetGrassField().SetGrass(f.geometries.front().get(), blades);
     for (int i = 0; i < 200; ++i) {
         f.graphics->UpdateGrassWave(0.1f);
-        const float v = f.graphics->GetGrassWave();
+        const float v = f.graphics->GetGrassField().GetWave();
         EXPECT_GT(v, 0.1f);
         EXPECT_LT(v, 1.0f);
     }
-    const auto expected = static_cast<uint8_t>(std::floor(f.graphics->GetGrassWave() * 255.0f));
+    const auto expected = static_cast<uint8_t>(std::floor(f.graphics->GetGrassField().GetWave() * 255.0f));
     size_t seen = 0;
-    Aperture::GrassTree::VisitAll(f.graphics->FindGrassTree(f.geometries.front().get())->GetRoot(),
+    Aperture::GrassTree::VisitAll(f.graphics->GetGrassField().FindTree(f.geometries.front().get())->GetRoot(),
                                   [&](Aperture::GrassTree::Node* node) {
                                       for (const auto& blade : node->instances) {
                                           EXPECT_EQ(blade.params[0], expected);

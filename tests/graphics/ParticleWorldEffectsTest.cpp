@@ -394,7 +394,7 @@ void RecordArea(const SD::Vec2& minimum, const SD::Vec2& maximum) {
 TEST(GrassPassDust, TheFirstPassSetsTheWindAreaThenVisibleGrassStartsItsDust) {
     FactoryWorld world;
     gfxtest::GraphicsFixture f;
-    f.graphics->SetWindAreaWriter(&RecordArea);
+    f.graphics->GetGrassField().SetWindAreaWriter(&RecordArea);
     SD::GameObject* meadow = world.Object("Meadow", SD::Vec3(0.0f, 0.0f, 0.0f));
     world.factory.RegisterComponentCreator("GrassDust", SD::kGrassDustID, new SD::ComponentCreator<GrassDust>);
     world.factory.RegisterComponentCreator("Geometry", SD::CID_Geometry, new SD::ComponentCreator<Aperture::Geometry>);

@@ -104,7 +104,7 @@ TEST(ScreenGrassParticleStates, EachDrawRunsWithTheStatesItsPictureNeeds) {
     std::vector<Aperture::GrassInstance> blades(3);
     f.graphics->DrawGrass("GrassGeometry", {});  // the first grass pass only sets the wind area
     ASSERT_FALSE(Failed(device.BeginScene()));
-    f.graphics->StartGrassGrowth(10.0f);
+    f.graphics->GetGrassField().StartGrowth(10.0f);
     f.graphics->DrawGrass("GrassGeometry", blades);
     f.graphics->DrawGrass("InstancedGrass", blades);
     take("growing");
