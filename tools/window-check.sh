@@ -15,7 +15,7 @@ if [ ! -f "$build/CMakeCache.txt" ]; then
   cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Debug -DQV_SANITIZE=ON -DQV_TESTS=ON -DQV_BENCH=OFF \
         -DQV_BIN_DIR="$PWD/$build/bin" >/dev/null
 fi
-cmake --build "$build" -j3 --target display_tests
+cmake --build "$build" -j3 --target display_tests quorvanta
 export QV_SOURCE_DIR=$PWD
 export LIBGL_ALWAYS_SOFTWARE=1
 export SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy}
@@ -27,6 +27,8 @@ mkdir -p "$QV_FRAMES"
 rm -f "$QV_FRAMES"/*.ppm "$QV_FRAMES"/*.png
 status=0
 xvfb-run -a -s "-screen 0 1600x1200x24" "$build/tests/display_tests" "$@" || status=$?
+# The executable played with keys from the X server, as a person's keys reach it.
+xvfb-run -a -s "-screen 0 1600x1200x24" tools/window-play.sh "$build/bin/quorvanta" "$QV_FRAMES" || status=$?
 /usr/bin/python3 - "$QV_FRAMES" <<'PY'
 import pathlib, sys
 from PIL import Image
