@@ -21,6 +21,7 @@
 #include "engine/Factory.h"
 #include "engine/GameObject.h"
 #include "engine/Transform.h"
+#include "game/cameras/VernholmCameraLogic.h"
 #include "game/systems/SowlarSystem.h"
 #include "physics/PhysicsSystem.h"
 #include "platform/os/Clock.h"
@@ -86,6 +87,7 @@ struct Flight {
     int overNothing = 0;          // looks with nothing solid under the vehicle
     int horizonLost = 0;          // frames whose picture showed only ground or only sky
     bool lowOverGround = false;   // the vehicle came within 5 units of solid ground
+    float chaseStretch = 0.0f;    // the pictured eye's largest distance from the vehicle over its radius
     bool clean = false;
 };
 
@@ -131,8 +133,15 @@ Flight Fly(double frame, double seconds, const Pilot& pilot) {
             flight.cameraInGround += InTheGround(*physics, camera->GetTransform().GetLocalPos(), at) ? 1 : 0;
             flight.lowOverGround = flight.lowOverGround || physics->InsideStatic(at, 5.0f);
         }
-        if (const Aperture::Camera* active = Aperture::Graphics_::GetInstance()->GetActiveCamera())
+        if (const Aperture::Camera* active = Aperture::Graphics_::GetInstance()->GetActiveCamera()) {
             flight.horizonLost += HorizonInPicture(*active) ? 0 : 1;
+            const auto* follow = active->GetOwner() ? static_cast<const QV::VernholmCameraLogic*>(
+                                                          active->GetOwner()->GetComponent(SD::CID_VernholmCameraLogic))
+                                                    : nullptr;
+            if (follow && follow->GetMaxRadius() > 0.0)
+                flight.chaseStretch = std::max(
+                    flight.chaseStretch, (active->GetEye() - at).Length() / static_cast<float>(follow->GetMaxRadius()));
+        }
         const long perLook = std::lround(kLook / frame);
         if (worldFrames % perLook == 0) {
             flight.samples.push_back({flown, at, QV::SowlarSystem_::GetInstance().GetStage()});
@@ -253,6 +262,33 @@ TEST(FlightRates, TheThrottleAloneForTwentySecondsCrossesTheWorldLevelAtEveryFra
     }
     EXPECT_LT(Apart(flights[0], flights[1]), 5.0f);
     EXPECT_LT(Apart(flights[0], flights[2]), 5.0f);
+}
+
+// The fastest the vehicle went between two looks, in units a second.
+float TopSpeed(const Flight& flight) {
+    float top = 0.0f;
+    for (size_t i = 1; i < flight.samples.size(); ++i)
+        top = std::max(top, (flight.samples[i].vehicle - flight.samples[i - 1].vehicle).Length() /
+                                static_cast<float>(flight.samples[i].seconds - flight.samples[i - 1].seconds));
+    return top;
+}
+
+// Half a minute of throttle with a turn either way, each followed by long enough of the throttle
+// alone for the speed to ramp up again: on every frame the eye the picture is drawn from stays
+// within half as much again of the follow camera's radius from the vehicle, at every frame rate.
+TEST(FlightRates, AtTheRampedSpeedTheCameraKeepsItsChaseDistanceAtEveryFrameRate) {
+    for (double frame : kRates) {
+        const Flight f = Fly(frame, 30.0, [](double seconds, SD::GameObject&, std::set<uint32_t>& keys) {
+            keys = {SD::key_SPACE};
+            if (seconds >= 12.0 && seconds < 13.0) keys.insert(SD::key_A);
+            if (seconds >= 21.0 && seconds < 22.0) keys.insert(SD::key_D);
+        });
+        ASSERT_TRUE(f.clean) << frame;
+        EXPECT_GT(TopSpeed(f), 200.0f) << "the speed did not ramp at " << frame;
+        EXPECT_GT(f.chaseStretch, 0.5f) << "no frame measured at " << frame;
+        EXPECT_LE(f.chaseStretch, 1.5f) << "the camera trailed behind at " << frame;
+        EXPECT_EQ(f.cameraInGround, 0) << frame;
+    }
 }
 
 }  // namespace
