@@ -196,8 +196,25 @@ float NearestFace(const Collider& collider, const SD::Vec3& p, float* side, SD::
     return std::sqrt(best);
 }
 
+// How far from the collider's position any of its buffered faces can reach: every vertex lies
+// within the mesh's extents, scaled, and the buffer moves it at most its thickness.
+float MeshReach(const Collider& collider) {
+    const auto& mesh = static_cast<const Mesh&>(*collider.GetShape());
+    if (!mesh.data) return 0.0f;
+    const SD::Vec3 scale = collider.GetScale();
+    const SD::Vec3& e = mesh.data->extents;
+    return SD::Vec3(e.x * std::fabs(scale.x), e.y * std::fabs(scale.y), e.z * std::fabs(scale.z)).Length() +
+           std::fabs(mesh.bufferThickness);
+}
+
 bool InsideMesh(const Collider& collider, const SD::Vec3& p, float clearance) {
-    if (UnderOddly(collider, p)) return true;
+    // Most probes stand far from a given island: away from the column over and under its faces
+    // no upward line crosses one, and beyond its reach no face is within the clearance.
+    const float reach = MeshReach(collider);
+    const SD::Vec3 d = p - collider.position;
+    const bool inColumn = d.x * d.x + d.z * d.z <= reach * reach && d.y <= reach;
+    if (!inColumn && !(d.LengthSq() < (reach + clearance) * (reach + clearance))) return false;
+    if (inColumn && UnderOddly(collider, p)) return true;
     float side = 0.0f;
     SD::Vec3 normal;
     return clearance > 0.0f && NearestFace(collider, p, &side, &normal) < clearance;
@@ -214,6 +231,9 @@ SD::Vec3 OutOfMesh(const Collider& collider, const SD::Vec3& p, float clearance)
 
 // The first crossing, from its front to its back, of a face moved out by the clearance.
 float ClearOfMesh(const Collider& collider, const SD::Vec3& from, const SD::Vec3& to, float clearance) {
+    const float reach = MeshReach(collider) + clearance;
+    if (!((ClosestPointOnSegment(collider.position, from, to) - collider.position).LengthSq() <= reach * reach))
+        return 1.0f;
     const SD::Vec3 d = to - from;
     float first = 1.0f;
     ForEachFace(collider, [&](const Face& face) {

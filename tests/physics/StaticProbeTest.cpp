@@ -72,6 +72,8 @@ TEST_F(StaticProbeTest, PointsWithinTheClearanceOfSolidStaticsAreInside) {
         {{290, -40, -60}, 0, false},  // beyond its footprint
         {{18, 0.2f, 218}, 0, true},   // under the mesh's buffer surface (0.5 over its triangles)
         {{18, -40, 218}, 0, true},    // however deep
+        {{0, -500, 200}, 0, true},    // far under its middle, beyond any face's reach
+        {{0, 500, 200}, kClearance, false},
         {{18, 3, 218}, 0, false},
         {{18, 2, 218}, kClearance, true},
         {{30, 0, 230}, kClearance, false},  // beside the mesh
