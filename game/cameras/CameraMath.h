@@ -38,6 +38,14 @@ inline SD::Mtx33 ToFloat(const SD::Mtx33d& m) {
     return out;
 }
 
+// The vector with its rise or fall over its horizontal length held to `maxSlope`; a vector with
+// no horizontal length is left as it is, having no heading to keep.
+inline SD::Vec3d WithSlopeAtMost(const SD::Vec3d& v, double maxSlope) {
+    const double flat = std::sqrt(v.x * v.x + v.z * v.z);
+    if (!(flat > 1e-9) || std::fabs(v.y) <= flat * maxSlope) return v;
+    return {v.x, std::copysign(flat * maxSlope, v.y), v.z};
+}
+
 // Looking along the direction with the up vector; `previous` when the two are parallel or the
 // direction has no length.
 inline SD::Mtx33d LookAtOr(const SD::Vec3d& direction, const SD::Vec3d& up, const SD::Mtx33d& previous,

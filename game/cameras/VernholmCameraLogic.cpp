@@ -21,6 +21,9 @@ constexpr double kTwoPi = 6.283185307179586;
 constexpr double kKeepOld = 0.9;
 constexpr double kTakeNew = 0.1;
 constexpr double kDegenerate = 0.0001;
+// The follow view's steepest slope, about 8.5 degrees: within half the narrowest field of view
+// (25 degrees), so the horizon stays in the picture whatever the vehicle's pitch.
+constexpr double kMaxViewSlope = 0.15;
 
 double Analog(const char* name) {
     SD::Input_* input = SD::Input_::GetInstance();
@@ -147,7 +150,10 @@ void VernholmCameraLogic::StepFollow(const Frame& f, double dt, double pitch, do
         const double k = player->GetMaxRoll() != 0.0f ? player->GetRoll() / player->GetMaxRoll() : 0.0;
         lean = f.rightRaw * (k * kLean);
     }
-    const SD::Vec3d camera = PlaceCamera(Add(Sub(f.position, direction_ * radius), lean), f.position);
+    // Behind the vehicle, but never so far above or below it that the view loses the horizon: a
+    // steep dive or climb is watched from a shallow slope.
+    const SD::Vec3d behind = NormalizedOr(WithSlopeAtMost(direction_, kMaxViewSlope), direction_);
+    const SD::Vec3d camera = PlaceCamera(Add(Sub(f.position, behind * radius), lean), f.position);
     BlendUp(f.up, keepUp_);
     pitchRing_[inputIndex_] = -pitch;
     yawRing_[inputIndex_] = yaw;
@@ -155,7 +161,7 @@ void VernholmCameraLogic::StepFollow(const Frame& f, double dt, double pitch, do
     if (std::fabs(look.x) < kDegenerate && std::fabs(look.y) < kDegenerate && std::fabs(look.z) < kDegenerate)
         look = Add(camera, SD::Vec3d(0.0, 0.0, 1.0));
     lookPoint_ = Add(f.position, direction_ * lead);
-    WriteOrientation(LookAtOr(Sub(look, camera), up_, orientation_, true));
+    WriteOrientation(LookAtOr(WithSlopeAtMost(Sub(look, camera), kMaxViewSlope), up_, orientation_, true));
 }
 
 void VernholmCameraLogic::VFixedUpdate(float step) {
