@@ -85,6 +85,24 @@ TEST_F(FollowCameraTest, DegenerateTargetsNeverProduceNonNumbers) {
     }
 }
 
+// A vehicle pitched steeply up or down is watched from a shallow slope behind it, looking on no
+// steeper, so the horizon stays in the picture.
+TEST_F(FollowCameraTest, ASteepDiveOrClimbIsWatchedFromAShallowSlope) {
+    SD::GameObject* marker = Spawn("Marker", "Marker", {0, 500, 0});
+    auto slope = [](const SD::Vec3& v) { return std::fabs(v.y) / std::sqrt(v.x * v.x + v.z * v.z); };
+    for (float pitch : {-0.9f, 0.9f}) {
+        marker->GetTransform().SetOrient(SD::Mtx33::RotationX(pitch));
+        ASSERT_GT(slope(marker->GetTransform().GetDir()), 1.0f) << pitch;
+        SD::GameObject* camera = Spawn("MarkerCam", "PlayerCam");
+        Play(60, kDt);
+        ExpectSane(camera, "steep");
+        EXPECT_LE(slope(marker->GetTransform().GetLocalPos() - camera->GetTransform().GetLocalPos()), 0.1501f) << pitch;
+        EXPECT_LE(slope(camera->GetTransform().GetDir()), 0.1501f) << pitch;
+        factory.DestroyGameObject(camera);
+        factory.Update(0);
+    }
+}
+
 TEST_F(FollowCameraTest, AVisitGlidesAwayCirclesTheTargetOnceAndReturns) {
     SD::GameObject* player = Spawn("Vehicle", "Player");
     SD::GameObject* flower = Spawn("Marker", "Flower", {200, 1000, 0});
