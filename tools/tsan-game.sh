@@ -65,10 +65,13 @@ play_in_window() {
   local game=$1 data=$2 seconds=$3
   (cd "$data/bin" && exec "$game" --window --seconds "$seconds") &
   local pid=$!
-  until xdotool search --name Quorvanta >/dev/null 2>&1; do
+  local window=
+  until window=$(xdotool search --onlyvisible --name Quorvanta 2>/dev/null | head -1) && [ -n "$window" ]; do
     kill -0 "$pid" 2>/dev/null || break
     sleep 1
   done
+  # A virtual display has no window manager to give the new window the keyboard's focus.
+  [ -n "$window" ] && xdotool windowfocus --sync "$window"
   # Loading takes long under a sanitizer; the splash's logos and controls screen wait for keys.
   sleep 20
   for key in space space Return Return; do
