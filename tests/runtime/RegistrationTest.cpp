@@ -164,6 +164,12 @@ OrderProbe g_editor(&g_updates, "LevelEditor");
 SD::ISystem* MakeTweakables() { return new OrderProbe(&g_updates, "TweakableSystem"); }
 SD::ISystem* TheEditor() { return &g_editor; }
 
+// The program's own supplies again, with none of a test's.
+void ResetStartup(SD::Registrations& startup) {
+    startup = SD::Registrations();
+    SD::SupplyEngineClasses(startup);
+}
+
 // The summary's parts keep the first supplier: a second is refused and leaves the first in place,
 // the same one again is no conflict, and null empties the place so that the default shows.
 TEST(Registration, TheSummaryKeepsItsFirstSuppliersAndNullRestoresTheDefault) {
@@ -259,8 +265,7 @@ TEST(Registration, ASuppliedSystemIsMadeAndAddedByItsName) {
 // which system is at fault.
 TEST(Registration, ARunWhoseSystemsCannotBeOrderedStopsWithTheReason) {
     SD::Registrations& startup = SD::StartupRegistrations();
-    startup = SD::Registrations();
-    SD::SupplyEngineClasses(startup);
+    ResetStartup(startup);
     ASSERT_TRUE(startup.SupplySystem("LevelEditor", &TheEditor, false, {{"Nowhere"}, {}}));
     qvtest::TempTree tree;
     SD::RunOptions options;
@@ -268,8 +273,7 @@ TEST(Registration, ARunWhoseSystemsCannotBeOrderedStopsWithTheReason) {
     g_updates.clear();
     qvtest::CapturedLog captured;
     const SD::RunSummary summary = SD::RunProgram(options);
-    startup = SD::Registrations();
-    SD::SupplyEngineClasses(startup);
+    ResetStartup(startup);
     EXPECT_FALSE(summary.clean);
     EXPECT_EQ(summary.frames, 0u);
     EXPECT_NE(summary.error.find("\"LevelEditor\" runs after \"Nowhere\""), std::string::npos) << summary.error;
@@ -281,8 +285,7 @@ TEST(Registration, ARunWhoseSystemsCannotBeOrderedStopsWithTheReason) {
 // the run logs the refusal once its logger exists; the same maker again is no conflict.
 TEST(Registration, ASecondSupplyOfASystemIsRefusedAndTheRunLogsIt) {
     SD::Registrations& startup = SD::StartupRegistrations();
-    startup = SD::Registrations();
-    SD::SupplyEngineClasses(startup);
+    ResetStartup(startup);
     EXPECT_TRUE(startup.SupplySystem("LevelEditor", &TheEditor, false, {}));
     EXPECT_TRUE(startup.SupplySystem("LevelEditor", &TheEditor, false, {}));
     EXPECT_TRUE(startup.RefusedSupplies().empty());
@@ -296,8 +299,7 @@ TEST(Registration, ASecondSupplyOfASystemIsRefusedAndTheRunLogsIt) {
     qvtest::CapturedLog captured;
     const SD::RunSummary summary = SD::RunProgram(options);
     const std::string log = captured.Text();
-    startup = SD::Registrations();
-    SD::SupplyEngineClasses(startup);
+    ResetStartup(startup);
     EXPECT_TRUE(summary.clean) << summary.error;
     EXPECT_NE(log.find("System \"LevelEditor\" supplied twice: the first supply is kept."), std::string::npos) << log;
     EXPECT_EQ(std::count(g_updates.begin(), g_updates.end(), "LevelEditor"), 2) << "the first maker's system ran";
