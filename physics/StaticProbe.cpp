@@ -213,11 +213,11 @@ bool InsideMesh(const Collider& collider, const SD::Vec3& p, float clearance) {
     const float reach = MeshReach(collider);
     const SD::Vec3 d = p - collider.position;
     const bool inColumn = d.x * d.x + d.z * d.z <= reach * reach && d.y <= reach;
-    if (!inColumn && !(d.LengthSq() < (reach + clearance) * (reach + clearance))) return false;
     if (inColumn && UnderOddly(collider, p)) return true;
+    const bool withinReach = d.LengthSq() < (reach + clearance) * (reach + clearance);
     float side = 0.0f;
     SD::Vec3 normal;
-    return clearance > 0.0f && NearestFace(collider, p, &side, &normal) < clearance;
+    return clearance > 0.0f && withinReach && NearestFace(collider, p, &side, &normal) < clearance;
 }
 
 SD::Vec3 OutOfMesh(const Collider& collider, const SD::Vec3& p, float clearance) {
