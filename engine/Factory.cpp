@@ -6,6 +6,11 @@
 
 namespace SD {
 
+std::string FiledName(const std::string& name) {
+    const size_t colon = name.rfind(':');
+    return colon == std::string::npos ? name : name.substr(colon + 1);
+}
+
 namespace {
 Factory_* g_factory = nullptr;
 const std::string kNoName;
@@ -53,8 +58,7 @@ void Factory_::RegisterComponentCreator(const std::string& name, ComponentID id,
         delete creator;
         return;
     }
-    const size_t colon = name.rfind(':');
-    const std::string registered = colon == std::string::npos ? name : name.substr(colon + 1);
+    const std::string registered = FiledName(name);
     if (componentNames_.emplace(registered, id).second) creators_[id].name = registered;
     delete creators_[id].creator;
     creators_[id].creator = creator;

@@ -26,6 +26,10 @@ class SharedString;
 class SuperialDataMap;
 class SuperialValue;
 
+// The name the factory files a kind or a state under: the part after the last ':', so that a
+// namespaced class name and its bare name are one.
+std::string FiledName(const std::string& name);
+
 class Factory_ : public ISystem {
 public:
     // How deep blueprints may nest children inside children before creation is refused.

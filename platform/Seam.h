@@ -37,7 +37,6 @@ public:
     // Empties the seam only if `implementation` is the one installed.
     void Remove(Interface* implementation) { installed_.compare_exchange_strong(implementation, nullptr); }
     Interface* Installed() const { return installed_.load(); }
-    const char* Name() const { return name_; }
 
 private:
     const char* name_;

@@ -5,6 +5,7 @@
 #include "core/MessageIds.h"
 #include "core/MessageSystem.h"
 #include "engine/ChangeActiveState.h"
+#include "engine/Factory.h"
 #include "engine/Level.h"
 #include "engine/ObjectCreated.h"
 #include "engine/PlayStateQuery.h"
@@ -114,8 +115,7 @@ void GameStateManager_::Update(float dt) {
 
 void GameStateManager_::RegisterLevel(Level* state, const std::string& name) {
     if (!state) return;
-    size_t colon = name.rfind(':');
-    state->SetName(colon == std::string::npos ? name : name.substr(colon + 1));
+    state->SetName(FiledName(name));
     levels_.push_back(state);
 }
 

@@ -13,19 +13,10 @@
 #include "engine/Name.h"
 #include "engine/Transform.h"
 #include "runtime/GameStateManager.h"
+#include "runtime/SystemOrder.h"
 
 namespace SD {
-namespace {
-
-// The name the factory files a kind under: the part after the last ':'.
-std::string FiledName(const std::string& name) {
-    const size_t colon = name.rfind(':');
-    return colon == std::string::npos ? name : name.substr(colon + 1);
-}
-
-std::string Quoted(const std::string& name) { return "\"" + name + "\""; }
-
-}  // namespace
+namespace {}  // namespace
 
 bool Registrations::SupplySystem(const std::string& name, SystemMaker make, bool ownedByCore, SystemPlace place) {
     return make && KeepFirst(systems_, "System", name, SystemSupply{make, ownedByCore, std::move(place)});

@@ -4,6 +4,9 @@
 #include <set>
 
 namespace SD {
+
+std::string Quoted(const std::string& name) { return "\"" + name + "\""; }
+
 namespace {
 
 // Each system's count of systems still to run before it, and the systems that wait on it.
@@ -11,8 +14,6 @@ struct Graph {
     std::map<std::string, int> waitingOn;
     std::map<std::string, std::vector<std::string>> followers;
 };
-
-std::string Quoted(const std::string& name) { return "\"" + name + "\""; }
 
 // Notes that `first` runs before `second`; false when either is not among the systems.
 bool AddRelation(Graph& graph, const std::string& first, const std::string& second) {

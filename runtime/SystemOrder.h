@@ -18,6 +18,9 @@ struct PlacedSystem {
     SystemPlace place;
 };
 
+// The name in double quotes, as the start-up's messages name systems and kinds.
+std::string Quoted(const std::string& name);
+
 // The update order: every system after those it names in `after` and before those in `before`;
 // systems with no relation between them in the order of their names, so that the order does not
 // depend on the order of supply. On a name given twice, a relation to a system not in `systems`

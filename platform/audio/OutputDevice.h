@@ -2,8 +2,9 @@
 // The sound output device: a looping buffer of interleaved 16-bit samples whose play and write
 // cursors move with the clock in force (real time, or a test's ManualClock). Nothing reaches a
 // speaker unless a sound card is installed (OutputSink.h); what is written can be captured and
-// saved as a WAV file (OutputCapture.h), and the device can be made to refuse to open, refuse a
-// format or fail while running (AudioControlState.h).
+// saved as a WAV file (OutputCapture.h). It reads the faults held in AudioControlState.h, which
+// tests set (tests/platform/AudioDeviceControl.h) to make it refuse to open, refuse a format or
+// fail while running.
 #include <cstdint>
 #include <memory>
 #include <mutex>

@@ -150,7 +150,6 @@ void CSxAudioMgr::ProcessMsgQueue() {
             const auto& header = *reinterpret_cast<const SxQueuedMsgHeader*>(block + consumed);
             batchEnded = ApplyRecord(header);
             consumed += header.size;
-            ++m_processedMessages;
         }
         lock.lock();
         m_ring.Commit(consumed);
@@ -358,7 +357,6 @@ void CSxAudioMgr::ProcessPendingList() {
         SxPendingAction* pending = node->action;
         FreeNode(node);
         ExecuteNow(pending);
-        ++m_processedMessages;
     }
 }
 

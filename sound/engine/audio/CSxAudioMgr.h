@@ -76,8 +76,6 @@ public:
     void ClearPendingActions();
 
     uint32_t ChunkCount();
-    uint32_t ProcessedMessages() const { return m_processedMessages; }
-    bool ThreadRunning() const { return m_threadRunning.load(); }
     uint32_t LookAhead() const { return m_lookAhead; }
 
 private:
@@ -121,7 +119,6 @@ private:
     Node* m_pending = nullptr;
     Node* m_paused = nullptr;
     Node* m_freeNodes = nullptr;
-    uint32_t m_processedMessages = 0;  // under g_csMain
 
     // The audio thread: started and stopped by the thread that initialises the engine.
     SxThreadHandle m_thread;

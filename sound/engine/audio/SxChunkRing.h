@@ -35,7 +35,6 @@ public:
     bool PeekBlock(const uint8_t*& data, uint32_t& bytes);
     void Commit(uint32_t bytes);
     uint32_t ChunkCount() const { return m_count; }
-    uint32_t MaxChunks() const { return m_maxChunks; }
 
 private:
     friend struct platform::TestProbe<SxChunkRing>;

@@ -122,9 +122,10 @@ void CSxStateMgr::SetStateInternal(uint32_t groupID, uint32_t stateID, bool skip
             for (size_t i = 0; i < m_listeners.size(); ++i)
                 if (m_listeners[i].groupID == groupID) m_listeners[i].listener->OnStateChanged(stateID);
         }
-        if (!skipTransition && m_stateHook.Installed() &&
-            m_stateHook.Installed()->TakeOverStateChange(groupID, stateID))
-            return;
+        if (!skipTransition) {
+            ISxStateHook* hook = m_stateHook.Installed();
+            if (hook && hook->TakeOverStateChange(groupID, stateID)) return;
+        }
         group = FindGroup(groupID);
         if (!group) return;
     }
