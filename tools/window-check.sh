@@ -7,8 +7,8 @@
 # <build folder>/screenshots (or the folder QV_FRAMES names), for a person to look at.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-# The virtual display, the key sender and the screenshot tools beside the build's packages.
-./tools/install-deps.sh xvfb xauth xdotool imagemagick python3-pil
+# The key sender and the screenshot tool beside the build's packages (which hold the virtual display).
+./tools/install-deps.sh xdotool imagemagick
 build=build/test
 if [ $# -gt 0 ] && [[ $1 != -* ]]; then build=$1; shift; fi
 if [ ! -f "$build/CMakeCache.txt" ]; then

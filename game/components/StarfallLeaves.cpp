@@ -65,8 +65,8 @@ void StarfallLeaves::VUpdate(float) {
     for (SD::GameObject* leaf : tree->GetChildren()) {
         if (i == kLeaves) break;
         leaf->GetTransform().SetPos(rest_[i++] + SD::Vec3(bob, bob, bob));
-        if (shape.colour != 0) looks::SetGeometryColor(tree, colour);
     }
+    if (shape.colour != 0 && i > 0) looks::SetGeometryColor(tree, colour);
 }
 
 const char* StarfallTreeLeafLogic::Blueprint() const {
