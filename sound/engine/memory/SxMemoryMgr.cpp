@@ -27,7 +27,9 @@ struct SxPoolRecord {
     uint8_t* inUse = nullptr;  // fixed blocks: one bit per block handed out
     uint32_t attributes = SxMemPool_Default;
     uint32_t owned = 0;
-    platform::CriticalSection lock;
+    // Not re-entrant: nothing done under it calls back into the manager, and every allocation
+    // takes it, where the re-entrant kind costs more.
+    std::mutex lock;
     SxTlsfHeap* heap = nullptr;
     uint32_t alignment = 0;
     uint32_t usedBytes = 0;
@@ -131,7 +133,7 @@ SxMemPoolId CreatePool(void* memory, uint32_t size, uint32_t blockSize, uint32_t
     while (slot < g_maxPools && g_pools[slot].numBlocks != 0) ++slot;
     if (slot == g_maxPools) return SxInvalidPoolId;
     SxPoolRecord& record = g_pools[slot];
-    platform::Lock lock(record.lock);
+    std::lock_guard<std::mutex> lock(record.lock);
 
     // Heaps need 16-byte aligned memory whatever the pool's own alignment.
     const uint32_t align = fixed ? blockAlignment : std::max<uint32_t>(blockAlignment, SxTlsfHeap::kAlignment);
@@ -194,7 +196,7 @@ SXRESULT DestroyPool(SxMemPoolId pool) {
     if (CheckPoolId(pool) != SX_Success) return SX_InvalidID;
     std::lock_guard<std::mutex> table(g_tableMutex);
     SxPoolRecord& record = g_pools[pool];
-    platform::Lock lock(record.lock);
+    std::lock_guard<std::mutex> lock(record.lock);
     ReleaseOwnedMemory(record);
     record.Clear();
     --g_numPools;
@@ -206,7 +208,7 @@ SXRESULT CheckPoolId(SxMemPoolId pool) { return PoolFor(pool) ? SX_Success : SX_
 void* Malloc(SxMemPoolId pool, size_t size) {
     SxPoolRecord* record = PoolFor(pool);
     if (!record || size == 0) return nullptr;
-    platform::Lock lock(record->lock);
+    std::lock_guard<std::mutex> lock(record->lock);
     if (!record->heap) return nullptr;
     size_t cost = 0;
     void* memory = record->alignment > SxTlsfHeap::kAlignment ? record->heap->Malign(size, record->alignment, &cost)
@@ -218,7 +220,7 @@ void* Malloc(SxMemPoolId pool, size_t size) {
 void* Malign(SxMemPoolId pool, size_t size, uint32_t alignment) {
     SxPoolRecord* record = PoolFor(pool);
     if (!record || size == 0) return nullptr;
-    platform::Lock lock(record->lock);
+    std::lock_guard<std::mutex> lock(record->lock);
     if (!record->heap) return nullptr;
     size_t cost = 0;
     void* memory = record->heap->Malign(size, alignment, &cost);
@@ -230,7 +232,7 @@ SXRESULT Free(SxMemPoolId pool, void* pointer) {
     if (!pointer) return SX_Success;
     SxPoolRecord* record = PoolFor(pool);
     if (!record) return SX_InvalidID;
-    platform::Lock lock(record->lock);
+    std::lock_guard<std::mutex> lock(record->lock);
     size_t cost = 0;
     if (!record->heap || !record->heap->Free(pointer, &cost)) return SX_Fail;
     record->usedBytes -= static_cast<uint32_t>(cost);
@@ -276,7 +278,7 @@ SXRESULT ReleaseBlock(SxMemPoolId pool, void* block) {
 SXRESULT GetPoolStats(SxMemPoolId pool, SxPoolStats& stats) {
     if (!InTable(pool)) return SX_Fail;
     SxPoolRecord& record = g_pools[pool];
-    platform::Lock lock(record.lock);
+    std::lock_guard<std::mutex> lock(record.lock);
     stats = SxPoolStats{};
     stats.reservedBytes = record.reservedBytes;
     stats.usedBytes = record.usedBytes;
@@ -286,7 +288,7 @@ SXRESULT GetPoolStats(SxMemPoolId pool, SxPoolStats& stats) {
 SXRESULT GetPoolMemoryUsed(SxMemPoolId pool, SxPoolMemInfo& info) {
     if (!InTable(pool)) return SX_Fail;
     SxPoolRecord& record = g_pools[pool];
-    platform::Lock lock(record.lock);
+    std::lock_guard<std::mutex> lock(record.lock);
     info.reservedBytes = record.reservedBytes;
     info.usedBytes = record.usedBytes;
     return SX_Success;
@@ -300,7 +302,7 @@ uint32_t GetMaxPools() { return g_maxPools; }
 size_t GetLargestFreeBlock(SxMemPoolId pool) {
     SxPoolRecord* record = PoolFor(pool);
     if (!record) return 0;
-    platform::Lock lock(record->lock);
+    std::lock_guard<std::mutex> lock(record->lock);
     if (!record->heap) return record->freeCount ? record->blockSize : 0;
     return record->heap->Inspect().largestFree;
 }
