@@ -147,6 +147,7 @@ bool Graphics_::LoadManifests(const std::string& textureManifest, const std::str
 }
 
 void Graphics_::AddEffect(const std::string& name, Resource::Effect* effect) {
+    postProcess.BindEffect(name, effect);
     auto found = effects.find(name);
     if (found == effects.end()) {
         effects[name] = effect;

@@ -63,10 +63,10 @@ Graphics_::~Graphics_() {
 
 void Graphics_::ReadConfig(SD::ConfigFile& config) {
     config.SetSection("Graphics");
-    noPostProcess = config.GetBool("no_post_process", false);
+    postProcess.SetOff(config.GetBool("no_post_process", false));
     renderShadows = config.GetBool("render_shadows", true);
-    renderBloom = config.GetBool("render_bloom", true);
-    renderDepthOfField = config.GetBool("render_depth_of_field", true);
+    postProcess.SetBloom(config.GetBool("render_bloom", true));
+    postProcess.SetDepthOfField(config.GetBool("render_depth_of_field", true));
     const std::string quality = config.GetString("reflection_quality", "high");
     if (quality == "high")
         reflectionQuality = 3;
@@ -240,8 +240,8 @@ void Graphics_::CreateScreenQuad() {
     if (!d || d->IsLost()) return;
     screenQuad = std::make_unique<ScreenQuad>(d);
     // The render area within the back buffer, where the finished scene is drawn.
-    const platform::gfx::Rect area =
-        FinalRectangle(renderWidth, renderHeight, device.GetBackBufferWidth(), device.GetBackBufferHeight());
+    const platform::gfx::Rect area = PostProcessChain::FinalRectangle(
+        renderWidth, renderHeight, device.GetBackBufferWidth(), device.GetBackBufferHeight());
     const float width = static_cast<float>(std::max<uint32_t>(device.GetBackBufferWidth(), 1));
     const float height = static_cast<float>(std::max<uint32_t>(device.GetBackBufferHeight(), 1));
     areaQuad =
@@ -334,6 +334,10 @@ void Graphics_::Update(float dt) {
     PostProcess();
     device.EndScene();
     device.Present();
+}
+
+void Graphics_::PostProcess() {
+    postProcess.Run(*this, {mainColor, geometryBuffer, particlesInBloom ? particleTarget : nullptr});
 }
 
 void Graphics_::SteerFovFromKeys(float dt) {

@@ -20,6 +20,7 @@
 #include "graphics/GrassField.h"
 #include "graphics/GrassTree.h"
 #include "graphics/ParticleCulling.h"
+#include "graphics/PostProcessChain.h"
 #include "graphics/RenderBatch.h"
 #include "graphics/Scene.h"
 #include "graphics/components/Camera.h"
@@ -123,10 +124,10 @@ public:
     int GetWaterQuality() const { return reflectionQuality; }
     void SetRenderShadows(bool on) { renderShadows = on; }
     bool GetRenderShadows() const { return renderShadows; }
-    void SetRenderBloom(bool on) { renderBloom = on; }
-    bool GetRenderBloom() const { return renderBloom; }
-    void SetRenderDOF(bool on) { renderDepthOfField = on; }
-    bool GetRenderDOF() const { return renderDepthOfField; }
+    void SetRenderBloom(bool on) { postProcess.SetBloom(on); }
+    bool GetRenderBloom() const { return postProcess.GetBloom(); }
+    void SetRenderDOF(bool on) { postProcess.SetDepthOfField(on); }
+    bool GetRenderDOF() const { return postProcess.GetDepthOfField(); }
     void SetSkyEnabled(bool on) { skyEnabled = on; }
     bool GetSkyEnabled() const { return skyEnabled; }
     SD::Vec2 GetRenderSize() const { return {static_cast<float>(renderWidth), static_cast<float>(renderHeight)}; }
@@ -134,7 +135,7 @@ public:
     uint32_t GetWindowHeight() const { return windowHeight; }
 
     // Settings read from the configuration.
-    bool GetNoPostProcess() const { return noPostProcess; }
+    bool GetNoPostProcess() const { return postProcess.IsOff(); }
     bool GetGenerateMaps() const { return generateMaps; }
     float GetCameraNear() const { return cameraNear; }
     float GetCameraFar() const { return cameraFar; }
@@ -357,24 +358,23 @@ public:
     void PlantGrass(const Geometry& geometry, const Resource::iModel& model);
     GrassField& GetGrassField() { return grassField; }
 
-    // Post-processing: glow and depth of field on the scene buffer, the sprites over it, the scene
-    // into the back buffer's render area (written there by the depth of field's mix when the
-    // area is the whole back buffer, else copied), then the texts.
+    // Post-processing (PostProcessChain): glow and depth of field on the scene buffer, the sprites
+    // over it, the scene into the back buffer's render area, then the texts.
+    PostProcessChain& GetPostProcess() { return postProcess; }
     void PostProcess();
-    // The glow's blur keeps the engine's blur strength (it passes on about 0.23 of a flat picture);
-    // the depth of field's passes a flat picture unchanged.
-    enum class BlurKind { kGlow, kNormalised };
-    // One pass in both directions, stepping by the source's texels into a destination of its size
-    // or of half of it; "added" (a smaller level) is blurred in the same pass and added.
-    void Blur(Resource::RenderBuffer* source, Resource::RenderBuffer* destination, BlurKind kind,
-              Resource::RenderBuffer* added = nullptr);
-    // A technique of "copy" that averages the source over each destination pixel.
-    void DownScale(Resource::RenderBuffer* source, Resource::RenderBuffer* destination, const char* technique);
-    void BlendAdditive(Resource::RenderBuffer* source, RenderTarget* destination);
-    // Where the final copy lands in a window area: centred, and clamped to the area when the
-    // render size exceeds it.
-    static platform::gfx::Rect FinalRectangle(uint32_t renderWidth, uint32_t renderHeight, uint32_t areaWidth,
-                                              uint32_t areaHeight);
+    void Blur(Resource::RenderBuffer* source, Resource::RenderBuffer* destination, PostProcessChain::BlurKind kind,
+              Resource::RenderBuffer* added = nullptr) {
+        postProcess.Blur(*this, source, destination, kind, added);
+    }
+    void DownScale(Resource::RenderBuffer* source, Resource::RenderBuffer* destination, const char* technique) {
+        postProcess.DownScale(*this, source, destination, technique);
+    }
+    void BlendAdditive(Resource::RenderBuffer* source, RenderTarget* destination) {
+        postProcess.BlendAdditive(*this, source, destination);
+    }
+    // The quad of the back buffer's render area, and the vertex layout of the screen quads.
+    ScreenQuad* GetAreaQuad() const { return areaQuad.get(); }
+    platform::gfx::VertexDeclaration* GetScreenDeclaration() const { return meshDeclaration; }
 
     // A UI sprite of the frame with the texture it draws (null when that is not loaded).
     struct ShownSprite {
@@ -390,9 +390,9 @@ public:
     // area, the rectangle of the target in its pixels; one whose texture is not loaded is skipped
     // and said once.
     void DrawSprites(RenderTarget* target, const platform::gfx::Rect& area, size_t first = 0);
-    // Whether the frame's first sprite lies unturned over the whole render area, so that a pass
-    // writing every pixel of the area can blend it in; `place` is then its SpritePlace.
-    bool FirstSpriteCoversArea(SD::Vec4& place) const;
+    // The frame's first sprite when it lies unturned over the whole render area, so that a pass
+    // writing every pixel of the area can blend it in (`place` is then its SpritePlace), or null.
+    const ShownSprite* FirstSpriteCoversArea(SD::Vec4& place) const;
     // For an unturned sprite's world matrix on a render area: the texture coordinates of the
     // area (0 to 1 from its top-left corner) mapped to the sprite's, scale in x and y, offset in
     // z and w.
@@ -415,6 +415,8 @@ public:
     // Loads a font on first request; null when it cannot be had.
     Resource::Font* GetFont(const std::string& name, int width, int height);
     void DrawQueuedText();
+    // Logs a missing texture, font or effect of a name once.
+    void ReportMissingOnce(const std::string& what, const std::string& name);
 
 private:
     void LoadShaders();
@@ -438,8 +440,6 @@ private:
     void DrawInstanced(const std::string& pass, Resource::Mesh* mesh, Resource::Material* material,
                        RenderBatchList::ItemIterator first, uint32_t count);
     void StartGrassDust(const std::vector<Geometry*>& owners);
-    // Logs a missing texture or font of a name once.
-    void ReportMissingOnce(const std::string& what, const std::string& name);
     void OnResolutionChange(SD::IMessage* message);
     void OnBackgroundColor(SD::IMessage* message);
     void OnResize(SD::IMessage* message);
@@ -468,10 +468,7 @@ private:
     float targetAspect = 16.0f / 9.0f;
     bool waitForVsync = false;
     bool fullscreen = false;
-    bool noPostProcess = false;
-    bool renderDepthOfField = true;
     bool renderShadows = true;
-    bool renderBloom = true;
     bool generateMaps = false;
     int reflectionQuality = 3;
     bool skyEnabled = true;
@@ -535,12 +532,7 @@ private:
     // its own light at the same size, instead of a full-size pass adding them to the scene.
     bool particlesInBloom = false;
 
-    // Post-processing buffers; the geometry buffer stands for the depth image.
-    Resource::RenderBuffer* dofWork = nullptr;
-    Resource::RenderBuffer* dofBlurred = nullptr;
-    // The glow's levels and their blurs.
-    Resource::RenderBuffer* quarter[2] = {nullptr, nullptr};
-    Resource::RenderBuffer* sixteenth[2] = {nullptr, nullptr};
+    PostProcessChain postProcess;
 
     GrassField grassField;
 

@@ -30,17 +30,7 @@ void Graphics_::CreatePassResources() {
     shadowAtlas =
         manager->CreateRenderBuffer(kCascadeCount * kShadowMapSize, kShadowMapSize, platform::gfx::kFormatR32F, true);
     particleTarget = manager->CreateScaledRenderBuffer(0.25f, 0.25f, platform::gfx::kFormatA16B16G16R16F, true);
-    dofWork = manager->CreateScaledRenderBuffer(1.0f, 1.0f);
-    // The far field's blur is soft: half the size, filtered up by the mix, shows the same. It
-    // and the glow's levels are 8-bit (the renderer writes, blends and reads them at a fraction
-    // of the float format's cost): they reach the 8-bit back buffer only through the mix, so
-    // their step of 1/255 is the shown picture's; the blur is clipped at white instead of after
-    // the mix, and what is brighter still glows through the bloom.
-    const uint32_t shown = platform::gfx::kFormatA8R8G8B8;
-    dofBlurred = manager->CreateScaledRenderBuffer(0.5f, 0.5f, shown);
-    for (Resource::RenderBuffer*& buffer : quarter) buffer = manager->CreateScaledRenderBuffer(0.25f, 0.25f, shown);
-    for (Resource::RenderBuffer*& buffer : sixteenth)
-        buffer = manager->CreateScaledRenderBuffer(0.0625f, 0.0625f, shown);
+    postProcess.CreateTargets(*manager);
 }
 
 SD::Vec3 Graphics_::ViewTransform(const SD::Mtx44& view, const SD::Vec3& p, float w) {

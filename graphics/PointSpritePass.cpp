@@ -39,7 +39,7 @@ void Graphics_::DrawPointSprites(Resource::RenderBuffer* color, Resource::Render
     prepare->SetTexture("geometry", nullptr);
     particleManager->DrawPointSprites(systems, effect, targetWidth, {kSmallSpritePixels * targetWidth / width, 0.0f});
     particleTarget->Unbind();
-    particlesInBloom = renderBloom && !noPostProcess;
+    particlesInBloom = postProcess.BloomRuns();
     if (!particlesInBloom) {
         d->SetVertexDeclaration(meshDeclaration);
         BlendAdditive(particleTarget, color);

@@ -83,14 +83,14 @@ std::vector<Graphics_::ShownSprite> Graphics_::ShownSprites() {
     return shown;
 }
 
-bool Graphics_::FirstSpriteCoversArea(SD::Vec4& place) const {
-    if (shownSprites.empty() || !shownSprites.front().texture) return false;
+const Graphics_::ShownSprite* Graphics_::FirstSpriteCoversArea(SD::Vec4& place) const {
+    if (shownSprites.empty() || !shownSprites.front().texture) return nullptr;
     const auto width = static_cast<float>(renderWidth);
     const auto height = static_cast<float>(renderHeight);
     const SD::Mtx44 world = WorldOf(*shownSprites.front().sprite, *shownSprites.front().texture, width, height);
-    if (!CoversArea(world, width, height)) return false;
+    if (!CoversArea(world, width, height)) return nullptr;
     place = SpritePlace(world, width, height);
-    return true;
+    return &shownSprites.front();
 }
 
 SD::Vec4 Graphics_::SpritePlace(const SD::Mtx44& world, float width, float height) {

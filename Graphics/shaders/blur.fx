@@ -4,7 +4,6 @@ param texture added
 param float4 offsets 3
 param float weights 3
 param texture particles
-param float particleAmount
 param float4 half_texel_offset
 
 sampler image linear clamp
@@ -17,7 +16,6 @@ uniform sampler2D added;
 uniform vec4 offsets[3];
 uniform float weights[3];
 uniform sampler2D particles;
-uniform float particleAmount;
 
 #ifdef QV_VERTEX
 layout(location = QV_POSITION) in vec3 in_position;
@@ -47,12 +45,13 @@ vec4 Blur(sampler2D picture) {
 
 void BlurPS() { qv_target0 = Blur(image); }
 
-// The glow's quarter level with its blurred sixteenth ("added", filtered up) blurred over it,
-// and the wide point sprites of the particle target (a target of this one's size) times
-// particleAmount: 1 when they wait there for the bloom, which then carries them to the scene.
-void BlurAddedPS() {
-    vec4 sprites = particleAmount * texelFetch(particles, ivec2(gl_FragCoord.xy), 0);
-    qv_target0 = Blur(image) + Blur(added) + sprites;
+// The glow's quarter level with its blurred sixteenth ("added", filtered up) blurred over it.
+void BlurAddedPS() { qv_target0 = Blur(image) + Blur(added); }
+
+// The same with the wide point sprites of the particle target (a target of this one's size)
+// added unblurred: they wait there for the bloom, which carries them to the scene.
+void BlurAddedAndSpritesPS() {
+    qv_target0 = Blur(image) + Blur(added) + texelFetch(particles, ivec2(gl_FragCoord.xy), 0);
 }
 #endif
 end
@@ -68,6 +67,14 @@ state ColorWriteEnable 15
 technique BlurAdded
 pass p0
 program ScreenVS BlurAddedPS
+state ZEnable off
+state ZWriteEnable off
+state AlphaBlendEnable off
+state CullMode none
+state ColorWriteEnable 15
+technique BlurAddedAndSprites
+pass p0
+program ScreenVS BlurAddedAndSpritesPS
 state ZEnable off
 state ZWriteEnable off
 state AlphaBlendEnable off

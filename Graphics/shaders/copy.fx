@@ -1,10 +1,10 @@
-# Quarter-size downscale of a buffer, and the glow captured from the scene at a quarter of its size.
+# Quarter-size downscale of a buffer, and the glow captured from the scene at a quarter of its size
+# (with the wide point sprites that wait for the bloom, or without them).
 param shared float glow_intensity
 param texture txtr
 param float halfPixW
 param float halfPixH
 param texture particles
-param float particleAmount
 param float4 half_texel_offset
 
 sampler txtr linear clamp
@@ -16,7 +16,6 @@ uniform sampler2D txtr;
 uniform float halfPixW;
 uniform float halfPixH;
 uniform sampler2D particles;
-uniform float particleAmount;
 
 #ifdef QV_VERTEX
 layout(location = QV_POSITION) in vec3 in_position;
@@ -49,14 +48,18 @@ void DownScalePS() {
 // through the bloom unchanged. The glow of each 2 x 2 block of scene pixels (one filtered tap),
 // averaged over the four blocks a pixel 4 scene pixels wide covers. The bloom adds its quarter
 // and its sixteenth level of the glow, hence half of it here. Alpha stays 0 so that adding the
-// bloom leaves the scene's alpha. The wide point sprites waiting in the particle target (of this
-// target's size; particleAmount 1) glow with the scene under them.
-void CaptureGlowPS() {
-    vec3 sprites = particleAmount * texelFetch(particles, ivec2(gl_FragCoord.xy), 0).rgb;
+// bloom leaves the scene's alpha.
+vec4 Glow(vec3 sprites) {
     vec3 excess = vec3(0.0);
     for (int i = 0; i < 4; ++i) excess += max(texture(txtr, Tap(i)).rgb + sprites - vec3(1.0), vec3(0.0));
-    qv_target0 = vec4(0.125 * glow_intensity * excess, 0.0);
+    return vec4(0.125 * glow_intensity * excess, 0.0);
 }
+
+void CaptureGlowPS() { qv_target0 = Glow(vec3(0.0)); }
+
+// The wide point sprites waiting in the particle target (of this target's size) glow with the
+// scene under them.
+void CaptureGlowAndSpritesPS() { qv_target0 = Glow(texelFetch(particles, ivec2(gl_FragCoord.xy), 0).rgb); }
 #endif
 end
 
@@ -71,6 +74,14 @@ state ColorWriteEnable 15
 technique CaptureGlow
 pass p0
 program ScreenVS CaptureGlowPS
+state ZEnable off
+state ZWriteEnable off
+state AlphaBlendEnable off
+state CullMode none
+state ColorWriteEnable 15
+technique CaptureGlowAndSprites
+pass p0
+program ScreenVS CaptureGlowAndSpritesPS
 state ZEnable off
 state ZWriteEnable off
 state AlphaBlendEnable off

@@ -482,7 +482,9 @@ TEST_F(LightAndPostEffects, ASpotLightShinesDownItsConeOnly) {
 
 // Each step on a flat picture within the displayable range: the blur, the downscale and the depth
 // of field keep it, nothing in it glows, the blur adds the level it is given, the additive blend
-// adds it to what the target holds, and the depth of field's mix adds the bloom it is given.
+// adds it to what the target holds, and the depth of field's mix adds the bloom it is given. The
+// wide sprites waiting for the bloom (0x10 in each channel for the blur, 0xC0 for the capture) are
+// added unblurred by the blur and glow where they take the picture over white in the capture.
 TEST_F(LightAndPostEffects, AFlatPicturePassesThroughThePostProcessingSteps) {
     const uint32_t picture = 0xFF8040C0u;
     const Rgb shown{0x80, 0x40, 0xC0};
@@ -498,7 +500,9 @@ TEST_F(LightAndPostEffects, AFlatPicturePassesThroughThePostProcessingSteps) {
     const Step steps[] = {
         {"blur", "Blur", shown, 0.0f},
         {"blur", "BlurAdded", {0x90, 0x50, 0xD0}, 0.0f},
+        {"blur", "BlurAddedAndSprites", {0xA0, 0x60, 0xE0}, 0.0f},
         {"copy", "CaptureGlow", {0, 0, 0}, 0.0f},
+        {"copy", "CaptureGlowAndSprites", {0x20, 0x00, 0x40}, 0.0f},
         {"copy", "DownScaleQuarter", shown, 0.0f},
         {"blend", "Additive", {0x90, 0x50, 0xD0}, 0.0f},
         {"DepthOfField", "LinearInterpolate", shown, 0.0f},
@@ -510,6 +514,12 @@ TEST_F(LightAndPostEffects, AFlatPicturePassesThroughThePostProcessingSteps) {
         ASSERT_EQ(effect->SetTechnique(step.technique), kOk);
         Texture* source = Flat(picture);
         const std::string name = step.effect;
+        const bool sprites = std::string(step.technique).find("AndSprites") != std::string::npos;
+        if (sprites) {
+            ASSERT_EQ(
+                effect->SetTexture("particles", Flat(name == "blur" ? 0xFF101010u : 0xFFC0C0C0u, kWidth, kHeight)),
+                kOk);
+        }
         if (name == "blur") {
             ASSERT_EQ(effect->SetTexture("image", source), kOk);
             ASSERT_EQ(effect->SetTexture("added", Flat(0xFF101010u)), kOk);

@@ -354,7 +354,8 @@ TEST(FramePasses, SettingsSwitchStepsOff) {
 
 // The main view's wide point sprites go into the particle target. With the bloom running its
 // quarter level (of the target's size) carries them to the scene and its capture lets them glow,
-// so no full-size pass adds the target; without the bloom that pass does.
+// so no full-size pass adds the target; without the bloom that pass does. Only a frame with
+// sprites in the target has the capture and the blur read it.
 TEST(FramePasses, TheWideSpritesReachTheSceneThroughTheBloomWhenItRuns) {
     struct Points : Aperture::Photon::ParticleSystem {
         Points() {
@@ -365,12 +366,12 @@ TEST(FramePasses, TheWideSpritesReachTheSceneThroughTheBloomWhenItRuns) {
     const struct Case {
         const char* settings;
         size_t additive;
-        std::vector<std::vector<float>> particleAmount;  // as the capture and the blur are given it
+        size_t carried;  // the capture and the blur that read the target, each
     } cases[] = {
-        {"", 0, {{1.0f}, {1.0f}}},
-        {"render_depth_of_field=false\n", 1, {{1.0f}, {1.0f}}},  // the bloom's own addition
-        {"render_bloom=false\n", 1, {}},
-        {"no_post_process=true\n", 1, {}},
+        {"", 0, 1},
+        {"render_depth_of_field=false\n", 1, 1},  // the bloom's own addition
+        {"render_bloom=false\n", 1, 0},
+        {"no_post_process=true\n", 1, 0},
     };
     for (const Case& c : cases) {
         FrameFixture f(c.settings);
@@ -381,12 +382,15 @@ TEST(FramePasses, TheWideSpritesReachTheSceneThroughTheBloomWhenItRuns) {
         const std::vector<std::string> trace = Trace(f.Frame());
         EXPECT_EQ(Count(trace, "begin PrepareFromGeometry"), 1u) << c.settings;
         EXPECT_EQ(Count(trace, "begin Additive"), c.additive) << c.settings;
-        EXPECT_EQ(ParameterValues(f.Frame(), "particleAmount"), c.particleAmount) << c.settings;
+        EXPECT_EQ(Count(trace, "begin CaptureGlowAndSprites"), c.carried) << c.settings;
+        EXPECT_EQ(Count(trace, "begin BlurAddedAndSprites"), c.carried) << c.settings;
         f.graphics->GetSceneLists().PointParticles().Remove(&points);
-        // A frame without sprites adds nothing stale from the target.
+        // A frame without sprites reads nothing stale from the target.
         f.graphics->Update(0.016f);
-        for (const std::vector<float>& amount : ParameterValues(f.Frame(), "particleAmount"))
-            EXPECT_EQ(amount, std::vector<float>{0.0f}) << c.settings;
+        const std::vector<std::string> after = Trace(f.Frame());
+        EXPECT_EQ(Count(after, "begin CaptureGlowAndSprites") + Count(after, "begin BlurAddedAndSprites"), 0u)
+            << c.settings;
+        EXPECT_EQ(Count(after, "begin CaptureGlow") + Count(after, "begin BlurAdded"), 2 * c.carried) << c.settings;
     }
 }
 
@@ -935,7 +939,7 @@ TEST(FramePasses, FinalRectangleIsCentredAndClamped) {
         {800, 450, 1280, 800, 240, 175, 1040, 625},
     };
     for (const auto& c : cases) {
-        const platform::gfx::Rect r = Graphics_::FinalRectangle(c.w, c.h, c.areaW, c.areaH);
+        const platform::gfx::Rect r = Aperture::PostProcessChain::FinalRectangle(c.w, c.h, c.areaW, c.areaH);
         EXPECT_EQ(r.left, c.left);
         EXPECT_EQ(r.top, c.top);
         EXPECT_EQ(r.right, c.right);
