@@ -10,36 +10,23 @@
 
 #include <algorithm>
 #include <cmath>
-#include <functional>
-#include <memory>
 #include <set>
 #include <string>
 #include <vector>
 
-#include "app/GameStartup.h"
-#include "core/EngineCore.h"
 #include "engine/Factory.h"
 #include "engine/GameObject.h"
 #include "engine/Transform.h"
 #include "game/cameras/VernholmCameraLogic.h"
 #include "game/systems/SowlarSystem.h"
 #include "physics/PhysicsSystem.h"
-#include "platform/os/Clock.h"
-#include "runtime/GameStateManager.h"
-#include "runtime/Input.h"
 #include "runtime/InputCodes.h"
-#include "runtime/Registration.h"
-#include "support/HeldKeys.h"
-#include "support/TempTree.h"
 #include "tests/app/GameDriving.h"
+#include "tests/app/HeldFlight.h"
 #include "tests/app/Newcomer.h"
 
 namespace {
 
-// Slower than the old hitch rule's half a second: such frames still count in full.
-constexpr double kIntroFrame = 0.7;
-// The pilot looks this often: a whole number of frames at every rate flown.
-constexpr double kLook = 0.25;
 // The camera's near plane stands this far before it (the configuration's camera_near_distance):
 // no nearer to the ground may the camera come.
 constexpr float kNearPlane = 1.0f;
@@ -91,43 +78,10 @@ struct Flight {
     bool clean = false;
 };
 
-// The keys for the next look, from the flight's seconds and the vehicle.
-using Pilot = std::function<void(double seconds, SD::GameObject& vehicle, std::set<uint32_t>& keys)>;
-
-Flight Fly(double frame, double seconds, const Pilot& pilot) {
-    qvtest::TempTree tree;
-    qvtest::CopySampleTree(tree);
-    qvtest::WithoutSplashPictures(tree);
-    qvtest::SetConfig(tree, "FrameRateController", "limit_frame_rate", "false");
-    qvtest::SetConfig(tree, "Window", "Width", "64");
-    qvtest::SetConfig(tree, "Window", "Height", "40");
-    qvtest::SetConfig(tree, "LevelEditor", "AutoSaveDuration", "0");
-    platform::ManualClock clock;
-    platform::ScopedClock scoped(clock);
-    QV::SupplyWholeGame(SD::StartupRegistrations());
-
+Flight Fly(double frame, double seconds, const qvtest::HeldPilot& pilot) {
     Flight flight;
-    std::set<uint32_t> keys;
-    bool injected = false;
-    long worldFrames = -1;  // frames of flight so far; the intro's before
-    SD::RunOptions options;
-    options.maxFrames = 20000;
-    options.afterFrame = [&](unsigned long) {
-        if (!injected && SD::Input_::GetInstance()) {
-            SD::Input_::GetInstance()->AddInjector(std::make_unique<qvtest::HeldKeys>(&keys));
-            injected = true;
-        }
-        const std::string running = qvtest::Running();
-        if (running == "MainMenu") SD::GameStateManager_::ChangeLevel("World");
-        SD::GameObject* vehicle = Find("Player");
-        if (running != "World" || !vehicle) {
-            clock.Advance(kIntroFrame);
-            return;
-        }
-        // The flight's time at the end of this frame, counted in its frames so that looks fall on
-        // the same seconds at every rate.
-        const double flown = static_cast<double>(++worldFrames) * frame;
-        const SD::Vec3 at = vehicle->GetTransform().GetLocalPos();
+    const auto everyFrame = [&flight](double, SD::GameObject& vehicle) {
+        const SD::Vec3 at = vehicle.GetTransform().GetLocalPos();
         Gedankenexperiment::Physics_System* physics = Gedankenexperiment::Physics_System::Peek();
         if (SD::GameObject* camera = Find("PlayerCam"); camera && physics) {
             flight.cameraInGround += InTheGround(*physics, camera->GetTransform().GetLocalPos(), at) ? 1 : 0;
@@ -142,22 +96,14 @@ Flight Fly(double frame, double seconds, const Pilot& pilot) {
                 flight.chaseStretch = std::max(
                     flight.chaseStretch, (active->GetEye() - at).Length() / static_cast<float>(follow->GetMaxRadius()));
         }
-        const long perLook = std::lround(kLook / frame);
-        if (worldFrames % perLook == 0) {
-            flight.samples.push_back({flown, at, QV::SowlarSystem_::GetInstance().GetStage()});
-            if (physics && !SolidBelow(*physics, at)) ++flight.overNothing;
-            pilot(flown, *vehicle, keys);
-        }
-        if (flown >= seconds) {
-            // The sound engine's threads wait on the clock to unload their banks as the program
-            // ends: from now on every reading moves it.
-            clock.SetStepPerRead(0.0005);
-            SD::Core::GetInstance()->Quit();
-        }
-        clock.Advance(frame);
     };
-    const SD::RunSummary summary = SD::RunProgram(options);
-    flight.clean = summary.clean && summary.state == "World";
+    const auto everyLook = [&flight](double flown, SD::GameObject& vehicle) {
+        const SD::Vec3 at = vehicle.GetTransform().GetLocalPos();
+        flight.samples.push_back({flown, at, QV::SowlarSystem_::GetInstance().GetStage()});
+        Gedankenexperiment::Physics_System* physics = Gedankenexperiment::Physics_System::Peek();
+        if (physics && !SolidBelow(*physics, at)) ++flight.overNothing;
+    };
+    flight.clean = qvtest::FlyHeld(frame, seconds, pilot, everyFrame, everyLook);
     return flight;
 }
 
@@ -206,11 +152,9 @@ std::vector<double> StageTimes(const Flight& flight) {
     return times;
 }
 
-const double kRates[] = {1.0 / 60.0, 1.0 / 20.0, 1.0 / 8.0};
-
 TEST(FlightRates, NoseUpNearTheFloorTheCameraStaysOutOfTheGroundAtEveryFrameRate) {
     std::vector<Flight> flights;
-    for (double frame : kRates) {
+    for (double frame : qvtest::kFlightFrames) {
         flights.push_back(Fly(frame, 13.0, HeldPhases));
         const Flight& f = flights.back();
         ASSERT_TRUE(f.clean) << frame;
@@ -223,7 +167,7 @@ TEST(FlightRates, NoseUpNearTheFloorTheCameraStaysOutOfTheGroundAtEveryFrameRate
 
 TEST(FlightRates, TheSameKeysForTheSameSecondsReachTheSameGatheringsAtEveryFrameRate) {
     std::vector<Flight> flights;
-    for (double frame : kRates) {
+    for (double frame : qvtest::kFlightFrames) {
         flights.push_back(Fly(frame, 40.0, ToTheGatherings));
         ASSERT_TRUE(flights.back().clean) << frame;
         EXPECT_EQ(flights.back().cameraInGround, 0) << frame;
@@ -244,7 +188,7 @@ TEST(FlightRates, TheSameKeysForTheSameSecondsReachTheSameGatheringsAtEveryFrame
 // throws it up or down, and the camera keeps the horizon in its picture.
 TEST(FlightRates, TheThrottleAloneForTwentySecondsCrossesTheWorldLevelAtEveryFrameRate) {
     std::vector<Flight> flights;
-    for (double frame : kRates) {
+    for (double frame : qvtest::kFlightFrames) {
         flights.push_back(
             Fly(frame, 20.0, [](double, SD::GameObject&, std::set<uint32_t>& keys) { keys = {SD::key_SPACE}; }));
         const Flight& f = flights.back();
@@ -277,7 +221,7 @@ float TopSpeed(const Flight& flight) {
 // alone for the speed to ramp up again: on every frame the eye the picture is drawn from stays
 // within half as much again of the follow camera's radius from the vehicle, at every frame rate.
 TEST(FlightRates, AtTheRampedSpeedTheCameraKeepsItsChaseDistanceAtEveryFrameRate) {
-    for (double frame : kRates) {
+    for (double frame : qvtest::kFlightFrames) {
         const Flight f = Fly(frame, 30.0, [](double seconds, SD::GameObject&, std::set<uint32_t>& keys) {
             keys = {SD::key_SPACE};
             if (seconds >= 12.0 && seconds < 13.0) keys.insert(SD::key_A);
