@@ -7,6 +7,7 @@
 #include "core/System.h"
 #include "engine/Component.h"
 #include "engine/RegistrationArray.h"
+#include "platform/TestProbe.h"
 
 namespace SD {
 
@@ -40,9 +41,10 @@ public:
 
     void RegisterUpdateComponent(IUpdateComponent* component);
     void UnregisterUpdateComponent(IUpdateComponent* component);
-    ComponentList& GetUpdateList() { return updateList_; }
 
 private:
+    friend struct platform::TestProbe<ComponentManager_>;
+
     static uint32_t& UpdateIndexOf(IUpdateComponent* const& component);
     static uint32_t& FixedIndexOf(IUpdateComponent* const& component);
 

@@ -79,7 +79,6 @@ public:
     SuperialValue* GetBlueprint(const char* name);
     bool UpdateBlueprint(const char* name);
     void RebuildFastBlueprintLookupMap();
-    bool IsFastBlueprintLookupEnabled() const { return fastLookup_; }
     // Adds every file the manifest lists, in order. With `names` and `nameFlag` each entry
     // becomes the last blueprint name of the most recent file added.
     void LoadObjectManifest(const std::string& path, std::vector<std::string>* names = nullptr, bool nameFlag = false);
@@ -89,13 +88,10 @@ public:
     GameObject* ReadObjectHierarchy(Data::IDataStream& stream, GameObject* parent);
     void WriteObjectText(GameObject* object, Data::IDataStream& stream);
 
-    const std::string& GetObjectPath() const { return objectPath_; }
-    const std::string& GetObjectInFormat() const { return objectInFormat_; }
     const std::string& GetObjectOutFormat() const { return objectOutFormat_; }
     const std::string& GetObjectManifest() const { return objectManifest_; }
     void SetObjectPath(const std::string& path) { objectPath_ = path; }
     void SetObjectInFormat(const std::string& format) { objectInFormat_ = format; }
-    void SetObjectOutFormat(const std::string& format) { objectOutFormat_ = format; }
     void SetObjectManifest(const std::string& path) { objectManifest_ = path; }
 
 private:

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/TestProbe.h"
+
 namespace SD {
 
 class LevelLayer;
@@ -33,10 +35,11 @@ public:
     // Destroys the objects and deletes the layers.
     void Unload();
 
-    const std::vector<std::unique_ptr<LevelLayer>>& GetLayers() const { return layers_; }
     const std::string& GetPath() const { return path_; }
 
 private:
+    friend struct platform::TestProbe<LevelLayerFile>;
+
     std::vector<std::unique_ptr<LevelLayer>> layers_;
     std::string path_;
 };

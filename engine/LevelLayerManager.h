@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/System.h"
+#include "platform/TestProbe.h"
 
 namespace SD {
 
@@ -30,9 +31,10 @@ public:
     static LevelLayerFile* LoadLayerFile(const std::string& path);
 
     bool GetSupportAddingComponentsFromLevelFile() const { return supportAddingComponents_; }
-    const std::vector<std::unique_ptr<LevelLayerFile>>& GetFiles() const { return files_; }
 
 private:
+    friend struct platform::TestProbe<LevelLayerManager>;
+
     bool supportAddingComponents_ = true;
     std::vector<std::unique_ptr<LevelLayerFile>> files_;
 };

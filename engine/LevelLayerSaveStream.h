@@ -8,6 +8,7 @@
 #include "engine/IStream.h"
 #include "engine/StreamOverrides.h"
 #include "engine/SuperialStreamValues.h"
+#include "platform/TestProbe.h"
 
 namespace SD {
 
@@ -26,10 +27,9 @@ public:
     void EndGroup(const char* label, const char* tag, unsigned typeCode) override;
     SD_ISTREAM_FORWARD_ALL
 
-    // The blueprint node matching the current output node, or null.
-    SuperialValue* BlueprintCounterpart() const { return counterpart_; }
-
 private:
+    friend struct platform::TestProbe<LevelLayerSaveStream>;
+
     struct State {
         SuperialValue* output;
         SuperialValue* counterpart;

@@ -3,6 +3,7 @@
 // ActiveLuaGameObjects holds their object handles ("objects") and walks them ("update").
 #include "core/System.h"
 #include "engine/Component.h"
+#include "platform/TestProbe.h"
 
 namespace SD {
 
@@ -24,9 +25,10 @@ public:
 
     void AddActiveObject(LuaLogic* logic);
     void RemoveActiveObject(LuaLogic* logic);
-    const ComponentList& GetActiveObjects() const { return active_; }
 
 private:
+    friend struct platform::TestProbe<LuaComponentManager>;
+
     LuaState* host_;
     ComponentList active_;
 };

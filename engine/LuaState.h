@@ -25,7 +25,6 @@ public:
     // Section "Global", key "LuaFilePath" (default "LuaScripts"); the folder ends in "/".
     void ReadConfig(ConfigFile& config);
     void SetFolder(const std::string& folder) { folder_ = folder; }
-    const std::string& GetFolder() const { return folder_; }
     lua_State* GetState() const { return L; }
 
     // Loads folder + name and runs it; false (logged, stack printed) on a load or run error.

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "engine/SuperialType.h"
+#include "platform/TestProbe.h"
 
 namespace SD {
 
@@ -27,10 +28,8 @@ public:
     SuperialValue* Previous() const { return previous_; }
     SuperialValue* Parent() const { return parent_; }
     SuperialValue* FirstChild() const { return firstChild_; }
-    SuperialValue* LastChild() const { return lastChild_; }
     SuperialValue* FirstAttribute() const { return firstAttribute_; }
     SuperialValue* LastAttribute() const { return lastAttribute_; }
-    SuperialDataMap* Owner() const { return owner_; }
 
     unsigned Type() const { return type_; }
     bool IsContainer() const { return IsContainerType(type_); }
@@ -143,6 +142,7 @@ public:
 private:
     friend class SuperialDataMap;
     friend struct SuperialXml;
+    friend struct platform::TestProbe<SuperialValue>;
 
     static SuperialValue* NewNode(SuperialValue* parent, SuperialDataMap* owner, bool isAttribute, unsigned code);
     static void FreeTree(SuperialValue* node);

@@ -11,6 +11,7 @@
 #include "core/Vector.h"
 #include "engine/Component.h"
 #include "engine/TransformState.h"
+#include "platform/TestProbe.h"
 
 namespace SD {
 
@@ -96,7 +97,6 @@ public:
     void SetRotateZ(float angle);
 
     void SetInvalid(bool invalid) { state_->invalid = invalid; }
-    bool IsInvalid() const { return state_->invalid; }
     Transform* GetParent() const { return state_->parent; }
     // A transform-level parent, separate from the object tree.
     void SetParent(Transform* parent) {
@@ -108,9 +108,6 @@ public:
     void TranslateLocal(const Vec3& v);
     void SetPrevPos(const Vec3& p);
     const Vec3& GetPrevPos() const { return state_->previousPosition; }
-    const Vec3& GetPosDelta() const { return state_->positionDelta; }
-    const Vec3& GetAngularDelta() const { return state_->angularDelta; }
-    const Vec3& GetPrevAngularDelta() const { return state_->previousAngularDelta; }
     // (position - previous position) / the core's frame time; zero for a frame time near 0.
     Vec3 GetFakeVel() const;
     // The world position: the parent object's world position plus its orientation times the
@@ -132,10 +129,8 @@ public:
     void Rotate(float angle, const Vec3& axis, const Vec3& pivot);
     void LookAt(const Vec3& target);
     void OrthogonalizeOrient();
-    uint32_t GetChangeCount() const { return state_->changeCount; }
 
     const Mtx44& GetGlobalMatrix() const { return state_->globalMatrix; }
-    const Mtx44& GetPrevGlobalMatrix() const { return state_->previousGlobalMatrix; }
     void UpdateGlobalMatrix();
     // Re-orthonormalises after enough change, rebuilds the world matrix and takes over the
     // rotation accumulated since the last refresh.
@@ -150,6 +145,7 @@ public:
 private:
     friend class GameObject;
     friend class Transformer_;
+    friend struct platform::TestProbe<Transform>;
 
     // Makes the transformer work out again how to treat this transform; called whenever the
     // owner's place in the object tree may have changed.

@@ -6,6 +6,7 @@
 #include "core/System.h"
 #include "engine/Component.h"
 #include "engine/RegistrationArray.h"
+#include "platform/TestProbe.h"
 
 namespace SD {
 
@@ -24,9 +25,10 @@ public:
 
     void RegisterTransform(Transform* transform);
     void UnregisterTransform(Transform* transform);
-    ComponentList& GetTransformList() { return transforms_; }
 
 private:
+    friend struct platform::TestProbe<Transformer_>;
+
     // Each entry carries the transform's record, so that the frame's pass reads the records one
     // after another and leaves the objects alone.
     struct Entry {

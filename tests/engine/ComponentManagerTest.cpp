@@ -7,8 +7,11 @@
 
 #include "EngineTestSupport.h"
 #include "support/PlayStateDouble.h"
+#include "tests/engine/ComponentListProbes.h"
 
 namespace {
+
+using ManagerProbe = platform::TestProbe<SD::ComponentManager_>;
 
 using enginetest::EngineFixture;
 using enginetest::Journal;
@@ -90,7 +93,7 @@ TEST_F(ComponentManagerTest, ComponentsAddedOrRemovedDuringTheWalk) {
     components.Update(0.0f);
     EXPECT_EQ(Journal(), (std::vector<std::string>{"first:update", "spawner:update", "late:update"}));
     EXPECT_FALSE(spawner.IsRegistered());
-    EXPECT_EQ(components.GetUpdateList().Size(), 2u);
+    EXPECT_EQ(ManagerProbe::UpdateList(components).Size(), 2u);
 }
 
 // Puts components to sleep from its update, then wakes others; either list may hold itself.
@@ -147,7 +150,7 @@ TEST_F(ComponentManagerTest, ChangesDuringTheWalkKeepTheRestOfTheFrame) {
         EXPECT_EQ(Journal(), Updates(c.secondFrame));
         switcher.Sleep();
         factory.DestroyAllGameObjects();
-        EXPECT_TRUE(components.GetUpdateList().Empty());
+        EXPECT_TRUE(ManagerProbe::UpdateList(components).Empty());
     }
 }
 
@@ -165,7 +168,7 @@ TEST_F(ComponentManagerTest, LeavingAndReturningBetweenFramesKeepsTheOrder) {
     movers[14]->Sleep();
     components.Update(0.0f);
     EXPECT_EQ(Journal(), Updates("ijklnpd"));
-    EXPECT_EQ(components.GetUpdateList().Size(), 7u);
+    EXPECT_EQ(ManagerProbe::UpdateList(components).Size(), 7u);
 }
 
 // Destroys other components from its update.
@@ -204,7 +207,7 @@ TEST_F(ComponentManagerTest, ComponentsDestroyedAheadOfTheWalkAreSkipped) {
                 expected.push_back(std::string(1, static_cast<char>('a' + i)) + ":update");
         EXPECT_EQ(Journal(), expected);
         factory.DestroyAllGameObjects();
-        EXPECT_TRUE(components.GetUpdateList().Empty());
+        EXPECT_TRUE(ManagerProbe::UpdateList(components).Empty());
     }
 }
 
@@ -212,7 +215,7 @@ TEST_F(ComponentManagerTest, ForEachComponentWalksARangeOfTheList) {
     AddMover("a");
     Mover* b = AddMover("b");
     AddMover("c");
-    SD::ComponentList& list = components.GetUpdateList();
+    SD::ComponentList& list = ManagerProbe::UpdateList(components);
     SD::ForEachComponentWithTime(list.First(), b, &Mover::VUpdate, 0.0f);
     SD::ForEachComponent(b, nullptr, &Mover::VOnDevPauseEnter);
     EXPECT_EQ(Journal(), (std::vector<std::string>{"a:update", "b:enter", "c:enter"}));

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "core/ConfigFile.h"
 #include "core/MessageSystem.h"
 #include "core/SharedString.h"
 #include "engine/ChangeActiveState.h"
@@ -20,6 +21,7 @@
 #include "engine/PlayStateQuery.h"
 #include "engine/Transformer.h"
 #include "engine/UpdateComponent.h"
+#include "support/TempTree.h"
 
 namespace enginetest {
 
@@ -89,5 +91,14 @@ protected:
     SD::Transformer_ transformer;
     SD::Factory_ factory;
 };
+
+// Blueprint files read and written as xml, set through the factory's configuration the way the
+// game sets it.
+inline void UseXmlObjects(SD::Factory_& factory, const qvtest::TempTree& tree) {
+    tree.Write("Assets/Config/xml-objects.ini", "[Factory]\nObjectInFormat=xml\nObjectOutFormat=xml\n");
+    SD::ConfigFile config(tree.Path("Assets/Config/xml-objects.ini"));
+    config.SetSection("Factory");
+    factory.ReadConfig(config);
+}
 
 }  // namespace enginetest

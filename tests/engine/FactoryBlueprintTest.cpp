@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <fstream>
 
 #include "EngineTestSupport.h"
 #include "core/ConfigFile.h"
@@ -63,8 +64,7 @@ std::string Child(const std::string& blueprint, const std::string& overrides = "
 class BlueprintTest : public EngineFixture {
 protected:
     BlueprintTest() {
-        factory.SetObjectInFormat("xml");
-        factory.SetObjectOutFormat("xml");
+        enginetest::UseXmlObjects(factory, tree);
         tree.Write("Assets/Objects/vehicles.xml",
                    BlueprintFileText(Blueprint("Car", TransformXml(1, 2, 3) + kMoverXml) +
                                      Blueprint("Wheel", TagXml("round")) + Blueprint("Vehicles/Van", TagXml("van")) +
@@ -196,7 +196,6 @@ TEST_F(BlueprintTest, DuplicateNamesResolveToTheFirstFileUnlessTheFastMapIsOn) {
     EXPECT_EQ(static_cast<Tag*>(dup->GetComponent(kTagID))->text, "first");
     // Adding a file switches the fast map off.
     factory.AddBlueprint("../Assets/Objects/more.xml");
-    EXPECT_FALSE(factory.IsFastBlueprintLookupEnabled());
     EXPECT_NE(Log().find("Fast blueprint lookup is no longer available!"), std::string::npos);
     EXPECT_EQ(text(factory.GetBlueprint("Dup")), "first");
 }
@@ -356,10 +355,12 @@ TEST(FactoryStartUp, ConfigurationChoosesFormatsAndTheManifestLoadsAtInitialize)
     SD::ConfigFile config("../Assets/Config/config.ini");
     config.SetSection("Factory");
     factory.ReadConfig(config);
-    EXPECT_EQ(factory.GetObjectPath(), "../Assets/Objects");
-    EXPECT_EQ(factory.GetObjectInFormat(), "xml");
     factory.Initialize();
-    EXPECT_NE(factory.CreateObject("Thing", nullptr), nullptr);
+    SD::GameObject* thing = factory.CreateObject("Thing", nullptr);
+    ASSERT_NE(thing, nullptr);
+    // Saved under the default object folder in the configured format.
+    ASSERT_TRUE(factory.SaveObject(thing, "Saved"));
+    EXPECT_TRUE(std::ifstream(tree.Path("Assets/Objects/Saved.xml")).good());
     factory.Shutdown();
     EXPECT_EQ(factory.GetBlueprint("Thing"), nullptr);
     EXPECT_EQ(factory.GetPool().GetLiveCount(), 0u);

@@ -3,8 +3,13 @@
 
 #include "EngineTestSupport.h"
 #include "support/PlayStateDouble.h"
+#include "tests/engine/ComponentListProbes.h"
+#include "tests/engine/TransformProbes.h"
 
 namespace {
+
+using ManagerProbe = platform::TestProbe<SD::ComponentManager_>;
+using TransformerProbe = platform::TestProbe<SD::Transformer_>;
 
 using enginetest::EngineFixture;
 using enginetest::Journal;
@@ -45,13 +50,13 @@ TEST_F(GameObjectTest, InitializeRegistersComponentsAndTransform) {
     object->AddComponent(kTagID);
     object->Initialize(false);
     EXPECT_EQ(object->GetState(), SD::GameObject::kInitialized);
-    EXPECT_EQ(components.GetUpdateList().Size(), 1u);
-    EXPECT_EQ(transformer.GetTransformList().Size(), 1u);
+    EXPECT_EQ(ManagerProbe::UpdateList(components).Size(), 1u);
+    EXPECT_EQ(TransformerProbe::Transforms(transformer).Size(), 1u);
     EXPECT_EQ(object->GetComponent(kMoverID)->GetOwner(), object);
     EXPECT_EQ(Journal(), std::vector<std::string>{"Tag:register"});
     // A second Initialize does nothing.
     object->Initialize(false);
-    EXPECT_EQ(components.GetUpdateList().Size(), 1u);
+    EXPECT_EQ(ManagerProbe::UpdateList(components).Size(), 1u);
 }
 
 TEST_F(GameObjectTest, AttachingAChildMovesItFromItsFormerParent) {
@@ -110,7 +115,7 @@ TEST_F(GameObjectTest, SleepDuringInitializeHappensAtItsEnd) {
     EXPECT_TRUE(during->IsAsleep());
     EXPECT_FALSE(during->GetComponent(kMoverID)->IsRegistered());
     EXPECT_FALSE(during->GetTransform().IsRegistered());
-    EXPECT_EQ(components.GetUpdateList().Size(), 1u);
+    EXPECT_EQ(ManagerProbe::UpdateList(components).Size(), 1u);
 }
 
 TEST_F(GameObjectTest, SleepGoesChildrenFirstAndAwakeParentFirst) {
@@ -120,12 +125,12 @@ TEST_F(GameObjectTest, SleepGoesChildrenFirstAndAwakeParentFirst) {
     static_cast<Mover*>(parent->AddComponent(kMoverID))->label = "parent";
     static_cast<Mover*>(child->AddComponent(kMoverID))->label = "child";
     parent->Initialize(false);
-    ASSERT_EQ(components.GetUpdateList().Size(), 2u);
+    ASSERT_EQ(ManagerProbe::UpdateList(components).Size(), 2u);
 
     // The update list shows the order of unregistration and registration.
     parent->Sleep();
     EXPECT_TRUE(child->IsAsleep());
-    EXPECT_EQ(components.GetUpdateList().Size(), 0u);
+    EXPECT_EQ(ManagerProbe::UpdateList(components).Size(), 0u);
     parent->Awake();
     EXPECT_FALSE(child->IsAsleep());
     components.Update(0.0f);

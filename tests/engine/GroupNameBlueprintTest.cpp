@@ -25,8 +25,7 @@ protected:
     GroupNameBlueprintTest() {
         factory.RegisterComponentCreator("Group", SD::CID_Group, new SD::ComponentCreator<SD::Group>);
         factory.RegisterComponentCreator("Name", SD::kNameID, new SD::ComponentCreator<Name>);
-        factory.SetObjectInFormat("xml");
-        factory.SetObjectOutFormat("xml");
+        enginetest::UseXmlObjects(factory, tree);
         tree.Write("Assets/Objects/things.xml",
                    "<?xml version=\"1.0\" ?>\n<GameObjectBlueprints>\n" +
                        Blueprint("Lantern", Header("Group") + "<String name=\"Group Name\">Lanterns</String></Group>" +

@@ -15,8 +15,11 @@
 #include "platform/os/Dialogs.h"
 #include "support/CapturedLog.h"
 #include "support/TempTree.h"
+#include "tests/engine/LevelLayerProbes.h"
 
 namespace {
+
+const auto& LayersOf(const SD::LevelLayerFile& file) { return platform::TestProbe<SD::LevelLayerFile>::Layers(file); }
 
 using enginetest::kMoverID;
 using enginetest::kTagID;
@@ -97,10 +100,10 @@ protected:
 TEST_F(LevelLayerTest, LayersCreateTheirObjectsWithTheLevelsValues) {
     SD::LevelLayerFile* file = SD::LevelLayerManager::LoadLayerFile("../Assets/Levels/Town/objects.xml");
     ASSERT_NE(file, nullptr);
-    ASSERT_EQ(file->GetLayers().size(), 3u);
-    EXPECT_EQ(file->GetLayers()[0]->GetName(), "Ground");
-    EXPECT_EQ(file->GetLayers()[1]->GetName(), "Sky");
-    EXPECT_EQ(file->GetLayers()[2]->GetOwner(), file);
+    ASSERT_EQ(LayersOf(*file).size(), 3u);
+    EXPECT_EQ(LayersOf(*file)[0]->GetName(), "Ground");
+    EXPECT_EQ(LayersOf(*file)[1]->GetName(), "Sky");
+    EXPECT_EQ(LayersOf(*file)[2]->GetOwner(), file);
     EXPECT_TRUE(file->FindLayer("Empty")->GetObjects().empty());
 
     ASSERT_EQ(file->FindLayer("Ground")->GetObjects().size(), 2u);
@@ -151,7 +154,7 @@ TEST_F(LevelLayerTest, AddingComponentsFromTheLevelFileFollowsTheConfiguration) 
         EXPECT_EQ(sign->GetComponent(kMoverID) != nullptr, c.added) << c.ini;
         EXPECT_NE(sign->GetComponent(kTagID), nullptr);
     }
-    EXPECT_EQ(manager.GetFiles().size(), std::size(cases));
+    EXPECT_EQ(platform::TestProbe<SD::LevelLayerManager>::Files(manager).size(), std::size(cases));
 }
 
 TEST_F(LevelLayerTest, SavedFileReloadsToTheSameObjects) {
@@ -174,7 +177,7 @@ TEST_F(LevelLayerTest, SavedFileReloadsToTheSameObjects) {
     EXPECT_EQ(factory.GetPool().GetLiveCount(), 0u);
     SD::LevelLayerFile* reloaded = SD::LevelLayerManager::LoadLayerFile("../Assets/Levels/Town/saved.xml");
     ASSERT_NE(reloaded, nullptr);
-    ASSERT_EQ(reloaded->GetLayers().size(), 3u);
+    ASSERT_EQ(LayersOf(*reloaded).size(), 3u);
     EXPECT_EQ(reloaded->FindLayer("Ground")->GetObjects().size(), 1u);
     EXPECT_TRUE(reloaded->FindLayer("Empty")->GetObjects().empty());
     SD::GameObject* again = ObjectOf(reloaded, "Ground", 0);
@@ -247,7 +250,7 @@ TEST_F(LevelLayerTest, AVersionTheComponentDoesNotReadIsToldByTheLevelFile) {
 TEST_F(LevelLayerTest, PathsWithBackslashesLoadAndSave) {
     SD::LevelLayerFile* file = SD::LevelLayerManager::LoadLayerFile("..\\Assets\\Levels\\Town\\objects.xml");
     ASSERT_NE(file, nullptr);
-    EXPECT_EQ(file->GetLayers().size(), 3u);
+    EXPECT_EQ(LayersOf(*file).size(), 3u);
     ASSERT_TRUE(file->SaveAs("..\\Assets\\Levels\\Town\\copy.xml"));
     EXPECT_TRUE(tree.Exists("Assets/Levels/Town/copy.xml"));
     EXPECT_NE(SD::LevelLayerManager::LoadLayerFile("../Assets/Levels/Town/copy.xml"), nullptr);
@@ -283,7 +286,7 @@ TEST_F(LevelLayerTest, MalformedFilesAreReportedAndNothingElseIsLost) {
             << c.name;
     }
     EXPECT_EQ(SD::LevelLayerManager::LoadLayerFile("../Assets/Levels/Bad/missing.xml"), nullptr);
-    EXPECT_EQ(manager.GetFiles().size(), 1u);
+    EXPECT_EQ(platform::TestProbe<SD::LevelLayerManager>::Files(manager).size(), 1u);
     EXPECT_EQ(factory.GetPool().GetLiveCount(), alive);
 
     // Odd elements inside a layer: a scalar without a blueprint and an unknown component.
@@ -292,7 +295,7 @@ TEST_F(LevelLayerTest, MalformedFilesAreReportedAndNothingElseIsLost) {
                    "<Unrelated/></LevelLayers>");
     SD::LevelLayerFile* odd = SD::LevelLayerManager::LoadLayerFile("../Assets/Levels/Bad/odd.xml");
     ASSERT_NE(odd, nullptr);
-    ASSERT_EQ(odd->GetLayers().size(), 1u);
+    ASSERT_EQ(LayersOf(*odd).size(), 1u);
     EXPECT_EQ(odd->FindLayer("Odd")->GetObjects().size(), 1u);
     EXPECT_EQ(platform::RecordedMessageBoxes().size(), 2u);  // the town's and the scalar's
 
@@ -321,13 +324,13 @@ TEST_F(LevelLayerTest, LoadingAgainCreatesOnlyTheLayersThatAreNew) {
     tree.Write("Assets/Levels/Town/more.xml", "<LevelLayers>" + Layer("Sky", Object("Car", "")) +
                                                   Layer("Water", Object("Car", "")) + "</LevelLayers>");
     ASSERT_TRUE(file.LoadFromFile("../Assets/Levels/Town/more.xml"));
-    ASSERT_EQ(file.GetLayers().size(), 4u);
-    EXPECT_EQ(file.GetLayers()[3]->GetName(), "Water");
+    ASSERT_EQ(LayersOf(file).size(), 4u);
+    EXPECT_EQ(LayersOf(file)[3]->GetName(), "Water");
     EXPECT_EQ(factory.GetPool().GetLiveCount(), alive + 1);
     file.CreateNonexistentLayersFromDataMap(nullptr);
     EXPECT_NE(Log().find("Did you forget to load a level file first?"), std::string::npos);
     file.Unload();
-    EXPECT_TRUE(file.GetLayers().empty());
+    EXPECT_TRUE(LayersOf(file).empty());
     factory.Update(0.0f);
     EXPECT_EQ(factory.GetPool().GetLiveCount(), 0u);
 }

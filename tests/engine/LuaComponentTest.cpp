@@ -14,6 +14,7 @@
 #include "engine/TextFileDataStream.h"
 #include "support/CapturedLog.h"
 #include "support/TempTree.h"
+#include "tests/engine/ComponentListProbes.h"
 
 namespace {
 
@@ -139,14 +140,14 @@ TEST_F(LuaComponentTest, LogicIsUpdatedThroughTheActiveObjectTable) {
     SD::GameObject* object = Create("Logic");
     ASSERT_NE(object, nullptr);
     EXPECT_EQ(lua.Number("logicInits"), 1);
-    EXPECT_EQ(manager.GetActiveObjects().Size(), 1u);
+    EXPECT_EQ(platform::TestProbe<SD::LuaComponentManager>::ActiveObjects(manager).Size(), 1u);
     EXPECT_EQ(Frames(2, 0.25f), "");
     EXPECT_EQ(lua.Number("logicFrames"), 2);
     EXPECT_EQ(object->GetTransform().GetPosY(), 0.25f);
 
     object->Destroy();
     factory.Update(0.0f);
-    EXPECT_EQ(manager.GetActiveObjects().Size(), 0u);
+    EXPECT_EQ(platform::TestProbe<SD::LuaComponentManager>::ActiveObjects(manager).Size(), 0u);
     EXPECT_EQ(Frames(1, 0.25f), "");
     EXPECT_EQ(lua.Number("logicFrames"), 2);
     ASSERT_TRUE(

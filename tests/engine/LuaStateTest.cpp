@@ -311,15 +311,26 @@ TEST_F(LuaFileTest, ExecuteStringReportsErrors) {
     EXPECT_EQ(lua_gettop(lua.host.L), 0);
 }
 
-TEST(LuaConfigTest, FolderFromConfigurationEndsInSlash) {
+// Scripts are found in the configured folder, the path given without its closing slash.
+TEST(LuaConfigTest, ScriptsRunFromTheConfiguredFolder) {
     qvtest::TempTree tree;
+    tree.Write("bin/LuaScripts/where.lua", "where = 'default'");
+    tree.Write("Assets/Scripts/where.lua", "where = 'configured'");
     SD::LuaState host(luaL_newstate());
+    const auto where = [&] {
+        lua_getglobal(host.GetState(), "where");
+        const std::string value = lua_tostring(host.GetState(), -1);
+        lua_pop(host.GetState(), 1);
+        return value;
+    };
     SD::ConfigFile config;
     host.ReadConfig(config);
-    EXPECT_EQ(host.GetFolder(), "LuaScripts/");
+    ASSERT_TRUE(host.executeFile("where.lua"));
+    EXPECT_EQ(where(), "default");
     tree.Write("Assets/Config/config.ini", "[Global]\nLuaFilePath=../Assets/Scripts\n");
     host.ReadConfig(config);
-    EXPECT_EQ(host.GetFolder(), "../Assets/Scripts/");
+    ASSERT_TRUE(host.executeFile("where.lua"));
+    EXPECT_EQ(where(), "configured");
 }
 
 // The game's configuration and scripts write paths with backslashes.

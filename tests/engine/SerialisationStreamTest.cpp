@@ -9,6 +9,7 @@
 #include "engine/SuperialOutStream.h"
 #include "engine/SuperialUpdateStream.h"
 #include "engine/SuperialValue.h"
+#include "tests/engine/LevelLayerProbes.h"
 
 namespace {
 
@@ -237,7 +238,7 @@ TEST(LevelLayerSaveStream, WritesTheHeaderAndEveryFieldWhateverTheBlueprintHolds
     SuperialValue* element = SuperialValue::AppendChildWithTypeName(level.Top(), "TestComponent");
     SD::LevelLayerSaveStream save(element, blueprintNode);
     EXPECT_EQ(save.GetDirection(), SD::IStream::kWrite);
-    EXPECT_EQ(save.BlueprintCounterpart(), blueprintNode);
+    EXPECT_EQ(platform::TestProbe<SD::LevelLayerSaveStream>::BlueprintCounterpart(save), blueprintNode);
     placed.Serialize(save);
     std::string order;
     for (SuperialValue* n = element->FirstChild(); n; n = n->Next()) order += n->Name() + " ";

@@ -6,8 +6,11 @@
 
 #include "engine/SuperialDataMap.h"
 #include "engine/SuperialValue.h"
+#include "tests/engine/SuperialValueProbe.h"
 
 namespace {
+
+using NodeProbe = platform::TestProbe<SD::SuperialValue>;
 
 using SD::SuperialValue;
 
@@ -148,7 +151,7 @@ TEST(SuperialValue, InsertAndRemoveRules) {
         c.act(root);
         EXPECT_EQ(Names(root.FirstChild()), c.children);
         EXPECT_EQ(Names(root.FirstAttribute()), c.attributes);
-        ExpectLinked(root.FirstChild(), root.LastChild());
+        ExpectLinked(root.FirstChild(), NodeProbe::LastChild(root));
         ExpectLinked(root.FirstAttribute(), root.LastAttribute());
         for (const SuperialValue* n = root.FirstChild(); n; n = n->Next()) EXPECT_EQ(n->Parent(), &root);
     }
@@ -209,7 +212,7 @@ TEST(SuperialValue, LookupsAndAttributeReaders) {
     Named(SuperialValue::AppendChild(&root, 6), "Other")->SetTag("Integer");
     EXPECT_EQ(SuperialValue::FindByName(nullptr, "x"), nullptr);
     EXPECT_EQ(SuperialValue::FindChildByName(&root, "blueprint"), nullptr);
-    EXPECT_EQ(SuperialValue::FindChildByName(&root, "Other"), root.LastChild());
+    EXPECT_EQ(SuperialValue::FindChildByName(&root, "Other"), NodeProbe::LastChild(root));
     EXPECT_EQ(SuperialValue::FindChildByTag(&root, "Float"), root.FirstChild());
 
     SuperialValue::AddFloatAttribute(&root, "f", 0.25);
@@ -311,11 +314,11 @@ TEST(SuperialValue, ACopyAppendedElsewhereIsWholeAndIndependent) {
     SuperialValue* copy = SuperialValue::AppendCopy(parent, *source->Top());
     ASSERT_NE(copy, nullptr);
     EXPECT_EQ(copy->Parent(), parent);
-    EXPECT_EQ(copy->Owner(), &target);
+    EXPECT_EQ(NodeProbe::Owner(*copy), &target);
     EXPECT_TRUE(SuperialValue::SameContent(copy, source->Top()));
     SuperialValue* components = SuperialValue::FindChildByTag(copy, "Components");
     ASSERT_NE(components, nullptr);
-    EXPECT_EQ(components->Owner(), &target);
+    EXPECT_EQ(NodeProbe::Owner(*components), &target);
     EXPECT_EQ(SuperialValue::FindChildByName(components, "s")->GetText(), "a < b");
 
     SuperialValue::FindChildByName(components, "x")->SetFloat(9.0);
@@ -329,10 +332,10 @@ TEST(SuperialDataMap, TopLevelListIsKeptByTheMap) {
     SD::SuperialDataMap map;
     SuperialValue* first = map.Top();
     ASSERT_NE(first, nullptr);
-    EXPECT_EQ(first->Owner(), &map);
+    EXPECT_EQ(NodeProbe::Owner(*first), &map);
     EXPECT_EQ(first->Name(), "(Unnamed)");
     SuperialValue* second = SuperialValue::InsertAfter(first, SD::kSuperialSameType);
-    EXPECT_EQ(second->Owner(), &map);
+    EXPECT_EQ(NodeProbe::Owner(*second), &map);
     SuperialValue::Remove(first);
     EXPECT_EQ(map.Top(), second);
     SuperialValue::Destroy(second);

@@ -8,6 +8,7 @@
 #include "engine/SuperialDataMap.h"
 #include "engine/SuperialValue.h"
 #include "support/ExpectNear.h"
+#include "tests/engine/TransformProbes.h"
 
 namespace {
 
@@ -15,31 +16,33 @@ using qvtest::ExpectNear;
 constexpr float kTolerance = 1e-5f;
 
 using enginetest::EngineFixture;
+using enginetest::RecordOf;
+using TransformerProbe = platform::TestProbe<SD::Transformer_>;
 
 TEST(Transform, FreshTransformAndRotationBookkeeping) {
     SD::Transform t;
     EXPECT_EQ(t.GetScale(), SD::Vec3(1, 1, 1));
     EXPECT_EQ(t.GetOrient(), SD::Mtx33::Identity());
-    EXPECT_TRUE(t.IsInvalid());
+    EXPECT_TRUE(RecordOf(t).invalid);
     EXPECT_EQ(t.GetGlobalMatrix(), SD::Mtx44::Zero());
 
     // Setting the same angle twice rotates once.
     t.SetRotateZ(0.5f);
     t.SetRotateZ(0.5f);
     ExpectNear(t.GetRight(), SD::Vec3(std::cos(0.5f), std::sin(0.5f), 0), kTolerance);
-    EXPECT_EQ(t.GetChangeCount(), 2u);
+    EXPECT_EQ(RecordOf(t).changeCount, 2u);
 
     // A target straight above gives the right axis (1, 0, 0).
     t.LookAt(SD::Vec3(0, 0, 10));
     ExpectNear(t.GetRight(), SD::Vec3(1, 0, 0), kTolerance);
     ExpectNear(t.GetDir(), SD::Vec3(0, 0, -1), kTolerance);
-    EXPECT_EQ(t.GetChangeCount(), 0u);
+    EXPECT_EQ(RecordOf(t).changeCount, 0u);
 
     // More than 8192 units of change re-orthonormalise at the next refresh.
     for (int i = 0; i < 8193; ++i) t.RotateLocalXRad(0.001f);
-    EXPECT_EQ(t.GetChangeCount(), 8193u);
+    EXPECT_EQ(RecordOf(t).changeCount, 8193u);
     t.Refresh();
-    EXPECT_EQ(t.GetChangeCount(), 0u);
+    EXPECT_EQ(RecordOf(t).changeCount, 0u);
     EXPECT_NEAR(t.GetUp().Length(), 1.0f, 1e-6f);
 }
 
@@ -50,11 +53,11 @@ TEST(Transform, RotationsAboutAPivotAndTheAccumulatedRotation) {
     ExpectNear(t.GetLocalPos(), SD::Vec3(1, 1, 0), kTolerance);
     ExpectNear(t.GetRight(), SD::Vec3(0, 1, 0), kTolerance);
     t.Rotate(0.25f, SD::Vec3(0, 1, 0));
-    EXPECT_EQ(t.GetChangeCount(), 11u);
-    ExpectNear(t.GetAngularDelta(), SD::Vec3(0, 0.25f, static_cast<float>(M_PI / 2)), kTolerance);
+    EXPECT_EQ(RecordOf(t).changeCount, 11u);
+    ExpectNear(RecordOf(t).angularDelta, SD::Vec3(0, 0.25f, static_cast<float>(M_PI / 2)), kTolerance);
     t.Refresh();
-    ExpectNear(t.GetPrevAngularDelta(), SD::Vec3(0, 0.25f, static_cast<float>(M_PI / 2)), kTolerance);
-    ExpectNear(t.GetAngularDelta(), SD::Vec3(), kTolerance);
+    ExpectNear(RecordOf(t).previousAngularDelta, SD::Vec3(0, 0.25f, static_cast<float>(M_PI / 2)), kTolerance);
+    ExpectNear(RecordOf(t).angularDelta, SD::Vec3(), kTolerance);
 }
 
 // A turn about one of the object's own axes comes after its orientation, and the frame's
@@ -73,13 +76,13 @@ TEST(Transform, LocalTurnsFollowTheObjectsOwnAxes) {
         SCOPED_TRACE(c.axis);
         SD::Transform t;
         t.SetOrient(start);
-        const uint32_t changes = t.GetChangeCount();
+        const uint32_t changes = RecordOf(t).changeCount;
         (t.*c.turn)(0.4f);
-        ExpectNear(t.GetAngularDelta(), start.GetColumn(c.axis) * 0.4f, kTolerance);
+        ExpectNear(RecordOf(t).angularDelta, start.GetColumn(c.axis) * 0.4f, kTolerance);
         const SD::Mtx33 expected = start * c.rotation(0.4f);
         for (int k = 0; k < 3; ++k) ExpectNear(t.GetOrient().GetColumn(k), expected.GetColumn(k), kTolerance);
-        EXPECT_EQ(t.GetChangeCount(), changes + 1);
-        EXPECT_TRUE(t.IsInvalid());
+        EXPECT_EQ(RecordOf(t).changeCount, changes + 1);
+        EXPECT_TRUE(RecordOf(t).invalid);
     }
 }
 
@@ -91,7 +94,7 @@ TEST(Transform, FakeVelocityUsesTheCoresFrameTime) {
     ExpectNear(t.GetFakeVel(), SD::Vec3(1, 2, 3) * static_cast<float>(1.0 / SD::Core::kDefaultFrameTime), 1e-3f);
     t.SetPrevPos(SD::Vec3(1, 2, 3));
     ExpectNear(t.GetFakeVel(), SD::Vec3(), kTolerance);
-    ExpectNear(t.GetPosDelta(), SD::Vec3(1, 2, 3), kTolerance);
+    ExpectNear(RecordOf(t).positionDelta, SD::Vec3(1, 2, 3), kTolerance);
 }
 
 TEST(Transform, ReflectedAccessorsReachTheFields) {
@@ -113,7 +116,7 @@ TEST(Transform, ReflectedAccessorsReachTheFields) {
     t.SetInvalid(false);
     call("SetPosY", {MFCore::Any(2.5f)});
     EXPECT_EQ(t.GetPosY(), 2.5f);
-    EXPECT_TRUE(t.IsInvalid());
+    EXPECT_TRUE(RecordOf(t).invalid);
     call("SetRotateZ", {MFCore::Any(0.5f)});
     MFCore::BoundFunction* getter = call("GetRotateZ", {});
     EXPECT_EQ(MFCore::Any::Extract<float>(*getter->GetResult()), 0.5f);
@@ -174,14 +177,14 @@ TEST_F(TransformTreeTest, DeepTreeIsRefreshedOnceParentsFirst) {
         chain[i]->Initialize(false);
         if (i + 1 < kDepth) chain[i]->AttachChild(chain[i + 1]);
     }
-    ASSERT_EQ(transformer.GetTransformList().Size(), static_cast<size_t>(kDepth));
+    ASSERT_EQ(TransformerProbe::Transforms(transformer).Size(), static_cast<size_t>(kDepth));
     transformer.Update(0.0f);
     for (int i = 1; i < kDepth; i += 199) {
         const SD::Transform& t = chain[i]->GetTransform();
         // Built on the parent's fresh matrix, and moved once: a second visit would see no motion.
         EXPECT_FLOAT_EQ(t.GetGlobalMatrix().GetColumn3(3).x, static_cast<float>(i + 1)) << i;
-        EXPECT_FLOAT_EQ(t.GetPosDelta().x, static_cast<float>(i + 1)) << i;
-        EXPECT_NE(t.GetPrevGlobalMatrix(), t.GetGlobalMatrix()) << i;
+        EXPECT_FLOAT_EQ(RecordOf(t).positionDelta.x, static_cast<float>(i + 1)) << i;
+        EXPECT_NE(RecordOf(t).previousGlobalMatrix, t.GetGlobalMatrix()) << i;
     }
 }
 
@@ -194,7 +197,9 @@ TEST_F(TransformTreeTest, PassFollowsTheObjectTreeAsItChangesBetweenFrames) {
     c->GetTransform().SetPos(SD::Vec3(100, 0, 0));
     for (SD::GameObject* o : {a, b, c}) o->Initialize(false);
     const auto worldX = [](SD::GameObject* o) { return o->GetTransform().GetGlobalMatrix().GetColumn3(3).x; };
-    const auto previousX = [](SD::GameObject* o) { return o->GetTransform().GetPrevGlobalMatrix().GetColumn3(3).x; };
+    const auto previousX = [](SD::GameObject* o) {
+        return RecordOf(o->GetTransform()).previousGlobalMatrix.GetColumn3(3).x;
+    };
 
     transformer.Update(0.0f);
     EXPECT_FLOAT_EQ(worldX(b), 1.0f);
@@ -218,7 +223,7 @@ TEST_F(TransformTreeTest, PassFollowsTheObjectTreeAsItChangesBetweenFrames) {
     b->GetTransform().SetPos(SD::Vec3(3, 0, 0));
     transformer.Update(0.0f);
     EXPECT_FLOAT_EQ(worldX(b), 3.0f);
-    EXPECT_FLOAT_EQ(b->GetTransform().GetPosDelta().x, 2.0f);
+    EXPECT_FLOAT_EQ(RecordOf(b->GetTransform()).positionDelta.x, 2.0f);
 }
 
 TEST_F(TransformTreeTest, PassKeepsTheRegistrationOrderAsTransformsLeaveAndReturn) {
@@ -258,7 +263,7 @@ TEST_F(TransformTreeTest, PassKeepsTheRegistrationOrderAsTransformsLeaveAndRetur
     transformer.Update(0.0f);
     EXPECT_FLOAT_EQ(worldX(f), 8.0f);
     EXPECT_FLOAT_EQ(worldX(others[8]->GetTransform()), 9.0f);
-    EXPECT_EQ(transformer.GetTransformList().Size(), 9u);
+    EXPECT_EQ(TransformerProbe::Transforms(transformer).Size(), 9u);
 }
 
 TEST_F(TransformTreeTest, EachRefreshKeepsTheMatrixItReplacedAsThePreviousOne) {
@@ -285,7 +290,7 @@ TEST_F(TransformTreeTest, EachRefreshKeepsTheMatrixItReplacedAsThePreviousOne) {
         else
             t.Refresh();
         EXPECT_FLOAT_EQ(t.GetGlobalMatrix().GetColumn3(3).x, step.world) << step.x;
-        EXPECT_FLOAT_EQ(t.GetPrevGlobalMatrix().GetColumn3(3).x, step.previous) << step.x;
+        EXPECT_FLOAT_EQ(RecordOf(t).previousGlobalMatrix.GetColumn3(3).x, step.previous) << step.x;
         EXPECT_FLOAT_EQ(t.GetGlobalMatrix().m[15], 1.0f) << step.x;
     }
     // A frame without the transform leaves both matrices as they are.
@@ -293,7 +298,7 @@ TEST_F(TransformTreeTest, EachRefreshKeepsTheMatrixItReplacedAsThePreviousOne) {
     t.SetPos(SD::Vec3(9, 0, 0));
     transformer.Update(0.0f);
     EXPECT_FLOAT_EQ(t.GetGlobalMatrix().GetColumn3(3).x, 8.0f);
-    EXPECT_FLOAT_EQ(t.GetPrevGlobalMatrix().GetColumn3(3).x, 7.0f);
+    EXPECT_FLOAT_EQ(RecordOf(t).previousGlobalMatrix.GetColumn3(3).x, 7.0f);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "engine/SuperialInStream.h"
 #include "engine/SuperialOutStream.h"
 #include "engine/SuperialValue.h"
+#include "tests/engine/TransformProbes.h"
 
 namespace {
 
@@ -188,7 +189,7 @@ TEST_F(ComponentsTest, BodyIntegrationRules) {
     free->GetTransform().SetInvalid(false);
     body->Integrate(0.5f);
     EXPECT_FLOAT_EQ(free->GetTransform().GetLocalPos().x, 5.0f);
-    EXPECT_TRUE(free->GetTransform().IsInvalid());
+    EXPECT_TRUE(enginetest::RecordOf(free->GetTransform()).invalid);
     EXPECT_EQ(body->GetAcceleration(), SD::Vec3(0, 0, 0));  // the applied gravity cancels gravity
     EXPECT_NEAR(body->GetVelocity().x, 10.0f * std::pow(0.1f, 0.5f), 1e-5f);
 
