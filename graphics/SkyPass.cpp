@@ -25,7 +25,6 @@ void Graphics_::DrawSky(RenderTarget* target) {
     else
         target->Bind();
     if (sky) {
-        sky->SetTechnique("draw_transition_sky");
         SD::Mtx44 world = SD::Mtx44::Identity();
         world(0, 0) = world(1, 1) = world(2, 2) = 100.0f;
         sky->SetMatrix("world", world);
@@ -43,8 +42,11 @@ void Graphics_::DrawSky(RenderTarget* target) {
         const SkyBlend blend = ChooseSkyBlend({season.GetTransition(SD::SeasonTransition::kSpringToSummer),
                                                season.GetTransition(SD::SeasonTransition::kSummerToFall),
                                                season.GetTransition(SD::SeasonTransition::kFallToWinter)});
-        sky->SetTexture("sky_from", textures[blend.from]);
-        sky->SetTexture("sky_to", textures[blend.to]);
+        // Without a transition under way one texture is the whole sky, and a pixel reads only it.
+        const bool transition = blend.mix > 0.0f && blend.mix < 1.0f;
+        sky->SetTechnique(transition ? "draw_transition_sky" : "draw_sky");
+        sky->SetTexture("sky_from", textures[blend.mix < 1.0f ? blend.from : blend.to]);
+        sky->SetTexture("sky_to", transition ? textures[blend.to] : nullptr);
         sky->SetFloat("sky_mix", blend.mix);
         const unsigned passes = sky->Begin();
         DrawMesh(skySphere, sky, passes);

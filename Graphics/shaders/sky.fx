@@ -1,5 +1,5 @@
 # The sky sphere around the viewer: two of the seasons' sky textures mixed, the two that the
-# season's transitions weigh most (the renderer chooses them). The sphere turns with the view but never moves with
+# season's transitions weigh most (the renderer chooses them), or in a season its one texture. The sphere turns with the view but never moves with
 # the eye; it is drawn behind everything, without depth.
 param shared float4x4 view
 param shared float4x4 projection
@@ -40,11 +40,23 @@ void sky_fragment() {
     // Alpha 0 like the background the sky pass clears to.
     qv_target0 = vec4(sky.rgb, 0.0);
 }
+
+// No transition under way: one season's texture is the whole sky.
+void season_sky_fragment() { qv_target0 = vec4(texture(sky_from, sky_uv).rgb, 0.0); }
 #endif
 end
 technique draw_transition_sky
 pass p0
 program sky_vertex sky_fragment
+state ZEnable on
+state ZWriteEnable off
+state ZFunc lessequal
+state AlphaBlendEnable off
+state CullMode none
+state ColorWriteEnable 15
+technique draw_sky
+pass p0
+program sky_vertex season_sky_fragment
 state ZEnable on
 state ZWriteEnable off
 state ZFunc lessequal

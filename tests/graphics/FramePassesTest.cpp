@@ -200,12 +200,11 @@ TEST(FramePasses, SmallSceneDrawsEveryPassInOrder) {
          "begin MultiInstance", "draw x5", "viewport 512,0 512x512", "viewport 1024,0 512x512", "depth 1280x800",
          // The reflection: geometry buffer, materials (lit by the sun themselves: no light pre-pass
          // without point or spot lights), sky.
-         "target 1280x720", "begin MultiInstance", "draw x5", "begin MultiInstance", "draw x5",
-         "begin draw_transition_sky",
+         "target 1280x720", "begin MultiInstance", "draw x5", "begin MultiInstance", "draw x5", "begin draw_sky",
          // The main view: geometry buffer, light pre-pass (one point and one spot volume),
          // materials, the sky behind them, grass depth, grass, reflective, transparent.
          "begin MultiInstance", "draw x5", "begin RenderLightBuffer", "draw x1", "begin RenderLightBuffer", "draw x1",
-         "begin MultiInstance", "draw x5", "begin draw_transition_sky", "draw", "begin GrassGeometry", "draw x3",
+         "begin MultiInstance", "draw x5", "begin draw_sky", "draw", "begin GrassGeometry", "draw x3",
          "begin InstancedGrass", "draw x3",
          // Post-processing: the glow captured at a quarter of the size, its sixteenth, each level
          // blurred in one pass (the quarter's adding the sixteenth's), the depth of field blurred
@@ -336,7 +335,7 @@ TEST(FramePasses, SettingsSwitchStepsOff) {
         f.graphics->Update(0.016f);
         const std::vector<std::string> trace = Trace(f.Frame());
         EXPECT_EQ(Count(trace, "target 1536x512"), c.shadowAtlas) << c.settings;
-        EXPECT_EQ(Count(trace, "begin draw_transition_sky"), c.skies) << c.settings;
+        EXPECT_EQ(Count(trace, "begin draw_sky"), c.skies) << c.settings;
         EXPECT_EQ(Count(trace, "begin CaptureGlow"), c.glow) << c.settings;
         EXPECT_EQ(Count(trace, "begin LinearInterpolate"), c.depthOfField) << c.settings;
         EXPECT_EQ(Count(trace, "begin DownScaleQuarter"), c.downscales) << c.settings;
@@ -403,7 +402,7 @@ TEST(FramePasses, WithoutTheSkyTheTargetShowsTheBackground) {
         Aperture::BackgroundColorMessage blue(0.0f, 0.0f, 1.0f);
         SD::Message_System::GetInstance()->SendMessage(blue);
         f.graphics->Update(0.016f);
-        EXPECT_EQ(Count(Trace(f.Frame()), "begin draw_transition_sky"), sky ? 1u : 0u) << "sky " << sky;
+        EXPECT_EQ(Count(Trace(f.Frame()), "begin draw_sky"), sky ? 1u : 0u) << "sky " << sky;
         const size_t backgroundClears = std::count_if(f.Frame().begin(), f.Frame().end(), [](const Command& c) {
             return c.op == Op::kClear && (c.a[0] & platform::gfx::kClearTarget) && c.a[1] == 0x000000FFu;
         });
@@ -419,7 +418,7 @@ TEST(FramePasses, TheReflectionIsDrawnOnlyForAReflectiveSurfaceInView) {
         f.Place("pond", {0, 0, pondZ});
         f.LookFrom({0, 0, 0});
         f.graphics->Update(0.016f);
-        EXPECT_EQ(Count(Trace(f.Frame()), "begin draw_transition_sky"), pondZ > 0 ? 2u : 1u) << "pond at z " << pondZ;
+        EXPECT_EQ(Count(Trace(f.Frame()), "begin draw_sky"), pondZ > 0 ? 2u : 1u) << "pond at z " << pondZ;
     }
 }
 
@@ -460,7 +459,7 @@ TEST(FramePasses, EachGeometryPassStartsFromClearedDepth) {
     bool inView = false;
     for (auto c = frame.begin(); c != frame.end(); ++c) {
         // From the view's geometry clear to its sky.
-        if (c->op == Op::kBeginEffect && c->name == "draw_transition_sky") inView = false;
+        if (c->op == Op::kBeginEffect && c->name == "draw_sky") inView = false;
         if (inView && c->op == Op::kClear) {
             EXPECT_EQ(c->a[0] & platform::gfx::kClearZBuffer, 0u) << "clear after geometry " << clears;
         }
@@ -499,7 +498,7 @@ TEST(FramePasses, ReflectiveAndTransparentItemsDrawSingly) {
         // transparent item.
         const auto materials = std::find(trace.rbegin(), trace.rend(), "draw x4");
         ASSERT_NE(materials, trace.rend());
-        const auto sky = std::find(materials.base(), trace.end(), "begin draw_transition_sky");
+        const auto sky = std::find(materials.base(), trace.end(), "begin draw_sky");
         ASSERT_NE(sky, trace.end());
         std::vector<std::string> after;
         std::copy_if(sky + 2, trace.end(), std::back_inserter(after),
@@ -814,7 +813,7 @@ TEST(FramePasses, ASpriteHidingTheWholeAreaTakesWhatItHidesOutOfTheFrame) {
         const std::vector<std::string> trace = Trace(f.Frame());
         EXPECT_EQ(SpriteTintsDrawn(f.Frame()), (c.hides ? std::vector<float>{1, 2} : std::vector<float>{0, 1, 2}));
         EXPECT_EQ(Count(trace, "target 1536x512"), c.hides ? 0u : 1u);
-        EXPECT_EQ(Count(trace, "begin draw_transition_sky"), c.hides ? 0u : 2u);
+        EXPECT_EQ(Count(trace, "begin draw_sky"), c.hides ? 0u : 2u);
         EXPECT_EQ(Count(trace, "begin CaptureGlow"), c.hides ? 0u : 1u);
         if (c.hides)
             EXPECT_EQ(trace.back(), "copy");

@@ -121,7 +121,7 @@ TEST(GraphicsFrame, HeadlessFramesAreLetterboxedAndPresented) {
     // begun draws once (every pass of the chain writes its target with one quad), and the last,
     // the depth of field's mix, writes the finished scene into the back buffer: no copy follows.
     EXPECT_TRUE(EachEffectDrawsOnce(frame));
-    EXPECT_EQ(EffectsBegun(frame, "draw_transition_sky"), 1u);
+    EXPECT_EQ(EffectsBegun(frame, "draw_sky"), 1u);
     EXPECT_EQ(LastEffectBegun(frame), "LinearInterpolate");
     EXPECT_EQ(CountOps(frame, Op::kStretchRect), 0u);
     EXPECT_EQ(CountOps(frame, Op::kSetClipPlane), 0u);
@@ -132,7 +132,7 @@ TEST(GraphicsFrame, NoReflectionDrawsOnlyTheMainView) {
     GraphicsFixture f("reflection_quality=no\n");
     f.graphics->Update(0.016f);
     EXPECT_TRUE(EachEffectDrawsOnce(f.Frame()));
-    EXPECT_EQ(EffectsBegun(f.Frame(), "draw_transition_sky"), 1u);
+    EXPECT_EQ(EffectsBegun(f.Frame(), "draw_sky"), 1u);
     EXPECT_EQ(CountOps(f.Frame(), Op::kSetClipPlane), 0u);
 }
 

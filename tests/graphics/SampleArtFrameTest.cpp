@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "SceneTestSupport.h"
+#include "core/Season.h"
 #include "graphics/Graphics.h"
 #include "graphics/components/Terrain.h"
 #include "platform/gfx/ImageFile.h"
@@ -34,11 +35,8 @@ bool Has(const std::vector<Size>& sizes, Size size) {
 }
 
 // The sample art as the loading screen hands it over: the three manifests, then the built-in
-// models; a frame of the hill and the world's terrain before the camera then binds the two
-// season textures the sky mixes and the hill's and the terrain's material textures, with nothing reported
-// missing.
-TEST(SampleArtFrame, TheSkyTheHillAndTheTerrainDrawWithTheirSampleTextures) {
-    gfxtest::SceneFixture f;
+// models.
+void LoadSampleArt(gfxtest::SceneFixture& f) {
     for (const char* folder : {"Assets/Textures", "Assets/Materials", "Assets/Models"})
         std::filesystem::copy(
             qvtest::SourceDir() + "/" + folder, f.tree.Path(folder),
@@ -47,6 +45,13 @@ TEST(SampleArtFrame, TheSkyTheHillAndTheTerrainDrawWithTheirSampleTextures) {
                                           "../Assets/Materials/MaterialManifest.man",
                                           "../Assets/Models/ModelManifest.man"));
     f.graphics->CreateBuiltInModels();
+}
+
+// A frame of the hill and the world's terrain before the camera binds the season's sky texture
+// and the hill's and the terrain's material textures, with nothing reported missing.
+TEST(SampleArtFrame, TheSkyTheHillAndTheTerrainDrawWithTheirSampleTextures) {
+    gfxtest::SceneFixture f;
+    LoadSampleArt(f);
     f.Place("SampleHill", {0, 0, 30});
     Aperture::Terrain terrain;
     terrain.SetMaterialName("concrete");
@@ -56,11 +61,9 @@ TEST(SampleArtFrame, TheSkyTheHillAndTheTerrainDrawWithTheirSampleTextures) {
     terrain.VUnregister();
 
     const std::vector<Command>& frame = f.Frame();
-    for (const char* season : {"sky_from", "sky_to"}) {
-        const std::vector<Size> sizes = BoundSizes(frame, season);
-        ASSERT_FALSE(sizes.empty()) << season;
-        EXPECT_EQ(sizes.back(), (Size{4, 4})) << season;
-    }
+    const std::vector<Size> sky = BoundSizes(frame, "sky_from");
+    ASSERT_FALSE(sky.empty());
+    EXPECT_EQ(sky.back(), (Size{4, 4}));
     // The hill's material draws the 8x1 gradient, the terrain's the 8x8 concrete.
     const std::vector<Size> diffuse = BoundSizes(frame, "diffuse");
     EXPECT_TRUE(Has(diffuse, {8, 1}));
@@ -68,6 +71,39 @@ TEST(SampleArtFrame, TheSkyTheHillAndTheTerrainDrawWithTheirSampleTextures) {
     const std::string log = f.logger.Buffer();
     for (const char* fault : {"not loaded", "not created", "names no loaded material"})
         EXPECT_EQ(log.find(fault), std::string::npos) << fault << "\n" << log;
+}
+
+// The sky reads two seasons' textures only while a transition between them is under way; in a
+// season, before its transition starts or once it is complete, it reads that season's alone.
+TEST(SampleArtFrame, TheSkyReadsASecondTextureOnlyWhileATransitionIsUnderWay) {
+    const struct Case {
+        SD::Season season;
+        float transition;
+        const char* technique;
+        Size second;  // what the sky's second texture is bound to at the end of the frame
+    } cases[] = {
+        {SD::Season::kSpring, 0.0f, "draw_sky", {0, 0}},
+        {SD::Season::kSummer, 0.5f, "draw_transition_sky", {4, 4}},
+        {SD::Season::kSummer, 1.0f, "draw_sky", {0, 0}},
+    };
+    for (const Case& c : cases) {
+        gfxtest::SceneFixture f;
+        LoadSampleArt(f);
+        f.LookFrom({0, 0, 0});
+        SD::WorldSeason::Get().Set(c.season, c.transition);
+        f.graphics->Update(0.016f);
+        SD::WorldSeason::Get().Reset();
+        std::vector<std::string> techniques;
+        for (const Command& command : f.Frame())
+            if (command.op == Op::kBeginEffect) techniques.push_back(command.name);
+        EXPECT_TRUE(std::find(techniques.begin(), techniques.end(), c.technique) != techniques.end())
+            << SD::SeasonName(c.season) << " " << c.transition;
+        const std::vector<Size> second = BoundSizes(f.Frame(), "sky_to");
+        ASSERT_FALSE(second.empty());
+        EXPECT_EQ(second.back(), c.second) << SD::SeasonName(c.season) << " " << c.transition;
+        const std::string log = f.logger.Buffer();
+        EXPECT_EQ(log.find("not loaded"), std::string::npos) << log;
+    }
 }
 
 std::string SourceText(const std::string& file) {
