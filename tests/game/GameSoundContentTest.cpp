@@ -32,6 +32,7 @@
 #include "sound/system/SoundManager.h"
 #include "support/TempTree.h"
 #include "tests/platform/AudioDeviceControl.h"
+#include "tests/sound/engine/SxNodeProbes.h"
 
 namespace {
 
@@ -92,7 +93,7 @@ bool ParameterDrivesAnEffect(uint32_t parameter) {
     for (SX::SxIndexTable table : {SX::SxIndex_FxShareSet, SX::SxIndex_FxCustom})
         for (SX::CSxIndexable* item : SX::g_pObjectIndex->Table(table).Items())
             if (auto* effect = dynamic_cast<SX::CSxFxBase*>(item))
-                for (const SX::SxRTPCEntry& curve : effect->RTPCs())
+                for (const SX::SxRTPCEntry& curve : qvtest::FxProbe::RTPCs(*effect))
                     if (curve.gameParameter == parameter &&
                         std::any_of(curve.points.begin(), curve.points.end(),
                                     [&curve](const SX::SxCurvePoint& p) { return p.y != curve.points[0].y; }))

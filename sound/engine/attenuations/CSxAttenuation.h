@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/TestProbe.h"
 #include "sound/engine/attenuations/SxRTPCList.h"
 #include "sound/engine/curves/CSxConversionTable.h"
 #include "sound/engine/index/CSxIndexable.h"
@@ -41,9 +42,10 @@ public:
     const CSxConversionTable* CurveFor(Use use) const;
     // The use's value at a distance; 0 without a curve.
     float Evaluate(Use use, float distance) const;
-    const std::vector<RTPCEntry>& RTPCs() const { return m_rtpcs; }
 
 private:
+    friend struct platform::TestProbe<CSxAttenuation>;
+
     CSxConversionTable m_curves[kCurveCount];
     std::vector<RTPCEntry> m_rtpcs;
     float m_inside = 0.0f, m_outside = 0.0f, m_coneValue1 = 0.0f, m_coneValue2 = 0.0f;

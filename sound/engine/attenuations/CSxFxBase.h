@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/TestProbe.h"
 #include "sound/engine/attenuations/SxRTPCList.h"
 #include "sound/engine/bus/ISxBusObject.h"
 #include "sound/engine/index/CSxIndexable.h"
@@ -31,7 +32,6 @@ public:
     uint32_t PluginID() const { return m_pluginID; }
     ISxPluginParam* Params() const { return m_params; }
     const std::vector<std::pair<uint8_t, uint32_t>>& Media() const { return m_media; }
-    const std::vector<SxRTPCEntry>& RTPCs() const { return m_rtpcs; }
 
     uint32_t FxID() const override { return m_pluginID; }
     const void* ParamsBlock(uint32_t& size) const override;
@@ -39,6 +39,8 @@ public:
     void SubscribeRTPC(ISxPluginParam* params, CSxRegisteredObj* gameObject) override;
 
 private:
+    friend struct platform::TestProbe<CSxFxBase>;
+
     void TermParams();
 
     uint32_t m_pluginID = kNoPlugin;

@@ -42,7 +42,6 @@ public:
     // Both answer the new count.
     virtual uint32_t AddRef() = 0;
     virtual uint32_t Release() = 0;
-    virtual SxUniqueID EventID() const = 0;
     virtual uint32_t ActionCount() const = 0;
     virtual ISxEventAction* Action(uint32_t index) const = 0;
 

@@ -56,10 +56,4 @@ void CSxBankCallbackMgr::CancelCookie(void* cookie) {
     if (Entry* entry = Find(cookie)) entry->cancelled = entry->pending;
 }
 
-uint32_t CSxBankCallbackMgr::PendingCount(void* cookie) {
-    std::lock_guard<std::mutex> lock(m_lock);
-    const Entry* entry = Find(cookie);
-    return entry ? entry->pending : 0;
-}
-
 }  // namespace SX

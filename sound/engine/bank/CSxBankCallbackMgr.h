@@ -5,6 +5,7 @@
 #include <mutex>
 #include <vector>
 
+#include "platform/TestProbe.h"
 #include "sound/engine/bank/SxBankTypes.h"
 
 namespace SX {
@@ -16,9 +17,10 @@ public:
     void RemoveCookie(void* cookie);
     void DoCallback(SxBankCallbackFunc callback, SxBankID bankID, SXRESULT result, SxMemPoolId pool, void* cookie);
     void CancelCookie(void* cookie);
-    uint32_t PendingCount(void* cookie);
 
 private:
+    friend struct platform::TestProbe<CSxBankCallbackMgr>;
+
     struct Entry {
         void* cookie;
         uint32_t pending;

@@ -3,6 +3,7 @@
 // parameters and crossfades.
 #include <vector>
 
+#include "platform/TestProbe.h"
 #include "sound/engine/containers/CSxMultiPlayNode.h"
 
 namespace SX {
@@ -25,7 +26,6 @@ public:
     SXRESULT Play(SxPBIParams& params) override;
     void RemoveChild(CSxParameterNodeBase* child) override;
 
-    uint32_t LayerCount() const { return static_cast<uint32_t>(m_layers.size()); }
     CSxLayer* Layer(uint32_t i) const { return m_layers[i]; }
 
     // What the layers of every layer container above the node give an instance of it.
@@ -36,6 +36,8 @@ protected:
     SXRESULT CanAddChild(CSxParameterNodeBase* child) override;
 
 private:
+    friend struct platform::TestProbe<CSxLayerCntr>;
+
     std::vector<CSxLayer*> m_layers;  // one reference each
 };
 

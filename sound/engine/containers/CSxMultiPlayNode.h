@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/TestProbe.h"
 #include "sound/engine/hierarchy/CSxParentNode.h"
 #include "sound/engine/upper/SxPBIParams.h"
 
@@ -31,8 +32,6 @@ public:
     // One use less. At the last, the chain is handed back (with the reference the container
     // held) so that it goes on, unless the container holds it; null otherwise.
     SxContinueList* RemoveContinuationList(SxContinueList* list);
-    // The chains that pass through the container.
-    uint32_t ChainCount() const { return static_cast<uint32_t>(m_registrations.size()); }
 
 protected:
     // Before a play's children: the request's chain, one use held for the play; null for a plain
@@ -48,6 +47,8 @@ protected:
     SXRESULT EndContinuation(SxContinueList* list, bool started, SxPBIParams& params);
 
 private:
+    friend struct platform::TestProbe<CSxMultiPlayNode>;
+
     struct Registration {
         SxContinueList* list;
         uint32_t uses;

@@ -5,6 +5,7 @@
 // What it has played is kept per game object, or once for all when it is global.
 #include <cstdint>
 
+#include "platform/TestProbe.h"
 #include "sound/engine/hierarchy/CSxParentNode.h"
 
 namespace SX {
@@ -81,23 +82,20 @@ public:
     // Whether a chain may start another pass (no record: yes).
     static bool LoopAgain(SxLoopRecord* loop);
 
-    CSxPlayList* PlayList() const { return m_playList; }
     Mode PlayMode() const { return static_cast<Mode>(m_modeFlags & kPlayModeMask); }
     uint8_t ModeFlags() const { return m_modeFlags; }
-    uint16_t AvoidRepeatCount() const { return m_avoidRepeat; }
-    uint8_t RandomType() const { return m_randomType; }
     uint8_t TransitionMode() const { return m_transitionMode; }
     uint16_t LoopCount() const { return m_loopCount; }
     float TransitionTime() const { return m_transitionTime; }
     float TransitionModifierMin() const { return m_transitionMin; }
     float TransitionModifierMax() const { return m_transitionMax; }
-    // Per-object play states held, the global one not counted.
-    uint32_t StateCount() const { return m_stateCount; }
 
 protected:
     SXRESULT CanAddChild(CSxParameterNodeBase* child) override;
 
 private:
+    friend struct platform::TestProbe<CSxRanSeqCntr>;
+
     SXRESULT PlayContinuous(SxPBIParams& params);
     // The object's (or the global) sequence state resumes at the chain's current item.
     void StoreSequencePosition(const CSxSequenceInfo& chain, CSxRegisteredObj* gameObj);

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/TestProbe.h"
 #include "sound/engine/containers/CSxMultiPlayNode.h"
 #include "sound/engine/rtpc/ISxRTPCSubscriber.h"
 #include "sound/engine/states/CSxPreparationAware.h"
@@ -61,8 +62,6 @@ public:
     // The child IDs of a value; null when it has no list.
     const std::vector<SxUniqueID>* ChildrenOf(uint32_t switchID) const;
     uint8_t ChildFlags(SxUniqueID childID) const;
-    // Plays followed for switch changes.
-    uint32_t FollowedPlayCount() const { return static_cast<uint32_t>(m_followed.size()); }
     // An action that reaches every node (the stop-all scopes, a stopped playing ID) reaches the
     // followed plays of each container that holds some, unless the container or a node above
     // it is among the exceptions. Under the global audio lock.
@@ -78,6 +77,8 @@ protected:
     SxGroupType PreparationGroupType() const override { return static_cast<SxGroupType>(m_groupType); }
 
 private:
+    friend struct platform::TestProbe<CSxSwitchCntr>;
+
     struct SwitchList {
         uint32_t switchID;
         std::vector<SxUniqueID> children;

@@ -7,6 +7,7 @@
 #include <mutex>
 #include <thread>
 
+#include "platform/TestProbe.h"
 #include "sound/engine/SxArray.h"
 #include "sound/engine/hierarchy/CSxParameterNodeBase.h"
 #include "sound/engine/playing/SxCallbackTypes.h"
@@ -88,7 +89,6 @@ public:
     void ItemInstanceEnded(bool startFailed);
 
     SxPlayingID PlayingID() const { return ID(); }
-    State CurrentState() const { return m_state; }
     uint32_t PauseCount() const { return m_pauseCount; }
     bool IsClosed() const { return m_closed.load(); }
     // Game side, before the close message is queued: no later call reaches the sequence.
@@ -97,6 +97,8 @@ public:
     uint32_t Type() const { return m_type; }
 
 private:
+    friend struct platform::TestProbe<CSxDynamicSequence>;
+
     // Under the playlist lock: the first item with a node, the items of no node before it
     // reported as ended. 0 (and the waiting state) when none is left.
     SxUniqueID GetNextToPlay(uint32_t& delayMs, void*& customInfo);

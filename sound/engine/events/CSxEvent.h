@@ -22,7 +22,6 @@ public:
 
     uint32_t AddRef() override { return CSxIndexable::AddRef(); }
     uint32_t Release() override { return CSxIndexable::Release(); }
-    SxUniqueID EventID() const override { return ID(); }
     uint32_t ActionCount() const override { return static_cast<uint32_t>(m_actions.size()); }
     ISxEventAction* Action(uint32_t index) const override;
     CSxAction* GetAction(uint32_t index) const { return m_actions[index]; }

@@ -4,6 +4,7 @@
 // uses; those instances become motion voices mixed into the players' devices.
 #include <vector>
 
+#include "platform/TestProbe.h"
 #include "sound/engine/hierarchy/CSxSoundBase.h"
 #include "sound/engine/upper/CSxSource.h"
 
@@ -45,9 +46,10 @@ public:
     // The stored offset of one of this node's sources (0 for any other).
     float GetSourceVolumeOffset(const CSxSource* source) const;
     void ClearSources();
-    uint32_t SourceCount() const { return static_cast<uint32_t>(m_sources.size()); }
 
 private:
+    friend struct platform::TestProbe<CSxFeedbackNode>;
+
     SrcInfo* Find(SxUniqueID sourceID, uint16_t companyID, uint16_t deviceID);
     // Takes the entry; frees it and answers false without memory.
     bool Insert(SrcInfo* info);

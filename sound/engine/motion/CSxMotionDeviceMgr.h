@@ -5,6 +5,7 @@
 // frame; once per audio-thread wake every device sends its result to the hardware.
 #include <cstdint>
 
+#include "platform/TestProbe.h"
 #include "sound/engine/SxTypes.h"
 #include "sound/engine/plugin/ISxMotionMixBus.h"
 
@@ -38,9 +39,6 @@ public:
     SXRESULT RemovePlayerMotionDevice(uint8_t player, uint16_t companyID, uint16_t deviceID);
     bool IsDeviceActive() const { return m_playerMask != 0; }
     bool IsPlayerUsingDevice(uint16_t companyID, uint16_t deviceID) const;
-    uint8_t PlayerMask() const { return m_playerMask; }
-    uint8_t PlayerCount() const { return m_playerCount; }
-    uint32_t DeviceCount(uint8_t player) const { return player < kMaxPlayers ? m_players[player].count : 0; }
 
     SXRESULT SetPlayerListener(uint8_t player, uint8_t listener);
     SXRESULT SetPlayerVolume(uint8_t player, float volumeDb);
@@ -61,6 +59,8 @@ public:
     void StopAll();
 
 private:
+    friend struct platform::TestProbe<CSxMotionDeviceMgr>;
+
     struct Mix {
         float* samples = nullptr;
         SxAudioBuffer buffer;

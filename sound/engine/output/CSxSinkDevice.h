@@ -3,6 +3,7 @@
 // 16-bit interleaved samples (refill-buffer count x 1024 frames).
 #include <memory>
 
+#include "platform/TestProbe.h"
 #include "platform/audio/OutputDevice.h"
 #include "sound/engine/SxInitSettings.h"
 #include "sound/engine/output/CSxSink.h"
@@ -35,10 +36,9 @@ public:
     // Bytes that may be written from the write offset up to the play cursor.
     static uint32_t FreeBytes(uint32_t playCursor, uint32_t writeOffset, uint32_t bufferSize);
 
-    uint32_t WriteOffset() const { return m_writeOffset; }
-    uint32_t BufferSize() const { return m_bufferSize; }
-
 private:
+    friend struct platform::TestProbe<CSxSinkDevice>;
+
     platform::audio::PcmFormat Format(uint32_t channelMask) const;
     bool CheckFormat(uint32_t channelMask);
     SXRESULT Advance(uint32_t bytes);

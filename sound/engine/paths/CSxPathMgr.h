@@ -4,6 +4,7 @@
 // running ones once per audio frame and frees a path nothing uses any more. Audio thread only.
 #include <cstdint>
 
+#include "platform/TestProbe.h"
 #include "sound/engine/paths/CSxPath.h"
 
 namespace SX {
@@ -38,10 +39,9 @@ public:
     SXRESULT Resume(CSxPath* path);
     void ProcessPathsList(uint32_t frame);
 
-    uint32_t PathCount() const { return m_count; }
-    uint32_t MaxPaths() const { return m_max; }
-
 private:
+    friend struct platform::TestProbe<CSxPathMgr>;
+
     int32_t IndexOf(const CSxPath* path) const;
     void RemoveIfUnused(CSxPath* path);
 

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cstdint>
 
+#include "platform/TestProbe.h"
 #include "sound/engine/SxArray.h"
 #include "sound/engine/SxPoolList.h"
 #include "sound/engine/SxTypes.h"
@@ -35,8 +36,6 @@ public:
     SxGameObjectID ID() const { return m_id; }
     const SxSoundPosition* Positions() const { return m_positions.Data(); }
     uint16_t PositionCount() const { return static_cast<uint16_t>(m_positions.Length()); }
-    uint8_t MultiPositionType() const { return m_positionBits & 7; }
-    uint8_t PositionListener() const { return m_positionBits >> 3; }
     uint8_t ActiveListeners() const { return m_activeListeners; }
     const SxEnvironmentValue* EnvironmentValues() const { return m_environments; }
     uint8_t Obstruction(uint32_t listener) const { return m_obstruction[listener]; }
@@ -65,6 +64,8 @@ public:
     const SxPoolList<SxUniqueID>* ModifiedNodes() const { return m_pModifiedNodes; }
 
 private:
+    friend struct platform::TestProbe<CSxRegisteredObj>;
+
     SxPoolList<SxUniqueID>* m_pModifiedNodes = nullptr;
     SxArray<SxSoundPosition> m_positions{1};
     uint8_t m_activeListeners = 1;

@@ -3,6 +3,7 @@
 // curve shape, handing each new value to its users. Only the audio thread touches it.
 #include <cstdint>
 
+#include "platform/TestProbe.h"
 #include "sound/engine/SxArray.h"
 #include "sound/engine/SxTypes.h"
 #include "sound/engine/transitions/ITransitionable.h"
@@ -48,13 +49,14 @@ public:
     State GetState() const { return m_state; }
     SxCurveInterpolation Shape() const { return m_shape; }
     int32_t TargetID() const { return m_targetID; }
-    float DurationFrames() const { return m_duration; }
     float Progress() const { return m_progress; }
     uint32_t UserCount() const { return m_userCount; }
     // The value last handed out (decibels for a dB ramp).
     float CurrentValue() const;
 
 private:
+    friend struct platform::TestProbe<CSxTransition>;
+
     friend class CSxTransitionMgr;
     // Computes the value at now and hands it to every user; true when it reached its target.
     bool Step(uint32_t now);

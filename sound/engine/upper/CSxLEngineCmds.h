@@ -4,6 +4,7 @@
 // installed nothing can play: a play command finds no voice and the instance is ended.
 #include <cstdint>
 
+#include "platform/TestProbe.h"
 #include "sound/engine/SxTypes.h"
 
 namespace SX {
@@ -69,9 +70,10 @@ public:
     static void DequeuePBI(CSxPBI& instance);
     // The lower engine's start of frame: hands the queued commands to the voices in order.
     static void ExecuteCommands();
-    static uint32_t QueuedCount() { return s_count; }
 
 private:
+    friend struct platform::TestProbe<CSxLEngineCmds>;
+
     using Entry = SxLowerCmdEntry;
     static void Append(Entry* entry);
     static void Recycle(Entry* entry);

@@ -116,12 +116,6 @@ public:
         m_pathPosition = position;
         m_hasPathPosition = true;
     }
-    bool FollowsPath() const { return m_path.IsFollowing(); }
-    // The last position the path gave; false before the first.
-    bool PathPosition(SxVector& position) const {
-        position = m_pathPosition;
-        return m_hasPathPosition;
-    }
 
     CSxSoundBase* Node() const { return m_node; }
     CSxSource* Source() const { return m_source; }

@@ -3,6 +3,7 @@
 // the markers, and the position in frames.
 #include <cstdint>
 
+#include "platform/TestProbe.h"
 #include "sound/engine/bank/ISxMediaProvider.h"
 #include "sound/engine/voice/CSxVPLSrcNode.h"
 #include "sound/engine/voice/SxMediaParser.h"
@@ -27,10 +28,8 @@ public:
     SXRESULT StopLooping() override;
 
     uint32_t TotalFrames() const { return m_total; }
-    uint32_t CurrentFrame() const { return m_current; }
     uint32_t LoopStart() const { return m_loopStart; }
     uint32_t LoopEnd() const { return m_loopEnd; }
-    uint16_t LoopsRemaining() const { return m_loopsRemaining; }
     const std::vector<SxSourceMarker>& Markers() const { return m_media.markers; }
 
 protected:
@@ -65,6 +64,9 @@ protected:
     // Media its sound does not hold, found through the media provider and given back at the end.
     SxHeldMedia m_looked;
     SxUniqueID m_lookedID = 0;
+
+private:
+    friend struct platform::TestProbe<CSxSrcBaseEx>;
 };
 
 }  // namespace SX

@@ -5,6 +5,7 @@
 // of the region so that no byte past it reaches a codec.
 #include <cstdint>
 
+#include "platform/TestProbe.h"
 #include "sound/engine/stream/ISxStreams.h"
 #include "sound/engine/voice/CSxSrcBaseEx.h"
 
@@ -14,9 +15,6 @@ class CSxSrcFileBase : public CSxSrcBaseEx {
 public:
     explicit CSxSrcFileBase(CSxPBI* instance) : CSxSrcBaseEx(instance) {}
     ~CSxSrcFileBase() override;
-
-    // The file handed in directly ("%u.med" by ID), used before the instance's source record.
-    void UseFile(uint32_t fileID) { m_fileID = fileID; }
 
     // Opens and starts the stream, then parses the header from its first buffer: 1 ready,
     // 63 while the first buffer is not there, 7 invalid media, 2 no stream manager, no file
@@ -62,6 +60,8 @@ protected:
     uint32_t m_loopEndOffset = 0;
 
 private:
+    friend struct platform::TestProbe<CSxSrcFileBase>;
+
     // True while the stream still has to go back to the loop start at the loop end.
     bool StreamLooping() const;
     // Takes the prefetched head as the first buffer when the source has one whose header

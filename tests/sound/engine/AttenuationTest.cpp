@@ -2,6 +2,7 @@
 
 #include "SxHierarchyFixture.h"
 #include "sound/engine/attenuations/CSxAttenuation.h"
+#include "tests/sound/engine/SxNodeProbes.h"
 
 using namespace SX;
 namespace bw = bankwriter;
@@ -47,9 +48,10 @@ TEST_F(Attenuations, CurvesConeAndGameParametersAreRead) {
         EXPECT_FLOAT_EQ(attenuation->Evaluate(CSxAttenuation::Use_LPF, 25.0f), 30.0f);
         EXPECT_EQ(attenuation->CurveFor(CSxAttenuation::Use_Spread), nullptr);
         EXPECT_FLOAT_EQ(attenuation->Evaluate(CSxAttenuation::Use_Focus, 10.0f), 0.0f);
-        ASSERT_EQ(attenuation->RTPCs().size(), 2u) << "the second entry on one property and curve replaces the first";
-        EXPECT_EQ(attenuation->RTPCs()[0].gameParameter, 8u);
-        EXPECT_EQ(attenuation->RTPCs()[1].propertyID, 4u);
+        ASSERT_EQ(qvtest::AttenuationProbe::RTPCs(*attenuation).size(), 2u)
+            << "the second entry on one property and curve replaces the first";
+        EXPECT_EQ(qvtest::AttenuationProbe::RTPCs(*attenuation)[0].gameParameter, 8u);
+        EXPECT_EQ(qvtest::AttenuationProbe::RTPCs(*attenuation)[1].propertyID, 4u);
         Unload();
     }
 }

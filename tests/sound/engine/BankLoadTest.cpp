@@ -202,7 +202,7 @@ TEST_F(BankLoad, CancelledCookiesDropOnlyTheCompletionsAlreadyQueued) {
     EXPECT_TRUE(RunUntil([&] { return cancelled.calls == 1; }));
     EXPECT_EQ(cancelled.bankID, 7u);
     EXPECT_EQ(cancelled.threadName, "SX::BankManager");
-    EXPECT_EQ(g_pBankMgr->Callbacks().PendingCount(&cancelled), 0u);
+    EXPECT_EQ(qvtest::BankCallbackProbe::PendingCount(g_pBankMgr->Callbacks(), &cancelled), 0u);
     ASSERT_EQ(SoundEngine::UnloadBank(77), SX_Success);
 }
 

@@ -17,6 +17,7 @@
 #include "sound/engine/upper/CSxLEngineCmds.h"
 #include "sound/engine/upper/CSxURenderer.h"
 #include "tests/sound/engine/SxAudioMgrProbe.h"
+#include "tests/sound/engine/SxNodeProbes.h"
 #include "tests/sound/engine/SxRenderProbes.h"
 
 using namespace SX;
@@ -388,7 +389,7 @@ TEST_F(ContinuousChain, ChainsOfTheChildrenOfALayerContainerHandTheOuterChainOnF
         EXPECT_EQ(by[1]->startFrame, by[4]->startFrame) << "the layers start together";
         EXPECT_EQ(by[2]->startFrame, by[1]->endFrame + FramesOf((g_pAudioMgr->LookAhead() + 10) * 1024));
         EXPECT_EQ(by[3]->startFrame, by[c.last]->endFrame + FramesOf((g_pAudioMgr->LookAhead() + 10) * 1024));
-        EXPECT_EQ(Find<CSxLayerCntr>(SxIndex_Node, 60)->ChainCount(), 0u);
+        EXPECT_EQ(qvtest::MultiPlayProbe::ChainCount(*Find<CSxLayerCntr>(SxIndex_Node, 60)), 0u);
         EXPECT_EQ(ActiveCount(), 0u);
         EXPECT_EQ(qvtest::AudioMgrProbe::PendingCount(*g_pAudioMgr), 0u);
         Unload();
@@ -441,7 +442,8 @@ TEST_F(ContinuousChain, AFollowingSwitchContainerHoldsTheChainItsChildrenEnd) {
         SoundEngine::PostEvent(100, kObject);
         Frames(80);
         EXPECT_EQ(voices.Order(), following ? (std::vector<SxUniqueID>{1, 2}) : (std::vector<SxUniqueID>{1, 2, 3}));
-        EXPECT_EQ(Find<CSxSwitchCntr>(SxIndex_Node, 60)->ChainCount(), 0u) << "the container lets the chain go";
+        EXPECT_EQ(qvtest::MultiPlayProbe::ChainCount(*Find<CSxSwitchCntr>(SxIndex_Node, 60)), 0u)
+            << "the container lets the chain go";
         EXPECT_EQ(ActiveCount(), 0u);
         EXPECT_EQ(qvtest::AudioMgrProbe::PendingCount(*g_pAudioMgr), 0u);
         SoundEngine::StopAll();
@@ -483,11 +485,11 @@ TEST_F(ContinuousChain, StoppingWithinALayerContainerOfAChain) {
         ASSERT_EQ(voices.voices.size(), 2u);
         ASSERT_TRUE(voices.voices[0].ended && voices.voices[1].ended);
         ASSERT_EQ(qvtest::AudioMgrProbe::PendingCount(*g_pAudioMgr), 1u) << "sound 2 waits for its delay";
-        EXPECT_EQ(Find<CSxLayerCntr>(SxIndex_Node, 60)->ChainCount(), 1u) << "held for sound 2";
+        EXPECT_EQ(qvtest::MultiPlayProbe::ChainCount(*Find<CSxLayerCntr>(SxIndex_Node, 60)), 1u) << "held for sound 2";
         SoundEngine::PostEvent(103, kObject);
         Frames(60);
         EXPECT_EQ(voices.Order(), c.order);
-        EXPECT_EQ(Find<CSxLayerCntr>(SxIndex_Node, 60)->ChainCount(), 0u);
+        EXPECT_EQ(qvtest::MultiPlayProbe::ChainCount(*Find<CSxLayerCntr>(SxIndex_Node, 60)), 0u);
         EXPECT_EQ(qvtest::AudioMgrProbe::PendingCount(*g_pAudioMgr), 0u);
         Unload();
     }

@@ -8,6 +8,7 @@
 #include "SxTimedVoices.h"
 #include "sound/engine/dialogue/CSxDynamicSequence.h"
 #include "sound/engine/upper/CSxURenderer.h"
+#include "tests/sound/engine/SxNodeProbes.h"
 #include "tests/sound/engine/SxRenderProbes.h"
 
 using namespace SX;
@@ -74,13 +75,13 @@ TEST_F(DynamicSequence, AnEmptyPlaylistWaitsUntilItemsAreUnlocked) {
     EXPECT_EQ(DynSeq::Play(id), SX_Success);
     ApplyMessages();
     ASSERT_NE(Sequence(), nullptr);
-    EXPECT_EQ(Sequence()->CurrentState(), CSxDynamicSequence::State_Waiting);
+    EXPECT_EQ(qvtest::DynamicSequenceProbe::CurrentState(*Sequence()), CSxDynamicSequence::State_Waiting);
     Enqueue({{1, &a}, {2, &b}});
     Frames(30);
     EXPECT_EQ(voices.Order(), (std::vector<SxUniqueID>{1, 2})) << "the unlock let the waiting sequence go on";
     EXPECT_EQ(ends, (std::vector<std::pair<SxUniqueID, void*>>{{1, &a}, {2, &b}}));
     EXPECT_GE(voices.voices[1].startFrame, voices.voices[0].endFrame) << "one item after the other";
-    EXPECT_EQ(Sequence()->CurrentState(), CSxDynamicSequence::State_Waiting);
+    EXPECT_EQ(qvtest::DynamicSequenceProbe::CurrentState(*Sequence()), CSxDynamicSequence::State_Waiting);
     // More items later go on from there.
     Enqueue({{3, &c}});
     Frames(10);
@@ -151,7 +152,7 @@ TEST_F(DynamicSequence, PausesCountAndBreakLetsTheItemFinishAlone) {
     Frames(40);
     EXPECT_EQ(voices.Order(), (std::vector<SxUniqueID>{1})) << "nothing follows a break";
     EXPECT_TRUE(voices.voices[0].finished) << "the item played to its end";
-    EXPECT_EQ(Sequence()->CurrentState(), CSxDynamicSequence::State_Stopped);
+    EXPECT_EQ(qvtest::DynamicSequenceProbe::CurrentState(*Sequence()), CSxDynamicSequence::State_Stopped);
     // Played again, the sequence goes on with what is left.
     DynSeq::Play(id);
     Frames(10);
@@ -185,7 +186,7 @@ TEST_F(DynamicSequence, ActionsOnEverythingReachTheSequence) {
     SoundEngine::StopAll();
     Frames(30);
     EXPECT_EQ(voices.Order(), (std::vector<SxUniqueID>{1, 2}));
-    EXPECT_EQ(Sequence()->CurrentState(), CSxDynamicSequence::State_Stopped);
+    EXPECT_EQ(qvtest::DynamicSequenceProbe::CurrentState(*Sequence()), CSxDynamicSequence::State_Stopped);
     // Played again, it goes on with what is left.
     DynSeq::Play(id);
     Frames(2);

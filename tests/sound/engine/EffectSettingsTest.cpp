@@ -7,6 +7,7 @@
 #include "SxTestPlugins.h"
 #include "sound/engine/attenuations/CSxFxBase.h"
 #include "sound/engine/environments/CSxEnvironmentsMgr.h"
+#include "tests/sound/engine/SxNodeProbes.h"
 
 using namespace SX;
 namespace bw = bankwriter;
@@ -50,9 +51,9 @@ TEST_F(EffectSettings, ShareSetsAndCustomEffectsKeepTheirPluginMediaAndCurves) {
     ASSERT_NE(params, nullptr) << "the plug-in's parameter object, made from the block";
     EXPECT_NEAR(params->gain, 0.501f, 0.001f);
     EXPECT_EQ(shared->Media(), (std::vector<std::pair<uint8_t, uint32_t>>{{0, 0x100}, {2, 0x200}}));
-    ASSERT_EQ(shared->RTPCs().size(), 2u);
-    EXPECT_EQ(shared->RTPCs()[0].gameParameter, 0x52u);
-    EXPECT_EQ(shared->RTPCs()[1].gameParameter, 0x51u);
+    ASSERT_EQ(qvtest::FxProbe::RTPCs(*shared).size(), 2u);
+    EXPECT_EQ(qvtest::FxProbe::RTPCs(*shared)[0].gameParameter, 0x52u);
+    EXPECT_EQ(qvtest::FxProbe::RTPCs(*shared)[1].gameParameter, 0x51u);
     auto* custom = Find<CSxFxCustom>(SxIndex_FxCustom, 41);
     ASSERT_NE(custom, nullptr);
     EXPECT_EQ(custom->Params(), nullptr) << "no plug-in, no parameter object";

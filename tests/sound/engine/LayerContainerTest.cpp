@@ -10,6 +10,7 @@
 #include "sound/engine/hierarchy/CSxSoundBase.h"
 #include "sound/engine/upper/CSxLEngineCmds.h"
 #include "sound/engine/upper/CSxURenderer.h"
+#include "tests/sound/engine/SxNodeProbes.h"
 
 using namespace SX;
 namespace bw = bankwriter;
@@ -87,7 +88,7 @@ TEST_F(LayerContainer, LayersBindAndCrossfadeTheirChildren) {
     layer.associations = {{1, {{0, -96.3f, 4}, {100, 0, 4}}}};
     ASSERT_EQ(LoadContainer({Sound(1), Sound(2)}, {1, 2}, {layer}), SX_Success);
     auto* container = Find<CSxLayerCntr>(SxIndex_Node, 60);
-    ASSERT_EQ(container->LayerCount(), 1u);
+    ASSERT_EQ(qvtest::LayerCntrProbe::LayerCount(*container), 1u);
     EXPECT_EQ(container->Layer(0)->RemoveChildAssoc(99), SX_AssociationNotFound);
     SoundEngine::SetRTPCValue(0x77, 50.0f);
     SoundEngine::SetRTPCValue(0x78, 0.0f);

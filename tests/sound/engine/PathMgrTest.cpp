@@ -8,6 +8,7 @@
 #include "platform/os/Random.h"
 #include "sound/engine/paths/CSxPathMgr.h"
 #include "sound/engine/transitions/SxTimingSettings.h"
+#include "tests/sound/engine/SxRenderProbes.h"
 #include "tests/sound/engine/SxTestMemory.h"
 
 namespace {
@@ -91,7 +92,7 @@ TEST_F(PathMgrTest, SegmentLengthsAreWholeFramesOfAtLeastOne) {
         EXPECT_TRUE(path->IsIdle()) << c.durationMs;
         mgr.RemovePBI(path, &instance);
         mgr.RemovePathUser(path);
-        EXPECT_EQ(mgr.PathCount(), 0u);
+        EXPECT_EQ(qvtest::PathMgrProbe::PathCount(mgr), 0u);
     }
 }
 
@@ -230,11 +231,11 @@ TEST_F(PathMgrTest, ManagerCountsUsersAndInstancesAndFreesAPathNothingUses) {
     for (int i = 0; i < 300; ++i) mgr.AddPathUser(path);
     EXPECT_EQ(path->UserCount(), 255);
     for (int i = 0; i < 300; ++i) mgr.RemovePathUser(path);
-    EXPECT_EQ(mgr.PathCount(), 1u) << "instances still hold the path";
+    EXPECT_EQ(qvtest::PathMgrProbe::PathCount(mgr), 1u) << "instances still hold the path";
     for (int i = 0; i < 6; ++i) mgr.RemovePBI(path, &instances[i]);
-    EXPECT_EQ(mgr.PathCount(), 1u);
+    EXPECT_EQ(qvtest::PathMgrProbe::PathCount(mgr), 1u);
     mgr.RemovePBI(path, &instances[6]);
-    EXPECT_EQ(mgr.PathCount(), 0u);
+    EXPECT_EQ(qvtest::PathMgrProbe::PathCount(mgr), 0u);
     EXPECT_EQ(mgr.RemovePathFromList(path), SX_PathNotFound);
 }
 
@@ -245,7 +246,7 @@ TEST_F(PathMgrTest, AFullManagerMakesNoPath) {
     EXPECT_NE(small.AddPathToList(), nullptr);
     EXPECT_EQ(small.AddPathToList(), nullptr);
     small.Term();
-    EXPECT_EQ(mgr.MaxPaths(), 255u);
+    EXPECT_EQ(qvtest::PathMgrProbe::MaxPaths(mgr), 255u);
 }
 
 TEST_F(PathMgrTest, AStartedOrRunningPathIsNotStartedAgain) {

@@ -53,7 +53,7 @@ protected:
         CSxPBI* instance = voices.voices.at(0).instance;
         for (int frame = 0; frame < frames; ++frame) {
             SxVector position;
-            instance->PathPosition(position);
+            qvtest::PBIProbe::PathPosition(*instance, position);
             seen.push_back(position);
             RunFrame();
         }
@@ -68,13 +68,13 @@ TEST_F(PathPlayback, APlayingSoundMovesAlongItsVertices) {
     RunFrame();
     ASSERT_EQ(voices.voices.size(), 1u);
     CSxPBI* instance = voices.voices[0].instance;
-    ASSERT_TRUE(instance->FollowsPath());
-    EXPECT_EQ(g_pPathMgr->PathCount(), 1u);
+    ASSERT_TRUE(qvtest::PBIProbe::FollowsPath(*instance));
+    EXPECT_EQ(qvtest::PathMgrProbe::PathCount(*g_pPathMgr), 1u);
     // Each frame covers a fifth of a leg: 2 units on x, then 2 units on z.
     std::vector<SxVector> seen;
     for (int frame = 0; frame < 14; ++frame) {
         SxVector position;
-        ASSERT_TRUE(instance->PathPosition(position));
+        ASSERT_TRUE(qvtest::PBIProbe::PathPosition(*instance, position));
         seen.push_back(position);
         RunFrame();
     }
@@ -101,7 +101,7 @@ TEST_F(PathPlayback, APlayingSoundMovesAlongItsVertices) {
     RunFrame();
     RunFrame();
     EXPECT_EQ(qvtest::URendererProbe::ActiveCount(), 0u);
-    EXPECT_EQ(g_pPathMgr->PathCount(), 0u);
+    EXPECT_EQ(qvtest::PathMgrProbe::PathCount(*g_pPathMgr), 0u);
 }
 
 TEST_F(PathPlayback, APausedSoundHoldsItsPlaceOnThePath) {
@@ -114,14 +114,14 @@ TEST_F(PathPlayback, APausedSoundHoldsItsPlaceOnThePath) {
     RunFrame();
     ASSERT_TRUE(instance->IsPaused());
     SxVector before, after;
-    instance->PathPosition(before);
+    qvtest::PBIProbe::PathPosition(*instance, before);
     for (int i = 0; i < 10; ++i) RunFrame();
-    instance->PathPosition(after);
+    qvtest::PBIProbe::PathPosition(*instance, after);
     EXPECT_EQ(after.x, before.x);
     EXPECT_LT(before.x, 10.0f);
     SoundEngine::ExecuteActionOnEvent(100, SxActionOnEvent_Resume, kObject);
     for (int i = 0; i < 10; ++i) RunFrame();
-    instance->PathPosition(after);
+    qvtest::PBIProbe::PathPosition(*instance, after);
     EXPECT_GT(after.x, before.x) << "it moves on after the resume";
 }
 
@@ -158,7 +158,7 @@ TEST_F(PathPlayback, EachSoundOfANodeTakesTheNextPathInStepMode) {
         RunFrame();
         ASSERT_EQ(voices.voices.size(), static_cast<size_t>(play + 1));
         SxVector position;
-        ASSERT_TRUE(voices.voices.back().instance->PathPosition(position));
+        ASSERT_TRUE(qvtest::PBIProbe::PathPosition(*voices.voices.back().instance, position));
         starts.push_back(position.x);
     }
     EXPECT_EQ(starts, (std::vector<float>{0, 10, 20, 0})) << "the play list starts over after its last path";

@@ -185,7 +185,6 @@ struct TwoActionEvent : ISxPostedEvent {
     TwoActionEvent(TestAction& a, TestAction& b) : actions{&a, &b} {}
     uint32_t AddRef() override { return ++refs; }
     uint32_t Release() override { return --refs; }
-    SxUniqueID EventID() const override { return 9; }
     uint32_t ActionCount() const override { return 2; }
     ISxEventAction* Action(uint32_t i) const override { return actions[i]; }
     TestAction* actions[2];

@@ -293,7 +293,7 @@ TEST_F(Playback, ManyCommandsInOneFrameAndStopsWithNoMemoryLeftAreAllKept) {
         SxActionParams stop;
         CSxURenderer::ExecuteOnAll(stop, {});
     }
-    EXPECT_EQ(CSxLEngineCmds::QueuedCount(), 150u) << "each instance keeps room for its stop";
+    EXPECT_EQ(qvtest::LEngineCmdsProbe::QueuedCount(), 150u) << "each instance keeps room for its stop";
     for (void* p : hoard) MemoryMgr::Free(g_DefaultPoolId, p);
     RunFrame();
     EXPECT_EQ(voices.Count(SxLowerCmd_Stop), 150u);

@@ -16,6 +16,7 @@
 #include "sound/engine/registry/CSxRegistryMgr.h"
 #include "sound/engine/upper/CSxLEngineCmds.h"
 #include "sound/engine/upper/CSxURenderer.h"
+#include "tests/sound/engine/SxNodeProbes.h"
 
 using namespace SX;
 namespace bw = bankwriter;
@@ -68,7 +69,7 @@ protected:
                 continue;
             }
             EXPECT_EQ(child->ID(), id);
-            EXPECT_EQ(id, container.PlayList()->ID(position));
+            EXPECT_EQ(id, qvtest::RanSeqProbe::PlayList(container)->ID(position));
             child->Release();
             positions.push_back(position);
         }
@@ -133,15 +134,15 @@ TEST_F(RanSeqContainer, HandWrittenRecordGivesItsSettings) {
     EXPECT_EQ(container->NodeCategory(), SxNodeCategory_RanSeq);
     EXPECT_EQ(container->LoopCount(), 2);
     EXPECT_EQ(container->TransitionTime(), 1000.0f);
-    EXPECT_EQ(container->AvoidRepeatCount(), 1);
-    EXPECT_EQ(container->RandomType(), 1);
+    EXPECT_EQ(qvtest::RanSeqProbe::AvoidRepeatCount(*container), 1);
+    EXPECT_EQ(qvtest::RanSeqProbe::RandomType(*container), 1);
     EXPECT_EQ(container->PlayMode(), CSxRanSeqCntr::Mode_Random);
     EXPECT_EQ(container->ModeFlags() & ~CSxRanSeqCntr::kPlayModeMask, CSxRanSeqCntr::kResetAtEachPlay)
         << "unweighted, not continuous, not global, no backward restart";
     EXPECT_EQ(container->ChildCount(), 2u);
-    ASSERT_EQ(container->PlayList()->Length(), 2u);
-    EXPECT_EQ(container->PlayList()->ID(1), 2u);
-    EXPECT_EQ(container->PlayList()->GetWeight(1), CSxPlayList::kDefaultWeight);
+    ASSERT_EQ(qvtest::RanSeqProbe::PlayList(*container)->Length(), 2u);
+    EXPECT_EQ(qvtest::RanSeqProbe::PlayList(*container)->ID(1), 2u);
+    EXPECT_EQ(qvtest::RanSeqProbe::PlayList(*container)->GetWeight(1), CSxPlayList::kDefaultWeight);
 }
 
 TEST_F(RanSeqContainer, SequencesRestartOrTurnBack) {
@@ -284,7 +285,7 @@ TEST_F(RanSeqContainer, ContinuousChoicesFollowTheLoopRecord) {
         }
         const size_t expected = c.passes == 0 ? 1001u : static_cast<size_t>(c.passes) * c.n;
         ASSERT_EQ(got.size(), std::min<size_t>(expected, 1001u));
-        EXPECT_EQ(container->StateCount(), 0u) << "the chain's state is its own";
+        EXPECT_EQ(qvtest::RanSeqProbe::StateCount(*container), 0u) << "the chain's state is its own";
         if (c.playMode == 1) {
             for (size_t i = 0; i < got.size(); ++i) EXPECT_EQ(got[i], static_cast<int>(i % c.n));
         } else if (c.randomType == 1) {
@@ -341,7 +342,7 @@ TEST_F(RanSeqContainer, NothingToDrawChoosesNoChild) {
     CSxRanSeqCntr* empty = Find<CSxRanSeqCntr>(SxIndex_Node, kContainer);
     ASSERT_NE(empty, nullptr);
     EXPECT_EQ(Choices(*empty, 1), std::vector<int>{-1});
-    EXPECT_EQ(empty->StateCount(), 0u);
+    EXPECT_EQ(qvtest::RanSeqProbe::StateCount(*empty), 0u);
 }
 
 TEST_F(RanSeqContainer, ChildrenNotLoadedAreSkipped) {
@@ -374,13 +375,13 @@ TEST_F(RanSeqContainer, GameObjectsKeepTheirOwnSequenceUnlessGlobal) {
             for (CSxRegisteredObj* object : {first, second}) got.push_back(Choices(*container, 1, object)[0]);
         if (global) {
             EXPECT_EQ(got, (std::vector<int>{0, 1, 2, 0, 1, 2}));
-            EXPECT_EQ(container->StateCount(), 0u);
+            EXPECT_EQ(qvtest::RanSeqProbe::StateCount(*container), 0u);
         } else {
             EXPECT_EQ(got, (std::vector<int>{0, 0, 1, 1, 2, 2}));
-            EXPECT_EQ(container->StateCount(), 2u);
+            EXPECT_EQ(qvtest::RanSeqProbe::StateCount(*container), 2u);
             SoundEngine::UnregisterGameObj(5);
             ApplyMessages();
-            EXPECT_EQ(container->StateCount(), 1u) << "an unregistered object's state goes";
+            EXPECT_EQ(qvtest::RanSeqProbe::StateCount(*container), 1u) << "an unregistered object's state goes";
             EXPECT_EQ(Choices(*container, 1, second)[0], 0);
             first = GameObject(5);
         }
@@ -437,7 +438,7 @@ TEST_F(RanSeqContainer, ChangedSettingsForgetWhatWasPlayedAndStopIt) {
         platform::Lock lock(g_csMain);
         container->SetMode(CSxRanSeqCntr::Mode_Random);
     }
-    EXPECT_EQ(container->StateCount(), 0u);
+    EXPECT_EQ(qvtest::RanSeqProbe::StateCount(*container), 0u);
     RunFrame();
     EXPECT_FALSE(sound->IsPlaying()) << "a new mode stops what the container played";
     CSxLEngineCmds::SetVoiceLayer(nullptr);

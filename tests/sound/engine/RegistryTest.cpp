@@ -77,14 +77,14 @@ TEST_F(Registry, SettersRefuseUnregisteredObjects) {
 TEST_F(Registry, PositionsListenersAndEnvironmentSends) {
     CSxRegisteredObj* o = registry.RegisterObject(7);
     EXPECT_EQ(o->ActiveListeners(), 1);
-    EXPECT_EQ(o->PositionListener(), 31);
+    EXPECT_EQ(qvtest::RegisteredObjProbe::PositionListener(*o), 31);
     SxSoundPosition two[2];
     two[1].position = {1.0f, 2.0f, 3.0f};
     EXPECT_EQ(registry.SetPosition(7, two, 2, 5, 3), SX_Success);
     EXPECT_EQ(o->PositionCount(), 2);
     EXPECT_EQ(o->Positions()[1].position.z, 3.0f);
-    EXPECT_EQ(o->MultiPositionType(), 5);
-    EXPECT_EQ(o->PositionListener(), 3);
+    EXPECT_EQ(qvtest::RegisteredObjProbe::MultiPositionType(*o), 5);
+    EXPECT_EQ(qvtest::RegisteredObjProbe::PositionListener(*o), 3);
     EXPECT_EQ(registry.SetActiveListeners(7, 6), SX_Success);
     EXPECT_EQ(o->ActiveListeners(), 6);
 

@@ -8,6 +8,7 @@
 #include "sound/engine/output/CSxSinkDummy.h"
 #include "SxTestMemory.h"
 #include "tests/platform/AudioDeviceControl.h"
+#include "tests/sound/engine/SxSourceProbes.h"
 
 using namespace SX;
 namespace control = platform::audio::control;
@@ -67,13 +68,13 @@ TEST(SinkCursors, StarvationAndFreeSpaceTable) {
 
 TEST_F(SinkTest, NotStartedReportsTheWholeBufferThenFollowsThePlayCursor) {
     auto sink = MakeSink();
-    ASSERT_EQ(sink->BufferSize(), 4u * 4096);
+    ASSERT_EQ(qvtest::SinkProbe::BufferSize(*sink), 4u * 4096);
     ASSERT_EQ(sink->Play(), SX_Success);
     uint32_t buffers = 0;
     ASSERT_EQ(sink->GetRefillSize(buffers), SX_Success);
     EXPECT_EQ(buffers, 4u);
     for (int i = 0; i < 4; ++i) ASSERT_EQ(sink->PassSilence(1024), SX_Success);
-    EXPECT_EQ(sink->WriteOffset(), 0u);
+    EXPECT_EQ(qvtest::SinkProbe::WriteOffset(*sink), 0u);
     // Still 0/0, but now because nothing has played: the buffer is full, not free.
     ASSERT_EQ(sink->GetRefillSize(buffers), SX_Success);
     EXPECT_EQ(buffers, 0u);
@@ -131,14 +132,14 @@ TEST_F(SinkTest, DataIsConvertedAndSilenceAndEmptyFramesMoveTheOffsetAsDue) {
     buffer.maxFrames = 1024;
     buffer.validFrames = 0;
     ASSERT_EQ(sink->PassData(buffer), SX_Success);
-    EXPECT_EQ(sink->WriteOffset(), 0u);
+    EXPECT_EQ(qvtest::SinkProbe::WriteOffset(*sink), 0u);
     EXPECT_EQ(control::CapturedBytes(), 0u);
 
     buffer.validFrames = 1024;
     ASSERT_EQ(sink->PassData(buffer), SX_Success);
-    EXPECT_EQ(sink->WriteOffset(), 4096u);
+    EXPECT_EQ(qvtest::SinkProbe::WriteOffset(*sink), 4096u);
     ASSERT_EQ(sink->PassSilence(512), SX_Success);
-    EXPECT_EQ(sink->WriteOffset(), 4096u + 2048);
+    EXPECT_EQ(qvtest::SinkProbe::WriteOffset(*sink), 4096u + 2048);
     const auto bytes = control::Captured();
     ASSERT_EQ(bytes.size(), 4096u + 2048);
     int16_t first, last;
@@ -151,14 +152,14 @@ TEST_F(SinkTest, DataIsConvertedAndSilenceAndEmptyFramesMoveTheOffsetAsDue) {
 
 TEST_F(SinkTest, DataAfterAPartFrameOfSilenceWrapsAtTheBufferEnd) {
     auto sink = MakeSink();
-    const uint32_t size = sink->BufferSize();
+    const uint32_t size = qvtest::SinkProbe::BufferSize(*sink);
     control::StartCapture();
     std::vector<float> frame(2 * 1024, 0.5f);
     SxAudioBuffer buffer{frame.data(), 3, SX_DataReady, 1024, 1024};
     ASSERT_EQ(sink->PassSilence(512), SX_Success);
     const uint32_t frames = size / 4096;
     for (uint32_t i = 0; i < frames; ++i) ASSERT_EQ(sink->PassData(buffer), SX_Success);
-    EXPECT_EQ(sink->WriteOffset(), 2048u);
+    EXPECT_EQ(qvtest::SinkProbe::WriteOffset(*sink), 2048u);
     const auto bytes = control::Captured();
     ASSERT_EQ(bytes.size(), 2048u + size);
     for (size_t i = 2048; i < bytes.size(); i += 2) {

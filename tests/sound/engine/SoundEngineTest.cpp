@@ -123,7 +123,7 @@ TEST_F(SoundEngineTest, TermWithoutInitAndSecondInitLeaveTheEngineAsItWas) {
           static_cast<const void*>(g_pTransitionMgr), static_cast<const void*>(g_pStateMgr),
           static_cast<const void*>(g_pAudioMgr), static_cast<const void*>(g_pPathMgr)})
         EXPECT_NE(manager, nullptr);
-    EXPECT_EQ(g_pPathMgr->MaxPaths(), 255u) << "the init settings' path limit";
+    EXPECT_EQ(qvtest::PathMgrProbe::MaxPaths(*g_pPathMgr), 255u) << "the init settings' path limit";
     EXPECT_NE(g_DefaultPoolId, SxInvalidPoolId);
     EXPECT_NE(g_LEngineDefaultPoolId, SxInvalidPoolId);
 

@@ -9,6 +9,7 @@
 #include "sound/engine/voice/CSxSrcBankPCM.h"
 #include "sound/engine/voice/SxAdpcm.h"
 #include "tests/platform/AudioDeviceControl.h"
+#include "tests/sound/engine/SxSourceProbes.h"
 #include "tools/mediawriter/MediaWriter.h"
 
 using namespace SX;
@@ -76,7 +77,7 @@ TEST_F(Sources, PcmPointsIntoTheMediaAndPlaysItsLoopsThenTheRest) {
     Pull(source, 1024, frames);
     // Three passes of the loop, then on to the end.
     EXPECT_EQ(1024 + frames, 1000u * 2 + 4800);
-    EXPECT_EQ(source.LoopsRemaining(), 1u);
+    EXPECT_EQ(qvtest::SourceProbe::LoopsRemaining(source), 1u);
 }
 
 TEST_F(Sources, MarkersComeWithTheBufferThatPlaysThem) {
@@ -120,7 +121,7 @@ TEST_F(Sources, AdpcmHandsOutWholeBlocksAndSeeksToBlockStarts) {
     source.ReleaseBuffer();
 
     ASSERT_EQ(source.Seek(100), SX_Success);
-    EXPECT_EQ(source.CurrentFrame(), 64u);
+    EXPECT_EQ(qvtest::SourceProbe::CurrentFrame(source), 64u);
     EXPECT_EQ(source.SkipFrames(), 36u);
     EXPECT_EQ(source.Seek(64 * 40), SX_Fail);
     uint32_t frames = 0;

@@ -13,6 +13,7 @@
 #include "sound/engine/states/CSxStateMgr.h"
 #include "sound/engine/upper/CSxLEngineCmds.h"
 #include "sound/engine/upper/CSxURenderer.h"
+#include "tests/sound/engine/SxNodeProbes.h"
 
 using namespace SX;
 namespace bw = bankwriter;
@@ -192,7 +193,7 @@ TEST_F(SwitchContainer, ASwitchChangeDuringContinuousPlayMovesToTheNewChildren) 
         EXPECT_EQ(Sounds(5), c.afterB) << "the same value again changes nothing";
         Post(101, 5);
         Post(101, 6);
-        EXPECT_EQ(Find<CSxSwitchCntr>(SxIndex_Node, 50)->FollowedPlayCount(), 0u);
+        EXPECT_EQ(qvtest::SwitchCntrProbe::FollowedPlayCount(*Find<CSxSwitchCntr>(SxIndex_Node, 50)), 0u);
         Switch(kA, 5);
         EXPECT_TRUE(Sounds(5).empty()) << "a stopped play is no longer followed";
         Unload();
@@ -266,11 +267,11 @@ TEST_F(SwitchContainer, StopsOfEverythingEndTheFollowedPlays) {
         g_ended = 0;
         const SxPlayingID id = SoundEngine::PostEvent(100, 5, SxCallback_EndOfEvent, CountEnd);
         RunFrame();
-        ASSERT_EQ(container->FollowedPlayCount(), 1u);
+        ASSERT_EQ(qvtest::SwitchCntrProbe::FollowedPlayCount(*container), 1u);
         c.stop(id);
         RunFrame();
         RunFrame();
-        EXPECT_EQ(container->FollowedPlayCount(), c.ends ? 0u : 1u);
+        EXPECT_EQ(qvtest::SwitchCntrProbe::FollowedPlayCount(*container), c.ends ? 0u : 1u);
         Switch(kB, 5);
         EXPECT_EQ(Sounds(5).empty(), c.ends) << "a switch change starts only what is still followed";
         if (c.ends) {

@@ -1,9 +1,11 @@
 #pragma once
 // What tests read of the bank manager's private state: the banks it holds, the media it has
-// loaded and how often an event was prepared.
+// loaded, how often an event was prepared, and the callbacks a cookie still waits for.
 #include <cstdint>
+#include <mutex>
 
 #include "platform/TestProbe.h"
+#include "sound/engine/bank/CSxBankCallbackMgr.h"
 #include "sound/engine/bank/CSxBankMgr.h"
 
 template <>
@@ -34,6 +36,16 @@ struct platform::TestProbe<SX::CSxBankMgr> {
     }
 };
 
+template <>
+struct platform::TestProbe<SX::CSxBankCallbackMgr> {
+    static uint32_t PendingCount(SX::CSxBankCallbackMgr& mgr, void* cookie) {
+        std::lock_guard<std::mutex> lock(mgr.m_lock);
+        const SX::CSxBankCallbackMgr::Entry* entry = mgr.Find(cookie);
+        return entry ? entry->pending : 0;
+    }
+};
+
 namespace qvtest {
 using BankProbe = platform::TestProbe<SX::CSxBankMgr>;
+using BankCallbackProbe = platform::TestProbe<SX::CSxBankCallbackMgr>;
 }  // namespace qvtest

@@ -1,12 +1,14 @@
 #pragma once
-// What tests read of the renderer's private state: an instance's parameter sums and fade
-// ratios, a bus's ducking, the lower engine's master node and device retry count, and how many
-// instances and voices play.
+// What tests read of the renderer's private state: an instance's parameter sums, fade ratios
+// and path, a bus's ducking, the lower engine's master node and device retry count, the
+// commands queued for it, the paths in use, and how many instances and voices play.
 #include <cstdint>
 
 #include "platform/TestProbe.h"
 #include "sound/engine/buses/CSxBus.h"
 #include "sound/engine/lower/CSxLEngine.h"
+#include "sound/engine/paths/CSxPathMgr.h"
+#include "sound/engine/upper/CSxLEngineCmds.h"
 #include "sound/engine/upper/CSxPBI.h"
 #include "sound/engine/upper/CSxURenderer.h"
 #include "sound/engine/voice/CSxVoiceMgr.h"
@@ -17,6 +19,12 @@ struct platform::TestProbe<SX::CSxPBI> {
     static const SX::SxAudioSums& RandomOffsets(const SX::CSxPBI& pbi) { return pbi.m_offsets; }
     static float PlayStopRatio(const SX::CSxPBI& pbi) { return pbi.m_playStopRatio; }
     static float PauseRatio(const SX::CSxPBI& pbi) { return pbi.m_pauseRatio; }
+    static bool FollowsPath(const SX::CSxPBI& pbi) { return pbi.m_path.IsFollowing(); }
+    // The last position the path gave; false before the first.
+    static bool PathPosition(const SX::CSxPBI& pbi, SX::SxVector& position) {
+        position = pbi.m_pathPosition;
+        return pbi.m_hasPathPosition;
+    }
 };
 
 template <>
@@ -48,10 +56,23 @@ struct platform::TestProbe<SX::CSxVoiceMgr> {
     }
 };
 
+template <>
+struct platform::TestProbe<SX::CSxLEngineCmds> {
+    static uint32_t QueuedCount() { return SX::CSxLEngineCmds::s_count; }
+};
+
+template <>
+struct platform::TestProbe<SX::CSxPathMgr> {
+    static uint32_t PathCount(const SX::CSxPathMgr& mgr) { return mgr.m_count; }
+    static uint32_t MaxPaths(const SX::CSxPathMgr& mgr) { return mgr.m_max; }
+};
+
 namespace qvtest {
 using PBIProbe = platform::TestProbe<SX::CSxPBI>;
 using BusProbe = platform::TestProbe<SX::CSxBus>;
 using LEngineProbe = platform::TestProbe<SX::CSxLEngine>;
 using URendererProbe = platform::TestProbe<SX::CSxURenderer>;
 using VoiceProbe = platform::TestProbe<SX::CSxVoiceMgr>;
+using LEngineCmdsProbe = platform::TestProbe<SX::CSxLEngineCmds>;
+using PathMgrProbe = platform::TestProbe<SX::CSxPathMgr>;
 }  // namespace qvtest

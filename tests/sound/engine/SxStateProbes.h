@@ -1,7 +1,7 @@
 #pragma once
 // What tests read of the sound engine's per-object state and its live posts: the values a node
 // holds for a game object and how many play below it, a game object's own value of a game
-// parameter, and the posts whose events have not ended.
+// parameter and how its positions are used, and the posts whose events have not ended.
 #include <algorithm>
 #include <cstdint>
 #include <mutex>
@@ -10,6 +10,7 @@
 #include "platform/TestProbe.h"
 #include "sound/engine/hierarchy/CSxParameterNodeBase.h"
 #include "sound/engine/playing/CSxPlayingMgr.h"
+#include "sound/engine/registry/CSxRegisteredObj.h"
 #include "sound/engine/rtpc/CSxRTPCMgr.h"
 
 template <>
@@ -50,8 +51,15 @@ struct platform::TestProbe<SX::CSxPlayingMgr> {
     }
 };
 
+template <>
+struct platform::TestProbe<SX::CSxRegisteredObj> {
+    static uint8_t MultiPositionType(const SX::CSxRegisteredObj& obj) { return obj.m_positionBits & 7; }
+    static uint8_t PositionListener(const SX::CSxRegisteredObj& obj) { return obj.m_positionBits >> 3; }
+};
+
 namespace qvtest {
 using NodeProbe = platform::TestProbe<SX::CSxParameterNodeBase>;
 using RTPCProbe = platform::TestProbe<SX::CSxRTPCMgr>;
 using PlayingProbe = platform::TestProbe<SX::CSxPlayingMgr>;
+using RegisteredObjProbe = platform::TestProbe<SX::CSxRegisteredObj>;
 }  // namespace qvtest

@@ -6,6 +6,7 @@
 #include "sound/engine/curves/SxCurveTable.h"
 #include "sound/engine/transitions/CSxTransitionMgr.h"
 #include "sound/engine/transitions/SxTimingSettings.h"
+#include "tests/sound/engine/SxNodeProbes.h"
 
 namespace {
 
@@ -147,7 +148,7 @@ TEST_F(Transitions, RetargetingARunningRamp) {
     EXPECT_EQ(r.calls.back().value, 5.0f);
     // From where it stands (5) down to 1 over 4 frames, mirrored shape for a fall.
     mgr.ChangeParameter(t, 3, 1.0f, 84, SxCurve_Linear, SxValueMeaning_Default);
-    EXPECT_EQ(t->DurationFrames(), 4.0f);
+    EXPECT_EQ(qvtest::TransitionProbe::DurationFrames(*t), 4.0f);
     EXPECT_EQ(RunToEnd(r), 4u);
     std::vector<float> tail;
     for (size_t i = 5; i < r.calls.size(); ++i) tail.push_back(r.calls[i].value);
@@ -163,9 +164,9 @@ TEST_F(Transitions, RetargetingARunningRamp) {
     fade = mgr.AddTransitionToList(fp, true, CSxTransitionMgr::kFadeList);
     for (int i = 0; i < 6; ++i) mgr.ProcessTransitionsList(++g_uSxAudioFrameCounter);
     mgr.ChangeParameter(fade, ITransitionable::kStopFade, 0.0f, 1000, SxCurve_Linear, SxValueMeaning_Default);
-    EXPECT_EQ(fade->DurationFrames(), 4.0f);
+    EXPECT_EQ(qvtest::TransitionProbe::DurationFrames(*fade), 4.0f);
     mgr.ChangeParameter(fade, ITransitionable::kStopFade, 2.0f, 42, SxCurve_Linear, SxValueMeaning_Offset);
-    EXPECT_EQ(fade->DurationFrames(), 2.0f);
+    EXPECT_EQ(qvtest::TransitionProbe::DurationFrames(*fade), 2.0f);
     EXPECT_EQ(RunToEnd(g), 2u);
     EXPECT_EQ(g.calls.back().value, 2.0f);  // 0 + offset 2
 }

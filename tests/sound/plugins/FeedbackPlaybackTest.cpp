@@ -9,6 +9,7 @@
 #include "sound/engine/plugin/SxPluginTable.h"
 #include "sound/plugins/motion/RumbleMixBus.h"
 #include "sound/plugins/motion/SxMotionPluginsRegistry.h"
+#include "tests/sound/engine/SxNodeProbes.h"
 #include "tests/sound/engine/SxVoiceFixture.h"
 
 namespace {
@@ -323,7 +324,7 @@ TEST_F(FeedbackPlayback, MalformedFeedbackRecordsAreRefusedWholeAndTheBankKeepsT
         platform::Lock lock(g_csMain);
         auto* node = static_cast<CSxFeedbackNode*>(g_pObjectIndex->GetPtrAndAddRef(SxIndex_Node, kFeedback));
         ASSERT_NE(node, nullptr);
-        EXPECT_EQ(node->SourceCount(), 1u);
+        EXPECT_EQ(qvtest::FeedbackNodeProbe::SourceCount(*node), 1u);
         node->Release();
     }
     SxPlayingID id = 0;

@@ -9,6 +9,7 @@
 #include "sound/plugins/motion/SxMotionPluginsRegistry.h"
 #include "sound/plugins/synth/SxSourcePluginsRegistry.h"
 #include "SxSourceTestSupport.h"
+#include "tests/sound/engine/SxMotionProbe.h"
 
 namespace fxtest {
 namespace {
@@ -56,14 +57,14 @@ TEST_F(MotionDevices, AddingAndRemovingPadsPerPlayer) {
     EXPECT_EQ(mgr->AddPlayerMotionDevice(2, 0, kRumbleDeviceID, nullptr), SX_Success);
     EXPECT_EQ(CSxMotionDeviceMgr::Active(), mgr);
     EXPECT_EQ(mgr->AddPlayerMotionDevice(2, 0, kRumbleDeviceID, nullptr), SX_Success);  // the one there stays
-    EXPECT_EQ(mgr->DeviceCount(2), 1u);
-    EXPECT_EQ(mgr->PlayerMask(), 0x4);
-    EXPECT_EQ(mgr->PlayerCount(), 3);
+    EXPECT_EQ(qvtest::MotionProbe::DeviceCount(*mgr, 2), 1u);
+    EXPECT_EQ(qvtest::MotionProbe::PlayerMask(*mgr), 0x4);
+    EXPECT_EQ(qvtest::MotionProbe::PlayerCount(*mgr), 3);
     EXPECT_TRUE(mgr->IsPlayerUsingDevice(0, kRumbleDeviceID));
     EXPECT_EQ(mgr->AddPlayerMotionDevice(0, 0, 999, nullptr), SX_Fail);  // not registered
     EXPECT_EQ(mgr->AddPlayerMotionDevice(4, 0, kRumbleDeviceID, nullptr), SX_InvalidParameter);
-    EXPECT_EQ(mgr->DeviceCount(0), 0u);
-    EXPECT_EQ(mgr->PlayerMask(), 0x4);
+    EXPECT_EQ(qvtest::MotionProbe::DeviceCount(*mgr, 0), 0u);
+    EXPECT_EQ(qvtest::MotionProbe::PlayerMask(*mgr), 0x4);
 
     platform::UnplugPad(2);
     EXPECT_FALSE(mgr->IsPlayerUsingDevice(0, kRumbleDeviceID));
@@ -73,7 +74,7 @@ TEST_F(MotionDevices, AddingAndRemovingPadsPerPlayer) {
     EXPECT_EQ(mgr->RemovePlayerMotionDevice(2, 0, kRumbleDeviceID), SX_Success);
     EXPECT_EQ(mgr->RemovePlayerMotionDevice(2, 0, kRumbleDeviceID), SX_Fail);
     EXPECT_FALSE(mgr->IsDeviceActive());
-    EXPECT_EQ(mgr->PlayerCount(), 0);
+    EXPECT_EQ(qvtest::MotionProbe::PlayerCount(*mgr), 0);
 }
 
 TEST_F(MotionDevices, PlayersReachedFollowTheirListeners) {

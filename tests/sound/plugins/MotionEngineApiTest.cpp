@@ -13,6 +13,7 @@
 #include "sound/plugins/motion/SxMotionPluginsRegistry.h"
 #include "SxFxTestSupport.h"
 #include "tests/platform/AudioDeviceControl.h"
+#include "tests/sound/engine/SxMotionProbe.h"
 
 namespace fxtest {
 namespace {
@@ -48,7 +49,7 @@ protected:
     static uint32_t Devices(uint8_t player) {
         platform::Lock lock(g_csMain);
         CSxMotionDeviceMgr* motion = CSxMotionDeviceMgr::Active();
-        return motion ? motion->DeviceCount(player) : 0;
+        return motion ? qvtest::MotionProbe::DeviceCount(*motion, player) : 0;
     }
 };
 

@@ -14,6 +14,7 @@
 #include "sound/engine/voice/CSxSrcFileADPCM.h"
 #include "sound/engine/voice/CSxSrcFilePCM.h"
 #include "tests/platform/AudioDeviceControl.h"
+#include "tests/sound/engine/SxSourceProbes.h"
 #include "tools/mediawriter/MediaWriter.h"
 
 namespace {
@@ -135,7 +136,7 @@ TEST_F(StreamedSources, StreamedPlaysTheSameBytesAsInMemory) {
         CSxSrcFilePCM filePcm(nullptr);
         CSxSrcFileADPCM fileAdpcm(nullptr);
         CSxSrcFileBase& file = adpcm ? static_cast<CSxSrcFileBase&>(fileAdpcm) : filePcm;
-        file.UseFile(id++);
+        qvtest::FileSourceProbe::UseFile(file, id++);
         file.SetLoopCount(c.loops);
         const uint32_t head = std::min<uint32_t>(c.head, static_cast<uint32_t>(bytes.size()));
         if (head) file.UseMedia(bytes.data(), head);
@@ -174,7 +175,7 @@ TEST_F(StreamedSources, SeeksLandWhereTheInMemorySourceLands) {
         CSxSrcFilePCM filePcm(nullptr);
         CSxSrcFileADPCM fileAdpcm(nullptr);
         CSxSrcFileBase& file = adpcm ? static_cast<CSxSrcFileBase&>(fileAdpcm) : filePcm;
-        file.UseFile(id++);
+        qvtest::FileSourceProbe::UseFile(file, id++);
         ASSERT_EQ(bank.StartSource(), SX_Success);
         ASSERT_EQ(Start(file), SX_Success);
         Pull(file, 1024, 3);  // part-way through the file first
@@ -183,10 +184,11 @@ TEST_F(StreamedSources, SeeksLandWhereTheInMemorySourceLands) {
             ASSERT_EQ(bank.Seek(position), SX_Success);
             ASSERT_EQ(file.Seek(position), SX_Success);
             EXPECT_EQ(file.SkipFrames(), bank.SkipFrames());
-            EXPECT_EQ(file.CurrentFrame(), bank.CurrentFrame());
+            EXPECT_EQ(qvtest::SourceProbe::CurrentFrame(file), qvtest::SourceProbe::CurrentFrame(bank));
             // Streamed ADPCM hands out the blocks in hand, so buffers may be cut elsewhere:
             // the first position and the bytes that follow must agree.
-            const size_t left = size_t(bank.TotalFrames() - bank.CurrentFrame()) * bank.Format().blockAlign;
+            const size_t left =
+                size_t(bank.TotalFrames() - qvtest::SourceProbe::CurrentFrame(bank)) * bank.Format().blockAlign;
             const Played expected = Pull(bank, 1024, 4);
             const Played got = Pull(file, 1024, 4);
             ASSERT_FALSE(got.positions.empty());
@@ -221,7 +223,7 @@ TEST_F(StreamedSources, MissingFilesAndMalformedMediaFail) {
         CSxSrcFilePCM filePcm(nullptr);
         CSxSrcFileADPCM fileAdpcm(nullptr);
         CSxSrcFileBase& file = c.adpcm ? static_cast<CSxSrcFileBase&>(fileAdpcm) : filePcm;
-        file.UseFile(c.id);
+        qvtest::FileSourceProbe::UseFile(file, c.id);
         EXPECT_EQ(Start(file), c.expected);
     }
 }
@@ -260,7 +262,7 @@ TEST_F(StreamedSources, StreamsReleasedWhileTheIOThreadServesThemGoCleanly) {
     std::vector<uint8_t> buffer(64 * 1024);
     for (int round = 0; round < 300; ++round) {
         CSxSrcFilePCM source(nullptr);
-        source.UseFile(400);
+        qvtest::FileSourceProbe::UseFile(source, 400);
         source.SetLoopCount(0);  // loops until stopped: the IO thread always has work
         ASSERT_EQ(Start(source), SX_Success) << "round " << round;
         ASSERT_TRUE(sxtest::SameBytes(Pull(source, 7, 3).bytes, expected)) << "round " << round;

@@ -12,6 +12,7 @@
 #include "sound/engine/vorbis/CSxSrcFileVorbis.h"
 #include "sound/stream/StreamFixture.h"
 #include "tests/platform/AudioDeviceControl.h"
+#include "tests/sound/engine/SxSourceProbes.h"
 #include "tools/mediawriter/MediaWriter.h"
 
 namespace {
@@ -94,7 +95,7 @@ TEST_F(VorbisStreams, StreamedPlaysTheSameFramesAsInMemory) {
         bank.UseMedia(media.data(), uint32_t(media.size()));
         bank.SetLoopCount(c.loops);
         CSxSrcFileVorbis file(nullptr);
-        file.UseFile(id++);
+        qvtest::FileSourceProbe::UseFile(file, id++);
         file.SetLoopCount(c.loops);
         ASSERT_EQ(bank.StartSource(), SX_Success);
         ASSERT_EQ(Start(file), SX_Success);
@@ -116,7 +117,7 @@ TEST_F(VorbisStreams, StreamedSeeksLandWhereInMemorySeeksLand) {
     CSxSrcBankVorbis bank(nullptr);
     bank.UseMedia(media.data(), uint32_t(media.size()));
     CSxSrcFileVorbis file(nullptr);
-    file.UseFile(600);
+    qvtest::FileSourceProbe::UseFile(file, 600);
     ASSERT_EQ(bank.StartSource(), SX_Success);
     ASSERT_EQ(Start(file), SX_Success);
     for (uint32_t position : {30000u, 7u, 4096u, 47999u, 0u}) {
@@ -167,7 +168,7 @@ TEST_F(VorbisStreams, EveryCodecRefusesMoreThanSixChannelsWithOneResult) {
         CSxSrcBaseEx* banks[] = {&bankPcm, &bankAdpcm, &bankVorbis};
         CSxSrcFileBase* files[] = {&filePcm, &fileAdpcm, &fileVorbis};
         banks[c.codec]->UseMedia(media.data(), uint32_t(media.size()));
-        files[c.codec]->UseFile(id++);
+        qvtest::FileSourceProbe::UseFile(*files[c.codec], id++);
         EXPECT_EQ(banks[c.codec]->StartSource(), SX_UnsupportedChannelConfig) << "in memory";
         EXPECT_EQ(Start(*files[c.codec]), SX_UnsupportedChannelConfig) << "streamed";
     }
