@@ -3,6 +3,7 @@
 // optional feedback. As a send effect its output is fully wet.
 #include <cstdint>
 
+#include "platform/TestProbe.h"
 #include "sound/engine/plugin/ISxPlugin.h"
 #include "sound/engine/plugin/SxPluginDsp.h"
 
@@ -44,11 +45,9 @@ public:
     void Execute(SxAudioBuffer* buffer) override;
     SXRESULT TimeSkip(uint32_t) override { return SX_DataReady; }
 
-    uint32_t TailLength() const { return m_tailLength; }
-    uint32_t LineLength() const { return m_lineLength; }
-    uint32_t LineCount() const { return m_lineCount; }
-
 private:
+    friend struct platform::TestProbe<CSxDelayFX>;
+
     SXRESULT AllocateLines(uint32_t channelMask);
     void FreeLines();
     void ComputeTailLength();

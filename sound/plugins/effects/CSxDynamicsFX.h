@@ -5,6 +5,7 @@
 // processed independently or linked to one detector.
 #include <cstdint>
 
+#include "platform/TestProbe.h"
 #include "sound/engine/plugin/ISxPlugin.h"
 
 namespace SX {
@@ -51,11 +52,9 @@ public:
     void Execute(SxAudioBuffer* buffer) override;
     SXRESULT TimeSkip(uint32_t) override { return SX_DataReady; }
 
-    uint32_t DetectorCount() const { return m_detectorCount; }
-    // The gain reduction of a detector, in dB.
-    float Reduction(uint32_t detector) const { return m_detectors[detector].reduction; }
-
 private:
+    friend struct platform::TestProbe<CSxDynamicsFX>;
+
     struct Detector {
         float reduction;  // dB
         float power;

@@ -5,6 +5,7 @@
 // blocker, an optional pre-delay and a tone correction before it enters the network.
 #include <cstdint>
 
+#include "platform/TestProbe.h"
 #include "sound/engine/plugin/ISxPlugin.h"
 #include "sound/engine/plugin/SxPluginDsp.h"
 
@@ -57,13 +58,9 @@ public:
     void Execute(SxAudioBuffer* buffer) override;
     SXRESULT TimeSkip(uint32_t) override { return SX_DataReady; }
 
-    uint32_t LineLength(uint32_t line) const { return m_lengths[line]; }
-    uint32_t ProcessedChannels() const { return m_channels; }
-    uint32_t TailLength() const { return m_tailLength; }
-    // The sign (+1 or -1) of a line in a processed channel's output.
-    float Sign(uint32_t channel, uint32_t line) const { return m_signs[channel][line]; }
-
 private:
+    friend struct platform::TestProbe<CSxFDNReverbFX>;
+
     struct Group {
         float* buffer;    // L frames x 4 lanes
         uint32_t frames;  // L

@@ -4,6 +4,7 @@
 // randomised once per instance; the effect keeps running while its ring-out is audible.
 #include <cstdint>
 
+#include "platform/TestProbe.h"
 #include "sound/engine/plugin/ISxPlugin.h"
 
 namespace SX {
@@ -63,12 +64,9 @@ public:
     void Execute(SxAudioBuffer* buffer) override;
     SXRESULT TimeSkip(uint32_t) override { return SX_DataReady; }
 
-    uint32_t ModesUsed() const { return m_used; }
-    // The instance's own randomised modes (the parameter object's list stays as given).
-    const SxModalMode* Modes() const { return m_modes; }
-    uint32_t ModeCount() const { return m_modeCount; }
-
 private:
+    friend struct platform::TestProbe<CSxModalSynth>;
+
     void Randomise();
     void FreeAll();
 

@@ -3,6 +3,7 @@
 // then an output level.
 #include <cstdint>
 
+#include "platform/TestProbe.h"
 #include "sound/engine/plugin/ISxPlugin.h"
 #include "sound/plugins/effects/SxReverbBlocks.h"
 
@@ -64,10 +65,9 @@ public:
     void Execute(SxAudioBuffer* buffer) override;
     SXRESULT TimeSkip(uint32_t) override { return SX_DataReady; }
 
-    const SxBiquadCoefs& Coefs(uint32_t band) const { return m_coefs[band]; }
-    uint32_t ProcessedChannels() const { return m_processed; }
-
 private:
+    friend struct platform::TestProbe<CSxParametricEQFX>;
+
     SxBiquadCoefs m_coefs[SxEQBandCount];
     CSxParameterEQFXParams* m_params = nullptr;
     uint32_t m_processed = 0;

@@ -4,6 +4,7 @@
 // held for the look-ahead length; the reduction follows a ratio with a release time.
 #include <cstdint>
 
+#include "platform/TestProbe.h"
 #include "sound/engine/plugin/ISxPlugin.h"
 #include "sound/engine/plugin/SxPluginDsp.h"
 
@@ -43,11 +44,11 @@ public:
     void Execute(SxAudioBuffer* buffer) override;
     SXRESULT TimeSkip(uint32_t) override { return SX_DataReady; }
 
-    uint32_t LookAheadFrames() const { return m_lookAhead; }
-    uint32_t DetectorCount() const { return m_detectorCount; }
     bool IsLinked() const { return m_linked; }
 
 private:
+    friend struct platform::TestProbe<CSxPeakLimiterFX>;
+
     struct Detector {
         float reduction;  // dB
         float heldPeak;

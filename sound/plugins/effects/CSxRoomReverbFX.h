@@ -4,6 +4,7 @@
 // blocking and a ramped mix of dry, early-reflection and reverb signals into each channel.
 #include <cstdint>
 
+#include "platform/TestProbe.h"
 #include "sound/engine/plugin/ISxPlugin.h"
 #include "sound/engine/plugin/SxPluginDsp.h"
 #include "sound/plugins/effects/SxReverbBlocks.h"
@@ -94,15 +95,11 @@ public:
     void Execute(SxAudioBuffer* buffer) override;
     SXRESULT TimeSkip(uint32_t) override { return SX_DataReady; }
 
-    float DiffusionCoef(uint32_t stage) const { return m_stages[stage].g; }
-    uint32_t DiffusionLength(uint32_t stage) const { return m_stages[stage].length; }
-    uint32_t UnitLineLength(uint32_t unit, uint32_t line) const { return m_units[unit].lines[line].length; }
-    float UnitNormalisation() const { return m_unitNorm; }
-    uint32_t FilterCount() const { return m_filterCount; }
-    uint32_t TailLength() const { return m_tailLength; }
     uint32_t EarlyTapCount(uint32_t side) const { return m_er.count[side]; }
 
 private:
+    friend struct platform::TestProbe<CSxRoomReverbFX>;
+
     struct Stage {
         float* buffer = nullptr;  // pairs {delayed input, delayed output}
         uint32_t length = 0;

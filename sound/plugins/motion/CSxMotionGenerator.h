@@ -3,6 +3,7 @@
 // repeats with a fixed period, shaped by an optional attack-decay-sustain-release envelope.
 #include <cstdint>
 
+#include "platform/TestProbe.h"
 #include "sound/engine/curves/CSxConversionTable.h"
 #include "sound/engine/plugin/ISxPlugin.h"
 
@@ -60,9 +61,10 @@ public:
     void Execute(SxAudioBuffer* buffer) override;
 
     float EnvelopeGain() const { return m_envelopeGain; }
-    uint8_t CurrentSegment() const { return m_segment; }
 
 private:
+    friend struct platform::TestProbe<CSxMotionGenerator>;
+
     struct Segment {
         uint32_t end = kAbsent;  // sample of the pass where the segment ends
         float step = 0.0f;       // gain change per sample

@@ -3,6 +3,7 @@
 // levels per half frame, queued in a small ring and sent to the pad one pair per frame.
 #include <cstdint>
 
+#include "platform/TestProbe.h"
 #include "sound/engine/plugin/ISxMotionMixBus.h"
 #include "sound/plugins/motion/SxRumbleController.h"
 
@@ -30,10 +31,9 @@ public:
     uint32_t GetChannelMask() override { return 0x3; }
     void SetVolume(float volume) override { m_volume = volume; }
 
-    int16_t QueuedPairs() const { return m_queued; }
-    bool HasController() const { return m_controller != nullptr; }
-
 private:
+    friend struct platform::TestProbe<RumbleMixBus>;
+
     SXRESULT Send(float left, float right);
 
     float m_lastRight = 0.0f;

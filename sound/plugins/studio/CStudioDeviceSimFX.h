@@ -5,6 +5,7 @@
 // after it is switched on, and runs only while its memory exists.
 #include <cstdint>
 
+#include "platform/TestProbe.h"
 #include "sound/plugins/studio/CStudioDeviceSimFXParams.h"
 #include "sound/plugins/studio/DeviceSimStages.h"
 #include "sound/plugins/studio/StudioDsp.h"
@@ -38,9 +39,9 @@ public:
     void Execute(SxAudioBuffer* buffer) override;
     SXRESULT TimeSkip(uint32_t) override { return SX_DataReady; }
 
-    bool StageHasMemory(DeviceSimStageIndex stage) const { return m_headers[stage].HasRecords(); }
-
 private:
+    friend struct platform::TestProbe<CStudioDeviceSimFX>;
+
     SXRESULT AllocateStage(uint32_t stage);
     template <typename Stage>
     SXRESULT AllocateStageOf(uint32_t stage);

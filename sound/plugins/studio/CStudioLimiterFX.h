@@ -1,6 +1,7 @@
 #pragma once
 // The Studio limiter effect: a thin in-place wrapper around LimiterProcess, with the look-ahead
 // drained as a tail once the input ends.
+#include "platform/TestProbe.h"
 #include "sound/engine/plugin/SxPluginDsp.h"
 #include "sound/plugins/studio/CStudioLimiterFXParams.h"
 #include "sound/plugins/studio/LimiterProcess.h"
@@ -19,12 +20,13 @@ public:
     void Execute(SxAudioBuffer* buffer) override;
     SXRESULT TimeSkip(uint32_t) override { return SX_DataReady; }
 
-    uint32_t Latency() const { return m_latency; }
     // The meters of the limiter process; the effect itself never reads them.
     void ReadMeters(LimiterMeters& meters);
     uint32_t MeterRecordSize() const;
 
 private:
+    friend struct platform::TestProbe<CStudioLimiterFX>;
+
     CStudioLimiterFXParams* m_params = nullptr;
     LimiterProcess* m_process = nullptr;
     SxFXTailHandler m_tail;

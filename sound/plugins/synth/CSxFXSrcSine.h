@@ -3,6 +3,7 @@
 // chosen channel layout: the tone is on the first channel, every other channel is silent.
 #include <cstdint>
 
+#include "platform/TestProbe.h"
 #include "sound/engine/plugin/ISxPlugin.h"
 
 namespace SX {
@@ -49,9 +50,9 @@ public:
     SXRESULT TimeSkip(uint32_t& frames) override;
     void Execute(SxAudioBuffer* buffer) override;
 
-    uint32_t FramesPerPass() const { return m_total; }
-
 private:
+    friend struct platform::TestProbe<CSxFXSrcSine>;
+
     // Frames a request of n may have: 45 with n, or 17 with what is left of the last pass.
     SXRESULT CountFrames(uint32_t& frames);
     void ComputeTotal();

@@ -4,6 +4,7 @@
 // by a gain that glides to new values.
 #include <cstdint>
 
+#include "platform/TestProbe.h"
 #include "sound/engine/plugin/ISxPlugin.h"
 
 namespace SX {
@@ -66,13 +67,14 @@ public:
     SXRESULT TimeSkip(uint32_t&) override { return static_cast<SXRESULT>(0); }  // the host skips
     void Execute(SxAudioBuffer* buffer) override;
 
-    uint32_t SamplesPerLoop() const { return m_samplesPerLoop; }
     uint32_t TotalSamples() const { return m_total; }
 
     // The white-noise generator that every tone generator of a thread draws from.
     static void SeedNoise(uint32_t state);
 
 private:
+    friend struct platform::TestProbe<CSxToneGen>;
+
     struct LowPass {
         float b0 = 0, b1 = 0, b2 = 0, a1 = 0, a2 = 0;
         float x1 = 0, x2 = 0, y1 = 0, y2 = 0;

@@ -5,6 +5,7 @@
 // curve is jittered afresh for every cycle.
 #include <cstdint>
 
+#include "platform/TestProbe.h"
 #include "sound/engine/curves/CSxConversionTable.h"
 #include "sound/engine/plugin/ISxPlugin.h"
 #include "sound/plugins/synth/CSxWindSynth.h"
@@ -75,15 +76,12 @@ public:
                   SxAudioFormat& format) override;
     void Execute(SxAudioBuffer* buffer) override;
 
-    float DeflectorSpeed(uint32_t k) const { return m_speeds[k]; }
-    float ObjectX() const { return m_x; }
-    float ObjectY() const { return m_y; }
-    uint32_t ControlPoints() const { return m_controlPoints; }
-
     // The shaped-noise filter of colour 3, on its own for tests.
     static float ShapedNoiseDcGain(uint32_t samples);
 
 private:
+    friend struct platform::TestProbe<CSxWhooshSynth>;
+
     SXRESULT NextCycle() override;
     SXRESULT StartCycle();
     void Excite(float* out, uint32_t count);

@@ -4,6 +4,7 @@
 // by its distance upwind, panned to one, two or four channels.
 #include <cstdint>
 
+#include "platform/TestProbe.h"
 #include "sound/engine/curves/CSxConversionTable.h"
 #include "sound/engine/plugin/ISxPlugin.h"
 #include "sound/plugins/synth/SxDeflectorBank.h"
@@ -64,11 +65,11 @@ public:
                   SxAudioFormat& format) override;
     void Execute(SxAudioBuffer* buffer) override;
 
-    float DeflectorSpeed(uint32_t k) const { return m_states[k].windSpeed; }
-    float DeflectorGain(uint32_t k) const { return m_bank.Gain(k); }
     float CycleDuration() const { return m_cycleDuration; }
 
 private:
+    friend struct platform::TestProbe<CSxWindSynth>;
+
     struct DeflectorState {
         float delayDistance, windSpeed, frequency, q, targetGain, pitchRandom, qRandom, gainFactor;
     };

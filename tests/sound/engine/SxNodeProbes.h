@@ -70,7 +70,9 @@ struct platform::TestProbe<SX::CSxDynamicSequence> {
 
 template <>
 struct platform::TestProbe<SX::CSxFeedbackNode> {
-    static uint32_t SourceCount(const SX::CSxFeedbackNode& node) { return static_cast<uint32_t>(node.m_sources.size()); }
+    static uint32_t SourceCount(const SX::CSxFeedbackNode& node) {
+        return static_cast<uint32_t>(node.m_sources.size());
+    }
 };
 
 template <>

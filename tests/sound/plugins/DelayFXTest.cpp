@@ -3,6 +3,7 @@
 
 #include "sound/plugins/effects/CSxDelayFX.h"
 #include "SxFxTestSupport.h"
+#include "tests/sound/plugins/SxFxProbes.h"
 
 namespace fxtest {
 namespace {
@@ -32,8 +33,8 @@ std::vector<float> ImpulseResponse(DelayRig& rig, uint32_t mask, size_t frames) 
 TEST(DelayFX, DefaultsGiveOneEchoHalfASecondLaterAtHalfLevel) {
     DelayRig rig(CreateDelayFX, CreateDelayFXParams);
     ASSERT_EQ(rig.Start(48000, 0x4), SX_Success);
-    EXPECT_EQ(rig.effect->LineLength(), 24000u);
-    EXPECT_EQ(rig.effect->TailLength(), 24000u);
+    EXPECT_EQ(qvtest::DelayProbe::LineLength(*rig.effect), 24000u);
+    EXPECT_EQ(qvtest::DelayProbe::TailLength(*rig.effect), 24000u);
     const std::vector<float> out = ImpulseResponse(rig, 0x4, 60 * 1024);
     EXPECT_FLOAT_EQ(out[0], 0.5f);
     EXPECT_FLOAT_EQ(out[24000], 0.5f);
@@ -53,7 +54,7 @@ TEST(DelayFX, FeedbackRepeatsFallByTheFeedbackEachLineLength) {
         DelayRig rig(CreateDelayFX, CreateDelayFXParams);
         const Block block = DelayBlock(0.01f, c.feedbackPct, 100.0f, 0.0f, true, true);
         ASSERT_EQ(rig.Start(48000, 0x4, &block), SX_Success);
-        EXPECT_NEAR(double(rig.effect->TailLength()) / 480.0, c.wantRepeats, 0.01) << c.feedbackPct;
+        EXPECT_NEAR(double(qvtest::DelayProbe::TailLength(*rig.effect)) / 480.0, c.wantRepeats, 0.01) << c.feedbackPct;
         const std::vector<float> out = ImpulseResponse(rig, 0x4, 2048);
         const float f = c.feedbackPct * 0.01f;
         EXPECT_NEAR(out[480], 1.0f, 1e-6f);
@@ -66,7 +67,7 @@ TEST(DelayFX, TailKeepsTheEffectRunningUntilTheEchoesHaveFallen) {
     DelayRig rig(CreateDelayFX, CreateDelayFXParams);
     const Block block = DelayBlock(0.01f, 50.0f, 50.0f, 0.0f, true, true);
     ASSERT_EQ(rig.Start(48000, 0x3, &block), SX_Success);
-    const uint32_t tail = rig.effect->TailLength();
+    const uint32_t tail = qvtest::DelayProbe::TailLength(*rig.effect);
     Buffer last(0x3);
     last.Fill(0.25f);
     last.buffer.validFrames = 100;
@@ -102,7 +103,7 @@ TEST(DelayFX, LfeChannelPassesAsInsertAndIsSilencedAsSend) {
         DelayRig rig(CreateDelayFX, CreateDelayFXParams);
         const Block block = DelayBlock(0.01f, 0.0f, 50.0f, 0.0f, false, false);
         ASSERT_EQ(rig.Start(48000, SxChannelMask51, &block, send), SX_Success);
-        EXPECT_EQ(rig.effect->LineCount(), 5u);
+        EXPECT_EQ(qvtest::DelayProbe::LineCount(*rig.effect), 5u);
         Buffer b(SxChannelMask51);
         b.Fill(0.5f);
         rig.effect->Execute(&b.buffer);
@@ -122,7 +123,7 @@ TEST(DelayFX, ChangingTheDelayTimeClearsTheEchoes) {
     rig.params->SetParam(0, &t, 4);
     Buffer silent(0x4);
     rig.effect->Execute(&silent.buffer);
-    EXPECT_EQ(rig.effect->LineLength(), 960u);
+    EXPECT_EQ(qvtest::DelayProbe::LineLength(*rig.effect), 960u);
     EXPECT_EQ(Peak(silent.Channel(0), 1024), 0.0);
 }
 
@@ -130,7 +131,7 @@ TEST(DelayFX, ADelayShorterThanOneFrameAllocatesNothingAndPasses) {
     DelayRig rig(CreateDelayFX, CreateDelayFXParams);
     const Block block = DelayBlock(0.0f, 50.0f, 50.0f, -6.0206f, true, true);
     ASSERT_EQ(rig.Start(48000, 0x3, &block), SX_Success);
-    EXPECT_EQ(rig.effect->LineCount(), 0u);
+    EXPECT_EQ(qvtest::DelayProbe::LineCount(*rig.effect), 0u);
     Buffer b(0x3);
     b.Fill(1.0f);
     rig.effect->Execute(&b.buffer);

@@ -5,6 +5,7 @@
 #include "sound/plugins/effects/CSxDynamicsFX.h"
 #include "sound/plugins/effects/SxFxMath.h"
 #include "SxFxTestSupport.h"
+#include "tests/sound/plugins/SxFxProbes.h"
 
 namespace fxtest {
 namespace {
@@ -76,7 +77,7 @@ TEST(DynamicsFX, CompressorSilenceGivesNoReduction) {
     ASSERT_EQ(rig.Start(kRate, 0x4), SX_Success);
     Buffer b(0x4);
     rig.effect->Execute(&b.buffer);
-    EXPECT_EQ(rig.effect->Reduction(0), 0.0f);
+    EXPECT_EQ(qvtest::DynamicsProbe::Reduction(*rig.effect, 0), 0.0f);
     EXPECT_NEAR(SxFastPowerToDb(1e-25f), -250.0f, 0.01f);
 }
 
@@ -84,7 +85,7 @@ TEST(DynamicsFX, CompressorSilenceGivesNoReduction) {
 template <typename Effect, typename Params>
 double NinetyPercentTime(Rig<Effect, Params>& rig, double fromDb, double toDb) {
     SettledGainDb(rig, fromDb, 100);
-    const float start = rig.effect->Reduction(0);
+    const float start = qvtest::DynamicsProbe::Reduction(*rig.effect, 0);
     // Settle at the new level to learn the end value, counting frames on the way.
     const double amplitude = std::sqrt(2.0) * std::pow(10.0, toDb / 20.0);
     uint64_t phase = 0;
@@ -93,7 +94,7 @@ double NinetyPercentTime(Rig<Effect, Params>& rig, double fromDb, double toDb) {
         Buffer b(0x4, 64);
         Sine(b.Channel(0), 64, 1000.0, amplitude, kRate, phase);
         rig.effect->Execute(&b.buffer);
-        trace.push_back(rig.effect->Reduction(0));
+        trace.push_back(qvtest::DynamicsProbe::Reduction(*rig.effect, 0));
     }
     const float end = trace.back();
     for (size_t i = 0; i < trace.size(); ++i)
@@ -137,7 +138,7 @@ TEST(DynamicsFX, LinkedChannelsShareOneReduction) {
         Rig<CSxCompressorFX, CSxCompressorFXParams> rig(CreateCompressorFX, CreateCompressorFXParams);
         const Block block = DynamicsBlock(-20, 4, 0.01f, 0.1f, 0, true, link);
         ASSERT_EQ(rig.Start(kRate, 0x3, &block), SX_Success);
-        EXPECT_EQ(rig.effect->DetectorCount(), link ? 1u : 2u);
+        EXPECT_EQ(qvtest::DynamicsProbe::DetectorCount(*rig.effect), link ? 1u : 2u);
         uint64_t phaseL = 0, phaseR = 0;
         double gainL = 0, gainR = 0;
         for (int i = 0; i < 40; ++i) {

@@ -4,6 +4,7 @@
 
 #include "sound/plugins/effects/CSxFDNReverbFX.h"
 #include "SxFxTestSupport.h"
+#include "tests/sound/plugins/SxFxProbes.h"
 
 namespace fxtest {
 namespace {
@@ -29,7 +30,7 @@ TEST(FDNReverbFX, DefaultLineLengthsAtBothRates) {
     EXPECT_EQ(SxFDNPrimeLength(284.0f / 48.0f, 48000), 289u) << "the bound is not recomputed";
     FDNRig rig(CreateFDNReverbFX, CreateFDNReverbFXParams);
     ASSERT_EQ(rig.Start(48000, 0x3), SX_Success);
-    for (uint32_t i = 0; i < 8; ++i) EXPECT_EQ(rig.effect->LineLength(i), at48[i]);
+    for (uint32_t i = 0; i < 8; ++i) EXPECT_EQ(qvtest::FDNReverbProbe::LineLength(*rig.effect, i), at48[i]);
 }
 
 // Energy per 1024-frame window of the wet response to an impulse on channel 0.
@@ -112,7 +113,7 @@ TEST(FDNReverbFX, SendModeHasNoDryAndSilencesAnUnprocessedLfe) {
         FDNRig rig(CreateFDNReverbFX, CreateFDNReverbFXParams);
         const Block block = FDNBlock(1.0f, 2.0f, 8, 0.0f, 0.0f, 0.0f, false);
         ASSERT_EQ(rig.Start(48000, SxChannelMask51, &block, send), SX_Success);
-        EXPECT_EQ(rig.effect->ProcessedChannels(), 5u);
+        EXPECT_EQ(qvtest::FDNReverbProbe::ProcessedChannels(*rig.effect), 5u);
         Buffer b(SxChannelMask51);
         b.Fill(0.5f);
         rig.effect->Execute(&b.buffer);
@@ -157,7 +158,8 @@ TEST(FDNReverbFX, SignRowsOfTheLayouts) {
         const Block block = FDNBlock(1.0f, 2.0f, 16, 0.0f, 0.0f, 0.0f, true);
         ASSERT_EQ(rig.Start(48000, c.mask, &block), SX_Success);
         for (uint32_t k = 0; k < 16; ++k)
-            EXPECT_EQ(rig.effect->Sign(c.channel, k), c.row[k] == '+' ? 1.0f : -1.0f) << c.mask << " " << k;
+            EXPECT_EQ(qvtest::FDNReverbProbe::Sign(*rig.effect, c.channel, k), c.row[k] == '+' ? 1.0f : -1.0f)
+                << c.mask << " " << k;
     }
 }
 

@@ -5,6 +5,7 @@
 #include "platform/os/Random.h"
 #include "sound/plugins/effects/CSxModalSynth.h"
 #include "SxFxTestSupport.h"
+#include "tests/sound/plugins/SxFxProbes.h"
 
 namespace fxtest {
 namespace {
@@ -58,20 +59,20 @@ TEST(ModalSynth, RandomisationShiftsDropsAndRaisesModesOfTheInstanceOnly) {
     ModalRig rig(CreateModalSynth, CreateModalSynthParams);
     const Block block = ModalBlock({{1000, 7, 10}, {15000, 0, 10}, {8, 0, 10}, {2000, 0, 10}}, -200.0f, 100.0f);
     ASSERT_EQ(rig.Start(kRate, 0x4, &block), SX_Success);
-    ASSERT_EQ(rig.effect->ModeCount(), 3u) << "15 kHz an octave up reaches half the rate";
+    ASSERT_EQ(qvtest::ModalSynthProbe::ModeCount(*rig.effect), 3u) << "15 kHz an octave up reaches half the rate";
     std::vector<float> frequencies;
-    for (uint32_t i = 0; i < 3; ++i) frequencies.push_back(rig.effect->Modes()[i].frequency);
+    for (uint32_t i = 0; i < 3; ++i) frequencies.push_back(qvtest::ModalSynthProbe::Modes(*rig.effect)[i].frequency);
     EXPECT_FLOAT_EQ(frequencies[0], 2000.0f);
     EXPECT_FLOAT_EQ(frequencies[1], 4000.0f) << "the last mode moved into the dropped one's place";
     EXPECT_FLOAT_EQ(frequencies[2], 20.0f) << "16 Hz is raised to 20 Hz";
-    EXPECT_EQ(rig.effect->Modes()[0].secondValue, 7.0f);
+    EXPECT_EQ(qvtest::ModalSynthProbe::Modes(*rig.effect)[0].secondValue, 7.0f);
     // The shared parameter object keeps its list: a second instance shifts from the same start.
     EXPECT_EQ(rig.params->modeCount, 4u);
     EXPECT_FLOAT_EQ(rig.params->modes[0].frequency, 1000.0f);
     CSxModalSynth* second = static_cast<CSxModalSynth*>(CreateModalSynth(&rig.allocator));
     SxAudioFormat format = Format(kRate, 0x4);
     ASSERT_EQ(second->Init(&rig.allocator, &rig.context, rig.params, format), SX_Success);
-    EXPECT_FLOAT_EQ(second->Modes()[0].frequency, 2000.0f);
+    EXPECT_FLOAT_EQ(qvtest::ModalSynthProbe::Modes(*second)[0].frequency, 2000.0f);
     second->Term(&rig.allocator);
 }
 
@@ -90,14 +91,16 @@ TEST(ModalSynth, LevelSpreadPairsAndModesUsed) {
         ModalRig rig(CreateModalSynth, CreateModalSynthParams);
         const Block block = ModalBlock(modes, -200.0f, 0, 0, 0, 6.0f, c.used);
         ASSERT_EQ(rig.Start(kRate, 0x4, &block), SX_Success);
-        EXPECT_EQ(rig.effect->ModesUsed(), c.wantUsed) << c.modes;
+        EXPECT_EQ(qvtest::ModalSynthProbe::ModesUsed(*rig.effect), c.wantUsed) << c.modes;
         uint32_t spread = 0;
-        for (uint32_t i = 0; i < rig.effect->ModeCount(); ++i) spread += rig.effect->Modes()[i].levelOffset != 0.0f;
+        for (uint32_t i = 0; i < qvtest::ModalSynthProbe::ModeCount(*rig.effect); ++i)
+            spread += qvtest::ModalSynthProbe::Modes(*rig.effect)[i].levelOffset != 0.0f;
         EXPECT_EQ(spread, c.wantSpread) << c.modes;
-        for (uint32_t i = c.wantSpread; i < rig.effect->ModeCount(); ++i)
-            EXPECT_EQ(rig.effect->Modes()[i].levelOffset, 0.0f);
+        for (uint32_t i = c.wantSpread; i < qvtest::ModalSynthProbe::ModeCount(*rig.effect); ++i)
+            EXPECT_EQ(qvtest::ModalSynthProbe::Modes(*rig.effect)[i].levelOffset, 0.0f);
         if (c.wantSpread) {
-            EXPECT_EQ(rig.effect->Modes()[0].levelOffset, -rig.effect->Modes()[1].levelOffset);
+            EXPECT_EQ(qvtest::ModalSynthProbe::Modes(*rig.effect)[0].levelOffset,
+                      -qvtest::ModalSynthProbe::Modes(*rig.effect)[1].levelOffset);
         }
     }
 }

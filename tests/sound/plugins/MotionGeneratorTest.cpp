@@ -2,6 +2,7 @@
 // and curve lists out of range.
 #include "sound/plugins/motion/CSxMotionGenerator.h"
 #include "SxSourceTestSupport.h"
+#include "tests/sound/plugins/SxFxProbes.h"
 
 namespace fxtest {
 namespace {
@@ -82,7 +83,7 @@ TEST(MotionGenerator, ZeroAttackStartsInTheDecayAtFullGain) {
     ASSERT_EQ(rig.Start(1000, 1, &block), SX_Success);
     Buffer b(0x3, 50);
     rig.source->Execute(&b.buffer);
-    EXPECT_EQ(rig.source->CurrentSegment(), 1);
+    EXPECT_EQ(qvtest::MotionGeneratorProbe::CurrentSegment(*rig.source), 1);
     EXPECT_FLOAT_EQ(b.Channel(0)[0], 1.0f);
     EXPECT_NEAR(b.Channel(0)[49], 1.0f - 49 * 0.005f, 1e-4f);
 }

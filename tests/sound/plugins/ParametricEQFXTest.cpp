@@ -5,6 +5,7 @@
 
 #include "sound/plugins/effects/CSxParametricEQFX.h"
 #include "SxFxTestSupport.h"
+#include "tests/sound/plugins/SxFxProbes.h"
 
 namespace fxtest {
 namespace {
@@ -153,8 +154,9 @@ TEST(ParametricEQFX, BandsSwitchOffAndStillFollowTheirParameters) {
         EXPECT_NEAR(MeasuredDb(rig, f), want, 0.1) << f;
     }
     const SxBiquadCoefs clamped = SxDesignBiquad(SxBiquad_Peaking, kRate, 21600.0f, 12.0f, 2.0f);
-    EXPECT_FLOAT_EQ(rig.effect->Coefs(1).b0, clamped.b0) << "30 kHz is designed at 21.6 kHz";
-    EXPECT_FLOAT_EQ(rig.effect->Coefs(1).a1, clamped.a1);
+    EXPECT_FLOAT_EQ(qvtest::ParametricEQProbe::Coefs(*rig.effect, 1).b0, clamped.b0)
+        << "30 kHz is designed at 21.6 kHz";
+    EXPECT_FLOAT_EQ(qvtest::ParametricEQProbe::Coefs(*rig.effect, 1).a1, clamped.a1);
 }
 
 TEST(ParametricEQFX, LfeChannelUntouchedOutputLevelIncluded) {
@@ -162,7 +164,7 @@ TEST(ParametricEQFX, LfeChannelUntouchedOutputLevelIncluded) {
     const Block block = EQBlock(set, -6.0f, false);
     EQRig rig(CreateParametricEQFX, CreateParametricEQFXParams);
     ASSERT_EQ(rig.Start(kRate, SxChannelMask51, &block), SX_Success);
-    EXPECT_EQ(rig.effect->ProcessedChannels(), 5u);
+    EXPECT_EQ(qvtest::ParametricEQProbe::ProcessedChannels(*rig.effect), 5u);
     Buffer b(SxChannelMask51);
     uint64_t phase = 0;
     for (uint32_t c = 0; c < 6; ++c) {

@@ -5,6 +5,7 @@
 
 #include "sound/plugins/effects/CSxPeakLimiterFX.h"
 #include "SxFxTestSupport.h"
+#include "tests/sound/plugins/SxFxProbes.h"
 
 namespace fxtest {
 namespace {
@@ -20,7 +21,7 @@ Block LimiterBlock(float threshold, float ratio, float lookAhead, float release,
 TEST(PeakLimiterFX, DefaultsDelayBy480FramesAndReduceAFullScalePeakByAbout11Db) {
     LimiterRig rig(CreatePeakLimiterFX, CreatePeakLimiterFXParams);
     ASSERT_EQ(rig.Start(48000, 0x4), SX_Success);
-    EXPECT_EQ(rig.effect->LookAheadFrames(), 480u);
+    EXPECT_EQ(qvtest::PeakLimiterProbe::LookAheadFrames(*rig.effect), 480u);
     EXPECT_FALSE(rig.effect->IsLinked()) << "centre-only input is limited on its own";
     Buffer b(0x4);
     b.Channel(0)[0] = 1.0f;
@@ -131,7 +132,7 @@ TEST(PeakLimiterFX, ChangingTheLookAheadClearsTheDelay) {
     ASSERT_EQ(rig.params->SetParam(2, &t, 4), SX_Success);
     Buffer silent(0x3);
     rig.effect->Execute(&silent.buffer);
-    EXPECT_EQ(rig.effect->LookAheadFrames(), 96u);
+    EXPECT_EQ(qvtest::PeakLimiterProbe::LookAheadFrames(*rig.effect), 96u);
     EXPECT_EQ(Peak(silent.Channel(0), 1024), 0.0);
 }
 
@@ -180,7 +181,7 @@ TEST(PeakLimiterFX, OutOfMemoryAtSetUpRetriesNextBuffer) {
     EXPECT_FLOAT_EQ(b.Channel(0)[0], 0.5f);
     rig.allocator.failAfter = -1;
     rig.effect->Execute(&b.buffer);
-    EXPECT_EQ(rig.effect->DetectorCount(), 2u);
+    EXPECT_EQ(qvtest::PeakLimiterProbe::DetectorCount(*rig.effect), 2u);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include "sound/plugins/effects/CSxRoomReverbFX.h"
 #include "sound/plugins/effects/SxRoomReverbPatterns.h"
 #include "SxFxTestSupport.h"
+#include "tests/sound/plugins/SxFxProbes.h"
 
 namespace fxtest {
 namespace {
@@ -101,26 +102,26 @@ TEST(RoomReverbFX, PatternTableRows) {
 TEST(RoomReverbFX, DefaultsGiveTheDerivedDelaysAndLevels) {
     RoomRig rig(CreateRoomReverbFX, CreateRoomReverbFXParams);
     ASSERT_EQ(rig.Start(48000, 0x3), SX_Success);
-    EXPECT_FLOAT_EQ(rig.effect->UnitNormalisation(), 1.0f / std::sqrt(8.0f));
+    EXPECT_FLOAT_EQ(qvtest::RoomReverbProbe::UnitNormalisation(*rig.effect), 1.0f / std::sqrt(8.0f));
     EXPECT_NEAR(ToDb(rig.params->ramped.reverbLevel), -23.0, 1e-4);
     const double stageMs[] = {15.0, 9.9, 6.534, 4.312};
     for (uint32_t i = 0; i < 4; ++i) {
-        const double samples = rig.effect->DiffusionLength(i);
+        const double samples = qvtest::RoomReverbProbe::DiffusionLength(*rig.effect, i);
         EXPECT_GE(samples, stageMs[i] * 48.0 - 1) << i;
         EXPECT_LE(samples, stageMs[i] * 1.05 * 48.0 + 12) << i;
-        EXPECT_FLOAT_EQ(rig.effect->DiffusionCoef(i), 0.61803f);
+        EXPECT_FLOAT_EQ(qvtest::RoomReverbProbe::DiffusionCoef(*rig.effect, i), 0.61803f);
     }
     uint32_t lowest = UINT32_MAX, highest = 0;
     for (uint32_t u = 0; u < 8; ++u)
         for (uint32_t l = 0; l < 4; ++l) {
-            lowest = std::min(lowest, rig.effect->UnitLineLength(u, l));
-            highest = std::max(highest, rig.effect->UnitLineLength(u, l));
+            lowest = std::min(lowest, qvtest::RoomReverbProbe::UnitLineLength(*rig.effect, u, l));
+            highest = std::max(highest, qvtest::RoomReverbProbe::UnitLineLength(*rig.effect, u, l));
         }
     EXPECT_GE(lowest, uint32_t(33.28 * 48));
     EXPECT_LE(lowest, uint32_t(33.28 * 1.02 * 48) + 12);
     EXPECT_GE(highest, uint32_t(49.92 * 48));
     EXPECT_LE(highest, uint32_t(49.92 * 1.02 * 48) + 12);
-    EXPECT_NEAR(rig.effect->TailLength(), (0.025 + 1.2) * 48000, 1.0);
+    EXPECT_NEAR(qvtest::RoomReverbProbe::TailLength(*rig.effect), (0.025 + 1.2) * 48000, 1.0);
 }
 
 TEST(RoomReverbFX, DiffusionSaturatesTheStagesOneAfterAnother) {
@@ -138,7 +139,8 @@ TEST(RoomReverbFX, DiffusionSaturatesTheStagesOneAfterAnother) {
         RoomBlock block;
         block.SetF32(8, c.diffusion);
         ASSERT_EQ(rig.Start(48000, 0x3, &block), SX_Success);
-        for (uint32_t i = 0; i < 4; ++i) EXPECT_NEAR(rig.effect->DiffusionCoef(i), c.want[i], 1e-5) << c.diffusion;
+        for (uint32_t i = 0; i < 4; ++i)
+            EXPECT_NEAR(qvtest::RoomReverbProbe::DiffusionCoef(*rig.effect, i), c.want[i], 1e-5) << c.diffusion;
     }
 }
 
@@ -245,7 +247,7 @@ TEST(RoomReverbFX, FiltersFollowTheEqualiserAndEarlyReflections) {
             .SetU32(118, c.positions[1])
             .SetU32(126, c.positions[2]);
         ASSERT_EQ(rig.Start(48000, 0x3, &block), SX_Success);
-        EXPECT_EQ(rig.effect->FilterCount(), c.want);
+        EXPECT_EQ(qvtest::RoomReverbProbe::FilterCount(*rig.effect), c.want);
         Buffer b(0x3);
         b.Fill(0.25f);
         rig.effect->Execute(&b.buffer);

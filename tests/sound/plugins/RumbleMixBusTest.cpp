@@ -4,6 +4,7 @@
 #include "sound/plugins/motion/CSxMotionGenerator.h"
 #include "sound/plugins/motion/RumbleMixBus.h"
 #include "SxSourceTestSupport.h"
+#include "tests/sound/plugins/SxFxProbes.h"
 
 namespace fxtest {
 namespace {
@@ -104,7 +105,7 @@ TEST_F(Rumble, AMotionEventDrivesThePadAlongItsCurve) {
         ASSERT_LT(half, 2 * frames) << "level " << k << " is not on the curve after the one before";
     }
     EXPECT_EQ(recorded.back(), platform::PadVibration{});  // at rest when the event is over
-    EXPECT_EQ(bus->QueuedPairs(), 0);
+    EXPECT_EQ(qvtest::RumbleProbe::QueuedPairs(*bus), 0);
 }
 
 TEST_F(Rumble, APadUnpluggedDuringPlayGetsTheLevelAgainWhenItComesBack) {
@@ -128,16 +129,16 @@ TEST_F(Rumble, APadUnpluggedDuringPlayGetsTheLevelAgainWhenItComesBack) {
 
 TEST_F(Rumble, AfterTheDataStopsTwoZeroPairsAreQueuedOnce) {
     Frame(0.8f, 0.8f);
-    EXPECT_EQ(bus->QueuedPairs(), 1);
-    bus->EndFrame();                   // no data: the motors are to rest
-    EXPECT_EQ(bus->QueuedPairs(), 3);  // the pair still queued is kept
+    EXPECT_EQ(qvtest::RumbleProbe::QueuedPairs(*bus), 1);
+    bus->EndFrame();                                       // no data: the motors are to rest
+    EXPECT_EQ(qvtest::RumbleProbe::QueuedPairs(*bus), 3);  // the pair still queued is kept
     EXPECT_EQ(bus->SendNextPair(), SX_Success);
     EXPECT_EQ(bus->SendNextPair(), SX_Success);
     EXPECT_EQ(Recorded().back(), platform::PadVibration{});
     EXPECT_EQ(bus->SendNextPair(), SX_Success);
     EXPECT_EQ(bus->SendNextPair(), static_cast<SXRESULT>(0));  // empty
     bus->EndFrame();
-    EXPECT_EQ(bus->QueuedPairs(), 0);  // silent: nothing more is queued
+    EXPECT_EQ(qvtest::RumbleProbe::QueuedPairs(*bus), 0);  // silent: nothing more is queued
     EXPECT_EQ(Recorded().size(), 2u);
 }
 
@@ -148,7 +149,7 @@ TEST_F(Rumble, TheQueueDropsItsOldestPairsAndKeepsAnExactCount) {
         std::fill(b.Channel(0), b.Channel(0) + 8, 0.05f * k);
         bus->MixMotion(&b.buffer);
         bus->EndFrame();
-        EXPECT_EQ(bus->QueuedPairs(), std::min(2 * k, 8)) << k;
+        EXPECT_EQ(qvtest::RumbleProbe::QueuedPairs(*bus), std::min(2 * k, 8)) << k;
     }
     int sent = 0;
     while (bus->SendNextPair() != static_cast<SXRESULT>(0)) ++sent;
@@ -204,14 +205,14 @@ TEST_F(Rumble, WithoutAControllerNothingReachesAPad) {
     bus = static_cast<RumbleMixBus*>(CreateRumbleMixBus(&allocator));
     int deviceOfAnotherKind = 0;
     ASSERT_EQ(bus->Init(&allocator, nullptr, 1, &deviceOfAnotherKind), SX_Success);
-    EXPECT_FALSE(bus->HasController());
+    EXPECT_FALSE(qvtest::RumbleProbe::HasController(*bus));
     EXPECT_FALSE(bus->IsActive());
     EXPECT_EQ(Frame(0.5f, 0.5f), SX_Success);
 
     allocator.failAfter = allocator.mallocs;  // the controller cannot be made
     ASSERT_EQ(bus->Init(&allocator, nullptr, 1, nullptr), SX_Success);
     allocator.failAfter = -1;
-    EXPECT_FALSE(bus->HasController());
+    EXPECT_FALSE(qvtest::RumbleProbe::HasController(*bus));
     EXPECT_EQ(Frame(0.7f, 0.5f), SX_Success);
     EXPECT_TRUE(Recorded().empty());
     EXPECT_EQ(bus->GetChannelMask(), 0x3u);

@@ -5,6 +5,7 @@
 #include "sound/plugins/synth/CSxFXSrcSilence.h"
 #include "sound/plugins/synth/CSxFXSrcSine.h"
 #include "SxSourceTestSupport.h"
+#include "tests/sound/plugins/SxFxProbes.h"
 
 namespace fxtest {
 namespace {
@@ -79,7 +80,7 @@ TEST(SineSource, PassesAreWholeGroupsOfFourFramesTimesTheLoopCount) {
         SineRig rig(CreateSineSource, CreateSineSourceParams);
         const Block block = SineBlock(440.0f, -12.0f, c.seconds, 0x4);
         ASSERT_EQ(rig.Start(c.rate, c.loops, &block), SX_Success);
-        EXPECT_EQ(rig.source->FramesPerPass(), c.perPass);
+        EXPECT_EQ(qvtest::SineSourceProbe::FramesPerPass(*rig.source), c.perPass);
         std::vector<float> out;
         rig.Run(out, 10000000, 1000);
         EXPECT_EQ(out.size(), size_t(c.perPass) * c.loops);

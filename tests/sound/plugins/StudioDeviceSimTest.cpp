@@ -10,6 +10,7 @@
 #include "sound/engine/plugin/SxPluginTable.h"
 #include "sound/plugins/studio/CStudioDeviceSimFX.h"
 #include "sound/plugins/studio/StudioPlugins.h"
+#include "tests/sound/plugins/SxFxProbes.h"
 
 using namespace SX;
 using studiotest::BlockWriter;
@@ -99,7 +100,8 @@ TEST(StudioDeviceSimTest, EveryStageIsOffByDefault) {
 
     DeviceSimRig rig;
     for (uint32_t s = 0; s < DeviceSimStage_Count; ++s)
-        EXPECT_FALSE(rig.fx->StageHasMemory(DeviceSimStageIndex(s))) << "no memory for a stage that is off";
+        EXPECT_FALSE(qvtest::DeviceSimProbe::StageHasMemory(*rig.fx, DeviceSimStageIndex(s)))
+            << "no memory for a stage that is off";
 }
 
 TEST(StudioDeviceSimTest, WithEveryStageOffTheOutputIsTheInputTimesTheInputGain) {
@@ -148,10 +150,11 @@ TEST(StudioDeviceSimTest, ABufferWithoutFramesKeepsTheChangeForTheNextOne) {
     EXPECT_EQ(rig.params->values.gainChanged, 1);
     rig.Switch(DeviceSim_FilterOn, true);
     rig.fx->Execute(&empty.buffer);
-    EXPECT_FALSE(rig.fx->StageHasMemory(DeviceSimStage_Filter)) << "nothing happens without frames";
+    EXPECT_FALSE(qvtest::DeviceSimProbe::StageHasMemory(*rig.fx, DeviceSimStage_Filter))
+        << "nothing happens without frames";
     rig.Run(std::vector<float>(1024, 0.1f));
     EXPECT_EQ(rig.params->values.gainChanged, 0);
-    EXPECT_TRUE(rig.fx->StageHasMemory(DeviceSimStage_Filter));
+    EXPECT_TRUE(qvtest::DeviceSimProbe::StageHasMemory(*rig.fx, DeviceSimStage_Filter));
 }
 
 TEST(StudioDeviceSimTest, StagesSwitchedOnAfterStartUpGetTheirMemoryAndRun) {
@@ -180,7 +183,7 @@ TEST(StudioDeviceSimTest, StagesSwitchedOnAfterStartUpGetTheirMemoryAndRun) {
         rig.Set(DeviceSim_DistortionDrive, 100);
         rig.Switch(k.switchID, true);
         const auto out = rig.Run(in);
-        EXPECT_TRUE(rig.fx->StageHasMemory(k.stage)) << k.switchID;
+        EXPECT_TRUE(qvtest::DeviceSimProbe::StageHasMemory(*rig.fx, k.stage)) << k.switchID;
         double difference = 0;
         for (size_t i = 2048; i < in.size(); ++i) difference = std::max(difference, double(std::fabs(out[i] - in[i])));
         EXPECT_GT(difference, 0.05) << "stage " << k.switchID << " changes the sound";
@@ -198,15 +201,15 @@ TEST(StudioDeviceSimTest, AStageWhoseMemoryIsRefusedStaysOutUntilItCanHaveIt) {
     PlanarBuffer b(SxChannelMaskStereo, 1024);
     std::copy(in.begin(), in.end(), b.Channel(0));
     rig.fx->Execute(&b.buffer);
-    EXPECT_FALSE(rig.fx->StageHasMemory(DeviceSimStage_Filter));
+    EXPECT_FALSE(qvtest::DeviceSimProbe::StageHasMemory(*rig.fx, DeviceSimStage_Filter));
     EXPECT_TRUE(std::equal(in.begin(), in.end(), b.Channel(0))) << "without scratch the buffer passes unchanged";
     rig.allocator.failAfter = -1;
     rig.allocator.failOnly = rig.allocator.calls + 1;
     const auto without = rig.Run(in);
-    EXPECT_FALSE(rig.fx->StageHasMemory(DeviceSimStage_Filter));
+    EXPECT_FALSE(qvtest::DeviceSimProbe::StageHasMemory(*rig.fx, DeviceSimStage_Filter));
     EXPECT_EQ(without, in) << "the stage stays out, the rest of the chain runs";
     const auto out = rig.Run(Sine(5000, 0.5f, 8192));
-    EXPECT_TRUE(rig.fx->StageHasMemory(DeviceSimStage_Filter));
+    EXPECT_TRUE(qvtest::DeviceSimProbe::StageHasMemory(*rig.fx, DeviceSimStage_Filter));
     EXPECT_LT(Amplitude(out, 4096), 0.05) << "the low-pass runs once it has its memory";
 }
 

@@ -9,6 +9,7 @@
 #include "sound/engine/plugin/SxPluginTable.h"
 #include "sound/plugins/studio/CStudioLimiterFX.h"
 #include "sound/plugins/studio/StudioPlugins.h"
+#include "tests/sound/plugins/SxFxProbes.h"
 
 using namespace SX;
 using studiotest::BlockWriter;
@@ -87,7 +88,7 @@ std::vector<float> Burst(size_t frames, float quiet, float loud, uint32_t seed) 
 TEST(StudioLimiterTest, StereoAt48kHzDelaysByItsLookAheadAtUnityBelowThreshold) {
     LimiterRig rig(SxChannelMaskStereo, 48000);
     ASSERT_EQ(rig.initResult, SX_Success);
-    EXPECT_EQ(rig.Fx().Latency(), 55u) << "N 40 + M 15";
+    EXPECT_EQ(qvtest::StudioLimiterProbe::Latency(rig.Fx()), 55u) << "N 40 + M 15";
     std::vector<float> left(300, 0.0f), right(300, 0.0f);
     left[10] = 0.05f;
     right[20] = -0.03f;

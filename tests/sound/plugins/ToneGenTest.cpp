@@ -2,6 +2,7 @@
 // noises, loops, and parameter blocks out of range.
 #include "sound/plugins/synth/CSxToneGen.h"
 #include "SxSourceTestSupport.h"
+#include "tests/sound/plugins/SxFxProbes.h"
 
 namespace fxtest {
 namespace {
@@ -32,7 +33,7 @@ double MeasuredFrequency(const std::vector<float>& x, size_t from, size_t to, ui
 TEST(ToneGen, DefaultsPlayA440HzSineForOneSecondBetweenFiveMillisecondFades) {
     Rig rig(CreateToneGen, CreateToneGenParams);
     ASSERT_EQ(rig.Start(48000, 1), SX_Success);
-    EXPECT_EQ(rig.source->SamplesPerLoop(), 48480u);
+    EXPECT_EQ(qvtest::ToneGenProbe::SamplesPerLoop(*rig.source), 48480u);
     EXPECT_NEAR(rig.source->GetDuration(), 1010.0f, 1e-3f);
     std::vector<float> out;
     rig.Run(out, 1000000);
@@ -149,7 +150,7 @@ TEST(ToneGen, EnvelopeSegmentsShapeTheToneAndZeroLengthsTakeOneSample) {
     v.sustainTime = 0.01f;
     const Block block = ToneBlock(v);
     ASSERT_EQ(rig.Start(48000, 1, &block), SX_Success);
-    EXPECT_EQ(rig.source->SamplesPerLoop(), 483u);
+    EXPECT_EQ(qvtest::ToneGenProbe::SamplesPerLoop(*rig.source), 483u);
 }
 
 TEST(ToneGen, LoopsAndStopLooping) {

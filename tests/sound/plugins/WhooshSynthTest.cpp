@@ -4,6 +4,7 @@
 #include "platform/os/Random.h"
 #include "sound/plugins/synth/CSxWhooshSynth.h"
 #include "SxSourceTestSupport.h"
+#include "tests/sound/plugins/SxFxProbes.h"
 
 namespace fxtest {
 namespace {
@@ -70,9 +71,9 @@ TEST(WhooshSynth, TheCentreDeflectorStandsStill) {
     Buffer b(0x3);
     rig.source->Execute(&b.buffer);
     const float base = std::exp2(50.0f * 0.02f + 2.0f);
-    EXPECT_FLOAT_EQ(rig.source->DeflectorSpeed(0), base);
-    EXPECT_EQ(rig.source->DeflectorSpeed(1), 0.0f);
-    EXPECT_FLOAT_EQ(rig.source->DeflectorSpeed(2), base);
+    EXPECT_FLOAT_EQ(qvtest::WhooshProbe::DeflectorSpeed(*rig.source, 0), base);
+    EXPECT_EQ(qvtest::WhooshProbe::DeflectorSpeed(*rig.source, 1), 0.0f);
+    EXPECT_FLOAT_EQ(qvtest::WhooshProbe::DeflectorSpeed(*rig.source, 2), base);
 }
 
 // With the speed curve off the object moves along the path in proportion to time; the left
@@ -86,8 +87,8 @@ TEST(WhooshSynth, WithoutTheSpeedCurveTheObjectMovesInProportionToTime) {
     for (uint32_t k = 0; k < 94; ++k) {
         rig.source->Execute(&b.buffer);
         const float expectedX = -0.4f + 0.8f * (k * 1024.0f / 48000.0f) / 2.0f;
-        ASSERT_NEAR(rig.source->ObjectX(), expectedX, 1e-3f) << k;
-        EXPECT_NEAR(rig.source->ObjectY(), 0.05f, 1e-6f);
+        ASSERT_NEAR(qvtest::WhooshProbe::ObjectX(*rig.source), expectedX, 1e-3f) << k;
+        EXPECT_NEAR(qvtest::WhooshProbe::ObjectY(*rig.source), 0.05f, 1e-6f);
         const int half = k < 47 ? 0 : 1;
         left[half] += Rms(b.Channel(0), 1024);
         right[half] += Rms(b.Channel(1), 1024);
@@ -139,7 +140,7 @@ TEST(WhooshSynth, ControlPointsRaisedDuringPlayAreKeptAtTheirStartingCount) {
         const uint16_t many = 200;
         ASSERT_EQ(rig.params->SetParam(51, &many, 2), SX_Success);
         rig.Run(out, 8192);
-        EXPECT_EQ(rig.source->ControlPoints(), 2u);
+        EXPECT_EQ(qvtest::WhooshProbe::ControlPoints(*rig.source), 2u);
         EXPECT_TRUE(std::all_of(out.begin(), out.end(), [](float x) { return std::isfinite(x); })) << colour;
         EXPECT_GT(Rms(out.data(), out.size()), 0.0) << colour;
     }

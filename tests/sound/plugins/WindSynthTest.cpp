@@ -5,6 +5,7 @@
 #include "sound/engine/plugin/SxPluginDsp.h"
 #include "sound/plugins/synth/CSxWindSynth.h"
 #include "SxSourceTestSupport.h"
+#include "tests/sound/plugins/SxFxProbes.h"
 
 namespace fxtest {
 namespace {
@@ -65,7 +66,7 @@ TEST(WindSynth, TheLevelFollowsTheSpeedAndGainGameParameters) {
     ASSERT_EQ(rig.params->SetParam(26, &plus6, 4), SX_Success);
     rig.RunRms(2);
     EXPECT_NEAR(rig.RunRms(20) / windy, 2.0, 0.3);
-    EXPECT_NEAR(rig.source->DeflectorSpeed(0), 16.0f, 1e-3f);
+    EXPECT_NEAR(qvtest::WindProbe::DeflectorSpeed(*rig.source, 0), 16.0f, 1e-3f);
 }
 
 TEST(WindSynth, DistanceGainIsOneInsideTheReferenceAndFallsBeyond) {
@@ -76,8 +77,9 @@ TEST(WindSynth, DistanceGainIsOneInsideTheReferenceAndFallsBeyond) {
     ASSERT_EQ(rig.Start(48000, 0, &block, 0x3), SX_Success);
     Buffer b(0x3);
     rig.source->Execute(&b.buffer);
-    EXPECT_FLOAT_EQ(rig.source->DeflectorGain(0), rig.source->DeflectorGain(1));
-    EXPECT_NEAR(rig.source->DeflectorGain(2) / rig.source->DeflectorGain(1), std::pow(10.0, -0.15), 1e-4);
+    EXPECT_FLOAT_EQ(qvtest::WindProbe::DeflectorGain(*rig.source, 0), qvtest::WindProbe::DeflectorGain(*rig.source, 1));
+    EXPECT_NEAR(qvtest::WindProbe::DeflectorGain(*rig.source, 2) / qvtest::WindProbe::DeflectorGain(*rig.source, 1),
+                std::pow(10.0, -0.15), 1e-4);
 }
 
 // Speeds below 2 are held at 2; a resonance above half the rate is held there; a deflector
@@ -199,7 +201,7 @@ TEST(WindSynth, ADeflectorListReplacedDuringPlayReachesOnlyNewSources) {
     ASSERT_EQ(second->Init(&rig.allocator, &rig.context, rig.params, format), SX_Success);
     Buffer b(0x3);
     second->Execute(&b.buffer);
-    EXPECT_GT(second->DeflectorGain(4), 0.0f);
+    EXPECT_GT(qvtest::WindProbe::DeflectorGain(*second, 4), 0.0f);
     second->Term(&rig.allocator);
 }
 
