@@ -263,11 +263,6 @@ void* SxTlsfHeap::Malign(size_t size, size_t alignment, size_t* cost) {
     return DataOf(block);
 }
 
-bool SxTlsfHeap::Owns(const void* pointer) const {
-    auto p = reinterpret_cast<uintptr_t>(pointer);
-    return p >= reinterpret_cast<uintptr_t>(first_) + kHeaderSize && p < reinterpret_cast<uintptr_t>(end_);
-}
-
 Block* SxTlsfHeap::UsedBlock(const void* pointer) const {
     if (!Owns(pointer) || reinterpret_cast<uintptr_t>(pointer) % kAlignment != 0) return nullptr;
     Block* block = HeaderOf(pointer);

@@ -48,7 +48,10 @@ public:
     // False, changing nothing, when the pointer is not a live block of this heap (foreign,
     // interior or already freed).
     bool Free(void* pointer, size_t* cost);
-    bool Owns(const void* pointer) const;
+    bool Owns(const void* pointer) const {
+        auto p = reinterpret_cast<uintptr_t>(pointer);
+        return p >= reinterpret_cast<uintptr_t>(first_) + kHeaderSize && p < reinterpret_cast<uintptr_t>(end_);
+    }
 
     struct Summary {
         size_t freeBlocks = 0;
@@ -70,18 +73,21 @@ public:
 private:
     SxTlsfHeap() = default;
     static constexpr size_t kCachedSlots = kCachedSize / kAlignment;
-    void InsertFree(Block* block);
-    void Release(Block* block);
+    // The steps every allocation and free goes through are declared inline: the library is
+    // built position-independent, and there a function the program could replace at load time
+    // is called, not inlined, even from its own file.
+    inline void InsertFree(Block* block);
+    inline void Release(Block* block);
     // Returns the cached blocks to the free lists; false when there were none.
     bool FlushCache();
-    void RemoveFree(Block* block);
-    Block* FindFree(size_t size);
-    void SplitTail(Block* block, size_t size);
-    Block* TakeTail(Block* block, size_t size);
+    inline void RemoveFree(Block* block);
+    inline Block* FindFree(size_t size);
+    inline void SplitTail(Block* block, size_t size);
+    inline Block* TakeTail(Block* block, size_t size);
     // The header of a block handed out, checked on its own; null when pointer is not one.
-    Block* UsedBlock(const void* pointer) const;
+    inline Block* UsedBlock(const void* pointer) const;
     // Whether the next block's header links back to this one.
-    bool Linked(Block* block) const;
+    inline bool Linked(Block* block) const;
 
     uint32_t firstBitmap_ = 0;
     uint32_t secondBitmaps_[kFirstLevels] = {};
