@@ -63,6 +63,7 @@ void VernholmCameraLogic::VSerialize(SD::IStream& stream, int) {
 }
 
 void VernholmCameraLogic::VInitialize(bool) {
+    filedMaxRadius_ = maxRadius_;
     takeDirection_ = 1.0 - keepDirection_;
     takeUp_ = 1.0 - keepUp_;
     SD::Factory_* factory = SD::Factory_::GetInstance();
@@ -88,6 +89,10 @@ void VernholmCameraLogic::SetTarget(SD::GameObject* object) {
     if (!object) return;
     state_ = object->GetName() == "Player" ? kReturn : kLeave;
     target_ = object->GetHandle();
+}
+
+void VernholmCameraLogic::GrowMaxRadius(double factor) {
+    maxRadius_ = std::min(maxRadius_ * factor, std::max(maxRadius_, filedMaxRadius_ * kMostRadiusGrowth));
 }
 
 void VernholmCameraLogic::SetTargetName(const std::string& name) {

@@ -30,6 +30,10 @@ public:
     static constexpr double kYawScale = 2000.0;
     static constexpr double kLean = 4.0;
     static constexpr float kOrbitFov = 25.0f;
+    // The farthest each gathering of fireflies may push the chase radius out, over the radius the
+    // camera was filed with: compounded through a playthrough it would double, and at the
+    // ramped speed the vehicle would be a speck.
+    static constexpr double kMostRadiusGrowth = 1.5;
 
     enum State : unsigned { kReturn, kGlide, kFollow, kLeave, kApproach, kOrbit };
 
@@ -52,6 +56,8 @@ public:
     double GetMinRadius() const { return minRadius_; }
     double GetMaxRadius() const { return maxRadius_; }
     void SetMaxRadius(double radius) { maxRadius_ = radius; }
+    // The chase radius times `factor`, held within kMostRadiusGrowth of the filed one.
+    void GrowMaxRadius(double factor);
     const SD::Vec3d& GetDirection() const { return direction_; }
     const SD::Vec3d& GetUp() const { return up_; }
 
@@ -89,6 +95,7 @@ private:
     SD::Mtx33d orientation_;
     double minRadius_ = 0.0;
     double maxRadius_ = 0.0;
+    double filedMaxRadius_ = 0.0;
     double minSpeed_ = 0.0;
     double keepDirection_ = 0.0;
     double takeDirection_ = 1.0;

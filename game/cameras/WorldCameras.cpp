@@ -24,7 +24,7 @@ bool ActiveCameraPosition(SD::Vec3* position) {
 }
 
 void ScaleFollowDistance(SD::GameObject* camera, double factor) {
-    if (VernholmCameraLogic* follow = FollowCameraOf(camera)) follow->SetMaxRadius(follow->GetMaxRadius() * factor);
+    if (VernholmCameraLogic* follow = FollowCameraOf(camera)) follow->GrowMaxRadius(factor);
 }
 
 void SetFollowTarget(SD::GameObject* camera, SD::GameObject* target) {

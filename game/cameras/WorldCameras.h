@@ -13,7 +13,8 @@ namespace cameras {
 
 // The position of the active camera's object; false when there is none.
 bool ActiveCameraPosition(SD::Vec3* position);
-// The follow camera of the object: its distance scaled, and a new target.
+// The follow camera of the object: its distance grown (VernholmCameraLogic::GrowMaxRadius), and
+// a new target.
 void ScaleFollowDistance(SD::GameObject* camera, double factor);
 void SetFollowTarget(SD::GameObject* camera, SD::GameObject* target);
 

@@ -449,7 +449,9 @@ void PlayerLogic::WidenView() {
     if (!camera || forwardSpeed_ == 0.0f) return;
     Gedankenexperiment::Body* body = GetBody();
     const float x = 3.0f * (body ? body->GetVelocity().Length() : 0.0f) / forwardSpeed_;
-    camera->SetFov(25.0f + 66.0f * std::clamp((x - 3.0f) * std::sin(x - 3.15f) / 1.7f, 0.0f, 1.0f));
+    // Widened by 66 degrees, as first designed, the view stood at 65 to 90 degrees in all flight
+    // (the vehicle's speed is far below its forward speed) and the vehicle was a speck in it.
+    camera->SetFov(kRestFov + kFovWidening * std::clamp((x - 3.0f) * std::sin(x - 3.15f) / 1.7f, 0.0f, 1.0f));
 }
 
 void PlayerLogic::OnWindMessage(SD::IMessage* message) {

@@ -51,6 +51,10 @@ public:
     static constexpr float kRampSeconds = 3.0f;
     static constexpr float kRampExtra = 1000.0f;
     static constexpr float kBoostExtra = 1000.0f;
+    // The follow camera's field of view, in degrees: the narrowest, at rest, and the most speed
+    // widens it by (at cruise and at the ramped speed the widening is near its whole).
+    static constexpr float kRestFov = 25.0f;
+    static constexpr float kFovWidening = 20.0f;
 
     PlayerLogic() { SetID(SD::CID_Player); }
     ~PlayerLogic() override;

@@ -1,9 +1,11 @@
 // A newcomer plays the sample level from the menu with a player's keys and no developer keys:
 // he flies to the gatherings the frame shows him, one after the other, collects the first within
-// a minute of play and goes on to the ending. The same run at sixty frames a second, at twenty
-// and at eight, since the way must hold whatever the machine's frame rate.
+// a minute of play and goes on to the ending; the gatherings push the follow camera's chase out
+// no farther than half as much again. The same run at sixty frames a second, at twenty and at
+// eight, since the way must hold whatever the machine's frame rate.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <optional>
 #include <set>
@@ -12,6 +14,7 @@
 #include "GameScript.h"
 #include "Newcomer.h"
 #include "WorldRun.h"
+#include "game/cameras/VernholmCameraLogic.h"
 #include "game/editor/LevelEditor.h"
 #include "physics/Body.h"
 #include "support/CapturedLog.h"
@@ -95,12 +98,21 @@ TEST_P(Newcomer, FliesToTheGatheringsTheFrameShowsReachingTheFirstWithinAMinuteA
     SD::RunOptions options;
     options.maxFrames = static_cast<unsigned long>(900 * fps);
     SD::Vec3 vehicle;
+    // The follow camera's chase radius as filed, and the farthest the gatherings pushed it.
+    double filedRadius = 0.0, farthestRadius = 0.0;
     options.afterFrame = [&](unsigned long) {
         frameSeconds = static_cast<float>(game.clock.Now() - lastNow);
         lastNow = game.clock.Now();
         script.Frame();
         if (SD::GameObject* player = SD::Factory_::GetGameObjectByName("Player"))
             vehicle = player->GetTransform().GetPos();
+        SD::GameObject* camera = SD::Factory_::GetGameObjectByName("PlayerCam");
+        if (const auto* follow =
+                camera ? static_cast<const QV::VernholmCameraLogic*>(camera->GetComponent(SD::CID_VernholmCameraLogic))
+                       : nullptr) {
+            if (filedRadius == 0.0) filedRadius = follow->GetMaxRadius();
+            farthestRadius = std::max(farthestRadius, follow->GetMaxRadius());
+        }
         if (script.Finished()) SD::Core::GetInstance()->Quit();
     };
     const auto [summary, log] = qvtest::RunWholeGame(options);
@@ -110,6 +122,9 @@ TEST_P(Newcomer, FliesToTheGatheringsTheFrameShowsReachingTheFirstWithinAMinuteA
                                    << vehicle.y << ", " << vehicle.z << ", heading for "
                                    << person.goal.value_or("nothing in sight");
     EXPECT_LE(firstGatheringAt, 60.0f) << "the first gathering took longer than a minute of play";
+    // The ten gatherings would push the chase out to twice its radius; it stops at half as much
+    // again.
+    EXPECT_DOUBLE_EQ(farthestRadius, filedRadius * QV::VernholmCameraLogic::kMostRadiusGrowth);
     EXPECT_TRUE(summary.clean) << summary.error;
 }
 

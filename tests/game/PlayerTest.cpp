@@ -444,7 +444,9 @@ TEST_F(PlayerViewTest, TheViewWidensWithSpeedAndAStalledVehicleLeavesItAlone) {
     const struct {
         float speed;  // x = 3 * speed / 500
         float fov;
-    } cases[] = {{500, 25}, {2000.0f / 3.0f, 25 + 66 * std::sin(0.85f) / 1.7f}, {4.85f * 500 / 3, 91}};
+    } cases[] = {{500, QV::PlayerLogic::kRestFov},
+                 {2000.0f / 3.0f, QV::PlayerLogic::kRestFov + QV::PlayerLogic::kFovWidening * std::sin(0.85f) / 1.7f},
+                 {4.85f * 500 / 3, QV::PlayerLogic::kRestFov + QV::PlayerLogic::kFovWidening}};
     for (const auto& c : cases) {
         BodyOf(player)->SetVelocity({0, 0, c.speed});
         PlayerOf(player)->VUpdate(0.0f);
