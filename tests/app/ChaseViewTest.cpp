@@ -41,9 +41,10 @@ ChaseView ThrottleAloneAfterAPlaythrough(double frame) {
     const auto throttle = [](double, SD::GameObject&, std::set<uint32_t>& keys) { keys = {SD::key_SPACE}; };
     const auto everyFrame = [&](double seconds, SD::GameObject& vehicle) {
         SD::GameObject* cameraObject = SD::Factory_::GetGameObjectByName("PlayerCam");
-        const auto* follow = cameraObject ? static_cast<const QV::VernholmCameraLogic*>(
-                                                cameraObject->GetComponent(SD::CID_VernholmCameraLogic))
-                                          : nullptr;
+        const auto* follow =
+            cameraObject
+                ? static_cast<const QV::VernholmCameraLogic*>(cameraObject->GetComponent(SD::CID_VernholmCameraLogic))
+                : nullptr;
         if (!follow) return;
         if (!grown) {
             view.filedRadius = follow->GetMaxRadius();
@@ -62,7 +63,8 @@ ChaseView ThrottleAloneAfterAPlaythrough(double frame) {
         const qvtest::OnScreen left = qvtest::ProjectOnScreen(*camera, at.GetPos() - side);
         const qvtest::OnScreen right = qvtest::ProjectOnScreen(*camera, at.GetPos() + side);
         // Screen x runs from -1 to 1 across the picture.
-        if (left.inFront && right.inFront) view.smallestSpan = std::min(view.smallestSpan, std::fabs(right.x - left.x) / 2.0f);
+        if (left.inFront && right.inFront)
+            view.smallestSpan = std::min(view.smallestSpan, std::fabs(right.x - left.x) / 2.0f);
         if (const auto* body = static_cast<const Gedankenexperiment::Body*>(vehicle.GetComponent(SD::CID_Body)))
             view.fastest = std::max(view.fastest, body->GetVelocity().Length());
     };
