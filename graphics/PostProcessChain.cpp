@@ -62,11 +62,12 @@ struct BlurKernel {
 
 void PostProcessChain::CreateTargets(Resource::ResourceManager& manager) {
     dofWork = manager.CreateScaledRenderBuffer(1.0f, 1.0f);
-    // The far field's blur is soft: half the size, filtered up by the mix, shows the same. It
-    // and the glow's levels are 8-bit (the renderer writes, blends and reads them at a fraction
-    // of the float format's cost): they reach the 8-bit back buffer only through the mix, so
-    // their step of 1/255 is the shown picture's; the blur is clipped at white instead of after
-    // the mix, and what is brighter still glows through the bloom.
+    // The far field's blur is soft: half the size, filtered up by the mix, shows the same; its
+    // share of the mix, by depth, is worked out there too, so the mix reads two textures a pixel
+    // (at silhouettes the share is filtered up with the blur). It and the glow's levels are
+    // 8-bit (the renderer writes, blends and reads them at a fraction of the float format's cost):
+    // they reach the 8-bit back buffer only through the mix, so their step of 1/255 is the shown
+    // picture's; where the far field with the bloom passes white, so does the mixed picture.
     const uint32_t shown = platform::gfx::kFormatA8R8G8B8;
     dofBlurred = manager.CreateScaledRenderBuffer(0.5f, 0.5f, shown);
     for (Resource::RenderBuffer*& buffer : quarter) buffer = manager.CreateScaledRenderBuffer(0.25f, 0.25f, shown);
@@ -91,20 +92,25 @@ void PostProcessChain::Blur(Graphics_& graphics, Resource::RenderBuffer* source,
         if (!blur) graphics.ReportMissingOnce("Effect", "blur");
         return;
     }
-    const BlurKernel kernel(source->GetWidth(), source->GetHeight(), source->GetWidth() > destination->GetWidth(),
-                            kind == BlurKind::kNormalised);
-    blur->SetTechnique(!added ? "Blur" : particles ? "BlurAddedAndSprites" : "BlurAdded");
-    blur->SetTexture("image", source);
     blur->SetTexture("added", added);
     blur->SetTexture("particles", particles);
+    DrawBlur(graphics, source, destination, kind, !added ? "Blur" : particles ? "BlurAddedAndSprites" : "BlurAdded");
+    blur->SetTexture("added", nullptr);
+    blur->SetTexture("particles", nullptr);
+}
+
+void PostProcessChain::DrawBlur(Graphics_& graphics, Resource::RenderBuffer* source,
+                                Resource::RenderBuffer* destination, BlurKind kind, const char* technique) {
+    const BlurKernel kernel(source->GetWidth(), source->GetHeight(), source->GetWidth() > destination->GetWidth(),
+                            kind == BlurKind::kNormalised);
+    blur->SetTechnique(technique);
+    blur->SetTexture("image", source);
     blur->SetOffsets(kernel.offsets, 3);
     blur->SetWeights(kernel.weights, 3);
     graphics.BindTarget(destination, blur);
     graphics.DrawFullScreenQuad(blur);
     destination->Unbind();
     blur->SetTexture("image", nullptr);
-    blur->SetTexture("added", nullptr);
-    blur->SetTexture("particles", nullptr);
 }
 
 void PostProcessChain::DownScale(Graphics_& graphics, Resource::RenderBuffer* source,
@@ -176,20 +182,12 @@ bool PostProcessChain::RunDepthOfField(Graphics_& graphics, const Frame& frame, 
     // A render size larger than the back buffer is cut at its edge by the copy.
     const bool areaHoldsScene = area.right - area.left == static_cast<int32_t>(renderWidth) &&
                                 area.bottom - area.top == static_cast<int32_t>(renderHeight);
-    Blur(graphics, frame.scene, dofBlurred, BlurKind::kNormalised);
-    float focal = 0.0f;
-    SD::GameObject* player = SD::Factory_::GetGameObjectByName("Player");
-    Camera* camera = graphics.GetActiveCamera();
-    if (player && camera && camera->GetOwner())
-        focal = (player->GetTransform().GetPos() - camera->GetOwner()->GetTransform().GetPos()).Length();
-    // The mix adds the bloom in the same pass: the scene is written once, finished.
+    BlurFarField(graphics, frame);
+    // The mix reads the scene and the far field, which carries the bloom: the scene is written
+    // once, finished.
     mix->SetTechnique("LinearInterpolate");
     mix->SetTexture("image1", frame.scene);
     mix->SetTexture("image2", dofBlurred);
-    mix->SetTexture("image3", bloom ? quarter[1] : nullptr);
-    mix->SetFloat("bloomAmount", bloom ? 1.0f : 0.0f);
-    mix->SetTexture("depthImage", frame.depth);
-    mix->SetFloat("cFocal", focal);
     if (areaHoldsScene) {
         // Straight into the back buffer's render area: no copy follows. A first sprite over all
         // of it is blended in here rather than by a pass of its own over the whole back buffer
@@ -216,8 +214,27 @@ bool PostProcessChain::RunDepthOfField(Graphics_& graphics, const Frame& frame, 
         dofWork->Unbind();
         std::swap(frame.scene, dofWork);
     }
-    mix->SetTexture("image3", nullptr);
+    mix->SetTexture("image2", nullptr);
     return areaHoldsScene;
+}
+
+void PostProcessChain::BlurFarField(Graphics_& graphics, const Frame& frame) {
+    if (!blur || !frame.scene || !dofBlurred) {
+        if (!blur) graphics.ReportMissingOnce("Effect", "blur");
+        return;
+    }
+    float focal = 0.0f;
+    SD::GameObject* player = SD::Factory_::GetGameObjectByName("Player");
+    Camera* camera = graphics.GetActiveCamera();
+    if (player && camera && camera->GetOwner())
+        focal = (player->GetTransform().GetPos() - camera->GetOwner()->GetTransform().GetPos()).Length();
+    blur->SetTexture("depthImage", frame.depth);
+    blur->SetFloat("cFocal", focal);
+    blur->SetTexture("bloom", bloom ? quarter[1] : nullptr);
+    blur->SetFloat("bloomAmount", bloom ? 1.0f : 0.0f);
+    DrawBlur(graphics, frame.scene, dofBlurred, BlurKind::kNormalised, "BlurFarField");
+    blur->SetTexture("depthImage", nullptr);
+    blur->SetTexture("bloom", nullptr);
 }
 
 void PostProcessChain::Run(Graphics_& graphics, const Frame& frame) {

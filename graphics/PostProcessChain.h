@@ -84,6 +84,12 @@ private:
     // The depth of field's blur and its mix with the bloom added, into the back buffer's render
     // area when it holds the scene (true), else into the work buffer, which becomes the scene.
     bool RunDepthOfField(Graphics_& graphics, const Frame& frame, size_t& firstSprite);
+    // The blur of a technique of "blur" from the source into the destination, its kernel set.
+    void DrawBlur(Graphics_& graphics, Resource::RenderBuffer* source, Resource::RenderBuffer* destination,
+                  BlurKind kind, const char* technique);
+    // The depth of field's far field at half size: the scene's blur weighed by its share in the
+    // mix by depth around the player's distance, with the bloom added; the share in alpha.
+    void BlurFarField(Graphics_& graphics, const Frame& frame);
     // Clears the bars beside a render area smaller than the back buffer.
     static void ClearBars(Graphics_& graphics, const platform::gfx::Rect& area);
 
@@ -96,7 +102,8 @@ private:
     Resource::Effect* blend = nullptr;
     Resource::Effect* mix = nullptr;
 
-    // The depth of field's buffers; the geometry buffer stands for the depth image.
+    // The depth of field's buffers: the mix's output when the back buffer cannot take it, and the
+    // far field.
     Resource::RenderBuffer* dofWork = nullptr;
     Resource::RenderBuffer* dofBlurred = nullptr;
     // The glow's levels and their blurs.

@@ -1,33 +1,20 @@
-# Mixes the sharp scene and its blur by depth around the focal distance, and adds the bloom; the
-# second technique blends a UI sprite over the whole of the finished scene in the same pass.
-param shared float cFar
-param shared float g_fog_far
+# Mixes the sharp scene and its far field (the blur weighed by depth around the focal distance,
+# with the bloom added, see blur.fx); the second technique blends a UI sprite over the whole of the
+# finished scene in the same pass.
 param texture image1
 param texture image2
-param texture image3
-param texture depthImage
-param float cFocal
-param float bloomAmount
 param texture overlay
 param float4 overlayColor
 param float4 overlayPlace
 param float4 half_texel_offset
 
 sampler image1 point clamp
-sampler image2 point clamp
-sampler image3 linear clamp
-sampler depthImage point clamp
+sampler image2 linear clamp
 sampler overlay linear clamp
 
 glsl
-uniform float cFar;
-uniform float g_fog_far;
 uniform sampler2D image1;
 uniform sampler2D image2;
-uniform sampler2D image3;
-uniform sampler2D depthImage;
-uniform float cFocal;
-uniform float bloomAmount;
 uniform sampler2D overlay;
 uniform vec4 overlayColor;
 uniform vec4 overlayPlace;
@@ -46,15 +33,12 @@ void ScreenVS() {
 #ifdef QV_FRAGMENT
 in vec2 uv;
 
-// The scene is sharp at the focal distance and turns into its blur linearly with the distance
-// from it, fully blurred at the fog's far distance away (the sky, at the far plane, is blurred).
-// This frame's bloom ("image3", alpha 0) is added times bloomAmount: 0 with bloom switched
-// off, when that buffer holds a stale frame.
+// The scene ("image1") times 1 - t beside the far field ("image2", of half the size, filtered up:
+// the blur times t with the bloom added, t in its alpha); two reads a pixel.
 vec4 Mixed() {
-    float depth = texture(depthImage, uv).a * cFar;
-    float t = clamp(abs(depth - cFocal) / max(g_fog_far, 1.0), 0.0, 1.0);
-    vec4 bloom = bloomAmount > 0.0 ? bloomAmount * texture(image3, uv) : vec4(0.0);
-    return mix(texture(image1, uv), texture(image2, uv), t) + bloom;
+    vec4 scene = texture(image1, uv);
+    vec4 far = texture(image2, uv);
+    return vec4(scene.rgb * (1.0 - far.a) + far.rgb, scene.a);
 }
 
 void LinearInterpolatePS() { qv_target0 = Mixed(); }

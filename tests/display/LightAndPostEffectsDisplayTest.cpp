@@ -193,17 +193,11 @@ protected:
         ASSERT_EQ(device_->SetStreamSourceFreq(0, 1u), kOk);
         ASSERT_EQ(device_->SetStreamSourceFreq(1, 1u), kOk);
     }
-    // The depth of field's mix of a sharp picture in focus (the wall at the focal distance): the
-    // picture, not the black "blur", with the bloom given.
+    // The depth of field's mix of a sharp picture in focus: the far field of the wall at the
+    // focal distance takes no share of the picture (alpha 0) and holds only the bloom given.
     void MixInFocus(Effect* mix, Texture* picture, uint32_t bloom, float bloomAmount) {
         ASSERT_EQ(mix->SetTexture("image1", picture), kOk);
-        ASSERT_EQ(mix->SetTexture("image2", Flat(0xFF000000u)), kOk);
-        ASSERT_EQ(mix->SetTexture("depthImage", geometry_), kOk);
-        ASSERT_EQ(mix->SetFloat("cFocal", kWall), kOk);
-        ASSERT_EQ(mix->SetFloat("cFar", kFar), kOk);
-        ASSERT_EQ(mix->SetFloat("g_fog_far", 2500.0f), kOk);
-        ASSERT_EQ(mix->SetTexture("image3", Flat(bloom)), kOk);
-        ASSERT_EQ(mix->SetFloat("bloomAmount", bloomAmount), kOk);
+        ASSERT_EQ(mix->SetTexture("image2", Flat(bloomAmount > 0.0f ? bloom & 0x00FFFFFFu : 0u)), kOk);
     }
     // The mix in focus with a grey bloom that takes part of the picture past white, begun in a
     // new frame.
@@ -540,6 +534,55 @@ TEST_F(LightAndPostEffects, AFlatPicturePassesThroughThePostProcessingSteps) {
         const std::string where = name + " " + step.technique + (step.bloom > 0.0f ? " with bloom" : "");
         ExpectNear(Pixel(kWidth / 2, kHeight / 2), step.expected, where + " centre");
         ExpectNear(Pixel(1, kHeight - 2), step.expected, where + " bottom-left");
+    }
+}
+
+// The depth of field's far field of a flat picture over the wall: the blur weighed by its share,
+// which grows from 0 at the focal distance to 1 at the fog's far distance from it, with the bloom
+// added when it runs; the mix then takes the picture by the rest of the share.
+TEST_F(LightAndPostEffects, TheFarFieldWeighsTheBlurByDepthAndAddsTheBloom) {
+    const Float4 offsets[3] = {{-1.4f / 8.0f, -1.4f / 8.0f, 0, 0}, {0, 0, 0, 0}, {1.4f / 8.0f, 1.4f / 8.0f, 0, 0}};
+    const float weights[3] = {0.3f, 0.4f, 0.3f};
+    const struct Case {
+        float focal;
+        float bloomAmount;
+        Rgb farField, mixed;
+    } cases[] = {
+        {kWall, 1.0f, {0x10, 0x10, 0x10}, {0x90, 0x50, 0xD0}},
+        {kWall + 1250.0f, 1.0f, {0x50, 0x30, 0x70}, {0x90, 0x50, 0xD0}},
+        {kWall - 2500.0f, 1.0f, {0x90, 0x50, 0xD0}, {0x90, 0x50, 0xD0}},
+        {kWall + 2500.0f, 0.0f, {0x80, 0x40, 0xC0}, {0x80, 0x40, 0xC0}},
+    };
+    Effect* blur = Load("blur");
+    Effect* mix = Load("DepthOfField");
+    ASSERT_NE(blur, nullptr);
+    ASSERT_NE(mix, nullptr);
+    for (const Case& c : cases) {
+        const std::string where = "focal " + std::to_string(c.focal) + " bloom " + std::to_string(c.bloomAmount);
+        Texture* picture = Flat(0xFF8040C0u, kWidth, kHeight);
+        ASSERT_EQ(blur->SetTechnique("BlurFarField"), kOk);
+        ASSERT_EQ(blur->SetTexture("image", picture), kOk);
+        ASSERT_EQ(blur->SetFloatArray("weights", weights, 3), kOk);
+        ASSERT_EQ(blur->SetVectorArray("offsets", offsets, 3), kOk);
+        ASSERT_EQ(blur->SetTexture("depthImage", geometry_), kOk);
+        ASSERT_EQ(blur->SetFloat("cFocal", c.focal), kOk);
+        ASSERT_EQ(blur->SetFloat("cFar", kFar), kOk);
+        ASSERT_EQ(blur->SetFloat("g_fog_far", 2500.0f), kOk);
+        ASSERT_EQ(blur->SetTexture("bloom", Flat(0xFF101010u)), kOk);
+        ASSERT_EQ(blur->SetFloat("bloomAmount", c.bloomAmount), kOk);
+        BeginFrame(0xFF000000u);
+        DrawScreenQuad(blur);
+        ExpectNear(Pixel(kWidth / 2, kHeight / 2), c.farField, where + " far field");
+        // The far field's share as the mix reads it: the picture by the rest.
+        const float share = std::clamp(std::abs(kWall - c.focal) / 2500.0f, 0.0f, 1.0f);
+        const auto far = static_cast<uint32_t>(c.farField.r) << 16 | static_cast<uint32_t>(c.farField.g) << 8 |
+                         static_cast<uint32_t>(c.farField.b) | static_cast<uint32_t>(share * 255.0f + 0.5f) << 24;
+        ASSERT_EQ(mix->SetTechnique("LinearInterpolate"), kOk);
+        ASSERT_EQ(mix->SetTexture("image1", picture), kOk);
+        ASSERT_EQ(mix->SetTexture("image2", Flat(far)), kOk);
+        BeginFrame(0xFF000000u);
+        DrawScreenQuad(mix);
+        ExpectNear(Pixel(kWidth / 2, kHeight / 2), c.mixed, where + " mixed");
     }
 }
 

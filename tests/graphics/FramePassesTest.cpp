@@ -207,11 +207,11 @@ TEST(FramePasses, SmallSceneDrawsEveryPassInOrder) {
          "begin MultiInstance", "draw x5", "begin draw_sky", "draw", "begin GrassGeometry", "draw x3",
          "begin InstancedGrass", "draw x3",
          // Post-processing: the glow captured at a quarter of the size, its sixteenth, each level
-         // blurred in one pass (the quarter's adding the sixteenth's), the depth of field blurred
-         // at half size in one pass, then mixed with the bloom added straight into the back
-         // buffer (1280 x 720 within 1280 x 800): no copy.
+         // blurred in one pass (the quarter's adding the sixteenth's), the depth of field's far
+         // field blurred at half size in one pass with the bloom added, then mixed straight into
+         // the back buffer (1280 x 720 within 1280 x 800): no copy.
          "target 320x180", "begin CaptureGlow", "target 80x45", "begin DownScaleQuarter", "target 80x45", "begin Blur",
-         "target 320x180", "begin BlurAdded", "target 640x360", "begin Blur", "target 1280x800",
+         "target 320x180", "begin BlurAdded", "target 640x360", "begin BlurFarField", "target 1280x800",
          "begin LinearInterpolate"}));
     EXPECT_TRUE(ShowsTheMix(trace));
     // The bricks draw instanced in every pass that names them: three cascades at most, the
@@ -320,7 +320,7 @@ TEST(FramePasses, SettingsSwitchStepsOff) {
         const char* settings;
         size_t shadowAtlas, skies, glow, depthOfField, downscales;
         float sunShadows;   // in the main view
-        float bloomAmount;  // as the mix is given it; -1: no mix
+        float bloomAmount;  // as the far field is given it; -1: no mix
     } cases[] = {
         {"", 1, 2, 1, 1, 1, 1.0f, 1.0f},
         {"render_shadows=false\n", 0, 2, 1, 1, 1, 0.0f, 1.0f},
