@@ -84,11 +84,13 @@ bool MeshData::IndicesValid() const {
 
 void MeshData::Finish() {
     for (auto& list : quadrants) list.clear();
+    quadrantBits.assign(triangles.size(), 0);
     for (uint32_t t = 0; t < triangles.size(); ++t) {
         for (int q = 0; q < 4; ++q) {
             for (uint32_t corner : triangles[t].index) {
                 if (StrictlyInside(vertices[corner].position, q)) {
                     quadrants[q].push_back(t);
+                    quadrantBits[t] |= static_cast<uint8_t>(1u << q);
                     break;
                 }
             }
@@ -99,6 +101,7 @@ void MeshData::Finish() {
     tree->triangles.resize(triangles.size());
     for (uint32_t t = 0; t < triangles.size(); ++t) tree->triangles[t] = t;
     SplitNode(*this, *tree, SIZE_MAX, 0);
+    faces.Build(vertices, triangles);
 }
 
 size_t WeldVertices(const std::vector<SD::Vec3>& positions, std::vector<MeshTriangle>& triangles) {

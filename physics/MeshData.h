@@ -1,12 +1,14 @@
 #pragma once
 // The triangle data of a mesh collider: vertices with normals, triangles, the triangles of
-// each horizontal quadrant, the extents and a four-way tree over the triangles.
+// each horizontal quadrant, the extents, a four-way tree over the triangles and a bounding-volume
+// tree of their faces.
 #include <array>
 #include <cstdint>
 #include <memory>
 #include <vector>
 
 #include "core/Vector.h"
+#include "physics/FaceTree.h"
 
 namespace Gedankenexperiment {
 
@@ -35,10 +37,15 @@ struct MeshData {
     std::array<std::vector<uint32_t>, 4> quadrants;
     SD::Vec3 extents;  // the largest absolute x, y and z over the vertices
     std::unique_ptr<TriangleNode> tree;
+    // Bit q set when the triangle is in quadrant list q, for tests that walk a list's triangles
+    // found near a point in the face tree.
+    std::vector<uint8_t> quadrantBits;
+    FaceTree faces;
 
     // Whether every triangle names existing vertices.
     bool IndicesValid() const;
-    // Fills the quadrant lists and builds the triangle tree from vertices, triangles and extents.
+    // Fills the quadrant lists and builds the triangle and face trees from vertices, triangles and
+    // extents.
     void Finish();
 };
 

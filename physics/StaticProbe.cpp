@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <vector>
 
 #include "physics/Collider.h"
+#include "physics/FaceTree.h"
 #include "physics/Geometry.h"
 #include "physics/MeshData.h"
 #include "physics/PairSupport.h"
@@ -139,15 +141,32 @@ struct Face {
     SD::Vec3 normal;
 };
 
-// The mesh's triangles in the world, each moved out along its corners' normals by the buffer.
-template <class Fn>
-void ForEachFace(const Collider& collider, Fn&& fn) {
+// How far from the collider's position any of its buffered faces can reach: every vertex lies
+// within the mesh's extents, scaled, and the buffer moves it at most its thickness.
+float MeshReach(const Collider& collider) {
+    const auto& mesh = static_cast<const Mesh&>(*collider.GetShape());
+    if (!mesh.data) return 0.0f;
+    const SD::Vec3 scale = collider.GetScale();
+    const SD::Vec3& e = mesh.data->extents;
+    return SD::Vec3(e.x * std::fabs(scale.x), e.y * std::fabs(scale.y), e.z * std::fabs(scale.z)).Length() +
+           std::fabs(mesh.bufferThickness);
+}
+
+// The mesh's triangles in the world, each moved out along its corners' normals by the buffer,
+// taking only those whose boxes in the face tree `overlaps` accepts (given a box's centre and
+// half extents in the world), in the order of the mesh's triangles: a test that keeps the first
+// of equal answers sees the same faces in the same order as over the whole mesh.
+template <class Overlaps, class Fn>
+void ForEachFaceNear(const Collider& collider, Overlaps&& overlaps, Fn&& fn) {
     const auto& mesh = static_cast<const Mesh&>(*collider.GetShape());
     if (!mesh.data) return;
     const MeshData& data = *mesh.data;
     const SD::Mtx33 m = Orientation(mesh);
     const SD::Vec3 scale = collider.GetScale();
-    for (const MeshTriangle& tri : data.triangles) {
+    std::vector<uint32_t> near;
+    data.faces.Collect({m, collider.position, scale, mesh.bufferThickness}, overlaps, near);
+    for (uint32_t index : near) {
+        const MeshTriangle& tri = data.triangles[index];
         Face face;
         for (int k = 0; k < 3; ++k) {
             const MeshVertex& v = data.vertices[tri.index[k]];
@@ -160,13 +179,26 @@ void ForEachFace(const Collider& collider, Fn&& fn) {
     }
 }
 
+// The faces that come within `radius` of the point on every axis.
+template <class Fn>
+void ForEachFaceAround(const Collider& collider, const SD::Vec3& p, float radius, Fn&& fn) {
+    const SD::Vec3 half(radius, radius, radius);
+    ForEachFaceNear(
+        collider,
+        [&](const SD::Vec3& centre, const SD::Vec3& extents) { return BoxesOverlap(centre, extents, p, half); }, fn);
+}
+
 // Whether a line straight up from the point crosses the faces an odd number of times: under a
 // terrain's surface, or within a closed island. The line stands a hair off the point, so that it
 // never runs exactly along the edge two faces share.
 bool UnderOddly(const Collider& collider, const SD::Vec3& p) {
     const float x = p.x + 7.07e-5f, z = p.z + 3.18e-5f;
+    const SD::Vec3 foot(x, p.y, z);
+    auto onLine = [&](const SD::Vec3& centre, const SD::Vec3& half) {
+        return SegmentTouchesBox(foot, kUp, std::numeric_limits<float>::max(), centre, half);
+    };
     int crossings = 0;
-    ForEachFace(collider, [&](const Face& face) {
+    ForEachFaceNear(collider, onLine, [&](const Face& face) {
         float edge[3];
         for (int k = 0; k < 3; ++k) {
             const SD::Vec3& a = face.corner[k];
@@ -182,10 +214,12 @@ bool UnderOddly(const Collider& collider, const SD::Vec3& p) {
     return crossings % 2 == 1;
 }
 
-// The nearest face: how far the point stands in front of it (negative: behind) and its normal.
-float NearestFace(const Collider& collider, const SD::Vec3& p, float* side, SD::Vec3* normal) {
+// The squared distance to the nearest of the faces `each` hands over, keeping the first of equal
+// ones: how far the point stands in front of it (negative: behind) and its normal.
+template <class Each>
+float NearestOf(Each&& each, const SD::Vec3& p, float* side, SD::Vec3* normal) {
     float best = std::numeric_limits<float>::max();
-    ForEachFace(collider, [&](const Face& face) {
+    each([&](const Face& face) {
         const ClosestOnTriangle closest = ClosestPointOnTriangle(p, face.corner[0], face.corner[1], face.corner[2]);
         const float distanceSq = (p - closest.point).LengthSq();
         if (!(distanceSq < best)) return;
@@ -193,18 +227,29 @@ float NearestFace(const Collider& collider, const SD::Vec3& p, float* side, SD::
         *side = face.normal.Dot(p - closest.point);
         *normal = face.normal;
     });
-    return std::sqrt(best);
+    return best;
 }
 
-// How far from the collider's position any of its buffered faces can reach: every vertex lies
-// within the mesh's extents, scaled, and the buffer moves it at most its thickness.
-float MeshReach(const Collider& collider) {
-    const auto& mesh = static_cast<const Mesh&>(*collider.GetShape());
-    if (!mesh.data) return 0.0f;
-    const SD::Vec3 scale = collider.GetScale();
-    const SD::Vec3& e = mesh.data->extents;
-    return SD::Vec3(e.x * std::fabs(scale.x), e.y * std::fabs(scale.y), e.z * std::fabs(scale.z)).Length() +
-           std::fabs(mesh.bufferThickness);
+// The nearest face: how far the point stands from it, in front (negative: behind), and its
+// normal. The faces around the point are searched in growing boxes: once one lies within the
+// box, no face beyond it can be nearer.
+float NearestFace(const Collider& collider, const SD::Vec3& p, float start, float* side, SD::Vec3* normal) {
+    const float whole = (p - collider.position).Length() + MeshReach(collider);
+    float radius = std::max(start, 1e-3f);
+    for (;;) {
+        auto around = [&](auto&& fn) { ForEachFaceAround(collider, p, radius, fn); };
+        const float best = NearestOf(around, p, side, normal);
+        if (best <= radius * radius || !(radius < whole)) return std::sqrt(best);
+        radius *= 4.0f;
+    }
+}
+
+// Whether a face comes nearer the point than the clearance.
+bool FaceWithin(const Collider& collider, const SD::Vec3& p, float clearance) {
+    float side = 0.0f;
+    SD::Vec3 normal;
+    auto around = [&](auto&& fn) { ForEachFaceAround(collider, p, clearance, fn); };
+    return std::sqrt(NearestOf(around, p, &side, &normal)) < clearance;
 }
 
 bool InsideMesh(const Collider& collider, const SD::Vec3& p, float clearance) {
@@ -215,19 +260,20 @@ bool InsideMesh(const Collider& collider, const SD::Vec3& p, float clearance) {
     const bool inColumn = d.x * d.x + d.z * d.z <= reach * reach && d.y <= reach;
     if (inColumn && UnderOddly(collider, p)) return true;
     const bool withinReach = d.LengthSq() < (reach + clearance) * (reach + clearance);
-    float side = 0.0f;
-    SD::Vec3 normal;
-    return clearance > 0.0f && withinReach && NearestFace(collider, p, &side, &normal) < clearance;
+    return clearance > 0.0f && withinReach && FaceWithin(collider, p, clearance);
 }
 
 SD::Vec3 OutOfMesh(const Collider& collider, const SD::Vec3& p, float clearance) {
     if (!InsideMesh(collider, p, clearance)) return p;
     float side = 0.0f;
     SD::Vec3 normal = kUp;
-    NearestFace(collider, p, &side, &normal);
+    NearestFace(collider, p, clearance, &side, &normal);
     // Behind the nearest face the way out is through it; in front, on out along it.
     return p + normal * (clearance - side + kMargin);
 }
+
+// How near, squared, a segment's point must come to a lifted face to count as crossing it.
+constexpr float kCrossingNearSq = 1e-4f;
 
 // The first crossing, from its front to its back, of a face moved out by the clearance.
 float ClearOfMesh(const Collider& collider, const SD::Vec3& from, const SD::Vec3& to, float clearance) {
@@ -235,8 +281,14 @@ float ClearOfMesh(const Collider& collider, const SD::Vec3& from, const SD::Vec3
     if (!((ClosestPointOnSegment(collider.position, from, to) - collider.position).LengthSq() <= reach * reach))
         return 1.0f;
     const SD::Vec3 d = to - from;
+    // A crossing lies on the segment and near its face lifted by the clearance (a little more
+    // than the square root of kCrossingNearSq).
+    const float lifted = std::fabs(clearance) + 0.011f;
+    auto onSegment = [&](const SD::Vec3& centre, const SD::Vec3& half) {
+        return SegmentTouchesBox(from, d, 1.0f, centre, half + SD::Vec3(lifted, lifted, lifted));
+    };
     float first = 1.0f;
-    ForEachFace(collider, [&](const Face& face) {
+    ForEachFaceNear(collider, onSegment, [&](const Face& face) {
         const SD::Vec3 lift = face.normal * clearance;
         const float start = face.normal.Dot(from - face.corner[0] - lift);
         const float end = face.normal.Dot(to - face.corner[0] - lift);
@@ -246,7 +298,7 @@ float ClearOfMesh(const Collider& collider, const SD::Vec3& from, const SD::Vec3
         const SD::Vec3 at = from + d * t;
         const ClosestOnTriangle on =
             ClosestPointOnTriangle(at, face.corner[0] + lift, face.corner[1] + lift, face.corner[2] + lift);
-        if (on.region == TriangleRegion::kFace && (on.point - at).LengthSq() < 1e-4f) first = t;
+        if (on.region == TriangleRegion::kFace && (on.point - at).LengthSq() < kCrossingNearSq) first = t;
     });
     return first;
 }

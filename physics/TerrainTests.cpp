@@ -1,11 +1,14 @@
 // The sphere against the two terrain shapes: height maps, where it hovers on a spring above
 // the ground, and meshes, where it rests on a buffer layer over the triangles.
+#include <algorithm>
 #include <cmath>
 #include <limits>
+#include <vector>
 
 #include "engine/GameObject.h"
 #include "physics/Body.h"
 #include "physics/Collider.h"
+#include "physics/FaceTree.h"
 #include "physics/Geometry.h"
 #include "physics/MeshData.h"
 #include "physics/PairSupport.h"
@@ -97,8 +100,20 @@ bool SphereMesh(Shape& first, const SD::Vec3& a, Shape& second, const SD::Vec3& 
         quadrant = 2;
     }
 
+    // A triangle acts only with its closest point on its face within this distance of the centre:
+    // the spring needs it within the radius or the buffer, a contact needs the centre within the
+    // radius in front of it and the previous centre not deeper than the buffer behind it.
+    const float within = std::max({std::fabs(r), std::fabs(th) + 1e-5f, len + std::fabs(th)});
+    const SD::Vec3 around(within, within, within);
+    std::vector<uint32_t> near;
+    data.faces.Collect(
+        {SD::Mtx33::Identity(), SD::Vec3(), scale, th},
+        [&](const SD::Vec3& centre, const SD::Vec3& half) { return BoxesOverlap(centre, half, cl, around); }, near);
+
     Body* body = BodyOf(first);
-    for (uint32_t index : data.quadrants[quadrant]) {
+    // The quadrant's list, in its order, without the triangles out of reach.
+    for (uint32_t index : near) {
+        if (!(data.quadrantBits[index] & (1u << quadrant))) continue;
         const MeshTriangle& tri = data.triangles[index];
         SD::Vec3 c[3];
         for (int k = 0; k < 3; ++k) {
