@@ -63,9 +63,8 @@ struct Builder {
         const int axis = spread.x >= spread.y && spread.x >= spread.z ? 0 : spread.y >= spread.z ? 1 : 2;
         const uint32_t half = count / 2;
         auto begin = order.begin() + first;
-        std::nth_element(begin, begin + half, begin + count, [&](uint32_t a, uint32_t b) {
-            return Axis(centroids[a], axis) < Axis(centroids[b], axis);
-        });
+        std::nth_element(begin, begin + half, begin + count,
+                         [&](uint32_t a, uint32_t b) { return Axis(centroids[a], axis) < Axis(centroids[b], axis); });
         Split(first, half);
         nodes[self].first = static_cast<uint32_t>(nodes.size());
         nodes[self].count = 0;

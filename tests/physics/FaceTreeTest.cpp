@@ -58,8 +58,9 @@ TEST(FaceTree, HandsOutEveryTriangleInTheBoxOnceInOrderForAnyPlacement) {
         {"scaled unevenly", {SD::Mtx33::Identity(), SD::Vec3(5, 0, 0), SD::Vec3(3, 0.5f, 7), 0.25f}},
         {"mirrored", {SD::Mtx33::Identity(), SD::Vec3(), SD::Vec3(-2, 1, -1), 0.5f}},
         {"a negative buffer", {SD::Mtx33::Identity(), SD::Vec3(), SD::Vec3(1, 1, 1), -0.5f}},
-        {"turned", {SD::Mtx33::RotationAxisAngle(0.7f, SD::Vec3(1, 2, 3).GetNormalized()), SD::Vec3(-8, 3, 2),
-                    SD::Vec3(1.5f, 1, 1), 0.5f}},
+        {"turned",
+         {SD::Mtx33::RotationAxisAngle(0.7f, SD::Vec3(1, 2, 3).GetNormalized()), SD::Vec3(-8, 3, 2),
+          SD::Vec3(1.5f, 1, 1), 0.5f}},
         {"flattened", {SD::Mtx33::Identity(), SD::Vec3(), SD::Vec3(1, 0, 1), 0.5f}},
     };
     std::uniform_real_distribution<float> unit(-1.0f, 1.0f);
@@ -71,8 +72,8 @@ TEST(FaceTree, HandsOutEveryTriangleInTheBoxOnceInOrderForAnyPlacement) {
             const float size = query % 4 == 0 ? 0.0f : std::fabs(unit(random)) * 4.0f;
             const SD::Vec3 half(size, size * 0.5f, size);
             std::vector<uint32_t> found{12345u};  // what is there already stays first
-            mesh.faces.Collect(p, [&](const SD::Vec3& c2, const SD::Vec3& h2) { return BoxesOverlap(c2, h2, centre, half); },
-                               found);
+            mesh.faces.Collect(
+                p, [&](const SD::Vec3& c2, const SD::Vec3& h2) { return BoxesOverlap(c2, h2, centre, half); }, found);
             ASSERT_EQ(found.front(), 12345u) << c.name;
             found.erase(found.begin());
             ASSERT_TRUE(std::is_sorted(found.begin(), found.end())) << c.name;
@@ -94,7 +95,10 @@ TEST(FaceTree, ASmallBoxOverALargeMeshVisitsFewTriangles) {
     const FacePlacement p{SD::Mtx33::Identity(), SD::Vec3(), SD::Vec3(1, 1, 1), 0.5f};
     std::vector<uint32_t> found;
     mesh.faces.Collect(
-        p, [](const SD::Vec3& c, const SD::Vec3& h) { return BoxesOverlap(c, h, SD::Vec3(10.2f, 0, -5.7f), SD::Vec3(1, 1, 1)); },
+        p,
+        [](const SD::Vec3& c, const SD::Vec3& h) {
+            return BoxesOverlap(c, h, SD::Vec3(10.2f, 0, -5.7f), SD::Vec3(1, 1, 1));
+        },
         found);
     EXPECT_GT(found.size(), 0u);
     // The cells the box and the buffer reach, and the stray triangles crossing the sheet.
@@ -102,7 +106,8 @@ TEST(FaceTree, ASmallBoxOverALargeMeshVisitsFewTriangles) {
 
     const MeshData empty = BuildMeshData({}, {});
     found.clear();
-    empty.faces.Collect(p, [](const SD::Vec3&, const SD::Vec3&) { return true; }, found);
+    empty.faces.Collect(
+        p, [](const SD::Vec3&, const SD::Vec3&) { return true; }, found);
     EXPECT_TRUE(found.empty());
 }
 
@@ -125,8 +130,7 @@ TEST(FaceTree, SegmentsTouchBoxesAtTheirEdges) {
         {"a ray straight up from under it", {0.9f, -1000, -0.9f}, {0, 1, 0}, 3.0e38f, true},
         {"diagonal past a corner", {-3, 0, 0}, {3, 3.1f, 0}, 1.0f, false},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(SegmentTouchesBox(c.from, c.way, c.tEnd, centre, half), c.touches) << c.name;
+    for (const Case& c : cases) EXPECT_EQ(SegmentTouchesBox(c.from, c.way, c.tEnd, centre, half), c.touches) << c.name;
 }
 
 }  // namespace
