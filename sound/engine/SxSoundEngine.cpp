@@ -289,10 +289,20 @@ void SetStateHook(ISxStateHook* hook) {
     if (g_pStateMgr) g_pStateMgr->SetStateHook(hook);
 }
 
+void RemoveStateHook(ISxStateHook* hook) {
+    platform::Lock lock(g_csMain);
+    if (g_pStateMgr) g_pStateMgr->RemoveStateHook(hook);
+}
+
 void SetHircObjectHook(ISxHircObjectReader* reader) {
     // Banks read records under the global audio lock.
     platform::Lock lock(g_csMain);
     SxSetHircObjectHook(reader);
+}
+
+void RemoveHircObjectHook(ISxHircObjectReader* reader) {
+    platform::Lock lock(g_csMain);
+    SxRemoveHircObjectHook(reader);
 }
 
 SXRESULT SetRTPCValue(SxUniqueID gameParameter, float value, SxGameObjectID gameObject, int32_t transitionMs,

@@ -55,10 +55,14 @@ void CancelEventCallbackCookie(void* cookie);
 // Where the playing ID's source is, in ms; SX_Fail (0 ms) when unknown.
 SXRESULT GetSourcePlayPosition(SxPlayingID playingID, int32_t* positionMs, bool extrapolate = true);
 // The music engine's hook, asked before a state change is applied; null: changes apply at once.
+// A seam (the first installed stays); kept also while the engine is not initialised.
 void SetStateHook(ISxStateHook* hook);
+// Empties the seam only if `hook` is the one installed.
+void RemoveStateHook(ISxStateHook* hook);
 // The music engine's reader of the hierarchy records this engine does not read (types 10 to
-// 13 and any unknown type); null: those records are refused.
+// 13 and any unknown type); null: those records are refused. A seam, as above.
 void SetHircObjectHook(ISxHircObjectReader* reader);
+void RemoveHircObjectHook(ISxHircObjectReader* reader);
 SXRESULT SetRTPCValue(SxUniqueID gameParameter, float value, SxGameObjectID gameObject = SxAllGameObjects,
                       int32_t transitionMs = 0, SxCurveInterpolation curve = SxCurve_Linear);
 SXRESULT SetRTPCValue(const char* gameParameter, float value, SxGameObjectID gameObject = SxAllGameObjects,

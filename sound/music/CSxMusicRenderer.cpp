@@ -209,9 +209,10 @@ void CSxMusicRenderer::Term() {
     ReleaseAll();
     s.pending.clear();
     SoundEngine::RemoveBehavioralExtension(&CSxMusicRenderer::PerformFrame);
-    SoundEngine::SetStateHook(nullptr);
-    SoundEngine::SetHircObjectHook(nullptr);
-    CSxURenderer::SetExecuteOnAllHook(nullptr);
+    // Only the music's own: a hook installed before it stays.
+    SoundEngine::RemoveStateHook(&g_musicSeams);
+    SoundEngine::RemoveHircObjectHook(&g_musicSeams);
+    CSxURenderer::RemoveExecuteOnAllHook(&g_musicSeams);
     {
         platform::Lock infoLock(s.infoLock);
         s.infos.clear();

@@ -79,6 +79,7 @@ SxIndexTable TableOf(uint8_t type) {
 }  // namespace
 
 void SxSetHircObjectHook(ISxHircObjectReader* reader) { g_hircObjectHook.Install(reader); }
+void SxRemoveHircObjectHook(ISxHircObjectReader* reader) { g_hircObjectHook.Remove(reader); }
 
 void SxSetNodesCarryFeedbackBus(bool carry) { g_nodesCarryFeedbackBus = carry; }
 bool SxNodesCarryFeedbackBus() { return g_nodesCarryFeedbackBus; }

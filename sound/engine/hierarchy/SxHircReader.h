@@ -43,6 +43,7 @@ protected:
     ~ISxHircObjectReader() = default;
 };
 void SxSetHircObjectHook(ISxHircObjectReader* reader);
+void SxRemoveHircObjectHook(ISxHircObjectReader* reader);
 
 // Whether node records end with a feedback bus ID: the feedback flag of the last bank header
 // read, kept from one bank header to the next.

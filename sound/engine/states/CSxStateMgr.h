@@ -44,6 +44,7 @@ public:
 
     // Null: every change applies at once.
     void SetStateHook(ISxStateHook* hook) { m_stateHook.Install(hook); }
+    void RemoveStateHook(ISxStateHook* hook) { m_stateHook.Remove(hook); }
     void SetStateInternal(uint32_t groupID, uint32_t stateID, bool skipTransition, bool skipNotification);
 
     SXRESULT RegisterStateListener(ISxStateListener* listener, uint32_t groupID);

@@ -53,6 +53,7 @@ public:
     // Told of every such action first (the music engine's contexts follow it too); a seam: the
     // first installed stays, null: no one.
     static void SetExecuteOnAllHook(ISxExecuteOnAllListener* listener) { s_executeOnAllListener.Install(listener); }
+    static void RemoveExecuteOnAllHook(ISxExecuteOnAllListener* listener) { s_executeOnAllListener.Remove(listener); }
 
     // Makes room for a new instance of priority P under the node (0: anywhere) for a game
     // object (null: any): the weakest candidate, the earliest-started among equals (the

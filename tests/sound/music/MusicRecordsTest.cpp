@@ -14,6 +14,7 @@
 #include "sound/music/CSxMusicTrack.h"
 #include "sound/music/SxMusicEngine.h"
 #include "sound/music/SxPlaylistIterator.h"
+#include "support/TempTree.h"
 #include "tools/bankwriter/MusicRecords.h"
 
 namespace SX {
@@ -220,6 +221,33 @@ TEST_F(MusicRecords, InitAgainKeepsTheHookAndTermRemovesIt) {
     ASSERT_EQ(Load({Segment(200, Node({}))}), SX_Success);
     EXPECT_EQ(Find<CSxParameterNodeBase>(SxIndex_Node, 200), nullptr) << "without the music engine it is skipped";
     EXPECT_EQ(CSxMusicRenderer::LookAheadScale(), 1.0f);
+}
+
+// A reader installed before the music engine keeps the records: the music engine's Init is
+// refused and its Term leaves the reader installed.
+TEST_F(MusicRecords, AReaderInstalledFirstOutlastsTheMusicEngine) {
+    class Reader final : public ISxHircObjectReader {
+    public:
+        std::vector<uint8_t> types;
+        SXRESULT ReadHircObject(uint8_t type, const uint8_t*, uint32_t, SxBankID, CSxIndexable** object) override {
+            types.push_back(type);
+            *object = nullptr;
+            return SX_Success;
+        }
+    } reader;
+    MusicEngine::Term();
+    SoundEngine::SetHircObjectHook(&reader);
+    {
+        qvtest::StderrCapture refusal;
+        ASSERT_EQ(MusicEngine::Init(nullptr), SX_Success);
+        EXPECT_NE(refusal.Text().find("SX::ISxHircObjectReader"), std::string::npos) << refusal.Text();
+        MusicEngine::Term();
+    }
+    ASSERT_EQ(Load({Segment(200, Node({}))}), SX_Success);
+    EXPECT_EQ(reader.types, (std::vector<uint8_t>{bw::Hirc_MusicSegment}));
+    EXPECT_EQ(Find<CSxParameterNodeBase>(SxIndex_Node, 200), nullptr) << "the music engine made nothing";
+    SoundEngine::RemoveHircObjectHook(&reader);
+    ASSERT_EQ(MusicEngine::Init(nullptr), SX_Success);  // for TearDown
 }
 
 TEST_F(MusicRecords, OtherTypesAreNotTheHooks) {
