@@ -286,12 +286,12 @@ SXRESULT GetSourcePlayPosition(SxPlayingID playingID, int32_t* positionMs, bool 
 void SetStateHook(ISxStateHook* hook) {
     // The audio frame calls the hook: change it only between frames.
     platform::Lock lock(g_csMain);
-    if (g_pStateMgr) g_pStateMgr->SetStateHook(hook);
+    CSxStateMgr::SetStateHook(hook);
 }
 
 void RemoveStateHook(ISxStateHook* hook) {
     platform::Lock lock(g_csMain);
-    if (g_pStateMgr) g_pStateMgr->RemoveStateHook(hook);
+    CSxStateMgr::RemoveStateHook(hook);
 }
 
 void SetHircObjectHook(ISxHircObjectReader* reader) {

@@ -9,6 +9,7 @@
 namespace SX {
 
 CSxStateMgr* g_pStateMgr = nullptr;
+platform::Seam<ISxStateHook> CSxStateMgr::s_stateHook{"SX::ISxStateHook"};
 
 namespace {
 // Volume and LFE level move in dB; pitch and low-pass in their own units.
@@ -123,7 +124,7 @@ void CSxStateMgr::SetStateInternal(uint32_t groupID, uint32_t stateID, bool skip
                 if (m_listeners[i].groupID == groupID) m_listeners[i].listener->OnStateChanged(stateID);
         }
         if (!skipTransition) {
-            ISxStateHook* hook = m_stateHook.Installed();
+            ISxStateHook* hook = s_stateHook.Installed();
             if (hook && hook->TakeOverStateChange(groupID, stateID)) return;
         }
         group = FindGroup(groupID);

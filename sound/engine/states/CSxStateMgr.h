@@ -42,9 +42,10 @@ public:
     SXRESULT AddStateGroupChunk(uint32_t groupID, SxStateGroupChunk* chunk);
     void RemoveStateGroupChunk(uint32_t groupID, SxStateGroupChunk* chunk);
 
-    // Null: every change applies at once.
-    void SetStateHook(ISxStateHook* hook) { m_stateHook.Install(hook); }
-    void RemoveStateHook(ISxStateHook* hook) { m_stateHook.Remove(hook); }
+    // Null: every change applies at once. One hook for every state manager, kept while none
+    // exists, so one installed before the engine starts is asked once it does.
+    static void SetStateHook(ISxStateHook* hook) { s_stateHook.Install(hook); }
+    static void RemoveStateHook(ISxStateHook* hook) { s_stateHook.Remove(hook); }
     void SetStateInternal(uint32_t groupID, uint32_t stateID, bool skipTransition, bool skipNotification);
 
     SXRESULT RegisterStateListener(ISxStateListener* listener, uint32_t groupID);
@@ -99,7 +100,7 @@ private:
     std::vector<Group> m_groups;
     std::vector<Listener> m_listeners;
     std::vector<TriggerSubscriber> m_triggers;
-    platform::Seam<ISxStateHook> m_stateHook{"SX::ISxStateHook"};
+    static platform::Seam<ISxStateHook> s_stateHook;
     platform::CriticalSection m_prepareLock;
     std::vector<PreparationRecord> m_stateRecords;  // the latest first
     std::vector<PreparationRecord> m_switchRecords;
