@@ -102,12 +102,6 @@ void Core::RunFrame() {
     if (IFrameObserver* observer = frameObserver_.Installed()) observer->AfterFrame(*this);
 }
 
-bool Core::SetFrameObserver(std::unique_ptr<IFrameObserver> observer) {
-    if (!frameObserver_.Install(observer.get())) return false;
-    ownedObserver_ = std::move(observer);
-    return true;
-}
-
 void Core::Run() {
     try {
         Start();

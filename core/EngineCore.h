@@ -1,7 +1,6 @@
 #pragma once
 // The engine core: owns the systems in update order and runs the frame.
 #include <cstddef>
-#include <memory>
 #include <vector>
 
 #include "core/FixedSteps.h"
@@ -77,9 +76,10 @@ public:
     // While held, GetTime answers the time read when the hold began and leaves the clock alone,
     // so the worker threads of a parallel phase may all read it. Main thread only.
     void HoldClock(bool hold);
-    // Told after every frame; the core owns it. A seam (docs/seams.md): while one is set another
-    // is refused (and dropped); null removes it.
-    bool SetFrameObserver(std::unique_ptr<IFrameObserver> observer);
+    // Told after every frame; it must outlive the run. A seam (docs/seams.md): while one is set
+    // another is refused; null removes it.
+    bool SetFrameObserver(IFrameObserver* observer) { return frameObserver_.Install(observer); }
+    void RemoveFrameObserver(IFrameObserver* observer) { frameObserver_.Remove(observer); }
     const std::vector<ISystem*>& GetSystems() const { return systems_; }
 
 private:
@@ -100,7 +100,6 @@ private:
     bool paused_ = false;
     bool previousPaused_ = false;
     unsigned long frameCount_ = 0;
-    std::unique_ptr<IFrameObserver> ownedObserver_;
     platform::Seam<IFrameObserver> frameObserver_{"SD::IFrameObserver"};
     Stopwatch clock_;
     bool clockHeld_ = false;

@@ -248,7 +248,8 @@ RunSummary RunProgram(const RunOptions& options) {
     // Every setting has been read by now.
     config->ReportDamage();
 
-    core->SetFrameObserver(std::make_unique<RunBound>(options, *systems.factory, summary));
+    RunBound bound(options, *systems.factory, summary);
+    core->SetFrameObserver(&bound);
     try {
         core->Run();
         summary.clean = true;
@@ -257,6 +258,7 @@ RunSummary RunProgram(const RunOptions& options) {
     } catch (...) {
         summary.error = "unknown exception";
     }
+    core->RemoveFrameObserver(&bound);
     summary.frames = core->GetFrameCount();
     summary.state = RunningStateName(*systems.states);
     summary.drawCalls = registrations.CountDrawCalls();

@@ -290,11 +290,12 @@ TEST(GameStateManagerInTheCore, TheConfiguredStateRunsUntilAQuitRequestEndsTheLo
                 if (c.GetFrameCount() > 50) c.Quit();
             }
         };
-        auto watch = std::make_unique<Watch>();
-        watch->manager = manager;
-        watch->runningAtFrame3 = &runningAtFrame3;
-        core->SetFrameObserver(std::move(watch));
+        Watch watch;
+        watch.manager = manager;
+        watch.runningAtFrame3 = &runningAtFrame3;
+        core->SetFrameObserver(&watch);
         core->Run();
+        core->RemoveFrameObserver(&watch);
         // Idle, load, enter, three running frames, leave, quit.
         EXPECT_EQ(core->GetFrameCount(), 8u);
         EXPECT_EQ(manager->GetPreviousLevel(), manager->FindLevel("Menu"));
