@@ -51,7 +51,7 @@ bool GrassField::TakePass() {
     if (!enabled) return false;
     if (!firstPass) return true;
     firstPass = false;
-    if (windAreaWriter) windAreaWriter(SD::Vec2(-20.0f, -20.0f), SD::Vec2(20.0f, 20.0f));
+    if (WindAreaWriter* writer = windAreaWriter.Installed()) writer(SD::Vec2(-20.0f, -20.0f), SD::Vec2(20.0f, 20.0f));
     return false;
 }
 

@@ -11,6 +11,7 @@
 
 #include "core/Vector.h"
 #include "graphics/GrassTree.h"
+#include "platform/Seam.h"
 
 namespace platform::gfx {
 class Device;
@@ -36,7 +37,7 @@ public:
     static constexpr uint32_t kChunk = 2048;
     // The first grass pass tells the wind field the world area it covers, through the writer
     // that the field installs (the field lives above this layer), and draws nothing.
-    using WindAreaWriter = void (*)(const SD::Vec2& minimum, const SD::Vec2& maximum);
+    using WindAreaWriter = void(const SD::Vec2& minimum, const SD::Vec2& maximum);
 
     GrassField() = default;
     GrassField(const GrassField&) = delete;
@@ -58,7 +59,10 @@ public:
     float GetGrowthTime() const { return growthTime; }
     // The fade of growing grass: 0 just planted, 1 grown (also for a growth time of 0).
     static float Paint(float growth, float growthTime);
-    void SetWindAreaWriter(WindAreaWriter writer) { windAreaWriter = writer; }
+    // A seam (docs/seams.md): the first writer installed stays; null or none: the area goes to
+    // no one.
+    bool SetWindAreaWriter(WindAreaWriter* writer) { return windAreaWriter.Install(writer); }
+    void RemoveWindAreaWriter(WindAreaWriter* writer) { windAreaWriter.Remove(writer); }
     float GetWave() const { return wave.value; }
     // The blades of the last draw.
     uint32_t GetDrawn() const { return drawn; }
@@ -86,7 +90,7 @@ private:
     float growth = 0.0f;
     float growthTime = 0.0f;
     bool firstPass = true;
-    WindAreaWriter windAreaWriter = nullptr;
+    platform::Seam<WindAreaWriter> windAreaWriter{"Aperture::GrassField::WindAreaWriter"};
     uint32_t drawn = 0;
     struct Wave {
         float value = 0.5f;

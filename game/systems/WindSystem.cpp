@@ -91,7 +91,7 @@ void WindSystem_::Initialize() {
 
 void WindSystem_::Shutdown() {
     if (Aperture::Graphics_* graphics = Aperture::Graphics_::Peek())
-        graphics->GetGrassField().SetWindAreaWriter(nullptr);
+        graphics->GetGrassField().RemoveWindAreaWriter(&WriteArea);
     field_.reset();
 }
 
