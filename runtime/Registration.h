@@ -4,11 +4,13 @@
 // game-state manager, and every system with its place in the frame. Each library supplies its
 // own with their makers; the runtime keeps no list of them.
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "engine/ComponentCreator.h"
 #include "engine/ComponentID.h"
+#include "platform/Seam.h"
 #include "runtime/Startup.h"
 #include "runtime/SystemOrder.h"
 
@@ -92,23 +94,29 @@ public:
     const std::vector<std::string>& RefusedSupplies() const { return refused_; }
     // Logs each refused supply (start-up does so once its logger exists).
     void LogRefusedSupplies() const;
-    // Each of the four below keeps the first one supplied and returns whether `it` is the one
-    // now (a refusal is noted for start-up's log, as above); null empties its place again.
+    // Each of the four receivers below is a seam: the first one installed stays and `Set…`
+    // returns whether `it` is the one now; null empties it again.
     // The receiver gets the window (none: the window goes to nobody).
-    bool SetWindowReceiver(IWindowReceiver* it) { return InstallFirst(windowReceiver_, it, "SD::IWindowReceiver"); }
+    bool SetWindowReceiver(IWindowReceiver* it) { return receivers_->window.Install(it); }
     void HandWindow(Window_& window, const WindowSettings& settings) const {
-        if (windowReceiver_) windowReceiver_->ReceiveWindow(window, settings);
+        if (IWindowReceiver* receiver = receivers_->window.Installed()) receiver->ReceiveWindow(window, settings);
     }
-    bool SetDrawCallCounter(IDrawCallCounter* it) { return InstallFirst(drawCalls_, it, "SD::IDrawCallCounter"); }
+    bool SetDrawCallCounter(IDrawCallCounter* it) { return receivers_->drawCalls.Install(it); }
     // 0 with no counter.
-    unsigned long CountDrawCalls() const { return drawCalls_ ? drawCalls_->LastFrameDrawCalls() : 0; }
-    bool SetSoundReporter(ISoundReporter* it) { return InstallFirst(sound_, it, "SD::ISoundReporter"); }
+    unsigned long CountDrawCalls() const {
+        IDrawCallCounter* counter = receivers_->drawCalls.Installed();
+        return counter ? counter->LastFrameDrawCalls() : 0;
+    }
+    bool SetSoundReporter(ISoundReporter* it) { return receivers_->sound.Install(it); }
     // Empty with no reporter.
-    std::string ReportSound() const { return sound_ ? sound_->SoundReport() : std::string(); }
+    std::string ReportSound() const {
+        ISoundReporter* reporter = receivers_->sound.Installed();
+        return reporter ? reporter->SoundReport() : std::string();
+    }
     // Called by ChooseFirstState (none: the configured starting state stays).
-    bool SetFirstStateChooser(IFirstStateChooser* it) { return InstallFirst(chooser_, it, "SD::IFirstStateChooser"); }
+    bool SetFirstStateChooser(IFirstStateChooser* it) { return receivers_->chooser.Install(it); }
     void ChooseFirstState(GameStateManager_& manager) const {
-        if (chooser_) chooser_->ChooseFirstState(manager);
+        if (IFirstStateChooser* chooser = receivers_->chooser.Installed()) chooser->ChooseFirstState(manager);
     }
 
     // The supplied component kinds by number, and the supplied states by name.
@@ -153,22 +161,17 @@ private:
     // Why `name` cannot have `id` beside the kinds kept so far (another kind holds the number, or
     // the name is kept under another number or filed like another kind's); empty when it can.
     std::string ComponentConflict(const std::string& name, ComponentID id) const;
-    template <class Interface>
-    bool InstallFirst(Interface*& place, Interface* it, const char* seam) {
-        if (it && place && place != it) {
-            refused_.push_back(std::string("seam \"") + seam +
-                               "\": a second implementation refused; the first installed stays");
-            return false;
-        }
-        place = it;
-        return true;
-    }
 
     std::vector<std::string> refused_;
-    IWindowReceiver* windowReceiver_ = nullptr;
-    IDrawCallCounter* drawCalls_ = nullptr;
-    ISoundReporter* sound_ = nullptr;
-    IFirstStateChooser* chooser_ = nullptr;
+    struct Receivers {
+        platform::Seam<IWindowReceiver> window{"SD::IWindowReceiver"};
+        platform::Seam<IDrawCallCounter> drawCalls{"SD::IDrawCallCounter"};
+        platform::Seam<ISoundReporter> sound{"SD::ISoundReporter"};
+        platform::Seam<IFirstStateChooser> chooser{"SD::IFirstStateChooser"};
+    };
+    // Held apart, as seams cannot be copied, so that tests can make the registrations afresh and
+    // assign them.
+    std::unique_ptr<Receivers> receivers_ = std::make_unique<Receivers>();
 };
 
 // The engine's own component classes.
