@@ -14,25 +14,12 @@
 namespace QV {
 namespace {
 
-void EngineSetState(uint32_t group, uint32_t state) { SX::SoundEngine::SetState(group, state); }
-
-void EngineSetParameter(uint32_t parameter, float value, uint32_t object) {
-    SX::SoundEngine::SetRTPCValue(parameter, value, object);
-}
-
-// Empty, the engine's own calls are made.
 platform::Seam<std::remove_pointer_t<AudioLogic_::ParameterSetter>> g_parameterSetter{
     "QV::AudioLogic_::ParameterSetter"};
 platform::Seam<std::remove_pointer_t<AudioLogic_::StateSetter>> g_stateSetter{"QV::AudioLogic_::StateSetter"};
 
-AudioLogic_::ParameterSetter ParameterSetterSlot() {
-    AudioLogic_::ParameterSetter setter = g_parameterSetter.Installed();
-    return setter ? setter : &EngineSetParameter;
-}
-
-AudioLogic_::StateSetter Setter() {
-    AudioLogic_::StateSetter setter = g_stateSetter.Installed();
-    return setter ? setter : &EngineSetState;
+void SetState(uint32_t group, uint32_t state) {
+    if (AudioLogic_::StateSetter setter = g_stateSetter.Installed()) setter(group, state);
 }
 
 std::unique_ptr<AudioLogic_>& Instance() {
@@ -52,6 +39,7 @@ AudioLogic_* AudioLogic_::Existing() { return Instance().get(); }
 void AudioLogic_::ResetForTests() { Instance().reset(); }
 
 bool AudioLogic_::SetParameterSetter(ParameterSetter setter) { return g_parameterSetter.Install(setter); }
+void AudioLogic_::RemoveParameterSetter(ParameterSetter setter) { g_parameterSetter.Remove(setter); }
 void AudioLogic_::PostEvent(const char* event, SD::GameObject* object) {
     SD::GhostEngine_* ghost = SD::GhostEngine_::Existing();
     SD::Manager* manager = ghost ? ghost->GetManager() : nullptr;
@@ -66,10 +54,11 @@ void AudioLogic_::PostTrigger(const char* trigger) {
     if (trigger && SD::GhostEngine_::Existing()) SX::SoundEngine::PostTrigger(trigger, SX::SxAllGameObjects);
 }
 void AudioLogic_::SetParameter(uint32_t parameter, float value, uint32_t object) {
-    ParameterSetterSlot()(parameter, value, object);
+    if (ParameterSetter setter = g_parameterSetter.Installed()) setter(parameter, value, object);
 }
 
 bool AudioLogic_::SetStateSetter(StateSetter setter) { return g_stateSetter.Install(setter); }
+void AudioLogic_::RemoveStateSetter(StateSetter setter) { g_stateSetter.Remove(setter); }
 
 void AudioLogic_::PrepareSeasons(int season) {
     SD::GhostEngine_* ghost = SD::GhostEngine_::Existing();
@@ -84,7 +73,7 @@ void AudioLogic_::PrepareSeasons(int season) {
 void AudioLogic_::SetSeasonState(int season) {
     if (season < 0 || season > kLastSeason) return;
     PrepareSeasons(season);
-    Setter()(kSeasonGroup, kFirstSeasonState + static_cast<uint32_t>(season));
+    SetState(kSeasonGroup, kFirstSeasonState + static_cast<uint32_t>(season));
 }
 
 void AudioLogic_::SetSeason(int season) {
@@ -121,7 +110,7 @@ void AudioLogic_::PlayBeat() {
 
 void AudioLogic_::ApplyStartStates() {
     SetSeasonState(0);
-    Setter()(kSecondGroup, kSecondGroupState);
+    SetState(kSecondGroup, kSecondGroupState);
 }
 
 }  // namespace QV

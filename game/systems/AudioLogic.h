@@ -1,7 +1,7 @@
 #pragma once
 // The game's audio logic: the audio season (a sound-engine state), the rain and wind levels the
-// world hands to the sound, and the queue of music-sync requests. The state change reaches the
-// sound engine through a setter the tests may replace.
+// world hands to the sound, and the queue of music-sync requests. States and game parameters
+// reach the sound engine through the setters that the game's sound part installs.
 #include <cstdint>
 #include <algorithm>
 #include <vector>
@@ -74,10 +74,13 @@ public:
     // The state of the first season and the second group's state, set when the music starts.
     void ApplyStartStates();
 
-    // Seams for tests that record what the logic sets (docs/seams.md): while one is installed
-    // another is refused; null restores the sound engine's own.
+    // Seams (docs/seams.md): the game's sound part installs the sound engine's setters when it
+    // starts, and a test its recorder before that. The first installed stays; none or null:
+    // nothing is set.
     static bool SetStateSetter(StateSetter setter);
+    static void RemoveStateSetter(StateSetter setter);
     static bool SetParameterSetter(ParameterSetter setter);
+    static void RemoveParameterSetter(ParameterSetter setter);
     // Posts a sound event on an object's sound object (the game's global one for null) through
     // the engine's sound system; nothing while it has no sound engine running.
     static void PostEvent(const char* event, SD::GameObject* object);

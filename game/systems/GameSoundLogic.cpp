@@ -31,11 +31,19 @@ void StepTuning(float& tuning) {
     if (changed) std::printf("AL: SMALL_VAL = %f\n", tuning);
 }
 
+void EngineSetState(uint32_t group, uint32_t state) { SX::SoundEngine::SetState(group, state); }
+
+void EngineSetParameter(uint32_t parameter, float value, uint32_t object) {
+    SX::SoundEngine::SetRTPCValue(parameter, value, object);
+}
+
 }  // namespace
 
 GameSoundLogic::~GameSoundLogic() { Term(); }
 
 void GameSoundLogic::Init() {
+    AudioLogic_::SetStateSetter(&EngineSetState);
+    AudioLogic_::SetParameterSetter(&EngineSetParameter);
     tuning_ = 0.01f;
     if (SD::Factory_* factory = SD::Factory_::GetInstance(); factory && !music_) {
         music_ = factory->NewGameObject();
@@ -62,6 +70,8 @@ void GameSoundLogic::Term() {
     // A callback still queued for this object must not arrive after it is gone.
     if (callbacksQueued_) SX::SoundEngine::CancelEventCallbackCookie(this);
     callbacksQueued_ = false;
+    AudioLogic_::RemoveStateSetter(&EngineSetState);
+    AudioLogic_::RemoveParameterSetter(&EngineSetParameter);
 }
 
 void GameSoundLogic::OnMusicCallback(SX::SxCallbackType type, SX::SxCallbackInfo* info) {

@@ -26,7 +26,7 @@ TEST(AudioLogic, TheSeasonStepSetsTheNextStateUpToTheLast) {
     audio.SetSeason(9);
     EXPECT_EQ(audio.GetSeason(), 4);
     EXPECT_EQ(StateChanges(), (std::vector<std::string>{"A1F25A7F 4CE3F731", "A1F25A7F 4CE3F735"}));
-    QV::AudioLogic_::SetStateSetter(nullptr);
+    QV::AudioLogic_::RemoveStateSetter(&RecordState);
     QV::AudioLogic_::ResetForTests();
 }
 

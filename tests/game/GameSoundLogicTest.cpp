@@ -11,6 +11,7 @@
 #include "PlayTestSupport.h"
 #include "game/systems/AudioLogic.h"
 #include "game/systems/GameSoundLogic.h"
+#include "support/TempTree.h"
 
 namespace {
 
@@ -36,7 +37,7 @@ protected:
     ~GameSoundLogicTest() override {
         logic.Term();
         factory.Shutdown();
-        QV::AudioLogic_::SetParameterSetter(nullptr);
+        QV::AudioLogic_::RemoveParameterSetter(&RecordParameter);
     }
     static std::string Phantom(const char* name, const char* event, bool sync, bool beat) {
         return Blueprint(name, TransformXml({}) + Component("QuorvPhantom", 2,
@@ -73,6 +74,22 @@ TEST_F(GameSoundLogicTest, StartingTheMusicPostsTheBedsAndSetsTheStartStates) {
     EXPECT_EQ(logic.GetMusicObject()->GetName(), "Interactive Music");
     EXPECT_EQ(Posts(), (std::vector<std::string>{"Play_Player_Wind on global", "Play_Epic_Strings on global"}));
     EXPECT_EQ(StateChanges(), (std::vector<std::string>{"A1F25A7F 4CE3F731", "A284B748 BABF0E02"}));
+}
+
+// While the sound part runs, the sound engine's setters are the ones installed: a recorder
+// installed afterwards is refused, and once the part ends it is taken.
+TEST_F(GameSoundLogicTest, TheSoundPartInstallsTheEngineSettersWhileItRuns) {
+    QV::AudioLogic_::RemoveParameterSetter(&RecordParameter);
+    QV::AudioLogic_::RemoveStateSetter(&RecordState);
+    logic.Init();
+    {
+        qvtest::StderrCapture refusals;
+        EXPECT_FALSE(QV::AudioLogic_::SetParameterSetter(&RecordParameter));
+        EXPECT_FALSE(QV::AudioLogic_::SetStateSetter(&RecordState));
+    }
+    logic.Term();
+    EXPECT_TRUE(QV::AudioLogic_::SetParameterSetter(&RecordParameter));
+    EXPECT_TRUE(QV::AudioLogic_::SetStateSetter(&RecordState));
 }
 
 TEST_F(GameSoundLogicTest, AMusicStateIndexPastTheLastOrNegativeSelectsTheLast) {

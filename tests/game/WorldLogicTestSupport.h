@@ -96,7 +96,7 @@ protected:
     ~WorldLogicFixture() override {
         // The objects go before the audio logic they call.
         factory.Shutdown();
-        QV::AudioLogic_::SetStateSetter(nullptr);
+        QV::AudioLogic_::RemoveStateSetter(&RecordState);
         QV::AudioLogic_::ResetForTests();
         delete SD::GhostEngine_::Existing();
     }
