@@ -55,51 +55,16 @@ cp -r Assets Graphics "$scratch/"
 mkdir "$scratch/bin"
 (cd "$scratch/bin" && ${run[@]+"${run[@]}"} "$game" --frames 600 --wav "$scratch/run.wav") || failed=1
 
-# The game in a window on a virtual display, as a player plays it: the splash and the menu
-# passed with keys, then the intro and the world flown with Space held, turning and climbing,
-# the sound card's callback thread (SDL's dummy driver) and the display's threads beside the
-# frame loop. The software renderer is not the project's: its threads' own locking is let pass
+# The game in a window on a virtual display, as a player plays it (tools/window-play.sh), the
+# sound card's callback thread (SDL's dummy driver) and the display's threads beside the frame
+# loop. The software renderer is not the project's: its threads' own locking is let pass
 # (tools/tsan-system.supp), and under AddressSanitizer its unloaded driver's blocks are not
 # counted as leaks, as in tools/window-check.sh.
-play_in_window() {
-  local game=$1 data=$2 seconds=$3
-  (cd "$data/bin" && exec "$game" --window --seconds "$seconds") &
-  local pid=$!
-  local window=
-  until window=$(xdotool search --onlyvisible --name Quorvanta 2>/dev/null | head -1) && [ -n "$window" ]; do
-    kill -0 "$pid" 2>/dev/null || break
-    sleep 1
-  done
-  # A virtual display has no window manager to give the new window the keyboard's focus.
-  [ -n "$window" ] && xdotool windowfocus --sync "$window"
-  # Loading takes long under a sanitizer; the splash's logos and controls screen wait for keys.
-  sleep 20
-  for key in space space Return Return; do
-    xdotool key "$key"
-    sleep 5
-  done
-  xdotool keydown space
-  for turn in a d w s a d; do
-    xdotool keydown "$turn"
-    sleep 8
-    xdotool keyup "$turn"
-  done
-  xdotool keyup space
-  wait "$pid"
-}
 if command -v xvfb-run >/dev/null && command -v xdotool >/dev/null; then
-  window_data="$scratch/window"
-  mkdir -p "$window_data/bin"
-  cp -r Assets Graphics "$window_data/"
-  # A small window keeps the software renderer's frames quick.
-  sed -i 's/^Width=.*/Width=320/; s/^Height=.*/Height=200/' "$window_data/Assets/Config/config.ini"
-  export LIBGL_ALWAYS_SOFTWARE=1 SDL_AUDIODRIVER=dummy
+  export LIBGL_ALWAYS_SOFTWARE=1 SDL_AUDIODRIVER=dummy QV_PLAY_PACE=1.4
   export TSAN_OPTIONS="$TSAN_OPTIONS suppressions=$PWD/tools/tsan-system.supp"
   [ "$sanitizer" = asan ] && export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
-  summary="$(xvfb-run -a -s "-screen 0 1024x768x24" \
-    bash -c "$(declare -f play_in_window); play_in_window \"\$@\"" play "$game" "$window_data" 150)" || failed=1
-  echo "$summary"
-  [[ $summary == *"state World"* ]] || { echo "the windowed play did not reach the world" >&2; failed=1; }
+  xvfb-run -a -s "-screen 0 1024x768x24" ${run[@]+"${run[@]}"} tools/window-play.sh "$game" || failed=1
 else
   echo "tools/tsan-game.sh: no xvfb-run or xdotool: the windowed play is left out" >&2
 fi
