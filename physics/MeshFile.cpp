@@ -213,24 +213,31 @@ MeshData BuildMeshData(const std::vector<SD::Vec3>& positions, std::vector<MeshT
     return mesh;
 }
 
+bool BuildModelMeshData(const std::vector<unsigned char>& model, MeshData& mesh, std::string& error) {
+    std::vector<SD::Vec3> positions;
+    std::vector<MeshTriangle> triangles;
+    if (!ParseModelMesh(model, positions, triangles, error)) return false;
+    mesh = BuildMeshData(positions, std::move(triangles));
+    return true;
+}
+
 std::shared_ptr<const MeshData> BuildPhysicsMesh(const std::string& name) {
     if (auto cached = Cached(name)) return cached;
     const std::string path = kModelFolder + name;
     std::vector<unsigned char> bytes;
-    std::vector<SD::Vec3> positions;
-    std::vector<MeshTriangle> triangles;
-    std::string error;
     if (!SD::ReadWholeFile(path, bytes)) {
         SD_WARNING(Debug::kLogError, "Physics mesh %s has no model file %s; it has no triangles", name.c_str(),
                    path.c_str());
         return Cache(name, MeshData());
     }
-    if (!ParseModelMesh(bytes, positions, triangles, error)) {
+    MeshData mesh;
+    std::string error;
+    if (!BuildModelMeshData(bytes, mesh, error)) {
         SD_WARNING(Debug::kLogError, "Model file %s: %s; the physics mesh has no triangles", path.c_str(),
                    error.c_str());
         return Cache(name, MeshData());
     }
-    return Cache(name, BuildMeshData(positions, std::move(triangles)));
+    return Cache(name, std::move(mesh));
 }
 
 std::shared_ptr<const MeshData> SavePhysicsMesh(const std::string& name) {

@@ -41,5 +41,8 @@ bool ParseModelMesh(const std::vector<unsigned char>& bytes, std::vector<SD::Vec
 // Mesh data from model positions and triangles: welded, with vertex normals, extents, quadrant
 // lists and tree.
 MeshData BuildMeshData(const std::vector<SD::Vec3>& positions, std::vector<MeshTriangle> triangles);
+// The two above in turn: the mesh data of a model file's bytes; false, with `error`, when the
+// model does not read.
+bool BuildModelMeshData(const std::vector<unsigned char>& model, MeshData& mesh, std::string& error);
 
 }  // namespace Gedankenexperiment

@@ -45,10 +45,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         Check(mesh);
         Collide(std::move(mesh));
     }
-    std::vector<SD::Vec3> positions;
-    std::vector<MeshTriangle> triangles;
-    if (ParseModelMesh(bytes, positions, triangles, error)) {
-        MeshData built = BuildMeshData(positions, std::move(triangles));
+    MeshData built;
+    if (BuildModelMeshData(bytes, built, error)) {
         Check(built);
         Collide(std::move(built));
     }

@@ -105,14 +105,13 @@ bool Write(const std::string& path, const std::vector<unsigned char>& bytes) {
 
 // The physics mesh data of a model file's first mesh; empty with a message when it does not read.
 std::vector<unsigned char> MeshDataOf(const std::vector<unsigned char>& model, const std::string& what) {
-    std::vector<SD::Vec3> positions;
-    std::vector<Gedankenexperiment::MeshTriangle> triangles;
+    Gedankenexperiment::MeshData mesh;
     std::string error;
-    if (!Gedankenexperiment::ParseModelMesh(model, positions, triangles, error)) {
+    if (!Gedankenexperiment::BuildModelMeshData(model, mesh, error)) {
         std::fprintf(stderr, "physics_samples: %s does not read: %s\n", what.c_str(), error.c_str());
         return {};
     }
-    return Gedankenexperiment::WriteMeshDataFile(Gedankenexperiment::BuildMeshData(positions, std::move(triangles)));
+    return Gedankenexperiment::WriteMeshDataFile(mesh);
 }
 
 constexpr int kIslandCount = 5;
