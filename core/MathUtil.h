@@ -5,6 +5,10 @@
 
 namespace SD {
 
+constexpr float kPi = 3.1415927f;
+// Radians in a degree.
+constexpr float kDegrees = kPi / 180.0f;
+
 inline float Abs(float value) { return std::fabs(value); }
 
 }  // namespace SD

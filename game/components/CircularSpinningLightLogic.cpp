@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "core/Logger.h"
+#include "core/MathUtil.h"
 #include "core/Random.h"
 #include "engine/Factory.h"
 #include "engine/GameObject.h"
@@ -42,7 +43,7 @@ void CircularSpinningLightLogic::Layout(bool create) {
                    "Ring of lights of object %s: \"Number Of Lights\" %d is more than the %d objects there can be",
                    owner->GetName().c_str(), count_, most);
     if (count < 1) return;
-    const float step = 2.0f * 3.14159265f / static_cast<float>(count);
+    const float step = 2.0f * SD::kPi / static_cast<float>(count);
     const SD::Vec3 centre = owner->GetTransform().GetLocalPos();
     float angle = startAngle_;
     for (int i = 0; i < count; ++i, angle += step) {

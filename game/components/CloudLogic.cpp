@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "core/MathUtil.h"
 #include "core/Random.h"
 #include "engine/GameObject.h"
 #include "engine/Transform.h"
@@ -9,11 +10,6 @@
 #include "game/components/WorldLogic.h"
 
 namespace QV {
-namespace {
-
-constexpr float kDegrees = 0.017453292f;
-
-}  // namespace
 
 void CloudLogic::Reset() {
     drift_ =
@@ -31,7 +27,8 @@ void CloudLogic::Reset() {
 void CloudLogic::VInitialize(bool) {
     Reset();
     if (GetOwner())
-        GetOwner()->GetTransform().RotateLocalYRad(static_cast<float>(std::fmod(SD::RandomRaw(), 360.0)) * kDegrees);
+        GetOwner()->GetTransform().RotateLocalYRad(static_cast<float>(std::fmod(SD::RandomRaw(), 360.0)) *
+                                                   SD::kDegrees);
 }
 
 void CloudLogic::VUpdate(float dt) {

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "core/MathUtil.h"
 #include "core/Random.h"
 #include "engine/Factory.h"
 #include "engine/GameObject.h"
@@ -12,11 +13,6 @@
 #include "platform/os/Random.h"
 
 namespace QV {
-namespace {
-
-constexpr float kPi = 3.1415927f;
-
-}  // namespace
 
 void GrassPatchLogic::VSerialize(SD::IStream& stream, int) {
     stream.Serialize(blade_, "Name of Grass Object To Make", "String");
@@ -30,14 +26,14 @@ void GrassPatchLogic::VInitialize(bool) {
     for (int k = 0; k < count_; ++k) {
         SD::GameObject* blade = factory->CreateObject(blade_.c_str(), owner);
         if (!blade) break;
-        blade->GetTransform().RotateLocalYRad(static_cast<float>(k) * 2.0f * kPi / static_cast<float>(count_));
+        blade->GetTransform().RotateLocalYRad(static_cast<float>(k) * 2.0f * SD::kPi / static_cast<float>(count_));
         blade->Initialize(false);
     }
 }
 
 void GrassPatchLogic::VUpdate(float) {
     if (!GetOwner()) return;
-    constexpr float w = 2.0f * kPi * 0.002f;
+    constexpr float w = 2.0f * SD::kPi * 0.002f;
     for (SD::GameObject* blade : GetOwner()->GetChildren()) {
         if (platform::crt_rand() % 3 != 0) continue;
         const float r = RandomAngle(w);
@@ -57,7 +53,7 @@ void NaiveGrassBillboardLogic::VUpdate(float) {
     if (!cameras::ActiveCameraPosition(&camera)) camera = SD::Vec3();
     transform.SetOrient(SD::Mtx33::Identity());
     transform.RotateLocalZRad(camera.x <= transform.GetLocalPos().x ? 1.5707964f : -1.5707964f);
-    transform.RotateLocalXRad(kPi);
+    transform.RotateLocalXRad(SD::kPi);
     counter_ = SD::RandomInt(0, kMaxWait);
 }
 

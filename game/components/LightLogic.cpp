@@ -3,6 +3,7 @@
 #include <cmath>
 #include <limits>
 
+#include "core/MathUtil.h"
 #include "engine/GameObject.h"
 #include "engine/IStream.h"
 #include "engine/PlayStateQuery.h"
@@ -12,8 +13,6 @@
 
 namespace QV {
 namespace {
-
-constexpr float kPi = 3.14159265358979f;
 
 SD::Vec4 LightColour(SD::GameObject* owner) {
     SD::Vec4 colour;
@@ -62,7 +61,7 @@ void FloatingLightLogic::RegisterFunctions() {
     RTTI_SETTER(&FloatingLightLogic::SetSpeed);
 }
 
-float PulsingLightLogic::ResetPhase() const { return 1.5f * kPi / speed_; }
+float PulsingLightLogic::ResetPhase() const { return 1.5f * SD::kPi / speed_; }
 
 void PulsingLightLogic::VInitialize(bool) {
     phase_ = ResetPhase();

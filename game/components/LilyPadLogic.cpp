@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "core/MathUtil.h"
 #include "core/Random.h"
 #include "engine/GameObject.h"
 #include "engine/IStream.h"
@@ -10,11 +11,6 @@
 #include "game/states/World.h"
 
 namespace QV {
-namespace {
-
-constexpr float kDegrees = 0.017453292f;
-
-}  // namespace
 
 void LilyPadLogic::VSerialize(SD::IStream& stream, int) { SerializeSway(stream, rotationScale_, movementScale_); }
 
@@ -36,7 +32,7 @@ void LilyPadLogic::VUpdate(float dt) {
     SD::Transform& transform = owner->GetTransform();
     if (!rest_.BeginSway(transform, dt)) return;
     const float s = std::sin(CoreSeconds() + phase_);
-    transform.RotateLocalZRad(-(s * rotationScale_) * kDegrees);
+    transform.RotateLocalZRad(-(s * rotationScale_) * SD::kDegrees);
     transform.SetPos(rest_.position + rest_.right * (s * movementScale_));
 }
 

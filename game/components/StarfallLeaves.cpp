@@ -3,6 +3,7 @@
 #include <cmath>
 #include <string>
 
+#include "core/MathUtil.h"
 #include "core/Random.h"
 #include "engine/Factory.h"
 #include "engine/GameObject.h"
@@ -12,12 +13,6 @@
 #include "game/systems/SowlarSystem.h"
 
 namespace QV {
-namespace {
-
-constexpr float kPi = 3.1415927f;
-constexpr float kDegrees = 0.017453292f;
-
-}  // namespace
 
 void StarfallLeaves::VInitialize(bool) {
     SD::GameObject* tree = GetOwner();
@@ -41,8 +36,8 @@ void StarfallLeaves::VInitialize(bool) {
             transform.SetPos(at);
             rest_[j + 8 * i] = at;
             transform.RotateLocalXRad(a);
-            transform.RotateLocalYRad(static_cast<float>(std::fmod(SD::RandomRaw(), 360.0)) * kDegrees - kPi);
-            transform.RotateLocalZRad(theta * kDegrees);
+            transform.RotateLocalYRad(static_cast<float>(std::fmod(SD::RandomRaw(), 360.0)) * SD::kDegrees - SD::kPi);
+            transform.RotateLocalZRad(theta * SD::kDegrees);
         }
     }
 }

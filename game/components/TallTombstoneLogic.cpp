@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/MathUtil.h"
 #include "core/Random.h"
 #include "engine/GameObject.h"
 #include "engine/IStream.h"
@@ -13,7 +14,7 @@
 namespace QV {
 namespace {
 
-constexpr float kShake = 3.14159265f * 0.01f;
+constexpr float kShake = SD::kPi * 0.01f;
 
 }  // namespace
 

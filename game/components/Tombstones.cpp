@@ -1,5 +1,6 @@
 #include "game/components/Tombstones.h"
 
+#include "core/MathUtil.h"
 #include "engine/Factory.h"
 #include "engine/GameObject.h"
 #include "engine/Group.h"
@@ -13,7 +14,7 @@
 namespace QV {
 namespace {
 
-constexpr float kShake = 3.14159265f * 0.007142857f;
+constexpr float kShake = SD::kPi * 0.007142857f;
 
 // The glow of the stones comes in over the last 2.5 % of the rise.
 float GlowAt(float rise) { return (rise - 0.975f) * 40.00004f; }

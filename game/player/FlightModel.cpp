@@ -3,13 +3,13 @@
 #include <algorithm>
 #include <cmath>
 
+#include "core/MathUtil.h"
 #include "core/Matrix.h"
 #include "engine/Transform.h"
 
 namespace QV {
 namespace {
 
-constexpr float kDegToRad = 3.14159265358979f / 180.0f;
 constexpr float kDiveHeight = 100.0f;
 constexpr float kRollBackBoost = 200.0f;
 constexpr float kRollBackAngle = 15.0f;
@@ -37,9 +37,9 @@ float NoseTerm(float f, FlightMode mode) {
 
 void ApplyAngles(const SD::Vec3& angles, SD::Transform& transform) {
     transform.SetOrient(SD::Mtx33::Identity());
-    transform.RotateLocalYRad(angles.y * kDegToRad);
-    transform.RotateLocalXRad(angles.x * kDegToRad);
-    transform.RotateLocalZRad(-angles.z * kDegToRad);
+    transform.RotateLocalYRad(angles.y * SD::kDegrees);
+    transform.RotateLocalXRad(angles.x * SD::kDegrees);
+    transform.RotateLocalZRad(-angles.z * SD::kDegrees);
 }
 
 SD::Vec3 StepFlight(FlightState& s, SD::Transform& transform, const SD::Vec3& velocity, float p, float y, float dt,
