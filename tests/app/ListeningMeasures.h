@@ -121,6 +121,15 @@ inline double Likeness(const std::vector<double>& a, const std::vector<double>& 
     return ab / std::sqrt(std::max(aa * bb, 1e-24));
 }
 
+// The root-mean-square level of both channels over [from, to); 0 for an empty stretch.
+inline double Loudness(const CapturedSound& sound, size_t from, size_t to) {
+    to = std::min(to, sound.left.size());
+    if (to <= from) return 0.0;
+    double sum = 0.0;
+    for (size_t i = from; i < to; ++i) sum += sound.left[i] * sound.left[i] + sound.right[i] * sound.right[i];
+    return std::sqrt(sum / (2.0 * static_cast<double>(to - from)));
+}
+
 // The summed amplitude of the bins in [lowHz, highHz) over [from, to), in windows of 4096.
 inline double BandLevel(const CapturedSound& sound, size_t from, size_t to, double lowHz, double highHz) {
     constexpr size_t kWindow = 4096;

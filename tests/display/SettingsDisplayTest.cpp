@@ -15,6 +15,7 @@
 #include "game/systems/AudioLogic.h"
 #include "support/StepScript.h"
 #include "tests/app/CapturedSound.h"
+#include "tests/app/ListeningMeasures.h"
 #include "tests/platform/AudioDeviceControl.h"
 
 namespace {
@@ -36,17 +37,6 @@ std::function<bool()> Heard(double seconds, size_t* from) {
         const uint32_t rate = control::CapturedFormat().sampleRate ? control::CapturedFormat().sampleRate : 48000;
         return now >= *from + static_cast<size_t>(seconds * rate);
     };
-}
-
-// The root-mean-square level of both channels over [from, to): the whole of what the menu plays,
-// its music and its birds, all of which the master bus carries. One note of the music comes and
-// goes with the tune; the whole mix holds its level over seconds.
-double Loudness(const CapturedSound& sound, size_t from, size_t to) {
-    to = std::min(to, sound.left.size());
-    if (to <= from) return 0.0;
-    double sum = 0.0;
-    for (size_t i = from; i < to; ++i) sum += sound.left[i] * sound.left[i] + sound.right[i] * sound.right[i];
-    return std::sqrt(sum / (2.0 * static_cast<double>(to - from)));
 }
 
 using SettingsDisplay = displaytest::GameInWindow;
@@ -91,8 +81,10 @@ TEST_F(SettingsDisplay, TheVolumeSliderMovedWithKeysLowersTheCapturedSound) {
     EXPECT_FLOAT_EQ(fullVolume, 1.0f);
     EXPECT_NEAR(QV::AudioLogic_::GetInstance().GetGlobalVolume(), 0.5f, 1e-4f) << "five steps of a tenth down";
 
-    const double full = Loudness(sound, fullFrom, fullTo);
-    const double low = Loudness(sound, lowFrom, lowTo);
+    // The whole mix (the menu's music and its birds, all on the master bus) holds its level over
+    // seconds, where one note of the music comes and goes with the tune.
+    const double full = qvtest::Loudness(sound, fullFrom, fullTo);
+    const double low = qvtest::Loudness(sound, lowFrom, lowTo);
     ASSERT_GT(full, 0.05) << "the menu's music is heard";
     EXPECT_LT(qvtest::Db(low / full), -8.0) << "full " << full << ", half the slider " << low;
     EXPECT_GT(qvtest::Db(low / full), -16.0) << "full " << full << ", half the slider " << low;
