@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "GameDriving.h"
 #include "GameScript.h"
 #include "engine/GameObject.h"
 #include "engine/Transform.h"
@@ -110,18 +111,9 @@ struct Pilot {
         SD::GameObject* player = Find("Player");
         if (!player) return;
         keys->insert(SD::key_SPACE);
-        const SD::Vec3 at = player->GetTransform().GetLocalPos();
+        qvtest::TurnToward(player->GetTransform(), goal, *keys);
         const SD::Vec3 facing = player->GetTransform().GetDir();
-        const SD::Vec3 to = goal - at;
-        const float flatFacing = std::hypot(facing.x, facing.z);
-        const float flatTo = std::hypot(to.x, to.z);
-        if (flatFacing > 0.0f && flatTo > 0.0f) {
-            // The sine of the turn still to make, positive with the goal on the right.
-            const float side = (facing.z * to.x - facing.x * to.z) / (flatFacing * flatTo);
-            const bool behind = facing.x * to.x + facing.z * to.z < 0.0f;
-            if (side > 0.05f || (behind && side >= 0.0f)) keys->insert(SD::key_D);
-            if (side < -0.05f || (behind && side < 0.0f)) keys->insert(SD::key_A);
-        }
+        const SD::Vec3 to = goal - player->GetTransform().GetLocalPos();
         const float want = to.y / std::max(to.Length(), 1e-3f);
         const float have = facing.y / std::max(facing.Length(), 1e-3f);
         // Flown like an aircraft: the stick pulled back (S) raises the nose.
