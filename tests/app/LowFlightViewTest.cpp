@@ -7,16 +7,19 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <set>
 #include <string>
 
 #include "engine/Transform.h"
+#include "game/player/PlayerLogic.h"
 #include "graphics/Graphics.h"
 #include "graphics/components/Camera.h"
 #include "physics/PhysicsSystem.h"
 #include "physics/StaticProbe.h"
 #include "runtime/InputCodes.h"
 #include "tests/app/HeldFlight.h"
+#include "tests/app/Newcomer.h"
 
 namespace {
 
@@ -89,6 +92,47 @@ TEST(LowFlightView, ClimbThenDiveLowOverAnIslandNeverShowOnlyGroundForASecondAtE
         ASSERT_TRUE(flight.clean) << frame;
         EXPECT_TRUE(flight.lowOverTheIsland) << "the vehicle never flew low over the island at " << frame;
         EXPECT_LT(flight.longestGroundOnly, 1.0) << "seconds of a picture of only ground at " << frame;
+    }
+}
+
+// High over the sea off the start, facing the way on.
+constexpr const char* kHighStart = "2\n0 80 -10\n0 0 0\n";
+// The screen's width over its height: the render area is 16:9.
+constexpr float kAspect = 16.0f / 9.0f;
+
+// How far the horizon leans in the picture, in degrees: two points far ahead at the eye's height,
+// either side of the way it looks.
+float HorizonLean(const Aperture::Camera& camera) {
+    const SD::Vec3 eye = camera.GetEye();
+    const SD::Vec3 ahead = SD::Vec3(camera.GetViewDir().x, 0.0f, camera.GetViewDir().z).GetNormalized();
+    const SD::Vec3 across(ahead.z, 0.0f, -ahead.x);
+    const qvtest::OnScreen a = qvtest::ProjectOnScreen(camera, eye + ahead * 10000.0f - across * 1000.0f);
+    const qvtest::OnScreen b = qvtest::ProjectOnScreen(camera, eye + ahead * 10000.0f + across * 1000.0f);
+    return std::atan2(std::fabs(b.y - a.y), std::fabs(b.x - a.x) * kAspect) * 180.0f / 3.14159265f;
+}
+
+TEST(LowFlightView, ASteepDiveThenATurnLeanThePictureNoMoreThanTheVehicleBanksAtEveryFrameRate) {
+    for (double frame : qvtest::kFlightFrames) {
+        float mostLean = 0.0f, steepest = 0.0f;
+        const auto pilot = [](double seconds, SD::GameObject&, std::set<uint32_t>& keys) {
+            keys = {SD::key_SPACE};
+            if (seconds < 1.5) keys.insert(SD::key_W);
+            if (seconds >= 1.5 && seconds < 4.0) keys.insert(SD::key_D);
+            if (seconds >= 4.0 && seconds < 5.0) keys.insert(SD::key_S);
+            if (seconds >= 5.0) keys.insert(SD::key_A);
+        };
+        const auto everyFrame = [&](double, SD::GameObject& vehicle) {
+            const Aperture::Camera* camera = Aperture::Graphics_::GetInstance()->GetActiveCamera();
+            if (!camera) return;
+            mostLean = std::max(mostLean, HorizonLean(*camera));
+            steepest = std::max(steepest, std::fabs(vehicle.GetTransform().GetDir().GetNormalized().y));
+        };
+        ASSERT_TRUE(qvtest::FlyHeld(frame, 8.0, pilot, everyFrame, nullptr, [](const qvtest::TempTree& tree) {
+            tree.Write("Assets/Levels/World_v6/LevelData.ld", kHighStart);
+        })) << frame;
+        EXPECT_GT(steepest, 0.8f) << "the dive was not steep at " << frame;
+        EXPECT_GT(mostLean, 10.0f) << "the picture did not lean with the turn at " << frame;
+        EXPECT_LE(mostLean, QV::PlayerLogic::kMaxRoll + 1.0f) << frame;
     }
 }
 
