@@ -90,13 +90,14 @@ void FaceTree::Build(const std::vector<MeshVertex>& vertices, const std::vector<
     builder.Split(0, static_cast<uint32_t>(triangles.size()));
 }
 
-void FaceTree::Place(const FacePlacement& placement, const FaceNode& node, SD::Vec3* centre, SD::Vec3* half) const {
+void FaceTree::Place(const FacePlacement& placement, const SD::Mtx33& spread, const FaceNode& node, SD::Vec3* centre,
+                     SD::Vec3* half) const {
     const SD::Vec3 buffer(std::fabs(placement.thickness), std::fabs(placement.thickness),
                           std::fabs(placement.thickness));
     const SD::Vec3 scaled = Multiply((node.lo + node.hi) * 0.5f, placement.scale);
     const SD::Vec3 reach = Multiply((node.hi - node.lo) * 0.5f, Abs(placement.scale)) + buffer;
     *centre = placement.position + placement.orient * scaled;
-    *half = placement.orient.GetAbs() * reach;
+    *half = spread * reach;
     const float grow = kRelativeGrowth * (Largest(*centre) + Largest(*half)) + kAbsoluteGrowth;
     *half += SD::Vec3(grow, grow, grow);
 }

@@ -48,7 +48,9 @@ public:
     size_t TriangleCount() const { return order_.size(); }
 
 private:
-    void Place(const FacePlacement& placement, const FaceNode& node, SD::Vec3* centre, SD::Vec3* half) const;
+    // `spread` is the placement's orientation with every element made positive.
+    void Place(const FacePlacement& placement, const SD::Mtx33& spread, const FaceNode& node, SD::Vec3* centre,
+               SD::Vec3* half) const;
 
     std::vector<FaceNode> nodes_;
     std::vector<uint32_t> order_;  // triangle indices, each leaf's in a run
@@ -64,13 +66,14 @@ template <class Overlaps>
 void FaceTree::Collect(const FacePlacement& placement, Overlaps&& overlaps, std::vector<uint32_t>& out) const {
     if (nodes_.empty()) return;
     const size_t from = out.size();
+    const SD::Mtx33 spread = placement.orient.GetAbs();
     uint32_t stack[64];
     int top = 0;
     stack[top++] = 0;
     while (top > 0) {
         const FaceNode& node = nodes_[stack[--top]];
         SD::Vec3 centre, half;
-        Place(placement, node, &centre, &half);
+        Place(placement, spread, node, &centre, &half);
         if (!overlaps(centre, half)) continue;
         if (node.count > 0) {
             out.insert(out.end(), order_.begin() + node.first, order_.begin() + node.first + node.count);

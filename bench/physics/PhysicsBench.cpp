@@ -19,6 +19,7 @@
 #include "physics/MeshFile.h"
 #include "physics/PairTests.h"
 #include "physics/PhysicsSystem.h"
+#include "physics/StaticProbe.h"
 
 namespace {
 
@@ -338,6 +339,23 @@ void BM_SphereAgainstEveryTriangle(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_SphereAgainstEveryTriangle)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMicrosecond);
+
+// A camera's probes about a mesh: whether a point near the surface is inside, the point pushed
+// out and the clear part of the way down to it from above. The anchor is the nearest point of
+// every triangle, once a probe (BM_SphereAgainstEveryTriangle).
+void BM_ProbesAgainstMesh(benchmark::State& state) {
+    MeshScene scene(int(state.range(0)));
+    std::mt19937 rng(5);
+    std::uniform_real_distribution<float> where(-190, 190), height(-2, 8);
+    for (auto _ : state) {
+        const SD::Vec3 p(where(rng), height(rng), where(rng));
+        const SD::Vec3 eye = p + SD::Vec3(0, 10, 4);
+        benchmark::DoNotOptimize(PointInside(*scene.mesh, p, 1.0f));
+        benchmark::DoNotOptimize(PushOutside(*scene.mesh, p, 1.0f, eye));
+        benchmark::DoNotOptimize(ClearPart(*scene.mesh, eye, p, 1.0f));
+    }
+}
+BENCHMARK(BM_ProbesAgainstMesh)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMicrosecond);
 
 // ---- Welding and normals ------------------------------------------------------------------
 
