@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <filesystem>
+#include <functional>
 
 #include "PhysicsTestSupport.h"
 #include "core/Bitmap.h"
@@ -491,6 +492,51 @@ TEST_F(MeshPairTest, AFallingSphereRestsOnTheSurface) {
         Check(c.label, sphere, mesh, c.e, 0.25f);
         EXPECT_NEAR(sphere->GetBody()->GetForce().y, c.force, 1e-3f) << c.label;
         Clear();
+    }
+}
+
+TEST_F(MeshPairTest, AFinelyCutSurfaceAnswersAsTheWholeSquare) {
+    // The same square cut into 20 x 20 cells of two triangles, far from the origin: the test
+    // then finds the few triangles about the sphere in the mesh's face tree, and must find the
+    // one it rests on, also after a step that took it deep through the surface.
+    const SD::Vec3 far(500, 20, -300);
+    auto grid = [&] {
+        std::vector<SD::Vec3> points;
+        std::vector<MeshTriangle> triangles;
+        for (int i = 0; i <= 20; ++i)
+            for (int j = 0; j <= 20; ++j) points.emplace_back(float(i - 10), 0.0f, float(j - 10));
+        auto at = [](int i, int j) { return static_cast<uint32_t>(i * 21 + j); };
+        for (int i = 0; i < 20; ++i)
+            for (int j = 0; j < 20; ++j) {
+                triangles.push_back({{at(i, j), at(i, j + 1), at(i + 1, j + 1)}});
+                triangles.push_back({{at(i, j), at(i + 1, j + 1), at(i + 1, j)}});
+            }
+        return MakeMesh(points, triangles, far);
+    };
+    auto square = [&] {
+        return MakeMesh({{-10, 0, -10}, {10, 0, -10}, {10, 0, 10}, {-10, 0, 10}}, {{{0, 3, 2}}, {{0, 2, 1}}}, far);
+    };
+    struct Case {
+        const char* label;
+        SD::Vec3 a;
+        float from;
+        Expect e;
+        float force;
+    };
+    const Case cases[] = {
+        {"separated", {2.3f, 3, 3.6f}, 3.2f, {false, {}, 0}, 0},
+        {"touching", {2.3f, 1, 3.6f}, 1.2f, {true, {0, 1, 0}, 0}, -100},
+        {"half sunk", {-4.3f, 0.25f, 6.6f}, 0.5f, {true, {0, 1, 0}, 0.75f}, 50},
+        {"through it in one step", {7.4f, -4, -8.2f}, 3.0f, {true, {0, 1, 0}, 5.0f}, 0},
+        {"beside it", {11.5f, 0.8f, 0.5f}, 1.0f, {false, {}, 0}, 0},
+    };
+    for (const auto& make : {std::function<Collider*()>(square), std::function<Collider*()>(grid)}) {
+        for (const Case& c : cases) {
+            Collider* sphere = Falling(far + c.a, far.y + c.from);
+            Check(c.label, sphere, make(), c.e, 0.25f);
+            EXPECT_NEAR(sphere->GetBody()->GetForce().y, c.force, 1e-3f) << c.label;
+            Clear();
+        }
     }
 }
 
