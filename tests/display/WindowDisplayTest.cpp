@@ -61,8 +61,8 @@ constexpr const char* kMenuHud = "Assets/HudFiles/MainMenu.hud";
 // the hill once the vehicle has flown up to it (each its texture tinted by its material).
 constexpr const char* kSkyTexture = "Assets/Textures/Sky/spring_skysphere.png";
 constexpr std::pair<const char*, const char*> kGrounds[] = {
-    {"Assets/Textures/grass.png", "Assets/Materials/meadow.mat"},
-    {"Assets/Textures/gradient.png", "Assets/Materials/SampleHill.mat"}};
+    {"Assets/Textures/meadow.png", "Assets/Materials/meadow.mat"},
+    {"Assets/Textures/hill_turf.png", "Assets/Materials/SampleHill.mat"}};
 
 using displaytest::RedrawStill;
 using displaytest::RenderArea;

@@ -64,9 +64,9 @@ TEST(SampleArtFrame, TheSkyTheHillAndTheTerrainDrawWithTheirSampleTextures) {
     const std::vector<Size> sky = BoundSizes(frame, "sky_from");
     ASSERT_FALSE(sky.empty());
     EXPECT_EQ(sky.back(), (Size{4, 4}));
-    // The hill's material draws the 8x1 gradient, the terrain's the 8x8 concrete.
+    // The hill's material draws its 128x128 turf, the terrain's the 8x8 concrete.
     const std::vector<Size> diffuse = BoundSizes(frame, "diffuse");
-    EXPECT_TRUE(Has(diffuse, {8, 1}));
+    EXPECT_TRUE(Has(diffuse, {128, 128}));
     EXPECT_TRUE(Has(diffuse, {8, 8}));
     const std::string log = f.logger.Buffer();
     for (const char* fault : {"not loaded", "not created", "names no loaded material"})

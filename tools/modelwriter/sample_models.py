@@ -19,8 +19,8 @@ import sys
 
 # The grass islands' texture repeats every this many units, so it has detail at flying height.
 ISLAND_CELL = 80.0
-# The floor's texture repeats this many times across its unit box (every 4 units at 200 wide).
-FLOOR_REPEATS = 50
+# The floor's texture repeats this many times across its unit box (every 20 units at 200 wide).
+FLOOR_REPEATS = 10
 
 
 def sub(a, b):

@@ -23,6 +23,9 @@ namespace {
 constexpr int kGrid = 8;            // cells per side of the hill
 constexpr float kHillSize = 40.0f;  // across
 constexpr float kHillHeight = 6.0f;
+// The hill's texture repeats every this many units: five times across, so its turf shows its
+// tufts and bare earth from flying height when the level scales the hill up tenfold.
+constexpr float kHillTile = 8.0f;
 
 float HillHeight(float x, float z) {
     const float r = std::sqrt(x * x + z * z) / (kHillSize * 0.5f);
@@ -64,7 +67,7 @@ std::vector<unsigned char> HillModel() {
                 float n[3];
                 HillNormal(x, z, n);
                 vertices.insert(vertices.end(),
-                                {x, HillHeight(x, z), z, n[0], n[1], n[2], x / kHillSize, z / kHillSize});
+                                {x, HillHeight(x, z), z, n[0], n[1], n[2], x / kHillTile, z / kHillTile});
             }
             indices.insert(indices.end(), {base, base + 3, base + 2, base, base + 2, base + 1});
         }
