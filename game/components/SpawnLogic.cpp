@@ -188,6 +188,15 @@ bool SpawnLogic::Waiting() {
     return true;
 }
 
+bool SpawnLogic::BeginAfterDelay(bool restoreLook) {
+    if (started_) return true;
+    if (Waiting()) return false;
+    started_ = 1;
+    if (restoreLook) RestoreScaleAndOrientation();
+    interpolator_.Restart(duration_);
+    return true;
+}
+
 void SpawnLogic::RestoreScaleAndOrientation() {
     if (!GetOwner()) return;
     SD::Transform& transform = GetOwner()->GetTransform();
@@ -211,11 +220,7 @@ void SpawnLogic::SyncCollider() {
 void SpawnLogic::ScaleIn() {
     if (!GetOwner()) return queue_.Finish();
     SD::Transform& transform = GetOwner()->GetTransform();
-    if (!started_) {
-        if (Waiting()) return;
-        started_ = 1;
-        interpolator_.Restart(duration_);
-    }
+    if (!BeginAfterDelay(false)) return;
     if (interpolator_.IsComplete()) {
         transform.SetScale(savedScale_);
         return queue_.Finish();
@@ -228,11 +233,7 @@ void SpawnLogic::ScaleIn() {
 void SpawnLogic::ScaleRotateIn() {
     if (!GetOwner()) return queue_.Finish();
     SD::Transform& transform = GetOwner()->GetTransform();
-    if (!started_) {
-        if (Waiting()) return;
-        started_ = 1;
-        interpolator_.Restart(duration_);
-    }
+    if (!BeginAfterDelay(false)) return;
     if (interpolator_.IsComplete()) {
         RestoreScaleAndOrientation();
         return queue_.Finish();
@@ -266,12 +267,7 @@ void SpawnLogic::RiseUp() {
 
 void SpawnLogic::FadeLightIn() {
     if (!GetOwner()) return queue_.Finish();
-    if (!started_) {
-        if (Waiting()) return;
-        started_ = 1;
-        RestoreScaleAndOrientation();
-        interpolator_.Restart(duration_);
-    }
+    if (!BeginAfterDelay(true)) return;
     const float t = interpolator_.GetFraction();
     looks::SetLightColor(GetOwner(),
                          SD::Vec4(savedColor_.x * t, savedColor_.y * t, savedColor_.z * t, savedColor_.w * t));
@@ -280,12 +276,7 @@ void SpawnLogic::FadeLightIn() {
 
 void SpawnLogic::FadeWaterfallIn() {
     if (!GetOwner()) return queue_.Finish();
-    if (!started_) {
-        if (Waiting()) return;
-        started_ = 1;
-        RestoreScaleAndOrientation();
-        interpolator_.Restart(duration_);
-    }
+    if (!BeginAfterDelay(true)) return;
     looks::SetGeometryAlpha(GetOwner(), interpolator_.GetFraction());
     if (interpolator_.IsComplete()) queue_.Finish();
 }

@@ -78,6 +78,9 @@ public:
 private:
     // Counts the initial delay down; true while it lasts.
     bool Waiting();
+    // Starts the behaviour's interpolation over its duration once the delay has run out (first
+    // putting back the saved scale and orientation if asked); false while the delay runs.
+    bool BeginAfterDelay(bool restoreLook);
     void RestoreScaleAndOrientation();
     void Queue(const char* behaviour);
     // Hides the object as the start of its behaviour wants it.
