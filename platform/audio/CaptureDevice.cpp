@@ -26,9 +26,4 @@ uint32_t CaptureDevice::Take(int16_t* samples, uint32_t frames) {
     return taken;
 }
 
-uint32_t CaptureDevice::AvailableFrames() const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return static_cast<uint32_t>(samples_.size() / format_.channels);
-}
-
 }  // namespace platform::audio

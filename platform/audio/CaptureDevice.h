@@ -20,7 +20,6 @@ public:
     uint32_t Deliver(const int16_t* samples, uint32_t frames);
     // Takes up to frames whole frames, oldest first. Returns the frames taken.
     uint32_t Take(int16_t* samples, uint32_t frames);
-    uint32_t AvailableFrames() const;
 
 private:
     PcmFormat format_;

@@ -10,6 +10,7 @@
 #include <set>
 #include <vector>
 
+#include "platform/TestProbe.h"
 #include "platform/gfx/Objects.h"
 #include "platform/gfx/Types.h"
 
@@ -31,10 +32,10 @@ class Driver {
 public:
     // kInvalidCall for a missing window, a zero size or a format the device does not keep.
     Result CreateDevice(const PresentParameters& params, std::unique_ptr<Device>& out);
-    // Test control: the next creation fails with kNotFound (no usable adapter).
-    void FailNextCreate() { failNextCreate_ = true; }
 
 private:
+    friend struct platform::TestProbe<Driver>;
+
     bool failNextCreate_ = false;
 };
 
@@ -130,9 +131,6 @@ public:
     const std::vector<Command>& CurrentFrame() const { return current_; }
     const std::vector<Command>& LastFrame() const { return last_; }
     uint32_t LastFrameDrawCalls() const { return lastDrawCalls_; }
-    uint64_t PresentedFrames() const { return presented_; }
-    uint32_t ResetCount() const { return resets_; }
-    bool InScene() const { return inScene_; }
     Surface* BackBuffer() const { return backBuffer_; }
     // The bound depth surface, or null.
     Surface* DepthStencil() const { return depth_; }
@@ -155,19 +153,13 @@ public:
     // `lostChecks` calls, then kDeviceNotReset until a reset succeeds.
     void LoseDevice(uint32_t lostChecks = 1);
     bool IsLost() const { return lost_; }
-    // The next `count` resets fail with the code, whatever the device's state.
-    void FailResets(uint32_t count, Result code) {
-        failResets_ = count;
-        failResetCode_ = code;
-    }
     // The device is lost (as LoseDevice(1)) once the frame being recorded holds `commands`
     // commands: a loss in the middle of a frame.
     void LoseDeviceAfter(size_t commands) { loseAfter_ = commands; }
-    // The next `count` texture and buffer creations fail with kOutOfMemory.
-    void FailCreations(uint32_t count) { failCreations_ = count; }
 
 private:
     friend class DeviceObject;
+    friend struct platform::TestProbe<Device>;
     void Track(DeviceObject* object) { objects_.insert(object); }
     void Forget(DeviceObject* object) { objects_.erase(object); }
     void CreateSwapChain();

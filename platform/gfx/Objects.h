@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/TestProbe.h"
 #include "platform/gfx/Types.h"
 
 namespace platform::gfx {
@@ -74,8 +75,6 @@ public:
     // never read back costs nothing); a later fill replaces a pending one.
     void Fill(uint32_t argb);
     void FillDepth(float z, uint32_t stencil);
-    // Whether a fill waits to be written. ReadPixel answers from it without writing it.
-    bool HasPendingFill() const { return pending_.waiting; }
     // The pixel as red, green, blue, alpha in 0..1 (float formats as stored); depth formats
     // give the depth in x.
     struct Color {
@@ -88,6 +87,7 @@ public:
 private:
     friend class Device;
     friend class Texture;
+    friend struct platform::TestProbe<Surface>;
     Surface(Device* device, Pool pool, uint32_t width, uint32_t height, uint32_t format);
     // Writes the pending fill into the pixels (const: the pixels a reader sees do not change).
     void WritePendingFill() const;

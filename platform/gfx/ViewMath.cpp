@@ -63,10 +63,6 @@ Matrix MatrixPerspectiveFovLH(float fovY, float aspect, float zNear, float zFar)
     return r;
 }
 
-Matrix MatrixOrthoLH(float width, float height, float zNear, float zFar) {
-    return MatrixOrthoOffCenterLH(-width / 2.0f, width / 2.0f, -height / 2.0f, height / 2.0f, zNear, zFar);
-}
-
 Matrix MatrixOrthoOffCenterLH(float left, float right, float bottom, float top, float zNear, float zFar) {
     Matrix r;
     r(0, 0) = 2.0f / (right - left);

@@ -31,8 +31,7 @@ struct Matrix {
 Matrix MatrixLookAtLH(const Float3& eye, const Float3& at, const Float3& up);
 // Vertical field of view in radians; depth maps near to 0 and far to 1, w = view z.
 Matrix MatrixPerspectiveFovLH(float fovY, float aspect, float zNear, float zFar);
-// A view volume width by height centred on the axis; depth near to 0, far to 1.
-Matrix MatrixOrthoLH(float width, float height, float zNear, float zFar);
+// The view volume from left to right and bottom to top; depth near to 0, far to 1.
 Matrix MatrixOrthoOffCenterLH(float left, float right, float bottom, float top, float zNear, float zFar);
 // a then b.
 Matrix MatrixMultiply(const Matrix& a, const Matrix& b);

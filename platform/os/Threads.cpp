@@ -146,11 +146,6 @@ void Event::Reset() {
     set_ = false;
 }
 
-bool Event::IsSet() const {
-    std::lock_guard<std::mutex> lock(SharedMutex());
-    return set_;
-}
-
 bool Event::TryConsumeLocked() {
     if (!set_) return false;
     if (!manualReset_) set_ = false;

@@ -66,7 +66,6 @@ public:
     void Set();
     void Reset();
     WaitResult Wait(uint32_t timeoutMs = kInfinite);
-    bool IsSet() const;
 
     // Waits until any of the events is set; returns its index, or -1 on time-out.
     static int WaitAny(Event* const* events, int count, uint32_t timeoutMs);

@@ -16,6 +16,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/TestProbe.h"
 #include "platform/gfx/Effect.h"
 #include "platform/gfx/Executor.h"
 #include "platform/sdl/GlText.h"
@@ -51,12 +52,12 @@ public:
     // The back buffer's pixels as rows of red, green, blue, alpha from the top (alpha 255 for
     // a format without alpha); false when the device has drawn nothing into it yet.
     bool ReadBackBuffer(const gfx::Device& device, std::vector<uint8_t>& rgba) const;
-    // Whether the frame last presented was drawn straight into the window (or copied there).
-    bool LastFrameInWindow() const { return windowFrame_; }
     // What was logged (one line per effect that cannot draw), oldest first.
     const std::vector<std::string>& Messages() const { return messages_; }
 
 private:
+    friend struct platform::TestProbe<GlExecutor>;
+
     struct Uniform {
         int location;
         const gfx::ParamValue* value;

@@ -229,16 +229,4 @@ void SdlSession::ReadBack() {
     lastHeight_ = drawableHeight;
 }
 
-void SdlSession::LoseContext() {
-    executor_->ContextLost();
-    bars_->ContextLost();
-    SDL_GL_DeleteContext(context_);
-    context_ = SDL_GL_CreateContext(window_);
-    SDL_GL_MakeCurrent(window_, context_);
-    executor_->ContextRestored();
-    bars_->ContextRestored();
-}
-
-void SdlSession::ResizeWindow(int width, int height) { SDL_SetWindowSize(window_, width, height); }
-
 }  // namespace platform::sdl

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/TestProbe.h"
 #include "platform/gfx/Objects.h"
 #include "platform/os/Dialogs.h"
 #include "platform/pad/Pad.h"
@@ -36,25 +37,9 @@ public:
     void Pump(Window& window) override;
     std::vector<DisplayMode> DisplayModes() const override;
 
-    // Reading each shown frame back costs time; checks of the screen ask for it.
-    void KeepFrames(bool keep) { keepFrames_ = keep; }
-    // The last frame shown while frames are kept, as rows of red, green, blue, alpha from the
-    // top, read back from the window itself; empty before the first.
-    const std::vector<uint8_t>& LastFrame() const { return lastFrame_; }
-    int LastFrameWidth() const { return lastWidth_; }
-    int LastFrameHeight() const { return lastHeight_; }
-    // The device's back buffer of that frame in the same layout, at the device's size.
-    const std::vector<uint8_t>& LastPresented() const { return lastPresented_; }
-    // Gives the window a new client size, as a user dragging its frame would.
-    void ResizeWindow(int width, int height);
-    // Test control: the GL context is destroyed and a new one made, as when a driver loses it;
-    // everything the executor keeps is re-created from the device's objects.
-    void LoseContext();
-    GlExecutor& Executor() { return *executor_; }
-    // The tweak bars drawn over each frame.
-    const TweakBarWindow& Bars() const { return *bars_; }
-
 private:
+    friend struct platform::TestProbe<SdlSession>;
+
     SdlSession() = default;
     void Vibrate(uint32_t index, const PadVibration& vibration) override;
     void CursorShown(bool shown) override;
@@ -71,6 +56,9 @@ private:
     std::unique_ptr<SdlAudioOutput> audio_;
     std::unique_ptr<GlExecutor> executor_;
     std::unique_ptr<TweakBarWindow> bars_;
+    // Reading each shown frame back costs time; checks of the screen ask for it. The last frame
+    // shown meanwhile, as rows of red, green, blue, alpha from the top, read back from the
+    // window itself, and the device's back buffer of that frame in the same layout.
     bool keepFrames_ = false;
     std::vector<uint8_t> lastFrame_;
     std::vector<uint8_t> lastPresented_;

@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/TestProbe.h"
+
 namespace platform::sdl {
 
 class TweakBarWindow {
@@ -28,14 +30,14 @@ public:
     bool TakeEvent(const SDL_Event& event);
     // Draws the visible bars into the window's back buffer; nothing when none is visible.
     void Draw();
-    // The number of bars the last Draw showed.
-    int BarsShown() const { return barsShown_; }
 
     // The GL objects go with a lost context and are made again in the new one.
     void ContextLost();
     void ContextRestored();
 
 private:
+    friend struct platform::TestProbe<TweakBarWindow>;
+
     using TextBuffer = std::array<char, 256>;
 
     // The bars see the keys once a frame: a key pressed and let go within one frame (a quick

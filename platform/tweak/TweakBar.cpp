@@ -202,11 +202,6 @@ bool AddVarRW(Bar* bar, const char* name, uint32_t type, void* var, const char* 
     return AddVariable(bar, name, type, var, false, nullptr, nullptr, nullptr, definition);
 }
 
-bool AddVarRO(Bar* bar, const char* name, uint32_t type, const void* var, const char* definition) {
-    if (!var) return Fail("variable \"" + Text(name) + "\" has no storage");
-    return AddVariable(bar, name, type, const_cast<void*>(var), true, nullptr, nullptr, nullptr, definition);
-}
-
 bool AddVarCB(Bar* bar, const char* name, uint32_t type, SetCallback set, GetCallback get, void* clientData,
               const char* definition) {
     if (!get) return Fail("variable \"" + Text(name) + "\" has no get callback");

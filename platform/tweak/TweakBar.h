@@ -57,7 +57,6 @@ bool DeleteAllBars();
 // Each adds an item at the end of the bar; false (an error recorded) for a missing bar, an
 // empty or used name, an unknown type or a missing storage or callback.
 bool AddVarRW(Bar* bar, const char* name, uint32_t type, void* var, const char* definition);
-bool AddVarRO(Bar* bar, const char* name, uint32_t type, const void* var, const char* definition);
 // A variable without a set callback is read-only.
 bool AddVarCB(Bar* bar, const char* name, uint32_t type, SetCallback set, GetCallback get, void* clientData,
               const char* definition);

@@ -113,8 +113,6 @@ bool Window::ReadRawInput(int64_t handle, RawInput& out) const {
 
 void Window::AddRawInputDevice(uint32_t device, const RawInputDeviceInfo& info) { devices_[device] = info; }
 
-void Window::RemoveRawInputDevice(uint32_t device) { devices_.erase(device); }
-
 bool Window::GetRawInputDeviceInfo(uint32_t device, RawInputDeviceInfo& out) const {
     auto it = devices_.find(device);
     if (it == devices_.end()) return false;

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/TestProbe.h"
 #include "platform/window/RawInput.h"
 
 namespace platform {
@@ -48,14 +49,10 @@ public:
     void Resize(int width, int height);
     uint32_t Style() const { return style_; }
     void SetStyle(uint32_t style);
-    uint32_t ExStyle() const { return exStyle_; }
     void SetExStyle(uint32_t exStyle) { exStyle_ = exStyle; }
     void Show(int command) { showCommand_ = command; }
-    int ShowCommand() const { return showCommand_; }
     void RefreshFrame() { ++frameRefreshes_; }
-    int FrameRefreshes() const { return frameRefreshes_; }
     void SetAcceptFiles(bool accept) { acceptFiles_ = accept; }
-    bool AcceptsFiles() const { return acceptFiles_; }
 
     // The queue. A posted quit is handed out only once every other message is gone.
     void Post(const WindowMessage& message);
@@ -74,21 +71,18 @@ public:
     // The record of the input message last taken from the queue; false for any other handle.
     bool ReadRawInput(int64_t handle, RawInput& out) const;
     void AddRawInputDevice(uint32_t device, const RawInputDeviceInfo& info);
-    void RemoveRawInputDevice(uint32_t device);
     // False for a device that is not attached.
     bool GetRawInputDeviceInfo(uint32_t device, RawInputDeviceInfo& out) const;
     bool RegisterRawInputDevices(const std::vector<RawInputRegistration>& devices);
-    const std::vector<RawInputRegistration>& RawInputRegistrations() const { return registrations_; }
-    // Makes the next registrations fail, as they do without a usable window.
-    void SetRawInputRegistrationFails(bool fails) { registrationFails_ = fails; }
 
     // Dropped files of a drop handle, valid until FinishDrop.
     uint32_t DroppedFileCount(uint64_t drop) const;
     std::string DroppedFile(uint64_t drop, uint32_t index) const;
     void FinishDrop(uint64_t drop) { drops_.erase(drop); }
-    size_t OpenDrops() const { return drops_.size(); }
 
 private:
+    friend struct platform::TestProbe<Window>;
+
     std::string title_;
     uint32_t style_;
     uint32_t exStyle_;

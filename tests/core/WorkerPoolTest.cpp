@@ -26,7 +26,7 @@ TEST(WorkerPool, StartsTwoFewerWorkersThanProcessors) {
         EXPECT_EQ(pool.Size(), c.workers) << c.processors << " processors";
         for (size_t i = 0; i < c.workers; ++i) {
             ASSERT_NE(pool.DoneEvent(i), nullptr);
-            EXPECT_FALSE(pool.DoneEvent(i)->IsSet()) << "no job has run yet";
+            EXPECT_EQ(pool.DoneEvent(i)->Wait(0), platform::WaitResult::TimedOut) << "no job has run yet";
         }
         EXPECT_EQ(pool.DoneEvent(c.workers), nullptr);
     }
@@ -39,9 +39,9 @@ TEST(WorkerPool, JobRunsOnceOnItsWorkerAndCompletionStaysSignalled) {
     ASSERT_TRUE(pool.QueueJob(1, &AddArguments, reinterpret_cast<uintptr_t>(&sum), 20, 22));
     ASSERT_TRUE(pool.WaitForJob(1));
     EXPECT_EQ(sum.load(), 42u);
-    EXPECT_TRUE(pool.DoneEvent(1)->IsSet());
+    EXPECT_EQ(pool.DoneEvent(1)->Wait(0), platform::WaitResult::Signalled);
     EXPECT_TRUE(pool.WaitForJob(1, 0)) << "the done event stays set";
-    EXPECT_FALSE(pool.DoneEvent(0)->IsSet()) << "the other worker had no job";
+    EXPECT_EQ(pool.DoneEvent(0)->Wait(0), platform::WaitResult::TimedOut) << "the other worker had no job";
 
     std::thread::id worker;
     ASSERT_TRUE(pool.QueueJob(0, &RecordThread, reinterpret_cast<uintptr_t>(&worker), 0, 0));
@@ -82,7 +82,8 @@ TEST(WorkerPool, JobQueuedWhileAnotherRunsIsNotReportedDoneEarly) {
     ASSERT_TRUE(pool.QueueJob(0, &HeldJob::Run, reinterpret_cast<uintptr_t>(&second), 0, 0));
     first.release.Set();
     second.started.Wait();
-    EXPECT_FALSE(pool.DoneEvent(0)->IsSet()) << "the end of the first job signalled the second as done";
+    EXPECT_EQ(pool.DoneEvent(0)->Wait(0), platform::WaitResult::TimedOut)
+        << "the end of the first job signalled the second as done";
     second.release.Set();
     EXPECT_TRUE(pool.WaitForJob(0));
 }

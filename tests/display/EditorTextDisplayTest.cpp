@@ -24,6 +24,7 @@
 #include "game/editor/EditorLayout.h"
 #include "game/editor/LevelEditor.h"
 #include "support/StepScript.h"
+#include "tests/display/SdlSessionProbe.h"
 
 namespace {
 
@@ -83,7 +84,10 @@ namespace layout = QV::editorlayout;
 
 class EditorDisplay : public displaytest::GameInWindow {
 protected:
-    Frame Shown() const { return {session_->LastFrameWidth(), session_->LastFrameHeight(), session_->LastFrame()}; }
+    Frame Shown() const {
+        return {SdlSessionProbe::LastFrameWidth(*session_), SdlSessionProbe::LastFrameHeight(*session_),
+                SdlSessionProbe::LastFrame(*session_)};
+    }
     // From the menu into the world, where the frame is kept, then F2 and a while in the editor.
     std::vector<qvtest::StepScript::Step> IntoTheEditor(Frame* flying) {
         auto editor = [] { return QV::LevelEditor::Peek(); };

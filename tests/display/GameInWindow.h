@@ -21,6 +21,7 @@
 #include "support/TempTree.h"
 #include "tests/app/GameDriving.h"
 #include "tests/platform/AudioDeviceControl.h"
+#include "tests/display/SdlSessionProbe.h"
 
 namespace displaytest {
 
@@ -69,7 +70,7 @@ protected:
         std::string error;
         session_ = platform::sdl::SdlSession::Open(&error);
         ASSERT_TRUE(session_) << error;
-        session_->KeepFrames(true);
+        SdlSessionProbe::KeepFrames(*session_, true);
         clock_.SetStepPerRead(0.0002);
         platform::SetClock(&clock_);
         platform::audio::control::Reset();

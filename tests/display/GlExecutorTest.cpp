@@ -16,6 +16,7 @@
 #include "platform/sdl/SdlSession.h"
 #include "platform/window/Window.h"
 #include "support/TempTree.h"
+#include "tests/display/SdlSessionProbe.h"
 
 namespace {
 
@@ -95,7 +96,7 @@ class GlExecutor : public displaytest::SessionSuite {
 protected:
     void SetUp() override {
         ASSERT_TRUE(session_) << openError_;
-        messagesBefore_ = session_->Executor().Messages().size();
+        messagesBefore_ = SdlSessionProbe::Executor(*session_).Messages().size();
         // Opened on the session, which shows it.
         window_ = std::make_unique<platform::Window>("display", 0, 0, kSize, kSize);
         ASSERT_EQ(driver_.CreateDevice(Parameters(kSize, kSize), device_), kOk);
@@ -104,7 +105,8 @@ protected:
         std::string errors;
         ASSERT_EQ(CreateEffectFromFile(device_.get(), tree_.Path("Graphics/scene.fx"), pool_, &effect_, &errors), kOk)
             << errors;
-        ASSERT_EQ(session_->Executor().Messages().size(), messagesBefore_) << session_->Executor().Messages().back();
+        ASSERT_EQ(SdlSessionProbe::Executor(*session_).Messages().size(), messagesBefore_)
+            << SdlSessionProbe::Executor(*session_).Messages().back();
         std::vector<VertexElement> elements = {
             {0, 0, 2, 0, 0, 0},   // position float3
             {0, 12, 1, 0, 5, 0},  // texcoord 0 float2
@@ -184,17 +186,17 @@ protected:
     }
     // A pixel of the last presented back buffer, row 0 at the top.
     Rgb Pixel(int x, int y) const {
-        const std::vector<uint8_t>& rgba = session_->LastPresented();
+        const std::vector<uint8_t>& rgba = SdlSessionProbe::LastPresented(*session_);
         const size_t at = (static_cast<size_t>(y) * device_->BackBuffer()->Width() + x) * 4;
         if (at + 3 >= rgba.size()) return {-1, -1, -1};
         return {rgba[at], rgba[at + 1], rgba[at + 2]};
     }
     // A pixel of the window at the same place relative to its size.
     Rgb WindowPixel(float fx, float fy) const {
-        const std::vector<uint8_t>& rgba = session_->LastFrame();
-        const int x = static_cast<int>(fx * session_->LastFrameWidth()),
-                  y = static_cast<int>(fy * session_->LastFrameHeight());
-        const size_t at = (static_cast<size_t>(y) * session_->LastFrameWidth() + x) * 4;
+        const std::vector<uint8_t>& rgba = SdlSessionProbe::LastFrame(*session_);
+        const int x = static_cast<int>(fx * SdlSessionProbe::LastFrameWidth(*session_)),
+                  y = static_cast<int>(fy * SdlSessionProbe::LastFrameHeight(*session_));
+        const size_t at = (static_cast<size_t>(y) * SdlSessionProbe::LastFrameWidth(*session_) + x) * 4;
         if (at + 3 >= rgba.size()) return {-1, -1, -1};
         return {rgba[at], rgba[at + 1], rgba[at + 2]};
     }
@@ -501,7 +503,7 @@ TEST_F(GlExecutor, TheSameFrameTwiceIsIdentical) {
         Tint(1, 1, 1, 0.25f);
         DrawQuad(Quad(-0.5f, 0.5f, 0.5f, -0.5f), "Blended");
         EndFrame();
-        frames.push_back(session_->LastPresented());
+        frames.push_back(SdlSessionProbe::LastPresented(*session_));
     }
     ASSERT_FALSE(frames[0].empty());
     EXPECT_TRUE(frames[0] == frames[1]);
@@ -511,20 +513,20 @@ TEST_F(GlExecutor, AResetToANewSizeAndALostContextRecreateEverything) {
     BeginFrame();
     DrawTexturedScreen();
     EndFrame();
-    const std::vector<uint8_t> before = session_->LastPresented();
+    const std::vector<uint8_t> before = SdlSessionProbe::LastPresented(*session_);
 
-    session_->LoseContext();
+    SdlSessionProbe::LoseContext(*session_);
     BeginFrame();
     DrawTexturedScreen();
     EndFrame();
-    EXPECT_TRUE(session_->LastPresented() == before) << "the frame after a lost context differs";
+    EXPECT_TRUE(SdlSessionProbe::LastPresented(*session_) == before) << "the frame after a lost context differs";
 
     ASSERT_EQ(effect_->SetTexture("tex", nullptr), kOk);
     ASSERT_EQ(device_->Reset(Parameters(96, 48)), kOk);
     BeginFrame();
     DrawTexturedScreen();
     EndFrame();
-    ASSERT_EQ(session_->LastPresented().size(), 96u * 48u * 4u);
+    ASSERT_EQ(SdlSessionProbe::LastPresented(*session_).size(), 96u * 48u * 4u);
     ExpectPixel(Pixel(4, 4), kRed, "top left after the reset");
     ExpectPixel(Pixel(95, 47), kWhite, "bottom right after the reset");
     ExpectPixel(WindowPixel(0.02f, 0.02f), kRed, "window after the reset");
@@ -602,7 +604,7 @@ TEST_F(GlExecutor, TheBackBufferInTheWindowOrCopiedThereKeepsItsPicture) {
         targetSurface->Release();
         target->Release();
         font->Release();
-        EXPECT_EQ(session_->Executor().LastFrameInWindow(), c.inWindow) << where;
+        EXPECT_EQ(GlExecutorProbe::LastFrameInWindow(SdlSessionProbe::Executor(*session_)), c.inWindow) << where;
 
         const int w = c.width, h = c.height;
         ExpectPixel(Pixel(2, 2), kRed, where + " copied top left");
@@ -639,7 +641,7 @@ TEST_F(GlExecutor, AnEffectWithoutGlslIsSkippedWithOneLogLine) {
     ASSERT_EQ(CreateEffectFromFile(device_.get(), tree_.Path("Graphics/broken.fx"), pool_, &broken, &errors), kOk)
         << errors;
     auto lines = [&] {
-        const std::vector<std::string>& all = session_->Executor().Messages();
+        const std::vector<std::string>& all = SdlSessionProbe::Executor(*session_).Messages();
         return std::vector<std::string>(all.begin() + static_cast<std::ptrdiff_t>(messagesBefore_), all.end());
     };
     const std::vector<std::string> log = lines();

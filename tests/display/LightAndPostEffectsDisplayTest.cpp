@@ -26,6 +26,7 @@
 #include "platform/sdl/SdlSession.h"
 #include "platform/window/Window.h"
 #include "support/TempTree.h"
+#include "tests/display/SdlSessionProbe.h"
 
 namespace {
 
@@ -63,7 +64,7 @@ class LightAndPostEffects : public displaytest::SessionSuite {
 protected:
     void SetUp() override {
         ASSERT_TRUE(session_) << openError_;
-        messagesBefore_ = session_->Executor().Messages().size();
+        messagesBefore_ = SdlSessionProbe::Executor(*session_).Messages().size();
         window_ = std::make_unique<platform::Window>("light pre-pass", 0, 0, kWidth, kHeight);
         ASSERT_EQ(driver_.CreateDevice(WindowParameters(window_.get(), kWidth, kHeight), device_), kOk);
         pool_ = EffectPool::Create();
@@ -96,7 +97,8 @@ protected:
                   kOk)
             << errors;
         if (effect) effects_.push_back(effect);
-        EXPECT_EQ(session_->Executor().Messages().size(), messagesBefore_) << session_->Executor().Messages().back();
+        EXPECT_EQ(SdlSessionProbe::Executor(*session_).Messages().size(), messagesBefore_)
+            << SdlSessionProbe::Executor(*session_).Messages().back();
         return effect;
     }
     template <class T>
@@ -207,7 +209,7 @@ protected:
         MixInFocus(mix, picture, 0xFF707070u, 1.0f);
     }
     Rgb Pixel(int x, int y) const {
-        const std::vector<uint8_t>& rgba = session_->LastPresented();
+        const std::vector<uint8_t>& rgba = SdlSessionProbe::LastPresented(*session_);
         const size_t at = (static_cast<size_t>(y) * kWidth + x) * 4;
         if (at + 3 >= rgba.size()) return {-1, -1, -1};
         return {rgba[at], rgba[at + 1], rgba[at + 2]};
@@ -604,7 +606,7 @@ TEST_F(LightAndPostEffects, TheMixBlendsASpriteOverThePictureAsTheSpritePassDoes
     Aperture::Resource::MeshGeometry quad;
     Aperture::Resource::GenerateGrid(quad, 1, 1, {-0.5f, -0.5f, 0}, {1, 0, 0}, {0, 1, 0}, {0, 0, 0}, false);
 
-    auto frame = [&] { return session_->LastPresented(); };
+    auto frame = [&] { return SdlSessionProbe::LastPresented(*session_); };
     BeginMixInFocus(mix, "LinearInterpolate", picture);
     DrawScreenQuad(mix);
     const std::vector<uint8_t> plain = frame();

@@ -19,6 +19,7 @@
 #include "platform/sdl/SdlSession.h"
 #include "platform/window/Window.h"
 #include "support/TempTree.h"
+#include "tests/display/SdlSessionProbe.h"
 
 namespace {
 
@@ -115,7 +116,7 @@ protected:
         ASSERT_EQ(device_->Present(), kOk);
     }
     int Red(int x, int y) const {
-        const std::vector<uint8_t>& rgba = session_->LastPresented();
+        const std::vector<uint8_t>& rgba = SdlSessionProbe::LastPresented(*session_);
         const size_t at = (static_cast<size_t>(y) * kWidth + x) * 4;
         return at + 3 < rgba.size() ? rgba[at] : -1;
     }

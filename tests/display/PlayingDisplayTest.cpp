@@ -29,6 +29,7 @@
 #include "support/PlaceObject.h"
 #include "support/StepScript.h"
 #include "tests/app/Newcomer.h"
+#include "tests/display/SdlSessionProbe.h"
 
 namespace {
 
@@ -102,7 +103,10 @@ std::vector<qvtest::StepScript::Step> IntoTheWorld() {
 
 class PlayingDisplay : public displaytest::GameInWindow {
 protected:
-    Frame Shown() const { return {session_->LastFrameWidth(), session_->LastFrameHeight(), session_->LastFrame()}; }
+    Frame Shown() const {
+        return {SdlSessionProbe::LastFrameWidth(*session_), SdlSessionProbe::LastFrameHeight(*session_),
+                SdlSessionProbe::LastFrame(*session_)};
+    }
     void Keep(const std::string& name) const {
         const Frame shown = Shown();
         qvdisplay::KeepFrames({{name.c_str(), &shown}});

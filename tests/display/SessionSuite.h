@@ -11,6 +11,7 @@
 #include "platform/gfx/Types.h"
 #include "platform/sdl/SdlSession.h"
 #include "platform/window/Window.h"
+#include "tests/display/SdlSessionProbe.h"
 
 namespace displaytest {
 
@@ -22,7 +23,7 @@ protected:
         std::string error;
         session_ = platform::sdl::SdlSession::Open(&error);
         openError_ = error;
-        if (session_) session_->KeepFrames(true);
+        if (session_) SdlSessionProbe::KeepFrames(*session_, true);
     }
     static void TearDownTestSuite() { session_.reset(); }
 

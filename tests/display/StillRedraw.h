@@ -14,6 +14,7 @@
 #include "graphics/ParticleCulling.h"
 #include "graphics/components/Camera.h"
 #include "platform/sdl/SdlSession.h"
+#include "tests/display/SdlSessionProbe.h"
 
 namespace displaytest {
 
@@ -40,7 +41,8 @@ inline qvdisplay::Frame RedrawStill(const platform::sdl::SdlSession& session,
     if (camera) camera->SetFov(fov);
     for (Aperture::CulledParticles* system : points) lists.PointParticles().PushBack(system);
     for (Aperture::CulledParticles* system : quads) lists.QuadParticles().PushBack(system);
-    return {session.LastFrameWidth(), session.LastFrameHeight(), session.LastFrame()};
+    return {SdlSessionProbe::LastFrameWidth(session), SdlSessionProbe::LastFrameHeight(session),
+            SdlSessionProbe::LastFrame(session)};
 }
 
 }  // namespace displaytest

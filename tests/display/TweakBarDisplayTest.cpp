@@ -20,6 +20,7 @@
 #include "platform/tweak/TweakInspect.h"
 #include "platform/window/MessageIds.h"
 #include "platform/window/RawInput.h"
+#include "tests/display/SdlSessionProbe.h"
 
 namespace {
 
@@ -63,7 +64,8 @@ protected:
         EXPECT_EQ(device_->Clear(platform::gfx::kClearTarget, kBackground, 1.0f, 0), platform::gfx::kOk);
         EXPECT_EQ(device_->EndScene(), platform::gfx::kOk);
         EXPECT_EQ(device_->Present(), platform::gfx::kOk);
-        return {session_->LastFrameWidth(), session_->LastFrameHeight(), session_->LastFrame()};
+        return {SdlSessionProbe::LastFrameWidth(*session_), SdlSessionProbe::LastFrameHeight(*session_),
+                SdlSessionProbe::LastFrame(*session_)};
     }
     // Mouse presses and releases that reached the game's window queue.
     int GameMouseButtons() {
@@ -127,8 +129,8 @@ protected:
 TEST_F(TweakBarDisplay, AVisibleBarIsDrawnOverTheFrameAndAHiddenOneIsNot) {
     Frame shown;
     for (int i = 0; i < 3; ++i) shown = Show();
-    EXPECT_EQ(session_->Bars().BarsShown(), 1);
-    const std::vector<uint8_t> backBuffer = session_->LastPresented();
+    EXPECT_EQ(TweakBarsProbe::BarsShown(SdlSessionProbe::Bars(*session_)), 1);
+    const std::vector<uint8_t> backBuffer = SdlSessionProbe::LastPresented(*session_);
     ASSERT_EQ(shown.width, int(kWidth));
     EXPECT_GE(qvdisplay::DistinctColours({shown.width, shown.height, shown.rgba}), 8u) << "the bar has its words";
     const Frame game{shown.width, shown.height, backBuffer};
@@ -140,8 +142,9 @@ TEST_F(TweakBarDisplay, AVisibleBarIsDrawnOverTheFrameAndAHiddenOneIsNot) {
 
     ASSERT_TRUE(tw::Define("Probe visible=false"));
     shown = Show();
-    EXPECT_EQ(session_->Bars().BarsShown(), 0);
-    EXPECT_TRUE(shown.rgba == session_->LastPresented()) << "a hidden bar leaves the frame as the game drew it";
+    EXPECT_EQ(TweakBarsProbe::BarsShown(SdlSessionProbe::Bars(*session_)), 0);
+    EXPECT_TRUE(shown.rgba == SdlSessionProbe::LastPresented(*session_))
+        << "a hidden bar leaves the frame as the game drew it";
 }
 
 TEST_F(TweakBarDisplay, AClickOnAButtonRunsItAndStaysOutOfTheGame) {

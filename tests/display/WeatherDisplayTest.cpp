@@ -34,6 +34,7 @@
 #include "support/PlaceObject.h"
 #include "graphics/components/Camera.h"
 #include "display/RenderArea.h"
+#include "tests/display/SdlSessionProbe.h"
 
 namespace {
 
@@ -97,7 +98,7 @@ protected:
         if (!std::getenv("SDL_AUDIODRIVER")) setenv("SDL_AUDIODRIVER", "dummy", 1);
         session_ = platform::sdl::SdlSession::Open(&error);
         ASSERT_TRUE(session_) << error;
-        session_->KeepFrames(true);
+        SdlSessionProbe::KeepFrames(*session_, true);
         clock_.SetStepPerRead(0.0002);
         platform::SetClock(&clock_);
     }

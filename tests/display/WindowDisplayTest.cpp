@@ -47,8 +47,12 @@
 #include "support/StepScript.h"
 #include "support/PlaceObject.h"
 #include "support/TempTree.h"
+#include "tests/platform/GfxDeviceProbe.h"
+#include "tests/display/SdlSessionProbe.h"
 
 namespace {
+
+using DeviceProbe = platform::TestProbe<platform::gfx::Device>;
 
 using qvdisplay::Box;
 using qvdisplay::Colour;
@@ -154,7 +158,7 @@ protected:
         if (!std::getenv("SDL_AUDIODRIVER")) setenv("SDL_AUDIODRIVER", "dummy", 1);
         session_ = platform::sdl::SdlSession::Open(&error);
         ASSERT_TRUE(session_) << error;
-        session_->KeepFrames(true);
+        SdlSessionProbe::KeepFrames(*session_, true);
         // The software renderer is slow; a clock that the frame limiter's waits move on keeps
         // every frame a 62nd of a second of game time, whatever the drawing costs.
         clock_.SetStepPerRead(0.0002);
@@ -168,7 +172,10 @@ protected:
         session_.reset();
     }
 
-    Frame Shown() const { return {session_->LastFrameWidth(), session_->LastFrameHeight(), session_->LastFrame()}; }
+    Frame Shown() const {
+        return {SdlSessionProbe::LastFrameWidth(*session_), SdlSessionProbe::LastFrameHeight(*session_),
+                SdlSessionProbe::LastFrame(*session_)};
+    }
 
     // The world as the camera sees it: many colours, the sky's hue in the upper part of the render
     // area, the hue of the ground under it in the lower part (lighting, fog and glows change
@@ -310,7 +317,7 @@ TEST_F(WindowDisplay, MenuAndWorldReachTheScreenAndSurviveALostDeviceALostContex
             // The menu stands still once it has faded in.
             if (menuFrames == 120) {
                 menu = Shown();
-                menuBackBuffer = session_->LastPresented();
+                menuBackBuffer = SdlSessionProbe::LastPresented(*session_);
                 menuArea = RenderArea(menu);
                 backBufferWidth = int(DeviceLayer().GetBackBufferWidth());
                 backBufferHeight = int(DeviceLayer().GetBackBufferHeight());
@@ -341,17 +348,17 @@ TEST_F(WindowDisplay, MenuAndWorldReachTheScreenAndSurviveALostDeviceALostContex
             worldArea = RenderArea(world);
             still[0] = RedrawStill(*session_);
             still[1] = RedrawStill(*session_);
-            resetsBefore = DeviceLayer().GetDevice()->ResetCount();
+            resetsBefore = DeviceProbe::ResetCount(*DeviceLayer().GetDevice());
             DeviceLayer().GetDevice()->LoseDevice();
         }
         if (worldFrames == 40) {
             afterLoss = Shown();
-            resetsAfterLoss = DeviceLayer().GetDevice()->ResetCount();
-            session_->LoseContext();
+            resetsAfterLoss = DeviceProbe::ResetCount(*DeviceLayer().GetDevice());
+            SdlSessionProbe::LoseContext(*session_);
         }
         if (worldFrames == 45) {
             afterContextLoss = Shown();
-            session_->ResizeWindow(backBufferWidth / 2 + 17, backBufferHeight / 2 + 9);
+            SdlSessionProbe::ResizeWindow(*session_, backBufferWidth / 2 + 17, backBufferHeight / 2 + 9);
         }
         if (worldFrames == 60) {
             afterResize = Shown();
@@ -706,7 +713,7 @@ TEST_F(WindowDisplay, TheEditorsBarsShowOverTheFrameAfterF2) {
              {"a while of flight", Wait(10)},
              {"no bars in flight",
               [&] {
-                  barsBefore = session_->Bars().BarsShown();
+                  barsBefore = TweakBarsProbe::BarsShown(SdlSessionProbe::Bars(*session_));
                   return true;
               }},
              {"F2", Tap(SDL_SCANCODE_F2, 4)},
@@ -716,8 +723,8 @@ TEST_F(WindowDisplay, TheEditorsBarsShowOverTheFrameAfterF2) {
               [&] {
                   editing = Shown();
                   area = RenderArea(editing);
-                  gameFrame = session_->LastPresented();
-                  barsShown = session_->Bars().BarsShown();
+                  gameFrame = SdlSessionProbe::LastPresented(*session_);
+                  barsShown = TweakBarsProbe::BarsShown(SdlSessionProbe::Bars(*session_));
                   SD::Core::GetInstance()->Quit();
                   return true;
               }},

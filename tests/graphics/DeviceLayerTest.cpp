@@ -2,8 +2,11 @@
 
 #include "graphics/DX9Abstract.h"
 #include "platform/window/Window.h"
+#include "tests/platform/GfxDeviceProbe.h"
 
 namespace {
+
+using DriverProbe = platform::TestProbe<platform::gfx::Driver>;
 
 TEST(DeviceLayer, RenderAreaKeepsTheTargetAspectInsideTheWindow) {
     struct Case {
@@ -42,7 +45,7 @@ TEST(DeviceLayer, FailedCreationIsReported) {
     platform::Window window("w", 0, 0, 10, 10);
     Aperture::DX9Abstract layer;
     layer.SetParameters(&window, false, 640, 480, 16.0f / 9.0f);
-    layer.GetDriver().FailNextCreate();
+    DriverProbe::FailNextCreate(layer.GetDriver());
     EXPECT_FALSE(layer.Create(false));
     EXPECT_EQ(layer.GetDevice(), nullptr);
     EXPECT_TRUE(layer.CheckDevice()) << "no device: nothing is drawn";

@@ -8,8 +8,12 @@
 #include "graphics/resources/ResourceManager.h"
 #include "graphics/resources/Texture.h"
 #include "runtime/WindowMessages.h"
+#include "tests/platform/GfxDeviceProbe.h"
 
 namespace {
+
+using DeviceProbe = platform::TestProbe<platform::gfx::Device>;
+using SurfaceProbe = platform::TestProbe<platform::gfx::Surface>;
 
 using gfxtest::GraphicsFixture;
 using platform::gfx::Command;
@@ -112,7 +116,7 @@ TEST(GraphicsFrame, HeadlessFramesAreLetterboxedAndPresented) {
     EXPECT_EQ(f.graphics->GetMainColor()->GetWidth(), 1280u);
     EXPECT_EQ(f.graphics->GetMainColor()->GetHeight(), 720u);
     for (int i = 0; i < 3; ++i) f.graphics->Update(0.016f);
-    EXPECT_EQ(f.Device().PresentedFrames(), 3u);
+    EXPECT_EQ(DeviceProbe::PresentedFrames(f.Device()), 3u);
     const auto& frame = f.Frame();
     EXPECT_EQ(frame.front().op, Op::kBeginScene);
     EXPECT_EQ(frame.back().op, Op::kPresent);
@@ -161,15 +165,15 @@ TEST(GraphicsFrame, GeometryBufferHoldsTheFarDistanceAndTheColourTargetTheBackgr
     // no pixel was filled. Read back, the frame's bytes hold what its pixels read.
     for (const Aperture::Resource::RenderBuffer* target :
          {f.graphics->GetGeometryBuffer(), f.graphics->GetLightBuffer(), f.graphics->GetMainColor()})
-        EXPECT_TRUE(target->GetTexture()->Level(0)->HasPendingFill());
-    EXPECT_TRUE(back->HasPendingFill());
+        EXPECT_TRUE(SurfaceProbe::HasPendingFill(*target->GetTexture()->Level(0)));
+    EXPECT_TRUE(SurfaceProbe::HasPendingFill(*back));
     const uint8_t* bytes = back->Bits();
     auto blueByte = [&](uint32_t x, uint32_t y) { return bytes[4 * (y * 1280 + x)]; };
     EXPECT_EQ(blueByte(640, 40), 255);
     EXPECT_EQ(blueByte(1279, 759), 255);
     EXPECT_EQ(blueByte(640, 39), 0);
     EXPECT_EQ(blueByte(640, 760), 0);
-    EXPECT_FALSE(back->HasPendingFill());
+    EXPECT_FALSE(SurfaceProbe::HasPendingFill(*back));
 }
 
 TEST(GraphicsFrame, LostMidFrameResumesWithTheSameCommands) {
@@ -177,58 +181,58 @@ TEST(GraphicsFrame, LostMidFrameResumesWithTheSameCommands) {
     f.graphics->Update(0.0f);
     f.graphics->Update(0.0f);
     const std::vector<Command> before = f.Frame();
-    const uint64_t presented = f.Device().PresentedFrames();
+    const uint64_t presented = DeviceProbe::PresentedFrames(f.Device());
 
     f.Device().LoseDeviceAfter(10);
     f.graphics->Update(0.0f);  // lost part-way: not presented
-    EXPECT_EQ(f.Device().PresentedFrames(), presented);
+    EXPECT_EQ(DeviceProbe::PresentedFrames(f.Device()), presented);
     f.graphics->Update(0.0f);  // lost: the volatile resources are released, nothing drawn
     EXPECT_FALSE(f.graphics->GetMainColor()->IsCreated());
     EXPECT_EQ(f.Device().HeldDefaultPoolObjects(), 0u);
     f.graphics->Update(0.0f);  // not reset: reset and restore, still nothing drawn
-    EXPECT_EQ(f.Device().ResetCount(), 1u);
+    EXPECT_EQ(DeviceProbe::ResetCount(f.Device()), 1u);
     EXPECT_TRUE(f.graphics->GetMainColor()->IsCreated());
-    EXPECT_EQ(f.Device().PresentedFrames(), presented);
+    EXPECT_EQ(DeviceProbe::PresentedFrames(f.Device()), presented);
     f.graphics->Update(0.0f);
-    EXPECT_EQ(f.Device().PresentedFrames(), presented + 1);
+    EXPECT_EQ(DeviceProbe::PresentedFrames(f.Device()), presented + 1);
     EXPECT_EQ(f.Frame(), before);
 }
 
 TEST(GraphicsFrame, FailedResetKeepsResourcesReleasedUntilOneSucceeds) {
     GraphicsFixture f;
-    f.Device().FailResets(1, platform::gfx::kInvalidCall);
+    DeviceProbe::FailResets(f.Device(), 1, platform::gfx::kInvalidCall);
     f.graphics->SetVsync(true);
-    EXPECT_EQ(f.Device().ResetCount(), 0u);
+    EXPECT_EQ(DeviceProbe::ResetCount(f.Device()), 0u);
     EXPECT_FALSE(f.graphics->GetDeviceLayer().IsDeviceReady());
     EXPECT_FALSE(f.graphics->GetMainColor()->IsCreated()) << "nothing restored after a failed reset";
     EXPECT_EQ(f.graphics->GetDeviceLayer().GetBackBufferTarget()->GetSurface(), nullptr);
     f.graphics->Update(0.0f);  // tries again
-    EXPECT_EQ(f.Device().ResetCount(), 1u);
+    EXPECT_EQ(DeviceProbe::ResetCount(f.Device()), 1u);
     EXPECT_TRUE(f.graphics->GetMainColor()->IsCreated());
     EXPECT_EQ(f.Device().GetPresentParameters().presentationInterval, platform::gfx::kPresentIntervalOne);
     f.graphics->Update(0.0f);
-    EXPECT_EQ(f.Device().PresentedFrames(), 1u);
+    EXPECT_EQ(DeviceProbe::PresentedFrames(f.Device()), 1u);
 }
 
 TEST(GraphicsFrame, SettingsThatResetTheDevice) {
     GraphicsFixture f;
     f.graphics->SetVsync(false);  // unchanged: no reset
-    EXPECT_EQ(f.Device().ResetCount(), 0u);
+    EXPECT_EQ(DeviceProbe::ResetCount(f.Device()), 0u);
     f.graphics->SetVsync(true);
-    EXPECT_EQ(f.Device().ResetCount(), 1u);
+    EXPECT_EQ(DeviceProbe::ResetCount(f.Device()), 1u);
     f.graphics->SetFullscreen(true);
-    EXPECT_EQ(f.Device().ResetCount(), 2u);
+    EXPECT_EQ(DeviceProbe::ResetCount(f.Device()), 2u);
     EXPECT_FALSE(f.Device().GetPresentParameters().windowed);
     f.graphics->SetResolution(1920, 1200);
-    EXPECT_EQ(f.Device().ResetCount(), 3u);
+    EXPECT_EQ(DeviceProbe::ResetCount(f.Device()), 3u);
     EXPECT_EQ(f.Device().BackBuffer()->Width(), 1920u);
     EXPECT_EQ(f.graphics->GetMainColor()->GetWidth(), 1920u) << "relative buffers follow the render size";
     EXPECT_EQ(f.graphics->GetMainColor()->GetHeight(), 1080u);
     f.graphics->SetResolution(0, 0);
-    EXPECT_EQ(f.Device().ResetCount(), 3u);
+    EXPECT_EQ(DeviceProbe::ResetCount(f.Device()), 3u);
     // Water quality re-creates the reflection buffers without a reset.
     f.graphics->SetWaterQuality(1);
-    EXPECT_EQ(f.Device().ResetCount(), 3u);
+    EXPECT_EQ(DeviceProbe::ResetCount(f.Device()), 3u);
     using Aperture::Resource::RenderBuffer;
     EXPECT_EQ(f.graphics->GetReflectionColor()->GetWidth(), RenderBuffer::ScaledSize(1920, 0.33333f));
     EXPECT_EQ(f.graphics->GetReflectionLight()->GetHeight(), RenderBuffer::ScaledSize(1080, 0.33333f));

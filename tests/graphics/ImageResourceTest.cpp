@@ -12,8 +12,11 @@
 #include "graphics/resources/VolumeTexture.h"
 #include "platform/gfx/ImageFile.h"
 #include "platform/os/Clock.h"
+#include "tests/platform/GfxDeviceProbe.h"
 
 namespace {
+
+using DeviceProbe = platform::TestProbe<platform::gfx::Device>;
 
 using namespace Aperture::Resource;
 using gfxtest::ResourceFixture;
@@ -97,7 +100,7 @@ TEST(RenderBufferResource, SizesFollowTheRenderSize) {
 
 TEST(RenderBufferResource, AFailedCreationIsReportedAndRetried) {
     ResourceFixture f;
-    f.Device().FailCreations(1);
+    DeviceProbe::FailCreations(f.Device(), 1);
     RenderBuffer* buffer = f.manager->CreateRenderBuffer();
     EXPECT_FALSE(buffer->IsCreated());
     EXPECT_FALSE(buffer->IsLoaded());

@@ -9,8 +9,11 @@
 #include "graphics/resources/Effect.h"
 #include "graphics/resources/Mesh.h"
 #include "graphics/resources/ResourceManager.h"
+#include "tests/platform/GfxDeviceProbe.h"
 
 namespace {
+
+using DeviceProbe = platform::TestProbe<platform::gfx::Device>;
 
 using namespace Aperture::Resource;
 
@@ -132,12 +135,12 @@ TEST(MeshBuffers, IndexAndInstanceBuffersComeBackAfterADeviceReset) {
 
 TEST(MeshBuffers, FailedCreationsAreNeverLockedOrDrawn) {
     gfxtest::ResourceFixture f;
-    f.Device().FailCreations(2);
+    DeviceProbe::FailCreations(f.Device(), 2);
     Plane* plane = f.manager->CreatePlane(1, 1, {0, 0, 0}, {1, 0, 0}, {0, 0, 1}, {0, 1, 0});
     EXPECT_FALSE(plane->IsLoaded());
     EXPECT_EQ(plane->GetVertexBuffer()->GetBuffer(), nullptr);
     EXPECT_EQ(plane->GetIndexBuffer()->GetBuffer(), nullptr);
-    f.Device().FailCreations(1);
+    DeviceProbe::FailCreations(f.Device(), 1);
     auto* lights = f.manager->CreateInstanceBuffer<LightVertex>();
     EXPECT_FALSE(lights->IsLoaded());
     EXPECT_EQ(lights->Lock(1), nullptr);

@@ -146,7 +146,7 @@ TEST(SceneCollection, LightsReachTwiceTheirRangeBeforeTheyAreCulled) {
 void SetCascade(Graphics_& graphics, int cascade, SD::Vec3 centre) {
     namespace gfx = platform::gfx;
     const gfx::Matrix view = gfx::MatrixLookAtLH({centre.x, 100, centre.z}, {centre.x, 0, centre.z}, {0, 0, 1});
-    const gfx::Matrix projection = gfx::MatrixOrthoLH(60, 60, 1, 200);
+    const gfx::Matrix projection = gfx::MatrixOrthoOffCenterLH(-30, 30, -30, 30, 1, 200);
     SD::Mtx44 v, p;
     std::copy(view.m, view.m + 16, v.m);
     std::copy(projection.m, projection.m + 16, p.m);

@@ -19,8 +19,11 @@
 #include "graphics/components/Sprite.h"
 #include "graphics/components/Text.h"
 #include "runtime/Registration.h"
+#include "tests/platform/GfxDeviceProbe.h"
 
 namespace {
+
+using DeviceProbe = platform::TestProbe<platform::gfx::Device>;
 
 using Aperture::DebugTextQueue;
 using Aperture::Graphics_;
@@ -176,7 +179,7 @@ TEST(GraphicsScript, ScriptsReadAndSetTheSwitchesAndPrintText) {
     }
     {
         luatest::LuaHost lua;
-        const uint32_t resets = f.Device().ResetCount();
+        const uint32_t resets = DeviceProbe::ResetCount(f.Device());
         ASSERT_TRUE(
             lua.Run("local g = Graphics_.GetInstance()\n"
                     "bloom = tostring(g:GetRenderBloom())\n"
@@ -196,7 +199,7 @@ TEST(GraphicsScript, ScriptsReadAndSetTheSwitchesAndPrintText) {
         EXPECT_TRUE(f.graphics->GetRenderShadows());  // 0 is true to scripts
         EXPECT_FALSE(f.graphics->GetRenderBloom());
         EXPECT_EQ(f.graphics->GetWaterQuality(), 1);
-        EXPECT_EQ(f.Device().ResetCount(), resets);  // an unchanged vsync does not reset
+        EXPECT_EQ(DeviceProbe::ResetCount(f.Device()), resets);  // an unchanged vsync does not reset
         const auto& queue = f.graphics->GetDebugText().Lines();
         ASSERT_EQ(queue.size(), 3u);
         EXPECT_EQ(queue[0].x, 11);

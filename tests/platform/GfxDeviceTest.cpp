@@ -4,8 +4,13 @@
 #include <functional>
 
 #include "GfxTestSupport.h"
+#include "tests/platform/GfxDeviceProbe.h"
 
 namespace {
+
+using DeviceProbe = platform::TestProbe<platform::gfx::Device>;
+using DriverProbe = platform::TestProbe<platform::gfx::Driver>;
+using SurfaceProbe = platform::TestProbe<platform::gfx::Surface>;
 
 using namespace platform::gfx;
 
@@ -148,10 +153,10 @@ TEST_F(GfxDevice, BrokenRulesFailAndChangeNothing) {
         SCOPED_TRACE(c.rule);
         size_t before = device->CurrentFrame().size();
         EXPECT_EQ(c.call(*this), kInvalidCall);
-        EXPECT_EQ(device->ResetCount(), 0u);
+        EXPECT_EQ(DeviceProbe::ResetCount(*device), 0u);
         for (size_t i = before; i < device->CurrentFrame().size(); ++i)
             EXPECT_FALSE(device->CurrentFrame()[i].IsDraw());
-        if (device->InScene()) device->EndScene();
+        if (DeviceProbe::InScene(*device)) device->EndScene();
     }
 }
 
@@ -299,17 +304,17 @@ TEST_F(GfxDevice, ClearsAreWrittenWhenThePixelsAreReached) {
         device->Clear(kClearTarget, 0xFFFF0000u, 1.0f, 0);
         EXPECT_GT(level->Version(), version);  // an uploader sees the change at once
         c.reach(*this, *level);
-        EXPECT_EQ(level->HasPendingFill(), c.stillPending);
+        EXPECT_EQ(SurfaceProbe::HasPendingFill(*level), c.stillPending);
         EXPECT_NEAR(level->ReadPixel(c.x, c.y).r, c.red, 1e-6);
         EXPECT_EQ(level->Bits()[4 * (c.y * 8 + c.x) + 2], static_cast<uint8_t>(std::lround(c.red * 255)));
-        EXPECT_FALSE(level->HasPendingFill());
+        EXPECT_FALSE(SurfaceProbe::HasPendingFill(*level));
         device->SetRenderTarget(0, device->BackBuffer());
         level->Release();
         target->Release();
     }
     // A depth clear waits too, and the depth read back is the one cleared.
     device->Clear(kClearZBuffer, 0, 0.25f, 0);
-    EXPECT_TRUE(device->DepthStencil()->HasPendingFill());
+    EXPECT_TRUE(SurfaceProbe::HasPendingFill(*device->DepthStencil()));
     EXPECT_NEAR(device->DepthStencil()->ReadPixel(3, 3).r, 0.25f, 1e-6);
     // A half-float target cleared and copied whole into the back buffer: the copy converts it.
     Texture* half = nullptr;
@@ -317,7 +322,7 @@ TEST_F(GfxDevice, ClearsAreWrittenWhenThePixelsAreReached) {
     ASSERT_TRUE(level);
     device->Clear(kClearTarget, 0xFF00FF00u, 1.0f, 0);
     ASSERT_EQ(device->StretchRect(level, device->BackBuffer(), nullptr), kOk);
-    EXPECT_TRUE(device->BackBuffer()->HasPendingFill());
+    EXPECT_TRUE(SurfaceProbe::HasPendingFill(*device->BackBuffer()));
     EXPECT_FLOAT_EQ(device->BackBuffer()->ReadPixel(20, 9).g, 1.0f);
     EXPECT_EQ(reinterpret_cast<const uint32_t*>(device->BackBuffer()->Bits())[77], 0xFF00FF00u);
     device->SetRenderTarget(0, device->BackBuffer());
@@ -408,7 +413,7 @@ TEST_F(GfxDevice, LostDeviceIsReportedUntilReset) {
     EXPECT_EQ(device->TestCooperativeLevel(), kDeviceLost);
     EXPECT_EQ(device->TestCooperativeLevel(), kDeviceNotReset);
     EXPECT_EQ(device->Present(), kDeviceLost);
-    device->FailResets(1, kInvalidCall);
+    DeviceProbe::FailResets(*device, 1, kInvalidCall);
     EXPECT_EQ(device->Reset(device->GetPresentParameters()), kInvalidCall);
     EXPECT_EQ(device->TestCooperativeLevel(), kDeviceNotReset);
     PresentParameters bigger = device->GetPresentParameters();
@@ -433,7 +438,7 @@ TEST(GfxDriver, CreationRefusesBadParametersAndCanBeMadeToFail) {
     EXPECT_EQ(driver.CreateDevice(noWindow, device), kInvalidCall);
     EXPECT_EQ(driver.CreateDevice(noSize, device), kInvalidCall);
     EXPECT_EQ(driver.CreateDevice(floatBack, device), kInvalidCall);
-    driver.FailNextCreate();
+    DriverProbe::FailNextCreate(driver);
     EXPECT_EQ(driver.CreateDevice(p, device), kNotFound);
     EXPECT_FALSE(device);
     EXPECT_EQ(driver.CreateDevice(p, device), kOk);

@@ -35,7 +35,7 @@ TEST(GfxViewMath, ProjectionsAndViewsMatchHandComputedMatrices) {
          Rows({s, 0, s, 0, 0, 1, 0, 0, -s, 0, s, 0, 0, 0, 0, 1})},
         {"perspective 90 degrees, aspect 2, depth 1 to 11", MatrixPerspectiveFovLH(3.14159265f / 2, 2.0f, 1.0f, 11.0f),
          Rows({0.5f, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1.1f, 1, 0, 0, -1.1f, 0})},
-        {"ortho 4 by 2, depth 0 to 10", MatrixOrthoLH(4, 2, 0, 10),
+        {"ortho centred 4 by 2, depth 0 to 10", MatrixOrthoOffCenterLH(-2, 2, -1, 1, 0, 10),
          Rows({0.5f, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0.1f, 0, 0, 0, 0, 1})},
         {"ortho off centre 0..4, 0..2, depth 2 to 4", MatrixOrthoOffCenterLH(0, 4, 0, 2, 2, 4),
          Rows({0.5f, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0.5f, 0, -1, -1, -1, 1})},

@@ -36,11 +36,11 @@ TEST(Sensor, ScriptedFramesAreHandedOverOnceThroughTheReadyEvent) {
     ASSERT_EQ(sensor.Initialize(kInitSkeletonDepthAndPlayerIndex), 0);
     ASSERT_EQ(sensor.EnableSkeletonTracking(&ready, 0), 0);
     ASSERT_TRUE(sensor.DeliverFrame(frame));
-    EXPECT_TRUE(ready.IsSet());
+    EXPECT_EQ(ready.Wait(0), platform::WaitResult::Signalled);
 
     SkeletonFrame taken;
     ASSERT_EQ(sensor.GetNextSkeletonFrame(0, taken), 0);
-    EXPECT_FALSE(ready.IsSet());
+    EXPECT_EQ(ready.Wait(0), platform::WaitResult::TimedOut);
     EXPECT_EQ(taken.skeletons[3].trackingState, kStateTracked);
     EXPECT_EQ(taken.skeletons[3].joints[7].x, 0.25f);
     EXPECT_LT(sensor.GetNextSkeletonFrame(0, taken), 0) << "a frame is handed over once";

@@ -2,8 +2,11 @@
 
 #include "platform/window/MessageIds.h"
 #include "platform/window/Window.h"
+#include "tests/platform/WindowProbe.h"
 
 namespace {
+
+using WindowProbe = platform::TestProbe<platform::Window>;
 
 TEST(Window, QuitIsHandedOutOnlyAfterEveryOtherMessage) {
     platform::Window window("T", 0, 0, 100, 50);
@@ -51,7 +54,7 @@ TEST(Window, DevicesDropsAndRegistrations) {
     window.AddRawInputDevice(7, {platform::RawInputType::Hid, 0x1234, 9});
     ASSERT_TRUE(window.GetRawInputDeviceInfo(7, info));
     EXPECT_EQ(info.vendorId, 0x1234u);
-    window.RemoveRawInputDevice(7);
+    WindowProbe::RemoveRawInputDevice(window, 7);
     EXPECT_FALSE(window.GetRawInputDeviceInfo(7, info));
 
     const uint64_t drop = window.PostDropFiles({"a.txt", "b"});
@@ -60,12 +63,12 @@ TEST(Window, DevicesDropsAndRegistrations) {
     EXPECT_EQ(window.DroppedFile(drop, 2), "");
     window.FinishDrop(drop);
     EXPECT_EQ(window.DroppedFileCount(drop), 0u);
-    EXPECT_EQ(window.OpenDrops(), 0u);
+    EXPECT_EQ(WindowProbe::OpenDrops(window), 0u);
 
     EXPECT_TRUE(window.RegisterRawInputDevices({{1, 2, 0}}));
-    window.SetRawInputRegistrationFails(true);
+    WindowProbe::SetRawInputRegistrationFails(window, true);
     EXPECT_FALSE(window.RegisterRawInputDevices({{1, 6, 0}}));
-    EXPECT_EQ(window.RawInputRegistrations().size(), 1u);
+    EXPECT_EQ(WindowProbe::RawInputRegistrations(window).size(), 1u);
 }
 
 }  // namespace

@@ -6,8 +6,11 @@
 #include "InputFixture.h"
 #include "core/ConfigFile.h"
 #include "support/TempTree.h"
+#include "tests/platform/WindowProbe.h"
 
 namespace {
+
+using WindowProbe = platform::TestProbe<platform::Window>;
 
 using qvtest::InputFixture;
 using Input = InputFixture;
@@ -255,10 +258,10 @@ namespace {
 
 TEST_F(Input, InitializeRegistersTheThreeRawDevicesOrSaysItCouldNot) {
     std::vector<std::pair<int, int>> usages;
-    for (const auto& r : Raw().RawInputRegistrations()) usages.emplace_back(r.usagePage, r.usage);
+    for (const auto& r : WindowProbe::RawInputRegistrations(Raw())) usages.emplace_back(r.usagePage, r.usage);
     EXPECT_EQ(usages, (std::vector<std::pair<int, int>>{{1, 8}, {1, 2}, {1, 6}}));
 
-    Raw().SetRawInputRegistrationFails(true);
+    WindowProbe::SetRawInputRegistrationFails(Raw(), true);
     ::testing::internal::CaptureStdout();
     input->Initialize();
     EXPECT_EQ(::testing::internal::GetCapturedStdout(), "Failed to register for Raw Input Devices!\n");

@@ -15,8 +15,11 @@
 #include "runtime/Startup.h"
 #include "runtime/WindowMessages.h"
 #include "support/TempTree.h"
+#include "tests/platform/WindowProbe.h"
 
 namespace {
+
+using WindowProbe = platform::TestProbe<platform::Window>;
 
 namespace msg = platform::msg;
 
@@ -99,13 +102,13 @@ TEST_F(WindowTest, FormsFromTheConfiguration) {
         platform::Window& raw = *w.GetPlatformWindow();
         EXPECT_EQ(raw.Title(), "Game");
         EXPECT_EQ(raw.Style(), c.style) << c.fullscreen;
-        EXPECT_EQ(raw.ExStyle(), c.exStyle) << c.fullscreen;
+        EXPECT_EQ(WindowProbe::ExStyle(raw), c.exStyle) << c.fullscreen;
         EXPECT_EQ(raw.GetRect().Width(), c.outerW) << c.fullscreen;
         EXPECT_EQ(raw.GetRect().Height(), c.outerH) << c.fullscreen;
         EXPECT_EQ(raw.GetRect().left, c.left) << c.fullscreen;
         EXPECT_EQ(raw.GetRect().top, c.top) << c.fullscreen;
-        EXPECT_TRUE(raw.AcceptsFiles());
-        EXPECT_EQ(raw.ShowCommand(), platform::show::kNormal);
+        EXPECT_TRUE(WindowProbe::AcceptsFiles(raw));
+        EXPECT_EQ(WindowProbe::ShowCommand(raw), platform::show::kNormal);
         EXPECT_EQ(SD::Window_::GetInstance(), &w);
     }
     EXPECT_EQ(SD::Window_::GetInstance(), nullptr);
@@ -185,16 +188,16 @@ TEST_F(WindowTest, SizeAndStyleChangesFromTheGraphicsLayer) {
     EXPECT_EQ(Raw().GetRect().Width(), 1000);  // frameless: outer size is the client size
     EXPECT_EQ(Raw().GetRect().left, 0);        // full screen is not centred
 
-    const int refreshes = Raw().FrameRefreshes();
+    const int refreshes = WindowProbe::FrameRefreshes(Raw());
     Raw().SetAcceptFiles(false);
     window->ApplyWindowedStyle();
     EXPECT_EQ(Raw().Style(), platform::style::kOverlappedWindow);
-    EXPECT_EQ(Raw().ExStyle(), platform::style::kExEdges);
+    EXPECT_EQ(WindowProbe::ExStyle(Raw()), platform::style::kExEdges);
     EXPECT_EQ(window->GetStyle(), platform::style::kFixedFrame);  // the stored styles stay
-    EXPECT_EQ(Raw().FrameRefreshes(), refreshes + 2);
-    EXPECT_TRUE(Raw().AcceptsFiles());
+    EXPECT_EQ(WindowProbe::FrameRefreshes(Raw()), refreshes + 2);
+    EXPECT_TRUE(WindowProbe::AcceptsFiles(Raw()));
     window->Minimize();
-    EXPECT_EQ(Raw().ShowCommand(), platform::show::kMinimize);
+    EXPECT_EQ(WindowProbe::ShowCommand(Raw()), platform::show::kMinimize);
 }
 
 TEST_F(WindowTest, DroppedFiles) {
@@ -212,7 +215,7 @@ TEST_F(WindowTest, DroppedFiles) {
     window->Update(0.0f);
     ASSERT_EQ(rec.drops.size(), std::size(cases));
     for (size_t i = 0; i < rec.drops.size(); ++i) EXPECT_EQ(rec.drops[i], cases[i]) << cases[i].first;
-    EXPECT_EQ(Raw().OpenDrops(), 0u);  // the empty drop is released too
+    EXPECT_EQ(WindowProbe::OpenDrops(Raw()), 0u);  // the empty drop is released too
 }
 
 TEST_F(WindowTest, FileNameOfADrop) {
