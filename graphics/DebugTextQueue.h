@@ -11,6 +11,8 @@
 #include <tuple>
 #include <vector>
 
+#include "platform/TestProbe.h"
+
 namespace Aperture {
 
 namespace Resource {
@@ -20,7 +22,8 @@ class ResourceManager;
 
 class DebugTextQueue {
 public:
-    // One queued line; the current line's font and colour are what the next lines take.
+    // One queued line; the current line's font and colour are what the next lines take (only
+    // ResetFont sets them: the game draws all its debug text in the one default font).
     struct Line {
         std::string text;
         std::string fontName = "Consolas";
@@ -43,18 +46,18 @@ public:
     void Format(int x, int y, const char* format, va_list args);
     // Back to "Consolas" 12 by 16, opaque white.
     void ResetFont() { current = Line(); }
-    Line& CurrentLine() { return current; }
     const std::vector<Line>& Lines() const { return lines; }
     void Clear() { lines.clear(); }
 
     // The font filed under the face and size, made through the manager on first request (null
     // without a manager); one whose face cannot be had is filed without its device font.
     Resource::Font* FileFont(Resource::ResourceManager* manager, const std::string& name, int width, int height);
-    size_t FontCount() const { return fonts.size(); }
     // Lets go of the device fonts at shut-down.
     void UnloadFonts();
 
 private:
+    friend struct platform::TestProbe<DebugTextQueue>;
+
     Line current;
     std::vector<Line> lines;
     // Keyed by width, height, then name.

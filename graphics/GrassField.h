@@ -12,6 +12,7 @@
 #include "core/Vector.h"
 #include "graphics/GrassTree.h"
 #include "platform/Seam.h"
+#include "platform/TestProbe.h"
 
 namespace platform::gfx {
 class Device;
@@ -55,17 +56,12 @@ public:
     void SetEnabled(bool on) { enabled = on; }
     // Fades newly painted grass in over the time; 0 shows it grown at once.
     void StartGrowth(float seconds) { growth = 0.0f, growthTime = seconds; }
-    float GetGrowth() const { return growth; }
-    float GetGrowthTime() const { return growthTime; }
     // The fade of growing grass: 0 just planted, 1 grown (also for a growth time of 0).
     static float Paint(float growth, float growthTime);
     // A seam (docs/seams.md): the first writer installed stays; null or none: the area goes to
     // no one.
     bool SetWindAreaWriter(WindAreaWriter* writer) { return windAreaWriter.Install(writer); }
     void RemoveWindAreaWriter(WindAreaWriter* writer) { windAreaWriter.Remove(writer); }
-    float GetWave() const { return wave.value; }
-    // The blades of the last draw.
-    uint32_t GetDrawn() const { return drawn; }
 
     // Whether a grass pass draws: not while switched off, nor the first pass, which only hands
     // the wind area to its writer.
@@ -78,6 +74,8 @@ public:
     void UpdateWave(float dt);
 
 private:
+    friend struct platform::TestProbe<GrassField>;
+
     // Draws the staged records from the current buffer and switches to the other one.
     void DrawChunk(Resource::Effect& effect);
 
@@ -91,7 +89,7 @@ private:
     float growthTime = 0.0f;
     bool firstPass = true;
     platform::Seam<WindAreaWriter> windAreaWriter{"Aperture::GrassField::WindAreaWriter"};
-    uint32_t drawn = 0;
+    uint32_t drawn = 0;  // the blades of the last draw
     struct Wave {
         float value = 0.5f;
         float direction = 1.0f;

@@ -14,6 +14,7 @@
 #include "graphics/components/Geometry.h"
 #include "graphics/photon/GrassDust.h"
 #include "support/PlaceObject.h"
+#include "tests/graphics/GrassFieldProbe.h"
 
 namespace {
 
@@ -25,7 +26,7 @@ TEST(WorldGrass, TheIslandsCarryGrassThatIsDrawnAndStartsTheirDust) {
     const SD::RunSummary summary = qvtest::RunIntoTheWorld([&](int frame) {
         worldFrames = frame;
         Aperture::Graphics_* graphics = Aperture::Graphics_::GetInstance();
-        mostGrassDrawn = std::max<unsigned long>(mostGrassDrawn, graphics->GetGrassField().GetDrawn());
+        mostGrassDrawn = std::max<unsigned long>(mostGrassDrawn, GrassFieldProbe::Drawn(graphics->GetGrassField()));
         if (frame < 300) return true;
         for (const SD::GameObjectHandle& handle :
              SD::GameStateManager_::GetInstance()->GetCurrentLevel()->GetObjects()) {

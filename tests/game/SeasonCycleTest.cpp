@@ -17,6 +17,7 @@
 #include "platform/gfx/Device.h"
 #include "platform/window/Window.h"
 #include "support/CapturedLog.h"
+#include "tests/graphics/GrassFieldProbe.h"
 
 namespace {
 
@@ -252,8 +253,8 @@ TEST_F(SeasonCycleTest, AWholeYearOfStoryStepsMovesTheSeasonsTheWorldAndTheMusic
         // Fall grows in.
         {8, 50,
          [&] {
-             EXPECT_EQ(renderer->GetGrassField().GetGrowthTime(), tuning.grassGrowthSeconds);
-             EXPECT_EQ(renderer->GetGrassField().GetGrowth(), 0.0f);
+             EXPECT_EQ(GrassFieldProbe::GrowthTime(renderer->GetGrassField()), tuning.grassGrowthSeconds);
+             EXPECT_EQ(GrassFieldProbe::Growth(renderer->GetGrassField()), 0.0f);
          },
          [&] { EXPECT_NEAR(W(1), tuning.fall.to, 1e-4f); }},
         // Winter comes a while into the last stage and takes its blend's time.

@@ -18,6 +18,7 @@
 #include "graphics/resources/Texture.h"
 #include "platform/gfx/ImageFile.h"
 #include "runtime/Registration.h"
+#include "tests/graphics/GrassFieldProbe.h"
 
 namespace {
 
@@ -283,7 +284,7 @@ TEST(FramePasses, SmallSceneDrawsEveryPassInOrder) {
             EXPECT_NEAR(shown[t], k.sum * k.texels[t] / total, 1e-5f) << k.width << " texel " << t;
     }
     EXPECT_NEAR(glowSum, 0.478f, 0.001f) << "about half the light a direction";
-    EXPECT_EQ(f.graphics->GetGrassField().GetDrawn(), 3u);
+    EXPECT_EQ(GrassFieldProbe::Drawn(f.graphics->GetGrassField()), 3u);
 }
 
 // The "ShadowCaster" stands on the sun and faces the fixed target whatever the level did with
@@ -556,7 +557,7 @@ TEST(FramePasses, GrassChunksAndGrowth) {
     for (const std::string& line : Trace(f.Frame()))
         if (line.rfind("draw", 0) == 0) draws.push_back(line);
     EXPECT_EQ(draws, (std::vector<std::string>{"draw x2048", "draw x2048", "draw x1"}));
-    EXPECT_EQ(f.graphics->GetGrassField().GetDrawn(), 4097u);
+    EXPECT_EQ(GrassFieldProbe::Drawn(f.graphics->GetGrassField()), 4097u);
 
     EXPECT_EQ(GrassField::Paint(0.0f, 0.0f), 1.0f);  // no growth time: grown
     EXPECT_EQ(GrassField::Paint(0.0f, 5.0f), 0.0f);
@@ -593,12 +594,12 @@ TEST(FramePasses, TheFirstGrassPassWritesTheWindAreaAndDrawsNothing) {
         if (withWriter) f.graphics->GetGrassField().SetWindAreaWriter(&RecordWindArea);
         f.Device().BeginScene();
         f.graphics->DrawGrass("InstancedGrass", blades);
-        EXPECT_EQ(f.graphics->GetGrassField().GetDrawn(), 0u);
+        EXPECT_EQ(GrassFieldProbe::Drawn(f.graphics->GetGrassField()), 0u);
         f.graphics->DrawGrass("InstancedGrass", blades);
         f.graphics->DrawGrass("InstancedGrass", blades);
         f.Device().EndScene();
         f.Device().Present();
-        EXPECT_EQ(f.graphics->GetGrassField().GetDrawn(), 3u);
+        EXPECT_EQ(GrassFieldProbe::Drawn(f.graphics->GetGrassField()), 3u);
         EXPECT_EQ(Count(Trace(f.Frame()), "draw x3"), 2u) << withWriter;
     }
     EXPECT_EQ(g_windAreaWrites, 1);
@@ -616,7 +617,7 @@ TEST(FramePasses, MissingGrassTextureSkipsThePassAndLogsOnce) {
     f.graphics->DrawGrass("InstancedGrass", blades);
     f.graphics->DrawGrass("InstancedGrass", blades);
     f.Device().EndScene();
-    EXPECT_EQ(f.graphics->GetGrassField().GetDrawn(), 0u);
+    EXPECT_EQ(GrassFieldProbe::Drawn(f.graphics->GetGrassField()), 0u);
     const std::string log = f.logger.Buffer();
     const auto first = log.find("\"grass\" is not loaded");
     ASSERT_NE(first, std::string::npos);
@@ -632,11 +633,11 @@ TEST(FramePasses, GrassWaveSwaysEveryRecord) {
     f.graphics->GetGrassField().SetGrass(f.geometries.front().get(), blades);
     for (int i = 0; i < 200; ++i) {
         f.graphics->UpdateGrassWave(0.1f);
-        const float v = f.graphics->GetGrassField().GetWave();
+        const float v = GrassFieldProbe::Wave(f.graphics->GetGrassField());
         EXPECT_GT(v, 0.1f);
         EXPECT_LT(v, 1.0f);
     }
-    const auto expected = static_cast<uint8_t>(std::floor(f.graphics->GetGrassField().GetWave() * 255.0f));
+    const auto expected = static_cast<uint8_t>(std::floor(GrassFieldProbe::Wave(f.graphics->GetGrassField()) * 255.0f));
     size_t seen = 0;
     Aperture::GrassTree::VisitAll(f.graphics->GetGrassField().FindTree(f.geometries.front().get())->GetRoot(),
                                   [&](Aperture::GrassTree::Node* node) {

@@ -20,6 +20,7 @@
 #include "graphics/components/Text.h"
 #include "runtime/Registration.h"
 #include "tests/platform/GfxDeviceProbe.h"
+#include "tests/graphics/DebugTextProbe.h"
 
 namespace {
 
@@ -130,8 +131,8 @@ TEST(ScreenComponents, TextRecordsAndDrawing) {
 TEST(DebugText, QueuedLinesDrawOnceInTheirFontAfterTheCopy) {
     gfxtest::GraphicsFixture f("no_post_process=true\n");
     f.graphics->DrawDebugText(5, 6, "speed %d", 42);
-    f.graphics->GetDebugText().CurrentLine().fontName = "Courier";
-    f.graphics->GetDebugText().CurrentLine().color = 0xFF00FF00u;
+    DebugTextProbe::CurrentLine(f.graphics->GetDebugText()).fontName = "Courier";
+    DebugTextProbe::CurrentLine(f.graphics->GetDebugText()).color = 0xFF00FF00u;
     f.graphics->DrawDebugString(7, 8, nullptr);
     f.graphics->ResetDebugFont();
     f.graphics->DrawDebugText(1, 2, "%s", std::string(2000, 'x').c_str());
@@ -141,7 +142,7 @@ TEST(DebugText, QueuedLinesDrawOnceInTheirFontAfterTheCopy) {
     EXPECT_EQ(f.graphics->GetDebugText().Lines()[2].text.size(), DebugTextQueue::kBuffer - 1);
     f.graphics->Update(0.016f);
     EXPECT_TRUE(f.graphics->GetDebugText().Lines().empty());
-    EXPECT_EQ(f.graphics->GetDebugText().FontCount(), 2u);  // the first and last lines share Consolas
+    EXPECT_EQ(DebugTextProbe::FontCount(f.graphics->GetDebugText()), 2u);  // the first and last lines share Consolas
     const auto& frame = f.Frame();
     // An empty line draws nothing.
     const auto texts = Texts(frame);
