@@ -25,9 +25,9 @@ MeshData FineCube() {
         SD::Vec3 origin, u, v;  // u x v points out
     };
     const Side sides[] = {
-        {{10, -10, -10}, {0, 20, 0}, {0, 0, 20}},  {{-10, -10, -10}, {0, 0, 20}, {0, 20, 0}},
-        {{-10, 10, -10}, {0, 0, 20}, {20, 0, 0}},  {{-10, -10, -10}, {20, 0, 0}, {0, 0, 20}},
-        {{-10, -10, 10}, {20, 0, 0}, {0, 20, 0}},  {{-10, -10, -10}, {0, 20, 0}, {20, 0, 0}},
+        {{10, -10, -10}, {0, 20, 0}, {0, 0, 20}}, {{-10, -10, -10}, {0, 0, 20}, {0, 20, 0}},
+        {{-10, 10, -10}, {0, 0, 20}, {20, 0, 0}}, {{-10, -10, -10}, {20, 0, 0}, {0, 0, 20}},
+        {{-10, -10, 10}, {20, 0, 0}, {0, 20, 0}}, {{-10, -10, -10}, {0, 20, 0}, {20, 0, 0}},
     };
     constexpr int kCells = 10;
     std::vector<SD::Vec3> points;
@@ -101,10 +101,10 @@ TEST_F(MeshProbeTest, AViewFromFarAwayStopsAtTheClearanceOfTheFirstSide) {
         SD::Vec3 from, to;
         float part;
     } cases[] = {
-        {{40, 1.1f, 2.7f}, {0.3f, 1.1f, 2.7f}, (40 - 12.5f) / 39.7f},  // through the +x side
+        {{40, 1.1f, 2.7f}, {0.3f, 1.1f, 2.7f}, (40 - 12.5f) / 39.7f},   // through the +x side
         {{40, 1.1f, 2.7f}, {12.4f, 1.1f, 2.7f}, (40 - 12.5f) / 27.6f},  // ending short of the side
-        {{2.3f, 50, -3.3f}, {2.3f, 0, -3.3f}, (50 - 12.5f) / 50},      // down through the top
-        {{40, 1.1f, 30}, {-40, 1.1f, 30}, 1.0f},                       // past it
+        {{2.3f, 50, -3.3f}, {2.3f, 0, -3.3f}, (50 - 12.5f) / 50},       // down through the top
+        {{40, 1.1f, 30}, {-40, 1.1f, 30}, 1.0f},                        // past it
     };
     for (const auto& c : cases)
         EXPECT_NEAR(ClearPart(*cube, World(c.from), World(c.to), kClearance), c.part, 1e-3f) << c.from.x;
