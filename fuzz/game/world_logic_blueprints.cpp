@@ -174,7 +174,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     factory.Shutdown();
     QV::Firefly_Manager::DestroyInstance();
-    QV::AudioLogic_::ResetForTests();
+    QV::AudioLogic_::DestroyInstance();
     delete SD::GhostEngine_::Existing();
     Gedankenexperiment::Physics_System::DestroyInstance();
     SD::Message_System::DestroyInstance();

@@ -36,7 +36,7 @@ AudioLogic_& AudioLogic_::GetInstance() {
 
 AudioLogic_* AudioLogic_::Existing() { return Instance().get(); }
 
-void AudioLogic_::ResetForTests() { Instance().reset(); }
+void AudioLogic_::DestroyInstance() { Instance().reset(); }
 
 bool AudioLogic_::SetParameterSetter(ParameterSetter setter) { return g_parameterSetter.Install(setter); }
 void AudioLogic_::RemoveParameterSetter(ParameterSetter setter) { g_parameterSetter.Remove(setter); }

@@ -31,8 +31,8 @@ public:
     static AudioLogic_& GetInstance();
     // The instance if there is one, without making one.
     static AudioLogic_* Existing();
-    // Forgets everything (tests only).
-    static void ResetForTests();
+    // Ends the instance; the next GetInstance starts afresh.
+    static void DestroyInstance();
 
     // Stores the season clamped to 0..4 and sets its state.
     void SetSeason(int season);

@@ -64,8 +64,6 @@ public:
     SxPlayingID PlayingID() const { return m_params.playingID; }
     uint32_t CallbackFlags() const { return m_params.callbackFlags; }
     void ClearCallbackFlags(uint32_t bits) { m_params.callbackFlags &= ~bits; }
-    // The clock: the start of the frame Execute plays next.
-    int64_t Now() const { return m_now; }
 
     // Samples from now until the state group may change: a sync point of the group's sync types
     // (on the segment or its tracks) in the segment heard now before the next one starts, else

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/TestProbe.h"
 #include "sound/engine/hierarchy/CSxParentNode.h"
 #include "sound/music/SxMusicGrid.h"
 
@@ -35,7 +36,6 @@ public:
     // The node's own grid when it overrides; else the nearest overriding ancestor's; else
     // the topmost music ancestor's (zeros when none ever had one).
     SxMusicGrid GetMusicGrid() const;
-    bool OverridesGrid() const { return m_overrideGrid; }
     // The stingers in force here: the ancestors' first, a node's own replacing an inherited
     // one of the same trigger.
     std::vector<SxStingerRecord> GetStingers() const;
@@ -56,6 +56,8 @@ protected:
     SXRESULT CanAddMusicChild(CSxParameterNodeBase* child, std::initializer_list<SxNodeCategory> allowed);
 
 private:
+    friend struct platform::TestProbe<CSxMusicNode>;
+
     SxMusicGrid m_grid;
     bool m_overrideGrid = false;
     std::vector<SxStingerRecord> m_stingers;

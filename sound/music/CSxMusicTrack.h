@@ -5,6 +5,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/TestProbe.h"
 #include "sound/engine/hierarchy/CSxSoundBase.h"
 #include "sound/engine/upper/CSxSource.h"
 #include "sound/music/CSxMusicNode.h"
@@ -65,9 +66,10 @@ public:
     int32_t LookAhead() const { return m_lookAhead; }
     // Null for a source the track does not hold.
     CSxMusicSource* Source(uint32_t sourceID) const;
-    size_t SourceCount() const { return m_sources.size(); }
 
 private:
+    friend struct platform::TestProbe<CSxMusicTrack>;
+
     std::vector<std::unique_ptr<CSxMusicSource>> m_sources;
     std::vector<SxTrackClip> m_clips;
     uint32_t m_subTrackCount = 0;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/System.h"
+#include "platform/TestProbe.h"
 #include "sound/engine/SxTypes.h"
 #include "sound/system/IGhostSubsystem.h"
 #include "sound/system/SoundManager.h"
@@ -58,7 +59,6 @@ public:
 
     // The game's own subsystem, run after the Manager; hand it in before Initialize.
     void SetGameSubsystem(std::unique_ptr<IGhostSubsystem> subsystem) { game_ = std::move(subsystem); }
-    IGhostSubsystem* GetGameSubsystem() const { return game_.get(); }
     void SetSettings(const Manager::Settings& settings) { settings_ = settings; }
     const Manager::Settings& GetSettings() const { return settings_; }
     // Null before Initialize.
@@ -76,7 +76,6 @@ public:
 
     void AddEmitter(SoundEmitter* emitter);
     void RemoveEmitter(SoundEmitter* emitter);
-    size_t EmitterCount() const { return emitters_.size(); }
     const std::vector<SoundEmitter*>& Emitters() const { return emitters_; }
     void AddPhantom(Phantom* phantom);
     void RemovePhantom(Phantom* phantom);
@@ -97,6 +96,8 @@ public:
     std::string Summary() const;
 
 private:
+    friend struct platform::TestProbe<GhostEngine_>;
+
     void UpdateEmitters();
 
     std::vector<SoundEmitter*> emitters_;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "engine/GameObjectHandle.h"
+#include "platform/TestProbe.h"
 #include "sound/engine/SxSoundEngine.h"
 #include "sound/stream/package/CSxFilePackageLowLevelIO.h"
 #include "sound/system/IGhostSubsystem.h"
@@ -67,12 +68,11 @@ public:
     const std::vector<std::string>& Failures() const { return failures_; }
     // Events posted that the engine accepted.
     unsigned long SoundsPlayed() const { return soundsPlayed_; }
-    // Playing IDs still remembered for Term (those whose events ended are dropped each frame).
-    size_t RememberedPlayingIDs() const { return toStop_.size(); }
-    const std::map<std::string, SX::SxBankID>& LoadedBanks() const { return banks_; }
     SX::CSxFilePackageLowLevelIOBlocking& LowLevelIO() { return lowLevelIO_; }
 
 private:
+    friend struct platform::TestProbe<Manager>;
+
     bool StartEngine();
     void Fail(const std::string& what);
     void LoadBank(const std::string& name);

@@ -9,6 +9,7 @@
 #include "runtime/Registration.h"
 #include "sound/system/GhostEngine.h"
 #include "sound/system/SoundSystemRegistration.h"
+#include "tests/sound/system/SoundSystemProbes.h"
 
 namespace {
 
@@ -30,7 +31,8 @@ TEST(GameStartup, TheSoundSystemCarriesTheGamesSoundLogicAndALaterSupplyIsRefuse
     SD::Core core;
     SD::ISystem* made = registrations.AddSuppliedSystem(core, "GhostEngine_");
     ASSERT_EQ(made, SD::GhostEngine_::Existing());
-    EXPECT_NE(dynamic_cast<QV::GameSoundLogic*>(SD::GhostEngine_::Existing()->GetGameSubsystem()), nullptr);
+    EXPECT_NE(dynamic_cast<QV::GameSoundLogic*>(qvtest::GhostProbe::GameSubsystem(*SD::GhostEngine_::Existing())),
+              nullptr);
     Aperture::Photon::SetParticleSounds(nullptr);
 }
 

@@ -11,7 +11,7 @@ using namespace worldtest;
 
 TEST(AudioLogic, TheSeasonStepSetsTheNextStateUpToTheLast) {
     StateChanges().clear();
-    QV::AudioLogic_::ResetForTests();
+    QV::AudioLogic_::DestroyInstance();
     QV::AudioLogic_::SetStateSetter(&RecordState);
     QV::AudioLogic_& audio = QV::AudioLogic_::GetInstance();
     EXPECT_EQ(audio.GetSeason(), 1);
@@ -27,7 +27,7 @@ TEST(AudioLogic, TheSeasonStepSetsTheNextStateUpToTheLast) {
     EXPECT_EQ(audio.GetSeason(), 4);
     EXPECT_EQ(StateChanges(), (std::vector<std::string>{"A1F25A7F 4CE3F731", "A1F25A7F 4CE3F735"}));
     QV::AudioLogic_::RemoveStateSetter(&RecordState);
-    QV::AudioLogic_::ResetForTests();
+    QV::AudioLogic_::DestroyInstance();
 }
 
 class QuorvPhantomTest : public WorldLogicFixture {

@@ -44,7 +44,7 @@ protected:
     ~Play() override {
         states.Shutdown();
         QV::SowlarSystem_::DestroyInstance();
-        QV::AudioLogic_::ResetForTests();
+        QV::AudioLogic_::DestroyInstance();
     }
     // Frames of `dt` until the state runs its own updates; the seconds that took, or -1.
     float SecondsUntilIn(const std::string& name, float dt = 0.05f) {

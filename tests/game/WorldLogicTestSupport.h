@@ -57,7 +57,7 @@ protected:
     WorldLogicFixture() {
         PlayState() = 0;
         StateChanges().clear();
-        QV::AudioLogic_::ResetForTests();
+        QV::AudioLogic_::DestroyInstance();
         QV::AudioLogic_::SetStateSetter(&RecordState);
         Register<QV::TallTombstoneLogic>("TallTombstoneLogic", SD::CID_TallTombstoneLogic);
         Register<QV::SimpleTombstoneLogic>("SimpleTombstoneLogic", SD::kSimpleTombstoneLogicID);
@@ -97,7 +97,7 @@ protected:
         // The objects go before the audio logic they call.
         factory.Shutdown();
         QV::AudioLogic_::RemoveStateSetter(&RecordState);
-        QV::AudioLogic_::ResetForTests();
+        QV::AudioLogic_::DestroyInstance();
         delete SD::GhostEngine_::Existing();
     }
 

@@ -91,11 +91,6 @@ bool FindCodec(uint32_t key, SxCodecCreators& creators) {
     return false;
 }
 
-uint32_t PluginCount() {
-    std::lock_guard<std::mutex> guard(Lock());
-    return static_cast<uint32_t>(Plugins().size());
-}
-
 void Clear() {
     std::lock_guard<std::mutex> guard(Lock());
     Plugins().clear();

@@ -39,7 +39,6 @@ SXRESULT CreateParam(uint32_t key, ISxPluginMemAlloc* allocator, ISxPluginParam*
 // False for an unknown codec key.
 bool FindCodec(uint32_t key, SxCodecCreators& creators);
 
-uint32_t PluginCount();
 // At engine termination.
 void Clear();
 

@@ -3,6 +3,7 @@
 // with the node's play list, which writes each position it reaches into the instance.
 #include <vector>
 
+#include "platform/TestProbe.h"
 #include "sound/engine/paths/CSxPath.h"
 
 namespace SX {
@@ -24,9 +25,10 @@ public:
     void Resume();
     // The path lets the user go and, unused, leaves the manager.
     void Stop();
-    bool IsFollowing() const { return m_path != nullptr; }
 
 private:
+    friend struct platform::TestProbe<SxPathFollower>;
+
     CSxPath* m_path = nullptr;
     ISxPathUser* m_user = nullptr;
     // The play list the path walks lives as long as the path.

@@ -43,8 +43,6 @@ public:
     // Zeroes every channel of the frames it produces.
     void Execute(SxAudioBuffer* buffer) override;
 
-    float Duration() const { return m_duration; }
-
 private:
     uint32_t m_rate = 0;
     uint32_t m_bytesPerSample = 4;

@@ -11,7 +11,13 @@
 #include "sound/engine/upper/CSxLEngineCmds.h"
 #include "sound/engine/upper/CSxPBI.h"
 #include "sound/engine/upper/CSxURenderer.h"
+#include "sound/engine/upper/SxPathFollower.h"
 #include "sound/engine/voice/CSxVoiceMgr.h"
+
+template <>
+struct platform::TestProbe<SX::SxPathFollower> {
+    static bool IsFollowing(const SX::SxPathFollower& follower) { return follower.m_path != nullptr; }
+};
 
 template <>
 struct platform::TestProbe<SX::CSxPBI> {
@@ -19,7 +25,9 @@ struct platform::TestProbe<SX::CSxPBI> {
     static const SX::SxAudioSums& RandomOffsets(const SX::CSxPBI& pbi) { return pbi.m_offsets; }
     static float PlayStopRatio(const SX::CSxPBI& pbi) { return pbi.m_playStopRatio; }
     static float PauseRatio(const SX::CSxPBI& pbi) { return pbi.m_pauseRatio; }
-    static bool FollowsPath(const SX::CSxPBI& pbi) { return pbi.m_path.IsFollowing(); }
+    static bool FollowsPath(const SX::CSxPBI& pbi) {
+        return platform::TestProbe<SX::SxPathFollower>::IsFollowing(pbi.m_path);
+    }
     // The last position the path gave; false before the first.
     static bool PathPosition(const SX::CSxPBI& pbi, SX::SxVector& position) {
         position = pbi.m_pathPosition;

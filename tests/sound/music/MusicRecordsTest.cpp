@@ -15,6 +15,7 @@
 #include "sound/music/SxMusicEngine.h"
 #include "sound/music/SxPlaylistIterator.h"
 #include "support/TempTree.h"
+#include "tests/sound/music/SxMusicProbes.h"
 #include "tools/bankwriter/MusicRecords.h"
 
 namespace SX {
@@ -103,7 +104,7 @@ TEST_F(MusicRecords, GridsAreInheritedAndBadGridsRefused) {
     auto* plain = Find<CSxMusicSegment>(SxIndex_Node, 200);
     auto* bad = Find<CSxMusicSegment>(SxIndex_Node, 201);
     ASSERT_TRUE(plain && bad);
-    EXPECT_FALSE(bad->OverridesGrid());
+    EXPECT_FALSE(qvtest::MusicNodeProbe::OverridesGrid(*bad));
     EXPECT_EQ(plain->GetMusicGrid().beat, 48000);
     EXPECT_EQ(bad->GetMusicGrid().beat, 48000);
     auto* ranseq = Find<CSxMusicRanSeqCntr>(SxIndex_Node, 300);
@@ -192,7 +193,7 @@ TEST_F(MusicRecords, ALoadedNodeIsKeptAndOnlyATrackIsReadAgain) {
     EXPECT_EQ(Find<CSxMusicSegment>(SxIndex_Node, 200), segment);
     EXPECT_EQ(segment->Timing().duration, 480000) << "the second segment record is not read";
     EXPECT_EQ(Find<CSxMusicTrack>(SxIndex_Node, 100), track);
-    EXPECT_EQ(track->SourceCount(), 2u);
+    EXPECT_EQ(qvtest::MusicTrackProbe::SourceCount(*track), 2u);
     ASSERT_EQ(track->Clips().size(), 1u);
     EXPECT_EQ(track->Clips()[0].sourceID, 105u);
     EXPECT_EQ(track->LookAhead(), 4800) << "reload mode stops before the look-ahead";
@@ -318,7 +319,8 @@ TEST_F(MusicRecords, BrokenRecordsFailCleanly) {
     bw::MusicNode badGrid = Node({}, true);
     badGrid.gridPeriodMs = nan;
     ASSERT_EQ(Load({Segment(265, badGrid)}), SX_Success);
-    EXPECT_FALSE(Find<CSxMusicSegment>(SxIndex_Node, 265)->OverridesGrid()) << "the grid is refused, not the node";
+    EXPECT_FALSE(qvtest::MusicNodeProbe::OverridesGrid(*Find<CSxMusicSegment>(SxIndex_Node, 265)))
+        << "the grid is refused, not the node";
     EXPECT_EQ(Find<CSxParameterNodeBase>(SxIndex_Node, 260), nullptr);
     EXPECT_NE(Find<CSxParameterNodeBase>(SxIndex_Node, 100), nullptr);
 }

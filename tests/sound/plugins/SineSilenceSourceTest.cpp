@@ -212,9 +212,8 @@ TEST(SilenceSource, TheRandomOffsetLiesBetweenItsBoundsAndADurationChangeApplies
         SilenceRig rig(CreateSilenceSource, CreateSilenceSourceParams);
         const Block block = SilenceBlock(0.5f, -0.2f, 0.3f);
         ASSERT_EQ(rig.Start(48000, 1, &block), SX_Success);
-        EXPECT_GE(rig.source->Duration(), 0.3f - 1e-6f);
-        EXPECT_LE(rig.source->Duration(), 0.8f + 1e-6f);
-        EXPECT_NEAR(rig.source->GetDuration(), rig.source->Duration() * 1000.0f, 1e-3f);
+        EXPECT_GE(rig.source->GetDuration(), 300.0f - 1e-3f) << "milliseconds of one pass";
+        EXPECT_LE(rig.source->GetDuration(), 800.0f + 1e-3f);
     }
     SilenceRig rig(CreateSilenceSource, CreateSilenceSourceParams);
     const Block block = SilenceBlock(1.0f, 0.0f, 0.0f);

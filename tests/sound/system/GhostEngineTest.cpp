@@ -11,6 +11,7 @@
 #include "sound/system/GhostEngine.h"
 #include "tests/platform/AudioDeviceControl.h"
 #include "tests/sound/system/SoundSystemFixture.h"
+#include "tests/sound/system/SoundSystemProbes.h"
 
 using namespace soundtest;
 
@@ -45,7 +46,8 @@ TEST_F(GhostEngineRun, RunsTheManagerThenTheGameSideAndReportsThePlayedSounds) {
     ghost.SetGameSubsystem(std::make_unique<Recorder>());
     ghost.Initialize();
     ASSERT_NE(ghost.GetManager(), nullptr);
-    EXPECT_EQ(ghost.GetManager()->LoadedBanks().size(), 2u) << "the game side starts after the banks are in";
+    EXPECT_EQ(qvtest::SoundManagerProbe::LoadedBanks(*ghost.GetManager()).size(), 2u)
+        << "the game side starts after the banks are in";
     ghost.GetManager()->PostEvent("Play_Tone", 0);
     ghost.Update(0.02f);
     ghost.Shutdown();

@@ -12,6 +12,7 @@
 #include "sound/stream/package/SxPackageWriter.h"
 #include "tests/platform/AudioDeviceControl.h"
 #include "tests/sound/system/SoundSystemFixture.h"
+#include "tests/sound/system/SoundSystemProbes.h"
 
 using namespace soundtest;
 namespace control = platform::audio::control;
@@ -47,7 +48,7 @@ TEST_F(PackagedBanks, LoadWithAnyBlockSizeAndTheirToneIsHeardWhole) {
         manager.Init();
         ASSERT_TRUE(manager.Started());
         EXPECT_TRUE(manager.Failures().empty()) << manager.Failures()[0];
-        ASSERT_EQ(manager.LoadedBanks().size(), 2u);
+        ASSERT_EQ(qvtest::SoundManagerProbe::LoadedBanks(manager).size(), 2u);
         SX::g_pAudioMgr->StopThread();
         control::StartCapture();
         EXPECT_NE(manager.PostEvent("Play_Tone", 0), 0u);

@@ -53,7 +53,7 @@ TEST_F(PhantomRun, BeginPlayingPostsTheEventOnItsObjectAndTheToneIsHeard) {
     phantom->VInitialize(false);
     phantom->VRegister();
     EXPECT_EQ(ghost.PhantomCount(), 1u);
-    EXPECT_EQ(ghost.EmitterCount(), 1u);
+    EXPECT_EQ(ghost.Emitters().size(), 1u);
     EXPECT_FALSE(phantom->IsPlaying()) << "posting at initialisation leaves the playing flag";
     EXPECT_NE(phantom->SoundID(), SD::kDefaultSoundObject);
     RunFrames(40);
@@ -64,7 +64,7 @@ TEST_F(PhantomRun, BeginPlayingPostsTheEventOnItsObjectAndTheToneIsHeard) {
     phantom->VUnregister();
     delete phantom;
     EXPECT_EQ(ghost.PhantomCount(), 0u);
-    EXPECT_EQ(ghost.EmitterCount(), 0u);
+    EXPECT_EQ(ghost.Emitters().size(), 0u);
 }
 
 TEST_F(PhantomRun, DestroyingAPhantomStopsItsSound) {

@@ -15,6 +15,7 @@
 #include "sound/system/SoundManager.h"
 #include "tests/platform/AudioDeviceControl.h"
 #include "tests/sound/system/SoundSystemFixture.h"
+#include "tests/sound/system/SoundSystemProbes.h"
 
 using namespace soundtest;
 using qvtest::TempTree;
@@ -27,7 +28,7 @@ TEST_F(ManagerFrames, ATonePostedFromABankFileReachesTheDeviceAtItsLevelAndLengt
     manager.Init();
     ASSERT_TRUE(manager.Started());
     EXPECT_TRUE(manager.Failures().empty());
-    ASSERT_EQ(manager.LoadedBanks().size(), 2u);
+    ASSERT_EQ(qvtest::SoundManagerProbe::LoadedBanks(manager).size(), 2u);
     SX::g_pAudioMgr->StopThread();
     control::StartCapture();
     RunFrames(manager, 5);
@@ -48,10 +49,10 @@ TEST_F(ManagerFrames, ATonePostedFromABankFileReachesTheDeviceAtItsLevelAndLengt
     // A centre source reaches the left speaker at -3 dB.
     EXPECT_NEAR(heard.peak, kToneAmplitude * std::sqrt(0.5), 0.02);
     EXPECT_EQ(manager.SoundsPlayed(), 1u);
-    EXPECT_EQ(manager.RememberedPlayingIDs(), 0u) << "an ended event is forgotten";
+    EXPECT_EQ(qvtest::SoundManagerProbe::RememberedPlayingIDs(manager), 0u) << "an ended event is forgotten";
     RestartAudioThread();
     manager.Term();
-    EXPECT_TRUE(manager.LoadedBanks().empty());
+    EXPECT_TRUE(qvtest::SoundManagerProbe::LoadedBanks(manager).empty());
 }
 
 // A sound whose media item is empty plays nothing, and its bank still unloads: the empty media
@@ -96,13 +97,13 @@ TEST_F(ManagerRun, TermStopsWhatIsStillPlayingAndUnloadsEveryBank) {
     SD::Manager manager(Settings("  Game.bnk  More.bnk "));
     manager.Init();
     EXPECT_TRUE(manager.Failures().empty()) << "empty names between the spaces are skipped";
-    EXPECT_EQ(manager.LoadedBanks().size(), 3u);
+    EXPECT_EQ(qvtest::SoundManagerProbe::LoadedBanks(manager).size(), 3u);
     manager.PostEvent("Play_Tone", 0);
     manager.Update(0.02f);
-    EXPECT_EQ(manager.RememberedPlayingIDs(), 1u);
+    EXPECT_EQ(qvtest::SoundManagerProbe::RememberedPlayingIDs(manager), 1u);
     manager.Term();
-    EXPECT_EQ(manager.RememberedPlayingIDs(), 0u);
-    EXPECT_TRUE(manager.LoadedBanks().empty());
+    EXPECT_EQ(qvtest::SoundManagerProbe::RememberedPlayingIDs(manager), 0u);
+    EXPECT_TRUE(qvtest::SoundManagerProbe::LoadedBanks(manager).empty());
     // Every bank is gone from the engine: each loads again.
     for (const char* name : {"Init.bnk", "Game.bnk", "More.bnk"}) {
         SX::SxBankID id = 0;
@@ -139,7 +140,7 @@ TEST_F(ManagerRun, AStartUpFailureIsReportedOnceAndTheRestGoesOn) {
         EXPECT_TRUE(manager.Started());
         ASSERT_EQ(manager.Failures().size(), 1u);
         EXPECT_NE(manager.Failures()[0].find(c.failure), std::string::npos) << manager.Failures()[0];
-        EXPECT_EQ(manager.LoadedBanks().size(), c.banksLoaded);
+        EXPECT_EQ(qvtest::SoundManagerProbe::LoadedBanks(manager).size(), c.banksLoaded);
         EXPECT_NE(manager.PostEvent("Play_Tone", 0), 0u) << "the game's sound still plays";
         manager.Term();
     }
@@ -155,7 +156,7 @@ TEST_F(ManagerRun, AFailedStartLoadsNothingAndReportsTheFailure) {
         EXPECT_FALSE(manager.Started());
         ASSERT_EQ(manager.Failures().size(), 1u);
         EXPECT_EQ(manager.Failures()[0], "SX::MemoryMgr::Init() returned SXRESULT 2");
-        EXPECT_TRUE(manager.LoadedBanks().empty());
+        EXPECT_TRUE(qvtest::SoundManagerProbe::LoadedBanks(manager).empty());
         EXPECT_EQ(manager.PostEvent("Play_Tone", 0), 0u);
         manager.Update(0.02f);
         manager.Term();
