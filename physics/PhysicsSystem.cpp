@@ -167,10 +167,13 @@ SD::Vec3 Physics_System::ClearView(const SD::Vec3& from, const SD::Vec3& wanted,
         }
         if (!pushed) break;
     }
+    return from + (place - from) * ClearWay(from, place, clearance);
+}
+
+float Physics_System::ClearWay(const SD::Vec3& from, const SD::Vec3& to, float clearance) {
     float part = 1.0f;
-    for (Collider* c : SolidStaticsNear(from, place, clearance))
-        part = std::min(part, ClearPart(*c, from, place, clearance));
-    return from + (place - from) * part;
+    for (Collider* c : SolidStaticsNear(from, to, clearance)) part = std::min(part, ClearPart(*c, from, to, clearance));
+    return part;
 }
 
 const std::vector<Body*>& Physics_System::BodyArray() { return ArrayOf(bodies_, bodyArray_, bodiesChanged_); }

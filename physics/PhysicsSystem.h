@@ -67,6 +67,9 @@ public:
     // solid static it is within `clearance` of, then drawn towards `from` as far as one stands
     // between them.
     SD::Vec3 ClearView(const SD::Vec3& from, const SD::Vec3& wanted, float clearance);
+    // The part of the way from `from` to `to` (0 to 1) before it comes within `clearance` of a
+    // solid static collider.
+    float ClearWay(const SD::Vec3& from, const SD::Vec3& to, float clearance);
 
     std::vector<Body*> GetBodies();
     std::vector<Collider*> GetDynamicColliders();

@@ -13,6 +13,7 @@
 #include "physics/MeshData.h"
 #include "physics/PairSupport.h"
 #include "physics/PairTests.h"
+#include "physics/StaticProbe.h"
 
 namespace Gedankenexperiment {
 namespace {
@@ -24,6 +25,21 @@ struct Plane {
 
 void Push(Body* body, const SD::Vec3& force) {
     if (body) body->AddForce(force.x, force.y, force.z);
+}
+
+// A sphere whose centre ends a step within a closed mesh met no face it could rest on: it came
+// through faster than its radius a step. It is pushed out through the nearest face to rest at its
+// radius over the mesh, as on a face.
+bool OutOfClosedMesh(Shape& first, const SD::Vec3& a, Shape& second, ContactTable& contacts) {
+    const Collider* mesh = second.GetCollider();
+    if (!mesh || !PointInside(*mesh, a, 0.0f)) return false;
+    const float rest = static_cast<Sphere&>(first).radius - static_cast<Mesh&>(second).bufferThickness;
+    const SD::Vec3 out = PushOutside(*mesh, a, rest, a);
+    if (PointInside(*mesh, out, 0.0f)) return false;  // no way out known
+    const SD::Vec3 way = out - a;
+    const float depth = way.Length();
+    if (!(depth > 0.0f)) return false;
+    return FillContact(contacts, first, second, way * (1.0f / depth), depth, SmallerRestitution(first, second));
 }
 
 }  // namespace
@@ -81,7 +97,8 @@ bool SphereMesh(Shape& first, const SD::Vec3& a, Shape& second, const SD::Vec3& 
     const SD::Vec3 u = len > 0.0f ? motion * (1.0f / len) : SD::Vec3();
 
     float t = 0.0f;
-    if (!RayHitsBox(pl, u, SD::Vec3(), Multiply(scale, data.extents), &t) || !(t <= r + len)) return false;
+    if (!RayHitsBox(pl, u, SD::Vec3(), Multiply(scale, data.extents), &t) || !(t <= r + len))
+        return OutOfClosedMesh(first, a, second, contacts);
 
     const float hx = scale.x * data.extents.x * 0.5f, hz = scale.z * data.extents.z * 0.5f;
     const SD::Vec3 half(hx, scale.y * data.extents.y, hz);
@@ -130,7 +147,7 @@ bool SphereMesh(Shape& first, const SD::Vec3& a, Shape& second, const SD::Vec3& 
         if (s - r <= -th && n.Dot(pl - closest.point) > -th)
             return FillContact(contacts, first, second, m * n, r - (s + th), SmallerRestitution(first, second));
     }
-    return false;
+    return OutOfClosedMesh(first, a, second, contacts);
 }
 
 }  // namespace Gedankenexperiment

@@ -25,6 +25,39 @@ constexpr double kDegenerate = 0.0001;
 // (25 degrees), so the horizon stays in the picture whatever the vehicle's pitch.
 constexpr double kMaxViewSlope = 0.15;
 
+// How far ahead of the vehicle the follow view looks for ground rising across it, and the
+// halvings of the slope that find the lowest view clearing it.
+constexpr double kGroundAhead = 30.0;
+constexpr int kLiftHalvings = 6;
+
+// Whether the way from `from` along the flat heading, rising by `slope`, meets no ground within
+// kGroundAhead.
+bool ClearAhead(Gedankenexperiment::Physics_System& physics, const SD::Vec3d& from, const SD::Vec3d& flat,
+                double slope) {
+    const SD::Vec3d to = Add(from, SD::Vec3d(flat.x, slope, flat.z) * kGroundAhead);
+    return physics.ClearWay(ToFloat(from), ToFloat(to), 0.0f) >= 1.0f;
+}
+
+// The view lifted, to kMaxViewSlope at most, to the lowest slope at which the way ahead of the
+// target along it clears the ground: a vehicle pressed into an island's slope and watched along
+// a view sloping down, or level, leaves a picture of nothing but hillside.
+SD::Vec3d AboveTheGroundAhead(const SD::Vec3d& view, const SD::Vec3d& target) {
+    Gedankenexperiment::Physics_System* physics = Gedankenexperiment::Physics_System::Peek();
+    const double flatLength = std::sqrt(view.x * view.x + view.z * view.z);
+    if (!physics || !(flatLength > 1e-9)) return view;
+    const SD::Vec3d flat(view.x / flatLength, 0.0, view.z / flatLength);
+    double low = view.y / flatLength;
+    if (low >= kMaxViewSlope || ClearAhead(*physics, target, flat, low)) return view;
+    double high = kMaxViewSlope;
+    if (ClearAhead(*physics, target, flat, high)) {
+        for (int i = 0; i < kLiftHalvings; ++i) {
+            const double mid = 0.5 * (low + high);
+            (ClearAhead(*physics, target, flat, mid) ? high : low) = mid;
+        }
+    }
+    return SD::Vec3d(flat.x, high, flat.z) * flatLength;
+}
+
 double Analog(const char* name) {
     SD::Input_* input = SD::Input_::GetInstance();
     return input ? input->GetAnalog(name) : 0.0;
@@ -178,7 +211,8 @@ void VernholmCameraLogic::StepFollow(const Frame& f, double dt, double pitch, do
     if (std::fabs(look.x) < kDegenerate && std::fabs(look.y) < kDegenerate && std::fabs(look.z) < kDegenerate)
         look = Add(camera, SD::Vec3d(0.0, 0.0, 1.0));
     lookPoint_ = Add(f.position, direction_ * lead);
-    WriteOrientation(LookAtOr(WithSlopeAtMost(Sub(look, camera), kMaxViewSlope), up_, orientation_, true));
+    WriteOrientation(LookAtOr(AboveTheGroundAhead(WithSlopeAtMost(Sub(look, camera), kMaxViewSlope), f.position), up_,
+                              orientation_, true));
 }
 
 void VernholmCameraLogic::VFixedUpdate(float step) {

@@ -17,6 +17,7 @@
 #include "platform/os/Clock.h"
 #include "runtime/GameStateManager.h"
 #include "runtime/Input.h"
+#include "runtime/InputCodes.h"
 #include "runtime/Registration.h"
 #include "support/HeldKeys.h"
 #include "support/TempTree.h"
@@ -90,6 +91,23 @@ inline bool FlyHeld(double frame, double seconds, const HeldPilot& pilot, const 
     };
     const SD::RunSummary summary = SD::RunProgram(options);
     return summary.clean && summary.state == "World";
+}
+
+// The level data's start over the water off the eastern shore of the grass island round
+// (-950, 0, 200), low, facing west up its slope (a yaw of -90 degrees turns the vehicle from +z
+// to -x).
+inline constexpr const char* kIslandShoreStart = "2\n-480 6 175\n0 -90 0\n";
+
+// Flown from the island's shore the way a person tries the controls: the throttle held, the
+// climb (S) for four seconds from the third, then the dive (W) for four, 14 seconds in all.
+inline bool ClimbThenDiveFromTheIslandShore(double frame, const FlightWatch& everyFrame) {
+    const auto pilot = [](double seconds, SD::GameObject&, std::set<uint32_t>& keys) {
+        keys = {SD::key_SPACE};
+        if (seconds >= 3.0 && seconds < 7.0) keys.insert(SD::key_S);
+        if (seconds >= 7.0 && seconds < 11.0) keys.insert(SD::key_W);
+    };
+    return FlyHeld(frame, 14.0, pilot, everyFrame, nullptr,
+                   [](const TempTree& tree) { tree.Write("Assets/Levels/World_v6/LevelData.ld", kIslandShoreStart); });
 }
 
 }  // namespace qvtest

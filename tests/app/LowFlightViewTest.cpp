@@ -23,9 +23,6 @@
 
 namespace {
 
-// The start: over the water off the eastern shore of the island round (-950, 0, 200), low, facing
-// west up its slope (a yaw of -90 degrees turns the vehicle from +z to -x).
-constexpr const char* kShoreStart = "2\n-480 6 175\n0 -90 0\n";
 // The picture's grid of rays, this many a side, corners included.
 constexpr int kRaysPerSide = 5;
 
@@ -64,11 +61,6 @@ struct IslandFlight {
 IslandFlight ClimbThenDiveOverTheIsland(double frame) {
     IslandFlight flight;
     double groundOnly = 0.0;
-    const auto pilot = [](double seconds, SD::GameObject&, std::set<uint32_t>& keys) {
-        keys = {SD::key_SPACE};
-        if (seconds >= 3.0 && seconds < 7.0) keys.insert(SD::key_S);
-        if (seconds >= 7.0 && seconds < 11.0) keys.insert(SD::key_W);
-    };
     const auto everyFrame = [&](double, SD::GameObject& vehicle) {
         Gedankenexperiment::Physics_System* physics = Gedankenexperiment::Physics_System::Peek();
         const Aperture::Camera* camera = Aperture::Graphics_::GetInstance()->GetActiveCamera();
@@ -80,9 +72,7 @@ IslandFlight ClimbThenDiveOverTheIsland(double frame) {
         flight.lowOverTheIsland = flight.lowOverTheIsland || (physics->InsideStatic(SD::Vec3(at.x, 3.0f, at.z), 0.0f) &&
                                                               physics->InsideStatic(at - SD::Vec3(0, 10, 0), 0.0f));
     };
-    flight.clean = qvtest::FlyHeld(frame, 14.0, pilot, everyFrame, nullptr, [](const qvtest::TempTree& tree) {
-        tree.Write("Assets/Levels/World_v6/LevelData.ld", kShoreStart);
-    });
+    flight.clean = qvtest::ClimbThenDiveFromTheIslandShore(frame, everyFrame);
     return flight;
 }
 

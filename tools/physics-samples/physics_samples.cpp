@@ -11,6 +11,7 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/Bitmap.h"
@@ -107,14 +108,26 @@ bool Write(const std::string& path, const std::vector<unsigned char>& bytes) {
 }
 
 // The physics mesh data of a model file's first mesh; empty with a message when it does not read.
-std::vector<unsigned char> MeshDataOf(const std::vector<unsigned char>& model, const std::string& what) {
-    Gedankenexperiment::MeshData mesh;
+// How a model file's triangles are wound: the physics' own (counter-clockwise seen from outside,
+// as the hill above is written) or the renderer's (clockwise from outside, as the model writer
+// writes the grass islands).
+enum class Winding { kPhysics, kRenderer };
+
+// The mesh data of a model file's bytes, its triangles turned to face out of the ground the way
+// the physics takes a front: a renderer's model read as it stands would put every face's front
+// under the ground and push what lands on it in.
+std::vector<unsigned char> MeshDataOf(const std::vector<unsigned char>& model, Winding winding,
+                                      const std::string& what) {
+    std::vector<SD::Vec3> positions;
+    std::vector<Gedankenexperiment::MeshTriangle> triangles;
     std::string error;
-    if (!Gedankenexperiment::BuildModelMeshData(model, mesh, error)) {
+    if (!Gedankenexperiment::ParseModelMesh(model, positions, triangles, error)) {
         std::fprintf(stderr, "physics_samples: %s does not read: %s\n", what.c_str(), error.c_str());
         return {};
     }
-    return Gedankenexperiment::WriteMeshDataFile(mesh);
+    if (winding == Winding::kRenderer)
+        for (Gedankenexperiment::MeshTriangle& t : triangles) std::swap(t.index[1], t.index[2]);
+    return Gedankenexperiment::WriteMeshDataFile(Gedankenexperiment::BuildMeshData(positions, std::move(triangles)));
 }
 
 constexpr int kIslandCount = 5;
@@ -128,7 +141,7 @@ int main(int argc, char** argv) {
     }
     const std::string assets = argv[1];
     const std::string models = argv[2];
-    const std::vector<unsigned char> hill = MeshDataOf(HillModel(), "the hill model");
+    const std::vector<unsigned char> hill = MeshDataOf(HillModel(), Winding::kPhysics, "the hill model");
     if (hill.empty()) return 1;
     bool ok = Write(assets + "/Models/fin/SampleHill.bin", HillModel());
     ok = Write(assets + "/PhysicsMeshData/SampleHill.bin", hill) && ok;
@@ -139,7 +152,7 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "physics_samples: no model file %s/%s\n", models.c_str(), name.c_str());
             return 1;
         }
-        const std::vector<unsigned char> data = MeshDataOf(model, name);
+        const std::vector<unsigned char> data = MeshDataOf(model, Winding::kRenderer, name);
         if (data.empty()) return 1;
         ok = Write(assets + "/PhysicsMeshData/" + name, data) && ok;
     }
