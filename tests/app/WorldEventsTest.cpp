@@ -13,6 +13,7 @@
 #include "engine/Factory.h"
 #include "engine/GameObject.h"
 #include "engine/Transform.h"
+#include "physics/Collider.h"
 #include "game/components/LightLogic.h"
 #include "game/components/ProximityTriggers.h"
 #include "game/components/SafeZone.h"
@@ -211,7 +212,12 @@ TEST(WorldEvents, FlownThroughTheirTriggersSummerFirefliesTakeToTheirPathsTheLam
                 highestBeforeWind = std::max(highestBeforeWind, drawnHeight);
                 cameraBeforeWind = camera->GetEye().y;
             }
-            if (windFrame == 0 && (at - ringTreeAt).Length() < 40.0f) windFrame = frame;
+            // The trigger's wind blows once the two spheres meet; it throws the vehicle off at once,
+            // so its nearest approach lies just inside that reach.
+            auto* reach = SD::ComponentOf<Gedankenexperiment::Collider>(ringTree, SD::CID_Collider);
+            auto* hull = SD::ComponentOf<Gedankenexperiment::Collider>(player, SD::CID_Collider);
+            const float triggerReach = (reach ? reach->GetRadius() : 0.0f) + (hull ? hull->GetRadius() : 0.0f);
+            if (windFrame == 0 && (at - ringTreeAt).Length() < triggerReach) windFrame = frame;
             if (windFrame > 0) {
                 highestAfterWind = std::max(highestAfterWind, drawnHeight);
                 cameraRise = std::max(cameraRise, camera->GetEye().y - cameraBeforeWind);
