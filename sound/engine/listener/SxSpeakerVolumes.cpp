@@ -44,9 +44,17 @@ float Positioned(const SxVoiceVolumeParams& params, uint32_t inputs, float (*dry
                  SxVoiceVolumes& out) {
     static const SxSoundPosition kDefaultPosition{{0, 0, 0}, {0, 0, 1}};
     const CSxRegisteredObj* object = params.gameObject;
-    const SxSoundPosition* positions = object && object->PositionCount() ? object->Positions() : &kDefaultPosition;
-    const uint32_t positionCount = object && object->PositionCount() ? object->PositionCount() : 1;
-    const uint32_t listeners = (object ? object->ActiveListeners() : 1u) & CSxLEngine::AudioListenerMask();
+    const bool objectPositions = !params.onPath && object && object->PositionCount();
+    const SxSoundPosition* positions = params.onPath     ? &params.pathPosition
+                                       : objectPositions ? object->Positions()
+                                                         : &kDefaultPosition;
+    const uint32_t positionCount = objectPositions ? object->PositionCount() : 1;
+    // A path may keep to the first listener.
+    const bool firstListenerOnly = params.positioningType == 2 && (params.positioningFlags & 0x10);
+    const uint32_t listeners = (firstListenerOnly ? 1u
+                                : object          ? object->ActiveListeners()
+                                                  : 1u) &
+                               CSxLEngine::AudioListenerMask();
     const SxAttenuationParams none;
     const SxAttenuationParams& att = params.attenuation ? *params.attenuation : none;
     const bool cone = att.coneEnabled && (params.positioningType == 3 ||

@@ -37,6 +37,10 @@ struct SxVoiceVolumeParams {
     uint32_t positioningFlags = 0;
     const SxAttenuationParams* attenuation = nullptr;
     const CSxRegisteredObj* gameObject = nullptr;  // positions, listeners, obstruction, dry level
+    // A sound on a position path is heard where the path has taken it, in place of its game
+    // object's positions.
+    bool onPath = false;
+    SxSoundPosition pathPosition{{0, 0, 0}, {0, 0, -1}};
     // Voices that are not positioned.
     float pan = 0.5f;        // left-right, 0 to 1
     float frontRear = 1.0f;  // 1 front

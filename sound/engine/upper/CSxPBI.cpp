@@ -106,6 +106,7 @@ void CSxPBI::ReadPositioning() {
     m_positioning.is2D = positioning == nullptr;
     m_positioning.type = positioning ? positioning->type : 0;
     m_positioning.attenuationID = positioning ? positioning->attenuationID : 0;
+    m_positioning.flags3D = positioning ? positioning->flags3D : 0;
     auto value = [&](uint32_t param, uint32_t prop) {
         return stop->IsRTPCSubscribed(param) ? stop->RTPCValue(param, m_gameObj) : stop->Props().GetFloat(prop);
     };

@@ -34,6 +34,7 @@ struct SxPositioningValues {
     float value2 = 0.0f;
     float value3 = 0.0f;  // a fraction
     SxUniqueID attenuationID = 0;
+    uint8_t flags3D = 0;  // the 3D block's flags (bit 4: listener 0 only, and the cone of a path)
     // Beyond the cone's outside angle: the volume (dB) and the low-pass value (0 to 100),
     // copied from the attenuation unless game parameters 13 and 14 drive them.
     float coneOutsideVolume = 0.0f;
@@ -136,6 +137,11 @@ public:
     float LPF() const { return m_lpf; }
     uint16_t LoopCount() const { return m_loopCount; }
     const SxPositioningValues& Positioning() const { return m_positioning; }
+    // Where its position path has taken it; false before the path's first step.
+    bool PathPosition(SxVector& position) const {
+        position = m_pathPosition;
+        return m_hasPathPosition;
+    }
     uint32_t SeekPosition() const { return m_seekSamples; }
     float SeekFraction() const { return m_seekFraction; }
     uint32_t SampleOffset() const { return m_sampleOffset; }

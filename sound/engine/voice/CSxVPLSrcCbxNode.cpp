@@ -291,6 +291,8 @@ bool CSxVPLSrcCbxNode::ComputeVolumes() {
     if (!positioning.is2D && instance.GameObj()) {
         params.positioned = true;
         params.positioningType = positioning.type;
+        params.positioningFlags = positioning.flags3D;
+        params.onPath = positioning.type == 2 && instance.PathPosition(params.pathPosition.position);
         if (positioning.attenuationID != 0 && g_pObjectIndex)
             attenuation = static_cast<CSxAttenuation*>(
                 g_pObjectIndex->GetPtrAndAddRef(SxIndex_Attenuation, positioning.attenuationID));

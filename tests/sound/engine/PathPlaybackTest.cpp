@@ -53,7 +53,7 @@ protected:
         CSxPBI* instance = voices.voices.at(0).instance;
         for (int frame = 0; frame < frames; ++frame) {
             SxVector position;
-            qvtest::PBIProbe::PathPosition(*instance, position);
+            instance->PathPosition(position);
             seen.push_back(position);
             RunFrame();
         }
@@ -74,7 +74,7 @@ TEST_F(PathPlayback, APlayingSoundMovesAlongItsVertices) {
     std::vector<SxVector> seen;
     for (int frame = 0; frame < 14; ++frame) {
         SxVector position;
-        ASSERT_TRUE(qvtest::PBIProbe::PathPosition(*instance, position));
+        ASSERT_TRUE(instance->PathPosition(position));
         seen.push_back(position);
         RunFrame();
     }
@@ -114,14 +114,14 @@ TEST_F(PathPlayback, APausedSoundHoldsItsPlaceOnThePath) {
     RunFrame();
     ASSERT_TRUE(instance->IsPaused());
     SxVector before, after;
-    qvtest::PBIProbe::PathPosition(*instance, before);
+    instance->PathPosition(before);
     for (int i = 0; i < 10; ++i) RunFrame();
-    qvtest::PBIProbe::PathPosition(*instance, after);
+    instance->PathPosition(after);
     EXPECT_EQ(after.x, before.x);
     EXPECT_LT(before.x, 10.0f);
     SoundEngine::ExecuteActionOnEvent(100, SxActionOnEvent_Resume, kObject);
     for (int i = 0; i < 10; ++i) RunFrame();
-    qvtest::PBIProbe::PathPosition(*instance, after);
+    instance->PathPosition(after);
     EXPECT_GT(after.x, before.x) << "it moves on after the resume";
 }
 
@@ -158,7 +158,7 @@ TEST_F(PathPlayback, EachSoundOfANodeTakesTheNextPathInStepMode) {
         RunFrame();
         ASSERT_EQ(voices.voices.size(), static_cast<size_t>(play + 1));
         SxVector position;
-        ASSERT_TRUE(qvtest::PBIProbe::PathPosition(*voices.voices.back().instance, position));
+        ASSERT_TRUE(voices.voices.back().instance->PathPosition(position));
         starts.push_back(position.x);
     }
     EXPECT_EQ(starts, (std::vector<float>{0, 10, 20, 0})) << "the play list starts over after its last path";

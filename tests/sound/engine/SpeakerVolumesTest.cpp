@@ -184,6 +184,38 @@ TEST_F(SpeakerVolumesTest, TheLoudestListenerWins) {
     EXPECT_NEAR(v.dry[0][1], kH, 0.01f);
 }
 
+// A sound on a position path is heard where the path has taken it, not at its game object; a
+// path that keeps to the first listener is heard there even when its object listens elsewhere.
+TEST_F(SpeakerVolumesTest, ASoundOnAPathIsHeardWhereThePathTookIt) {
+    const SxSoundPosition atRight{{10, 0, 0}, {0, 0, 1}};
+    ASSERT_EQ(object.SetPositions(&atRight, 1, 0, 0), SX_Success);
+    SxVoiceVolumeParams params;
+    params.channelMask = 3;
+    params.positioned = true;
+    params.positioningType = 2;
+    params.attenuation = &attenuation;
+    params.gameObject = &object;
+    params.onPath = true;
+    params.pathPosition.position = {-10, 0, 0};
+    SxVoiceVolumes onPath;
+    SxComputeSpeakerVolumes(params, onPath);
+    // Left and surround left carry it; nothing reaches the right.
+    EXPECT_GT(onPath.dry[0][0], 0.4f) << "the path took it to the left: " << Describe(onPath.dry[0]);
+    EXPECT_LT(onPath.dry[0][1] + onPath.dry[0][4], 0.01f) << Describe(onPath.dry[0]);
+
+    // Listener 1 stands beyond the curve's silence; the object listens there alone.
+    ASSERT_EQ(CSxLEngine::SetListenerPosition(1, {0, 0, 1}, {0, 1, 0}, {1000, 0, 0}), SX_Success);
+    object.SetActiveListeners(2);
+    SxVoiceVolumes objectsListener;
+    SxComputeSpeakerVolumes(params, objectsListener);
+    EXPECT_TRUE(objectsListener.inaudible);
+    params.positioningFlags = 0x10;
+    SxVoiceVolumes firstListener;
+    SxComputeSpeakerVolumes(params, firstListener);
+    EXPECT_FALSE(firstListener.inaudible);
+    EXPECT_GT(firstListener.dry[0][0], 0.4f);
+}
+
 TEST_F(SpeakerVolumesTest, ConeAttenuatesBehindTheEmitter) {
     attenuation.coneEnabled = true;
     attenuation.coneInside = SxMath::AngleToRadians(90.0f);

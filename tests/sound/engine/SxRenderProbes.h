@@ -28,11 +28,6 @@ struct platform::TestProbe<SX::CSxPBI> {
     static bool FollowsPath(const SX::CSxPBI& pbi) {
         return platform::TestProbe<SX::SxPathFollower>::IsFollowing(pbi.m_path);
     }
-    // The last position the path gave; false before the first.
-    static bool PathPosition(const SX::CSxPBI& pbi, SX::SxVector& position) {
-        position = pbi.m_pathPosition;
-        return pbi.m_hasPathPosition;
-    }
 };
 
 template <>
