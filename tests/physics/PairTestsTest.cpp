@@ -467,17 +467,19 @@ protected:
     }
 };
 
+// A sphere let fall from a height onto a mesh: what the pair test finds and the force on it.
+struct FallingCase {
+    const char* label;
+    SD::Vec3 a;
+    float from;
+    Expect e;
+    float force;
+};
+
 TEST_F(MeshPairTest, AFallingSphereRestsOnTheSurface) {
     // Contact within the radius of the triangles (the buffer lifts them by 0.5, which the
     // depth takes back); the buffer's spring pulls towards it by 200 per unit.
-    struct Case {
-        const char* label;
-        SD::Vec3 a;
-        float from;
-        Expect e;
-        float force;
-    };
-    const Case cases[] = {
+    const FallingCase cases[] = {
         {"separated", {2, 3, 3}, 3.2f, {false, {}, 0}, 0},
         {"touching", {2, 1, 3}, 1.2f, {true, {0, 1, 0}, 0}, -100},
         {"overlapping", {2, 0.8f, 3}, 1.0f, {true, {0, 1, 0}, 0.2f}, -60},
@@ -486,7 +488,7 @@ TEST_F(MeshPairTest, AFallingSphereRestsOnTheSurface) {
         {"on the shared edge", {2, 0.8f, 2}, 1.0f, {false, {}, 0}, 0},
         {"beside the mesh", {12, 0.8f, 0}, 1.0f, {false, {}, 0}, 0},
     };
-    for (const Case& c : cases) {
+    for (const FallingCase& c : cases) {
         Collider* sphere = Falling(c.a, c.from);
         Collider* mesh = MakeSquare();
         Check(c.label, sphere, mesh, c.e, 0.25f);
@@ -516,14 +518,7 @@ TEST_F(MeshPairTest, AFinelyCutSurfaceAnswersAsTheWholeSquare) {
     auto square = [&] {
         return MakeMesh({{-10, 0, -10}, {10, 0, -10}, {10, 0, 10}, {-10, 0, 10}}, {{{0, 3, 2}}, {{0, 2, 1}}}, far);
     };
-    struct Case {
-        const char* label;
-        SD::Vec3 a;
-        float from;
-        Expect e;
-        float force;
-    };
-    const Case cases[] = {
+    const FallingCase cases[] = {
         {"separated", {2.3f, 3, 3.6f}, 3.2f, {false, {}, 0}, 0},
         {"touching", {2.3f, 1, 3.6f}, 1.2f, {true, {0, 1, 0}, 0}, -100},
         {"half sunk", {-4.3f, 0.25f, 6.6f}, 0.5f, {true, {0, 1, 0}, 0.75f}, 50},
@@ -531,7 +526,7 @@ TEST_F(MeshPairTest, AFinelyCutSurfaceAnswersAsTheWholeSquare) {
         {"beside it", {11.5f, 0.8f, 0.5f}, 1.0f, {false, {}, 0}, 0},
     };
     for (const auto& make : {std::function<Collider*()>(square), std::function<Collider*()>(grid)}) {
-        for (const Case& c : cases) {
+        for (const FallingCase& c : cases) {
             Collider* sphere = Falling(far + c.a, far.y + c.from);
             Check(c.label, sphere, make(), c.e, 0.25f);
             EXPECT_NEAR(sphere->GetBody()->GetForce().y, c.force, 1e-3f) << c.label;
